@@ -1,0 +1,34 @@
+#include "shell/application.h"
+
+#include <QApplication>
+#include <cstdlib>
+
+#include "shell/main_form.h"
+
+namespace kestrave {
+
+namespace {
+bool envSet(const char* name) {
+    const char* v = std::getenv(name);
+    return v && *v;
+}
+}  // namespace
+
+bool noDisplayAvailable() { return !envSet("DISPLAY") && !envSet("WAYLAND_DISPLAY"); }
+
+void chooseQtPlatform() {
+    if (noDisplayAvailable() && !envSet("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+}
+
+int runApplication(int argc, char** argv) {
+    chooseQtPlatform();
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Kestrave");
+    QApplication::setApplicationVersion(KESTRAVE_VERSION);
+    TMainForm form;
+    form.setWindowTitle("Kestrave V4");
+    form.show();
+    return app.exec();
+}
+
+}  // namespace kestrave

@@ -1,0 +1,1 @@
+#include "widgets/bitmap_view.h"

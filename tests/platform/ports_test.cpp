@@ -1,0 +1,135 @@
+// Contracts of the platform ports: bitmap layout, the non-blocking message presenter,
+// parallelFor, ProgramDir and the never-half-written file writer.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <fstream>
+#include <sys/stat.h>
+#include <vector>
+
+#include "platform/bitmap24.h"
+#include "platform/errors.h"
+#include "platform/message_port.h"
+#include "platform/parallel.h"
+#include "platform/program_dir.h"
+#include "platform/safe_file.h"
+#include "support/temp_dir.h"
+
+using namespace kestrave;
+
+TEST(Bitmap24, RowsArePaddedToFourBytesAndPixelsAreBlueGreenRed) {
+    for (int w : {1, 2, 3, 4, 5, 7, 320}) {
+        Bitmap24 b(w, 3);
+        EXPECT_EQ(b.stride() % 4, 0u) << w;
+        EXPECT_GE(b.stride(), 3u * w) << w;
+        EXPECT_LT(b.stride(), 3u * w + 4) << w;
+        EXPECT_EQ(b.byteCount(), b.stride() * 3);
+    }
+    Bitmap24 b(5, 2);
+    SetRGBTriple(10, 20, 30, b.pixel(4, 1));
+    const std::uint8_t* p = b.bits() + b.stride() + 12;
+    EXPECT_EQ(p[0], 30);  // blue first
+    EXPECT_EQ(p[1], 20);
+    EXPECT_EQ(p[2], 10);
+    // Padding bytes of the previous row are untouched by a pixel write.
+    EXPECT_EQ(b.bits()[15], 0);
+    b.fill(1, 2, 3);
+    EXPECT_EQ(b.pixel(0, 0)[0], 1);
+    EXPECT_EQ(b.pixel(4, 1)[2], 3);
+}
+
+TEST(BatchMessagePresenter, AnswersWithoutBlockingAndLogsCaptionAndText) {
+    std::vector<std::string> lines;
+    BatchMessagePresenter presenter([&](const std::string& line) { lines.push_back(line); });
+
+    Message question{"Cancelling ...", "Do you want to cancel ?", mtConfirmation, mbYesNo};
+    EXPECT_EQ(presenter.show(question), mrYes);  // first button of the set
+
+    Message named = question;
+    named.batchAnswer = mrNo;  // the call site names the unattended answer
+    EXPECT_EQ(presenter.show(named), mrNo);
+
+    EXPECT_EQ(presenter.show(Message{"Error", "x", mtError, mbOK}), mrOk);
+    EXPECT_EQ(presenter.show(Message{"Q", "x", mtConfirmation, mbCancel | mbIgnore}), mrCancel);
+    EXPECT_EQ(presenter.show(Message{"Q", "x", mtConfirmation, mbNo | mbAll}), mrNo);
+
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_NE(lines[0].find("Cancelling ..."), std::string::npos);
+    EXPECT_NE(lines[0].find("Do you want to cancel ?"), std::string::npos);
+    EXPECT_EQ(presenter.history().size(), 5u);
+    EXPECT_FALSE(presenter.messageBoxChecked());
+}
+
+TEST(ParallelFor, VisitsEveryIndexExactlyOnceAtAnyThreadCount) {
+    for (const char* threads : {"1", "3", "8", "64"}) {
+        setenv("KESTRAVE_THREADS", threads, 1);
+        EXPECT_EQ(threadCount(), std::atoi(threads));
+        for (std::ptrdiff_t n : {0, 1, 5, 1000}) {
+            std::vector<std::atomic<int>> hits(static_cast<std::size_t>(n + 10));
+            parallelFor(10, 10 + n, [&](std::ptrdiff_t i) { hits[static_cast<std::size_t>(i)]++; });
+            for (std::ptrdiff_t i = 0; i < n + 10; ++i)
+                EXPECT_EQ(hits[static_cast<std::size_t>(i)].load(), i >= 10 ? 1 : 0) << threads << " " << i;
+        }
+    }
+    setenv("KESTRAVE_THREADS", "garbage", 1);
+    EXPECT_GE(threadCount(), 1);
+    unsetenv("KESTRAVE_THREADS");
+}
+
+TEST(ParallelFor, RethrowsTheFirstErrorAfterAllChunksFinish) {
+    setenv("KESTRAVE_THREADS", "4", 1);
+    std::atomic<int> done{0};
+    EXPECT_THROW(parallelFor(0, 100,
+                             [&](std::ptrdiff_t i) {
+                                 if (i == 3) throw std::runtime_error("boom");
+                                 done++;
+                             }),
+                 std::runtime_error);
+    EXPECT_GE(done.load(), 75);  // the other three chunks ran to the end
+    unsetenv("KESTRAVE_THREADS");
+}
+
+TEST(ProgramDir, FollowsKestraveHomeThenXdgConfigHome) {
+    test::TempDir root;
+    setenv("KESTRAVE_HOME", (root / "home").c_str(), 1);
+    EXPECT_EQ(ProgramDir(), root / "home");
+    EXPECT_TRUE(std::filesystem::is_directory(root / "home"));  // created on first use
+
+    unsetenv("KESTRAVE_HOME");
+    setenv("XDG_CONFIG_HOME", (root / "xdg").c_str(), 1);
+    EXPECT_EQ(ProgramDir(), root / "xdg" / "kestrave");
+    unsetenv("XDG_CONFIG_HOME");
+
+    test::ProgramDirScope scope;
+    std::ofstream(scope.path() / "lang_de.txt") << "x";
+    EXPECT_EQ(findResource("lang_de.txt"), scope.path() / "lang_de.txt");
+    EXPECT_TRUE(findResource("no-such-resource.txt").empty());
+}
+
+TEST(SafeFileWriter, ReplacesOnlyOnCommitAndKeepsTheOldFileOnFailure) {
+    test::TempDir dir;
+    const auto target = dir / "result.txt";
+    writeFileAtomically(target, "old");
+    {
+        SafeFileWriter w(target);
+        w.write("new contents");
+        // Not committed: the old file stays and no temporary file is left behind.
+    }
+    auto bytes = readWholeFile(target);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+
+    writeFileAtomically(target, "new");
+    bytes = readWholeFile(target);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "new");
+
+    if (geteuid() != 0) {  // root may write anywhere
+        std::filesystem::create_directory(dir / "ro");
+        chmod((dir / "ro").c_str(), 0500);
+        EXPECT_THROW(writeFileAtomically(dir / "ro" / "x.txt", "x"), FileError);
+    }
+    EXPECT_THROW(writeFileAtomically(dir / "missing-folder" / "x.txt", "x"), FileError);
+    EXPECT_THROW(readWholeFile(dir / "absent"), FileError);
+}

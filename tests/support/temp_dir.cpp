@@ -1,0 +1,34 @@
+#include "support/temp_dir.h"
+
+#include <cstdlib>
+#include <stdexcept>
+#include <system_error>
+
+namespace kestrave::test {
+
+TempDir::TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "kestrave-test-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot create a temporary folder");
+    path_ = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
+    std::filesystem::remove_all(path_, ec);
+}
+
+ProgramDirScope::ProgramDirScope() {
+    if (const char* v = std::getenv("KESTRAVE_HOME")) {
+        previous_ = v;
+        hadPrevious_ = true;
+    }
+    setenv("KESTRAVE_HOME", dir_.path().c_str(), 1);
+}
+
+ProgramDirScope::~ProgramDirScope() {
+    if (hadPrevious_) setenv("KESTRAVE_HOME", previous_.c_str(), 1);
+    else unsetenv("KESTRAVE_HOME");
+}
+
+}  // namespace kestrave::test
