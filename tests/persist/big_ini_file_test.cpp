@@ -152,42 +152,19 @@ TEST(BigIniFile, SameValuesLeaveTheFileUntouchedAndAKeyInAnotherCaseIsRewritten)
 TEST(BigIniFile, ReadIntegerAndReadBoolForms) {
     TBigIniFile ini("");
     const int def = 777;
+    // clang-format off
     const struct {
         const char* text;
         int expected;
     } cases[] = {
-        {"42", 42},
-        {"  42", 42},
-        {"\t-17", -17},
-        {"+5", 5},
-        {"007", 7},
-        {"0x1F", 31},
-        {"0X1f", 31},
-        {"$1f", 31},
-        {" 0x10", 16},
-        {"0xFFFFFFFF", -1},
-        {"0x80000000", INT32_MIN},
-        {"0x7fffffff", INT32_MAX},
-        {"2147483647", INT32_MAX},
-        {"-2147483648", INT32_MIN},
-        {"2147483648", def},
-        {"-2147483649", def},
-        {"99999999999999999999", def},
-        {"0x123456789", def},
-        {"42 ", def},
-        {"0x", def},
-        {"$", def},
-        {"1.5", def},
-        {"1,5", def},
-        {"", def},
-        {"-", def},
-        {"+-1", def},
-        {"-0x10", def},
-        {"0xg", def},
-        {"yes", def},
-        {"12a", def},
-        {" ", def},
-    };
+        {"42", 42}, {"  42", 42}, {"\t-17", -17}, {"+5", 5}, {"007", 7},
+        {"0x1F", 31}, {"0X1f", 31}, {"$1f", 31}, {" 0x10", 16},
+        {"0xFFFFFFFF", -1}, {"0x80000000", INT32_MIN}, {"0x7fffffff", INT32_MAX},
+        {"2147483647", INT32_MAX}, {"-2147483648", INT32_MIN},
+        {"2147483648", def}, {"-2147483649", def}, {"99999999999999999999", def}, {"0x123456789", def},
+        {"42 ", def}, {"0x", def}, {"$", def}, {"1.5", def}, {"1,5", def}, {"", def}, {" ", def},
+        {"-", def}, {"+-1", def}, {"-0x10", def}, {"0xg", def}, {"yes", def}, {"12a", def}};
+    // clang-format on
     for (const auto& c : cases) {
         ini.WriteString("N", "v", c.text);
         EXPECT_EQ(ini.ReadInteger("N", "v", def), c.expected) << '"' << c.text << '"';
