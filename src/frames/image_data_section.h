@@ -34,6 +34,11 @@ inline constexpr int DefaultProcessAreaItem = 2;
 using PlaneTriple = std::array<T2dArrays, 3>;
 
 struct ImageDataSection {
+    ImageDataSection() = default;
+    // Hundreds of megabytes for large images: passed by reference, never copied.
+    ImageDataSection(const ImageDataSection&) = delete;
+    ImageDataSection& operator=(const ImageDataSection&) = delete;
+
     // The section proper, (AllocWidth + 10) × (AllocHeight + 10).
     PlaneTriple StackPlanes;     // stack sums while stacking, the averaged stack afterwards
     PlaneTriple WorkPlanes;      // sigma statistics while stacking; the wavelet page's working copy
