@@ -1,0 +1,48 @@
+#pragma once
+// The reset that runs before a new input is taken: it puts the per-input state of the frame
+// model, the program state and the processing area back to its start values and sets the FFT
+// engine up again for the chosen box size. The window resets its own controls around it.
+
+#include "frames/frame_model.h"
+#include "frames/image_data_section.h"
+#include "frames/program_state.h"
+#include "platform/progress_port.h"
+
+namespace kestrave {
+
+// The FFT engine as the reset uses it; the registration side implements it.
+class FftSetupPort {
+public:
+    virtual ~FftSetupPort() = default;
+    // Sets the engine up for boxes of n × n (a power of two, 32..512).
+    virtual void InitFFT(int n) = 0;
+    // Rebuilds the band mask for the current size: 1 where filterRadius is strictly greater than
+    // the cell's frequency radius, else 0.
+    virtual void BuildBandMask(double filterRadius) = 0;
+};
+
+// The control values the reset reads.
+struct ResetControls {
+    bool showProcessingArea = false;  // Showprocessingarea checked
+    int fftSizeItemIndex = -1;        // FFTsizeGroup item, -1 when none is selected
+    double fftFilter = 10.0;          // FFTFilterspin value
+};
+
+struct ResetResult {
+    int fftSizeItemIndex = 0;  // the FFTsizeGroup item in force afterwards
+    int fftSize = 32;          // the box size given to InitFFT
+};
+
+// FFT box side of an FFTsizeGroup item: 2^(item + 5), items 0..4 giving 32..512; a negative item
+// counts as item 0 and the size never exceeds 512.
+int fftSizeForItem(int itemIndex);
+
+// Puts the per-input state back before a new input is taken: the per-frame results and the
+// ranking keys of the tables, the input flags that a new input sets again, the feature, the boxes
+// and rectangles drawn by the user, the tracking offset, the channel shifts, the render levels and
+// the processing-area corner; it sets the FFT engine up again and clears the cancel flag. Fields
+// it does not name keep their values: the alignment pass rewrites them before it reads them.
+ResetResult initializesettings(FrameModel& model, ProgramState& state, ImageDataSection& section,
+                               const ResetControls& controls, FftSetupPort& fft, ProgressPort& progress);
+
+}  // namespace kestrave

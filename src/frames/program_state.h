@@ -1,0 +1,104 @@
+#pragma once
+// Program state shared by the pipeline stages and the window: how far the work on the current
+// input has come, which tab pages may be opened, and the per-input marks of the registration,
+// wavelet and final pages that a new input puts back. The application owns one ProgramState and
+// passes it by reference. (The cancel flag lives in the ProgressPort, the "do not repeat" state
+// of the last message in the MessagePort.)
+
+#include <cstdint>
+
+namespace kestrave {
+
+enum class TProcessStage : std::int32_t {
+    stNone = 0,
+    stInputLoaded = 1,
+    stFFTSizeSet = 2,
+    stFeatureSet = 3,
+    stReferenceReady = 4,
+    stAligned = 5,  // aligned, optimized, limited, or a single image
+    stStackPage = 6,
+    stWaveletPage = 7,
+};
+
+enum class TMainTab : std::int32_t {
+    tabAlign = 0,
+    tabOptimize = 1,
+    tabStack = 2,
+    tabWavelet = 3,
+    tabFinal = 4,
+    tabAbout = 5,
+};
+
+// Saved in project files.
+enum class TProgStatus : std::uint8_t {
+    psNone = 0,
+    psFeatureSet = 1,
+    psAligned = 2,
+    psOptimized = 3,
+    psStacked = 4
+};
+
+// A rectangle given by its edges, in the order Left, Right, Top, Bottom; Left = -1 means none.
+struct TEdgeRect {
+    std::int32_t Left = -1;
+    std::int32_t Right = -1;
+    std::int32_t Top = -1;
+    std::int32_t Bottom = -1;
+};
+
+// A rectangle given by two opposite corners; -1 means not defined.
+struct TCornerRect {
+    std::int32_t X1 = -1;
+    std::int32_t Y1 = -1;
+    std::int32_t X2 = -1;
+    std::int32_t Y2 = -1;
+};
+
+struct ProgramState {
+    TProcessStage ProcessStage = TProcessStage::stNone;
+    // The highest tab of the tab strip that the user may open.
+    TMainTab activepage = TMainTab::tabAlign;
+    TProgStatus progstatus = TProgStatus::psNone;
+    // Set while the batch runner drives the program: questions take their unattended answers.
+    bool BatchMode = false;
+
+    // Raised by the input selection for a new input, cleared by the per-input reset.
+    bool newInput = false;
+    // Set while a dark frame or flat field is being created by stacking.
+    bool creatingDarkFlat = false;
+
+    // Registration: the clicked feature (centre of the alignment box, frame pixels), the stack
+    // crop centre, the free box's rubber band and the object-tracking offset.
+    int FeatureX = 0;
+    int FeatureY = 0;
+    int stackx = 0;
+    int stacky = 0;
+    TEdgeRect BoxMark;
+    int TrackOffsetX = 0;
+    int TrackOffsetY = 0;
+    // The box outline that follows the mouse over the preview: its remembered position (-1 when
+    // none is drawn) and the flag that keeps it from being erased after a change of box size.
+    int boxOutlineX = -1;
+    int boxOutlineY = -1;
+    bool keepBoxOutline = false;
+    // The registration graph's best quality so far and the frame that had it.
+    float graphBestQuality = 0.0f;
+    int graphBestFrame = 0;
+
+    // Wavelet page: the selection rectangle on the processed picture, the channel shifts (the red
+    // or blue work pixel (x, y) comes from the stack pixel (x + shiftX, y + shiftY)), whether the
+    // processing area is outlined, and the black and white render levels.
+    TCornerRect RGBArea;
+    int RedShiftX = 0;
+    int RedShiftY = 0;
+    int BlueShiftX = 0;
+    int BlueShiftY = 0;
+    bool showProcessingArea = false;
+    float LevelLo = 0.0f;
+    float LevelHi = 255.0f;
+
+    // Final page: the crop rectangle on the shown final picture.
+    TEdgeRect CropRect;
+};
+
+}  // namespace kestrave
