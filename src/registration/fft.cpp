@@ -1,0 +1,82 @@
+#include "registration/fft.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cmath>
+#include <new>
+
+namespace kestrave {
+
+void FftBytePlane::reset(int n) {
+    n_ = n;
+    cells_.assign(static_cast<std::size_t>(n) * static_cast<std::size_t>(n), 0);
+}
+
+void InitFFT(FftEngine& fft, int n) {
+    assert(n >= 32 && n <= 512 && (n & (n - 1)) == 0);
+    int bits = 0;
+    while ((1 << bits) < n) ++bits;
+    fft.FFTSize = n;
+    fft.FFTBits = bits - 1;
+    fft.FFTHalf = n / 2;
+    if (fft.plan.size() != n) {
+        fft.plan = FftPlan(n);
+        fft.FFTRe.reset(n, n);
+        fft.FFTIm.reset(n, n);
+        fft.FFTFreqRadius.reset(n, n);
+        fft.FFTBandMask.reset(n);
+    }
+    // Exchanging the quadrants of the distance from the centre (h, h) gives the distance from
+    // cell 0, wrapping round: index i stands for frequency i below h and i - N from h on.
+    const int h = fft.FFTHalf;
+    for (int i = 0; i < n; ++i) {
+        const int di = (i + h) % n - h;
+        float* radius = fft.FFTFreqRadius[i];
+        for (int j = 0; j < n; ++j) {
+            const int dj = (j + h) % n - h;
+            radius[j] = static_cast<float>(std::sqrt(static_cast<double>(di * di + dj * dj)));
+        }
+    }
+    BuildTransferTable(fft, 0.45, 4.5);
+}
+
+void FFT2DForward(FftEngine& fft) {
+    fft.plan.transformAlongFirstIndex(fft.FFTRe.data(), fft.FFTIm.data(), FftDirection::Forward, 1.0f);
+    fft.plan.transformAlongSecondIndex(fft.FFTRe.data(), fft.FFTIm.data(), FftDirection::Forward, 1.0f);
+}
+
+void FFT2DInverse(FftEngine& fft) {
+    const float scale = 1.0f / static_cast<float>(fft.FFTSize);
+    fft.plan.transformAlongSecondIndex(fft.FFTRe.data(), fft.FFTIm.data(), FftDirection::Inverse, scale);
+    fft.plan.transformAlongFirstIndex(fft.FFTRe.data(), fft.FFTIm.data(), FftDirection::Inverse, scale);
+}
+
+void FFT1D(const FftEngine& fft, float* re, float* im, FftDirection direction) {
+    fft.plan.transformLine(re, im, direction);
+}
+
+void ScaledFFT1D(const FftEngine& fft, float* re, float* im, FftDirection direction) {
+    FFT1D(fft, re, im, direction);
+    const float scale = 1.0f / static_cast<float>(fft.FFTSize);
+    for (int k = 0; k < fft.FFTSize; ++k) re[k] *= scale, im[k] *= scale;
+}
+
+void BuildFFTBandMask(FftEngine& fft, double filterRadius) {
+    for (int i = 0; i < fft.FFTSize; ++i) {
+        const float* radius = fft.FFTFreqRadius[i];
+        std::uint8_t* mask = fft.FFTBandMask[i];
+        for (int j = 0; j < fft.FFTSize; ++j) mask[j] = filterRadius > radius[j] ? 1 : 0;
+    }
+}
+
+void BuildTransferTable(FftEngine& fft, double gamma, double slope) {
+    if (gamma == 1.0) gamma = 0.999999;
+    // The knee is where the linear segment slope * x meets the power curve x^gamma.
+    const double knee = std::pow(slope, 1.0 / (gamma - 1.0));
+    for (int k = 0; k < kTransferEntries; ++k) {
+        const double x = k * 0.001;
+        fft.TransferTable[static_cast<std::size_t>(k)] = x < knee ? slope * x : std::pow(x + 1e-6, gamma);
+    }
+}
+
+}  // namespace kestrave
