@@ -3,8 +3,8 @@
 #include <cassert>
 #include <cmath>
 #include <cstring>
-#include <utility>
 #include <numbers>
+#include <utility>
 
 #include "platform/parallel.h"
 
@@ -88,7 +88,8 @@ template <int Lanes, int Sign>
         for (int m = 0; m < n; m += 4 * h) {
             float* r = re + static_cast<std::ptrdiff_t>(m) * Lanes;
             float* i = im + static_cast<std::ptrdiff_t>(m) * Lanes;
-            radix4<Lanes, Sign, true>(r, i, r + q, i + q, r + 2 * q, i + 2 * q, r + 3 * q, i + 3 * q, nullptr);
+            radix4<Lanes, Sign, true>(r, i, r + q, i + q, r + 2 * q, i + 2 * q, r + 3 * q, i + 3 * q,
+                                      nullptr);
             for (int k = 1; k < h; ++k) {
                 r += Lanes, i += Lanes;
                 radix4<Lanes, Sign, false>(r, i, r + q, i + q, r + 2 * q, i + 2 * q, r + 3 * q, i + 3 * q,
@@ -120,7 +121,8 @@ struct PassArguments {
 };
 
 // Moves one row of kLanes cells, multiplied by scale (1 leaves every bit as it is).
-[[gnu::always_inline]] inline void moveLanes(const float* __restrict from, float* __restrict to, float scale) {
+[[gnu::always_inline]] inline void moveLanes(const float* __restrict from, float* __restrict to,
+                                             float scale) {
     for (int l = 0; l < kLanes; ++l) to[l] = from[l] * scale;
 }
 
@@ -132,17 +134,21 @@ struct PassArguments {
 using LaneVector = float __attribute__((vector_size(kLanes * sizeof(float))));
 using LaneIndex = std::int32_t __attribute__((vector_size(kLanes * sizeof(float))));
 
-[[gnu::always_inline]] inline void loadLanes(LaneVector& v, const float* from) { std::memcpy(&v, from, sizeof v); }
+[[gnu::always_inline]] inline void loadLanes(LaneVector& v, const float* from) {
+    std::memcpy(&v, from, sizeof v);
+}
 
-[[gnu::always_inline]] inline void storeLanes(float* to, const LaneVector& v) { std::memcpy(to, &v, sizeof v); }
+[[gnu::always_inline]] inline void storeLanes(float* to, const LaneVector& v) {
+    std::memcpy(to, &v, sizeof v);
+}
 
 // Shuffle masks that exchange bit `Bit` of the row index with bit `Bit` of the column index
 // between rows r (bit clear) and r + Bit: the low row takes its columns with the bit clear from
 // itself and the others from the high row, and the other way round.
 template <int Bit, bool High, std::size_t... C>
 constexpr LaneIndex swapMask(std::index_sequence<C...>) {
-    return LaneIndex{static_cast<std::int32_t>(
-        (C & Bit) == 0 ? (High ? C + Bit : C) : (High ? kLanes + C : kLanes + C - Bit))...};
+    return LaneIndex{static_cast<std::int32_t>((C & Bit) == 0 ? (High ? C + Bit : C)
+                                                              : (High ? kLanes + C : kLanes + C - Bit))...};
 }
 
 template <int Bit>
@@ -245,7 +251,8 @@ FftPlan::FftPlan(int n) : n_(n) {
     while ((1 << bits) < n) ++bits;
     leadingRadix2_ = bits % 2 == 1;
     bitRev_.resize(static_cast<std::size_t>(n));
-    for (int k = 0; k < n; ++k) bitRev_[static_cast<std::size_t>(k)] = BitReverse(static_cast<std::uint16_t>(k), bits);
+    for (int k = 0; k < n; ++k)
+        bitRev_[static_cast<std::size_t>(k)] = BitReverse(static_cast<std::uint16_t>(k), bits);
     for (int h = leadingRadix2_ ? 2 : 1; h < n; h *= 4) {
         for (int k = 0; k < h; ++k) {
             for (int multiple = 1; multiple <= 3; ++multiple) {
@@ -262,11 +269,13 @@ void FftPlan::transformLine(float* re, float* im, FftDirection direction) const 
 }
 
 void FftPlan::transformAlongFirstIndex(float* re, float* im, FftDirection direction, float scale) const {
-    runPass({n_, leadingRadix2_, twiddles_.data(), bitRev_.data(), re, im, direction, scale}, firstIndexBlock);
+    runPass({n_, leadingRadix2_, twiddles_.data(), bitRev_.data(), re, im, direction, scale},
+            firstIndexBlock);
 }
 
 void FftPlan::transformAlongSecondIndex(float* re, float* im, FftDirection direction, float scale) const {
-    runPass({n_, leadingRadix2_, twiddles_.data(), bitRev_.data(), re, im, direction, scale}, secondIndexBlock);
+    runPass({n_, leadingRadix2_, twiddles_.data(), bitRev_.data(), re, im, direction, scale},
+            secondIndexBlock);
 }
 
 }  // namespace kestrave

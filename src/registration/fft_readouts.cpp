@@ -44,7 +44,9 @@ private:
 
 }  // namespace
 
-void ClearRadialSpectrum(FftEngine& fft) { fft.RadialProfile.fill(0.0f); }
+void ClearRadialSpectrum(FftEngine& fft) {
+    fft.RadialProfile.fill(0.0f);
+}
 
 void RadialSpectrum(FftEngine& fft, int mode, int hvsCentre) {
     ClearRadialSpectrum(fft);

@@ -28,7 +28,8 @@ void fillRandom(T2dArrays& plane, unsigned seed, float low, float high) {
 
 float largestMagnitude(const T2dArrays& plane) {
     float largest = 0.0f;
-    for (std::size_t c = 0; c < plane.cellCount(); ++c) largest = std::max(largest, std::fabs(plane.data()[c]));
+    for (std::size_t c = 0; c < plane.cellCount(); ++c)
+        largest = std::max(largest, std::fabs(plane.data()[c]));
     return largest;
 }
 
@@ -139,7 +140,8 @@ TEST(Fft, AgreesWithDoubleDftAt32) {
         for (int l = 0; l < 32; ++l) {
             const auto expected = forward[static_cast<std::size_t>(k) * 32 + l];
             peak = std::max(peak, std::abs(expected));
-            error = std::max(error, std::abs(expected - std::complex<double>(fft.FFTRe[k][l], fft.FFTIm[k][l])));
+            error =
+                std::max(error, std::abs(expected - std::complex<double>(fft.FFTRe[k][l], fft.FFTIm[k][l])));
         }
     EXPECT_LT(error, 1e-4 * peak);
 
@@ -152,7 +154,8 @@ TEST(Fft, AgreesWithDoubleDftAt32) {
     for (int k = 0; k < 32; ++k)
         for (int l = 0; l < 32; ++l) {
             const auto expected = inverse[static_cast<std::size_t>(k) * 32 + l] / 1024.0;
-            error = std::max(error, std::abs(expected - std::complex<double>(fft.FFTRe[k][l], fft.FFTIm[k][l])));
+            error =
+                std::max(error, std::abs(expected - std::complex<double>(fft.FFTRe[k][l], fft.FFTIm[k][l])));
         }
     EXPECT_LT(error, 1e-4 * peak / 1024.0);
 }
