@@ -1,5 +1,6 @@
 #include "registration/fft_kernel.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cmath>
 #include <cstring>
@@ -66,36 +67,62 @@ template <int Lanes, int Sign, bool Unit>
     }
 }
 
+// The radix-2 pass with span 2 (twiddles all 1) over rows [0, rows).
+template <int Lanes>
+[[gnu::always_inline]] inline void radix2Pass(int rows, float* re, float* im) {
+    for (int m = 0; m < rows; m += 2) {
+        float* ar = re + m * Lanes;
+        float* ai = im + m * Lanes;
+        for (int l = 0; l < Lanes; ++l) {
+            const float tr = ar[Lanes + l], ti = ai[Lanes + l];
+            ar[Lanes + l] = ar[l] - tr, ai[Lanes + l] = ai[l] - ti;
+            ar[l] += tr, ai[l] += ti;
+        }
+    }
+}
+
+// The radix-4 pass with quarter length h over rows [0, rows); tw holds its twiddles.
+template <int Lanes, int Sign>
+[[gnu::always_inline]] inline void radix4Pass(int rows, int h, const float* tw, float* re, float* im) {
+    const std::ptrdiff_t q = static_cast<std::ptrdiff_t>(h) * Lanes;
+    for (int m = 0; m < rows; m += 4 * h) {
+        float* r = re + static_cast<std::ptrdiff_t>(m) * Lanes;
+        float* i = im + static_cast<std::ptrdiff_t>(m) * Lanes;
+        radix4<Lanes, Sign, true>(r, i, r + q, i + q, r + 2 * q, i + 2 * q, r + 3 * q, i + 3 * q, nullptr);
+        for (int k = 1; k < h; ++k) {
+            r += Lanes, i += Lanes;
+            radix4<Lanes, Sign, false>(r, i, r + q, i + q, r + 2 * q, i + 2 * q, r + 3 * q, i + 3 * q,
+                                       tw + 6 * k);
+        }
+    }
+}
+
+// Rows of a block small enough to stay in the first-level cache through several passes.
+constexpr int kLocalRows = 128;
+
 // All passes of one transform over `Lanes` lines stored side by side in bit-reversed order.
+// The passes whose groups fit in kLocalRows rows run block by block, the rest over the whole
+// data; the groups are independent, so the order changes no result.
 template <int Lanes, int Sign>
 [[gnu::always_inline]] inline void butterflyPasses(int n, bool leadingRadix2, const float* tw, float* re,
                                                    float* im) {
-    int h = 1;
-    if (leadingRadix2) {
-        for (int m = 0; m < n; m += 2) {
-            float* ar = re + m * Lanes;
-            float* ai = im + m * Lanes;
-            for (int l = 0; l < Lanes; ++l) {
-                const float tr = ar[Lanes + l], ti = ai[Lanes + l];
-                ar[Lanes + l] = ar[l] - tr, ai[Lanes + l] = ai[l] - ti;
-                ar[l] += tr, ai[l] += ti;
-            }
+    const int local = std::min(n, kLocalRows);
+    int firstGlobalH = leadingRadix2 ? 2 : 1;
+    std::ptrdiff_t localTwiddles = 0;
+    while (4 * firstGlobalH <= local) localTwiddles += 6 * firstGlobalH, firstGlobalH *= 4;
+    for (int b = 0; b < n; b += local) {
+        float* r = re + static_cast<std::ptrdiff_t>(b) * Lanes;
+        float* i = im + static_cast<std::ptrdiff_t>(b) * Lanes;
+        if (leadingRadix2) radix2Pass<Lanes>(local, r, i);
+        const float* t = tw;
+        for (int h = leadingRadix2 ? 2 : 1; h < firstGlobalH; h *= 4) {
+            radix4Pass<Lanes, Sign>(local, h, t, r, i);
+            t += 6 * h;
         }
-        h = 2;
     }
-    for (; h < n; h *= 4) {
-        const std::ptrdiff_t q = static_cast<std::ptrdiff_t>(h) * Lanes;
-        for (int m = 0; m < n; m += 4 * h) {
-            float* r = re + static_cast<std::ptrdiff_t>(m) * Lanes;
-            float* i = im + static_cast<std::ptrdiff_t>(m) * Lanes;
-            radix4<Lanes, Sign, true>(r, i, r + q, i + q, r + 2 * q, i + 2 * q, r + 3 * q, i + 3 * q,
-                                      nullptr);
-            for (int k = 1; k < h; ++k) {
-                r += Lanes, i += Lanes;
-                radix4<Lanes, Sign, false>(r, i, r + q, i + q, r + 2 * q, i + 2 * q, r + 3 * q, i + 3 * q,
-                                           tw + 6 * k);
-            }
-        }
+    tw += localTwiddles;
+    for (int h = firstGlobalH; h < n; h *= 4) {
+        radix4Pass<Lanes, Sign>(n, h, tw, re, im);
         tw += 6 * h;
     }
 }

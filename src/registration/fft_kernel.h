@@ -32,7 +32,7 @@ public:
 
     // Transforms, in place, every line of an N x N pair of planes addressed [i][j] = i * N + j.
     // Along the first index the lines are [0..N-1][j] for every j; along the second index
-    // [i][0..N-1] for every i. Each result is multiplied by `scale` unless it is exactly 1.
+    // [i][0..N-1] for every i. Each result is multiplied by `scale`.
     // The lines are spread over the worker threads; the result does not depend on their number.
     void transformAlongFirstIndex(float* re, float* im, FftDirection direction, float scale) const;
     void transformAlongSecondIndex(float* re, float* im, FftDirection direction, float scale) const;
