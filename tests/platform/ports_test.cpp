@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <thread>
 #include <cstdlib>
 #include <fstream>
 #include <sys/stat.h>
@@ -132,4 +133,27 @@ TEST(SafeFileWriter, ReplacesOnlyOnCommitAndKeepsTheOldFileOnFailure) {
     }
     EXPECT_THROW(writeFileAtomically(dir / "missing-folder" / "x.txt", "x"), FileError);
     EXPECT_THROW(readWholeFile(dir / "absent"), FileError);
+}
+
+TEST(ParallelFor, NestedAndConcurrentCallsFinishEveryIndex) {
+    setenv("KESTRAVE_THREADS", "4", 1);
+    std::vector<std::atomic<int>> hits(64 * 64);
+    // Nested: the inner loops run on the thread that reached them.
+    parallelFor(0, 64, [&](std::ptrdiff_t i) {
+        parallelFor(0, 64, [&](std::ptrdiff_t j) { hits[static_cast<std::size_t>(i * 64 + j)]++; });
+    });
+    // Concurrent callers from other threads share the pool or run on their own.
+    std::vector<std::atomic<int>> more(4000);
+    {
+        std::vector<std::jthread> callers;
+        for (int t = 0; t < 4; ++t)
+            callers.emplace_back([&, t] {
+                for (int round = 0; round < 50; ++round)
+                    parallelFor(t * 1000, (t + 1) * 1000,
+                                [&](std::ptrdiff_t i) { more[static_cast<std::size_t>(i)]++; });
+            });
+    }
+    for (auto& h : hits) EXPECT_EQ(h.load(), 1);
+    for (auto& m : more) EXPECT_EQ(m.load(), 50);
+    unsetenv("KESTRAVE_THREADS");
 }
