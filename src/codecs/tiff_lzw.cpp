@@ -93,7 +93,14 @@ std::size_t TLZW::Decode(std::span<const std::uint8_t> source, std::span<std::ui
     std::size_t written = 0;
     std::uint16_t previous = kNoCode;  // none right after Clear
     std::uint16_t code;
-    while (written < dest.size() && reader.read(width_, code) && code != EndOfInformation) {
+    endOfInformation_ = false;
+    while (reader.read(width_, code)) {
+        if (code == EndOfInformation) {
+            endOfInformation_ = true;
+            break;
+        }
+        // Once the output is full only EndOfInformation (or Clear before it) may follow.
+        if (written == dest.size() && code != Clear) break;
         if (code == Clear) {
             initTable();
             previous = kNoCode;

@@ -21,6 +21,8 @@ public:
     // EndOfInformation, at the end of `source`, at a code that cannot occur in a sound stream
     // (above the next free entry) or when `dest` is full; it never writes past `dest`.
     std::size_t Decode(std::span<const std::uint8_t> source, std::span<std::uint8_t> dest);
+    // Whether the last Decode ended at an EndOfInformation code.
+    bool endedAtEndOfInformation() const { return endOfInformation_; }
 
     // Encodes `source`: Clear, the codes, EndOfInformation; the last byte is padded with zero
     // bits. Empty input gives Clear, 256 (the empty string) and EndOfInformation.
@@ -48,6 +50,7 @@ private:
     std::vector<std::uint16_t> nextSibling_;
     std::uint16_t last_ = EndOfInformation;
     unsigned width_ = 9;
+    bool endOfInformation_ = false;
 };
 
 }  // namespace kestrave
