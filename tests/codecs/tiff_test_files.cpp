@@ -25,6 +25,9 @@ std::vector<std::uint8_t> packRow(const TiffSpec& spec, const std::uint16_t* sam
     for (std::size_t i = 0; i < n; ++i) {
         const std::uint16_t v = samples[i];
         switch (spec.bitsPerSample) {
+            case 32:
+                storeU32(row.data() + 4 * i, v, spec.motorola);
+                break;
             case 16:
                 storeU16(row.data() + 2 * i, v, spec.motorola);
                 break;
