@@ -60,20 +60,26 @@ TLZW::TLZW()
       char_(kTableSize),
       firstChar_(kTableSize),
       length_(kTableSize),
-      firstChild_(kTableSize),
-      nextSibling_(kTableSize) {}
-
-void TLZW::initTable() {
+      firstChild_(kTableSize, kNoCode),
+      nextSibling_(kTableSize) {
+    // The single bytes, Clear and EndOfInformation never change; learned entries are written
+    // over as they are added, so starting again only needs the last index and the width.
     for (std::uint16_t i = 0; i < 256; ++i) {
         prefix_[i] = Clear;
         char_[i] = firstChar_[i] = static_cast<std::uint8_t>(i);
         length_[i] = 1;
     }
     prefix_[Clear] = prefix_[EndOfInformation] = Clear;
-    length_[Clear] = length_[EndOfInformation] = 0;
-    std::fill(firstChild_.begin(), firstChild_.end(), kNoCode);
+}
+
+void TLZW::initTable() {
     last_ = EndOfInformation;
     width_ = 9;
+}
+
+void TLZW::initChains() {
+    // Entries from 258 up get an empty chain when they are added.
+    std::fill_n(firstChild_.begin(), 256, kNoCode);
 }
 
 std::size_t TLZW::writeString(std::uint16_t code, std::span<std::uint8_t> dest) const {
@@ -99,8 +105,6 @@ std::size_t TLZW::Decode(std::span<const std::uint8_t> source, std::span<std::ui
             endOfInformation_ = true;
             break;
         }
-        // Once the output is full only EndOfInformation (or Clear before it) may follow.
-        if (written == dest.size() && code != Clear) break;
         if (code == Clear) {
             initTable();
             previous = kNoCode;
@@ -121,6 +125,11 @@ std::size_t TLZW::Decode(std::span<const std::uint8_t> source, std::span<std::ui
                 width_ = 9;
         }
         written += writeString(code, dest.subspan(written));
+        // A full output takes one more code to see whether EndOfInformation follows.
+        if (written == dest.size()) {
+            endOfInformation_ = reader.read(width_, code) && code == EndOfInformation;
+            break;
+        }
         previous = code;
     }
     return written;
@@ -129,6 +138,7 @@ std::size_t TLZW::Decode(std::span<const std::uint8_t> source, std::span<std::ui
 std::vector<std::uint8_t> TLZW::Encode(std::span<const std::uint8_t> source) {
     CodeWriter writer(source.size() * 3 / 2 + 8);
     initTable();
+    initChains();
     writer.put(Clear, width_);
     std::uint16_t current = Clear;  // the empty string
     for (const std::uint8_t c : source) {
@@ -154,6 +164,7 @@ std::vector<std::uint8_t> TLZW::Encode(std::span<const std::uint8_t> source) {
         } else if (entry == 4093) {
             writer.put(Clear, width_);
             initTable();
+            initChains();
         }
         current = c;
     }

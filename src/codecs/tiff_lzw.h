@@ -36,6 +36,7 @@ private:
     static constexpr std::uint16_t kNoCode = 0xFFFF;
 
     void initTable();
+    void initChains();
     // Writes the string of `code` (at most dest.size() bytes of it) and returns its length.
     std::size_t writeString(std::uint16_t code, std::span<std::uint8_t> dest) const;
 

@@ -169,6 +169,7 @@ std::vector<Strip> planStrips(const TIFD& ifd, const Layout& l, std::size_t file
     if (ifd.StripOffsets.empty()) unsupported("no strips (tiled images are not read)");
     if (ifd.StripOffsets.size() < count) throw TiffCorruptError("fewer strips than the image needs");
     std::vector<Strip> strips(count);
+    std::uint64_t compressedBytes = 0;
     for (std::uint32_t s = 0; s < count; ++s) {
         Strip& strip = strips[s];
         strip.offset = ifd.StripOffsets[s];
@@ -181,6 +182,10 @@ std::vector<Strip> planStrips(const TIFD& ifd, const Layout& l, std::size_t file
         } else {
             strip.size = s < ifd.StripByteCounts.size() ? ifd.StripByteCounts[s] : fileSize - strip.offset;
             if (needed > lzwMaxOutput(strip.size)) throw TiffCorruptError("compressed image data ends early");
+            // Strips that share their bytes could make the decoder read the same data over and
+            // over: together they must fit the file.
+            compressedBytes += strip.size;
+            if (compressedBytes > fileSize) throw TiffCorruptError("compressed strips overlap");
         }
         if (strip.offset + strip.size > fileSize)
             throw TiffCorruptError("image data beyond the end of the file");

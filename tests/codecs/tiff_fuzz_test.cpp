@@ -8,6 +8,7 @@
 
 #include "codecs/mem_utils.h"
 #include "codecs/tiff_errors.h"
+#include "codecs/tiff_ifd.h"
 #include "tiff_test_files.h"
 
 using namespace kestrave;
@@ -98,4 +99,50 @@ TEST(TiffFuzz, DamagedFilesLoadOrGiveATiffErrorNeverAnythingElse) {
     // Both outcomes occur: the damage is neither always harmless nor always caught up front.
     EXPECT_GT(loaded, 100);
     EXPECT_GT(refused, 100);
+}
+
+TEST(TiffFuzz, HostileDirectoriesAreRefusedBeforeAnyLargeWork) {
+    const auto refusal = [](const std::vector<std::uint8_t>& file) -> std::string {
+        try {
+            loadTiff(file);
+        } catch (const TiffError& e) {
+            return e.what();
+        }
+        return "loaded";
+    };
+    const auto directory = [](const std::vector<std::uint8_t>& file) {
+        return loadU32(file.data() + 4, false);
+    };
+
+    // Thousands of one-row strips that all point at the same megabyte of Clear codes.
+    std::vector<std::uint8_t> file = buildTiff({.width = 8, .height = 4000, .rowsPerStrip = 1, .lzw = true},
+                                               std::vector<std::uint16_t>(8 * 4000, 0));
+    const TIFD ifd(file, directory(file), false);
+    const std::uint32_t offsets = ifd.RawValue(ifd.IndexOf(tagStripOffsets));
+    const std::uint32_t counts = ifd.RawValue(ifd.IndexOf(tagStripByteCounts));
+    const auto clears = static_cast<std::uint32_t>(file.size());
+    for (int i = 0; i < 100000; ++i)
+        file.insert(file.end(), {0x80, 0x40, 0x20, 0x10, 0x08, 0x04, 0x02, 0x01, 0x00});
+    for (std::uint32_t s = 0; s < 4000; ++s) {
+        storeU32(file.data() + offsets + 4 * s, clears, false);
+        storeU32(file.data() + counts + 4 * s, 900000, false);
+    }
+    EXPECT_EQ(refusal(file), "Invalid TIFF file: compressed strips overlap");
+
+    // A tiny file that claims a huge compressed image is refused without the memory for it.
+    file = buildTiff({.width = 1, .height = 1, .lzw = true}, {0});
+    storeU16(file.data() + directory(file) + 2 + 8, 65535, false);          // ImageWidth
+    storeU16(file.data() + directory(file) + 2 + 12 + 8, 1000, false);      // ImageLength
+    storeU32(file.data() + directory(file) + 2 + 12 * 7 + 8, 1000, false);  // RowsPerStrip
+    EXPECT_EQ(refusal(file), "Invalid TIFF file: compressed image data ends early");
+
+    // Strip arrays far beyond the file, by their count or by their offset.
+    file = buildTiff({.width = 3, .height = 3, .rowsPerStrip = 1}, std::vector<std::uint16_t>(9, 1));
+    const std::size_t entry =
+        directory(file) + 2 + 12 * TIFD(file, directory(file), false).IndexOf(tagStripOffsets);
+    storeU32(file.data() + entry + 4, 0xFFFFFFFF, false);
+    EXPECT_EQ(refusal(file), "Invalid TIFF file: the values of tag 273 lie outside the file");
+    storeU32(file.data() + entry + 4, 3, false);
+    storeU32(file.data() + entry + 8, 0xFFFFFFF0, false);
+    EXPECT_EQ(refusal(file), "Invalid TIFF file: the values of tag 273 lie outside the file");
 }
