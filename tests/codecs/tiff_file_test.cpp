@@ -195,6 +195,15 @@ TEST(TiffRead, MultiStripFortyEightBitGivesEveryRowItsOwnSamples) {
     ASSERT_EQ(image.height(), 7);
     for (int y = 0; y < 7; ++y)
         for (int i = 0; i < 9; ++i) ASSERT_EQ(image.HighBitRow(y)[i], data[9 * y + i]) << y << " " << i;
+
+    // Two strips listed as SHORT values fit inside their directory entries.
+    for (bool motorola : {false, true}) {
+        TiffSpec two = spec;
+        two.rowsPerStrip = 4;
+        two.shortStripArrays = true;
+        two.motorola = motorola;
+        EXPECT_EQ(imageDifference(loadTiff(buildTiff(two, data)), image), "") << motorola;
+    }
 }
 
 TEST(TiffRead, EightBitRgbCmykAndRgbaPixels) {
@@ -217,6 +226,9 @@ TEST(TiffRead, EightBitRgbCmykAndRgbaPixels) {
         EXPECT_EQ(rgb(image, 2, 0), (std::array<int, 3>{76, 38, 76}));  // black 255
         EXPECT_EQ(samples(image, 1, 0), (std::array<int, 3>{51 * 256, 65280, 65280}));
     }
+    // Grey with alpha (two BitsPerSample values inside the entry) shows the grey.
+    const TTIFFBitMap greyAlpha = loadTiff(buildTiff({.width = 2, .samplesPerPixel = 2}, {90, 255, 30, 0}));
+    EXPECT_EQ(rgb(greyAlpha, 1, 0), (std::array<int, 3>{30, 30, 30}));
     // Four samples of RGB with alpha are not taken for CMYK.
     const TTIFFBitMap rgba =
         loadTiff(buildTiff({.width = 1, .samplesPerPixel = 4, .photometric = 2}, {200, 100, 50, 0}));
