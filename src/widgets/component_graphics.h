@@ -1,0 +1,35 @@
+#pragma once
+// Picture helpers and cursors shared by the components.
+
+#include <QCursor>
+#include <QFontMetrics>
+#include <QImage>
+#include <QString>
+
+namespace kestrave {
+
+// The component set's screen cursors, by number.
+enum ComponentCursor : int { crRxHand = 14000, crRxDrag = 14001 };
+// The cursor registered under `id`: a hand for crRxHand, a grabbing hand for crRxDrag, the
+// arrow for any other number.
+QCursor componentCursor(int id);
+
+// An 8 x 8 picture in `color1` whose pixel (x, y) is `color2` when x and y are both even or both
+// odd: the checker pattern of hovered and held-down controls.
+QImage CreateTwoColorsBrushPattern(const QColor& color1, const QColor& color2);
+
+// Cell `index` of a picture cut into cols x rows equal cells, counted row by row
+// (column index mod cols, row index div cols). Cols and rows count as at least 1.
+QImage AssignBitmapCell(const QImage& source, int cols, int rows, int index);
+
+// The colour of a picture's bottom-left pixel: its transparent colour unless one is given.
+QRgb defaultTransparentColor(const QImage& image);
+// A copy in which every pixel of colour `key` is fully transparent, so drawing it leaves the
+// background there unchanged.
+QImage withTransparentColor(const QImage& image, QRgb key);
+
+// The text shortened character by character from its end, with "..." appended, until it fits
+// `maxWidth`; "..." alone when not even one character fits.
+QString MinimizeText(const QString& text, const QFontMetrics& metrics, int maxWidth);
+
+}  // namespace kestrave

@@ -1,0 +1,47 @@
+#pragma once
+// What the widget tests share: the one application object of the test program and a repeat
+// clock that ticks only when the test says so.
+
+#include <QApplication>
+
+#include "widgets/repeat_timer.h"
+
+namespace kestrave::test {
+
+// Created on first use; every test that makes a widget calls it first.
+QApplication& app();
+
+class ManualRepeatTimer final : public RepeatTimer {
+public:
+    void start(int intervalMs) override {
+        interval_ = intervalMs;
+        active_ = true;
+        ++starts;
+    }
+    void setInterval(int intervalMs) override { interval_ = intervalMs; }
+    void stop() override { active_ = false; }
+    bool isActive() const override { return active_; }
+    int interval() const override { return interval_; }
+
+    // One tick, as a running timer would give it.
+    void fire() {
+        if (active_ && onTick) onTick();
+    }
+
+    int starts = 0;
+
+private:
+    int interval_ = 0;
+    bool active_ = false;
+};
+
+// Installs a manual clock into a widget and keeps a handle to it.
+template <class Widget>
+ManualRepeatTimer& installManualTimer(Widget& widget) {
+    auto timer = std::make_unique<ManualRepeatTimer>();
+    ManualRepeatTimer& handle = *timer;
+    widget.setRepeatTimer(std::move(timer));
+    return handle;
+}
+
+}  // namespace kestrave::test
