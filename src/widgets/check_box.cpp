@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QShortcutEvent>
 #include <QStyleOptionFocusRect>
+#include <algorithm>
 
 #include "widgets/component_graphics.h"
 #include "widgets/published.h"
@@ -23,13 +24,20 @@ struct TickLook {
 
 TickLook tickLook(TPCheck::TImageType type) {
     switch (type) {
-        case TPCheck::igCrossRed: return {TickLook::Cross, Qt::red};
-        case TPCheck::igHookBlue: return {TickLook::Hook, Qt::blue};
-        case TPCheck::igCirce: return {TickLook::Ellipse, Qt::black};
-        case TPCheck::igCrossBlue: return {TickLook::Cross, Qt::blue};
-        case TPCheck::igCrossGreen: return {TickLook::Cross, QColor(0, 128, 0)};
-        case TPCheck::igHookLime: return {TickLook::Hook, QColor(50, 205, 50)};
-        case TPCheck::igHookRed: break;
+        case TPCheck::igCrossRed:
+            return {TickLook::Cross, Qt::red};
+        case TPCheck::igHookBlue:
+            return {TickLook::Hook, Qt::blue};
+        case TPCheck::igCirce:
+            return {TickLook::Ellipse, Qt::black};
+        case TPCheck::igCrossBlue:
+            return {TickLook::Cross, Qt::blue};
+        case TPCheck::igCrossGreen:
+            return {TickLook::Cross, QColor(0, 128, 0)};
+        case TPCheck::igHookLime:
+            return {TickLook::Hook, QColor(50, 205, 50)};
+        case TPCheck::igHookRed:
+            break;
     }
     return {TickLook::Hook, Qt::red};
 }
@@ -119,8 +127,12 @@ void TPCheck::run(const CheckPressMachine::Actions& actions) {
                 checked_ = !checked_;
                 update();
                 break;
-            case CheckPressMachine::Action::Click: emit OnClick(this); break;
-            case CheckPressMachine::Action::DoubleClick: emit OnDblClick(this); break;
+            case CheckPressMachine::Action::Click:
+                emit OnClick(this);
+                break;
+            case CheckPressMachine::Action::DoubleClick:
+                emit OnDblClick(this);
+                break;
         }
     }
 }
@@ -224,7 +236,9 @@ void TPCheck::paintTick(QPainter& p, QPoint at) const {
             p.drawLine(3, 3, 9, 9);
             p.drawLine(9, 3, 3, 9);
             break;
-        case TickLook::Hook: p.drawPolyline(QPolygon({QPoint(3, 6), QPoint(5, 9), QPoint(10, 3)})); break;
+        case TickLook::Hook:
+            p.drawPolyline(QPolygon({QPoint(3, 6), QPoint(5, 9), QPoint(10, 3)}));
+            break;
         case TickLook::Ellipse:
             p.setBrush(look.color);
             p.drawEllipse(QRectF(3.5, 3.5, 6, 6));
@@ -236,19 +250,14 @@ void TPCheck::paintTick(QPainter& p, QPoint at) const {
 void TPCheck::paintEvent(QPaintEvent*) {
     QPainter p(this);
     const QPalette& pal = palette();
-    const QRect r = rect().adjusted(0, 0, -1, -1);
     QRect inside = rect();
     if (style_ != bmNone) {
         inside.adjust(1, 1, -1, -1);
         if (style_ == bmSimple) {
             p.setPen(marginColor_);
-            p.drawRect(r);
+            p.drawRect(rect().adjusted(0, 0, -1, -1));
         } else {
-            const bool lowered = style_ == bmLowered;
-            p.setPen(pal.color(lowered ? QPalette::Dark : QPalette::Light));
-            p.drawPolyline(QPolygon({r.bottomLeft(), r.topLeft(), r.topRight()}));
-            p.setPen(pal.color(lowered ? QPalette::Light : QPalette::Dark));
-            p.drawPolyline(QPolygon({r.topRight(), r.bottomRight(), r.bottomLeft()}));
+            drawBevelFrame(p, rect(), style_ == bmLowered, pal);
         }
     }
     // A transparent control leaves the parent's painting where the control draws nothing.

@@ -21,7 +21,8 @@ CheckPressMachine::Actions CheckPressMachine::doublePress() {
 
 CheckLayout checkLayout(QSize client, int captionWidth, int textHeight, bool boxAtLeft, QSize boxSize) {
     CheckLayout layout;
-    layout.caption = QRect(boxAtLeft ? 22 : 2, (client.height() - textHeight) / 2, captionWidth + 3, textHeight);
+    layout.caption =
+        QRect(boxAtLeft ? 22 : 2, (client.height() - textHeight) / 2, captionWidth + 3, textHeight);
     layout.box = QPoint(boxAtLeft ? 2 : client.width() - 18, (client.height() - boxSize.height()) / 2);
     return layout;
 }

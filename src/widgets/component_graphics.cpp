@@ -1,14 +1,19 @@
 #include "widgets/component_graphics.h"
 
+#include <QPainter>
+#include <QPalette>
 #include <algorithm>
 
 namespace kestrave {
 
 QCursor componentCursor(int id) {
     switch (id) {
-        case crRxHand: return QCursor(Qt::PointingHandCursor);
-        case crRxDrag: return QCursor(Qt::ClosedHandCursor);
-        default: return QCursor(Qt::ArrowCursor);
+        case crRxHand:
+            return QCursor(Qt::PointingHandCursor);
+        case crRxDrag:
+            return QCursor(Qt::ClosedHandCursor);
+        default:
+            return QCursor(Qt::ArrowCursor);
     }
 }
 
@@ -40,6 +45,14 @@ QImage withTransparentColor(const QImage& image, QRgb key) {
             if (row[x] == key) row[x] = 0;
     }
     return result;
+}
+
+void drawBevelFrame(QPainter& painter, const QRect& rect, bool lowered, const QPalette& palette) {
+    const QRect r = rect.adjusted(0, 0, -1, -1);
+    painter.setPen(palette.color(lowered ? QPalette::Dark : QPalette::Light));
+    painter.drawPolyline(QPolygon({r.bottomLeft(), r.topLeft(), r.topRight()}));
+    painter.setPen(palette.color(lowered ? QPalette::Light : QPalette::Dark));
+    painter.drawPolyline(QPolygon({r.topRight(), r.bottomRight(), r.bottomLeft()}));
 }
 
 QString MinimizeText(const QString& text, const QFontMetrics& metrics, int maxWidth) {

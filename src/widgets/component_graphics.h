@@ -6,6 +6,9 @@
 #include <QImage>
 #include <QString>
 
+class QPainter;
+class QPalette;
+
 namespace kestrave {
 
 // The component set's screen cursors, by number.
@@ -27,6 +30,10 @@ QRgb defaultTransparentColor(const QImage& image);
 // A copy in which every pixel of colour `key` is fully transparent, so drawing it leaves the
 // background there unchanged.
 QImage withTransparentColor(const QImage& image, QRgb key);
+
+// A one-pixel frame just inside `rect`: lowered has the shadow at the top-left and the light at
+// the bottom-right, raised the reverse.
+void drawBevelFrame(QPainter& painter, const QRect& rect, bool lowered, const QPalette& palette);
 
 // The text shortened character by character from its end, with "..." appended, until it fits
 // `maxWidth`; "..." alone when not even one character fits.

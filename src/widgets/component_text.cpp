@@ -6,7 +6,9 @@ namespace kestrave {
 
 namespace {
 
-bool isDelim(char c, std::string_view delims) { return delims.find(c) != std::string_view::npos; }
+bool isDelim(char c, std::string_view delims) {
+    return delims.find(c) != std::string_view::npos;
+}
 
 // Start index (from 0) and length of word n (from 1), when it exists.
 std::optional<std::pair<std::size_t, std::size_t>> findWord(std::size_t n, std::string_view text,

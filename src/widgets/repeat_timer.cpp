@@ -8,6 +8,8 @@ QtRepeatTimer::QtRepeatTimer() {
     });
 }
 
-std::unique_ptr<RepeatTimer> makeRepeatTimer() { return std::make_unique<QtRepeatTimer>(); }
+std::unique_ptr<RepeatTimer> makeRepeatTimer() {
+    return std::make_unique<QtRepeatTimer>();
+}
 
 }  // namespace kestrave

@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOptionFocusRect>
+#include <algorithm>
 
 #include "widgets/component_graphics.h"
 #include "widgets/published.h"
@@ -62,10 +63,14 @@ QImage builtInThumb(bool vertical) {
 
 QImage builtInImage(TRxSlider::TSliderImage which) {
     switch (which) {
-        case TRxSlider::siHThumb: return builtInThumb(false);
-        case TRxSlider::siHRuler: return builtInRuler(false);
-        case TRxSlider::siVThumb: return builtInThumb(true);
-        case TRxSlider::siVRuler: break;
+        case TRxSlider::siHThumb:
+            return builtInThumb(false);
+        case TRxSlider::siHRuler:
+            return builtInRuler(false);
+        case TRxSlider::siVThumb:
+            return builtInThumb(true);
+        case TRxSlider::siVRuler:
+            break;
     }
     return builtInRuler(true);
 }
@@ -77,8 +82,7 @@ QImage stretchRuler(const QImage& picture, bool vertical, int edge, int length) 
     ruler.fill(Qt::transparent);
     QPainter p(&ruler);
     p.setCompositionMode(QPainter::CompositionMode_Source);
-    for (const RulerPiece& piece :
-         rulerPieces(vertical ? picture.height() : picture.width(), edge, length)) {
+    for (const RulerPiece& piece : rulerPieces(vertical ? picture.height() : picture.width(), edge, length)) {
         if (vertical)
             p.drawImage(QPoint(0, piece.target), picture, QRect(0, piece.source, thickness, piece.length));
         else
@@ -136,7 +140,8 @@ bool TRxSlider::acceptsIncrement(int increment) const {
 void TRxSlider::setIncrement(int increment) {
     if (!acceptsIncrement(increment)) {
         const long long width = static_cast<long long>(range_.MaxValue) - range_.MinValue;
-        throw SliderIncrementError(QString("Value must be between %1 and %2").arg(1).arg(width).toStdString());
+        throw SliderIncrementError(
+            QString("Value must be between %1 and %2").arg(1).arg(width).toStdString());
     }
     if (increment == range_.Increment) return;
     range_.Increment = increment;
@@ -196,8 +201,12 @@ void TRxSlider::setHint(const QString& hint) {
     setToolTip(toolTipOfHint(hint));
 }
 
-const QImage& TRxSlider::rulerImage() const { return images_[orientation_ == soVertical ? siVRuler : siHRuler]; }
-const QImage& TRxSlider::thumbImage() const { return images_[orientation_ == soVertical ? siVThumb : siHThumb]; }
+const QImage& TRxSlider::rulerImage() const {
+    return images_[orientation_ == soVertical ? siVRuler : siHRuler];
+}
+const QImage& TRxSlider::thumbImage() const {
+    return images_[orientation_ == soVertical ? siVThumb : siHThumb];
+}
 
 void TRxSlider::layoutChanged() {
     const bool vertical = orientation_ == soVertical;
@@ -221,12 +230,17 @@ void TRxSlider::preparePictures() {
     }
 }
 
-QRect TRxSlider::thumbRect() const { return thumbRectAt(geometry_, offsetOfValue(geometry_, range_, value_)); }
+QRect TRxSlider::thumbRect() const {
+    return thumbRectAt(geometry_, offsetOfValue(geometry_, range_, value_));
+}
 
-void TRxSlider::jump(SliderJump direction) { setValue(jumpValue(range_, value_, direction)); }
+void TRxSlider::jump(SliderJump direction) {
+    setValue(jumpValue(range_, value_, direction));
+}
 
 void TRxSlider::trackingTick() {
-    if (tracking_ && trackJump_ != SliderJump::None && jumpToward(geometry_, thumbRect(), trackPoint_) == trackJump_)
+    if (tracking_ && trackJump_ != SliderJump::None &&
+        jumpToward(geometry_, thumbRect(), trackPoint_) == trackJump_)
         jump(trackJump_);
 }
 
@@ -292,13 +306,26 @@ void TRxSlider::keyPressEvent(QKeyEvent* event) {
     const bool vertical = orientation_ == soVertical;
     if (!(event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier))) {
         switch (event->key()) {
-            case Qt::Key_Home: direction = SliderJump::Home; break;
-            case Qt::Key_End: direction = SliderJump::End; break;
-            case Qt::Key_Right: direction = vertical ? SliderJump::None : SliderJump::Up; break;
-            case Qt::Key_Left: direction = vertical ? SliderJump::None : SliderJump::Down; break;
-            case Qt::Key_Up: direction = vertical ? SliderJump::Up : SliderJump::None; break;
-            case Qt::Key_Down: direction = vertical ? SliderJump::Down : SliderJump::None; break;
-            default: break;
+            case Qt::Key_Home:
+                direction = SliderJump::Home;
+                break;
+            case Qt::Key_End:
+                direction = SliderJump::End;
+                break;
+            case Qt::Key_Right:
+                direction = vertical ? SliderJump::None : SliderJump::Up;
+                break;
+            case Qt::Key_Left:
+                direction = vertical ? SliderJump::None : SliderJump::Down;
+                break;
+            case Qt::Key_Up:
+                direction = vertical ? SliderJump::Up : SliderJump::None;
+                break;
+            case Qt::Key_Down:
+                direction = vertical ? SliderJump::Down : SliderJump::None;
+                break;
+            default:
+                break;
         }
     }
     if (direction == SliderJump::None) return QWidget::keyPressEvent(event);
@@ -322,7 +349,9 @@ void TRxSlider::changeEvent(QEvent* event) {
     if (event->type() == QEvent::EnabledChange) update();
 }
 
-void TRxSlider::resizeEvent(QResizeEvent*) { layoutChanged(); }
+void TRxSlider::resizeEvent(QResizeEvent*) {
+    layoutChanged();
+}
 
 void TRxSlider::DrawTicks(QPainter& painter, int step, int length, int endLength) {
     painter.setPen(palette().color(QPalette::WindowText));
@@ -333,14 +362,7 @@ void TRxSlider::paintEvent(QPaintEvent*) {
     QPainter p(this);
     const QPalette& pal = palette();
     const QRect& s = geometry_.sliderRect;
-    if (bevelStyle_ != bvNone) {
-        const bool lowered = bevelStyle_ == bvLowered;
-        const QRect r = rect().adjusted(0, 0, -1, -1);
-        p.setPen(pal.color(lowered ? QPalette::Dark : QPalette::Light));
-        p.drawPolyline(QPolygon({r.bottomLeft(), r.topLeft(), r.topRight()}));
-        p.setPen(pal.color(lowered ? QPalette::Light : QPalette::Dark));
-        p.drawPolyline(QPolygon({r.topRight(), r.bottomRight(), r.bottomLeft()}));
-    }
+    if (bevelStyle_ != bvNone) drawBevelFrame(p, rect(), bevelStyle_ == bvLowered, pal);
     p.fillRect(s, pal.color(QPalette::Window));
     p.drawImage(geometry_.rulerOrigin, ruler_);
     if ((options_ & soShowFocus) && hasFocus()) {

@@ -39,7 +39,13 @@ class TRxSlider : public QWidget {
 public:
     enum TSliderOrientation { soHorizontal, soVertical };
     Q_ENUM(TSliderOrientation)
-    enum TSliderOption { soShowFocus = 1, soShowPoints = 2, soSmooth = 4, soRulerOpaque = 8, soThumbOpaque = 16 };
+    enum TSliderOption {
+        soShowFocus = 1,
+        soShowPoints = 2,
+        soSmooth = 4,
+        soRulerOpaque = 8,
+        soThumbOpaque = 16
+    };
     Q_DECLARE_FLAGS(TSliderOptions, TSliderOption)
     Q_FLAG(TSliderOptions)
     enum TBevelStyle { bvNone, bvLowered, bvRaised };
@@ -136,7 +142,7 @@ private:
     int tag_ = 0;
 
     std::array<QImage, 4> images_;
-    QImage ruler_;                     // the ruler stretched to the slider's length, ready to draw
+    QImage ruler_;                      // the ruler stretched to the slider's length, ready to draw
     std::array<QImage, 2> thumbLooks_;  // normal and held-down, ready to draw
     SliderGeometry geometry_;
     std::unique_ptr<RepeatTimer> timer_;

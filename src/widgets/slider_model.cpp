@@ -7,7 +7,9 @@ namespace kestrave {
 
 namespace {
 
-long long roundHalfEven(double x) { return static_cast<long long>(std::nearbyint(x)); }
+long long roundHalfEven(double x) {
+    return static_cast<long long>(std::nearbyint(x));
+}
 
 int clampToRange(const SliderRange& range, long long value) {
     return static_cast<int>(std::clamp<long long>(value, range.MinValue, range.MaxValue));
@@ -15,7 +17,9 @@ int clampToRange(const SliderRange& range, long long value) {
 
 // The bottom (vertical) edge plus the top one: mirroring an offset maps top + 6 to
 // bottom - 6 - thumb height and back.
-int mirrorSum(const SliderGeometry& g) { return g.sliderRect.top() + g.sliderRect.top() + g.sliderRect.height(); }
+int mirrorSum(const SliderGeometry& g) {
+    return g.sliderRect.top() + g.sliderRect.top() + g.sliderRect.height();
+}
 
 }  // namespace
 
@@ -28,7 +32,8 @@ SliderGeometry layoutSlider(const SliderLayoutInput& in) {
     SliderGeometry g;
     const int indent = SliderGeometry::kIndent;
     g.vertical = in.vertical;
-    g.sliderRect = QRect(QPoint(0, 0), in.client).adjusted(in.bevelWidth, in.bevelWidth, -in.bevelWidth, -in.bevelWidth);
+    g.sliderRect =
+        QRect(QPoint(0, 0), in.client).adjusted(in.bevelWidth, in.bevelWidth, -in.bevelWidth, -in.bevelWidth);
     const int states = std::max(1, in.numThumbStates);
     g.thumbSize = QSize(in.thumbImage.width() / states, in.thumbImage.height());
 
@@ -88,11 +93,16 @@ int jumpValue(const SliderRange& range, int value, SliderJump jump) {
     const long long step = std::max(1, range.Increment);
     const long long base = roundHalfEven(static_cast<double>(value) / static_cast<double>(step)) * step;
     switch (jump) {
-        case SliderJump::Home: return range.MinValue;
-        case SliderJump::End: return range.MaxValue;
-        case SliderJump::Up: return clampToRange(range, base + step);
-        case SliderJump::Down: return clampToRange(range, base - step);
-        case SliderJump::None: break;
+        case SliderJump::Home:
+            return range.MinValue;
+        case SliderJump::End:
+            return range.MaxValue;
+        case SliderJump::Up:
+            return clampToRange(range, base + step);
+        case SliderJump::Down:
+            return clampToRange(range, base - step);
+        case SliderJump::None:
+            break;
     }
     return value;
 }

@@ -21,7 +21,7 @@ struct SliderLayoutInput {
     int bevelWidth = 0;     // 1 when a bevel is drawn
     bool vertical = false;  // a vertical slider has its minimum at the bottom
     QSize rulerImage;
-    QSize thumbImage;       // all looks side by side
+    QSize thumbImage;  // all looks side by side
     int numThumbStates = 2;
 };
 
@@ -29,13 +29,13 @@ struct SliderGeometry {
     static constexpr int kIndent = 6;
 
     bool vertical = false;
-    QRect sliderRect;      // the client rectangle inside the bevel
-    QSize thumbSize;       // one look of the thumb
-    QPoint rulerOrigin;    // top-left corner of the stretched ruler
-    QSize rulerSize;       // the stretched ruler
-    int thumbAcross = 0;   // the thumb's top (horizontal) or left (vertical) coordinate
-    QRect pointsRect;      // the band of the tick points beside the ruler
-    int rulerSpan = 1;     // travel of the thumb in pixels, at least 1
+    QRect sliderRect;     // the client rectangle inside the bevel
+    QSize thumbSize;      // one look of the thumb
+    QPoint rulerOrigin;   // top-left corner of the stretched ruler
+    QSize rulerSize;      // the stretched ruler
+    int thumbAcross = 0;  // the thumb's top (horizontal) or left (vertical) coordinate
+    QRect pointsRect;     // the band of the tick points beside the ruler
+    int rulerSpan = 1;    // travel of the thumb in pixels, at least 1
 
     // The slider rectangle's left (horizontal) or top (vertical) edge.
     int leadingEdge() const { return vertical ? sliderRect.top() : sliderRect.left(); }

@@ -19,9 +19,13 @@ TRxSpinEdit::TRxSpinEdit(QWidget* parent) : QLineEdit(parent) {
     setMinimumHeight(fontMetrics().height() + 5);
 }
 
-TRxSpinEdit::~TRxSpinEdit() { changing_ = true; }
+TRxSpinEdit::~TRxSpinEdit() {
+    changing_ = true;
+}
 
-long double TRxSpinEdit::Value() const { return number_.parse(text().toStdString()); }
+long double TRxSpinEdit::Value() const {
+    return number_.parse(text().toStdString());
+}
 
 void TRxSpinEdit::setValue(long double value) {
     const QString newText = QString::fromStdString(number_.text(value));
@@ -76,8 +80,12 @@ bool TRxSpinEdit::IsValidKey(QChar key) const {
     return number_.IsValidKey(text().toStdString(), key.unicode(), editorEnabled_);
 }
 
-void TRxSpinEdit::StepUp() { step(true); }
-void TRxSpinEdit::StepDown() { step(false); }
+void TRxSpinEdit::StepUp() {
+    step(true);
+}
+void TRxSpinEdit::StepDown() {
+    step(false);
+}
 
 void TRxSpinEdit::step(bool up) {
     if (isReadOnly()) {
@@ -137,7 +145,8 @@ void TRxSpinEdit::focusInEvent(QFocusEvent* event) {
     // Entering the field by keyboard or code; a mouse click places the cursor itself, and coming
     // back from a menu or another window is no entry.
     const Qt::FocusReason reason = event->reason();
-    if (reason == Qt::MouseFocusReason || reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason)
+    if (reason == Qt::MouseFocusReason || reason == Qt::PopupFocusReason ||
+        reason == Qt::ActiveWindowFocusReason)
         return;
     if (autoSelect_)
         selectAll();

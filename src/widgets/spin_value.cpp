@@ -13,8 +13,12 @@ namespace {
 
 constexpr int kSignificantDigits = 15;
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isHexDigit(char c) { return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool isHexDigit(char c) {
+    return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
 
 std::string_view trimSpaces(std::string_view s) {
     while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
@@ -106,9 +110,15 @@ long double SpinValue::parse(std::string_view text) const {
     const std::string_view body = trimSpaces(text);
     std::optional<long double> value;
     switch (ValueType) {
-        case vtFloat: value = parseFloat(body); break;
-        case vtHex: value = parseWhole(body, 16); break;
-        case vtInteger: value = parseWhole(body, 10); break;
+        case vtFloat:
+            value = parseFloat(body);
+            break;
+        case vtHex:
+            value = parseWhole(body, 16);
+            break;
+        case vtInteger:
+            value = parseWhole(body, 10);
+            break;
     }
     if (value) return *value;
     return ValueType == vtFloat ? MinValue : std::truncl(MinValue);
@@ -117,9 +127,12 @@ long double SpinValue::parse(std::string_view text) const {
 std::string SpinValue::text(long double value) const {
     const long double clamped = ClampValue(value);
     switch (ValueType) {
-        case vtFloat: return formatFixed(clamped, Decimal);
-        case vtHex: return formatWhole(roundToWhole(clamped), 16);
-        case vtInteger: break;
+        case vtFloat:
+            return formatFixed(clamped, Decimal);
+        case vtHex:
+            return formatWhole(roundToWhole(clamped), 16);
+        case vtInteger:
+            break;
     }
     return formatWhole(roundToWhole(clamped), 10);
 }

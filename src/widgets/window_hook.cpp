@@ -10,7 +10,8 @@ ControlHook::ControlHook(QWidget* control) : QObject(control), control_(control)
 }
 
 ControlHook* ControlHook::of(QWidget* control) {
-    if (auto* existing = control->findChild<ControlHook*>(QString(), Qt::FindDirectChildrenOnly)) return existing;
+    if (auto* existing = control->findChild<ControlHook*>(QString(), Qt::FindDirectChildrenOnly))
+        return existing;
     return new ControlHook(control);
 }
 
@@ -36,7 +37,8 @@ bool ControlHook::eventFilter(QObject* watched, QEvent* event) {
         if (hook) emit hook->BeforeMessage(hook, event, handled);
         if (handled) break;
     }
-    const bool wantsAfter = std::any_of(hooks.begin(), hooks.end(), [](const auto& h) { return h && h->wantsAfter(); });
+    const bool wantsAfter =
+        std::any_of(hooks.begin(), hooks.end(), [](const auto& h) { return h && h->wantsAfter(); });
     if (!wantsAfter || !control) return handled;
     // The after-handlers must run once the control has handled the event, so the control gets
     // it here, directly, and the ordinary delivery is skipped.
@@ -51,7 +53,9 @@ bool ControlHook::eventFilter(QObject* watched, QEvent* event) {
 
 TRxWindowHook::TRxWindowHook(QObject* owner) : QObject(owner) {}
 
-TRxWindowHook::~TRxWindowHook() { detachFromControl(); }
+TRxWindowHook::~TRxWindowHook() {
+    detachFromControl();
+}
 
 void TRxWindowHook::setActive(bool active) {
     if (active == active_) return;
@@ -79,7 +83,8 @@ void TRxWindowHook::attachToControl() {
 
 void TRxWindowHook::detachFromControl() {
     if (!control_) return;
-    if (auto* hook = control_->findChild<ControlHook*>(QString(), Qt::FindDirectChildrenOnly)) hook->detach(this);
+    if (auto* hook = control_->findChild<ControlHook*>(QString(), Qt::FindDirectChildrenOnly))
+        hook->detach(this);
 }
 
 }  // namespace kestrave

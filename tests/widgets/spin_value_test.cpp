@@ -25,8 +25,14 @@ TEST(SpinValue, WholeNumbersRoundHalfToEven) {
     const struct {
         long double value;
         const char* text;
-    } cases[] = {{2.5L, "2"}, {3.5L, "4"}, {-2.5L, "-2"}, {-3.5L, "-4"}, {2.4999L, "2"},
-                 {0.5L, "0"}, {1e30L, "9223372036854775807"}, {-1e30L, "-9223372036854775808"}};
+    } cases[] = {{2.5L, "2"},
+                 {3.5L, "4"},
+                 {-2.5L, "-2"},
+                 {-3.5L, "-4"},
+                 {2.4999L, "2"},
+                 {0.5L, "0"},
+                 {1e30L, "9223372036854775807"},
+                 {-1e30L, "-9223372036854775808"}};
     for (const auto& c : cases) EXPECT_EQ(integer.text(c.value), c.text) << static_cast<double>(c.value);
 }
 
@@ -69,7 +75,8 @@ TEST(SpinValue, FloatTextReadsBackToTheShownValue) {
         const std::string text = value.text(v);
         // Rewriting what was read changes nothing: the text is a stable store.
         EXPECT_EQ(value.text(value.parse(text)), text) << text;
-        EXPECT_LE(std::fabs(value.parse(text) - v), 0.5L * std::pow(10.0L, -value.Decimal) + std::fabs(v) * 1e-14L);
+        EXPECT_LE(std::fabs(value.parse(text) - v),
+                  0.5L * std::pow(10.0L, -value.Decimal) + std::fabs(v) * 1e-14L);
     }
 }
 

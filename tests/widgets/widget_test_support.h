@@ -2,6 +2,8 @@
 // What the widget tests share: the one application object of the test program and a repeat
 // clock that ticks only when the test says so.
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
 
 #include "widgets/repeat_timer.h"
@@ -10,6 +12,11 @@ namespace kestrave::test {
 
 // Created on first use; every test that makes a widget calls it first.
 QApplication& app();
+
+// A fixture base that makes sure the application exists before the fixture's widgets.
+struct WidgetTest : ::testing::Test {
+    WidgetTest() { app(); }
+};
 
 class ManualRepeatTimer final : public RepeatTimer {
 public:
