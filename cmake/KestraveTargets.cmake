@@ -15,8 +15,10 @@ function(kestrave_library folder)
   cmake_parse_arguments(ARG "QT" "" "DEPS" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS
        ${PROJECT_SOURCE_DIR}/src/${folder}/*.cpp ${PROJECT_SOURCE_DIR}/src/${folder}/*.h)
-  list(FILTER sources INCLUDE REGEX "\\.cpp$")
-  if(NOT sources)
+  # Headers stay in the source list so that moc always sees the Q_OBJECT classes they declare.
+  set(cpp_sources ${sources})
+  list(FILTER cpp_sources INCLUDE REGEX "\\.cpp$")
+  if(NOT cpp_sources)
     # A folder whose code has not arrived yet is a header-only interface.
     add_library(kestrave_${folder} INTERFACE)
     target_include_directories(kestrave_${folder} INTERFACE ${PROJECT_SOURCE_DIR}/src)
