@@ -5,6 +5,7 @@
 // passes it by reference. (The cancel flag lives in the ProgressPort, the "do not repeat" state
 // of the last message in the MessagePort.)
 
+#include <array>
 #include <cstdint>
 
 namespace kestrave {
@@ -96,6 +97,20 @@ struct ProgramState {
     bool showProcessingArea = false;
     float LevelLo = 0.0f;
     float LevelHi = 255.0f;
+    // The wavelet layers no longer match the working image (a new stack, a changed shift, mix or
+    // filter) and must be computed again; no layers exist before the first computation.
+    bool LayersDirty = true;
+    // A new stack waits for the wavelet page: processed when the tab is chosen (first flag) or
+    // the page is entered (second flag).
+    bool WaveletTabPending = false;
+    bool WaveletPagePending = false;
+    // Weights (red, green, blue) of the luminance mix of LRGB work, summing to 1.
+    std::array<float, 3> LRGBWeights{299.0f / 1000.0f, 587.0f / 1000.0f, 114.0f / 1000.0f};
+    // Colour balance factors of the render pass.
+    std::array<float, 3> RGBBalance{1.0f, 1.0f, 1.0f};
+    // The luminance formula that turns colour frames into luminance for registration: the
+    // spin values plus 0.000001.
+    std::array<float, 3> LumWeights{0.299f + 0.000001f, 0.587f + 0.000001f, 0.114f + 0.000001f};
 
     // Final page: the crop rectangle on the shown final picture.
     TEdgeRect CropRect;
