@@ -5,14 +5,11 @@
 
 #include "enhance/clamped_round.h"
 #include "enhance/colour_conversions.h"
+#include "frames/pixel_helpers.h"
 
 namespace kestrave {
 
 namespace {
-
-double luma709(double r, double g, double b) {
-    return 0.2126 * r + 0.7152 * g + 0.0722 * b;
-}
 
 // C / (C + (f × Ia)^m) × 255 for one channel (C and Ia on the 0..1 scale). A black pixel of a
 // stack whose means are all zero would divide 0 by 0; that and any other undefined result (a
@@ -48,7 +45,7 @@ float ToneMapper::mono(float v) const {
 
 RgbValue ToneMapper::photoreceptor(float r, float g, float b) const {
     const PhotoreceptorParameters& p = photoreceptor_;
-    const double l = luma709(r, g, b) / 255.0;
+    const double l = Luma709(r, g, b) / 255.0;
     auto channel = [&](float value, float stackMean) {
         const double c = value / 255.0;
         const double global = (1.0 - p.c) * means_.Luminance + p.c * stackMean;
