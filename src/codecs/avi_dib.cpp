@@ -22,11 +22,14 @@ std::span<const std::uint8_t> sourceRow(std::span<const std::uint8_t> source, st
 
 }  // namespace
 
-std::size_t PackedDib::stride() const { return DibRowStride(header.biWidth, header.biBitCount); }
+std::size_t PackedDib::stride() const {
+    return DibRowStride(header.biWidth, header.biBitCount);
+}
 
 std::size_t DibColorTableSize(const BitmapInfoHeader& header) {
     if (header.biBitCount < 9) {
-        const std::size_t entries = header.biClrUsed != 0 ? header.biClrUsed : std::size_t{1} << header.biBitCount;
+        const std::size_t entries =
+            header.biClrUsed != 0 ? header.biClrUsed : std::size_t{1} << header.biBitCount;
         return 4 * entries;
     }
     return 4 * static_cast<std::size_t>(header.biClrUsed);
@@ -48,7 +51,8 @@ std::size_t CreateDIBBuffer(PackedDib& dib, int width, int height, int bitCount)
     h.biWidth = width;
     h.biHeight = height;
     h.biBitCount = static_cast<std::uint16_t>(bitCount);
-    h.biSizeImage = static_cast<std::uint32_t>(DibRowStride(width, bitCount) * static_cast<std::size_t>(height));
+    h.biSizeImage =
+        static_cast<std::uint32_t>(DibRowStride(width, bitCount) * static_cast<std::size_t>(height));
     try {
         dib.bits.assign(DibRowStride(width, bitCount) * static_cast<std::size_t>(height), 0);
         if (bitCount == 8) {
@@ -93,7 +97,8 @@ void Unpack12To16(std::span<const std::uint8_t> source, bool sourceTopDown, Pack
             storeLE16(dst + 2 * s + 2, b2 * 256 + (b1 & 0x0F) * 16);
         }
         const std::size_t in = s / 2 * 3;
-        if (s + 1 == samples && in + 2 <= src.size()) storeLE16(dst + 2 * s, src[in] * 256u + (src[in + 1] & 0xF0u));
+        if (s + 1 == samples && in + 2 <= src.size())
+            storeLE16(dst + 2 * s, src[in] * 256u + (src[in + 1] & 0xF0u));
     }
 }
 

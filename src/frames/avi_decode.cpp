@@ -5,6 +5,10 @@
 #include <cstring>
 #include <new>
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
 #include "codecs/avi_dib.h"
 
 namespace kestrave {
@@ -45,14 +49,14 @@ void sizePreview(Bitmap24& preview, int width, int height) {
 // Fills preview row y from stored row k(y) with `convert(source, destination, pixels)`; the
 // pixels the stored row does not reach are black.
 template <int BytesPerPixel, class Convert>
-void convertRows(std::span<const std::uint8_t> sample, std::size_t stride, bool topDown, int width, int height,
-                 Bitmap24& preview, Convert convert) {
+void convertRows(std::span<const std::uint8_t> sample, std::size_t stride, bool topDown, int width,
+                 int height, Bitmap24& preview, Convert convert) {
     sizePreview(preview, width, height);
     for (int y = 0; y < height; ++y) {
         const std::span<const std::uint8_t> src = storedRow(sample, stride, topDown ? y : height - 1 - y);
         const int pixels = std::min(width, static_cast<int>(src.size() / BytesPerPixel));
         std::uint8_t* dst = preview.row(y);
-        convert(src.data(), dst, pixels);
+        if (pixels > 0) convert(src.data(), dst, pixels);
         std::memset(dst + 3 * pixels, 0, 3 * static_cast<std::size_t>(width - pixels));
     }
 }
@@ -65,12 +69,38 @@ void lookupRows(std::span<const std::uint8_t> sample, std::size_t stride, bool t
                    });
 }
 
+void greyToBgr(const std::uint8_t* s, std::uint8_t* d, int n, int x) {
+    for (; x < n; ++x) d[3 * x] = d[3 * x + 1] = d[3 * x + 2] = s[x];
+}
+
+#if defined(__x86_64__)
+// Grey video is the common case of planetary cameras; sixteen pixels at a time keep a pass over
+// such a file about as fast as reading it.
+__attribute__((target("ssse3"))) void greyToBgrSsse3(const std::uint8_t* s, std::uint8_t* d, int n) {
+    const __m128i first = _mm_setr_epi8(0, 0, 0, 1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4, 5);
+    const __m128i second = _mm_setr_epi8(5, 5, 6, 6, 6, 7, 7, 7, 8, 8, 8, 9, 9, 9, 10, 10);
+    const __m128i third = _mm_setr_epi8(10, 11, 11, 11, 12, 12, 12, 13, 13, 13, 14, 14, 14, 15, 15, 15);
+    int x = 0;
+    for (; x + 16 <= n; x += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + x));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 3 * x), _mm_shuffle_epi8(v, first));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 3 * x + 16), _mm_shuffle_epi8(v, second));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 3 * x + 32), _mm_shuffle_epi8(v, third));
+    }
+    greyToBgr(s, d, n, x);
+}
+#endif
+
 void greyRows(std::span<const std::uint8_t> sample, std::size_t stride, bool topDown, int width, int height,
               Bitmap24& preview) {
+#if defined(__x86_64__)
+    if (__builtin_cpu_supports("ssse3")) {
+        convertRows<1>(sample, stride, topDown, width, height, preview, greyToBgrSsse3);
+        return;
+    }
+#endif
     convertRows<1>(sample, stride, topDown, width, height, preview,
-                   [](const std::uint8_t* __restrict s, std::uint8_t* __restrict d, int n) {
-                       for (int x = 0; x < n; ++x) d[3 * x] = d[3 * x + 1] = d[3 * x + 2] = s[x];
-                   });
+                   [](const std::uint8_t* s, std::uint8_t* d, int n) { greyToBgr(s, d, n, 0); });
 }
 
 // Uncompressed DIB rows of 8 (through `palette`), 16 (RGB555), 24 or 32 bits.
@@ -95,7 +125,9 @@ void rgbRows(std::span<const std::uint8_t> sample, std::size_t stride, bool topD
             break;
         case 24:
             convertRows<3>(sample, stride, topDown, width, height, preview,
-                           [](const std::uint8_t* s, std::uint8_t* d, int n) { std::memcpy(d, s, 3 * static_cast<std::size_t>(n)); });
+                           [](const std::uint8_t* s, std::uint8_t* d, int n) {
+                               std::memcpy(d, s, 3 * static_cast<std::size_t>(n));
+                           });
             break;
         default:
             convertRows<4>(sample, stride, topDown, width, height, preview,
@@ -116,10 +148,15 @@ std::vector<std::uint8_t> greyPalette() {
 
 AviFrameDecoder::AviFrameDecoder(FourCC handler, const BitmapInfoHeader& header,
                                  std::span<const std::uint8_t> colorTable)
-    : width_(header.width()), height_(header.height()), bitCount_(header.biBitCount), topDown_(header.topDown()),
+    : width_(header.width()),
+      height_(header.height()),
+      bitCount_(header.biBitCount),
+      topDown_(header.topDown()),
       palette_(greyPalette()) {
     const FourCC compression = upperCase(header.biCompression);
-    auto depthError = [&](const std::string& code) { unsupported(code + " " + std::to_string(bitCount_) + "-bit"); };
+    auto depthError = [&](const std::string& code) {
+        unsupported(code + " " + std::to_string(bitCount_) + "-bit");
+    };
     if (handler == K3CC) {
         kind_ = AviFrameKind::K3cc;
         if (bitCount_ != 8 && bitCount_ != 12 && bitCount_ != 16 && bitCount_ != 24 && bitCount_ != 32 &&
@@ -134,7 +171,8 @@ AviFrameDecoder::AviFrameDecoder(FourCC handler, const BitmapInfoHeader& header,
         if (bitCount_ != 8 && bitCount_ != 16 && bitCount_ != 24 && bitCount_ != 32) depthError("RGB");
         // The colour table of an 8-bit frame; entries it lacks stay grey.
         if (bitCount_ == 8) {
-            const std::size_t entries = std::min<std::size_t>(DibColorTableSize(header) / 4, colorTable.size() / 4);
+            const std::size_t entries =
+                std::min<std::size_t>(DibColorTableSize(header) / 4, colorTable.size() / 4);
             for (std::size_t i = 0; i < std::min<std::size_t>(entries, 256); ++i)
                 std::memcpy(palette_.data() + 3 * i, colorTable.data() + 4 * i, 3);
         }
@@ -143,7 +181,8 @@ AviFrameDecoder::AviFrameDecoder(FourCC handler, const BitmapInfoHeader& header,
     } else {
         unsupported(FourCCToString(header.biCompression));
     }
-    stride_ = kind_ == AviFrameKind::Grey ? static_cast<std::size_t>(width_) : DibRowStride(width_, bitCount_);
+    stride_ =
+        kind_ == AviFrameKind::Grey ? static_cast<std::size_t>(width_) : DibRowStride(width_, bitCount_);
 }
 
 std::size_t AviFrameDecoder::usefulSampleBytes() const {
@@ -188,9 +227,12 @@ bool AviFrameDecoder::decode(std::span<const std::uint8_t> sample, Bitmap24& pre
 void AviFrameDecoder::decodeHighBit(std::span<const std::uint8_t> sample, Bitmap24& preview,
                                     TTIFFBitMap& highBitFrame) const {
     PackedDib dib, display;
-    if (CreateDIBBuffer(dib, width_, height_, UnpackedBitCount(bitCount_)) == 0) throw AviError(AviMessages::Decompress);
-    if (bitCount_ == 12 || bitCount_ == 36) Unpack12To16(sample, topDown_, dib);
-    else CopyDIBBits(sample, stride_, topDown_, dib);
+    if (CreateDIBBuffer(dib, width_, height_, UnpackedBitCount(bitCount_)) == 0)
+        throw AviError(AviMessages::Decompress);
+    if (bitCount_ == 12 || bitCount_ == 36)
+        Unpack12To16(sample, topDown_, dib);
+    else
+        CopyDIBBits(sample, stride_, topDown_, dib);
     try {
         LoadDibIntoHighBitBuffer(dib, highBitFrame);
     } catch (const std::bad_alloc&) {
@@ -198,7 +240,8 @@ void AviFrameDecoder::decodeHighBit(std::span<const std::uint8_t> sample, Bitmap
     }
     ReduceTo8BitPerSample(dib, display);
     if (display.empty()) throw AviError(AviMessages::Decompress);
-    rgbRows(display.bits, display.stride(), false, width_, height_, display.bitCount(), palette_.data(), preview);
+    rgbRows(display.bits, display.stride(), false, width_, height_, display.bitCount(), palette_.data(),
+            preview);
 }
 
 void AviFrameDecoder::decodeMosaic(std::span<const std::uint8_t> sample, Bitmap24& preview) const {
@@ -211,16 +254,18 @@ void AviFrameDecoder::decodeMosaic(std::span<const std::uint8_t> sample, Bitmap2
     if (bitCount_ == 8) {
         greyRows(sample, stride_, true, width_, height_, preview);
     } else if (bitCount_ == 16) {
-        convertRows<2>(sample, stride_, true, width_, height_, preview, [](const std::uint8_t* s, std::uint8_t* d, int n) {
-            for (int x = 0; x < n; ++x) d[3 * x] = d[3 * x + 1] = d[3 * x + 2] = s[2 * x + 1];
-        });
+        convertRows<2>(sample, stride_, true, width_, height_, preview,
+                       [](const std::uint8_t* s, std::uint8_t* d, int n) {
+                           for (int x = 0; x < n; ++x) d[3 * x] = d[3 * x + 1] = d[3 * x + 2] = s[2 * x + 1];
+                       });
     } else {
         PackedDib dib;
         if (CreateDIBBuffer(dib, width_, height_, 16) == 0) throw AviError(AviMessages::Decompress);
         Unpack12To16(sample, false, dib);
-        convertRows<2>(dib.bits, dib.stride(), true, width_, height_, preview, [](const std::uint8_t* s, std::uint8_t* d, int n) {
-            for (int x = 0; x < n; ++x) d[3 * x] = d[3 * x + 1] = d[3 * x + 2] = s[2 * x + 1];
-        });
+        convertRows<2>(dib.bits, dib.stride(), true, width_, height_, preview,
+                       [](const std::uint8_t* s, std::uint8_t* d, int n) {
+                           for (int x = 0; x < n; ++x) d[3 * x] = d[3 * x + 1] = d[3 * x + 2] = s[2 * x + 1];
+                       });
     }
 }
 
@@ -247,7 +292,8 @@ const std::vector<AviCodecInfo>& AviDecodableCodecs() {
 
 std::vector<std::string> AviCodecListLines() {
     std::vector<std::string> lines;
-    for (const AviCodecInfo& codec : AviDecodableCodecs()) lines.push_back("vidc." + codec.fourCC + "  " + codec.description);
+    for (const AviCodecInfo& codec : AviDecodableCodecs())
+        lines.push_back("vidc." + codec.fourCC + "  " + codec.description);
     return lines;
 }
 

@@ -38,7 +38,10 @@ public:
     int height() const { return height_; }
     int bitCount() const { return bitCount_; }
     // Frames deeper than 8 bits per sample (the packed and raw high-bit variants).
-    bool highBit() const { return kind_ == AviFrameKind::K3cc && (bitCount_ == 12 || bitCount_ == 16 || bitCount_ == 36 || bitCount_ == 48); }
+    bool highBit() const {
+        return kind_ == AviFrameKind::K3cc &&
+               (bitCount_ == 12 || bitCount_ == 16 || bitCount_ == 36 || bitCount_ == 48);
+    }
     // The most bytes of a sample that a decode uses; a longer sample need not be read whole.
     std::size_t usefulSampleBytes() const;
 
@@ -59,7 +62,8 @@ public:
 
 private:
     bool oneSamplePerPixel() const;
-    void decodeHighBit(std::span<const std::uint8_t> sample, Bitmap24& preview, TTIFFBitMap& highBitFrame) const;
+    void decodeHighBit(std::span<const std::uint8_t> sample, Bitmap24& preview,
+                       TTIFFBitMap& highBitFrame) const;
 
     AviFrameKind kind_ = AviFrameKind::Rgb;
     int width_ = 0;

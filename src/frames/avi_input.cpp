@@ -31,18 +31,20 @@ void AviInput::open(const std::vector<std::string>& files, const AviReadOptions&
 
 int AviInput::segmentOf(int globalFrame) const {
     for (std::size_t s = 0; s < segments_.size(); ++s) {
-        if (globalFrame >= segments_[s].FirstFrame && globalFrame <= segments_[s].LastFrame) return static_cast<int>(s);
+        if (globalFrame >= segments_[s].FirstFrame && globalFrame <= segments_[s].LastFrame)
+            return static_cast<int>(s);
     }
     return -1;
 }
 
-void AviInput::readFrame(int globalFrame, const AviReadOptions& options, AviFrameSink& sink, ProgressPort& progress) {
+void AviInput::readFrame(int globalFrame, const AviReadOptions& options, AviFrameSink& sink,
+                         ProgressPort& progress) {
     const int s = segmentOf(globalFrame);
     if (s < 0) throw AviError(AviMessages::FrameNumber);
     AviReadOptions single = options;
     single.AviSegmentFirst = segments_[static_cast<std::size_t>(s)].FirstFrame;
-    reader_.ReadAVIFrames(segments_[static_cast<std::size_t>(s)].FileName, globalFrame - single.AviSegmentFirst,
-                          single, sink, progress);
+    reader_.ReadAVIFrames(segments_[static_cast<std::size_t>(s)].FileName,
+                          globalFrame - single.AviSegmentFirst, single, sink, progress);
 }
 
 void AviInput::pass(const AviReadOptions& options, AviFrameSink& sink, ProgressPort& progress) {

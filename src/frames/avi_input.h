@@ -37,7 +37,8 @@ public:
     int segmentOf(int globalFrame) const;
 
     // Reads global frame g into the preview.
-    void readFrame(int globalFrame, const AviReadOptions& options, AviFrameSink& sink, ProgressPort& progress);
+    void readFrame(int globalFrame, const AviReadOptions& options, AviFrameSink& sink,
+                   ProgressPort& progress);
     // The pass over all frames of all files (alignment or stacking, as the options say); ends
     // early on cancel or halt. DroppedFrames afterwards tells whether any file had an empty sample.
     void pass(const AviReadOptions& options, AviFrameSink& sink, ProgressPort& progress);

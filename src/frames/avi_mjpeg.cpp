@@ -31,7 +31,8 @@ bool decodeInto(jpeg_decompress_struct& jpeg, JpegErrorManager& errors, const st
     jpeg_create_decompress(&jpeg);
     jpeg_mem_src(&jpeg, data, size);
     if (jpeg_read_header(&jpeg, TRUE) != JPEG_HEADER_OK) return false;
-    if (jpeg.image_width != static_cast<JDIMENSION>(width) || jpeg.image_height != static_cast<JDIMENSION>(height))
+    if (jpeg.image_width != static_cast<JDIMENSION>(width) ||
+        jpeg.image_height != static_cast<JDIMENSION>(height))
         return false;
     // Frames that carry no Huffman tables (usual in AVI files) get the standard ones from libjpeg.
     jpeg.out_color_space = JCS_EXT_BGR;
@@ -55,7 +56,8 @@ bool decodeMotionJpeg(std::span<const std::uint8_t> data, int width, int height,
     jpeg.err = jpeg_std_error(&errors.base);
     errors.base.error_exit = onJpegError;
     errors.base.output_message = onJpegMessage;
-    const bool ok = decodeInto(jpeg, errors, data.data(), static_cast<unsigned long>(data.size()), width, height, preview);
+    const bool ok = decodeInto(jpeg, errors, data.data(), static_cast<unsigned long>(data.size()), width,
+                               height, preview);
     jpeg_destroy_decompress(&jpeg);
     return ok;
 }

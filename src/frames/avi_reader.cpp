@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/avi_read_ahead.h"
+
 namespace kestrave {
 
 namespace {
@@ -55,20 +57,33 @@ void AviReader::ReadAVIFrames(const std::string& fileName, int index, const AviR
     state.AviFrameCount = static_cast<std::int32_t>(std::min<std::int64_t>(last + 1, INT32_MAX));
     const bool pass = index == -1;
     if (pass) {
-        last = std::min({last, first + MaxFramesPerFile - 1, std::int64_t{MaxFrameIndex} - options.AviSegmentFirst});
+        last = std::min(
+            {last, first + MaxFramesPerFile - 1, std::int64_t{MaxFrameIndex} - options.AviSegmentFirst});
     } else {
-        if (index > last || std::int64_t{index} + options.AviSegmentFirst > MaxFrameIndex)
-            throw AviError(AviMessages::FrameNumber);
+        if (index > last) throw AviError(AviMessages::FrameNumber);
         first = last = std::max<std::int64_t>(index, info.dwStart);
+        if (first + options.AviSegmentFirst > MaxFrameIndex) throw AviError(AviMessages::FrameNumber);
     }
     const std::int64_t count = last - first + 1;
     const std::int64_t interval = std::max<std::int64_t>(1, count / 25);
     if (pass) progress.setMaximum(static_cast<int>(std::max<std::int64_t>(count, 0)));
 
     const bool inPass = options.InAlignPass || options.InStackPass;
+    auto skipped = [&](std::int64_t i) {
+        return inPass && sink.frameExcluded(static_cast<int>(i + options.AviSegmentFirst));
+    };
+    // In a pass the frames ahead are read while this one is decoded and handed on.
+    std::optional<AviReadAhead> readAhead;
+    if (pass) {
+        std::vector<std::int64_t> order;
+        for (std::int64_t i = first; i <= last; ++i)
+            if (!skipped(i)) order.push_back(i);
+        readAhead.emplace(*file_, decoder_->usefulSampleBytes(), std::move(order));
+    }
+
     for (std::int64_t i = first; i <= last; ++i) {
         const int g = static_cast<int>(i + options.AviSegmentFirst);
-        if (inPass && sink.frameExcluded(g)) continue;
+        if (skipped(i)) continue;
         if (pass) {
             if ((i - first) % interval == 0 || i == last) {
                 progress.setPosition(static_cast<int>(i - first));
@@ -79,7 +94,9 @@ void AviReader::ReadAVIFrames(const std::string& fileName, int index, const AviR
                 state.DroppedFrames = true;
             }
         }
-        readFrame(i, options);
+        if (!readAhead || !readAhead->take(i, sample_))
+            file_->readSample(i, sample_, decoder_->usefulSampleBytes());
+        decodeFrame(i, options);
 
         AviFrameSize size;
         size.FrameWidthRaw = preview_.width();
@@ -93,27 +110,30 @@ void AviReader::ReadAVIFrames(const std::string& fileName, int index, const AviR
         const bool excluded = sink.frameExcluded(g);
         if (!excluded) {
             progress.setStatus(2, "Processing frame :" + std::to_string(std::int64_t{g} + 1));
-            if (options.interlaced) dispatchFields(g, options, size, sink);
-            else dispatch(g, options, sink);
+            if (options.interlaced)
+                dispatchFields(g, options, size, sink);
+            else
+                dispatch(g, options, sink);
         }
         // The preview gamma is for the eye only: it comes after every field has been handed on.
-        if (options.Pregamma && options.GammaTable.size() >= GammaTableSize) applyPregamma(preview_, options.GammaTable);
+        if (options.Pregamma && options.GammaTable.size() >= GammaTableSize)
+            applyPregamma(preview_, options.GammaTable);
     }
 }
 
-void AviReader::readFrame(std::int64_t i, const AviReadOptions& options) {
+void AviReader::decodeFrame(std::int64_t i, const AviReadOptions& options) {
     const AviFrameDecoder& decoder = *decoder_;
     if (file_->sampleSize(i) == 0) {
         // An empty (dropped) sample repeats the frame shown last; before any frame, black.
         const bool shown = preview_.width() == decoder.width() && preview_.height() == decoder.height();
-        const bool highBitShown = highBitFrame_.HighBitsAllocated() && highBitFrame_.width() == decoder.width() + 1 &&
+        const bool highBitShown = highBitFrame_.HighBitsAllocated() &&
+                                  highBitFrame_.width() == decoder.width() + 1 &&
                                   highBitFrame_.height() == decoder.height() + 1;
         if (!shown || (decoder.highBit() && !highBitShown && !options.DebayerEnabled))
             decoder.blank(preview_, highBitFrame_);
         state.InputHiAvi = decoder.highBit() && !options.DebayerEnabled;
         return;
     }
-    file_->readSample(i, sample_, decoder.usefulSampleBytes());
     if (options.DebayerEnabled) {
         decoder.decodeMosaic(sample_, preview_);
         return;

@@ -98,12 +98,13 @@ public:
     static constexpr int MaxFramesPerFile = 10000;
 
     // `preview` is the preview bitmap (PreviewImage), `highBitFrame` the 16-bit frame.
-    AviReader(Bitmap24& preview, TTIFFBitMap& highBitFrame) : preview_(preview), highBitFrame_(highBitFrame) {}
+    AviReader(Bitmap24& preview, TTIFFBitMap& highBitFrame)
+        : preview_(preview), highBitFrame_(highBitFrame) {}
 
     // index -1: the pass over all frames; -2: opens nothing; 0 or more: that frame. An empty
     // name or "none" opens nothing. Failures throw AviError with the documented message.
-    void ReadAVIFrames(const std::string& fileName, int index, const AviReadOptions& options, AviFrameSink& sink,
-                       ProgressPort& progress);
+    void ReadAVIFrames(const std::string& fileName, int index, const AviReadOptions& options,
+                       AviFrameSink& sink, ProgressPort& progress);
 
     // Releases the open file.
     void close();
@@ -112,10 +113,12 @@ public:
 
 private:
     void openFile(const std::string& fileName);
-    // Reads and decodes frame i into the preview; an empty sample keeps the frame shown last.
-    void readFrame(std::int64_t i, const AviReadOptions& options);
+    // Decodes frame i, read into sample_, into the preview; an empty sample keeps the frame
+    // shown last.
+    void decodeFrame(std::int64_t i, const AviReadOptions& options);
     void dispatch(int globalFrame, const AviReadOptions& options, AviFrameSink& sink);
-    void dispatchFields(int globalFrame, const AviReadOptions& options, const AviFrameSize& size, AviFrameSink& sink);
+    void dispatchFields(int globalFrame, const AviReadOptions& options, const AviFrameSize& size,
+                        AviFrameSink& sink);
 
     Bitmap24& preview_;
     TTIFFBitMap& highBitFrame_;

@@ -31,7 +31,9 @@ constexpr std::size_t MaxFormatBytes = 65536;
 constexpr std::uint32_t AviIndexOfIndexes = 0;
 constexpr std::uint32_t AviIndexOfChunks = 1;
 
-[[noreturn]] void fail(const char* message) { throw AviError(message); }
+[[noreturn]] void fail(const char* message) {
+    throw AviError(message);
+}
 
 // "NNdb" / "NNdc": the chunk codes of frames of stream NN.
 FourCC streamChunkId(int stream, const char (&kind)[3]) {
@@ -70,30 +72,32 @@ public:
         if (riff->size == 0) riff->dataEnd = file_.size();
 
         std::optional<RiffChunk> header, index, firstMovi;
-        forEachChunk(file_, riff->listDataOffset(), riff->dataEnd, MaxTopLevelChunks, [&](const RiffChunk& c) {
-            if (c.id == LIST && c.listType == hdrl && !header) header = c;
-            if (c.id == LIST && c.listType == movi && !firstMovi) {
-                firstMovi = c;
-                // An unfinished recording leaves the list size 0: its frames run to the end.
-                if (c.size == 0) {
-                    firstMovi->dataEnd = riff->dataEnd;
-                    return false;
-                }
-            }
-            if (c.id == idx1 && !index) index = c;
-            return true;
-        });
+        forEachChunk(file_, riff->listDataOffset(), riff->dataEnd, MaxTopLevelChunks,
+                     [&](const RiffChunk& c) {
+                         if (c.id == LIST && c.listType == hdrl && !header) header = c;
+                         if (c.id == LIST && c.listType == movi && !firstMovi) {
+                             firstMovi = c;
+                             // An unfinished recording leaves the list size 0: its frames run to the end.
+                             if (c.size == 0) {
+                                 firstMovi->dataEnd = riff->dataEnd;
+                                 return false;
+                             }
+                         }
+                         if (c.id == idx1 && !index) index = c;
+                         return true;
+                     });
         if (firstMovi) movis_.push_back(*firstMovi);
         // OpenDML: further "RIFF AVIX" chunks follow the first one, each with a "movi" list.
         if (riff->size != 0) {
             forEachChunk(file_, riff->next(), file_.size(), MaxTopLevelChunks, [&](const RiffChunk& c) {
                 if (c.id == RIFF && c.listType == AVIX) {
                     ++avi_.riffCount_;
-                    forEachChunk(file_, c.listDataOffset(), c.dataEnd, MaxTopLevelChunks, [&](const RiffChunk& m) {
-                        if (m.id != LIST || m.listType != movi) return true;
-                        movis_.push_back(m);
-                        return false;
-                    });
+                    forEachChunk(file_, c.listDataOffset(), c.dataEnd, MaxTopLevelChunks,
+                                 [&](const RiffChunk& m) {
+                                     if (m.id != LIST || m.listType != movi) return true;
+                                     movis_.push_back(m);
+                                     return false;
+                                 });
                 }
                 return true;
             });
@@ -108,31 +112,35 @@ private:
     void readStreamHeaders(const RiffChunk& header) {
         std::optional<RiffChunk> streamHeader, streamFormat;
         std::size_t streams = 0;
-        forEachChunk(file_, header.listDataOffset(), header.dataEnd, MaxHeaderChunks, [&](const RiffChunk& list) {
-            if (list.id != LIST || list.listType != strl) return true;
-            std::optional<RiffChunk> h, f, i;
-            forEachChunk(file_, list.listDataOffset(), list.dataEnd, MaxHeaderChunks, [&](const RiffChunk& c) {
-                if (c.id == strh && !h) h = c;
-                if (c.id == strf && !f) f = c;
-                if (c.id == indx && !i) i = c;
-                return true;
-            });
-            std::uint8_t type[4];
-            if (h && h->availableSize() >= 4 && file_.readAt(h->dataOffset(), type, 4) && readLE32(type) == vids) {
-                streamHeader = h;
-                streamFormat = f;
-                superIndex_ = i;
-                avi_.streamNumber_ = static_cast<int>(streams);
-                frameDb_ = streamChunkId(avi_.streamNumber_, "db");
-                frameDc_ = streamChunkId(avi_.streamNumber_, "dc");
-                return false;
-            }
-            return ++streams < MaxStreams;
-        });
+        forEachChunk(file_, header.listDataOffset(), header.dataEnd, MaxHeaderChunks,
+                     [&](const RiffChunk& list) {
+                         if (list.id != LIST || list.listType != strl) return true;
+                         std::optional<RiffChunk> h, f, i;
+                         forEachChunk(file_, list.listDataOffset(), list.dataEnd, MaxHeaderChunks,
+                                      [&](const RiffChunk& c) {
+                                          if (c.id == strh && !h) h = c;
+                                          if (c.id == strf && !f) f = c;
+                                          if (c.id == indx && !i) i = c;
+                                          return true;
+                                      });
+                         std::uint8_t type[4];
+                         if (h && h->availableSize() >= 4 && file_.readAt(h->dataOffset(), type, 4) &&
+                             readLE32(type) == vids) {
+                             streamHeader = h;
+                             streamFormat = f;
+                             superIndex_ = i;
+                             avi_.streamNumber_ = static_cast<int>(streams);
+                             frameDb_ = streamChunkId(avi_.streamNumber_, "db");
+                             frameDc_ = streamChunkId(avi_.streamNumber_, "dc");
+                             return false;
+                         }
+                         return ++streams < MaxStreams;
+                     });
         if (!streamHeader) fail(AviMessages::OpenStream);
 
         std::uint8_t s[40];
-        if (streamHeader->availableSize() < sizeof s || !file_.readAt(streamHeader->dataOffset(), s, sizeof s))
+        if (streamHeader->availableSize() < sizeof s ||
+            !file_.readAt(streamHeader->dataOffset(), s, sizeof s))
             fail(AviMessages::StreamInfo);
         AviStreamInfoRecord& info = avi_.info_;
         info.fccType = readLE32(s);
@@ -149,7 +157,8 @@ private:
             static_cast<std::size_t>(std::min<std::uint64_t>(streamFormat->availableSize(), MaxFormatBytes));
         if (formatSize < BitmapInfoHeader::Size) fail(AviMessages::Format);
         avi_.format_.resize(formatSize);
-        if (!file_.readAt(streamFormat->dataOffset(), avi_.format_.data(), formatSize)) fail(AviMessages::Format);
+        if (!file_.readAt(streamFormat->dataOffset(), avi_.format_.data(), formatSize))
+            fail(AviMessages::Format);
         const BitmapInfoHeader h = BitmapInfoHeader::parse(avi_.format_.data());
         const std::int64_t width = h.biWidth;
         const std::int64_t height = h.biHeight < 0 ? -std::int64_t{h.biHeight} : h.biHeight;
@@ -189,7 +198,8 @@ private:
         constexpr std::size_t BlockEntries = 4096;
         std::vector<std::uint8_t> block;
         for (std::uint64_t done = 0; done < count;) {
-            const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(BlockEntries, count - done));
+            const std::size_t n =
+                static_cast<std::size_t>(std::min<std::uint64_t>(BlockEntries, count - done));
             block.resize(n * entrySize);
             if (!file_.readAt(offset + done * entrySize, block.data(), block.size())) return false;
             for (std::size_t k = 0; k < n; ++k) {
@@ -238,11 +248,12 @@ private:
         const std::uint64_t count = std::min<std::uint64_t>(
             {readLE32(h + 4), (chunk.availableSize() - sizeof h) / entrySize, MaxSuperIndexEntries});
         bool valid = true;
-        const bool read = forEachEntry(chunk.dataOffset() + sizeof h, count, entrySize, [&](const std::uint8_t* e) {
-            const std::optional<RiffChunk> ix = file_.chunkAt(readLE64(e), file_.size());
-            valid = ix && (ix->id & 0xffffu) == (makeFourCC("ix00") & 0xffffu) && readStandardIndex(*ix);
-            return valid && !full();
-        });
+        const bool read =
+            forEachEntry(chunk.dataOffset() + sizeof h, count, entrySize, [&](const std::uint8_t* e) {
+                const std::optional<RiffChunk> ix = file_.chunkAt(readLE64(e), file_.size());
+                valid = ix && (ix->id & 0xffffu) == (makeFourCC("ix00") & 0xffffu) && readStandardIndex(*ix);
+                return valid && !full();
+            });
         return read && valid && !avi_.samples_.empty();
     }
 
@@ -271,8 +282,10 @@ private:
             if (c.id == LIST && c.listType == rec_ && depth == 0) {
                 more = scanList(c, budget, depth + 1);
             } else if (isFrameChunk(c.id)) {
-                if (!c.complete()) more = false;
-                else avi_.samples_.push_back({c.dataOffset(), c.size});
+                if (!c.complete())
+                    more = false;
+                else
+                    avi_.samples_.push_back({c.dataOffset(), c.size});
             }
             more = more && !full() && budget > 0;
             return more;

@@ -1,10 +1,10 @@
 #include "platform/riff_file.h"
 
-#include <algorithm>
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
+#include <cerrno>
 
 namespace kestrave {
 
@@ -17,7 +17,9 @@ std::string FourCCToString(FourCC code) {
     return text;
 }
 
-bool RiffChunk::isList() const { return id == makeFourCC("RIFF") || id == makeFourCC("LIST"); }
+bool RiffChunk::isList() const {
+    return id == makeFourCC("RIFF") || id == makeFourCC("LIST");
+}
 
 std::optional<RiffFile> RiffFile::open(const std::filesystem::path& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -30,7 +32,9 @@ std::optional<RiffFile> RiffFile::open(const std::filesystem::path& path) {
     return RiffFile(fd, static_cast<std::uint64_t>(st.st_size));
 }
 
-RiffFile::RiffFile(RiffFile&& other) noexcept : fd_(other.fd_), size_(other.size_) { other.fd_ = -1; }
+RiffFile::RiffFile(RiffFile&& other) noexcept : fd_(other.fd_), size_(other.size_) {
+    other.fd_ = -1;
+}
 
 RiffFile& RiffFile::operator=(RiffFile&& other) noexcept {
     if (this != &other) {

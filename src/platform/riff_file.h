@@ -26,7 +26,9 @@ constexpr FourCC makeFourCC(const char (&text)[5]) {
 std::string FourCCToString(FourCC code);
 
 // Little-endian field access into a byte buffer whose length the caller has checked.
-inline std::uint16_t readLE16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
+inline std::uint16_t readLE16(const std::uint8_t* p) {
+    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
+}
 inline std::uint32_t readLE32(const std::uint8_t* p) {
     return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
            static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;

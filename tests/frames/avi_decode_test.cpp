@@ -3,15 +3,14 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
-
-#include <jpeglib.h>
 
 #include "codecs/avi_dib.h"
 #include "frames/avi_decode.h"
+#include "frames/avi_test_jpeg.h"
 
 using namespace kestrave;
+using kestrave::test::encodeJpeg;
 
 namespace {
 
@@ -36,7 +35,9 @@ Decoded decode(const AviFrameDecoder& decoder, const std::vector<std::uint8_t>& 
     return d;
 }
 
-std::vector<int> bgr(const Bitmap24& b, int x, int y) { return {b.pixel(x, y)[0], b.pixel(x, y)[1], b.pixel(x, y)[2]}; }
+std::vector<int> bgr(const Bitmap24& b, int x, int y) {
+    return {b.pixel(x, y)[0], b.pixel(x, y)[1], b.pixel(x, y)[2]};
+}
 std::vector<int> rgb16(const TTIFFBitMap& b, int x, int y) {
     const std::uint16_t* p = b.HighBitRow(y) + 3 * x;
     return {p[0], p[1], p[2]};
@@ -49,32 +50,6 @@ std::string failure(FourCC handler, const BitmapInfoHeader& h) {
         return e.what();
     }
     return "";
-}
-
-std::vector<std::uint8_t> encodeJpeg(int width, int height, int components, const std::vector<std::uint8_t>& pixels) {
-    jpeg_compress_struct c{};
-    jpeg_error_mgr err{};
-    c.err = jpeg_std_error(&err);
-    jpeg_create_compress(&c);
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&c, &out, &size);
-    c.image_width = static_cast<JDIMENSION>(width);
-    c.image_height = static_cast<JDIMENSION>(height);
-    c.input_components = components;
-    c.in_color_space = components == 3 ? JCS_RGB : JCS_GRAYSCALE;
-    jpeg_set_defaults(&c);
-    jpeg_set_quality(&c, 95, TRUE);
-    jpeg_start_compress(&c, TRUE);
-    while (c.next_scanline < c.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(pixels.data() + c.next_scanline * width * components);
-        jpeg_write_scanlines(&c, &row, 1);
-    }
-    jpeg_finish_compress(&c);
-    std::vector<std::uint8_t> bytes(out, out + size);
-    std::free(out);
-    jpeg_destroy_compress(&c);
-    return bytes;
 }
 
 // Removes the Huffman table segments, as many Motion JPEG writers leave them out.
@@ -115,25 +90,28 @@ TEST(AviDecode, PackedTwelveBitRowsUnpackToLeftAlignedSamples) {
     EXPECT_EQ(rgb16(d.high, 0, 2), (std::vector<int>{0, 0, 0}));
 
     // Width 3 needs 5 bytes a row: rows are 8 bytes apart, not 4.
-    const std::vector<std::uint8_t> narrow = {0x10, 0x00, 0x20, 0x30, 0x00, 0, 0, 0,
-                                              0x40, 0x00, 0x50, 0x60, 0x00};  // last row cut short
+    const std::vector<std::uint8_t> narrow = {0x10, 0x00, 0x20, 0x30, 0x00, 0,   0,
+                                              0,    0x40, 0x00, 0x50, 0x60, 0x00};  // last row cut short
     const Decoded n = decode(AviFrameDecoder(makeFourCC("K3CC"), header(3, 2, 12), {}), narrow);
     EXPECT_EQ(rgb16(n.high, 2, 1)[1], 0x3000);
     EXPECT_EQ(rgb16(n.high, 0, 0)[1], 0x4000);
     EXPECT_EQ(rgb16(n.high, 2, 0)[1], 0x6000);
 
     // 36 bits: three samples per pixel by the same pair rule.
-    const Decoded c = decode(AviFrameDecoder(makeFourCC("K3CC"), header(1, 1, 36), {}), {0x11, 0x23, 0x45, 0x67, 0x89});
+    const Decoded c =
+        decode(AviFrameDecoder(makeFourCC("K3CC"), header(1, 1, 36), {}), {0x11, 0x23, 0x45, 0x67, 0x89});
     EXPECT_EQ(rgb16(c.high, 0, 0), (std::vector<int>{0x1120, 0x4530, 0x6780}));
     EXPECT_EQ(bgr(c.preview, 0, 0), (std::vector<int>{0x11, 0x45, 0x67}));
 }
 
 TEST(AviDecode, RawSixteenAndFortyEightBitRowsKeepTheirSamples) {
-    const Decoded g = decode(AviFrameDecoder(makeFourCC("K3CC"), header(2, 1, 16), {}), {0x34, 0x12, 0xFF, 0xFF});
+    const Decoded g =
+        decode(AviFrameDecoder(makeFourCC("K3CC"), header(2, 1, 16), {}), {0x34, 0x12, 0xFF, 0xFF});
     EXPECT_EQ(rgb16(g.high, 0, 0), (std::vector<int>{0, 0x1234, 0}));
     EXPECT_EQ(rgb16(g.high, 1, 0), (std::vector<int>{0, 0xFFFF, 0}));
     EXPECT_EQ(bgr(g.preview, 0, 0), (std::vector<int>{0x12, 0x12, 0x12}));
-    const Decoded c = decode(AviFrameDecoder(makeFourCC("K3CC"), header(1, 1, 48), {}), {0x01, 0xA0, 0x02, 0xB0, 0x03, 0xC0});
+    const Decoded c = decode(AviFrameDecoder(makeFourCC("K3CC"), header(1, 1, 48), {}),
+                             {0x01, 0xA0, 0x02, 0xB0, 0x03, 0xC0});
     EXPECT_EQ(rgb16(c.high, 0, 0), (std::vector<int>{0xA001, 0xB002, 0xC003}));
     EXPECT_EQ(bgr(c.preview, 0, 0), (std::vector<int>{0xA0, 0xB0, 0xC0}));
 }
@@ -147,7 +125,8 @@ TEST(AviDecode, GreyFramesAreTopDownAndUnpadded) {
         const Decoded d = decode(AviFrameDecoder(0, header(6, 4, 8, code), {}), rows);
         ASSERT_FALSE(d.highBit);
         for (int y = 0; y < 4; ++y)
-            for (int x = 0; x < 6; ++x) ASSERT_EQ(bgr(d.preview, x, y), std::vector<int>(3, 10 * y + x)) << code;
+            for (int x = 0; x < 6; ++x)
+                ASSERT_EQ(bgr(d.preview, x, y), std::vector<int>(3, 10 * y + x)) << code;
     }
     const Decoded h = decode(AviFrameDecoder(makeFourCC("Y800"), header(6, 4, 8), {}), rows);
     EXPECT_EQ(bgr(h.preview, 5, 3), std::vector<int>(3, 35));
@@ -163,13 +142,15 @@ TEST(AviDecode, UncompressedDibFramesOfEveryDepth) {
     EXPECT_EQ(bgr(p.preview, 2, 0), (std::vector<int>{40, 50, 60}));
 
     // 16 bits RGB555: white, pure blue, pure red.
-    const Decoded s = decode(AviFrameDecoder(0, header(3, 1, 16), {}), {0xFF, 0x7F, 0x1F, 0x00, 0x00, 0x7C, 0, 0});
+    const Decoded s =
+        decode(AviFrameDecoder(0, header(3, 1, 16), {}), {0xFF, 0x7F, 0x1F, 0x00, 0x00, 0x7C, 0, 0});
     EXPECT_EQ(bgr(s.preview, 0, 0), (std::vector<int>{255, 255, 255}));
     EXPECT_EQ(bgr(s.preview, 1, 0), (std::vector<int>{255, 0, 0}));
     EXPECT_EQ(bgr(s.preview, 2, 0), (std::vector<int>{0, 0, 255}));
 
     // 24 bits, width 3: 9 bytes and 3 of padding a row; bottom up, or top down by a negative height.
-    const std::vector<std::uint8_t> bgr24 = {1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 0, 0, 11, 12, 13, 14, 15, 16, 17, 18, 19, 0, 0, 0};
+    const std::vector<std::uint8_t> bgr24 = {1,  2,  3,  4,  5,  6,  7,  8,  9,  0, 0, 0,
+                                             11, 12, 13, 14, 15, 16, 17, 18, 19, 0, 0, 0};
     const Decoded up = decode(AviFrameDecoder(0, header(3, 2, 24), {}), bgr24);
     EXPECT_EQ(bgr(up.preview, 0, 1), (std::vector<int>{1, 2, 3}));
     EXPECT_EQ(bgr(up.preview, 2, 0), (std::vector<int>{17, 18, 19}));
@@ -181,7 +162,8 @@ TEST(AviDecode, UncompressedDibFramesOfEveryDepth) {
     EXPECT_EQ(bgr(q.preview, 1, 0), (std::vector<int>{4, 5, 6}));
 
     // A short sample leaves what it does not reach black; the decoder never reads past it.
-    const Decoded cut = decode(AviFrameDecoder(0, header(3, 2, 24), {}), {1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 0, 0, 11, 12});
+    const Decoded cut =
+        decode(AviFrameDecoder(0, header(3, 2, 24), {}), {1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 0, 0, 11, 12});
     EXPECT_EQ(bgr(cut.preview, 0, 1), (std::vector<int>{1, 2, 3}));
     EXPECT_EQ(bgr(cut.preview, 0, 0), (std::vector<int>{0, 0, 0}));
 }
@@ -216,8 +198,8 @@ TEST(AviDecode, MotionJpegFramesWithAndWithoutHuffmanTables) {
     EXPECT_EQ(g.preview.pixel(20, 3)[0], g.preview.pixel(20, 3)[2]);
 
     // Damaged data and a picture of another size are refused.
-    for (const auto& bad : {std::vector<std::uint8_t>(jpeg.begin(), jpeg.begin() + 20), std::vector<std::uint8_t>(100, 0x5A),
-                            encodeJpeg(w, h / 2, 3, rgb)}) {
+    for (const auto& bad : {std::vector<std::uint8_t>(jpeg.begin(), jpeg.begin() + 20),
+                            std::vector<std::uint8_t>(100, 0x5A), encodeJpeg(w, h / 2, 3, rgb)}) {
         Bitmap24 preview;
         TTIFFBitMap high;
         try {
@@ -232,7 +214,8 @@ TEST(AviDecode, MotionJpegFramesWithAndWithoutHuffmanTables) {
 TEST(AviDecode, UnknownFormatsNameTheirCode) {
     EXPECT_EQ(failure(0, header(4, 4, 24, "XVID")), "Failed to start AVI decompression (XVID)");
     EXPECT_EQ(failure(0, header(4, 4, 12)), "Failed to start AVI decompression (RGB 12-bit)");
-    EXPECT_EQ(failure(makeFourCC("K3CC"), header(4, 4, 10)), "Failed to start AVI decompression (K3CC 10-bit)");
+    EXPECT_EQ(failure(makeFourCC("K3CC"), header(4, 4, 10)),
+              "Failed to start AVI decompression (K3CC 10-bit)");
     const auto lines = AviCodecListLines();
     ASSERT_EQ(lines.size(), AviDecodableCodecs().size());
     EXPECT_NE(std::find(lines.begin(), lines.end(), "vidc.MJPG  Motion JPEG"), lines.end());

@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
 #include <numeric>
 
 #include "frames/avi_input.h"
 #include "frames/avi_test_sink.h"
+#include "platform/safe_file.h"
 #include "support/avi_test_writer.h"
 #include "support/temp_dir.h"
 
@@ -26,7 +28,8 @@ void writeTagged(const std::filesystem::path& path, int count, int first = 0, Av
     AviTestWriter writer(path, format, layout);
     for (int k = 0; k < count; ++k) {
         const int tag = first + k;
-        const std::vector<std::uint8_t> frame = {static_cast<std::uint8_t>(tag), static_cast<std::uint8_t>(tag >> 8)};
+        const std::vector<std::uint8_t> frame = {static_cast<std::uint8_t>(tag),
+                                                 static_cast<std::uint8_t>(tag >> 8)};
         writer.addFrame(k == dropped ? std::span<const std::uint8_t>() : frame);
     }
     writer.finish();
@@ -138,6 +141,27 @@ TEST(AviReader, DroppedFramesAreExcludedFromEveryPass) {
     fresh.read(dir / "a.avi", 3);
     EXPECT_EQ(fresh.preview.width(), 2);
     EXPECT_EQ(tagOf(fresh.preview), 0);
+}
+
+TEST(AviReader, APassReadsAheadAndStopsAtAFrameBeyondTheFile) {
+    TempDir dir;
+    writeTagged(dir / "a.avi", 6);
+    Fixture f;
+    f.sink.excluded[1] = f.sink.excluded[3] = true;
+    f.alignPass(dir / "a.avi");
+    EXPECT_EQ(f.sink.tags, (std::vector<int>{0, 2, 4, 5}));
+
+    // The index entry of frame 4 claims more bytes than the file holds.
+    auto bytes = readWholeFile(dir / "a.avi");
+    const std::size_t entry4 = bytes.size() - 2 * 16;
+    bytes[entry4 + 14] = 0x7f;
+    std::ofstream(dir / "b.avi", std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    Fixture g;
+    EXPECT_EQ(g.failure(dir / "b.avi", 4), "Failed to read AVI frame");
+    g.options.InStackPass = true;
+    EXPECT_EQ(g.failure(dir / "b.avi", -1), "Failed to read AVI frame");
+    EXPECT_EQ(g.sink.handed, (std::vector<int>{0, 1, 2, 3}));
 }
 
 TEST(AviReader, APassCoversTenThousandFramesOfAFileAndNeverPassesTheLastRecord) {
@@ -254,7 +278,9 @@ TEST(AviReader, InterlacedFieldsAreCompletedAndHandedOnSeparately) {
     format.height = 4;
     // Rows 0, 10, 20, 40 (top first); columns add 0, 2, 4.
     writeTestAvi(dir / "i.avi", format, {{0, 2, 4, 10, 12, 14, 20, 22, 24, 40, 42, 44}});
-    auto row = [](const Bitmap24& b, int y) { return std::vector<int>{b.pixel(0, y)[1], b.pixel(1, y)[1], b.pixel(2, y)[1]}; };
+    auto row = [](const Bitmap24& b, int y) {
+        return std::vector<int>{b.pixel(0, y)[1], b.pixel(1, y)[1], b.pixel(2, y)[1]};
+    };
     auto column = [](const Bitmap24& b, int x) {
         return std::vector<int>{b.pixel(x, 0)[0], b.pixel(x, 1)[0], b.pixel(x, 2)[0], b.pixel(x, 3)[0]};
     };

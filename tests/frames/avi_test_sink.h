@@ -18,7 +18,9 @@ public:
     explicit RecordingSink(const Bitmap24& preview) : preview_(preview) {}
 
     bool frameExcluded(int g) const override { return excluded.at(static_cast<std::size_t>(g)); }
-    void markDropped(int g) override { excluded.at(static_cast<std::size_t>(g)) = dropped.at(static_cast<std::size_t>(g)) = true; }
+    void markDropped(int g) override {
+        excluded.at(static_cast<std::size_t>(g)) = dropped.at(static_cast<std::size_t>(g)) = true;
+    }
     void setFrameSize(const AviFrameSize& s) override { size = s; }
     void setCurrentFrame(int g) override {
         (void)excluded.at(static_cast<std::size_t>(g));

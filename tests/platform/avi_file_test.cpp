@@ -52,7 +52,8 @@ void expectFrames(const AviFile& avi, int count, std::size_t size) {
 }
 
 std::size_t find(const std::vector<std::uint8_t>& bytes, const char* code, std::size_t from = 0) {
-    const auto it = std::search(bytes.begin() + static_cast<std::ptrdiff_t>(from), bytes.end(), code, code + 4);
+    const auto it =
+        std::search(bytes.begin() + static_cast<std::ptrdiff_t>(from), bytes.end(), code, code + 4);
     EXPECT_NE(it, bytes.end()) << code;
     return static_cast<std::size_t>(it - bytes.begin());
 }
@@ -62,8 +63,8 @@ void put32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t v) {
 }
 
 void save(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 std::string openError(const std::filesystem::path& path) {

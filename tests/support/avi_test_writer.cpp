@@ -16,7 +16,9 @@ AviTestWriter::AviTestWriter(const std::filesystem::path& path, AviTestFormat fo
     writeHeaders();
 }
 
-std::uint64_t AviTestWriter::pos() { return static_cast<std::uint64_t>(out_.tellp()); }
+std::uint64_t AviTestWriter::pos() {
+    return static_cast<std::uint64_t>(out_.tellp());
+}
 
 void AviTestWriter::put32(std::uint32_t v) {
     const char b[4] = {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
@@ -110,10 +112,10 @@ void AviTestWriter::writeHeaders() {
     const std::uint64_t strh = begin("strh");
     putCode("vids");
     putCode(format_.handler);
-    put32(0);  // flags
-    put32(0);  // priority, language
-    put32(0);  // initial frames
-    put32(1);  // scale
+    put32(0);   // flags
+    put32(0);   // priority, language
+    put32(0);   // initial frames
+    put32(1);   // scale
     put32(25);  // rate
     put32(layout_.start);
     lengthField_ = pos();
@@ -133,8 +135,10 @@ void AviTestWriter::writeHeaders() {
     put32(static_cast<std::uint32_t>(format_.height));
     put16(1);
     put16(static_cast<std::uint16_t>(format_.bitCount));
-    if (format_.compression.empty()) put32(0);
-    else putCode(format_.compression);
+    if (format_.compression.empty())
+        put32(0);
+    else
+        putCode(format_.compression);
     put32(0);
     put32(0);
     put32(0);
@@ -176,7 +180,8 @@ void AviTestWriter::startRiff(const std::string& type) {
 }
 
 void AviTestWriter::addFrame(std::span<const std::uint8_t> data) {
-    if (layout_.index == AviTestIndex::OpenDml && static_cast<int>(riffEntries_.size()) == layout_.framesPerRiff) {
+    if (layout_.index == AviTestIndex::OpenDml &&
+        static_cast<int>(riffEntries_.size()) == layout_.framesPerRiff) {
         closeRiff();
         startRiff("AVIX");
         moviSize_ = begin("LIST", "movi");
