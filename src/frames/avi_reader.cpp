@@ -96,7 +96,7 @@ void AviReader::ReadAVIFrames(const std::string& fileName, int index, const AviR
         }
         if (!readAhead || !readAhead->take(i, sample_))
             file_->readSample(i, sample_, decoder_->usefulSampleBytes());
-        decodeFrame(i, options);
+        const bool fresh = decodeFrame(i, options);
 
         AviFrameSize size;
         size.FrameWidthRaw = preview_.width();
@@ -115,30 +115,32 @@ void AviReader::ReadAVIFrames(const std::string& fileName, int index, const AviR
             else
                 dispatch(g, options, sink);
         }
-        // The preview gamma is for the eye only: it comes after every field has been handed on.
-        if (options.Pregamma && options.GammaTable.size() >= GammaTableSize)
+        // The preview gamma is for the eye only: it comes after every field has been handed on,
+        // and a repeated frame has had it already.
+        if (fresh && options.Pregamma && options.GammaTable.size() >= GammaTableSize)
             applyPregamma(preview_, options.GammaTable);
     }
 }
 
-void AviReader::decodeFrame(std::int64_t i, const AviReadOptions& options) {
+bool AviReader::decodeFrame(std::int64_t i, const AviReadOptions& options) {
     const AviFrameDecoder& decoder = *decoder_;
     if (file_->sampleSize(i) == 0) {
         // An empty (dropped) sample repeats the frame shown last; before any frame, black.
+        const bool highBit = decoder.highBit() && !options.DebayerEnabled;
         const bool shown = preview_.width() == decoder.width() && preview_.height() == decoder.height();
         const bool highBitShown = highBitFrame_.HighBitsAllocated() &&
                                   highBitFrame_.width() == decoder.width() + 1 &&
                                   highBitFrame_.height() == decoder.height() + 1;
-        if (!shown || (decoder.highBit() && !highBitShown && !options.DebayerEnabled))
-            decoder.blank(preview_, highBitFrame_);
-        state.InputHiAvi = decoder.highBit() && !options.DebayerEnabled;
-        return;
+        state.InputHiAvi = highBit;
+        if (shown && (!highBit || highBitShown)) return false;
+        decoder.blank(preview_, highBitFrame_);
+        return true;
     }
-    if (options.DebayerEnabled) {
+    if (options.DebayerEnabled)
         decoder.decodeMosaic(sample_, preview_);
-        return;
-    }
-    state.InputHiAvi = decoder.decode(sample_, preview_, highBitFrame_);
+    else
+        state.InputHiAvi = decoder.decode(sample_, preview_, highBitFrame_);
+    return true;
 }
 
 void AviReader::dispatch(int globalFrame, const AviReadOptions& options, AviFrameSink& sink) {

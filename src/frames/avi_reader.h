@@ -113,9 +113,9 @@ public:
 
 private:
     void openFile(const std::string& fileName);
-    // Decodes frame i, read into sample_, into the preview; an empty sample keeps the frame
-    // shown last.
-    void decodeFrame(std::int64_t i, const AviReadOptions& options);
+    // Decodes frame i, read into sample_, into the preview; false when the sample was empty and
+    // the frame shown last stays.
+    bool decodeFrame(std::int64_t i, const AviReadOptions& options);
     void dispatch(int globalFrame, const AviReadOptions& options, AviFrameSink& sink);
     void dispatchFields(int globalFrame, const AviReadOptions& options, const AviFrameSize& size,
                         AviFrameSink& sink);
