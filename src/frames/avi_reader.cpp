@@ -1,7 +1,6 @@
 #include "frames/avi_reader.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 
 #include "platform/avi_read_ahead.h"
@@ -12,7 +11,6 @@ namespace {
 
 constexpr FourCC K3CC = makeFourCC("K3CC");
 constexpr FourCC Y800 = makeFourCC("Y800");
-constexpr std::size_t GammaTableSize = 32001;
 
 }  // namespace
 
@@ -101,8 +99,8 @@ void AviReader::ReadAVIFrames(const std::string& fileName, int index, const AviR
         AviFrameSize size;
         size.FrameWidthRaw = preview_.width();
         size.FrameHeightRaw = preview_.height();
-        size.FrameWidth = std::min(size.FrameWidthRaw, options.MaxFrameSize);
-        size.FrameHeight = std::min(size.FrameHeightRaw, options.MaxFrameSize);
+        size.FrameWidth = std::min(size.FrameWidthRaw, MaxFrameSize);
+        size.FrameHeight = std::min(size.FrameHeightRaw, MaxFrameSize);
         if (!options.InStackPass) sink.setFrameSize(size);
         if (options.DebayerEnabled) sink.debayer(preview_);
 
@@ -117,8 +115,7 @@ void AviReader::ReadAVIFrames(const std::string& fileName, int index, const AviR
         }
         // The preview gamma is for the eye only: it comes after every field has been handed on,
         // and a repeated frame has had it already.
-        if (fresh && options.Pregamma && options.GammaTable.size() >= GammaTableSize)
-            applyPregamma(preview_, options.GammaTable);
+        if (fresh && options.Pregamma && options.GammaTable) applyPregamma(preview_, *options.GammaTable);
     }
 }
 
@@ -164,13 +161,9 @@ void AviReader::dispatchFields(int globalFrame, const AviReadOptions& options, c
     dispatch(globalFrame, options, sink);
 }
 
-void applyPregamma(Bitmap24& bitmap, std::span<const double> gammaTable) {
+void applyPregamma(Bitmap24& bitmap, const GammaTableArray& gammaTable) {
     std::uint8_t table[256];
-    for (int v = 0; v < 256; ++v) {
-        const auto index = static_cast<std::size_t>(std::nearbyint(v / 255.0 * 30000.0));
-        const double value = std::clamp(gammaTable[index] * 255.0, 0.0, 255.0);
-        table[v] = static_cast<std::uint8_t>(std::nearbyint(value));
-    }
+    for (int v = 0; v < 256; ++v) table[v] = preGamma(gammaTable, static_cast<std::uint8_t>(v));
     for (int y = 0; y < bitmap.height(); ++y) {
         std::uint8_t* row = bitmap.row(y);
         for (std::size_t k = 0; k < 3 * static_cast<std::size_t>(bitmap.width()); ++k) row[k] = table[row[k]];

@@ -10,12 +10,13 @@
 
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <string>
 #include <vector>
 
 #include "codecs/tiff_bitmap.h"
 #include "frames/avi_decode.h"
+#include "frames/frame_model.h"
+#include "frames/gamma_table.h"
 #include "platform/avi_file.h"
 #include "platform/bitmap24.h"
 #include "platform/progress_port.h"
@@ -26,7 +27,7 @@ namespace kestrave {
 struct AviFrameSize {
     int FrameWidthRaw = 0;
     int FrameHeightRaw = 0;
-    // The same, clamped to the largest frame size the program works on.
+    // The same, clamped to MaxFrameSize.
     int FrameWidth = 0;
     int FrameHeight = 0;
 };
@@ -63,11 +64,10 @@ struct AviReadOptions {
     bool interlaced = false;
     bool Interlacehoriz = false;
     bool Pregamma = false;
-    // GammaTable (32001 entries); the preview gamma applies only when it is complete.
-    std::span<const double> GammaTable;
+    // GammaTable of the renderer; the preview gamma needs it.
+    const GammaTableArray* GammaTable = nullptr;
     // AviSegmentFirst: global number of the file's first frame.
     int AviSegmentFirst = 0;
-    int MaxFrameSize = 4096;
 };
 
 // The reader's state that lives from call to call.
@@ -92,8 +92,6 @@ struct AviReaderState {
 
 class AviReader {
 public:
-    // The highest global frame index the frame table holds.
-    static constexpr int MaxFrameIndex = 10000;
     // At most this many frames of one file take part in a pass.
     static constexpr int MaxFramesPerFile = 10000;
 
@@ -129,7 +127,7 @@ private:
 };
 
 // Every byte v of the bitmap becomes Round(GammaTable[Round(v / 255 x 30000)] x 255).
-void applyPregamma(Bitmap24& bitmap, std::span<const double> gammaTable);
+void applyPregamma(Bitmap24& bitmap, const GammaTableArray& gammaTable);
 // Interlaced video: the rows (or, `horizontal`, the columns) from `first` to size - 2 in steps of
 // two become the mean of their two neighbours, (a + b) div 2 per byte, over width x height.
 void interpolateField(Bitmap24& bitmap, int width, int height, bool horizontal, int first);

@@ -106,11 +106,11 @@ void damage(std::vector<std::uint8_t>& bytes, std::mt19937& random) {
 }
 
 // Reads the file in every way the program does; only the reader's own messages may come out.
-void readEverything(const std::filesystem::path& path) {
+void readEverything(const std::filesystem::path& path, FrameModel& model) {
     Bitmap24 preview;
     TTIFFBitMap high;
     AviReader reader(preview, high);
-    RecordingSink sink(preview);
+    RecordingSink sink(model, preview);
     NullProgress progress;
     AviReadOptions options;
     auto attempt = [&](auto&& step) {
@@ -138,9 +138,10 @@ void readEverything(const std::filesystem::path& path) {
 
 TEST(AviFuzz, DamagedFilesGiveMessagesNeverFaults) {
     TempDir dir;
+    FrameModel model;
     const auto samples = sampleFiles(dir);
     for (std::size_t s = 0; s < samples.size(); ++s)
-        readEverything(dir / ("sample" + std::to_string(s) + ".avi"));
+        readEverything(dir / ("sample" + std::to_string(s) + ".avi"), model);
     std::mt19937 random(20240607);
     const auto path = dir / "damaged.avi";
     for (int round = 0; round < 1500; ++round) {
@@ -150,7 +151,7 @@ TEST(AviFuzz, DamagedFilesGiveMessagesNeverFaults) {
             std::ofstream(path, std::ios::binary | std::ios::trunc)
                 .write(reinterpret_cast<const char*>(bytes.data()),
                        static_cast<std::streamsize>(bytes.size()));
-            ASSERT_NO_FATAL_FAILURE(readEverything(path)) << round;
+            ASSERT_NO_FATAL_FAILURE(readEverything(path, model)) << round;
         }
     }
 }

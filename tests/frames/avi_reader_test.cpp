@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <fstream>
 #include <numeric>
 
@@ -42,10 +41,12 @@ std::vector<int> range(int first, int last) {
 }
 
 struct Fixture {
+    FrameModel model;
     Bitmap24 preview;
     TTIFFBitMap high;
     AviReader reader{preview, high};
-    RecordingSink sink{preview};
+    AviInput input{reader, model};
+    RecordingSink sink{model, preview};
     NullProgress progress;
     AviReadOptions options;
 
@@ -75,17 +76,19 @@ TEST(AviReader, TwoFilesAreOneInputAddressedGlobally) {
     writeTagged(dir / "a.avi", 100, 0);
     writeTagged(dir / "b.avi", 50, 1000);
     Fixture f;
-    AviInput input(f.reader);
+    AviInput& input = f.input;
     input.open({(dir / "a.avi").string(), (dir / "b.avi").string()}, f.options, f.sink, f.progress);
-    ASSERT_EQ(input.segments().size(), 2u);
-    EXPECT_EQ(input.segments()[1].FirstFrame, 100);
-    EXPECT_EQ(input.segments()[1].LastFrame, 149);
+    ASSERT_EQ(f.model.avicount, 1);
+    EXPECT_EQ(f.model.AviSegments[0].LastFrame, 99);
+    EXPECT_EQ(f.model.AviSegments[1].FirstFrame, 100);
+    EXPECT_EQ(f.model.AviSegments[1].LastFrame, 149);
     EXPECT_EQ(input.frameCount(), 150);
 
     input.readFrame(120, f.options, f.sink, f.progress);
     EXPECT_EQ(tagOf(f.preview), 1020);
     EXPECT_EQ(f.sink.currentFrame, 120);
-    EXPECT_EQ(f.sink.size.FrameWidthRaw, 2);
+    EXPECT_EQ(f.model.FrameWidthRaw, 2);
+    EXPECT_EQ(f.model.ImageHeight, 1);
     input.readFrame(7, f.options, f.sink, f.progress);
     EXPECT_EQ(tagOf(f.preview), 7);
     EXPECT_THROW(input.readFrame(150, f.options, f.sink, f.progress), AviError);
@@ -110,7 +113,7 @@ TEST(AviReader, FilesOfOneInputMayDifferInFormat) {
     rgb.bitCount = 24;
     writeTestAvi(dir / "b.avi", rgb, {{9, 0, 0, 1, 0, 0, 0, 0}});
     Fixture f;
-    AviInput input(f.reader);
+    AviInput& input = f.input;
     input.open({(dir / "a.avi").string(), (dir / "b.avi").string()}, f.options, f.sink, f.progress);
     f.options.InAlignPass = true;
     input.pass(f.options, f.sink, f.progress);
@@ -124,13 +127,22 @@ TEST(AviReader, DroppedFramesAreExcludedFromEveryPass) {
     f.read(dir / "a.avi", 0);
     f.alignPass(dir / "a.avi");
     EXPECT_TRUE(f.reader.state.DroppedFrames);
-    EXPECT_TRUE(f.sink.dropped[3]);
-    EXPECT_TRUE(f.sink.excluded[3]);
+    EXPECT_TRUE(f.model.FrameTable[3].Dropped);
+    EXPECT_TRUE(f.model.FrameTable[3].Excluded);
     EXPECT_EQ(f.sink.handed, (std::vector<int>{0, 1, 2, 4, 5}));
     EXPECT_EQ(f.sink.tags, (std::vector<int>{0, 1, 2, 4, 5}));
     f.sink.handed.clear();
     f.alignPass(dir / "a.avi");
     EXPECT_EQ(f.sink.handed, (std::vector<int>{0, 1, 2, 4, 5}));
+
+    // Over several files the flag tells of a drop in any of them, not only in the last.
+    writeTagged(dir / "b.avi", 4, 100);
+    Fixture m;
+    m.input.open({(dir / "a.avi").string(), (dir / "b.avi").string()}, m.options, m.sink, m.progress);
+    m.options.InStackPass = true;
+    m.input.pass(m.options, m.sink, m.progress);
+    EXPECT_TRUE(m.model.DroppedFrames);
+    EXPECT_EQ(m.sink.handed.size(), 9u);
 
     // A single read of the empty sample shows the frame read before it; with nothing read yet,
     // a black frame of the video's size.
@@ -147,7 +159,7 @@ TEST(AviReader, APassReadsAheadAndStopsAtAFrameBeyondTheFile) {
     TempDir dir;
     writeTagged(dir / "a.avi", 6);
     Fixture f;
-    f.sink.excluded[1] = f.sink.excluded[3] = true;
+    f.model.FrameTable[1].Excluded = f.model.FrameTable[3].Excluded = true;
     f.alignPass(dir / "a.avi");
     EXPECT_EQ(f.sink.tags, (std::vector<int>{0, 2, 4, 5}));
 
@@ -182,7 +194,7 @@ TEST(AviReader, APassCoversTenThousandFramesOfAFileAndNeverPassesTheLastRecord) 
     writeTagged(dir / "a.avi", 8000);
     writeTagged(dir / "b.avi", 8000, 8000);
     Fixture g;
-    AviInput input(g.reader);
+    AviInput& input = g.input;
     input.open({(dir / "a.avi").string(), (dir / "b.avi").string()}, g.options, g.sink, g.progress);
     EXPECT_EQ(input.frameCount(), 16000);
     g.options.InAlignPass = true;
@@ -315,12 +327,12 @@ TEST(AviReader, InterlacedFieldsAreCompletedAndHandedOnSeparately) {
 TEST(AviReader, PreviewGammaComesAfterTheFramesAreHandedOn) {
     TempDir dir;
     writeTagged(dir / "g.avi", 2, 64, {}, 1);  // the second frame is dropped: shown as it is
-    std::vector<double> gamma(32001);
-    for (std::size_t i = 0; i < gamma.size(); ++i) gamma[i] = std::pow(i / 30000.0 + 0.000001, 0.5);
+    GammaTableArray gamma;
+    BuildGammaTable(gamma, 0.5f);
     for (const bool interlaced : {false, true}) {
         Fixture f;
         f.options.Pregamma = true;
-        f.options.GammaTable = gamma;
+        f.options.GammaTable = &gamma;
         f.options.interlaced = interlaced;
         f.alignPass(dir / "g.avi");
         EXPECT_EQ(f.sink.tags, std::vector<int>(interlaced ? 2 : 1, 64));
@@ -333,7 +345,7 @@ TEST(AviReader, CancelHaltAndTheSecondAlignment) {
     writeTagged(dir / "a.avi", 100);
     writeTagged(dir / "b.avi", 100, 100);
     Fixture f;
-    AviInput input(f.reader);
+    AviInput& input = f.input;
     input.open({(dir / "a.avi").string(), (dir / "b.avi").string()}, f.options, f.sink, f.progress);
     // Progress is polled every 100 div 25 = 4 frames; cancel at the poll of frame 40.
     f.progress.onPoll = [](NullProgress& p) {
@@ -344,7 +356,7 @@ TEST(AviReader, CancelHaltAndTheSecondAlignment) {
     EXPECT_EQ(f.sink.handed, range(0, 39));
 
     Fixture g;
-    AviInput second(g.reader);
+    AviInput& second = g.input;
     second.open({(dir / "a.avi").string(), (dir / "b.avi").string()}, g.options, g.sink, g.progress);
     g.progress.onPoll = [&](NullProgress& p) { g.sink.halt = p.position() == 8; };
     g.sink.alignResult = false;  // a frame that does not align is aligned once more

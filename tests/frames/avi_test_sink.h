@@ -1,29 +1,25 @@
 #pragma once
-// A stand-in for the frame model and the per-frame routines: it keeps the Excluded and Dropped
-// bytes of 10001 frames and records what the AVI reader hands on.
+// Stands in for the per-frame routines: it records what the AVI reader hands on, over a real
+// frame model (whose tables refuse any frame index past 10000).
 
 #include <vector>
 
-#include "frames/avi_reader.h"
+#include "frames/avi_input.h"
 
 namespace kestrave::test {
 
+// The tag of a test frame: the blue bytes of its first two pixels, low byte first.
 inline int tagOf(const Bitmap24& b) {
     if (b.empty()) return -1;
     return b.pixel(0, 0)[0] | (b.width() > 1 ? b.pixel(1, 0)[0] << 8 : 0);
 }
 
-class RecordingSink : public AviFrameSink {
+class RecordingSink : public FrameModelAviSink {
 public:
-    explicit RecordingSink(const Bitmap24& preview) : preview_(preview) {}
+    RecordingSink(FrameModel& model, const Bitmap24& preview) : FrameModelAviSink(model), preview_(preview) {}
 
-    bool frameExcluded(int g) const override { return excluded.at(static_cast<std::size_t>(g)); }
-    void markDropped(int g) override {
-        excluded.at(static_cast<std::size_t>(g)) = dropped.at(static_cast<std::size_t>(g)) = true;
-    }
-    void setFrameSize(const AviFrameSize& s) override { size = s; }
     void setCurrentFrame(int g) override {
-        (void)excluded.at(static_cast<std::size_t>(g));
+        (void)model_.FrameTable[g];
         currentFrame = g;
     }
     void setInterlaceField(int f) override { fields.push_back(f); }
@@ -34,14 +30,11 @@ public:
     void stackFrame(int g) override { record(g); }
     bool haltRequested() const override { return halt; }
 
-    std::vector<bool> excluded = std::vector<bool>(10001);
-    std::vector<bool> dropped = std::vector<bool>(10001);
-    AviFrameSize size;
     int currentFrame = -1;
     bool alignResult = true;
     bool halt = false;
-    // Frames handed on, with the tag of the preview (its first two pixels' blue bytes, low byte
-    // first) and, when asked, the whole preview as it was then.
+    // Frames handed on, with the tag of the preview and, when asked, the whole preview as it
+    // was then.
     std::vector<int> handed;
     std::vector<int> tags;
     std::vector<Bitmap24> pictures;
