@@ -1,0 +1,158 @@
+#include "registration/feature_pick.h"
+
+#include <algorithm>
+
+#include "frames/per_input_reset.h"
+
+namespace kestrave {
+
+namespace {
+
+constexpr int LastBoxSizeItem = 4;
+
+void tell(MessagePort& messages, const char* caption, const char* text, std::uint8_t type) {
+    Message message;
+    message.caption = caption;
+    message.text = text;
+    message.dlgType = type;
+    message.buttons = mbOK;
+    messages.show(message);
+}
+
+void setProcessStage(ProgramState& program, TProcessStage stage) {
+    program.ProcessStage = stage;
+    EmptyHook();
+}
+
+// The frame the preview shows at a slider position: through the ranking once there is one.
+int frameAtPosition(const FrameModel& model, int position) {
+    return model.FramesRanked ? model.FrameRanking[position].Frame : position;
+}
+
+// Accepted only more than half a box (plus one pixel on the far side) inside every border.
+bool insideBorders(int x, int y, int half, int width, int height) {
+    return half < x && x < width - 1 - half && half < y && y < height - 1 - half;
+}
+
+// UserBoxPlaced holds while a pick runs, and is lowered however the pick ends.
+class BoxPlacement {
+public:
+    explicit BoxPlacement(RegistrationState& registration) : registration_(registration) {
+        registration_.UserBoxPlaced = true;
+    }
+    ~BoxPlacement() { registration_.UserBoxPlaced = false; }
+    BoxPlacement(const BoxPlacement&) = delete;
+    BoxPlacement& operator=(const BoxPlacement&) = delete;
+
+private:
+    RegistrationState& registration_;
+};
+
+}  // namespace
+
+int fittingBoxSizeItem(int itemIndex, int width, int height) {
+    int item = std::min(itemIndex, LastBoxSizeItem);
+    while (item >= 0 && fftSizeForItem(item) > std::min(width, height)) --item;
+    return item;
+}
+
+void clampBoxToFrame(RegistrationState& registration, int n, int frameWidth, int frameHeight) {
+    registration.BoxLeft = std::max(0, std::min(registration.BoxLeft, frameWidth - n));
+    registration.BoxTop = std::max(0, std::min(registration.BoxTop, frameHeight - n));
+}
+
+FftSizeChoice chooseFftSize(ReferenceContext& context, int itemIndex, double fftFilter, bool freeBox) {
+    RegistrationState& registration = context.registration;
+    FftSizeChoice choice;
+    choice.itemIndex = itemIndex;
+    if (registration.FeatureChosen && !freeBox) {
+        tell(context.messages, "Alignment", " Changed alignment area: Please choose the alignment feature",
+             mtInformation);
+        registration.FeatureChosen = false;
+        choice.featureDropped = true;
+    }
+    if (context.program.ProcessStage <= TProcessStage::stNone) return choice;
+
+    const int fitting = fittingBoxSizeItem(itemIndex, context.model.ImageWidth, context.model.ImageHeight);
+    if (fitting < 0) {
+        tell(context.messages, "Alignment warning",
+             " Frame too small to align: the smallest alignment box needs 32 x 32 pixels ", mtWarning);
+        return choice;
+    }
+    choice.itemIndex = fitting;
+    const int n = fftSizeForItem(fitting);
+    InitFFT(context.fft, n);
+    BuildFFTBandMask(context.fft, fftFilter);
+    clampBoxToFrame(registration, n, context.model.FrameWidth, context.model.FrameHeight);
+    // The outline drawn at the old size stays; the next mouse move does not erase it.
+    context.program.keepBoxOutline = true;
+    setProcessStage(context.program, TProcessStage::stFFTSizeSet);
+    choice.applied = true;
+    return choice;
+}
+
+AutomaticFilterValues recalculateReference(ReferenceContext& context, const ReferenceOptions& options,
+                                           ReferenceWindow& window, FrameAligner& aligner) {
+    RegistrationState& registration = context.registration;
+    ProgramState& program = context.program;
+    program.TrackOffsetX = program.TrackOffsetY = 0;
+    registration.TrackStepX = registration.TrackStepY = 0;
+    registration.LastPeak = 0.0;
+
+    const int half = context.fft.FFTSize / 2;
+    registration.BoxLeft = program.FeatureX - half;
+    registration.BoxTop = program.FeatureY - half;
+
+    window.showFrame(registration.FeatureFrame);
+    const AutomaticFilterValues values =
+        CalculateReferenceFFT(context.fft, registration, program, context.model, context.section,
+                              context.preview, options, context.messages);
+    window.applyAutomaticValues(values);
+    if (!aligner.AlignFrame()) aligner.AlignFrame();
+    return values;
+}
+
+PickResult pickFeature(ReferenceContext& context, const PreviewClick& click, const ReferenceOptions& options,
+                       ReferenceWindow& window, FrameAligner& aligner, ProgressPort& progress) {
+    RegistrationState& registration = context.registration;
+    ProgramState& program = context.program;
+    progress.setCancelRequested(false);
+    const BoxPlacement placement(registration);
+
+    if (registration.WaitForClick) {
+        registration.ClickX = click.x;
+        registration.ClickY = click.y;
+        registration.WaitForClick = false;
+        return PickResult::ClickTaken;
+    }
+    if (click.settingUpInput ||
+        context.model.FrameTable[frameAtPosition(context.model, click.position)].Excluded) {
+        return PickResult::Ignored;
+    }
+    const int half = context.fft.FFTSize / 2;
+    if (!insideBorders(click.x, click.y, half, context.model.ImageWidth, context.model.ImageHeight)) {
+        tell(context.messages, "Alignment warning", " Choosen feature too close to image border ", mtWarning);
+        return PickResult::TooCloseToBorder;
+    }
+
+    setProcessStage(program, TProcessStage::stFeatureSet);
+    registration.FeatureChosen = true;
+    program.progstatus = TProgStatus::psFeatureSet;
+    registration.FeatureFrame = click.position;
+    registration.refframe = click.position;
+    program.FeatureX = click.x;
+    program.FeatureY = click.y;
+    registration.BoxLeft = click.x - half;
+    registration.BoxTop = click.y - half;
+    window.featureAccepted();
+
+    const AutomaticFilterValues first = recalculateReference(context, options, window, aligner);
+    window.referenceComputedOnce();
+    recalculateReference(context, withAutomaticValues(options, first), window, aligner);
+
+    setProcessStage(program, TProcessStage::stReferenceReady);
+    program.boxOutlineX = program.boxOutlineY = -1;
+    return PickResult::FeatureAccepted;
+}
+
+}  // namespace kestrave
