@@ -1,0 +1,92 @@
+#pragma once
+// The seam through which every per-frame pass (alignment, stacking) gets its frames: a reader of
+// the current input fills one set of hand-over objects with frame i and says which of them holds
+// the samples. A pass asks for its frames through a FramePrefetcher, which decodes the next
+// frames on worker threads into hand-over sets of their own while the pass works on the current
+// one, and hands the frames over strictly in the order of the pass.
+
+#include <condition_variable>
+#include <cstddef>
+#include <exception>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "codecs/tiff_bitmap.h"
+#include "frames/plane.h"
+#include "platform/bitmap24.h"
+
+namespace kestrave {
+
+// Which hand-over object carries the samples of a frame.
+enum class FrameSamples {
+    Bitmap,   // Preview: 8 bits per sample (AVI, BMP, JPEG, 8-bit PNG, debayered SER)
+    HighBit,  // HighBitFrame: 16-bit words (TIFF, 16-bit PNG, high-bit AVI)
+    Raw,      // RawFramePlane: float samples as the file holds them (FITS, SER without debayering)
+};
+
+// One set of hand-over objects.
+struct FrameBuffers {
+    // The preview bitmap (24 bits, B, G, R). Always filled for Bitmap frames; readers of the
+    // other kinds may fill it with their 8-bit view as well.
+    Bitmap24 Preview;
+    // 16-bit R, G, B words per pixel, row 0 the top row.
+    TTIFFBitMap HighBitFrame;
+    // Float samples [x][y].
+    T2dArrays RawFramePlane;
+    // Colour channel of a FITS or SER frame: 0 red, 1 green or grey, 2 blue, 3 luminance.
+    int FrameChannel = 1;
+    // A HighBit frame that carries one grey value per pixel, in its green word (the red and blue
+    // words are 0).
+    bool Grey = false;
+    FrameSamples Samples = FrameSamples::Bitmap;
+};
+
+class FrameSource {
+public:
+    virtual ~FrameSource() = default;
+    // Reads frame `frame` (global index) of the current input into `into` and returns which
+    // object holds its samples. Failures throw a KestraveError with the reader's message.
+    virtual FrameSamples readFrame(int frame, FrameBuffers& into) = 0;
+    // How many readFrame calls may run at once, each on its own FrameBuffers. A reader that keeps
+    // state between calls answers 1 (the default); its reads still overlap the pass's own work.
+    virtual int maxConcurrentReads() const { return 1; }
+};
+
+// Reads a list of frames ahead of the pass. With more than one thread available (threadCount),
+// worker threads decode up to `depth` frames ahead of the one the pass holds; with one thread
+// every frame is read when it is asked for. Either way next() returns the frames in list order.
+class FramePrefetcher {
+public:
+    FramePrefetcher(FrameSource& source, std::vector<int> frames, int depth = 4);
+    // Stops the workers (a read in progress finishes first) and discards frames not taken.
+    ~FramePrefetcher();
+    FramePrefetcher(const FramePrefetcher&) = delete;
+    FramePrefetcher& operator=(const FramePrefetcher&) = delete;
+
+    // The next frame of the list, valid until the following call. Rethrows the error its read
+    // raised. Must not be called after the last frame.
+    FrameBuffers& next();
+    std::size_t size() const { return frames_.size(); }
+
+private:
+    struct Slot {
+        FrameBuffers buffers;
+        std::size_t job = 0;
+        bool ready = false;
+        std::exception_ptr error;
+    };
+    void work();
+
+    FrameSource& source_;
+    std::vector<int> frames_;
+    std::vector<Slot> slots_;
+    std::size_t nextJob_ = 0;      // next list position a worker takes
+    std::size_t nextHanded_ = 0;   // next list position next() returns
+    bool stopping_ = false;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<std::thread> workers_;
+};
+
+}  // namespace kestrave
