@@ -225,14 +225,5 @@ TEST(Debayer, SameBytesAtOneAndEightThreads) {
     EXPECT_TRUE(test::samePixels(one, eight));
 }
 
-TEST(Debayer, PatternOfADebayergroupItem) {
-    EXPECT_EQ(bayerPatternForItem(0), BayerPattern::GR);
-    EXPECT_EQ(bayerPatternForItem(1), BayerPattern::RG);
-    EXPECT_EQ(bayerPatternForItem(2), BayerPattern::BG);
-    EXPECT_EQ(bayerPatternForItem(3), BayerPattern::GB);
-    EXPECT_EQ(bayerPatternForItem(-1), BayerPattern::GR);
-    EXPECT_EQ(bayerPatternForItem(4), BayerPattern::GR);
-}
-
 }  // namespace
 }  // namespace kestrave
