@@ -20,14 +20,8 @@ enum class BayerPattern : int { GR = 0, RG = 1, BG = 2, GB = 3 };
 // The layout of a debayergroup item; any other item (-1: none chosen) counts as GR.
 BayerPattern bayerPatternForItem(int itemIndex);
 
-// The debayer switch, owned by the application: DebayerEnabled is set from the Avidebay check
-// box by AVIDEBAYClick (also when the SER reader reports a colour file); the readers call Debayer
-// for every frame while it is set.
-struct DebayerState {
-    bool DebayerEnabled = false;
-};
-
-// What one call reads from the window and the pass flags.
+// What one call reads from the window and the pass flags. (Whether to call it at all is the
+// DebayerEnabled switch, which the readers take from their own options.)
 struct DebayerOptions {
     BayerPattern pattern = BayerPattern::GR;  // debayergroup
     bool Rawdark = false;                     // subtract DarkPlanes from the mosaic first
