@@ -1,0 +1,142 @@
+#include "output/image_savers.h"
+
+#include "output/bmp_writer.h"
+#include "output/fits_writer.h"
+#include "output/jpeg_writer.h"
+#include "output/tiff16_export.h"
+#include "persist/reg_settings.h"
+#include "platform/errors.h"
+
+namespace kestrave {
+
+namespace fs = std::filesystem;
+
+std::string_view saveTypeKey(StackSaveType type) {
+    switch (type) {
+        case StackSaveType::BMP: return "BMP";
+        case StackSaveType::JPEG: return "JPG";
+        case StackSaveType::FIT16:
+        case StackSaveType::FIT32:
+        case StackSaveType::FITSpecial: return "FIT";
+        case StackSaveType::TIFF: return "TIF";
+        case StackSaveType::PNG16: return "PNG";
+    }
+    return "BMP";
+}
+
+std::string_view saveTypeKey(WaveletSaveType type) {
+    switch (type) {
+        case WaveletSaveType::BMP: return "BMP";
+        case WaveletSaveType::JPEG: return "JPG";
+        case WaveletSaveType::FIT: return "FIT";
+        case WaveletSaveType::TIFF: return "TIF";
+        case WaveletSaveType::PNG: return "PNG";
+    }
+    return "BMP";
+}
+
+namespace {
+
+// "SaveDir" and the type key; a settings file that cannot be written keeps the values pending
+// and does not stop the save.
+void rememberChoice(const fs::path& chosenFile, std::string_view typeKeyName, std::string_view typeKey,
+                    SaveContext& context) {
+    if (!context.settings) return;
+    context.settings->WriteString(kRegFilesSection, "SaveDir", chosenFile.parent_path().string());
+    context.settings->WriteString(kRegFilesSection, typeKeyName, typeKey);
+}
+
+// One file of a single-file type: never an input file, replaced only after the question.
+SaveOutcome writeOneFile(const fs::path& chosenFile, std::string_view extension, SaveContext& context,
+                         const std::function<void(const fs::path&)>& write) {
+    const fs::path target = outputFileName(chosenFile, extension);
+    refuseInputFile(target, context.inputFiles);
+    if (!confirmOverwrite(target, " Overwrite existing file ?", context)) return {};
+    write(target);
+    return {{target}};
+}
+
+SaveOutcome fitFiles(const fs::path& chosenFile, int width, int height, int bitPix, FitSource source,
+                     const FitImages& images, SaveContext& context) {
+    const fs::path name = chosenFile.parent_path() / chosenBaseName(chosenFile);
+    return {FitSave(name, width, height, bitPix, source, images, context).written};
+}
+
+void requirePngWriter(const Png16Writer& writePng) {
+    if (!writePng) throw FileError("Cannot write PNG files: no PNG writer is available");
+}
+
+}  // namespace
+
+SaveOutcome saveStackImage(const fs::path& chosenFile, StackSaveType type, const StackSaveSources& sources,
+                           SaveContext& context, const Png16Writer& writePng) {
+    rememberChoice(chosenFile, "LastStacksavetype", saveTypeKey(type), context);
+    const FitImages images{&sources.StackPlanes, nullptr, sources.Colourstack};
+    const int w = sources.ImageWidth;
+    const int h = sources.ImageHeight;
+    switch (type) {
+        case StackSaveType::BMP:
+            return writeOneFile(chosenFile, ".bmp", context,
+                                [&](const fs::path& target) { writeBmp24(target, sources.Stackimage); });
+        case StackSaveType::JPEG:
+            return writeOneFile(chosenFile, ".jpg", context,
+                                [&](const fs::path& target) { writeJpeg(target, sources.Stackimage); });
+        case StackSaveType::FIT16: return fitFiles(chosenFile, w, h, 16, FitSource::Stack, images, context);
+        case StackSaveType::FIT32: return fitFiles(chosenFile, w, h, 32, FitSource::Stack, images, context);
+        case StackSaveType::FITSpecial: return fitFiles(chosenFile, w, h, -16, FitSource::Stack, images, context);
+        case StackSaveType::TIFF:
+            return writeOneFile(chosenFile, ".tif", context, [&](const fs::path& target) {
+                SaveStackTIFF16(target, w, h, sources.StackPlanes, sources.Colourstack);
+            });
+        case StackSaveType::PNG16:
+            requirePngWriter(writePng);
+            return writeOneFile(chosenFile, ".png", context, [&](const fs::path& target) {
+                const TTIFFBitMap samples = stackRender16(sources.StackPlanes, w, h, sources.Colourstack,
+                                                          sources.StackMinValue, sources.StackMaxValue);
+                writePng(target, samples, samples, context.versionCaption);
+            });
+    }
+    return {};
+}
+
+SaveOutcome saveWaveletImage(const fs::path& chosenFile, WaveletSaveType type, const WaveletSaveSources& sources,
+                             SaveContext& context, const Png16Writer& writePng) {
+    rememberChoice(chosenFile, "lastwaveletsavetype", saveTypeKey(type), context);
+    switch (type) {
+        case WaveletSaveType::BMP:
+            return writeOneFile(chosenFile, ".bmp", context, [&](const fs::path& target) {
+                writeBmp24(target, stampedImage(sources.ProcessImage, sources.stamp));
+            });
+        case WaveletSaveType::JPEG:
+            return writeOneFile(chosenFile, ".jpg", context, [&](const fs::path& target) {
+                writeJpeg(target, stampedImage(sources.ProcessImage, sources.stamp));
+            });
+        case WaveletSaveType::FIT:
+            return fitFiles(chosenFile, sources.ImageWidth, sources.ImageHeight, 16, FitSource::Result,
+                            {&sources.StackPlanes, &sources.ResultImage16, sources.Colourstack}, context);
+        case WaveletSaveType::TIFF:
+            return writeOneFile(chosenFile, ".tif", context, [&](const fs::path& target) {
+                TTIFFBitMap::SaveToTIFF(cropHighBits(sources.ResultImage16, sources.ImageWidth, sources.ImageHeight),
+                                        target, 48, false);
+            });
+        case WaveletSaveType::PNG:
+            requirePngWriter(writePng);
+            return writeOneFile(chosenFile, ".png", context, [&](const fs::path& target) {
+                writePng(target, sources.ProcessImage, sources.ResultImage16, context.versionCaption);
+            });
+    }
+    return {};
+}
+
+bool confirmDoAll(SaveContext& context) {
+    if (context.batchMode) return true;
+    Message question;
+    question.caption = "Image not fully processed";
+    question.text = "You have NOT used the DO ALL function, perform this now ?";
+    question.dlgType = mtInformation;
+    question.buttons = mbYesNo;
+    question.batchAnswer = mrYes;
+    return context.messages.show(question) == mrYes;
+}
+
+}  // namespace kestrave

@@ -1,0 +1,85 @@
+#pragma once
+// The savers of the stack page and the wavelet page, without their dialogs: given the file the
+// user chose (or the batch runner preset) and the save type, they apply the name rules, ask
+// before replacing a file, write it, and say which files were really written, so that the
+// caller marks the image as saved only then.
+//
+// Name rules: the chosen name without its extension + the type's extension, in the chosen
+// folder; an empty name or one that starts with "." becomes "default". FITS names are completed
+// by the FITS writer. No save ever replaces a file of the current input.
+
+#include <filesystem>
+#include <functional>
+#include <string_view>
+#include <vector>
+
+#include "codecs/tiff_bitmap.h"
+#include "frames/image_data_section.h"
+#include "output/info_stamp.h"
+#include "output/save_rules.h"
+#include "platform/bitmap24.h"
+
+namespace kestrave {
+
+// The filter index of the stack page's save dialog.
+enum class StackSaveType : int { BMP = 1, JPEG = 2, FIT16 = 3, FIT32 = 4, FITSpecial = 5, TIFF = 6, PNG16 = 7 };
+// The filter index of the wavelet page's save dialog.
+enum class WaveletSaveType : int { BMP = 1, JPEG = 2, FIT = 3, TIFF = 4, PNG = 5 };
+
+// Writes a 16-bit RGB PNG of `picture`'s size whose samples are those of `samples` at the same
+// pixels, with the text "Software" = "Kestrave " + versionCaption, replacing a file only once
+// the new one is complete; throws FileError when it cannot.
+using Png16Writer = std::function<void(const std::filesystem::path& fileName, const Bitmap24& picture,
+                                       const TTIFFBitMap& samples, std::string_view versionCaption)>;
+
+struct StackSaveSources {
+    const Bitmap24& Stackimage;  // the stack as shown
+    const PlaneTriple& StackPlanes;
+    int ImageWidth;
+    int ImageHeight;
+    bool Colourstack;
+    // The value range the stack display maps onto 0..255.
+    float StackMinValue;
+    float StackMaxValue;
+};
+
+struct WaveletSaveSources {
+    const Bitmap24& ProcessImage;        // the rendered picture as shown
+    const TTIFFBitMap& ResultImage16;    // its 16-bit samples, (ImageWidth + 1) x (ImageHeight + 1)
+    const PlaneTriple& StackPlanes;      // FITS files in master-frame mode are made from the stack
+    int ImageWidth;
+    int ImageHeight;
+    bool Colourstack;
+    const StampInfo* stamp = nullptr;  // StampImage checked: BMP and JPEG carry the info stamp
+};
+
+struct SaveOutcome {
+    std::vector<std::filesystem::path> written;
+    // Something was written: the image counts as saved.
+    bool saved() const { return !written.empty(); }
+};
+
+// The text stored as "LastStacksavetype" / "lastwaveletsavetype": "BMP", "JPG", "FIT", "TIF", "PNG".
+std::string_view saveTypeKey(StackSaveType type);
+std::string_view saveTypeKey(WaveletSaveType type);
+
+// The stack saver. Stores "SaveDir" and "LastStacksavetype". BMP and JPEG write Stackimage;
+// the FITS types write 16-bit, 32-bit or master-frame files of the stack planes; TIFF writes the
+// stack planes at 16 bits (Round(v / max * 65535)); PNG writes the 16-bit samples of the stack
+// display. Throws FileError when a BMP, JPEG, TIFF or PNG file cannot be written (an older file is
+// left as it was); the FITS writer reports its own failures.
+SaveOutcome saveStackImage(const std::filesystem::path& chosenFile, StackSaveType type,
+                           const StackSaveSources& sources, SaveContext& context, const Png16Writer& writePng);
+
+// The wavelet saver. Stores "SaveDir" and "lastwaveletsavetype". BMP and JPEG write the rendered
+// picture (with the stamp when one is given); FITS writes the 16-bit result (master-frame mode:
+// the stack); TIFF writes the 16-bit result uncompressed at 48 bits; PNG writes the rendered
+// picture's size with the 16-bit result's samples. Failures as for saveStackImage.
+SaveOutcome saveWaveletImage(const std::filesystem::path& chosenFile, WaveletSaveType type,
+                             const WaveletSaveSources& sources, SaveContext& context, const Png16Writer& writePng);
+
+// The question before a wavelet save when "Do all" has not run since the last change: true when
+// the whole image should be processed first. A batch run answers Yes without asking.
+bool confirmDoAll(SaveContext& context);
+
+}  // namespace kestrave
