@@ -1,8 +1,6 @@
 #include "tiff_test_files.h"
 
-#include <sys/wait.h>
 #include <algorithm>
-#include <cstdio>
 #include <random>
 
 #include "codecs/mem_utils.h"
@@ -211,17 +209,6 @@ std::string imageDifference(const TTIFFBitMap& a, const TTIFFBitMap& b) {
 std::string libtiffTool(const std::string& name) {
     const std::string path = "/usr/bin/" + name;
     return std::filesystem::exists(path) ? path : "";
-}
-
-int runCommand(const std::string& command, std::string& output) {
-    output.clear();
-    std::FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-    if (!pipe) return -1;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
-    const int status = ::pclose(pipe);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 }  // namespace kestrave::test

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "codecs/tiff_bitmap.h"
+#include "support/run_command.h"
 
 namespace kestrave::test {
 
@@ -50,7 +51,5 @@ std::string imageDifference(const TTIFFBitMap& a, const TTIFFBitMap& b);
 
 // Path of a libtiff tool ("tiffcp", "tiffinfo", "tiffcmp"), or empty when it is not installed.
 std::string libtiffTool(const std::string& name);
-// Runs a shell command; returns its exit status and collects standard output and error.
-int runCommand(const std::string& command, std::string& output);
 
 }  // namespace kestrave::test

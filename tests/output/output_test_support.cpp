@@ -2,11 +2,9 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
 
 #include <csignal>
 
-#include <cstdio>
 #include <fstream>
 #include <random>
 
@@ -74,17 +72,6 @@ TTIFFBitMap makeImage16(int width, int height, unsigned seed, unsigned limit) {
             row[i] = static_cast<std::uint16_t>(random() % (limit + 1));
     }
     return image;
-}
-
-int runCommand(const std::string& command, std::string& output) {
-    output.clear();
-    std::FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-    if (!pipe) return -1;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
-    const int status = ::pclose(pipe);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 std::string installedTool(const std::string& name) {

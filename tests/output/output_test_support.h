@@ -12,6 +12,7 @@
 #include "frames/image_data_section.h"
 #include "platform/bitmap24.h"
 #include "platform/message_port.h"
+#include "support/run_command.h"
 
 namespace kestrave::test {
 
@@ -45,9 +46,6 @@ Bitmap24 makePicture(int width, int height, unsigned seed);
 
 // A 16-bit image with seeded samples in 0..limit.
 TTIFFBitMap makeImage16(int width, int height, unsigned seed, unsigned limit = 65535);
-
-// Runs a shell command; returns its exit status and puts standard output and error in `output`.
-int runCommand(const std::string& command, std::string& output);
 
 // The path of /usr/bin/<name> when that program is installed, else "".
 std::string installedTool(const std::string& name);

@@ -1,0 +1,130 @@
+// The 16-bit exports of float planes: the stack TIFF read back by libtiff's tools and ffmpeg
+// sample for sample, the clamping of out-of-range values, mono stacks, and the 16-bit samples of
+// the stack display that the PNG saver writes.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "output/tiff16_export.h"
+#include "output_test_support.h"
+#include "support/temp_dir.h"
+#include "support/thread_count_scope.h"
+
+using namespace kestrave;
+using namespace kestrave::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<std::uint16_t> samplesOf(const TTIFFBitMap& image) {
+    std::vector<std::uint16_t> out;
+    for (int y = 0; y < image.height(); ++y)
+        out.insert(out.end(), image.HighBitRow(y), image.HighBitRow(y) + image.samplesPerRow());
+    return out;
+}
+
+std::vector<std::uint16_t> littleEndianWords(const std::vector<std::uint8_t>& bytes) {
+    std::vector<std::uint16_t> words(bytes.size() / 2);
+    for (std::size_t i = 0; i < words.size(); ++i) words[i] = std::uint16_t(bytes[2 * i] | bytes[2 * i + 1] << 8);
+    return words;
+}
+
+// Values from -20 to about 300, so that both ends need clamping.
+float wideValue(int c, int x, int y) { return float(x * 11 + y * 7 + c * 13) - 20.0f; }
+
+}  // namespace
+
+TEST(Tiff16Export, StackTiffIsReadBackSampleForSampleByIndependentReaders) {
+    TempDir dir;
+    const int w = 23, h = 11;
+    const PlaneTriple planes = makePlanes(w, h, wideValue);
+    const fs::path file = dir / "stack.tif";
+    SaveStackTIFF16(file, w, h, planes, true);
+    EXPECT_EQ(fs::file_size(file), 182u + 6u * w * h);
+
+    float max = planes[0][0][0];
+    for (int c = 0; c < 3; ++c)
+        for (int x = 0; x < w; ++x)
+            for (int y = 0; y < h; ++y) max = std::max(max, planes[c][x][y]);
+    std::vector<std::uint16_t> expected;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            for (int c = 0; c < 3; ++c) {
+                const double v = std::nearbyint(double(planes[c][x][y]) * (65535.0 / max));
+                expected.push_back(std::uint16_t(std::clamp(v, 0.0, 65535.0)));  // negative values give 0
+            }
+    EXPECT_EQ(samplesOf(stackTIFF16Image(planes, w, h, true)), expected);
+
+    if (!installedTool("tiffinfo").empty()) {
+        std::string output;
+        ASSERT_EQ(runCommand("/usr/bin/tiffinfo " + shellQuoted(file), output), 0) << output;
+        EXPECT_NE(output.find("Image Width: 23 Image Length: 11"), std::string::npos) << output;
+        EXPECT_NE(output.find("Bits/Sample: 16"), std::string::npos) << output;
+        EXPECT_NE(output.find("Samples/Pixel: 3"), std::string::npos) << output;
+        EXPECT_NE(output.find("RGB color"), std::string::npos) << output;
+        EXPECT_NE(output.find("Compression Scheme: None"), std::string::npos) << output;
+    }
+    std::string output;
+    const std::vector<std::uint8_t> decoded = decodeWithFfmpeg(file, "rgb48le", output);
+    if (decoded.empty() && installedTool("ffmpeg").empty()) GTEST_SKIP() << output;
+    EXPECT_EQ(littleEndianWords(decoded), expected) << output;
+}
+
+TEST(Tiff16Export, BlackAndMonoStacks) {
+    // All zero: the maximum counts as 1 and the image is black.
+    const PlaneTriple zero = makePlanes(5, 4, [](int, int, int) { return 0.0f; });
+    const std::vector<std::uint16_t> black = samplesOf(stackTIFF16Image(zero, 5, 4, true));
+    EXPECT_TRUE(std::all_of(black.begin(), black.end(), [](std::uint16_t s) { return s == 0; }));
+
+    // Mono: the green plane gives all three samples, whatever the other planes hold.
+    const PlaneTriple mono = makePlanes(5, 4, [](int c, int x, int y) { return c == 1 ? float(x + y) : 1e6f; });
+    const TTIFFBitMap image = stackTIFF16Image(mono, 5, 4, false);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 5; ++x) {
+            const std::uint16_t* p = image.HighBitRow(y) + 3 * x;
+            const auto expected = std::uint16_t(std::nearbyint((x + y) / 7.0 * 65535.0));
+            EXPECT_EQ(p[0], expected);
+            EXPECT_EQ(p[1], expected);
+            EXPECT_EQ(p[2], expected);
+        }
+}
+
+TEST(Tiff16Export, StackDisplaySamplesAreTheDisplayLevelTimes255) {
+    const int w = 64, h = 40;
+    const PlaneTriple planes = makePlanes(w, h, wideValue);
+    const float lo = 10.0f, hi = 250.0f;
+    const TTIFFBitMap image = stackRender16(planes, w, h, true, lo, hi);
+    ASSERT_EQ(image.width(), w);
+    ASSERT_EQ(image.height(), h);
+    const double scale = 255.0 / (double(hi) - lo + 1e-6);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            for (int c = 0; c < 3; ++c) {
+                const double word = std::nearbyint((planes[c][x][y] - double(lo)) * scale * 255.0);
+                ASSERT_EQ(image.HighBitRow(y)[3 * x + c], std::uint16_t(std::clamp(word, 0.0, 65535.0)))
+                    << x << "," << y << "," << c;
+            }
+    // The full range of a 0..255 stack ends at 65025 (255 x 255), not 65535.
+    const PlaneTriple full = makePlanes(2, 1, [](int, int x, int) { return x * 255.0f; });
+    const TTIFFBitMap ends = stackRender16(full, 2, 1, false, 0.0f, 255.0f);
+    EXPECT_EQ(ends.HighBitRow(0)[0], 0);
+    EXPECT_EQ(ends.HighBitRow(0)[3], 65025);
+
+    // Rows are spread over threads; the result does not depend on how many.
+    ThreadCountScope one(1);
+    EXPECT_EQ(samplesOf(stackRender16(planes, w, h, true, lo, hi)), samplesOf(image));
+}
+
+TEST(Tiff16Export, CropKeepsTheTopLeftSamplesAndRefusesWhatItCannotCover) {
+    const TTIFFBitMap result16 = makeImage16(9, 7, 5);
+    const TTIFFBitMap crop = cropHighBits(result16, 8, 6);
+    ASSERT_EQ(crop.width(), 8);
+    ASSERT_EQ(crop.height(), 6);
+    for (int y = 0; y < 6; ++y)
+        EXPECT_EQ(std::memcmp(crop.HighBitRow(y), result16.HighBitRow(y), 8 * 3 * 2), 0) << y;
+    EXPECT_THROW(cropHighBits(result16, 10, 6), std::invalid_argument);
+    EXPECT_THROW(cropHighBits(TTIFFBitMap(9, 7), 8, 6), std::invalid_argument);
+    EXPECT_THROW(stackTIFF16Image(makePlanes(4, 4, wideValue), 20, 4, true), std::invalid_argument);
+}
