@@ -111,7 +111,8 @@ void stackScale(const PlaneTriple& planes, const std::vector<FitChannel>& channe
 std::int64_t sampleOf(const SampleRule& rule, double v) {
     switch (rule.kind) {
         case SampleRule::Kind::StackStretched:
-            if (rule.bitPix == 16) return roundToSample<std::int16_t>(((v - rule.min) / rule.range - 0.5) * 65535.0);
+            if (rule.bitPix == 16)
+                return roundToSample<std::int16_t>(((v - rule.min) / rule.range - 0.5) * 65535.0);
             return roundToSample<std::int32_t>((v - rule.min) / rule.range * 2147483645.0);
         case SampleRule::Kind::MasterFrame:
             if (rule.bitPix == 16) return roundToSample<std::int16_t>(v * rule.factor);
@@ -136,7 +137,8 @@ void writeFitsFile(const fs::path& target, const FitsHeader& header, const Sampl
                                  ? images.ResultImage16->HighBitRow(y)[3 * x + plane]
                                  : (*images.StackPlanes)[static_cast<std::size_t>(plane)][x][y];
             const auto sample = static_cast<std::uint32_t>(sampleOf(rule, v));
-            for (std::size_t b = bytesPerSample; b-- > 0;) *out++ = static_cast<std::uint8_t>(sample >> (8 * b));
+            for (std::size_t b = bytesPerSample; b-- > 0;)
+                *out++ = static_cast<std::uint8_t>(sample >> (8 * b));
         }
         writer.write(row.data(), row.size());
     }
@@ -182,8 +184,10 @@ FitSaveResult FitSave(const fs::path& FileName, int Width, int Height, int BitPi
         throw std::invalid_argument("FitSave: 32-bit files are written from the stack only");
 
     std::vector<FitChannel> channels;
-    if (images.Colourstack) channels = {{0, "_R"}, {1, "_G"}, {2, "_B"}};
-    else channels = {{1, ""}};
+    if (images.Colourstack)
+        channels = {{0, "_R"}, {1, "_G"}, {2, "_B"}};
+    else
+        channels = {{1, ""}};
 
     SampleRule rule{SampleRule::Kind::StackStretched, BitPix};
     if (masterFrame) {
@@ -206,7 +210,8 @@ FitSaveResult FitSave(const fs::path& FileName, int Width, int Height, int BitPi
 
     FitSaveResult result;
     for (const FitChannel& channel : channels) {
-        fs::path target = FileName.parent_path() / (base + channel.suffix + (specialVariant ? ".fitk" : ".fit"));
+        fs::path target =
+            FileName.parent_path() / (base + channel.suffix + (specialVariant ? ".fitk" : ".fit"));
         if (keepName && !images.Colourstack) target = FileName;
         try {
             refuseInputFile(target, context.inputFiles);

@@ -82,7 +82,7 @@ struct FitSaveResult {
 // file) is reported ("FIT not SAVED") and leaves an older file as it was; no further channel is
 // written then. Throws std::invalid_argument for a call the writer has no data for (an unknown
 // BitPix, 32 bits from the result, missing or too small images).
-FitSaveResult FitSave(const std::filesystem::path& FileName, int Width, int Height, int BitPix, FitSource Source,
-                      const FitImages& images, SaveContext& context);
+FitSaveResult FitSave(const std::filesystem::path& FileName, int Width, int Height, int BitPix,
+                      FitSource Source, const FitImages& images, SaveContext& context);
 
 }  // namespace kestrave

@@ -13,24 +13,34 @@ namespace fs = std::filesystem;
 
 std::string_view saveTypeKey(StackSaveType type) {
     switch (type) {
-        case StackSaveType::BMP: return "BMP";
-        case StackSaveType::JPEG: return "JPG";
+        case StackSaveType::BMP:
+            return "BMP";
+        case StackSaveType::JPEG:
+            return "JPG";
         case StackSaveType::FIT16:
         case StackSaveType::FIT32:
-        case StackSaveType::FITSpecial: return "FIT";
-        case StackSaveType::TIFF: return "TIF";
-        case StackSaveType::PNG16: return "PNG";
+        case StackSaveType::FITSpecial:
+            return "FIT";
+        case StackSaveType::TIFF:
+            return "TIF";
+        case StackSaveType::PNG16:
+            return "PNG";
     }
     return "BMP";
 }
 
 std::string_view saveTypeKey(WaveletSaveType type) {
     switch (type) {
-        case WaveletSaveType::BMP: return "BMP";
-        case WaveletSaveType::JPEG: return "JPG";
-        case WaveletSaveType::FIT: return "FIT";
-        case WaveletSaveType::TIFF: return "TIF";
-        case WaveletSaveType::PNG: return "PNG";
+        case WaveletSaveType::BMP:
+            return "BMP";
+        case WaveletSaveType::JPEG:
+            return "JPG";
+        case WaveletSaveType::FIT:
+            return "FIT";
+        case WaveletSaveType::TIFF:
+            return "TIF";
+        case WaveletSaveType::PNG:
+            return "PNG";
     }
     return "BMP";
 }
@@ -81,9 +91,12 @@ SaveOutcome saveStackImage(const fs::path& chosenFile, StackSaveType type, const
         case StackSaveType::JPEG:
             return writeOneFile(chosenFile, ".jpg", context,
                                 [&](const fs::path& target) { writeJpeg(target, sources.Stackimage); });
-        case StackSaveType::FIT16: return fitFiles(chosenFile, w, h, 16, FitSource::Stack, images, context);
-        case StackSaveType::FIT32: return fitFiles(chosenFile, w, h, 32, FitSource::Stack, images, context);
-        case StackSaveType::FITSpecial: return fitFiles(chosenFile, w, h, -16, FitSource::Stack, images, context);
+        case StackSaveType::FIT16:
+            return fitFiles(chosenFile, w, h, 16, FitSource::Stack, images, context);
+        case StackSaveType::FIT32:
+            return fitFiles(chosenFile, w, h, 32, FitSource::Stack, images, context);
+        case StackSaveType::FITSpecial:
+            return fitFiles(chosenFile, w, h, -16, FitSource::Stack, images, context);
         case StackSaveType::TIFF:
             return writeOneFile(chosenFile, ".tif", context, [&](const fs::path& target) {
                 SaveStackTIFF16(target, w, h, sources.StackPlanes, sources.Colourstack);
@@ -99,8 +112,9 @@ SaveOutcome saveStackImage(const fs::path& chosenFile, StackSaveType type, const
     return {};
 }
 
-SaveOutcome saveWaveletImage(const fs::path& chosenFile, WaveletSaveType type, const WaveletSaveSources& sources,
-                             SaveContext& context, const Png16Writer& writePng) {
+SaveOutcome saveWaveletImage(const fs::path& chosenFile, WaveletSaveType type,
+                             const WaveletSaveSources& sources, SaveContext& context,
+                             const Png16Writer& writePng) {
     rememberChoice(chosenFile, "lastwaveletsavetype", saveTypeKey(type), context);
     switch (type) {
         case WaveletSaveType::BMP:
@@ -116,8 +130,9 @@ SaveOutcome saveWaveletImage(const fs::path& chosenFile, WaveletSaveType type, c
                             {&sources.StackPlanes, &sources.ResultImage16, sources.Colourstack}, context);
         case WaveletSaveType::TIFF:
             return writeOneFile(chosenFile, ".tif", context, [&](const fs::path& target) {
-                TTIFFBitMap::SaveToTIFF(cropHighBits(sources.ResultImage16, sources.ImageWidth, sources.ImageHeight),
-                                        target, 48, false);
+                TTIFFBitMap::SaveToTIFF(
+                    cropHighBits(sources.ResultImage16, sources.ImageWidth, sources.ImageHeight), target, 48,
+                    false);
             });
         case WaveletSaveType::PNG:
             requirePngWriter(writePng);

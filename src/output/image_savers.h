@@ -22,7 +22,15 @@
 namespace kestrave {
 
 // The filter index of the stack page's save dialog.
-enum class StackSaveType : int { BMP = 1, JPEG = 2, FIT16 = 3, FIT32 = 4, FITSpecial = 5, TIFF = 6, PNG16 = 7 };
+enum class StackSaveType : int {
+    BMP = 1,
+    JPEG = 2,
+    FIT16 = 3,
+    FIT32 = 4,
+    FITSpecial = 5,
+    TIFF = 6,
+    PNG16 = 7
+};
 // The filter index of the wavelet page's save dialog.
 enum class WaveletSaveType : int { BMP = 1, JPEG = 2, FIT = 3, TIFF = 4, PNG = 5 };
 
@@ -44,9 +52,9 @@ struct StackSaveSources {
 };
 
 struct WaveletSaveSources {
-    const Bitmap24& ProcessImage;        // the rendered picture as shown
-    const TTIFFBitMap& ResultImage16;    // its 16-bit samples, (ImageWidth + 1) x (ImageHeight + 1)
-    const PlaneTriple& StackPlanes;      // FITS files in master-frame mode are made from the stack
+    const Bitmap24& ProcessImage;      // the rendered picture as shown
+    const TTIFFBitMap& ResultImage16;  // its 16-bit samples, (ImageWidth + 1) x (ImageHeight + 1)
+    const PlaneTriple& StackPlanes;    // FITS files in master-frame mode are made from the stack
     int ImageWidth;
     int ImageHeight;
     bool Colourstack;
@@ -69,14 +77,16 @@ std::string_view saveTypeKey(WaveletSaveType type);
 // display. Throws FileError when a BMP, JPEG, TIFF or PNG file cannot be written (an older file is
 // left as it was); the FITS writer reports its own failures.
 SaveOutcome saveStackImage(const std::filesystem::path& chosenFile, StackSaveType type,
-                           const StackSaveSources& sources, SaveContext& context, const Png16Writer& writePng);
+                           const StackSaveSources& sources, SaveContext& context,
+                           const Png16Writer& writePng);
 
 // The wavelet saver. Stores "SaveDir" and "lastwaveletsavetype". BMP and JPEG write the rendered
 // picture (with the stamp when one is given); FITS writes the 16-bit result (master-frame mode:
 // the stack); TIFF writes the 16-bit result uncompressed at 48 bits; PNG writes the rendered
 // picture's size with the 16-bit result's samples. Failures as for saveStackImage.
 SaveOutcome saveWaveletImage(const std::filesystem::path& chosenFile, WaveletSaveType type,
-                             const WaveletSaveSources& sources, SaveContext& context, const Png16Writer& writePng);
+                             const WaveletSaveSources& sources, SaveContext& context,
+                             const Png16Writer& writePng);
 
 // The question before a wavelet save when "Do all" has not run since the last change: true when
 // the whole image should be processed first. A batch run answers Yes without asking.

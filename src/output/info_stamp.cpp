@@ -48,7 +48,8 @@ void drawStampText(Bitmap24& bitmap, int x, int y, std::string_view text) {
 Bitmap24 stampedImage(const Bitmap24& picture, const StampInfo* stamp) {
     Bitmap24 work(picture.width(), picture.height() + (stamp ? StampBandHeight : 0));
     if (stamp) work.fill(255, 255, 255);
-    for (int y = 0; y < picture.height(); ++y) std::memcpy(work.row(y), picture.row(y), 3 * std::size_t(picture.width()));
+    for (int y = 0; y < picture.height(); ++y)
+        std::memcpy(work.row(y), picture.row(y), 3 * std::size_t(picture.width()));
     if (stamp) {
         const std::array<std::string, 4> lines = stampLines(*stamp);
         for (std::size_t i = 0; i < lines.size(); ++i)

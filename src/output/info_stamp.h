@@ -17,11 +17,11 @@ inline constexpr int StampAdvance = 6 * StampScale;
 
 // The settings the stamp names, read from the controls (slider values rounded by the caller).
 struct StampInfo {
-    std::string ObjectName;  // Objectnameedit
-    std::string DateTime;    // Datetimeedit
-    int Stack = 0;           // StackSlider
-    int LevelStep = 0;       // LevelStep
-    int Multiplicant = 0;    // Multiplicant
+    std::string ObjectName;       // Objectnameedit
+    std::string DateTime;         // Datetimeedit
+    int Stack = 0;                // StackSlider
+    int LevelStep = 0;            // LevelStep
+    int Multiplicant = 0;         // Multiplicant
     std::array<int, 6> Layers{};  // Layer1slider … Layer6slider
 };
 

@@ -8,8 +8,8 @@
 
 #include <jpeglib.h>
 
-#include "platform/errors.h"
 #include "output/save_rules.h"
+#include "platform/errors.h"
 
 namespace kestrave {
 

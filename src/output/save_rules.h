@@ -58,7 +58,8 @@ void writeFileBytes(const std::filesystem::path& target, const std::vector<std::
 
 // Throws FileError when `target` is one of the input files (the same file under any name, a
 // hard or symbolic link included).
-void refuseInputFile(const std::filesystem::path& target, const std::vector<std::filesystem::path>& inputFiles);
+void refuseInputFile(const std::filesystem::path& target,
+                     const std::vector<std::filesystem::path>& inputFiles);
 
 // Whether `target` may be written: true when it does not exist, in a batch run, or when the
 // user answers Yes to caption "File exists" and `text`. The question never blocks a batch run.

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "output/sample_rounding.h"
+#include "platform/errors.h"
 #include "platform/parallel.h"
 
 namespace kestrave {
@@ -59,8 +60,8 @@ TTIFFBitMap stackTIFF16Image(const PlaneTriple& StackPlanes, int Width, int Heig
                       [scale](float v) { return roundToSample<std::uint16_t>(v * scale); });
 }
 
-void SaveStackTIFF16(const std::filesystem::path& FileName, int Width, int Height, const PlaneTriple& StackPlanes,
-                     bool Colourstack) {
+void SaveStackTIFF16(const std::filesystem::path& FileName, int Width, int Height,
+                     const PlaneTriple& StackPlanes, bool Colourstack) {
     TTIFFBitMap::SaveToTIFF(stackTIFF16Image(StackPlanes, Width, Height, Colourstack), FileName, 48, false);
 }
 
@@ -73,13 +74,74 @@ TTIFFBitMap stackRender16(const PlaneTriple& StackPlanes, int Width, int Height,
     });
 }
 
+namespace {
+
+constexpr std::size_t CurveTableSize = 3601;
+
+// One pixel of the final export: the 16-bit samples in, the adjusted 16-bit samples out.
+void adjustPixel(const std::uint16_t* in, std::uint16_t* out, const FinalTiffSettings& settings,
+                 const HsvConversions& conversions) {
+    float h = 0, s = 0, v = 0;
+    // The 0.01 keeps a grey pixel's saturation above zero, so its hue stays defined.
+    conversions.RGBtoHSV(in[0] / 256.0f + 0.01f, in[1] / 256.0f, in[2] / 256.0f, h, s, v);
+    s *= 255.0f;
+    if (h >= 0.0f && h <= 360.0f) {
+        const auto k = static_cast<std::size_t>(std::nearbyint(h * 10.0f));
+        h = std::clamp(h + static_cast<float>(settings.H0) + 2.0f * settings.HueCurveTable[k], 0.0f, 360.0f);
+        s = std::clamp(s + static_cast<float>(settings.S0) + 2.0f * settings.SatCurveTable[k], 0.0f, 255.0f);
+        v = std::clamp(v + static_cast<float>(settings.L0) + 2.0f * settings.LightCurveTable[k], 0.0f,
+                       255.0f);
+    } else {
+        h = 0.0f;
+        s = 1.0f;
+        v = 0.0f;
+    }
+    s *= 0.00392156862745098f;
+    float rgb[3];
+    try {
+        conversions.HSVtoRGB(h, s, v, rgb[0], rgb[1], rgb[2]);
+    } catch (const KestraveError&) {
+        rgb[0] = rgb[1] = rgb[2] = v;  // no saturation left: the grey of the value
+    }
+    for (int c = 0; c < 3; ++c) out[c] = roundToSample<std::uint16_t>(rgb[c] * 255.0);
+}
+
+}  // namespace
+
+TTIFFBitMap finalTIFF16Image(const TTIFFBitMap& ResultImage16, int Width, int Height,
+                             const FinalTiffSettings& settings, const HsvConversions& conversions) {
+    if (settings.SatCurveTable.size() < CurveTableSize || settings.HueCurveTable.size() < CurveTableSize ||
+        settings.LightCurveTable.size() < CurveTableSize)
+        throw std::invalid_argument("the colour curve tables need 3601 entries");
+    if (!ResultImage16.HighBitsAllocated() || ResultImage16.width() < Width ||
+        ResultImage16.height() < Height || Width <= 0 || Height <= 0)
+        throw std::invalid_argument("the 16-bit result does not cover the final image");
+    TTIFFBitMap image(Width, Height);
+    image.allocateHighBits();
+    parallelFor(0, Height, [&](std::ptrdiff_t row) {
+        const int y = static_cast<int>(row);
+        const std::uint16_t* in = ResultImage16.HighBitRow(y);
+        std::uint16_t* out = image.HighBitRow(settings.FlipY ? Height - 1 - y : y);
+        for (int x = 0; x < Width; ++x)
+            adjustPixel(in + 3 * x, out + 3 * (settings.FlipX ? Width - 1 - x : x), settings, conversions);
+    });
+    return image;
+}
+
+void SaveFinalTIFF16(const std::filesystem::path& FileName, const TTIFFBitMap& ResultImage16, int Width,
+                     int Height, const FinalTiffSettings& settings, const HsvConversions& conversions) {
+    TTIFFBitMap::SaveToTIFF(finalTIFF16Image(ResultImage16, Width, Height, settings, conversions), FileName,
+                            48, false);
+}
+
 TTIFFBitMap cropHighBits(const TTIFFBitMap& image, int Width, int Height) {
     if (!image.HighBitsAllocated() || image.width() < Width || image.height() < Height || Width <= 0 ||
         Height <= 0)
         throw std::invalid_argument("the 16-bit image does not cover the saved size");
     TTIFFBitMap crop(Width, Height);
     crop.allocateHighBits();
-    for (int y = 0; y < Height; ++y) std::copy_n(image.HighBitRow(y), crop.samplesPerRow(), crop.HighBitRow(y));
+    for (int y = 0; y < Height; ++y)
+        std::copy_n(image.HighBitRow(y), crop.samplesPerRow(), crop.HighBitRow(y));
     return crop;
 }
 

@@ -3,6 +3,7 @@
 // never touched: every export builds its own image of exactly the saved size.
 
 #include <filesystem>
+#include <span>
 
 #include "codecs/tiff_bitmap.h"
 #include "frames/image_data_section.h"
@@ -16,14 +17,49 @@ TTIFFBitMap stackTIFF16Image(const PlaneTriple& StackPlanes, int Width, int Heig
 
 // Writes stackTIFF16Image as an uncompressed 48-bit TIFF. Throws FileError when the file cannot
 // be written (an older file is then left as it was).
-void SaveStackTIFF16(const std::filesystem::path& FileName, int Width, int Height, const PlaneTriple& StackPlanes,
-                     bool Colourstack);
+void SaveStackTIFF16(const std::filesystem::path& FileName, int Width, int Height,
+                     const PlaneTriple& StackPlanes, bool Colourstack);
 
 // The 16-bit samples the stack display shows: v' = (v - StackMinValue) * 255 / (StackMaxValue -
 // StackMinValue + 0.000001), sample Round(v' * 255) clamped to 0..65535; a mono stack gives its
 // green plane in all three samples.
 TTIFFBitMap stackRender16(const PlaneTriple& StackPlanes, int Width, int Height, bool Colourstack,
                           float StackMinValue, float StackMaxValue);
+
+// The colour conversions of the enhancement side: RGB to hue (degrees), saturation (0..1) and
+// value (unit of the RGB values), and back; the way back throws a KestraveError for a zero
+// saturation with a hue.
+struct HsvConversions {
+    void (*RGBtoHSV)(float R, float G, float B, float& H, float& S, float& V);
+    void (*HSVtoRGB)(float H, float S, float V, float& R, float& G, float& B);
+};
+
+// The final page's settings that the final 16-bit export applies.
+struct FinalTiffSettings {
+    bool FlipX = false;
+    bool FlipY = false;
+    // SaturationSlider, HueSlider, Lightnessslider, rounded.
+    int S0 = 0;
+    int H0 = 0;
+    int L0 = 0;
+    // The hue-indexed curve tables (index Round(hue * 10), 3601 entries each).
+    std::span<const float> SatCurveTable;
+    std::span<const float> HueCurveTable;
+    std::span<const float> LightCurveTable;
+};
+
+// The final image at 16 bits: each pixel of ResultImage16 (r = red / 256 + 0.01, g = green / 256,
+// b = blue / 256) goes to HSV with S on 0..255; at k = Round(10 H) it gets H + H0 + 2 hue[k] (0..360),
+// S + S0 + 2 sat[k] (0..255), V + L0 + 2 light[k] (0..255); back to RGB it is stored as
+// Round(channel * 255), mirrored by the flips. A colour the way back refuses (zero saturation)
+// is stored as the grey of its value. Throws std::invalid_argument when ResultImage16 does not
+// cover Width x Height or a table is shorter than 3601 entries.
+TTIFFBitMap finalTIFF16Image(const TTIFFBitMap& ResultImage16, int Width, int Height,
+                             const FinalTiffSettings& settings, const HsvConversions& conversions);
+
+// Writes finalTIFF16Image as an uncompressed 48-bit TIFF; throws FileError when it cannot.
+void SaveFinalTIFF16(const std::filesystem::path& FileName, const TTIFFBitMap& ResultImage16, int Width,
+                     int Height, const FinalTiffSettings& settings, const HsvConversions& conversions);
 
 // The top-left Width x Height pixels of a 16-bit image (ResultImage16 is one column and one row
 // larger than the working image).

@@ -72,7 +72,9 @@ std::tm fixedTime() {
     return when;
 }
 
-std::string card(const std::string& header, int index) { return header.substr(std::size_t(index) * 80, 80); }
+std::string card(const std::string& header, int index) {
+    return header.substr(std::size_t(index) * 80, 80);
+}
 
 std::string padded(std::string text) {
     text.resize(80, ' ');
@@ -80,21 +82,25 @@ std::string padded(std::string text) {
 }
 
 // A stack whose values spread over a wide range, negative ones included.
-float stackValue(int c, int x, int y) { return float(c * 40 + x * 3 - y * 2) + 0.25f * float((x * y) % 4); }
+float stackValue(int c, int x, int y) {
+    return float(c * 40 + x * 3 - y * 2) + 0.25f * float((x * y) % 4);
+}
 
 // The stretched 16-bit samples of channel c, as physical values (sample + 32768), top row first.
-std::vector<std::int64_t> stretched16(const PlaneTriple& planes, const std::vector<int>& channels, int c, int w,
-                                      int h) {
+std::vector<std::int64_t> stretched16(const PlaneTriple& planes, const std::vector<int>& channels, int c,
+                                      int w, int h) {
     float lo = planes[channels[0]][0][0], hi = lo;
     for (int ch : channels)
         for (int x = 0; x < w; ++x)
-            for (int y = 0; y < h; ++y) lo = std::min(lo, planes[ch][x][y]), hi = std::max(hi, planes[ch][x][y]);
+            for (int y = 0; y < h; ++y)
+                lo = std::min(lo, planes[ch][x][y]), hi = std::max(hi, planes[ch][x][y]);
     const float range = (hi - lo) * 1.1f;
     std::vector<std::int64_t> out;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
-            out.push_back(std::int64_t(std::nearbyint(((planes[c][x][y] - lo) / double(range) - 0.5) * 65535.0)) +
-                          32768);
+            out.push_back(
+                std::int64_t(std::nearbyint(((planes[c][x][y] - lo) / double(range) - 0.5) * 65535.0)) +
+                32768);
     return out;
 }
 
@@ -144,7 +150,8 @@ TEST_F(FitsWriter, MonoStackIsStretchedToSixteenBitsBottomRowFirst) {
     // The first sample in the file is pixel (0, h - 1), big-endian, less 32768.
     const std::int64_t expected0 = stretched16(planes, {1}, 1, w, h)[std::size_t(h - 1) * w] - 32768;
     EXPECT_EQ(std::int16_t(bytes[2880] << 8 | bytes[2881]), expected0);
-    EXPECT_TRUE(std::all_of(bytes.begin() + 2880 + 20000, bytes.end(), [](std::uint8_t b) { return b == 0; }));
+    EXPECT_TRUE(
+        std::all_of(bytes.begin() + 2880 + 20000, bytes.end(), [](std::uint8_t b) { return b == 0; }));
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_FALSE(masterFrameMode);
 
@@ -161,7 +168,8 @@ TEST_F(FitsWriter, ColourStackWritesOneFilePerChannelAndNoKeepsThatOldFile) {
     writeBytes(dir / "m1_G.fit", "old green", 9);
     messages.answers = {mrNo};
     SaveContext ctx = context();
-    const FitSaveResult result = FitSave(dir / "m1.fit", w, h, 16, FitSource::Stack, {&planes, nullptr, true}, ctx);
+    const FitSaveResult result =
+        FitSave(dir / "m1.fit", w, h, 16, FitSource::Stack, {&planes, nullptr, true}, ctx);
 
     EXPECT_EQ(result.written, (std::vector<fs::path>{dir / "m1_R.fit", dir / "m1_B.fit"}));
     ASSERT_EQ(messages.shown.size(), 1u);
@@ -176,7 +184,9 @@ TEST_F(FitsWriter, ColourStackWritesOneFilePerChannelAndNoKeepsThatOldFile) {
     // A batch run replaces the old file without asking.
     messages.shown.clear();
     ctx.batchMode = true;
-    EXPECT_EQ(FitSave(dir / "m1.fit", w, h, 16, FitSource::Stack, {&planes, nullptr, true}, ctx).written.size(), 3u);
+    EXPECT_EQ(
+        FitSave(dir / "m1.fit", w, h, 16, FitSource::Stack, {&planes, nullptr, true}, ctx).written.size(),
+        3u);
     EXPECT_TRUE(messages.shown.empty());
 
     skipWithoutAstropy();
@@ -192,9 +202,11 @@ TEST_F(FitsWriter, ThirtyTwoBitsAndTheResultSourceKeepTheirSamples) {
     const PlaneTriple planes = makePlanes(w, h, stackValue);
     TTIFFBitMap result16 = makeImage16(w + 1, h + 1, 7);
     SaveContext ctx = context();
-    ASSERT_EQ(FitSave(dir / "r", w, h, 16, FitSource::Result, {&planes, &result16, false}, ctx).written.size(), 1u);
+    ASSERT_EQ(
+        FitSave(dir / "r", w, h, 16, FitSource::Result, {&planes, &result16, false}, ctx).written.size(), 1u);
     EXPECT_EQ(fs::file_size(dir / "r.fit"), 2880u * 2);
-    ASSERT_EQ(FitSave(dir / "s32", w, h, 32, FitSource::Stack, {&planes, nullptr, false}, ctx).written.size(), 1u);
+    ASSERT_EQ(FitSave(dir / "s32", w, h, 32, FitSource::Stack, {&planes, nullptr, false}, ctx).written.size(),
+              1u);
     EXPECT_EQ(fs::file_size(dir / "s32.fit"), 2880u * 3);
     expectFitsverifyAccepts(dir / "s32.fit");
 
@@ -212,7 +224,8 @@ TEST_F(FitsWriter, ThirtyTwoBitsAndTheResultSourceKeepTheirSamples) {
     const double range = (hi - lo) * 1.1f;
     std::vector<std::int64_t> wide;
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) wide.push_back(std::int64_t(std::nearbyint((planes[1][x][y] - lo) / range * 2147483645.0)));
+        for (int x = 0; x < w; ++x)
+            wide.push_back(std::int64_t(std::nearbyint((planes[1][x][y] - lo) / range * 2147483645.0)));
     summary = astropySummary(dir / "s32.fit", wide);
     EXPECT_NE(summary.find("BITPIX 32 BZERO 0 dtype int32"), std::string::npos) << summary;
     EXPECT_NE(summary.find("equal 1"), std::string::npos) << summary;
@@ -222,7 +235,8 @@ TEST_F(FitsWriter, FlatStackGivesTheLowestSampleWithoutDividingByZero) {
     const int w = 9, h = 4;
     const PlaneTriple planes = makePlanes(w, h, [](int, int, int) { return 42.0f; });
     SaveContext ctx = context();
-    ASSERT_EQ(FitSave(dir / "flat", w, h, 16, FitSource::Stack, {&planes, nullptr, false}, ctx).written.size(), 1u);
+    ASSERT_EQ(
+        FitSave(dir / "flat", w, h, 16, FitSource::Stack, {&planes, nullptr, false}, ctx).written.size(), 1u);
     const std::vector<std::uint8_t> bytes = fileBytes(dir / "flat.fit");
     for (int i = 0; i < w * h; ++i) {
         EXPECT_EQ(bytes[2880 + 2 * i], 0x80);
@@ -233,15 +247,17 @@ TEST_F(FitsWriter, FlatStackGivesTheLowestSampleWithoutDividingByZero) {
 TEST_F(FitsWriter, MasterFramesKeepThePlaneValuesAndSwitchTheModeOn) {
     const int w = 12, h = 6;
     // 300 * 128 does not fit 16 bits: the sample is clamped instead of wrapping round.
-    const PlaneTriple planes = makePlanes(w, h, [](int, int x, int y) { return x == 0 && y == 0 ? 300.0f : x * 2.5f - y; });
+    const PlaneTriple planes =
+        makePlanes(w, h, [](int, int x, int y) { return x == 0 && y == 0 ? 300.0f : x * 2.5f - y; });
     SaveContext ctx = context();
     ASSERT_EQ(FitSave(dir / "dark.fit", w, h, -16, FitSource::Stack, {&planes, nullptr, false}, ctx).written,
               std::vector<fs::path>{dir / "dark.fitk"});
     EXPECT_TRUE(masterFrameMode);
     // Now every save keeps the plane values, under the name as given, even from the result source.
     TTIFFBitMap result16 = makeImage16(w + 1, h + 1, 3);
-    ASSERT_EQ(FitSave(dir / "plain.fts", w, h, 16, FitSource::Result, {&planes, &result16, false}, ctx).written,
-              std::vector<fs::path>{dir / "plain.fts"});
+    ASSERT_EQ(
+        FitSave(dir / "plain.fts", w, h, 16, FitSource::Result, {&planes, &result16, false}, ctx).written,
+        std::vector<fs::path>{dir / "plain.fts"});
 
     skipWithoutAstropy();
     std::vector<std::int64_t> times128, plain;
@@ -279,14 +295,16 @@ TEST_F(FitsWriter, FailedWriteIsReportedStopsAndLeavesOldFilesAndTheInput) {
     EXPECT_EQ(fileBytes(dir / "m1_R.fit").size(), 7u);
     EXPECT_EQ(fileBytes(dir / "m1_G.fit").size(), 9u);
     EXPECT_FALSE(fs::exists(dir / "m1_B.fit"));  // no further channel after a failure
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2);  // no leftovers
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()),
+              2);  // no leftovers
 
     // A folder in place of the file, and a regular file in place of the folder.
     messages.shown.clear();
     fs::create_directory(dir / "busy.fit");
     EXPECT_TRUE(FitSave(dir / "busy", w, h, 16, FitSource::Stack, {&planes, nullptr, false}, ctx).failed);
     EXPECT_TRUE(fs::is_directory(dir / "busy.fit"));
-    EXPECT_TRUE(FitSave(dir / "m1_R.fit" / "x", w, h, 16, FitSource::Stack, {&planes, nullptr, false}, ctx).failed);
+    EXPECT_TRUE(
+        FitSave(dir / "m1_R.fit" / "x", w, h, 16, FitSource::Stack, {&planes, nullptr, false}, ctx).failed);
     EXPECT_EQ(messages.shown.size(), 2u);
 
     // The input recording is never replaced, not even under another name of the same file.
@@ -305,9 +323,13 @@ TEST_F(FitsWriter, CallsWithoutTheirDataAreRefused) {
     const PlaneTriple planes = makePlanes(8, 8, stackValue);
     TTIFFBitMap small = makeImage16(4, 4, 1);
     SaveContext ctx = context();
-    EXPECT_THROW(FitSave(dir / "a", 8, 8, 8, FitSource::Stack, {&planes, nullptr, false}, ctx), std::invalid_argument);
-    EXPECT_THROW(FitSave(dir / "a", 8, 8, 32, FitSource::Result, {&planes, &small, false}, ctx), std::invalid_argument);
-    EXPECT_THROW(FitSave(dir / "a", 8, 8, 16, FitSource::Result, {&planes, &small, false}, ctx), std::invalid_argument);
-    EXPECT_THROW(FitSave(dir / "a", 30, 8, 16, FitSource::Stack, {&planes, nullptr, false}, ctx), std::invalid_argument);
+    EXPECT_THROW(FitSave(dir / "a", 8, 8, 8, FitSource::Stack, {&planes, nullptr, false}, ctx),
+                 std::invalid_argument);
+    EXPECT_THROW(FitSave(dir / "a", 8, 8, 32, FitSource::Result, {&planes, &small, false}, ctx),
+                 std::invalid_argument);
+    EXPECT_THROW(FitSave(dir / "a", 8, 8, 16, FitSource::Result, {&planes, &small, false}, ctx),
+                 std::invalid_argument);
+    EXPECT_THROW(FitSave(dir / "a", 30, 8, 16, FitSource::Stack, {&planes, nullptr, false}, ctx),
+                 std::invalid_argument);
     EXPECT_TRUE(fs::is_empty(dir.path()));
 }

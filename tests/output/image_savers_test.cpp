@@ -25,7 +25,8 @@ namespace {
 // The picture's pixels as B, G, R bytes without row padding.
 std::vector<std::uint8_t> packedBgr(const Bitmap24& picture, int rows) {
     std::vector<std::uint8_t> out;
-    for (int y = 0; y < rows; ++y) out.insert(out.end(), picture.row(y), picture.row(y) + 3 * picture.width());
+    for (int y = 0; y < rows; ++y)
+        out.insert(out.end(), picture.row(y), picture.row(y) + 3 * picture.width());
     return out;
 }
 
@@ -39,8 +40,8 @@ Ppm readPpm(const fs::path& file) {
     const std::vector<std::uint8_t> bytes = fileBytes(file);
     Ppm ppm;
     int maxValue = 0, consumed = 0;
-    if (bytes.size() < 2 || std::sscanf(reinterpret_cast<const char*>(bytes.data()), "P6 %d %d %d%n", &ppm.width,
-                                        &ppm.height, &maxValue, &consumed) != 3)
+    if (bytes.size() < 2 || std::sscanf(reinterpret_cast<const char*>(bytes.data()), "P6 %d %d %d%n",
+                                        &ppm.width, &ppm.height, &maxValue, &consumed) != 3)
         return {};
     ppm.rgb.assign(bytes.begin() + consumed + 1, bytes.end());
     return ppm;
@@ -51,7 +52,8 @@ double psnr(const Bitmap24& picture, const Ppm& decoded) {
     for (int y = 0; y < picture.height(); ++y)
         for (int x = 0; x < picture.width(); ++x)
             for (int c = 0; c < 3; ++c) {
-                const double d = double(picture.pixel(x, y)[2 - c]) - decoded.rgb[3 * (std::size_t(y) * decoded.width + x) + c];
+                const double d = double(picture.pixel(x, y)[2 - c]) -
+                                 decoded.rgb[3 * (std::size_t(y) * decoded.width + x) + c];
                 sum += d * d;
             }
     const double mse = sum / (3.0 * picture.width() * picture.height());
@@ -131,7 +133,9 @@ TEST_F(Savers, BmpHoldsThePictureBottomUpAndIsReadBackExactly) {
     const std::vector<std::uint8_t> bytes = fileBytes(dir / "stack.bmp");
     const std::size_t stride = (3 * w + 3) & ~3;  // 112 for 37 pixels
     ASSERT_EQ(bytes.size(), 54 + stride * h);
-    auto u32 = [&](std::size_t at) { return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | bytes[at + 3] << 24; };
+    auto u32 = [&](std::size_t at) {
+        return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | bytes[at + 3] << 24;
+    };
     EXPECT_EQ(bytes[0], 'B');
     EXPECT_EQ(bytes[1], 'M');
     EXPECT_EQ(u32(2), bytes.size());
@@ -142,7 +146,8 @@ TEST_F(Savers, BmpHoldsThePictureBottomUpAndIsReadBackExactly) {
     EXPECT_EQ(bytes[28], 24);
     EXPECT_EQ(u32(30), 0u);
     EXPECT_EQ(u32(34), stride * h);
-    EXPECT_EQ(std::memcmp(&bytes[54], stackImage.row(h - 1), 3 * w), 0);  // first stored row is the bottom one
+    EXPECT_EQ(std::memcmp(&bytes[54], stackImage.row(h - 1), 3 * w),
+              0);  // first stored row is the bottom one
 
     std::string output;
     const std::vector<std::uint8_t> decoded = decodeWithFfmpeg(dir / "stack.bmp", "bgr24", output);
@@ -212,7 +217,8 @@ TEST_F(Savers, StampAddsABandWithFourLinesBelowThePicture) {
     }
     // Without the stamp, and as JPEG, the picture keeps its size.
     ASSERT_TRUE(saveWavelet(dir / "j.jpg", WaveletSaveType::JPEG, &stamp).saved());
-    EXPECT_NE(runCommand("/usr/bin/djpeg -verbose -outfile /dev/null " + shellQuoted(dir / "j.jpg"), output), -1);
+    EXPECT_NE(runCommand("/usr/bin/djpeg -verbose -outfile /dev/null " + shellQuoted(dir / "j.jpg"), output),
+              -1);
     EXPECT_NE(output.find("width=640, height=580"), std::string::npos) << output;
     ASSERT_TRUE(saveWavelet(dir / "plain.bmp", WaveletSaveType::BMP).saved());
     EXPECT_EQ(fs::file_size(dir / "plain.bmp"), 54u + 640 * 3 * 480);
@@ -230,7 +236,8 @@ TEST_F(Savers, SixteenBitTypesKeepTheirSamples) {
         std::vector<std::uint8_t> expected;
         for (int y = 0; y < h; ++y)
             for (std::size_t i = 0; i < crop.samplesPerRow(); ++i)
-                expected.push_back(std::uint8_t(crop.HighBitRow(y)[i])), expected.push_back(crop.HighBitRow(y)[i] >> 8);
+                expected.push_back(std::uint8_t(crop.HighBitRow(y)[i])),
+                    expected.push_back(crop.HighBitRow(y)[i] >> 8);
         EXPECT_EQ(decoded, expected);
     }
 
@@ -242,10 +249,13 @@ TEST_F(Savers, SixteenBitTypesKeepTheirSamples) {
         std::string version;
     };
     std::vector<PngCall> calls;
-    const Png16Writer recorder = [&](const fs::path& file, const Bitmap24& picture, const TTIFFBitMap& samples,
-                                     std::string_view version) {
-        calls.push_back({file, picture.width(), picture.height(),
-                         {samples.HighBitRow(0), samples.HighBitRow(0) + 3 * picture.width()}, std::string(version)});
+    const Png16Writer recorder = [&](const fs::path& file, const Bitmap24& picture,
+                                     const TTIFFBitMap& samples, std::string_view version) {
+        calls.push_back({file,
+                         picture.width(),
+                         picture.height(),
+                         {samples.HighBitRow(0), samples.HighBitRow(0) + 3 * picture.width()},
+                         std::string(version)});
     };
     ASSERT_TRUE(saveStack(dir / ".tif", StackSaveType::PNG16, recorder).saved());
     ASSERT_TRUE(saveWavelet(dir / "w", WaveletSaveType::PNG, nullptr, recorder).saved());
@@ -254,9 +264,11 @@ TEST_F(Savers, SixteenBitTypesKeepTheirSamples) {
     EXPECT_EQ(calls[0].width, w);
     EXPECT_EQ(calls[0].version, "V4.0.0");
     const TTIFFBitMap display = stackRender16(planes, w, h, true, 0.0f, 300.0f);
-    EXPECT_EQ(calls[0].firstRow, std::vector<std::uint16_t>(display.HighBitRow(0), display.HighBitRow(0) + 3 * w));
+    EXPECT_EQ(calls[0].firstRow,
+              std::vector<std::uint16_t>(display.HighBitRow(0), display.HighBitRow(0) + 3 * w));
     EXPECT_EQ(calls[1].file, dir / "w.png");
-    EXPECT_EQ(calls[1].firstRow, std::vector<std::uint16_t>(result16.HighBitRow(0), result16.HighBitRow(0) + 3 * w));
+    EXPECT_EQ(calls[1].firstRow,
+              std::vector<std::uint16_t>(result16.HighBitRow(0), result16.HighBitRow(0) + 3 * w));
     EXPECT_THROW(saveStack(dir / "x", StackSaveType::PNG16), FileError);  // no PNG writer
 
     // FITS through the savers: the name rule, then the writer's own names.
@@ -336,7 +348,8 @@ TEST_F(Savers, FailedSavesThrowAndLeaveOldFilesAndTheInputAlone) {
     }
     EXPECT_EQ(fs::file_size(dir / "big.bmp"), 3u);
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir.path())) names.push_back(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator(dir.path()))
+        names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"big.bmp", "busy.tif", "plain", "registry.ini"}));
 

@@ -79,7 +79,9 @@ std::string installedTool(const std::string& name) {
     return std::filesystem::exists(path) ? path : "";
 }
 
-std::string shellQuoted(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
+std::string shellQuoted(const std::filesystem::path& path) {
+    return "'" + path.string() + "'";
+}
 
 bool astropyAvailable() {
     static const bool available = [] {
@@ -109,8 +111,8 @@ std::vector<std::uint8_t> decodeWithFfmpeg(const std::filesystem::path& file, co
     }
     TempDir dir;
     const std::filesystem::path raw = dir / "decoded.raw";
-    if (runCommand("/usr/bin/ffmpeg -v error -i " + shellQuoted(file) + " -f rawvideo -pix_fmt " + pixelFormat + " " +
-                       shellQuoted(raw),
+    if (runCommand("/usr/bin/ffmpeg -v error -i " + shellQuoted(file) + " -f rawvideo -pix_fmt " +
+                       pixelFormat + " " + shellQuoted(raw),
                    output) != 0)
         return {};
     return fileBytes(raw);

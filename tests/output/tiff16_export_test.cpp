@@ -9,6 +9,7 @@
 
 #include "output/tiff16_export.h"
 #include "output_test_support.h"
+#include "platform/errors.h"
 #include "support/temp_dir.h"
 #include "support/thread_count_scope.h"
 
@@ -27,12 +28,15 @@ std::vector<std::uint16_t> samplesOf(const TTIFFBitMap& image) {
 
 std::vector<std::uint16_t> littleEndianWords(const std::vector<std::uint8_t>& bytes) {
     std::vector<std::uint16_t> words(bytes.size() / 2);
-    for (std::size_t i = 0; i < words.size(); ++i) words[i] = std::uint16_t(bytes[2 * i] | bytes[2 * i + 1] << 8);
+    for (std::size_t i = 0; i < words.size(); ++i)
+        words[i] = std::uint16_t(bytes[2 * i] | bytes[2 * i + 1] << 8);
     return words;
 }
 
 // Values from -20 to about 300, so that both ends need clamping.
-float wideValue(int c, int x, int y) { return float(x * 11 + y * 7 + c * 13) - 20.0f; }
+float wideValue(int c, int x, int y) {
+    return float(x * 11 + y * 7 + c * 13) - 20.0f;
+}
 
 }  // namespace
 
@@ -79,7 +83,8 @@ TEST(Tiff16Export, BlackAndMonoStacks) {
     EXPECT_TRUE(std::all_of(black.begin(), black.end(), [](std::uint16_t s) { return s == 0; }));
 
     // Mono: the green plane gives all three samples, whatever the other planes hold.
-    const PlaneTriple mono = makePlanes(5, 4, [](int c, int x, int y) { return c == 1 ? float(x + y) : 1e6f; });
+    const PlaneTriple mono =
+        makePlanes(5, 4, [](int c, int x, int y) { return c == 1 ? float(x + y) : 1e6f; });
     const TTIFFBitMap image = stackTIFF16Image(mono, 5, 4, false);
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 5; ++x) {
@@ -127,4 +132,119 @@ TEST(Tiff16Export, CropKeepsTheTopLeftSamplesAndRefusesWhatItCannotCover) {
     EXPECT_THROW(cropHighBits(result16, 10, 6), std::invalid_argument);
     EXPECT_THROW(cropHighBits(TTIFFBitMap(9, 7), 8, 6), std::invalid_argument);
     EXPECT_THROW(stackTIFF16Image(makePlanes(4, 4, wideValue), 20, 4, true), std::invalid_argument);
+}
+
+namespace {
+
+// The colour conversions as the enhancement side defines them (grey gives hue 0, and the way
+// back refuses a zero saturation with a hue).
+void toHsv(float R, float G, float B, float& H, float& S, float& V) {
+    V = std::max({R, G, B});
+    const float delta = V - std::min({R, G, B});
+    S = V != 0 ? delta / V : 0;
+    H = 0;
+    if (S == 0) return;
+    if (R == V)
+        H = (G - B) * 60 / delta;
+    else if (G == V)
+        H = (B - R) * 60 / delta + 120;
+    else
+        H = (R - G) * 60 / delta + 240;
+    if (H < 0) H += 360;
+}
+
+void toRgb(float H, float S, float V, float& R, float& G, float& B) {
+    if (S == 0) {
+        if (!std::isnan(H)) throw KestraveError("HSVtoRGB:  S = 0 and H has a value");
+        R = G = B = V;
+        return;
+    }
+    const float h = (H == 360 ? 0 : H) / 60;
+    const int i = int(h);
+    const float f = h - i, p = V * (1 - S), q = V * (1 - S * f), t = V * (1 - S * (1 - f));
+    const float table[6][3] = {{V, t, p}, {q, V, p}, {p, V, t}, {p, q, V}, {t, p, V}, {V, p, q}};
+    R = table[i][0], G = table[i][1], B = table[i][2];
+}
+
+constexpr HsvConversions Conversions{toHsv, toRgb};
+
+struct Curves {
+    std::vector<float> sat = std::vector<float>(3601, 0.0f), hue = sat, light = sat;
+    FinalTiffSettings settings() const { return {false, false, 0, 0, 0, sat, hue, light}; }
+};
+
+}  // namespace
+
+TEST(Tiff16Export, FinalImageKeepsNeutralColoursAndAppliesOffsetsCurvesAndFlips) {
+    const int w = 19, h = 13;
+    TTIFFBitMap result16 = makeImage16(w + 1, h + 1, 11, 65025);
+    std::uint16_t* white = result16.HighBitRow(0);
+    white[0] = white[1] = white[2] = 65535;
+    Curves curves;
+    const TTIFFBitMap neutral = finalTIFF16Image(result16, w, h, curves.settings(), Conversions);
+    ASSERT_EQ(neutral.width(), w);
+    ASSERT_EQ(neutral.height(), h);
+    // Samples come back on the 255 x 255 scale: 65535 ends near 65025, everything else within
+    // the rounding of the 0.01 that keeps greys coloured.
+    EXPECT_EQ(neutral.HighBitRow(0)[0], 65025);
+    EXPECT_NEAR(neutral.HighBitRow(0)[1], 65025, 4);
+    for (int y = 0; y < h; ++y)
+        for (int x = (y == 0); x < w; ++x)
+            for (int c = 0; c < 3; ++c)
+                ASSERT_NEAR(neutral.HighBitRow(y)[3 * x + c],
+                            result16.HighBitRow(y)[3 * x + c] * 255.0 / 256.0, 4.0)
+                    << x << "," << y << "," << c;
+
+    // Both flips mirror the image both ways.
+    FinalTiffSettings flipped = curves.settings();
+    flipped.FlipX = flipped.FlipY = true;
+    const TTIFFBitMap mirrored = finalTIFF16Image(result16, w, h, flipped, Conversions);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            ASSERT_EQ(std::memcmp(mirrored.HighBitRow(h - 1 - y) + 3 * (w - 1 - x),
+                                  neutral.HighBitRow(y) + 3 * x, 6),
+                      0);
+
+    // A hue offset of 120 turns pure red into green; the lightness table raises the value.
+    TTIFFBitMap red(1, 1);
+    red.allocateHighBits();
+    red.HighBitRow(0)[0] = 200 * 256;
+    FinalTiffSettings turn = curves.settings();
+    turn.H0 = 120;
+    std::fill(curves.light.begin(), curves.light.end(), 5.0f);
+    turn.LightCurveTable = curves.light;
+    const TTIFFBitMap green = finalTIFF16Image(red, 1, 1, turn, Conversions);
+    EXPECT_LE(green.HighBitRow(0)[0], 1);
+    EXPECT_NEAR(green.HighBitRow(0)[1], (200.01 + 10) * 255, 1.0);
+    EXPECT_LE(green.HighBitRow(0)[2], 1);
+}
+
+TEST(Tiff16Export, FinalImageTurnsColoursWithoutSaturationIntoTheirOwnGrey) {
+    const int w = 8, h = 3;
+    TTIFFBitMap result16 = makeImage16(w, h, 12, 65025);
+    Curves curves;
+    FinalTiffSettings grey = curves.settings();
+    grey.S0 = -300;
+    const TTIFFBitMap image = finalTIFF16Image(result16, w, h, grey, Conversions);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const std::uint16_t* in = result16.HighBitRow(y) + 3 * x;
+            const double value = std::max({in[0] / 256.0 + 0.01, in[1] / 256.0, in[2] / 256.0});
+            const std::uint16_t* out = image.HighBitRow(y) + 3 * x;
+            EXPECT_NEAR(out[0], value * 255, 1.0) << x << "," << y;  // its own value, not its neighbour's
+            EXPECT_EQ(out[1], out[0]);
+            EXPECT_EQ(out[2], out[0]);
+        }
+
+    ThreadCountScope one(1);
+    EXPECT_EQ(samplesOf(finalTIFF16Image(result16, w, h, grey, Conversions)), samplesOf(image));
+
+    TempDir dir;
+    SaveFinalTIFF16(dir / "final.tif", result16, w, h, grey, Conversions);
+    EXPECT_EQ(fs::file_size(dir / "final.tif"), 182u + 6u * w * h);
+    Curves shortTables;
+    shortTables.hue.resize(3600);
+    EXPECT_THROW(finalTIFF16Image(result16, w, h, shortTables.settings(), Conversions),
+                 std::invalid_argument);
+    EXPECT_THROW(finalTIFF16Image(result16, w + 1, h, grey, Conversions), std::invalid_argument);
 }
