@@ -1,5 +1,7 @@
 #include "output/image_savers.h"
 
+#include <array>
+
 #include "output/bmp_writer.h"
 #include "output/fits_writer.h"
 #include "output/jpeg_writer.h"
@@ -11,38 +13,24 @@ namespace kestrave {
 
 namespace fs = std::filesystem;
 
+std::string_view saveTypeKey(WaveletSaveType type) {
+    static constexpr std::array<std::string_view, 5> keys{"BMP", "JPG", "FIT", "TIF", "PNG"};
+    return keys.at(static_cast<std::size_t>(type) - 1);
+}
+
 std::string_view saveTypeKey(StackSaveType type) {
     switch (type) {
-        case StackSaveType::BMP:
-            return "BMP";
-        case StackSaveType::JPEG:
-            return "JPG";
         case StackSaveType::FIT16:
         case StackSaveType::FIT32:
         case StackSaveType::FITSpecial:
-            return "FIT";
+            return saveTypeKey(WaveletSaveType::FIT);
         case StackSaveType::TIFF:
-            return "TIF";
+            return saveTypeKey(WaveletSaveType::TIFF);
         case StackSaveType::PNG16:
-            return "PNG";
+            return saveTypeKey(WaveletSaveType::PNG);
+        default:
+            return saveTypeKey(static_cast<WaveletSaveType>(type));  // BMP and JPEG share their numbers
     }
-    return "BMP";
-}
-
-std::string_view saveTypeKey(WaveletSaveType type) {
-    switch (type) {
-        case WaveletSaveType::BMP:
-            return "BMP";
-        case WaveletSaveType::JPEG:
-            return "JPG";
-        case WaveletSaveType::FIT:
-            return "FIT";
-        case WaveletSaveType::TIFF:
-            return "TIF";
-        case WaveletSaveType::PNG:
-            return "PNG";
-    }
-    return "BMP";
 }
 
 namespace {
