@@ -2,9 +2,10 @@
 
 #include <array>
 #include <cstdio>
+#include <limits>
 #include <stdexcept>
 
-#include "output/sample_rounding.h"
+#include "enhance/clamped_round.h"
 #include "platform/errors.h"
 #include "platform/safe_file.h"
 
@@ -65,6 +66,11 @@ FitsHeader buildFitsHeader(int bitPix, int width, int height, int bzero, const s
 
 namespace {
 
+constexpr int Int16Min = std::numeric_limits<std::int16_t>::min();
+constexpr int Int16Max = std::numeric_limits<std::int16_t>::max();
+constexpr int Int32Min = std::numeric_limits<std::int32_t>::min();
+constexpr int Int32Max = std::numeric_limits<std::int32_t>::max();
+
 struct FitChannel {
     int plane;
     const char* suffix;
@@ -112,11 +118,11 @@ std::int64_t sampleOf(const SampleRule& rule, double v) {
     switch (rule.kind) {
         case SampleRule::Kind::StackStretched:
             if (rule.bitPix == 16)
-                return roundToSample<std::int16_t>(((v - rule.min) / rule.range - 0.5) * 65535.0);
-            return roundToSample<std::int32_t>((v - rule.min) / rule.range * 2147483645.0);
+                return clampedRound(((v - rule.min) / rule.range - 0.5) * 65535.0, Int16Min, Int16Max);
+            return clampedRound((v - rule.min) / rule.range * 2147483645.0, Int32Min, Int32Max);
         case SampleRule::Kind::MasterFrame:
-            if (rule.bitPix == 16) return roundToSample<std::int16_t>(v * rule.factor);
-            return roundToSample<std::int32_t>(v * rule.factor);
+            if (rule.bitPix == 16) return clampedRound(v * rule.factor, Int16Min, Int16Max);
+            return clampedRound(v * rule.factor, Int32Min, Int32Max);
         case SampleRule::Kind::Result:
             return static_cast<std::int64_t>(v) - 32768;
     }

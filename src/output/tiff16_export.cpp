@@ -4,13 +4,17 @@
 #include <cstdint>
 #include <stdexcept>
 
-#include "output/sample_rounding.h"
-#include "platform/errors.h"
+#include "enhance/clamped_round.h"
+#include "enhance/colour_conversions.h"
 #include "platform/parallel.h"
 
 namespace kestrave {
 
 namespace {
+
+std::uint16_t sample16(double value) {
+    return static_cast<std::uint16_t>(clampedRound(value, 0, 65535));
+}
 
 // The planes that give red, green and blue: the green (mono) plane for all three in a mono stack.
 std::array<const T2dArrays*, 3> rgbPlanes(const PlaneTriple& planes, bool colour) {
@@ -57,7 +61,7 @@ TTIFFBitMap stackTIFF16Image(const PlaneTriple& StackPlanes, int Width, int Heig
     }
     const double scale = 65535.0 / (max > 0.0f ? max : 1.0f);
     return planesTo16(StackPlanes, Width, Height, Colourstack,
-                      [scale](float v) { return roundToSample<std::uint16_t>(v * scale); });
+                      [scale](float v) { return sample16(v * scale); });
 }
 
 void SaveStackTIFF16(const std::filesystem::path& FileName, int Width, int Height,
@@ -69,9 +73,8 @@ TTIFFBitMap stackRender16(const PlaneTriple& StackPlanes, int Width, int Height,
                           float StackMinValue, float StackMaxValue) {
     const double min = StackMinValue;
     const double scale = 255.0 / (static_cast<double>(StackMaxValue) - min + 1e-6);
-    return planesTo16(StackPlanes, Width, Height, Colourstack, [min, scale](float v) {
-        return roundToSample<std::uint16_t>((v - min) * scale * 255.0);
-    });
+    return planesTo16(StackPlanes, Width, Height, Colourstack,
+                      [min, scale](float v) { return sample16((v - min) * scale * 255.0); });
 }
 
 namespace {
@@ -79,11 +82,10 @@ namespace {
 constexpr std::size_t CurveTableSize = 3601;
 
 // One pixel of the final export: the 16-bit samples in, the adjusted 16-bit samples out.
-void adjustPixel(const std::uint16_t* in, std::uint16_t* out, const FinalTiffSettings& settings,
-                 const HsvConversions& conversions) {
+void adjustPixel(const std::uint16_t* in, std::uint16_t* out, const FinalTiffSettings& settings) {
     float h = 0, s = 0, v = 0;
     // The 0.01 keeps a grey pixel's saturation above zero, so its hue stays defined.
-    conversions.RGBtoHSV(in[0] / 256.0f + 0.01f, in[1] / 256.0f, in[2] / 256.0f, h, s, v);
+    RGBtoHSV(in[0] / 256.0f + 0.01f, in[1] / 256.0f, in[2] / 256.0f, h, s, v);
     s *= 255.0f;
     if (h >= 0.0f && h <= 360.0f) {
         const auto k = static_cast<std::size_t>(std::nearbyint(h * 10.0f));
@@ -97,19 +99,16 @@ void adjustPixel(const std::uint16_t* in, std::uint16_t* out, const FinalTiffSet
         v = 0.0f;
     }
     s *= 0.00392156862745098f;
-    float rgb[3];
-    try {
-        conversions.HSVtoRGB(h, s, v, rgb[0], rgb[1], rgb[2]);
-    } catch (const KestraveError&) {
-        rgb[0] = rgb[1] = rgb[2] = v;  // no saturation left: the grey of the value
-    }
-    for (int c = 0; c < 3; ++c) out[c] = roundToSample<std::uint16_t>(rgb[c] * 255.0);
+    float rgb[3] = {v, v, v};
+    // Without saturation the way back refuses a hue: such a colour is the grey of its value.
+    if (s != 0.0f) HSVtoRGB(h, s, v, rgb[0], rgb[1], rgb[2]);
+    for (int c = 0; c < 3; ++c) out[c] = sample16(rgb[c] * 255.0);
 }
 
 }  // namespace
 
 TTIFFBitMap finalTIFF16Image(const TTIFFBitMap& ResultImage16, int Width, int Height,
-                             const FinalTiffSettings& settings, const HsvConversions& conversions) {
+                             const FinalTiffSettings& settings) {
     if (settings.SatCurveTable.size() < CurveTableSize || settings.HueCurveTable.size() < CurveTableSize ||
         settings.LightCurveTable.size() < CurveTableSize)
         throw std::invalid_argument("the colour curve tables need 3601 entries");
@@ -123,15 +122,14 @@ TTIFFBitMap finalTIFF16Image(const TTIFFBitMap& ResultImage16, int Width, int He
         const std::uint16_t* in = ResultImage16.HighBitRow(y);
         std::uint16_t* out = image.HighBitRow(settings.FlipY ? Height - 1 - y : y);
         for (int x = 0; x < Width; ++x)
-            adjustPixel(in + 3 * x, out + 3 * (settings.FlipX ? Width - 1 - x : x), settings, conversions);
+            adjustPixel(in + 3 * x, out + 3 * (settings.FlipX ? Width - 1 - x : x), settings);
     });
     return image;
 }
 
 void SaveFinalTIFF16(const std::filesystem::path& FileName, const TTIFFBitMap& ResultImage16, int Width,
-                     int Height, const FinalTiffSettings& settings, const HsvConversions& conversions) {
-    TTIFFBitMap::SaveToTIFF(finalTIFF16Image(ResultImage16, Width, Height, settings, conversions), FileName,
-                            48, false);
+                     int Height, const FinalTiffSettings& settings) {
+    TTIFFBitMap::SaveToTIFF(finalTIFF16Image(ResultImage16, Width, Height, settings), FileName, 48, false);
 }
 
 TTIFFBitMap cropHighBits(const TTIFFBitMap& image, int Width, int Height) {

@@ -26,14 +26,6 @@ void SaveStackTIFF16(const std::filesystem::path& FileName, int Width, int Heigh
 TTIFFBitMap stackRender16(const PlaneTriple& StackPlanes, int Width, int Height, bool Colourstack,
                           float StackMinValue, float StackMaxValue);
 
-// The colour conversions of the enhancement side: RGB to hue (degrees), saturation (0..1) and
-// value (unit of the RGB values), and back; the way back throws a KestraveError for a zero
-// saturation with a hue.
-struct HsvConversions {
-    void (*RGBtoHSV)(float R, float G, float B, float& H, float& S, float& V);
-    void (*HSVtoRGB)(float H, float S, float V, float& R, float& G, float& B);
-};
-
 // The final page's settings that the final 16-bit export applies.
 struct FinalTiffSettings {
     bool FlipX = false;
@@ -55,11 +47,11 @@ struct FinalTiffSettings {
 // is stored as the grey of its value. Throws std::invalid_argument when ResultImage16 does not
 // cover Width x Height or a table is shorter than 3601 entries.
 TTIFFBitMap finalTIFF16Image(const TTIFFBitMap& ResultImage16, int Width, int Height,
-                             const FinalTiffSettings& settings, const HsvConversions& conversions);
+                             const FinalTiffSettings& settings);
 
 // Writes finalTIFF16Image as an uncompressed 48-bit TIFF; throws FileError when it cannot.
 void SaveFinalTIFF16(const std::filesystem::path& FileName, const TTIFFBitMap& ResultImage16, int Width,
-                     int Height, const FinalTiffSettings& settings, const HsvConversions& conversions);
+                     int Height, const FinalTiffSettings& settings);
 
 // The top-left Width x Height pixels of a 16-bit image (ResultImage16 is one column and one row
 // larger than the working image).

@@ -9,7 +9,6 @@
 
 #include "output/tiff16_export.h"
 #include "output_test_support.h"
-#include "platform/errors.h"
 #include "support/temp_dir.h"
 #include "support/thread_count_scope.h"
 
@@ -136,38 +135,6 @@ TEST(Tiff16Export, CropKeepsTheTopLeftSamplesAndRefusesWhatItCannotCover) {
 
 namespace {
 
-// The colour conversions as the enhancement side defines them (grey gives hue 0, and the way
-// back refuses a zero saturation with a hue).
-void toHsv(float R, float G, float B, float& H, float& S, float& V) {
-    V = std::max({R, G, B});
-    const float delta = V - std::min({R, G, B});
-    S = V != 0 ? delta / V : 0;
-    H = 0;
-    if (S == 0) return;
-    if (R == V)
-        H = (G - B) * 60 / delta;
-    else if (G == V)
-        H = (B - R) * 60 / delta + 120;
-    else
-        H = (R - G) * 60 / delta + 240;
-    if (H < 0) H += 360;
-}
-
-void toRgb(float H, float S, float V, float& R, float& G, float& B) {
-    if (S == 0) {
-        if (!std::isnan(H)) throw KestraveError("HSVtoRGB:  S = 0 and H has a value");
-        R = G = B = V;
-        return;
-    }
-    const float h = (H == 360 ? 0 : H) / 60;
-    const int i = int(h);
-    const float f = h - i, p = V * (1 - S), q = V * (1 - S * f), t = V * (1 - S * (1 - f));
-    const float table[6][3] = {{V, t, p}, {q, V, p}, {p, V, t}, {p, q, V}, {t, p, V}, {V, p, q}};
-    R = table[i][0], G = table[i][1], B = table[i][2];
-}
-
-constexpr HsvConversions Conversions{toHsv, toRgb};
-
 struct Curves {
     std::vector<float> sat = std::vector<float>(3601, 0.0f), hue = sat, light = sat;
     FinalTiffSettings settings() const { return {false, false, 0, 0, 0, sat, hue, light}; }
@@ -181,7 +148,7 @@ TEST(Tiff16Export, FinalImageKeepsNeutralColoursAndAppliesOffsetsCurvesAndFlips)
     std::uint16_t* white = result16.HighBitRow(0);
     white[0] = white[1] = white[2] = 65535;
     Curves curves;
-    const TTIFFBitMap neutral = finalTIFF16Image(result16, w, h, curves.settings(), Conversions);
+    const TTIFFBitMap neutral = finalTIFF16Image(result16, w, h, curves.settings());
     ASSERT_EQ(neutral.width(), w);
     ASSERT_EQ(neutral.height(), h);
     // Samples come back on the 255 x 255 scale: 65535 ends near 65025, everything else within
@@ -198,7 +165,7 @@ TEST(Tiff16Export, FinalImageKeepsNeutralColoursAndAppliesOffsetsCurvesAndFlips)
     // Both flips mirror the image both ways.
     FinalTiffSettings flipped = curves.settings();
     flipped.FlipX = flipped.FlipY = true;
-    const TTIFFBitMap mirrored = finalTIFF16Image(result16, w, h, flipped, Conversions);
+    const TTIFFBitMap mirrored = finalTIFF16Image(result16, w, h, flipped);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
             ASSERT_EQ(std::memcmp(mirrored.HighBitRow(h - 1 - y) + 3 * (w - 1 - x),
@@ -213,7 +180,7 @@ TEST(Tiff16Export, FinalImageKeepsNeutralColoursAndAppliesOffsetsCurvesAndFlips)
     turn.H0 = 120;
     std::fill(curves.light.begin(), curves.light.end(), 5.0f);
     turn.LightCurveTable = curves.light;
-    const TTIFFBitMap green = finalTIFF16Image(red, 1, 1, turn, Conversions);
+    const TTIFFBitMap green = finalTIFF16Image(red, 1, 1, turn);
     EXPECT_LE(green.HighBitRow(0)[0], 1);
     EXPECT_NEAR(green.HighBitRow(0)[1], (200.01 + 10) * 255, 1.0);
     EXPECT_LE(green.HighBitRow(0)[2], 1);
@@ -225,7 +192,7 @@ TEST(Tiff16Export, FinalImageTurnsColoursWithoutSaturationIntoTheirOwnGrey) {
     Curves curves;
     FinalTiffSettings grey = curves.settings();
     grey.S0 = -300;
-    const TTIFFBitMap image = finalTIFF16Image(result16, w, h, grey, Conversions);
+    const TTIFFBitMap image = finalTIFF16Image(result16, w, h, grey);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             const std::uint16_t* in = result16.HighBitRow(y) + 3 * x;
@@ -237,14 +204,13 @@ TEST(Tiff16Export, FinalImageTurnsColoursWithoutSaturationIntoTheirOwnGrey) {
         }
 
     ThreadCountScope one(1);
-    EXPECT_EQ(samplesOf(finalTIFF16Image(result16, w, h, grey, Conversions)), samplesOf(image));
+    EXPECT_EQ(samplesOf(finalTIFF16Image(result16, w, h, grey)), samplesOf(image));
 
     TempDir dir;
-    SaveFinalTIFF16(dir / "final.tif", result16, w, h, grey, Conversions);
+    SaveFinalTIFF16(dir / "final.tif", result16, w, h, grey);
     EXPECT_EQ(fs::file_size(dir / "final.tif"), 182u + 6u * w * h);
     Curves shortTables;
     shortTables.hue.resize(3600);
-    EXPECT_THROW(finalTIFF16Image(result16, w, h, shortTables.settings(), Conversions),
-                 std::invalid_argument);
-    EXPECT_THROW(finalTIFF16Image(result16, w + 1, h, grey, Conversions), std::invalid_argument);
+    EXPECT_THROW(finalTIFF16Image(result16, w, h, shortTables.settings()), std::invalid_argument);
+    EXPECT_THROW(finalTIFF16Image(result16, w + 1, h, grey), std::invalid_argument);
 }
