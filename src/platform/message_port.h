@@ -51,6 +51,8 @@ struct Message {
     std::string checkBoxCaption;
     // The answer an unattended run gives; mrNone means the first button of the set.
     std::uint16_t batchAnswer = mrNone;
+    // The button (one bit of the set) that has the keyboard focus; 0 means the first.
+    std::uint16_t defaultButton = 0;
 };
 
 class MessagePort {

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <cstdlib>
 
+#include "shell/application_context.h"
+#include "shell/dialog_presenter.h"
 #include "shell/main_form.h"
 
 namespace kestrave {
@@ -14,7 +16,9 @@ bool envSet(const char* name) {
 }
 }  // namespace
 
-bool noDisplayAvailable() { return !envSet("DISPLAY") && !envSet("WAYLAND_DISPLAY"); }
+bool noDisplayAvailable() {
+    return !envSet("DISPLAY") && !envSet("WAYLAND_DISPLAY");
+}
 
 void chooseQtPlatform() {
     if (noDisplayAvailable() && !envSet("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -25,7 +29,12 @@ int runApplication(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Kestrave");
     QApplication::setApplicationVersion(KESTRAVE_VERSION);
-    TMainForm form;
+    ApplicationContext context;
+    TMainForm form(context);
+    // The window's own dialog shows messages until the assistant's balloon takes its place; it
+    // also serves as the platform's box (the pause notice and the fallback).
+    context.messages().setPresenter(std::make_unique<DialogMessagePresenter>(&form));
+    context.messages().setPlatformBox(std::make_unique<DialogMessagePresenter>(&form));
     form.setWindowTitle("Kestrave V4");
     form.show();
     return app.exec();

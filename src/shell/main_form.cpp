@@ -1,38 +1,50 @@
 #include "shell/main_form.h"
 
+#include <QCloseEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QStackedWidget>
 #include <QStatusBar>
-#include <QTabBar>
 #include <QVBoxLayout>
 
+#include "shell/application_context.h"
+#include "shell/controllers/final_controller.h"
+#include "shell/controllers/shell_controller.h"
+#include "shell/controllers/stack_controller.h"
+#include "shell/controllers/tool_window_controller.h"
+#include "shell/controllers/wavelet_controller.h"
 #include "shell/pages/about_page.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/final_page.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
+#include "shell/speed_bar.h"
+#include "shell/tab_strip.h"
+#include "shell/window_attention.h"
+#include "shell/window_progress.h"
 
 namespace kestrave {
 
-TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
+TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
+    : QMainWindow(parent), app(context), tools(this) {
     setObjectName("MainForm");
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
 
-    Tabpages = new QTabBar(central);
+    Speedbar = new SpeedBar(central);
+    Tabpages = new TabStrip(central);
     Tabpages->setObjectName("Tabpages");
-    Pages = new QStackedWidget(central);
-    Pages->setObjectName("Pages");
+    PageControl1 = new QStackedWidget(central);
+    PageControl1->setObjectName("PageControl1");
 
-    alignPage = new AlignPage(Pages);
-    optimizePage = new OptimizePage(Pages);
-    stackPage = new StackPage(Pages);
-    waveletPage = new WaveletPage(Pages);
-    finalPage = new FinalPage(Pages);
-    aboutPage = new AboutPage(Pages);
+    alignPage = new AlignPage(PageControl1);
+    optimizePage = new OptimizePage(PageControl1);
+    stackPage = new StackPage(PageControl1);
+    waveletPage = new WaveletPage(PageControl1);
+    finalPage = new FinalPage(PageControl1);
+    aboutPage = new AboutPage(PageControl1);
     const std::array<std::pair<const char*, QWidget*>, 6> pages{{{"Align", alignPage},
                                                                  {"Optimize", optimizePage},
                                                                  {"Stack", stackPage},
@@ -41,16 +53,16 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
                                                                  {"About", aboutPage}}};
     for (const auto& [caption, page] : pages) {
         Tabpages->addTab(QString::fromUtf8(caption));
-        Pages->addWidget(page);
+        PageControl1->addWidget(page);
     }
-    connect(Tabpages, &QTabBar::currentChanged, Pages, &QStackedWidget::setCurrentIndex);
 
+    layout->addWidget(Speedbar);
     layout->addWidget(Tabpages);
-    layout->addWidget(Pages, 1);
+    layout->addWidget(PageControl1, 1);
     setCentralWidget(central);
 
     auto* bar = statusBar();
-    bar->setObjectName("StatusBar1");
+    bar->setObjectName("AdvStatusBar1");
     for (std::size_t i = 0; i < StatusPanels.size(); ++i) {
         StatusPanels[i] = new QLabel(bar);
         StatusPanels[i]->setObjectName(QString("StatusPanel%1").arg(i));
@@ -60,9 +72,34 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     ProgressBar1->setObjectName("ProgressBar1");
     bar->addPermanentWidget(ProgressBar1);
 
+    app.setProgress(std::make_unique<WindowProgress>(*this, *ProgressBar1, StatusPanels, app.operations));
+    app.messages().setAttention(std::make_unique<WindowAttention>(*this, *aboutPage->Formmessage));
+    app.operations.onIdleWhileClosing = [this] {
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    };
+
+    shell = std::make_unique<ShellController>(*this);
+    toolWindows = std::make_unique<ToolWindowController>(*this);
+    stack = std::make_unique<StackController>(*this);
+    wavelet = std::make_unique<WaveletController>(*this);
+    finalImage = std::make_unique<FinalController>(*this);
+
     resize(1024, 768);
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm() {
+    app.operations.onIdleWhileClosing = nullptr;
+    app.messages().setAttention(nullptr);
+    app.setProgress(nullptr);
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    event->setAccepted(shell->closeRequested());
+}
+
+void TMainForm::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    if (shell) shell->FormResize();
+}
 
 }  // namespace kestrave

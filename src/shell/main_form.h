@@ -1,43 +1,69 @@
 #pragma once
-// The main window. It owns the pages, the status bar and the progress bar and forwards the few
-// entry points that other parts call; behaviour lives in the controllers.
+// The main window. It owns the speed bar, the tab strip, the pages, the tool windows, the status
+// bar and the controllers, and forwards the window events that handlers answer (close, resize).
+// Pages build the controls; the controllers hold the handlers.
 
 #include <QMainWindow>
 #include <array>
+#include <memory>
+
+#include "shell/tool_windows.h"
 
 class QLabel;
 class QProgressBar;
 class QStackedWidget;
-class QTabBar;
 
 namespace kestrave {
 
+class ApplicationContext;
+class SpeedBar;
+class TabStrip;
 class AlignPage;
 class OptimizePage;
 class StackPage;
 class WaveletPage;
 class FinalPage;
 class AboutPage;
+class ShellController;
+class ToolWindowController;
+class StackController;
+class WaveletController;
+class FinalController;
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
 public:
-    explicit TMainForm(QWidget* parent = nullptr);
+    explicit TMainForm(ApplicationContext& app, QWidget* parent = nullptr);
     ~TMainForm() override;
 
+    ApplicationContext& app;
+
+    SpeedBar* Speedbar = nullptr;
     // The tab strip "Align", "Optimize", "Stack", "Wavelet", "Final", "About" and the pages under it.
-    QTabBar* Tabpages = nullptr;
-    QStackedWidget* Pages = nullptr;
+    TabStrip* Tabpages = nullptr;
+    QStackedWidget* PageControl1 = nullptr;
     AlignPage* alignPage = nullptr;
     OptimizePage* optimizePage = nullptr;
     StackPage* stackPage = nullptr;
     WaveletPage* waveletPage = nullptr;
     FinalPage* finalPage = nullptr;
     AboutPage* aboutPage = nullptr;
+    ToolWindows tools;
 
     // Status bar: five text panels and the progress bar.
     std::array<QLabel*, 5> StatusPanels{};
     QProgressBar* ProgressBar1 = nullptr;
+
+    // The handlers, grouped by area.
+    std::unique_ptr<ShellController> shell;
+    std::unique_ptr<ToolWindowController> toolWindows;
+    std::unique_ptr<StackController> stack;
+    std::unique_ptr<WaveletController> wavelet;
+    std::unique_ptr<FinalController> finalImage;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 };
 
 }  // namespace kestrave

@@ -4,14 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
-
+#include "support/qt_test_application.h"
 #include "widgets/repeat_timer.h"
 
 namespace kestrave::test {
-
-// Created on first use; every test that makes a widget calls it first.
-QApplication& app();
 
 // A fixture base that makes sure the application exists before the fixture's widgets.
 struct WidgetTest : ::testing::Test {

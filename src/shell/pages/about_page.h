@@ -5,10 +5,14 @@
 
 namespace kestrave {
 
+class TPCheck;
+
 class AboutPage : public QWidget {
     Q_OBJECT
 public:
     explicit AboutPage(QWidget* parent = nullptr);
+
+    TPCheck* Formmessage;  // bring the window to the front with every message
 };
 
 }  // namespace kestrave

@@ -5,10 +5,14 @@
 
 namespace kestrave {
 
+class TPCheck;
+
 class FinalPage : public QWidget {
     Q_OBJECT
 public:
     explicit FinalPage(QWidget* parent = nullptr);
+
+    TPCheck* AdvancedHLS;  // the hue, lightness and saturation tool window
 };
 
 }  // namespace kestrave

@@ -1,7 +1,20 @@
 #include "shell/pages/optimize_page.h"
 
+#include <QPushButton>
+
+#include "shell/pages/page_controls.h"
+
 namespace kestrave {
 
-OptimizePage::OptimizePage(QWidget* parent) : QWidget(parent) { setObjectName("OptimizePage"); }
+OptimizePage::OptimizePage(QWidget* parent) : QWidget(parent) {
+    setObjectName("OptimizePage");
+    auto* layout = new QVBoxLayout(this);
+    glPageControl2 = optionPages(this, "glPageControl2");
+    Continuebutton = named(new QPushButton("Continue", this), "Continuebutton");
+    Continuebutton->setVisible(false);
+    layout->addWidget(glPageControl2);
+    layout->addWidget(Continuebutton, 0, Qt::AlignLeft);
+    layout->addStretch(1);
+}
 
 }  // namespace kestrave

@@ -3,12 +3,18 @@
 
 #include <QWidget>
 
+class QPushButton;
+class QTabWidget;
+
 namespace kestrave {
 
 class OptimizePage : public QWidget {
     Q_OBJECT
 public:
     explicit OptimizePage(QWidget* parent = nullptr);
+
+    QTabWidget* glPageControl2;
+    QPushButton* Continuebutton;  // shown while Create waits for the user
 };
 
 }  // namespace kestrave

@@ -1,0 +1,62 @@
+#pragma once
+// Everything one run of the program works on, owned in one place and passed by reference: the
+// program state, the frame model, the image planes, the shell's own flags, the long-operation
+// registry, the message routine and the progress port. The window, the batch runner and every
+// test build their own; there are no hidden globals.
+
+#include <memory>
+
+#include "frames/frame_model.h"
+#include "frames/image_data_section.h"
+#include "frames/program_state.h"
+#include "platform/progress_port.h"
+#include "shell/long_operation.h"
+#include "shell/message_routine.h"
+
+namespace kestrave {
+
+// Flags of the main window's shell. (The cancel flag lives in the progress port, the "do not
+// repeat" state in the message routine.)
+struct ShellState {
+    // Set by the image savers once a file was written; closing then asks nothing.
+    bool ImageSaved = false;
+    // Set by "Continue"; Create's wait consumes it.
+    bool ContinueRequested = false;
+    // Set by the halt button of the alignment pass; the alignment loops stop on it.
+    bool HaltRegistration = false;
+    // The auto-process flag: render on every change of a wavelet setting (`Autoprocessbox`).
+    bool AutoProcess = false;
+    // Fit-to-window of the preview and of the processed image: whether each is fitted and the
+    // factor by which it is shown reduced (mouse positions on it are multiplied by it).
+    bool PreviewFitted = false;
+    float PreviewFitScale = 1.0f;
+    bool ProcessFitted = false;
+    float ProcessFitScale = 1.0f;
+};
+
+class ApplicationContext {
+public:
+    ApplicationContext() = default;
+    ApplicationContext(const ApplicationContext&) = delete;
+    ApplicationContext& operator=(const ApplicationContext&) = delete;
+
+    ProgramState state;
+    FrameModel model;
+    ImageDataSection images;
+    ShellState shell;
+    LongOperations operations;
+
+    MessageRoutine& messages() { return messages_; }
+    // The window installs its own progress port; until then (and in tests) nothing is shown.
+    ProgressPort& progress() { return progress_ ? *progress_ : nullProgress_; }
+    void setProgress(std::unique_ptr<ProgressPort> progress) { progress_ = std::move(progress); }
+
+    bool CancelRequested() { return progress().cancelRequested(); }
+
+private:
+    MessageRoutine messages_{state};
+    NullProgress nullProgress_;
+    std::unique_ptr<ProgressPort> progress_;
+};
+
+}  // namespace kestrave

@@ -1,0 +1,7 @@
+#include "shell/controllers/final_controller.h"
+
+namespace kestrave {
+
+void FinalController::UpdateFinalBitmap() {}
+
+}  // namespace kestrave

@@ -1,0 +1,22 @@
+#pragma once
+// Handlers of the Final page. `UpdateFinalBitmap` rebuilds the final image from the rendered
+// result; it is the entry point the tab strip calls, and does nothing until the final page's
+// work arrives.
+
+#include <QObject>
+
+namespace kestrave {
+
+class TMainForm;
+
+class FinalController : public QObject {
+public:
+    explicit FinalController(TMainForm& form) : form_(form) {}
+
+    void UpdateFinalBitmap();
+
+private:
+    TMainForm& form_;
+};
+
+}  // namespace kestrave

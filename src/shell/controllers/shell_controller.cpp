@@ -1,0 +1,254 @@
+#include "shell/controllers/shell_controller.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QLabel>
+#include <QMimeData>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QStackedWidget>
+#include <QTabWidget>
+
+#include "shell/application_context.h"
+#include "shell/controllers/final_controller.h"
+#include "shell/controllers/stack_controller.h"
+#include "shell/controllers/wavelet_controller.h"
+#include "shell/main_form.h"
+#include "shell/pages/align_page.h"
+#include "shell/pages/optimize_page.h"
+#include "shell/pages/stack_page.h"
+#include "shell/pages/wavelet_page.h"
+#include "shell/shell_rules.h"
+#include "shell/speed_bar.h"
+#include "shell/tab_strip.h"
+#include "widgets/check_box.h"
+
+namespace kestrave {
+
+namespace {
+
+constexpr int StackTab = static_cast<int>(TMainTab::tabStack);
+constexpr int WaveletTab = static_cast<int>(TMainTab::tabWavelet);
+constexpr int FinalTab = static_cast<int>(TMainTab::tabFinal);
+
+bool clipboardHoldsPicture() {
+    const QMimeData* data = QApplication::clipboard()->mimeData();
+    return data && data->hasImage();
+}
+
+QColor qColor(Rgb rgb) {
+    return {rgb.r, rgb.g, rgb.b};
+}
+
+// Shows the image control's picture reduced (or enlarged) to fill its box, or at full size.
+float fitImage(QLabel& image, const QScrollArea& box, bool fitted) {
+    const QSize picture = image.pixmap().size();
+    const float scale = fitScale(fitted, picture.width(), picture.height(), box.width(), box.height());
+    image.resize(fittedLength(picture.width(), scale), fittedLength(picture.height(), scale));
+    image.setScaledContents(fitted);
+    return scale;
+}
+
+}  // namespace
+
+ShellController::ShellController(TMainForm& form) : form_(form), app_(form.app) {
+    connect(form.Tabpages, &QTabBar::currentChanged, this, &ShellController::TabpagesChange);
+    const SpeedBar& bar = *form.Speedbar;
+    connect(bar.Cancelbutton, &QToolButton::clicked, this, &ShellController::CancelButtonClick);
+    connect(bar.PauseButton, &QToolButton::clicked, this, &ShellController::PauseButtonClick);
+    bar.Cancelbutton->installEventFilter(this);
+    connect(form.optimizePage->Continuebutton, &QPushButton::clicked, this,
+            &ShellController::ContinuebuttonClick);
+    connect(form.tools.HaltRegister, &QPushButton::clicked, this, &ShellController::HaltRegisterClick);
+    connect(form.alignPage->PreviewFull, &TPCheck::OnClick, this, &ShellController::PreviewFullClick);
+    connect(form.waveletPage->ProcessViewfull, &TPCheck::OnClick, this,
+            &ShellController::ProcessViewfullClick);
+    colourTabs();
+}
+
+void ShellController::setTabIndex(int tab) {
+    const QSignalBlocker quiet(form_.Tabpages);
+    form_.Tabpages->setCurrentIndex(tab);
+}
+
+void ShellController::selectTab(int tab) {
+    setTabIndex(tab);
+    TabpagesChange();
+}
+
+void ShellController::TabpagesChange() {
+    ProgramState& state = app_.state;
+    if (clipboardHoldsPicture()) form_.Speedbar->ClipboardFront->setVisible(true);
+
+    const TabGate gate = gateTab(form_.Tabpages->currentIndex(), state.activepage);
+    if (!gate.refusal.empty()) {
+        setTabIndex(gate.tab);
+        form_.PageControl1->setCurrentIndex(gate.tab);
+        app_.messages().NewMessagedlg("Illegal Tabpage", gate.refusal, mtInformation, mbOK, 0, false, "");
+    }
+    int tab = form_.Tabpages->currentIndex();
+
+    if (tab == StackTab) {
+        form_.tools.MultiAlignprogresswindow->hide();
+        if (form_.tools.Stackgraphpanel->isVisible()) {
+            // Unchecked and checked again: the graph is drawn anew.
+            form_.stackPage->Showstackgraph->setChecked(false);
+            form_.stackPage->Showstackgraph->setChecked(true);
+            form_.stack->ShowstackgraphClick();
+        }
+    }
+    if (tab == WaveletTab && state.WaveletTabPending) form_.wavelet->ProcessButtonClick();
+    if (tab == StackTab) state.ProcessStage = TProcessStage::stStackPage;
+    if (tab == WaveletTab) state.ProcessStage = TProcessStage::stWaveletPage;
+    if (tab == FinalTab) form_.finalImage->UpdateFinalBitmap();
+
+    if (app_.model.SingleImage && tab < StackTab) {
+        app_.messages().NewMessagedlg("Illegal tabpage",
+                                      "single image: alignment/optimizer page not available", mtInformation,
+                                      mbOK, 0, false, "");
+        tab = WaveletTab;
+        setTabIndex(tab);
+    }
+
+    form_.PageControl1->setCurrentIndex(tab);
+    WaveletPage& wavelet = *form_.waveletPage;
+    wavelet.Processbutton->setEnabled(!wavelet.Autoprocessbox->Checked());
+    app_.shell.AutoProcess = wavelet.Autoprocessbox->Checked();
+    wavelet.Showbuttonp3->setVisible(wavelet.Processbutton->isEnabled());
+    if (tab == FinalTab) form_.finalImage->UpdateFinalBitmap();
+    colourTabs();
+}
+
+void ShellController::colourTabs() {
+    const auto colours =
+        tabColours(form_.Tabpages->currentIndex(), app_.state.activepage, app_.model.SingleImage);
+    for (int tab = 0; tab < form_.Tabpages->count() && tab < TabCount; ++tab) {
+        form_.Tabpages->setTabColor(tab, qColor(colours[static_cast<std::size_t>(tab)]));
+    }
+}
+
+void ShellController::CancelButtonClick() {
+    // An unattended run never cancels itself.
+    const bool yes = app_.messages().NewMessagedlg("Cancelling ...", "Do you want to cancel ?", mtWarning,
+                                                   mbYesNo, 0, false, "", mrNo) == mrYes;
+    // A close already under way keeps its cancel.
+    app_.progress().setCancelRequested(yes || app_.operations.closing());
+    if (yes) {
+        form_.tools.MultiAlignprogresswindow->hide();
+        form_.alignPage->glPageControl1->setEnabled(true);
+        form_.optimizePage->glPageControl2->setEnabled(true);
+        form_.stackPage->glPageControl3->setEnabled(true);
+    }
+    form_.alignPage->PreviewImage->update();
+    form_.Tabpages->setEnabled(true);
+    while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+    arrowOverCancel_ = false;
+}
+
+void ShellController::PauseButtonClick() {
+    app_.messages().platformBox().show({.caption = "Information",
+                                        .text = "Pausing program, click OK to continue",
+                                        .dlgType = mtInformation,
+                                        .buttons = mbOK});
+}
+
+void ShellController::ContinuebuttonClick() {
+    app_.shell.ContinueRequested = true;
+    form_.optimizePage->Continuebutton->hide();
+}
+
+void ShellController::HaltRegisterClick() {
+    app_.shell.HaltRegistration = true;
+}
+
+bool ShellController::waitForContinue() {
+    ShellState& shell = app_.shell;
+    shell.ContinueRequested = false;
+    if (app_.state.BatchMode) return true;
+    form_.optimizePage->Continuebutton->show();
+    while (!shell.ContinueRequested && !app_.CancelRequested() && !app_.operations.closing()) {
+        const LongOperations::Pump wait(app_.operations, LongOperations::PumpKind::Wait);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    form_.optimizePage->Continuebutton->hide();
+    const bool continued = shell.ContinueRequested;
+    shell.ContinueRequested = false;
+    return continued;
+}
+
+bool ShellController::FormCloseQuery() {
+    bool canClose = true;
+    if (closeNeedsQuestion(app_.shell.ImageSaved, app_.state.activepage)) {
+        // "No" has the focus, so a stray Enter loses nothing and starts no save.
+        const std::uint16_t answer =
+            app_.messages().show({.caption = "Closing Kestrave ",
+                                  .text = "You have not saved.\n\rSave before quitting ?",
+                                  .dlgType = mtCustom,
+                                  .buttons = mbYesNoCancel,
+                                  .batchAnswer = mrNo,
+                                  .defaultButton = mbNo});
+        if (answer == mrYes) form_.wavelet->SaveBMP2buttonClick();
+        canClose = closeProceeds(answer, app_.shell.ImageSaved);
+    }
+    // Only a close that goes ahead stops the running loop; staying keeps the user's run.
+    if (canClose) app_.progress().setCancelRequested(true);
+    return canClose;
+}
+
+bool ShellController::closeRequested() {
+    LongOperations& operations = app_.operations;
+    if (operations.closing()) return !operations.running();
+    if (!FormCloseQuery()) return false;
+    if (!operations.running()) return true;
+    // Destroying the window under a running loop would pull the widgets from under it: the loop
+    // sees the cancel at its next poll, and the window closes once it has unwound.
+    operations.closeWhenIdle();
+    return false;
+}
+
+void ShellController::fitPreview() {
+    app_.shell.PreviewFitScale =
+        fitImage(*form_.alignPage->PreviewImage, *form_.alignPage->ScrollBox1, app_.shell.PreviewFitted);
+}
+
+void ShellController::fitProcessed() {
+    app_.shell.ProcessFitScale =
+        fitImage(*form_.waveletPage->ProcessImage, *form_.waveletPage->Scrollbox3, app_.shell.ProcessFitted);
+}
+
+void ShellController::FormResize() {
+    // The layouts place and size the controls; fitted views follow the new box size.
+    if (app_.shell.PreviewFitted) fitPreview();
+    if (app_.shell.ProcessFitted) fitProcessed();
+}
+
+void ShellController::PreviewFullClick() {
+    app_.shell.PreviewFitted = form_.alignPage->PreviewFull->Checked();
+    fitPreview();
+}
+
+void ShellController::ProcessViewfullClick() {
+    app_.shell.ProcessFitted = form_.waveletPage->ProcessViewfull->Checked();
+    QScrollArea& box = *form_.waveletPage->Scrollbox3;
+    box.horizontalScrollBar()->setValue(0);
+    box.verticalScrollBar()->setValue(0);
+    form_.waveletPage->ProcessImage->move(0, 0);
+    fitProcessed();
+}
+
+bool ShellController::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Enter && QApplication::overrideCursor() && !arrowOverCancel_) {
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
+        arrowOverCancel_ = true;
+    } else if (event->type() == QEvent::Leave && arrowOverCancel_) {
+        QApplication::restoreOverrideCursor();
+        arrowOverCancel_ = false;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+}  // namespace kestrave

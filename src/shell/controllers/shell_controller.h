@@ -1,0 +1,59 @@
+#pragma once
+// Handlers of the main window's shell: the tab strip's gating by stage, cancel, pause, continue
+// and halt, the close question, and the fit-to-window views.
+
+#include <QObject>
+
+namespace kestrave {
+
+class ApplicationContext;
+class TMainForm;
+
+class ShellController : public QObject {
+public:
+    explicit ShellController(TMainForm& form);
+
+    // The tab strip's change handler: refuses a page the work has not reached, prepares the
+    // page that opens and colours the tabs.
+    void TabpagesChange();
+    // For code: opens a tab as if the user had chosen it (the change handler runs once).
+    void selectTab(int tab);
+
+    // The Cancel item: asks, and on Yes the running loop stops at its next poll.
+    void CancelButtonClick();
+    // The Pause item: the platform's modal box holds the running loop until OK.
+    void PauseButtonClick();
+    void ContinuebuttonClick();
+    void HaltRegisterClick();
+    // Create's documented wait: the user may work (long operations included) until "Continue",
+    // Cancel or a close. True when the work goes on (Continue pressed, or a batch run, which
+    // never waits).
+    bool waitForContinue();
+
+    // Whether the window may close: asks before unsaved work is lost; when closing goes ahead
+    // the running loop is cancelled.
+    bool FormCloseQuery();
+    // The window's close event: closes now, refuses, or — while a long operation runs —
+    // cancels it and closes once it has ended.
+    bool closeRequested();
+
+    void FormResize();
+    void PreviewFullClick();
+    void ProcessViewfullClick();
+
+protected:
+    // Over the Cancel item the normal arrow shows even while the busy cursor is on.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void setTabIndex(int tab);
+    void colourTabs();
+    void fitPreview();
+    void fitProcessed();
+
+    TMainForm& form_;
+    ApplicationContext& app_;
+    bool arrowOverCancel_ = false;
+};
+
+}  // namespace kestrave

@@ -1,0 +1,65 @@
+#include "shell/controllers/tool_window_controller.h"
+
+#include <QToolButton>
+#include <functional>
+#include <utility>
+
+#include "shell/controllers/wavelet_controller.h"
+#include "shell/main_form.h"
+#include "shell/pages/align_page.h"
+#include "shell/pages/final_page.h"
+#include "shell/pages/stack_page.h"
+#include "shell/pages/wavelet_page.h"
+#include "shell/shell_rules.h"
+#include "widgets/check_box.h"
+
+namespace kestrave {
+
+ToolWindowController::ToolWindowController(TMainForm& form) : form_(form) {
+    ToolWindows& tools = form.tools;
+    WaveletPage& wavelet = *form.waveletPage;
+    const std::pair<QToolButton*, ToolWindow*> speedButtons[] = {
+        {wavelet.Gammaspeedbutton, tools.Gammawindow},
+        {wavelet.Histogramspeedbutton, tools.HistoWindow},
+        {wavelet.RGBbalancespeedbutton, tools.HistoRGBWindow},
+        {wavelet.Waveletfilterspeedbutton, tools.Filterwindow},
+        {wavelet.Tonemapspeedbutton, tools.Tonemapwindow},
+    };
+    for (const auto& [button, window] : speedButtons) {
+        connect(button, &QToolButton::clicked, this,
+                [this, button = button, window = window] { toolWindowButtonClick(*button, *window); });
+    }
+
+    // Closing a tool window releases the control that opened it (without running its handler).
+    const auto raise = [](QToolButton* button) { return [button] { button->setChecked(false); }; };
+    const auto uncheck = [](TPCheck* check) { return [check] { check->setChecked(false); }; };
+    const std::pair<ToolWindow*, std::function<void()>> closes[] = {
+        {tools.HistoWindow, raise(wavelet.Histogramspeedbutton)},
+        {tools.Gammawindow, raise(wavelet.Gammaspeedbutton)},
+        {tools.Filterwindow, raise(wavelet.Waveletfilterspeedbutton)},
+        {tools.HistoRGBWindow, raise(wavelet.RGBbalancespeedbutton)},
+        {tools.Tonemapwindow, raise(wavelet.Tonemapspeedbutton)},
+        {tools.Shrinkview, raise(wavelet.Resizebutton)},
+        {tools.Zoomwindow, uncheck(form.alignPage->Previewzoom)},
+        {tools.Stackgraphpanel, uncheck(form.stackPage->Showstackgraph)},
+        {tools.StackFrameswindow, uncheck(form.stackPage->ShowStacklist)},
+        {tools.SelectFrameswindow, uncheck(form.alignPage->ShowFramelist)},
+        {tools.WaveZoom, uncheck(wavelet.ZoomWavelet)},
+        {tools.HLSwindow, uncheck(form.finalPage->AdvancedHLS)},
+        {tools.Registerhaltwindow, uncheck(form.alignPage->Haltwindow)},
+    };
+    for (const auto& [window, reset] : closes) connect(window, &ToolWindow::OnRollClose, this, reset);
+}
+
+void ToolWindowController::toolWindowButtonClick(QToolButton& button, ToolWindow& window) {
+    window.setVisible(button.isChecked());
+    const QRect main = form_.frameGeometry();
+    const QRect tool = window.frameGeometry();
+    const WindowPlace place = keepToolWindowInside({tool.left() - main.left(), tool.top() - main.top()},
+                                                   tool.width(), tool.height(), main.width(), main.height());
+    window.move(main.left() + place.left, main.top() + place.top);
+    if (window.isVisible()) window.raise();
+    form_.wavelet->Layer1sliderChanged();
+}
+
+}  // namespace kestrave

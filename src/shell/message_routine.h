@@ -1,0 +1,67 @@
+#pragma once
+// NewMessagedlg: the one routine through which every user message goes. The core sees it as its
+// MessagePort. It draws the user's attention (flashes the window, plays "kestrave.wav" from the
+// program directory when there is one, brings the window forward when the user asked for that),
+// then hands the message to the presenter: a dialog of the window, the assistant's balloon once
+// it exists, or — in batch runs and until a window installs one — the non-blocking batch
+// presenter. The state of the message's check box afterwards is `DoNotRepeat`.
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "frames/program_state.h"
+#include "platform/message_port.h"
+
+namespace kestrave {
+
+// What the window does to draw the user's attention before a message.
+class MessageAttention {
+public:
+    virtual ~MessageAttention() = default;
+    // Flashes the window once.
+    virtual void flash() = 0;
+    // Restores or shows the window and brings it to the front when the user's option asks so.
+    virtual void bringForward() = 0;
+};
+
+class MessageRoutine : public MessagePort {
+public:
+    using SoundPlayer = std::function<void(const std::filesystem::path&)>;
+
+    explicit MessageRoutine(const ProgramState& state);
+
+    std::uint16_t show(const Message& message) override;
+
+    std::uint16_t NewMessagedlg(const std::string& Caption, const std::string& Text, std::uint8_t DlgType,
+                                std::uint16_t Buttons, int HelpCtx, bool ShowCheckBox,
+                                const std::string& CheckBoxCaption, std::uint16_t batchAnswer = mrNone);
+
+    // The check box's state after the last message; false when the message had none.
+    bool DoNotRepeat() const { return messageBoxChecked(); }
+
+    // The presenter of messages (a window dialog now, the assistant's balloon later).
+    void setPresenter(std::unique_ptr<MessagePort> presenter) { presenter_ = std::move(presenter); }
+    // The platform's own message box: the pause notice, and the fallback when the presenter
+    // cannot answer (it answered mrNone).
+    void setPlatformBox(std::unique_ptr<MessagePort> box) { platformBox_ = std::move(box); }
+    MessagePort& platformBox();
+    void setAttention(std::unique_ptr<MessageAttention> attention) { attention_ = std::move(attention); }
+    // Without a player (no sound output in the stack) messages are silent.
+    void setSoundPlayer(SoundPlayer player) { soundPlayer_ = std::move(player); }
+
+private:
+    MessagePort& presenter();
+    void playMessageSound() const;
+
+    const ProgramState& state_;
+    BatchMessagePresenter batch_;
+    std::unique_ptr<MessagePort> presenter_;
+    std::unique_ptr<MessagePort> platformBox_;
+    std::unique_ptr<MessageAttention> attention_;
+    SoundPlayer soundPlayer_;
+};
+
+}  // namespace kestrave

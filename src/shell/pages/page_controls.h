@@ -1,0 +1,39 @@
+#pragma once
+// Small helpers the pages use to create their controls with the documented names.
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QScrollArea>
+#include <QTabWidget>
+#include <QToolButton>
+#include <initializer_list>
+
+#include "widgets/check_box.h"
+
+namespace kestrave {
+
+template <typename Widget>
+Widget* named(Widget* widget, const char* objectName) {
+    widget->setObjectName(objectName);
+    return widget;
+}
+
+// A check box of the main window with its caption.
+TPCheck* optionCheck(QWidget* parent, const char* objectName, const char* caption);
+// A tool button that stays down until pressed again (the speed buttons of the pages).
+QToolButton* toggleButton(QWidget* parent, const char* objectName, const char* caption);
+// A page control of option groups (tabs at the bottom), filled by the issues owning the groups.
+QTabWidget* optionPages(QWidget* parent, const char* objectName);
+
+// A row of controls, left-aligned.
+QHBoxLayout* controlRow(std::initializer_list<QWidget*> controls);
+
+// An image control inside its scroll box: the picture is the label's pixmap, stretched to the
+// label's size when the view is fitted to the window.
+struct ImageBox {
+    QScrollArea* box;
+    QLabel* image;
+};
+ImageBox imageBox(QWidget* parent, const char* boxName, const char* imageName);
+
+}  // namespace kestrave

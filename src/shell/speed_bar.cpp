@@ -1,0 +1,36 @@
+#include "shell/speed_bar.h"
+
+#include <QHBoxLayout>
+
+namespace kestrave {
+
+SpeedBar::SpeedBar(QWidget* parent) : QWidget(parent) {
+    setObjectName("Speedbar");
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(3, 3, 3, 3);
+    layout->setSpacing(3);
+    const auto button = [&](const char* name, const char* caption) {
+        auto* item = new QToolButton(this);
+        item->setObjectName(name);
+        item->setText(QString::fromUtf8(caption));
+        item->setMinimumWidth(70);
+        layout->addWidget(item);
+        return item;
+    };
+    Selectbutton = button("Selectbutton", "Select");
+    Flatdarkbutton = button("Flatdarkbutton", "Flat/Dark");
+    Projectsave = button("Projectsave", "Save");
+    projectload = button("projectload", "Load");
+    ProjectSaveas = button("ProjectSaveas", "Save as");
+    helpbutton = button("helpbutton", "Help");
+    Cancelbutton = button("Cancelbutton", "Cancel");
+    hintbutton = button("hintbutton", "Hints");
+    ImageInfobutton = button("ImageInfobutton", "ImageInfo");
+    ClipboardFront = button("ClipboardFront", "Clipboard");
+    PauseButton = button("PauseButton", "Pause");
+    Wizard = button("Wizard", "Wizard");
+    ClipboardFront->setVisible(false);
+    layout->addStretch(1);
+}
+
+}  // namespace kestrave

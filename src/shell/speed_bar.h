@@ -1,0 +1,30 @@
+#pragma once
+// The speed bar across the top of the main window: twelve push buttons with their documented
+// names. Plain tool buttons stand in for the speed-bar component until it exists; handlers are
+// written against these names.
+
+#include <QToolButton>
+#include <QWidget>
+
+namespace kestrave {
+
+class SpeedBar : public QWidget {
+    Q_OBJECT
+public:
+    explicit SpeedBar(QWidget* parent = nullptr);
+
+    QToolButton* Selectbutton;
+    QToolButton* Flatdarkbutton;
+    QToolButton* Projectsave;
+    QToolButton* projectload;
+    QToolButton* ProjectSaveas;
+    QToolButton* helpbutton;
+    QToolButton* Cancelbutton;
+    QToolButton* hintbutton;
+    QToolButton* ImageInfobutton;
+    QToolButton* ClipboardFront;  // shown once the clipboard holds a picture
+    QToolButton* PauseButton;
+    QToolButton* Wizard;
+};
+
+}  // namespace kestrave

@@ -1,0 +1,49 @@
+#pragma once
+// The roll-up tool windows of the main window. Plain Qt tool windows carrying the documented
+// names stand in for the roll-up component until it exists; each has an empty `Body` layout
+// that the issue owning its contents fills.
+
+#include <QVBoxLayout>
+#include <QWidget>
+
+class QPushButton;
+
+namespace kestrave {
+
+class ToolWindow : public QWidget {
+    Q_OBJECT
+public:
+    ToolWindow(QWidget* owner, const char* name, const QString& caption);
+
+    QVBoxLayout* Body;
+
+signals:
+    // The user closed the window with its close button.
+    void OnRollClose(QObject* Sender);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+};
+
+struct ToolWindows {
+    explicit ToolWindows(QWidget* owner);
+
+    ToolWindow* HistoWindow;
+    ToolWindow* Gammawindow;
+    ToolWindow* Filterwindow;
+    ToolWindow* HistoRGBWindow;
+    ToolWindow* Tonemapwindow;
+    ToolWindow* Shrinkview;
+    ToolWindow* Zoomwindow;
+    ToolWindow* Registerhaltwindow;
+    ToolWindow* WaveZoom;
+    ToolWindow* Stackgraphpanel;
+    ToolWindow* StackFrameswindow;
+    ToolWindow* SelectFrameswindow;
+    ToolWindow* HLSwindow;
+    ToolWindow* MultiAlignprogresswindow;
+
+    QPushButton* HaltRegister;  // on Registerhaltwindow: stops the alignment pass
+};
+
+}  // namespace kestrave

@@ -1,0 +1,31 @@
+#include "shell_test_support.h"
+
+namespace kestrave::test {
+
+std::uint16_t ScriptedPresenter::show(const Message& message) {
+    shown.push_back(message);
+    if (onShow) onShow(message);
+    Reply reply{firstButtonResult(message.buttons), false};
+    if (!replies_.empty()) {
+        reply = replies_.front();
+        replies_.pop_front();
+    }
+    setMessageBoxChecked(reply.checked);
+    return reply.answer;
+}
+
+ScriptedContext::ScriptedContext() {
+    auto presenter = std::make_unique<ScriptedPresenter>();
+    auto box = std::make_unique<ScriptedPresenter>();
+    messages = presenter.get();
+    platformBox = box.get();
+    context.messages().setPresenter(std::move(presenter));
+    context.messages().setPlatformBox(std::move(box));
+}
+
+ShellWindowTest::ShellWindowTest() {
+    app();
+    form = std::make_unique<TMainForm>(context);
+}
+
+}  // namespace kestrave::test

@@ -1,0 +1,60 @@
+#pragma once
+// What the shell tests share: a message presenter that answers as the test scripts it (never a
+// blocking dialog), and a fixture that builds an application context and the main window around
+// such presenters. The application object comes from support/qt_test_application.h.
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "platform/message_port.h"
+#include "shell/application_context.h"
+#include "shell/main_form.h"
+#include "support/qt_test_application.h"
+#include "support/temp_dir.h"
+
+namespace kestrave::test {
+
+class ScriptedPresenter : public MessagePort {
+public:
+    // The next message gets this answer and check-box state; unscripted messages get the first
+    // button of their set and an unchecked box.
+    void reply(std::uint16_t answer, bool checked = false) { replies_.push_back({answer, checked}); }
+    std::uint16_t show(const Message& message) override;
+
+    std::vector<Message> shown;
+    // Runs while the message is "open", before the answer.
+    std::function<void(const Message&)> onShow;
+
+private:
+    struct Reply {
+        std::uint16_t answer;
+        bool checked;
+    };
+    std::deque<Reply> replies_;
+};
+
+// A context whose messages go to scripted presenters (`messages` for the message routine's
+// presenter, `platformBox` for the platform's own box).
+struct ScriptedContext {
+    ScriptedContext();
+    ProgramDirScope home;
+    ApplicationContext context;
+    ScriptedPresenter* messages;
+    ScriptedPresenter* platformBox;
+};
+
+struct ShellWindowTest : ::testing::Test {
+    ShellWindowTest();
+
+    ScriptedContext scripted;
+    ApplicationContext& context = scripted.context;
+    ScriptedPresenter& messages = *scripted.messages;
+    ScriptedPresenter& platformBox = *scripted.platformBox;
+    std::unique_ptr<TMainForm> form;
+};
+
+}  // namespace kestrave::test

@@ -1,0 +1,358 @@
+// The main window's shell on the offscreen platform, with scripted message presenters: tab
+// gating, cancel, pause, continue, the close question, long loops with Cancel and a close
+// during them, tool windows and fitted views.
+
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QImage>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <QToolButton>
+
+#include "shell/controllers/shell_controller.h"
+#include "shell/controllers/stack_controller.h"
+#include "shell/controllers/tool_window_controller.h"
+#include "shell/pages/about_page.h"
+#include "shell/pages/align_page.h"
+#include "shell/pages/optimize_page.h"
+#include "shell/pages/stack_page.h"
+#include "shell/pages/wavelet_page.h"
+#include "shell/shell_rules.h"
+#include "shell/speed_bar.h"
+#include "shell/tab_strip.h"
+#include "shell_test_support.h"
+#include "widgets/check_box.h"
+
+namespace kestrave::test {
+
+namespace {
+
+// A long operation as the handlers run one: the guard, then steps that each poll the progress
+// port. Returns the steps completed, or -1 when the start was refused.
+int runLongLoop(ApplicationContext& app, int steps, const std::function<void(int)>& beforeStep = {}) {
+    const LongOperation operation(app.operations);
+    if (!operation) return -1;
+    app.progress().setCancelRequested(false);
+    int done = 0;
+    for (int step = 0; step < steps; ++step) {
+        if (beforeStep) beforeStep(step);
+        if (app.progress().cancelled()) break;
+        ++done;
+    }
+    return done;
+}
+
+// Queues a click as the user would give it: it arrives when the window processes its events.
+void postClick(QAbstractButton* button) {
+    QMetaObject::invokeMethod(button, &QAbstractButton::click, Qt::QueuedConnection);
+}
+
+QColor colour(Rgb rgb) {
+    return {rgb.r, rgb.g, rgb.b};
+}
+
+}  // namespace
+
+TEST_F(ShellWindowTest, ATabBeyondTheStageIsRefusedAndTheStripFallsBack) {
+    form->show();
+    context.state.activepage = TMainTab::tabStack;
+    form->Tabpages->setCurrentIndex(4);  // the user's click
+
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].caption, "Illegal Tabpage");
+    EXPECT_EQ(messages.shown[0].text, "Final page not available at this stage");
+    EXPECT_EQ(messages.shown[0].dlgType, mtInformation);
+    EXPECT_EQ(messages.shown[0].buttons, mbOK);
+    EXPECT_EQ(form->Tabpages->currentIndex(), 2);
+    EXPECT_EQ(form->PageControl1->currentWidget(), static_cast<QWidget*>(form->stackPage));
+    EXPECT_EQ(context.state.ProcessStage, TProcessStage::stStackPage);
+    EXPECT_EQ(form->Tabpages->tabColor(2), colour(SelectedTabColour));
+    EXPECT_EQ(form->Tabpages->tabColor(4), colour(RefusedTabColour));
+
+    messages.shown.clear();
+    form->Tabpages->setCurrentIndex(5);
+    EXPECT_TRUE(messages.shown.empty()) << "About is always open";
+    EXPECT_EQ(form->PageControl1->currentWidget(), static_cast<QWidget*>(form->aboutPage));
+    EXPECT_EQ(form->Tabpages->tabColor(5), colour(AllowedTabColour));
+}
+
+TEST_F(ShellWindowTest, OpeningTheWaveletTabProcessesAPendingStackOnce) {
+    context.state.activepage = TMainTab::tabFinal;
+    context.state.WaveletTabPending = true;
+    form->shell->selectTab(3);
+    EXPECT_FALSE(context.state.WaveletTabPending);
+    EXPECT_EQ(context.state.ProcessStage, TProcessStage::stWaveletPage);
+    EXPECT_EQ(form->PageControl1->currentWidget(), static_cast<QWidget*>(form->waveletPage));
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(ShellWindowTest, SingleImageInputRefusesAlignAndOptimize) {
+    context.state.activepage = TMainTab::tabFinal;
+    context.model.SingleImage = true;
+    form->shell->selectTab(3);
+    form->shell->selectTab(1);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].caption, "Illegal tabpage");
+    EXPECT_EQ(messages.shown[0].text, "single image: alignment/optimizer page not available");
+    EXPECT_EQ(form->Tabpages->currentIndex(), 3);
+    EXPECT_EQ(form->PageControl1->currentWidget(), static_cast<QWidget*>(form->waveletPage));
+    EXPECT_EQ(form->Tabpages->tabColor(0), colour(RefusedTabColour));
+}
+
+TEST_F(ShellWindowTest, TabChangeFollowsAutoProcessAndTheClipboard) {
+    context.state.activepage = TMainTab::tabFinal;
+    WaveletPage& wavelet = *form->waveletPage;
+    wavelet.Autoprocessbox->setChecked(true);
+    form->shell->selectTab(3);
+    EXPECT_FALSE(wavelet.Processbutton->isEnabled());
+    EXPECT_TRUE(context.shell.AutoProcess);
+    EXPECT_TRUE(wavelet.Showbuttonp3->isHidden());
+
+    wavelet.Autoprocessbox->setChecked(false);
+    QImage picture(8, 8, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    QApplication::clipboard()->setImage(picture);
+    form->shell->selectTab(2);
+    EXPECT_TRUE(wavelet.Processbutton->isEnabled());
+    EXPECT_FALSE(context.shell.AutoProcess);
+    EXPECT_FALSE(wavelet.Showbuttonp3->isHidden());
+    EXPECT_FALSE(form->Speedbar->ClipboardFront->isHidden());
+    QApplication::clipboard()->clear();
+}
+
+TEST_F(ShellWindowTest, CancelSetsTheFlagOnlyOnYes) {
+    form->alignPage->glPageControl1->setEnabled(false);
+    form->Tabpages->setEnabled(false);
+    messages.reply(mrNo);
+    form->Speedbar->Cancelbutton->click();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].caption, "Cancelling ...");
+    EXPECT_EQ(messages.shown[0].text, "Do you want to cancel ?");
+    EXPECT_EQ(messages.shown[0].buttons, mbYesNo);
+    EXPECT_FALSE(context.CancelRequested());
+    EXPECT_FALSE(form->alignPage->glPageControl1->isEnabled());
+    EXPECT_TRUE(form->Tabpages->isEnabled()) << "the strip comes back either way";
+
+    messages.reply(mrYes);
+    form->Speedbar->Cancelbutton->click();
+    EXPECT_TRUE(context.CancelRequested());
+    EXPECT_TRUE(form->alignPage->glPageControl1->isEnabled());
+
+    context.state.BatchMode = true;  // an unattended run never cancels itself
+    form->Speedbar->Cancelbutton->click();
+    EXPECT_FALSE(context.CancelRequested());
+}
+
+TEST_F(ShellWindowTest, ALongLoopStopsWithinOneStepOfCancel) {
+    messages.reply(mrYes);
+    const int done = runLongLoop(context, 100, [&](int step) {
+        if (step == 5) postClick(form->Speedbar->Cancelbutton);
+    });
+    EXPECT_EQ(done, 5);
+    EXPECT_FALSE(context.operations.running());
+
+    messages.reply(mrNo);
+    EXPECT_EQ(runLongLoop(context, 20,
+                          [&](int step) {
+                              if (step == 5) postClick(form->Speedbar->Cancelbutton);
+                          }),
+              20);
+}
+
+TEST_F(ShellWindowTest, PauseHoldsTheLoopInThePlatformBoxAndCancelStaysUsable) {
+    std::vector<int> heldAt;
+    int step = 0;
+    platformBox.onShow = [&](const Message&) { heldAt.push_back(step); };
+    messages.reply(mrYes);
+    const int done = runLongLoop(context, 100, [&](int current) {
+        step = current;
+        if (current == 3) postClick(form->Speedbar->PauseButton);
+        if (current == 7) postClick(form->Speedbar->Cancelbutton);
+    });
+    ASSERT_EQ(platformBox.shown.size(), 1u);
+    EXPECT_EQ(platformBox.shown[0].text, "Pausing program, click OK to continue");
+    EXPECT_EQ(heldAt, std::vector<int>{3});
+    EXPECT_EQ(done, 7);
+    EXPECT_EQ(messages.shown.size(), 1u) << "only the cancel question went through the message routine";
+}
+
+TEST_F(ShellWindowTest, ASecondLongOperationClickedDuringALoopIsRefusedCodeAndTheWaitAreNot) {
+    QPushButton other;
+    std::vector<int> otherResults;
+    QObject::connect(&other, &QPushButton::clicked, [&] { otherResults.push_back(runLongLoop(context, 2)); });
+
+    bool continued = false;
+    const int done = runLongLoop(context, 6, [&](int step) {
+        if (step == 1) postClick(&other);                                // user, during the loop: refused
+        if (step == 2) otherResults.push_back(runLongLoop(context, 3));  // code: runs
+        if (step == 3) {
+            // Create's wait: the user works, then presses Continue.
+            postClick(&other);
+            postClick(form->optimizePage->Continuebutton);
+            continued = form->shell->waitForContinue();
+        }
+    });
+    EXPECT_EQ(done, 6);
+    EXPECT_EQ(otherResults, (std::vector<int>{-1, 3, 2}));
+    EXPECT_TRUE(continued);
+    EXPECT_FALSE(context.shell.ContinueRequested) << "the wait consumes the flag";
+    EXPECT_TRUE(form->optimizePage->Continuebutton->isHidden());
+}
+
+TEST_F(ShellWindowTest, CancelEndsTheContinueWaitAndBatchRunsNeverWait) {
+    messages.reply(mrYes);
+    postClick(form->Speedbar->Cancelbutton);
+    EXPECT_FALSE(form->shell->waitForContinue());
+
+    context.progress().setCancelRequested(false);
+    context.state.BatchMode = true;
+    EXPECT_TRUE(form->shell->waitForContinue());
+}
+
+TEST_F(ShellWindowTest, ACloseDuringALoopStopsItAndClosesOnceItHasUnwound) {
+    form->show();
+    bool visibleAfterLoop = false;
+    int startedAfterClose = 0;
+    const int done = runLongLoop(context, 100, [&](int step) {
+        if (step == 5) QMetaObject::invokeMethod(form.get(), &QWidget::close, Qt::QueuedConnection);
+        if (step == 6) startedAfterClose = runLongLoop(context, 3);
+    });
+    visibleAfterLoop = form->isVisible();
+    EXPECT_EQ(done, 5);
+    EXPECT_EQ(startedAfterClose, 0) << "the loop stopped before trying";
+    EXPECT_TRUE(visibleAfterLoop) << "the window is not closed under the loop";
+    EXPECT_TRUE(messages.shown.empty()) << "nothing stacked yet, nothing to ask";
+
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(runLongLoop(context, 3), -1) << "nothing new starts once the window goes";
+}
+
+TEST_F(ShellWindowTest, StayingOpenAtTheCloseQuestionKeepsTheRunningLoop) {
+    form->show();
+    context.state.activepage = TMainTab::tabFinal;
+    messages.reply(mrCancel);
+    const int done = runLongLoop(context, 20, [&](int step) {
+        if (step == 5) QMetaObject::invokeMethod(form.get(), &QWidget::close, Qt::QueuedConnection);
+    });
+    EXPECT_EQ(done, 20);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    const Message& question = messages.shown[0];
+    EXPECT_EQ(question.caption, "Closing Kestrave ");
+    EXPECT_EQ(question.text, "You have not saved.\n\rSave before quitting ?");
+    EXPECT_EQ(question.buttons, mbYesNoCancel);
+    EXPECT_EQ(question.defaultButton, mbNo);
+    EXPECT_FALSE(question.showCheckBox);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(form->isVisible());
+}
+
+TEST_F(ShellWindowTest, TheCloseQuestionFollowsTheAnswerAndTheSave) {
+    context.state.activepage = TMainTab::tabWavelet;
+    form->show();
+    messages.reply(mrYes);  // the save writes nothing yet: the window stays
+    EXPECT_FALSE(form->close());
+    EXPECT_FALSE(context.CancelRequested());
+    messages.reply(mrNo);
+    EXPECT_TRUE(form->close());
+    EXPECT_TRUE(context.CancelRequested());
+
+    form->show();
+    context.shell.ImageSaved = true;
+    messages.shown.clear();
+    EXPECT_TRUE(form->close());
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(ShellWindowTest, MessagesBringTheWindowForwardOnlyWhenTheOptionAsks) {
+    EXPECT_FALSE(form->isVisible());
+    context.messages().NewMessagedlg("Warning", "text", mtWarning, mbOK, 0, false, "");
+    EXPECT_FALSE(form->isVisible());
+    form->aboutPage->Formmessage->setChecked(true);
+    context.messages().NewMessagedlg("Warning", "text", mtWarning, mbOK, 0, false, "");
+    EXPECT_TRUE(form->isVisible());
+}
+
+TEST_F(ShellWindowTest, ContinueAndHaltSetTheirFlags) {
+    form->optimizePage->Continuebutton->show();
+    form->optimizePage->Continuebutton->click();
+    EXPECT_TRUE(context.shell.ContinueRequested);
+    EXPECT_TRUE(form->optimizePage->Continuebutton->isHidden());
+    form->tools.HaltRegister->click();
+    EXPECT_TRUE(context.shell.HaltRegistration);
+}
+
+TEST_F(ShellWindowTest, ToolWindowsFollowTheirButtonsAndComeBackInside) {
+    form->move(100, 100);
+    form->show();
+    QToolButton& button = *form->waveletPage->Gammaspeedbutton;
+    ToolWindow& window = *form->tools.Gammawindow;
+    button.click();
+    EXPECT_TRUE(window.isVisible());
+    button.click();
+    EXPECT_FALSE(window.isVisible());
+
+    const QRect main = form->frameGeometry();
+    window.move(main.left() + main.width() + 50, main.top() + 40);
+    button.click();
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(window.frameGeometry().left(),
+              main.left() + main.width() - window.frameGeometry().width() - 20);
+    EXPECT_EQ(window.frameGeometry().top(), main.top() + 40);
+
+    window.close();
+    EXPECT_FALSE(button.isChecked()) << "closing the window raises its button";
+}
+
+TEST_F(ShellWindowTest, ClosingAToolWindowUnchecksTheControlThatOpenedIt) {
+    StackPage& stack = *form->stackPage;
+    stack.Showstackgraph->setChecked(true);
+    form->stack->ShowstackgraphClick();
+    EXPECT_TRUE(form->tools.Stackgraphpanel->isVisible());
+    form->tools.Stackgraphpanel->close();
+    EXPECT_FALSE(stack.Showstackgraph->Checked());
+
+    form->alignPage->Haltwindow->setChecked(true);
+    form->tools.Registerhaltwindow->show();
+    form->tools.Registerhaltwindow->close();
+    EXPECT_FALSE(form->alignPage->Haltwindow->Checked());
+}
+
+TEST_F(ShellWindowTest, AFittedPreviewFillsItsBoxAndUnfittingRestoresFullSize) {
+    AlignPage& align = *form->alignPage;
+    QPixmap picture(100, 80);
+    picture.fill(Qt::gray);
+    align.PreviewImage->setPixmap(picture);
+    align.ScrollBox1->setMinimumSize(530, 430);
+    align.ScrollBox1->setMaximumSize(530, 430);
+    form->show();
+    ASSERT_EQ(align.ScrollBox1->size(), QSize(530, 430));
+
+    align.PreviewFull->setChecked(true);
+    form->shell->PreviewFullClick();
+    EXPECT_FLOAT_EQ(context.shell.PreviewFitScale, 0.2f);
+    EXPECT_EQ(align.PreviewImage->size(), QSize(500, 400));
+    EXPECT_TRUE(align.PreviewImage->hasScaledContents());
+
+    align.PreviewFull->setChecked(false);
+    form->shell->PreviewFullClick();
+    EXPECT_FLOAT_EQ(context.shell.PreviewFitScale, 1.0f);
+    EXPECT_EQ(align.PreviewImage->size(), QSize(100, 80));
+}
+
+TEST_F(ShellWindowTest, ProgressShowsInTheBarAndStatusPanels) {
+    ProgressPort& progress = context.progress();
+    progress.setMaximum(40);
+    progress.setPosition(10);
+    progress.setStatus(3, "Stack size (n=10)");
+    progress.setStatus(7, "ignored");
+    EXPECT_EQ(form->ProgressBar1->maximum(), 40);
+    EXPECT_EQ(form->ProgressBar1->value(), 10);
+    EXPECT_EQ(form->StatusPanels[3]->text(), "Stack size (n=10)");
+}
+
+}  // namespace kestrave::test
