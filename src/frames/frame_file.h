@@ -1,0 +1,49 @@
+#pragma once
+// A frame file opened for reading with 64-bit offsets: every read is a pread of an exact byte
+// range that was checked against the file size first, so a truncated or hostile file gives an
+// error naming it, never a short or out-of-range read. Other programs may keep writing the file.
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+
+namespace kestrave {
+
+class FrameFile {
+public:
+    // Opens the file; throws FileError when it is missing or cannot be opened.
+    explicit FrameFile(const std::filesystem::path& path);
+    // As the constructor, but a missing file gives no FrameFile instead of an error.
+    static std::optional<FrameFile> openIfExists(const std::filesystem::path& path);
+
+    FrameFile(FrameFile&& other) noexcept;
+    FrameFile& operator=(FrameFile&& other) noexcept;
+    FrameFile(const FrameFile&) = delete;
+    FrameFile& operator=(const FrameFile&) = delete;
+    ~FrameFile();
+
+    std::uint64_t size() const { return size_; }
+    const std::filesystem::path& path() const { return path_; }
+
+    // Reads exactly `count` bytes at `offset`; throws FileError "… is truncated" when the file
+    // ends before (including a file that shrank since it was opened).
+    void readAt(std::uint64_t offset, void* buffer, std::size_t count) const;
+
+    // Reads `rows` rows of `rowBytes` bytes whose starts lie `strideBytes` apart, the first at
+    // `offset`, into one block of rows * rowBytes bytes (a single read when the rows are adjacent).
+    std::unique_ptr<std::uint8_t[]> readRows(std::uint64_t offset, std::uint64_t strideBytes,
+                                             std::size_t rowBytes, int rows) const;
+
+private:
+    FrameFile() = default;
+    void open(const std::filesystem::path& path);
+    [[noreturn]] void truncated() const;
+
+    std::filesystem::path path_;
+    int fd_ = -1;
+    std::uint64_t size_ = 0;
+};
+
+}  // namespace kestrave
