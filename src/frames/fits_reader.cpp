@@ -168,8 +168,8 @@ FitsReadResult ReadFitsFrame(const std::filesystem::path& FileName, T2dArrays& R
         throw FileError("Invalid FITS file " + displayName(FileName) + ": image size " +
                         std::to_string(header.NAXIS1) + " x " + std::to_string(header.NAXIS2));
     }
-    const int width = std::min(header.NAXIS1, ReaderMaxFrameSize);
-    const int height = std::min(header.NAXIS2, ReaderMaxFrameSize);
+    const int width = std::min(header.NAXIS1, MaxFrameSize);
+    const int height = std::min(header.NAXIS2, MaxFrameSize);
     const int sampleBytes = std::abs(header.BITPIX) / 8;
     const std::size_t rowBytes = static_cast<std::size_t>(width) * sampleBytes;
 

@@ -47,7 +47,7 @@ struct FitsReadResult {
     bool luminance = false;
 };
 
-// Reads a FITS image into the raw plane (clamped to ReaderMaxFrameSize: the first columns and
+// Reads a FITS image into the raw plane (clamped to MaxFrameSize: the first columns and
 // the first file rows, which are the bottom rows of the picture) and into the grey preview, where
 // a value v shows as ClampByte(Round((v - lo) / (hi - lo + 1) x 255)) with lo and hi the smallest
 // and largest value stored. Sets FrameChannel, FitsBitpix, FitsInfoText, the FITS size pair and,

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <limits>
 #include <new>
 #include <vector>
@@ -48,9 +49,7 @@ void convertFrame(const std::uint8_t* rows, std::size_t rowBytes, T2dArrays& pla
     }
     // The preview scale: P is the power of two at or above the largest sample, and every sample
     // value shows as ClampByte(Round(s / (P + 1) x 255)); a table holds it for each value.
-    int powerOfTwo = 1;
-    while (largest > powerOfTwo) powerOfTwo *= 2;
-    const double range = powerOfTwo + 1.0;
+    const double range = std::lrint(PowerOfTwoCeil(largest)) + 1.0;
     std::vector<std::uint8_t> level(static_cast<std::size_t>(largest) + 1);
     for (std::size_t s = 0; s < level.size(); ++s) level[s] = greyLevel(static_cast<double>(s), 0.0, range);
 
@@ -96,8 +95,8 @@ SerFile::SerFile(FrameFile file) : file_(std::move(file)) {
         badSer(file_, "colour format " + std::to_string(header_.ColorID) + " is not supported");
     }
     bytesPerSample_ = header_.PixelDepth <= 8 ? 1 : 2;
-    width_ = std::min(header_.Width, ReaderMaxFrameSize);
-    height_ = std::min(header_.Height, ReaderMaxFrameSize);
+    width_ = std::min(header_.Width, MaxFrameSize);
+    height_ = std::min(header_.Height, MaxFrameSize);
     frameBytes_ = static_cast<std::uint64_t>(header_.Width) * static_cast<std::uint64_t>(header_.Height) *
                   static_cast<std::uint64_t>(bytesPerSample_);
     const std::uint64_t framesInFile = (file_.size() - SerHeaderSize) / frameBytes_;

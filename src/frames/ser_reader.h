@@ -41,7 +41,7 @@ public:
     const SerHeader& header() const { return header_; }
     // Frames held completely by the file: FrameCount, or fewer when the file ends before.
     int frameCount() const { return frameCount_; }
-    // Frame size taken into the plane: the header's, clamped to ReaderMaxFrameSize.
+    // Frame size taken into the plane: the header's, clamped to MaxFrameSize.
     int width() const { return width_; }
     int height() const { return height_; }
     int bytesPerSample() const { return bytesPerSample_; }

@@ -17,15 +17,13 @@
 #include <string>
 #include <utility>
 
+#include "frames/frame_model.h"
+#include "frames/pixel_helpers.h"
 #include "frames/plane.h"
 #include "platform/bitmap24.h"
 #include "platform/errors.h"
 
 namespace kestrave {
-
-// Largest frame width and height taken into the raw plane; SER and FITS frames beyond it keep
-// their first columns and file rows.
-inline constexpr int ReaderMaxFrameSize = 4096;
 
 // JPEG, PNG and BMP pictures beyond these are refused before anything is allocated: a small
 // hostile file can claim a picture of many gigabytes.
@@ -54,8 +52,8 @@ struct FrameReaderState {
 };
 
 // The size a reader hands on to the frame model: ImageWidth, ImageHeight, FrameWidth and
-// FrameHeight take width and height (clamped to ReaderMaxFrameSize); fileWidth and fileHeight are
-// the size the file declares.
+// FrameHeight take width and height (clamped to MaxFrameSize; SER and FITS frames beyond it keep
+// their first columns and file rows); fileWidth and fileHeight are the size the file declares.
 struct ReadFrameSize {
     int width = 0;
     int height = 0;
@@ -81,10 +79,9 @@ private:
 // The grey level of value v on a scale where lo shows as 0 and lo + range as 255:
 // ClampByte(Round((v - lo) / range * 255)), clamped in floating point before the conversion.
 inline std::uint8_t greyLevel(double v, double lo, double range) {
-    double t = std::nearbyint((v - lo) / range * 255.0);
-    if (!(t >= 1.0)) t = 0.0;  // also NaN
-    if (t > 254.0) t = 255.0;
-    return static_cast<std::uint8_t>(t);
+    const double t = std::nearbyint((v - lo) / range * 255.0);
+    if (std::isnan(t)) return 0;
+    return static_cast<std::uint8_t>(ClampByte(static_cast<int>(std::clamp(t, -1.0, 256.0))));
 }
 
 // Gives the raw plane and the preview the size width x height. Fresh ones are allocated only

@@ -72,7 +72,7 @@ TEST(StillFuzz, SerParser) {
         test::writeFile(path, bytes);
         const SerOpenResult opened = OpenSerFile(path, plane, preview, state);
         ASSERT_TRUE(opened.opened);
-        ASSERT_LE(plane.xCount(), ReaderMaxFrameSize);
+        ASSERT_LE(plane.xCount(), MaxFrameSize);
         ASSERT_EQ(preview.width(), plane.xCount());
         ASSERT_EQ(preview.height(), plane.yCount());
         ReadSerFrame(path, state.SerFrameCount - 1, plane, preview, state);
@@ -96,8 +96,8 @@ TEST(StillFuzz, FitsParser) {
             } catch (const FrameFormatError&) {
                 return;
             }
-            ASSERT_LE(plane.xCount(), ReaderMaxFrameSize);
-            ASSERT_LE(plane.yCount(), ReaderMaxFrameSize);
+            ASSERT_LE(plane.xCount(), MaxFrameSize);
+            ASSERT_LE(plane.yCount(), MaxFrameSize);
             ASSERT_EQ(preview.width(), plane.xCount());
         });
     }

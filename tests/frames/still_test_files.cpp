@@ -245,4 +245,33 @@ Bytes makeJpeg(int width, int height, int components, const Bytes& samples, int 
     return out;
 }
 
+Bytes makeGreyTiff16(int width, int height, const std::vector<std::uint16_t>& samples) {
+    // Header, then one directory of 9 entries, then the samples.
+    const std::uint32_t entries = 9, dataOffset = 8 + 2 + entries * 12 + 4;
+    Bytes out(dataOffset, 0);
+    out[0] = out[1] = 'I';
+    putLE(out, 2, 42, 2);
+    putLE(out, 4, 8, 4);
+    putLE(out, 8, entries, 2);
+    const std::uint32_t dataBytes = static_cast<std::uint32_t>(samples.size() * 2);
+    const std::uint32_t fields[][3] = {{256, 3, static_cast<std::uint32_t>(width)},
+                                       {257, 3, static_cast<std::uint32_t>(height)},
+                                       {258, 3, 16},
+                                       {259, 3, 1},
+                                       {262, 3, 1},
+                                       {273, 4, dataOffset},
+                                       {277, 3, 1},
+                                       {278, 4, static_cast<std::uint32_t>(height)},
+                                       {279, 4, dataBytes}};
+    for (std::uint32_t i = 0; i < entries; ++i) {
+        const std::size_t at = 10 + i * 12;
+        putLE(out, at, fields[i][0], 2);
+        putLE(out, at + 2, fields[i][1], 2);
+        putLE(out, at + 4, 1, 4);
+        putLE(out, at + 8, fields[i][2], fields[i][1] == 3 ? 2 : 4);
+    }
+    for (std::uint16_t s : samples) appendLE(out, s, 2);
+    return out;
+}
+
 }  // namespace kestrave::test

@@ -59,4 +59,7 @@ Bytes makePng(int width, int height, int colorType, int bitDepth, const std::vec
 // JPEG through libjpeg of a grey (components 1) or RGB (components 3) picture.
 Bytes makeJpeg(int width, int height, int components, const Bytes& samples, int quality = 95);
 
+// An uncompressed little-endian TIFF of 16-bit grey samples in one strip.
+Bytes makeGreyTiff16(int width, int height, const std::vector<std::uint16_t>& samples);
+
 }  // namespace kestrave::test
