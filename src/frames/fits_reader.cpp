@@ -190,13 +190,11 @@ FitsReadResult ReadFitsFrame(const std::filesystem::path& FileName, T2dArrays& R
             }
         }
         sizeRawFrame(RawFramePlane, preview, width, height);
-        fillPlaneByRows(RawFramePlane, [&](int x, int y) { return values[static_cast<std::size_t>(y) * width + x]; });
-        const double range = static_cast<double>(hi) - lo + 1.0;
-        for (int y = 0; y < height; ++y) {
-            const float* in = values.data() + static_cast<std::size_t>(y) * width;
-            std::uint8_t* out = preview.row(y);
-            for (int x = 0; x < width; ++x, out += 3) out[0] = out[1] = out[2] = greyLevel(in[x], lo, range);
-        }
+        const auto rowOf = [in = values.data(), width](int y) { return in + static_cast<std::size_t>(y) * width; };
+        fillPlaneByRows(RawFramePlane, rowOf, [](const float* row, int x) { return row[x]; });
+        fillGreyPreview(preview, rowOf, [lo, range = static_cast<double>(hi) - lo + 1.0](const float* row, int x) {
+            return greyLevel(row[x], lo, range);
+        });
     } catch (const std::bad_alloc&) {
         throw FileError("Not enough memory to read " + displayName(FileName));
     }

@@ -53,12 +53,9 @@ void convertFrame(const std::uint8_t* rows, std::size_t rowBytes, T2dArrays& pla
     std::vector<std::uint8_t> level(static_cast<std::size_t>(largest) + 1);
     for (std::size_t s = 0; s < level.size(); ++s) level[s] = greyLevel(static_cast<double>(s), 0.0, range);
 
-    fillPlaneByRows(plane, [&](int x, int y) { return static_cast<float>(Sample::at(rows + y * rowBytes, x)); });
-    for (int y = 0; y < height; ++y) {
-        const std::uint8_t* row = rows + y * rowBytes;
-        std::uint8_t* out = preview.row(y);
-        for (int x = 0; x < width; ++x, out += 3) out[0] = out[1] = out[2] = level[Sample::at(row, x)];
-    }
+    const auto rowOf = [rows, rowBytes](int y) { return rows + y * rowBytes; };
+    fillPlaneByRows(plane, rowOf, [](const std::uint8_t* row, int x) { return static_cast<float>(Sample::at(row, x)); });
+    fillGreyPreview(preview, rowOf, [lut = level.data()](const std::uint8_t* row, int x) { return lut[Sample::at(row, x)]; });
 }
 
 }  // namespace

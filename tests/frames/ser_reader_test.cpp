@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <stdlib.h>
 #include <unistd.h>
 
 #include "frames/ser_reader.h"
@@ -200,6 +201,21 @@ TEST(SerReader, WideFramesKeepTheirFirstColumns) {
     ASSERT_TRUE(ReadSerFrame(dir / "wide.ser", 1, t.plane, t.preview, t.state));
     expectFrame(t.plane, 1, 4096, 2, 0xFF, false);
     EXPECT_EQ(t.preview.width(), 4096);
+}
+
+TEST(SerReader, OneAndManyThreadsGiveTheSameFrame) {
+    TempDir dir;
+    SerSpec spec{.width = 1031, .height = 37, .pixelDepth = 10, .frameCount = 1};
+    writeFile(dir / "v.ser", makeSer(spec, frames(spec, 1, 0x3FF)));
+    Targets one, many;
+    setenv("KESTRAVE_THREADS", "1", 1);
+    OpenSerFile(dir / "v.ser", one.plane, one.preview, one.state);
+    setenv("KESTRAVE_THREADS", "7", 1);
+    OpenSerFile(dir / "v.ser", many.plane, many.preview, many.state);
+    unsetenv("KESTRAVE_THREADS");
+    expectFrame(many.plane, 0, 1031, 37, 0x3FF, false);
+    EXPECT_TRUE(std::equal(one.plane.data(), one.plane.data() + one.plane.cellCount(), many.plane.data()));
+    EXPECT_TRUE(std::equal(one.preview.bits(), one.preview.bits() + one.preview.byteCount(), many.preview.bits()));
 }
 
 TEST(SerReader, FramesBeyondFourGigabytesAreAddressedRight) {
