@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "frames/still_frames.h"
+#include "platform/riff_file.h"
 #include "platform/safe_file.h"
 
 namespace kestrave {
@@ -113,11 +114,11 @@ private:
     }
     std::uint32_t u16(std::size_t at) const {
         need(at, 2);
-        return data_[at] | data_[at + 1] << 8;
+        return readLE16(data_.data() + at);
     }
     std::uint32_t u32(std::size_t at) const {
         need(at, 4);
-        return data_[at] | data_[at + 1] << 8 | data_[at + 2] << 16 | static_cast<std::uint32_t>(data_[at + 3]) << 24;
+        return readLE32(data_.data() + at);
     }
 
     void checkFormat(std::uint32_t compression) const {
@@ -169,10 +170,7 @@ private:
                         out[0] = in[3 * x], out[1] = in[3 * x + 1], out[2] = in[3 * x + 2];
                         break;
                     default: {
-                        const std::uint32_t pixel =
-                            bitCount_ == 16 ? in[2 * x] | in[2 * x + 1] << 8
-                                            : in[4 * x] | in[4 * x + 1] << 8 | in[4 * x + 2] << 16 |
-                                                  static_cast<std::uint32_t>(in[4 * x + 3]) << 24;
+                        const std::uint32_t pixel = bitCount_ == 16 ? readLE16(in + 2 * x) : readLE32(in + 4 * x);
                         SetRGBTriple(red(pixel), green(pixel), blue(pixel), out);
                         break;
                     }

@@ -8,6 +8,9 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <utility>
+
+#include "platform/riff_file.h"
 
 namespace kestrave {
 
@@ -18,17 +21,11 @@ public:
     // As the constructor, but a missing file gives no FrameFile instead of an error.
     static std::optional<FrameFile> openIfExists(const std::filesystem::path& path);
 
-    FrameFile(FrameFile&& other) noexcept;
-    FrameFile& operator=(FrameFile&& other) noexcept;
-    FrameFile(const FrameFile&) = delete;
-    FrameFile& operator=(const FrameFile&) = delete;
-    ~FrameFile();
-
-    std::uint64_t size() const { return size_; }
+    std::uint64_t size() const { return file_.size(); }
     const std::filesystem::path& path() const { return path_; }
 
     // Reads exactly `count` bytes at `offset`; throws FileError "… is truncated" when the file
-    // ends before (including a file that shrank since it was opened).
+    // ends before (including a file that shrank since it was opened) or cannot be read.
     void readAt(std::uint64_t offset, void* buffer, std::size_t count) const;
 
     // Reads `rows` rows of `rowBytes` bytes whose starts lie `strideBytes` apart, the first at
@@ -37,13 +34,10 @@ public:
                                              std::size_t rowBytes, int rows) const;
 
 private:
-    FrameFile() = default;
-    void open(const std::filesystem::path& path);
-    [[noreturn]] void truncated() const;
+    FrameFile(const std::filesystem::path& path, RiffFile file) : path_(path), file_(std::move(file)) {}
 
     std::filesystem::path path_;
-    int fd_ = -1;
-    std::uint64_t size_ = 0;
+    RiffFile file_;  // the positioned reads of the platform layer
 };
 
 }  // namespace kestrave

@@ -7,15 +7,13 @@
 #include <new>
 #include <vector>
 
+#include "platform/riff_file.h"
+
 namespace kestrave {
 
 namespace {
 
-std::int32_t readLE32(const std::uint8_t* p) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-                                     static_cast<std::uint32_t>(p[2]) << 16 |
-                                     static_cast<std::uint32_t>(p[3]) << 24);
-}
+std::int32_t field(const std::uint8_t* p) { return static_cast<std::int32_t>(readLE32(p)); }
 
 [[noreturn]] void badSer(const FrameFile& file, const std::string& why) {
     throw FileError("Invalid SER file " + displayName(file.path()) + ": " + why);
@@ -26,9 +24,7 @@ struct Byte {
     static std::uint16_t at(const std::uint8_t* row, int x) { return row[x]; }
 };
 struct WordLE {
-    static std::uint16_t at(const std::uint8_t* row, int x) {
-        return static_cast<std::uint16_t>(row[2 * x] | row[2 * x + 1] << 8);
-    }
+    static std::uint16_t at(const std::uint8_t* row, int x) { return readLE16(row + 2 * x); }
 };
 struct WordSwapped {
     static std::uint16_t at(const std::uint8_t* row, int x) {
@@ -72,13 +68,13 @@ SerFile::SerFile(FrameFile file) : file_(std::move(file)) {
     if (file_.size() < SerHeaderSize) badSer(file_, "the header is incomplete");
     std::array<std::uint8_t, SerHeaderSize> raw{};
     file_.readAt(0, raw.data(), raw.size());
-    header_.LuID = readLE32(&raw[14]);
-    header_.ColorID = readLE32(&raw[18]);
-    header_.LittleEndian = readLE32(&raw[22]);
-    header_.Width = readLE32(&raw[26]);
-    header_.Height = readLE32(&raw[30]);
-    header_.PixelDepth = readLE32(&raw[34]);
-    header_.FrameCount = readLE32(&raw[38]);
+    header_.LuID = field(&raw[14]);
+    header_.ColorID = field(&raw[18]);
+    header_.LittleEndian = field(&raw[22]);
+    header_.Width = field(&raw[26]);
+    header_.Height = field(&raw[30]);
+    header_.PixelDepth = field(&raw[34]);
+    header_.FrameCount = field(&raw[38]);
 
     if (header_.Width < 1 || header_.Height < 1) {
         badSer(file_, "frame size " + std::to_string(header_.Width) + " x " + std::to_string(header_.Height));

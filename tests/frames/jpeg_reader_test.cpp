@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 
+#include "avi_test_jpeg.h"
 #include "frames/jpeg_reader.h"
 #include "still_test_files.h"
 #include "support/temp_dir.h"
@@ -13,7 +14,7 @@ namespace kestrave {
 namespace {
 
 using test::Bytes;
-using test::makeJpeg;
+using test::encodeJpeg;
 using test::TempDir;
 using test::writeFile;
 
@@ -38,7 +39,7 @@ TEST(JpegReader, ColourAndGreyPicturesDecodeToWhatWasEncoded) {
     TempDir dir;
     for (int components : {3, 1}) {
         const int width = 61, height = 35;
-        writeFile(dir / "p.jpg", makeJpeg(width, height, components, picture(width, height, components), 98));
+        writeFile(dir / "p.jpg", encodeJpeg(width, height, components, picture(width, height, components)));
         Bitmap24 preview;
         FrameReaderState state;
         LoadJPGFrame(dir / "p.jpg", preview, state);
@@ -60,7 +61,7 @@ TEST(JpegReader, ColourAndGreyPicturesDecodeToWhatWasEncoded) {
 
 TEST(JpegReader, DamagedFilesGiveAMessageAndLeaveThePreviousFrame) {
     TempDir dir;
-    const Bytes good = makeJpeg(64, 48, 3, picture(64, 48, 3));
+    const Bytes good = encodeJpeg(64, 48, 3, picture(64, 48, 3));
     writeFile(dir / "good.jpg", good);
     Bitmap24 preview;
     FrameReaderState state;

@@ -6,7 +6,6 @@
 #include <fstream>
 #include <stdexcept>
 
-#include <jpeglib.h>
 #include <png.h>
 
 namespace kestrave::test {
@@ -217,32 +216,6 @@ Bytes makePng(int width, int height, int colorType, int bitDepth, const std::vec
                               static_cast<int>(colours.size()));
     png_destroy_write_struct(&png, &info);
     return ok ? out : Bytes{};
-}
-
-Bytes makeJpeg(int width, int height, int components, const Bytes& samples, int quality) {
-    jpeg_compress_struct info{};
-    jpeg_error_mgr errors{};
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = static_cast<JDIMENSION>(width);
-    info.image_height = static_cast<JDIMENSION>(height);
-    info.input_components = components;
-    info.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, quality, TRUE);
-    jpeg_start_compress(&info, TRUE);
-    while (info.next_scanline < info.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(samples.data() + info.next_scanline * width * components);
-        jpeg_write_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_compress(&info);
-    Bytes out(buffer, buffer + size);
-    jpeg_destroy_compress(&info);
-    std::free(buffer);
-    return out;
 }
 
 Bytes makeGreyTiff16(int width, int height, const std::vector<std::uint16_t>& samples) {

@@ -56,9 +56,6 @@ Bytes makeBmpWithData(const BmpSpec& spec, const Bytes& pixelData);
 Bytes makePng(int width, int height, int colorType, int bitDepth, const std::vector<std::uint16_t>& samples,
               const std::vector<std::array<std::uint8_t, 3>>& palette = {});
 
-// JPEG through libjpeg of a grey (components 1) or RGB (components 3) picture.
-Bytes makeJpeg(int width, int height, int components, const Bytes& samples, int quality = 95);
-
 // An uncompressed little-endian TIFF of 16-bit grey samples in one strip.
 Bytes makeGreyTiff16(int width, int height, const std::vector<std::uint16_t>& samples);
 
