@@ -23,18 +23,23 @@ constexpr int Width = 640, Height = 480, Frames = 1000;
 // The video, written once per run into the temporary folder and removed at exit.
 class BenchVideo {
 public:
-    BenchVideo() : path_(std::filesystem::temp_directory_path() / ("kestrave-bench-" + std::to_string(::getpid()) + ".ser")) {
+    BenchVideo()
+        : path_(std::filesystem::temp_directory_path() /
+                ("kestrave-bench-" + std::to_string(::getpid()) + ".ser")) {
         std::vector<std::uint8_t> header(178, 0);
         const std::uint32_t fields[] = {0, 0, 0, Width, Height, 8, Frames};  // LuID .. FrameCount
         std::memcpy(header.data(), "LUCAM-RECORDER", 14);
         for (int i = 0; i < 7; ++i)
-            for (int b = 0; b < 4; ++b) header[14 + 4 * i + b] = static_cast<std::uint8_t>(fields[i] >> (8 * b));
+            for (int b = 0; b < 4; ++b)
+                header[14 + 4 * i + b] = static_cast<std::uint8_t>(fields[i] >> (8 * b));
         std::ofstream out(path_, std::ios::binary);
         out.write(reinterpret_cast<const char*>(header.data()), 178);
         std::vector<std::uint8_t> frame(static_cast<std::size_t>(Width) * Height);
         for (int f = 0; f < Frames; ++f) {
-            for (std::size_t i = 0; i < frame.size(); ++i) frame[i] = static_cast<std::uint8_t>((i * 7 + f * 13) % 251);
-            out.write(reinterpret_cast<const char*>(frame.data()), static_cast<std::streamsize>(frame.size()));
+            for (std::size_t i = 0; i < frame.size(); ++i)
+                frame[i] = static_cast<std::uint8_t>((i * 7 + f * 13) % 251);
+            out.write(reinterpret_cast<const char*>(frame.data()),
+                      static_cast<std::streamsize>(frame.size()));
         }
     }
     ~BenchVideo() { std::filesystem::remove(path_); }

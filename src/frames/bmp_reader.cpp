@@ -2,6 +2,7 @@
 
 #include <array>
 #include <bit>
+#include <cstring>
 #include <new>
 #include <string>
 #include <vector>
@@ -45,10 +46,12 @@ struct Channel {
 
 class BmpDecoder {
 public:
-    BmpDecoder(std::span<const std::uint8_t> data, const std::filesystem::path& name) : data_(data), name_(name) {}
+    BmpDecoder(std::span<const std::uint8_t> data, const std::filesystem::path& name)
+        : data_(data), name_(name) {}
 
     Bitmap24 decode() {
-        if (data_.size() < FileHeaderSize + 4 || data_[0] != 'B' || data_[1] != 'M') fail("not a bitmap file");
+        if (data_.size() < FileHeaderSize + 4 || data_[0] != 'B' || data_[1] != 'M')
+            fail("not a bitmap file");
         const std::uint32_t offBits = u32(10);
         const std::uint32_t headerSize = u32(FileHeaderSize);
         std::int64_t width = 0, height = 0;
@@ -124,11 +127,12 @@ private:
     void checkFormat(std::uint32_t compression) const {
         const bool ok = (compression == BI_RGB && (bitCount_ == 1 || bitCount_ == 4 || bitCount_ == 8 ||
                                                    bitCount_ == 16 || bitCount_ == 24 || bitCount_ == 32)) ||
-                        (compression == BI_RLE8 && bitCount_ == 8) || (compression == BI_RLE4 && bitCount_ == 4) ||
+                        (compression == BI_RLE8 && bitCount_ == 8) ||
+                        (compression == BI_RLE4 && bitCount_ == 4) ||
                         (compression == BI_BITFIELDS && (bitCount_ == 16 || bitCount_ == 32));
         if (!ok) {
-            fail(std::to_string(bitCount_) + " bits per pixel with compression " + std::to_string(compression) +
-                 " is not supported");
+            fail(std::to_string(bitCount_) + " bits per pixel with compression " +
+                 std::to_string(compression) + " is not supported");
         }
     }
 
@@ -154,26 +158,19 @@ private:
         for (int r = 0; r < height_; ++r) {
             const std::uint8_t* in = data_.data() + offBits_ + r * stride;
             std::uint8_t* out = pictureRow(picture, r);
-            for (int x = 0; x < width_; ++x, out += 3) {
-                switch (bitCount_) {
-                    case 1:
-                    case 4:
-                    case 8: {
-                        const int bitPos = x * bitCount_;
-                        const unsigned index =
-                            (in[bitPos / 8] >> (8 - bitCount_ - bitPos % 8)) & ((1u << bitCount_) - 1);
-                        const Colour c = palette_[index];
-                        out[0] = c.blue, out[1] = c.green, out[2] = c.red;
-                        break;
-                    }
-                    case 24:
-                        out[0] = in[3 * x], out[1] = in[3 * x + 1], out[2] = in[3 * x + 2];
-                        break;
-                    default: {
-                        const std::uint32_t pixel = bitCount_ == 16 ? readLE16(in + 2 * x) : readLE32(in + 4 * x);
-                        SetRGBTriple(red(pixel), green(pixel), blue(pixel), out);
-                        break;
-                    }
+            if (bitCount_ == 24) {
+                std::memcpy(out, in, 3 * static_cast<std::size_t>(width_));  // already blue, green, red
+            } else if (bitCount_ <= 8) {
+                const unsigned mask = (1u << bitCount_) - 1;
+                for (int x = 0; x < width_; ++x, out += 3) {
+                    const int bitPos = x * static_cast<int>(bitCount_);
+                    const Colour c = palette_[(in[bitPos / 8] >> (8 - bitCount_ - bitPos % 8)) & mask];
+                    out[0] = c.blue, out[1] = c.green, out[2] = c.red;
+                }
+            } else {
+                for (int x = 0; x < width_; ++x, out += 3) {
+                    const std::uint32_t pixel = bitCount_ == 16 ? readLE16(in + 2 * x) : readLE32(in + 4 * x);
+                    SetRGBTriple(red(pixel), green(pixel), blue(pixel), out);
                 }
             }
         }
@@ -188,7 +185,8 @@ private:
         std::size_t pos = offBits_;
         std::int64_t x = 0, y = 0;
         auto put = [&](unsigned index) {
-            if (x < width_ && y < height_) indices[static_cast<std::size_t>(y) * width_ + x] = static_cast<std::uint8_t>(index);
+            if (x < width_ && y < height_)
+                indices[static_cast<std::size_t>(y) * width_ + x] = static_cast<std::uint8_t>(index);
             ++x;
         };
         while (y < height_) {
@@ -196,7 +194,8 @@ private:
             const unsigned count = data_[pos], value = data_[pos + 1];
             pos += 2;
             if (count > 0) {
-                for (unsigned i = 0; i < count; ++i) put(fourBit ? (i % 2 == 0 ? value >> 4 : value & 15) : value);
+                for (unsigned i = 0; i < count; ++i)
+                    put(fourBit ? (i % 2 == 0 ? value >> 4 : value & 15) : value);
             } else if (value == 0) {
                 x = 0;
                 ++y;
@@ -211,7 +210,8 @@ private:
                 const std::size_t bytes = fourBit ? (value + 1) / 2 : value;
                 need(pos, bytes);
                 for (unsigned i = 0; i < value; ++i) {
-                    put(fourBit ? (i % 2 == 0 ? data_[pos + i / 2] >> 4 : data_[pos + i / 2] & 15) : data_[pos + i]);
+                    put(fourBit ? (i % 2 == 0 ? data_[pos + i / 2] >> 4 : data_[pos + i / 2] & 15)
+                                : data_[pos + i]);
                 }
                 pos += (bytes + 1) & ~std::size_t{1};
             }
@@ -242,6 +242,8 @@ Bitmap24 decodeBmp(std::span<const std::uint8_t> data, const std::filesystem::pa
     return BmpDecoder(data, name).decode();
 }
 
-Bitmap24 readBmpFile(const std::filesystem::path& FileName) { return decodeBmp(readWholeFile(FileName), FileName); }
+Bitmap24 readBmpFile(const std::filesystem::path& FileName) {
+    return decodeBmp(readWholeFile(FileName), FileName);
+}
 
 }  // namespace kestrave

@@ -93,7 +93,8 @@ double parseFitsBzero(std::string_view value) {
     if (!number.empty() && number.front() == '+') number.remove_prefix(1);
     double result = 0.0;
     const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), result);
-    if (number.empty() || error != std::errc() || end != number.data() + number.size() || !std::isfinite(result)) {
+    if (number.empty() || error != std::errc() || end != number.data() + number.size() ||
+        !std::isfinite(result)) {
         return 0.0;
     }
     return std::nearbyint(result);
@@ -104,9 +105,9 @@ FitsHeader readFitsHeader(const FrameFile& file) {
     FitsHeader header;
     std::array<char, BlockSize> block{};
     for (std::uint64_t blockStart = 0;; blockStart += BlockSize) {
-        const std::size_t cards =
-            static_cast<std::size_t>(std::min<std::uint64_t>(BlockSize, file.size() - std::min(file.size(), blockStart))) /
-            CardSize;
+        const std::size_t cards = static_cast<std::size_t>(std::min<std::uint64_t>(
+                                      BlockSize, file.size() - std::min(file.size(), blockStart))) /
+                                  CardSize;
         if (cards == 0) {
             throw FileError("Invalid FITS file " + displayName(file.path()) + ": the header has no END card");
         }
@@ -156,8 +157,8 @@ int fitsChannelOfName(const std::filesystem::path& FileName) {
     return 1;
 }
 
-FitsReadResult ReadFitsFrame(const std::filesystem::path& FileName, T2dArrays& RawFramePlane, Bitmap24& preview,
-                             FrameReaderState& state) {
+FitsReadResult ReadFitsFrame(const std::filesystem::path& FileName, T2dArrays& RawFramePlane,
+                             Bitmap24& preview, FrameReaderState& state) {
     const std::optional<FrameFile> file = FrameFile::openIfExists(FileName);
     if (!file) return {};
     const FitsHeader header = readFitsHeader(*file);
@@ -175,8 +176,8 @@ FitsReadResult ReadFitsFrame(const std::filesystem::path& FileName, T2dArrays& R
 
     float lo = 0.0f, hi = 0.0f;
     try {
-        const auto rows = file->readRows(header.dataOffset, static_cast<std::uint64_t>(header.NAXIS1) * sampleBytes,
-                                         rowBytes, height);
+        const auto rows = file->readRows(
+            header.dataOffset, static_cast<std::uint64_t>(header.NAXIS1) * sampleBytes, rowBytes, height);
         // The values in picture order (row 0 at the top, which is the last file row read).
         std::vector<float> values(static_cast<std::size_t>(width) * height);
         lo = hi = planeValue(sampleAt(rows.get(), header.BITPIX, header.BZERO));
@@ -190,11 +191,14 @@ FitsReadResult ReadFitsFrame(const std::filesystem::path& FileName, T2dArrays& R
             }
         }
         sizeRawFrame(RawFramePlane, preview, width, height);
-        const auto rowOf = [in = values.data(), width](int y) { return in + static_cast<std::size_t>(y) * width; };
+        const auto rowOf = [in = values.data(), width](int y) {
+            return in + static_cast<std::size_t>(y) * width;
+        };
         fillPlaneByRows(RawFramePlane, rowOf, [](const float* row, int x) { return row[x]; });
-        fillGreyPreview(preview, rowOf, [lo, range = static_cast<double>(hi) - lo + 1.0](const float* row, int x) {
-            return greyLevel(row[x], lo, range);
-        });
+        fillGreyPreview(preview, rowOf,
+                        [lo, range = static_cast<double>(hi) - lo + 1.0](const float* row, int x) {
+                            return greyLevel(row[x], lo, range);
+                        });
     } catch (const std::bad_alloc&) {
         throw FileError("Not enough memory to read " + displayName(FileName));
     }

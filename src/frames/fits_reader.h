@@ -21,7 +21,7 @@ struct FitsHeader {
     int NAXIS1 = 0;
     int NAXIS2 = 0;
     int BITPIX = 0;
-    double BZERO = 0.0;              // rounded to an integer
+    double BZERO = 0.0;            // rounded to an integer
     std::uint64_t dataOffset = 0;  // first block boundary after the END card
 };
 
@@ -54,7 +54,7 @@ struct FitsReadResult {
 // for a luminance frame, LumFrameLoaded. A missing file changes nothing. A BITPIX other than 8,
 // 16, 32, -32 throws FrameFormatError ("Fits format error", "Unsupported fits format"); other bad
 // files throw FileError; in both cases nothing is changed.
-FitsReadResult ReadFitsFrame(const std::filesystem::path& FileName, T2dArrays& RawFramePlane, Bitmap24& preview,
-                             FrameReaderState& state);
+FitsReadResult ReadFitsFrame(const std::filesystem::path& FileName, T2dArrays& RawFramePlane,
+                             Bitmap24& preview, FrameReaderState& state);
 
 }  // namespace kestrave

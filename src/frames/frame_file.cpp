@@ -39,7 +39,8 @@ std::unique_ptr<std::uint8_t[]> FrameFile::readRows(std::uint64_t offset, std::u
         readAt(offset, block.get(), total);
     } else {
         for (int k = 0; k < rows; ++k) {
-            readAt(offset + static_cast<std::uint64_t>(k) * strideBytes, block.get() + k * rowBytes, rowBytes);
+            readAt(offset + static_cast<std::uint64_t>(k) * strideBytes, block.get() + k * rowBytes,
+                   rowBytes);
         }
     }
     return block;

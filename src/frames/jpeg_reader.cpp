@@ -6,6 +6,7 @@
 #include <string>
 
 #include <jpeglib.h>
+// jerror.h needs jpeglib.h first.
 #include <jerror.h>
 
 #include "platform/safe_file.h"

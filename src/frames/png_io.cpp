@@ -128,7 +128,8 @@ bool writePngImage(PngWriteJob& job, const TTIFFBitMap& samples, int width, int 
     if (setjmp(job.errors.jump) != 0) return false;
     png_set_write_fn(job.png, &job.sink, writeToFile, flushFile);
     png_set_IHDR(job.png, job.info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 16,
-                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
     png_set_text(job.png, job.info, text, 1);
     png_write_info(job.png, job.info);
     for (int y = 0; y < height; ++y) {
@@ -157,7 +158,8 @@ PngPicture decodePng(std::span<const std::uint8_t> data, const std::filesystem::
     const int width = static_cast<int>(job.width);
     const int height = static_cast<int>(job.height);
     const int sampleBytes = job.bitDepth == 16 ? 2 : 1;
-    if (job.rowBytes != static_cast<std::size_t>(width) * 3 * sampleBytes) readFailed(name, "unexpected row layout");
+    if (job.rowBytes != static_cast<std::size_t>(width) * 3 * sampleBytes)
+        readFailed(name, "unexpected row layout");
 
     PngPicture picture;
     std::vector<png_byte> pixels;
@@ -215,12 +217,14 @@ bool LoadPNGFrame(const std::filesystem::path& FileName, Bitmap24& preview, TTIF
     return sixteenBit;
 }
 
-void SavePNGImage(const std::filesystem::path& FileName, const Bitmap24& Bitmap, const TTIFFBitMap& ResultImage16,
-                  std::string_view versionCaption) {
+void SavePNGImage(const std::filesystem::path& FileName, const Bitmap24& Bitmap,
+                  const TTIFFBitMap& ResultImage16, std::string_view versionCaption) {
     const int width = Bitmap.width();
     const int height = Bitmap.height();
-    if (Bitmap.empty()) throw FileError("Cannot write PNG file " + displayName(FileName) + ": the picture is empty");
-    if (!ResultImage16.HighBitsAllocated() || ResultImage16.width() < width || ResultImage16.height() < height) {
+    if (Bitmap.empty())
+        throw FileError("Cannot write PNG file " + displayName(FileName) + ": the picture is empty");
+    if (!ResultImage16.HighBitsAllocated() || ResultImage16.width() < width ||
+        ResultImage16.height() < height) {
         throw FileError("Cannot write PNG file " + displayName(FileName) +
                         ": the 16-bit result image does not cover the picture");
     }
@@ -243,8 +247,9 @@ void SavePNGImage(const std::filesystem::path& FileName, const Bitmap24& Bitmap,
         throw FileError("Cannot write PNG file " + displayName(FileName) + ": not enough memory");
     }
     if (!writePngImage(job, ResultImage16, width, height, &text, rowBuffer.data())) {
-        throw FileError(job.sink.failed ? std::string(job.sink.message)
-                                        : "Cannot write PNG file " + displayName(FileName) + ": " + job.errors.message);
+        throw FileError(job.sink.failed
+                            ? std::string(job.sink.message)
+                            : "Cannot write PNG file " + displayName(FileName) + ": " + job.errors.message);
     }
     writer.commit();
 }

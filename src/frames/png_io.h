@@ -39,7 +39,7 @@ bool LoadPNGFrame(const std::filesystem::path& FileName, Bitmap24& preview, TTIF
 // pixels, with the text chunk "Software" = "Kestrave " + versionCaption. The file is replaced only
 // once it has been written whole. Throws FileError when ResultImage16 does not cover the
 // picture or the file cannot be written (an old file is then left as it was).
-void SavePNGImage(const std::filesystem::path& FileName, const Bitmap24& Bitmap, const TTIFFBitMap& ResultImage16,
-                  std::string_view versionCaption);
+void SavePNGImage(const std::filesystem::path& FileName, const Bitmap24& Bitmap,
+                  const TTIFFBitMap& ResultImage16, std::string_view versionCaption);
 
 }  // namespace kestrave

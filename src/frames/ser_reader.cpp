@@ -13,7 +13,9 @@ namespace kestrave {
 
 namespace {
 
-std::int32_t field(const std::uint8_t* p) { return static_cast<std::int32_t>(readLE32(p)); }
+std::int32_t field(const std::uint8_t* p) {
+    return static_cast<std::int32_t>(readLE32(p));
+}
 
 [[noreturn]] void badSer(const FrameFile& file, const std::string& why) {
     throw FileError("Invalid SER file " + displayName(file.path()) + ": " + why);
@@ -50,8 +52,10 @@ void convertFrame(const std::uint8_t* rows, std::size_t rowBytes, T2dArrays& pla
     for (std::size_t s = 0; s < level.size(); ++s) level[s] = greyLevel(static_cast<double>(s), 0.0, range);
 
     const auto rowOf = [rows, rowBytes](int y) { return rows + y * rowBytes; };
-    fillPlaneByRows(plane, rowOf, [](const std::uint8_t* row, int x) { return static_cast<float>(Sample::at(row, x)); });
-    fillGreyPreview(preview, rowOf, [lut = level.data()](const std::uint8_t* row, int x) { return lut[Sample::at(row, x)]; });
+    fillPlaneByRows(plane, rowOf,
+                    [](const std::uint8_t* row, int x) { return static_cast<float>(Sample::at(row, x)); });
+    fillGreyPreview(preview, rowOf,
+                    [lut = level.data()](const std::uint8_t* row, int x) { return lut[Sample::at(row, x)]; });
 }
 
 }  // namespace
@@ -100,11 +104,16 @@ SerFile::SerFile(FrameFile file) : file_(std::move(file)) {
 
 int SerFile::debayerItem() const {
     switch (header_.ColorID) {
-        case 8: return 1;   // "RG"
-        case 9: return 0;   // "GR"
-        case 10: return 3;  // "GB"
-        case 11: return 2;  // "BG"
-        default: return -1;
+        case 8:
+            return 1;  // "RG"
+        case 9:
+            return 0;  // "GR"
+        case 10:
+            return 3;  // "GB"
+        case 11:
+            return 2;  // "BG"
+        default:
+            return -1;
     }
 }
 
@@ -148,8 +157,8 @@ SerOpenResult OpenSerFile(const std::filesystem::path& FileName, T2dArrays& RawF
     return result;
 }
 
-bool ReadSerFrame(const std::filesystem::path& FileName, int Index, T2dArrays& RawFramePlane, Bitmap24& preview,
-                  FrameReaderState& state, const DebayerHook& debayer) {
+bool ReadSerFrame(const std::filesystem::path& FileName, int Index, T2dArrays& RawFramePlane,
+                  Bitmap24& preview, FrameReaderState& state, const DebayerHook& debayer) {
     const std::optional<SerFile> ser = SerFile::openIfExists(FileName);
     if (!ser || Index < 0 || Index >= ser->frameCount()) return false;
     ser->readFrame(Index, RawFramePlane, preview);

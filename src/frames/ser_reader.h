@@ -91,7 +91,7 @@ SerOpenResult OpenSerFile(const std::filesystem::path& FileName, T2dArrays& RawF
 // Reads frame Index of a SER file into the raw plane and the preview, then hands the preview to
 // `debayer` when the caller has debayering on. Returns false, changing nothing, when the file
 // is missing or Index is not a frame of it. Throws FileError (nothing changed) on a bad file.
-bool ReadSerFrame(const std::filesystem::path& FileName, int Index, T2dArrays& RawFramePlane, Bitmap24& preview,
-                  FrameReaderState& state, const DebayerHook& debayer = {});
+bool ReadSerFrame(const std::filesystem::path& FileName, int Index, T2dArrays& RawFramePlane,
+                  Bitmap24& preview, FrameReaderState& state, const DebayerHook& debayer = {});
 
 }  // namespace kestrave

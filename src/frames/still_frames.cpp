@@ -22,6 +22,8 @@ void sizeRawFrame(T2dArrays& plane, Bitmap24& preview, int width, int height) {
     if (freshPreview) preview = std::move(*freshPreview);
 }
 
-std::string displayName(const std::filesystem::path& file) { return file.filename().string(); }
+std::string displayName(const std::filesystem::path& file) {
+    return file.filename().string();
+}
 
 }  // namespace kestrave

@@ -73,7 +73,8 @@ using DebayerHook = std::function<void(Bitmap24&)>;
 // message that reports it.
 class FrameFormatError : public FileError {
 public:
-    FrameFormatError(std::string caption, const std::string& text) : FileError(text), caption_(std::move(caption)) {}
+    FrameFormatError(std::string caption, const std::string& text)
+        : FileError(text), caption_(std::move(caption)) {}
     const std::string& caption() const { return caption_; }
 
 private:
@@ -130,9 +131,12 @@ void fillPlaneByRows(T2dArrays& plane, RowOf rowOf, ValueIn value) {
                         const Float4 eg23 = __builtin_shufflevector(e, g, 2, 6, 3, 7);
                         float* column = cells + static_cast<std::size_t>(x0 + i) * height + y0;
                         *reinterpret_cast<Float4*>(column) = __builtin_shufflevector(ac01, eg01, 0, 1, 4, 5);
-                        *reinterpret_cast<Float4*>(column + height) = __builtin_shufflevector(ac01, eg01, 2, 3, 6, 7);
-                        *reinterpret_cast<Float4*>(column + 2 * height) = __builtin_shufflevector(ac23, eg23, 0, 1, 4, 5);
-                        *reinterpret_cast<Float4*>(column + 3 * height) = __builtin_shufflevector(ac23, eg23, 2, 3, 6, 7);
+                        *reinterpret_cast<Float4*>(column + height) =
+                            __builtin_shufflevector(ac01, eg01, 2, 3, 6, 7);
+                        *reinterpret_cast<Float4*>(column + 2 * height) =
+                            __builtin_shufflevector(ac23, eg23, 0, 1, 4, 5);
+                        *reinterpret_cast<Float4*>(column + 3 * height) =
+                            __builtin_shufflevector(ac23, eg23, 2, 3, 6, 7);
                     }
                 }
                 // The columns and rows left over.
@@ -166,7 +170,8 @@ void fillGreyPreview(Bitmap24& preview, RowOf rowOf, LevelIn level) {
                     std::uint64_t l[8];
                     for (int i = 0; i < 8; ++i) l[i] = levelOf(source, x + i);
                     const std::uint64_t w0 = l[0] * 0x010101u | l[1] * 0x010101u << 24 | l[2] * 0x0101u << 48;
-                    const std::uint64_t w1 = l[2] | l[3] * 0x010101u << 8 | l[4] * 0x010101u << 32 | l[5] << 56;
+                    const std::uint64_t w1 =
+                        l[2] | l[3] * 0x010101u << 8 | l[4] * 0x010101u << 32 | l[5] << 56;
                     const std::uint64_t w2 = l[5] * 0x0101u | l[6] * 0x010101u << 16 | l[7] * 0x010101u << 40;
                     std::memcpy(out, &w0, 8);
                     std::memcpy(out + 8, &w1, 8);

@@ -31,7 +31,8 @@ void expectPicture(const T2dArrays& plane, const std::vector<double>& fileOrder)
     ASSERT_EQ(plane.xCount(), 3);
     ASSERT_EQ(plane.yCount(), 2);
     for (int k = 0; k < 2; ++k)
-        for (int x = 0; x < 3; ++x) EXPECT_EQ(plane[x][1 - k], static_cast<float>(fileOrder[k * 3 + x])) << x << "," << k;
+        for (int x = 0; x < 3; ++x)
+            EXPECT_EQ(plane[x][1 - k], static_cast<float>(fileOrder[k * 3 + x])) << x << "," << k;
 }
 
 TEST(FitsReader, EveryBitpixWithBzeroReadsBackWithTheBottomRowFirst) {
@@ -68,7 +69,8 @@ TEST(FitsReader, EveryBitpixWithBzeroReadsBackWithTheBottomRowFirst) {
 
 TEST(FitsReader, InfoTextAndPreviewFollowTheMeasuredRange) {
     TempDir dir;
-    writeFile(dir / "f.fit", makeFits(fitsCards(16, 3, 2, "32768"), 16, {-32768, -32000, 0, 10, 20, -32768 + 4000}));
+    writeFile(dir / "f.fit",
+              makeFits(fitsCards(16, 3, 2, "32768"), 16, {-32768, -32000, 0, 10, 20, -32768 + 4000}));
     Targets t;
     ASSERT_TRUE(ReadFitsFrame(dir / "f.fit", t.plane, t.preview, t.state).read);
     EXPECT_EQ(t.state.FitsInfoText, "16bits, lo:0 hi:32788");
@@ -107,12 +109,14 @@ private:
 TEST(FitsReader, BzeroParsesTheSameUnderAGermanLocale) {
     TempDir dir;
     const std::vector<std::pair<std::string, double>> texts = {
-        {"32768.", 32768}, {"32768,0", 32768}, {"3.2768E4", 32768}, {"+100.5", 100}, {"101.5", 102},
-        {"'abc'", 0},      {"", 0},            {"1e999", 0},        {"-12,7", -13}};
+        {"32768.", 32768}, {"32768,0", 32768}, {"3.2768E4", 32768},
+        {"+100.5", 100},   {"101.5", 102},     {"'abc'", 0},
+        {"", 0},           {"1e999", 0},       {"-12,7", -13}};
     auto readAll = [&] {
         std::vector<float> firstValues;
         for (const auto& [text, value] : texts) {
-            writeFile(dir / "b.fit", makeFits(fitsCards(16, 3, 2, text.empty() ? " " : text), 16, {0, 0, 0, 0, 0, 0}));
+            writeFile(dir / "b.fit",
+                      makeFits(fitsCards(16, 3, 2, text.empty() ? " " : text), 16, {0, 0, 0, 0, 0, 0}));
             Targets t;
             EXPECT_TRUE(ReadFitsFrame(dir / "b.fit", t.plane, t.preview, t.state).read);
             EXPECT_EQ(t.plane[0][0], static_cast<float>(value)) << "BZERO " << text;
@@ -129,8 +133,8 @@ TEST(FitsReader, BzeroParsesTheSameUnderAGermanLocale) {
 TEST(FitsReader, ChannelFollowsTheFileName) {
     TempDir dir;
     const std::vector<std::pair<std::string, int>> names = {
-        {"m42.green.fit", 1}, {"m42_r.fit", 0}, {"m42_B.fits", 2}, {"m42.red.fit", 0}, {"plain.fit", 1},
-        {"m42.Blue.fts", 2},  {"x.red.blue.fit", 2}};
+        {"m42.green.fit", 1}, {"m42_r.fit", 0},    {"m42_B.fits", 2},    {"m42.red.fit", 0},
+        {"plain.fit", 1},     {"m42.Blue.fts", 2}, {"x.red.blue.fit", 2}};
     for (const auto& [name, channel] : names) {
         writeFile(dir / name, makeFits(fitsCards(8, 3, 2), 8, {1, 2, 3, 4, 5, 6}));
         Targets t;
@@ -183,7 +187,8 @@ TEST(FitsReader, BadFilesAreRefusedAndLeaveThePreviousFrame) {
     const std::string info = t.state.FitsInfoText;
 
     try {
-        writeFile(dir / "b64.fit", makeFits(fitsCards(64, 3, 2), 32, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
+        writeFile(dir / "b64.fit",
+                  makeFits(fitsCards(64, 3, 2), 32, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
         ReadFitsFrame(dir / "b64.fit", t.plane, t.preview, t.state);
         FAIL() << "BITPIX 64 accepted";
     } catch (const FrameFormatError& error) {

@@ -69,10 +69,12 @@ TEST(JpegReader, DamagedFilesGiveAMessageAndLeaveThePreviousFrame) {
     const std::vector<std::uint8_t> before(preview.bits(), preview.bits() + preview.byteCount());
 
     Bytes scrambled = good;
-    for (std::size_t i = good.size() / 3; i < good.size() - 2; i += 7) scrambled[i] = static_cast<std::uint8_t>(i * 31);
+    for (std::size_t i = good.size() / 3; i < good.size() - 2; i += 7)
+        scrambled[i] = static_cast<std::uint8_t>(i * 31);
     Bytes noMarkers(2000, 0x11);
     Bytes headerOnly(good.begin(), good.begin() + good.size() / 2);
-    const std::vector<Bytes> bad = {headerOnly, Bytes(good.begin(), good.begin() + 20), scrambled, noMarkers, Bytes{}};
+    const std::vector<Bytes> bad = {headerOnly, Bytes(good.begin(), good.begin() + 20), scrambled, noMarkers,
+                                    Bytes{}};
     for (std::size_t i = 0; i < bad.size(); ++i) {
         writeFile(dir / "bad.jpg", bad[i]);
         try {

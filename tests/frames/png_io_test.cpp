@@ -44,18 +44,35 @@ TEST(PngReader, EightBitLayoutsGiveTheSamePreview) {
         std::vector<std::array<std::uint8_t, 3>> palette;
     };
     const std::vector<Case> cases = {
-        {"rgb", PNG_COLOR_TYPE_RGB, 8, {10, 20, 30, 255, 0, 0, 0, 255, 0, 0, 0, 255, 1, 2, 3, 250, 251, 252},
+        {"rgb",
+         PNG_COLOR_TYPE_RGB,
+         8,
+         {10, 20, 30, 255, 0, 0, 0, 255, 0, 0, 0, 255, 1, 2, 3, 250, 251, 252},
          {{30, 20, 10}, {0, 0, 255}, {0, 255, 0}, {255, 0, 0}, {3, 2, 1}, {252, 251, 250}}},
-        {"rgba", PNG_COLOR_TYPE_RGB_ALPHA, 8, {10, 20, 30, 0, 255, 0, 0, 128, 0, 255, 0, 255,
-                                              0, 0, 255, 7, 1, 2, 3, 9, 250, 251, 252, 0},
+        {"rgba",
+         PNG_COLOR_TYPE_RGB_ALPHA,
+         8,
+         {10, 20, 30, 0, 255, 0, 0, 128, 0, 255, 0, 255, 0, 0, 255, 7, 1, 2, 3, 9, 250, 251, 252, 0},
          {{30, 20, 10}, {0, 0, 255}, {0, 255, 0}, {255, 0, 0}, {3, 2, 1}, {252, 251, 250}}},
-        {"grey", PNG_COLOR_TYPE_GRAY, 8, {0, 17, 255, 128, 1, 254},
+        {"grey",
+         PNG_COLOR_TYPE_GRAY,
+         8,
+         {0, 17, 255, 128, 1, 254},
          {{0, 0, 0}, {17, 17, 17}, {255, 255, 255}, {128, 128, 128}, {1, 1, 1}, {254, 254, 254}}},
-        {"grey+alpha", PNG_COLOR_TYPE_GRAY_ALPHA, 8, {0, 9, 17, 0, 255, 255, 128, 3, 1, 1, 254, 100},
+        {"grey+alpha",
+         PNG_COLOR_TYPE_GRAY_ALPHA,
+         8,
+         {0, 9, 17, 0, 255, 255, 128, 3, 1, 1, 254, 100},
          {{0, 0, 0}, {17, 17, 17}, {255, 255, 255}, {128, 128, 128}, {1, 1, 1}, {254, 254, 254}}},
-        {"grey 2-bit", PNG_COLOR_TYPE_GRAY, 2, {0, 1, 2, 3, 3, 0},
+        {"grey 2-bit",
+         PNG_COLOR_TYPE_GRAY,
+         2,
+         {0, 1, 2, 3, 3, 0},
          {{0, 0, 0}, {85, 85, 85}, {170, 170, 170}, {255, 255, 255}, {255, 255, 255}, {0, 0, 0}}},
-        {"palette 4-bit", PNG_COLOR_TYPE_PALETTE, 4, {0, 1, 2, 2, 1, 0},
+        {"palette 4-bit",
+         PNG_COLOR_TYPE_PALETTE,
+         4,
+         {0, 1, 2, 2, 1, 0},
          {{1, 2, 3}, {40, 50, 60}, {200, 100, 0}, {200, 100, 0}, {40, 50, 60}, {1, 2, 3}},
          {{1, 2, 3}, {40, 50, 60}, {200, 100, 0}}},
     };
@@ -70,15 +87,16 @@ TEST(PngReader, EightBitLayoutsGiveTheSamePreview) {
         EXPECT_EQ(t.state.PngFrameWidth, 3);
         EXPECT_EQ(t.state.PngFrameHeight, 2);
         ASSERT_EQ(t.preview.width(), 3);
-        for (int i = 0; i < 6; ++i) EXPECT_EQ(at(t.preview, i % 3, i / 3), c.expected[i]) << c.name << " pixel " << i;
+        for (int i = 0; i < 6; ++i)
+            EXPECT_EQ(at(t.preview, i % 3, i / 3), c.expected[i]) << c.name << " pixel " << i;
     }
 }
 
 TEST(PngReader, SixteenBitSamplesFillTheSixteenBitFrameExactly) {
     TempDir dir;
     // RGB: samples H x 256 + L, including 65535; grey and grey+alpha: grey into all three.
-    const std::vector<std::uint16_t> rgb = {65535, 0, 1, 256, 257, 0x1234, 0xFF00, 0x00FF, 0x8001,
-                                            2, 3, 4, 0xABCD, 0xEF01, 0x2345, 40000, 50000, 60000};
+    const std::vector<std::uint16_t> rgb = {65535, 0, 1, 256,    257,    0x1234, 0xFF00, 0x00FF, 0x8001,
+                                            2,     3, 4, 0xABCD, 0xEF01, 0x2345, 40000,  50000,  60000};
     const std::vector<std::uint16_t> grey = {65535, 0, 0x1234, 0xFF01, 7, 0x8000};
     std::vector<std::uint16_t> greyAlpha;
     for (std::uint16_t g : grey) greyAlpha.insert(greyAlpha.end(), {g, 0x5555});
@@ -124,8 +142,12 @@ TEST(PngReader, DamagedFilesGiveAMessageAndChangeNothing) {
     flipped[good.size() / 2] ^= 0x5A;  // inside the image data: CRC or zlib error
     Bytes hugeHeader = good;           // width 2^30: refused before any allocation
     hugeHeader[16] = 0x40;
-    const std::vector<Bytes> bad = {Bytes(good.begin(), good.begin() + good.size() / 2), flipped,
-                                    Bytes(good.begin(), good.begin() + 8), Bytes{}, Bytes(100, 0x42), hugeHeader};
+    const std::vector<Bytes> bad = {Bytes(good.begin(), good.begin() + good.size() / 2),
+                                    flipped,
+                                    Bytes(good.begin(), good.begin() + 8),
+                                    Bytes{},
+                                    Bytes(100, 0x42),
+                                    hugeHeader};
     for (std::size_t i = 0; i < bad.size(); ++i) {
         writeFile(dir / "bad.png", bad[i]);
         EXPECT_THROW(LoadPNGFrame(dir / "bad.png", t.preview, t.highBit, t.state), FileError) << i;
@@ -146,7 +168,9 @@ std::pair<int, std::string> run(const std::string& command) {
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
 }
 
-bool haveTool(const std::string& name) { return run("command -v " + name).first == 0; }
+bool haveTool(const std::string& name) {
+    return run("command -v " + name).first == 0;
+}
 
 TEST(PngWriter, SixteenBitFilesReadBackExactlyAndCarryTheSoftwareText) {
     TempDir dir;
@@ -156,7 +180,8 @@ TEST(PngWriter, SixteenBitFilesReadBackExactlyAndCarryTheSoftwareText) {
     TTIFFBitMap result(width + 1, height + 1);
     result.allocateHighBits();
     for (int y = 0; y <= height; ++y)
-        for (int i = 0; i < 3 * (width + 1); ++i) result.HighBitRow(y)[i] = static_cast<std::uint16_t>(y * 4099 + i * 613 + (i == 0 ? 65535 : 0));
+        for (int i = 0; i < 3 * (width + 1); ++i)
+            result.HighBitRow(y)[i] = static_cast<std::uint16_t>(y * 4099 + i * 613 + (i == 0 ? 65535 : 0));
     Bitmap24 picture(width, height);
     picture.fill(9, 9, 9);
     const auto file = dir / "out.png";
@@ -167,8 +192,8 @@ TEST(PngWriter, SixteenBitFilesReadBackExactlyAndCarryTheSoftwareText) {
     ASSERT_EQ(t.state.PngFrameWidth, width);
     ASSERT_EQ(t.state.PngFrameHeight, height);
     for (int y = 0; y < height; ++y)
-        for (int i = 0; i < 3 * width; ++i) ASSERT_EQ(t.highBit.HighBitRow(y)[i], result.HighBitRow(y)[i]) << i << "," << y;
-
+        for (int i = 0; i < 3 * width; ++i)
+            ASSERT_EQ(t.highBit.HighBitRow(y)[i], result.HighBitRow(y)[i]) << i << "," << y;
 
     // Independent readers: pngcheck checks every chunk and shows the text; ffmpeg decodes the
     // samples, big-endian.
@@ -180,7 +205,10 @@ TEST(PngWriter, SixteenBitFilesReadBackExactlyAndCarryTheSoftwareText) {
     EXPECT_NE(output.find("Kestrave 4.0.0"), std::string::npos) << output;
     EXPECT_NE(output.find("48-bit RGB"), std::string::npos) << output;
     const auto raw = dir / "raw.bin";
-    ASSERT_EQ(run("ffmpeg -v error -i '" + file.string() + "' -f rawvideo -pix_fmt rgb48be '" + raw.string() + "'").first, 0);
+    ASSERT_EQ(
+        run("ffmpeg -v error -i '" + file.string() + "' -f rawvideo -pix_fmt rgb48be '" + raw.string() + "'")
+            .first,
+        0);
     const Bytes samples = test::readFile(raw);
     ASSERT_EQ(samples.size(), static_cast<std::size_t>(width * height * 6));
     for (int y = 0; y < height; ++y) {
@@ -203,7 +231,8 @@ TEST(PngWriter, ARefusedOrFailedSaveLeavesTheOldFile) {
     EXPECT_THROW(SavePNGImage(file, picture, unallocated, "v"), FileError);
     EXPECT_EQ(test::readFile(file), (Bytes{'o', 'l', 'd'}));
     EXPECT_THROW(SavePNGImage(dir / "no-such-folder" / "x.png", picture, small, "v"), FileError);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1) << "no temporary file left";
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1)
+        << "no temporary file left";
 }
 
 }  // namespace

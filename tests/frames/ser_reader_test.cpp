@@ -16,7 +16,7 @@ namespace {
 
 using test::Bytes;
 using test::makeSer;
-using test::SerSpec;
+using test::SerParams;
 using test::TempDir;
 using test::writeFile;
 
@@ -25,11 +25,11 @@ std::uint16_t sampleValue(int f, int x, int y, std::uint16_t mask) {
     return static_cast<std::uint16_t>((f * 7919 + y * 263 + x * 37 + (x * y) % 11) & mask);
 }
 
-std::vector<std::uint16_t> frames(const SerSpec& spec, int count, std::uint16_t mask) {
+std::vector<std::uint16_t> frames(const SerParams& params, int count, std::uint16_t mask) {
     std::vector<std::uint16_t> samples;
     for (int f = 0; f < count; ++f)
-        for (int y = 0; y < spec.height; ++y)
-            for (int x = 0; x < spec.width; ++x) samples.push_back(sampleValue(f, x, y, mask));
+        for (int y = 0; y < params.height; ++y)
+            for (int x = 0; x < params.width; ++x) samples.push_back(sampleValue(f, x, y, mask));
     return samples;
 }
 
@@ -54,8 +54,9 @@ void expectFrame(const T2dArrays& plane, int f, int width, int height, std::uint
 TEST(SerReader, SixteenBitFramesReadBackExactlyInBothByteOrders) {
     TempDir dir;
     for (int littleEndian : {0, 1}) {
-        SerSpec spec{.littleEndian = littleEndian, .width = 64, .height = 48, .pixelDepth = 12, .frameCount = 10};
-        writeFile(dir / "v.ser", makeSer(spec, frames(spec, 10, 0xFFFF)));
+        SerParams params{
+            .littleEndian = littleEndian, .width = 64, .height = 48, .pixelDepth = 12, .frameCount = 10};
+        writeFile(dir / "v.ser", makeSer(params, frames(params, 10, 0xFFFF)));
         Targets t;
         const SerOpenResult opened = OpenSerFile(dir / "v.ser", t.plane, t.preview, t.state);
         ASSERT_TRUE(opened.opened);
@@ -79,8 +80,8 @@ TEST(SerReader, SixteenBitFramesReadBackExactlyInBothByteOrders) {
 TEST(SerReader, EightBitFramesAndTheirGreyPreview) {
     TempDir dir;
     for (int depth : {8, 6}) {
-        SerSpec spec{.width = 33, .height = 7, .pixelDepth = depth, .frameCount = 3};
-        writeFile(dir / "v.ser", makeSer(spec, frames(spec, 3, 0xFF)));
+        SerParams params{.width = 33, .height = 7, .pixelDepth = depth, .frameCount = 3};
+        writeFile(dir / "v.ser", makeSer(params, frames(params, 3, 0xFF)));
         Targets t;
         ASSERT_TRUE(OpenSerFile(dir / "v.ser", t.plane, t.preview, t.state).opened);
         EXPECT_EQ(t.state.SerPixelDepth, 8);
@@ -100,8 +101,8 @@ TEST(SerReader, EightBitFramesAndTheirGreyPreview) {
 
 TEST(SerReader, PreviewScalesByThePowerOfTwoAboveTheLargestSample) {
     TempDir dir;
-    SerSpec spec{.width = 4, .height = 1, .pixelDepth = 12, .frameCount = 1};
-    writeFile(dir / "v.ser", makeSer(spec, {4000, 2048, 0, 16}));
+    SerParams params{.width = 4, .height = 1, .pixelDepth = 12, .frameCount = 1};
+    writeFile(dir / "v.ser", makeSer(params, {4000, 2048, 0, 16}));
     Targets t;
     ASSERT_TRUE(OpenSerFile(dir / "v.ser", t.plane, t.preview, t.state).opened);
     // P = 4096: 4000 -> Round(4000 / 4097 x 255) = 249, 2048 -> Round(127.47) = 127, 16 -> 1.
@@ -115,8 +116,8 @@ TEST(SerReader, BayerColourIdsSwitchDebayeringOn) {
     TempDir dir;
     const std::pair<int, int> items[] = {{8, 1}, {9, 0}, {10, 3}, {11, 2}, {16, -1}};
     for (const auto& [colorId, item] : items) {
-        SerSpec spec{.colorId = colorId, .width = 2, .height = 2, .frameCount = 2};
-        writeFile(dir / "c.ser", makeSer(spec, frames(spec, 2, 0xFF)));
+        SerParams params{.colorId = colorId, .width = 2, .height = 2, .frameCount = 2};
+        writeFile(dir / "c.ser", makeSer(params, frames(params, 2, 0xFF)));
         Targets t;
         const SerOpenResult opened = OpenSerFile(dir / "c.ser", t.plane, t.preview, t.state);
         EXPECT_TRUE(opened.bayer) << colorId;
@@ -139,8 +140,8 @@ TEST(SerReader, BayerColourIdsSwitchDebayeringOn) {
 
 TEST(SerReader, FramesBeyondTheFileOrTheIndexLeaveThePreviousFrame) {
     TempDir dir;
-    SerSpec spec{.width = 8, .height = 4, .pixelDepth = 8, .frameCount = 10};
-    Bytes bytes = makeSer(spec, frames(spec, 4, 0xFF));
+    SerParams params{.width = 8, .height = 4, .pixelDepth = 8, .frameCount = 10};
+    Bytes bytes = makeSer(params, frames(params, 4, 0xFF));
     bytes.resize(bytes.size() - 5);  // the fourth frame is cut short
     writeFile(dir / "short.ser", bytes);
     Targets t;
@@ -148,7 +149,8 @@ TEST(SerReader, FramesBeyondTheFileOrTheIndexLeaveThePreviousFrame) {
     EXPECT_EQ(t.state.SerFrameCount, 3);
     ASSERT_TRUE(ReadSerFrame(dir / "short.ser", 2, t.plane, t.preview, t.state));
     t.state.FrameChannel = 3;
-    for (int index : {3, 9, -1}) EXPECT_FALSE(ReadSerFrame(dir / "short.ser", index, t.plane, t.preview, t.state));
+    for (int index : {3, 9, -1})
+        EXPECT_FALSE(ReadSerFrame(dir / "short.ser", index, t.plane, t.preview, t.state));
     EXPECT_FALSE(ReadSerFrame(dir / "missing.ser", 0, t.plane, t.preview, t.state));
     EXPECT_FALSE(OpenSerFile(dir / "missing.ser", t.plane, t.preview, t.state).opened);
     EXPECT_EQ(t.state.FrameChannel, 3);
@@ -158,13 +160,13 @@ TEST(SerReader, FramesBeyondTheFileOrTheIndexLeaveThePreviousFrame) {
 
 TEST(SerReader, BadHeadersAreRefusedAndChangeNothing) {
     TempDir dir;
-    SerSpec good{.width = 4, .height = 3, .pixelDepth = 16, .frameCount = 1};
+    SerParams good{.width = 4, .height = 3, .pixelDepth = 16, .frameCount = 1};
     writeFile(dir / "good.ser", makeSer(good, frames(good, 1, 0xFFFF)));
     Targets t;
     ASSERT_TRUE(OpenSerFile(dir / "good.ser", t.plane, t.preview, t.state).opened);
     const FrameReaderState before = t.state;
 
-    std::vector<std::pair<SerSpec, int>> bad = {
+    std::vector<std::pair<SerParams, int>> bad = {
         {{.width = 0, .height = 3, .pixelDepth = 8, .frameCount = 1}, 1},
         {{.width = 4, .height = -3, .pixelDepth = 8, .frameCount = 1}, 1},
         {{.width = 4, .height = 3, .pixelDepth = 0, .frameCount = 1}, 1},
@@ -174,9 +176,9 @@ TEST(SerReader, BadHeadersAreRefusedAndChangeNothing) {
         {{.width = 4, .height = 3, .pixelDepth = 8, .frameCount = 2}, 0},  // no frame data at all
         {{.width = 0x40000000, .height = 0x40000000, .pixelDepth = 16, .frameCount = 1}, 0},
     };
-    for (const auto& [spec, frameCount] : bad) {
+    for (const auto& [params, frameCount] : bad) {
         std::vector<std::uint16_t> samples(static_cast<std::size_t>(12 * frameCount), 1);
-        writeFile(dir / "bad.ser", makeSer(spec, samples));
+        writeFile(dir / "bad.ser", makeSer(params, samples));
         EXPECT_THROW(OpenSerFile(dir / "bad.ser", t.plane, t.preview, t.state), FileError);
         EXPECT_THROW(ReadSerFrame(dir / "bad.ser", 0, t.plane, t.preview, t.state), FileError);
     }
@@ -192,8 +194,8 @@ TEST(SerReader, BadHeadersAreRefusedAndChangeNothing) {
 
 TEST(SerReader, WideFramesKeepTheirFirstColumns) {
     TempDir dir;
-    SerSpec spec{.width = 5000, .height = 2, .pixelDepth = 8, .frameCount = 2};
-    writeFile(dir / "wide.ser", makeSer(spec, frames(spec, 2, 0xFF)));
+    SerParams params{.width = 5000, .height = 2, .pixelDepth = 8, .frameCount = 2};
+    writeFile(dir / "wide.ser", makeSer(params, frames(params, 2, 0xFF)));
     Targets t;
     const SerOpenResult opened = OpenSerFile(dir / "wide.ser", t.plane, t.preview, t.state);
     EXPECT_EQ(opened.size.width, 4096);
@@ -205,8 +207,8 @@ TEST(SerReader, WideFramesKeepTheirFirstColumns) {
 
 TEST(SerReader, OneAndManyThreadsGiveTheSameFrame) {
     TempDir dir;
-    SerSpec spec{.width = 1031, .height = 37, .pixelDepth = 10, .frameCount = 1};
-    writeFile(dir / "v.ser", makeSer(spec, frames(spec, 1, 0x3FF)));
+    SerParams params{.width = 1031, .height = 37, .pixelDepth = 10, .frameCount = 1};
+    writeFile(dir / "v.ser", makeSer(params, frames(params, 1, 0x3FF)));
     Targets one, many;
     setenv("KESTRAVE_THREADS", "1", 1);
     OpenSerFile(dir / "v.ser", one.plane, one.preview, one.state);
@@ -215,16 +217,17 @@ TEST(SerReader, OneAndManyThreadsGiveTheSameFrame) {
     unsetenv("KESTRAVE_THREADS");
     expectFrame(many.plane, 0, 1031, 37, 0x3FF, false);
     EXPECT_TRUE(std::equal(one.plane.data(), one.plane.data() + one.plane.cellCount(), many.plane.data()));
-    EXPECT_TRUE(std::equal(one.preview.bits(), one.preview.bits() + one.preview.byteCount(), many.preview.bits()));
+    EXPECT_TRUE(
+        std::equal(one.preview.bits(), one.preview.bits() + one.preview.byteCount(), many.preview.bits()));
 }
 
 TEST(SerReader, FramesBeyondFourGigabytesAreAddressedRight) {
     // A sparse file of 5000 frames of 1000 x 1000 bytes: frame 4500 starts beyond 2^32.
     TempDir dir;
-    SerSpec spec{.width = 1000, .height = 1000, .pixelDepth = 8, .frameCount = 5000};
+    SerParams params{.width = 1000, .height = 1000, .pixelDepth = 8, .frameCount = 5000};
     const std::uint64_t frameBytes = 1000 * 1000;
     const auto path = dir / "big.ser";
-    writeFile(path, makeSer(spec, {}));
+    writeFile(path, makeSer(params, {}));
     const int fd = ::open(path.c_str(), O_WRONLY);
     ASSERT_GE(fd, 0);
     if (::ftruncate(fd, static_cast<off_t>(178 + 5000 * frameBytes)) != 0) {

@@ -32,9 +32,11 @@ Bytes mutate(const Bytes& bytes, std::size_t hot, std::mt19937& random) {
                 out[at] = static_cast<std::uint8_t>(random());
                 break;
             case 2: {
-                static constexpr std::uint32_t extremes[] = {0, 1, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF, 4097, 65536};
+                static constexpr std::uint32_t extremes[] = {0,          1,    0x7FFFFFFF, 0x80000000,
+                                                             0xFFFFFFFF, 4097, 65536};
                 const std::uint32_t v = extremes[random() % std::size(extremes)];
-                for (std::size_t i = 0; i < 4 && at + i < out.size(); ++i) out[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+                for (std::size_t i = 0; i < 4 && at + i < out.size(); ++i)
+                    out[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
                 break;
             }
             default:
@@ -61,14 +63,14 @@ void fuzz(const Bytes& seedFile, std::size_t hot, int rounds, unsigned seed, Rea
 
 TEST(StillFuzz, SerParser) {
     test::TempDir dir;
-    const test::SerSpec spec{.width = 9, .height = 5, .pixelDepth = 16, .frameCount = 3};
+    const test::SerParams params{.width = 9, .height = 5, .pixelDepth = 16, .frameCount = 3};
     std::vector<std::uint16_t> samples(9 * 5 * 3);
     for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<std::uint16_t>(i * 977);
     const auto path = dir / "f.ser";
     T2dArrays plane;
     Bitmap24 preview;
     FrameReaderState state;
-    fuzz(test::makeSer(spec, samples), 42, 1500, 1u, [&](const Bytes& bytes) {
+    fuzz(test::makeSer(params, samples), 42, 1500, 1u, [&](const Bytes& bytes) {
         test::writeFile(path, bytes);
         const SerOpenResult opened = OpenSerFile(path, plane, preview, state);
         ASSERT_TRUE(opened.opened);
@@ -114,14 +116,25 @@ TEST(StillFuzz, BmpParser) {
         for (auto& v : indices) v %= 1u << bits;
         seeds.push_back(test::makeBmp({.width = 11, .height = 6, .bits = bits, .palette = palette}, indices));
     }
-    for (int bits : {16, 24, 32}) seeds.push_back(test::makeBmp({.width = 11, .height = 6, .bits = bits, .topDown = true}, pixels));
-    seeds.push_back(test::makeBmp({.width = 11, .height = 6, .bits = 32, .headerSize = 124, .compression = 3,
-                                   .masks = {0xFF0000, 0xFF00, 0xFF}}, pixels));
-    seeds.push_back(test::makeBmpWithData({.width = 11, .height = 6, .bits = 8, .compression = 1, .palette = palette},
-                                          {5, 1, 0, 4, 1, 2, 3, 4, 0, 2, 3, 1, 200, 9, 0, 0, 0, 1}));
-    seeds.push_back(test::makeBmpWithData({.width = 11, .height = 6, .bits = 4, .compression = 2,
-                                           .palette = std::vector(palette.begin(), palette.begin() + 16)},
-                                          {7, 0x12, 0, 5, 0x34, 0x56, 0x70, 0, 0, 0, 0, 2, 9, 9, 3, 0xAB, 0, 1}));
+    for (int bits : {16, 24, 32})
+        seeds.push_back(test::makeBmp({.width = 11, .height = 6, .bits = bits, .topDown = true}, pixels));
+    seeds.push_back(test::makeBmp({.width = 11,
+                                   .height = 6,
+                                   .bits = 32,
+                                   .headerSize = 124,
+                                   .compression = 3,
+                                   .masks = {0xFF0000, 0xFF00, 0xFF}},
+                                  pixels));
+    seeds.push_back(
+        test::makeBmpWithData({.width = 11, .height = 6, .bits = 8, .compression = 1, .palette = palette},
+                              {5, 1, 0, 4, 1, 2, 3, 4, 0, 2, 3, 1, 200, 9, 0, 0, 0, 1}));
+    seeds.push_back(
+        test::makeBmpWithData({.width = 11,
+                               .height = 6,
+                               .bits = 4,
+                               .compression = 2,
+                               .palette = std::vector(palette.begin(), palette.begin() + 16)},
+                              {7, 0x12, 0, 5, 0x34, 0x56, 0x70, 0, 0, 0, 0, 2, 9, 9, 3, 0xAB, 0, 1}));
     unsigned seed = 7;
     for (const Bytes& file : seeds) {
         fuzz(file, 70, 800, seed++, [](const Bytes& bytes) {

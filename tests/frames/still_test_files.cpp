@@ -33,16 +33,16 @@ void appendLE(Bytes& out, std::uint32_t v, int bytes) {
 
 }  // namespace
 
-Bytes makeSer(const SerSpec& spec, const std::vector<std::uint16_t>& samples) {
+Bytes makeSer(const SerParams& params, const std::vector<std::uint16_t>& samples) {
     Bytes out(178, 0);
     std::memcpy(out.data(), "LUCAM-RECORDER", 14);
-    putLE(out, 18, static_cast<std::uint32_t>(spec.colorId), 4);
-    putLE(out, 22, static_cast<std::uint32_t>(spec.littleEndian), 4);
-    putLE(out, 26, static_cast<std::uint32_t>(spec.width), 4);
-    putLE(out, 30, static_cast<std::uint32_t>(spec.height), 4);
-    putLE(out, 34, static_cast<std::uint32_t>(spec.pixelDepth), 4);
-    putLE(out, 38, static_cast<std::uint32_t>(spec.frameCount), 4);
-    for (std::uint16_t s : samples) appendLE(out, s, spec.pixelDepth <= 8 ? 1 : 2);
+    putLE(out, 18, static_cast<std::uint32_t>(params.colorId), 4);
+    putLE(out, 22, static_cast<std::uint32_t>(params.littleEndian), 4);
+    putLE(out, 26, static_cast<std::uint32_t>(params.width), 4);
+    putLE(out, 30, static_cast<std::uint32_t>(params.height), 4);
+    putLE(out, 34, static_cast<std::uint32_t>(params.pixelDepth), 4);
+    putLE(out, 38, static_cast<std::uint32_t>(params.frameCount), 4);
+    for (std::uint16_t s : samples) appendLE(out, s, params.pixelDepth <= 8 ? 1 : 2);
     return out;
 }
 
@@ -86,37 +86,37 @@ Bytes makeFits(const std::vector<std::string>& cards, int bitpix, const std::vec
     return out;
 }
 
-Bytes makeBmpWithData(const BmpSpec& spec, const Bytes& pixelData) {
-    const bool core = spec.headerSize == 12;
-    const bool fieldsAfterHeader = spec.headerSize == 40 && spec.compression == 3;
-    const std::size_t paletteBytes = spec.palette.size() * (core ? 3 : 4);
-    const std::size_t offBits = 14 + spec.headerSize + (fieldsAfterHeader ? 12 : 0) + paletteBytes;
+Bytes makeBmpWithData(const BmpParams& params, const Bytes& pixelData) {
+    const bool core = params.headerSize == 12;
+    const bool fieldsAfterHeader = params.headerSize == 40 && params.compression == 3;
+    const std::size_t paletteBytes = params.palette.size() * (core ? 3 : 4);
+    const std::size_t offBits = 14 + params.headerSize + (fieldsAfterHeader ? 12 : 0) + paletteBytes;
     Bytes out(offBits, 0);
     out[0] = 'B';
     out[1] = 'M';
     putLE(out, 2, static_cast<std::uint32_t>(offBits + pixelData.size()), 4);
     putLE(out, 10, static_cast<std::uint32_t>(offBits), 4);
-    putLE(out, 14, static_cast<std::uint32_t>(spec.headerSize), 4);
-    const int height = spec.topDown ? -spec.height : spec.height;
+    putLE(out, 14, static_cast<std::uint32_t>(params.headerSize), 4);
+    const int height = params.topDown ? -params.height : params.height;
     if (core) {
-        putLE(out, 18, static_cast<std::uint32_t>(spec.width), 2);
+        putLE(out, 18, static_cast<std::uint32_t>(params.width), 2);
         putLE(out, 20, static_cast<std::uint32_t>(height), 2);
         putLE(out, 22, 1, 2);
-        putLE(out, 24, static_cast<std::uint32_t>(spec.bits), 2);
+        putLE(out, 24, static_cast<std::uint32_t>(params.bits), 2);
     } else {
-        putLE(out, 18, static_cast<std::uint32_t>(spec.width), 4);
+        putLE(out, 18, static_cast<std::uint32_t>(params.width), 4);
         putLE(out, 22, static_cast<std::uint32_t>(height), 4);
         putLE(out, 26, 1, 2);
-        putLE(out, 28, static_cast<std::uint32_t>(spec.bits), 2);
-        putLE(out, 30, spec.compression, 4);
+        putLE(out, 28, static_cast<std::uint32_t>(params.bits), 2);
+        putLE(out, 30, params.compression, 4);
         putLE(out, 34, static_cast<std::uint32_t>(pixelData.size()), 4);
-        putLE(out, 46, spec.colorsUsed, 4);
-        if (spec.compression == 3) {
-            for (int i = 0; i < 3; ++i) putLE(out, 54 + 4 * i, spec.masks[i], 4);
+        putLE(out, 46, params.colorsUsed, 4);
+        if (params.compression == 3) {
+            for (int i = 0; i < 3; ++i) putLE(out, 54 + 4 * i, params.masks[i], 4);
         }
     }
-    std::size_t at = 14 + spec.headerSize + (fieldsAfterHeader ? 12 : 0);
-    for (const auto& entry : spec.palette) {
+    std::size_t at = 14 + params.headerSize + (fieldsAfterHeader ? 12 : 0);
+    for (const auto& entry : params.palette) {
         out[at] = entry[0];
         out[at + 1] = entry[1];
         out[at + 2] = entry[2];
@@ -126,20 +126,20 @@ Bytes makeBmpWithData(const BmpSpec& spec, const Bytes& pixelData) {
     return out;
 }
 
-Bytes makeBmp(const BmpSpec& spec, const std::vector<std::uint32_t>& pixels) {
-    const std::size_t stride = (static_cast<std::size_t>(spec.width) * spec.bits + 31) / 32 * 4;
-    Bytes data(stride * spec.height, 0);
-    for (int y = 0; y < spec.height; ++y) {
-        const int fileRow = spec.topDown ? y : spec.height - 1 - y;
+Bytes makeBmp(const BmpParams& params, const std::vector<std::uint32_t>& pixels) {
+    const std::size_t stride = (static_cast<std::size_t>(params.width) * params.bits + 31) / 32 * 4;
+    Bytes data(stride * params.height, 0);
+    for (int y = 0; y < params.height; ++y) {
+        const int fileRow = params.topDown ? y : params.height - 1 - y;
         std::uint8_t* row = data.data() + fileRow * stride;
-        for (int x = 0; x < spec.width; ++x) {
-            const std::uint32_t v = pixels[static_cast<std::size_t>(y) * spec.width + x];
-            switch (spec.bits) {
+        for (int x = 0; x < params.width; ++x) {
+            const std::uint32_t v = pixels[static_cast<std::size_t>(y) * params.width + x];
+            switch (params.bits) {
                 case 1:
                 case 4:
                 case 8: {
-                    const int bit = x * spec.bits;
-                    row[bit / 8] |= static_cast<std::uint8_t>(v << (8 - spec.bits - bit % 8));
+                    const int bit = x * params.bits;
+                    row[bit / 8] |= static_cast<std::uint8_t>(v << (8 - params.bits - bit % 8));
                     break;
                 }
                 case 16:
@@ -157,7 +157,7 @@ Bytes makeBmp(const BmpSpec& spec, const std::vector<std::uint32_t>& pixels) {
             }
         }
     }
-    return makeBmpWithData(spec, data);
+    return makeBmpWithData(params, data);
 }
 
 namespace {
@@ -171,8 +171,8 @@ void flushPng(png_structp) {}
 bool encodePng(png_structp png, png_infop info, int width, int height, int colorType, int bitDepth,
                png_bytepp rows, png_colorp palette, int paletteSize) {
     if (setjmp(png_jmpbuf(png)) != 0) return false;
-    png_set_IHDR(png, info, width, height, bitDepth, colorType, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, width, height, bitDepth, colorType, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     if (paletteSize > 0) png_set_PLTE(png, info, palette, paletteSize);
     png_write_info(png, info);
     png_write_image(png, rows);
@@ -184,10 +184,10 @@ bool encodePng(png_structp png, png_infop info, int width, int height, int color
 
 Bytes makePng(int width, int height, int colorType, int bitDepth, const std::vector<std::uint16_t>& samples,
               const std::vector<std::array<std::uint8_t, 3>>& palette) {
-    const int channels = colorType == PNG_COLOR_TYPE_RGB ? 3
-                         : colorType == PNG_COLOR_TYPE_RGB_ALPHA ? 4
+    const int channels = colorType == PNG_COLOR_TYPE_RGB          ? 3
+                         : colorType == PNG_COLOR_TYPE_RGB_ALPHA  ? 4
                          : colorType == PNG_COLOR_TYPE_GRAY_ALPHA ? 2
-                                                                 : 1;
+                                                                  : 1;
     const std::size_t rowBytes = (static_cast<std::size_t>(width) * channels * bitDepth + 7) / 8;
     Bytes pixels(rowBytes * height, 0);
     for (int y = 0; y < height; ++y) {

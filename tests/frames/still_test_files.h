@@ -17,7 +17,7 @@ Bytes readFile(const std::filesystem::path& path);
 
 // SER: the header, then `samples` (all frames, row after row) as bytes (PixelDepth up to 8) or
 // as 16-bit little-endian words.
-struct SerSpec {
+struct SerParams {
     int colorId = 0;
     int littleEndian = 0;
     int width = 1;
@@ -25,7 +25,7 @@ struct SerSpec {
     int pixelDepth = 8;
     int frameCount = 1;
 };
-Bytes makeSer(const SerSpec& spec, const std::vector<std::uint16_t>& samples);
+Bytes makeSer(const SerParams& params, const std::vector<std::uint16_t>& samples);
 
 // FITS: header cards (the given ones, then END) padded to 2880 bytes, then `values` in file
 // order (first row first) as big-endian samples of BITPIX, padded to 2880 bytes.
@@ -36,7 +36,7 @@ std::vector<std::string> fitsCards(int bitpix, int naxis1, int naxis2, const std
 
 // BMP: `pixels` are the raw values of the picture, top row first: colour-table indices for 1, 4
 // and 8 bits, packed words for 16 and 32 bits, 0xRRGGBB for 24 bits.
-struct BmpSpec {
+struct BmpParams {
     int width = 1;
     int height = 1;
     int bits = 24;
@@ -47,9 +47,9 @@ struct BmpSpec {
     std::array<std::uint32_t, 3> masks{};              // red, green, blue (bit fields)
     std::uint32_t colorsUsed = 0;
 };
-Bytes makeBmp(const BmpSpec& spec, const std::vector<std::uint32_t>& pixels);
+Bytes makeBmp(const BmpParams& params, const std::vector<std::uint32_t>& pixels);
 // A bitmap around already encoded (RLE) pixel data.
-Bytes makeBmpWithData(const BmpSpec& spec, const Bytes& pixelData);
+Bytes makeBmpWithData(const BmpParams& params, const Bytes& pixelData);
 
 // PNG of any colour type and depth through libpng; `samples` are the file's samples, row after
 // row, channels interleaved (palette: indices). Empty when libpng failed.
