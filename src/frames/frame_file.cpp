@@ -1,0 +1,49 @@
+#include "frames/frame_file.h"
+
+#include <system_error>
+
+#include "frames/still_frames.h"
+#include "platform/errors.h"
+
+namespace kestrave {
+
+namespace {
+
+RiffFile openOrThrow(const std::filesystem::path& path) {
+    std::optional<RiffFile> file = RiffFile::open(path);
+    if (!file) throw FileError("Cannot open file " + path.string());
+    return std::move(*file);
+}
+
+}  // namespace
+
+FrameFile::FrameFile(const std::filesystem::path& path) : FrameFile(path, openOrThrow(path)) {}
+
+std::optional<FrameFile> FrameFile::openIfExists(const std::filesystem::path& path) {
+    std::optional<RiffFile> file = RiffFile::open(path);
+    if (file) return FrameFile(path, std::move(*file));
+    std::error_code error;
+    if (!std::filesystem::exists(path, error) && !error) return std::nullopt;
+    throw FileError("Cannot open file " + path.string());
+}
+
+void FrameFile::readAt(std::uint64_t offset, void* buffer, std::size_t count) const {
+    if (!file_.readAt(offset, buffer, count)) throw FileError("File " + displayName(path_) + " is truncated");
+}
+
+std::unique_ptr<std::uint8_t[]> FrameFile::readRows(std::uint64_t offset, std::uint64_t strideBytes,
+                                                    std::size_t rowBytes, int rows) const {
+    const std::size_t total = rowBytes * static_cast<std::size_t>(rows);
+    auto block = std::make_unique_for_overwrite<std::uint8_t[]>(total);
+    if (strideBytes == rowBytes) {
+        readAt(offset, block.get(), total);
+    } else {
+        for (int k = 0; k < rows; ++k) {
+            readAt(offset + static_cast<std::uint64_t>(k) * strideBytes, block.get() + k * rowBytes,
+                   rowBytes);
+        }
+    }
+    return block;
+}
+
+}  // namespace kestrave

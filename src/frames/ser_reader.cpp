@@ -1,0 +1,170 @@
+#include "frames/ser_reader.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+#include <new>
+#include <vector>
+
+#include "platform/riff_file.h"
+
+namespace kestrave {
+
+namespace {
+
+std::int32_t field(const std::uint8_t* p) {
+    return static_cast<std::int32_t>(readLE32(p));
+}
+
+[[noreturn]] void badSer(const FrameFile& file, const std::string& why) {
+    throw FileError("Invalid SER file " + displayName(file.path()) + ": " + why);
+}
+
+// Sample readers for the three layouts of a SER frame row.
+struct Byte {
+    static std::uint16_t at(const std::uint8_t* row, int x) { return row[x]; }
+};
+struct WordLE {
+    static std::uint16_t at(const std::uint8_t* row, int x) { return readLE16(row + 2 * x); }
+};
+struct WordSwapped {
+    static std::uint16_t at(const std::uint8_t* row, int x) {
+        return static_cast<std::uint16_t>(row[2 * x] << 8 | row[2 * x + 1]);
+    }
+};
+
+// Converts one frame held as `height` rows of `rowBytes` bytes into the plane and the preview,
+// both already of the frame's size.
+template <typename Sample>
+void convertFrame(const std::uint8_t* rows, std::size_t rowBytes, T2dArrays& plane, Bitmap24& preview) {
+    const int width = plane.xCount();
+    const int height = plane.yCount();
+    std::uint16_t largest = 0;
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* row = rows + y * rowBytes;
+        for (int x = 0; x < width; ++x) largest = std::max(largest, Sample::at(row, x));
+    }
+    // The preview scale: P is the power of two at or above the largest sample, and every sample
+    // value shows as ClampByte(Round(s / (P + 1) x 255)); a table holds it for each value.
+    const double range = std::lrint(PowerOfTwoCeil(largest)) + 1.0;
+    std::vector<std::uint8_t> level(static_cast<std::size_t>(largest) + 1);
+    for (std::size_t s = 0; s < level.size(); ++s) level[s] = greyLevel(static_cast<double>(s), 0.0, range);
+
+    const auto rowOf = [rows, rowBytes](int y) { return rows + y * rowBytes; };
+    fillPlaneByRows(plane, rowOf,
+                    [](const std::uint8_t* row, int x) { return static_cast<float>(Sample::at(row, x)); });
+    fillGreyPreview(preview, rowOf,
+                    [lut = level.data()](const std::uint8_t* row, int x) { return lut[Sample::at(row, x)]; });
+}
+
+}  // namespace
+
+SerFile::SerFile(const std::filesystem::path& path) : SerFile(FrameFile(path)) {}
+
+std::optional<SerFile> SerFile::openIfExists(const std::filesystem::path& path) {
+    std::optional<FrameFile> file = FrameFile::openIfExists(path);
+    if (!file) return std::nullopt;
+    return SerFile(std::move(*file));
+}
+
+SerFile::SerFile(FrameFile file) : file_(std::move(file)) {
+    if (file_.size() < SerHeaderSize) badSer(file_, "the header is incomplete");
+    std::array<std::uint8_t, SerHeaderSize> raw{};
+    file_.readAt(0, raw.data(), raw.size());
+    header_.LuID = field(&raw[14]);
+    header_.ColorID = field(&raw[18]);
+    header_.LittleEndian = field(&raw[22]);
+    header_.Width = field(&raw[26]);
+    header_.Height = field(&raw[30]);
+    header_.PixelDepth = field(&raw[34]);
+    header_.FrameCount = field(&raw[38]);
+
+    if (header_.Width < 1 || header_.Height < 1) {
+        badSer(file_, "frame size " + std::to_string(header_.Width) + " x " + std::to_string(header_.Height));
+    }
+    if (header_.PixelDepth < 1 || header_.PixelDepth > 16) {
+        badSer(file_, "pixel depth " + std::to_string(header_.PixelDepth));
+    }
+    // ColorID 100 and 101 hold three samples per pixel (RGB, BGR); read as grey they would give
+    // a picture three times too wide.
+    if (header_.ColorID >= 100) {
+        badSer(file_, "colour format " + std::to_string(header_.ColorID) + " is not supported");
+    }
+    bytesPerSample_ = header_.PixelDepth <= 8 ? 1 : 2;
+    width_ = std::min(header_.Width, MaxFrameSize);
+    height_ = std::min(header_.Height, MaxFrameSize);
+    frameBytes_ = static_cast<std::uint64_t>(header_.Width) * static_cast<std::uint64_t>(header_.Height) *
+                  static_cast<std::uint64_t>(bytesPerSample_);
+    const std::uint64_t framesInFile = (file_.size() - SerHeaderSize) / frameBytes_;
+    frameCount_ = static_cast<int>(
+        std::min<std::uint64_t>(framesInFile, static_cast<std::uint64_t>(std::max(header_.FrameCount, 0))));
+    if (frameCount_ < 1) badSer(file_, "no complete frame");
+}
+
+int SerFile::debayerItem() const {
+    switch (header_.ColorID) {
+        case 8:
+            return 1;  // "RG"
+        case 9:
+            return 0;  // "GR"
+        case 10:
+            return 3;  // "GB"
+        case 11:
+            return 2;  // "BG"
+        default:
+            return -1;
+    }
+}
+
+void SerFile::readFrame(int index, T2dArrays& plane, Bitmap24& preview) const {
+    const std::uint64_t rowStride = static_cast<std::uint64_t>(header_.Width) * bytesPerSample_;
+    const std::size_t rowBytes = static_cast<std::size_t>(width_) * bytesPerSample_;
+    const std::uint64_t offset = SerHeaderSize + static_cast<std::uint64_t>(index) * frameBytes_;
+    try {
+        const auto rows = file_.readRows(offset, rowStride, rowBytes, height_);
+        sizeRawFrame(plane, preview, width_, height_);
+        if (bytesPerSample_ == 1) {
+            convertFrame<Byte>(rows.get(), rowBytes, plane, preview);
+        } else if (header_.LittleEndian == 1) {
+            convertFrame<WordSwapped>(rows.get(), rowBytes, plane, preview);
+        } else {
+            convertFrame<WordLE>(rows.get(), rowBytes, plane, preview);
+        }
+    } catch (const std::bad_alloc&) {
+        throw FileError("Not enough memory to read " + displayName(file_.path()));
+    }
+}
+
+SerOpenResult OpenSerFile(const std::filesystem::path& FileName, T2dArrays& RawFramePlane, Bitmap24& preview,
+                          FrameReaderState& state) {
+    const std::optional<SerFile> ser = SerFile::openIfExists(FileName);
+    if (!ser) return {};
+    ser->readFrame(0, RawFramePlane, preview);
+
+    state.SerPixelDepth = ser->serPixelDepth();
+    state.SerFrameCount = ser->frameCount();
+    state.FrameChannel = 1;
+    state.SerFrameWidth = state.FitsFrameWidth = ser->width();
+    state.SerFrameHeight = state.FitsFrameHeight = ser->height();
+
+    SerOpenResult result;
+    result.opened = true;
+    result.size = {ser->width(), ser->height(), ser->header().Width, ser->header().Height};
+    result.bayer = ser->bayer();
+    result.debayerItem = ser->debayerItem();
+    result.ColourstackCaption = result.bayer ? "Colour(debayered)" : "Colour";
+    return result;
+}
+
+bool ReadSerFrame(const std::filesystem::path& FileName, int Index, T2dArrays& RawFramePlane,
+                  Bitmap24& preview, FrameReaderState& state, const DebayerHook& debayer) {
+    const std::optional<SerFile> ser = SerFile::openIfExists(FileName);
+    if (!ser || Index < 0 || Index >= ser->frameCount()) return false;
+    ser->readFrame(Index, RawFramePlane, preview);
+    state.FrameChannel = 1;
+    if (debayer) debayer(preview);
+    return true;
+}
+
+}  // namespace kestrave

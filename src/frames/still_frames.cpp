@@ -1,0 +1,29 @@
+#include "frames/still_frames.h"
+
+#include <optional>
+#include <utility>
+
+namespace kestrave {
+
+void checkPictureSize(std::int64_t width, std::int64_t height, const std::filesystem::path& file) {
+    if (width < 1 || height < 1 || width > MaxPictureSide || height > MaxPictureSide ||
+        width * height > MaxPicturePixels) {
+        throw FileError("Picture size " + std::to_string(width) + " x " + std::to_string(height) + " of " +
+                        displayName(file) + " is not supported");
+    }
+}
+
+void sizeRawFrame(T2dArrays& plane, Bitmap24& preview, int width, int height) {
+    std::optional<T2dArrays> freshPlane;
+    std::optional<Bitmap24> freshPreview;
+    if (plane.xCount() != width || plane.yCount() != height) freshPlane.emplace(height, width);
+    if (preview.width() != width || preview.height() != height) freshPreview.emplace(width, height);
+    if (freshPlane) plane = std::move(*freshPlane);
+    if (freshPreview) preview = std::move(*freshPreview);
+}
+
+std::string displayName(const std::filesystem::path& file) {
+    return file.filename().string();
+}
+
+}  // namespace kestrave
