@@ -56,7 +56,8 @@ void checkPageFile(const fs::path& path, const std::string& kind) {
 
 std::string notAPageFileMessage(const fs::path& path, const std::string& kind) {
     std::string lowered = kind;
-    if (!lowered.empty()) lowered[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(lowered[0])));
+    if (!lowered.empty())
+        lowered[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(lowered[0])));
     return path.string() + " is not a " + lowered;
 }
 
@@ -72,12 +73,15 @@ void saveWaveletScheme(const fs::path& path, const WaveletScheme& scheme) {
     TBigIniFile ini{fs::path()};
     ini.WriteInteger("scheme", "itemindex", static_cast<int>(scheme.Waveletscheme));
     ini.WriteInteger("method", "itemindex", static_cast<int>(scheme.Convolvemethod));
-    for (int n = 0; n < WaveletLayerCount; ++n) ini.WriteBool("checkbox", layerKey(n), scheme.layerChecked[n]);
+    for (int n = 0; n < WaveletLayerCount; ++n)
+        ini.WriteBool("checkbox", layerKey(n), scheme.layerChecked[n]);
     ini.WriteInteger("scheme", "initial", clampedRound(scheme.LevelStep, INT_MIN, INT_MAX));
     ini.WriteInteger("scheme", "step", clampedRound(scheme.Multiplicant, INT_MIN, INT_MAX));
-    for (int n = 0; n < WaveletLayerCount; ++n) ini.WriteInteger("slider", layerKey(n), scheme.layerSlider[n]);
     for (int n = 0; n < WaveletLayerCount; ++n)
-        ini.WriteInteger("Gauss", layerKey(n), clampedRound(scheme.Gausslayer[n] * GaussScale, INT_MIN, INT_MAX));
+        ini.WriteInteger("slider", layerKey(n), scheme.layerSlider[n]);
+    for (int n = 0; n < WaveletLayerCount; ++n)
+        ini.WriteInteger("Gauss", layerKey(n),
+                         clampedRound(scheme.Gausslayer[n] * GaussScale, INT_MIN, INT_MAX));
     writeFreshIniFile(path, ini);
 }
 
@@ -92,7 +96,8 @@ WaveletScheme loadWaveletScheme(const fs::path& path) {
     WaveletScheme scheme;
     scheme.Waveletscheme = static_cast<TWaveletScheme>(readClamped(ini, "scheme", "itemindex", 0, 0, 1));
     scheme.Convolvemethod = static_cast<TConvolveMethod>(readClamped(ini, "method", "itemindex", 0, 0, 1));
-    for (int n = 0; n < WaveletLayerCount; ++n) scheme.layerChecked[n] = ini.ReadBool("checkbox", layerKey(n), false);
+    for (int n = 0; n < WaveletLayerCount; ++n)
+        scheme.layerChecked[n] = ini.ReadBool("checkbox", layerKey(n), false);
     scheme.LevelStep = readClamped(ini, "scheme", "initial", 1, MinLevelStep, MaxLevelStep);
     scheme.Multiplicant = readClamped(ini, "scheme", "step", 0, MinMultiplicant, MaxMultiplicant);
     for (int n = 0; n < WaveletLayerCount; ++n)

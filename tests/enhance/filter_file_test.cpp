@@ -38,8 +38,11 @@ TEST_F(FilterFile, TheKernelIsWrittenAsTheFormStorageWritesStoredValues) {
         for (int b = 0; b < 5; ++b) {
             const bool centre = a == 2 && b == 2;
             const bool ring = a >= 1 && a <= 3 && b >= 1 && b <= 3;
-            expected += "Filter" + std::to_string(a) + std::to_string(b) +
-                        "_Value=" + (centre ? "50" : ring ? "6" : "0") + "\r\n";
+            expected += "Filter" + std::to_string(a) + std::to_string(b) + "_Value=" +
+                        (centre ? "50"
+                         : ring ? "6"
+                                : "0") +
+                        "\r\n";
         }
     }
     EXPECT_EQ(readText(file), expected + "\r\n");
@@ -86,8 +89,9 @@ TEST_F(FilterFile, MissingAndForeignFilesAreRefusedAndChangeNothing) {
     } catch (const WaveletFileError& error) {
         EXPECT_EQ(std::string(error.what()), "Filter file not found: " + (dir / "gone.ksf").string());
     }
-    for (const std::string& text : {std::string("[scheme]\r\nitemindex=1\r\n"), std::string("\x01\x02\x03", 3),
-                                    std::string("[TMainForm]\r\nFormVersion=0\r\n")}) {
+    for (const std::string& text :
+         {std::string("[scheme]\r\nitemindex=1\r\n"), std::string("\x01\x02\x03", 3),
+          std::string("[TMainForm]\r\nFormVersion=0\r\n")}) {
         writeText(file, text);
         try {
             loadFilterKernel(file, spins);

@@ -47,12 +47,13 @@ TEST_F(SchemeFile, SaveAndLoadRestoreEveryFieldAndASecondSaveIsByteIdentical) {
 
 TEST_F(SchemeFile, KeysAreWrittenInTheirSectionsAndOrder) {
     saveWaveletScheme(file, unusualScheme());
-    EXPECT_EQ(readText(file),
-              "[scheme]\r\nitemindex=1\r\ninitial=3\r\nstep=2\r\n\r\n"
-              "[method]\r\nitemindex=1\r\n\r\n"
-              "[checkbox]\r\nlayer1=1\r\nlayer2=0\r\nlayer3=1\r\nlayer4=1\r\nlayer5=0\r\nlayer6=1\r\n\r\n"
-              "[slider]\r\nlayer1=-50\r\nlayer2=0\r\nlayer3=25\r\nlayer4=100\r\nlayer5=1000\r\nlayer6=7\r\n\r\n"
-              "[Gauss]\r\nlayer1=15\r\nlayer2=5\r\nlayer3=123\r\nlayer4=57\r\nlayer5=250\r\nlayer6=29\r\n\r\n");
+    EXPECT_EQ(
+        readText(file),
+        "[scheme]\r\nitemindex=1\r\ninitial=3\r\nstep=2\r\n\r\n"
+        "[method]\r\nitemindex=1\r\n\r\n"
+        "[checkbox]\r\nlayer1=1\r\nlayer2=0\r\nlayer3=1\r\nlayer4=1\r\nlayer5=0\r\nlayer6=1\r\n\r\n"
+        "[slider]\r\nlayer1=-50\r\nlayer2=0\r\nlayer3=25\r\nlayer4=100\r\nlayer5=1000\r\nlayer6=7\r\n\r\n"
+        "[Gauss]\r\nlayer1=15\r\nlayer2=5\r\nlayer3=123\r\nlayer4=57\r\nlayer5=250\r\nlayer6=29\r\n\r\n");
 }
 
 TEST_F(SchemeFile, SavingReplacesWhateverTheFileHeldBefore) {

@@ -1,0 +1,384 @@
+#include "widgets/form_placement.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QStringList>
+#include <QWidget>
+#include <algorithm>
+#include <cstdio>
+#include <limits>
+
+#include "persist/big_ini_file.h"
+#include "platform/program_dir.h"
+#include "widgets/form_value_text.h"
+
+namespace kestrave {
+
+namespace {
+
+// Minimised and maximised positions belong to the window system; the file holds its "none".
+const QString NoMinMaxPositions = QStringLiteral("-1,-1,-1,-1");
+// Logical dots per inch when no screen is known.
+constexpr int DefaultPixelsPerInch = 96;
+
+// The class name without its namespace: "TMainForm".
+QString className(const QObject* object) {
+    const QString name = QLatin1String(object->metaObject()->className());
+    const qsizetype colons = name.lastIndexOf(QLatin1String("::"));
+    return colons < 0 ? name : name.mid(colons + 2);
+}
+
+QScreen* screenOf(const QWidget* form) {
+    QScreen* screen = form->screen();
+    return screen ? screen : QGuiApplication::primaryScreen();
+}
+
+QSize screenSize(const QWidget* form) {
+    const QScreen* screen = screenOf(form);
+    return screen ? screen->geometry().size() : QSize();
+}
+
+int pixelsPerInch(const QWidget* form) {
+    const QScreen* screen = screenOf(form);
+    return screen ? qRound(screen->logicalDotsPerInch()) : DefaultPixelsPerInch;
+}
+
+// The available areas of all screens, the primary screen's first.
+QList<QRect> availableAreas() {
+    QList<QRect> areas;
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (primary) areas << primary->availableGeometry();
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        if (screen != primary) areas << screen->availableGeometry();
+    }
+    return areas;
+}
+
+// A window whose size the user cannot change keeps the size it was designed with.
+bool hasFixedSize(const QWidget* form) {
+    return form->minimumSize() == form->maximumSize();
+}
+
+std::string text(const QString& value) {
+    return value.toStdString();
+}
+
+}  // namespace
+
+QString GetDefaultSection(const QObject* component) {
+    if (!component) return {};
+    if (component->isWidgetType()) {
+        const auto* widget = static_cast<const QWidget*>(component);
+        if (widget->isWindow()) return className(widget);
+        return className(widget->window()) + widget->objectName();
+    }
+    for (const QObject* owner = component->parent(); owner; owner = owner->parent()) {
+        if (owner->isWidgetType())
+            return className(static_cast<const QWidget*>(owner)->window()) + "." + component->objectName();
+    }
+    return component->objectName();
+}
+
+std::filesystem::path GetDefaultIniName() {
+    QString name = QCoreApplication::applicationName();
+    if (name.isEmpty()) name = QStringLiteral("kestrave");
+    return ProgramDir() / (name.toStdString() + ".ini");
+}
+
+QString screenSizedKey(const QString& key, QSize screen) {
+    return QStringLiteral("%1(%2x%3)").arg(key).arg(screen.width()).arg(screen.height());
+}
+
+QString fourIntegersText(const std::array<int, 4>& values) {
+    return QStringLiteral("%1,%2,%3,%4").arg(values[0]).arg(values[1]).arg(values[2]).arg(values[3]);
+}
+
+std::array<int, 4> parseFourIntegers(QStringView text, const std::array<int, 4>& defaults) {
+    static const QRegularExpression delimiters(QStringLiteral("[, ]"));
+    const QStringList words = text.toString().split(delimiters, Qt::SkipEmptyParts);
+    std::array<int, 4> values = defaults;
+    for (qsizetype i = 0; i < std::min<qsizetype>(words.size(), 4); ++i) {
+        const std::optional<qlonglong> number = parseIntegerText(words[i]);
+        if (number && *number >= std::numeric_limits<int>::min() &&
+            *number <= std::numeric_limits<int>::max())
+            values[static_cast<std::size_t>(i)] = static_cast<int>(*number);
+    }
+    return values;
+}
+
+int showCmdOf(Qt::WindowStates state) {
+    if (state & Qt::WindowMinimized) return 2;
+    if (state & Qt::WindowMaximized) return 3;
+    return 1;
+}
+
+std::optional<Qt::WindowState> windowStateOfShowCmd(int showCmd) {
+    switch (showCmd) {
+        case 1:
+        case 5:
+        case 9:
+            return Qt::WindowNoState;
+        case 2:
+        case 6:
+        case 7:
+            return Qt::WindowMinimized;
+        case 3:
+            return Qt::WindowMaximized;
+        default:
+            return std::nullopt;
+    }
+}
+
+QRect keepOnScreens(const QRect& rect, const QList<QRect>& areas) {
+    if (areas.isEmpty()) return rect;
+    QRect area = areas.front();
+    qint64 bestOverlap = 0;
+    for (const QRect& candidate : areas) {
+        const QRect overlap = candidate.intersected(rect);
+        const qint64 size = overlap.isEmpty() ? 0 : qint64(overlap.width()) * overlap.height();
+        if (size > bestOverlap) {
+            bestOverlap = size;
+            area = candidate;
+        }
+    }
+    const int width = std::min(rect.width(), area.width());
+    const int height = std::min(rect.height(), area.height());
+    const int left = std::clamp(rect.left(), area.left(), area.left() + area.width() - width);
+    const int top = std::clamp(rect.top(), area.top(), area.top() + area.height() - height);
+    return {left, top, width, height};
+}
+
+// ---- TIniLink ----
+
+TIniLink::~TIniLink() {
+    setStorage(nullptr);
+}
+
+void TIniLink::setStorage(TFormPlacement* storage) {
+    if (storage_) std::erase(storage_->links_, this);
+    storage_ = storage;
+    if (storage_) storage_->links_.push_back(this);
+}
+
+TBigIniFile* TIniLink::IniObject() const {
+    return storage_ ? storage_->iniObject() : nullptr;
+}
+
+QString TIniLink::RootSection() const {
+    if (!storage_) return {};
+    const QString section = QString::fromStdString(storage_->iniSection());
+    return section.isEmpty() ? section : section + "\\";
+}
+
+// ---- TFormPlacement ----
+
+TFormPlacement::TFormPlacement(QWidget* form) : QObject(form), form_(form) {
+    form_->installEventFilter(this);
+}
+
+TFormPlacement::~TFormPlacement() {
+    for (TIniLink* link : links_) link->storage_ = nullptr;
+}
+
+std::filesystem::path TFormPlacement::iniFileName() const {
+    return iniFileName_.empty() ? GetDefaultIniName() : iniFileName_;
+}
+
+std::string TFormPlacement::iniSection() const {
+    return text(iniSection_.isEmpty() ? GetDefaultSection(form_) : iniSection_);
+}
+
+// Runs the action on the file open for a save or restore, or on one opened for the call and
+// written afterwards when the action changed it.
+template <class Action>
+auto TFormPlacement::withFile(Action&& action) {
+    if (ini_) return action(*ini_);
+    TBigIniFile ini(iniFileName());
+    ini_ = &ini;
+    struct Close {
+        TBigIniFile*& open;
+        ~Close() { open = nullptr; }
+    } close{ini_};
+    if constexpr (std::is_void_v<decltype(action(ini))>) {
+        action(ini);
+        ini.flush();
+    } else {
+        auto result = action(ini);
+        ini.flush();
+        return result;
+    }
+}
+
+void TFormPlacement::SaveFormPlacement() {
+    if (batchRun_ || (active_ && !restored_)) return;
+    withFile([&](TBigIniFile& ini) {
+        ini.WriteInteger(iniSection(), "FormVersion", version_);
+        SavePlacement(ini);
+        emit OnSavePlacement();
+        saved_ = true;
+    });
+}
+
+void TFormPlacement::RestoreFormPlacement() {
+    saved_ = false;
+    withFile([&](TBigIniFile& ini) {
+        const std::string section = iniSection();
+        if (ini.ReadInteger(section, "FormVersion", 0) < version_) return;
+        RestorePlacement(ini);
+        restored_ = true;
+        emit OnRestorePlacement();
+        if (!(options_ & fpActiveControl)) return;
+        const QString name = QString::fromStdString(ini.ReadString(section, "ActiveControl", ""));
+        auto* control = name.isEmpty() ? nullptr : form_->findChild<QWidget*>(name);
+        if (control && control->focusPolicy() != Qt::NoFocus && control->isEnabled()) control->setFocus();
+    });
+    restored_ = true;
+}
+
+void TFormPlacement::FormDestroy() {
+    if (!active_ || saved_) return;
+    destroying_ = true;
+    try {
+        SaveFormPlacement();
+    } catch (const std::exception& error) {
+        report(error);
+    }
+    destroying_ = false;
+}
+
+void TFormPlacement::SavePlacement(TBigIniFile& ini) {
+    const std::string section = iniSection();
+    if (options_ & (fpState | fpPosition)) {
+        writePlacement(ini);
+        ini.WriteBool(section, "Visible", destroying_);
+    }
+    if (options_ & fpActiveControl) {
+        if (const QWidget* focused = form_->focusWidget())
+            ini.WriteString(section, "ActiveControl", text(focused->objectName()));
+    }
+    for (const TIniLink* link : std::vector<TIniLink*>(links_)) link->SaveToIni();
+}
+
+void TFormPlacement::RestorePlacement(TBigIniFile& ini) {
+    readPlacement(ini);
+}
+
+void TFormPlacement::writePlacement(TBigIniFile& ini) const {
+    const std::string section = iniSection();
+    const QSize screen = screenSize(form_);
+    ini.WriteInteger(section, "Flags", 0);
+    ini.WriteInteger(section, "ShowCmd", showCmdOf(form_->windowState()));
+    ini.WriteInteger(section, "PixelsPerInch", pixelsPerInch(form_));
+
+    QRect normal = form_->normalGeometry();
+    if (normal.isEmpty()) normal = form_->geometry();
+    const QString normPos = fourIntegersText(
+        {normal.left(), normal.top(), normal.left() + normal.width(), normal.top() + normal.height()});
+    for (const auto& [key, value] : {std::pair{QStringLiteral("MinMaxPos"), NoMinMaxPositions},
+                                     std::pair{QStringLiteral("NormPos"), normPos}}) {
+        ini.WriteString(section, text(screenSizedKey(key, screen)), text(value));
+        ini.WriteString(section, text(key), text(value));
+    }
+}
+
+void TFormPlacement::readPlacement(TBigIniFile& ini) {
+    if (options_ & fpPosition) readPosition(ini);
+    if (options_ & fpState) readState(ini);
+    for (const TIniLink* link : std::vector<TIniLink*>(links_)) link->LoadFromIni();
+    form_->update();
+}
+
+void TFormPlacement::readPosition(TBigIniFile& ini) {
+    const std::string section = iniSection();
+    const QSize screen = screenSize(form_);
+    // The key of this screen size, else the bare key; empty when neither is there.
+    const auto read = [&](const QString& key) {
+        std::string value = ini.ReadString(section, text(screenSizedKey(key, screen)), "");
+        if (value.empty()) value = ini.ReadString(section, text(key), "");
+        return QString::fromStdString(value);
+    };
+    const QString minMaxPos = read(QStringLiteral("MinMaxPos"));
+    const QString normPos = read(QStringLiteral("NormPos"));
+    const int currentPixelsPerInch = pixelsPerInch(form_);
+    // Positions measured at another pixel density would put the window somewhere else.
+    if ((minMaxPos.isEmpty() && normPos.isEmpty()) ||
+        ini.ReadInteger(section, "PixelsPerInch", currentPixelsPerInch) != currentPixelsPerInch)
+        return;
+
+    const QRect current = form_->geometry();
+    auto [left, top, right, bottom] = parseFourIntegers(
+        normPos,
+        {current.left(), current.top(), current.left() + current.width(), current.top() + current.height()});
+    const bool fixedSize = hasFixedSize(form_);
+    if (fixedSize) {
+        right = left + current.width();
+        bottom = top + current.height();
+    }
+    if (right <= left) return;
+    const QRect placed = keepOnScreens(QRect(left, top, right - left, bottom - top), availableAreas());
+    if (fixedSize)
+        form_->move(placed.topLeft());
+    else
+        form_->setGeometry(placed);
+}
+
+void TFormPlacement::readState(TBigIniFile& ini) {
+    const Qt::WindowState state =
+        windowStateOfShowCmd(ini.ReadInteger(iniSection(), "ShowCmd", 0)).value_or(Qt::WindowNoState);
+    const Qt::WindowStates others =
+        form_->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen);
+    form_->setWindowState(others | state);
+}
+
+QString TFormPlacement::ReadString(const QString& ident, const QString& def) {
+    return withFile([&](TBigIniFile& ini) {
+        return QString::fromStdString(ini.ReadString(iniSection(), text(ident), text(def)));
+    });
+}
+
+void TFormPlacement::WriteString(const QString& ident, const QString& value) {
+    withFile([&](TBigIniFile& ini) { ini.WriteString(iniSection(), text(ident), text(value)); });
+}
+
+int TFormPlacement::ReadInteger(const QString& ident, int def) {
+    return withFile([&](TBigIniFile& ini) { return ini.ReadInteger(iniSection(), text(ident), def); });
+}
+
+void TFormPlacement::WriteInteger(const QString& ident, int value) {
+    withFile([&](TBigIniFile& ini) { ini.WriteInteger(iniSection(), text(ident), value); });
+}
+
+bool TFormPlacement::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != form_) return false;
+    if (event->type() == QEvent::Show && !event->spontaneous() && active_) {
+        try {
+            RestoreFormPlacement();
+        } catch (const std::exception& error) {
+            report(error);
+        }
+    } else if (event->type() == QEvent::Close) {
+        // The window decides first whether it may close; only an accepted close saves.
+        static_cast<QObject*>(form_)->event(event);
+        if (event->isAccepted() && active_) {
+            try {
+                SaveFormPlacement();
+            } catch (const std::exception& error) {
+                report(error);
+            }
+        }
+        return true;
+    }
+    return false;
+}
+
+void TFormPlacement::report(const std::exception& error) const {
+    if (errorHandler_)
+        errorHandler_(QString::fromUtf8(error.what()));
+    else
+        std::fprintf(stderr, "kestrave: %s\n", error.what());
+}
+
+}  // namespace kestrave

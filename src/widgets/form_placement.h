@@ -1,0 +1,192 @@
+#pragma once
+// TFormPlacement keeps where a window stands in a section of an INI file between runs: its
+// normal rectangle and state, which control is active, and a version number. TFormStorage
+// (form_storage.h) adds chosen control properties.
+//
+// The section's keys, in the order they are written:
+//   FormVersion       the placement's Version
+//   Flags             0
+//   ShowCmd           1 normal, 2 minimised, 3 maximised
+//   PixelsPerInch     the screen's logical dots per inch
+//   MinMaxPos(WxH)    "-1,-1,-1,-1" (minimised and maximised positions: the window system's)
+//   MinMaxPos         the same
+//   NormPos(WxH)      "left,top,right,bottom" of the normal rectangle (right and bottom exclusive)
+//   NormPos           the same
+//   Visible           1 only when the save runs as the window is destroyed, else 0
+//   ActiveControl     the focused control's name (only with fpActiveControl)
+// WxH is the screen size in pixels, so that each screen size keeps its own rectangle and another
+// size falls back to the bare key (the last one written).
+//
+// The placement watches its window: the first show restores (when Active), an accepted close
+// saves (when Active); the window's destructor calls FormDestroy() for the last save. Nothing is
+// saved before a restore has run, so a window that never restored never overwrites its file,
+// and nothing is saved at all in a batch run.
+
+#include <QFlags>
+#include <QObject>
+#include <QRect>
+#include <QString>
+#include <array>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <vector>
+
+class QWidget;
+
+namespace kestrave {
+
+class TBigIniFile;
+class TFormPlacement;
+
+// The section a component's settings go to when none is named: a window's class name; for a
+// control, its window's class name directly followed by the control's name; for another object
+// owned by a window, the window's class name, "." and the object's name. Empty for none.
+QString GetDefaultSection(const QObject* component);
+// The program's name with ".ini", in the program directory.
+std::filesystem::path GetDefaultIniName();
+
+// The placement keys and values (pure).
+// "NormPos" on a 1024 × 768 screen: "NormPos(1024x768)".
+QString screenSizedKey(const QString& key, QSize screen);
+QString fourIntegersText(const std::array<int, 4>& values);
+// Words split at commas and blanks; a missing or non-numeric word keeps its default.
+std::array<int, 4> parseFourIntegers(QStringView text, const std::array<int, 4>& defaults);
+int showCmdOf(Qt::WindowStates state);
+// 1, 5, 9 normal; 2, 6, 7 minimised; 3 maximised; nullopt for anything else.
+std::optional<Qt::WindowState> windowStateOfShowCmd(int showCmd);
+// The rectangle moved (and shrunk when it must) into the available area of the screen it
+// overlaps most, or of the first screen when it overlaps none: a window stored on a screen that
+// is gone comes back where it can be seen.
+QRect keepOnScreens(const QRect& rect, const QList<QRect>& availableAreas);
+
+// Lets another component keep its own state in a placement's file, saved and loaded together
+// with the placement.
+class TIniLink {
+public:
+    TIniLink() = default;
+    ~TIniLink();
+    TIniLink(const TIniLink&) = delete;
+    TIniLink& operator=(const TIniLink&) = delete;
+
+    TFormPlacement* Storage() const { return storage_; }
+    // Detaches from the old storage and attaches to the new one (none: null).
+    void setStorage(TFormPlacement* storage);
+    // The storage's file while it saves or restores, else null.
+    TBigIniFile* IniObject() const;
+    // The storage's section followed by "\" when that is not empty.
+    QString RootSection() const;
+
+    void SaveToIni() const {
+        if (OnSave) OnSave();
+    }
+    void LoadFromIni() const {
+        if (OnLoad) OnLoad();
+    }
+
+    std::function<void()> OnSave;
+    std::function<void()> OnLoad;
+
+private:
+    friend class TFormPlacement;
+    TFormPlacement* storage_ = nullptr;
+};
+
+class TFormPlacement : public QObject {
+    Q_OBJECT
+public:
+    enum TPlacementOption { fpState = 1, fpPosition = 2, fpActiveControl = 4 };
+    Q_DECLARE_FLAGS(TPlacementOptions, TPlacementOption)
+    Q_FLAG(TPlacementOptions)
+
+    // The window owns the placement and is watched from now on.
+    explicit TFormPlacement(QWidget* form);
+    ~TFormPlacement() override;
+
+    bool Active() const { return active_; }
+    void setActive(bool active) { active_ = active; }
+    // Empty: GetDefaultIniName().
+    const std::filesystem::path& IniFileName() const { return iniFileName_; }
+    void setIniFileName(std::filesystem::path name) { iniFileName_ = std::move(name); }
+    // Empty: GetDefaultSection(the window).
+    const QString& IniSection() const { return iniSection_; }
+    void setIniSection(const QString& section) { iniSection_ = section; }
+    TPlacementOptions Options() const { return options_; }
+    void setOptions(TPlacementOptions options) { options_ = options; }
+    // The lowest stored "FormVersion" that is restored.
+    int Version() const { return version_; }
+    void setVersion(int version) { version_ = version; }
+    // A batch run never writes the file.
+    bool BatchRun() const { return batchRun_; }
+    void setBatchRun(bool batch) { batchRun_ = batch; }
+    // Where a failed save or restore of the automatic show and close hooks is reported; by
+    // default on standard error.
+    void setErrorHandler(std::function<void(const QString&)> handler) { errorHandler_ = std::move(handler); }
+
+    // The file and section in use, defaults applied.
+    std::filesystem::path iniFileName() const;
+    std::string iniSection() const;
+
+    // Writes the placement (and, for a storage, the stored properties) when a restore has run or
+    // the placement is not Active. Throws FileError when the file cannot be written; the old file
+    // then stays as it was. The file is written only when a value changed.
+    void SaveFormPlacement();
+    // Reads the placement back unless the stored "FormVersion" is below Version. A missing file
+    // reads as empty: nothing changes. Throws FileError when the file exists but cannot be read.
+    void RestoreFormPlacement();
+    // The window's destructor calls this: saves, with "Visible" true, when Active and not saved
+    // since the last restore.
+    void FormDestroy();
+
+    // Single values under the section, through the open file or one opened for the call.
+    QString ReadString(const QString& ident, const QString& def);
+    void WriteString(const QString& ident, const QString& value);
+    int ReadInteger(const QString& ident, int def);
+    void WriteInteger(const QString& ident, int value);
+
+    bool saved() const { return saved_; }
+    bool restored() const { return restored_; }
+    QWidget* form() const { return form_; }
+    // The file while a save or restore runs, else null.
+    TBigIniFile* iniObject() const { return ini_; }
+
+signals:
+    void OnSavePlacement();
+    void OnRestorePlacement();
+
+protected:
+    virtual void SavePlacement(TBigIniFile& ini);
+    virtual void RestorePlacement(TBigIniFile& ini);
+    // Set by RestorePlacement of a storage before its properties are read.
+    void setRestored() { restored_ = true; }
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    friend class TIniLink;
+    void writePlacement(TBigIniFile& ini) const;
+    void readPlacement(TBigIniFile& ini);
+    void readPosition(TBigIniFile& ini);
+    void readState(TBigIniFile& ini);
+    void report(const std::exception& error) const;
+    template <class Action>
+    auto withFile(Action&& action);
+
+    QWidget* form_;
+    bool active_ = true;
+    std::filesystem::path iniFileName_;
+    QString iniSection_;
+    TPlacementOptions options_ = TPlacementOptions(fpState | fpPosition);
+    int version_ = 0;
+    bool batchRun_ = false;
+    std::function<void(const QString&)> errorHandler_;
+
+    TBigIniFile* ini_ = nullptr;
+    std::vector<TIniLink*> links_;
+    bool saved_ = false;
+    bool restored_ = false;
+    bool destroying_ = false;
+};
+
+Q_DECLARE_OPERATORS_FOR_FLAGS(TFormPlacement::TPlacementOptions)
+
+}  // namespace kestrave
