@@ -373,6 +373,38 @@ TEST_F(FormStorageRestart, AnInactiveStorageWithoutPlacementWritesTheFilterKerne
     EXPECT_EQ(window.findChild<TRxSpinEdit*>("Filter22")->Value(), 7.0L);
 }
 
+TEST_F(FormStorageRestart, LinkedComponentsSaveAndLoadThroughTheOpenFile) {
+    std::vector<std::string> seen;
+    auto link = std::make_unique<TIniLink>();
+    {
+        TestForm form;
+        link->setStorage(form.FormSettings);
+        link->OnSave = [&] {
+            ASSERT_NE(link->IniObject(), nullptr);
+            link->IniObject()->WriteString("Form\\Speedbar", "Position", "1");
+            seen.push_back("save " + link->RootSection().toStdString());
+        };
+        link->OnLoad = [&] {
+            ASSERT_NE(link->IniObject(), nullptr);
+            seen.push_back("load " + link->IniObject()->ReadString("Form\\Speedbar", "Position", "?"));
+        };
+        EXPECT_EQ(link->IniObject(), nullptr);
+        form.FormSettings->RestoreFormPlacement();
+        form.FormSettings->SaveFormPlacement();
+        form.FormSettings->RestoreFormPlacement();
+    }
+    // The window's destruction saved once more (a restore had run since the last save); then the
+    // storage went first: the link is detached, not left dangling.
+    EXPECT_EQ(link->Storage(), nullptr);
+    EXPECT_EQ(seen, (std::vector<std::string>{"load ?", "save Form\\", "load 1", "save Form\\"}));
+
+    TestForm form;
+    link->setStorage(form.FormSettings);
+    link.reset();  // the link went first: the storage forgets it
+    form.FormSettings->RestoreFormPlacement();
+    EXPECT_EQ(seen.size(), 4u);
+}
+
 TEST(FormPlacementRules, KeysAndValuesOfTheWindowPlacement) {
     EXPECT_EQ(screenSizedKey("NormPos", QSize(1024, 768)), "NormPos(1024x768)");
     EXPECT_EQ(fourIntegersText({-1, 2, 300, 4000}), "-1,2,300,4000");
