@@ -1,0 +1,635 @@
+#include "stacking/stack_accumulator.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+#include "frames/kernel3x3.h"
+#include "frames/pixel_helpers.h"
+#include "frames/stretch.h"
+#include "platform/parallel.h"
+#include "stacking/drizzle.h"
+
+namespace kestrave {
+
+namespace {
+
+// 16-bit words enter the 0..255 scale of the planes times 1/255; the dark planes hold 128 times
+// the dark frame.
+constexpr float WordScale = 0.00392156862745098f;
+constexpr float DarkScale = 0.0078125f;
+// Stack rows per band of the parallel split. Bands are fixed, whatever the thread count.
+constexpr int BandRows = 64;
+// Slope of the seam between two alignment points that share a row (a vertical seam).
+constexpr double VerticalSeamSlope = 10000000.0;
+// A point difference of this value was never measured.
+constexpr float UnmeasuredDifference = 10000000.0f;
+
+int roundToInt(double v) { return static_cast<int>(std::nearbyint(v)); }
+
+}  // namespace
+
+ResampleWindow resampleWindow(const FrameModel& model, const StackRun& run) {
+    const double rf = run.ResampleFactor;
+    const auto axis = [&](int frameSize, int centre, int& full, int& origin) {
+        full = roundToInt(frameSize * rf) - 1;
+        origin = 0;
+        if (full <= MaxFrameSize) return full;
+        const int half = MaxFrameSize / 2;
+        origin = std::max(0, roundToInt(centre * rf) - half);
+        if (centre * rf + half > full) origin = roundToInt(centre * rf - half);
+        if (origin + MaxFrameSize > full) origin = full - MaxFrameSize;
+        return MaxFrameSize;
+    };
+    ResampleWindow w;
+    w.width = axis(model.FrameWidth, run.stackx, w.fullWidth, w.left);
+    w.height = axis(model.FrameHeight, run.stacky, w.fullHeight, w.top);
+    return w;
+}
+
+StackSums makeStackSums(int width, int height, bool fitsColour, bool firstSigmaPass) {
+    const int xCount = width + SectionPlaneMargin;
+    const int yCount = height + SectionPlaneMargin;
+    StackSums sums;
+    for (T2dArrays& plane : sums.StackPlanes) plane = T2dArrays(yCount, xCount);
+    sums.StackWeightPlane = T2dArrays(yCount, xCount);
+    if (fitsColour) {
+        sums.LumPlane = T2dArrays(yCount, xCount);
+        sums.RedWeightPlane = T2dArrays(yCount, xCount);
+        sums.BlueWeightPlane = T2dArrays(yCount, xCount);
+        sums.LumWeightPlane = T2dArrays(yCount, xCount);
+    }
+    if (firstSigmaPass) {
+        for (T2dArrays& plane : sums.Statistics) plane = T2dArrays(yCount, xCount);
+        sums.StatisticsCount = T2dArrays(yCount, xCount);
+    }
+    sums.width = width;
+    sums.height = height;
+    return sums;
+}
+
+namespace {
+
+// One axis of a frame's walk: loop values lo..hi map to a position in the sample buffer (-1: not
+// stacked) and a stack position, and when drizzling to a drop.
+struct PlanAxis {
+    int lo = 0;
+    int hi = -1;
+    std::vector<int> read;
+    std::vector<int> canvas;
+    std::vector<DropAxis> drop;
+    int at(const std::vector<int>& values, int v) const { return values[static_cast<std::size_t>(v - lo)]; }
+};
+
+}  // namespace
+
+// Everything StackFrame derives from the frame before touching a pixel.
+struct StackAccumulator::FramePlan {
+    using Axis = PlanAxis;
+    Axis columns;
+    Axis rows;
+    // Stack rows that a sample at stack row Y can reach: Y - reachUp .. Y + reachDown.
+    int reachUp = 0;
+    int reachDown = 0;
+
+    // Sample source.
+    const Bitmap24* bitmap = nullptr;
+    const TTIFFBitMap* highBit = nullptr;
+    const T2dArrays* raw = nullptr;
+    bool grey = false;
+    bool darkFlat = false;  // subtract the dark and divide by the flat at the read position
+    int channel = 1;
+    bool fitsColour = false;  // FITS colour input: each frame feeds its own channel
+
+    float b = 1.0f;  // brightness weight
+    bool drizzle = false;
+    bool firstPass = false;
+    bool clip = false;    // final sigma pass
+    bool events = false;  // record sigma events
+    float lowPixel = 0.0f;
+
+    // Multi-point placement.
+    bool multiPoint = false;
+    int points = 0;
+    int shiftX = 0;
+    int shiftY = 0;
+    std::array<bool, AlignSlotCount> use{};
+    std::array<float, AlignSlotCount> dx{};
+    std::array<float, AlignSlotCount> dy{};
+    std::array<int, AlignSlotCount> slotX{};
+    std::array<int, AlignSlotCount> slotY{};
+};
+
+StackAccumulator::StackAccumulator(const StackOptions& options, const FrameModel& model,
+                                   const ImageDataSection& section, const StackRun& run, StackSums& sums)
+    : options_(options), model_(model), section_(section), run_(run), sums_(sums) {}
+
+void StackAccumulator::planPoints(const StackFrameCall& call, float brightness, FramePlan& plan) const {
+    const StackPointSet& points = options_.Points;
+    const TFrameRec& rec = model_.FrameTable[call.StackFrameIndex];
+    plan.multiPoint = points.MultiPointMode && points.Alignpoints > 1;
+    plan.points = plan.multiPoint ? std::min(points.Alignpoints, AlignSlotCount - 1) : 0;
+
+    float b = 1.0f;
+    if (options_.IntensBalance) {
+        b = brightness;
+        if (plan.multiPoint) {
+            float sum = 0.0f;
+            for (int p = 1; p <= plan.points; ++p) sum += rec.Slots[p].Brightness;
+            b = sum / static_cast<float>(plan.points);
+        }
+    }
+    if (b == 0.0f) b = 0.001f;
+    if (plan.firstPass) b = 1.0f;
+    plan.b = b;
+
+    for (int p = 1; p <= plan.points; ++p) {
+        const TAlignSlotRec& slot = rec.Slots[p];
+        bool use = !points.MultiQuantity || slot.Quality >= points.PointQualityCut[p];
+        if (slot.Difference > points.PointDifferenceCut[p] || slot.Difference == UnmeasuredDifference) use = false;
+        plan.use[p] = use;
+        plan.slotX[p] = slot.X;
+        plan.slotY[p] = slot.Y;
+        plan.dx[p] = static_cast<float>(slot.X - rec.Slots[1].X);
+        plan.dy[p] = static_cast<float>(slot.Y - rec.Slots[1].Y);
+        if (options_.Macorrect) {
+            plan.dx[p] -= run_.PointMeanShiftX[p - 1];
+            plan.dy[p] -= run_.PointMeanShiftY[p - 1];
+        }
+    }
+}
+
+namespace {
+
+// Frame pixels along one axis that StackFrame visits, before the edge trim.
+struct AxisRange {
+    int lo;
+    int hi;
+};
+
+// The loop range, source test and stack position of one axis. `extent` is the number of source
+// positions holding samples; `loopMax` the last loop value of the plain walk.
+void fillAxis(PlanAxis& axis, AxisRange range, int origin, int shift, int extent,
+              bool readsLoopValue, int readExtent, bool drizzle, float factor, int offset) {
+    axis.lo = range.lo;
+    axis.hi = range.hi;
+    const int count = std::max(0, range.hi - range.lo + 1);
+    axis.read.assign(static_cast<std::size_t>(count), -1);
+    axis.canvas.assign(static_cast<std::size_t>(count), 0);
+    for (int v = range.lo; v <= range.hi; ++v) {
+        const std::size_t i = static_cast<std::size_t>(v - range.lo);
+        const int source = origin + v + shift;
+        const int read = readsLoopValue ? v : source;
+        if (source >= 0 && source < extent && read >= 0 && read < readExtent) axis.read[i] = read;
+        axis.canvas[i] = (drizzle ? roundToInt(static_cast<double>(v) * factor) : v) + offset;
+    }
+}
+
+void fillDrops(PlanAxis& axis, float sub, float factor, float pixfrac, int& reachUp,
+               int& reachDown) {
+    const int count = std::max(0, axis.hi - axis.lo + 1);
+    axis.drop.resize(static_cast<std::size_t>(count));
+    for (int v = axis.lo; v <= axis.hi; ++v) {
+        const double exact = static_cast<double>(v) * factor;
+        const float phase = static_cast<float>(exact - std::nearbyint(exact));
+        DropAxis& drop = axis.drop[static_cast<std::size_t>(v - axis.lo)];
+        drop = drizzleDropAxis(sub, factor, pixfrac, phase);
+        reachUp = std::max(reachUp, -drop.first);
+        reachDown = std::max(reachDown, drop.first + drop.count - 1);
+    }
+}
+
+}  // namespace
+
+bool StackAccumulator::planGeometry(const FrameBuffers& frame, const StackFrameCall& call, FramePlan& plan) {
+    const bool resampled = options_.Resampled && !options_.Drizzling;
+    const float f = run_.DrizzleFactor;
+    int shiftX = call.StackShiftX;
+    int shiftY = call.StackShiftY;
+    if (plan.drizzle && options_.Resampled) {
+        shiftX = static_cast<int>(shiftX / run_.ResampleFactor);
+        shiftY = static_cast<int>(shiftY / run_.ResampleFactor);
+    }
+
+    // Source extent: the frame size, never beyond the buffer that holds the samples.
+    int srcW = model_.FrameWidth;
+    int srcH = model_.FrameHeight;
+    switch (frame.Samples) {
+        case FrameSamples::Bitmap:
+            srcW = std::min(srcW, frame.Preview.width());
+            srcH = std::min(srcH, frame.Preview.height());
+            break;
+        case FrameSamples::HighBit:
+            srcW = std::min(srcW, frame.HighBitFrame.HighBitsAllocated() ? frame.HighBitFrame.width() : 0);
+            srcH = std::min(srcH, frame.HighBitFrame.HighBitsAllocated() ? frame.HighBitFrame.height() : 0);
+            break;
+        case FrameSamples::Raw:
+            srcW = std::min(srcW, frame.RawFramePlane.xCount());
+            srcH = std::min(srcH, frame.RawFramePlane.yCount());
+            break;
+    }
+    if (resampled) {
+        srcW = std::min(model_.FrameWidth, frame.Preview.width());
+        srcH = std::min(model_.FrameHeight, frame.Preview.height());
+    }
+    if (srcW <= 0 || srcH <= 0) return false;
+
+    AxisRange xr{0, srcW - 1};
+    AxisRange yr{0, srcH - 1};
+    int originX = 0, originY = 0;
+    int extentX = srcW, extentY = srcH;
+    int readW = srcW, readH = srcH;
+    int imageW = model_.FrameWidth, imageH = model_.FrameHeight;
+    if (resampled) {
+        // Canvas pixel x shows the resampled frame at x, taken while left + x + shift lies on the
+        // resampled frame.
+        const ResampleWindow window = resampleWindow(model_, run_);
+        originX = window.left;
+        originY = window.top;
+        extentX = window.fullWidth;
+        extentY = window.fullHeight;
+        imageW = window.width;
+        imageH = window.height;
+        readW = resampled_.width();
+        readH = resampled_.height();
+        xr = {0, imageW - 1};
+        yr = {0, imageH - 1};
+    } else if (plan.drizzle) {
+        imageW = roundToInt((roundToInt(model_.FrameWidth * static_cast<double>(f)) - 1) / static_cast<double>(f));
+        imageH = roundToInt((roundToInt(model_.FrameHeight * static_cast<double>(f)) - 1) / static_cast<double>(f));
+        xr = {0, imageW};
+        yr = {0, imageH};
+    }
+    int offsetX = 0, offsetY = 0;
+    if (options_.Expandstack) {
+        xr = {1 - shiftX, imageW - 2 - shiftX};
+        yr = {1 - shiftY, imageH - 2 - shiftY};
+        offsetX = run_.StackMaxShiftX;
+        offsetY = run_.StackMaxShiftY;
+    }
+    int trim = options_.Edgewidth > 0.0f ? roundToInt(options_.Edgewidth) : 0;
+    if (options_.DebayerEnabled) trim += 2;
+    xr = {xr.lo + trim, xr.hi - trim};
+    yr = {yr.lo + trim, yr.hi - trim};
+
+    fillAxis(plan.columns, xr, originX, shiftX, extentX, resampled, readW, plan.drizzle, f, offsetX);
+    fillAxis(plan.rows, yr, originY, shiftY, extentY, resampled, readH, plan.drizzle, f, offsetY);
+
+    // Interlaced video: each field takes the rows its setting names.
+    if (options_.interlaced && !model_.InputIsFIT && !model_.InputIsTIF) {
+        for (int y = plan.rows.lo; y <= plan.rows.hi; ++y) {
+            const bool odd = (y % 2) != 0;
+            bool useRow = true;
+            switch (options_.interlaceinterpolation) {
+                case 0: useRow = odd ? call.InterlaceField == 1 : call.InterlaceField == 0; break;
+                case 2: useRow = call.InterlaceField == 1; break;
+                case 3: useRow = call.InterlaceField == 0; break;
+                default: break;
+            }
+            if (!useRow) plan.rows.read[static_cast<std::size_t>(y - plan.rows.lo)] = -1;
+        }
+    }
+
+    if (plan.drizzle) {
+        int unusedUp = 0, unusedDown = 0;
+        fillDrops(plan.columns, call.StackSubPixelX, f, options_.Pixfrac, unusedUp, unusedDown);
+        fillDrops(plan.rows, call.StackSubPixelY, f, options_.Pixfrac, plan.reachUp, plan.reachDown);
+    }
+    if (plan.multiPoint) {
+        float reach = 0.0f;
+        for (int p = 1; p <= plan.points; ++p) reach = std::max(reach, std::fabs(plan.dy[p]));
+        const int r = static_cast<int>(std::ceil(reach)) + 1;
+        plan.reachUp = std::max(plan.reachUp, r);
+        plan.reachDown = std::max(plan.reachDown, r);
+    }
+    plan.shiftX = shiftX;
+    plan.shiftY = shiftY;
+    return true;
+}
+
+void StackAccumulator::resample(FrameBuffers& frame, const StackFrameCall& call, FramePlan& plan) {
+    Bitmap24& preview = frame.Preview;
+    // The dark and the flat go into the 8-bit frame before it is resampled.
+    if (!model_.InputIsFIT && !model_.InputIsTIF) {
+        const auto correct = [&](const PlaneTriple& planes, bool dark) {
+            const int w = std::min(planes[0].xCount(), preview.width());
+            const int h = std::min(planes[0].yCount(), preview.height());
+            for (int y = 0; y < h; ++y) {
+                std::uint8_t* row = preview.row(y);
+                for (int x = 0; x < w; ++x)
+                    for (int c = 0; c < 3; ++c) {
+                        std::uint8_t& byte = row[3 * x + (2 - c)];
+                        const float value = dark ? byte - planes[c][x][y] * DarkScale : byte / planes[c][x][y];
+                        byte = static_cast<std::uint8_t>(
+                            ClampByte(roundToInt(std::clamp(value, -1.0f, 256.0f))));
+                    }
+            }
+        };
+        if (run_.useDark) correct(section_.DarkPlanes, true);
+        if (run_.useFlat) correct(section_.FlatPlanes, false);
+    }
+
+    const ResampleWindow window = resampleWindow(model_, run_);
+    const double rf = run_.ResampleFactor;
+    const int sw = roundToInt(window.width / rf);
+    const int sh = roundToInt(window.height / rf);
+    if (sw < 1 || sh < 1 || window.width < 1 || window.height < 1) {
+        resampled_.resize(0, 0);
+        return;
+    }
+    // The source window; what lies outside the frame reads as black.
+    window_.resize(sw, sh);
+    const int sx0 = roundToInt((window.left + call.StackShiftX) / rf);
+    const int sy0 = roundToInt((window.top + call.StackShiftY) / rf);
+    for (int y = 0; y < sh; ++y) {
+        const int sy = sy0 + y;
+        if (sy < 0 || sy >= preview.height()) continue;
+        const int first = std::max(0, -sx0);
+        const int last = std::min(sw, preview.width() - sx0);
+        if (first < last)
+            std::copy(preview.pixel(sx0 + first, sy), preview.pixel(sx0 + last, sy), window_.pixel(first, y));
+    }
+    resampled_.resize(window.width, window.height);
+    const ResampleFilter& filter = resampleMethodFilter(std::clamp(options_.ResampleMethod, 0, 3));
+    Stretch(window_, resampled_, filter.Filter, filter.Width);
+    plan.bitmap = &resampled_;
+}
+
+template <FrameSamples Kind, bool Colour>
+void StackAccumulator::addTile(const FramePlan& plan, int rowBegin, int rowEnd, std::vector<SigmaEvent>& events) {
+    const FramePlan::Axis& cols = plan.columns;
+    const FramePlan::Axis& rowAxis = plan.rows;
+    // The frame rows whose samples can land in this band, in ascending order.
+    std::vector<int> rows;
+    for (int y = rowAxis.lo; y <= rowAxis.hi; ++y) {
+        if (rowAxis.at(rowAxis.read, y) < 0) continue;
+        const int Y = rowAxis.at(rowAxis.canvas, y);
+        if (Y + plan.reachDown < rowBegin || Y - plan.reachUp >= rowEnd) continue;
+        rows.push_back(y);
+    }
+    if (rows.empty()) return;
+
+    const int xCount = sums_.StackWeightPlane.xCount();
+    const int yCount = sums_.StackWeightPlane.yCount();
+    const auto cell = [yCount](int X, int Y) { return static_cast<std::size_t>(X) * yCount + Y; };
+    const auto inside = [&](int X, int Y) { return X >= 0 && X < xCount && Y >= rowBegin && Y < rowEnd; };
+    float* const red = sums_.StackPlanes[0].data();
+    float* const green = sums_.StackPlanes[1].data();
+    float* const blue = sums_.StackPlanes[2].data();
+    float* const weight = sums_.StackWeightPlane.data();
+    float* const redWeight = plan.fitsColour ? sums_.RedWeightPlane.data() : nullptr;
+    float* const blueWeight = plan.fitsColour ? sums_.BlueWeightPlane.data() : nullptr;
+    float* const lum = plan.fitsColour ? sums_.LumPlane.data() : nullptr;
+    float* const lumWeight = plan.fitsColour ? sums_.LumWeightPlane.data() : nullptr;
+
+    const T2dArrays& lowBound = section_.WorkPlanes[0];
+    const T2dArrays& highBound = section_.WorkPlanes[1];
+    const std::array<float, 3>& mix = options_.LRGBWeights;
+    const StackPointSet& points = options_.Points;
+    const float bias = Colour ? 0.001f : 0.0f;
+
+    for (int x = cols.lo; x <= cols.hi; ++x) {
+        const int rx = cols.at(cols.read, x);
+        if (rx < 0) continue;
+        const int X = cols.at(cols.canvas, x);
+        for (const int y : rows) {
+            const int ry = rowAxis.at(rowAxis.read, y);
+            const int Y = rowAxis.at(rowAxis.canvas, y);
+
+            // The samples on the 0..255 scale: red, green, blue (or the mono value in green).
+            float v[3];
+            if constexpr (Kind == FrameSamples::Bitmap) {
+                const std::uint8_t* p = plan.bitmap->pixel(rx, ry);
+                if constexpr (Colour) {
+                    v[0] = p[2];
+                    v[1] = p[1];
+                    v[2] = p[0];
+                } else {
+                    v[1] = p[2] * mix[0] + p[1] * mix[1] + p[0] * mix[2];
+                }
+            } else if constexpr (Kind == FrameSamples::HighBit) {
+                const std::uint16_t* w = plan.highBit->HighBitRow(ry) + 3 * static_cast<std::size_t>(rx);
+                const float r = plan.grey ? w[1] : w[0];
+                const float b = plan.grey ? w[1] : w[2];
+                if constexpr (Colour) {
+                    v[0] = r * WordScale;
+                    v[1] = w[1] * WordScale;
+                    v[2] = b * WordScale;
+                } else {
+                    v[1] = (plan.grey ? static_cast<float>(w[1]) : r * mix[0] + w[1] * mix[1] + b * mix[2]) *
+                           WordScale;
+                }
+            } else {
+                v[0] = v[1] = v[2] = (*plan.raw)[rx][ry];
+            }
+            const float rawValue = v[1];
+            if (plan.darkFlat) {
+                for (int c = Colour ? 0 : 1; c <= (Colour ? 2 : 1); ++c) {
+                    if (run_.useDark) v[c] -= section_.DarkPlanes[c][rx][ry] * DarkScale;
+                    if (run_.useFlat) v[c] /= section_.FlatPlanes[c][rx][ry];
+                }
+            }
+
+            // The clip test of the final sigma pass, on the green (mono) sample. FITS colour
+            // frames of other channels are not measured against the green bounds.
+            bool accept = true;
+            if (plan.clip && (!plan.fitsColour || plan.channel == 1)) {
+                if (X >= 0 && Y >= 0 && X < lowBound.xCount() && Y < lowBound.yCount()) {
+                    float low = lowBound[X][Y];
+                    float high = highBound[X][Y];
+                    if (low == high) {
+                        low -= 1.0f;
+                        high += 1.0f;
+                    }
+                    accept = low < v[1] && v[1] < high;
+                    if (plan.events && v[1] >= high && v[1] > plan.lowPixel && Y >= rowBegin && Y < rowEnd) {
+                        bool inBox = X > options_.SigmaBoxLeft && X < options_.SigmaBoxRight &&
+                                     Y > options_.SigmaBoxTop && Y < options_.SigmaBoxBottom;
+                        if (options_.INCLEXCLbox == 1) inBox = !inBox;
+                        if (inBox) events.push_back({X, Y, v[1], high});
+                    }
+                } else {
+                    accept = false;
+                }
+            }
+
+            // Multi-point placement: the zone of the nearest point decides and shifts.
+            float ox = 0.0f, oy = 0.0f;
+            float w2 = 0.0f;
+            int bx = 0, by = 0;
+            if (plan.multiPoint) {
+                int p1 = 0, p2 = 0;
+                const Bitmap24* map = run_.nearestPoints;
+                if (map && X >= 0 && Y >= 0 && X < map->width() && Y < map->height()) {
+                    p1 = map->pixel(X, Y)[2];
+                    p2 = map->pixel(X, Y)[1];
+                } else {
+                    long long best = std::numeric_limits<long long>::max();
+                    long long second = best;
+                    for (int p = 1; p <= plan.points; ++p) {
+                        const long long ddx = x - plan.slotX[p] + plan.shiftX - points.PointPos[p].X;
+                        const long long ddy = y - plan.slotY[p] + plan.shiftY - points.PointPos[p].Y;
+                        const long long d = ddx * ddx + ddy * ddy;
+                        if (d <= best) {
+                            second = best;
+                            p2 = p1;
+                            best = d;
+                            p1 = p;
+                        } else if (d <= second) {
+                            second = d;
+                            p2 = p;
+                        }
+                    }
+                }
+                if (p1 < 1 || p1 > plan.points || !plan.use[p1]) continue;
+                ox = bias - plan.dx[p1];
+                oy = bias - plan.dy[p1];
+                if (options_.Seams && p2 >= 1 && p2 <= plan.points && p2 != p1 && options_.SeamWidths > 0.0f) {
+                    const PointXY a = points.PointPos[p1];
+                    const PointXY c = points.PointPos[p2];
+                    const double mx = (a.X + c.X) / 2 + run_.StackMaxShiftX + plan.shiftX;
+                    const double my = (a.Y + c.Y) / 2 + run_.StackMaxShiftY + plan.shiftY;
+                    const double m = a.Y == c.Y ? VerticalSeamSlope : double(a.X - c.X) / double(a.Y - c.Y);
+                    const double cc = -my - m * mx;
+                    const double qx = plan.shiftX + X - plan.dx[p2] + bias;
+                    const double qy = plan.shiftY + Y - plan.dy[p2] + bias;
+                    const double dist = std::fabs(m * qx + qy + cc) / std::sqrt(m * m + 1.0);
+                    if (dist <= options_.SeamWidths) {
+                        w2 = static_cast<float>((1.0 - dist / options_.SeamWidths) * 0.5);
+                        bx = roundToInt(bias - plan.dx[p2]);
+                        by = roundToInt(bias - plan.dy[p2]);
+                    }
+                }
+            }
+            if (!accept) continue;
+
+            // Adds value x weight to the plane and the weight to its weight plane (if any): over
+            // the drop when drizzling, else at the shifted position and the seam blend position.
+            const float b = plan.b;
+            const auto deposit = [&](float* plane, float* weights, float value) {
+                if (plan.drizzle) {
+                    const DropAxis& ax = cols.drop[static_cast<std::size_t>(x - cols.lo)];
+                    const DropAxis& ay = rowAxis.drop[static_cast<std::size_t>(y - rowAxis.lo)];
+                    for (int i = 0; i < ax.count; ++i) {
+                        const int cx = X + ax.first + i;
+                        if (cx < 0 || cx >= xCount) continue;
+                        for (int j = 0; j < ay.count; ++j) {
+                            const int cy = Y + ay.first + j;
+                            if (cy < rowBegin || cy >= rowEnd) continue;
+                            const float a = ax.weight[i] * ay.weight[j] * b;
+                            plane[cell(cx, cy)] += value * a;
+                            if (weights) weights[cell(cx, cy)] += a;
+                        }
+                    }
+                    return;
+                }
+                const int tx = roundToInt(static_cast<float>(X) + ox);
+                const int ty = roundToInt(static_cast<float>(Y) + oy);
+                if (inside(tx, ty)) {
+                    plane[cell(tx, ty)] += value * b;
+                    if (weights) weights[cell(tx, ty)] += b;
+                }
+                if (w2 > 0.0f && inside(X + bx, Y + by)) {
+                    plane[cell(X + bx, Y + by)] += value * w2 * b;
+                    if (weights) weights[cell(X + bx, Y + by)] += w2 * b;
+                }
+            };
+
+            const bool greenAccepted = !plan.fitsColour || plan.channel == 1;
+            if (greenAccepted) deposit(green, weight, v[1]);
+            if constexpr (Colour) {
+                if (plan.fitsColour) {
+                    if (plan.channel == 0) deposit(red, redWeight, v[0]);
+                    if (plan.channel == 2) deposit(blue, blueWeight, v[2]);
+                    if (plan.channel == 3) deposit(lum, lumWeight, rawValue);
+                } else if (!plan.firstPass) {
+                    deposit(red, nullptr, v[0]);
+                    deposit(blue, nullptr, v[2]);
+                }
+            }
+
+            // Running statistics of the first sigma pass, at the unshifted position, with a
+            // weight count of their own.
+            if (plan.firstPass && greenAccepted && inside(X, Y)) {
+                const std::size_t i = cell(X, Y);
+                float& n = sums_.StatisticsCount.data()[i];
+                float& mean = sums_.Statistics[0].data()[i];
+                float& maximum = sums_.Statistics[1].data()[i];
+                float& m2 = sums_.Statistics[2].data()[i];
+                const float delta = v[1] - mean;
+                mean += delta / (n + b);
+                if (n == 0.0f || v[1] > maximum) maximum = v[1];
+                m2 += (v[1] - mean) * delta;
+                n += b;
+            }
+        }
+    }
+}
+
+template <FrameSamples Kind, bool Colour>
+void StackAccumulator::addFrame(const FramePlan& plan, std::vector<SigmaEvent>& events) {
+    const int planeRows = sums_.StackWeightPlane.yCount();
+    const int bands = (planeRows + BandRows - 1) / BandRows;
+    std::vector<std::vector<SigmaEvent>> bandEvents(static_cast<std::size_t>(bands));
+    parallelFor(0, bands, [&](std::ptrdiff_t band) {
+        const int begin = static_cast<int>(band) * BandRows;
+        addTile<Kind, Colour>(plan, begin, std::min(planeRows, begin + BandRows),
+                              bandEvents[static_cast<std::size_t>(band)]);
+    });
+    for (const std::vector<SigmaEvent>& list : bandEvents) events.insert(events.end(), list.begin(), list.end());
+    std::sort(events.begin(), events.end(),
+              [](const SigmaEvent& a, const SigmaEvent& b) { return a.Y != b.Y ? a.Y < b.Y : a.X < b.X; });
+}
+
+void StackAccumulator::StackFrame(FrameBuffers& frame, const StackFrameCall& call, float Brightness) {
+    FramePlan plan;
+    plan.firstPass = options_.Statistical && !options_.SigmaFinalPass;
+    plan.clip = options_.Statistical && options_.SigmaFinalPass;
+    plan.events = plan.clip && options_.Recordsigma && options_.SigmaEvents != nullptr;
+    plan.lowPixel = static_cast<float>(roundToInt(options_.Lowpixdetect));
+    plan.drizzle = options_.Drizzling;
+    planPoints(call, Brightness, plan);
+    if (plan.multiPoint && std::none_of(plan.use.begin() + 1, plan.use.begin() + plan.points + 1,
+                                        [](bool use) { return use; }))
+        return;
+
+    const bool resampled = options_.Resampled && !options_.Drizzling;
+    FrameSamples kind = resampled ? FrameSamples::Bitmap : frame.Samples;
+    if (options_.Stackfilterset && kind == FrameSamples::Bitmap && frame.Preview.width() > 0)
+        Convolve3x3(options_.Kernel3x3, frame.Preview, options_.Colourstack);
+    plan.bitmap = &frame.Preview;
+    if (resampled) {
+        resample(frame, call, plan);
+        if (resampled_.empty()) return;
+    }
+    if (!planGeometry(frame, call, plan)) return;
+    if (model_.InputIsFIT || model_.InputIsSER) ++channelFrameCount_[std::clamp(frame.FrameChannel, 0, 3)];
+
+    plan.highBit = &frame.HighBitFrame;
+    plan.raw = &frame.RawFramePlane;
+    plan.grey = frame.Grey;
+    plan.channel = std::clamp(frame.FrameChannel, 0, 3);
+    plan.darkFlat = !resampled && (run_.useDark || run_.useFlat);
+    plan.fitsColour = options_.Colourstack && model_.InputIsFIT;
+
+    std::vector<SigmaEvent> events;
+    const bool colour = options_.Colourstack;
+    switch (kind) {
+        case FrameSamples::Bitmap:
+            colour ? addFrame<FrameSamples::Bitmap, true>(plan, events)
+                   : addFrame<FrameSamples::Bitmap, false>(plan, events);
+            break;
+        case FrameSamples::HighBit:
+            colour ? addFrame<FrameSamples::HighBit, true>(plan, events)
+                   : addFrame<FrameSamples::HighBit, false>(plan, events);
+            break;
+        case FrameSamples::Raw:
+            colour ? addFrame<FrameSamples::Raw, true>(plan, events) : addFrame<FrameSamples::Raw, false>(plan, events);
+            break;
+    }
+    if (plan.events && !events.empty()) options_.SigmaEvents->frameEvents(call.StackFrameIndex, events);
+}
+
+}  // namespace kestrave

@@ -1,0 +1,122 @@
+#pragma once
+// Per-frame accumulation: StackFrame adds one decoded frame into the sums of a stacking run,
+// shifted, weighted, resampled or drizzled, with dark and flat correction, the sigma clip of the
+// final sigma pass and the running statistics of the first one.
+//
+// The sums are the run's own planes (StackSums); the driver moves them into the image data
+// section only when the run completes, so a cancelled or failed run publishes nothing.
+//
+// Work is split over threads by bands of stack rows. Every band visits its candidate frame
+// pixels in one fixed order (column, then row) and writes only inside itself, so every stack
+// pixel receives its samples in the same order whatever the number of threads: the sums are
+// bit-identical at 1 and N threads.
+
+#include <array>
+#include <vector>
+
+#include "frames/frame_model.h"
+#include "frames/frame_source.h"
+#include "frames/image_data_section.h"
+#include "frames/plane.h"
+#include "platform/bitmap24.h"
+#include "stacking/stack_options.h"
+
+namespace kestrave {
+
+// The planes one run adds into, each (width + 10) x (height + 10) of the stack canvas.
+struct StackSums {
+    PlaneTriple StackPlanes;     // red, green (or mono), blue: value x weight
+    T2dArrays StackWeightPlane;  // weight of the green (mono) samples
+    // FITS colour input only: the luminance sums and the weights of the red, blue and luminance
+    // samples, which come from frames of their own. Empty otherwise.
+    T2dArrays LumPlane;
+    T2dArrays RedWeightPlane;
+    T2dArrays BlueWeightPlane;
+    T2dArrays LumWeightPlane;
+    // First sigma pass only: the running mean, maximum and M2 of the green (mono) samples and
+    // the weight behind them, all at the unshifted stack position. Empty otherwise.
+    PlaneTriple Statistics;
+    T2dArrays StatisticsCount;
+    int width = 0;
+    int height = 0;
+};
+
+// Allocates zeroed sums for a width x height canvas; the optional planes only when the run
+// needs them. Throws std::bad_alloc.
+StackSums makeStackSums(int width, int height, bool fitsColour, bool firstSigmaPass);
+
+// What the driver fixes for the whole run before the first frame.
+struct StackRun {
+    int canvasWidth = 0;  // the stack canvas (ImageWidth x ImageHeight of the result)
+    int canvasHeight = 0;
+    int StackMaxShiftX = 0;  // largest slot-0 shift of the listed ranks (expanded canvas)
+    int StackMaxShiftY = 0;
+    float DrizzleFactor = 2.0f;
+    float ResampleFactor = 2.0f;
+    int stackx = 0;  // centre of the resampling window on large canvases
+    int stacky = 0;
+    bool useDark = false;  // dark and flat in use and of the frame's size
+    bool useFlat = false;
+    // Mean shift of each alignment point, entry p - 1 for point p.
+    std::array<float, AlignSlotCount> PointMeanShiftX{};
+    std::array<float, AlignSlotCount> PointMeanShiftY{};
+    // MultiStackimage: the nearest enabled points of every stack pixel (red, green, blue bytes);
+    // empty when the nearest points are measured per pixel.
+    const Bitmap24* nearestPoints = nullptr;
+};
+
+// The part of the resampled frame that a resampled stack shows: the whole frame, or on a canvas
+// cut to the largest frame size the window around the stack centre (stackx, stacky).
+struct ResampleWindow {
+    int left = 0;  // first resampled column shown
+    int top = 0;
+    int width = 0;  // canvas size
+    int height = 0;
+    int fullWidth = 0;  // the whole resampled frame: Round(frame size x factor) - 1
+    int fullHeight = 0;
+};
+ResampleWindow resampleWindow(const FrameModel& model, const StackRun& run);
+
+// The frame handed to StackFrame.
+struct StackFrameCall {
+    int StackShiftX = 0;  // the sample for canvas column x is read from frame column x + StackShiftX
+    int StackShiftY = 0;
+    float StackSubPixelX = 0.0f;  // drizzling only
+    float StackSubPixelY = 0.0f;
+    int StackFrameIndex = 0;
+    int InterlaceField = 0;
+};
+
+class StackAccumulator {
+public:
+    StackAccumulator(const StackOptions& options, const FrameModel& model, const ImageDataSection& section,
+                     const StackRun& run, StackSums& sums);
+
+    // Adds the frame. It may change the frame's preview bitmap (stack filter, dark and flat of
+    // the resampled path). Brightness is the frame's slot-0 relative brightness.
+    void StackFrame(FrameBuffers& frame, const StackFrameCall& call, float Brightness);
+
+    // Frames added per channel (red, green, blue, luminance) from FITS and SER input.
+    const std::array<int, 4>& ChannelFrameCount() const { return channelFrameCount_; }
+
+private:
+    struct FramePlan;
+    void planPoints(const StackFrameCall& call, float brightness, FramePlan& plan) const;
+    bool planGeometry(const FrameBuffers& frame, const StackFrameCall& call, FramePlan& plan);
+    void resample(FrameBuffers& frame, const StackFrameCall& call, FramePlan& plan);
+    template <FrameSamples Kind, bool Colour>
+    void addTile(const FramePlan& plan, int rowBegin, int rowEnd, std::vector<SigmaEvent>& events);
+    template <FrameSamples Kind, bool Colour>
+    void addFrame(const FramePlan& plan, std::vector<SigmaEvent>& events);
+
+    const StackOptions& options_;
+    const FrameModel& model_;
+    const ImageDataSection& section_;
+    const StackRun& run_;
+    StackSums& sums_;
+    std::array<int, 4> channelFrameCount_{};
+    Bitmap24 window_;     // the part of the frame that is resampled
+    Bitmap24 resampled_;  // the resampled frame, canvas-sized
+};
+
+}  // namespace kestrave

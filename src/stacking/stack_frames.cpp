@@ -1,0 +1,303 @@
+#include "stacking/stack_frames.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <new>
+#include <utility>
+
+#include "stacking/drizzle.h"
+#include "stacking/stack_accumulator.h"
+#include "stacking/stack_list.h"
+#include "stacking/stack_render.h"
+
+namespace kestrave {
+
+namespace {
+
+int roundToInt(double v) { return static_cast<int>(std::nearbyint(v)); }
+
+// The shortest text that reads back as the value ("2", "1.5").
+std::string numberText(float value) {
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    return std::string(text, end);
+}
+
+// A range bound as the status bar shows it: whole numbers, five significant digits at most.
+std::string rangeText(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, std::fabs(value) < 1e5 ? "%.0f" : "%.4E", value);
+    return text;
+}
+
+std::string sizeText(int count, int width, int height, const std::string& suffix) {
+    return "(n=" + std::to_string(count) + ") - (" + std::to_string(width) + "x" + std::to_string(height) + ")" +
+           suffix;
+}
+
+// The dark or flat planes hold the frame's size in all three channels.
+bool fitsFrame(const PlaneTriple& planes, const FrameModel& model) {
+    return std::all_of(planes.begin(), planes.end(), [&](const T2dArrays& plane) {
+        return plane.xCount() == model.FrameWidth && plane.yCount() == model.FrameHeight;
+    });
+}
+
+}  // namespace
+
+void interpolateStackField(Bitmap24& bitmap, int width, int height, bool columns, int first) {
+    width = std::min(width, bitmap.width());
+    height = std::min(height, bitmap.height());
+    if (!columns) {
+        for (int y = first; y <= height - 2; y += 2) {
+            const std::uint8_t* above = bitmap.row(y - 1);
+            const std::uint8_t* below = bitmap.row(y + 1);
+            std::uint8_t* row = bitmap.row(y);
+            for (int i = 0; i < 3 * width; ++i) row[i] = static_cast<std::uint8_t>((above[i] + below[i]) / 2);
+        }
+        return;
+    }
+    for (int y = 0; y < height; ++y) {
+        std::uint8_t* row = bitmap.row(y);
+        for (int x = first; x <= width - 2; x += 2)
+            for (int c = 0; c < 3; ++c)
+                row[3 * x + c] = static_cast<std::uint8_t>((row[3 * (x - 1) + c] + row[3 * (x + 1) + c]) / 2);
+    }
+}
+
+StackResult stackFrames(FrameModel& model, ProgramState& state, ImageDataSection& section,
+                        const StackOptions& requested, FrameSource& frames, ProgressPort& progress,
+                        MessagePort& messages) {
+    StackOptions options = requested;
+    StackResult result;
+    result.SigmaFinalPass = options.SigmaFinalPass;
+    progress.setCancelRequested(false);
+
+    // No point is one box; one point switches multi-point mode off.
+    StackPointSet& points = options.Points;
+    points.Alignpoints = std::clamp(points.Alignpoints, 1, AlignSlotCount - 1);
+    if (points.Alignpoints == 1) points.MultiPointMode = false;
+    const bool multiPoint = points.MultiPointMode;
+    options.Drizzlefact = std::clamp(options.Drizzlefact, MinDrizzleFactor, MaxDrizzleFactor);
+    options.ResampleFactor = std::max(options.ResampleFactor, 0.1f);
+    const bool firstPass = options.Statistical && !options.SigmaFinalPass;
+    const bool rawSer = model.InputIsSER && !options.DebayerEnabled;
+    const bool fitsColour = options.Colourstack && model.InputIsFIT;
+
+    PointPass pass;
+    if (multiPoint) pass = pointPass(model, points, options.StackSlider.Tag, options.Macorrect);
+    result.PointMeanShiftX = pass.PointMeanShiftX;
+    result.PointMeanShiftY = pass.PointMeanShiftY;
+    result.memoLines = pass.memoLines;
+    progress.setStatus(3, "Stacking frames");
+
+    // Canvas: the frame, drizzle- or resample-sized, and with Expandstack widened by the range of
+    // the shifts.
+    int canvasW = model.FrameWidth;
+    int canvasH = model.FrameHeight;
+    if (options.Drizzle2) {
+        canvasW = roundToInt(model.FrameWidth * static_cast<double>(options.Drizzlefact)) - 1;
+        canvasH = roundToInt(model.FrameHeight * static_cast<double>(options.Drizzlefact)) - 1;
+        result.displayFactor = options.Drizzlefact;
+    }
+    if (options.Resampled) {
+        canvasW = roundToInt(model.FrameWidth * static_cast<double>(options.ResampleFactor)) - 1;
+        canvasH = roundToInt(model.FrameHeight * static_cast<double>(options.ResampleFactor)) - 1;
+        result.displayFactor = options.ResampleFactor;
+        result.sizeSuffix = " Resample " + numberText(options.ResampleFactor);
+    }
+    canvasW = std::clamp(canvasW, 0, MaxFrameSize);
+    canvasH = std::clamp(canvasH, 0, MaxFrameSize);
+    if (options.Expandstack) {
+        const ShiftRange range = listedShiftRange(model, options.StackSlider.Tag);
+        result.StackMinShiftX = range.minX;
+        result.StackMinShiftY = range.minY;
+        result.StackMaxShiftX = range.maxX;
+        result.StackMaxShiftY = range.maxY;
+        canvasW = std::min(canvasW + std::max(0, range.maxX - range.minX), MaxFrameSize);
+        canvasH = std::min(canvasH + std::max(0, range.maxY - range.minY), MaxFrameSize);
+        result.StackWidth = canvasW;
+        result.StackHeight = canvasH;
+        result.StackOffsetX = range.maxX;
+        result.StackOffsetY = range.maxY;
+        progress.setStatus(2, "creating imagespace");
+    }
+
+    // Frame choice.
+    const StackChoice choice = chooseStackFrames(model, options, multiPoint);
+    const int counted = multiPoint ? pass.flaggedCount : choice.counted;
+    if (counted == 0 && !options.StackToAviMode) {
+        messages.show(Message{"Stacking", "No frames to stack, please change slider(s)", mtWarning, mbOK});
+        result.outcome = StackOutcome::NoFrames;
+        return result;
+    }
+    progress.setStatus(3, "Final Stack size " + sizeText(counted, canvasW, canvasH, result.sizeSuffix));
+    if (options.Statistical)
+        progress.setStatus(3, firstPass ? "Sigma clipping :Estimating statistical parameters"
+                                        : "Sigma clipping :Stacking Image : " + std::to_string(canvasW) + "x" +
+                                              std::to_string(canvasH) + "(n = " + std::to_string(counted) + ")");
+    result.StackListCount = counted;
+    result.StackRangeCount = options.StackSlider.Value + 1;
+    result.StackSliderTag = choice.listTag;
+    result.stackList = choice.list;
+    const int shownCount = multiPoint ? pass.flaggedCount : static_cast<int>(choice.list.size());
+    const auto closingStatus = [&] {
+        if (shownCount > 0)
+            progress.setStatus(3, "Stack size " + sizeText(shownCount, canvasW, canvasH, result.sizeSuffix));
+    };
+
+    // A dark frame or flat field of another size than the frame would be read outside its planes.
+    StackRun run;
+    run.canvasWidth = canvasW;
+    run.canvasHeight = canvasH;
+    run.StackMaxShiftX = result.StackMaxShiftX;
+    run.StackMaxShiftY = result.StackMaxShiftY;
+    run.DrizzleFactor = options.Drizzlefact;
+    run.ResampleFactor = options.ResampleFactor;
+    run.stackx = state.stackx;
+    run.stacky = state.stacky;
+    run.PointMeanShiftX = pass.PointMeanShiftX;
+    run.PointMeanShiftY = pass.PointMeanShiftY;
+    run.useDark = options.Usedarkframe;
+    run.useFlat = options.UseFlatfield;
+    if (run.useDark && !fitsFrame(section.DarkPlanes, model)) {
+        messages.show(Message{"Imagesize error", " darkframe size does not match imagesize !!", mtWarning, mbOK});
+        run.useDark = false;
+        result.darkSwitchedOff = true;
+    }
+    if (run.useFlat && !fitsFrame(section.FlatPlanes, model)) {
+        messages.show(Message{"Imagesize error", " flatfield size does not match imagesize !!", mtWarning, mbOK});
+        run.useFlat = false;
+        result.flatSwitchedOff = true;
+    }
+    if (multiPoint && options.FastStack) {
+        result.MultiStackimage = nearestPointMap(points, canvasW, canvasH, result.StackMaxShiftX, result.StackMaxShiftY);
+        run.nearestPoints = &result.MultiStackimage;
+    }
+
+    if (choice.list.size() == 1 && !options.StackToAviMode && !model.SingleImage) {
+        Message question{"Stacking", " Only one frame to stack, continue ??? ", mtWarning, mbYes | mbCancel};
+        question.batchAnswer = mrYes;
+        if (messages.show(question) != mrYes) {
+            closingStatus();
+            result.outcome = StackOutcome::Declined;
+            return result;
+        }
+    }
+
+    StackSums sums;
+    try {
+        sums = makeStackSums(canvasW, canvasH, fitsColour, firstPass);
+    } catch (const std::bad_alloc&) {
+        messages.show(Message{"Out of memory",
+                              "Not enough memory for image planes of " + std::to_string(canvasW) + " x " +
+                                  std::to_string(canvasH) + " pixels.",
+                              mtError, mbOK});
+        return result;
+    }
+    StackAccumulator accumulator(options, model, section, run, sums);
+
+    // The frame loop: frames are decoded ahead on worker threads and added strictly in list order.
+    const int count = static_cast<int>(choice.list.size());
+    const int step = std::max(1, roundToInt(count * 0.05));
+    progress.setMaximum(count);
+    FramePrefetcher prefetcher(frames, choice.list);
+    Bitmap24 fieldCopy;
+    for (int i = 0; i < count; ++i) {
+        // Pending events (the cancel button above all) are served every 5 % of the list.
+        if (i % step == 0) progress.processMessages();
+        if (progress.cancelRequested()) {
+            result.outcome = StackOutcome::Cancelled;
+            return result;
+        }
+        progress.setPosition(i);
+        const int f = choice.list[static_cast<std::size_t>(i)];
+        if (model.InputIsSeries) progress.setStatus(2, "Processing bitmap :" + std::to_string(f));
+        FrameBuffers& frame = prefetcher.next();
+        if (model.InputIsSeries && progress.cancelled()) {
+            result.outcome = StackOutcome::Cancelled;
+            return result;
+        }
+        const TFrameRec& rec = model.FrameTable[f];
+        StackFrameCall call;
+        call.StackSubPixelX = rec.SubPixelX;
+        call.StackSubPixelY = rec.SubPixelY;
+        call.StackFrameIndex = f;
+        if (!options.interlaced) {
+            call.StackShiftX = rec.Slots[0].X;
+            call.StackShiftY = rec.Slots[0].Y;
+            accumulator.StackFrame(frame, call, rec.Slots[0].Brightness);
+            continue;
+        }
+        // Interlaced: each field fills the other field's lines from its own and takes its own
+        // shift (field 0 from slot 2, field 1 from slot 0).
+        fieldCopy = frame.Preview;
+        for (int field = 0; field < 2; ++field) {
+            if (field == 1) frame.Preview = fieldCopy;
+            interpolateStackField(frame.Preview, model.FrameWidth, model.FrameHeight, options.Interlacehoriz,
+                                  field == 0 ? 1 : 2);
+            const TAlignSlotRec& slot = rec.Slots[field == 0 ? 2 : 0];
+            call.StackShiftX = slot.X;
+            call.StackShiftY = slot.Y;
+            call.InterlaceField = field;
+            accumulator.StackFrame(frame, call, rec.Slots[0].Brightness);
+        }
+    }
+    progress.setPosition(count);
+
+    result.ChannelFrameCount = accumulator.ChannelFrameCount();
+    for (int& n : result.ChannelFrameCount) n = std::max(n, 1);
+    result.luminanceStacked = fitsColour && accumulator.ChannelFrameCount()[3] > 0;
+    if (points.StopPlacing) {
+        for (int p = 0; p <= points.Alignpoints; ++p) {
+            const PointXY at = points.PointPos[p];
+            if (at.X >= 0 && at.Y >= 0 && at.X < sums.StackWeightPlane.xCount() && at.Y < sums.StackWeightPlane.yCount())
+                result.PointStackDepth[p] = roundToInt(sums.StackWeightPlane[at.X][at.Y]);
+        }
+    }
+
+    // The run is complete: the sums become the section's stack.
+    const bool sameSize = section.AllocWidth == canvasW && section.AllocHeight == canvasH;
+    if (!SetupImageDataSection(section, canvasW, canvasH, progress, messages)) return result;
+    for (int c = 0; c < 3; ++c) section.StackPlanes[c] = std::move(sums.StackPlanes[c]);
+    section.StackWeightPlane = std::move(sums.StackWeightPlane);
+    if (fitsColour)
+        section.LumPlane = std::move(sums.LumPlane);
+    else
+        section.LumPlane.Clear();
+    if (firstPass) {
+        for (int c = 0; c < 3; ++c) section.WorkPlanes[c] = std::move(sums.Statistics[c]);
+        section.SigmaPlane.Clear();
+    } else if (!options.SigmaFinalPass) {
+        for (T2dArrays& plane : section.WorkPlanes) plane.Clear();
+        section.SigmaPlane.Clear();
+    }
+    if (options.Drizzle2 && sameSize) {
+        // A drizzled stack keeps its processing area at the feature, inside the image.
+        section.ProcessAreaX = std::clamp(state.FeatureX, 0, std::max(0, canvasW - section.ProcessAreaWidth));
+        section.ProcessAreaY = std::clamp(state.FeatureY, 0, std::max(0, canvasH - section.ProcessAreaHeight));
+    }
+
+    normaliseStack(section, sums, options, fitsColour, canvasW, canvasH);
+    const StackValueRange measured = measureStack(section, options.Colourstack, canvasW, canvasH);
+    const StackValueRange range = stackValueRange(measured.min, measured.max, options, model, rawSer);
+    result.StackMinValue = static_cast<float>(range.min);
+    result.StackMaxValue = static_cast<float>(range.max);
+    progress.setStatus(3, "Stacking Range : " + rangeText(range.min) + "-" + rangeText(range.max));
+    result.statistics = renderStack(section, range, options.Colourstack, canvasW, canvasH, result.Stackimage);
+
+    model.ImageWidth = canvasW;
+    model.ImageHeight = canvasH;
+    result.ImageWidth = canvasW;
+    result.ImageHeight = canvasH;
+    state.progstatus = TProgStatus::psStacked;
+    state.activepage = TMainTab::tabFinal;
+    result.ProcessPending = result.LayersDirty = result.FreshStack = true;
+    result.SigmaFinalPass = options.SigmaFinalPass ? false : options.Statistical;
+    result.outcome = StackOutcome::Stacked;
+    closingStatus();
+    return result;
+}
+
+}  // namespace kestrave

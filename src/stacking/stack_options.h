@@ -1,0 +1,119 @@
+#pragma once
+// The settings of one stacking run, read from the stacking controls by the window (or set by the
+// batch runner and the tests), and the alignment points as the stack sees them.
+
+#include <array>
+#include <vector>
+
+#include "frames/frame_model.h"
+#include "frames/kernel3x3.h"
+
+namespace kestrave {
+
+struct PointXY {
+    int X = 0;
+    int Y = 0;
+};
+
+// The alignment points of multi-point mode: point p (1..Alignpoints) sits at PointPos[p] of the
+// reference frame, and slot p of every frame record holds that frame's result for it.
+struct StackPointSet {
+    bool MultiPointMode = false;
+    bool MultiQuantity = false;  // the per-point quality cut applies
+    int Alignpoints = 0;
+    std::array<PointXY, AlignSlotCount> PointPos{};
+    std::array<float, AlignSlotCount> PointQualityCut{};
+    std::array<float, AlignSlotCount> PointDifferenceCut{};
+    std::array<bool, AlignSlotCount> PointEnabled{};
+    // The points are placed: the run measures the stack depth at every point.
+    bool StopPlacing = false;
+};
+
+// One sample of a frame that reached or passed the upper clip bound of the final sigma pass.
+struct SigmaEvent {
+    int X = 0;  // stack-image position
+    int Y = 0;
+    float Value = 0.0f;  // the sample, 0..255 scale
+    float High = 0.0f;   // the upper clip bound at that position
+};
+
+// Receives the sigma events of a recording run, frame after frame in stacking order.
+class SigmaEventSink {
+public:
+    virtual ~SigmaEventSink() = default;
+    // The events of one frame, ordered by row and then column; called only for frames that have
+    // events.
+    virtual void frameEvents(int frameIndex, const std::vector<SigmaEvent>& events) = 0;
+};
+
+// Rank order of the stack: the last rank counted, and the last rank taken into the list.
+struct StackSliderState {
+    int Value = 0;
+    int Tag = 0;
+};
+
+struct StackOptions {
+    // Frame choice.
+    StackSliderState StackSlider;
+    int differencecutslider = 1000;  // thousandths of the largest difference, 0..1001
+
+    // Canvas: expanded to hold every shift, resampled, or drizzled.
+    bool Expandstack = false;
+    bool Resampled = false;
+    bool Drizzle2 = false;   // the canvas is drizzle-sized
+    bool Drizzling = false;  // the frames are drizzled
+    float ResampleFactor = 2.0f;  // ResampleSpin, 1..4
+    int ResampleMethod = 0;       // item of "Bell", "Bspline", "Lanczos", "Mitchell"
+    float Drizzlefact = 2.0f;     // 1..3
+    float Pixfrac = 80.0f;        // drop size, percent of a frame pixel, 10..100
+
+    // Samples.
+    bool Colourstack = false;
+    std::array<float, 3> LRGBWeights{0.299f, 0.587f, 0.114f};  // mono mix of red, green, blue
+    bool DebayerEnabled = false;                               // Avidebay
+    bool Usedarkframe = false;
+    bool UseFlatfield = false;
+    bool Stackfilterset = false;  // 3 x 3 stack filter
+    TKernel3x3 Kernel3x3{9, 1, 1, 1, 1, 1, 1, 1, 1, 1};
+    float Edgewidth = 0.0f;
+    bool IntensBalance = false;
+    bool interlaced = false;
+    bool Interlacehoriz = false;
+    int interlaceinterpolation = 0;  // "none", all rows, field 1 only, field 0 only
+
+    // Sigma clipping: the first pass gathers statistics, the final pass clips.
+    bool Statistical = false;
+    bool SigmaFinalPass = false;
+    bool RejectMax = false;
+    bool sigmahi = true;
+    bool Sigmalo = true;
+    float Statisticspin = 2.0f;  // sigma factor k
+    // Event recording of the final pass.
+    bool Recordsigma = false;
+    SigmaEventSink* SigmaEvents = nullptr;
+    float Lowpixdetect = 100.0f;
+    float SigmaBoxLeft = 0.0f;
+    float SigmaBoxRight = 0.0f;
+    float SigmaBoxTop = 0.0f;
+    float SigmaBoxBottom = 0.0f;
+    int INCLEXCLbox = 0;  // 0 events inside the box, 1 outside
+
+    // Multi-point placement.
+    StackPointSet Points;
+    bool Macorrect = false;  // remove the mean shift of every point
+    bool FastStack = true;   // nearest points from the precomputed map
+    bool Seams = false;
+    float SeamWidths = 5.0f;
+
+    // Value range of the rendered stack.
+    bool Histostretch = false;
+    bool MasterFrameMode = false;
+    bool SerStretch = false;
+    int FitsBitpix = 0;      // of the last FITS file read
+    int SerPixelDepth = 0;   // 8 or 16
+
+    // The registered-AVI writer drives the run: it goes on without frames and never asks.
+    bool StackToAviMode = false;
+};
+
+}  // namespace kestrave
