@@ -54,19 +54,22 @@ public:
 };
 
 // Reads a list of frames ahead of the pass. With more than one thread available (threadCount),
-// worker threads decode up to `depth` frames ahead of the one the pass holds; with one thread
-// every frame is read when it is asked for. Either way next() returns the frames in list order.
+// worker threads decode up to `depth` frames beyond those the pass holds; with one thread every
+// frame is read when it is asked for. Either way next() returns the frames in list order.
 class FramePrefetcher {
 public:
-    FramePrefetcher(FrameSource& source, std::vector<int> frames, int depth = 4);
+    // The pass holds at most `hold` frames at a time.
+    FramePrefetcher(FrameSource& source, std::vector<int> frames, int depth = 4, int hold = 1);
     // Stops the workers (a read in progress finishes first) and discards frames not taken.
     ~FramePrefetcher();
     FramePrefetcher(const FramePrefetcher&) = delete;
     FramePrefetcher& operator=(const FramePrefetcher&) = delete;
 
-    // The next frame of the list, valid until the following call. Rethrows the error its read
-    // raised. Must not be called after the last frame.
+    // The next frame of the list; it stays valid until the pass releases it. Rethrows the error
+    // its read raised. Must not be called after the last frame, nor while `hold` frames are held.
     FrameBuffers& next();
+    // Gives the oldest held frame back.
+    void release();
     std::size_t size() const { return frames_.size(); }
 
 private:
@@ -81,8 +84,9 @@ private:
     FrameSource& source_;
     std::vector<int> frames_;
     std::vector<Slot> slots_;
-    std::size_t nextJob_ = 0;      // next list position a worker takes
-    std::size_t nextHanded_ = 0;   // next list position next() returns
+    std::size_t nextJob_ = 0;     // next list position a worker takes
+    std::size_t nextHanded_ = 0;  // next list position next() returns
+    std::size_t released_ = 0;    // list positions given back by the pass
     bool stopping_ = false;
     std::mutex mutex_;
     std::condition_variable changed_;

@@ -21,7 +21,7 @@ namespace {
 constexpr float WordScale = 0.00392156862745098f;
 constexpr float DarkScale = 0.0078125f;
 // Stack rows per band of the parallel split. Bands are fixed, whatever the thread count.
-constexpr int BandRows = 64;
+constexpr int BandRows = 32;
 // Slope of the seam between two alignment points that share a row (a vertical seam).
 constexpr double VerticalSeamSlope = 10000000.0;
 // A point difference of this value was never measured.
@@ -95,6 +95,10 @@ struct StackAccumulator::FramePlan {
     int reachDown = 0;
 
     // Sample source.
+    FrameSamples kind = FrameSamples::Bitmap;
+    bool colour = false;
+    int frameIndex = 0;
+    Bitmap24 resampled;  // the resampled frame, canvas-sized
     const Bitmap24* bitmap = nullptr;
     const TTIFFBitMap* highBit = nullptr;
     const T2dArrays* raw = nullptr;
@@ -125,6 +129,8 @@ struct StackAccumulator::FramePlan {
 StackAccumulator::StackAccumulator(const StackOptions& options, const FrameModel& model,
                                    const ImageDataSection& section, const StackRun& run, StackSums& sums)
     : options_(options), model_(model), section_(section), run_(run), sums_(sums) {}
+
+StackAccumulator::~StackAccumulator() = default;
 
 void StackAccumulator::planPoints(const StackFrameCall& call, float brightness, FramePlan& plan) const {
     const StackPointSet& points = options_.Points;
@@ -252,8 +258,8 @@ bool StackAccumulator::planGeometry(const FrameBuffers& frame, const StackFrameC
         extentY = window.fullHeight;
         imageW = window.width;
         imageH = window.height;
-        readW = resampled_.width();
-        readH = resampled_.height();
+        readW = plan.resampled.width();
+        readH = plan.resampled.height();
         xr = {0, imageW - 1};
         yr = {0, imageH - 1};
     } else if (plan.drizzle) {
@@ -335,10 +341,7 @@ void StackAccumulator::resample(FrameBuffers& frame, const StackFrameCall& call,
     const double rf = run_.ResampleFactor;
     const int sw = roundToInt(window.width / rf);
     const int sh = roundToInt(window.height / rf);
-    if (sw < 1 || sh < 1 || window.width < 1 || window.height < 1) {
-        resampled_.resize(0, 0);
-        return;
-    }
+    if (sw < 1 || sh < 1 || window.width < 1 || window.height < 1) return;
     // The source window; what lies outside the frame reads as black.
     window_.resize(sw, sh);
     const int sx0 = roundToInt((window.left + call.StackShiftX) / rf);
@@ -351,28 +354,42 @@ void StackAccumulator::resample(FrameBuffers& frame, const StackFrameCall& call,
         if (first < last)
             std::copy(preview.pixel(sx0 + first, sy), preview.pixel(sx0 + last, sy), window_.pixel(first, y));
     }
-    resampled_.resize(window.width, window.height);
+    plan.resampled.resize(window.width, window.height);
     const ResampleFilter& filter = resampleMethodFilter(std::clamp(options_.ResampleMethod, 0, 3));
-    Stretch(window_, resampled_, filter.Filter, filter.Width);
-    plan.bitmap = &resampled_;
+    Stretch(window_, plan.resampled, filter.Filter, filter.Width);
 }
 
-template <FrameSamples Kind, bool Colour>
+template <FrameSamples Kind, bool Colour, bool Direct>
 void StackAccumulator::addTile(const FramePlan& plan, int rowBegin, int rowEnd, std::vector<SigmaEvent>& events) {
-    const FramePlan::Axis& cols = plan.columns;
-    const FramePlan::Axis& rowAxis = plan.rows;
-    // The frame rows whose samples can land in this band, in ascending order.
-    std::vector<int> rows;
+    const PlanAxis& cols = plan.columns;
+    const PlanAxis& rowAxis = plan.rows;
+    const int xCount = sums_.StackWeightPlane.xCount();
+    const int yCount = sums_.StackWeightPlane.yCount();
+
+    // The frame rows whose samples can land in this band, in ascending order, with the start of
+    // their samples.
+    struct Row {
+        int y;   // loop value
+        int ry;  // row in the sample buffer
+        int Y;   // stack row
+        const std::uint8_t* bytes;
+        const std::uint16_t* words;
+    };
+    std::vector<Row> rows;
     for (int y = rowAxis.lo; y <= rowAxis.hi; ++y) {
-        if (rowAxis.at(rowAxis.read, y) < 0) continue;
+        const int ry = rowAxis.at(rowAxis.read, y);
+        if (ry < 0) continue;
         const int Y = rowAxis.at(rowAxis.canvas, y);
         if (Y + plan.reachDown < rowBegin || Y - plan.reachUp >= rowEnd) continue;
-        rows.push_back(y);
+        Row row{y, ry, Y, nullptr, nullptr};
+        if constexpr (Kind == FrameSamples::Bitmap) row.bytes = plan.bitmap->row(ry);
+        if constexpr (Kind == FrameSamples::HighBit) row.words = plan.highBit->HighBitRow(ry);
+        rows.push_back(row);
     }
     if (rows.empty()) return;
 
-    const int xCount = sums_.StackWeightPlane.xCount();
-    const int yCount = sums_.StackWeightPlane.yCount();
+    // Everything the loop reads is held in locals: the planes are float arrays, so a store into
+    // them could otherwise be taken to change any float the loop reads next.
     const auto cell = [yCount](int X, int Y) { return static_cast<std::size_t>(X) * yCount + Y; };
     const auto inside = [&](int X, int Y) { return X >= 0 && X < xCount && Y >= rowBegin && Y < rowEnd; };
     float* const red = sums_.StackPlanes[0].data();
@@ -383,10 +400,21 @@ void StackAccumulator::addTile(const FramePlan& plan, int rowBegin, int rowEnd, 
     float* const blueWeight = plan.fitsColour ? sums_.BlueWeightPlane.data() : nullptr;
     float* const lum = plan.fitsColour ? sums_.LumPlane.data() : nullptr;
     float* const lumWeight = plan.fitsColour ? sums_.LumWeightPlane.data() : nullptr;
-
     const T2dArrays& lowBound = section_.WorkPlanes[0];
     const T2dArrays& highBound = section_.WorkPlanes[1];
-    const std::array<float, 3>& mix = options_.LRGBWeights;
+    const float mixR = options_.LRGBWeights[0], mixG = options_.LRGBWeights[1], mixB = options_.LRGBWeights[2];
+    const float b = plan.b;
+    const bool grey = plan.grey;
+    const bool useDark = plan.darkFlat && run_.useDark;
+    const bool useFlat = plan.darkFlat && run_.useFlat;
+    const bool clip = plan.clip && (!plan.fitsColour || plan.channel == 1);
+    const bool recordEvents = plan.events;
+    const float lowPixel = plan.lowPixel;
+    const bool firstPass = plan.firstPass;
+    const bool fitsColour = plan.fitsColour;
+    const int channel = plan.channel;
+    const bool greenTaken = !fitsColour || channel == 1;
+    const bool redBlueTaken = Colour && !fitsColour && !firstPass;
     const StackPointSet& points = options_.Points;
     const float bias = Colour ? 0.001f : 0.0f;
 
@@ -394,165 +422,187 @@ void StackAccumulator::addTile(const FramePlan& plan, int rowBegin, int rowEnd, 
         const int rx = cols.at(cols.read, x);
         if (rx < 0) continue;
         const int X = cols.at(cols.canvas, x);
-        for (const int y : rows) {
-            const int ry = rowAxis.at(rowAxis.read, y);
-            const int Y = rowAxis.at(rowAxis.canvas, y);
+        if (Direct && (X < 0 || X >= xCount)) continue;
+        const float* rawColumn = Kind == FrameSamples::Raw ? (*plan.raw)[rx] : nullptr;
+        const std::size_t column = static_cast<std::size_t>(X) * yCount;
+
+        for (const Row& row : rows) {
+            const int y = row.y;
+            const int ry = row.ry;
+            const int Y = row.Y;
 
             // The samples on the 0..255 scale: red, green, blue (or the mono value in green).
             float v[3];
             if constexpr (Kind == FrameSamples::Bitmap) {
-                const std::uint8_t* p = plan.bitmap->pixel(rx, ry);
+                const std::uint8_t* p = row.bytes + 3 * static_cast<std::size_t>(rx);
                 if constexpr (Colour) {
                     v[0] = p[2];
                     v[1] = p[1];
                     v[2] = p[0];
                 } else {
-                    v[1] = p[2] * mix[0] + p[1] * mix[1] + p[0] * mix[2];
+                    v[1] = p[2] * mixR + p[1] * mixG + p[0] * mixB;
                 }
             } else if constexpr (Kind == FrameSamples::HighBit) {
-                const std::uint16_t* w = plan.highBit->HighBitRow(ry) + 3 * static_cast<std::size_t>(rx);
-                const float r = plan.grey ? w[1] : w[0];
-                const float b = plan.grey ? w[1] : w[2];
+                const std::uint16_t* w = row.words + 3 * static_cast<std::size_t>(rx);
+                const float r = grey ? w[1] : w[0];
+                const float bl = grey ? w[1] : w[2];
                 if constexpr (Colour) {
                     v[0] = r * WordScale;
                     v[1] = w[1] * WordScale;
-                    v[2] = b * WordScale;
+                    v[2] = bl * WordScale;
                 } else {
-                    v[1] = (plan.grey ? static_cast<float>(w[1]) : r * mix[0] + w[1] * mix[1] + b * mix[2]) *
-                           WordScale;
+                    v[1] = (grey ? static_cast<float>(w[1]) : r * mixR + w[1] * mixG + bl * mixB) * WordScale;
                 }
             } else {
-                v[0] = v[1] = v[2] = (*plan.raw)[rx][ry];
+                v[0] = v[1] = v[2] = rawColumn[ry];
             }
             const float rawValue = v[1];
-            if (plan.darkFlat) {
+            if (useDark || useFlat) {
                 for (int c = Colour ? 0 : 1; c <= (Colour ? 2 : 1); ++c) {
-                    if (run_.useDark) v[c] -= section_.DarkPlanes[c][rx][ry] * DarkScale;
-                    if (run_.useFlat) v[c] /= section_.FlatPlanes[c][rx][ry];
+                    if (useDark) v[c] -= section_.DarkPlanes[c][rx][ry] * DarkScale;
+                    if (useFlat) v[c] /= section_.FlatPlanes[c][rx][ry];
                 }
             }
 
             // The clip test of the final sigma pass, on the green (mono) sample. FITS colour
             // frames of other channels are not measured against the green bounds.
-            bool accept = true;
-            if (plan.clip && (!plan.fitsColour || plan.channel == 1)) {
-                if (X >= 0 && Y >= 0 && X < lowBound.xCount() && Y < lowBound.yCount()) {
-                    float low = lowBound[X][Y];
-                    float high = highBound[X][Y];
-                    if (low == high) {
-                        low -= 1.0f;
-                        high += 1.0f;
-                    }
-                    accept = low < v[1] && v[1] < high;
-                    if (plan.events && v[1] >= high && v[1] > plan.lowPixel && Y >= rowBegin && Y < rowEnd) {
-                        bool inBox = X > options_.SigmaBoxLeft && X < options_.SigmaBoxRight &&
-                                     Y > options_.SigmaBoxTop && Y < options_.SigmaBoxBottom;
-                        if (options_.INCLEXCLbox == 1) inBox = !inBox;
-                        if (inBox) events.push_back({X, Y, v[1], high});
-                    }
-                } else {
-                    accept = false;
+            if (clip) {
+                if (X < 0 || Y < 0 || X >= lowBound.xCount() || Y >= lowBound.yCount()) continue;
+                float low = lowBound[X][Y];
+                float high = highBound[X][Y];
+                if (low == high) {
+                    low -= 1.0f;
+                    high += 1.0f;
                 }
+                if (recordEvents && v[1] >= high && v[1] > lowPixel && Y >= rowBegin && Y < rowEnd) {
+                    bool inBox = X > options_.SigmaBoxLeft && X < options_.SigmaBoxRight &&
+                                 Y > options_.SigmaBoxTop && Y < options_.SigmaBoxBottom;
+                    if (options_.INCLEXCLbox == 1) inBox = !inBox;
+                    if (inBox) events.push_back({X, Y, v[1], high});
+                }
+                if (!(low < v[1] && v[1] < high)) continue;
             }
 
-            // Multi-point placement: the zone of the nearest point decides and shifts.
-            float ox = 0.0f, oy = 0.0f;
-            float w2 = 0.0f;
-            int bx = 0, by = 0;
-            if (plan.multiPoint) {
-                int p1 = 0, p2 = 0;
-                const Bitmap24* map = run_.nearestPoints;
-                if (map && X >= 0 && Y >= 0 && X < map->width() && Y < map->height()) {
-                    p1 = map->pixel(X, Y)[2];
-                    p2 = map->pixel(X, Y)[1];
-                } else {
-                    long long best = std::numeric_limits<long long>::max();
-                    long long second = best;
-                    for (int p = 1; p <= plan.points; ++p) {
-                        const long long ddx = x - plan.slotX[p] + plan.shiftX - points.PointPos[p].X;
-                        const long long ddy = y - plan.slotY[p] + plan.shiftY - points.PointPos[p].Y;
-                        const long long d = ddx * ddx + ddy * ddy;
-                        if (d <= best) {
-                            second = best;
-                            p2 = p1;
-                            best = d;
-                            p1 = p;
-                        } else if (d <= second) {
-                            second = d;
-                            p2 = p;
+            if constexpr (Direct) {
+                // One sample, one stack pixel: (X, Y) lies in this band.
+                const std::size_t i = column + static_cast<std::size_t>(Y);
+                if (greenTaken) {
+                    green[i] += v[1] * b;
+                    weight[i] += b;
+                }
+                if constexpr (Colour) {
+                    if (redBlueTaken) {
+                        red[i] += v[0] * b;
+                        blue[i] += v[2] * b;
+                    } else if (fitsColour) {
+                        if (channel == 0) {
+                            red[i] += v[0] * b;
+                            redWeight[i] += b;
+                        } else if (channel == 2) {
+                            blue[i] += v[2] * b;
+                            blueWeight[i] += b;
+                        } else if (channel == 3) {
+                            lum[i] += rawValue * b;
+                            lumWeight[i] += b;
                         }
                     }
                 }
-                if (p1 < 1 || p1 > plan.points || !plan.use[p1]) continue;
-                ox = bias - plan.dx[p1];
-                oy = bias - plan.dy[p1];
-                if (options_.Seams && p2 >= 1 && p2 <= plan.points && p2 != p1 && options_.SeamWidths > 0.0f) {
-                    const PointXY a = points.PointPos[p1];
-                    const PointXY c = points.PointPos[p2];
-                    const double mx = (a.X + c.X) / 2 + run_.StackMaxShiftX + plan.shiftX;
-                    const double my = (a.Y + c.Y) / 2 + run_.StackMaxShiftY + plan.shiftY;
-                    const double m = a.Y == c.Y ? VerticalSeamSlope : double(a.X - c.X) / double(a.Y - c.Y);
-                    const double cc = -my - m * mx;
-                    const double qx = plan.shiftX + X - plan.dx[p2] + bias;
-                    const double qy = plan.shiftY + Y - plan.dy[p2] + bias;
-                    const double dist = std::fabs(m * qx + qy + cc) / std::sqrt(m * m + 1.0);
-                    if (dist <= options_.SeamWidths) {
-                        w2 = static_cast<float>((1.0 - dist / options_.SeamWidths) * 0.5);
-                        bx = roundToInt(bias - plan.dx[p2]);
-                        by = roundToInt(bias - plan.dy[p2]);
-                    }
-                }
-            }
-            if (!accept) continue;
-
-            // Adds value x weight to the plane and the weight to its weight plane (if any): over
-            // the drop when drizzling, else at the shifted position and the seam blend position.
-            const float b = plan.b;
-            const auto deposit = [&](float* plane, float* weights, float value) {
-                if (plan.drizzle) {
-                    const DropAxis& ax = cols.drop[static_cast<std::size_t>(x - cols.lo)];
-                    const DropAxis& ay = rowAxis.drop[static_cast<std::size_t>(y - rowAxis.lo)];
-                    for (int i = 0; i < ax.count; ++i) {
-                        const int cx = X + ax.first + i;
-                        if (cx < 0 || cx >= xCount) continue;
-                        for (int j = 0; j < ay.count; ++j) {
-                            const int cy = Y + ay.first + j;
-                            if (cy < rowBegin || cy >= rowEnd) continue;
-                            const float a = ax.weight[i] * ay.weight[j] * b;
-                            plane[cell(cx, cy)] += value * a;
-                            if (weights) weights[cell(cx, cy)] += a;
+            } else {
+                // Multi-point placement: the zone of the nearest point decides and shifts.
+                int tx = X, ty = Y;
+                float w2 = 0.0f;
+                int bx = 0, by = 0;
+                if (plan.multiPoint) {
+                    int p1 = 0, p2 = 0;
+                    const Bitmap24* map = run_.nearestPoints;
+                    if (map && X >= 0 && Y >= 0 && X < map->width() && Y < map->height()) {
+                        p1 = map->pixel(X, Y)[2];
+                        p2 = map->pixel(X, Y)[1];
+                    } else {
+                        long long best = std::numeric_limits<long long>::max();
+                        long long second = best;
+                        for (int p = 1; p <= plan.points; ++p) {
+                            const long long ddx = x - plan.slotX[p] + plan.shiftX - points.PointPos[p].X;
+                            const long long ddy = y - plan.slotY[p] + plan.shiftY - points.PointPos[p].Y;
+                            const long long d = ddx * ddx + ddy * ddy;
+                            if (d <= best) {
+                                second = best;
+                                p2 = p1;
+                                best = d;
+                                p1 = p;
+                            } else if (d <= second) {
+                                second = d;
+                                p2 = p;
+                            }
                         }
                     }
-                    return;
+                    if (p1 < 1 || p1 > plan.points || !plan.use[p1]) continue;
+                    tx = roundToInt(static_cast<float>(X) + (bias - plan.dx[p1]));
+                    ty = roundToInt(static_cast<float>(Y) + (bias - plan.dy[p1]));
+                    if (options_.Seams && p2 >= 1 && p2 <= plan.points && p2 != p1 && options_.SeamWidths > 0.0f) {
+                        const PointXY a = points.PointPos[p1];
+                        const PointXY c = points.PointPos[p2];
+                        const double mx = (a.X + c.X) / 2 + run_.StackMaxShiftX + plan.shiftX;
+                        const double my = (a.Y + c.Y) / 2 + run_.StackMaxShiftY + plan.shiftY;
+                        const double m = a.Y == c.Y ? VerticalSeamSlope : double(a.X - c.X) / double(a.Y - c.Y);
+                        const double cc = -my - m * mx;
+                        const double qx = plan.shiftX + X - plan.dx[p2] + bias;
+                        const double qy = plan.shiftY + Y - plan.dy[p2] + bias;
+                        const double dist = std::fabs(m * qx + qy + cc) / std::sqrt(m * m + 1.0);
+                        if (dist <= options_.SeamWidths) {
+                            w2 = static_cast<float>((1.0 - dist / options_.SeamWidths) * 0.5);
+                            bx = roundToInt(bias - plan.dx[p2]);
+                            by = roundToInt(bias - plan.dy[p2]);
+                        }
+                    }
                 }
-                const int tx = roundToInt(static_cast<float>(X) + ox);
-                const int ty = roundToInt(static_cast<float>(Y) + oy);
-                if (inside(tx, ty)) {
-                    plane[cell(tx, ty)] += value * b;
-                    if (weights) weights[cell(tx, ty)] += b;
-                }
-                if (w2 > 0.0f && inside(X + bx, Y + by)) {
-                    plane[cell(X + bx, Y + by)] += value * w2 * b;
-                    if (weights) weights[cell(X + bx, Y + by)] += w2 * b;
-                }
-            };
+                const bool inT = inside(tx, ty);
+                const bool inT2 = w2 > 0.0f && inside(X + bx, Y + by);
 
-            const bool greenAccepted = !plan.fitsColour || plan.channel == 1;
-            if (greenAccepted) deposit(green, weight, v[1]);
-            if constexpr (Colour) {
-                if (plan.fitsColour) {
-                    if (plan.channel == 0) deposit(red, redWeight, v[0]);
-                    if (plan.channel == 2) deposit(blue, blueWeight, v[2]);
-                    if (plan.channel == 3) deposit(lum, lumWeight, rawValue);
-                } else if (!plan.firstPass) {
-                    deposit(red, nullptr, v[0]);
-                    deposit(blue, nullptr, v[2]);
+                // Adds value x weight to the plane and the weight to its weight plane (if any):
+                // over the drop when drizzling, else at the target and the seam blend position.
+                const auto deposit = [&](float* plane, float* weights, float value) {
+                    if (plan.drizzle) {
+                        const DropAxis& ax = cols.drop[static_cast<std::size_t>(x - cols.lo)];
+                        const DropAxis& ay = rowAxis.drop[static_cast<std::size_t>(y - rowAxis.lo)];
+                        for (int i = 0; i < ax.count; ++i) {
+                            const int cx = X + ax.first + i;
+                            if (cx < 0 || cx >= xCount) continue;
+                            for (int j = 0; j < ay.count; ++j) {
+                                const int cy = Y + ay.first + j;
+                                if (cy < rowBegin || cy >= rowEnd) continue;
+                                const float a = ax.weight[i] * ay.weight[j] * b;
+                                plane[cell(cx, cy)] += value * a;
+                                if (weights) weights[cell(cx, cy)] += a;
+                            }
+                        }
+                        return;
+                    }
+                    if (inT) {
+                        plane[cell(tx, ty)] += value * b;
+                        if (weights) weights[cell(tx, ty)] += b;
+                    }
+                    if (inT2) {
+                        plane[cell(X + bx, Y + by)] += value * w2 * b;
+                        if (weights) weights[cell(X + bx, Y + by)] += w2 * b;
+                    }
+                };
+                if (greenTaken) deposit(green, weight, v[1]);
+                if constexpr (Colour) {
+                    if (redBlueTaken) {
+                        deposit(red, nullptr, v[0]);
+                        deposit(blue, nullptr, v[2]);
+                    } else if (fitsColour) {
+                        if (channel == 0) deposit(red, redWeight, v[0]);
+                        if (channel == 2) deposit(blue, blueWeight, v[2]);
+                        if (channel == 3) deposit(lum, lumWeight, rawValue);
+                    }
                 }
             }
 
             // Running statistics of the first sigma pass, at the unshifted position, with a
             // weight count of their own.
-            if (plan.firstPass && greenAccepted && inside(X, Y)) {
+            if (firstPass && greenTaken && inside(X, Y)) {
                 const std::size_t i = cell(X, Y);
                 float& n = sums_.StatisticsCount.data()[i];
                 float& mean = sums_.Statistics[0].data()[i];
@@ -568,23 +618,37 @@ void StackAccumulator::addTile(const FramePlan& plan, int rowBegin, int rowEnd, 
     }
 }
 
-template <FrameSamples Kind, bool Colour>
-void StackAccumulator::addFrame(const FramePlan& plan, std::vector<SigmaEvent>& events) {
-    const int planeRows = sums_.StackWeightPlane.yCount();
-    const int bands = (planeRows + BandRows - 1) / BandRows;
-    std::vector<std::vector<SigmaEvent>> bandEvents(static_cast<std::size_t>(bands));
-    parallelFor(0, bands, [&](std::ptrdiff_t band) {
-        const int begin = static_cast<int>(band) * BandRows;
-        addTile<Kind, Colour>(plan, begin, std::min(planeRows, begin + BandRows),
-                              bandEvents[static_cast<std::size_t>(band)]);
-    });
-    for (const std::vector<SigmaEvent>& list : bandEvents) events.insert(events.end(), list.begin(), list.end());
-    std::sort(events.begin(), events.end(),
-              [](const SigmaEvent& a, const SigmaEvent& b) { return a.Y != b.Y ? a.Y < b.Y : a.X < b.X; });
+void StackAccumulator::addBand(const FramePlan& plan, int rowBegin, int rowEnd, std::vector<SigmaEvent>& events) {
+    const bool direct = !plan.multiPoint && !plan.drizzle;
+    const auto add = [&]<FrameSamples Kind, bool Colour>() {
+        direct ? addTile<Kind, Colour, true>(plan, rowBegin, rowEnd, events)
+               : addTile<Kind, Colour, false>(plan, rowBegin, rowEnd, events);
+    };
+    switch (plan.kind) {
+        case FrameSamples::Bitmap:
+            plan.colour ? add.template operator()<FrameSamples::Bitmap, true>()
+                        : add.template operator()<FrameSamples::Bitmap, false>();
+            break;
+        case FrameSamples::HighBit:
+            plan.colour ? add.template operator()<FrameSamples::HighBit, true>()
+                        : add.template operator()<FrameSamples::HighBit, false>();
+            break;
+        case FrameSamples::Raw:
+            plan.colour ? add.template operator()<FrameSamples::Raw, true>()
+                        : add.template operator()<FrameSamples::Raw, false>();
+            break;
+    }
 }
 
 void StackAccumulator::StackFrame(FrameBuffers& frame, const StackFrameCall& call, float Brightness) {
-    FramePlan plan;
+    queueFrame(frame, call, Brightness);
+    flush();
+}
+
+void StackAccumulator::queueFrame(FrameBuffers& frame, const StackFrameCall& call, float Brightness) {
+    auto owned = std::make_unique<FramePlan>();
+    FramePlan& plan = *owned;
+    plan.frameIndex = call.StackFrameIndex;
     plan.firstPass = options_.Statistical && !options_.SigmaFinalPass;
     plan.clip = options_.Statistical && options_.SigmaFinalPass;
     plan.events = plan.clip && options_.Recordsigma && options_.SigmaEvents != nullptr;
@@ -596,13 +660,14 @@ void StackAccumulator::StackFrame(FrameBuffers& frame, const StackFrameCall& cal
         return;
 
     const bool resampled = options_.Resampled && !options_.Drizzling;
-    FrameSamples kind = resampled ? FrameSamples::Bitmap : frame.Samples;
-    if (options_.Stackfilterset && kind == FrameSamples::Bitmap && frame.Preview.width() > 0)
+    plan.kind = resampled ? FrameSamples::Bitmap : frame.Samples;
+    if (options_.Stackfilterset && plan.kind == FrameSamples::Bitmap && frame.Preview.width() > 0)
         Convolve3x3(options_.Kernel3x3, frame.Preview, options_.Colourstack);
     plan.bitmap = &frame.Preview;
     if (resampled) {
         resample(frame, call, plan);
-        if (resampled_.empty()) return;
+        if (plan.resampled.empty()) return;
+        plan.bitmap = &plan.resampled;
     }
     if (!planGeometry(frame, call, plan)) return;
     if (model_.InputIsFIT || model_.InputIsSER) ++channelFrameCount_[std::clamp(frame.FrameChannel, 0, 3)];
@@ -613,23 +678,36 @@ void StackAccumulator::StackFrame(FrameBuffers& frame, const StackFrameCall& cal
     plan.channel = std::clamp(frame.FrameChannel, 0, 3);
     plan.darkFlat = !resampled && (run_.useDark || run_.useFlat);
     plan.fitsColour = options_.Colourstack && model_.InputIsFIT;
+    plan.colour = options_.Colourstack;
+    queue_.push_back(std::move(owned));
+}
 
-    std::vector<SigmaEvent> events;
-    const bool colour = options_.Colourstack;
-    switch (kind) {
-        case FrameSamples::Bitmap:
-            colour ? addFrame<FrameSamples::Bitmap, true>(plan, events)
-                   : addFrame<FrameSamples::Bitmap, false>(plan, events);
-            break;
-        case FrameSamples::HighBit:
-            colour ? addFrame<FrameSamples::HighBit, true>(plan, events)
-                   : addFrame<FrameSamples::HighBit, false>(plan, events);
-            break;
-        case FrameSamples::Raw:
-            colour ? addFrame<FrameSamples::Raw, true>(plan, events) : addFrame<FrameSamples::Raw, false>(plan, events);
-            break;
+void StackAccumulator::flush() {
+    if (queue_.empty()) return;
+    const int planeRows = sums_.StackWeightPlane.yCount();
+    const int bands = (planeRows + BandRows - 1) / BandRows;
+    const std::size_t frames = queue_.size();
+    // events[frame][band]
+    std::vector<std::vector<SigmaEvent>> events(frames * static_cast<std::size_t>(bands));
+    parallelFor(0, bands, [&](std::ptrdiff_t band) {
+        const int begin = static_cast<int>(band) * BandRows;
+        const int end = std::min(planeRows, begin + BandRows);
+        for (std::size_t f = 0; f < frames; ++f)
+            addBand(*queue_[f], begin, end, events[f * static_cast<std::size_t>(bands) + static_cast<std::size_t>(band)]);
+    });
+    for (std::size_t f = 0; f < frames; ++f) {
+        const FramePlan& plan = *queue_[f];
+        if (!plan.events) continue;
+        std::vector<SigmaEvent> frameEvents;
+        for (int band = 0; band < bands; ++band) {
+            const std::vector<SigmaEvent>& list = events[f * static_cast<std::size_t>(bands) + static_cast<std::size_t>(band)];
+            frameEvents.insert(frameEvents.end(), list.begin(), list.end());
+        }
+        std::sort(frameEvents.begin(), frameEvents.end(),
+                  [](const SigmaEvent& a, const SigmaEvent& b) { return a.Y != b.Y ? a.Y < b.Y : a.X < b.X; });
+        if (!frameEvents.empty()) options_.SigmaEvents->frameEvents(plan.frameIndex, frameEvents);
     }
-    if (plan.events && !events.empty()) options_.SigmaEvents->frameEvents(call.StackFrameIndex, events);
+    queue_.clear();
 }
 
 }  // namespace kestrave

@@ -12,6 +12,7 @@
 // bit-identical at 1 and N threads.
 
 #include <array>
+#include <memory>
 #include <vector>
 
 #include "frames/frame_model.h"
@@ -91,10 +92,20 @@ class StackAccumulator {
 public:
     StackAccumulator(const StackOptions& options, const FrameModel& model, const ImageDataSection& section,
                      const StackRun& run, StackSums& sums);
+    ~StackAccumulator();
+    StackAccumulator(const StackAccumulator&) = delete;
+    StackAccumulator& operator=(const StackAccumulator&) = delete;
 
-    // Adds the frame. It may change the frame's preview bitmap (stack filter, dark and flat of
-    // the resampled path). Brightness is the frame's slot-0 relative brightness.
+    // Adds the frame. It may change the frame's preview bitmap (the stack filter, and the dark
+    // and flat of the resampled path). Brightness is the frame's slot-0 relative brightness.
     void StackFrame(FrameBuffers& frame, const StackFrameCall& call, float Brightness);
+
+    // The same in batches: queued frames are added together by flush(), every stack pixel taking
+    // them in queue order, so the sums are those of StackFrame frame after frame. A queued
+    // frame's buffers must stay as they are until the flush.
+    void queueFrame(FrameBuffers& frame, const StackFrameCall& call, float Brightness);
+    void flush();
+    std::size_t queued() const { return queue_.size(); }
 
     // Frames added per channel (red, green, blue, luminance) from FITS and SER input.
     const std::array<int, 4>& ChannelFrameCount() const { return channelFrameCount_; }
@@ -104,10 +115,10 @@ private:
     void planPoints(const StackFrameCall& call, float brightness, FramePlan& plan) const;
     bool planGeometry(const FrameBuffers& frame, const StackFrameCall& call, FramePlan& plan);
     void resample(FrameBuffers& frame, const StackFrameCall& call, FramePlan& plan);
-    template <FrameSamples Kind, bool Colour>
+    // Direct: one sample goes to one stack pixel at its own position (no points, no drizzle).
+    template <FrameSamples Kind, bool Colour, bool Direct>
     void addTile(const FramePlan& plan, int rowBegin, int rowEnd, std::vector<SigmaEvent>& events);
-    template <FrameSamples Kind, bool Colour>
-    void addFrame(const FramePlan& plan, std::vector<SigmaEvent>& events);
+    void addBand(const FramePlan& plan, int rowBegin, int rowEnd, std::vector<SigmaEvent>& events);
 
     const StackOptions& options_;
     const FrameModel& model_;
@@ -115,8 +126,8 @@ private:
     const StackRun& run_;
     StackSums& sums_;
     std::array<int, 4> channelFrameCount_{};
-    Bitmap24 window_;     // the part of the frame that is resampled
-    Bitmap24 resampled_;  // the resampled frame, canvas-sized
+    Bitmap24 window_;  // the part of the frame that is resampled
+    std::vector<std::unique_ptr<FramePlan>> queue_;
 };
 
 }  // namespace kestrave

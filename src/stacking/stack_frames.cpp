@@ -18,6 +18,10 @@ namespace {
 
 int roundToInt(double v) { return static_cast<int>(std::nearbyint(v)); }
 
+// Frames added together: threads start once per batch, and every band of the stack stays in the
+// cache while the batch's frames are added to it.
+constexpr int FrameBatch = 8;
+
 // The shortest text that reads back as the value ("2", "1.5").
 std::string numberText(float value) {
     char text[32];
@@ -198,11 +202,17 @@ StackResult stackFrames(FrameModel& model, ProgramState& state, ImageDataSection
     }
     StackAccumulator accumulator(options, model, section, run, sums);
 
-    // The frame loop: frames are decoded ahead on worker threads and added strictly in list order.
+    // The frame loop: frames are decoded ahead on worker threads and added in batches, each stack
+    // pixel taking them strictly in list order.
     const int count = static_cast<int>(choice.list.size());
     const int step = std::max(1, roundToInt(count * 0.05));
     progress.setMaximum(count);
-    FramePrefetcher prefetcher(frames, choice.list);
+    FramePrefetcher prefetcher(frames, choice.list, FrameBatch, FrameBatch);
+    const auto addQueued = [&] {
+        const std::size_t held = accumulator.queued();
+        accumulator.flush();
+        for (std::size_t k = 0; k < held; ++k) prefetcher.release();
+    };
     Bitmap24 fieldCopy;
     for (int i = 0; i < count; ++i) {
         // Pending events (the cancel button above all) are served every 5 % of the list.
@@ -227,7 +237,8 @@ StackResult stackFrames(FrameModel& model, ProgramState& state, ImageDataSection
         if (!options.interlaced) {
             call.StackShiftX = rec.Slots[0].X;
             call.StackShiftY = rec.Slots[0].Y;
-            accumulator.StackFrame(frame, call, rec.Slots[0].Brightness);
+            accumulator.queueFrame(frame, call, rec.Slots[0].Brightness);
+            if (static_cast<int>(accumulator.queued()) == FrameBatch) addQueued();
             continue;
         }
         // Interlaced: each field fills the other field's lines from its own and takes its own
@@ -243,7 +254,9 @@ StackResult stackFrames(FrameModel& model, ProgramState& state, ImageDataSection
             call.InterlaceField = field;
             accumulator.StackFrame(frame, call, rec.Slots[0].Brightness);
         }
+        prefetcher.release();
     }
+    addQueued();
     progress.setPosition(count);
 
     result.ChannelFrameCount = accumulator.ChannelFrameCount();

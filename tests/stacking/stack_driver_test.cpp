@@ -283,8 +283,18 @@ TEST(Stack, PrefetchedFramesArriveInListOrderAndErrorsInTheirPlace) {
         std::vector<int> list(60);
         for (int i = 0; i < 60; ++i) list[i] = (i * 37) % 60;
         {
-            FramePrefetcher prefetcher(source, list, 6);
-            for (const int frame : list) ASSERT_EQ(prefetcher.next().RawFramePlane[1][1], float(frame)) << threads;
+            // Frames held three at a time stay intact while the workers read ahead.
+            FramePrefetcher prefetcher(source, list, 6, 3);
+            std::vector<std::pair<int, FrameBuffers*>> held;
+            for (const int frame : list) {
+                held.emplace_back(frame, &prefetcher.next());
+                if (held.size() < 3 && frame != list.back()) continue;
+                for (const auto& [expected, buffers] : held) {
+                    ASSERT_EQ(buffers->RawFramePlane[1][1], float(expected)) << threads;
+                    prefetcher.release();
+                }
+                held.clear();
+            }
         }
         source.onRead = [](int frame) {
             if (frame == 17) throw std::runtime_error("bad frame 17");
@@ -296,6 +306,7 @@ TEST(Stack, PrefetchedFramesArriveInListOrderAndErrorsInTheirPlace) {
                 break;
             }
             ASSERT_EQ(failing.next().RawFramePlane[1][1], float(frame));
+            failing.release();
         }
         // Leaving the prefetcher early stops its workers.
     }
