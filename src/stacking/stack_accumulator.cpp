@@ -20,8 +20,10 @@ namespace {
 // the dark frame.
 constexpr float WordScale = 0.00392156862745098f;
 constexpr float DarkScale = 0.0078125f;
-// Stack rows per band of the parallel split. Bands are fixed, whatever the thread count.
-constexpr int BandRows = 32;
+// Stack columns per band of the parallel split. A band of columns is one block of memory in
+// every plane, so bands never share a cache line but at their ends. Bands are fixed, whatever
+// the thread count.
+constexpr int BandColumns = 16;
 // Slope of the seam between two alignment points that share a row (a vertical seam).
 constexpr double VerticalSeamSlope = 10000000.0;
 // A point difference of this value was never measured.
@@ -83,6 +85,15 @@ struct PlanAxis {
     int at(const std::vector<int>& values, int v) const { return values[static_cast<std::size_t>(v - lo)]; }
 };
 
+// A frame row that is stacked, with the start of its samples.
+struct PlanRow {
+    int y;   // loop value
+    int ry;  // row in the sample buffer
+    int Y;   // stack row
+    const std::uint8_t* bytes;
+    const std::uint16_t* words;
+};
+
 }  // namespace
 
 // Everything StackFrame derives from the frame before touching a pixel.
@@ -90,9 +101,11 @@ struct StackAccumulator::FramePlan {
     using Axis = PlanAxis;
     Axis columns;
     Axis rows;
-    // Stack rows that a sample at stack row Y can reach: Y - reachUp .. Y + reachDown.
-    int reachUp = 0;
-    int reachDown = 0;
+    // The rows that are stacked, in ascending order.
+    std::vector<PlanRow> rowList;
+    // Stack columns that a sample at stack column X can reach: X - reachLeft .. X + reachRight.
+    int reachLeft = 0;
+    int reachRight = 0;
 
     // Sample source.
     FrameSamples kind = FrameSamples::Bitmap;
@@ -193,8 +206,7 @@ void fillAxis(PlanAxis& axis, AxisRange range, int origin, int shift, int extent
     }
 }
 
-void fillDrops(PlanAxis& axis, float sub, float factor, float pixfrac, int& reachUp,
-               int& reachDown) {
+void fillDrops(PlanAxis& axis, float sub, float factor, float pixfrac, int& reachLow, int& reachHigh) {
     const int count = std::max(0, axis.hi - axis.lo + 1);
     axis.drop.resize(static_cast<std::size_t>(count));
     for (int v = axis.lo; v <= axis.hi; ++v) {
@@ -202,8 +214,8 @@ void fillDrops(PlanAxis& axis, float sub, float factor, float pixfrac, int& reac
         const float phase = static_cast<float>(exact - std::nearbyint(exact));
         DropAxis& drop = axis.drop[static_cast<std::size_t>(v - axis.lo)];
         drop = drizzleDropAxis(sub, factor, pixfrac, phase);
-        reachUp = std::max(reachUp, -drop.first);
-        reachDown = std::max(reachDown, drop.first + drop.count - 1);
+        reachLow = std::max(reachLow, -drop.first);
+        reachHigh = std::max(reachHigh, drop.first + drop.count - 1);
     }
 }
 
@@ -300,15 +312,15 @@ bool StackAccumulator::planGeometry(const FrameBuffers& frame, const StackFrameC
 
     if (plan.drizzle) {
         int unusedUp = 0, unusedDown = 0;
-        fillDrops(plan.columns, call.StackSubPixelX, f, options_.Pixfrac, unusedUp, unusedDown);
-        fillDrops(plan.rows, call.StackSubPixelY, f, options_.Pixfrac, plan.reachUp, plan.reachDown);
+        fillDrops(plan.columns, call.StackSubPixelX, f, options_.Pixfrac, plan.reachLeft, plan.reachRight);
+        fillDrops(plan.rows, call.StackSubPixelY, f, options_.Pixfrac, unusedUp, unusedDown);
     }
     if (plan.multiPoint) {
         float reach = 0.0f;
-        for (int p = 1; p <= plan.points; ++p) reach = std::max(reach, std::fabs(plan.dy[p]));
+        for (int p = 1; p <= plan.points; ++p) reach = std::max(reach, std::fabs(plan.dx[p]));
         const int r = static_cast<int>(std::ceil(reach)) + 1;
-        plan.reachUp = std::max(plan.reachUp, r);
-        plan.reachDown = std::max(plan.reachDown, r);
+        plan.reachLeft = std::max(plan.reachLeft, r);
+        plan.reachRight = std::max(plan.reachRight, r);
     }
     plan.shiftX = shiftX;
     plan.shiftY = shiftY;
@@ -360,38 +372,15 @@ void StackAccumulator::resample(FrameBuffers& frame, const StackFrameCall& call,
 }
 
 template <FrameSamples Kind, bool Colour, bool Direct>
-void StackAccumulator::addTile(const FramePlan& plan, int rowBegin, int rowEnd, std::vector<SigmaEvent>& events) {
+void StackAccumulator::addTile(const FramePlan& plan, int bandBegin, int bandEnd, std::vector<SigmaEvent>& events) {
     const PlanAxis& cols = plan.columns;
     const PlanAxis& rowAxis = plan.rows;
-    const int xCount = sums_.StackWeightPlane.xCount();
     const int yCount = sums_.StackWeightPlane.yCount();
-
-    // The frame rows whose samples can land in this band, in ascending order, with the start of
-    // their samples.
-    struct Row {
-        int y;   // loop value
-        int ry;  // row in the sample buffer
-        int Y;   // stack row
-        const std::uint8_t* bytes;
-        const std::uint16_t* words;
-    };
-    std::vector<Row> rows;
-    for (int y = rowAxis.lo; y <= rowAxis.hi; ++y) {
-        const int ry = rowAxis.at(rowAxis.read, y);
-        if (ry < 0) continue;
-        const int Y = rowAxis.at(rowAxis.canvas, y);
-        if (Y + plan.reachDown < rowBegin || Y - plan.reachUp >= rowEnd) continue;
-        Row row{y, ry, Y, nullptr, nullptr};
-        if constexpr (Kind == FrameSamples::Bitmap) row.bytes = plan.bitmap->row(ry);
-        if constexpr (Kind == FrameSamples::HighBit) row.words = plan.highBit->HighBitRow(ry);
-        rows.push_back(row);
-    }
-    if (rows.empty()) return;
 
     // Everything the loop reads is held in locals: the planes are float arrays, so a store into
     // them could otherwise be taken to change any float the loop reads next.
     const auto cell = [yCount](int X, int Y) { return static_cast<std::size_t>(X) * yCount + Y; };
-    const auto inside = [&](int X, int Y) { return X >= 0 && X < xCount && Y >= rowBegin && Y < rowEnd; };
+    const auto inside = [&](int X, int Y) { return X >= bandBegin && X < bandEnd && Y >= 0 && Y < yCount; };
     float* const red = sums_.StackPlanes[0].data();
     float* const green = sums_.StackPlanes[1].data();
     float* const blue = sums_.StackPlanes[2].data();
@@ -402,7 +391,7 @@ void StackAccumulator::addTile(const FramePlan& plan, int rowBegin, int rowEnd, 
     float* const lumWeight = plan.fitsColour ? sums_.LumWeightPlane.data() : nullptr;
     const T2dArrays& lowBound = section_.WorkPlanes[0];
     const T2dArrays& highBound = section_.WorkPlanes[1];
-    const float mixR = options_.LRGBWeights[0], mixG = options_.LRGBWeights[1], mixB = options_.LRGBWeights[2];
+    const float mixR = run_.LRGBWeights[0], mixG = run_.LRGBWeights[1], mixB = run_.LRGBWeights[2];
     const float b = plan.b;
     const bool grey = plan.grey;
     const bool useDark = plan.darkFlat && run_.useDark;
@@ -422,11 +411,11 @@ void StackAccumulator::addTile(const FramePlan& plan, int rowBegin, int rowEnd, 
         const int rx = cols.at(cols.read, x);
         if (rx < 0) continue;
         const int X = cols.at(cols.canvas, x);
-        if (Direct && (X < 0 || X >= xCount)) continue;
+        if (X + plan.reachRight < bandBegin || X - plan.reachLeft >= bandEnd) continue;
         const float* rawColumn = Kind == FrameSamples::Raw ? (*plan.raw)[rx] : nullptr;
         const std::size_t column = static_cast<std::size_t>(X) * yCount;
 
-        for (const Row& row : rows) {
+        for (const PlanRow& row : plan.rowList) {
             const int y = row.y;
             const int ry = row.ry;
             const int Y = row.Y;
@@ -474,7 +463,7 @@ void StackAccumulator::addTile(const FramePlan& plan, int rowBegin, int rowEnd, 
                     low -= 1.0f;
                     high += 1.0f;
                 }
-                if (recordEvents && v[1] >= high && v[1] > lowPixel && Y >= rowBegin && Y < rowEnd) {
+                if (recordEvents && v[1] >= high && v[1] > lowPixel && X >= bandBegin && X < bandEnd) {
                     bool inBox = X > options_.SigmaBoxLeft && X < options_.SigmaBoxRight &&
                                  Y > options_.SigmaBoxTop && Y < options_.SigmaBoxBottom;
                     if (options_.INCLEXCLbox == 1) inBox = !inBox;
@@ -484,7 +473,8 @@ void StackAccumulator::addTile(const FramePlan& plan, int rowBegin, int rowEnd, 
             }
 
             if constexpr (Direct) {
-                // One sample, one stack pixel: (X, Y) lies in this band.
+                // One sample, one stack pixel: column X lies in this band.
+                if (Y < 0 || Y >= yCount) continue;
                 const std::size_t i = column + static_cast<std::size_t>(Y);
                 if (greenTaken) {
                     green[i] += v[1] * b;
@@ -567,10 +557,10 @@ void StackAccumulator::addTile(const FramePlan& plan, int rowBegin, int rowEnd, 
                         const DropAxis& ay = rowAxis.drop[static_cast<std::size_t>(y - rowAxis.lo)];
                         for (int i = 0; i < ax.count; ++i) {
                             const int cx = X + ax.first + i;
-                            if (cx < 0 || cx >= xCount) continue;
+                            if (cx < bandBegin || cx >= bandEnd) continue;
                             for (int j = 0; j < ay.count; ++j) {
                                 const int cy = Y + ay.first + j;
-                                if (cy < rowBegin || cy >= rowEnd) continue;
+                                if (cy < 0 || cy >= yCount) continue;
                                 const float a = ax.weight[i] * ay.weight[j] * b;
                                 plane[cell(cx, cy)] += value * a;
                                 if (weights) weights[cell(cx, cy)] += a;
@@ -618,11 +608,11 @@ void StackAccumulator::addTile(const FramePlan& plan, int rowBegin, int rowEnd, 
     }
 }
 
-void StackAccumulator::addBand(const FramePlan& plan, int rowBegin, int rowEnd, std::vector<SigmaEvent>& events) {
+void StackAccumulator::addBand(const FramePlan& plan, int bandBegin, int bandEnd, std::vector<SigmaEvent>& events) {
     const bool direct = !plan.multiPoint && !plan.drizzle;
     const auto add = [&]<FrameSamples Kind, bool Colour>() {
-        direct ? addTile<Kind, Colour, true>(plan, rowBegin, rowEnd, events)
-               : addTile<Kind, Colour, false>(plan, rowBegin, rowEnd, events);
+        direct ? addTile<Kind, Colour, true>(plan, bandBegin, bandEnd, events)
+               : addTile<Kind, Colour, false>(plan, bandBegin, bandEnd, events);
     };
     switch (plan.kind) {
         case FrameSamples::Bitmap:
@@ -679,19 +669,27 @@ void StackAccumulator::queueFrame(FrameBuffers& frame, const StackFrameCall& cal
     plan.darkFlat = !resampled && (run_.useDark || run_.useFlat);
     plan.fitsColour = options_.Colourstack && model_.InputIsFIT;
     plan.colour = options_.Colourstack;
+    for (int y = plan.rows.lo; y <= plan.rows.hi; ++y) {
+        const int ry = plan.rows.at(plan.rows.read, y);
+        if (ry < 0) continue;
+        PlanRow row{y, ry, plan.rows.at(plan.rows.canvas, y), nullptr, nullptr};
+        if (plan.kind == FrameSamples::Bitmap) row.bytes = plan.bitmap->row(ry);
+        if (plan.kind == FrameSamples::HighBit) row.words = plan.highBit->HighBitRow(ry);
+        plan.rowList.push_back(row);
+    }
     queue_.push_back(std::move(owned));
 }
 
 void StackAccumulator::flush() {
     if (queue_.empty()) return;
-    const int planeRows = sums_.StackWeightPlane.yCount();
-    const int bands = (planeRows + BandRows - 1) / BandRows;
+    const int planeColumns = sums_.StackWeightPlane.xCount();
+    const int bands = (planeColumns + BandColumns - 1) / BandColumns;
     const std::size_t frames = queue_.size();
     // events[frame][band]
     std::vector<std::vector<SigmaEvent>> events(frames * static_cast<std::size_t>(bands));
     parallelFor(0, bands, [&](std::ptrdiff_t band) {
-        const int begin = static_cast<int>(band) * BandRows;
-        const int end = std::min(planeRows, begin + BandRows);
+        const int begin = static_cast<int>(band) * BandColumns;
+        const int end = std::min(planeColumns, begin + BandColumns);
         for (std::size_t f = 0; f < frames; ++f)
             addBand(*queue_[f], begin, end, events[f * static_cast<std::size_t>(bands) + static_cast<std::size_t>(band)]);
     });

@@ -6,10 +6,10 @@
 // The sums are the run's own planes (StackSums); the driver moves them into the image data
 // section only when the run completes, so a cancelled or failed run publishes nothing.
 //
-// Work is split over threads by bands of stack rows. Every band visits its candidate frame
-// pixels in one fixed order (column, then row) and writes only inside itself, so every stack
-// pixel receives its samples in the same order whatever the number of threads: the sums are
-// bit-identical at 1 and N threads.
+// Work is split over threads by bands of stack columns (one block of memory in every plane).
+// Every band visits its candidate frame pixels in one fixed order (column, then row) and writes
+// only inside itself, so every stack pixel receives its samples in the same order whatever the
+// number of threads: the sums are bit-identical at 1 and N threads.
 
 #include <array>
 #include <memory>
@@ -56,6 +56,7 @@ struct StackRun {
     float ResampleFactor = 2.0f;
     int stackx = 0;  // centre of the resampling window on large canvases
     int stacky = 0;
+    std::array<float, 3> LRGBWeights{};  // mono mix of red, green and blue samples
     bool useDark = false;  // dark and flat in use and of the frame's size
     bool useFlat = false;
     // Mean shift of each alignment point, entry p - 1 for point p.
@@ -117,8 +118,8 @@ private:
     void resample(FrameBuffers& frame, const StackFrameCall& call, FramePlan& plan);
     // Direct: one sample goes to one stack pixel at its own position (no points, no drizzle).
     template <FrameSamples Kind, bool Colour, bool Direct>
-    void addTile(const FramePlan& plan, int rowBegin, int rowEnd, std::vector<SigmaEvent>& events);
-    void addBand(const FramePlan& plan, int rowBegin, int rowEnd, std::vector<SigmaEvent>& events);
+    void addTile(const FramePlan& plan, int bandBegin, int bandEnd, std::vector<SigmaEvent>& events);
+    void addBand(const FramePlan& plan, int bandBegin, int bandEnd, std::vector<SigmaEvent>& events);
 
     const StackOptions& options_;
     const FrameModel& model_;

@@ -160,6 +160,7 @@ StackResult stackFrames(FrameModel& model, ProgramState& state, ImageDataSection
     run.DrizzleFactor = options.Drizzlefact;
     run.ResampleFactor = options.ResampleFactor;
     run.stackx = state.stackx;
+    run.LRGBWeights = state.LRGBWeights;
     run.stacky = state.stacky;
     run.PointMeanShiftX = pass.PointMeanShiftX;
     run.PointMeanShiftY = pass.PointMeanShiftY;
@@ -306,7 +307,8 @@ StackResult stackFrames(FrameModel& model, ProgramState& state, ImageDataSection
     result.ImageHeight = canvasH;
     state.progstatus = TProgStatus::psStacked;
     state.activepage = TMainTab::tabFinal;
-    result.ProcessPending = result.LayersDirty = result.FreshStack = true;
+    // The wavelet page takes the new stack over when its tab is chosen or the page entered.
+    state.LayersDirty = state.WaveletTabPending = state.WaveletPagePending = true;
     result.SigmaFinalPass = options.SigmaFinalPass ? false : options.Statistical;
     result.outcome = StackOutcome::Stacked;
     closingStatus();

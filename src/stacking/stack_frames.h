@@ -5,8 +5,9 @@
 // the wavelet page reads.
 //
 // The run publishes only when it completes: the image data section, the frame model's image
-// size and the program state change at the end of a completed run, never after a cancel, a
-// declined question or a failure, so a cancelled run leaves the previous stack as it was.
+// size and the program state (progstatus, activepage, LayersDirty and the wavelet pending flags)
+// change at the end of a completed run, never after a cancel, a declined question or a failure,
+// so a cancelled run leaves the previous stack as it was.
 
 #include <array>
 #include <string>
@@ -70,11 +71,8 @@ struct StackResult {
     StackStatistics statistics;
     Bitmap24 Stackimage;
 
-    // For the window and the wavelet page.
+    // For the window.
     bool SigmaFinalPass = false;  // after the run (a completed pass toggles it)
-    bool ProcessPending = false;
-    bool LayersDirty = false;
-    bool FreshStack = false;
     bool darkSwitchedOff = false;  // the dark frame's size did not match: uncheck Usedarkframe
     bool flatSwitchedOff = false;
     bool luminanceStacked = false;  // FITS luminance frames were stacked: check Lumichannel

@@ -68,8 +68,7 @@ struct StackOptions {
     float Pixfrac = 80.0f;        // drop size, percent of a frame pixel, 10..100
 
     // Samples.
-    bool Colourstack = false;
-    std::array<float, 3> LRGBWeights{0.299f, 0.587f, 0.114f};  // mono mix of red, green, blue
+    bool Colourstack = false;  // else mono: red, green and blue mixed by the program's LRGBWeights
     bool DebayerEnabled = false;                               // Avidebay
     bool Usedarkframe = false;
     bool UseFlatfield = false;
