@@ -32,7 +32,8 @@ public:
     }
     FrameSamples readFrame(int frame, FrameBuffers& into) override {
         const std::vector<std::uint8_t>& samples = pool_[static_cast<std::size_t>(frame % Pool)];
-        if (into.Preview.width() != Width || into.Preview.height() != Height) into.Preview.resize(Width, Height);
+        if (into.Preview.width() != Width || into.Preview.height() != Height)
+            into.Preview.resize(Width, Height);
         for (int y = 0; y < Height; ++y) {
             const std::uint8_t* in = samples.data() + static_cast<std::size_t>(y) * Width;
             std::uint8_t* out = into.Preview.row(y);
@@ -72,12 +73,15 @@ void BM_Stack500Frames640x480(benchmark::State& state) {
     options.Drizzling = options.Drizzle2 = state.range(1) == 2;
     GreyFrames frames;
     for (auto _ : state) {
-        const StackResult result = stackFrames(*model, programState, section, options, frames, progress, messages);
+        const StackResult result =
+            stackFrames(*model, programState, section, options, frames, progress, messages);
         benchmark::DoNotOptimize(result.Stackimage.bits());
     }
     unsetenv("KESTRAVE_THREADS");
-    state.SetLabel(std::string(state.range(1) == 0 ? "mono" : state.range(1) == 1 ? "colour" : "drizzle") + ", " +
-                   (threads > 0 ? std::to_string(threads) + " thread" : "all threads"));
+    state.SetLabel(std::string(state.range(1) == 0   ? "mono"
+                               : state.range(1) == 1 ? "colour"
+                                                     : "drizzle") +
+                   ", " + (threads > 0 ? std::to_string(threads) + " thread" : "all threads"));
     state.SetItemsProcessed(state.iterations() * Frames);
 }
 BENCHMARK(BM_Stack500Frames640x480)

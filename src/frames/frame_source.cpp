@@ -36,7 +36,8 @@ void FramePrefetcher::work() {
     const std::size_t k = slots_.size();
     std::unique_lock lock(mutex_);
     for (;;) {
-        changed_.wait(lock, [&] { return stopping_ || nextJob_ >= frames_.size() || nextJob_ < released_ + k; });
+        changed_.wait(lock,
+                      [&] { return stopping_ || nextJob_ >= frames_.size() || nextJob_ < released_ + k; });
         if (stopping_ || nextJob_ >= frames_.size()) return;
         const std::size_t job = nextJob_++;
         Slot& slot = slots_[job % k];

@@ -1,7 +1,6 @@
 #include "stacking/stack_accumulator.h"
 
 #include <algorithm>
-#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -29,7 +28,9 @@ constexpr double VerticalSeamSlope = 10000000.0;
 // A point difference of this value was never measured.
 constexpr float UnmeasuredDifference = 10000000.0f;
 
-int roundToInt(double v) { return static_cast<int>(std::nearbyint(v)); }
+int roundToInt(double v) {
+    return static_cast<int>(std::nearbyint(v));
+}
 
 }  // namespace
 
@@ -67,8 +68,6 @@ StackSums makeStackSums(int width, int height, bool fitsColour, bool firstSigmaP
         for (T2dArrays& plane : sums.Statistics) plane = T2dArrays(yCount, xCount);
         sums.StatisticsCount = T2dArrays(yCount, xCount);
     }
-    sums.width = width;
-    sums.height = height;
     return sums;
 }
 
@@ -98,9 +97,8 @@ struct PlanRow {
 
 // Everything StackFrame derives from the frame before touching a pixel.
 struct StackAccumulator::FramePlan {
-    using Axis = PlanAxis;
-    Axis columns;
-    Axis rows;
+    PlanAxis columns;
+    PlanAxis rows;
     // The rows that are stacked, in ascending order.
     std::vector<PlanRow> rowList;
     // Stack columns that a sample at stack column X can reach: X - reachLeft .. X + reachRight.
@@ -167,7 +165,8 @@ void StackAccumulator::planPoints(const StackFrameCall& call, float brightness, 
     for (int p = 1; p <= plan.points; ++p) {
         const TAlignSlotRec& slot = rec.Slots[p];
         bool use = !points.MultiQuantity || slot.Quality >= points.PointQualityCut[p];
-        if (slot.Difference > points.PointDifferenceCut[p] || slot.Difference == UnmeasuredDifference) use = false;
+        if (slot.Difference > points.PointDifferenceCut[p] || slot.Difference == UnmeasuredDifference)
+            use = false;
         plan.use[p] = use;
         plan.slotX[p] = slot.X;
         plan.slotY[p] = slot.Y;
@@ -188,10 +187,11 @@ struct AxisRange {
     int hi;
 };
 
-// The loop range, source test and stack position of one axis. `extent` is the number of source
-// positions holding samples; `loopMax` the last loop value of the plain walk.
-void fillAxis(PlanAxis& axis, AxisRange range, int origin, int shift, int extent,
-              bool readsLoopValue, int readExtent, bool drizzle, float factor, int offset) {
+// The loop range, source test and stack position of one axis. Loop value v reads source position
+// origin + v + shift when that lies in 0..extent-1 (the resampled path reads v itself); the read
+// position must also lie in 0..readExtent-1 of the buffer.
+void fillAxis(PlanAxis& axis, AxisRange range, int origin, int shift, int extent, bool readsLoopValue,
+              int readExtent, bool drizzle, float factor, int offset) {
     axis.lo = range.lo;
     axis.hi = range.hi;
     const int count = std::max(0, range.hi - range.lo + 1);
@@ -275,8 +275,10 @@ bool StackAccumulator::planGeometry(const FrameBuffers& frame, const StackFrameC
         xr = {0, imageW - 1};
         yr = {0, imageH - 1};
     } else if (plan.drizzle) {
-        imageW = roundToInt((roundToInt(model_.FrameWidth * static_cast<double>(f)) - 1) / static_cast<double>(f));
-        imageH = roundToInt((roundToInt(model_.FrameHeight * static_cast<double>(f)) - 1) / static_cast<double>(f));
+        imageW =
+            roundToInt((roundToInt(model_.FrameWidth * static_cast<double>(f)) - 1) / static_cast<double>(f));
+        imageH = roundToInt((roundToInt(model_.FrameHeight * static_cast<double>(f)) - 1) /
+                            static_cast<double>(f));
         xr = {0, imageW};
         yr = {0, imageH};
     }
@@ -301,10 +303,17 @@ bool StackAccumulator::planGeometry(const FrameBuffers& frame, const StackFrameC
             const bool odd = (y % 2) != 0;
             bool useRow = true;
             switch (options_.interlaceinterpolation) {
-                case 0: useRow = odd ? call.InterlaceField == 1 : call.InterlaceField == 0; break;
-                case 2: useRow = call.InterlaceField == 1; break;
-                case 3: useRow = call.InterlaceField == 0; break;
-                default: break;
+                case 0:
+                    useRow = odd ? call.InterlaceField == 1 : call.InterlaceField == 0;
+                    break;
+                case 2:
+                    useRow = call.InterlaceField == 1;
+                    break;
+                case 3:
+                    useRow = call.InterlaceField == 0;
+                    break;
+                default:
+                    break;
             }
             if (!useRow) plan.rows.read[static_cast<std::size_t>(y - plan.rows.lo)] = -1;
         }
@@ -339,7 +348,8 @@ void StackAccumulator::resample(FrameBuffers& frame, const StackFrameCall& call,
                 for (int x = 0; x < w; ++x)
                     for (int c = 0; c < 3; ++c) {
                         std::uint8_t& byte = row[3 * x + (2 - c)];
-                        const float value = dark ? byte - planes[c][x][y] * DarkScale : byte / planes[c][x][y];
+                        const float value =
+                            dark ? byte - planes[c][x][y] * DarkScale : byte / planes[c][x][y];
                         byte = static_cast<std::uint8_t>(
                             ClampByte(roundToInt(std::clamp(value, -1.0f, 256.0f))));
                     }
@@ -372,7 +382,8 @@ void StackAccumulator::resample(FrameBuffers& frame, const StackFrameCall& call,
 }
 
 template <FrameSamples Kind, bool Colour, bool Direct>
-void StackAccumulator::addTile(const FramePlan& plan, int bandBegin, int bandEnd, std::vector<SigmaEvent>& events) {
+void StackAccumulator::addTile(const FramePlan& plan, int bandBegin, int bandEnd,
+                               std::vector<SigmaEvent>& events) {
     const PlanAxis& cols = plan.columns;
     const PlanAxis& rowAxis = plan.rows;
     const int yCount = sums_.StackWeightPlane.yCount();
@@ -529,12 +540,14 @@ void StackAccumulator::addTile(const FramePlan& plan, int bandBegin, int bandEnd
                     if (p1 < 1 || p1 > plan.points || !plan.use[p1]) continue;
                     tx = roundToInt(static_cast<float>(X) + (bias - plan.dx[p1]));
                     ty = roundToInt(static_cast<float>(Y) + (bias - plan.dy[p1]));
-                    if (options_.Seams && p2 >= 1 && p2 <= plan.points && p2 != p1 && options_.SeamWidths > 0.0f) {
+                    if (options_.Seams && p2 >= 1 && p2 <= plan.points && p2 != p1 &&
+                        options_.SeamWidths > 0.0f) {
                         const PointXY a = points.PointPos[p1];
                         const PointXY c = points.PointPos[p2];
                         const double mx = (a.X + c.X) / 2 + run_.StackMaxShiftX + plan.shiftX;
                         const double my = (a.Y + c.Y) / 2 + run_.StackMaxShiftY + plan.shiftY;
-                        const double m = a.Y == c.Y ? VerticalSeamSlope : double(a.X - c.X) / double(a.Y - c.Y);
+                        const double m =
+                            a.Y == c.Y ? VerticalSeamSlope : double(a.X - c.X) / double(a.Y - c.Y);
                         const double cc = -my - m * mx;
                         const double qx = plan.shiftX + X - plan.dx[p2] + bias;
                         const double qy = plan.shiftY + Y - plan.dy[p2] + bias;
@@ -608,7 +621,8 @@ void StackAccumulator::addTile(const FramePlan& plan, int bandBegin, int bandEnd
     }
 }
 
-void StackAccumulator::addBand(const FramePlan& plan, int bandBegin, int bandEnd, std::vector<SigmaEvent>& events) {
+void StackAccumulator::addBand(const FramePlan& plan, int bandBegin, int bandEnd,
+                               std::vector<SigmaEvent>& events) {
     const bool direct = !plan.multiPoint && !plan.drizzle;
     const auto add = [&]<FrameSamples Kind, bool Colour>() {
         direct ? addTile<Kind, Colour, true>(plan, bandBegin, bandEnd, events)
@@ -645,8 +659,8 @@ void StackAccumulator::queueFrame(FrameBuffers& frame, const StackFrameCall& cal
     plan.lowPixel = static_cast<float>(roundToInt(options_.Lowpixdetect));
     plan.drizzle = options_.Drizzling;
     planPoints(call, Brightness, plan);
-    if (plan.multiPoint && std::none_of(plan.use.begin() + 1, plan.use.begin() + plan.points + 1,
-                                        [](bool use) { return use; }))
+    if (plan.multiPoint &&
+        std::none_of(plan.use.begin() + 1, plan.use.begin() + plan.points + 1, [](bool use) { return use; }))
         return;
 
     const bool resampled = options_.Resampled && !options_.Drizzling;
@@ -691,18 +705,21 @@ void StackAccumulator::flush() {
         const int begin = static_cast<int>(band) * BandColumns;
         const int end = std::min(planeColumns, begin + BandColumns);
         for (std::size_t f = 0; f < frames; ++f)
-            addBand(*queue_[f], begin, end, events[f * static_cast<std::size_t>(bands) + static_cast<std::size_t>(band)]);
+            addBand(*queue_[f], begin, end,
+                    events[f * static_cast<std::size_t>(bands) + static_cast<std::size_t>(band)]);
     });
     for (std::size_t f = 0; f < frames; ++f) {
         const FramePlan& plan = *queue_[f];
         if (!plan.events) continue;
         std::vector<SigmaEvent> frameEvents;
         for (int band = 0; band < bands; ++band) {
-            const std::vector<SigmaEvent>& list = events[f * static_cast<std::size_t>(bands) + static_cast<std::size_t>(band)];
+            const std::vector<SigmaEvent>& list =
+                events[f * static_cast<std::size_t>(bands) + static_cast<std::size_t>(band)];
             frameEvents.insert(frameEvents.end(), list.begin(), list.end());
         }
-        std::sort(frameEvents.begin(), frameEvents.end(),
-                  [](const SigmaEvent& a, const SigmaEvent& b) { return a.Y != b.Y ? a.Y < b.Y : a.X < b.X; });
+        std::sort(frameEvents.begin(), frameEvents.end(), [](const SigmaEvent& a, const SigmaEvent& b) {
+            return a.Y != b.Y ? a.Y < b.Y : a.X < b.X;
+        });
         if (!frameEvents.empty()) options_.SigmaEvents->frameEvents(plan.frameIndex, frameEvents);
     }
     queue_.clear();

@@ -38,8 +38,6 @@ struct StackSums {
     // the weight behind them, all at the unshifted stack position. Empty otherwise.
     PlaneTriple Statistics;
     T2dArrays StatisticsCount;
-    int width = 0;
-    int height = 0;
 };
 
 // Allocates zeroed sums for a width x height canvas; the optional planes only when the run
@@ -57,7 +55,7 @@ struct StackRun {
     int stackx = 0;  // centre of the resampling window on large canvases
     int stacky = 0;
     std::array<float, 3> LRGBWeights{};  // mono mix of red, green and blue samples
-    bool useDark = false;  // dark and flat in use and of the frame's size
+    bool useDark = false;                // dark and flat in use and of the frame's size
     bool useFlat = false;
     // Mean shift of each alignment point, entry p - 1 for point p.
     std::array<float, AlignSlotCount> PointMeanShiftX{};

@@ -7,6 +7,7 @@
 #include <new>
 #include <utility>
 
+#include "frames/avi_reader.h"
 #include "stacking/drizzle.h"
 #include "stacking/stack_accumulator.h"
 #include "stacking/stack_list.h"
@@ -16,11 +17,22 @@ namespace kestrave {
 
 namespace {
 
-int roundToInt(double v) { return static_cast<int>(std::nearbyint(v)); }
+int roundToInt(double v) {
+    return static_cast<int>(std::nearbyint(v));
+}
 
 // Frames added together: threads start once per batch, and every band of the stack stays in the
-// cache while the batch's frames are added to it.
-constexpr int FrameBatch = 8;
+// cache while the batch's frames are added to it. Large frames come in smaller batches, so that
+// the frames held and read ahead stay within a few hundred megabytes.
+constexpr int LargestFrameBatch = 8;
+constexpr double FrameBatchBytes = 192.0 * 1024 * 1024;
+
+int frameBatch(const FrameModel& model, const StackOptions& options, int canvasW, int canvasH) {
+    // Up to 6 bytes per pixel (16-bit colour) per frame, plus the resampled copy.
+    double bytes = 6.0 * model.FrameWidth * model.FrameHeight;
+    if (options.Resampled && !options.Drizzling) bytes += 3.0 * canvasW * canvasH;
+    return std::clamp(static_cast<int>(FrameBatchBytes / 2.0 / std::max(bytes, 1.0)), 1, LargestFrameBatch);
+}
 
 // The shortest text that reads back as the value ("2", "1.5").
 std::string numberText(float value) {
@@ -37,8 +49,8 @@ std::string rangeText(double value) {
 }
 
 std::string sizeText(int count, int width, int height, const std::string& suffix) {
-    return "(n=" + std::to_string(count) + ") - (" + std::to_string(width) + "x" + std::to_string(height) + ")" +
-           suffix;
+    return "(n=" + std::to_string(count) + ") - (" + std::to_string(width) + "x" + std::to_string(height) +
+           ")" + suffix;
 }
 
 // The dark or flat planes hold the frame's size in all three channels.
@@ -49,26 +61,6 @@ bool fitsFrame(const PlaneTriple& planes, const FrameModel& model) {
 }
 
 }  // namespace
-
-void interpolateStackField(Bitmap24& bitmap, int width, int height, bool columns, int first) {
-    width = std::min(width, bitmap.width());
-    height = std::min(height, bitmap.height());
-    if (!columns) {
-        for (int y = first; y <= height - 2; y += 2) {
-            const std::uint8_t* above = bitmap.row(y - 1);
-            const std::uint8_t* below = bitmap.row(y + 1);
-            std::uint8_t* row = bitmap.row(y);
-            for (int i = 0; i < 3 * width; ++i) row[i] = static_cast<std::uint8_t>((above[i] + below[i]) / 2);
-        }
-        return;
-    }
-    for (int y = 0; y < height; ++y) {
-        std::uint8_t* row = bitmap.row(y);
-        for (int x = first; x <= width - 2; x += 2)
-            for (int c = 0; c < 3; ++c)
-                row[3 * x + c] = static_cast<std::uint8_t>((row[3 * (x - 1) + c] + row[3 * (x + 1) + c]) / 2);
-    }
-}
 
 StackResult stackFrames(FrameModel& model, ProgramState& state, ImageDataSection& section,
                         const StackOptions& requested, FrameSource& frames, ProgressPort& progress,
@@ -138,9 +130,10 @@ StackResult stackFrames(FrameModel& model, ProgramState& state, ImageDataSection
     }
     progress.setStatus(3, "Final Stack size " + sizeText(counted, canvasW, canvasH, result.sizeSuffix));
     if (options.Statistical)
-        progress.setStatus(3, firstPass ? "Sigma clipping :Estimating statistical parameters"
-                                        : "Sigma clipping :Stacking Image : " + std::to_string(canvasW) + "x" +
-                                              std::to_string(canvasH) + "(n = " + std::to_string(counted) + ")");
+        progress.setStatus(3, firstPass
+                                  ? "Sigma clipping :Estimating statistical parameters"
+                                  : "Sigma clipping :Stacking Image : " + std::to_string(canvasW) + "x" +
+                                        std::to_string(canvasH) + "(n = " + std::to_string(counted) + ")");
     result.StackListCount = counted;
     result.StackRangeCount = options.StackSlider.Value + 1;
     result.StackSliderTag = choice.listTag;
@@ -167,17 +160,20 @@ StackResult stackFrames(FrameModel& model, ProgramState& state, ImageDataSection
     run.useDark = options.Usedarkframe;
     run.useFlat = options.UseFlatfield;
     if (run.useDark && !fitsFrame(section.DarkPlanes, model)) {
-        messages.show(Message{"Imagesize error", " darkframe size does not match imagesize !!", mtWarning, mbOK});
+        messages.show(
+            Message{"Imagesize error", " darkframe size does not match imagesize !!", mtWarning, mbOK});
         run.useDark = false;
         result.darkSwitchedOff = true;
     }
     if (run.useFlat && !fitsFrame(section.FlatPlanes, model)) {
-        messages.show(Message{"Imagesize error", " flatfield size does not match imagesize !!", mtWarning, mbOK});
+        messages.show(
+            Message{"Imagesize error", " flatfield size does not match imagesize !!", mtWarning, mbOK});
         run.useFlat = false;
         result.flatSwitchedOff = true;
     }
     if (multiPoint && options.FastStack) {
-        result.MultiStackimage = nearestPointMap(points, canvasW, canvasH, result.StackMaxShiftX, result.StackMaxShiftY);
+        result.MultiStackimage =
+            nearestPointMap(points, canvasW, canvasH, result.StackMaxShiftX, result.StackMaxShiftY);
         run.nearestPoints = &result.MultiStackimage;
     }
 
@@ -208,7 +204,8 @@ StackResult stackFrames(FrameModel& model, ProgramState& state, ImageDataSection
     const int count = static_cast<int>(choice.list.size());
     const int step = std::max(1, roundToInt(count * 0.05));
     progress.setMaximum(count);
-    FramePrefetcher prefetcher(frames, choice.list, FrameBatch, FrameBatch);
+    const int batch = frameBatch(model, options, canvasW, canvasH);
+    FramePrefetcher prefetcher(frames, choice.list, batch, batch);
     const auto addQueued = [&] {
         const std::size_t held = accumulator.queued();
         accumulator.flush();
@@ -239,7 +236,7 @@ StackResult stackFrames(FrameModel& model, ProgramState& state, ImageDataSection
             call.StackShiftX = rec.Slots[0].X;
             call.StackShiftY = rec.Slots[0].Y;
             accumulator.queueFrame(frame, call, rec.Slots[0].Brightness);
-            if (static_cast<int>(accumulator.queued()) == FrameBatch) addQueued();
+            if (static_cast<int>(accumulator.queued()) == batch) addQueued();
             continue;
         }
         // Interlaced: each field fills the other field's lines from its own and takes its own
@@ -247,8 +244,9 @@ StackResult stackFrames(FrameModel& model, ProgramState& state, ImageDataSection
         fieldCopy = frame.Preview;
         for (int field = 0; field < 2; ++field) {
             if (field == 1) frame.Preview = fieldCopy;
-            interpolateStackField(frame.Preview, model.FrameWidth, model.FrameHeight, options.Interlacehoriz,
-                                  field == 0 ? 1 : 2);
+            interpolateField(frame.Preview, std::min(model.FrameWidth, frame.Preview.width()),
+                             std::min(model.FrameHeight, frame.Preview.height()), options.Interlacehoriz,
+                             field == 0 ? 1 : 2);
             const TAlignSlotRec& slot = rec.Slots[field == 0 ? 2 : 0];
             call.StackShiftX = slot.X;
             call.StackShiftY = slot.Y;
@@ -266,7 +264,8 @@ StackResult stackFrames(FrameModel& model, ProgramState& state, ImageDataSection
     if (points.StopPlacing) {
         for (int p = 0; p <= points.Alignpoints; ++p) {
             const PointXY at = points.PointPos[p];
-            if (at.X >= 0 && at.Y >= 0 && at.X < sums.StackWeightPlane.xCount() && at.Y < sums.StackWeightPlane.yCount())
+            if (at.X >= 0 && at.Y >= 0 && at.X < sums.StackWeightPlane.xCount() &&
+                at.Y < sums.StackWeightPlane.yCount())
                 result.PointStackDepth[p] = roundToInt(sums.StackWeightPlane[at.X][at.Y]);
         }
     }
@@ -290,7 +289,8 @@ StackResult stackFrames(FrameModel& model, ProgramState& state, ImageDataSection
     if (options.Drizzle2 && sameSize) {
         // A drizzled stack keeps its processing area at the feature, inside the image.
         section.ProcessAreaX = std::clamp(state.FeatureX, 0, std::max(0, canvasW - section.ProcessAreaWidth));
-        section.ProcessAreaY = std::clamp(state.FeatureY, 0, std::max(0, canvasH - section.ProcessAreaHeight));
+        section.ProcessAreaY =
+            std::clamp(state.FeatureY, 0, std::max(0, canvasH - section.ProcessAreaHeight));
     }
 
     normaliseStack(section, sums, options, fitsColour, canvasW, canvasH);

@@ -72,7 +72,7 @@ struct StackResult {
     Bitmap24 Stackimage;
 
     // For the window.
-    bool SigmaFinalPass = false;  // after the run (a completed pass toggles it)
+    bool SigmaFinalPass = false;   // after the run (a completed pass toggles it)
     bool darkSwitchedOff = false;  // the dark frame's size did not match: uncheck Usedarkframe
     bool flatSwitchedOff = false;
     bool luminanceStacked = false;  // FITS luminance frames were stacked: check Lumichannel
@@ -82,9 +82,5 @@ struct StackResult {
 StackResult stackFrames(FrameModel& model, ProgramState& state, ImageDataSection& section,
                         const StackOptions& options, FrameSource& frames, ProgressPort& progress,
                         MessagePort& messages);
-
-// Interlaced video: rows (or with `columns` the columns) first, first + 2, ... up to size - 2
-// become the mean of their two neighbours, (a + b) div 2 per byte, over width x height.
-void interpolateStackField(Bitmap24& bitmap, int width, int height, bool columns, int first);
 
 }  // namespace kestrave

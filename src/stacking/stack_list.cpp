@@ -12,7 +12,9 @@ namespace kestrave {
 namespace {
 
 // A rank bound of the sliders, kept inside the frame table (-1: no rank).
-int rankBound(int value) { return std::clamp(value, -1, MaxFrameIndex); }
+int rankBound(int value) {
+    return std::clamp(value, -1, MaxFrameIndex);
+}
 
 // Fixed notation with 4 decimals of the value rounded to 6 significant digits.
 std::string fixed6x4(double value) {
@@ -77,8 +79,8 @@ PointPass pointPass(const FrameModel& model, const StackPointSet& points, int ta
             pass.PointMeanShiftX[p - 1] = static_cast<float>(sumX / divisor);
             pass.PointMeanShiftY[p - 1] = static_cast<float>(sumY / divisor);
         }
-        pass.memoLines.push_back("point " + std::to_string(p) + " counter :" + std::to_string(passing) + "  " +
-                                 fixed6x4(sumX / divisor) + " " + fixed6x4(sumY / divisor));
+        pass.memoLines.push_back("point " + std::to_string(p) + " counter :" + std::to_string(passing) +
+                                 "  " + fixed6x4(sumX / divisor) + " " + fixed6x4(sumY / divisor));
     }
     pass.flaggedCount = static_cast<int>(std::count(flagged.begin(), flagged.end(), true));
     if (meanShift && count > 1) {

@@ -60,16 +60,16 @@ struct StackOptions {
     // Canvas: expanded to hold every shift, resampled, or drizzled.
     bool Expandstack = false;
     bool Resampled = false;
-    bool Drizzle2 = false;   // the canvas is drizzle-sized
-    bool Drizzling = false;  // the frames are drizzled
+    bool Drizzle2 = false;        // the canvas is drizzle-sized
+    bool Drizzling = false;       // the frames are drizzled
     float ResampleFactor = 2.0f;  // ResampleSpin, 1..4
     int ResampleMethod = 0;       // item of "Bell", "Bspline", "Lanczos", "Mitchell"
     float Drizzlefact = 2.0f;     // 1..3
     float Pixfrac = 80.0f;        // drop size, percent of a frame pixel, 10..100
 
     // Samples.
-    bool Colourstack = false;  // else mono: red, green and blue mixed by the program's LRGBWeights
-    bool DebayerEnabled = false;                               // Avidebay
+    bool Colourstack = false;     // else mono: red, green and blue mixed by the program's LRGBWeights
+    bool DebayerEnabled = false;  // Avidebay
     bool Usedarkframe = false;
     bool UseFlatfield = false;
     bool Stackfilterset = false;  // 3 x 3 stack filter
@@ -108,8 +108,8 @@ struct StackOptions {
     bool Histostretch = false;
     bool MasterFrameMode = false;
     bool SerStretch = false;
-    int FitsBitpix = 0;      // of the last FITS file read
-    int SerPixelDepth = 0;   // 8 or 16
+    int FitsBitpix = 0;     // of the last FITS file read
+    int SerPixelDepth = 0;  // 8 or 16
 
     // The registered-AVI writer drives the run: it goes on without frames and never asks.
     bool StackToAviMode = false;

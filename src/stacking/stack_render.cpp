@@ -19,12 +19,14 @@ constexpr float SmallestWeight = 1e-10f;
 // not depend on the thread count.
 constexpr int RenderBandRows = 64;
 
-float reciprocalWeight(float w) { return w <= SmallestWeight ? 1.0f : 1.0f / w; }
+float reciprocalWeight(float w) {
+    return w <= SmallestWeight ? 1.0f : 1.0f / w;
+}
 
 }  // namespace
 
-void normaliseStack(ImageDataSection& section, const StackSums& sums, const StackOptions& options, bool fitsColour,
-                    int width, int height) {
+void normaliseStack(ImageDataSection& section, const StackSums& sums, const StackOptions& options,
+                    bool fitsColour, int width, int height) {
     const bool firstPass = options.Statistical && !options.SigmaFinalPass;
     const float k = options.Statisticspin;
     parallelFor(0, width, [&](std::ptrdiff_t column) {
@@ -52,7 +54,8 @@ void normaliseStack(ImageDataSection& section, const StackSums& sums, const Stac
             if (!firstPass) continue;
             // Clip bounds from the running statistics: G +- k sigma of the samples behind them.
             const float m2 = section.WorkPlanes[2][x][y];
-            const float sigma = m2 > 0.0f ? std::sqrt(m2 * reciprocalWeight(sums.StatisticsCount[x][y])) : 0.0f;
+            const float sigma =
+                m2 > 0.0f ? std::sqrt(m2 * reciprocalWeight(sums.StatisticsCount[x][y])) : 0.0f;
             section.WorkPlanes[0][x][y] = options.Sigmalo ? green[y] - sigma * k : -FLT_MAX;
             if (!options.RejectMax) section.WorkPlanes[1][x][y] = green[y] + sigma * k;
             if (!options.sigmahi) section.WorkPlanes[1][x][y] = FLT_MAX;
@@ -77,14 +80,16 @@ StackValueRange stackValueRange(double measuredMin, double measuredMax, const St
             } else if (depth == 16) {
                 range = negative ? StackValueRange{-32768.0, 32767.0} : StackValueRange{0.0, 65535.0};
             } else {
-                range = negative ? StackValueRange{-2147483648.0, 2147483647.0} : StackValueRange{0.0, 2147483647.0};
+                range = negative ? StackValueRange{-2147483648.0, 2147483647.0}
+                                 : StackValueRange{0.0, 2147483647.0};
             }
         }
     };
     if ((model.InputIsFIT && !options.Histostretch) || options.MasterFrameMode)
         depthRange(options.FitsBitpix, model.FitStretch);
     if ((rawSer && !options.Histostretch) || options.MasterFrameMode) {
-        const int depth = options.SerPixelDepth == 8 || options.SerPixelDepth == 16 ? options.SerPixelDepth : 0;
+        const int depth =
+            options.SerPixelDepth == 8 || options.SerPixelDepth == 16 ? options.SerPixelDepth : 0;
         depthRange(depth, options.SerStretch);
     }
     if (!model.InputIsFIT && !rawSer && !options.Histostretch) range = {0.0, 255.0};
@@ -128,8 +133,8 @@ int toneBin(float level) {
 
 }  // namespace
 
-StackStatistics renderStack(ImageDataSection& section, StackValueRange range, bool colour, int width, int height,
-                            Bitmap24& stackImage) {
+StackStatistics renderStack(ImageDataSection& section, StackValueRange range, bool colour, int width,
+                            int height, Bitmap24& stackImage) {
     stackImage.resize(width, height);
     const double scale = 255.0 / (range.max - range.min + 1e-6);
     const int bands = (height + RenderBandRows - 1) / RenderBandRows;
@@ -146,9 +151,10 @@ StackStatistics renderStack(ImageDataSection& section, StackValueRange range, bo
                     const int plane = colour ? c : 1;
                     const double v = (section.StackPlanes[plane][x][y] - range.min) * scale;
                     level[c] = static_cast<float>(v);
-                    pixels[3 * x + (2 - c)] =
-                        static_cast<std::uint8_t>(ClampByte(static_cast<int>(std::nearbyint(std::clamp(v, -1.0, 256.0)))));
-                    words[3 * x + c] = static_cast<std::uint16_t>(std::nearbyint(std::clamp(v * 255.0, 0.0, 65535.0)));
+                    pixels[3 * x + (2 - c)] = static_cast<std::uint8_t>(
+                        ClampByte(static_cast<int>(std::nearbyint(std::clamp(v, -1.0, 256.0)))));
+                    words[3 * x + c] =
+                        static_cast<std::uint16_t>(std::nearbyint(std::clamp(v * 255.0, 0.0, 65535.0)));
                 }
                 if (!colour) {
                     ++sums.histogram[static_cast<std::size_t>(toneBin(level[1]))];
@@ -179,7 +185,8 @@ StackStatistics renderStack(ImageDataSection& section, StackValueRange range, bo
         all.maxLum = std::max(all.maxLum, sums.maxLum);
         for (int i = 0; i < ToneHistogramBins; ++i) all.histogram[i] += sums.histogram[i];
     }
-    for (int i = 0; i < ToneHistogramBins; ++i) stats.ToneHistogram[i] = static_cast<double>(all.histogram[i]);
+    for (int i = 0; i < ToneHistogramBins; ++i)
+        stats.ToneHistogram[i] = static_cast<double>(all.histogram[i]);
     const double pixels = static_cast<double>(width) * height;
     stats.ToneHistTotal = pixels;
     clipToneHistogram(stats);

@@ -20,8 +20,8 @@ inline constexpr int ToneHistogramBins = 1001;
 // of their own in `sums`. In the first sigma pass the statistics in WorkPlanes become the clip
 // bounds (WorkPlanes 0 low, 1 high) and SigmaPlane the relative deviation; a side that is
 // switched off gets an unreachable bound.
-void normaliseStack(ImageDataSection& section, const StackSums& sums, const StackOptions& options, bool fitsColour,
-                    int width, int height);
+void normaliseStack(ImageDataSection& section, const StackSums& sums, const StackOptions& options,
+                    bool fitsColour, int width, int height);
 
 // The range of plane values that maps to 0..255.
 struct StackValueRange {
@@ -59,8 +59,8 @@ StackValueRange measureStack(const ImageDataSection& section, bool colour, int w
 // Round(v') clamped to 0..255 into `stackImage`, words Round(v' x 255) clamped to 0..65535 into
 // ResultImage16, and the statistics (a mono stack gives all three channels the green value and
 // counts only its histogram).
-StackStatistics renderStack(ImageDataSection& section, StackValueRange range, bool colour, int width, int height,
-                            Bitmap24& stackImage);
+StackStatistics renderStack(ImageDataSection& section, StackValueRange range, bool colour, int width,
+                            int height, Bitmap24& stackImage);
 
 // Clips the histogram and makes it the cumulative tone curve, as StackStatistics describes.
 void clipToneHistogram(StackStatistics& stats);

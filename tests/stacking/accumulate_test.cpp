@@ -13,7 +13,9 @@ namespace {
 using test::makePlane;
 using test::StackBench;
 
-float truthAt(int x, int y) { return static_cast<float>(100.0 + 50.0 * std::sin(x / 7.0) + 20.0 * std::cos(y / 5.0)); }
+float truthAt(int x, int y) {
+    return static_cast<float>(100.0 + 50.0 * std::sin(x / 7.0) + 20.0 * std::cos(y / 5.0));
+}
 
 TEST(Accumulate, WholePixelShiftMovesFrameColumnsOntoTheCanvas) {
     StackBench bench(100, 30, 1);
@@ -34,7 +36,8 @@ TEST(Accumulate, SixteenNoisyFramesCutTheNoiseFourfold) {
     StackBench bench(120, 90, 16);
     const auto noise = test::gaussian(10.0, 7);
     for (int i = 0; i < 16; ++i)
-        bench.source.frames.push_back(makePlane(120, 90, [&](int x, int y) { return truthAt(x, y) + noise(); }));
+        bench.source.frames.push_back(
+            makePlane(120, 90, [&](int x, int y) { return truthAt(x, y) + noise(); }));
     ASSERT_EQ(bench.stack().outcome, StackOutcome::Stacked);
     double sum = 0, squares = 0;
     for (int x = 0; x < 120; ++x)
@@ -83,7 +86,8 @@ TEST(Accumulate, SamplesEnterOnTheByteScaleWithDarkAndFlatApplied) {
 
 TEST(Accumulate, BrightnessBalanceWeighsEachFrame) {
     StackBench bench(6, 5, 3);
-    for (const float v : {100.0f, 200.0f, 40.0f}) bench.source.frames.push_back(makePlane(6, 5, [v](int, int) { return v; }));
+    for (const float v : {100.0f, 200.0f, 40.0f})
+        bench.source.frames.push_back(makePlane(6, 5, [v](int, int) { return v; }));
     bench.model->FrameTable[0].Slots[0].Brightness = 1.0f;
     bench.model->FrameTable[1].Slots[0].Brightness = 3.0f;
     bench.model->FrameTable[2].Slots[0].Brightness = 0.0f;  // counts as 0.001
@@ -119,9 +123,32 @@ TEST(Accumulate, EveryColourChannelIsDividedByItsOwnWeight) {
     StackBench ser(6, 5, 3);
     ser.model->InputIsSER = ser.model->InputIsSeries = true;
     ser.options.Colourstack = true;
-    for (const float v : {10.0f, 20.0f, 60.0f}) ser.source.frames.push_back(makePlane(6, 5, [v](int, int) { return v; }));
+    for (const float v : {10.0f, 20.0f, 60.0f})
+        ser.source.frames.push_back(makePlane(6, 5, [v](int, int) { return v; }));
     ser.stack();
     for (int c = 0; c < 3; ++c) EXPECT_FLOAT_EQ(ser.section.StackPlanes[c][1][1], 30.0f) << c;
+}
+
+TEST(Accumulate, InterlacedFieldsTakeTheirOwnRowsAndShifts) {
+    // Even rows (field 0) hold 10x, odd rows (field 1) 10x + 1. Field 0 is registered at slot 2
+    // (one pixel right), field 1 at slot 0 (no shift).
+    StackBench bench(20, 10, 1);
+    bench.source.kind = FrameSamples::Bitmap;
+    bench.source.frames.push_back(makePlane(20, 10, [](int x, int y) { return 10.0f * x + y % 2; }));
+    bench.model->FrameTable[0].Slots[2].X = 1;
+    bench.options.interlaced = true;
+    bench.options.Colourstack = true;
+    bench.stack();
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 19; ++x)
+            ASSERT_EQ(bench.section.StackPlanes[1][x][y], y % 2 == 0 ? 10.0f * (x + 1) : 10.0f * x + 1)
+                << x << "," << y;
+
+    // Every row of both fields: odd rows interpolated from field 0 count too.
+    bench.options.interlaceinterpolation = 1;
+    bench.stack();
+    EXPECT_EQ(bench.section.StackWeightPlane[5][4], 2.0f);
+    EXPECT_EQ(bench.section.StackPlanes[1][5][3], (10.0f * 6 + 10.0f * 5 + 1) / 2);
 }
 
 // Two alignment points at (20, 20) and (60, 20); the left half of every frame's content is
@@ -154,13 +181,15 @@ void stackTwoZones(bool fastStack) {
     EXPECT_EQ(fastStack, !result.MultiStackimage.empty());
     for (int x = 2; x < 78; ++x) {
         if (x > 34 && x < 46) continue;  // the seam
-        for (int y = 0; y < 40; ++y) ASSERT_NEAR(bench.section.StackPlanes[1][x][y], truthAt(x, y), 1.0) << x << "," << y;
+        for (int y = 0; y < 40; ++y)
+            ASSERT_NEAR(bench.section.StackPlanes[1][x][y], truthAt(x, y), 1.0) << x << "," << y;
     }
 
     // A frame whose points are all out of use (here: never measured) adds nothing.
     for (int p = 1; p <= 2; ++p) points.PointDifferenceCut[p] = 2e7f;
     for (int i = 0; i < 3; ++i)
-        bench.model->FrameTable[i].Slots[1].Difference = bench.model->FrameTable[i].Slots[2].Difference = 1e7f;
+        bench.model->FrameTable[i].Slots[1].Difference = bench.model->FrameTable[i].Slots[2].Difference =
+            1e7f;
     ASSERT_EQ(bench.stack().outcome, StackOutcome::Stacked);
     EXPECT_EQ(bench.section.StackWeightPlane[10][10], 1.0f);  // no weight, stored as 1
     EXPECT_EQ(bench.section.StackPlanes[1][10][10], 0.0f);
@@ -175,7 +204,8 @@ TEST(Accumulate, SigmaClipRejectsAHotPixelThatThePlainMeanKeeps) {
     StackBench bench(16, 12, 20);
     const auto noise = test::gaussian(2.0, 11);
     for (int i = 0; i < 20; ++i)
-        bench.source.frames.push_back(makePlane(16, 12, [&](int x, int y) { return 120.0f + x + y + noise(); }));
+        bench.source.frames.push_back(
+            makePlane(16, 12, [&](int x, int y) { return 120.0f + x + y + noise(); }));
     double clean = 0;
     for (const T2dArrays& f : bench.source.frames) clean += f[5][6];
     clean /= 20;
@@ -212,7 +242,8 @@ TEST(Accumulate, SigmaSidesSwitchedOffAcceptEverySample) {
     // pixel whose samples are all negative still loses only its maximum.
     StackBench negative(4, 4, 3);
     negative.model->InputIsFIT = true;
-    for (const float v : {-30.0f, -10.0f, -20.0f}) negative.source.frames.push_back(makePlane(4, 4, [v](int, int) { return v; }));
+    for (const float v : {-30.0f, -10.0f, -20.0f})
+        negative.source.frames.push_back(makePlane(4, 4, [v](int, int) { return v; }));
     negative.options.Statistical = negative.options.RejectMax = true;
     negative.options.Sigmalo = false;
     negative.stack();

@@ -130,7 +130,8 @@ TEST(Accumulate, DrizzleDropsBeyondTheLargestCanvasAreLeftOut) {
     // A 3000-pixel frame drizzled twice over reaches stack column 5998; the canvas stops at 4096.
     StackBench bench(3000, 3, 2);
     bench.options.Drizzling = bench.options.Drizzle2 = true;
-    for (int i = 0; i < 2; ++i) bench.source.frames.push_back(test::makePlane(3000, 3, [](int, int) { return 50.0f; }));
+    for (int i = 0; i < 2; ++i)
+        bench.source.frames.push_back(test::makePlane(3000, 3, [](int, int) { return 50.0f; }));
     const StackResult result = bench.stack();
     ASSERT_EQ(result.outcome, StackOutcome::Stacked);
     EXPECT_EQ(result.ImageWidth, MaxFrameSize);

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "stack_test_support.h"
 #include "frames/pixel_helpers.h"
+#include "stack_test_support.h"
 #include "support/thread_count_scope.h"
 
 namespace kestrave {
@@ -75,7 +75,8 @@ Snapshot stackAt(int threads, const std::function<void(StackBench&)>& mode) {
     bench.source.kind = FrameSamples::Bitmap;
     const auto noise = test::gaussian(30.0, 5);
     for (int i = 0; i < 12; ++i) {
-        bench.source.frames.push_back(makePlane(150, 140, [&](int x, int y) { return 120.0f + x % 7 + y % 5 + noise(); }));
+        bench.source.frames.push_back(
+            makePlane(150, 140, [&](int x, int y) { return 120.0f + x % 7 + y % 5 + noise(); }));
         bench.model->FrameTable[i].Slots[0].X = i % 5 - 2;
         bench.model->FrameTable[i].Slots[0].Y = i % 3 - 1;
         bench.model->FrameTable[i].SubPixelX = 0.1f * (i % 9) - 0.4f;
@@ -90,8 +91,9 @@ Snapshot stackAt(int threads, const std::function<void(StackBench&)>& mode) {
     const StackResult again = bench.stack();  // the image of a second, identical run
     s.image = again.Stackimage;
     for (int y = 0; y < bench.section.ResultImage16.height(); ++y)
-        s.words.insert(s.words.end(), bench.section.ResultImage16.HighBitRow(y),
-                       bench.section.ResultImage16.HighBitRow(y) + bench.section.ResultImage16.samplesPerRow());
+        s.words.insert(
+            s.words.end(), bench.section.ResultImage16.HighBitRow(y),
+            bench.section.ResultImage16.HighBitRow(y) + bench.section.ResultImage16.samplesPerRow());
     return s;
 }
 
@@ -117,7 +119,8 @@ TEST(Stack, ResultsAreIdenticalAtOneAndEightThreads) {
              b.options.Seams = true;
              b.options.FastStack = false;
              for (int i = 0; i < 12; ++i)
-                 for (int p = 1; p <= 3; ++p) b.model->FrameTable[i].Slots[p] = {(i + p) % 4 - 1, (i * p) % 3 - 1};
+                 for (int p = 1; p <= 3; ++p)
+                     b.model->FrameTable[i].Slots[p] = {(i + p) % 4 - 1, (i * p) % 3 - 1};
          }},
     };
     for (const auto& [name, mode] : modes) {
@@ -125,14 +128,17 @@ TEST(Stack, ResultsAreIdenticalAtOneAndEightThreads) {
         const Snapshot eight = stackAt(8, mode);
         for (int c = 0; c < 3; ++c) EXPECT_TRUE(samePlane(one.planes[c], eight.planes[c])) << name << c;
         EXPECT_TRUE(samePlane(one.weight, eight.weight)) << name;
-        EXPECT_TRUE(std::equal(one.image.bits(), one.image.bits() + one.image.byteCount(), eight.image.bits())) << name;
+        EXPECT_TRUE(
+            std::equal(one.image.bits(), one.image.bits() + one.image.byteCount(), eight.image.bits()))
+            << name;
         EXPECT_EQ(one.words, eight.words) << name;
     }
 }
 
 TEST(Stack, CancelDuringThePassPublishesNothing) {
     StackBench bench(20, 16, 40);
-    for (int i = 0; i < 40; ++i) bench.source.frames.push_back(makePlane(20, 16, [i](int x, int) { return x + i * 0.5f; }));
+    for (int i = 0; i < 40; ++i)
+        bench.source.frames.push_back(makePlane(20, 16, [i](int x, int) { return x + i * 0.5f; }));
     ASSERT_EQ(bench.stack().outcome, StackOutcome::Stacked);
     const T2dArrays stacked = bench.section.StackPlanes[1];
     const T2dArrays weights = bench.section.StackWeightPlane;
@@ -177,8 +183,8 @@ TEST(Stack, OneFrameAsksFirstAndADeclineChangesNothing) {
         }
         std::string text;
     } decline;
-    const StackResult declined =
-        stackFrames(*bench.model, bench.state, bench.section, bench.options, bench.source, bench.progress, decline);
+    const StackResult declined = stackFrames(*bench.model, bench.state, bench.section, bench.options,
+                                             bench.source, bench.progress, decline);
     EXPECT_EQ(declined.outcome, StackOutcome::Declined);
     EXPECT_EQ(decline.text, " Only one frame to stack, continue ??? ");
     EXPECT_EQ(bench.source.reads, 0);
@@ -191,7 +197,8 @@ TEST(Stack, RenderingMapsTheRangeToBytesAndClampedWords) {
     // 8-bit input renders on 0..255: the words are the level times 255, at most 65025.
     StackBench bytes(256, 2, 2);
     bytes.source.kind = FrameSamples::Bitmap;
-    for (int i = 0; i < 2; ++i) bytes.source.frames.push_back(makePlane(256, 2, [](int x, int) { return float(x); }));
+    for (int i = 0; i < 2; ++i)
+        bytes.source.frames.push_back(makePlane(256, 2, [](int x, int) { return float(x); }));
     const StackResult result = bytes.stack();
     EXPECT_FLOAT_EQ(result.StackMinValue, 0.0f);
     EXPECT_FLOAT_EQ(result.StackMaxValue, 255.0f);
@@ -205,7 +212,9 @@ TEST(Stack, RenderingMapsTheRangeToBytesAndClampedWords) {
     raw.model->InputIsSER = raw.model->InputIsSeries = true;
     raw.options.SerPixelDepth = 8;
     raw.options.Colourstack = true;
-    raw.source.frames.push_back(makePlane(3, 2, [](int x, int) { return x == 0 ? -50.0f : x == 1 ? 1000.0f : 100.0f; }));
+    raw.source.frames.push_back(makePlane(3, 2, [](int x, int) {
+        return x == 0 ? -50.0f : x == 1 ? 1000.0f : 100.0f;
+    }));
     const StackResult clamped = raw.stack();
     EXPECT_EQ(clamped.Stackimage.pixel(0, 0)[2], 0);
     EXPECT_EQ(clamped.Stackimage.pixel(1, 0)[2], 255);
@@ -244,7 +253,8 @@ TEST(Stack, ExpandedCanvasHoldsEveryShift) {
     const int shifts[3][2] = {{-2, 1}, {0, 0}, {3, -1}};
     for (int i = 0; i < 3; ++i) {
         bench.source.frames.push_back(makePlane(40, 30, [&](int x, int y) {
-            return static_cast<float>(x - shifts[i][0] + 100 * (y - shifts[i][1]));  // content moved by the shift
+            return static_cast<float>(x - shifts[i][0] +
+                                      100 * (y - shifts[i][1]));  // content moved by the shift
         }));
         bench.model->FrameTable[i].Slots[0].X = shifts[i][0];
         bench.model->FrameTable[i].Slots[0].Y = shifts[i][1];
@@ -266,7 +276,8 @@ TEST(Stack, ExpandedCanvasHoldsEveryShift) {
 TEST(Stack, ResampledStackKeepsAnEvenField) {
     StackBench bench(30, 20, 2);
     bench.source.kind = FrameSamples::Bitmap;
-    for (int i = 0; i < 2; ++i) bench.source.frames.push_back(makePlane(30, 20, [](int, int) { return 90.0f; }));
+    for (int i = 0; i < 2; ++i)
+        bench.source.frames.push_back(makePlane(30, 20, [](int, int) { return 90.0f; }));
     bench.options.Resampled = true;
     bench.options.ResampleFactor = 2.0f;
     const StackResult result = bench.stack();
@@ -274,14 +285,16 @@ TEST(Stack, ResampledStackKeepsAnEvenField) {
     EXPECT_EQ(result.ImageHeight, 39);
     EXPECT_EQ(result.sizeSuffix, " Resample 2");
     for (int x = 4; x < 55; ++x)
-        for (int y = 4; y < 35; ++y) ASSERT_NEAR(bench.section.StackPlanes[1][x][y], 90.0f, 1.0f) << x << "," << y;
+        for (int y = 4; y < 35; ++y)
+            ASSERT_NEAR(bench.section.StackPlanes[1][x][y], 90.0f, 1.0f) << x << "," << y;
 }
 
 TEST(Stack, PrefetchedFramesArriveInListOrderAndErrorsInTheirPlace) {
     for (const int threads : {1, 8}) {
         test::ThreadCountScope scope(threads);
         test::MemoryFrameSource source;
-        for (int i = 0; i < 60; ++i) source.frames.push_back(makePlane(3, 2, [i](int, int) { return float(i); }));
+        for (int i = 0; i < 60; ++i)
+            source.frames.push_back(makePlane(3, 2, [i](int, int) { return float(i); }));
         std::vector<int> list(60);
         for (int i = 0; i < 60; ++i) list[i] = (i * 37) % 60;
         {

@@ -3,8 +3,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstring>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <random>
@@ -25,9 +25,9 @@ namespace kestrave::test {
 class MemoryFrameSource : public FrameSource {
 public:
     FrameSamples kind = FrameSamples::Raw;
-    std::vector<T2dArrays> frames;       // one plane per frame, [x][y]
-    std::vector<int> channel;            // FrameChannel per frame (empty: 1)
-    std::function<void(int)> onRead;     // runs before each read
+    std::vector<T2dArrays> frames;    // one plane per frame, [x][y]
+    std::vector<int> channel;         // FrameChannel per frame (empty: 1)
+    std::function<void(int)> onRead;  // runs before each read
     std::atomic<int> reads{0};
 
     FrameSamples readFrame(int frame, FrameBuffers& into) override {
@@ -108,9 +108,8 @@ inline std::function<float()> gaussian(double sigma, unsigned seed) {
 // Bit-identical planes over their whole extent.
 inline bool samePlane(const T2dArrays& a, const T2dArrays& b) {
     return a.xCount() == b.xCount() && a.yCount() == b.yCount() &&
-           std::equal(a.data(), a.data() + a.cellCount(), b.data(), [](float p, float q) {
-               return std::memcmp(&p, &q, sizeof p) == 0;
-           });
+           std::equal(a.data(), a.data() + a.cellCount(), b.data(),
+                      [](float p, float q) { return std::memcmp(&p, &q, sizeof p) == 0; });
 }
 
 }  // namespace kestrave::test
