@@ -21,16 +21,26 @@ bool inside(int x, int y, int width, int height) {
     return x >= 0 && x < width && y >= 0 && y < height;
 }
 
-// dst(x, y) = src(x + shiftX, y + shiftY) over the image, 0 where that point lies outside.
-void shiftedCopy(const T2dArrays& src, T2dArrays& dst, int shiftX, int shiftY, int width, int height) {
-    parallelFor(0, width, [&](std::ptrdiff_t column) {
+// dst(x, y) = src(x + shiftX, y + shiftY) over the region, 0 where that point lies outside the
+// width × height image.
+void shiftedCopy(const T2dArrays& src, T2dArrays& dst, int shiftX, int shiftY, int width, int height,
+                 const WaveletArea& region) {
+    parallelFor(region.x0, region.x1 + 1, [&](std::ptrdiff_t column) {
         const auto x = static_cast<int>(column);
         float* out = dst[x];
         const int sx = x + shiftX;
-        for (int y = 0; y < height; ++y) {
+        for (int y = region.y0; y <= region.y1; ++y) {
             const int sy = y + shiftY;
             out[y] = inside(sx, sy, width, height) ? src[sx][sy] : 0.0f;
         }
+    });
+}
+
+// dst = src over the region.
+void copyRegion(const T2dArrays& src, T2dArrays& dst, const WaveletArea& region) {
+    parallelFor(region.x0, region.x1 + 1, [&](std::ptrdiff_t column) {
+        const auto x = static_cast<int>(column);
+        std::copy(src[x] + region.y0, src[x] + region.y1 + 1, dst[x] + region.y0);
     });
 }
 
@@ -92,52 +102,41 @@ bool areaDefined(const TCornerRect& area) {
     return area.X1 >= 0 && area.Y1 >= 0 && area.X2 >= 0 && area.Y2 >= 0;
 }
 
-}  // namespace
-
-void ApplyRGBShift(ImageDataSection& section, int ImageWidth, int ImageHeight, const ProgramState& state,
-                   const WaveletProcessOptions& options) {
-    const int width = std::max(ImageWidth, 0);
-    const int height = std::max(ImageHeight, 0);
+// The composition over a region of non-negative coordinates (for monochrome work it may reach
+// the first margin column and row).
+void composeRegion(ImageDataSection& section, int width, int height, const ProgramState& state,
+                   const WaveletProcessOptions& options, const WaveletArea& region) {
     auto& stack = section.StackPlanes;
     auto& work = section.WorkPlanes;
 
     if (!options.Colourstack) {
-        requirePlaneSize(stack[1], width + 1, height + 1);
-        requirePlaneSize(work[1], width + 1, height + 1);
-        parallelFor(0, width + 1, [&](std::ptrdiff_t x) {
-            std::copy(stack[1][static_cast<int>(x)], stack[1][static_cast<int>(x)] + height + 1,
-                      work[1][static_cast<int>(x)]);
-        });
+        requirePlaneSize(stack[1], region.x1 + 1, region.y1 + 1);
+        requirePlaneSize(work[1], region.x1 + 1, region.y1 + 1);
+        copyRegion(stack[1], work[1], region);
         return;
     }
 
     requireTriple(stack, width, height);
     if (!options.LRGB2) {
         requireTriple(work, width, height);
-        parallelFor(0, width, [&](std::ptrdiff_t x) {
-            std::copy(stack[1][static_cast<int>(x)], stack[1][static_cast<int>(x)] + height,
-                      work[1][static_cast<int>(x)]);
-        });
-        shiftedCopy(stack[0], work[0], state.RedShiftX, state.RedShiftY, width, height);
-        shiftedCopy(stack[2], work[2], state.BlueShiftX, state.BlueShiftY, width, height);
+        copyRegion(stack[1], work[1], region);
+        shiftedCopy(stack[0], work[0], state.RedShiftX, state.RedShiftY, width, height, region);
+        shiftedCopy(stack[2], work[2], state.BlueShiftX, state.BlueShiftY, width, height, region);
         return;
     }
 
     requirePlaneSize(work[1], width, height);
     if (options.Lumichannel) {
         requirePlaneSize(section.LumPlane, width, height);
-        parallelFor(0, width, [&](std::ptrdiff_t x) {
-            std::copy(section.LumPlane[static_cast<int>(x)], section.LumPlane[static_cast<int>(x)] + height,
-                      work[1][static_cast<int>(x)]);
-        });
+        copyRegion(section.LumPlane, work[1], region);
         return;
     }
     const auto [wR, wG, wB] = state.LRGBWeights;
-    parallelFor(0, width, [&](std::ptrdiff_t column) {
+    parallelFor(region.x0, region.x1 + 1, [&](std::ptrdiff_t column) {
         const auto x = static_cast<int>(column);
         const int rx = x + state.RedShiftX;
         const int bx = x + state.BlueShiftX;
-        for (int y = 0; y < height; ++y) {
+        for (int y = region.y0; y <= region.y1; ++y) {
             float luminance = wG * stack[1][x][y];
             const int ry = y + state.RedShiftY;
             if (inside(rx, ry, width, height)) luminance += wR * stack[0][rx][ry];
@@ -146,6 +145,28 @@ void ApplyRGBShift(ImageDataSection& section, int ImageWidth, int ImageHeight, c
             work[1][x][y] = luminance;
         }
     });
+}
+
+}  // namespace
+
+void ApplyRGBShift(ImageDataSection& section, int ImageWidth, int ImageHeight, const ProgramState& state,
+                   const WaveletProcessOptions& options) {
+    const int width = std::max(ImageWidth, 0);
+    const int height = std::max(ImageHeight, 0);
+    // Monochrome work takes the first margin column and row along.
+    const int margin = options.Colourstack ? 0 : 1;
+    composeRegion(section, width, height, state, options,
+                  WaveletArea{0, 0, width - 1 + margin, height - 1 + margin});
+}
+
+void ApplyRGBShift(ImageDataSection& section, int ImageWidth, int ImageHeight, const ProgramState& state,
+                   const WaveletProcessOptions& options, const WaveletArea& region) {
+    const int width = std::max(ImageWidth, 0);
+    const int height = std::max(ImageHeight, 0);
+    const WaveletArea clipped{std::max(region.x0, 0), std::max(region.y0, 0), std::min(region.x1, width - 1),
+                              std::min(region.y1, height - 1)};
+    if (clipped.empty()) return;
+    composeRegion(section, width, height, state, options, clipped);
 }
 
 void setShiftsFromSpins(ProgramState& state, const ShiftSpins& spins) {

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "enhance/wavelet_decomposition.h"
 #include "enhance/wavelet_options.h"
 #include "frames/image_data_section.h"
 #include "frames/program_state.h"
@@ -25,6 +26,10 @@ namespace kestrave {
 // Throws WaveletError when a plane it touches is too small.
 void ApplyRGBShift(ImageDataSection& section, int ImageWidth, int ImageHeight, const ProgramState& state,
                    const WaveletProcessOptions& options);
+// The same composition over a region of the image only (inclusive corners, clipped to the
+// image): what one tile of whole-image processing reads.
+void ApplyRGBShift(ImageDataSection& section, int ImageWidth, int ImageHeight, const ProgramState& state,
+                   const WaveletProcessOptions& options, const WaveletArea& region);
 
 // The shift spin edits: RedShiftX = -RDXSpin, RedShiftY = RdySpin, BlueShiftX = -BDXspin,
 // BlueShiftY = BDYSpin (values rounded).

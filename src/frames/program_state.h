@@ -95,6 +95,11 @@ struct ProgramState {
     int BlueShiftX = 0;
     int BlueShiftY = 0;
     bool showProcessingArea = false;
+    // The processing area covers the whole image, or "Do All" has processed it in tiles since a
+    // layer slider last moved over a smaller area.
+    bool WholeImageArea = false;
+    // "Do All" has run to its end (not cancelled); "Create" reads and resets it.
+    bool DoAllDone = false;
     float LevelLo = 0.0f;
     float LevelHi = 255.0f;
     // The wavelet layers no longer match the working image (a new stack, a changed shift, mix or

@@ -1,0 +1,98 @@
+#pragma once
+// The render pass of the wavelet page: the residual and the weighted wavelet layers are added up
+// over the processing area, and each value is mapped through contrast, the gamma table,
+// brightness, the black and white levels, the colour offsets and the colour balance (optionally
+// tone mapping) into the 24-bit processed view and the 16-bit result image, whose samples are the
+// 8-bit values × 255. The pass also counts the display histograms.
+//
+// Only the displayed region is written: the processing area less a margin on every side that
+// does not touch the image edge, where the layers lack neighbours. Outside it the processed view
+// keeps what it had (the stack view) and ResultImage16 keeps older values. Overlays (area
+// corners, alignment points) are the window's: they are drawn in a display layer over the view,
+// never into it, so that they cannot end up in saved files.
+//
+// The pass runs column by column on every core; every pixel is computed on its own and the
+// histograms are integer counts, so the result is the same for any thread count.
+
+#include <array>
+#include <cstdint>
+
+#include "enhance/tone_mapping.h"
+#include "enhance/wavelet_decomposition.h"
+#include "enhance/wavelet_filter.h"
+#include "enhance/wavelet_options.h"
+#include "frames/gamma_table.h"
+#include "frames/image_data_section.h"
+#include "frames/program_state.h"
+#include "platform/bitmap24.h"
+
+namespace kestrave {
+
+// The render controls, read from the window before each pass.
+struct RenderOptions {
+    // Layer1slider..Layer6slider, -50..1000: layer n enters with weight 0.1 × value when its
+    // check box (Layer1checkbox..layer6checkbox) is checked.
+    std::array<int, WaveletLayerCount> layerSliders{10, 10, 10, 10, 10, 10};
+    std::array<bool, WaveletLayerCount> layerChecked{true, true, true, true, true, true};
+    int ContrastSlider = 250;  // 10..1000; 250 maps the stack range onto full scale
+    int BrightnessSlider = 0;  // -512..512; a quarter of it is added to the 0..255 value
+    // Additive colour offsets, -100..100.
+    int RedSlider = 0;
+    int GreenSlider = 0;
+    int blueslider = 0;
+    // Which channels the processed view shows (colour stacks without LRGB, no tone mapping).
+    bool Showred = true;
+    bool Showgreen = true;
+    bool Showblue = true;
+    bool ActiveTonemap = false;
+    ToneMapOptions toneMap;
+};
+
+// What stacking found about the stack: its value range and its means (for tone mapping).
+struct StackFacts {
+    float StackMinValue = 0.0f;
+    float StackMaxValue = 255.0f;
+    StackMeans means;
+};
+
+// Counts of displayed 8-bit values: red, green, blue and luminance.
+using DisplayHistogram = std::array<std::uint32_t, 257>;
+using DisplayHistograms = std::array<DisplayHistogram, 4>;
+enum HistogramChannel { HistRed = 0, HistGreen = 1, HistBlue = 2, HistLuminance = 3 };
+
+// The image and the tables a render pass works on. ProcessImage is the 24-bit processed view;
+// state supplies the levels (LevelHi is raised to LevelLo + 1 when both are equal), the colour
+// balance and the channel shifts.
+struct RenderContext {
+    ImageDataSection& section;
+    int ImageWidth;
+    int ImageHeight;
+    ProgramState& state;
+    const GammaTableArray& GammaTable;
+    const ToneTables& toneTables;
+    StackFacts stack;
+    Bitmap24& ProcessImage;
+};
+
+// The display margin M = Round(LevelStep + 5 × Multiplicant) + 3.
+int displayMargin(const WaveletStepOptions& steps);
+
+// The pixels one pass writes, inclusive corners (empty when none). With the area (x0, y0) raised
+// to 0 and xe = x0 + ProcessAreaWidth: columns x0 + M .. xe - M, except that the first column is
+// 0 when x0 is 0 and the last one is the area's last column inside the image when xe reaches
+// ImageWidth - 1; rows alike.
+WaveletArea displayedRegion(const ImageDataSection& section, int ImageWidth, int ImageHeight, int margin);
+
+// ProcessImage becomes ImageWidth × ImageHeight with the stack view in it (the part of
+// Stackimage that fits; black elsewhere): the view a processing run starts from.
+void showStackView(const Bitmap24& Stackimage, Bitmap24& ProcessImage, int ImageWidth, int ImageHeight);
+
+// The render pass (the core of Layer1sliderChanged): recombines LayerPlanes[0] = WorkPlanes +
+// Σ checked weight × layer over the area (single precision), then writes the displayed region of
+// ProcessImage (made ImageWidth × ImageHeight first, keeping its pixels) and of ResultImage16 and
+// returns the display histograms. Throws WaveletError when a plane or the 16-bit image is
+// smaller than the image or the area needs.
+DisplayHistograms renderPass(RenderContext& context, const WaveletProcessOptions& wavelet,
+                             const RenderOptions& options);
+
+}  // namespace kestrave
