@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <mutex>
+#include <vector>
 
 #include "enhance/clamped_round.h"
 #include "enhance/wavelet_decomposition.h"
@@ -21,32 +22,38 @@ RenderMode renderMode(const WaveletProcessOptions& wavelet) {
 
 // The level map of a recombined value v: the stack range goes onto gamma-table indices 0..30000
 // at contrast 1.0, i = Round((v - StackMinValue) × scale) within 0..32000; then
-// L(v) = (GammaTable[i] × 255 + brightness - LevelLo) / (LevelHi - LevelLo) × 255.
+// L(v) = (GammaTable[i] × 255 + brightness - LevelLo) / (LevelHi - LevelLo) × 255 and the
+// displayed value u(v) = L(v) rounded into 0..255. Both depend on i alone, so they are tabled
+// once per pass.
 class LevelMap {
 public:
     LevelMap(const GammaTableArray& gamma, const StackFacts& stack, const RenderOptions& options, float lo,
              float hi)
-        : gamma_(gamma),
-          offset_(stack.StackMinValue),
+        : offset_(stack.StackMinValue),
           scale_(30000.0 * (options.ContrastSlider * 0.004) /
                  (static_cast<double>(stack.StackMaxValue) - stack.StackMinValue + 0.000001)),
-          brightness_(options.BrightnessSlider * 0.25),
-          lo_(lo),
-          range_(static_cast<double>(hi) - lo) {}
-
-    double level(float v) const {
-        const int i = clampedRound((v - offset_) * scale_, 0, GammaTableLast);
-        return (gamma_[i] * 255.0 + brightness_ - lo_) / range_ * 255.0;
+          levels_(GammaTableLast + 1),
+          bytes_(GammaTableLast + 1) {
+        const double brightness = options.BrightnessSlider * 0.25;
+        const double range = static_cast<double>(hi) - lo;
+        parallelForRange(0, GammaTableLast + 1, [&](std::ptrdiff_t first, std::ptrdiff_t last) {
+            for (auto i = first; i < last; ++i) {
+                levels_[i] = (gamma[i] * 255.0 + brightness - lo) / range * 255.0;
+                bytes_[i] = static_cast<std::uint8_t>(clampedRound(levels_[i], 0, 255));
+            }
+        });
     }
-    int byte(float v) const { return clampedRound(level(v), 0, 255); }
+
+    double level(float v) const { return levels_[index(v)]; }
+    int byte(float v) const { return bytes_[index(v)]; }
 
 private:
-    const GammaTableArray& gamma_;
+    int index(float v) const { return clampedRound((v - offset_) * scale_, 0, GammaTableLast); }
+
     double offset_;
     double scale_;
-    double brightness_;
-    double lo_;
-    double range_;
+    std::vector<double> levels_;
+    std::vector<std::uint8_t> bytes_;
 };
 
 int toByte(double v) {
@@ -59,79 +66,139 @@ int luminanceBin(double r, double g, double b) {
     return toByte(0.29 * r + 0.59 * g + 0.11 * b);
 }
 
-// Writes the displayed pixels of one column; holds everything a pixel needs.
-class ColumnRenderer {
+// What a displayed value u (0..255) of one channel becomes: c = (offset + u) × balance, its
+// 16-bit sample Round(255 c) and its byte Round(c), each clamped.
+struct ChannelOutput {
+    double value = 0.0;
+    std::uint16_t sample = 0;
+    std::uint8_t byte = 0;
+};
+using ChannelTable = std::array<ChannelOutput, 256>;
+
+ChannelTable channelTable(int offset, float balance) {
+    ChannelTable table;
+    for (int u = 0; u < 256; ++u) {
+        const double value = (offset + u) * static_cast<double>(balance);
+        table[u] = {value, static_cast<std::uint16_t>(toSample16(value)),
+                    static_cast<std::uint8_t>(toByte(value))};
+    }
+    return table;
+}
+
+// Monochrome: the green sample G16, then the grey V = Round(G16 / 255) (tone-mapped to V' with
+// G16 = 255 V' when tone mapping is on), and the bin the histograms count.
+struct GreyOutput {
+    std::uint16_t sample = 0;
+    std::uint8_t grey = 0;
+    std::uint8_t bin = 0;
+};
+
+std::array<GreyOutput, 256> greyTable(const ChannelTable& green, const ToneMapper* mapper) {
+    std::array<GreyOutput, 256> table;
+    for (int u = 0; u < 256; ++u) {
+        GreyOutput& out = table[u];
+        out.bin = green[u].byte;
+        out.sample = green[u].sample;
+        out.grey = static_cast<std::uint8_t>(clampedRound(out.sample / 255.0, 0, 255));
+        if (mapper) {
+            const float mapped = mapper->mono(out.grey);
+            out.sample = static_cast<std::uint16_t>(toSample16(mapped));
+            out.grey = static_cast<std::uint8_t>(toByte(mapped));
+        }
+    }
+    return table;
+}
+
+// The area is worked in blocks of BlockColumns columns: each block is recombined column by
+// column (the planes are read as they lie in memory), then rendered StripRows rows at a time
+// through a small buffer that holds the strip's recombined values row by row, so that the
+// bitmaps are written along their rows.
+constexpr int BlockColumns = 32;
+constexpr int StripRows = 16;
+struct StripBuffer {
+    float values[3][StripRows][BlockColumns];
+
+    // Rows firstRow..lastRow of `columns` plane columns from firstColumn on, into channel c.
+    void gather(const T2dArrays& plane, int c, int firstColumn, int columns, int firstRow, int lastRow) {
+        for (int i = 0; i < columns; ++i) {
+            const float* column = plane[firstColumn + i];
+            for (int row = firstRow; row <= lastRow; ++row) values[c][row - firstRow][i] = column[row];
+        }
+    }
+};
+
+// Writes the displayed pixels; holds everything a pixel needs.
+class PixelRenderer {
 public:
-    ColumnRenderer(RenderContext& context, const WaveletArea& area, const RenderOptions& options,
-                   const LevelMap& levels)
+    PixelRenderer(RenderContext& context, const WaveletArea& area, const RenderOptions& options,
+                  const LevelMap& levels)
         : context_(context),
           area_(area),
           levels_(levels),
           mapper_(context.toneTables, options.toneMap, context.stack.means),
           toneMapping_(options.ActiveTonemap),
           offsets_{options.RedSlider, options.GreenSlider, options.blueslider},
-          show_{options.Showred, options.Showgreen, options.Showblue} {}
+          show_{options.Showred, options.Showgreen, options.Showblue} {
+        for (int c = 0; c < 3; ++c) channels_[c] = channelTable(offsets_[c], context.state.RGBBalance[c]);
+        grey_ = greyTable(channels_[1], toneMapping_ ? &mapper_ : nullptr);
+    }
 
+    // The pixels of columns from..to and rows yFrom..yTo of one tile whose top-left cell is
+    // (tileX, tileY), written row by row.
     template <RenderMode mode>
-    void column(int x, int firstRow, int lastRow, DisplayHistograms& histograms) const {
-        const auto& recombined = context_.section.LayerPlanes[0];
-        const int lx = x - area_.x0;
-        for (int y = firstRow; y <= lastRow; ++y) {
-            const int ly = y - area_.y0;
-            std::uint8_t* pixel = context_.ProcessImage.pixel(x, y);
+    void tile(const StripBuffer& strip, int tileX, int tileY, int from, int to, int yFrom, int yTo,
+              DisplayHistograms& histograms) const {
+        for (int y = yFrom; y <= yTo; ++y) {
+            const int row = y - tileY;
+            std::uint8_t* pixel = context_.ProcessImage.pixel(from, y);
             std::uint16_t* samples =
-                context_.section.ResultImage16.HighBitRow(y) + 3 * static_cast<std::size_t>(x);
-            if constexpr (mode == RenderMode::Mono) {
-                mono(recombined[1][lx][ly], pixel, samples, histograms);
-            } else if constexpr (mode == RenderMode::Colour) {
-                colour(recombined[0][lx][ly], recombined[1][lx][ly], recombined[2][lx][ly], pixel, samples,
-                       histograms);
-            } else {
-                lrgb(x, y, recombined[1][lx][ly], pixel, samples, histograms);
+                context_.section.ResultImage16.HighBitRow(y) + 3 * static_cast<std::size_t>(from);
+            for (int x = from; x <= to; ++x, pixel += 3, samples += 3) {
+                const int column = x - tileX;
+                if constexpr (mode == RenderMode::Mono) {
+                    mono(strip.values[1][row][column], pixel, samples, histograms);
+                } else if constexpr (mode == RenderMode::Colour) {
+                    colour(strip.values[0][row][column], strip.values[1][row][column],
+                           strip.values[2][row][column], pixel, samples, histograms);
+                } else {
+                    lrgb(x, y, strip.values[1][row][column], pixel, samples, histograms);
+                }
             }
         }
     }
 
 private:
-    // (offset + u(v)) × balance for channel c.
-    double balanced(int c, float v) const {
-        return (offsets_[c] + levels_.byte(v)) * static_cast<double>(context_.state.RGBBalance[c]);
-    }
-
     void mono(float v, std::uint8_t* pixel, std::uint16_t* samples, DisplayHistograms& histograms) const {
-        const double g = balanced(1, v);
-        int g16 = toSample16(g);
-        const int bin = toByte(g);
-        int shown = clampedRound(g16 / 255.0, 0, 255);
-        if (toneMapping_) {
-            const float mapped = mapper_.mono(static_cast<float>(shown));
-            g16 = toSample16(mapped);
-            shown = toByte(mapped);
-        }
-        samples[0] = samples[1] = samples[2] = static_cast<std::uint16_t>(g16);
-        const auto byte = static_cast<std::uint8_t>(shown);
-        SetRGBTriple(byte, byte, byte, pixel);
-        for (DisplayHistogram& histogram : histograms) ++histogram[bin];
+        const GreyOutput& out = grey_[levels_.byte(v)];
+        samples[0] = samples[1] = samples[2] = out.sample;
+        SetRGBTriple(out.grey, out.grey, out.grey, pixel);
+        for (DisplayHistogram& histogram : histograms) ++histogram[out.bin];
     }
 
     void colour(float vr, float vg, float vb, std::uint8_t* pixel, std::uint16_t* samples,
                 DisplayHistograms& histograms) const {
-        double rgb[3] = {balanced(0, vr), balanced(1, vg), balanced(2, vb)};
-        bool show[3] = {show_[0], show_[1], show_[2]};
+        const ChannelOutput* out[3] = {&channels_[0][levels_.byte(vr)], &channels_[1][levels_.byte(vg)],
+                                       &channels_[2][levels_.byte(vb)]};
+        std::uint8_t bytes[3] = {0, 0, 0};
+        double rgb[3] = {out[0]->value, out[1]->value, out[2]->value};
         if (toneMapping_) {
+            // The mapped values are shown whatever the show boxes say.
             const RgbValue mapped = mapper_.colour(static_cast<float>(rgb[0]), static_cast<float>(rgb[1]),
                                                    static_cast<float>(rgb[2]));
             rgb[0] = mapped.r;
             rgb[1] = mapped.g;
             rgb[2] = mapped.b;
-            show[0] = show[1] = show[2] = true;
-        }
-        std::uint8_t bytes[3] = {0, 0, 0};
-        for (int c = 0; c < 3; ++c) {
-            samples[c] = static_cast<std::uint16_t>(toSample16(rgb[c]));
-            const int byte = toByte(rgb[c]);
-            if (show[c]) bytes[c] = static_cast<std::uint8_t>(byte);
-            ++histograms[c][byte];
+            for (int c = 0; c < 3; ++c) {
+                samples[c] = static_cast<std::uint16_t>(toSample16(rgb[c]));
+                bytes[c] = static_cast<std::uint8_t>(toByte(rgb[c]));
+                ++histograms[c][bytes[c]];
+            }
+        } else {
+            for (int c = 0; c < 3; ++c) {
+                samples[c] = out[c]->sample;
+                if (show_[c]) bytes[c] = out[c]->byte;
+                ++histograms[c][out[c]->byte];
+            }
         }
         ++histograms[HistLuminance][luminanceBin(rgb[0], rgb[1], rgb[2])];
         SetRGBTriple(bytes[0], bytes[1], bytes[2], pixel);
@@ -173,6 +240,8 @@ private:
     bool toneMapping_;
     int offsets_[3];
     bool show_[3];
+    std::array<ChannelTable, 3> channels_;
+    std::array<GreyOutput, 256> grey_;
 };
 
 // LayerPlanes[0][c] over one area column: the working value plus the weighted checked layers,
@@ -183,7 +252,8 @@ void recombineColumn(ImageDataSection& section, const WaveletArea& area, int c, 
     const int lx = x - area.x0;
     const int rows = area.height();
     float* out = section.LayerPlanes[0][c][lx];
-    std::copy(section.WorkPlanes[c][x] + area.y0, section.WorkPlanes[c][x] + area.y0 + rows, out);
+    const float* work = section.WorkPlanes[c][x] + area.y0;
+    std::copy(work, work + rows, out);
     for (int n = 1; n <= WaveletLayerCount; ++n) {
         if (!used[n]) continue;
         const float w = weights[n];
@@ -196,7 +266,9 @@ void recombineColumn(ImageDataSection& section, const WaveletArea& area, int c, 
 void copyOverlap(const Bitmap24& source, Bitmap24& dest) {
     const int rows = std::min(source.height(), dest.height());
     const std::size_t bytes = 3 * static_cast<std::size_t>(std::min(source.width(), dest.width()));
-    for (int y = 0; y < rows; ++y) std::memcpy(dest.row(y), source.row(y), bytes);
+    parallelFor(0, rows, [&](std::ptrdiff_t y) {
+        std::memcpy(dest.row(static_cast<int>(y)), source.row(static_cast<int>(y)), bytes);
+    });
 }
 
 // The bitmap at width × height, keeping the pixels that still fit.
@@ -280,25 +352,45 @@ DisplayHistograms renderPass(RenderContext& context, const WaveletProcessOptions
     const WaveletArea region = displayedRegion(context.section, context.ImageWidth, context.ImageHeight,
                                                displayMargin(wavelet.steps));
     const LevelMap levels(context.GammaTable, context.stack, options, state.LevelLo, state.LevelHi);
-    const ColumnRenderer renderer(context, area, options, levels);
+    const PixelRenderer renderer(context, area, options, levels);
+    const int blocks = (area.width() + BlockColumns - 1) / BlockColumns;
     std::mutex merge;
-    parallelForRange(area.x0, area.x1 + 1, [&](std::ptrdiff_t first, std::ptrdiff_t last) {
+    parallelForRange(0, blocks, [&](std::ptrdiff_t firstBlock, std::ptrdiff_t lastBlock) {
         DisplayHistograms local{};
-        for (auto x = static_cast<int>(first); x < last; ++x) {
-            for (int c = 0; c < 3; ++c) {
-                if (wavelet.processesChannel(c)) recombineColumn(context.section, area, c, x, weights, used);
+        StripBuffer strip;
+        for (auto b = static_cast<int>(firstBlock); b < lastBlock; ++b) {
+            const int tileX = area.x0 + b * BlockColumns;
+            const int lastColumn = std::min(tileX + BlockColumns - 1, area.x1);
+            const int from = std::max(tileX, region.x0);
+            const int to = std::min(lastColumn, region.x1);
+            for (int x = tileX; x <= lastColumn; ++x) {
+                for (int c = 0; c < 3; ++c) {
+                    if (wavelet.processesChannel(c))
+                        recombineColumn(context.section, area, c, x, weights, used);
+                }
             }
-            if (x < region.x0 || x > region.x1 || region.empty()) continue;
-            switch (mode) {
-                case RenderMode::Mono:
-                    renderer.column<RenderMode::Mono>(x, region.y0, region.y1, local);
-                    break;
-                case RenderMode::Colour:
-                    renderer.column<RenderMode::Colour>(x, region.y0, region.y1, local);
-                    break;
-                case RenderMode::Lrgb:
-                    renderer.column<RenderMode::Lrgb>(x, region.y0, region.y1, local);
-                    break;
+            for (int firstRow = 0; firstRow < area.height(); firstRow += StripRows) {
+                const int lastRow = std::min(firstRow + StripRows, area.height()) - 1;
+                const int tileY = area.y0 + firstRow;
+                const int yFrom = std::max(tileY, region.y0);
+                const int yTo = std::min(area.y0 + lastRow, region.y1);
+                if (from > to || yFrom > yTo) continue;
+                for (int c = 0; c < 3; ++c) {
+                    if (wavelet.processesChannel(c))
+                        strip.gather(context.section.LayerPlanes[0][c], c, tileX - area.x0,
+                                     lastColumn - tileX + 1, firstRow, lastRow);
+                }
+                switch (mode) {
+                    case RenderMode::Mono:
+                        renderer.tile<RenderMode::Mono>(strip, tileX, tileY, from, to, yFrom, yTo, local);
+                        break;
+                    case RenderMode::Colour:
+                        renderer.tile<RenderMode::Colour>(strip, tileX, tileY, from, to, yFrom, yTo, local);
+                        break;
+                    case RenderMode::Lrgb:
+                        renderer.tile<RenderMode::Lrgb>(strip, tileX, tileY, from, to, yFrom, yTo, local);
+                        break;
+                }
             }
         }
         std::lock_guard lock(merge);
