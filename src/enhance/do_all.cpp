@@ -24,25 +24,38 @@ int extraTiles(int imageSide, int areaSide, int step, int overlap) {
     return imageSide / step;
 }
 
-// Puts the user's processing area back however the run ends.
-class AreaRestorer {
+// The user's processing area, put back after the tiles; when the run ends through an exception
+// the area corners and WholeImageArea are put back as well.
+class UserArea {
 public:
-    explicit AreaRestorer(ImageDataSection& section)
-        : section_(section), x_(section.ProcessAreaX), y_(section.ProcessAreaY) {}
-    ~AreaRestorer() { restore(); }
-    AreaRestorer(const AreaRestorer&) = delete;
-    AreaRestorer& operator=(const AreaRestorer&) = delete;
+    UserArea(RenderContext& context, bool Showprocessingarea)
+        : context_(context),
+          x_(context.section.ProcessAreaX),
+          y_(context.section.ProcessAreaY),
+          showProcessingArea_(Showprocessingarea) {}
+    ~UserArea() {
+        if (finished_) return;
+        restore();
+        context_.state.showProcessingArea = showProcessingArea_;
+        context_.state.WholeImageArea =
+            wholeImageArea(context_.section, context_.ImageWidth, context_.ImageHeight);
+    }
+    UserArea(const UserArea&) = delete;
+    UserArea& operator=(const UserArea&) = delete;
 
     void restore() {
-        section_.ProcessAreaX = x_;
-        section_.ProcessAreaY = y_;
+        context_.section.ProcessAreaX = x_;
+        context_.section.ProcessAreaY = y_;
     }
     bool isUserArea(const TileOrigin& tile) const { return tile.x == x_ && tile.y == y_; }
+    void finish() { finished_ = true; }
 
 private:
-    ImageDataSection& section_;
+    RenderContext& context_;
     int x_;
     int y_;
+    bool showProcessingArea_;
+    bool finished_ = false;
 };
 
 void decomposeLayers(RenderContext& context, const WaveletFilter& filter,
@@ -107,7 +120,7 @@ DoAllResult processWholeImage(RenderContext& context, const WaveletFilter& filte
     state.WholeImageArea = true;
     state.DoAllDone = false;
     showStackView(Stackimage, context.ProcessImage, context.ImageWidth, context.ImageHeight);
-    AreaRestorer userArea(section);
+    UserArea userArea(context, Showprocessingarea);
     state.showProcessingArea = false;
     progress.setMaximum(static_cast<int>(std::min<std::int64_t>(plan.tileCount(), 1 << 30)));
     progress.setPosition(0);
@@ -151,6 +164,7 @@ DoAllResult processWholeImage(RenderContext& context, const WaveletFilter& filte
         state.DoAllDone = true;
         progress.setStatus(2, DoAllFinishedStatus);
     }
+    userArea.finish();
     return result;
 }
 

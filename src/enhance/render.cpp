@@ -35,7 +35,9 @@ public:
           levels_(GammaTableLast + 1),
           bytes_(GammaTableLast + 1) {
         const double brightness = options.BrightnessSlider * 0.25;
-        const double range = static_cast<double>(hi) - lo;
+        // The pass moves equal levels one apart; where that cannot part them (huge levels), the
+        // range counts as 1.
+        const double range = hi != lo ? static_cast<double>(hi) - lo : 1.0;
         parallelForRange(0, GammaTableLast + 1, [&](std::ptrdiff_t first, std::ptrdiff_t last) {
             for (auto i = first; i < last; ++i) {
                 levels_[i] = (gamma[i] * 255.0 + brightness - lo) / range * 255.0;
@@ -172,7 +174,7 @@ private:
         const GreyOutput& out = grey_[levels_.byte(v)];
         samples[0] = samples[1] = samples[2] = out.sample;
         SetRGBTriple(out.grey, out.grey, out.grey, pixel);
-        for (DisplayHistogram& histogram : histograms) ++histogram[out.bin];
+        ++histograms[HistGreen][out.bin];  // the other three take the green counts afterwards
     }
 
     void colour(float vr, float vg, float vb, std::uint8_t* pixel, std::uint16_t* samples,
@@ -398,6 +400,9 @@ DisplayHistograms renderPass(RenderContext& context, const WaveletProcessOptions
             for (std::size_t i = 0; i < local[h].size(); ++i) histograms[h][i] += local[h][i];
         }
     });
+    if (mode == RenderMode::Mono) {
+        histograms[HistRed] = histograms[HistBlue] = histograms[HistLuminance] = histograms[HistGreen];
+    }
     return histograms;
 }
 

@@ -8,6 +8,7 @@
 #include <random>
 
 #include "enhance/do_all.h"
+#include "enhance/wavelet_decomposition.h"
 #include "render_fixture.h"
 
 using namespace kestrave;
@@ -215,7 +216,7 @@ TEST(DoAll, CancelKeepsTheFlagForTheCallerAndTheRestShowsTheStack) {
     EXPECT_EQ(untouched, 90 * 90);
 }
 
-TEST(DoAll, AStepBelowOneIsRefusedBeforeAnythingChanges) {
+TEST(DoAll, RefusalsAndFailuresLeaveTheUserAreaAndFlags) {
     RenderFixture f(100, 100, 20, 20, 12, 12);
     prepare(f, false);
     f.ProcessImage.resize(100, 100);
@@ -225,4 +226,16 @@ TEST(DoAll, AStepBelowOneIsRefusedBeforeAnythingChanges) {
     EXPECT_EQ(f.viewBytes(), before);
     EXPECT_FALSE(f.state.WholeImageArea);
     EXPECT_EQ(f.section().ProcessAreaX, 20);
+
+    // Planes that do not fit stop the run in its first tile: the user's area and the flags
+    // come back.
+    RenderFixture g(300, 200, 100, 50, 128, 128);
+    prepare(g, false);
+    g.section().ResultImage16.releaseHighBits();
+    EXPECT_THROW(doAll(g, true), WaveletError);
+    EXPECT_EQ(g.section().ProcessAreaX, 100);
+    EXPECT_EQ(g.section().ProcessAreaY, 50);
+    EXPECT_FALSE(g.state.WholeImageArea);
+    EXPECT_FALSE(g.state.DoAllDone);
+    EXPECT_TRUE(g.state.showProcessingArea);
 }
