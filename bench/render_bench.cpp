@@ -42,7 +42,7 @@ struct Page {
         BuildGammaTable(GammaTable, 1.0f);
         Stackimage.resize(side, side);
         wavelet.Colourstack = channels == 3;
-        options.layerSliders = {30, 20, 15, 10, 10, 10};
+        options.layerSlider = {30, 20, 15, 10, 10, 10};
         ApplyRGBShift(section, side, side, state, wavelet);
         for (int n = 1; n <= WaveletLayerCount; ++n)
             ComputeWaveletLayer(section, side, side, filter, wavelet, n);

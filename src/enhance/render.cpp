@@ -347,7 +347,7 @@ DisplayHistograms renderPass(RenderContext& context, const WaveletProcessOptions
     used[0] = true;
     for (int n = 1; n <= WaveletLayerCount; ++n) {
         used[n] = options.layerChecked[n - 1];
-        weights[n] = static_cast<float>(0.1 * options.layerSliders[n - 1]);
+        weights[n] = static_cast<float>(0.1 * options.layerSlider[n - 1]);
     }
     requireRenderPlanes(context, area, mode, wavelet, used);
 

@@ -32,7 +32,7 @@ namespace kestrave {
 struct RenderOptions {
     // Layer1slider..Layer6slider, -50..1000: layer n enters with weight 0.1 × value when its
     // check box (Layer1checkbox..layer6checkbox) is checked.
-    std::array<int, WaveletLayerCount> layerSliders{10, 10, 10, 10, 10, 10};
+    std::array<int, WaveletLayerCount> layerSlider{10, 10, 10, 10, 10, 10};
     std::array<bool, WaveletLayerCount> layerChecked{true, true, true, true, true, true};
     int ContrastSlider = 250;  // 10..1000; 250 maps the stack range onto full scale
     int BrightnessSlider = 0;  // -512..512; a quarter of it is added to the 0..255 value

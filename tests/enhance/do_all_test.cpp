@@ -32,7 +32,7 @@ void fillTextured(TestImage& image, T2dArrays& plane, unsigned seed) {
 void prepare(RenderFixture& f, bool colour) {
     f.wavelet.Colourstack = colour;
     for (int c = 0; c < 3; ++c) fillTextured(f.image, f.section().StackPlanes[c], 3 + c);
-    f.options.layerSliders = {30, 20, 15, 12, 8, 10};
+    f.options.layerSlider = {30, 20, 15, 12, 8, 10};
     f.makeStackView();
 }
 

@@ -72,7 +72,7 @@ TEST(RenderPass, RecombinationAddsTheCheckedLayersWithTheirWeights) {
     TestImage::fill(f.section().LayerPlanes[1][1], 2.0f);
     TestImage::fill(f.section().LayerPlanes[2][1], 3.0f);
     TestImage::fill(f.section().LayerPlanes[3][1], 100.0f);
-    f.options.layerSliders = {25, -50, 10, 10, 10, 10};  // weights 2.5 and -5.0
+    f.options.layerSlider = {25, -50, 10, 10, 10, 10};  // weights 2.5 and -5.0
     f.options.layerChecked = {true, true, false, true, true, true};
     f.render();
     EXPECT_EQ(f.section().LayerPlanes[0][1][0][0], 0.0f);  // 10 + 2.5 × 2 - 5 × 3, layer 3 off
@@ -262,7 +262,7 @@ TEST(RenderPass, ResultsAreIdenticalOnOneThreadAndOnEight) {
         f.state.RedShiftX = 2;
         f.state.BlueShiftY = -3;
         f.makeStackView();
-        f.options.layerSliders = {30, 20, 5, 10, -10, 10};
+        f.options.layerSlider = {30, 20, 5, 10, -10, 10};
         f.options.ActiveTonemap = !lrgb;
         f.options.toneMap.Tonegraph = false;
         f.stack.means = {0.5f, 0.5f, 0.5f, 0.5f};
