@@ -1,5 +1,5 @@
 // The render pass over a 2048² processing area (monochrome and colour) and "Do All" over a 4096²
-// monochrome stack with the default 512² area, on one thread and on all of them.
+// monochrome stack with a 512² and a 2048² area, on one thread and on all of them.
 
 #include <benchmark/benchmark.h>
 
@@ -91,10 +91,13 @@ BENCHMARK(BM_Render2048)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
-// Argument 0: threads (0 = all cores). 81 tiles of 512² (step 500).
+// Argument 0: threads (0 = all cores); argument 1: the processing area, 512 (81 tiles of step
+// 500) or 2048 (9 tiles of step 2036).
 void BM_DoAll4096(benchmark::State& state) {
-    static std::unique_ptr<Page> page;
-    if (!page) page = std::make_unique<Page>(4096, 512, 1);
+    static std::unique_ptr<Page> pages[2];
+    const auto area = static_cast<int>(state.range(1));
+    auto& page = pages[area == 2048 ? 1 : 0];
+    if (!page) page = std::make_unique<Page>(4096, area, 1);
     useThreads(state);
     NullProgress progress;
     for (auto _ : state) {
@@ -106,6 +109,10 @@ void BM_DoAll4096(benchmark::State& state) {
     state.counters["threads"] = threadCount();
     unsetenv("KESTRAVE_THREADS");
 }
-BENCHMARK(BM_DoAll4096)->Arg(1)->Arg(0)->ArgName("threads")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_DoAll4096)
+    ->ArgsProduct({{1, 0}, {512, 2048}})
+    ->ArgNames({"threads", "area"})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace
