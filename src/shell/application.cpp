@@ -6,6 +6,7 @@
 #include "shell/application_context.h"
 #include "shell/dialog_presenter.h"
 #include "shell/main_form.h"
+#include "shell/qt_file_dialogs.h"
 
 namespace kestrave {
 
@@ -35,6 +36,7 @@ int runApplication(int argc, char** argv) {
     // also serves as the platform's box (the pause notice and the fallback).
     context.messages().setPresenter(std::make_unique<DialogMessagePresenter>(&form));
     context.messages().setPlatformBox(std::make_unique<DialogMessagePresenter>(&form));
+    context.setDialogs(std::make_unique<QtFileDialogs>(&form));
     form.setWindowTitle("Kestrave V4");
     form.show();
     return app.exec();

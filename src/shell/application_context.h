@@ -1,8 +1,9 @@
 #pragma once
 // Everything one run of the program works on, owned in one place and passed by reference: the
-// program state, the frame model, the image planes, the shell's own flags, the long-operation
-// registry, the message routine and the progress port. The window, the batch runner and every
-// test build their own; there are no hidden globals.
+// program state, the frame model, the image planes, the shell's own flags, the wavelet page's
+// data, the long-operation registry, the message routine, the progress port and the file
+// dialogs. The window, the batch runner and every test build their own; there are no hidden
+// globals.
 
 #include <memory>
 
@@ -10,8 +11,10 @@
 #include "frames/image_data_section.h"
 #include "frames/program_state.h"
 #include "platform/progress_port.h"
+#include "shell/file_dialogs.h"
 #include "shell/long_operation.h"
 #include "shell/message_routine.h"
+#include "shell/wavelet_data.h"
 
 namespace kestrave {
 
@@ -24,6 +27,8 @@ struct ShellState {
     bool ContinueRequested = false;
     // Set by the halt button of the alignment pass; the alignment loops stop on it.
     bool HaltRegistration = false;
+    // Set while start-up runs (it restores the stored control values then).
+    bool StartingUp = false;
     // The auto-process flag: render on every change of a wavelet setting (`Autoprocessbox`).
     bool AutoProcess = false;
     // Fit-to-window of the preview and of the processed image: whether each is fitted and the
@@ -44,6 +49,7 @@ public:
     FrameModel model;
     ImageDataSection images;
     ShellState shell;
+    WaveletData wavelet;
     LongOperations operations;
 
     MessageRoutine& messages() { return messages_; }
@@ -53,10 +59,16 @@ public:
 
     bool CancelRequested() { return progress().cancelRequested(); }
 
+    // The window installs Qt's file dialogs; until then (and in tests) every dialog is cancelled.
+    FileDialogPort& dialogs() { return dialogs_ ? *dialogs_ : noDialogs_; }
+    void setDialogs(std::unique_ptr<FileDialogPort> dialogs) { dialogs_ = std::move(dialogs); }
+
 private:
     MessageRoutine messages_{state};
     NullProgress nullProgress_;
     std::unique_ptr<ProgressPort> progress_;
+    NoFileDialogs noDialogs_;
+    std::unique_ptr<FileDialogPort> dialogs_;
 };
 
 }  // namespace kestrave

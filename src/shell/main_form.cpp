@@ -27,7 +27,7 @@
 namespace kestrave {
 
 TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
-    : QMainWindow(parent), app(context), tools(this) {
+    : QMainWindow(parent), app(context), tools(this), waveletTools(tools) {
     setObjectName("MainForm");
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);

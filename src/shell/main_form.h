@@ -7,6 +7,7 @@
 #include <array>
 #include <memory>
 
+#include "shell/pages/wavelet_tool_panels.h"
 #include "shell/tool_windows.h"
 
 class QLabel;
@@ -49,6 +50,8 @@ public:
     FinalPage* finalPage = nullptr;
     AboutPage* aboutPage = nullptr;
     ToolWindows tools;
+    // The wavelet page's tool-window contents: filter, gamma, RGB balance, tone mapping, zoom.
+    WaveletToolPanels waveletTools;
 
     // Status bar: five text panels and the progress bar.
     std::array<QLabel*, 5> StatusPanels{};

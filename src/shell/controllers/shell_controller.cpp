@@ -26,6 +26,7 @@
 #include "shell/speed_bar.h"
 #include "shell/tab_strip.h"
 #include "widgets/check_box.h"
+#include "widgets/radio_group.h"
 
 namespace kestrave {
 
@@ -101,7 +102,11 @@ void ShellController::TabpagesChange() {
             form_.stack->ShowstackgraphClick();
         }
     }
-    if (tab == WaveletTab && state.WaveletTabPending) form_.wavelet->ProcessButtonClick();
+    if (tab == WaveletTab) {
+        WaveletPage& wavelet = *form_.waveletPage;
+        wavelet.Convolvemethod->setItemIndex(wavelet.CopyConvolveMethod->ItemIndex());
+        if (state.WaveletTabPending) form_.wavelet->ProcessButtonClick();
+    }
     if (tab == StackTab) state.ProcessStage = TProcessStage::stStackPage;
     if (tab == WaveletTab) state.ProcessStage = TProcessStage::stWaveletPage;
     if (tab == FinalTab) form_.finalImage->UpdateFinalBitmap();

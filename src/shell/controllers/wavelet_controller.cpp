@@ -1,28 +1,392 @@
 #include "shell/controllers/wavelet_controller.h"
 
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
 #include <QPushButton>
+#include <QSignalBlocker>
+#include <QStackedWidget>
+#include <algorithm>
+#include <cstring>
 
+#include "enhance/wavelet_decomposition.h"
+#include "enhance/wavelet_processing.h"
+#include "persist/reg_settings.h"
 #include "shell/application_context.h"
+#include "shell/controllers/shell_controller.h"
 #include "shell/main_form.h"
+#include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
+#include "shell/pages/wavelet_tool_panels.h"
+#include "widgets/radio_group.h"
+#include "widgets/check_box.h"
+#include "widgets/slider.h"
+#include "widgets/spin_edit.h"
 
 namespace kestrave {
 
-WaveletController::WaveletController(TMainForm& form) : form_(form) {
-    connect(form.waveletPage->Processbutton, &QPushButton::clicked, this,
-            &WaveletController::ProcessButtonClick);
-    connect(form.waveletPage->savebmp2button, &QPushButton::clicked, this,
-            &WaveletController::SaveBMP2buttonClick);
+namespace {
+
+// The busy cursor for the duration of a handler.
+struct BusyCursor {
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+WaveletStepOptions readStepOptions(const WaveletPage& page) {
+    return {page.Waveletscheme->ItemIndex() == static_cast<int>(TWaveletScheme::Linear) ? TWaveletScheme::Linear
+                                                                                       : TWaveletScheme::Dyadic,
+            static_cast<double>(page.LevelStep->Value()), static_cast<double>(page.Multiplicant->Value())};
+}
+
+TConvolveMethod convolveMethodOf(const TRadioGroup& group) {
+    return group.ItemIndex() == static_cast<int>(TConvolveMethod::Gaussian) ? TConvolveMethod::Gaussian
+                                                                            : TConvolveMethod::Default;
+}
+
+std::array<float, 6> gaussWidths(const WaveletPage& page) {
+    std::array<float, 6> widths{};
+    for (std::size_t i = 0; i < widths.size(); ++i) widths[i] = static_cast<float>(page.gaussLayers()[i]->Value());
+    return widths;
+}
+
+// Stores an option in the settings section of the settings store. The store is never read back;
+// a store that cannot be read or written leaves the option unstored.
+void storeSetting(const char* key, bool value) {
+    try {
+        RegSettings settings;
+        settings.WriteBool(kRegSettingsSection, key, value);
+    } catch (const FileError&) {
+    }
+}
+
+}  // namespace
+
+WaveletProcessOptions readWaveletProcessOptions(const TMainForm& form) {
+    const WaveletPage& page = *form.waveletPage;
+    const StackPage& stack = *form.stackPage;
+    WaveletProcessOptions options;
+    // Colourprocess2 mirrors the colour switch of the input (Colourstack).
+    options.Colourstack = page.Colourprocess2->Checked();
+    options.LRGB2 = page.LRGB2->Checked();
+    options.Lumichannel = page.Lumichannel->Checked();
+    options.steps = readStepOptions(page);
+    options.Convolvemethod = convolveMethodOf(*page.Convolvemethod);
+    options.Resampled = stack.Resampled->Checked();
+    options.Drizzle2 = page.Drizzle2->Checked();
+    // The spin keeps what was typed; the factor in use stays within 1..4.
+    options.ResampleFactor = static_cast<float>(std::clamp(static_cast<double>(stack.ResampleSpin->Value()), 1.0, 4.0));
+    return options;
+}
+
+WaveletScheme readWaveletScheme(const WaveletPage& page) {
+    WaveletScheme scheme;
+    const WaveletStepOptions steps = readStepOptions(page);
+    scheme.Waveletscheme = steps.Waveletscheme;
+    scheme.Convolvemethod = convolveMethodOf(*page.Convolvemethod);
+    scheme.LevelStep = steps.LevelStep;
+    scheme.Multiplicant = steps.Multiplicant;
+    for (std::size_t i = 0; i < WaveletLayerCount; ++i) {
+        scheme.layerChecked[i] = page.layerCheckboxes()[i]->Checked();
+        scheme.layerSlider[i] = page.layerSliders()[i]->Value();
+        scheme.Gausslayer[i] = static_cast<double>(page.gaussLayers()[i]->Value());
+    }
+    return scheme;
+}
+
+WaveletController::WaveletController(TMainForm& form)
+    : form_(form), app_(form.app), page_(*form.waveletPage) {
+    connect(page_.Processbutton, &QPushButton::clicked, this, &WaveletController::ProcessButtonClick);
+    connect(page_.savebmp2button, &QPushButton::clicked, this, &WaveletController::SaveBMP2buttonClick);
+    connect(form.PageControl1, &QStackedWidget::currentChanged, this, [this](int) {
+        if (form_.PageControl1->currentWidget() == &page_) TabSheet4Enter();
+    });
+    connectLayerControls();
+    connectColourControls();
+    connectFileControls();
+    connectViewControls();
+}
+
+void WaveletController::connectLayerControls() {
+    WaveletFilterPanel& filter = *form_.waveletTools.filter;
+    connect(page_.Waveletscheme, &TRadioGroup::OnClick, this, &WaveletController::WaveletschemeClick);
+    connect(page_.Convolvemethod, &TRadioGroup::OnClick, this, &WaveletController::ConvolvemethodClick);
+    connect(page_.LevelStep, &TRxSpinEdit::OnChange, this, &WaveletController::LevelStepChange);
+    connect(page_.Multiplicant, &TRxSpinEdit::OnChange, this, &WaveletController::MultiplicantChange);
+    for (int n = 1; n <= WaveletLayerCount; ++n) {
+        const auto i = static_cast<std::size_t>(n - 1);
+        connect(page_.layerCheckboxes()[i], &TPCheck::OnClick, this, [this, n] { layerCheckboxClick(n); });
+        connect(page_.layerSliders()[i], &TRxSlider::OnChange, this, &WaveletController::Layer1sliderChange);
+        connect(page_.layerSliders()[i], &TRxSlider::OnChanged, this, &WaveletController::Layer1sliderChanged);
+        connect(page_.gaussLayers()[i], &TRxSpinEdit::OnChange, this, &WaveletController::Gausslayer1Change);
+    }
+    connect(page_.Resetbutton, &QPushButton::clicked, this, &WaveletController::ResetButtonClick);
+    connect(page_.Autoprocessbox, &TPCheck::OnClick, this, &WaveletController::AutoprocessboxClick);
+    for (TRxSlider* slider : {page_.ContrastSlider, page_.BrightnessSlider}) {
+        connect(slider, &TRxSlider::OnChange, this, &WaveletController::ContrastSliderChange);
+        connect(slider, &TRxSlider::OnChanged, this, &WaveletController::Layer1sliderChanged);
+    }
+    connect(page_.Processarea, &QComboBox::activated, this, &WaveletController::ProcessareaChange);
+
+    connect(filter.Setwaveletbutton, &QPushButton::clicked, this, &WaveletController::SetwaveletbuttonClick);
+    connect(filter.ResetWaveletbutton, &QPushButton::clicked, this, &WaveletController::REsetwaveletbuttonClick);
+    connect(filter.Filter22(), &TRxSpinEdit::OnChange, this, &WaveletController::Filter22Change);
+    connect(filter.Gaussian, &QPushButton::clicked, this, &WaveletController::GaussianClick);
+    connect(filter.Setfilterlayers, &QPushButton::clicked, this, &WaveletController::SetFilterlayersClick);
+    for (TRxSpinEdit* spin : {filter.Gauss, filter.Gaussstart, filter.Gaussstep}) {
+        connect(spin, &TRxSpinEdit::OnChange, this, &WaveletController::SetFilterlayersClick);
+    }
 }
 
 void WaveletController::ProcessButtonClick() {
-    const LongOperation operation(form_.app.operations);
+    const LongOperation operation(app_.operations);
     if (!operation) return;
-    form_.app.state.WaveletTabPending = false;
+    const WaveletProcessOptions options = readWaveletProcessOptions(form_);
+    beginWaveletProcessing(app_.model, app_.state, options);
+    page_.savebmp2button->setEnabled(true);
+    const BusyCursor busy;
+    const int width = app_.model.ImageWidth;
+    const int height = app_.model.ImageHeight;
+    // Without a stack there is nothing to compose.
+    if (width <= 0 || height <= 0) return;
+    showStackInProcessedPicture();
+    page_.ProcessImage->move(0, 0);
+    try {
+        if (decomposeWhenDirty(app_.images, width, height, app_.state, app_.wavelet.filter, options,
+                               app_.progress())) {
+            updateLayerCaptions(options.steps);
+        }
+    } catch (const WaveletError& error) {
+        reportWaveletError(error);
+        return;
+    }
+    Layer1sliderChanged();
 }
 
-void WaveletController::Layer1sliderChanged() {}
+void WaveletController::Layer1sliderChanged() {
+    showProcessedView();
+}
+
+void WaveletController::Layer1sliderChange() {
+    app_.progress().setStatus(2, "layer setting changed");
+    if (page_.Autoprocessbox->Checked()) Layer1sliderChanged();
+}
+
+void WaveletController::TabSheet4Enter() {
+    if (app_.state.WaveletPagePending) ProcessButtonClick();
+}
 
 void WaveletController::SaveBMP2buttonClick() {}
+
+void WaveletController::updateLayerCaptions(const WaveletStepOptions& steps) {
+    for (int n = 1; n <= WaveletLayerCount; ++n) {
+        page_.layerCheckboxes()[static_cast<std::size_t>(n - 1)]->setCaption(
+            QString::fromStdString(layerCaption(steps, n)));
+    }
+}
+
+void WaveletController::WaveletschemeClick() {
+    app_.state.LayersDirty = true;
+    const bool linear = page_.Waveletscheme->ItemIndex() == static_cast<int>(TWaveletScheme::Linear);
+    page_.LevelStep->setEnabled(linear);
+    page_.Multiplicant->setEnabled(linear);
+    ProcessButtonClick();
+}
+
+void WaveletController::askProcessAfterSetupChange() {
+    if (page_.Autoprocessbox->Checked()) {
+        ProcessButtonClick();
+        return;
+    }
+    if (setupMessageSilenced_) return;
+    MessageRoutine& messages = app_.messages();
+    messages.NewMessagedlg("Wavelet setup changed", "Press Process to update \n\r or set Autoprocess ",
+                           mtInformation, mbOK, 0, true, "Do not repeat this message");
+    if (messages.DoNotRepeat()) setupMessageSilenced_ = true;
+}
+
+void WaveletController::LevelStepChange() {
+    app_.state.LayersDirty = true;
+    updateLayerCaptions(readStepOptions(page_));
+    // The message only once the wavelet page can be reached.
+    if (page_.Autoprocessbox->Checked() || app_.state.activepage > TMainTab::tabWavelet) {
+        askProcessAfterSetupChange();
+    }
+}
+
+void WaveletController::MultiplicantChange() {
+    app_.state.LayersDirty = true;
+    updateLayerCaptions(readStepOptions(page_));
+    // Restoring the stored values at start-up stays silent.
+    if (page_.Autoprocessbox->Checked() || !app_.shell.StartingUp) askProcessAfterSetupChange();
+}
+
+void WaveletController::layerCheckboxClick(int n) {
+    ProcessButtonClick();
+    const auto i = static_cast<std::size_t>(n - 1);
+    page_.layerSliders()[i]->setEnabled(page_.layerCheckboxes()[i]->Checked());
+}
+
+void WaveletController::ResetButtonClick() {
+    {
+        // The handler processes itself: the steps' own change handlers (and their question) wait.
+        const QSignalBlocker quietStep(page_.LevelStep);
+        const QSignalBlocker quietIncrement(page_.Multiplicant);
+        page_.LevelStep->setValue(1.0);
+        page_.Multiplicant->setValue(0.0);
+    }
+    app_.state.LayersDirty = true;
+    for (TRxSlider* slider : page_.layerSliders()) slider->setValue(10);
+    ProcessButtonClick();
+}
+
+void WaveletController::AutoprocessboxClick() {
+    const bool automatic = page_.Autoprocessbox->Checked();
+    page_.Processbutton->setEnabled(!automatic);
+    page_.Showbuttonp3->setVisible(page_.Processbutton->isEnabled());
+    app_.shell.AutoProcess = automatic;
+    storeSetting("Autoprocess", automatic);
+}
+
+void WaveletController::ContrastSliderChange() {
+    if (app_.shell.AutoProcess) Layer1sliderChanged();
+}
+
+void WaveletController::ProcessareaChange() {
+    if (!kestrave::ProcessareaChange(app_.images, page_.Processarea->currentIndex(), app_.messages())) return;
+    // The layer planes were replaced: the layers must be computed again for the new area.
+    app_.state.LayersDirty = true;
+}
+
+KernelSpins WaveletController::readKernelSpins() const {
+    KernelSpins spins{};
+    const auto& filter = form_.waveletTools.filter->Filter;
+    for (std::size_t i = 0; i < spins.size(); ++i) spins[i] = static_cast<int>(filter[i]->Value());
+    return spins;
+}
+
+void WaveletController::writeKernelSpins(const KernelSpins& spins) {
+    const auto& filter = form_.waveletTools.filter->Filter;
+    for (std::size_t i = 0; i < spins.size(); ++i) filter[i]->setValue(spins[i]);
+}
+
+void WaveletController::SetwaveletbuttonClick() {
+    page_.Convolvemethod->setItemIndex(static_cast<int>(TConvolveMethod::Default));
+    app_.state.LayersDirty = true;
+    form_.waveletTools.filter->CentreWavelet->setText(
+        QString::fromStdString(SetWaveletKernel(app_.wavelet.filter, readKernelSpins())));
+    ProcessButtonClick();
+}
+
+void WaveletController::REsetwaveletbuttonClick() {
+    writeKernelSpins(defaultKernelSpins());
+    SetwaveletbuttonClick();
+}
+
+void WaveletController::Filter22Change() {
+    const TRxSpinEdit& centre = *form_.waveletTools.filter->Filter22();
+    if (!centre.text().isEmpty()) {
+        form_.waveletTools.filter->Waveletcentrelabel->setText("Wavelet centre: " + centre.text());
+    }
+}
+
+void WaveletController::GaussianClick() {
+    WaveletFilterPanel& panel = *form_.waveletTools.filter;
+    page_.Convolvemethod->setItemIndex(static_cast<int>(TConvolveMethod::Gaussian));
+    // The working image is composed again by "Process", which finds the layers out of date.
+    app_.state.LayersDirty = true;
+    panel.CentreGaussian->setText(QString::fromStdString(
+        BuildGaussianLayers(app_.wavelet.filter, static_cast<float>(panel.Gauss->Value()), gaussWidths(page_))));
+    ProcessButtonClick();
+}
+
+void WaveletController::SetFilterlayersClick() {
+    WaveletFilterPanel& panel = *form_.waveletTools.filter;
+    const FilterLayerWidths widths =
+        SetFilterLayers(static_cast<float>(panel.Gauss->Value()), static_cast<float>(panel.Gaussstart->Value()),
+                        static_cast<float>(panel.Gaussstep->Value()));
+    {
+        const QSignalBlocker quiet(panel.Gauss);
+        panel.Gauss->setValue(widths.Gauss);
+    }
+    // The six widths are written first and the Gaussian built once from all of them.
+    gaussLayersHeld_ = true;
+    for (std::size_t i = 0; i < widths.Gausslayer.size(); ++i) page_.gaussLayers()[i]->setValue(widths.Gausslayer[i]);
+    gaussLayersHeld_ = false;
+    GaussianClick();
+}
+
+void WaveletController::Gausslayer1Change() {
+    if (!gaussLayersHeld_) GaussianClick();
+}
+
+void WaveletController::ConvolvemethodClick() {
+    const TConvolveMethod method = convolveMethodOf(*page_.Convolvemethod);
+    for (TRxSpinEdit* width : page_.gaussLayers()) width->setVisible(method == TConvolveMethod::Gaussian);
+    if (method == TConvolveMethod::Gaussian) {
+        GaussianClick();
+    } else {
+        SetwaveletbuttonClick();
+    }
+    Layer1sliderChange();
+    page_.CopyConvolveMethod->setItemIndex(page_.Convolvemethod->ItemIndex());
+}
+
+void WaveletController::applyWaveletScheme(const WaveletScheme& scheme) {
+    const WaveletScheme before = readWaveletScheme(page_);
+    // The controls are set quietly and their handlers' work is done once below: run one by one,
+    // the width edits would switch a "Default" scheme to the Gaussian filter, and every step
+    // change would ask for "Process" in the middle of loading.
+    {
+        std::vector<std::unique_ptr<QSignalBlocker>> quiet;
+        quiet.push_back(std::make_unique<QSignalBlocker>(page_.LevelStep));
+        quiet.push_back(std::make_unique<QSignalBlocker>(page_.Multiplicant));
+        for (TRxSlider* slider : page_.layerSliders()) quiet.push_back(std::make_unique<QSignalBlocker>(slider));
+        for (TRxSpinEdit* width : page_.gaussLayers()) quiet.push_back(std::make_unique<QSignalBlocker>(width));
+        page_.Waveletscheme->setItemIndex(static_cast<int>(scheme.Waveletscheme));
+        page_.Convolvemethod->setItemIndex(static_cast<int>(scheme.Convolvemethod));
+        page_.CopyConvolveMethod->setItemIndex(static_cast<int>(scheme.Convolvemethod));
+        page_.LevelStep->setValue(scheme.LevelStep);
+        page_.Multiplicant->setValue(scheme.Multiplicant);
+        for (std::size_t i = 0; i < WaveletLayerCount; ++i) {
+            page_.layerCheckboxes()[i]->setChecked(scheme.layerChecked[i]);
+            page_.layerSliders()[i]->setValue(scheme.layerSlider[i]);
+            page_.layerSliders()[i]->setEnabled(scheme.layerChecked[i]);
+            page_.gaussLayers()[i]->setValue(scheme.Gausslayer[i]);
+            page_.gaussLayers()[i]->setVisible(scheme.Convolvemethod == TConvolveMethod::Gaussian);
+        }
+    }
+    const bool linear = scheme.Waveletscheme == TWaveletScheme::Linear;
+    page_.LevelStep->setEnabled(linear);
+    page_.Multiplicant->setEnabled(linear);
+    updateLayerCaptions(readStepOptions(page_));
+
+    // A filter that was chosen anew goes into use; so does a Gaussian whose widths changed.
+    const bool methodChanged = scheme.Convolvemethod != before.Convolvemethod;
+    WaveletFilterPanel& panel = *form_.waveletTools.filter;
+    if (scheme.Convolvemethod == TConvolveMethod::Gaussian && (methodChanged || scheme.Gausslayer != before.Gausslayer)) {
+        panel.CentreGaussian->setText(QString::fromStdString(BuildGaussianLayers(
+            app_.wavelet.filter, static_cast<float>(panel.Gauss->Value()), gaussWidths(page_))));
+    } else if (scheme.Convolvemethod == TConvolveMethod::Default && methodChanged) {
+        panel.CentreWavelet->setText(QString::fromStdString(SetWaveletKernel(app_.wavelet.filter, readKernelSpins())));
+    }
+    app_.state.LayersDirty = true;
+}
+
+void WaveletController::reportWaveletError(const std::exception& error) {
+    app_.messages().NewMessagedlg("Wavelet processing", error.what(), mtError, mbOK, 0, false, "");
+}
+
+void WaveletController::showStackInProcessedPicture() {
+    const Bitmap24& stack = app_.wavelet.Stackimage;
+    Bitmap24& view = app_.wavelet.ProcessPicture;
+    view.resize(app_.model.ImageWidth, app_.model.ImageHeight);
+    const int width = std::min(stack.width(), view.width());
+    for (int y = 0; y < std::min(stack.height(), view.height()); ++y) {
+        std::memcpy(view.row(y), stack.row(y), 3 * static_cast<std::size_t>(std::max(width, 0)));
+    }
+}
 
 }  // namespace kestrave

@@ -1,27 +1,164 @@
 #pragma once
-// Handlers of the Wavelet page. `ProcessButtonClick` (decompose and render), `Layer1sliderChanged`
-// (render again) and `SaveBMP2buttonClick` (save the processed image) are the entry points the
-// rest of the window calls; until the wavelet, rendering and saving work arrives they do the
-// least their callers rely on.
+// Handlers of the Wavelet page and of its tool windows. `ProcessButtonClick` (compose and
+// decompose when the layers are out of date, then render) and `Layer1sliderChanged` (render) are
+// the entry points the rest of the window calls. The handlers read the controls into the core's
+// option structs and call the core; the class is split over several files by area: processing,
+// layers, scheme and kernel (wavelet_controller.cpp), channel shifts, mixing, balance and the
+// lookup tables (wavelet_colour_handlers.cpp), scheme and filter files (wavelet_file_handlers.cpp),
+// and the processed view with its mouse tools and single-layer view (wavelet_view_handlers.cpp).
 
 #include <QObject>
+#include <QPoint>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "enhance/channel_composition.h"
+#include "enhance/scheme_file.h"
+#include "enhance/wavelet_options.h"
+#include "shell/file_dialogs.h"
+
+class QPainter;
 
 namespace kestrave {
 
+class ApplicationContext;
 class TMainForm;
+class WaveletPage;
+
+// The options of composing and decomposing, as the controls hold them.
+WaveletProcessOptions readWaveletProcessOptions(const TMainForm& form);
+// The controls a scheme file keeps, as they stand.
+WaveletScheme readWaveletScheme(const WaveletPage& page);
 
 class WaveletController : public QObject {
 public:
     explicit WaveletController(TMainForm& form);
 
-    // Takes the pending new stack off the wavelet page's list.
+    // ---- processing and rendering ----
     void ProcessButtonClick();
+    // The render pass. Until the renderer arrives it shows the processed picture as it stands
+    // (the stack view after "Process"), with the overlays of the view.
     void Layer1sliderChanged();
+    // A layer slider moves: status text, and a render with automatic processing.
+    void Layer1sliderChange();
+    // Entering the page processes a new stack that waits for it.
+    void TabSheet4Enter();
     // Saves nothing yet, so `ImageSaved` stays as it was.
     void SaveBMP2buttonClick();
 
+    // ---- layers and scheme ----
+    void WaveletschemeClick();
+    void LevelStepChange();
+    void MultiplicantChange();
+    // Layer1checkboxClick .. layer6checkboxClick: render, and the slider follows its check box.
+    void layerCheckboxClick(int n);
+    void ResetButtonClick();
+    void AutoprocessboxClick();
+    void ContrastSliderChange();
+    void ProcessareaChange();
+
+    // ---- the 5 × 5 kernel and the Gaussian ----
+    void SetwaveletbuttonClick();
+    void REsetwaveletbuttonClick();
+    void Filter22Change();
+    void GaussianClick();
+    void SetFilterlayersClick();
+    void Gausslayer1Change();
+    void ConvolvemethodClick();
+
+    // ---- scheme and filter files ----
+    void saveschembuttonClick();
+    // With `batch` set no dialog is shown: the scheme is read from loadwaveletdialog.FileName.
+    void loadschemebuttonClick(bool batch = false);
+    void SaveFilterClick();
+    void LoadfilterClick();
+    TFileDialog loadwaveletdialog;
+    TFileDialog savewaveletdialog;
+    TFileDialog SaveDialog5;  // the filter file to save
+    TFileDialog OpenDialog3;  // the filter file to load
+
+    // ---- channel shifts, mixing, balance, lookup tables ----
+    // RDXSpinChange, RdySpinChange, BDXspinChange, BDYSpinChange: the shift from the four spins.
+    void shiftSpinChange();
+    void RGBShifterClick();
+    void RGBSHIFTClick();
+    void RedLRGBsliderChanged();
+    void LRGB2Click();
+    void LumichannelClick();
+    void Colourprocess2Click();
+    void Drizzle2Click();
+    // RbalanceChange, GbalanceChange, BbalanceChange.
+    void balanceChange();
+    void resethisto1buttonClick();
+    // RxSpinEdit1Change .. RxSpinEdit3Change.
+    void luminanceFormulaChange();
+    void ResetluminanceformulaClick();
+    void resetrgbbuttonClick();
+    void Gamma1spinChange();
+    void RxSpinEdit5Change();
+
+    // ---- the processed view ----
+    void setrgbareacheckboxClick();
+    void RGBshiftsetClick();
+    void ShowProcessingAreaClick();
+    void ZoomWaveletClick();
+    // Mouse on ProcessImage, in control pixels (scaled here when the view is fitted).
+    void ProcessImageMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint at);
+    void ProcessImageMouseMove(Qt::KeyboardModifiers shift, QPoint at);
+    void ProcessImageMouseUp(QPoint at);
+    // layer1buttonMouseDown .. layer6buttonMouseDown and the matching MouseUp: layer n alone.
+    void layerButtonMouseDown(int n);
+    void layerButtonMouseUp(int n);
+    // Keeps the rendered view aside (false when there is none) and puts it back.
+    bool PrepareLayerView();
+    void RestoreProcessedView();
+
+    bool DefineAreaMode() const { return defineAreaMode_; }
+    bool MoveAreaMode() const { return moveAreaMode_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void connectLayerControls();
+    void connectColourControls();
+    void connectFileControls();
+    void connectViewControls();
+
+    void updateLayerCaptions(const WaveletStepOptions& steps);
+    void askProcessAfterSetupChange();
+    void applyWaveletScheme(const WaveletScheme& scheme);
+    KernelSpins readKernelSpins() const;
+    void writeKernelSpins(const KernelSpins& spins);
+    // Composes the working image from the stack; false (reported) when the planes do not fit.
+    bool composeWorkingImage();
+    // The processed picture as the stack view, ImageWidth × ImageHeight.
+    void showStackInProcessedPicture();
+    // Shows the processed picture with its overlays (processing-area corners, search box,
+    // rubber band, single-layer legend); the overlays never enter the picture itself.
+    void showProcessedView();
+    void drawOverlays(QPainter& painter) const;
+    SearchBoxOptions searchBoxOptions(bool forDrawing) const;
+    QPoint imagePoint(QPoint at) const;
+    void refreshZoom(QPoint at);
+    void reportWaveletError(const std::exception& error);
+    std::uint16_t askOverwrite(const std::filesystem::path& file, const std::string& text);
+
     TMainForm& form_;
+    ApplicationContext& app_;
+    WaveletPage& page_;
+    // "Wavelet setup changed" was silenced with its check box for the rest of the run.
+    bool setupMessageSilenced_ = false;
+    // The Gaussian widths are being written by "Set layers" or a scheme: their change handler
+    // waits.
+    bool gaussLayersHeld_ = false;
+    bool defineAreaMode_ = false;
+    bool moveAreaMode_ = false;
+    bool zoomOn_ = false;
+    QPoint zoomAnchor_{-1, -1};
+    // The single-layer view is shown (its legend is drawn over it).
+    bool layerViewShown_ = false;
 };
 
 }  // namespace kestrave

@@ -1,5 +1,6 @@
 #include "shell/pages/stack_page.h"
 
+#include "shell/pages/number_controls.h"
 #include "shell/pages/page_controls.h"
 
 namespace kestrave {
@@ -10,8 +11,12 @@ StackPage::StackPage(QWidget* parent) : QWidget(parent) {
     glPageControl3 = optionPages(this, "glPageControl3");
     Showstackgraph = optionCheck(this, "Showstackgraph", "Stack graph");
     ShowStacklist = optionCheck(this, "ShowStacklist", "Stack list");
+    Resampled = optionCheck(this, "Resampled", "Resample");
+    ResampleSpin = floatSpin(this, "ResampleSpin", 0, 0, 0.1, 2.0, 1);
+    Drizzling = optionCheck(this, "Drizzling", "Drizzle");
     layout->addWidget(glPageControl3);
     layout->addLayout(controlRow({Showstackgraph, ShowStacklist}));
+    layout->addLayout(controlRow({Resampled, ResampleSpin, Drizzling}));
     layout->addStretch(1);
 }
 

@@ -8,6 +8,7 @@ class QTabWidget;
 namespace kestrave {
 
 class TPCheck;
+class TRxSpinEdit;
 
 class StackPage : public QWidget {
     Q_OBJECT
@@ -17,6 +18,11 @@ public:
     QTabWidget* glPageControl3;
     TPCheck* Showstackgraph;  // the stack graph tool window
     TPCheck* ShowStacklist;   // the tool window listing the stacked frames
+    // Resampling of the stack: the working image is the frame size × ResampleSpin (1..4), or
+    // twice the frame size when drizzling.
+    TPCheck* Resampled;
+    TRxSpinEdit* ResampleSpin;
+    TPCheck* Drizzling;
 };
 
 }  // namespace kestrave

@@ -1,15 +1,179 @@
 #include "shell/pages/wavelet_page.h"
 
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
 #include <QPushButton>
 
+#include "shell/pages/number_controls.h"
 #include "shell/pages/page_controls.h"
+#include "widgets/radio_group.h"
 
 namespace kestrave {
+
+namespace {
+
+TRadioGroup* radioGroup(QWidget* parent, const char* objectName, const char* caption, const QStringList& items,
+                        int itemIndex) {
+    auto* group = named(new TRadioGroup(parent), objectName);
+    group->setCaption(QString::fromUtf8(caption));
+    group->setItems(items);
+    group->setItemIndex(itemIndex);
+    return group;
+}
+
+TPCheck* checkedOption(QWidget* parent, const char* objectName, const char* caption) {
+    TPCheck* check = optionCheck(parent, objectName, caption);
+    check->setChecked(true);
+    return check;
+}
+
+QWidget* optionTab(QTabWidget* pages, const char* objectName, const char* caption) {
+    auto* tab = named(new QWidget(pages), objectName);
+    pages->addTab(tab, QString::fromUtf8(caption));
+    return tab;
+}
+
+}  // namespace
 
 WaveletPage::WaveletPage(QWidget* parent) : QWidget(parent) {
     setObjectName("WaveletPage");
     auto* layout = new QVBoxLayout(this);
     glPageControl4 = optionPages(this, "glPageControl4");
+
+    // Layers and scheme.
+    QWidget* layers = optionTab(glPageControl4, "TabWaveletLayers", "Wavelets");
+    Waveletscheme = radioGroup(layers, "Waveletscheme", "Wavelet scheme", {"Dyadic (2^n)", "Linear"}, 1);
+    LevelStep = integerSpin(layers, "LevelStep", 1, 32, 1);
+    Multiplicant = integerSpin(layers, "Multiplicant", 0, 32, 0);
+    Convolvemethod = radioGroup(layers, "Convolvemethod", "Wavelet filter", {"Default", "Gaussian"}, 0);
+    CopyConvolveMethod = radioGroup(layers, "CopyConvolveMethod", "Wavelet filter", {"Default", "Gaussian"}, 0);
+    CopyConvolveMethod->hide();
+    Layer1checkbox = checkedOption(layers, "Layer1checkbox", "1:");
+    Layer2checkbox = checkedOption(layers, "Layer2checkbox", "2:");
+    Layer3checkbox = checkedOption(layers, "Layer3checkbox", "3:");
+    layer4checkbox = checkedOption(layers, "layer4checkbox", "4:");
+    layer5checkbox = checkedOption(layers, "layer5checkbox", "5:");
+    layer6checkbox = checkedOption(layers, "layer6checkbox", "6:");
+    Layer1slider = rangeSlider(layers, "Layer1slider", -50, 1000, 10);
+    Layer2slider = rangeSlider(layers, "Layer2slider", -50, 1000, 10);
+    Layer3slider = rangeSlider(layers, "Layer3slider", -50, 1000, 10);
+    Layer4slider = rangeSlider(layers, "Layer4slider", -50, 1000, 10);
+    Layer5slider = rangeSlider(layers, "Layer5slider", -50, 1000, 10);
+    Layer6slider = rangeSlider(layers, "Layer6slider", -50, 1000, 10);
+    layer1button = pushButton(layers, "layer1button", "1.0");
+    layer2button = pushButton(layers, "layer2button", "1.0");
+    layer3button = pushButton(layers, "layer3button", "1.0");
+    layer4button = pushButton(layers, "layer4button", "1.0");
+    layer5button = pushButton(layers, "layer5button", "1.0");
+    layer6button = pushButton(layers, "layer6button", "1.0");
+    Gausslayer1 = floatSpin(layers, "Gausslayer1", 0, 0, 0.01, 0.1, 2);
+    Gausslayer2 = floatSpin(layers, "Gausslayer2", 0, 0, 0.01, 0.1, 2);
+    Gausslayer3 = floatSpin(layers, "Gausslayer3", 0, 0, 0.01, 0.1, 2);
+    Gausslayer4 = floatSpin(layers, "Gausslayer4", 0, 0, 0.01, 0.1, 2);
+    Gausslayer5 = floatSpin(layers, "Gausslayer5", 0, 0, 0.01, 0.1, 2);
+    Gausslayer6 = floatSpin(layers, "Gausslayer6", 0, 0, 0.01, 0.1, 2);
+    Resetbutton = pushButton(layers, "Resetbutton", "Reset");
+    loadschemebutton = pushButton(layers, "loadschemebutton", "Load\r\nScheme");
+    saveschembutton = pushButton(layers, "saveschembutton", "Save\r\nScheme");
+    HoldWavelets = optionCheck(layers, "HoldWavelets", "Hold wavelets");
+    auto* layerGrid = new QGridLayout(layers);
+    for (int i = 0; i < 6; ++i) {
+        layerGrid->addWidget(layerCheckboxes()[i], i, 0);
+        layerGrid->addWidget(layerSliders()[i], i, 1);
+        layerGrid->addWidget(layerButtons()[i], i, 2);
+        layerGrid->addWidget(gaussLayers()[i], i, 3);
+        // The widths belong to the Gaussian filter, which is not the one chosen at first.
+        gaussLayers()[i]->hide();
+    }
+    layerGrid->addWidget(Waveletscheme, 0, 4, 2, 1);
+    layerGrid->addLayout(controlRow({new QLabel("Step", layers), LevelStep}), 2, 4);
+    layerGrid->addLayout(controlRow({new QLabel("Increment", layers), Multiplicant}), 3, 4);
+    layerGrid->addWidget(Convolvemethod, 4, 4, 2, 1);
+    layerGrid->addLayout(controlRow({Resetbutton, loadschemebutton, saveschembutton, HoldWavelets}), 6, 0, 1, 5);
+
+    // Contrast and brightness.
+    QWidget* contrast = optionTab(glPageControl4, "TabContrast", "Contrast");
+    ContrastSlider = rangeSlider(contrast, "ContrastSlider", 10, 1000, 250);
+    BrightnessSlider = rangeSlider(contrast, "BrightnessSlider", -512, 512, 0);
+    Contrastlevel = integerSpin(contrast, "Contrastlevel", 4, 400, 100);
+    Brightnesslevel = integerSpin(contrast, "Brightnesslevel", -127, 128, 0);
+    Contrastreset = pushButton(contrast, "Contrastreset", "Reset");
+    HoldContrastBrightness = optionCheck(contrast, "HoldContrastBrightness", "Hold contrast/brightness");
+    auto* contrastGrid = new QGridLayout(contrast);
+    contrastGrid->addWidget(new QLabel("Contrast", contrast), 0, 0);
+    contrastGrid->addWidget(ContrastSlider, 0, 1);
+    contrastGrid->addWidget(Contrastlevel, 0, 2);
+    contrastGrid->addWidget(new QLabel("Brightness", contrast), 1, 0);
+    contrastGrid->addWidget(BrightnessSlider, 1, 1);
+    contrastGrid->addWidget(Brightnesslevel, 1, 2);
+    contrastGrid->addLayout(controlRow({Contrastreset, HoldContrastBrightness}), 2, 0, 1, 3);
+
+    // RGB shift.
+    RGBSHIFT = optionTab(glPageControl4, "RGBSHIFT", "RGB shift");
+    RDXSpin = integerSpin(RGBSHIFT, "RDXSpin", 0, 0, 0);
+    RdySpin = integerSpin(RGBSHIFT, "RdySpin", 0, 0, 0);
+    BDXspin = integerSpin(RGBSHIFT, "BDXspin", 0, 0, 0);
+    BDYSpin = integerSpin(RGBSHIFT, "BDYSpin", 0, 0, 0);
+    upl = pushButton(RGBSHIFT, "upl", "Up");
+    dnl = pushButton(RGBSHIFT, "dnl", "Dn");
+    ltl = pushButton(RGBSHIFT, "ltl", "Lt");
+    rtl = pushButton(RGBSHIFT, "rtl", "Rt");
+    upr = pushButton(RGBSHIFT, "upr", "Up");
+    dnr = pushButton(RGBSHIFT, "dnr", "Dn");
+    ltr = pushButton(RGBSHIFT, "ltr", "Lt");
+    rtr = pushButton(RGBSHIFT, "rtr", "Rt");
+    RGBShifter = pushButton(RGBSHIFT, "RGBShifter", "Auto");
+    RGBshiftactive = optionCheck(RGBSHIFT, "RGBshiftactive", "Show Area");
+    RGBshiftset = optionCheck(RGBSHIFT, "RGBshiftset", "Define Area");
+    setrgbareacheckbox = optionCheck(RGBSHIFT, "setrgbareacheckbox", "Move Area");
+    Showred = checkedOption(RGBSHIFT, "Showred", "Red");
+    Showgreen = checkedOption(RGBSHIFT, "Showgreen", "Green");
+    Showblue = checkedOption(RGBSHIFT, "Showblue", "Blue");
+    resetrgbbutton = pushButton(RGBSHIFT, "resetrgbbutton", "Reset");
+    Colourprocess2 = optionCheck(RGBSHIFT, "Colourprocess2", "Colour");
+    auto* shiftGrid = new QGridLayout(RGBSHIFT);
+    shiftGrid->addWidget(new QLabel("Red", RGBSHIFT), 0, 0);
+    shiftGrid->addLayout(controlRow({RDXSpin, RdySpin, upl, dnl, ltl, rtl}), 0, 1);
+    shiftGrid->addWidget(new QLabel("Blue", RGBSHIFT), 1, 0);
+    shiftGrid->addLayout(controlRow({BDXspin, BDYSpin, upr, dnr, ltr, rtr}), 1, 1);
+    shiftGrid->addLayout(controlRow({RGBShifter, RGBshiftactive, RGBshiftset, setrgbareacheckbox, resetrgbbutton}),
+                         2, 0, 1, 2);
+    shiftGrid->addLayout(controlRow({Colourprocess2, Showred, Showgreen, Showblue}), 3, 0, 1, 2);
+
+    // LRGB and the luminance formula.
+    QWidget* lrgb = optionTab(glPageControl4, "TabLRGB", "LRGB");
+    LRGB2 = optionCheck(lrgb, "LRGB2", "LRGB");
+    LRGBmixer = named(new QGroupBox("L= R+G+B mixer", lrgb), "LRGBmixer");
+    RedLRGBslider = rangeSlider(LRGBmixer, "RedLRGBslider", 1, 1000, 299);
+    GreenLRGBSlider = rangeSlider(LRGBmixer, "GreenLRGBSlider", 1, 1000, 587);
+    BlueLRGBSlider = rangeSlider(LRGBmixer, "BlueLRGBSlider", 1, 1000, 114);
+    auto* mixerLayout = new QVBoxLayout(LRGBmixer);
+    for (TRxSlider* slider : {RedLRGBslider, GreenLRGBSlider, BlueLRGBSlider}) mixerLayout->addWidget(slider);
+    LRGBmixer->hide();
+    Lumichannel = optionCheck(lrgb, "Lumichannel", "Use Luminance (fits)");
+    Lumichannel->hide();
+    RxSpinEdit1 = floatSpin(lrgb, "RxSpinEdit1", 0, 1, 0.1, 0.299, 3);
+    RxSpinEdit2 = floatSpin(lrgb, "RxSpinEdit2", 0, 1, 0.1, 0.587, 3);
+    RxSpinEdit3 = floatSpin(lrgb, "RxSpinEdit3", 0, 1, 0.1, 0.114, 3);
+    Resetluminanceformula = pushButton(lrgb, "Resetluminanceformula", "Reset");
+    auto* lrgbLayout = new QVBoxLayout(lrgb);
+    lrgbLayout->addLayout(controlRow({LRGB2, Lumichannel}));
+    lrgbLayout->addWidget(LRGBmixer);
+    lrgbLayout->addLayout(controlRow({new QLabel("Luminance = R", lrgb), RxSpinEdit1, new QLabel("G", lrgb),
+                                      RxSpinEdit2, new QLabel("B", lrgb), RxSpinEdit3, Resetluminanceformula}));
+
+    // Processing area.
+    QWidget* area = optionTab(glPageControl4, "TabProcessArea", "Area");
+    Processarea = named(new QComboBox(area), "Processarea");
+    Processarea->addItems({"2048", "1024", "512", "256", "128"});
+    Processarea->setCurrentIndex(2);
+    HoldProcesarea = optionCheck(area, "HoldProcesarea", "Hold processing area");
+    Showprocessingarea = optionCheck(area, "Showprocessingarea", "Show processing area");
+    Drizzle2 = optionCheck(area, "Drizzle2", "Drizzle");
+    auto* areaLayout = new QVBoxLayout(area);
+    areaLayout->addLayout(controlRow({new QLabel("Processing area", area), Processarea, HoldProcesarea}));
+    areaLayout->addLayout(controlRow({Showprocessingarea, Drizzle2}));
 
     Processbutton = named(new QPushButton("Process", this), "Processbutton");
     Showbuttonp3 = named(new QLabel(QStringLiteral("\u25B2"), this), "Showbuttonp3");
@@ -34,6 +198,22 @@ WaveletPage::WaveletPage(QWidget* parent) : QWidget(parent) {
     layout->addLayout(controlRow({Gammaspeedbutton, Histogramspeedbutton, RGBbalancespeedbutton,
                                   Waveletfilterspeedbutton, Tonemapspeedbutton, Resizebutton}));
     layout->addWidget(Scrollbox3, 1);
+}
+
+std::array<TPCheck*, 6> WaveletPage::layerCheckboxes() const {
+    return {Layer1checkbox, Layer2checkbox, Layer3checkbox, layer4checkbox, layer5checkbox, layer6checkbox};
+}
+
+std::array<TRxSlider*, 6> WaveletPage::layerSliders() const {
+    return {Layer1slider, Layer2slider, Layer3slider, Layer4slider, Layer5slider, Layer6slider};
+}
+
+std::array<QPushButton*, 6> WaveletPage::layerButtons() const {
+    return {layer1button, layer2button, layer3button, layer4button, layer5button, layer6button};
+}
+
+std::array<TRxSpinEdit*, 6> WaveletPage::gaussLayers() const {
+    return {Gausslayer1, Gausslayer2, Gausslayer3, Gausslayer4, Gausslayer5, Gausslayer6};
 }
 
 }  // namespace kestrave

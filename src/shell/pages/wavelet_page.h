@@ -1,8 +1,13 @@
 #pragma once
-// The "Wavelet" tab page: builds its controls; the handlers live in the controllers.
+// The "Wavelet" tab page: builds its controls; the handlers live in the controllers. The option
+// groups sit on the tabs of glPageControl4: the wavelet layers and scheme, contrast and
+// brightness, the RGB shift, LRGB and the luminance formula, and the processing area.
 
 #include <QWidget>
+#include <array>
 
+class QComboBox;
+class QGroupBox;
 class QLabel;
 class QPushButton;
 class QScrollArea;
@@ -12,6 +17,9 @@ class QToolButton;
 namespace kestrave {
 
 class TPCheck;
+class TRadioGroup;
+class TRxSlider;
+class TRxSpinEdit;
 
 class WaveletPage : public QWidget {
     Q_OBJECT
@@ -19,6 +27,92 @@ public:
     explicit WaveletPage(QWidget* parent = nullptr);
 
     QTabWidget* glPageControl4;
+
+    // Layers and scheme.
+    TRadioGroup* Waveletscheme;       // "Dyadic (2^n)", "Linear": the layer step rule
+    TRxSpinEdit* LevelStep;           // linear scheme: step of layer 1 (1..32)
+    TRxSpinEdit* Multiplicant;        // linear scheme: step increment per layer (0..32)
+    TRadioGroup* Convolvemethod;      // "Default" (the 5 × 5 kernel), "Gaussian"
+    TRadioGroup* CopyConvolveMethod;  // hidden copy of the filter choice
+    TPCheck* Layer1checkbox;          // layer on or off; the caption shows the step ("1 : 1")
+    TPCheck* Layer2checkbox;
+    TPCheck* Layer3checkbox;
+    TPCheck* layer4checkbox;
+    TPCheck* layer5checkbox;
+    TPCheck* layer6checkbox;
+    TRxSlider* Layer1slider;  // layer weight × 10 (-50..1000)
+    TRxSlider* Layer2slider;
+    TRxSlider* Layer3slider;
+    TRxSlider* Layer4slider;
+    TRxSlider* Layer5slider;
+    TRxSlider* Layer6slider;
+    QPushButton* layer1button;  // held down: the layer is shown alone; caption: its weight
+    QPushButton* layer2button;
+    QPushButton* layer3button;
+    QPushButton* layer4button;
+    QPushButton* layer5button;
+    QPushButton* layer6button;
+    TRxSpinEdit* Gausslayer1;  // per-layer Gaussian width, shown with the Gaussian filter only
+    TRxSpinEdit* Gausslayer2;
+    TRxSpinEdit* Gausslayer3;
+    TRxSpinEdit* Gausslayer4;
+    TRxSpinEdit* Gausslayer5;
+    TRxSpinEdit* Gausslayer6;
+    QPushButton* Resetbutton;       // steps and layer sliders back to their defaults
+    QPushButton* loadschemebutton;  // "Load\r\nScheme"
+    QPushButton* saveschembutton;   // "Save\r\nScheme"
+    TPCheck* HoldWavelets;          // a new input keeps the layer sliders
+
+    // Contrast and brightness.
+    TRxSlider* ContrastSlider;      // 10..1000; 250 maps the stack range onto full scale
+    TRxSlider* BrightnessSlider;    // -512..512
+    TRxSpinEdit* Contrastlevel;     // mirrors ContrastSlider × 0.4
+    TRxSpinEdit* Brightnesslevel;   // mirrors BrightnessSlider × 0.25
+    QPushButton* Contrastreset;
+    TPCheck* HoldContrastBrightness;  // a new input keeps contrast, brightness and gamma
+
+    // RGB shift (the tab RGBSHIFT).
+    QWidget* RGBSHIFT;
+    TRxSpinEdit* RDXSpin;  // red shift: RedShiftX = -RDXSpin, RedShiftY = RdySpin
+    TRxSpinEdit* RdySpin;
+    TRxSpinEdit* BDXspin;  // blue shift: BlueShiftX = -BDXspin, BlueShiftY = BDYSpin
+    TRxSpinEdit* BDYSpin;
+    QPushButton* upl;  // nudges of the red spins
+    QPushButton* dnl;
+    QPushButton* ltl;
+    QPushButton* rtl;
+    QPushButton* upr;  // nudges of the blue spins
+    QPushButton* dnr;
+    QPushButton* ltr;
+    QPushButton* rtr;
+    QPushButton* RGBShifter;       // automatic search of both shifts
+    TPCheck* RGBshiftactive;       // "Show Area": draw the search box
+    TPCheck* RGBshiftset;          // "Define Area": drag the search box on the image
+    TPCheck* setrgbareacheckbox;   // "Move Area": the box and processing area follow the pointer
+    TPCheck* Showred;              // channels shown in the processed view
+    TPCheck* Showgreen;
+    TPCheck* Showblue;
+    QPushButton* resetrgbbutton;   // the four shifts back to 0
+    TPCheck* Colourprocess2;       // mirror of Colourstack: colour processing
+
+    // LRGB and the luminance formula.
+    TPCheck* LRGB2;                 // the green plane carries a luminance
+    QGroupBox* LRGBmixer;           // "L= R+G+B mixer"
+    TRxSlider* RedLRGBslider;       // 1..1000, the mix weights
+    TRxSlider* GreenLRGBSlider;
+    TRxSlider* BlueLRGBSlider;
+    TPCheck* Lumichannel;           // "Use Luminance (fits)": the separate luminance plane
+    TRxSpinEdit* RxSpinEdit1;       // luminance formula of registration: R, G, B weights
+    TRxSpinEdit* RxSpinEdit2;
+    TRxSpinEdit* RxSpinEdit3;
+    QPushButton* Resetluminanceformula;
+
+    // Processing area and view.
+    QComboBox* Processarea;       // area side "2048", "1024", "512", "256", "128"
+    TPCheck* HoldProcesarea;      // start-up keeps the stored area side
+    TPCheck* Showprocessingarea;  // outline the processing area
+    TPCheck* Drizzle2;            // mirror of Drizzling
+
     QPushButton* Processbutton;
     QLabel* Showbuttonp3;     // marks Processbutton while it must be pressed by hand
     TPCheck* Autoprocessbox;  // render on every change instead of on Processbutton
@@ -34,6 +128,12 @@ public:
     QToolButton* Resizebutton;
     QScrollArea* Scrollbox3;
     QLabel* ProcessImage;
+
+    // The per-layer controls in layer order 1..6.
+    std::array<TPCheck*, 6> layerCheckboxes() const;
+    std::array<TRxSlider*, 6> layerSliders() const;
+    std::array<QPushButton*, 6> layerButtons() const;
+    std::array<TRxSpinEdit*, 6> gaussLayers() const;
 };
 
 }  // namespace kestrave

@@ -1,0 +1,259 @@
+// The channel controls of the wavelet page: the red and blue shifts and their search, the LRGB
+// mix, the colour balance, the luminance formula of registration, and the lookup tables of the
+// render pass (gamma and tone curve).
+
+#include <QGroupBox>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+#include "enhance/tone_tables.h"
+#include "enhance/wavelet_decomposition.h"
+#include "frames/per_input_reset.h"
+#include "shell/application_context.h"
+#include "shell/controllers/wavelet_controller.h"
+#include "shell/main_form.h"
+#include "shell/pages/stack_page.h"
+#include "shell/pages/wavelet_page.h"
+#include "shell/pages/wavelet_tool_panels.h"
+#include "widgets/form_props.h"
+#include "widgets/check_box.h"
+#include "widgets/radio_group.h"
+#include "widgets/slider.h"
+#include "widgets/spin_edit.h"
+
+namespace kestrave {
+
+namespace {
+
+ShiftSpins readShiftSpins(const WaveletPage& page) {
+    return {static_cast<double>(page.RDXSpin->Value()), static_cast<double>(page.RdySpin->Value()),
+            static_cast<double>(page.BDXspin->Value()), static_cast<double>(page.BDYSpin->Value())};
+}
+
+void nudge(TRxSpinEdit& spin, int step) {
+    spin.setValue(spin.Value() + step);
+}
+
+// The alignment box side N: from the box-size choice of the align page (FFTsizeGroup), item 0
+// while the page offers none.
+int alignmentBoxSize(const TMainForm& form) {
+    int item = 0;
+    if (auto* group = form.findChild<QObject*>("FFTsizeGroup")) {
+        if (const auto property = StoredProperty::find(*group, u"ItemIndex")) item = property->read().toInt();
+    }
+    return fftSizeForItem(item);
+}
+
+}  // namespace
+
+void WaveletController::connectColourControls() {
+    for (TRxSpinEdit* spin : {page_.RDXSpin, page_.RdySpin, page_.BDXspin, page_.BDYSpin}) {
+        connect(spin, &TRxSpinEdit::OnChange, this, &WaveletController::shiftSpinChange);
+    }
+    const std::pair<QPushButton*, std::pair<TRxSpinEdit*, int>> nudges[] = {
+        {page_.upl, {page_.RdySpin, 1}},  {page_.dnl, {page_.RdySpin, -1}}, {page_.ltl, {page_.RDXSpin, -1}},
+        {page_.rtl, {page_.RDXSpin, 1}},  {page_.upr, {page_.BDYSpin, 1}},  {page_.dnr, {page_.BDYSpin, -1}},
+        {page_.ltr, {page_.BDXspin, -1}}, {page_.rtr, {page_.BDXspin, 1}},
+    };
+    for (const auto& [button, change] : nudges) {
+        connect(button, &QPushButton::clicked, this, [spin = change.first, step = change.second] { nudge(*spin, step); });
+    }
+    connect(page_.RGBShifter, &QPushButton::clicked, this, &WaveletController::RGBShifterClick);
+    connect(page_.RGBshiftactive, &TPCheck::OnClick, this, &WaveletController::RGBSHIFTClick);
+    connect(page_.glPageControl4, &QTabWidget::currentChanged, this, [this] {
+        if (page_.glPageControl4->currentWidget() == page_.RGBSHIFT) RGBSHIFTClick();
+    });
+    for (TPCheck* show : {page_.Showred, page_.Showgreen, page_.Showblue}) {
+        connect(show, &TPCheck::OnClick, this, &WaveletController::Layer1sliderChanged);
+    }
+    for (TRxSlider* slider : {page_.RedLRGBslider, page_.GreenLRGBSlider, page_.BlueLRGBSlider}) {
+        connect(slider, &TRxSlider::OnChanged, this, &WaveletController::RedLRGBsliderChanged);
+    }
+    connect(page_.LRGB2, &TPCheck::OnClick, this, &WaveletController::LRGB2Click);
+    connect(page_.Lumichannel, &TPCheck::OnClick, this, &WaveletController::LumichannelClick);
+    connect(page_.Colourprocess2, &TPCheck::OnClick, this, &WaveletController::Colourprocess2Click);
+    connect(page_.Drizzle2, &TPCheck::OnClick, this, &WaveletController::Drizzle2Click);
+    connect(page_.resetrgbbutton, &QPushButton::clicked, this, &WaveletController::resetrgbbuttonClick);
+    for (TRxSpinEdit* spin : {page_.RxSpinEdit1, page_.RxSpinEdit2, page_.RxSpinEdit3}) {
+        connect(spin, &TRxSpinEdit::OnChange, this, &WaveletController::luminanceFormulaChange);
+    }
+    connect(page_.Resetluminanceformula, &QPushButton::clicked, this,
+            &WaveletController::ResetluminanceformulaClick);
+
+    RgbBalancePanel& balance = *form_.waveletTools.rgbBalance;
+    for (TRxSpinEdit* spin : {balance.Rbalance, balance.Gbalance, balance.Bbalance}) {
+        connect(spin, &TRxSpinEdit::OnChange, this, &WaveletController::balanceChange);
+    }
+    for (TRxSlider* slider : {balance.RedSlider, balance.GreenSlider, balance.blueslider}) {
+        connect(slider, &TRxSlider::OnChanged, this, &WaveletController::Layer1sliderChanged);
+    }
+    connect(balance.resethisto1button, &QPushButton::clicked, this, &WaveletController::resethisto1buttonClick);
+
+    connect(form_.waveletTools.gamma->Gamma1spin, &TRxSpinEdit::OnChange, this,
+            &WaveletController::Gamma1spinChange);
+    TonemapPanel& tonemap = *form_.waveletTools.tonemap;
+    connect(tonemap.RxSpinEdit5, &TRxSpinEdit::OnChange, this, &WaveletController::RxSpinEdit5Change);
+    connect(tonemap.RxSpinEdit8, &TRxSpinEdit::OnChange, this, &WaveletController::RxSpinEdit5Change);
+    connect(tonemap.RxSpinEdit10, &TRxSpinEdit::OnTopClick, this, &WaveletController::RxSpinEdit5Change);
+    connect(tonemap.RxSpinEdit10, &TRxSpinEdit::OnBottomClick, this, &WaveletController::RxSpinEdit5Change);
+    for (TRxSlider* slider : {tonemap.RxSlider3, tonemap.RxSlider4}) {
+        connect(slider, &TRxSlider::OnChanged, this, &WaveletController::Layer1sliderChanged);
+    }
+}
+
+bool WaveletController::composeWorkingImage() {
+    try {
+        ApplyRGBShift(app_.images, app_.model.ImageWidth, app_.model.ImageHeight, app_.state,
+                      readWaveletProcessOptions(form_));
+    } catch (const WaveletError& error) {
+        reportWaveletError(error);
+        return false;
+    }
+    return true;
+}
+
+void WaveletController::shiftSpinChange() {
+    setShiftsFromSpins(app_.state, readShiftSpins(page_));
+    app_.state.LayersDirty = true;
+    if (composeWorkingImage()) Layer1sliderChanged();
+}
+
+void WaveletController::RGBShifterClick() {
+    const int width = app_.model.ImageWidth;
+    const int height = app_.model.ImageHeight;
+    ShiftSpins spins;
+    try {
+        spins = RGBShifter(app_.images, width, height, rgbSearchBox(searchBoxOptions(false), width, height),
+                           app_.state, app_.progress());
+    } catch (const WaveletError& error) {
+        reportWaveletError(error);
+        return;
+    }
+    // Each spin's change handler takes its shift over, as a change by hand would.
+    page_.BDXspin->setValue(spins.BDXspin);
+    page_.BDYSpin->setValue(spins.BDYSpin);
+    page_.RDXSpin->setValue(spins.RDXSpin);
+    page_.RdySpin->setValue(spins.RdySpin);
+    app_.state.LayersDirty = true;
+    Layer1sliderChanged();
+}
+
+SearchBoxOptions WaveletController::searchBoxOptions(bool forDrawing) const {
+    const StackPage& stack = *form_.stackPage;
+    SearchBoxOptions options;
+    options.FFTSize = alignmentBoxSize(form_);
+    options.Resampled = stack.Resampled->Checked();
+    options.ResampleSpin = static_cast<double>(stack.ResampleSpin->Value());
+    options.Drizzling = stack.Drizzling->Checked();
+    options.FeatureX = app_.state.FeatureX;
+    options.FeatureY = app_.state.FeatureY;
+    options.RGBArea = app_.state.RGBArea;
+    options.forDrawing = forDrawing;
+    return options;
+}
+
+void WaveletController::RGBSHIFTClick() {
+    const bool lrgb = page_.LRGB2->Checked();
+    for (TPCheck* show : {page_.Showred, page_.Showgreen, page_.Showblue}) show->setVisible(!lrgb);
+    // The box is an overlay of the view; the view is drawn again with or without it.
+    showProcessedView();
+}
+
+void WaveletController::RedLRGBsliderChanged() {
+    app_.state.LayersDirty = true;
+    app_.state.LRGBWeights =
+        lrgbWeightsFor(page_.RedLRGBslider->Value(), page_.GreenLRGBSlider->Value(), page_.BlueLRGBSlider->Value());
+    ProcessButtonClick();
+}
+
+void WaveletController::LRGB2Click() {
+    const bool lrgb = page_.LRGB2->Checked();
+    page_.LRGBmixer->setVisible(lrgb);
+    for (TRxSlider* slider : {page_.RedLRGBslider, page_.GreenLRGBSlider, page_.BlueLRGBSlider}) {
+        slider->setEnabled(true);
+    }
+    // The working image is composed another way now.
+    app_.state.LayersDirty = true;
+}
+
+void WaveletController::LumichannelClick() {
+    if (!page_.Lumichannel->Checked()) {
+        for (TRxSlider* slider : {page_.RedLRGBslider, page_.GreenLRGBSlider, page_.BlueLRGBSlider}) {
+            slider->setEnabled(true);
+        }
+    }
+    // The luminance comes from another source now.
+    app_.state.LayersDirty = true;
+    ProcessButtonClick();
+}
+
+void WaveletController::Colourprocess2Click() {
+    const bool colour = page_.Colourprocess2->Checked();
+    page_.LRGB2->setEnabled(colour);
+    RgbBalancePanel& balance = *form_.waveletTools.rgbBalance;
+    balance.RedSlider->setEnabled(colour);
+    balance.blueslider->setEnabled(colour);
+    app_.state.LayersDirty = true;
+}
+
+void WaveletController::Drizzle2Click() {
+    StackPage& stack = *form_.stackPage;
+    stack.Drizzling->setChecked(page_.Drizzle2->Checked());
+    if (stack.Drizzling->Checked()) stack.Resampled->setChecked(false);
+}
+
+void WaveletController::balanceChange() {
+    const RgbBalancePanel& balance = *form_.waveletTools.rgbBalance;
+    app_.state.RGBBalance = {static_cast<float>(balance.Rbalance->Value()),
+                             static_cast<float>(balance.Gbalance->Value()),
+                             static_cast<float>(balance.Bbalance->Value())};
+    Layer1sliderChanged();
+}
+
+void WaveletController::resethisto1buttonClick() {
+    RgbBalancePanel& balance = *form_.waveletTools.rgbBalance;
+    for (TRxSlider* slider : {balance.RedSlider, balance.GreenSlider, balance.blueslider}) slider->setValue(0);
+    for (TRxSpinEdit* spin : {balance.Rbalance, balance.Gbalance, balance.Bbalance}) spin->setValue(1.0);
+    Layer1sliderChanged();
+}
+
+void WaveletController::luminanceFormulaChange() {
+    app_.state.LumWeights =
+        lumWeightsFor(static_cast<double>(page_.RxSpinEdit1->Value()), static_cast<double>(page_.RxSpinEdit2->Value()),
+                      static_cast<double>(page_.RxSpinEdit3->Value()));
+}
+
+void WaveletController::ResetluminanceformulaClick() {
+    page_.RxSpinEdit1->setValue(0.299);
+    page_.RxSpinEdit2->setValue(0.587);
+    page_.RxSpinEdit3->setValue(0.114);
+}
+
+void WaveletController::resetrgbbuttonClick() {
+    for (TRxSpinEdit* spin : {page_.RDXSpin, page_.RdySpin, page_.BDXspin, page_.BDYSpin}) spin->setValue(0);
+}
+
+void WaveletController::Gamma1spinChange() {
+    TRxSpinEdit& spin = *form_.waveletTools.gamma->Gamma1spin;
+    if (applyGammaSpin(*app_.wavelet.GammaTable, static_cast<double>(spin.Value()))) {
+        Layer1sliderChanged();
+    } else {
+        // The change of the spin builds the table with gamma 1.
+        spin.setValue(1.0);
+    }
+}
+
+void WaveletController::RxSpinEdit5Change() {
+    TonemapPanel& tonemap = *form_.waveletTools.tonemap;
+    const ToneTableOptions options{static_cast<float>(tonemap.RxSpinEdit5->Value()), tonemap.RxSlider2->Value(),
+                                   tonemap.Tonegraph->Checked()};
+    const float scale = rebuildToneTables(*app_.wavelet.toneTables, options, app_.wavelet.StackLuminanceHistogram);
+    {
+        // The scale spin shows the scale in use; writing it is no new change.
+        const QSignalBlocker quiet(tonemap.RxSpinEdit8);
+        tonemap.RxSpinEdit8->setValue(scale);
+    }
+    Layer1sliderChanged();
+}
+
+}  // namespace kestrave

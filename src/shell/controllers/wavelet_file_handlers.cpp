@@ -1,0 +1,112 @@
+// The wavelet page's small files: wavelet schemes (".kwv") and user filter kernels (".ksf", with
+// the program's copy "savefilter.ini").
+
+#include <QPushButton>
+
+#include "enhance/filter_file.h"
+#include "platform/program_dir.h"
+#include "shell/application_context.h"
+#include "shell/controllers/wavelet_controller.h"
+#include "shell/main_form.h"
+#include "shell/pages/wavelet_page.h"
+#include "shell/pages/wavelet_tool_panels.h"
+#include "widgets/check_box.h"
+#include "widgets/radio_group.h"
+#include "widgets/slider.h"
+#include "widgets/spin_edit.h"
+
+namespace kestrave {
+
+namespace {
+
+constexpr const char* SchemeFilter = "Kestrave Wavelet settings|*.kwv";
+constexpr const char* FilterFileFilter = "Kestrave Filter|*.ksf";
+
+TFileDialog fileDialog(TFileDialog::Kind kind, const char* filter, const char* defaultExt) {
+    TFileDialog dialog;
+    dialog.kind = kind;
+    dialog.Filter = filter;
+    dialog.DefaultExt = defaultExt;
+    return dialog;
+}
+
+}  // namespace
+
+void WaveletController::connectFileControls() {
+    loadwaveletdialog = fileDialog(TFileDialog::Kind::Open, SchemeFilter, "kwv");
+    savewaveletdialog = fileDialog(TFileDialog::Kind::Save, SchemeFilter, "kwv");
+    SaveDialog5 = fileDialog(TFileDialog::Kind::Save, FilterFileFilter, "ksf");
+    OpenDialog3 = fileDialog(TFileDialog::Kind::Open, FilterFileFilter, "ksf");
+    connect(page_.loadschemebutton, &QPushButton::clicked, this, [this] { loadschemebuttonClick(); });
+    connect(page_.saveschembutton, &QPushButton::clicked, this, &WaveletController::saveschembuttonClick);
+    WaveletFilterPanel& filter = *form_.waveletTools.filter;
+    connect(filter.SaveFilter, &QPushButton::clicked, this, &WaveletController::SaveFilterClick);
+    connect(filter.Loadfilter, &QPushButton::clicked, this, &WaveletController::LoadfilterClick);
+}
+
+std::uint16_t WaveletController::askOverwrite(const std::filesystem::path& file, const std::string& text) {
+    std::error_code error;
+    if (!std::filesystem::exists(file, error)) return mrYes;
+    // Unattended runs never replace a file they were not told to.
+    return app_.messages().NewMessagedlg("File exists", text, mtWarning, mbYesNo, 0, false, "", mrNo);
+}
+
+void WaveletController::saveschembuttonClick() {
+    if (!app_.dialogs().Execute(savewaveletdialog)) return;
+    if (askOverwrite(savewaveletdialog.FileName, " overwrite existing waveletsettings ?") != mrYes) return;
+    try {
+        saveWaveletScheme(savewaveletdialog.FileName, readWaveletScheme(page_));
+    } catch (const FileError& error) {
+        app_.messages().NewMessagedlg("Save scheme", error.what(), mtError, mbOK, 0, false, "");
+    }
+}
+
+void WaveletController::loadschemebuttonClick(bool batch) {
+    if (!batch && !app_.dialogs().Execute(loadwaveletdialog)) return;
+    WaveletScheme scheme;
+    try {
+        scheme = loadWaveletScheme(loadwaveletdialog.FileName);
+    } catch (const WaveletFileError& error) {
+        // A scheme that cannot be read changes nothing.
+        app_.messages().NewMessagedlg("Load scheme", error.what(), mtError, mbOK, 0, false, "");
+        return;
+    }
+    applyWaveletScheme(scheme);
+    // The controls were set without their handlers, so the scheme is processed here also when
+    // automatic processing is on.
+    ProcessButtonClick();
+}
+
+void WaveletController::SaveFilterClick() {
+    SaveDialog5.InitialDir = ProgramDir();
+    if (!app_.dialogs().Execute(SaveDialog5)) return;
+    if (askOverwrite(SaveDialog5.FileName, " Overwrite existing projectfile ?") != mrYes) return;
+    const KernelSpins spins = readKernelSpins();
+    try {
+        saveFilterKernel(SaveDialog5.FileName, spins);
+        saveFilterKernel(filterCopyPath(), spins);
+    } catch (const FileError& error) {
+        app_.messages().NewMessagedlg("Save filter", error.what(), mtError, mbOK, 0, false, "");
+    }
+}
+
+void WaveletController::LoadfilterClick() {
+    OpenDialog3.InitialDir = ProgramDir();
+    if (!app_.dialogs().Execute(OpenDialog3)) return;
+    KernelSpins spins = readKernelSpins();
+    try {
+        loadFilterKernel(OpenDialog3.FileName, spins);
+    } catch (const WaveletFileError& error) {
+        app_.messages().NewMessagedlg("Load filter", error.what(), mtError, mbOK, 0, false, "");
+        return;
+    }
+    // The kernel shows in the spins; it goes into use with "Set".
+    writeKernelSpins(spins);
+    try {
+        saveFilterKernel(filterCopyPath(), spins);
+    } catch (const FileError& error) {
+        app_.messages().NewMessagedlg("Save filter", error.what(), mtError, mbOK, 0, false, "");
+    }
+}
+
+}  // namespace kestrave

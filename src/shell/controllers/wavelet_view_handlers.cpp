@@ -1,0 +1,314 @@
+// The processed view of the wavelet page: showing the picture with its overlays, the pointer's
+// readout and area tools, the zoom window and the single-layer view.
+
+#include <QEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+
+#include "enhance/clamped_round.h"
+#include "enhance/wavelet_decomposition.h"
+#include "enhance/wavelet_processing.h"
+#include "frames/pixel_helpers.h"
+#include "shell/application_context.h"
+#include "shell/controllers/shell_controller.h"
+#include "shell/controllers/wavelet_controller.h"
+#include "shell/main_form.h"
+#include "shell/pages/stack_page.h"
+#include "shell/pages/wavelet_page.h"
+#include "shell/pages/wavelet_tool_panels.h"
+#include "widgets/bitmap_view.h"
+#include "widgets/check_box.h"
+#include "widgets/radio_group.h"
+#include "widgets/slider.h"
+#include "widgets/spin_edit.h"
+
+namespace kestrave {
+
+namespace {
+
+constexpr int SearchMargin = 30;
+constexpr int ZoomHalf = 64;
+constexpr int ZoomSide = 250;
+constexpr int CornerLeg = 10;
+
+// Pixels of the shown image per frame pixel: the drizzle factor 2, the resampling factor, or 1.
+double featureScale(const StackPage& stack) {
+    if (stack.Drizzling->Checked()) return 2.0;
+    const double spin = static_cast<double>(stack.ResampleSpin->Value());
+    if (stack.Resampled->Checked() && spin > 0.0) return spin;
+    return 1.0;
+}
+
+void drawAreaCorners(QPainter& painter, int x0, int y0, int x1, int y1) {
+    painter.setPen(Qt::white);
+    const QPoint corners[][3] = {
+        {{x0 + CornerLeg, y0}, {x0, y0}, {x0, y0 + CornerLeg}},
+        {{x1 - CornerLeg, y0}, {x1, y0}, {x1, y0 + CornerLeg}},
+        {{x0 + CornerLeg, y1}, {x0, y1}, {x0, y1 - CornerLeg}},
+        {{x1 - CornerLeg, y1}, {x1, y1}, {x1, y1 - CornerLeg}},
+    };
+    for (const auto& corner : corners) painter.drawPolyline(corner, 3);
+}
+
+}  // namespace
+
+void WaveletController::connectViewControls() {
+    page_.ProcessImage->setMouseTracking(true);
+    page_.ProcessImage->installEventFilter(this);
+    connect(page_.setrgbareacheckbox, &TPCheck::OnClick, this, &WaveletController::setrgbareacheckboxClick);
+    connect(page_.RGBshiftset, &TPCheck::OnClick, this, &WaveletController::RGBshiftsetClick);
+    connect(page_.Showprocessingarea, &TPCheck::OnClick, this, &WaveletController::ShowProcessingAreaClick);
+    connect(page_.ZoomWavelet, &TPCheck::OnClick, this, &WaveletController::ZoomWaveletClick);
+    for (int n = 1; n <= WaveletLayerCount; ++n) {
+        QPushButton* button = page_.layerButtons()[static_cast<std::size_t>(n - 1)];
+        connect(button, &QPushButton::pressed, this, [this, n] { layerButtonMouseDown(n); });
+        connect(button, &QPushButton::released, this, [this, n] { layerButtonMouseUp(n); });
+    }
+}
+
+bool WaveletController::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == page_.ProcessImage) {
+        switch (event->type()) {
+            case QEvent::MouseButtonPress: {
+                const auto* mouse = static_cast<QMouseEvent*>(event);
+                ProcessImageMouseDown(mouse->button(), mouse->modifiers(), mouse->position().toPoint());
+                break;
+            }
+            case QEvent::MouseMove: {
+                const auto* mouse = static_cast<QMouseEvent*>(event);
+                ProcessImageMouseMove(mouse->modifiers(), mouse->position().toPoint());
+                break;
+            }
+            case QEvent::MouseButtonRelease:
+                ProcessImageMouseUp(static_cast<QMouseEvent*>(event)->position().toPoint());
+                break;
+            default:
+                break;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void WaveletController::showProcessedView() {
+    const Bitmap24& picture = app_.wavelet.ProcessPicture;
+    if (picture.empty()) {
+        page_.ProcessImage->clear();
+        return;
+    }
+    QPixmap pixmap = QPixmap::fromImage(bitmapView(picture));
+    {
+        QPainter painter(&pixmap);
+        drawOverlays(painter);
+    }
+    page_.ProcessImage->setPixmap(pixmap);
+    if (app_.shell.ProcessFitted) {
+        form_.shell->FormResize();
+    } else {
+        page_.ProcessImage->resize(pixmap.size());
+    }
+}
+
+void WaveletController::drawOverlays(QPainter& painter) const {
+    const ImageDataSection& section = app_.images;
+    const int width = app_.model.ImageWidth;
+    const int height = app_.model.ImageHeight;
+    painter.setBrush(Qt::NoBrush);
+    if (app_.state.showProcessingArea) {
+        const int x0 = section.ProcessAreaX;
+        const int y0 = section.ProcessAreaY;
+        drawAreaCorners(painter, x0, y0, x0 + section.ProcessAreaWidth - 1, y0 + section.ProcessAreaHeight - 1);
+    }
+    if (page_.RGBshiftactive->Checked()) {
+        const SearchBox box = rgbSearchBox(searchBoxOptions(true), width, height);
+        painter.setPen(QColor(0, 128, 0));
+        painter.drawRect(QRect(QPoint(box.cx - box.hx, box.cy - box.hy), QPoint(box.cx + box.hx, box.cy + box.hy)));
+        painter.setPen(QColor(255, 255, 0));
+        painter.drawRect(QRect(QPoint(box.cx - box.hx - SearchMargin, box.cy - box.hy - SearchMargin),
+                               QPoint(box.cx + box.hx + SearchMargin, box.cy + box.hy + SearchMargin)));
+    }
+    const TCornerRect& area = app_.state.RGBArea;
+    if (defineAreaMode_ && area.X1 >= 0) {
+        painter.setPen(Qt::white);
+        painter.drawRect(QRect(QPoint(area.X1, area.Y1), QPoint(area.X2, area.Y2)).normalized());
+    }
+    if (layerViewShown_) {
+        const WaveletArea layerArea = waveletArea(section, width, height);
+        painter.setPen(Qt::yellow);
+        painter.drawText(QRect(layerArea.x0 + 5, layerArea.y0, width, height), Qt::AlignLeft | Qt::AlignTop,
+                         LayerViewLegend);
+    }
+}
+
+QPoint WaveletController::imagePoint(QPoint at) const {
+    if (!app_.shell.ProcessFitted) return at;
+    const double scale = app_.shell.ProcessFitScale;
+    return {clampedRound(at.x() * scale, -1'000'000, 1'000'000), clampedRound(at.y() * scale, -1'000'000, 1'000'000)};
+}
+
+void WaveletController::ProcessImageMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint at) {
+    if (app_.wavelet.ProcessPicture.empty()) return;
+    const QPoint point = imagePoint(at);
+    if (defineAreaMode_) app_.state.RGBArea = {point.x(), point.y(), point.x(), point.y()};
+    if (button == Qt::LeftButton && shift == Qt::NoModifier) {
+        // The feature is kept in frame pixels; the processing area is centred on the click.
+        const double scale = featureScale(*form_.stackPage);
+        app_.state.FeatureX = clampedRound(point.x() / scale, 0, MaxFrameSize);
+        app_.state.FeatureY = clampedRound(point.y() / scale, 0, MaxFrameSize);
+        ImageDataSection& section = app_.images;
+        section.ProcessAreaX = std::max(point.x() - section.ProcessAreaWidth / 2, 0);
+        section.ProcessAreaY = std::max(point.y() - section.ProcessAreaHeight / 2, 0);
+    }
+    showProcessedView();
+}
+
+void WaveletController::ProcessImageMouseMove(Qt::KeyboardModifiers shift, QPoint at) {
+    if (app_.wavelet.ProcessPicture.empty()) return;
+    const QPoint point = imagePoint(at);
+    if (const auto readout = pixelReadout(app_.images, point.x(), point.y())) app_.progress().setStatus(3, *readout);
+    TCornerRect& area = app_.state.RGBArea;
+    if (defineAreaMode_ && area.X1 >= 0) {
+        area.X2 = point.x();
+        area.Y2 = point.y();
+        showProcessedView();
+    }
+    if (moveAreaMode_) {
+        if (area.X1 >= 0 && area.Y1 >= 0 && area.X2 >= 0 && area.Y2 >= 0) {
+            const int hx = std::abs(area.X1 - area.X2) / 2;
+            const int hy = std::abs(area.Y1 - area.Y2) / 2;
+            area = {point.x() - hx, point.y() - hy, point.x() + hx, point.y() + hy};
+        }
+        const double scale = featureScale(*form_.stackPage);
+        app_.state.FeatureX = clampedRound(point.x() / scale, 0, MaxFrameSize);
+        app_.state.FeatureY = clampedRound(point.y() / scale, 0, MaxFrameSize);
+        showProcessedView();
+    }
+    if (zoomOn_) {
+        if (shift & Qt::ControlModifier) zoomAnchor_ = point;
+        refreshZoom(point);
+    }
+}
+
+void WaveletController::ProcessImageMouseUp(QPoint at) {
+    if (app_.wavelet.ProcessPicture.empty()) return;
+    const QPoint point = imagePoint(at);
+    showStackInProcessedPicture();
+    if (!composeWorkingImage()) return;
+    if (defineAreaMode_) {
+        app_.state.RGBArea.X2 = point.x();
+        app_.state.RGBArea.Y2 = point.y();
+        defineAreaMode_ = false;
+        page_.RGBshiftset->setChecked(false);
+    }
+    ImageDataSection& section = app_.images;
+    if (moveAreaMode_) {
+        const double scale = featureScale(*form_.stackPage);
+        moveProcessAreaToFeature(section, clampedRound(app_.state.FeatureX * scale, 0, MaxFrameSize),
+                                 clampedRound(app_.state.FeatureY * scale, 0, MaxFrameSize));
+        moveAreaMode_ = false;
+        page_.setrgbareacheckbox->setChecked(false);
+    }
+    const WaveletProcessOptions options = readWaveletProcessOptions(form_);
+    try {
+        for (int n = 1; n <= WaveletLayerCount; ++n) {
+            app_.progress().setStatus(2, "X1= " + std::to_string(section.ProcessAreaX) +
+                                             " Y1=" + std::to_string(section.ProcessAreaY));
+            ComputeWaveletLayer(section, app_.model.ImageWidth, app_.model.ImageHeight, app_.wavelet.filter, options, n);
+        }
+    } catch (const WaveletError& error) {
+        reportWaveletError(error);
+        return;
+    }
+    Layer1sliderChanged();
+}
+
+void WaveletController::setrgbareacheckboxClick() {
+    moveAreaMode_ = page_.setrgbareacheckbox->Checked();
+    if (moveAreaMode_) {
+        defineAreaMode_ = false;
+        page_.RGBshiftset->setChecked(false);
+    } else {
+        page_.ProcessImage->move(0, 0);
+    }
+}
+
+void WaveletController::RGBshiftsetClick() {
+    defineAreaMode_ = page_.RGBshiftset->Checked();
+    if (defineAreaMode_) {
+        moveAreaMode_ = false;
+        page_.setrgbareacheckbox->setChecked(false);
+        app_.state.RGBArea = {};
+    } else {
+        page_.ProcessImage->move(0, 0);
+    }
+    showProcessedView();
+}
+
+void WaveletController::ShowProcessingAreaClick() {
+    app_.state.showProcessingArea = page_.Showprocessingarea->Checked();
+    Layer1sliderChanged();
+}
+
+void WaveletController::ZoomWaveletClick() {
+    zoomAnchor_ = {-1, -1};
+    zoomOn_ = page_.ZoomWavelet->Checked();
+    ToolWindow& window = *form_.tools.WaveZoom;
+    window.setVisible(zoomOn_);
+    if (zoomOn_) window.raise();
+}
+
+void WaveletController::refreshZoom(QPoint at) {
+    const int width = app_.model.ImageWidth;
+    const int height = app_.model.ImageHeight;
+    const bool anchored = zoomAnchor_.x() != -1;
+    if (!anchored && !(ZoomHalf < at.x() && at.x() < width - ZoomHalf && ZoomHalf < at.y() && at.y() < height - ZoomHalf)) {
+        return;
+    }
+    const QPoint centre = anchored ? zoomAnchor_ : at;
+    const QPixmap shown = page_.ProcessImage->pixmap();
+    const QPixmap square = shown.copy(centre.x() - ZoomHalf, centre.y() - ZoomHalf, 2 * ZoomHalf, 2 * ZoomHalf);
+    form_.waveletTools.Zoomimage2->setPixmap(square.scaled(ZoomSide, ZoomSide));
+}
+
+void WaveletController::layerButtonMouseDown(int n) {
+    if (!PrepareLayerView()) return;
+    try {
+        DrawWaveletLayer(app_.images, app_.model.ImageWidth, app_.model.ImageHeight, n, app_.wavelet.ProcessPicture);
+    } catch (const WaveletError& error) {
+        RestoreProcessedView();
+        reportWaveletError(error);
+        return;
+    }
+    layerViewShown_ = true;
+    showProcessedView();
+}
+
+void WaveletController::layerButtonMouseUp(int) {
+    RestoreProcessedView();
+}
+
+bool WaveletController::PrepareLayerView() {
+    const WaveletProcessOptions options = readWaveletProcessOptions(form_);
+    if (options.Resampled) {
+        const ImageSize size = resampledImageSize(app_.model.FrameWidth, app_.model.FrameHeight, options);
+        app_.model.ImageWidth = size.width;
+        app_.model.ImageHeight = size.height;
+    }
+    Bitmap24& picture = app_.wavelet.ProcessPicture;
+    if (picture.empty()) return false;
+    CopyBitmap(picture, app_.wavelet.layerViewSaved);
+    return true;
+}
+
+void WaveletController::RestoreProcessedView() {
+    if (!layerViewShown_ && app_.wavelet.layerViewSaved.empty()) return;
+    page_.ProcessImage->move(0, 0);
+    CopyBitmap(app_.wavelet.layerViewSaved, app_.wavelet.ProcessPicture);
+    app_.wavelet.layerViewSaved = Bitmap24();
+    layerViewShown_ = false;
+    showProcessedView();
+}
+
+}  // namespace kestrave

@@ -1,0 +1,46 @@
+#pragma once
+// The main window's file dialogs: each dialog is a small object holding its settings (filter,
+// default extension, start folder) and, after a choice, the chosen file, as the handlers expect of
+// a dialog component. Showing one goes through a port: the window installs Qt's dialogs, runs
+// without a window cancel every dialog, and tests script the choices.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace kestrave {
+
+struct TFileDialog {
+    enum class Kind { Open, Save };
+    Kind kind = Kind::Open;
+    // Pairs of description and pattern separated by "|": "Kestrave Wavelet settings|*.kwv".
+    std::string Filter;
+    // Added (after a ".") to a chosen name that has no extension.
+    std::string DefaultExt;
+    std::filesystem::path InitialDir;
+    // The file chosen last; a batch run sets it and uses it without showing the dialog.
+    std::filesystem::path FileName;
+};
+
+class FileDialogPort {
+public:
+    virtual ~FileDialogPort() = default;
+
+    // Shows the dialog. On a choice stores it (with the default extension when it had none) in
+    // FileName and returns true; a cancelled dialog returns false and leaves FileName as it was.
+    bool Execute(TFileDialog& dialog);
+
+protected:
+    virtual std::optional<std::filesystem::path> choose(const TFileDialog& dialog) = 0;
+};
+
+// Cancels every dialog.
+class NoFileDialogs : public FileDialogPort {
+protected:
+    std::optional<std::filesystem::path> choose(const TFileDialog&) override { return std::nullopt; }
+};
+
+// The name with ".ext" appended when it has no extension (or an empty extension).
+std::filesystem::path withDefaultExtension(const std::filesystem::path& name, const std::string& ext);
+
+}  // namespace kestrave

@@ -1,0 +1,23 @@
+#pragma once
+// Helpers that create the number controls of the pages and tool windows with their documented
+// names, ranges and design values.
+
+#include <QLabel>
+#include <QPushButton>
+
+#include "widgets/slider.h"
+#include "widgets/spin_edit.h"
+
+namespace kestrave {
+
+// A spin edit of whole numbers; minimum == maximum means unbounded.
+TRxSpinEdit* integerSpin(QWidget* parent, const char* objectName, int minimum, int maximum, int value);
+// A spin edit of decimal numbers shown with `decimals` digits after the point.
+TRxSpinEdit* floatSpin(QWidget* parent, const char* objectName, double minimum, double maximum,
+                       double increment, double value, int decimals);
+// A horizontal slider.
+TRxSlider* rangeSlider(QWidget* parent, const char* objectName, int minimum, int maximum, int value);
+QPushButton* pushButton(QWidget* parent, const char* objectName, const char* caption);
+QLabel* textLabel(QWidget* parent, const char* objectName, const char* caption);
+
+}  // namespace kestrave

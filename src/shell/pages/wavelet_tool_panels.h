@@ -1,0 +1,93 @@
+#pragma once
+// The contents of the wavelet page's tool windows: "Wavelet filter" (the user 5 × 5 kernel and
+// the Gaussian), "Gamma", "RGB balance" (colour offsets and balance) and "Tone mapping". Each
+// panel builds its controls into its window; the handlers live in the controllers.
+
+#include <QWidget>
+#include <array>
+
+class QLabel;
+class QPushButton;
+
+namespace kestrave {
+
+class TPCheck;
+class TRxSlider;
+class TRxSpinEdit;
+struct ToolWindows;
+
+class WaveletFilterPanel : public QWidget {
+    Q_OBJECT
+public:
+    explicit WaveletFilterPanel(QWidget* parent);
+
+    // Filter<a><b>: the tap dx = a - 2, dy = b - 2 of the kernel, at index b × 5 + a.
+    std::array<TRxSpinEdit*, 25> Filter{};
+    QPushButton* Setwaveletbutton;    // "Set": the kernel goes into use
+    QPushButton* ResetWaveletbutton;  // "Reset": the design kernel, then "Set"
+    QLabel* CentreWavelet;            // "centre :51 %"
+    QLabel* Waveletcentrelabel;       // "Wavelet centre: 50"
+    QPushButton* SaveFilter;          // the kernel into a ".ksf" file
+    QPushButton* Loadfilter;
+    TRxSpinEdit* Gauss;               // Gaussian scale factor
+    TRxSpinEdit* Gaussstart;          // hidden: the first layer's width factor
+    TRxSpinEdit* Gaussstep;           // width factor increment per layer
+    QPushButton* Setfilterlayers;     // "Set layers": the six widths from the three above
+    QPushButton* Gaussian;            // "Set Gaussian"
+    QLabel* CentreGaussian;
+
+    TRxSpinEdit* Filter22() const { return Filter[12]; }
+};
+
+class GammaPanel : public QWidget {
+    Q_OBJECT
+public:
+    explicit GammaPanel(QWidget* parent);
+
+    TRxSpinEdit* Gamma1spin;  // display gamma 0.1..10
+};
+
+class RgbBalancePanel : public QWidget {
+    Q_OBJECT
+public:
+    explicit RgbBalancePanel(QWidget* parent);
+
+    TRxSlider* RedSlider;  // additive colour offsets -100..100
+    TRxSlider* GreenSlider;
+    TRxSlider* blueslider;
+    TRxSpinEdit* Rbalance;  // colour balance factors 0.001..1.5
+    TRxSpinEdit* Gbalance;
+    TRxSpinEdit* Bbalance;
+    QPushButton* resethisto1button;  // offsets 0 and factors 1.0
+};
+
+class TonemapPanel : public QWidget {
+    Q_OBJECT
+public:
+    explicit TonemapPanel(QWidget* parent);
+
+    TPCheck* ActiveTonemap;     // "Activate"
+    TPCheck* Tonegraph;         // "UseGraph": the curves instead of the photoreceptor
+    TPCheck* LogHist;           // "LogHist": a logarithmic map instead of the tone histogram
+    TRxSpinEdit* RxSpinEdit10;  // the LogHist factor
+    TRxSpinEdit* RxSpinEdit5;   // hidden: the tone-curve bias
+    TRxSpinEdit* RxSpinEdit8;   // hidden: the tone-curve scale
+    TRxSlider* RxSlider1;       // "Tonemap-Contrast"
+    TRxSlider* RxSlider2;       // "Tonemap-Intensity"
+    TRxSlider* RxSlider3;       // "Tonemap-light adaptation"
+    TRxSlider* RxSlider4;       // "Tonemap-color-adaptation"
+};
+
+// The four panels, each in its tool window.
+struct WaveletToolPanels {
+    explicit WaveletToolPanels(ToolWindows& tools);
+
+    WaveletFilterPanel* filter;
+    GammaPanel* gamma;
+    RgbBalancePanel* rgbBalance;
+    TonemapPanel* tonemap;
+    // In WaveZoom: the square around the pointer (or the anchor), enlarged to 250 × 250.
+    QLabel* Zoomimage2;
+};
+
+}  // namespace kestrave

@@ -1,0 +1,36 @@
+#pragma once
+// What the wavelet page works on besides the image planes: the smoothing filters in use, the
+// lookup tables of the render pass, what stacking hands over with a new stack, and the pictures
+// of the processed view. The application context owns one.
+
+#include <memory>
+
+#include "enhance/tone_tables.h"
+#include "enhance/wavelet_filter.h"
+#include "frames/gamma_table.h"
+#include "platform/bitmap24.h"
+
+namespace kestrave {
+
+struct WaveletData {
+    // The tables start as start-up leaves them: gamma 1.0 and the start-up tone curve.
+    WaveletData();
+
+    // The 5 × 5 kernel and the per-layer Gaussians that "Set", "Reset" and "Set Gaussian" build.
+    WaveletFilter filter;
+
+    // The gamma table also serves the frame display's pre-gamma. About 256 kB each: on the heap.
+    std::unique_ptr<GammaTableArray> GammaTable;
+    std::unique_ptr<ToneTables> toneTables;
+
+    // From stacking: the stack's luminance histogram and the stack view (Stackimage).
+    LuminanceHistogram StackLuminanceHistogram{};
+    Bitmap24 Stackimage;
+
+    // The picture of ProcessImage (the processed view), and the hidden copy of it that holds the
+    // rendered view while a single layer is shown.
+    Bitmap24 ProcessPicture;
+    Bitmap24 layerViewSaved;
+};
+
+}  // namespace kestrave
