@@ -1,0 +1,148 @@
+// The channel controls of the wavelet page: the shift spins and nudges move the red and blue
+// planes in the working image, the search finds a known displacement, and the mix, balance,
+// luminance, gamma and tone controls reach the values the core reads.
+
+#include <QPushButton>
+#include <QApplication>
+#include <QMouseEvent>
+#include <QTest>
+#include <random>
+#include <vector>
+
+#include "frames/program_state.h"
+#include "wavelet_page_support.h"
+#include "widgets/check_box.h"
+#include "widgets/slider.h"
+#include "widgets/spin_edit.h"
+
+namespace kestrave::test {
+
+TEST_F(WaveletPageTest, TheShiftSpinsMoveTheirChannelInTheWorkingImage) {
+    setStack(40, 30, true);
+    wavelet.ProcessButtonClick();
+    page.RDXSpin->setValue(-3);  // red work pixel x comes from stack pixel x + 3
+    page.upl->click();           // red one row down the stack: RdySpin 1
+    page.BDYSpin->setValue(-2);
+
+    EXPECT_EQ(context.state.RedShiftX, 3);
+    EXPECT_EQ(context.state.RedShiftY, 1);
+    EXPECT_EQ(context.state.BlueShiftY, -2);
+    EXPECT_TRUE(context.state.LayersDirty);
+    const auto& work = images.WorkPlanes;
+    const auto& stack = images.StackPlanes;
+    EXPECT_EQ(work[0][5][7], stack[0][8][8]);
+    EXPECT_EQ(work[0][36][28], stack[0][39][29]);
+    EXPECT_EQ(work[0][37][10], 0.0f) << "source outside the image";
+    EXPECT_EQ(work[0][10][29], 0.0f);
+    EXPECT_EQ(work[2][10][10], stack[2][10][8]);
+    EXPECT_EQ(work[2][10][1], 0.0f);
+    EXPECT_EQ(work[1][12][13], stack[1][12][13]) << "green stays in place";
+
+    page.resetrgbbutton->click();
+    EXPECT_EQ(context.state.RedShiftX, 0);
+    EXPECT_EQ(context.state.BlueShiftY, 0);
+    EXPECT_EQ(work[0][5][7], stack[0][5][7]);
+}
+
+TEST_F(WaveletPageTest, TheSearchFindsTheDisplacementOfRedAndBlueAndShowsItInTheSpins) {
+    setStack(128, 128, true);
+    // Green: seeded noise; red is green displaced by (3, -2), blue by (-1, 4).
+    std::mt19937 random(11);
+    std::uniform_real_distribution<float> value(0.0f, 255.0f);
+    std::vector<std::vector<float>> field(140, std::vector<float>(140));
+    for (auto& column : field) {
+        for (float& cell : column) cell = value(random);
+    }
+    const auto pattern = [&field](int u, int v) { return field[u + 6][v + 6]; };
+    for (int x = 0; x < 128; ++x) {
+        for (int y = 0; y < 128; ++y) {
+            images.StackPlanes[1][x][y] = pattern(x, y);
+            images.StackPlanes[0][x][y] = pattern(x - 3, y + 2);
+            images.StackPlanes[2][x][y] = pattern(x + 1, y - 4);
+        }
+    }
+    context.state.FeatureX = 64;
+    context.state.FeatureY = 64;
+    page.RGBShifter->click();
+
+    EXPECT_EQ(context.state.RedShiftX, 3);
+    EXPECT_EQ(context.state.RedShiftY, -2);
+    EXPECT_EQ(context.state.BlueShiftX, -1);
+    EXPECT_EQ(context.state.BlueShiftY, 4);
+    EXPECT_EQ(page.RDXSpin->Value(), -3);
+    EXPECT_EQ(page.RdySpin->Value(), -2);
+    EXPECT_EQ(page.BDXspin->Value(), 1);
+    EXPECT_EQ(page.BDYSpin->Value(), 4);
+    EXPECT_EQ(images.WorkPlanes[0][50][50], images.StackPlanes[1][50][50]) << "red now lines up with green";
+}
+
+TEST_F(WaveletPageTest, TheMixAndTheLuminanceControlsChangeTheComposition) {
+    setStack(32, 32, true);
+    wavelet.ProcessButtonClick();
+    page.LRGB2->setChecked(true);
+    wavelet.LRGB2Click();
+    EXPECT_FALSE(page.LRGBmixer->isHidden());
+    EXPECT_TRUE(context.state.LayersDirty) << "the working image is composed another way";
+
+    page.RedLRGBslider->setValue(1);
+    page.GreenLRGBSlider->setValue(1);
+    page.BlueLRGBSlider->setValue(2);
+    wavelet.RedLRGBsliderChanged();
+    EXPECT_FLOAT_EQ(context.state.LRGBWeights[2], 0.5f);
+    EXPECT_FALSE(context.state.LayersDirty);
+    const float mixed = 0.25f * images.StackPlanes[0][9][9] + 0.25f * images.StackPlanes[1][9][9] +
+                        0.5f * images.StackPlanes[2][9][9];
+    float sum = images.WorkPlanes[1][9][9];
+    for (int n = 1; n <= 6; ++n) sum += images.LayerPlanes[n][1][9][9];
+    EXPECT_NEAR(sum, mixed, 1e-3f);
+
+    page.RxSpinEdit1->setValue(0.5);
+    EXPECT_FLOAT_EQ(context.state.LumWeights[0], 0.5f + 0.000001f);
+    page.Resetluminanceformula->click();
+    EXPECT_FLOAT_EQ(context.state.LumWeights[0], 0.299f + 0.000001f);
+}
+
+TEST_F(WaveletPageTest, BalanceGammaAndToneControlsReachTheRenderValues) {
+    RgbBalancePanel& balance = *tools.rgbBalance;
+    balance.Gbalance->setValue(0.5);
+    balance.RedSlider->setValue(40);
+    EXPECT_FLOAT_EQ(context.state.RGBBalance[1], 0.5f);
+    balance.resethisto1button->click();
+    EXPECT_FLOAT_EQ(context.state.RGBBalance[1], 1.0f);
+    EXPECT_EQ(balance.RedSlider->Value(), 0);
+
+    TRxSpinEdit& gamma = *tools.gamma->Gamma1spin;
+    gamma.setValue(2.0);
+    EXPECT_NEAR((*context.wavelet.GammaTable)[7500], 0.5, 1e-3);
+    gamma.setText("0");
+    EXPECT_EQ(gamma.Value(), 1.0) << "a gamma of 0 is refused";
+    EXPECT_NEAR((*context.wavelet.GammaTable)[30000], 1.0, 1e-5);
+
+    TonemapPanel& tonemap = *tools.tonemap;
+    tonemap.RxSlider2->setValue(1500);
+    tonemap.RxSpinEdit5->setValue(0.5);
+    EXPECT_EQ(tonemap.RxSpinEdit8->Value(), 502);
+}
+
+TEST_F(WaveletPageTest, AClickOnTheProcessedViewCentresTheAreaAndTheReleaseComputesIt) {
+    setStack(300, 200, false);
+    page.Processarea->setCurrentIndex(4);
+    wavelet.ProcessareaChange();  // 128 × 128
+    wavelet.ProcessButtonClick();
+    context.state.LayersDirty = false;
+
+    QTest::mouseClick(page.ProcessImage, Qt::LeftButton, Qt::NoModifier, QPoint(150, 100));
+    EXPECT_EQ(context.state.FeatureX, 150);
+    EXPECT_EQ(images.ProcessAreaX, 86);
+    EXPECT_EQ(images.ProcessAreaY, 36);
+    float sum = images.WorkPlanes[1][100][70];
+    for (int n = 1; n <= 6; ++n) sum += images.LayerPlanes[n][1][100 - 86][70 - 36];
+    EXPECT_NEAR(sum, images.StackPlanes[1][100][70], 1e-3f) << "the layers belong to the new area";
+
+    QMouseEvent move(QEvent::MouseMove, QPointF(20, 30), QPointF(20, 30), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(page.ProcessImage, &move);
+    EXPECT_EQ(form->StatusPanels[3]->text().left(16), "pixel x:20 y:30 ");
+}
+
+}  // namespace kestrave::test

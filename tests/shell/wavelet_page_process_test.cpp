@@ -1,0 +1,201 @@
+// "Process" on the wavelet page: a stack handed over in the image data section is composed and
+// split into layers once, the layers follow the page's controls, and failures leave the layers
+// marked out of date.
+
+#include <QPushButton>
+#include <cmath>
+#include <cstring>
+
+#include "enhance/wavelet_filter.h"
+#include "persist/reg_settings.h"
+#include "shell/tab_strip.h"
+#include "wavelet_page_support.h"
+#include "widgets/check_box.h"
+#include "widgets/radio_group.h"
+#include "widgets/slider.h"
+#include "widgets/spin_edit.h"
+
+namespace kestrave::test {
+
+namespace {
+
+// Largest |stack - (residual + layers 1..6)| over the processing area of channel c.
+float reconstructionError(const ImageDataSection& images, int c) {
+    float worst = 0.0f;
+    for (int x = 0; x < images.ProcessAreaWidth; ++x) {
+        for (int y = 0; y < images.ProcessAreaHeight; ++y) {
+            const int ix = images.ProcessAreaX + x;
+            const int iy = images.ProcessAreaY + y;
+            float sum = images.WorkPlanes[c][ix][iy];
+            for (int n = 1; n <= 6; ++n) sum += images.LayerPlanes[n][c][x][y];
+            worst = std::max(worst, std::fabs(sum - images.StackPlanes[c][ix][iy]));
+        }
+    }
+    return worst;
+}
+
+float largestMagnitude(const T2dArrays& plane, int width, int height) {
+    float largest = 0.0f;
+    for (int x = 0; x < width; ++x) {
+        for (int y = 0; y < height; ++y) largest = std::max(largest, std::fabs(plane[x][y]));
+    }
+    return largest;
+}
+
+}  // namespace
+
+TEST_F(WaveletPageTest, ProcessSplitsTheStackIntoLayersOnceAndShowsTheView) {
+    setStack(64, 48, false);
+    page.Processbutton->click();
+
+    EXPECT_FALSE(context.state.LayersDirty);
+    EXPECT_FALSE(context.state.WaveletTabPending);
+    EXPECT_FALSE(context.state.WaveletPagePending);
+    EXPECT_GT(largestMagnitude(images.LayerPlanes[1][1], 64, 48), 1.0f) << "a noisy stack has fine detail";
+    EXPECT_LT(reconstructionError(images, 1), 1e-3f) << "layers and residual add up to the stack";
+    EXPECT_EQ(largestMagnitude(images.LayerPlanes[1][0], 64, 48), 0.0f) << "monochrome: red untouched";
+    EXPECT_EQ(page.ProcessImage->pixmap().size(), QSize(64, 48));
+    // The design scheme is linear with step 1 and increment 0.
+    EXPECT_EQ(page.Layer3checkbox->Caption(), "3 : 1");
+
+    // Layers that are up to date are not computed again.
+    const float before = images.LayerPlanes[1][1][10][10];
+    images.StackPlanes[1][10][10] += 100.0f;
+    wavelet.ProcessButtonClick();
+    EXPECT_EQ(images.LayerPlanes[1][1][10][10], before);
+}
+
+TEST_F(WaveletPageTest, ColourStacksSplitEveryChannelWithTheChosenSchemeAndFilter) {
+    setStack(40, 40, true);
+    page.Waveletscheme->setItemIndex(0);  // dyadic
+    page.Convolvemethod->setItemIndex(1);
+    tools.filter->Gaussian->click();  // builds the Gaussian and processes
+
+    EXPECT_FALSE(context.state.LayersDirty);
+    for (int c = 0; c < 3; ++c) EXPECT_LT(reconstructionError(images, c), 1e-3f) << "channel " << c;
+    EXPECT_EQ(page.layer6checkbox->Caption(), "6 : 32");
+    EXPECT_TRUE(tools.filter->CentreGaussian->text().startsWith("centre :"));
+}
+
+TEST_F(WaveletPageTest, PlanesThatDoNotFitTheImageAreReportedAndTheLayersStayOutOfDate) {
+    setStack(32, 32, false);
+    context.model.ImageWidth = 200;  // larger than the section was built for
+    page.Processbutton->click();
+
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].caption, "Wavelet processing");
+    EXPECT_EQ(messages.shown[0].dlgType, mtError);
+    EXPECT_TRUE(context.state.LayersDirty);
+}
+
+TEST_F(WaveletPageTest, StepChangesMarkTheLayersAndAskForProcessUntilSilenced) {
+    setStack(32, 32, false);
+    wavelet.ProcessButtonClick();
+    messages.reply(mrOk, true);  // "Do not repeat this message"
+    page.LevelStep->setValue(3);
+
+    EXPECT_TRUE(context.state.LayersDirty);
+    EXPECT_EQ(page.Layer2checkbox->Caption(), "2 : 3");
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].caption, "Wavelet setup changed");
+    EXPECT_EQ(messages.shown[0].text, "Press Process to update \n\r or set Autoprocess ");
+    EXPECT_TRUE(messages.shown[0].showCheckBox);
+
+    page.Multiplicant->setValue(2);
+    EXPECT_EQ(messages.shown.size(), 1u) << "silenced for the rest of the run";
+    EXPECT_EQ(page.Layer2checkbox->Caption(), "2 : 5");
+
+    // With automatic processing the change is processed at once.
+    page.Autoprocessbox->setChecked(true);
+    page.LevelStep->setValue(1);
+    EXPECT_FALSE(context.state.LayersDirty);
+    EXPECT_EQ(messages.shown.size(), 1u);
+}
+
+TEST_F(WaveletPageTest, TheKernelGoesIntoUseWithSetAndResetRestoresTheDesignKernel) {
+    WaveletFilterPanel& filter = *tools.filter;
+    filter.Filter[12]->setValue(0);
+    EXPECT_EQ(filter.Waveletcentrelabel->text(), "Wavelet centre: 0");
+    filter.Setwaveletbutton->click();
+    EXPECT_FLOAT_EQ(context.wavelet.filter.WaveletKernel5x5[kernelIndex(0, 0)], 0.0f);
+    EXPECT_FLOAT_EQ(context.wavelet.filter.WaveletKernel5x5[kernelIndex(1, 0)], 6.0f / 48.0f);
+    EXPECT_EQ(filter.CentreWavelet->text(), "centre :0 %");
+
+    filter.ResetWaveletbutton->click();
+    EXPECT_EQ(filter.Filter[12]->Value(), 50);
+    EXPECT_EQ(filter.Filter[0]->Value(), 0);
+    EXPECT_EQ(filter.CentreWavelet->text(), "centre :51 %");
+    EXPECT_EQ(page.Convolvemethod->ItemIndex(), 0);
+}
+
+TEST_F(WaveletPageTest, SetLayersWritesTheSixWidthsAndBuildsTheGaussianOnce) {
+    WaveletFilterPanel& filter = *tools.filter;
+    {
+        const QSignalBlocker quiet(filter.Gaussstep);
+        filter.Gaussstep->setValue(1.0);
+    }
+    filter.Gauss->setValue(0.2);  // its change runs "Set layers"
+
+    EXPECT_NEAR(static_cast<double>(page.Gausslayer1->Value()), 0.2, 1e-9);
+    EXPECT_NEAR(static_cast<double>(page.Gausslayer6->Value()), 1.2, 1e-9);
+    EXPECT_EQ(page.Convolvemethod->ItemIndex(), 1);
+    EXPECT_TRUE(context.state.LayersDirty) << "no stack to process yet";
+    EXPECT_GT(context.wavelet.filter.LayerHalfWidth[6], context.wavelet.filter.LayerHalfWidth[1]);
+}
+
+TEST_F(WaveletPageTest, ChoosingTheGaussianShowsTheWidthsAndTheTabBringsTheCopyBack) {
+    page.Convolvemethod->button(1)->click();
+    EXPECT_FALSE(page.Gausslayer3->isHidden());
+    EXPECT_EQ(page.CopyConvolveMethod->ItemIndex(), 1);
+
+    page.Convolvemethod->setItemIndex(0);  // moved without its handler
+    context.state.activepage = TMainTab::tabFinal;
+    form->Tabpages->setCurrentIndex(3);
+    EXPECT_EQ(page.Convolvemethod->ItemIndex(), 1);
+}
+
+TEST_F(WaveletPageTest, AChangedProcessingAreaMarksTheLayersOutOfDate) {
+    setStack(300, 200, false);
+    wavelet.ProcessButtonClick();
+    page.Processarea->setCurrentIndex(4);
+    emit page.Processarea->activated(4);
+
+    EXPECT_EQ(images.ProcessAreaSize, 128);
+    EXPECT_EQ(images.ProcessAreaWidth, 128);
+    EXPECT_TRUE(context.state.LayersDirty);
+    wavelet.ProcessButtonClick();
+    EXPECT_LT(reconstructionError(images, 1), 1e-3f);
+}
+
+TEST_F(WaveletPageTest, HoldingALayerButtonShowsTheLayerAndReleasingItRestoresTheView) {
+    setStack(48, 48, false);
+    wavelet.ProcessButtonClick();
+    const Bitmap24 rendered = context.wavelet.ProcessPicture;
+
+    emit page.layer1button->pressed();
+    const Bitmap24& shown = context.wavelet.ProcessPicture;
+    bool differs = false;
+    for (int y = 0; y < 48 && !differs; ++y) differs = std::memcmp(shown.row(y), rendered.row(y), 48 * 3) != 0;
+    EXPECT_TRUE(differs);
+    EXPECT_EQ(shown.pixel(20, 20)[0], 0) << "blue stays 0 in the layer view";
+
+    emit page.layer1button->released();
+    for (int y = 0; y < 48; ++y) ASSERT_EQ(std::memcmp(shown.row(y), rendered.row(y), 48 * 3), 0) << "row " << y;
+}
+
+TEST_F(WaveletPageTest, ACheckBoxEnablesItsSliderAndAutoprocessLocksTheProcessButton) {
+    setStack(32, 32, false);
+    page.layer5checkbox->setChecked(false);
+    wavelet.layerCheckboxClick(5);
+    EXPECT_FALSE(page.Layer5slider->isEnabled());
+    EXPECT_FALSE(context.state.LayersDirty);
+
+    page.Autoprocessbox->setChecked(true);
+    wavelet.AutoprocessboxClick();
+    EXPECT_FALSE(page.Processbutton->isEnabled());
+    EXPECT_TRUE(context.shell.AutoProcess);
+    RegSettings stored;
+    EXPECT_TRUE(stored.ReadBool("Settings", "Autoprocess", false));
+}
+
+}  // namespace kestrave::test

@@ -1,0 +1,43 @@
+#include "wavelet_page_support.h"
+
+#include <random>
+
+#include "widgets/check_box.h"
+
+namespace kestrave::test {
+
+std::optional<std::filesystem::path> ScriptedFileDialogs::choose(const TFileDialog&) {
+    ++shown;
+    if (choices_.empty()) return std::nullopt;
+    std::filesystem::path file = choices_.front();
+    choices_.pop_front();
+    return file;
+}
+
+WaveletPageTest::WaveletPageTest()
+    : page(*form->waveletPage), wavelet(*form->wavelet), tools(form->waveletTools) {
+    auto scripted = std::make_unique<ScriptedFileDialogs>();
+    dialogs = scripted.get();
+    context.setDialogs(std::move(scripted));
+}
+
+void WaveletPageTest::setStack(int width, int height, bool colour) {
+    NullProgress progress;
+    ASSERT_TRUE(createImagePlanes(images, DefaultProcessAreaItem, progress, context.messages()));
+    ASSERT_TRUE(SetupImageDataSection(images, width, height, progress, context.messages()));
+    context.model.FrameWidth = context.model.ImageWidth = width;
+    context.model.FrameHeight = context.model.ImageHeight = height;
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> value(0.0f, 255.0f);
+    for (int c = 0; c < 3; ++c) {
+        for (int x = 0; x < width; ++x) {
+            for (int y = 0; y < height; ++y) images.StackPlanes[c][x][y] = value(random);
+        }
+    }
+    page.Colourprocess2->setChecked(colour);
+    context.state.LayersDirty = true;
+    context.state.WaveletTabPending = context.state.WaveletPagePending = true;
+    context.state.activepage = TMainTab::tabFinal;
+}
+
+}  // namespace kestrave::test
