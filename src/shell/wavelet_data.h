@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "enhance/render.h"
 #include "enhance/tone_tables.h"
 #include "enhance/wavelet_filter.h"
 #include "frames/gamma_table.h"
@@ -23,7 +24,9 @@ struct WaveletData {
     std::unique_ptr<GammaTableArray> GammaTable;
     std::unique_ptr<ToneTables> toneTables;
 
-    // From stacking: the stack's luminance histogram and the stack view (Stackimage).
+    // From stacking: the stack's value range and means, its luminance histogram and the stack
+    // view (Stackimage).
+    StackFacts stack;
     LuminanceHistogram StackLuminanceHistogram{};
     Bitmap24 Stackimage;
 

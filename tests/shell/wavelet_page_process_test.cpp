@@ -199,3 +199,60 @@ TEST_F(WaveletPageTest, ACheckBoxEnablesItsSliderAndAutoprocessLocksTheProcessBu
 }
 
 }  // namespace kestrave::test
+
+namespace kestrave::test {
+
+TEST_F(WaveletPageTest, LayerSlidersRenderWithTheirWeightsWhenTheMoveEnds) {
+    setStack(48, 48, false);
+    wavelet.ProcessButtonClick();
+    const float residual = images.WorkPlanes[1][20][20];
+    const float layer1 = images.LayerPlanes[1][1][20][20];
+    float all = residual;
+    for (int n = 1; n <= 6; ++n) all += images.LayerPlanes[n][1][20][20];
+    EXPECT_NEAR(images.LayerPlanes[0][1][20][20], all, 1e-3f) << "weights 1.0 give the stack back";
+
+    page.Layer1slider->setValue(125);  // a drag: no render without automatic processing
+    EXPECT_EQ(page.layer1button->text(), "12.5");
+    EXPECT_NEAR(images.LayerPlanes[0][1][20][20], all, 1e-3f);
+    emit page.Layer1slider->OnChanged(page.Layer1slider);
+    EXPECT_NEAR(images.LayerPlanes[0][1][20][20], all + 11.5f * layer1, 1e-2f);
+
+    page.Autoprocessbox->setChecked(true);
+    for (TPCheck* check : page.layerCheckboxes()) check->setChecked(false);
+    page.Layer2slider->setValue(0);
+    EXPECT_FLOAT_EQ(images.LayerPlanes[0][1][20][20], residual) << "no layer checked: the residual";
+    EXPECT_EQ(context.state.WholeImageArea, true) << "the area covers the 48 × 48 image";
+}
+
+TEST_F(WaveletPageTest, ContrastAndBrightnessKeepTheirLevelSpinsInStep) {
+    setStack(32, 32, false);
+    wavelet.ProcessButtonClick();
+    page.ContrastSlider->setValue(500);
+    emit page.ContrastSlider->OnChanged(page.ContrastSlider);
+    EXPECT_EQ(page.Contrastlevel->Value(), 200);
+
+    page.Brightnesslevel->setValue(-20);
+    EXPECT_EQ(page.BrightnessSlider->Value(), -80);
+    page.Contrastreset->click();
+    EXPECT_EQ(page.ContrastSlider->Value(), 250);
+    EXPECT_EQ(page.BrightnessSlider->Value(), 0);
+    EXPECT_EQ(page.Brightnesslevel->Value(), 0);
+}
+
+TEST_F(WaveletPageTest, DoAllProcessesAnImageLargerThanTheAreaInTiles) {
+    setStack(300, 200, false);
+    page.Processarea->setCurrentIndex(4);
+    wavelet.ProcessareaChange();
+    page.DoAll->click();
+
+    EXPECT_TRUE(context.state.DoAllDone);
+    EXPECT_TRUE(context.state.WholeImageArea);
+    EXPECT_FALSE(context.state.LayersDirty);
+    EXPECT_EQ(form->StatusPanels[2]->text(), "Do_all processing finished");
+    // A corner far from the user's area was rendered too: it is no longer the (black) stack view.
+    bool rendered = false;
+    for (int x = 280; x < 300 && !rendered; ++x) rendered = context.wavelet.ProcessPicture.pixel(x, 190)[1] != 0;
+    EXPECT_TRUE(rendered);
+}
+
+}  // namespace kestrave::test

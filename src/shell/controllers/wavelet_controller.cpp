@@ -1,18 +1,17 @@
 #include "shell/controllers/wavelet_controller.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStackedWidget>
 #include <algorithm>
-#include <cstring>
 
 #include "enhance/wavelet_decomposition.h"
 #include "enhance/wavelet_processing.h"
 #include "persist/reg_settings.h"
 #include "shell/application_context.h"
+#include "shell/busy_cursor.h"
 #include "shell/controllers/shell_controller.h"
 #include "shell/main_form.h"
 #include "shell/pages/stack_page.h"
@@ -26,14 +25,6 @@
 namespace kestrave {
 
 namespace {
-
-// The busy cursor for the duration of a handler.
-struct BusyCursor {
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
 
 WaveletStepOptions readStepOptions(const WaveletPage& page) {
     return {page.Waveletscheme->ItemIndex() == static_cast<int>(TWaveletScheme::Linear) ? TWaveletScheme::Linear
@@ -107,6 +98,7 @@ WaveletController::WaveletController(TMainForm& form)
     connectColourControls();
     connectFileControls();
     connectViewControls();
+    connectRenderControls();
 }
 
 void WaveletController::connectLayerControls() {
@@ -146,12 +138,11 @@ void WaveletController::ProcessButtonClick() {
     const WaveletProcessOptions options = readWaveletProcessOptions(form_);
     beginWaveletProcessing(app_.model, app_.state, options);
     page_.savebmp2button->setEnabled(true);
+    if (!stackExists()) return;
     const BusyCursor busy;
     const int width = app_.model.ImageWidth;
     const int height = app_.model.ImageHeight;
-    // Without a stack there is nothing to compose.
-    if (width <= 0 || height <= 0) return;
-    showStackInProcessedPicture();
+    showStackView(app_.wavelet.Stackimage, app_.wavelet.ProcessPicture, width, height);
     page_.ProcessImage->move(0, 0);
     try {
         if (decomposeWhenDirty(app_.images, width, height, app_.state, app_.wavelet.filter, options,
@@ -163,15 +154,6 @@ void WaveletController::ProcessButtonClick() {
         return;
     }
     Layer1sliderChanged();
-}
-
-void WaveletController::Layer1sliderChanged() {
-    showProcessedView();
-}
-
-void WaveletController::Layer1sliderChange() {
-    app_.progress().setStatus(2, "layer setting changed");
-    if (page_.Autoprocessbox->Checked()) Layer1sliderChanged();
 }
 
 void WaveletController::TabSheet4Enter() {
@@ -377,16 +359,6 @@ void WaveletController::applyWaveletScheme(const WaveletScheme& scheme) {
 
 void WaveletController::reportWaveletError(const std::exception& error) {
     app_.messages().NewMessagedlg("Wavelet processing", error.what(), mtError, mbOK, 0, false, "");
-}
-
-void WaveletController::showStackInProcessedPicture() {
-    const Bitmap24& stack = app_.wavelet.Stackimage;
-    Bitmap24& view = app_.wavelet.ProcessPicture;
-    view.resize(app_.model.ImageWidth, app_.model.ImageHeight);
-    const int width = std::min(stack.width(), view.width());
-    for (int y = 0; y < std::min(stack.height(), view.height()); ++y) {
-        std::memcpy(view.row(y), stack.row(y), 3 * static_cast<std::size_t>(std::max(width, 0)));
-    }
 }
 
 }  // namespace kestrave

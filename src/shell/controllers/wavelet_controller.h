@@ -3,7 +3,8 @@
 // decompose when the layers are out of date, then render) and `Layer1sliderChanged` (render) are
 // the entry points the rest of the window calls. The handlers read the controls into the core's
 // option structs and call the core; the class is split over several files by area: processing,
-// layers, scheme and kernel (wavelet_controller.cpp), channel shifts, mixing, balance and the
+// layers, scheme and kernel (wavelet_controller.cpp), rendering and "Do All"
+// (wavelet_render_handlers.cpp), channel shifts, mixing, balance and the
 // lookup tables (wavelet_colour_handlers.cpp), scheme and filter files (wavelet_file_handlers.cpp),
 // and the processed view with its mouse tools and single-layer view (wavelet_view_handlers.cpp).
 
@@ -14,6 +15,7 @@
 #include <string>
 
 #include "enhance/channel_composition.h"
+#include "enhance/render.h"
 #include "enhance/scheme_file.h"
 #include "enhance/wavelet_options.h"
 #include "shell/file_dialogs.h"
@@ -28,6 +30,8 @@ class WaveletPage;
 
 // The options of composing and decomposing, as the controls hold them.
 WaveletProcessOptions readWaveletProcessOptions(const TMainForm& form);
+// The render controls of the page and its tool windows.
+RenderOptions readRenderOptions(const TMainForm& form);
 // The controls a scheme file keeps, as they stand.
 WaveletScheme readWaveletScheme(const WaveletPage& page);
 
@@ -37,11 +41,16 @@ public:
 
     // ---- processing and rendering ----
     void ProcessButtonClick();
-    // The render pass. Until the renderer arrives it shows the processed picture as it stands
-    // (the stack view after "Process"), with the overlays of the view.
+    // The render pass: the layers recombined with the page's weights into the processed view and
+    // the 16-bit result image.
     void Layer1sliderChanged();
-    // A layer slider moves: status text, and a render with automatic processing.
+    // A layer slider moves: status text, weight captions, and a render with automatic processing.
     void Layer1sliderChange();
+    // "Do All": the whole image processed in tiles.
+    void DoAllClick();
+    void ContrastresetClick();
+    void ContrastlevelChange();
+    void BrightnesslevelChange();
     // Entering the page processes a new stack that waits for it.
     void TabSheet4Enter();
     // Saves nothing yet, so `ImageSaved` stays as it was.
@@ -125,6 +134,11 @@ private:
     void connectColourControls();
     void connectFileControls();
     void connectViewControls();
+    void connectRenderControls();
+    // A stack has been made: the page has something to process and render.
+    bool stackExists() const;
+    RenderContext renderContext();
+    void showLayerWeights();
 
     void updateLayerCaptions(const WaveletStepOptions& steps);
     void askProcessAfterSetupChange();
@@ -133,8 +147,6 @@ private:
     void writeKernelSpins(const KernelSpins& spins);
     // Composes the working image from the stack; false (reported) when the planes do not fit.
     bool composeWorkingImage();
-    // The processed picture as the stack view, ImageWidth × ImageHeight.
-    void showStackInProcessedPicture();
     // Shows the processed picture with its overlays (processing-area corners, search box,
     // rubber band, single-layer legend); the overlays never enter the picture itself.
     void showProcessedView();

@@ -194,7 +194,7 @@ void WaveletController::ProcessImageMouseMove(Qt::KeyboardModifiers shift, QPoin
 void WaveletController::ProcessImageMouseUp(QPoint at) {
     if (app_.wavelet.ProcessPicture.empty()) return;
     const QPoint point = imagePoint(at);
-    showStackInProcessedPicture();
+    showStackView(app_.wavelet.Stackimage, app_.wavelet.ProcessPicture, app_.model.ImageWidth, app_.model.ImageHeight);
     if (!composeWorkingImage()) return;
     if (defineAreaMode_) {
         app_.state.RGBArea.X2 = point.x();

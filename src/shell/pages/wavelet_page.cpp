@@ -176,6 +176,7 @@ WaveletPage::WaveletPage(QWidget* parent) : QWidget(parent) {
     areaLayout->addLayout(controlRow({Showprocessingarea, Drizzle2}));
 
     Processbutton = named(new QPushButton("Process", this), "Processbutton");
+    DoAll = named(new QPushButton("Do All", this), "DoAll");
     Showbuttonp3 = named(new QLabel(QStringLiteral("\u25B2"), this), "Showbuttonp3");
     Autoprocessbox = optionCheck(this, "Autoprocessbox", "Auto process");
     savebmp2button = named(new QPushButton("Save", this), "savebmp2button");
@@ -194,7 +195,7 @@ WaveletPage::WaveletPage(QWidget* parent) : QWidget(parent) {
     ProcessImage = processed.image;
     layout->addWidget(glPageControl4);
     layout->addLayout(controlRow(
-        {Processbutton, Showbuttonp3, Autoprocessbox, savebmp2button, ProcessViewfull, ZoomWavelet}));
+        {Processbutton, Showbuttonp3, DoAll, Autoprocessbox, savebmp2button, ProcessViewfull, ZoomWavelet}));
     layout->addLayout(controlRow({Gammaspeedbutton, Histogramspeedbutton, RGBbalancespeedbutton,
                                   Waveletfilterspeedbutton, Tonemapspeedbutton, Resizebutton}));
     layout->addWidget(Scrollbox3, 1);

@@ -114,6 +114,7 @@ public:
     TPCheck* Drizzle2;            // mirror of Drizzling
 
     QPushButton* Processbutton;
+    QPushButton* DoAll;       // "Do All": the settings applied to the whole image in tiles
     QLabel* Showbuttonp3;     // marks Processbutton while it must be pressed by hand
     TPCheck* Autoprocessbox;  // render on every change instead of on Processbutton
     QPushButton* savebmp2button;

@@ -1,0 +1,141 @@
+// Rendering on the wavelet page: the render pass with the page's controls, what a moving layer
+// slider shows, the contrast and brightness pairs, and "Do All".
+
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+#include "enhance/do_all.h"
+#include "enhance/render_controls.h"
+#include "shell/application_context.h"
+#include "shell/busy_cursor.h"
+#include "shell/controllers/wavelet_controller.h"
+#include "shell/main_form.h"
+#include "shell/pages/wavelet_page.h"
+#include "shell/pages/wavelet_tool_panels.h"
+#include "widgets/check_box.h"
+#include "widgets/slider.h"
+#include "widgets/spin_edit.h"
+
+namespace kestrave {
+
+RenderOptions readRenderOptions(const TMainForm& form) {
+    const WaveletPage& page = *form.waveletPage;
+    const RgbBalancePanel& balance = *form.waveletTools.rgbBalance;
+    const TonemapPanel& tonemap = *form.waveletTools.tonemap;
+    RenderOptions options;
+    for (std::size_t i = 0; i < WaveletLayerCount; ++i) {
+        options.layerSlider[i] = page.layerSliders()[i]->Value();
+        options.layerChecked[i] = page.layerCheckboxes()[i]->Checked();
+    }
+    options.ContrastSlider = page.ContrastSlider->Value();
+    options.BrightnessSlider = page.BrightnessSlider->Value();
+    options.RedSlider = balance.RedSlider->Value();
+    options.GreenSlider = balance.GreenSlider->Value();
+    options.blueslider = balance.blueslider->Value();
+    options.Showred = page.Showred->Checked();
+    options.Showgreen = page.Showgreen->Checked();
+    options.Showblue = page.Showblue->Checked();
+    options.ActiveTonemap = tonemap.ActiveTonemap->Checked();
+    options.toneMap.Tonegraph = tonemap.Tonegraph->Checked();
+    options.toneMap.LogHist = tonemap.LogHist->Checked();
+    options.toneMap.LogHistFactor = static_cast<float>(tonemap.RxSpinEdit10->Value());
+    options.toneMap.Contrast = tonemap.RxSlider1->Value();
+    options.toneMap.Intensity = tonemap.RxSlider2->Value();
+    options.toneMap.LightAdaptation = tonemap.RxSlider3->Value();
+    options.toneMap.ColourAdaptation = tonemap.RxSlider4->Value();
+    return options;
+}
+
+void WaveletController::connectRenderControls() {
+    connect(page_.DoAll, &QPushButton::clicked, this, &WaveletController::DoAllClick);
+    connect(page_.Contrastreset, &QPushButton::clicked, this, &WaveletController::ContrastresetClick);
+    connect(page_.Contrastlevel, &TRxSpinEdit::OnChange, this, &WaveletController::ContrastlevelChange);
+    connect(page_.Brightnesslevel, &TRxSpinEdit::OnChange, this, &WaveletController::BrightnesslevelChange);
+}
+
+bool WaveletController::stackExists() const {
+    return app_.state.activepage >= TMainTab::tabWavelet && app_.model.ImageWidth > 0 &&
+           app_.model.ImageHeight > 0;
+}
+
+RenderContext WaveletController::renderContext() {
+    WaveletData& data = app_.wavelet;
+    return {app_.images,       app_.model.ImageWidth, app_.model.ImageHeight, app_.state, *data.GammaTable,
+            *data.toneTables, data.stack,           data.ProcessPicture};
+}
+
+void WaveletController::showLayerWeights() {
+    for (std::size_t i = 0; i < WaveletLayerCount; ++i) {
+        page_.layerButtons()[i]->setText(QString::fromStdString(layerWeightCaption(page_.layerSliders()[i]->Value())));
+    }
+}
+
+void WaveletController::Layer1sliderChanged() {
+    if (stackExists()) {
+        const BusyCursor busy;
+        showLayerWeights();
+        {
+            // The level spins mirror the sliders; their own change would move the sliders back.
+            const QSignalBlocker quietContrast(page_.Contrastlevel);
+            const QSignalBlocker quietBrightness(page_.Brightnesslevel);
+            page_.Contrastlevel->setValue(contrastLevelFor(page_.ContrastSlider->Value()));
+            page_.Brightnesslevel->setValue(brightnessLevelFor(page_.BrightnessSlider->Value()));
+        }
+        RenderContext context = renderContext();
+        try {
+            renderPass(context, readWaveletProcessOptions(form_), readRenderOptions(form_));
+        } catch (const WaveletError& error) {
+            reportWaveletError(error);
+        }
+    }
+    showProcessedView();
+}
+
+void WaveletController::Layer1sliderChange() {
+    app_.progress().setStatus(2, LayerSettingChangedStatus);
+    showLayerWeights();
+    if (page_.Autoprocessbox->Checked()) Layer1sliderChanged();
+    app_.state.WholeImageArea = wholeImageArea(app_.images, app_.model.ImageWidth, app_.model.ImageHeight);
+}
+
+void WaveletController::ContrastresetClick() {
+    for (TRxSlider* slider : {page_.ContrastSlider, page_.BrightnessSlider}) {
+        const QSignalBlocker quiet(slider);
+        slider->setValue(slider == page_.ContrastSlider ? ContrastSliderDefault : BrightnessSliderDefault);
+    }
+    Layer1sliderChanged();
+}
+
+void WaveletController::ContrastlevelChange() {
+    {
+        const QSignalBlocker quiet(page_.ContrastSlider);
+        page_.ContrastSlider->setValue(contrastSliderFor(static_cast<double>(page_.Contrastlevel->Value())));
+    }
+    Layer1sliderChanged();
+}
+
+void WaveletController::BrightnesslevelChange() {
+    {
+        const QSignalBlocker quiet(page_.BrightnessSlider);
+        page_.BrightnessSlider->setValue(brightnessSliderFor(static_cast<double>(page_.Brightnesslevel->Value())));
+    }
+    Layer1sliderChanged();
+}
+
+void WaveletController::DoAllClick() {
+    const LongOperation operation(app_.operations);
+    if (!operation || !stackExists()) return;
+    const BusyCursor busy;
+    page_.ProcessImage->move(0, 0);
+    RenderContext context = renderContext();
+    try {
+        processWholeImage(context, app_.wavelet.filter, readWaveletProcessOptions(form_), readRenderOptions(form_),
+                          app_.wavelet.Stackimage, page_.Showprocessingarea->Checked(), app_.progress());
+    } catch (const KestraveError& error) {
+        reportWaveletError(error);
+    }
+    showProcessedView();
+}
+
+}  // namespace kestrave
