@@ -19,11 +19,10 @@ std::optional<std::filesystem::path> QtFileDialogs::choose(const TFileDialog& di
                                             : dialog.InitialDir / dialog.FileName.filename();
     const QString folder = QString::fromStdString(start.string());
     const QString filter = QString::fromStdString(qtFilterText(dialog.Filter));
-    const QString chosen =
-        dialog.kind == TFileDialog::Kind::Save
-            ? QFileDialog::getSaveFileName(parent_, QString(), folder, filter, nullptr,
-                                           QFileDialog::DontConfirmOverwrite)
-            : QFileDialog::getOpenFileName(parent_, QString(), folder, filter);
+    const QString chosen = dialog.kind == TFileDialog::Kind::Save
+                               ? QFileDialog::getSaveFileName(parent_, QString(), folder, filter, nullptr,
+                                                              QFileDialog::DontConfirmOverwrite)
+                               : QFileDialog::getOpenFileName(parent_, QString(), folder, filter);
     if (chosen.isEmpty()) return std::nullopt;
     return std::filesystem::path(chosen.toStdString());
 }

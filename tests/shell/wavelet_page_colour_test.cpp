@@ -2,9 +2,9 @@
 // planes in the working image, the search finds a known displacement, and the mix, balance,
 // luminance, gamma and tone controls reach the values the core reads.
 
-#include <QPushButton>
 #include <QApplication>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QTest>
 #include <random>
 #include <vector>

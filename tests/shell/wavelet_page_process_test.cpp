@@ -175,12 +175,14 @@ TEST_F(WaveletPageTest, HoldingALayerButtonShowsTheLayerAndReleasingItRestoresTh
     emit page.layer1button->pressed();
     const Bitmap24& shown = context.wavelet.ProcessPicture;
     bool differs = false;
-    for (int y = 0; y < 48 && !differs; ++y) differs = std::memcmp(shown.row(y), rendered.row(y), 48 * 3) != 0;
+    for (int y = 0; y < 48 && !differs; ++y)
+        differs = std::memcmp(shown.row(y), rendered.row(y), 48 * 3) != 0;
     EXPECT_TRUE(differs);
     EXPECT_EQ(shown.pixel(20, 20)[0], 0) << "blue stays 0 in the layer view";
 
     emit page.layer1button->released();
-    for (int y = 0; y < 48; ++y) ASSERT_EQ(std::memcmp(shown.row(y), rendered.row(y), 48 * 3), 0) << "row " << y;
+    for (int y = 0; y < 48; ++y)
+        ASSERT_EQ(std::memcmp(shown.row(y), rendered.row(y), 48 * 3), 0) << "row " << y;
 }
 
 TEST_F(WaveletPageTest, ACheckBoxEnablesItsSliderAndAutoprocessLocksTheProcessButton) {
@@ -251,7 +253,8 @@ TEST_F(WaveletPageTest, DoAllProcessesAnImageLargerThanTheAreaInTiles) {
     EXPECT_EQ(form->StatusPanels[2]->text(), "Do_all processing finished");
     // A corner far from the user's area was rendered too: it is no longer the (black) stack view.
     bool rendered = false;
-    for (int x = 280; x < 300 && !rendered; ++x) rendered = context.wavelet.ProcessPicture.pixel(x, 190)[1] != 0;
+    for (int x = 280; x < 300 && !rendered; ++x)
+        rendered = context.wavelet.ProcessPicture.pixel(x, 190)[1] != 0;
     EXPECT_TRUE(rendered);
 }
 

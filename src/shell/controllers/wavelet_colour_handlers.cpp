@@ -15,8 +15,8 @@
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/pages/wavelet_tool_panels.h"
-#include "widgets/form_props.h"
 #include "widgets/check_box.h"
+#include "widgets/form_props.h"
 #include "widgets/radio_group.h"
 #include "widgets/slider.h"
 #include "widgets/spin_edit.h"
@@ -56,7 +56,8 @@ void WaveletController::connectColourControls() {
         {page_.ltr, {page_.BDXspin, -1}}, {page_.rtr, {page_.BDXspin, 1}},
     };
     for (const auto& [button, change] : nudges) {
-        connect(button, &QPushButton::clicked, this, [spin = change.first, step = change.second] { nudge(*spin, step); });
+        connect(button, &QPushButton::clicked, this,
+                [spin = change.first, step = change.second] { nudge(*spin, step); });
     }
     connect(page_.RGBShifter, &QPushButton::clicked, this, &WaveletController::RGBShifterClick);
     connect(page_.RGBshiftactive, &TPCheck::OnClick, this, &WaveletController::RGBSHIFTClick);
@@ -87,7 +88,8 @@ void WaveletController::connectColourControls() {
     for (TRxSlider* slider : {balance.RedSlider, balance.GreenSlider, balance.blueslider}) {
         connect(slider, &TRxSlider::OnChanged, this, &WaveletController::Layer1sliderChanged);
     }
-    connect(balance.resethisto1button, &QPushButton::clicked, this, &WaveletController::resethisto1buttonClick);
+    connect(balance.resethisto1button, &QPushButton::clicked, this,
+            &WaveletController::resethisto1buttonClick);
 
     connect(form_.waveletTools.gamma->Gamma1spin, &TRxSpinEdit::OnChange, this,
             &WaveletController::Gamma1spinChange);
@@ -161,8 +163,8 @@ void WaveletController::RGBSHIFTClick() {
 
 void WaveletController::RedLRGBsliderChanged() {
     app_.state.LayersDirty = true;
-    app_.state.LRGBWeights =
-        lrgbWeightsFor(page_.RedLRGBslider->Value(), page_.GreenLRGBSlider->Value(), page_.BlueLRGBSlider->Value());
+    app_.state.LRGBWeights = lrgbWeightsFor(page_.RedLRGBslider->Value(), page_.GreenLRGBSlider->Value(),
+                                            page_.BlueLRGBSlider->Value());
     ProcessButtonClick();
 }
 
@@ -212,15 +214,16 @@ void WaveletController::balanceChange() {
 
 void WaveletController::resethisto1buttonClick() {
     RgbBalancePanel& balance = *form_.waveletTools.rgbBalance;
-    for (TRxSlider* slider : {balance.RedSlider, balance.GreenSlider, balance.blueslider}) slider->setValue(0);
+    for (TRxSlider* slider : {balance.RedSlider, balance.GreenSlider, balance.blueslider})
+        slider->setValue(0);
     for (TRxSpinEdit* spin : {balance.Rbalance, balance.Gbalance, balance.Bbalance}) spin->setValue(1.0);
     Layer1sliderChanged();
 }
 
 void WaveletController::luminanceFormulaChange() {
-    app_.state.LumWeights =
-        lumWeightsFor(static_cast<double>(page_.RxSpinEdit1->Value()), static_cast<double>(page_.RxSpinEdit2->Value()),
-                      static_cast<double>(page_.RxSpinEdit3->Value()));
+    app_.state.LumWeights = lumWeightsFor(static_cast<double>(page_.RxSpinEdit1->Value()),
+                                          static_cast<double>(page_.RxSpinEdit2->Value()),
+                                          static_cast<double>(page_.RxSpinEdit3->Value()));
 }
 
 void WaveletController::ResetluminanceformulaClick() {
@@ -245,9 +248,10 @@ void WaveletController::Gamma1spinChange() {
 
 void WaveletController::RxSpinEdit5Change() {
     TonemapPanel& tonemap = *form_.waveletTools.tonemap;
-    const ToneTableOptions options{static_cast<float>(tonemap.RxSpinEdit5->Value()), tonemap.RxSlider2->Value(),
-                                   tonemap.Tonegraph->Checked()};
-    const float scale = rebuildToneTables(*app_.wavelet.toneTables, options, app_.wavelet.StackLuminanceHistogram);
+    const ToneTableOptions options{static_cast<float>(tonemap.RxSpinEdit5->Value()),
+                                   tonemap.RxSlider2->Value(), tonemap.Tonegraph->Checked()};
+    const float scale =
+        rebuildToneTables(*app_.wavelet.toneTables, options, app_.wavelet.StackLuminanceHistogram);
     {
         // The scale spin shows the scale in use; writing it is no new change.
         const QSignalBlocker quiet(tonemap.RxSpinEdit8);

@@ -17,8 +17,8 @@
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/pages/wavelet_tool_panels.h"
-#include "widgets/radio_group.h"
 #include "widgets/check_box.h"
+#include "widgets/radio_group.h"
 #include "widgets/slider.h"
 #include "widgets/spin_edit.h"
 
@@ -27,8 +27,9 @@ namespace kestrave {
 namespace {
 
 WaveletStepOptions readStepOptions(const WaveletPage& page) {
-    return {page.Waveletscheme->ItemIndex() == static_cast<int>(TWaveletScheme::Linear) ? TWaveletScheme::Linear
-                                                                                       : TWaveletScheme::Dyadic,
+    return {page.Waveletscheme->ItemIndex() == static_cast<int>(TWaveletScheme::Linear)
+                ? TWaveletScheme::Linear
+                : TWaveletScheme::Dyadic,
             static_cast<double>(page.LevelStep->Value()), static_cast<double>(page.Multiplicant->Value())};
 }
 
@@ -39,7 +40,8 @@ TConvolveMethod convolveMethodOf(const TRadioGroup& group) {
 
 std::array<float, 6> gaussWidths(const WaveletPage& page) {
     std::array<float, 6> widths{};
-    for (std::size_t i = 0; i < widths.size(); ++i) widths[i] = static_cast<float>(page.gaussLayers()[i]->Value());
+    for (std::size_t i = 0; i < widths.size(); ++i)
+        widths[i] = static_cast<float>(page.gaussLayers()[i]->Value());
     return widths;
 }
 
@@ -68,7 +70,8 @@ WaveletProcessOptions readWaveletProcessOptions(const TMainForm& form) {
     options.Resampled = stack.Resampled->Checked();
     options.Drizzle2 = page.Drizzle2->Checked();
     // The spin keeps what was typed; the factor in use stays within 1..4.
-    options.ResampleFactor = static_cast<float>(std::clamp(static_cast<double>(stack.ResampleSpin->Value()), 1.0, 4.0));
+    options.ResampleFactor =
+        static_cast<float>(std::clamp(static_cast<double>(stack.ResampleSpin->Value()), 1.0, 4.0));
     return options;
 }
 
@@ -111,7 +114,8 @@ void WaveletController::connectLayerControls() {
         const auto i = static_cast<std::size_t>(n - 1);
         connect(page_.layerCheckboxes()[i], &TPCheck::OnClick, this, [this, n] { layerCheckboxClick(n); });
         connect(page_.layerSliders()[i], &TRxSlider::OnChange, this, &WaveletController::Layer1sliderChange);
-        connect(page_.layerSliders()[i], &TRxSlider::OnChanged, this, &WaveletController::Layer1sliderChanged);
+        connect(page_.layerSliders()[i], &TRxSlider::OnChanged, this,
+                &WaveletController::Layer1sliderChanged);
         connect(page_.gaussLayers()[i], &TRxSpinEdit::OnChange, this, &WaveletController::Gausslayer1Change);
     }
     connect(page_.Resetbutton, &QPushButton::clicked, this, &WaveletController::ResetButtonClick);
@@ -123,7 +127,8 @@ void WaveletController::connectLayerControls() {
     connect(page_.Processarea, &QComboBox::activated, this, &WaveletController::ProcessareaChange);
 
     connect(filter.Setwaveletbutton, &QPushButton::clicked, this, &WaveletController::SetwaveletbuttonClick);
-    connect(filter.ResetWaveletbutton, &QPushButton::clicked, this, &WaveletController::REsetwaveletbuttonClick);
+    connect(filter.ResetWaveletbutton, &QPushButton::clicked, this,
+            &WaveletController::REsetwaveletbuttonClick);
     connect(filter.Filter22(), &TRxSpinEdit::OnChange, this, &WaveletController::Filter22Change);
     connect(filter.Gaussian, &QPushButton::clicked, this, &WaveletController::GaussianClick);
     connect(filter.Setfilterlayers, &QPushButton::clicked, this, &WaveletController::SetFilterlayersClick);
@@ -279,23 +284,24 @@ void WaveletController::GaussianClick() {
     page_.Convolvemethod->setItemIndex(static_cast<int>(TConvolveMethod::Gaussian));
     // The working image is composed again by "Process", which finds the layers out of date.
     app_.state.LayersDirty = true;
-    panel.CentreGaussian->setText(QString::fromStdString(
-        BuildGaussianLayers(app_.wavelet.filter, static_cast<float>(panel.Gauss->Value()), gaussWidths(page_))));
+    panel.CentreGaussian->setText(QString::fromStdString(BuildGaussianLayers(
+        app_.wavelet.filter, static_cast<float>(panel.Gauss->Value()), gaussWidths(page_))));
     ProcessButtonClick();
 }
 
 void WaveletController::SetFilterlayersClick() {
     WaveletFilterPanel& panel = *form_.waveletTools.filter;
-    const FilterLayerWidths widths =
-        SetFilterLayers(static_cast<float>(panel.Gauss->Value()), static_cast<float>(panel.Gaussstart->Value()),
-                        static_cast<float>(panel.Gaussstep->Value()));
+    const FilterLayerWidths widths = SetFilterLayers(static_cast<float>(panel.Gauss->Value()),
+                                                     static_cast<float>(panel.Gaussstart->Value()),
+                                                     static_cast<float>(panel.Gaussstep->Value()));
     {
         const QSignalBlocker quiet(panel.Gauss);
         panel.Gauss->setValue(widths.Gauss);
     }
     // The six widths are written first and the Gaussian built once from all of them.
     gaussLayersHeld_ = true;
-    for (std::size_t i = 0; i < widths.Gausslayer.size(); ++i) page_.gaussLayers()[i]->setValue(widths.Gausslayer[i]);
+    for (std::size_t i = 0; i < widths.Gausslayer.size(); ++i)
+        page_.gaussLayers()[i]->setValue(widths.Gausslayer[i]);
     gaussLayersHeld_ = false;
     GaussianClick();
 }
@@ -325,8 +331,10 @@ void WaveletController::applyWaveletScheme(const WaveletScheme& scheme) {
         std::vector<std::unique_ptr<QSignalBlocker>> quiet;
         quiet.push_back(std::make_unique<QSignalBlocker>(page_.LevelStep));
         quiet.push_back(std::make_unique<QSignalBlocker>(page_.Multiplicant));
-        for (TRxSlider* slider : page_.layerSliders()) quiet.push_back(std::make_unique<QSignalBlocker>(slider));
-        for (TRxSpinEdit* width : page_.gaussLayers()) quiet.push_back(std::make_unique<QSignalBlocker>(width));
+        for (TRxSlider* slider : page_.layerSliders())
+            quiet.push_back(std::make_unique<QSignalBlocker>(slider));
+        for (TRxSpinEdit* width : page_.gaussLayers())
+            quiet.push_back(std::make_unique<QSignalBlocker>(width));
         page_.Waveletscheme->setItemIndex(static_cast<int>(scheme.Waveletscheme));
         page_.Convolvemethod->setItemIndex(static_cast<int>(scheme.Convolvemethod));
         page_.CopyConvolveMethod->setItemIndex(static_cast<int>(scheme.Convolvemethod));
@@ -348,11 +356,13 @@ void WaveletController::applyWaveletScheme(const WaveletScheme& scheme) {
     // A filter that was chosen anew goes into use; so does a Gaussian whose widths changed.
     const bool methodChanged = scheme.Convolvemethod != before.Convolvemethod;
     WaveletFilterPanel& panel = *form_.waveletTools.filter;
-    if (scheme.Convolvemethod == TConvolveMethod::Gaussian && (methodChanged || scheme.Gausslayer != before.Gausslayer)) {
+    if (scheme.Convolvemethod == TConvolveMethod::Gaussian &&
+        (methodChanged || scheme.Gausslayer != before.Gausslayer)) {
         panel.CentreGaussian->setText(QString::fromStdString(BuildGaussianLayers(
             app_.wavelet.filter, static_cast<float>(panel.Gauss->Value()), gaussWidths(page_))));
     } else if (scheme.Convolvemethod == TConvolveMethod::Default && methodChanged) {
-        panel.CentreWavelet->setText(QString::fromStdString(SetWaveletKernel(app_.wavelet.filter, readKernelSpins())));
+        panel.CentreWavelet->setText(
+            QString::fromStdString(SetWaveletKernel(app_.wavelet.filter, readKernelSpins())));
     }
     app_.state.LayersDirty = true;
 }

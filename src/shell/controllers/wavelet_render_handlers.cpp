@@ -61,13 +61,15 @@ bool WaveletController::stackExists() const {
 
 RenderContext WaveletController::renderContext() {
     WaveletData& data = app_.wavelet;
-    return {app_.images,       app_.model.ImageWidth, app_.model.ImageHeight, app_.state, *data.GammaTable,
-            *data.toneTables, data.stack,           data.ProcessPicture};
+    return {app_.images, app_.model.ImageWidth, app_.model.ImageHeight,
+            app_.state,  *data.GammaTable,      *data.toneTables,
+            data.stack,  data.ProcessPicture};
 }
 
 void WaveletController::showLayerWeights() {
     for (std::size_t i = 0; i < WaveletLayerCount; ++i) {
-        page_.layerButtons()[i]->setText(QString::fromStdString(layerWeightCaption(page_.layerSliders()[i]->Value())));
+        page_.layerButtons()[i]->setText(
+            QString::fromStdString(layerWeightCaption(page_.layerSliders()[i]->Value())));
     }
 }
 
@@ -118,7 +120,8 @@ void WaveletController::ContrastlevelChange() {
 void WaveletController::BrightnesslevelChange() {
     {
         const QSignalBlocker quiet(page_.BrightnessSlider);
-        page_.BrightnessSlider->setValue(brightnessSliderFor(static_cast<double>(page_.Brightnesslevel->Value())));
+        page_.BrightnessSlider->setValue(
+            brightnessSliderFor(static_cast<double>(page_.Brightnesslevel->Value())));
     }
     Layer1sliderChanged();
 }
@@ -130,8 +133,9 @@ void WaveletController::DoAllClick() {
     page_.ProcessImage->move(0, 0);
     RenderContext context = renderContext();
     try {
-        processWholeImage(context, app_.wavelet.filter, readWaveletProcessOptions(form_), readRenderOptions(form_),
-                          app_.wavelet.Stackimage, page_.Showprocessingarea->Checked(), app_.progress());
+        processWholeImage(context, app_.wavelet.filter, readWaveletProcessOptions(form_),
+                          readRenderOptions(form_), app_.wavelet.Stackimage,
+                          page_.Showprocessingarea->Checked(), app_.progress());
     } catch (const KestraveError& error) {
         reportWaveletError(error);
     }

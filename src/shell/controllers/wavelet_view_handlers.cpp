@@ -119,12 +119,14 @@ void WaveletController::drawOverlays(QPainter& painter) const {
     if (app_.state.showProcessingArea) {
         const int x0 = section.ProcessAreaX;
         const int y0 = section.ProcessAreaY;
-        drawAreaCorners(painter, x0, y0, x0 + section.ProcessAreaWidth - 1, y0 + section.ProcessAreaHeight - 1);
+        drawAreaCorners(painter, x0, y0, x0 + section.ProcessAreaWidth - 1,
+                        y0 + section.ProcessAreaHeight - 1);
     }
     if (page_.RGBshiftactive->Checked()) {
         const SearchBox box = rgbSearchBox(searchBoxOptions(true), width, height);
         painter.setPen(QColor(0, 128, 0));
-        painter.drawRect(QRect(QPoint(box.cx - box.hx, box.cy - box.hy), QPoint(box.cx + box.hx, box.cy + box.hy)));
+        painter.drawRect(
+            QRect(QPoint(box.cx - box.hx, box.cy - box.hy), QPoint(box.cx + box.hx, box.cy + box.hy)));
         painter.setPen(QColor(255, 255, 0));
         painter.drawRect(QRect(QPoint(box.cx - box.hx - SearchMargin, box.cy - box.hy - SearchMargin),
                                QPoint(box.cx + box.hx + SearchMargin, box.cy + box.hy + SearchMargin)));
@@ -145,10 +147,12 @@ void WaveletController::drawOverlays(QPainter& painter) const {
 QPoint WaveletController::imagePoint(QPoint at) const {
     if (!app_.shell.ProcessFitted) return at;
     const double scale = app_.shell.ProcessFitScale;
-    return {clampedRound(at.x() * scale, -1'000'000, 1'000'000), clampedRound(at.y() * scale, -1'000'000, 1'000'000)};
+    return {clampedRound(at.x() * scale, -1'000'000, 1'000'000),
+            clampedRound(at.y() * scale, -1'000'000, 1'000'000)};
 }
 
-void WaveletController::ProcessImageMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint at) {
+void WaveletController::ProcessImageMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift,
+                                              QPoint at) {
     if (app_.wavelet.ProcessPicture.empty()) return;
     const QPoint point = imagePoint(at);
     if (defineAreaMode_) app_.state.RGBArea = {point.x(), point.y(), point.x(), point.y()};
@@ -167,7 +171,8 @@ void WaveletController::ProcessImageMouseDown(Qt::MouseButton button, Qt::Keyboa
 void WaveletController::ProcessImageMouseMove(Qt::KeyboardModifiers shift, QPoint at) {
     if (app_.wavelet.ProcessPicture.empty()) return;
     const QPoint point = imagePoint(at);
-    if (const auto readout = pixelReadout(app_.images, point.x(), point.y())) app_.progress().setStatus(3, *readout);
+    if (const auto readout = pixelReadout(app_.images, point.x(), point.y()))
+        app_.progress().setStatus(3, *readout);
     TCornerRect& area = app_.state.RGBArea;
     if (defineAreaMode_ && area.X1 >= 0) {
         area.X2 = point.x();
@@ -194,7 +199,8 @@ void WaveletController::ProcessImageMouseMove(Qt::KeyboardModifiers shift, QPoin
 void WaveletController::ProcessImageMouseUp(QPoint at) {
     if (app_.wavelet.ProcessPicture.empty()) return;
     const QPoint point = imagePoint(at);
-    showStackView(app_.wavelet.Stackimage, app_.wavelet.ProcessPicture, app_.model.ImageWidth, app_.model.ImageHeight);
+    showStackView(app_.wavelet.Stackimage, app_.wavelet.ProcessPicture, app_.model.ImageWidth,
+                  app_.model.ImageHeight);
     if (!composeWorkingImage()) return;
     if (defineAreaMode_) {
         app_.state.RGBArea.X2 = point.x();
@@ -215,7 +221,8 @@ void WaveletController::ProcessImageMouseUp(QPoint at) {
         for (int n = 1; n <= WaveletLayerCount; ++n) {
             app_.progress().setStatus(2, "X1= " + std::to_string(section.ProcessAreaX) +
                                              " Y1=" + std::to_string(section.ProcessAreaY));
-            ComputeWaveletLayer(section, app_.model.ImageWidth, app_.model.ImageHeight, app_.wavelet.filter, options, n);
+            ComputeWaveletLayer(section, app_.model.ImageWidth, app_.model.ImageHeight, app_.wavelet.filter,
+                                options, n);
         }
     } catch (const WaveletError& error) {
         reportWaveletError(error);
@@ -263,19 +270,22 @@ void WaveletController::refreshZoom(QPoint at) {
     const int width = app_.model.ImageWidth;
     const int height = app_.model.ImageHeight;
     const bool anchored = zoomAnchor_.x() != -1;
-    if (!anchored && !(ZoomHalf < at.x() && at.x() < width - ZoomHalf && ZoomHalf < at.y() && at.y() < height - ZoomHalf)) {
+    if (!anchored && !(ZoomHalf < at.x() && at.x() < width - ZoomHalf && ZoomHalf < at.y() &&
+                       at.y() < height - ZoomHalf)) {
         return;
     }
     const QPoint centre = anchored ? zoomAnchor_ : at;
     const QPixmap shown = page_.ProcessImage->pixmap();
-    const QPixmap square = shown.copy(centre.x() - ZoomHalf, centre.y() - ZoomHalf, 2 * ZoomHalf, 2 * ZoomHalf);
+    const QPixmap square =
+        shown.copy(centre.x() - ZoomHalf, centre.y() - ZoomHalf, 2 * ZoomHalf, 2 * ZoomHalf);
     form_.waveletTools.Zoomimage2->setPixmap(square.scaled(ZoomSide, ZoomSide));
 }
 
 void WaveletController::layerButtonMouseDown(int n) {
     if (!PrepareLayerView()) return;
     try {
-        DrawWaveletLayer(app_.images, app_.model.ImageWidth, app_.model.ImageHeight, n, app_.wavelet.ProcessPicture);
+        DrawWaveletLayer(app_.images, app_.model.ImageWidth, app_.model.ImageHeight, n,
+                         app_.wavelet.ProcessPicture);
     } catch (const WaveletError& error) {
         RestoreProcessedView();
         reportWaveletError(error);

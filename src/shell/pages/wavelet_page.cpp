@@ -13,8 +13,8 @@ namespace kestrave {
 
 namespace {
 
-TRadioGroup* radioGroup(QWidget* parent, const char* objectName, const char* caption, const QStringList& items,
-                        int itemIndex) {
+TRadioGroup* radioGroup(QWidget* parent, const char* objectName, const char* caption,
+                        const QStringList& items, int itemIndex) {
     auto* group = named(new TRadioGroup(parent), objectName);
     group->setCaption(QString::fromUtf8(caption));
     group->setItems(items);
@@ -47,7 +47,8 @@ WaveletPage::WaveletPage(QWidget* parent) : QWidget(parent) {
     LevelStep = integerSpin(layers, "LevelStep", 1, 32, 1);
     Multiplicant = integerSpin(layers, "Multiplicant", 0, 32, 0);
     Convolvemethod = radioGroup(layers, "Convolvemethod", "Wavelet filter", {"Default", "Gaussian"}, 0);
-    CopyConvolveMethod = radioGroup(layers, "CopyConvolveMethod", "Wavelet filter", {"Default", "Gaussian"}, 0);
+    CopyConvolveMethod =
+        radioGroup(layers, "CopyConvolveMethod", "Wavelet filter", {"Default", "Gaussian"}, 0);
     CopyConvolveMethod->hide();
     Layer1checkbox = checkedOption(layers, "Layer1checkbox", "1:");
     Layer2checkbox = checkedOption(layers, "Layer2checkbox", "2:");
@@ -90,7 +91,8 @@ WaveletPage::WaveletPage(QWidget* parent) : QWidget(parent) {
     layerGrid->addLayout(controlRow({new QLabel("Step", layers), LevelStep}), 2, 4);
     layerGrid->addLayout(controlRow({new QLabel("Increment", layers), Multiplicant}), 3, 4);
     layerGrid->addWidget(Convolvemethod, 4, 4, 2, 1);
-    layerGrid->addLayout(controlRow({Resetbutton, loadschemebutton, saveschembutton, HoldWavelets}), 6, 0, 1, 5);
+    layerGrid->addLayout(controlRow({Resetbutton, loadschemebutton, saveschembutton, HoldWavelets}), 6, 0, 1,
+                         5);
 
     // Contrast and brightness.
     QWidget* contrast = optionTab(glPageControl4, "TabContrast", "Contrast");
@@ -137,8 +139,9 @@ WaveletPage::WaveletPage(QWidget* parent) : QWidget(parent) {
     shiftGrid->addLayout(controlRow({RDXSpin, RdySpin, upl, dnl, ltl, rtl}), 0, 1);
     shiftGrid->addWidget(new QLabel("Blue", RGBSHIFT), 1, 0);
     shiftGrid->addLayout(controlRow({BDXspin, BDYSpin, upr, dnr, ltr, rtr}), 1, 1);
-    shiftGrid->addLayout(controlRow({RGBShifter, RGBshiftactive, RGBshiftset, setrgbareacheckbox, resetrgbbutton}),
-                         2, 0, 1, 2);
+    shiftGrid->addLayout(
+        controlRow({RGBShifter, RGBshiftactive, RGBshiftset, setrgbareacheckbox, resetrgbbutton}), 2, 0, 1,
+        2);
     shiftGrid->addLayout(controlRow({Colourprocess2, Showred, Showgreen, Showblue}), 3, 0, 1, 2);
 
     // LRGB and the luminance formula.
@@ -160,8 +163,9 @@ WaveletPage::WaveletPage(QWidget* parent) : QWidget(parent) {
     auto* lrgbLayout = new QVBoxLayout(lrgb);
     lrgbLayout->addLayout(controlRow({LRGB2, Lumichannel}));
     lrgbLayout->addWidget(LRGBmixer);
-    lrgbLayout->addLayout(controlRow({new QLabel("Luminance = R", lrgb), RxSpinEdit1, new QLabel("G", lrgb),
-                                      RxSpinEdit2, new QLabel("B", lrgb), RxSpinEdit3, Resetluminanceformula}));
+    lrgbLayout->addLayout(
+        controlRow({new QLabel("Luminance = R", lrgb), RxSpinEdit1, new QLabel("G", lrgb), RxSpinEdit2,
+                    new QLabel("B", lrgb), RxSpinEdit3, Resetluminanceformula}));
 
     // Processing area.
     QWidget* area = optionTab(glPageControl4, "TabProcessArea", "Area");

@@ -64,10 +64,10 @@ public:
     TPCheck* HoldWavelets;          // a new input keeps the layer sliders
 
     // Contrast and brightness.
-    TRxSlider* ContrastSlider;      // 10..1000; 250 maps the stack range onto full scale
-    TRxSlider* BrightnessSlider;    // -512..512
-    TRxSpinEdit* Contrastlevel;     // mirrors ContrastSlider × 0.4
-    TRxSpinEdit* Brightnesslevel;   // mirrors BrightnessSlider × 0.25
+    TRxSlider* ContrastSlider;     // 10..1000; 250 maps the stack range onto full scale
+    TRxSlider* BrightnessSlider;   // -512..512
+    TRxSpinEdit* Contrastlevel;    // mirrors ContrastSlider × 0.4
+    TRxSpinEdit* Brightnesslevel;  // mirrors BrightnessSlider × 0.25
     QPushButton* Contrastreset;
     TPCheck* HoldContrastBrightness;  // a new input keeps contrast, brightness and gamma
 
@@ -85,24 +85,24 @@ public:
     QPushButton* dnr;
     QPushButton* ltr;
     QPushButton* rtr;
-    QPushButton* RGBShifter;       // automatic search of both shifts
-    TPCheck* RGBshiftactive;       // "Show Area": draw the search box
-    TPCheck* RGBshiftset;          // "Define Area": drag the search box on the image
-    TPCheck* setrgbareacheckbox;   // "Move Area": the box and processing area follow the pointer
-    TPCheck* Showred;              // channels shown in the processed view
+    QPushButton* RGBShifter;      // automatic search of both shifts
+    TPCheck* RGBshiftactive;      // "Show Area": draw the search box
+    TPCheck* RGBshiftset;         // "Define Area": drag the search box on the image
+    TPCheck* setrgbareacheckbox;  // "Move Area": the box and processing area follow the pointer
+    TPCheck* Showred;             // channels shown in the processed view
     TPCheck* Showgreen;
     TPCheck* Showblue;
-    QPushButton* resetrgbbutton;   // the four shifts back to 0
-    TPCheck* Colourprocess2;       // mirror of Colourstack: colour processing
+    QPushButton* resetrgbbutton;  // the four shifts back to 0
+    TPCheck* Colourprocess2;      // mirror of Colourstack: colour processing
 
     // LRGB and the luminance formula.
-    TPCheck* LRGB2;                 // the green plane carries a luminance
-    QGroupBox* LRGBmixer;           // "L= R+G+B mixer"
-    TRxSlider* RedLRGBslider;       // 1..1000, the mix weights
+    TPCheck* LRGB2;            // the green plane carries a luminance
+    QGroupBox* LRGBmixer;      // "L= R+G+B mixer"
+    TRxSlider* RedLRGBslider;  // 1..1000, the mix weights
     TRxSlider* GreenLRGBSlider;
     TRxSlider* BlueLRGBSlider;
-    TPCheck* Lumichannel;           // "Use Luminance (fits)": the separate luminance plane
-    TRxSpinEdit* RxSpinEdit1;       // luminance formula of registration: R, G, B weights
+    TPCheck* Lumichannel;      // "Use Luminance (fits)": the separate luminance plane
+    TRxSpinEdit* RxSpinEdit1;  // luminance formula of registration: R, G, B weights
     TRxSpinEdit* RxSpinEdit2;
     TRxSpinEdit* RxSpinEdit3;
     QPushButton* Resetluminanceformula;

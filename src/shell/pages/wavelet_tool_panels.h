@@ -29,11 +29,11 @@ public:
     QLabel* Waveletcentrelabel;       // "Wavelet centre: 50"
     QPushButton* SaveFilter;          // the kernel into a ".ksf" file
     QPushButton* Loadfilter;
-    TRxSpinEdit* Gauss;               // Gaussian scale factor
-    TRxSpinEdit* Gaussstart;          // hidden: the first layer's width factor
-    TRxSpinEdit* Gaussstep;           // width factor increment per layer
-    QPushButton* Setfilterlayers;     // "Set layers": the six widths from the three above
-    QPushButton* Gaussian;            // "Set Gaussian"
+    TRxSpinEdit* Gauss;            // Gaussian scale factor
+    TRxSpinEdit* Gaussstart;       // hidden: the first layer's width factor
+    TRxSpinEdit* Gaussstep;        // width factor increment per layer
+    QPushButton* Setfilterlayers;  // "Set layers": the six widths from the three above
+    QPushButton* Gaussian;         // "Set Gaussian"
     QLabel* CentreGaussian;
 
     TRxSpinEdit* Filter22() const { return Filter[12]; }
