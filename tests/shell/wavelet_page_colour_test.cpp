@@ -139,6 +139,11 @@ TEST_F(WaveletPageTest, AClickOnTheProcessedViewCentresTheAreaAndTheReleaseCompu
     for (int n = 1; n <= 6; ++n) sum += images.LayerPlanes[n][1][100 - 86][70 - 36];
     EXPECT_NEAR(sum, images.StackPlanes[1][100][70], 1e-3f) << "the layers belong to the new area";
 
+    // Near the edge the area stays whole inside the image.
+    QTest::mouseClick(page.ProcessImage, Qt::LeftButton, Qt::NoModifier, QPoint(290, 190));
+    EXPECT_EQ(images.ProcessAreaX, 300 - 128);
+    EXPECT_EQ(images.ProcessAreaY, 200 - 128);
+
     QMouseEvent move(QEvent::MouseMove, QPointF(20, 30), QPointF(20, 30), Qt::NoButton, Qt::NoButton,
                      Qt::NoModifier);
     QApplication::sendEvent(page.ProcessImage, &move);

@@ -6,6 +6,8 @@
 #include <QSignalBlocker>
 #include <QStackedWidget>
 #include <algorithm>
+#include <memory>
+#include <vector>
 
 #include "enhance/wavelet_decomposition.h"
 #include "enhance/wavelet_processing.h"

@@ -157,13 +157,12 @@ void WaveletController::ProcessImageMouseDown(Qt::MouseButton button, Qt::Keyboa
     const QPoint point = imagePoint(at);
     if (defineAreaMode_) app_.state.RGBArea = {point.x(), point.y(), point.x(), point.y()};
     if (button == Qt::LeftButton && shift == Qt::NoModifier) {
-        // The feature is kept in frame pixels; the processing area is centred on the click.
+        // The feature is kept in frame pixels. The processing area is centred on the click and,
+        // like every move of the area, kept whole inside the image.
         const double scale = featureScale(*form_.stackPage);
         app_.state.FeatureX = clampedRound(point.x() / scale, 0, MaxFrameSize);
         app_.state.FeatureY = clampedRound(point.y() / scale, 0, MaxFrameSize);
-        ImageDataSection& section = app_.images;
-        section.ProcessAreaX = std::max(point.x() - section.ProcessAreaWidth / 2, 0);
-        section.ProcessAreaY = std::max(point.y() - section.ProcessAreaHeight / 2, 0);
+        moveProcessAreaToFeature(app_.images, point.x(), point.y());
     }
     showProcessedView();
 }
