@@ -8,6 +8,8 @@
 #include <array>
 #include <cstdint>
 
+#include "frames/kernel3x3.h"
+
 namespace kestrave {
 
 enum class TProcessStage : std::int32_t {
@@ -62,6 +64,16 @@ struct ProgramState {
     TProgStatus progstatus = TProgStatus::psNone;
     // Set while the batch runner drives the program: questions take their unattended answers.
     bool BatchMode = false;
+
+    // The factors of a resampled stack (1..4) and of a drizzled one.
+    float ResampleFactor = 2.0f;
+    float DrizzleFactor = 2.0f;
+    // The 3 x 3 kernel of the prefilter and the stack filter.
+    TKernel3x3 Kernel3x3 = DefaultKernel3x3;
+    // A dark frame or flat field was built by stacking; FITS files then keep the planes' values.
+    bool MasterFrameMode = false;
+    // A special FITS master frame was created; the savers read it, new input clears it.
+    bool SpecialFits = false;
 
     // Raised by the input selection for a new input, cleared by the per-input reset.
     bool newInput = false;

@@ -1,12 +1,15 @@
 #include "shell/application.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <cstdlib>
+#include <memory>
 
 #include "shell/application_context.h"
 #include "shell/dialog_presenter.h"
 #include "shell/main_form.h"
 #include "shell/qt_file_dialogs.h"
+#include "shell/startup.h"
 
 namespace kestrave {
 
@@ -26,18 +29,25 @@ void chooseQtPlatform() {
 }
 
 int runApplication(int argc, char** argv) {
+    const bool headless = noDisplayAvailable();
     chooseQtPlatform();
     QApplication app(argc, argv);
     QApplication::setApplicationName("Kestrave");
     QApplication::setApplicationVersion(KESTRAVE_VERSION);
-    ApplicationContext context;
-    TMainForm form(context);
+    StartupOptions options{{argv + std::min(argc, 1), argv + argc}, headless};
+    auto context = std::make_unique<ApplicationContext>();
+    TMainForm form(*context);
     // The window's own dialog shows messages until the assistant's balloon takes its place; it
-    // also serves as the platform's box (the pause notice and the fallback).
-    context.messages().setPresenter(std::make_unique<DialogMessagePresenter>(&form));
-    context.messages().setPlatformBox(std::make_unique<DialogMessagePresenter>(&form));
-    context.setDialogs(std::make_unique<QtFileDialogs>(&form));
-    form.setWindowTitle("Kestrave V4");
+    // also serves as the platform's box (the pause notice and the fallback), and Qt's file dialogs
+    // open files. Without a display nobody could answer a dialog: messages then go to standard
+    // error and every file dialog is cancelled.
+    if (!headless) {
+        context->messages().setPresenter(std::make_unique<DialogMessagePresenter>(&form));
+        context->messages().setPlatformBox(std::make_unique<DialogMessagePresenter>(&form));
+        context->setDialogs(std::make_unique<QtFileDialogs>(&form));
+    }
+    const StartupOutcome outcome = form.FormCreate(options);
+    if (outcome.endProgram) return outcome.exitCode;
     form.show();
     return app.exec();
 }

@@ -1,8 +1,8 @@
 #pragma once
 // Everything one run of the program works on, owned in one place and passed by reference: the
 // program state, the frame model, the image planes, the shell's own flags, the wavelet page's
-// data, the long-operation registry, the message routine, the progress port and the file
-// dialogs. The window, the batch runner and every test build their own; there are no hidden
+// data, the FFT engine and the registration's state, the settings store, the batch lines, the
+// long-operation registry, the message routine, the progress port and the file dialogs. The window, the batch runner and every test build their own; there are no hidden
 // globals.
 
 #include <memory>
@@ -10,7 +10,11 @@
 #include "frames/frame_model.h"
 #include "frames/image_data_section.h"
 #include "frames/program_state.h"
+#include "persist/reg_settings.h"
 #include "platform/progress_port.h"
+#include "registration/fft.h"
+#include "registration/registration_state.h"
+#include "shell/command_line.h"
 #include "shell/file_dialogs.h"
 #include "shell/long_operation.h"
 #include "shell/message_routine.h"
@@ -27,7 +31,8 @@ struct ShellState {
     bool ContinueRequested = false;
     // Set by the halt button of the alignment pass; the alignment loops stop on it.
     bool HaltRegistration = false;
-    // Set while start-up runs (it restores the stored control values then).
+    // Set while start-up runs (it restores the stored control values then): handlers leave the
+    // work alone (the quality method's handler does not recompute the reference).
     bool StartingUp = false;
     // The auto-process flag: render on every change of a wavelet setting (`Autoprocessbox`).
     bool AutoProcess = false;
@@ -51,6 +56,12 @@ public:
     ShellState shell;
     WaveletData wavelet;
     LongOperations operations;
+    FftEngine fft;
+    RegistrationState registration;
+    // The settings store, opened by start-up; none when its file could not be read.
+    std::unique_ptr<RegSettings> regSettings;
+    // Batch work from the command line or a command file.
+    BatchCommands batch;
 
     MessageRoutine& messages() { return messages_; }
     // The window installs its own progress port; until then (and in tests) nothing is shown.

@@ -13,8 +13,11 @@ namespace kestrave {
 struct TFileDialog {
     enum class Kind { Open, Save };
     Kind kind = Kind::Open;
+    std::string Title;
     // Pairs of description and pattern separated by "|": "Kestrave Wavelet settings|*.kwv".
     std::string Filter;
+    // The pair of Filter chosen, 1 for the first.
+    int FilterIndex = 1;
     // Added (after a ".") to a chosen name that has no extension.
     std::string DefaultExt;
     std::filesystem::path InitialDir;

@@ -20,9 +20,11 @@
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/speed_bar.h"
+#include "shell/startup.h"
 #include "shell/tab_strip.h"
 #include "shell/window_attention.h"
 #include "shell/window_progress.h"
+#include "widgets/form_storage.h"
 
 namespace kestrave {
 
@@ -32,6 +34,11 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
+    Screencentre = new QWidget(central);
+    Screencentre->setObjectName("Screencentre");
+    FormSettings = new TFormStorage(this);
+    FormSettings->setObjectName("FormSettings");
+    FormSettings->setActive(false);
 
     Speedbar = new SpeedBar(central);
     Tabpages = new TabStrip(central);
@@ -88,9 +95,14 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
 }
 
 TMainForm::~TMainForm() {
+    FormSettings->FormDestroy();
     app.operations.onIdleWhileClosing = nullptr;
     app.messages().setAttention(nullptr);
     app.setProgress(nullptr);
+}
+
+StartupOutcome TMainForm::FormCreate(const StartupOptions& options) {
+    return runStartup(*this, options);
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {

@@ -9,6 +9,7 @@
 
 #include "shell/pages/wavelet_tool_panels.h"
 #include "shell/tool_windows.h"
+#include "shell/window_dialogs.h"
 
 class QLabel;
 class QProgressBar;
@@ -30,6 +31,9 @@ class ToolWindowController;
 class StackController;
 class WaveletController;
 class FinalController;
+class TFormStorage;
+struct StartupOptions;
+struct StartupOutcome;
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -52,6 +56,12 @@ public:
     ToolWindows tools;
     // The wavelet page's tool-window contents: filter, gamma, RGB balance, tone mapping, zoom.
     WaveletToolPanels waveletTools;
+    WindowDialogs dialogs;
+    // The point the assistant's balloons aim at.
+    QWidget* Screencentre = nullptr;
+    // The window's placement and stored control values in "kestrave.ini" (section "Form");
+    // inactive until start-up points it at its file.
+    TFormStorage* FormSettings = nullptr;
 
     // Status bar: five text panels and the progress bar.
     std::array<QLabel*, 5> StatusPanels{};
@@ -63,6 +73,9 @@ public:
     std::unique_ptr<StackController> stack;
     std::unique_ptr<WaveletController> wavelet;
     std::unique_ptr<FinalController> finalImage;
+
+    // The start-up: settings, command line and batch work, in their fixed order.
+    StartupOutcome FormCreate(const StartupOptions& options);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -19,10 +19,16 @@ std::optional<std::filesystem::path> QtFileDialogs::choose(const TFileDialog& di
                                             : dialog.InitialDir / dialog.FileName.filename();
     const QString folder = QString::fromStdString(start.string());
     const QString filter = QString::fromStdString(qtFilterText(dialog.Filter));
+    const QString title = QString::fromStdString(dialog.Title);
+    // The dialog opens on the chosen filter.
+    const QStringList filters = filter.split(";;");
+    QString selected = dialog.FilterIndex >= 1 && dialog.FilterIndex <= filters.size()
+                           ? filters[dialog.FilterIndex - 1]
+                           : QString();
     const QString chosen = dialog.kind == TFileDialog::Kind::Save
-                               ? QFileDialog::getSaveFileName(parent_, QString(), folder, filter, nullptr,
+                               ? QFileDialog::getSaveFileName(parent_, title, folder, filter, &selected,
                                                               QFileDialog::DontConfirmOverwrite)
-                               : QFileDialog::getOpenFileName(parent_, QString(), folder, filter);
+                               : QFileDialog::getOpenFileName(parent_, title, folder, filter, &selected);
     if (chosen.isEmpty()) return std::nullopt;
     return std::filesystem::path(chosen.toStdString());
 }

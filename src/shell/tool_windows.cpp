@@ -32,6 +32,9 @@ ToolWindows::ToolWindows(QWidget* owner)
       SelectFrameswindow(new ToolWindow(owner, "SelectFrameswindow", "Select frames")),
       HLSwindow(new ToolWindow(owner, "HLSwindow", "Hue, lightness, saturation")),
       MultiAlignprogresswindow(new ToolWindow(owner, "MultiAlignprogresswindow", "Alignment points")),
+      FFTWindow(new ToolWindow(owner, "FFTWindow", "FFT Spectrum")),
+      Registrationgraphwindow(new ToolWindow(owner, "Registrationgraphwindow", "Registration")),
+      RegiStration2(new ToolWindow(owner, "RegiStration2", "Registration ")),
       HaltRegister(new QPushButton("Halt", Registerhaltwindow)) {
     HaltRegister->setObjectName("HaltRegister");
     Registerhaltwindow->Body->addWidget(HaltRegister);

@@ -42,6 +42,9 @@ struct ToolWindows {
     ToolWindow* SelectFrameswindow;
     ToolWindow* HLSwindow;
     ToolWindow* MultiAlignprogresswindow;
+    ToolWindow* FFTWindow;
+    ToolWindow* Registrationgraphwindow;
+    ToolWindow* RegiStration2;
 
     QPushButton* HaltRegister;  // on Registerhaltwindow: stops the alignment pass
 };

@@ -353,7 +353,7 @@ void TFormPlacement::WriteInteger(const QString& ident, int value) {
 
 bool TFormPlacement::eventFilter(QObject* watched, QEvent* event) {
     if (watched != form_) return false;
-    if (event->type() == QEvent::Show && !event->spontaneous() && active_) {
+    if (event->type() == QEvent::Show && !event->spontaneous() && active_ && !restored_) {
         try {
             RestoreFormPlacement();
         } catch (const std::exception& error) {

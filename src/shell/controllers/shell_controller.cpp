@@ -83,7 +83,7 @@ void ShellController::selectTab(int tab) {
 
 void ShellController::TabpagesChange() {
     ProgramState& state = app_.state;
-    if (clipboardHoldsPicture()) form_.Speedbar->ClipboardFront->setVisible(true);
+    showClipboardItem();
 
     const TabGate gate = gateTab(form_.Tabpages->currentIndex(), state.activepage);
     if (!gate.refusal.empty()) {
@@ -120,12 +120,20 @@ void ShellController::TabpagesChange() {
     }
 
     form_.PageControl1->setCurrentIndex(tab);
+    followAutoprocessbox();
+    if (tab == FinalTab) form_.finalImage->UpdateFinalBitmap();
+    colourTabs();
+}
+
+void ShellController::showClipboardItem() {
+    if (clipboardHoldsPicture()) form_.Speedbar->ClipboardFront->setVisible(true);
+}
+
+void ShellController::followAutoprocessbox() {
     WaveletPage& wavelet = *form_.waveletPage;
     wavelet.Processbutton->setEnabled(!wavelet.Autoprocessbox->Checked());
     app_.shell.AutoProcess = wavelet.Autoprocessbox->Checked();
     wavelet.Showbuttonp3->setVisible(wavelet.Processbutton->isEnabled());
-    if (tab == FinalTab) form_.finalImage->UpdateFinalBitmap();
-    colourTabs();
 }
 
 void ShellController::colourTabs() {

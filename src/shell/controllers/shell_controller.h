@@ -37,6 +37,11 @@ public:
     // cancels it and closes once it has ended.
     bool closeRequested();
 
+    // The speed-bar item ClipboardFront shows once the clipboard holds a picture.
+    void showClipboardItem();
+    // Processbutton is needed only while Autoprocessbox is off; the auto-process flag follows it.
+    void followAutoprocessbox();
+
     void FormResize();
     void PreviewFullClick();
     void ProcessViewfullClick();

@@ -3,6 +3,9 @@
 
 #include <QWidget>
 
+class QLabel;
+class QPlainTextEdit;
+
 namespace kestrave {
 
 class TPCheck;
@@ -12,7 +15,14 @@ class AboutPage : public QWidget {
 public:
     explicit AboutPage(QWidget* parent = nullptr);
 
-    TPCheck* Formmessage;  // bring the window to the front with every message
+    TPCheck* Formmessage;   // bring the window to the front with every message
+    TPCheck* Checkupdates;  // look for a newer version at start-up (developer mode)
+    QLabel* logolabel;      // the program's name and version
+    QLabel* Label22;        // the memory the program uses
+    QLabel* Developersmode;
+    // The main window's hidden memo: the installed video codecs, the memory report, the
+    // developer's read-outs. Shown in the developer mode.
+    QPlainTextEdit* Memo1;
 };
 
 }  // namespace kestrave

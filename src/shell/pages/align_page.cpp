@@ -1,6 +1,14 @@
 #include "shell/pages/align_page.h"
 
+#include <QComboBox>
+#include <QFormLayout>
+
+#include "shell/pages/directory_list_box.h"
 #include "shell/pages/page_controls.h"
+#include "shell/startup_rules.h"
+#include "widgets/radio_group.h"
+#include "widgets/slider.h"
+#include "widgets/spin_edit.h"
 
 namespace kestrave {
 
@@ -15,9 +23,74 @@ AlignPage::AlignPage(QWidget* parent) : QWidget(parent) {
     const ImageBox preview = imageBox(this, "ScrollBox1", "PreviewImage");
     ScrollBox1 = preview.box;
     PreviewImage = preview.image;
+
+    FFTsizeGroup = radioGroup(this, "FFTsizeGroup", "Alignment box", {"32", "64", "128", "256", "512"}, -1);
+    QStringList methods;
+    for (const char* method : QualityMethodItems) methods << method;
+    QualityMethodCombo = named(new QComboBox(this), "QualityMethodCombo");
+    QualityMethodCombo->addItems(methods.mid(0, QualityMethodListCount));
+    CopyAlignmethods = radioGroup(this, "CopyAlignmethods", "Quality methods", methods, DefaultQualityMethod);
+    CopyAlignmethods->setVisible(false);
+    AlignSlider = named(new TRxSlider(this), "AlignSlider");
+    Framelabel = named(new QLabel(this), "Framelabel");
+
+    glPageControl1->addTab(buildGeneralOptions(), "    General options    ");
+    glPageControl1->addTab(buildAdditionalOptions(), "   Additional options   ");
     layout->addWidget(glPageControl1);
+    layout->addLayout(
+        controlRow({FFTsizeGroup, QualityMethodCombo, CopyAlignmethods, AlignSlider, Framelabel}));
     layout->addLayout(controlRow({PreviewFull, Previewzoom, ShowFramelist, Haltwindow}));
     layout->addWidget(ScrollBox1, 1);
+}
+
+QWidget* AlignPage::buildGeneralOptions() {
+    auto* page = new QWidget;
+    Colourstack = optionCheck(page, "Colourstack", "Colour");
+    LRGB = optionCheck(page, "LRGB", "LRGB");
+    Usedarkframe = optionCheck(page, "Usedarkframe", "Darkframe");
+    UseFlatfield = optionCheck(page, "UseFlatfield", "Flatfield");
+    interlaced = optionCheck(page, "interlaced", "Interlaced");
+    Interlacehoriz = optionCheck(page, "Interlacehoriz", "Horizontal");
+    Interlacehoriz->setVisible(false);
+    DirectoryListBox1 = named(new TDirectoryListBox(page), "DirectoryListBox1");
+
+    auto* layout = new QVBoxLayout(page);
+    layout->addLayout(controlRow({Colourstack, LRGB, Usedarkframe, UseFlatfield}));
+    layout->addLayout(controlRow({interlaced, Interlacehoriz}));
+    layout->addWidget(DirectoryListBox1);
+    return page;
+}
+
+QWidget* AlignPage::buildAdditionalOptions() {
+    auto* page = new QWidget;
+    Languagebox = named(new QComboBox(page), "Languagebox");
+    Languagebox->setEditable(true);
+    Autolanguage = optionCheck(page, "Autolanguage", "Auto");
+    TrackDetector = named(new QLabel("Track detector", page), "TrackDetector");
+    TrackDetect = named(new TRxSpinEdit(page), "TrackDetect");
+    TrackDetect->setValueType(TRxSpinEdit::TValueType::vtFloat);
+    TrackDetect->setDecimal(1);
+    TrackDetect->setMinValue(0.1L);
+    TrackDetect->setMaxValue(1.0L);
+    TrackDetect->setValue(0.7L);
+    FOMlabel = named(new QLabel("FOM", page), "FOMlabel");
+    FOMspin = named(new TRxSpinEdit(page), "FOMspin");
+    FOMspin->setMinValue(1);
+    FOMspin->setMaxValue(5);
+    FOMspin->setValue(2);
+    Pix1 = named(new TRxSpinEdit(page), "Pix1");
+    Pix2 = named(new TRxSpinEdit(page), "Pix2");
+    for (TRxSpinEdit* weight : {Pix1, Pix2}) weight->setMaxValue(100);
+    Pix2->setValue(1);
+    for (QWidget* developer :
+         std::initializer_list<QWidget*>{TrackDetector, TrackDetect, FOMlabel, FOMspin, Pix1, Pix2})
+        developer->setVisible(false);
+
+    auto* layout = new QVBoxLayout(page);
+    layout->addLayout(controlRow({Languagebox, Autolanguage}));
+    layout->addLayout(controlRow({TrackDetector, TrackDetect, FOMlabel, FOMspin, Pix1, Pix2}));
+    layout->addStretch(1);
+    return page;
 }
 
 }  // namespace kestrave

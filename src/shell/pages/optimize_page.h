@@ -3,6 +3,7 @@
 
 #include <QWidget>
 
+class QComboBox;
 class QPushButton;
 class QTabWidget;
 
@@ -15,6 +16,7 @@ public:
 
     QTabWidget* glPageControl2;
     QPushButton* Continuebutton;  // shown while Create waits for the user
+    QComboBox* Filtertype;        // the prefilter's kernel preset
 };
 
 }  // namespace kestrave

@@ -1,5 +1,7 @@
 #include "shell/pages/page_controls.h"
 
+#include "widgets/radio_group.h"
+
 namespace kestrave {
 
 TPCheck* optionCheck(QWidget* parent, const char* objectName, const char* caption) {
@@ -19,6 +21,22 @@ QTabWidget* optionPages(QWidget* parent, const char* objectName) {
     auto* pages = named(new QTabWidget(parent), objectName);
     pages->setTabPosition(QTabWidget::South);
     return pages;
+}
+
+TRadioGroup* radioGroup(QWidget* parent, const char* objectName, const char* caption, const QStringList& items,
+                        int itemIndex) {
+    auto* group = named(new TRadioGroup(parent), objectName);
+    group->setCaption(QString::fromUtf8(caption));
+    group->setItems(items);
+    group->setItemIndex(itemIndex);
+    return group;
+}
+
+QComboBox* kernelPresetChooser(QWidget* parent, const char* objectName) {
+    auto* chooser = named(new QComboBox(parent), objectName);
+    chooser->addItems({"Flat", "Sobel", "lowpass1", "lowpass2", "lowpass3", "lowpass4", "laplace", "laplace2",
+                       "laplaceedge", "focus"});
+    return chooser;
 }
 
 QHBoxLayout* controlRow(std::initializer_list<QWidget*> controls) {

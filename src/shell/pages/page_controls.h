@@ -1,6 +1,7 @@
 #pragma once
 // Small helpers the pages use to create their controls with the documented names.
 
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QScrollArea>
@@ -11,6 +12,8 @@
 #include "widgets/check_box.h"
 
 namespace kestrave {
+
+class TRadioGroup;
 
 template <typename Widget>
 Widget* named(Widget* widget, const char* objectName) {
@@ -24,6 +27,12 @@ TPCheck* optionCheck(QWidget* parent, const char* objectName, const char* captio
 QToolButton* toggleButton(QWidget* parent, const char* objectName, const char* caption);
 // A page control of option groups (tabs at the bottom), filled by the issues owning the groups.
 QTabWidget* optionPages(QWidget* parent, const char* objectName);
+
+// A captioned radio group with its items and the item chosen (-1 for none).
+TRadioGroup* radioGroup(QWidget* parent, const char* objectName, const char* caption, const QStringList& items,
+                        int itemIndex);
+// A chooser of the 3 x 3 kernel presets ("Flat", "Sobel", "lowpass1", …).
+QComboBox* kernelPresetChooser(QWidget* parent, const char* objectName);
 
 // A row of controls, left-aligned.
 QHBoxLayout* controlRow(std::initializer_list<QWidget*> controls);

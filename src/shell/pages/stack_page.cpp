@@ -2,6 +2,7 @@
 
 #include "shell/pages/number_controls.h"
 #include "shell/pages/page_controls.h"
+#include "shell/startup_rules.h"
 
 namespace kestrave {
 
@@ -13,10 +14,13 @@ StackPage::StackPage(QWidget* parent) : QWidget(parent) {
     ShowStacklist = optionCheck(this, "ShowStacklist", "Stack list");
     Resampled = optionCheck(this, "Resampled", "Resample");
     ResampleSpin = floatSpin(this, "ResampleSpin", 0, 0, 0.1, 2.0, 1);
+    ResampleMethod = named(new QComboBox(this), "ResampleMethod");
+    for (const char* method : ResampleMethodItems) ResampleMethod->addItem(method);
     Drizzling = optionCheck(this, "Drizzling", "Drizzle");
+    Stackfiltermethod = kernelPresetChooser(this, "Stackfiltermethod");
     layout->addWidget(glPageControl3);
-    layout->addLayout(controlRow({Showstackgraph, ShowStacklist}));
-    layout->addLayout(controlRow({Resampled, ResampleSpin, Drizzling}));
+    layout->addLayout(controlRow({Showstackgraph, ShowStacklist, Stackfiltermethod}));
+    layout->addLayout(controlRow({Resampled, ResampleSpin, ResampleMethod, Drizzling}));
     layout->addStretch(1);
 }
 

@@ -3,6 +3,7 @@
 
 #include <QWidget>
 
+class QComboBox;
 class QTabWidget;
 
 namespace kestrave {
@@ -16,12 +17,14 @@ public:
     explicit StackPage(QWidget* parent = nullptr);
 
     QTabWidget* glPageControl3;
-    TPCheck* Showstackgraph;  // the stack graph tool window
-    TPCheck* ShowStacklist;   // the tool window listing the stacked frames
+    TPCheck* Showstackgraph;       // the stack graph tool window
+    TPCheck* ShowStacklist;        // the tool window listing the stacked frames
+    QComboBox* Stackfiltermethod;  // the stack filter's kernel preset
     // Resampling of the stack: the working image is the frame size × ResampleSpin (1..4), or
-    // twice the frame size when drizzling.
+    // twice the frame size when drizzling; ResampleMethod is the resampling filter.
     TPCheck* Resampled;
     TRxSpinEdit* ResampleSpin;
+    QComboBox* ResampleMethod;
     TPCheck* Drizzling;
 };
 

@@ -13,15 +13,6 @@ namespace kestrave {
 
 namespace {
 
-TRadioGroup* radioGroup(QWidget* parent, const char* objectName, const char* caption,
-                        const QStringList& items, int itemIndex) {
-    auto* group = named(new TRadioGroup(parent), objectName);
-    group->setCaption(QString::fromUtf8(caption));
-    group->setItems(items);
-    group->setItemIndex(itemIndex);
-    return group;
-}
-
 TPCheck* checkedOption(QWidget* parent, const char* objectName, const char* caption) {
     TPCheck* check = optionCheck(parent, objectName, caption);
     check->setChecked(true);
@@ -194,6 +185,13 @@ WaveletPage::WaveletPage(QWidget* parent) : QWidget(parent) {
     Tonemapspeedbutton = toggleButton(this, "Tonemapspeedbutton", "Tone map");
     Resizebutton = toggleButton(this, "Resizebutton", "Resize");
 
+    Clipcopy = named(new QPushButton("Copy\r\nto Clipboard", this), "Clipcopy");
+    Differ = named(new QPushButton("Difference \r\nwith Clipboard", this), "Differ");
+    RadioGroup1 = radioGroup(this, "RadioGroup1", "Toggle", {"Current Image", "Clipboard Image"}, 0);
+    RadioGroup1->setEnabled(false);
+    for (QWidget* developer : std::initializer_list<QWidget*>{Clipcopy, Differ, RadioGroup1})
+        developer->setVisible(false);
+
     const ImageBox processed = imageBox(this, "Scrollbox3", "ProcessImage");
     Scrollbox3 = processed.box;
     ProcessImage = processed.image;
@@ -202,6 +200,7 @@ WaveletPage::WaveletPage(QWidget* parent) : QWidget(parent) {
         {Processbutton, Showbuttonp3, DoAll, Autoprocessbox, savebmp2button, ProcessViewfull, ZoomWavelet}));
     layout->addLayout(controlRow({Gammaspeedbutton, Histogramspeedbutton, RGBbalancespeedbutton,
                                   Waveletfilterspeedbutton, Tonemapspeedbutton, Resizebutton}));
+    layout->addLayout(controlRow({Clipcopy, Differ, RadioGroup1}));
     layout->addWidget(Scrollbox3, 1);
 }
 

@@ -129,6 +129,10 @@ public:
     QToolButton* Resizebutton;
     QScrollArea* Scrollbox3;
     QLabel* ProcessImage;
+    // Clipboard compare, shown only in the developer mode.
+    QPushButton* Clipcopy;
+    QPushButton* Differ;
+    TRadioGroup* RadioGroup1;
 
     // The per-layer controls in layer order 1..6.
     std::array<TPCheck*, 6> layerCheckboxes() const;

@@ -1,0 +1,49 @@
+#include "shell/developer_mode.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <initializer_list>
+
+#include "shell/main_form.h"
+#include "shell/pages/about_page.h"
+#include "shell/pages/align_page.h"
+#include "shell/pages/wavelet_page.h"
+#include "shell/startup_rules.h"
+#include "widgets/check_box.h"
+#include "widgets/radio_group.h"
+#include "widgets/spin_edit.h"
+
+namespace kestrave {
+
+namespace {
+constexpr int DeveloperTonemapHeight = 517;
+}  // namespace
+
+void fillQualityMethodCombo(AlignPage& page, int count, int index) {
+    page.QualityMethodCombo->clear();
+    page.QualityMethodCombo->addItems(page.CopyAlignmethods->Items().mid(0, count));
+    page.QualityMethodCombo->setCurrentIndex(index < page.QualityMethodCombo->count() ? index : -1);
+}
+
+void showDeveloperControls(TMainForm& form) {
+    AlignPage& align = *form.alignPage;
+    WaveletPage& wavelet = *form.waveletPage;
+    AboutPage& about = *form.aboutPage;
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             align.TrackDetector, align.TrackDetect, about.Checkupdates, form.waveletTools.tonemap->Tonegraph,
+             about.Developersmode, wavelet.Clipcopy, wavelet.Differ, wavelet.RadioGroup1, about.Memo1,
+             align.FOMlabel, align.FOMspin, align.Pix1, align.Pix2})
+        control->setVisible(true);
+    align.FOMlabel->setStyleSheet("color: red");
+    form.tools.Tonemapwindow->resize(form.tools.Tonemapwindow->width(), DeveloperTonemapHeight);
+    fillQualityMethodCombo(align, static_cast<int>(align.CopyAlignmethods->Items().size()),
+                           align.QualityMethodCombo->currentIndex());
+}
+
+bool developerModeOn(const TMainForm& form) {
+    return !form.aboutPage->Developersmode->isHidden();
+}
+
+}  // namespace kestrave

@@ -1,0 +1,422 @@
+#include "shell/startup.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <cmath>
+#include <exception>
+
+#include "enhance/tone_tables.h"
+#include "frames/avi_decode.h"
+#include "frames/pixel_memory.h"
+#include "platform/errors.h"
+#include "platform/program_dir.h"
+#include "shell/application_context.h"
+#include "shell/batch_runner.h"
+#include "shell/controllers/shell_controller.h"
+#include "shell/developer_mode.h"
+#include "shell/main_form.h"
+#include "shell/pages/about_page.h"
+#include "shell/pages/align_page.h"
+#include "shell/pages/directory_list_box.h"
+#include "shell/pages/optimize_page.h"
+#include "shell/pages/stack_page.h"
+#include "shell/pages/wavelet_page.h"
+#include "shell/startup_rules.h"
+#include "shell/startup_stand_ins.h"
+#include "shell/tab_strip.h"
+#include "widgets/check_box.h"
+#include "widgets/radio_group.h"
+#include "shell/controllers/wavelet_controller.h"
+#include "shell/pages/wavelet_tool_panels.h"
+#include "widgets/form_storage.h"
+#include "widgets/form_stored_props.h"
+#include "widgets/slider.h"
+#include "widgets/spin_edit.h"
+
+namespace kestrave {
+
+namespace {
+
+// The program's name and version as the window's caption and the About page show it.
+const QString VersionCaption = QStringLiteral("Kestrave V 4.0 ");
+
+// The installed video codecs: the formats our AVI reader decodes, one line each, in Memo1.
+void readVideo(QPlainTextEdit& memo) {
+    for (const std::string& line : AviCodecListLines()) memo.appendPlainText(QString::fromStdString(line));
+}
+
+// Every record of the frame table and the ranking back to "nothing known".
+void clearFrameTables(FrameModel& model) {
+    for (TFrameRec& frame : model.FrameTable) {
+        for (TAlignSlotRec& slot : frame.Slots) {
+            slot.X = slot.Y = 0;
+            slot.Quality = slot.Difference = 0.0f;
+        }
+        frame.Improvement = 100.0f;
+        frame.Excluded = frame.Dropped = false;
+    }
+    for (TRankRec& rank : model.FrameRanking) {
+        rank.Frame = 0;
+        rank.Key = 0.0f;
+    }
+}
+
+class Startup {
+public:
+    Startup(TMainForm& form, const StartupOptions& options)
+        : form_(form),
+          app_(form.app),
+          align_(*form.alignPage),
+          wavelet_(*form.waveletPage),
+          about_(*form.aboutPage),
+          options_(options),
+          kind_(classifyCommandLine(options.arguments)) {}
+
+    StartupOutcome run();
+
+private:
+    void warn(const std::string& caption, const std::string& text) {
+        app_.messages().NewMessagedlg(caption, text, mtWarning, mbOK, 0, false, "");
+    }
+    void reportError(const std::exception& error) {
+        app_.messages().NewMessagedlg("Error", error.what(), mtError, mbOK, 0, false, "");
+    }
+    // The layer planes and the rest of the image planes for a processing area of that item.
+    void createPlanes(int processareaItem) {
+        createImagePlanes(app_.images, processareaItem, app_.progress(), app_.messages());
+    }
+
+    void setDefaults();
+    void restoreFormSettings();
+    void applyNormalWindowRect();
+    void chooseQualityMethod();
+    void hideToolWindows();
+    int chooseProcessingArea();
+    void openSettingsStore();
+    void readFileSettings();
+    void setUpFft();
+    void resetViews();
+    void actOnSingleArgument();
+    void reportInterlacing();
+
+    TMainForm& form_;
+    ApplicationContext& app_;
+    AlignPage& align_;
+    WaveletPage& wavelet_;
+    AboutPage& about_;
+    const StartupOptions& options_;
+    const CommandLineKind kind_;
+    // "ShowCmd" and "Normpos" of the program INI file as read before the restore.
+    std::string showCmd_ = "0";
+    std::string normPos_ = "0";
+    StartupOutcome outcome_;
+};
+
+StartupOutcome Startup::run() {
+    app_.shell.StartingUp = true;
+    if (ScreenColourDepth(form_) < 24)
+        warn("Warning",
+             "Your screen colour settings are less than 24 bits ! You might experience problems due to this "
+             "in "
+             "Kestrave, try changing your settings");
+    form_.Tabpages->setTabColor(5, QColor(192, 220, 192));
+    AttachBalloons(form_, form_.Screencentre);
+    form_.shell->showClipboardItem();
+
+    align_.Languagebox->clear();
+    app_.batch = batchCommandsFromArguments(options_.arguments);
+    if (GetSystemVolumeSerial() == DeveloperVolumeSerial && !developerModeOn(form_))
+        showDeveloperControls(form_);
+    for (const std::string& language : languageFileItems(resourceDirs()))
+        align_.Languagebox->addItem(QString::fromStdString(language));
+    form_.statusBar()->setSizeGripEnabled(!options_.headless);
+
+    setDefaults();
+    createPlanes(wavelet_.Processarea->currentIndex());
+    app_.state.LRGBWeights = {0.299f, 0.587f, 0.114f};
+    wavelet_.RedLRGBslider->setValue(299);
+    wavelet_.GreenLRGBSlider->setValue(587);
+    wavelet_.BlueLRGBSlider->setValue(114);
+    app_.state.RGBBalance = {1.0f, 1.0f, 1.0f};
+
+    if (!options_.headless) {
+        // A template that cannot be written costs the translators a file, not the user a start.
+        try {
+            SpeedButton1Click(form_);
+        } catch (const std::exception& error) {
+            reportError(error);
+        }
+    }
+    form_.wavelet->loadwaveletdialog.InitialDir = form_.wavelet->savewaveletdialog.InitialDir = ProgramDir();
+    app_.state.progstatus = TProgStatus::psNone;
+
+    restoreFormSettings();
+    applyNormalWindowRect();
+    chooseQualityMethod();
+    align_.Usedarkframe->setChecked(false);
+    align_.UseFlatfield->setChecked(false);
+    form_.stackPage->Resampled->setChecked(false);
+    hideToolWindows();
+    wavelet_.Colourprocess2->setChecked(align_.Colourstack->Checked());
+    if (!app_.batch.BatchPending && !options_.headless && about_.Checkupdates->Checked()) newversion(form_);
+
+    const int processareaItem = chooseProcessingArea();
+    if (!options_.headless) {
+        try {
+            form_.FormSettings->SaveFormPlacement();
+        } catch (const std::exception& error) {
+            reportError(error);
+        }
+    }
+    WaveletFilterPanel& filter = *form_.waveletTools.filter;
+    filter.Waveletcentrelabel->setText("Wavelet centre: " + QString::number(std::llrint(filter.Filter22()->Value())));
+    form_.shell->followAutoprocessbox();
+    const bool colour = align_.Colourstack->Checked();
+    align_.LRGB->setEnabled(colour);
+    wavelet_.LRGB2->setEnabled(colour);
+    if (!colour) align_.LRGB->setChecked(false);
+    if (processAreaSizeForItem(processareaItem) != app_.images.ProcessAreaSize) createPlanes(processareaItem);
+    QComboBox& resampleFilter = *form_.stackPage->ResampleMethod;
+    const int resampleMethod = resampleMethodItemForText(resampleFilter.currentText().toStdString());
+    if (resampleMethod >= 0) resampleFilter.setCurrentIndex(resampleMethod);
+    app_.state.SpecialFits = false;
+    createCurveObjects(form_);
+
+    app_.model.AviName = "none";
+    openSettingsStore();
+    form_.wavelet->GaussianClick();
+    form_.wavelet->SetwaveletbuttonClick();
+    readFileSettings();
+    BuildGammaTable(*app_.wavelet.GammaTable, 1.0f);
+    BuildToneCurve(app_.wavelet.toneTables->ToneCurve, StartupToneBias, StartupToneScale,
+                   form_.waveletTools.tonemap->Tonegraph->Checked());
+    GammaSplineGraphDblClick(form_);
+    setUpFft();
+    resetViews();
+    clearFrameTables(app_.model);
+    form_.PageControl1->setCurrentWidget(form_.alignPage);
+
+    if (options_.arguments.size() == 1) actOnSingleArgument();
+    if (align_.FFTsizeGroup->ItemIndex() < 0) align_.FFTsizeGroup->setItemIndex(1);
+    if (align_.Autolanguage->Checked()) {
+        const int language = align_.Languagebox->findText(align_.Languagebox->currentText());
+        if (language >= 0) {
+            align_.Languagebox->setCurrentIndex(language);
+            LanguageboxChange(form_);
+        }
+    }
+    reportInterlacing();
+    if (showCmd_ == "3") form_.setWindowState(form_.windowState() | Qt::WindowMaximized);
+    ShowMemoryUsage(form_);
+
+    app_.shell.StartingUp = false;
+    if (app_.batch.BatchPending) {
+        const BatchOutcome batch = RunBatchCommands(form_);
+        app_.batch.BatchPending = false;
+        outcome_ = {batch.endProgram, batch.exitCode};
+    }
+    if (options_.headless) outcome_.endProgram = true;
+    return outcome_;
+}
+
+// Combo defaults, the pipeline's factors and kernel, the codec list, the first tab, the caption.
+void Startup::setDefaults() {
+    wavelet_.Processarea->setCurrentIndex(DefaultProcessAreaItem);
+    form_.stackPage->ResampleMethod->setCurrentIndex(0);
+    form_.optimizePage->Filtertype->setCurrentIndex(0);
+    form_.stackPage->Stackfiltermethod->setCurrentIndex(0);
+    align_.QualityMethodCombo->setCurrentIndex(DefaultQualityMethod);
+    app_.registration.WaitForClick = false;
+    app_.state.DrizzleFactor = 2.0f;
+
+    readVideo(*about_.Memo1);
+    app_.state.ProcessStage = TProcessStage::stNone;
+    app_.state.activepage = TMainTab::tabAlign;
+    form_.shell->selectTab(0);
+    form_.dialogs.Addbitmapdialog.Title = "Open file(s)";
+    app_.state.Kernel3x3 = DefaultKernel3x3;
+    app_.state.ResampleFactor = 2.0f;
+    app_.state.MasterFrameMode = false;
+
+    about_.logolabel->setText(VersionCaption);
+    form_.setWindowTitle(VersionCaption);
+}
+
+// The form storage on "kestrave.ini" in the program directory, section "Form": the window's
+// placement and the stored control values come back. Batch and headless runs never write it.
+void Startup::restoreFormSettings() {
+    TFormStorage& settings = *form_.FormSettings;
+    settings.setIniFileName(ProgramDir() / "kestrave.ini");
+    settings.setIniSection(QStringLiteral("Form"));
+    settings.setOptions(TFormPlacement::fpState | TFormPlacement::fpPosition |
+                        TFormPlacement::fpActiveControl);
+    settings.setStoredProps(mainFormStoredProps());
+    settings.setBatchRun(options_.headless || kind_ == CommandLineKind::CommandFile ||
+                         app_.batch.BatchLineCount > 1);
+    settings.setActive(true);
+    try {
+        showCmd_ = settings.ReadString("ShowCmd", "0").toStdString();
+        normPos_ = settings.ReadString("Normpos", "0").toStdString();
+        settings.RestoreFormPlacement();
+    } catch (const std::exception& error) {
+        reportError(error);
+    }
+}
+
+// A stored normal rectangle that is sound and on the screen places the window.
+void Startup::applyNormalWindowRect() {
+    const QScreen* screen = form_.screen();
+    if (!screen) return;
+    const QSize size = screen->geometry().size();
+    if (const auto rect = normalWindowRect(showCmd_, normPos_, size.width(), size.height()))
+        form_.setGeometry(rect->left, rect->top, rect->width, rect->height);
+}
+
+// The visible list offers five methods; the kept choice is the hidden list's item.
+void Startup::chooseQualityMethod() {
+    const int stored = align_.CopyAlignmethods->ItemIndex();
+    QComboBox& combo = *align_.QualityMethodCombo;
+    combo.setCurrentIndex(stored);
+    const int hidden = static_cast<int>(align_.CopyAlignmethods->Items().size());
+    if (combo.count() != hidden || hidden > QualityMethodListCount)
+        fillQualityMethodCombo(align_, QualityMethodListCount, stored);
+    // A method the list no longer offers (kept from the developer mode) would leave none chosen.
+    if (combo.currentIndex() < 0) combo.setCurrentIndex(DefaultQualityMethod);
+    QualityMethodComboChange(form_);
+}
+
+void Startup::hideToolWindows() {
+    const ToolWindows& tools = form_.tools;
+    for (ToolWindow* window : {tools.StackFrameswindow, tools.SelectFrameswindow, tools.Filterwindow,
+                               tools.Gammawindow, tools.HistoWindow, tools.Shrinkview, tools.FFTWindow,
+                               tools.Registrationgraphwindow, tools.RegiStration2})
+        window->hide();
+}
+
+// The side chosen in Processarea when it is held from run to run, else 512. Returns the item.
+int Startup::chooseProcessingArea() {
+    int item = DefaultProcessAreaItem;
+    if (wavelet_.HoldProcesarea->Checked()) {
+        const int stored = processAreaItemForText(wavelet_.Processarea->currentText().toStdString());
+        if (stored >= 0) item = stored;
+    }
+    wavelet_.Processarea->setCurrentIndex(item);
+    return item;
+}
+
+void Startup::openSettingsStore() {
+    try {
+        app_.regSettings = std::make_unique<RegSettings>();
+    } catch (const std::exception& error) {
+        reportError(error);
+    }
+}
+
+// The remembered folders and file types of the settings store.
+void Startup::readFileSettings() {
+    if (!app_.regSettings) return;
+    const FilesSettings files = readFilesSettings(*app_.regSettings, align_.DirectoryListBox1->Directory());
+    if (files.directory) align_.DirectoryListBox1->setDirectory(*files.directory);
+    if (files.missingDirectory)
+        warn("Missing directory", "Previously used directory " + *files.missingDirectory + " not found");
+    WindowDialogs& dialogs = form_.dialogs;
+    for (const auto& [index, dialog] : {std::pair{files.Lasttype, &dialogs.Addbitmapdialog},
+                                        std::pair{files.Laststacksavetype, &dialogs.SaveDialog1},
+                                        std::pair{files.Lastwaveletsavetype, &dialogs.WaveletSave},
+                                        std::pair{files.LastDarkFlattype, &dialogs.OpenDialog},
+                                        std::pair{files.LastResizetype, &dialogs.SaveDialog4}}) {
+        if (index > 0) dialog->FilterIndex = index;
+    }
+    if (files.saveDirectory) dialogs.SaveDialog1.InitialDir = *files.saveDirectory;
+    if (!files.writeError.empty()) warn("Settings", files.writeError);
+}
+
+// The FFT tables for the chosen box size and the default alignment box.
+void Startup::setUpFft() {
+    if (align_.FFTsizeGroup->ItemIndex() < 0) align_.FFTsizeGroup->setItemIndex(0);
+    const AlignmentBox box = startupAlignmentBox(align_.FFTsizeGroup->ItemIndex());
+    InitFFT(app_.fft, box.size);
+    app_.registration.BoxLeft = box.left;
+    app_.registration.BoxTop = box.top;
+}
+
+// The per-input marks, the render controls and the views as for a fresh input.
+void Startup::resetViews() {
+    ProgramState& state = app_.state;
+    state.FeatureX = state.FeatureY = 0;
+    state.LevelLo = 0.0f;
+    state.LevelHi = 255.0f;
+    state.SpecialFits = false;
+    state.newInput = false;
+    state.creatingDarkFlat = false;
+    app_.model.SingleImage = false;
+    align_.AlignSlider->setVisible(false);
+    align_.Framelabel->setVisible(false);
+
+    for (TRxSlider* layer : {wavelet_.Layer1slider, wavelet_.Layer2slider, wavelet_.Layer3slider,
+                             wavelet_.Layer4slider, wavelet_.Layer5slider, wavelet_.Layer6slider})
+        layer->setValue(10);
+    wavelet_.ContrastSlider->setValue(250);
+    wavelet_.BrightnessSlider->setValue(0);
+    form_.waveletTools.gamma->Gamma1spin->setValue(1.0L);
+    for (TPCheck* layer : {wavelet_.Layer1checkbox, wavelet_.Layer2checkbox, wavelet_.Layer3checkbox,
+                           wavelet_.layer4checkbox, wavelet_.layer5checkbox, wavelet_.layer6checkbox})
+        layer->setChecked(true);
+    app_.images.ProcessAreaX = app_.images.ProcessAreaY = 0;
+    for (QScrollArea* box : {align_.ScrollBox1, wavelet_.Scrollbox3}) {
+        box->horizontalScrollBar()->setValue(0);
+        box->verticalScrollBar()->setValue(0);
+    }
+    form_.dialogs.Addbitmapdialog.InitialDir = align_.DirectoryListBox1->Directory();
+}
+
+// A project or frame list is loaded; a command file's lines become the batch.
+void Startup::actOnSingleArgument() {
+    form_.show();
+    const std::string& argument = options_.arguments.front();
+    if (kind_ == CommandLineKind::ProjectFile || kind_ == CommandLineKind::FrameList) {
+        form_.dialogs.OpenDialog2.FileName = argument;
+        form_.dialogs.OpenDialog2.FilterIndex = kind_ == CommandLineKind::ProjectFile ? 1 : 2;
+        LoadProjectClick(form_);
+    } else if (kind_ == CommandLineKind::CommandFile) {
+        try {
+            app_.batch = batchCommandsFromFile(readCommandFile(argument));
+        } catch (const FileError& error) {
+            app_.messages().NewMessagedlg("Command file", error.what(), mtError, mbOK, 0, false, "");
+            app_.batch.BatchPending = false;
+            if (options_.headless) outcome_ = {true, CommandFileMissingExit};
+        }
+    }
+}
+
+void Startup::reportInterlacing() {
+    form_.StatusPanels[2]->clear();
+    form_.StatusPanels[3]->clear();
+    if (align_.Interlacehoriz->Checked()) align_.Interlacehoriz->setVisible(true);
+    if (align_.interlaced->Checked() || align_.Interlacehoriz->Checked())
+        app_.messages().NewMessagedlg("Interlacing", "activated ", mtInformation, mbOK, 0, false, "");
+}
+
+}  // namespace
+
+StartupOutcome runStartup(TMainForm& form, const StartupOptions& options) {
+    return Startup(form, options).run();
+}
+
+int ScreenColourDepth(const TMainForm& form) {
+    const QScreen* screen = form.screen();
+    return screen ? screen->depth() : 24;
+}
+
+void ShowMemoryUsage(TMainForm& form) {
+    form.aboutPage->Label22->setText(QString::fromStdString(memoryUsageText(readMemoryFacts())));
+    form.aboutPage->Label22->repaint();
+}
+
+}  // namespace kestrave

@@ -1,0 +1,34 @@
+#include "shell/startup_stand_ins.h"
+
+#include <QComboBox>
+
+#include "shell/application_context.h"
+#include "shell/main_form.h"
+#include "shell/pages/align_page.h"
+#include "widgets/radio_group.h"
+
+namespace kestrave {
+
+void AttachBalloons(TMainForm&, QWidget*) {}
+
+void SpeedButton1Click(TMainForm&) {}
+
+void LanguageboxChange(TMainForm&) {}
+
+void newversion(TMainForm&) {}
+
+void QualityMethodComboChange(TMainForm& form) {
+    form.alignPage->CopyAlignmethods->setItemIndex(form.alignPage->QualityMethodCombo->currentIndex());
+}
+
+void createCurveObjects(TMainForm&) {}
+
+void GammaSplineGraphDblClick(TMainForm&) {}
+
+void LoadProjectClick(TMainForm& form) {
+    form.app.messages().NewMessagedlg(
+        "Project", "Loading " + form.dialogs.OpenDialog2.FileName.string() + " is not yet supported",
+        mtError, mbOK, 0, false, "");
+}
+
+}  // namespace kestrave

@@ -1,0 +1,34 @@
+#pragma once
+// Entry points that start-up calls into parts of the program that are built later. Each does the
+// least that lets start-up run through; the part that owns it replaces it and moves the call to
+// its controller.
+
+class QWidget;
+
+namespace kestrave {
+
+class TMainForm;
+
+// The assistant: its balloons point at `target`. Messages show in the window's own dialog until
+// the assistant exists, so there is nothing to point yet.
+void AttachBalloons(TMainForm& form, QWidget* target);
+// Language files: writes the translation template and the caption list. Nothing is written yet.
+void SpeedButton1Click(TMainForm& form);
+// Language files: applies the language chosen in Languagebox. No language is applied yet.
+void LanguageboxChange(TMainForm& form);
+// The update check. No check is made yet.
+void newversion(TMainForm& form);
+// The quality method chosen in QualityMethodCombo: the hidden list CopyAlignmethods takes the
+// same item (so the choice is kept for the next run). Setting the quality flags (and, once
+// start-up is done, recomputing the reference) comes with the alignment handlers.
+void QualityMethodComboChange(TMainForm& form);
+// The curve editors: the five curve objects (gamma, tone, hue, saturation, lightness) drawn into
+// their graphs. None exists yet.
+void createCurveObjects(TMainForm& form);
+// The gamma-curve editor's reset. Nothing to reset yet.
+void GammaSplineGraphDblClick(TMainForm& form);
+// Project files: loads the project or frame list named by OpenDialog2 (filter index 1 a project,
+// 2 a frame list). Until they can be read this is reported and nothing is loaded.
+void LoadProjectClick(TMainForm& form);
+
+}  // namespace kestrave

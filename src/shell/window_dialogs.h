@@ -1,0 +1,21 @@
+#pragma once
+// The file dialogs of the main window whose handlers come with later work: the input, dark and
+// flat frames, projects and frame lists, and the stack, wavelet and resize savers. Start-up sets
+// their folders, titles and the filter chosen last.
+
+#include "shell/file_dialogs.h"
+
+namespace kestrave {
+
+struct WindowDialogs {
+    WindowDialogs();
+
+    TFileDialog Addbitmapdialog;  // the input: videos, frame series, SER files
+    TFileDialog OpenDialog;       // dark frames and flat fields
+    TFileDialog OpenDialog2;      // projects and frame lists
+    TFileDialog SaveDialog1;      // the stack
+    TFileDialog WaveletSave;      // the processed image
+    TFileDialog SaveDialog4;      // the resized image
+};
+
+}  // namespace kestrave

@@ -1,0 +1,375 @@
+// The main window's start-up on the offscreen platform with a fresh program directory: the
+// settings files it creates, the defaults it shows, what a second start restores from the first,
+// the remembered folders and types, the command line and the program's exit status.
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QStackedWidget>
+#include <fstream>
+#include <iterator>
+
+#include "persist/big_ini_file.h"
+#include "platform/program_dir.h"
+#include "shell/batch_runner.h"
+#include "shell/controllers/wavelet_controller.h"
+#include "shell/developer_mode.h"
+#include "shell/pages/about_page.h"
+#include "shell/pages/align_page.h"
+#include "shell/pages/directory_list_box.h"
+#include "shell/pages/optimize_page.h"
+#include "shell/pages/stack_page.h"
+#include "shell/pages/wavelet_page.h"
+#include "shell/pages/wavelet_tool_panels.h"
+#include "shell/startup.h"
+#include "shell_test_support.h"
+#include "widgets/check_box.h"
+#include "widgets/form_storage.h"
+#include "widgets/radio_group.h"
+#include "widgets/slider.h"
+#include "widgets/spin_edit.h"
+
+namespace kestrave::test {
+namespace {
+
+void writeFile(const std::filesystem::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+std::vector<std::string> captions(const std::vector<Message>& messages) {
+    std::vector<std::string> result;
+    for (const Message& message : messages) result.push_back(message.caption + ": " + message.text);
+    return result;
+}
+
+// One start of the program: its own context and window, messages answered by a script.
+struct StartedWindow {
+    ApplicationContext context;
+    ScriptedPresenter* messages = nullptr;
+    std::unique_ptr<TMainForm> form;
+    StartupOutcome outcome;
+
+    AlignPage& align() { return *form->alignPage; }
+    WaveletPage& wavelet() { return *form->waveletPage; }
+};
+
+struct Startup : ::testing::Test {
+    Startup() { app(); }
+
+    std::unique_ptr<StartedWindow> start(std::vector<std::string> arguments = {}, bool headless = false) {
+        auto run = std::make_unique<StartedWindow>();
+        auto presenter = std::make_unique<ScriptedPresenter>();
+        run->messages = presenter.get();
+        run->context.messages().setPresenter(std::move(presenter));
+        run->context.messages().setPlatformBox(std::make_unique<ScriptedPresenter>());
+        run->form = std::make_unique<TMainForm>(run->context);
+        run->outcome = run->form->FormCreate({std::move(arguments), headless});
+        return run;
+    }
+
+    std::string formValue(const std::string& key) const {
+        return TBigIniFile(home.path() / "kestrave.ini").ReadString("Form", key, "<none>");
+    }
+
+    ProgramDirScope home;
+};
+
+TEST_F(Startup, AFreshStartCreatesTheSettingsFilesAndShowsTheDefaults) {
+    auto run = start();
+    TMainForm& form = *run->form;
+    ApplicationContext& context = run->context;
+    EXPECT_TRUE(run->messages->shown.empty()) << captions(run->messages->shown).front();
+    EXPECT_FALSE(run->outcome.endProgram);
+
+    // The settings store with every remembered folder and type, and the window's section.
+    const std::string cwd = std::filesystem::current_path().string();
+    RegSettings store(home.path() / "registry.ini");
+    EXPECT_EQ(store.ReadString("Files", "Lasttype", ""), "AVI");
+    EXPECT_EQ(store.ReadString("Files", "Dir", ""), cwd);
+    EXPECT_EQ(store.ReadString("Files", "SaveDir", ""), cwd);
+    EXPECT_EQ(formValue("FormVersion"), "0");
+    EXPECT_EQ(formValue("Processarea_Text"), "512");
+    EXPECT_EQ(formValue("CopyAlignmethods_ItemIndex"), "4");
+
+    EXPECT_EQ(form.windowTitle(), "Kestrave V 4.0 ");
+    EXPECT_EQ(form.aboutPage->logolabel->text(), "Kestrave V 4.0 ");
+    EXPECT_EQ(form.PageControl1->currentWidget(), form.alignPage);
+    EXPECT_TRUE(run->align().AlignSlider->isHidden());
+
+    // Processing area 512 and its layer planes with their start-up margin; a 2 x 2 section.
+    EXPECT_EQ(run->wavelet().Processarea->currentIndex(), 2);
+    EXPECT_EQ(context.images.ProcessAreaSize, 512);
+    EXPECT_EQ(context.images.LayerPlanes[6][2].xCount(), 517);
+    EXPECT_EQ(context.images.AllocWidth, 2);
+    EXPECT_EQ(context.images.DarkPlanes[2].xCount(), 2);
+
+    EXPECT_EQ(form.stackPage->ResampleMethod->currentIndex(), 0);
+    EXPECT_EQ(form.optimizePage->Filtertype->currentIndex(), 0);
+    EXPECT_EQ(form.stackPage->Stackfiltermethod->currentIndex(), 0);
+    EXPECT_EQ(run->align().QualityMethodCombo->count(), 5);
+    EXPECT_EQ(run->align().QualityMethodCombo->currentText(), "Gradient");
+    EXPECT_EQ(run->align().CopyAlignmethods->ItemIndex(), 4);
+
+    WaveletPage& wavelet = run->wavelet();
+    EXPECT_EQ(wavelet.RedLRGBslider->Value(), 299);
+    EXPECT_EQ(wavelet.GreenLRGBSlider->Value(), 587);
+    EXPECT_EQ(wavelet.BlueLRGBSlider->Value(), 114);
+    EXPECT_FLOAT_EQ(context.state.LRGBWeights[0], 0.299f);
+    EXPECT_EQ(context.state.RGBBalance, (std::array<float, 3>{1.0f, 1.0f, 1.0f}));
+    for (TRxSlider* layer : {wavelet.Layer1slider, wavelet.Layer2slider, wavelet.Layer3slider,
+                             wavelet.Layer4slider, wavelet.Layer5slider, wavelet.Layer6slider})
+        EXPECT_EQ(layer->Value(), 10);
+    for (TPCheck* layer : {wavelet.Layer1checkbox, wavelet.Layer2checkbox, wavelet.Layer3checkbox,
+                           wavelet.layer4checkbox, wavelet.layer5checkbox, wavelet.layer6checkbox})
+        EXPECT_TRUE(layer->Checked());
+    EXPECT_EQ(wavelet.ContrastSlider->Value(), 250);
+    EXPECT_EQ(wavelet.BrightnessSlider->Value(), 0);
+    EXPECT_EQ(form.waveletTools.gamma->Gamma1spin->Value(), 1.0L);
+    EXPECT_EQ(form.waveletTools.filter->Waveletcentrelabel->text(), "Wavelet centre: 50");
+    EXPECT_TRUE(wavelet.Processbutton->isEnabled());
+    EXPECT_FALSE(run->align().LRGB->isEnabled()) << "LRGB needs a colour stack";
+
+    // The pipeline's defaults and tables.
+    EXPECT_EQ(context.state.Kernel3x3, DefaultKernel3x3);
+    EXPECT_EQ(context.state.ResampleFactor, 2.0f);
+    EXPECT_EQ(context.state.DrizzleFactor, 2.0f);
+    EXPECT_EQ(context.state.ProcessStage, TProcessStage::stNone);
+    EXPECT_EQ(context.state.activepage, TMainTab::tabAlign);
+    EXPECT_NEAR((*context.wavelet.GammaTable)[GammaFullScale], 1.0, 1e-5);
+    EXPECT_NEAR((*context.wavelet.GammaTable)[15000], 0.5, 1e-5);
+    EXPECT_EQ(run->align().FFTsizeGroup->ItemIndex(), 0);
+    EXPECT_EQ(context.fft.FFTSize, 32);
+    EXPECT_EQ(context.registration.BoxLeft, 160);
+    EXPECT_EQ(context.registration.BoxTop, 128);
+    EXPECT_EQ(context.model.AviName, "none");
+    EXPECT_EQ(context.model.FrameTable[MaxFrameIndex].Improvement, 100.0f);
+    EXPECT_FALSE(context.shell.StartingUp);
+    ASSERT_NE(context.regSettings, nullptr);
+
+    // The codec list, the memory read-out and the dialogs.
+    EXPECT_TRUE(form.aboutPage->Memo1->toPlainText().contains("vidc.MJPG"));
+    EXPECT_TRUE(form.aboutPage->Label22->text().startsWith("Memory used :"));
+    EXPECT_EQ(form.dialogs.Addbitmapdialog.Title, "Open file(s)");
+    EXPECT_EQ(form.dialogs.Addbitmapdialog.FilterIndex, 1);
+    EXPECT_EQ(form.dialogs.Addbitmapdialog.InitialDir, cwd);
+    EXPECT_EQ(form.wavelet->loadwaveletdialog.InitialDir, ProgramDir());
+}
+
+TEST_F(Startup, ASecondStartRestoresWhatTheFirstStored) {
+    QRect placed;
+    {
+        auto first = start();
+        TMainForm& form = *first->form;
+        form.show();
+        form.setGeometry(40, 30, 500, 400);
+        placed = form.normalGeometry();
+        first->wavelet().HoldProcesarea->setChecked(true);
+        first->wavelet().Processarea->setCurrentIndex(3);
+        form.stackPage->ResampleMethod->setCurrentIndex(2);
+        first->align().FFTsizeGroup->setItemIndex(3);
+        first->align().QualityMethodCombo->setCurrentIndex(1);
+        first->align().CopyAlignmethods->setItemIndex(1);
+        first->align().Colourstack->setChecked(true);
+        first->align().Usedarkframe->setChecked(true);
+        first->wavelet().Autoprocessbox->setChecked(true);
+        form.tools.SelectFrameswindow->move(33, 44);
+        ASSERT_TRUE(form.close());
+    }
+    EXPECT_EQ(formValue("Processarea_Text"), "256");
+
+    auto second = start();
+    TMainForm& form = *second->form;
+    ApplicationContext& context = second->context;
+    EXPECT_TRUE(second->messages->shown.empty());
+    // The window comes back where it stood, cut at the screen's right edge when it reaches past it.
+    const int screenWidth = form.screen()->geometry().width();
+    EXPECT_EQ(placed.topLeft(), QPoint(40, 30));
+    EXPECT_EQ(form.normalGeometry(),
+              QRect(placed.topLeft(), QSize(std::min(placed.width(), screenWidth - 40), placed.height())));
+    EXPECT_EQ(second->wavelet().Processarea->currentIndex(), 3);
+    EXPECT_EQ(context.images.ProcessAreaSize, 256);
+    EXPECT_EQ(context.images.LayerPlanes[0][0].xCount(), 261);
+    EXPECT_EQ(form.stackPage->ResampleMethod->currentText(), "Lanczos");
+    EXPECT_EQ(second->align().FFTsizeGroup->ItemIndex(), 3);
+    EXPECT_EQ(context.fft.FFTSize, 256);
+    EXPECT_EQ(context.registration.BoxLeft, 48);
+    EXPECT_EQ(context.registration.BoxTop, 16);
+    EXPECT_EQ(second->align().QualityMethodCombo->currentText(), "Human");
+    // A colour stack enables both LRGB switches and the wavelet page's colour processing.
+    EXPECT_TRUE(second->align().LRGB->isEnabled());
+    EXPECT_TRUE(second->wavelet().LRGB2->isEnabled());
+    EXPECT_TRUE(second->wavelet().Colourprocess2->Checked());
+    // Auto-processing makes the Process button unnecessary.
+    EXPECT_FALSE(second->wavelet().Processbutton->isEnabled());
+    EXPECT_TRUE(second->wavelet().Showbuttonp3->isHidden());
+    EXPECT_TRUE(context.shell.AutoProcess);
+    EXPECT_FALSE(second->align().Usedarkframe->Checked()) << "a dark frame must be loaded anew";
+    EXPECT_EQ(form.tools.SelectFrameswindow->pos(), QPoint(33, 44));
+
+    // Without "Hold" the next start is back at 512.
+    second->wavelet().HoldProcesarea->setChecked(false);
+    ASSERT_TRUE(form.close());
+    second.reset();
+    auto third = start();
+    EXPECT_EQ(third->wavelet().Processarea->currentIndex(), 2);
+    EXPECT_EQ(third->context.images.ProcessAreaSize, 512);
+}
+
+TEST_F(Startup, StoredWindowKeysThatAreMalformedOrMaximisedStartNormally) {
+    writeFile(home.path() / "kestrave.ini", "[Form]\r\nShowCmd=1\r\nNormpos=abc\r\n");
+    auto malformed = start();
+    EXPECT_TRUE(malformed->messages->shown.empty());
+    EXPECT_FALSE(malformed->outcome.endProgram);
+    EXPECT_TRUE(malformed->form->aboutPage->Label22->text().startsWith("Memory used :"))
+        << "start-up must run to its end";
+    malformed.reset();
+
+    writeFile(home.path() / "kestrave.ini", "[Form]\r\nShowCmd=3\r\nNormpos=10,10,300,200\r\n");
+    auto maximised = start();
+    EXPECT_TRUE(maximised->form->windowState() & Qt::WindowMaximized);
+}
+
+TEST_F(Startup, WhatStartUpSetsAfterTheRestoreStaysWhenTheWindowIsShown) {
+    // A batch start never saves, so showing the window must not bring the stored values back.
+    writeFile(home.path() / "kestrave.ini",
+              "[Form]\r\nResampled_Checked=True\r\nUsedarkframe_Checked=True\r\nProcessarea_Text=128\r\n"
+              "CopyAlignmethods_ItemIndex=6\r\n");
+    writeFile(home.path() / "night.kco", "moon.avi\r\n");
+    auto run = start({(home.path() / "night.kco").string()});
+    ASSERT_TRUE(run->form->isVisible());
+    EXPECT_FALSE(run->form->stackPage->Resampled->Checked());
+    EXPECT_FALSE(run->align().Usedarkframe->Checked());
+    EXPECT_EQ(run->wavelet().Processarea->currentText(), "512") << "the area is held only with Hold";
+    // A method offered only in the developer mode falls back to the default, never to none.
+    EXPECT_EQ(run->align().QualityMethodCombo->currentText(), "Gradient");
+    EXPECT_EQ(run->align().CopyAlignmethods->ItemIndex(), 4);
+}
+
+TEST_F(Startup, TheDeveloperModeOffersEveryQualityMethodAndItsControls) {
+    auto run = start();
+    TMainForm& form = *run->form;
+    run->align().QualityMethodCombo->setCurrentIndex(3);
+    EXPECT_FALSE(developerModeOn(form));
+    showDeveloperControls(form);
+    EXPECT_TRUE(developerModeOn(form));
+    EXPECT_EQ(run->align().QualityMethodCombo->count(), 7);
+    EXPECT_EQ(run->align().QualityMethodCombo->currentIndex(), 3);
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             run->align().TrackDetect, run->align().FOMspin, run->align().Pix2, form.aboutPage->Memo1,
+             form.aboutPage->Checkupdates, run->wavelet().Differ})
+        EXPECT_FALSE(control->isHidden()) << control->objectName().toStdString();
+    EXPECT_EQ(form.tools.Tonemapwindow->height(), 517);
+}
+
+TEST_F(Startup, RememberedFoldersAndTypesReachTheDialogs) {
+    TempDir captures;
+    writeFile(home.path() / "registry.ini", "[Files]\r\nDir=" + captures.path().string() +
+                                                "\r\nLasttype=SER\r\nLastDarkFlattype=FIT\r\n"
+                                                "Lastwaveletsavetype=TIF\r\nSaveDir=/results\r\n");
+    auto run = start();
+    EXPECT_TRUE(run->messages->shown.empty());
+    EXPECT_EQ(run->align().DirectoryListBox1->Directory(), captures.path());
+    EXPECT_EQ(run->form->dialogs.Addbitmapdialog.FilterIndex, 7);
+    EXPECT_EQ(run->form->dialogs.OpenDialog.FilterIndex, 3);
+    EXPECT_EQ(run->form->dialogs.WaveletSave.FilterIndex, 4);
+    EXPECT_EQ(run->form->dialogs.SaveDialog1.FilterIndex, 1);
+    EXPECT_EQ(run->form->dialogs.SaveDialog1.InitialDir, "/results");
+    EXPECT_EQ(run->form->dialogs.Addbitmapdialog.InitialDir, captures.path());
+    run.reset();
+
+    writeFile(home.path() / "registry.ini", "[Files]\r\nDir=/no/such/folder\r\n");
+    run = start();
+    EXPECT_EQ(
+        captions(run->messages->shown),
+        std::vector<std::string>{"Missing directory: Previously used directory /no/such/folder not found"});
+    EXPECT_EQ(run->form->dialogs.Addbitmapdialog.Title, "Open file(s)") << "start-up goes on";
+    run.reset();
+
+    // A store that cannot be read is reported and left alone; the program starts without it.
+    std::filesystem::remove(home.path() / "registry.ini");
+    std::filesystem::create_directory(home.path() / "registry.ini");
+    run = start();
+    ASSERT_EQ(run->messages->shown.size(), 1u);
+    EXPECT_EQ(run->messages->shown.front().dlgType, mtError);
+    EXPECT_EQ(run->context.regSettings, nullptr);
+    EXPECT_TRUE(std::filesystem::is_directory(home.path() / "registry.ini"));
+    EXPECT_TRUE(run->form->aboutPage->Label22->text().startsWith("Memory used :"));
+}
+
+TEST_F(Startup, LanguageFilesAndInterlacingAreFoundAtStartUp) {
+    writeFile(home.path() / "lang_de.txt", "x");
+    writeFile(home.path() / "lang_fr.txt", "x");
+    writeFile(home.path() / "kestrave.ini",
+              "[Form]\r\ninterlaced_Checked=True\r\nInterlacehoriz_Checked=True\r\n");
+    auto run = start();
+    QComboBox& languages = *run->align().Languagebox;
+    ASSERT_GE(languages.count(), 2);
+    EXPECT_NE(languages.findText("lang_de"), -1);
+    EXPECT_NE(languages.findText("lang_fr"), -1);
+    EXPECT_EQ(captions(run->messages->shown), std::vector<std::string>{"Interlacing: activated "});
+    EXPECT_FALSE(run->align().Interlacehoriz->isHidden());
+}
+
+TEST_F(Startup, ACommandFileBecomesTheBatchAndAMissingOneIsReported) {
+    writeFile(home.path() / "night.kco", "moon.avi\r\n-XP320 \r\n-EX\r\n");
+    auto batch = start({(home.path() / "night.kco").string()});
+    EXPECT_EQ(batch->context.batch.BatchLines, (std::vector<std::string>{"moon.avi", "-XP320", "-EX"}));
+    EXPECT_EQ(batch->context.batch.BatchLineCount, 3);
+    EXPECT_FALSE(batch->context.batch.BatchPending) << "the runner has had it";
+    EXPECT_EQ(captions(batch->messages->shown),
+              std::vector<std::string>{"Batch: Batch commands are not yet supported"});
+    EXPECT_EQ(batch->outcome.exitCode, BatchFailed);
+    batch.reset();
+
+    const std::string missing = (home.path() / "missing.kco").string();
+    auto window = start({missing});
+    EXPECT_EQ(captions(window->messages->shown),
+              std::vector<std::string>{"Command file: Command file " + missing + " not found"});
+    EXPECT_FALSE(window->context.batch.BatchPending);
+    EXPECT_FALSE(window->outcome.endProgram) << "the window goes on without a batch";
+    EXPECT_TRUE(window->form->isVisible());
+    window.reset();
+
+    auto headless = start({missing}, true);
+    EXPECT_TRUE(headless->outcome.endProgram);
+    EXPECT_EQ(headless->outcome.exitCode, CommandFileMissingExit);
+}
+
+TEST_F(Startup, AHeadlessStartEndsWithTheBatchStatusAndNeverSavesItsPlacement) {
+    auto withOptions = start({"jupiter.ser", "-ASpng", "-EX"}, true);
+    EXPECT_TRUE(withOptions->outcome.endProgram);
+    EXPECT_NE(withOptions->outcome.exitCode, 0) << "a batch that did not run must not succeed";
+    withOptions.reset();
+    EXPECT_FALSE(std::filesystem::exists(home.path() / "kestrave.ini"));
+
+    auto inputOnly = start({"jupiter.ser"}, true);
+    EXPECT_TRUE(inputOnly->outcome.endProgram);
+    EXPECT_EQ(inputOnly->outcome.exitCode, 0) << "an input file alone runs no operation";
+    inputOnly.reset();
+    EXPECT_FALSE(std::filesystem::exists(home.path() / "kestrave.ini"));
+
+    // A batch with a window never writes the placement either.
+    auto windowBatch = start({"jupiter.ser", "-EX"});
+    windowBatch->form->show();
+    windowBatch->form->close();
+    windowBatch.reset();
+    EXPECT_FALSE(std::filesystem::exists(home.path() / "kestrave.ini"));
+}
+
+TEST_F(Startup, AProjectOrFrameListArgumentGoesToTheProjectLoader) {
+    for (const auto& [file, filterIndex] : {std::pair{"/data/moon.KSP", 1}, std::pair{"/data/moon.kfl", 2}}) {
+        auto run = start({file});
+        EXPECT_EQ(run->form->dialogs.OpenDialog2.FileName, file);
+        EXPECT_EQ(run->form->dialogs.OpenDialog2.FilterIndex, filterIndex);
+        EXPECT_EQ(
+            captions(run->messages->shown),
+            std::vector<std::string>{"Project: Loading " + std::string(file) + " is not yet supported"});
+        EXPECT_EQ(run->outcome.exitCode, 0) << "a single line is no batch work";
+        EXPECT_TRUE(run->form->isVisible());
+    }
+}
+
+}  // namespace
+}  // namespace kestrave::test
