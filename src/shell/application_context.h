@@ -2,8 +2,8 @@
 // Everything one run of the program works on, owned in one place and passed by reference: the
 // program state, the frame model, the image planes, the shell's own flags, the wavelet page's
 // data, the FFT engine and the registration's state, the settings store, the batch lines, the
-// long-operation registry, the message routine, the progress port and the file dialogs. The window, the batch runner and every test build their own; there are no hidden
-// globals.
+// long-operation registry, the message routine, the progress port and the file dialogs. The window, the batch
+// runner and every test build their own; there are no hidden globals.
 
 #include <memory>
 

@@ -9,6 +9,14 @@ std::filesystem::path withDefaultExtension(const std::filesystem::path& name, co
     return extended;
 }
 
+TFileDialog makeFileDialog(TFileDialog::Kind kind, std::string filter, std::string defaultExt) {
+    TFileDialog dialog;
+    dialog.kind = kind;
+    dialog.Filter = std::move(filter);
+    dialog.DefaultExt = std::move(defaultExt);
+    return dialog;
+}
+
 bool FileDialogPort::Execute(TFileDialog& dialog) {
     const std::optional<std::filesystem::path> chosen = choose(dialog);
     if (!chosen || chosen->empty()) return false;

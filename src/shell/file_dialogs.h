@@ -25,6 +25,9 @@ struct TFileDialog {
     std::filesystem::path FileName;
 };
 
+// A dialog of that kind with its filter and default extension.
+TFileDialog makeFileDialog(TFileDialog::Kind kind, std::string filter, std::string defaultExt = {});
+
 class FileDialogPort {
 public:
     virtual ~FileDialogPort() = default;

@@ -19,6 +19,7 @@
 #include "shell/application_context.h"
 #include "shell/batch_runner.h"
 #include "shell/controllers/shell_controller.h"
+#include "shell/controllers/wavelet_controller.h"
 #include "shell/developer_mode.h"
 #include "shell/main_form.h"
 #include "shell/pages/about_page.h"
@@ -27,15 +28,14 @@
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
+#include "shell/pages/wavelet_tool_panels.h"
 #include "shell/startup_rules.h"
 #include "shell/startup_stand_ins.h"
 #include "shell/tab_strip.h"
 #include "widgets/check_box.h"
-#include "widgets/radio_group.h"
-#include "shell/controllers/wavelet_controller.h"
-#include "shell/pages/wavelet_tool_panels.h"
 #include "widgets/form_storage.h"
 #include "widgets/form_stored_props.h"
+#include "widgets/radio_group.h"
 #include "widgets/slider.h"
 #include "widgets/spin_edit.h"
 
@@ -175,7 +175,8 @@ StartupOutcome Startup::run() {
         }
     }
     WaveletFilterPanel& filter = *form_.waveletTools.filter;
-    filter.Waveletcentrelabel->setText("Wavelet centre: " + QString::number(std::llrint(filter.Filter22()->Value())));
+    filter.Waveletcentrelabel->setText("Wavelet centre: " +
+                                       QString::number(std::llrint(filter.Filter22()->Value())));
     form_.shell->followAutoprocessbox();
     const bool colour = align_.Colourstack->Checked();
     align_.LRGB->setEnabled(colour);

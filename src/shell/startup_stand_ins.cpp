@@ -27,8 +27,8 @@ void GammaSplineGraphDblClick(TMainForm&) {}
 
 void LoadProjectClick(TMainForm& form) {
     form.app.messages().NewMessagedlg(
-        "Project", "Loading " + form.dialogs.OpenDialog2.FileName.string() + " is not yet supported",
-        mtError, mbOK, 0, false, "");
+        "Project", "Loading " + form.dialogs.OpenDialog2.FileName.string() + " is not yet supported", mtError,
+        mbOK, 0, false, "");
 }
 
 }  // namespace kestrave

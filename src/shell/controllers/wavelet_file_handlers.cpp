@@ -22,21 +22,13 @@ namespace {
 constexpr const char* SchemeFilter = "Kestrave Wavelet settings|*.kwv";
 constexpr const char* FilterFileFilter = "Kestrave Filter|*.ksf";
 
-TFileDialog fileDialog(TFileDialog::Kind kind, const char* filter, const char* defaultExt) {
-    TFileDialog dialog;
-    dialog.kind = kind;
-    dialog.Filter = filter;
-    dialog.DefaultExt = defaultExt;
-    return dialog;
-}
-
 }  // namespace
 
 void WaveletController::connectFileControls() {
-    loadwaveletdialog = fileDialog(TFileDialog::Kind::Open, SchemeFilter, "kwv");
-    savewaveletdialog = fileDialog(TFileDialog::Kind::Save, SchemeFilter, "kwv");
-    SaveDialog5 = fileDialog(TFileDialog::Kind::Save, FilterFileFilter, "ksf");
-    OpenDialog3 = fileDialog(TFileDialog::Kind::Open, FilterFileFilter, "ksf");
+    loadwaveletdialog = makeFileDialog(TFileDialog::Kind::Open, SchemeFilter, "kwv");
+    savewaveletdialog = makeFileDialog(TFileDialog::Kind::Save, SchemeFilter, "kwv");
+    SaveDialog5 = makeFileDialog(TFileDialog::Kind::Save, FilterFileFilter, "ksf");
+    OpenDialog3 = makeFileDialog(TFileDialog::Kind::Open, FilterFileFilter, "ksf");
     connect(page_.loadschemebutton, &QPushButton::clicked, this, [this] { loadschemebuttonClick(); });
     connect(page_.saveschembutton, &QPushButton::clicked, this, &WaveletController::saveschembuttonClick);
     WaveletFilterPanel& filter = *form_.waveletTools.filter;

@@ -44,8 +44,8 @@ public:
     TPCheck* LRGB;         // luminance from a mix of the colour channels
     TPCheck* Usedarkframe;
     TPCheck* UseFlatfield;
-    TPCheck* interlaced;      // interlaced video: the fields are used one by one
-    TPCheck* Interlacehoriz;  // the fields are columns instead of rows
+    TPCheck* interlaced;                   // interlaced video: the fields are used one by one
+    TPCheck* Interlacehoriz;               // the fields are columns instead of rows
     TDirectoryListBox* DirectoryListBox1;  // the folder files are opened and saved in
     // Additional options: the language of the window's texts.
     QComboBox* Languagebox;

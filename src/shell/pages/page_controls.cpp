@@ -23,8 +23,8 @@ QTabWidget* optionPages(QWidget* parent, const char* objectName) {
     return pages;
 }
 
-TRadioGroup* radioGroup(QWidget* parent, const char* objectName, const char* caption, const QStringList& items,
-                        int itemIndex) {
+TRadioGroup* radioGroup(QWidget* parent, const char* objectName, const char* caption,
+                        const QStringList& items, int itemIndex) {
     auto* group = named(new TRadioGroup(parent), objectName);
     group->setCaption(QString::fromUtf8(caption));
     group->setItems(items);

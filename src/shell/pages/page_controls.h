@@ -29,8 +29,8 @@ QToolButton* toggleButton(QWidget* parent, const char* objectName, const char* c
 QTabWidget* optionPages(QWidget* parent, const char* objectName);
 
 // A captioned radio group with its items and the item chosen (-1 for none).
-TRadioGroup* radioGroup(QWidget* parent, const char* objectName, const char* caption, const QStringList& items,
-                        int itemIndex);
+TRadioGroup* radioGroup(QWidget* parent, const char* objectName, const char* caption,
+                        const QStringList& items, int itemIndex);
 // A chooser of the 3 x 3 kernel presets ("Flat", "Sobel", "lowpass1", …).
 QComboBox* kernelPresetChooser(QWidget* parent, const char* objectName);
 
