@@ -123,8 +123,7 @@ StartupOutcome Startup::run() {
     if (ScreenColourDepth(form_) < 24)
         warn("Warning",
              "Your screen colour settings are less than 24 bits ! You might experience problems due to this "
-             "in "
-             "Kestrave, try changing your settings");
+             "in Kestrave, try changing your settings");
     form_.Tabpages->setTabColor(5, QColor(192, 220, 192));
     AttachBalloons(form_, form_.Screencentre);
     form_.shell->showClipboardItem();
