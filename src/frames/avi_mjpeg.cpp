@@ -1,28 +1,11 @@
-// Motion JPEG frames through libjpeg. Errors of the library come back through longjmp, so no
-// C++ exception ever crosses its C frames and a damaged picture cannot end the program.
-
-#include <csetjmp>
-#include <cstdio>
-
-#include <jpeglib.h>
+// Motion JPEG frames through libjpeg; its errors come back through longjmp (frames/jpeg_errors.h).
 
 #include "frames/avi_decode.h"
+#include "frames/jpeg_errors.h"
 
 namespace kestrave {
 
 namespace {
-
-struct JpegErrorManager {
-    jpeg_error_mgr base;
-    std::jmp_buf jump;
-};
-
-void onJpegError(j_common_ptr info) {
-    std::longjmp(reinterpret_cast<JpegErrorManager*>(info->err)->jump, 1);
-}
-
-// Warnings about damaged data are not printed; libjpeg goes on with what it can read.
-void onJpegMessage(j_common_ptr) {}
 
 // Only trivially destructible objects live in this frame, so the longjmp skips no destructor.
 bool decodeInto(jpeg_decompress_struct& jpeg, JpegErrorManager& errors, const std::uint8_t* data,
@@ -53,9 +36,7 @@ bool decodeMotionJpeg(std::span<const std::uint8_t> data, int width, int height,
     if (preview.width() != width || preview.height() != height) preview.resize(width, height);
     jpeg_decompress_struct jpeg{};
     JpegErrorManager errors{};
-    jpeg.err = jpeg_std_error(&errors.base);
-    errors.base.error_exit = onJpegError;
-    errors.base.output_message = onJpegMessage;
+    jpeg.err = installJpegErrors(errors);
     const bool ok = decodeInto(jpeg, errors, data.data(), static_cast<unsigned long>(data.size()), width,
                                height, preview);
     jpeg_destroy_decompress(&jpeg);

@@ -1,0 +1,517 @@
+#include "registration/align_frame.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "registration/quality_measures.h"
+
+namespace kestrave {
+
+namespace {
+
+// The part of the frame whose pixels exist in a picture: the frame size, never beyond the bitmap.
+struct Area {
+    int width = 0;
+    int height = 0;
+};
+
+Area readable(const AlignInputs& inputs, const Bitmap24& picture) {
+    return {std::clamp(inputs.FrameWidth, 0, picture.width()), std::clamp(inputs.FrameHeight, 0, picture.height())};
+}
+
+void sizeEngine(FftEngine& fft, int n) {
+    if (fft.FFTSize != n) InitFFT(fft, n);
+}
+
+// The n x n box whose top-left pixel is (left, top); pixels outside the frame are black.
+void copyBox(const Bitmap24& frame, const Area& area, int left, int top, int n, Bitmap24& box) {
+    if (box.width() != n || box.height() != n) box.resize(n, n);
+    std::memset(box.bits(), 0, box.byteCount());
+    const int x0 = std::max(0, -left), x1 = std::min(n, area.width - left);
+    if (x1 <= x0) return;
+    for (int y = std::max(0, -top); y < std::min(n, area.height - top); ++y)
+        std::memcpy(box.pixel(x0, y), frame.pixel(left + x0, top + y), 3 * static_cast<std::size_t>(x1 - x0));
+}
+
+void keepProfile(const FftEngine& fft, std::array<float, kRadialBins>& profile, float& profileMax) {
+    profile = fft.RadialProfile;
+    profileMax = fft.RadialProfileMax;
+}
+
+const char* const LostLockText =
+    " Cannot lock onto initial alignment feature. \n\r Press OK and realign manual on feature,\n\r or Press "
+    "Ignore to deselect frame, \n\r  or Press All to deselect frames with warnings ";
+const char* const NextSegmentText = " Next AVI sequence, please point-click at alignment feature";
+const char* const HaltText = "User interruption, please realign";
+const char* const OffscreenText =
+    " Your alignmentbox is partly off screen, image-quality estimation is disabled \r\n for such images.\r\n This "
+    "message will appear only once !";
+
+}  // namespace
+
+int shiftOfPeak(int index, int n) {
+    return -(index > n / 2 ? index - n : index);
+}
+
+Correlation correlateBox(const AlignInputs& inputs, const Bitmap24& frame, int tx, int ty, AlignScratch& scratch) {
+    const AlignOptions& options = *inputs.options;
+    const RegistrationState& reference = *inputs.registration;
+    const int n = inputs.engine->FFTSize;
+    if (reference.RefSpectrumRe.xCount() != n || reference.RefSpectrumIm.xCount() != n)
+        throw KestraveError(" No reference spectrum for this alignment box: choose the alignment feature ");
+    FftEngine& fft = scratch.fft;
+    sizeEngine(fft, n);
+    float* re = fft.FFTRe.data();
+    float* im = fft.FFTIm.data();
+    const std::size_t cells = static_cast<std::size_t>(n) * n;
+
+    Correlation c;
+    c.tx = tx;
+    c.ty = ty;
+    const int left = reference.BoxLeft + tx, top = reference.BoxTop + ty;
+    c.boxOffscreen = left < 0 || top < 0 || left + n - 1 >= inputs.FrameWidth || top + n - 1 >= inputs.FrameHeight;
+
+    // The levels of the box pixels inside the frame; the mean is taken over those alone, and the
+    // cells outside become -mean once it is taken off.
+    std::fill(re, re + cells, 0.0f);
+    std::fill(im, im + cells, 0.0f);
+    const Area area = readable(inputs, frame);
+    const int x0 = std::max(0, -left), x1 = std::min(n, area.width - left);
+    const int y0 = std::max(0, -top), y1 = std::min(n, area.height - top);
+    double sum = 0.0;
+    double count = 0.0;
+    for (int y = y0; y < y1; ++y) {
+        for (int x = x0; x < x1; ++x) {
+            const float* dark = inputs.dark ? &(*inputs.dark)[left + x][top + y] : nullptr;
+            const float v = boxLevel(pixelLevel(frame.pixel(left + x, top + y), options.Colourstack,
+                                                options.LumWeights),
+                                     options.levels, dark);
+            re[static_cast<std::size_t>(x) * n + y] = v;
+            sum += v;
+        }
+        count += std::max(0, x1 - x0);
+    }
+    double mean = sum / std::max(count, 1.0);
+    if (mean == 0.0) mean = 1e-6;
+    const auto meanLevel = static_cast<float>(mean);
+    for (std::size_t k = 0; k < cells; ++k) re[k] -= meanLevel;
+
+    FFT2DForward(fft);
+    if (qualityKind(options.quality) != QualityKind::Spectral) {
+        RadialSpectrum(fft, options.quality.HVSWeighting, reference.HVSCentre);
+        keepProfile(fft, c.profile, c.profileMax);
+    }
+
+    // Band mask, whitening of the frame spectrum, and the reference times its conjugate.
+    for (int i = 0; i < n; ++i) {
+        const std::uint8_t* pass = inputs.engine->FFTBandMask[i];
+        const float* refRe = reference.RefSpectrumRe[i];
+        const float* refIm = reference.RefSpectrumIm[i];
+        float* lineRe = fft.FFTRe[i];
+        float* lineIm = fft.FFTIm[i];
+        for (int j = 0; j < n; ++j) {
+            const float r = pass[j] ? lineRe[j] : 0.0f;
+            const float q = pass[j] ? lineIm[j] : 0.0f;
+            const float w = 1.0f / std::sqrt(r * r + q * q + 1e-6f);
+            const float fr = r * w, fi = q * w;
+            lineRe[j] = refRe[j] * fr + refIm[j] * fi;
+            lineIm[j] = refIm[j] * fr - fi * refRe[j];
+        }
+    }
+    FFT2DInverse(fft);
+
+    float best = -1e11f;
+    for (int i = 0; i < n; ++i) {
+        const float* line = fft.FFTRe[i];
+        for (int j = 0; j < n; ++j) {
+            if (line[j] > best) {
+                best = line[j];
+                c.pi = i;
+                c.pj = j;
+            }
+        }
+    }
+    c.peak = best;
+    if (options.ShowFFTbox) c.surface = SpectrumToBitmap(fft, fft.FFTRe, &fft.FFTIm, 1.0f);
+    return c;
+}
+
+Grade gradeAlignedBox(const AlignInputs& inputs, const Bitmap24& frame, int sx, int sy, AlignScratch& scratch) {
+    const AlignOptions& options = *inputs.options;
+    const RegistrationState& reference = *inputs.registration;
+    const int n = inputs.engine->FFTSize, h = n / 2;
+    FftEngine& fft = scratch.fft;
+    sizeEngine(fft, n);
+    float* re = fft.FFTRe.data();
+    float* im = fft.FFTIm.data();
+    const std::size_t cells = static_cast<std::size_t>(n) * n;
+    const int fX = inputs.FeatureX, fY = inputs.FeatureY;
+
+    Grade g;
+    g.sx = sx;
+    g.sy = sy;
+    g.alignedOffscreen = fX - h + sx < 0 || fX + h + sx >= inputs.FrameWidth || fY - h + sy < 0 ||
+                         fY + h + sy >= inputs.FrameHeight;
+
+    // Cell (x + h, y + h) compares the reference pixel (fX + x, fY + y) with the frame pixel
+    // (fX + x + sx, fY + y + sy) where both exist; every other cell stays 0 (no difference).
+    const Area frameArea = readable(inputs, frame), refArea = readable(inputs, reference.Image1);
+    const int x0 = std::max({-h, -fX, -fX - sx}), x1 = std::min({h, refArea.width - fX, frameArea.width - fX - sx});
+    const int y0 = std::max({-h, -fY, -fY - sy}), y1 = std::min({h, refArea.height - fY, frameArea.height - fY - sy});
+    std::fill(re, re + cells, 0.0f);
+    std::fill(im, im + cells, 0.0f);
+    double sumF = 0.0, sumR = 0.0, count = 0.0;
+    for (int x = x0; x < x1; ++x) {
+        float* cellF = re + static_cast<std::size_t>(x + h) * n + h;
+        float* cellR = im + static_cast<std::size_t>(x + h) * n + h;
+        for (int y = y0; y < y1; ++y) {
+            const float f = pixelLevel(frame.pixel(fX + x + sx, fY + y + sy), options.Colourstack, options.LumWeights);
+            const float r = pixelLevel(reference.Image1.pixel(fX + x, fY + y), options.Colourstack, options.LumWeights);
+            cellF[y] = f;
+            cellR[y] = r;
+            sumF += f;
+            sumR += r;
+        }
+        count += std::max(0, y1 - y0);
+    }
+    const auto meanF = static_cast<float>(sumF / std::max(count, 1.0));
+    const auto meanR = static_cast<float>(sumR / std::max(count, 1.0));
+    double d = 0.0;
+    for (int x = x0; x < x1; ++x) {
+        float* cellF = re + static_cast<std::size_t>(x + h) * n + h;
+        float* cellR = im + static_cast<std::size_t>(x + h) * n + h;
+        for (int y = y0; y < y1; ++y) {
+            const float fp = cellF[y] - meanF, rp = cellR[y] - meanR;
+            cellF[y] = fp;
+            cellR[y] = 0.0f;
+            d += static_cast<double>(fp - rp) * (fp - rp);
+        }
+    }
+    g.difference = d / static_cast<double>(cells);
+    g.meanF = meanF;
+
+    const int boxLeft = fX - h + sx, boxTop = fY - h + sy;
+    double quality = 0.0;
+    switch (qualityKind(options.quality)) {
+        case QualityKind::Gradient: {
+            for (std::size_t k = 0; k < cells; ++k) re[k] += meanF;
+            const GradientSettings settings = gradientSettings(options.FOMspin, options.Pix);
+            quality = ComputeFrameFom(fft.FFTRe, 0, 0, n, n, settings);
+            copyBox(frame, frameArea, boxLeft, boxTop, n, scratch.box);
+            for (int s = 1; s <= 3; ++s) {
+                const int m = n / (s + 1);
+                boxAverageDownscale(scratch.box, n, m, scratch.smallBox);
+                for (int u = 0; u < m; ++u)
+                    for (int v = 0; v < m; ++v)
+                        fft.FFTRe[u][v] = pixelLevel(scratch.smallBox.pixel(u, v), options.Colourstack, options.LumWeights);
+                quality += ComputeFrameFom(fft.FFTRe, 0, 0, m, m, settings);
+            }
+            break;
+        }
+        case QualityKind::Plugin:
+            copyBox(frame, frameArea, boxLeft, boxTop, n, scratch.box);
+            quality = inputs.plugin->estimate(scratch.box);
+            break;
+        case QualityKind::Compress:
+            copyBox(frame, frameArea, boxLeft, boxTop, n, scratch.box);
+            quality = static_cast<double>(compressedSize(scratch.box, n, options.Compresfactor));
+            break;
+        case QualityKind::LocalContrast:
+            quality = localContrastQuality(fft.FFTRe, n);
+            break;
+        case QualityKind::Deviation: {
+            double s = 0.0, q = 0.0;
+            for (std::size_t k = 0; k < cells; ++k) {
+                s += re[k];
+                q += static_cast<double>(re[k]) * re[k];
+            }
+            quality = deviationQuality(static_cast<double>(cells), s, q);
+            break;
+        }
+        case QualityKind::Spectral:
+            FFT2DForward(fft);
+            RadialSpectrum(fft, options.quality.HVSWeighting, reference.HVSCentre);
+            keepProfile(fft, g.profile, g.profileMax);
+            break;
+    }
+    g.imageQuality = static_cast<float>(quality);
+    return g;
+}
+
+FrameAlignment::FrameAlignment(AlignContext& context, const AlignOptions& options, const Bitmap24& preview)
+    : context_(context), options_(options), preview_(preview) {
+    if (qualityKind(options_.quality) == QualityKind::Plugin) plugin_ = std::make_unique<QualityPlugin>();
+    const FrameModel& model = context_.model;
+    inputs_.options = &options_;
+    inputs_.engine = &context_.fft;
+    inputs_.registration = &context_.registration;
+    inputs_.FeatureX = context_.program.FeatureX;
+    inputs_.FeatureY = context_.program.FeatureY;
+    inputs_.FrameWidth = model.FrameWidth;
+    inputs_.FrameHeight = model.FrameHeight;
+    inputs_.plugin = plugin_.get();
+    // The dark frame is subtracted only where it covers the whole frame.
+    const T2dArrays& dark = context_.section.DarkPlanes[1];
+    if (options_.levels.darkSubtract && dark.xCount() >= model.FrameWidth && dark.yCount() >= model.FrameHeight)
+        inputs_.dark = &dark;
+}
+
+bool FrameAlignment::AlignFrame() {
+    return alignPicture(preview_);
+}
+
+bool FrameAlignment::alignPicture(const Bitmap24& frame) {
+    if (context_.alignment.HaltRequested) return true;
+    const auto offset = boxOffset();
+    const Correlation correlation = correlateBox(inputs_, frame, offset[0], offset[1], scratch_);
+    showSurface(correlation);
+    const Verdict verdict = decide(correlation);
+    if (verdict.skipped) return true;
+    const Grade grade = gradeAlignedBox(inputs_, frame, verdict.sx, verdict.sy, scratch_);
+    finish(verdict, correlation, grade, frame);
+    return verdict.result;
+}
+
+std::array<int, 2> FrameAlignment::boxOffset() const {
+    if (!options_.Trackobject) return {0, 0};
+    const ProgramState& program = context_.program;
+    const RegistrationState& registration = context_.registration;
+    const int stepX = options_.predicttrack ? registration.TrackStepX : 0;
+    const int stepY = options_.predicttrack ? registration.TrackStepY : 0;
+    return {program.TrackOffsetX + stepX, program.TrackOffsetY + stepY};
+}
+
+void FrameAlignment::showSurface(const Correlation& correlation) {
+    if (!correlation.surface.empty()) context_.view.showCorrelationSurface(correlation.surface);
+}
+
+bool FrameAlignment::waitForClick() {
+    RegistrationState& registration = context_.registration;
+    ProgressPort& progress = context_.progress;
+    registration.WaitForClick = true;
+    while (registration.WaitForClick && !progress.cancelRequested()) progress.processMessages();
+    const bool clicked = !registration.WaitForClick;
+    registration.WaitForClick = false;
+    return clicked;
+}
+
+void FrameAlignment::deselect(int frame) {
+    TFrameRec& record = context_.model.FrameTable[frame];
+    record.Excluded = true;
+    record.Dropped = false;
+    context_.view.frameDeselected(frame);
+}
+
+Verdict FrameAlignment::decide(const Correlation& correlation) {
+    RegistrationState& registration = context_.registration;
+    AlignmentState& alignment = context_.alignment;
+    ProgramState& program = context_.program;
+    FrameModel& model = context_.model;
+    AlignmentView& view = context_.view;
+    const int frame = alignment.CurrentFrame;
+    const int n = context_.fft.FFTSize, h = n / 2;
+    // An unattended run never waits for a click.
+    const bool attended = !program.BatchMode;
+
+    Verdict verdict;
+    verdict.boxOffscreen = correlation.boxOffscreen;
+    // The peak is measured relative to the box as it was read; a click after a lost lock is
+    // taken in frame pixels.
+    int tx = correlation.tx, ty = correlation.ty;
+    int pi = correlation.pi, pj = correlation.pj;
+
+    if (alignment.ManualAlign && attended) {
+        view.hideSpectrumWindow();
+        alignment.ForceRealign = false;
+        view.setCursor(AlignCursor::Cross);
+        const bool clicked = waitForClick();
+        view.setCursor(AlignCursor::Hourglass);
+        if (clicked) {
+            pi = registration.ClickX - registration.BoxLeft - tx;
+            pj = registration.ClickY - registration.BoxTop - ty;
+            verdict.clicked = true;
+        } else {
+            // A cancel ends the manual alignment; this frame keeps its measured peak.
+            alignment.ManualAlign = false;
+        }
+        if (alignment.HaltRequested) {
+            registration.LastPeak *= 2.0;
+            alignment.ForceRealign = true;
+        }
+    }
+
+    TFrameRec& record = model.FrameTable[frame];
+    record.Slots[0].Peak = correlation.peak;
+    record.Angle = correlation.peak;
+
+    // Lock test; the first frame after a fresh pick never fails it.
+    const double p = registration.UserBoxPlaced ? registration.LastPeak : correlation.peak;
+    bool newSegment = false;
+    if ((alignment.MisalignRatio * registration.LastPeak > p && options_.Misalignwarning) || alignment.ForceRealign) {
+        registration.LastPeak = p;
+        view.hideAlignmentWindows();
+        // Unattended, the first frame of the next AVI file keeps the tracking as it stands.
+        if (!(alignment.NextSegmentPending && !attended)) {
+            Message question;
+            question.caption = "Alignment ";
+            question.text = LostLockText;
+            question.dlgType = mtWarning;
+            question.buttons = mbOK | mbIgnore | mbAll;
+            question.batchAnswer = mrIgnore;
+            if (alignment.NextSegmentPending) {
+                question.text = NextSegmentText;
+                newSegment = true;
+                program.TrackOffsetX = program.TrackOffsetY = 0;
+                registration.TrackStepX = registration.TrackStepY = 0;
+            }
+            if (alignment.HaltRequested) {
+                question.text = HaltText;
+                alignment.HaltRequested = false;
+            }
+            // With "Ignore misaligned frames" the frame is deselected without a question, except at
+            // the start of the next AVI file.
+            const std::uint16_t answer = !options_.Ignoredefault || newSegment
+                                             ? context_.messages.show(question)
+                                             : static_cast<std::uint16_t>(mrIgnore);
+            if (answer == mrOk && attended) {
+                alignment.ForceRealign = false;
+                view.setCursor(AlignCursor::Cross);
+                if (!waitForClick()) {
+                    view.setCursor(AlignCursor::Default);
+                    context_.progress.setCancelRequested(false);
+                    verdict.skipped = true;
+                    return verdict;
+                }
+                if (model.avicount > 0) view.showSegmentPosition(frame - alignment.AviSegmentFirst);
+                pi = registration.ClickX - registration.BoxLeft;
+                pj = registration.ClickY - registration.BoxTop;
+                program.TrackOffsetX = program.TrackOffsetY = 0;
+                tx = ty = 0;
+                if (newSegment) pi = pj = 0;
+                verdict.clicked = true;
+                verdict.result = false;
+            } else if (answer == mrIgnore || answer == mrOk) {
+                deselect(frame);
+            } else if (answer == mrAll) {
+                deselect(frame);
+                options_.Ignoredefault = true;
+                view.ignoreMisalignedChecked();
+            }
+        }
+        view.restoreAlignmentWindows();
+        alignment.NextSegmentPending = false;
+    }
+    registration.LastPeak = p;
+
+    // The feature's position in this frame, and the shift: the box's own offset plus the
+    // feature's offset within the box. (A clicked peak lies at the click.)
+    if (verdict.clicked) {
+        pi = h - pi;
+        pj = h - pj;
+    } else {
+        pi = -shiftOfPeak(pi, n);
+        pj = -shiftOfPeak(pj, n);
+    }
+    const int fx = program.FeatureX - pi, fy = program.FeatureY - pj;
+    verdict.sx = fx - program.FeatureX + tx;
+    verdict.sy = fy - program.FeatureY + ty;
+    if (options_.interlaced && alignment.InterlaceField == 0) {
+        record.Slots[2].X = verdict.sx;
+        record.Slots[2].Y = verdict.sy;
+    } else {
+        TAlignSlotRec& slot = record.Slots[0];
+        slot.X = slot.SavedX = verdict.sx;
+        slot.Y = slot.SavedY = verdict.sy;
+    }
+
+    if (options_.Trackobject) {
+        if (frame > 0 && !newSegment) {
+            const TAlignSlotRec& previous = model.FrameTable[frame - 1].Slots[0];
+            registration.TrackStepX = (previous.X - record.Slots[0].X) / 2;
+            registration.TrackStepY = (previous.Y - record.Slots[0].Y) / 2;
+        } else {
+            program.TrackOffsetX = program.TrackOffsetY = 0;
+            registration.TrackStepX = registration.TrackStepY = 0;
+        }
+        if (newSegment) {
+            program.TrackOffsetX = registration.ClickX - program.FeatureX;
+            program.TrackOffsetY = registration.ClickY - program.FeatureY;
+        } else if (!verdict.boxOffscreen) {
+            // The next box is read where this frame's feature was found.
+            program.TrackOffsetX = verdict.sx;
+            program.TrackOffsetY = verdict.sy;
+        } else {
+            registration.TrackStepX = registration.TrackStepY = 0;
+        }
+    }
+    return verdict;
+}
+
+void FrameAlignment::finish(const Verdict& verdict, const Correlation& correlation, const Grade& grade,
+                            const Bitmap24& frame) {
+    AlignmentState& alignment = context_.alignment;
+    FrameModel& model = context_.model;
+    FftEngine& fft = context_.fft;
+    const int current = alignment.CurrentFrame;
+    const int n = fft.FFTSize, h = n / 2;
+    TFrameRec& record = model.FrameTable[current];
+    const bool firstField = options_.interlaced && alignment.InterlaceField == 0;
+
+    (firstField ? record.Slots[2] : record.Slots[0]).Difference = static_cast<float>(grade.difference);
+    if (options_.FreeBox && alignment.OptimizePass == 0) record.Slots[0].Difference = 1e8f;
+    record.AlignDifference = record.Slots[0].Difference;
+    record.MeanBrightness = grade.meanF;
+    record.Slots[0].Brightness = grade.meanF;
+
+    const bool spectral = qualityKind(options_.quality) == QualityKind::Spectral;
+    if (!spectral) record.Slots[0].Quality = grade.imageQuality;
+    if (options_.interlaced) record.Slots[2].Quality = record.Slots[0].Quality;
+
+    // The figure and the chart read the radial profile of this frame.
+    fft.RadialProfile = spectral ? grade.profile : correlation.profile;
+    fft.RadialProfileMax = spectral ? grade.profileMax : correlation.profileMax;
+    FrameQualityInput input;
+    input.QualityFilter = options_.QualityFilter;
+    input.QualFilterDX = options_.QualFilterDX;
+    input.QualityHumanVision = options_.quality.QualityHumanVision;
+    input.QualityFromImage = options_.quality.QualityFromImage;
+    input.progstatus = context_.program.progstatus;
+    input.CurrentFrame = current;
+    input.interlaced = options_.interlaced;
+    input.InterlaceField = alignment.InterlaceField;
+
+    AlignedFrameView view;
+    view.frame = current;
+    view.field = alignment.InterlaceField;
+    view.picture = &frame;
+    view.clicked = verdict.clicked;
+    view.featureX = context_.program.FeatureX + verdict.sx;
+    view.featureY = context_.program.FeatureY + verdict.sy;
+    view.spectral = spectral;
+    view.boxLeft = view.featureX - h;
+    view.boxTop = view.featureY - h;
+    view.boxSize = n;
+    view.freeBox = options_.FreeBox;
+    view.shiftX = verdict.sx;
+    view.shiftY = verdict.sy;
+    view.readout = EstimateFrameQuality(fft, context_.GammaTable, input, model);
+    context_.view.frameAligned(view);
+
+    if (verdict.boxOffscreen || grade.alignedOffscreen) {
+        if (!alignment.OffscreenWarned && options_.Misalignwarning && !options_.Ignoredefault) {
+            Message warning;
+            warning.caption = "Warning";
+            warning.text = OffscreenText;
+            warning.dlgType = mtWarning;
+            warning.buttons = mbOK;
+            context_.messages.show(warning);
+        }
+        alignment.OffscreenWarned = true;
+        record.Slots[0].Quality *= 0.01f;
+        context_.view.boxOffscreen();
+    }
+    if (measured != nullptr) (*measured)[static_cast<std::size_t>(current)] = true;
+}
+
+}  // namespace kestrave

@@ -1,0 +1,462 @@
+#include "registration/alignment_pass.h"
+
+#include <algorithm>
+#include <mutex>
+#include <new>
+
+#include "frames/avi_reader.h"
+#include "platform/parallel.h"
+
+namespace kestrave {
+
+namespace {
+
+// Working memory for the threads of the pass, one set per task that runs at a time.
+class ScratchPool {
+public:
+    std::unique_ptr<AlignScratch> take() {
+        const std::lock_guard lock(mutex_);
+        if (free_.empty()) return std::make_unique<AlignScratch>();
+        std::unique_ptr<AlignScratch> scratch = std::move(free_.back());
+        free_.pop_back();
+        return scratch;
+    }
+    void give(std::unique_ptr<AlignScratch> scratch) {
+        const std::lock_guard lock(mutex_);
+        free_.push_back(std::move(scratch));
+    }
+
+private:
+    std::mutex mutex_;
+    std::vector<std::unique_ptr<AlignScratch>> free_;
+};
+
+// One frame of the pass, and its one unit of alignment (two for interlaced input, one per field).
+struct Unit {
+    int field = 0;
+    const Bitmap24* picture = nullptr;
+    Correlation correlation;
+    Grade grade;
+};
+
+struct FrameSlot {
+    int frame = -1;
+    Bitmap24 picture;
+    bool wrongSize = false;
+    // The two fields of an interlaced frame, each completed from its own lines.
+    std::array<Bitmap24, 2> fields;
+    std::vector<Unit> units;
+};
+
+// Every flag of the pass is raised while it runs and lowered however it ends.
+class PassFlags {
+public:
+    explicit PassFlags(AlignContext& context) : context_(context) { context_.alignment.InAlignPass = true; }
+    ~PassFlags() {
+        AlignmentState& alignment = context_.alignment;
+        alignment.InAlignPass = false;
+        alignment.ForceRealign = false;
+        alignment.NextSegmentPending = false;
+        alignment.HaltRequested = false;
+        context_.registration.WaitForClick = false;
+        context_.view.setCursor(AlignCursor::Default);
+    }
+    PassFlags(const PassFlags&) = delete;
+    PassFlags& operator=(const PassFlags&) = delete;
+
+private:
+    AlignContext& context_;
+};
+
+const char* inputKindText(TInputType type) {
+    switch (type) {
+        case TInputType::itAVI:
+            return "AVI";
+        case TInputType::itBMP:
+            return "BMP";
+        case TInputType::itFIT:
+            return "FIT";
+        case TInputType::itJPG:
+            return "JPG";
+        case TInputType::itTIF:
+            return "TIF";
+        case TInputType::itPNG:
+            return "PNG";
+        case TInputType::itSER:
+            return "SER";
+    }
+    return "";
+}
+
+void tell(MessagePort& messages, const std::string& caption, const std::string& text, std::uint8_t type) {
+    Message message;
+    message.caption = caption;
+    message.text = text;
+    message.dlgType = type;
+    message.buttons = mbOK;
+    messages.show(message);
+}
+
+class Pass {
+public:
+    Pass(AlignContext& context, const AlignmentPassOptions& options, FrameSource& source)
+        : c_(context), o_(options), source_(source) {}
+
+    AlignmentPassResult run();
+
+private:
+    void checkCalibrationSizes(AlignOptions& align);
+    void resetRecords();
+    bool measureFrames();
+    bool measureInParallel(FramePrefetcher& prefetcher);
+    bool measureInOrder(FramePrefetcher& prefetcher);
+    void fetch(FrameSlot& slot, int frame, FrameBuffers& buffers);
+    void prepare(FrameSlot& slot, Unit& unit);
+    bool frameStart(int frame);
+    bool commit(FrameSlot& slot);
+    void excludeWrongSize(int frame);
+    void finishRanking();
+    void stopped(PassEnd end, const std::string& error);
+
+    AlignContext& c_;
+    const AlignmentPassOptions& o_;
+    FrameSource& source_;
+    AlignmentPassResult result_;
+    std::unique_ptr<FrameAlignment> aligner_;
+    Bitmap24 noPreview_;
+    std::vector<int> frames_;
+    std::vector<bool> measured_;
+    ScratchPool scratches_;
+    int progressStep_ = 1;
+    int segment_ = 0;
+    bool sizeWarningsOff_ = false;
+};
+
+AlignmentPassResult Pass::run() {
+    const PassFlags flags(c_);
+    ProgramState& program = c_.program;
+    AlignmentState& alignment = c_.alignment;
+    RegistrationState& registration = c_.registration;
+    FrameModel& model = c_.model;
+    try {
+        c_.progress.setCancelRequested(false);
+        alignment.HaltRequested = false;
+        alignment.OffscreenWarned = false;
+        alignment.OptimizePass = 0;
+        model.FramesRanked = false;
+        program.TrackOffsetX = program.TrackOffsetY = 0;
+        c_.view.setCursor(AlignCursor::Hourglass);
+        if (alignment.ManualAlign)
+            tell(c_.messages, "Alignment", " Point at the alignmentfeature and left-click ", mtInformation);
+        program.progstatus = TProgStatus::psFeatureSet;
+
+        AlignOptions align = o_.align;
+        checkCalibrationSizes(align);
+        aligner_ = std::make_unique<FrameAlignment>(c_, align, noPreview_);
+        resetRecords();
+
+        registration.LastPeak = 0.0;
+        c_.progress.setStatus(3, "Alignment processing");
+        registration.TrackStepX = registration.TrackStepY = 0;
+        const int half = c_.fft.FFTSize / 2;
+        registration.BoxLeft = program.FeatureX - half;
+        registration.BoxTop = program.FeatureY - half;
+        alignment.NextSegmentPending = false;
+        progressStep_ = std::max(1, (o_.lastFrame - 1) / 25);
+        c_.progress.setMaximum(o_.lastFrame);
+        program.progstatus = TProgStatus::psAligned;
+
+        if (!measureFrames()) {
+            stopped(PassEnd::Cancelled, "");
+            return result_;
+        }
+        alignment.InAlignPass = false;
+        finishRanking();
+    } catch (const KestraveError& error) {
+        stopped(PassEnd::Failed, error.what());
+    } catch (const std::bad_alloc&) {
+        stopped(PassEnd::Failed, " Not enough memory to align the frames ");
+    }
+    return result_;
+}
+
+void Pass::stopped(PassEnd end, const std::string& error) {
+    result_.end = end;
+    result_.error = error;
+    c_.program.progstatus = TProgStatus::psNone;
+    c_.program.activepage = TMainTab::tabAlign;
+    if (end == PassEnd::Failed) tell(c_.messages, "Error", error, mtError);
+}
+
+void Pass::checkCalibrationSizes(AlignOptions& align) {
+    const FrameModel& model = c_.model;
+    if (o_.Usedarkframe && (o_.DarkWidth != model.FrameWidth || o_.DarkHeight != model.FrameHeight)) {
+        tell(c_.messages, "Imagesize error", " darkframe size does not match imagesize !!", mtWarning);
+        result_.darkframeSwitchedOff = true;
+        align.levels.darkSubtract = false;
+    }
+    if (o_.UseFlatfield && (o_.FlatWidth != model.FrameWidth || o_.FlatHeight != model.FrameHeight)) {
+        tell(c_.messages, "Imagesize error", " flatfield size does not match imagesize !!", mtWarning);
+        result_.flatfieldSwitchedOff = true;
+    }
+}
+
+// Slot 0 and the fields of the optimizer start afresh; the brightness of frames that this pass
+// does not measure must not enter the mean.
+void Pass::resetRecords() {
+    FrameModel& model = c_.model;
+    for (TFrameRec& record : model.FrameTable) {
+        TAlignSlotRec& slot = record.Slots[0];
+        slot.X = slot.Y = slot.SavedX = slot.SavedY = 0;
+        slot.Quality = slot.Difference = 0.0f;
+        record.SubPixelX = record.SubPixelY = 0.0f;
+        record.Improvement = 100.0f;
+        record.MeanBrightness = 0.0f;
+    }
+    for (TRankRec& rank : model.FrameRanking) {
+        rank.Frame = 0;
+        rank.Key = 0.0f;
+    }
+}
+
+bool Pass::measureFrames() {
+    const FrameModel& model = c_.model;
+    const int last = std::min(o_.lastFrame, MaxFrameIndex);
+    for (int k = 0; k <= last; ++k)
+        if (!model.FrameTable[k].Excluded) frames_.push_back(k);
+    measured_.assign(static_cast<std::size_t>(std::max(o_.lastFrame, 0)) + 1, false);
+    aligner_->measured = &measured_;
+    segment_ = 0;
+    c_.alignment.AviSegmentFirst = 0;
+    result_.expandStack = model.InputType == TInputType::itAVI && model.avicount > 0;
+    if (frames_.empty()) return true;
+
+    const bool tracking = o_.align.Trackobject || (c_.alignment.ManualAlign && !c_.program.BatchMode);
+    if (tracking) {
+        FramePrefetcher prefetcher(source_, frames_);
+        return measureInOrder(prefetcher);
+    }
+    FramePrefetcher prefetcher(source_, frames_, 2 * threadCount());
+    return measureInParallel(prefetcher);
+}
+
+void Pass::fetch(FrameSlot& slot, int frame, FrameBuffers& buffers) {
+    // The pass keeps the picture; the prefetcher's buffers get the old one, which the next read
+    // overwrites.
+    slot.frame = frame;
+    std::swap(slot.picture, buffers.Preview);
+    slot.wrongSize = slot.picture.width() != c_.model.FrameWidth || slot.picture.height() != c_.model.FrameHeight;
+    const bool interlaced = o_.align.interlaced;
+    slot.units.assign(slot.wrongSize ? 0 : interlaced ? 2 : 1, Unit{});
+    for (std::size_t u = 0; u < slot.units.size(); ++u) {
+        slot.units[u].field = static_cast<int>(u);
+        slot.units[u].picture = interlaced ? &slot.fields[u] : &slot.picture;
+    }
+}
+
+// Each field of an interlaced frame starts from the frame as read and fills the other field's
+// lines (rows, or columns with the fields side by side) from its own.
+void Pass::prepare(FrameSlot& slot, Unit& unit) {
+    if (!o_.align.interlaced) return;
+    Bitmap24& field = slot.fields[static_cast<std::size_t>(unit.field)];
+    field = slot.picture;
+    interpolateField(field, c_.model.FrameWidth, c_.model.FrameHeight, o_.align.Interlacehoriz,
+                     unit.field == 0 ? 1 : 2);
+}
+
+bool Pass::measureInParallel(FramePrefetcher& prefetcher) {
+    const AlignInputs& inputs = aligner_->inputs();
+    const int n = c_.fft.FFTSize;
+    const std::size_t batch = static_cast<std::size_t>(2 * threadCount());
+    std::vector<FrameSlot> slots(batch);
+    for (std::size_t first = 0; first < frames_.size(); first += batch) {
+        const std::size_t count = std::min(batch, frames_.size() - first);
+        std::vector<std::pair<FrameSlot*, Unit*>> units;
+        for (std::size_t b = 0; b < count; ++b) {
+            fetch(slots[b], frames_[first + b], prefetcher.next());
+            for (Unit& unit : slots[b].units) units.emplace_back(&slots[b], &unit);
+        }
+        // Without tracking every box lies at (BoxLeft, BoxTop) and the shift follows from the
+        // peak alone, so the frames are correlated and graded ahead of their lock test.
+        parallelForRange(0, static_cast<std::ptrdiff_t>(units.size()), [&](std::ptrdiff_t from, std::ptrdiff_t to) {
+            std::unique_ptr<AlignScratch> scratch = scratches_.take();
+            for (std::ptrdiff_t i = from; i < to; ++i) {
+                auto [slot, unit] = units[static_cast<std::size_t>(i)];
+                prepare(*slot, *unit);
+                unit->correlation = correlateBox(inputs, *unit->picture, 0, 0, *scratch);
+                unit->grade = gradeAlignedBox(inputs, *unit->picture, shiftOfPeak(unit->correlation.pi, n),
+                                              shiftOfPeak(unit->correlation.pj, n), *scratch);
+            }
+            scratches_.give(std::move(scratch));
+        });
+        for (std::size_t b = 0; b < count; ++b)
+            if (!commit(slots[b])) return false;
+    }
+    return true;
+}
+
+// The lock tests, questions and writes of one frame, in the order of the frames.
+bool Pass::commit(FrameSlot& slot) {
+    AlignmentState& alignment = c_.alignment;
+    if (!frameStart(slot.frame)) return false;
+    if (slot.wrongSize) {
+        excludeWrongSize(slot.frame);
+        return true;
+    }
+    for (Unit& unit : slot.units) {
+        alignment.CurrentFrame = slot.frame;
+        alignment.InterlaceField = unit.field;
+        if (alignment.HaltRequested) continue;
+        aligner_->showSurface(unit.correlation);
+        const Verdict verdict = aligner_->decide(unit.correlation);
+        if (verdict.skipped) continue;
+        if (verdict.sx != unit.grade.sx || verdict.sy != unit.grade.sy)
+            unit.grade = gradeAlignedBox(aligner_->inputs(), *unit.picture, verdict.sx, verdict.sy, aligner_->scratch());
+        aligner_->finish(verdict, unit.correlation, unit.grade, *unit.picture);
+        if (!verdict.result) aligner_->alignPicture(*unit.picture);
+    }
+    return !c_.progress.cancelRequested();
+}
+
+bool Pass::measureInOrder(FramePrefetcher& prefetcher) {
+    AlignmentState& alignment = c_.alignment;
+    const AlignInputs& inputs = aligner_->inputs();
+    std::array<FrameSlot, 2> slots;
+    std::unique_ptr<AlignScratch> beside = scratches_.take();
+    std::size_t next = 0;
+    fetch(slots[0], frames_[next++], prefetcher.next());
+    // The correlation of the next unit, computed beside the grading of the current one.
+    bool correlated = false;
+    for (int current = 0;; current = 1 - current) {
+        FrameSlot& slot = slots[static_cast<std::size_t>(current)];
+        FrameSlot& following = slots[static_cast<std::size_t>(1 - current)];
+        bool fetched = false;
+        if (!frameStart(slot.frame)) return false;
+        if (slot.wrongSize) excludeWrongSize(slot.frame);
+        for (std::size_t u = 0; u < slot.units.size(); ++u) {
+            Unit& unit = slot.units[u];
+            alignment.CurrentFrame = slot.frame;
+            alignment.InterlaceField = unit.field;
+            const bool ahead = correlated;
+            correlated = false;
+            if (alignment.HaltRequested) continue;
+            if (!ahead) {
+                prepare(slot, unit);
+                const auto offset = aligner_->boxOffset();
+                unit.correlation = correlateBox(inputs, *unit.picture, offset[0], offset[1], aligner_->scratch());
+            }
+            aligner_->showSurface(unit.correlation);
+            const Verdict verdict = aligner_->decide(unit.correlation);
+            if (verdict.skipped) continue;
+
+            // The unit after this one: the next field, or the first of the next frame.
+            FrameSlot* nextSlot = nullptr;
+            Unit* nextUnit = nullptr;
+            if (verdict.result) {
+                if (u + 1 < slot.units.size()) {
+                    nextSlot = &slot;
+                    nextUnit = &slot.units[u + 1];
+                } else if (next < frames_.size()) {
+                    fetch(following, frames_[next++], prefetcher.next());
+                    fetched = true;
+                    if (!following.units.empty()) {
+                        nextSlot = &following;
+                        nextUnit = &following.units[0];
+                    }
+                }
+            }
+            const auto offset = aligner_->boxOffset();
+            parallelFor(0, 2, [&](std::ptrdiff_t task) {
+                if (task == 0) {
+                    unit.grade = gradeAlignedBox(inputs, *unit.picture, verdict.sx, verdict.sy, aligner_->scratch());
+                } else if (nextUnit != nullptr) {
+                    prepare(*nextSlot, *nextUnit);
+                    nextUnit->correlation = correlateBox(inputs, *nextUnit->picture, offset[0], offset[1], *beside);
+                }
+            });
+            aligner_->finish(verdict, unit.correlation, unit.grade, *unit.picture);
+            if (!verdict.result) aligner_->alignPicture(*unit.picture);
+            correlated = nextUnit != nullptr;
+        }
+        if (c_.progress.cancelRequested()) return false;
+        if (!fetched) {
+            if (next >= frames_.size()) return true;
+            fetch(following, frames_[next++], prefetcher.next());
+        }
+    }
+}
+
+bool Pass::frameStart(int frame) {
+    FrameModel& model = c_.model;
+    AlignmentState& alignment = c_.alignment;
+    ProgressPort& progress = c_.progress;
+    if (model.InputType == TInputType::itAVI) {
+        // Each file of an AVI list after the first asks for the feature again.
+        const int s = model.avicount > 0 ? std::max(model.aviSegmentOf(frame), 0) : 0;
+        while (segment_ < s) {
+            ++segment_;
+            c_.registration.LastPeak *= 2.0;
+            alignment.NextSegmentPending = true;
+        }
+        alignment.AviSegmentFirst = model.avicount > 0 ? model.AviSegments[segment_].FirstFrame : 0;
+        progress.setCaption(std::string("Kestrave processing ") + (o_.highBitInput ? "HI-AVI" : "AVI") + ": " +
+                            model.AviName);
+        progress.setStatus(2, "Processing frame :" + std::to_string(frame + 1));
+    } else {
+        const std::string name = model.InputType == TInputType::itSER
+                                     ? model.SerName + " " + std::to_string(frame)
+                                     : model.FrameNames[frame];
+        progress.setCaption(std::string("Kestrave processing ") + inputKindText(model.InputType) + ": " + name);
+        progress.setStatus(2, "Processing bitmap :" + std::to_string(frame));
+    }
+    if (frame % progressStep_ == 0) progress.setPosition(frame);
+    return frame % 10 != 0 || !progress.cancelled();
+}
+
+// A frame whose picture does not have the size of the input is left out, never aligned.
+void Pass::excludeWrongSize(int frame) {
+    FrameModel& model = c_.model;
+    TFrameRec& record = model.FrameTable[frame];
+    record.Excluded = record.Dropped = true;
+    record.Slots[0].Quality = 0.0f;
+    if (sizeWarningsOff_) return;
+    Message warning;
+    warning.caption = "Filesize warning";
+    const std::string name =
+        model.InputType == TInputType::itAVI ? "Frame " + std::to_string(frame + 1) : model.FrameNames[frame];
+    warning.text = name + ".\nFile has different dimensions, excluded from processing !!";
+    warning.dlgType = mtWarning;
+    warning.buttons = mbOK;
+    warning.showCheckBox = true;
+    warning.checkBoxCaption = "Do not repeat this message";
+    c_.messages.show(warning);
+    sizeWarningsOff_ = c_.messages.messageBoxChecked();
+}
+
+void Pass::finishRanking() {
+    FrameModel& model = c_.model;
+    if (o_.lastFrame > 0) relativeBrightness(model, o_.lastFrame, measured_);
+    std::vector<bool> keptOut(measured_.size());
+    for (int k = 0; k <= o_.lastFrame; ++k) keptOut[static_cast<std::size_t>(k)] = model.FrameTable[k].Excluded;
+    RankingOptions ranking;
+    ranking.lastFrame = o_.lastFrame;
+    ranking.Resampled = o_.Resampled;
+    ranking.OptimizeQualitySpin = o_.OptimizeQualitySpin;
+    result_.ranking = rankFrames(model, ranking, keptOut);
+    c_.alignment.DifferenceSum = result_.ranking.DifferenceSum;
+    if (model.DroppedFrames && model.InputType == TInputType::itAVI)
+        c_.progress.setCaption(std::string("Kestrave processing ") + (o_.highBitInput ? "HI-AVI" : "AVI") + ": " +
+                               model.AviName + "dropped frames ");
+    if (o_.Optimizegraph)
+        result_.graph = registrationGraphData(model, result_.ranking.lastRank, o_.RegistrationCaption);
+    c_.progress.setStatus(2, "Initial alignment done");
+    c_.program.progstatus = TProgStatus::psAligned;
+}
+
+}  // namespace
+
+AlignmentPassResult Alignallframes(AlignContext& context, const AlignmentPassOptions& options, FrameSource& source) {
+    return Pass(context, options, source).run();
+}
+
+}  // namespace kestrave
