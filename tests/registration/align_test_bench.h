@@ -118,6 +118,13 @@ public:
     AlignCursor lastCursor = AlignCursor::Default;
 };
 
+// Keeps the window caption besides what NullProgress keeps.
+class CaptionProgress : public NullProgress {
+public:
+    void setCaption(const std::string& text) override { caption = text; }
+    std::string caption;
+};
+
 // One input of width x height frames, aligned with a box of side n.
 struct AlignBench {
     AlignBench(int width, int height, int n, int frameCount) {
@@ -151,6 +158,8 @@ struct AlignBench {
         options.FFTFilter = fftFilter;
         options.QualityFilter = align().QualityFilter;
         options.QualFilterDX = align().QualFilterDX;
+        options.interlaced = align().interlaced;
+        options.Interlacehoriz = align().Interlacehoriz;
         const AutomaticFilterValues values =
             CalculateReferenceFFT(fft, registration, program, *model, *section, reference, options, messages);
         registration.UserBoxPlaced = false;
@@ -185,7 +194,7 @@ struct AlignBench {
     std::unique_ptr<ImageDataSection> section = std::make_unique<ImageDataSection>();
     std::unique_ptr<GammaTableArray> gamma = std::make_unique<GammaTableArray>();
     BatchMessagePresenter messages{[](const std::string&) {}};
-    NullProgress progress;
+    CaptionProgress progress;
     RecordingView view;
     AlignContext context{fft, registration, alignment, program, *model, *section, *gamma, messages, progress, view};
     AlignmentPassOptions passOptions;

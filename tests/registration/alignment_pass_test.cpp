@@ -1,0 +1,350 @@
+// The alignment pass: a synthesised recording registered within a pixel and ranked by its true
+// blur, cancel at frame 10, the ranking's order, the same results at one and eight threads,
+// frames of the wrong size, frames excluded while the pass runs, interlaced fields, and AVI
+// input (two files, a dropped frame) read through its frame source.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+
+#include "align_test_bench.h"
+#include "registration/alignment_pass_avi.h"
+#include "support/avi_test_writer.h"
+#include "support/temp_dir.h"
+#include "support/thread_count_scope.h"
+
+using namespace kestrave;
+using namespace kestrave::test;
+
+namespace {
+
+using Shift = std::array<int, 2>;
+
+// A planet recording whose frames move by whole pixels (the synthesiser's shifts rounded) and
+// are blurred by their own amounts.
+synth::Recording planetRecording(int frames, std::uint64_t seed) {
+    synth::SynthOptions options = stillAir(320, 240, frames, seed);
+    options.maxShift = 5.0;
+    synth::Recording recording = synth::planRecording(options);
+    for (synth::FrameTruth& truth : recording.truth) {
+        truth.shiftX = std::nearbyint(truth.shiftX);
+        truth.shiftY = std::nearbyint(truth.shiftY);
+    }
+    return recording;
+}
+
+// Whole-pixel shifts within -3 .. 3 and -4 .. 4; frame 0 is not moved.
+std::vector<Shift> shiftsOf(int count, int step) {
+    std::vector<Shift> shifts;
+    for (int k = 0; k < count; ++k) shifts.push_back({(k * step + 3) % 7 - 3, (k * 5 + 4) % 9 - 4});
+    return shifts;
+}
+
+// Ticks "Do not repeat this message" on every message.
+class TickingMessages : public BatchMessagePresenter {
+public:
+    TickingMessages() : BatchMessagePresenter([](const std::string&) {}) {}
+    std::uint16_t show(const Message& message) override {
+        const std::uint16_t answer = BatchMessagePresenter::show(message);
+        setMessageBoxChecked(message.showCheckBox);
+        return answer;
+    }
+};
+
+// Everything a pass wrote that later steps read.
+std::vector<float> passRecord(const FrameModel& model, int last) {
+    std::vector<float> values;
+    for (int k = 0; k <= last; ++k) {
+        const TFrameRec& record = model.FrameTable[k];
+        for (int s : {0, 2}) {
+            const TAlignSlotRec& slot = record.Slots[s];
+            values.insert(values.end(), {static_cast<float>(slot.X), static_cast<float>(slot.Y), slot.Quality,
+                                         slot.Difference, slot.Peak, slot.Brightness});
+        }
+        values.insert(values.end(), {record.MeanBrightness, record.AlignDifference, record.Excluded ? 1.0f : 0.0f,
+                                     static_cast<float>(model.FrameRanking[k].Frame), model.FrameRanking[k].Key});
+    }
+    return values;
+}
+
+}  // namespace
+
+TEST(AlignmentPass, PlanetRecordingIsRegisteredWithinAPixelAndRankedByItsBlur) {
+    const int count = 50;
+    const synth::Recording recording = planetRecording(count, 17);
+    MemoryFrameSource source(greyFrames(recording, 0, count));
+    for (int item : {0, 1, 4}) {
+        SCOPED_TRACE(item);
+        AlignBench bench(320, 240, 128, count);
+        bench.setQualityItem(item);
+        bench.align().Trackobject = item != 4;
+        bench.pick(source.pictures[0], 160, 120);
+        const AlignmentPassResult result = bench.run(source);
+        ASSERT_EQ(result.end, PassEnd::Finished);
+        std::vector<double> quality, sharpness;
+        for (int k = 0; k < count; ++k) {
+            const TAlignSlotRec& slot = bench.model->FrameTable[k].Slots[0];
+            const synth::FrameTruth& truth = recording.truth[static_cast<std::size_t>(k)];
+            EXPECT_LE(std::abs(slot.X - (truth.shiftX - recording.truth[0].shiftX)), 1) << k;
+            EXPECT_LE(std::abs(slot.Y - (truth.shiftY - recording.truth[0].shiftY)), 1) << k;
+            quality.push_back(slot.Quality);
+            sharpness.push_back(-truth.blurSigma);
+        }
+        EXPECT_GE(rankCorrelation(quality, sharpness), 0.9);
+        // The ranking is the quality order.
+        for (int j = 1; j < count; ++j) EXPECT_GE(bench.model->FrameRanking[j - 1].Key, bench.model->FrameRanking[j].Key);
+        EXPECT_TRUE(bench.model->FramesRanked);
+        EXPECT_EQ(bench.program.progstatus, TProgStatus::psAligned);
+        EXPECT_EQ(bench.progress.status(2), "Initial alignment done");
+        EXPECT_EQ(bench.progress.caption, "Kestrave processing SER: bench.ser 49");
+    }
+}
+
+TEST(AlignmentPass, CancelAtFrameTenLeavesNoPassFlagSet) {
+    const std::vector<Bitmap24> frames = texturedFrames(160, 120, shiftsOf(30, 3));
+    for (bool tracking : {false, true}) {
+        SCOPED_TRACE(tracking);
+        AlignBench bench(160, 120, 64, 30);
+        bench.align().Trackobject = tracking;
+        bench.pick(frames[0], 80, 60);
+        bench.progress.onPoll = [](NullProgress& progress) {
+            if (progress.status(2) == "Processing bitmap :10") progress.setCancelRequested(true);
+        };
+        MemoryFrameSource source(frames);
+        const AlignmentPassResult result = bench.run(source);
+        EXPECT_EQ(result.end, PassEnd::Cancelled);
+        EXPECT_FALSE(bench.alignment.InAlignPass);
+        EXPECT_FALSE(bench.alignment.ForceRealign);
+        EXPECT_FALSE(bench.alignment.NextSegmentPending);
+        EXPECT_FALSE(bench.alignment.HaltRequested);
+        EXPECT_FALSE(bench.registration.WaitForClick);
+        EXPECT_FALSE(bench.model->FramesRanked);
+        EXPECT_EQ(bench.program.progstatus, TProgStatus::psNone);
+        EXPECT_EQ(bench.program.activepage, TMainTab::tabAlign);
+        EXPECT_EQ(bench.view.lastCursor, AlignCursor::Default);
+        // The frames before the cancel are measured, none after.
+        EXPECT_EQ(bench.view.aligned, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+        EXPECT_GT(bench.model->FrameTable[9].MeanBrightness, 0.0f);
+        EXPECT_EQ(bench.model->FrameTable[10].MeanBrightness, 0.0f);
+    }
+    // A cancel during the click wait of the manual alignment ends the pass the same way.
+    AlignBench bench(160, 120, 64, 30);
+    bench.alignment.ManualAlign = true;
+    bench.pick(frames[0], 80, 60);
+    bench.progress.onPoll = [&](NullProgress& progress) {
+        if (bench.registration.WaitForClick) progress.setCancelRequested(true);
+    };
+    MemoryFrameSource source(frames);
+    EXPECT_EQ(bench.run(source).end, PassEnd::Cancelled);
+    EXPECT_EQ(bench.view.aligned, (std::vector<int>{0}));
+    EXPECT_FALSE(bench.alignment.ManualAlign);
+    EXPECT_FALSE(bench.alignment.InAlignPass);
+    EXPECT_FALSE(bench.registration.WaitForClick);
+    EXPECT_EQ(bench.captions(), (std::vector<std::string>{"Alignment"}));
+}
+
+TEST(AlignmentPass, RankingKeepsIndexOrderForEqualKeysAndPutsNaNLast) {
+    auto model = std::make_unique<FrameModel>();
+    const std::vector<float> keys = {1.0f, 3.0f, 3.0f, std::nanf(""), 1.0f, 3.0f, 2.0f};
+    for (int k = 0; k < 7; ++k) {
+        model->FrameRanking[k].Frame = k;
+        model->FrameRanking[k].Key = keys[static_cast<std::size_t>(k)];
+        model->FrameRanking[k].SavedKey = static_cast<float>(100 + k);
+    }
+    SortRankingByQuality(*model, 7);
+    const std::vector<int> order = {1, 2, 5, 6, 0, 4, 3};
+    for (int j = 0; j < 7; ++j) {
+        EXPECT_EQ(model->FrameRanking[j].Frame, order[static_cast<std::size_t>(j)]);
+        EXPECT_EQ(model->FrameRanking[j].SavedKey, 100.0f + j);
+    }
+    // Through the pass: identical frames grade alike and stay in frame order.
+    const std::vector<Bitmap24> same = texturedFrames(160, 120, std::vector<Shift>(12, Shift{0, 0}));
+    AlignBench bench(160, 120, 64, 12);
+    bench.align().Trackobject = false;
+    bench.pick(same[0], 80, 60);
+    MemoryFrameSource source(same);
+    ASSERT_EQ(bench.run(source).end, PassEnd::Finished);
+    for (int j = 0; j < 12; ++j) EXPECT_EQ(bench.model->FrameRanking[j].Frame, j);
+}
+
+TEST(AlignmentPass, ResultsAreTheSameAtOneAndEightThreads) {
+    const int count = 40;
+    const synth::Recording recording = planetRecording(count, 29);
+    const std::vector<Bitmap24> frames = greyFrames(recording, 0, count);
+    for (int item : {0, 4, 2}) {
+        for (bool tracking : {false, true}) {
+            SCOPED_TRACE(item * 10 + tracking);
+            std::vector<std::vector<float>> records;
+            for (int threads : {1, 8}) {
+                const ThreadCountScope scope(threads);
+                AlignBench bench(320, 240, 128, count);
+                bench.setQualityItem(item);
+                bench.align().Trackobject = tracking;
+                bench.pick(frames[0], 160, 120);
+                MemoryFrameSource source(frames);
+                ASSERT_EQ(bench.run(source).end, PassEnd::Finished);
+                records.push_back(passRecord(*bench.model, count - 1));
+            }
+            ASSERT_EQ(records[0].size(), records[1].size());
+            EXPECT_EQ(std::memcmp(records[0].data(), records[1].data(), records[0].size() * sizeof(float)), 0);
+        }
+    }
+}
+
+TEST(AlignmentPass, FramesOfAnotherSizeAreLeftOutWithOneWarning) {
+    std::vector<Bitmap24> frames = texturedFrames(160, 120, shiftsOf(8, 2));
+    frames[3] = Bitmap24(100, 80);
+    frames[5] = Bitmap24(161, 120);
+    for (bool tick : {false, true}) {
+        SCOPED_TRACE(tick);
+        AlignBench bench(160, 120, 64, 8);
+        TickingMessages ticking;
+        BatchMessagePresenter& messages = tick ? ticking : bench.messages;
+        AlignContext context = bench.contextWith(messages);
+        bench.pick(frames[0], 80, 60);
+        MemoryFrameSource source(frames);
+        const AlignmentPassResult result = Alignallframes(context, bench.passOptions, source);
+        ASSERT_EQ(result.end, PassEnd::Finished);
+        EXPECT_EQ(messages.history().size(), tick ? 1u : 2u);
+        EXPECT_EQ(messages.history()[0].caption, "Filesize warning");
+        EXPECT_EQ(messages.history()[0].text, "Frame 3.\nFile has different dimensions, excluded from processing !!");
+        EXPECT_TRUE(messages.history()[0].showCheckBox);
+        EXPECT_EQ(bench.view.aligned, (std::vector<int>{0, 1, 2, 4, 6, 7}));
+        // Ranked among all eight with every frame selected, they stay out.
+        for (int k : {3, 5}) {
+            EXPECT_TRUE(bench.model->FrameTable[k].Excluded);
+            EXPECT_TRUE(bench.model->FrameTable[k].Dropped);
+            EXPECT_EQ(bench.model->FrameTable[k].Slots[0].Quality, 0.0f);
+        }
+        EXPECT_FALSE(bench.model->FrameTable[4].Excluded);
+    }
+}
+
+TEST(AlignmentPass, FramesExcludedDuringThePassStayOutOfTheRankingAndTheBrightness) {
+    std::vector<Bitmap24> frames = texturedFrames(160, 120, shiftsOf(8, 4));
+    frames[4] = texturedFrames(160, 120, {{0, 0}}, 77)[0];  // unrelated: the lock is lost
+    AlignBench bench(160, 120, 64, 8);
+    bench.align().Trackobject = false;
+    // Frame 1 was deselected by the user; a stale brightness must not count.
+    bench.model->FrameTable[1].Excluded = true;
+    bench.model->FrameTable[1].MeanBrightness = 1000.0f;
+    bench.passOptions.Usedarkframe = true;
+    bench.passOptions.DarkWidth = 2;
+    bench.passOptions.DarkHeight = 2;
+    bench.passOptions.UseFlatfield = true;
+    bench.passOptions.FlatWidth = 160;
+    bench.passOptions.FlatHeight = 120;
+    bench.pick(frames[0], 80, 60);
+    MemoryFrameSource source(frames);
+    const AlignmentPassResult result = bench.run(source);
+    ASSERT_EQ(result.end, PassEnd::Finished);
+    EXPECT_EQ(bench.captions(), (std::vector<std::string>{"Imagesize error", "Alignment "}));
+    EXPECT_EQ(bench.messages.history()[0].text, " darkframe size does not match imagesize !!");
+    EXPECT_TRUE(result.darkframeSwitchedOff);
+    EXPECT_FALSE(result.flatfieldSwitchedOff);
+    EXPECT_EQ(source.reads.load(), 7);
+
+    const FrameModel& model = *bench.model;
+    double brightness = 0.0;
+    for (int k = 0; k < 8; ++k) {
+        EXPECT_EQ(model.FrameTable[k].Excluded, k == 1 || k == 4) << k;
+        if (k != 1) brightness += model.FrameTable[k].Slots[0].Brightness;
+    }
+    EXPECT_EQ(model.FrameTable[1].Slots[0].Brightness, 0.0f);
+    EXPECT_NEAR(brightness / 7.0, 1.0, 1e-6);
+
+    // The lists follow the ranking; excluded frames are unchecked wherever they rank.
+    ASSERT_EQ(result.ranking.selection.size(), 8u);
+    double differences = 0.0;
+    for (int j = 0; j < 8; ++j) {
+        const int frame = model.FrameRanking[j].Frame;
+        EXPECT_EQ(result.ranking.selection[static_cast<std::size_t>(j)].name, "Frame " + std::to_string(frame));
+        EXPECT_EQ(result.ranking.selection[static_cast<std::size_t>(j)].checked, !model.FrameTable[frame].Excluded);
+        differences += model.FrameTable[j].Slots[0].Difference;
+    }
+    EXPECT_EQ(result.ranking.lastRank, 7);
+    EXPECT_DOUBLE_EQ(result.ranking.DifferenceSum, 0.001 * differences);
+    EXPECT_EQ(bench.alignment.DifferenceSum, result.ranking.DifferenceSum);
+    // The cut-off: the ranks whose quality stays above 80 % of the best.
+    int cutoff = 0;
+    while (cutoff + 1 < 8 && model.FrameRanking[cutoff + 1].Key > 0.8 * model.FrameRanking[0].Key) ++cutoff;
+    EXPECT_EQ(result.ranking.cutoffPosition, cutoff);
+    ASSERT_TRUE(result.graph.has_value());
+    EXPECT_EQ(result.graph->quality.size(), 8u);
+}
+
+TEST(AlignmentPass, InterlacedFramesFillSlotTwoWithFieldZeroAndSlotZeroWithFieldOne) {
+    const std::vector<Shift> shifts = {{0, 0}, {2, 4}, {-3, -2}, {1, -6}};
+    const std::vector<Bitmap24> frames = texturedFrames(160, 120, shifts);
+    for (bool tracking : {false, true}) {
+        SCOPED_TRACE(tracking);
+        AlignBench bench(160, 120, 64, 4);
+        bench.align().interlaced = true;
+        bench.align().Trackobject = tracking;
+        bench.pick(frames[0], 80, 60);
+        MemoryFrameSource source(frames);
+        ASSERT_EQ(bench.run(source).end, PassEnd::Finished);
+        EXPECT_EQ(source.reads.load(), 4);
+        for (int k = 1; k < 4; ++k) {
+            const TFrameRec& record = bench.model->FrameTable[k];
+            for (int s : {2, 0}) {
+                EXPECT_LE(std::abs(record.Slots[s].X - shifts[static_cast<std::size_t>(k)][0]), 1) << k << " " << s;
+                EXPECT_LE(std::abs(record.Slots[s].Y - shifts[static_cast<std::size_t>(k)][1]), 1) << k << " " << s;
+            }
+            EXPECT_EQ(record.AlignDifference, record.Slots[0].Difference);
+        }
+    }
+}
+
+TEST(AlignmentPass, AviFilesAreReadThroughTheirFrameSource) {
+    const TempDir dir;
+    const std::vector<Shift> shifts = shiftsOf(10, 3);
+    const std::vector<Bitmap24> frames = texturedFrames(96, 80, shifts);
+    // Two Y800 files of five frames; frame 2 of the first is dropped.
+    const auto write = [&](const std::filesystem::path& path, int first) {
+        AviTestFormat format;
+        format.handler = format.compression = "Y800";
+        format.width = 96;
+        format.height = 80;
+        AviTestWriter writer(path, format);
+        for (int k = first; k < first + 5; ++k) {
+            std::vector<std::uint8_t> grey;
+            for (int y = 0; y < 80; ++y)
+                for (int x = 0; x < 96; ++x) grey.push_back(frames[static_cast<std::size_t>(k)].pixel(x, y)[1]);
+            writer.addFrame(k == 2 ? std::span<const std::uint8_t>() : std::span<const std::uint8_t>(grey));
+        }
+        writer.finish();
+    };
+    write(dir / "first.avi", 0);
+    write(dir / "second.avi", 5);
+
+    AlignBench bench(96, 80, 32, 10);
+    FrameModel& model = *bench.model;
+    model.InputType = TInputType::itAVI;
+    model.InputIsSeries = model.InputIsSER = false;
+    model.AviName = "first.avi";
+    model.setAviSegment(0, (dir / "first.avi").string(), 5);
+    model.setAviSegment(1, (dir / "second.avi").string(), 5);
+    model.avicount = 1;
+    bench.program.BatchMode = true;
+    bench.pick(frames[0], 48, 40);
+    AviFrameSource source(model, AviReadOptions{});
+    EXPECT_TRUE(model.FrameTable[2].Dropped);
+
+    const AlignmentPassResult result = bench.run(source);
+    ASSERT_EQ(result.end, PassEnd::Finished);
+    EXPECT_TRUE(result.expandStack);
+    EXPECT_TRUE(bench.messages.history().empty());
+    for (int k = 0; k < 10; ++k) {
+        if (k == 2) continue;
+        EXPECT_EQ(model.FrameTable[k].Slots[0].X, shifts[static_cast<std::size_t>(k)][0]) << k;
+        EXPECT_EQ(model.FrameTable[k].Slots[0].Y, shifts[static_cast<std::size_t>(k)][1]) << k;
+        EXPECT_FALSE(model.FrameTable[k].Excluded) << k;
+    }
+    EXPECT_TRUE(model.FrameTable[2].Excluded);
+    EXPECT_EQ(bench.alignment.AviSegmentFirst, 5);
+    EXPECT_EQ(bench.progress.status(2), "Initial alignment done");
+    EXPECT_EQ(bench.progress.caption, "Kestrave processing AVI: first.avidropped frames ");
+}

@@ -1,0 +1,131 @@
+// The quality figures: a blur ladder ranked by every method that should see blur, the gradient
+// figure of merit on a ramp, the area-average downscale, the deviation and the local contrast as
+// written, the JPEG size, and the method items.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "align_test_bench.h"
+#include "registration/quality_measures.h"
+
+using namespace kestrave;
+using namespace kestrave::test;
+
+TEST(Quality, BlurLadderRanksSharpestFirstUnderEveryMethodThatSeesBlur) {
+    // The same planet, not moved, blurred more and more; frame 0 (no blur) is the reference.
+    const std::vector<double> blur = {0.0, 0.6, 1.2, 1.8, 2.4, 3.0};
+    const int count = static_cast<int>(blur.size());
+    synth::Recording recording = synth::planRecording(stillAir(320, 240, count));
+    for (int k = 0; k < count; ++k) {
+        recording.truth[static_cast<std::size_t>(k)].shiftX = recording.truth[static_cast<std::size_t>(k)].shiftY = 0;
+        recording.truth[static_cast<std::size_t>(k)].blurSigma = blur[static_cast<std::size_t>(k)];
+    }
+    MemoryFrameSource source(greyFrames(recording, 0, count));
+    for (int item : {0, 1, 2, 4, 5}) {
+        SCOPED_TRACE(item);
+        AlignBench bench(320, 240, 128, count);
+        bench.setQualityItem(item);
+        bench.pick(source.pictures[0], 160, 120);
+        const AlignmentPassResult result = bench.run(source);
+        ASSERT_EQ(result.end, PassEnd::Finished);
+        for (int j = 0; j < count; ++j) EXPECT_EQ(bench.model->FrameRanking[j].Frame, j);
+        for (int j = 1; j < count; ++j) EXPECT_LT(bench.model->FrameRanking[j].Key, bench.model->FrameRanking[j - 1].Key);
+    }
+}
+
+TEST(Quality, GradientFigureOfMeritOnARamp) {
+    // Level 2i + 3j: every step of k along i differs by 2k, along j by 3k.
+    T2dArrays ramp(32, 32);
+    for (int i = 0; i < 32; ++i)
+        for (int j = 0; j < 32; ++j) ramp[i][j] = static_cast<float>(2 * i + 3 * j);
+    const std::array<double, 3> pix{0.0, 1.0, 1.0};
+
+    // k = 2: S = 0 + 1 along each axis; each quadrant has (16 - 2)^2 cells.
+    FomQuadrants q;
+    const double fom = ComputeFrameFom(ramp, 0, 0, 32, 32, gradientSettings(2.0, pix), &q);
+    const double cell = (16.0 + 36.0) / 65025.0;
+    EXPECT_NEAR(q.Q1, 196 * cell, 1e-5);
+    EXPECT_NEAR(q.Q4, 196 * cell, 1e-5);
+    EXPECT_NEAR(fom, 4 * 196 * cell, 1e-5);
+    // A sub-box: X0, Y0 shift the quadrants, W and H halve them.
+    EXPECT_NEAR(ComputeFrameFom(ramp, 8, 4, 16, 16, gradientSettings(2.0, pix)), 4 * 36 * cell, 1e-5);
+    // k = 1 weighs the step with Pix1 = 0 alone; 4 and 5 repeat Pix3 (S = 3 and 4).
+    EXPECT_EQ(ComputeFrameFom(ramp, 0, 0, 32, 32, gradientSettings(1.2, pix)), 0.0);
+    EXPECT_FLOAT_EQ(FomGradientTerm(ramp, 0, 0, 4, 0, gradientSettings(4.0, pix)), 24.0f * 24.0f / 65025.0f);
+    EXPECT_FLOAT_EQ(FomGradientTerm(ramp, 0, 0, 0, 5, gradientSettings(9.0, pix)), 60.0f * 60.0f / 65025.0f);
+}
+
+TEST(Quality, DownscaleAveragesTheAreaEachPixelCovers) {
+    // Columns 0, 30, 60, 90 to three: the middle takes two thirds of the middle pair; the ends
+    // round half to even (7.5 -> 8, 82.5 -> 82).
+    Bitmap24 box(4, 4);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x) SetRGBTriple(static_cast<std::uint8_t>(30 * x), 1, 255, box.pixel(x, y));
+    Bitmap24 small;
+    boxAverageDownscale(box, 4, 3, small);
+    ASSERT_EQ(small.width(), 3);
+    for (int y = 0; y < 3; ++y) {
+        EXPECT_EQ(small.pixel(0, y)[2], 8);
+        EXPECT_EQ(small.pixel(1, y)[2], 45);
+        EXPECT_EQ(small.pixel(2, y)[2], 82);
+        EXPECT_EQ(small.pixel(1, y)[1], 1);
+        EXPECT_EQ(small.pixel(2, y)[0], 255);
+    }
+    // Halving takes the mean of 2 x 2 pixels exactly.
+    Bitmap24 checker(4, 4);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x) checker.pixel(x, y)[1] = static_cast<std::uint8_t>(((x + y) % 2) * 200 + 10 * y);
+    boxAverageDownscale(checker, 4, 2, small);
+    EXPECT_EQ(small.pixel(0, 0)[1], 105);
+    EXPECT_EQ(small.pixel(1, 1)[1], 125);
+}
+
+TEST(Quality, DeviationAndLocalContrastAsWritten) {
+    // Values 1 .. 10: sample deviation sqrt(55 / 6).
+    double sum = 0.0, squares = 0.0;
+    for (int v = 1; v <= 10; ++v) sum += v, squares += v * v;
+    EXPECT_NEAR(deviationQuality(10, sum, squares), std::sqrt(55.0 / 6.0), 1e-12);
+    EXPECT_EQ(deviationQuality(64, 64 * 3.0, 64 * 9.0), 0.0);
+    // Rounding that makes n Q below S^2 gives 0, not a NaN.
+    EXPECT_EQ(deviationQuality(3, 3.0, 3.0 - 1e-12), 0.0);
+
+    // 16 x 16 mean-removed levels in four blocks of means 2, -3, 0 and 0 (with a spread inside
+    // each block). A block above the box mean adds nothing; one at or below it adds 64 (1 - m).
+    T2dArrays f(16, 16);
+    const float means[2][2] = {{2.0f, -3.0f}, {0.0f, 0.0f}};
+    for (int i = 0; i < 16; ++i)
+        for (int j = 0; j < 16; ++j) f[i][j] = means[i / 8][j / 8] + ((i + j) % 2 == 0 ? 0.5f : -0.5f);
+    EXPECT_NEAR(localContrastQuality(f, 16), (0.0 + 64 * 4 + 64 + 64) / 4.0, 1e-4);
+}
+
+TEST(Quality, CompressedSizeGrowsWithDetailAndWithTheFactor) {
+    const std::vector<Bitmap24> texture = texturedFrames(64, 64, {{0, 0}});
+    Bitmap24 flat(64, 64);
+    flat.fill(90, 90, 90);
+    const std::size_t flatSize = compressedSize(flat, 64, 60.0);
+    const std::size_t detailed = compressedSize(texture[0], 64, 60.0);
+    EXPECT_GT(flatSize, 100u);
+    EXPECT_GT(detailed, flatSize + 500);
+    EXPECT_GT(compressedSize(texture[0], 64, 95.0), detailed);
+    // The factor is kept within 10 .. 100.
+    EXPECT_EQ(compressedSize(texture[0], 64, 3.0), compressedSize(texture[0], 64, 10.0));
+}
+
+TEST(Quality, MethodItemsChooseTheirMethodAndPlaceTheBandPointer) {
+    const std::vector<QualityKind> kinds = {QualityKind::Spectral,      QualityKind::Spectral, QualityKind::Compress,
+                                            QualityKind::LocalContrast, QualityKind::Gradient, QualityKind::Deviation,
+                                            QualityKind::Plugin};
+    for (int item = 0; item < 7; ++item) {
+        const QualityMethodChoice choice = QualityMethodComboChange(item, 12.0, 5.0);
+        EXPECT_EQ(qualityKind(choice.flags), kinds[static_cast<std::size_t>(item)]) << item;
+        EXPECT_EQ(choice.flags.QualityFromImage, item >= 2) << item;
+        EXPECT_EQ(choice.showBandPointer, item < 2) << item;
+    }
+    const QualityMethodChoice human = QualityMethodComboChange(1, 12.0, 5.0);
+    EXPECT_EQ(human.label, "Current Filter: Human V.");
+    EXPECT_EQ(human.flags.HVSWeighting, 1);
+    EXPECT_EQ(human.pointerLeft, 88);
+    EXPECT_EQ(human.pointerWidth, 40);
+    EXPECT_EQ(QualityMethodComboChange(6, 12.0, 5.0).label, "Current Filter: User DLL");
+}
