@@ -1,6 +1,7 @@
 #include "registration/alignment_pass.h"
 
 #include <algorithm>
+#include <atomic>
 #include <mutex>
 #include <new>
 
@@ -10,6 +11,10 @@
 namespace kestrave {
 
 namespace {
+
+// Frames measured together per thread without tracking: each batch ends in the frames' lock tests
+// in order, so larger batches keep the threads busy longer between them.
+constexpr int BatchPerThread = 4;
 
 // Working memory for the threads of the pass, one set per task that runs at a time.
 class ScratchPool {
@@ -236,7 +241,7 @@ bool Pass::measureFrames() {
         FramePrefetcher prefetcher(source_, frames_);
         return measureInOrder(prefetcher);
     }
-    FramePrefetcher prefetcher(source_, frames_, 2 * threadCount());
+    FramePrefetcher prefetcher(source_, frames_, BatchPerThread * threadCount());
     return measureInParallel(prefetcher);
 }
 
@@ -267,7 +272,7 @@ void Pass::prepare(FrameSlot& slot, Unit& unit) {
 bool Pass::measureInParallel(FramePrefetcher& prefetcher) {
     const AlignInputs& inputs = aligner_->inputs();
     const int n = c_.fft.FFTSize;
-    const std::size_t batch = static_cast<std::size_t>(2 * threadCount());
+    const std::size_t batch = static_cast<std::size_t>(BatchPerThread * threadCount());
     std::vector<FrameSlot> slots(batch);
     for (std::size_t first = 0; first < frames_.size(); first += batch) {
         const std::size_t count = std::min(batch, frames_.size() - first);
@@ -277,11 +282,13 @@ bool Pass::measureInParallel(FramePrefetcher& prefetcher) {
             for (Unit& unit : slots[b].units) units.emplace_back(&slots[b], &unit);
         }
         // Without tracking every box lies at (BoxLeft, BoxTop) and the shift follows from the
-        // peak alone, so the frames are correlated and graded ahead of their lock test.
-        parallelForRange(0, static_cast<std::ptrdiff_t>(units.size()), [&](std::ptrdiff_t from, std::ptrdiff_t to) {
+        // peak alone, so the frames are correlated and graded ahead of their lock test. Each
+        // thread takes the next unit as it gets free.
+        std::atomic<std::size_t> taken{0};
+        parallelFor(0, threadCount(), [&](std::ptrdiff_t) {
             std::unique_ptr<AlignScratch> scratch = scratches_.take();
-            for (std::ptrdiff_t i = from; i < to; ++i) {
-                auto [slot, unit] = units[static_cast<std::size_t>(i)];
+            for (std::size_t i; (i = taken.fetch_add(1)) < units.size();) {
+                auto [slot, unit] = units[i];
                 prepare(*slot, *unit);
                 unit->correlation = correlateBox(inputs, *unit->picture, 0, 0, *scratch);
                 unit->grade = gradeAlignedBox(inputs, *unit->picture, shiftOfPeak(unit->correlation.pi, n),
