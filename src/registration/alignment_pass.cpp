@@ -13,8 +13,10 @@ namespace kestrave {
 namespace {
 
 // Frames measured together per thread without tracking: each batch ends in the frames' lock tests
-// in order, so larger batches keep the threads busy longer between them.
+// in order, so larger batches keep the threads busy longer between them. A batch holds at most
+// BatchBytes of pictures (and the prefetcher as much again), so large frames take fewer.
 constexpr int BatchPerThread = 4;
+constexpr std::size_t BatchBytes = std::size_t{128} << 20;
 
 // Working memory for the threads of the pass, one set per task that runs at a time.
 class ScratchPool {
@@ -113,7 +115,7 @@ private:
     void checkCalibrationSizes(AlignOptions& align);
     void resetRecords();
     bool measureFrames();
-    bool measureInParallel(FramePrefetcher& prefetcher);
+    bool measureInParallel(FramePrefetcher& prefetcher, std::size_t batch);
     bool measureInOrder(FramePrefetcher& prefetcher);
     void fetch(FrameSlot& slot, int frame, FrameBuffers& buffers);
     void prepare(FrameSlot& slot, Unit& unit);
@@ -241,8 +243,13 @@ bool Pass::measureFrames() {
         FramePrefetcher prefetcher(source_, frames_);
         return measureInOrder(prefetcher);
     }
-    FramePrefetcher prefetcher(source_, frames_, BatchPerThread * threadCount());
-    return measureInParallel(prefetcher);
+    const std::size_t frameBytes =
+        Bitmap24::strideFor(model.FrameWidth) * static_cast<std::size_t>(std::max(model.FrameHeight, 1)) *
+        (o_.align.interlaced ? 3 : 1);
+    const auto batch = static_cast<int>(std::clamp<std::size_t>(BatchBytes / std::max<std::size_t>(frameBytes, 1), 1,
+                                                                 BatchPerThread * threadCount()));
+    FramePrefetcher prefetcher(source_, frames_, batch);
+    return measureInParallel(prefetcher, static_cast<std::size_t>(batch));
 }
 
 void Pass::fetch(FrameSlot& slot, int frame, FrameBuffers& buffers) {
@@ -250,7 +257,12 @@ void Pass::fetch(FrameSlot& slot, int frame, FrameBuffers& buffers) {
     // overwrites.
     slot.frame = frame;
     std::swap(slot.picture, buffers.Preview);
-    slot.wrongSize = slot.picture.width() != c_.model.FrameWidth || slot.picture.height() != c_.model.FrameHeight;
+    // The picture has the input's size as read, or as kept within MaxFrameSize.
+    const FrameModel& model = c_.model;
+    const int w = slot.picture.width(), h = slot.picture.height();
+    slot.wrongSize = !(w == model.FrameWidth && h == model.FrameHeight) &&
+                     !(w == model.FrameWidthRaw && h == model.FrameHeightRaw && w >= model.FrameWidth &&
+                       h >= model.FrameHeight);
     const bool interlaced = o_.align.interlaced;
     slot.units.assign(slot.wrongSize ? 0 : interlaced ? 2 : 1, Unit{});
     for (std::size_t u = 0; u < slot.units.size(); ++u) {
@@ -269,10 +281,9 @@ void Pass::prepare(FrameSlot& slot, Unit& unit) {
                      unit.field == 0 ? 1 : 2);
 }
 
-bool Pass::measureInParallel(FramePrefetcher& prefetcher) {
+bool Pass::measureInParallel(FramePrefetcher& prefetcher, std::size_t batch) {
     const AlignInputs& inputs = aligner_->inputs();
     const int n = c_.fft.FFTSize;
-    const std::size_t batch = static_cast<std::size_t>(BatchPerThread * threadCount());
     std::vector<FrameSlot> slots(batch);
     for (std::size_t first = 0; first < frames_.size(); first += batch) {
         const std::size_t count = std::min(batch, frames_.size() - first);
