@@ -117,7 +117,7 @@ private:
     bool measureFrames();
     bool measureInParallel(FramePrefetcher& prefetcher, std::size_t batch);
     bool measureInOrder(FramePrefetcher& prefetcher);
-    void fetch(FrameSlot& slot, int frame, FrameBuffers& buffers);
+    void fetch(FrameSlot& slot, int frame, FramePrefetcher& prefetcher);
     void prepare(FrameSlot& slot, Unit& unit);
     bool frameStart(int frame);
     bool commit(FrameSlot& slot);
@@ -252,11 +252,12 @@ bool Pass::measureFrames() {
     return measureInParallel(prefetcher, static_cast<std::size_t>(batch));
 }
 
-void Pass::fetch(FrameSlot& slot, int frame, FrameBuffers& buffers) {
-    // The pass keeps the picture; the prefetcher's buffers get the old one, which the next read
-    // overwrites.
+void Pass::fetch(FrameSlot& slot, int frame, FramePrefetcher& prefetcher) {
+    // The pass keeps the picture and gives the buffers back at once, with the old picture in them
+    // for the next read to overwrite.
     slot.frame = frame;
-    std::swap(slot.picture, buffers.Preview);
+    std::swap(slot.picture, prefetcher.next().Preview);
+    prefetcher.release();
     // The picture has the input's size as read, or as kept within MaxFrameSize.
     const FrameModel& model = c_.model;
     const int w = slot.picture.width(), h = slot.picture.height();
@@ -289,7 +290,7 @@ bool Pass::measureInParallel(FramePrefetcher& prefetcher, std::size_t batch) {
         const std::size_t count = std::min(batch, frames_.size() - first);
         std::vector<std::pair<FrameSlot*, Unit*>> units;
         for (std::size_t b = 0; b < count; ++b) {
-            fetch(slots[b], frames_[first + b], prefetcher.next());
+            fetch(slots[b], frames_[first + b], prefetcher);
             for (Unit& unit : slots[b].units) units.emplace_back(&slots[b], &unit);
         }
         // Without tracking every box lies at (BoxLeft, BoxTop) and the shift follows from the
@@ -342,7 +343,7 @@ bool Pass::measureInOrder(FramePrefetcher& prefetcher) {
     std::array<FrameSlot, 2> slots;
     std::unique_ptr<AlignScratch> beside = scratches_.take();
     std::size_t next = 0;
-    fetch(slots[0], frames_[next++], prefetcher.next());
+    fetch(slots[0], frames_[next++], prefetcher);
     // The correlation of the next unit, computed beside the grading of the current one.
     bool correlated = false;
     for (int current = 0;; current = 1 - current) {
@@ -375,7 +376,7 @@ bool Pass::measureInOrder(FramePrefetcher& prefetcher) {
                     nextSlot = &slot;
                     nextUnit = &slot.units[u + 1];
                 } else if (next < frames_.size()) {
-                    fetch(following, frames_[next++], prefetcher.next());
+                    fetch(following, frames_[next++], prefetcher);
                     fetched = true;
                     if (!following.units.empty()) {
                         nextSlot = &following;
@@ -399,7 +400,7 @@ bool Pass::measureInOrder(FramePrefetcher& prefetcher) {
         if (c_.progress.cancelRequested()) return false;
         if (!fetched) {
             if (next >= frames_.size()) return true;
-            fetch(following, frames_[next++], prefetcher.next());
+            fetch(following, frames_[next++], prefetcher);
         }
     }
 }
