@@ -17,7 +17,8 @@ struct Area {
 };
 
 Area readable(const AlignInputs& inputs, const Bitmap24& picture) {
-    return {std::clamp(inputs.FrameWidth, 0, picture.width()), std::clamp(inputs.FrameHeight, 0, picture.height())};
+    return {std::clamp(inputs.FrameWidth, 0, picture.width()),
+            std::clamp(inputs.FrameHeight, 0, picture.height())};
 }
 
 void sizeEngine(FftEngine& fft, int n) {
@@ -45,7 +46,8 @@ const char* const LostLockText =
 const char* const NextSegmentText = " Next AVI sequence, please point-click at alignment feature";
 const char* const HaltText = "User interruption, please realign";
 const char* const OffscreenText =
-    " Your alignmentbox is partly off screen, image-quality estimation is disabled \r\n for such images.\r\n This "
+    " Your alignmentbox is partly off screen, image-quality estimation is disabled \r\n for such images.\r\n "
+    "This "
     "message will appear only once !";
 
 }  // namespace
@@ -54,7 +56,8 @@ int shiftOfPeak(int index, int n) {
     return -(index > n / 2 ? index - n : index);
 }
 
-Correlation correlateBox(const AlignInputs& inputs, const Bitmap24& frame, int tx, int ty, AlignScratch& scratch) {
+Correlation correlateBox(const AlignInputs& inputs, const Bitmap24& frame, int tx, int ty,
+                         AlignScratch& scratch) {
     const AlignOptions& options = *inputs.options;
     const RegistrationState& reference = *inputs.registration;
     const int n = inputs.engine->FFTSize;
@@ -70,7 +73,8 @@ Correlation correlateBox(const AlignInputs& inputs, const Bitmap24& frame, int t
     c.tx = tx;
     c.ty = ty;
     const int left = reference.BoxLeft + tx, top = reference.BoxTop + ty;
-    c.boxOffscreen = left < 0 || top < 0 || left + n - 1 >= inputs.FrameWidth || top + n - 1 >= inputs.FrameHeight;
+    c.boxOffscreen =
+        left < 0 || top < 0 || left + n - 1 >= inputs.FrameWidth || top + n - 1 >= inputs.FrameHeight;
 
     // The levels of the box pixels inside the frame; the mean is taken over those alone, and the
     // cells outside become -mean once it is taken off.
@@ -84,9 +88,9 @@ Correlation correlateBox(const AlignInputs& inputs, const Bitmap24& frame, int t
     for (int y = y0; y < y1; ++y) {
         for (int x = x0; x < x1; ++x) {
             const float* dark = inputs.dark ? &(*inputs.dark)[left + x][top + y] : nullptr;
-            const float v = boxLevel(pixelLevel(frame.pixel(left + x, top + y), options.Colourstack,
-                                                options.LumWeights),
-                                     options.levels, dark);
+            const float v =
+                boxLevel(pixelLevel(frame.pixel(left + x, top + y), options.Colourstack, options.LumWeights),
+                         options.levels, dark);
             re[static_cast<std::size_t>(x) * n + y] = v;
             sum += v;
         }
@@ -137,7 +141,8 @@ Correlation correlateBox(const AlignInputs& inputs, const Bitmap24& frame, int t
     return c;
 }
 
-Grade gradeAlignedBox(const AlignInputs& inputs, const Bitmap24& frame, int sx, int sy, AlignScratch& scratch) {
+Grade gradeAlignedBox(const AlignInputs& inputs, const Bitmap24& frame, int sx, int sy,
+                      AlignScratch& scratch) {
     const AlignOptions& options = *inputs.options;
     const RegistrationState& reference = *inputs.registration;
     const int n = inputs.engine->FFTSize, h = n / 2;
@@ -157,8 +162,10 @@ Grade gradeAlignedBox(const AlignInputs& inputs, const Bitmap24& frame, int sx, 
     // Cell (x + h, y + h) compares the reference pixel (fX + x, fY + y) with the frame pixel
     // (fX + x + sx, fY + y + sy) where both exist; every other cell stays 0 (no difference).
     const Area frameArea = readable(inputs, frame), refArea = readable(inputs, reference.Image1);
-    const int x0 = std::max({-h, -fX, -fX - sx}), x1 = std::min({h, refArea.width - fX, frameArea.width - fX - sx});
-    const int y0 = std::max({-h, -fY, -fY - sy}), y1 = std::min({h, refArea.height - fY, frameArea.height - fY - sy});
+    const int x0 = std::max({-h, -fX, -fX - sx}),
+              x1 = std::min({h, refArea.width - fX, frameArea.width - fX - sx});
+    const int y0 = std::max({-h, -fY, -fY - sy}),
+              y1 = std::min({h, refArea.height - fY, frameArea.height - fY - sy});
     std::fill(re, re + cells, 0.0f);
     std::fill(im, im + cells, 0.0f);
     double sumF = 0.0, sumR = 0.0, count = 0.0;
@@ -166,8 +173,10 @@ Grade gradeAlignedBox(const AlignInputs& inputs, const Bitmap24& frame, int sx, 
         float* cellF = re + static_cast<std::size_t>(x + h) * n + h;
         float* cellR = im + static_cast<std::size_t>(x + h) * n + h;
         for (int y = y0; y < y1; ++y) {
-            const float f = pixelLevel(frame.pixel(fX + x + sx, fY + y + sy), options.Colourstack, options.LumWeights);
-            const float r = pixelLevel(reference.Image1.pixel(fX + x, fY + y), options.Colourstack, options.LumWeights);
+            const float f =
+                pixelLevel(frame.pixel(fX + x + sx, fY + y + sy), options.Colourstack, options.LumWeights);
+            const float r =
+                pixelLevel(reference.Image1.pixel(fX + x, fY + y), options.Colourstack, options.LumWeights);
             cellF[y] = f;
             cellR[y] = r;
             sumF += f;
@@ -204,7 +213,8 @@ Grade gradeAlignedBox(const AlignInputs& inputs, const Bitmap24& frame, int sx, 
                 boxAverageDownscale(scratch.box, n, m, scratch.smallBox);
                 for (int u = 0; u < m; ++u)
                     for (int v = 0; v < m; ++v)
-                        fft.FFTRe[u][v] = pixelLevel(scratch.smallBox.pixel(u, v), options.Colourstack, options.LumWeights);
+                        fft.FFTRe[u][v] =
+                            pixelLevel(scratch.smallBox.pixel(u, v), options.Colourstack, options.LumWeights);
                 quality += ComputeFrameFom(fft.FFTRe, 0, 0, m, m, settings);
             }
             break;
@@ -253,7 +263,8 @@ FrameAlignment::FrameAlignment(AlignContext& context, const AlignOptions& option
     inputs_.plugin = plugin_.get();
     // The dark frame is subtracted only where it covers the whole frame.
     const T2dArrays& dark = context_.section.DarkPlanes[1];
-    if (options_.levels.darkSubtract && dark.xCount() >= model.FrameWidth && dark.yCount() >= model.FrameHeight)
+    if (options_.levels.darkSubtract && dark.xCount() >= model.FrameWidth &&
+        dark.yCount() >= model.FrameHeight)
         inputs_.dark = &dark;
 }
 
@@ -348,7 +359,8 @@ Verdict FrameAlignment::decide(const Correlation& correlation) {
     // Lock test; the first frame after a fresh pick never fails it.
     const double p = registration.UserBoxPlaced ? registration.LastPeak : correlation.peak;
     bool newSegment = false;
-    if ((alignment.MisalignRatio * registration.LastPeak > p && options_.Misalignwarning) || alignment.ForceRealign) {
+    if ((alignment.MisalignRatio * registration.LastPeak > p && options_.Misalignwarning) ||
+        alignment.ForceRealign) {
         registration.LastPeak = p;
         view.hideAlignmentWindows();
         // Unattended, the first frame of the next AVI file keeps the tracking as it stands.

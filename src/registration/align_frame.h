@@ -135,7 +135,8 @@ struct Correlation {
     Bitmap24 surface;
 };
 
-Correlation correlateBox(const AlignInputs& inputs, const Bitmap24& frame, int tx, int ty, AlignScratch& scratch);
+Correlation correlateBox(const AlignInputs& inputs, const Bitmap24& frame, int tx, int ty,
+                         AlignScratch& scratch);
 
 // The shift a measured peak stands for: the peak index unwrapped into -(h - 1) .. h, negated.
 int shiftOfPeak(int index, int n);
@@ -154,7 +155,8 @@ struct Grade {
     float profileMax = 0.0f;
 };
 
-Grade gradeAlignedBox(const AlignInputs& inputs, const Bitmap24& frame, int sx, int sy, AlignScratch& scratch);
+Grade gradeAlignedBox(const AlignInputs& inputs, const Bitmap24& frame, int sx, int sy,
+                      AlignScratch& scratch);
 
 // How the lock test and the shift came out for one frame.
 struct Verdict {

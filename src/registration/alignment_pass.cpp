@@ -243,11 +243,11 @@ bool Pass::measureFrames() {
         FramePrefetcher prefetcher(source_, frames_);
         return measureInOrder(prefetcher);
     }
-    const std::size_t frameBytes =
-        Bitmap24::strideFor(model.FrameWidth) * static_cast<std::size_t>(std::max(model.FrameHeight, 1)) *
-        (o_.align.interlaced ? 3 : 1);
-    const auto batch = static_cast<int>(std::clamp<std::size_t>(BatchBytes / std::max<std::size_t>(frameBytes, 1), 1,
-                                                                 BatchPerThread * threadCount()));
+    const std::size_t frameBytes = Bitmap24::strideFor(model.FrameWidth) *
+                                   static_cast<std::size_t>(std::max(model.FrameHeight, 1)) *
+                                   (o_.align.interlaced ? 3 : 1);
+    const auto batch = static_cast<int>(std::clamp<std::size_t>(
+        BatchBytes / std::max<std::size_t>(frameBytes, 1), 1, BatchPerThread * threadCount()));
     FramePrefetcher prefetcher(source_, frames_, batch);
     return measureInParallel(prefetcher, static_cast<std::size_t>(batch));
 }
@@ -330,7 +330,8 @@ bool Pass::commit(FrameSlot& slot) {
         const Verdict verdict = aligner_->decide(unit.correlation);
         if (verdict.skipped) continue;
         if (verdict.sx != unit.grade.sx || verdict.sy != unit.grade.sy)
-            unit.grade = gradeAlignedBox(aligner_->inputs(), *unit.picture, verdict.sx, verdict.sy, aligner_->scratch());
+            unit.grade = gradeAlignedBox(aligner_->inputs(), *unit.picture, verdict.sx, verdict.sy,
+                                         aligner_->scratch());
         aligner_->finish(verdict, unit.correlation, unit.grade, *unit.picture);
         if (!verdict.result) aligner_->alignPicture(*unit.picture);
     }
@@ -362,7 +363,8 @@ bool Pass::measureInOrder(FramePrefetcher& prefetcher) {
             if (!ahead) {
                 prepare(slot, unit);
                 const auto offset = aligner_->boxOffset();
-                unit.correlation = correlateBox(inputs, *unit.picture, offset[0], offset[1], aligner_->scratch());
+                unit.correlation =
+                    correlateBox(inputs, *unit.picture, offset[0], offset[1], aligner_->scratch());
             }
             aligner_->showSurface(unit.correlation);
             const Verdict verdict = aligner_->decide(unit.correlation);
@@ -387,10 +389,12 @@ bool Pass::measureInOrder(FramePrefetcher& prefetcher) {
             const auto offset = aligner_->boxOffset();
             parallelFor(0, 2, [&](std::ptrdiff_t task) {
                 if (task == 0) {
-                    unit.grade = gradeAlignedBox(inputs, *unit.picture, verdict.sx, verdict.sy, aligner_->scratch());
+                    unit.grade =
+                        gradeAlignedBox(inputs, *unit.picture, verdict.sx, verdict.sy, aligner_->scratch());
                 } else if (nextUnit != nullptr) {
                     prepare(*nextSlot, *nextUnit);
-                    nextUnit->correlation = correlateBox(inputs, *nextUnit->picture, offset[0], offset[1], *beside);
+                    nextUnit->correlation =
+                        correlateBox(inputs, *nextUnit->picture, offset[0], offset[1], *beside);
                 }
             });
             aligner_->finish(verdict, unit.correlation, unit.grade, *unit.picture);
@@ -418,14 +422,15 @@ bool Pass::frameStart(int frame) {
             alignment.NextSegmentPending = true;
         }
         alignment.AviSegmentFirst = model.avicount > 0 ? model.AviSegments[segment_].FirstFrame : 0;
-        progress.setCaption(std::string("Kestrave processing ") + (o_.highBitInput ? "HI-AVI" : "AVI") + ": " +
-                            model.AviName);
+        progress.setCaption(std::string("Kestrave processing ") + (o_.highBitInput ? "HI-AVI" : "AVI") +
+                            ": " + model.AviName);
         progress.setStatus(2, "Processing frame :" + std::to_string(frame + 1));
     } else {
         const std::string name = model.InputType == TInputType::itSER
                                      ? model.SerName + " " + std::to_string(frame)
                                      : model.FrameNames[frame];
-        progress.setCaption(std::string("Kestrave processing ") + inputKindText(model.InputType) + ": " + name);
+        progress.setCaption(std::string("Kestrave processing ") + inputKindText(model.InputType) + ": " +
+                            name);
         progress.setStatus(2, "Processing bitmap :" + std::to_string(frame));
     }
     if (frame % progressStep_ == 0) progress.setPosition(frame);
@@ -456,7 +461,8 @@ void Pass::finishRanking() {
     FrameModel& model = c_.model;
     if (o_.lastFrame > 0) relativeBrightness(model, o_.lastFrame, measured_);
     std::vector<bool> keptOut(measured_.size());
-    for (int k = 0; k <= o_.lastFrame; ++k) keptOut[static_cast<std::size_t>(k)] = model.FrameTable[k].Excluded;
+    for (int k = 0; k <= o_.lastFrame; ++k)
+        keptOut[static_cast<std::size_t>(k)] = model.FrameTable[k].Excluded;
     RankingOptions ranking;
     ranking.lastFrame = o_.lastFrame;
     ranking.Resampled = o_.Resampled;
@@ -464,8 +470,8 @@ void Pass::finishRanking() {
     result_.ranking = rankFrames(model, ranking, keptOut);
     c_.alignment.DifferenceSum = result_.ranking.DifferenceSum;
     if (model.DroppedFrames && model.InputType == TInputType::itAVI)
-        c_.progress.setCaption(std::string("Kestrave processing ") + (o_.highBitInput ? "HI-AVI" : "AVI") + ": " +
-                               model.AviName + "dropped frames ");
+        c_.progress.setCaption(std::string("Kestrave processing ") + (o_.highBitInput ? "HI-AVI" : "AVI") +
+                               ": " + model.AviName + "dropped frames ");
     if (o_.Optimizegraph)
         result_.graph = registrationGraphData(model, result_.ranking.lastRank, o_.RegistrationCaption);
     c_.progress.setStatus(2, "Initial alignment done");
@@ -474,7 +480,8 @@ void Pass::finishRanking() {
 
 }  // namespace
 
-AlignmentPassResult Alignallframes(AlignContext& context, const AlignmentPassOptions& options, FrameSource& source) {
+AlignmentPassResult Alignallframes(AlignContext& context, const AlignmentPassOptions& options,
+                                   FrameSource& source) {
     return Pass(context, options, source).run();
 }
 

@@ -64,6 +64,7 @@ struct AlignmentPassResult {
 // Aligns frames 0 .. lastFrame of the input. Every flag of the pass (InAlignPass, WaitForClick,
 // ForceRealign, NextSegmentPending, HaltRequested) is clear again when it returns, however it
 // ends. The frame source must put every frame's 8-bit picture into FrameBuffers::Preview.
-AlignmentPassResult Alignallframes(AlignContext& context, const AlignmentPassOptions& options, FrameSource& source);
+AlignmentPassResult Alignallframes(AlignContext& context, const AlignmentPassOptions& options,
+                                   FrameSource& source);
 
 }  // namespace kestrave

@@ -31,8 +31,8 @@ void markDroppedAviFrames(FrameModel& model) {
         if (segment.FileName.empty() || segment.FirstFrame > MaxFrameIndex) continue;
         const AviFile file = AviFile::open(segment.FileName);
         const AviStreamInfoRecord& info = file.streamInfo();
-        const std::int64_t last =
-            std::min<std::int64_t>(std::int64_t{info.dwLength} - 1, MaxFrameIndex - std::int64_t{segment.FirstFrame});
+        const std::int64_t last = std::min<std::int64_t>(std::int64_t{info.dwLength} - 1,
+                                                         MaxFrameIndex - std::int64_t{segment.FirstFrame});
         for (std::int64_t i = info.dwStart; i <= last; ++i) {
             if (file.sampleSize(i) != 0) continue;
             TFrameRec& record = model.FrameTable[static_cast<int>(i + segment.FirstFrame)];

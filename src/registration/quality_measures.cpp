@@ -18,7 +18,8 @@ GradientSettings gradientSettings(double FOMspin, const std::array<double, 3>& P
     return settings;
 }
 
-float FomGradientTerm(const T2dArrays& plane, int i, int j, int dx, int dy, const GradientSettings& settings) {
+float FomGradientTerm(const T2dArrays& plane, int i, int j, int dx, int dy,
+                      const GradientSettings& settings) {
     const double d = plane[i][j] - plane[i + dx][j + dy];
     const double s = settings.prefix[dx] + settings.prefix[dy];
     // 1.53787005e-05 = 1 / 255^2.
@@ -32,7 +33,8 @@ double ComputeFrameFom(const T2dArrays& plane, int X0, int Y0, int W, int H, con
         double sum = 0.0;
         for (int i = i0; i <= i1; ++i)
             for (int j = j0; j <= j1; ++j)
-                sum += FomGradientTerm(plane, i, j, k, 0, settings) + FomGradientTerm(plane, i, j, 0, k, settings);
+                sum += FomGradientTerm(plane, i, j, k, 0, settings) +
+                       FomGradientTerm(plane, i, j, 0, k, settings);
         return static_cast<float>(sum);
     };
     const int iMid = X0 + W / 2, jMid = Y0 + H / 2;
@@ -88,7 +90,8 @@ void boxAverageDownscale(const Bitmap24& box, int n, int m, Bitmap24& target) {
         for (int t = 0; t < m; ++t) {
             long long sums[3] = {0, 0, 0};
             for (const Overlap& o : weights[static_cast<std::size_t>(t)])
-                for (int c = 0; c < 3; ++c) sums[c] += static_cast<long long>(o.weight) * source[3 * o.source + c];
+                for (int c = 0; c < 3; ++c)
+                    sums[c] += static_cast<long long>(o.weight) * source[3 * o.source + c];
             for (int c = 0; c < 3; ++c) out[3 * t + c] = sums[c];
         }
     }

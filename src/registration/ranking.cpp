@@ -15,8 +15,11 @@ void SortRankingByQuality(FrameModel& model, int count) {
     };
     std::vector<Entry> entries;
     entries.reserve(static_cast<std::size_t>(count));
-    for (int j = 0; j < count; ++j) entries.push_back({model.FrameRanking[j].Frame, model.FrameRanking[j].Key});
-    const auto order = [](float key) { return std::isnan(key) ? -std::numeric_limits<float>::infinity() : key; };
+    for (int j = 0; j < count; ++j)
+        entries.push_back({model.FrameRanking[j].Frame, model.FrameRanking[j].Key});
+    const auto order = [](float key) {
+        return std::isnan(key) ? -std::numeric_limits<float>::infinity() : key;
+    };
     std::stable_sort(entries.begin(), entries.end(),
                      [&](const Entry& a, const Entry& b) { return order(a.key) > order(b.key); });
     for (int j = 0; j < count; ++j) {
@@ -51,7 +54,8 @@ std::string selectionName(const FrameModel& model, int frame) {
 
 }  // namespace
 
-RankingOutcome rankFrames(FrameModel& model, const RankingOptions& options, const std::vector<bool>& keptOut) {
+RankingOutcome rankFrames(FrameModel& model, const RankingOptions& options,
+                          const std::vector<bool>& keptOut) {
     const int last = options.lastFrame;
     RankingOutcome outcome;
     double differences = 0.0;

@@ -27,8 +27,8 @@ struct SelectionEntry {
 };
 
 struct RankingOptions {
-    int lastFrame = 0;                 // PreviewSlider.MaxValue
-    bool Resampled = false;            // "Resampling": the difference sum counts as 1
+    int lastFrame = 0;                  // PreviewSlider.MaxValue
+    bool Resampled = false;             // "Resampling": the difference sum counts as 1
     double OptimizeQualitySpin = 80.0;  // percentage of the best quality shown as the cut-off
 };
 

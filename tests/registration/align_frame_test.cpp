@@ -161,7 +161,8 @@ TEST(Align, LostLockAsksOrDeselectsAndUnattendedRunsNeverWait) {
         AlignContext context = bench.contextWith(messages);
         bench.pick(planet[0], 100, 80);
         FrameAlignment aligner(context, bench.align(), planet[0]);
-        for (std::size_t k = 0; k < frames.size(); ++k) alignAs(aligner, bench.alignment, *frames[k], static_cast<int>(k));
+        for (std::size_t k = 0; k < frames.size(); ++k)
+            alignAs(aligner, bench.alignment, *frames[k], static_cast<int>(k));
     };
 
     {  // "Ignore misaligned frames": deselected without a question.
@@ -295,7 +296,8 @@ TEST(Align, BoxPartlyOffScreenGivesOnePercentOfTheQualityAndOneWarning) {
         alignAs(aligner, bench.alignment, frames[static_cast<std::size_t>(k)], k);
         const TAlignSlotRec& slot = bench.model->FrameTable[k].Slots[0];
         AlignScratch scratch;
-        const Grade grade = gradeAlignedBox(aligner.inputs(), frames[static_cast<std::size_t>(k)], slot.X, slot.Y, scratch);
+        const Grade grade =
+            gradeAlignedBox(aligner.inputs(), frames[static_cast<std::size_t>(k)], slot.X, slot.Y, scratch);
         EXPECT_TRUE(grade.alignedOffscreen);
         EXPECT_GT(grade.imageQuality, 0.0f);
         EXPECT_EQ(slot.Quality, grade.imageQuality * 0.01f);

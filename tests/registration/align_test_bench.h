@@ -37,7 +37,8 @@ inline synth::SynthOptions stillAir(int width, int height, int frames, std::uint
 // Pictures cut from one large canvas of fine random texture (random levels averaged over 3 x 3
 // pixels), each moved by a whole-pixel shift: content moves by (sx, sy). Phase correlation finds
 // such shifts exactly.
-inline std::vector<Bitmap24> texturedFrames(int width, int height, const std::vector<std::array<int, 2>>& shifts,
+inline std::vector<Bitmap24> texturedFrames(int width, int height,
+                                            const std::vector<std::array<int, 2>>& shifts,
                                             std::uint64_t seed = 21) {
     int margin = 1;
     for (const auto& s : shifts) margin = std::max({margin, std::abs(s[0]) + 1, std::abs(s[1]) + 1});
@@ -196,7 +197,8 @@ struct AlignBench {
     BatchMessagePresenter messages{[](const std::string&) {}};
     CaptionProgress progress;
     RecordingView view;
-    AlignContext context{fft, registration, alignment, program, *model, *section, *gamma, messages, progress, view};
+    AlignContext context{fft,      registration, alignment, program,  *model,
+                         *section, *gamma,       messages,  progress, view};
     AlignmentPassOptions passOptions;
     double fftFilter = 10.0;
 };

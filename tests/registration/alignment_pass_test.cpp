@@ -63,8 +63,9 @@ std::vector<float> passRecord(const FrameModel& model, int last) {
             values.insert(values.end(), {static_cast<float>(slot.X), static_cast<float>(slot.Y), slot.Quality,
                                          slot.Difference, slot.Peak, slot.Brightness});
         }
-        values.insert(values.end(), {record.MeanBrightness, record.AlignDifference, record.Excluded ? 1.0f : 0.0f,
-                                     static_cast<float>(model.FrameRanking[k].Frame), model.FrameRanking[k].Key});
+        values.insert(values.end(),
+                      {record.MeanBrightness, record.AlignDifference, record.Excluded ? 1.0f : 0.0f,
+                       static_cast<float>(model.FrameRanking[k].Frame), model.FrameRanking[k].Key});
     }
     return values;
 }
@@ -94,7 +95,8 @@ TEST(AlignmentPass, PlanetRecordingIsRegisteredWithinAPixelAndRankedByItsBlur) {
         }
         EXPECT_GE(rankCorrelation(quality, sharpness), 0.9);
         // The ranking is the quality order.
-        for (int j = 1; j < count; ++j) EXPECT_GE(bench.model->FrameRanking[j - 1].Key, bench.model->FrameRanking[j].Key);
+        for (int j = 1; j < count; ++j)
+            EXPECT_GE(bench.model->FrameRanking[j - 1].Key, bench.model->FrameRanking[j].Key);
         EXPECT_TRUE(bench.model->FramesRanked);
         EXPECT_EQ(bench.program.progstatus, TProgStatus::psAligned);
         EXPECT_EQ(bench.progress.status(2), "Initial alignment done");
@@ -188,7 +190,8 @@ TEST(AlignmentPass, ResultsAreTheSameAtOneAndEightThreads) {
                 records.push_back(passRecord(*bench.model, count - 1));
             }
             ASSERT_EQ(records[0].size(), records[1].size());
-            EXPECT_EQ(std::memcmp(records[0].data(), records[1].data(), records[0].size() * sizeof(float)), 0);
+            EXPECT_EQ(std::memcmp(records[0].data(), records[1].data(), records[0].size() * sizeof(float)),
+                      0);
         }
     }
 }
@@ -209,7 +212,8 @@ TEST(AlignmentPass, FramesOfAnotherSizeAreLeftOutWithOneWarning) {
         ASSERT_EQ(result.end, PassEnd::Finished);
         EXPECT_EQ(messages.history().size(), tick ? 1u : 2u);
         EXPECT_EQ(messages.history()[0].caption, "Filesize warning");
-        EXPECT_EQ(messages.history()[0].text, "Frame 3.\nFile has different dimensions, excluded from processing !!");
+        EXPECT_EQ(messages.history()[0].text,
+                  "Frame 3.\nFile has different dimensions, excluded from processing !!");
         EXPECT_TRUE(messages.history()[0].showCheckBox);
         EXPECT_EQ(bench.view.aligned, (std::vector<int>{0, 1, 2, 4, 6, 7}));
         // Ranked among all eight with every frame selected, they stay out.
@@ -260,8 +264,10 @@ TEST(AlignmentPass, FramesExcludedDuringThePassStayOutOfTheRankingAndTheBrightne
     double differences = 0.0;
     for (int j = 0; j < 8; ++j) {
         const int frame = model.FrameRanking[j].Frame;
-        EXPECT_EQ(result.ranking.selection[static_cast<std::size_t>(j)].name, "Frame " + std::to_string(frame));
-        EXPECT_EQ(result.ranking.selection[static_cast<std::size_t>(j)].checked, !model.FrameTable[frame].Excluded);
+        EXPECT_EQ(result.ranking.selection[static_cast<std::size_t>(j)].name,
+                  "Frame " + std::to_string(frame));
+        EXPECT_EQ(result.ranking.selection[static_cast<std::size_t>(j)].checked,
+                  !model.FrameTable[frame].Excluded);
         differences += model.FrameTable[j].Slots[0].Difference;
     }
     EXPECT_EQ(result.ranking.lastRank, 7);
@@ -290,8 +296,10 @@ TEST(AlignmentPass, InterlacedFramesFillSlotTwoWithFieldZeroAndSlotZeroWithField
         for (int k = 1; k < 4; ++k) {
             const TFrameRec& record = bench.model->FrameTable[k];
             for (int s : {2, 0}) {
-                EXPECT_LE(std::abs(record.Slots[s].X - shifts[static_cast<std::size_t>(k)][0]), 1) << k << " " << s;
-                EXPECT_LE(std::abs(record.Slots[s].Y - shifts[static_cast<std::size_t>(k)][1]), 1) << k << " " << s;
+                EXPECT_LE(std::abs(record.Slots[s].X - shifts[static_cast<std::size_t>(k)][0]), 1)
+                    << k << " " << s;
+                EXPECT_LE(std::abs(record.Slots[s].Y - shifts[static_cast<std::size_t>(k)][1]), 1)
+                    << k << " " << s;
             }
             EXPECT_EQ(record.AlignDifference, record.Slots[0].Difference);
         }
@@ -312,7 +320,8 @@ TEST(AlignmentPass, AviFilesAreReadThroughTheirFrameSource) {
         for (int k = first; k < first + 5; ++k) {
             std::vector<std::uint8_t> grey;
             for (int y = 0; y < 80; ++y)
-                for (int x = 0; x < 96; ++x) grey.push_back(frames[static_cast<std::size_t>(k)].pixel(x, y)[1]);
+                for (int x = 0; x < 96; ++x)
+                    grey.push_back(frames[static_cast<std::size_t>(k)].pixel(x, y)[1]);
             writer.addFrame(k == 2 ? std::span<const std::uint8_t>() : std::span<const std::uint8_t>(grey));
         }
         writer.finish();

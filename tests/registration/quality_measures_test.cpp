@@ -18,7 +18,8 @@ TEST(Quality, BlurLadderRanksSharpestFirstUnderEveryMethodThatSeesBlur) {
     const int count = static_cast<int>(blur.size());
     synth::Recording recording = synth::planRecording(stillAir(320, 240, count));
     for (int k = 0; k < count; ++k) {
-        recording.truth[static_cast<std::size_t>(k)].shiftX = recording.truth[static_cast<std::size_t>(k)].shiftY = 0;
+        recording.truth[static_cast<std::size_t>(k)].shiftX =
+            recording.truth[static_cast<std::size_t>(k)].shiftY = 0;
         recording.truth[static_cast<std::size_t>(k)].blurSigma = blur[static_cast<std::size_t>(k)];
     }
     MemoryFrameSource source(greyFrames(recording, 0, count));
@@ -30,7 +31,8 @@ TEST(Quality, BlurLadderRanksSharpestFirstUnderEveryMethodThatSeesBlur) {
         const AlignmentPassResult result = bench.run(source);
         ASSERT_EQ(result.end, PassEnd::Finished);
         for (int j = 0; j < count; ++j) EXPECT_EQ(bench.model->FrameRanking[j].Frame, j);
-        for (int j = 1; j < count; ++j) EXPECT_LT(bench.model->FrameRanking[j].Key, bench.model->FrameRanking[j - 1].Key);
+        for (int j = 1; j < count; ++j)
+            EXPECT_LT(bench.model->FrameRanking[j].Key, bench.model->FrameRanking[j - 1].Key);
     }
 }
 
@@ -75,7 +77,8 @@ TEST(Quality, DownscaleAveragesTheAreaEachPixelCovers) {
     // Halving takes the mean of 2 x 2 pixels exactly.
     Bitmap24 checker(4, 4);
     for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 4; ++x) checker.pixel(x, y)[1] = static_cast<std::uint8_t>(((x + y) % 2) * 200 + 10 * y);
+        for (int x = 0; x < 4; ++x)
+            checker.pixel(x, y)[1] = static_cast<std::uint8_t>(((x + y) % 2) * 200 + 10 * y);
     boxAverageDownscale(checker, 4, 2, small);
     EXPECT_EQ(small.pixel(0, 0)[1], 105);
     EXPECT_EQ(small.pixel(1, 1)[1], 125);
@@ -113,9 +116,9 @@ TEST(Quality, CompressedSizeGrowsWithDetailAndWithTheFactor) {
 }
 
 TEST(Quality, MethodItemsChooseTheirMethodAndPlaceTheBandPointer) {
-    const std::vector<QualityKind> kinds = {QualityKind::Spectral,      QualityKind::Spectral, QualityKind::Compress,
-                                            QualityKind::LocalContrast, QualityKind::Gradient, QualityKind::Deviation,
-                                            QualityKind::Plugin};
+    const std::vector<QualityKind> kinds = {
+        QualityKind::Spectral, QualityKind::Spectral,  QualityKind::Compress, QualityKind::LocalContrast,
+        QualityKind::Gradient, QualityKind::Deviation, QualityKind::Plugin};
     for (int item = 0; item < 7; ++item) {
         const QualityMethodChoice choice = QualityMethodComboChange(item, 12.0, 5.0);
         EXPECT_EQ(qualityKind(choice.flags), kinds[static_cast<std::size_t>(item)]) << item;

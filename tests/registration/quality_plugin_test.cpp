@@ -42,7 +42,8 @@ TEST(QualityPlugin, TheTestPluginsFigureArrivesExactly) {
     for (int k = 0; k < 4; ++k) {
         const TAlignSlotRec& slot = pass.bench.model->FrameTable[k].Slots[0];
         // The plug-in adds the green byte of the aligned box's pixel (0, 1) over 256.
-        const std::uint8_t green = pass.frames[static_cast<std::size_t>(k)].pixel(100 - 32 + slot.X, 80 - 32 + 1 + slot.Y)[1];
+        const std::uint8_t green =
+            pass.frames[static_cast<std::size_t>(k)].pixel(100 - 32 + slot.X, 80 - 32 + 1 + slot.Y)[1];
         EXPECT_EQ(slot.Quality, static_cast<float>(64 * 1000.0 + 64 + green / 256.0)) << k;
     }
     EXPECT_TRUE(pass.bench.messages.history().empty());

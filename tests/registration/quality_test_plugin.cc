@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
-extern "C" double Estimator(const std::uint8_t* bgr, std::int32_t width, std::int32_t height, std::int32_t stride) {
+extern "C" double Estimator(const std::uint8_t* bgr, std::int32_t width, std::int32_t height,
+                            std::int32_t stride) {
     return width * 1000.0 + height + bgr[stride + 1] / 256.0;
 }
