@@ -1,0 +1,82 @@
+#pragma once
+// The frame limit ("Limit"): the ranked frames up to the ranking position the user moved the
+// preview slider to are kept for optimizing and stacking, and the quality of the frame at that
+// position, relative to the best, becomes the optimizer's quality limit. With several alignment
+// points graded one by one ("Multi-Quantity") every point keeps its own best frames instead.
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "frames/frame_model.h"
+#include "frames/program_state.h"
+#include "registration/optimizer_state.h"
+
+namespace kestrave {
+
+// The alignment methods of the Alignmethod choice.
+inline constexpr int AlignMethodSingle = 0;  // "Default(single)"
+inline constexpr int AlignMethodMultipoint = 1;
+inline constexpr int AlignMethodNone = 2;
+
+// Per alignment point p (1..Alignpoints): the quality cut that keeps the point's best frames, its
+// value when the limit set it, the largest difference of the point, and the frames it keeps.
+struct PointLimits {
+    std::array<float, AlignSlotCount> PointQualityCut{};
+    std::array<float, AlignSlotCount> PointQualityCutInit{};
+    std::array<float, AlignSlotCount> PointDifferenceCut{};
+    std::array<int, AlignSlotCount> PointLimitCount{};
+};
+
+// The controls the limit reads.
+struct FrameLimitInput {
+    int PreviewSliderValue = 0;  // the ranking position the preview shows
+    int PreviewSliderMax = 0;    // the last ranking position
+    int AlignMethodIndex = AlignMethodSingle;
+    bool MultiQuantity = false;  // MultiAlign on "Multi-Quantity"
+    int Alignpoints = 0;
+    double OptimizeQualitySpin = 80.0;
+    double Refframes = 50.0;
+    // The check states of SelectFramesChecklist by ranking position (missing entries: unchecked).
+    std::vector<bool> checked;
+};
+
+struct FrameLimitResult {
+    int LimitCount = 0;  // the last ranking position kept
+    // The new OptimizeQualitySpin value (the limit in percent) when it moved by more than 5.
+    std::optional<double> OptimizeQualitySpin;
+    // SelectFramesChecklist after the per-point limit changed it (by ranking position).
+    std::optional<std::vector<bool>> checked;
+    // StackFramesList: items 0..LimitCount of SelectFramesChecklist with these check states.
+    std::vector<bool> stackFramesChecked;
+    // The optimizer chart: Series3 the keys and Series4 the slot-0 differences of positions
+    // 0..LimitCount; the frame axis ends at the point count.
+    std::vector<double> qualities;
+    std::vector<double> differences;
+    double frameIncrement = 1.0;
+    // The new maximum of AlignSlider, StackSlider, LimitStack and QUALSliderMalign, StackSlider.Tag
+    // and the value of StackSlider and PreviewSlider afterwards: LimitCount. The preview slider then
+    // returns to 0.
+    int sliderMaximum = 0;
+    std::optional<double> Refframes;  // the reference-frame count, at most LimitCount div 2
+    bool ToStackPage = false;         // with "None" the tab goes on to the stacking page
+    std::string statusText;           // panel 2: "Processing limited to n frames"
+};
+
+// SetLimitClick's work: LimitCount := the preview position (1 for position 0); with "None" the
+// ranking becomes the frame order; RelativeLimit := Key(position) / Key(0) (a best key of 0 or
+// below counts as 1e-20) and q = Round(RelativeLimit x 20) x 5 - 5 goes to PointQualityCut[1] (and
+// the spin when it moved by more than 5). With several points and Multi-Quantity every frame is
+// excluded first, then each point p takes the quality c at position LimitCount of its qualities
+// sorted from best down, and every frame with a point-p quality >= c is included again (a frame
+// whose sample was dropped stays out); LimitCount becomes the last included position.
+// ProcessStage becomes stAligned and the stacking page may be opened.
+FrameLimitResult limitFrames(FrameModel& model, ProgramState& program, OptimizerState& optimizer,
+                             PointLimits& points, const FrameLimitInput& input);
+
+// RefframesChange: the reference-frame count never exceeds AlignSlider.MaxValue; returns the value
+// to write when it must change.
+std::optional<double> RefframesChange(double Refframes, int alignSliderMax);
+
+}  // namespace kestrave

@@ -1,0 +1,361 @@
+#include "registration/optimizer_passes.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <functional>
+
+#include "frames/pixel_helpers.h"
+#include "platform/parallel.h"
+#include "registration/chart_text.h"
+
+namespace kestrave {
+
+namespace {
+
+// Frames handed to the cores at once; cancel is tested between chunks.
+constexpr int ChunkFrames = 16;
+
+// Sets a flag for the lifetime of the object, whatever way the scope is left.
+class FlagScope {
+public:
+    explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
+    ~FlagScope() { flag_ = false; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+    bool& flag_;
+};
+
+int lastPositionOf(const OptimizerOptions& options) {
+    return std::clamp(options.lastPosition, -1, MaxFrameIndex);
+}
+
+TFrameRec& recordAt(FrameModel& model, int position) {
+    return model.FrameTable[model.FrameRanking[position].Frame];
+}
+
+// 0.001 x the sum of the slot-0 differences of positions 0..last, in ranking order.
+double differenceSum(const FrameModel& model, int last) {
+    double sum = 0.0;
+    for (int j = 0; j <= last; ++j) sum += model.FrameTable[model.FrameRanking[j].Frame].Slots[0].Difference;
+    return sum * 0.001;
+}
+
+// Every position 0..last starts again from the alignment: its shift, the given start difference
+// (the alignment's or `restart`), Improvement 90. Returns the largest and the summed difference.
+struct RestoredTotals {
+    double largest = 0.0;
+    double sum = 0.0;
+};
+RestoredTotals restoreAlignment(FrameModel& model, int last, bool restart) {
+    RestoredTotals totals;
+    for (int j = 0; j <= last; ++j) {
+        TFrameRec& rec = recordAt(model, j);
+        TAlignSlotRec& slot = rec.Slots[0];
+        slot.Difference = restart ? RestartDifference : rec.AlignDifference;
+        totals.largest = std::max(totals.largest, static_cast<double>(slot.Difference));
+        totals.sum += slot.Difference;
+        rec.Improvement = RunStartImprovement;
+        slot.X = slot.SavedX;
+        slot.Y = slot.SavedY;
+    }
+    return totals;
+}
+
+void forceAll(FrameModel& model, int last, bool resetDifference) {
+    for (int j = 0; j <= last; ++j) {
+        TFrameRec& rec = recordAt(model, j);
+        if (resetDifference) rec.Slots[0].Difference = RestartDifference;
+        rec.Improvement = ForcedImprovement;
+    }
+}
+
+// Round(x) as text, for the improvement percentages.
+std::string percentText(double x) {
+    if (!std::isfinite(x)) return "0";
+    return std::to_string(static_cast<long long>(std::nearbyint(std::clamp(x, -1e15, 1e15))));
+}
+
+std::string improvementOf(double sum, double previous) {
+    return percentText((1.0 - sum / previous) * 100.0);
+}
+
+// A restart question; returns whether to restart. Asked only outside batch runs and with Warnings
+// checked; then the "do not repeat" box turns Warnings off.
+bool confirmRestart(OptimizerContext& context, const OptimizerOptions& options, const std::string& caption,
+                    const std::string& text, const std::string& checkBoxCaption, OptimizerRunResult& result) {
+    if (!options.Warnings || context.program.BatchMode) return true;
+    Message message;
+    message.caption = caption;
+    message.text = text;
+    message.dlgType = mtWarning;
+    message.buttons = mbYesNo;
+    message.showCheckBox = true;
+    message.checkBoxCaption = checkBoxCaption;
+    message.batchAnswer = mrYes;
+    const bool yes = context.messages.show(message) == mrYes;
+    result.Warnings = !context.messages.messageBoxChecked();
+    return yes;
+}
+
+struct PassJob {
+    int position = 0;
+    int frame = 0;
+    int counter = 0;  // the frame's count in the pass's progress
+    std::vector<FramePatch> patches;
+    Bitmap24 currentBox;
+};
+
+}  // namespace
+
+namespace {
+
+// One pass of a loop, counted; false when the loop must stop because of a cancel.
+bool loopPass(OptimizerContext& context, const OptimizerOptions& options, bool first,
+              OptimizerRunResult& result, int& counted) {
+    const OptimizerPassResult passResult = Run_Optimizer(context, options, first);
+    ++context.optimizer.OptimizePass;
+    ++result.passes;
+    counted = passResult.counted;
+    result.cancelled = passResult.cancelled || context.progress.cancelRequested();
+    return !result.cancelled;
+}
+
+// Passes until one gains less than OptimizeSpin percent of the previous total; after a pass that
+// raised the total every frame is taken again. The status text is `prefix` + the gain + ")";
+// `beforePass` runs before each pass. False when a cancel stopped the passes.
+bool passUntilNoGain(OptimizerContext& context, const OptimizerOptions& options, double& previous,
+                     OptimizerRunResult& result, int& counted, const std::string& prefix,
+                     const std::function<void()>& beforePass) {
+    OptimizerState& state = context.optimizer;
+    while ((1.0 - options.OptimizeSpin * 0.01) * previous > state.DifferenceSum) {
+        state.OptimizerStatusText = prefix + improvementOf(state.DifferenceSum, previous) + ")";
+        previous = state.DifferenceSum;
+        if (beforePass) beforePass();
+        if (!loopPass(context, options, false, result, counted)) return false;
+        if (state.DifferenceSum > previous) {
+            previous = state.DifferenceSum * 1.5;
+            forceAll(context.model, lastPositionOf(options), false);
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool aboveRelativeLimit(const FrameModel& model, int position, float RelativeLimit) {
+    const double best = model.FrameRanking[0].Key;
+    const double threshold = static_cast<double>(RelativeLimit) * best;
+    return model.FrameRanking[position].Key >= threshold - 1e-6 * std::fabs(threshold);
+}
+
+OptimizerChart optimizerChart(const FrameModel& model, int lastPosition, float RelativeLimit) {
+    OptimizerChart chart;
+    double largest = 0.0;
+    for (int j = 0; j <= lastPosition; ++j) {
+        const TFrameRec& rec = model.FrameTable[model.FrameRanking[j].Frame];
+        if (rec.Excluded || !aboveRelativeLimit(model, j, RelativeLimit)) continue;
+        const bool unmeasured = rec.Slots[0].Difference == RestartDifference;
+        chart.quality.push_back(model.FrameRanking[j].Key);
+        chart.difference.push_back(unmeasured ? 0.0 : rec.Slots[0].Difference);
+        chart.unmeasured.push_back(unmeasured);
+        largest = std::max(largest, chart.difference.back());
+    }
+    const auto count = chart.quality.size();
+    chart.frameIncrement = count > 10 ? (static_cast<double>(count) - 1.0) * 0.1 : 1.0;
+    chart.showDifferenceAxis = largest > 1.0;
+    chart.differenceIncrement = chart.showDifferenceAxis ? 0.1 * largest : 0.0;
+    return chart;
+}
+
+OptimizerPassResult Run_Optimizer(OptimizerContext& context, const OptimizerOptions& options,
+                                  bool firstPassOfRun) {
+    FrameModel& model = context.model;
+    OptimizerState& state = context.optimizer;
+    OptimizerPassResult result;
+    context.program.progstatus = TProgStatus::psOptimized;
+    if (state.NewReferenceMade && !state.ReferenceImage.empty()) {
+        CopyBitmap(state.ReferenceImage, context.registration.Image1);
+    }
+    const OptimizerGeometry geometry = optimizerGeometry(options.FFTSize, context.program.FeatureX,
+                                                         context.program.FeatureY, model, options.search);
+    const OptimizerReference reference =
+        buildReferenceWindow(context.registration.Image1, model, geometry, options.search);
+
+    const FlagScope inPass(state.InOptimizePass);
+    const int last = lastPositionOf(options);
+    const double threshold = options.OptimizeSpin;
+
+    const OptimizerChart chart = optimizerChart(model, last, state.RelativeLimit);
+    result.counted = static_cast<int>(chart.quality.size());
+    context.observer.passStarted(chart);
+    const int maximum = std::max(result.counted, 1);
+    context.progress.setMaximum(maximum);
+    context.progress.setStatus(
+        3, "Optimizing " + std::to_string(maximum + 1) + " frames " + state.OptimizerStatusText);
+    const int step = std::max((maximum - 1) / 20, 1);
+
+    // The frames of the pass, in ranking order; converged frames only count in the progress.
+    std::vector<PassJob> jobs;
+    int counter = 1;
+    for (int j = 0; j <= last; ++j) {
+        const int frame = model.FrameRanking[j].Frame;
+        const TFrameRec& rec = model.FrameTable[frame];
+        if (rec.Excluded) continue;
+        if (rec.Improvement <= threshold) {
+            ++counter;
+            continue;
+        }
+        if (!aboveRelativeLimit(model, j, state.RelativeLimit)) continue;
+        PassJob job;
+        job.position = j;
+        job.frame = frame;
+        job.counter = counter++;
+        jobs.push_back(std::move(job));
+    }
+
+    std::vector<int> frames;
+    frames.reserve(jobs.size());
+    for (const PassJob& job : jobs) frames.push_back(job.frame);
+    FramePrefetcher prefetcher(context.frames, std::move(frames));
+    const std::vector<int> fields = options.search.interlaced ? std::vector<int>{0, 1} : std::vector<int>{0};
+    const auto chunk = static_cast<std::size_t>(std::max(step, ChunkFrames));
+
+    for (std::size_t first = 0; first < jobs.size(); first += chunk) {
+        context.progress.setPosition(jobs[first].counter);
+        if (context.progress.cancelled()) {
+            result.cancelled = true;
+            break;
+        }
+        const std::size_t end = std::min(jobs.size(), first + chunk);
+        for (std::size_t k = first; k < end; ++k) {
+            const FrameBuffers& buffers = prefetcher.next();
+            for (int field : fields) {
+                jobs[k].patches.push_back(takeFramePatch(buffers.Preview, model.FrameTable[jobs[k].frame],
+                                                         model, geometry, options.search, field,
+                                                         firstPassOfRun));
+            }
+        }
+        parallelForRange(static_cast<std::ptrdiff_t>(first), static_cast<std::ptrdiff_t>(end),
+                         [&](std::ptrdiff_t from, std::ptrdiff_t to) {
+                             OptimizerWorkspace workspace;
+                             for (std::ptrdiff_t k = from; k < to; ++k) {
+                                 PassJob& job = jobs[static_cast<std::size_t>(k)];
+                                 TFrameRec& rec = model.FrameTable[job.frame];
+                                 for (FramePatch& patch : job.patches) {
+                                     job.currentBox =
+                                         optimizeFramePatch(patch, rec, model, reference, options.search,
+                                                            context.GammaTable, workspace)
+                                             .currentBox;
+                                 }
+                                 job.patches.clear();
+                             }
+                         });
+        for (std::size_t k = first; k < end; ++k) {
+            const PassJob& job = jobs[k];
+            const TFrameRec& rec = model.FrameTable[job.frame];
+            result.xSum += std::abs(rec.Slots[0].X);
+            result.ySum += std::abs(rec.Slots[0].Y);
+            ++result.optimized;
+            context.observer.frameOptimized(job.position, job.frame, rec, job.currentBox);
+        }
+    }
+
+    state.DifferenceSum = differenceSum(model, last);
+    context.observer.passFinished(result, state.DifferenceSum);
+    context.program.ProcessStage = TProcessStage::stAligned;
+    EmptyHook();
+    context.program.activepage = TMainTab::tabStack;
+    return result;
+}
+
+OptimizerRunResult Optimize_Alignpoint(OptimizerContext& context, const OptimizerOptions& options) {
+    FrameModel& model = context.model;
+    OptimizerState& state = context.optimizer;
+    OptimizerRunResult result;
+    const int last = lastPositionOf(options);
+
+    RestoredTotals totals = restoreAlignment(model, last, options.search.Resampled);
+    if (state.NewReferenceMade &&
+        confirmRestart(context, options, "Optimizer restart", " A new reference was created, continue ?",
+                       "Ignore this type of warning ", result)) {
+        forceAll(model, last, true);
+        totals.largest = RestartDifference;
+        totals.sum *= 90.0;
+    }
+    const double largest = std::max(totals.largest, 0.0);
+    const double average = totals.sum / (last + 1);
+    state.DifferenceSum = totals.sum * 0.001;
+
+    auto averageCaption = [&](double mean) {
+        return state.RegistrationCaption +
+               " Average pixel difference :" + fixedPointText(std::sqrt(mean), 6, 3) +
+               " max :" + fixedPointText(std::sqrt(largest), 6, 3);
+    };
+    const bool restarting = largest == RestartDifference;
+    context.observer.captionChanged(!state.NewReferenceMade && !restarting
+                                        ? averageCaption(average)
+                                        : state.RegistrationCaption + " Restarting optimizer ");
+
+    double previous = state.DifferenceSum;
+    context.progress.setStatus(
+        3, "Optimizing " + std::to_string(last + 1) + " frames " + state.OptimizerStatusText);
+    int counted = 0;
+    if (context.progress.cancelRequested()) {
+        result.cancelled = true;
+        return result;
+    }
+    if (!loopPass(context, options, true, result, counted)) return result;
+    if (state.DifferenceSum > previous) previous = state.DifferenceSum * 1.5;
+    auto showCaption = [&] {
+        double mean = 0.0;
+        for (int j = 0; j <= last; ++j) mean += recordAt(model, j).Slots[0].Difference;
+        mean /= last + 1;
+        context.observer.captionChanged(restarting ? state.RegistrationCaption + " Restart optimizer "
+                                                   : averageCaption(mean));
+    };
+    if (!options.search.FastOptim &&
+        !passUntilNoGain(context, options, previous, result, counted, "(% improvement : ", showCaption)) {
+        return result;
+    }
+    if (previous > 0.0) {
+        context.progress.setStatus(3, "Optimizer(n=" + std::to_string(counted) + ") : Last improvement :" +
+                                          improvementOf(state.DifferenceSum, previous) + "%");
+    }
+    return result;
+}
+
+OptimizerRunResult optimizeBeforeStacking(OptimizerContext& context, const OptimizerOptions& options) {
+    FrameModel& model = context.model;
+    OptimizerState& state = context.optimizer;
+    OptimizerRunResult result;
+    const int last = lastPositionOf(options);
+    context.progress.setCancelRequested(false);
+    state.OptimizerStatusText.clear();
+
+    const RestoredTotals totals =
+        restoreAlignment(model, last, state.NewReferenceMade || options.search.Resampled);
+    state.DifferenceSum = totals.sum * 0.001;
+    context.program.activepage = TMainTab::tabStack;
+    double previous = state.DifferenceSum;
+
+    int counted = 0;
+    if (!loopPass(context, options, true, result, counted)) return result;
+    if (state.DifferenceSum > previous) {
+        if (confirmRestart(context, options, "Optimizing",
+                           "Differences increased due to new reference, continue ?",
+                           " Do not repeat this type of warning ", result)) {
+            forceAll(model, last, true);
+            previous = state.DifferenceSum * 100.0;
+            state.DifferenceSum *= 90.0;
+        } else {
+            state.DifferenceSum = previous;
+        }
+    }
+    passUntilNoGain(context, options, previous, result, counted, "(% improvement :", nullptr);
+    return result;
+}
+
+}  // namespace kestrave

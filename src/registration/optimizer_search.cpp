@@ -1,0 +1,510 @@
+#include "registration/optimizer_search.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "frames/stretch.h"
+#include "platform/errors.h"
+
+namespace kestrave {
+
+namespace {
+
+int roundToInt(double v) {
+    return static_cast<int>(std::nearbyint(std::clamp(v, -1e9, 1e9)));
+}
+
+// The dark frame holds 128 times the dark level.
+constexpr float DarkScale = 0.0078125f;
+
+// The large diamond in the order its offsets are tried, then the small one.
+constexpr int LargeDiamond[9][2] = {{0, -2}, {-1, -1}, {1, -1}, {-2, 0}, {0, 0},
+                                    {2, 0},  {-1, 1},  {1, 1},  {0, 2}};
+constexpr int SmallDiamond[4][2] = {{-1, 0}, {0, -1}, {0, 1}, {1, 0}};
+
+int tableIndex(int a, int b) {
+    return (a + MaxSearchRadius) * DifferenceTableSide + b + MaxSearchRadius;
+}
+
+// The frame's dark level at a working-picture position (resampled positions are taken back to
+// the nearest frame pixel); 0 without a dark frame.
+class DarkLevels {
+public:
+    DarkLevels(const OptimizerSearchOptions& options, const OptimizerGeometry& geometry,
+               const FrameModel& model)
+        : geometry_(geometry) {
+        const T2dArrays* dark = options.darkGreen;
+        if (dark != nullptr && !dark->empty() && dark->xCount() >= model.FrameWidth &&
+            dark->yCount() >= model.FrameHeight) {
+            dark_ = dark;
+        }
+    }
+    float at(int x, int y) const {
+        if (dark_ == nullptr) return 0.0f;
+        if (geometry_.resampled) {
+            x = roundToInt(x / geometry_.factor);
+            y = roundToInt(y / geometry_.factor);
+        }
+        x = std::clamp(x, 0, dark_->MaxX);
+        y = std::clamp(y, 0, dark_->MaxY);
+        return (*dark_)[x][y] * DarkScale;
+    }
+
+private:
+    const OptimizerGeometry& geometry_;
+    const T2dArrays* dark_ = nullptr;
+};
+
+// Fills an S x S window with the levels of `picture` around (centreX, centreY) for the window
+// offsets -(h + r)..h + r, where `inside` accepts the position pair; returns the sum of the
+// filled levels and their count. Cells not filled stay 0.
+struct FillResult {
+    double sum = 0.0;
+    long long count = 0;
+};
+
+float pixelLevel(const std::uint8_t* p, const OptimizerSearchOptions& options) {
+    if (!options.Colourstack) return p[1];
+    const auto& w = options.LumWeights;
+    return p[2] * w[0] + p[1] * w[1] + p[0] * w[2];
+}
+
+bool holds(const WorkingPicture& picture, int x, int y) {
+    const int u = x - picture.left;
+    const int v = y - picture.top;
+    return u >= 0 && v >= 0 && u < picture.bitmap->width() && v < picture.bitmap->height();
+}
+
+// Window cell (dx + h + r, dy + h + r) gets the level of the picture at (baseX + dx, baseY + dy)
+// where both that position and the reference position (featureX + dx, featureY + dy) lie inside
+// the working image and the picture holds the position.
+FillResult fillWindow(std::vector<float>& window, const WorkingPicture& picture, int baseX, int baseY,
+                      const OptimizerGeometry& g, const OptimizerSearchOptions& options,
+                      const DarkLevels& dark) {
+    const int S = g.S;
+    const int reach = g.h + g.r;
+    window.assign(static_cast<std::size_t>(S) * S, 0.0f);
+    FillResult fill;
+    auto insideImage = [&g](int x, int y) {
+        return x >= 0 && y >= 0 && x < g.imageWidth && y < g.imageHeight;
+    };
+    for (int dy = -reach; dy <= reach; ++dy) {
+        const int refY = g.featureY + dy;
+        const int y = baseY + dy;
+        if (refY < 0 || refY >= g.imageHeight || y < 0 || y >= g.imageHeight) continue;
+        float* cells = window.data() + static_cast<std::size_t>(dy + reach) * S;
+        for (int dx = -reach; dx <= reach; ++dx) {
+            const int x = baseX + dx;
+            if (!insideImage(g.featureX + dx, refY) || !insideImage(x, y) || !holds(picture, x, y)) continue;
+            const float v =
+                pixelLevel(picture.bitmap->pixel(x - picture.left, y - picture.top), options) - dark.at(x, y);
+            cells[dx + reach] = v;
+            fill.sum += v;
+            ++fill.count;
+        }
+    }
+    return fill;
+}
+
+// The bias is taken off every cell (not below 0) and the mean of the filled cells removed:
+// the sum after the bias over the count of filled cells.
+void levelWindow(std::vector<float>& window, FillResult fill, const OptimizerSearchOptions& options) {
+    if (options.Blurbox) {
+        const auto bias = static_cast<float>(roundToInt(options.Bias));
+        fill.sum = 0.0;
+        for (float& cell : window) {
+            cell = std::max(cell - bias, 0.0f);
+            fill.sum += cell;
+        }
+    }
+    const auto mean = static_cast<float>(fill.sum / static_cast<double>(std::max<long long>(fill.count, 1)));
+    for (float& cell : window) cell -= mean;
+}
+
+// D(a, b): the mean over the compared cells of (reference - frame shifted by (a, b))^2.
+double differenceAt(const std::vector<float>& reference, const std::vector<float>& frame,
+                    const OptimizerGeometry& g, int a, int b) {
+    const int S = g.S;
+    double sum = 0.0;
+    for (int j = g.firstRow; j <= g.lastRow; ++j) {
+        const float* ref = reference.data() + static_cast<std::size_t>(j) * S;
+        const float* cur = frame.data() + static_cast<std::size_t>(j + b) * S + a;
+        double row = 0.0;
+        for (int i = g.firstColumn; i <= g.lastColumn; ++i) {
+            const double d = static_cast<double>(ref[i]) - cur[i];
+            row += d * d;
+        }
+        sum += row;
+    }
+    const long long m =
+        static_cast<long long>(g.lastColumn - g.firstColumn + 1) * (g.lastRow - g.firstRow + 1);
+    return sum / static_cast<double>(m);
+}
+
+// The acceptance of candidates against the best difference so far.
+class Acceptance {
+public:
+    Acceptance(TFrameRec& record, TAlignSlotRec& slot, bool interlaced, int startX, int startY)
+        : record_(record), slot_(slot), interlaced_(interlaced), startX_(startX), startY_(startY) {
+        if (slot_.Difference == 1.0f) slot_.Difference = UnmeasuredDifference;
+        best_ = slot_.Difference;
+    }
+    double best() const { return best_; }
+    void offer(double d, int a, int b, OptimizeStepResult& result) {
+        if (interlaced_ ? !(d < best_) : !(d <= best_)) return;
+        slot_.Difference = static_cast<float>(d);
+        record_.Improvement = static_cast<float>(100.0 - 100.0 * d / (best_ + 1.0));
+        best_ = d;
+        slot_.X = startX_ + a;
+        slot_.Y = startY_ + b;
+        result.accepted = true;
+        result.offsetX = a;
+        result.offsetY = b;
+    }
+
+private:
+    TFrameRec& record_;
+    TAlignSlotRec& slot_;
+    bool interlaced_;
+    int startX_;
+    int startY_;
+    double best_ = 0.0;
+};
+
+void rasterSearch(const std::vector<float>& reference, const std::vector<float>& frame,
+                  const OptimizerGeometry& g, Acceptance& acceptance, OptimizeStepResult& result) {
+    for (int a = -g.r; a <= g.r; ++a) {
+        for (int b = -g.r; b <= g.r; ++b) {
+            const double d = differenceAt(reference, frame, g, a, b);
+            result.table[tableIndex(a, b)] = static_cast<float>(d);
+            acceptance.offer(d, a, b, result);
+        }
+    }
+}
+
+// The diamond walk, never leaving the search radius. Differences already measured are looked up
+// instead of measured again; they are the same numbers.
+void diamondSearch(const std::vector<float>& reference, const std::vector<float>& frame,
+                   const OptimizerGeometry& g, Acceptance& acceptance, OptimizeStepResult& result) {
+    std::array<double, DifferenceTableSide * DifferenceTableSide> measured;
+    measured.fill(-1.0);
+    auto difference = [&](int a, int b) {
+        double& d = measured[tableIndex(a, b)];
+        if (d < 0.0) d = differenceAt(reference, frame, g, a, b);
+        return d;
+    };
+    double best = acceptance.best();
+    int cx = 0;
+    int cy = 0;
+    auto walk = [&](const auto& diamond, int startX, int startY) {
+        for (const auto& o : diamond) {
+            const int a = startX + o[0];
+            const int b = startY + o[1];
+            if (std::abs(a) > g.r || std::abs(b) > g.r) continue;
+            const double d = difference(a, b);
+            if (d < best) {
+                best = d;
+                cx = a;
+                cy = b;
+            }
+        }
+    };
+    for (;;) {
+        const int startX = cx;
+        const int startY = cy;
+        walk(LargeDiamond, startX, startY);
+        if (cx == startX && cy == startY) walk(SmallDiamond, startX, startY);
+        if (cx == startX && cy == startY) break;
+    }
+    acceptance.offer(best, cx, cy, result);
+}
+
+// The V-fit along one axis from the differences before, at and after the minimum.
+float subPixel(float before, float centre, float after) {
+    if (before < 0.0f || centre < 0.0f || after < 0.0f) return 0.0f;
+    double m = std::max(after, before);
+    if (m <= 0.0) m = 1e-5;
+    if (m == centre) m = centre + 0.01;
+    const double v = (static_cast<double>(after) - before) / ((centre - m) * 2.0);
+    return static_cast<float>(std::clamp(v, -0.5, 0.5));
+}
+
+float tableAt(const OptimizeStepResult& result, int a, int b) {
+    if (std::abs(a) > MaxSearchRadius || std::abs(b) > MaxSearchRadius) return NotComputed;
+    return result.at(a, b);
+}
+
+// Filters the part [x0, x1] x [y0, y1] of the patch (patch pixels) with the 3 x 3 kernel.
+void prefilter(Bitmap24& pixels, int x0, int y0, int x1, int y1, const OptimizerSearchOptions& options,
+               Bitmap24& scratch) {
+    if (x1 < x0 || y1 < y0) return;
+    const int w = x1 - x0 + 1;
+    const int h = y1 - y0 + 1;
+    scratch.resize(w, h);
+    for (int y = 0; y < h; ++y)
+        std::memcpy(scratch.row(y), pixels.pixel(x0, y0 + y), 3 * static_cast<std::size_t>(w));
+    Convolve3x3(options.Kernel3x3, scratch, options.Colourstack);
+    for (int y = 0; y < h; ++y)
+        std::memcpy(pixels.pixel(x0, y0 + y), scratch.row(y), 3 * static_cast<std::size_t>(w));
+}
+
+// The lines of the other field become the mean of their neighbours, byte by byte, truncated:
+// field 0 replaces odd lines 1..size-2, field 1 even lines 2..size-2 (rows, or with
+// Interlacehoriz columns). Only lines whose both neighbours lie in the patch can be replaced;
+// the patch's margin makes sure these are all the lines the step reads.
+void interpolateField(Bitmap24& pixels, int left, int top, int frameWidth, int frameHeight, int field,
+                      bool columns) {
+    const int first = field == 0 ? 1 : 2;
+    auto isTarget = [first](int line, int size) {
+        return line >= first && line <= size - 2 && (line - first) % 2 == 0;
+    };
+    if (!columns) {
+        for (int v = 1; v + 1 < pixels.height(); ++v) {
+            if (!isTarget(top + v, frameHeight)) continue;
+            const std::uint8_t* above = pixels.row(v - 1);
+            const std::uint8_t* below = pixels.row(v + 1);
+            std::uint8_t* out = pixels.row(v);
+            for (std::size_t k = 0; k < 3 * static_cast<std::size_t>(pixels.width()); ++k)
+                out[k] = static_cast<std::uint8_t>((above[k] + below[k]) / 2);
+        }
+        return;
+    }
+    for (int v = 0; v < pixels.height(); ++v) {
+        for (int u = 1; u + 1 < pixels.width(); ++u) {
+            if (!isTarget(left + u, frameWidth)) continue;
+            const std::uint8_t* l = pixels.pixel(u - 1, v);
+            const std::uint8_t* r = pixels.pixel(u + 1, v);
+            std::uint8_t* out = pixels.pixel(u, v);
+            for (int k = 0; k < 3; ++k) out[k] = static_cast<std::uint8_t>((l[k] + r[k]) / 2);
+        }
+    }
+}
+
+Bitmap24 boxAround(const WorkingPicture& picture, int cx, int cy, int hx, int hy) {
+    Bitmap24 box(2 * hx + 1, 2 * hy + 1);
+    for (int v = 0; v < box.height(); ++v) {
+        for (int u = 0; u < box.width(); ++u) {
+            const int x = cx - hx + u;
+            const int y = cy - hy + v;
+            if (!holds(picture, x, y)) continue;
+            std::memcpy(box.pixel(u, v), picture.bitmap->pixel(x - picture.left, y - picture.top), 3);
+        }
+    }
+    return box;
+}
+
+int resampledSide(int side, double factor) {
+    return roundToInt(side * factor);
+}
+
+}  // namespace
+
+OptimizerGeometry optimizerGeometry(int FFTSize, int FeatureX, int FeatureY, const FrameModel& model,
+                                    const OptimizerSearchOptions& options) {
+    OptimizerGeometry g;
+    g.N = FFTSize;
+    const int h0 = FFTSize / 2;
+    const int r0 = roundToInt(std::clamp(options.SearchArea, 0.0, static_cast<double>(MaxSearchRadius)));
+    const int hx0 = options.FreeBox ? std::clamp(options.FreeBoxWidth / 2, 0, h0) : h0;
+    const int hy0 = options.FreeBox ? std::clamp(options.FreeBoxHeight / 2, 0, h0) : h0;
+    int centreX = options.FreeBox ? options.FreeBoxCentreX : FeatureX;
+    int centreY = options.FreeBox ? options.FreeBoxCentreY : FeatureY;
+    int r = r0;
+    g.resampled = options.Resampled;
+    g.factor = g.resampled ? std::clamp(static_cast<double>(options.ResampleFactor), 1.0, 4.0) : 1.0;
+    const double f = g.factor;
+    if (g.resampled) {
+        r = roundToInt(r0 * f);
+        g.featureX = roundToInt(FeatureX * f);
+        g.featureY = roundToInt(FeatureY * f);
+        centreX = roundToInt(centreX * f);
+        centreY = roundToInt(centreY * f);
+        g.imageWidth = roundToInt(model.FrameWidth * f) - 1;
+        g.imageHeight = roundToInt(model.FrameHeight * f) - 1;
+        g.h = roundToInt(h0 * f);
+        g.hx = roundToInt(hx0 * f);
+        g.hy = roundToInt(hy0 * f);
+    } else {
+        g.featureX = FeatureX;
+        g.featureY = FeatureY;
+        g.imageWidth = model.FrameWidth;
+        g.imageHeight = model.FrameHeight;
+        g.h = h0;
+        g.hx = hx0;
+        g.hy = hy0;
+    }
+    const int searched = r;
+    g.r = options.FastOptim ? MaxSearchRadius : std::min(r, MaxSearchRadius);
+    g.S = 2 * (g.h + g.r) + 1;
+    if (g.resampled) {
+        // The frame part that is resampled: wide enough for the window at the radius searched.
+        const int radius = std::max(searched, g.r);
+        g.patchReach = h0 + radius / 2 + 5;
+        g.patchSide = FFTSize + radius + 11;
+    } else {
+        g.patchReach = g.h + g.r;
+        g.patchSide = g.S;
+    }
+    // The compared box: the alignment box (or the free box) around its centre, less r cells on
+    // the far side, kept where every candidate's cells lie inside the window.
+    g.centreX = centreX;
+    g.centreY = centreY;
+    const int reach = g.h + g.r;
+    g.firstColumn = std::max(centreX - g.featureX - g.hx + reach, g.r);
+    g.lastColumn = std::min(centreX - g.featureX + g.hx - 1 + g.h, g.S - 1 - g.r);
+    g.firstRow = std::max(centreY - g.featureY - g.hy + reach, g.r);
+    g.lastRow = std::min(centreY - g.featureY + g.hy - 1 + g.h, g.S - 1 - g.r);
+    return g;
+}
+
+int optimizerSlot(const OptimizerSearchOptions& options, int field) {
+    return options.interlaced && field == 0 ? 2 : 0;
+}
+
+OptimizerReference buildReferenceWindow(const Bitmap24& Image1, const FrameModel& model,
+                                        const OptimizerGeometry& geometry,
+                                        const OptimizerSearchOptions& options) {
+    if (Image1.empty()) {
+        throw KestraveError("The optimizer has no reference picture: choose the alignment feature first");
+    }
+    OptimizerReference reference;
+    reference.geometry = geometry;
+    WorkingPicture picture{&Image1, 0, 0};
+    if (geometry.resampled) {
+        const ResampleFilter& filter = resampleMethodFilter(options.ResampleMethod);
+        reference.resampledPicture.resize(std::max(1, resampledSide(Image1.width(), geometry.factor) - 1),
+                                          std::max(1, resampledSide(Image1.height(), geometry.factor) - 1));
+        Stretch(Image1, reference.resampledPicture, filter.Filter, filter.Width);
+        picture.bitmap = &reference.resampledPicture;
+    }
+    const DarkLevels dark(options, geometry, model);
+    const FillResult fill =
+        fillWindow(reference.window, picture, geometry.featureX, geometry.featureY, geometry, options, dark);
+    levelWindow(reference.window, fill, options);
+    return reference;
+}
+
+FramePatch takeFramePatch(const Bitmap24& picture, const TFrameRec& record, const FrameModel& model,
+                          const OptimizerGeometry& g, const OptimizerSearchOptions& options, int field,
+                          bool firstPassOfRun) {
+    FramePatch patch;
+    patch.field = field;
+    const TAlignSlotRec& slot = record.Slots[optimizerSlot(options, field)];
+    patch.startX = slot.X;
+    patch.startY = slot.Y;
+    if (g.resampled && firstPassOfRun) {
+        patch.startX = roundToInt(slot.X * g.factor);
+        patch.startY = roundToInt(slot.Y * g.factor);
+    }
+    patch.valid = picture.width() >= model.FrameWidth && picture.height() >= model.FrameHeight &&
+                  model.FrameWidth > 0 && model.FrameHeight > 0;
+    if (!patch.valid) return patch;
+
+    int coreLeft = 0;
+    int coreTop = 0;
+    if (g.resampled) {
+        coreLeft = roundToInt((g.featureX + patch.startX) / g.factor) - g.patchReach;
+        coreTop = roundToInt((g.featureY + patch.startY) / g.factor) - g.patchReach;
+    } else {
+        coreLeft = g.featureX + patch.startX - g.patchReach;
+        coreTop = g.featureY + patch.startY - g.patchReach;
+    }
+    // One pixel of margin around the part read, for the field interpolation's neighbours.
+    patch.left = coreLeft - 1;
+    patch.top = coreTop - 1;
+    patch.pixels.resize(g.patchSide + 2, g.patchSide + 2);
+    const int x0 = std::max(patch.left, 0);
+    const int x1 = std::min(patch.left + patch.pixels.width(), model.FrameWidth);
+    if (x1 <= x0) return patch;
+    for (int v = 0; v < patch.pixels.height(); ++v) {
+        const int y = patch.top + v;
+        if (y < 0 || y >= model.FrameHeight) continue;
+        std::memcpy(patch.pixels.pixel(x0 - patch.left, v), picture.pixel(x0, y),
+                    3 * static_cast<std::size_t>(x1 - x0));
+    }
+    return patch;
+}
+
+OptimizeStepResult optimizeFramePatch(FramePatch& patch, TFrameRec& record, const FrameModel& model,
+                                      const OptimizerReference& reference,
+                                      const OptimizerSearchOptions& options,
+                                      const GammaTableArray& GammaTable, OptimizerWorkspace& workspace) {
+    OptimizeStepResult result;
+    result.table.fill(NotComputed);
+    if (!patch.valid) return result;
+    const OptimizerGeometry& g = reference.geometry;
+    TAlignSlotRec& slot = record.Slots[optimizerSlot(options, patch.field)];
+    slot.X = patch.startX;
+    slot.Y = patch.startY;
+
+    // The part of the patch inside the frame, in patch pixels; the core leaves out the margin.
+    Bitmap24& pixels = patch.pixels;
+    const int inX0 = std::max(0, -patch.left);
+    const int inY0 = std::max(0, -patch.top);
+    const int inX1 = std::min(pixels.width(), model.FrameWidth - patch.left) - 1;
+    const int inY1 = std::min(pixels.height(), model.FrameHeight - patch.top) - 1;
+    if (options.Filteralignment) {
+        prefilter(pixels, std::max(inX0, 1), std::max(inY0, 1), std::min(inX1, pixels.width() - 2),
+                  std::min(inY1, pixels.height() - 2), options, workspace.scratch);
+    }
+    if (options.Pregamma) {
+        for (int v = inY0; v <= inY1; ++v) {
+            std::uint8_t* p = pixels.pixel(inX0, v);
+            for (int k = 0; k < 3 * (inX1 - inX0 + 1); ++k) p[k] = preGamma(GammaTable, p[k]);
+        }
+    }
+    if (options.interlaced) {
+        interpolateField(pixels, patch.left, patch.top, model.FrameWidth, model.FrameHeight, patch.field,
+                         options.Interlacehoriz);
+    }
+
+    WorkingPicture picture{&pixels, patch.left, patch.top};
+    if (g.resampled) {
+        // The part read (without the margin) is enlarged by the factor and placed around the
+        // shifted feature in resampled pixels.
+        workspace.scratch.resize(g.patchSide, g.patchSide);
+        for (int v = 0; v < g.patchSide; ++v)
+            std::memcpy(workspace.scratch.row(v), pixels.pixel(1, v + 1),
+                        3 * static_cast<std::size_t>(g.patchSide));
+        const int side = resampledSide(g.patchSide, g.factor);
+        workspace.resampled.resize(side, side);
+        const ResampleFilter& filter = resampleMethodFilter(options.ResampleMethod);
+        Stretch(workspace.scratch, workspace.resampled, filter.Filter, filter.Width);
+        picture = {&workspace.resampled, g.featureX + patch.startX - side / 2,
+                   g.featureY + patch.startY - side / 2};
+    }
+
+    const DarkLevels dark(options, g, model);
+    const FillResult fill = fillWindow(workspace.frameWindow, picture, g.featureX + patch.startX,
+                                       g.featureY + patch.startY, g, options, dark);
+    levelWindow(workspace.frameWindow, fill, options);
+
+    if (g.lastColumn >= g.firstColumn && g.lastRow >= g.firstRow) {
+        Acceptance acceptance(record, slot, options.interlaced, patch.startX, patch.startY);
+        if (options.FastOptim) {
+            diamondSearch(reference.window, workspace.frameWindow, g, acceptance, result);
+        } else {
+            rasterSearch(reference.window, workspace.frameWindow, g, acceptance, result);
+        }
+    }
+
+    const int a = result.offsetX;
+    const int b = result.offsetY;
+    record.SubPixelX = subPixel(tableAt(result, a - 1, b), tableAt(result, a, b), tableAt(result, a + 1, b));
+    record.SubPixelY = subPixel(tableAt(result, a, b - 1), tableAt(result, a, b), tableAt(result, a, b + 1));
+
+    result.currentBox = boxAround(picture, g.centreX + slot.X, g.centreY + slot.Y, g.hx, g.hy);
+    return result;
+}
+
+OptimizeStepResult OptimizeFrame(const Bitmap24& picture, TFrameRec& record, const FrameModel& model,
+                                 const OptimizerReference& reference, const OptimizerSearchOptions& options,
+                                 const GammaTableArray& GammaTable, int InterlaceField, bool firstPassOfRun,
+                                 OptimizerWorkspace& workspace) {
+    FramePatch patch =
+        takeFramePatch(picture, record, model, reference.geometry, options, InterlaceField, firstPassOfRun);
+    return optimizeFramePatch(patch, record, model, reference, options, GammaTable, workspace);
+}
+
+}  // namespace kestrave

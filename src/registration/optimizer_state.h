@@ -1,0 +1,38 @@
+#pragma once
+// Run state of the optimizer: how many passes have run since the alignment, the total difference
+// that tells the passes whether they still gain, the quality limit below which frames are left
+// alone, and the reference picture made from a processed stack. The application owns one
+// OptimizerState beside the RegistrationState and passes it by reference.
+
+#include <string>
+
+#include "platform/bitmap24.h"
+
+namespace kestrave {
+
+struct OptimizerState {
+    OptimizerState() = default;
+    // Holds a picture: passed by reference, never copied.
+    OptimizerState(const OptimizerState&) = delete;
+    OptimizerState& operator=(const OptimizerState&) = delete;
+
+    // Passes done since the alignment (the alignment and a new reference put it back to 0).
+    int OptimizePass = 0;
+    // 0.001 x the sum of the slot-0 differences of the ranked frames up to the frame limit.
+    double DifferenceSum = 0.0;
+    // Frames whose quality is below this share of the best frame's are not optimized.
+    float RelativeLimit = 0.0f;
+    // The reference was rebuilt from the processed picture: the next run restarts every frame
+    // against it, and every pass compares with ReferenceImage.
+    bool NewReferenceMade = false;
+    // True while a pass runs.
+    bool InOptimizePass = false;
+    // "(% improvement : n)" of the last pass, appended to the status line.
+    std::string OptimizerStatusText;
+    // Start of the registration graph's caption.
+    std::string RegistrationCaption;
+    // The processed picture that became the reference ("Realign with processed").
+    Bitmap24 ReferenceImage;
+};
+
+}  // namespace kestrave
