@@ -237,6 +237,7 @@ OptimizerPassResult Run_Optimizer(OptimizerContext& context, const OptimizerOpti
                                                          model, geometry, options.search, field,
                                                          firstPassOfRun));
             }
+            prefetcher.release();
         }
         parallelForRange(static_cast<std::ptrdiff_t>(first), static_cast<std::ptrdiff_t>(end),
                          [&](std::ptrdiff_t from, std::ptrdiff_t to) {

@@ -147,7 +147,7 @@ class Acceptance {
 public:
     Acceptance(TFrameRec& record, TAlignSlotRec& slot, bool interlaced, int startX, int startY)
         : record_(record), slot_(slot), interlaced_(interlaced), startX_(startX), startY_(startY) {
-        if (slot_.Difference == 1.0f) slot_.Difference = UnmeasuredDifference;
+        if (slot_.Difference == 1.0f) slot_.Difference = UnmeasuredStartDifference;
         best_ = slot_.Difference;
     }
     double best() const { return best_; }

@@ -25,8 +25,8 @@ namespace kestrave {
 // The search radius never exceeds 10 pixels; the difference table covers -10..10 each way.
 inline constexpr int MaxSearchRadius = 10;
 inline constexpr int DifferenceTableSide = 2 * MaxSearchRadius + 1;
-// A difference of exactly 1.0 stands for "not measured" and becomes UnmeasuredDifference.
-inline constexpr float UnmeasuredDifference = 1.5e38f;
+// A difference of exactly 1.0 stands for "not measured" and becomes UnmeasuredStartDifference.
+inline constexpr float UnmeasuredStartDifference = 1.5e38f;
 // The start difference of a run that restarts every frame (new reference, resampling).
 inline constexpr float RestartDifference = 1e7f;
 // A table entry that was not computed.

@@ -33,6 +33,8 @@ struct OptimizerState {
     std::string RegistrationCaption;
     // The processed picture that became the reference ("Realign with processed").
     Bitmap24 ReferenceImage;
+    // The reference was made with multi-point mode on.
+    bool MultiPointReference = false;
 };
 
 }  // namespace kestrave

@@ -43,7 +43,7 @@ TEST(Optimize, BandLimitedSubPixelShiftIsFoundFromANearbyStart) {
         EXPECT_TRUE(result.accepted);
         EXPECT_LE(std::abs(rec.SubPixelX), 0.5f);
         // The accepted difference is the table's smallest, and it is stored in the slot.
-        float smallest = UnmeasuredDifference;
+        float smallest = UnmeasuredStartDifference;
         for (float d : result.table)
             if (d != NotComputed) smallest = std::min(smallest, d);
         EXPECT_FLOAT_EQ(rec.Slots[0].Difference, smallest);

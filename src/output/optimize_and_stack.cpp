@@ -1,0 +1,159 @@
+#include "output/optimize_and_stack.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "registration/frame_limit_reference.h"
+
+namespace kestrave {
+
+namespace {
+
+int roundToInt(double v) {
+    return static_cast<int>(std::nearbyint(std::clamp(v, -1e9, 1e9)));
+}
+
+// The area's corner for a stack side: centred on `centre` when the stack is larger than `large`,
+// else left where it is; inside the stack either way.
+int areaCorner(int corner, int centre, int areaSide, int stackSide, int large) {
+    if (stackSide > large) corner = centre - areaSide / 2;
+    return std::clamp(corner, 0, std::max(0, stackSide - areaSide));
+}
+
+}  // namespace
+
+void centreProcessingArea(ImageDataSection& section, ProgramState& program, const FrameModel& model,
+                          const StackScaleOptions& options) {
+    int centreX = program.FeatureX;
+    int centreY = program.FeatureY;
+    if (options.Resampled) {
+        program.stackx = roundToInt(options.ResampleSpin * program.FeatureX);
+        program.stacky = roundToInt(options.ResampleSpin * program.FeatureY);
+        centreX = program.stackx;
+        centreY = program.stacky;
+    }
+    if (options.Drizzling) {
+        program.stackx = 2 * program.FeatureX;
+        program.stacky = 2 * program.FeatureY;
+        section.ProcessAreaX = program.stackx;
+        section.ProcessAreaY = program.stacky;
+        centreX = program.stackx;
+        centreY = program.stacky;
+    }
+    section.ProcessAreaX = areaCorner(section.ProcessAreaX, centreX, section.ProcessAreaWidth,
+                                      model.ImageWidth, ProcessAreaWideStack);
+    section.ProcessAreaY = areaCorner(section.ProcessAreaY, centreY, section.ProcessAreaHeight,
+                                      model.ImageHeight, ProcessAreaTallStack);
+}
+
+OptimizeAndStackResult optimizeAndStack(OptimizerContext& context, ImageDataSection& section,
+                                        const OptimizerOptions& options, const StackScaleOptions& scale,
+                                        OptimizeAndStackWindow& window) {
+    OptimizeAndStackResult result;
+    result.optimizer = optimizeBeforeStacking(context, options);
+    context.progress.setStatus(2, " ");
+    if (result.optimizer.cancelled) {
+        result.outcome = OptimizeAndStackOutcome::CancelledOptimizing;
+        return result;
+    }
+    if (!window.StackButtonClick() || context.progress.cancelRequested()) {
+        result.outcome = OptimizeAndStackOutcome::NotStacked;
+        return result;
+    }
+    centreProcessingArea(section, context.program, context.model, scale);
+    context.program.LayersDirty = true;
+    window.ProcessButtonClick();
+    return result;
+}
+
+CreateReferenceResult createReferenceFrame(FrameModel& model, const ProgramState& program,
+                                           OptimizerState& optimizer, const ImageDataSection& section,
+                                           bool& DoAllDone, ProgressPort& progress, MessagePort& messages,
+                                           const CreateReferenceOptions& options,
+                                           CreateReferenceWindow& window) {
+    CreateReferenceResult result;
+    result.CreateRefMessage = options.CreateRefMessage;
+    const CreateReferenceSettings saved = window.readSettings();
+    const int limit = window.alignSliderMax();
+    const int frames = std::clamp(roundToInt(options.Refframes), 1, limit + 1);
+
+    // The limit and every changed setting come back however the work ends.
+    auto restore = [&] {
+        window.setStackLabelPrefix("");
+        window.applySettings(saved);
+        window.setFrameLimit(limit, true);
+    };
+    auto cancelled = [&] {
+        restore();
+        result.outcome = CreateReferenceOutcome::Cancelled;
+        return result;
+    };
+
+    CreateReferenceSettings reference = saved;
+    reference.ResampleSpin = 1.0;
+    reference.Histostretch = saved.Histostretch && model.FitStretch;
+    reference.Drizzling = false;
+    reference.Expandstack = false;
+    reference.Multi = false;
+    reference.MultiPointMode = false;
+    reference.AlignMethodIndex = 0;
+    try {
+        window.setStackLabelPrefix("Reference");
+        window.setFrameLimit(frames - 1, false);
+        window.applySettings(reference);
+        window.AlignStackButtonClick();
+
+        window.setStackLabelPrefix("");
+        reference.Multi = saved.Multi;
+        reference.MultiPointMode = saved.MultiPointMode;
+        window.applySettings(reference);
+        optimizer.MultiPointReference = saved.MultiPointMode;
+        window.ProcessButtonClick();
+        window.setFrameLimit(limit, true);
+        if (progress.cancelRequested()) {
+            progress.setCancelRequested(false);
+            return cancelled();
+        }
+
+        markFramesForNewReference(model, optimizer, limit);
+        if (options.Optimizegraph) window.redrawRegistrationGraph();
+        if (!program.BatchMode && result.CreateRefMessage) {
+            Message message;
+            message.caption = "Reference frame";
+            message.text = "Enhance image and press continue";
+            message.dlgType = mtInformation;
+            message.buttons = mbOK;
+            message.showCheckBox = true;
+            message.checkBoxCaption = "Do not show this message again";
+            messages.show(message);
+            if (messages.messageBoxChecked()) result.CreateRefMessage = false;
+        }
+
+        DoAllDone = !saved.MultiPointMode;
+        window.waitForContinue();
+        // A cancel during the wait ends the work before the whole picture is processed.
+        if (progress.cancelRequested()) return cancelled();
+        if (section.ProcessAreaSize > section.AllocWidth && section.ProcessAreaSize > section.AllocHeight) {
+            DoAllDone = true;
+        }
+        if (!DoAllDone && !program.BatchMode && result.CreateRefMessage) {
+            Message message;
+            message.caption = "Do All was not used";
+            message.text = "Continue with Do All action ?";
+            message.dlgType = mtWarning;
+            message.buttons = mbYesNo;
+            if (messages.show(message) == mrNo) DoAllDone = true;
+        }
+        if (!DoAllDone) window.DoAllClick();
+        if (progress.cancelRequested()) return cancelled();
+
+        window.RestartAlignClick();
+        restore();
+    } catch (...) {
+        restore();
+        throw;
+    }
+    return result;
+}
+
+}  // namespace kestrave
