@@ -197,18 +197,21 @@ OptimizerPassResult Run_Optimizer(OptimizerContext& context, const OptimizerOpti
         3, "Optimizing " + std::to_string(maximum + 1) + " frames " + state.OptimizerStatusText);
     const int step = std::max((maximum - 1) / 20, 1);
 
-    // The frames of the pass, in ranking order; converged frames only count in the progress.
+    // The frames of the pass, in ranking order; converged frames only count in the progress. A
+    // frame that the ranking lists twice is optimized once (its steps must not run side by side).
     std::vector<PassJob> jobs;
+    std::vector<bool> taken(FrameCapacity, false);
     int counter = 1;
     for (int j = 0; j <= last; ++j) {
         const int frame = model.FrameRanking[j].Frame;
         const TFrameRec& rec = model.FrameTable[frame];
-        if (rec.Excluded) continue;
+        if (rec.Excluded || taken[static_cast<std::size_t>(frame)]) continue;
         if (rec.Improvement <= threshold) {
             ++counter;
             continue;
         }
         if (!aboveRelativeLimit(model, j, state.RelativeLimit)) continue;
+        taken[static_cast<std::size_t>(frame)] = true;
         PassJob job;
         job.position = j;
         job.frame = frame;

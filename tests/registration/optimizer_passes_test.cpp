@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <random>
@@ -144,6 +145,15 @@ TEST(Optimize, ReferenceWindowIsBuiltEvenWhenTheBestFrameIsLeftOut) {
         EXPECT_NEAR(rec.Slots[0].Y + rec.SubPixelY, truth[j].y, 0.2) << j;
     }
     for (int j = 6; j < 10; ++j) EXPECT_EQ(bench.model->FrameTable[j].SubPixelX, 0.0f) << j;
+
+    // A frame listed twice (positions past the ranked frames) is optimized once.
+    bench.model->FrameTable[0].Excluded = false;
+    bench.optimizer.RelativeLimit = 0.0f;
+    bench.options.lastPosition = 12;
+    bench.observer.positions.clear();
+    bench.optimize();
+    EXPECT_EQ(bench.observer.passes[0].optimized, 10);
+    EXPECT_LT(*std::max_element(bench.observer.positions.begin(), bench.observer.positions.end()), 10);
 
     // The limit set at position 0 keeps position 0.
     OptimizerBench best(160, 160, 4, 32);
