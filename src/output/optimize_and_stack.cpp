@@ -66,9 +66,9 @@ OptimizeAndStackResult optimizeAndStack(OptimizerContext& context, ImageDataSect
     return result;
 }
 
-CreateReferenceResult createReferenceFrame(FrameModel& model, const ProgramState& program,
+CreateReferenceResult createReferenceFrame(FrameModel& model, ProgramState& program,
                                            OptimizerState& optimizer, const ImageDataSection& section,
-                                           bool& DoAllDone, ProgressPort& progress, MessagePort& messages,
+                                           ProgressPort& progress, MessagePort& messages,
                                            const CreateReferenceOptions& options,
                                            CreateReferenceWindow& window) {
     CreateReferenceResult result;
@@ -129,22 +129,22 @@ CreateReferenceResult createReferenceFrame(FrameModel& model, const ProgramState
             if (messages.messageBoxChecked()) result.CreateRefMessage = false;
         }
 
-        DoAllDone = !saved.MultiPointMode;
+        program.DoAllDone = !saved.MultiPointMode;
         window.waitForContinue();
         // A cancel during the wait ends the work before the whole picture is processed.
         if (progress.cancelRequested()) return cancelled();
         if (section.ProcessAreaSize > section.AllocWidth && section.ProcessAreaSize > section.AllocHeight) {
-            DoAllDone = true;
+            program.DoAllDone = true;
         }
-        if (!DoAllDone && !program.BatchMode && result.CreateRefMessage) {
+        if (!program.DoAllDone && !program.BatchMode && result.CreateRefMessage) {
             Message message;
             message.caption = "Do All was not used";
             message.text = "Continue with Do All action ?";
             message.dlgType = mtWarning;
             message.buttons = mbYesNo;
-            if (messages.show(message) == mrNo) DoAllDone = true;
+            if (messages.show(message) == mrNo) program.DoAllDone = true;
         }
-        if (!DoAllDone) window.DoAllClick();
+        if (!program.DoAllDone) window.DoAllClick();
         if (progress.cancelRequested()) return cancelled();
 
         window.RestartAlignClick();

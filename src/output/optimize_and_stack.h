@@ -125,10 +125,10 @@ struct CreateReferenceResult {
 // drizzling, expansion and multi-point mode) and processed; after the user's "Continue" (and
 // "Do All" unless it was used or the area covers the whole picture) the processed picture
 // becomes the reference. The frame limit and the changed settings are put back however it ends.
-// `DoAllDone` is the flag that "Do All", the layer sliders and the savers raise.
-CreateReferenceResult createReferenceFrame(FrameModel& model, const ProgramState& program,
+// DoAllDone is the program state's flag that "Do All" raises.
+CreateReferenceResult createReferenceFrame(FrameModel& model, ProgramState& program,
                                            OptimizerState& optimizer, const ImageDataSection& section,
-                                           bool& DoAllDone, ProgressPort& progress, MessagePort& messages,
+                                           ProgressPort& progress, MessagePort& messages,
                                            const CreateReferenceOptions& options,
                                            CreateReferenceWindow& window);
 

@@ -324,14 +324,12 @@ struct CreateBench {
         options.Refframes = 12;
     }
     CreateReferenceResult create() {
-        return createReferenceFrame(*model, program, optimizer, section, DoAllDone, progress, messages,
-                                    options, window);
+        return createReferenceFrame(*model, program, optimizer, section, progress, messages, options, window);
     }
     std::unique_ptr<FrameModel> model = std::make_unique<FrameModel>();
     ProgramState program;
     OptimizerState optimizer;
     ImageDataSection section;
-    bool DoAllDone = false;
     NullProgress progress;
     AnsweringMessages messages;
     CreateReferenceOptions options;
