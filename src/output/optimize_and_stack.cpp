@@ -67,9 +67,9 @@ OptimizeAndStackResult optimizeAndStack(OptimizerContext& context, ImageDataSect
 }
 
 CreateReferenceResult createReferenceFrame(FrameModel& model, ProgramState& program,
-                                           OptimizerState& optimizer, const ImageDataSection& section,
-                                           ProgressPort& progress, MessagePort& messages,
-                                           const CreateReferenceOptions& options,
+                                           AlignmentState& alignment, OptimizerState& optimizer,
+                                           const ImageDataSection& section, ProgressPort& progress,
+                                           MessagePort& messages, const CreateReferenceOptions& options,
                                            CreateReferenceWindow& window) {
     CreateReferenceResult result;
     result.CreateRefMessage = options.CreateRefMessage;
@@ -115,7 +115,7 @@ CreateReferenceResult createReferenceFrame(FrameModel& model, ProgramState& prog
             return cancelled();
         }
 
-        markFramesForNewReference(model, optimizer, limit);
+        markFramesForNewReference(model, alignment, limit);
         if (options.Optimizegraph) window.redrawRegistrationGraph();
         if (!program.BatchMode && result.CreateRefMessage) {
             Message message;

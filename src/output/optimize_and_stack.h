@@ -127,9 +127,9 @@ struct CreateReferenceResult {
 // becomes the reference. The frame limit and the changed settings are put back however it ends.
 // DoAllDone is the program state's flag that "Do All" raises.
 CreateReferenceResult createReferenceFrame(FrameModel& model, ProgramState& program,
-                                           OptimizerState& optimizer, const ImageDataSection& section,
-                                           ProgressPort& progress, MessagePort& messages,
-                                           const CreateReferenceOptions& options,
+                                           AlignmentState& alignment, OptimizerState& optimizer,
+                                           const ImageDataSection& section, ProgressPort& progress,
+                                           MessagePort& messages, const CreateReferenceOptions& options,
                                            CreateReferenceWindow& window);
 
 }  // namespace kestrave

@@ -23,13 +23,13 @@ AutomaticFilterValues restartAlignment(FftEngine& fft, RegistrationState& regist
                                  options, messages);
 }
 
-void markFramesForNewReference(FrameModel& model, OptimizerState& optimizer, int lastPosition) {
+void markFramesForNewReference(FrameModel& model, AlignmentState& alignment, int lastPosition) {
     for (int j = 0; j <= std::min(lastPosition, MaxFrameIndex); ++j) {
         TFrameRec& rec = model.FrameTable[model.FrameRanking[j].Frame];
         rec.Slots[0].Difference = NewReferenceDifference;
         rec.Improvement = RunStartImprovement;
     }
-    optimizer.OptimizePass = 0;
+    alignment.OptimizePass = 0;
 }
 
 }  // namespace kestrave

@@ -9,6 +9,7 @@
 #include "frames/program_state.h"
 #include "platform/bitmap24.h"
 #include "platform/message_port.h"
+#include "registration/align_state.h"
 #include "registration/fft.h"
 #include "registration/optimizer_state.h"
 #include "registration/reference.h"
@@ -31,6 +32,6 @@ AutomaticFilterValues restartAlignment(FftEngine& fft, RegistrationState& regist
 
 // After "Create" stacked the best frames: every position 0..lastPosition gets the difference
 // 65535 and Improvement 90, and the pass count starts again.
-void markFramesForNewReference(FrameModel& model, OptimizerState& optimizer, int lastPosition);
+void markFramesForNewReference(FrameModel& model, AlignmentState& alignment, int lastPosition);
 
 }  // namespace kestrave

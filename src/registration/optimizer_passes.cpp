@@ -116,7 +116,7 @@ namespace {
 bool loopPass(OptimizerContext& context, const OptimizerOptions& options, bool first,
               OptimizerRunResult& result, int& counted) {
     const OptimizerPassResult passResult = Run_Optimizer(context, options, first);
-    ++context.optimizer.OptimizePass;
+    ++context.alignment.OptimizePass;
     ++result.passes;
     counted = passResult.counted;
     result.cancelled = passResult.cancelled || context.progress.cancelRequested();
@@ -129,14 +129,15 @@ bool loopPass(OptimizerContext& context, const OptimizerOptions& options, bool f
 bool passUntilNoGain(OptimizerContext& context, const OptimizerOptions& options, double& previous,
                      OptimizerRunResult& result, int& counted, const std::string& prefix,
                      const std::function<void()>& beforePass) {
+    AlignmentState& alignment = context.alignment;
     OptimizerState& state = context.optimizer;
-    while ((1.0 - options.OptimizeSpin * 0.01) * previous > state.DifferenceSum) {
-        state.OptimizerStatusText = prefix + improvementOf(state.DifferenceSum, previous) + ")";
-        previous = state.DifferenceSum;
+    while ((1.0 - options.OptimizeSpin * 0.01) * previous > alignment.DifferenceSum) {
+        state.OptimizerStatusText = prefix + improvementOf(alignment.DifferenceSum, previous) + ")";
+        previous = alignment.DifferenceSum;
         if (beforePass) beforePass();
         if (!loopPass(context, options, false, result, counted)) return false;
-        if (state.DifferenceSum > previous) {
-            previous = state.DifferenceSum * 1.5;
+        if (alignment.DifferenceSum > previous) {
+            previous = alignment.DifferenceSum * 1.5;
             forceAll(context.model, lastPositionOf(options), false);
         }
     }
@@ -172,6 +173,7 @@ OptimizerChart optimizerChart(const FrameModel& model, int lastPosition, float R
 
 OptimizerPassResult Run_Optimizer(OptimizerContext& context, const OptimizerOptions& options,
                                   bool firstPassOfRun) {
+    AlignmentState& alignment = context.alignment;
     FrameModel& model = context.model;
     OptimizerState& state = context.optimizer;
     OptimizerPassResult result;
@@ -267,8 +269,8 @@ OptimizerPassResult Run_Optimizer(OptimizerContext& context, const OptimizerOpti
         }
     }
 
-    state.DifferenceSum = differenceSum(model, last);
-    context.observer.passFinished(result, state.DifferenceSum);
+    alignment.DifferenceSum = differenceSum(model, last);
+    context.observer.passFinished(result, alignment.DifferenceSum);
     context.program.ProcessStage = TProcessStage::stAligned;
     EmptyHook();
     context.program.activepage = TMainTab::tabStack;
@@ -276,6 +278,7 @@ OptimizerPassResult Run_Optimizer(OptimizerContext& context, const OptimizerOpti
 }
 
 OptimizerRunResult Optimize_Alignpoint(OptimizerContext& context, const OptimizerOptions& options) {
+    AlignmentState& alignment = context.alignment;
     FrameModel& model = context.model;
     OptimizerState& state = context.optimizer;
     OptimizerRunResult result;
@@ -291,7 +294,7 @@ OptimizerRunResult Optimize_Alignpoint(OptimizerContext& context, const Optimize
     }
     const double largest = std::max(totals.largest, 0.0);
     const double average = totals.sum / (last + 1);
-    state.DifferenceSum = totals.sum * 0.001;
+    alignment.DifferenceSum = totals.sum * 0.001;
 
     auto averageCaption = [&](double mean) {
         return state.RegistrationCaption +
@@ -303,7 +306,7 @@ OptimizerRunResult Optimize_Alignpoint(OptimizerContext& context, const Optimize
                                         ? averageCaption(average)
                                         : state.RegistrationCaption + " Restarting optimizer ");
 
-    double previous = state.DifferenceSum;
+    double previous = alignment.DifferenceSum;
     context.progress.setStatus(
         3, "Optimizing " + std::to_string(last + 1) + " frames " + state.OptimizerStatusText);
     int counted = 0;
@@ -312,7 +315,7 @@ OptimizerRunResult Optimize_Alignpoint(OptimizerContext& context, const Optimize
         return result;
     }
     if (!loopPass(context, options, true, result, counted)) return result;
-    if (state.DifferenceSum > previous) previous = state.DifferenceSum * 1.5;
+    if (alignment.DifferenceSum > previous) previous = alignment.DifferenceSum * 1.5;
     auto showCaption = [&] {
         double mean = 0.0;
         for (int j = 0; j <= last; ++j) mean += recordAt(model, j).Slots[0].Difference;
@@ -326,12 +329,13 @@ OptimizerRunResult Optimize_Alignpoint(OptimizerContext& context, const Optimize
     }
     if (previous > 0.0) {
         context.progress.setStatus(3, "Optimizer(n=" + std::to_string(counted) + ") : Last improvement :" +
-                                          improvementOf(state.DifferenceSum, previous) + "%");
+                                          improvementOf(alignment.DifferenceSum, previous) + "%");
     }
     return result;
 }
 
 OptimizerRunResult optimizeBeforeStacking(OptimizerContext& context, const OptimizerOptions& options) {
+    AlignmentState& alignment = context.alignment;
     FrameModel& model = context.model;
     OptimizerState& state = context.optimizer;
     OptimizerRunResult result;
@@ -341,21 +345,21 @@ OptimizerRunResult optimizeBeforeStacking(OptimizerContext& context, const Optim
 
     const RestoredTotals totals =
         restoreAlignment(model, last, state.NewReferenceMade || options.search.Resampled);
-    state.DifferenceSum = totals.sum * 0.001;
+    alignment.DifferenceSum = totals.sum * 0.001;
     context.program.activepage = TMainTab::tabStack;
-    double previous = state.DifferenceSum;
+    double previous = alignment.DifferenceSum;
 
     int counted = 0;
     if (!loopPass(context, options, true, result, counted)) return result;
-    if (state.DifferenceSum > previous) {
+    if (alignment.DifferenceSum > previous) {
         if (confirmRestart(context, options, "Optimizing",
                            "Differences increased due to new reference, continue ?",
                            " Do not repeat this type of warning ", result)) {
             forceAll(model, last, true);
-            previous = state.DifferenceSum * 100.0;
-            state.DifferenceSum *= 90.0;
+            previous = alignment.DifferenceSum * 100.0;
+            alignment.DifferenceSum *= 90.0;
         } else {
-            state.DifferenceSum = previous;
+            alignment.DifferenceSum = previous;
         }
     }
     passUntilNoGain(context, options, previous, result, counted, "(% improvement :", nullptr);

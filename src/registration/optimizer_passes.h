@@ -20,6 +20,7 @@
 #include "platform/bitmap24.h"
 #include "platform/message_port.h"
 #include "platform/progress_port.h"
+#include "registration/align_state.h"
 #include "registration/optimizer_search.h"
 #include "registration/optimizer_state.h"
 #include "registration/registration_state.h"
@@ -76,6 +77,7 @@ struct OptimizerContext {
     FrameModel& model;
     ProgramState& program;            // FeatureX/Y, stages, BatchMode
     RegistrationState& registration;  // Image1
+    AlignmentState& alignment;        // OptimizePass, DifferenceSum
     OptimizerState& optimizer;
     const GammaTableArray& GammaTable;
     FrameSource& frames;  // must deliver every frame's picture in the preview bitmap

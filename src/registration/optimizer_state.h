@@ -1,8 +1,8 @@
 #pragma once
-// Run state of the optimizer: how many passes have run since the alignment, the total difference
-// that tells the passes whether they still gain, the quality limit below which frames are left
-// alone, and the reference picture made from a processed stack. The application owns one
-// OptimizerState beside the RegistrationState and passes it by reference.
+// Run state of the optimizer: the quality limit below which frames are left alone, the status of
+// the last pass, and the reference picture made from a processed stack. (The pass count and the
+// total difference live in the AlignmentState, which the alignment pass resets.) The application
+// owns one OptimizerState beside the RegistrationState and passes it by reference.
 
 #include <string>
 
@@ -16,10 +16,6 @@ struct OptimizerState {
     OptimizerState(const OptimizerState&) = delete;
     OptimizerState& operator=(const OptimizerState&) = delete;
 
-    // Passes done since the alignment (the alignment and a new reference put it back to 0).
-    int OptimizePass = 0;
-    // 0.001 x the sum of the slot-0 differences of the ranked frames up to the frame limit.
-    double DifferenceSum = 0.0;
     // Frames whose quality is below this share of the best frame's are not optimized.
     float RelativeLimit = 0.0f;
     // The reference was rebuilt from the processed picture: the next run restarts every frame

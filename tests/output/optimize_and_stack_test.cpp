@@ -135,6 +135,7 @@ struct RecordingBench {
     std::unique_ptr<FrameModel> model = std::make_unique<FrameModel>();
     ProgramState program;
     RegistrationState registration;
+    AlignmentState alignment;
     OptimizerState optimizer;
     std::unique_ptr<GammaTableArray> gamma = std::make_unique<GammaTableArray>();
     ImageDataSection section;
@@ -143,8 +144,8 @@ struct RecordingBench {
     OptimizerObserver observer;
     OptimizerOptions optimizerOptions;
     StackOptions stackOptions;
-    OptimizerContext context{*model, program,  registration, optimizer, *gamma,
-                             source, progress, messages,     observer};
+    OptimizerContext context{*model, program, registration, alignment, optimizer,
+                             *gamma, source,  progress,     messages,  observer};
 };
 
 // The window's part, stacking with the driver and noting the calls.
@@ -317,17 +318,19 @@ struct CreateBench {
             model->FrameRanking[j].Frame = 59 - j;
             model->FrameTable[j].Slots[0].Difference = 7.0f;
         }
-        optimizer.OptimizePass = 3;
+        alignment.OptimizePass = 3;
         section.ProcessAreaSize = 512;
         section.AllocWidth = 640;
         section.AllocHeight = 480;
         options.Refframes = 12;
     }
     CreateReferenceResult create() {
-        return createReferenceFrame(*model, program, optimizer, section, progress, messages, options, window);
+        return createReferenceFrame(*model, program, alignment, optimizer, section, progress, messages,
+                                    options, window);
     }
     std::unique_ptr<FrameModel> model = std::make_unique<FrameModel>();
     ProgramState program;
+    AlignmentState alignment;
     OptimizerState optimizer;
     ImageDataSection section;
     NullProgress progress;
@@ -368,7 +371,7 @@ TEST(CreateReference, BestFramesAreStackedWithPlainSettingsAndEverythingComesBac
         const TFrameRec& rec = bench.model->FrameTable[bench.model->FrameRanking[j].Frame];
         EXPECT_EQ(rec.Slots[0].Difference, j <= 40 ? NewReferenceDifference : 7.0f) << j;
     }
-    EXPECT_EQ(bench.optimizer.OptimizePass, 0);
+    EXPECT_EQ(bench.alignment.OptimizePass, 0);
     ASSERT_EQ(bench.messages.shown.size(), 2u);
     EXPECT_EQ(bench.messages.shown[0].caption, "Reference frame");
     EXPECT_EQ(bench.messages.shown[0].text, "Enhance image and press continue");

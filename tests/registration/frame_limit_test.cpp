@@ -142,20 +142,20 @@ TEST(FrameLimit, EveryPointKeepsItsOwnBestFrames) {
 
 TEST(FrameLimit, NewReferenceMarksTheLimitedFramesAndStartsThePassCountAgain) {
     auto model = std::make_unique<FrameModel>();
-    OptimizerState optimizer;
-    optimizer.OptimizePass = 4;
+    AlignmentState alignment;
+    alignment.OptimizePass = 4;
     for (int j = 0; j < 6; ++j) {
         model->FrameRanking[j].Frame = 5 - j;
         model->FrameTable[j].Slots[0].Difference = 3.0f;
         model->FrameTable[j].Improvement = 1.0f;
     }
-    markFramesForNewReference(*model, optimizer, 3);
+    markFramesForNewReference(*model, alignment, 3);
     for (int j = 0; j < 6; ++j) {
         const TFrameRec& rec = model->FrameTable[model->FrameRanking[j].Frame];
         EXPECT_EQ(rec.Slots[0].Difference, j <= 3 ? NewReferenceDifference : 3.0f) << j;
         EXPECT_EQ(rec.Improvement, j <= 3 ? RunStartImprovement : 1.0f) << j;
     }
-    EXPECT_EQ(optimizer.OptimizePass, 0);
+    EXPECT_EQ(alignment.OptimizePass, 0);
 }
 
 TEST(FrameLimit, ProcessedPictureBecomesTheReference) {

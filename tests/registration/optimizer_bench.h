@@ -81,6 +81,7 @@ struct OptimizerBench {
     std::unique_ptr<FrameModel> model = std::make_unique<FrameModel>();
     ProgramState program;
     RegistrationState registration;
+    AlignmentState alignment;
     OptimizerState optimizer;
     std::unique_ptr<GammaTableArray> gamma = std::make_unique<GammaTableArray>();
     PictureSource source;
@@ -88,8 +89,8 @@ struct OptimizerBench {
     BatchMessagePresenter messages{[](const std::string&) {}};
     RecordingObserver observer;
     OptimizerOptions options;
-    OptimizerContext context{*model, program,  registration, optimizer, *gamma,
-                             source, progress, messages,     observer};
+    OptimizerContext context{*model, program, registration, alignment, optimizer,
+                             *gamma, source,  progress,     messages,  observer};
 
     OptimizerRunResult optimize();
     // The reference window and a step for frame j at the current options.

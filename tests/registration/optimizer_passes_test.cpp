@@ -65,7 +65,7 @@ TEST(Optimize, FortyFramesConvergeAndTheTotalNeverRises) {
     for (std::size_t k = 1; k < bench.observer.sums.size(); ++k) {
         EXPECT_LE(bench.observer.sums[k], bench.observer.sums[k - 1]) << "pass " << k;
     }
-    EXPECT_EQ(bench.optimizer.DifferenceSum, bench.observer.sums.back());
+    EXPECT_EQ(bench.alignment.DifferenceSum, bench.observer.sums.back());
     int close = 0;
     for (int j = 0; j < 40; ++j) {
         const TFrameRec& rec = bench.model->FrameTable[j];
@@ -74,7 +74,7 @@ TEST(Optimize, FortyFramesConvergeAndTheTotalNeverRises) {
         close += std::abs(ex) <= 0.15 && std::abs(ey) <= 0.15;
     }
     EXPECT_GE(close, 38);
-    EXPECT_EQ(bench.optimizer.OptimizePass, run.passes);
+    EXPECT_EQ(bench.alignment.OptimizePass, run.passes);
     EXPECT_FALSE(bench.optimizer.InOptimizePass);
     EXPECT_EQ(bench.program.progstatus, TProgStatus::psOptimized);
     EXPECT_EQ(bench.program.ProcessStage, TProcessStage::stAligned);
@@ -179,7 +179,7 @@ TEST(Optimize, CancelEndsThePassBetweenChunksAndStillPublishesTheTotal) {
     EXPECT_TRUE(bench.observer.passes[0].cancelled);
     double sum = 0.0;
     for (int j = 0; j < 40; ++j) sum += bench.model->FrameTable[j].Slots[0].Difference;
-    EXPECT_DOUBLE_EQ(bench.optimizer.DifferenceSum, sum * 0.001);
+    EXPECT_DOUBLE_EQ(bench.alignment.DifferenceSum, sum * 0.001);
     EXPECT_FALSE(bench.optimizer.InOptimizePass);
     EXPECT_EQ(bench.model->FrameTable[20].Slots[0].Difference, 1e7f);  // not reached
 }
@@ -208,8 +208,8 @@ TEST(Optimize, NewReferenceRestartsEveryFrameAgainstTheProcessedPicture) {
     messages.answer = mrNo;
     messages.checkBox = true;
     bench.program.BatchMode = false;
-    OptimizerContext asking{*bench.model, bench.program,  bench.registration, bench.optimizer, *bench.gamma,
-                            bench.source, bench.progress, messages,           bench.observer};
+    OptimizerContext asking{*bench.model, bench.program, bench.registration, bench.alignment, bench.optimizer,
+                            *bench.gamma, bench.source,  bench.progress,     messages,        bench.observer};
     bench.observer.charts.clear();
     const OptimizerRunResult declined = Optimize_Alignpoint(asking, bench.options);
     ASSERT_EQ(messages.shown.size(), 1u);
@@ -237,9 +237,9 @@ TEST(Optimize, OptimizeAndStackAsksWhenAPassRaisedTheTotal) {
         };
         ScriptedMessages messages;
         messages.answer = answer;
-        OptimizerContext asking{*bench.model,    bench.program, bench.registration,
-                                bench.optimizer, *bench.gamma,  bench.source,
-                                bench.progress,  messages,      bench.observer};
+        OptimizerContext asking{*bench.model,    bench.program, bench.registration, bench.alignment,
+                                bench.optimizer, *bench.gamma,  bench.source,       bench.progress,
+                                messages,        bench.observer};
         bench.progress.setCancelRequested(true);  // a stale request is cleared first
         const OptimizerRunResult run = optimizeBeforeStacking(asking, bench.options);
         EXPECT_FALSE(run.cancelled);
