@@ -56,9 +56,7 @@ private:
     const T2dArrays* dark_ = nullptr;
 };
 
-// Fills an S x S window with the levels of `picture` around (centreX, centreY) for the window
-// offsets -(h + r)..h + r, where `inside` accepts the position pair; returns the sum of the
-// filled levels and their count. Cells not filled stay 0.
+// The sum of the levels put into a window and their count.
 struct FillResult {
     double sum = 0.0;
     long long count = 0;
@@ -78,7 +76,7 @@ bool holds(const WorkingPicture& picture, int x, int y) {
 
 // Window cell (dx + h + r, dy + h + r) gets the level of the picture at (baseX + dx, baseY + dy)
 // where both that position and the reference position (featureX + dx, featureY + dy) lie inside
-// the working image and the picture holds the position.
+// the working image and the picture holds the position; the other cells are 0.
 FillResult fillWindow(std::vector<float>& window, const WorkingPicture& picture, int baseX, int baseY,
                       const OptimizerGeometry& g, const OptimizerSearchOptions& options,
                       const DarkLevels& dark) {
