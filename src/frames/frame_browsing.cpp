@@ -1,0 +1,85 @@
+#include "frames/frame_browsing.h"
+
+#include <cmath>
+#include <utility>
+
+#include "platform/errors.h"
+
+namespace kestrave {
+
+int frameAtPosition(const FrameModel& model, int position) {
+    return model.FramesRanked ? model.FrameRanking[position].Frame : position;
+}
+
+std::uint32_t frameSignColour(const TFrameRec& frame) {
+    if (frame.Dropped) return FrameSignDropped;
+    return frame.Excluded ? FrameSignExcluded : FrameSignSelected;
+}
+
+int selectedFrameCount(const FrameModel& model, int lastIndex) {
+    int count = 0;
+    for (int frame = 0; frame <= lastIndex; ++frame) count += model.FrameTable[frame].Excluded ? 0 : 1;
+    return count;
+}
+
+int stackSizeAt(const FrameModel& model, int position) {
+    int count = 0;
+    for (int p = 0; p <= position; ++p) count += model.FrameTable[frameAtPosition(model, p)].Excluded ? 0 : 1;
+    return count;
+}
+
+int recountUsedframes(const FrameModel& model, TProcessStage stage, int position, int lastIndex) {
+    // Counting the selected frames at every stage keeps usedframes true to the lists after the
+    // frame limit too (a project file rebuilds the stack list from it).
+    return stage == TProcessStage::stReferenceReady ? stackSizeAt(model, position)
+                                                    : selectedFrameCount(model, lastIndex);
+}
+
+bool setFrameSelected(FrameModel& model, int frame, bool selected) {
+    TFrameRec& record = model.FrameTable[frame];
+    record.Excluded = record.Dropped || !selected;
+    return !record.Excluded;
+}
+
+void selectAllFrames(FrameModel& model, int lastIndex) {
+    for (int p = 0; p <= lastIndex; ++p) setFrameSelected(model, frameAtPosition(model, p), true);
+}
+
+void excludeAllFrames(FrameModel& model, int lastIndex) {
+    for (int frame = 0; frame <= lastIndex; ++frame) model.FrameTable[frame].Excluded = true;
+}
+
+int graphPointerLeft(int position, int maxValue, int chartWidth) {
+    if (maxValue <= 0) return 0;
+    const double left = static_cast<double>(position) / maxValue * (chartWidth - 4);
+    return static_cast<int>(std::nearbyint(left));
+}
+
+double relativeQuality(const FrameModel& model, int position) {
+    return model.FrameRanking[position].Key / (0.01 + model.FrameRanking[0].Key) * 100.0;
+}
+
+ShownFrame readShownFrame(InputState& input, ImageDataSection& section, const FrameModel& model, int frame) {
+    if (!input.source) throw KestraveError("No input selected");
+    FrameBuffers& buffers = input.browseBuffers;
+    ShownFrame shown;
+    shown.samples = input.source->readFrame(frame, buffers);
+    // Swapped, not copied: the buffers keep the previous frame's storage for the next read.
+    std::swap(input.PreviewBitmap, buffers.Preview);
+    if (shown.samples == FrameSamples::Raw) std::swap(section.RawFramePlane, buffers.RawFramePlane);
+    if (shown.samples == FrameSamples::HighBit) std::swap(section.HighBitFrame, buffers.HighBitFrame);
+    input.readers.FrameChannel = buffers.FrameChannel;
+    shown.luminance = model.InputIsFIT && buffers.FrameChannel == 3;
+    if (shown.luminance) input.readers.LumFrameLoaded = true;
+    return shown;
+}
+
+void invertBitmap(Bitmap24& picture) {
+    for (int y = 0; y < picture.height(); ++y) {
+        std::uint8_t* row = picture.row(y);
+        for (std::size_t k = 0; k < 3 * static_cast<std::size_t>(picture.width()); ++k)
+            row[k] = static_cast<std::uint8_t>(255 - row[k]);
+    }
+}
+
+}  // namespace kestrave

@@ -1,0 +1,130 @@
+#include "frames/input_sources.h"
+
+#include <cstdint>
+
+#include "frames/bmp_reader.h"
+#include "frames/fits_reader.h"
+#include "frames/jpeg_reader.h"
+#include "frames/png_io.h"
+#include "frames/still_frames.h"
+#include "frames/tiff_frame.h"
+#include "platform/parallel.h"
+#include "platform/progress_port.h"
+
+namespace kestrave {
+
+namespace {
+
+[[noreturn]] void noSuchFrame(int frame) {
+    throw FileError(" Frame number wrong. (" + std::to_string(frame) + ")");
+}
+
+}  // namespace
+
+bool InputFrameSource::debayer(Bitmap24& preview) const {
+    if (!options_.DebayerEnabled) return false;
+    static const PlaneTriple noDark;
+    Debayer(preview, options_.debayer, options_.DarkPlanes ? *options_.DarkPlanes : noDark);
+    return true;
+}
+
+void SingleFrameAviSink::debayer(Bitmap24& preview) {
+    if (source_) source_->debayer(preview);
+}
+
+AviFrameSource::AviFrameSource(FrameModel& model, FrameSourceOptions options)
+    : InputFrameSource(std::move(options)),
+      reader_(preview_, highBit_),
+      input_(reader_, model),
+      sink_(this) {}
+
+FrameSamples AviFrameSource::readFrame(int frame, FrameBuffers& into) {
+    AviReadOptions read;
+    read.DebayerEnabled = options().DebayerEnabled;
+    NullProgress quiet;
+    input_.readFrame(frame, read, sink_, quiet);
+    into.Preview = preview_;
+    into.FrameChannel = 1;
+    if (reader_.state.InputHiAvi) {
+        into.HighBitFrame = highBit_;
+        into.Grey = true;
+        return FrameSamples::HighBit;
+    }
+    into.Grey = false;
+    return FrameSamples::Bitmap;
+}
+
+SerFrameSource::SerFrameSource(const std::filesystem::path& file, FrameSourceOptions options)
+    : InputFrameSource(std::move(options)), ser_(file) {}
+
+FrameSamples SerFrameSource::readFrame(int frame, FrameBuffers& into) {
+    if (frame < 0 || frame >= ser_.frameCount()) noSuchFrame(frame);
+    ser_.readFrame(frame, into.RawFramePlane, into.Preview);
+    into.FrameChannel = 1;
+    into.Grey = false;
+    // A debayered frame is 8-bit colour: 16-bit samples were reduced to the grey preview first.
+    return debayer(into.Preview) ? FrameSamples::Bitmap : FrameSamples::Raw;
+}
+
+int SerFrameSource::maxConcurrentReads() const {
+    return threadCount();
+}
+
+StillFrameSource::StillFrameSource(TInputType type, std::vector<std::string> files,
+                                   FrameSourceOptions options)
+    : InputFrameSource(std::move(options)), type_(type), files_(std::move(files)) {}
+
+int StillFrameSource::maxConcurrentReads() const {
+    return threadCount();
+}
+
+FrameSamples StillFrameSource::readFrame(int frame, FrameBuffers& into) {
+    if (frame < 0 || static_cast<std::size_t>(frame) >= files_.size()) noSuchFrame(frame);
+    const std::filesystem::path file = files_[static_cast<std::size_t>(frame)];
+    // Each read keeps its facts to itself, so reads on several threads never meet.
+    FrameReaderState facts;
+    into.FrameChannel = 1;
+    into.Grey = false;
+    switch (type_) {
+        case TInputType::itFIT: {
+            if (!ReadFitsFrame(file, into.RawFramePlane, into.Preview, facts).read)
+                throw FileError("non existing file :" + file.string());
+            into.FrameChannel = facts.FrameChannel;
+            return FrameSamples::Raw;
+        }
+        case TInputType::itTIF: {
+            // Every frame starts from the full 16-bit range, so its picture never depends on
+            // the frame read before it.
+            std::uint16_t hiValue = 0;
+            ReadTiffFrame(file, hiValue, options().TifStretch, into.Preview, into.HighBitFrame, facts);
+            return FrameSamples::HighBit;
+        }
+        case TInputType::itPNG:
+            return LoadPNGFrame(file, into.Preview, into.HighBitFrame, facts) ? FrameSamples::HighBit
+                                                                              : FrameSamples::Bitmap;
+        case TInputType::itJPG:
+            LoadJPGFrame(file, into.Preview, facts);
+            return FrameSamples::Bitmap;
+        default:
+            into.Preview = readBmpFile(file);
+            return FrameSamples::Bitmap;
+    }
+}
+
+std::unique_ptr<InputFrameSource> makeFrameSource(FrameModel& model, int lastFrame,
+                                                  const FrameSourceOptions& options) {
+    switch (model.InputType) {
+        case TInputType::itAVI:
+            return std::make_unique<AviFrameSource>(model, options);
+        case TInputType::itSER:
+            return std::make_unique<SerFrameSource>(model.SerName, options);
+        default: {
+            std::vector<std::string> files;
+            files.reserve(static_cast<std::size_t>(std::max(lastFrame + 1, 0)));
+            for (int i = 0; i <= lastFrame; ++i) files.push_back(model.FrameNames[i]);
+            return std::make_unique<StillFrameSource>(model.InputType, std::move(files), options);
+        }
+    }
+}
+
+}  // namespace kestrave

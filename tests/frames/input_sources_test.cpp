@@ -1,0 +1,245 @@
+// The frame sources give a pass the same pixels the readers give when called directly, frame by
+// frame, with one thread or several reading ahead; colour-sensor video comes debayered.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <numeric>
+
+#include "frames/avi_input.h"
+#include "frames/avi_test_jpeg.h"
+#include "frames/bmp_reader.h"
+#include "frames/fits_reader.h"
+#include "frames/input_sources.h"
+#include "frames/input_test_files.h"
+#include "frames/jpeg_reader.h"
+#include "frames/png_io.h"
+#include "frames/ser_reader.h"
+#include "frames/tiff_frame.h"
+#include "support/temp_dir.h"
+#include "support/thread_count_scope.h"
+
+using namespace kestrave;
+using namespace kestrave::test;
+
+namespace {
+
+bool samePicture(const Bitmap24& a, const Bitmap24& b) {
+    return a.width() == b.width() && a.height() == b.height() && a.byteCount() == b.byteCount() &&
+           std::memcmp(a.bits(), b.bits(), a.byteCount()) == 0;
+}
+
+bool samePlane(const T2dArrays& a, const T2dArrays& b) {
+    if (a.xCount() != b.xCount() || a.yCount() != b.yCount()) return false;
+    for (int x = 0; x < a.xCount(); ++x)
+        for (int y = 0; y < a.yCount(); ++y)
+            if (a[x][y] != b[x][y]) return false;
+    return true;
+}
+
+bool sameHighBits(const TTIFFBitMap& a, const TTIFFBitMap& b) {
+    if (a.width() != b.width() || a.height() != b.height()) return false;
+    for (int y = 0; y < a.height(); ++y)
+        if (std::memcmp(a.HighBitRow(y), b.HighBitRow(y), a.samplesPerRow() * 2) != 0) return false;
+    return true;
+}
+
+std::vector<int> allFrames(int count) {
+    std::vector<int> frames(static_cast<std::size_t>(count));
+    std::iota(frames.begin(), frames.end(), 0);
+    return frames;
+}
+
+// Reads every frame through a prefetcher at 1 and at 4 threads and hands each to `check`.
+template <typename Check>
+void readAtOneAndManyThreads(FrameSource& source, int count, Check check) {
+    for (const int threads : {1, 4}) {
+        SCOPED_TRACE(threads);
+        const ThreadCountScope scope(threads);
+        FramePrefetcher frames(source, allFrames(count));
+        for (int i = 0; i < count; ++i) check(i, frames.next());
+    }
+}
+
+std::vector<std::string> namesOf(const std::vector<std::filesystem::path>& files) {
+    std::vector<std::string> names;
+    for (const auto& file : files) names.push_back(file.string());
+    return names;
+}
+
+}  // namespace
+
+TEST(InputSources, SerFramesAreTheReadersRawSamplesOrTheirDebayeredPicture) {
+    TempDir dir;
+    const int w = 20, h = 12, n = 9;
+    std::vector<std::uint16_t> samples(static_cast<std::size_t>(w) * h * n);
+    for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<std::uint16_t>((i * 37) % 4096);
+    SerParams params{8, 0, w, h, 12, n};  // RGGB mosaic, 12 bits
+    writeFile(dir / "cam.ser", makeSer(params, samples));
+
+    SerFrameSource plain(dir / "cam.ser", {});
+    EXPECT_EQ(plain.frameCount(), n);
+    readAtOneAndManyThreads(plain, n, [&](int i, FrameBuffers& frame) {
+        T2dArrays plane;
+        Bitmap24 preview;
+        FrameReaderState facts;
+        ASSERT_TRUE(ReadSerFrame(dir / "cam.ser", i, plane, preview, facts));
+        EXPECT_EQ(frame.Samples, FrameSamples::Raw);
+        EXPECT_TRUE(samePlane(frame.RawFramePlane, plane)) << i;
+        EXPECT_TRUE(samePicture(frame.Preview, preview)) << i;
+    });
+
+    FrameSourceOptions options;
+    options.DebayerEnabled = true;
+    options.debayer.pattern = bayerPatternForItem(1);
+    SerFrameSource colour(dir / "cam.ser", options);
+    readAtOneAndManyThreads(colour, n, [&](int i, FrameBuffers& frame) {
+        T2dArrays plane;
+        Bitmap24 preview;
+        FrameReaderState facts;
+        const DebayerHook hook = [](Bitmap24& picture) {
+            Debayer(picture, {BayerPattern::RG}, PlaneTriple{});
+        };
+        ASSERT_TRUE(ReadSerFrame(dir / "cam.ser", i, plane, preview, facts, hook));
+        EXPECT_EQ(frame.Samples, FrameSamples::Bitmap);
+        EXPECT_TRUE(samePicture(frame.Preview, preview)) << i;
+    });
+
+    FrameBuffers beyond;
+    EXPECT_THROW(plain.readFrame(n, beyond), FileError);
+}
+
+TEST(InputSources, StillSeriesOfEveryKindGiveTheReadersFrames) {
+    TempDir dir;
+    const int w = 11, h = 7;
+    std::vector<std::filesystem::path> bmp, jpg, fit, tif, png;
+    for (int k = 0; k < 6; ++k) {
+        const std::string stem = "f" + std::to_string(k);
+        bmp.push_back(dir / (stem + ".bmp"));
+        writePatternBmp(bmp.back(), w, h, static_cast<std::uint32_t>(k));
+
+        std::vector<std::uint8_t> rgb(static_cast<std::size_t>(w) * h * 3);
+        for (std::size_t i = 0; i < rgb.size(); ++i) rgb[i] = static_cast<std::uint8_t>(i * 5 + k * 40);
+        jpg.push_back(dir / (stem + ".jpg"));
+        writeFile(jpg.back(), encodeJpeg(w, h, 3, rgb));
+
+        std::vector<double> values(static_cast<std::size_t>(w) * h);
+        for (std::size_t i = 0; i < values.size(); ++i) values[i] = static_cast<double>(i * 100 + k);
+        fit.push_back(dir / (k == 3 ? stem + "_L.fit" : stem + ".fit"));
+        writeFile(fit.back(), makeFits(fitsCards(16, w, h), 16, values));
+
+        std::vector<std::uint16_t> words(static_cast<std::size_t>(w) * h);
+        for (std::size_t i = 0; i < words.size(); ++i) words[i] = static_cast<std::uint16_t>(i * 811 + k * 3);
+        tif.push_back(dir / (stem + ".tif"));
+        writeFile(tif.back(), makeGreyTiff16(w, h, words));
+
+        std::vector<std::uint16_t> rgb16(static_cast<std::size_t>(w) * h * 3);
+        for (std::size_t i = 0; i < rgb16.size(); ++i) rgb16[i] = static_cast<std::uint16_t>(i * 977 + k);
+        png.push_back(dir / (stem + ".png"));
+        writeFile(png.back(), makePng(w, h, 2, 16, rgb16));
+    }
+
+    StillFrameSource bmpSource(TInputType::itBMP, namesOf(bmp), {});
+    readAtOneAndManyThreads(bmpSource, 6, [&](int i, FrameBuffers& frame) {
+        EXPECT_EQ(frame.Samples, FrameSamples::Bitmap);
+        EXPECT_TRUE(samePicture(frame.Preview, readBmpFile(bmp[static_cast<std::size_t>(i)])));
+    });
+
+    StillFrameSource jpgSource(TInputType::itJPG, namesOf(jpg), {});
+    readAtOneAndManyThreads(jpgSource, 6, [&](int i, FrameBuffers& frame) {
+        Bitmap24 preview;
+        FrameReaderState facts;
+        LoadJPGFrame(jpg[static_cast<std::size_t>(i)], preview, facts);
+        EXPECT_EQ(frame.Samples, FrameSamples::Bitmap);
+        EXPECT_TRUE(samePicture(frame.Preview, preview));
+    });
+
+    StillFrameSource fitSource(TInputType::itFIT, namesOf(fit), {});
+    readAtOneAndManyThreads(fitSource, 6, [&](int i, FrameBuffers& frame) {
+        T2dArrays plane;
+        Bitmap24 preview;
+        FrameReaderState facts;
+        ASSERT_TRUE(ReadFitsFrame(fit[static_cast<std::size_t>(i)], plane, preview, facts).read);
+        EXPECT_EQ(frame.Samples, FrameSamples::Raw);
+        EXPECT_EQ(frame.FrameChannel, i == 3 ? 3 : 1);
+        EXPECT_TRUE(samePlane(frame.RawFramePlane, plane));
+        EXPECT_TRUE(samePicture(frame.Preview, preview));
+    });
+
+    FrameSourceOptions stretch;
+    stretch.TifStretch = true;
+    StillFrameSource tifSource(TInputType::itTIF, namesOf(tif), stretch);
+    readAtOneAndManyThreads(tifSource, 6, [&](int i, FrameBuffers& frame) {
+        Bitmap24 preview;
+        TTIFFBitMap high;
+        FrameReaderState facts;
+        std::uint16_t hiValue = 0;
+        ReadTiffFrame(tif[static_cast<std::size_t>(i)], hiValue, true, preview, high, facts);
+        EXPECT_EQ(frame.Samples, FrameSamples::HighBit);
+        EXPECT_TRUE(sameHighBits(frame.HighBitFrame, high));
+        EXPECT_TRUE(samePicture(frame.Preview, preview));
+    });
+
+    StillFrameSource pngSource(TInputType::itPNG, namesOf(png), {});
+    readAtOneAndManyThreads(pngSource, 6, [&](int i, FrameBuffers& frame) {
+        Bitmap24 preview;
+        TTIFFBitMap high;
+        FrameReaderState facts;
+        ASSERT_TRUE(LoadPNGFrame(png[static_cast<std::size_t>(i)], preview, high, facts));
+        EXPECT_EQ(frame.Samples, FrameSamples::HighBit);
+        EXPECT_TRUE(sameHighBits(frame.HighBitFrame, high));
+        EXPECT_TRUE(samePicture(frame.Preview, preview));
+    });
+
+    std::filesystem::remove(bmp[4]);
+    StillFrameSource gap(TInputType::itBMP, namesOf(bmp), {});
+    FrameBuffers frame;
+    EXPECT_THROW(gap.readFrame(4, frame), FileError);
+    EXPECT_THROW(gap.readFrame(6, frame), FileError);
+}
+
+TEST(InputSources, AviFramesOfSeveralFilesMatchTheReaderAcrossTheFiles) {
+    TempDir dir;
+    writeTaggedAvi(dir / "a.avi", 30, 0);
+    writeTaggedAvi(dir / "b.avi", 25, 30);
+    FrameModel model;
+    model.setAviSegment(0, (dir / "a.avi").string(), 30);
+    model.setAviSegment(1, (dir / "b.avi").string(), 25);
+    model.avicount = 1;
+
+    Bitmap24 preview;
+    TTIFFBitMap high;
+    AviReader reader(preview, high);
+    AviInput direct(reader, model);
+    SingleFrameAviSink sink;
+    NullProgress quiet;
+
+    AviFrameSource source(model, {});
+    EXPECT_EQ(source.maxConcurrentReads(), 1);
+    readAtOneAndManyThreads(source, 55, [&](int i, FrameBuffers& frame) {
+        direct.readFrame(i, {}, sink, quiet);
+        EXPECT_EQ(frame.Samples, FrameSamples::Bitmap);
+        EXPECT_EQ(tagOf(frame.Preview), i);
+        EXPECT_TRUE(samePicture(frame.Preview, preview)) << i;
+    });
+    FrameBuffers beyond;
+    EXPECT_THROW(source.readFrame(55, beyond), FileError);
+
+    // Debayered: the reader's mosaic turned into colour by the debayer.
+    struct DebayerSink : SingleFrameAviSink {
+        void debayer(Bitmap24& picture) override { Debayer(picture, {BayerPattern::BG}, PlaneTriple{}); }
+    } debayerSink;
+    FrameSourceOptions options;
+    options.DebayerEnabled = true;
+    options.debayer.pattern = BayerPattern::BG;
+    AviFrameSource colour(model, options);
+    FrameBuffers frame;
+    colour.readFrame(40, frame);
+    AviReadOptions mosaic;
+    mosaic.DebayerEnabled = true;
+    direct.readFrame(40, mosaic, debayerSink, quiet);
+    EXPECT_TRUE(samePicture(frame.Preview, preview));
+    FrameBuffers plain;
+    source.readFrame(40, plain);
+    EXPECT_FALSE(samePicture(frame.Preview, plain.Preview));
+}
