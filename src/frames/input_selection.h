@@ -26,12 +26,6 @@ namespace kestrave {
 // The input dialog's filter index, which decides the kind of input.
 enum class InputFilter : int { None = 0, AVI = 1, BMP = 2, FIT = 3, JPG = 4, TIF = 5, PNG = 6, SER = 7 };
 
-// The dialog's filter list, in filter-index order.
-inline constexpr char InputDialogFilter[] =
-    "Video (*.avi)|*.avi|Still frame(s) (*.bmp)|*.bmp|Fit frame(s) (*.fit)|*.fit; *.fits;*.fts|"
-    "Still frame(s) (*.jpg)|*.jpg|Tiff frame(s)(*.tif)|*.tif;*.tiff|Png frame(s)(*.png)|*.png|"
-    "Movra recorder SER (*.ser)|*.ser";
-
 inline constexpr char TooManyFramesCaption[] = "Too many frames";
 inline constexpr char TooManyFramesText[] = "Warning : maximum processing limit is 10000 frames ";
 
@@ -103,6 +97,8 @@ struct InputState {
     std::unique_ptr<InputFrameSource> source;
     // Hand-over buffers of the browser's reads.
     FrameBuffers browseBuffers;
+    // The input file of a batch run, taken in place of the dialog's choice.
+    std::string BatchInputFile;
 };
 
 // The per-input part of InputState that the reset puts back before a new input is taken.

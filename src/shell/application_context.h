@@ -9,9 +9,11 @@
 
 #include "frames/frame_model.h"
 #include "frames/image_data_section.h"
+#include "frames/input_selection.h"
 #include "frames/program_state.h"
 #include "persist/reg_settings.h"
 #include "platform/progress_port.h"
+#include "registration/debayer_switch.h"
 #include "registration/fft.h"
 #include "registration/registration_state.h"
 #include "shell/command_line.h"
@@ -58,6 +60,10 @@ public:
     LongOperations operations;
     FftEngine fft;
     RegistrationState registration;
+    // The input: the shown picture, what the readers found, the current folder, the frame source
+    // of the browser; and the debayer switch.
+    InputState input;
+    DebayerState debayer;
     // The settings store, opened by start-up; none when its file could not be read.
     std::unique_ptr<RegSettings> regSettings;
     // Batch work from the command line or a command file.

@@ -8,7 +8,9 @@
 #include <QVBoxLayout>
 
 #include "shell/application_context.h"
+#include "shell/controllers/align_controller.h"
 #include "shell/controllers/final_controller.h"
+#include "shell/controllers/input_controller.h"
 #include "shell/controllers/shell_controller.h"
 #include "shell/controllers/stack_controller.h"
 #include "shell/controllers/tool_window_controller.h"
@@ -29,7 +31,7 @@
 namespace kestrave {
 
 TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
-    : QMainWindow(parent), app(context), tools(this), waveletTools(tools) {
+    : QMainWindow(parent), app(context), tools(this), waveletTools(tools), frameWindows(tools, this) {
     setObjectName("MainForm");
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -90,6 +92,8 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
     stack = std::make_unique<StackController>(*this);
     wavelet = std::make_unique<WaveletController>(*this);
     finalImage = std::make_unique<FinalController>(*this);
+    input = std::make_unique<InputController>(*this);
+    align = std::make_unique<AlignController>(*this);
 
     resize(1024, 768);
 }

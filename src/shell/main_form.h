@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "shell/pages/wavelet_tool_panels.h"
+#include "shell/pages/frame_windows.h"
 #include "shell/tool_windows.h"
 #include "shell/window_dialogs.h"
 
@@ -31,6 +32,8 @@ class ToolWindowController;
 class StackController;
 class WaveletController;
 class FinalController;
+class InputController;
+class AlignController;
 class TFormStorage;
 struct StartupOptions;
 struct StartupOutcome;
@@ -56,6 +59,8 @@ public:
     ToolWindows tools;
     // The wavelet page's tool-window contents: filter, gamma, RGB balance, tone mapping, zoom.
     WaveletToolPanels waveletTools;
+    // The frame lists, the stack graph's cut-offs, the registration chart, the image information.
+    FrameWindows frameWindows;
     WindowDialogs dialogs;
     // The point the assistant's balloons aim at.
     QWidget* Screencentre = nullptr;
@@ -73,6 +78,8 @@ public:
     std::unique_ptr<StackController> stack;
     std::unique_ptr<WaveletController> wavelet;
     std::unique_ptr<FinalController> finalImage;
+    std::unique_ptr<InputController> input;
+    std::unique_ptr<AlignController> align;
 
     // The start-up: settings, command line and batch work, in their fixed order.
     StartupOutcome FormCreate(const StartupOptions& options);

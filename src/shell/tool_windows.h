@@ -45,6 +45,7 @@ struct ToolWindows {
     ToolWindow* FFTWindow;
     ToolWindow* Registrationgraphwindow;
     ToolWindow* RegiStration2;
+    ToolWindow* Imageinfowindow;
 
     QPushButton* HaltRegister;  // on Registerhaltwindow: stops the alignment pass
 };

@@ -5,14 +5,9 @@
 #include <vector>
 
 #include "frames/avi_input.h"
+#include "support/tagged_avi.h"
 
 namespace kestrave::test {
-
-// The tag of a test frame: the blue bytes of its first two pixels, low byte first.
-inline int tagOf(const Bitmap24& b) {
-    if (b.empty()) return -1;
-    return b.pixel(0, 0)[0] | (b.width() > 1 ? b.pixel(1, 0)[0] << 8 : 0);
-}
 
 class RecordingSink : public FrameModelAviSink {
 public:

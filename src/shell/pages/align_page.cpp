@@ -4,6 +4,7 @@
 #include <QFormLayout>
 
 #include "shell/pages/directory_list_box.h"
+#include "shell/pages/number_controls.h"
 #include "shell/pages/page_controls.h"
 #include "shell/startup_rules.h"
 #include "widgets/radio_group.h"
@@ -23,6 +24,16 @@ AlignPage::AlignPage(QWidget* parent) : QWidget(parent) {
     const ImageBox preview = imageBox(this, "ScrollBox1", "PreviewImage");
     ScrollBox1 = preview.box;
     PreviewImage = preview.image;
+    DroppedFrameText = named(new QLabel("Dropped Frame", PreviewImage), "DroppedFrameText");
+    DroppedFrameText->move(0, 10);
+    DroppedFrameText->hide();
+
+    PreviewSlider = rangeSlider(this, "PreviewSlider", 0, 1, 0);
+    Sliderset = integerSpin(this, "Sliderset", 1, 1000, 1);
+    Frames = named(new QLabel(this), "Frames");
+    UseFramesign = shape(this, "UseFramesign", 14, 14);
+    UseFramesign->setFixedSize(14, 14);
+    Frontpanel = named(new QFrame(this), "Frontpanel");
 
     FFTsizeGroup = radioGroup(this, "FFTsizeGroup", "Alignment box", {"32", "64", "128", "256", "512"}, -1);
     QStringList methods;
@@ -33,6 +44,28 @@ AlignPage::AlignPage(QWidget* parent) : QWidget(parent) {
     CopyAlignmethods->setVisible(false);
     AlignSlider = named(new TRxSlider(this), "AlignSlider");
     Framelabel = named(new QLabel(this), "Framelabel");
+    FFTFilterspin = floatSpin(this, "FFTFilterspin", 2.0, 80.0, 0.1, 10.0, 1);
+    Alignmethod = radioGroup(this, "Alignmethod", "Method", {"Default(single)", "Multipoint", "None"}, 0);
+    Alignbutton = pushButton(this, "Alignbutton", "Align");
+    Manualalignbox = optionCheck(this, "Manualalignbox", "Manual");
+    QualityMethodlabel = textLabel(this, "QualityMethodlabel", "Quality");
+    Lowerqualitylabel = named(new QLabel(this), "Lowerqualitylabel");
+    Showalignpoints = optionCheck(this, "Showalignpoints", "Show alignment points");
+    Negativeimage = optionCheck(this, "Negativeimage", "Preview negative");
+    Pregamma = optionCheck(this, "Pregamma", "Preview gamma");
+    Avidebay = optionCheck(this, "Avidebay", "Use Debayer");
+    debayergroup = radioGroup(this, "debayergroup", "Method", {"GR", "RG", "BG", "GB"}, 0);
+    Fittifstretch = radioGroup(this, "Fittifstretch", "FIT/TIF Image stretch", {"Always ask", "Yes", "No"}, 0);
+    AutoDetectColour = optionCheck(this, "AutoDetectColour", "Autodetect colour");
+
+    // Markers placed by the handlers, outside the layout.
+    Showbutton = shape(this, "Showbutton", 20, 4);
+    Showbuttonp1 = shape(this, "Showbuttonp1", 20, 4);
+    Showbuttonp1->hide();
+    Showpanel = named(new QFrame(this), "Showpanel");
+    Showpanel->hide();
+    RectShape1 = shape(this, "RectShape1", 10, 10);
+    RectShape1->hide();
 
     glPageControl1->addTab(buildGeneralOptions(), "    General options    ");
     glPageControl1->addTab(buildAdditionalOptions(), "   Additional options   ");
@@ -40,7 +73,12 @@ AlignPage::AlignPage(QWidget* parent) : QWidget(parent) {
     layout->addLayout(
         controlRow({FFTsizeGroup, QualityMethodCombo, CopyAlignmethods, AlignSlider, Framelabel}));
     layout->addLayout(controlRow({PreviewFull, Previewzoom, ShowFramelist, Haltwindow}));
+    layout->addLayout(controlRow({Alignbutton, Manualalignbox, QualityMethodlabel, Lowerqualitylabel,
+                                  Showalignpoints, Negativeimage, Pregamma, Avidebay, AutoDetectColour}));
+    layout->addLayout(controlRow({FFTFilterspin, Alignmethod, debayergroup, Fittifstretch, Frontpanel}));
     layout->addWidget(ScrollBox1, 1);
+    layout->addLayout(controlRow({UseFramesign, Frames, Sliderset}));
+    layout->addWidget(PreviewSlider);
 }
 
 QWidget* AlignPage::buildGeneralOptions() {

@@ -4,6 +4,8 @@
 #include <QWidget>
 
 class QComboBox;
+class QFrame;
+class QPushButton;
 class QLabel;
 class QScrollArea;
 class QTabWidget;
@@ -28,11 +30,27 @@ public:
     TPCheck* Haltwindow;     // the alignment tool window with the halt button
     QScrollArea* ScrollBox1;
     QLabel* PreviewImage;
+    // Written over the preview when the shown frame is a dropped one; never part of the picture.
+    QLabel* DroppedFrameText;
+
+    // Frame browsing.
+    TRxSlider* PreviewSlider;  // the frame at each position
+    TRxSpinEdit* Sliderset;    // "Goto Frame": 1-based frame number
+    QLabel* Frames;            // "Frame (f): p/n"
+    QFrame* UseFramesign;      // green selected, red excluded, grey dropped
+    QFrame* Frontpanel;        // shown until a feature is picked
 
     // The alignment box's side, "32" … "512" (no item until one is chosen), and the quality
     // method: the visible list and the hidden list of every method, whose item is the one kept
     // from one run to the next.
     TRadioGroup* FFTsizeGroup;
+    TRxSpinEdit* FFTFilterspin;  // radius of the FFT band filter
+    TRadioGroup* Alignmethod;    // "Default(single)", "Multipoint", "None"
+    QPushButton* Alignbutton;
+    TPCheck* Manualalignbox;
+    QLabel* QualityMethodlabel;
+    QLabel* Lowerqualitylabel;
+    TPCheck* Showalignpoints;
     QComboBox* QualityMethodCombo;
     TRadioGroup* CopyAlignmethods;
     // Browses the aligned frames in ranking order; hidden until there are some.
@@ -47,6 +65,13 @@ public:
     TPCheck* interlaced;                   // interlaced video: the fields are used one by one
     TPCheck* Interlacehoriz;               // the fields are columns instead of rows
     TDirectoryListBox* DirectoryListBox1;  // the folder files are opened and saved in
+    // Input options.
+    TPCheck* Negativeimage;  // show the frame as a negative
+    TPCheck* Pregamma;       // show the frame through the preview gamma
+    TPCheck* Avidebay;       // "Use Debayer"
+    TRadioGroup* debayergroup;
+    TRadioGroup* Fittifstretch;  // stretch FITS and TIFF levels: always ask, yes, no
+    TPCheck* AutoDetectColour;   // decide colour or black-and-white without asking
     // Additional options: the language of the window's texts.
     QComboBox* Languagebox;
     TPCheck* Autolanguage;  // apply the chosen language at start-up
@@ -58,6 +83,12 @@ public:
     TRxSpinEdit* FOMspin;
     TRxSpinEdit* Pix1;
     TRxSpinEdit* Pix2;
+
+    // Indicators: the tab marker under the speed bar and the marker under the next button.
+    QFrame* Showbutton;
+    QFrame* Showbuttonp1;
+    QFrame* Showpanel;
+    QFrame* RectShape1;
 
 private:
     QWidget* buildGeneralOptions();

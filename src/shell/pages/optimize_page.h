@@ -9,6 +9,8 @@ class QTabWidget;
 
 namespace kestrave {
 
+class TRxSpinEdit;
+
 class OptimizePage : public QWidget {
     Q_OBJECT
 public:
@@ -17,6 +19,13 @@ public:
     QTabWidget* glPageControl2;
     QPushButton* Continuebutton;  // shown while Create waits for the user
     QComboBox* Filtertype;        // the prefilter's kernel preset
+    QPushButton* Optimizebutton;
+    QPushButton* Optimizeandstackbutton;
+    QPushButton* Setlimitbutton;
+    QPushButton* Referbutton;
+    QPushButton* Restartalign;         // "Realign with" the processed picture
+    TRxSpinEdit* OptimizeQualitySpin;  // the limit as a percentage
+    TRxSpinEdit* Refframes;            // frames that make a new reference
 };
 
 }  // namespace kestrave

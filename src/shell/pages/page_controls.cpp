@@ -39,6 +39,13 @@ QComboBox* kernelPresetChooser(QWidget* parent, const char* objectName) {
     return chooser;
 }
 
+QFrame* shape(QWidget* parent, const char* objectName, int width, int height) {
+    auto* frame = named(new QFrame(parent), objectName);
+    frame->setAutoFillBackground(true);
+    frame->resize(width, height);
+    return frame;
+}
+
 QHBoxLayout* controlRow(std::initializer_list<QWidget*> controls) {
     auto* row = new QHBoxLayout;
     for (QWidget* control : controls) row->addWidget(control);

@@ -2,6 +2,7 @@
 // Small helpers the pages use to create their controls with the documented names.
 
 #include <QComboBox>
+#include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QScrollArea>
@@ -33,6 +34,9 @@ TRadioGroup* radioGroup(QWidget* parent, const char* objectName, const char* cap
                         const QStringList& items, int itemIndex);
 // A chooser of the 3 x 3 kernel presets ("Flat", "Sobel", "lowpass1", …).
 QComboBox* kernelPresetChooser(QWidget* parent, const char* objectName);
+
+// A small coloured rectangle (an indicator or pointer), placed by its owner.
+QFrame* shape(QWidget* parent, const char* objectName, int width, int height);
 
 // A row of controls, left-aligned.
 QHBoxLayout* controlRow(std::initializer_list<QWidget*> controls);

@@ -18,9 +18,13 @@ StackPage::StackPage(QWidget* parent) : QWidget(parent) {
     for (const char* method : ResampleMethodItems) ResampleMethod->addItem(method);
     Drizzling = optionCheck(this, "Drizzling", "Drizzle");
     Stackfiltermethod = kernelPresetChooser(this, "Stackfiltermethod");
+    Stackbutton = pushButton(this, "Stackbutton", "Stack");
+    Statisticalstackbutton = pushButton(this, "Statisticalstackbutton", "Sigma stack");
+    Multi = optionCheck(this, "Multi", "Multi");
     layout->addWidget(glPageControl3);
     layout->addLayout(controlRow({Showstackgraph, ShowStacklist, Stackfiltermethod}));
     layout->addLayout(controlRow({Resampled, ResampleSpin, ResampleMethod, Drizzling}));
+    layout->addLayout(controlRow({Stackbutton, Statisticalstackbutton, Multi}));
     layout->addStretch(1);
 }
 

@@ -4,6 +4,7 @@
 #include <QWidget>
 
 class QComboBox;
+class QPushButton;
 class QTabWidget;
 
 namespace kestrave {
@@ -26,6 +27,9 @@ public:
     TRxSpinEdit* ResampleSpin;
     QComboBox* ResampleMethod;
     TPCheck* Drizzling;
+    QPushButton* Stackbutton;
+    QPushButton* Statisticalstackbutton;
+    TPCheck* Multi;
 };
 
 }  // namespace kestrave

@@ -1,0 +1,686 @@
+#include "shell/controllers/input_controller.h"
+
+#include <QComboBox>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScopedValueRollback>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSignalBlocker>
+
+#include "frames/frame_browsing.h"
+#include "frames/per_input_reset.h"
+#include "frames/still_frames.h"
+#include "persist/reg_settings.h"
+#include "registration/fft_setup.h"
+#include "shell/application_context.h"
+#include "shell/controllers/align_controller.h"
+#include "shell/controllers/frame_texts.h"
+#include "shell/controllers/shell_controller.h"
+#include "shell/controllers/stack_controller.h"
+#include "shell/main_form.h"
+#include "shell/pages/align_page.h"
+#include "shell/pages/directory_list_box.h"
+#include "shell/pages/frame_windows.h"
+#include "shell/pages/optimize_page.h"
+#include "shell/pages/stack_page.h"
+#include "shell/pages/wavelet_page.h"
+#include "shell/pages/wavelet_tool_panels.h"
+#include "shell/speed_bar.h"
+#include "widgets/bitmap_view.h"
+#include "widgets/check_box.h"
+#include "widgets/radio_group.h"
+#include "widgets/slider.h"
+#include "widgets/spin_edit.h"
+
+namespace kestrave {
+
+namespace {
+
+constexpr char StretchQuestion[] = "Stretch intensity-levels ";
+constexpr char StretchDefaultBox[] = "Make my choice the default for TIF/FITS";
+constexpr char ColourDefaultBox[] = "Do not ask this again, autodetect colour/B-W ";
+
+// The dialog's filters in Qt's form, in filter-index order: "Fit frame(s) (*.fit *.fits *.fts)".
+QStringList dialogNameFilters(const std::string& filter) {
+    const QStringList parts = QString::fromStdString(filter).split('|');
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString caption = parts[i].left(parts[i].indexOf('(')).trimmed();
+        QStringList patterns = parts[i + 1].split(';');
+        for (QString& pattern : patterns) pattern = pattern.trimmed();
+        filters << caption + " (" + patterns.join(' ') + ")";
+    }
+    return filters;
+}
+
+QColor signColour(std::uint32_t bgr) {
+    return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
+                  static_cast<int>((bgr >> 16) & 0xFF));
+}
+
+void setChecked(QListWidgetItem& item, bool checked) {
+    item.setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+}
+
+bool isChecked(const QListWidgetItem& item) {
+    return item.checkState() == Qt::Checked;
+}
+
+}  // namespace
+
+InputController::InputController(TMainForm& form) : form_(form), app_(form.app) {
+    chooseInput = [this] { return runInputDialog(); };
+    AlignPage& align = *form.alignPage;
+    FrameWindows& windows = form.frameWindows;
+    connect(form.Speedbar->Selectbutton, &QToolButton::clicked, this,
+            &InputController::SelectFileButtonClick);
+    connect(align.PreviewSlider, &TRxSlider::OnChange, this, &InputController::PreviewSliderChange);
+    connect(form.alignPage->AlignSlider, &TRxSlider::OnChange, this, &InputController::AlignSliderChange);
+    align.PreviewSlider->installEventFilter(this);
+    connect(windows.SelectFramesChecklist, &QListWidget::itemClicked, this,
+            &InputController::SelectFramesChecklistClick);
+    connect(windows.SelectFramesChecklist, &QListWidget::itemChanged, this,
+            &InputController::SelectFramesChecklistClickCheck);
+    connect(windows.SelectFramesChecklist, &QListWidget::itemDoubleClicked, this,
+            &InputController::SelectFramesChecklistDblClick);
+    connect(windows.Setallbutton, &QPushButton::clicked, this, &InputController::SetallbuttonClick);
+    connect(windows.Setnoneframelistbutton, &QPushButton::clicked, this,
+            &InputController::SetnoneframelistbuttonClick);
+    connect(windows.StackFramesList, &QListWidget::itemClicked, this, &InputController::StackFramesListClick);
+    connect(windows.StackFramesList, &QListWidget::itemChanged, this,
+            &InputController::StackFramesListClickCheck);
+    connect(windows.StackFramesList, &QListWidget::itemDoubleClicked, this,
+            &InputController::StackFramesListDblClick);
+}
+
+bool InputController::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == form_.alignPage->PreviewSlider && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space)
+        PreviewSliderKeyDown(32);
+    return QObject::eventFilter(watched, event);
+}
+
+// --- Choosing the input ----------------------------------------------------------------------
+
+// The input dialog's settings (filter, the filter chosen last, start folder) with Qt's
+// multi-select open dialog.
+ChosenInput InputController::runInputDialog() {
+    TFileDialog& settings = form_.dialogs.Addbitmapdialog;
+    QFileDialog dialog(&form_, QString::fromStdString(settings.Title),
+                       QString::fromStdString(settings.InitialDir.string()));
+    dialog.setObjectName("Addbitmapdialog");
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    const QStringList filters = dialogNameFilters(settings.Filter);
+    dialog.setNameFilters(filters);
+    if (settings.FilterIndex >= 1 && settings.FilterIndex <= filters.size())
+        dialog.selectNameFilter(filters[settings.FilterIndex - 1]);
+    if (dialog.exec() != QDialog::Accepted) return {};
+    ChosenInput chosen;
+    settings.FilterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
+    chosen.filter = static_cast<InputFilter>(settings.FilterIndex);
+    for (const QString& file : dialog.selectedFiles()) chosen.files.push_back(file.toStdString());
+    if (!chosen.files.empty()) settings.FileName = chosen.files.front();
+    return chosen;
+}
+
+bool InputController::askStretch(const char* caption) {
+    TRadioGroup& choice = *form_.alignPage->Fittifstretch;
+    if (choice.ItemIndex() == 1) return true;
+    if (choice.ItemIndex() == 2) return false;
+    const bool yes = app_.messages().NewMessagedlg(caption, StretchQuestion, mtConfirmation, mbYesNo, 0, true,
+                                                   StretchDefaultBox) == mrYes;
+    if (app_.messages().DoNotRepeat()) choice.setItemIndex(yes ? 1 : 2);
+    return yes;
+}
+
+void InputController::SelectFileButtonClick() {
+    const LongOperation operation(app_.operations);
+    if (!operation || selecting_) return;
+    const QScopedValueRollback busy(selecting_, true);
+    MessageRoutine& messages = app_.messages();
+
+    ChosenInput chosen;
+    if (app_.state.BatchMode) {
+        chosen.files = {app_.input.BatchInputFile};
+        chosen.filter = filterOfFile(app_.input.BatchInputFile);
+    } else {
+        chosen = chooseInput();
+        if (chosen.files.empty()) return;
+    }
+
+    // Everything that can fail is tried before the current input is given up.
+    const InputPlan plan = planInput(chosen.files, chosen.filter);
+    std::string missing = firstMissingFile(plan);
+    if (plan.files.empty() && !std::filesystem::is_regular_file(chosen.files.front()))
+        missing = chosen.files.front();
+    if (!missing.empty()) {
+        messages.NewMessagedlg("Missing file", "non existing file :" + missing, mtError, mbOK, 0, false, "");
+        return;
+    }
+    if (plan.files.empty()) {
+        messages.NewMessagedlg("File warning",
+                               "not an input file of the chosen kind :" + chosen.files.front(), mtError, mbOK,
+                               0, false, "");
+        return;
+    }
+    const bool fitStretch = plan.filter == InputFilter::FIT && askStretch("Fit format");
+    const bool tifStretch = plan.filter == InputFilter::TIF && askStretch("Tiff format");
+    InputProbe probe;
+    try {
+        probe = probeInput(plan, tifStretch);
+    } catch (const std::exception& error) {
+        showFrameError(error);
+        return;
+    }
+
+    resetControlsBeforeInput();
+    initializesettings();
+    AlignPage& align = *form_.alignPage;
+    OptimizePage& optimize = *form_.optimizePage;
+    StackPage& stack = *form_.stackPage;
+    FrameWindows& windows = form_.frameWindows;
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             align.Alignbutton, align.Manualalignbox, optimize.Setlimitbutton, optimize.Optimizebutton,
+             optimize.Referbutton, optimize.Optimizeandstackbutton, stack.Stackbutton,
+             stack.Statisticalstackbutton})
+        control->setEnabled(false);
+    align.Lowerqualitylabel->setEnabled(true);
+    windows.CreateDarkframe1->setEnabled(true);
+    windows.CreateFlatfield1->setEnabled(true);
+    form_.align->AlignmethodClick();
+
+    const bool ser = plan.filter == InputFilter::SER;
+    const bool serBayer = probe.serBayer;
+    const int serDebayerItem = probe.serDebayerItem;
+    const bool luminance = probe.luminance;
+    FrameSourceOptions options = readSourceOptions();
+    options.TifStretch = tifStretch;
+    showKindControls(probe);
+    InputRecord record;
+    try {
+        record = applyInput(app_.model, app_.state, app_.images, app_.input, std::move(probe), options);
+    } catch (const std::exception& error) {
+        showFrameError(error);
+        return;
+    }
+    app_.model.FitStretch = fitStretch;
+    app_.model.TifStretch = tifStretch;
+    colourSign(0);
+    // The input's folder becomes the current folder.
+    align.DirectoryListBox1->setDirectory(app_.input.inputFolder);
+    if (app_.regSettings) {
+        app_.regSettings->WriteString(kRegFilesSection, "Lasttype", inputKindName(plan.filter));
+        app_.regSettings->WriteString(kRegFilesSection, "Dir", app_.input.inputFolder.string());
+    }
+    app_.progress().setCaption(record.caption);
+    windows.Objectnameedit->setText(QString::fromStdString(record.objectName));
+    windows.Datetimeedit->setText(QString::fromStdString(record.fileDate));
+    if (record.seriesFramesTooLarge)
+        messages.NewMessagedlg("File warning",
+                               "AVI or BMP frames too large (max " + std::to_string(MaxFrameSize) + "x" +
+                                   std::to_string(MaxFrameSize) + " !!!",
+                               mtWarning, mbOK, 0, false, "");
+    if (ser) {
+        // A colour-sensor video is debayered with its own pattern; any other is not.
+        if (serBayer && serDebayerItem >= 0) align.debayergroup->setItemIndex(serDebayerItem);
+        align.Avidebay->setChecked(serBayer);
+        if (!serBayer) align.Colourstack->setChecked(false);
+        form_.align->applyDebayerSwitch();
+    }
+    if (luminance) showLuminanceChoice();
+    align.Showalignpoints->setEnabled(true);
+    if (record.singleImage) {
+        takeSingleImage(record);
+        return;
+    }
+    optimize.Restartalign->show();
+
+    align.Showpanel->hide();
+    align.PreviewImage->show();
+    if (record.aviFrameTooLarge)
+        messages.NewMessagedlg("File warning", "AVI or BMP frame too large !!!!", mtWarning, mbOK, 0, false,
+                               "");
+    SetupImageDataSection(app_.images, app_.model.ImageWidth, app_.model.ImageHeight, app_.progress(),
+                          messages);
+    // After the section's own status text, so that the input's facts stay readable.
+    app_.progress().setStatus(3, record.statusText);
+
+    const int last = lastIndex_ = record.lastIndex;
+    windows.differencecutslider->setValue(1000);
+    {
+        const QSignalBlocker quiet(align.PreviewSlider);
+        align.PreviewSlider->setMinValue(0);
+        align.PreviewSlider->setMaxValue(std::max(last, 1));
+        align.PreviewSlider->setMaxValue(last);
+        align.PreviewSlider->setValue(0);
+    }
+    align.AlignSlider->setMaxValue(std::max(last, 1));
+    optimize.Refframes->setValue(limitRefframes(static_cast<int>(optimize.Refframes->Value()), last));
+    if (record.tooManyFrames)
+        messages.NewMessagedlg(TooManyFramesCaption, TooManyFramesText, mtWarning, mbOK, 0, false, "");
+    if (record.aviFilesLeftOut)
+        messages.NewMessagedlg("Too many files", "Warning : at most 101 AVI files are taken as one input ",
+                               mtWarning, mbOK, 0, false, "");
+    align.Sliderset->setMaxValue(last + 1);
+    PreviewSliderChange();
+
+    if (!ser) decideColour();
+
+    windows.StackSlider->setMinValue(0);
+    windows.StackSlider->setMaxValue(std::max(last, 1));
+    windows.StackSlider->setTag(last);
+    windows.LimitStack->setValue(last);
+    windows.QUALSliderMalign->setMaxValue(std::max(last, 1));
+    fillFrameList(record.listItems);
+}
+
+void InputController::resetControlsBeforeInput() {
+    AlignPage& align = *form_.alignPage;
+    app_.state.activepage = TMainTab::tabAlign;
+    app_.shell.PreviewFitted = app_.shell.ProcessFitted = false;
+    app_.shell.PreviewFitScale = app_.shell.ProcessFitScale = 1.0f;
+    align.PreviewFull->setChecked(false);
+    align.PreviewFull->setEnabled(true);
+    form_.waveletPage->ProcessViewfull->setChecked(false);
+    form_.optimizePage->Optimizeandstackbutton->setEnabled(true);
+    form_.optimizePage->Optimizebutton->setEnabled(true);
+    align.Alignmethod->setItemIndex(0);
+    app_.shell.ImageSaved = false;
+    form_.stackPage->Multi->setChecked(false);
+    app_.state.creatingDarkFlat = false;
+    align.Showpanel->hide();
+    align.RectShape1->hide();
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{align.Haltwindow, align.QualityMethodlabel, align.QualityMethodCombo,
+                                         align.Alignmethod, form_.optimizePage->OptimizeQualitySpin})
+        control->setEnabled(true);
+    form_.tools.Registrationgraphwindow->hide();
+    app_.registration.FeatureChosen = false;
+    app_.model.InputPNG16 = false;
+}
+
+void InputController::initializesettings() {
+    AlignPage& align = *form_.alignPage;
+    WaveletPage& wavelet = *form_.waveletPage;
+    FrameWindows& windows = form_.frameWindows;
+    const ResetControls controls{wavelet.Showprocessingarea->Checked(), align.FFTsizeGroup->ItemIndex(),
+                                 static_cast<double>(align.FFTFilterspin->Value())};
+    FftEngineSetup fft(app_.fft);
+    const ResetResult reset =
+        kestrave::initializesettings(app_.model, app_.state, app_.images, controls, fft, app_.progress());
+    resetInputState(app_.input);
+
+    form_.shell->selectTab(0);
+    align.Showbutton->move(form_.Speedbar->Selectbutton->x(), align.Showbutton->y());
+    align.Showbutton->show();
+    align.Showbuttonp1->hide();
+    windows.Showgraphpointer->hide();
+    windows.gbRollup1->show();
+    if (!align.Colourstack->Checked()) align.LRGB->setChecked(false);
+    RgbBalancePanel& balance = *form_.waveletTools.rgbBalance;
+    for (TRxSpinEdit* factor : {balance.Rbalance, balance.Gbalance, balance.Bbalance}) factor->setValue(1.0);
+    for (TRxSlider* slider : {balance.RedSlider, balance.GreenSlider, balance.blueslider}) slider->setValue(0);
+    wavelet.Lumichannel->hide();
+    wavelet.Lumichannel->setChecked(false);
+    for (TRxSpinEdit* shift : {wavelet.RDXSpin, wavelet.RdySpin, wavelet.BDXspin, wavelet.BDYSpin})
+        shift->setValue(0);
+    wavelet.ProcessImage->move(0, 0);
+    if (align.FFTsizeGroup->ItemIndex() < 0) align.FFTsizeGroup->setItemIndex(reset.fftSizeItemIndex);
+    form_.stackPage->ResampleSpin->setValue(2.0);
+    align.AlignSlider->hide();
+    align.Framelabel->hide();
+    align.Frontpanel->show();
+    align.FFTsizeGroup->show();
+    if (!wavelet.HoldWavelets->Checked()) {
+        for (TRxSlider* layer : {wavelet.Layer1slider, wavelet.Layer2slider, wavelet.Layer3slider,
+                                 wavelet.Layer4slider, wavelet.Layer5slider, wavelet.Layer6slider})
+            layer->setValue(10);
+    }
+    if (!wavelet.HoldContrastBrightness->Checked()) {
+        wavelet.ContrastSlider->setValue(250);
+        wavelet.BrightnessSlider->setValue(0);
+        form_.waveletTools.gamma->Gamma1spin->setValue(1.0);
+    }
+    for (TPCheck* layer : {wavelet.Layer1checkbox, wavelet.Layer2checkbox, wavelet.Layer3checkbox,
+                           wavelet.layer4checkbox, wavelet.layer5checkbox, wavelet.layer6checkbox})
+        layer->setChecked(true);
+    form_.dialogs.Addbitmapdialog.InitialDir = align.DirectoryListBox1->Directory();
+    form_.unsetCursor();
+}
+
+void InputController::showKindControls(const InputProbe& probe) {
+    StackPage& stack = *form_.stackPage;
+    FrameWindows& windows = form_.frameWindows;
+    const InputFilter filter = probe.plan.filter;
+    const bool series = filter != InputFilter::AVI;
+    // 16-bit kinds are not resampled.
+    const bool resampling =
+        filter != InputFilter::FIT && filter != InputFilter::TIF && filter != InputFilter::SER;
+    if (!resampling) {
+        stack.Resampled->setChecked(false);
+        stack.Resampled->hide();
+    }
+    stack.ResampleSpin->setVisible(resampling);
+    stack.ResampleMethod->setVisible(resampling);
+    for (QWidget* button : std::initializer_list<QWidget*>{
+             windows.SaveFramelistbutton, windows.Loadframelistbutton, windows.SortFramelistbutton})
+        button->setVisible(series);
+}
+
+void InputController::takeSingleImage(const InputRecord& record) {
+    AlignPage& align = *form_.alignPage;
+    StackPage& stack = *form_.stackPage;
+    FrameWindows& windows = form_.frameWindows;
+    stack.Showstackgraph->setChecked(false);
+    if (colourimage(app_.input.PreviewBitmap)) {
+        form_.alignPage->Colourstack->setChecked(true);
+        form_.waveletPage->Colourprocess2->setChecked(true);
+    }
+    if (app_.model.InputIsFIT) form_.alignPage->Colourstack->setChecked(false);
+    stack.Stackbutton->setEnabled(true);
+    stack.Resampled->setChecked(false);
+    form_.optimizePage->Restartalign->hide();
+    align.Frontpanel->hide();
+    align.FFTsizeGroup->show();
+    SetupImageDataSection(app_.images, app_.model.ImageWidth, app_.model.ImageHeight, app_.progress(),
+                          app_.messages());
+    {
+        const QSignalBlocker quiet(align.PreviewSlider);
+        align.PreviewSlider->setMaxValue(record.lastIndex);
+        align.PreviewSlider->setValue(0);
+    }
+    align.Sliderset->setMaxValue(record.lastIndex + 1);
+    lastIndex_ = record.lastIndex;
+    fillFrameList({});
+    showPicture();
+    windows.StackSlider->setMaxValue(1);
+    windows.StackSlider->setTag(1);
+    windows.QUALSliderMalign->setMaxValue(1);
+    windows.LimitStack->setMaxValue(1);
+    form_.waveletPage->savebmp2button->setEnabled(true);
+    windows.StackSlider->setValue(0);
+    form_.stack->StackSliderChange();
+    form_.stack->StackButtonClick();
+    form_.shell->selectTab(static_cast<int>(TMainTab::tabWavelet));
+    for (QScrollBar* bar : {form_.waveletPage->Scrollbox3->horizontalScrollBar(),
+                            form_.waveletPage->Scrollbox3->verticalScrollBar()})
+        bar->setValue((bar->maximum() - bar->minimum()) / 2 - bar->pageStep() / 2);
+}
+
+void InputController::decideColour() {
+    StackPage& stack = *form_.stackPage;
+    WaveletPage& wavelet = *form_.waveletPage;
+    const bool colour = colourimage(app_.input.PreviewBitmap);
+    const auto apply = [&] {
+        form_.alignPage->Colourstack->setChecked(colour);
+        wavelet.Colourprocess2->setChecked(colour);
+        if (!colour) form_.alignPage->LRGB->setChecked(false);
+        form_.alignPage->LRGB->setEnabled(colour);
+        wavelet.LRGB2->setEnabled(colour);
+    };
+    TPCheck& autoDetect = *form_.alignPage->AutoDetectColour;
+    if (autoDetect.Checked()) {
+        apply();
+        return;
+    }
+    if (colour == form_.alignPage->Colourstack->Checked()) return;
+    MessageRoutine& messages = app_.messages();
+    const bool yes =
+        colour ? messages.NewMessagedlg("Colourimage", "Image seems to be in colour, process in colour ?",
+                                        mtInformation, mbYesNo, 0, true, ColourDefaultBox) == mrYes
+               : messages.NewMessagedlg("B/W image", "Image seems to be B/W, process in B/W ?", mtInformation,
+                                        mbYesNo, 0, true, ColourDefaultBox) == mrYes;
+    if (!yes) return;
+    apply();
+    autoDetect.setChecked(messages.DoNotRepeat());
+}
+
+void InputController::fillFrameList(const std::vector<std::string>& items) {
+    QListWidget& list = *form_.frameWindows.SelectFramesChecklist;
+    const QSignalBlocker quiet(&list);
+    list.clear();
+    for (const std::string& text : items) {
+        auto* item = new QListWidgetItem(QString::fromStdString(text));
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(Qt::Checked);
+        list.addItem(item);
+    }
+}
+
+FrameSourceOptions InputController::readSourceOptions() const {
+    FrameSourceOptions options;
+    options.DebayerEnabled = app_.debayer.DebayerEnabled;
+    options.debayer.pattern = bayerPatternForItem(form_.alignPage->debayergroup->ItemIndex());
+    options.DarkPlanes = &app_.images.DarkPlanes;
+    options.TifStretch = app_.model.TifStretch;
+    return options;
+}
+
+void InputController::showFrameError(const std::exception& error) {
+    const auto* format = dynamic_cast<const FrameFormatError*>(&error);
+    app_.messages().NewMessagedlg(format ? format->caption() : "File error", error.what(), mtError, mbOK, 0,
+                                  false, "");
+}
+
+void InputController::showLuminanceChoice() {
+    form_.waveletPage->Lumichannel->show();
+    form_.alignPage->LRGB->setChecked(true);
+    form_.waveletPage->LRGB2->setChecked(true);
+}
+
+void InputController::showPicture() {
+    QLabel& image = *form_.alignPage->PreviewImage;
+    image.setPixmap(QPixmap::fromImage(bitmapView(app_.input.PreviewBitmap)));
+    if (!app_.shell.PreviewFitted) image.resize(image.pixmap().size());
+}
+
+// --- Browsing ----------------------------------------------------------------------------------
+
+int InputController::lastIndex() const {
+    return lastIndex_;
+}
+
+int InputController::position() const {
+    // A slider cannot end at its start: with one frame it still reaches position 1.
+    return std::min(form_.alignPage->PreviewSlider->Value(), lastIndex_);
+}
+
+void InputController::colourSign(int frame) {
+    QFrame& sign = *form_.alignPage->UseFramesign;
+    QPalette palette = sign.palette();
+    palette.setColor(QPalette::Window, signColour(frameSignColour(app_.model.FrameTable[frame])));
+    sign.setPalette(palette);
+}
+
+void InputController::PreviewSliderChange() {
+    if (previewBusy_ || !app_.input.source) return;
+    const QScopedValueRollback guard(previewBusy_, true);
+    AlignPage& align = *form_.alignPage;
+    FrameWindows& windows = form_.frameWindows;
+    FrameModel& model = app_.model;
+    const int p = position();
+    const int max = lastIndex();
+    const int frame = frameAtPosition(model, p);
+    const bool referenceReady = app_.state.ProcessStage == TProcessStage::stReferenceReady;
+
+    windows.Showgraphpointer->move(graphPointerLeft(p, max, windows.Chart8->width()),
+                                   windows.Showgraphpointer->y());
+    align.Frames->setText(QString::fromStdString(
+        referenceReady ? referenceFrameLabelText(frame, stackSizeAt(model, p), max, relativeQuality(model, p))
+                       : frameLabelText(frame, p, max)));
+    windows.Chart8->setTitle(QString::fromStdString(qualityTitleText(frame, model.FrameRanking[p].Key)));
+    app_.state.boxOutlineX = app_.state.boxOutlineY = -1;
+    if (form_.tools.SelectFrameswindow->isVisible()) {
+        const QSignalBlocker quiet(windows.SelectFramesChecklist);
+        windows.SelectFramesChecklist->setCurrentRow(p);
+    }
+
+    if (model.InputIsSeries) app_.progress().setStatus(2, "Processing bitmap :" + std::to_string(frame));
+    try {
+        app_.input.source->setOptions(readSourceOptions());
+        if (readShownFrame(app_.input, app_.images, model, frame).luminance) showLuminanceChoice();
+    } catch (const std::exception& error) {
+        showFrameError(error);
+    }
+    if (model.InputIsSeries) app_.progress().setCaption(seriesCaption(model, frame));
+    if (align.Negativeimage->Checked()) invertBitmap(app_.input.PreviewBitmap);
+    if (align.Pregamma->Checked()) applyPregamma(app_.input.PreviewBitmap, *app_.wavelet.GammaTable);
+    showPicture();
+    colourSign(frame);
+    align.DroppedFrameText->setVisible(model.FrameTable[frame].Dropped);
+}
+
+void InputController::AlignSliderChange() {
+    if (!app_.input.source) return;
+    FrameModel& model = app_.model;
+    const int frame = model.FrameRanking[form_.alignPage->AlignSlider->Value()].Frame;
+    if (model.InputIsSeries) app_.progress().setStatus(2, "Processing bitmap :" + std::to_string(frame));
+    try {
+        app_.input.source->setOptions(readSourceOptions());
+        readShownFrame(app_.input, app_.images, model, frame);
+    } catch (const std::exception& error) {
+        showFrameError(error);
+    }
+    if (model.InputIsSeries) app_.progress().setCaption("Kestrave processing : " + model.FrameNames[frame]);
+    showPicture();
+}
+
+// --- The frame lists ---------------------------------------------------------------------------
+
+void InputController::syncEntry(QListWidget& list, int entry) {
+    if (QListWidgetItem* item = list.item(entry)) {
+        const QSignalBlocker quiet(&list);
+        setChecked(*item, !app_.model.FrameTable[frameAtPosition(app_.model, entry)].Excluded);
+    }
+}
+
+void InputController::recountAndLabel() {
+    FrameModel& model = app_.model;
+    const int p = position();
+    const int max = lastIndex();
+    model.usedframes = recountUsedframes(model, app_.state.ProcessStage, p, max);
+    const int frame = frameAtPosition(model, p);
+    const bool referenceReady = app_.state.ProcessStage == TProcessStage::stReferenceReady;
+    form_.alignPage->Frames->setText(
+        QString::fromStdString(referenceReady ? frameLabelWithStackSize(frame, p, max, model.usedframes)
+                                              : frameLabelText(frame, p, max)));
+}
+
+void InputController::PreviewSliderKeyDown(int key) {
+    if (key != 32 || !app_.input.source) return;
+    const int p = position();
+    const int frame = frameAtPosition(app_.model, p);
+    TFrameRec& record = app_.model.FrameTable[frame];
+    if (record.Dropped) return;
+    setFrameSelected(app_.model, frame, record.Excluded);
+    syncEntry(*form_.frameWindows.SelectFramesChecklist, p);
+    colourSign(frame);
+    recountAndLabel();
+}
+
+void InputController::SelectFramesChecklistClickCheck(QListWidgetItem* item) {
+    QListWidget& list = *form_.frameWindows.SelectFramesChecklist;
+    const int entry = list.row(item);
+    if (entry < 0) return;
+    const int frame = frameAtPosition(app_.model, entry);
+    setFrameSelected(app_.model, frame, isChecked(*item));
+    syncEntry(list, entry);
+    colourSign(frame);
+    recountAndLabel();
+}
+
+void InputController::SelectFramesChecklistClick() {
+    const int entry = form_.frameWindows.SelectFramesChecklist->currentRow();
+    if (entry < 0) return;
+    form_.alignPage->PreviewSlider->setValue(entry);
+    app_.model.usedframes = selectedFrameCount(app_.model, lastIndex());
+}
+
+void InputController::SelectFramesChecklistDblClick() {
+    QListWidget& list = *form_.frameWindows.SelectFramesChecklist;
+    for (QListWidgetItem* item : list.selectedItems()) {
+        const int entry = list.row(item);
+        setFrameSelected(app_.model, frameAtPosition(app_.model, entry), !isChecked(*item));
+        syncEntry(list, entry);
+    }
+    colourSign(frameAtPosition(app_.model, position()));
+    recountAndLabel();
+}
+
+void InputController::SetallbuttonClick() {
+    QListWidget& list = *form_.frameWindows.SelectFramesChecklist;
+    if (list.count() == 0) return;
+    const int max = lastIndex();
+    selectAllFrames(app_.model, max);
+    for (int entry = 0; entry < list.count(); ++entry) syncEntry(list, entry);
+    // Dropped frames stay out, so the count is of the frames selected, not of all.
+    app_.model.usedframes = selectedFrameCount(app_.model, max);
+    form_.alignPage->Frames->setText(
+        QString::fromStdString(allFramesLabelText(position(), max, app_.model.usedframes)));
+    colourSign(frameAtPosition(app_.model, position()));
+}
+
+void InputController::SetnoneframelistbuttonClick() {
+    QListWidget& list = *form_.frameWindows.SelectFramesChecklist;
+    if (list.count() == 0) return;
+    const int max = lastIndex();
+    excludeAllFrames(app_.model, max);
+    for (int entry = 0; entry < list.count(); ++entry) syncEntry(list, entry);
+    app_.model.usedframes = 0;
+    form_.alignPage->Frames->setText(QString::fromStdString(noFramesLabelText(position(), max)));
+    colourSign(frameAtPosition(app_.model, position()));
+}
+
+void InputController::StackFramesListClick() {
+    const int entry = form_.frameWindows.StackFramesList->currentRow();
+    if (entry >= 0) form_.frameWindows.StackSlider->setValue(entry);
+}
+
+void InputController::StackFramesListClickCheck(QListWidgetItem* item) {
+    FrameWindows& windows = form_.frameWindows;
+    QListWidget& list = *windows.StackFramesList;
+    const int clicked = list.row(item);
+    if (clicked < 0) return;
+    // The clicked entry was toggled by the click itself; the other highlighted ones follow it.
+    std::vector<int> entries{clicked};
+    for (QListWidgetItem* highlighted : list.selectedItems()) {
+        const int entry = list.row(highlighted);
+        if (entry == clicked) continue;
+        const QSignalBlocker quiet(&list);
+        setChecked(*highlighted, !isChecked(*highlighted));
+        entries.push_back(entry);
+    }
+    for (const int entry : entries) {
+        setFrameSelected(app_.model, frameAtPosition(app_.model, entry), isChecked(*list.item(entry)));
+        syncEntry(list, entry);
+        syncEntry(*windows.SelectFramesChecklist, entry);
+    }
+    if (clicked < list.count() - 2) {
+        list.setSelectionMode(QAbstractItemView::SingleSelection);
+        windows.PCheck2->setChecked(false);
+        list.setCurrentRow(clicked + 1);
+    }
+    recountAndLabel();
+}
+
+void InputController::StackFramesListDblClick() {
+    FrameWindows& windows = form_.frameWindows;
+    QListWidget& list = *windows.StackFramesList;
+    for (QListWidgetItem* item : list.selectedItems()) {
+        const int entry = list.row(item);
+        setFrameSelected(app_.model, frameAtPosition(app_.model, entry), !isChecked(*item));
+        syncEntry(list, entry);
+        syncEntry(*windows.SelectFramesChecklist, entry);
+    }
+    recountAndLabel();
+}
+
+}  // namespace kestrave

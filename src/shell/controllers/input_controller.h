@@ -1,0 +1,90 @@
+#pragma once
+// Handlers of the input: choosing it (the speed bar's Select item, or the batch runner's input
+// file), the per-input reset of the controls, the frame slider and the two frame lists.
+
+#include <QObject>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "frames/input_selection.h"
+
+class QListWidget;
+class QListWidgetItem;
+
+namespace kestrave {
+
+class ApplicationContext;
+class TMainForm;
+
+// What the input dialog returned: the chosen files (full paths) and the filter index; no files
+// when the user cancelled.
+struct ChosenInput {
+    std::vector<std::string> files;
+    InputFilter filter = InputFilter::None;
+};
+
+class InputController : public QObject {
+public:
+    explicit InputController(TMainForm& form);
+
+    // Takes a new input: from the multi-select open dialog, or in a batch run from
+    // BatchInputFile with the filter its extension picks.
+    void SelectFileButtonClick();
+    // The per-input reset: the model's and the controls' start values before a new input.
+    void initializesettings();
+
+    // Shows the frame at the frame slider's position. A call made while one runs (from a loop
+    // that lets events through) returns at once.
+    void PreviewSliderChange();
+    // Shows the frame of rank AlignSlider.Value.
+    void AlignSliderChange();
+    // Space (32) selects or excludes the shown frame; a dropped frame stays as it is.
+    void PreviewSliderKeyDown(int key);
+
+    void SelectFramesChecklistClick();
+    void SelectFramesChecklistClickCheck(QListWidgetItem* item);
+    void SelectFramesChecklistDblClick();
+    void SetallbuttonClick();
+    void SetnoneframelistbuttonClick();
+    void StackFramesListClick();
+    void StackFramesListClickCheck(QListWidgetItem* item);
+    void StackFramesListDblClick();
+
+    // The multi-select open dialog (a Qt file dialog); tests put their own choice here.
+    std::function<ChosenInput()> chooseInput;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    ChosenInput runInputDialog();
+    bool askStretch(const char* caption);
+    void resetControlsBeforeInput();
+    void showKindControls(const InputProbe& probe);
+    void takeSingleImage(const InputRecord& record);
+    void decideColour();
+    void fillFrameList(const std::vector<std::string>& items);
+    void showPicture();
+    // A luminance frame was read: the luminance channel is offered and LRGB chosen.
+    void showLuminanceChoice();
+    void showFrameError(const std::exception& error);
+    FrameSourceOptions readSourceOptions() const;
+
+    int lastIndex() const;
+    int position() const;
+    // Entry j of a list shows whether the frame at position j takes part.
+    void syncEntry(QListWidget& list, int entry);
+    void colourSign(int frame);
+    // usedframes recounted after a change in the lists, and the label with it.
+    void recountAndLabel();
+
+    TMainForm& form_;
+    ApplicationContext& app_;
+    // The highest frame index of the input (the frame slider's MaxValue).
+    int lastIndex_ = 0;
+    bool previewBusy_ = false;
+    bool selecting_ = false;
+};
+
+}  // namespace kestrave

@@ -1,0 +1,79 @@
+#include "shell/pages/frame_windows.h"
+
+#include <QAction>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+
+#include "shell/pages/number_controls.h"
+#include "shell/pages/page_controls.h"
+#include "shell/tool_windows.h"
+
+namespace kestrave {
+
+namespace {
+
+QListWidget* checkList(QWidget* parent, const char* objectName) {
+    auto* list = named(new QListWidget(parent), objectName);
+    list->setUniformItemSizes(true);
+    return list;
+}
+
+QAction* menuItem(QWidget* form, const char* objectName, const char* caption) {
+    auto* action = named(new QAction(QString::fromUtf8(caption), form), objectName);
+    action->setEnabled(false);
+    form->addAction(action);
+    return action;
+}
+
+}  // namespace
+
+FrameWindows::FrameWindows(ToolWindows& tools, QWidget* form) {
+    QWidget* select = tools.SelectFrameswindow;
+    SelectFramesChecklist = checkList(select, "SelectFramesChecklist");
+    SelectFramesChecklist->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    Setallbutton = pushButton(select, "Setallbutton", "Check all");
+    Setnoneframelistbutton = pushButton(select, "Setnoneframelistbutton", "Check none");
+    SaveFramelistbutton = pushButton(select, "SaveFramelistbutton", "Save");
+    Loadframelistbutton = pushButton(select, "Loadframelistbutton", "Load");
+    SortFramelistbutton = pushButton(select, "SortFramelistbutton", "Sort");
+    tools.SelectFrameswindow->Body->addWidget(SelectFramesChecklist, 1);
+    tools.SelectFrameswindow->Body->addLayout(controlRow({Setallbutton, Setnoneframelistbutton}));
+    tools.SelectFrameswindow->Body->addLayout(
+        controlRow({SaveFramelistbutton, Loadframelistbutton, SortFramelistbutton}));
+
+    QWidget* stack = tools.StackFrameswindow;
+    PCheck2 = optionCheck(stack, "PCheck2", "Allow multiple-selected");
+    PCheck2->setChecked(true);
+    StackFramesList = checkList(stack, "StackFramesList");
+    StackFramesList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    tools.StackFrameswindow->Body->addWidget(PCheck2);
+    tools.StackFrameswindow->Body->addWidget(StackFramesList, 1);
+
+    QWidget* graph = tools.Stackgraphpanel;
+    StackSlider = rangeSlider(graph, "StackSlider", 0, 1000, 0);
+    differencecutslider = rangeSlider(graph, "differencecutslider", 0, 1001, 1000);
+    differencecutslider->setOrientation(TRxSlider::soVertical);
+    LimitStack = integerSpin(graph, "LimitStack", 1, 10000, 1);
+    gbRollup1 = named(new QGroupBox("Show additional alignment graphs", graph), "gbRollup1");
+    QUALSliderMalign = rangeSlider(gbRollup1, "QUALSliderMalign", 0, 1000, 1000);
+    (new QVBoxLayout(gbRollup1))->addWidget(QUALSliderMalign);
+    tools.Stackgraphpanel->Body->addLayout(controlRow({StackSlider, differencecutslider, LimitStack}));
+    tools.Stackgraphpanel->Body->addWidget(gbRollup1);
+
+    Chart8 = named(new QGroupBox(tools.Registrationgraphwindow), "Chart8");
+    Chart8->setMinimumSize(240, 160);
+    Showgraphpointer = shape(Chart8, "Showgraphpointer", 2, 200);
+    Showgraphpointer->hide();
+    tools.Registrationgraphwindow->Body->addWidget(Chart8, 1);
+
+    Objectnameedit = named(new QLineEdit(tools.Imageinfowindow), "Objectnameedit");
+    Datetimeedit = named(new QLineEdit(tools.Imageinfowindow), "Datetimeedit");
+    tools.Imageinfowindow->Body->addWidget(Objectnameedit);
+    tools.Imageinfowindow->Body->addWidget(Datetimeedit);
+
+    CreateDarkframe1 = menuItem(form, "CreateDarkframe1", "Create Darkframe");
+    CreateFlatfield1 = menuItem(form, "CreateFlatfield1", "Create Flatfield");
+}
+
+}  // namespace kestrave

@@ -1,0 +1,62 @@
+#pragma once
+// The contents of the tool windows that show and choose frames: the frame selection list, the
+// stack list, the stack graph's cut-off controls, the registration chart with its frame pointer
+// and the image information. Built into the tool windows' bodies; no behaviour here.
+//
+// The check lists are list widgets with checkable entries standing in for the check-list
+// component: entry j stands for the frame at slider position j.
+
+#include <QWidget>
+
+class QAction;
+class QFrame;
+class QGroupBox;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+namespace kestrave {
+
+class TPCheck;
+class TRxSlider;
+class TRxSpinEdit;
+struct ToolWindows;
+
+struct FrameWindows {
+    FrameWindows(ToolWindows& tools, QWidget* form);
+
+    // SelectFrameswindow.
+    QListWidget* SelectFramesChecklist;
+    QPushButton* Setallbutton;            // "Check all"
+    QPushButton* Setnoneframelistbutton;  // "Check none"
+    QPushButton* SaveFramelistbutton;
+    QPushButton* Loadframelistbutton;
+    QPushButton* SortFramelistbutton;
+
+    // StackFrameswindow.
+    TPCheck* PCheck2;  // "Allow multiple-selected"
+    QListWidget* StackFramesList;
+
+    // Stackgraphpanel.
+    TRxSlider* StackSlider;  // the last rank to stack; its Tag the last rank of the range
+    TRxSlider* differencecutslider;
+    TRxSpinEdit* LimitStack;
+    QGroupBox* gbRollup1;
+    TRxSlider* QUALSliderMalign;
+
+    // Registrationgraphwindow: the registration chart and the pointer at the shown frame. A group
+    // box whose title is the chart's first title line stands in for the chart until the
+    // registration graph is drawn.
+    QGroupBox* Chart8;
+    QFrame* Showgraphpointer;
+
+    // Imageinfowindow.
+    QLineEdit* Objectnameedit;
+    QLineEdit* Datetimeedit;
+
+    // Menu items of the dark and flat frames, enabled once an input is chosen.
+    QAction* CreateDarkframe1;
+    QAction* CreateFlatfield1;
+};
+
+}  // namespace kestrave

@@ -1,0 +1,339 @@
+// Choosing the input in the window (the batch path and the dialog path), stepping through the
+// frames with the slider, and choosing frames in the lists.
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTabBar>
+#include <QTest>
+#include <cstring>
+
+#include "frames/bmp_reader.h"
+#include "output/bmp_writer.h"
+#include "persist/reg_settings.h"
+#include "shell/controllers/input_controller.h"
+#include "shell/pages/align_page.h"
+#include "shell/pages/frame_windows.h"
+#include "shell/pages/radio_group.h"
+#include "shell/pages/stack_page.h"
+#include "shell/pages/wavelet_page.h"
+#include "shell/speed_bar.h"
+#include "shell/tab_strip.h"
+#include "shell_test_support.h"
+#include "support/sample_recording.h"
+#include "support/tagged_avi.h"
+#include "widgets/check_box.h"
+#include "widgets/slider.h"
+#include "widgets/spin_edit.h"
+
+namespace kestrave::test {
+
+namespace {
+
+// A picture of width x height whose bytes follow `seed`; grey when `grey` is set.
+Bitmap24 patternPicture(int width, int height, int seed, bool grey) {
+    Bitmap24 picture(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            for (int c = 0; c < 3; ++c)
+                picture.pixel(x, y)[c] =
+                    static_cast<std::uint8_t>(seed * 31 + x * 7 + y * 3 + (grey ? 0 : c * 50));
+    return picture;
+}
+
+bool samePicture(const Bitmap24& a, const Bitmap24& b) {
+    return a.width() == b.width() && a.height() == b.height() &&
+           std::memcmp(a.bits(), b.bits(), a.byteCount()) == 0;
+}
+
+struct InputWindowTest : ShellWindowTest {
+    TempDir dir;
+    AlignPage& align = *form->alignPage;
+    FrameWindows& windows = form->frameWindows;
+    QListWidget& list = *windows.SelectFramesChecklist;
+
+    void selectBatch(const std::filesystem::path& file) {
+        context.state.BatchMode = true;
+        context.input.BatchInputFile = file.string();
+        form->input->SelectFileButtonClick();
+    }
+    void selectInDialog(std::vector<std::filesystem::path> files, InputFilter filter) {
+        form->input->chooseInput = [files, filter] {
+            ChosenInput chosen;
+            for (const auto& file : files) chosen.files.push_back(file.string());
+            chosen.filter = filter;
+            return chosen;
+        };
+        form->Speedbar->Selectbutton->click();
+    }
+    std::filesystem::path writeSer(int frames) {
+        synth::SynthOptions options = smallRecordingOptions();
+        options.width = 24;
+        options.height = 16;
+        options.frames = frames;
+        return writeSampleRecording(dir.path(), options, "planet.ser").path;
+    }
+    std::vector<std::filesystem::path> writeBmps(int count, bool grey) {
+        std::vector<std::filesystem::path> files;
+        for (int k = 0; k < count; ++k) {
+            files.push_back(dir / ("frame" + std::to_string(k) + ".bmp"));
+            writeBmp24(files.back(), patternPicture(9, 5, k, grey));
+        }
+        return files;
+    }
+    std::string frames() const { return align.Frames->text().toStdString(); }
+    std::string caption() const { return form->windowTitle().toStdString(); }
+    bool entryChecked(int j) const { return list.item(j)->checkState() == Qt::Checked; }
+    void tick(QListWidget& target, int j, bool checked) {
+        target.item(j)->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+    }
+};
+
+}  // namespace
+
+TEST_F(InputWindowTest, ABatchRunTakesItsSerFileAndShowsTheFirstFrame) {
+    const auto ser = writeSer(30);
+    selectBatch(ser);
+
+    EXPECT_EQ(align.PreviewSlider->MaxValue(), 29);
+    EXPECT_EQ(align.PreviewSlider->Value(), 0);
+    ASSERT_EQ(list.count(), 30);
+    EXPECT_EQ(list.item(0)->text(), "Frame 0");
+    EXPECT_EQ(list.item(29)->text(), "Frame 29");
+    EXPECT_TRUE(entryChecked(17));
+    EXPECT_EQ(context.model.usedframes, 30);
+    EXPECT_EQ(context.state.ProcessStage, TProcessStage::stInputLoaded);
+    EXPECT_EQ(caption(), "Kestrave processing SER: " + ser.string() + " 0");
+    EXPECT_EQ(frames(), "Frame (1): 1/30");
+    EXPECT_EQ(windows.Chart8->title(), "Frame 1 Quality =0.00000");
+    EXPECT_EQ(align.PreviewImage->pixmap().size(), QSize(24, 16));
+    EXPECT_EQ(form->StatusPanels[3]->text(), "Frames : 30 Imagesize : 24x16");
+    EXPECT_EQ(windows.Objectnameedit->text(), "planet");
+    EXPECT_EQ(windows.StackSlider->Tag(), 29);
+    EXPECT_EQ(context.images.AllocWidth, 24);
+    EXPECT_FALSE(align.Avidebay->Checked());
+    EXPECT_TRUE(windows.CreateDarkframe1->isEnabled());
+    EXPECT_EQ(RegSettings().ReadString(kRegFilesSection, "Lasttype", ""), "SER");
+    EXPECT_EQ(RegSettings().ReadString(kRegFilesSection, "Dir", ""), dir.path().string());
+}
+
+TEST_F(InputWindowTest, SteppingTheSliderShowsEachFrameWithItsCaption) {
+    auto files = writeBmps(5, true);
+    selectInDialog({files[3], files[0], files[4], files[1], files[2]}, InputFilter::BMP);
+    ASSERT_EQ(align.PreviewSlider->MaxValue(), 4);
+    for (int k = 0; k < 5; ++k) {
+        align.PreviewSlider->setValue(k);
+        const auto& file = files[static_cast<std::size_t>(k)];
+        EXPECT_EQ(caption(), "Kestrave processing BMP: " + file.string());
+        EXPECT_EQ(frames(), "Frame (" + std::to_string(k + 1) + "): " + std::to_string(k + 1) + "/5");
+        EXPECT_TRUE(samePicture(context.input.PreviewBitmap, readBmpFile(file))) << k;
+        EXPECT_EQ(list.item(k)->text().toStdString(), file.filename().string());
+    }
+
+    // Two videos in the dialog are one input; the slider crosses from one file into the other.
+    writeTaggedAvi(dir / "second.avi", 4, 100);
+    writeTaggedAvi(dir / "First.avi", 6, 0);
+    selectInDialog({dir / "second.avi", dir / "First.avi"}, InputFilter::AVI);
+    EXPECT_EQ(align.PreviewSlider->MaxValue(), 9);
+    EXPECT_EQ(caption(), "Kestrave processing AVI: " + (dir / "First.avi").string());
+    EXPECT_EQ(list.item(9)->text(), "Frame 10");
+    for (const auto& [position, tag] : {std::pair{5, 5}, {6, 100}, {9, 103}, {2, 2}}) {
+        align.PreviewSlider->setValue(position);
+        EXPECT_EQ(tagOf(context.input.PreviewBitmap), tag);
+    }
+}
+
+TEST_F(InputWindowTest, CheckAllKeepsDroppedFramesOutAndUsedframesCountsTheSelected) {
+    writeTaggedAvi(dir / "clip.avi", 10);
+    selectBatch(dir / "clip.avi");
+    // The alignment pass found frame 3 empty.
+    context.model.FrameTable[3].Dropped = context.model.FrameTable[3].Excluded = true;
+
+    windows.Setnoneframelistbutton->click();
+    EXPECT_EQ(context.model.usedframes, 0);
+    EXPECT_FALSE(entryChecked(0));
+    EXPECT_TRUE(context.model.FrameTable[6].Excluded);
+    EXPECT_EQ(frames(), "Frame : 1/10");
+
+    windows.Setallbutton->click();
+    EXPECT_TRUE(context.model.FrameTable[3].Excluded);
+    EXPECT_FALSE(entryChecked(3));
+    EXPECT_TRUE(entryChecked(4));
+    EXPECT_EQ(context.model.usedframes, 9);
+    EXPECT_EQ(frames(), "Frame : 1/10 ( selected = 9) ");
+
+    // Space on the dropped frame does nothing; on another frame it excludes it.
+    align.PreviewSlider->setValue(3);
+    EXPECT_TRUE(align.DroppedFrameText->isVisibleTo(align.PreviewImage));
+    QTest::keyClick(align.PreviewSlider, Qt::Key_Space);
+    EXPECT_TRUE(context.model.FrameTable[3].Excluded);
+    EXPECT_EQ(context.model.usedframes, 9);
+    align.PreviewSlider->setValue(4);
+    EXPECT_FALSE(align.DroppedFrameText->isVisibleTo(align.PreviewImage));
+    QTest::keyClick(align.PreviewSlider, Qt::Key_Space);
+    EXPECT_TRUE(context.model.FrameTable[4].Excluded);
+    EXPECT_FALSE(entryChecked(4));
+    EXPECT_EQ(context.model.usedframes, 8);
+    EXPECT_EQ(frames(), "Frame (5): 5/10");
+
+    // A tick after the frame limit is counted too; a dropped frame cannot be ticked back.
+    context.state.ProcessStage = TProcessStage::stAligned;
+    tick(list, 4, true);
+    EXPECT_FALSE(context.model.FrameTable[4].Excluded);
+    EXPECT_EQ(context.model.usedframes, 9);
+    tick(list, 3, true);
+    EXPECT_FALSE(entryChecked(3));
+    EXPECT_EQ(context.model.usedframes, 9);
+
+    // While the reference is ready the count runs to the slider position.
+    context.state.ProcessStage = TProcessStage::stReferenceReady;
+    align.PreviewSlider->setValue(5);
+    tick(list, 0, false);
+    EXPECT_EQ(context.model.usedframes, 4);  // positions 0..5 without 0 and the dropped 3
+    EXPECT_EQ(frames(), "Frame (6): 6/10 (stacksize 4)");
+}
+
+TEST_F(InputWindowTest, AMissingFileKeepsTheInputInUse) {
+    const auto ser = writeSer(12);
+    selectInDialog({ser}, InputFilter::SER);
+    selectInDialog({dir / "gone.ser"}, InputFilter::SER);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].caption, "Missing file");
+    EXPECT_EQ(messages.shown[0].text, "non existing file :" + (dir / "gone.ser").string());
+
+    // A damaged file is refused the same way, before anything is reset.
+    std::filesystem::copy_file(ser, dir / "short.ser");
+    std::filesystem::resize_file(dir / "short.ser", 100);
+    selectInDialog({dir / "short.ser"}, InputFilter::SER);
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.shown[1].caption, "File error");
+
+    EXPECT_EQ(context.model.SerName, ser.string());
+    EXPECT_EQ(list.count(), 12);
+    align.PreviewSlider->setValue(7);
+    EXPECT_EQ(frames(), "Frame (8): 8/12");
+    EXPECT_EQ(caption(), "Kestrave processing SER: " + ser.string() + " 7");
+}
+
+TEST_F(InputWindowTest, AShowCalledWhileAFrameIsShownReturnsAtOnce) {
+    auto files = writeBmps(5, true);
+    selectInDialog(files, InputFilter::BMP);
+    std::filesystem::remove(files[2]);
+    // The read error of frame 2 is shown from inside the slider's handler; moving the slider
+    // meanwhile starts no second show.
+    messages.onShow = [&](const Message&) { align.PreviewSlider->setValue(3); };
+    align.PreviewSlider->setValue(2);
+    messages.onShow = nullptr;
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(frames(), "Frame (3): 3/5");
+    EXPECT_EQ(caption(), "Kestrave processing BMP: " + files[2].string());
+}
+
+TEST_F(InputWindowTest, ColourIsDecidedByDetectionOrByTheAnswer) {
+    form->stackPage->Colourstack->setChecked(false);
+    align.AutoDetectColour->setChecked(false);
+    messages.reply(mrYes, true);
+    selectInDialog(writeBmps(3, false), InputFilter::BMP);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].caption, "Colourimage");
+    EXPECT_TRUE(form->stackPage->Colourstack->Checked());
+    EXPECT_TRUE(form->waveletPage->Colourprocess2->Checked());
+    EXPECT_TRUE(align.AutoDetectColour->Checked());
+
+    // Detected without asking from now on.
+    TempDir grey;
+    std::vector<std::filesystem::path> files;
+    for (int k = 0; k < 2; ++k) {
+        files.push_back(grey / ("g" + std::to_string(k) + ".bmp"));
+        writeBmp24(files.back(), patternPicture(9, 5, k, true));
+    }
+    selectInDialog(files, InputFilter::BMP);
+    EXPECT_EQ(messages.shown.size(), 1u);
+    EXPECT_FALSE(form->stackPage->Colourstack->Checked());
+    EXPECT_FALSE(form->waveletPage->LRGB->isEnabled());
+}
+
+TEST_F(InputWindowTest, ANewInputPutsTheControlsBackUnlessHeld) {
+    WaveletPage& wavelet = *form->waveletPage;
+    wavelet.Layer3slider->setValue(400);
+    wavelet.ContrastSlider->setValue(600);
+    wavelet.HoldContrastBrightness->setChecked(true);
+    wavelet.layer5checkbox->setChecked(false);
+    wavelet.Rbalance->setValue(0.5);
+    wavelet.RDXSpin->setValue(3);
+    wavelet.Lumichannel->show();
+    form->stackPage->ResampleSpin->setValue(3.5);
+    selectBatch(writeSer(4));
+
+    EXPECT_EQ(wavelet.Layer3slider->Value(), 10);
+    EXPECT_EQ(wavelet.ContrastSlider->Value(), 600);
+    EXPECT_TRUE(wavelet.layer5checkbox->Checked());
+    EXPECT_DOUBLE_EQ(static_cast<double>(wavelet.Rbalance->Value()), 1.0);
+    EXPECT_EQ(static_cast<int>(wavelet.RDXSpin->Value()), 0);
+    EXPECT_FALSE(wavelet.Lumichannel->isVisibleTo(&wavelet));
+    EXPECT_DOUBLE_EQ(static_cast<double>(form->stackPage->ResampleSpin->Value()), 2.0);
+    EXPECT_EQ(align.FFTsizeGroup->ItemIndex(), 0);
+    EXPECT_EQ(context.fft.FFTSize, 32);
+    EXPECT_EQ(form->Tabpages->currentIndex(), 0);
+}
+
+TEST_F(InputWindowTest, OneStillImageGoesStraightToTheWaveletPage) {
+    const auto file = dir / "moon.bmp";
+    writeBmp24(file, patternPicture(40, 30, 1, true));
+    selectBatch(file);
+
+    EXPECT_TRUE(context.model.SingleImage);
+    EXPECT_EQ(context.model.FrameNames[1], file.string());
+    EXPECT_EQ(align.PreviewSlider->MaxValue(), 1);
+    EXPECT_EQ(form->Tabpages->currentIndex(), 3);
+    EXPECT_EQ(form->PageControl1->currentIndex(), 3);
+    EXPECT_TRUE(form->stackPage->Stackbutton->isEnabled());
+    EXPECT_EQ(align.PreviewImage->pixmap().size(), QSize(40, 30));
+    EXPECT_EQ(context.state.FeatureX, 20);
+    EXPECT_EQ(list.count(), 0);
+    for (const Message& message : messages.shown) EXPECT_NE(message.caption, "Illegal Tabpage");
+}
+
+TEST_F(InputWindowTest, TheStackListTogglesTheClickedAndHighlightedEntriesOnce) {
+    writeTaggedAvi(dir / "clip.avi", 8);
+    selectBatch(dir / "clip.avi");
+    // As the alignment pass leaves it: ranked, both lists in rank order.
+    FrameModel& model = context.model;
+    const int order[8] = {5, 2, 7, 0, 1, 3, 4, 6};
+    for (int j = 0; j < 8; ++j) model.FrameRanking[j].Frame = order[j];
+    model.FramesRanked = true;
+    QListWidget& stackList = *windows.StackFramesList;
+    for (int j = 0; j < 8; ++j) {
+        auto* item = new QListWidgetItem("Frame " + QString::number(order[j] + 1));
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(Qt::Checked);
+        const QSignalBlocker quiet(&stackList);
+        stackList.addItem(item);
+    }
+    stackList.item(2)->setSelected(true);
+    stackList.item(5)->setSelected(true);
+    tick(stackList, 2, false);
+
+    EXPECT_EQ(stackList.item(2)->checkState(), Qt::Unchecked);
+    EXPECT_EQ(stackList.item(5)->checkState(), Qt::Unchecked);
+    EXPECT_TRUE(model.FrameTable[7].Excluded);
+    EXPECT_TRUE(model.FrameTable[3].Excluded);
+    EXPECT_FALSE(model.FrameTable[2].Excluded);
+    EXPECT_FALSE(entryChecked(2));
+    EXPECT_FALSE(entryChecked(5));
+    EXPECT_TRUE(entryChecked(1));
+    EXPECT_EQ(model.usedframes, 6);
+    // Not one of the last two: single selection from now on, the next entry current.
+    EXPECT_FALSE(windows.PCheck2->Checked());
+    EXPECT_EQ(stackList.selectionMode(), QAbstractItemView::SingleSelection);
+    EXPECT_EQ(stackList.currentRow(), 3);
+
+    stackList.setCurrentRow(4);
+    form->input->StackFramesListClick();
+    EXPECT_EQ(windows.StackSlider->Value(), 4);
+}
+
+}  // namespace kestrave::test
