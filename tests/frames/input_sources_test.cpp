@@ -57,7 +57,10 @@ void readAtOneAndManyThreads(FrameSource& source, int count, Check check) {
         SCOPED_TRACE(threads);
         const ThreadCountScope scope(threads);
         FramePrefetcher frames(source, allFrames(count));
-        for (int i = 0; i < count; ++i) check(i, frames.next());
+        for (int i = 0; i < count; ++i) {
+            check(i, frames.next());
+            frames.release();
+        }
     }
 }
 

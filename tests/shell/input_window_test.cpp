@@ -294,6 +294,10 @@ TEST_F(InputWindowTest, OneStillImageGoesStraightToTheWaveletPage) {
     EXPECT_EQ(align.PreviewImage->pixmap().size(), QSize(40, 30));
     EXPECT_EQ(context.state.FeatureX, 20);
     EXPECT_EQ(list.count(), 0);
+    // The one image was stacked.
+    EXPECT_EQ(context.state.progstatus, TProgStatus::psStacked);
+    EXPECT_EQ(context.state.activepage, TMainTab::tabFinal);
+    EXPECT_EQ(context.model.ImageWidth, 40);
     for (const Message& message : messages.shown) EXPECT_NE(message.caption, "Illegal Tabpage");
 }
 

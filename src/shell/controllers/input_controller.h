@@ -51,6 +51,9 @@ public:
     void StackFramesListClickCheck(QListWidgetItem* item);
     void StackFramesListDblClick();
 
+    // How frames are read now: the debayer switch and pattern, the dark frame, the TIFF stretch.
+    FrameSourceOptions readSourceOptions() const;
+
     // The multi-select open dialog (a Qt file dialog); tests put their own choice here.
     std::function<ChosenInput()> chooseInput;
 
@@ -69,7 +72,6 @@ private:
     // A luminance frame was read: the luminance channel is offered and LRGB chosen.
     void showLuminanceChoice();
     void showFrameError(const std::exception& error);
-    FrameSourceOptions readSourceOptions() const;
 
     int lastIndex() const;
     int position() const;

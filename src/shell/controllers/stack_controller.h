@@ -16,8 +16,9 @@ public:
     void ShowstackgraphClick();
     // The stack slider moved: the stack graphs show the frame there once they exist.
     void StackSliderChange();
-    // Until the stacking driver is wired in, a stack only marks the work as stacked, so that the
-    // wavelet and final pages open and the wavelet page processes on entry.
+    // Stacks the chosen frames with the stacking driver. The options come from the Stack page's
+    // controls that exist so far (the others keep the driver's defaults); showing the stack
+    // picture arrives with the Stack page.
     void StackButtonClick();
 
 private:
