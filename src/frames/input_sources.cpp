@@ -32,13 +32,13 @@ void SingleFrameAviSink::debayer(Bitmap24& preview) {
     if (source_) source_->debayer(preview);
 }
 
-AviFrameSource::AviFrameSource(FrameModel& model, FrameSourceOptions options)
+AviInputSource::AviInputSource(FrameModel& model, FrameSourceOptions options)
     : InputFrameSource(std::move(options)),
       reader_(preview_, highBit_),
       input_(reader_, model),
       sink_(this) {}
 
-FrameSamples AviFrameSource::readFrame(int frame, FrameBuffers& into) {
+FrameSamples AviInputSource::readFrame(int frame, FrameBuffers& into) {
     AviReadOptions read;
     read.DebayerEnabled = options().DebayerEnabled;
     NullProgress quiet;
@@ -54,10 +54,10 @@ FrameSamples AviFrameSource::readFrame(int frame, FrameBuffers& into) {
     return FrameSamples::Bitmap;
 }
 
-SerFrameSource::SerFrameSource(const std::filesystem::path& file, FrameSourceOptions options)
+SerInputSource::SerInputSource(const std::filesystem::path& file, FrameSourceOptions options)
     : InputFrameSource(std::move(options)), ser_(file) {}
 
-FrameSamples SerFrameSource::readFrame(int frame, FrameBuffers& into) {
+FrameSamples SerInputSource::readFrame(int frame, FrameBuffers& into) {
     if (frame < 0 || frame >= ser_.frameCount()) noSuchFrame(frame);
     ser_.readFrame(frame, into.RawFramePlane, into.Preview);
     into.FrameChannel = 1;
@@ -66,19 +66,19 @@ FrameSamples SerFrameSource::readFrame(int frame, FrameBuffers& into) {
     return debayer(into.Preview) ? FrameSamples::Bitmap : FrameSamples::Raw;
 }
 
-int SerFrameSource::maxConcurrentReads() const {
+int SerInputSource::maxConcurrentReads() const {
     return threadCount();
 }
 
-StillFrameSource::StillFrameSource(TInputType type, std::vector<std::string> files,
+StillInputSource::StillInputSource(TInputType type, std::vector<std::string> files,
                                    FrameSourceOptions options)
     : InputFrameSource(std::move(options)), type_(type), files_(std::move(files)) {}
 
-int StillFrameSource::maxConcurrentReads() const {
+int StillInputSource::maxConcurrentReads() const {
     return threadCount();
 }
 
-FrameSamples StillFrameSource::readFrame(int frame, FrameBuffers& into) {
+FrameSamples StillInputSource::readFrame(int frame, FrameBuffers& into) {
     if (frame < 0 || static_cast<std::size_t>(frame) >= files_.size()) noSuchFrame(frame);
     const std::filesystem::path file = files_[static_cast<std::size_t>(frame)];
     // Each read keeps its facts to itself, so reads on several threads never meet.
@@ -115,14 +115,14 @@ std::unique_ptr<InputFrameSource> makeFrameSource(FrameModel& model, int lastFra
                                                   const FrameSourceOptions& options) {
     switch (model.InputType) {
         case TInputType::itAVI:
-            return std::make_unique<AviFrameSource>(model, options);
+            return std::make_unique<AviInputSource>(model, options);
         case TInputType::itSER:
-            return std::make_unique<SerFrameSource>(model.SerName, options);
+            return std::make_unique<SerInputSource>(model.SerName, options);
         default: {
             std::vector<std::string> files;
             files.reserve(static_cast<std::size_t>(std::max(lastFrame + 1, 0)));
             for (int i = 0; i <= lastFrame; ++i) files.push_back(model.FrameNames[i]);
-            return std::make_unique<StillFrameSource>(model.InputType, std::move(files), options);
+            return std::make_unique<StillInputSource>(model.InputType, std::move(files), options);
         }
     }
 }

@@ -73,9 +73,9 @@ private:
 // source has its own reader and picture buffers; it reads the segment table of `model`, which
 // must not change while the source is in use. An empty (dropped) sample repeats the frame read
 // before it, as the reader does.
-class AviFrameSource : public InputFrameSource {
+class AviInputSource : public InputFrameSource {
 public:
-    AviFrameSource(FrameModel& model, FrameSourceOptions options);
+    AviInputSource(FrameModel& model, FrameSourceOptions options);
     FrameSamples readFrame(int frame, FrameBuffers& into) override;
 
 private:
@@ -88,10 +88,10 @@ private:
 
 // Frames of one SER file: the samples as floats in RawFramePlane with their grey view in the
 // preview, or, debayered, the colour preview alone.
-class SerFrameSource : public InputFrameSource {
+class SerInputSource : public InputFrameSource {
 public:
     // Throws FileError when the file is missing or is not a SER video the reader takes.
-    SerFrameSource(const std::filesystem::path& file, FrameSourceOptions options);
+    SerInputSource(const std::filesystem::path& file, FrameSourceOptions options);
     FrameSamples readFrame(int frame, FrameBuffers& into) override;
     int maxConcurrentReads() const override;
     int frameCount() const { return ser_.frameCount(); }
@@ -102,9 +102,9 @@ private:
 
 // Frames of a still-frame series: frame i is file i of the list, read by the reader of the
 // input type. Every call reads its file afresh.
-class StillFrameSource : public InputFrameSource {
+class StillInputSource : public InputFrameSource {
 public:
-    StillFrameSource(TInputType type, std::vector<std::string> files, FrameSourceOptions options);
+    StillInputSource(TInputType type, std::vector<std::string> files, FrameSourceOptions options);
     FrameSamples readFrame(int frame, FrameBuffers& into) override;
     int maxConcurrentReads() const override;
 

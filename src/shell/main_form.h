@@ -7,8 +7,8 @@
 #include <array>
 #include <memory>
 
-#include "shell/pages/wavelet_tool_panels.h"
 #include "shell/pages/frame_windows.h"
+#include "shell/pages/wavelet_tool_panels.h"
 #include "shell/tool_windows.h"
 #include "shell/window_dialogs.h"
 

@@ -80,7 +80,7 @@ TEST(InputSources, SerFramesAreTheReadersRawSamplesOrTheirDebayeredPicture) {
     SerParams params{8, 0, w, h, 12, n};  // RGGB mosaic, 12 bits
     writeFile(dir / "cam.ser", makeSer(params, samples));
 
-    SerFrameSource plain(dir / "cam.ser", {});
+    SerInputSource plain(dir / "cam.ser", {});
     EXPECT_EQ(plain.frameCount(), n);
     readAtOneAndManyThreads(plain, n, [&](int i, FrameBuffers& frame) {
         T2dArrays plane;
@@ -95,7 +95,7 @@ TEST(InputSources, SerFramesAreTheReadersRawSamplesOrTheirDebayeredPicture) {
     FrameSourceOptions options;
     options.DebayerEnabled = true;
     options.debayer.pattern = bayerPatternForItem(1);
-    SerFrameSource colour(dir / "cam.ser", options);
+    SerInputSource colour(dir / "cam.ser", options);
     readAtOneAndManyThreads(colour, n, [&](int i, FrameBuffers& frame) {
         T2dArrays plane;
         Bitmap24 preview;
@@ -142,13 +142,13 @@ TEST(InputSources, StillSeriesOfEveryKindGiveTheReadersFrames) {
         writeFile(png.back(), makePng(w, h, 2, 16, rgb16));
     }
 
-    StillFrameSource bmpSource(TInputType::itBMP, namesOf(bmp), {});
+    StillInputSource bmpSource(TInputType::itBMP, namesOf(bmp), {});
     readAtOneAndManyThreads(bmpSource, 6, [&](int i, FrameBuffers& frame) {
         EXPECT_EQ(frame.Samples, FrameSamples::Bitmap);
         EXPECT_TRUE(samePicture(frame.Preview, readBmpFile(bmp[static_cast<std::size_t>(i)])));
     });
 
-    StillFrameSource jpgSource(TInputType::itJPG, namesOf(jpg), {});
+    StillInputSource jpgSource(TInputType::itJPG, namesOf(jpg), {});
     readAtOneAndManyThreads(jpgSource, 6, [&](int i, FrameBuffers& frame) {
         Bitmap24 preview;
         FrameReaderState facts;
@@ -157,7 +157,7 @@ TEST(InputSources, StillSeriesOfEveryKindGiveTheReadersFrames) {
         EXPECT_TRUE(samePicture(frame.Preview, preview));
     });
 
-    StillFrameSource fitSource(TInputType::itFIT, namesOf(fit), {});
+    StillInputSource fitSource(TInputType::itFIT, namesOf(fit), {});
     readAtOneAndManyThreads(fitSource, 6, [&](int i, FrameBuffers& frame) {
         T2dArrays plane;
         Bitmap24 preview;
@@ -171,7 +171,7 @@ TEST(InputSources, StillSeriesOfEveryKindGiveTheReadersFrames) {
 
     FrameSourceOptions stretch;
     stretch.TifStretch = true;
-    StillFrameSource tifSource(TInputType::itTIF, namesOf(tif), stretch);
+    StillInputSource tifSource(TInputType::itTIF, namesOf(tif), stretch);
     readAtOneAndManyThreads(tifSource, 6, [&](int i, FrameBuffers& frame) {
         Bitmap24 preview;
         TTIFFBitMap high;
@@ -183,7 +183,7 @@ TEST(InputSources, StillSeriesOfEveryKindGiveTheReadersFrames) {
         EXPECT_TRUE(samePicture(frame.Preview, preview));
     });
 
-    StillFrameSource pngSource(TInputType::itPNG, namesOf(png), {});
+    StillInputSource pngSource(TInputType::itPNG, namesOf(png), {});
     readAtOneAndManyThreads(pngSource, 6, [&](int i, FrameBuffers& frame) {
         Bitmap24 preview;
         TTIFFBitMap high;
@@ -195,7 +195,7 @@ TEST(InputSources, StillSeriesOfEveryKindGiveTheReadersFrames) {
     });
 
     std::filesystem::remove(bmp[4]);
-    StillFrameSource gap(TInputType::itBMP, namesOf(bmp), {});
+    StillInputSource gap(TInputType::itBMP, namesOf(bmp), {});
     FrameBuffers frame;
     EXPECT_THROW(gap.readFrame(4, frame), FileError);
     EXPECT_THROW(gap.readFrame(6, frame), FileError);
@@ -217,7 +217,7 @@ TEST(InputSources, AviFramesOfSeveralFilesMatchTheReaderAcrossTheFiles) {
     SingleFrameAviSink sink;
     NullProgress quiet;
 
-    AviFrameSource source(model, {});
+    AviInputSource source(model, {});
     EXPECT_EQ(source.maxConcurrentReads(), 1);
     readAtOneAndManyThreads(source, 55, [&](int i, FrameBuffers& frame) {
         direct.readFrame(i, {}, sink, quiet);
@@ -235,7 +235,7 @@ TEST(InputSources, AviFramesOfSeveralFilesMatchTheReaderAcrossTheFiles) {
     FrameSourceOptions options;
     options.DebayerEnabled = true;
     options.debayer.pattern = BayerPattern::BG;
-    AviFrameSource colour(model, options);
+    AviInputSource colour(model, options);
     FrameBuffers frame;
     colour.readFrame(40, frame);
     AviReadOptions mosaic;

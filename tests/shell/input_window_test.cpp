@@ -16,16 +16,18 @@
 #include "persist/reg_settings.h"
 #include "shell/controllers/input_controller.h"
 #include "shell/pages/align_page.h"
+#include "shell/pages/directory_list_box.h"
 #include "shell/pages/frame_windows.h"
-#include "shell/pages/radio_group.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
+#include "shell/pages/wavelet_tool_panels.h"
 #include "shell/speed_bar.h"
 #include "shell/tab_strip.h"
 #include "shell_test_support.h"
 #include "support/sample_recording.h"
 #include "support/tagged_avi.h"
 #include "widgets/check_box.h"
+#include "widgets/radio_group.h"
 #include "widgets/slider.h"
 #include "widgets/spin_edit.h"
 
@@ -96,6 +98,7 @@ struct InputWindowTest : ShellWindowTest {
 
 TEST_F(InputWindowTest, ABatchRunTakesItsSerFileAndShowsTheFirstFrame) {
     const auto ser = writeSer(30);
+    context.regSettings = std::make_unique<RegSettings>();
     selectBatch(ser);
 
     EXPECT_EQ(align.PreviewSlider->MaxValue(), 29);
@@ -118,6 +121,7 @@ TEST_F(InputWindowTest, ABatchRunTakesItsSerFileAndShowsTheFirstFrame) {
     EXPECT_TRUE(windows.CreateDarkframe1->isEnabled());
     EXPECT_EQ(RegSettings().ReadString(kRegFilesSection, "Lasttype", ""), "SER");
     EXPECT_EQ(RegSettings().ReadString(kRegFilesSection, "Dir", ""), dir.path().string());
+    EXPECT_EQ(align.DirectoryListBox1->Directory(), dir.path());
 }
 
 TEST_F(InputWindowTest, SteppingTheSliderShowsEachFrameWithItsCaption) {
@@ -233,13 +237,13 @@ TEST_F(InputWindowTest, AShowCalledWhileAFrameIsShownReturnsAtOnce) {
 }
 
 TEST_F(InputWindowTest, ColourIsDecidedByDetectionOrByTheAnswer) {
-    form->stackPage->Colourstack->setChecked(false);
+    align.Colourstack->setChecked(false);
     align.AutoDetectColour->setChecked(false);
     messages.reply(mrYes, true);
     selectInDialog(writeBmps(3, false), InputFilter::BMP);
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].caption, "Colourimage");
-    EXPECT_TRUE(form->stackPage->Colourstack->Checked());
+    EXPECT_TRUE(align.Colourstack->Checked());
     EXPECT_TRUE(form->waveletPage->Colourprocess2->Checked());
     EXPECT_TRUE(align.AutoDetectColour->Checked());
 
@@ -252,8 +256,8 @@ TEST_F(InputWindowTest, ColourIsDecidedByDetectionOrByTheAnswer) {
     }
     selectInDialog(files, InputFilter::BMP);
     EXPECT_EQ(messages.shown.size(), 1u);
-    EXPECT_FALSE(form->stackPage->Colourstack->Checked());
-    EXPECT_FALSE(form->waveletPage->LRGB->isEnabled());
+    EXPECT_FALSE(align.Colourstack->Checked());
+    EXPECT_FALSE(align.LRGB->isEnabled());
 }
 
 TEST_F(InputWindowTest, ANewInputPutsTheControlsBackUnlessHeld) {
@@ -262,7 +266,7 @@ TEST_F(InputWindowTest, ANewInputPutsTheControlsBackUnlessHeld) {
     wavelet.ContrastSlider->setValue(600);
     wavelet.HoldContrastBrightness->setChecked(true);
     wavelet.layer5checkbox->setChecked(false);
-    wavelet.Rbalance->setValue(0.5);
+    form->waveletTools.rgbBalance->Rbalance->setValue(0.5);
     wavelet.RDXSpin->setValue(3);
     wavelet.Lumichannel->show();
     form->stackPage->ResampleSpin->setValue(3.5);
@@ -271,7 +275,7 @@ TEST_F(InputWindowTest, ANewInputPutsTheControlsBackUnlessHeld) {
     EXPECT_EQ(wavelet.Layer3slider->Value(), 10);
     EXPECT_EQ(wavelet.ContrastSlider->Value(), 600);
     EXPECT_TRUE(wavelet.layer5checkbox->Checked());
-    EXPECT_DOUBLE_EQ(static_cast<double>(wavelet.Rbalance->Value()), 1.0);
+    EXPECT_DOUBLE_EQ(static_cast<double>(form->waveletTools.rgbBalance->Rbalance->Value()), 1.0);
     EXPECT_EQ(static_cast<int>(wavelet.RDXSpin->Value()), 0);
     EXPECT_FALSE(wavelet.Lumichannel->isVisibleTo(&wavelet));
     EXPECT_DOUBLE_EQ(static_cast<double>(form->stackPage->ResampleSpin->Value()), 2.0);

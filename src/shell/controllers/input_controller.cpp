@@ -327,7 +327,8 @@ void InputController::initializesettings() {
     if (!align.Colourstack->Checked()) align.LRGB->setChecked(false);
     RgbBalancePanel& balance = *form_.waveletTools.rgbBalance;
     for (TRxSpinEdit* factor : {balance.Rbalance, balance.Gbalance, balance.Bbalance}) factor->setValue(1.0);
-    for (TRxSlider* slider : {balance.RedSlider, balance.GreenSlider, balance.blueslider}) slider->setValue(0);
+    for (TRxSlider* slider : {balance.RedSlider, balance.GreenSlider, balance.blueslider})
+        slider->setValue(0);
     wavelet.Lumichannel->hide();
     wavelet.Lumichannel->setChecked(false);
     for (TRxSpinEdit* shift : {wavelet.RDXSpin, wavelet.RdySpin, wavelet.BDXspin, wavelet.BDYSpin})
@@ -416,7 +417,6 @@ void InputController::takeSingleImage(const InputRecord& record) {
 }
 
 void InputController::decideColour() {
-    StackPage& stack = *form_.stackPage;
     WaveletPage& wavelet = *form_.waveletPage;
     const bool colour = colourimage(app_.input.PreviewBitmap);
     const auto apply = [&] {

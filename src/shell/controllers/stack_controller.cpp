@@ -40,10 +40,11 @@ void StackController::StackButtonClick() {
     StackOptions options;
     options.StackSlider = {windows.StackSlider->Value(), windows.StackSlider->Tag()};
     options.differencecutslider = windows.differencecutslider->Value();
-    options.Colourstack = page.Colourstack->Checked();
+    options.Colourstack = form_.alignPage->Colourstack->Checked();
     options.Resampled = page.Resampled->Checked();
     options.ResampleFactor = static_cast<float>(page.ResampleSpin->Value());
     options.ResampleMethod = std::max(page.ResampleMethod->currentIndex(), 0);
+    options.Drizzling = options.Drizzle2 = page.Drizzling->Checked();
     options.DebayerEnabled = app.debayer.DebayerEnabled;
     options.FitsBitpix = app.input.readers.FitsBitpix;
     options.SerPixelDepth = app.input.readers.SerPixelDepth;

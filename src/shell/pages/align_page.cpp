@@ -55,7 +55,8 @@ AlignPage::AlignPage(QWidget* parent) : QWidget(parent) {
     Pregamma = optionCheck(this, "Pregamma", "Preview gamma");
     Avidebay = optionCheck(this, "Avidebay", "Use Debayer");
     debayergroup = radioGroup(this, "debayergroup", "Method", {"GR", "RG", "BG", "GB"}, 0);
-    Fittifstretch = radioGroup(this, "Fittifstretch", "FIT/TIF Image stretch", {"Always ask", "Yes", "No"}, 0);
+    Fittifstretch =
+        radioGroup(this, "Fittifstretch", "FIT/TIF Image stretch", {"Always ask", "Yes", "No"}, 0);
     AutoDetectColour = optionCheck(this, "AutoDetectColour", "Autodetect colour");
 
     // Markers placed by the handlers, outside the layout.

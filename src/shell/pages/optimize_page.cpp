@@ -25,8 +25,8 @@ OptimizePage::OptimizePage(QWidget* parent) : QWidget(parent) {
     OptimizeQualitySpin->setEnabled(false);
     Refframes = integerSpin(this, "Refframes", 2, 5000, 50);
     layout->addWidget(glPageControl2);
-    layout->addLayout(controlRow({Setlimitbutton, Optimizebutton, Optimizeandstackbutton, Referbutton, Refframes,
-                                  OptimizeQualitySpin, Restartalign}));
+    layout->addLayout(controlRow({Setlimitbutton, Optimizebutton, Optimizeandstackbutton, Referbutton,
+                                  Refframes, OptimizeQualitySpin, Restartalign}));
     layout->addWidget(Filtertype, 0, Qt::AlignLeft);
     layout->addWidget(Continuebutton, 0, Qt::AlignLeft);
     layout->addStretch(1);
