@@ -20,6 +20,7 @@
 #include "shell/file_dialogs.h"
 #include "shell/long_operation.h"
 #include "shell/message_routine.h"
+#include "shell/stack_data.h"
 #include "shell/wavelet_data.h"
 
 namespace kestrave {
@@ -57,6 +58,7 @@ public:
     ImageDataSection images;
     ShellState shell;
     WaveletData wavelet;
+    StackData stack;
     LongOperations operations;
     FftEngine fft;
     RegistrationState registration;

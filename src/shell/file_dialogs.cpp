@@ -21,6 +21,7 @@ bool FileDialogPort::Execute(TFileDialog& dialog) {
     const std::optional<std::filesystem::path> chosen = choose(dialog);
     if (!chosen || chosen->empty()) return false;
     dialog.FileName = withDefaultExtension(*chosen, dialog.DefaultExt);
+    if (const int filter = chosenFilterIndex(); filter > 0) dialog.FilterIndex = filter;
     return true;
 }
 

@@ -16,7 +16,8 @@ struct TFileDialog {
     std::string Title;
     // Pairs of description and pattern separated by "|": "Kestrave Wavelet settings|*.kwv".
     std::string Filter;
-    // The pair of Filter chosen, 1 for the first.
+    // The pair of Filter chosen, 1 for the first: the dialog opens on it, and a choice stores the
+    // one the user took (savers take the file type from it).
     int FilterIndex = 1;
     // Added (after a ".") to a chosen name that has no extension.
     std::string DefaultExt;
@@ -33,11 +34,14 @@ public:
     virtual ~FileDialogPort() = default;
 
     // Shows the dialog. On a choice stores it (with the default extension when it had none) in
-    // FileName and returns true; a cancelled dialog returns false and leaves FileName as it was.
+    // FileName, and the filter chosen in FilterIndex, and returns true; a cancelled dialog returns
+    // false and leaves FileName and FilterIndex as they were.
     bool Execute(TFileDialog& dialog);
 
 protected:
     virtual std::optional<std::filesystem::path> choose(const TFileDialog& dialog) = 0;
+    // The filter chosen in the dialog shown last (1-based); 0 when the dialog keeps its own.
+    virtual int chosenFilterIndex() const { return 0; }
 };
 
 // Cancels every dialog.

@@ -11,6 +11,7 @@
 #include "shell/controllers/align_controller.h"
 #include "shell/controllers/final_controller.h"
 #include "shell/controllers/input_controller.h"
+#include "shell/controllers/save_controller.h"
 #include "shell/controllers/shell_controller.h"
 #include "shell/controllers/stack_controller.h"
 #include "shell/controllers/tool_window_controller.h"
@@ -90,6 +91,7 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
     shell = std::make_unique<ShellController>(*this);
     toolWindows = std::make_unique<ToolWindowController>(*this);
     stack = std::make_unique<StackController>(*this);
+    save = std::make_unique<SaveController>(*this);
     wavelet = std::make_unique<WaveletController>(*this);
     finalImage = std::make_unique<FinalController>(*this);
     input = std::make_unique<InputController>(*this);

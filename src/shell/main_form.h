@@ -30,6 +30,7 @@ class AboutPage;
 class ShellController;
 class ToolWindowController;
 class StackController;
+class SaveController;
 class WaveletController;
 class FinalController;
 class InputController;
@@ -76,6 +77,7 @@ public:
     std::unique_ptr<ShellController> shell;
     std::unique_ptr<ToolWindowController> toolWindows;
     std::unique_ptr<StackController> stack;
+    std::unique_ptr<SaveController> save;
     std::unique_ptr<WaveletController> wavelet;
     std::unique_ptr<FinalController> finalImage;
     std::unique_ptr<InputController> input;

@@ -5,11 +5,20 @@
 
 namespace kestrave {
 
-std::string qtFilterText(const std::string& filter) {
+namespace {
+
+// The filters as Qt names them, in filter-index order.
+QStringList qtFilterEntries(const std::string& filter) {
     const QStringList parts = QString::fromStdString(filter).split('|');
     QStringList entries;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) entries << parts[i] + " (" + parts[i + 1] + ")";
-    return entries.join(";;").toStdString();
+    return entries;
+}
+
+}  // namespace
+
+std::string qtFilterText(const std::string& filter) {
+    return qtFilterEntries(filter).join(";;").toStdString();
 }
 
 std::optional<std::filesystem::path> QtFileDialogs::choose(const TFileDialog& dialog) {
@@ -18,17 +27,16 @@ std::optional<std::filesystem::path> QtFileDialogs::choose(const TFileDialog& di
                                             ? dialog.FileName
                                             : dialog.InitialDir / dialog.FileName.filename();
     const QString folder = QString::fromStdString(start.string());
-    const QString filter = QString::fromStdString(qtFilterText(dialog.Filter));
     const QString title = QString::fromStdString(dialog.Title);
-    // The dialog opens on the chosen filter.
-    const QStringList filters = filter.split(";;");
-    QString selected = dialog.FilterIndex >= 1 && dialog.FilterIndex <= filters.size()
-                           ? filters[dialog.FilterIndex - 1]
-                           : QString();
+    // The dialog opens on the chosen filter and reports the one the user leaves it on.
+    const QStringList entries = qtFilterEntries(dialog.Filter);
+    const QString filter = entries.join(";;");
+    QString selected = entries.value(dialog.FilterIndex - 1);
     const QString chosen = dialog.kind == TFileDialog::Kind::Save
                                ? QFileDialog::getSaveFileName(parent_, title, folder, filter, &selected,
                                                               QFileDialog::DontConfirmOverwrite)
                                : QFileDialog::getOpenFileName(parent_, title, folder, filter, &selected);
+    chosenFilter_ = static_cast<int>(entries.indexOf(selected)) + 1;
     if (chosen.isEmpty()) return std::nullopt;
     return std::filesystem::path(chosen.toStdString());
 }

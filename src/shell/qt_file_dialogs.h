@@ -14,9 +14,11 @@ public:
 
 protected:
     std::optional<std::filesystem::path> choose(const TFileDialog& dialog) override;
+    int chosenFilterIndex() const override { return chosenFilter_; }
 
 private:
     QWidget* parent_;
+    int chosenFilter_ = 0;
 };
 
 // "Kestrave Filter|*.ksf|All|*.*" as Qt writes filters: "Kestrave Filter (*.ksf);;All (*.*)".

@@ -6,12 +6,15 @@
 
 namespace kestrave::test {
 
-std::optional<std::filesystem::path> ScriptedFileDialogs::choose(const TFileDialog&) {
+std::optional<std::filesystem::path> ScriptedFileDialogs::choose(const TFileDialog& dialog) {
     ++shown;
+    lastShown = dialog;
+    chosenFilter_ = 0;
     if (choices_.empty()) return std::nullopt;
-    std::filesystem::path file = choices_.front();
+    const Choice choice = choices_.front();
     choices_.pop_front();
-    return file;
+    chosenFilter_ = choice.filter;
+    return choice.file;
 }
 
 WaveletPageTest::WaveletPageTest()

@@ -21,15 +21,25 @@ namespace kestrave::test {
 
 class ScriptedFileDialogs : public FileDialogPort {
 public:
-    // The next dialog chooses this file; unscripted dialogs are cancelled.
-    void willChoose(std::filesystem::path file) { choices_.push_back(std::move(file)); }
+    // The next dialog chooses this file, and this filter when one is given; unscripted dialogs
+    // are cancelled.
+    void willChoose(std::filesystem::path file, int filter = 0) {
+        choices_.push_back({std::move(file), filter});
+    }
     int shown = 0;
+    TFileDialog lastShown;  // the dialog as it was shown last
 
 protected:
-    std::optional<std::filesystem::path> choose(const TFileDialog&) override;
+    std::optional<std::filesystem::path> choose(const TFileDialog& dialog) override;
+    int chosenFilterIndex() const override { return chosenFilter_; }
 
 private:
-    std::deque<std::filesystem::path> choices_;
+    struct Choice {
+        std::filesystem::path file;
+        int filter = 0;
+    };
+    std::deque<Choice> choices_;
+    int chosenFilter_ = 0;
 };
 
 struct WaveletPageTest : ShellWindowTest {

@@ -15,6 +15,7 @@
 
 #include "shell/application_context.h"
 #include "shell/controllers/final_controller.h"
+#include "shell/controllers/save_controller.h"
 #include "shell/controllers/stack_controller.h"
 #include "shell/controllers/wavelet_controller.h"
 #include "shell/main_form.h"
@@ -204,7 +205,7 @@ bool ShellController::FormCloseQuery() {
                                   .buttons = mbYesNoCancel,
                                   .batchAnswer = mrNo,
                                   .defaultButton = mbNo});
-        if (answer == mrYes) form_.wavelet->SaveBMP2buttonClick();
+        if (answer == mrYes) form_.save->SaveBMP2buttonClick();
         canClose = closeProceeds(answer, app_.shell.ImageSaved);
     }
     // Only a close that goes ahead stops the running loop; staying keeps the user's run.

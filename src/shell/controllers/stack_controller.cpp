@@ -1,27 +1,150 @@
 #include "shell/controllers/stack_controller.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QTabWidget>
+#include <QToolButton>
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 
+#include "frames/frame_browsing.h"
+#include "frames/input_selection.h"
 #include "frames/input_sources.h"
+#include "platform/errors.h"
 #include "shell/application_context.h"
+#include "shell/busy_cursor.h"
 #include "shell/controllers/input_controller.h"
+#include "shell/controllers/shell_controller.h"
 #include "shell/main_form.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
+#include "shell/pages/optimize_page.h"
 #include "shell/pages/stack_page.h"
+#include "shell/pages/wavelet_page.h"
+#include "shell/tab_strip.h"
 #include "stacking/stack_frames.h"
+#include "stacking/stack_list.h"
+#include "widgets/bitmap_view.h"
 #include "widgets/check_box.h"
 #include "widgets/slider.h"
 #include "widgets/spin_edit.h"
 
 namespace kestrave {
 
-StackController::StackController(TMainForm& form) : form_(form) {
-    connect(form.stackPage->Showstackgraph, &TPCheck::OnClick, this, &StackController::ShowstackgraphClick);
-    connect(form.frameWindows.StackSlider, &TRxSlider::OnChange, this, &StackController::StackSliderChange);
+namespace {
+
+constexpr int StackTab = static_cast<int>(TMainTab::tabStack);
+// A difference the alignment never measured.
+constexpr float DifferenceNotMeasured = 10000000.0f;
+// A stack larger than the view is scrolled to the feature: half the view's width and height.
+constexpr int ScrollWidthLimit = 817;
+constexpr int ScrollHeightLimit = 625;
+constexpr int ScrollHalfWidth = 408;
+constexpr int ScrollHalfHeight = 312;
+
+std::string fixedText(double value, int decimals) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return text;
 }
+
+int clampedRank(int rank) {
+    return std::clamp(rank, 0, MaxFrameIndex);
+}
+
+float rankQuality(const FrameModel& model, int rank) {
+    return model.FrameTable[frameAtRank(model, clampedRank(rank))].Slots[0].Quality;
+}
+
+}  // namespace
+
+StackOptions readStackOptions(const TMainForm& form) {
+    const StackPage& page = *form.stackPage;
+    const ApplicationContext& app = form.app;
+    StackOptions options;
+    const FrameWindows& windows = form.frameWindows;
+    options.StackSlider = {windows.StackSlider->Value(), windows.StackSlider->Tag()};
+    options.differencecutslider = windows.differencecutslider->Value();
+
+    options.Expandstack = page.Expandstack->Checked();
+    options.Resampled = page.Resampled->Checked();
+    options.Drizzle2 = page.Drizzle2->Checked();
+    options.Drizzling = page.Drizzling->Checked();
+    // The spin keeps what was typed; the factor stays within 1..4.
+    options.ResampleFactor = std::clamp(static_cast<float>(page.ResampleSpin->Value()), 1.0f, 4.0f);
+    options.ResampleMethod = std::max(page.ResampleMethod->currentIndex(), 0);
+    options.Drizzlefact = static_cast<float>(page.Drizzlefact->Value());
+    options.Pixfrac = static_cast<float>(page.Pixfrac->Value());
+
+    const AlignPage& general = *form.alignPage;
+    options.Colourstack = general.Colourstack->Checked();
+    options.Usedarkframe = general.Usedarkframe->Checked();
+    options.UseFlatfield = general.UseFlatfield->Checked();
+    options.interlaced = general.interlaced->Checked();
+    options.Interlacehoriz = general.Interlacehoriz->Checked();
+    options.IntensBalance = page.IntensBalance->Checked();
+
+    options.Statistical = page.Statistical->Checked();
+    options.SigmaFinalPass = app.stack.result.SigmaFinalPass;
+    options.RejectMax = page.RejectMax->Checked();
+    options.sigmahi = page.sigmahi->Checked();
+    options.Sigmalo = page.Sigmalo->Checked();
+    options.Statisticspin = static_cast<float>(page.Statisticspin->Value());
+
+    options.Macorrect = page.Macorrect->Checked();
+    options.FastStack = page.FastStack->Checked();
+
+    options.Histostretch = page.Histostretch->Checked();
+    // What the input is: debayered or raw, and the sample depth the readers found.
+    options.DebayerEnabled = app.debayer.DebayerEnabled;
+    options.FitsBitpix = app.input.readers.FitsBitpix;
+    options.SerPixelDepth = app.input.readers.SerPixelDepth;
+    options.MasterFrameMode = app.state.MasterFrameMode;
+    options.Kernel3x3 = app.state.Kernel3x3;
+    return options;
+}
+
+StackCutoffs stackCutoffs(const FrameModel& model, int rank, int tag, int differencecut) {
+    StackCutoffs cutoffs;
+    rank = clampedRank(rank);
+    cutoffs.frame = frameAtRank(model, rank);
+    cutoffs.excluded = model.FrameTable[cutoffs.frame].Excluded;
+
+    for (int j = 0; j < clampedRank(tag); ++j) {
+        const TFrameRec& frame = model.FrameTable[frameAtRank(model, j)];
+        const float difference = frame.Slots[0].Difference;
+        if (!frame.Excluded && difference != DifferenceNotMeasured)
+            cutoffs.largestDifference = std::max(cutoffs.largestDifference, difference);
+    }
+    const double limit = differencecut * static_cast<double>(cutoffs.largestDifference) * 0.001;
+    cutoffs.stackSize = 1;
+    for (int j = 0; j < rank; ++j) {
+        const TFrameRec& frame = model.FrameTable[frameAtRank(model, j)];
+        if (!frame.Excluded && frame.Slots[0].Difference <= limit) ++cutoffs.stackSize;
+    }
+    float best = rankQuality(model, 0);
+    if (best == 0.0f) best = 1.0f;
+    cutoffs.lowQuality = rankQuality(model, cutoffs.stackSize - 1) / static_cast<double>(best) * 100.0;
+    return cutoffs;
+}
+
+StackController::StackController(TMainForm& form) : form_(form) {
+    StackPage& page = *form.stackPage;
+    connect(page.Showstackgraph, &TPCheck::OnClick, this, &StackController::ShowstackgraphClick);
+    connect(page.Stackbutton, &QPushButton::clicked, this, &StackController::StackButtonClick);
+    const FrameWindows& windows = form.frameWindows;
+    connect(windows.StackSlider, &TRxSlider::OnChange, this, &StackController::StackSliderChange);
+    connect(windows.differencecutslider, &TRxSlider::OnChange, this, &StackController::StackSliderChange);
+    connect(windows.LimitStack, &TRxSpinEdit::OnChange, this, &StackController::LimitStackChange);
+    page.Savebutton->setEnabled(form.app.stack.exists());
+}
+
+StackController::~StackController() = default;
 
 void StackController::ShowstackgraphClick() {
     ToolWindow& window = *form_.tools.Stackgraphpanel;
@@ -29,32 +152,198 @@ void StackController::ShowstackgraphClick() {
     if (window.isVisible()) window.raise();
 }
 
-void StackController::StackSliderChange() {}
+std::unique_ptr<FrameSource> StackController::inputFrames() {
+    if (frameSources_) return frameSources_();
+    return makeFrameSource(form_.app.model, form_.alignPage->PreviewSlider->MaxValue(),
+                           form_.input->readSourceOptions());
+}
 
 void StackController::StackButtonClick() {
     const LongOperation operation(form_.app.operations);
     if (!operation) return;
     ApplicationContext& app = form_.app;
-    const StackPage& page = *form_.stackPage;
-    const FrameWindows& windows = form_.frameWindows;
-    StackOptions options;
-    options.StackSlider = {windows.StackSlider->Value(), windows.StackSlider->Tag()};
-    options.differencecutslider = windows.differencecutslider->Value();
-    options.Colourstack = form_.alignPage->Colourstack->Checked();
-    options.Resampled = page.Resampled->Checked();
-    options.ResampleFactor = static_cast<float>(page.ResampleSpin->Value());
-    options.ResampleMethod = std::max(page.ResampleMethod->currentIndex(), 0);
-    options.Drizzling = options.Drizzle2 = page.Drizzling->Checked();
-    options.DebayerEnabled = app.debayer.DebayerEnabled;
-    options.FitsBitpix = app.input.readers.FitsBitpix;
-    options.SerPixelDepth = app.input.readers.SerPixelDepth;
+    const StackOptions options = readStackOptions(form_);
+    // The factors the run uses are the program's from now on.
+    app.state.ResampleFactor = options.ResampleFactor;
+    app.state.DrizzleFactor = options.Drizzlefact;
+    prepareStackRun(options);
+    const BusyCursor busy;
+
+    StackResult result;
     try {
-        const std::unique_ptr<InputFrameSource> frames = makeFrameSource(
-            app.model, form_.alignPage->PreviewSlider->MaxValue(), form_.input->readSourceOptions());
-        stackFrames(app.model, app.state, app.images, options, *frames, app.progress(), app.messages());
-    } catch (const KestraveError& error) {
+        const std::unique_ptr<FrameSource> frames = inputFrames();
+        result =
+            stackFrames(app.model, app.state, app.images, options, *frames, app.progress(), app.messages());
+    } catch (const std::exception& error) {
+        // Reader errors and running out of memory end the run; nothing of it is published.
         app.messages().NewMessagedlg("Stacking", error.what(), mtError, mbOK, 0, false, "");
     }
+    // The dark frame or flat field did not fit the frames: it stays switched off.
+    AlignPage& general = *form_.alignPage;
+    if (result.darkSwitchedOff) general.Usedarkframe->setChecked(false);
+    if (result.flatSwitchedOff) general.UseFlatfield->setChecked(false);
+    if (result.outcome == StackOutcome::Stacked) showStack(std::move(result), options);
+    finishStackRun();
+}
+
+void StackController::prepareStackRun(const StackOptions& options) {
+    StackPage& page = *form_.stackPage;
+    WaveletPage& wavelet = *form_.waveletPage;
+    if (wavelet.ProcessViewfull->Checked()) {
+        wavelet.ProcessViewfull->setChecked(false);
+        form_.shell->ProcessViewfullClick();
+    }
+    wavelet.Resizebutton->setChecked(false);
+    form_.tools.Shrinkview->hide();
+    form_.tools.MultiAlignprogresswindow->hide();
+    // Realigning on the result needs the frame-sized canvas.
+    page.Restartalign->setVisible(!options.Expandstack && !options.Resampled && !options.Drizzling);
+
+    // The stack page shows while the stack is made; a page not yet open comes at the end.
+    if (form_.app.state.activepage >= TMainTab::tabStack && form_.Tabpages->currentIndex() != StackTab)
+        form_.shell->selectTab(StackTab);
+    form_.optimizePage->glPageControl2->setEnabled(false);
+    page.setEnabled(false);
+    form_.Tabpages->setEnabled(false);
+    page.Stacklabel->setText(QString::fromStdString(StackLabelPrefix + "Stacking started  ..."));
+    page.Stacklabel->show();
+}
+
+void StackController::finishStackRun() {
+    StackPage& page = *form_.stackPage;
+    form_.optimizePage->glPageControl2->setEnabled(true);
+    page.setEnabled(true);
+    form_.Tabpages->setEnabled(true);
+    page.Stacklabel->hide();
+    page.Savebutton->setEnabled(form_.app.stack.exists());
+    QScrollArea& processed = *form_.waveletPage->Scrollbox3;
+    processed.horizontalScrollBar()->setValue(0);
+    processed.verticalScrollBar()->setValue(0);
+}
+
+void StackController::showStack(StackResult&& result, const StackOptions& options) {
+    ApplicationContext& app = form_.app;
+    StackPage& page = *form_.stackPage;
+    app.stack.result = std::move(result);
+    app.stack.Colourstack = options.Colourstack;
+    StackResult& stack = app.stack.result;
+    handOverToWaveletPage(stack);
+    form_.frameWindows.StackSlider->setTag(stack.StackSliderTag);
+    showStackPicture(app.wavelet.Stackimage);
+    if (stack.luminanceStacked) {
+        // FITS luminance frames were stacked into their own plane: the wavelet page uses it.
+        WaveletPage& wavelet = *form_.waveletPage;
+        wavelet.Lumichannel->setChecked(true);
+        for (TRxSlider* slider : {wavelet.RedLRGBslider, wavelet.GreenLRGBSlider, wavelet.BlueLRGBSlider})
+            slider->setEnabled(false);
+    }
+
+    // A stack larger than the view opens at the feature.
+    if (stack.ImageWidth > ScrollWidthLimit)
+        page.ScrollBox2->horizontalScrollBar()->setValue(
+            static_cast<int>(std::nearbyint(app.state.FeatureX * stack.displayFactor)) - ScrollHalfWidth);
+    if (stack.ImageHeight > ScrollHeightLimit)
+        page.ScrollBox2->verticalScrollBar()->setValue(
+            static_cast<int>(std::nearbyint(app.state.FeatureY * stack.displayFactor)) - ScrollHalfHeight);
+
+    if (form_.tools.Stackgraphpanel->isVisible()) {
+        // Unchecked and checked again: the graph is drawn anew for the new stack.
+        page.Showstackgraph->setChecked(false);
+        page.Showstackgraph->setChecked(true);
+        ShowstackgraphClick();
+    }
+    if (form_.Tabpages->currentIndex() != StackTab) form_.shell->selectTab(StackTab);
+}
+
+void StackController::handOverToWaveletPage(StackResult& stack) {
+    static_assert(ToneHistogramBins == ToneHistogramLast + 1);
+    WaveletData& wavelet = form_.app.wavelet;
+    wavelet.Stackimage = std::move(stack.Stackimage);
+    wavelet.stack.StackMinValue = stack.StackMinValue;
+    wavelet.stack.StackMaxValue = stack.StackMaxValue;
+    const StackStatistics& statistics = stack.statistics;
+    wavelet.stack.means = {statistics.StackMeanR, statistics.StackMeanG, statistics.StackMeanB,
+                           statistics.StackMeanLum};
+    std::transform(statistics.ToneHistogramRaw.begin(), statistics.ToneHistogramRaw.end(),
+                   wavelet.StackLuminanceHistogram.begin(),
+                   [](double count) { return static_cast<float>(count); });
+}
+
+void StackController::showStackPicture(const Bitmap24& picture) {
+    QLabel& image = *form_.stackPage->Stackimage;
+    image.setPixmap(QPixmap::fromImage(bitmapView(picture)));
+    image.resize(picture.width(), picture.height());
+}
+
+void StackController::StackSliderChange() {
+    if (inSliderChange_) return;
+    inSliderChange_ = true;
+    const struct Leave {
+        bool& flag;
+        ~Leave() { flag = false; }
+    } leave{inSliderChange_};
+
+    ApplicationContext& app = form_.app;
+    StackPage& page = *form_.stackPage;
+    FrameWindows& graph = form_.frameWindows;
+    const TRxSlider& slider = *graph.StackSlider;
+    const int rank = slider.Value();
+    const StackCutoffs cutoffs =
+        stackCutoffs(app.model, rank, slider.Tag(), graph.differencecutslider->Value());
+
+    QPalette palette = page.stackshape->palette();
+    palette.setColor(QPalette::Window, cutoffs.excluded ? Qt::red : QColor(0, 0x80, 0));
+    page.stackshape->setPalette(palette);
+
+    if (app.state.ProcessStage >= TProcessStage::stFFTSizeSet) {
+        graph.RxLabel4->setText(QString::fromStdString(
+            "Difference Cutoff (green line) (max =" + fixedText(cutoffs.largestDifference, 3) + ") ( % " +
+            fixedText(graph.differencecutslider->Value() * 0.1, 0) + ")"));
+        graph.RxLabel5->setText(
+            QString::fromStdString("Quality Cutoff (red line) ( % " +
+                                   fixedText(rank / (slider.MaxValue() + 0.001) * 100.0, 0) + ")"));
+    }
+    // Before the frames are aligned the cut-offs only move: the input selection sets them while
+    // the preview shows its first frame, and the stack page cannot be opened yet.
+    if (app.state.ProcessStage <= TProcessStage::stReferenceReady) return;
+    app.progress().setStatus(3, "Stacksize: " + std::to_string(cutoffs.stackSize) +
+                                    " Low quality :" + fixedText(cutoffs.lowQuality, 2) + "%");
+    showFrameAtCutoff(cutoffs.frame);
+}
+
+void StackController::showFrameAtCutoff(int frame) {
+    ApplicationContext& app = form_.app;
+    const FrameModel& model = app.model;
+    if (!app.input.source || model.ImageWidth <= 0 || model.ImageHeight <= 0) return;
+    if (model.InputIsSeries) app.progress().setStatus(2, "Processing bitmap :" + std::to_string(frame));
+    try {
+        readShownFrame(app.input, app.images, model, frame);
+    } catch (const std::exception& error) {
+        // The slider may move many times a second: a frame that cannot be read is named in the
+        // status bar instead of a message for every step.
+        app.progress().setStatus(2, error.what());
+        return;
+    }
+    if (const std::string caption = seriesCaption(model, frame); !caption.empty())
+        form_.setWindowTitle(QString::fromStdString(caption));
+    // The frame on a picture of the stack's size, from the top-left corner.
+    const Bitmap24& preview = app.input.PreviewBitmap;
+    Bitmap24 picture(model.ImageWidth, model.ImageHeight);
+    const int width = std::min(preview.width(), picture.width());
+    for (int y = 0; y < std::min(preview.height(), picture.height()); ++y)
+        std::copy_n(preview.row(y), 3 * static_cast<std::size_t>(width), picture.row(y));
+    showStackPicture(picture);
+}
+
+void StackController::LimitStackChange() {
+    TRxSpinEdit& limit = *form_.frameWindows.LimitStack;
+    TRxSlider& slider = *form_.frameWindows.StackSlider;
+    if (limit.Value() <= 0) return;
+    if (limit.Value() > slider.Tag()) {
+        const QSignalBlocker quiet(&limit);
+        limit.setValue(slider.MaxValue());
+    }
+    slider.setValue(static_cast<int>(std::nearbyint(static_cast<double>(limit.Value()))));
 }
 
 }  // namespace kestrave

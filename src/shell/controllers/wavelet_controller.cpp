@@ -95,7 +95,6 @@ WaveletScheme readWaveletScheme(const WaveletPage& page) {
 WaveletController::WaveletController(TMainForm& form)
     : form_(form), app_(form.app), page_(*form.waveletPage) {
     connect(page_.Processbutton, &QPushButton::clicked, this, &WaveletController::ProcessButtonClick);
-    connect(page_.savebmp2button, &QPushButton::clicked, this, &WaveletController::SaveBMP2buttonClick);
     connect(form.PageControl1, &QStackedWidget::currentChanged, this, [this](int) {
         if (form_.PageControl1->currentWidget() == &page_) TabSheet4Enter();
     });
@@ -166,8 +165,6 @@ void WaveletController::ProcessButtonClick() {
 void WaveletController::TabSheet4Enter() {
     if (app_.state.WaveletPagePending) ProcessButtonClick();
 }
-
-void WaveletController::SaveBMP2buttonClick() {}
 
 void WaveletController::updateLayerCaptions(const WaveletStepOptions& steps) {
     for (int n = 1; n <= WaveletLayerCount; ++n) {

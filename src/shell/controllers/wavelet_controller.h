@@ -53,8 +53,6 @@ public:
     void BrightnesslevelChange();
     // Entering the page processes a new stack that waits for it.
     void TabSheet4Enter();
-    // Saves nothing yet, so `ImageSaved` stays as it was.
-    void SaveBMP2buttonClick();
 
     // ---- layers and scheme ----
     void WaveletschemeClick();

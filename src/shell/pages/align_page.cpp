@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QFormLayout>
+#include <QLineEdit>
 
 #include "shell/pages/directory_list_box.h"
 #include "shell/pages/number_controls.h"
@@ -92,11 +93,15 @@ QWidget* AlignPage::buildGeneralOptions() {
     Interlacehoriz = optionCheck(page, "Interlacehoriz", "Horizontal");
     Interlacehoriz->setVisible(false);
     DirectoryListBox1 = named(new TDirectoryListBox(page), "DirectoryListBox1");
+    Savesubcontrol = optionCheck(page, "Savesubcontrol", "Save in subdirectory");
+    Subdirname = named(new QLineEdit(page), "Subdirname");
+    Subdirname->setEnabled(false);
 
     auto* layout = new QVBoxLayout(page);
     layout->addLayout(controlRow({Colourstack, LRGB, Usedarkframe, UseFlatfield}));
     layout->addLayout(controlRow({interlaced, Interlacehoriz}));
     layout->addWidget(DirectoryListBox1);
+    layout->addLayout(controlRow({Savesubcontrol, Subdirname}));
     return page;
 }
 

@@ -7,6 +7,7 @@ class QComboBox;
 class QFrame;
 class QPushButton;
 class QLabel;
+class QLineEdit;
 class QScrollArea;
 class QTabWidget;
 
@@ -72,6 +73,8 @@ public:
     TRadioGroup* debayergroup;
     TRadioGroup* Fittifstretch;  // stretch FITS and TIFF levels: always ask, yes, no
     TPCheck* AutoDetectColour;   // decide colour or black-and-white without asking
+    TPCheck* Savesubcontrol;     // save into the subfolder Subdirname of that folder
+    QLineEdit* Subdirname;       // enabled while Savesubcontrol is ticked
     // Additional options: the language of the window's texts.
     QComboBox* Languagebox;
     TPCheck* Autolanguage;  // apply the chosen language at start-up

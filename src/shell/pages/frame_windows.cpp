@@ -55,10 +55,13 @@ FrameWindows::FrameWindows(ToolWindows& tools, QWidget* form) {
     differencecutslider = rangeSlider(graph, "differencecutslider", 0, 1001, 1000);
     differencecutslider->setOrientation(TRxSlider::soVertical);
     LimitStack = integerSpin(graph, "LimitStack", 1, 10000, 1);
+    RxLabel4 = textLabel(graph, "RxLabel4", "Difference Cutoff (green line)");
+    RxLabel5 = textLabel(graph, "RxLabel5", "Quality Cutoff (red line)");
     gbRollup1 = named(new QGroupBox("Show additional alignment graphs", graph), "gbRollup1");
     QUALSliderMalign = rangeSlider(gbRollup1, "QUALSliderMalign", 0, 1000, 1000);
     (new QVBoxLayout(gbRollup1))->addWidget(QUALSliderMalign);
     tools.Stackgraphpanel->Body->addLayout(controlRow({StackSlider, differencecutslider, LimitStack}));
+    tools.Stackgraphpanel->Body->addLayout(controlRow({RxLabel4, RxLabel5}));
     tools.Stackgraphpanel->Body->addWidget(gbRollup1);
 
     Chart8 = named(new QGroupBox(tools.Registrationgraphwindow), "Chart8");
@@ -69,8 +72,10 @@ FrameWindows::FrameWindows(ToolWindows& tools, QWidget* form) {
 
     Objectnameedit = named(new QLineEdit(tools.Imageinfowindow), "Objectnameedit");
     Datetimeedit = named(new QLineEdit(tools.Imageinfowindow), "Datetimeedit");
+    StampImage = optionCheck(tools.Imageinfowindow, "StampImage", "Stamp image information");
     tools.Imageinfowindow->Body->addWidget(Objectnameedit);
     tools.Imageinfowindow->Body->addWidget(Datetimeedit);
+    tools.Imageinfowindow->Body->addWidget(StampImage);
 
     CreateDarkframe1 = menuItem(form, "CreateDarkframe1", "Create Darkframe");
     CreateFlatfield1 = menuItem(form, "CreateFlatfield1", "Create Flatfield");

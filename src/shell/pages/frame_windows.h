@@ -11,6 +11,7 @@
 class QAction;
 class QFrame;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -41,6 +42,8 @@ struct FrameWindows {
     TRxSlider* StackSlider;  // the last rank to stack; its Tag the last rank of the range
     TRxSlider* differencecutslider;
     TRxSpinEdit* LimitStack;
+    QLabel* RxLabel4;  // "Difference Cutoff (green line)"
+    QLabel* RxLabel5;  // "Quality Cutoff (red line)"
     QGroupBox* gbRollup1;
     TRxSlider* QUALSliderMalign;
 
@@ -53,6 +56,7 @@ struct FrameWindows {
     // Imageinfowindow.
     QLineEdit* Objectnameedit;
     QLineEdit* Datetimeedit;
+    TPCheck* StampImage;  // the wavelet page's saved pictures carry the info stamp
 
     // Menu items of the dark and flat frames, enabled once an input is chosen.
     QAction* CreateDarkframe1;

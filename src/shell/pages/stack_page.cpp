@@ -1,31 +1,92 @@
 #include "shell/pages/stack_page.h"
 
+#include <QComboBox>
+
 #include "shell/pages/number_controls.h"
 #include "shell/pages/page_controls.h"
 #include "shell/startup_rules.h"
 
 namespace kestrave {
 
+namespace {
+
+// One tab of the option pages with its controls in rows.
+void addOptionTab(QTabWidget* pages, const char* caption,
+                  std::initializer_list<std::initializer_list<QWidget*>> rows) {
+    auto* tab = new QWidget(pages);
+    auto* layout = new QVBoxLayout(tab);
+    for (const auto& row : rows) layout->addLayout(controlRow(row));
+    layout->addStretch(1);
+    pages->addTab(tab, QString::fromUtf8(caption));
+}
+
+TPCheck* checkedOption(QWidget* parent, const char* objectName, const char* caption) {
+    TPCheck* check = optionCheck(parent, objectName, caption);
+    check->setChecked(true);
+    return check;
+}
+
+}  // namespace
+
 StackPage::StackPage(QWidget* parent) : QWidget(parent) {
     setObjectName("StackPage");
     auto* layout = new QVBoxLayout(this);
     glPageControl3 = optionPages(this, "glPageControl3");
-    Showstackgraph = optionCheck(this, "Showstackgraph", "Stack graph");
-    ShowStacklist = optionCheck(this, "ShowStacklist", "Stack list");
-    Resampled = optionCheck(this, "Resampled", "Resample");
+
+    Expandstack = optionCheck(this, "Expandstack", "Expand to maximum imagesize");
+    Histostretch = optionCheck(this, "Histostretch", "Stretch histogram after stacking");
+    IntensBalance = optionCheck(this, "IntensBalance", "Brightness weighting");
+    Stackfiltermethod = kernelPresetChooser(this, "Stackfiltermethod");
+    addOptionTab(glPageControl3, "Stack options",
+                 {{Expandstack, Histostretch, IntensBalance}, {Stackfiltermethod}});
+
+    Resampled = optionCheck(this, "Resampled", "Resampling");
     ResampleSpin = floatSpin(this, "ResampleSpin", 0, 0, 0.1, 2.0, 1);
     ResampleMethod = named(new QComboBox(this), "ResampleMethod");
     for (const char* method : ResampleMethodItems) ResampleMethod->addItem(method);
-    Drizzling = optionCheck(this, "Drizzling", "Drizzle");
-    Stackfiltermethod = kernelPresetChooser(this, "Stackfiltermethod");
+    Drizzling = optionCheck(this, "Drizzling", "Drizzling");
+    Drizzle2 = optionCheck(this, "Drizzle2", "Drizzle canvas");
+    Drizzlefact = floatSpin(this, "Drizzlefact", 1.0, 3.0, 0.1, 2.0, 1);
+    Pixfrac = integerSpin(this, "Pixfrac", 10, 100, 80);
+    addOptionTab(glPageControl3, "Resampling / Drizzling",
+                 {{Resampled, ResampleSpin, ResampleMethod}, {Drizzling, Drizzle2, Drizzlefact, Pixfrac}});
+
+    Statistical = optionCheck(this, "Statistical", "Sigma clipping");
+    Statisticspin = floatSpin(this, "Statisticspin", 0.01, 8.0, 0.1, 2.0, 2);
+    sigmahi = checkedOption(this, "sigmahi", "Reject high");
+    Sigmalo = checkedOption(this, "Sigmalo", "Reject low");
+    RejectMax = optionCheck(this, "RejectMax", "Reject maximum");
+    addOptionTab(glPageControl3, "Sigma clipping",
+                 {{Statistical, Statisticspin}, {sigmahi, Sigmalo, RejectMax}});
+
+    Macorrect = optionCheck(this, "Macorrect", "Remove mean shift");
+    FastStack = checkedOption(this, "FastStack", "Fast method");
+    Multi = optionCheck(this, "Multi", "Multi");
+    addOptionTab(glPageControl3, "Alignment points", {{Multi, Macorrect, FastStack}});
+
     Stackbutton = pushButton(this, "Stackbutton", "Stack");
     Statisticalstackbutton = pushButton(this, "Statisticalstackbutton", "Sigma stack");
-    Multi = optionCheck(this, "Multi", "Multi");
+    Savebutton = pushButton(this, "Savebutton", "Save");
+    Restartalign = pushButton(this, "Restartalign", "Realign with");
+    Restartalign->hide();
+    Showstackgraph = optionCheck(this, "Showstackgraph", "Show Stackgraph");
+    ShowStacklist = optionCheck(this, "ShowStacklist", "Show Stacklist");
+
+    stackshape = textLabel(this, "stackshape", "");
+    stackshape->setFixedSize(12, 12);
+    stackshape->setAutoFillBackground(true);
+    Stacklabel = textLabel(this, "Stacklabel", "");
+    Stacklabel->hide();
+
+    const ImageBox stack = imageBox(this, "ScrollBox2", "Stackimage");
+    ScrollBox2 = stack.box;
+    Stackimage = stack.image;
+
     layout->addWidget(glPageControl3);
-    layout->addLayout(controlRow({Showstackgraph, ShowStacklist, Stackfiltermethod}));
-    layout->addLayout(controlRow({Resampled, ResampleSpin, ResampleMethod, Drizzling}));
-    layout->addLayout(controlRow({Stackbutton, Statisticalstackbutton, Multi}));
-    layout->addStretch(1);
+    layout->addLayout(controlRow({Stackbutton, Statisticalstackbutton, Savebutton, Restartalign, stackshape,
+                                  Showstackgraph, ShowStacklist}));
+    layout->addWidget(Stacklabel);
+    layout->addWidget(ScrollBox2, 1);
 }
 
 }  // namespace kestrave

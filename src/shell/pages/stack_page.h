@@ -4,7 +4,9 @@
 #include <QWidget>
 
 class QComboBox;
+class QLabel;
 class QPushButton;
+class QScrollArea;
 class QTabWidget;
 
 namespace kestrave {
@@ -18,18 +20,48 @@ public:
     explicit StackPage(QWidget* parent = nullptr);
 
     QTabWidget* glPageControl3;
-    TPCheck* Showstackgraph;       // the stack graph tool window
-    TPCheck* ShowStacklist;        // the tool window listing the stacked frames
+
+    // Stack options (colour, dark and flat, and interlacing are among the Align page's general
+    // options).
+    TPCheck* Expandstack;          // the canvas grows to hold every shift
+    TPCheck* Histostretch;         // the rendered range follows the stack, not the input's levels
+    TPCheck* IntensBalance;        // each frame weighs by its relative brightness
     QComboBox* Stackfiltermethod;  // the stack filter's kernel preset
-    // Resampling of the stack: the working image is the frame size × ResampleSpin (1..4), or
-    // twice the frame size when drizzling; ResampleMethod is the resampling filter.
+
+    // Resampling and drizzling.
     TPCheck* Resampled;
-    TRxSpinEdit* ResampleSpin;
-    QComboBox* ResampleMethod;
-    TPCheck* Drizzling;
+    TRxSpinEdit* ResampleSpin;  // the resampling factor, 1..4 (what is typed is kept)
+    QComboBox* ResampleMethod;  // the resampling filter
+    TPCheck* Drizzling;         // the frames are dropped onto the canvas as drizzle drops
+    TPCheck* Drizzle2;          // the canvas takes the drizzle factor's size
+    TRxSpinEdit* Drizzlefact;   // 1..3
+    TRxSpinEdit* Pixfrac;       // drop size in percent of a frame pixel, 10..100
+
+    // Sigma clipping.
+    TPCheck* Statistical;
+    TRxSpinEdit* Statisticspin;  // the factor k of the clip bounds mean ± k·sigma
+    TPCheck* sigmahi;            // reject samples above the upper bound
+    TPCheck* Sigmalo;            // reject samples below the lower bound
+    TPCheck* RejectMax;          // the upper bound is the largest sample of the first pass
+
+    // Alignment points.
+    TPCheck* Macorrect;  // remove each point's mean shift
+    TPCheck* FastStack;  // nearest points from a precomputed map
+    TPCheck* Multi;      // alignment points
+
     QPushButton* Stackbutton;
     QPushButton* Statisticalstackbutton;
-    TPCheck* Multi;
+    QPushButton* Savebutton;
+    QPushButton* Restartalign;  // align again on the stacked result
+    TPCheck* Showstackgraph;    // the stack graph tool window
+    TPCheck* ShowStacklist;     // the tool window listing the stacked frames
+
+    // Green while the frame at the quality cut-off (StackSlider) takes part, red when excluded.
+    QLabel* stackshape;
+    QLabel* Stacklabel;  // "Stacking started  ..." while a stack runs
+
+    QScrollArea* ScrollBox2;
+    QLabel* Stackimage;
 };
 
 }  // namespace kestrave

@@ -1,0 +1,151 @@
+#include "shell/controllers/save_controller.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <algorithm>
+#include <cmath>
+
+#include "frames/png_io.h"
+#include "output/image_savers.h"
+#include "platform/errors.h"
+#include "shell/application_context.h"
+#include "shell/busy_cursor.h"
+#include "shell/controllers/wavelet_controller.h"
+#include "shell/main_form.h"
+#include "shell/pages/align_page.h"
+#include "shell/pages/directory_list_box.h"
+#include "shell/pages/frame_windows.h"
+#include "shell/pages/stack_page.h"
+#include "shell/pages/wavelet_page.h"
+#include "widgets/check_box.h"
+#include "widgets/slider.h"
+#include "widgets/spin_edit.h"
+
+namespace kestrave {
+
+namespace {
+
+// The version text of the About page; a PNG names "Kestrave " + it as its software.
+constexpr char VersionCaption[] = "V" KESTRAVE_VERSION;
+
+const Png16Writer writePng = [](const std::filesystem::path& file, const Bitmap24& picture,
+                                const TTIFFBitMap& samples,
+                                std::string_view version) { SavePNGImage(file, picture, samples, version); };
+
+SaveContext saveContext(ApplicationContext& app) {
+    // The savers' master-frame state is the program's special-FITS state.
+    SaveContext context{app.messages(), app.state.SpecialFits};
+    context.batchMode = app.state.BatchMode;
+    context.inputFiles = inputFiles(app.model);
+    context.settings = app.regSettings.get();
+    context.versionCaption = VersionCaption;
+    return context;
+}
+
+}  // namespace
+
+std::vector<std::filesystem::path> inputFiles(const FrameModel& model) {
+    std::vector<std::filesystem::path> files;
+    for (int s = 0; s <= std::clamp(model.avicount, 0, MaxAviSegments - 1); ++s)
+        if (!model.AviSegments[s].FileName.empty()) files.emplace_back(model.AviSegments[s].FileName);
+    if (!model.SerName.empty()) files.emplace_back(model.SerName);
+    // A SER input names its frames "Frame i"; a series names its files.
+    if (model.InputIsSeries && !model.InputIsSER)
+        for (int i = 0; i < FrameCapacity && !model.FrameNames[i].empty(); ++i)
+            files.emplace_back(model.FrameNames[i]);
+    return files;
+}
+
+SaveController::SaveController(TMainForm& form) : form_(form) {
+    connect(form.stackPage->Savebutton, &QPushButton::clicked, this, &SaveController::SaveButtonClick);
+    connect(form.waveletPage->savebmp2button, &QPushButton::clicked, this,
+            &SaveController::SaveBMP2buttonClick);
+    connect(form.alignPage->Savesubcontrol, &TPCheck::OnClick, this, &SaveController::SaveSubcontrolClick);
+}
+
+void SaveController::SaveSubcontrolClick() {
+    form_.alignPage->Subdirname->setEnabled(form_.alignPage->Savesubcontrol->Checked());
+}
+
+bool SaveController::chooseFile(TFileDialog& dialog) {
+    ApplicationContext& app = form_.app;
+    const AlignPage& location = *form_.alignPage;
+    try {
+        dialog.InitialDir =
+            saveFolder(location.DirectoryListBox1->Directory(), location.Savesubcontrol->Checked(),
+                       location.Subdirname->text().toStdString());
+    } catch (const KestraveError& error) {
+        app.messages().NewMessagedlg("Save error", error.what(), mtError, mbOK, 0, false, "");
+        return false;
+    }
+    if (!app.state.BatchMode) return app.dialogs().Execute(dialog);
+    // The runner's preset name; a name without a folder goes into the save folder.
+    if (dialog.FileName.parent_path().empty()) dialog.FileName = dialog.InitialDir / dialog.FileName;
+    return true;
+}
+
+void SaveController::runSaver(const std::function<SaveOutcome()>& saver) {
+    ApplicationContext& app = form_.app;
+    const BusyCursor busy;
+    try {
+        if (saver().saved()) app.shell.ImageSaved = true;
+    } catch (const std::exception& error) {
+        // Write failures (the older file is left as it was) and images the saver cannot cover.
+        app.messages().NewMessagedlg("Save error", error.what(), mtError, mbOK, 0, false, "");
+    }
+}
+
+void SaveController::SaveButtonClick() {
+    ApplicationContext& app = form_.app;
+    TFileDialog& dialog = form_.dialogs.SaveDialog1;
+    if (!app.stack.exists() || !chooseFile(dialog)) return;
+    const StackResult& stack = app.stack.result;
+    const StackSaveSources sources{app.wavelet.Stackimage, app.images.StackPlanes, stack.ImageWidth,
+                                   stack.ImageHeight,      app.stack.Colourstack,  stack.StackMinValue,
+                                   stack.StackMaxValue};
+    const auto type = static_cast<StackSaveType>(std::clamp(
+        dialog.FilterIndex, static_cast<int>(StackSaveType::BMP), static_cast<int>(StackSaveType::PNG16)));
+    runSaver([&] {
+        SaveContext context = saveContext(app);
+        return saveStackImage(dialog.FileName, type, sources, context, writePng);
+    });
+}
+
+void SaveController::SaveBMP2buttonClick() {
+    ApplicationContext& app = form_.app;
+    const WaveletData& wavelet = app.wavelet;
+    // Nothing processed yet: nothing to save.
+    if (wavelet.ProcessPicture.empty()) return;
+    {
+        SaveContext context = saveContext(app);
+        if (!app.state.DoAllDone && confirmDoAll(context)) form_.wavelet->DoAllClick();
+    }
+    TFileDialog& dialog = form_.dialogs.WaveletSave;
+    if (!chooseFile(dialog)) return;
+
+    const WaveletPage& page = *form_.waveletPage;
+    const FrameWindows& info = form_.frameWindows;
+    StampInfo stamp;
+    stamp.ObjectName = info.Objectnameedit->text().toStdString();
+    stamp.DateTime = info.Datetimeedit->text().toStdString();
+    stamp.Stack = info.StackSlider->Value();
+    stamp.LevelStep = static_cast<int>(std::nearbyint(static_cast<double>(page.LevelStep->Value())));
+    stamp.Multiplicant = static_cast<int>(std::nearbyint(static_cast<double>(page.Multiplicant->Value())));
+    const auto layers = page.layerSliders();
+    for (std::size_t i = 0; i < layers.size(); ++i) stamp.Layers[i] = layers[i]->Value();
+    const WaveletSaveSources sources{wavelet.ProcessPicture,
+                                     app.images.ResultImage16,
+                                     app.images.StackPlanes,
+                                     app.model.ImageWidth,
+                                     app.model.ImageHeight,
+                                     page.Colourprocess2->Checked(),
+                                     info.StampImage->Checked() ? &stamp : nullptr};
+    const auto type = static_cast<WaveletSaveType>(std::clamp(
+        dialog.FilterIndex, static_cast<int>(WaveletSaveType::BMP), static_cast<int>(WaveletSaveType::PNG)));
+    runSaver([&] {
+        SaveContext context = saveContext(app);
+        return saveWaveletImage(dialog.FileName, type, sources, context, writePng);
+    });
+}
+
+}  // namespace kestrave

@@ -1,0 +1,50 @@
+#pragma once
+// The save handlers of the Stack and Wavelet pages: the folder and the dialog (the window's
+// SaveDialog1 and WaveletSave; a batch run shows neither and takes the name and filter the
+// runner presets in them, a name alone landing in the save folder), then the savers of the
+// output library. The image counts as saved only once a file was really written.
+
+#include <QObject>
+#include <filesystem>
+#include <functional>
+#include <vector>
+
+namespace kestrave {
+
+class TMainForm;
+struct TFileDialog;
+struct FrameModel;
+struct SaveOutcome;
+
+// The files of the current input (the video files, the SER file or the frames of a series); no
+// save may replace one of them.
+std::vector<std::filesystem::path> inputFiles(const FrameModel& model);
+
+class SaveController : public QObject {
+public:
+    explicit SaveController(TMainForm& form);
+
+    // Saves the stack in the type of SaveDialog1's filter: 1 BMP, 2 JPEG, 3 FITS 16-bit, 4 FITS
+    // 32-bit, 5 FITS master frame, 6 16-bit TIFF, 7 16-bit PNG. Without a stack there is nothing
+    // to save.
+    void SaveButtonClick();
+    // Saves the processed picture in the type of WaveletSave's filter (1 BMP, 2 JPEG, 3 FITS,
+    // 4 TIFF, 5 PNG), with the info stamp when
+    // `StampImage` is ticked; first offers "Do All" when the whole image has not been processed.
+    // Also called by the batch runner and by the close question.
+    void SaveBMP2buttonClick();
+    // `Subdirname` can be edited while `Savesubcontrol` is ticked.
+    void SaveSubcontrolClick();
+
+private:
+    // The save folder is made the dialog's start; interactive runs show it. False when nothing is
+    // to be saved (the folder cannot be made, or the dialog was cancelled).
+    bool chooseFile(TFileDialog& dialog);
+    // Runs a saver under the busy cursor, reports its failure, and marks the image saved only
+    // when a file was written.
+    void runSaver(const std::function<SaveOutcome()>& saver);
+
+    TMainForm& form_;
+};
+
+}  // namespace kestrave

@@ -1,0 +1,47 @@
+#include "stack_page_support.h"
+
+#include <QLabel>
+
+#include "shell/pages/frame_windows.h"
+#include "shell/pages/stack_page.h"
+#include "widgets/slider.h"
+
+namespace kestrave::test {
+
+StackPageTest::StackPageTest() {
+    FrameModel& model = context.model;
+    model.FrameWidth = model.FrameWidthRaw = model.ImageWidth = Width;
+    model.FrameHeight = model.FrameHeightRaw = model.ImageHeight = Height;
+    model.FramesRanked = true;
+    for (int i = 0; i < Count; ++i) {
+        model.FrameRanking[i].Frame = i;
+        model.FrameTable[i].Slots[0].Difference = 1.0f;
+        model.FrameTable[i].Slots[0].Brightness = 1.0f;
+        model.FrameTable[i].Slots[0].Quality = static_cast<float>(Count - i);
+    }
+    context.state.ProcessStage = TProcessStage::stAligned;
+    context.state.activepage = TMainTab::tabStack;
+    createImagePlanes(context.images, DefaultProcessAreaItem, context.progress(), context.messages());
+
+    frames.kind = FrameSamples::Bitmap;
+    fillFrames(100.0f);
+    form->stack->setFrameSourceFactory([this] { return std::make_unique<ForwardingSource>(frames); });
+    TRxSlider& slider = *form->frameWindows.StackSlider;
+    slider.setMaxValue(Count - 1);
+    slider.setTag(Count - 1);
+    slider.setValue(Count - 1);
+}
+
+void StackPageTest::fillFrames(float level) {
+    frames.frames.assign(Count, makePlane(Width, Height, [level](int, int) { return level; }));
+}
+
+QImage StackPageTest::shownPicture() const {
+    return form->stackPage->Stackimage->pixmap().toImage();
+}
+
+int StackPageTest::shownGrey(int x, int y) const {
+    return qGreen(shownPicture().pixel(x, y));
+}
+
+}  // namespace kestrave::test

@@ -1,0 +1,235 @@
+// The Stack page on the offscreen platform: "Stack" on a recording held in memory, cancel and
+// failures that keep the previous stack; on a SER file chosen through the input selection, the
+// cut-offs that show a frame and the stack size, and a stack of the file's frames.
+
+#include <QApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QToolButton>
+
+#include "frames/input_selection.h"
+#include "platform/errors.h"
+#include "shell/controllers/input_controller.h"
+#include "shell/pages/align_page.h"
+#include "shell/pages/frame_windows.h"
+#include "shell/pages/optimize_page.h"
+#include "shell/pages/stack_page.h"
+#include "shell/speed_bar.h"
+#include "shell/tab_strip.h"
+#include "stack_page_support.h"
+#include "support/sample_recording.h"
+#include "widgets/bitmap_view.h"
+#include "widgets/check_box.h"
+#include "widgets/slider.h"
+#include "widgets/spin_edit.h"
+
+namespace kestrave::test {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool shown(const ScriptedPresenter& presenter, const std::string& caption, const std::string& text) {
+    for (const Message& message : presenter.shown)
+        if (message.caption == caption && message.text == text) return true;
+    return false;
+}
+
+}  // namespace
+
+TEST_F(StackPageTest, StackButtonStacksShowsTheStackAndOpensTheLaterPages) {
+    StackPage& page = *form->stackPage;
+    form->frameWindows.StackSlider->setValue(3);  // ranks 0..3
+    page.Stackbutton->click();
+
+    ASSERT_TRUE(context.stack.exists());
+    EXPECT_EQ(context.state.progstatus, TProgStatus::psStacked);
+    EXPECT_EQ(context.state.activepage, TMainTab::tabFinal);
+    EXPECT_TRUE(context.state.WaveletTabPending);
+    EXPECT_EQ(form->Tabpages->currentIndex(), 2);
+    EXPECT_EQ(form->PageControl1->currentWidget(), static_cast<QWidget*>(&page));
+    EXPECT_EQ(context.stack.result.stackList, (std::vector<int>{0, 1, 2, 3}));
+    EXPECT_EQ(form->frameWindows.StackSlider->Tag(), 3);
+    EXPECT_EQ(form->StatusPanels[3]->text(), "Stack size (n=4) - (40x30)");
+    const QImage picture = shownPicture();
+    EXPECT_EQ(picture.size(), QSize(Width, Height));
+    EXPECT_EQ(shownGrey(0, 0), 100);
+    EXPECT_EQ(shownGrey(Width - 1, Height - 1), 100);
+    // Everything the run switched off for its time is back.
+    EXPECT_TRUE(page.isEnabled());
+    EXPECT_TRUE(form->Tabpages->isEnabled());
+    EXPECT_TRUE(form->optimizePage->glPageControl2->isEnabled());
+    EXPECT_TRUE(page.Savebutton->isEnabled());
+    EXPECT_FALSE(page.Stacklabel->isVisible());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(messages.shown.empty());
+
+    // The page's options reach the run: a resampled stack of factor 2.
+    page.Resampled->setChecked(true);
+    page.ResampleSpin->setValue(2.0);
+    page.Stackbutton->click();
+    EXPECT_EQ(shownPicture().size(), QSize(2 * Width - 1, 2 * Height - 1));
+    EXPECT_EQ(context.model.ImageWidth, 2 * Width - 1);
+    EXPECT_FALSE(page.Restartalign->isVisible());
+}
+
+TEST_F(StackPageTest, CancelDuringTheStackKeepsThePreviousStack) {
+    StackPage& page = *form->stackPage;
+    page.Stackbutton->click();
+    ASSERT_TRUE(context.stack.exists());
+    context.state.WaveletTabPending = false;
+
+    fillFrames(200.0f);
+    frames.onRead = [this](int frame) {
+        if (frame == 6)
+            QMetaObject::invokeMethod(form->Speedbar->Cancelbutton, &QAbstractButton::click,
+                                      Qt::QueuedConnection);
+    };
+    messages.reply(mrYes);
+    page.Stackbutton->click();
+
+    EXPECT_TRUE(shown(messages, "Cancelling ...", "Do you want to cancel ?"));
+    EXPECT_EQ(shownGrey(5, 5), 100);
+    EXPECT_EQ(context.wavelet.Stackimage.pixel(5, 5)[1], 100);
+    EXPECT_FLOAT_EQ(context.images.StackPlanes[1][5][5], 100.0f);
+    EXPECT_FALSE(context.state.WaveletTabPending);
+    EXPECT_TRUE(page.isEnabled());
+    EXPECT_TRUE(form->Tabpages->isEnabled());
+    EXPECT_FALSE(page.Stacklabel->isVisible());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    // The next stack runs to its end again.
+    frames.onRead = nullptr;
+    page.Stackbutton->click();
+    EXPECT_EQ(shownGrey(5, 5), 200);
+}
+
+TEST_F(StackPageTest, RefusalsAndFailuresReportAndLeaveTheStackAsItWas) {
+    StackPage& page = *form->stackPage;
+    page.Stackbutton->click();
+    ASSERT_TRUE(context.stack.exists());
+    context.state.WaveletTabPending = false;
+    fillFrames(200.0f);
+
+    // Every frame excluded: nothing is read.
+    for (int i = 0; i < Count; ++i) context.model.FrameTable[i].Excluded = true;
+    const int readsBefore = frames.reads.load();
+    page.Stackbutton->click();
+    EXPECT_TRUE(shown(messages, "Stacking", "No frames to stack, please change slider(s)"));
+    EXPECT_EQ(frames.reads.load(), readsBefore);
+    for (int i = 0; i < Count; ++i) context.model.FrameTable[i].Excluded = false;
+
+    // A frame that cannot be read ends the run with the reader's message.
+    frames.onRead = [](int frame) {
+        if (frame == 3) throw FileError("Frame 3 is truncated.");
+    };
+    page.Stackbutton->click();
+    EXPECT_TRUE(shown(messages, "Stacking", "Frame 3 is truncated."));
+    EXPECT_EQ(shownGrey(5, 5), 100);
+    EXPECT_FLOAT_EQ(context.images.StackPlanes[1][5][5], 100.0f);
+    EXPECT_FALSE(context.state.WaveletTabPending);
+    EXPECT_TRUE(page.isEnabled());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    // A dark frame of another size than the frames is switched off, and its box unchecked.
+    frames.onRead = nullptr;
+    form->alignPage->Usedarkframe->setChecked(true);
+    page.Stackbutton->click();
+    EXPECT_TRUE(shown(messages, "Imagesize error", " darkframe size does not match imagesize !!"));
+    EXPECT_FALSE(form->alignPage->Usedarkframe->Checked());
+    EXPECT_EQ(shownGrey(5, 5), 200);
+}
+
+// A recording chosen as the user does: a SER file through the input selection.
+struct SerStackTest : ShellWindowTest {
+    static constexpr int Frames = 8;
+
+    SerStackTest() {
+        synth::SynthOptions options = smallRecordingOptions();
+        options.width = 24;
+        options.height = 16;
+        options.frames = Frames;
+        const fs::path file = writeSampleRecording(dir.path(), options, "planet.ser").path;
+        form->input->chooseInput = [file] { return ChosenInput{{file.string()}, InputFilter::SER}; };
+        form->input->SelectFileButtonClick();
+        // Ranked as the alignment leaves it: the best frame first, each with its difference.
+        FrameModel& model = context.model;
+        model.FramesRanked = true;
+        for (int rank = 0; rank < Frames; ++rank) {
+            model.FrameRanking[rank].Frame = Frames - 1 - rank;
+            TAlignSlotRec& slot = model.FrameTable[Frames - 1 - rank].Slots[0];
+            slot.Quality = static_cast<float>(Frames - rank);
+            slot.Difference = 1.0f;
+        }
+        context.state.ProcessStage = TProcessStage::stAligned;
+        context.state.activepage = TMainTab::tabStack;
+        form->stackPage->Stackbutton->setEnabled(true);
+    }
+    QImage shownPicture() const {
+        return form->stackPage->Stackimage->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
+    }
+    QImage previewPicture() const {
+        return bitmapView(context.input.PreviewBitmap).convertToFormat(QImage::Format_RGB32);
+    }
+
+    TempDir dir;
+    FrameWindows& windows = form->frameWindows;
+};
+
+TEST_F(SerStackTest, CutoffsShowTheFrameTheStackSizeAndItsQuality) {
+    ASSERT_EQ(windows.StackSlider->MaxValue(), Frames - 1);
+    context.model.FrameTable[Frames - 1 - 2].Excluded = true;  // the frame at rank 2
+    StackPage& page = *form->stackPage;
+    const auto shapeColour = [&] { return page.stackshape->palette().color(QPalette::Window); };
+
+    windows.StackSlider->setValue(5);
+    // Ranks 0..4 less the excluded one, and the frame at the cut-off itself; the quality of rank
+    // 4 is 4 of the best 8.
+    EXPECT_EQ(form->StatusPanels[3]->text(), "Stacksize: 5 Low quality :50.00%");
+    EXPECT_EQ(shapeColour(), QColor(0, 0x80, 0));
+    EXPECT_EQ(windows.RxLabel4->text(), "Difference Cutoff (green line) (max =1.000) ( % 100)");
+    // The frame at rank 5 (frame 2) is read into the preview and shown on the stack picture.
+    EXPECT_NE(form->windowTitle().toStdString().find("planet.ser 2"), std::string::npos)
+        << form->windowTitle().toStdString();
+    EXPECT_EQ(shownPicture(), previewPicture());
+
+    windows.StackSlider->setValue(2);
+    EXPECT_EQ(shapeColour(), QColor(Qt::red));
+    EXPECT_NE(form->windowTitle().toStdString().find("planet.ser 5"), std::string::npos);
+
+    // Half the largest difference lets no other frame through.
+    windows.StackSlider->setValue(5);
+    windows.differencecutslider->setValue(500);
+    EXPECT_EQ(form->StatusPanels[3]->text(), "Stacksize: 1 Low quality :100.00%");
+
+    // The frame limit sets the quality cut-off; above the range it takes the range's end.
+    windows.LimitStack->setValue(3);
+    EXPECT_EQ(windows.StackSlider->Value(), 3);
+    windows.LimitStack->setValue(100);
+    EXPECT_EQ(windows.StackSlider->Value(), Frames - 1);
+    EXPECT_EQ(static_cast<int>(windows.LimitStack->Value()), Frames - 1);
+}
+
+TEST_F(SerStackTest, StackingOneFrameOfTheSerFileGivesItsSamples) {
+    windows.StackSlider->setValue(0);  // the best frame alone (frame 7), read by the slider
+    const T2dArrays samples = context.images.RawFramePlane;
+    messages.reply(mrYes);  // " Only one frame to stack, continue ??? "
+    form->stackPage->Stackbutton->click();
+
+    ASSERT_TRUE(context.stack.exists());
+    EXPECT_EQ(context.stack.result.stackList, std::vector<int>{Frames - 1});
+    EXPECT_EQ(context.state.progstatus, TProgStatus::psStacked);
+    // A raw 8-bit SER frame renders over the sample range 0..255: one frame stacked shows its own
+    // samples.
+    const QImage stack = shownPicture();
+    ASSERT_EQ(stack.size(), QSize(samples.xCount(), samples.yCount()));
+    int differing = 0;
+    for (int y = 0; y < stack.height(); ++y)
+        for (int x = 0; x < stack.width(); ++x)
+            differing += qGreen(stack.pixel(x, y)) != static_cast<int>(samples[x][y]);
+    EXPECT_EQ(differing, 0);
+}
+
+}  // namespace kestrave::test
