@@ -194,6 +194,8 @@ TEST_F(SerStackTest, CutoffsShowTheFrameTheStackSizeAndItsQuality) {
     EXPECT_NE(form->windowTitle().toStdString().find("planet.ser 2"), std::string::npos)
         << form->windowTitle().toStdString();
     EXPECT_EQ(shownPicture(), previewPicture());
+    EXPECT_EQ(form->alignPage->PreviewImage->pixmap().toImage().convertToFormat(QImage::Format_RGB32),
+              previewPicture());
 
     windows.StackSlider->setValue(2);
     EXPECT_EQ(shapeColour(), QColor(Qt::red));

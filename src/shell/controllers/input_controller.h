@@ -41,6 +41,8 @@ public:
     void AlignSliderChange();
     // Space (32) selects or excludes the shown frame; a dropped frame stays as it is.
     void PreviewSliderKeyDown(int key);
+    // PreviewImage shows the preview picture (the frame read last).
+    void showPicture();
 
     void SelectFramesChecklistClick();
     void SelectFramesChecklistClickCheck(QListWidgetItem* item);
@@ -68,7 +70,6 @@ private:
     void takeSingleImage(const InputRecord& record);
     void decideColour();
     void fillFrameList(const std::vector<std::string>& items);
-    void showPicture();
     // A luminance frame was read: the luminance channel is offered and LRGB chosen.
     void showLuminanceChoice();
     void showFrameError(const std::exception& error);

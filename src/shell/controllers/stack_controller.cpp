@@ -15,7 +15,6 @@
 #include "frames/frame_browsing.h"
 #include "frames/input_selection.h"
 #include "frames/input_sources.h"
-#include "platform/errors.h"
 #include "shell/application_context.h"
 #include "shell/busy_cursor.h"
 #include "shell/controllers/input_controller.h"
@@ -324,6 +323,7 @@ void StackController::showFrameAtCutoff(int frame) {
         app.progress().setStatus(2, error.what());
         return;
     }
+    form_.input->showPicture();
     if (const std::string caption = seriesCaption(model, frame); !caption.empty())
         form_.setWindowTitle(QString::fromStdString(caption));
     // The frame on a picture of the stack's size, from the top-left corner.
