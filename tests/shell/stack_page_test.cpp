@@ -66,13 +66,22 @@ TEST_F(StackPageTest, StackButtonStacksShowsTheStackAndOpensTheLaterPages) {
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_TRUE(messages.shown.empty());
 
-    // The page's options reach the run: a resampled stack of factor 2.
-    page.Resampled->setChecked(true);
+    // The page's options reach the run: a resampled stack of factor 2, then a drizzled one of
+    // factor 3 (ticking Drizzling unticks Resampled and sizes the canvas).
     page.ResampleSpin->setValue(2.0);
+    page.Resampled->setChecked(true);
+    form->stack->ResampledClick();
     page.Stackbutton->click();
     EXPECT_EQ(shownPicture().size(), QSize(2 * Width - 1, 2 * Height - 1));
     EXPECT_EQ(context.model.ImageWidth, 2 * Width - 1);
-    EXPECT_FALSE(page.Restartalign->isVisible());
+    EXPECT_FALSE(form->optimizePage->Restartalign->isVisible());
+
+    page.Drizzlefact->setValue(3.0);
+    page.Drizzling->setChecked(true);
+    form->stack->DrizzlingClick();
+    EXPECT_FALSE(page.Resampled->Checked());
+    page.Stackbutton->click();
+    EXPECT_EQ(shownPicture().size(), QSize(3 * Width - 1, 3 * Height - 1));
 }
 
 TEST_F(StackPageTest, CancelDuringTheStackKeepsThePreviousStack) {

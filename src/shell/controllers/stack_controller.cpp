@@ -72,7 +72,7 @@ StackOptions readStackOptions(const TMainForm& form) {
 
     options.Expandstack = page.Expandstack->Checked();
     options.Resampled = page.Resampled->Checked();
-    options.Drizzle2 = page.Drizzle2->Checked();
+    options.Drizzle2 = form.waveletPage->Drizzle2->Checked();
     options.Drizzling = page.Drizzling->Checked();
     // The spin keeps what was typed; the factor stays within 1..4.
     options.ResampleFactor = std::clamp(static_cast<float>(page.ResampleSpin->Value()), 1.0f, 4.0f);
@@ -140,6 +140,8 @@ StackController::StackController(TMainForm& form) : form_(form) {
     connect(windows.StackSlider, &TRxSlider::OnChange, this, &StackController::StackSliderChange);
     connect(windows.differencecutslider, &TRxSlider::OnChange, this, &StackController::StackSliderChange);
     connect(windows.LimitStack, &TRxSpinEdit::OnChange, this, &StackController::LimitStackChange);
+    connect(page.Drizzling, &TPCheck::OnClick, this, &StackController::DrizzlingClick);
+    connect(page.Resampled, &TPCheck::OnClick, this, &StackController::ResampledClick);
     page.Savebutton->setEnabled(form.app.stack.exists());
 }
 
@@ -196,7 +198,8 @@ void StackController::prepareStackRun(const StackOptions& options) {
     form_.tools.Shrinkview->hide();
     form_.tools.MultiAlignprogresswindow->hide();
     // Realigning on the result needs the frame-sized canvas.
-    page.Restartalign->setVisible(!options.Expandstack && !options.Resampled && !options.Drizzling);
+    form_.optimizePage->Restartalign->setVisible(!options.Expandstack && !options.Resampled &&
+                                                 !options.Drizzling);
 
     // The stack page shows while the stack is made; a page not yet open comes at the end.
     if (form_.app.state.activepage >= TMainTab::tabStack && form_.Tabpages->currentIndex() != StackTab)
@@ -344,6 +347,24 @@ void StackController::LimitStackChange() {
         limit.setValue(slider.MaxValue());
     }
     slider.setValue(static_cast<int>(std::nearbyint(static_cast<double>(limit.Value()))));
+}
+
+void StackController::DrizzlingClick() {
+    StackPage& page = *form_.stackPage;
+    form_.waveletPage->Drizzle2->setChecked(page.Drizzling->Checked());
+    if (page.Drizzling->Checked()) page.Resampled->setChecked(false);
+}
+
+void StackController::ResampledClick() {
+    StackPage& page = *form_.stackPage;
+    const bool resampled = page.Resampled->Checked();
+    page.ResampleMethod->setVisible(resampled);
+    page.ResampleSpin->setVisible(resampled);
+    if (resampled) page.Drizzling->setChecked(false);
+    form_.waveletPage->Drizzle2->setChecked(page.Drizzling->Checked());
+    // Realigning on the result needs the frame-sized canvas.
+    form_.optimizePage->Restartalign->setVisible(!resampled);
+    if (resampled) page.Expandstack->setChecked(false);
 }
 
 }  // namespace kestrave

@@ -48,6 +48,9 @@ public:
     void StackSliderChange();
     // "Limit to maximum frameno:" sets the quality cut-off.
     void LimitStackChange();
+    // Drizzling and resampling exclude each other; the wavelet page's Drizzle2 follows Drizzling.
+    void DrizzlingClick();
+    void ResampledClick();
     // Shows or hides the stack graph window as `Showstackgraph` says; the graph itself is drawn
     // by the stack graphs once they exist.
     void ShowstackgraphClick();

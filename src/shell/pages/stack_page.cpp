@@ -20,12 +20,6 @@ void addOptionTab(QTabWidget* pages, const char* caption,
     pages->addTab(tab, QString::fromUtf8(caption));
 }
 
-TPCheck* checkedOption(QWidget* parent, const char* objectName, const char* caption) {
-    TPCheck* check = optionCheck(parent, objectName, caption);
-    check->setChecked(true);
-    return check;
-}
-
 }  // namespace
 
 StackPage::StackPage(QWidget* parent) : QWidget(parent) {
@@ -45,30 +39,30 @@ StackPage::StackPage(QWidget* parent) : QWidget(parent) {
     ResampleMethod = named(new QComboBox(this), "ResampleMethod");
     for (const char* method : ResampleMethodItems) ResampleMethod->addItem(method);
     Drizzling = optionCheck(this, "Drizzling", "Drizzling");
-    Drizzle2 = optionCheck(this, "Drizzle2", "Drizzle canvas");
     Drizzlefact = floatSpin(this, "Drizzlefact", 1.0, 3.0, 0.1, 2.0, 1);
     Pixfrac = integerSpin(this, "Pixfrac", 10, 100, 80);
     addOptionTab(glPageControl3, "Resampling / Drizzling",
-                 {{Resampled, ResampleSpin, ResampleMethod}, {Drizzling, Drizzle2, Drizzlefact, Pixfrac}});
+                 {{Resampled, ResampleSpin, ResampleMethod}, {Drizzling, Drizzlefact, Pixfrac}});
 
     Statistical = optionCheck(this, "Statistical", "Sigma clipping");
     Statisticspin = floatSpin(this, "Statisticspin", 0.01, 8.0, 0.1, 2.0, 2);
-    sigmahi = checkedOption(this, "sigmahi", "Reject high");
-    Sigmalo = checkedOption(this, "Sigmalo", "Reject low");
+    sigmahi = optionCheck(this, "sigmahi", "Reject high");
+    Sigmalo = optionCheck(this, "Sigmalo", "Reject low");
+    sigmahi->setChecked(true);
+    Sigmalo->setChecked(true);
     RejectMax = optionCheck(this, "RejectMax", "Reject maximum");
     addOptionTab(glPageControl3, "Sigma clipping",
                  {{Statistical, Statisticspin}, {sigmahi, Sigmalo, RejectMax}});
 
     Macorrect = optionCheck(this, "Macorrect", "Remove mean shift");
-    FastStack = checkedOption(this, "FastStack", "Fast method");
+    FastStack = optionCheck(this, "FastStack", "Fast method");
+    FastStack->setChecked(true);
     Multi = optionCheck(this, "Multi", "Multi");
     addOptionTab(glPageControl3, "Alignment points", {{Multi, Macorrect, FastStack}});
 
     Stackbutton = pushButton(this, "Stackbutton", "Stack");
     Statisticalstackbutton = pushButton(this, "Statisticalstackbutton", "Sigma stack");
     Savebutton = pushButton(this, "Savebutton", "Save");
-    Restartalign = pushButton(this, "Restartalign", "Realign with");
-    Restartalign->hide();
     Showstackgraph = optionCheck(this, "Showstackgraph", "Show Stackgraph");
     ShowStacklist = optionCheck(this, "ShowStacklist", "Show Stacklist");
 
@@ -83,8 +77,8 @@ StackPage::StackPage(QWidget* parent) : QWidget(parent) {
     Stackimage = stack.image;
 
     layout->addWidget(glPageControl3);
-    layout->addLayout(controlRow({Stackbutton, Statisticalstackbutton, Savebutton, Restartalign, stackshape,
-                                  Showstackgraph, ShowStacklist}));
+    layout->addLayout(controlRow(
+        {Stackbutton, Statisticalstackbutton, Savebutton, stackshape, Showstackgraph, ShowStacklist}));
     layout->addWidget(Stacklabel);
     layout->addWidget(ScrollBox2, 1);
 }

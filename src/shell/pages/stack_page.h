@@ -32,8 +32,8 @@ public:
     TPCheck* Resampled;
     TRxSpinEdit* ResampleSpin;  // the resampling factor, 1..4 (what is typed is kept)
     QComboBox* ResampleMethod;  // the resampling filter
-    TPCheck* Drizzling;         // the frames are dropped onto the canvas as drizzle drops
-    TPCheck* Drizzle2;          // the canvas takes the drizzle factor's size
+    TPCheck* Drizzling;         // drizzled frames on a drizzle-sized canvas (the wavelet page's
+                                // Drizzle2 mirrors it)
     TRxSpinEdit* Drizzlefact;   // 1..3
     TRxSpinEdit* Pixfrac;       // drop size in percent of a frame pixel, 10..100
 
@@ -52,9 +52,8 @@ public:
     QPushButton* Stackbutton;
     QPushButton* Statisticalstackbutton;
     QPushButton* Savebutton;
-    QPushButton* Restartalign;  // align again on the stacked result
-    TPCheck* Showstackgraph;    // the stack graph tool window
-    TPCheck* ShowStacklist;     // the tool window listing the stacked frames
+    TPCheck* Showstackgraph;  // the stack graph tool window
+    TPCheck* ShowStacklist;   // the tool window listing the stacked frames
 
     // Green while the frame at the quality cut-off (StackSlider) takes part, red when excluded.
     QLabel* stackshape;
