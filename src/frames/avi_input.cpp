@@ -77,4 +77,21 @@ void AviInput::pass(const AviReadOptions& options, AviFrameSink& sink, ProgressP
     model_.DroppedFrames = reader_.state.DroppedFrames = dropped;
 }
 
+void markDroppedAviFrames(FrameModel& model) {
+    for (int s = 0; s <= model.avicount; ++s) {
+        const TAviSegmentRec& segment = model.AviSegments[s];
+        if (segment.FileName.empty() || segment.FirstFrame > MaxFrameIndex) continue;
+        const AviFile file = AviFile::open(segment.FileName);
+        const AviStreamInfoRecord& info = file.streamInfo();
+        const std::int64_t last = std::min<std::int64_t>(std::int64_t{info.dwLength} - 1,
+                                                         MaxFrameIndex - std::int64_t{segment.FirstFrame});
+        for (std::int64_t i = info.dwStart; i <= last; ++i) {
+            if (file.sampleSize(i) != 0) continue;
+            TFrameRec& record = model.FrameTable[static_cast<int>(i + segment.FirstFrame)];
+            record.Excluded = record.Dropped = true;
+            model.DroppedFrames = true;
+        }
+    }
+}
+
 }  // namespace kestrave

@@ -51,4 +51,9 @@ private:
     FrameModel& model_;
 };
 
+// Marks every frame of the input whose sample is empty (a frame the capture dropped) as Excluded
+// and Dropped, and sets DroppedFrames when there is one. The files' indexes tell, so no frame is
+// decoded; a pass that reads frame by frame calls this first and never reads those frames.
+void markDroppedAviFrames(FrameModel& model);
+
 }  // namespace kestrave

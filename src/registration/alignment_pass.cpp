@@ -5,7 +5,7 @@
 #include <mutex>
 #include <new>
 
-#include "frames/avi_reader.h"
+#include "frames/avi_input.h"
 #include "platform/parallel.h"
 
 namespace kestrave {
@@ -161,6 +161,8 @@ AlignmentPassResult Pass::run() {
         checkCalibrationSizes(align);
         aligner_ = std::make_unique<FrameAlignment>(c_, align, noPreview_);
         resetRecords();
+        // Frames the capture dropped are known from the files' indexes and never read.
+        if (model.InputType == TInputType::itAVI) markDroppedAviFrames(model);
 
         registration.LastPeak = 0.0;
         c_.progress.setStatus(3, "Alignment processing");
