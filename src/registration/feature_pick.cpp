@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "frames/frame_browsing.h"
 #include "frames/per_input_reset.h"
 
 namespace kestrave {
@@ -22,11 +23,6 @@ void tell(MessagePort& messages, const char* caption, const char* text, std::uin
 void setProcessStage(ProgramState& program, TProcessStage stage) {
     program.ProcessStage = stage;
     EmptyHook();
-}
-
-// The frame the preview shows at a slider position: through the ranking once there is one.
-int frameAtPosition(const FrameModel& model, int position) {
-    return model.FramesRanked ? model.FrameRanking[position].Frame : position;
 }
 
 // Accepted only more than half a box (plus one pixel on the far side) inside every border.

@@ -1,9 +1,9 @@
 #pragma once
 // Everything one run of the program works on, owned in one place and passed by reference: the
 // program state, the frame model, the image planes, the shell's own flags, the wavelet page's
-// data, the FFT engine and the registration's state, the settings store, the batch lines, the
-// long-operation registry, the message routine, the progress port and the file dialogs. The window, the batch
-// runner and every test build their own; there are no hidden globals.
+// data, the FFT engine, the registration's, the alignment's and the optimizer's state, the settings store,
+// the batch lines, the long-operation registry, the message routine, the progress port and the file dialogs.
+// The window, the batch runner and every test build their own; there are no hidden globals.
 
 #include <memory>
 
@@ -13,8 +13,10 @@
 #include "frames/program_state.h"
 #include "persist/reg_settings.h"
 #include "platform/progress_port.h"
+#include "registration/align_state.h"
 #include "registration/debayer_switch.h"
 #include "registration/fft.h"
+#include "registration/optimizer_state.h"
 #include "registration/registration_state.h"
 #include "shell/command_line.h"
 #include "shell/file_dialogs.h"
@@ -32,8 +34,6 @@ struct ShellState {
     bool ImageSaved = false;
     // Set by "Continue"; Create's wait consumes it.
     bool ContinueRequested = false;
-    // Set by the halt button of the alignment pass; the alignment loops stop on it.
-    bool HaltRegistration = false;
     // Set while start-up runs (it restores the stored control values then): handlers leave the
     // work alone (the quality method's handler does not recompute the reference).
     bool StartingUp = false;
@@ -62,6 +62,9 @@ public:
     LongOperations operations;
     FftEngine fft;
     RegistrationState registration;
+    // The alignment's pass state (the halt button's flag among it) and the optimizer's run state.
+    AlignmentState alignment;
+    OptimizerState optimizer;
     // The input: the shown picture, what the readers found, the current folder, the frame source
     // of the browser; and the debayer switch.
     InputState input;

@@ -32,7 +32,12 @@
 namespace kestrave {
 
 TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
-    : QMainWindow(parent), app(context), tools(this), waveletTools(tools), frameWindows(tools, this) {
+    : QMainWindow(parent),
+      app(context),
+      tools(this),
+      waveletTools(tools),
+      frameWindows(tools, this),
+      registrationWindows(tools, *frameWindows.Chart8) {
     setObjectName("MainForm");
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);

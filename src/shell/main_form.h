@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "shell/pages/frame_windows.h"
+#include "shell/pages/registration_windows.h"
 #include "shell/pages/wavelet_tool_panels.h"
 #include "shell/tool_windows.h"
 #include "shell/window_dialogs.h"
@@ -62,6 +63,8 @@ public:
     WaveletToolPanels waveletTools;
     // The frame lists, the stack graph's cut-offs, the registration chart, the image information.
     FrameWindows frameWindows;
+    // The spectrum picture, the registration chart's series and the stack graph's copy of them.
+    RegistrationWindows registrationWindows;
     WindowDialogs dialogs;
     // The point the assistant's balloons aim at.
     QWidget* Screencentre = nullptr;

@@ -18,6 +18,7 @@
 #include "platform/program_dir.h"
 #include "shell/application_context.h"
 #include "shell/batch_runner.h"
+#include "shell/controllers/align_controller.h"
 #include "shell/controllers/shell_controller.h"
 #include "shell/controllers/wavelet_controller.h"
 #include "shell/developer_mode.h"
@@ -288,7 +289,7 @@ void Startup::chooseQualityMethod() {
         fillQualityMethodCombo(align_, QualityMethodListCount, stored);
     // A method the list no longer offers (kept from the developer mode) would leave none chosen.
     if (combo.currentIndex() < 0) combo.setCurrentIndex(DefaultQualityMethod);
-    QualityMethodComboChange(form_);
+    form_.align->QualityMethodComboChange();
 }
 
 void Startup::hideToolWindows() {

@@ -1,11 +1,7 @@
 #include "shell/startup_stand_ins.h"
 
-#include <QComboBox>
-
 #include "shell/application_context.h"
 #include "shell/main_form.h"
-#include "shell/pages/align_page.h"
-#include "widgets/radio_group.h"
 
 namespace kestrave {
 
@@ -16,10 +12,6 @@ void SpeedButton1Click(TMainForm&) {}
 void LanguageboxChange(TMainForm&) {}
 
 void newversion(TMainForm&) {}
-
-void QualityMethodComboChange(TMainForm& form) {
-    form.alignPage->CopyAlignmethods->setItemIndex(form.alignPage->QualityMethodCombo->currentIndex());
-}
 
 void createCurveObjects(TMainForm&) {}
 

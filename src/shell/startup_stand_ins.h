@@ -18,10 +18,6 @@ void SpeedButton1Click(TMainForm& form);
 void LanguageboxChange(TMainForm& form);
 // The update check. No check is made yet.
 void newversion(TMainForm& form);
-// The quality method chosen in QualityMethodCombo: the hidden list CopyAlignmethods takes the
-// same item (so the choice is kept for the next run). Setting the quality flags (and, once
-// start-up is done, recomputing the reference) comes with the alignment handlers.
-void QualityMethodComboChange(TMainForm& form);
 // The curve editors: the five curve objects (gamma, tone, hue, saturation, lightness) drawn into
 // their graphs. None exists yet.
 void createCurveObjects(TMainForm& form);

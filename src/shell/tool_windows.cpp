@@ -36,6 +36,7 @@ ToolWindows::ToolWindows(QWidget* owner)
       Registrationgraphwindow(new ToolWindow(owner, "Registrationgraphwindow", "Registration")),
       RegiStration2(new ToolWindow(owner, "RegiStration2", "Registration ")),
       Imageinfowindow(new ToolWindow(owner, "Imageinfowindow", "Image information")),
+      movements(new ToolWindow(owner, "movements", "Movements")),
       HaltRegister(new QPushButton("Halt", Registerhaltwindow)) {
     HaltRegister->setObjectName("HaltRegister");
     Registerhaltwindow->Body->addWidget(HaltRegister);

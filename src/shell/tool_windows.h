@@ -46,6 +46,7 @@ struct ToolWindows {
     ToolWindow* Registrationgraphwindow;
     ToolWindow* RegiStration2;
     ToolWindow* Imageinfowindow;
+    ToolWindow* movements;  // the frames' shifts drawn by the optimizer
 
     QPushButton* HaltRegister;  // on Registerhaltwindow: stops the alignment pass
 };

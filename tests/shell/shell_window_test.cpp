@@ -283,7 +283,7 @@ TEST_F(ShellWindowTest, ContinueAndHaltSetTheirFlags) {
     EXPECT_TRUE(context.shell.ContinueRequested);
     EXPECT_TRUE(form->optimizePage->Continuebutton->isHidden());
     form->tools.HaltRegister->click();
-    EXPECT_TRUE(context.shell.HaltRegistration);
+    EXPECT_TRUE(context.alignment.HaltRequested);
 }
 
 TEST_F(ShellWindowTest, ToolWindowsFollowTheirButtonsAndComeBackInside) {

@@ -1,19 +1,217 @@
 #include "shell/controllers/align_controller.h"
 
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QScopedValueRollback>
+#include <QSignalBlocker>
+#include <QTabWidget>
+#include <cmath>
+#include <optional>
+
+#include "frames/frame_browsing.h"
+#include "frames/input_sources.h"
+#include "persist/reg_settings.h"
 #include "registration/debayer_switch.h"
+#include "registration/fft.h"
+#include "registration/quality_method.h"
+#include "registration/registration_graph.h"
 #include "shell/application_context.h"
+#include "shell/controllers/align_window.h"
 #include "shell/controllers/input_controller.h"
+#include "shell/controllers/shell_controller.h"
 #include "shell/main_form.h"
 #include "shell/pages/align_page.h"
+#include "shell/pages/line_chart.h"
+#include "shell/pages/optimize_page.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
+#include "shell/tab_strip.h"
+#include "widgets/bitmap_view.h"
 #include "widgets/check_box.h"
+#include "widgets/radio_group.h"
+#include "widgets/slider.h"
+#include "widgets/spin_edit.h"
 
 namespace kestrave {
 
-AlignController::AlignController(TMainForm& form) : form_(form) {
-    connect(form.alignPage->Avidebay, &TPCheck::OnClick, this, &AlignController::AVIDEBAYClick);
+namespace {
+
+// Items of QualityMethodCombo.
+constexpr int ClassicItem = 0;
+constexpr int HumanVisualItem = 1;
+constexpr int CompressItem = 2;
+
+bool featurePicked(const ProgramState& state) {
+    return state.FeatureX != 0 || state.FeatureY != 0;
 }
+
+}  // namespace
+
+AlignController::AlignController(TMainForm& form)
+    : form_(form), app_(form.app), window_(std::make_unique<AlignWindow>(form)) {
+    AlignPage& page = *form.alignPage;
+    OptimizePage& optimize = *form.optimizePage;
+    connect(page.Avidebay, &TPCheck::OnClick, this, &AlignController::AVIDEBAYClick);
+    connect(page.FFTsizeGroup, &TRadioGroup::OnClick, this, &AlignController::FFTsizeGroupClick);
+    connect(page.RecalcFFTbutton, &QPushButton::clicked, this, &AlignController::RecalcFFTbuttonClick);
+    connect(page.QualityMethodCombo, &QComboBox::activated, this, &AlignController::QualityMethodComboChange);
+    connect(page.QualityFilter, &TRxSpinEdit::OnChange, this, &AlignController::QualityFilterChange);
+    connect(page.QualFilterDX, &TRxSpinEdit::OnChange, this, &AlignController::QualityFilterChange);
+    connect(page.CentralHVS, &TRxSpinEdit::OnChange, this, &AlignController::CentralHVSChange);
+    connect(page.Compresfactor, &TRxSpinEdit::OnChange, this, &AlignController::CompresfactorChange);
+    connect(page.Autofilter, &TPCheck::OnClick, this, &AlignController::AutofilterClick);
+    connect(page.FFTFilterspin, &TRxSpinEdit::OnChange, this, &AlignController::FFTFilterspinChange);
+    connect(page.ManualFFT, &TPCheck::OnClick, this, &AlignController::armFFTFilter);
+    connect(page.TrackDetect, &TRxSpinEdit::OnChange, this, &AlignController::TrackDetectChange);
+    connect(page.ShowFFTbox, &TPCheck::OnClick, this, &AlignController::ShowFFTboxClick);
+    connect(page.ShowGraphbox, &TPCheck::OnClick, this, &AlignController::ShowgraphboxClick);
+    connect(page.Alignbutton, &QPushButton::clicked, this, &AlignController::AlignallButtonClick);
+    connect(optimize.Optimizegraph, &TPCheck::OnClick, this, &AlignController::OptimizegraphClick);
+    connect(optimize.ShowMovementwindow, &TPCheck::OnClick, this, &AlignController::ShowMovementwindowClick);
+    for (TRxSpinEdit* spin : {page.QualityFilter, page.QualFilterDX, page.CentralHVS, page.Compresfactor})
+        connectArming(*spin, &AlignController::armQualityFilter);
+    connectArming(*page.FFTFilterspin, &AlignController::armFFTFilter);
+    page.PreviewImage->setMouseTracking(true);
+    page.PreviewImage->installEventFilter(this);
+}
+
+AlignController::~AlignController() = default;
+
+// A press or a key on the spin edit or its step buttons, before the value changes.
+void AlignController::connectArming(TRxSpinEdit& spin, void (AlignController::*arm)()) {
+    for (QObject* part : std::initializer_list<QObject*>{&spin, spin.spinButton(), spin.upDown()}) {
+        if (part == nullptr) continue;
+        part->installEventFilter(this);
+        arming_.emplace_back(part, arm);
+    }
+}
+
+bool AlignController::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (watched == form_.alignPage->PreviewImage &&
+        (type == QEvent::MouseButtonPress || type == QEvent::MouseMove)) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        const int x = static_cast<int>(mouse->position().x()), y = static_cast<int>(mouse->position().y());
+        if (type == QEvent::MouseButtonPress)
+            PreviewImageMouseDown(mouse->button(), mouse->modifiers(), x, y);
+        else
+            PreviewImageMouseMove(mouse->modifiers(), x, y);
+    } else if (type == QEvent::MouseButtonPress || type == QEvent::KeyPress) {
+        for (const auto& [part, arm] : arming_)
+            if (part == watched) (this->*arm)();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+bool AlignController::inputLoaded() const {
+    return app_.state.ProcessStage >= TProcessStage::stInputLoaded && app_.input.source != nullptr;
+}
+
+QPoint AlignController::previewPoint(int x, int y) const {
+    if (!app_.shell.PreviewFitted) return {x, y};
+    const float scale = app_.shell.PreviewFitScale;
+    return {static_cast<int>(std::lrint(x * scale)), static_cast<int>(std::lrint(y * scale))};
+}
+
+ReferenceContext AlignController::referenceContext() {
+    return ReferenceContext{app_.fft,    app_.registration,        app_.state,     app_.model,
+                            app_.images, app_.input.PreviewBitmap, app_.messages()};
+}
+
+template <typename Work>
+void AlignController::computeReference(Work work) {
+    const QScopedValueRollback busy(referenceBusy_, true);
+    try {
+        work();
+    } catch (const KestraveError& error) {
+        app_.messages().NewMessagedlg("Error", error.what(), mtError, mbOK, 0, false, "");
+    }
+}
+
+// --- Reading the controls ----------------------------------------------------------------------
+
+namespace {
+
+QualityMethodChoice methodChoice(const AlignPage& page) {
+    return QualityMethodComboChange(page.QualityMethodCombo->currentIndex(),
+                                    static_cast<double>(page.QualityFilter->Value()),
+                                    static_cast<double>(page.QualFilterDX->Value()));
+}
+
+BoxLevelOptions levelOptions(const AlignPage& page) {
+    BoxLevelOptions levels;
+    levels.biasSubtract = page.Blurbox->Checked();
+    levels.bias = static_cast<double>(page.Bias->Value());
+    levels.darkSubtract = page.Usedarkframe->Checked() && !page.Rawdark->Checked();
+    return levels;
+}
+
+}  // namespace
+
+ReferenceOptions AlignController::readReferenceOptions() const {
+    const AlignPage& page = *form_.alignPage;
+    const QualityMethodFlags quality = methodChoice(page).flags;
+    ReferenceOptions options;
+    options.LumWeights = app_.state.LumWeights;
+    options.levels = levelOptions(page);
+    options.spectralQuality = !quality.QualityFromImage;
+    options.HVSWeighting = quality.HVSWeighting;
+    options.interlaced = page.interlaced->Checked();
+    options.Interlacehoriz = page.Interlacehoriz->Checked();
+    options.FFTFilter = static_cast<double>(page.FFTFilterspin->Value());
+    options.QualityFilter = static_cast<double>(page.QualityFilter->Value());
+    options.QualFilterDX = static_cast<double>(page.QualFilterDX->Value());
+    return options;
+}
+
+AlignOptions AlignController::readAlignOptions() const {
+    const AlignPage& page = *form_.alignPage;
+    AlignOptions options;
+    options.Colourstack = page.Colourstack->Checked();
+    options.LumWeights = app_.state.LumWeights;
+    options.levels = levelOptions(page);
+    options.Trackobject = page.Trackobject->Checked();
+    options.predicttrack = page.predicttrack->Checked();
+    options.Misalignwarning = page.Misalignwarning->Checked();
+    options.Ignoredefault = page.Ignoredefault->Checked();
+    options.ShowFFTbox = page.ShowFFTbox->Checked();
+    options.interlaced = page.interlaced->Checked();
+    options.Interlacehoriz = page.Interlacehoriz->Checked();
+    options.quality = methodChoice(page).flags;
+    options.QualityFilter = static_cast<double>(page.QualityFilter->Value());
+    options.QualFilterDX = static_cast<double>(page.QualFilterDX->Value());
+    options.Compresfactor = static_cast<double>(page.Compresfactor->Value());
+    options.FOMspin = static_cast<double>(page.FOMspin->Value());
+    options.Pix = {static_cast<double>(page.Pix1->Value()), static_cast<double>(page.Pix2->Value()),
+                   static_cast<double>(page.Pix3->Value())};
+    return options;
+}
+
+AlignmentPassOptions AlignController::readPassOptions() const {
+    const AlignPage& page = *form_.alignPage;
+    AlignmentPassOptions options;
+    options.align = readAlignOptions();
+    options.lastFrame = form_.input->lastIndex();
+    options.Usedarkframe = page.Usedarkframe->Checked();
+    options.DarkWidth = app_.images.DarkPlanes[1].xCount();
+    options.DarkHeight = app_.images.DarkPlanes[1].yCount();
+    options.UseFlatfield = page.UseFlatfield->Checked();
+    options.FlatWidth = app_.images.FlatPlanes[1].xCount();
+    options.FlatHeight = app_.images.FlatPlanes[1].yCount();
+    options.Resampled = form_.stackPage->Resampled->Checked();
+    options.OptimizeQualitySpin = static_cast<double>(form_.optimizePage->OptimizeQualitySpin->Value());
+    options.Optimizegraph = form_.optimizePage->Optimizegraph->Checked();
+    options.RegistrationCaption = app_.optimizer.RegistrationCaption;
+    options.highBitInput = app_.model.InputType == TInputType::itAVI &&
+                           app_.input.browseBuffers.Samples == FrameSamples::HighBit;
+    return options;
+}
+
+// --- Debayer switch and alignment method ---------------------------------------------------------
 
 void AlignController::applyDebayerSwitch() {
     ApplicationContext& app = form_.app;
@@ -36,5 +234,279 @@ void AlignController::AVIDEBAYClick() {
 }
 
 void AlignController::AlignmethodClick() {}
+
+// --- Box size, feature pick, box outline ---------------------------------------------------------
+
+void AlignController::FFTsizeGroupClick() {
+    AlignPage& page = *form_.alignPage;
+    ReferenceContext context = referenceContext();
+    const FftSizeChoice choice = chooseFftSize(context, page.FFTsizeGroup->ItemIndex(),
+                                               static_cast<double>(page.FFTFilterspin->Value()), false);
+    page.FFTsizeGroup->setItemIndex(choice.itemIndex);
+    if (choice.featureDropped) page.Alignbutton->setEnabled(false);
+    if (!choice.applied) return;
+    form_.input->PreviewSliderChange();
+    const QString n = QString::number(app_.fft.FFTSize);
+    form_.tools.FFTWindow->setWindowTitle("FFT spectrum " + n + "x" + n);
+}
+
+void AlignController::PreviewImageMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x,
+                                            int y) {
+    const QPoint at = previewPoint(x, y);
+    // The right button alone deletes an alignment point of the multi-point mode; nothing else.
+    if (button == Qt::RightButton && modifiers == Qt::NoModifier) return;
+    RegistrationState& registration = app_.registration;
+    // A pick is refused while another long operation loops; the click an alignment waits for is not.
+    std::optional<LongOperation> operation;
+    if (!registration.WaitForClick) {
+        operation.emplace(app_.operations);
+        if (!*operation) return;
+    }
+    RegistrationWindows& charts = form_.registrationWindows;
+    charts.Series6->Clear();
+    charts.Series6->ShowInLegend = false;
+    charts.Series5->Title = "Power spectrum";
+    if (!inputLoaded()) return;
+
+    AlignPage& page = *form_.alignPage;
+    const int method = page.QualityMethodCombo->currentIndex();
+    if (!page.Autofilter->Checked() &&
+        (method == ClassicItem || method == HumanVisualItem || method == CompressItem))
+        page.glPageControl1->setCurrentWidget(page.TabSheet10);
+    page.Negativeimage->setChecked(false);
+    if (!page.HoldPreGamma->Checked()) page.Pregamma->setChecked(false);
+    if (!registration.WaitForClick) {
+        for (QWidget* control : std::initializer_list<QWidget*>{
+                 page.Alignbutton, page.QualityMethodlabel, page.QualityMethodCombo, page.Alignmethod,
+                 page.Lowerqualitylabel, form_.optimizePage->OptimizeQualitySpin, page.ShowFFTbox,
+                 page.ShowGraphbox, page.Manualalignbox})
+            control->setEnabled(true);
+    }
+
+    PreviewClick click;
+    click.x = at.x();
+    click.y = at.y();
+    click.position = std::min(page.PreviewSlider->Value(), form_.input->lastIndex());
+    if (registration.WaitForClick) {
+        ReferenceContext context = referenceContext();
+        pickFeature(context, click, readReferenceOptions(), *window_, *window_, app_.progress());
+        return;
+    }
+    PickResult result = PickResult::Ignored;
+    computeReference([&] {
+        ReferenceContext context = referenceContext();
+        result = pickFeature(context, click, readReferenceOptions(), *window_, *window_, app_.progress());
+    });
+    if (result != PickResult::FeatureAccepted) return;
+
+    ToolWindows& tools = form_.tools;
+    page.BoxOutline->hide();
+    for (ToolWindow* window : {tools.FFTWindow, tools.Registrationgraphwindow}) {
+        window->show();
+        window->raise();
+    }
+    if (page.ShowGraphbox->Checked()) tools.RegiStration2->show();
+    tools.SelectFrameswindow->hide();
+    if (app_.model.InputType == TInputType::itAVI) {
+        const int h = app_.fft.FFTSize / 2;
+        QImage picture = bitmapView(app_.input.PreviewBitmap).copy();
+        QPainter painter(&picture);
+        painter.setPen(Qt::white);
+        painter.drawRect(click.x - h, click.y - h, 2 * h, 2 * h);
+        painter.end();
+        window_->showPreview(picture);
+    }
+}
+
+void AlignController::PreviewImageMouseMove(Qt::KeyboardModifiers, int x, int y) {
+    const QPoint at = previewPoint(x, y);
+    form_.StatusPanels[2]->setText(QString::number(at.x()) + "-" + QString::number(at.y()));
+    AlignPage& page = *form_.alignPage;
+    if (!inputLoaded()) return;
+    ProgramState& state = app_.state;
+    const int position = std::min(page.PreviewSlider->Value(), form_.input->lastIndex());
+    if (app_.model.FrameTable[frameAtPosition(app_.model, position)].Excluded) {
+        page.PreviewImage->setCursor(Qt::ForbiddenCursor);
+        return;
+    }
+    const int h = app_.fft.FFTSize / 2;
+    const bool fits = h <= at.x() && at.x() <= app_.model.ImageWidth - 1 - h && h <= at.y() &&
+                      at.y() <= app_.model.ImageHeight - 1 - h;
+    page.PreviewImage->setCursor(fits ? Qt::CrossCursor : Qt::ArrowCursor);
+    if (state.progstatus == TProgStatus::psAligned) return;
+    // The outline is a frame over the picture, so moving it leaves nothing behind at any size.
+    state.keepBoxOutline = false;
+    state.boxOutlineX = fits ? at.x() : -1;
+    state.boxOutlineY = fits ? at.y() : -1;
+    page.BoxOutline->setVisible(fits);
+    if (!fits) return;
+    const float scale = app_.shell.PreviewFitted ? app_.shell.PreviewFitScale : 1.0f;
+    page.BoxOutline->setGeometry(static_cast<int>((at.x() - h) / scale),
+                                 static_cast<int>((at.y() - h) / scale), static_cast<int>(2 * h / scale),
+                                 static_cast<int>(2 * h / scale));
+}
+
+// --- Reference recalculation, quality method and options -----------------------------------------
+
+void AlignController::RecalcFFTbuttonClick() {
+    if (referenceBusy_ || !inputLoaded() || !featurePicked(app_.state)) return;
+    const LongOperation operation(app_.operations);
+    if (!operation) return;
+    computeReference([&] {
+        ReferenceContext context = referenceContext();
+        recalculateReference(context, readReferenceOptions(), *window_, *window_);
+    });
+}
+
+// The band of the spectral figure over the 400-pixel spectrum chart.
+void AlignController::placeBandPointer(const QualityMethodChoice& choice) {
+    if (!choice.showBandPointer) return;
+    RegistrationWindows& charts = form_.registrationWindows;
+    QFrame& pointer = *charts.Showgraph1pointer;
+    pointer.setGeometry(choice.pointerLeft, pointer.y(), std::max(choice.pointerWidth, 1), pointer.height());
+    pointer.show();
+    charts.FFTLABELs->move(choice.pointerLeft, charts.FFTLABELs->y());
+    charts.FFTLABELs->show();
+}
+
+void AlignController::QualityMethodComboChange() {
+    AlignPage& page = *form_.alignPage;
+    const QualityMethodChoice choice = methodChoice(page);
+    page.Currentquality->setText(QString::fromStdString(choice.label));
+    placeBandPointer(choice);
+    if (!choice.showBandPointer) {
+        form_.registrationWindows.Showgraph1pointer->hide();
+        form_.registrationWindows.FFTLABELs->hide();
+    }
+    page.CopyAlignmethods->setItemIndex(page.QualityMethodCombo->currentIndex());
+    if (app_.shell.StartingUp || !featurePicked(app_.state)) return;
+    const QScopedValueRollback placed(app_.registration.UserBoxPlaced, true);
+    RecalcFFTbuttonClick();
+}
+
+void AlignController::armQualityFilter() {
+    app_.registration.QualityFilterArmed = true;
+}
+
+void AlignController::armFFTFilter() {
+    app_.registration.FFTFilterArmed = true;
+}
+
+namespace {
+
+// A change the user made to a quality-band control: the band is the user's from now on.
+void takeBandAsManual(RegistrationState& registration, TPCheck& Autofilter) {
+    if (!registration.QualityFilterArmed) return;
+    registration.QualityFilterManual = true;
+    Autofilter.setChecked(false);
+}
+
+void storeSetting(ApplicationContext& app, const char* key, long double value) {
+    if (app.regSettings)
+        app.regSettings->WriteInteger(kRegSettingsSection, key, static_cast<int>(std::lrint(value)));
+}
+
+}  // namespace
+
+void AlignController::QualityFilterChange() {
+    if (app_.shell.StartingUp) return;
+    AlignPage& page = *form_.alignPage;
+    const QualityMethodChoice choice = methodChoice(page);
+    placeBandPointer(choice);
+    storeSetting(app_, "QualityFilter", page.QualityFilter->Value());
+    takeBandAsManual(app_.registration, *page.Autofilter);
+    if (choice.showBandPointer) RecalcFFTbuttonClick();
+}
+
+void AlignController::CentralHVSChange() {
+    AlignPage& page = *form_.alignPage;
+    app_.registration.HVSCentre = static_cast<int>(std::lrint(page.CentralHVS->Value()));
+    takeBandAsManual(app_.registration, *page.Autofilter);
+    if (page.QualityMethodCombo->currentIndex() == HumanVisualItem) RecalcFFTbuttonClick();
+}
+
+void AlignController::CompresfactorChange() {
+    AlignPage& page = *form_.alignPage;
+    takeBandAsManual(app_.registration, *page.Autofilter);
+    if (inputLoaded() && methodChoice(page).flags.QualityFromImage) RecalcFFTbuttonClick();
+}
+
+void AlignController::AutofilterClick() {
+    RegistrationState& registration = app_.registration;
+    registration.QualityFilterManual = registration.QualityFilterArmed =
+        !form_.alignPage->Autofilter->Checked();
+    if (inputLoaded()) RecalcFFTbuttonClick();
+}
+
+void AlignController::FFTFilterspinChange() {
+    AlignPage& page = *form_.alignPage;
+    const long double radius = page.FFTFilterspin->Value();
+    storeSetting(app_, "FFTFilter", radius);
+    if (app_.registration.FFTFilterArmed) {
+        app_.registration.FFTFilterManual = true;
+        page.ManualFFT->setChecked(true);
+    }
+    if (app_.fft.FFTSize > 0) BuildFFTBandMask(app_.fft, static_cast<double>(radius));
+    page.RecalcFFTbutton->setEnabled(true);
+    if (app_.state.ProcessStage != TProcessStage::stFeatureSet) RecalcFFTbuttonClick();
+}
+
+void AlignController::TrackDetectChange() {
+    app_.alignment.MisalignRatio = static_cast<float>(form_.alignPage->TrackDetect->Value());
+}
+
+void AlignController::ShowFFTboxClick() {
+    form_.tools.FFTWindow->setVisible(form_.alignPage->ShowFFTbox->Checked());
+}
+
+void AlignController::ShowgraphboxClick() {
+    const bool shown = form_.alignPage->ShowGraphbox->Checked();
+    form_.tools.Registrationgraphwindow->setVisible(shown);
+    form_.tools.RegiStration2->setVisible(shown);
+}
+
+// --- Charts --------------------------------------------------------------------------------------
+
+void AlignController::ShowFFTSpectrum(const Bitmap24& spectrum) {
+    QLabel& picture = *form_.registrationWindows.imgFFT;
+    picture.setPixmap(QPixmap::fromImage(bitmapView(spectrum).scaled(picture.size())));
+}
+
+void AlignController::DrawRegistrationGraph() {
+    const RegistrationGraphData graph = registrationGraphData(
+        app_.model, form_.alignPage->AlignSlider->MaxValue(), app_.optimizer.RegistrationCaption);
+    RegistrationWindows& charts = form_.registrationWindows;
+    TChart& chart = *form_.frameWindows.Chart8;
+    charts.Series5->Title = "Quality";
+    charts.Series5->Assign(graph.quality);
+    charts.Series8->Assign(graph.correlation);
+    form_.tools.RegiStration2->setWindowTitle(QString::fromStdString(graph.caption));
+    charts.Series6->Title = "Difference";
+    charts.Series6->ShowInLegend = true;
+    charts.Series6->Assign(graph.difference);
+    chart.LeftAxis.Increment = graph.qualityAxisIncrement;
+    chart.LeftAxis.Visible = true;
+    chart.BottomAxis.setRange(0.0, graph.rankAxisMaximum);
+    chart.BottomAxis.Increment = graph.rankAxisIncrement;
+    chart.update();
+
+    TChart& stackGraph = *charts.Chart9;
+    charts.FastLineSeries1->Assign(graph.quality);
+    charts.FastLineSeries2->Assign(graph.difference);
+    stackGraph.LeftAxis.setRange(0.0, graph.largestDifference);
+    stackGraph.LeftAxis.Increment = 0.1 * graph.largestDifference;
+    stackGraph.BottomAxis.Increment = graph.stackRankAxisIncrement;
+    stackGraph.update();
+}
+
+void AlignController::OptimizegraphClick() {
+    const bool shown = form_.optimizePage->Optimizegraph->Checked();
+    form_.tools.Registrationgraphwindow->setVisible(shown);
+    form_.tools.RegiStration2->setVisible(shown);
+}
+
+void AlignController::ShowMovementwindowClick() {
+    form_.tools.movements->setVisible(form_.optimizePage->ShowMovementwindow->Checked());
+}
 
 }  // namespace kestrave

@@ -1,16 +1,30 @@
 #pragma once
-// Handlers of the Align page's options that the input selection runs: the debayer switch and
-// the alignment method. The alignment itself arrives with its own controller.
+// Handlers of the Align page: the debayer switch, the alignment box's size, the feature pick on
+// the preview and the box outline that follows the mouse, the recalculation of the reference,
+// the quality method and the quality and filter options, the alignment of every frame, and the
+// spectrum and registration charts.
 
 #include <QObject>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "registration/alignment_pass.h"
+#include "registration/feature_pick.h"
+#include "registration/quality_method.h"
 
 namespace kestrave {
 
+class AlignWindow;
+class ApplicationContext;
+class Bitmap24;
 class TMainForm;
+class TRxSpinEdit;
 
 class AlignController : public QObject {
 public:
     explicit AlignController(TMainForm& form);
+    ~AlignController() override;
 
     // "Use Debayer" clicked: the switch follows the box, the colour controls follow the switch,
     // and the shown frame is read again.
@@ -21,8 +35,78 @@ public:
     // exist there is nothing to set up for any of them.
     void AlignmethodClick();
 
+    // A box size chosen in FFTsizeGroup: stepped down to one that fits the image, the FFT set up
+    // for it; a feature picked for the old size has to be picked again.
+    void FFTsizeGroupClick();
+    // A press on the preview at (x, y) of the control: the click an alignment waits for, or the
+    // pick of the feature (left button) whose box becomes the reference.
+    void PreviewImageMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
+    // The mouse over the preview: its frame position in the status bar, the cross cursor where
+    // the box fits, and the box outline around it until a feature is picked.
+    void PreviewImageMouseMove(Qt::KeyboardModifiers modifiers, int x, int y);
+    // Recomputes the reference from the box around the feature on the reference frame and aligns
+    // that frame. A call made while one runs (the automatic values written into the spin edits
+    // call it again) returns at once.
+    void RecalcFFTbuttonClick();
+    // The quality method chosen in QualityMethodCombo: its label and band pointer, the choice kept
+    // in CopyAlignmethods, and (once start-up is done and a feature is picked) the reference
+    // recomputed with the automatic values.
+    void QualityMethodComboChange();
+
+    // The quality and filter options. A press on one of their spin edits arms it: the change that
+    // follows is the user's, and the automatic computation leaves that value alone from then on.
+    void armQualityFilter();
+    void armFFTFilter();
+    void QualityFilterChange();
+    void CentralHVSChange();
+    void CompresfactorChange();
+    void AutofilterClick();
+    void FFTFilterspinChange();
+    void TrackDetectChange();
+    void ShowFFTboxClick();
+    void ShowgraphboxClick();
+
+    // Aligns and grades every frame, ranks them, and shows the ranking in the sliders, the lists
+    // and the registration graph.
+    void AlignallButtonClick();
+
+    // The spectrum picture stretched over imgFFT.
+    void ShowFFTSpectrum(const Bitmap24& spectrum);
+    // The registration graph of the run: quality, correlation and difference per rank in Chart8,
+    // copied into Chart9, and the average and largest difference in the caption of RegiStration2.
+    void DrawRegistrationGraph();
+    void OptimizegraphClick();
+    void ShowMovementwindowClick();
+
+    // The control values the reference computation, the alignment of one frame and the pass read.
+    ReferenceOptions readReferenceOptions() const;
+    AlignOptions readAlignOptions() const;
+    AlignmentPassOptions readPassOptions() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    ReferenceContext referenceContext();
+    // Runs one reference computation (the recalculation or the pick) with the re-entry guard up;
+    // an error is shown and leaves the reference as far as it got.
+    template <typename Work>
+    void computeReference(Work work);
+    void connectArming(TRxSpinEdit& spin, void (AlignController::*arm)());
+    void placeBandPointer(const QualityMethodChoice& choice);
+    void alignmentFinished(const AlignmentPassResult& result);
+    // The pass ended without a ranking: the stored reference picture goes back to the preview.
+    void alignmentStopped();
+    QPoint previewPoint(int x, int y) const;
+    bool inputLoaded() const;
+
     TMainForm& form_;
+    ApplicationContext& app_;
+    std::unique_ptr<AlignWindow> window_;
+    // A reference computation is running.
+    bool referenceBusy_ = false;
+    // The spin edits (and their step buttons) whose press or key arms a filter value.
+    std::vector<std::pair<QObject*, void (AlignController::*)()>> arming_;
 };
 
 }  // namespace kestrave

@@ -55,6 +55,8 @@ public:
 
     // How frames are read now: the debayer switch and pattern, the dark frame, the TIFF stretch.
     FrameSourceOptions readSourceOptions() const;
+    // The highest frame index of the input (the frame slider's MaxValue, which cannot be 0).
+    int lastIndex() const;
 
     // The multi-select open dialog (a Qt file dialog); tests put their own choice here.
     std::function<ChosenInput()> chooseInput;
@@ -74,7 +76,6 @@ private:
     void showLuminanceChoice();
     void showFrameError(const std::exception& error);
 
-    int lastIndex() const;
     int position() const;
     // Entry j of a list shows whether the frame at position j takes part.
     void syncEntry(QListWidget& list, int entry);

@@ -176,7 +176,7 @@ void ShellController::ContinuebuttonClick() {
 }
 
 void ShellController::HaltRegisterClick() {
-    app_.shell.HaltRegistration = true;
+    app_.alignment.HaltRequested = true;
 }
 
 bool ShellController::waitForContinue() {

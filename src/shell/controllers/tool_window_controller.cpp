@@ -47,6 +47,9 @@ ToolWindowController::ToolWindowController(TMainForm& form) : form_(form) {
         {tools.WaveZoom, uncheck(wavelet.ZoomWavelet)},
         {tools.HLSwindow, uncheck(form.finalPage->AdvancedHLS)},
         {tools.Registerhaltwindow, uncheck(form.alignPage->Haltwindow)},
+        {tools.FFTWindow, uncheck(form.alignPage->ShowFFTbox)},
+        {tools.Registrationgraphwindow, uncheck(form.alignPage->ShowGraphbox)},
+        {tools.RegiStration2, uncheck(form.alignPage->ShowGraphbox)},
     };
     for (const auto& [window, reset] : closes) connect(window, &ToolWindow::OnRollClose, this, reset);
 }

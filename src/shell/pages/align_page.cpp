@@ -28,6 +28,11 @@ AlignPage::AlignPage(QWidget* parent) : QWidget(parent) {
     DroppedFrameText = named(new QLabel("Dropped Frame", PreviewImage), "DroppedFrameText");
     DroppedFrameText->move(0, 10);
     DroppedFrameText->hide();
+    BoxOutline = named(new QFrame(PreviewImage), "BoxOutline");
+    BoxOutline->setFrameShape(QFrame::Box);
+    BoxOutline->setStyleSheet("QFrame { border: 1px solid white; background: transparent; }");
+    BoxOutline->setAttribute(Qt::WA_TransparentForMouseEvents);
+    BoxOutline->hide();
 
     PreviewSlider = rangeSlider(this, "PreviewSlider", 0, 1, 0);
     Sliderset = integerSpin(this, "Sliderset", 1, 1000, 1);
@@ -46,6 +51,8 @@ AlignPage::AlignPage(QWidget* parent) : QWidget(parent) {
     AlignSlider = named(new TRxSlider(this), "AlignSlider");
     Framelabel = named(new QLabel(this), "Framelabel");
     FFTFilterspin = floatSpin(this, "FFTFilterspin", 2.0, 80.0, 0.1, 10.0, 1);
+    ManualFFT = optionCheck(this, "ManualFFT", "Manual");
+    RecalcFFTbutton = pushButton(this, "RecalcFFTbutton", "Recalc \nFFT");
     Alignmethod = radioGroup(this, "Alignmethod", "Method", {"Default(single)", "Multipoint", "None"}, 0);
     Alignbutton = pushButton(this, "Alignbutton", "Align");
     Manualalignbox = optionCheck(this, "Manualalignbox", "Manual");
@@ -54,6 +61,8 @@ AlignPage::AlignPage(QWidget* parent) : QWidget(parent) {
     Showalignpoints = optionCheck(this, "Showalignpoints", "Show alignment points");
     Negativeimage = optionCheck(this, "Negativeimage", "Preview negative");
     Pregamma = optionCheck(this, "Pregamma", "Preview gamma");
+    HoldPreGamma = optionCheck(this, "HoldPreGamma", "Hold");
+    HoldPreGamma->setVisible(false);
     Avidebay = optionCheck(this, "Avidebay", "Use Debayer");
     debayergroup = radioGroup(this, "debayergroup", "Method", {"GR", "RG", "BG", "GB"}, 0);
     Fittifstretch =
@@ -70,14 +79,18 @@ AlignPage::AlignPage(QWidget* parent) : QWidget(parent) {
     RectShape1->hide();
 
     glPageControl1->addTab(buildGeneralOptions(), "    General options    ");
+    TabSheet10 = buildQualityOptions();
+    glPageControl1->addTab(TabSheet10, "   Quality options   ");
     glPageControl1->addTab(buildAdditionalOptions(), "   Additional options   ");
     layout->addWidget(glPageControl1);
     layout->addLayout(
         controlRow({FFTsizeGroup, QualityMethodCombo, CopyAlignmethods, AlignSlider, Framelabel}));
     layout->addLayout(controlRow({PreviewFull, Previewzoom, ShowFramelist, Haltwindow}));
-    layout->addLayout(controlRow({Alignbutton, Manualalignbox, QualityMethodlabel, Lowerqualitylabel,
-                                  Showalignpoints, Negativeimage, Pregamma, Avidebay, AutoDetectColour}));
-    layout->addLayout(controlRow({FFTFilterspin, Alignmethod, debayergroup, Fittifstretch, Frontpanel}));
+    layout->addLayout(
+        controlRow({Alignbutton, Manualalignbox, QualityMethodlabel, Lowerqualitylabel, Showalignpoints,
+                    Negativeimage, Pregamma, HoldPreGamma, Avidebay, AutoDetectColour}));
+    layout->addLayout(controlRow(
+        {FFTFilterspin, ManualFFT, RecalcFFTbutton, Alignmethod, debayergroup, Fittifstretch, Frontpanel}));
     layout->addWidget(ScrollBox1, 1);
     layout->addLayout(controlRow({UseFramesign, Frames, Sliderset}));
     layout->addWidget(PreviewSlider);
@@ -89,6 +102,20 @@ QWidget* AlignPage::buildGeneralOptions() {
     LRGB = optionCheck(page, "LRGB", "LRGB");
     Usedarkframe = optionCheck(page, "Usedarkframe", "Darkframe");
     UseFlatfield = optionCheck(page, "UseFlatfield", "Flatfield");
+    Rawdark = optionCheck(page, "Rawdark", "Raw");
+    // Enabled once a dark frame is loaded.
+    Rawdark->setEnabled(false);
+    Blurbox = optionCheck(page, "Blurbox", "Bias subtract");
+    Bias = integerSpin(page, "Bias", 1, 100, 50);
+    Bias->setVisible(false);
+    Trackobject = optionCheck(page, "Trackobject", "Track object");
+    Trackobject->setChecked(true);
+    predicttrack = optionCheck(page, "predicttrack", "Predict track");
+    Misalignwarning = optionCheck(page, "Misalignwarning", "Misalign warning");
+    Misalignwarning->setChecked(true);
+    Ignoredefault = optionCheck(page, "Ignoredefault", "Ignore misaligned frames");
+    ShowFFTbox = optionCheck(page, "ShowFFTbox", "FFT Graph");
+    ShowGraphbox = optionCheck(page, "ShowGraphbox", "Registration Graph");
     interlaced = optionCheck(page, "interlaced", "Interlaced");
     Interlacehoriz = optionCheck(page, "Interlacehoriz", "Horizontal");
     Interlacehoriz->setVisible(false);
@@ -98,10 +125,34 @@ QWidget* AlignPage::buildGeneralOptions() {
     Subdirname->setEnabled(false);
 
     auto* layout = new QVBoxLayout(page);
-    layout->addLayout(controlRow({Colourstack, LRGB, Usedarkframe, UseFlatfield}));
-    layout->addLayout(controlRow({interlaced, Interlacehoriz}));
+    layout->addLayout(controlRow({Colourstack, LRGB, Usedarkframe, Rawdark, UseFlatfield, Blurbox, Bias}));
+    layout->addLayout(controlRow({interlaced, Interlacehoriz, Trackobject, predicttrack}));
+    layout->addLayout(controlRow({Misalignwarning, Ignoredefault, ShowFFTbox, ShowGraphbox}));
     layout->addWidget(DirectoryListBox1);
     layout->addLayout(controlRow({Savesubcontrol, Subdirname}));
+    return page;
+}
+
+QWidget* AlignPage::buildQualityOptions() {
+    auto* page = named(new QWidget, "TabSheet10");
+    Currentquality = named(new QLabel(page), "Currentquality");
+    QualityFilter = integerSpin(page, "QualityFilter", 1, 250, 12);
+    QualFilterDX = integerSpin(page, "QualFilterDX", 1, 50, 5);
+    CentralHVS = integerSpin(page, "CentralHVS", 1, 50, 4);
+    Compresfactor = integerSpin(page, "Compresfactor", 10, 100, 60);
+    Autofilter = optionCheck(page, "Autofilter", "Automatic");
+    Autofilter->setChecked(true);
+
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(Currentquality);
+    auto* form = new QFormLayout;
+    form->addRow("Quality filter", QualityFilter);
+    form->addRow("Width", QualFilterDX);
+    form->addRow("HVS centre", CentralHVS);
+    form->addRow("Compression", Compresfactor);
+    layout->addLayout(form);
+    layout->addWidget(Autofilter);
+    layout->addStretch(1);
     return page;
 }
 
@@ -124,15 +175,17 @@ QWidget* AlignPage::buildAdditionalOptions() {
     FOMspin->setValue(2);
     Pix1 = named(new TRxSpinEdit(page), "Pix1");
     Pix2 = named(new TRxSpinEdit(page), "Pix2");
-    for (TRxSpinEdit* weight : {Pix1, Pix2}) weight->setMaxValue(100);
+    Pix3 = named(new TRxSpinEdit(page), "Pix3");
+    for (TRxSpinEdit* weight : {Pix1, Pix2, Pix3}) weight->setMaxValue(100);
     Pix2->setValue(1);
+    Pix3->setValue(1);
     for (QWidget* developer :
-         std::initializer_list<QWidget*>{TrackDetector, TrackDetect, FOMlabel, FOMspin, Pix1, Pix2})
+         std::initializer_list<QWidget*>{TrackDetector, TrackDetect, FOMlabel, FOMspin, Pix1, Pix2, Pix3})
         developer->setVisible(false);
 
     auto* layout = new QVBoxLayout(page);
     layout->addLayout(controlRow({Languagebox, Autolanguage}));
-    layout->addLayout(controlRow({TrackDetector, TrackDetect, FOMlabel, FOMspin, Pix1, Pix2}));
+    layout->addLayout(controlRow({TrackDetector, TrackDetect, FOMlabel, FOMspin, Pix1, Pix2, Pix3}));
     layout->addStretch(1);
     return page;
 }

@@ -33,6 +33,9 @@ public:
     QLabel* PreviewImage;
     // Written over the preview when the shown frame is a dropped one; never part of the picture.
     QLabel* DroppedFrameText;
+    // The outline of the alignment box that follows the mouse over the preview until a feature is
+    // picked; drawn over the picture, never into it.
+    QFrame* BoxOutline;
 
     // Frame browsing.
     TRxSlider* PreviewSlider;  // the frame at each position
@@ -46,7 +49,9 @@ public:
     // from one run to the next.
     TRadioGroup* FFTsizeGroup;
     TRxSpinEdit* FFTFilterspin;  // radius of the FFT band filter
-    TRadioGroup* Alignmethod;    // "Default(single)", "Multipoint", "None"
+    TPCheck* ManualFFT;          // the radius was set by hand and stays
+    QPushButton* RecalcFFTbutton;
+    TRadioGroup* Alignmethod;  // "Default(single)", "Multipoint", "None"
     QPushButton* Alignbutton;
     TPCheck* Manualalignbox;
     QLabel* QualityMethodlabel;
@@ -63,18 +68,38 @@ public:
     TPCheck* LRGB;         // luminance from a mix of the colour channels
     TPCheck* Usedarkframe;
     TPCheck* UseFlatfield;
+    TPCheck* Rawdark;       // the dark frame is taken off the raw mosaic instead
+    TPCheck* Blurbox;       // "Bias subtract": box levels less the Bias value
+    TRxSpinEdit* Bias;      // shown with Blurbox
+    TPCheck* Trackobject;   // the box follows the object from frame to frame
+    TPCheck* predicttrack;  // … ahead by half its last step
+    TPCheck* Misalignwarning;
+    TPCheck* Ignoredefault;                // a lost lock deselects the frame without asking
+    TPCheck* ShowFFTbox;                   // "FFT Graph": the spectrum window
+    TPCheck* ShowGraphbox;                 // "Registration Graph": the registration windows
     TPCheck* interlaced;                   // interlaced video: the fields are used one by one
     TPCheck* Interlacehoriz;               // the fields are columns instead of rows
     TDirectoryListBox* DirectoryListBox1;  // the folder files are opened and saved in
     // Input options.
     TPCheck* Negativeimage;  // show the frame as a negative
     TPCheck* Pregamma;       // show the frame through the preview gamma
+    TPCheck* HoldPreGamma;   // keep the preview gamma when a feature is picked
     TPCheck* Avidebay;       // "Use Debayer"
     TRadioGroup* debayergroup;
     TRadioGroup* Fittifstretch;  // stretch FITS and TIFF levels: always ask, yes, no
     TPCheck* AutoDetectColour;   // decide colour or black-and-white without asking
     TPCheck* Savesubcontrol;     // save into the subfolder Subdirname of that folder
     QLineEdit* Subdirname;       // enabled while Savesubcontrol is ticked
+    // Quality options (TabSheet10): the quality method's label, the band of the spectral figure
+    // (start bin and width, set automatically unless "Automatic" is off), the centre of the
+    // human-vision weighting and the JPEG quality of "Compress".
+    QWidget* TabSheet10;
+    QLabel* Currentquality;
+    TRxSpinEdit* QualityFilter;
+    TRxSpinEdit* QualFilterDX;
+    TRxSpinEdit* CentralHVS;
+    TRxSpinEdit* Compresfactor;
+    TPCheck* Autofilter;
     // Additional options: the language of the window's texts.
     QComboBox* Languagebox;
     TPCheck* Autolanguage;  // apply the chosen language at start-up
@@ -86,6 +111,7 @@ public:
     TRxSpinEdit* FOMspin;
     TRxSpinEdit* Pix1;
     TRxSpinEdit* Pix2;
+    TRxSpinEdit* Pix3;
 
     // Indicators: the tab marker under the speed bar and the marker under the next button.
     QFrame* Showbutton;
@@ -95,6 +121,7 @@ public:
 
 private:
     QWidget* buildGeneralOptions();
+    QWidget* buildQualityOptions();
     QWidget* buildAdditionalOptions();
 };
 

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 
+#include "shell/pages/line_chart.h"
 #include "shell/pages/number_controls.h"
 #include "shell/pages/page_controls.h"
 #include "shell/tool_windows.h"
@@ -64,8 +65,7 @@ FrameWindows::FrameWindows(ToolWindows& tools, QWidget* form) {
     tools.Stackgraphpanel->Body->addLayout(controlRow({RxLabel4, RxLabel5}));
     tools.Stackgraphpanel->Body->addWidget(gbRollup1);
 
-    Chart8 = named(new QGroupBox(tools.Registrationgraphwindow), "Chart8");
-    Chart8->setMinimumSize(240, 160);
+    Chart8 = named(new TChart(tools.Registrationgraphwindow), "Chart8");
     Showgraphpointer = shape(Chart8, "Showgraphpointer", 2, 200);
     Showgraphpointer->hide();
     tools.Registrationgraphwindow->Body->addWidget(Chart8, 1);

@@ -18,6 +18,7 @@ class QPushButton;
 
 namespace kestrave {
 
+class TChart;
 class TPCheck;
 class TRxSlider;
 class TRxSpinEdit;
@@ -47,10 +48,8 @@ struct FrameWindows {
     QGroupBox* gbRollup1;
     TRxSlider* QUALSliderMalign;
 
-    // Registrationgraphwindow: the registration chart and the pointer at the shown frame. A group
-    // box whose title is the chart's first title line stands in for the chart until the
-    // registration graph is drawn.
-    QGroupBox* Chart8;
+    // Registrationgraphwindow: the registration chart and the pointer at the shown frame.
+    TChart* Chart8;
     QFrame* Showgraphpointer;
 
     // Imageinfowindow.

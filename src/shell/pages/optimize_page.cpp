@@ -24,9 +24,13 @@ OptimizePage::OptimizePage(QWidget* parent) : QWidget(parent) {
     OptimizeQualitySpin->setIncrement(5);
     OptimizeQualitySpin->setEnabled(false);
     Refframes = integerSpin(this, "Refframes", 2, 5000, 50);
+    Optimizegraph = optionCheck(this, "Optimizegraph", "Difference");
+    Optimizegraph->setChecked(true);
+    ShowMovementwindow = optionCheck(this, "ShowMovementwindow", "Movements");
     layout->addWidget(glPageControl2);
     layout->addLayout(controlRow({Setlimitbutton, Optimizebutton, Optimizeandstackbutton, Referbutton,
                                   Refframes, OptimizeQualitySpin, Restartalign}));
+    layout->addLayout(controlRow({Optimizegraph, ShowMovementwindow}));
     layout->addWidget(Filtertype, 0, Qt::AlignLeft);
     layout->addWidget(Continuebutton, 0, Qt::AlignLeft);
     layout->addStretch(1);

@@ -9,6 +9,7 @@ class QTabWidget;
 
 namespace kestrave {
 
+class TPCheck;
 class TRxSpinEdit;
 
 class OptimizePage : public QWidget {
@@ -26,6 +27,8 @@ public:
     QPushButton* Restartalign;         // "Realign with" the processed picture
     TRxSpinEdit* OptimizeQualitySpin;  // the limit as a percentage
     TRxSpinEdit* Refframes;            // frames that make a new reference
+    TPCheck* Optimizegraph;            // "Difference": the registration windows
+    TPCheck* ShowMovementwindow;       // "Movements": the window of the frames' shifts
 };
 
 }  // namespace kestrave

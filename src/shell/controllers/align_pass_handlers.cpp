@@ -1,0 +1,146 @@
+// The Align button: the alignment pass over every frame and the window after it.
+
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTabWidget>
+
+#include "frames/frame_browsing.h"
+#include "frames/input_sources.h"
+#include "shell/application_context.h"
+#include "shell/controllers/align_controller.h"
+#include "shell/controllers/align_window.h"
+#include "shell/controllers/input_controller.h"
+#include "shell/controllers/shell_controller.h"
+#include "shell/main_form.h"
+#include "shell/pages/align_page.h"
+#include "shell/pages/line_chart.h"
+#include "shell/pages/optimize_page.h"
+#include "shell/pages/stack_page.h"
+#include "shell/tab_strip.h"
+#include "widgets/bitmap_view.h"
+#include "widgets/check_box.h"
+#include "widgets/radio_group.h"
+#include "widgets/slider.h"
+#include "widgets/spin_edit.h"
+
+namespace kestrave {
+
+namespace {
+
+constexpr int SingleBoxMethod = 0;
+
+// The first `count` entries of the ranking's selection, ticked as selected.
+void fillCheckList(QListWidget& list, const std::vector<SelectionEntry>& entries, std::size_t count) {
+    const QSignalBlocker quiet(&list);
+    list.clear();
+    for (std::size_t j = 0; j < std::min(count, entries.size()); ++j) {
+        auto* item = new QListWidgetItem(QString::fromStdString(entries[j].name));
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(entries[j].checked ? Qt::Checked : Qt::Unchecked);
+        list.addItem(item);
+    }
+}
+
+}  // namespace
+
+void AlignController::AlignallButtonClick() {
+    const LongOperation operation(app_.operations);
+    if (!operation || !inputLoaded()) return;
+    AlignPage& page = *form_.alignPage;
+    if (!app_.state.BatchMode) page.PreviewSlider->setFocus();
+    // Multi-point alignment places and aligns its points itself; "None" aligns nothing.
+    if (page.Alignmethod->ItemIndex() != SingleBoxMethod) return;
+    app_.alignment.ManualAlign = page.Manualalignbox->Checked();
+    // A reference made from a processed stack belongs to the alignment it followed.
+    app_.optimizer.NewReferenceMade = false;
+    app_.optimizer.MultiPointReference = false;
+
+    // The window while frames are aligned: only Cancel, Pause and the halt button stay usable.
+    RegistrationWindows& charts = form_.registrationWindows;
+    page.glPageControl1->setEnabled(false);
+    form_.Tabpages->setEnabled(false);
+    charts.Series5->Title = "Power spectrum";
+    charts.Series6->Clear();
+    charts.Series6->ShowInLegend = false;
+    form_.frameWindows.Chart8->clearTexts();
+    page.Negativeimage->setChecked(false);
+    if (!page.HoldPreGamma->Checked()) page.Pregamma->setChecked(false);
+    page.Previewzoom->setChecked(false);
+    page.BoxOutline->hide();
+    form_.tools.Registrationgraphwindow->setWindowTitle(
+        QString::fromStdString("Initial alignment running " + app_.optimizer.RegistrationCaption));
+    form_.shell->selectTab(0);
+    page.glPageControl1->setCurrentIndex(0);
+    page.ShowFFTbox->setChecked(false);
+    form_.tools.FFTWindow->hide();
+    page.AlignSlider->setMaxValue(page.PreviewSlider->MaxValue());
+    page.AlignSlider->show();
+    page.Framelabel->setText("FFT spectrum ");
+    page.Framelabel->show();
+
+    AlignmentPassResult result;
+    try {
+        const AlignmentPassOptions options = readPassOptions();
+        const std::unique_ptr<InputFrameSource> source =
+            makeFrameSource(app_.model, options.lastFrame, form_.input->readSourceOptions());
+        AlignContext context = window_->context();
+        result = Alignallframes(context, options, *source);
+    } catch (const KestraveError& error) {
+        app_.messages().NewMessagedlg("Error", error.what(), mtError, mbOK, 0, false, "");
+        result.end = PassEnd::Failed;
+    }
+    page.glPageControl1->setEnabled(true);
+    form_.Tabpages->setEnabled(true);
+    if (result.end == PassEnd::Finished)
+        alignmentFinished(result);
+    else
+        alignmentStopped();
+}
+
+void AlignController::alignmentStopped() {
+    const Bitmap24& reference = app_.registration.Image1;
+    if (reference.empty()) return;
+    app_.input.PreviewBitmap = reference;
+    window_->showPreview(bitmapView(app_.input.PreviewBitmap));
+}
+
+void AlignController::alignmentFinished(const AlignmentPassResult& result) {
+    AlignPage& page = *form_.alignPage;
+    FrameWindows& windows = form_.frameWindows;
+    OptimizePage& optimize = *form_.optimizePage;
+    const RankingOutcome& ranking = result.ranking;
+    if (result.darkframeSwitchedOff) page.Usedarkframe->setChecked(false);
+    if (result.flatfieldSwitchedOff) page.UseFlatfield->setChecked(false);
+
+    window_->showFrame(0);
+    // A slider's range cannot end at its start: one ranked frame still reaches position 1.
+    const int lastRank = ranking.lastRank;
+    for (TRxSlider* slider : {page.AlignSlider, windows.StackSlider, windows.QUALSliderMalign})
+        slider->setMaxValue(std::max(lastRank, 1));
+    windows.StackSlider->setTag(lastRank);
+    windows.LimitStack->setValue(lastRank);
+    fillCheckList(*windows.SelectFramesChecklist, ranking.selection, ranking.selection.size());
+    fillCheckList(*windows.StackFramesList, ranking.selection, static_cast<std::size_t>(lastRank) + 1);
+    window_->showFrame(ranking.cutoffPosition);
+    if (optimize.Optimizegraph->Checked()) DrawRegistrationGraph();
+
+    optimize.Setlimitbutton->setEnabled(true);
+    page.Showbuttonp1->move(optimize.Setlimitbutton->x(),
+                            optimize.Setlimitbutton->y() + optimize.Setlimitbutton->height() - 2);
+    windows.Showgraphpointer->move(graphPointerLeft(page.PreviewSlider->Value(),
+                                                    page.PreviewSlider->MaxValue(), windows.Chart8->width()),
+                                   windows.Showgraphpointer->y());
+    windows.Showgraphpointer->show();
+    if (page.Manualalignbox->Checked())
+        app_.messages().NewMessagedlg("Alignment", "Manual alignment finished", mtInformation, mbOK, 0, false,
+                                      "");
+    form_.tools.Zoomwindow->hide();
+    form_.stackPage->Statisticalstackbutton->setEnabled(true);
+    form_.registrationWindows.Showgraph1pointer->hide();
+    optimize.Optimizebutton->setEnabled(true);
+    form_.stackPage->Showstackgraph->setChecked(false);
+}
+
+}  // namespace kestrave

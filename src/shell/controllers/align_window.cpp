@@ -1,0 +1,197 @@
+#include "shell/controllers/align_window.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+#include "frames/frame_browsing.h"
+#include "shell/application_context.h"
+#include "shell/controllers/align_controller.h"
+#include "shell/controllers/input_controller.h"
+#include "shell/main_form.h"
+#include "shell/pages/align_page.h"
+#include "shell/pages/line_chart.h"
+#include "shell/pages/optimize_page.h"
+#include "widgets/bitmap_view.h"
+#include "widgets/check_box.h"
+#include "widgets/slider.h"
+#include "widgets/spin_edit.h"
+
+namespace kestrave {
+
+AlignWindow::AlignWindow(TMainForm& form) : form_(form), app_(form.app) {}
+
+AlignWindow::~AlignWindow() {
+    setCursor(AlignCursor::Default);
+}
+
+AlignContext AlignWindow::context() {
+    return AlignContext{app_.fft,    app_.registration,        app_.alignment,  app_.state,      app_.model,
+                        app_.images, *app_.wavelet.GammaTable, app_.messages(), app_.progress(), *this};
+}
+
+// --- The reference ----------------------------------------------------------------------------
+
+void AlignWindow::showFrame(int position) {
+    TRxSlider& slider = *form_.alignPage->PreviewSlider;
+    {
+        const QSignalBlocker quiet(&slider);
+        slider.setValue(position);
+    }
+    form_.input->PreviewSliderChange();
+}
+
+void AlignWindow::applyAutomaticValues(const AutomaticFilterValues& values) {
+    RegistrationState& registration = app_.registration;
+    const bool fftArmed = registration.FFTFilterArmed;
+    const bool qualityArmed = registration.QualityFilterArmed;
+    registration.FFTFilterArmed = registration.QualityFilterArmed = false;
+    AlignPage& page = *form_.alignPage;
+    if (values.FFTFilter) page.FFTFilterspin->setValue(*values.FFTFilter);
+    if (values.QualityFilter) page.QualityFilter->setValue(*values.QualityFilter);
+    if (values.QualFilterDX) page.QualFilterDX->setValue(*values.QualFilterDX);
+    registration.FFTFilterArmed = fftArmed;
+    registration.QualityFilterArmed = qualityArmed;
+}
+
+void AlignWindow::featureAccepted() {
+    AlignPage& page = *form_.alignPage;
+    page.Showbutton->hide();
+    page.Showbuttonp1->move(page.Alignbutton->x(), page.Alignbutton->y() + page.Alignbutton->height());
+    page.Showbuttonp1->show();
+    page.Framelabel->hide();
+    showSpectrumUndefined();
+    page.ShowGraphbox->setChecked(true);
+    form_.optimizePage->Optimizegraph->setChecked(true);
+    form_.tools.FFTWindow->hide();
+    form_.tools.Registrationgraphwindow->hide();
+}
+
+void AlignWindow::referenceComputedOnce() {
+    form_.alignPage->ShowFFTbox->setChecked(true);
+}
+
+bool AlignWindow::AlignFrame() {
+    AlignContext alignContext = context();
+    app_.alignment.CurrentFrame = frameAtPosition(app_.model, app_.registration.FeatureFrame);
+    app_.alignment.InterlaceField = 0;
+    FrameAlignment alignment(alignContext, form_.align->readAlignOptions(), app_.input.PreviewBitmap);
+    return alignment.AlignFrame();
+}
+
+// --- The alignment's view ---------------------------------------------------------------------
+
+void AlignWindow::setCursor(AlignCursor cursor) {
+    if (cursor == AlignCursor::Default) {
+        if (overriding_) QApplication::restoreOverrideCursor();
+        overriding_ = false;
+        return;
+    }
+    const QCursor shape(cursor == AlignCursor::Cross ? Qt::CrossCursor : Qt::WaitCursor);
+    if (overriding_)
+        QApplication::changeOverrideCursor(shape);
+    else
+        QApplication::setOverrideCursor(shape);
+    overriding_ = true;
+}
+
+void AlignWindow::showCorrelationSurface(const Bitmap24& picture) {
+    form_.align->ShowFFTSpectrum(picture);
+}
+
+void AlignWindow::hideSpectrumWindow() {
+    form_.tools.FFTWindow->hide();
+}
+
+void AlignWindow::hideAlignmentWindows() {
+    for (ToolWindow* window :
+         {form_.tools.FFTWindow, form_.tools.Registrationgraphwindow, form_.tools.RegiStration2})
+        window->hide();
+}
+
+void AlignWindow::restoreAlignmentWindows() {
+    const bool graph = form_.alignPage->ShowGraphbox->Checked();
+    if (form_.alignPage->ShowFFTbox->Checked()) form_.tools.FFTWindow->show();
+    if (graph) {
+        form_.tools.Registrationgraphwindow->show();
+        form_.tools.RegiStration2->show();
+    }
+}
+
+void AlignWindow::frameDeselected(int frame) {
+    int position = frame;
+    if (app_.model.FramesRanked) {
+        for (int rank = 0; rank <= MaxFrameIndex; ++rank) {
+            if (app_.model.FrameRanking[rank].Frame != frame) continue;
+            position = rank;
+            break;
+        }
+    }
+    QListWidget& list = *form_.frameWindows.SelectFramesChecklist;
+    if (QListWidgetItem* entry = list.item(position)) {
+        const QSignalBlocker quiet(&list);
+        entry->setCheckState(Qt::Unchecked);
+    }
+}
+
+void AlignWindow::ignoreMisalignedChecked() {
+    form_.alignPage->Ignoredefault->setChecked(true);
+}
+
+void AlignWindow::showSegmentPosition(int position) {
+    form_.alignPage->PreviewSlider->setValue(position);
+}
+
+// The aligned box (unless the feature was clicked), with a small circle at its centre for a
+// single input file, and for the spectral methods a circle around the feature.
+void AlignWindow::frameAligned(const AlignedFrameView& view) {
+    RegistrationWindows& charts = form_.registrationWindows;
+    TChart& chart = *form_.frameWindows.Chart8;
+    charts.Series5->Assign(view.readout.spectrum);
+    chart.BottomAxis.Increment = view.readout.bottomIncrement;
+    chart.setTitle(QString::fromStdString(view.readout.title));
+    if (view.picture == nullptr || view.picture->empty()) return;
+
+    QImage picture = bitmapView(*view.picture).copy();
+    QPainter painter(&picture);
+    painter.setPen(Qt::white);
+    if (!view.clicked) {
+        painter.drawRect(view.boxLeft, view.boxTop, view.boxSize, view.boxSize);
+        const QPoint centre(view.boxLeft + view.boxSize / 2, view.boxTop + view.boxSize / 2);
+        if (app_.model.avicount == 0) painter.drawEllipse(centre, 5, 5);
+    }
+    if (view.spectral) {
+        painter.drawEllipse(QPoint(view.featureX, view.featureY), 15, 15);
+        painter.drawPoint(view.featureX, view.featureY);
+    }
+    painter.end();
+    showPreview(picture);
+}
+
+void AlignWindow::boxOffscreen() {
+    TChart& chart = *form_.frameWindows.Chart8;
+    chart.textOut(180, 40, "!! ALIGNMENTBOX OFFSCREEN !!");
+    chart.textOut(180, 55, "!! ESTIMATOR DISABLED     !!");
+}
+
+void AlignWindow::showPreview(const QImage& picture) {
+    QLabel& image = *form_.alignPage->PreviewImage;
+    image.setPixmap(QPixmap::fromImage(picture));
+    if (!app_.shell.PreviewFitted) image.resize(picture.size());
+}
+
+void AlignWindow::showSpectrumUndefined() {
+    QLabel& spectrum = *form_.registrationWindows.imgFFT;
+    QPixmap blank(spectrum.size());
+    blank.fill(Qt::white);
+    QPainter painter(&blank);
+    painter.drawText(spectrum.width() / 2 - 40, spectrum.height() / 2 - 16, " Not defined ");
+    painter.end();
+    spectrum.setPixmap(blank);
+}
+
+}  // namespace kestrave

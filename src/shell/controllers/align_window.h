@@ -1,0 +1,61 @@
+#pragma once
+// What the reference computation and the frame alignment need of the window, in one place: the
+// preview that shows a frame and the marks of its alignment, the spectrum window, the
+// registration chart during alignment, the cursor, the frame lists and the automatic values
+// written into the spin edits. It also aligns the reference frame for the reference
+// recalculation with the options the controls hold at that moment.
+
+#include "registration/align_frame.h"
+#include "registration/feature_pick.h"
+
+class QImage;
+
+namespace kestrave {
+
+class ApplicationContext;
+class TMainForm;
+
+class AlignWindow : public ReferenceWindow, public AlignmentView, public FrameAligner {
+public:
+    explicit AlignWindow(TMainForm& form);
+    ~AlignWindow() override;
+    AlignWindow(const AlignWindow&) = delete;
+    AlignWindow& operator=(const AlignWindow&) = delete;
+
+    // The alignment's context, with this window as its view.
+    AlignContext context();
+
+    // ReferenceWindow.
+    void showFrame(int position) override;
+    void applyAutomaticValues(const AutomaticFilterValues& values) override;
+    void featureAccepted() override;
+    void referenceComputedOnce() override;
+
+    // FrameAligner: aligns the reference frame now in the preview.
+    bool AlignFrame() override;
+
+    // AlignmentView.
+    void setCursor(AlignCursor cursor) override;
+    void showCorrelationSurface(const Bitmap24& picture) override;
+    void hideSpectrumWindow() override;
+    void hideAlignmentWindows() override;
+    void restoreAlignmentWindows() override;
+    void frameDeselected(int frame) override;
+    void ignoreMisalignedChecked() override;
+    void showSegmentPosition(int position) override;
+    void frameAligned(const AlignedFrameView& view) override;
+    void boxOffscreen() override;
+
+    // The picture in PreviewImage, at its own size unless the preview is fitted.
+    void showPreview(const QImage& picture);
+    // imgFFT cleared, with " Not defined " in its middle.
+    void showSpectrumUndefined();
+
+private:
+    TMainForm& form_;
+    ApplicationContext& app_;
+    // The cursor set over the whole application while alignment runs.
+    bool overriding_ = false;
+};
+
+}  // namespace kestrave

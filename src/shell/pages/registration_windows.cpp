@@ -1,0 +1,32 @@
+#include "shell/pages/registration_windows.h"
+
+#include <QLabel>
+
+#include "shell/pages/line_chart.h"
+#include "shell/pages/page_controls.h"
+#include "shell/tool_windows.h"
+
+namespace kestrave {
+
+RegistrationWindows::RegistrationWindows(ToolWindows& tools, TChart& Chart8) {
+    imgFFT = named(new QLabel(tools.FFTWindow), "imgFFT");
+    imgFFT->setFixedSize(256, 256);
+    imgFFT->setScaledContents(true);
+    tools.FFTWindow->Body->addWidget(imgFFT);
+
+    Series5 = Chart8.addSeries("Power spectrum", Qt::red, true);
+    Series6 = Chart8.addSeries("Difference", Qt::green);
+    Series8 = Chart8.addSeries("Correlation", Qt::blue, true);
+    Showgraph1pointer = shape(&Chart8, "Showgraph1pointer", 2, 6);
+    Showgraph1pointer->hide();
+    FFTLABELs = named(new QLabel("Quality band", tools.Registrationgraphwindow), "FFTLABELs");
+    FFTLABELs->hide();
+    tools.Registrationgraphwindow->Body->addWidget(FFTLABELs);
+
+    Chart9 = named(new TChart(tools.Stackgraphpanel), "Chart9");
+    FastLineSeries1 = Chart9->addSeries("Quality", Qt::red);
+    FastLineSeries2 = Chart9->addSeries("Difference", Qt::green);
+    tools.Stackgraphpanel->Body->insertWidget(0, Chart9, 1);
+}
+
+}  // namespace kestrave

@@ -1,0 +1,38 @@
+#pragma once
+// The contents of the registration tool windows: the spectrum picture of FFTWindow, the series
+// and band pointer of the registration chart (Chart8, built with the frame windows), and the
+// stack graph's copy of the run (Chart9 on Stackgraphpanel). Built into the tool windows' bodies;
+// no behaviour here.
+
+class QFrame;
+class QLabel;
+
+namespace kestrave {
+
+class TChart;
+class TFastLineSeries;
+struct ToolWindows;
+
+struct RegistrationWindows {
+    RegistrationWindows(ToolWindows& tools, TChart& Chart8);
+
+    // FFTWindow: the reference spectrum, or the correlation surface of the frame just aligned,
+    // stretched over 256 x 256 pixels.
+    QLabel* imgFFT;
+
+    // Chart8: the power spectrum of the frame just aligned while frames are aligned; the
+    // quality, difference and correlation per rank afterwards.
+    TFastLineSeries* Series5;  // red, right axis
+    TFastLineSeries* Series6;  // green, left axis, "Difference"
+    TFastLineSeries* Series8;  // blue, right axis, "Correlation"
+    // The quality band over the spectrum, and its label.
+    QFrame* Showgraph1pointer;
+    QLabel* FFTLABELs;
+
+    // Chart9: the quality and the difference per rank, copied from Series5 and Series6.
+    TChart* Chart9;
+    TFastLineSeries* FastLineSeries1;
+    TFastLineSeries* FastLineSeries2;
+};
+
+}  // namespace kestrave

@@ -1,0 +1,250 @@
+// The Align page on a synthesised SER recording chosen through the batch path: the feature pick
+// (also on the fitted preview) computes the reference, the quality and filter options keep the
+// user's values apart from the automatic ones, the Align button ranks the frames and fills the
+// lists and the registration graph, a lost lock never waits in a batch run, and a click ends the
+// wait of an attended run while a cancel leaves no flag of the pass set.
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <algorithm>
+
+#include "shell/controllers/align_controller.h"
+#include "shell/controllers/input_controller.h"
+#include "shell/pages/align_page.h"
+#include "shell/pages/frame_windows.h"
+#include "shell/pages/line_chart.h"
+#include "shell/pages/optimize_page.h"
+#include "shell/tab_strip.h"
+#include "shell_test_support.h"
+#include "support/sample_recording.h"
+#include "widgets/check_box.h"
+#include "widgets/radio_group.h"
+#include "widgets/slider.h"
+#include "widgets/spin_edit.h"
+
+namespace kestrave::test {
+
+namespace {
+
+constexpr int Frames = 24;
+// The planet's centre on the 96 x 72 frames: inside every border by more than half a 32 box.
+constexpr QPoint Feature(48, 36);
+
+struct AlignPageTest : ShellWindowTest {
+    TempDir dir;
+    AlignPage& page = *form->alignPage;
+    FrameWindows& windows = form->frameWindows;
+    RegistrationWindows& charts = form->registrationWindows;
+
+    // The recording chosen as a batch run chooses it, with the 32-pixel box.
+    void selectRecording() {
+        context.state.BatchMode = true;
+        context.input.BatchInputFile = writeSampleRecording(dir.path()).path.string();
+        form->input->SelectFileButtonClick();
+        context.state.BatchMode = false;
+        page.FFTsizeGroup->setItemIndex(0);
+        form->align->FFTsizeGroupClick();
+    }
+    void click(QPoint at, Qt::MouseButton button = Qt::LeftButton) {
+        QTest::mouseClick(page.PreviewImage, button, Qt::NoModifier, at);
+    }
+    void pick() {
+        selectRecording();
+        click(Feature);
+        ASSERT_EQ(context.state.ProcessStage, TProcessStage::stReferenceReady);
+    }
+    bool checked(QListWidget& list, int j) const { return list.item(j)->checkState() == Qt::Checked; }
+    void expectNoPassFlag() const {
+        EXPECT_FALSE(context.alignment.InAlignPass);
+        EXPECT_FALSE(context.alignment.ForceRealign);
+        EXPECT_FALSE(context.alignment.NextSegmentPending);
+        EXPECT_FALSE(context.alignment.HaltRequested);
+        EXPECT_FALSE(context.registration.WaitForClick);
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+        EXPECT_TRUE(page.glPageControl1->isEnabled());
+        EXPECT_TRUE(form->Tabpages->isEnabled());
+    }
+};
+
+}  // namespace
+
+TEST_F(AlignPageTest, AClickOnTheFittedPreviewPicksTheFeatureAndComputesTheReference) {
+    selectRecording();
+    EXPECT_EQ(context.state.ProcessStage, TProcessStage::stFFTSizeSet);
+    EXPECT_EQ(form->tools.FFTWindow->windowTitle(), "FFT spectrum 32x32");
+    // The preview shown at half size: the click lands on the frame pixel twice as far out.
+    context.shell.PreviewFitted = true;
+    context.shell.PreviewFitScale = 2.0f;
+    click(Feature / 2, Qt::RightButton);
+    EXPECT_EQ(context.state.ProcessStage, TProcessStage::stFFTSizeSet) << "the right button picks nothing";
+    click(Feature / 2);
+
+    EXPECT_EQ(context.state.ProcessStage, TProcessStage::stReferenceReady);
+    EXPECT_EQ(QPoint(context.state.FeatureX, context.state.FeatureY), Feature);
+    EXPECT_EQ(context.registration.BoxLeft, Feature.x() - 16);
+    EXPECT_TRUE(context.registration.FeatureChosen);
+    EXPECT_FALSE(context.registration.UserBoxPlaced);
+    EXPECT_EQ(context.registration.RefSpectrumRe.xCount(), 32);
+    // The reference frame was aligned against itself: no shift, its spectrum charted.
+    EXPECT_EQ(context.model.FrameTable[0].Slots[0].X, 0);
+    EXPECT_EQ(context.model.FrameTable[0].Slots[0].Y, 0);
+    EXPECT_EQ(charts.Series5->Count(), 51);
+    EXPECT_TRUE(page.ShowFFTbox->Checked());
+    EXPECT_FALSE(charts.imgFFT->pixmap().isNull());
+    EXPECT_TRUE(form->tools.FFTWindow->isVisible());
+    EXPECT_TRUE(form->tools.Registrationgraphwindow->isVisible());
+    EXPECT_TRUE(page.Alignbutton->isEnabled());
+
+    // Too close to the border: refused with the warning, the reference stays.
+    context.shell.PreviewFitted = false;
+    click(QPoint(10, 36));
+    ASSERT_FALSE(messages.shown.empty());
+    EXPECT_EQ(messages.shown.back().text, " Choosen feature too close to image border ");
+    EXPECT_EQ(context.state.FeatureX, Feature.x());
+}
+
+TEST_F(AlignPageTest, AutomaticValuesNeverCountAsTheUsersAndTheUsersStay) {
+    pick();
+    // A press arms the band; the automatic values of a new pick are still not the user's.
+    QTest::mousePress(page.QualityFilter, Qt::LeftButton);
+    EXPECT_TRUE(context.registration.QualityFilterArmed);
+    click(Feature + QPoint(2, 1));
+    EXPECT_FALSE(context.registration.QualityFilterManual);
+    EXPECT_TRUE(page.Autofilter->Checked());
+    EXPECT_TRUE(context.registration.QualityFilterArmed);
+
+    // The user's own value: manual from now on, and the reference is computed again on the
+    // reference frame (the slider goes back to it).
+    page.PreviewSlider->setValue(5);
+    page.QualityFilter->setValue(20);
+    EXPECT_TRUE(context.registration.QualityFilterManual);
+    EXPECT_FALSE(page.Autofilter->Checked());
+    EXPECT_EQ(page.PreviewSlider->Value(), 0);
+    EXPECT_EQ(page.QualityFilter->Value(), 20) << "a recomputation keeps the user's band";
+
+    // The quality method: label and kept item always; the reference again only after start-up.
+    page.PreviewSlider->setValue(5);
+    context.shell.StartingUp = true;
+    page.QualityMethodCombo->setCurrentIndex(4);
+    form->align->QualityMethodComboChange();
+    EXPECT_EQ(page.Currentquality->text(), "Current Filter: Gradient");
+    EXPECT_EQ(page.CopyAlignmethods->ItemIndex(), 4);
+    EXPECT_FALSE(charts.Showgraph1pointer->isVisibleTo(windows.Chart8));
+    EXPECT_EQ(page.PreviewSlider->Value(), 5);
+    context.shell.StartingUp = false;
+    form->align->QualityMethodComboChange();
+    EXPECT_EQ(page.PreviewSlider->Value(), 0);
+    EXPECT_FALSE(context.registration.UserBoxPlaced);
+}
+
+TEST_F(AlignPageTest, AlignRanksTheFramesAndFillsTheListsAndTheRegistrationGraph) {
+    pick();
+    // A frame that loses the lock is left out without a question.
+    page.Ignoredefault->setChecked(true);
+    context.optimizer.NewReferenceMade = true;
+    page.Alignbutton->click();
+
+    const FrameModel& model = context.model;
+    ASSERT_TRUE(model.FramesRanked);
+    EXPECT_FALSE(context.optimizer.NewReferenceMade);
+    EXPECT_EQ(context.state.progstatus, TProgStatus::psAligned);
+    expectNoPassFlag();
+    for (int j = 0; j + 1 < Frames; ++j)
+        EXPECT_GE(model.FrameRanking[j].Key, model.FrameRanking[j + 1].Key) << j;
+
+    QListWidget& select = *windows.SelectFramesChecklist;
+    ASSERT_EQ(select.count(), Frames);
+    for (int j = 0; j < Frames; ++j) {
+        EXPECT_EQ(select.item(j)->text().toStdString(),
+                  "Frame " + std::to_string(model.FrameRanking[j].Frame))
+            << j;
+        EXPECT_EQ(checked(select, j), !model.FrameTable[model.FrameRanking[j].Frame].Excluded) << j;
+    }
+    EXPECT_EQ(windows.StackFramesList->count(), Frames);
+    EXPECT_EQ(windows.StackSlider->Tag(), Frames - 1);
+    EXPECT_EQ(page.AlignSlider->MaxValue(), Frames - 1);
+
+    // The graph: every rank's quality relative to the best, falling; the stack graph's copy.
+    ASSERT_EQ(charts.Series5->Count(), Frames);
+    EXPECT_EQ(charts.Series5->Title, "Quality");
+    EXPECT_DOUBLE_EQ(charts.Series5->values().front(), 1.0);
+    EXPECT_TRUE(std::is_sorted(charts.Series5->values().rbegin(), charts.Series5->values().rend()));
+    EXPECT_EQ(charts.Series8->Count(), Frames);
+    EXPECT_EQ(charts.FastLineSeries1->values(), charts.Series5->values());
+    EXPECT_EQ(charts.FastLineSeries2->values(), charts.Series6->values());
+    EXPECT_TRUE(form->tools.RegiStration2->windowTitle().contains("Average pixel difference :"));
+    // The preview ends at the last rank whose quality stays near the best.
+    const float best = model.FrameRanking[0].Key;
+    const int cut = page.PreviewSlider->Value();
+    EXPECT_GT(model.FrameRanking[cut].Key, 0.8f * best);
+    if (cut + 1 < Frames) {
+        EXPECT_LE(model.FrameRanking[cut + 1].Key, 0.8f * best);
+    }
+}
+
+TEST_F(AlignPageTest, ABatchRunDeselectsFramesThatLoseTheLockWithoutEverWaiting) {
+    selectRecording();
+    context.state.BatchMode = true;
+    // As the batch runner does: the feature at the centre, the reference without a pick.
+    context.state.FeatureX = 48;
+    context.state.FeatureY = 36;
+    form->align->RecalcFFTbuttonClick();
+    // Any frame whose peak falls below the previous frame's loses the lock.
+    page.TrackDetect->setValue(1.0);
+    ASSERT_FLOAT_EQ(context.alignment.MisalignRatio, 1.0f);
+    int waits = 0;
+    auto progress = std::make_unique<NullProgress>();
+    progress->onPoll = [&](NullProgress&) {
+        if (!context.registration.WaitForClick) return;
+        ++waits;
+        context.registration.WaitForClick = false;
+    };
+    context.setProgress(std::move(progress));
+
+    form->align->AlignallButtonClick();
+    EXPECT_EQ(waits, 0);
+    ASSERT_TRUE(context.model.FramesRanked);
+    expectNoPassFlag();
+    int deselected = 0;
+    for (int j = 0; j < Frames; ++j)
+        if (context.model.FrameTable[context.model.FrameRanking[j].Frame].Excluded) {
+            ++deselected;
+            EXPECT_FALSE(checked(*windows.SelectFramesChecklist, j)) << j;
+        }
+    EXPECT_GT(deselected, 0) << "no frame lost the lock";
+}
+
+TEST_F(AlignPageTest, AClickEndsTheLostLockWaitAndACancelLeavesNoPassFlagSet) {
+    pick();
+    page.TrackDetect->setValue(1.0);
+    // The first lost lock is answered OK: the user points at the feature, then cancels.
+    bool asked = false;
+    messages.onShow = [&](const Message& message) {
+        if (message.caption != "Alignment " || asked) return;
+        asked = true;
+        QMetaObject::invokeMethod(
+            page.PreviewImage, [this] { click(Feature + QPoint(1, 0)); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            page.PreviewImage, [this] { context.progress().setCancelRequested(true); }, Qt::QueuedConnection);
+    };
+    // Any later lost lock deselects its frame.
+    messages.reply(mrOk);
+    for (int k = 0; k < 2 * Frames; ++k) messages.reply(mrIgnore);
+    page.Alignbutton->click();
+
+    ASSERT_TRUE(asked) << "no frame lost the lock";
+    EXPECT_EQ(QPoint(context.registration.ClickX, context.registration.ClickY), Feature + QPoint(1, 0));
+    EXPECT_EQ(context.state.FeatureX, Feature.x()) << "the click answers the wait, it picks nothing";
+    EXPECT_FALSE(context.model.FramesRanked);
+    EXPECT_EQ(context.state.progstatus, TProgStatus::psNone);
+    expectNoPassFlag();
+    // The stored reference picture is back in the preview.
+    EXPECT_EQ(page.PreviewImage->pixmap().size(), QSize(96, 72));
+}
+
+}  // namespace kestrave::test
