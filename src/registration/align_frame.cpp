@@ -277,7 +277,7 @@ bool FrameAlignment::alignPicture(const Bitmap24& frame) {
     const auto offset = boxOffset();
     const Correlation correlation = correlateBox(inputs_, frame, offset[0], offset[1], scratch_);
     showSurface(correlation);
-    const Verdict verdict = decide(correlation);
+    const Verdict verdict = decide(correlation, frame);
     if (verdict.skipped) return true;
     const Grade grade = gradeAlignedBox(inputs_, frame, verdict.sx, verdict.sy, scratch_);
     finish(verdict, correlation, grade, frame);
@@ -297,9 +297,10 @@ void FrameAlignment::showSurface(const Correlation& correlation) {
     if (!correlation.surface.empty()) context_.view.showCorrelationSurface(correlation.surface);
 }
 
-bool FrameAlignment::waitForClick() {
+bool FrameAlignment::waitForClick(const Bitmap24& frame) {
     RegistrationState& registration = context_.registration;
     ProgressPort& progress = context_.progress;
+    context_.view.showClickFrame(frame);
     registration.WaitForClick = true;
     while (registration.WaitForClick && !progress.cancelRequested()) progress.processMessages();
     const bool clicked = !registration.WaitForClick;
@@ -314,7 +315,7 @@ void FrameAlignment::deselect(int frame) {
     context_.view.frameDeselected(frame);
 }
 
-Verdict FrameAlignment::decide(const Correlation& correlation) {
+Verdict FrameAlignment::decide(const Correlation& correlation, const Bitmap24& picture) {
     RegistrationState& registration = context_.registration;
     AlignmentState& alignment = context_.alignment;
     ProgramState& program = context_.program;
@@ -336,7 +337,7 @@ Verdict FrameAlignment::decide(const Correlation& correlation) {
         view.hideSpectrumWindow();
         alignment.ForceRealign = false;
         view.setCursor(AlignCursor::Cross);
-        const bool clicked = waitForClick();
+        const bool clicked = waitForClick(picture);
         view.setCursor(AlignCursor::Hourglass);
         if (clicked) {
             pi = registration.ClickX - registration.BoxLeft - tx;
@@ -389,7 +390,7 @@ Verdict FrameAlignment::decide(const Correlation& correlation) {
             if (answer == mrOk && attended) {
                 alignment.ForceRealign = false;
                 view.setCursor(AlignCursor::Cross);
-                if (!waitForClick()) {
+                if (!waitForClick(picture)) {
                     view.setCursor(AlignCursor::Default);
                     context_.progress.setCancelRequested(false);
                     verdict.skipped = true;

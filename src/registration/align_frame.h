@@ -65,6 +65,8 @@ public:
     virtual void showCorrelationSurface(const Bitmap24& /*picture*/) {}
     // Before a manual click: the spectrum window is hidden.
     virtual void hideSpectrumWindow() {}
+    // Before every wait for a click: the picture of the frame the click is for.
+    virtual void showClickFrame(const Bitmap24& /*picture*/) {}
     // Around the lost-lock question: the spectrum window and both registration windows are
     // hidden, then shown again as ShowFFTbox and ShowGraphbox say.
     virtual void hideAlignmentWindows() {}
@@ -186,8 +188,9 @@ public:
     // The offset of the box from (BoxLeft, BoxTop) for the next frame: the tracking offset, plus
     // the predicted step with "Predict track"; none without "Track object".
     std::array<int, 2> boxOffset() const;
-    // Lock test, shift and tracking of CurrentFrame from its correlation; may ask the user.
-    Verdict decide(const Correlation& correlation);
+    // Lock test, shift and tracking of CurrentFrame from its correlation; may ask the user, who
+    // then points at the feature on `frame`.
+    Verdict decide(const Correlation& correlation, const Bitmap24& frame);
     // Writes the difference, brightness and quality of CurrentFrame and shows the frame.
     void finish(const Verdict& verdict, const Correlation& correlation, const Grade& grade,
                 const Bitmap24& frame);
@@ -202,7 +205,7 @@ public:
     std::vector<bool>* measured = nullptr;
 
 private:
-    bool waitForClick();
+    bool waitForClick(const Bitmap24& frame);
     void deselect(int frame);
 
     AlignContext& context_;

@@ -329,7 +329,7 @@ bool Pass::commit(FrameSlot& slot) {
         alignment.InterlaceField = unit.field;
         if (alignment.HaltRequested) continue;
         aligner_->showSurface(unit.correlation);
-        const Verdict verdict = aligner_->decide(unit.correlation);
+        const Verdict verdict = aligner_->decide(unit.correlation, *unit.picture);
         if (verdict.skipped) continue;
         if (verdict.sx != unit.grade.sx || verdict.sy != unit.grade.sy)
             unit.grade = gradeAlignedBox(aligner_->inputs(), *unit.picture, verdict.sx, verdict.sy,
@@ -369,7 +369,7 @@ bool Pass::measureInOrder(FramePrefetcher& prefetcher) {
                     correlateBox(inputs, *unit.picture, offset[0], offset[1], aligner_->scratch());
             }
             aligner_->showSurface(unit.correlation);
-            const Verdict verdict = aligner_->decide(unit.correlation);
+            const Verdict verdict = aligner_->decide(unit.correlation, *unit.picture);
             if (verdict.skipped) continue;
 
             // The unit after this one: the next field, or the first of the next frame.

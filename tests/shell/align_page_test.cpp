@@ -13,6 +13,7 @@
 #include <QTest>
 #include <algorithm>
 
+#include "frames/input_sources.h"
 #include "shell/controllers/align_controller.h"
 #include "shell/controllers/input_controller.h"
 #include "shell/pages/align_page.h"
@@ -22,6 +23,7 @@
 #include "shell/tab_strip.h"
 #include "shell_test_support.h"
 #include "support/sample_recording.h"
+#include "widgets/bitmap_view.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
 #include "widgets/slider.h"
@@ -224,11 +226,19 @@ TEST_F(AlignPageTest, AClickEndsTheLostLockWaitAndACancelLeavesNoPassFlagSet) {
     page.TrackDetect->setValue(1.0);
     // The first lost lock is answered OK: the user points at the feature, then cancels.
     bool asked = false;
+    QImage shownInWait;
+    int waitedFrame = -1;
     messages.onShow = [&](const Message& message) {
         if (message.caption != "Alignment " || asked) return;
         asked = true;
         QMetaObject::invokeMethod(
-            page.PreviewImage, [this] { click(Feature + QPoint(1, 0)); }, Qt::QueuedConnection);
+            page.PreviewImage,
+            [&] {
+                shownInWait = page.PreviewImage->pixmap().toImage();
+                waitedFrame = context.alignment.CurrentFrame;
+                click(Feature + QPoint(1, 0));
+            },
+            Qt::QueuedConnection);
         QMetaObject::invokeMethod(
             page.PreviewImage, [this] { context.progress().setCancelRequested(true); }, Qt::QueuedConnection);
     };
@@ -238,6 +248,10 @@ TEST_F(AlignPageTest, AClickEndsTheLostLockWaitAndACancelLeavesNoPassFlagSet) {
     page.Alignbutton->click();
 
     ASSERT_TRUE(asked) << "no frame lost the lock";
+    // While it waited, the preview showed the frame the click was for.
+    FrameBuffers frame;
+    SerInputSource(context.model.SerName, {}).readFrame(waitedFrame, frame);
+    EXPECT_EQ(shownInWait.convertToFormat(QImage::Format_BGR888), bitmapView(frame.Preview));
     EXPECT_EQ(QPoint(context.registration.ClickX, context.registration.ClickY), Feature + QPoint(1, 0));
     EXPECT_EQ(context.state.FeatureX, Feature.x()) << "the click answers the wait, it picks nothing";
     EXPECT_FALSE(context.model.FramesRanked);

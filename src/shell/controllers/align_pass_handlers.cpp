@@ -113,6 +113,8 @@ void AlignController::alignmentFinished(const AlignmentPassResult& result) {
     const RankingOutcome& ranking = result.ranking;
     if (result.darkframeSwitchedOff) page.Usedarkframe->setChecked(false);
     if (result.flatfieldSwitchedOff) page.UseFlatfield->setChecked(false);
+    // Frames of several AVI files are stacked on a canvas that holds every file's shifts.
+    if (result.expandStack) form_.stackPage->Expandstack->setChecked(true);
 
     window_->showFrame(0);
     // A slider's range cannot end at its start: one ranked frame still reaches position 1.
@@ -125,6 +127,7 @@ void AlignController::alignmentFinished(const AlignmentPassResult& result) {
     fillCheckList(*windows.StackFramesList, ranking.selection, static_cast<std::size_t>(lastRank) + 1);
     window_->showFrame(ranking.cutoffPosition);
     if (optimize.Optimizegraph->Checked()) DrawRegistrationGraph();
+    // "Automatic processing" (frame limit, optimize and stack) joins here with the Optimize page.
 
     optimize.Setlimitbutton->setEnabled(true);
     page.Showbuttonp1->move(optimize.Setlimitbutton->x(),

@@ -107,6 +107,10 @@ void AlignWindow::hideSpectrumWindow() {
     form_.tools.FFTWindow->hide();
 }
 
+void AlignWindow::showClickFrame(const Bitmap24& picture) {
+    showPreview(bitmapView(picture));
+}
+
 void AlignWindow::hideAlignmentWindows() {
     for (ToolWindow* window :
          {form_.tools.FFTWindow, form_.tools.Registrationgraphwindow, form_.tools.RegiStration2})
@@ -155,6 +159,9 @@ void AlignWindow::frameAligned(const AlignedFrameView& view) {
     chart.BottomAxis.Increment = view.readout.bottomIncrement;
     chart.setTitle(QString::fromStdString(view.readout.title));
     if (view.picture == nullptr || view.picture->empty()) return;
+    // The window shows what was drawn only when the pass lets events through, every tenth frame;
+    // drawing the frames between would only cost time.
+    if (app_.alignment.InAlignPass && alignedInPass_++ % 10 != 0) return;
 
     QImage picture = bitmapView(*view.picture).copy();
     QPainter painter(&picture);

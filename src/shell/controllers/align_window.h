@@ -38,6 +38,7 @@ public:
     void setCursor(AlignCursor cursor) override;
     void showCorrelationSurface(const Bitmap24& picture) override;
     void hideSpectrumWindow() override;
+    void showClickFrame(const Bitmap24& picture) override;
     void hideAlignmentWindows() override;
     void restoreAlignmentWindows() override;
     void frameDeselected(int frame) override;
@@ -56,6 +57,8 @@ private:
     ApplicationContext& app_;
     // The cursor set over the whole application while alignment runs.
     bool overriding_ = false;
+    // Frames aligned in this pass; the preview is drawn for one in ten of them.
+    int alignedInPass_ = 0;
 };
 
 }  // namespace kestrave
