@@ -16,6 +16,7 @@
 #include "registration/align_state.h"
 #include "registration/debayer_switch.h"
 #include "registration/fft.h"
+#include "registration/frame_limit.h"
 #include "registration/optimizer_state.h"
 #include "registration/registration_state.h"
 #include "shell/command_line.h"
@@ -65,6 +66,8 @@ public:
     // The alignment's pass state (the halt button's flag among it) and the optimizer's run state.
     AlignmentState alignment;
     OptimizerState optimizer;
+    // The frame limits of the alignment points.
+    PointLimits points;
     // The input: the shown picture, what the readers found, the current folder, the frame source
     // of the browser; and the debayer switch.
     InputState input;

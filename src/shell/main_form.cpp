@@ -11,6 +11,7 @@
 #include "shell/controllers/align_controller.h"
 #include "shell/controllers/final_controller.h"
 #include "shell/controllers/input_controller.h"
+#include "shell/controllers/optimize_controller.h"
 #include "shell/controllers/save_controller.h"
 #include "shell/controllers/shell_controller.h"
 #include "shell/controllers/stack_controller.h"
@@ -37,7 +38,8 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
       tools(this),
       waveletTools(tools),
       frameWindows(tools, this),
-      registrationWindows(tools, *frameWindows.Chart8) {
+      registrationWindows(tools, *frameWindows.Chart8),
+      optimizerWindows(tools, *frameWindows.Chart8) {
     setObjectName("MainForm");
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -101,6 +103,7 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
     finalImage = std::make_unique<FinalController>(*this);
     input = std::make_unique<InputController>(*this);
     align = std::make_unique<AlignController>(*this);
+    optimize = std::make_unique<OptimizeController>(*this);
 
     resize(1024, 768);
 }

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "shell/pages/frame_windows.h"
+#include "shell/pages/optimizer_windows.h"
 #include "shell/pages/registration_windows.h"
 #include "shell/pages/wavelet_tool_panels.h"
 #include "shell/tool_windows.h"
@@ -36,6 +37,7 @@ class WaveletController;
 class FinalController;
 class InputController;
 class AlignController;
+class OptimizeController;
 class TFormStorage;
 struct StartupOptions;
 struct StartupOutcome;
@@ -65,6 +67,8 @@ public:
     FrameWindows frameWindows;
     // The spectrum picture, the registration chart's series and the stack graph's copy of them.
     RegistrationWindows registrationWindows;
+    // The movements plot and the pass pointer on the registration chart.
+    OptimizerWindows optimizerWindows;
     WindowDialogs dialogs;
     // The point the assistant's balloons aim at.
     QWidget* Screencentre = nullptr;
@@ -85,6 +89,7 @@ public:
     std::unique_ptr<FinalController> finalImage;
     std::unique_ptr<InputController> input;
     std::unique_ptr<AlignController> align;
+    std::unique_ptr<OptimizeController> optimize;
 
     // The start-up: settings, command line and batch work, in their fixed order.
     StartupOutcome FormCreate(const StartupOptions& options);

@@ -4,12 +4,18 @@
 #include <QWidget>
 
 class QComboBox;
+class QFrame;
+class QLabel;
 class QPushButton;
+class QScrollArea;
 class QTabWidget;
 
 namespace kestrave {
 
+class TChart;
+class TFastLineSeries;
 class TPCheck;
+class TRadioGroup;
 class TRxSpinEdit;
 
 class OptimizePage : public QWidget {
@@ -20,15 +26,40 @@ public:
     QTabWidget* glPageControl2;
     QPushButton* Continuebutton;  // shown while Create waits for the user
     QComboBox* Filtertype;        // the prefilter's kernel preset
+    TPCheck* Filteralignment;     // "Active": frames are filtered before they are compared
     QPushButton* Optimizebutton;
     QPushButton* Optimizeandstackbutton;
     QPushButton* Setlimitbutton;
-    QPushButton* Referbutton;
+    QPushButton* Referbutton;          // "Create": a new reference from the best frames
     QPushButton* Restartalign;         // "Realign with" the processed picture
     TRxSpinEdit* OptimizeQualitySpin;  // the limit as a percentage
     TRxSpinEdit* Refframes;            // frames that make a new reference
     TPCheck* Optimizegraph;            // "Difference": the registration windows
     TPCheck* ShowMovementwindow;       // "Movements": the window of the frames' shifts
+
+    // Optimizer options.
+    TRxSpinEdit* SearchArea;       // search radius in pixels, 1..10
+    TPCheck* FastOptim;            // "Single run optimizer": diamond walk, one pass
+    TRxSpinEdit* OptimizeSpin;     // stop threshold of the passes, percent
+    TPCheck* Warnings;             // ask before the optimizer restarts
+    TPCheck* CreateRefMessage;     // the messages of Create
+    TRadioGroup* MultiAlign;       // "Simple" or "Multi-Quantity" (every point keeps its own frames)
+    TPCheck* Contour;              // hidden: contour lines on the spectrum picture
+    TPCheck* MultiOptimtoWavelet;  // hidden: the multi-point optimizer goes on to stack and process
+
+    // The optimizer chart: the key (Series3) and the difference (Series4) of every frame a pass
+    // optimizes; the reference window beside the compared box of the frame being optimized; the
+    // marker under the next button to press.
+    TChart* Chart7;
+    TFastLineSeries* Series3;
+    TFastLineSeries* Series4;
+    QScrollArea* AlignImageBox;
+    QLabel* AlignImage;
+    QFrame* Showbuttonp2;
+
+private:
+    QWidget* buildOptimizerOptions();
+    QWidget* buildPrefilter();
 };
 
 }  // namespace kestrave

@@ -1,0 +1,517 @@
+#include "shell/controllers/optimize_controller.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSignalBlocker>
+#include <algorithm>
+#include <cmath>
+
+#include "frames/input_sources.h"
+#include "output/optimize_and_stack.h"
+#include "persist/reg_settings.h"
+#include "platform/errors.h"
+#include "registration/frame_limit.h"
+#include "registration/frame_limit_reference.h"
+#include "shell/application_context.h"
+#include "shell/busy_cursor.h"
+#include "shell/controllers/align_controller.h"
+#include "shell/controllers/input_controller.h"
+#include "shell/controllers/optimize_view.h"
+#include "shell/controllers/shell_controller.h"
+#include "shell/controllers/stack_controller.h"
+#include "shell/controllers/wavelet_controller.h"
+#include "shell/main_form.h"
+#include "shell/pages/align_page.h"
+#include "shell/pages/line_chart.h"
+#include "shell/pages/optimize_page.h"
+#include "shell/pages/optimizer_windows.h"
+#include "shell/pages/stack_page.h"
+#include "shell/pages/wavelet_page.h"
+#include "shell/tab_strip.h"
+#include "widgets/bitmap_view.h"
+#include "widgets/check_box.h"
+#include "widgets/radio_group.h"
+#include "widgets/slider.h"
+#include "widgets/spin_edit.h"
+
+namespace kestrave {
+
+namespace {
+
+constexpr int OptimizeTab = static_cast<int>(TMainTab::tabOptimize);
+constexpr int StackTab = static_cast<int>(TMainTab::tabStack);
+constexpr int WaveletTab = static_cast<int>(TMainTab::tabWavelet);
+// The heights of the stack graph window with one alignment box and with several points.
+constexpr int StackGraphHeightSingle = 328;
+constexpr int StackGraphHeightPoints = 609;
+// The difference cut-off that lets every frame through.
+constexpr int NoDifferenceCut = 1001;
+
+// The tab strip is locked while the work runs and unlocked however it ends.
+class TabStripLock {
+public:
+    explicit TabStripLock(QWidget& tabs) : tabs_(tabs) { tabs_.setEnabled(false); }
+    ~TabStripLock() { tabs_.setEnabled(true); }
+    TabStripLock(const TabStripLock&) = delete;
+    TabStripLock& operator=(const TabStripLock&) = delete;
+
+private:
+    QWidget& tabs_;
+};
+
+std::vector<bool> checkStates(const QListWidget& list) {
+    std::vector<bool> states(static_cast<std::size_t>(list.count()));
+    for (int j = 0; j < list.count(); ++j)
+        states[static_cast<std::size_t>(j)] = list.item(j)->checkState() == Qt::Checked;
+    return states;
+}
+
+QListWidgetItem* checkItem(const QString& text, bool checked) {
+    auto* item = new QListWidgetItem(text);
+    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+    item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+    return item;
+}
+
+// The marker under a button: at its left edge, just below it.
+void markButton(QWidget& marker, const QWidget& button) {
+    marker.move(button.x(), button.y() + button.height());
+    marker.show();
+    marker.raise();
+}
+
+// What an optimizer run changes in the records of the ranking positions 0..last, and the totals.
+// A run cancelled in its first pass (or failing) puts them back: in that pass the frames not yet
+// reached have been reset to the alignment's whole-pixel shift but keep the sub-pixel offsets of
+// an earlier run (and with resampling the reached frames' shifts are in resampled pixels, the
+// others in frame pixels), which no stack may use.
+class OptimizerRecords {
+public:
+    OptimizerRecords(const ApplicationContext& app, int last)
+        : DifferenceSum_(app.alignment.DifferenceSum), OptimizePass_(app.alignment.OptimizePass) {
+        const FrameModel& model = app.model;
+        for (int j = 0; j <= std::min(last, MaxFrameIndex); ++j) {
+            const int frame = model.FrameRanking[j].Frame;
+            const TFrameRec& rec = model.FrameTable[frame];
+            entries_.push_back(
+                {frame, rec.Slots[0], rec.Slots[2], rec.SubPixelX, rec.SubPixelY, rec.Improvement});
+        }
+    }
+    void restore(ApplicationContext& app) const {
+        for (const Entry& entry : entries_) {
+            TFrameRec& rec = app.model.FrameTable[entry.frame];
+            rec.Slots[0] = entry.slot0;
+            rec.Slots[2] = entry.slot2;
+            rec.SubPixelX = entry.SubPixelX;
+            rec.SubPixelY = entry.SubPixelY;
+            rec.Improvement = entry.Improvement;
+        }
+        app.alignment.DifferenceSum = DifferenceSum_;
+        app.alignment.OptimizePass = OptimizePass_;
+    }
+
+private:
+    struct Entry {
+        int frame;
+        TAlignSlotRec slot0;
+        TAlignSlotRec slot2;  // field 0 of interlaced frames
+        float SubPixelX;
+        float SubPixelY;
+        float Improvement;
+    };
+    std::vector<Entry> entries_;
+    double DifferenceSum_;
+    int OptimizePass_;
+};
+
+}  // namespace
+
+OptimizerOptions readOptimizerOptions(const TMainForm& form) {
+    const OptimizePage& page = *form.optimizePage;
+    const AlignPage& align = *form.alignPage;
+    const StackPage& stack = *form.stackPage;
+    const ApplicationContext& app = form.app;
+    OptimizerOptions options;
+    OptimizerSearchOptions& search = options.search;
+    search.SearchArea = static_cast<double>(page.SearchArea->Value());
+    search.FastOptim = page.FastOptim->Checked();
+    search.Blurbox = align.Blurbox->Checked();
+    search.Bias = static_cast<double>(align.Bias->Value());
+    search.Filteralignment = page.Filteralignment->Checked();
+    search.Kernel3x3 = app.state.Kernel3x3;
+    search.Pregamma = align.Pregamma->Checked();
+    search.Colourstack = align.Colourstack->Checked();
+    search.LumWeights = app.state.LumWeights;
+    if (align.Usedarkframe->Checked()) search.darkGreen = &app.images.DarkPlanes[1];
+    search.interlaced = align.interlaced->Checked();
+    search.Interlacehoriz = align.Interlacehoriz->Checked();
+    search.Resampled = stack.Resampled->Checked();
+    // The spin keeps what was typed; the factor stays within 1..4.
+    search.ResampleFactor = std::clamp(static_cast<float>(stack.ResampleSpin->Value()), 1.0f, 4.0f);
+    search.ResampleMethod = std::max(stack.ResampleMethod->currentIndex(), 0);
+    options.FFTSize = app.fft.FFTSize;
+    options.OptimizeSpin = static_cast<double>(page.OptimizeSpin->Value());
+    options.Warnings = page.Warnings->Checked();
+    options.lastPosition = align.AlignSlider->MaxValue();
+    return options;
+}
+
+void showOptimizerChart(OptimizePage& page, const std::vector<double>& qualities,
+                        const std::vector<double>& differences, double frameIncrement) {
+    page.Series3->Assign(qualities);
+    page.Series4->Assign(differences);
+    page.Chart7->BottomAxis.Increment = frameIncrement;
+    page.Chart7->update();
+}
+
+// The window's steps of optimize-and-stack.
+class OptimizeController::StackSteps : public OptimizeAndStackWindow {
+public:
+    explicit StackSteps(TMainForm& form) : form_(form) {}
+
+    bool StackButtonClick() override {
+        TRxSlider& slider = *form_.frameWindows.StackSlider;
+        slider.setValue(slider.Tag());
+        form_.tools.FFTWindow->setVisible(form_.alignPage->ShowFFTbox->Checked());
+        form_.tools.Registrationgraphwindow->setVisible(form_.alignPage->ShowGraphbox->Checked());
+        form_.shell->selectTab(StackTab);
+        form_.stack->StackButtonClick();
+        // The passes left the program optimized; only a completed stack moves it on.
+        return form_.app.state.progstatus == TProgStatus::psStacked;
+    }
+    void ProcessButtonClick() override {
+        form_.shell->selectTab(WaveletTab);
+        form_.Tabpages->setEnabled(true);
+        form_.wavelet->ProcessButtonClick();
+    }
+
+private:
+    TMainForm& form_;
+};
+
+// The window's steps of "Create".
+class OptimizeController::CreateSteps : public CreateReferenceWindow {
+public:
+    explicit CreateSteps(OptimizeController& controller) : controller_(controller), form_(controller.form_) {}
+
+    CreateReferenceSettings readSettings() override {
+        const StackPage& stack = *form_.stackPage;
+        CreateReferenceSettings settings;
+        settings.ResampleSpin = static_cast<double>(stack.ResampleSpin->Value());
+        settings.Drizzling = stack.Drizzling->Checked();
+        settings.Histostretch = stack.Histostretch->Checked();
+        settings.Expandstack = stack.Expandstack->Checked();
+        settings.Multi = stack.Multi->Checked();
+        settings.AlignMethodIndex = form_.alignPage->Alignmethod->ItemIndex();
+        // Multi-point mode needs alignment points, which are not placed in this window yet.
+        settings.MultiPointMode = false;
+        return settings;
+    }
+    void applySettings(const CreateReferenceSettings& settings) override {
+        StackPage& stack = *form_.stackPage;
+        stack.ResampleSpin->setValue(settings.ResampleSpin);
+        stack.Drizzling->setChecked(settings.Drizzling);
+        stack.Histostretch->setChecked(settings.Histostretch);
+        stack.Expandstack->setChecked(settings.Expandstack);
+        stack.Multi->setChecked(settings.Multi);
+        form_.alignPage->Alignmethod->setItemIndex(settings.AlignMethodIndex);
+    }
+    int alignSliderMax() override { return form_.alignPage->AlignSlider->MaxValue(); }
+    void setFrameLimit(int last, bool moveSliders) override {
+        TRxSlider& align = *form_.alignPage->AlignSlider;
+        TRxSlider& stack = *form_.frameWindows.StackSlider;
+        align.setMaxValue(last);
+        stack.setMaxValue(last);
+        form_.frameWindows.LimitStack->setMaxValue(last);
+        if (!moveSliders) return;
+        stack.setTag(last);
+        align.setValue(last);
+        stack.setValue(last);
+    }
+    void setStackLabelPrefix(const std::string& prefix) override { form_.stack->StackLabelPrefix = prefix; }
+    void AlignStackButtonClick() override { controller_.AlignStackButtonClick(); }
+    void ProcessButtonClick() override { form_.wavelet->ProcessButtonClick(); }
+    void redrawRegistrationGraph() override { form_.align->DrawRegistrationGraph(); }
+    void waitForContinue() override { form_.shell->waitForContinue(); }
+    void DoAllClick() override { form_.wavelet->DoAllClick(); }
+    void RestartAlignClick() override { controller_.RestartAlignClick(); }
+
+private:
+    OptimizeController& controller_;
+    TMainForm& form_;
+};
+
+OptimizeController::OptimizeController(TMainForm& form)
+    : form_(form), app_(form.app), page_(*form.optimizePage), view_(std::make_unique<PassView>(form)) {
+    connect(page_.Optimizebutton, &QPushButton::clicked, this, &OptimizeController::OptimizebuttonClick);
+    connect(page_.Setlimitbutton, &QPushButton::clicked, this, &OptimizeController::SetLimitClick);
+    connect(page_.Referbutton, &QPushButton::clicked, this, &OptimizeController::MakerefClick);
+    connect(page_.Optimizeandstackbutton, &QPushButton::clicked, this,
+            &OptimizeController::AlignStackButtonClick);
+    connect(page_.Restartalign, &QPushButton::clicked, this, &OptimizeController::RestartAlignClick);
+    connect(page_.Refframes, &TRxSpinEdit::OnChange, this, &OptimizeController::RefframesChange);
+    connect(page_.Contour, &TPCheck::OnClick, this, &OptimizeController::ContourClick);
+    connect(page_.SearchArea, &TRxSpinEdit::OnChange, this, &OptimizeController::SearchAreaChange);
+}
+
+OptimizeController::~OptimizeController() = default;
+
+void OptimizeController::showError(const char* caption, const std::exception& error) {
+    app_.messages().NewMessagedlg(caption, error.what(), mtError, mbOK, 0, false, "");
+}
+
+void OptimizeController::withPasses(const std::function<void(OptimizerContext&)>& work) {
+    // A source of its own: the browser's source stays where the user left it.
+    FrameSourceOptions sourceOptions = form_.input->readSourceOptions();
+    sourceOptions.debayer.InOptimizePass = true;
+    const std::unique_ptr<InputFrameSource> frames =
+        makeFrameSource(app_.model, form_.input->lastIndex(), sourceOptions);
+    OptimizerContext context{app_.model,     app_.state,      app_.registration,
+                             app_.alignment, app_.optimizer,  *app_.wavelet.GammaTable,
+                             *frames,        app_.progress(), app_.messages(),
+                             *view_};
+    work(context);
+}
+
+void OptimizeController::runOptimizer(int last, const std::function<bool(OptimizerContext&)>& run) {
+    const OptimizerRecords before(app_, last);
+    view_->startRun();
+    bool cancelled = false;
+    try {
+        withPasses([&](OptimizerContext& context) { cancelled = run(context); });
+    } catch (...) {
+        if (view_->passesFinished() == 0) before.restore(app_);
+        throw;
+    }
+    if (cancelled && view_->passesFinished() <= 1) before.restore(app_);
+}
+
+void OptimizeController::OptimizebuttonClick() {
+    const LongOperation operation(app_.operations);
+    if (!operation) return;
+    QTabWidget& options = *form_.stackPage->glPageControl3;
+    options.setEnabled(false);
+    form_.stackPage->Showstackgraph->setChecked(false);
+    form_.tools.Stackgraphpanel->hide();
+    // The multi-point optimizer arrives with the alignment points; one box is optimized here.
+    app_.progress().setCancelRequested(false);
+    try {
+        const BusyCursor busy;
+        const TabStripLock locked(*form_.Tabpages);
+        const OptimizerOptions optimizerOptions = readOptimizerOptions(form_);
+        OptimizerRunResult result;
+        runOptimizer(optimizerOptions.lastPosition, [&](OptimizerContext& context) {
+            result = Optimize_Alignpoint(context, optimizerOptions);
+            return result.cancelled;
+        });
+        if (result.Warnings) page_.Warnings->setChecked(*result.Warnings);
+    } catch (const std::exception& error) {
+        showError("Optimizing", error);
+    }
+    options.setEnabled(true);
+}
+
+void OptimizeController::SetLimitClick() {
+    const LongOperation operation(app_.operations);
+    if (!operation) return;
+    AlignPage& align = *form_.alignPage;
+    FrameWindows& windows = form_.frameWindows;
+    app_.progress().setCancelRequested(false);
+    // One alignment box: the alignment points arrive later.
+    const int Alignpoints = 1;
+    ToolWindow& graph = *form_.tools.Stackgraphpanel;
+    if (graph.isVisible())
+        graph.resize(graph.width(), Alignpoints < 2 ? StackGraphHeightSingle : StackGraphHeightPoints);
+
+    FrameLimitInput input;
+    input.PreviewSliderValue = align.PreviewSlider->Value();
+    input.PreviewSliderMax = form_.input->lastIndex();
+    input.AlignMethodIndex = align.Alignmethod->ItemIndex();
+    input.MultiQuantity = page_.MultiAlign->ItemIndex() == 1;
+    input.Alignpoints = Alignpoints;
+    input.OptimizeQualitySpin = static_cast<double>(page_.OptimizeQualitySpin->Value());
+    input.Refframes = static_cast<double>(page_.Refframes->Value());
+    input.checked = checkStates(*windows.SelectFramesChecklist);
+    const FrameLimitResult result = limitFrames(app_.model, app_.state, app_.optimizer, app_.points, input);
+
+    if (result.OptimizeQualitySpin) page_.OptimizeQualitySpin->setValue(*result.OptimizeQualitySpin);
+    QListWidget& selection = *windows.SelectFramesChecklist;
+    if (result.checked) {
+        const QSignalBlocker quiet(&selection);
+        for (int j = 0; j < selection.count() && j < static_cast<int>(result.checked->size()); ++j)
+            selection.item(j)->setCheckState((*result.checked)[static_cast<std::size_t>(j)] ? Qt::Checked
+                                                                                            : Qt::Unchecked);
+    }
+    {
+        QListWidget& stacked = *windows.StackFramesList;
+        const QSignalBlocker quiet(&stacked);
+        stacked.clear();
+        for (std::size_t j = 0; j < result.stackFramesChecked.size(); ++j) {
+            const QListWidgetItem* entry = selection.item(static_cast<int>(j));
+            stacked.addItem(checkItem(entry ? entry->text() : QString(), result.stackFramesChecked[j]));
+        }
+    }
+    showOptimizerChart(page_, result.qualities, result.differences, result.frameIncrement);
+
+    const int last = result.sliderMaximum;
+    align.AlignSlider->setMaxValue(last);
+    windows.StackSlider->setMaxValue(last);
+    windows.StackSlider->setTag(last);
+    windows.LimitStack->setMaxValue(last);
+    windows.QUALSliderMalign->setMaxValue(last);
+    if (result.Refframes) page_.Refframes->setValue(*result.Refframes);
+    form_.stackPage->Stackbutton->setEnabled(true);
+    windows.StackSlider->setValue(last);
+    form_.shell->selectTab(OptimizeTab);
+    align.PreviewSlider->setValue(0);
+    if (result.ToStackPage) form_.shell->selectTab(StackTab);
+    page_.AlignImage->setPixmap(align.PreviewImage->pixmap());
+    page_.AlignImage->resize(page_.AlignImage->pixmap().size());
+    app_.progress().setStatus(2, result.statusText);
+    for (QPushButton* button : {page_.Referbutton, page_.Optimizebutton, page_.Optimizeandstackbutton})
+        button->setEnabled(true);
+    markButton(*page_.Showbuttonp2, *page_.Optimizeandstackbutton);
+}
+
+void OptimizeController::RefframesChange() {
+    const auto value = kestrave::RefframesChange(static_cast<double>(page_.Refframes->Value()),
+                                                 form_.alignPage->AlignSlider->MaxValue());
+    if (value) page_.Refframes->setValue(*value);
+}
+
+void OptimizeController::AlignStackButtonClick() {
+    const LongOperation operation(app_.operations);
+    if (!operation) return;
+    AlignPage& align = *form_.alignPage;
+    QTabWidget& options = *form_.stackPage->glPageControl3;
+    options.setEnabled(false);
+    form_.stackPage->Showstackgraph->setChecked(false);
+    form_.tools.Stackgraphpanel->hide();
+    const int method = align.Alignmethod->ItemIndex();
+    if (method == AlignMethodMultipoint) {
+        // The multi-point optimizer (which stacks and processes itself) arrives with the points.
+        page_.MultiOptimtoWavelet->setChecked(true);
+    } else if (method == AlignMethodSingle) {
+        align.Negativeimage->setChecked(false);
+        if (!align.HoldPreGamma->Checked()) align.Pregamma->setChecked(false);
+        align.ShowFFTbox->setChecked(false);
+        try {
+            const TabStripLock locked(*form_.Tabpages);
+            const OptimizerOptions optimizerOptions = readOptimizerOptions(form_);
+            const StackPage& stack = *form_.stackPage;
+            const StackScaleOptions scale{stack.Resampled->Checked(), optimizerOptions.search.ResampleFactor,
+                                          stack.Drizzling->Checked()};
+            StackSteps steps(form_);
+            OptimizeAndStackResult result;
+            runOptimizer(optimizerOptions.lastPosition, [&](OptimizerContext& context) {
+                if (page_.Optimizegraph->Checked()) form_.align->DrawRegistrationGraph();
+                result = optimizeAndStack(context, app_.images, optimizerOptions, scale, steps);
+                return result.outcome == OptimizeAndStackOutcome::CancelledOptimizing;
+            });
+            if (result.optimizer.Warnings) page_.Warnings->setChecked(*result.optimizer.Warnings);
+        } catch (const std::exception& error) {
+            showError("Optimizing", error);
+        }
+        form_.waveletPage->ProcessImage->move(0, 0);
+    }
+    options.setEnabled(true);
+}
+
+void OptimizeController::MakerefClick() {
+    const LongOperation operation(app_.operations);
+    if (!operation) return;
+    FrameWindows& windows = form_.frameWindows;
+    {
+        // No difference cut for the reference stack; the cut-off's handler stays out of it.
+        const QSignalBlocker quiet(windows.differencecutslider);
+        windows.differencecutslider->setValue(NoDifferenceCut);
+    }
+    app_.state.boxOutlineX = app_.state.boxOutlineY = -app_.fft.FFTSize;
+    page_.Continuebutton->show();
+    const bool realignEnabled = page_.Restartalign->isEnabled();
+    page_.Restartalign->setEnabled(false);
+    page_.Refframes->setMaxValue(form_.alignPage->AlignSlider->MaxValue());
+
+    CreateReferenceOptions options;
+    options.Refframes = static_cast<double>(page_.Refframes->Value());
+    options.CreateRefMessage = page_.CreateRefMessage->Checked();
+    options.Optimizegraph = page_.Optimizegraph->Checked();
+    CreateSteps steps(*this);
+    bool created = false;
+    try {
+        const CreateReferenceResult result =
+            createReferenceFrame(app_.model, app_.state, app_.alignment, app_.optimizer, app_.images,
+                                 app_.progress(), app_.messages(), options, steps);
+        page_.CreateRefMessage->setChecked(result.CreateRefMessage);
+        created = result.outcome == CreateReferenceOutcome::Created;
+    } catch (const std::exception& error) {
+        showError("Reference frame", error);
+    }
+    page_.Continuebutton->hide();
+    page_.Restartalign->setEnabled(created || realignEnabled);
+}
+
+void OptimizeController::RestartAlignClick() {
+    const LongOperation operation(app_.operations);
+    if (!operation) return;
+    const Bitmap24& processed = app_.wavelet.ProcessPicture;
+    // Only a processed picture of the frame's size can take the reference's place; anything else
+    // would leave the alignment without a reference.
+    if (processed.empty() || processed.width() != app_.model.FrameWidth ||
+        processed.height() != app_.model.FrameHeight) {
+        app_.messages().NewMessagedlg("Realign",
+                                      "There is no processed image of the frame size to align with",
+                                      mtWarning, mbOK, 0, false, "");
+        return;
+    }
+    AlignPage& align = *form_.alignPage;
+    try {
+        const AutomaticFilterValues values =
+            restartAlignment(app_.fft, app_.registration, app_.state, app_.optimizer, app_.model, app_.images,
+                             processed, form_.align->readReferenceOptions(), app_.messages());
+        // The steps of the tracking start again with the offsets.
+        app_.registration.TrackStepX = app_.registration.TrackStepY = 0;
+        if (values.FFTFilter) {
+            // An automatic value is not the user's: the spin's change handler must not take it so.
+            const bool armed = app_.registration.FFTFilterArmed;
+            app_.registration.FFTFilterArmed = false;
+            align.FFTFilterspin->setValue(*values.FFTFilter);
+            app_.registration.FFTFilterArmed = armed;
+        }
+    } catch (const std::exception& error) {
+        showError("Realign", error);
+        return;
+    }
+    form_.shell->selectTab(OptimizeTab);
+    ToolWindows& tools = form_.tools;
+    if (align.ShowFFTbox->Checked()) {
+        tools.FFTWindow->show();
+        tools.FFTWindow->raise();
+    }
+    if (align.ShowGraphbox->Checked()) tools.Registrationgraphwindow->show();
+    for (ToolWindow* window : {tools.HLSwindow, tools.Gammawindow, tools.HistoWindow, tools.Filterwindow})
+        window->hide();
+    align.ShowFFTbox->setChecked(true);
+    align.ShowGraphbox->setChecked(true);
+    page_.AlignImage->setPixmap(QPixmap::fromImage(bitmapView(app_.registration.Image1)));
+    markButton(*page_.Showbuttonp2, *page_.Optimizeandstackbutton);
+    page_.Optimizeandstackbutton->setEnabled(true);
+    page_.Optimizebutton->setEnabled(true);
+}
+
+void OptimizeController::ContourClick() {
+    app_.fft.ContourMode = page_.Contour->Checked();
+}
+
+void OptimizeController::SearchAreaChange() {
+    const long double value = page_.SearchArea->Value();
+    const int radius = static_cast<int>(std::clamp(std::nearbyint(static_cast<double>(value)), 1.0, 10.0));
+    if (value != radius) page_.SearchArea->setValue(radius);
+    if (app_.regSettings) app_.regSettings->WriteInteger(kRegSettingsSection, "SearchArea", radius);
+}
+
+}  // namespace kestrave

@@ -1,0 +1,72 @@
+#pragma once
+// Handlers of the Optimize page: the optimizer ("Optimize"), the frame limit ("Limit"), the
+// reference-frame count, a new reference from the best frames ("Create"), optimize-and-stack and
+// the realignment on the processed picture. Each reads the controls into the core's options,
+// calls the core and shows what it returns. The batch runner calls SetLimitClick, MakerefClick and
+// AlignStackButtonClick as the buttons do; in a batch run they ask nothing and never wait.
+
+#include <QObject>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "registration/optimizer_passes.h"
+
+namespace kestrave {
+
+class ApplicationContext;
+class OptimizePage;
+class TMainForm;
+
+// The optimizer's options as the controls hold them; the passes walk ranking positions
+// 0 .. AlignSlider.MaxValue.
+OptimizerOptions readOptimizerOptions(const TMainForm& form);
+// The optimizer chart Chart7: the keys (Series3) and differences (Series4) of the frames a pass
+// optimizes, `frameIncrement` the step of the frame axis.
+void showOptimizerChart(OptimizePage& page, const std::vector<double>& qualities,
+                        const std::vector<double>& differences, double frameIncrement);
+
+class OptimizeController : public QObject {
+public:
+    explicit OptimizeController(TMainForm& form);
+    ~OptimizeController() override;
+
+    // "Optimize": the optimizer loop on the frames up to the limit.
+    void OptimizebuttonClick();
+    // "Limit": the best frames up to the preview slider's position are kept.
+    void SetLimitClick();
+    // The reference-frame count stays below the number of limited frames.
+    void RefframesChange();
+    // "Create": the best Refframes frames are optimized, stacked and processed; after the user's
+    // "Continue" the processed picture becomes the reference. The frame limit and the settings it
+    // changes are put back however it ends.
+    void MakerefClick();
+    // Optimize, stack and process in one action.
+    void AlignStackButtonClick();
+    // The processed picture becomes the reference picture and the work returns to alignment.
+    void RestartAlignClick();
+
+    // Small option handlers of the page.
+    void ContourClick();
+    void SearchAreaChange();
+
+private:
+    class PassView;
+    class StackSteps;
+    class CreateSteps;
+
+    // Runs `work` on a context over a frame source of its own for the current input.
+    void withPasses(const std::function<void(OptimizerContext&)>& work);
+    // Runs an optimizer run (`run` answers whether a cancel ended its passes) over the ranking
+    // positions 0..last. A cancel in the run's first pass, or a failure before that pass ended,
+    // leaves the frames' records as they were before the run.
+    void runOptimizer(int last, const std::function<bool(OptimizerContext&)>& run);
+    void showError(const char* caption, const std::exception& error);
+
+    TMainForm& form_;
+    ApplicationContext& app_;
+    OptimizePage& page_;
+    std::unique_ptr<PassView> view_;
+};
+
+}  // namespace kestrave

@@ -1,0 +1,151 @@
+#include "shell/controllers/optimize_view.h"
+
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <algorithm>
+#include <cmath>
+
+#include "shell/application_context.h"
+#include "shell/controllers/align_controller.h"
+#include "shell/controllers/shell_controller.h"
+#include "shell/main_form.h"
+#include "shell/pages/align_page.h"
+#include "shell/pages/line_chart.h"
+#include "shell/pages/optimize_page.h"
+#include "shell/pages/optimizer_windows.h"
+#include "shell/pages/stack_page.h"
+#include "shell/tool_windows.h"
+#include "widgets/bitmap_view.h"
+#include "widgets/check_box.h"
+#include "widgets/slider.h"
+#include "widgets/spin_edit.h"
+
+namespace kestrave {
+
+namespace {
+
+constexpr int OptimizeTab = static_cast<int>(TMainTab::tabOptimize);
+// The movements plot: a shift (X, Y) is drawn at (X + 100, Y + 100).
+constexpr int MoveOrigin = 100;
+constexpr int MoveSide = 2 * MoveOrigin + 1;
+// The pictures are shown again after this many frames, so that long passes stay quick.
+constexpr int FramesPerRefresh = 16;
+
+// The chart of a pass; the axes show only when a difference above 1 was measured.
+void showPassChart(OptimizePage& page, const OptimizerChart& chart) {
+    showOptimizerChart(page, chart.quality, chart.difference, chart.frameIncrement);
+    TChart& chart7 = *page.Chart7;
+    chart7.LeftAxis.Visible = chart7.BottomAxis.Visible = chart.showDifferenceAxis;
+    if (chart.showDifferenceAxis) chart7.LeftAxis.Increment = chart.differenceIncrement;
+}
+
+}  // namespace
+
+OptimizeController::PassView::PassView(TMainForm& form) : form_(form) {}
+
+int OptimizeController::PassView::windowSide() const {
+    const ApplicationContext& app = form_.app;
+    const StackPage& stack = *form_.stackPage;
+    const int n = app.fft.FFTSize;
+    if (!stack.Resampled->Checked()) return n;
+    return static_cast<int>(std::nearbyint(n * std::clamp(stack.ResampleSpin->Value(), 1.0L, 4.0L)));
+}
+
+void OptimizeController::PassView::passStarted(const OptimizerChart& chart) {
+    ApplicationContext& app = form_.app;
+    OptimizePage& page = *form_.optimizePage;
+    form_.tools.movements->setVisible(page.ShowMovementwindow->Checked());
+    movePicture_ = QImage(MoveSide, MoveSide, QImage::Format_RGB32);
+    movePicture_.fill(Qt::white);
+    {
+        QPainter painter(&movePicture_);
+        painter.setPen(Qt::black);
+        painter.drawRect(0, 0, MoveSide - 1, MoveSide - 1);
+    }
+
+    form_.shell->selectTab(OptimizeTab);
+    form_.alignPage->AlignSlider->hide();
+    form_.alignPage->ShowFFTbox->setChecked(false);
+
+    // The reference window at the top left; each frame's compared box goes beside it.
+    const int side = windowSide();
+    const int n = app.fft.FFTSize;
+    alignPicture_ = QImage(2 * side + 20, side + 70, QImage::Format_RGB32);
+    alignPicture_.fill(Qt::white);
+    const Bitmap24& reference = app.registration.Image1;
+    if (!reference.empty()) {
+        QPainter painter(&alignPicture_);
+        painter.drawImage(QRect(0, 0, side + 1, side + 1), bitmapView(reference),
+                          QRect(app.state.FeatureX - n / 2, app.state.FeatureY - n / 2, n + 1, n + 1));
+    }
+    showPassChart(page, chart);
+    charted_ = static_cast<int>(chart.quality.size());
+    shown_ = 0;
+    showPictures();
+}
+
+void OptimizeController::PassView::frameOptimized(int, int frame, const TFrameRec& record,
+                                                  const Bitmap24& currentBox) {
+    ApplicationContext& app = form_.app;
+    ++shown_;
+    form_.alignPage->Framelabel->setText(
+        QStringLiteral("Processing frame %1 of %2").arg(frame + 1).arg(app.model.usedframes));
+    const TChart& chart = *form_.frameWindows.Chart8;
+    QFrame& pointer = *form_.optimizerWindows.Showgraph2pointer;
+    pointer.move(static_cast<int>(std::nearbyint(
+                     chart.width() * static_cast<double>(shown_) / std::max(charted_, 1) + 5.0)),
+                 pointer.y());
+
+    const int side = windowSide();
+    const int quarter = side / 4;
+    {
+        QPainter painter(&alignPicture_);
+        const int hy = currentBox.height() / 2;
+        painter.drawImage(side + 10, side / 2 - hy, bitmapView(currentBox));
+        painter.setPen(Qt::black);
+        painter.drawText(quarter - 8, side + 15 + painter.fontMetrics().ascent(), " Reference ");
+        painter.drawText(side + quarter, side + 15 + painter.fontMetrics().ascent(), " Current ");
+        painter.fillRect(side - quarter - 16, side + 34, side, painter.fontMetrics().height(), Qt::white);
+        painter.drawText(side - quarter - 16, side + 34 + painter.fontMetrics().ascent(),
+                         QStringLiteral(" Processing %1            ").arg(frame + 1));
+    }
+    if (form_.tools.movements->isVisible()) {
+        const int x = record.Slots[0].X + MoveOrigin;
+        const int y = record.Slots[0].Y + MoveOrigin;
+        if (movePicture_.rect().contains(x, y)) movePicture_.setPixel(x, y, qRgb(255, 0, 0));
+    }
+    if (shown_ % FramesPerRefresh == 0) showPictures();
+}
+
+void OptimizeController::PassView::passFinished(const OptimizerPassResult& result, double) {
+    ++passesFinished_;
+    ApplicationContext& app = form_.app;
+    OptimizePage& page = *form_.optimizePage;
+    OptimizerWindows& windows = form_.optimizerWindows;
+    QFrame& pointer = *windows.Showgraph2pointer;
+    pointer.move(form_.frameWindows.Chart8->width() + 5, pointer.y());
+    // The chart shows the differences the pass reached.
+    const OptimizerChart chart =
+        optimizerChart(app.model, form_.alignPage->AlignSlider->MaxValue(), app.optimizer.RelativeLimit);
+    showPassChart(page, chart);
+    if (page.Optimizegraph->Checked()) form_.align->DrawRegistrationGraph();
+    showPictures();
+    windows.Xmove->setText(QStringLiteral("x sum:%1").arg(result.xSum));
+    windows.Ymove->setText(QStringLiteral("y sum:%1").arg(result.ySum));
+    form_.stackPage->Stackbutton->setEnabled(true);
+    form_.stackPage->Statisticalstackbutton->setEnabled(true);
+}
+
+void OptimizeController::PassView::captionChanged(const std::string& caption) {
+    form_.tools.RegiStration2->setWindowTitle(QString::fromStdString(caption));
+}
+
+void OptimizeController::PassView::showPictures() {
+    QLabel& align = *form_.optimizePage->AlignImage;
+    align.setPixmap(QPixmap::fromImage(alignPicture_));
+    align.resize(alignPicture_.size());
+    form_.optimizerWindows.Moveimage->setPixmap(QPixmap::fromImage(movePicture_));
+}
+
+}  // namespace kestrave

@@ -1,0 +1,40 @@
+#pragma once
+// What the window shows while the optimizer passes run: the optimizer chart, the reference window
+// beside the current frame's compared box (`AlignImage`), the frame being processed, the pass
+// pointer on the registration chart, the movements plot and the registration caption.
+
+#include <QImage>
+
+#include "registration/optimizer_passes.h"
+#include "shell/controllers/optimize_controller.h"
+
+namespace kestrave {
+
+class OptimizeController::PassView : public OptimizerObserver {
+public:
+    explicit PassView(TMainForm& form);
+
+    void passStarted(const OptimizerChart& chart) override;
+    void frameOptimized(int position, int frame, const TFrameRec& record,
+                        const Bitmap24& currentBox) override;
+    void passFinished(const OptimizerPassResult& result, double DifferenceSum) override;
+    void captionChanged(const std::string& caption) override;
+
+    // A new optimizer run starts; the passes it has ended so far.
+    void startRun() { passesFinished_ = 0; }
+    int passesFinished() const { return passesFinished_; }
+
+private:
+    // The side of the compared windows in working pixels.
+    int windowSide() const;
+    void showPictures();
+
+    TMainForm& form_;
+    QImage alignPicture_;
+    QImage movePicture_;
+    int charted_ = 0;  // frames of the chart of this pass
+    int shown_ = 0;    // frames optimized so far in this pass
+    int passesFinished_ = 0;
+};
+
+}  // namespace kestrave

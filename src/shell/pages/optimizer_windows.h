@@ -1,0 +1,25 @@
+#pragma once
+// The optimizer's controls in tool windows: the movements plot and the pass pointer on the
+// registration chart. Built into the windows; no behaviour here.
+
+class QFrame;
+class QLabel;
+
+namespace kestrave {
+
+class TChart;
+struct ToolWindows;
+
+struct OptimizerWindows {
+    OptimizerWindows(ToolWindows& tools, TChart& Chart8);
+
+    // In "movements": every optimized frame's shift as a red point (X + 100, Y + 100) and the sums
+    // of |X| and |Y|.
+    QLabel* Moveimage;
+    QLabel* Xmove;
+    QLabel* Ymove;
+    // On the registration chart: how far the pass has come.
+    QFrame* Showgraph2pointer;
+};
+
+}  // namespace kestrave

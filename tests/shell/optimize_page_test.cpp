@@ -1,0 +1,206 @@
+// The Optimize page's handlers on a synthesised SER recording chosen as a batch run chooses it and
+// aligned by the Align page: the frame limit, optimize-and-stack and "Create" as the batch runner
+// calls them, and a cancel during the optimizer.
+
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTest>
+#include <cstring>
+#include <vector>
+
+#include "shell/controllers/align_controller.h"
+#include "shell/controllers/input_controller.h"
+#include "shell/controllers/optimize_controller.h"
+#include "shell/pages/align_page.h"
+#include "shell/pages/line_chart.h"
+#include "shell/pages/optimize_page.h"
+#include "shell/pages/stack_page.h"
+#include "shell/speed_bar.h"
+#include "shell/tab_strip.h"
+#include "shell_test_support.h"
+#include "support/sample_recording.h"
+#include "widgets/check_box.h"
+#include "widgets/radio_group.h"
+#include "widgets/slider.h"
+#include "widgets/spin_edit.h"
+
+namespace kestrave::test {
+
+namespace {
+
+constexpr int FrameCount = 24;
+// The side of the alignment box: FFTsizeGroup item 1.
+constexpr int Box = 64;
+
+// The optimizer's part of one frame's record.
+struct OptimizedShift {
+    int x, y;
+    float subX, subY, difference, improvement;
+    bool operator==(const OptimizedShift&) const = default;
+};
+
+struct OptimizePageTest : ShellWindowTest {
+    TempDir dir;
+    OptimizePage& page = *form->optimizePage;
+    AlignPage& align = *form->alignPage;
+    FrameWindows& windows = form->frameWindows;
+
+    // Chooses the recording as a batch run does, picks the planet on frame 0 and aligns every
+    // frame.
+    OptimizePageTest() {
+        // Start-up makes the planes of the processing area.
+        createImagePlanes(context.images, DefaultProcessAreaItem, context.progress(), context.messages());
+        synth::SynthOptions options = smallRecordingOptions();
+        options.width = 128;
+        options.height = 96;
+        options.frames = FrameCount;
+        const SampleRecording recording = writeSampleRecording(dir.path(), options, "planet.ser");
+        context.state.BatchMode = true;
+        context.input.BatchInputFile = recording.path.string();
+        form->input->SelectFileButtonClick();
+        context.state.BatchMode = false;
+
+        // The 64 box around the planet, picked on frame 0; every frame aligned.
+        align.FFTsizeGroup->setItemIndex(1);
+        form->align->FFTsizeGroupClick();
+        QTest::mouseClick(align.PreviewImage, Qt::LeftButton, Qt::NoModifier,
+                          QPoint(options.width / 2, options.height / 2));
+        EXPECT_EQ(context.state.ProcessStage, TProcessStage::stReferenceReady);
+        context.state.BatchMode = true;
+        form->align->AlignallButtonClick();
+        context.state.BatchMode = false;
+        EXPECT_EQ(context.state.progstatus, TProgStatus::psAligned);
+        messages.shown.clear();
+        page.Optimizeandstackbutton->setEnabled(true);
+        page.FastOptim->setChecked(false);
+    }
+
+    std::vector<OptimizedShift> shifts() const {
+        std::vector<OptimizedShift> all;
+        for (int f = 0; f < FrameCount; ++f) {
+            const TFrameRec& rec = context.model.FrameTable[f];
+            all.push_back({rec.Slots[0].X, rec.Slots[0].Y, rec.SubPixelX, rec.SubPixelY,
+                           rec.Slots[0].Difference, rec.Improvement});
+        }
+        return all;
+    }
+    void limitAt(int position) {
+        align.PreviewSlider->setValue(position);
+        page.Setlimitbutton->click();
+    }
+};
+
+}  // namespace
+
+TEST_F(OptimizePageTest, LimitKeepsTheBestFramesUpToThePreviewPosition) {
+    page.Refframes->setValue(50);
+    limitAt(9);
+
+    EXPECT_EQ(align.AlignSlider->MaxValue(), 9);
+    EXPECT_EQ(windows.StackSlider->MaxValue(), 9);
+    EXPECT_EQ(windows.StackSlider->Tag(), 9);
+    EXPECT_EQ(windows.StackSlider->Value(), 9);
+    EXPECT_EQ(windows.LimitStack->MaxValue(), 9);
+    EXPECT_EQ(windows.StackFramesList->count(), 10);
+    EXPECT_EQ(windows.StackFramesList->item(3)->text(), windows.SelectFramesChecklist->item(3)->text());
+    ASSERT_EQ(page.Series3->Count(), 10);
+    EXPECT_EQ(page.Series3->values()[9], context.model.FrameRanking[9].Key);
+    EXPECT_FLOAT_EQ(context.optimizer.RelativeLimit,
+                    context.model.FrameRanking[9].Key / context.model.FrameRanking[0].Key);
+    EXPECT_EQ(page.Refframes->Value(), 4);  // at most half the limited frames
+    EXPECT_EQ(align.PreviewSlider->Value(), 0);
+    EXPECT_EQ(form->Tabpages->currentIndex(), static_cast<int>(TMainTab::tabOptimize));
+    EXPECT_EQ(form->StatusPanels[2]->text(), "Processing limited to 10 frames");
+    EXPECT_TRUE(page.Optimizeandstackbutton->isEnabled());
+
+    // The reference count never reaches beyond the limit.
+    page.Refframes->setValue(30);
+    EXPECT_EQ(page.Refframes->Value(), 9);
+}
+
+TEST_F(OptimizePageTest, OptimizeAndStackInABatchRunStacksTheLimitedFramesAndProcessesTheStack) {
+    limitAt(15);
+    context.state.BatchMode = true;
+    form->optimize->AlignStackButtonClick();
+
+    EXPECT_GE(context.alignment.OptimizePass, 1);
+    EXPECT_EQ(context.state.progstatus, TProgStatus::psStacked);
+    EXPECT_EQ(form->Tabpages->currentIndex(), static_cast<int>(TMainTab::tabWavelet));
+    EXPECT_FALSE(context.state.LayersDirty) << "the new stack was decomposed";
+    EXPECT_EQ(context.wavelet.ProcessPicture.width(), context.model.FrameWidth);
+    EXPECT_EQ(context.wavelet.ProcessPicture.height(), context.model.FrameHeight);
+    EXPECT_TRUE(form->Tabpages->isEnabled());
+    EXPECT_TRUE(form->stackPage->glPageControl3->isEnabled());
+    EXPECT_FALSE(context.operations.running());
+    // The optimizer worked on the limited frames only.
+    int refined = 0;
+    for (int j = 0; j <= 15; ++j) {
+        const TFrameRec& rec = context.model.FrameTable[context.model.FrameRanking[j].Frame];
+        if (rec.SubPixelX != 0.0f || rec.SubPixelY != 0.0f) ++refined;
+    }
+    EXPECT_GT(refined, 0);
+    for (int j = 16; j < FrameCount; ++j) {
+        const TFrameRec& rec = context.model.FrameTable[context.model.FrameRanking[j].Frame];
+        EXPECT_EQ(rec.SubPixelX, 0.0f);
+        EXPECT_EQ(rec.SubPixelY, 0.0f);
+    }
+}
+
+TEST_F(OptimizePageTest, CreateInABatchRunMakesTheReferenceWithoutWaitingAndPutsTheLimitBack) {
+    limitAt(11);
+    page.Refframes->setValue(4);
+    StackPage& stack = *form->stackPage;
+    stack.ResampleSpin->setValue(3.0);
+    stack.Expandstack->setChecked(true);
+    context.state.BatchMode = true;
+    form->optimize->MakerefClick();
+
+    EXPECT_TRUE(context.optimizer.NewReferenceMade);
+    EXPECT_EQ(context.state.progstatus, TProgStatus::psFeatureSet);
+    // The processed stack of the best four frames is the reference picture now.
+    const Bitmap24& reference = context.optimizer.ReferenceImage;
+    ASSERT_EQ(reference.width(), context.wavelet.ProcessPicture.width());
+    ASSERT_EQ(reference.height(), context.wavelet.ProcessPicture.height());
+    EXPECT_EQ(std::memcmp(reference.bits(), context.wavelet.ProcessPicture.bits(), reference.byteCount()), 0);
+    EXPECT_EQ(context.registration.BoxLeft, context.state.FeatureX - Box / 2);
+    // The limit and the settings are as before; every limited frame restarts against the new
+    // reference.
+    EXPECT_EQ(align.AlignSlider->MaxValue(), 11);
+    EXPECT_EQ(windows.StackSlider->MaxValue(), 11);
+    EXPECT_EQ(windows.StackSlider->Tag(), 11);
+    EXPECT_EQ(windows.LimitStack->MaxValue(), 11);
+    EXPECT_EQ(stack.ResampleSpin->Value(), 3.0);
+    EXPECT_TRUE(stack.Expandstack->Checked());
+    EXPECT_EQ(context.model.FrameTable[context.model.FrameRanking[11].Frame].Slots[0].Difference, 65535.0f);
+    EXPECT_TRUE(page.Continuebutton->isHidden());
+    EXPECT_TRUE(page.Restartalign->isEnabled());
+    EXPECT_FALSE(context.operations.running());
+}
+
+TEST_F(OptimizePageTest, ACancelInTheFirstPassLeavesEveryShiftAsItWas) {
+    limitAt(FrameCount - 1);
+    page.Optimizebutton->click();
+    const std::vector<OptimizedShift> optimized = shifts();
+    int subPixel = 0;
+    for (const OptimizedShift& shift : optimized) subPixel += shift.subX != 0.0f || shift.subY != 0.0f;
+    ASSERT_GT(subPixel, 0) << "the first run refined the shifts";
+    ASSERT_GE(context.alignment.OptimizePass, 1);
+    const double total = context.alignment.DifferenceSum;
+
+    // Cancel, answered Yes, arrives at the pass's first poll.
+    messages.reply(mrYes);
+    QMetaObject::invokeMethod(form->Speedbar->Cancelbutton, &QAbstractButton::click, Qt::QueuedConnection);
+    page.Optimizebutton->click();
+
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].caption, "Cancelling ...");
+    EXPECT_TRUE(shifts() == optimized);
+    EXPECT_EQ(context.alignment.DifferenceSum, total);
+    EXPECT_TRUE(form->Tabpages->isEnabled());
+    EXPECT_TRUE(form->stackPage->glPageControl3->isEnabled());
+    EXPECT_FALSE(context.operations.running());
+}
+
+}  // namespace kestrave::test
