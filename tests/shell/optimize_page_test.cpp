@@ -13,10 +13,12 @@
 #include "shell/controllers/align_controller.h"
 #include "shell/controllers/input_controller.h"
 #include "shell/controllers/optimize_controller.h"
+#include "shell/controllers/stack_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/line_chart.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/stack_page.h"
+#include "shell/pages/wavelet_page.h"
 #include "shell/speed_bar.h"
 #include "shell/tab_strip.h"
 #include "shell_test_support.h"
@@ -154,6 +156,8 @@ TEST_F(OptimizePageTest, CreateInABatchRunMakesTheReferenceWithoutWaitingAndPuts
     StackPage& stack = *form->stackPage;
     stack.ResampleSpin->setValue(3.0);
     stack.Expandstack->setChecked(true);
+    stack.Drizzling->setChecked(true);
+    form->stack->DrizzlingClick();
     context.state.BatchMode = true;
     form->optimize->MakerefClick();
 
@@ -173,6 +177,8 @@ TEST_F(OptimizePageTest, CreateInABatchRunMakesTheReferenceWithoutWaitingAndPuts
     EXPECT_EQ(windows.LimitStack->MaxValue(), 11);
     EXPECT_EQ(stack.ResampleSpin->Value(), 3.0);
     EXPECT_TRUE(stack.Expandstack->Checked());
+    EXPECT_TRUE(stack.Drizzling->Checked());
+    EXPECT_TRUE(form->waveletPage->Drizzle2->Checked());
     EXPECT_EQ(context.model.FrameTable[context.model.FrameRanking[11].Frame].Slots[0].Difference, 65535.0f);
     EXPECT_TRUE(page.Continuebutton->isHidden());
     EXPECT_TRUE(page.Restartalign->isEnabled());

@@ -215,6 +215,8 @@ public:
         StackPage& stack = *form_.stackPage;
         stack.ResampleSpin->setValue(settings.ResampleSpin);
         stack.Drizzling->setChecked(settings.Drizzling);
+        // The wavelet page's drizzle switch follows, or the stack keeps the drizzled canvas.
+        form_.stack->DrizzlingClick();
         stack.Histostretch->setChecked(settings.Histostretch);
         stack.Expandstack->setChecked(settings.Expandstack);
         stack.Multi->setChecked(settings.Multi);
