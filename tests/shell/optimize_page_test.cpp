@@ -168,6 +168,10 @@ TEST_F(OptimizePageTest, CreateInABatchRunMakesTheReferenceWithoutWaitingAndPuts
     ASSERT_EQ(reference.width(), context.wavelet.ProcessPicture.width());
     ASSERT_EQ(reference.height(), context.wavelet.ProcessPicture.height());
     EXPECT_EQ(std::memcmp(reference.bits(), context.wavelet.ProcessPicture.bits(), reference.byteCount()), 0);
+    const Bitmap24& image1 = context.registration.Image1;
+    ASSERT_EQ(image1.byteCount(), reference.byteCount());
+    EXPECT_EQ(std::memcmp(image1.bits(), reference.bits(), reference.byteCount()), 0)
+        << "the alignment compares with the processed picture";
     EXPECT_EQ(context.registration.BoxLeft, context.state.FeatureX - Box / 2);
     // The limit and the settings are as before; every limited frame restarts against the new
     // reference.

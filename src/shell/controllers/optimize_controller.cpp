@@ -19,6 +19,7 @@
 #include "shell/application_context.h"
 #include "shell/busy_cursor.h"
 #include "shell/controllers/align_controller.h"
+#include "shell/controllers/align_window.h"
 #include "shell/controllers/input_controller.h"
 #include "shell/controllers/optimize_view.h"
 #include "shell/controllers/shell_controller.h"
@@ -484,11 +485,19 @@ void OptimizeController::RestartAlignClick() {
             align.FFTFilterspin->setValue(*values.FFTFilter);
             app_.registration.FFTFilterArmed = armed;
         }
+        // The band's handlers would compute the reference again from the reference frame and
+        // lose the processed picture: the spins only show the new band.
+        for (const auto& [spin, value] : {std::pair{align.QualityFilter, values.QualityFilter},
+                                          std::pair{align.QualFilterDX, values.QualFilterDX}}) {
+            const QSignalBlocker quiet(spin);
+            if (value) spin->setValue(*value);
+        }
     } catch (const std::exception& error) {
         showError("Realign", error);
         return;
     }
     form_.shell->selectTab(OptimizeTab);
+    AlignWindow(form_).showSpectrumUndefined();
     ToolWindows& tools = form_.tools;
     if (align.ShowFFTbox->Checked()) {
         tools.FFTWindow->show();
