@@ -26,6 +26,7 @@ void MessageRoutine::playMessageSound() const {
 }
 
 std::uint16_t MessageRoutine::show(const Message& message) {
+    if (message.dlgType == mtError) ++errorsShown_;
     if (attention_) attention_->flash();
     playMessageSound();
     if (attention_) attention_->bringForward();

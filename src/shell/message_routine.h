@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "frames/program_state.h"
 #include "platform/message_port.h"
@@ -41,6 +42,11 @@ public:
 
     // The check box's state after the last message; false when the message had none.
     bool DoNotRepeat() const { return messageBoxChecked(); }
+    // How many error messages were shown so far: the batch runner learns from it that a step it
+    // ran reported a failure.
+    int errorsShown() const { return errorsShown_; }
+    // What unattended runs were told, in order.
+    const std::vector<Message>& batchLog() const { return batch_.history(); }
 
     // The presenter of messages (a window dialog now, the assistant's balloon later).
     void setPresenter(std::unique_ptr<MessagePort> presenter) { presenter_ = std::move(presenter); }
@@ -62,6 +68,7 @@ private:
     std::unique_ptr<MessagePort> platformBox_;
     std::unique_ptr<MessageAttention> attention_;
     SoundPlayer soundPlayer_;
+    int errorsShown_ = 0;
 };
 
 }  // namespace kestrave

@@ -318,8 +318,11 @@ TEST_F(Startup, ACommandFileBecomesTheBatchAndAMissingOneIsReported) {
     EXPECT_EQ(batch->context.batch.BatchLines, (std::vector<std::string>{"moon.avi", "-XP320", "-EX"}));
     EXPECT_EQ(batch->context.batch.BatchLineCount, 3);
     EXPECT_FALSE(batch->context.batch.BatchPending) << "the runner has had it";
-    EXPECT_EQ(captions(batch->messages->shown),
-              std::vector<std::string>{"Batch: Batch commands are not yet supported"});
+    // The batch's messages go to its log, never to a dialog.
+    EXPECT_TRUE(batch->messages->shown.empty());
+    const std::vector<Message>& log = batch->context.messages().batchLog();
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.front().caption, "Missing file");
     EXPECT_EQ(batch->outcome.exitCode, BatchFailed);
     batch.reset();
 

@@ -182,7 +182,11 @@ void ShellController::HaltRegisterClick() {
 bool ShellController::waitForContinue() {
     ShellState& shell = app_.shell;
     shell.ContinueRequested = false;
-    if (app_.state.BatchMode) return true;
+    if (app_.state.BatchMode) {
+        if (batchContinueWork) batchContinueWork();
+        shell.ContinueRequested = false;
+        return true;
+    }
     form_.optimizePage->Continuebutton->show();
     while (!shell.ContinueRequested && !app_.CancelRequested() && !app_.operations.closing()) {
         const LongOperations::Pump wait(app_.operations, LongOperations::PumpKind::Wait);

@@ -3,6 +3,7 @@
 // and halt, the close question, and the fit-to-window views.
 
 #include <QObject>
+#include <functional>
 
 namespace kestrave {
 
@@ -29,6 +30,9 @@ public:
     // Cancel or a close. True when the work goes on (Continue pressed, or a batch run, which
     // never waits).
     bool waitForContinue();
+    // In a batch run the wait does not block: the batch runner's work for it (the wavelet scheme
+    // on the reference, then Continue) runs there instead.
+    std::function<void()> batchContinueWork;
 
     // Whether the window may close: asks before unsaved work is lost; when closing goes ahead
     // the running loop is cancelled.

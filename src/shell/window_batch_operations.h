@@ -1,0 +1,42 @@
+#pragma once
+// The batch runner's steps on the main window: each runs the handler a button would run, with
+// the controls set as the batch options say, and tells from the program's state afterwards (and
+// from any error the handler reported) whether the step succeeded.
+
+#include "shell/batch_runner.h"
+
+namespace kestrave {
+
+class ApplicationContext;
+class TMainForm;
+
+class WindowBatchOperations : public BatchOperations {
+public:
+    explicit WindowBatchOperations(TMainForm& form);
+
+    bool SelectFileButtonClick(const std::string& file) override;
+    BatchInput input() override;
+    void setFeature(int x, int y) override;
+    bool RecalcFFTbuttonClick() override;
+    bool AlignallButtonClick() override;
+    void setPreviewSlider(int position) override;
+    bool SetLimitClick() override;
+    void setRefframes(int frames) override;
+    bool MakerefClick(const std::function<bool()>& atContinue) override;
+    bool applyScheme(const std::filesystem::path& scheme) override;
+    void ContinuebuttonClick() override;
+    bool AlignStackButtonClick() override;
+    int saveFilterIndex() override;
+    std::vector<std::filesystem::path> inputFiles() override;
+    bool SaveBMP2buttonClick(const std::filesystem::path& fileName, int filterIndex) override;
+
+private:
+    // Runs a handler; false when it reported an error or the run was cancelled meanwhile.
+    template <typename Handler>
+    bool run(Handler&& handler);
+
+    TMainForm& form_;
+    ApplicationContext& app_;
+};
+
+}  // namespace kestrave
