@@ -1,0 +1,239 @@
+#include "batch_test_support.h"
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <iterator>
+#include <limits>
+
+#include "frames/png_io.h"
+#include "support/avi_test_writer.h"
+#include "support/qt_test_application.h"
+
+namespace kestrave::test {
+
+namespace {
+
+// Stacking leaves the edges partly covered; shifts are searched up to SearchRadius pixels.
+constexpr int Margin = 14;
+constexpr int SearchRadius = 8;
+
+// Keys' cubic convolution kernel (a = -0.5).
+double cubicWeight(double t) {
+    t = std::abs(t);
+    if (t < 1) return (1.5 * t - 2.5) * t * t + 1;
+    if (t < 2) return ((-0.5 * t + 2.5) * t - 4) * t + 2;
+    return 0;
+}
+
+double sampleAt(const GreyImage& image, double x, double y) {
+    const int x0 = static_cast<int>(std::floor(x));
+    const int y0 = static_cast<int>(std::floor(y));
+    if (x == x0 && y == y0) return image.at(x0, y0);
+    double sum = 0;
+    for (int j = -1; j <= 2; ++j) {
+        const double wy = cubicWeight(y - (y0 + j));
+        const int yy = std::clamp(y0 + j, 0, image.height - 1);
+        for (int i = -1; i <= 2; ++i)
+            sum += wy * cubicWeight(x - (x0 + i)) * image.at(std::clamp(x0 + i, 0, image.width - 1), yy);
+    }
+    return sum;
+}
+
+// The PSNR of `image` against `reference` read at (x + dx, y + dy), after the best gain and
+// offset were applied to the image.
+double psnrAtShift(const GreyImage& image, const GreyImage& reference, double dx, double dy) {
+    double su = 0, sr = 0, suu = 0, srr = 0, sur = 0;
+    int n = 0;
+    for (int y = Margin; y < image.height - Margin; ++y) {
+        for (int x = Margin; x < image.width - Margin; ++x) {
+            const double u = image.at(x, y);
+            const double r = sampleAt(reference, x + dx, y + dy);
+            su += u;
+            sr += r;
+            suu += u * u;
+            srr += r * r;
+            sur += u * r;
+            ++n;
+        }
+    }
+    const double varU = suu / n - (su / n) * (su / n);
+    const double varR = srr / n - (sr / n) * (sr / n);
+    const double cov = sur / n - (su / n) * (sr / n);
+    const double mse = std::max(varR - (varU > 0 ? cov * cov / varU : 0.0), 1e-12);
+    return 10 * std::log10(1 / mse);
+}
+
+struct Registration {
+    double dx = 0, dy = 0, psnr = -std::numeric_limits<double>::infinity();
+};
+
+// Refines the shift on a grid of `steps` each side of `start`, `step` apart.
+Registration refine(const GreyImage& image, const GreyImage& reference, Registration start, double step,
+                    int steps) {
+    Registration best = start;
+    for (int j = -steps; j <= steps; ++j) {
+        for (int i = -steps; i <= steps; ++i) {
+            const double dx = start.dx + i * step, dy = start.dy + j * step;
+            const double psnr = psnrAtShift(image, reference, dx, dy);
+            if (psnr > best.psnr) best = {dx, dy, psnr};
+        }
+    }
+    return best;
+}
+
+Registration registration(const GreyImage& image, const GreyImage& reference) {
+    Registration best = refine(image, reference, {}, 1.0, SearchRadius);
+    best = refine(image, reference, best, 0.125, 4);
+    return refine(image, reference, best, 0.03125, 4);
+}
+
+}  // namespace
+
+synth::SynthOptions batchRecordingOptions(int bitsPerSample) {
+    synth::SynthOptions options;
+    options.width = 160;
+    options.height = 120;
+    options.frames = 40;
+    options.maxShift = 4.0;
+    options.seed = 21;
+    options.bitsPerSample = bitsPerSample;
+    return options;
+}
+
+void writeGreyAvi(const synth::Recording& recording, const std::filesystem::path& path) {
+    const int width = recording.options.width, height = recording.options.height;
+    AviTestFormat format;
+    format.width = width;
+    format.height = height;
+    for (int i = 0; i < 256; ++i)
+        format.colorTable.insert(format.colorTable.end(),
+                                 {std::uint8_t(i), std::uint8_t(i), std::uint8_t(i), 0});
+    AviTestWriter writer(path, format);
+    const int rowBytes = (width + 3) / 4 * 4;
+    std::vector<std::uint16_t> samples(recording.samplesPerFrame());
+    std::vector<std::uint8_t> frame(static_cast<std::size_t>(rowBytes) * height);
+    for (int f = 0; f < recording.options.frames; ++f) {
+        synth::renderFrame(recording, f, samples);
+        // Rows bottom-up, as in an upright DIB.
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                frame[static_cast<std::size_t>(height - 1 - y) * rowBytes + x] =
+                    static_cast<std::uint8_t>(samples[static_cast<std::size_t>(y) * width + x]);
+        writer.addFrame(frame);
+    }
+    writer.finish();
+}
+
+GreyImage sceneImage(const synth::Recording& recording) {
+    const synth::SceneImage& scene = recording.scene;
+    GreyImage image{
+        scene.width, scene.height,
+        std::vector<double>(scene.values.begin(), scene.values.begin() + scene.width * scene.height)};
+    if (scene.channels == 3)
+        for (int y = 0; y < scene.height; ++y)
+            for (int x = 0; x < scene.width; ++x)
+                image.at(x, y) = synth::luminance({scene.at(0, x, y), scene.at(1, x, y), scene.at(2, x, y)});
+    return image;
+}
+
+GreyImage frameImage(const synth::Recording& recording, int index) {
+    std::vector<std::uint16_t> samples(recording.samplesPerFrame());
+    synth::renderFrame(recording, index, samples);
+    GreyImage image{recording.options.width, recording.options.height, {}};
+    const double range = recording.maxSample();
+    image.values.reserve(samples.size());
+    for (std::uint16_t s : samples) image.values.push_back(s / range);
+    return image;
+}
+
+GreyImage averageOfFrames(const synth::Recording& recording) {
+    GreyImage sum = frameImage(recording, 0);
+    for (int f = 1; f < recording.options.frames; ++f) {
+        const GreyImage frame = frameImage(recording, f);
+        for (std::size_t i = 0; i < sum.values.size(); ++i) sum.values[i] += frame.values[i];
+    }
+    for (double& v : sum.values) v /= recording.options.frames;
+    return sum;
+}
+
+int sharpestFrame(const synth::Recording& recording) {
+    const auto& truth = recording.truth;
+    return static_cast<int>(
+        std::min_element(truth.begin(), truth.end(),
+                         [](const auto& a, const auto& b) { return a.blurSigma < b.blurSigma; }) -
+        truth.begin());
+}
+
+std::string fileBytes(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+GreyImage readResultPng(const std::filesystem::path& file) {
+    const std::string bytes = fileBytes(file);
+    const PngPicture picture =
+        decodePng(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), file);
+    GreyImage image{picture.preview.width(), picture.preview.height(), {}};
+    image.values.resize(static_cast<std::size_t>(image.width) * image.height);
+    for (std::size_t i = 0; i < image.values.size(); ++i) {
+        const std::uint16_t* rgb = picture.samples.data() + 3 * i;
+        image.values[i] = (rgb[0] + rgb[1] + rgb[2]) / (3 * 65535.0);
+    }
+    return image;
+}
+
+GreyImage gaussianBlurred(const GreyImage& image, double sigma) {
+    if (sigma <= 0) return image;
+    const int radius = static_cast<int>(std::ceil(3 * sigma));
+    std::vector<double> kernel(2 * radius + 1);
+    double total = 0;
+    for (int k = -radius; k <= radius; ++k)
+        total += kernel[k + radius] = std::exp(-k * k / (2 * sigma * sigma));
+    for (double& w : kernel) w /= total;
+    GreyImage rows = image, result = image;
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x) {
+            double sum = 0;
+            for (int k = -radius; k <= radius; ++k)
+                sum += kernel[k + radius] * image.at(std::clamp(x + k, 0, image.width - 1), y);
+            rows.at(x, y) = sum;
+        }
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x) {
+            double sum = 0;
+            for (int k = -radius; k <= radius; ++k)
+                sum += kernel[k + radius] * rows.at(x, std::clamp(y + k, 0, image.height - 1));
+            result.at(x, y) = sum;
+        }
+    return result;
+}
+
+double registeredPsnr(const GreyImage& image, const GreyImage& reference) {
+    return registration(image, reference).psnr;
+}
+
+double psnrAtOwnSharpness(const GreyImage& image, const GreyImage& scene) {
+    const Registration sharp = registration(image, scene);
+    double best = sharp.psnr;
+    for (double sigma = 0.25; sigma <= 3.0; sigma += 0.25)
+        best = std::max(best, refine(image, gaussianBlurred(scene, sigma), sharp, 0.0625, 2).psnr);
+    return best;
+}
+
+bool BatchRun::logged(const std::string& text) {
+    return std::any_of(log().begin(), log().end(), [&](const Message& message) {
+        return message.caption.find(text) != std::string::npos ||
+               message.text.find(text) != std::string::npos;
+    });
+}
+
+std::unique_ptr<BatchRun> runHeadless(std::vector<std::string> arguments) {
+    app();
+    auto run = std::make_unique<BatchRun>();
+    run->form = std::make_unique<TMainForm>(run->context);
+    run->outcome = run->form->FormCreate({std::move(arguments), true});
+    return run;
+}
+
+}  // namespace kestrave::test
