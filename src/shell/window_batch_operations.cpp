@@ -3,6 +3,7 @@
 #include "frames/per_input_reset.h"
 #include "shell/application_context.h"
 #include "shell/controllers/input_controller.h"
+#include "shell/controllers/save_controller.h"
 #include "shell/controllers/shell_controller.h"
 #include "shell/controllers/wavelet_controller.h"
 #include "shell/main_form.h"
@@ -88,13 +89,22 @@ int WindowBatchOperations::saveFilterIndex() {
 }
 
 std::vector<std::filesystem::path> WindowBatchOperations::inputFiles() {
-    return {};
+    return kestrave::inputFiles(app_.model);
 }
 
 bool WindowBatchOperations::SaveBMP2buttonClick(const std::filesystem::path& fileName, int filterIndex) {
-    (void)fileName;
-    (void)filterIndex;
-    return false;
+    TFileDialog& dialog = form_.dialogs.WaveletSave;
+    dialog.FileName = fileName;
+    dialog.FilterIndex = filterIndex;
+    // The saver's question before a partly processed image is answered Yes in a batch run; the
+    // log says so.
+    if (!app_.state.DoAllDone)
+        app_.messages().show({.caption = "Image not fully processed",
+                              .text = "You have NOT used the DO ALL function, perform this now ? Yes",
+                              .dlgType = mtInformation,
+                              .buttons = mbOK});
+    app_.shell.ImageSaved = false;
+    return run([&] { form_.save->SaveBMP2buttonClick(); }) && app_.shell.ImageSaved;
 }
 
 }  // namespace kestrave

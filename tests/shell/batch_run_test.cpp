@@ -9,9 +9,11 @@
 #include "enhance/scheme_file.h"
 #include "platform/program_dir.h"
 #include "shell/batch_runner.h"
+#include "shell/pages/wavelet_page.h"
 #include "support/qt_test_application.h"
 #include "support/run_command.h"
 #include "support/temp_dir.h"
+#include "widgets/slider.h"
 
 namespace kestrave::test {
 namespace {
@@ -48,6 +50,39 @@ TEST_F(BatchRunTest, AnEightBitSerIsAlignedStackedAndSavedAsSixteenBitPng) {
     EXPECT_EQ(run->outcome.exitCode, 0);
     EXPECT_TRUE(run->logged("Image not fully processed"));
     expectStackingGain(sample.truth, data / "moon.png");
+}
+
+// One still image is stacked as it is selected; the scheme and the save follow. The result would
+// have the input's own name, so it gets the suffix instead of replacing the input.
+TEST_F(BatchRunTest, ASingleTiffTakesTheSchemeAndIsNeverSavedOverItself) {
+    const synth::Recording recording = synth::planRecording(batchRecordingOptions(16));
+    const GreyImage frame = frameImage(recording, 0);
+    TTIFFBitMap still(frame.width, frame.height);
+    still.allocateHighBits();
+    for (int y = 0; y < frame.height; ++y)
+        for (int x = 0; x < frame.width; ++x) {
+            const auto sample = static_cast<std::uint16_t>(std::lround(frame.at(x, y) * 65535));
+            std::fill_n(still.HighBitRow(y) + 3 * x, 3, sample);
+            std::fill_n(still.pixel(x, y), 3, static_cast<std::uint8_t>(sample >> 8));
+        }
+    const std::filesystem::path input = data / "moon.tif";
+    TTIFFBitMap::SaveToTIFF(still, input, 48, false);
+    const std::string inputBytes = fileBytes(input);
+    WaveletScheme scheme;
+    scheme.layerChecked.fill(true);
+    scheme.layerSlider = {40, 30, 20, 10, 10, 10};
+    saveWaveletScheme(home.path() / "fine.kwv", scheme);
+
+    auto run = runHeadless({input.string(), "-wsfine.kwv", "-AStif", "-EX"});
+    EXPECT_EQ(run->outcome.exitCode, 0);
+    EXPECT_EQ(run->form->waveletPage->Layer1slider->Value(), 40);
+    EXPECT_TRUE(run->context.state.DoAllDone);
+    EXPECT_EQ(fileBytes(input), inputBytes);
+    TTIFFBitMap result;
+    std::uint16_t hiValue = 0;
+    result.LoadFromTIFF(data / "moon_result.tif", hiValue);
+    EXPECT_EQ(result.width(), frame.width);
+    EXPECT_EQ(result.height(), frame.height);
 }
 
 // The program itself, started as a user's command line starts it: without a display (it picks the
