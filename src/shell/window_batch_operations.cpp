@@ -1,8 +1,11 @@
 #include "shell/window_batch_operations.h"
 
-#include "frames/per_input_reset.h"
+#include <QScopeGuard>
+
 #include "shell/application_context.h"
+#include "shell/controllers/align_controller.h"
 #include "shell/controllers/input_controller.h"
+#include "shell/controllers/optimize_controller.h"
 #include "shell/controllers/save_controller.h"
 #include "shell/controllers/shell_controller.h"
 #include "shell/controllers/wavelet_controller.h"
@@ -30,26 +33,39 @@ bool WindowBatchOperations::run(Handler&& handler) {
 
 bool WindowBatchOperations::SelectFileButtonClick(const std::string& file) {
     app_.input.BatchInputFile = file;
-    return run([&] { form_.input->SelectFileButtonClick(); }) &&
-           app_.state.ProcessStage >= TProcessStage::stInputLoaded;
+    if (!run([&] { form_.input->SelectFileButtonClick(); }) ||
+        app_.state.ProcessStage < TProcessStage::stInputLoaded)
+        return false;
+    // The alignment box is fitted to the new input, as choosing its size fits it.
+    if (!app_.model.SingleImage) form_.align->FFTsizeGroupClick();
+    return true;
 }
 
 BatchInput WindowBatchOperations::input() {
-    return {app_.model.ImageWidth, app_.model.ImageHeight,
-            fftSizeForItem(form_.alignPage->FFTsizeGroup->ItemIndex()), app_.model.SingleImage};
+    return {app_.model.ImageWidth, app_.model.ImageHeight, app_.fft.FFTSize, app_.model.SingleImage};
 }
 
 void WindowBatchOperations::setFeature(int x, int y) {
-    app_.state.FeatureX = x;
-    app_.state.FeatureY = y;
+    // What a click on the frame shown in the preview chooses.
+    ProgramState& state = app_.state;
+    RegistrationState& registration = app_.registration;
+    state.FeatureX = x;
+    state.FeatureY = y;
+    state.progstatus = TProgStatus::psFeatureSet;
+    state.ProcessStage = TProcessStage::stFeatureSet;
+    registration.FeatureChosen = true;
+    registration.FeatureFrame = registration.refframe = form_.alignPage->PreviewSlider->Value();
 }
 
 bool WindowBatchOperations::RecalcFFTbuttonClick() {
-    return false;
+    if (!run([&] { form_.align->RecalcFFTbuttonClick(); })) return false;
+    app_.state.ProcessStage = TProcessStage::stReferenceReady;
+    return true;
 }
 
 bool WindowBatchOperations::AlignallButtonClick() {
-    return false;
+    return run([&] { form_.align->AlignallButtonClick(); }) && app_.model.FramesRanked &&
+           app_.state.progstatus == TProgStatus::psAligned;
 }
 
 void WindowBatchOperations::setPreviewSlider(int position) {
@@ -57,7 +73,8 @@ void WindowBatchOperations::setPreviewSlider(int position) {
 }
 
 bool WindowBatchOperations::SetLimitClick() {
-    return false;
+    return run([&] { form_.optimize->SetLimitClick(); }) &&
+           app_.state.ProcessStage == TProcessStage::stAligned;
 }
 
 void WindowBatchOperations::setRefframes(int frames) {
@@ -65,8 +82,12 @@ void WindowBatchOperations::setRefframes(int frames) {
 }
 
 bool WindowBatchOperations::MakerefClick(const std::function<bool()>& atContinue) {
-    (void)atContinue;
-    return false;
+    bool continued = false;
+    ShellController& shell = *form_.shell;
+    shell.batchContinueWork = [&] { continued = atContinue(); };
+    const auto noWork = qScopeGuard([&] { shell.batchContinueWork = nullptr; });
+    app_.optimizer.NewReferenceMade = false;
+    return run([&] { form_.optimize->MakerefClick(); }) && continued && app_.optimizer.NewReferenceMade;
 }
 
 bool WindowBatchOperations::applyScheme(const std::filesystem::path& scheme) {
@@ -81,7 +102,8 @@ void WindowBatchOperations::ContinuebuttonClick() {
 }
 
 bool WindowBatchOperations::AlignStackButtonClick() {
-    return false;
+    return run([&] { form_.optimize->AlignStackButtonClick(); }) &&
+           app_.state.progstatus == TProgStatus::psStacked && !app_.wavelet.ProcessPicture.empty();
 }
 
 int WindowBatchOperations::saveFilterIndex() {

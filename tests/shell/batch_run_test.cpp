@@ -52,6 +52,31 @@ TEST_F(BatchRunTest, AnEightBitSerIsAlignedStackedAndSavedAsSixteenBitPng) {
     expectStackingGain(sample.truth, data / "moon.png");
 }
 
+// A 16-bit recording with a new reference frame built from the best frames first, and a wavelet
+// scheme applied to the reference and to the final stack.
+TEST_F(BatchRunTest, ASixteenBitSerWithCreateAndASchemeGainsTheSame) {
+    const SampleRecording sample =
+        writeSampleRecording(data.path(), batchRecordingOptions(16), "jupiter.ser");
+    WaveletScheme scheme;
+    scheme.layerChecked.fill(true);
+    scheme.layerSlider = {12, 11, 10, 10, 10, 10};
+    saveWaveletScheme(home.path() / "mild.kwv", scheme);
+    auto run = runHeadless({sample.path.string(), "-CR10", "-WSmild.kwv", "-ASpng", "-EX"});
+    EXPECT_EQ(run->outcome.exitCode, 0);
+    EXPECT_TRUE(run->context.optimizer.NewReferenceMade);
+    EXPECT_EQ(run->form->waveletPage->Layer1slider->Value(), 12);
+    EXPECT_FALSE(run->logged("Image not fully processed")) << "the scheme was applied to the whole image";
+    expectStackingGain(sample.truth, data / "jupiter.png");
+}
+
+TEST_F(BatchRunTest, AnAviIsAlignedStackedAndSaved) {
+    const synth::Recording recording = synth::planRecording(batchRecordingOptions(8));
+    writeGreyAvi(recording, data / "mars.avi");
+    auto run = runHeadless({(data / "mars.avi").string(), "-NF30", "-ASpng", "-EX"});
+    EXPECT_EQ(run->outcome.exitCode, 0);
+    expectStackingGain(recording, data / "mars.png");
+}
+
 // One still image is stacked as it is selected; the scheme and the save follow. The result would
 // have the input's own name, so it gets the suffix instead of replacing the input.
 TEST_F(BatchRunTest, ASingleTiffTakesTheSchemeAndIsNeverSavedOverItself) {
