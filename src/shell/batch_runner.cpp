@@ -25,7 +25,7 @@ void report(MessagePort& messages, std::uint8_t type, const std::string& text) {
 // The warnings of options that are honoured otherwise than written.
 void reportLooseOptions(const BatchOptions& options, MessagePort& messages) {
     for (const std::string& line : options.ignoredLines)
-        report(messages, mtWarning, "Ignored batch line: " + line);
+        if (!line.empty()) report(messages, mtWarning, "Ignored batch line: " + line);
     if (options.SaveType && batchSaveFilterIndex(*options.SaveType, 0) == 0)
         report(messages, mtWarning,
                "Unknown save type '" + *options.SaveType + "': the save dialog's type is used");

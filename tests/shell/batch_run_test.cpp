@@ -154,6 +154,12 @@ TEST_F(BatchRunTest, TheCommandLineRunsHeadlessAndItsExitStatusTellsTheTruth) {
     EXPECT_NE(output.find("none.kwv"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(data / "moon.jpg"));
 
+    // A save that cannot write (a folder in the result's place) fails the run.
+    std::filesystem::create_directory(data / "moon.tif");
+    std::tie(status, output) = kestrave("moon.ser -AStif -EX");
+    EXPECT_EQ(status, BatchFailed) << output;
+    EXPECT_NE(output.find("saving the result failed"), std::string::npos) << output;
+
     // Bad options exit 2 before any step.
     for (const char* options : {"-XP1O0 -ASjpg -EX", "-MApoints.kap -ASjpg -EX", "-FW3 -ASjpg"}) {
         std::tie(status, output) = kestrave(std::string("moon.ser ") + options);
