@@ -12,7 +12,6 @@
 #include "shell/main_form.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/optimize_page.h"
-#include "widgets/radio_group.h"
 #include "widgets/slider.h"
 #include "widgets/spin_edit.h"
 
