@@ -1,8 +1,8 @@
 // The whole batch run, as a user's command line starts it, on a synthesised 1000-frame 640 x 480
 // 8-bit SER recording: input, reference, alignment, frame limit, optimize and stack, and the save
 // of a 16-bit PNG. The program runs as a child process at one thread and at every thread
-// (KESTRAVE_THREADS); reported are the wall time, the frames per second and the child's peak
-// resident memory.
+// (KESTRAVE_THREADS), with the alignment box of a fresh start (32 pixels) and with a 256-pixel
+// box; reported are the wall time, the frames per second and the child's peak resident memory.
 
 // Built only with the program (not in a core-only tree).
 #ifdef KESTRAVE_PROGRAM
@@ -14,8 +14,10 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <bit>
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -101,8 +103,12 @@ ChildRun runProgram(const std::vector<std::string>& arguments, int threads,
 
 void BM_BatchRun(benchmark::State& state) {
     const int threads = static_cast<int>(state.range(0));
+    const int box = static_cast<int>(state.range(1));
     const Recording& input = recording();
+    // The user's settings: the alignment box size (item 0 is 32 pixels, item 3 256).
     const TempDir home;
+    std::ofstream(home / "kestrave.ini", std::ios::binary)
+        << "[Form]\r\nFFTsizeGroup_ItemIndex=" << std::countr_zero(static_cast<unsigned>(box)) - 5 << "\r\n";
     const std::vector<std::string> arguments{input.file.string(), "-XP320", "-YP240", "-ASpng", "-EX"};
     ChildRun run;
     for (auto _ : state) {
@@ -110,18 +116,19 @@ void BM_BatchRun(benchmark::State& state) {
         if (run.status != 0) state.SkipWithError("the batch run failed");
         state.SetIterationTime(run.seconds);
     }
-    state.counters["threads"] = threads;
     state.counters["frames_per_second"] = Frames / run.seconds;
     state.counters["peak_MB"] = run.peakMegabytes;
 }
 
-void threadArguments(benchmark::internal::Benchmark* b) {
-    b->Arg(1)->Arg(static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
+void runArguments(benchmark::internal::Benchmark* b) {
+    const int all = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    for (int box : {32, 256})
+        for (int threads : {1, all}) b->Args({threads, box});
 }
 
 BENCHMARK(BM_BatchRun)
-    ->Apply(threadArguments)
-    ->ArgName("threads")
+    ->Apply(runArguments)
+    ->ArgNames({"threads", "box"})
     ->Iterations(1)
     ->Unit(benchmark::kSecond)
     ->UseManualTime();
