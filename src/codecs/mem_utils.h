@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "platform/riff_file.h"
+
 namespace kestrave {
 
 inline void ZeroFill(void* p, std::size_t n) {
@@ -21,16 +23,14 @@ inline std::uint32_t Swap32(std::uint32_t v) {
     return (v >> 24) | ((v >> 8) & 0xFF00u) | ((v << 8) & 0xFF0000u) | (v << 24);
 }
 
-// Reads a value stored in big-endian (motorola) or little-endian order.
+// Reads a value stored in big-endian (motorola) or little-endian order; the little-endian reads
+// are the platform's field readers.
 inline std::uint16_t loadU16(const std::uint8_t* p, bool motorola) {
-    return motorola ? static_cast<std::uint16_t>(p[0] << 8 | p[1])
-                    : static_cast<std::uint16_t>(p[1] << 8 | p[0]);
+    return motorola ? Swap16(readLE16(p)) : readLE16(p);
 }
 
 inline std::uint32_t loadU32(const std::uint8_t* p, bool motorola) {
-    const std::uint32_t hi = loadU16(p, motorola);
-    const std::uint32_t lo = loadU16(p + 2, motorola);
-    return motorola ? (hi << 16 | lo) : (lo << 16 | hi);
+    return motorola ? Swap32(readLE32(p)) : readLE32(p);
 }
 
 inline void storeU16(std::uint8_t* p, std::uint16_t v, bool motorola) {
