@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <functional>
+#include <iosfwd>
 #include <string>
 
 namespace kestrave {
@@ -55,18 +56,41 @@ private:
     std::string status_[5];
 };
 
-// The batch runner's progress: one line on standard error whenever a tenth of the work is done
-// or a status text changes.
+// The progress of an unattended run on standard error. Each step of the run is named on a line
+// of its own with its percentage. On a terminal the line is rewritten in place as the step goes
+// on; in a log (standard error redirected to a file) a pass writes a line only when it reaches
+// another quarter of its work, so that a long pass never writes a line per frame. A step may run
+// several passes: each new maximum, or a position that goes back, starts the next one, and the
+// lines of passes after the first name the pass. Status texts change with every frame and stay in
+// the window's status bar.
 class StderrProgress : public ProgressPort {
 public:
+    // Standard error, rewritten in place when it is a terminal.
+    StderrProgress();
+    StderrProgress(std::ostream& out, bool terminal);
+
+    void beginStep(const std::string& name);
+    // Closes the step's line: 100% when it succeeded, else the percentage at which it stopped.
+    void endStep(bool succeeded);
+
     void setMaximum(int maximum) override;
     void setPosition(int position) override;
-    void setStatus(int panel, const std::string& text) override;
+    void setStatus(int /*panel*/, const std::string& /*text*/) override {}
 
 private:
+    void startPass(int maximum);
+    std::string label() const;
+    void write(const std::string& line, bool lineEnds);
+
+    std::ostream& out_;
+    bool terminal_;
+    std::string step_;  // empty outside a step
+    int pass_ = 0;
     int maximum_ = 0;
-    int lastTenth_ = -1;
-    std::string status_[5];
+    int position_ = -1;
+    int percent_ = 0;
+    int quarter_ = 0;
+    std::string lastLine_;
 };
 
 }  // namespace kestrave

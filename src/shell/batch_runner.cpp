@@ -1,7 +1,9 @@
 #include "shell/batch_runner.h"
 
 #include <QLabel>
+#include <QScopeGuard>
 #include <QScopedValueRollback>
+#include <cctype>
 #include <system_error>
 
 #include "platform/program_dir.h"
@@ -10,6 +12,7 @@
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
 #include "shell/window_batch_operations.h"
+#include "shell/window_progress.h"
 
 namespace kestrave {
 
@@ -34,13 +37,24 @@ void reportLooseOptions(const BatchOptions& options, MessagePort& messages) {
 }  // namespace
 
 int runBatchSteps(const BatchOptions& options, const std::filesystem::path& scheme,
-                  BatchOperations& operations, MessagePort& messages) {
-    const auto failed = [&](const std::string& step) {
-        report(messages, mtError, "Batch run stopped: " + step + " failed");
-        return BatchFailed;
+                  BatchOperations& operations, MessagePort& messages, StderrProgress& progress) {
+    // A step is named in the progress report as it starts and closed there before a failure is
+    // reported, so that the failure's message follows the step's last line.
+    const auto step = [&](const std::string& name, const auto& operation) {
+        progress.beginStep(name);
+        const bool succeeded = operation();
+        progress.endStep(succeeded);
+        if (!succeeded) {
+            std::string what = name;
+            what[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(what[0])));
+            report(messages, mtError, "Batch run stopped: " + what + " failed");
+        }
+        return succeeded;
     };
     const std::string inputFile = batchInputFile(options);
-    if (!operations.SelectFileButtonClick(inputFile)) return failed("selecting the input " + inputFile);
+    if (!step("Selecting the input " + inputFile,
+              [&] { return operations.SelectFileButtonClick(inputFile); }))
+        return BatchFailed;
 
     const BatchInput input = operations.input();
     if (!input.singleImage) {
@@ -53,10 +67,11 @@ int runBatchSteps(const BatchOptions& options, const std::filesystem::path& sche
                        std::to_string(feature.x) + ", " + std::to_string(feature.y) + ")");
         operations.setFeature(feature.x, feature.y);
 
-        if (!operations.RecalcFFTbuttonClick()) return failed("computing the reference");
-        if (!operations.AlignallButtonClick()) return failed("aligning the frames");
+        if (!step("Computing the reference", [&] { return operations.RecalcFFTbuttonClick(); }) ||
+            !step("Aligning the frames", [&] { return operations.AlignallButtonClick(); }))
+            return BatchFailed;
         if (options.FrameLimit > 0) operations.setPreviewSlider(options.FrameLimit);
-        if (!operations.SetLimitClick()) return failed("limiting the frames");
+        if (!step("Limiting the frames", [&] { return operations.SetLimitClick(); })) return BatchFailed;
         if (options.CreateReference) {
             if (options.Refframes > 0) operations.setRefframes(options.Refframes);
             const auto atContinue = [&] {
@@ -64,15 +79,20 @@ int runBatchSteps(const BatchOptions& options, const std::filesystem::path& sche
                 operations.ContinuebuttonClick();
                 return processed;
             };
-            if (!operations.MakerefClick(atContinue)) return failed("creating the reference frame");
+            if (!step("Creating the reference frame", [&] { return operations.MakerefClick(atContinue); }))
+                return BatchFailed;
         }
-        if (!operations.AlignStackButtonClick()) return failed("optimizing and stacking");
+        if (!step("Optimizing and stacking", [&] { return operations.AlignStackButtonClick(); }))
+            return BatchFailed;
     }
-    if (!scheme.empty() && !operations.applyScheme(scheme)) return failed("applying the wavelet scheme");
+    if (!scheme.empty() &&
+        !step("Applying the wavelet scheme", [&] { return operations.applyScheme(scheme); }))
+        return BatchFailed;
     if (options.SaveType) {
         const int filterIndex = batchSaveFilterIndex(*options.SaveType, operations.saveFilterIndex());
         const std::filesystem::path name = batchSaveName(inputFile, filterIndex, operations.inputFiles());
-        if (!operations.SaveBMP2buttonClick(name, filterIndex)) return failed("saving the result");
+        if (!step("Saving the result", [&] { return operations.SaveBMP2buttonClick(name, filterIndex); }))
+            return BatchFailed;
     }
     return 0;
 }
@@ -109,7 +129,15 @@ BatchOutcome RunBatchCommands(TMainForm& form) {
         }
     }
     WindowBatchOperations operations(form);
-    return {runBatchSteps(options, scheme, operations, messages), options.ExitAfterRun};
+    // The long passes report on the window's progress port; while the batch runs it hands their
+    // progress on to the report on standard error.
+    StderrProgress progress;
+    auto* window = dynamic_cast<WindowProgress*>(&app.progress());
+    if (window) window->setEcho(&progress);
+    const auto noEcho = qScopeGuard([&] {
+        if (window) window->setEcho(nullptr);
+    });
+    return {runBatchSteps(options, scheme, operations, messages, progress), options.ExitAfterRun};
 }
 
 }  // namespace kestrave

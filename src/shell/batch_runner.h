@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/message_port.h"
+#include "platform/progress_port.h"
 #include "shell/batch_options.h"
 
 namespace kestrave {
@@ -68,9 +69,10 @@ public:
 };
 
 // The steps of a run whose options were read, in their fixed order; stops at the first failure.
-// `scheme` is the wavelet scheme file of "-WS" (empty without). Returns the exit status.
+// `scheme` is the wavelet scheme file of "-WS" (empty without). Each step is named in `progress`
+// as it runs. Returns the exit status.
 int runBatchSteps(const BatchOptions& options, const std::filesystem::path& scheme,
-                  BatchOperations& operations, MessagePort& messages);
+                  BatchOperations& operations, MessagePort& messages, StderrProgress& progress);
 
 // Runs the batch described by form.app.batch with BatchMode set. A batch of only an input file
 // runs no operation.

@@ -11,20 +11,24 @@ WindowProgress::WindowProgress(QWidget& window, QProgressBar& bar, const std::ar
 }
 
 void WindowProgress::setMaximum(int maximum) {
+    if (echo_) echo_->setMaximum(maximum);
     if (bar_) bar_->setMaximum(maximum);
 }
 
 void WindowProgress::setPosition(int position) {
+    if (echo_) echo_->setPosition(position);
     if (bar_) bar_->setValue(position);
 }
 
 void WindowProgress::setStatus(int panel, const std::string& text) {
+    if (echo_) echo_->setStatus(panel, text);
     if (panel < 0 || panel >= static_cast<int>(panels_.size())) return;
     if (const auto& label = panels_[static_cast<std::size_t>(panel)])
         label->setText(QString::fromStdString(text));
 }
 
 void WindowProgress::setCaption(const std::string& caption) {
+    if (echo_) echo_->setCaption(caption);
     if (window_) window_->setWindowTitle(QString::fromStdString(caption));
 }
 

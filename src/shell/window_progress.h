@@ -2,7 +2,8 @@
 // The window's progress port: the progress bar and the status-bar panels show how far a long
 // operation has come, and every poll lets Qt process pending events so that Cancel, Pause and
 // Continue can be clicked while the loop runs. Pause needs nothing more: its handler holds the
-// platform's modal box open inside that poll, so the loop waits until OK is pressed.
+// platform's modal box open inside that poll, so the loop waits until OK is pressed. While a batch
+// runs, everything shown here is also handed to the batch's own report (standard error).
 
 #include <QLabel>
 #include <QPointer>
@@ -25,11 +26,15 @@ public:
     void setCaption(const std::string& caption) override;
     void processMessages() override;
 
+    // The port that also receives the bar's and the panels' values; none outside a batch run.
+    void setEcho(ProgressPort* echo) { echo_ = echo; }
+
 private:
     QPointer<QWidget> window_;
     QPointer<QProgressBar> bar_;
     std::array<QPointer<QLabel>, 5> panels_;
     LongOperations& operations_;
+    ProgressPort* echo_ = nullptr;
 };
 
 }  // namespace kestrave

@@ -1,13 +1,15 @@
-// Contracts of the platform ports: bitmap layout, the non-blocking message presenter,
-// parallelFor, ProgramDir and the never-half-written file writer.
+// Contracts of the platform ports: bitmap layout, the non-blocking message presenter, the
+// unattended run's progress report, parallelFor, ProgramDir and the never-half-written file writer.
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <algorithm>
 #include <atomic>
-#include <thread>
 #include <cstdlib>
 #include <fstream>
-#include <sys/stat.h>
+#include <sstream>
+#include <thread>
 #include <vector>
 
 #include "platform/bitmap24.h"
@@ -15,6 +17,7 @@
 #include "platform/message_port.h"
 #include "platform/parallel.h"
 #include "platform/program_dir.h"
+#include "platform/progress_port.h"
 #include "platform/safe_file.h"
 #include "support/temp_dir.h"
 
@@ -61,6 +64,56 @@ TEST(BatchMessagePresenter, AnswersWithoutBlockingAndLogsCaptionAndText) {
     EXPECT_NE(lines[0].find("Do you want to cancel ?"), std::string::npos);
     EXPECT_EQ(presenter.history().size(), 5u);
     EXPECT_FALSE(presenter.messageBoxChecked());
+}
+
+// Two steps as a batch run drives them: an alignment of 1000 frames that reports every frame and
+// never reaches its maximum, then a second pass of 3; a stack of 10 frames that stops at the 5th.
+std::string reportOf(bool terminal) {
+    std::ostringstream out;
+    StderrProgress progress(out, terminal);
+    progress.setPosition(5);  // outside a step: nothing
+    progress.beginStep("Aligning the frames");
+    progress.setMaximum(1000);
+    for (int frame = 0; frame < 1000; ++frame) progress.setPosition(frame);
+    progress.setMaximum(3);
+    for (int frame = 1; frame <= 3; ++frame) progress.setPosition(frame);
+    progress.setStatus(2, "Processing frame :3");
+    progress.endStep(true);
+    progress.beginStep("Stacking");
+    progress.setMaximum(10);
+    for (int frame = 0; frame < 5; ++frame) progress.setPosition(frame);
+    progress.endStep(false);
+    progress.setPosition(7);
+    return out.str();
+}
+
+TEST(StderrProgress, ALogGetsALineAtEachQuarterOfAPassAndEveryStepItsEnd) {
+    EXPECT_EQ(reportOf(false),
+              "Aligning the frames: 0%\n"
+              "Aligning the frames: 25%\n"
+              "Aligning the frames: 50%\n"
+              "Aligning the frames: 75%\n"
+              "Aligning the frames, pass 2: 33%\n"
+              "Aligning the frames, pass 2: 66%\n"
+              "Aligning the frames, pass 2: 100%\n"
+              "Aligning the frames: 100%\n"
+              "Stacking: 0%\n"
+              "Stacking: 30%\n"
+              "Stacking: stopped at 40%\n");
+}
+
+TEST(StderrProgress, ATerminalGetsOneLinePerStepWithThePercentageRewrittenInPlace) {
+    const std::string report = reportOf(true);
+    EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 2) << "one line per step";
+    // Every whole percent shows, each once: the 1000 positions of the first pass write 0..99.
+    EXPECT_NE(report.find("\r\x1b[KAligning the frames: 57%\r"), std::string::npos);
+    EXPECT_NE(report.find("\r\x1b[KAligning the frames, pass 2: 66%\r"), std::string::npos);
+    std::size_t writes = 0;
+    for (std::size_t at = report.find("\x1b[K"); at != std::string::npos; at = report.find("\x1b[K", at + 1))
+        ++writes;
+    EXPECT_LE(writes, 120u) << "not a write per position";
+    EXPECT_NE(report.find("\r\x1b[KAligning the frames: 100%\n"), std::string::npos);
+    EXPECT_TRUE(report.ends_with("\r\x1b[KStacking: stopped at 40%\n"));
 }
 
 TEST(ParallelFor, VisitsEveryIndexExactlyOnceAtAnyThreadCount) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <sstream>
 
 #include "shell/batch_runner.h"
 #include "shell/command_line.h"
@@ -14,6 +15,14 @@ namespace {
 
 BatchOptions parse(std::vector<std::string> lines) {
     return parseBatchOptions(batchCommandsFromFile(std::move(lines)));
+}
+
+// The lines of a progress report that end with `ending`.
+int linesEndingWith(const std::string& report, const std::string& ending) {
+    int count = 0;
+    std::istringstream lines(report);
+    for (std::string line; std::getline(lines, line);) count += line.ends_with(ending);
+    return count;
 }
 
 TEST(BatchOptions, OptionNamesInAnyCaseTakeTheRestOfTheLineAndTheLastLineWins) {
@@ -146,20 +155,25 @@ struct RecordingOperations : BatchOperations {
 
 TEST(BatchSteps, AFullRunTakesEveryStepInOrderAndAppliesTheSchemeTwiceWithCreate) {
     BatchMessagePresenter log([](const std::string&) {});
+    std::ostringstream report;
+    StderrProgress progress(report, false);
     RecordingOperations operations;
     const BatchOptions options = parse({"moon.ser", "-DIdata", "-CR30", "-NF20", "-WSfine.kwv", "-ASjpg"});
-    EXPECT_EQ(runBatchSteps(options, "/home/fine.kwv", operations, log), 0);
+    EXPECT_EQ(runBatchSteps(options, "/home/fine.kwv", operations, log, progress), 0);
     EXPECT_EQ(operations.steps,
               (std::vector<std::string>{"select data/moon.ser", "feature 160,120", "reference", "align",
                                         "slider 20", "limit", "refframes 30", "create", "scheme fine.kwv",
                                         "continue", "realign", "stack", "scheme fine.kwv", "save"}));
     EXPECT_EQ(operations.savedAs, std::filesystem::path("data/moon.ser"));
     EXPECT_EQ(operations.savedType, 2);
+    // Each of the eight steps (the scheme inside Create belongs to Create) is reported done.
+    EXPECT_EQ(linesEndingWith(report.str(), ": 100%"), 8) << report.str();
+    EXPECT_NE(report.str().find("Selecting the input data/moon.ser: 100%"), std::string::npos);
 
     // Without options beyond the save: no limit position, no create, no scheme; an unknown type
     // keeps the dialog's.
     RecordingOperations plain;
-    EXPECT_EQ(runBatchSteps(parse({"moon.ser", "-XP100", "-YP300", "-ASgif"}), {}, plain, log), 0);
+    EXPECT_EQ(runBatchSteps(parse({"moon.ser", "-XP100", "-YP300", "-ASgif"}), {}, plain, log, progress), 0);
     EXPECT_EQ(plain.steps, (std::vector<std::string>{"select moon.ser", "feature 100,207", "reference",
                                                      "align", "limit", "stack", "save"}));
     EXPECT_EQ(plain.savedType, 4);
@@ -168,7 +182,7 @@ TEST(BatchSteps, AFullRunTakesEveryStepInOrderAndAppliesTheSchemeTwiceWithCreate
     // A single still image is stacked on selection: only the scheme and the save follow.
     RecordingOperations still;
     still.picture.singleImage = true;
-    EXPECT_EQ(runBatchSteps(parse({"moon.tif", "-WSs.kwv", "-AStif"}), "s.kwv", still, log), 0);
+    EXPECT_EQ(runBatchSteps(parse({"moon.tif", "-WSs.kwv", "-AStif"}), "s.kwv", still, log, progress), 0);
     EXPECT_EQ(still.steps, (std::vector<std::string>{"select moon.tif", "scheme s.kwv", "save"}));
 }
 
@@ -177,14 +191,19 @@ TEST(BatchSteps, TheRunStopsAtTheFirstFailedStepAndSaysWhich) {
     for (const std::string failAt :
          {"select moon.ser", "reference", "align", "limit", "create", "scheme s.kwv", "stack", "save"}) {
         BatchMessagePresenter log([](const std::string&) {});
+        std::ostringstream report;
+        StderrProgress progress(report, false);
         RecordingOperations operations;
         operations.failAt = failAt;
-        EXPECT_EQ(runBatchSteps(options, "s.kwv", operations, log), BatchFailed) << failAt;
+        EXPECT_EQ(runBatchSteps(options, "s.kwv", operations, log, progress), BatchFailed) << failAt;
         // Nothing runs after the failure (a failed scheme inside Create ends Create, then the run).
         EXPECT_EQ(operations.steps.back(), failAt == "scheme s.kwv" ? "continue" : failAt);
         ASSERT_FALSE(log.history().empty());
         EXPECT_EQ(log.history().back().dlgType, mtError);
         EXPECT_NE(log.history().back().text.find("Batch run stopped"), std::string::npos);
+        // The report's last line is the failed step's, and says where it stopped.
+        EXPECT_TRUE(report.str().ends_with(": stopped at 0%\n")) << report.str();
+        EXPECT_EQ(linesEndingWith(report.str(), ": stopped at 0%"), 1);
     }
 }
 

@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
+#include <map>
+#include <regex>
+#include <sstream>
 
 #include "batch_test_support.h"
 #include "enhance/scheme_file.h"
@@ -40,6 +44,20 @@ struct BatchRunTest : ::testing::Test {
             "PSNR result %.2f dB, unregistered average %.2f dB; at own sharpness result %.2f dB, "
             "sharpest frame %.2f dB\n",
             resultPsnr, averagePsnr, resultNoise, frameNoise);
+    }
+
+    // The program itself, started in the data folder as a user's command line starts it: without a
+    // display (it picks the offscreen platform itself) and never waiting for anyone (the timeout
+    // would end it). Returns the exit status and what the program wrote.
+    std::pair<int, std::string> kestrave(const std::string& arguments) {
+        std::string output;
+        const int status =
+            runCommand("(cd '" + data.path().string() +
+                           "' && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "
+                           "KESTRAVE_HOME='" +
+                           home.path().string() + "' timeout 120 " KESTRAVE_PROGRAM " " + arguments + ")",
+                       output);
+        return {status, output};
     }
 };
 
@@ -110,9 +128,8 @@ TEST_F(BatchRunTest, ASingleTiffTakesTheSchemeAndIsNeverSavedOverItself) {
     EXPECT_EQ(result.height(), frame.height);
 }
 
-// The program itself, started as a user's command line starts it: without a display (it picks the
-// offscreen platform itself), never waiting for anyone (the timeout would end it), its exit status
-// telling what happened, and the user's "kestrave.ini" left as it was.
+// The program started from the command line: its exit status tells what happened, and the user's
+// "kestrave.ini" is left as it was.
 TEST_F(BatchRunTest, TheCommandLineRunsHeadlessAndItsExitStatusTellsTheTruth) {
     // A window start writes the user's settings file.
     {
@@ -125,17 +142,6 @@ TEST_F(BatchRunTest, TheCommandLineRunsHeadlessAndItsExitStatusTellsTheTruth) {
     ASSERT_FALSE(settings.empty());
 
     const SampleRecording sample = writeSampleRecording(data.path(), batchRecordingOptions(8), "moon.ser");
-    const std::string folder = data.path().string();
-    const auto kestrave = [&](const std::string& arguments) {
-        std::string output;
-        const int status =
-            runCommand("cd '" + folder +
-                           "' && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "
-                           "KESTRAVE_HOME='" +
-                           home.path().string() + "' timeout 120 " KESTRAVE_PROGRAM " " + arguments,
-                       output);
-        return std::pair{status, output};
-    };
 
     // A command file with CR LF line ends and options in lower case; the result keeps the name.
     std::ofstream(data / "r.kco", std::ios::binary)
@@ -167,6 +173,46 @@ TEST_F(BatchRunTest, TheCommandLineRunsHeadlessAndItsExitStatusTellsTheTruth) {
     }
     EXPECT_FALSE(std::filesystem::exists(data / "moon.jpg"));
     EXPECT_EQ(fileBytes(ini), settings);
+}
+
+// A run with standard error redirected to a log names each step with its percentage in a few
+// lines, however many frames its passes go through; the long passes' own progress reaches it.
+TEST_F(BatchRunTest, ARunLoggedToAFileNamesEachStepWithItsPercentageInAFewLines) {
+    synth::SynthOptions options = batchRecordingOptions(8);
+    options.frames = 200;
+    writeSampleRecording(data.path(), options, "rec.ser");
+    const auto [status, output] = kestrave("rec.ser -NF50 -ASpng -EX 2>log");
+    ASSERT_EQ(status, 0) << output;
+    const std::string log = fileBytes(data / "log");
+    EXPECT_EQ(log.find('\r'), std::string::npos) << "nothing is rewritten in place in a file";
+
+    std::vector<std::string> lines;
+    std::map<std::string, std::vector<int>> percentages;  // by step, in order
+    std::istringstream in(log);
+    const std::regex progressLine(R"((.+?)(, pass \d+)?: (\d+)%)");
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+        std::smatch match;
+        if (std::regex_match(line, match, progressLine)) percentages[match[1]].push_back(std::stoi(match[3]));
+    }
+    EXPECT_LE(lines.size(), 40u) << log;
+    const std::vector<std::string> steps{"Selecting the input rec.ser", "Computing the reference",
+                                         "Aligning the frames",         "Limiting the frames",
+                                         "Optimizing and stacking",     "Saving the result"};
+    for (const std::string& step : steps) {
+        ASSERT_TRUE(percentages.contains(step)) << step << "\n" << log;
+        EXPECT_EQ(percentages[step].front(), 0) << step;
+        EXPECT_EQ(percentages[step].back(), 100) << step;
+    }
+    EXPECT_EQ(percentages.size(), steps.size()) << log;
+    // The alignment and the optimizer and stacking passes report how far they came.
+    for (const char* step : {"Aligning the frames", "Optimizing and stacking"}) {
+        const std::vector<int>& seen = percentages[step];
+        EXPECT_TRUE(std::any_of(seen.begin(), seen.end(), [](int p) { return p > 0 && p < 100; })) << log;
+    }
+    // The messages of the run stay as they were.
+    EXPECT_NE(log.find("[Image not fully processed] You have NOT used the DO ALL function"),
+              std::string::npos);
 }
 
 }  // namespace
