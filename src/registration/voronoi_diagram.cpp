@@ -81,7 +81,12 @@ public:
             long double t = dMajor == 0.0L ? 0.0L : (static_cast<long double>(m) - major0) / dMajor;
             t = std::clamp(t, 0.0L, 1.0L);
             const long n = std::lrint(minor0 + t * dMinor);
-            for (int w = 0; w < width_; ++w) steep ? plot(n + w, m) : plot(m, n + w);
+            for (int w = 0; w < width_; ++w) {
+                if (steep)
+                    plot(n + w, m);
+                else
+                    plot(m, n + w);
+            }
         }
     }
 
