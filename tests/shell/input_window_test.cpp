@@ -115,7 +115,7 @@ TEST_F(InputWindowTest, ABatchRunTakesItsSerFileAndShowsTheFirstFrame) {
     EXPECT_EQ(windows.Chart8->title(), "Frame 1 Quality =0.00000");
     EXPECT_EQ(align.PreviewImage->pixmap().size(), QSize(24, 16));
     EXPECT_EQ(form->StatusPanels[3]->text(), "Frames : 30 Imagesize : 24x16");
-    EXPECT_EQ(windows.Objectnameedit->text(), "planet");
+    EXPECT_EQ(form->imageInfoWindow.Objectnameedit->text(), "planet");
     EXPECT_EQ(windows.StackSlider->Tag(), 29);
     EXPECT_EQ(context.images.AllocWidth, 24);
     EXPECT_FALSE(align.Avidebay->Checked());

@@ -222,8 +222,8 @@ void InputController::SelectFileButtonClick() {
         app_.regSettings->WriteString(kRegFilesSection, "Dir", app_.input.inputFolder.string());
     }
     app_.progress().setCaption(record.caption);
-    windows.Objectnameedit->setText(QString::fromStdString(record.objectName));
-    windows.Datetimeedit->setText(QString::fromStdString(record.fileDate));
+    form_.imageInfoWindow.Objectnameedit->setText(QString::fromStdString(record.objectName));
+    form_.imageInfoWindow.Datetimeedit->setText(QString::fromStdString(record.fileDate));
     if (record.seriesFramesTooLarge)
         messages.NewMessagedlg("File warning",
                                "AVI or BMP frames too large (max " + std::to_string(MaxFrameSize) + "x" +
