@@ -12,6 +12,10 @@ ToolWindow::ToolWindow(QWidget* owner, const char* name, const QString& caption)
     resize(260, 200);
 }
 
+void ToolWindow::fitContents() {
+    resize(size().expandedTo(sizeHint()));
+}
+
 void ToolWindow::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
     emit OnRollClose(this);

@@ -22,7 +22,7 @@ HistogramView::HistogramView(QWidget* parent, const QString& prefix) : QWidget(p
     binAxis->setRange(0, 256);
     binAxis->setLabelFormat("%d");
     countAxis_ = new QValueAxis(chart);
-    countAxis_->setLabelFormat("%g");
+    countAxis_->setLabelFormat("%.0f");
     chart->addAxis(binAxis, Qt::AlignBottom);
     chart->addAxis(countAxis_, Qt::AlignLeft);
     const std::array<std::pair<const char*, QColor>, 4> curves{
@@ -62,6 +62,7 @@ void HistogramView::showCurves(const std::array<std::array<double, 255>, 4>& cur
         series[c]->replace(points);
     }
     countAxis_->setRange(0.0, highest);
+    countAxis_->applyNiceNumbers();
     levelLo->setText(lo);
     levelHi->setText(hi);
 }
@@ -91,6 +92,7 @@ HistogramWindows::HistogramWindows(ToolWindows& tools) {
     Autobalancebutton = pushButton(balance, "Autobalancebutton", "Auto\r\nbalance");
     tools.HistoRGBWindow->Body->insertWidget(0, rgbHistogram, 1);
     tools.HistoRGBWindow->Body->addWidget(Autobalancebutton, 0, Qt::AlignLeft);
+    for (ToolWindow* filled : {tools.HistoWindow, tools.HistoRGBWindow}) filled->fitContents();
 }
 
 }  // namespace kestrave

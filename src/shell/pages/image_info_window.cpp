@@ -32,6 +32,7 @@ ImageInfoWindow::ImageInfoWindow(ToolWindows& tools) {
                           Showgamma, ActiveImageinfo, StampImage})
         window->Body->addWidget(show);
     window->Body->addWidget(Memo3);
+    window->fitContents();
 }
 
 }  // namespace kestrave
