@@ -8,6 +8,7 @@
 #include "shell/application_context.h"
 #include "shell/dialog_presenter.h"
 #include "shell/main_form.h"
+#include "shell/message_sound.h"
 #include "shell/qt_file_dialogs.h"
 #include "shell/startup.h"
 
@@ -40,10 +41,11 @@ int runApplication(int argc, char** argv) {
     // The window's own dialog shows messages until the assistant's balloon takes its place; it
     // also serves as the platform's box (the pause notice and the fallback), and Qt's file dialogs
     // open files. Without a display nobody could answer a dialog: messages then go to standard
-    // error and every file dialog is cancelled.
+    // error, every file dialog is cancelled and messages make no sound.
     if (!headless) {
         context->messages().setPresenter(std::make_unique<DialogMessagePresenter>(&form));
         context->messages().setPlatformBox(std::make_unique<DialogMessagePresenter>(&form));
+        context->messages().setSoundPlayer(soundEffectPlayer(form));
         context->setDialogs(std::make_unique<QtFileDialogs>(&form));
     }
     const StartupOutcome outcome = form.FormCreate(options);

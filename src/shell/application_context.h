@@ -46,6 +46,9 @@ struct ShellState {
     float PreviewFitScale = 1.0f;
     bool ProcessFitted = false;
     float ProcessFitScale = 1.0f;
+    // Set once the "ImageInfo" item has been used: from then on every render pass rebuilds the
+    // processing-info tag.
+    bool ImageInfoOn = false;
 };
 
 class ApplicationContext {

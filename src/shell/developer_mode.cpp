@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <initializer_list>
 
+#include "shell/controllers/align_controller.h"
 #include "shell/main_form.h"
 #include "shell/pages/about_page.h"
 #include "shell/pages/align_page.h"
@@ -44,6 +45,21 @@ void showDeveloperControls(TMainForm& form) {
 
 bool developerModeOn(const TMainForm& form) {
     return !form.aboutPage->Developersmode->isHidden();
+}
+
+void hideDeveloperControls(TMainForm& form) {
+    AlignPage& align = *form.alignPage;
+    WaveletPage& wavelet = *form.waveletPage;
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{form.aboutPage->Developersmode, wavelet.Differ, wavelet.RadioGroup1,
+                                         align.FOMlabel, align.Pix1, align.Pix2})
+        control->setVisible(false);
+    fillQualityMethodCombo(align, QualityMethodListCount, align.QualityMethodCombo->currentIndex());
+    if (align.QualityMethodCombo->currentIndex() >= 0) return;
+    // Aligning without a method is not possible: the default takes over, as the user would
+    // choose it.
+    align.QualityMethodCombo->setCurrentIndex(DefaultQualityMethod);
+    form.align->QualityMethodComboChange();
 }
 
 }  // namespace kestrave

@@ -17,5 +17,9 @@ void fillQualityMethodCombo(AlignPage& page, int count, int index);
 void showDeveloperControls(TMainForm& form);
 // Whether the developer controls are shown.
 bool developerModeOn(const TMainForm& form);
+// Hides Developersmode, Differ, RadioGroup1, FOMlabel, Pix1 and Pix2 and offers the first five
+// quality methods again, keeping the chosen one; a method only the developer mode offers gives
+// way to the default method.
+void hideDeveloperControls(TMainForm& form);
 
 }  // namespace kestrave

@@ -10,6 +10,7 @@
 #include "shell/application_context.h"
 #include "shell/controllers/align_controller.h"
 #include "shell/controllers/final_controller.h"
+#include "shell/controllers/image_info_controller.h"
 #include "shell/controllers/input_controller.h"
 #include "shell/controllers/optimize_controller.h"
 #include "shell/controllers/save_controller.h"
@@ -37,7 +38,9 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
       app(context),
       tools(this),
       waveletTools(tools),
+      histogramWindows(tools),
       frameWindows(tools, this),
+      imageInfoWindow(tools),
       registrationWindows(tools, *frameWindows.Chart8),
       optimizerWindows(tools, *frameWindows.Chart8) {
     setObjectName("MainForm");
@@ -104,6 +107,7 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
     input = std::make_unique<InputController>(*this);
     align = std::make_unique<AlignController>(*this);
     optimize = std::make_unique<OptimizeController>(*this);
+    imageInfo = std::make_unique<ImageInfoController>(*this);
 
     resize(1024, 768);
 }

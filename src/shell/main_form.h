@@ -8,6 +8,8 @@
 #include <memory>
 
 #include "shell/pages/frame_windows.h"
+#include "shell/pages/histogram_windows.h"
+#include "shell/pages/image_info_window.h"
 #include "shell/pages/optimizer_windows.h"
 #include "shell/pages/registration_windows.h"
 #include "shell/pages/wavelet_tool_panels.h"
@@ -38,6 +40,7 @@ class FinalController;
 class InputController;
 class AlignController;
 class OptimizeController;
+class ImageInfoController;
 class TFormStorage;
 struct StartupOptions;
 struct StartupOutcome;
@@ -63,8 +66,12 @@ public:
     ToolWindows tools;
     // The wavelet page's tool-window contents: filter, gamma, RGB balance, tone mapping, zoom.
     WaveletToolPanels waveletTools;
-    // The frame lists, the stack graph's cut-offs, the registration chart, the image information.
+    // The display histograms and the automatic colour balance.
+    HistogramWindows histogramWindows;
+    // The frame lists, the stack graph's cut-offs, the registration chart.
     FrameWindows frameWindows;
+    // The processing-info tag and the info stamp.
+    ImageInfoWindow imageInfoWindow;
     // The spectrum picture, the registration chart's series and the stack graph's copy of them.
     RegistrationWindows registrationWindows;
     // The movements plot and the pass pointer on the registration chart.
@@ -90,6 +97,7 @@ public:
     std::unique_ptr<InputController> input;
     std::unique_ptr<AlignController> align;
     std::unique_ptr<OptimizeController> optimize;
+    std::unique_ptr<ImageInfoController> imageInfo;
 
     // The start-up: settings, command line and batch work, in their fixed order.
     StartupOutcome FormCreate(const StartupOptions& options);

@@ -1,7 +1,5 @@
 #include "shell/message_routine.h"
 
-#include <system_error>
-
 #include "platform/program_dir.h"
 
 namespace kestrave {
@@ -19,10 +17,10 @@ MessagePort& MessageRoutine::platformBox() {
 }
 
 void MessageRoutine::playMessageSound() const {
-    if (!soundPlayer_) return;
-    std::error_code error;
-    const std::filesystem::path sound = ProgramDir() / "kestrave.wav";
-    if (std::filesystem::is_regular_file(sound, error)) soundPlayer_(sound);
+    // Unattended runs are silent.
+    if (!soundPlayer_ || state_.BatchMode) return;
+    const std::filesystem::path sound = findResource("kestrave.wav");
+    if (!sound.empty()) soundPlayer_(sound);
 }
 
 std::uint16_t MessageRoutine::show(const Message& message) {

@@ -1,10 +1,10 @@
 #pragma once
 // NewMessagedlg: the one routine through which every user message goes. The core sees it as its
 // MessagePort. It draws the user's attention (flashes the window, plays "kestrave.wav" from the
-// program directory when there is one, brings the window forward when the user asked for that),
-// then hands the message to the presenter: a dialog of the window, the assistant's balloon once
-// it exists, or — in batch runs and until a window installs one — the non-blocking batch
-// presenter. The state of the message's check box afterwards is `DoNotRepeat`.
+// program directory when there is one and the run is not unattended, brings the window forward
+// when the user asked for that), then hands the message to the presenter: a dialog of the
+// window, the assistant's balloon once it exists, or — in batch runs and until a window installs
+// one — the non-blocking batch presenter. The state of the message's check box afterwards is `DoNotRepeat`.
 
 #include <cstdint>
 #include <filesystem>
@@ -55,7 +55,8 @@ public:
     void setPlatformBox(std::unique_ptr<MessagePort> box) { platformBox_ = std::move(box); }
     MessagePort& platformBox();
     void setAttention(std::unique_ptr<MessageAttention> attention) { attention_ = std::move(attention); }
-    // Without a player (no sound output in the stack) messages are silent.
+    // Plays a sound file without waiting for it to end. Without a player (no sound output in the
+    // stack) messages are silent.
     void setSoundPlayer(SoundPlayer player) { soundPlayer_ = std::move(player); }
 
 private:

@@ -30,6 +30,12 @@ SpeedBar::SpeedBar(QWidget* parent) : QWidget(parent) {
     PauseButton = button("PauseButton", "Pause");
     Wizard = button("Wizard", "Wizard");
     ClipboardFront->setVisible(false);
+    // Items whose work the program does not do yet: greyed, and their hint says so.
+    for (QToolButton* item :
+         {Flatdarkbutton, Projectsave, projectload, ProjectSaveas, helpbutton, hintbutton, Wizard}) {
+        item->setEnabled(false);
+        item->setToolTip(item->text() + ": not available in this version");
+    }
     layout->addStretch(1);
 }
 

@@ -12,6 +12,10 @@ ToolWindow::ToolWindow(QWidget* owner, const char* name, const QString& caption)
     resize(260, 200);
 }
 
+void ToolWindow::fitContents() {
+    resize(size().expandedTo(sizeHint()));
+}
+
 void ToolWindow::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
     emit OnRollClose(this);
@@ -35,7 +39,7 @@ ToolWindows::ToolWindows(QWidget* owner)
       FFTWindow(new ToolWindow(owner, "FFTWindow", "FFT Spectrum")),
       Registrationgraphwindow(new ToolWindow(owner, "Registrationgraphwindow", "Registration")),
       RegiStration2(new ToolWindow(owner, "RegiStration2", "Registration ")),
-      Imageinfowindow(new ToolWindow(owner, "Imageinfowindow", "Image information")),
+      Imageinfowindow(new ToolWindow(owner, "Imageinfowindow", "Image information (caption)")),
       movements(new ToolWindow(owner, "movements", "Movements")),
       HaltRegister(new QPushButton("Halt", Registerhaltwindow)) {
     HaltRegister->setObjectName("HaltRegister");

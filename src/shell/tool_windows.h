@@ -17,6 +17,9 @@ public:
 
     QVBoxLayout* Body;
 
+    // Grows the window to what its contents ask for once they are in.
+    void fitContents();
+
 signals:
     // The user closed the window with its close button.
     void OnRollClose(QObject* Sender);

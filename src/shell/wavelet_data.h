@@ -34,6 +34,9 @@ struct WaveletData {
     // rendered view while a single layer is shown.
     Bitmap24 ProcessPicture;
     Bitmap24 layerViewSaved;
+
+    // The display histograms counted by the last render pass; the histogram windows draw them.
+    DisplayHistograms displayHistograms{};
 };
 
 }  // namespace kestrave

@@ -297,8 +297,9 @@ void TRxSlider::mouseReleaseEvent(QMouseEvent* event) {
     if (sliding_) ThumbReleased();
 }
 
-void TRxSlider::mouseDoubleClickEvent(QMouseEvent*) {
+void TRxSlider::mouseDoubleClickEvent(QMouseEvent* event) {
     // The second press of a double click neither grabs the thumb nor jumps.
+    if (event->button() == Qt::LeftButton) emit OnDblClick(this);
 }
 
 void TRxSlider::keyPressEvent(QKeyEvent* event) {
@@ -328,9 +329,12 @@ void TRxSlider::keyPressEvent(QKeyEvent* event) {
                 break;
         }
     }
+    if (direction != SliderJump::None) {
+        jump(direction);
+        emit OnChanged(this);
+    }
+    emit OnKeyDown(this, direction == SliderJump::None ? event->key() : 0, event->modifiers());
     if (direction == SliderJump::None) return QWidget::keyPressEvent(event);
-    jump(direction);
-    emit OnChanged(this);
     event->accept();
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 // The integer slider: a ruler, a thumb with a normal and a held-down look, optional tick points,
 // bevel and focus rectangle. `OnChange` fires for every new value, whatever its cause;
-// `OnChanged` fires when a user action (a drag, a ruler click, a key) ends.
+// `OnChanged` fires when a user action (a drag, a ruler click, a key) ends. `OnKeyDown` sees
+// every key pressed on the slider, as 0 for a key the slider used itself; `OnDblClick` fires on a
+// double click of the left button, whose second press neither grabs the thumb nor jumps.
 
 #include <QImage>
 #include <QWidget>
@@ -104,6 +106,8 @@ signals:
     void OnChanged(QObject* Sender);
     // When connected, draws the tick points in place of the built-in ticks.
     void OnDrawPoints(QObject* Sender, QPainter* Canvas);
+    void OnKeyDown(QObject* Sender, int Key, Qt::KeyboardModifiers Shift);
+    void OnDblClick(QObject* Sender);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

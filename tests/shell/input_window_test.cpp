@@ -115,7 +115,7 @@ TEST_F(InputWindowTest, ABatchRunTakesItsSerFileAndShowsTheFirstFrame) {
     EXPECT_EQ(windows.Chart8->title(), "Frame 1 Quality =0.00000");
     EXPECT_EQ(align.PreviewImage->pixmap().size(), QSize(24, 16));
     EXPECT_EQ(form->StatusPanels[3]->text(), "Frames : 30 Imagesize : 24x16");
-    EXPECT_EQ(windows.Objectnameedit->text(), "planet");
+    EXPECT_EQ(form->imageInfoWindow.Objectnameedit->text(), "planet");
     EXPECT_EQ(windows.StackSlider->Tag(), 29);
     EXPECT_EQ(context.images.AllocWidth, 24);
     EXPECT_FALSE(align.Avidebay->Checked());
@@ -149,6 +149,32 @@ TEST_F(InputWindowTest, SteppingTheSliderShowsEachFrameWithItsCaption) {
         align.PreviewSlider->setValue(position);
         EXPECT_EQ(tagOf(context.input.PreviewBitmap), tag);
     }
+}
+
+TEST_F(InputWindowTest, TheFrameListBoxShowsTheListWithDroppedFramesExcluded) {
+    writeTaggedAvi(dir / "clip.avi", 10);
+    selectBatch(dir / "clip.avi");
+    context.state.BatchMode = false;
+    context.model.FrameTable[3].Dropped = true;
+    // The box is clicked where the user sees it, in a window with room for every control.
+    form->resize(1600, 1200);
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    QTest::mouseClick(align.ShowFramelist, Qt::LeftButton);
+    EXPECT_TRUE(form->tools.SelectFrameswindow->isVisible());
+    EXPECT_TRUE(context.model.FrameTable[3].Excluded);
+    EXPECT_FALSE(entryChecked(3));
+    EXPECT_TRUE(entryChecked(4));
+
+    QTest::mouseClick(align.ShowFramelist, Qt::LeftButton);
+    EXPECT_FALSE(form->tools.SelectFrameswindow->isVisible());
+    // Ranked frames: entry 7 stands for the frame of rank 7.
+    context.model.FramesRanked = true;
+    for (int p = 0; p < 10; ++p) context.model.FrameRanking[p].Frame = 9 - p;
+    context.model.FrameTable[2].Dropped = true;
+    QTest::mouseClick(align.ShowFramelist, Qt::LeftButton);
+    EXPECT_TRUE(context.model.FrameTable[2].Excluded);
+    EXPECT_FALSE(entryChecked(7));
 }
 
 TEST_F(InputWindowTest, CheckAllKeepsDroppedFramesOutAndUsedframesCountsTheSelected) {

@@ -66,7 +66,7 @@ TEST(MessageRoutine, BatchRunsAnswerWithTheCallSitesBatchAnswerWithoutAnyDialog)
     EXPECT_TRUE(scripted.platformBox->shown.empty());
 }
 
-TEST(MessageRoutine, PlaysTheMessageSoundOnlyWhenTheProgramDirectoryHasOne) {
+TEST(MessageRoutine, PlaysTheMessageSoundOnlyWhenTheProgramDirectoryHasOneAndSomeoneListens) {
     ScriptedContext scripted;
     std::vector<std::filesystem::path> played;
     scripted.context.messages().setSoundPlayer(
@@ -79,6 +79,10 @@ TEST(MessageRoutine, PlaysTheMessageSoundOnlyWhenTheProgramDirectoryHasOne) {
     scripted.context.messages().NewMessagedlg("Warning", "two", mtWarning, mbOK, 0, false, "");
     ASSERT_EQ(played.size(), 1u);
     EXPECT_EQ(played[0], sound);
+
+    scripted.context.state.BatchMode = true;
+    scripted.context.messages().NewMessagedlg("Warning", "three", mtWarning, mbOK, 0, false, "");
+    EXPECT_EQ(played.size(), 1u) << "unattended runs are silent";
 }
 
 TEST(DialogPresenter, BuildsTheBoxAndMapsTheButtonClicked) {

@@ -98,8 +98,8 @@ TEST_F(SaveWaveletTest, BatchSavesTakeThePresetNameAndTypeAndCarryTheStamp) {
     process();
     context.state.BatchMode = true;
     context.state.DoAllDone = false;
-    form->frameWindows.StampImage->setChecked(true);
-    form->frameWindows.Objectnameedit->setText("jupiter");
+    form->imageInfoWindow.StampImage->setChecked(true);
+    form->imageInfoWindow.Objectnameedit->setText("jupiter");
 
     // A name of ".bmp" is saved as "default" with the type's extension.
     form->dialogs.WaveletSave.FileName = ".bmp";

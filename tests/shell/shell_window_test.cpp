@@ -3,6 +3,7 @@
 // during them, tool windows and fitted views.
 
 #include <QClipboard>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QImage>
 #include <QLabel>
@@ -11,6 +12,7 @@
 #include <QScrollArea>
 #include <QStackedWidget>
 #include <QTabWidget>
+#include <QTest>
 #include <QToolButton>
 
 #include "shell/controllers/shell_controller.h"
@@ -26,6 +28,8 @@
 #include "shell/tab_strip.h"
 #include "shell_test_support.h"
 #include "widgets/check_box.h"
+#include "widgets/radio_group.h"
+#include "widgets/slider.h"
 
 namespace kestrave::test {
 
@@ -353,6 +357,35 @@ TEST_F(ShellWindowTest, ProgressShowsInTheBarAndStatusPanels) {
     EXPECT_EQ(form->ProgressBar1->maximum(), 40);
     EXPECT_EQ(form->ProgressBar1->value(), 10);
     EXPECT_EQ(form->StatusPanels[3]->text(), "Stack size (n=10)");
+}
+
+TEST_F(ShellWindowTest, TheDeveloperChordTogglesTheModeAndTheQualityMethodStays) {
+    form->show();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    QComboBox& methods = *form->alignPage->QualityMethodCombo;
+    const auto chord = [this] {
+        QTest::keyClick(form->alignPage->PreviewSlider, Qt::Key_D,
+                        Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
+    };
+    methods.setCurrentIndex(3);
+    chord();
+    EXPECT_FALSE(form->aboutPage->Developersmode->isHidden());
+    EXPECT_FALSE(form->waveletPage->Differ->isHidden());
+    EXPECT_EQ(methods.count(), 7);
+    EXPECT_EQ(methods.currentIndex(), 3);
+    chord();
+    EXPECT_TRUE(form->aboutPage->Developersmode->isHidden());
+    EXPECT_TRUE(form->waveletPage->Differ->isHidden());
+    EXPECT_EQ(methods.count(), 5);
+    EXPECT_EQ(methods.currentIndex(), 3);
+
+    // A method only the developer mode offers gives way to the default one.
+    chord();
+    methods.setCurrentIndex(6);
+    chord();
+    EXPECT_EQ(methods.currentIndex(), 4);
+    EXPECT_EQ(form->alignPage->CopyAlignmethods->ItemIndex(), 4);
 }
 
 }  // namespace kestrave::test

@@ -285,6 +285,34 @@ TEST_F(SliderWidget, KeysJumpAndEndTheAction) {
     EXPECT_EQ(slider.Value(), 10);
 }
 
+TEST_F(SliderWidget, KeyDownReceivesZeroForKeysTheSliderUsed) {
+    QList<int> keys;
+    QObject::connect(&slider, &TRxSlider::OnKeyDown, [&](QObject*, int key, Qt::KeyboardModifiers) { keys << key; });
+    slider.setValue(50);
+    QTest::keyClick(&slider, Qt::Key_Right);
+    QTest::keyClick(&slider, Qt::Key_Right, Qt::ControlModifier);
+    QTest::keyClick(&slider, Qt::Key_Up);
+    // Holding Ctrl down is a key of its own.
+    EXPECT_EQ(keys, (QList<int>{0, Qt::Key_Control, Qt::Key_Right, Qt::Key_Up}));
+    EXPECT_EQ(slider.Value(), 60);
+}
+
+TEST_F(SliderWidget, ADoubleClickFiresOnceAndItsSecondPressDoesNotJump) {
+    QSignalSpy doubleClicks{&slider, &TRxSlider::OnDblClick};
+    const QPoint onRuler = rulerPointAt(90);
+    // A user's double click: press and release, then the second press (the double-click event)
+    // and its release.
+    QTest::mouseClick(&slider, Qt::LeftButton, {}, onRuler);
+    QTest::mouseDClick(&slider, Qt::LeftButton, {}, onRuler);
+    QTest::mouseRelease(&slider, Qt::LeftButton, {}, onRuler);
+    EXPECT_EQ(doubleClicks.count(), 1);
+    EXPECT_EQ(slider.Value(), 10) << "only the first press jumps";
+    EXPECT_EQ(ends.count(), 1);
+    QTest::mouseDClick(&slider, Qt::RightButton, {}, onRuler);
+    QTest::mouseRelease(&slider, Qt::RightButton, {}, onRuler);
+    EXPECT_EQ(doubleClicks.count(), 1);
+}
+
 TEST_F(SliderWidget, VerticalSliderHasItsMinimumAtTheBottom) {
     slider.setOrientation(TRxSlider::soVertical);
     slider.resize(40, 150);

@@ -99,6 +99,7 @@ InputController::InputController(TMainForm& form) : form_(form), app_(form.app) 
             &InputController::StackFramesListClickCheck);
     connect(windows.StackFramesList, &QListWidget::itemDoubleClicked, this,
             &InputController::StackFramesListDblClick);
+    connect(align.ShowFramelist, &TPCheck::OnClick, this, &InputController::ShowFramelistClick);
 }
 
 bool InputController::eventFilter(QObject* watched, QEvent* event) {
@@ -222,8 +223,8 @@ void InputController::SelectFileButtonClick() {
         app_.regSettings->WriteString(kRegFilesSection, "Dir", app_.input.inputFolder.string());
     }
     app_.progress().setCaption(record.caption);
-    windows.Objectnameedit->setText(QString::fromStdString(record.objectName));
-    windows.Datetimeedit->setText(QString::fromStdString(record.fileDate));
+    form_.imageInfoWindow.Objectnameedit->setText(QString::fromStdString(record.objectName));
+    form_.imageInfoWindow.Datetimeedit->setText(QString::fromStdString(record.fileDate));
     if (record.seriesFramesTooLarge)
         messages.NewMessagedlg("File warning",
                                "AVI or BMP frames too large (max " + std::to_string(MaxFrameSize) + "x" +
@@ -596,6 +597,21 @@ void InputController::SelectFramesChecklistClickCheck(QListWidgetItem* item) {
     syncEntry(list, entry);
     colourSign(frame);
     recountAndLabel();
+}
+
+void InputController::ShowFramelistClick() {
+    ToolWindow& window = *form_.tools.SelectFrameswindow;
+    window.setVisible(form_.alignPage->ShowFramelist->Checked());
+    if (!window.isVisible()) return;
+    window.raise();
+    // A dropped frame can never take part: the list shows it unchecked.
+    QListWidget& list = *form_.frameWindows.SelectFramesChecklist;
+    for (int entry = 0; entry < list.count(); ++entry) {
+        const int frame = frameAtPosition(app_.model, entry);
+        if (!app_.model.FrameTable[frame].Dropped) continue;
+        setFrameSelected(app_.model, frame, false);
+        syncEntry(list, entry);
+    }
 }
 
 void InputController::SelectFramesChecklistClick() {

@@ -44,6 +44,9 @@ public:
     // PreviewImage shows the preview picture (the frame read last).
     void showPicture();
 
+    // "Frame list": the frame selection window shows while the box is checked; shown, it comes
+    // to the front and every dropped frame is excluded and unchecked.
+    void ShowFramelistClick();
     void SelectFramesChecklistClick();
     void SelectFramesChecklistClickCheck(QListWidgetItem* item);
     void SelectFramesChecklistDblClick();

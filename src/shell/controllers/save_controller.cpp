@@ -15,6 +15,7 @@
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
 #include "shell/pages/frame_windows.h"
+#include "shell/pages/image_info_window.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "widgets/check_box.h"
@@ -124,11 +125,11 @@ void SaveController::SaveBMP2buttonClick() {
     if (!chooseFile(dialog)) return;
 
     const WaveletPage& page = *form_.waveletPage;
-    const FrameWindows& info = form_.frameWindows;
+    const ImageInfoWindow& info = form_.imageInfoWindow;
     StampInfo stamp;
     stamp.ObjectName = info.Objectnameedit->text().toStdString();
     stamp.DateTime = info.Datetimeedit->text().toStdString();
-    stamp.Stack = info.StackSlider->Value();
+    stamp.Stack = form_.frameWindows.StackSlider->Value();
     stamp.LevelStep = static_cast<int>(std::nearbyint(static_cast<double>(page.LevelStep->Value())));
     stamp.Multiplicant = static_cast<int>(std::nearbyint(static_cast<double>(page.Multiplicant->Value())));
     const auto layers = page.layerSliders();

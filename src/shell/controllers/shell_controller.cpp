@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QStackedWidget>
 #include <QTabWidget>
@@ -18,6 +19,7 @@
 #include "shell/controllers/save_controller.h"
 #include "shell/controllers/stack_controller.h"
 #include "shell/controllers/wavelet_controller.h"
+#include "shell/developer_mode.h"
 #include "shell/main_form.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/optimize_page.h"
@@ -36,6 +38,8 @@ namespace {
 constexpr int StackTab = static_cast<int>(TMainTab::tabStack);
 constexpr int WaveletTab = static_cast<int>(TMainTab::tabWavelet);
 constexpr int FinalTab = static_cast<int>(TMainTab::tabFinal);
+constexpr QKeyCombination DeveloperModeChord(Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier,
+                                             Qt::Key_D);
 
 bool clipboardHoldsPicture() {
     const QMimeData* data = QApplication::clipboard()->mimeData();
@@ -69,6 +73,9 @@ ShellController::ShellController(TMainForm& form) : form_(form), app_(form.app) 
     connect(form.alignPage->PreviewFull, &TPCheck::OnClick, this, &ShellController::PreviewFullClick);
     connect(form.waveletPage->ProcessViewfull, &TPCheck::OnClick, this,
             &ShellController::ProcessViewfullClick);
+    // The window sees the chord whichever of its controls has the focus.
+    auto* chord = new QShortcut(QKeySequence(DeveloperModeChord), &form);
+    connect(chord, &QShortcut::activated, this, &ShellController::FormKeyDown);
     colourTabs();
 }
 
@@ -236,6 +243,13 @@ void ShellController::fitPreview() {
 void ShellController::fitProcessed() {
     app_.shell.ProcessFitScale =
         fitImage(*form_.waveletPage->ProcessImage, *form_.waveletPage->Scrollbox3, app_.shell.ProcessFitted);
+}
+
+void ShellController::FormKeyDown() {
+    if (developerModeOn(form_))
+        hideDeveloperControls(form_);
+    else
+        showDeveloperControls(form_);
 }
 
 void ShellController::FormResize() {

@@ -46,6 +46,10 @@ public:
     // Processbutton is needed only while Autoprocessbox is off; the auto-process flag follows it.
     void followAutoprocessbox();
 
+    // The developer-mode chord (Ctrl+Alt+Shift+D), pressed anywhere in the main window: switches
+    // the developer controls on or off.
+    void FormKeyDown();
+
     void FormResize();
     void PreviewFullClick();
     void ProcessViewfullClick();

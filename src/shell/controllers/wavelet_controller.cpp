@@ -103,6 +103,7 @@ WaveletController::WaveletController(TMainForm& form)
     connectFileControls();
     connectViewControls();
     connectRenderControls();
+    connectHistogramControls();
 }
 
 void WaveletController::connectLayerControls() {

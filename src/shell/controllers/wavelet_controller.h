@@ -4,7 +4,8 @@
 // the entry points the rest of the window calls. The handlers read the controls into the core's
 // option structs and call the core; the class is split over several files by area: processing,
 // layers, scheme and kernel (wavelet_controller.cpp), rendering and "Do All"
-// (wavelet_render_handlers.cpp), channel shifts, mixing, balance and the
+// (wavelet_render_handlers.cpp), the histogram windows, the automatic balance and the slider
+// shortcuts (wavelet_histogram_handlers.cpp), channel shifts, mixing, balance and the
 // lookup tables (wavelet_colour_handlers.cpp), scheme and filter files (wavelet_file_handlers.cpp),
 // and the processed view with its mouse tools and single-layer view (wavelet_view_handlers.cpp).
 
@@ -26,6 +27,8 @@ namespace kestrave {
 
 class ApplicationContext;
 class TMainForm;
+class TPCheck;
+class TRxSlider;
 class WaveletPage;
 
 // The options of composing and decomposing, as the controls hold them.
@@ -53,6 +56,22 @@ public:
     void BrightnesslevelChange();
     // Entering the page processes a new stack that waits for it.
     void TabSheet4Enter();
+
+    // ---- histogram windows and slider shortcuts ----
+    // The automatic colour balance: two render passes, each followed by the balance while a
+    // histogram window shows, then the hidden box Autobalance is unchecked again.
+    void AutobalanceClick();
+    // Checks Autobalance, then balances.
+    void AutobalancebuttonClick();
+    // RedshowClick, GreenshowClick, BlueshowClick: the channel shown follows its twin; render.
+    void showTwinClick(const TPCheck& twin, TPCheck& shown);
+    // Layer1sliderDblClick .. Layer6sliderDblClick: weight 1.0 for layer n; render.
+    void layerSliderDblClick(int n);
+    // ContrastSliderKeyDown, BrightnessSliderKeyDown: the arrows the slider leaves (those with a
+    // modifier held) move it by 1 with Ctrl, else by 10; render.
+    void ContrastSliderKeyDown(TRxSlider& slider, int key, Qt::KeyboardModifiers shift);
+    // The curves and level labels of the last pass in both histogram windows.
+    void showHistograms();
 
     // ---- layers and scheme ----
     void WaveletschemeClick();
@@ -133,6 +152,11 @@ private:
     void connectFileControls();
     void connectViewControls();
     void connectRenderControls();
+    void connectHistogramControls();
+    // The render pass with the page's controls and what follows it: the histogram windows and,
+    // with `autoBalance`, the pass run twice with the automatic balance between.
+    void render(bool autoBalance);
+    bool histogramWindowShown() const;
     // A stack has been made: the page has something to process and render.
     bool stackExists() const;
     RenderContext renderContext();

@@ -9,6 +9,7 @@
 #include "enhance/render_controls.h"
 #include "shell/application_context.h"
 #include "shell/busy_cursor.h"
+#include "shell/controllers/image_info_controller.h"
 #include "shell/controllers/wavelet_controller.h"
 #include "shell/main_form.h"
 #include "shell/pages/wavelet_page.h"
@@ -74,8 +75,13 @@ void WaveletController::showLayerWeights() {
 }
 
 void WaveletController::Layer1sliderChanged() {
+    render(false);
+}
+
+void WaveletController::render(bool autoBalance) {
     if (stackExists()) {
         const BusyCursor busy;
+        if (app_.shell.ImageInfoOn) form_.imageInfo->ShowWaveletschemeClick();
         showLayerWeights();
         {
             // The level spins mirror the sliders; their own change would move the sliders back.
@@ -85,8 +91,23 @@ void WaveletController::Layer1sliderChanged() {
             page_.Brightnesslevel->setValue(brightnessLevelFor(page_.BrightnessSlider->Value()));
         }
         RenderContext context = renderContext();
+        RenderOptions options = readRenderOptions(form_);
+        const WaveletProcessOptions wavelet = readWaveletProcessOptions(form_);
+        // The balance belongs to the histogram step: it runs only while a histogram window shows.
+        const bool histograms = histogramWindowShown();
         try {
-            renderPass(context, readWaveletProcessOptions(form_), readRenderOptions(form_));
+            app_.wavelet.displayHistograms =
+                autoBalance
+                    ? renderWithAutoBalance(context, wavelet, options,
+                                            histograms && form_.histogramWindows.Autobalance->Checked())
+                    : renderPass(context, wavelet, options);
+            if (histograms) showHistograms();
+            if (autoBalance) {
+                const RgbBalancePanel& balance = *form_.waveletTools.rgbBalance;
+                balance.RedSlider->setValue(options.RedSlider);
+                balance.GreenSlider->setValue(options.GreenSlider);
+                balance.blueslider->setValue(options.blueslider);
+            }
         } catch (const WaveletError& error) {
             reportWaveletError(error);
         }

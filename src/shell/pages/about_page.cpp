@@ -16,6 +16,13 @@ AboutPage::AboutPage(QWidget* parent) : QWidget(parent) {
     Developersmode = named(new QLabel("Developers mode", this), "Developersmode");
     Memo1 = named(new QPlainTextEdit(this), "Memo1");
     Memo1->setReadOnly(true);
+    Quindarselimage = named(new QLabel("Sponsor", this), "Quindarselimage");
+    Image7 = named(new QLabel("High-bit capture tool", this), "Image7");
+    Image6 = named(new QLabel("SER capture program", this), "Image6");
+    Image8 = named(new QLabel("Version server", this), "Image8");
+    RxLabel1 = named(new QLabel("Kestrave home page", this), "RxLabel1");
+    for (QLabel* neighbour : {Quindarselimage, Image7, Image6, Image8, RxLabel1})
+        neighbour->setTextFormat(Qt::PlainText);
     for (QWidget* developer : std::initializer_list<QWidget*>{Checkupdates, Developersmode, Memo1})
         developer->setVisible(false);
     layout->addWidget(logolabel);
@@ -24,6 +31,7 @@ AboutPage::AboutPage(QWidget* parent) : QWidget(parent) {
     layout->addWidget(Label22);
     layout->addWidget(Developersmode);
     layout->addWidget(Memo1, 1);
+    layout->addLayout(controlRow({Quindarselimage, Image7, Image6, Image8, RxLabel1}));
     layout->addStretch(1);
 }
 

@@ -23,6 +23,14 @@ public:
     // The main window's hidden memo: the installed video codecs, the memory report, the
     // developer's read-outs. Shown in the developer mode.
     QPlainTextEdit* Memo1;
+    // The program's neighbours: the sponsor, the high-bit capture tool, the SER capture program,
+    // the version-check server and the program's home page. Their web addresses are not decided
+    // yet, so each shows plain text rather than a link that leads nowhere.
+    QLabel* Quindarselimage;
+    QLabel* Image7;
+    QLabel* Image6;
+    QLabel* Image8;
+    QLabel* RxLabel1;
 };
 
 }  // namespace kestrave

@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QGroupBox>
-#include <QLineEdit>
 #include <QListWidget>
 
 #include "shell/pages/line_chart.h"
@@ -69,13 +68,6 @@ FrameWindows::FrameWindows(ToolWindows& tools, QWidget* form) {
     Showgraphpointer = shape(Chart8, "Showgraphpointer", 2, 200);
     Showgraphpointer->hide();
     tools.Registrationgraphwindow->Body->addWidget(Chart8, 1);
-
-    Objectnameedit = named(new QLineEdit(tools.Imageinfowindow), "Objectnameedit");
-    Datetimeedit = named(new QLineEdit(tools.Imageinfowindow), "Datetimeedit");
-    StampImage = optionCheck(tools.Imageinfowindow, "StampImage", "Stamp image information");
-    tools.Imageinfowindow->Body->addWidget(Objectnameedit);
-    tools.Imageinfowindow->Body->addWidget(Datetimeedit);
-    tools.Imageinfowindow->Body->addWidget(StampImage);
 
     CreateDarkframe1 = menuItem(form, "CreateDarkframe1", "Create Darkframe");
     CreateFlatfield1 = menuItem(form, "CreateFlatfield1", "Create Flatfield");

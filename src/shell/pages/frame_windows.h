@@ -1,7 +1,7 @@
 #pragma once
 // The contents of the tool windows that show and choose frames: the frame selection list, the
-// stack list, the stack graph's cut-off controls, the registration chart with its frame pointer
-// and the image information. Built into the tool windows' bodies; no behaviour here.
+// stack list, the stack graph's cut-off controls and the registration chart with its frame
+// pointer. Built into the tool windows' bodies; no behaviour here.
 //
 // The check lists are list widgets with checkable entries standing in for the check-list
 // component: entry j stands for the frame at slider position j.
@@ -12,7 +12,6 @@ class QAction;
 class QFrame;
 class QGroupBox;
 class QLabel;
-class QLineEdit;
 class QListWidget;
 class QPushButton;
 
@@ -51,11 +50,6 @@ struct FrameWindows {
     // Registrationgraphwindow: the registration chart and the pointer at the shown frame.
     TChart* Chart8;
     QFrame* Showgraphpointer;
-
-    // Imageinfowindow.
-    QLineEdit* Objectnameedit;
-    QLineEdit* Datetimeedit;
-    TPCheck* StampImage;  // the wavelet page's saved pictures carry the info stamp
 
     // Menu items of the dark and flat frames, enabled once an input is chosen.
     QAction* CreateDarkframe1;

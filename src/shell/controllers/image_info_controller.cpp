@@ -1,0 +1,64 @@
+#include "shell/controllers/image_info_controller.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QToolButton>
+
+#include "shell/application_context.h"
+#include "shell/controllers/wavelet_controller.h"
+#include "shell/image_info_tag.h"
+#include "shell/main_form.h"
+#include "shell/pages/wavelet_page.h"
+#include "shell/speed_bar.h"
+#include "widgets/check_box.h"
+#include "widgets/slider.h"
+#include "widgets/spin_edit.h"
+
+namespace kestrave {
+
+ImageInfoController::ImageInfoController(TMainForm& form) : form_(form) {
+    const ImageInfoWindow& window = form.imageInfoWindow;
+    connect(form.Speedbar->ImageInfobutton, &QToolButton::clicked, this,
+            &ImageInfoController::ImageInfobuttonClick);
+    for (TPCheck* show : {window.Showstacksize, window.ShowWaveletscheme, window.Showwaveletvalues,
+                          window.Showcontrastbrightness, window.Showgamma, window.ActiveImageinfo}) {
+        connect(show, &TPCheck::OnClick, this, &ImageInfoController::ShowWaveletschemeClick);
+    }
+    for (QLineEdit* edit : {window.Objectnameedit, window.Datetimeedit}) {
+        connect(edit, &QLineEdit::textChanged, this, &ImageInfoController::ShowWaveletschemeClick);
+    }
+}
+
+void ImageInfoController::ImageInfobuttonClick() {
+    form_.app.shell.ImageInfoOn = true;
+    ToolWindow& window = *form_.tools.Imageinfowindow;
+    window.setVisible(!window.isVisible());
+    if (window.isVisible()) window.raise();
+}
+
+void ImageInfoController::ShowWaveletschemeClick() {
+    const ImageInfoWindow& window = form_.imageInfoWindow;
+    const WaveletPage& page = *form_.waveletPage;
+    ImageInfoTagOptions options;
+    options.Objectname = window.Objectnameedit->text().toStdString();
+    options.Datetime = window.Datetimeedit->text().toStdString();
+    options.Showstacksize = window.Showstacksize->Checked();
+    options.StackSlider = form_.frameWindows.StackSlider->Value();
+    options.ShowWaveletscheme = window.ShowWaveletscheme->Checked();
+    options.Showwaveletvalues = window.Showwaveletvalues->Checked();
+    options.scheme = readWaveletScheme(page);
+    options.Showcontrastbrightness = window.Showcontrastbrightness->Checked();
+    options.ContrastSlider = page.ContrastSlider->Value();
+    options.BrightnessSlider = page.BrightnessSlider->Value();
+    options.Showgamma = window.Showgamma->Checked();
+    options.Gamma = static_cast<double>(form_.waveletTools.gamma->Gamma1spin->Value());
+    const std::string tag = processingInfoTag(options);
+
+    window.Memo3->setPlainText(QString::fromStdString(tag));
+    if (!window.ActiveImageinfo->Checked()) return;
+    WindowDialogs& dialogs = form_.dialogs;
+    for (TFileDialog* save : {&dialogs.SaveDialog1, &dialogs.WaveletSave, &dialogs.SaveDialog4})
+        save->FileName = tag;
+}
+
+}  // namespace kestrave
