@@ -434,10 +434,12 @@ Verdict FrameAlignment::decide(const Correlation& correlation, const Bitmap24& p
     if (options_.interlaced && alignment.InterlaceField == 0) {
         record.Slots[2].X = verdict.sx;
         record.Slots[2].Y = verdict.sy;
+        record.Slots[2].ShiftScale = 1.0f;
     } else {
         TAlignSlotRec& slot = record.Slots[0];
         slot.X = slot.SavedX = verdict.sx;
         slot.Y = slot.SavedY = verdict.sy;
+        slot.ShiftScale = 1.0f;
     }
 
     if (options_.Trackobject) {
