@@ -1,9 +1,24 @@
 #include "frames/frame_model.h"
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 namespace kestrave {
+
+double shiftRatio(const TAlignSlotRec& slot, double scale) {
+    const double unit = slot.ShiftScale;
+    return std::isfinite(unit) && unit > 0.0 ? scale / unit : scale;
+}
+
+SlotShift shiftAtScale(const TAlignSlotRec& slot, double scale) {
+    if (static_cast<double>(slot.ShiftScale) == scale) return {slot.X, slot.Y};
+    const double ratio = shiftRatio(slot, scale);
+    const auto convert = [ratio](std::int32_t v) {
+        return static_cast<int>(std::nearbyint(std::clamp(v * ratio, -1e9, 1e9)));
+    };
+    return {convert(slot.X), convert(slot.Y)};
+}
 
 void FrameModel::setAviSegment(int i, std::string fileName, int frameCount) {
     TAviSegmentRec& segment = AviSegments[i];

@@ -63,7 +63,23 @@ struct TAlignSlotRec {
     std::int32_t SavedY = 0;
     float Peak = 0.0f;        // height of the correlation maximum
     float Brightness = 0.0f;  // slot 0: relative to the mean of all frames; slot p: in point p's box
+    // The unit of X and Y: pixels of the frame enlarged by this factor. The alignment measures in
+    // frame pixels (1); an optimizer step on resampled frames leaves resampled pixels (the
+    // resampling factor). SavedX and SavedY are always frame pixels. Whoever writes X and Y
+    // writes their unit with them; whoever reads them converts with shiftAtScale.
+    float ShiftScale = 1.0f;
 };
+
+// A slot's shift in pixels of the frame enlarged by `scale` (1: frame pixels), rounded half to
+// even; exactly X and Y when they are already in that unit.
+struct SlotShift {
+    int X = 0;
+    int Y = 0;
+};
+SlotShift shiftAtScale(const TAlignSlotRec& slot, double scale);
+// How many pixels at `scale` one pixel of the slot's unit spans (a unit that is not a positive
+// factor counts as frame pixels).
+double shiftRatio(const TAlignSlotRec& slot, double scale);
 
 struct TFrameRec {
     TAlignSlotRec Slots[AlignSlotCount];

@@ -16,11 +16,13 @@ void clearFrameResults(FrameModel& model) {
     for (TFrameRec& frame : model.FrameTable) {
         TAlignSlotRec& whole = frame.Slots[0];
         whole.X = whole.Y = 0;
+        whole.ShiftScale = 1.0f;
         whole.Quality = whole.Difference = 0.0f;
         whole.SavedX = whole.SavedY = 0;
         frame.Slots[1].SavedX = frame.Slots[1].SavedY = 0;
         TAlignSlotRec& otherField = frame.Slots[2];
         otherField.X = otherField.Y = 0;
+        otherField.ShiftScale = 1.0f;
         otherField.Quality = otherField.Difference = 0.0f;
         frame.Excluded = false;
         frame.Dropped = false;

@@ -90,14 +90,6 @@ struct Contributions {
     const Contributor* end(int i) const { return entries.data() + start[static_cast<std::size_t>(i) + 1]; }
 };
 
-// The scale of one axis: end pixels onto end pixels. A one-pixel side on either end has no
-// span to map, so the plain ratio serves (a one-pixel destination would otherwise get scale 0).
-float axisScale(int sourceSize, int destSize) {
-    if (sourceSize == 1 || destSize == 1)
-        return static_cast<float>(static_cast<long double>(destSize) / sourceSize);
-    return static_cast<float>(static_cast<long double>(destSize - 1) / (sourceSize - 1));
-}
-
 // Mirrors an index outside 0..size-1 back in; a support wider than the source can still reach
 // past the far edge after mirroring, so the result is kept inside.
 int sourceIndex(std::int64_t j, int size) {
@@ -109,7 +101,7 @@ int sourceIndex(std::int64_t j, int size) {
 }
 
 Contributions contributions(int sourceSize, int destSize, FilterFunction filter, float width) {
-    const float scale = axisScale(sourceSize, destSize);
+    const float scale = stretchScale(sourceSize, destSize);
     const bool shrinking = scale < 1.0f;
     // Shrinking stretches the kernel over 1 / scale source pixels and scales its height down.
     const float support = shrinking ? static_cast<float>(width / static_cast<long double>(scale)) : width;
@@ -157,6 +149,14 @@ inline std::uint8_t toByte(float sum) {
 }
 
 }  // namespace
+
+float stretchScale(int sourceSize, int destSize) {
+    // A one-pixel side on either end has no span to map, so the plain ratio serves (a one-pixel
+    // destination would otherwise get scale 0).
+    if (sourceSize == 1 || destSize == 1)
+        return static_cast<float>(static_cast<long double>(destSize) / sourceSize);
+    return static_cast<float>(static_cast<long double>(destSize - 1) / (sourceSize - 1));
+}
 
 void Stretch(const Bitmap24& Source, Bitmap24& Dest, FilterFunction Filter, float Width) {
     const int sourceWidth = Source.width();

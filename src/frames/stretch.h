@@ -57,6 +57,11 @@ public:
     using KestraveError::KestraveError;
 };
 
+// The scale Stretch applies along an axis of sourceSize pixels stretched to destSize: end pixels
+// onto end pixels, (destSize - 1) / (sourceSize - 1), or destSize / sourceSize when either side
+// is one pixel. Destination pixel i shows source position i / scale.
+float stretchScale(int sourceSize, int destSize);
+
 // Fills Dest, at its current size, with Source rescaled by Filter of support half-width Width.
 //
 // The scale along an axis maps the end pixels onto each other: (DW - 1) / (SW - 1), or DW / SW

@@ -197,7 +197,9 @@ Grade gradeAlignedBox(const AlignInputs& inputs, const Bitmap24& frame, int sx, 
             d += static_cast<double>(fp - rp) * (fp - rp);
         }
     }
-    g.difference = d / static_cast<double>(cells);
+    // The mean over the pixels compared: a box reaching outside the frame is judged by its
+    // overlap, not flattered by the cells it could not compare.
+    g.difference = d / std::max(count, 1.0);
     g.meanF = meanF;
 
     const int boxLeft = fX - h + sx, boxTop = fY - h + sy;
@@ -261,8 +263,8 @@ FrameAlignment::FrameAlignment(AlignContext& context, const AlignOptions& option
     inputs_.FrameWidth = model.FrameWidth;
     inputs_.FrameHeight = model.FrameHeight;
     inputs_.plugin = plugin_.get();
-    // The dark frame is subtracted only where it covers the whole frame.
-    const T2dArrays& dark = context_.section.DarkPlanes[1];
+    // The dark frame is subtracted as from the reference, and only where it covers the whole frame.
+    const T2dArrays& dark = alignmentDarkPlane(context_.section);
     if (options_.levels.darkSubtract && dark.xCount() >= model.FrameWidth &&
         dark.yCount() >= model.FrameHeight)
         inputs_.dark = &dark;
@@ -432,17 +434,20 @@ Verdict FrameAlignment::decide(const Correlation& correlation, const Bitmap24& p
     if (options_.interlaced && alignment.InterlaceField == 0) {
         record.Slots[2].X = verdict.sx;
         record.Slots[2].Y = verdict.sy;
+        record.Slots[2].ShiftScale = 1.0f;
     } else {
         TAlignSlotRec& slot = record.Slots[0];
         slot.X = slot.SavedX = verdict.sx;
         slot.Y = slot.SavedY = verdict.sy;
+        slot.ShiftScale = 1.0f;
     }
 
     if (options_.Trackobject) {
         if (frame > 0 && !newSegment) {
             const TAlignSlotRec& previous = model.FrameTable[frame - 1].Slots[0];
-            registration.TrackStepX = (previous.X - record.Slots[0].X) / 2;
-            registration.TrackStepY = (previous.Y - record.Slots[0].Y) / 2;
+            // The box leads the feature by half its last step.
+            registration.TrackStepX = (record.Slots[0].X - previous.X) / 2;
+            registration.TrackStepY = (record.Slots[0].Y - previous.Y) / 2;
         } else {
             program.TrackOffsetX = program.TrackOffsetY = 0;
             registration.TrackStepX = registration.TrackStepY = 0;

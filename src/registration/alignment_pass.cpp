@@ -217,6 +217,7 @@ void Pass::resetRecords() {
     for (TFrameRec& record : model.FrameTable) {
         TAlignSlotRec& slot = record.Slots[0];
         slot.X = slot.Y = slot.SavedX = slot.SavedY = 0;
+        slot.ShiftScale = 1.0f;
         slot.Quality = slot.Difference = 0.0f;
         record.SubPixelX = record.SubPixelY = 0.0f;
         record.Improvement = 100.0f;

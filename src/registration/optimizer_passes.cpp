@@ -60,6 +60,7 @@ RestoredTotals restoreAlignment(FrameModel& model, int last, bool restart) {
         rec.Improvement = RunStartImprovement;
         slot.X = slot.SavedX;
         slot.Y = slot.SavedY;
+        slot.ShiftScale = 1.0f;
     }
     return totals;
 }
@@ -113,9 +114,9 @@ struct PassJob {
 namespace {
 
 // One pass of a loop, counted; false when the loop must stop because of a cancel.
-bool loopPass(OptimizerContext& context, const OptimizerOptions& options, bool first,
-              OptimizerRunResult& result, int& counted) {
-    const OptimizerPassResult passResult = Run_Optimizer(context, options, first);
+bool loopPass(OptimizerContext& context, const OptimizerOptions& options, OptimizerRunResult& result,
+              int& counted) {
+    const OptimizerPassResult passResult = Run_Optimizer(context, options);
     ++context.alignment.OptimizePass;
     ++result.passes;
     counted = passResult.counted;
@@ -135,7 +136,7 @@ bool passUntilNoGain(OptimizerContext& context, const OptimizerOptions& options,
         state.OptimizerStatusText = prefix + improvementOf(alignment.DifferenceSum, previous) + ")";
         previous = alignment.DifferenceSum;
         if (beforePass) beforePass();
-        if (!loopPass(context, options, false, result, counted)) return false;
+        if (!loopPass(context, options, result, counted)) return false;
         if (alignment.DifferenceSum > previous) {
             previous = alignment.DifferenceSum * 1.5;
             forceAll(context.model, lastPositionOf(options), false);
@@ -171,8 +172,7 @@ OptimizerChart optimizerChart(const FrameModel& model, int lastPosition, float R
     return chart;
 }
 
-OptimizerPassResult Run_Optimizer(OptimizerContext& context, const OptimizerOptions& options,
-                                  bool firstPassOfRun) {
+OptimizerPassResult Run_Optimizer(OptimizerContext& context, const OptimizerOptions& options) {
     AlignmentState& alignment = context.alignment;
     FrameModel& model = context.model;
     OptimizerState& state = context.optimizer;
@@ -239,8 +239,7 @@ OptimizerPassResult Run_Optimizer(OptimizerContext& context, const OptimizerOpti
             const FrameBuffers& buffers = prefetcher.next();
             for (int field : fields) {
                 jobs[k].patches.push_back(takeFramePatch(buffers.Preview, model.FrameTable[jobs[k].frame],
-                                                         model, geometry, options.search, field,
-                                                         firstPassOfRun));
+                                                         model, geometry, options.search, field));
             }
             prefetcher.release();
         }
@@ -314,7 +313,7 @@ OptimizerRunResult Optimize_Alignpoint(OptimizerContext& context, const Optimize
         result.cancelled = true;
         return result;
     }
-    if (!loopPass(context, options, true, result, counted)) return result;
+    if (!loopPass(context, options, result, counted)) return result;
     if (alignment.DifferenceSum > previous) previous = alignment.DifferenceSum * 1.5;
     auto showCaption = [&] {
         double mean = 0.0;
@@ -350,7 +349,7 @@ OptimizerRunResult optimizeBeforeStacking(OptimizerContext& context, const Optim
     double previous = alignment.DifferenceSum;
 
     int counted = 0;
-    if (!loopPass(context, options, true, result, counted)) return result;
+    if (!loopPass(context, options, result, counted)) return result;
     if (alignment.DifferenceSum > previous) {
         if (confirmRestart(context, options, "Optimizing",
                            "Differences increased due to new reference, continue ?",

@@ -101,10 +101,9 @@ OptimizerChart optimizerChart(const FrameModel& model, int lastPosition, float R
 // interlaced mode, field 0 and field 1). Cancel is tested between chunks of frames; a cancelled
 // pass still publishes DifferenceSum = 0.001 x the slot-0 differences of positions 0..lastPosition
 // (excluded frames included). Afterwards progstatus is psOptimized, ProcessStage stAligned and the
-// stacking page may be opened. On the first pass of a run with resampling the shifts are turned
-// into resampled pixels.
-OptimizerPassResult Run_Optimizer(OptimizerContext& context, const OptimizerOptions& options,
-                                  bool firstPassOfRun);
+// stacking page may be opened. With resampling the frames a pass optimizes have their shifts in
+// resampled pixels afterwards (each slot records its unit); the frames it leaves alone keep theirs.
+OptimizerPassResult Run_Optimizer(OptimizerContext& context, const OptimizerOptions& options);
 
 struct OptimizerRunResult {
     bool cancelled = false;

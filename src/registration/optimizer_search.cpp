@@ -43,8 +43,8 @@ public:
     float at(int x, int y) const {
         if (dark_ == nullptr) return 0.0f;
         if (geometry_.resampled) {
-            x = roundToInt(x / geometry_.factor);
-            y = roundToInt(y / geometry_.factor);
+            x = roundToInt(x / geometry_.scaleX);
+            y = roundToInt(y / geometry_.scaleY);
         }
         x = std::clamp(x, 0, dark_->MaxX);
         y = std::clamp(y, 0, dark_->MaxY);
@@ -320,6 +320,8 @@ OptimizerGeometry optimizerGeometry(int FFTSize, int FeatureX, int FeatureY, con
         centreY = roundToInt(centreY * f);
         g.imageWidth = roundToInt(model.FrameWidth * f) - 1;
         g.imageHeight = roundToInt(model.FrameHeight * f) - 1;
+        g.scaleX = stretchScale(std::max(model.FrameWidth, 1), std::max(g.imageWidth, 1));
+        g.scaleY = stretchScale(std::max(model.FrameHeight, 1), std::max(g.imageHeight, 1));
         g.h = roundToInt(h0 * f);
         g.hx = roundToInt(hx0 * f);
         g.hy = roundToInt(hy0 * f);
@@ -384,17 +386,12 @@ OptimizerReference buildReferenceWindow(const Bitmap24& Image1, const FrameModel
 }
 
 FramePatch takeFramePatch(const Bitmap24& picture, const TFrameRec& record, const FrameModel& model,
-                          const OptimizerGeometry& g, const OptimizerSearchOptions& options, int field,
-                          bool firstPassOfRun) {
+                          const OptimizerGeometry& g, const OptimizerSearchOptions& options, int field) {
     FramePatch patch;
     patch.field = field;
-    const TAlignSlotRec& slot = record.Slots[optimizerSlot(options, field)];
-    patch.startX = slot.X;
-    patch.startY = slot.Y;
-    if (g.resampled && firstPassOfRun) {
-        patch.startX = roundToInt(slot.X * g.factor);
-        patch.startY = roundToInt(slot.Y * g.factor);
-    }
+    const SlotShift start = shiftAtScale(record.Slots[optimizerSlot(options, field)], g.factor);
+    patch.startX = start.X;
+    patch.startY = start.Y;
     patch.valid = picture.width() >= model.FrameWidth && picture.height() >= model.FrameHeight &&
                   model.FrameWidth > 0 && model.FrameHeight > 0;
     if (!patch.valid) return patch;
@@ -402,8 +399,8 @@ FramePatch takeFramePatch(const Bitmap24& picture, const TFrameRec& record, cons
     int coreLeft = 0;
     int coreTop = 0;
     if (g.resampled) {
-        coreLeft = roundToInt((g.featureX + patch.startX) / g.factor) - g.patchReach;
-        coreTop = roundToInt((g.featureY + patch.startY) / g.factor) - g.patchReach;
+        coreLeft = roundToInt((g.featureX + patch.startX) / g.scaleX) - g.patchReach;
+        coreTop = roundToInt((g.featureY + patch.startY) / g.scaleY) - g.patchReach;
     } else {
         coreLeft = g.featureX + patch.startX - g.patchReach;
         coreTop = g.featureY + patch.startY - g.patchReach;
@@ -435,6 +432,7 @@ OptimizeStepResult optimizeFramePatch(FramePatch& patch, TFrameRec& record, cons
     TAlignSlotRec& slot = record.Slots[optimizerSlot(options, patch.field)];
     slot.X = patch.startX;
     slot.Y = patch.startY;
+    slot.ShiftScale = static_cast<float>(g.factor);
 
     // The part of the patch inside the frame, in patch pixels; the core leaves out the margin.
     Bitmap24& pixels = patch.pixels;
@@ -459,18 +457,19 @@ OptimizeStepResult optimizeFramePatch(FramePatch& patch, TFrameRec& record, cons
 
     WorkingPicture picture{&pixels, patch.left, patch.top};
     if (g.resampled) {
-        // The part read (without the margin) is enlarged by the factor and placed around the
-        // shifted feature in resampled pixels.
+        // The part read (without the margin) is enlarged at the reference picture's scale and put
+        // where its first pixel lands in resampled pixels, so that a frame that matches the
+        // reference shows its feature where the reference does.
         workspace.scratch.resize(g.patchSide, g.patchSide);
         for (int v = 0; v < g.patchSide; ++v)
             std::memcpy(workspace.scratch.row(v), pixels.pixel(1, v + 1),
                         3 * static_cast<std::size_t>(g.patchSide));
-        const int side = resampledSide(g.patchSide, g.factor);
-        workspace.resampled.resize(side, side);
+        workspace.resampled.resize(roundToInt((g.patchSide - 1) * g.scaleX) + 1,
+                                   roundToInt((g.patchSide - 1) * g.scaleY) + 1);
         const ResampleFilter& filter = resampleMethodFilter(options.ResampleMethod);
         Stretch(workspace.scratch, workspace.resampled, filter.Filter, filter.Width);
-        picture = {&workspace.resampled, g.featureX + patch.startX - side / 2,
-                   g.featureY + patch.startY - side / 2};
+        picture = {&workspace.resampled, roundToInt((patch.left + 1) * g.scaleX),
+                   roundToInt((patch.top + 1) * g.scaleY)};
     }
 
     const DarkLevels dark(options, g, model);
@@ -498,10 +497,9 @@ OptimizeStepResult optimizeFramePatch(FramePatch& patch, TFrameRec& record, cons
 
 OptimizeStepResult OptimizeFrame(const Bitmap24& picture, TFrameRec& record, const FrameModel& model,
                                  const OptimizerReference& reference, const OptimizerSearchOptions& options,
-                                 const GammaTableArray& GammaTable, int InterlaceField, bool firstPassOfRun,
+                                 const GammaTableArray& GammaTable, int InterlaceField,
                                  OptimizerWorkspace& workspace) {
-    FramePatch patch =
-        takeFramePatch(picture, record, model, reference.geometry, options, InterlaceField, firstPassOfRun);
+    FramePatch patch = takeFramePatch(picture, record, model, reference.geometry, options, InterlaceField);
     return optimizeFramePatch(patch, record, model, reference, options, GammaTable, workspace);
 }
 

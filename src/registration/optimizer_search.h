@@ -76,6 +76,12 @@ struct OptimizerGeometry {
     int imageHeight = 0;
     bool resampled = false;
     double factor = 1.0;
+    // Working pixels per frame pixel along each axis as Stretch enlarges the reference picture to
+    // the working image (end pixel onto end pixel); the frame's patches are enlarged and placed at
+    // the same scale, so that both show a feature at the same working position. 1 without
+    // resampling.
+    double scaleX = 1.0;
+    double scaleY = 1.0;
     // The part of the frame read around the shifted feature before resampling reaches
     // patchReach pixels to the left and above and is patchSide pixels wide and high.
     int patchReach = 0;
@@ -132,11 +138,12 @@ struct FramePatch {
 int optimizerSlot(const OptimizerSearchOptions& options, int field);
 
 // Copies the part of `picture` (the frame as read, FrameWidth x FrameHeight) that the step for
-// `field` of the frame with record `record` reads. On the first pass of a run with resampling the
-// start shift is the slot's shift (frame pixels) times the factor, rounded.
+// `field` of the frame with record `record` reads. The start shift is the slot's shift taken into
+// working pixels from the unit it is in (frame pixels after the alignment, times the factor,
+// rounded, when resampling).
 FramePatch takeFramePatch(const Bitmap24& picture, const TFrameRec& record, const FrameModel& model,
-                          const OptimizerGeometry& geometry, const OptimizerSearchOptions& options, int field,
-                          bool firstPassOfRun);
+                          const OptimizerGeometry& geometry, const OptimizerSearchOptions& options,
+                          int field);
 
 // Scratch of one thread: the frame window and the pictures of the preparation.
 struct OptimizerWorkspace {
@@ -161,8 +168,8 @@ struct OptimizeStepResult {
     }
 };
 
-// One optimizer step (OptimizeFrame) for the field of `patch`: writes the working slot's X, Y and
-// Difference, Improvement and SubPixelX/Y of `record`.
+// One optimizer step (OptimizeFrame) for the field of `patch`: writes the working slot's X, Y
+// (in working pixels, with their unit) and Difference, Improvement and SubPixelX/Y of `record`.
 //
 // The start difference B is the slot's Difference (1.0 counts as not measured: 1.5e38). A
 // candidate offset (a, b) within the radius is accepted when its difference D <= B (< B in
@@ -182,7 +189,7 @@ OptimizeStepResult optimizeFramePatch(FramePatch& patch, TFrameRec& record, cons
 // than the frame leaves the record as it was.
 OptimizeStepResult OptimizeFrame(const Bitmap24& picture, TFrameRec& record, const FrameModel& model,
                                  const OptimizerReference& reference, const OptimizerSearchOptions& options,
-                                 const GammaTableArray& GammaTable, int InterlaceField, bool firstPassOfRun,
+                                 const GammaTableArray& GammaTable, int InterlaceField,
                                  OptimizerWorkspace& workspace);
 
 }  // namespace kestrave

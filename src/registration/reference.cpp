@@ -20,12 +20,12 @@ ReadableArea readableArea(const FrameModel& model, const Bitmap24& picture) {
             std::clamp(model.FrameHeight, 0, picture.height())};
 }
 
-// The blue dark plane when the dark frame is to be subtracted and covers the frame; the user is
-// told when a dark frame that is too small has to be left out.
+// The alignment's dark plane when the dark frame is to be subtracted and covers the frame; the
+// user is told when a dark frame that is too small has to be left out.
 const T2dArrays* darkPlaneFor(const BoxLevelOptions& options, const ImageDataSection& section,
                               const ReadableArea& area, MessagePort& messages) {
     if (!options.darkSubtract) return nullptr;
-    const T2dArrays& dark = section.DarkPlanes[2];
+    const T2dArrays& dark = alignmentDarkPlane(section);
     if (dark.xCount() >= area.width && dark.yCount() >= area.height) return &dark;
     Message message;
     message.caption = "Warning";

@@ -45,6 +45,12 @@ inline float boxLevel(float value, const BoxLevelOptions& options, const float* 
     return value;
 }
 
+// The dark plane taken off the box levels, the same for the reference and for every frame aligned
+// on it (the green plane, which is also the one a monochrome stack subtracts).
+inline const T2dArrays& alignmentDarkPlane(const ImageDataSection& section) {
+    return section.DarkPlanes[1];
+}
+
 // The control values the reference computation reads.
 struct ReferenceOptions {
     // Weights of red, green and blue in the luminance of a pixel.

@@ -168,10 +168,12 @@ void StackAccumulator::planPoints(const StackFrameCall& call, float brightness, 
         if (slot.Difference > points.PointDifferenceCut[p] || slot.Difference == UnmeasuredDifference)
             use = false;
         plan.use[p] = use;
-        plan.slotX[p] = slot.X;
-        plan.slotY[p] = slot.Y;
-        plan.dx[p] = static_cast<float>(slot.X - rec.Slots[1].X);
-        plan.dy[p] = static_cast<float>(slot.Y - rec.Slots[1].Y);
+        const SlotShift shift = shiftAtScale(slot, run_.shiftScale);
+        const SlotShift first = shiftAtScale(rec.Slots[1], run_.shiftScale);
+        plan.slotX[p] = shift.X;
+        plan.slotY[p] = shift.Y;
+        plan.dx[p] = static_cast<float>(shift.X - first.X);
+        plan.dy[p] = static_cast<float>(shift.Y - first.Y);
         if (options_.Macorrect) {
             plan.dx[p] -= run_.PointMeanShiftX[p - 1];
             plan.dy[p] -= run_.PointMeanShiftY[p - 1];
@@ -224,12 +226,8 @@ void fillDrops(PlanAxis& axis, float sub, float factor, float pixfrac, int& reac
 bool StackAccumulator::planGeometry(const FrameBuffers& frame, const StackFrameCall& call, FramePlan& plan) {
     const bool resampled = options_.Resampled && !options_.Drizzling;
     const float f = run_.DrizzleFactor;
-    int shiftX = call.StackShiftX;
-    int shiftY = call.StackShiftY;
-    if (plan.drizzle && options_.Resampled) {
-        shiftX = static_cast<int>(shiftX / run_.ResampleFactor);
-        shiftY = static_cast<int>(shiftY / run_.ResampleFactor);
-    }
+    const int shiftX = call.StackShiftX;
+    const int shiftY = call.StackShiftY;
 
     // Source extent: the frame size, never beyond the buffer that holds the samples.
     int srcW = model_.FrameWidth;

@@ -50,6 +50,7 @@ struct StackRun {
     int canvasHeight = 0;
     int StackMaxShiftX = 0;  // largest slot-0 shift of the listed ranks (expanded canvas)
     int StackMaxShiftY = 0;
+    double shiftScale = 1.0;  // the unit of every shift of the run (stackShiftScale)
     float DrizzleFactor = 2.0f;
     float ResampleFactor = 2.0f;
     int stackx = 0;  // centre of the resampling window on large canvases
@@ -79,7 +80,9 @@ ResampleWindow resampleWindow(const FrameModel& model, const StackRun& run);
 
 // The frame handed to StackFrame.
 struct StackFrameCall {
-    int StackShiftX = 0;  // the sample for canvas column x is read from frame column x + StackShiftX
+    // The sample for canvas column x is read from frame column x + StackShiftX; in the run's unit
+    // (resampled pixels when the frames are resampled, else frame pixels).
+    int StackShiftX = 0;
     int StackShiftY = 0;
     float StackSubPixelX = 0.0f;  // drizzling only
     float StackSubPixelY = 0.0f;

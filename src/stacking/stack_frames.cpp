@@ -81,8 +81,10 @@ StackResult stackFrames(FrameModel& model, ProgramState& state, ImageDataSection
     const bool rawSer = model.InputIsSER && !options.DebayerEnabled;
     const bool fitsColour = options.Colourstack && model.InputIsFIT;
 
+    // Every shift is taken into the unit the frames are placed in.
+    const double shiftScale = stackShiftScale(options);
     PointPass pass;
-    if (multiPoint) pass = pointPass(model, points, options.StackSlider.Tag, options.Macorrect);
+    if (multiPoint) pass = pointPass(model, points, options.StackSlider.Tag, options.Macorrect, shiftScale);
     result.PointMeanShiftX = pass.PointMeanShiftX;
     result.PointMeanShiftY = pass.PointMeanShiftY;
     result.memoLines = pass.memoLines;
@@ -106,7 +108,7 @@ StackResult stackFrames(FrameModel& model, ProgramState& state, ImageDataSection
     canvasW = std::clamp(canvasW, 0, MaxFrameSize);
     canvasH = std::clamp(canvasH, 0, MaxFrameSize);
     if (options.Expandstack) {
-        const ShiftRange range = listedShiftRange(model, options.StackSlider.Tag);
+        const ShiftRange range = listedShiftRange(model, options.StackSlider.Tag, shiftScale);
         result.StackMinShiftX = range.minX;
         result.StackMinShiftY = range.minY;
         result.StackMaxShiftX = range.maxX;
@@ -150,6 +152,7 @@ StackResult stackFrames(FrameModel& model, ProgramState& state, ImageDataSection
     run.canvasHeight = canvasH;
     run.StackMaxShiftX = result.StackMaxShiftX;
     run.StackMaxShiftY = result.StackMaxShiftY;
+    run.shiftScale = shiftScale;
     run.DrizzleFactor = options.Drizzlefact;
     run.ResampleFactor = options.ResampleFactor;
     run.stackx = state.stackx;
@@ -229,12 +232,18 @@ StackResult stackFrames(FrameModel& model, ProgramState& state, ImageDataSection
         }
         const TFrameRec& rec = model.FrameTable[f];
         StackFrameCall call;
-        call.StackSubPixelX = rec.SubPixelX;
-        call.StackSubPixelY = rec.SubPixelY;
+        // The sub-pixel part was measured in the unit of the slot-0 shift.
+        const auto subPixelRatio = static_cast<float>(shiftRatio(rec.Slots[0], shiftScale));
+        call.StackSubPixelX = rec.SubPixelX * subPixelRatio;
+        call.StackSubPixelY = rec.SubPixelY * subPixelRatio;
         call.StackFrameIndex = f;
+        const auto placeAt = [&](const TAlignSlotRec& slot) {
+            const SlotShift shift = shiftAtScale(slot, shiftScale);
+            call.StackShiftX = shift.X;
+            call.StackShiftY = shift.Y;
+        };
         if (!options.interlaced) {
-            call.StackShiftX = rec.Slots[0].X;
-            call.StackShiftY = rec.Slots[0].Y;
+            placeAt(rec.Slots[0]);
             accumulator.queueFrame(frame, call, rec.Slots[0].Brightness);
             if (static_cast<int>(accumulator.queued()) == batch) addQueued();
             continue;
@@ -247,9 +256,7 @@ StackResult stackFrames(FrameModel& model, ProgramState& state, ImageDataSection
             interpolateField(frame.Preview, std::min(model.FrameWidth, frame.Preview.width()),
                              std::min(model.FrameHeight, frame.Preview.height()), options.Interlacehoriz,
                              field == 0 ? 1 : 2);
-            const TAlignSlotRec& slot = rec.Slots[field == 0 ? 2 : 0];
-            call.StackShiftX = slot.X;
-            call.StackShiftY = slot.Y;
+            placeAt(rec.Slots[field == 0 ? 2 : 0]);
             call.InterlaceField = field;
             accumulator.StackFrame(frame, call, rec.Slots[0].Brightness);
         }

@@ -55,7 +55,8 @@ StackChoice chooseStackFrames(const FrameModel& model, const StackOptions& optio
     return choice;
 }
 
-PointPass pointPass(const FrameModel& model, const StackPointSet& points, int tag, bool meanShift) {
+PointPass pointPass(const FrameModel& model, const StackPointSet& points, int tag, bool meanShift,
+                    double shiftScale) {
     PointPass pass;
     tag = rankBound(tag);
     const int count = std::min(points.Alignpoints, AlignSlotCount - 1);
@@ -69,8 +70,10 @@ PointPass pointPass(const FrameModel& model, const StackPointSet& points, int ta
             if ((points.MultiQuantity && slot.Quality < points.PointQualityCut[p]) ||
                 slot.Difference > points.PointDifferenceCut[p])
                 continue;
-            sumX += slot.X - rec.Slots[1].X;
-            sumY += slot.Y - rec.Slots[1].Y;
+            const SlotShift shift = shiftAtScale(slot, shiftScale);
+            const SlotShift first = shiftAtScale(rec.Slots[1], shiftScale);
+            sumX += shift.X - first.X;
+            sumY += shift.Y - first.Y;
             ++passing;
             flagged[static_cast<std::size_t>(j)] = true;
         }
@@ -100,15 +103,16 @@ PointPass pointPass(const FrameModel& model, const StackPointSet& points, int ta
     return pass;
 }
 
-ShiftRange listedShiftRange(const FrameModel& model, int tag) {
+ShiftRange listedShiftRange(const FrameModel& model, int tag, double shiftScale) {
     ShiftRange range;
     for (int j = 0; j <= rankBound(tag); ++j) {
         const TFrameRec& rec = model.FrameTable[frameAtRank(model, j)];
         if (rec.Excluded) continue;
-        range.minX = std::min(range.minX, rec.Slots[0].X);
-        range.minY = std::min(range.minY, rec.Slots[0].Y);
-        range.maxX = std::max(range.maxX, rec.Slots[0].X);
-        range.maxY = std::max(range.maxY, rec.Slots[0].Y);
+        const SlotShift shift = shiftAtScale(rec.Slots[0], shiftScale);
+        range.minX = std::min(range.minX, shift.X);
+        range.minY = std::min(range.minY, shift.Y);
+        range.maxX = std::max(range.maxX, shift.X);
+        range.maxY = std::max(range.maxY, shift.Y);
     }
     return range;
 }

@@ -29,7 +29,8 @@ struct StackChoice {
 StackChoice chooseStackFrames(const FrameModel& model, const StackOptions& options, bool multiPoint);
 
 // The per-point pass test over the ranks 0..tag: a frame passes point p when its quality (with
-// MultiQuantity) and its difference meet p's cut-offs.
+// MultiQuantity) and its difference meet p's cut-offs. The mean shifts are in pixels of the frame
+// enlarged by shiftScale (the stack's unit).
 struct PointPass {
     // Mean of slot p's shift relative to slot 1 over the passing frames, entry p - 1, less the
     // mean of the entries of the points 2..N; all 0 unless the means are wanted.
@@ -38,17 +39,18 @@ struct PointPass {
     int flaggedCount = 0;  // ranks that pass at least one point
     std::vector<std::string> memoLines;
 };
-PointPass pointPass(const FrameModel& model, const StackPointSet& points, int tag, bool meanShift);
+PointPass pointPass(const FrameModel& model, const StackPointSet& points, int tag, bool meanShift,
+                    double shiftScale);
 
 // Slot-0 shift range of the ranks 0..tag that are not Excluded (minimum from 4000, maximum
-// from 0).
+// from 0), in pixels of the frame enlarged by shiftScale (the stack's unit).
 struct ShiftRange {
     int minX = 4000;
     int minY = 4000;
     int maxX = 0;
     int maxY = 0;
 };
-ShiftRange listedShiftRange(const FrameModel& model, int tag);
+ShiftRange listedShiftRange(const FrameModel& model, int tag, double shiftScale);
 
 // MultiStackimage: for every stack pixel the nearest enabled point in the red byte, the second
 // in green and the third in blue (0 where fewer points are enabled). Point p sits at

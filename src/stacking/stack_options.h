@@ -115,4 +115,10 @@ struct StackOptions {
     bool StackToAviMode = false;
 };
 
+// The unit the stack places frames in: resampled frames in resampled pixels, everything else
+// (drizzle drops too) in frame pixels. The frames' shifts are taken into it from their own unit.
+inline double stackShiftScale(const StackOptions& options) {
+    return options.Resampled && !options.Drizzling ? static_cast<double>(options.ResampleFactor) : 1.0;
+}
+
 }  // namespace kestrave

@@ -27,7 +27,7 @@ public:
 constexpr float Seven = 7.0f;
 
 void fillSlot(TAlignSlotRec& slot) {
-    slot = TAlignSlotRec{7, 7, Seven, Seven, 7, 7, Seven, Seven};
+    slot = TAlignSlotRec{7, 7, Seven, Seven, 7, 7, Seven, Seven, Seven};
 }
 
 // Every field of the model, the state and the processing area set to 7 (flags set).
@@ -75,6 +75,8 @@ void expectSlot(const TAlignSlotRec& slot, bool shiftAndGrade, bool saved, int f
     const int kept = saved ? 0 : 7;
     ASSERT_EQ(slot.X, shift) << "frame " << frame << " slot " << s;
     ASSERT_EQ(slot.Y, shift) << "frame " << frame << " slot " << s;
+    // A cleared shift is in frame pixels.
+    ASSERT_EQ(slot.ShiftScale, shiftAndGrade ? 1.0f : Seven) << "frame " << frame << " slot " << s;
     ASSERT_EQ(slot.Quality, static_cast<float>(shift)) << "frame " << frame << " slot " << s;
     ASSERT_EQ(slot.Difference, static_cast<float>(shift)) << "frame " << frame << " slot " << s;
     ASSERT_EQ(slot.SavedX, kept) << "frame " << frame << " slot " << s;
@@ -124,6 +126,32 @@ TEST(FrameModel, AviSegmentsNumberFramesOnAcrossFiles) {
     // Entries past avicount are stale and never match.
     model.setAviSegment(2, "/data/stale.avi", 10);
     EXPECT_EQ(model.aviSegmentOf(155), -1);
+}
+
+TEST(FrameModel, ShiftsAreTakenIntoAnotherUnitRoundingHalvesToEven) {
+    struct Case {
+        std::int32_t x, y;
+        float unit;
+        double scale;
+        SlotShift expected;
+    };
+    const Case cases[] = {
+        {5, -3, 1.0f, 2.0, {10, -6}},   // frame pixels into resampled pixels at factor 2
+        {5, 7, 2.0f, 1.0, {2, 4}},      // 2.5 and 3.5: halves go to the even neighbour
+        {-5, -7, 2.0f, 1.0, {-2, -4}},  // alike below 0
+        {9, -4, 2.0f, 2.0, {9, -4}},    // already in the unit asked for
+        {6, 3, 2.0f, 3.0, {9, 4}},      // 4.5 becomes 4
+        {6, 3, 0.0f, 1.0, {6, 3}},      // a unit that is no factor counts as frame pixels
+    };
+    for (const Case& c : cases) {
+        TAlignSlotRec slot;
+        slot.X = c.x;
+        slot.Y = c.y;
+        slot.ShiftScale = c.unit;
+        const SlotShift at = shiftAtScale(slot, c.scale);
+        EXPECT_EQ(at.X, c.expected.X) << c.x << " at " << c.unit << " into " << c.scale;
+        EXPECT_EQ(at.Y, c.expected.Y) << c.y << " at " << c.unit << " into " << c.scale;
+    }
 }
 
 TEST(PerInputReset, ClearsExactlyTheListedFieldsAndKeepsEveryOther) {

@@ -16,6 +16,7 @@
 #include "platform/errors.h"
 #include "registration/frame_limit_reference.h"
 #include "stacking/stack_frames.h"
+#include "support/optimizer_rig.h"
 #include "synth/recording.h"
 
 using namespace kestrave;
@@ -25,10 +26,10 @@ namespace {
 // The synthesised frames handed over as grey preview bitmaps.
 class SynthSource : public FrameSource {
 public:
-    explicit SynthSource(const synth::SynthesisedFrames& frames) : frames_(frames) {}
+    explicit SynthSource(synth::SynthesisedFrames frames) : frames(std::move(frames)) {}
     FrameSamples readFrame(int frame, FrameBuffers& into) override {
-        const auto& options = frames_.recording.options;
-        const auto samples = frames_.frame(frame);
+        const auto& options = frames.recording.options;
+        const auto samples = frames.frame(frame);
         into.Preview.resize(options.width, options.height);
         for (int y = 0; y < options.height; ++y) {
             for (int x = 0; x < options.width; ++x) {
@@ -42,14 +43,13 @@ public:
     }
     int maxConcurrentReads() const override { return 8; }
 
-private:
-    const synth::SynthesisedFrames& frames_;
+    const synth::SynthesisedFrames frames;
 };
 
 // A recording of a planet, ranked in frame order, each frame starting from its rounded true shift;
 // every third frame's start is one pixel off along x or y.
-struct RecordingBench {
-    RecordingBench() : frames(synth::synthesise(options())), source(frames) {
+struct RecordingBench : test::OptimizerRig<SynthSource> {
+    RecordingBench() : OptimizerRig(synth::synthesise(synthOptions())) {
         const auto& o = frames.recording.options;
         model->FrameWidth = model->FrameWidthRaw = model->ImageWidth = o.width;
         model->FrameHeight = model->FrameHeightRaw = model->ImageHeight = o.height;
@@ -79,13 +79,13 @@ struct RecordingBench {
         program.FeatureY = o.height / 2;
         BuildGammaTable(*gamma, 1.0f);
         createImagePlanes(section, DefaultProcessAreaItem, progress, messages);
-        optimizerOptions.FFTSize = 64;
-        optimizerOptions.lastPosition = o.frames - 1;
-        optimizerOptions.search.FastOptim = false;
+        options.FFTSize = 64;
+        options.lastPosition = o.frames - 1;
+        options.search.FastOptim = false;
         stackOptions.StackSlider = {o.frames - 1, o.frames - 1};
     }
 
-    static synth::SynthOptions options() {
+    static synth::SynthOptions synthOptions() {
         synth::SynthOptions o;
         o.width = 160;
         o.height = 128;
@@ -129,23 +129,10 @@ struct RecordingBench {
         return stackError();
     }
 
-    synth::SynthesisedFrames frames;
-    SynthSource source;
+    const synth::SynthesisedFrames& frames = source.frames;
     std::vector<int> disturbed;
-    std::unique_ptr<FrameModel> model = std::make_unique<FrameModel>();
-    ProgramState program;
-    RegistrationState registration;
-    AlignmentState alignment;
-    OptimizerState optimizer;
-    std::unique_ptr<GammaTableArray> gamma = std::make_unique<GammaTableArray>();
     ImageDataSection section;
-    NullProgress progress;
-    BatchMessagePresenter messages{[](const std::string&) {}};
-    OptimizerObserver observer;
-    OptimizerOptions optimizerOptions;
     StackOptions stackOptions;
-    OptimizerContext context{*model, program, registration, alignment, optimizer,
-                             *gamma, source,  progress,     messages,  observer};
 };
 
 // The window's part, stacking with the driver and noting the calls.
@@ -175,7 +162,7 @@ TEST(OptimizeAndStack, StackIsNeverWorseAndCloserToTheSceneOnDisturbedFrames) {
 
     StackingWindow window(bench);
     const OptimizeAndStackResult result =
-        optimizeAndStack(bench.context, bench.section, bench.optimizerOptions, {}, window);
+        optimizeAndStack(bench.context, bench.section, bench.options, {}, window);
     EXPECT_EQ(result.outcome, OptimizeAndStackOutcome::Processed);
     EXPECT_EQ(window.calls, (std::vector<std::string>{"stack", "process"}));
     EXPECT_TRUE(bench.program.LayersDirty);
@@ -203,7 +190,7 @@ TEST(OptimizeAndStack, CancelledOptimizerStacksNothing) {
     bench.progress.onPoll = [](NullProgress& port) { port.setCancelRequested(true); };
     StackingWindow window(bench);
     const OptimizeAndStackResult result =
-        optimizeAndStack(bench.context, bench.section, bench.optimizerOptions, {}, window);
+        optimizeAndStack(bench.context, bench.section, bench.options, {}, window);
     EXPECT_EQ(result.outcome, OptimizeAndStackOutcome::CancelledOptimizing);
     EXPECT_TRUE(window.calls.empty());
     EXPECT_EQ(bench.progress.status(2), " ");

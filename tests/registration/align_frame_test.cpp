@@ -1,7 +1,7 @@
 // The alignment of single frames: exact whole-pixel shifts at every box size, the unwrapping of
 // the peak at half the box, tracking of a feature that drifts farther than half a box (with and
-// without the predicted step), the lost lock with its questions and unattended answers, and the
-// box partly off screen.
+// without the predicted step), the lost lock with its questions and unattended answers, the box
+// partly off screen, and the dark frame taken off frames as off the reference.
 
 #include <gtest/gtest.h>
 
@@ -119,37 +119,65 @@ TEST(Align, PeakAtHalfTheBoxIsTheShiftMinusHalf) {
     EXPECT_EQ(bench.model->FrameTable[2].Slots[0].Y, -16);
 }
 
-TEST(Align, TrackingFollowsAFeatureThatDriftsFartherThanHalfABox) {
-    // 5 pixels right and 3 up per frame: 60 and 36 pixels over 13 frames, with a 64 box.
-    std::vector<Shift> shifts;
-    for (int k = 0; k < 13; ++k) shifts.push_back({5 * k, -3 * k});
-    const std::vector<Bitmap24> frames = texturedFrames(400, 300, shifts);
-    for (bool predict : {false, true}) {
-        SCOPED_TRACE(predict);
-        AlignBench bench(400, 300, 64, 13);
-        bench.align().predicttrack = predict;
-        bench.pick(frames[0], 200, 150);
-        FrameAlignment aligner(bench.context, bench.align(), frames[0]);
-        for (int k = 0; k < 13; ++k) {
-            EXPECT_TRUE(alignAs(aligner, bench.alignment, frames[static_cast<std::size_t>(k)], k));
-            EXPECT_EQ(bench.model->FrameTable[k].Slots[0].X, 5 * k) << k;
-            EXPECT_EQ(bench.model->FrameTable[k].Slots[0].Y, -3 * k) << k;
+TEST(Align, PredictedTrackingLeadsTheBoxAndKeepsUpWithAHalfBoxDrift) {
+    // The content's step from one frame to the next, with a 64 box (half 32). The box is read
+    // where the last frame's feature was, plus half the last step with "Predict track".
+    struct Drift {
+        const char* name;
+        std::vector<Shift> steps;  // the last one repeats
+        int frames;
+        bool keptWithoutPrediction;
+        Shift lastHalfStep;  // TrackStep after the last frame: half the last step, toward zero
+    };
+    const Drift drifts[] = {
+        // 5 right and 3 up per frame: 60 and 36 pixels over 13 frames, tracked either way.
+        {"slow", {{5, -3}}, 13, true, {2, -1}},
+        // Gathering speed to 34 pixels a frame, just over half the box: without the predicted
+        // half step the feature leaves the box's reach; with it the box stays 17 pixels behind.
+        {"half the box", {{8, -4}, {20, -10}, {34, -18}}, 6, false, {17, -9}},
+    };
+    for (const Drift& drift : drifts) {
+        std::vector<Shift> shifts = {{0, 0}};
+        for (int k = 1; k < drift.frames; ++k) {
+            const Shift step = drift.steps[std::min<std::size_t>(k - 1, drift.steps.size() - 1)];
+            shifts.push_back({shifts.back()[0] + step[0], shifts.back()[1] + step[1]});
         }
-        // The next box is read where the last feature was found (and a predicted step on).
-        EXPECT_EQ(bench.program.TrackOffsetX, 60);
-        EXPECT_EQ(bench.program.TrackOffsetY, -36);
-        EXPECT_EQ(bench.registration.TrackStepX, -2);
-        EXPECT_EQ(bench.registration.TrackStepY, 1);
-        EXPECT_TRUE(bench.messages.history().empty());
+        const std::vector<Bitmap24> frames = texturedFrames(400, 320, shifts);
+        for (bool predict : {false, true}) {
+            SCOPED_TRACE(std::string(drift.name) + (predict ? " predicted" : " not predicted"));
+            AlignBench bench(400, 320, 64, drift.frames);
+            bench.align().predicttrack = predict;
+            bench.pick(frames[0], 120, 250);
+            FrameAlignment aligner(bench.context, bench.align(), frames[0]);
+            int found = 0;
+            for (int k = 0; k < drift.frames; ++k) {
+                alignAs(aligner, bench.alignment, frames[static_cast<std::size_t>(k)], k);
+                const TAlignSlotRec& slot = bench.model->FrameTable[k].Slots[0];
+                const Shift truth = shifts[static_cast<std::size_t>(k)];
+                found += slot.X == truth[0] && slot.Y == truth[1];
+            }
+            if (!predict && !drift.keptWithoutPrediction) {
+                EXPECT_LT(found, drift.frames);
+                continue;
+            }
+            EXPECT_EQ(found, drift.frames);
+            EXPECT_TRUE(bench.messages.history().empty());
+            // The next box is read where the last feature was found, and leads it by half a step.
+            EXPECT_EQ(bench.program.TrackOffsetX, shifts.back()[0]);
+            EXPECT_EQ(bench.program.TrackOffsetY, shifts.back()[1]);
+            EXPECT_EQ(bench.registration.TrackStepX, drift.lastHalfStep[0]);
+            EXPECT_EQ(bench.registration.TrackStepY, drift.lastHalfStep[1]);
+        }
     }
-    // Without tracking the same drift is lost once it passes half a box.
-    AlignBench untracked(400, 300, 64, 13);
+    // Without tracking a drift is lost once it passes half a box.
+    const std::vector<Bitmap24> frames = texturedFrames(400, 300, {{0, 0}, {60, -36}});
+    AlignBench untracked(400, 300, 64, 2);
     untracked.align().Trackobject = false;
     untracked.align().Misalignwarning = false;
     untracked.pick(frames[0], 200, 150);
     FrameAlignment aligner(untracked.context, untracked.align(), frames[0]);
-    alignAs(aligner, untracked.alignment, frames[12], 12);
-    EXPECT_NE(untracked.model->FrameTable[12].Slots[0].X, 60);
+    alignAs(aligner, untracked.alignment, frames[1], 1);
+    EXPECT_NE(untracked.model->FrameTable[1].Slots[0].X, 60);
 }
 
 TEST(Align, LostLockAsksOrDeselectsAndUnattendedRunsNeverWait) {
@@ -305,4 +333,64 @@ TEST(Align, BoxPartlyOffScreenGivesOnePercentOfTheQualityAndOneWarning) {
     EXPECT_EQ(bench.captions(), (std::vector<std::string>{"Warning"}));
     EXPECT_TRUE(bench.alignment.OffscreenWarned);
     EXPECT_EQ(bench.view.offscreenNotes, 2);
+}
+
+TEST(Align, BoxReachingOutsideTheFrameIsJudgedByItsOverlap) {
+    // Each frame differs from the reference by a checkerboard of +-10: over any region of an even
+    // number of rows the means cancel and the mean squared difference is 100, wherever the box is.
+    const int w = 160, h = 120;
+    Bitmap24 reference(w, h), frame(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const int level = 100 + (x * 7 + y * 13) % 50;
+            const int checker = (x + y) % 2 == 0 ? 10 : -10;
+            SetRGBTriple(level, level, level, reference.pixel(x, y));
+            const auto moved = static_cast<std::uint8_t>(level + checker);
+            SetRGBTriple(moved, moved, moved, frame.pixel(x, y));
+        }
+    struct Place {
+        const char* name;
+        int featureX, featureY;
+    };
+    // Box 32: the interior, 8 columns over the left edge, and over the bottom-right corner.
+    const Place places[] = {{"interior", 80, 60}, {"left edge", 8, 60}, {"corner", 150, 112}};
+    for (const Place& place : places) {
+        SCOPED_TRACE(place.name);
+        AlignBench bench(w, h, 32, 1);
+        bench.pick(reference, place.featureX, place.featureY);
+        FrameAlignment aligner(bench.context, bench.align(), reference);
+        AlignScratch scratch;
+        EXPECT_NEAR(gradeAlignedBox(aligner.inputs(), frame, 0, 0, scratch).difference, 100.0, 1e-6);
+    }
+}
+
+TEST(Align, FramesLoseTheSameDarkPlaneAsTheReference) {
+    // A flat grey sky whose only detail is the dark frame: a blot in the green plane, another
+    // one 6 pixels away in the blue plane. A frame identical to the reference must align at
+    // (0, 0); had the reference lost one plane and the frame the other, it would show the blots'
+    // distance.
+    const int w = 160, h = 120;
+    Bitmap24 sky(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) SetRGBTriple(120, 120, 120, sky.pixel(x, y));
+    AlignBench bench(w, h, 64, 1);
+    const auto blot = [&](double cx, double cy) {
+        T2dArrays plane(h, w);
+        for (int x = 0; x < w; ++x)
+            for (int y = 0; y < h; ++y)
+                plane[x][y] = static_cast<float>(
+                    128.0 * 60.0 * std::exp(-((x - cx) * (x - cx) + (y - cy) * (y - cy)) / 18.0));
+        return plane;
+    };
+    bench.section->DarkPlanes[0] = blot(70, 50);
+    bench.section->DarkPlanes[1] = blot(80, 60);
+    bench.section->DarkPlanes[2] = blot(86, 60);
+    bench.align().levels.darkSubtract = true;
+    bench.align().Trackobject = false;
+    bench.pick(sky, 80, 60);
+    FrameAlignment aligner(bench.context, bench.align(), sky);
+    alignAs(aligner, bench.alignment, sky, 0);
+    EXPECT_EQ(bench.model->FrameTable[0].Slots[0].X, 0);
+    EXPECT_EQ(bench.model->FrameTable[0].Slots[0].Y, 0);
+    EXPECT_TRUE(bench.messages.history().empty());
 }

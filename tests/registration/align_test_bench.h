@@ -161,6 +161,7 @@ struct AlignBench {
         options.QualFilterDX = align().QualFilterDX;
         options.interlaced = align().interlaced;
         options.Interlacehoriz = align().Interlacehoriz;
+        options.levels = align().levels;
         const AutomaticFilterValues values =
             CalculateReferenceFFT(fft, registration, program, *model, *section, reference, options, messages);
         registration.UserBoxPlaced = false;

@@ -57,12 +57,6 @@ Bitmap24 BandLimitedScene::picture(int width, int height, double shiftX, double 
     return picture;
 }
 
-FrameSamples PictureSource::readFrame(int frame, FrameBuffers& into) {
-    CopyBitmap(pictures.at(static_cast<std::size_t>(frame)), into.Preview);
-    into.Samples = FrameSamples::Bitmap;
-    return FrameSamples::Bitmap;
-}
-
 void RecordingObserver::passStarted(const OptimizerChart& chart) {
     if (onPassStart) onPassStart(static_cast<int>(charts.size()));
     charts.push_back(chart);
@@ -122,10 +116,10 @@ OptimizerReference OptimizerBench::reference() const {
     return buildReferenceWindow(registration.Image1, *model, geometry, options.search);
 }
 
-OptimizeStepResult OptimizerBench::step(int j, int field, bool firstPass) {
+OptimizeStepResult OptimizerBench::step(int j, int field) {
     OptimizerWorkspace workspace;
     return OptimizeFrame(source.pictures.at(static_cast<std::size_t>(j)), model->FrameTable[j], *model,
-                         reference(), options.search, *gamma, field, firstPass, workspace);
+                         reference(), options.search, *gamma, field, workspace);
 }
 
 }  // namespace kestrave::test

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "frames/frame_source.h"
 #include "registration/optimizer_passes.h"
+#include "support/optimizer_rig.h"
 
 namespace kestrave::test {
 
@@ -26,14 +26,6 @@ private:
         double u, v, amplitude, phase;
     };
     std::vector<Wave> waves_;
-};
-
-// Pictures held in memory, handed over as the preview bitmap; any number of reads may overlap.
-class PictureSource : public FrameSource {
-public:
-    std::vector<Bitmap24> pictures;
-    FrameSamples readFrame(int frame, FrameBuffers& into) override;
-    int maxConcurrentReads() const override { return 8; }
 };
 
 // Remembers the total after every pass and the frames optimized.
@@ -67,7 +59,7 @@ public:
     std::vector<Message> shown;
 };
 
-struct OptimizerBench {
+struct OptimizerBench : OptimizerRig<PictureSource, RecordingObserver> {
     // `frames` frames of width x height, frame j at ranking position j with key 100 - j, no
     // shift; the reference picture is the scene unshifted and the feature lies at the centre.
     // The scene's detail reaches `maxFrequency` cycles per pixel.
@@ -78,24 +70,11 @@ struct OptimizerBench {
     void setFrame(int j, double shiftX, double shiftY, int startX, int startY, float alignDifference = 1e7f);
 
     BandLimitedScene scene;
-    std::unique_ptr<FrameModel> model = std::make_unique<FrameModel>();
-    ProgramState program;
-    RegistrationState registration;
-    AlignmentState alignment;
-    OptimizerState optimizer;
-    std::unique_ptr<GammaTableArray> gamma = std::make_unique<GammaTableArray>();
-    PictureSource source;
-    NullProgress progress;
-    BatchMessagePresenter messages{[](const std::string&) {}};
-    RecordingObserver observer;
-    OptimizerOptions options;
-    OptimizerContext context{*model, program, registration, alignment, optimizer,
-                             *gamma, source,  progress,     messages,  observer};
 
     OptimizerRunResult optimize();
     // The reference window and a step for frame j at the current options.
     OptimizerReference reference() const;
-    OptimizeStepResult step(int j, int field = 0, bool firstPass = false);
+    OptimizeStepResult step(int j, int field = 0);
 };
 
 }  // namespace kestrave::test

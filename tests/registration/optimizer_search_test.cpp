@@ -131,7 +131,7 @@ TEST(Optimize, FieldsAreMeasuredOnTheirOwnInterpolationOfTheFrame) {
         copy.Slots[0].Difference = 1.0f;
         OptimizerWorkspace workspace;
         OptimizeFrame(bench.source.pictures[0], copy, *bench.model, bench.reference(), bench.options.search,
-                      *bench.gamma, 1, false, workspace);
+                      *bench.gamma, 1, workspace);
         return copy.Slots[0].Difference;
     }();
     rec.Slots[0].Difference = 1.0f;
@@ -190,17 +190,19 @@ TEST(Optimize, ResampledSearchWorksInResampledPixels) {
     bench.options.search.SearchArea = 2;  // 4 resampled pixels
     bench.setFrame(0, 0.0, 0.0, 0, 0, RestartDifference);
     bench.setFrame(1, 2.0, -1.0, 2, -1, RestartDifference);
-    bench.step(0, 0, true);
-    bench.step(1, 0, true);
+    bench.step(0);
+    bench.step(1);
     const TFrameRec& still = bench.model->FrameTable[0];
     const TFrameRec& moved = bench.model->FrameTable[1];
-    // The first pass of a run turns the start into resampled pixels (4, -2).
+    // The alignment's start (2, -1) in frame pixels is taken as (4, -2) resampled pixels, and the
+    // result says it is in resampled pixels.
     EXPECT_NEAR(shiftX(moved) - shiftX(still), 4.0, 0.5);
     EXPECT_NEAR(shiftY(moved) - shiftY(still), -2.0, 0.5);
-    // Later passes take the shift as it stands.
+    EXPECT_EQ(moved.Slots[0].ShiftScale, 2.0f);
+    // A shift already in resampled pixels is taken as it stands.
     bench.model->FrameTable[1].Slots[0].Difference = 1.0f;
     const int before = moved.Slots[0].X;
-    bench.step(1, 0, false);
+    bench.step(1);
     EXPECT_NEAR(moved.Slots[0].X, before, 1);
 }
 

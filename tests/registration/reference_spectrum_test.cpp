@@ -186,7 +186,7 @@ TEST(Reference, AutomaticBandValuesStayWithinTheSpinLimits) {
     EXPECT_EQ(withAutomaticValues({}, AutomaticFilterValues{}).FFTFilter, 10.0);
 }
 
-TEST(Reference, BoxLevelsTakeOffBiasAndTheBlueDarkPlaneAndAreZeroOutsideTheFrame) {
+TEST(Reference, BoxLevelsTakeOffBiasAndTheAlignmentDarkPlaneAndAreZeroOutsideTheFrame) {
     ReferenceBench bench(64, 48, 32);
     bench.preview = Bitmap24(64, 48);
     for (int y = 0; y < 48; ++y)
@@ -195,8 +195,8 @@ TEST(Reference, BoxLevelsTakeOffBiasAndTheBlueDarkPlaneAndAreZeroOutsideTheFrame
     bench.section->DarkPlanes[2] = T2dArrays(48, 64);
     for (int x = 0; x < 64; ++x)
         for (int y = 0; y < 48; ++y) {
-            bench.section->DarkPlanes[1][x][y] = 5000.0f;
-            bench.section->DarkPlanes[2][x][y] = 1280.0f;  // a dark level of 10
+            bench.section->DarkPlanes[1][x][y] = 1280.0f;  // a dark level of 10
+            bench.section->DarkPlanes[2][x][y] = 5000.0f;
         }
     bench.registration.BoxLeft = 20;
     bench.registration.BoxTop = 30;  // rows 48 .. 61 of the box lie outside the frame
@@ -229,8 +229,8 @@ TEST(Reference, BoxLevelsTakeOffBiasAndTheBlueDarkPlaneAndAreZeroOutsideTheFrame
 TEST(Reference, DarkFrameThatDoesNotCoverTheFrameIsLeftOutWithAWarning) {
     ReferenceBench bench(64, 48, 32);
     bench.preview = greyPicture(64, 48, [](int, int) { return 100.0; });
-    bench.section->DarkPlanes[2] = T2dArrays(2, 2);  // the planes before any dark frame is loaded
-    bench.section->DarkPlanes[2][0][0] = 1280.0f;
+    bench.section->DarkPlanes[1] = T2dArrays(2, 2);  // the planes before any dark frame is loaded
+    bench.section->DarkPlanes[1][0][0] = 1280.0f;
     ReferenceOptions options;
     options.levels.darkSubtract = true;
     bench.reference(options);
