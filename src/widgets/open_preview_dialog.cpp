@@ -27,6 +27,8 @@ namespace {
 constexpr qint64 MaxTextBytes = 1 << 20;
 const QStringList TextExtensions{"txt", "rtf", "ini", "inf", "bat", "log", "pas", "dpr", "dpk"};
 const QString SoundExtension = QStringLiteral("wav");
+// Between the preview box's border and its pages.
+constexpr int PageMargin = 1;
 
 // The picture formats Qt reads on this system, as file extensions.
 const QStringList& pictureExtensions() {
@@ -103,7 +105,7 @@ QWidget* TPBOpenPreviewDialog::buildPane() {
     box->setLineWidth(1);
     box->setMinimumSize(200, 200);
     boxPages_ = new QStackedLayout(box);
-    boxPages_->setContentsMargins(1, 1, 1, 1);
+    boxPages_->setContentsMargins(PageMargin, PageMargin, PageMargin, PageMargin);
     PictureBox = new QScrollArea(box);
     PictureBox->setObjectName("PictureBox");
     PictureBox->setFrameShape(QFrame::NoFrame);
@@ -254,9 +256,11 @@ bool TPBOpenPreviewDialog::showTypeName(const QString& file) {
 }
 
 void TPBOpenPreviewDialog::showCentred(const QString& text) {
-    // As many empty lines above the text as fill half of the box.
+    // As many empty lines above the text as fill half of the box. The box's pages share its
+    // area, but only the page shown last has been given its size.
+    const int height = boxPages_->parentWidget()->contentsRect().height() - 2 * PageMargin;
     const int lineHeight = std::max(1, PreviewTextBox->fontMetrics().lineSpacing());
-    const int above = (PreviewTextBox->height() - 4) / lineHeight / 2;
+    const int above = (height - 4) / lineHeight / 2;
     PreviewTextBox->setLineWrapMode(QTextEdit::WidgetWidth);
     PreviewTextBox->setPlainText(QString(std::max(above, 0), '\n') + text);
     QTextCursor all(PreviewTextBox->document());
