@@ -27,8 +27,6 @@ namespace {
 constexpr qint64 MaxTextBytes = 1 << 20;
 const QStringList TextExtensions{"txt", "rtf", "ini", "inf", "bat", "log", "pas", "dpr", "dpk"};
 const QString SoundExtension = QStringLiteral("wav");
-// Between the preview box's border and its pages.
-constexpr int PageMargin = 1;
 
 // The picture formats Qt reads on this system, as file extensions.
 const QStringList& pictureExtensions() {
@@ -99,13 +97,14 @@ QWidget* TPBOpenPreviewDialog::buildPane() {
     row->addWidget(ShowPreviewButton, 0, Qt::AlignVCenter);
     row->addWidget(ScaleButton, 0, Qt::AlignVCenter);
 
-    auto* box = new QFrame(pane);
+    PreviewBox = new QFrame(pane);
+    QFrame* box = PreviewBox;
     box->setObjectName("PreviewBox");
     box->setFrameShape(QFrame::Box);
     box->setLineWidth(1);
     box->setMinimumSize(200, 200);
     boxPages_ = new QStackedLayout(box);
-    boxPages_->setContentsMargins(PageMargin, PageMargin, PageMargin, PageMargin);
+    boxPages_->setContentsMargins(0, 0, 0, 0);
     PictureBox = new QScrollArea(box);
     PictureBox->setObjectName("PictureBox");
     PictureBox->setFrameShape(QFrame::NoFrame);
@@ -160,7 +159,8 @@ void TPBOpenPreviewDialog::setPreviewText(const QString& text) {
 }
 
 QSize TPBOpenPreviewDialog::previewImageSize() const {
-    return PictureBox->viewport()->size();
+    // The box's pages share its area, but only the page shown last has been given its size.
+    return PreviewBox->contentsRect().size();
 }
 
 void TPBOpenPreviewDialog::drawPreviewImage(const QImage& picture, const QRect& target) {
@@ -256,9 +256,8 @@ bool TPBOpenPreviewDialog::showTypeName(const QString& file) {
 }
 
 void TPBOpenPreviewDialog::showCentred(const QString& text) {
-    // As many empty lines above the text as fill half of the box. The box's pages share its
-    // area, but only the page shown last has been given its size.
-    const int height = boxPages_->parentWidget()->contentsRect().height() - 2 * PageMargin;
+    // As many empty lines above the text as fill half of the box.
+    const int height = previewImageSize().height();
     const int lineHeight = std::max(1, PreviewTextBox->fontMetrics().lineSpacing());
     const int above = (height - 4) / lineHeight / 2;
     PreviewTextBox->setLineWrapMode(QTextEdit::WidgetWidth);

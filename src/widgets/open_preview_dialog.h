@@ -78,7 +78,7 @@ public:
     // Shown in the caption panel in place of the caption while it is not empty; a new file clears it.
     QString PreviewText() const { return previewText_; }
     void setPreviewText(const QString& text);
-    // The size of the preview image control that OnPreview draws on.
+    // The size of the preview image control that OnPreview draws on: the box's inside.
     QSize previewImageSize() const;
     // Stretches `picture` into `target` of the preview image control; the rest of the control
     // keeps the button-face colour.
@@ -91,6 +91,7 @@ public:
     QLabel* PreviewCaption;
     QToolButton* ShowPreviewButton;
     QToolButton* ScaleButton;
+    QFrame* PreviewBox;       // the box under the caption panel: the picture or the text
     QScrollArea* PictureBox;  // holds PreviewImage; a picture shown at its own size scrolls
     QLabel* PreviewImage;
     QTextEdit* PreviewTextBox;  // text files, type names and the no-preview text

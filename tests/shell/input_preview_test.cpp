@@ -53,7 +53,7 @@ void writeSmallFits(const std::filesystem::path& path) {
 struct PreviewPane {
     PreviewPane() {
         joinInputPreview(dialog);
-        dialog.PictureBox->setFixedSize(200, 200);
+        dialog.PreviewBox->setFixedSize(202, 202);  // inside a border of one pixel
         dialog.show();
     }
     // The caption after moving to `file`, and the extent of the thumbnail drawn from the

@@ -76,7 +76,7 @@ struct PreviewDialogTest : test::WidgetTest {
             frame.fill(Qt::white);
             sender.drawPreviewImage(frame, QRect(0, 0, 50, 30));
         };
-        dialog.PictureBox->setFixedSize(200, 200);
+        dialog.PreviewBox->setFixedSize(202, 202);  // inside a border of one pixel
         dialog.show();
     }
     QString write(const QString& name, const QByteArray& bytes = "x") {
