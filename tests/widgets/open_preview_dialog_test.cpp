@@ -164,15 +164,5 @@ TEST_F(PreviewDialogTest, ThePaneShowsPicturesTextAndTypeNamesItself) {
     EXPECT_TRUE(dialog.PreviewTextBox->toPlainText().startsWith('\n')) << "centred";
 }
 
-TEST_F(PreviewDialogTest, EveryShowingRunsOnShow) {
-    int shows = 0;
-    dialog.OnShow = [&](TPBOpenPreviewDialog&) { ++shows; };
-    dialog.hide();
-    dialog.show();
-    dialog.hide();
-    dialog.show();
-    EXPECT_EQ(shows, 2);
-}
-
 }  // namespace
 }  // namespace kestrave
