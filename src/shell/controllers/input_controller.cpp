@@ -24,6 +24,7 @@
 #include "shell/controllers/frame_texts.h"
 #include "shell/controllers/shell_controller.h"
 #include "shell/controllers/stack_controller.h"
+#include "shell/input_preview.h"
 #include "shell/main_form.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
@@ -36,6 +37,7 @@
 #include "shell/speed_bar.h"
 #include "widgets/bitmap_view.h"
 #include "widgets/check_box.h"
+#include "widgets/open_preview_dialog.h"
 #include "widgets/radio_group.h"
 #include "widgets/slider.h"
 #include "widgets/spin_edit.h"
@@ -115,8 +117,9 @@ bool InputController::eventFilter(QObject* watched, QEvent* event) {
 // multi-select open dialog.
 ChosenInput InputController::runInputDialog() {
     TFileDialog& settings = form_.dialogs.Addbitmapdialog;
-    QFileDialog dialog(&form_, QString::fromStdString(settings.Title),
-                       QString::fromStdString(settings.InitialDir.string()));
+    TPBOpenPreviewDialog dialog(&form_, QString::fromStdString(settings.Title),
+                                QString::fromStdString(settings.InitialDir.string()));
+    joinInputPreview(dialog);
     dialog.setObjectName("Addbitmapdialog");
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setFileMode(QFileDialog::ExistingFiles);

@@ -1,0 +1,42 @@
+#include "shell/input_preview.h"
+
+#include <QMetaObject>
+#include <QRect>
+#include <filesystem>
+
+#include "frames/open_preview.h"
+#include "widgets/bitmap_view.h"
+#include "widgets/open_preview_dialog.h"
+
+namespace kestrave {
+
+void joinInputPreview(TPBOpenPreviewDialog& dialog) {
+    dialog.CustomPreviewExtensions = {"avi", "fit", "tif", "png", "fits", "fts", "ser"};
+    dialog.setShowPreview(true);
+    dialog.OnPreview = AddbitmapdialogPreview;
+    dialog.OnShow = AddbitmapdialogShow;
+}
+
+void AddbitmapdialogPreview(TPBOpenPreviewDialog& dialog, const QString& ext) {
+    const std::optional<OpenPreview> preview =
+        probeOpenPreview(std::filesystem::path(dialog.FileName().toStdString()), ext.toStdString());
+    if (!preview) return;
+    dialog.setPreviewText(QString::fromStdString(preview->text));
+    if (preview->picture.empty()) return;
+    const QSize box = dialog.previewImageSize();
+    const ThumbnailRect fit =
+        thumbnailFit(preview->picture.width(), preview->picture.height(), box.width(), box.height());
+    dialog.drawPreviewImage(bitmapView(preview->picture), QRect(0, 0, fit.right, fit.bottom));
+}
+
+void AddbitmapdialogShow(TPBOpenPreviewDialog& dialog) {
+    // The window system places a new window itself when it maps it; the move follows that.
+    QMetaObject::invokeMethod(
+        &dialog, [&dialog] { WMPositionOpenDialog(dialog); }, Qt::QueuedConnection);
+}
+
+void WMPositionOpenDialog(QWidget& dialog) {
+    dialog.window()->move(OpenDialogPosition);
+}
+
+}  // namespace kestrave
