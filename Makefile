@@ -20,7 +20,15 @@ test-asan: deps
 	@cmake --build --preset asan -j $(JOBS)
 	@ctest --preset asan -j $(JOBS)
 
-test: test-release test-asan
+# The character's threads (engine, director, queue) under ThreadSanitizer; Qt stays out of it,
+# its libraries are not instrumented.
+.PHONY: test-tsan
+test-tsan: deps
+	@cmake --preset tsan >/dev/null
+	@cmake --build --preset tsan -j $(JOBS)
+	@ctest --preset tsan -j $(JOBS)
+
+test: test-release test-asan test-tsan
 
 demo: build
 	@scripts/demo
