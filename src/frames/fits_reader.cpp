@@ -39,30 +39,6 @@ int parseCardInteger(std::string_view value) {
     return result;
 }
 
-// Big-endian sample readers for the four BITPIX values.
-double sampleAt(const std::uint8_t* p, int bitpix, double bzero) {
-    switch (bitpix) {
-        case 8:
-            return p[0];
-        case 16:
-            return static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] << 8 | p[1])) + bzero;
-        case 32:
-            return static_cast<std::int32_t>(static_cast<std::uint32_t>(p[0]) << 24 |
-                                             static_cast<std::uint32_t>(p[1]) << 16 |
-                                             static_cast<std::uint32_t>(p[2]) << 8 | p[3]) +
-                   bzero;
-        default: {
-            const std::uint32_t bits = static_cast<std::uint32_t>(p[0]) << 24 |
-                                       static_cast<std::uint32_t>(p[1]) << 16 |
-                                       static_cast<std::uint32_t>(p[2]) << 8 | p[3];
-            float value;
-            std::memcpy(&value, &bits, sizeof value);
-            // A blank (NaN) sample counts as 0.
-            return (std::isnan(value) ? 0.0 : std::nearbyint(static_cast<double>(value))) + bzero;
-        }
-    }
-}
-
 // The value as the plane stores it: a float, clamped to the float range.
 float planeValue(double v) {
     constexpr double largest = std::numeric_limits<float>::max();
@@ -98,6 +74,29 @@ double parseFitsBzero(std::string_view value) {
         return 0.0;
     }
     return std::nearbyint(result);
+}
+
+double fitsSample(const std::uint8_t* p, int bitpix, double bzero) {
+    switch (bitpix) {
+        case 8:
+            return p[0];
+        case 16:
+            return static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] << 8 | p[1])) + bzero;
+        case 32:
+            return static_cast<std::int32_t>(static_cast<std::uint32_t>(p[0]) << 24 |
+                                             static_cast<std::uint32_t>(p[1]) << 16 |
+                                             static_cast<std::uint32_t>(p[2]) << 8 | p[3]) +
+                   bzero;
+        default: {
+            const std::uint32_t bits = static_cast<std::uint32_t>(p[0]) << 24 |
+                                       static_cast<std::uint32_t>(p[1]) << 16 |
+                                       static_cast<std::uint32_t>(p[2]) << 8 | p[3];
+            float value;
+            std::memcpy(&value, &bits, sizeof value);
+            // A blank (NaN) sample counts as 0.
+            return (std::isnan(value) ? 0.0 : std::nearbyint(static_cast<double>(value))) + bzero;
+        }
+    }
 }
 
 FitsHeader readFitsHeader(const FrameFile& file) {
@@ -180,12 +179,12 @@ FitsReadResult ReadFitsFrame(const std::filesystem::path& FileName, T2dArrays& R
             header.dataOffset, static_cast<std::uint64_t>(header.NAXIS1) * sampleBytes, rowBytes, height);
         // The values in picture order (row 0 at the top, which is the last file row read).
         std::vector<float> values(static_cast<std::size_t>(width) * height);
-        lo = hi = planeValue(sampleAt(rows.get(), header.BITPIX, header.BZERO));
+        lo = hi = planeValue(fitsSample(rows.get(), header.BITPIX, header.BZERO));
         for (int k = 0; k < height; ++k) {
             const std::uint8_t* row = rows.get() + k * rowBytes;
             float* out = values.data() + static_cast<std::size_t>(height - 1 - k) * width;
             for (int x = 0; x < width; ++x) {
-                out[x] = planeValue(sampleAt(row + x * sampleBytes, header.BITPIX, header.BZERO));
+                out[x] = planeValue(fitsSample(row + x * sampleBytes, header.BITPIX, header.BZERO));
                 lo = std::min(lo, out[x]);
                 hi = std::max(hi, out[x]);
             }

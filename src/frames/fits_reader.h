@@ -35,6 +35,11 @@ std::string_view fitsCardValue(std::string_view card);
 // is no number gives 0. The same in every locale.
 double parseFitsBzero(std::string_view value);
 
+// The value of the big-endian sample at p for BITPIX 8, 16, 32 or -32 (any other BITPIX reads
+// as -32), as the reader stores it: BITPIX 8 without BZERO, the others + BZERO, -32 rounded to
+// an integer first (a blank, NaN, sample counts as 0).
+double fitsSample(const std::uint8_t* p, int bitpix, double bzero);
+
 // The colour channel a FITS frame's file name names: "_R", "_G", "_B", "_L" just before the
 // extension, or ".red", ".green", ".blue", ".luminance" anywhere in it (a later one in this
 // order wins): 0 red, 1 green, 2 blue, 3 luminance; 1 for any other name.

@@ -152,6 +152,12 @@ struct FrameModel {
     // single AVI, which is read through AviName without the table).
     CappedTable<TAviSegmentRec, MaxAviSegments> AviSegments;
     int avicount = 0;
+    // The dark frame and flat field loaded last and their file types (1 bitmap, 2 special FITS,
+    // 3 FITS, 4 PNG; -1 none); a project names them so that they are loaded again with it.
+    std::string DarkFileName;
+    int DarkFileType = -1;
+    std::string FlatFileName;
+    int FlatFileType = -1;
 
     // Sizes in pixels: as the source reports them, after clamping to MaxFrameSize, and of the
     // working image (the frame at input time, the stacked image after stacking).

@@ -59,7 +59,7 @@ ResetResult initializesettings(FrameModel& model, ProgramState& state, ImageData
     state.LevelLo = 0.0f;
     state.LevelHi = 255.0f;
 
-    state.creatingDarkFlat = false;
+    state.MasterFrameMode = false;
     state.keepBoxOutline = false;
     state.newInput = false;
     model.InputIsFIT = false;

@@ -70,15 +70,13 @@ struct ProgramState {
     float DrizzleFactor = 2.0f;
     // The 3 x 3 kernel of the prefilter and the stack filter.
     TKernel3x3 Kernel3x3 = DefaultKernel3x3;
-    // A dark frame or flat field was built by stacking; FITS files then keep the planes' values.
+    // A dark frame or flat field is made of this input: set by "Create Darkframe" and by a save
+    // as special FITS, cleared by new input. Stacks then keep the FITS value range and FITS
+    // files the planes' values.
     bool MasterFrameMode = false;
-    // A special FITS master frame was created; the savers read it, new input clears it.
-    bool SpecialFits = false;
 
     // Raised by the input selection for a new input, cleared by the per-input reset.
     bool newInput = false;
-    // Set while a dark frame or flat field is being created by stacking.
-    bool creatingDarkFlat = false;
 
     // Registration: the clicked feature (centre of the alignment box, frame pixels), the stack
     // crop centre, the free box's rubber band and the object-tracking offset.

@@ -9,6 +9,7 @@
 
 #include "shell/application_context.h"
 #include "shell/controllers/align_controller.h"
+#include "shell/controllers/calibration_controller.h"
 #include "shell/controllers/final_controller.h"
 #include "shell/controllers/image_info_controller.h"
 #include "shell/controllers/input_controller.h"
@@ -108,6 +109,7 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
     align = std::make_unique<AlignController>(*this);
     optimize = std::make_unique<OptimizeController>(*this);
     imageInfo = std::make_unique<ImageInfoController>(*this);
+    calibration = std::make_unique<CalibrationController>(*this);
 
     resize(1024, 768);
 }

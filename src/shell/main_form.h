@@ -41,6 +41,7 @@ class InputController;
 class AlignController;
 class OptimizeController;
 class ImageInfoController;
+class CalibrationController;
 class TFormStorage;
 struct StartupOptions;
 struct StartupOutcome;
@@ -98,6 +99,7 @@ public:
     std::unique_ptr<AlignController> align;
     std::unique_ptr<OptimizeController> optimize;
     std::unique_ptr<ImageInfoController> imageInfo;
+    std::unique_ptr<CalibrationController> calibration;
 
     // The start-up: settings, command line and batch work, in their fixed order.
     StartupOutcome FormCreate(const StartupOptions& options);

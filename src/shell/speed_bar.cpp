@@ -32,7 +32,7 @@ SpeedBar::SpeedBar(QWidget* parent) : QWidget(parent) {
     ClipboardFront->setVisible(false);
     // Items whose work the program does not do yet: greyed, and their hint says so.
     for (QToolButton* item :
-         {Flatdarkbutton, Projectsave, projectload, ProjectSaveas, helpbutton, hintbutton, Wizard}) {
+         {Projectsave, projectload, ProjectSaveas, helpbutton, hintbutton, Wizard}) {
         item->setEnabled(false);
         item->setToolTip(item->text() + ": not available in this version");
     }

@@ -186,7 +186,6 @@ StartupOutcome Startup::run() {
     QComboBox& resampleFilter = *form_.stackPage->ResampleMethod;
     const int resampleMethod = resampleMethodItemForText(resampleFilter.currentText().toStdString());
     if (resampleMethod >= 0) resampleFilter.setCurrentIndex(resampleMethod);
-    app_.state.SpecialFits = false;
     createCurveObjects(form_);
 
     app_.model.AviName = "none";
@@ -353,9 +352,8 @@ void Startup::resetViews() {
     state.FeatureX = state.FeatureY = 0;
     state.LevelLo = 0.0f;
     state.LevelHi = 255.0f;
-    state.SpecialFits = false;
     state.newInput = false;
-    state.creatingDarkFlat = false;
+    state.MasterFrameMode = false;
     app_.model.SingleImage = false;
     align_.AlignSlider->setVisible(false);
     align_.Framelabel->setVisible(false);

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "frames/avi_reader.h"
+#include "frames/calibration_frames.h"
 #include "stacking/drizzle.h"
 #include "stacking/stack_accumulator.h"
 #include "stacking/stack_list.h"
@@ -51,13 +52,6 @@ std::string rangeText(double value) {
 std::string sizeText(int count, int width, int height, const std::string& suffix) {
     return "(n=" + std::to_string(count) + ") - (" + std::to_string(width) + "x" + std::to_string(height) +
            ")" + suffix;
-}
-
-// The dark or flat planes hold the frame's size in all three channels.
-bool fitsFrame(const PlaneTriple& planes, const FrameModel& model) {
-    return std::all_of(planes.begin(), planes.end(), [&](const T2dArrays& plane) {
-        return plane.xCount() == model.FrameWidth && plane.yCount() == model.FrameHeight;
-    });
 }
 
 }  // namespace
@@ -160,20 +154,18 @@ StackResult stackFrames(FrameModel& model, ProgramState& state, ImageDataSection
     run.stacky = state.stacky;
     run.PointMeanShiftX = pass.PointMeanShiftX;
     run.PointMeanShiftY = pass.PointMeanShiftY;
-    run.useDark = options.Usedarkframe;
-    run.useFlat = options.UseFlatfield;
-    if (run.useDark && !fitsFrame(section.DarkPlanes, model)) {
-        messages.show(
-            Message{"Imagesize error", " darkframe size does not match imagesize !!", mtWarning, mbOK});
-        run.useDark = false;
-        result.darkSwitchedOff = true;
-    }
-    if (run.useFlat && !fitsFrame(section.FlatPlanes, model)) {
-        messages.show(
-            Message{"Imagesize error", " flatfield size does not match imagesize !!", mtWarning, mbOK});
-        run.useFlat = false;
-        result.flatSwitchedOff = true;
-    }
+    const auto fitsFrame = [&model](const PlaneTriple& planes) {
+        return planesMatchFrame(planes, model.FrameWidth, model.FrameHeight);
+    };
+    run.useDark = options.Usedarkframe && fitsFrame(section.DarkPlanes);
+    run.useFlat = options.UseFlatfield && fitsFrame(section.FlatPlanes);
+    result.darkSwitchedOff = options.Usedarkframe && !run.useDark;
+    result.flatSwitchedOff = options.UseFlatfield && !run.useFlat;
+    // The frame source leaves a raw dark of another size alone; the user is told here.
+    result.rawDarkSwitchedOff = options.Rawdark && options.DebayerEnabled && !fitsFrame(section.DarkPlanes);
+    if (result.darkSwitchedOff || result.rawDarkSwitchedOff)
+        messages.show(calibrationSizeMessage(CalibrationKind::Dark));
+    if (result.flatSwitchedOff) messages.show(calibrationSizeMessage(CalibrationKind::Flat));
     if (multiPoint && options.FastStack) {
         result.MultiStackimage =
             nearestPointMap(points, canvasW, canvasH, result.StackMaxShiftX, result.StackMaxShiftY);

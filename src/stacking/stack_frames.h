@@ -75,6 +75,7 @@ struct StackResult {
     bool SigmaFinalPass = false;   // after the run (a completed pass toggles it)
     bool darkSwitchedOff = false;  // the dark frame's size did not match: uncheck Usedarkframe
     bool flatSwitchedOff = false;
+    bool rawDarkSwitchedOff = false;  // the same for the raw dark: uncheck Rawdark
     bool luminanceStacked = false;  // FITS luminance frames were stacked: check Lumichannel
 };
 

@@ -54,7 +54,7 @@ void fillWithSevens(FrameModel& model, ProgramState& state, ImageDataSection& se
     state.ProcessStage = TProcessStage::stWaveletPage;
     state.activepage = TMainTab::tabFinal;
     state.progstatus = TProgStatus::psStacked;
-    state.BatchMode = state.newInput = state.creatingDarkFlat = state.keepBoxOutline = true;
+    state.BatchMode = state.newInput = state.MasterFrameMode = state.keepBoxOutline = true;
     state.FeatureX = state.FeatureY = state.stackx = state.stacky = 7;
     state.BoxMark = TEdgeRect{7, 7, 7, 7};
     state.TrackOffsetX = state.TrackOffsetY = state.boxOutlineX = state.boxOutlineY = 7;
@@ -192,7 +192,7 @@ TEST(PerInputReset, ClearsExactlyTheListedFieldsAndKeepsEveryOther) {
     EXPECT_FALSE(model.InputIsFIT);
     EXPECT_FALSE(model.InputIsSeries);
     EXPECT_FALSE(state.newInput);
-    EXPECT_FALSE(state.creatingDarkFlat);
+    EXPECT_FALSE(state.MasterFrameMode);
     EXPECT_FALSE(state.keepBoxOutline);
     EXPECT_EQ(state.RGBArea.X1, -1);
     EXPECT_EQ(state.RGBArea.Y1, -1);

@@ -44,8 +44,8 @@ TEST_F(SaveStackTest, BatchSavesWriteEveryTypeWithoutAskingAndOnlyThenCountAsSav
     const std::string log = testing::internal::GetCapturedStderr();
     EXPECT_EQ(log.find("exists"), std::string::npos) << log;
     EXPECT_EQ(dialogs->shown, 0);
-    // The master-frame FITS switched the program's special-FITS state on.
-    EXPECT_TRUE(context.state.SpecialFits);
+    // The special FITS switched the program's master-frame mode on.
+    EXPECT_TRUE(context.state.MasterFrameMode);
     EXPECT_EQ(context.regSettings->ReadString("Files", "LastStacksavetype", ""), "PNG");
     EXPECT_EQ(fs::path(context.regSettings->ReadString("Files", "SaveDir", "")), folder.path());
 

@@ -14,6 +14,7 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 
+#include "frames/calibration_frames.h"
 #include "frames/frame_browsing.h"
 #include "frames/per_input_reset.h"
 #include "frames/still_frames.h"
@@ -300,7 +301,7 @@ void InputController::resetControlsBeforeInput() {
     align.Alignmethod->setItemIndex(0);
     app_.shell.ImageSaved = false;
     form_.stackPage->Multi->setChecked(false);
-    app_.state.creatingDarkFlat = false;
+    app_.state.MasterFrameMode = false;
     align.Showpanel->hide();
     align.RectShape1->hide();
     for (QWidget* control :
@@ -464,6 +465,10 @@ FrameSourceOptions InputController::readSourceOptions() const {
     FrameSourceOptions options;
     options.DebayerEnabled = app_.debayer.DebayerEnabled;
     options.debayer.pattern = bayerPatternForItem(form_.alignPage->debayergroup->ItemIndex());
+    // A raw dark of another size than the frames is left out (stacking tells the user).
+    options.debayer.Rawdark =
+        form_.alignPage->Rawdark->Checked() &&
+        planesMatchFrame(app_.images.DarkPlanes, app_.model.FrameWidth, app_.model.FrameHeight);
     options.DarkPlanes = &app_.images.DarkPlanes;
     options.TifStretch = app_.model.TifStretch;
     return options;

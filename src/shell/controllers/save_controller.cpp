@@ -34,8 +34,8 @@ const Png16Writer writePng = [](const std::filesystem::path& file, const Bitmap2
                                 std::string_view version) { SavePNGImage(file, picture, samples, version); };
 
 SaveContext saveContext(ApplicationContext& app) {
-    // The savers' master-frame state is the program's special-FITS state.
-    SaveContext context{app.messages(), app.state.SpecialFits};
+    // A save as special FITS switches the program's master-frame mode on.
+    SaveContext context{app.messages(), app.state.MasterFrameMode};
     context.batchMode = app.state.BatchMode;
     context.inputFiles = inputFiles(app.model);
     context.settings = app.regSettings.get();

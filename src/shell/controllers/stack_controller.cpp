@@ -84,6 +84,7 @@ StackOptions readStackOptions(const TMainForm& form) {
     options.Colourstack = general.Colourstack->Checked();
     options.Usedarkframe = general.Usedarkframe->Checked();
     options.UseFlatfield = general.UseFlatfield->Checked();
+    options.Rawdark = general.Rawdark->Checked();
     options.interlaced = general.interlaced->Checked();
     options.Interlacehoriz = general.Interlacehoriz->Checked();
     options.IntensBalance = page.IntensBalance->Checked();
@@ -183,6 +184,7 @@ void StackController::StackButtonClick() {
     AlignPage& general = *form_.alignPage;
     if (result.darkSwitchedOff) general.Usedarkframe->setChecked(false);
     if (result.flatSwitchedOff) general.UseFlatfield->setChecked(false);
+    if (result.rawDarkSwitchedOff) general.Rawdark->setChecked(false);
     if (result.outcome == StackOutcome::Stacked) showStack(std::move(result), options);
     finishStackRun();
 }

@@ -1,0 +1,106 @@
+#pragma once
+// Dark frames and flat fields: loading them into their float planes from a 24-bit bitmap, a PNG
+// or a FITS file, the normalisation of a flat field, the ranking that turns a recording into a
+// master frame by stacking, and the size test that keeps the planes from being read beyond
+// their extent.
+//
+// The dark planes hold 128 times the dark frame on the 0..255 pixel scale (a dark pixel of 10
+// is 1280.0); users subtract dark x 0.0078125. The flat planes hold the flat field divided by
+// its mean (1.0 is average illumination) and are never exactly 0. A FITS calibration frame is
+// grey: its one plane of samples goes into all three planes. The size of a set is the extent of
+// its planes (all three share it), so the recorded size can never disagree with what was filled.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "frames/frame_model.h"
+#include "frames/image_data_section.h"
+#include "platform/errors.h"
+#include "platform/message_port.h"
+
+namespace kestrave {
+
+enum class CalibrationKind : std::uint8_t { Dark, Flat };
+
+// The file types: the filter entries of the dark and flat dialog, 1 for the first.
+enum CalibrationFileType : int {
+    BitmapCalibration = 1,       // "bitmap 24bits (*.bmp)": byte x 128
+    SpecialFitsCalibration = 2,  // "special kestrave fits": sample + BZERO, already x 128
+    FitsCalibration = 3,         // "fits": (sample + BZERO) x 128 for a dark
+    PngCalibration = 4,          // "PNG ": byte x 128
+};
+
+// Who loads the frame. The dialog refuses a FITS file larger than MaxFrameSize and tells of a
+// picture cut to it; a project reload cuts either without a word (a FITS file keeps its first
+// MaxFrameSize columns and file rows, which are the bottom rows of the picture).
+enum class CalibrationOrigin : std::uint8_t { Dialog, Project };
+
+// A failed load, with the caption, text and kind of the message that reports it. The planes are
+// then a zeroed 2 x 2 set (no frame matches it, so nothing uses it).
+class CalibrationError : public FileError {
+public:
+    CalibrationError(std::string caption, const std::string& text, std::uint8_t dlgType = mtError)
+        : FileError(text), caption_(std::move(caption)), dlgType_(dlgType) {}
+    const std::string& caption() const { return caption_; }
+    std::uint8_t dlgType() const { return dlgType_; }
+    Message message() const { return Message{caption_, what(), dlgType_, mbOK}; }
+
+private:
+    std::string caption_;
+    std::uint8_t dlgType_;
+};
+
+// The file a project names does not exist: the planes are left as they were.
+class CalibrationFileMissing : public CalibrationError {
+public:
+    using CalibrationError::CalibrationError;
+};
+
+// The dialog was given a FITS file larger than MaxFrameSize: nothing was read, and the check
+// box of the kind is to be disabled.
+class CalibrationTooLarge : public CalibrationError {
+public:
+    using CalibrationError::CalibrationError;
+};
+
+struct CalibrationLoad {
+    // False for a file type other than 1..4: nothing was loaded and the planes are as they were.
+    bool loaded = false;
+    int width = 0;
+    int height = 0;
+    // BITPIX of a FITS file (16, 32 or -32); 0 for a picture.
+    int fitsBitpix = 0;
+};
+
+// Loads `file` of `type` as a dark frame or flat field into `planes` (a flat is normalised).
+// A picture cut to MaxFrameSize (dialog only) and a file that ends before its data do (the
+// missing samples are 0) are told through `messages`; the load goes on. Throws
+// CalibrationFileMissing (project only), CalibrationTooLarge (dialog only) or CalibrationError:
+// a FITS BITPIX other than 16, 32 and -32 gives "Unsupported fits format"; a bad header or
+// picture, an unreadable file or too little memory give the reason.
+CalibrationLoad loadCalibrationFrame(const std::filesystem::path& file, int type, CalibrationKind kind,
+                                     CalibrationOrigin origin, PlaneTriple& planes, MessagePort& messages);
+
+// Divides every value of the three planes by their mean, taken in double precision over every
+// value (a mean of exactly 0 counts as 1.0); a result of exactly 0 becomes 0.00001, so that a
+// division by the flat never divides by 0.
+void normaliseFlat(PlaneTriple& planes);
+
+// Whether all three planes hold exactly width x height values.
+bool planesMatchFrame(const PlaneTriple& planes, int width, int height);
+
+// "Imagesize error": the dark frame or flat field does not match the frames and is switched off.
+Message calibrationSizeMessage(CalibrationKind kind);
+
+// The value "LastDarkFlattype" of section "Files" takes after the dialog loaded a file of that
+// type: "BMP", "FTR" (a special FITS dark; a special FITS flat writes "FIT"), "FIT" or "PNG";
+// empty for any other type.
+std::string lastDarkFlatType(CalibrationKind kind, int type);
+
+// Ranks the frames 0..lastFrame for a master frame: each has slot-0 quality and difference 1.0
+// and slot-2 difference 1.0, and rank i holds frame i with the key i + 1, so that a stack of the
+// ranks 0..lastFrame takes every frame with equal weight. Shifts and exclusions stay.
+void rankForMasterFrame(FrameModel& model, int lastFrame);
+
+}  // namespace kestrave

@@ -1,0 +1,139 @@
+#include "shell/controllers/calibration_controller.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QPushButton>
+#include <QToolButton>
+
+#include "shell/application_context.h"
+#include "shell/busy_cursor.h"
+#include "shell/controllers/input_controller.h"
+#include "shell/controllers/shell_controller.h"
+#include "shell/controllers/stack_controller.h"
+#include "shell/main_form.h"
+#include "shell/pages/align_page.h"
+#include "shell/pages/stack_page.h"
+#include "shell/speed_bar.h"
+#include "widgets/check_box.h"
+#include "widgets/slider.h"
+
+namespace kestrave {
+
+namespace {
+
+constexpr int StackTab = static_cast<int>(TMainTab::tabStack);
+
+bool isFits(int type) {
+    return type == SpecialFitsCalibration || type == FitsCalibration;
+}
+
+}  // namespace
+
+CalibrationController::CalibrationController(TMainForm& form) : menu(&form, form.frameWindows), form_(form) {
+    QToolButton& item = *form.Speedbar->Flatdarkbutton;
+    item.setMenu(menu.PopupMenu1);
+    item.setPopupMode(QToolButton::InstantPopup);
+    connect(menu.LoadDarkframe1, &QAction::triggered, this, &CalibrationController::LoadDarkframeClick);
+    connect(menu.LoadFlatfield1, &QAction::triggered, this, &CalibrationController::FlatfieldbuttonClick);
+    connect(menu.CreateDarkframe1, &QAction::triggered, this, &CalibrationController::CreateDarkframeClick);
+    connect(menu.CreateFlatfield1, &QAction::triggered, this, &CalibrationController::CreateDarkframeClick);
+
+    // The boxes wait for a frame to use.
+    AlignPage& align = *form.alignPage;
+    align.Usedarkframe->setEnabled(false);
+    align.UseFlatfield->setEnabled(false);
+    connect(align.Usedarkframe, &TPCheck::OnClick, this, &CalibrationController::UsedarkframeClick);
+    connect(align.Rawdark, &TPCheck::OnClick, this, &CalibrationController::RawdarkClick);
+}
+
+void CalibrationController::LoadDarkframeClick() {
+    loadFromDialog(CalibrationKind::Dark);
+}
+
+void CalibrationController::FlatfieldbuttonClick() {
+    loadFromDialog(CalibrationKind::Flat);
+}
+
+void CalibrationController::loadFromDialog(CalibrationKind kind) {
+    ApplicationContext& app = form_.app;
+    TFileDialog& dialog = form_.dialogs.OpenDialog;
+    if (!app.dialogs().Execute(dialog)) return;
+    const std::string file = dialog.FileName.string();
+    const int type = dialog.FilterIndex;
+    AlignPage& align = *form_.alignPage;
+    const bool dark = kind == CalibrationKind::Dark;
+    (dark ? app.model.DarkFileName : app.model.FlatFileName) = file;
+    (dark ? app.model.DarkFileType : app.model.FlatFileType) = type;
+    TPCheck& box = dark ? *align.Usedarkframe : *align.UseFlatfield;
+    box.setEnabled(true);
+    box.setChecked(true);
+    if (dark) align.Rawdark->setEnabled(true);
+    // A FITS file's type is remembered once it was opened, a picture's once it was read.
+    const bool loaded = load(kind, file, type, CalibrationOrigin::Dialog);
+    if (app.regSettings && (loaded || isFits(type)))
+        app.regSettings->WriteString(kRegFilesSection, "LastDarkFlattype", lastDarkFlatType(kind, type));
+}
+
+void CalibrationController::LoadDarkframeFile(const std::string& FileName, int FileType) {
+    form_.alignPage->Usedarkframe->setEnabled(true);
+    load(CalibrationKind::Dark, FileName, FileType, CalibrationOrigin::Project);
+}
+
+void CalibrationController::LoadFlatfieldFile(const std::string& FileName, int FileType) {
+    form_.alignPage->UseFlatfield->setEnabled(true);
+    form_.app.model.FlatFileType = FileType;
+    load(CalibrationKind::Flat, FileName, FileType, CalibrationOrigin::Project);
+}
+
+bool CalibrationController::load(CalibrationKind kind, const std::string& file, int type,
+                                 CalibrationOrigin origin) {
+    ApplicationContext& app = form_.app;
+    AlignPage& align = *form_.alignPage;
+    const bool dark = kind == CalibrationKind::Dark;
+    TPCheck& box = dark ? *align.Usedarkframe : *align.UseFlatfield;
+    // A FITS calibration frame is grey.
+    if (isFits(type)) align.Colourstack->setChecked(false);
+    try {
+        const BusyCursor busy;
+        const CalibrationLoad result = loadCalibrationFrame(
+            file, type, kind, origin, dark ? app.images.DarkPlanes : app.images.FlatPlanes, app.messages());
+        // Stacks of FITS input take their value range from the depth of the last FITS file.
+        if (result.fitsBitpix != 0) app.input.readers.FitsBitpix = result.fitsBitpix;
+        return result.loaded;
+    } catch (const CalibrationError& error) {
+        box.setChecked(false);
+        if (dynamic_cast<const CalibrationTooLarge*>(&error)) box.setEnabled(false);
+        app.messages().show(error.message());
+    }
+    return false;
+}
+
+void CalibrationController::CreateDarkframeClick() {
+    ApplicationContext& app = form_.app;
+    const LongOperation operation(app.operations);
+    if (!operation) return;
+    app.state.MasterFrameMode = true;
+    app.state.activepage = TMainTab::tabStack;
+    app.model.FitStretch = false;
+    StackPage& stack = *form_.stackPage;
+    stack.Stackbutton->setEnabled(true);
+    stack.Statisticalstackbutton->setEnabled(true);
+    // Every frame of the input, in frame order and with equal weight.
+    const int last = form_.input->lastIndex();
+    rankForMasterFrame(app.model, last);
+    form_.shell->selectTab(StackTab);
+    form_.frameWindows.StackSlider->setValue(last);
+    form_.stack->StackButtonClick();
+}
+
+void CalibrationController::UsedarkframeClick() {
+    AlignPage& align = *form_.alignPage;
+    if (align.Usedarkframe->Checked()) align.Rawdark->setChecked(false);
+}
+
+void CalibrationController::RawdarkClick() {
+    AlignPage& align = *form_.alignPage;
+    align.Usedarkframe->setChecked(!align.Rawdark->Checked());
+}
+
+}  // namespace kestrave

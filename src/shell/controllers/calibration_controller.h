@@ -1,0 +1,49 @@
+#pragma once
+// Handlers of dark frames and flat fields: the items of the "Flat/Dark" speed-bar menu (load
+// through the dialog, create by stacking every frame of the input), the reloads a project asks
+// for, and the two check boxes that choose where the dark frame is taken off.
+
+#include <QObject>
+#include <string>
+
+#include "frames/calibration_frames.h"
+#include "shell/pages/calibration_menu.h"
+
+namespace kestrave {
+
+class TMainForm;
+
+class CalibrationController : public QObject {
+public:
+    explicit CalibrationController(TMainForm& form);
+
+    // "Load Darkframe" / "Load Flatfield": the file chosen in OpenDialog (its filter entry is the
+    // file type) becomes the dark frame or flat field, and its check box is checked; a cancelled
+    // dialog changes nothing. A load that fails is reported and leaves the box unchecked (a FITS
+    // file too large also disabled).
+    void LoadDarkframeClick();
+    void FlatfieldbuttonClick();
+    // The project's reload, by name and type: the box is enabled; a file that no longer exists
+    // is reported and unchecks it; a type other than 1..4 loads nothing. No settings are written.
+    void LoadDarkframeFile(const std::string& FileName, int FileType);
+    void LoadFlatfieldFile(const std::string& FileName, int FileType);
+    // "Create Darkframe" / "Create Flatfield": stacks every frame of the input with equal weight
+    // into a master frame (what it becomes depends only on the recording), to be saved as
+    // special FITS and loaded back.
+    void CreateDarkframeClick();
+    // The dark frame is taken off either in stacking ("Darkframe") or from the raw mosaic before
+    // debayering ("Raw"), never both.
+    void UsedarkframeClick();
+    void RawdarkClick();
+
+    CalibrationMenu menu;
+
+private:
+    void loadFromDialog(CalibrationKind kind);
+    // Loads into the kind's planes; false when nothing was loaded (reported, box unchecked).
+    bool load(CalibrationKind kind, const std::string& file, int type, CalibrationOrigin origin);
+
+    TMainForm& form_;
+};
+
+}  // namespace kestrave
