@@ -39,7 +39,8 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
       waveletTools(tools),
       frameWindows(tools, this),
       registrationWindows(tools, *frameWindows.Chart8),
-      optimizerWindows(tools, *frameWindows.Chart8) {
+      optimizerWindows(tools, *frameWindows.Chart8),
+      pointWindows(this) {
     setObjectName("MainForm");
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
