@@ -272,7 +272,7 @@ void AlignController::AlignmethodClick() {
             multipoint.show();
             multipoint.raise();
             break;
-        case AlignMethodNone: {
+        case AlignMethodNone:
             if (multipoint.isVisible()) points_->SaveTempPointFile();
             clearWholeFrameShifts(app_.model, form_.input->lastIndex());
             optimize.Setlimitbutton->setEnabled(true);
@@ -284,7 +284,6 @@ void AlignController::AlignmethodClick() {
             windows.Showgraphpointer->show();
             form_.stackPage->Statisticalstackbutton->setEnabled(true);
             break;
-        }
         default:
             break;
     }

@@ -1,6 +1,7 @@
 #pragma once
-// Handlers of the Align page: the debayer switch, the alignment box's size, the feature pick on
-// the preview and the box outline that follows the mouse, the recalculation of the reference,
+// Handlers of the Align page: the debayer switch, the alignment method, the alignment box's size,
+// the feature pick on the preview (or the free box dragged on it) and the box outline that follows
+// the mouse, the recalculation of the reference,
 // the quality method and the quality and filter options, the alignment of every frame, and the
 // spectrum and registration charts.
 

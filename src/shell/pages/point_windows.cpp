@@ -16,6 +16,8 @@ PointWindows::PointWindows(QWidget* form)
     StringGrid1 = named(new QTableWidget(0, 4, window), "StringGrid1");
     StringGrid1->setHorizontalHeaderLabels({"", "X", "Y", "FFT"});
     StringGrid1->verticalHeader()->hide();
+    StringGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    StringGrid1->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     StringGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     EstimateBestAlign = pushButton(window, "EstimateBestAlign", "Estimate best\nalign points");
@@ -39,7 +41,7 @@ PointWindows::PointWindows(QWidget* form)
     Multialignwindow->Body->addLayout(controlRow({ClearAlignmentpoints, SavePoints, Loadpoints}));
     Multialignwindow->Body->addLayout(controlRow({Alignmentzones, Resetalignpoints, Alignments}));
     Multialignwindow->Body->addWidget(Multialigntimer);
-    Multialignwindow->resize(300, 420);
+    Multialignwindow->resize(340, 420);
 }
 
 }  // namespace kestrave
