@@ -248,22 +248,7 @@ TEST_F(PointsPageTest, PointFilesAreSavedAndAHostileOneIsClippedWithAMessage) {
     EXPECT_EQ(readAlignPointFile(dir / "saved.kap", 160, 120).points.size(), 98u);
 }
 
-TEST_F(PointsPageTest, ResetAndCountdown) {
-    selectRecording();
-    const int last = form->input->lastIndex();
-    for (int f = 0; f <= last; ++f) {
-        context.model.FrameTable[f].Slots[1] = {f, 2 * f};
-        context.model.FrameTable[f].Slots[2] = {50, 50};
-    }
-    context.alignPoints.Alignpoints = 2;
-    messages.reply(mrYes);
-    QTest::mouseClick(windows.Resetalignpoints, Qt::LeftButton);
-    EXPECT_FALSE(windows.Resetalignpoints->Checked());
-    for (int f = 0; f <= last; ++f) {
-        EXPECT_EQ(context.model.FrameTable[f].Slots[2].X, f) << f;
-        EXPECT_EQ(context.model.FrameTable[f].Slots[2].SavedY, 2 * f) << f;
-    }
-
+TEST_F(PointsPageTest, TheCountdownStopsAtZero) {
     context.alignPoints.TimeLeft = 12000;
     for (const char* shown : {"Time left: 00:00:07", "Time left: 00:00:02", "Time left: 00:00:00"}) {
         points.Timer1Timer();
