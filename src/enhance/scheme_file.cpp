@@ -9,7 +9,6 @@
 
 #include "enhance/clamped_round.h"
 #include "persist/big_ini_file.h"
-#include "platform/safe_file.h"
 
 namespace kestrave {
 
@@ -59,14 +58,6 @@ std::string notAPageFileMessage(const fs::path& path, const std::string& kind) {
     if (!lowered.empty())
         lowered[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(lowered[0])));
     return path.string() + " is not a " + lowered;
-}
-
-void writeFreshIniFile(const fs::path& path, const TBigIniFile& ini) {
-    std::vector<std::string> lines;
-    ini.WriteAllToStrings(lines);
-    std::string text;
-    for (const std::string& line : lines) text.append(line).append("\r\n");
-    writeFileAtomically(path, text);
 }
 
 void saveWaveletScheme(const fs::path& path, const WaveletScheme& scheme) {

@@ -20,8 +20,6 @@
 
 namespace kestrave {
 
-class TBigIniFile;
-
 // A scheme or filter file that is missing, cannot be read or is not what its name claims.
 class WaveletFileError : public FileError {
 public:
@@ -71,7 +69,5 @@ WaveletScheme loadWaveletScheme(const std::filesystem::path& path);
 void checkPageFile(const std::filesystem::path& path, const std::string& kind);
 // The message for a file that holds none of the expected content.
 std::string notAPageFileMessage(const std::filesystem::path& path, const std::string& kind);
-// Writes the object's text as a new file at `path` (temporary file, then rename).
-void writeFreshIniFile(const std::filesystem::path& path, const TBigIniFile& ini);
 
 }  // namespace kestrave

@@ -53,6 +53,12 @@ private:
     std::vector<T> items_;
 };
 
+// A position in frame pixels: x to the right, y down.
+struct PointXY {
+    int X = 0;
+    int Y = 0;
+};
+
 // One alignment result: of the whole frame (slot 0) or of one alignment point's box.
 struct TAlignSlotRec {
     std::int32_t X = 0;  // measured shift in whole pixels against the feature or point position

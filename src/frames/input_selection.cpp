@@ -56,7 +56,6 @@ bool beforeIgnoringCase(const std::string& a, const std::string& b) {
 }
 
 constexpr int MaxAviFiles = MaxAviSegments;
-constexpr char TempPointFile[] = "temp.kap";
 
 std::string fileDateText(const std::filesystem::path& file) {
     std::error_code error;

@@ -26,6 +26,10 @@ namespace kestrave {
 // The input dialog's filter index, which decides the kind of input.
 enum class InputFilter : int { None = 0, AVI = 1, BMP = 2, FIT = 3, JPG = 4, TIF = 5, PNG = 6, SER = 7 };
 
+// The alignment points saved on leaving the multi-point mode, kept in the current folder (the
+// input's) and taken again when that mode is chosen once more; a new input removes it.
+inline constexpr char TempPointFile[] = "temp.kap";
+
 inline constexpr char TooManyFramesCaption[] = "Too many frames";
 inline constexpr char TooManyFramesText[] = "Warning : maximum processing limit is 10000 frames ";
 
@@ -91,7 +95,7 @@ struct InputState {
     Bitmap24 PreviewBitmap;
     // What the readers left about the first frame of the input and the frame shown since.
     FrameReaderState readers;
-    // The current folder: the folder of the input. "temp.kap" lives there.
+    // The current folder: the folder of the input. TempPointFile lives there.
     std::filesystem::path inputFolder;
     // The frames of the current input, read by the frame browser (none before an input).
     std::unique_ptr<InputFrameSource> source;

@@ -43,9 +43,22 @@ int hexDigitValue(char c) {
     return -1;
 }
 
-// Leading blanks, then either an optional sign and decimal digits within the 32-bit signed range,
-// or "0x"/"0X"/"$" and one to eight hexadecimal digits (read as a 32-bit pattern, so the top bit
-// makes the value negative). Nothing may follow the digits.
+// A line read back must be the line written: a line break would split it, a key holding "="
+// could never be found again, and a line in brackets would start a section.
+void checkStorable(const fs::path& file, std::string_view section, std::string_view ident,
+                   std::string_view line) {
+    const auto hasBreak = [](std::string_view s) {
+        return s.find_first_of("\r\n") != std::string_view::npos;
+    };
+    const bool looksLikeHeader = line.starts_with('[') && line.ends_with(']');
+    if (hasBreak(section) || hasBreak(line) || ident.find('=') != std::string_view::npos || looksLikeHeader)
+        throw KestraveError("Cannot store key \"" + std::string(ident) + "\" of section [" +
+                            std::string(section) + "] in " + file.string() +
+                            ": it cannot be read back as one line");
+}
+
+}  // namespace
+
 std::optional<std::int32_t> parseIniInteger(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size() && isBlank(text[i])) ++i;
@@ -84,21 +97,13 @@ std::optional<std::int32_t> parseIniInteger(std::string_view text) {
     return static_cast<std::int32_t>(negative ? -value : value);
 }
 
-// A line read back must be the line written: a line break would split it, a key holding "="
-// could never be found again, and a line in brackets would start a section.
-void checkStorable(const fs::path& file, std::string_view section, std::string_view ident,
-                   std::string_view line) {
-    const auto hasBreak = [](std::string_view s) {
-        return s.find_first_of("\r\n") != std::string_view::npos;
-    };
-    const bool looksLikeHeader = line.starts_with('[') && line.ends_with(']');
-    if (hasBreak(section) || hasBreak(line) || ident.find('=') != std::string_view::npos || looksLikeHeader)
-        throw KestraveError("Cannot store key \"" + std::string(ident) + "\" of section [" +
-                            std::string(section) + "] in " + file.string() +
-                            ": it cannot be read back as one line");
+void writeFreshIniFile(const fs::path& path, const TBigIniFile& ini) {
+    std::vector<std::string> lines;
+    ini.WriteAllToStrings(lines);
+    std::string text;
+    for (const std::string& line : lines) text.append(line).append("\r\n");
+    writeFileAtomically(path, text);
 }
-
-}  // namespace
 
 // ---- IniSection ----
 

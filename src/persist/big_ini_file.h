@@ -18,6 +18,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -148,5 +149,16 @@ private:
     TSectionList sections_;
     mutable std::size_t lastSection_ = 0;
 };
+
+// The integer syntax of the INI files: leading blanks, then either an optional sign and decimal
+// digits within the 32-bit signed range, or "0x"/"0X"/"$" and one to eight hexadecimal digits
+// (read as a 32-bit pattern, so the top bit makes the value negative); nothing may follow the
+// digits. None for anything else.
+std::optional<std::int32_t> parseIniInteger(std::string_view text);
+
+// Writes the object's text as a new file at `path` (temporary file, then rename): an existing file
+// is replaced whole, whatever it held, and only once the new one is complete. Throws FileError
+// when it cannot be written; the old file then stays as it was.
+void writeFreshIniFile(const std::filesystem::path& path, const TBigIniFile& ini);
 
 }  // namespace kestrave

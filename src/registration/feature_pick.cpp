@@ -127,7 +127,12 @@ PickResult pickFeature(ReferenceContext& context, const PreviewClick& click, con
     }
     const int half = context.fft.FFTSize / 2;
     if (!insideBorders(click.x, click.y, half, context.model.ImageWidth, context.model.ImageHeight)) {
-        tell(context.messages, "Alignment warning", " Choosen feature too close to image border ", mtWarning);
+        if (click.freeBox)
+            tell(context.messages, "Alignment warning", " Alignment feature too close to image border ",
+                 mtError);
+        else
+            tell(context.messages, "Alignment warning", " Choosen feature too close to image border ",
+                 mtWarning);
         return PickResult::TooCloseToBorder;
     }
 

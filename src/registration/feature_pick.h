@@ -95,6 +95,9 @@ struct PreviewClick {
     int position = 0;
     // A new input is still being set up.
     bool settingUpInput = false;
+    // The centre of a free box the user dragged, rather than a clicked feature (the border
+    // warning says so).
+    bool freeBox = false;
 };
 
 enum class PickResult {
@@ -104,9 +107,9 @@ enum class PickResult {
     FeatureAccepted,   // the feature is picked and the reference computed
 };
 
-// The pick of a feature by a left click on the preview (the window has already dealt with the
-// right button and the free-box rubber band, and calls this only with an input loaded and the
-// free-box mode off). The feature must lie more than half a box inside every border of the image.
+// The pick of a feature by a left click on the preview, or of the centre of a free box dragged on
+// it (the window has already dealt with the right button and sized the box, and calls this only
+// with an input loaded). The feature must lie more than half a box inside every border of the image.
 // An accepted feature becomes the centre of the box and the shown frame the reference frame; the
 // reference is computed twice (the second time after referenceComputedOnce) and ProcessStage
 // becomes 4.

@@ -11,14 +11,10 @@
 
 #include "frames/frame_model.h"
 #include "frames/program_state.h"
+#include "registration/alignment_points.h"
 #include "registration/optimizer_state.h"
 
 namespace kestrave {
-
-// The alignment methods of the Alignmethod choice.
-inline constexpr int AlignMethodSingle = 0;  // "Default(single)"
-inline constexpr int AlignMethodMultipoint = 1;
-inline constexpr int AlignMethodNone = 2;
 
 // Per alignment point p (1..Alignpoints): the quality cut that keeps the point's best frames, its
 // value when the limit set it, the largest difference of the point, and the frames it keeps.

@@ -14,6 +14,7 @@
 #include "persist/reg_settings.h"
 #include "platform/progress_port.h"
 #include "registration/align_state.h"
+#include "registration/alignment_points.h"
 #include "registration/debayer_switch.h"
 #include "registration/fft.h"
 #include "registration/frame_limit.h"
@@ -71,6 +72,8 @@ public:
     OptimizerState optimizer;
     // The frame limits of the alignment points.
     PointLimits points;
+    // The alignment points, the free alignment box and the multi-point mode.
+    AlignmentPoints alignPoints;
     // The input: the shown picture, what the readers found, the current folder, the frame source
     // of the browser; and the debayer switch.
     InputState input;

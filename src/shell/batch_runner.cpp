@@ -19,7 +19,6 @@ namespace kestrave {
 namespace {
 
 constexpr char BatchCaption[] = "Batch";
-constexpr char AlignmentPointsCopy[] = "temp.kap";
 
 void report(MessagePort& messages, std::uint8_t type, const std::string& text) {
     messages.show({.caption = BatchCaption, .text = text, .dlgType = type, .buttons = mbOK});
@@ -105,7 +104,7 @@ BatchOutcome RunBatchCommands(TMainForm& form) {
     // An alignment-point file left from an earlier run is not taken by this one.
     std::error_code ignored;
     const std::filesystem::path& folder = form.alignPage->DirectoryListBox1->Directory();
-    if (!folder.empty()) std::filesystem::remove(folder / AlignmentPointsCopy, ignored);
+    if (!folder.empty()) std::filesystem::remove(folder / TempPointFile, ignored);
 
     const BatchCommands& batch = app.batch;
     if (!batch.BatchPending || batch.BatchLineCount <= 1) return {};

@@ -43,7 +43,8 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
       frameWindows(tools, this),
       imageInfoWindow(tools),
       registrationWindows(tools, *frameWindows.Chart8),
-      optimizerWindows(tools, *frameWindows.Chart8) {
+      optimizerWindows(tools, *frameWindows.Chart8),
+      pointWindows(this) {
     setObjectName("MainForm");
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);

@@ -11,6 +11,7 @@
 #include "shell/pages/histogram_windows.h"
 #include "shell/pages/image_info_window.h"
 #include "shell/pages/optimizer_windows.h"
+#include "shell/pages/point_windows.h"
 #include "shell/pages/registration_windows.h"
 #include "shell/pages/wavelet_tool_panels.h"
 #include "shell/tool_windows.h"
@@ -77,6 +78,8 @@ public:
     RegistrationWindows registrationWindows;
     // The movements plot and the pass pointer on the registration chart.
     OptimizerWindows optimizerWindows;
+    // The multi-point window: the alignment points' grid, estimator and files.
+    PointWindows pointWindows;
     WindowDialogs dialogs;
     // The point the assistant's balloons aim at.
     QWidget* Screencentre = nullptr;

@@ -60,4 +60,11 @@ std::uint16_t MessageRoutine::NewMessagedlg(const std::string& Caption, const st
     return show(message);
 }
 
+std::uint16_t askOverwrite(MessageRoutine& messages, const std::filesystem::path& file,
+                           const std::string& text) {
+    std::error_code error;
+    if (!std::filesystem::exists(file, error)) return mrYes;
+    return messages.NewMessagedlg("File exists", text, mtWarning, mbYesNo, 0, false, "", mrNo);
+}
+
 }  // namespace kestrave

@@ -72,4 +72,9 @@ private:
     int errorsShown_ = 0;
 };
 
+// Asks, caption "File exists", whether an existing `file` may be replaced; mrYes when it does not
+// exist. Unattended runs never replace a file they were not told to (the batch answer is No).
+std::uint16_t askOverwrite(MessageRoutine& messages, const std::filesystem::path& file,
+                           const std::string& text);
+
 }  // namespace kestrave

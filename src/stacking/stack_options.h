@@ -10,11 +10,6 @@
 
 namespace kestrave {
 
-struct PointXY {
-    int X = 0;
-    int Y = 0;
-};
-
 // The alignment points of multi-point mode: point p (1..Alignpoints) sits at PointPos[p] of the
 // reference frame, and slot p of every frame record holds that frame's result for it.
 struct StackPointSet {

@@ -15,6 +15,7 @@
 #include "frames/frame_browsing.h"
 #include "frames/input_sources.h"
 #include "persist/reg_settings.h"
+#include "registration/alignment_points.h"
 #include "registration/debayer_switch.h"
 #include "registration/fft.h"
 #include "registration/quality_method.h"
@@ -22,11 +23,13 @@
 #include "shell/application_context.h"
 #include "shell/controllers/align_window.h"
 #include "shell/controllers/input_controller.h"
+#include "shell/controllers/point_controller.h"
 #include "shell/controllers/shell_controller.h"
 #include "shell/main_form.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/line_chart.h"
 #include "shell/pages/optimize_page.h"
+#include "shell/pages/point_windows.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/tab_strip.h"
@@ -52,11 +55,15 @@ bool featurePicked(const ProgramState& state) {
 }  // namespace
 
 AlignController::AlignController(TMainForm& form)
-    : form_(form), app_(form.app), window_(std::make_unique<AlignWindow>(form)) {
+    : form_(form),
+      app_(form.app),
+      window_(std::make_unique<AlignWindow>(form)),
+      points_(std::make_unique<PointController>(form, *window_)) {
     AlignPage& page = *form.alignPage;
     OptimizePage& optimize = *form.optimizePage;
     connect(page.Avidebay, &TPCheck::OnClick, this, &AlignController::AVIDEBAYClick);
     connect(page.FFTsizeGroup, &TRadioGroup::OnClick, this, &AlignController::FFTsizeGroupClick);
+    connect(page.Alignmethod, &TRadioGroup::OnClick, this, &AlignController::AlignmethodClick);
     connect(page.RecalcFFTbutton, &QPushButton::clicked, this, &AlignController::RecalcFFTbuttonClick);
     connect(page.QualityMethodCombo, &QComboBox::activated, this, &AlignController::QualityMethodComboChange);
     connect(page.QualityFilter, &TRxSpinEdit::OnChange, this, &AlignController::QualityFilterChange);
@@ -93,13 +100,16 @@ void AlignController::connectArming(TRxSpinEdit& spin, void (AlignController::*a
 bool AlignController::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
     if (watched == form_.alignPage->PreviewImage &&
-        (type == QEvent::MouseButtonPress || type == QEvent::MouseMove)) {
+        (type == QEvent::MouseButtonPress || type == QEvent::MouseMove ||
+         type == QEvent::MouseButtonRelease)) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         const int x = static_cast<int>(mouse->position().x()), y = static_cast<int>(mouse->position().y());
         if (type == QEvent::MouseButtonPress)
             PreviewImageMouseDown(mouse->button(), mouse->modifiers(), x, y);
+        else if (type == QEvent::MouseMove)
+            PreviewImageMouseMove(mouse->buttons(), mouse->modifiers(), x, y);
         else
-            PreviewImageMouseMove(mouse->modifiers(), x, y);
+            PreviewImageMouseUp(mouse->button(), x, y);
     } else if (type == QEvent::MouseButtonPress || type == QEvent::KeyPress) {
         for (const auto& [part, arm] : arming_)
             if (part == watched) (this->*arm)();
@@ -233,28 +243,80 @@ void AlignController::AVIDEBAYClick() {
     if (form_.app.state.ProcessStage >= TProcessStage::stInputLoaded) form_.input->PreviewSliderChange();
 }
 
-void AlignController::AlignmethodClick() {}
+void AlignController::AlignmethodClick() {
+    AlignPage& page = *form_.alignPage;
+    OptimizePage& optimize = *form_.optimizePage;
+    FrameWindows& windows = form_.frameWindows;
+    AlignmentPoints& points = app_.alignPoints;
+    windows.differencecutslider->show();
+    app_.state.progstatus = TProgStatus::psFeatureSet;
+    app_.registration.WaitForClick = false;
+    if (!inputLoaded()) return;
+    ToolWindow& multipoint = *form_.pointWindows.Multialignwindow;
+    switch (page.Alignmethod->ItemIndex()) {
+        case AlignMethodSingle:
+            // Back from the multi-point mode: the points are kept for the next time, and the
+            // feature is the one picked before the points moved it.
+            if (!multipoint.isVisible()) return;
+            app_.state.FeatureX = points.SavedFeatureX;
+            app_.state.FeatureY = points.SavedFeatureY;
+            points_->SaveTempPointFile();
+            optimize.Optimizebutton->setEnabled(true);
+            app_.registration.UserBoxPlaced = false;
+            points.Alignpoints = 1;
+            points.MultiPointMode = false;
+            break;
+        case AlignMethodMultipoint:
+            windows.differencecutslider->hide();
+            points_->Multialignsetup();
+            multipoint.show();
+            multipoint.raise();
+            break;
+        case AlignMethodNone:
+            if (multipoint.isVisible()) points_->SaveTempPointFile();
+            clearWholeFrameShifts(app_.model, form_.input->lastIndex());
+            optimize.Setlimitbutton->setEnabled(true);
+            form_.stackPage->Stackbutton->setEnabled(true);
+            window_->markNextStep(*optimize.Setlimitbutton, 2);
+            page.PreviewSlider->setValue(page.PreviewSlider->MaxValue());
+            windows.StackSlider->setValue(page.PreviewSlider->Value());
+            optimize.Optimizebutton->setEnabled(false);
+            windows.Showgraphpointer->show();
+            form_.stackPage->Statisticalstackbutton->setEnabled(true);
+            break;
+        default:
+            break;
+    }
+}
 
 // --- Box size, feature pick, box outline ---------------------------------------------------------
 
 void AlignController::FFTsizeGroupClick() {
     AlignPage& page = *form_.alignPage;
     ReferenceContext context = referenceContext();
-    const FftSizeChoice choice = chooseFftSize(context, page.FFTsizeGroup->ItemIndex(),
-                                               static_cast<double>(page.FFTFilterspin->Value()), false);
+    const FftSizeChoice choice =
+        chooseFftSize(context, page.FFTsizeGroup->ItemIndex(),
+                      static_cast<double>(page.FFTFilterspin->Value()), app_.alignPoints.FreeBox);
     page.FFTsizeGroup->setItemIndex(choice.itemIndex);
     if (choice.featureDropped) page.Alignbutton->setEnabled(false);
     if (!choice.applied) return;
     form_.input->PreviewSliderChange();
-    const QString n = QString::number(app_.fft.FFTSize);
-    form_.tools.FFTWindow->setWindowTitle("FFT spectrum " + n + "x" + n);
+    const int n = app_.fft.FFTSize;
+    PointWindows& pointWindows = form_.pointWindows;
+    if (pointWindows.Multialignwindow->isVisible()) {
+        points_->drawPoints(Qt::white);
+        pointWindows.MaxDist->setValue(n / 2);
+    }
+    form_.tools.FFTWindow->setWindowTitle("FFT spectrum " + QString::number(n) + "x" + QString::number(n));
 }
 
 void AlignController::PreviewImageMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x,
                                             int y) {
     const QPoint at = previewPoint(x, y);
-    // The right button alone deletes an alignment point of the multi-point mode; nothing else.
-    if (button == Qt::RightButton && modifiers == Qt::NoModifier) return;
+    if (button == Qt::RightButton && modifiers == Qt::NoModifier) {
+        points_->deleteNearestPoint(at.x(), at.y());
+        return;
+    }
     RegistrationState& registration = app_.registration;
     // A pick is refused while another long operation loops; the click an alignment waits for is not.
     std::optional<LongOperation> operation;
@@ -266,6 +328,12 @@ void AlignController::PreviewImageMouseDown(Qt::MouseButton button, Qt::Keyboard
     charts.Series6->Clear();
     charts.Series6->ShowInLegend = false;
     charts.Series5->Title = "Power spectrum";
+    if (app_.alignPoints.FreeBox) {
+        // The free box is dragged from here and placed when the button is released.
+        app_.state.BoxMark = {at.x(), at.x(), at.y(), at.y()};
+        showFreeBoxBand();
+        return;
+    }
     if (!inputLoaded()) return;
 
     AlignPage& page = *form_.alignPage;
@@ -275,19 +343,26 @@ void AlignController::PreviewImageMouseDown(Qt::MouseButton button, Qt::Keyboard
         page.glPageControl1->setCurrentWidget(page.TabSheet10);
     page.Negativeimage->setChecked(false);
     if (!page.HoldPreGamma->Checked()) page.Pregamma->setChecked(false);
-    if (!registration.WaitForClick) {
-        for (QWidget* control : std::initializer_list<QWidget*>{
-                 page.Alignbutton, page.QualityMethodlabel, page.QualityMethodCombo, page.Alignmethod,
-                 page.Lowerqualitylabel, form_.optimizePage->OptimizeQualitySpin, page.ShowFFTbox,
-                 page.ShowGraphbox, page.Manualalignbox})
-            control->setEnabled(true);
-    }
-
     PreviewClick click;
     click.x = at.x();
     click.y = at.y();
     click.position = std::min(page.PreviewSlider->Value(), form_.input->lastIndex());
-    if (registration.WaitForClick) {
+    pickAt(click);
+}
+
+void AlignController::enablePickControls() {
+    if (app_.registration.WaitForClick) return;
+    AlignPage& page = *form_.alignPage;
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             page.Alignbutton, page.QualityMethodlabel, page.QualityMethodCombo, page.Alignmethod,
+             page.Lowerqualitylabel, form_.optimizePage->OptimizeQualitySpin, page.ShowFFTbox,
+             page.ShowGraphbox, page.Manualalignbox})
+        control->setEnabled(true);
+}
+
+void AlignController::pickAt(const PreviewClick& click) {
+    enablePickControls();
+    if (app_.registration.WaitForClick) {
         ReferenceContext context = referenceContext();
         pickFeature(context, click, readReferenceOptions(), *window_, *window_, app_.progress());
         return;
@@ -299,7 +374,11 @@ void AlignController::PreviewImageMouseDown(Qt::MouseButton button, Qt::Keyboard
     });
     if (result != PickResult::FeatureAccepted) return;
 
+    AlignPage& page = *form_.alignPage;
     ToolWindows& tools = form_.tools;
+    // Outside the multi-point mode the first point follows the clicked feature.
+    if (!app_.alignPoints.MultiPointMode && !click.freeBox)
+        app_.alignPoints.PointPos[1] = {app_.state.FeatureX, app_.state.FeatureY};
     page.BoxOutline->hide();
     for (ToolWindow* window : {tools.FFTWindow, tools.Registrationgraphwindow}) {
         window->show();
@@ -318,17 +397,24 @@ void AlignController::PreviewImageMouseDown(Qt::MouseButton button, Qt::Keyboard
     }
 }
 
-void AlignController::PreviewImageMouseMove(Qt::KeyboardModifiers, int x, int y) {
+void AlignController::PreviewImageMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers, int x, int y) {
     const QPoint at = previewPoint(x, y);
     form_.StatusPanels[2]->setText(QString::number(at.x()) + "-" + QString::number(at.y()));
     AlignPage& page = *form_.alignPage;
-    if (!inputLoaded()) return;
     ProgramState& state = app_.state;
+    const bool freeBox = app_.alignPoints.FreeBox;
+    if (freeBox && (buttons & Qt::LeftButton) && state.BoxMark.Left != -1) {
+        state.BoxMark.Right = at.x();
+        state.BoxMark.Bottom = at.y();
+        showFreeBoxBand();
+    }
+    if (!inputLoaded()) return;
     const int position = std::min(page.PreviewSlider->Value(), form_.input->lastIndex());
     if (app_.model.FrameTable[frameAtPosition(app_.model, position)].Excluded) {
         page.PreviewImage->setCursor(Qt::ForbiddenCursor);
         return;
     }
+    if (freeBox) return;
     const int h = app_.fft.FFTSize / 2;
     const bool fits = h <= at.x() && at.x() <= app_.model.ImageWidth - 1 - h && h <= at.y() &&
                       at.y() <= app_.model.ImageHeight - 1 - h;
@@ -344,6 +430,74 @@ void AlignController::PreviewImageMouseMove(Qt::KeyboardModifiers, int x, int y)
     page.BoxOutline->setGeometry(static_cast<int>((at.x() - h) / scale),
                                  static_cast<int>((at.y() - h) / scale), static_cast<int>(2 * h / scale),
                                  static_cast<int>(2 * h / scale));
+}
+
+void AlignController::PreviewImageMouseUp(Qt::MouseButton button, int x, int y) {
+    ProgramState& state = app_.state;
+    AlignmentPoints& points = app_.alignPoints;
+    if (points.FreeBox && button != Qt::RightButton && state.BoxMark.Left != -1) {
+        const QPoint at = previewPoint(x, y);
+        state.BoxMark.Right = at.x();
+        state.BoxMark.Bottom = at.y();
+        placeFreeBox();
+    }
+    points.SavedFeatureX = state.FeatureX;
+    points.SavedFeatureY = state.FeatureY;
+}
+
+void AlignController::showFreeBoxBand() {
+    QFrame& band = *form_.alignPage->FreeBoxBand;
+    const TEdgeRect box = orderedCorners(app_.state.BoxMark);
+    if (box.Left == -1) {
+        band.hide();
+        return;
+    }
+    const float scale = app_.shell.PreviewFitted ? app_.shell.PreviewFitScale : 1.0f;
+    const auto shown = [scale](int v) { return static_cast<int>(std::lrint(v / scale)); };
+    band.setGeometry(shown(box.Left), shown(box.Top), std::max(shown(box.Right - box.Left), 1),
+                     std::max(shown(box.Bottom - box.Top), 1));
+    band.show();
+    band.raise();
+}
+
+void AlignController::placeFreeBox() {
+    AlignPage& page = *form_.alignPage;
+    page.FreeBoxBand->hide();
+    std::optional<LongOperation> operation;
+    if (!app_.registration.WaitForClick) {
+        operation.emplace(app_.operations);
+        if (!*operation) return;
+    }
+    if (!inputLoaded()) return;
+    ProgramState& state = app_.state;
+    AlignmentPoints& points = app_.alignPoints;
+    const TEdgeRect dragged = orderedCorners(state.BoxMark);
+    page.Negativeimage->setChecked(false);
+    if (!page.HoldPreGamma->Checked()) page.Pregamma->setChecked(false);
+    page.FFTsizeGroup->setItemIndex(
+        freeBoxSizeItem(std::max(dragged.Right - dragged.Left, dragged.Bottom - dragged.Top)));
+    FFTsizeGroupClick();
+    const int n = app_.fft.FFTSize;
+    if (n <= 0) return;
+    const FreeBoxFit fit = fitFreeBox(dragged, n, app_.model.ImageWidth, app_.model.ImageHeight);
+    if (fit.tooLarge) {
+        app_.messages().NewMessagedlg("Alignment box problem", "Box larger then maximum available size",
+                                      mtInformation, mbOK, 0, false, "");
+        points.FreeBox = false;
+        page.Freebox->setChecked(false);
+    }
+    state.BoxMark = fit.box;
+    points.FreeBoxCentreX = fit.centreX;
+    points.FreeBoxCentreY = fit.centreY;
+    points.FreeBoxWidth = fit.box.Right - fit.box.Left;
+    points.FreeBoxHeight = fit.box.Bottom - fit.box.Top;
+
+    PreviewClick click;
+    click.x = fit.centreX;
+    click.y = fit.centreY;
+    click.position = std::min(page.PreviewSlider->Value(), form_.input->lastIndex());
+    click.freeBox = true;
+    pickAt(click);
 }
 
 // --- Reference recalculation, quality method and options -----------------------------------------

@@ -1,6 +1,7 @@
 #pragma once
-// Handlers of the Align page: the debayer switch, the alignment box's size, the feature pick on
-// the preview and the box outline that follows the mouse, the recalculation of the reference,
+// Handlers of the Align page: the debayer switch, the alignment method, the alignment box's size,
+// the feature pick on the preview (or the free box dragged on it) and the box outline that follows
+// the mouse, the recalculation of the reference,
 // the quality method and the quality and filter options, the alignment of every frame, and the
 // spectrum and registration charts.
 
@@ -16,6 +17,7 @@
 namespace kestrave {
 
 class AlignWindow;
+class PointController;
 class ApplicationContext;
 class Bitmap24;
 class TMainForm;
@@ -31,19 +33,27 @@ public:
     void AVIDEBAYClick();
     // The same without reading the frame again (the input selection shows the frame itself).
     void applyDebayerSwitch();
-    // The switch between single-point, multi-point and no alignment. Until the alignment points
-    // exist there is nothing to set up for any of them.
+    // The switch between single-box ("Default(single)"), multi-point and no alignment ("None").
+    // With an input: "Default(single)" leaves the multi-point mode (its points go to the
+    // temporary point file) and returns to the feature picked last; "Multipoint" starts the
+    // multi-point setup; "None" stacks the frames as they are, without shifts.
     void AlignmethodClick();
 
     // A box size chosen in FFTsizeGroup: stepped down to one that fits the image, the FFT set up
     // for it; a feature picked for the old size has to be picked again.
     void FFTsizeGroupClick();
-    // A press on the preview at (x, y) of the control: the click an alignment waits for, or the
-    // pick of the feature (left button) whose box becomes the reference.
+    // A press on the preview at (x, y) of the control: the right button alone deletes the nearest
+    // alignment point; otherwise the click an alignment waits for, the start of a free box, or
+    // the pick of the feature whose box becomes the reference.
     void PreviewImageMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
-    // The mouse over the preview: its frame position in the status bar, the cross cursor where
-    // the box fits, and the box outline around it until a feature is picked.
-    void PreviewImageMouseMove(Qt::KeyboardModifiers modifiers, int x, int y);
+    // The mouse over the preview: its frame position in the status bar; with the free box the
+    // rubber band follows it while the left button is held; otherwise the cross cursor where the
+    // box fits, and the box outline around it until a feature is picked.
+    void PreviewImageMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x, int y);
+    // The release of the mouse on the preview: a dragged free box is sized, kept inside the frame
+    // and picked as the feature (or taken as the click an alignment waits for). Every release
+    // remembers the feature in force.
+    void PreviewImageMouseUp(Qt::MouseButton button, int x, int y);
     // Recomputes the reference from the box around the feature on the reference frame and aligns
     // that frame. A call made while one runs (the automatic values written into the spin edits
     // call it again) returns at once.
@@ -78,6 +88,9 @@ public:
     void OptimizegraphClick();
     void ShowMovementwindowClick();
 
+    // The handlers of the alignment points and the multi-point window.
+    PointController& points() { return *points_; }
+
     // The control values the reference computation, the alignment of one frame and the pass read.
     ReferenceOptions readReferenceOptions() const;
     AlignOptions readAlignOptions() const;
@@ -98,11 +111,20 @@ private:
     // The pass ended without a ranking: the stored reference picture goes back to the preview.
     void alignmentStopped();
     QPoint previewPoint(int x, int y) const;
+    // The free box's rubber band over the preview for BoxMark, hidden when none is dragged.
+    void showFreeBoxBand();
+    // The free box released: its size, its place, and its centre picked as the feature.
+    void placeFreeBox();
+    // The controls a pick makes usable, unless the click is one an alignment waits for.
+    void enablePickControls();
+    // The click an alignment waits for, or the pick of the feature at the click.
+    void pickAt(const PreviewClick& click);
     bool inputLoaded() const;
 
     TMainForm& form_;
     ApplicationContext& app_;
     std::unique_ptr<AlignWindow> window_;
+    std::unique_ptr<PointController> points_;
     // A reference computation is running.
     bool referenceBusy_ = false;
     // The spin edits (and their step buttons) whose press or key arms a filter value.

@@ -61,8 +61,7 @@ void AlignWindow::applyAutomaticValues(const AutomaticFilterValues& values) {
 void AlignWindow::featureAccepted() {
     AlignPage& page = *form_.alignPage;
     page.Showbutton->hide();
-    page.Showbuttonp1->move(page.Alignbutton->x(), page.Alignbutton->y() + page.Alignbutton->height());
-    page.Showbuttonp1->show();
+    markNextStep(*page.Alignbutton);
     page.Framelabel->hide();
     showSpectrumUndefined();
     page.ShowGraphbox->setChecked(true);
@@ -189,6 +188,12 @@ void AlignWindow::showPreview(const QImage& picture) {
     QLabel& image = *form_.alignPage->PreviewImage;
     image.setPixmap(QPixmap::fromImage(picture));
     if (!app_.shell.PreviewFitted) image.resize(picture.size());
+}
+
+void AlignWindow::markNextStep(const QWidget& button, int lift) {
+    QFrame& marker = *form_.alignPage->Showbuttonp1;
+    marker.move(button.x(), button.y() + button.height() - lift);
+    marker.show();
 }
 
 void AlignWindow::showSpectrumUndefined() {

@@ -9,6 +9,7 @@
 #include "registration/feature_pick.h"
 
 class QImage;
+class QWidget;
 
 namespace kestrave {
 
@@ -49,6 +50,8 @@ public:
 
     // The picture in PreviewImage, at its own size unless the preview is fitted.
     void showPreview(const QImage& picture);
+    // The marker of the next step shown under `button`, `lift` pixels up from its lower edge.
+    void markNextStep(const QWidget& button, int lift = 0);
     // imgFFT cleared, with " Not defined " in its middle.
     void showSpectrumUndefined();
 

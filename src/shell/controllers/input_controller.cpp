@@ -299,6 +299,7 @@ void InputController::resetControlsBeforeInput() {
     form_.optimizePage->Optimizeandstackbutton->setEnabled(true);
     form_.optimizePage->Optimizebutton->setEnabled(true);
     align.Alignmethod->setItemIndex(0);
+    app_.alignPoints.Alignpoints = 1;
     app_.shell.ImageSaved = false;
     form_.stackPage->Multi->setChecked(false);
     app_.state.MasterFrameMode = false;

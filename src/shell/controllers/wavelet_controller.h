@@ -177,7 +177,6 @@ private:
     QPoint imagePoint(QPoint at) const;
     void refreshZoom(QPoint at);
     void reportWaveletError(const std::exception& error);
-    std::uint16_t askOverwrite(const std::filesystem::path& file, const std::string& text);
 
     TMainForm& form_;
     ApplicationContext& app_;

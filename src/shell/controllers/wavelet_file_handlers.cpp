@@ -36,16 +36,11 @@ void WaveletController::connectFileControls() {
     connect(filter.Loadfilter, &QPushButton::clicked, this, &WaveletController::LoadfilterClick);
 }
 
-std::uint16_t WaveletController::askOverwrite(const std::filesystem::path& file, const std::string& text) {
-    std::error_code error;
-    if (!std::filesystem::exists(file, error)) return mrYes;
-    // Unattended runs never replace a file they were not told to.
-    return app_.messages().NewMessagedlg("File exists", text, mtWarning, mbYesNo, 0, false, "", mrNo);
-}
-
 void WaveletController::saveschembuttonClick() {
     if (!app_.dialogs().Execute(savewaveletdialog)) return;
-    if (askOverwrite(savewaveletdialog.FileName, " overwrite existing waveletsettings ?") != mrYes) return;
+    if (askOverwrite(app_.messages(), savewaveletdialog.FileName, " overwrite existing waveletsettings ?") !=
+        mrYes)
+        return;
     try {
         saveWaveletScheme(savewaveletdialog.FileName, readWaveletScheme(page_));
     } catch (const FileError& error) {
@@ -72,7 +67,8 @@ void WaveletController::loadschemebuttonClick(bool batch) {
 void WaveletController::SaveFilterClick() {
     SaveDialog5.InitialDir = ProgramDir();
     if (!app_.dialogs().Execute(SaveDialog5)) return;
-    if (askOverwrite(SaveDialog5.FileName, " Overwrite existing projectfile ?") != mrYes) return;
+    if (askOverwrite(app_.messages(), SaveDialog5.FileName, " Overwrite existing projectfile ?") != mrYes)
+        return;
     const KernelSpins spins = readKernelSpins();
     try {
         saveFilterKernel(SaveDialog5.FileName, spins);

@@ -33,6 +33,10 @@ AlignPage::AlignPage(QWidget* parent) : QWidget(parent) {
     BoxOutline->setStyleSheet("QFrame { border: 1px solid white; background: transparent; }");
     BoxOutline->setAttribute(Qt::WA_TransparentForMouseEvents);
     BoxOutline->hide();
+    FreeBoxBand = named(new QFrame(PreviewImage), "FreeBoxBand");
+    FreeBoxBand->setStyleSheet("QFrame { border: 1px dashed white; background: transparent; }");
+    FreeBoxBand->setAttribute(Qt::WA_TransparentForMouseEvents);
+    FreeBoxBand->hide();
 
     PreviewSlider = rangeSlider(this, "PreviewSlider", 0, 1, 0);
     Sliderset = integerSpin(this, "Sliderset", 1, 1000, 1);
@@ -54,6 +58,7 @@ AlignPage::AlignPage(QWidget* parent) : QWidget(parent) {
     ManualFFT = optionCheck(this, "ManualFFT", "Manual");
     RecalcFFTbutton = pushButton(this, "RecalcFFTbutton", "Recalc \nFFT");
     Alignmethod = radioGroup(this, "Alignmethod", "Method", {"Default(single)", "Multipoint", "None"}, 0);
+    Freebox = optionCheck(this, "Freebox", "Userdefined Alignment Box");
     Alignbutton = pushButton(this, "Alignbutton", "Align");
     Manualalignbox = optionCheck(this, "Manualalignbox", "Manual");
     QualityMethodlabel = textLabel(this, "QualityMethodlabel", "Quality");
@@ -89,8 +94,8 @@ AlignPage::AlignPage(QWidget* parent) : QWidget(parent) {
     layout->addLayout(
         controlRow({Alignbutton, Manualalignbox, QualityMethodlabel, Lowerqualitylabel, Showalignpoints,
                     Negativeimage, Pregamma, HoldPreGamma, Avidebay, AutoDetectColour}));
-    layout->addLayout(controlRow(
-        {FFTFilterspin, ManualFFT, RecalcFFTbutton, Alignmethod, debayergroup, Fittifstretch, Frontpanel}));
+    layout->addLayout(controlRow({FFTFilterspin, ManualFFT, RecalcFFTbutton, Alignmethod, Freebox,
+                                  debayergroup, Fittifstretch, Frontpanel}));
     layout->addWidget(ScrollBox1, 1);
     layout->addLayout(controlRow({UseFramesign, Frames, Sliderset}));
     layout->addWidget(PreviewSlider);

@@ -36,6 +36,8 @@ public:
     // The outline of the alignment box that follows the mouse over the preview until a feature is
     // picked; drawn over the picture, never into it.
     QFrame* BoxOutline;
+    // The rubber band of the free alignment box while it is dragged.
+    QFrame* FreeBoxBand;
 
     // Frame browsing.
     TRxSlider* PreviewSlider;  // the frame at each position
@@ -52,6 +54,7 @@ public:
     TPCheck* ManualFFT;          // the radius was set by hand and stays
     QPushButton* RecalcFFTbutton;
     TRadioGroup* Alignmethod;  // "Default(single)", "Multipoint", "None"
+    TPCheck* Freebox;          // "Userdefined Alignment Box": the box is dragged instead of clicked
     QPushButton* Alignbutton;
     TPCheck* Manualalignbox;
     QLabel* QualityMethodlabel;

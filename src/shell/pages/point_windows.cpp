@@ -1,0 +1,47 @@
+#include "shell/pages/point_windows.h"
+
+#include <QHeaderView>
+#include <QTableWidget>
+#include <QTimer>
+
+#include "shell/pages/number_controls.h"
+#include "shell/pages/page_controls.h"
+#include "shell/tool_windows.h"
+
+namespace kestrave {
+
+PointWindows::PointWindows(QWidget* form)
+    : Multialignwindow(new ToolWindow(form, "Multialignwindow", "Multipoint alignment")) {
+    QWidget* window = Multialignwindow;
+    StringGrid1 = named(new QTableWidget(0, 4, window), "StringGrid1");
+    StringGrid1->setHorizontalHeaderLabels({"", "X", "Y", "FFT"});
+    StringGrid1->verticalHeader()->hide();
+    StringGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    StringGrid1->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    StringGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    EstimateBestAlign = pushButton(window, "EstimateBestAlign", "Estimate best\nalign points");
+    MaxDist = integerSpin(window, "MaxDist", 25, 200, 100);
+    ClearAlignmentpoints = pushButton(window, "ClearAlignmentpoints", "Clear\nalign points");
+    SavePoints = pushButton(window, "SavePoints", "Save Points");
+    Loadpoints = pushButton(window, "Loadpoints", "Load Points");
+    Label52 = textLabel(window, "Label52", "Alignmentpoints: 0");
+    Alignmentzones = optionCheck(window, "Alignmentzones", "Alignment zones");
+    Resetalignpoints = optionCheck(window, "Resetalignpoints", "Reset alignmentpoints");
+    Multialigntimer = textLabel(window, "Multialigntimer", "");
+    Alignments = integerSpin(window, "Alignments", 2, 49, 2);
+    Alignments->hide();
+    Timer1 = named(new QTimer(form), "Timer1");
+    Timer1->setInterval(5000);
+
+    Multialignwindow->Body->addWidget(StringGrid1, 1);
+    Multialignwindow->Body->addWidget(Label52);
+    Multialignwindow->Body->addLayout(controlRow(
+        {EstimateBestAlign, textLabel(window, "MaxDistLabel", "Minimum distance\nbetween points"), MaxDist}));
+    Multialignwindow->Body->addLayout(controlRow({ClearAlignmentpoints, SavePoints, Loadpoints}));
+    Multialignwindow->Body->addLayout(controlRow({Alignmentzones, Resetalignpoints, Alignments}));
+    Multialignwindow->Body->addWidget(Multialigntimer);
+    Multialignwindow->resize(340, 420);
+}
+
+}  // namespace kestrave

@@ -1,0 +1,39 @@
+#pragma once
+// The multi-point window (Multialignwindow): the grid of alignment points, the estimator with its
+// minimum distance, the point files, the zones and the reset of the point shifts, and the time
+// left of the multi-point alignment. No behaviour here.
+//
+// StringGrid1 stands in for the string grid: its header row holds the captions "X", "Y", "FFT" of
+// columns 1..3, and table row p - 1 holds point p with its number in column 0.
+
+class QLabel;
+class QPushButton;
+class QTableWidget;
+class QTimer;
+class QWidget;
+
+namespace kestrave {
+
+class TPCheck;
+class TRxSpinEdit;
+class ToolWindow;
+
+struct PointWindows {
+    explicit PointWindows(QWidget* form);
+
+    ToolWindow* Multialignwindow;
+    QTableWidget* StringGrid1;
+    QPushButton* EstimateBestAlign;
+    TRxSpinEdit* MaxDist;  // "Minimum distance between points", 25..200
+    QPushButton* ClearAlignmentpoints;
+    QPushButton* SavePoints;
+    QPushButton* Loadpoints;
+    QLabel* Label52;            // "Alignmentpoints: " + the point count
+    TPCheck* Alignmentzones;    // the zones of the points over the preview
+    TPCheck* Resetalignpoints;  // give every point the first point's shifts
+    QLabel* Multialigntimer;    // "Time left: hh:mm:ss" while the points are aligned
+    TRxSpinEdit* Alignments;    // hidden: the number of points aligned, 2..49
+    QTimer* Timer1;             // counts the time left down every 5 s; off until the points are aligned
+};
+
+}  // namespace kestrave

@@ -1,0 +1,260 @@
+// The alignment methods and the alignment points on a synthesised recording: "None" stacks the
+// frames unshifted, "Multipoint" opens the multi-point window and "Default(single)" leaves it with
+// the points kept in the temporary point file; the free box dragged on the preview becomes the
+// reference; points are estimated, deleted by a right click, saved and loaded, and a hostile point
+// file is clipped with a message.
+
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+#include <fstream>
+
+#include "registration/point_estimator.h"
+#include "registration/point_file.h"
+#include "shell/controllers/align_controller.h"
+#include "shell/controllers/input_controller.h"
+#include "shell/controllers/point_controller.h"
+#include "shell/pages/align_page.h"
+#include "shell/pages/frame_windows.h"
+#include "shell/pages/optimize_page.h"
+#include "shell/pages/point_windows.h"
+#include "shell/pages/stack_page.h"
+#include "support/sample_recording.h"
+#include "wavelet_page_support.h"
+#include "widgets/check_box.h"
+#include "widgets/radio_group.h"
+#include "widgets/slider.h"
+
+namespace kestrave::test {
+
+namespace {
+
+struct PointsPageTest : ShellWindowTest {
+    TempDir dir;
+    AlignPage& page = *form->alignPage;
+    PointWindows& windows = form->pointWindows;
+    PointController& points = form->align->points();
+    ScriptedFileDialogs* dialogs = nullptr;
+
+    PointsPageTest() {
+        auto scripted = std::make_unique<ScriptedFileDialogs>();
+        dialogs = scripted.get();
+        context.setDialogs(std::move(scripted));
+    }
+    // A recording of width x height, chosen as a batch run chooses it, with the 64-pixel box.
+    void selectRecording(int width = 160, int height = 120) {
+        synth::SynthOptions options = smallRecordingOptions();
+        options.width = width;
+        options.height = height;
+        options.frames = 8;
+        context.state.BatchMode = true;
+        context.input.BatchInputFile = writeSampleRecording(dir.path(), options).path.string();
+        form->input->SelectFileButtonClick();
+        context.state.BatchMode = false;
+        page.FFTsizeGroup->setItemIndex(1);
+        form->align->FFTsizeGroupClick();
+    }
+    void chooseMethod(int item) { page.Alignmethod->button(item)->click(); }
+    void loadPoints(const std::vector<AlignPoint>& file) {
+        writeAlignPointFile(dir / "points.kap", 0, file);
+        dialogs->willChoose(dir / "points.kap");
+        points.LoadpointsClick();
+    }
+    std::vector<QString> gridRow(int r) const {
+        std::vector<QString> cells;
+        for (int c = 0; c < 4; ++c) cells.push_back(windows.StringGrid1->item(r, c)->text());
+        return cells;
+    }
+    void drag(QPoint from, QPoint to) {
+        QTest::mousePress(page.PreviewImage, Qt::LeftButton, Qt::NoModifier, from);
+        QTest::mouseMove(page.PreviewImage, (from + to) / 2);
+        QTest::mouseRelease(page.PreviewImage, Qt::LeftButton, Qt::NoModifier, to);
+    }
+};
+
+}  // namespace
+
+TEST_F(PointsPageTest, NoneStacksTheFramesWithoutShifts) {
+    selectRecording();
+    const int last = form->input->lastIndex();
+    for (int f = 0; f <= last; ++f) {
+        context.model.FrameTable[f].Slots[0] = {f + 1, -f - 1};
+        context.model.FrameTable[f].Slots[1].X = 9;
+    }
+    chooseMethod(AlignMethodNone);
+    for (int f = 0; f <= last; ++f) {
+        EXPECT_EQ(context.model.FrameTable[f].Slots[0].X, 0) << f;
+        EXPECT_EQ(context.model.FrameTable[f].Slots[0].Y, 0) << f;
+        EXPECT_EQ(context.model.FrameTable[f].Slots[1].X, 9) << "point shifts stay";
+    }
+    EXPECT_TRUE(form->optimizePage->Setlimitbutton->isEnabled());
+    EXPECT_TRUE(form->stackPage->Stackbutton->isEnabled());
+    EXPECT_TRUE(form->stackPage->Statisticalstackbutton->isEnabled());
+    EXPECT_FALSE(form->optimizePage->Optimizebutton->isEnabled());
+    EXPECT_EQ(page.PreviewSlider->Value(), page.PreviewSlider->MaxValue());
+    EXPECT_EQ(form->frameWindows.StackSlider->Value(), page.PreviewSlider->Value());
+    EXPECT_FALSE(form->frameWindows.Showgraphpointer->isHidden());
+    EXPECT_EQ(context.state.progstatus, TProgStatus::psFeatureSet);
+}
+
+TEST_F(PointsPageTest, MultipointOpensThePointWindowAndDefaultLeavesItKeepingThePoints) {
+    selectRecording();
+    QTest::mouseClick(page.PreviewImage, Qt::LeftButton, Qt::NoModifier, QPoint(80, 60));
+    ASSERT_EQ(context.state.ProcessStage, TProcessStage::stReferenceReady);
+    EXPECT_EQ(context.alignPoints.SavedFeatureX, 80);
+    EXPECT_EQ(context.alignPoints.PointPos[1].X, 80) << "the first point follows the feature";
+
+    chooseMethod(AlignMethodMultipoint);
+    EXPECT_TRUE(form->frameWindows.differencecutslider->isHidden());
+    EXPECT_TRUE(windows.Multialignwindow->isVisible());
+    const std::vector<AlignPoint> placed{{40, 40, 64}, {120, 70, 64}};
+    loadPoints(placed);
+    EXPECT_EQ(windows.StringGrid1->rowCount(), 2);
+    EXPECT_EQ(windows.Label52->text(), "Alignmentpoints: 2");
+    EXPECT_EQ(context.alignPoints.Alignpoints, 3);
+    EXPECT_EQ(context.alignPoints.PointPos[2].X, 120);
+    context.state.FeatureX = context.state.FeatureY = 5;  // as the points' alignment leaves it
+
+    chooseMethod(AlignMethodSingle);
+    EXPECT_EQ(context.state.FeatureX, 80);
+    EXPECT_EQ(context.state.FeatureY, 60);
+    EXPECT_FALSE(windows.Multialignwindow->isVisible());
+    EXPECT_FALSE(form->frameWindows.differencecutslider->isHidden());
+    EXPECT_EQ(context.alignPoints.Alignpoints, 1);
+    EXPECT_FALSE(context.alignPoints.MultiPointMode);
+    EXPECT_TRUE(context.alignPoints.StopPlacing);
+    EXPECT_TRUE(form->optimizePage->Optimizebutton->isEnabled());
+    const PointFileContent kept = readAlignPointFile(dir / TempPointFile, 160, 120);
+    EXPECT_EQ(kept.points, placed);
+
+    // "None" from the multi-point window keeps the points as well.
+    std::filesystem::remove(dir / TempPointFile);
+    chooseMethod(AlignMethodMultipoint);
+    chooseMethod(AlignMethodNone);
+    EXPECT_EQ(readAlignPointFile(dir / TempPointFile, 160, 120).points, placed);
+}
+
+TEST_F(PointsPageTest, ADraggedFreeBoxBecomesTheReference) {
+    selectRecording();
+    const std::size_t shownBefore = messages.shown.size();
+    page.Freebox->setChecked(true);
+    points.FreeboxClick();
+    ASSERT_TRUE(context.alignPoints.FreeBox);
+    drag({60, 45}, {100, 75});  // 40 x 30: the 64 box around (80, 60)
+    EXPECT_EQ(context.state.ProcessStage, TProcessStage::stReferenceReady);
+    EXPECT_EQ(page.FFTsizeGroup->ItemIndex(), 1);
+    EXPECT_EQ(QPoint(context.state.FeatureX, context.state.FeatureY), QPoint(80, 60));
+    EXPECT_EQ(context.alignPoints.FreeBoxCentreX, 80);
+    EXPECT_EQ(context.alignPoints.SavedFeatureY, 60);
+    EXPECT_EQ(context.registration.RefSpectrumRe.xCount(), 64);
+    EXPECT_TRUE(page.FreeBoxBand->isHidden());
+    EXPECT_EQ(messages.shown.size(), shownBefore);
+
+    // 148 pixels on a 160 x 120 frame: the group steps down to 64, the box is cut to 64 around the
+    // dragged centre, and the free box is switched off.
+    drag({150, 110}, {2, 2});
+    ASSERT_GT(messages.shown.size(), shownBefore);
+    EXPECT_EQ(messages.shown.back().caption, "Alignment box problem");
+    EXPECT_EQ(messages.shown.back().text, "Box larger then maximum available size");
+    EXPECT_FALSE(page.Freebox->Checked());
+    EXPECT_FALSE(context.alignPoints.FreeBox);
+    EXPECT_EQ(context.fft.FFTSize, 64);
+    EXPECT_EQ(QPoint(context.state.FeatureX, context.state.FeatureY), QPoint(76, 56));
+    EXPECT_EQ(context.state.ProcessStage, TProcessStage::stReferenceReady);
+}
+
+TEST_F(PointsPageTest, EstimatedPointsFillTheGridAndTheArrays) {
+    selectRecording(320, 240);
+    chooseMethod(AlignMethodMultipoint);
+    const std::vector<PointXY> expected = estimateAlignPoints(context.input.PreviewBitmap, 64, 100);
+    ASSERT_FALSE(expected.empty());
+    windows.EstimateBestAlign->click();
+    const int count = static_cast<int>(expected.size());
+    ASSERT_EQ(windows.StringGrid1->rowCount(), count);
+    for (int p = 1; p <= count; ++p) {
+        EXPECT_EQ(gridRow(p - 1),
+                  (std::vector<QString>{QString::number(p), QString::number(expected[p - 1].X),
+                                        QString::number(expected[p - 1].Y), "64"}));
+        EXPECT_EQ(context.alignPoints.PointPos[p].Y, expected[p - 1].Y);
+        EXPECT_EQ(context.alignPoints.PointFFTIndex[p], 1);
+    }
+    EXPECT_EQ(context.alignPoints.Alignpoints, count + 1);
+    EXPECT_EQ(windows.Label52->text(), "Alignmentpoints: " + QString::number(count));
+    EXPECT_EQ(context.state.ProcessStage, TProcessStage::stReferenceReady);
+    EXPECT_TRUE(page.Alignbutton->isEnabled());
+
+    windows.ClearAlignmentpoints->click();
+    EXPECT_EQ(windows.StringGrid1->rowCount(), 0);
+    EXPECT_EQ(context.alignPoints.Alignpoints, 1);
+    EXPECT_EQ(windows.Label52->text(), "Alignmentpoints: 0");
+}
+
+TEST_F(PointsPageTest, ARightClickDeletesTheNearestPointAndABadCellBlocksTheRebuild) {
+    selectRecording();
+    QTest::mouseClick(page.PreviewImage, Qt::RightButton, Qt::NoModifier, QPoint(40, 40));  // no window
+    chooseMethod(AlignMethodMultipoint);
+    loadPoints({{40, 40, 32}, {120, 40, 32}, {80, 90, 64}});
+    QTest::mouseClick(page.PreviewImage, Qt::RightButton, Qt::NoModifier, QPoint(115, 45));
+    ASSERT_EQ(windows.StringGrid1->rowCount(), 2);
+    EXPECT_EQ(gridRow(0), (std::vector<QString>{"1", "40", "40", "32"}));
+    EXPECT_EQ(gridRow(1), (std::vector<QString>{"2", "80", "90", "64"}));
+    EXPECT_EQ(context.alignPoints.PointPos[2].X, 80);
+    EXPECT_EQ(context.alignPoints.PointFFTSize[2], 64);
+    EXPECT_EQ(context.alignPoints.Alignpoints, 3);
+    EXPECT_EQ(windows.Label52->text(), "Alignmentpoints: 2");
+
+    // The user typed a bad value into point 1; deleting point 2 would rebuild from it.
+    windows.StringGrid1->item(0, 1)->setText("4O");
+    windows.StringGrid1->setCurrentCell(1, 0);
+    QTest::keyClick(windows.StringGrid1, Qt::Key_Delete);
+    EXPECT_EQ(windows.StringGrid1->rowCount(), 2);
+    EXPECT_EQ(context.alignPoints.PointPos[2].X, 80);
+    EXPECT_EQ(messages.shown.back().text, "Point 1: '4O' is not a valid integer value");
+}
+
+TEST_F(PointsPageTest, PointFilesAreSavedAndAHostileOneIsClippedWithAMessage) {
+    selectRecording();
+    chooseMethod(AlignMethodMultipoint);
+    std::string text = "[Frame]\nNumber=-4\n[Points]\nNumber=500\n";
+    for (int p = 1; p <= 499; ++p) {
+        const std::string i = std::to_string(p);
+        text += "X" + i + "=" + std::to_string(p % 160) + "\nY" + i + "=" + std::to_string(p % 120) +
+                "\nFFT" + i + "=" + (p == 7 ? "-64" : "32") + "\n";
+    }
+    std::ofstream(dir / "hostile.kap", std::ios::binary) << text;
+    dialogs->willChoose(dir / "hostile.kap");
+    points.LoadpointsClick();
+    EXPECT_EQ(windows.StringGrid1->rowCount(), 98);
+    EXPECT_EQ(context.alignPoints.Alignpoints, 99);
+    EXPECT_EQ(page.PreviewSlider->Value(), 0);
+    ASSERT_FALSE(messages.shown.empty());
+    EXPECT_EQ(messages.shown.back().caption, "Alignment points");
+    EXPECT_NE(messages.shown.back().text.find("only the first 99 are read"), std::string::npos);
+    EXPECT_NE(messages.shown.back().text.find("Point 7: box size -64"), std::string::npos);
+
+    // Saved with its 98 points; an existing file is replaced only when the user says so.
+    dialogs->willChoose(dir / "saved.kap");
+    points.SavePointsClick();
+    EXPECT_EQ(readAlignPointFile(dir / "saved.kap", 160, 120).points.size(), 98u);
+    windows.StringGrid1->setRowCount(1);
+    messages.reply(mrNo);
+    dialogs->willChoose(dir / "saved.kap");
+    points.SavePointsClick();
+    EXPECT_EQ(messages.shown.back().text, " Overwrite existing alignmentpointsettings ?");
+    EXPECT_EQ(readAlignPointFile(dir / "saved.kap", 160, 120).points.size(), 98u);
+}
+
+TEST_F(PointsPageTest, TheCountdownStopsAtZero) {
+    context.alignPoints.TimeLeft = 12000;
+    for (const char* shown : {"Time left: 00:00:07", "Time left: 00:00:02", "Time left: 00:00:00"}) {
+        points.Timer1Timer();
+        EXPECT_EQ(windows.Multialigntimer->text(), shown);
+    }
+    EXPECT_EQ(context.alignPoints.TimeLeft, 0);
+}
+
+}  // namespace kestrave::test
