@@ -12,6 +12,7 @@
 #include "shell/pages/image_info_window.h"
 #include "shell/pages/optimizer_windows.h"
 #include "shell/pages/registration_windows.h"
+#include "shell/pages/sigma_events_window.h"
 #include "shell/pages/wavelet_tool_panels.h"
 #include "shell/tool_windows.h"
 #include "shell/window_dialogs.h"
@@ -34,6 +35,7 @@ class AboutPage;
 class ShellController;
 class ToolWindowController;
 class StackController;
+class SigmaController;
 class SaveController;
 class WaveletController;
 class FinalController;
@@ -76,6 +78,8 @@ public:
     RegistrationWindows registrationWindows;
     // The movements plot and the pass pointer on the registration chart.
     OptimizerWindows optimizerWindows;
+    // The sigma event recording window's controls.
+    SigmaEventsWindow sigmaEventsWindow;
     WindowDialogs dialogs;
     // The point the assistant's balloons aim at.
     QWidget* Screencentre = nullptr;
@@ -91,6 +95,7 @@ public:
     std::unique_ptr<ShellController> shell;
     std::unique_ptr<ToolWindowController> toolWindows;
     std::unique_ptr<StackController> stack;
+    std::unique_ptr<SigmaController> sigma;
     std::unique_ptr<SaveController> save;
     std::unique_ptr<WaveletController> wavelet;
     std::unique_ptr<FinalController> finalImage;

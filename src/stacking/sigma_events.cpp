@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "platform/safe_file.h"
+#include "stacking/stack_list.h"
 
 namespace kestrave {
 
@@ -145,6 +146,12 @@ std::vector<EventMark> shownEvents(const TBigIniFile& log, int frameNumber, doub
                          log.ReadInteger(section, numbered("Y", key), 0)});
     }
     return marks;
+}
+
+int lastRankOf(const FrameModel& model, int frame, int lastRank) {
+    for (int rank = std::min(lastRank, MaxFrameIndex); rank >= 0; --rank)
+        if (frameAtRank(model, rank) == frame) return rank;
+    return -1;
 }
 
 fs::path savedEventListPath(const fs::path& folder, const FrameModel& model) {

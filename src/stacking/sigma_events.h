@@ -89,6 +89,9 @@ struct EventMark {
 };
 std::vector<EventMark> shownEvents(const TBigIniFile& log, int frameNumber, double threshold);
 
+// The last rank of 0..lastRank that holds frame index `frame`; -1 when none does.
+int lastRankOf(const FrameModel& model, int frame, int lastRank);
+
 // The saved event list of the input: its first file's name without extension, ".kel" appended, in
 // `folder`; empty without an input.
 std::filesystem::path savedEventListPath(const std::filesystem::path& folder, const FrameModel& model);

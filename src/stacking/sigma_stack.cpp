@@ -21,6 +21,10 @@ void removeOldLog(const fs::path& log) {
         throw FileError("Cannot delete the sigma event log " + log.string() + ": " + error.message());
 }
 
+void showLogError(MessagePort& messages, const std::exception& error) {
+    messages.show(Message{"Sigma events", error.what(), mtError, mbOK});
+}
+
 // Frames with more events than were kept.
 void announceCappedFrames(const SigmaEventLog& log, MessagePort& messages) {
     const int frames = log.cappedFrames();
@@ -58,20 +62,35 @@ SigmaStackRun sigmaStack(FrameModel& model, ProgramState& state, ImageDataSectio
     std::optional<TBigIniFile> log;
     std::optional<SigmaEventLog> events;
     if (options.Recordsigma) {
-        removeOldLog(eventLog);
-        log.emplace(eventLog);
-        events.emplace(*log, sigmaEventScale(pass));
-        pass.Recordsigma = true;
-        pass.SigmaEvents = &*events;
+        // A log that cannot be started is reported; the clipped pass still runs.
+        try {
+            removeOldLog(eventLog);
+            log.emplace(eventLog);
+            events.emplace(*log, sigmaEventScale(pass));
+            pass.Recordsigma = true;
+            pass.SigmaEvents = &*events;
+        } catch (const FileError& error) {
+            showLogError(messages, error);
+        }
     }
     progress.setStatus(3, "Final sigma-clipping");
-    run.final = stackFrames(model, state, section, pass, frames, progress, messages);
-    run.final.SigmaFinalPass = false;
     run.finalRan = true;
+    try {
+        run.final = stackFrames(model, state, section, pass, frames, progress, messages);
+    } catch (const KestraveError& error) {
+        // A frame that cannot be read ends the clipped pass; the statistics pass's stack stands.
+        messages.show(Message{"Stacking", error.what(), mtError, mbOK});
+        run.final = StackResult{};
+    }
+    run.final.SigmaFinalPass = false;
     if (events) {
         run.Sigmalist = events->listLines();
-        log->flush();
-        run.recorded = run.final.outcome == StackOutcome::Stacked;
+        try {
+            log->flush();
+            run.recorded = run.final.outcome == StackOutcome::Stacked;
+        } catch (const FileError& error) {
+            showLogError(messages, error);
+        }
         announceCappedFrames(*events, messages);
     }
     return run;

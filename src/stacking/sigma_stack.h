@@ -33,8 +33,8 @@ struct SigmaStackRun {
 // Runs both passes with `options` as the controls give them; the run sets Statistical and
 // SigmaFinalPass itself, and neither pass resamples or drizzles. With options.Recordsigma the
 // clipped pass logs its events into `eventLog`, which is deleted first and written when the pass
-// ends (FileError when it cannot be). More events in a frame than are kept are announced. Both
-// results leave SigmaFinalPass cleared.
+// ends; a log that cannot be deleted or written is reported (the stack stands). More events in a
+// frame than are kept are announced. Both results leave SigmaFinalPass cleared.
 SigmaStackRun sigmaStack(FrameModel& model, ProgramState& state, ImageDataSection& section,
                          const StackOptions& options, FrameSource& frames, ProgressPort& progress,
                          MessagePort& messages, const std::filesystem::path& eventLog = {});
