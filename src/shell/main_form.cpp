@@ -16,6 +16,7 @@
 #include "shell/controllers/optimize_controller.h"
 #include "shell/controllers/save_controller.h"
 #include "shell/controllers/shell_controller.h"
+#include "shell/controllers/sigma_controller.h"
 #include "shell/controllers/stack_controller.h"
 #include "shell/controllers/tool_window_controller.h"
 #include "shell/controllers/wavelet_controller.h"
@@ -44,7 +45,8 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
       imageInfoWindow(tools),
       registrationWindows(tools, *frameWindows.Chart8),
       optimizerWindows(tools, *frameWindows.Chart8),
-      pointWindows(this) {
+      pointWindows(this),
+      sigmaEventsWindow(tools) {
     setObjectName("MainForm");
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -103,6 +105,7 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
     shell = std::make_unique<ShellController>(*this);
     toolWindows = std::make_unique<ToolWindowController>(*this);
     stack = std::make_unique<StackController>(*this);
+    sigma = std::make_unique<SigmaController>(*this);
     save = std::make_unique<SaveController>(*this);
     wavelet = std::make_unique<WaveletController>(*this);
     finalImage = std::make_unique<FinalController>(*this);

@@ -13,6 +13,7 @@
 #include "shell/pages/optimizer_windows.h"
 #include "shell/pages/point_windows.h"
 #include "shell/pages/registration_windows.h"
+#include "shell/pages/sigma_events_window.h"
 #include "shell/pages/wavelet_tool_panels.h"
 #include "shell/tool_windows.h"
 #include "shell/window_dialogs.h"
@@ -35,6 +36,7 @@ class AboutPage;
 class ShellController;
 class ToolWindowController;
 class StackController;
+class SigmaController;
 class SaveController;
 class WaveletController;
 class FinalController;
@@ -80,6 +82,8 @@ public:
     OptimizerWindows optimizerWindows;
     // The multi-point window: the alignment points' grid, estimator and files.
     PointWindows pointWindows;
+    // The sigma event recording window's controls.
+    SigmaEventsWindow sigmaEventsWindow;
     WindowDialogs dialogs;
     // The point the assistant's balloons aim at.
     QWidget* Screencentre = nullptr;
@@ -95,6 +99,7 @@ public:
     std::unique_ptr<ShellController> shell;
     std::unique_ptr<ToolWindowController> toolWindows;
     std::unique_ptr<StackController> stack;
+    std::unique_ptr<SigmaController> sigma;
     std::unique_ptr<SaveController> save;
     std::unique_ptr<WaveletController> wavelet;
     std::unique_ptr<FinalController> finalImage;

@@ -41,6 +41,7 @@ ToolWindows::ToolWindows(QWidget* owner)
       RegiStration2(new ToolWindow(owner, "RegiStration2", "Registration ")),
       Imageinfowindow(new ToolWindow(owner, "Imageinfowindow", "Image information (caption)")),
       movements(new ToolWindow(owner, "movements", "Movements")),
+      Sigmaevents(new ToolWindow(owner, "Sigmaevents", "Sigma event recording")),
       HaltRegister(new QPushButton("Halt", Registerhaltwindow)) {
     HaltRegister->setObjectName("HaltRegister");
     Registerhaltwindow->Body->addWidget(HaltRegister);

@@ -50,6 +50,7 @@ struct ToolWindows {
     ToolWindow* RegiStration2;
     ToolWindow* Imageinfowindow;
     ToolWindow* movements;  // the frames' shifts drawn by the optimizer
+    ToolWindow* Sigmaevents;  // sigma event recording
 
     QPushButton* HaltRegister;  // on Registerhaltwindow: stops the alignment pass
 };

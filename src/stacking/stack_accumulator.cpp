@@ -137,6 +137,26 @@ struct StackAccumulator::FramePlan {
     std::array<int, AlignSlotCount> slotY{};
 };
 
+// The sigma events one band of stack columns found in one frame: the brightest
+// SigmaEventsPerFrame of them, kept as a heap whose front is the dimmest kept, and the count of
+// all.
+struct StackAccumulator::BandEvents {
+    std::vector<SigmaEvent> kept;
+    std::size_t found = 0;
+
+    void add(const SigmaEvent& event) {
+        ++found;
+        if (kept.size() < SigmaEventsPerFrame) {
+            kept.push_back(event);
+            std::push_heap(kept.begin(), kept.end(), brighterEvent);
+        } else if (brighterEvent(event, kept.front())) {
+            std::pop_heap(kept.begin(), kept.end(), brighterEvent);
+            kept.back() = event;
+            std::push_heap(kept.begin(), kept.end(), brighterEvent);
+        }
+    }
+};
+
 StackAccumulator::StackAccumulator(const StackOptions& options, const FrameModel& model,
                                    const ImageDataSection& section, const StackRun& run, StackSums& sums)
     : options_(options), model_(model), section_(section), run_(run), sums_(sums) {}
@@ -380,8 +400,7 @@ void StackAccumulator::resample(FrameBuffers& frame, const StackFrameCall& call,
 }
 
 template <FrameSamples Kind, bool Colour, bool Direct>
-void StackAccumulator::addTile(const FramePlan& plan, int bandBegin, int bandEnd,
-                               std::vector<SigmaEvent>& events) {
+void StackAccumulator::addTile(const FramePlan& plan, int bandBegin, int bandEnd, BandEvents& events) {
     const PlanAxis& cols = plan.columns;
     const PlanAxis& rowAxis = plan.rows;
     const int yCount = sums_.StackWeightPlane.yCount();
@@ -476,7 +495,7 @@ void StackAccumulator::addTile(const FramePlan& plan, int bandBegin, int bandEnd
                     bool inBox = X > options_.SigmaBoxLeft && X < options_.SigmaBoxRight &&
                                  Y > options_.SigmaBoxTop && Y < options_.SigmaBoxBottom;
                     if (options_.INCLEXCLbox == 1) inBox = !inBox;
-                    if (inBox) events.push_back({X, Y, v[1], high});
+                    if (inBox) events.add({X, Y, v[1], high});
                 }
                 if (!(low < v[1] && v[1] < high)) continue;
             }
@@ -619,8 +638,7 @@ void StackAccumulator::addTile(const FramePlan& plan, int bandBegin, int bandEnd
     }
 }
 
-void StackAccumulator::addBand(const FramePlan& plan, int bandBegin, int bandEnd,
-                               std::vector<SigmaEvent>& events) {
+void StackAccumulator::addBand(const FramePlan& plan, int bandBegin, int bandEnd, BandEvents& events) {
     const bool direct = !plan.multiPoint && !plan.drizzle;
     const auto add = [&]<FrameSamples Kind, bool Colour>() {
         direct ? addTile<Kind, Colour, true>(plan, bandBegin, bandEnd, events)
@@ -698,7 +716,7 @@ void StackAccumulator::flush() {
     const int bands = (planeColumns + BandColumns - 1) / BandColumns;
     const std::size_t frames = queue_.size();
     // events[frame][band]
-    std::vector<std::vector<SigmaEvent>> events(frames * static_cast<std::size_t>(bands));
+    std::vector<BandEvents> events(frames * static_cast<std::size_t>(bands));
     parallelFor(0, bands, [&](std::ptrdiff_t band) {
         const int begin = static_cast<int>(band) * BandColumns;
         const int end = std::min(planeColumns, begin + BandColumns);
@@ -710,15 +728,22 @@ void StackAccumulator::flush() {
         const FramePlan& plan = *queue_[f];
         if (!plan.events) continue;
         std::vector<SigmaEvent> frameEvents;
+        std::size_t found = 0;
         for (int band = 0; band < bands; ++band) {
-            const std::vector<SigmaEvent>& list =
-                events[f * static_cast<std::size_t>(bands) + static_cast<std::size_t>(band)];
-            frameEvents.insert(frameEvents.end(), list.begin(), list.end());
+            const BandEvents& list = events[f * static_cast<std::size_t>(bands) + static_cast<std::size_t>(band)];
+            frameEvents.insert(frameEvents.end(), list.kept.begin(), list.kept.end());
+            found += list.found;
+        }
+        // The brightest of the frame, whatever band they came from.
+        if (frameEvents.size() > SigmaEventsPerFrame) {
+            std::nth_element(frameEvents.begin(), frameEvents.begin() + SigmaEventsPerFrame, frameEvents.end(),
+                             brighterEvent);
+            frameEvents.resize(SigmaEventsPerFrame);
         }
         std::sort(frameEvents.begin(), frameEvents.end(), [](const SigmaEvent& a, const SigmaEvent& b) {
             return a.Y != b.Y ? a.Y < b.Y : a.X < b.X;
         });
-        if (!frameEvents.empty()) options_.SigmaEvents->frameEvents(plan.frameIndex, frameEvents);
+        if (!frameEvents.empty()) options_.SigmaEvents->frameEvents(plan.frameIndex, frameEvents, found);
     }
     queue_.clear();
 }

@@ -114,13 +114,14 @@ public:
 
 private:
     struct FramePlan;
+    struct BandEvents;
     void planPoints(const StackFrameCall& call, float brightness, FramePlan& plan) const;
     bool planGeometry(const FrameBuffers& frame, const StackFrameCall& call, FramePlan& plan);
     void resample(FrameBuffers& frame, const StackFrameCall& call, FramePlan& plan);
     // Direct: one sample goes to one stack pixel at its own position (no points, no drizzle).
     template <FrameSamples Kind, bool Colour, bool Direct>
-    void addTile(const FramePlan& plan, int bandBegin, int bandEnd, std::vector<SigmaEvent>& events);
-    void addBand(const FramePlan& plan, int bandBegin, int bandEnd, std::vector<SigmaEvent>& events);
+    void addTile(const FramePlan& plan, int bandBegin, int bandEnd, BandEvents& events);
+    void addBand(const FramePlan& plan, int bandBegin, int bandEnd, BandEvents& events);
 
     const StackOptions& options_;
     const FrameModel& model_;

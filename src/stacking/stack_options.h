@@ -3,6 +3,7 @@
 // batch runner and the tests), and the alignment points as the stack sees them.
 
 #include <array>
+#include <cstddef>
 #include <vector>
 
 #include "frames/frame_model.h"
@@ -32,13 +33,24 @@ struct SigmaEvent {
     float High = 0.0f;   // the upper clip bound at that position
 };
 
+// The brighter of two events comes first; equal samples go by row and then column.
+inline bool brighterEvent(const SigmaEvent& a, const SigmaEvent& b) {
+    if (a.Value != b.Value) return a.Value > b.Value;
+    return a.Y != b.Y ? a.Y < b.Y : a.X < b.X;
+}
+
+// At most this many events of one frame are handed on: a frame that is badly out of place (or a
+// box and floor that let the noise through) could otherwise yield an event at every pixel.
+inline constexpr std::size_t SigmaEventsPerFrame = 1000;
+
 // Receives the sigma events of a recording run, frame after frame in stacking order.
 class SigmaEventSink {
 public:
     virtual ~SigmaEventSink() = default;
-    // The events of one frame, ordered by row and then column; called only for frames that have
-    // events.
-    virtual void frameEvents(int frameIndex, const std::vector<SigmaEvent>& events) = 0;
+    // The events of one frame (one field of an interlaced frame), ordered by row and then column;
+    // called only for frames that have events. `found` counts every event of the frame: when it
+    // is above SigmaEventsPerFrame, `events` holds the brightest SigmaEventsPerFrame of them.
+    virtual void frameEvents(int frameIndex, const std::vector<SigmaEvent>& events, std::size_t found) = 0;
 };
 
 // Rank order of the stack: the last rank counted, and the last rank taken into the list.

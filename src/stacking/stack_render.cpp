@@ -58,6 +58,13 @@ void normaliseStack(ImageDataSection& section, const StackSums& sums, const Stac
                 m2 > 0.0f ? std::sqrt(m2 * reciprocalWeight(sums.StatisticsCount[x][y])) : 0.0f;
             section.WorkPlanes[0][x][y] = options.Sigmalo ? green[y] - sigma * k : -FLT_MAX;
             if (!options.RejectMax) section.WorkPlanes[1][x][y] = green[y] + sigma * k;
+            if (m2 <= 0.0f) {
+                // Samples without spread: the clipping sides lie one level either side of them,
+                // as equal bounds are widened, so that the samples themselves pass even when
+                // only one side clips.
+                if (options.Sigmalo) section.WorkPlanes[0][x][y] = green[y] - 1.0f;
+                section.WorkPlanes[1][x][y] = green[y] + 1.0f;
+            }
             if (!options.sigmahi) section.WorkPlanes[1][x][y] = FLT_MAX;
             section.SigmaPlane[x][y] = m2 > 0.0f ? sigma / (0.001f + green[y]) : 0.0f;
         }

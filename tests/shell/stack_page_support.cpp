@@ -1,9 +1,11 @@
 #include "stack_page_support.h"
 
+#include <QAbstractButton>
 #include <QLabel>
 
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/stack_page.h"
+#include "shell/speed_bar.h"
 #include "widgets/slider.h"
 
 namespace kestrave::test {
@@ -34,6 +36,14 @@ StackPageTest::StackPageTest() {
 
 void StackPageTest::fillFrames(float level) {
     frames.frames.assign(Count, makePlane(Width, Height, [level](int, int) { return level; }));
+}
+
+void StackPageTest::cancelOnRead(int frame) {
+    frames.onRead = [this, frame](int read) {
+        if (read == frame)
+            QMetaObject::invokeMethod(form->Speedbar->Cancelbutton, &QAbstractButton::click,
+                                      Qt::QueuedConnection);
+    };
 }
 
 QImage StackPageTest::shownPicture() const {

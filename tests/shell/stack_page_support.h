@@ -31,6 +31,9 @@ struct StackPageTest : ShellWindowTest {
 
     // Every frame a flat grey of `level`.
     void fillFrames(float level);
+    // Reading `frame` clicks the Cancel item (once the loop lets the click through); the test
+    // scripts the answer to the question.
+    void cancelOnRead(int frame);
     // The grey level of the stack picture shown at (x, y).
     int shownGrey(int x, int y) const;
     QImage shownPicture() const;

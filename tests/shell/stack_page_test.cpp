@@ -16,7 +16,6 @@
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/stack_page.h"
-#include "shell/speed_bar.h"
 #include "shell/tab_strip.h"
 #include "stack_page_support.h"
 #include "support/sample_recording.h"
@@ -91,11 +90,7 @@ TEST_F(StackPageTest, CancelDuringTheStackKeepsThePreviousStack) {
     context.state.WaveletTabPending = false;
 
     fillFrames(200.0f);
-    frames.onRead = [this](int frame) {
-        if (frame == 6)
-            QMetaObject::invokeMethod(form->Speedbar->Cancelbutton, &QAbstractButton::click,
-                                      Qt::QueuedConnection);
-    };
+    cancelOnRead(6);
     messages.reply(mrYes);
     page.Stackbutton->click();
 

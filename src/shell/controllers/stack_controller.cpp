@@ -161,10 +161,16 @@ std::unique_ptr<FrameSource> StackController::inputFrames() {
 }
 
 void StackController::StackButtonClick() {
-    const LongOperation operation(form_.app.operations);
-    if (!operation) return;
     ApplicationContext& app = form_.app;
-    const StackOptions options = readStackOptions(form_);
+    runStack(readStackOptions(form_), [&app](const StackOptions& options, FrameSource& frames) {
+        return stackFrames(app.model, app.state, app.images, options, frames, app.progress(), app.messages());
+    });
+}
+
+StackOutcome StackController::runStack(const StackOptions& options, const StackRun& run) {
+    const LongOperation operation(form_.app.operations);
+    if (!operation) return StackOutcome::Failed;
+    ApplicationContext& app = form_.app;
     // The factors the run uses are the program's from now on.
     app.state.ResampleFactor = options.ResampleFactor;
     app.state.DrizzleFactor = options.Drizzlefact;
@@ -174,8 +180,7 @@ void StackController::StackButtonClick() {
     StackResult result;
     try {
         const std::unique_ptr<FrameSource> frames = inputFrames();
-        result =
-            stackFrames(app.model, app.state, app.images, options, *frames, app.progress(), app.messages());
+        result = run(options, *frames);
     } catch (const std::exception& error) {
         // Reader errors and running out of memory end the run; nothing of it is published.
         app.messages().NewMessagedlg("Stacking", error.what(), mtError, mbOK, 0, false, "");
@@ -185,8 +190,10 @@ void StackController::StackButtonClick() {
     if (result.darkSwitchedOff) general.Usedarkframe->setChecked(false);
     if (result.flatSwitchedOff) general.UseFlatfield->setChecked(false);
     if (result.rawDarkSwitchedOff) general.Rawdark->setChecked(false);
-    if (result.outcome == StackOutcome::Stacked) showStack(std::move(result), options);
+    const StackOutcome outcome = result.outcome;
+    if (outcome == StackOutcome::Stacked) showStack(std::move(result), options);
     finishStackRun();
+    return outcome;
 }
 
 void StackController::prepareStackRun(const StackOptions& options) {

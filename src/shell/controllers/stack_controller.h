@@ -8,12 +8,12 @@
 #include <string>
 
 #include "frames/frame_source.h"
+#include "stacking/stack_frames.h"
 #include "stacking/stack_options.h"
 
 namespace kestrave {
 
 class TMainForm;
-struct StackResult;
 
 // The options of a stacking run as the controls and the program state hold them.
 StackOptions readStackOptions(const TMainForm& form);
@@ -43,6 +43,13 @@ public:
     // operation runs for the user. A completed run shows the stack and opens the later pages; a
     // cancel, a declined question or a failure leaves the previous stack and program state.
     void StackButtonClick();
+    // A stack made by `run` (one stacking run, or the passes of a sigma stack) from frames of the
+    // current input, inside the frame StackButtonClick gives its own run: refused while another
+    // long operation runs for the user, the pages disabled meanwhile, a completed stack shown, an
+    // error of `run` reported. Returns the outcome of the stack `run` returned (Failed when the
+    // run was refused or threw).
+    using StackRun = std::function<StackResult(const StackOptions&, FrameSource&)>;
+    StackOutcome runStack(const StackOptions& options, const StackRun& run);
     // The cut-offs moved: the frame at the quality cut-off is read into the preview and shown on
     // the stack picture, the stack size and lowest quality go to the status bar.
     void StackSliderChange();

@@ -44,15 +44,19 @@ StackPage::StackPage(QWidget* parent) : QWidget(parent) {
     addOptionTab(glPageControl3, "Resampling / Drizzling",
                  {{Resampled, ResampleSpin, ResampleMethod}, {Drizzling, Drizzlefact, Pixfrac}});
 
-    Statistical = optionCheck(this, "Statistical", "Sigma clipping");
-    Statisticspin = floatSpin(this, "Statisticspin", 0.01, 8.0, 0.1, 2.0, 2);
-    sigmahi = optionCheck(this, "sigmahi", "Reject high");
-    Sigmalo = optionCheck(this, "Sigmalo", "Reject low");
+    Statistical = optionCheck(this, "Statistical", "S");
+    Statistical->hide();
+    Statisticspin = floatSpin(this, "Statisticspin", 0.01, 8.0, 0.05, 2.0, 2);
+    sigmahi = optionCheck(this, "sigmahi", "Cut pixels above sigma-high");
+    Sigmalo = optionCheck(this, "Sigmalo", "Cut pixels below sigma-low");
     sigmahi->setChecked(true);
     Sigmalo->setChecked(true);
-    RejectMax = optionCheck(this, "RejectMax", "Reject maximum");
+    RejectMax = optionCheck(this, "RejectMax", "Reject highest value per pixel");
+    Recordingbutton = named(new QToolButton(this), "Recordingbutton");
+    Recordingbutton->setText("Search\nEvents");
+    Recordingbutton->setToolTip("Search the frames for\nbright events ");
     addOptionTab(glPageControl3, "Sigma clipping",
-                 {{Statistical, Statisticspin}, {sigmahi, Sigmalo, RejectMax}});
+                 {{Statistical, Statisticspin, Recordingbutton}, {sigmahi, Sigmalo, RejectMax}});
 
     Macorrect = optionCheck(this, "Macorrect", "Remove mean shift");
     FastStack = optionCheck(this, "FastStack", "Fast method");

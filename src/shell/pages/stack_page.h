@@ -8,6 +8,7 @@ class QLabel;
 class QPushButton;
 class QScrollArea;
 class QTabWidget;
+class QToolButton;
 
 namespace kestrave {
 
@@ -38,11 +39,12 @@ public:
     TRxSpinEdit* Pixfrac;       // drop size in percent of a frame pixel, 10..100
 
     // Sigma clipping.
-    TPCheck* Statistical;
+    TPCheck* Statistical;        // checked only while a sigma stack runs (hidden)
     TRxSpinEdit* Statisticspin;  // the factor k of the clip bounds mean ± k·sigma
     TPCheck* sigmahi;            // reject samples above the upper bound
     TPCheck* Sigmalo;            // reject samples below the lower bound
     TPCheck* RejectMax;          // the upper bound is the largest sample of the first pass
+    QToolButton* Recordingbutton;  // opens the sigma event window
 
     // Alignment points.
     TPCheck* Macorrect;  // remove each point's mean shift

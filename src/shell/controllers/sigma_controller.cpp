@@ -1,0 +1,346 @@
+#include "shell/controllers/sigma_controller.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QPainter>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QToolButton>
+#include <algorithm>
+#include <cmath>
+#include <system_error>
+
+#include "persist/big_ini_file.h"
+#include "platform/errors.h"
+#include "shell/application_context.h"
+#include "shell/controllers/stack_controller.h"
+#include "shell/main_form.h"
+#include "shell/pages/align_page.h"
+#include "shell/pages/directory_list_box.h"
+#include "shell/pages/stack_page.h"
+#include "stacking/sigma_events.h"
+#include "stacking/sigma_stack.h"
+#include "widgets/check_box.h"
+#include "widgets/radio_group.h"
+#include "widgets/slider.h"
+#include "widgets/spin_edit.h"
+
+namespace kestrave {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Events are circled with this radius, events and box drawn in yellow.
+constexpr int EventCircleRadius = 20;
+const QColor EventColour(255, 255, 0);
+
+int roundedValue(const TRxSpinEdit& spin) {
+    return static_cast<int>(std::nearbyint(std::clamp(static_cast<double>(spin.Value()), -1e9, 1e9)));
+}
+
+// Events are shown when their ratio exceeds the window's sigma factor x 100.
+double eventThreshold(const SigmaEventsWindow& window) {
+    return static_cast<double>(window.Sigmaeventsigma->Value()) * 100.0;
+}
+
+void fillList(QListWidget& list, const std::vector<std::string>& lines) {
+    const QSignalBlocker quiet(&list);
+    list.clear();
+    for (const std::string& line : lines) list.addItem(QString::fromStdString(line));
+}
+
+}  // namespace
+
+SigmaController::SigmaController(TMainForm& form)
+    : SaveBoxdialog(makeFileDialog(TFileDialog::Kind::Save, "Kestrave SigmaEventbox|*.ksb", "ksb")),
+      Loadboxdialog(makeFileDialog(TFileDialog::Kind::Open, "Kestrave Sigmaeventbox|*.ksb", "ksb")),
+      form_(form) {
+    StackPage& stack = *form.stackPage;
+    const SigmaEventsWindow& window = form.sigmaEventsWindow;
+    connect(stack.Statisticalstackbutton, &QPushButton::clicked, this,
+            &SigmaController::StatisticalstackbuttonClick);
+    connect(stack.Recordingbutton, &QToolButton::clicked, this, &SigmaController::Recordingbutton1Click);
+    connect(window.Start, &QPushButton::clicked, this, &SigmaController::StartClick);
+    connect(window.LoaDevent, &QPushButton::clicked, this, &SigmaController::Button4Click);
+    connect(window.Sigmalist, &QListWidget::currentRowChanged, this, &SigmaController::SigmalistClick);
+    connect(window.Showframe, &QPushButton::clicked, this, &SigmaController::ShowframeClick);
+    connect(window.Sigmaeventsigma, &TRxSpinEdit::OnChange, this, &SigmaController::SigmaeventsigmaChange);
+    connect(window.SigmaEdge, &TRxSpinEdit::OnChange, this, &SigmaController::SigmaEdgechange);
+    for (TRxSpinEdit* edge : {window.Sigmaboxtop, window.Sigmaboxleft, window.Sigmaboxright, window.Sigmaboxbottom})
+        connect(edge, &TRxSpinEdit::OnChange, this, &SigmaController::SigmaboxtopChange);
+    connect(window.NextFrame, &QPushButton::clicked, this, &SigmaController::NextFrameClick);
+    connect(window.PreviousFrame, &QPushButton::clicked, this, &SigmaController::PreviousFrameClick);
+    connect(window.Saveedgebox, &QPushButton::clicked, this, &SigmaController::SaveedgeboxClick);
+    connect(window.Loadedgebox, &QPushButton::clicked, this, &SigmaController::LoadedgeboxClick);
+    connect(form.alignPage->Sliderset, &TRxSpinEdit::OnChange, this, &SigmaController::SlidersetChange);
+}
+
+SigmaController::~SigmaController() = default;
+
+fs::path SigmaController::eventLogPath() const {
+    return form_.app.input.inputFolder / SigmaEventFile;
+}
+
+fs::path SigmaController::savedListPath() const {
+    return savedEventListPath(form_.app.input.inputFolder, form_.app.model);
+}
+
+bool SigmaController::savedListExists() const {
+    const fs::path saved = savedListPath();
+    std::error_code error;
+    return !saved.empty() && fs::exists(saved, error);
+}
+
+std::unique_ptr<TBigIniFile> SigmaController::openSavedList() {
+    const fs::path saved = savedListPath();
+    if (saved.empty()) return nullptr;
+    try {
+        return std::make_unique<TBigIniFile>(saved);
+    } catch (const FileError& error) {
+        form_.app.messages().NewMessagedlg("Sigma events", error.what(), mtError, mbOK, 0, false, "");
+        return nullptr;
+    }
+}
+
+void SigmaController::StatisticalstackbuttonClick() {
+    runSigmaStack();
+}
+
+bool SigmaController::runSigmaStack() {
+    ApplicationContext& app = form_.app;
+    app.progress().setCancelRequested(false);
+    StackPage& page = *form_.stackPage;
+    if (page.Resampled->Checked() || page.Drizzling->Checked()) {
+        if (app.messages().NewMessagedlg("Not available option",
+                                         " Drizzling/Resampling is not available during sigma-clipping, continue ?",
+                                         mtInformation, mbYesNo, 0, false, "") != mrYes)
+            return false;
+        page.Drizzling->setChecked(false);
+        page.Resampled->setChecked(false);
+        // The resampling controls hide; the wavelet page's Drizzle2 follows Drizzling.
+        form_.stack->ResampledClick();
+    }
+
+    const SigmaEventsWindow& window = form_.sigmaEventsWindow;
+    StackOptions options = readStackOptions(form_);
+    options.Recordsigma = window.Recordsigma->Checked();
+    if (options.Recordsigma) {
+        // A recording run clips with the window's factor (up to 10, beyond the page's 8).
+        options.Statisticspin = static_cast<float>(window.Sigmaeventsigma->Value());
+        options.Lowpixdetect = static_cast<float>(window.Lowpixdetect->Value());
+        options.SigmaBoxTop = static_cast<float>(window.Sigmaboxtop->Value());
+        options.SigmaBoxLeft = static_cast<float>(window.Sigmaboxleft->Value());
+        options.SigmaBoxRight = static_cast<float>(window.Sigmaboxright->Value());
+        options.SigmaBoxBottom = static_cast<float>(window.Sigmaboxbottom->Value());
+        options.INCLEXCLbox = window.INCLEXCLbox->ItemIndex() == 1 ? 1 : 0;
+    }
+    page.Statistical->setChecked(true);
+    SigmaStackRun sigma;
+    const fs::path log = eventLogPath();
+    form_.stack->runStack(options, [&](const StackOptions& run, FrameSource& frames) {
+        sigma = sigmaStack(app.model, app.state, app.images, run, frames, app.progress(), app.messages(), log);
+        return std::move(sigma.published());
+    });
+    page.Statistical->setChecked(false);
+    // The list holds the frames of this run once its clipped pass started.
+    if (options.Recordsigma && sigma.finalRan) fillList(*window.Sigmalist, sigma.Sigmalist);
+    page.Stackimage->update();
+    return sigma.recorded;
+}
+
+void SigmaController::Recordingbutton1Click() {
+    SigmaEdgechange();
+    ToolWindow& window = *form_.tools.Sigmaevents;
+    window.show();
+    window.raise();
+    form_.sigmaEventsWindow.LoaDevent->setEnabled(savedListExists());
+}
+
+void SigmaController::StartClick() {
+    const SigmaEventsWindow& window = form_.sigmaEventsWindow;
+    window.Recordsigma->setChecked(true);
+    const bool recorded = runSigmaStack();
+    window.Recordsigma->setChecked(false);
+    // Only a complete run's log is kept, and only the first of the input's.
+    if (recorded) {
+        try {
+            keepEventList(eventLogPath(), savedListPath());
+        } catch (const FileError& error) {
+            form_.app.messages().NewMessagedlg("Sigma events", error.what(), mtError, mbOK, 0, false, "");
+        }
+    }
+    window.LoaDevent->setEnabled(savedListExists());
+    Button4Click();
+}
+
+void SigmaController::Button4Click() {
+    if (!savedListExists()) return;
+    const std::unique_ptr<TBigIniFile> list = openSavedList();
+    if (!list) return;
+    const SigmaEventsWindow& window = form_.sigmaEventsWindow;
+    fillList(*window.Sigmalist, eventListLines(*list, eventThreshold(window)));
+}
+
+std::optional<int> SigmaController::chosenFrame() const {
+    const QListWidgetItem* item = form_.sigmaEventsWindow.Sigmalist->currentItem();
+    if (!item) return std::nullopt;
+    return listLineFrame(item->text().toStdString());
+}
+
+void SigmaController::SigmalistClick() {
+    // A line that names no frame is left alone.
+    const std::optional<int> frame = chosenFrame();
+    if (!frame) return;
+    const SigmaEventsWindow& window = form_.sigmaEventsWindow;
+    std::vector<std::string> lines;
+    if (const std::unique_ptr<TBigIniFile> list = openSavedList()) lines = frameEventLines(*list, *frame);
+    fillList(*window.Eventlist, lines);
+    if (window.AutoFrame->Checked()) ShowframeClick();
+}
+
+void SigmaController::ShowframeClick() {
+    const std::optional<int> frame = chosenFrame();
+    if (!frame) return;
+    const SigmaEventsWindow& window = form_.sigmaEventsWindow;
+    TRxSlider& slider = *form_.frameWindows.StackSlider;
+    const int rank = lastRankOf(form_.app.model, *frame - 1, slider.Tag());
+    ShownEventFrame = *frame - 1;
+    std::vector<EventMark> marks;
+    if (const std::unique_ptr<TBigIniFile> list = openSavedList())
+        marks = shownEvents(*list, *frame, eventThreshold(window));
+
+    form_.stack->StackSliderChange();
+    if (rank >= 0) slider.setValue(rank);
+    drawOnStackimage([&marks](QPainter& painter) {
+        for (const EventMark& mark : marks)
+            painter.drawEllipse(QPoint(mark.X, mark.Y), EventCircleRadius, EventCircleRadius);
+    });
+    window.CurrentEventnumber->setText("Events " + QString::number(marks.size()));
+}
+
+void SigmaController::SigmaeventsigmaChange() {
+    QListWidget& list = *form_.sigmaEventsWindow.Sigmalist;
+    if (list.count() == 0) return;
+    if (savedListExists()) {
+        // The lines are marked anew against the new factor; the chosen line stays chosen.
+        const int row = list.currentRow();
+        Button4Click();
+        const QSignalBlocker quiet(&list);
+        list.setCurrentRow(row);
+    }
+    if (list.currentRow() >= 0) SigmalistClick();
+}
+
+void SigmaController::SigmaEdgechange() {
+    const SigmaEventsWindow& window = form_.sigmaEventsWindow;
+    const FrameModel& model = form_.app.model;
+    const int e = roundedValue(*window.SigmaEdge);
+    setBoxEdges(e, e, model.ImageWidth - e, model.ImageHeight - e);
+}
+
+void SigmaController::setBoxEdges(int top, int left, int right, int bottom) {
+    const SigmaEventsWindow& window = form_.sigmaEventsWindow;
+    {
+        // One redraw for the four edges.
+        const QSignalBlocker quietTop(window.Sigmaboxtop);
+        const QSignalBlocker quietLeft(window.Sigmaboxleft);
+        const QSignalBlocker quietRight(window.Sigmaboxright);
+        const QSignalBlocker quietBottom(window.Sigmaboxbottom);
+        window.Sigmaboxtop->setValue(top);
+        window.Sigmaboxleft->setValue(left);
+        window.Sigmaboxright->setValue(right);
+        window.Sigmaboxbottom->setValue(bottom);
+    }
+    SigmaboxtopChange();
+}
+
+void SigmaController::SigmaboxtopChange() {
+    const SigmaEventsWindow& window = form_.sigmaEventsWindow;
+    form_.stack->StackSliderChange();
+    const QRect box(QPoint(roundedValue(*window.Sigmaboxleft), roundedValue(*window.Sigmaboxtop)),
+                    QPoint(roundedValue(*window.Sigmaboxright), roundedValue(*window.Sigmaboxbottom)));
+    drawOnStackimage([&box](QPainter& painter) { painter.drawRect(box); });
+}
+
+void SigmaController::drawOnStackimage(const std::function<void(QPainter&)>& draw) {
+    QLabel& image = *form_.stackPage->Stackimage;
+    QPixmap picture = image.pixmap();
+    if (picture.isNull()) return;
+    {
+        QPainter painter(&picture);
+        painter.setPen(EventColour);
+        painter.setBrush(Qt::NoBrush);
+        draw(painter);
+    }
+    image.setPixmap(picture);
+}
+
+void SigmaController::showFrameAtRank(int frame) {
+    TRxSlider& slider = *form_.frameWindows.StackSlider;
+    const int rank = lastRankOf(form_.app.model, frame, slider.Tag());
+    if (rank >= 0) slider.setValue(rank);
+}
+
+void SigmaController::NextFrameClick() {
+    if (ShownEventFrame > form_.alignPage->PreviewSlider->MaxValue() - 1) return;
+    showFrameAtRank(++ShownEventFrame);
+}
+
+void SigmaController::PreviousFrameClick() {
+    if (ShownEventFrame < 1) return;
+    showFrameAtRank(--ShownEventFrame);
+}
+
+void SigmaController::SaveedgeboxClick() {
+    ApplicationContext& app = form_.app;
+    SaveBoxdialog.InitialDir = form_.alignPage->DirectoryListBox1->Directory();
+    if (!app.dialogs().Execute(SaveBoxdialog)) return;
+    std::error_code error;
+    // Unattended runs never replace a file they were not told to.
+    if (fs::exists(SaveBoxdialog.FileName, error) &&
+        app.messages().NewMessagedlg("File exists", " overwrite existing boxsettings ?", mtWarning, mbYesNo, 0,
+                                     false, "", mrNo) != mrYes)
+        return;
+    const SigmaEventsWindow& window = form_.sigmaEventsWindow;
+    SigmaBox box;
+    box.Type = window.INCLEXCLbox->ItemIndex() == 1 ? 1 : 0;
+    box.Top = roundedValue(*window.Sigmaboxtop);
+    box.Bottom = roundedValue(*window.Sigmaboxbottom);
+    box.Left = roundedValue(*window.Sigmaboxleft);
+    box.Right = roundedValue(*window.Sigmaboxright);
+    try {
+        writeSigmaBox(SaveBoxdialog.FileName, box);
+    } catch (const FileError& failure) {
+        app.messages().NewMessagedlg("Save Box", failure.what(), mtError, mbOK, 0, false, "");
+    }
+}
+
+void SigmaController::LoadedgeboxClick() {
+    ApplicationContext& app = form_.app;
+    Loadboxdialog.InitialDir = form_.alignPage->DirectoryListBox1->Directory();
+    if (!app.dialogs().Execute(Loadboxdialog)) return;
+    SigmaBox box;
+    try {
+        box = readSigmaBox(Loadboxdialog.FileName, app.model.ImageWidth, app.model.ImageHeight);
+    } catch (const FileError& failure) {
+        app.messages().NewMessagedlg("Load Box", failure.what(), mtError, mbOK, 0, false, "");
+        return;
+    }
+    form_.sigmaEventsWindow.INCLEXCLbox->setItemIndex(box.Type);
+    setBoxEdges(box.Top, box.Left, box.Right, box.Bottom);
+}
+
+void SigmaController::SlidersetChange() {
+    AlignPage& align = *form_.alignPage;
+    const int last = align.PreviewSlider->MaxValue();
+    const double value = static_cast<double>(align.Sliderset->Value());
+    if (value > 0.0 && value <= last + 1) {
+        align.PreviewSlider->setValue(static_cast<int>(std::nearbyint(value - 1.0)));
+        return;
+    }
+    // Out of range: the box takes the nearest frame number, and that change shows it.
+    align.Sliderset->setValue(value < 1.0 ? 1.0L : static_cast<long double>(last + 1));
+}
+
+}  // namespace kestrave

@@ -1,0 +1,84 @@
+#pragma once
+// Handlers of sigma clipping and sigma events: the two-pass sigma stack of the Stack page, the
+// "Sigma event recording" tool window (recording run, event list, viewer, event box and its
+// file) and the frame-number box beside the preview slider.
+//
+// The event list and the viewer read the input's saved event list (".kel"): the working log
+// "Sigmaini.ini" is rebuilt by every recording run of any input, the saved list belongs to this
+// input.
+
+#include <QObject>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "shell/file_dialogs.h"
+
+class QPainter;
+
+namespace kestrave {
+
+class TMainForm;
+class TBigIniFile;
+
+class SigmaController : public QObject {
+public:
+    explicit SigmaController(TMainForm& form);
+    ~SigmaController() override;
+
+    // The two-pass sigma stack (also the recording run's, with `Recordsigma` checked). Drizzling
+    // and resampling are switched off after a question; a run whose statistics pass does not
+    // complete ends there.
+    void StatisticalstackbuttonClick();
+    // "Search Events": the default box, the window to the front, "Load events" enabled when the
+    // input has a saved event list.
+    void Recordingbutton1Click();
+    // The recording run with the window's sigma factor; the first completed one of an input
+    // keeps its log as the input's saved event list, which is then listed.
+    void StartClick();
+    // "Load events": lists the frames of the saved event list, marked by whether their largest
+    // event passes the window's sigma factor.
+    void Button4Click();
+    // A frame chosen in the list: its key=value lines, and with AutoFrame the frame itself.
+    void SigmalistClick();
+    // Shows the chosen frame on the stack picture with a circle around each of its events that
+    // passes the window's sigma factor.
+    void ShowframeClick();
+    void SigmaeventsigmaChange();
+    // The default box: the stack image less the margin SigmaEdge on every side.
+    void SigmaEdgechange();
+    // The box moved: the shown frame is drawn again with the box on it.
+    void SigmaboxtopChange();
+    void NextFrameClick();
+    void PreviousFrameClick();
+    void SaveedgeboxClick();
+    void LoadedgeboxClick();
+    // "Goto Frame": shows frame Sliderset - 1, the value kept within 1 .. the frame count.
+    void SlidersetChange();
+
+    // The frame index the viewer shows.
+    int ShownEventFrame = 0;
+    TFileDialog SaveBoxdialog;
+    TFileDialog Loadboxdialog;
+
+private:
+    // The sigma stack of StatisticalstackbuttonClick; true when a recording run completed and
+    // wrote its log.
+    bool runSigmaStack();
+    std::filesystem::path eventLogPath() const;
+    std::filesystem::path savedListPath() const;
+    bool savedListExists() const;
+    // The saved event list read whole; none (with the reason shown) when it cannot be read.
+    std::unique_ptr<TBigIniFile> openSavedList();
+    // The 1-based frame number of the chosen list line.
+    std::optional<int> chosenFrame() const;
+    // The stack slider to the last stacked rank that holds the frame (the frame shows).
+    void showFrameAtRank(int frame);
+    void drawOnStackimage(const std::function<void(QPainter&)>& draw);
+    void setBoxEdges(int top, int left, int right, int bottom);
+
+    TMainForm& form_;
+};
+
+}  // namespace kestrave

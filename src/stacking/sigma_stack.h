@@ -1,0 +1,42 @@
+#pragma once
+// The sigma-clipping stack: the stacking run twice over the same frames. The statistics pass
+// gathers the running mean and spread of every stack pixel (without the stack filter, every
+// frame weighing 1) and turns them into clip bounds; the clipped pass stacks every sample that
+// lies strictly between the bounds of its pixel, and a recording run also logs the samples that
+// reach the upper bound as sigma events.
+//
+// The clipped pass runs only on the statistics of a completed first pass: a cancel, a declined
+// question, no frames or a failure there end the whole run, and nothing more is published.
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "stacking/stack_frames.h"
+
+namespace kestrave {
+
+struct SigmaStackRun {
+    StackResult first;  // the statistics pass
+    StackResult final;  // the clipped pass; outcome Failed when it did not run
+    bool finalRan = false;
+    // A recording run: the list line of every frame with events ("Frame12 Events 2"), and
+    // whether the run completed with its log written.
+    std::vector<std::string> Sigmalist;
+    bool recorded = false;
+
+    // The stack the image data section holds afterwards: the clipped one when that pass
+    // completed, else the statistics pass's own stack when that one completed.
+    StackResult& published() { return final.outcome == StackOutcome::Stacked ? final : first; }
+};
+
+// Runs both passes with `options` as the controls give them; the run sets Statistical and
+// SigmaFinalPass itself, and neither pass resamples or drizzles. With options.Recordsigma the
+// clipped pass logs its events into `eventLog`, which is deleted first and written when the pass
+// ends; a log that cannot be deleted or written is reported (the stack stands). More events in a
+// frame than are kept are announced. Both results leave SigmaFinalPass cleared.
+SigmaStackRun sigmaStack(FrameModel& model, ProgramState& state, ImageDataSection& section,
+                         const StackOptions& options, FrameSource& frames, ProgressPort& progress,
+                         MessagePort& messages, const std::filesystem::path& eventLog = {});
+
+}  // namespace kestrave
