@@ -16,6 +16,7 @@
 #include "shell/pages/align_page.h"
 #include "shell/pages/line_chart.h"
 #include "shell/pages/optimize_page.h"
+#include "shell/pages/page_controls.h"
 #include "widgets/bitmap_view.h"
 #include "widgets/check_box.h"
 #include "widgets/slider.h"
@@ -61,8 +62,7 @@ void AlignWindow::applyAutomaticValues(const AutomaticFilterValues& values) {
 void AlignWindow::featureAccepted() {
     AlignPage& page = *form_.alignPage;
     page.Showbutton->hide();
-    page.Showbuttonp1->move(page.Alignbutton->x(), page.Alignbutton->y() + page.Alignbutton->height());
-    page.Showbuttonp1->show();
+    markButton(*page.Showbuttonp1, *page.Alignbutton);
     page.Framelabel->hide();
     showSpectrumUndefined();
     page.ShowGraphbox->setChecked(true);

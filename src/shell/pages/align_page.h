@@ -54,6 +54,9 @@ public:
     TRadioGroup* Alignmethod;  // "Default(single)", "Multipoint", "None"
     QPushButton* Alignbutton;
     TPCheck* Manualalignbox;
+    // "Limit": keeps the ranked frames up to the preview slider's position; enabled by the
+    // alignment pass, where the user is when it ends.
+    QPushButton* Setlimitbutton;
     QLabel* QualityMethodlabel;
     QLabel* Lowerqualitylabel;
     TPCheck* Showalignpoints;
