@@ -17,10 +17,23 @@ TFileDialog makeFileDialog(TFileDialog::Kind kind, std::string filter, std::stri
     return dialog;
 }
 
-bool FileDialogPort::Execute(TFileDialog& dialog) {
+std::vector<std::filesystem::path> FileDialogPort::chooseFiles(const TFileDialog& dialog) {
     const std::optional<std::filesystem::path> chosen = choose(dialog);
-    if (!chosen || chosen->empty()) return false;
-    dialog.FileName = withDefaultExtension(*chosen, dialog.DefaultExt);
+    if (!chosen) return {};
+    return {*chosen};
+}
+
+bool FileDialogPort::Execute(TFileDialog& dialog) {
+    std::vector<std::filesystem::path> chosen;
+    if (dialog.MultiSelect) {
+        chosen = chooseFiles(dialog);
+    } else if (std::optional<std::filesystem::path> one = choose(dialog)) {
+        chosen.push_back(std::move(*one));
+    }
+    std::erase_if(chosen, [](const std::filesystem::path& file) { return file.empty(); });
+    if (chosen.empty()) return false;
+    dialog.FileName = withDefaultExtension(chosen.front(), dialog.DefaultExt);
+    dialog.Files = std::move(chosen);
     if (const int filter = chosenFilterIndex(); filter > 0) dialog.FilterIndex = filter;
     return true;
 }

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kestrave {
 
@@ -24,6 +25,12 @@ struct TFileDialog {
     std::filesystem::path InitialDir;
     // The file chosen last; a batch run sets it and uses it without showing the dialog.
     std::filesystem::path FileName;
+    // An open dialog that takes several files at once; Files holds every file of the last
+    // choice (FileName the first of them).
+    bool MultiSelect = false;
+    std::vector<std::filesystem::path> Files;
+    // The input dialog: it previews the frame files the program reads itself.
+    bool Preview = false;
 };
 
 // A dialog of that kind with its filter and default extension.
@@ -34,12 +41,15 @@ public:
     virtual ~FileDialogPort() = default;
 
     // Shows the dialog. On a choice stores it (with the default extension when it had none) in
-    // FileName, and the filter chosen in FilterIndex, and returns true; a cancelled dialog returns
-    // false and leaves FileName and FilterIndex as they were.
+    // FileName and Files, and the filter chosen in FilterIndex, and returns true; a cancelled
+    // dialog returns false and leaves them as they were.
     bool Execute(TFileDialog& dialog);
 
 protected:
     virtual std::optional<std::filesystem::path> choose(const TFileDialog& dialog) = 0;
+    // The files of a multi-select dialog; none when it was cancelled. Ports that choose one file
+    // at a time answer with that one.
+    virtual std::vector<std::filesystem::path> chooseFiles(const TFileDialog& dialog);
     // The filter chosen in the dialog shown last (1-based); 0 when the dialog keeps its own.
     virtual int chosenFilterIndex() const { return 0; }
 };

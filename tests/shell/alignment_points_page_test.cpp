@@ -91,7 +91,7 @@ TEST_F(PointsPageTest, NoneStacksTheFramesWithoutShifts) {
         EXPECT_EQ(context.model.FrameTable[f].Slots[0].Y, 0) << f;
         EXPECT_EQ(context.model.FrameTable[f].Slots[1].X, 9) << "point shifts stay";
     }
-    EXPECT_TRUE(form->optimizePage->Setlimitbutton->isEnabled());
+    EXPECT_TRUE(form->alignPage->Setlimitbutton->isEnabled());
     EXPECT_TRUE(form->stackPage->Stackbutton->isEnabled());
     EXPECT_TRUE(form->stackPage->Statisticalstackbutton->isEnabled());
     EXPECT_FALSE(form->optimizePage->Optimizebutton->isEnabled());

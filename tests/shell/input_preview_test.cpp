@@ -14,6 +14,7 @@
 #include "shell/controllers/input_controller.h"
 #include "shell/input_preview.h"
 #include "shell/pages/align_page.h"
+#include "shell/qt_file_dialogs.h"
 #include "shell/speed_bar.h"
 #include "shell_test_support.h"
 #include "support/sample_recording.h"
@@ -143,6 +144,8 @@ TEST_F(ShellWindowTest, BrowsingInTheInputDialogAndCancellingLeavesTheInputAsItW
     const auto ser = writeSampleRecording(dir.path(), options, "colour.ser").path;
     writeSmallFits(dir / "M42.FTS");
     std::vector<std::string> captions;
+    // The window's own dialogs: the input dialog with its preview pane.
+    context.setDialogs(std::make_unique<QtFileDialogs>(form.get()));
     QTimer::singleShot(0, [&] {
         auto* dialog = form->findChild<TPBOpenPreviewDialog*>("Addbitmapdialog");
         ASSERT_NE(dialog, nullptr);

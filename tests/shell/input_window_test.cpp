@@ -22,8 +22,10 @@
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/pages/wavelet_tool_panels.h"
+#include "shell/qt_file_dialogs.h"
 #include "shell/speed_bar.h"
 #include "shell/tab_strip.h"
+#include "shell/window_dialogs.h"
 #include "shell_test_support.h"
 #include "support/sample_recording.h"
 #include "support/tagged_avi.h"
@@ -369,6 +371,20 @@ TEST_F(InputWindowTest, TheStackListTogglesTheClickedAndHighlightedEntriesOnce) 
     stackList.setCurrentRow(4);
     form->input->StackFramesListClick();
     EXPECT_EQ(windows.StackSlider->Value(), 4);
+}
+
+// Qt reads a filter's patterns from its last parentheses, separated by blanks: a pattern list in
+// the description gives way to the whole list, and semicolons become blanks.
+TEST(QtNameFilters, GiveQtEveryPatternOfEachFilter) {
+    const QStringList filters = qtNameFilters(WindowDialogs().Addbitmapdialog.Filter);
+    ASSERT_EQ(filters.size(), 7);
+    EXPECT_EQ(filters[0], "Video (*.avi)");
+    EXPECT_EQ(filters[2], "Fit frame(s) (*.fit *.fits *.fts)");
+    EXPECT_EQ(filters[4], "Tiff frame(s) (*.tif *.tiff)");
+    EXPECT_EQ(filters[6], "Movra recorder SER (*.ser)");
+    // A parenthesis that is no pattern list stays part of the description.
+    EXPECT_EQ(qtNameFilters("FIT (16-bit)|*.fit|BMP (8BIT*RGB)|*.bmp"),
+              (QStringList{"FIT (16-bit) (*.fit)", "BMP (8BIT*RGB) (*.bmp)"}));
 }
 
 }  // namespace kestrave::test

@@ -90,7 +90,7 @@ struct OptimizePageTest : ShellWindowTest {
     }
     void limitAt(int position) {
         align.PreviewSlider->setValue(position);
-        page.Setlimitbutton->click();
+        align.Setlimitbutton->click();
     }
 };
 

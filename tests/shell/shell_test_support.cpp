@@ -14,6 +14,17 @@ std::uint16_t ScriptedPresenter::show(const Message& message) {
     return reply.answer;
 }
 
+std::optional<std::filesystem::path> ScriptedFileDialogs::choose(const TFileDialog& dialog) {
+    ++shown;
+    lastShown = dialog;
+    chosenFilter_ = 0;
+    if (choices_.empty()) return std::nullopt;
+    const Choice choice = choices_.front();
+    choices_.pop_front();
+    chosenFilter_ = choice.filter;
+    return choice.file;
+}
+
 ScriptedContext::ScriptedContext() {
     auto presenter = std::make_unique<ScriptedPresenter>();
     auto box = std::make_unique<ScriptedPresenter>();

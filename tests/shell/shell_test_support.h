@@ -1,17 +1,21 @@
 #pragma once
 // What the shell tests share: a message presenter that answers as the test scripts it (never a
-// blocking dialog), and a fixture that builds an application context and the main window around
-// such presenters. The application object comes from support/qt_test_application.h.
+// blocking dialog), file dialogs whose choices the test scripts, and a fixture that builds an application
+// context and the main window around such presenters. The application object comes from
+// support/qt_test_application.h.
 
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/message_port.h"
 #include "shell/application_context.h"
+#include "shell/file_dialogs.h"
 #include "shell/main_form.h"
 #include "support/qt_test_application.h"
 #include "support/temp_dir.h"
@@ -35,6 +39,29 @@ private:
         bool checked;
     };
     std::deque<Reply> replies_;
+};
+
+class ScriptedFileDialogs : public FileDialogPort {
+public:
+    // The next dialog chooses this file, and this filter when one is given; unscripted dialogs
+    // are cancelled.
+    void willChoose(std::filesystem::path file, int filter = 0) {
+        choices_.push_back({std::move(file), filter});
+    }
+    int shown = 0;
+    TFileDialog lastShown;  // the dialog as it was shown last
+
+protected:
+    std::optional<std::filesystem::path> choose(const TFileDialog& dialog) override;
+    int chosenFilterIndex() const override { return chosenFilter_; }
+
+private:
+    struct Choice {
+        std::filesystem::path file;
+        int filter = 0;
+    };
+    std::deque<Choice> choices_;
+    int chosenFilter_ = 0;
 };
 
 // A context whose messages go to scripted presenters (`messages` for the message routine's

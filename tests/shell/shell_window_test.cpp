@@ -128,8 +128,15 @@ TEST_F(ShellWindowTest, TabChangeFollowsAutoProcessAndTheClipboard) {
     QApplication::clipboard()->clear();
 }
 
-TEST_F(ShellWindowTest, CancelSetsTheFlagOnlyOnYes) {
+TEST_F(ShellWindowTest, CancelAsksOnlyWhileSomethingRunsAndSetsTheFlagOnlyOnYes) {
+    // Nothing runs: nothing to ask, nothing to change.
     form->alignPage->glPageControl1->setEnabled(false);
+    form->Speedbar->Cancelbutton->click();
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_FALSE(context.CancelRequested());
+    EXPECT_FALSE(form->alignPage->glPageControl1->isEnabled());
+
+    const LongOperation running(context.operations);
     form->Tabpages->setEnabled(false);
     messages.reply(mrNo);
     form->Speedbar->Cancelbutton->click();
@@ -208,6 +215,8 @@ TEST_F(ShellWindowTest, ASecondLongOperationClickedDuringALoopIsRefusedCodeAndTh
 }
 
 TEST_F(ShellWindowTest, CancelEndsTheContinueWaitAndBatchRunsNeverWait) {
+    // The wait belongs to Create, a long operation.
+    const LongOperation create(context.operations);
     messages.reply(mrYes);
     postClick(form->Speedbar->Cancelbutton);
     EXPECT_FALSE(form->shell->waitForContinue());

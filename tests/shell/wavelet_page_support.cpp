@@ -6,17 +6,6 @@
 
 namespace kestrave::test {
 
-std::optional<std::filesystem::path> ScriptedFileDialogs::choose(const TFileDialog& dialog) {
-    ++shown;
-    lastShown = dialog;
-    chosenFilter_ = 0;
-    if (choices_.empty()) return std::nullopt;
-    const Choice choice = choices_.front();
-    choices_.pop_front();
-    chosenFilter_ = choice.filter;
-    return choice.file;
-}
-
 WaveletPageTest::WaveletPageTest()
     : page(*form->waveletPage), wavelet(*form->wavelet), tools(form->waveletTools) {
     auto scripted = std::make_unique<ScriptedFileDialogs>();

@@ -29,6 +29,7 @@
 #include "shell/pages/align_page.h"
 #include "shell/pages/line_chart.h"
 #include "shell/pages/optimize_page.h"
+#include "shell/pages/page_controls.h"
 #include "shell/pages/point_windows.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
@@ -275,9 +276,9 @@ void AlignController::AlignmethodClick() {
         case AlignMethodNone:
             if (multipoint.isVisible()) points_->SaveTempPointFile();
             clearWholeFrameShifts(app_.model, form_.input->lastIndex());
-            optimize.Setlimitbutton->setEnabled(true);
+            page.Setlimitbutton->setEnabled(true);
             form_.stackPage->Stackbutton->setEnabled(true);
-            window_->markNextStep(*optimize.Setlimitbutton, 2);
+            markButton(*page.Showbuttonp1, *page.Setlimitbutton, -2);
             page.PreviewSlider->setValue(page.PreviewSlider->MaxValue());
             windows.StackSlider->setValue(page.PreviewSlider->Value());
             optimize.Optimizebutton->setEnabled(false);

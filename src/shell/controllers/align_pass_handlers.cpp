@@ -17,7 +17,9 @@
 #include "shell/pages/align_page.h"
 #include "shell/pages/line_chart.h"
 #include "shell/pages/optimize_page.h"
+#include "shell/pages/page_controls.h"
 #include "shell/pages/stack_page.h"
+#include "shell/pass_status.h"
 #include "shell/tab_strip.h"
 #include "widgets/bitmap_view.h"
 #include "widgets/check_box.h"
@@ -93,10 +95,17 @@ void AlignController::AlignallButtonClick() {
     }
     page.glPageControl1->setEnabled(true);
     form_.Tabpages->setEnabled(true);
-    if (result.end == PassEnd::Finished)
+    const bool finished = result.end == PassEnd::Finished;
+    if (finished)
         alignmentFinished(result);
     else
         alignmentStopped();
+    form_.tools.Registrationgraphwindow->setWindowTitle(QString::fromStdString(
+        (finished ? "Initial alignment done " : "Registration ") + app_.optimizer.RegistrationCaption));
+    showPassEnd(*form_.ProgressBar1, app_.progress(), 3, "Alignment",
+                finished                           ? PassOutcome::Finished
+                : result.end == PassEnd::Cancelled ? PassOutcome::Cancelled
+                                                   : PassOutcome::Failed);
 }
 
 void AlignController::alignmentStopped() {
@@ -129,9 +138,8 @@ void AlignController::alignmentFinished(const AlignmentPassResult& result) {
     if (optimize.Optimizegraph->Checked()) DrawRegistrationGraph();
     // "Automatic processing" (frame limit, optimize and stack) joins here with the Optimize page.
 
-    optimize.Setlimitbutton->setEnabled(true);
-    page.Showbuttonp1->move(optimize.Setlimitbutton->x(),
-                            optimize.Setlimitbutton->y() + optimize.Setlimitbutton->height() - 2);
+    page.Setlimitbutton->setEnabled(true);
+    markButton(*page.Showbuttonp1, *page.Setlimitbutton, -2);
     windows.Showgraphpointer->move(graphPointerLeft(page.PreviewSlider->Value(),
                                                     page.PreviewSlider->MaxValue(), windows.Chart8->width()),
                                    windows.Showgraphpointer->y());
@@ -143,6 +151,8 @@ void AlignController::alignmentFinished(const AlignmentPassResult& result) {
     form_.stackPage->Statisticalstackbutton->setEnabled(true);
     form_.registrationWindows.Showgraph1pointer->hide();
     optimize.Optimizebutton->setEnabled(true);
+    // Showing the ranked frames wrote their numbers over the pass's last word.
+    app_.progress().setStatus(2, "Initial alignment done");
     form_.stackPage->Showstackgraph->setChecked(false);
 }
 

@@ -16,6 +16,7 @@
 #include "shell/pages/align_page.h"
 #include "shell/pages/line_chart.h"
 #include "shell/pages/optimize_page.h"
+#include "shell/pages/page_controls.h"
 #include "widgets/bitmap_view.h"
 #include "widgets/check_box.h"
 #include "widgets/slider.h"
@@ -61,7 +62,7 @@ void AlignWindow::applyAutomaticValues(const AutomaticFilterValues& values) {
 void AlignWindow::featureAccepted() {
     AlignPage& page = *form_.alignPage;
     page.Showbutton->hide();
-    markNextStep(*page.Alignbutton);
+    markButton(*page.Showbuttonp1, *page.Alignbutton);
     page.Framelabel->hide();
     showSpectrumUndefined();
     page.ShowGraphbox->setChecked(true);
@@ -188,12 +189,6 @@ void AlignWindow::showPreview(const QImage& picture) {
     QLabel& image = *form_.alignPage->PreviewImage;
     image.setPixmap(QPixmap::fromImage(picture));
     if (!app_.shell.PreviewFitted) image.resize(picture.size());
-}
-
-void AlignWindow::markNextStep(const QWidget& button, int lift) {
-    QFrame& marker = *form_.alignPage->Showbuttonp1;
-    marker.move(button.x(), button.y() + button.height() - lift);
-    marker.show();
 }
 
 void AlignWindow::showSpectrumUndefined() {

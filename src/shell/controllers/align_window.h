@@ -50,8 +50,6 @@ public:
 
     // The picture in PreviewImage, at its own size unless the preview is fitted.
     void showPreview(const QImage& picture);
-    // The marker of the next step shown under `button`, `lift` pixels up from its lower edge.
-    void markNextStep(const QWidget& button, int lift = 0);
     // imgFFT cleared, with " Not defined " in its middle.
     void showSpectrumUndefined();
 

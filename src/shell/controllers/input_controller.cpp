@@ -1,7 +1,6 @@
 #include "shell/controllers/input_controller.h"
 
 #include <QComboBox>
-#include <QFileDialog>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -25,20 +24,20 @@
 #include "shell/controllers/frame_texts.h"
 #include "shell/controllers/shell_controller.h"
 #include "shell/controllers/stack_controller.h"
-#include "shell/input_preview.h"
 #include "shell/main_form.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/line_chart.h"
 #include "shell/pages/optimize_page.h"
+#include "shell/pages/registration_windows.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/pages/wavelet_tool_panels.h"
+#include "shell/pass_status.h"
 #include "shell/speed_bar.h"
 #include "widgets/bitmap_view.h"
 #include "widgets/check_box.h"
-#include "widgets/open_preview_dialog.h"
 #include "widgets/radio_group.h"
 #include "widgets/slider.h"
 #include "widgets/spin_edit.h"
@@ -50,19 +49,6 @@ namespace {
 constexpr char StretchQuestion[] = "Stretch intensity-levels ";
 constexpr char StretchDefaultBox[] = "Make my choice the default for TIF/FITS";
 constexpr char ColourDefaultBox[] = "Do not ask this again, autodetect colour/B-W ";
-
-// The dialog's filters in Qt's form, in filter-index order: "Fit frame(s) (*.fit *.fits *.fts)".
-QStringList dialogNameFilters(const std::string& filter) {
-    const QStringList parts = QString::fromStdString(filter).split('|');
-    QStringList filters;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        QString caption = parts[i].left(parts[i].indexOf('(')).trimmed();
-        QStringList patterns = parts[i + 1].split(';');
-        for (QString& pattern : patterns) pattern = pattern.trimmed();
-        filters << caption + " (" + patterns.join(' ') + ")";
-    }
-    return filters;
-}
 
 QColor signColour(std::uint32_t bgr) {
     return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
@@ -114,26 +100,15 @@ bool InputController::eventFilter(QObject* watched, QEvent* event) {
 
 // --- Choosing the input ----------------------------------------------------------------------
 
-// The input dialog's settings (filter, the filter chosen last, start folder) with Qt's
-// multi-select open dialog.
+// The input dialog (its filter and the filter chosen last) through the window's file dialogs.
 ChosenInput InputController::runInputDialog() {
-    TFileDialog& settings = form_.dialogs.Addbitmapdialog;
-    TPBOpenPreviewDialog dialog(&form_, QString::fromStdString(settings.Title),
-                                QString::fromStdString(settings.InitialDir.string()));
-    joinInputPreview(dialog);
-    dialog.setObjectName("Addbitmapdialog");
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setFileMode(QFileDialog::ExistingFiles);
-    const QStringList filters = dialogNameFilters(settings.Filter);
-    dialog.setNameFilters(filters);
-    if (settings.FilterIndex >= 1 && settings.FilterIndex <= filters.size())
-        dialog.selectNameFilter(filters[settings.FilterIndex - 1]);
-    if (dialog.exec() != QDialog::Accepted) return {};
+    TFileDialog& dialog = form_.dialogs.Addbitmapdialog;
+    // It opens in the current folder: the last input's, or the one remembered from the last run.
+    dialog.InitialDir = form_.alignPage->DirectoryListBox1->Directory();
+    if (!app_.dialogs().Execute(dialog)) return {};
     ChosenInput chosen;
-    settings.FilterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
-    chosen.filter = static_cast<InputFilter>(settings.FilterIndex);
-    for (const QString& file : dialog.selectedFiles()) chosen.files.push_back(file.toStdString());
-    if (!chosen.files.empty()) settings.FileName = chosen.files.front();
+    chosen.filter = static_cast<InputFilter>(dialog.FilterIndex);
+    for (const std::filesystem::path& file : dialog.Files) chosen.files.push_back(file.string());
     return chosen;
 }
 
@@ -163,7 +138,14 @@ void InputController::SelectFileButtonClick() {
     }
 
     // Everything that can fail is tried before the current input is given up.
-    const InputPlan plan = planInput(chosen.files, chosen.filter);
+    InputPlan plan = planInput(chosen.files, chosen.filter);
+    // A name typed with another kind's extension is taken as that kind, which the dialog then
+    // offers next time.
+    if (const InputFilter typed = filterOfFile(chosen.files.front());
+        plan.files.empty() && typed != InputFilter::None && typed != chosen.filter) {
+        plan = planInput(chosen.files, typed);
+        if (!app_.state.BatchMode) form_.dialogs.Addbitmapdialog.FilterIndex = static_cast<int>(typed);
+    }
     std::string missing = firstMissingFile(plan);
     if (plan.files.empty() && !std::filesystem::is_regular_file(chosen.files.front()))
         missing = chosen.files.front();
@@ -194,7 +176,7 @@ void InputController::SelectFileButtonClick() {
     StackPage& stack = *form_.stackPage;
     FrameWindows& windows = form_.frameWindows;
     for (QWidget* control : std::initializer_list<QWidget*>{
-             align.Alignbutton, align.Manualalignbox, optimize.Setlimitbutton, optimize.Optimizebutton,
+             align.Alignbutton, align.Manualalignbox, align.Setlimitbutton, optimize.Optimizebutton,
              optimize.Referbutton, optimize.Optimizeandstackbutton, stack.Stackbutton,
              stack.Statisticalstackbutton})
         control->setEnabled(false);
@@ -312,6 +294,24 @@ void InputController::resetControlsBeforeInput() {
     form_.tools.Registrationgraphwindow->hide();
     app_.registration.FeatureChosen = false;
     app_.model.InputPNG16 = false;
+    clearLastInputTexts();
+}
+
+// Nothing of the last input's passes stays in the bar, the status, the captions or the charts.
+void InputController::clearLastInputTexts() {
+    clearPassTexts(*form_.ProgressBar1, app_.progress());
+    for (ToolWindow* window : {form_.tools.Registrationgraphwindow, form_.tools.RegiStration2})
+        window->setWindowTitle("Registration ");
+    const RegistrationWindows& registration = form_.registrationWindows;
+    const OptimizePage& optimize = *form_.optimizePage;
+    for (TFastLineSeries* series :
+         {registration.Series5, registration.Series6, registration.Series8, registration.FastLineSeries1,
+          registration.FastLineSeries2, optimize.Series3, optimize.Series4})
+        series->Clear();
+    for (TChart* chart : {form_.frameWindows.Chart8, registration.Chart9, optimize.Chart7}) {
+        chart->setTitle({});
+        chart->clearTexts();
+    }
 }
 
 void InputController::initializesettings() {

@@ -71,6 +71,7 @@ private:
     ChosenInput runInputDialog();
     bool askStretch(const char* caption);
     void resetControlsBeforeInput();
+    void clearLastInputTexts();
     void showKindControls(const InputProbe& probe);
     void takeSingleImage(const InputRecord& record);
     void decideColour();

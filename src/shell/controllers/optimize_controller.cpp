@@ -30,8 +30,10 @@
 #include "shell/pages/line_chart.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/optimizer_windows.h"
+#include "shell/pages/page_controls.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
+#include "shell/pass_status.h"
 #include "shell/tab_strip.h"
 #include "widgets/bitmap_view.h"
 #include "widgets/check_box.h"
@@ -79,12 +81,6 @@ QListWidgetItem* checkItem(const QString& text, bool checked) {
 }
 
 // The marker under a button: at its left edge, just below it.
-void markButton(QWidget& marker, const QWidget& button) {
-    marker.move(button.x(), button.y() + button.height());
-    marker.show();
-    marker.raise();
-}
-
 // What an optimizer run changes in the records of the ranking positions 0..last, and the totals.
 // A run cancelled in its first pass (or failing) puts them back: in that pass the frames not yet
 // reached have been reset to the alignment's whole-pixel shift but keep the sub-pixel offsets of
@@ -251,7 +247,7 @@ private:
 OptimizeController::OptimizeController(TMainForm& form)
     : form_(form), app_(form.app), page_(*form.optimizePage), view_(std::make_unique<PassView>(form)) {
     connect(page_.Optimizebutton, &QPushButton::clicked, this, &OptimizeController::OptimizebuttonClick);
-    connect(page_.Setlimitbutton, &QPushButton::clicked, this, &OptimizeController::SetLimitClick);
+    connect(form.alignPage->Setlimitbutton, &QPushButton::clicked, this, &OptimizeController::SetLimitClick);
     connect(page_.Referbutton, &QPushButton::clicked, this, &OptimizeController::MakerefClick);
     connect(page_.Optimizeandstackbutton, &QPushButton::clicked, this,
             &OptimizeController::AlignStackButtonClick);
@@ -302,6 +298,7 @@ void OptimizeController::OptimizebuttonClick() {
     form_.tools.Stackgraphpanel->hide();
     // The multi-point optimizer arrives with the alignment points; one box is optimized here.
     app_.progress().setCancelRequested(false);
+    PassOutcome outcome = PassOutcome::Failed;
     try {
         const BusyCursor busy;
         const TabStripLock locked(*form_.Tabpages);
@@ -312,9 +309,11 @@ void OptimizeController::OptimizebuttonClick() {
             return result.cancelled;
         });
         if (result.Warnings) page_.Warnings->setChecked(*result.Warnings);
+        outcome = result.cancelled ? PassOutcome::Cancelled : PassOutcome::Finished;
     } catch (const std::exception& error) {
         showError("Optimizing", error);
     }
+    showPassEnd(*form_.ProgressBar1, app_.progress(), 2, "Optimizing", outcome);
     options.setEnabled(true);
 }
 
@@ -402,6 +401,7 @@ void OptimizeController::AlignStackButtonClick() {
         align.Negativeimage->setChecked(false);
         if (!align.HoldPreGamma->Checked()) align.Pregamma->setChecked(false);
         align.ShowFFTbox->setChecked(false);
+        PassOutcome outcome = PassOutcome::Failed;
         try {
             const TabStripLock locked(*form_.Tabpages);
             const OptimizerOptions optimizerOptions = readOptimizerOptions(form_);
@@ -416,9 +416,12 @@ void OptimizeController::AlignStackButtonClick() {
                 return result.outcome == OptimizeAndStackOutcome::CancelledOptimizing;
             });
             if (result.optimizer.Warnings) page_.Warnings->setChecked(*result.optimizer.Warnings);
+            outcome = result.outcome == OptimizeAndStackOutcome::Processed ? PassOutcome::Finished
+                                                                           : PassOutcome::Cancelled;
         } catch (const std::exception& error) {
             showError("Optimizing", error);
         }
+        showPassEnd(*form_.ProgressBar1, app_.progress(), 2, "Optimize and stack", outcome);
         form_.waveletPage->ProcessImage->move(0, 0);
     }
     options.setEnabled(true);
@@ -445,15 +448,18 @@ void OptimizeController::MakerefClick() {
     options.Optimizegraph = page_.Optimizegraph->Checked();
     CreateSteps steps(*this);
     bool created = false;
+    PassOutcome outcome = PassOutcome::Failed;
     try {
         const CreateReferenceResult result =
             createReferenceFrame(app_.model, app_.state, app_.alignment, app_.optimizer, app_.images,
                                  app_.progress(), app_.messages(), options, steps);
         page_.CreateRefMessage->setChecked(result.CreateRefMessage);
         created = result.outcome == CreateReferenceOutcome::Created;
+        outcome = created ? PassOutcome::Finished : PassOutcome::Cancelled;
     } catch (const std::exception& error) {
         showError("Reference frame", error);
     }
+    showPassEnd(*form_.ProgressBar1, app_.progress(), 2, "Create reference", outcome);
     page_.Continuebutton->hide();
     page_.Restartalign->setEnabled(created || realignEnabled);
 }

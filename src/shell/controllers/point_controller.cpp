@@ -19,6 +19,7 @@
 #include "shell/controllers/wavelet_controller.h"
 #include "shell/main_form.h"
 #include "shell/pages/align_page.h"
+#include "shell/pages/page_controls.h"
 #include "shell/pages/directory_list_box.h"
 #include "shell/pages/point_windows.h"
 #include "shell/pages/stack_page.h"
@@ -165,7 +166,7 @@ void PointController::EstimatebestalignClick() {
     drawPoints(Yellow);
     AlignPage& page = *form_.alignPage;
     page.Alignbutton->setEnabled(true);
-    window_.markNextStep(*page.Alignbutton);
+    markButton(*page.Showbuttonp1, *page.Alignbutton);
 }
 
 void PointController::ClearAlignmentpointsClick() {
@@ -246,7 +247,7 @@ void PointController::LoadpointsClick() {
     AlignPage& page = *form_.alignPage;
     app_.state.ProcessStage = TProcessStage::stReferenceReady;
     page.Alignbutton->setEnabled(true);
-    window_.markNextStep(*page.Alignbutton);
+    markButton(*page.Showbuttonp1, *page.Alignbutton);
     if (content.frameNumber >= 0 && content.frameNumber < page.PreviewSlider->MaxValue())
         page.PreviewSlider->setValue(content.frameNumber);
     takePoints(content.points);

@@ -153,6 +153,8 @@ void ShellController::colourTabs() {
 }
 
 void ShellController::CancelButtonClick() {
+    // With nothing running there is nothing to cancel, and a question would only puzzle.
+    if (!app_.operations.running()) return;
     // An unattended run never cancels itself.
     const bool yes = app_.messages().NewMessagedlg("Cancelling ...", "Do you want to cancel ?", mtWarning,
                                                    mbYesNo, 0, false, "", mrNo) == mrYes;

@@ -25,6 +25,7 @@
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
+#include "shell/pass_status.h"
 #include "shell/tab_strip.h"
 #include "stacking/stack_frames.h"
 #include "stacking/stack_list.h"
@@ -193,6 +194,11 @@ StackOutcome StackController::runStack(const StackOptions& options, const StackR
     const StackOutcome outcome = result.outcome;
     if (outcome == StackOutcome::Stacked) showStack(std::move(result), options);
     finishStackRun();
+    showPassEnd(*form_.ProgressBar1, app.progress(), 2, "Stacking",
+                outcome == StackOutcome::Stacked ? PassOutcome::Finished
+                : outcome == StackOutcome::Cancelled || outcome == StackOutcome::Declined
+                    ? PassOutcome::Cancelled
+                    : PassOutcome::Failed);
     return outcome;
 }
 

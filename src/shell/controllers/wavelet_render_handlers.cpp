@@ -2,6 +2,7 @@
 // slider shows, the contrast and brightness pairs, and "Do All".
 
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalBlocker>
 
@@ -154,9 +155,11 @@ void WaveletController::DoAllClick() {
     page_.ProcessImage->move(0, 0);
     RenderContext context = renderContext();
     try {
-        processWholeImage(context, app_.wavelet.filter, readWaveletProcessOptions(form_),
-                          readRenderOptions(form_), app_.wavelet.Stackimage,
-                          page_.Showprocessingarea->Checked(), app_.progress());
+        const DoAllResult result = processWholeImage(
+            context, app_.wavelet.filter, readWaveletProcessOptions(form_), readRenderOptions(form_),
+            app_.wavelet.Stackimage, page_.Showprocessingarea->Checked(), app_.progress());
+        // The status says it was cancelled; the bar does not stay where the tiles stopped.
+        if (result.cancelled) form_.ProgressBar1->reset();
     } catch (const KestraveError& error) {
         reportWaveletError(error);
     }

@@ -61,6 +61,10 @@ AlignPage::AlignPage(QWidget* parent) : QWidget(parent) {
     Freebox = optionCheck(this, "Freebox", "Userdefined Alignment Box");
     Alignbutton = pushButton(this, "Alignbutton", "Align");
     Manualalignbox = optionCheck(this, "Manualalignbox", "Manual");
+    Setlimitbutton = pushButton(this, "Setlimitbutton", "Limit");
+    // Aligning needs an input and a feature, the limit an alignment.
+    for (QWidget* step : std::initializer_list<QWidget*>{Alignbutton, Manualalignbox, Setlimitbutton})
+        step->setEnabled(false);
     QualityMethodlabel = textLabel(this, "QualityMethodlabel", "Quality");
     Lowerqualitylabel = named(new QLabel(this), "Lowerqualitylabel");
     Showalignpoints = optionCheck(this, "Showalignpoints", "Show alignment points");
@@ -92,10 +96,10 @@ AlignPage::AlignPage(QWidget* parent) : QWidget(parent) {
         controlRow({FFTsizeGroup, QualityMethodCombo, CopyAlignmethods, AlignSlider, Framelabel}));
     layout->addLayout(controlRow({PreviewFull, Previewzoom, ShowFramelist, Haltwindow}));
     layout->addLayout(
-        controlRow({Alignbutton, Manualalignbox, QualityMethodlabel, Lowerqualitylabel, Showalignpoints,
-                    Negativeimage, Pregamma, HoldPreGamma, Avidebay, AutoDetectColour}));
-    layout->addLayout(controlRow({FFTFilterspin, ManualFFT, RecalcFFTbutton, Alignmethod, Freebox,
-                                  debayergroup, Fittifstretch, Frontpanel}));
+        controlRow({Alignbutton, Manualalignbox, Setlimitbutton, QualityMethodlabel, Lowerqualitylabel,
+                    Showalignpoints, Negativeimage, Pregamma, HoldPreGamma, Avidebay, AutoDetectColour}));
+    layout->addLayout(controlRow(
+        {FFTFilterspin, ManualFFT, RecalcFFTbutton, Alignmethod, Freebox, debayergroup, Fittifstretch, Frontpanel}));
     layout->addWidget(ScrollBox1, 1);
     layout->addLayout(controlRow({UseFramesign, Frames, Sliderset}));
     layout->addWidget(PreviewSlider);

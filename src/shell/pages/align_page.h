@@ -57,6 +57,9 @@ public:
     TPCheck* Freebox;          // "Userdefined Alignment Box": the box is dragged instead of clicked
     QPushButton* Alignbutton;
     TPCheck* Manualalignbox;
+    // "Limit": keeps the ranked frames up to the preview slider's position; enabled by the
+    // alignment pass, where the user is when it ends.
+    QPushButton* Setlimitbutton;
     QLabel* QualityMethodlabel;
     QLabel* Lowerqualitylabel;
     TPCheck* Showalignpoints;

@@ -19,7 +19,6 @@ OptimizePage::OptimizePage(QWidget* parent) : QWidget(parent) {
     Filtertype = kernelPresetChooser(this, "Filtertype");
     Optimizebutton = pushButton(this, "Optimizebutton", "Optimize");
     Optimizeandstackbutton = pushButton(this, "Optimizeandstackbutton", "Optimize && Stack");
-    Setlimitbutton = pushButton(this, "Setlimitbutton", "Limit");
     Referbutton = pushButton(this, "Referbutton", "Create");
     Restartalign = pushButton(this, "Restartalign", "Realign with");
     OptimizeQualitySpin = integerSpin(this, "OptimizeQualitySpin", 0, 100, 80);
@@ -41,8 +40,8 @@ OptimizePage::OptimizePage(QWidget* parent) : QWidget(parent) {
     glPageControl2->addTab(buildOptimizerOptions(), "   Optimizer   ");
     glPageControl2->addTab(buildPrefilter(), "   PreFilter   ");
     layout->addWidget(glPageControl2);
-    layout->addLayout(controlRow({Setlimitbutton, Optimizebutton, Optimizeandstackbutton, Referbutton,
-                                  Refframes, OptimizeQualitySpin, Restartalign}));
+    layout->addLayout(controlRow(
+        {Optimizebutton, Optimizeandstackbutton, Referbutton, Refframes, OptimizeQualitySpin, Restartalign}));
     layout->addLayout(controlRow({Optimizegraph, ShowMovementwindow}));
     layout->addWidget(Continuebutton, 0, Qt::AlignLeft);
     layout->addWidget(Chart7);

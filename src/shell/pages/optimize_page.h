@@ -29,7 +29,6 @@ public:
     TPCheck* Filteralignment;     // "Active": frames are filtered before they are compared
     QPushButton* Optimizebutton;
     QPushButton* Optimizeandstackbutton;
-    QPushButton* Setlimitbutton;
     QPushButton* Referbutton;          // "Create": a new reference from the best frames
     QPushButton* Restartalign;         // "Realign with" the processed picture
     TRxSpinEdit* OptimizeQualitySpin;  // the limit as a percentage

@@ -1,8 +1,46 @@
 #include "shell/pages/page_controls.h"
 
+#include <QEvent>
+#include <QPointer>
+
 #include "widgets/radio_group.h"
 
 namespace kestrave {
+
+namespace {
+
+// Keeps a marker under the button it points at while the layout moves the button.
+class MarkerFollower : public QObject {
+public:
+    MarkerFollower(QWidget& marker, QWidget& button, int offset)
+        : QObject(&marker), marker_(&marker), button_(&button), offset_(offset) {
+        // The button moves on the page also when a group around it moves.
+        for (QWidget* w = &button; w && w != marker.parentWidget(); w = w->parentWidget())
+            w->installEventFilter(this);
+        place();
+    }
+
+    void place() {
+        if (!marker_ || !button_ || !marker_->parentWidget()) return;
+        const QPoint at = button_->mapTo(marker_->parentWidget(), QPoint(0, button_->height() + offset_));
+        marker_->move(at);
+        marker_->raise();
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Move || event->type() == QEvent::Resize || event->type() == QEvent::Show)
+            place();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QPointer<QWidget> marker_;
+    QPointer<QWidget> button_;
+    int offset_;
+};
+
+}  // namespace
 
 TPCheck* optionCheck(QWidget* parent, const char* objectName, const char* caption) {
     auto* check = named(new TPCheck(parent), objectName);
@@ -44,6 +82,14 @@ QFrame* shape(QWidget* parent, const char* objectName, int width, int height) {
     frame->setAutoFillBackground(true);
     frame->resize(width, height);
     return frame;
+}
+
+void markButton(QWidget& marker, QWidget& button, int offset) {
+    // One follower per marker: the one of the button pointed at before goes.
+    for (MarkerFollower* old : marker.findChildren<MarkerFollower*>(Qt::FindDirectChildrenOnly)) delete old;
+    new MarkerFollower(marker, button, offset);
+    marker.show();
+    marker.raise();
 }
 
 QHBoxLayout* controlRow(std::initializer_list<QWidget*> controls) {

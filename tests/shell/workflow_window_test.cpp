@@ -1,0 +1,183 @@
+// The work in the window as a user does it, by mouse clicks on the visible controls only: the
+// input chosen in its dialog, the feature clicked on the preview, Align, Limit, Optimize & Stack,
+// Do All and Save. Also what the window says when a pass ends, Cancel with nothing running, and
+// the input dialog remembering its folder and kind from one start to the next.
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QTest>
+#include <QTimer>
+#include <fstream>
+
+#include "shell/pages/align_page.h"
+#include "shell/pages/line_chart.h"
+#include "shell/pages/optimize_page.h"
+#include "shell/pages/wavelet_page.h"
+#include "shell/speed_bar.h"
+#include "shell/startup.h"
+#include "shell/tab_strip.h"
+#include "shell_test_support.h"
+#include "support/sample_recording.h"
+#include "widgets/check_box.h"
+#include "widgets/radio_group.h"
+#include "widgets/slider.h"
+
+namespace kestrave::test {
+
+namespace {
+
+constexpr int SerKind = 7;  // the input dialog's filter "Movra recorder SER (*.ser)"
+constexpr int PngKind = 5;  // the wavelet save dialog's filter "PNG (16BIT*RGB)"
+
+void click(QWidget* control) {
+    ASSERT_TRUE(control->isVisible()) << control->objectName().toStdString();
+    ASSERT_TRUE(control->isEnabled()) << control->objectName().toStdString();
+    QTest::mouseClick(control, Qt::LeftButton);
+}
+
+void clickTab(TabStrip& tabs, int tab) {
+    QTest::mouseClick(&tabs, Qt::LeftButton, Qt::NoModifier, tabs.tabRect(tab).center());
+}
+
+bool refusedATab(const std::vector<Message>& shown) {
+    return std::any_of(shown.begin(), shown.end(),
+                       [](const Message& message) { return message.caption.starts_with("Illegal"); });
+}
+
+// A started window (the start-up has run, as in the program) with scripted file dialogs, shown at
+// its default size.
+struct WorkflowWindowTest : ShellWindowTest {
+    TempDir dir;
+    ScriptedFileDialogs* dialogs = nullptr;
+    AlignPage& align = *form->alignPage;
+    SampleRecording recording;
+
+    WorkflowWindowTest() {
+        auto scripted = std::make_unique<ScriptedFileDialogs>();
+        dialogs = scripted.get();
+        context.setDialogs(std::move(scripted));
+        form->FormCreate({{}, false});
+        form->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        synth::SynthOptions options = smallRecordingOptions();
+        options.width = 160;
+        options.height = 120;
+        options.frames = 20;
+        recording = writeSampleRecording(dir.path(), options, "jupiter.ser");
+    }
+
+    // Select, the recording in the dialog, the 64 box and a click on the planet; frames whose
+    // lock is lost are left out without a question (which would wait for a click).
+    void openAndPick() {
+        click(align.Ignoredefault);
+        dialogs->willChoose(recording.path, SerKind);
+        click(form->Speedbar->Selectbutton);
+        ASSERT_EQ(context.state.ProcessStage, TProcessStage::stInputLoaded);
+        click(align.FFTsizeGroup->button(1));
+        const QSize picture = align.PreviewImage->pixmap().size();
+        ASSERT_EQ(picture, QSize(160, 120));
+        // The preview is shown at full size: a picture pixel is a pixel of the control.
+        QTest::mouseClick(align.PreviewImage, Qt::LeftButton, Qt::NoModifier, QPoint(80, 60));
+        ASSERT_EQ(context.state.ProcessStage, TProcessStage::stReferenceReady);
+    }
+
+    std::string panel(int i) const {
+        return form->StatusPanels[static_cast<std::size_t>(i)]->text().toStdString();
+    }
+};
+
+}  // namespace
+
+TEST_F(WorkflowWindowTest, AUserStacksARecordingFromTheWindowAlone) {
+    EXPECT_FALSE(align.Alignbutton->isEnabled()) << "nothing to align before an input";
+    openAndPick();
+    click(align.Alignbutton);
+    ASSERT_EQ(context.state.progstatus, TProgStatus::psAligned);
+
+    // The frame limit is where the user is when the pass ends; it opens the Optimize page.
+    click(align.Setlimitbutton);
+    clickTab(*form->Tabpages, 1);
+    ASSERT_EQ(form->PageControl1->currentWidget(), static_cast<QWidget*>(form->optimizePage));
+    click(form->optimizePage->Optimizeandstackbutton);
+    ASSERT_EQ(context.state.progstatus, TProgStatus::psStacked);
+
+    clickTab(*form->Tabpages, 3);
+    WaveletPage& wavelet = *form->waveletPage;
+    ASSERT_EQ(form->PageControl1->currentWidget(), static_cast<QWidget*>(&wavelet));
+    click(wavelet.DoAll);
+    EXPECT_TRUE(context.state.DoAllDone);
+
+    const std::filesystem::path result = dir / "jupiter-result.png";
+    dialogs->willChoose(result, PngKind);
+    click(wavelet.savebmp2button);
+    std::ifstream written(result, std::ios::binary);
+    char signature[8] = {};
+    written.read(signature, sizeof signature);
+    EXPECT_EQ(std::string(signature + 1, 3), "PNG");
+    EXPECT_TRUE(context.shell.ImageSaved);
+    EXPECT_FALSE(refusedATab(messages.shown));
+}
+
+TEST_F(WorkflowWindowTest, APassEndsWithItsBarAndStatusSayingHowAndANewInputClearsThem) {
+    QProgressBar& bar = *form->ProgressBar1;
+    openAndPick();
+    // The user cancels in the middle of the pass.
+    QTimer::singleShot(0, form.get(),
+                       [this] { QTest::mouseClick(form->Speedbar->Cancelbutton, Qt::LeftButton); });
+    messages.reply(mrYes);
+    click(align.Alignbutton);
+    EXPECT_EQ(context.state.progstatus, TProgStatus::psNone);
+    EXPECT_EQ(panel(3), "Alignment cancelled");
+    EXPECT_EQ(panel(2), "");
+    EXPECT_LT(bar.value(), bar.minimum()) << "an empty bar";
+    EXPECT_FALSE(align.Setlimitbutton->isEnabled());
+
+    click(align.Alignbutton);
+    EXPECT_EQ(context.state.progstatus, TProgStatus::psAligned);
+    EXPECT_EQ(panel(3), "Alignment finished");
+    EXPECT_EQ(panel(2), "Initial alignment done");
+    EXPECT_EQ(bar.value(), bar.maximum());
+    EXPECT_TRUE(form->tools.Registrationgraphwindow->windowTitle().startsWith("Initial alignment done"));
+    EXPECT_TRUE(align.Setlimitbutton->isEnabled());
+
+    // A new input starts with nothing of the last one's pass.
+    dialogs->willChoose(recording.path, SerKind);
+    click(form->Speedbar->Selectbutton);
+    EXPECT_LT(bar.value(), bar.minimum());
+    EXPECT_EQ(panel(3), "Frames : 20 Imagesize : 160x120");
+    EXPECT_EQ(form->tools.Registrationgraphwindow->windowTitle(), "Registration ");
+    EXPECT_EQ(form->registrationWindows.Series6->Count(), 0);
+    EXPECT_FALSE(align.Setlimitbutton->isEnabled());
+}
+
+TEST_F(WorkflowWindowTest, TheInputDialogReopensInTheLastFolderWithTheLastKind) {
+    // A fresh program: the dialog offers videos. The user types the SER file's name anyway.
+    dialogs->willChoose(recording.path);
+    click(form->Speedbar->Selectbutton);
+    EXPECT_EQ(dialogs->lastShown.FilterIndex, 1);
+    ASSERT_EQ(context.state.ProcessStage, TProcessStage::stInputLoaded) << "the kind follows the name";
+
+    click(form->Speedbar->Selectbutton);  // cancelled
+    EXPECT_EQ(dialogs->lastShown.InitialDir, dir.path());
+    EXPECT_EQ(dialogs->lastShown.FilterIndex, SerKind);
+
+    // The next start of the program opens the dialog there too.
+    form.reset();
+    ApplicationContext next;
+    auto nextDialogs = std::make_unique<ScriptedFileDialogs>();
+    ScriptedFileDialogs& shown = *nextDialogs;
+    next.setDialogs(std::move(nextDialogs));
+    next.messages().setPresenter(std::make_unique<ScriptedPresenter>());
+    TMainForm started(next);
+    started.FormCreate({{}, false});
+    started.show();
+    click(started.Speedbar->Selectbutton);
+    EXPECT_EQ(shown.lastShown.InitialDir, dir.path());
+    EXPECT_EQ(shown.lastShown.FilterIndex, SerKind);
+}
+
+}  // namespace kestrave::test
