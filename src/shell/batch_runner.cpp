@@ -4,6 +4,7 @@
 #include <QScopedValueRollback>
 #include <system_error>
 
+#include "platform/phase_marks.h"
 #include "platform/program_dir.h"
 #include "shell/application_context.h"
 #include "shell/main_form.h"
@@ -54,6 +55,7 @@ int runBatchSteps(const BatchOptions& options, const std::filesystem::path& sche
         operations.setFeature(feature.x, feature.y);
 
         if (!operations.RecalcFFTbuttonClick()) return failed("computing the reference");
+        markPhase("alignment");
         if (!operations.AlignallButtonClick()) return failed("aligning the frames");
         if (options.FrameLimit > 0) operations.setPreviewSlider(options.FrameLimit);
         if (!operations.SetLimitClick()) return failed("limiting the frames");
