@@ -3,9 +3,9 @@
 // runs as a child process at one thread and at every thread (KESTRAVE_THREADS) on synthesised
 // recordings of three sizes, with the alignment box of a fresh start (32 pixels) and larger ones
 // set through the settings file. Each case runs three times; reported are the medians of the
-// wall time, the frames per second, the child's peak resident memory and the phases the program
-// marks on standard error (KESTRAVE_PHASE_MARKS): start-up, alignment, optimizer, stacking, and
-// the rest (processing, save and exit).
+// wall time, the frames per second, and of the child's peak resident memory and its phases,
+// which the program writes on standard error (KESTRAVE_PHASE_MARKS): start-up, alignment,
+// optimizer, stacking, and the rest (processing, save and exit).
 //
 // The recordings take a while to synthesise, so they are written once into a cache folder of
 // the build tree and read again by later runs. KESTRAVE_BENCH_PROGRAM names another build of the
@@ -17,7 +17,6 @@
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <spawn.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -93,8 +92,8 @@ struct ChildRun {
 
 // The phase marks on the child's standard error: each phase runs until the next one's mark (a
 // missing mark gives the next phase no time), start-up from the start of the child, the last
-// phase until the child ended.
-void splitPhases(const std::filesystem::path& log, double start, double end, ChildRun& run) {
+// phase until the child ended. The child's peak memory is the one it writes at exit.
+void readMarks(const std::filesystem::path& log, double start, double end, ChildRun& run) {
     std::map<std::string, double> marks;
     std::ifstream in(log);
     for (std::string line; std::getline(in, line);) {
@@ -102,6 +101,9 @@ void splitPhases(const std::filesystem::path& log, double start, double end, Chi
         std::string word, name;
         double at = 0;
         if (words >> word >> name >> at && word == "phase") marks.emplace(name, at);
+        std::istringstream peak(line);
+        double kilobytes = 0;
+        if (peak >> word >> kilobytes && word == "peak") run.peakMegabytes = kilobytes / 1024.0;
     }
     std::array<double, Phases.size() + 1> bounds{start};
     for (std::size_t p = 1; p < Phases.size(); ++p) {
@@ -151,13 +153,11 @@ ChildRun runProgram(const std::vector<std::string>& arguments, int threads, cons
     if (posix_spawn(&child, argvPointers[0], &actions, nullptr, argvPointers.data(),
                     environmentPointers.data()) == 0) {
         int status = 0;
-        rusage usage{};
-        wait4(child, &status, 0, &usage);
+        waitpid(child, &status, 0);
         const double end = monotonicSeconds();
         run.seconds = end - start;
         run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        run.peakMegabytes = static_cast<double>(usage.ru_maxrss) / 1024.0;
-        splitPhases(log, start, end, run);
+        readMarks(log, start, end, run);
     }
     posix_spawn_file_actions_destroy(&actions);
     return run;
