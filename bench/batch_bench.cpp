@@ -3,9 +3,9 @@
 // runs as a child process at one thread and at every thread (KESTRAVE_THREADS) on synthesised
 // recordings of three sizes, with the alignment box of a fresh start (32 pixels) and larger ones
 // set through the settings file. Each case runs three times; reported are the medians of the
-// wall time, the frames per second, and of the child's peak resident memory and its phases,
-// which the program writes on standard error (KESTRAVE_PHASE_MARKS): start-up, alignment,
-// optimizer, stacking, and the rest (processing, save and exit).
+// wall time, the frames per second, the child's context switches, and its peak resident memory
+// and phases, which the program writes on standard error (KESTRAVE_PHASE_MARKS): start-up,
+// alignment, optimizer, stacking, and the rest (processing, save and exit).
 //
 // The recordings take a while to synthesise, so they are written once into a cache folder of
 // the build tree and read again by later runs. KESTRAVE_BENCH_PROGRAM names another build of the
@@ -17,6 +17,7 @@
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -53,8 +54,8 @@ const std::array<RecordingSize, 3> Sizes{{
 }};
 
 std::string recordingName(const RecordingSize& size) {
-    return std::to_string(size.frames) + "x" + std::to_string(size.width) + "x" + std::to_string(size.height) +
-           "x" + std::to_string(size.bits) + "bit";
+    return std::to_string(size.frames) + "x" + std::to_string(size.width) + "x" +
+           std::to_string(size.height) + "x" + std::to_string(size.bits) + "bit";
 }
 
 // The recording of `size` in the cache folder, synthesised (under a temporary name, then renamed)
@@ -87,6 +88,7 @@ struct ChildRun {
     int status = -1;
     double seconds = 0;
     double peakMegabytes = 0;
+    double contextSwitches = 0;
     std::array<double, Phases.size()> phaseSeconds{};
 };
 
@@ -119,12 +121,13 @@ double monotonicSeconds() {
 }
 
 // Runs the program with `arguments` and KESTRAVE_THREADS=threads, without a display.
-ChildRun runProgram(const std::vector<std::string>& arguments, int threads, const std::filesystem::path& home) {
+ChildRun runProgram(const std::vector<std::string>& arguments, int threads,
+                    const std::filesystem::path& home) {
     std::vector<std::string> environment;
     for (char** variable = environ; *variable; ++variable) {
         const std::string entry = *variable;
-        const auto replaced = {"DISPLAY=", "WAYLAND_DISPLAY=", "KESTRAVE_THREADS=", "KESTRAVE_HOME=",
-                               "KESTRAVE_PHASE_MARKS="};
+        const auto replaced = {
+            "DISPLAY=", "WAYLAND_DISPLAY=", "KESTRAVE_THREADS=", "KESTRAVE_HOME=", "KESTRAVE_PHASE_MARKS="};
         if (std::none_of(replaced.begin(), replaced.end(),
                          [&](const char* name) { return entry.starts_with(name); }))
             environment.push_back(entry);
@@ -147,13 +150,16 @@ ChildRun runProgram(const std::vector<std::string>& arguments, int threads, cons
     ChildRun run;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
     const double start = monotonicSeconds();
     pid_t child = 0;
     if (posix_spawn(&child, argvPointers[0], &actions, nullptr, argvPointers.data(),
                     environmentPointers.data()) == 0) {
         int status = 0;
-        waitpid(child, &status, 0);
+        rusage usage{};
+        wait4(child, &status, 0, &usage);
+        run.contextSwitches = static_cast<double>(usage.ru_nvcsw + usage.ru_nivcsw);
         const double end = monotonicSeconds();
         run.seconds = end - start;
         run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -191,6 +197,7 @@ void batchRun(benchmark::State& state, const RecordingSize& size, int box, int t
         state.SetIterationTime(seconds);
         state.counters["fps"] = size.frames / seconds;
         state.counters["peak_MB"] = medianOf([](const ChildRun& run) { return run.peakMegabytes; });
+        state.counters["switches"] = medianOf([](const ChildRun& run) { return run.contextSwitches; });
         for (std::size_t p = 0; p < Phases.size(); ++p)
             state.counters[std::string(Phases[p]) + "_ms"] =
                 1000 * medianOf([p](const ChildRun& run) { return run.phaseSeconds[p]; });
@@ -202,8 +209,8 @@ const bool registered = [] {
     for (const RecordingSize& size : Sizes)
         for (int box : size.boxes)
             for (int threads : {1, all})
-                benchmark::RegisterBenchmark(("BatchRun/" + recordingName(size) + "/box:" + std::to_string(box) +
-                                              "/threads:" + std::to_string(threads))
+                benchmark::RegisterBenchmark(("BatchRun/" + recordingName(size) + "/box:" +
+                                              std::to_string(box) + "/threads:" + std::to_string(threads))
                                                  .c_str(),
                                              batchRun, size, box, threads)
                     ->Iterations(1)

@@ -14,7 +14,8 @@ void writePeakMemory() {
     char line[256];
     long kilobytes = 0;
     while (std::fgets(line, sizeof line, status) != nullptr)
-        if (std::sscanf(line, "VmHWM: %ld kB", &kilobytes) == 1) std::fprintf(stderr, "peak %ld\n", kilobytes);
+        if (std::sscanf(line, "VmHWM: %ld kB", &kilobytes) == 1)
+            std::fprintf(stderr, "peak %ld\n", kilobytes);
     std::fclose(status);
 }
 
