@@ -1,9 +1,11 @@
 // Contracts of the platform ports: bitmap layout, the non-blocking message presenter,
-// ProgramDir and the never-half-written file writer.
+// ProgramDir, the never-half-written file writer and zeroed blocks.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sys/stat.h>
 #include <vector>
@@ -13,6 +15,7 @@
 #include "platform/message_port.h"
 #include "platform/program_dir.h"
 #include "platform/safe_file.h"
+#include "platform/zeroed_allocator.h"
 #include "support/temp_dir.h"
 
 using namespace kestrave;
@@ -101,4 +104,23 @@ TEST(SafeFileWriter, ReplacesOnlyOnCommitAndKeepsTheOldFileOnFailure) {
     }
     EXPECT_THROW(writeFileAtomically(dir / "missing-folder" / "x.txt", "x"), FileError);
     EXPECT_THROW(readWholeFile(dir / "absent"), FileError);
+}
+
+TEST(ZeroedAllocator, BlocksReadAsZeroEvenWhereTheMemoryWasUsedBefore) {
+    for (std::size_t bytes : {std::size_t{1}, std::size_t{4095}, std::size_t{(256 << 10) - 1},
+                              std::size_t{(256 << 10) + 3}, std::size_t{(3 << 20) + 5}}) {
+        for (int round = 0; round < 3; ++round) {
+            void* used = ::operator new(bytes);
+            std::memset(used, 0xAB, bytes);
+            ::operator delete(used);
+            auto* block = static_cast<unsigned char*>(allocateZeroed(bytes));
+            EXPECT_EQ(std::count(block, block + bytes, 0), static_cast<std::ptrdiff_t>(bytes)) << bytes;
+            std::memset(block, 0xCD, bytes);
+            ::operator delete(block);
+        }
+    }
+    // Copies and filled vectors still write their values.
+    std::vector<float, ZeroedAllocator<float>> filled(100000, 2.5f);
+    const std::vector<float, ZeroedAllocator<float>> copy = filled;
+    EXPECT_EQ(std::count(copy.begin(), copy.end(), 2.5f), 100000);
 }
