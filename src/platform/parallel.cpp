@@ -8,6 +8,7 @@
 #include <exception>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -94,8 +95,10 @@ public:
             ensureWorkers(static_cast<int>(job.chunks) - 1);
             pending_.push_back(&job);
             pendingCount_.store(pending_.size(), std::memory_order_relaxed);
-            std::ptrdiff_t wanted = job.chunks - 1 - watching_;
-            while (wanted-- > 0 && !sleeping_.empty()) {
+            const std::ptrdiff_t wanted =
+                std::clamp<std::ptrdiff_t>(job.chunks - 1 - watching_, 0, std::ssize(sleeping_));
+            called.reserve(static_cast<std::size_t>(wanted));
+            while (std::ssize(called) < wanted) {
                 called.push_back(sleeping_.back());
                 sleeping_.pop_back();
                 called.back()->called = true;
@@ -123,11 +126,19 @@ private:
         std::thread thread;
     };
 
+    // When the system refuses another thread, the pool goes on with the workers it has (a caller
+    // runs whatever chunks no worker takes).
     void ensureWorkers(int n) {
+        if (static_cast<int>(workers_.size()) >= n) return;
+        workers_.reserve(static_cast<std::size_t>(n));
         while (static_cast<int>(workers_.size()) < n) {
-            workers_.push_back(std::make_unique<Worker>());
-            Worker& worker = *workers_.back();
-            worker.thread = std::thread([this, &worker] { loop(worker); });
+            auto worker = std::make_unique<Worker>();
+            try {
+                worker->thread = std::thread([this, w = worker.get()] { loop(*w); });
+            } catch (const std::system_error&) {
+                return;
+            }
+            workers_.push_back(std::move(worker));
         }
     }
 
