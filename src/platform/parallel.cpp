@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <condition_variable>
 #include <cstdlib>
 #include <exception>
@@ -78,9 +77,9 @@ struct Job {
 // another caller's chunk while it waits, so a body's stack and scratch are never re-entered by
 // unrelated work.
 //
-// A worker that runs out of work watches the list for a short while before it sleeps (the next
-// frame's loop usually follows within that time), and a call wakes only as many sleeping workers
-// as its chunks need beyond the caller and the watching workers, each by its own signal.
+// A call wakes only as many sleeping workers as its chunks need beside the caller, each by its
+// own signal. Workers sleep as soon as the list is empty rather than spin: the frame readers run
+// on threads of their own, and a spinning worker would take their cores.
 class Pool {
 public:
     static Pool& instance() {
@@ -94,9 +93,7 @@ public:
             std::lock_guard lock(mutex_);
             ensureWorkers(static_cast<int>(job.chunks) - 1);
             pending_.push_back(&job);
-            pendingCount_.store(pending_.size(), std::memory_order_relaxed);
-            const std::ptrdiff_t wanted =
-                std::clamp<std::ptrdiff_t>(job.chunks - 1 - watching_, 0, std::ssize(sleeping_));
+            const std::ptrdiff_t wanted = std::min<std::ptrdiff_t>(job.chunks - 1, std::ssize(sleeping_));
             called.reserve(static_cast<std::size_t>(wanted));
             while (std::ssize(called) < wanted) {
                 called.push_back(sleeping_.back());
@@ -145,36 +142,12 @@ private:
     // Claims the job's next chunk and runs it with the lock released.
     void runNextChunk(Job& job, std::unique_lock<std::mutex>& lock) {
         const std::ptrdiff_t c = job.claimed++;
-        if (job.claimed == job.chunks) {
-            std::erase(pending_, &job);
-            pendingCount_.store(pending_.size(), std::memory_order_relaxed);
-        }
+        if (job.claimed == job.chunks) std::erase(pending_, &job);
         lock.unlock();
         std::exception_ptr error = job.run(c);
         lock.lock();
         if (error && !job.firstError) job.firstError = std::move(error);
         if (--job.unfinished == 0) job.finished.notify_one();
-    }
-
-    // Watches the job list without the lock for up to WatchTime; true when a job arrived.
-    bool watch(std::unique_lock<std::mutex>& lock) {
-        ++watching_;
-        lock.unlock();
-        const auto until = std::chrono::steady_clock::now() + WatchTime;
-        bool arrived = false;
-        for (int spin = 0; !(arrived = pendingCount_.load(std::memory_order_relaxed) > 0); ++spin) {
-            if (spin % 64 == 0 && std::chrono::steady_clock::now() >= until) break;
-            pause();
-        }
-        lock.lock();
-        --watching_;
-        return arrived;
-    }
-
-    static void pause() {
-#if defined(__x86_64__) || defined(__i386__)
-        __builtin_ia32_pause();
-#endif
     }
 
     void loop(Worker& self) {
@@ -185,8 +158,6 @@ private:
                 continue;
             }
             if (stopping_) return;
-            if (watch(lock)) continue;
-            if (!pending_.empty() || stopping_) continue;
             sleeping_.push_back(&self);
             self.wake.wait(lock, [&] { return self.called || stopping_; });
             if (!self.called) std::erase(sleeping_, &self);
@@ -194,14 +165,10 @@ private:
         }
     }
 
-    static constexpr std::chrono::microseconds WatchTime{50};
-
     std::mutex mutex_;
     std::vector<std::unique_ptr<Worker>> workers_;
-    std::vector<Job*> pending_;  // jobs with chunks nobody has claimed, oldest first
-    std::atomic<std::size_t> pendingCount_{0};
+    std::vector<Job*> pending_;      // jobs with chunks nobody has claimed, oldest first
     std::vector<Worker*> sleeping_;  // workers waiting for a call, the last to sleep at the back
-    std::ptrdiff_t watching_ = 0;    // workers watching the job list
     bool stopping_ = false;
 };
 
