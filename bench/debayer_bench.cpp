@@ -4,10 +4,10 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "frames/debayer.h"
+#include "support/thread_count_scope.h"
 #include "synth/recording.h"
 
 namespace {
@@ -34,7 +34,7 @@ const kestrave::Bitmap24& mosaic1280x960() {
 
 void BM_Debayer1280x960(benchmark::State& state) {
     const auto threads = state.range(0);
-    if (threads > 0) setenv("KESTRAVE_THREADS", std::to_string(threads).c_str(), 1);
+    const kestrave::test::ThreadCountScope scope(static_cast<int>(threads));
     const kestrave::Bitmap24& mosaic = mosaic1280x960();
     kestrave::PlaneTriple dark;
     for (kestrave::T2dArrays& plane : dark) {
@@ -50,7 +50,6 @@ void BM_Debayer1280x960(benchmark::State& state) {
         kestrave::Debayer(frame, options, dark);
         benchmark::DoNotOptimize(frame.bits());
     }
-    if (threads > 0) unsetenv("KESTRAVE_THREADS");
     state.SetLabel(threads > 0 ? std::to_string(threads) + " thread(s)" : "all cores");
     state.SetItemsProcessed(state.iterations() * mosaic.width() * mosaic.height());
 }

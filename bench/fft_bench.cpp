@@ -4,11 +4,10 @@
 #include <benchmark/benchmark.h>
 #include <fftw3.h>
 
-#include <cstdlib>
 #include <random>
-#include <string>
 
 #include "registration/fft.h"
+#include "support/thread_count_scope.h"
 
 namespace {
 
@@ -22,10 +21,7 @@ void fillRandom(float* re, float* im, std::size_t count) {
 void BM_KestraveForward(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));
     const int threads = static_cast<int>(state.range(1));
-    if (threads > 0)
-        setenv("KESTRAVE_THREADS", std::to_string(threads).c_str(), 1);
-    else
-        unsetenv("KESTRAVE_THREADS");
+    const kestrave::test::ThreadCountScope scope(threads);
     kestrave::FftEngine fft;
     kestrave::InitFFT(fft, n);
     fillRandom(fft.FFTRe.data(), fft.FFTIm.data(), fft.FFTRe.cellCount());
@@ -34,7 +30,6 @@ void BM_KestraveForward(benchmark::State& state) {
         benchmark::DoNotOptimize(fft.FFTRe.data());
         benchmark::ClobberMemory();
     }
-    unsetenv("KESTRAVE_THREADS");
 }
 BENCHMARK(BM_KestraveForward)
     ->ArgNames({"N", "threads"})

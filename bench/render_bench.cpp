@@ -3,16 +3,15 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <memory>
 #include <random>
-#include <string>
 
 #include "enhance/channel_composition.h"
 #include "enhance/do_all.h"
 #include "enhance/render.h"
 #include "enhance/wavelet_decomposition.h"
 #include "platform/parallel.h"
+#include "support/thread_count_scope.h"
 
 namespace {
 
@@ -62,28 +61,18 @@ struct Page {
     RenderOptions options;
 };
 
-void useThreads(benchmark::State& state) {
-    const int threads = static_cast<int>(state.range(0));
-    if (threads > 0) {
-        setenv("KESTRAVE_THREADS", std::to_string(threads).c_str(), 1);
-    } else {
-        unsetenv("KESTRAVE_THREADS");
-    }
-}
-
 // Argument 0: threads (0 = all cores); argument 1: 1 monochrome, 3 colour.
 void BM_Render2048(benchmark::State& state) {
     static std::unique_ptr<Page> pages[4];
     const auto channels = static_cast<int>(state.range(1));
     auto& page = pages[channels];
     if (!page) page = std::make_unique<Page>(2048, 2048, channels);
-    useThreads(state);
+    const kestrave::test::ThreadCountScope threads(static_cast<int>(state.range(0)));
     for (auto _ : state) {
         RenderContext context = page->context();
         benchmark::DoNotOptimize(renderPass(context, page->wavelet, page->options));
     }
     state.counters["threads"] = threadCount();
-    unsetenv("KESTRAVE_THREADS");
 }
 BENCHMARK(BM_Render2048)
     ->ArgsProduct({{1, 0}, {1, 3}})
@@ -98,7 +87,7 @@ void BM_DoAll4096(benchmark::State& state) {
     const auto area = static_cast<int>(state.range(1));
     auto& page = pages[area == 2048 ? 1 : 0];
     if (!page) page = std::make_unique<Page>(4096, area, 1);
-    useThreads(state);
+    const kestrave::test::ThreadCountScope threads(static_cast<int>(state.range(0)));
     NullProgress progress;
     for (auto _ : state) {
         RenderContext context = page->context();
@@ -107,7 +96,6 @@ void BM_DoAll4096(benchmark::State& state) {
         benchmark::DoNotOptimize(result.tilesProcessed);
     }
     state.counters["threads"] = threadCount();
-    unsetenv("KESTRAVE_THREADS");
 }
 BENCHMARK(BM_DoAll4096)
     ->ArgsProduct({{1, 0}, {512, 2048}})

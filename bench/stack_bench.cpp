@@ -4,13 +4,13 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "frames/frame_source.h"
 #include "stacking/stack_frames.h"
+#include "support/thread_count_scope.h"
 
 namespace {
 
@@ -49,10 +49,7 @@ private:
 
 void BM_Stack500Frames640x480(benchmark::State& state) {
     const int threads = static_cast<int>(state.range(0));
-    if (threads > 0)
-        setenv("KESTRAVE_THREADS", std::to_string(threads).c_str(), 1);
-    else
-        unsetenv("KESTRAVE_THREADS");
+    const kestrave::test::ThreadCountScope scope(threads);
     auto model = std::make_unique<FrameModel>();
     model->FrameWidth = model->ImageWidth = Width;
     model->FrameHeight = model->ImageHeight = Height;
@@ -77,7 +74,6 @@ void BM_Stack500Frames640x480(benchmark::State& state) {
             stackFrames(*model, programState, section, options, frames, progress, messages);
         benchmark::DoNotOptimize(result.Stackimage.bits());
     }
-    unsetenv("KESTRAVE_THREADS");
     state.SetLabel(std::string(state.range(1) == 0   ? "mono"
                                : state.range(1) == 1 ? "colour"
                                                      : "drizzle") +

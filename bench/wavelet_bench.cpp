@@ -3,12 +3,11 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <random>
-#include <string>
 
 #include "enhance/wavelet_processing.h"
 #include "platform/parallel.h"
+#include "support/thread_count_scope.h"
 
 namespace {
 
@@ -40,11 +39,7 @@ kestrave::ImageDataSection& benchSection() {
 // Argument 0: threads (0 = all cores); argument 1: the filter (0 default 5 × 5, 1 Gaussian).
 void BM_WaveletProcess2048(benchmark::State& state) {
     const int threads = static_cast<int>(state.range(0));
-    if (threads > 0) {
-        setenv("KESTRAVE_THREADS", std::to_string(threads).c_str(), 1);
-    } else {
-        unsetenv("KESTRAVE_THREADS");
-    }
+    const kestrave::test::ThreadCountScope scope(threads);
     kestrave::WaveletProcessOptions options;
     options.steps.Waveletscheme = kestrave::TWaveletScheme::Dyadic;
     options.Convolvemethod = static_cast<kestrave::TConvolveMethod>(state.range(1));
@@ -58,7 +53,6 @@ void BM_WaveletProcess2048(benchmark::State& state) {
         benchmark::DoNotOptimize(benchSection().LayerPlanes[6][1].data());
     }
     state.counters["threads"] = kestrave::threadCount();
-    unsetenv("KESTRAVE_THREADS");
 }
 BENCHMARK(BM_WaveletProcess2048)
     ->ArgsProduct({{1, 0}, {0, 1}})

@@ -1,10 +1,13 @@
 #pragma once
 // T2dArrays: a plane of 32-bit floats addressed [x][y] (x the image column, y the row). The
 // cells lie in one contiguous block, column after column, so a column is contiguous and hot
-// loops run x outside and y inside. Planes are zero-filled on creation.
+// loops run x outside and y inside. Planes are zero-filled on creation (by zeroed pages: a
+// cell costs nothing until it is first used).
 
 #include <cstddef>
 #include <vector>
+
+#include "platform/zeroed_allocator.h"
 
 namespace kestrave {
 
@@ -37,7 +40,7 @@ public:
     void reset(int yCount, int xCount);
 
 private:
-    std::vector<float> cells_;
+    std::vector<float, ZeroedAllocator<float>> cells_;
 };
 
 }  // namespace kestrave

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/phase_marks.h"
 #include "registration/frame_limit_reference.h"
 
 namespace kestrave {
@@ -50,13 +51,17 @@ OptimizeAndStackResult optimizeAndStack(OptimizerContext& context, ImageDataSect
                                         const OptimizerOptions& options, const StackScaleOptions& scale,
                                         OptimizeAndStackWindow& window) {
     OptimizeAndStackResult result;
+    markPhase("optimizer");
     result.optimizer = optimizeBeforeStacking(context, options);
     context.progress.setStatus(2, " ");
     if (result.optimizer.cancelled) {
         result.outcome = OptimizeAndStackOutcome::CancelledOptimizing;
         return result;
     }
-    if (!window.StackButtonClick() || context.progress.cancelRequested()) {
+    markPhase("stacking");
+    const bool stacked = window.StackButtonClick();
+    markPhase("finish");
+    if (!stacked || context.progress.cancelRequested()) {
         result.outcome = OptimizeAndStackOutcome::NotStacked;
         return result;
     }

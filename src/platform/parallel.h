@@ -6,17 +6,31 @@
 
 namespace kestrave {
 
-// Number of worker threads: KESTRAVE_THREADS when set to a positive number, else the number of
-// hardware threads (at least 1).
+// Number of threads a loop is spread over: KESTRAVE_THREADS when it is set to a positive number
+// at the first call (read once: later changes of the environment are not seen), else the number
+// of hardware threads (at least 1).
 int threadCount();
 
+// The thread count that the value of KESTRAVE_THREADS (nullptr when unset) asks for: a positive
+// number, at most 1024, or else the number of hardware threads.
+int threadCountFromEnvironment(const char* value);
+
+// For tests: threadCount() returns `threads` from now on (0 or less: the environment's count
+// again). Returns the previous setting (0 when none was set). Not for use while loops run.
+int setThreadCountForTesting(int threads);
+
 // Calls body(i) once for every i in [begin, end), spread over threadCount() threads in
-// contiguous chunks. The call returns when every index is done; the first exception thrown by a
-// body is rethrown here (the remaining chunks still finish).
+// contiguous chunks. How the range is cut depends only on its length and threadCount(), never
+// on timing. The call returns when every index is done; the first exception thrown by a body is
+// rethrown here (the remaining chunks still finish).
+//
+// Calls may nest (a body may call parallelFor) and may come from several threads at once: every
+// call's chunks go to the shared workers that are free, and the calling thread works on its
+// own call's chunks meanwhile, so a call never waits for a worker that is busy elsewhere.
 void parallelFor(std::ptrdiff_t begin, std::ptrdiff_t end, const std::function<void(std::ptrdiff_t)>& body);
 
-// As parallelFor, but hands each thread a whole range [first, last) so that the body can keep
-// per-thread scratch buffers.
+// As parallelFor, but hands each chunk to the body as one range [first, last) so that the body
+// can keep per-chunk scratch buffers.
 void parallelForRange(std::ptrdiff_t begin, std::ptrdiff_t end,
                       const std::function<void(std::ptrdiff_t first, std::ptrdiff_t last)>& body);
 

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <system_error>
 
+#include "platform/phase_marks.h"
 #include "platform/program_dir.h"
 #include "shell/application_context.h"
 #include "shell/main_form.h"
@@ -66,9 +67,10 @@ int runBatchSteps(const BatchOptions& options, const std::filesystem::path& sche
                        std::to_string(feature.x) + ", " + std::to_string(feature.y) + ")");
         operations.setFeature(feature.x, feature.y);
 
-        if (!step("Computing the reference", [&] { return operations.RecalcFFTbuttonClick(); }) ||
-            !step("Aligning the frames", [&] { return operations.AlignallButtonClick(); }))
+        if (!step("Computing the reference", [&] { return operations.RecalcFFTbuttonClick(); }))
             return BatchFailed;
+        markPhase("alignment");
+        if (!step("Aligning the frames", [&] { return operations.AlignallButtonClick(); })) return BatchFailed;
         if (options.FrameLimit > 0) operations.setPreviewSlider(options.FrameLimit);
         if (!step("Limiting the frames", [&] { return operations.SetLimitClick(); })) return BatchFailed;
         if (options.CreateReference) {

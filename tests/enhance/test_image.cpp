@@ -44,17 +44,4 @@ std::string TestImage::bytes(const T2dArrays& plane) {
     return {reinterpret_cast<const char*>(plane.data()), plane.cellCount() * sizeof(float)};
 }
 
-ThreadCountScope::ThreadCountScope(int threads) {
-    if (const char* old = std::getenv("KESTRAVE_THREADS")) previous_ = old;
-    setenv("KESTRAVE_THREADS", std::to_string(threads).c_str(), 1);
-}
-
-ThreadCountScope::~ThreadCountScope() {
-    if (previous_) {
-        setenv("KESTRAVE_THREADS", previous_->c_str(), 1);
-    } else {
-        unsetenv("KESTRAVE_THREADS");
-    }
-}
-
 }  // namespace kestrave::test

@@ -2,12 +2,11 @@
 // Image data sections built in memory for the enhancement tests: planes with the usual margin of
 // 10 around a W × H image, and layer planes over a chosen processing area.
 
-#include <cstdlib>
-#include <optional>
 #include <random>
 #include <string>
 
 #include "frames/image_data_section.h"
+#include "support/thread_count_scope.h"
 
 namespace kestrave::test {
 
@@ -26,18 +25,6 @@ struct TestImage {
     ImageDataSection section;
     int width;
     int height;
-};
-
-// Sets KESTRAVE_THREADS for the lifetime of the scope and puts the previous value back.
-class ThreadCountScope {
-public:
-    explicit ThreadCountScope(int threads);
-    ~ThreadCountScope();
-    ThreadCountScope(const ThreadCountScope&) = delete;
-    ThreadCountScope& operator=(const ThreadCountScope&) = delete;
-
-private:
-    std::optional<std::string> previous_;
 };
 
 }  // namespace kestrave::test

@@ -10,6 +10,7 @@
 #include "frames/ser_reader.h"
 #include "still_test_files.h"
 #include "support/temp_dir.h"
+#include "support/thread_count_scope.h"
 
 namespace kestrave {
 namespace {
@@ -18,6 +19,7 @@ using test::Bytes;
 using test::makeSer;
 using test::SerParams;
 using test::TempDir;
+using test::ThreadCountScope;
 using test::writeFile;
 
 // Frame f, pixel (x, y) of the test videos: distinct values that use both bytes of a sample.
@@ -210,11 +212,14 @@ TEST(SerReader, OneAndManyThreadsGiveTheSameFrame) {
     SerParams params{.width = 1031, .height = 37, .pixelDepth = 10, .frameCount = 1};
     writeFile(dir / "v.ser", makeSer(params, frames(params, 1, 0x3FF)));
     Targets one, many;
-    setenv("KESTRAVE_THREADS", "1", 1);
-    OpenSerFile(dir / "v.ser", one.plane, one.preview, one.state);
-    setenv("KESTRAVE_THREADS", "7", 1);
-    OpenSerFile(dir / "v.ser", many.plane, many.preview, many.state);
-    unsetenv("KESTRAVE_THREADS");
+    {
+        const ThreadCountScope scope(1);
+        OpenSerFile(dir / "v.ser", one.plane, one.preview, one.state);
+    }
+    {
+        const ThreadCountScope scope(7);
+        OpenSerFile(dir / "v.ser", many.plane, many.preview, many.state);
+    }
     expectFrame(many.plane, 0, 1031, 37, 0x3FF, false);
     EXPECT_TRUE(std::equal(one.plane.data(), one.plane.data() + one.plane.cellCount(), many.plane.data()));
     EXPECT_TRUE(

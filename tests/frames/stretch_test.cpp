@@ -4,15 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <optional>
 #include <string>
 
 #include "frames/stretch.h"
 #include "pixel_test_bitmaps.h"
+#include "support/thread_count_scope.h"
 
 using namespace kestrave;
 using test::noiseBitmap;
 using test::samePixels;
+using test::ThreadCountScope;
 
 namespace {
 
@@ -43,23 +44,6 @@ const ResampleFilter& filterNamed(std::string_view name) {
         if (f.Name == name) return f;
     throw std::invalid_argument(std::string(name));
 }
-
-class ThreadCountScope {
-public:
-    explicit ThreadCountScope(const char* count) {
-        if (const char* v = std::getenv("KESTRAVE_THREADS")) previous_ = v;
-        setenv("KESTRAVE_THREADS", count, 1);
-    }
-    ~ThreadCountScope() {
-        if (previous_)
-            setenv("KESTRAVE_THREADS", previous_->c_str(), 1);
-        else
-            unsetenv("KESTRAVE_THREADS");
-    }
-
-private:
-    std::optional<std::string> previous_;
-};
 
 }  // namespace
 
@@ -243,11 +227,11 @@ TEST(Resample, SameBytesAtOneAndEightThreads) {
         for (auto [w, h] : {std::pair{245, 153}, {50, 31}, {123, 77}}) {
             Bitmap24 one, eight;
             {
-                ThreadCountScope threads("1");
+                ThreadCountScope threads(1);
                 one = stretched(source, w, h, f);
             }
             {
-                ThreadCountScope threads("8");
+                ThreadCountScope threads(8);
                 eight = stretched(source, w, h, f);
             }
             EXPECT_TRUE(samePixels(one, eight)) << f.Name << " " << w << "x" << h;

@@ -1,24 +1,24 @@
 // Contracts of the platform ports: bitmap layout, the non-blocking message presenter, the
-// unattended run's progress report, parallelFor, ProgramDir and the never-half-written file writer.
+// unattended run's progress report, ProgramDir, the never-half-written file writer and zeroed
+// blocks.
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 #include <algorithm>
-#include <atomic>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
-#include <thread>
 #include <vector>
 
 #include "platform/bitmap24.h"
 #include "platform/errors.h"
 #include "platform/message_port.h"
-#include "platform/parallel.h"
 #include "platform/program_dir.h"
 #include "platform/progress_port.h"
 #include "platform/safe_file.h"
+#include "platform/zeroed_allocator.h"
 #include "support/temp_dir.h"
 
 using namespace kestrave;
@@ -116,35 +116,6 @@ TEST(StderrProgress, ATerminalGetsOneLinePerStepWithThePercentageRewrittenInPlac
     EXPECT_TRUE(report.ends_with("\r\x1b[KStacking: stopped at 40%\n"));
 }
 
-TEST(ParallelFor, VisitsEveryIndexExactlyOnceAtAnyThreadCount) {
-    for (const char* threads : {"1", "3", "8", "64"}) {
-        setenv("KESTRAVE_THREADS", threads, 1);
-        EXPECT_EQ(threadCount(), std::atoi(threads));
-        for (std::ptrdiff_t n : {0, 1, 5, 1000}) {
-            std::vector<std::atomic<int>> hits(static_cast<std::size_t>(n + 10));
-            parallelFor(10, 10 + n, [&](std::ptrdiff_t i) { hits[static_cast<std::size_t>(i)]++; });
-            for (std::ptrdiff_t i = 0; i < n + 10; ++i)
-                EXPECT_EQ(hits[static_cast<std::size_t>(i)].load(), i >= 10 ? 1 : 0) << threads << " " << i;
-        }
-    }
-    setenv("KESTRAVE_THREADS", "garbage", 1);
-    EXPECT_GE(threadCount(), 1);
-    unsetenv("KESTRAVE_THREADS");
-}
-
-TEST(ParallelFor, RethrowsTheFirstErrorAfterAllChunksFinish) {
-    setenv("KESTRAVE_THREADS", "4", 1);
-    std::atomic<int> done{0};
-    EXPECT_THROW(parallelFor(0, 100,
-                             [&](std::ptrdiff_t i) {
-                                 if (i == 3) throw std::runtime_error("boom");
-                                 done++;
-                             }),
-                 std::runtime_error);
-    EXPECT_GE(done.load(), 75);  // the other three chunks ran to the end
-    unsetenv("KESTRAVE_THREADS");
-}
-
 TEST(ProgramDir, FollowsKestraveHomeThenXdgConfigHome) {
     test::TempDir root;
     setenv("KESTRAVE_HOME", (root / "home").c_str(), 1);
@@ -188,25 +159,21 @@ TEST(SafeFileWriter, ReplacesOnlyOnCommitAndKeepsTheOldFileOnFailure) {
     EXPECT_THROW(readWholeFile(dir / "absent"), FileError);
 }
 
-TEST(ParallelFor, NestedAndConcurrentCallsFinishEveryIndex) {
-    setenv("KESTRAVE_THREADS", "4", 1);
-    std::vector<std::atomic<int>> hits(64 * 64);
-    // Nested: the inner loops run on the thread that reached them.
-    parallelFor(0, 64, [&](std::ptrdiff_t i) {
-        parallelFor(0, 64, [&](std::ptrdiff_t j) { hits[static_cast<std::size_t>(i * 64 + j)]++; });
-    });
-    // Concurrent callers from other threads share the pool or run on their own.
-    std::vector<std::atomic<int>> more(4000);
-    {
-        std::vector<std::jthread> callers;
-        for (int t = 0; t < 4; ++t)
-            callers.emplace_back([&, t] {
-                for (int round = 0; round < 50; ++round)
-                    parallelFor(t * 1000, (t + 1) * 1000,
-                                [&](std::ptrdiff_t i) { more[static_cast<std::size_t>(i)]++; });
-            });
+TEST(ZeroedAllocator, BlocksReadAsZeroEvenWhereTheMemoryWasUsedBefore) {
+    for (std::size_t bytes : {std::size_t{1}, std::size_t{4095}, std::size_t{(256 << 10) - 1},
+                              std::size_t{(256 << 10) + 3}, std::size_t{(3 << 20) + 5}}) {
+        for (int round = 0; round < 3; ++round) {
+            void* used = ::operator new(bytes);
+            std::memset(used, 0xAB, bytes);
+            ::operator delete(used);
+            auto* block = static_cast<unsigned char*>(allocateZeroed(bytes));
+            EXPECT_EQ(std::count(block, block + bytes, 0), static_cast<std::ptrdiff_t>(bytes)) << bytes;
+            std::memset(block, 0xCD, bytes);
+            ::operator delete(block);
+        }
     }
-    for (auto& h : hits) EXPECT_EQ(h.load(), 1);
-    for (auto& m : more) EXPECT_EQ(m.load(), 50);
-    unsetenv("KESTRAVE_THREADS");
+    // Copies and filled vectors still write their values.
+    std::vector<float, ZeroedAllocator<float>> filled(100000, 2.5f);
+    const std::vector<float, ZeroedAllocator<float>> copy = filled;
+    EXPECT_EQ(std::count(copy.begin(), copy.end(), 2.5f), 100000);
 }

@@ -9,14 +9,15 @@
 #include <cstdlib>
 #include <cstring>
 #include <numbers>
-#include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "registration/fft.h"
+#include "support/thread_count_scope.h"
 
 using namespace kestrave;
+using test::ThreadCountScope;
 
 namespace {
 
@@ -49,24 +50,6 @@ std::vector<std::complex<double>> naiveDft(const T2dArrays& re, const T2dArrays&
         }
     return out;
 }
-
-// Sets KESTRAVE_THREADS for the lifetime of the object.
-class ThreadCountScope {
-public:
-    explicit ThreadCountScope(int threads) {
-        if (const char* old = std::getenv("KESTRAVE_THREADS")) old_ = old;
-        setenv("KESTRAVE_THREADS", std::to_string(threads).c_str(), 1);
-    }
-    ~ThreadCountScope() {
-        if (old_)
-            setenv("KESTRAVE_THREADS", old_->c_str(), 1);
-        else
-            unsetenv("KESTRAVE_THREADS");
-    }
-
-private:
-    std::optional<std::string> old_;
-};
 
 }  // namespace
 

@@ -1,30 +1,20 @@
 #pragma once
-// Sets KESTRAVE_THREADS for the lifetime of the object, so that a test can show that a result
-// does not depend on the thread count; the previous value comes back afterwards.
+// Sets the thread count of parallel loops for the lifetime of the object, so that a test can show
+// that a result does not depend on it; the previous setting comes back afterwards.
 
-#include <cstdlib>
-#include <optional>
-#include <string>
+#include "platform/parallel.h"
 
 namespace kestrave::test {
 
 class ThreadCountScope {
 public:
-    explicit ThreadCountScope(int threads) {
-        if (const char* value = std::getenv("KESTRAVE_THREADS")) previous_ = value;
-        setenv("KESTRAVE_THREADS", std::to_string(threads).c_str(), 1);
-    }
-    ~ThreadCountScope() {
-        if (previous_)
-            setenv("KESTRAVE_THREADS", previous_->c_str(), 1);
-        else
-            unsetenv("KESTRAVE_THREADS");
-    }
+    explicit ThreadCountScope(int threads) : previous_(setThreadCountForTesting(threads)) {}
+    ~ThreadCountScope() { setThreadCountForTesting(previous_); }
     ThreadCountScope(const ThreadCountScope&) = delete;
     ThreadCountScope& operator=(const ThreadCountScope&) = delete;
 
 private:
-    std::optional<std::string> previous_;
+    int previous_;
 };
 
 }  // namespace kestrave::test

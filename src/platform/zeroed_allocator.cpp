@@ -1,0 +1,39 @@
+#include "platform/zeroed_allocator.h"
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstring>
+
+namespace kestrave {
+
+namespace {
+
+// Below this size writing the zeros is cheaper than a system call.
+constexpr std::size_t PageReleaseBytes = std::size_t{256} << 10;
+
+}  // namespace
+
+void* allocateZeroed(std::size_t bytes) {
+    auto* const block = static_cast<std::uint8_t*>(::operator new(bytes));
+    if (bytes < PageReleaseBytes) {
+        std::memset(block, 0, bytes);
+        return block;
+    }
+    // The block's memory is private and anonymous: pages dropped with MADV_DONTNEED read as zero
+    // afterwards. Only the partial pages at either end are written.
+    static const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+    const auto begin = reinterpret_cast<std::uintptr_t>(block);
+    const std::uintptr_t first = (begin + page - 1) / page * page;
+    const std::uintptr_t last = (begin + bytes) / page * page;
+    if (madvise(reinterpret_cast<void*>(first), last - first, MADV_DONTNEED) != 0) {
+        std::memset(block, 0, bytes);
+        return block;
+    }
+    std::memset(block, 0, first - begin);
+    std::memset(reinterpret_cast<void*>(last), 0, begin + bytes - last);
+    return block;
+}
+
+}  // namespace kestrave
