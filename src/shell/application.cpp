@@ -10,6 +10,7 @@
 #include "shell/main_form.h"
 #include "shell/message_sound.h"
 #include "shell/qt_file_dialogs.h"
+#include "shell/screenshot_walk.h"
 #include "shell/startup.h"
 
 namespace kestrave {
@@ -51,6 +52,7 @@ int runApplication(int argc, char** argv) {
     const StartupOutcome outcome = form.FormCreate(options);
     if (outcome.endProgram) return outcome.exitCode;
     form.show();
+    startScreenshotWalk(form);
     return app.exec();
 }
 

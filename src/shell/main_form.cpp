@@ -23,6 +23,7 @@
 #include "shell/pages/about_page.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/final_page.h"
+#include "shell/pages/line_chart.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
@@ -51,6 +52,8 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
+    // The room goes to the pages' pictures.
+    layout->setSpacing(0);
     Screencentre = new QWidget(central);
     Screencentre->setObjectName("Screencentre");
     FormSettings = new TFormStorage(this);
@@ -79,6 +82,10 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
         Tabpages->addTab(QString::fromUtf8(caption));
         PageControl1->addWidget(page);
     }
+
+    // The optimizer's chart is shown in the Optimize page's registration window.
+    tools.RegiStration2->Body->addWidget(optimizePage->Chart7, 1);
+    for (ToolWindow* chart : {tools.Registrationgraphwindow, tools.RegiStration2}) chart->resize(360, 230);
 
     layout->addWidget(Speedbar);
     layout->addWidget(Tabpages);

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QPushButton>
+#include <algorithm>
 
 namespace kestrave {
 
@@ -14,6 +15,21 @@ ToolWindow::ToolWindow(QWidget* owner, const char* name, const QString& caption)
 
 void ToolWindow::fitContents() {
     resize(size().expandedTo(sizeHint()));
+}
+
+void ToolWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (placed_ || !parentWidget()) return;
+    placed_ = true;
+    // Cascaded from the top right of the main window, over the first groups of the pages' option
+    // columns (set before a step, not after it): the picture stays in sight, and so do the step
+    // buttons at the columns' bottom.
+    constexpr int Top = 60, Step = 24, Steps = 8;
+    const QRect owner = parentWidget()->window()->geometry();
+    const int cascade = parentWidget()->property("toolWindowsPlaced").toInt() % Steps;
+    parentWidget()->setProperty("toolWindowsPlaced", cascade + 1);
+    move(std::max(owner.left(), owner.right() - width() - Step * cascade),
+         std::max(owner.top(), std::min(owner.top() + Top + Step * cascade, owner.bottom() - height())));
 }
 
 void ToolWindow::closeEvent(QCloseEvent* event) {

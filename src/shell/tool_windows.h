@@ -26,6 +26,12 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // The first time it shows, the window takes a place of its own over the main window's
+    // picture; afterwards it stays where the user put it.
+    void showEvent(QShowEvent* event) override;
+
+private:
+    bool placed_ = false;
 };
 
 struct ToolWindows {

@@ -1,13 +1,14 @@
 #include "widgets/radio_group.h"
 
 #include <QButtonGroup>
+#include <QGridLayout>
 #include <QRadioButton>
-#include <QVBoxLayout>
+#include <algorithm>
 
 namespace kestrave {
 
 TRadioGroup::TRadioGroup(QWidget* parent)
-    : QGroupBox(parent), group_(new QButtonGroup(this)), layout_(new QVBoxLayout(this)) {
+    : QGroupBox(parent), group_(new QButtonGroup(this)), layout_(new QGridLayout(this)) {
     // Only clicks reach OnClick: a choice made from code emits no idClicked.
     connect(group_, &QButtonGroup::idClicked, this, [this] { emit OnClick(this); });
 }
@@ -33,10 +34,22 @@ void TRadioGroup::setItems(const QStringList& items) {
         delete item;
     }
     items_ = items;
-    for (int i = 0; i < items.size(); ++i) {
-        auto* item = new QRadioButton(items[i], this);
-        group_->addButton(item, i);
-        layout_->addWidget(item);
+    for (int i = 0; i < items.size(); ++i) group_->addButton(new QRadioButton(items[i], this), i);
+    placeItems();
+}
+
+void TRadioGroup::setColumns(int columns) {
+    columns_ = std::max(columns, 1);
+    placeItems();
+}
+
+void TRadioGroup::placeItems() {
+    const int count = static_cast<int>(items_.size());
+    const int rows = std::max((count + columns_ - 1) / columns_, 1);
+    for (int i = 0; i < count; ++i) {
+        QAbstractButton* item = group_->button(i);
+        layout_->removeWidget(item);
+        layout_->addWidget(item, i % rows, i / rows);
     }
 }
 

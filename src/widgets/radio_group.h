@@ -8,7 +8,7 @@
 
 class QButtonGroup;
 class QRadioButton;
-class QVBoxLayout;
+class QGridLayout;
 
 namespace kestrave {
 
@@ -17,6 +17,7 @@ class TRadioGroup : public QGroupBox {
     Q_PROPERTY(int ItemIndex READ ItemIndex WRITE setItemIndex)
     Q_PROPERTY(QString Caption READ Caption WRITE setCaption)
     Q_PROPERTY(QStringList Items READ Items WRITE setItems)
+    Q_PROPERTY(int Columns READ Columns WRITE setColumns)
 
 public:
     explicit TRadioGroup(QWidget* parent = nullptr);
@@ -29,6 +30,10 @@ public:
     QStringList Items() const { return items_; }
     // Replaces the items; none is chosen afterwards.
     void setItems(const QStringList& items);
+    // The items run down the first column, then the next: with n items in c columns each column
+    // holds ceil(n / c) of them.
+    int Columns() const { return columns_; }
+    void setColumns(int columns);
     // The button of item i, for tests and for enabling single items.
     QRadioButton* button(int i) const;
 
@@ -36,9 +41,12 @@ signals:
     void OnClick(QObject* Sender);
 
 private:
+    void placeItems();
+
     QStringList items_;
+    int columns_ = 1;
     QButtonGroup* group_;
-    QVBoxLayout* layout_;
+    QGridLayout* layout_;
 };
 
 }  // namespace kestrave

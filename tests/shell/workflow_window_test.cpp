@@ -8,6 +8,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QStackedWidget>
 #include <QTest>
 #include <QTimer>
@@ -16,6 +17,7 @@
 #include "shell/pages/align_page.h"
 #include "shell/pages/line_chart.h"
 #include "shell/pages/optimize_page.h"
+#include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/speed_bar.h"
 #include "shell/startup.h"
@@ -41,6 +43,43 @@ void click(QWidget* control) {
 
 void clickTab(TabStrip& tabs, int tab) {
     QTest::mouseClick(&tabs, Qt::LeftButton, Qt::NoModifier, tabs.tabRect(tab).center());
+}
+
+// What a user would find broken in the laid-out window on the page shown: a visible control
+// outside the window, two visible controls on the same spot, and the picture (when the page has
+// one) covering less than half of the window. Markers that point at a control, and the picture's
+// own content (which scrolls), are not controls of their own.
+std::vector<std::string> layoutFaults(TMainForm& form, QWidget* picture) {
+    static const QStringList markers{"Showbutton", "Showbuttonp1", "Showbuttonp2",    "RectShape1",
+                                     "Showpanel",  "BoxOutline",   "DroppedFrameText"};
+    const auto counts = [&](const QWidget* widget) {
+        return widget->isVisible() && !widget->size().isEmpty() && !markers.contains(widget->objectName());
+    };
+    std::vector<std::string> faults;
+    const QString page = form.PageControl1->currentWidget()->objectName();
+    const auto name = [&](const QWidget* widget) {
+        return (page + ": " + widget->metaObject()->className() + " '" + widget->objectName() + "'")
+            .toStdString();
+    };
+    const QRect window = form.rect();
+    for (QWidget* widget : form.centralWidget()->findChildren<QWidget*>()) {
+        if (!counts(widget) || widget->window() != &form) continue;
+        if (const auto* inBox = qobject_cast<QScrollArea*>(widget->parentWidget()->parentWidget());
+            inBox && widget->parentWidget() == inBox->viewport())
+            continue;
+        const QRect at(widget->mapTo(&form, QPoint(0, 0)), widget->size());
+        if (!window.contains(at)) faults.push_back(name(widget) + " lies outside the window");
+        const QList<QWidget*> siblings = widget->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        for (qsizetype i = 0; i < siblings.size(); ++i)
+            for (qsizetype j = i + 1; j < siblings.size(); ++j)
+                if (counts(siblings[i]) && counts(siblings[j]) && !siblings[i]->isWindow() &&
+                    !siblings[j]->isWindow() && siblings[i]->geometry().intersects(siblings[j]->geometry()))
+                    faults.push_back(name(siblings[i]) + " overlaps " + name(siblings[j]));
+    }
+    if (picture && 2 * picture->width() * picture->height() < window.width() * window.height())
+        faults.push_back(name(picture) + " covers less than half of the window " +
+                         std::to_string(picture->width()) + "x" + std::to_string(picture->height()));
+    return faults;
 }
 
 bool refusedATab(const std::vector<Message>& shown) {
@@ -88,6 +127,28 @@ struct WorkflowWindowTest : ShellWindowTest {
     std::string panel(int i) const {
         return form->StatusPanels[static_cast<std::size_t>(i)]->text().toStdString();
     }
+
+    // Every page at both window sizes, as the work has left the controls.
+    void expectEveryPageLaidOut() {
+        const std::array<QWidget*, 6> pictures{align.ScrollBox1,
+                                               form->optimizePage->AlignImageBox,
+                                               form->stackPage->ScrollBox2,
+                                               form->waveletPage->Scrollbox3,
+                                               nullptr,
+                                               nullptr};
+        const int shown = form->PageControl1->currentIndex();
+        for (const QSize size : {QSize(1024, 768), QSize(1600, 1000)}) {
+            form->resize(size);
+            for (int page = 0; page < form->PageControl1->count(); ++page) {
+                form->PageControl1->setCurrentIndex(page);
+                QApplication::processEvents();
+                for (const std::string& fault : layoutFaults(*form, pictures[static_cast<std::size_t>(page)]))
+                    ADD_FAILURE() << size.width() << "x" << size.height() << " " << fault;
+            }
+        }
+        form->resize(1024, 768);
+        form->PageControl1->setCurrentIndex(shown);
+    }
 };
 
 }  // namespace
@@ -120,6 +181,42 @@ TEST_F(WorkflowWindowTest, AUserStacksARecordingFromTheWindowAlone) {
     EXPECT_EQ(std::string(signature + 1, 3), "PNG");
     EXPECT_TRUE(context.shell.ImageSaved);
     EXPECT_FALSE(refusedATab(messages.shown));
+}
+
+TEST_F(WorkflowWindowTest, EveryPageFitsTheWindowAndThePictureTakesMostOfIt) {
+    expectEveryPageLaidOut();  // as the program starts
+    openAndPick();
+    click(align.Alignbutton);
+    click(align.Setlimitbutton);
+    click(form->optimizePage->Optimizeandstackbutton);
+    ASSERT_EQ(context.state.progstatus, TProgStatus::psStacked);
+    expectEveryPageLaidOut();  // with the controls the work has shown
+}
+
+TEST_F(WorkflowWindowTest, FitFillsTheLargePreviewAndFollowsTheWindow) {
+    dialogs->willChoose(recording.path, SerKind);
+    click(form->Speedbar->Selectbutton);
+    click(align.PreviewFull);
+    // The frame enlarged as far as the box allows, 30 pixels inside it, its shape kept.
+    const auto expected = [&] {
+        const QSize box = align.ScrollBox1->size() - QSize(30, 30);
+        const double enlarge = std::min(box.width() / 160.0, box.height() / 120.0);
+        return QSize(static_cast<int>(std::lrint(160 * enlarge)),
+                     static_cast<int>(std::lrint(120 * enlarge)));
+    };
+    // The factor is a single float: a pixel either way.
+    const auto fits = [&] {
+        const QSize shown = align.PreviewImage->size(), wanted = expected();
+        return std::abs(shown.width() - wanted.width()) <= 1 &&
+               std::abs(shown.height() - wanted.height()) <= 1;
+    };
+    const QSize small = align.PreviewImage->size();
+    EXPECT_TRUE(fits());
+    EXPECT_GT(small.width(), 600) << "the preview takes most of a 1024 x 768 window";
+    form->resize(1600, 1000);
+    QApplication::processEvents();
+    EXPECT_TRUE(fits());
+    EXPECT_GT(align.PreviewImage->width(), small.width());
 }
 
 TEST_F(WorkflowWindowTest, APassEndsWithItsBarAndStatusSayingHowAndANewInputClearsThem) {

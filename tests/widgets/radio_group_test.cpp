@@ -38,6 +38,19 @@ TEST_F(RadioGroupWidget, ChoicesFromCodeAreSilentAndClicksAreHeard) {
     EXPECT_FALSE(group.button(0)->isChecked());
 }
 
+TEST_F(RadioGroupWidget, ColumnsAreFilledTopToBottomThenLeftToRight) {
+    group.setItems({"32", "64", "128", "256", "512"});
+    group.setColumns(2);
+    group.show();
+    // Three rows: 32, 64, 128 in the first column, 256 and 512 in the second.
+    const auto at = [&](int i) { return group.button(i)->geometry().topLeft(); };
+    EXPECT_EQ(at(1).x(), at(0).x());
+    EXPECT_GT(at(1).y(), at(0).y());
+    EXPECT_EQ(at(3).y(), at(0).y());
+    EXPECT_GT(at(3).x(), at(0).x());
+    EXPECT_EQ(at(4).y(), at(1).y());
+}
+
 TEST_F(RadioGroupWidget, TheStoredItemIndexIsReadAndWrittenByName) {
     group.setItemIndex(1);
     const auto property = StoredProperty::find(group, u"itemindex");

@@ -214,7 +214,7 @@ AlignmentPassOptions AlignController::readPassOptions() const {
     options.FlatWidth = app_.images.FlatPlanes[1].xCount();
     options.FlatHeight = app_.images.FlatPlanes[1].yCount();
     options.Resampled = form_.stackPage->Resampled->Checked();
-    options.OptimizeQualitySpin = static_cast<double>(form_.optimizePage->OptimizeQualitySpin->Value());
+    options.OptimizeQualitySpin = static_cast<double>(form_.alignPage->OptimizeQualitySpin->Value());
     options.Optimizegraph = form_.optimizePage->Optimizegraph->Checked();
     options.RegistrationCaption = app_.optimizer.RegistrationCaption;
     options.highBitInput = app_.model.InputType == TInputType::itAVI &&
@@ -356,7 +356,7 @@ void AlignController::enablePickControls() {
     AlignPage& page = *form_.alignPage;
     for (QWidget* control : std::initializer_list<QWidget*>{
              page.Alignbutton, page.QualityMethodlabel, page.QualityMethodCombo, page.Alignmethod,
-             page.Lowerqualitylabel, form_.optimizePage->OptimizeQualitySpin, page.ShowFFTbox,
+             page.Lowerqualitylabel, page.OptimizeQualitySpin, page.ShowFFTbox,
              page.ShowGraphbox, page.Manualalignbox})
         control->setEnabled(true);
 }

@@ -289,7 +289,7 @@ void InputController::resetControlsBeforeInput() {
     align.RectShape1->hide();
     for (QWidget* control :
          std::initializer_list<QWidget*>{align.Haltwindow, align.QualityMethodlabel, align.QualityMethodCombo,
-                                         align.Alignmethod, form_.optimizePage->OptimizeQualitySpin})
+                                         align.Alignmethod, align.OptimizeQualitySpin})
         control->setEnabled(true);
     form_.tools.Registrationgraphwindow->hide();
     app_.registration.FeatureChosen = false;

@@ -335,12 +335,12 @@ void OptimizeController::SetLimitClick() {
     input.AlignMethodIndex = align.Alignmethod->ItemIndex();
     input.MultiQuantity = page_.MultiAlign->ItemIndex() == 1;
     input.Alignpoints = Alignpoints;
-    input.OptimizeQualitySpin = static_cast<double>(page_.OptimizeQualitySpin->Value());
+    input.OptimizeQualitySpin = static_cast<double>(align.OptimizeQualitySpin->Value());
     input.Refframes = static_cast<double>(page_.Refframes->Value());
     input.checked = checkStates(*windows.SelectFramesChecklist);
     const FrameLimitResult result = limitFrames(app_.model, app_.state, app_.optimizer, app_.points, input);
 
-    if (result.OptimizeQualitySpin) page_.OptimizeQualitySpin->setValue(*result.OptimizeQualitySpin);
+    if (result.OptimizeQualitySpin) align.OptimizeQualitySpin->setValue(*result.OptimizeQualitySpin);
     QListWidget& selection = *windows.SelectFramesChecklist;
     if (result.checked) {
         const QSignalBlocker quiet(&selection);

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QScrollArea>
 #include <algorithm>
 #include <cmath>
 
@@ -68,17 +69,19 @@ void OptimizeController::PassView::passStarted(const OptimizerChart& chart) {
     form_.alignPage->AlignSlider->hide();
     form_.alignPage->ShowFFTbox->setChecked(false);
 
-    // The reference window at the top left; each frame's compared box goes beside it.
+    // The reference window; each frame's compared box is shown beside it.
     const int side = windowSide();
     const int n = app.fft.FFTSize;
-    alignPicture_ = QImage(2 * side + 20, side + 70, QImage::Format_RGB32);
-    alignPicture_.fill(Qt::white);
+    reference_ = QImage(side + 1, side + 1, QImage::Format_RGB32);
+    reference_.fill(Qt::white);
     const Bitmap24& reference = app.registration.Image1;
     if (!reference.empty()) {
-        QPainter painter(&alignPicture_);
+        QPainter painter(&reference_);
         painter.drawImage(QRect(0, 0, side + 1, side + 1), bitmapView(reference),
                           QRect(app.state.FeatureX - n / 2, app.state.FeatureY - n / 2, n + 1, n + 1));
     }
+    current_ = QImage();
+    frame_ = -1;
     showPassChart(page, chart);
     charted_ = static_cast<int>(chart.quality.size());
     shown_ = 0;
@@ -97,19 +100,8 @@ void OptimizeController::PassView::frameOptimized(int, int frame, const TFrameRe
                      chart.width() * static_cast<double>(shown_) / std::max(charted_, 1) + 5.0)),
                  pointer.y());
 
-    const int side = windowSide();
-    const int quarter = side / 4;
-    {
-        QPainter painter(&alignPicture_);
-        const int hy = currentBox.height() / 2;
-        painter.drawImage(side + 10, side / 2 - hy, bitmapView(currentBox));
-        painter.setPen(Qt::black);
-        painter.drawText(quarter - 8, side + 15 + painter.fontMetrics().ascent(), " Reference ");
-        painter.drawText(side + quarter, side + 15 + painter.fontMetrics().ascent(), " Current ");
-        painter.fillRect(side - quarter - 16, side + 34, side, painter.fontMetrics().height(), Qt::white);
-        painter.drawText(side - quarter - 16, side + 34 + painter.fontMetrics().ascent(),
-                         QStringLiteral(" Processing %1            ").arg(frame + 1));
-    }
+    current_ = bitmapView(currentBox).copy();
+    frame_ = frame;
     if (form_.tools.movements->isVisible()) {
         const int x = record.Slots[0].X + MoveOrigin;
         const int y = record.Slots[0].Y + MoveOrigin;
@@ -143,9 +135,44 @@ void OptimizeController::PassView::captionChanged(const std::string& caption) {
 
 void OptimizeController::PassView::showPictures() {
     QLabel& align = *form_.optimizePage->AlignImage;
-    align.setPixmap(QPixmap::fromImage(alignPicture_));
-    align.resize(alignPicture_.size());
+    align.setScaledContents(false);
+    const QImage picture = comparePicture();
+    align.setPixmap(QPixmap::fromImage(picture));
+    align.resize(picture.size());
     form_.optimizerWindows.Moveimage->setPixmap(QPixmap::fromImage(movePicture_));
+}
+
+QImage OptimizeController::PassView::comparePicture() const {
+    const QFontMetrics text(form_.optimizePage->AlignImage->font());
+    constexpr int Gap = 10;
+    const int captionHeight = 2 * text.height() + Gap;
+    const QSize room = form_.optimizePage->AlignImageBox->viewport()->size();
+    const int side = std::max(reference_.width(), 1);
+    // Whole-number enlargements keep the pixels sharp; beyond eight they only show blocks.
+    constexpr int LargestZoom = 8;
+    const int zoom = std::clamp(
+        std::min((room.width() - 3 * Gap) / (2 * side), (room.height() - 2 * Gap - captionHeight) / side), 1,
+        LargestZoom);
+    const int shown = side * zoom;
+    QImage picture(2 * shown + 3 * Gap, shown + 2 * Gap + captionHeight, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
+    const QRect left(Gap, Gap, shown, shown);
+    const QRect right(2 * Gap + shown, Gap, shown, shown);
+    painter.drawImage(left, reference_);
+    if (!current_.isNull()) {
+        const QSize box = current_.size() * zoom;
+        painter.drawImage(
+            QRect(right.left(), right.center().y() - box.height() / 2, box.width(), box.height()), current_);
+    }
+    painter.setPen(Qt::black);
+    const int labels = left.bottom() + Gap / 2;
+    painter.drawText(QRect(left.left(), labels, shown, text.height()), Qt::AlignHCenter, "Reference");
+    painter.drawText(QRect(right.left(), labels, shown, text.height()), Qt::AlignHCenter, "Current");
+    if (frame_ >= 0)
+        painter.drawText(QRect(0, labels + text.height(), picture.width(), text.height()), Qt::AlignHCenter,
+                         QStringLiteral("Processing %1").arg(frame_ + 1));
+    return picture;
 }
 
 }  // namespace kestrave

@@ -28,9 +28,14 @@ private:
     // The side of the compared windows in working pixels.
     int windowSide() const;
     void showPictures();
+    // The reference window beside the current box, enlarged to fill the page's picture box, each
+    // captioned, and the frame in hand under them.
+    QImage comparePicture() const;
 
     TMainForm& form_;
-    QImage alignPicture_;
+    QImage reference_;  // the reference window, side x side
+    QImage current_;    // the compared box of the frame optimized last
+    int frame_ = -1;    // that frame
     QImage movePicture_;
     int charted_ = 0;  // frames of the chart of this pass
     int shown_ = 0;    // frames optimized so far in this pass

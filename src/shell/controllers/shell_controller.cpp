@@ -28,6 +28,7 @@
 #include "shell/shell_rules.h"
 #include "shell/speed_bar.h"
 #include "shell/tab_strip.h"
+#include "shell/tool_window_pages.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
 
@@ -61,12 +62,16 @@ float fitImage(QLabel& image, const QScrollArea& box, bool fitted) {
 
 }  // namespace
 
-ShellController::ShellController(TMainForm& form) : form_(form), app_(form.app) {
+ShellController::ShellController(TMainForm& form)
+    : form_(form), app_(form.app), toolWindowPages_(std::make_unique<ToolWindowPages>(form.tools)) {
     connect(form.Tabpages, &QTabBar::currentChanged, this, &ShellController::TabpagesChange);
     const SpeedBar& bar = *form.Speedbar;
     connect(bar.Cancelbutton, &QToolButton::clicked, this, &ShellController::CancelButtonClick);
     connect(bar.PauseButton, &QToolButton::clicked, this, &ShellController::PauseButtonClick);
     bar.Cancelbutton->installEventFilter(this);
+    // A fitted picture follows its box whenever the layout gives the box another size.
+    form.alignPage->ScrollBox1->installEventFilter(this);
+    form.waveletPage->Scrollbox3->installEventFilter(this);
     connect(form.optimizePage->Continuebutton, &QPushButton::clicked, this,
             &ShellController::ContinuebuttonClick);
     connect(form.tools.HaltRegister, &QPushButton::clicked, this, &ShellController::HaltRegisterClick);
@@ -78,6 +83,8 @@ ShellController::ShellController(TMainForm& form) : form_(form), app_(form.app) 
     connect(chord, &QShortcut::activated, this, &ShellController::FormKeyDown);
     colourTabs();
 }
+
+ShellController::~ShellController() = default;
 
 void ShellController::setTabIndex(int tab) {
     const QSignalBlocker quiet(form_.Tabpages);
@@ -100,6 +107,8 @@ void ShellController::TabpagesChange() {
         app_.messages().NewMessagedlg("Illegal Tabpage", gate.refusal, mtInformation, mbOK, 0, false, "");
     }
     int tab = form_.Tabpages->currentIndex();
+    // The page's own tool windows come back before the page redraws them.
+    toolWindowPages_->showPage(tab);
 
     if (tab == StackTab) {
         form_.tools.MultiAlignprogresswindow->hide();
@@ -128,6 +137,7 @@ void ShellController::TabpagesChange() {
     }
 
     form_.PageControl1->setCurrentIndex(tab);
+    toolWindowPages_->showPage(tab);
     followAutoprocessbox();
     if (tab == FinalTab) form_.finalImage->UpdateFinalBitmap();
     colourTabs();
@@ -275,6 +285,12 @@ void ShellController::ProcessViewfullClick() {
 }
 
 bool ShellController::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Resize) {
+        if (watched == form_.alignPage->ScrollBox1 && app_.shell.PreviewFitted) fitPreview();
+        if (watched == form_.waveletPage->Scrollbox3 && app_.shell.ProcessFitted) fitProcessed();
+        return QObject::eventFilter(watched, event);
+    }
+    if (watched != form_.Speedbar->Cancelbutton) return QObject::eventFilter(watched, event);
     if (event->type() == QEvent::Enter && QApplication::overrideCursor() && !arrowOverCancel_) {
         QApplication::setOverrideCursor(Qt::ArrowCursor);
         arrowOverCancel_ = true;

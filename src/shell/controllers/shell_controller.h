@@ -4,15 +4,18 @@
 
 #include <QObject>
 #include <functional>
+#include <memory>
 
 namespace kestrave {
 
 class ApplicationContext;
 class TMainForm;
+class ToolWindowPages;
 
 class ShellController : public QObject {
 public:
     explicit ShellController(TMainForm& form);
+    ~ShellController() override;
 
     // The tab strip's change handler: refuses a page the work has not reached, prepares the
     // page that opens and colours the tabs.
@@ -66,6 +69,7 @@ private:
 
     TMainForm& form_;
     ApplicationContext& app_;
+    std::unique_ptr<ToolWindowPages> toolWindowPages_;
     bool arrowOverCancel_ = false;
 };
 

@@ -1,7 +1,6 @@
 #include "shell/pages/align_page.h"
 
 #include <QComboBox>
-#include <QFormLayout>
 #include <QLineEdit>
 
 #include "shell/pages/directory_list_box.h"
@@ -14,9 +13,15 @@
 
 namespace kestrave {
 
+namespace {
+
+// The width of the page's column of options.
+constexpr int ColumnWidth = 336;
+
+}  // namespace
+
 AlignPage::AlignPage(QWidget* parent) : QWidget(parent) {
     setObjectName("AlignPage");
-    auto* layout = new QVBoxLayout(this);
     glPageControl1 = optionPages(this, "glPageControl1");
     PreviewFull = optionCheck(this, "PreviewFull", "Fit");
     Previewzoom = optionCheck(this, "Previewzoom", "Zoom");
@@ -46,6 +51,7 @@ AlignPage::AlignPage(QWidget* parent) : QWidget(parent) {
     Frontpanel = named(new QFrame(this), "Frontpanel");
 
     FFTsizeGroup = radioGroup(this, "FFTsizeGroup", "Alignment box", {"32", "64", "128", "256", "512"}, -1);
+    FFTsizeGroup->setColumns(5);
     QStringList methods;
     for (const char* method : QualityMethodItems) methods << method;
     QualityMethodCombo = named(new QComboBox(this), "QualityMethodCombo");
@@ -57,7 +63,9 @@ AlignPage::AlignPage(QWidget* parent) : QWidget(parent) {
     FFTFilterspin = floatSpin(this, "FFTFilterspin", 2.0, 80.0, 0.1, 10.0, 1);
     ManualFFT = optionCheck(this, "ManualFFT", "Manual");
     RecalcFFTbutton = pushButton(this, "RecalcFFTbutton", "Recalc \nFFT");
-    Alignmethod = radioGroup(this, "Alignmethod", "Method", {"Default(single)", "Multipoint", "None"}, 0);
+    Alignmethod =
+        radioGroup(this, "Alignmethod", "Alignment method", {"Default(single)", "Multipoint", "None"}, 0);
+    Alignmethod->setColumns(3);
     Freebox = optionCheck(this, "Freebox", "Userdefined Alignment Box");
     Alignbutton = pushButton(this, "Alignbutton", "Align");
     Manualalignbox = optionCheck(this, "Manualalignbox", "Manual");
@@ -66,7 +74,10 @@ AlignPage::AlignPage(QWidget* parent) : QWidget(parent) {
     for (QWidget* step : std::initializer_list<QWidget*>{Alignbutton, Manualalignbox, Setlimitbutton})
         step->setEnabled(false);
     QualityMethodlabel = textLabel(this, "QualityMethodlabel", "Quality");
-    Lowerqualitylabel = named(new QLabel(this), "Lowerqualitylabel");
+    Lowerqualitylabel = textLabel(this, "Lowerqualitylabel", "Lower quality limit (%)");
+    OptimizeQualitySpin = integerSpin(this, "OptimizeQualitySpin", 0, 100, 80);
+    OptimizeQualitySpin->setIncrement(5);
+    OptimizeQualitySpin->setEnabled(false);
     Showalignpoints = optionCheck(this, "Showalignpoints", "Show alignment points");
     Negativeimage = optionCheck(this, "Negativeimage", "Preview negative");
     Pregamma = optionCheck(this, "Pregamma", "Preview gamma");
@@ -74,8 +85,10 @@ AlignPage::AlignPage(QWidget* parent) : QWidget(parent) {
     HoldPreGamma->setVisible(false);
     Avidebay = optionCheck(this, "Avidebay", "Use Debayer");
     debayergroup = radioGroup(this, "debayergroup", "Method", {"GR", "RG", "BG", "GB"}, 0);
+    debayergroup->setColumns(2);
     Fittifstretch =
         radioGroup(this, "Fittifstretch", "FIT/TIF Image stretch", {"Always ask", "Yes", "No"}, 0);
+    Fittifstretch->setColumns(3);
     AutoDetectColour = optionCheck(this, "AutoDetectColour", "Autodetect colour");
 
     // Markers placed by the handlers, outside the layout.
@@ -87,22 +100,49 @@ AlignPage::AlignPage(QWidget* parent) : QWidget(parent) {
     RectShape1 = shape(this, "RectShape1", 10, 10);
     RectShape1->hide();
 
-    glPageControl1->addTab(buildGeneralOptions(), "    General options    ");
+    glPageControl1->addTab(buildGeneralOptions(), "General options");
     TabSheet10 = buildQualityOptions();
-    glPageControl1->addTab(TabSheet10, "   Quality options   ");
-    glPageControl1->addTab(buildAdditionalOptions(), "   Additional options   ");
-    layout->addWidget(glPageControl1);
-    layout->addLayout(
-        controlRow({FFTsizeGroup, QualityMethodCombo, CopyAlignmethods, AlignSlider, Framelabel}));
-    layout->addLayout(controlRow({PreviewFull, Previewzoom, ShowFramelist, Haltwindow}));
-    layout->addLayout(
-        controlRow({Alignbutton, Manualalignbox, Setlimitbutton, QualityMethodlabel, Lowerqualitylabel,
-                    Showalignpoints, Negativeimage, Pregamma, HoldPreGamma, Avidebay, AutoDetectColour}));
-    layout->addLayout(controlRow(
-        {FFTFilterspin, ManualFFT, RecalcFFTbutton, Alignmethod, Freebox, debayergroup, Fittifstretch, Frontpanel}));
-    layout->addWidget(ScrollBox1, 1);
-    layout->addLayout(controlRow({UseFramesign, Frames, Sliderset}));
-    layout->addWidget(PreviewSlider);
+    glPageControl1->addTab(TabSheet10, "Quality options");
+    glPageControl1->addTab(buildAdditionalOptions(), "Additional options");
+
+    // The preview with its view options over it and the frame browser under it.
+    const PageFrame frame = pictureAndColumn(this, ColumnWidth);
+    frame.picture->addLayout(controlRow(
+        {PreviewFull, Previewzoom, ShowFramelist, Haltwindow, Negativeimage, Pregamma, HoldPreGamma}));
+    frame.picture->addWidget(ScrollBox1, 1);
+    auto* browser = controlRow({UseFramesign, Frames});
+    browser->addWidget(caption(this, "Goto Frame"));
+    browser->addWidget(Sliderset);
+    Sliderset->setMaximumWidth(80);
+    frame.picture->addLayout(browser);
+    // The ranked frames' slider joins the frame slider once the frames are ranked.
+    auto* sliders = new QHBoxLayout;
+    sliders->addWidget(PreviewSlider, 2);
+    sliders->addWidget(AlignSlider, 1);
+    sliders->addWidget(Framelabel);
+    frame.picture->addLayout(sliders);
+    frame.picture->addWidget(Frontpanel);
+
+    // The step's options, and Align and Limit with the quality limit at the bottom.
+    QWidget* column = frame.column->parentWidget();
+    frame.column->addWidget(FFTsizeGroup);
+    auto* quality = new QGridLayout;
+    quality->addWidget(QualityMethodlabel, 0, 0);
+    quality->addWidget(QualityMethodCombo, 0, 1, 1, 2);
+    quality->addWidget(caption(column, "Filter radius"), 1, 0);
+    quality->addWidget(FFTFilterspin, 1, 1);
+    quality->addWidget(ManualFFT, 1, 2);
+    quality->addWidget(RecalcFFTbutton, 0, 3, 2, 1);
+    FFTFilterspin->setMaximumWidth(80);
+    frame.column->addWidget(captionedGroup(column, "Quality and filter", quality));
+    frame.column->addWidget(Alignmethod);
+    frame.column->addWidget(Freebox);
+    frame.column->addWidget(glPageControl1, 1);
+    frame.column->addWidget(CopyAlignmethods);
+    auto* steps = new QVBoxLayout;
+    steps->addLayout(controlRow({Alignbutton, Manualalignbox, Setlimitbutton}));
+    steps->addLayout(controlRow({Lowerqualitylabel, OptimizeQualitySpin}));
+    frame.column->addWidget(captionedGroup(column, "Alignment", steps));
 }
 
 QWidget* AlignPage::buildGeneralOptions() {
@@ -128,17 +168,21 @@ QWidget* AlignPage::buildGeneralOptions() {
     interlaced = optionCheck(page, "interlaced", "Interlaced");
     Interlacehoriz = optionCheck(page, "Interlacehoriz", "Horizontal");
     Interlacehoriz->setVisible(false);
-    DirectoryListBox1 = named(new TDirectoryListBox(page), "DirectoryListBox1");
-    Savesubcontrol = optionCheck(page, "Savesubcontrol", "Save in subdirectory");
-    Subdirname = named(new QLineEdit(page), "Subdirname");
-    Subdirname->setEnabled(false);
 
     auto* layout = new QVBoxLayout(page);
-    layout->addLayout(controlRow({Colourstack, LRGB, Usedarkframe, Rawdark, UseFlatfield, Blurbox, Bias}));
-    layout->addLayout(controlRow({interlaced, Interlacehoriz, Trackobject, predicttrack}));
-    layout->addLayout(controlRow({Misalignwarning, Ignoredefault, ShowFFTbox, ShowGraphbox}));
-    layout->addWidget(DirectoryListBox1);
-    layout->addLayout(controlRow({Savesubcontrol, Subdirname}));
+    compact(layout, 4);
+    auto* bias = controlRow({Blurbox, caption(page, "Bias", Bias), Bias});
+    layout->addLayout(controlGrid({{Colourstack, LRGB},
+                                   {Usedarkframe, Rawdark},
+                                   {UseFlatfield, AutoDetectColour},
+                                   {interlaced, Interlacehoriz},
+                                   {Trackobject, predicttrack},
+                                   {ShowFFTbox, ShowGraphbox},
+                                   {Misalignwarning, Showalignpoints},
+                                   {Ignoredefault}}));
+    layout->addLayout(bias);
+    layout->addWidget(Fittifstretch);
+    layout->addStretch(1);
     return page;
 }
 
@@ -153,14 +197,12 @@ QWidget* AlignPage::buildQualityOptions() {
     Autofilter->setChecked(true);
 
     auto* layout = new QVBoxLayout(page);
+    compact(layout, 4);
     layout->addWidget(Currentquality);
-    auto* form = new QFormLayout;
-    form->addRow("Quality filter", QualityFilter);
-    form->addRow("Width", QualFilterDX);
-    form->addRow("HVS centre", CentralHVS);
-    form->addRow("Compression", Compresfactor);
-    layout->addLayout(form);
-    layout->addWidget(Autofilter);
+    layout->addLayout(
+        controlGrid({{caption(page, "Band start"), QualityFilter, caption(page, "Width"), QualFilterDX},
+                     {caption(page, "HVS centre"), CentralHVS, caption(page, "JPEG quality"), Compresfactor},
+                     {Autofilter}}));
     layout->addStretch(1);
     return page;
 }
@@ -170,6 +212,11 @@ QWidget* AlignPage::buildAdditionalOptions() {
     Languagebox = named(new QComboBox(page), "Languagebox");
     Languagebox->setEditable(true);
     Autolanguage = optionCheck(page, "Autolanguage", "Auto");
+    DirectoryListBox1 = named(new TDirectoryListBox(page), "DirectoryListBox1");
+    DirectoryListBox1->setMinimumHeight(60);
+    Savesubcontrol = optionCheck(page, "Savesubcontrol", "Save in subdirectory");
+    Subdirname = named(new QLineEdit(page), "Subdirname");
+    Subdirname->setEnabled(false);
     TrackDetector = named(new QLabel("Track detector", page), "TrackDetector");
     TrackDetect = named(new TRxSpinEdit(page), "TrackDetect");
     TrackDetect->setValueType(TRxSpinEdit::TValueType::vtFloat);
@@ -193,9 +240,17 @@ QWidget* AlignPage::buildAdditionalOptions() {
         developer->setVisible(false);
 
     auto* layout = new QVBoxLayout(page);
-    layout->addLayout(controlRow({Languagebox, Autolanguage}));
-    layout->addLayout(controlRow({TrackDetector, TrackDetect, FOMlabel, FOMspin, Pix1, Pix2, Pix3}));
-    layout->addStretch(1);
+    compact(layout, 4);
+    auto* debayer = new QHBoxLayout;
+    debayer->addWidget(Avidebay, 0, Qt::AlignTop);
+    debayer->addWidget(debayergroup, 1);
+    layout->addWidget(captionedGroup(page, "Debayer options", debayer));
+    layout->addLayout(controlRow({caption(page, "Language"), Languagebox, Autolanguage}));
+    layout->addWidget(caption(page, "Folder of the input and the results"));
+    layout->addWidget(DirectoryListBox1, 1);
+    layout->addLayout(controlRow({Savesubcontrol, Subdirname}));
+    layout->addLayout(controlRow({TrackDetector, TrackDetect, FOMlabel, FOMspin}));
+    layout->addLayout(controlRow({Pix1, Pix2, Pix3}));
     return page;
 }
 

@@ -61,7 +61,10 @@ public:
     // alignment pass, where the user is when it ends.
     QPushButton* Setlimitbutton;
     QLabel* QualityMethodlabel;
+    // The quality limit in percent of the best frame's: where the alignment pass leaves the
+    // frame slider, and so what "Limit" keeps; Lowerqualitylabel is its caption.
     QLabel* Lowerqualitylabel;
+    TRxSpinEdit* OptimizeQualitySpin;
     TPCheck* Showalignpoints;
     QComboBox* QualityMethodCombo;
     TRadioGroup* CopyAlignmethods;

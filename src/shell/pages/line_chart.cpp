@@ -8,8 +8,12 @@ namespace kestrave {
 
 namespace {
 
-constexpr int Margin = 28;
 constexpr int TitleHeight = 18;
+constexpr int Tick = 3;
+// Room for the numbers of a vertical axis and of the bottom axis.
+constexpr int AxisNumbers = 44;
+constexpr int BottomNumbers = 16;
+constexpr int Edge = 8;
 
 struct Range {
     double low = 0.0;
@@ -21,12 +25,22 @@ Range rangeOf(const TChartAxis& axis, double largest) {
     return {0.0, largest > 0.0 ? largest : 1.0};
 }
 
-// The ticks of an axis every Increment (at most 20 of them); `place` maps a value to its pixel.
+// The ticks of an axis every Increment (at most 20 of them), and a number at every tick that
+// keeps `spacing` pixels from the last one numbered; `place` maps a value to its pixel and draws.
 template <typename Place>
-void drawTicks(const TChartAxis& axis, const Range& range, Place place) {
+void drawAxis(const TChartAxis& axis, const Range& range, double pixelsPerUnit, int spacing, Place place) {
     if (!axis.Visible || !(axis.Increment > 0.0)) return;
     const double step = std::max(axis.Increment, (range.high - range.low) / 20.0);
-    for (double value = range.low; value <= range.high + step * 1e-6; value += step) place(value);
+    double lastNumbered = -1e300;
+    for (double value = range.low; value <= range.high + step * 1e-6; value += step) {
+        const bool numbered = (value - lastNumbered) * pixelsPerUnit >= spacing;
+        if (numbered) lastNumbered = value;
+        place(value, numbered);
+    }
+}
+
+QString axisNumber(double value) {
+    return QString::number(value, 'g', 3);
 }
 
 }  // namespace
@@ -71,45 +85,83 @@ QStringList TChart::texts() const {
 void TChart::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    const QRect plot(Margin, TitleHeight + 4, width() - 2 * Margin, height() - TitleHeight - Margin);
-    painter.drawText(QRect(0, 2, width(), TitleHeight), Qt::AlignHCenter, title_);
-    painter.setPen(Qt::gray);
-    painter.drawRect(plot);
-    if (plot.width() <= 1 || plot.height() <= 1) return;
+    const QFontMetrics metrics = painter.fontMetrics();
 
     double largestLeft = 0.0, largestRight = 0.0;
     int count = 0;
+    bool rightUsed = false;
     for (const auto& series : series_) {
         double& largest = series->RightAxis ? largestRight : largestLeft;
         for (const double value : series->values()) largest = std::max(largest, value);
         count = std::max(count, series->Count());
+        rightUsed = rightUsed || (series->RightAxis && series->Count() > 0);
     }
+
+    // The title, then the legend on a line of its own, so that it never covers a curve.
+    painter.drawText(QRect(0, 2, width(), TitleHeight), Qt::AlignHCenter, title_);
+    int legendX = AxisNumbers;
+    const int legendY = TitleHeight + 2;
+    for (const auto& series : series_) {
+        if (series->Count() == 0 || !series->ShowInLegend) continue;
+        painter.setPen(QPen(series->SeriesColor, 2));
+        painter.drawLine(legendX, legendY + metrics.height() / 2, legendX + 14,
+                         legendY + metrics.height() / 2);
+        painter.drawText(legendX + 18, legendY + metrics.ascent(), series->Title);
+        legendX += 18 + metrics.horizontalAdvance(series->Title) + 12;
+    }
+    const int top = legendY + metrics.height() + 4;
+    const QRect plot(AxisNumbers, top, width() - AxisNumbers - (rightUsed ? AxisNumbers : Edge),
+                     height() - top - Tick - BottomNumbers - 2);
+    painter.setPen(Qt::gray);
+    painter.drawRect(plot);
+    if (plot.width() <= 1 || plot.height() <= 1) return;
+
     const Range left = rangeOf(LeftAxis, largestLeft);
     const Range right = rangeOf(RightAxis, largestRight);
     const Range bottom = rangeOf(BottomAxis, count > 1 ? count - 1 : 1);
+    const int numberHeight = metrics.height();
 
-    painter.setPen(Qt::darkGray);
-    drawTicks(LeftAxis, left, [&](double value) {
-        const int y =
-            plot.bottom() - static_cast<int>((value - left.low) / (left.high - left.low) * plot.height());
-        painter.drawLine(plot.left() - 3, y, plot.left(), y);
-    });
-    drawTicks(BottomAxis, bottom, [&](double value) {
-        const int x =
-            plot.left() + static_cast<int>((value - bottom.low) / (bottom.high - bottom.low) * plot.width());
-        painter.drawLine(x, plot.bottom(), x, plot.bottom() + 3);
-    });
+    const auto vertical = [&](const TChartAxis& axis, const Range& range, bool atRight) {
+        drawAxis(axis, range, plot.height() / (range.high - range.low), 3 * numberHeight / 2,
+                 [&](double value, bool numbered) {
+                     const int y = plot.bottom() - static_cast<int>((value - range.low) /
+                                                                    (range.high - range.low) * plot.height());
+                     const int x = atRight ? plot.right() : plot.left();
+                     painter.setPen(Qt::darkGray);
+                     painter.drawLine(atRight ? x : x - Tick, y, atRight ? x + Tick : x, y);
+                     if (!numbered) return;
+                     painter.setPen(Qt::black);
+                     const QRect box = atRight ? QRect(x + Tick + 2, y - numberHeight / 2,
+                                                       AxisNumbers - Tick - 2, numberHeight)
+                                               : QRect(0, y - numberHeight / 2, x - Tick - 2, numberHeight);
+                     painter.drawText(box, (atRight ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter,
+                                      axisNumber(value));
+                 });
+    };
+    vertical(LeftAxis, left, false);
+    if (rightUsed) vertical(RightAxis, right, true);
+    drawAxis(BottomAxis, bottom, plot.width() / (bottom.high - bottom.low),
+             metrics.horizontalAdvance("00000"), [&](double value, bool numbered) {
+                 const int x = plot.left() + static_cast<int>((value - bottom.low) /
+                                                              (bottom.high - bottom.low) * plot.width());
+                 painter.setPen(Qt::darkGray);
+                 painter.drawLine(x, plot.bottom(), x, plot.bottom() + Tick);
+                 if (!numbered) return;
+                 painter.setPen(Qt::black);
+                 painter.drawText(QRect(x - 30, plot.bottom() + Tick + 1, 60, numberHeight), Qt::AlignHCenter,
+                                  axisNumber(value));
+             });
 
-    int legendY = plot.top() + 12;
+    painter.save();
+    painter.setClipRect(plot.adjusted(0, -1, 1, 1));
     for (const auto& series : series_) {
         if (series->Count() == 0) continue;
-        const Range& vertical = series->RightAxis ? right : left;
+        const Range& scale = series->RightAxis ? right : left;
         QPainterPath line;
         for (int i = 0; i < series->Count(); ++i) {
             const double value = series->values()[static_cast<std::size_t>(i)];
             const double x = plot.left() + (i - bottom.low) / (bottom.high - bottom.low) * plot.width();
-            const double y =
-                plot.bottom() - (value - vertical.low) / (vertical.high - vertical.low) * plot.height();
+            const double y = plot.bottom() - (value - scale.low) / (scale.high - scale.low) * plot.height();
             if (i == 0)
                 line.moveTo(x, y);
             else
@@ -117,11 +169,8 @@ void TChart::paintEvent(QPaintEvent*) {
         }
         painter.setPen(QPen(series->SeriesColor, 1));
         painter.drawPath(line);
-        if (series->ShowInLegend) {
-            painter.drawText(plot.right() - 90, legendY, series->Title);
-            legendY += 14;
-        }
     }
+    painter.restore();
     painter.setPen(Qt::black);
     for (const Text& text : texts_) painter.drawText(text.at, text.text);
 }

@@ -10,9 +10,14 @@
 
 namespace kestrave {
 
+namespace {
+
+constexpr int ColumnWidth = 300;
+
+}  // namespace
+
 OptimizePage::OptimizePage(QWidget* parent) : QWidget(parent) {
     setObjectName("OptimizePage");
-    auto* layout = new QVBoxLayout(this);
     glPageControl2 = optionPages(this, "glPageControl2");
     Continuebutton = named(new QPushButton("Continue", this), "Continuebutton");
     Continuebutton->setVisible(false);
@@ -21,13 +26,12 @@ OptimizePage::OptimizePage(QWidget* parent) : QWidget(parent) {
     Optimizeandstackbutton = pushButton(this, "Optimizeandstackbutton", "Optimize && Stack");
     Referbutton = pushButton(this, "Referbutton", "Create");
     Restartalign = pushButton(this, "Restartalign", "Realign with");
-    OptimizeQualitySpin = integerSpin(this, "OptimizeQualitySpin", 0, 100, 80);
-    OptimizeQualitySpin->setIncrement(5);
-    OptimizeQualitySpin->setEnabled(false);
     Refframes = integerSpin(this, "Refframes", 2, 5000, 50);
+    Refframes->setMaximumWidth(80);
     Optimizegraph = optionCheck(this, "Optimizegraph", "Difference");
     Optimizegraph->setChecked(true);
     ShowMovementwindow = optionCheck(this, "ShowMovementwindow", "Movements");
+    // The chart lives in the registration tool window of this page (the main window puts it there).
     Chart7 = named(new TChart(this), "Chart7");
     Series3 = Chart7->addSeries("Quality", Qt::blue, true);
     Series4 = Chart7->addSeries("Difference", Qt::red);
@@ -39,13 +43,22 @@ OptimizePage::OptimizePage(QWidget* parent) : QWidget(parent) {
 
     glPageControl2->addTab(buildOptimizerOptions(), "   Optimizer   ");
     glPageControl2->addTab(buildPrefilter(), "   PreFilter   ");
-    layout->addWidget(glPageControl2);
-    layout->addLayout(controlRow(
-        {Optimizebutton, Optimizeandstackbutton, Referbutton, Refframes, OptimizeQualitySpin, Restartalign}));
-    layout->addLayout(controlRow({Optimizegraph, ShowMovementwindow}));
-    layout->addWidget(Continuebutton, 0, Qt::AlignLeft);
-    layout->addWidget(Chart7);
-    layout->addWidget(AlignImageBox, 1);
+
+    // The reference window and the frame being optimized, with the step's options beside them.
+    const PageFrame frame = pictureAndColumn(this, ColumnWidth);
+    frame.picture->addWidget(AlignImageBox, 1);
+    QWidget* column = frame.column->parentWidget();
+    frame.column->addWidget(glPageControl2);
+    auto* reference = new QVBoxLayout;
+    reference->addLayout(
+        controlRow({Referbutton, caption(column, "from the best"), Refframes, caption(column, "frames")}));
+    reference->addLayout(controlRow({Restartalign, Continuebutton}));
+    frame.column->addWidget(captionedGroup(column, "New reference", reference));
+    frame.column->addWidget(
+        captionedGroup(column, "Graphs", controlRow({Optimizegraph, ShowMovementwindow})));
+    frame.column->addStretch(1);
+    frame.column->addWidget(
+        captionedGroup(column, "Optimizing", controlRow({Optimizebutton, Optimizeandstackbutton})));
 }
 
 QWidget* OptimizePage::buildOptimizerOptions() {
@@ -54,29 +67,36 @@ QWidget* OptimizePage::buildOptimizerOptions() {
     FastOptim = optionCheck(page, "FastOptim", "Single run optimizer");
     FastOptim->setChecked(true);
     OptimizeSpin = integerSpin(page, "OptimizeSpin", 1, 50, 1);
+    for (TRxSpinEdit* spin : {SearchArea, OptimizeSpin}) spin->setMaximumWidth(70);
     Warnings = optionCheck(page, "Warnings", "Show Messages During Optimizing");
     Warnings->setChecked(true);
     CreateRefMessage = optionCheck(page, "CreateRefMessage", "Show Messages During Create-reference");
     CreateRefMessage->setChecked(true);
     MultiAlign = radioGroup(page, "MultiAlign", "Frame limit", {"Simple", "Multi-Quantity"}, 0);
+    MultiAlign->setColumns(2);
     Contour = optionCheck(page, "Contour", "Contour");
     Contour->setVisible(false);
     MultiOptimtoWavelet = optionCheck(page, "MultiOptimtoWavelet", "");
     MultiOptimtoWavelet->setVisible(false);
 
     auto* layout = new QVBoxLayout(page);
-    layout->addLayout(controlRow({new QLabel("Search area", page), SearchArea, new QLabel("pixels", page),
-                                  FastOptim, new QLabel("Stop at (%)", page), OptimizeSpin}));
-    layout->addLayout(controlRow({MultiAlign, Warnings, CreateRefMessage, Contour, MultiOptimtoWavelet}));
+    compact(layout, 4);
+    layout->addLayout(controlRow({caption(page, "Search area"), SearchArea, caption(page, "pixels")}));
+    layout->addLayout(controlRow({caption(page, "Stop at (%)"), OptimizeSpin, FastOptim}));
+    layout->addWidget(MultiAlign);
+    layout->addWidget(Warnings);
+    layout->addWidget(CreateRefMessage);
+    layout->addLayout(controlRow({Contour, MultiOptimtoWavelet}));
+    layout->addStretch(1);
     return page;
 }
 
 QWidget* OptimizePage::buildPrefilter() {
     auto* page = new QWidget;
-    Filtertype->setParent(page);
     Filteralignment = optionCheck(page, "Filteralignment", "Active");
     auto* layout = new QVBoxLayout(page);
-    layout->addLayout(controlRow({Filtertype, Filteralignment}));
+    compact(layout, 4);
+    layout->addLayout(controlRow({caption(page, "Kernel"), Filtertype, Filteralignment}));
     layout->addStretch(1);
     return page;
 }

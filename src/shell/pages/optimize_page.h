@@ -29,12 +29,11 @@ public:
     TPCheck* Filteralignment;     // "Active": frames are filtered before they are compared
     QPushButton* Optimizebutton;
     QPushButton* Optimizeandstackbutton;
-    QPushButton* Referbutton;          // "Create": a new reference from the best frames
-    QPushButton* Restartalign;         // "Realign with" the processed picture
-    TRxSpinEdit* OptimizeQualitySpin;  // the limit as a percentage
-    TRxSpinEdit* Refframes;            // frames that make a new reference
-    TPCheck* Optimizegraph;            // "Difference": the registration windows
-    TPCheck* ShowMovementwindow;       // "Movements": the window of the frames' shifts
+    QPushButton* Referbutton;     // "Create": a new reference from the best frames
+    QPushButton* Restartalign;    // "Realign with" the processed picture
+    TRxSpinEdit* Refframes;       // frames that make a new reference
+    TPCheck* Optimizegraph;       // "Difference": the registration windows
+    TPCheck* ShowMovementwindow;  // "Movements": the window of the frames' shifts
 
     // Optimizer options.
     TRxSpinEdit* SearchArea;       // search radius in pixels, 1..10

@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QPointer>
+#include <algorithm>
 
 #include "widgets/radio_group.h"
 
@@ -40,6 +41,25 @@ private:
     int offset_;
 };
 
+// Shows and hides a caption with the control it names.
+class CaptionFollower : public QObject {
+public:
+    CaptionFollower(QLabel& caption, QWidget& control) : QObject(&caption), caption_(caption) {
+        control.installEventFilter(this);
+        caption.setVisible(!control.isHidden());
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::ShowToParent) caption_.setVisible(true);
+        if (event->type() == QEvent::HideToParent) caption_.setVisible(false);
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QLabel& caption_;
+};
+
 }  // namespace
 
 TPCheck* optionCheck(QWidget* parent, const char* objectName, const char* caption) {
@@ -57,7 +77,8 @@ QToolButton* toggleButton(QWidget* parent, const char* objectName, const char* c
 
 QTabWidget* optionPages(QWidget* parent, const char* objectName) {
     auto* pages = named(new QTabWidget(parent), objectName);
-    pages->setTabPosition(QTabWidget::South);
+    // Narrow tabs, so that the option pages of a page's column all show their tab.
+    pages->setStyleSheet("QTabBar::tab { padding: 4px 5px; }");
     return pages;
 }
 
@@ -99,11 +120,64 @@ QHBoxLayout* controlRow(std::initializer_list<QWidget*> controls) {
     return row;
 }
 
+QGridLayout* controlGrid(std::initializer_list<std::initializer_list<QWidget*>> rows) {
+    auto* grid = new QGridLayout;
+    compact(grid, 0);
+    int columns = 0;
+    for (const auto& row : rows) columns = std::max(columns, static_cast<int>(row.size()));
+    int r = 0;
+    for (const auto& row : rows) {
+        int c = 0;
+        for (QWidget* control : row) {
+            const bool last = c == static_cast<int>(row.size()) - 1;
+            if (control) grid->addWidget(control, r, c, 1, last ? columns - c : 1);
+            ++c;
+        }
+        ++r;
+    }
+    return grid;
+}
+
+QLabel* caption(QWidget* parent, const char* text, QWidget* control) {
+    auto* label = new QLabel(QString::fromUtf8(text), parent);
+    if (control) new CaptionFollower(*label, *control);
+    return label;
+}
+
+QGroupBox* captionedGroup(QWidget* parent, const char* caption, QLayout* content) {
+    auto* group = new QGroupBox(QString::fromUtf8(caption), parent);
+    compact(content, 4);
+    group->setLayout(content);
+    return group;
+}
+
+PageFrame pictureAndColumn(QWidget* page, int columnWidth) {
+    auto* layout = new QHBoxLayout(page);
+    compact(layout);
+    auto* picture = new QVBoxLayout;
+    compact(picture, 0);
+    layout->addLayout(picture, 1);
+    auto* column = new QWidget(page);
+    column->setObjectName(page->objectName() + "Column");
+    column->setFixedWidth(columnWidth);
+    auto* controls = new QVBoxLayout(column);
+    compact(controls, 0);
+    layout->addWidget(column);
+    return {picture, controls};
+}
+
+void compact(QLayout* layout, int margin) {
+    layout->setContentsMargins(margin, margin, margin, margin);
+    layout->setSpacing(4);
+}
+
 ImageBox imageBox(QWidget* parent, const char* boxName, const char* imageName) {
     auto* box = named(new QScrollArea(parent), boxName);
     auto* image = named(new QLabel, imageName);
     image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     box->setWidget(image);
+    // A picture smaller than its box sits in the middle of it.
+    box->setAlignment(Qt::AlignCenter);
     return {box, image};
 }
 

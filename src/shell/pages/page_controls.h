@@ -3,6 +3,8 @@
 
 #include <QComboBox>
 #include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QScrollArea>
@@ -26,7 +28,7 @@ Widget* named(Widget* widget, const char* objectName) {
 TPCheck* optionCheck(QWidget* parent, const char* objectName, const char* caption);
 // A tool button that stays down until pressed again (the speed buttons of the pages).
 QToolButton* toggleButton(QWidget* parent, const char* objectName, const char* caption);
-// A page control of option groups (tabs at the bottom), filled by the issues owning the groups.
+// A page control of option groups, one group on each tab.
 QTabWidget* optionPages(QWidget* parent, const char* objectName);
 
 // A captioned radio group with its items and the item chosen (-1 for none).
@@ -44,6 +46,25 @@ void markButton(QWidget& marker, QWidget& button, int offset = 0);
 
 // A row of controls, left-aligned.
 QHBoxLayout* controlRow(std::initializer_list<QWidget*> controls);
+// Controls in the rows and columns of a grid; a null entry leaves its cell empty, and the last
+// control of a row shorter than the longest spans the rest.
+QGridLayout* controlGrid(std::initializer_list<std::initializer_list<QWidget*>> rows);
+// A text naming what the control beside it sets; given the control, the text shows and hides
+// with it.
+QLabel* caption(QWidget* parent, const char* text, QWidget* control = nullptr);
+// A captioned group of controls.
+QGroupBox* captionedGroup(QWidget* parent, const char* caption, QLayout* content);
+
+// The frame of a work page: the picture at the left takes the room the window gives, and beside
+// it a column of the given width holds the step's captioned groups, its action buttons at the
+// bottom.
+struct PageFrame {
+    QVBoxLayout* picture;
+    QVBoxLayout* column;
+};
+PageFrame pictureAndColumn(QWidget* page, int columnWidth);
+// The spacing and margins of the page layouts: compact, so the picture keeps the room.
+void compact(QLayout* layout, int margin = 2);
 
 // An image control inside its scroll box: the picture is the label's pixmap, stretched to the
 // label's size when the view is fitted to the window.

@@ -15,6 +15,7 @@ void addOptionTab(QTabWidget* pages, const char* caption,
                   std::initializer_list<std::initializer_list<QWidget*>> rows) {
     auto* tab = new QWidget(pages);
     auto* layout = new QVBoxLayout(tab);
+    compact(layout, 4);
     for (const auto& row : rows) layout->addLayout(controlRow(row));
     layout->addStretch(1);
     pages->addTab(tab, QString::fromUtf8(caption));
@@ -25,14 +26,16 @@ void addOptionTab(QTabWidget* pages, const char* caption,
 StackPage::StackPage(QWidget* parent) : QWidget(parent) {
     setObjectName("StackPage");
     auto* layout = new QVBoxLayout(this);
+    compact(layout, 4);
     glPageControl3 = optionPages(this, "glPageControl3");
 
     Expandstack = optionCheck(this, "Expandstack", "Expand to maximum imagesize");
     Histostretch = optionCheck(this, "Histostretch", "Stretch histogram after stacking");
     IntensBalance = optionCheck(this, "IntensBalance", "Brightness weighting");
     Stackfiltermethod = kernelPresetChooser(this, "Stackfiltermethod");
-    addOptionTab(glPageControl3, "Stack options",
-                 {{Expandstack, Histostretch, IntensBalance}, {Stackfiltermethod}});
+    addOptionTab(
+        glPageControl3, "Stack options",
+        {{Expandstack, Histostretch, IntensBalance, caption(this, "Stack filter"), Stackfiltermethod}});
 
     Resampled = optionCheck(this, "Resampled", "Resampling");
     ResampleSpin = floatSpin(this, "ResampleSpin", 0, 0, 0.1, 2.0, 1);
@@ -41,12 +44,16 @@ StackPage::StackPage(QWidget* parent) : QWidget(parent) {
     Drizzling = optionCheck(this, "Drizzling", "Drizzling");
     Drizzlefact = floatSpin(this, "Drizzlefact", 1.0, 3.0, 0.1, 2.0, 1);
     Pixfrac = integerSpin(this, "Pixfrac", 10, 100, 80);
+    for (TRxSpinEdit* spin : {ResampleSpin, Drizzlefact, Pixfrac}) spin->setMaximumWidth(80);
     addOptionTab(glPageControl3, "Resampling / Drizzling",
-                 {{Resampled, ResampleSpin, ResampleMethod}, {Drizzling, Drizzlefact, Pixfrac}});
+                 {{Resampled, caption(this, "Factor", ResampleSpin), ResampleSpin,
+                   caption(this, "Filter", ResampleMethod), ResampleMethod, Drizzling,
+                   caption(this, "Factor"), Drizzlefact, caption(this, "Drop size (%)"), Pixfrac}});
 
     Statistical = optionCheck(this, "Statistical", "S");
     Statistical->hide();
     Statisticspin = floatSpin(this, "Statisticspin", 0.01, 8.0, 0.05, 2.0, 2);
+    Statisticspin->setMaximumWidth(80);
     sigmahi = optionCheck(this, "sigmahi", "Cut pixels above sigma-high");
     Sigmalo = optionCheck(this, "Sigmalo", "Cut pixels below sigma-low");
     sigmahi->setChecked(true);
@@ -56,7 +63,7 @@ StackPage::StackPage(QWidget* parent) : QWidget(parent) {
     Recordingbutton->setText("Search\nEvents");
     Recordingbutton->setToolTip("Search the frames for\nbright events ");
     addOptionTab(glPageControl3, "Sigma clipping",
-                 {{Statistical, Statisticspin, Recordingbutton}, {sigmahi, Sigmalo, RejectMax}});
+                 {{caption(this, "Sigma factor"), Statisticspin, Recordingbutton, sigmahi, Sigmalo, RejectMax}});
 
     Macorrect = optionCheck(this, "Macorrect", "Remove mean shift");
     FastStack = optionCheck(this, "FastStack", "Fast method");
@@ -80,10 +87,10 @@ StackPage::StackPage(QWidget* parent) : QWidget(parent) {
     ScrollBox2 = stack.box;
     Stackimage = stack.image;
 
+    // The options over the whole width, the step's buttons under them, then the stack.
     layout->addWidget(glPageControl3);
-    layout->addLayout(controlRow(
-        {Stackbutton, Statisticalstackbutton, Savebutton, stackshape, Showstackgraph, ShowStacklist}));
-    layout->addWidget(Stacklabel);
+    layout->addLayout(controlRow({Stackbutton, Statisticalstackbutton, Savebutton, stackshape, Showstackgraph,
+                                  ShowStacklist, Stacklabel}));
     layout->addWidget(ScrollBox2, 1);
 }
 

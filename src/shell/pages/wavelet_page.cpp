@@ -4,6 +4,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QPushButton>
+#include <tuple>
 
 #include "shell/pages/number_controls.h"
 #include "shell/pages/page_controls.h"
@@ -12,6 +13,8 @@
 namespace kestrave {
 
 namespace {
+
+constexpr int ColumnWidth = 340;
 
 TPCheck* checkedOption(QWidget* parent, const char* objectName, const char* caption) {
     TPCheck* check = optionCheck(parent, objectName, caption);
@@ -29,7 +32,6 @@ QWidget* optionTab(QTabWidget* pages, const char* objectName, const char* captio
 
 WaveletPage::WaveletPage(QWidget* parent) : QWidget(parent) {
     setObjectName("WaveletPage");
-    auto* layout = new QVBoxLayout(this);
     glPageControl4 = optionPages(this, "glPageControl4");
 
     // Layers and scheme.
@@ -69,21 +71,32 @@ WaveletPage::WaveletPage(QWidget* parent) : QWidget(parent) {
     loadschemebutton = pushButton(layers, "loadschemebutton", "Load\r\nScheme");
     saveschembutton = pushButton(layers, "saveschembutton", "Save\r\nScheme");
     HoldWavelets = optionCheck(layers, "HoldWavelets", "Hold wavelets");
-    auto* layerGrid = new QGridLayout(layers);
+    auto* layersLayout = new QVBoxLayout(layers);
+    compact(layersLayout, 4);
+    auto* layerGrid = new QGridLayout;
+    compact(layerGrid, 0);
     for (int i = 0; i < 6; ++i) {
         layerGrid->addWidget(layerCheckboxes()[i], i, 0);
         layerGrid->addWidget(layerSliders()[i], i, 1);
         layerGrid->addWidget(layerButtons()[i], i, 2);
         layerGrid->addWidget(gaussLayers()[i], i, 3);
+        layerButtons()[i]->setFixedWidth(44);
+        gaussLayers()[i]->setMaximumWidth(64);
         // The widths belong to the Gaussian filter, which is not the one chosen at first.
         gaussLayers()[i]->hide();
     }
-    layerGrid->addWidget(Waveletscheme, 0, 4, 2, 1);
-    layerGrid->addLayout(controlRow({new QLabel("Step", layers), LevelStep}), 2, 4);
-    layerGrid->addLayout(controlRow({new QLabel("Increment", layers), Multiplicant}), 3, 4);
-    layerGrid->addWidget(Convolvemethod, 4, 4, 2, 1);
-    layerGrid->addLayout(controlRow({Resetbutton, loadschemebutton, saveschembutton, HoldWavelets}), 6, 0, 1,
-                         5);
+    layerGrid->setColumnStretch(1, 1);
+    layersLayout->addLayout(layerGrid);
+    for (TRxSpinEdit* spin : {LevelStep, Multiplicant}) spin->setMaximumWidth(64);
+    auto* scheme = new QHBoxLayout;
+    scheme->addWidget(Waveletscheme, 1);
+    scheme->addWidget(Convolvemethod, 1);
+    layersLayout->addLayout(scheme);
+    layersLayout->addLayout(
+        controlRow({caption(layers, "Step"), LevelStep, caption(layers, "Increment"), Multiplicant}));
+    layersLayout->addLayout(controlRow({Resetbutton, loadschemebutton, saveschembutton}));
+    layersLayout->addWidget(HoldWavelets);
+    layersLayout->addStretch(1);
 
     // Contrast and brightness.
     QWidget* contrast = optionTab(glPageControl4, "TabContrast", "Contrast");
@@ -93,14 +106,21 @@ WaveletPage::WaveletPage(QWidget* parent) : QWidget(parent) {
     Brightnesslevel = integerSpin(contrast, "Brightnesslevel", -127, 128, 0);
     Contrastreset = pushButton(contrast, "Contrastreset", "Reset");
     HoldContrastBrightness = optionCheck(contrast, "HoldContrastBrightness", "Hold contrast/brightness");
-    auto* contrastGrid = new QGridLayout(contrast);
-    contrastGrid->addWidget(new QLabel("Contrast", contrast), 0, 0);
+    auto* contrastLayout = new QVBoxLayout(contrast);
+    compact(contrastLayout, 4);
+    auto* contrastGrid = new QGridLayout;
+    compact(contrastGrid, 0);
+    contrastGrid->addWidget(caption(contrast, "Contrast"), 0, 0);
     contrastGrid->addWidget(ContrastSlider, 0, 1);
     contrastGrid->addWidget(Contrastlevel, 0, 2);
-    contrastGrid->addWidget(new QLabel("Brightness", contrast), 1, 0);
+    contrastGrid->addWidget(caption(contrast, "Brightness"), 1, 0);
     contrastGrid->addWidget(BrightnessSlider, 1, 1);
     contrastGrid->addWidget(Brightnesslevel, 1, 2);
-    contrastGrid->addLayout(controlRow({Contrastreset, HoldContrastBrightness}), 2, 0, 1, 3);
+    contrastGrid->setColumnStretch(1, 1);
+    for (TRxSpinEdit* spin : {Contrastlevel, Brightnesslevel}) spin->setMaximumWidth(70);
+    contrastLayout->addLayout(contrastGrid);
+    contrastLayout->addLayout(controlRow({Contrastreset, HoldContrastBrightness}));
+    contrastLayout->addStretch(1);
 
     // RGB shift.
     RGBSHIFT = optionTab(glPageControl4, "RGBSHIFT", "RGB shift");
@@ -125,15 +145,20 @@ WaveletPage::WaveletPage(QWidget* parent) : QWidget(parent) {
     Showblue = checkedOption(RGBSHIFT, "Showblue", "Blue");
     resetrgbbutton = pushButton(RGBSHIFT, "resetrgbbutton", "Reset");
     Colourprocess2 = optionCheck(RGBSHIFT, "Colourprocess2", "Colour");
-    auto* shiftGrid = new QGridLayout(RGBSHIFT);
-    shiftGrid->addWidget(new QLabel("Red", RGBSHIFT), 0, 0);
-    shiftGrid->addLayout(controlRow({RDXSpin, RdySpin, upl, dnl, ltl, rtl}), 0, 1);
-    shiftGrid->addWidget(new QLabel("Blue", RGBSHIFT), 1, 0);
-    shiftGrid->addLayout(controlRow({BDXspin, BDYSpin, upr, dnr, ltr, rtr}), 1, 1);
-    shiftGrid->addLayout(
-        controlRow({RGBShifter, RGBshiftactive, RGBshiftset, setrgbareacheckbox, resetrgbbutton}), 2, 0, 1,
-        2);
-    shiftGrid->addLayout(controlRow({Colourprocess2, Showred, Showgreen, Showblue}), 3, 0, 1, 2);
+    for (TRxSpinEdit* spin : {RDXSpin, RdySpin, BDXspin, BDYSpin}) spin->setMaximumWidth(64);
+    for (QPushButton* nudge : {upl, dnl, ltl, rtl, upr, dnr, ltr, rtr}) nudge->setFixedWidth(34);
+    auto* shiftLayout = new QVBoxLayout(RGBSHIFT);
+    compact(shiftLayout, 4);
+    for (const auto& [colour, x, y, up, down, left, right] :
+         {std::tuple{"Red shift x", RDXSpin, RdySpin, upl, dnl, ltl, rtl},
+          std::tuple{"Blue shift x", BDXspin, BDYSpin, upr, dnr, ltr, rtr}}) {
+        shiftLayout->addLayout(controlRow({caption(RGBSHIFT, colour), x, caption(RGBSHIFT, "y"), y}));
+        shiftLayout->addLayout(controlRow({up, down, left, right}));
+    }
+    shiftLayout->addLayout(controlRow({RGBShifter, resetrgbbutton}));
+    shiftLayout->addLayout(controlRow({RGBshiftactive, RGBshiftset, setrgbareacheckbox}));
+    shiftLayout->addLayout(controlRow({Colourprocess2, Showred, Showgreen, Showblue}));
+    shiftLayout->addStretch(1);
 
     // LRGB and the luminance formula.
     QWidget* lrgb = optionTab(glPageControl4, "TabLRGB", "LRGB");
@@ -151,12 +176,16 @@ WaveletPage::WaveletPage(QWidget* parent) : QWidget(parent) {
     RxSpinEdit2 = floatSpin(lrgb, "RxSpinEdit2", 0, 1, 0.1, 0.587, 3);
     RxSpinEdit3 = floatSpin(lrgb, "RxSpinEdit3", 0, 1, 0.1, 0.114, 3);
     Resetluminanceformula = pushButton(lrgb, "Resetluminanceformula", "Reset");
+    for (TRxSpinEdit* spin : {RxSpinEdit1, RxSpinEdit2, RxSpinEdit3}) spin->setMaximumWidth(70);
     auto* lrgbLayout = new QVBoxLayout(lrgb);
+    compact(lrgbLayout, 4);
     lrgbLayout->addLayout(controlRow({LRGB2, Lumichannel}));
     lrgbLayout->addWidget(LRGBmixer);
-    lrgbLayout->addLayout(
-        controlRow({new QLabel("Luminance = R", lrgb), RxSpinEdit1, new QLabel("G", lrgb), RxSpinEdit2,
-                    new QLabel("B", lrgb), RxSpinEdit3, Resetluminanceformula}));
+    lrgbLayout->addWidget(caption(lrgb, "Luminance formula of the registration"));
+    lrgbLayout->addLayout(controlRow(
+        {caption(lrgb, "R"), RxSpinEdit1, caption(lrgb, "G"), RxSpinEdit2, caption(lrgb, "B"), RxSpinEdit3}));
+    lrgbLayout->addLayout(controlRow({Resetluminanceformula}));
+    lrgbLayout->addStretch(1);
 
     // Processing area.
     QWidget* area = optionTab(glPageControl4, "TabProcessArea", "Area");
@@ -167,8 +196,12 @@ WaveletPage::WaveletPage(QWidget* parent) : QWidget(parent) {
     Showprocessingarea = optionCheck(area, "Showprocessingarea", "Show processing area");
     Drizzle2 = optionCheck(area, "Drizzle2", "Drizzle");
     auto* areaLayout = new QVBoxLayout(area);
-    areaLayout->addLayout(controlRow({new QLabel("Processing area", area), Processarea, HoldProcesarea}));
-    areaLayout->addLayout(controlRow({Showprocessingarea, Drizzle2}));
+    compact(areaLayout, 4);
+    areaLayout->addLayout(controlRow({caption(area, "Processing area"), Processarea}));
+    areaLayout->addWidget(HoldProcesarea);
+    areaLayout->addWidget(Showprocessingarea);
+    areaLayout->addWidget(Drizzle2);
+    areaLayout->addStretch(1);
 
     Processbutton = named(new QPushButton("Process", this), "Processbutton");
     DoAll = named(new QPushButton("Do All", this), "DoAll");
@@ -195,13 +228,23 @@ WaveletPage::WaveletPage(QWidget* parent) : QWidget(parent) {
     const ImageBox processed = imageBox(this, "Scrollbox3", "ProcessImage");
     Scrollbox3 = processed.box;
     ProcessImage = processed.image;
-    layout->addWidget(glPageControl4);
-    layout->addLayout(controlRow(
-        {Processbutton, Showbuttonp3, DoAll, Autoprocessbox, savebmp2button, ProcessViewfull, ZoomWavelet}));
-    layout->addLayout(controlRow({Gammaspeedbutton, Histogramspeedbutton, RGBbalancespeedbutton,
-                                  Waveletfilterspeedbutton, Tonemapspeedbutton, Resizebutton}));
-    layout->addLayout(controlRow({Clipcopy, Differ, RadioGroup1}));
-    layout->addWidget(Scrollbox3, 1);
+
+    // The processed view with the step's options beside it: the option tabs, the view, the tool
+    // windows, and Process, Do All and Save at the bottom.
+    const PageFrame frame = pictureAndColumn(this, ColumnWidth);
+    frame.picture->addWidget(Scrollbox3, 1);
+    QWidget* column = frame.column->parentWidget();
+    frame.column->addWidget(glPageControl4, 1);
+    frame.column->addWidget(
+        captionedGroup(column, "View", controlRow({ProcessViewfull, ZoomWavelet, Autoprocessbox})));
+    frame.column->addWidget(
+        captionedGroup(column, "Tool windows",
+                       controlGrid({{Gammaspeedbutton, Histogramspeedbutton, RGBbalancespeedbutton},
+                                    {Waveletfilterspeedbutton, Tonemapspeedbutton, Resizebutton}})));
+    frame.column->addLayout(controlRow({Clipcopy, Differ}));
+    frame.column->addWidget(RadioGroup1);
+    frame.column->addWidget(captionedGroup(column, "Processing",
+                                           controlRow({Processbutton, Showbuttonp3, DoAll, savebmp2button})));
 }
 
 std::array<TPCheck*, 6> WaveletPage::layerCheckboxes() const {

@@ -1,0 +1,166 @@
+#include "shell/screenshot_walk.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "shell/main_form.h"
+#include "shell/pages/align_page.h"
+#include "shell/pages/optimize_page.h"
+#include "shell/pages/wavelet_page.h"
+#include "shell/speed_bar.h"
+#include "shell/tab_strip.h"
+#include "widgets/check_box.h"
+
+namespace kestrave {
+
+namespace {
+
+// Time for the window to lay itself out and paint before a picture is taken.
+constexpr int SettleMs = 600;
+
+class Walk {
+public:
+    Walk(TMainForm& form, QString prefix, QString input)
+        : form_(form), prefix_(std::move(prefix)), input_(std::move(input)) {}
+
+    void start() {
+        // Without a window manager the window takes the whole screen, as a maximised one would.
+        form_.setGeometry(QGuiApplication::primaryScreen()->geometry());
+        AlignPage& align = *form_.alignPage;
+        WaveletPage& wavelet = *form_.waveletPage;
+        steps_ = {
+            [this] {
+                answerFileDialog("1-input-dialog", input_);
+                form_.Speedbar->Selectbutton->click();
+            },
+            [this] { shoot("2-input-loaded"); },
+            [this, &align] {
+                // A lost lock would wait for a click on the preview.
+                if (!align.Ignoredefault->Checked()) pressOn(*align.Ignoredefault, QPoint(8, 8));
+                const QSize picture = align.PreviewImage->size();
+                pressOn(*align.PreviewImage, QPoint(picture.width() / 2, picture.height() / 2));
+            },
+            [&align] { align.Alignbutton->click(); },
+            [this] { shoot("3-aligned"); },
+            [&align] { align.Setlimitbutton->click(); },
+            [this] { form_.optimizePage->Optimizeandstackbutton->click(); },
+            [this] { form_.Tabpages->setCurrentIndex(1); },
+            [this] { shoot("4-optimized"); },
+            [this] { form_.Tabpages->setCurrentIndex(2); },
+            [this] { shoot("5-stacked"); },
+            [this] { form_.Tabpages->setCurrentIndex(3); },
+            [&wavelet] { wavelet.DoAll->click(); },
+            [this] { shoot("6-wavelet"); },
+            [this, &wavelet] {
+                answerFileDialog("7-save-dialog", {});
+                wavelet.savebmp2button->click();
+            },
+            [] { QApplication::quit(); },
+        };
+        next();
+    }
+
+private:
+    void next() {
+        if (step_ >= steps_.size()) return;
+        QTimer::singleShot(SettleMs, &form_, [this] {
+            const std::size_t current = step_++;
+            steps_[current]();
+            next();
+        });
+    }
+
+    void shoot(const char* name) {
+        const QString file = prefix_ + name + ".png";
+        if (!QGuiApplication::primaryScreen()->grabWindow(0).save(file))
+            std::fprintf(stderr, "screenshot walk: cannot write %s\n", qPrintable(file));
+    }
+
+    // Once the dialog is open: its picture, then the file chosen (or the dialog closed).
+    void answerFileDialog(const char* name, const QString& file) {
+        QTimer::singleShot(SettleMs, &form_, [this, name, file] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog) {
+                std::fprintf(stderr, "screenshot walk: no file dialog for %s\n", name);
+                return;
+            }
+            shoot(name);
+            if (file.isEmpty()) {
+                dialog->reject();
+                return;
+            }
+            // The name typed, then Return, as a user does.
+            auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+            if (!name) {
+                dialog->reject();
+                return;
+            }
+            name->setText(file);
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+            QApplication::sendEvent(name, &press);
+        });
+    }
+
+    static void pressOn(QWidget& target, QPoint at) {
+        const QPointF local(at);
+        const QPointF global(target.mapToGlobal(at));
+        QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+        QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton,
+                            Qt::NoModifier);
+        QApplication::sendEvent(&target, &press);
+        QApplication::sendEvent(&target, &release);
+    }
+
+    TMainForm& form_;
+    QString prefix_;
+    QString input_;
+    std::vector<std::function<void()>> steps_;
+    std::size_t step_ = 0;
+};
+
+// A message box during the walk: its picture, then its default (or first) button.
+void answerMessages(const QString& prefix) {
+    auto* watch = new QTimer(qApp);
+    auto count = std::make_shared<int>(0);
+    QObject::connect(watch, &QTimer::timeout, [prefix, count] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        const QString file = prefix + "message-" + QString::number(++*count) + ".png";
+        QGuiApplication::primaryScreen()->grabWindow(0).save(file);
+        std::fprintf(stderr, "screenshot walk: message \"%s\": %s\n", qPrintable(box->windowTitle()),
+                     qPrintable(box->text()));
+        QAbstractButton* answer = box->defaultButton();
+        if (!answer && !box->buttons().isEmpty()) answer = box->buttons().front();
+        if (answer) answer->click();
+    });
+    watch->start(SettleMs);
+}
+
+}  // namespace
+
+bool startScreenshotWalk(TMainForm& form) {
+    const char* prefix = std::getenv("KESTRAVE_SCREENSHOT_WALK");
+    const char* input = std::getenv("KESTRAVE_SCREENSHOT_INPUT");
+    if (!prefix || !*prefix || !input || !*input) return false;
+    auto* walk = new Walk(form, QString::fromLocal8Bit(prefix), QString::fromLocal8Bit(input));
+    QObject::connect(&form, &QObject::destroyed, [walk] { delete walk; });
+    answerMessages(QString::fromLocal8Bit(prefix));
+    walk->start();
+    return true;
+}
+
+}  // namespace kestrave
