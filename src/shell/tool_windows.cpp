@@ -13,6 +13,11 @@ ToolWindow::ToolWindow(QWidget* owner, const char* name, const QString& caption)
     resize(260, 200);
 }
 
+void ToolWindow::setVisible(bool visible) {
+    QWidget::setVisible(visible);
+    emit visibilitySet(visible);
+}
+
 void ToolWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (placed_ || !parentWidget()) return;

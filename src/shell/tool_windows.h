@@ -17,9 +17,13 @@ public:
 
     QVBoxLayout* Body;
 
+    // Also tells who keeps track of the window that it was shown or hidden (already so or not).
+    void setVisible(bool visible) override;
+
 signals:
     // The user closed the window with its close button.
     void OnRollClose(QObject* Sender);
+    void visibilitySet(bool visible);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
