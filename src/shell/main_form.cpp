@@ -25,6 +25,7 @@
 #include "shell/pages/final_page.h"
 #include "shell/pages/line_chart.h"
 #include "shell/pages/optimize_page.h"
+#include "shell/pages/page_controls.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/speed_bar.h"
@@ -86,6 +87,10 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
     // The optimizer's chart is shown in the Optimize page's registration window.
     tools.RegiStration2->Body->addWidget(optimizePage->Chart7, 1);
     for (ToolWindow* chart : {tools.Registrationgraphwindow, tools.RegiStration2}) chart->resize(360, 230);
+
+    // The tab indicator points at speed-bar items, so it lies over the whole window's content.
+    alignPage->Showbutton->setParent(central);
+    markButton(*alignPage->Showbutton, *Speedbar->Selectbutton, -2);
 
     layout->addWidget(Speedbar);
     layout->addWidget(Tabpages);

@@ -33,8 +33,8 @@ constexpr int SettleMs = 600;
 
 class Walk {
 public:
-    Walk(TMainForm& form, QString prefix, QString input)
-        : form_(form), prefix_(std::move(prefix)), input_(std::move(input)) {}
+    Walk(TMainForm& form, QString prefix, QString input, std::shared_ptr<bool> ending)
+        : form_(form), prefix_(std::move(prefix)), input_(std::move(input)), ending_(std::move(ending)) {}
 
     void start() {
         // Without a window manager the window takes the whole screen, as a maximised one would.
@@ -68,7 +68,10 @@ public:
                 answerFileDialog("7-save-dialog", {});
                 wavelet.savebmp2button->click();
             },
-            [] { QApplication::quit(); },
+            [this] {
+                *ending_ = true;
+                QApplication::quit();
+            },
         };
         next();
     }
@@ -128,17 +131,23 @@ private:
     TMainForm& form_;
     QString prefix_;
     QString input_;
+    std::shared_ptr<bool> ending_;
     std::vector<std::function<void()>> steps_;
     std::size_t step_ = 0;
 };
 
-// A message box during the walk: its picture, then its default (or first) button.
-void answerMessages(const QString& prefix) {
+// A message box during the walk: its picture (not of the question closing the program asks at
+// the end), then its default (or first) button.
+void answerMessages(const QString& prefix, std::shared_ptr<const bool> ending) {
     auto* watch = new QTimer(qApp);
     auto count = std::make_shared<int>(0);
-    QObject::connect(watch, &QTimer::timeout, [prefix, count] {
+    QObject::connect(watch, &QTimer::timeout, [prefix, count, ending] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box) return;
+        if (*ending) {
+            if (box->defaultButton()) box->defaultButton()->click();
+            return;
+        }
         const QString file = prefix + "message-" + QString::number(++*count) + ".png";
         QGuiApplication::primaryScreen()->grabWindow(0).save(file);
         std::fprintf(stderr, "screenshot walk: message \"%s\": %s\n", qPrintable(box->windowTitle()),
@@ -156,9 +165,10 @@ bool startScreenshotWalk(TMainForm& form) {
     const char* prefix = std::getenv("KESTRAVE_SCREENSHOT_WALK");
     const char* input = std::getenv("KESTRAVE_SCREENSHOT_INPUT");
     if (!prefix || !*prefix || !input || !*input) return false;
-    auto* walk = new Walk(form, QString::fromLocal8Bit(prefix), QString::fromLocal8Bit(input));
+    auto ending = std::make_shared<bool>(false);
+    auto* walk = new Walk(form, QString::fromLocal8Bit(prefix), QString::fromLocal8Bit(input), ending);
     QObject::connect(&form, &QObject::destroyed, [walk] { delete walk; });
-    answerMessages(QString::fromLocal8Bit(prefix));
+    answerMessages(QString::fromLocal8Bit(prefix), ending);
     walk->start();
     return true;
 }

@@ -1,6 +1,5 @@
 #include "shell/tool_window_pages.h"
 
-#include <QEvent>
 #include <QScopedValueRollback>
 
 #include "shell/tool_windows.h"
@@ -25,7 +24,11 @@ ToolWindowPages::ToolWindowPages(ToolWindows& tools) {
                 {tools.Tonemapwindow, 3},
                 {tools.Gammawindow, 3},
                 {tools.HLSwindow, 4}};
-    for (const Member& member : members_) member.window->installEventFilter(this);
+    // Shown or hidden by its handler: the window no longer waits for its page.
+    for (std::size_t i = 0; i < members_.size(); ++i)
+        connect(members_[i].window, &ToolWindow::visibilitySet, this, [this, i] {
+            if (!switching_) members_[i].away = false;
+        });
 }
 
 void ToolWindowPages::showPage(int tab) {
@@ -39,15 +42,6 @@ void ToolWindowPages::showPage(int tab) {
             member.window->show();
         }
     }
-}
-
-bool ToolWindowPages::eventFilter(QObject* watched, QEvent* event) {
-    // Shown or hidden by its handler: the window is no longer waiting for its page.
-    if (!switching_ && (event->type() == QEvent::Show || event->type() == QEvent::Hide)) {
-        for (Member& member : members_)
-            if (member.window == watched) member.away = false;
-    }
-    return QObject::eventFilter(watched, event);
 }
 
 }  // namespace kestrave

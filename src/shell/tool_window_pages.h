@@ -19,9 +19,6 @@ public:
     // The page with this tab index is shown now.
     void showPage(int tab);
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     struct Member {
         ToolWindow* window;

@@ -17,6 +17,11 @@ void ToolWindow::fitContents() {
     resize(size().expandedTo(sizeHint()));
 }
 
+void ToolWindow::setVisible(bool visible) {
+    QWidget::setVisible(visible);
+    emit visibilitySet(visible);
+}
+
 void ToolWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (placed_ || !parentWidget()) return;

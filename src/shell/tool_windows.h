@@ -19,10 +19,13 @@ public:
 
     // Grows the window to what its contents ask for once they are in.
     void fitContents();
+    // Also tells who keeps track of the window that it was shown or hidden (already so or not).
+    void setVisible(bool visible) override;
 
 signals:
     // The user closed the window with its close button.
     void OnRollClose(QObject* Sender);
+    void visibilitySet(bool visible);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -321,6 +321,26 @@ TEST_F(ShellWindowTest, ToolWindowsFollowTheirButtonsAndComeBackInside) {
     EXPECT_FALSE(button.isChecked()) << "closing the window raises its button";
 }
 
+TEST_F(ShellWindowTest, AToolWindowShowsOnlyWithItsPage) {
+    form->show();
+    context.state.activepage = TMainTab::tabFinal;
+    ToolWindow& registration = *form->tools.Registrationgraphwindow;  // the Align page's
+    ToolWindow& information = *form->tools.Imageinfowindow;           // the whole window's
+    registration.show();
+    information.show();
+    form->shell->selectTab(3);
+    EXPECT_FALSE(registration.isVisible());
+    EXPECT_TRUE(information.isVisible());
+    form->shell->selectTab(0);
+    EXPECT_TRUE(registration.isVisible());
+
+    // Closed by its handler while its page is away, it stays closed.
+    form->shell->selectTab(3);
+    registration.hide();
+    form->shell->selectTab(0);
+    EXPECT_FALSE(registration.isVisible());
+}
+
 TEST_F(ShellWindowTest, ClosingAToolWindowUnchecksTheControlThatOpenedIt) {
     StackPage& stack = *form->stackPage;
     stack.Showstackgraph->setChecked(true);

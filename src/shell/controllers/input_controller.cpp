@@ -30,6 +30,7 @@
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/line_chart.h"
 #include "shell/pages/optimize_page.h"
+#include "shell/pages/page_controls.h"
 #include "shell/pages/registration_windows.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
@@ -326,8 +327,7 @@ void InputController::initializesettings() {
     resetInputState(app_.input);
 
     form_.shell->selectTab(0);
-    align.Showbutton->move(form_.Speedbar->Selectbutton->x(), align.Showbutton->y());
-    align.Showbutton->show();
+    markButton(*align.Showbutton, *form_.Speedbar->Selectbutton, -2);
     align.Showbuttonp1->hide();
     windows.Showgraphpointer->hide();
     windows.gbRollup1->show();

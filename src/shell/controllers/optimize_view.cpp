@@ -82,6 +82,7 @@ void OptimizeController::PassView::passStarted(const OptimizerChart& chart) {
     }
     current_ = QImage();
     frame_ = -1;
+    form_.optimizerWindows.Showgraph2pointer->show();
     showPassChart(page, chart);
     charted_ = static_cast<int>(chart.quality.size());
     shown_ = 0;

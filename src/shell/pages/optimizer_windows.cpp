@@ -16,6 +16,8 @@ OptimizerWindows::OptimizerWindows(ToolWindows& tools, TChart& Chart8) {
     movements.Body->addWidget(Moveimage);
     movements.Body->addLayout(controlRow({Xmove, Ymove}));
     Showgraph2pointer = shape(&Chart8, "Showgraph2pointer", 2, 200);
+    // Shown by the optimizer's passes.
+    Showgraph2pointer->hide();
 }
 
 }  // namespace kestrave

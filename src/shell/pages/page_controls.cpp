@@ -15,16 +15,15 @@ class MarkerFollower : public QObject {
 public:
     MarkerFollower(QWidget& marker, QWidget& button, int offset)
         : QObject(&marker), marker_(&marker), button_(&button), offset_(offset) {
-        // The button moves on the page also when a group around it moves.
-        for (QWidget* w = &button; w && w != marker.parentWidget(); w = w->parentWidget())
-            w->installEventFilter(this);
+        // The button moves also when a group around it moves.
+        for (QWidget* w = &button; w; w = w->parentWidget()) w->installEventFilter(this);
         place();
     }
 
     void place() {
         if (!marker_ || !button_ || !marker_->parentWidget()) return;
-        const QPoint at = button_->mapTo(marker_->parentWidget(), QPoint(0, button_->height() + offset_));
-        marker_->move(at);
+        const QPoint below = button_->mapToGlobal(QPoint(0, button_->height() + offset_));
+        marker_->move(marker_->parentWidget()->mapFromGlobal(below));
         marker_->raise();
     }
 
@@ -101,6 +100,10 @@ QComboBox* kernelPresetChooser(QWidget* parent, const char* objectName) {
 QFrame* shape(QWidget* parent, const char* objectName, int width, int height) {
     auto* frame = named(new QFrame(parent), objectName);
     frame->setAutoFillBackground(true);
+    // Indicators stand out from the window (the frame sign takes its own colours).
+    QPalette colours = frame->palette();
+    colours.setColor(QPalette::Window, QColor(255, 128, 0));
+    frame->setPalette(colours);
     frame->resize(width, height);
     return frame;
 }

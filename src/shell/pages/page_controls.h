@@ -40,7 +40,7 @@ QComboBox* kernelPresetChooser(QWidget* parent, const char* objectName);
 // A small coloured rectangle (an indicator or pointer), placed by its owner.
 QFrame* shape(QWidget* parent, const char* objectName, int width, int height);
 
-// Shows `marker` (a child of a page) under `button`, `offset` pixels below the button's bottom
+// Shows `marker` under `button` (both in one window), `offset` pixels below the button's bottom
 // edge, and keeps it there when the layout moves or resizes the button.
 void markButton(QWidget& marker, QWidget& button, int offset = 0);
 

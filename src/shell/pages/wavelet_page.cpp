@@ -76,16 +76,18 @@ WaveletPage::WaveletPage(QWidget* parent) : QWidget(parent) {
     auto* layerGrid = new QGridLayout;
     compact(layerGrid, 0);
     for (int i = 0; i < 6; ++i) {
-        layerGrid->addWidget(layerCheckboxes()[i], i, 0);
-        layerGrid->addWidget(layerSliders()[i], i, 1);
-        layerGrid->addWidget(layerButtons()[i], i, 2);
-        layerGrid->addWidget(gaussLayers()[i], i, 3);
+        layerGrid->addWidget(layerCheckboxes()[i], i + 1, 0);
+        layerGrid->addWidget(layerSliders()[i], i + 1, 1);
+        layerGrid->addWidget(layerButtons()[i], i + 1, 2);
+        layerGrid->addWidget(gaussLayers()[i], i + 1, 3);
         layerButtons()[i]->setFixedWidth(44);
         gaussLayers()[i]->setMaximumWidth(64);
         // The widths belong to the Gaussian filter, which is not the one chosen at first.
         gaussLayers()[i]->hide();
     }
     layerGrid->setColumnStretch(1, 1);
+    // The Gaussian widths' column has a caption of its own while it shows.
+    layerGrid->addWidget(caption(layers, "Width", Gausslayer1), 0, 3);
     layersLayout->addLayout(layerGrid);
     for (TRxSpinEdit* spin : {LevelStep, Multiplicant}) spin->setMaximumWidth(64);
     auto* scheme = new QHBoxLayout;
