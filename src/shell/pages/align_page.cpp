@@ -21,7 +21,7 @@ AlignPage::AlignPage(QWidget* parent) : QWidget(parent) {
     PreviewFull = optionCheck(this, "PreviewFull", "Fit");
     Previewzoom = optionCheck(this, "Previewzoom", "Zoom");
     ShowFramelist = optionCheck(this, "ShowFramelist", "Frame list");
-    Haltwindow = optionCheck(this, "Haltwindow", "Halt window");
+    Haltwindow = optionCheck(this, "Haltwindow", "Haltwindow");
     const ImageBox preview = imageBox(this, "ScrollBox1", "PreviewImage");
     ScrollBox1 = preview.box;
     PreviewImage = preview.image;
@@ -72,6 +72,8 @@ AlignPage::AlignPage(QWidget* parent) : QWidget(parent) {
     Pregamma = optionCheck(this, "Pregamma", "Preview gamma");
     HoldPreGamma = optionCheck(this, "HoldPreGamma", "Hold");
     HoldPreGamma->setVisible(false);
+    Previewgamma = floatSpin(this, "Previewgamma", 0.2, 3.0, 0.25, 1.0, 2);
+    Previewgamma->setVisible(false);
     Avidebay = optionCheck(this, "Avidebay", "Use Debayer");
     debayergroup = radioGroup(this, "debayergroup", "Method", {"GR", "RG", "BG", "GB"}, 0);
     Fittifstretch =
@@ -95,9 +97,9 @@ AlignPage::AlignPage(QWidget* parent) : QWidget(parent) {
     layout->addLayout(
         controlRow({FFTsizeGroup, QualityMethodCombo, CopyAlignmethods, AlignSlider, Framelabel}));
     layout->addLayout(controlRow({PreviewFull, Previewzoom, ShowFramelist, Haltwindow}));
-    layout->addLayout(
-        controlRow({Alignbutton, Manualalignbox, Setlimitbutton, QualityMethodlabel, Lowerqualitylabel,
-                    Showalignpoints, Negativeimage, Pregamma, HoldPreGamma, Avidebay, AutoDetectColour}));
+    layout->addLayout(controlRow({Alignbutton, Manualalignbox, Setlimitbutton, QualityMethodlabel,
+                                  Lowerqualitylabel, Showalignpoints, Negativeimage, Pregamma, Previewgamma,
+                                  HoldPreGamma, Avidebay, AutoDetectColour}));
     layout->addLayout(controlRow(
         {FFTFilterspin, ManualFFT, RecalcFFTbutton, Alignmethod, Freebox, debayergroup, Fittifstretch, Frontpanel}));
     layout->addWidget(ScrollBox1, 1);

@@ -5,6 +5,7 @@
 #include "shell/pages/number_controls.h"
 #include "shell/pages/page_controls.h"
 #include "shell/startup_rules.h"
+#include "widgets/radio_group.h"
 
 namespace kestrave {
 
@@ -34,6 +35,8 @@ StackPage::StackPage(QWidget* parent) : QWidget(parent) {
     addOptionTab(glPageControl3, "Stack options",
                  {{Expandstack, Histostretch, IntensBalance}, {Stackfiltermethod}});
 
+    ResampleDrizzlegroup =
+        radioGroup(this, "ResampleDrizzlegroup", "Style", {"None", "Resampling", "Drizzling"}, 0);
     Resampled = optionCheck(this, "Resampled", "Resampling");
     ResampleSpin = floatSpin(this, "ResampleSpin", 0, 0, 0.1, 2.0, 1);
     ResampleMethod = named(new QComboBox(this), "ResampleMethod");
@@ -41,8 +44,9 @@ StackPage::StackPage(QWidget* parent) : QWidget(parent) {
     Drizzling = optionCheck(this, "Drizzling", "Drizzling");
     Drizzlefact = floatSpin(this, "Drizzlefact", 1.0, 3.0, 0.1, 2.0, 1);
     Pixfrac = integerSpin(this, "Pixfrac", 10, 100, 80);
-    addOptionTab(glPageControl3, "Resampling / Drizzling",
-                 {{Resampled, ResampleSpin, ResampleMethod}, {Drizzling, Drizzlefact, Pixfrac}});
+    addOptionTab(
+        glPageControl3, "Resampling / Drizzling",
+        {{ResampleDrizzlegroup, Resampled, ResampleSpin, ResampleMethod}, {Drizzling, Drizzlefact, Pixfrac}});
 
     Statistical = optionCheck(this, "Statistical", "S");
     Statistical->hide();
