@@ -83,6 +83,7 @@ std::vector<std::string> sortFrameList(FrameModel& model, int count) {
     }
     model.FramesRanked = false;
     selectAllFrames(model, count - 1);
+    model.usedframes = selectedFrameCount(model, count - 1);
     return entries;
 }
 

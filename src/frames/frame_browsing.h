@@ -49,7 +49,8 @@ void excludeAllFrames(FrameModel& model, int lastIndex);
 // "Sort" of the frame list of a still-frame series: frames 0..count-1 put in the order of their
 // full paths, letters compared without regard to case (a stable sort, so names that differ only
 // in case keep their order). Each frame's record goes with its file and the ranking follows the
-// frames to their new numbers; afterwards the frames are unranked and every one is selected.
+// frames to their new numbers; afterwards the frames are unranked and every one is selected
+// (usedframes counts them).
 // Returns the list entries in the new order: each path's file name without its folder.
 std::vector<std::string> sortFrameList(FrameModel& model, int count);
 
