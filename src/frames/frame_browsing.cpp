@@ -1,8 +1,12 @@
 #include "frames/frame_browsing.h"
 
+#include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <numeric>
 #include <utility>
 
+#include "persist/ignore_case.h"
 #include "platform/errors.h"
 
 namespace kestrave {
@@ -47,6 +51,40 @@ void selectAllFrames(FrameModel& model, int lastIndex) {
 
 void excludeAllFrames(FrameModel& model, int lastIndex) {
     for (int frame = 0; frame <= lastIndex; ++frame) model.FrameTable[frame].Excluded = true;
+}
+
+std::vector<std::string> sortFrameList(FrameModel& model, int count) {
+    count = std::clamp(count, 0, FrameCapacity);
+    // order[i]: the frame that becomes frame i.
+    std::vector<int> order(static_cast<std::size_t>(count));
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&model](int a, int b) {
+        return lessIgnoringAsciiCase(model.FrameNames[a], model.FrameNames[b]);
+    });
+    std::vector<std::string> names(static_cast<std::size_t>(count));
+    std::vector<TFrameRec> records(static_cast<std::size_t>(count));
+    std::vector<int> newNumber(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        names[at] = std::move(model.FrameNames[order[at]]);
+        records[at] = model.FrameTable[order[at]];
+        newNumber[static_cast<std::size_t>(order[at])] = i;
+    }
+    std::vector<std::string> entries;
+    entries.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        entries.push_back(std::filesystem::path(names[at]).filename().string());
+        model.FrameNames[i] = std::move(names[at]);
+        model.FrameTable[i] = records[at];
+        TRankRec& rank = model.FrameRanking[i];
+        if (rank.Frame >= 0 && rank.Frame < count)
+            rank.Frame = newNumber[static_cast<std::size_t>(rank.Frame)];
+    }
+    model.FramesRanked = false;
+    selectAllFrames(model, count - 1);
+    model.usedframes = selectedFrameCount(model, count - 1);
+    return entries;
 }
 
 int graphPointerLeft(int position, int maxValue, int chartWidth) {

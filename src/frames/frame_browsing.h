@@ -5,6 +5,8 @@
 // part unless it is Excluded; a dropped frame is always excluded.
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "frames/frame_model.h"
 #include "frames/frame_source.h"
@@ -44,6 +46,14 @@ void excludeAllFrames(FrameModel& model, int lastIndex);
 // Left edge of the graph pointer over a chart of `chartWidth` pixels:
 // Round(position / maxValue × (chartWidth − 4)); at the chart's left edge when the input has
 // one frame.
+// "Sort" of the frame list of a still-frame series: frames 0..count-1 put in the order of their
+// full paths, letters compared without regard to case (a stable sort, so names that differ only
+// in case keep their order). Each frame's record goes with its file and the ranking follows the
+// frames to their new numbers; afterwards the frames are unranked and every one is selected
+// (usedframes counts them).
+// Returns the list entries in the new order: each path's file name without its folder.
+std::vector<std::string> sortFrameList(FrameModel& model, int count);
+
 int graphPointerLeft(int position, int maxValue, int chartWidth);
 // Quality of the frame at `position` relative to the best one, percent: Key[p] / (0.01 + Key[0]) × 100.
 double relativeQuality(const FrameModel& model, int position);

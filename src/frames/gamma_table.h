@@ -16,6 +16,10 @@ using GammaTableArray = std::array<double, GammaTableLast + 1>;
 // Fills every entry of GammaTable for the given gamma.
 void BuildGammaTable(GammaTableArray& GammaTable, float Gamma);
 
+// The preview gamma of the frame display (the "Preview gamma" spin): GammaTable is built with
+// gamma 1 / value, a value below 0.1 (or none at all) taken as 0.1. Returns the value used.
+double applyPreviewGamma(GammaTableArray& GammaTable, double Previewgamma);
+
 // The pre-gamma of one 8-bit sample: Round(GammaTable[Round(v / 255 × 30000)] × 255), kept
 // within 0..255.
 std::uint8_t preGamma(const GammaTableArray& GammaTable, std::uint8_t v);

@@ -12,6 +12,7 @@
 #include "frames/png_io.h"
 #include "frames/ser_reader.h"
 #include "frames/tiff_frame.h"
+#include "persist/ignore_case.h"
 #include "platform/progress_port.h"
 
 namespace kestrave {
@@ -47,12 +48,6 @@ char lowered(char c) {
 std::string lowerCase(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(), lowered);
     return text;
-}
-
-// The file list's order: letters compare without regard to case.
-bool beforeIgnoringCase(const std::string& a, const std::string& b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                        [](char x, char y) { return lowered(x) < lowered(y); });
 }
 
 constexpr int MaxAviFiles = MaxAviSegments;
@@ -236,7 +231,7 @@ InputPlan planInput(std::vector<std::string> chosen, InputFilter filter) {
     InputPlan plan;
     plan.filter = filter;
     if (filter == InputFilter::None) return plan;
-    std::stable_sort(chosen.begin(), chosen.end(), beforeIgnoringCase);
+    std::stable_sort(chosen.begin(), chosen.end(), lessIgnoringAsciiCase);
     const std::size_t limit = filter == InputFilter::SER   ? 1
                               : filter == InputFilter::AVI ? MaxAviFiles
                                                            : static_cast<std::size_t>(FrameCapacity);
@@ -306,13 +301,13 @@ InputRecord applyInput(FrameModel& model, ProgramState& state, ImageDataSection&
     state.newInput = true;
     if (record.singleImage) {
         model.SingleImage = true;
-        state.ProcessStage = TProcessStage::stAligned;
+        setProcessStage(state, TProcessStage::stAligned);
         state.FeatureX = model.ImageWidth / 2;
         state.FeatureY = model.ImageHeight / 2;
         for (int rank = 0; rank <= 1; ++rank) model.FrameRanking[rank] = TRankRec{0, 1.0f, 0.0f};
         model.usedframes = 1;
     } else {
-        state.ProcessStage = TProcessStage::stInputLoaded;
+        setProcessStage(state, TProcessStage::stInputLoaded);
         model.usedframes = record.lastIndex + 1;
         record.listItems.reserve(static_cast<std::size_t>(record.lastIndex) + 1);
         for (int i = 0; i <= record.lastIndex; ++i) record.listItems.push_back(listItem(model, i));

@@ -131,4 +131,13 @@ struct ProgramState {
     TEdgeRect CropRect;
 };
 
+// Runs after every change of ProcessStage; nothing needs to follow such a change at present.
+inline void EmptyHook() {}
+
+// Every change of ProcessStage goes through here, so that EmptyHook follows each one.
+inline void setProcessStage(ProgramState& state, TProcessStage stage) {
+    state.ProcessStage = stage;
+    EmptyHook();
+}
+
 }  // namespace kestrave

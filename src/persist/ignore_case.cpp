@@ -2,6 +2,7 @@
 
 #include <locale.h>
 #include <wctype.h>
+#include <algorithm>
 
 namespace kestrave {
 
@@ -89,6 +90,15 @@ std::uint64_t hashIgnoringCase(std::string_view text) {
         }
     }
     return hash;
+}
+
+bool lessIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    const auto folded = [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte >= 'A' && byte <= 'Z' ? byte - 'A' + 'a' : byte;
+    };
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                        [&](char x, char y) { return folded(x) < folded(y); });
 }
 
 }  // namespace kestrave

@@ -20,11 +20,6 @@ void tell(MessagePort& messages, const char* caption, const char* text, std::uin
     messages.show(message);
 }
 
-void setProcessStage(ProgramState& program, TProcessStage stage) {
-    program.ProcessStage = stage;
-    EmptyHook();
-}
-
 // Accepted only more than half a box (plus one pixel on the far side) inside every border.
 bool insideBorders(int x, int y, int half, int width, int height) {
     return half < x && x < width - 1 - half && half < y && y < height - 1 - half;

@@ -61,8 +61,7 @@ FrameLimitResult limitFrames(FrameModel& model, ProgramState& program, Optimizer
                              PointLimits& points, const FrameLimitInput& input) {
     FrameLimitResult result;
     const int position = std::clamp(input.PreviewSliderValue, 0, MaxFrameIndex);
-    program.ProcessStage = TProcessStage::stAligned;
-    EmptyHook();
+    setProcessStage(program, TProcessStage::stAligned);
     program.activepage = TMainTab::tabStack;
 
     if (input.AlignMethodIndex == AlignMethodNone) {

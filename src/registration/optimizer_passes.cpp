@@ -270,8 +270,7 @@ OptimizerPassResult Run_Optimizer(OptimizerContext& context, const OptimizerOpti
 
     alignment.DifferenceSum = differenceSum(model, last);
     context.observer.passFinished(result, alignment.DifferenceSum);
-    context.program.ProcessStage = TProcessStage::stAligned;
-    EmptyHook();
+    setProcessStage(context.program, TProcessStage::stAligned);
     context.program.activepage = TMainTab::tabStack;
     return result;
 }

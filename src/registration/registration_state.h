@@ -57,7 +57,4 @@ struct RegistrationState {
     Bitmap24 Image1;
 };
 
-// Runs after every change of ProcessStage; nothing needs to follow such a change at present.
-inline void EmptyHook() {}
-
 }  // namespace kestrave

@@ -14,6 +14,7 @@
 #include "shell/controllers/image_info_controller.h"
 #include "shell/controllers/input_controller.h"
 #include "shell/controllers/optimize_controller.h"
+#include "shell/controllers/options_controller.h"
 #include "shell/controllers/save_controller.h"
 #include "shell/controllers/shell_controller.h"
 #include "shell/controllers/sigma_controller.h"
@@ -126,6 +127,7 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
     optimize = std::make_unique<OptimizeController>(*this);
     imageInfo = std::make_unique<ImageInfoController>(*this);
     calibration = std::make_unique<CalibrationController>(*this);
+    options = std::make_unique<OptionsController>(*this);
 
     resize(1024, 768);
 }

@@ -45,6 +45,7 @@ class AlignController;
 class OptimizeController;
 class ImageInfoController;
 class CalibrationController;
+class OptionsController;
 class TFormStorage;
 struct StartupOptions;
 struct StartupOutcome;
@@ -108,6 +109,7 @@ public:
     std::unique_ptr<OptimizeController> optimize;
     std::unique_ptr<ImageInfoController> imageInfo;
     std::unique_ptr<CalibrationController> calibration;
+    std::unique_ptr<OptionsController> options;
 
     // The start-up: settings, command line and batch work, in their fixed order.
     StartupOutcome FormCreate(const StartupOptions& options);

@@ -236,7 +236,7 @@ void Startup::setDefaults() {
     app_.state.DrizzleFactor = 2.0f;
 
     readVideo(*about_.Memo1);
-    app_.state.ProcessStage = TProcessStage::stNone;
+    setProcessStage(app_.state, TProcessStage::stNone);
     app_.state.activepage = TMainTab::tabAlign;
     form_.shell->selectTab(0);
     form_.dialogs.Addbitmapdialog.Title = "Open file(s)";

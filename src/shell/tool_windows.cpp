@@ -50,7 +50,7 @@ ToolWindows::ToolWindows(QWidget* owner)
       Tonemapwindow(new ToolWindow(owner, "Tonemapwindow", "Tone mapping")),
       Shrinkview(new ToolWindow(owner, "Shrinkview", "Resize")),
       Zoomwindow(new ToolWindow(owner, "Zoomwindow", "Zoom")),
-      Registerhaltwindow(new ToolWindow(owner, "Registerhaltwindow", "Alignment")),
+      Registerhaltwindow(new ToolWindow(owner, "Registerhaltwindow", "Break")),
       WaveZoom(new ToolWindow(owner, "WaveZoom", "Wavelet zoom")),
       Stackgraphpanel(new ToolWindow(owner, "Stackgraphpanel", "Stack graph")),
       StackFrameswindow(new ToolWindow(owner, "StackFrameswindow", "Stack frames")),
@@ -63,9 +63,12 @@ ToolWindows::ToolWindows(QWidget* owner)
       Imageinfowindow(new ToolWindow(owner, "Imageinfowindow", "Image information (caption)")),
       movements(new ToolWindow(owner, "movements", "Movements")),
       Sigmaevents(new ToolWindow(owner, "Sigmaevents", "Sigma event recording")),
-      HaltRegister(new QPushButton("Halt", Registerhaltwindow)) {
+      HaltRegister(new QPushButton("Halt", Registerhaltwindow)),
+      Cancel2button(new QPushButton("Cancel", Registerhaltwindow)) {
     HaltRegister->setObjectName("HaltRegister");
+    Cancel2button->setObjectName("Cancel2button");
     Registerhaltwindow->Body->addWidget(HaltRegister);
+    Registerhaltwindow->Body->addWidget(Cancel2button);
 }
 
 }  // namespace kestrave

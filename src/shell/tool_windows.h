@@ -62,6 +62,7 @@ struct ToolWindows {
     ToolWindow* Sigmaevents;  // sigma event recording
 
     QPushButton* HaltRegister;  // on Registerhaltwindow: stops the alignment pass
+    QPushButton* Cancel2button;  // on Registerhaltwindow: the Cancel item's question
 };
 
 }  // namespace kestrave

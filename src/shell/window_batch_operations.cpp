@@ -51,14 +51,14 @@ void WindowBatchOperations::setFeature(int x, int y) {
     state.FeatureX = x;
     state.FeatureY = y;
     state.progstatus = TProgStatus::psFeatureSet;
-    state.ProcessStage = TProcessStage::stFeatureSet;
+    setProcessStage(state, TProcessStage::stFeatureSet);
     registration.FeatureChosen = true;
     registration.FeatureFrame = registration.refframe = form_.alignPage->PreviewSlider->Value();
 }
 
 bool WindowBatchOperations::RecalcFFTbuttonClick() {
     if (!run([&] { form_.align->RecalcFFTbuttonClick(); })) return false;
-    app_.state.ProcessStage = TProcessStage::stReferenceReady;
+    setProcessStage(app_.state, TProcessStage::stReferenceReady);
     return true;
 }
 

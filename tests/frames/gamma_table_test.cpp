@@ -41,3 +41,16 @@ TEST(GammaTable, PreGammaKeepsBytesAtGammaOneAndBendsThemOtherwise) {
     EXPECT_EQ(preGamma(*table, 255), 255);
     EXPECT_GT(preGamma(*table, 16), 16 * 2);
 }
+
+TEST(GammaTable, PreviewGammaBuildsTheInverseAndTakesNothingBelowATenth) {
+    auto table = std::make_unique<GammaTableArray>();
+    struct Case {
+        double spin, used, gamma;
+    };
+    // 0.05 and a missing number count as 0.1: the table uses the gamma 10.
+    const Case cases[] = {{0.05, 0.1, 10.0}, {std::nan(""), 0.1, 10.0}, {0.1, 0.1, 10.0}, {2.0, 2.0, 0.5}};
+    for (const Case& c : cases) {
+        EXPECT_DOUBLE_EQ(applyPreviewGamma(*table, c.spin), c.used) << c.spin;
+        EXPECT_DOUBLE_EQ((*table)[15000], std::pow(0.5 + 0.000001, c.gamma)) << c.spin;
+    }
+}

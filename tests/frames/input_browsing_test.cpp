@@ -101,3 +101,35 @@ TEST(FrameBrowsing, TheShownFrameComesFromTheSourceAndAFailedReadKeepsIt) {
     invertBitmap(negative);
     EXPECT_TRUE(std::equal(second.bits(), second.bits() + second.byteCount(), negative.bits()));
 }
+
+TEST(FrameBrowsing, SortOrdersTheSeriesByNameAndEachFrameKeepsItsRecord) {
+    FrameModel model;
+    // Frame i as found: its name, and its shift X = 10 i to tell the records apart.
+    const char* found[] = {"/d/b.bmp", "/d/B.bmp", "/d/a2.bmp", "/d/A1.bmp", "/d/_x.bmp", "/d/a1.bmp"};
+    for (int i = 0; i < 6; ++i) {
+        model.FrameNames[i] = found[i];
+        model.FrameTable[i].Slots[0].X = 10 * i;
+        model.FrameRanking[i].Frame = 5 - i;  // best first: frames 5, 4, ..., 0
+    }
+    model.FramesRanked = true;
+    model.FrameTable[1].Excluded = true;
+    model.FrameNames[6] = "/d/0.bmp";  // beyond the list: untouched
+
+    const std::vector<std::string> entries = sortFrameList(model, 6);
+
+    // Letters compare as lower case, so '_' (0x5F) comes before every letter; "A1" and "a1", and
+    // "b" and "B", keep the order they were found in.
+    const std::vector<std::string> expected{"_x.bmp", "A1.bmp", "a1.bmp", "a2.bmp", "b.bmp", "B.bmp"};
+    EXPECT_EQ(entries, expected);
+    const int from[] = {4, 3, 5, 2, 0, 1};  // the frame each new frame was
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(model.FrameNames[i], "/d/" + expected[static_cast<std::size_t>(i)]);
+        EXPECT_EQ(model.FrameTable[i].Slots[0].X, 10 * from[i]);
+        EXPECT_FALSE(model.FrameTable[i].Excluded);
+        // The rank still names the frame that held it: rank r had frame 5 - r.
+        EXPECT_EQ(from[model.FrameRanking[5 - from[i]].Frame], from[i]);
+    }
+    EXPECT_EQ(model.FrameNames[6], "/d/0.bmp");
+    EXPECT_FALSE(model.FramesRanked);
+    EXPECT_EQ(model.usedframes, 6);
+}

@@ -83,6 +83,8 @@ AlignController::AlignController(TMainForm& form)
     for (TRxSpinEdit* spin : {page.QualityFilter, page.QualFilterDX, page.CentralHVS, page.Compresfactor})
         connectArming(*spin, &AlignController::armQualityFilter);
     connectArming(*page.FFTFilterspin, &AlignController::armFFTFilter);
+    // The weighting's centre starts where its spin edit does.
+    app_.registration.HVSCentre = static_cast<int>(std::lrint(page.CentralHVS->Value()));
     page.PreviewImage->setMouseTracking(true);
     page.PreviewImage->installEventFilter(this);
 }

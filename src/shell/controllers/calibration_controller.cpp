@@ -134,6 +134,7 @@ void CalibrationController::UsedarkframeClick() {
 void CalibrationController::RawdarkClick() {
     AlignPage& align = *form_.alignPage;
     align.Usedarkframe->setChecked(!align.Rawdark->Checked());
+    form_.input->PreviewSliderChange();
 }
 
 }  // namespace kestrave

@@ -127,7 +127,6 @@ void InputController::SelectFileButtonClick() {
     const LongOperation operation(app_.operations);
     if (!operation || selecting_) return;
     const QScopedValueRollback busy(selecting_, true);
-    MessageRoutine& messages = app_.messages();
 
     ChosenInput chosen;
     if (app_.state.BatchMode) {
@@ -137,6 +136,18 @@ void InputController::SelectFileButtonClick() {
         chosen = chooseInput();
         if (chosen.files.empty()) return;
     }
+    takeInput(chosen);
+}
+
+void InputController::openInputFile(const std::string& file, InputFilter filter) {
+    const LongOperation operation(app_.operations);
+    if (!operation || selecting_) return;
+    const QScopedValueRollback busy(selecting_, true);
+    takeInput({{file}, filter});
+}
+
+void InputController::takeInput(const ChosenInput& chosen) {
+    MessageRoutine& messages = app_.messages();
 
     // Everything that can fail is tried before the current input is given up.
     InputPlan plan = planInput(chosen.files, chosen.filter);

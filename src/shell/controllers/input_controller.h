@@ -31,6 +31,8 @@ public:
     // Takes a new input: from the multi-select open dialog, or in a batch run from
     // BatchInputFile with the filter its extension picks.
     void SelectFileButtonClick();
+    // Takes `file` as the new input, as if it had been chosen in the dialog under `filter`.
+    void openInputFile(const std::string& file, InputFilter filter);
     // The per-input reset: the model's and the controls' start values before a new input.
     void initializesettings();
 
@@ -56,6 +58,8 @@ public:
     void StackFramesListClickCheck(QListWidgetItem* item);
     void StackFramesListDblClick();
 
+    // SelectFramesChecklist holds these entries, every one checked.
+    void fillFrameList(const std::vector<std::string>& items);
     // How frames are read now: the debayer switch and pattern, the dark frame, the TIFF stretch.
     FrameSourceOptions readSourceOptions() const;
     // The highest frame index of the input (the frame slider's MaxValue, which cannot be 0).
@@ -69,13 +73,14 @@ protected:
 
 private:
     ChosenInput runInputDialog();
+    // Takes the chosen files as the new input once everything that can fail has been tried.
+    void takeInput(const ChosenInput& chosen);
     bool askStretch(const char* caption);
     void resetControlsBeforeInput();
     void clearLastInputTexts();
     void showKindControls(const InputProbe& probe);
     void takeSingleImage(const InputRecord& record);
     void decideColour();
-    void fillFrameList(const std::vector<std::string>& items);
     // A luminance frame was read: the luminance channel is offered and LRGB chosen.
     void showLuminanceChoice();
     void showFrameError(const std::exception& error);

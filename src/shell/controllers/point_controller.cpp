@@ -158,7 +158,7 @@ void PointController::EstimatebestalignClick() {
     const int n = app_.fft.FFTSize;
     if (!inputLoaded() || n <= 0) return;
     const int md = static_cast<int>(std::lrint(windows_.MaxDist->Value()));
-    app_.state.ProcessStage = TProcessStage::stReferenceReady;
+    setProcessStage(app_.state, TProcessStage::stReferenceReady);
     std::vector<AlignPoint> points;
     for (const PointXY& at : estimateAlignPoints(app_.input.PreviewBitmap, n, md))
         points.push_back({at.X, at.Y, n});
@@ -245,7 +245,7 @@ void PointController::LoadpointsClick() {
         return;
     }
     AlignPage& page = *form_.alignPage;
-    app_.state.ProcessStage = TProcessStage::stReferenceReady;
+    setProcessStage(app_.state, TProcessStage::stReferenceReady);
     page.Alignbutton->setEnabled(true);
     markButton(*page.Showbuttonp1, *page.Alignbutton);
     if (content.frameNumber >= 0 && content.frameNumber < page.PreviewSlider->MaxValue())

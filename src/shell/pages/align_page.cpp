@@ -26,7 +26,7 @@ AlignPage::AlignPage(QWidget* parent) : QWidget(parent) {
     PreviewFull = optionCheck(this, "PreviewFull", "Fit");
     Previewzoom = optionCheck(this, "Previewzoom", "Zoom");
     ShowFramelist = optionCheck(this, "ShowFramelist", "Frame list");
-    Haltwindow = optionCheck(this, "Haltwindow", "Halt window");
+    Haltwindow = optionCheck(this, "Haltwindow", "Haltwindow");
     const ImageBox preview = imageBox(this, "ScrollBox1", "PreviewImage");
     ScrollBox1 = preview.box;
     PreviewImage = preview.image;
@@ -83,6 +83,8 @@ AlignPage::AlignPage(QWidget* parent) : QWidget(parent) {
     Pregamma = optionCheck(this, "Pregamma", "Preview gamma");
     HoldPreGamma = optionCheck(this, "HoldPreGamma", "Hold");
     HoldPreGamma->setVisible(false);
+    Previewgamma = floatSpin(this, "Previewgamma", 0.2, 3.0, 0.25, 1.0, 2);
+    Previewgamma->setVisible(false);
     Avidebay = optionCheck(this, "Avidebay", "Use Debayer");
     debayergroup = radioGroup(this, "debayergroup", "Method", {"GR", "RG", "BG", "GB"}, 0);
     debayergroup->setColumns(2);

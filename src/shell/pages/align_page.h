@@ -93,6 +93,7 @@ public:
     TPCheck* Negativeimage;  // show the frame as a negative
     TPCheck* Pregamma;       // show the frame through the preview gamma
     TPCheck* HoldPreGamma;   // keep the preview gamma when a feature is picked
+    TRxSpinEdit* Previewgamma;  // the preview gamma's value, shown with Pregamma
     TPCheck* Avidebay;       // "Use Debayer"
     TRadioGroup* debayergroup;
     TRadioGroup* Fittifstretch;  // stretch FITS and TIFF levels: always ask, yes, no

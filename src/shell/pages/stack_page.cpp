@@ -5,6 +5,7 @@
 #include "shell/pages/number_controls.h"
 #include "shell/pages/page_controls.h"
 #include "shell/startup_rules.h"
+#include "widgets/radio_group.h"
 
 namespace kestrave {
 
@@ -37,6 +38,8 @@ StackPage::StackPage(QWidget* parent) : QWidget(parent) {
         glPageControl3, "Stack options",
         {{Expandstack, Histostretch, IntensBalance, caption(this, "Stack filter"), Stackfiltermethod}});
 
+    ResampleDrizzlegroup =
+        radioGroup(this, "ResampleDrizzlegroup", "Style", {"None", "Resampling", "Drizzling"}, 0);
     Resampled = optionCheck(this, "Resampled", "Resampling");
     ResampleSpin = floatSpin(this, "ResampleSpin", 0, 0, 0.1, 2.0, 1);
     ResampleMethod = named(new QComboBox(this), "ResampleMethod");
@@ -46,7 +49,7 @@ StackPage::StackPage(QWidget* parent) : QWidget(parent) {
     Pixfrac = integerSpin(this, "Pixfrac", 10, 100, 80);
     for (TRxSpinEdit* spin : {ResampleSpin, Drizzlefact, Pixfrac}) spin->setMaximumWidth(80);
     addOptionTab(glPageControl3, "Resampling / Drizzling",
-                 {{Resampled, caption(this, "Factor", ResampleSpin), ResampleSpin,
+                 {{ResampleDrizzlegroup, Resampled, caption(this, "Factor", ResampleSpin), ResampleSpin,
                    caption(this, "Filter", ResampleMethod), ResampleMethod, Drizzling,
                    caption(this, "Factor"), Drizzlefact, caption(this, "Drop size (%)"), Pixfrac}});
 

@@ -13,6 +13,7 @@ class QToolButton;
 namespace kestrave {
 
 class TPCheck;
+class TRadioGroup;
 class TRxSpinEdit;
 
 class StackPage : public QWidget {
@@ -29,7 +30,8 @@ public:
     TPCheck* IntensBalance;        // each frame weighs by its relative brightness
     QComboBox* Stackfiltermethod;  // the stack filter's kernel preset
 
-    // Resampling and drizzling.
+    // Resampling and drizzling: the style ("None", "Resampling", "Drizzling") sets the boxes.
+    TRadioGroup* ResampleDrizzlegroup;
     TPCheck* Resampled;
     TRxSpinEdit* ResampleSpin;  // the resampling factor, 1..4 (what is typed is kept)
     QComboBox* ResampleMethod;  // the resampling filter

@@ -1,0 +1,189 @@
+#include "shell/controllers/options_controller.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QImage>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QToolButton>
+#include <algorithm>
+#include <cstring>
+
+#include "frames/frame_browsing.h"
+#include "frames/gamma_table.h"
+#include "frames/input_sources.h"
+#include "output/bmp_writer.h"
+#include "shell/application_context.h"
+#include "shell/busy_cursor.h"
+#include "shell/controllers/input_controller.h"
+#include "shell/controllers/shell_controller.h"
+#include "shell/controllers/stack_controller.h"
+#include "shell/main_form.h"
+#include "shell/pages/align_page.h"
+#include "shell/pages/directory_list_box.h"
+#include "shell/pages/frame_windows.h"
+#include "shell/pages/stack_page.h"
+#include "shell/speed_bar.h"
+#include "stacking/stack_style.h"
+#include "widgets/check_box.h"
+#include "widgets/radio_group.h"
+#include "widgets/slider.h"
+#include "widgets/spin_edit.h"
+
+namespace kestrave {
+
+namespace {
+
+// The clipboard picture taken as the input lives in the current folder under this name.
+constexpr char ClipboardFileName[] = "clipkestrave.bmp";
+// The break window's distance from the top of the main window.
+constexpr int HaltWindowTop = 88;
+
+}  // namespace
+
+Bitmap24 clipboardPicture(const QImage& image) {
+    const QImage bgr = image.convertToFormat(QImage::Format_BGR888);
+    const int width = std::min(bgr.width(), MaxFrameSize);
+    const int height = std::min(bgr.height(), MaxFrameSize);
+    Bitmap24 picture(width, height);
+    for (int y = 0; y < height; ++y)
+        std::memcpy(picture.row(y), bgr.constScanLine(y), 3 * std::size_t(width));
+    return picture;
+}
+
+OptionsController::OptionsController(TMainForm& form) : form_(form), app_(form.app) {
+    AlignPage& align = *form.alignPage;
+    StackPage& stack = *form.stackPage;
+    connect(align.debayergroup, &TRadioGroup::OnClick, this, &OptionsController::debayergroupClick);
+    connect(align.Pregamma, &TPCheck::OnClick, this, &OptionsController::PregammaClick);
+    connect(align.Previewgamma, &TRxSpinEdit::OnChange, this, &OptionsController::PreviewgammaChange);
+    connect(align.Negativeimage, &TPCheck::OnClick, this, &OptionsController::NegativeimageClick);
+    connect(align.Fittifstretch, &TRadioGroup::OnClick, this, &OptionsController::FittifstretchClick);
+    connect(align.Haltwindow, &TPCheck::OnClick, this, &OptionsController::HaltwindowClick);
+    connect(stack.ResampleDrizzlegroup, &TRadioGroup::OnClick, this,
+            &OptionsController::ResampleDrizzlegroupClick);
+    connect(form.frameWindows.SortFramelistbutton, &QPushButton::clicked, this,
+            &OptionsController::SortFramelistbuttonClick);
+    connect(form.Speedbar->ClipboardFront, &QToolButton::clicked, this,
+            &OptionsController::ClipboardFrontClick);
+    connect(form.tools.Cancel2button, &QPushButton::clicked, this, &OptionsController::Cancel2buttonClick);
+}
+
+void OptionsController::showFrameAgain() {
+    form_.input->PreviewSliderChange();
+}
+
+// --- How the preview shows a frame ---------------------------------------------------------------
+
+void OptionsController::debayergroupClick() {
+    if (!app_.shell.StartingUp) showFrameAgain();
+}
+
+void OptionsController::PregammaClick() {
+    AlignPage& align = *form_.alignPage;
+    const bool gamma = align.Pregamma->Checked();
+    align.Previewgamma->setVisible(gamma);
+    align.HoldPreGamma->setVisible(gamma);
+    align.Negativeimage->setEnabled(!gamma);
+    align.HoldPreGamma->setChecked(false);
+    if (gamma) align.Pregamma->setToolTip("Set the gamma-value !");
+    showFrameAgain();
+}
+
+void OptionsController::PreviewgammaChange() {
+    applyPreviewGamma(*app_.wavelet.GammaTable, static_cast<double>(form_.alignPage->Previewgamma->Value()));
+    showFrameAgain();
+}
+
+void OptionsController::NegativeimageClick() {
+    AlignPage& align = *form_.alignPage;
+    showFrameAgain();
+    align.Pregamma->setEnabled(!align.Negativeimage->Checked());
+}
+
+void OptionsController::FittifstretchClick() {
+    FrameModel& model = app_.model;
+    model.FitStretch = model.TifStretch = model.SerStretch = form_.alignPage->Fittifstretch->ItemIndex() == 1;
+}
+
+// --- The break window ----------------------------------------------------------------------------
+
+void OptionsController::HaltwindowClick() {
+    ToolWindow& window = *form_.tools.Registerhaltwindow;
+    const bool shown = form_.alignPage->Haltwindow->Checked();
+    window.setVisible(shown);
+    if (!shown) return;
+    window.raise();
+    // At the picture's right edge, but never beyond the main window's; never left of it either.
+    const QRect main = form_.frameGeometry();
+    const int width = window.frameGeometry().width();
+    const int left = std::max(0, std::min(form_.alignPage->PreviewImage->width(), main.width()) - width);
+    window.move(main.left() + left, main.top() + HaltWindowTop);
+}
+
+void OptionsController::Cancel2buttonClick() {
+    form_.shell->CancelButtonClick();
+}
+
+// --- The style of a stack ------------------------------------------------------------------------
+
+void OptionsController::ResampleDrizzlegroupClick() {
+    StackPage& stack = *form_.stackPage;
+    const bool refused = resamplingRefused(app_.model, app_.input.browseBuffers.Samples);
+    const StackStyleChoice choice = chooseStackStyle(
+        static_cast<StackStyle>(stack.ResampleDrizzlegroup->ItemIndex()), refused, app_.messages());
+    stack.ResampleDrizzlegroup->setItemIndex(static_cast<int>(choice.style));
+    stack.Resampled->setChecked(choice.Resampled);
+    stack.Drizzling->setChecked(choice.Drizzling);
+    stack.FastStack->setChecked(choice.FastStack);
+    if (choice.style == StackStyle::Resampling) {
+        // The resampling controls show, the wavelet page's Drizzle2 follows Drizzling, and
+        // neither the expanded canvas nor realigning on the result goes with it.
+        form_.stack->ResampledClick();
+        app_.state.ResampleFactor = std::clamp(static_cast<float>(stack.ResampleSpin->Value()), 1.0f, 4.0f);
+    } else {
+        // Drizzle2 follows Drizzling, so that no drizzle-sized canvas outlives the choice.
+        form_.stack->DrizzlingClick();
+    }
+}
+
+// --- The frame list ------------------------------------------------------------------------------
+
+void OptionsController::SortFramelistbuttonClick() {
+    FrameModel& model = app_.model;
+    QListWidget& list = *form_.frameWindows.SelectFramesChecklist;
+    // A video's frames keep the order they were recorded in.
+    if (app_.input.source && model.InputIsSeries && !model.InputIsSER) {
+        const BusyCursor busy;
+        const std::vector<std::string> entries = sortFrameList(model, list.count());
+        form_.input->fillFrameList(entries);
+        app_.input.source =
+            makeFrameSource(model, form_.input->lastIndex(), form_.input->readSourceOptions());
+    }
+    TRxSlider& slider = *form_.alignPage->PreviewSlider;
+    {
+        const QSignalBlocker quiet(&slider);
+        slider.setValue(0);
+    }
+    showFrameAgain();
+}
+
+// --- The clipboard picture as the input ----------------------------------------------------------
+
+void OptionsController::ClipboardFrontClick() {
+    const QImage image = QApplication::clipboard()->image();
+    if (image.isNull()) return;
+    std::filesystem::path file = form_.alignPage->DirectoryListBox1->Directory() / ClipboardFileName;
+    try {
+        writeBmp24(file, clipboardPicture(image));
+    } catch (const std::exception& error) {
+        app_.messages().NewMessagedlg("File error", error.what(), mtError, mbOK, 0, false, "");
+        return;
+    }
+    form_.input->openInputFile(file.string(), InputFilter::BMP);
+}
+
+}  // namespace kestrave

@@ -1,0 +1,58 @@
+#pragma once
+// Handlers of the small options of the Align, Optimize and Stack pages that are no part of one
+// pipeline step: how the preview shows a frame (negative, preview gamma, debayer pattern), the
+// stretch choice for 16-bit input, the style of a stack (plain, resampled, drizzled), the sort
+// of the frame list, the break window, and the clipboard picture taken as the input.
+
+#include <QObject>
+
+class QImage;
+
+namespace kestrave {
+
+class ApplicationContext;
+class Bitmap24;
+class TMainForm;
+
+// The clipboard picture as the input picture: 24 bits, blue-green-red; a picture wider or higher
+// than the largest frame keeps its top-left part, as the frame readers keep it.
+Bitmap24 clipboardPicture(const QImage& image);
+
+class OptionsController : public QObject {
+public:
+    explicit OptionsController(TMainForm& form);
+
+    // A debayer pattern chosen: the current frame is shown again with it (not during start-up).
+    void debayergroupClick();
+    // "Preview gamma": its value and "Hold" show while it is checked, "Preview negative" is
+    // usable while it is not; the current frame is shown again.
+    void PregammaClick();
+    // The preview gamma's value (below 0.1 taken as 0.1) builds the gamma table with its inverse;
+    // the current frame is shown again.
+    void PreviewgammaChange();
+    // The current frame is shown again; "Preview gamma" is usable while the negative is off.
+    void NegativeimageClick();
+    // "Yes" stretches the levels of FITS, TIFF and SER frames without asking; the other items
+    // do not stretch them.
+    void FittifstretchClick();
+    // The break window shows while "Haltwindow" is checked, at the right edge of the picture.
+    void HaltwindowClick();
+    // The stack style: "None", "Resampling" (refused for 16-bit input) or "Drizzling".
+    void ResampleDrizzlegroupClick();
+    // Sorts a still-frame series by file name and shows its first frame.
+    void SortFramelistbuttonClick();
+    // The picture on the clipboard becomes the input: saved as "clipkestrave.bmp" in the current
+    // folder and taken as one still image, which is stacked and processed at once.
+    void ClipboardFrontClick();
+    // The Cancel item's question, from the break window.
+    void Cancel2buttonClick();
+
+private:
+    // The frame at the preview slider's position, shown again.
+    void showFrameAgain();
+
+    TMainForm& form_;
+    ApplicationContext& app_;
+};
+
+}  // namespace kestrave
