@@ -147,6 +147,7 @@ struct FrameModel {
     bool SingleImage = false;    // the input is one still image: no alignment
     bool FitStretch = false;     // stretch the intensity levels of FITS frames
     bool TifStretch = false;     // stretch the intensity levels of TIFF frames
+    bool SerStretch = false;     // stretch the intensity levels of SER frames
     bool DroppedFrames = false;  // the AVI reader met at least one dropped frame
 
     // Sources. FrameNames holds one full path per frame of a still-frame series ("Frame i" for

@@ -105,6 +105,7 @@ StackOptions readStackOptions(const TMainForm& form) {
     options.DebayerEnabled = app.debayer.DebayerEnabled;
     options.FitsBitpix = app.input.readers.FitsBitpix;
     options.SerPixelDepth = app.input.readers.SerPixelDepth;
+    options.SerStretch = app.model.SerStretch;
     options.MasterFrameMode = app.state.MasterFrameMode;
     options.Kernel3x3 = app.state.Kernel3x3;
     return options;
