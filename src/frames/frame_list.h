@@ -13,6 +13,7 @@
 // in the dialog.
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>

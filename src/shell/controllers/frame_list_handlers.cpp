@@ -2,7 +2,6 @@
 // list as the input or append it to the open series, empty the list, and take files dropped on
 // the main window.
 
-#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -16,7 +15,6 @@
 #include "shell/message_routine.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
-#include "shell/tool_windows.h"
 #include "widgets/slider.h"
 #include "widgets/spin_edit.h"
 
@@ -142,7 +140,8 @@ void InputController::loadFrameList(const std::filesystem::path& file) {
     changeInput([&] {
         const std::optional<FrameListEntries> entries =
             listedFrames(app_.messages(), file, InputFilter::None);
-        if (entries && takeEntries(*entries, listTaking(), ListCaption, false))
+        // More frames can then be added to a still-frame series.
+        if (entries && takeEntries(*entries, listTaking(), ListCaption, false) && !app_.model.InputIsSER)
             form_.frameWindows.Addframelistbutton->show();
     });
 }

@@ -175,12 +175,7 @@ void InputController::SelectFileButtonClick() {
                                               mtError, mbOK, 0, false, "");
             return;
         }
-        InputTaking how;
-        how.tooLarge = {"File warning",
-                        "AVI or BMP frames too large (max " + std::to_string(MaxFrameSize) + "x" +
-                            std::to_string(MaxFrameSize) + " !!!",
-                        mtWarning};
-        takeInput(plan, how);
+        takeInput(plan, {});
     });
 }
 

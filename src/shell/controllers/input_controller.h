@@ -11,6 +11,7 @@
 
 #include "frames/frame_list.h"
 #include "frames/input_selection.h"
+#include "platform/message_port.h"
 
 class QListWidget;
 class QListWidgetItem;
@@ -46,7 +47,10 @@ struct InputTaking {
     // Colour or black-and-white processing is decided from the first frame.
     bool decideColour = true;
     // Shown when a still frame is larger than MaxFrameSize.
-    InputNotice tooLarge;
+    InputNotice tooLarge{"File warning",
+                         "AVI or BMP frames too large (max " + std::to_string(MaxFrameSize) + "x" +
+                             std::to_string(MaxFrameSize) + " !!!",
+                         mtWarning};
 };
 
 class InputController : public QObject {
