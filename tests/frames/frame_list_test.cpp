@@ -195,8 +195,6 @@ TEST(FrameList, TheOpenSeriesAndTheCaptionAfterSaving) {
     model.SerName = "/d/v.ser";
     EXPECT_TRUE(seriesFiles(model, 3).empty());
     EXPECT_EQ(savedListCaption(model), "Kestrave processing SER: /d/v.ser 0");
-    EXPECT_EQ(filterOfInputType(TInputType::itPNG), InputFilter::PNG);
-    EXPECT_EQ(filterOfInputType(TInputType::itAVI), InputFilter::AVI);
 }
 
 TEST(FrameList, AListOfTheProgramsOwnReloadsAsItsKind) {
