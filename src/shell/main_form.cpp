@@ -1,10 +1,14 @@
 #include "shell/main_form.h"
 
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QLabel>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QStackedWidget>
 #include <QStatusBar>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include "shell/application_context.h"
@@ -51,6 +55,7 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
       pointWindows(this),
       sigmaEventsWindow(tools) {
     setObjectName("MainForm");
+    setAcceptDrops(true);
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -150,6 +155,29 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 void TMainForm::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     if (shell) shell->FormResize();
+}
+
+namespace {
+
+std::vector<std::string> droppedLocalFiles(const QMimeData* data) {
+    std::vector<std::string> files;
+    if (!data) return files;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile()) files.push_back(url.toLocalFile().toStdString());
+    return files;
+}
+
+}  // namespace
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
+    if (!droppedLocalFiles(event->mimeData()).empty()) event->acceptProposedAction();
+}
+
+void TMainForm::dropEvent(QDropEvent* event) {
+    const std::vector<std::string> files = droppedLocalFiles(event->mimeData());
+    if (files.empty()) return;
+    event->acceptProposedAction();
+    input->PJFormDropFiles1DropFiles(files);
 }
 
 }  // namespace kestrave

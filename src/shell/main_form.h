@@ -117,6 +117,10 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // Files dragged from the desktop: local files are accepted and handed to the input's drop
+    // handler.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 };
 
 }  // namespace kestrave

@@ -24,7 +24,8 @@ void createCurveObjects(TMainForm& form);
 // The gamma-curve editor's reset. Nothing to reset yet.
 void GammaSplineGraphDblClick(TMainForm& form);
 // Project files: loads the project or frame list named by OpenDialog2 (filter index 1 a project,
-// 2 a frame list). Until they can be read this is reported and nothing is loaded.
+// 2 a frame list). A frame list is taken as the input; until projects can be read, loading one
+// is reported and nothing is loaded.
 void LoadProjectClick(TMainForm& form);
 
 }  // namespace kestrave

@@ -4,6 +4,7 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -11,6 +12,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "output/bmp_writer.h"
 #include "persist/big_ini_file.h"
 #include "platform/program_dir.h"
 #include "shell/batch_runner.h"
@@ -362,16 +364,33 @@ TEST_F(Startup, AHeadlessStartEndsWithTheBatchStatusAndNeverSavesItsPlacement) {
 }
 
 TEST_F(Startup, AProjectOrFrameListArgumentGoesToTheProjectLoader) {
-    for (const auto& [file, filterIndex] : {std::pair{"/data/moon.KSP", 1}, std::pair{"/data/moon.kfl", 2}}) {
+    const TempDir dir;
+    std::string list;
+    for (const char* name : {"f0.bmp", "f1.bmp", "f2.bmp"}) {
+        const std::filesystem::path frame = dir / name;
+        writeBmp24(frame, Bitmap24(6, 4));
+        list += frame.string() + "\r\n";
+    }
+    writeFile(dir / "moon.kfl", list);
+    for (const auto& [file, filterIndex] :
+         {std::pair{std::string("/data/moon.KSP"), 1}, std::pair{(dir / "moon.kfl").string(), 2}}) {
         auto run = start({file});
         EXPECT_EQ(run->form->dialogs.OpenDialog2.FileName, file);
         EXPECT_EQ(run->form->dialogs.OpenDialog2.FilterIndex, filterIndex);
-        EXPECT_EQ(
-            captions(run->messages->shown),
-            std::vector<std::string>{"Project: Loading " + std::string(file) + " is not yet supported"});
         EXPECT_EQ(run->outcome.exitCode, 0) << "a single line is no batch work";
         EXPECT_TRUE(run->form->isVisible());
+        if (filterIndex == 1) {
+            EXPECT_EQ(captions(run->messages->shown),
+                      std::vector<std::string>{"Project: Loading " + file + " is not yet supported"});
+        } else {
+            EXPECT_EQ(run->context.model.usedframes, 3);
+            EXPECT_EQ(run->form->frameWindows.SelectFramesChecklist->count(), 3);
+            EXPECT_EQ(run->context.model.FrameNames[2], (dir / "f2.bmp").string());
+        }
     }
+    auto missing = start({"/data/gone.kfl"});
+    EXPECT_EQ(captions(missing->messages->shown),
+              std::vector<std::string>{"Frame list: Cannot read the frame list /data/gone.kfl"});
 }
 
 }  // namespace

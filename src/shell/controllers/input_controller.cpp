@@ -90,6 +90,14 @@ InputController::InputController(TMainForm& form) : form_(form), app_(form.app) 
     connect(windows.StackFramesList, &QListWidget::itemDoubleClicked, this,
             &InputController::StackFramesListDblClick);
     connect(align.ShowFramelist, &TPCheck::OnClick, this, &InputController::ShowFramelistClick);
+    connect(windows.SaveFramelistbutton, &QPushButton::clicked, this,
+            &InputController::SaveFramelistbuttonClick);
+    connect(windows.Loadframelistbutton, &QPushButton::clicked, this,
+            &InputController::LoadframelistbuttonClick);
+    connect(windows.Addframelistbutton, &QPushButton::clicked, this,
+            &InputController::AddframelistbuttonClick);
+    connect(windows.Emptyframelistbutton, &QPushButton::clicked, this,
+            &InputController::EmptyframelistbuttonClick);
 }
 
 bool InputController::eventFilter(QObject* watched, QEvent* event) {
@@ -123,75 +131,95 @@ bool InputController::askStretch(const char* caption) {
     return yes;
 }
 
-void InputController::SelectFileButtonClick() {
+bool InputController::decideStretch(StretchRule rule, bool current, const char* caption) {
+    if (rule == StretchRule::Keep) return current;
+    return rule == StretchRule::Stretch || askStretch(caption);
+}
+
+void InputController::changeInput(const std::function<void()>& change) {
     const LongOperation operation(app_.operations);
     if (!operation || selecting_) return;
     const QScopedValueRollback busy(selecting_, true);
+    change();
+}
 
-    ChosenInput chosen;
-    if (app_.state.BatchMode) {
-        chosen.files = {app_.input.BatchInputFile};
-        chosen.filter = filterOfFile(app_.input.BatchInputFile);
-    } else {
-        chosen = chooseInput();
-        if (chosen.files.empty()) return;
-    }
-    takeInput(chosen);
+void InputController::reportMissing(const std::string& file) {
+    app_.messages().NewMessagedlg("Missing file", "non existing file :" + file, mtError, mbOK, 0, false, "");
+}
+
+void InputController::SelectFileButtonClick() {
+    changeInput([this] {
+        ChosenInput chosen;
+        if (app_.state.BatchMode) {
+            chosen.files = {app_.input.BatchInputFile};
+            chosen.filter = filterOfFile(app_.input.BatchInputFile);
+        } else {
+            chosen = chooseInput();
+            if (chosen.files.empty()) return;
+        }
+
+        // Everything that can fail is tried before the current input is given up.
+        InputPlan plan = planInput(chosen.files, chosen.filter);
+        // A name typed with another kind's extension is taken as that kind, which the dialog
+        // then offers next time.
+        if (const InputFilter typed = filterOfFile(chosen.files.front());
+            plan.files.empty() && typed != InputFilter::None && typed != chosen.filter) {
+            plan = planInput(chosen.files, typed);
+            if (!app_.state.BatchMode) form_.dialogs.Addbitmapdialog.FilterIndex = static_cast<int>(typed);
+        }
+        if (plan.files.empty()) {
+            if (!std::filesystem::is_regular_file(chosen.files.front()))
+                reportMissing(chosen.files.front());
+            else
+                app_.messages().NewMessagedlg("File warning",
+                                              "not an input file of the chosen kind :" + chosen.files.front(),
+                                              mtError, mbOK, 0, false, "");
+            return;
+        }
+        takeInput(plan, {});
+    });
 }
 
 void InputController::openInputFile(const std::string& file, InputFilter filter) {
-    const LongOperation operation(app_.operations);
-    if (!operation || selecting_) return;
-    const QScopedValueRollback busy(selecting_, true);
-    takeInput({{file}, filter});
+    changeInput([&] {
+        const InputPlan plan = planInput({file}, filter);
+        if (plan.files.empty()) {
+            reportMissing(file);
+            return;
+        }
+        takeInput(plan, {});
+    });
 }
 
-void InputController::takeInput(const ChosenInput& chosen) {
+bool InputController::takeInput(const InputPlan& plan, const InputTaking& how) {
     MessageRoutine& messages = app_.messages();
 
-    // Everything that can fail is tried before the current input is given up.
-    InputPlan plan = planInput(chosen.files, chosen.filter);
-    // A name typed with another kind's extension is taken as that kind, which the dialog then
-    // offers next time.
-    if (const InputFilter typed = filterOfFile(chosen.files.front());
-        plan.files.empty() && typed != InputFilter::None && typed != chosen.filter) {
-        plan = planInput(chosen.files, typed);
-        if (!app_.state.BatchMode) form_.dialogs.Addbitmapdialog.FilterIndex = static_cast<int>(typed);
+    if (const std::string missing = firstMissingFile(plan); !missing.empty()) {
+        reportMissing(missing);
+        return false;
     }
-    std::string missing = firstMissingFile(plan);
-    if (plan.files.empty() && !std::filesystem::is_regular_file(chosen.files.front()))
-        missing = chosen.files.front();
-    if (!missing.empty()) {
-        messages.NewMessagedlg("Missing file", "non existing file :" + missing, mtError, mbOK, 0, false, "");
-        return;
-    }
-    if (plan.files.empty()) {
-        messages.NewMessagedlg("File warning",
-                               "not an input file of the chosen kind :" + chosen.files.front(), mtError, mbOK,
-                               0, false, "");
-        return;
-    }
-    const bool fitStretch = plan.filter == InputFilter::FIT && askStretch("Fit format");
-    const bool tifStretch = plan.filter == InputFilter::TIF && askStretch("Tiff format");
+    const FrameModel& current = app_.model;
+    const bool fitStretch =
+        plan.filter == InputFilter::FIT && decideStretch(how.fit, current.FitStretch, "Fit format");
+    const bool tifStretch =
+        plan.filter == InputFilter::TIF && decideStretch(how.tif, current.TifStretch, "Tiff format");
+    const bool serStretch = plan.filter == InputFilter::SER
+                                ? decideStretch(how.ser, current.SerStretch, "Ser format")
+                                : current.SerStretch;
     InputProbe probe;
     try {
         probe = probeInput(plan, tifStretch);
     } catch (const std::exception& error) {
         showFrameError(error);
-        return;
+        return false;
     }
 
     resetControlsBeforeInput();
     initializesettings();
     AlignPage& align = *form_.alignPage;
     OptimizePage& optimize = *form_.optimizePage;
-    StackPage& stack = *form_.stackPage;
     FrameWindows& windows = form_.frameWindows;
-    for (QWidget* control : std::initializer_list<QWidget*>{
-             align.Alignbutton, align.Manualalignbox, align.Setlimitbutton, optimize.Optimizebutton,
-             optimize.Referbutton, optimize.Optimizeandstackbutton, stack.Stackbutton,
-             stack.Statisticalstackbutton})
-        control->setEnabled(false);
+    disablePassButtons();
     align.Lowerqualitylabel->setEnabled(true);
     windows.CreateDarkframe1->setEnabled(true);
     windows.CreateFlatfield1->setEnabled(true);
@@ -209,10 +237,11 @@ void InputController::takeInput(const ChosenInput& chosen) {
         record = applyInput(app_.model, app_.state, app_.images, app_.input, std::move(probe), options);
     } catch (const std::exception& error) {
         showFrameError(error);
-        return;
+        return false;
     }
     app_.model.FitStretch = fitStretch;
     app_.model.TifStretch = tifStretch;
+    app_.model.SerStretch = serStretch;
     colourSign(0);
     // The input's folder becomes the current folder.
     align.DirectoryListBox1->setDirectory(app_.input.inputFolder);
@@ -224,10 +253,8 @@ void InputController::takeInput(const ChosenInput& chosen) {
     form_.imageInfoWindow.Objectnameedit->setText(QString::fromStdString(record.objectName));
     form_.imageInfoWindow.Datetimeedit->setText(QString::fromStdString(record.fileDate));
     if (record.seriesFramesTooLarge)
-        messages.NewMessagedlg("File warning",
-                               "AVI or BMP frames too large (max " + std::to_string(MaxFrameSize) + "x" +
-                                   std::to_string(MaxFrameSize) + " !!!",
-                               mtWarning, mbOK, 0, false, "");
+        messages.NewMessagedlg(how.tooLarge.caption, how.tooLarge.text, how.tooLarge.type, mbOK, 0, false,
+                               "");
     if (ser) {
         // A colour-sensor video is debayered with its own pattern; any other is not.
         if (serBayer && serDebayerItem >= 0) align.debayergroup->setItemIndex(serDebayerItem);
@@ -239,7 +266,7 @@ void InputController::takeInput(const ChosenInput& chosen) {
     align.Showalignpoints->setEnabled(true);
     if (record.singleImage) {
         takeSingleImage(record);
-        return;
+        return true;
     }
     optimize.Restartalign->show();
 
@@ -272,7 +299,7 @@ void InputController::takeInput(const ChosenInput& chosen) {
     align.Sliderset->setMaxValue(last + 1);
     PreviewSliderChange();
 
-    if (!ser) decideColour();
+    if (!ser && how.decideColour) decideColour();
 
     windows.StackSlider->setMinValue(0);
     windows.StackSlider->setMaxValue(std::max(last, 1));
@@ -280,6 +307,7 @@ void InputController::takeInput(const ChosenInput& chosen) {
     windows.LimitStack->setValue(last);
     windows.QUALSliderMalign->setMaxValue(std::max(last, 1));
     fillFrameList(record.listItems);
+    return true;
 }
 
 void InputController::resetControlsBeforeInput() {
@@ -310,6 +338,17 @@ void InputController::resetControlsBeforeInput() {
 }
 
 // Nothing of the last input's passes stays in the bar, the status, the captions or the charts.
+void InputController::disablePassButtons() {
+    const AlignPage& align = *form_.alignPage;
+    const OptimizePage& optimize = *form_.optimizePage;
+    const StackPage& stack = *form_.stackPage;
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             align.Alignbutton, align.Manualalignbox, align.Setlimitbutton, optimize.Optimizebutton,
+             optimize.Referbutton, optimize.Optimizeandstackbutton, stack.Stackbutton,
+             stack.Statisticalstackbutton})
+        control->setEnabled(false);
+}
+
 void InputController::clearLastInputTexts() {
     clearPassTexts(*form_.ProgressBar1, app_.progress());
     for (ToolWindow* window : {form_.tools.Registrationgraphwindow, form_.tools.RegiStration2})
@@ -392,6 +431,8 @@ void InputController::showKindControls(const InputProbe& probe) {
     for (QWidget* button : std::initializer_list<QWidget*>{
              windows.SaveFramelistbutton, windows.Loadframelistbutton, windows.SortFramelistbutton})
         button->setVisible(series);
+    // Frames are added to a still-frame series only.
+    if (!series || filter == InputFilter::SER) windows.Addframelistbutton->hide();
 }
 
 void InputController::takeSingleImage(const InputRecord& record) {

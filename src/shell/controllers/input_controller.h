@@ -3,11 +3,15 @@
 // file), the per-input reset of the controls, the frame slider and the two frame lists.
 
 #include <QObject>
+#include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "frames/frame_list.h"
 #include "frames/input_selection.h"
+#include "platform/message_port.h"
 
 class QListWidget;
 class QListWidgetItem;
@@ -24,6 +28,31 @@ struct ChosenInput {
     InputFilter filter = InputFilter::None;
 };
 
+// How the intensity stretch of a new input's frames is decided: asked (or answered by the
+// FIT/TIF stretch choice), left as it was, or set.
+enum class StretchRule { Ask, Keep, Stretch };
+
+// A message shown as its caption, text and dialog type.
+struct InputNotice {
+    std::string caption;
+    std::string text;
+    std::uint8_t type = 0;
+};
+
+// How a new input is taken: from the dialog, a frame list or dropped files.
+struct InputTaking {
+    StretchRule fit = StretchRule::Ask;
+    StretchRule tif = StretchRule::Ask;
+    StretchRule ser = StretchRule::Keep;
+    // Colour or black-and-white processing is decided from the first frame.
+    bool decideColour = true;
+    // Shown when a still frame is larger than MaxFrameSize.
+    InputNotice tooLarge{"File warning",
+                         "AVI or BMP frames too large (max " + std::to_string(MaxFrameSize) + "x" +
+                             std::to_string(MaxFrameSize) + " !!!",
+                         mtWarning};
+};
+
 class InputController : public QObject {
 public:
     explicit InputController(TMainForm& form);
@@ -35,6 +64,21 @@ public:
     void openInputFile(const std::string& file, InputFilter filter);
     // The per-input reset: the model's and the controls' start values before a new input.
     void initializesettings();
+
+    // Frame lists (".kfl"): the checked frames saved; a list taken as the input or appended to
+    // the open series.
+    void SaveFramelistbuttonClick();
+    void LoadframelistbuttonClick();
+    void AddframelistbuttonClick();
+    // Takes the list as the input (the list dialog's choice, or the list named on the command
+    // line). A list that cannot be read, names a missing file or no frame changes nothing.
+    void loadFrameList(const std::filesystem::path& file);
+    // "Empty List": a series' list is emptied so that dropped files start a new one; no frame is
+    // read until they come.
+    void EmptyframelistbuttonClick();
+    // Files dropped on the main window (Align page only): still frames or one SER video, made the
+    // input or appended to the open series of their kind.
+    void PJFormDropFiles1DropFiles(const std::vector<std::string>& files);
 
     // Shows the frame at the frame slider's position. A call made while one runs (from a loop
     // that lets events through) returns at once.
@@ -73,10 +117,23 @@ protected:
 
 private:
     ChosenInput runInputDialog();
-    // Takes the chosen files as the new input once everything that can fail has been tried.
-    void takeInput(const ChosenInput& chosen);
     bool askStretch(const char* caption);
+    bool decideStretch(StretchRule rule, bool current, const char* caption);
+    // Runs `change` unless a long operation loops or another input is being taken.
+    void changeInput(const std::function<void()>& change);
+    // Takes the planned files as the new input; false (the old input kept) when a file is missing
+    // or the first frame cannot be read.
+    bool takeInput(const InputPlan& plan, const InputTaking& how);
+    // Takes `entries` as the input, or (`append`) appends them to the open series of their kind
+    // keeping the open frames' choices; tells what was left out under `caption`. False when the
+    // old input was kept.
+    bool takeEntries(const FrameListEntries& entries, InputTaking how, const char* caption, bool append);
+    // The files of the open still-frame series; none once its list was emptied.
+    std::vector<std::string> openSeriesFiles() const;
+    void reportMissing(const std::string& file);
     void resetControlsBeforeInput();
+    // The buttons of the passes that need frames (align, limit, optimize, stack) are greyed.
+    void disablePassButtons();
     void clearLastInputTexts();
     void showKindControls(const InputProbe& probe);
     void takeSingleImage(const InputRecord& record);

@@ -37,10 +37,14 @@ FrameWindows::FrameWindows(ToolWindows& tools, QWidget* form) {
     SaveFramelistbutton = pushButton(select, "SaveFramelistbutton", "Save");
     Loadframelistbutton = pushButton(select, "Loadframelistbutton", "Load");
     SortFramelistbutton = pushButton(select, "SortFramelistbutton", "Sort");
+    Addframelistbutton = pushButton(select, "Addframelistbutton", "Add");
+    Addframelistbutton->hide();
+    Emptyframelistbutton = pushButton(select, "Emptyframelistbutton", "Empty List");
     tools.SelectFrameswindow->Body->addWidget(SelectFramesChecklist, 1);
-    tools.SelectFrameswindow->Body->addLayout(controlRow({Setallbutton, Setnoneframelistbutton}));
     tools.SelectFrameswindow->Body->addLayout(
-        controlRow({SaveFramelistbutton, Loadframelistbutton, SortFramelistbutton}));
+        controlRow({Setallbutton, Setnoneframelistbutton, Emptyframelistbutton}));
+    tools.SelectFrameswindow->Body->addLayout(
+        controlRow({SaveFramelistbutton, Loadframelistbutton, Addframelistbutton, SortFramelistbutton}));
 
     QWidget* stack = tools.StackFrameswindow;
     PCheck2 = optionCheck(stack, "PCheck2", "Allow multiple-selected");

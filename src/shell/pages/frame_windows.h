@@ -32,6 +32,8 @@ struct FrameWindows {
     QPushButton* Setnoneframelistbutton;  // "Check none"
     QPushButton* SaveFramelistbutton;
     QPushButton* Loadframelistbutton;
+    QPushButton* Addframelistbutton;    // hidden until a list was loaded
+    QPushButton* Emptyframelistbutton;  // "Empty List"
     QPushButton* SortFramelistbutton;
 
     // StackFrameswindow.

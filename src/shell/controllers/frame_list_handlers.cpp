@@ -1,0 +1,207 @@
+// Frame lists and dropped files: the handlers that save the checked frames as a list, take a
+// list as the input or append it to the open series, empty the list, and take files dropped on
+// the main window.
+
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QStackedWidget>
+#include <optional>
+
+#include "frames/frame_browsing.h"
+#include "shell/application_context.h"
+#include "shell/controllers/input_controller.h"
+#include "shell/main_form.h"
+#include "shell/message_routine.h"
+#include "shell/pages/align_page.h"
+#include "shell/pages/directory_list_box.h"
+#include "widgets/slider.h"
+#include "widgets/spin_edit.h"
+
+namespace kestrave {
+
+namespace {
+
+constexpr char ListCaption[] = "Frame list";
+constexpr char DropCaption[] = "Warning";
+
+// A list's FITS and SER frames are stretched without asking; the TIFF stretch stays as it was.
+InputTaking listTaking() {
+    InputTaking how;
+    how.fit = StretchRule::Stretch;
+    how.tif = StretchRule::Keep;
+    how.ser = StretchRule::Stretch;
+    how.tooLarge = {"Frame size error", "BMP or JPEG too large  !!!!", mtError};
+    return how;
+}
+
+InputTaking dropTaking() {
+    InputTaking how;
+    how.ser = StretchRule::Ask;
+    how.tooLarge = {"Frame size error", "Bitmap too large  !!!!", mtError};
+    return how;
+}
+
+// The frames a list names of `kind` (None: the kind of its first line); nothing, after a message,
+// when it cannot be read or names none.
+std::optional<FrameListEntries> listedFrames(MessageRoutine& messages, const std::filesystem::path& file,
+                                             InputFilter kind) {
+    FrameListEntries entries;
+    try {
+        entries = readFrameList(file, kind);
+    } catch (const FileError& error) {
+        messages.NewMessagedlg(ListCaption, error.what(), mtError, mbOK, 0, false, "");
+        return std::nullopt;
+    }
+    if (entries.files.empty()) {
+        const std::string frames =
+            kind == InputFilter::None ? "frames" : std::string(inputKindName(kind)) + " frames";
+        messages.NewMessagedlg(ListCaption, "The list names no " + frames + ": " + file.string(), mtWarning,
+                               mbOK, 0, false, "");
+        return std::nullopt;
+    }
+    return entries;
+}
+
+}  // namespace
+
+std::vector<std::string> InputController::openSeriesFiles() const {
+    return app_.input.source ? seriesFiles(app_.model, lastIndex_) : std::vector<std::string>{};
+}
+
+bool InputController::takeEntries(const FrameListEntries& entries, InputTaking how, const char* caption,
+                                  bool append) {
+    FrameModel& model = app_.model;
+    const AppendedInput input = appendToSeries(append ? openSeriesFiles() : std::vector<std::string>{},
+                                               filterOfInputType(model.InputType), entries);
+    std::vector<bool> excluded(input.kept);
+    for (std::size_t i = 0; i < input.kept; ++i) excluded[i] = model.FrameTable[static_cast<int>(i)].Excluded;
+    if (input.kept > 0) {
+        // The open series goes on as it was taken.
+        how.fit = how.tif = how.ser = StretchRule::Keep;
+        how.decideColour = false;
+    }
+    if (!takeInput(input.plan, how)) return false;
+    if (input.kept > 0 && !model.SingleImage) {
+        // The frames that were open keep the user's choice.
+        QListWidget& list = *form_.frameWindows.SelectFramesChecklist;
+        for (std::size_t i = 0; i < input.kept; ++i) {
+            const int frame = static_cast<int>(i);
+            setFrameSelected(model, frame, !excluded[i]);
+            syncEntry(list, frame);
+        }
+        model.usedframes = selectedFrameCount(model, lastIndex_);
+        colourSign(frameAtPosition(model, position()));
+    }
+    if (entries.leftOut > 0)
+        app_.messages().NewMessagedlg(caption,
+                                      std::to_string(entries.leftOut) +
+                                          " file(s) left out: an input holds frames of one kind, and "
+                                          "one SER video at most",
+                                      mtWarning, mbOK, 0, false, "");
+    return true;
+}
+
+// --- Frame list files ---------------------------------------------------------------------------
+
+void InputController::SaveFramelistbuttonClick() {
+    const QListWidget& list = *form_.frameWindows.SelectFramesChecklist;
+    MessageRoutine& messages = app_.messages();
+    std::vector<bool> checked(static_cast<std::size_t>(list.count()));
+    for (int j = 0; j < list.count(); ++j)
+        checked[static_cast<std::size_t>(j)] = list.item(j)->checkState() == Qt::Checked;
+    // A list without a checked frame could never be loaded again.
+    const std::vector<std::string> files = checkedFrameFiles(app_.model, checked);
+    if (files.empty()) {
+        messages.NewMessagedlg("Empty framelist", "Empty list cannot be saved", mtWarning, mbOK, 0, false,
+                               "");
+        return;
+    }
+    TFileDialog& dialog = form_.dialogs.SaveDialog2;
+    dialog.InitialDir = form_.alignPage->DirectoryListBox1->Directory();
+    if (!app_.dialogs().Execute(dialog)) return;
+    if (askOverwrite(messages, dialog.FileName, " Overwrite existing file ?") == mrYes) {
+        try {
+            writeFrameList(dialog.FileName, files);
+        } catch (const FileError& error) {
+            messages.NewMessagedlg(ListCaption, error.what(), mtError, mbOK, 0, false, "");
+        }
+    }
+    app_.progress().setCaption(savedListCaption(app_.model));
+}
+
+void InputController::LoadframelistbuttonClick() {
+    TFileDialog& dialog = form_.dialogs.OpenDialog1;
+    dialog.InitialDir = form_.alignPage->DirectoryListBox1->Directory();
+    if (app_.dialogs().Execute(dialog)) loadFrameList(dialog.FileName);
+}
+
+void InputController::loadFrameList(const std::filesystem::path& file) {
+    changeInput([&] {
+        const std::optional<FrameListEntries> entries =
+            listedFrames(app_.messages(), file, InputFilter::None);
+        // More frames can then be added to a still-frame series.
+        if (entries && takeEntries(*entries, listTaking(), ListCaption, false) && !app_.model.InputIsSER)
+            form_.frameWindows.Addframelistbutton->show();
+    });
+}
+
+void InputController::AddframelistbuttonClick() {
+    TFileDialog& dialog = form_.dialogs.OpenDialog1;
+    dialog.InitialDir = form_.alignPage->DirectoryListBox1->Directory();
+    if (!app_.dialogs().Execute(dialog)) return;
+    changeInput([&] {
+        // Lines of another kind than the open series' are left out.
+        const InputFilter kind =
+            openSeriesFiles().empty() ? InputFilter::None : filterOfInputType(app_.model.InputType);
+        if (const auto entries = listedFrames(app_.messages(), dialog.FileName, kind))
+            takeEntries(*entries, listTaking(), ListCaption, true);
+    });
+}
+
+void InputController::EmptyframelistbuttonClick() {
+    if (!app_.model.InputIsSeries) return;
+    changeInput([this] {
+        AlignPage& align = *form_.alignPage;
+        FrameWindows& windows = form_.frameWindows;
+        FrameModel& model = app_.model;
+        model.FramesRanked = false;
+        model.usedframes = 0;
+        fillFrameList({});
+        // No frame is read (browsed, aligned or stacked) until new files come.
+        app_.input.source.reset();
+        disablePassButtons();
+        app_.state.ProcessStage = TProcessStage::stNone;
+        app_.state.activepage = TMainTab::tabAlign;
+        {
+            const QSignalBlocker quiet(align.PreviewSlider);
+            align.PreviewSlider->setMaxValue(1);
+            align.PreviewSlider->setValue(0);
+        }
+        align.Sliderset->setMaxValue(2);
+        align.AlignSlider->setMaxValue(1);
+        windows.StackSlider->setMaxValue(1);
+        windows.StackSlider->setTag(1);
+        windows.LimitStack->setMaxValue(1);
+        windows.QUALSliderMalign->setMaxValue(1);
+        app_.input.PreviewBitmap = Bitmap24(1, 1);
+        showPicture();
+    });
+}
+
+// --- Dropped files ------------------------------------------------------------------------------
+
+void InputController::PJFormDropFiles1DropFiles(const std::vector<std::string>& files) {
+    if (files.empty() || form_.PageControl1->currentWidget() != form_.alignPage) return;
+    changeInput([&] {
+        const FrameListEntries entries = droppedEntries(files);
+        if (entries.kind == InputFilter::None) {
+            app_.messages().NewMessagedlg(DropCaption, "USed File-format not available for drag&drop",
+                                          mtWarning, mbOK, 0, false, "");
+            return;
+        }
+        takeEntries(entries, dropTaking(), DropCaption, true);
+    });
+}
+
+}  // namespace kestrave
