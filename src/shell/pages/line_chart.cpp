@@ -68,10 +68,14 @@ QStringList TChart::texts() const {
     return texts;
 }
 
+QRect TChart::plotRect() const {
+    return {Margin, TitleHeight + 4, width() - 2 * Margin, height() - TitleHeight - Margin};
+}
+
 void TChart::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    const QRect plot(Margin, TitleHeight + 4, width() - 2 * Margin, height() - TitleHeight - Margin);
+    const QRect plot = plotRect();
     painter.drawText(QRect(0, 2, width(), TitleHeight), Qt::AlignHCenter, title_);
     painter.setPen(Qt::gray);
     painter.drawRect(plot);
@@ -80,6 +84,7 @@ void TChart::paintEvent(QPaintEvent*) {
     double largestLeft = 0.0, largestRight = 0.0;
     int count = 0;
     for (const auto& series : series_) {
+        if (!series->Active) continue;
         double& largest = series->RightAxis ? largestRight : largestLeft;
         for (const double value : series->values()) largest = std::max(largest, value);
         count = std::max(count, series->Count());
@@ -102,7 +107,7 @@ void TChart::paintEvent(QPaintEvent*) {
 
     int legendY = plot.top() + 12;
     for (const auto& series : series_) {
-        if (series->Count() == 0) continue;
+        if (series->Count() == 0 || !series->Active) continue;
         const Range& vertical = series->RightAxis ? right : left;
         QPainterPath line;
         for (int i = 0; i < series->Count(); ++i) {

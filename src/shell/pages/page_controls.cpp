@@ -77,10 +77,15 @@ QComboBox* kernelPresetChooser(QWidget* parent, const char* objectName) {
     return chooser;
 }
 
-QFrame* shape(QWidget* parent, const char* objectName, int width, int height) {
+QFrame* shape(QWidget* parent, const char* objectName, int width, int height, const QBrush& fill) {
     auto* frame = named(new QFrame(parent), objectName);
     frame->setAutoFillBackground(true);
     frame->resize(width, height);
+    if (fill.style() != Qt::NoBrush) {
+        QPalette colours = frame->palette();
+        colours.setBrush(QPalette::Window, fill);
+        frame->setPalette(colours);
+    }
     return frame;
 }
 

@@ -69,6 +69,7 @@ StackPage::StackPage(QWidget* parent) : QWidget(parent) {
     Savebutton = pushButton(this, "Savebutton", "Save");
     Showstackgraph = optionCheck(this, "Showstackgraph", "Show Stackgraph");
     ShowStacklist = optionCheck(this, "ShowStacklist", "Show Stacklist");
+    Alignmentpoints = optionCheck(this, "Alignmentpoints", "Show alignment sections");
 
     stackshape = textLabel(this, "stackshape", "");
     stackshape->setFixedSize(12, 12);
@@ -82,7 +83,8 @@ StackPage::StackPage(QWidget* parent) : QWidget(parent) {
 
     layout->addWidget(glPageControl3);
     layout->addLayout(controlRow(
-        {Stackbutton, Statisticalstackbutton, Savebutton, stackshape, Showstackgraph, ShowStacklist}));
+        {Stackbutton, Statisticalstackbutton, Savebutton, stackshape, Showstackgraph, ShowStacklist,
+         Alignmentpoints}));
     layout->addWidget(Stacklabel);
     layout->addWidget(ScrollBox2, 1);
 }

@@ -184,6 +184,7 @@ WaveletPage::WaveletPage(QWidget* parent) : QWidget(parent) {
     Waveletfilterspeedbutton = toggleButton(this, "Waveletfilterspeedbutton", "Filter");
     Tonemapspeedbutton = toggleButton(this, "Tonemapspeedbutton", "Tone map");
     Resizebutton = toggleButton(this, "Resizebutton", "Resize");
+    Showstackcount = toggleButton(this, "Showstackcount", "View\r\nStacksize");
 
     Clipcopy = named(new QPushButton("Copy\r\nto Clipboard", this), "Clipcopy");
     Differ = named(new QPushButton("Difference \r\nwith Clipboard", this), "Differ");
@@ -199,7 +200,8 @@ WaveletPage::WaveletPage(QWidget* parent) : QWidget(parent) {
     layout->addLayout(controlRow(
         {Processbutton, Showbuttonp3, DoAll, Autoprocessbox, savebmp2button, ProcessViewfull, ZoomWavelet}));
     layout->addLayout(controlRow({Gammaspeedbutton, Histogramspeedbutton, RGBbalancespeedbutton,
-                                  Waveletfilterspeedbutton, Tonemapspeedbutton, Resizebutton}));
+                                  Waveletfilterspeedbutton, Tonemapspeedbutton, Resizebutton,
+                                  Showstackcount}));
     layout->addLayout(controlRow({Clipcopy, Differ, RadioGroup1}));
     layout->addWidget(Scrollbox3, 1);
 }
