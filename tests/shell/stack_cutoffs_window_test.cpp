@@ -64,10 +64,16 @@ TEST_F(StackCutoffsTest, CutoffsChooseTheStackListAndTheLimitJumpsToTheSliderEnd
     windows.StackSlider->setTag(8);
     windows.StackSlider->setValue(8);
     EXPECT_EQ(form->StatusPanels[3]->text(), "Stacksize: 4 Low quality :81.25%");
+    // The stack graph is open while the stack is made (and shown again by it): the frame limit
+    // shows the slider's end, the cut-off stays.
+    form->stackPage->Showstackgraph->setChecked(true);
+    form->stack->ShowstackgraphClick();
     form->stackPage->Stackbutton->click();
     ASSERT_TRUE(context.stack.exists());
     EXPECT_EQ(context.stack.result.stackList, (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(windows.StackSlider->Value(), 8);
     EXPECT_EQ(windows.StackSlider->Tag(), 8);
+    EXPECT_EQ(static_cast<int>(windows.LimitStack->Value()), Count - 1);
 
     // The stack graph: quality and difference per rank, and the cut-offs' lines placed on it.
     const RegistrationWindows& charts = form->registrationWindows;
@@ -80,7 +86,6 @@ TEST_F(StackCutoffsTest, CutoffsChooseTheStackListAndTheLimitJumpsToTheSliderEnd
     EXPECT_EQ(charts.Stackdifference->y(), plot.top() + std::lrint(plot.height() * 501 / 1002.0));
 
     // A limit above the last stacked rank takes the slider's end, not that rank.
-    windows.LimitStack->setMaxValue(Count - 1);
     windows.LimitStack->setValue(10);
     EXPECT_EQ(windows.StackSlider->Value(), Count - 1);
     EXPECT_EQ(static_cast<int>(windows.LimitStack->Value()), Count - 1);
