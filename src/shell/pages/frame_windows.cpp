@@ -67,8 +67,8 @@ FrameWindows::FrameWindows(ToolWindows& tools, QWidget* form) {
     QUALSliderMalign = rangeSlider(gbRollup1, "QUALSliderMalign", 0, 1000, 1000);
     DifSliderMalign = rangeSlider(gbRollup1, "DifSliderMalign", 0, 1001, 1001);
     DifSliderMalign->setOrientation(TRxSlider::soVertical);
-    StackAPquality = shape(Chart10, "StackAPquality", 100, 200, QBrush(Qt::blue, Qt::BDiagPattern));
-    StackAPDifference = shape(Chart10, "StackAPDifference", 300, 2, Qt::green);
+    StackAPquality = shape(Chart10, "StackAPquality", 0, 0, QBrush(Qt::blue, Qt::BDiagPattern));
+    StackAPDifference = shape(Chart10, "StackAPDifference", 0, 0, Qt::green);
     DisabledApoint = textLabel(gbRollup1, "DisabledApoint", "Alignmentpoint Disabled");
     DisabledApoint->hide();
     Stackframelabel = textLabel(gbRollup1, "Stackframelabel", "Frames: \r\n");
