@@ -16,13 +16,24 @@
 
 namespace kestrave {
 
+// One value in every alignment slot.
+constexpr std::array<int, AlignSlotCount> filledSlots(int value) {
+    std::array<int, AlignSlotCount> filled{};
+    filled.fill(value);
+    return filled;
+}
+
 // Per alignment point p (1..Alignpoints): the quality cut that keeps the point's best frames, its
-// value when the limit set it, the largest difference of the point, and the frames it keeps.
+// value when the limit set it, the largest difference of the point, and the frames it keeps; and
+// where the point's stack-graph sliders (QUALSliderMalign, DifSliderMalign) stood for it.
 struct PointLimits {
     std::array<float, AlignSlotCount> PointQualityCut{};
     std::array<float, AlignSlotCount> PointQualityCutInit{};
     std::array<float, AlignSlotCount> PointDifferenceCut{};
     std::array<int, AlignSlotCount> PointLimitCount{};
+    // Until a point's graph moves them, its sliders stand where the sliders start: at their ends.
+    std::array<int, AlignSlotCount> PointQualitySlider = filledSlots(1000);
+    std::array<int, AlignSlotCount> PointDifferenceSlider = filledSlots(1001);
 };
 
 // The controls the limit reads.

@@ -53,7 +53,7 @@ ToolWindows::ToolWindows(QWidget* owner)
       Registerhaltwindow(new ToolWindow(owner, "Registerhaltwindow", "Break")),
       WaveZoom(new ToolWindow(owner, "WaveZoom", "Wavelet zoom")),
       Stackgraphpanel(new ToolWindow(owner, "Stackgraphpanel", "Stack graph")),
-      StackFrameswindow(new ToolWindow(owner, "StackFrameswindow", "Stack frames")),
+      StackFrameswindow(new ToolWindow(owner, "StackFrameswindow", "Stacklist")),
       SelectFrameswindow(new ToolWindow(owner, "SelectFrameswindow", "Select frames")),
       HLSwindow(new ToolWindow(owner, "HLSwindow", "Hue, lightness, saturation")),
       MultiAlignprogresswindow(new ToolWindow(owner, "MultiAlignprogresswindow", "Alignment points")),
@@ -63,6 +63,7 @@ ToolWindows::ToolWindows(QWidget* owner)
       Imageinfowindow(new ToolWindow(owner, "Imageinfowindow", "Image information (caption)")),
       movements(new ToolWindow(owner, "movements", "Movements")),
       Sigmaevents(new ToolWindow(owner, "Sigmaevents", "Sigma event recording")),
+      Alignmentpointswindow(new ToolWindow(owner, "Alignmentpointswindow", "Alignmentpoints")),
       HaltRegister(new QPushButton("Halt", Registerhaltwindow)),
       Cancel2button(new QPushButton("Cancel", Registerhaltwindow)) {
     HaltRegister->setObjectName("HaltRegister");

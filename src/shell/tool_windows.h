@@ -60,6 +60,7 @@ struct ToolWindows {
     ToolWindow* Imageinfowindow;
     ToolWindow* movements;  // the frames' shifts drawn by the optimizer
     ToolWindow* Sigmaevents;  // sigma event recording
+    ToolWindow* Alignmentpointswindow;  // the alignment points, each switched on or off
 
     QPushButton* HaltRegister;  // on Registerhaltwindow: stops the alignment pass
     QPushButton* Cancel2button;  // on Registerhaltwindow: the Cancel item's question

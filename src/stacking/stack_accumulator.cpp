@@ -25,8 +25,6 @@ constexpr float DarkScale = 0.0078125f;
 constexpr int BandColumns = 16;
 // Slope of the seam between two alignment points that share a row (a vertical seam).
 constexpr double VerticalSeamSlope = 10000000.0;
-// A point difference of this value was never measured.
-constexpr float UnmeasuredDifference = 10000000.0f;
 
 int roundToInt(double v) {
     return static_cast<int>(std::nearbyint(v));

@@ -187,6 +187,10 @@ TEST_F(SerStackTest, CutoffsShowTheFrameTheStackSizeAndItsQuality) {
     context.model.FrameTable[Frames - 1 - 2].Excluded = true;  // the frame at rank 2
     StackPage& page = *form->stackPage;
     const auto shapeColour = [&] { return page.stackshape->palette().color(QPalette::Window); };
+    // The box's feature, and the shift of frame 2 (at rank 5).
+    context.alignPoints.PointPos[1] = {12, 8};
+    context.model.FrameTable[2].Slots[0].X = 2;
+    context.model.FrameTable[2].Slots[0].Y = -1;
 
     windows.StackSlider->setValue(5);
     // Ranks 0..4 less the excluded one, and the frame at the cut-off itself; the quality of rank
@@ -197,7 +201,12 @@ TEST_F(SerStackTest, CutoffsShowTheFrameTheStackSizeAndItsQuality) {
     // The frame at rank 5 (frame 2) is read into the preview and shown on the stack picture.
     EXPECT_NE(form->windowTitle().toStdString().find("planet.ser 2"), std::string::npos)
         << form->windowTitle().toStdString();
-    EXPECT_EQ(shownPicture(), previewPicture());
+    // The feature is ringed where this frame has it, at (14, 7); the rest is the frame.
+    const QImage shown = shownPicture();
+    const QImage preview = previewPicture();
+    EXPECT_EQ(shown.pixel(19, 7), qRgb(255, 255, 0));
+    EXPECT_EQ(shown.pixel(14, 7), preview.pixel(14, 7));
+    EXPECT_EQ(shown.copy(0, 0, 8, 16), preview.copy(0, 0, 8, 16));
     EXPECT_EQ(form->alignPage->PreviewImage->pixmap().toImage().convertToFormat(QImage::Format_RGB32),
               previewPicture());
 

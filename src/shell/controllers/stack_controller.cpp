@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -31,6 +32,7 @@
 #include "stacking/stack_list.h"
 #include "widgets/bitmap_view.h"
 #include "widgets/check_box.h"
+#include "widgets/radio_group.h"
 #include "widgets/slider.h"
 #include "widgets/spin_edit.h"
 
@@ -39,27 +41,11 @@ namespace kestrave {
 namespace {
 
 constexpr int StackTab = static_cast<int>(TMainTab::tabStack);
-// A difference the alignment never measured.
-constexpr float DifferenceNotMeasured = 10000000.0f;
 // A stack larger than the view is scrolled to the feature: half the view's width and height.
 constexpr int ScrollWidthLimit = 817;
 constexpr int ScrollHeightLimit = 625;
 constexpr int ScrollHalfWidth = 408;
 constexpr int ScrollHalfHeight = 312;
-
-std::string fixedText(double value, int decimals) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    return text;
-}
-
-int clampedRank(int rank) {
-    return std::clamp(rank, 0, MaxFrameIndex);
-}
-
-float rankQuality(const FrameModel& model, int rank) {
-    return model.FrameTable[frameAtRank(model, clampedRank(rank))].Slots[0].Quality;
-}
 
 }  // namespace
 
@@ -99,6 +85,7 @@ StackOptions readStackOptions(const TMainForm& form) {
 
     options.Macorrect = page.Macorrect->Checked();
     options.FastStack = page.FastStack->Checked();
+    options.Points = readStackPoints(form);
 
     options.Histostretch = page.Histostretch->Checked();
     // What the input is: debayered or raw, and the sample depth the readers found.
@@ -111,28 +98,19 @@ StackOptions readStackOptions(const TMainForm& form) {
     return options;
 }
 
-StackCutoffs stackCutoffs(const FrameModel& model, int rank, int tag, int differencecut) {
-    StackCutoffs cutoffs;
-    rank = clampedRank(rank);
-    cutoffs.frame = frameAtRank(model, rank);
-    cutoffs.excluded = model.FrameTable[cutoffs.frame].Excluded;
-
-    for (int j = 0; j < clampedRank(tag); ++j) {
-        const TFrameRec& frame = model.FrameTable[frameAtRank(model, j)];
-        const float difference = frame.Slots[0].Difference;
-        if (!frame.Excluded && difference != DifferenceNotMeasured)
-            cutoffs.largestDifference = std::max(cutoffs.largestDifference, difference);
-    }
-    const double limit = differencecut * static_cast<double>(cutoffs.largestDifference) * 0.001;
-    cutoffs.stackSize = 1;
-    for (int j = 0; j < rank; ++j) {
-        const TFrameRec& frame = model.FrameTable[frameAtRank(model, j)];
-        if (!frame.Excluded && frame.Slots[0].Difference <= limit) ++cutoffs.stackSize;
-    }
-    float best = rankQuality(model, 0);
-    if (best == 0.0f) best = 1.0f;
-    cutoffs.lowQuality = rankQuality(model, cutoffs.stackSize - 1) / static_cast<double>(best) * 100.0;
-    return cutoffs;
+StackPointSet readStackPoints(const TMainForm& form) {
+    const ApplicationContext& app = form.app;
+    const AlignmentPoints& arrays = app.alignPoints;
+    StackPointSet points;
+    points.MultiPointMode = arrays.MultiPointMode;
+    points.MultiQuantity = form.optimizePage->MultiAlign->ItemIndex() == 1;
+    points.Alignpoints = arrays.Alignpoints;
+    points.PointPos = arrays.PointPos;
+    points.PointEnabled = arrays.PointEnabled;
+    points.StopPlacing = arrays.StopPlacing;
+    points.PointQualityCut = app.points.PointQualityCut;
+    points.PointDifferenceCut = app.points.PointDifferenceCut;
+    return points;
 }
 
 StackController::StackController(TMainForm& form) : form_(form) {
@@ -146,15 +124,24 @@ StackController::StackController(TMainForm& form) : form_(form) {
     connect(page.Drizzling, &TPCheck::OnClick, this, &StackController::DrizzlingClick);
     connect(page.Resampled, &TPCheck::OnClick, this, &StackController::ResampledClick);
     page.Savebutton->setEnabled(form.app.stack.exists());
+
+    connect(windows.StackSlider, &TRxSlider::OnChanged, this, &StackController::StackSliderChanged);
+    connect(windows.Alignmentpointstackgraph, &TRxSpinEdit::OnChange, this,
+            &StackController::AlignmentpointstackgraphChange);
+    connect(windows.QUALSliderMalign, &TRxSlider::OnChange, this, &StackController::QUALSliderMalignChange);
+    connect(windows.DifSliderMalign, &TRxSlider::OnChange, this, &StackController::DifSliderMalignChange);
+    connect(page.ShowStacklist, &TPCheck::OnClick, this, &StackController::ShowStacklistClick);
+    connect(page.Alignmentpoints, &TPCheck::OnClick, this, &StackController::AlignmentpointsClick);
+    connect(windows.Alignmentpointlist, &QListWidget::itemChanged, this,
+            &StackController::AlignmentpointlistClick);
+    connect(form.tools.Alignmentpointswindow, &ToolWindow::OnRollClose, this,
+            &StackController::AlignmentpointswindowRollClose);
+    connect(windows.PCheck2, &TPCheck::OnClick, this, &StackController::PCheck2Click);
+    connect(page.FastStack, &TPCheck::OnClick, this, &StackController::FastStackClick);
+    connect(form.waveletPage->Showstackcount, &QToolButton::clicked, this, &StackController::ShowStackCountClick);
 }
 
 StackController::~StackController() = default;
-
-void StackController::ShowstackgraphClick() {
-    ToolWindow& window = *form_.tools.Stackgraphpanel;
-    window.setVisible(form_.stackPage->Showstackgraph->Checked());
-    if (window.isVisible()) window.raise();
-}
 
 std::unique_ptr<FrameSource> StackController::inputFrames() {
     if (frameSources_) return frameSources_();
@@ -288,81 +275,13 @@ void StackController::handOverToWaveletPage(StackResult& stack) {
 }
 
 void StackController::showStackPicture(const Bitmap24& picture) {
+    showStackImage(bitmapView(picture));
+}
+
+void StackController::showStackImage(const QImage& picture) {
     QLabel& image = *form_.stackPage->Stackimage;
-    image.setPixmap(QPixmap::fromImage(bitmapView(picture)));
+    image.setPixmap(QPixmap::fromImage(picture));
     image.resize(picture.width(), picture.height());
-}
-
-void StackController::StackSliderChange() {
-    if (inSliderChange_) return;
-    inSliderChange_ = true;
-    const struct Leave {
-        bool& flag;
-        ~Leave() { flag = false; }
-    } leave{inSliderChange_};
-
-    ApplicationContext& app = form_.app;
-    StackPage& page = *form_.stackPage;
-    FrameWindows& graph = form_.frameWindows;
-    const TRxSlider& slider = *graph.StackSlider;
-    const int rank = slider.Value();
-    const StackCutoffs cutoffs =
-        stackCutoffs(app.model, rank, slider.Tag(), graph.differencecutslider->Value());
-
-    QPalette palette = page.stackshape->palette();
-    palette.setColor(QPalette::Window, cutoffs.excluded ? Qt::red : QColor(0, 0x80, 0));
-    page.stackshape->setPalette(palette);
-
-    if (app.state.ProcessStage >= TProcessStage::stFFTSizeSet) {
-        graph.RxLabel4->setText(QString::fromStdString(
-            "Difference Cutoff (green line) (max =" + fixedText(cutoffs.largestDifference, 3) + ") ( % " +
-            fixedText(graph.differencecutslider->Value() * 0.1, 0) + ")"));
-        graph.RxLabel5->setText(
-            QString::fromStdString("Quality Cutoff (red line) ( % " +
-                                   fixedText(rank / (slider.MaxValue() + 0.001) * 100.0, 0) + ")"));
-    }
-    // Before the frames are aligned the cut-offs only move: the input selection sets them while
-    // the preview shows its first frame, and the stack page cannot be opened yet.
-    if (app.state.ProcessStage <= TProcessStage::stReferenceReady) return;
-    app.progress().setStatus(3, "Stacksize: " + std::to_string(cutoffs.stackSize) +
-                                    " Low quality :" + fixedText(cutoffs.lowQuality, 2) + "%");
-    showFrameAtCutoff(cutoffs.frame);
-}
-
-void StackController::showFrameAtCutoff(int frame) {
-    ApplicationContext& app = form_.app;
-    const FrameModel& model = app.model;
-    if (!app.input.source || model.ImageWidth <= 0 || model.ImageHeight <= 0) return;
-    if (model.InputIsSeries) app.progress().setStatus(2, "Processing bitmap :" + std::to_string(frame));
-    try {
-        readShownFrame(app.input, app.images, model, frame);
-    } catch (const std::exception& error) {
-        // The slider may move many times a second: a frame that cannot be read is named in the
-        // status bar instead of a message for every step.
-        app.progress().setStatus(2, error.what());
-        return;
-    }
-    form_.input->showPicture();
-    if (const std::string caption = seriesCaption(model, frame); !caption.empty())
-        form_.setWindowTitle(QString::fromStdString(caption));
-    // The frame on a picture of the stack's size, from the top-left corner.
-    const Bitmap24& preview = app.input.PreviewBitmap;
-    Bitmap24 picture(model.ImageWidth, model.ImageHeight);
-    const int width = std::min(preview.width(), picture.width());
-    for (int y = 0; y < std::min(preview.height(), picture.height()); ++y)
-        std::copy_n(preview.row(y), 3 * static_cast<std::size_t>(width), picture.row(y));
-    showStackPicture(picture);
-}
-
-void StackController::LimitStackChange() {
-    TRxSpinEdit& limit = *form_.frameWindows.LimitStack;
-    TRxSlider& slider = *form_.frameWindows.StackSlider;
-    if (limit.Value() <= 0) return;
-    if (limit.Value() > slider.Tag()) {
-        const QSignalBlocker quiet(&limit);
-        limit.setValue(slider.MaxValue());
-    }
-    slider.setValue(static_cast<int>(std::nearbyint(static_cast<double>(limit.Value()))));
 }
 
 void StackController::DrizzlingClick() {

@@ -1,15 +1,20 @@
 #pragma once
 // Handlers of the Stack page: the stacking run (`StackButtonClick`), the quality and difference
-// cut-offs (`StackSliderChange`, `LimitStackChange`) and the stack graph window.
+// cut-offs (`StackSliderChange`, `LimitStackChange`), the stack graph window with each alignment
+// point's own cut-offs, the alignment sections over the stack and the stack-depth view.
 
 #include <QObject>
+#include <QRect>
 #include <functional>
 #include <memory>
 #include <string>
 
 #include "frames/frame_source.h"
+#include "stacking/stack_cutoffs.h"
 #include "stacking/stack_frames.h"
 #include "stacking/stack_options.h"
+
+class QImage;
 
 namespace kestrave {
 
@@ -18,19 +23,8 @@ class TMainForm;
 // The options of a stacking run as the controls and the program state hold them.
 StackOptions readStackOptions(const TMainForm& form);
 
-// The global cut-offs as the stack page shows them for the rank r of the quality cut-off.
-struct StackCutoffs {
-    int frame = 0;  // the frame at rank r
-    bool excluded = false;
-    // The largest slot-0 difference over the ranks 0..Tag-1 that are not Excluded (a difference
-    // never measured does not count).
-    float largestDifference = 0.0f;
-    // Frames up to rank r inside both cut-offs, counting the one at r itself.
-    int stackSize = 0;
-    // Quality of the frame at rank stackSize - 1 relative to the best frame, percent.
-    double lowQuality = 0.0;
-};
-StackCutoffs stackCutoffs(const FrameModel& model, int rank, int tag, int differencecut);
+// The alignment points as a stack sees them: positions, switches and the per-point cut-offs.
+StackPointSet readStackPoints(const TMainForm& form);
 
 class StackController : public QObject {
 public:
@@ -51,16 +45,42 @@ public:
     using StackRun = std::function<StackResult(const StackOptions&, FrameSource&)>;
     StackOutcome runStack(const StackOptions& options, const StackRun& run);
     // The cut-offs moved: the frame at the quality cut-off is read into the preview and shown on
-    // the stack picture, the stack size and lowest quality go to the status bar.
+    // the stack picture with the alignment points, the stack size and lowest quality go to the
+    // status bar, and the cut-off lines move on the stack graph.
     void StackSliderChange();
-    // "Limit to maximum frameno:" sets the quality cut-off.
+    // A move of the quality cut-off ended: in multi-point mode on the stack page every point's
+    // quality cut-off follows it (within the point's graph).
+    void StackSliderChanged();
+    // "Limit to maximum frameno:" sets the quality cut-off; a number above the last rank of the
+    // range takes the slider's end.
     void LimitStackChange();
+
+    // The stack graph of the point `Alignmentpointstackgraph` names: its entering frames sorted by
+    // quality, the point's remembered slider positions, its box on the stack picture.
+    void AlignmentpointstackgraphChange();
+    // The point's quality cut-off: the quality at the slider's position in the sorted graph (only
+    // in multi-point mode once the points are optimized).
+    void QUALSliderMalignChange();
+    // The point's difference cut-off: the slider's thousandths of the point's largest difference.
+    void DifSliderMalignChange();
     // Drizzling and resampling exclude each other; the wavelet page's Drizzle2 follows Drizzling.
     void DrizzlingClick();
     void ResampledClick();
-    // Shows or hides the stack graph window as `Showstackgraph` says; the graph itself is drawn
-    // by the stack graphs once they exist.
+    // Shows or hides the stack graph window as `Showstackgraph` says and places the cut-offs on
+    // it; with alignment points also every point's graph.
     void ShowstackgraphClick();
+    void ShowStacklistClick();
+    // "View Stacksize": the processed view shows how many frames each pixel took (with the depth
+    // at every alignment point), or the rendering again.
+    void ShowStackCountClick();
+    // The zones of the switched-on alignment points over the stack.
+    void AlignmentpointsClick();
+    // A point switched on or off in the list.
+    void AlignmentpointlistClick();
+    void AlignmentpointswindowRollClose();
+    void PCheck2Click();
+    // The fast multi-point method cannot resample or drizzle: a warning, nothing changed.
+    void FastStackClick();
 
     // Put before the captions of `Stacklabel` ("Reference" while a reference frame is stacked).
     std::string StackLabelPrefix;
@@ -78,7 +98,32 @@ private:
     void handOverToWaveletPage(StackResult& stack);
     // The stack image shows the stack, or the frame at the quality cut-off.
     void showStackPicture(const Bitmap24& picture);
+    void showStackImage(const QImage& picture);
     void showFrameAtCutoff(int frame);
+
+    // Multi-point mode with at least two points.
+    bool multiPoint() const;
+    // The points 1..pointCount() there are (at most the 99 of the arrays).
+    int pointCount() const;
+    // Point p is ticked in Alignmentpointlist (without a line for it: switched on in the arrays).
+    bool pointChecked(int p) const;
+    // The point Alignmentpointstackgraph names, kept within 1..99.
+    int shownPoint() const;
+    PointStackGraph pointGraph(int p) const;
+    // Chart10 draws the graph.
+    void showPointGraph(const PointStackGraph& graph);
+    // The cut-off lines on Chart9 and on Chart10.
+    void placeCutoffIndicators();
+    void placePointIndicators();
+    // Counts point p's frames to stack inside its cuts and writes them to Stackframelabel.
+    void showPointCutoffs(int p, const PointStackGraph& graph, double qualityDivisor);
+    // Point p's box on the stack, centred on the point shifted onto the stack canvas.
+    QRect pointBox(int p) const;
+    void showPointBox(int p, bool crossed);
+    // The stack picture without anything drawn over it (when there is a stack).
+    void restoreStackPicture();
+    // The zones of the ticked points over the stack picture.
+    void showPointZones();
 
     TMainForm& form_;
     FrameSourceFactory frameSources_;

@@ -44,6 +44,9 @@ public:
 
     // ---- processing and rendering ----
     void ProcessButtonClick();
+    // Shows the processed picture with its overlays (processing-area corners, search box,
+    // rubber band, single-layer legend); the overlays never enter the picture itself.
+    void showProcessedView();
     // The render pass: the layers recombined with the page's weights into the processed view and
     // the 16-bit result image.
     void Layer1sliderChanged();
@@ -169,9 +172,6 @@ private:
     void writeKernelSpins(const KernelSpins& spins);
     // Composes the working image from the stack; false (reported) when the planes do not fit.
     bool composeWorkingImage();
-    // Shows the processed picture with its overlays (processing-area corners, search box,
-    // rubber band, single-layer legend); the overlays never enter the picture itself.
-    void showProcessedView();
     void drawOverlays(QPainter& painter) const;
     SearchBoxOptions searchBoxOptions(bool forDrawing) const;
     QPoint imagePoint(QPoint at) const;

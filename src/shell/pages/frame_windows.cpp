@@ -62,11 +62,32 @@ FrameWindows::FrameWindows(ToolWindows& tools, QWidget* form) {
     RxLabel4 = textLabel(graph, "RxLabel4", "Difference Cutoff (green line)");
     RxLabel5 = textLabel(graph, "RxLabel5", "Quality Cutoff (red line)");
     gbRollup1 = named(new QGroupBox("Show additional alignment graphs", graph), "gbRollup1");
+    Alignmentpointstackgraph = integerSpin(gbRollup1, "Alignmentpointstackgraph", 1, 100, 1);
+    Chart10 = named(new TChart(gbRollup1), "Chart10");
+    FastLineSeries3 = Chart10->addSeries("Quality", Qt::red, true);
+    FastLineSeries4 = Chart10->addSeries("Difference", Qt::green);
+    Series7 = Chart10->addSeries("Series7", Qt::yellow);
+    Series7->ShowInLegend = false;
     QUALSliderMalign = rangeSlider(gbRollup1, "QUALSliderMalign", 0, 1000, 1000);
-    (new QVBoxLayout(gbRollup1))->addWidget(QUALSliderMalign);
-    tools.Stackgraphpanel->Body->addLayout(controlRow({StackSlider, differencecutslider, LimitStack}));
+    DifSliderMalign = rangeSlider(gbRollup1, "DifSliderMalign", 0, 1001, 1001);
+    DifSliderMalign->setOrientation(TRxSlider::soVertical);
+    StackAPquality = shape(Chart10, "StackAPquality", 0, 0, QBrush(Qt::blue, Qt::BDiagPattern));
+    StackAPDifference = shape(Chart10, "StackAPDifference", 0, 0, Qt::green);
+    DisabledApoint = textLabel(gbRollup1, "DisabledApoint", "Alignmentpoint Disabled");
+    DisabledApoint->hide();
+    Stackframelabel = textLabel(gbRollup1, "Stackframelabel", "Frames: \r\n");
+    auto* perPoint = new QVBoxLayout(gbRollup1);
+    perPoint->addLayout(controlRow({new QLabel("Alignmentpoint:", gbRollup1), Alignmentpointstackgraph,
+                                    DisabledApoint, Stackframelabel}));
+    perPoint->addLayout(controlRow({Chart10, DifSliderMalign}));
+    perPoint->addWidget(QUALSliderMalign);
+    tools.Stackgraphpanel->Body->addLayout(controlRow(
+        {StackSlider, differencecutslider, new QLabel("Limit to maximum frameno:", graph), LimitStack}));
     tools.Stackgraphpanel->Body->addLayout(controlRow({RxLabel4, RxLabel5}));
     tools.Stackgraphpanel->Body->addWidget(gbRollup1);
+
+    Alignmentpointlist = checkList(tools.Alignmentpointswindow, "Alignmentpointlist");
+    tools.Alignmentpointswindow->Body->addWidget(Alignmentpointlist, 1);
 
     Chart8 = named(new TChart(tools.Registrationgraphwindow), "Chart8");
     Showgraphpointer = shape(Chart8, "Showgraphpointer", 2, 200);

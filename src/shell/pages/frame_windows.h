@@ -18,6 +18,7 @@ class QPushButton;
 namespace kestrave {
 
 class TChart;
+class TFastLineSeries;
 class TPCheck;
 class TRxSlider;
 class TRxSpinEdit;
@@ -43,11 +44,27 @@ struct FrameWindows {
     // Stackgraphpanel.
     TRxSlider* StackSlider;  // the last rank to stack; its Tag the last rank of the range
     TRxSlider* differencecutslider;
-    TRxSpinEdit* LimitStack;
+    TRxSpinEdit* LimitStack;  // "Limit to maximum frameno:"
     QLabel* RxLabel4;  // "Difference Cutoff (green line)"
     QLabel* RxLabel5;  // "Quality Cutoff (red line)"
+    // "Show additional alignment graphs": the stack graph of one alignment point.
     QGroupBox* gbRollup1;
-    TRxSlider* QUALSliderMalign;
+    TRxSpinEdit* Alignmentpointstackgraph;  // the point shown, 1..100
+    TChart* Chart10;
+    TFastLineSeries* FastLineSeries3;  // red, right axis: the point's qualities, best first
+    TFastLineSeries* FastLineSeries4;  // green: the difference of each of them
+    TFastLineSeries* Series7;          // yellow: scratch copy, empty between handlers
+    TRxSlider* QUALSliderMalign;       // the point's quality cut-off: a position in the sorted graph
+    TRxSlider* DifSliderMalign;        // the point's difference cut-off, thousandths of its largest
+    // The point's cut-offs on Chart10 (plain frames standing in for the shapes): the cover over
+    // the positions right of the quality cut-off, and the difference cut-off's line.
+    QFrame* StackAPquality;
+    QFrame* StackAPDifference;
+    QLabel* DisabledApoint;  // "Alignmentpoint Disabled"
+    QLabel* Stackframelabel;  // the point's frames to stack, lowest quality and difference cut
+
+    // Alignmentpointswindow: one checkable line per alignment point.
+    QListWidget* Alignmentpointlist;
 
     // Registrationgraphwindow: the registration chart and the pointer at the shown frame.
     TChart* Chart8;

@@ -82,6 +82,20 @@ QStringList TChart::texts() const {
     return texts;
 }
 
+bool TChart::rightAxisUsed() const {
+    for (const auto& series : series_)
+        if (series->Active && series->RightAxis && series->Count() > 0) return true;
+    return false;
+}
+
+// Under the title and the legend's line, with room for the axes' numbers.
+QRect TChart::plotRect() const {
+    const QFontMetrics metrics = fontMetrics();
+    const int top = TitleHeight + 2 + metrics.height() + 4;
+    return {AxisNumbers, top, width() - AxisNumbers - (rightAxisUsed() ? AxisNumbers : Edge),
+            height() - top - Tick - BottomNumbers - 2};
+}
+
 void TChart::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -89,13 +103,13 @@ void TChart::paintEvent(QPaintEvent*) {
 
     double largestLeft = 0.0, largestRight = 0.0;
     int count = 0;
-    bool rightUsed = false;
     for (const auto& series : series_) {
+        if (!series->Active) continue;
         double& largest = series->RightAxis ? largestRight : largestLeft;
         for (const double value : series->values()) largest = std::max(largest, value);
         count = std::max(count, series->Count());
-        rightUsed = rightUsed || (series->RightAxis && series->Count() > 0);
     }
+    const bool rightUsed = rightAxisUsed();
 
     // The title, then the legend on a line of its own, so that it never covers a curve.
     painter.drawText(QRect(0, 2, width(), TitleHeight), Qt::AlignHCenter, title_);
@@ -109,9 +123,7 @@ void TChart::paintEvent(QPaintEvent*) {
         painter.drawText(legendX + 18, legendY + metrics.ascent(), series->Title);
         legendX += 18 + metrics.horizontalAdvance(series->Title) + 12;
     }
-    const int top = legendY + metrics.height() + 4;
-    const QRect plot(AxisNumbers, top, width() - AxisNumbers - (rightUsed ? AxisNumbers : Edge),
-                     height() - top - Tick - BottomNumbers - 2);
+    const QRect plot = plotRect();
     painter.setPen(Qt::gray);
     painter.drawRect(plot);
     if (plot.width() <= 1 || plot.height() <= 1) return;
@@ -155,7 +167,7 @@ void TChart::paintEvent(QPaintEvent*) {
     painter.save();
     painter.setClipRect(plot.adjusted(0, -1, 1, 1));
     for (const auto& series : series_) {
-        if (series->Count() == 0) continue;
+        if (series->Count() == 0 || !series->Active) continue;
         const Range& scale = series->RightAxis ? right : left;
         QPainterPath line;
         for (int i = 0; i < series->Count(); ++i) {

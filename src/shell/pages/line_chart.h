@@ -20,6 +20,7 @@ public:
     QColor SeriesColor;
     bool RightAxis = false;
     bool ShowInLegend = true;
+    bool Active = true;  // drawn (and in the legend) only while active
 
     void Clear() { values_.clear(); }
     // Appends the next point; its x is its index.
@@ -58,6 +59,11 @@ public:
 
     // The chart owns its series.
     TFastLineSeries* addSeries(const QString& title, const QColor& colour, bool rightAxis = false);
+
+    // The plotting area inside the margins, in the chart's pixels.
+    QRect plotRect() const;
+    // A shown series with points is drawn on the right axis.
+    bool rightAxisUsed() const;
 
     TChartAxis LeftAxis;
     TChartAxis RightAxis;

@@ -97,7 +97,7 @@ QComboBox* kernelPresetChooser(QWidget* parent, const char* objectName) {
     return chooser;
 }
 
-QFrame* shape(QWidget* parent, const char* objectName, int width, int height) {
+QFrame* shape(QWidget* parent, const char* objectName, int width, int height, const QBrush& fill) {
     auto* frame = named(new QFrame(parent), objectName);
     frame->setAutoFillBackground(true);
     // Indicators stand out from the window (the frame sign takes its own colours).
@@ -105,6 +105,11 @@ QFrame* shape(QWidget* parent, const char* objectName, int width, int height) {
     colours.setColor(QPalette::Window, QColor(255, 128, 0));
     frame->setPalette(colours);
     frame->resize(width, height);
+    if (fill.style() != Qt::NoBrush) {
+        QPalette colours = frame->palette();
+        colours.setBrush(QPalette::Window, fill);
+        frame->setPalette(colours);
+    }
     return frame;
 }
 

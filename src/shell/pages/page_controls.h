@@ -37,8 +37,9 @@ TRadioGroup* radioGroup(QWidget* parent, const char* objectName, const char* cap
 // A chooser of the 3 x 3 kernel presets ("Flat", "Sobel", "lowpass1", …).
 QComboBox* kernelPresetChooser(QWidget* parent, const char* objectName);
 
-// A small coloured rectangle (an indicator or pointer), placed by its owner.
-QFrame* shape(QWidget* parent, const char* objectName, int width, int height);
+// A small coloured rectangle (an indicator or pointer), placed by its owner; filled with `fill`
+// when one is given.
+QFrame* shape(QWidget* parent, const char* objectName, int width, int height, const QBrush& fill = {});
 
 // Shows `marker` under `button` (both in one window), `offset` pixels below the button's bottom
 // edge, and keeps it there when the layout moves or resizes the button.

@@ -26,6 +26,9 @@ RegistrationWindows::RegistrationWindows(ToolWindows& tools, TChart& Chart8) {
     Chart9 = named(new TChart(tools.Stackgraphpanel), "Chart9");
     FastLineSeries1 = Chart9->addSeries("Quality", Qt::red);
     FastLineSeries2 = Chart9->addSeries("Difference", Qt::green);
+    Selectoff = shape(Chart9, "Selectoff", 0, 0, QBrush(Qt::blue, Qt::BDiagPattern));
+    StackQuality = shape(Chart9, "StackQuality", 0, 0, Qt::green);
+    Stackdifference = shape(Chart9, "Stackdifference", 0, 0, Qt::green);
     tools.Stackgraphpanel->Body->insertWidget(0, Chart9, 1);
 }
 

@@ -33,6 +33,11 @@ struct RegistrationWindows {
     TChart* Chart9;
     TFastLineSeries* FastLineSeries1;
     TFastLineSeries* FastLineSeries2;
+    // The cut-offs over Chart9 (plain frames standing in for the shapes): the quality cut-off's
+    // line, the cover over the frames right of it, and the difference cut-off's line.
+    QFrame* StackQuality;
+    QFrame* Selectoff;
+    QFrame* Stackdifference;
 };
 
 }  // namespace kestrave

@@ -79,6 +79,7 @@ StackPage::StackPage(QWidget* parent) : QWidget(parent) {
     Savebutton = pushButton(this, "Savebutton", "Save");
     Showstackgraph = optionCheck(this, "Showstackgraph", "Show Stackgraph");
     ShowStacklist = optionCheck(this, "ShowStacklist", "Show Stacklist");
+    Alignmentpoints = optionCheck(this, "Alignmentpoints", "Show alignment sections");
 
     stackshape = textLabel(this, "stackshape", "");
     stackshape->setFixedSize(12, 12);
@@ -93,7 +94,7 @@ StackPage::StackPage(QWidget* parent) : QWidget(parent) {
     // The options over the whole width, the step's buttons under them, then the stack.
     layout->addWidget(glPageControl3);
     layout->addLayout(controlRow({Stackbutton, Statisticalstackbutton, Savebutton, stackshape, Showstackgraph,
-                                  ShowStacklist, Stacklabel}));
+                                  ShowStacklist, Alignmentpoints, Stacklabel}));
     layout->addWidget(ScrollBox2, 1);
 }
 

@@ -58,6 +58,7 @@ public:
     QPushButton* Savebutton;
     TPCheck* Showstackgraph;  // the stack graph tool window
     TPCheck* ShowStacklist;   // the tool window listing the stacked frames
+    TPCheck* Alignmentpoints;  // "Show alignment sections": the points' zones over the stack
 
     // Green while the frame at the quality cut-off (StackSlider) takes part, red when excluded.
     QLabel* stackshape;

@@ -219,6 +219,7 @@ WaveletPage::WaveletPage(QWidget* parent) : QWidget(parent) {
     Waveletfilterspeedbutton = toggleButton(this, "Waveletfilterspeedbutton", "Filter");
     Tonemapspeedbutton = toggleButton(this, "Tonemapspeedbutton", "Tone map");
     Resizebutton = toggleButton(this, "Resizebutton", "Resize");
+    Showstackcount = toggleButton(this, "Showstackcount", "View\r\nStacksize");
 
     Clipcopy = named(new QPushButton("Copy\r\nto Clipboard", this), "Clipcopy");
     Differ = named(new QPushButton("Difference \r\nwith Clipboard", this), "Differ");
@@ -242,7 +243,8 @@ WaveletPage::WaveletPage(QWidget* parent) : QWidget(parent) {
     frame.column->addWidget(
         captionedGroup(column, "Tool windows",
                        controlGrid({{Gammaspeedbutton, Histogramspeedbutton, RGBbalancespeedbutton},
-                                    {Waveletfilterspeedbutton, Tonemapspeedbutton, Resizebutton}})));
+                                    {Waveletfilterspeedbutton, Tonemapspeedbutton, Resizebutton},
+                                    {Showstackcount}})));
     frame.column->addLayout(controlRow({Clipcopy, Differ}));
     frame.column->addWidget(RadioGroup1);
     frame.column->addWidget(captionedGroup(column, "Processing",

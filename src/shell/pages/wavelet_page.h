@@ -127,6 +127,7 @@ public:
     QToolButton* Waveletfilterspeedbutton;
     QToolButton* Tonemapspeedbutton;
     QToolButton* Resizebutton;
+    QToolButton* Showstackcount;  // "View\r\nStacksize": the stack depth instead of the rendering
     QScrollArea* Scrollbox3;
     QLabel* ProcessImage;
     // Clipboard compare, shown only in the developer mode.

@@ -1,0 +1,181 @@
+// The stack cut-offs on the offscreen platform: the global cut-offs choose the stack list, the
+// frame limit takes the slider's end, each alignment point's graph and sliders set the cuts the
+// stack reads, and the stack-depth view.
+
+#include <QLabel>
+#include <QPushButton>
+#include <QToolButton>
+#include <cmath>
+
+#include "shell/pages/align_page.h"
+#include "shell/pages/frame_windows.h"
+#include "shell/pages/line_chart.h"
+#include "shell/pages/optimize_page.h"
+#include "shell/pages/registration_windows.h"
+#include "shell/pages/stack_page.h"
+#include "shell/pages/wavelet_page.h"
+#include "stack_page_support.h"
+#include "widgets/check_box.h"
+#include "widgets/radio_group.h"
+#include "widgets/slider.h"
+#include "widgets/spin_edit.h"
+
+namespace kestrave::test {
+
+namespace {
+
+constexpr float NotMeasured = 10000000.0f;
+
+struct StackCutoffsTest : StackPageTest {
+    StackCutoffsTest() { form->alignPage->AlignSlider->setMaxValue(Count - 1); }
+
+    // Three alignment points after the optimizer; point 2 has the quality (7 j) mod 16 at rank j
+    // and the difference j / 2 + 1, but for the best of them (rank 9) that was never measured.
+    void optimizedPoints() {
+        context.alignPoints.MultiPointMode = true;
+        context.alignPoints.Alignpoints = 3;
+        context.state.progstatus = TProgStatus::psOptimized;
+        for (int j = 0; j < Count; ++j) {
+            TFrameRec& rec = context.model.FrameTable[j];
+            rec.Slots[1].Difference = 1.0f;
+            rec.Slots[2].Quality = static_cast<float>(7 * j % Count);
+            rec.Slots[2].Difference = j == 9 ? NotMeasured : 0.5f * static_cast<float>(j) + 1.0f;
+        }
+        context.model.FrameTable[4].Excluded = true;
+    }
+
+    FrameWindows& windows = form->frameWindows;
+};
+
+TEST_F(StackCutoffsTest, CutoffsChooseTheStackListAndTheLimitJumpsToTheSliderEnd) {
+    // Differences 1..16 by rank; rank 12 was never measured and rank 3 is excluded.
+    for (int j = 0; j < Count; ++j)
+        context.model.FrameTable[j].Slots[0].Difference = static_cast<float>(j + 1);
+    context.model.FrameTable[12].Slots[0].Difference = NotMeasured;
+    context.model.FrameTable[3].Excluded = true;
+    context.state.ProcessStage = TProcessStage::stFFTSizeSet;  // the labels, not the frame
+    windows.differencecutslider->setValue(500);
+    // The largest difference over the ranks 0..14 passes over the one never measured.
+    EXPECT_EQ(windows.RxLabel4->text(), "Difference Cutoff (green line) (max =15.000) ( % 50)");
+
+    // After a stack of the ranks 0..8: half of the largest 8 of the ranks 0..7 lets the ranks
+    // 0..2 through, with the one at the cut-off 4 frames; rank 3 has 13 of the best 16.
+    context.state.ProcessStage = TProcessStage::stAligned;
+    windows.StackSlider->setTag(8);
+    windows.StackSlider->setValue(8);
+    EXPECT_EQ(form->StatusPanels[3]->text(), "Stacksize: 4 Low quality :81.25%");
+    // The stack graph is open while the stack is made (and shown again by it): the frame limit
+    // shows the slider's end, the cut-off stays.
+    form->stackPage->Showstackgraph->setChecked(true);
+    form->stack->ShowstackgraphClick();
+    form->stackPage->Stackbutton->click();
+    ASSERT_TRUE(context.stack.exists());
+    EXPECT_EQ(context.stack.result.stackList, (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(windows.StackSlider->Value(), 8);
+    EXPECT_EQ(windows.StackSlider->Tag(), 8);
+    EXPECT_EQ(static_cast<int>(windows.LimitStack->Value()), Count - 1);
+
+    // The stack graph: quality and difference per rank, and the cut-offs' lines placed on it.
+    const RegistrationWindows& charts = form->registrationWindows;
+    EXPECT_EQ(charts.FastLineSeries1->SeriesColor, QColor(Qt::red));
+    EXPECT_EQ(charts.FastLineSeries1->Count(), Count);
+    EXPECT_EQ(charts.FastLineSeries2->SeriesColor, QColor(Qt::green));
+    EXPECT_EQ(charts.FastLineSeries2->Count(), Count);
+    const QRect plot = charts.Chart9->plotRect();
+    EXPECT_EQ(charts.StackQuality->x(), plot.right() + 1);  // rank 8 of 8
+    EXPECT_EQ(charts.Stackdifference->y(), plot.top() + std::lrint(plot.height() * 501 / 1002.0));
+
+    // A limit above the last stacked rank takes the slider's end, not that rank.
+    windows.LimitStack->setValue(10);
+    EXPECT_EQ(windows.StackSlider->Value(), Count - 1);
+    EXPECT_EQ(static_cast<int>(windows.LimitStack->Value()), Count - 1);
+    windows.LimitStack->setValue(5);
+    EXPECT_EQ(windows.StackSlider->Value(), 5);
+}
+
+TEST_F(StackCutoffsTest, PointSlidersSetTheCutsTheStackReads) {
+    optimizedPoints();
+    windows.Alignmentpointstackgraph->setValue(2);
+
+    // Point 2's graph: the 15 frames that are not excluded, best quality first; the unmeasured
+    // difference of the best shows as 0.
+    const std::vector<double> sorted{15, 14, 13, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0};
+    EXPECT_EQ(windows.FastLineSeries3->SeriesColor, QColor(Qt::red));
+    EXPECT_EQ(windows.FastLineSeries3->values(), sorted);
+    EXPECT_EQ(windows.FastLineSeries4->SeriesColor, QColor(Qt::green));
+    ASSERT_EQ(windows.FastLineSeries4->Count(), 15);
+    EXPECT_EQ(windows.FastLineSeries4->values()[0], 0.0);  // rank 9
+    EXPECT_EQ(windows.FastLineSeries4->values()[1], 2.0);  // rank 2
+    EXPECT_EQ(windows.Series7->SeriesColor, QColor(Qt::yellow));
+    EXPECT_EQ(windows.Series7->Count(), 0);
+    EXPECT_EQ(windows.QUALSliderMalign->MaxValue(), 14);
+
+    // Half the largest measured difference (8.5 at rank 15), and the fourth best quality.
+    windows.DifSliderMalign->setValue(500);
+    windows.QUALSliderMalign->setValue(3);
+    const PointLimits& points = context.points;
+    EXPECT_EQ(points.PointDifferenceCut[2], 4.25f);
+    EXPECT_EQ(points.PointQualityCut[2], 11.0f);
+    EXPECT_EQ(points.PointDifferenceSlider[2], 500);
+    EXPECT_EQ(points.PointQualitySlider[2], 3);
+    // Of the four best, ranks 9 (0) and 2 (2.0) are within 4.25; 11 of the best 15.
+    EXPECT_EQ(windows.Stackframelabel->text(), "Frames to stack:2\n\rLow quality :73.33%.Dif. cutoff  :4.25");
+    const StackPointSet stacked = readStackOptions(*form).Points;
+    EXPECT_TRUE(stacked.MultiPointMode);
+    EXPECT_EQ(stacked.Alignpoints, 3);
+    EXPECT_EQ(stacked.PointDifferenceCut[2], 4.25f);
+    EXPECT_EQ(stacked.PointQualityCut[2], 11.0f);
+
+    // Point 3 with Multi-Quantity: only one frame reaches its quality floor, the slider still
+    // has a range; back on point 2 the sliders return to where they were.
+    form->optimizePage->MultiAlign->setItemIndex(1);
+    context.points.PointQualityCutInit[3] = 100.0f;
+    context.model.FrameTable[6].Slots[3].Quality = 200.0f;
+    windows.Alignmentpointstackgraph->setValue(3);
+    EXPECT_EQ(windows.FastLineSeries3->Count(), 1);
+    EXPECT_EQ(windows.QUALSliderMalign->MaxValue(), 1);
+    form->optimizePage->MultiAlign->setItemIndex(0);
+    windows.Alignmentpointstackgraph->setValue(2);
+    EXPECT_EQ(windows.DifSliderMalign->Value(), 500);
+    EXPECT_EQ(windows.QUALSliderMalign->Value(), 3);
+}
+
+TEST_F(StackCutoffsTest, GraphWithPointsStartsFromTheLargestPointStack) {
+    optimizedPoints();
+    context.state.ProcessStage = TProcessStage::stStackPage;
+    context.points.PointLimitCount[1] = 9;
+    context.points.PointLimitCount[2] = 12;
+    context.points.PointLimitCount[3] = 5;
+    form->stackPage->Showstackgraph->setChecked(true);
+    form->stack->ShowstackgraphClick();
+
+    EXPECT_EQ(windows.StackSlider->MaxValue(), 12);
+    EXPECT_EQ(windows.StackSlider->Value(), 12);
+    EXPECT_FALSE(form->registrationWindows.FastLineSeries2->Active);
+    EXPECT_EQ(windows.Alignmentpointstackgraph->MaxValue(), 3);
+    // Every point follows the global cut-off within its own graph of 15 frames.
+    for (int p = 1; p <= 3; ++p) EXPECT_EQ(context.points.PointLimitCount[p], 12) << p;
+    EXPECT_EQ(form->StatusPanels[3]->text(), "Stacksize : 13 Frames");
+}
+
+TEST_F(StackCutoffsTest, StackDepthViewShowsTheWeightsAndThePoints) {
+    form->stackPage->Stackbutton->click();
+    ASSERT_TRUE(context.stack.exists());
+    context.alignPoints.Alignpoints = 2;
+    context.alignPoints.PointPos[1] = {10, 12};
+    context.alignPoints.PointFFTSize[1] = 8;
+    form->alignPage->Showalignpoints->setChecked(true);
+    form->waveletPage->Showstackcount->click();
+
+    // Every pixel took all 16 frames: the largest weight, white; point 1's box in lime.
+    const Bitmap24& depth = context.wavelet.ProcessPicture;
+    ASSERT_EQ(depth.width(), Width);
+    const std::uint8_t* inside = depth.pixel(30, 25);
+    EXPECT_EQ(std::vector<int>(inside, inside + 3), (std::vector<int>{255, 255, 255}));
+    const std::uint8_t* edge = depth.pixel(6, 14);  // the box's left side, x = 10 - 4
+    EXPECT_EQ(std::vector<int>(edge, edge + 3), (std::vector<int>{0, 255, 0}));
+}
+
+}  // namespace
+
+}  // namespace kestrave::test
