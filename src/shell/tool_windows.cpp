@@ -26,14 +26,14 @@ void ToolWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (placed_ || !parentWidget()) return;
     placed_ = true;
-    // Cascaded from the top right of the main window, over the first groups of the pages' option
-    // columns (set before a step, not after it): the picture stays in sight, and so do the step
-    // buttons at the columns' bottom.
-    constexpr int Top = 60, Step = 24, Steps = 8;
+    // Cascaded from the top left of the picture area, under the page tabs and the picture's view
+    // options (the picture is centred below them): the step's options in the column at the right,
+    // the frame browser under the picture and the picture's middle stay in sight.
+    constexpr int Top = 80, Step = 24, Steps = 8;
     const QRect owner = parentWidget()->window()->geometry();
     const int cascade = parentWidget()->property("toolWindowsPlaced").toInt() % Steps;
     parentWidget()->setProperty("toolWindowsPlaced", cascade + 1);
-    move(std::max(owner.left(), owner.right() - width() - Step * cascade),
+    move(std::min(owner.left() + Step * cascade, std::max(owner.left(), owner.right() - width())),
          std::max(owner.top(), std::min(owner.top() + Top + Step * cascade, owner.bottom() - height())));
 }
 
