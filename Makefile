@@ -1,6 +1,9 @@
 # The two commands of the README, plus the steps they are made of.
 JOBS ?= $(shell nproc)
-.PHONY: deps build test test-release test-asan demo bench clean
+# make fuzz: each fuzz target runs this many seconds, this many targets at a time.
+FUZZ_SECONDS ?= 60
+FUZZ_JOBS ?= 4
+.PHONY: deps build test test-release test-asan test-fuzz fuzz fuzz-build demo bench clean
 
 deps:
 	@scripts/install-deps
@@ -20,7 +23,19 @@ test-asan: deps
 	@cmake --build --preset asan -j $(JOBS)
 	@ctest --preset asan -j $(JOBS)
 
-test: test-release test-asan
+# The file readers under libFuzzer (clang, core only): the test run replays the seeds and the
+# inputs of every fault found once; make fuzz searches for new ones.
+fuzz-build: deps
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz -j $(JOBS) --target kestrave_fuzzers kestrave_fuzz_seeds
+
+test-fuzz: fuzz-build
+	@fuzz/run check
+
+fuzz: fuzz-build
+	@FUZZ_JOBS=$(FUZZ_JOBS) fuzz/run campaign $(FUZZ_SECONDS)
+
+test: test-release test-asan test-fuzz
 
 demo: build
 	@scripts/demo
