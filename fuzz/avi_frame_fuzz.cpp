@@ -22,8 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::span<const std::uint8_t> sample(data + Fixed + tableBytes, size - Fixed - tableBytes);
 
     // The sizes the file reader lets through to a decoder.
-    const std::int64_t width = header.width();
-    const std::int64_t height = header.height();
+    const std::int64_t width = header.biWidth;
+    const std::int64_t height = header.biHeight < 0 ? -std::int64_t{header.biHeight} : header.biHeight;
     if (width < 1 || height < 1 || width > AviMaxFrameSide || height > AviMaxFrameSide ||
         width * height > AviMaxFramePixels)
         return 0;

@@ -1,4 +1,5 @@
-// PNG pictures through the libpng wrapper: every colour type and depth, damaged chunks.
+// PNG frames through the libpng wrapper: every colour type and depth, damaged chunks; a 16-bit
+// picture also fills the 16-bit frame.
 
 #include "frames/png_io.h"
 #include "fuzz_support.h"
@@ -6,16 +7,21 @@
 using namespace kestrave;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const auto path = fuzz::writeInput({data, size}, "input.png");
+    Bitmap24 preview;
+    TTIFFBitMap highBitFrame;
+    FrameReaderState state;
     fuzz::expectMessages([&] {
-        const PngPicture picture = decodePng({data, size}, "input.png");
-        FUZZ_CHECK(!picture.preview.empty());
-        FUZZ_CHECK(picture.preview.width() <= MaxPictureSide && picture.preview.height() <= MaxPictureSide);
-        FUZZ_CHECK(picture.bitDepth == 8 || picture.bitDepth == 16);
-        const std::size_t samples =
-            picture.bitDepth == 16
-                ? std::size_t{3} * picture.preview.width() * static_cast<std::size_t>(picture.preview.height())
-                : 0;
-        FUZZ_CHECK(picture.samples.size() == samples);
+        const bool sixteenBit = LoadPNGFrame(path, preview, highBitFrame, state);
+        FUZZ_CHECK(!preview.empty());
+        FUZZ_CHECK(preview.width() <= MaxPictureSide && preview.height() <= MaxPictureSide);
+        FUZZ_CHECK(state.PngFrameWidth == preview.width() && state.PngFrameHeight == preview.height());
+        if (sixteenBit) {
+            FUZZ_CHECK(highBitFrame.width() == preview.width() + 1 && highBitFrame.height() == preview.height() + 1);
+            FUZZ_CHECK(highBitFrame.HighBitsAllocated());
+        } else {
+            FUZZ_CHECK(highBitFrame.empty());
+        }
     });
     return 0;
 }
