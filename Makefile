@@ -32,7 +32,10 @@ fuzz-build: deps
 test-fuzz: fuzz-build
 	@fuzz/run check
 
+# The coverage build measures how much of each reader a campaign reached.
 fuzz: fuzz-build
+	@cmake --preset fuzz-coverage >/dev/null
+	@cmake --build --preset fuzz-coverage -j $(JOBS) --target kestrave_fuzzers
 	@FUZZ_JOBS=$(FUZZ_JOBS) fuzz/run campaign $(FUZZ_SECONDS)
 
 test: test-release test-asan test-fuzz

@@ -1,7 +1,8 @@
 // AVI videos as the program reads them: the RIFF structure, the "idx1" and OpenDML indexes or the
 // scan of the "movi" lists, the stream format, and the frames decoded by whichever decoder the
 // format picks — frame 0 as input selection reads it, a pass over the first frames as alignment
-// runs it (interlaced, with the preview gamma), and frame 0 once more as raw colour-sensor video.
+// or stacking runs it (interlaced, with the preview gamma), and frame 0 once more as raw
+// colour-sensor video.
 
 #include <vector>
 
@@ -65,9 +66,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         reader.ReadAVIFrames(path, 0, {}, sink, progress);
         FUZZ_CHECK(!preview.empty());
 
+        // The pass of alignment or of stacking, with interlaced fields of rows or of columns:
+        // the input's length picks which, so that every combination meets every file layout.
         AviReadOptions pass;
-        pass.InAlignPass = true;
+        pass.InAlignPass = (size & 1) == 0;
+        pass.InStackPass = !pass.InAlignPass;
         pass.interlaced = true;
+        pass.Interlacehoriz = (size & 2) != 0;
         pass.Pregamma = true;
         pass.GammaTable = &gammaTable();
         reader.ReadAVIFrames(path, -1, pass, sink, progress);
