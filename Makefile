@@ -1,6 +1,9 @@
 # The two commands of the README, plus the steps they are made of.
 JOBS ?= $(shell nproc)
-.PHONY: deps build test test-release test-asan demo bench clean
+# make fuzz: each fuzz target runs this many seconds, this many targets at a time.
+FUZZ_SECONDS ?= 60
+FUZZ_JOBS ?= 4
+.PHONY: deps build test test-release test-asan test-tsan test-fuzz fuzz fuzz-build demo bench clean
 
 deps:
 	@scripts/install-deps
@@ -22,13 +25,27 @@ test-asan: deps
 
 # The character's threads (engine, director, queue) under ThreadSanitizer; Qt stays out of it,
 # its libraries are not instrumented.
-.PHONY: test-tsan
 test-tsan: deps
 	@cmake --preset tsan >/dev/null
 	@cmake --build --preset tsan -j $(JOBS)
 	@ctest --preset tsan -j $(JOBS)
 
-test: test-release test-asan test-tsan
+# The file readers under libFuzzer (clang, core only): the test run replays the seeds and the
+# inputs of every fault found once; make fuzz searches for new ones.
+fuzz-build: deps
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz -j $(JOBS) --target kestrave_fuzzers kestrave_fuzz_seeds
+
+test-fuzz: fuzz-build
+	@fuzz/run check
+
+# The coverage build measures how much of each reader a campaign reached.
+fuzz: fuzz-build
+	@cmake --preset fuzz-coverage >/dev/null
+	@cmake --build --preset fuzz-coverage -j $(JOBS) --target kestrave_fuzzers
+	@FUZZ_JOBS=$(FUZZ_JOBS) fuzz/run campaign $(FUZZ_SECONDS)
+
+test: test-release test-asan test-tsan test-fuzz
 
 demo: build
 	@scripts/demo

@@ -94,10 +94,14 @@ public:
         if (bitCount_ <= 8) readPalette(paletteStart, paletteEntryBytes, colorsUsed);
         if (bitCount_ == 16 && compression == BI_RGB) masks = {0x7C00, 0x03E0, 0x001F};
         if (bitCount_ == 32 && compression == BI_RGB) masks = {0xFF0000, 0x00FF00, 0x0000FF};
+        // Uncompressed rows must all be in the file before the picture is allocated: a header
+        // of a few bytes may claim a picture of hundreds of megabytes.
+        const bool rle = compression == BI_RLE8 || compression == BI_RLE4;
+        if (!rle) need(offBits_, rowStride() * static_cast<std::size_t>(height_));
 
         try {
             Bitmap24 picture(width_, height_);
-            if (compression == BI_RLE8 || compression == BI_RLE4) {
+            if (rle) {
                 decodeRle(picture, compression == BI_RLE4);
             } else {
                 decodeRows(picture, Channel(masks[0]), Channel(masks[1]), Channel(masks[2]));
@@ -152,9 +156,11 @@ private:
         return picture.row(topDown_ ? static_cast<int>(fileRow) : height_ - 1 - static_cast<int>(fileRow));
     }
 
+    // Bytes from one uncompressed row to the next: whole 32-bit words.
+    std::size_t rowStride() const { return ((static_cast<std::size_t>(width_) * bitCount_ + 31) / 32) * 4; }
+
     void decodeRows(Bitmap24& picture, const Channel& red, const Channel& green, const Channel& blue) const {
-        const std::size_t stride = ((static_cast<std::size_t>(width_) * bitCount_ + 31) / 32) * 4;
-        need(offBits_, stride * static_cast<std::size_t>(height_));
+        const std::size_t stride = rowStride();
         for (int r = 0; r < height_; ++r) {
             const std::uint8_t* in = data_.data() + offBits_ + r * stride;
             std::uint8_t* out = pictureRow(picture, r);

@@ -9,6 +9,10 @@ namespace kestrave {
 
 namespace {
 
+[[noreturn]] void truncated(const std::filesystem::path& path) {
+    throw FileError("File " + displayName(path) + " is truncated");
+}
+
 RiffFile openOrThrow(const std::filesystem::path& path) {
     std::optional<RiffFile> file = RiffFile::open(path);
     if (!file) throw FileError("Cannot open file " + path.string());
@@ -28,12 +32,16 @@ std::optional<FrameFile> FrameFile::openIfExists(const std::filesystem::path& pa
 }
 
 void FrameFile::readAt(std::uint64_t offset, void* buffer, std::size_t count) const {
-    if (!file_.readAt(offset, buffer, count)) throw FileError("File " + displayName(path_) + " is truncated");
+    if (!file_.readAt(offset, buffer, count)) truncated(path_);
 }
 
 std::unique_ptr<std::uint8_t[]> FrameFile::readRows(std::uint64_t offset, std::uint64_t strideBytes,
                                                     std::size_t rowBytes, int rows) const {
     const std::size_t total = rowBytes * static_cast<std::size_t>(rows);
+    // The whole range is checked before the block is allocated: a header may claim rows that the
+    // file does not hold.
+    if (rows > 0 && !file_.contains(offset, static_cast<std::uint64_t>(rows - 1) * strideBytes + rowBytes))
+        truncated(path_);
     auto block = std::make_unique_for_overwrite<std::uint8_t[]>(total);
     if (strideBytes == rowBytes) {
         readAt(offset, block.get(), total);

@@ -61,6 +61,7 @@ struct PngReadJob {
     png_uint_32 height;
     int bitDepth;
     std::size_t rowBytes;
+    int fileBitsPerPixel;  // as stored, before the expansion to red, green, blue
 };
 
 // Reads the header and asks for red, green, blue output of 8 or 16 bits per sample.
@@ -69,6 +70,7 @@ bool readPngHeader(PngReadJob& job) {
     png_set_read_fn(job.png, &job.source, readFromMemory);
     png_set_user_limits(job.png, MaxPictureSide, MaxPictureSide);
     png_read_info(job.png, job.info);
+    job.fileBitsPerPixel = png_get_channels(job.png, job.info) * png_get_bit_depth(job.png, job.info);
     const int colorType = png_get_color_type(job.png, job.info);
     png_set_palette_to_rgb(job.png);
     png_set_expand_gray_1_2_4_to_8(job.png);
@@ -155,6 +157,10 @@ PngPicture decodePng(std::span<const std::uint8_t> data, const std::filesystem::
     if (job.png == nullptr || job.info == nullptr) readFailed(name, "not enough memory");
     if (!readPngHeader(job)) readFailed(name, job.errors.message);
     checkPictureSize(job.width, job.height, name);
+    // Deflate packs at most 1032 bytes into one, so a file too short for the pixels its header
+    // claims is refused before the picture is allocated.
+    if (std::uint64_t{job.width} * job.height * job.fileBitsPerPixel / 8 > std::uint64_t{1032} * data.size())
+        readFailed(name, "the file is too short for a picture of its size");
     const int width = static_cast<int>(job.width);
     const int height = static_cast<int>(job.height);
     const int sampleBytes = job.bitDepth == 16 ? 2 : 1;

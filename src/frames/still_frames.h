@@ -100,7 +100,9 @@ void sizeRawFrame(T2dArrays& plane, Bitmap24& preview, int width, int height);
 template <typename RowOf, typename ValueIn>
 void fillPlaneByRows(T2dArrays& plane, RowOf rowOf, ValueIn value) {
     // Four floats stored at any float position (a float-typed store, so it aliases nothing else).
-    using Float4 = float __attribute__((vector_size(16), aligned(4)));
+    // Declared with typedef: only there does every compiler take the lowered alignment (clang
+    // ignores it in an alias declaration and would store as if aligned to 16 bytes).
+    typedef float Float4 __attribute__((vector_size(16), aligned(4)));
     constexpr int band = 4;
     constexpr int stretch = 1024;
     const int width = plane.xCount();

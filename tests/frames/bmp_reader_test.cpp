@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "allocation_failure.h"
 #include "frames/bmp_reader.h"
 #include "platform/errors.h"
 #include "still_test_files.h"
@@ -182,6 +183,13 @@ TEST(BmpReader, TruncatedAndHostileFilesGiveAMessage) {
                      {.width = 4, .height = 2, .bits = 8, .compression = 1, .palette = rampPalette(4)},
                      {4, 1, 0, 0, 2})),
                  FileError);
+    // A header that claims 10000 x 10000 pixels with no rows behind it is refused before the
+    // picture's 300 MB are asked for.
+    {
+        const test::AllocationFailureScope noLargeAllocation(std::size_t{1} << 24, 0);
+        EXPECT_THROW(decode(makeBmpWithData({.width = 10000, .height = 10000}, {})), FileError);
+        EXPECT_EQ(noLargeAllocation.refused(), 0);
+    }
     test::TempDir dir;
     EXPECT_THROW(readBmpFile(dir / "missing.bmp"), FileError);
 }

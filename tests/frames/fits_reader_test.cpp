@@ -6,6 +6,7 @@
 #include <clocale>
 #include <cstdlib>
 
+#include "allocation_failure.h"
 #include "frames/fits_reader.h"
 #include "still_test_files.h"
 #include "support/temp_dir.h"
@@ -217,6 +218,14 @@ TEST(FitsReader, BadFilesAreRefusedAndLeaveThePreviousFrame) {
     for (std::size_t i = 0; i < bad.size(); ++i) {
         writeFile(dir / "bad.fit", bad[i]);
         EXPECT_THROW(ReadFitsFrame(dir / "bad.fit", t.plane, t.preview, t.state), FileError) << i;
+    }
+    // A header that claims 4096 x 4096 floats with no data behind it is refused before the rows'
+    // 64 MB are asked for.
+    {
+        writeFile(dir / "bad.fit", makeFits(fitsCards(-32, 4096, 4096), -32, {}));
+        const test::AllocationFailureScope noLargeAllocation(std::size_t{1} << 24, 0);
+        EXPECT_THROW(ReadFitsFrame(dir / "bad.fit", t.plane, t.preview, t.state), FileError);
+        EXPECT_EQ(noLargeAllocation.refused(), 0);
     }
     try {
         writeFile(dir / "bad.fit", makeFits(notInteger, 16, {1, 2, 3, 4, 5, 6}));

@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <png.h>
+#include <zlib.h>
 
 #include <cstdio>
 #include <filesystem>
 
+#include "allocation_failure.h"
 #include "frames/png_io.h"
 #include "still_test_files.h"
 #include "support/temp_dir.h"
@@ -155,6 +157,40 @@ TEST(PngReader, DamagedFilesGiveAMessageAndChangeNothing) {
     EXPECT_THROW(LoadPNGFrame(dir / "missing.png", t.preview, t.highBit, t.state), FileError);
     EXPECT_EQ(t.state.PngFrameWidth, 64);
     EXPECT_TRUE(std::equal(before.begin(), before.end(), t.preview.bits()));
+}
+
+// A PNG of 10000 x 10000 16-bit RGB pixels (600 MB of samples) whose image data is a few
+// compressed bytes: a header and a stream no longer than a real picture of that size could be.
+Bytes hugePngWithLittleData() {
+    Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    const auto chunk = [&](const char* type, const Bytes& data) {
+        const auto put32 = [&](std::uint32_t v) {
+            for (int shift = 24; shift >= 0; shift -= 8) png.push_back(static_cast<std::uint8_t>(v >> shift));
+        };
+        put32(static_cast<std::uint32_t>(data.size()));
+        Bytes body(type, type + 4);
+        body.insert(body.end(), data.begin(), data.end());
+        png.insert(png.end(), body.begin(), body.end());
+        put32(static_cast<std::uint32_t>(crc32(0, body.data(), static_cast<uInt>(body.size()))));
+    };
+    chunk("IHDR", {0, 0, 0x27, 0x10, 0, 0, 0x27, 0x10, 16, PNG_COLOR_TYPE_RGB, 0, 0, 0});
+    const Bytes rows(1000, 0);
+    Bytes packed(compressBound(rows.size()));
+    uLongf packedSize = packed.size();
+    compress(packed.data(), &packedSize, rows.data(), rows.size());
+    packed.resize(packedSize);
+    chunk("IDAT", packed);
+    chunk("IEND", {});
+    return png;
+}
+
+TEST(PngReader, AHeaderClaimingMoreThanTheFileCanHoldIsRefusedBeforeAllocating) {
+    TempDir dir;
+    writeFile(dir / "huge.png", hugePngWithLittleData());
+    Targets t;
+    const test::AllocationFailureScope noLargeAllocation(std::size_t{1} << 24, 0);
+    EXPECT_THROW(LoadPNGFrame(dir / "huge.png", t.preview, t.highBit, t.state), FileError);
+    EXPECT_EQ(noLargeAllocation.refused(), 0);
 }
 
 // Runs a shell command; returns its exit status (-1 when it could not run) and its output.

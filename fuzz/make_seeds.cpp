@@ -1,0 +1,379 @@
+// Writes the seed corpus of every fuzz target with the file writers of the reader tests (and the
+// program's own writers for the files it saves itself): small files of each layout a reader
+// takes, so that fuzzing starts from inputs that reach deep into the reader.
+//
+// Usage: kestrave_fuzz_seeds <corpus folder>   (fuzz/corpus; one sub-folder per target)
+
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "avi_test_jpeg.h"
+#include "codecs/tiff_bitmap.h"
+#include "codecs/tiff_lzw.h"
+#include "enhance/filter_file.h"
+#include "enhance/scheme_file.h"
+#include "persist/big_ini_file.h"
+#include "platform/riff_file.h"
+#include "still_test_files.h"
+#include "support/avi_test_writer.h"
+#include "tiff_test_files.h"
+
+namespace fs = std::filesystem;
+using namespace kestrave;
+using namespace kestrave::test;
+
+namespace {
+
+fs::path corpus;
+
+fs::path seedPath(const std::string& target, const std::string& name) {
+    fs::create_directories(corpus / target);
+    return corpus / target / name;
+}
+
+void seed(const std::string& target, const std::string& name, const Bytes& bytes) {
+    writeFile(seedPath(target, name), bytes);
+}
+
+void seedText(const std::string& target, const std::string& name, const std::string& text) {
+    seed(target, name, Bytes(text.begin(), text.end()));
+}
+
+// Bytes following a simple pattern, so that pictures are not flat.
+Bytes pattern(std::size_t count, unsigned step = 37) {
+    Bytes bytes(count);
+    for (std::size_t i = 0; i < count; ++i) bytes[i] = static_cast<std::uint8_t>(i * step + i / 7);
+    return bytes;
+}
+
+std::vector<std::uint16_t> samples16(std::size_t count, std::uint32_t limit) {
+    return randomSamples(count, limit, static_cast<std::uint32_t>(count));
+}
+
+Bytes greyJpeg(int width, int height) {
+    return encodeJpeg(width, height, 1, pattern(static_cast<std::size_t>(width) * height, 5));
+}
+
+Bytes colourJpeg(int width, int height) {
+    return encodeJpeg(width, height, 3, pattern(static_cast<std::size_t>(width) * height * 3, 11));
+}
+
+// ---- AVI ----
+
+struct AviSeed {
+    std::string name;
+    AviTestFormat format;
+    AviTestLayout layout;
+    std::vector<Bytes> frames;
+};
+
+std::size_t storedFrameBytes(const AviTestFormat& f) {
+    const int height = f.height < 0 ? -f.height : f.height;
+    if (f.compression == "Y800") return static_cast<std::size_t>(f.width) * height;
+    return (static_cast<std::size_t>(f.width) * f.bitCount + 31) / 32 * 4 * height;
+}
+
+AviTestFormat aviFormat(const std::string& handler, const std::string& compression, int width, int height,
+                        int bits) {
+    AviTestFormat f;
+    f.handler = handler;
+    f.compression = compression;
+    f.width = width;
+    f.height = height;
+    f.bitCount = bits;
+    return f;
+}
+
+std::vector<Bytes> rawFrames(const AviTestFormat& f, int count, bool withDropped = false) {
+    std::vector<Bytes> frames;
+    for (int k = 0; k < count; ++k)
+        frames.push_back(withDropped && k == 1 ? Bytes{} : pattern(storedFrameBytes(f), 13 + 2 * k));
+    return frames;
+}
+
+std::vector<AviSeed> aviSeeds() {
+    std::vector<AviSeed> seeds;
+    const auto add = [&](std::string name, AviTestFormat f, AviTestLayout layout, std::vector<Bytes> frames) {
+        seeds.push_back({std::move(name), std::move(f), layout, std::move(frames)});
+    };
+    {
+        const AviTestFormat f = aviFormat("Y800", "Y800", 8, 6, 8);
+        add("y800_idx1.avi", f, {}, rawFrames(f, 3, true));
+    }
+    {
+        AviTestFormat f = aviFormat("DIB ", "", 5, 3, 8);
+        for (int i = 0; i < 16; ++i) {
+            const Bytes entry = {static_cast<std::uint8_t>(i * 16), static_cast<std::uint8_t>(255 - i * 16),
+                                 static_cast<std::uint8_t>(i * 7), 0};
+            f.colorTable.insert(f.colorTable.end(), entry.begin(), entry.end());
+        }
+        add("dib8_palette_absolute_index.avi", f, {.index = AviTestIndex::Idx1Absolute}, rawFrames(f, 2));
+    }
+    {
+        const AviTestFormat f = aviFormat("DIB ", "", 4, -3, 24);
+        add("dib24_topdown_no_index_audio_rec.avi", f,
+            {.index = AviTestIndex::None, .audioStream = true, .recLists = true}, rawFrames(f, 2));
+    }
+    {
+        const AviTestFormat f = aviFormat("DIB ", "", 3, 2, 32);
+        add("dib32_opendml.avi", f, {.index = AviTestIndex::OpenDml, .framesPerRiff = 2}, rawFrames(f, 5, true));
+    }
+    {
+        const AviTestFormat f = aviFormat("DIB ", "", 5, 2, 16);
+        add("dib16_start_length.avi", f, {.length = 4, .start = 1}, rawFrames(f, 3));
+    }
+    for (int bits : {12, 16, 36, 48, 8}) {
+        const AviTestFormat f = aviFormat("K3CC", "", 5, 3, bits);
+        add("k3cc" + std::to_string(bits) + ".avi", f, {}, rawFrames(f, 2));
+    }
+    {
+        const AviTestFormat f = aviFormat("MJPG", "MJPG", 16, 8, 24);
+        add("mjpg.avi", f, {}, {colourJpeg(16, 8), Bytes{}, colourJpeg(16, 8)});
+    }
+    return seeds;
+}
+
+void aviFiles() {
+    for (const AviSeed& s : aviSeeds()) writeTestAvi(seedPath("avi", s.name), s.format, s.frames, s.layout);
+}
+
+// The frame decoder's input: flags, handler, BITMAPINFOHEADER, colour-table length, table, sample.
+Bytes aviFrameInput(std::uint8_t flags, const AviTestFormat& f, const Bytes& sample) {
+    Bytes out;
+    const auto put32 = [&](std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+    };
+    const auto code = [](const std::string& text) {
+        if (text.empty()) return FourCC{0};
+        return static_cast<FourCC>(static_cast<unsigned char>(text[0]) | static_cast<unsigned char>(text[1]) << 8 |
+                                   static_cast<unsigned char>(text[2]) << 16 |
+                                   static_cast<unsigned>(static_cast<unsigned char>(text[3])) << 24);
+    };
+    out.push_back(flags);
+    put32(code(f.handler));
+    put32(40);
+    put32(static_cast<std::uint32_t>(f.width));
+    put32(static_cast<std::uint32_t>(f.height));
+    put32(1u | static_cast<std::uint32_t>(f.bitCount) << 16);
+    put32(code(f.compression));
+    put32(static_cast<std::uint32_t>(sample.size()));
+    put32(0);
+    put32(0);
+    put32(static_cast<std::uint32_t>(f.colorTable.size() / 4));
+    put32(0);
+    out.push_back(static_cast<std::uint8_t>(f.colorTable.size() / 4));
+    out.insert(out.end(), f.colorTable.begin(), f.colorTable.end());
+    out.insert(out.end(), sample.begin(), sample.end());
+    return out;
+}
+
+void aviFrames() {
+    for (const AviSeed& s : aviSeeds()) {
+        const fs::path name = fs::path(s.name).replace_extension(".frame");
+        const Bytes& sample = s.frames.front();
+        seed("avi_frame", name.string(), aviFrameInput(0, s.format, sample));
+        seed("avi_frame", name.stem().string() + "_mosaic.frame", aviFrameInput(1, s.format, sample));
+    }
+}
+
+// ---- still pictures ----
+
+void serFiles() {
+    seed("ser", "mono8.ser", makeSer({.width = 7, .height = 5, .frameCount = 3}, samples16(105, 256)));
+    seed("ser", "mono16_swapped.ser",
+         makeSer({.littleEndian = 1, .width = 6, .height = 4, .pixelDepth = 16, .frameCount = 2},
+                 samples16(48, 65536)));
+    seed("ser", "bayer12_short.ser",
+         makeSer({.colorId = 9, .width = 8, .height = 4, .pixelDepth = 12, .frameCount = 4}, samples16(80, 4096)));
+}
+
+void fitsFiles() {
+    const auto values = [](std::size_t count, double lo, double step) {
+        std::vector<double> v(count);
+        for (std::size_t i = 0; i < count; ++i) v[i] = lo + step * static_cast<double>(i % 17);
+        return v;
+    };
+    seed("fits", "bitpix8.fit", makeFits(fitsCards(8, 5, 4), 8, values(20, 0, 15)));
+    seed("fits", "bitpix16_bzero.fit", makeFits(fitsCards(16, 4, 3, "32768."), 16, values(12, -32768, 4000)));
+    seed("fits", "bitpix32.fit", makeFits(fitsCards(32, 3, 3), 32, values(9, -100000, 25000)));
+    seed("fits", "bitpix-32.fit", makeFits(fitsCards(-32, 3, 2, "10,5"), -32, values(6, -2.5, 1.25)));
+}
+
+void bmpFiles() {
+    std::vector<std::array<std::uint8_t, 3>> palette;
+    for (int i = 0; i < 16; ++i)
+        palette.push_back({static_cast<std::uint8_t>(i * 16), static_cast<std::uint8_t>(i * 5),
+                           static_cast<std::uint8_t>(255 - i * 16)});
+    const auto pixels = [](std::size_t count, std::uint32_t mask) {
+        std::vector<std::uint32_t> p(count);
+        for (std::size_t i = 0; i < count; ++i) p[i] = static_cast<std::uint32_t>(i * 2654435761u) & mask;
+        return p;
+    };
+    seed("bmp", "rgb24.bmp", makeBmp({.width = 5, .height = 3}, pixels(15, 0xFFFFFF)));
+    seed("bmp", "rgb24_topdown_core_header.bmp",
+         makeBmp({.width = 3, .height = 2, .topDown = true, .headerSize = 12}, pixels(6, 0xFFFFFF)));
+    seed("bmp", "palette1.bmp", makeBmp({.width = 9, .height = 2, .bits = 1, .palette = {palette[0], palette[15]}},
+                                        pixels(18, 1)));
+    seed("bmp", "palette4.bmp", makeBmp({.width = 5, .height = 2, .bits = 4, .palette = palette}, pixels(10, 15)));
+    seed("bmp", "palette8_used.bmp",
+         makeBmp({.width = 3, .height = 3, .bits = 8, .palette = palette, .colorsUsed = 16}, pixels(9, 15)));
+    seed("bmp", "rgb555.bmp", makeBmp({.width = 3, .height = 2, .bits = 16}, pixels(6, 0x7FFF)));
+    seed("bmp", "rgb565_v4_header.bmp",
+         makeBmp({.width = 3, .height = 2, .bits = 16, .headerSize = 108, .compression = 3,
+                  .masks = {0xF800, 0x07E0, 0x001F}},
+                 pixels(6, 0xFFFF)));
+    seed("bmp", "bitfields32_v5_header.bmp",
+         makeBmp({.width = 2, .height = 2, .bits = 32, .headerSize = 124, .compression = 3,
+                  .masks = {0x3FF00000, 0x000FFC00, 0x000003FF}},
+                 pixels(4, 0xFFFFFFFF)));
+    seed("bmp", "rle8.bmp",
+         makeBmpWithData({.width = 6, .height = 3, .bits = 8, .compression = 1, .palette = palette},
+                         {3, 7, 0, 3, 1, 2, 3, 0, 0, 0, 0, 2, 2, 1, 9, 5, 0, 1}));
+    seed("bmp", "rle4.bmp",
+         makeBmpWithData({.width = 10, .height = 1, .bits = 4, .compression = 2, .palette = palette},
+                         {5, 0x12, 0, 5, 0x34, 0x56, 0x70, 0, 0, 1}));
+}
+
+void pngFiles() {
+    // Colour types: 0 grey, 2 RGB, 3 palette, 4 grey and alpha, 6 RGB and alpha.
+    const std::vector<std::array<std::uint8_t, 3>> palette = {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {9, 9, 255}};
+    seed("png", "grey8.png", makePng(4, 3, 0, 8, samples16(12, 256)));
+    seed("png", "grey1.png", makePng(9, 2, 0, 1, samples16(18, 2)));
+    seed("png", "grey16.png", makePng(3, 2, 0, 16, samples16(6, 65536)));
+    seed("png", "rgb16.png", makePng(3, 2, 2, 16, samples16(18, 65536)));
+    seed("png", "rgb8.png", makePng(3, 3, 2, 8, samples16(27, 256)));
+    seed("png", "palette2.png", makePng(5, 2, 3, 2, samples16(10, 4), palette));
+    seed("png", "grey_alpha8.png", makePng(2, 2, 4, 8, samples16(8, 256)));
+    seed("png", "rgba16.png", makePng(2, 2, 6, 16, samples16(16, 65536)));
+}
+
+void jpegFiles() {
+    seed("jpeg", "grey.jpg", greyJpeg(8, 8));
+    seed("jpeg", "colour.jpg", colourJpeg(16, 16));
+    seed("jpeg", "colour_odd.jpg", colourJpeg(11, 5));
+}
+
+// ---- TIFF ----
+
+void tiffFiles() {
+    const auto file = [](const char* name, const TiffSpec& spec) {
+        const std::size_t count = std::size_t{spec.width} * spec.height * spec.samplesPerPixel;
+        const std::uint32_t limit = spec.bitsPerSample >= 16 ? 65536u : 1u << spec.bitsPerSample;
+        seed("tiff", name, buildTiff(spec, samples16(count, limit)));
+    };
+    file("grey8.tif", {.width = 5, .height = 3});
+    file("grey16_motorola.tif", {.width = 4, .height = 3, .bitsPerSample = 16, .motorola = true});
+    file("grey16_white_is_zero_strips.tif",
+         {.width = 3, .height = 4, .bitsPerSample = 16, .photometric = 0, .rowsPerStrip = 1});
+    file("grey1.tif", {.width = 11, .height = 2, .bitsPerSample = 1, .photometric = 0});
+    file("palette4.tif", {.width = 5, .height = 2, .bitsPerSample = 4, .photometric = 3,
+                          .colorMap = samples16(48, 65536)});
+    file("rgb8_lzw_predictor.tif",
+         {.width = 6, .height = 4, .samplesPerPixel = 3, .photometric = 2, .rowsPerStrip = 2, .lzw = true,
+          .predictor = true});
+    file("rgb16_motorola_lzw_short_strips.tif",
+         {.width = 3, .height = 3, .samplesPerPixel = 3, .bitsPerSample = 16, .photometric = 2, .motorola = true,
+          .rowsPerStrip = 1, .lzw = true, .predictor = true, .shortStripArrays = true});
+    file("rgba8_long_dimensions.tif",
+         {.width = 2, .height = 2, .samplesPerPixel = 4, .photometric = 2, .longDimensions = true});
+    file("cmyk8.tif", {.width = 3, .height = 2, .samplesPerPixel = 4, .photometric = 5});
+    file("grey_alpha16.tif", {.width = 2, .height = 2, .samplesPerPixel = 2, .bitsPerSample = 16});
+    // The program's own writer: the 48-bit result image, plain and LZW.
+    const TTIFFBitMap image = makeImage48(4, 3, 7);
+    seed("tiff", "result48.tif", TTIFFBitMap::encodeTIFF(image, 48, false));
+    seed("tiff", "result48_lzw.tif", TTIFFBitMap::encodeTIFF(image, 48, true));
+}
+
+void lzwStreams() {
+    const auto stream = [](const char* name, const Bytes& data) {
+        TLZW lzw;
+        const std::vector<std::uint8_t> codes = lzw.Encode(data);
+        Bytes input = {static_cast<std::uint8_t>(data.size()), static_cast<std::uint8_t>(data.size() >> 8)};
+        input.insert(input.end(), codes.begin(), codes.end());
+        seed("tiff_lzw", name, input);
+    };
+    stream("empty.lzw", {});
+    stream("run.lzw", Bytes(300, 7));
+    stream("pattern.lzw", pattern(700));
+    // Long enough that the table fills and is cleared.
+    Bytes varied(6000);
+    for (std::size_t i = 0; i < varied.size(); ++i) varied[i] = static_cast<std::uint8_t>((i * i * 31) >> 3);
+    stream("table_reset.lzw", varied);
+}
+
+// ---- text files ----
+
+void iniFiles() {
+    {
+        const fs::path path = seedPath("ini", "written.ini");
+        fs::remove(path);
+        TBigIniFile ini(path);
+        ini.WriteString("Files", "LastDir", "/home/observer/captures");
+        ini.WriteInteger("Files", "LastType", 6);
+        ini.WriteBool("Settings", "Pregamma", true);
+        ini.WriteString("Settings", "Hex", "0x1F");
+        for (int f = 0; f < 40; ++f) ini.WriteInteger("IShifts", "x" + std::to_string(f), f * 3 - 20);
+        ini.flush();
+    }
+    seedText("ini", "hand_written.ini",
+             "\xEF\xBB\xBF; before any section\r\n[Form]\r\nFormVersion=0\r\n; comment kept\r\nno equals sign\r\n"
+             "Left= 42\r\nTop=$7FFFFFFF\r\n\r\n[form]\r\nDropped=1\r\n[ spaced ]\rkey==value\r\x1A\n[]\n=empty key\n");
+}
+
+void schemeFiles() {
+    saveWaveletScheme(seedPath("scheme", "default.kwv"), WaveletScheme{});
+    WaveletScheme linear;
+    linear.Waveletscheme = TWaveletScheme::Linear;
+    linear.Convolvemethod = TConvolveMethod::Gaussian;
+    linear.layerChecked = {true, false, true, true, false, true};
+    linear.LevelStep = 3;
+    linear.Multiplicant = 2;
+    linear.layerSlider = {-50, 0, 25, 1000, 10, 55};
+    linear.Gausslayer = {0.15, 0.1, 0.5, 1.0, 2.25, 0.05};
+    saveWaveletScheme(seedPath("scheme", "linear_gaussian.kwv"), linear);
+    seedText("scheme", "only_item_index.kwv", "[scheme]\r\nitemindex=1\r\n");
+}
+
+void filterFiles() {
+    saveFilterKernel(seedPath("filter", "default.ksf"), defaultKernelSpins());
+    KernelSpins spins{};
+    for (int i = 0; i < 25; ++i) spins[i] = (i % 7) * 9 - 20;
+    saveFilterKernel(seedPath("filter", "custom.ksf"), spins);
+    seedText("filter", "partial.ksf", "[TMainForm]\r\nFormVersion=0\r\nFilter22_Value= 1.5e1 \r\nFilter04_Value=x\r\n");
+}
+
+void commandFiles() {
+    seedText("kco", "full.kco",
+             "C:/capture/moon 1.avi  \r\n-XP320\r\n -YP240\t \r\n\r\n-nf20\r\n-CR5\r\n-WSsharp.kwv\r\n-ASpng\r\n-EX\r\n");
+    seedText("kco", "folder.kco", "\xEF\xBB\xBFjupiter.ser\n-DI/data/night/\n-AS\n-bf3\n-EF9\n-xyz\n");
+    seedText("kco", "bad_number.kco", "saturn.avi\n-XP12a\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s <corpus folder>\n", argv[0]);
+        return 2;
+    }
+    corpus = argv[1];
+    aviFiles();
+    aviFrames();
+    serFiles();
+    fitsFiles();
+    bmpFiles();
+    pngFiles();
+    jpegFiles();
+    tiffFiles();
+    lzwStreams();
+    iniFiles();
+    schemeFiles();
+    filterFiles();
+    commandFiles();
+    return 0;
+}
