@@ -18,9 +18,8 @@ void createCurveObjects(TMainForm&) {}
 void GammaSplineGraphDblClick(TMainForm&) {}
 
 void LoadProjectClick(TMainForm& form) {
-    form.app.messages().NewMessagedlg(
-        "Project", "Loading " + form.dialogs.OpenDialog2.FileName.string() + " is not yet supported", mtError,
-        mbOK, 0, false, "");
+    form.app.messages().error(
+        "Project", "Loading " + form.dialogs.OpenDialog2.FileName.string() + " is not yet supported");
 }
 
 }  // namespace kestrave
