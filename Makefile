@@ -15,8 +15,9 @@ build: deps
 	@find build/release -path '*_autogen/timestamp' -delete 2>/dev/null || true
 	@cmake --build --preset release -j $(JOBS)
 
+# Everything, the long runs (label "long") included; `ctest --preset release` leaves those out.
 test-release: build
-	@ctest --preset release -j $(JOBS)
+	@ctest --preset release-all -j $(JOBS)
 
 test-asan: deps
 	@cmake --preset asan >/dev/null

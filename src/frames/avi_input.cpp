@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "platform/scope_exit.h"
+
 namespace kestrave {
 
 void FrameModelAviSink::markDropped(int globalFrame) {
@@ -63,13 +65,10 @@ void AviInput::pass(const AviReadOptions& options, AviFrameSink& sink, ProgressP
         if (segment.FirstFrame > MaxFrameIndex) break;
         segmentOptions.AviSegmentFirst = segment.FirstFrame;
         reader_.state.AviReopen = true;
-        try {
+        {
+            const ScopeExit reopenDone([this] { reader_.state.AviReopen = false; });
             reader_.ReadAVIFrames(segment.FileName, -1, segmentOptions, sink, progress);
-        } catch (...) {
-            reader_.state.AviReopen = false;
-            throw;
         }
-        reader_.state.AviReopen = false;
         // Each call starts its own count of dropped frames; the input's flag collects them.
         dropped = dropped || reader_.state.DroppedFrames;
         if (progress.cancelRequested() || sink.haltRequested()) break;

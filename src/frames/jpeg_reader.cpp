@@ -10,6 +10,7 @@
 #include <jerror.h>
 
 #include "platform/safe_file.h"
+#include "platform/scope_exit.h"
 
 namespace kestrave {
 

@@ -185,19 +185,6 @@ void fillGreyPreview(Bitmap24& preview, RowOf rowOf, LevelIn level) {
     });
 }
 
-// Runs a clean-up when the scope ends, however it ends (used around the C libraries' handles).
-template <typename Cleanup>
-class ScopeExit {
-public:
-    explicit ScopeExit(Cleanup cleanup) : cleanup_(std::move(cleanup)) {}
-    ~ScopeExit() { cleanup_(); }
-    ScopeExit(const ScopeExit&) = delete;
-    ScopeExit& operator=(const ScopeExit&) = delete;
-
-private:
-    Cleanup cleanup_;
-};
-
 // Refuses a picture of a size no reader should allocate (message names the file).
 void checkPictureSize(std::int64_t width, std::int64_t height, const std::filesystem::path& file);
 

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "platform/phase_marks.h"
+#include "platform/scope_exit.h"
 #include "registration/frame_limit_reference.h"
 
 namespace kestrave {
@@ -89,7 +90,6 @@ CreateReferenceResult createReferenceFrame(FrameModel& model, ProgramState& prog
         window.setFrameLimit(limit, true);
     };
     auto cancelled = [&] {
-        restore();
         result.outcome = CreateReferenceOutcome::Cancelled;
         return result;
     };
@@ -102,7 +102,8 @@ CreateReferenceResult createReferenceFrame(FrameModel& model, ProgramState& prog
     reference.Multi = false;
     reference.MultiPointMode = false;
     reference.AlignMethodIndex = 0;
-    try {
+    {
+        const ScopeExit restoreOnExit(restore);
         window.setStackLabelPrefix("Reference");
         window.setFrameLimit(frames - 1, false);
         window.applySettings(reference);
@@ -123,14 +124,8 @@ CreateReferenceResult createReferenceFrame(FrameModel& model, ProgramState& prog
         markFramesForNewReference(model, alignment, limit);
         if (options.Optimizegraph) window.redrawRegistrationGraph();
         if (!program.BatchMode && result.CreateRefMessage) {
-            Message message;
-            message.caption = "Reference frame";
-            message.text = "Enhance image and press continue";
-            message.dlgType = mtInformation;
-            message.buttons = mbOK;
-            message.showCheckBox = true;
-            message.checkBoxCaption = "Do not show this message again";
-            messages.show(message);
+            messages.inform("Reference frame", "Enhance image and press continue",
+                            "Do not show this message again");
             if (messages.messageBoxChecked()) result.CreateRefMessage = false;
         }
 
@@ -142,21 +137,14 @@ CreateReferenceResult createReferenceFrame(FrameModel& model, ProgramState& prog
             program.DoAllDone = true;
         }
         if (!program.DoAllDone && !program.BatchMode && result.CreateRefMessage) {
-            Message message;
-            message.caption = "Do All was not used";
-            message.text = "Continue with Do All action ?";
-            message.dlgType = mtWarning;
-            message.buttons = mbYesNo;
-            if (messages.show(message) == mrNo) program.DoAllDone = true;
+            if (messages.ask(mtWarning, "Do All was not used", "Continue with Do All action ?", mbYesNo,
+                             mrYes) == mrNo)
+                program.DoAllDone = true;
         }
         if (!program.DoAllDone) window.DoAllClick();
         if (progress.cancelRequested()) return cancelled();
 
         window.RestartAlignClick();
-        restore();
-    } catch (...) {
-        restore();
-        throw;
     }
     return result;
 }

@@ -27,6 +27,44 @@ std::uint16_t firstButtonResult(std::uint16_t buttons) {
     return mrOk;
 }
 
+namespace {
+
+Message notice(std::uint8_t dlgType, const std::string& caption, const std::string& text,
+               const std::string& checkBox) {
+    Message message;
+    message.caption = caption;
+    message.text = text;
+    message.dlgType = dlgType;
+    message.buttons = mbOK;
+    message.showCheckBox = !checkBox.empty();
+    message.checkBoxCaption = checkBox;
+    return message;
+}
+
+}  // namespace
+
+std::uint16_t MessagePort::inform(const std::string& caption, const std::string& text,
+                                  const std::string& checkBox) {
+    return show(notice(mtInformation, caption, text, checkBox));
+}
+
+std::uint16_t MessagePort::warn(const std::string& caption, const std::string& text,
+                                const std::string& checkBox) {
+    return show(notice(mtWarning, caption, text, checkBox));
+}
+
+std::uint16_t MessagePort::error(const std::string& caption, const std::string& text) {
+    return show(notice(mtError, caption, text, {}));
+}
+
+std::uint16_t MessagePort::ask(std::uint8_t dlgType, const std::string& caption, const std::string& text,
+                               std::uint16_t buttons, std::uint16_t unattended, const std::string& checkBox) {
+    Message message = notice(dlgType, caption, text, checkBox);
+    message.buttons = buttons;
+    message.batchAnswer = unattended;
+    return show(message);
+}
+
 BatchMessagePresenter::BatchMessagePresenter()
     : sink_([](const std::string& line) { std::cerr << line << '\n'; }) {}
 

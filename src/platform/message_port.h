@@ -63,6 +63,17 @@ public:
     // The state of the check box of the last message ("do not repeat").
     bool messageBoxChecked() const { return checked_; }
 
+    // One-button notices: "OK" is the only answer, unattended runs included. A check box caption
+    // adds the box ("do not repeat"); messageBoxChecked() then tells whether the user ticked it.
+    std::uint16_t inform(const std::string& caption, const std::string& text,
+                         const std::string& checkBox = {});
+    std::uint16_t warn(const std::string& caption, const std::string& text, const std::string& checkBox = {});
+    std::uint16_t error(const std::string& caption, const std::string& text);
+    // A question of a dialog type with a set of buttons; `unattended` is the answer a batch run
+    // gives.
+    std::uint16_t ask(std::uint8_t dlgType, const std::string& caption, const std::string& text,
+                      std::uint16_t buttons, std::uint16_t unattended, const std::string& checkBox = {});
+
 protected:
     void setMessageBoxChecked(bool checked) { checked_ = checked; }
 

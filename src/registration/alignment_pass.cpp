@@ -95,15 +95,6 @@ const char* inputKindText(TInputType type) {
     return "";
 }
 
-void tell(MessagePort& messages, const std::string& caption, const std::string& text, std::uint8_t type) {
-    Message message;
-    message.caption = caption;
-    message.text = text;
-    message.dlgType = type;
-    message.buttons = mbOK;
-    messages.show(message);
-}
-
 class Pass {
 public:
     Pass(AlignContext& context, const AlignmentPassOptions& options, FrameSource& source)
@@ -154,7 +145,7 @@ AlignmentPassResult Pass::run() {
         program.TrackOffsetX = program.TrackOffsetY = 0;
         c_.view.setCursor(AlignCursor::Hourglass);
         if (alignment.ManualAlign)
-            tell(c_.messages, "Alignment", " Point at the alignmentfeature and left-click ", mtInformation);
+            c_.messages.inform("Alignment", " Point at the alignmentfeature and left-click ");
         program.progstatus = TProgStatus::psFeatureSet;
 
         AlignOptions align = o_.align;
@@ -194,18 +185,18 @@ void Pass::stopped(PassEnd end, const std::string& error) {
     result_.error = error;
     c_.program.progstatus = TProgStatus::psNone;
     c_.program.activepage = TMainTab::tabAlign;
-    if (end == PassEnd::Failed) tell(c_.messages, "Error", error, mtError);
+    if (end == PassEnd::Failed) c_.messages.error("Error", error);
 }
 
 void Pass::checkCalibrationSizes(AlignOptions& align) {
     const FrameModel& model = c_.model;
     if (o_.Usedarkframe && (o_.DarkWidth != model.FrameWidth || o_.DarkHeight != model.FrameHeight)) {
-        tell(c_.messages, "Imagesize error", " darkframe size does not match imagesize !!", mtWarning);
+        c_.messages.warn("Imagesize error", " darkframe size does not match imagesize !!");
         result_.darkframeSwitchedOff = true;
         align.levels.darkSubtract = false;
     }
     if (o_.UseFlatfield && (o_.FlatWidth != model.FrameWidth || o_.FlatHeight != model.FrameHeight)) {
-        tell(c_.messages, "Imagesize error", " flatfield size does not match imagesize !!", mtWarning);
+        c_.messages.warn("Imagesize error", " flatfield size does not match imagesize !!");
         result_.flatfieldSwitchedOff = true;
     }
 }
@@ -447,16 +438,11 @@ void Pass::excludeWrongSize(int frame) {
     record.Excluded = record.Dropped = true;
     record.Slots[0].Quality = 0.0f;
     if (sizeWarningsOff_) return;
-    Message warning;
-    warning.caption = "Filesize warning";
     const std::string name =
         model.InputType == TInputType::itAVI ? "Frame " + std::to_string(frame + 1) : model.FrameNames[frame];
-    warning.text = name + ".\nFile has different dimensions, excluded from processing !!";
-    warning.dlgType = mtWarning;
-    warning.buttons = mbOK;
-    warning.showCheckBox = true;
-    warning.checkBoxCaption = "Do not repeat this message";
-    c_.messages.show(warning);
+    c_.messages.warn("Filesize warning",
+                     name + ".\nFile has different dimensions, excluded from processing !!",
+                     "Do not repeat this message");
     sizeWarningsOff_ = c_.messages.messageBoxChecked();
 }
 

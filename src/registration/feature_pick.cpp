@@ -11,15 +11,6 @@ namespace {
 
 constexpr int LastBoxSizeItem = 4;
 
-void tell(MessagePort& messages, const char* caption, const char* text, std::uint8_t type) {
-    Message message;
-    message.caption = caption;
-    message.text = text;
-    message.dlgType = type;
-    message.buttons = mbOK;
-    messages.show(message);
-}
-
 // Accepted only more than half a box (plus one pixel on the far side) inside every border.
 bool insideBorders(int x, int y, int half, int width, int height) {
     return half < x && x < width - 1 - half && half < y && y < height - 1 - half;
@@ -57,8 +48,7 @@ FftSizeChoice chooseFftSize(ReferenceContext& context, int itemIndex, double fft
     FftSizeChoice choice;
     choice.itemIndex = itemIndex;
     if (registration.FeatureChosen && !freeBox) {
-        tell(context.messages, "Alignment", " Changed alignment area: Please choose the alignment feature",
-             mtInformation);
+        context.messages.inform("Alignment", " Changed alignment area: Please choose the alignment feature");
         registration.FeatureChosen = false;
         choice.featureDropped = true;
     }
@@ -66,8 +56,8 @@ FftSizeChoice chooseFftSize(ReferenceContext& context, int itemIndex, double fft
 
     const int fitting = fittingBoxSizeItem(itemIndex, context.model.ImageWidth, context.model.ImageHeight);
     if (fitting < 0) {
-        tell(context.messages, "Alignment warning",
-             " Frame too small to align: the smallest alignment box needs 32 x 32 pixels ", mtWarning);
+        context.messages.warn("Alignment warning",
+                              " Frame too small to align: the smallest alignment box needs 32 x 32 pixels ");
         return choice;
     }
     choice.itemIndex = fitting;
@@ -123,11 +113,9 @@ PickResult pickFeature(ReferenceContext& context, const PreviewClick& click, con
     const int half = context.fft.FFTSize / 2;
     if (!insideBorders(click.x, click.y, half, context.model.ImageWidth, context.model.ImageHeight)) {
         if (click.freeBox)
-            tell(context.messages, "Alignment warning", " Alignment feature too close to image border ",
-                 mtError);
+            context.messages.error("Alignment warning", " Alignment feature too close to image border ");
         else
-            tell(context.messages, "Alignment warning", " Choosen feature too close to image border ",
-                 mtWarning);
+            context.messages.warn("Alignment warning", " Choosen feature too close to image border ");
         return PickResult::TooCloseToBorder;
     }
 

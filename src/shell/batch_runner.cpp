@@ -21,17 +21,13 @@ namespace {
 
 constexpr char BatchCaption[] = "Batch";
 
-void report(MessagePort& messages, std::uint8_t type, const std::string& text) {
-    messages.show({.caption = BatchCaption, .text = text, .dlgType = type, .buttons = mbOK});
-}
-
 // The warnings of options that are honoured otherwise than written.
 void reportLooseOptions(const BatchOptions& options, MessagePort& messages) {
     for (const std::string& line : options.ignoredLines)
-        if (!line.empty()) report(messages, mtWarning, "Ignored batch line: " + line);
+        if (!line.empty()) messages.warn(BatchCaption, "Ignored batch line: " + line);
     if (options.SaveType && batchSaveFilterIndex(*options.SaveType, 0) == 0)
-        report(messages, mtWarning,
-               "Unknown save type '" + *options.SaveType + "': the save dialog's type is used");
+        messages.warn(BatchCaption,
+                      "Unknown save type '" + *options.SaveType + "': the save dialog's type is used");
 }
 
 }  // namespace
@@ -47,7 +43,7 @@ int runBatchSteps(const BatchOptions& options, const std::filesystem::path& sche
         if (!succeeded) {
             std::string what = name;
             what[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(what[0])));
-            report(messages, mtError, "Batch run stopped: " + what + " failed");
+            messages.error(BatchCaption, "Batch run stopped: " + what + " failed");
         }
         return succeeded;
     };
@@ -61,10 +57,11 @@ int runBatchSteps(const BatchOptions& options, const std::filesystem::path& sche
         const BatchFeature feature =
             placeBatchFeature(options.FeatureX, options.FeatureY, input.width, input.height, input.box);
         if (feature.moved && options.FeatureX != 0 && options.FeatureY != 0)
-            report(messages, mtWarning,
-                   "The alignment box around (" + std::to_string(options.FeatureX) + ", " +
-                       std::to_string(options.FeatureY) + ") leaves the frame; the feature is moved to (" +
-                       std::to_string(feature.x) + ", " + std::to_string(feature.y) + ")");
+            messages.warn(BatchCaption, "The alignment box around (" + std::to_string(options.FeatureX) +
+                                            ", " + std::to_string(options.FeatureY) +
+                                            ") leaves the frame; the feature is moved to (" +
+                                            std::to_string(feature.x) + ", " + std::to_string(feature.y) +
+                                            ")");
         operations.setFeature(feature.x, feature.y);
 
         if (!step("Computing the reference", [&] { return operations.RecalcFFTbuttonClick(); }))
@@ -117,7 +114,7 @@ BatchOutcome RunBatchCommands(TMainForm& form) {
     try {
         options = parseBatchOptions(batch);
     } catch (const BatchOptionError& error) {
-        report(messages, mtError, error.what());
+        messages.error(BatchCaption, error.what());
         return {BatchBadOption, true};
     }
     reportLooseOptions(options, messages);
@@ -125,7 +122,7 @@ BatchOutcome RunBatchCommands(TMainForm& form) {
     if (options.WaveletScheme) {
         scheme = batchSchemeFile(*options.WaveletScheme, ProgramDir());
         if (!std::filesystem::is_regular_file(scheme, ignored)) {
-            report(messages, mtError, "Wavelet scheme " + scheme.string() + " not found");
+            messages.error(BatchCaption, "Wavelet scheme " + scheme.string() + " not found");
             return {BatchFailed, options.ExitAfterRun};
         }
     }

@@ -64,7 +64,7 @@ std::uint16_t askOverwrite(MessageRoutine& messages, const std::filesystem::path
                            const std::string& text) {
     std::error_code error;
     if (!std::filesystem::exists(file, error)) return mrYes;
-    return messages.NewMessagedlg("File exists", text, mtWarning, mbYesNo, 0, false, "", mrNo);
+    return messages.ask(mtWarning, "File exists", text, mbYesNo, mrNo);
 }
 
 }  // namespace kestrave

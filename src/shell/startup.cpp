@@ -82,12 +82,8 @@ public:
     StartupOutcome run();
 
 private:
-    void warn(const std::string& caption, const std::string& text) {
-        app_.messages().NewMessagedlg(caption, text, mtWarning, mbOK, 0, false, "");
-    }
-    void reportError(const std::exception& error) {
-        app_.messages().NewMessagedlg("Error", error.what(), mtError, mbOK, 0, false, "");
-    }
+    void warn(const std::string& caption, const std::string& text) { app_.messages().warn(caption, text); }
+    void reportError(const std::exception& error) { app_.messages().error("Error", error.what()); }
     // The layer planes and the rest of the image planes for a processing area of that item.
     void createPlanes(int processareaItem) {
         createImagePlanes(app_.images, processareaItem, app_.progress(), app_.messages());
@@ -387,7 +383,7 @@ void Startup::actOnSingleArgument() {
         try {
             app_.batch = batchCommandsFromFile(readCommandFile(argument));
         } catch (const FileError& error) {
-            app_.messages().NewMessagedlg("Command file", error.what(), mtError, mbOK, 0, false, "");
+            app_.messages().error("Command file", error.what());
             app_.batch.BatchPending = false;
             if (options_.headless) outcome_ = {true, CommandFileMissingExit};
         }
@@ -399,7 +395,7 @@ void Startup::reportInterlacing() {
     form_.StatusPanels[3]->clear();
     if (align_.Interlacehoriz->Checked()) align_.Interlacehoriz->setVisible(true);
     if (align_.interlaced->Checked() || align_.Interlacehoriz->Checked())
-        app_.messages().NewMessagedlg("Interlacing", "activated ", mtInformation, mbOK, 0, false, "");
+        app_.messages().inform("Interlacing", "activated ");
 }
 
 }  // namespace

@@ -23,9 +23,8 @@ void LoadProjectClick(TMainForm& form) {
         form.input->loadFrameList(form.dialogs.OpenDialog2.FileName);
         return;
     }
-    form.app.messages().NewMessagedlg(
-        "Project", "Loading " + form.dialogs.OpenDialog2.FileName.string() + " is not yet supported", mtError,
-        mbOK, 0, false, "");
+    form.app.messages().error(
+        "Project", "Loading " + form.dialogs.OpenDialog2.FileName.string() + " is not yet supported");
 }
 
 }  // namespace kestrave

@@ -120,10 +120,8 @@ bool WindowBatchOperations::SaveBMP2buttonClick(const std::filesystem::path& fil
     // The saver's question before a partly processed image is answered Yes in a batch run; the
     // log says so.
     if (!app_.state.DoAllDone)
-        app_.messages().show({.caption = "Image not fully processed",
-                              .text = "You have NOT used the DO ALL function, perform this now ? Yes",
-                              .dlgType = mtInformation,
-                              .buttons = mbOK});
+        app_.messages().inform("Image not fully processed",
+                               "You have NOT used the DO ALL function, perform this now ? Yes");
     app_.shell.ImageSaved = false;
     return run([&] { form_.save->SaveBMP2buttonClick(); }) && app_.shell.ImageSaved;
 }

@@ -17,6 +17,7 @@
 #include "registration/frame_limit_reference.h"
 #include "stacking/stack_frames.h"
 #include "support/optimizer_rig.h"
+#include "support/scripted_messages.h"
 #include "synth/recording.h"
 
 using namespace kestrave;
@@ -237,22 +238,6 @@ TEST(OptimizeAndStack, ProcessingAreaIsCentredOnLargeStacksAndKeptInside) {
 
 namespace {
 
-// Answers from a script (then Yes) and ticks the "do not repeat" box as told.
-class AnsweringMessages : public MessagePort {
-public:
-    std::uint16_t show(const Message& message) override {
-        shown.push_back(message);
-        setMessageBoxChecked(checkBox);
-        if (answers.empty()) return mrYes;
-        const std::uint16_t answer = answers.front();
-        answers.erase(answers.begin());
-        return answer;
-    }
-    std::vector<std::uint16_t> answers;
-    bool checkBox = false;
-    std::vector<Message> shown;
-};
-
 // The window's part of "Create": settings and sliders held as plain values, every call noted.
 class CreateWindow : public CreateReferenceWindow {
 public:
@@ -321,7 +306,7 @@ struct CreateBench {
     OptimizerState optimizer;
     ImageDataSection section;
     NullProgress progress;
-    AnsweringMessages messages;
+    test::ScriptedMessages messages;
     CreateReferenceOptions options;
     CreateWindow window;
 };

@@ -12,14 +12,6 @@
 
 namespace kestrave::test {
 
-std::uint16_t ScriptedMessages::show(const Message& message) {
-    shown.push_back(message);
-    if (answers.empty()) return firstButtonResult(message.buttons);
-    const std::uint16_t answer = answers.front();
-    answers.erase(answers.begin());
-    return answer;
-}
-
 FileSizeLimit::FileSizeLimit(std::uint64_t bytes) {
     rlimit limit{};
     getrlimit(RLIMIT_FSIZE, &limit);

@@ -13,16 +13,9 @@
 #include "platform/bitmap24.h"
 #include "platform/message_port.h"
 #include "support/run_command.h"
+#include "support/scripted_messages.h"
 
 namespace kestrave::test {
-
-// A message port that records every message and answers from a script (then the first button).
-class ScriptedMessages : public MessagePort {
-public:
-    std::uint16_t show(const Message& message) override;
-    std::vector<std::uint16_t> answers;
-    std::vector<Message> shown;
-};
 
 // Caps the size of files this process writes (root may write anywhere, but not past the cap),
 // so a write fails part way; restores the limit on destruction.

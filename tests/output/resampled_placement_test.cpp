@@ -47,7 +47,7 @@ Bitmap24 starField(int sx, int sy) {
 }
 
 // The frames aligned (each at its true shift), limited and ready to optimize or stack.
-struct PlacementBench : test::OptimizerRig<test::PictureSource> {
+struct PlacementBench : test::OptimizerRig<test::MemoryFrameSource> {
     PlacementBench() {
         model->FrameWidth = model->FrameWidthRaw = model->ImageWidth = Width;
         model->FrameHeight = model->FrameHeightRaw = model->ImageHeight = Height;

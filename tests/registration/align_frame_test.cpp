@@ -6,9 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <deque>
 
 #include "align_test_bench.h"
+#include "support/scripted_messages.h"
 
 using namespace kestrave;
 using namespace kestrave::test;
@@ -41,22 +41,6 @@ Bitmap24 tiledTexture(int width, int height, int n, int sx, int sy) {
     }
     return picture;
 }
-
-// Answers questions from a script (then the first button) and remembers them.
-class ScriptedMessages : public MessagePort {
-public:
-    std::uint16_t show(const Message& message) override {
-        shown.push_back(message);
-        setMessageBoxChecked(tickBox);
-        if (answers.empty()) return firstButtonResult(message.buttons);
-        const std::uint16_t answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-    std::deque<std::uint16_t> answers;
-    std::vector<Message> shown;
-    bool tickBox = false;
-};
 
 // Aligns picture k as frame k.
 bool alignAs(FrameAlignment& aligner, AlignmentState& alignment, const Bitmap24& picture, int k) {

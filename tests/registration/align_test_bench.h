@@ -15,6 +15,7 @@
 #include "frames/gamma_table.h"
 #include "registration/alignment_pass.h"
 #include "registration/reference.h"
+#include "support/memory_frame_source.h"
 #include "synth/random.h"
 #include "synth/recording.h"
 
@@ -84,22 +85,6 @@ inline std::vector<Bitmap24> greyFrames(const synth::Recording& recording, int f
     }
     return frames;
 }
-
-// The frames of a recording in memory; frame k is picture k mod (picture count), so a long
-// recording can repeat a few rendered pictures.
-class MemoryFrameSource : public FrameSource {
-public:
-    explicit MemoryFrameSource(std::vector<Bitmap24> pictures) : pictures(std::move(pictures)) {}
-    FrameSamples readFrame(int frame, FrameBuffers& into) override {
-        reads.fetch_add(1);
-        into.Preview = pictures[static_cast<std::size_t>(frame) % pictures.size()];
-        return FrameSamples::Bitmap;
-    }
-    int maxConcurrentReads() const override { return 16; }
-
-    std::vector<Bitmap24> pictures;
-    std::atomic<int> reads{0};
-};
 
 // Notes what the alignment showed.
 class RecordingView : public AlignmentView {

@@ -10,6 +10,7 @@
 
 #include "registration/optimizer_passes.h"
 #include "support/optimizer_rig.h"
+#include "support/scripted_messages.h"
 
 namespace kestrave::test {
 
@@ -46,20 +47,7 @@ public:
     std::function<void(int pass)> onPassStart;
 };
 
-// Answers every message with `answer` and the "do not repeat" box as `checkBox`; keeps them.
-class ScriptedMessages : public MessagePort {
-public:
-    std::uint16_t show(const Message& message) override {
-        shown.push_back(message);
-        setMessageBoxChecked(checkBox);
-        return answer;
-    }
-    std::uint16_t answer = mrYes;
-    bool checkBox = false;
-    std::vector<Message> shown;
-};
-
-struct OptimizerBench : OptimizerRig<PictureSource, RecordingObserver> {
+struct OptimizerBench : OptimizerRig<MemoryFrameSource, RecordingObserver> {
     // `frames` frames of width x height, frame j at ranking position j with key 100 - j, no
     // shift; the reference picture is the scene unshifted and the feature lies at the centre.
     // The scene's detail reaches `maxFrequency` cycles per pixel.

@@ -3,28 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "registration/debayer_switch.h"
+#include "support/scripted_messages.h"
 
 using namespace kestrave;
 
-namespace {
-
-// Answers every message with OK and the "do not repeat" box as the test sets it.
-class TickingPort : public MessagePort {
-public:
-    std::uint16_t show(const Message& message) override {
-        shown.push_back(message);
-        setMessageBoxChecked(tick);
-        return mrOk;
-    }
-    bool tick = false;
-    std::vector<Message> shown;
-};
-
-}  // namespace
-
 TEST(Reference, DebayerSwitchFollowsTheBoxAndSetsTheColourControls) {
     DebayerState state;
-    TickingPort messages;
+    test::ScriptedMessages messages;
     DebayerSwitchResult result = switchDebayer(state, true, false, messages);
     EXPECT_TRUE(state.DebayerEnabled);
     EXPECT_TRUE(result.checkColour);
@@ -38,7 +23,7 @@ TEST(Reference, DebayerSwitchFollowsTheBoxAndSetsTheColourControls) {
 
 TEST(Reference, DebayerWarningFor16BitSerRepeatsUntilTheUserTicksTheBox) {
     DebayerState state;
-    TickingPort messages;
+    test::ScriptedMessages messages;
     switchDebayer(state, true, true, messages);
     ASSERT_EQ(messages.shown.size(), 1u);
     const Message& warning = messages.shown[0];
@@ -50,7 +35,7 @@ TEST(Reference, DebayerWarningFor16BitSerRepeatsUntilTheUserTicksTheBox) {
     EXPECT_EQ(warning.checkBoxCaption, "Do not repeat this message");
     EXPECT_TRUE(state.WarnDebayer16);
 
-    messages.tick = true;
+    messages.checkBox = true;
     switchDebayer(state, true, true, messages);
     EXPECT_FALSE(state.WarnDebayer16);
     switchDebayer(state, true, true, messages);

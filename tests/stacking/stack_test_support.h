@@ -17,51 +17,9 @@
 #include "platform/message_port.h"
 #include "platform/progress_port.h"
 #include "stacking/stack_frames.h"
+#include "support/memory_frame_source.h"
 
 namespace kestrave::test {
-
-// Frames held in memory: float samples handed over as the raw plane, the 8-bit preview or the
-// 16-bit frame. Any number of reads may run at once.
-class MemoryFrameSource : public FrameSource {
-public:
-    FrameSamples kind = FrameSamples::Raw;
-    std::vector<T2dArrays> frames;    // one plane per frame, [x][y]
-    std::vector<int> channel;         // FrameChannel per frame (empty: 1)
-    std::function<void(int)> onRead;  // runs before each read
-    std::atomic<int> reads{0};
-
-    FrameSamples readFrame(int frame, FrameBuffers& into) override {
-        ++reads;
-        if (onRead) onRead(frame);
-        const T2dArrays& plane = frames.at(static_cast<std::size_t>(frame));
-        const int w = plane.xCount(), h = plane.yCount();
-        into.FrameChannel = channel.empty() ? 1 : channel.at(static_cast<std::size_t>(frame));
-        into.Grey = kind == FrameSamples::HighBit;
-        switch (kind) {
-            case FrameSamples::Raw:
-                into.RawFramePlane = plane;
-                break;
-            case FrameSamples::Bitmap:
-                into.Preview.resize(w, h);
-                for (int y = 0; y < h; ++y)
-                    for (int x = 0; x < w; ++x) {
-                        const auto v = static_cast<std::uint8_t>(std::clamp(plane[x][y], 0.0f, 255.0f));
-                        SetRGBTriple(v, v, v, into.Preview.pixel(x, y));
-                    }
-                break;
-            case FrameSamples::HighBit:
-                into.HighBitFrame = TTIFFBitMap(w + 1, h + 1);
-                into.HighBitFrame.allocateHighBits();
-                for (int y = 0; y < h; ++y)
-                    for (int x = 0; x < w; ++x)
-                        into.HighBitFrame.HighBitRow(y)[3 * x + 1] =
-                            static_cast<std::uint16_t>(std::clamp(plane[x][y], 0.0f, 65535.0f));
-                break;
-        }
-        return kind;
-    }
-    int maxConcurrentReads() const override { return 8; }
-};
 
 // A plane filled by value(x, y).
 inline T2dArrays makePlane(int w, int h, const std::function<float(int, int)>& value) {

@@ -12,20 +12,9 @@
 #include "frames/gamma_table.h"
 #include "frames/pixel_helpers.h"
 #include "registration/optimizer_passes.h"
+#include "support/memory_frame_source.h"
 
 namespace kestrave::test {
-
-// Pictures held in memory, handed over as the preview bitmap; any number of reads may overlap.
-class PictureSource : public FrameSource {
-public:
-    std::vector<Bitmap24> pictures;
-    FrameSamples readFrame(int frame, FrameBuffers& into) override {
-        CopyBitmap(pictures.at(static_cast<std::size_t>(frame)), into.Preview);
-        into.Samples = FrameSamples::Bitmap;
-        return FrameSamples::Bitmap;
-    }
-    int maxConcurrentReads() const override { return 8; }
-};
 
 // The source is built from the arguments; everything else starts empty (the gamma table too).
 template <class Source, class Observer = OptimizerObserver>

@@ -180,7 +180,7 @@ void OptionsController::ClipboardFrontClick() {
     try {
         writeBmp24(file, clipboardPicture(image));
     } catch (const std::exception& error) {
-        app_.messages().NewMessagedlg("File error", error.what(), mtError, mbOK, 0, false, "");
+        app_.messages().error("File error", error.what());
         return;
     }
     form_.input->openInputFile(file.string(), InputFilter::BMP);

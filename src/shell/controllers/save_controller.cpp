@@ -76,7 +76,7 @@ bool SaveController::chooseFile(TFileDialog& dialog) {
             saveFolder(location.DirectoryListBox1->Directory(), location.Savesubcontrol->Checked(),
                        location.Subdirname->text().toStdString());
     } catch (const KestraveError& error) {
-        app.messages().NewMessagedlg("Save error", error.what(), mtError, mbOK, 0, false, "");
+        app.messages().error("Save error", error.what());
         return false;
     }
     if (!app.state.BatchMode) return app.dialogs().Execute(dialog);
@@ -92,7 +92,7 @@ void SaveController::runSaver(const std::function<SaveOutcome()>& saver) {
         if (saver().saved()) app.shell.ImageSaved = true;
     } catch (const std::exception& error) {
         // Write failures (the older file is left as it was) and images the saver cannot cover.
-        app.messages().NewMessagedlg("Save error", error.what(), mtError, mbOK, 0, false, "");
+        app.messages().error("Save error", error.what());
     }
 }
 

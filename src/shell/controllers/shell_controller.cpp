@@ -104,7 +104,7 @@ void ShellController::TabpagesChange() {
     if (!gate.refusal.empty()) {
         setTabIndex(gate.tab);
         form_.PageControl1->setCurrentIndex(gate.tab);
-        app_.messages().NewMessagedlg("Illegal Tabpage", gate.refusal, mtInformation, mbOK, 0, false, "");
+        app_.messages().inform("Illegal Tabpage", gate.refusal);
     }
     int tab = form_.Tabpages->currentIndex();
     // The page's own tool windows come back before the page redraws them.
@@ -129,9 +129,7 @@ void ShellController::TabpagesChange() {
     if (tab == FinalTab) form_.finalImage->UpdateFinalBitmap();
 
     if (app_.model.SingleImage && tab < StackTab) {
-        app_.messages().NewMessagedlg("Illegal tabpage",
-                                      "single image: alignment/optimizer page not available", mtInformation,
-                                      mbOK, 0, false, "");
+        app_.messages().inform("Illegal tabpage", "single image: alignment/optimizer page not available");
         tab = WaveletTab;
         setTabIndex(tab);
     }
@@ -166,8 +164,8 @@ void ShellController::CancelButtonClick() {
     // With nothing running there is nothing to cancel, and a question would only puzzle.
     if (!app_.operations.running()) return;
     // An unattended run never cancels itself.
-    const bool yes = app_.messages().NewMessagedlg("Cancelling ...", "Do you want to cancel ?", mtWarning,
-                                                   mbYesNo, 0, false, "", mrNo) == mrYes;
+    const bool yes =
+        app_.messages().ask(mtWarning, "Cancelling ...", "Do you want to cancel ?", mbYesNo, mrNo) == mrYes;
     // A close already under way keeps its cancel.
     app_.progress().setCancelRequested(yes || app_.operations.closing());
     if (yes) {
@@ -183,10 +181,7 @@ void ShellController::CancelButtonClick() {
 }
 
 void ShellController::PauseButtonClick() {
-    app_.messages().platformBox().show({.caption = "Information",
-                                        .text = "Pausing program, click OK to continue",
-                                        .dlgType = mtInformation,
-                                        .buttons = mbOK});
+    app_.messages().platformBox().inform("Information", "Pausing program, click OK to continue");
 }
 
 void ShellController::ContinuebuttonClick() {

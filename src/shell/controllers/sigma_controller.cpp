@@ -98,7 +98,7 @@ std::unique_ptr<TBigIniFile> SigmaController::openSavedList() {
     try {
         return std::make_unique<TBigIniFile>(saved);
     } catch (const FileError& error) {
-        form_.app.messages().NewMessagedlg("Sigma events", error.what(), mtError, mbOK, 0, false, "");
+        form_.app.messages().error("Sigma events", error.what());
         return nullptr;
     }
 }
@@ -112,9 +112,9 @@ bool SigmaController::runSigmaStack() {
     app.progress().setCancelRequested(false);
     StackPage& page = *form_.stackPage;
     if (page.Resampled->Checked() || page.Drizzling->Checked()) {
-        if (app.messages().NewMessagedlg("Not available option",
-                                         " Drizzling/Resampling is not available during sigma-clipping, continue ?",
-                                         mtInformation, mbYesNo, 0, false, "") != mrYes)
+        if (app.messages().ask(mtInformation, "Not available option",
+                               " Drizzling/Resampling is not available during sigma-clipping, continue ?",
+                               mbYesNo, mrYes) != mrYes)
             return false;
         page.Drizzling->setChecked(false);
         page.Resampled->setChecked(false);
@@ -167,7 +167,7 @@ void SigmaController::StartClick() {
         try {
             keepEventList(eventLogPath(), savedListPath());
         } catch (const FileError& error) {
-            form_.app.messages().NewMessagedlg("Sigma events", error.what(), mtError, mbOK, 0, false, "");
+            form_.app.messages().error("Sigma events", error.what());
         }
     }
     window.LoaDevent->setEnabled(savedListExists());
@@ -296,11 +296,7 @@ void SigmaController::SaveedgeboxClick() {
     ApplicationContext& app = form_.app;
     SaveBoxdialog.InitialDir = form_.alignPage->DirectoryListBox1->Directory();
     if (!app.dialogs().Execute(SaveBoxdialog)) return;
-    std::error_code error;
-    // Unattended runs never replace a file they were not told to.
-    if (fs::exists(SaveBoxdialog.FileName, error) &&
-        app.messages().NewMessagedlg("File exists", " overwrite existing boxsettings ?", mtWarning, mbYesNo, 0,
-                                     false, "", mrNo) != mrYes)
+    if (askOverwrite(app.messages(), SaveBoxdialog.FileName, " overwrite existing boxsettings ?") != mrYes)
         return;
     const SigmaEventsWindow& window = form_.sigmaEventsWindow;
     SigmaBox box;
@@ -312,7 +308,7 @@ void SigmaController::SaveedgeboxClick() {
     try {
         writeSigmaBox(SaveBoxdialog.FileName, box);
     } catch (const FileError& failure) {
-        app.messages().NewMessagedlg("Save Box", failure.what(), mtError, mbOK, 0, false, "");
+        app.messages().error("Save Box", failure.what());
     }
 }
 
@@ -324,7 +320,7 @@ void SigmaController::LoadedgeboxClick() {
     try {
         box = readSigmaBox(Loadboxdialog.FileName, app.model.ImageWidth, app.model.ImageHeight);
     } catch (const FileError& failure) {
-        app.messages().NewMessagedlg("Load Box", failure.what(), mtError, mbOK, 0, false, "");
+        app.messages().error("Load Box", failure.what());
         return;
     }
     form_.sigmaEventsWindow.INCLEXCLbox->setItemIndex(box.Type);

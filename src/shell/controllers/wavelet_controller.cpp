@@ -189,8 +189,8 @@ void WaveletController::askProcessAfterSetupChange() {
     }
     if (setupMessageSilenced_) return;
     MessageRoutine& messages = app_.messages();
-    messages.NewMessagedlg("Wavelet setup changed", "Press Process to update \n\r or set Autoprocess ",
-                           mtInformation, mbOK, 0, true, "Do not repeat this message");
+    messages.inform("Wavelet setup changed", "Press Process to update \n\r or set Autoprocess ",
+                    "Do not repeat this message");
     if (messages.DoNotRepeat()) setupMessageSilenced_ = true;
 }
 
@@ -368,7 +368,7 @@ void WaveletController::applyWaveletScheme(const WaveletScheme& scheme) {
 }
 
 void WaveletController::reportWaveletError(const std::exception& error) {
-    app_.messages().NewMessagedlg("Wavelet processing", error.what(), mtError, mbOK, 0, false, "");
+    app_.messages().error("Wavelet processing", error.what());
 }
 
 }  // namespace kestrave

@@ -44,7 +44,7 @@ void WaveletController::saveschembuttonClick() {
     try {
         saveWaveletScheme(savewaveletdialog.FileName, readWaveletScheme(page_));
     } catch (const FileError& error) {
-        app_.messages().NewMessagedlg("Save scheme", error.what(), mtError, mbOK, 0, false, "");
+        app_.messages().error("Save scheme", error.what());
     }
 }
 
@@ -55,7 +55,7 @@ void WaveletController::loadschemebuttonClick(bool batch) {
         scheme = loadWaveletScheme(loadwaveletdialog.FileName);
     } catch (const WaveletFileError& error) {
         // A scheme that cannot be read changes nothing.
-        app_.messages().NewMessagedlg("Load scheme", error.what(), mtError, mbOK, 0, false, "");
+        app_.messages().error("Load scheme", error.what());
         return;
     }
     applyWaveletScheme(scheme);
@@ -74,7 +74,7 @@ void WaveletController::SaveFilterClick() {
         saveFilterKernel(SaveDialog5.FileName, spins);
         saveFilterKernel(filterCopyPath(), spins);
     } catch (const FileError& error) {
-        app_.messages().NewMessagedlg("Save filter", error.what(), mtError, mbOK, 0, false, "");
+        app_.messages().error("Save filter", error.what());
     }
 }
 
@@ -85,7 +85,7 @@ void WaveletController::LoadfilterClick() {
     try {
         loadFilterKernel(OpenDialog3.FileName, spins);
     } catch (const WaveletFileError& error) {
-        app_.messages().NewMessagedlg("Load filter", error.what(), mtError, mbOK, 0, false, "");
+        app_.messages().error("Load filter", error.what());
         return;
     }
     // The kernel shows in the spins; it goes into use with "Set".
@@ -93,7 +93,7 @@ void WaveletController::LoadfilterClick() {
     try {
         saveFilterKernel(filterCopyPath(), spins);
     } catch (const FileError& error) {
-        app_.messages().NewMessagedlg("Save filter", error.what(), mtError, mbOK, 0, false, "");
+        app_.messages().error("Save filter", error.what());
     }
 }
 
