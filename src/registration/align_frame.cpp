@@ -50,6 +50,37 @@ const char* const OffscreenText =
     "This "
     "message will appear only once !";
 
+// The highest cell above -1e11, first in scan order (first index outer; NaN cells never count),
+// and its value; (0, 0) and -1e11 when there is none. The largest value is found first with
+// independent lanes, then its first cell.
+float highestCell(const FftEngine& fft, int& pi, int& pj) {
+    const int n = fft.FFTSize;
+    constexpr int Lanes = 8;
+    std::array<float, Lanes> lanes;
+    lanes.fill(-1e11f);
+    for (int i = 0; i < n; ++i) {
+        const float* line = fft.FFTRe[i];
+        for (int j = 0; j + Lanes <= n; j += Lanes)
+            for (int k = 0; k < Lanes; ++k) lanes[k] = line[j + k] > lanes[k] ? line[j + k] : lanes[k];
+        for (int j = n - n % Lanes; j < n; ++j) lanes[0] = line[j] > lanes[0] ? line[j] : lanes[0];
+    }
+    float best = -1e11f;
+    for (float lane : lanes) best = lane > best ? lane : best;
+    pi = pj = 0;
+    if (!(best > -1e11f)) return -1e11f;
+    for (int i = 0; i < n; ++i) {
+        const float* line = fft.FFTRe[i];
+        for (int j = 0; j < n; ++j) {
+            if (line[j] == best) {
+                pi = i;
+                pj = j;
+                return line[j];
+            }
+        }
+    }
+    return best;
+}
+
 }  // namespace
 
 int shiftOfPeak(int index, int n) {
@@ -85,8 +116,19 @@ Correlation correlateBox(const AlignInputs& inputs, const Bitmap24& frame, int t
     const int y0 = std::max(0, -top), y1 = std::min(n, area.height - top);
     double sum = 0.0;
     double count = 0.0;
+    // A grey level with nothing taken off is the green byte itself.
+    const bool plain = !options.Colourstack && !options.levels.biasSubtract && inputs.dark == nullptr;
     for (int y = y0; y < y1; ++y) {
-        for (int x = x0; x < x1; ++x) {
+        if (plain && x0 < x1) {
+            const std::uint8_t* p = frame.pixel(left + x0, top + y) + 1;
+            float* cell = re + static_cast<std::size_t>(x0) * n + y;
+            for (int x = x0; x < x1; ++x, p += 3, cell += n) {
+                const auto v = static_cast<float>(*p);
+                *cell = v;
+                sum += v;
+            }
+        }
+        for (int x = plain ? x1 : x0; x < x1; ++x) {
             const float* dark = inputs.dark ? &(*inputs.dark)[left + x][top + y] : nullptr;
             const float v =
                 boxLevel(pixelLevel(frame.pixel(left + x, top + y), options.Colourstack, options.LumWeights),
@@ -125,18 +167,7 @@ Correlation correlateBox(const AlignInputs& inputs, const Bitmap24& frame, int t
     }
     FFT2DInverse(fft);
 
-    float best = -1e11f;
-    for (int i = 0; i < n; ++i) {
-        const float* line = fft.FFTRe[i];
-        for (int j = 0; j < n; ++j) {
-            if (line[j] > best) {
-                best = line[j];
-                c.pi = i;
-                c.pj = j;
-            }
-        }
-    }
-    c.peak = best;
+    c.peak = highestCell(fft, c.pi, c.pj);
     if (options.ShowFFTbox) c.surface = SpectrumToBitmap(fft, fft.FFTRe, &fft.FFTIm, 1.0f);
     return c;
 }

@@ -18,6 +18,7 @@ namespace {
 constexpr int BatchPerThread = 4;
 constexpr int TrackedPerThread = 4;
 constexpr std::size_t BatchBytes = std::size_t{128} << 20;
+constexpr std::size_t PrefetchBytes = std::size_t{64} << 20;
 
 // Working memory for the threads of the pass, one set per task that runs at a time.
 class ScratchPool {
@@ -274,9 +275,13 @@ bool Pass::measureFrames() {
     const int most = tracking && threadCount() == 1 ? 1 : perThread * threadCount();
     const auto batch = static_cast<int>(
         std::clamp<std::size_t>(BatchBytes / std::max<std::size_t>(frameBytes, 1), 1, most));
-    // The pass keeps the pictures of a batch; reading ahead holds whole frame buffers, so with
-    // tracking it reads only as far ahead as the threads read at once.
-    FramePrefetcher prefetcher(source_, frames_, tracking ? std::min(batch, threadCount()) : batch);
+    // The pass keeps the pictures of a batch; reading ahead holds whole frame buffers (about three
+    // pictures' worth each), so with tracking it reads ahead at most PrefetchBytes beyond one
+    // frame per thread.
+    const int ahead = static_cast<int>(std::clamp<std::size_t>(
+        PrefetchBytes / std::max<std::size_t>(3 * frameBytes, 1), static_cast<std::size_t>(threadCount()),
+        static_cast<std::size_t>(std::max(batch, threadCount()))));
+    FramePrefetcher prefetcher(source_, frames_, tracking ? std::min(batch, ahead) : batch);
     if (tracking) return measureTracked(prefetcher, static_cast<std::size_t>(batch));
     return measureInParallel(prefetcher, static_cast<std::size_t>(batch));
 }
