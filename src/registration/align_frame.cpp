@@ -354,7 +354,8 @@ Verdict FrameAlignment::decide(const Correlation& correlation, const Bitmap24& p
     // The peak is measured relative to the box as it was read; a click after a lost lock is
     // taken in frame pixels.
     PeakPosition peak{correlation.tx, correlation.ty, correlation.pi, correlation.pj};
-    if (context_.alignment.ManualAlign && !context_.program.BatchMode) takeManualClick(peak, verdict, picture);
+    if (context_.alignment.ManualAlign && !context_.program.BatchMode)
+        takeManualClick(peak, verdict, picture);
     context_.model.FrameTable[context_.alignment.CurrentFrame].Slots[0].Peak = correlation.peak;
     bool newSegment = false;
     if (!testLock(correlation.peak, peak, verdict, newSegment, picture)) {

@@ -273,8 +273,8 @@ bool Pass::measureFrames() {
     const bool tracking = o_.align.Trackobject || (c_.alignment.ManualAlign && !c_.program.BatchMode);
     const int perThread = tracking ? TrackedPerThread : BatchPerThread;
     const int most = tracking && threadCount() == 1 ? 1 : perThread * threadCount();
-    const auto batch = static_cast<int>(
-        std::clamp<std::size_t>(BatchBytes / std::max<std::size_t>(frameBytes, 1), 1, most));
+    const auto batch =
+        static_cast<int>(std::clamp<std::size_t>(BatchBytes / std::max<std::size_t>(frameBytes, 1), 1, most));
     // The pass keeps the pictures of a batch; reading ahead holds whole frame buffers (about three
     // pictures' worth each), so with tracking it reads ahead at most PrefetchBytes beyond one
     // frame per thread.
@@ -427,7 +427,8 @@ void Pass::speculate(std::vector<TrackedStep>& steps) {
             const int frame = s.slot->frame;
             std::array<int, 2> before = previousShift;
             if (previousFrame != frame - 1 && frame > 0)
-                before = {c_.model.FrameTable[frame - 1].Slots[0].X, c_.model.FrameTable[frame - 1].Slots[0].Y};
+                before = {c_.model.FrameTable[frame - 1].Slots[0].X,
+                          c_.model.FrameTable[frame - 1].Slots[0].Y};
             const std::array<int, 2> step{frame > 0 ? (shift[0] - before[0]) / 2 : 0,
                                           frame > 0 ? (shift[1] - before[1]) / 2 : 0};
             const bool offscreen = c != nullptr && c->boxOffscreen;
@@ -450,7 +451,8 @@ void Pass::speculate(std::vector<TrackedStep>& steps) {
     };
     const auto correlate = [&](Unit& unit, AlignScratch& scratch) {
         if (triedAt(unit, unit.expected) == nullptr)
-            unit.tried.push_back(correlateBox(inputs, *unit.picture, unit.expected[0], unit.expected[1], scratch));
+            unit.tried.push_back(
+                correlateBox(inputs, *unit.picture, unit.expected[0], unit.expected[1], scratch));
     };
     constexpr int Rounds = 3;
     for (int round = 1; round < Rounds; ++round) {
@@ -489,8 +491,8 @@ bool Pass::walk(std::vector<TrackedStep>& steps) {
                 const Verdict verdict = aligner_->decide(*correlation, *unit->picture);
                 if (!verdict.skipped) {
                     if (!unit->graded || verdict.sx != unit->grade.sx || verdict.sy != unit->grade.sy)
-                        unit->grade =
-                            gradeAlignedBox(inputs, *unit->picture, verdict.sx, verdict.sy, aligner_->scratch());
+                        unit->grade = gradeAlignedBox(inputs, *unit->picture, verdict.sx, verdict.sy,
+                                                      aligner_->scratch());
                     aligner_->finish(verdict, *correlation, unit->grade, *unit->picture);
                     if (!verdict.result) aligner_->alignPicture(*unit->picture);
                 }

@@ -416,8 +416,8 @@ struct TileTargets {
     int yCount = 0;
     int bandBegin = 0;
     int bandEnd = 0;
-    float b = 1.0f;           // brightness weight
-    bool greenTaken = true;   // the green (mono) plane takes this frame
+    float b = 1.0f;          // brightness weight
+    bool greenTaken = true;  // the green (mono) plane takes this frame
     bool redBlueTaken = false;
     bool fitsColour = false;  // each frame feeds its own channel
     int channel = 1;
@@ -458,8 +458,8 @@ template <FrameSamples Kind, bool Colour>
 
 // The dark frame taken off and the flat field divided out at the read position.
 template <bool Colour>
-[[gnu::always_inline]] inline void calibrateSample(const ImageDataSection& section, bool useDark, bool useFlat,
-                                                   int rx, int ry, float (&v)[3]) {
+[[gnu::always_inline]] inline void calibrateSample(const ImageDataSection& section, bool useDark,
+                                                   bool useFlat, int rx, int ry, float (&v)[3]) {
     for (int c = Colour ? 0 : 1; c <= (Colour ? 2 : 1); ++c) {
         if (useDark) v[c] -= section.DarkPlanes[c][rx][ry] * DarkScale;
         if (useFlat) v[c] /= section.FlatPlanes[c][rx][ry];
@@ -570,9 +570,10 @@ namespace {
 
 // Adds value x weight to the plane and the weight to its weight plane (if any): over the drop
 // when drizzling, else at the placed position and the seam blend position.
-[[gnu::always_inline]] inline void depositPlaced(const TileTargets& t, float* plane, float* weights, float value,
-                                                 const DropAxis* ax, const DropAxis* ay, int X, int Y, bool inT,
-                                                 int tx, int ty, bool inT2, float w2, int bx, int by) {
+[[gnu::always_inline]] inline void depositPlaced(const TileTargets& t, float* plane, float* weights,
+                                                 float value, const DropAxis* ax, const DropAxis* ay, int X,
+                                                 int Y, bool inT, int tx, int ty, bool inT2, float w2, int bx,
+                                                 int by) {
     const float b = t.b;
     if (ax != nullptr) {
         for (int i = 0; i < ax->count; ++i) {
@@ -602,8 +603,8 @@ namespace {
 
 // The clip test of the final sigma pass, on the green (mono) sample, recording the bright
 // outliers as sigma events; false when the sample is left out.
-bool StackAccumulator::passesClip(int X, int Y, float value, const FramePlan& plan, int bandBegin, int bandEnd,
-                                  BandEvents& events) const {
+bool StackAccumulator::passesClip(int X, int Y, float value, const FramePlan& plan, int bandBegin,
+                                  int bandEnd, BandEvents& events) const {
     const T2dArrays& lowBound = section_.WorkPlanes[0];
     const T2dArrays& highBound = section_.WorkPlanes[1];
     if (X < 0 || Y < 0 || X >= lowBound.xCount() || Y >= lowBound.yCount()) return false;
@@ -690,11 +691,13 @@ void StackAccumulator::addTile(const FramePlan& plan, int bandBegin, int bandEnd
                 if (!placed.taken) continue;
                 const bool inT = t.inside(placed.tx, placed.ty);
                 const bool inT2 = placed.w2 > 0.0f && t.inside(X + placed.bx, Y + placed.by);
-                const DropAxis* ax = plan.drizzle ? &cols.drop[static_cast<std::size_t>(x - cols.lo)] : nullptr;
-                const DropAxis* ay = plan.drizzle ? &rowAxis.drop[static_cast<std::size_t>(y - rowAxis.lo)] : nullptr;
+                const DropAxis* ax =
+                    plan.drizzle ? &cols.drop[static_cast<std::size_t>(x - cols.lo)] : nullptr;
+                const DropAxis* ay =
+                    plan.drizzle ? &rowAxis.drop[static_cast<std::size_t>(y - rowAxis.lo)] : nullptr;
                 const auto deposit = [&](float* plane, float* weights, float value) {
-                    depositPlaced(t, plane, weights, value, ax, ay, X, Y, inT, placed.tx, placed.ty, inT2, placed.w2,
-                                  placed.bx, placed.by);
+                    depositPlaced(t, plane, weights, value, ax, ay, X, Y, inT, placed.tx, placed.ty, inT2,
+                                  placed.w2, placed.bx, placed.by);
                 };
                 if (t.greenTaken) deposit(t.green, t.weight, v[1]);
                 if constexpr (Colour) {

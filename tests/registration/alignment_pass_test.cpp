@@ -209,8 +209,9 @@ TEST(AlignmentPass, TrackedFramesComeOutAsWhenAlignedOneAfterAnother) {
         std::vector<float> values;
         for (int k = 0; k < count; ++k) {
             const TAlignSlotRec& slot = model.FrameTable[k].Slots[0];
-            values.insert(values.end(), {static_cast<float>(slot.X), static_cast<float>(slot.Y), slot.Quality,
-                                         slot.Difference, slot.Peak, model.FrameTable[k].Excluded ? 1.0f : 0.0f});
+            values.insert(values.end(),
+                          {static_cast<float>(slot.X), static_cast<float>(slot.Y), slot.Quality,
+                           slot.Difference, slot.Peak, model.FrameTable[k].Excluded ? 1.0f : 0.0f});
         }
         return values;
     };
