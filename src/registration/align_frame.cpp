@@ -50,6 +50,37 @@ const char* const OffscreenText =
     "This "
     "message will appear only once !";
 
+// The highest cell above -1e11, first in scan order (first index outer; NaN cells never count),
+// and its value; (0, 0) and -1e11 when there is none. The largest value is found first with
+// independent lanes, then its first cell.
+float highestCell(const FftEngine& fft, int& pi, int& pj) {
+    const int n = fft.FFTSize;
+    constexpr int Lanes = 8;
+    std::array<float, Lanes> lanes;
+    lanes.fill(-1e11f);
+    for (int i = 0; i < n; ++i) {
+        const float* line = fft.FFTRe[i];
+        for (int j = 0; j + Lanes <= n; j += Lanes)
+            for (int k = 0; k < Lanes; ++k) lanes[k] = line[j + k] > lanes[k] ? line[j + k] : lanes[k];
+        for (int j = n - n % Lanes; j < n; ++j) lanes[0] = line[j] > lanes[0] ? line[j] : lanes[0];
+    }
+    float best = -1e11f;
+    for (float lane : lanes) best = lane > best ? lane : best;
+    pi = pj = 0;
+    if (!(best > -1e11f)) return -1e11f;
+    for (int i = 0; i < n; ++i) {
+        const float* line = fft.FFTRe[i];
+        for (int j = 0; j < n; ++j) {
+            if (line[j] == best) {
+                pi = i;
+                pj = j;
+                return line[j];
+            }
+        }
+    }
+    return best;
+}
+
 }  // namespace
 
 int shiftOfPeak(int index, int n) {
@@ -85,8 +116,19 @@ Correlation correlateBox(const AlignInputs& inputs, const Bitmap24& frame, int t
     const int y0 = std::max(0, -top), y1 = std::min(n, area.height - top);
     double sum = 0.0;
     double count = 0.0;
+    // A grey level with nothing taken off is the green byte itself.
+    const bool plain = !options.Colourstack && !options.levels.biasSubtract && inputs.dark == nullptr;
     for (int y = y0; y < y1; ++y) {
-        for (int x = x0; x < x1; ++x) {
+        if (plain && x0 < x1) {
+            const std::uint8_t* p = frame.pixel(left + x0, top + y) + 1;
+            float* cell = re + static_cast<std::size_t>(x0) * n + y;
+            for (int x = x0; x < x1; ++x, p += 3, cell += n) {
+                const auto v = static_cast<float>(*p);
+                *cell = v;
+                sum += v;
+            }
+        }
+        for (int x = plain ? x1 : x0; x < x1; ++x) {
             const float* dark = inputs.dark ? &(*inputs.dark)[left + x][top + y] : nullptr;
             const float v =
                 boxLevel(pixelLevel(frame.pixel(left + x, top + y), options.Colourstack, options.LumWeights),
@@ -125,18 +167,7 @@ Correlation correlateBox(const AlignInputs& inputs, const Bitmap24& frame, int t
     }
     FFT2DInverse(fft);
 
-    float best = -1e11f;
-    for (int i = 0; i < n; ++i) {
-        const float* line = fft.FFTRe[i];
-        for (int j = 0; j < n; ++j) {
-            if (line[j] > best) {
-                best = line[j];
-                c.pi = i;
-                c.pj = j;
-            }
-        }
-    }
-    c.peak = best;
+    c.peak = highestCell(fft, c.pi, c.pj);
     if (options.ShowFFTbox) c.surface = SpectrumToBitmap(fft, fft.FFTRe, &fft.FFTIm, 1.0f);
     return c;
 }
@@ -318,119 +349,140 @@ void FrameAlignment::deselect(int frame) {
 }
 
 Verdict FrameAlignment::decide(const Correlation& correlation, const Bitmap24& picture) {
-    RegistrationState& registration = context_.registration;
-    AlignmentState& alignment = context_.alignment;
-    ProgramState& program = context_.program;
-    FrameModel& model = context_.model;
-    AlignmentView& view = context_.view;
-    const int frame = alignment.CurrentFrame;
-    const int n = context_.fft.FFTSize, h = n / 2;
-    // An unattended run never waits for a click.
-    const bool attended = !program.BatchMode;
-
     Verdict verdict;
     verdict.boxOffscreen = correlation.boxOffscreen;
     // The peak is measured relative to the box as it was read; a click after a lost lock is
     // taken in frame pixels.
-    int tx = correlation.tx, ty = correlation.ty;
-    int pi = correlation.pi, pj = correlation.pj;
-
-    if (alignment.ManualAlign && attended) {
-        view.hideSpectrumWindow();
-        alignment.ForceRealign = false;
-        view.setCursor(AlignCursor::Cross);
-        const bool clicked = waitForClick(picture);
-        view.setCursor(AlignCursor::Hourglass);
-        if (clicked) {
-            pi = registration.ClickX - registration.BoxLeft - tx;
-            pj = registration.ClickY - registration.BoxTop - ty;
-            verdict.clicked = true;
-        } else {
-            // A cancel ends the manual alignment; this frame keeps its measured peak.
-            alignment.ManualAlign = false;
-        }
-        if (alignment.HaltRequested) {
-            registration.LastPeak *= 2.0;
-            alignment.ForceRealign = true;
-        }
-    }
-
-    TFrameRec& record = model.FrameTable[frame];
-    record.Slots[0].Peak = correlation.peak;
-    record.Angle = correlation.peak;
-
-    // Lock test; the first frame after a fresh pick never fails it.
-    const double p = registration.UserBoxPlaced ? registration.LastPeak : correlation.peak;
+    PeakPosition peak{correlation.tx, correlation.ty, correlation.pi, correlation.pj};
+    if (context_.alignment.ManualAlign && !context_.program.BatchMode)
+        takeManualClick(peak, verdict, picture);
+    context_.model.FrameTable[context_.alignment.CurrentFrame].Slots[0].Peak = correlation.peak;
     bool newSegment = false;
+    if (!testLock(correlation.peak, peak, verdict, newSegment, picture)) {
+        verdict.skipped = true;
+        return verdict;
+    }
+    placeShift(peak, verdict);
+    if (options_.Trackobject) track(verdict, newSegment);
+    return verdict;
+}
+
+// Manual alignment: the user points at the feature on every frame (an unattended run never
+// waits for a click).
+void FrameAlignment::takeManualClick(PeakPosition& peak, Verdict& verdict, const Bitmap24& picture) {
+    RegistrationState& registration = context_.registration;
+    AlignmentState& alignment = context_.alignment;
+    AlignmentView& view = context_.view;
+    view.hideSpectrumWindow();
+    alignment.ForceRealign = false;
+    view.setCursor(AlignCursor::Cross);
+    const bool clicked = waitForClick(picture);
+    view.setCursor(AlignCursor::Hourglass);
+    if (clicked) {
+        peak.pi = registration.ClickX - registration.BoxLeft - peak.tx;
+        peak.pj = registration.ClickY - registration.BoxTop - peak.ty;
+        verdict.clicked = true;
+    } else {
+        // A cancel ends the manual alignment; this frame keeps its measured peak.
+        alignment.ManualAlign = false;
+    }
+    if (alignment.HaltRequested) {
+        registration.LastPeak *= 2.0;
+        alignment.ForceRealign = true;
+    }
+}
+
+// The lock test; the first frame after a fresh pick never fails it. False when the frame is
+// skipped (a cancel ended the click wait after a lost lock).
+bool FrameAlignment::testLock(float measuredPeak, PeakPosition& peak, Verdict& verdict, bool& newSegment,
+                              const Bitmap24& picture) {
+    RegistrationState& registration = context_.registration;
+    AlignmentState& alignment = context_.alignment;
+    const double p = registration.UserBoxPlaced ? registration.LastPeak : measuredPeak;
     if ((alignment.MisalignRatio * registration.LastPeak > p && options_.Misalignwarning) ||
         alignment.ForceRealign) {
         registration.LastPeak = p;
-        view.hideAlignmentWindows();
+        context_.view.hideAlignmentWindows();
         // Unattended, the first frame of the next AVI file keeps the tracking as it stands.
-        if (!(alignment.NextSegmentPending && !attended)) {
-            Message question;
-            question.caption = "Alignment ";
-            question.text = LostLockText;
-            question.dlgType = mtWarning;
-            question.buttons = mbOK | mbIgnore | mbAll;
-            question.batchAnswer = mrIgnore;
-            if (alignment.NextSegmentPending) {
-                question.text = NextSegmentText;
-                newSegment = true;
-                program.TrackOffsetX = program.TrackOffsetY = 0;
-                registration.TrackStepX = registration.TrackStepY = 0;
-            }
-            if (alignment.HaltRequested) {
-                question.text = HaltText;
-                alignment.HaltRequested = false;
-            }
-            // With "Ignore misaligned frames" the frame is deselected without a question, except at
-            // the start of the next AVI file.
-            const std::uint16_t answer = !options_.Ignoredefault || newSegment
-                                             ? context_.messages.show(question)
-                                             : static_cast<std::uint16_t>(mrIgnore);
-            if (answer == mrOk && attended) {
-                alignment.ForceRealign = false;
-                view.setCursor(AlignCursor::Cross);
-                if (!waitForClick(picture)) {
-                    view.setCursor(AlignCursor::Default);
-                    context_.progress.setCancelRequested(false);
-                    verdict.skipped = true;
-                    return verdict;
-                }
-                if (model.avicount > 0) view.showSegmentPosition(frame - alignment.AviSegmentFirst);
-                pi = registration.ClickX - registration.BoxLeft;
-                pj = registration.ClickY - registration.BoxTop;
-                program.TrackOffsetX = program.TrackOffsetY = 0;
-                tx = ty = 0;
-                if (newSegment) pi = pj = 0;
-                verdict.clicked = true;
-                verdict.result = false;
-            } else if (answer == mrIgnore || answer == mrOk) {
-                deselect(frame);
-            } else if (answer == mrAll) {
-                deselect(frame);
-                options_.Ignoredefault = true;
-                view.ignoreMisalignedChecked();
-            }
-        }
-        view.restoreAlignmentWindows();
+        if (!(alignment.NextSegmentPending && context_.program.BatchMode) &&
+            !askAfterLostLock(peak, verdict, newSegment, picture))
+            return false;
+        context_.view.restoreAlignmentWindows();
         alignment.NextSegmentPending = false;
     }
     registration.LastPeak = p;
+    return true;
+}
 
-    // The feature's position in this frame, and the shift: the box's own offset plus the
-    // feature's offset within the box. (A clicked peak lies at the click.)
-    if (verdict.clicked) {
-        pi = h - pi;
-        pj = h - pj;
-    } else {
-        pi = -shiftOfPeak(pi, n);
-        pj = -shiftOfPeak(pj, n);
+// The question after a lost lock (or at the start of the next AVI file) and what its answer
+// does: a click points the feature out anew, Ignore deselects the frame, All deselects this and
+// every later frame that loses the lock. False when a cancel ended the click wait.
+bool FrameAlignment::askAfterLostLock(PeakPosition& peak, Verdict& verdict, bool& newSegment,
+                                      const Bitmap24& picture) {
+    RegistrationState& registration = context_.registration;
+    AlignmentState& alignment = context_.alignment;
+    ProgramState& program = context_.program;
+    AlignmentView& view = context_.view;
+    const int frame = alignment.CurrentFrame;
+    const bool attended = !program.BatchMode;
+    Message question;
+    question.caption = "Alignment ";
+    question.text = LostLockText;
+    question.dlgType = mtWarning;
+    question.buttons = mbOK | mbIgnore | mbAll;
+    question.batchAnswer = mrIgnore;
+    if (alignment.NextSegmentPending) {
+        question.text = NextSegmentText;
+        newSegment = true;
+        program.TrackOffsetX = program.TrackOffsetY = 0;
+        registration.TrackStepX = registration.TrackStepY = 0;
     }
+    if (alignment.HaltRequested) {
+        question.text = HaltText;
+        alignment.HaltRequested = false;
+    }
+    // With "Ignore misaligned frames" the frame is deselected without a question, except at
+    // the start of the next AVI file.
+    const std::uint16_t answer = !options_.Ignoredefault || newSegment ? context_.messages.show(question)
+                                                                       : static_cast<std::uint16_t>(mrIgnore);
+    if (answer == mrOk && attended) {
+        alignment.ForceRealign = false;
+        view.setCursor(AlignCursor::Cross);
+        if (!waitForClick(picture)) {
+            view.setCursor(AlignCursor::Default);
+            context_.progress.setCancelRequested(false);
+            return false;
+        }
+        if (context_.model.avicount > 0) view.showSegmentPosition(frame - alignment.AviSegmentFirst);
+        peak.pi = registration.ClickX - registration.BoxLeft;
+        peak.pj = registration.ClickY - registration.BoxTop;
+        program.TrackOffsetX = program.TrackOffsetY = 0;
+        peak.tx = peak.ty = 0;
+        if (newSegment) peak.pi = peak.pj = 0;
+        verdict.clicked = true;
+        verdict.result = false;
+    } else if (answer == mrIgnore || answer == mrOk) {
+        deselect(frame);
+    } else if (answer == mrAll) {
+        deselect(frame);
+        options_.Ignoredefault = true;
+        view.ignoreMisalignedChecked();
+    }
+    return true;
+}
+
+// The feature's position in this frame, and the shift: the box's own offset plus the feature's
+// offset within the box. (A clicked peak lies at the click.)
+void FrameAlignment::placeShift(const PeakPosition& peak, Verdict& verdict) {
+    const AlignmentState& alignment = context_.alignment;
+    const ProgramState& program = context_.program;
+    const int n = context_.fft.FFTSize, h = n / 2;
+    const int pi = verdict.clicked ? h - peak.pi : -shiftOfPeak(peak.pi, n);
+    const int pj = verdict.clicked ? h - peak.pj : -shiftOfPeak(peak.pj, n);
     const int fx = program.FeatureX - pi, fy = program.FeatureY - pj;
-    verdict.sx = fx - program.FeatureX + tx;
-    verdict.sy = fy - program.FeatureY + ty;
+    verdict.sx = fx - program.FeatureX + peak.tx;
+    verdict.sy = fy - program.FeatureY + peak.ty;
+    TFrameRec& record = context_.model.FrameTable[alignment.CurrentFrame];
     if (options_.interlaced && alignment.InterlaceField == 0) {
         record.Slots[2].X = verdict.sx;
         record.Slots[2].Y = verdict.sy;
@@ -441,29 +493,32 @@ Verdict FrameAlignment::decide(const Correlation& correlation, const Bitmap24& p
         slot.Y = slot.SavedY = verdict.sy;
         slot.ShiftScale = 1.0f;
     }
+}
 
-    if (options_.Trackobject) {
-        if (frame > 0 && !newSegment) {
-            const TAlignSlotRec& previous = model.FrameTable[frame - 1].Slots[0];
-            // The box leads the feature by half its last step.
-            registration.TrackStepX = (record.Slots[0].X - previous.X) / 2;
-            registration.TrackStepY = (record.Slots[0].Y - previous.Y) / 2;
-        } else {
-            program.TrackOffsetX = program.TrackOffsetY = 0;
-            registration.TrackStepX = registration.TrackStepY = 0;
-        }
-        if (newSegment) {
-            program.TrackOffsetX = registration.ClickX - program.FeatureX;
-            program.TrackOffsetY = registration.ClickY - program.FeatureY;
-        } else if (!verdict.boxOffscreen) {
-            // The next box is read where this frame's feature was found.
-            program.TrackOffsetX = verdict.sx;
-            program.TrackOffsetY = verdict.sy;
-        } else {
-            registration.TrackStepX = registration.TrackStepY = 0;
-        }
+// Where the box of the next frame is read: where this frame's feature was found, led by half
+// its last step.
+void FrameAlignment::track(const Verdict& verdict, bool newSegment) {
+    RegistrationState& registration = context_.registration;
+    ProgramState& program = context_.program;
+    const int frame = context_.alignment.CurrentFrame;
+    if (frame > 0 && !newSegment) {
+        const TAlignSlotRec& current = context_.model.FrameTable[frame].Slots[0];
+        const TAlignSlotRec& previous = context_.model.FrameTable[frame - 1].Slots[0];
+        registration.TrackStepX = (current.X - previous.X) / 2;
+        registration.TrackStepY = (current.Y - previous.Y) / 2;
+    } else {
+        program.TrackOffsetX = program.TrackOffsetY = 0;
+        registration.TrackStepX = registration.TrackStepY = 0;
     }
-    return verdict;
+    if (newSegment) {
+        program.TrackOffsetX = registration.ClickX - program.FeatureX;
+        program.TrackOffsetY = registration.ClickY - program.FeatureY;
+    } else if (!verdict.boxOffscreen) {
+        program.TrackOffsetX = verdict.sx;
+        program.TrackOffsetY = verdict.sy;
+    } else {
+        registration.TrackStepX = registration.TrackStepY = 0;
+    }
 }
 
 void FrameAlignment::finish(const Verdict& verdict, const Correlation& correlation, const Grade& grade,

@@ -205,6 +205,19 @@ public:
     std::vector<bool>* measured = nullptr;
 
 private:
+    // The correlation peak (pi, pj) in the box read at offset (tx, ty), or a click's position.
+    struct PeakPosition {
+        int tx = 0;
+        int ty = 0;
+        int pi = 0;
+        int pj = 0;
+    };
+    void takeManualClick(PeakPosition& peak, Verdict& verdict, const Bitmap24& picture);
+    bool testLock(float measuredPeak, PeakPosition& peak, Verdict& verdict, bool& newSegment,
+                  const Bitmap24& picture);
+    bool askAfterLostLock(PeakPosition& peak, Verdict& verdict, bool& newSegment, const Bitmap24& picture);
+    void placeShift(const PeakPosition& peak, Verdict& verdict);
+    void track(const Verdict& verdict, bool newSegment);
     bool waitForClick(const Bitmap24& frame);
     void deselect(int frame);
 

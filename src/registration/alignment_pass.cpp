@@ -16,7 +16,9 @@ namespace {
 // in order, so larger batches keep the threads busy longer between them. A batch holds at most
 // BatchBytes of pictures (and the prefetcher as much again), so large frames take fewer.
 constexpr int BatchPerThread = 4;
+constexpr int TrackedPerThread = 4;
 constexpr std::size_t BatchBytes = std::size_t{128} << 20;
+constexpr std::size_t PrefetchBytes = std::size_t{64} << 20;
 
 // Working memory for the threads of the pass, one set per task that runs at a time.
 class ScratchPool {
@@ -44,7 +46,18 @@ struct Unit {
     const Bitmap24* picture = nullptr;
     Correlation correlation;
     Grade grade;
+    // With tracking: the correlations of the boxes read where the box was expected, the offset
+    // the latest expectation reads it at, and whether `grade` holds a grade.
+    std::vector<Correlation> tried;
+    std::array<int, 2> expected{};
+    bool graded = false;
 };
+
+const Correlation* triedAt(const Unit& unit, std::array<int, 2> offset) {
+    for (const Correlation& c : unit.tried)
+        if (c.tx == offset[0] && c.ty == offset[1]) return &c;
+    return nullptr;
+}
 
 struct FrameSlot {
     int frame = -1;
@@ -95,6 +108,15 @@ const char* inputKindText(TInputType type) {
     return "";
 }
 
+// One unit of a tracked batch in the order of the pass; a frame of the wrong size has one step
+// without a unit.
+struct TrackedStep {
+    FrameSlot* slot = nullptr;
+    Unit* unit = nullptr;
+    bool firstOfFrame = false;
+    bool lastOfFrame = false;
+};
+
 class Pass {
 public:
     Pass(AlignContext& context, const AlignmentPassOptions& options, FrameSource& source)
@@ -107,7 +129,9 @@ private:
     void resetRecords();
     bool measureFrames();
     bool measureInParallel(FramePrefetcher& prefetcher, std::size_t batch);
-    bool measureInOrder(FramePrefetcher& prefetcher);
+    bool measureTracked(FramePrefetcher& prefetcher, std::size_t batch);
+    void speculate(std::vector<TrackedStep>& steps);
+    bool walk(std::vector<TrackedStep>& steps);
     void fetch(FrameSlot& slot, int frame, FramePrefetcher& prefetcher);
     void prepare(FrameSlot& slot, Unit& unit);
     bool frameStart(int frame);
@@ -232,17 +256,24 @@ bool Pass::measureFrames() {
     result_.expandStack = model.InputType == TInputType::itAVI && model.avicount > 0;
     if (frames_.empty()) return true;
 
-    const bool tracking = o_.align.Trackobject || (c_.alignment.ManualAlign && !c_.program.BatchMode);
-    if (tracking) {
-        FramePrefetcher prefetcher(source_, frames_);
-        return measureInOrder(prefetcher);
-    }
     const std::size_t frameBytes = Bitmap24::strideFor(model.FrameWidth) *
                                    static_cast<std::size_t>(std::max(model.FrameHeight, 1)) *
                                    (o_.align.interlaced ? 3 : 1);
-    const auto batch = static_cast<int>(std::clamp<std::size_t>(
-        BatchBytes / std::max<std::size_t>(frameBytes, 1), 1, BatchPerThread * threadCount()));
-    FramePrefetcher prefetcher(source_, frames_, batch);
+    // With tracking one thread measures one frame at a time (a frame measured ahead may have to
+    // be measured again).
+    const bool tracking = o_.align.Trackobject || (c_.alignment.ManualAlign && !c_.program.BatchMode);
+    const int perThread = tracking ? TrackedPerThread : BatchPerThread;
+    const int most = tracking && threadCount() == 1 ? 1 : perThread * threadCount();
+    const auto batch =
+        static_cast<int>(std::clamp<std::size_t>(BatchBytes / std::max<std::size_t>(frameBytes, 1), 1, most));
+    // The pass keeps the pictures of a batch; reading ahead holds whole frame buffers (about three
+    // pictures' worth each), so with tracking it reads ahead at most PrefetchBytes beyond one
+    // frame per thread.
+    const int ahead = static_cast<int>(std::clamp<std::size_t>(
+        PrefetchBytes / std::max<std::size_t>(3 * frameBytes, 1), static_cast<std::size_t>(threadCount()),
+        static_cast<std::size_t>(std::max(batch, threadCount()))));
+    FramePrefetcher prefetcher(source_, frames_, tracking ? std::min(batch, ahead) : batch);
+    if (tracking) return measureTracked(prefetcher, static_cast<std::size_t>(batch));
     return measureInParallel(prefetcher, static_cast<std::size_t>(batch));
 }
 
@@ -332,75 +363,135 @@ bool Pass::commit(FrameSlot& slot) {
     return !c_.progress.cancelRequested();
 }
 
-bool Pass::measureInOrder(FramePrefetcher& prefetcher) {
+// With tracking each box is read where the frames before it put the feature, so the frames form
+// a chain. A batch is measured ahead in parallel at the offsets the tracking is expected to give,
+// from the shifts measured so far; then the lock tests and writes follow the frames in order, and
+// each unit uses the correlation measured at the offset the tracking actually gives (measured
+// then, where none was), so every frame has exactly the correlation and grade of the frames taken
+// one after another.
+bool Pass::measureTracked(FramePrefetcher& prefetcher, std::size_t batch) {
+    std::vector<FrameSlot> slots(batch);
+    std::vector<TrackedStep> steps;
+    for (std::size_t first = 0; first < frames_.size(); first += batch) {
+        const std::size_t count = std::min(batch, frames_.size() - first);
+        steps.clear();
+        for (std::size_t b = 0; b < count; ++b) {
+            FrameSlot& slot = slots[b];
+            fetch(slot, frames_[first + b], prefetcher);
+            if (slot.units.empty()) steps.push_back({&slot, nullptr, true, true});
+            for (Unit& unit : slot.units)
+                steps.push_back({&slot, &unit, &unit == &slot.units.front(), &unit == &slot.units.back()});
+        }
+        speculate(steps);
+        if (!walk(steps)) return false;
+    }
+    return true;
+}
+
+// Measures the units of a batch where the tracking is expected to read their boxes: each unit at
+// the offset the tracking gives when every unit before it keeps the shift its correlation at its
+// own expected offset gives. The first round reads every box where the batch's first one is read;
+// the last also grades each unit at the shift its correlation gives.
+void Pass::speculate(std::vector<TrackedStep>& steps) {
+    const AlignInputs& inputs = aligner_->inputs();
+    const int n = c_.fft.FFTSize;
+    const auto shiftOf = [n](const Correlation& c) {
+        return std::array<int, 2>{c.tx + shiftOfPeak(c.pi, n), c.ty + shiftOfPeak(c.pj, n)};
+    };
+    for (TrackedStep& step : steps)
+        if (step.unit != nullptr) prepare(*step.slot, *step.unit);
+
+    // The expected offsets (a prediction only: a wrong one costs another measurement, never a
+    // different result). A unit not measured yet is expected to find the feature where its box is.
+    const auto expect = [&] {
+        std::array<int, 2> offset = aligner_->boxOffset();
+        std::array<int, 2> track{c_.program.TrackOffsetX, c_.program.TrackOffsetY};
+        int previousFrame = -1;
+        std::array<int, 2> previousShift{};
+        for (TrackedStep& s : steps) {
+            Unit* unit = s.unit;
+            if (unit == nullptr) continue;
+            unit->expected = offset;
+            const Correlation* c = triedAt(*unit, offset);
+            if (c == nullptr && !unit->tried.empty()) c = &unit->tried.back();
+            const std::array<int, 2> shift = c != nullptr ? shiftOf(*c) : offset;
+            const int frame = s.slot->frame;
+            std::array<int, 2> before = previousShift;
+            if (previousFrame != frame - 1 && frame > 0)
+                before = {c_.model.FrameTable[frame - 1].Slots[0].X,
+                          c_.model.FrameTable[frame - 1].Slots[0].Y};
+            const std::array<int, 2> step{frame > 0 ? (shift[0] - before[0]) / 2 : 0,
+                                          frame > 0 ? (shift[1] - before[1]) / 2 : 0};
+            const bool offscreen = c != nullptr && c->boxOffscreen;
+            if (!offscreen) track = shift;
+            previousFrame = frame;
+            previousShift = shift;
+            if (!o_.align.Trackobject) continue;
+            const bool lead = o_.align.predicttrack && !offscreen;
+            offset = {track[0] + (lead ? step[0] : 0), track[1] + (lead ? step[1] : 0)};
+        }
+    };
+    const auto inParallel = [&](auto&& job) {
+        std::atomic<std::size_t> taken{0};
+        parallelFor(0, std::min<std::ptrdiff_t>(threadCount(), std::ssize(steps)), [&](std::ptrdiff_t) {
+            std::unique_ptr<AlignScratch> scratch = scratches_.take();
+            for (std::size_t i; (i = taken.fetch_add(1)) < steps.size();)
+                if (Unit* unit = steps[i].unit; unit != nullptr) job(*unit, *scratch);
+            scratches_.give(std::move(scratch));
+        });
+    };
+    const auto correlate = [&](Unit& unit, AlignScratch& scratch) {
+        if (triedAt(unit, unit.expected) == nullptr)
+            unit.tried.push_back(
+                correlateBox(inputs, *unit.picture, unit.expected[0], unit.expected[1], scratch));
+    };
+    constexpr int Rounds = 3;
+    for (int round = 1; round < Rounds; ++round) {
+        expect();
+        inParallel(correlate);
+    }
+    expect();
+    inParallel([&](Unit& unit, AlignScratch& scratch) {
+        correlate(unit, scratch);
+        const std::array<int, 2> shift = shiftOf(*triedAt(unit, unit.expected));
+        unit.grade = gradeAlignedBox(inputs, *unit.picture, shift[0], shift[1], scratch);
+        unit.graded = true;
+    });
+}
+
+// The lock tests, questions and writes of the units of a batch, in order; a unit whose box the
+// tracking reads elsewhere than expected is measured there. False when the pass is cancelled.
+bool Pass::walk(std::vector<TrackedStep>& steps) {
     AlignmentState& alignment = c_.alignment;
     const AlignInputs& inputs = aligner_->inputs();
-    std::array<FrameSlot, 2> slots;
-    std::unique_ptr<AlignScratch> beside = scratches_.take();
-    std::size_t next = 0;
-    fetch(slots[0], frames_[next++], prefetcher);
-    // The correlation of the next unit, computed beside the grading of the current one.
-    bool correlated = false;
-    for (int current = 0;; current = 1 - current) {
-        FrameSlot& slot = slots[static_cast<std::size_t>(current)];
-        FrameSlot& following = slots[static_cast<std::size_t>(1 - current)];
-        bool fetched = false;
-        if (!frameStart(slot.frame)) return false;
-        if (slot.wrongSize) excludeWrongSize(slot.frame);
-        for (std::size_t u = 0; u < slot.units.size(); ++u) {
-            Unit& unit = slot.units[u];
-            alignment.CurrentFrame = slot.frame;
-            alignment.InterlaceField = unit.field;
-            const bool ahead = correlated;
-            correlated = false;
-            if (alignment.HaltRequested) continue;
-            if (!ahead) {
-                prepare(slot, unit);
-                const auto offset = aligner_->boxOffset();
-                unit.correlation =
-                    correlateBox(inputs, *unit.picture, offset[0], offset[1], aligner_->scratch());
-            }
-            aligner_->showSurface(unit.correlation);
-            const Verdict verdict = aligner_->decide(unit.correlation, *unit.picture);
-            if (verdict.skipped) continue;
-
-            // The unit after this one: the next field, or the first of the next frame.
-            FrameSlot* nextSlot = nullptr;
-            Unit* nextUnit = nullptr;
-            if (verdict.result) {
-                if (u + 1 < slot.units.size()) {
-                    nextSlot = &slot;
-                    nextUnit = &slot.units[u + 1];
-                } else if (next < frames_.size()) {
-                    fetch(following, frames_[next++], prefetcher);
-                    fetched = true;
-                    if (!following.units.empty()) {
-                        nextSlot = &following;
-                        nextUnit = &following.units[0];
-                    }
+    for (TrackedStep& step : steps) {
+        if (step.firstOfFrame) {
+            if (!frameStart(step.slot->frame)) return false;
+            if (step.slot->wrongSize) excludeWrongSize(step.slot->frame);
+        }
+        if (Unit* unit = step.unit; unit != nullptr) {
+            alignment.CurrentFrame = step.slot->frame;
+            alignment.InterlaceField = unit->field;
+            if (!alignment.HaltRequested) {
+                const std::array<int, 2> offset = aligner_->boxOffset();
+                const Correlation* correlation = triedAt(*unit, offset);
+                if (correlation == nullptr)
+                    correlation = &unit->tried.emplace_back(
+                        correlateBox(inputs, *unit->picture, offset[0], offset[1], aligner_->scratch()));
+                aligner_->showSurface(*correlation);
+                const Verdict verdict = aligner_->decide(*correlation, *unit->picture);
+                if (!verdict.skipped) {
+                    if (!unit->graded || verdict.sx != unit->grade.sx || verdict.sy != unit->grade.sy)
+                        unit->grade = gradeAlignedBox(inputs, *unit->picture, verdict.sx, verdict.sy,
+                                                      aligner_->scratch());
+                    aligner_->finish(verdict, *correlation, unit->grade, *unit->picture);
+                    if (!verdict.result) aligner_->alignPicture(*unit->picture);
                 }
             }
-            const auto offset = aligner_->boxOffset();
-            parallelFor(0, 2, [&](std::ptrdiff_t task) {
-                if (task == 0) {
-                    unit.grade =
-                        gradeAlignedBox(inputs, *unit.picture, verdict.sx, verdict.sy, aligner_->scratch());
-                } else if (nextUnit != nullptr) {
-                    prepare(*nextSlot, *nextUnit);
-                    nextUnit->correlation =
-                        correlateBox(inputs, *nextUnit->picture, offset[0], offset[1], *beside);
-                }
-            });
-            aligner_->finish(verdict, unit.correlation, unit.grade, *unit.picture);
-            if (!verdict.result) aligner_->alignPicture(*unit.picture);
-            correlated = nextUnit != nullptr;
         }
-        if (c_.progress.cancelRequested()) return false;
-        if (!fetched) {
-            if (next >= frames_.size()) return true;
-            fetch(following, frames_[next++], prefetcher);
-        }
+        if (step.lastOfFrame && c_.progress.cancelRequested()) return false;
     }
+    return true;
 }
 
 bool Pass::frameStart(int frame) {

@@ -397,41 +397,273 @@ void StackAccumulator::resample(FrameBuffers& frame, const StackFrameCall& call,
     Stretch(window_, plan.resampled, filter.Filter, filter.Width);
 }
 
+namespace {
+
+// The planes one band of stack columns adds into, and which of them a frame feeds. The planes
+// are float arrays: the tile loop keeps this in a local so that a store into a plane is never
+// taken to change what the loop reads next.
+struct TileTargets {
+    float* red = nullptr;
+    float* green = nullptr;
+    float* blue = nullptr;
+    float* weight = nullptr;
+    float* redWeight = nullptr;  // FITS colour input only, as are the luminance planes
+    float* blueWeight = nullptr;
+    float* lum = nullptr;
+    float* lumWeight = nullptr;
+    int yCount = 0;
+    int bandBegin = 0;
+    int bandEnd = 0;
+    float b = 1.0f;          // brightness weight
+    bool greenTaken = true;  // the green (mono) plane takes this frame
+    bool redBlueTaken = false;
+    bool fitsColour = false;  // each frame feeds its own channel
+    int channel = 1;
+
+    std::size_t cell(int X, int Y) const { return static_cast<std::size_t>(X) * yCount + Y; }
+    bool inside(int X, int Y) const { return X >= bandBegin && X < bandEnd && Y >= 0 && Y < yCount; }
+};
+
+// The samples of frame column rx in `row` on the 0..255 scale: red, green, blue (or the mono
+// value in green).
+template <FrameSamples Kind, bool Colour>
+[[gnu::always_inline]] inline void readSample(const PlanRow& row, int rx, const float* rawColumn, bool grey,
+                                              const std::array<float, 3>& mix, float (&v)[3]) {
+    if constexpr (Kind == FrameSamples::Bitmap) {
+        const std::uint8_t* p = row.bytes + 3 * static_cast<std::size_t>(rx);
+        if constexpr (Colour) {
+            v[0] = p[2];
+            v[1] = p[1];
+            v[2] = p[0];
+        } else {
+            v[1] = p[2] * mix[0] + p[1] * mix[1] + p[0] * mix[2];
+        }
+    } else if constexpr (Kind == FrameSamples::HighBit) {
+        const std::uint16_t* w = row.words + 3 * static_cast<std::size_t>(rx);
+        const float r = grey ? w[1] : w[0];
+        const float bl = grey ? w[1] : w[2];
+        if constexpr (Colour) {
+            v[0] = r * WordScale;
+            v[1] = w[1] * WordScale;
+            v[2] = bl * WordScale;
+        } else {
+            v[1] = (grey ? static_cast<float>(w[1]) : r * mix[0] + w[1] * mix[1] + bl * mix[2]) * WordScale;
+        }
+    } else {
+        v[0] = v[1] = v[2] = rawColumn[row.ry];
+    }
+}
+
+// The dark frame taken off and the flat field divided out at the read position.
+template <bool Colour>
+[[gnu::always_inline]] inline void calibrateSample(const ImageDataSection& section, bool useDark,
+                                                   bool useFlat, int rx, int ry, float (&v)[3]) {
+    for (int c = Colour ? 0 : 1; c <= (Colour ? 2 : 1); ++c) {
+        if (useDark) v[c] -= section.DarkPlanes[c][rx][ry] * DarkScale;
+        if (useFlat) v[c] /= section.FlatPlanes[c][rx][ry];
+    }
+}
+
+// One sample to one stack pixel: column X lies in this band.
+template <bool Colour>
+[[gnu::always_inline]] inline void depositDirect(const TileTargets& t, int X, int Y, const float (&v)[3],
+                                                 float rawValue) {
+    if (Y < 0 || Y >= t.yCount) return;
+    const std::size_t i = t.cell(X, Y);
+    const float b = t.b;
+    if (t.greenTaken) {
+        t.green[i] += v[1] * b;
+        t.weight[i] += b;
+    }
+    if constexpr (Colour) {
+        if (t.redBlueTaken) {
+            t.red[i] += v[0] * b;
+            t.blue[i] += v[2] * b;
+        } else if (t.fitsColour) {
+            if (t.channel == 0) {
+                t.red[i] += v[0] * b;
+                t.redWeight[i] += b;
+            } else if (t.channel == 2) {
+                t.blue[i] += v[2] * b;
+                t.blueWeight[i] += b;
+            } else if (t.channel == 3) {
+                t.lum[i] += rawValue * b;
+                t.lumWeight[i] += b;
+            }
+        }
+    }
+}
+
+}  // namespace
+
+// Where a sample at stack position (X, Y) of frame position (x, y) goes when the zone of the
+// nearest alignment point decides and shifts, and the blend across the seam to the second
+// nearest.
+struct StackAccumulator::Placement {
+    bool taken = true;
+    int tx = 0;
+    int ty = 0;
+    float w2 = 0.0f;  // weight of the seam blend position (0: none)
+    int bx = 0;
+    int by = 0;
+};
+
+StackAccumulator::Placement StackAccumulator::placeByPoints(const FramePlan& plan, int x, int y, int X,
+                                                            int Y) const {
+    const StackPointSet& points = options_.Points;
+    const float bias = plan.colour ? 0.001f : 0.0f;
+    Placement placed;
+    placed.tx = X;
+    placed.ty = Y;
+    if (!plan.multiPoint) return placed;
+    int p1 = 0, p2 = 0;
+    const Bitmap24* map = run_.nearestPoints;
+    if (map && X >= 0 && Y >= 0 && X < map->width() && Y < map->height()) {
+        p1 = map->pixel(X, Y)[2];
+        p2 = map->pixel(X, Y)[1];
+    } else {
+        long long best = std::numeric_limits<long long>::max();
+        long long second = best;
+        for (int p = 1; p <= plan.points; ++p) {
+            const long long ddx = x - plan.slotX[p] + plan.shiftX - points.PointPos[p].X;
+            const long long ddy = y - plan.slotY[p] + plan.shiftY - points.PointPos[p].Y;
+            const long long d = ddx * ddx + ddy * ddy;
+            if (d <= best) {
+                second = best;
+                p2 = p1;
+                best = d;
+                p1 = p;
+            } else if (d <= second) {
+                second = d;
+                p2 = p;
+            }
+        }
+    }
+    if (p1 < 1 || p1 > plan.points || !plan.use[p1]) {
+        placed.taken = false;
+        return placed;
+    }
+    placed.tx = roundToInt(static_cast<float>(X) + (bias - plan.dx[p1]));
+    placed.ty = roundToInt(static_cast<float>(Y) + (bias - plan.dy[p1]));
+    if (options_.Seams && p2 >= 1 && p2 <= plan.points && p2 != p1 && options_.SeamWidths > 0.0f) {
+        const PointXY a = points.PointPos[p1];
+        const PointXY c = points.PointPos[p2];
+        const double mx = (a.X + c.X) / 2 + run_.StackMaxShiftX + plan.shiftX;
+        const double my = (a.Y + c.Y) / 2 + run_.StackMaxShiftY + plan.shiftY;
+        const double m = a.Y == c.Y ? VerticalSeamSlope : double(a.X - c.X) / double(a.Y - c.Y);
+        const double cc = -my - m * mx;
+        const double qx = plan.shiftX + X - plan.dx[p2] + bias;
+        const double qy = plan.shiftY + Y - plan.dy[p2] + bias;
+        const double dist = std::fabs(m * qx + qy + cc) / std::sqrt(m * m + 1.0);
+        if (dist <= options_.SeamWidths) {
+            placed.w2 = static_cast<float>((1.0 - dist / options_.SeamWidths) * 0.5);
+            placed.bx = roundToInt(bias - plan.dx[p2]);
+            placed.by = roundToInt(bias - plan.dy[p2]);
+        }
+    }
+    return placed;
+}
+
+namespace {
+
+// Adds value x weight to the plane and the weight to its weight plane (if any): over the drop
+// when drizzling, else at the placed position and the seam blend position.
+[[gnu::always_inline]] inline void depositPlaced(const TileTargets& t, float* plane, float* weights,
+                                                 float value, const DropAxis* ax, const DropAxis* ay, int X,
+                                                 int Y, bool inT, int tx, int ty, bool inT2, float w2, int bx,
+                                                 int by) {
+    const float b = t.b;
+    if (ax != nullptr) {
+        for (int i = 0; i < ax->count; ++i) {
+            const int cx = X + ax->first + i;
+            if (cx < t.bandBegin || cx >= t.bandEnd) continue;
+            for (int j = 0; j < ay->count; ++j) {
+                const int cy = Y + ay->first + j;
+                if (cy < 0 || cy >= t.yCount) continue;
+                const float a = ax->weight[i] * ay->weight[j] * b;
+                plane[t.cell(cx, cy)] += value * a;
+                if (weights) weights[t.cell(cx, cy)] += a;
+            }
+        }
+        return;
+    }
+    if (inT) {
+        plane[t.cell(tx, ty)] += value * b;
+        if (weights) weights[t.cell(tx, ty)] += b;
+    }
+    if (inT2) {
+        plane[t.cell(X + bx, Y + by)] += value * w2 * b;
+        if (weights) weights[t.cell(X + bx, Y + by)] += w2 * b;
+    }
+}
+
+}  // namespace
+
+// The clip test of the final sigma pass, on the green (mono) sample, recording the bright
+// outliers as sigma events; false when the sample is left out.
+bool StackAccumulator::passesClip(int X, int Y, float value, const FramePlan& plan, int bandBegin,
+                                  int bandEnd, BandEvents& events) const {
+    const T2dArrays& lowBound = section_.WorkPlanes[0];
+    const T2dArrays& highBound = section_.WorkPlanes[1];
+    if (X < 0 || Y < 0 || X >= lowBound.xCount() || Y >= lowBound.yCount()) return false;
+    float low = lowBound[X][Y];
+    float high = highBound[X][Y];
+    if (low == high) {
+        low -= 1.0f;
+        high += 1.0f;
+    }
+    if (plan.events && value >= high && value > plan.lowPixel && X >= bandBegin && X < bandEnd) {
+        bool inBox = X > options_.SigmaBoxLeft && X < options_.SigmaBoxRight && Y > options_.SigmaBoxTop &&
+                     Y < options_.SigmaBoxBottom;
+        if (options_.INCLEXCLbox == 1) inBox = !inBox;
+        if (inBox) events.add({X, Y, value, high});
+    }
+    return low < value && value < high;
+}
+
+// Running statistics of the first sigma pass, at the unshifted position, with a weight count of
+// their own.
+void StackAccumulator::addStatistics(std::size_t i, float value, float b) {
+    float& n = sums_.StatisticsCount.data()[i];
+    float& mean = sums_.Statistics[0].data()[i];
+    float& maximum = sums_.Statistics[1].data()[i];
+    float& m2 = sums_.Statistics[2].data()[i];
+    const float delta = value - mean;
+    mean += delta / (n + b);
+    if (n == 0.0f || value > maximum) maximum = value;
+    m2 += (value - mean) * delta;
+    n += b;
+}
+
 template <FrameSamples Kind, bool Colour, bool Direct>
 void StackAccumulator::addTile(const FramePlan& plan, int bandBegin, int bandEnd, BandEvents& events) {
     const PlanAxis& cols = plan.columns;
     const PlanAxis& rowAxis = plan.rows;
-    const int yCount = sums_.StackWeightPlane.yCount();
-
-    // Everything the loop reads is held in locals: the planes are float arrays, so a store into
-    // them could otherwise be taken to change any float the loop reads next.
-    const auto cell = [yCount](int X, int Y) { return static_cast<std::size_t>(X) * yCount + Y; };
-    const auto inside = [&](int X, int Y) { return X >= bandBegin && X < bandEnd && Y >= 0 && Y < yCount; };
-    float* const red = sums_.StackPlanes[0].data();
-    float* const green = sums_.StackPlanes[1].data();
-    float* const blue = sums_.StackPlanes[2].data();
-    float* const weight = sums_.StackWeightPlane.data();
-    float* const redWeight = plan.fitsColour ? sums_.RedWeightPlane.data() : nullptr;
-    float* const blueWeight = plan.fitsColour ? sums_.BlueWeightPlane.data() : nullptr;
-    float* const lum = plan.fitsColour ? sums_.LumPlane.data() : nullptr;
-    float* const lumWeight = plan.fitsColour ? sums_.LumWeightPlane.data() : nullptr;
-    const T2dArrays& lowBound = section_.WorkPlanes[0];
-    const T2dArrays& highBound = section_.WorkPlanes[1];
-    const float mixR = run_.LRGBWeights[0], mixG = run_.LRGBWeights[1], mixB = run_.LRGBWeights[2];
-    const float b = plan.b;
+    TileTargets t;
+    t.yCount = sums_.StackWeightPlane.yCount();
+    t.bandBegin = bandBegin;
+    t.bandEnd = bandEnd;
+    t.red = sums_.StackPlanes[0].data();
+    t.green = sums_.StackPlanes[1].data();
+    t.blue = sums_.StackPlanes[2].data();
+    t.weight = sums_.StackWeightPlane.data();
+    if (plan.fitsColour) {
+        t.redWeight = sums_.RedWeightPlane.data();
+        t.blueWeight = sums_.BlueWeightPlane.data();
+        t.lum = sums_.LumPlane.data();
+        t.lumWeight = sums_.LumWeightPlane.data();
+    }
+    t.b = plan.b;
+    t.fitsColour = plan.fitsColour;
+    t.channel = plan.channel;
+    t.greenTaken = !plan.fitsColour || plan.channel == 1;
+    t.redBlueTaken = Colour && !plan.fitsColour && !plan.firstPass;
+    const std::array<float, 3> mix = run_.LRGBWeights;
     const bool grey = plan.grey;
     const bool useDark = plan.darkFlat && run_.useDark;
     const bool useFlat = plan.darkFlat && run_.useFlat;
     const bool clip = plan.clip && (!plan.fitsColour || plan.channel == 1);
-    const bool recordEvents = plan.events;
-    const float lowPixel = plan.lowPixel;
     const bool firstPass = plan.firstPass;
-    const bool fitsColour = plan.fitsColour;
-    const int channel = plan.channel;
-    const bool greenTaken = !fitsColour || channel == 1;
-    const bool redBlueTaken = Colour && !fitsColour && !firstPass;
-    const StackPointSet& points = options_.Points;
-    const float bias = Colour ? 0.001f : 0.0f;
 
     for (int x = cols.lo; x <= cols.hi; ++x) {
         const int rx = cols.at(cols.read, x);
@@ -439,199 +671,46 @@ void StackAccumulator::addTile(const FramePlan& plan, int bandBegin, int bandEnd
         const int X = cols.at(cols.canvas, x);
         if (X + plan.reachRight < bandBegin || X - plan.reachLeft >= bandEnd) continue;
         const float* rawColumn = Kind == FrameSamples::Raw ? (*plan.raw)[rx] : nullptr;
-        const std::size_t column = static_cast<std::size_t>(X) * yCount;
 
         for (const PlanRow& row : plan.rowList) {
             const int y = row.y;
-            const int ry = row.ry;
             const int Y = row.Y;
-
-            // The samples on the 0..255 scale: red, green, blue (or the mono value in green).
             float v[3];
-            if constexpr (Kind == FrameSamples::Bitmap) {
-                const std::uint8_t* p = row.bytes + 3 * static_cast<std::size_t>(rx);
-                if constexpr (Colour) {
-                    v[0] = p[2];
-                    v[1] = p[1];
-                    v[2] = p[0];
-                } else {
-                    v[1] = p[2] * mixR + p[1] * mixG + p[0] * mixB;
-                }
-            } else if constexpr (Kind == FrameSamples::HighBit) {
-                const std::uint16_t* w = row.words + 3 * static_cast<std::size_t>(rx);
-                const float r = grey ? w[1] : w[0];
-                const float bl = grey ? w[1] : w[2];
-                if constexpr (Colour) {
-                    v[0] = r * WordScale;
-                    v[1] = w[1] * WordScale;
-                    v[2] = bl * WordScale;
-                } else {
-                    v[1] = (grey ? static_cast<float>(w[1]) : r * mixR + w[1] * mixG + bl * mixB) * WordScale;
-                }
-            } else {
-                v[0] = v[1] = v[2] = rawColumn[ry];
-            }
+            readSample<Kind, Colour>(row, rx, rawColumn, grey, mix, v);
             const float rawValue = v[1];
-            if (useDark || useFlat) {
-                for (int c = Colour ? 0 : 1; c <= (Colour ? 2 : 1); ++c) {
-                    if (useDark) v[c] -= section_.DarkPlanes[c][rx][ry] * DarkScale;
-                    if (useFlat) v[c] /= section_.FlatPlanes[c][rx][ry];
-                }
-            }
-
-            // The clip test of the final sigma pass, on the green (mono) sample. FITS colour
-            // frames of other channels are not measured against the green bounds.
-            if (clip) {
-                if (X < 0 || Y < 0 || X >= lowBound.xCount() || Y >= lowBound.yCount()) continue;
-                float low = lowBound[X][Y];
-                float high = highBound[X][Y];
-                if (low == high) {
-                    low -= 1.0f;
-                    high += 1.0f;
-                }
-                if (recordEvents && v[1] >= high && v[1] > lowPixel && X >= bandBegin && X < bandEnd) {
-                    bool inBox = X > options_.SigmaBoxLeft && X < options_.SigmaBoxRight &&
-                                 Y > options_.SigmaBoxTop && Y < options_.SigmaBoxBottom;
-                    if (options_.INCLEXCLbox == 1) inBox = !inBox;
-                    if (inBox) events.add({X, Y, v[1], high});
-                }
-                if (!(low < v[1] && v[1] < high)) continue;
-            }
+            if (useDark || useFlat) calibrateSample<Colour>(section_, useDark, useFlat, rx, row.ry, v);
+            // FITS colour frames of other channels are not measured against the green bounds.
+            if (clip && !passesClip(X, Y, v[1], plan, bandBegin, bandEnd, events)) continue;
 
             if constexpr (Direct) {
-                // One sample, one stack pixel: column X lies in this band.
-                if (Y < 0 || Y >= yCount) continue;
-                const std::size_t i = column + static_cast<std::size_t>(Y);
-                if (greenTaken) {
-                    green[i] += v[1] * b;
-                    weight[i] += b;
-                }
-                if constexpr (Colour) {
-                    if (redBlueTaken) {
-                        red[i] += v[0] * b;
-                        blue[i] += v[2] * b;
-                    } else if (fitsColour) {
-                        if (channel == 0) {
-                            red[i] += v[0] * b;
-                            redWeight[i] += b;
-                        } else if (channel == 2) {
-                            blue[i] += v[2] * b;
-                            blueWeight[i] += b;
-                        } else if (channel == 3) {
-                            lum[i] += rawValue * b;
-                            lumWeight[i] += b;
-                        }
-                    }
-                }
+                depositDirect<Colour>(t, X, Y, v, rawValue);
             } else {
-                // Multi-point placement: the zone of the nearest point decides and shifts.
-                int tx = X, ty = Y;
-                float w2 = 0.0f;
-                int bx = 0, by = 0;
-                if (plan.multiPoint) {
-                    int p1 = 0, p2 = 0;
-                    const Bitmap24* map = run_.nearestPoints;
-                    if (map && X >= 0 && Y >= 0 && X < map->width() && Y < map->height()) {
-                        p1 = map->pixel(X, Y)[2];
-                        p2 = map->pixel(X, Y)[1];
-                    } else {
-                        long long best = std::numeric_limits<long long>::max();
-                        long long second = best;
-                        for (int p = 1; p <= plan.points; ++p) {
-                            const long long ddx = x - plan.slotX[p] + plan.shiftX - points.PointPos[p].X;
-                            const long long ddy = y - plan.slotY[p] + plan.shiftY - points.PointPos[p].Y;
-                            const long long d = ddx * ddx + ddy * ddy;
-                            if (d <= best) {
-                                second = best;
-                                p2 = p1;
-                                best = d;
-                                p1 = p;
-                            } else if (d <= second) {
-                                second = d;
-                                p2 = p;
-                            }
-                        }
-                    }
-                    if (p1 < 1 || p1 > plan.points || !plan.use[p1]) continue;
-                    tx = roundToInt(static_cast<float>(X) + (bias - plan.dx[p1]));
-                    ty = roundToInt(static_cast<float>(Y) + (bias - plan.dy[p1]));
-                    if (options_.Seams && p2 >= 1 && p2 <= plan.points && p2 != p1 &&
-                        options_.SeamWidths > 0.0f) {
-                        const PointXY a = points.PointPos[p1];
-                        const PointXY c = points.PointPos[p2];
-                        const double mx = (a.X + c.X) / 2 + run_.StackMaxShiftX + plan.shiftX;
-                        const double my = (a.Y + c.Y) / 2 + run_.StackMaxShiftY + plan.shiftY;
-                        const double m =
-                            a.Y == c.Y ? VerticalSeamSlope : double(a.X - c.X) / double(a.Y - c.Y);
-                        const double cc = -my - m * mx;
-                        const double qx = plan.shiftX + X - plan.dx[p2] + bias;
-                        const double qy = plan.shiftY + Y - plan.dy[p2] + bias;
-                        const double dist = std::fabs(m * qx + qy + cc) / std::sqrt(m * m + 1.0);
-                        if (dist <= options_.SeamWidths) {
-                            w2 = static_cast<float>((1.0 - dist / options_.SeamWidths) * 0.5);
-                            bx = roundToInt(bias - plan.dx[p2]);
-                            by = roundToInt(bias - plan.dy[p2]);
-                        }
-                    }
-                }
-                const bool inT = inside(tx, ty);
-                const bool inT2 = w2 > 0.0f && inside(X + bx, Y + by);
-
-                // Adds value x weight to the plane and the weight to its weight plane (if any):
-                // over the drop when drizzling, else at the target and the seam blend position.
+                const Placement placed = placeByPoints(plan, x, y, X, Y);
+                if (!placed.taken) continue;
+                const bool inT = t.inside(placed.tx, placed.ty);
+                const bool inT2 = placed.w2 > 0.0f && t.inside(X + placed.bx, Y + placed.by);
+                const DropAxis* ax =
+                    plan.drizzle ? &cols.drop[static_cast<std::size_t>(x - cols.lo)] : nullptr;
+                const DropAxis* ay =
+                    plan.drizzle ? &rowAxis.drop[static_cast<std::size_t>(y - rowAxis.lo)] : nullptr;
                 const auto deposit = [&](float* plane, float* weights, float value) {
-                    if (plan.drizzle) {
-                        const DropAxis& ax = cols.drop[static_cast<std::size_t>(x - cols.lo)];
-                        const DropAxis& ay = rowAxis.drop[static_cast<std::size_t>(y - rowAxis.lo)];
-                        for (int i = 0; i < ax.count; ++i) {
-                            const int cx = X + ax.first + i;
-                            if (cx < bandBegin || cx >= bandEnd) continue;
-                            for (int j = 0; j < ay.count; ++j) {
-                                const int cy = Y + ay.first + j;
-                                if (cy < 0 || cy >= yCount) continue;
-                                const float a = ax.weight[i] * ay.weight[j] * b;
-                                plane[cell(cx, cy)] += value * a;
-                                if (weights) weights[cell(cx, cy)] += a;
-                            }
-                        }
-                        return;
-                    }
-                    if (inT) {
-                        plane[cell(tx, ty)] += value * b;
-                        if (weights) weights[cell(tx, ty)] += b;
-                    }
-                    if (inT2) {
-                        plane[cell(X + bx, Y + by)] += value * w2 * b;
-                        if (weights) weights[cell(X + bx, Y + by)] += w2 * b;
-                    }
+                    depositPlaced(t, plane, weights, value, ax, ay, X, Y, inT, placed.tx, placed.ty, inT2,
+                                  placed.w2, placed.bx, placed.by);
                 };
-                if (greenTaken) deposit(green, weight, v[1]);
+                if (t.greenTaken) deposit(t.green, t.weight, v[1]);
                 if constexpr (Colour) {
-                    if (redBlueTaken) {
-                        deposit(red, nullptr, v[0]);
-                        deposit(blue, nullptr, v[2]);
-                    } else if (fitsColour) {
-                        if (channel == 0) deposit(red, redWeight, v[0]);
-                        if (channel == 2) deposit(blue, blueWeight, v[2]);
-                        if (channel == 3) deposit(lum, lumWeight, rawValue);
+                    if (t.redBlueTaken) {
+                        deposit(t.red, nullptr, v[0]);
+                        deposit(t.blue, nullptr, v[2]);
+                    } else if (t.fitsColour) {
+                        if (t.channel == 0) deposit(t.red, t.redWeight, v[0]);
+                        if (t.channel == 2) deposit(t.blue, t.blueWeight, v[2]);
+                        if (t.channel == 3) deposit(t.lum, t.lumWeight, rawValue);
                     }
                 }
             }
 
-            // Running statistics of the first sigma pass, at the unshifted position, with a
-            // weight count of their own.
-            if (firstPass && greenTaken && inside(X, Y)) {
-                const std::size_t i = cell(X, Y);
-                float& n = sums_.StatisticsCount.data()[i];
-                float& mean = sums_.Statistics[0].data()[i];
-                float& maximum = sums_.Statistics[1].data()[i];
-                float& m2 = sums_.Statistics[2].data()[i];
-                const float delta = v[1] - mean;
-                mean += delta / (n + b);
-                if (n == 0.0f || v[1] > maximum) maximum = v[1];
-                m2 += (v[1] - mean) * delta;
-                n += b;
-            }
+            if (firstPass && t.greenTaken && t.inside(X, Y)) addStatistics(t.cell(X, Y), v[1], t.b);
         }
     }
 }

@@ -118,6 +118,11 @@ private:
     void planPoints(const StackFrameCall& call, float brightness, FramePlan& plan) const;
     bool planGeometry(const FrameBuffers& frame, const StackFrameCall& call, FramePlan& plan);
     void resample(FrameBuffers& frame, const StackFrameCall& call, FramePlan& plan);
+    struct Placement;
+    Placement placeByPoints(const FramePlan& plan, int x, int y, int X, int Y) const;
+    bool passesClip(int X, int Y, float value, const FramePlan& plan, int bandBegin, int bandEnd,
+                    BandEvents& events) const;
+    void addStatistics(std::size_t i, float value, float b);
     // Direct: one sample goes to one stack pixel at its own position (no points, no drizzle).
     template <FrameSamples Kind, bool Colour, bool Direct>
     void addTile(const FramePlan& plan, int bandBegin, int bandEnd, BandEvents& events);

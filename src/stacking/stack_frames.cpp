@@ -54,40 +54,12 @@ std::string sizeText(int count, int width, int height, const std::string& suffix
            ")" + suffix;
 }
 
-}  // namespace
-
-StackResult stackFrames(FrameModel& model, ProgramState& state, ImageDataSection& section,
-                        const StackOptions& requested, FrameSource& frames, ProgressPort& progress,
-                        MessagePort& messages) {
-    StackOptions options = requested;
-    StackResult result;
-    result.SigmaFinalPass = options.SigmaFinalPass;
-    progress.setCancelRequested(false);
-
-    // No point is one box; one point switches multi-point mode off.
-    StackPointSet& points = options.Points;
-    points.Alignpoints = std::clamp(points.Alignpoints, 1, AlignSlotCount - 1);
-    if (points.Alignpoints == 1) points.MultiPointMode = false;
-    const bool multiPoint = points.MultiPointMode;
-    options.Drizzlefact = std::clamp(options.Drizzlefact, MinDrizzleFactor, MaxDrizzleFactor);
-    options.ResampleFactor = std::max(options.ResampleFactor, 0.1f);
-    const bool firstPass = options.Statistical && !options.SigmaFinalPass;
-    const bool rawSer = model.InputIsSER && !options.DebayerEnabled;
-    const bool fitsColour = options.Colourstack && model.InputIsFIT;
-
-    // Every shift is taken into the unit the frames are placed in.
-    const double shiftScale = stackShiftScale(options);
-    PointPass pass;
-    if (multiPoint) pass = pointPass(model, points, options.StackSlider.Tag, options.Macorrect, shiftScale);
-    result.PointMeanShiftX = pass.PointMeanShiftX;
-    result.PointMeanShiftY = pass.PointMeanShiftY;
-    result.memoLines = pass.memoLines;
-    progress.setStatus(3, "Stacking frames");
-
-    // Canvas: the frame, drizzle- or resample-sized, and with Expandstack widened by the range of
-    // the shifts.
-    int canvasW = model.FrameWidth;
-    int canvasH = model.FrameHeight;
+// The canvas: the frame, drizzle- or resample-sized, and with Expandstack widened by the range of
+// the shifts (written into the result with the size suffix and the display factor).
+void planCanvas(const FrameModel& model, const StackOptions& options, double shiftScale,
+                ProgressPort& progress, StackResult& result, int& canvasW, int& canvasH) {
+    canvasW = model.FrameWidth;
+    canvasH = model.FrameHeight;
     if (options.Drizzle2) {
         canvasW = roundToInt(model.FrameWidth * static_cast<double>(options.Drizzlefact)) - 1;
         canvasH = roundToInt(model.FrameHeight * static_cast<double>(options.Drizzlefact)) - 1;
@@ -115,32 +87,15 @@ StackResult stackFrames(FrameModel& model, ProgramState& state, ImageDataSection
         result.StackOffsetY = range.maxY;
         progress.setStatus(2, "creating imagespace");
     }
+}
 
-    // Frame choice.
-    const StackChoice choice = chooseStackFrames(model, options, multiPoint);
-    const int counted = multiPoint ? pass.flaggedCount : choice.counted;
-    if (counted == 0 && !options.StackToAviMode) {
-        messages.show(Message{"Stacking", "No frames to stack, please change slider(s)", mtWarning, mbOK});
-        result.outcome = StackOutcome::NoFrames;
-        return result;
-    }
-    progress.setStatus(3, "Final Stack size " + sizeText(counted, canvasW, canvasH, result.sizeSuffix));
-    if (options.Statistical)
-        progress.setStatus(3, firstPass
-                                  ? "Sigma clipping :Estimating statistical parameters"
-                                  : "Sigma clipping :Stacking Image : " + std::to_string(canvasW) + "x" +
-                                        std::to_string(canvasH) + "(n = " + std::to_string(counted) + ")");
-    result.StackListCount = counted;
-    result.StackRangeCount = options.StackSlider.Value + 1;
-    result.StackSliderTag = choice.listTag;
-    result.stackList = choice.list;
-    const int shownCount = multiPoint ? pass.flaggedCount : static_cast<int>(choice.list.size());
-    const auto closingStatus = [&] {
-        if (shownCount > 0)
-            progress.setStatus(3, "Stack size " + sizeText(shownCount, canvasW, canvasH, result.sizeSuffix));
-    };
-
-    // A dark frame or flat field of another size than the frame would be read outside its planes.
+// What every frame of the run shares. A dark frame or flat field of another size than the frame
+// would be read outside its planes: it is switched off, and the user told.
+StackRun prepareRun(const FrameModel& model, const ProgramState& state, const ImageDataSection& section,
+                    const StackOptions& options, const PointPass& pass, double shiftScale, int canvasW,
+                    int canvasH, MessagePort& messages, StackResult& result) {
+    const StackPointSet& points = options.Points;
+    const bool multiPoint = points.MultiPointMode;
     StackRun run;
     run.canvasWidth = canvasW;
     run.canvasHeight = canvasH;
@@ -172,35 +127,19 @@ StackResult stackFrames(FrameModel& model, ProgramState& state, ImageDataSection
         run.nearestPoints = &result.MultiStackimage;
     }
 
-    if (choice.list.size() == 1 && !options.StackToAviMode && !model.SingleImage) {
-        Message question{"Stacking", " Only one frame to stack, continue ??? ", mtWarning, mbYes | mbCancel};
-        question.batchAnswer = mrYes;
-        if (messages.show(question) != mrYes) {
-            closingStatus();
-            result.outcome = StackOutcome::Declined;
-            return result;
-        }
-    }
+    return run;
+}
 
-    StackSums sums;
-    try {
-        sums = makeStackSums(canvasW, canvasH, fitsColour, firstPass);
-    } catch (const std::bad_alloc&) {
-        messages.show(Message{"Out of memory",
-                              "Not enough memory for image planes of " + std::to_string(canvasW) + " x " +
-                                  std::to_string(canvasH) + " pixels.",
-                              mtError, mbOK});
-        return result;
-    }
-    StackAccumulator accumulator(options, model, section, run, sums);
-
-    // The frame loop: frames are decoded ahead on worker threads and added in batches, each stack
-    // pixel taking them strictly in list order.
-    const int count = static_cast<int>(choice.list.size());
+// The frame loop: frames are decoded ahead on worker threads and added in batches, each stack
+// pixel taking them strictly in list order. False when cancelled.
+bool addFrames(const FrameModel& model, const StackOptions& options, const std::vector<int>& list,
+               double shiftScale, int canvasW, int canvasH, FrameSource& frames, ProgressPort& progress,
+               StackAccumulator& accumulator) {
+    const int count = static_cast<int>(list.size());
     const int step = std::max(1, roundToInt(count * 0.05));
     progress.setMaximum(count);
     const int batch = frameBatch(model, options, canvasW, canvasH);
-    FramePrefetcher prefetcher(frames, choice.list, batch, batch);
+    FramePrefetcher prefetcher(frames, list, batch, batch);
     const auto addQueued = [&] {
         const std::size_t held = accumulator.queued();
         accumulator.flush();
@@ -210,18 +149,12 @@ StackResult stackFrames(FrameModel& model, ProgramState& state, ImageDataSection
     for (int i = 0; i < count; ++i) {
         // Pending events (the cancel button above all) are served every 5 % of the list.
         if (i % step == 0) progress.processMessages();
-        if (progress.cancelRequested()) {
-            result.outcome = StackOutcome::Cancelled;
-            return result;
-        }
+        if (progress.cancelRequested()) return false;
         progress.setPosition(i);
-        const int f = choice.list[static_cast<std::size_t>(i)];
+        const int f = list[static_cast<std::size_t>(i)];
         if (model.InputIsSeries) progress.setStatus(2, "Processing bitmap :" + std::to_string(f));
         FrameBuffers& frame = prefetcher.next();
-        if (model.InputIsSeries && progress.cancelled()) {
-            result.outcome = StackOutcome::Cancelled;
-            return result;
-        }
+        if (model.InputIsSeries && progress.cancelled()) return false;
         const TFrameRec& rec = model.FrameTable[f];
         StackFrameCall call;
         // The sub-pixel part was measured in the unit of the slot-0 shift.
@@ -257,21 +190,16 @@ StackResult stackFrames(FrameModel& model, ProgramState& state, ImageDataSection
     addQueued();
     progress.setPosition(count);
 
-    result.ChannelFrameCount = accumulator.ChannelFrameCount();
-    for (int& n : result.ChannelFrameCount) n = std::max(n, 1);
-    result.luminanceStacked = fitsColour && accumulator.ChannelFrameCount()[3] > 0;
-    if (points.StopPlacing) {
-        for (int p = 0; p <= points.Alignpoints; ++p) {
-            const PointXY at = points.PointPos[p];
-            if (at.X >= 0 && at.Y >= 0 && at.X < sums.StackWeightPlane.xCount() &&
-                at.Y < sums.StackWeightPlane.yCount())
-                result.PointStackDepth[p] = roundToInt(sums.StackWeightPlane[at.X][at.Y]);
-        }
-    }
+    return true;
+}
 
-    // The run is complete: the sums become the section's stack.
+// The sums become the section's stack (planes of the canvas size); false when they cannot be
+// allocated.
+bool keepStack(ImageDataSection& section, StackSums& sums, const ProgramState& state,
+               const StackOptions& options, int canvasW, int canvasH, bool fitsColour, bool firstPass,
+               ProgressPort& progress, MessagePort& messages) {
     const bool sameSize = section.AllocWidth == canvasW && section.AllocHeight == canvasH;
-    if (!SetupImageDataSection(section, canvasW, canvasH, progress, messages)) return result;
+    if (!SetupImageDataSection(section, canvasW, canvasH, progress, messages)) return false;
     for (int c = 0; c < 3; ++c) section.StackPlanes[c] = std::move(sums.StackPlanes[c]);
     section.StackWeightPlane = std::move(sums.StackWeightPlane);
     if (fitsColour)
@@ -292,6 +220,113 @@ StackResult stackFrames(FrameModel& model, ProgramState& state, ImageDataSection
             std::clamp(state.FeatureY, 0, std::max(0, canvasH - section.ProcessAreaHeight));
     }
 
+    return true;
+}
+
+}  // namespace
+
+StackResult stackFrames(FrameModel& model, ProgramState& state, ImageDataSection& section,
+                        const StackOptions& requested, FrameSource& frames, ProgressPort& progress,
+                        MessagePort& messages) {
+    StackOptions options = requested;
+    StackResult result;
+    result.SigmaFinalPass = options.SigmaFinalPass;
+    progress.setCancelRequested(false);
+
+    // No point is one box; one point switches multi-point mode off.
+    StackPointSet& points = options.Points;
+    points.Alignpoints = std::clamp(points.Alignpoints, 1, AlignSlotCount - 1);
+    if (points.Alignpoints == 1) points.MultiPointMode = false;
+    const bool multiPoint = points.MultiPointMode;
+    options.Drizzlefact = std::clamp(options.Drizzlefact, MinDrizzleFactor, MaxDrizzleFactor);
+    options.ResampleFactor = std::max(options.ResampleFactor, 0.1f);
+    const bool firstPass = options.Statistical && !options.SigmaFinalPass;
+    const bool rawSer = model.InputIsSER && !options.DebayerEnabled;
+    const bool fitsColour = options.Colourstack && model.InputIsFIT;
+
+    // Every shift is taken into the unit the frames are placed in.
+    const double shiftScale = stackShiftScale(options);
+    PointPass pass;
+    if (multiPoint) pass = pointPass(model, points, options.StackSlider.Tag, options.Macorrect, shiftScale);
+    result.PointMeanShiftX = pass.PointMeanShiftX;
+    result.PointMeanShiftY = pass.PointMeanShiftY;
+    result.memoLines = pass.memoLines;
+    progress.setStatus(3, "Stacking frames");
+
+    int canvasW = 0, canvasH = 0;
+    planCanvas(model, options, shiftScale, progress, result, canvasW, canvasH);
+
+    // Frame choice.
+    const StackChoice choice = chooseStackFrames(model, options, multiPoint);
+    const int counted = multiPoint ? pass.flaggedCount : choice.counted;
+    if (counted == 0 && !options.StackToAviMode) {
+        messages.show(Message{"Stacking", "No frames to stack, please change slider(s)", mtWarning, mbOK});
+        result.outcome = StackOutcome::NoFrames;
+        return result;
+    }
+    progress.setStatus(3, "Final Stack size " + sizeText(counted, canvasW, canvasH, result.sizeSuffix));
+    if (options.Statistical)
+        progress.setStatus(3, firstPass
+                                  ? "Sigma clipping :Estimating statistical parameters"
+                                  : "Sigma clipping :Stacking Image : " + std::to_string(canvasW) + "x" +
+                                        std::to_string(canvasH) + "(n = " + std::to_string(counted) + ")");
+    result.StackListCount = counted;
+    result.StackRangeCount = options.StackSlider.Value + 1;
+    result.StackSliderTag = choice.listTag;
+    result.stackList = choice.list;
+    const int shownCount = multiPoint ? pass.flaggedCount : static_cast<int>(choice.list.size());
+    const auto closingStatus = [&] {
+        if (shownCount > 0)
+            progress.setStatus(3, "Stack size " + sizeText(shownCount, canvasW, canvasH, result.sizeSuffix));
+    };
+
+    StackRun run =
+        prepareRun(model, state, section, options, pass, shiftScale, canvasW, canvasH, messages, result);
+
+    if (choice.list.size() == 1 && !options.StackToAviMode && !model.SingleImage) {
+        Message question{"Stacking", " Only one frame to stack, continue ??? ", mtWarning, mbYes | mbCancel};
+        question.batchAnswer = mrYes;
+        if (messages.show(question) != mrYes) {
+            closingStatus();
+            result.outcome = StackOutcome::Declined;
+            return result;
+        }
+    }
+
+    StackSums sums;
+    try {
+        sums = makeStackSums(canvasW, canvasH, fitsColour, firstPass);
+    } catch (const std::bad_alloc&) {
+        messages.show(Message{"Out of memory",
+                              "Not enough memory for image planes of " + std::to_string(canvasW) + " x " +
+                                  std::to_string(canvasH) + " pixels.",
+                              mtError, mbOK});
+        return result;
+    }
+    StackAccumulator accumulator(options, model, section, run, sums);
+
+    if (!addFrames(model, options, choice.list, shiftScale, canvasW, canvasH, frames, progress,
+                   accumulator)) {
+        result.outcome = StackOutcome::Cancelled;
+        return result;
+    }
+
+    result.ChannelFrameCount = accumulator.ChannelFrameCount();
+    for (int& n : result.ChannelFrameCount) n = std::max(n, 1);
+    result.luminanceStacked = fitsColour && accumulator.ChannelFrameCount()[3] > 0;
+    if (points.StopPlacing) {
+        for (int p = 0; p <= points.Alignpoints; ++p) {
+            const PointXY at = points.PointPos[p];
+            if (at.X >= 0 && at.Y >= 0 && at.X < sums.StackWeightPlane.xCount() &&
+                at.Y < sums.StackWeightPlane.yCount())
+                result.PointStackDepth[p] = roundToInt(sums.StackWeightPlane[at.X][at.Y]);
+        }
+    }
+
+    // The run is complete: the sums become the section's stack.
+    if (!keepStack(section, sums, state, options, canvasW, canvasH, fitsColour, firstPass, progress,
+                   messages))
+        return result;
     normaliseStack(section, sums, options, fitsColour, canvasW, canvasH);
     const StackValueRange measured = measureStack(section, options.Colourstack, canvasW, canvasH);
     const StackValueRange range = stackValueRange(measured.min, measured.max, options, model, rawSer);

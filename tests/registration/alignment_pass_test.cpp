@@ -1,7 +1,8 @@
 // The alignment pass: a synthesised recording registered within a pixel and ranked by its true
 // blur, cancel at frame 10, the ranking's order, the same results at one and eight threads,
-// frames of the wrong size, frames excluded while the pass runs, interlaced fields, and AVI
-// input (two files, a dropped frame) read through its frame source.
+// tracked frames as when aligned one after another, frames of the wrong size, frames excluded
+// while the pass runs, interlaced fields, and AVI input (two files, a dropped frame) read through
+// its frame source.
 
 #include <gtest/gtest.h>
 
@@ -192,6 +193,55 @@ TEST(AlignmentPass, ResultsAreTheSameAtOneAndEightThreads) {
             ASSERT_EQ(records[0].size(), records[1].size());
             EXPECT_EQ(std::memcmp(records[0].data(), records[1].data(), records[0].size() * sizeof(float)),
                       0);
+        }
+    }
+}
+
+// With tracking the box of each frame is read where the frames before it put the feature. The
+// pass measures frames ahead in parallel; every frame must come out as when the frames are
+// aligned one after another, on a recording whose feature drifts across the frame and off it.
+TEST(AlignmentPass, TrackedFramesComeOutAsWhenAlignedOneAfterAnother) {
+    const int count = 60;
+    std::vector<Shift> shifts;
+    for (int k = 0; k < count; ++k) shifts.push_back({k * 3 / 4 + (k * 5 % 7) - 3, -k / 2 + (k * 3 % 5) - 2});
+    const std::vector<Bitmap24> frames = texturedFrames(200, 160, shifts);
+    const auto slotsOf = [&](const FrameModel& model) {
+        std::vector<float> values;
+        for (int k = 0; k < count; ++k) {
+            const TAlignSlotRec& slot = model.FrameTable[k].Slots[0];
+            values.insert(values.end(),
+                          {static_cast<float>(slot.X), static_cast<float>(slot.Y), slot.Quality,
+                           slot.Difference, slot.Peak, model.FrameTable[k].Excluded ? 1.0f : 0.0f});
+        }
+        return values;
+    };
+    for (bool predict : {false, true}) {
+        SCOPED_TRACE(predict);
+        const auto setUp = [&](AlignBench& bench) {
+            bench.align().predicttrack = predict;
+            bench.pick(frames[0], 100, 80);
+        };
+        // One frame after another, each correlated where the tracking reads its box.
+        AlignBench single(200, 160, 64, count);
+        setUp(single);
+        single.registration.LastPeak = 0.0;
+        single.program.progstatus = TProgStatus::psAligned;
+        FrameAlignment aligner(single.context, single.align(), frames[0]);
+        for (int k = 0; k < count; ++k) {
+            single.alignment.CurrentFrame = k;
+            aligner.alignPicture(frames[static_cast<std::size_t>(k)]);
+        }
+        const std::vector<float> expected = slotsOf(*single.model);
+        // The feature left the box's first place: the tracking moved the box.
+        ASSERT_GE(single.model->FrameTable[count - 1].Slots[0].X, 40);
+        for (int threads : {1, 8}) {
+            SCOPED_TRACE(threads);
+            const ThreadCountScope scope(threads);
+            AlignBench bench(200, 160, 64, count);
+            setUp(bench);
+            MemoryFrameSource source(frames);
+            ASSERT_EQ(bench.run(source).end, PassEnd::Finished);
+            EXPECT_EQ(slotsOf(*bench.model), expected);
         }
     }
 }
