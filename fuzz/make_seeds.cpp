@@ -16,10 +16,14 @@
 #include "codecs/tiff_bitmap.h"
 #include "codecs/tiff_lzw.h"
 #include "enhance/filter_file.h"
+#include "frames/frame_list.h"
 #include "enhance/scheme_file.h"
 #include "persist/big_ini_file.h"
 #include "platform/riff_file.h"
+#include "registration/point_file.h"
+#include "stacking/sigma_events.h"
 #include "still_test_files.h"
+#include "support/actor_test_file.h"
 #include "support/avi_test_writer.h"
 #include "tiff_test_files.h"
 
@@ -354,6 +358,122 @@ void commandFiles() {
     seedText("kco", "bad_number.kco", "saturn.avi\n-XP12a\n");
 }
 
+
+// ---- actor files ----
+
+// A character of several animations: stored and compressed frame data, branches, exits, a
+// return animation and a sound.
+TestActor richActor() {
+    TestActor actor = minimalActor();
+    actor.width = 6;
+    actor.height = 3;
+    actor.transparentIndex = 2;
+    actor.animations[0].strip.clear();
+    TestAnimation wave;
+    wave.name = "Wave";
+    wave.states = {1, 33, 79};
+    wave.frames.resize(4);
+    wave.frames[0].branches = {{{40, 2}, {30, 3}, {0, 0}, {0, 0}}};
+    wave.frames[1].exit = {1, 3};
+    wave.frames[2].sound = 7;
+    wave.frames[3].duration = 0;
+    wave.returnKind = 1;
+    wave.returnAnimation = 1;
+    wave.compress = true;
+    actor.animations.push_back(wave);
+    TestAnimation loop = wave;
+    loop.name = "wave";
+    loop.frames[2].branches = {{{100, 0}, {0, 0}, {0, 0}, {0, 0}}};
+    loop.returnKind = 2;
+    actor.animations.push_back(loop);
+    const std::string riff = "RIFF\x24\0\0\0WAVEfmt ";
+    actor.sounds.emplace_back(7, std::vector<std::uint8_t>(riff.begin(), riff.end()));
+    return actor;
+}
+
+void actorFiles() {
+    seed("actor", "minimal.actor", actorFileBytes(minimalActor()));
+    seed("actor", "rich.actor", actorFileBytes(richActor()));
+}
+
+// The animation target's input: frame width and height (16 bits each), transparent index, stream.
+void animationStreams() {
+    const auto input = [](int width, int height, std::uint8_t transparent, const Bytes& stream) {
+        Bytes out = {static_cast<std::uint8_t>(width - 1), static_cast<std::uint8_t>((width - 1) >> 8),
+                     static_cast<std::uint8_t>(height - 1), static_cast<std::uint8_t>((height - 1) >> 8), transparent};
+        out.insert(out.end(), stream.begin(), stream.end());
+        return out;
+    };
+    const TestActor actor = richActor();
+    for (std::size_t n = 0; n < actor.animations.size(); ++n) {
+        const Bytes data = frameData(actor.animations[n], actor.width, actor.height);
+        seed("animation", "stored" + std::to_string(n) + ".lzrw", input(actor.width, actor.height, 2, storedStream(data)));
+        seed("animation", "compressed" + std::to_string(n) + ".lzrw",
+             input(actor.width, actor.height, 2, compressedStream(data)));
+    }
+    // Frames of 64 x 48 pixels: blocks that fill up and a stream that goes on after them.
+    TestAnimation big;
+    big.frames.resize(12);
+    const Bytes data = frameData(big, 64, 48);
+    seed("animation", "big_compressed.lzrw", input(64, 48, 0, compressedStream(data)));
+}
+
+// ---- point, list, calibration and sigma files ----
+
+void pointFiles() {
+    const std::vector<AlignPoint> points = {{100, 80, 64}, {320, 240, 128}, {600, 20, 32}, {10, 470, 512}};
+    writeAlignPointFile(seedPath("point", "written.kap"), 57, points);
+    seedText("point", "damaged.kap",
+             "[Frame]\r\nNumber=3\r\n[Points]\r\nNumber=5\r\nX1=12\r\nY1=30\r\nFFT1=256\r\nX2=abc\r\nY2=4\r\n"
+             "FFT2=64\r\nX3=700\r\nY3=2\r\nFFT3=64\r\nX4=5\r\nY4=5\r\nFFT4=100\r\n");
+}
+
+void frameLists() {
+    writeFrameList(seedPath("frame_list", "bmp_series.kfl"),
+                   {"/data/moon/frame0001.bmp", "/data/moon/frame0002.bmp", "/data/moon/frame0003.bmp"});
+    writeFrameList(seedPath("frame_list", "ser.kfl"), {"/data/jupiter.ser"});
+    seedText("frame_list", "mixed.kfl",
+             "\xEF\xBB\xBF" "C:\\caps\\a.fit\n\n  \t\nC:\\caps\\b.FITS\r\n/x/c.png\n/x/d.fit\r\n/x/e.jpeg\n");
+}
+
+void calibrationFiles() {
+    // First byte: file type - 1 (bitmap, special FITS, FITS, PNG), 4 for a flat, 8 for a project load.
+    const auto file = [](const std::string& name, std::uint8_t selector, Bytes bytes) {
+        bytes.insert(bytes.begin(), selector);
+        seed("calibration", name, bytes);
+    };
+    std::vector<std::uint32_t> pixels(12);
+    for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<std::uint32_t>(i * 0x0A1B2C);
+    file("dark.bmp", 0, makeBmp({.width = 4, .height = 3}, pixels));
+    file("flat_project.bmp", 4 | 8, makeBmp({.width = 4, .height = 3}, pixels));
+    const std::vector<double> values = {3, 1000, -20, 7, 0, 65000};
+    file("special_dark16.fit", 1, makeFits(fitsCards(16, 3, 2), 16, values));
+    file("special_flat32_project.fit", 1 | 4 | 8, makeFits(fitsCards(32, 2, 3), 32, values));
+    file("dark16_bzero.fit", 2, makeFits(fitsCards(16, 3, 2, "32768."), 16, values));
+    file("flat-32.fit", 2 | 4, makeFits(fitsCards(-32, 3, 2), -32, {0.5, 1.5, 2.0, 0, 3.25, 1}));
+    file("dark8_unsupported.fit", 2, makeFits(fitsCards(8, 2, 2), 8, {1, 2, 3, 4}));
+    file("dark_rgb8.png", 3, makePng(3, 2, 2, 8, samples16(18, 256)));
+    file("flat_grey16_project.png", 3 | 4 | 8, makePng(3, 3, 0, 16, samples16(9, 65536)));
+}
+
+void sigmaFiles() {
+    writeSigmaBox(seedPath("sigma_box", "written.ksb"), {.Type = 1, .Top = 10, .Bottom = 200, .Left = 5, .Right = 300});
+    seedText("sigma_box", "partial.ksb", "[Edges]\r\nType=7\r\nTop=-3\r\n");
+    {
+        const fs::path path = seedPath("events", "Sigmaini.ini");
+        fs::remove(path);
+        TBigIniFile log(path);
+        SigmaEventLog events(log, {100, 250});
+        events.frameEvents(0, {{50, 60, 250.0f, 142.0f}, {51, 60, 90.0f, 80.0f}}, 2);
+        events.frameEvents(3, {{7, 8, 180.0f, 120.0f}}, 1);
+        events.frameEvents(3, {{9, 8, 200.0f, 120.0f}}, 1);
+        events.frameEvents(11, {{1, 2, 12.0f, 10.0f}}, 5);
+        log.flush();
+    }
+    seedText("events", "damaged.kel",
+             "[Frame2]\r\nEvents=2147483647\r\nX1=4\r\nY1=5\r\nPixval1=200\r\nHival1=10\r\nSigma1=999\r\n"
+             "HiSigma=x\r\n[Frame0]\r\nEvents=1\r\n[Other]\r\nHiSigma=1000\r\n[Frame012]\r\nEvents=-4\r\n");
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -375,5 +495,11 @@ int main(int argc, char** argv) {
     schemeFiles();
     filterFiles();
     commandFiles();
+    actorFiles();
+    animationStreams();
+    pointFiles();
+    frameLists();
+    calibrationFiles();
+    sigmaFiles();
     return 0;
 }

@@ -87,6 +87,8 @@ FrameListEntries readFrameList(const std::filesystem::path& file, InputFilter ki
 
 std::string frameListText(const std::vector<std::string>& files) {
     std::string text;
+    // A first path that begins like a byte-order mark keeps it behind one, which the reader takes off.
+    if (!files.empty() && files.front().starts_with("\xEF\xBB\xBF")) text = "\xEF\xBB\xBF";
     for (const std::string& file : files) {
         if (file.size() > MaxFrameListLine ||
             file.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos)

@@ -57,12 +57,13 @@ PointFileContent readAlignPointFile(const fs::path& path, int frameWidth, int fr
     const TBigIniFile ini(path);
     PointFileContent content;
     content.frameNumber = ini.ReadInteger(FrameSection, NumberKey, 0);
-    const int listed = ini.ReadInteger(PointsSection, NumberKey, 0) - 1;
+    // Counted in 64 bits: the smallest integer the file can claim has no predecessor in int.
+    const long long listed = ini.ReadInteger(PointsSection, NumberKey, 0) - 1LL;
     if (listed <= 0) addLine(content.problems, path.string() + " holds no alignment points");
     if (listed > MaxAlignPoints)
         addLine(content.problems, "The file lists " + std::to_string(listed) + " points; only the first " +
                                       std::to_string(MaxAlignPoints) + " are read");
-    for (int p = 1; p <= std::min(listed, MaxAlignPoints); ++p) {
+    for (int p = 1; p <= std::min<long long>(listed, MaxAlignPoints); ++p) {
         const PointRowText row{ini.ReadString(PointsSection, key("X", p), "0"),
                                ini.ReadString(PointsSection, key("Y", p), "0"),
                                ini.ReadString(PointsSection, key("FFT", p), "0")};

@@ -171,10 +171,6 @@ TTIFFBitMap makeImage48(int width, int height, std::uint32_t seed) {
     return image;
 }
 
-void writeBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
-    writeFileAtomically(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-}
-
 TTIFFBitMap loadTiff(const std::filesystem::path& path, std::uint16_t hiValue) {
     TTIFFBitMap image;
     image.LoadFromTIFF(path, hiValue);

@@ -9,6 +9,7 @@
 
 #include "codecs/tiff_bitmap.h"
 #include "support/run_command.h"
+#include "support/temp_dir.h"
 
 namespace kestrave::test {
 
@@ -40,7 +41,6 @@ std::vector<std::uint16_t> randomSamples(std::size_t count, std::uint32_t limit,
 // A width x height image with distinct 16-bit samples and the view holding their high bytes.
 TTIFFBitMap makeImage48(int width, int height, std::uint32_t seed);
 
-void writeBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
 
 // Loads a file; HiValue as LoadFromTIFF takes and returns it.
 TTIFFBitMap loadTiff(const std::filesystem::path& path, std::uint16_t hiValue = 0);

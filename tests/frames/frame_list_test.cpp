@@ -110,6 +110,10 @@ TEST(FrameList, AWrittenListReadsBackAndAFailedWriteKeepsTheOldFile) {
     const FrameListEntries back = readFrameList(dir / "a.kfl", InputFilter::None);
     EXPECT_EQ(back.kind, InputFilter::TIF);
     EXPECT_EQ(back.files, files);
+    // A first name that begins like a byte-order mark keeps it.
+    const std::vector<std::string> marked{"\xEF\xBB\xBFone.tif", "two.tif"};
+    writeFrameList(dir / "b.kfl", marked);
+    EXPECT_EQ(readFrameList(dir / "b.kfl", InputFilter::None).files, marked);
 
     // A name a list line cannot hold is refused before anything is written.
     EXPECT_THROW(writeFrameList(dir / "a.kfl", {"/d/b.tif", "/d/new\nline.tif"}), FileError);

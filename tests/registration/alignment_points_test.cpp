@@ -233,7 +233,7 @@ TEST(PointFile, HostileFilesNeverReachPastTheArrays) {
     setAlignPoints(arrays, read.points);
     EXPECT_EQ(arrays.Alignpoints, 96);
 
-    for (const char* count : {"0", "-7", "x"}) {
+    for (const char* count : {"0", "-7", "x", "-2147483648"}) {
         writeText(path, std::string("[Points]\nNumber=") + count + "\nX1=5\nY1=5\nFFT1=64\n");
         const PointFileContent none = readAlignPointFile(path, 640, 480);
         EXPECT_TRUE(none.points.empty()) << count;

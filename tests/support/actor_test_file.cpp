@@ -1,8 +1,6 @@
 #include "support/actor_test_file.h"
 
 #include <algorithm>
-#include <fstream>
-#include <stdexcept>
 
 namespace kestrave::test {
 namespace {
@@ -187,12 +185,6 @@ std::vector<std::uint8_t> actorFileBytes(const TestActor& actor) {
 
 void writeActorFile(const std::filesystem::path& path, const TestActor& actor) {
     writeBytes(path, actorFileBytes(actor));
-}
-
-void writeBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream file(path, std::ios::binary);
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!file) throw std::runtime_error("cannot write " + path.string());
 }
 
 }  // namespace kestrave::test

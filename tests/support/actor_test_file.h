@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "support/temp_dir.h"
+
 namespace kestrave::test {
 
 struct TestFrame {
@@ -58,6 +60,5 @@ std::vector<std::uint8_t> compressBlock(const std::uint8_t* data, std::size_t si
 
 std::vector<std::uint8_t> actorFileBytes(const TestActor& actor);
 void writeActorFile(const std::filesystem::path& path, const TestActor& actor);
-void writeBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
 
 }  // namespace kestrave::test

@@ -4,12 +4,18 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "platform/safe_file.h"
+
 namespace kestrave::test {
 
 TempDir::TempDir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "kestrave-test-XXXXXX").string();
     if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot create a temporary folder");
     path_ = pattern;
+}
+
+void writeBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
+    writeFileAtomically(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 TempDir::~TempDir() {

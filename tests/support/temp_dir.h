@@ -2,8 +2,10 @@
 // A fresh temporary folder per test, removed afterwards. ProgramDirScope also points
 // KESTRAVE_HOME at it so nothing touches the user's real settings.
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace kestrave::test {
 
@@ -19,6 +21,9 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+// Writes a file whole (replacing one of that name); throws when it cannot.
+void writeBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
 
 class ProgramDirScope {
 public:
