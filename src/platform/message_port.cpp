@@ -27,6 +27,15 @@ std::uint16_t firstButtonResult(std::uint16_t buttons) {
     return mrOk;
 }
 
+void tellUser(MessagePort& messages, const std::string& caption, const std::string& text, std::uint8_t type) {
+    Message message;
+    message.caption = caption;
+    message.text = text;
+    message.dlgType = type;
+    message.buttons = mbOK;
+    messages.show(message);
+}
+
 BatchMessagePresenter::BatchMessagePresenter()
     : sink_([](const std::string& line) { std::cerr << line << '\n'; }) {}
 

@@ -70,6 +70,9 @@ private:
     bool checked_ = false;
 };
 
+// Shows a message with the OK button alone.
+void tellUser(MessagePort& messages, const std::string& caption, const std::string& text, std::uint8_t type);
+
 // Never blocks: writes caption and text to a log (standard error by default) and returns the
 // answer that the call site names for unattended runs, else the first button of the set.
 class BatchMessagePresenter : public MessagePort {

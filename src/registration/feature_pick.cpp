@@ -11,15 +11,6 @@ namespace {
 
 constexpr int LastBoxSizeItem = 4;
 
-void tell(MessagePort& messages, const char* caption, const char* text, std::uint8_t type) {
-    Message message;
-    message.caption = caption;
-    message.text = text;
-    message.dlgType = type;
-    message.buttons = mbOK;
-    messages.show(message);
-}
-
 void setProcessStage(ProgramState& program, TProcessStage stage) {
     program.ProcessStage = stage;
     EmptyHook();
@@ -62,7 +53,7 @@ FftSizeChoice chooseFftSize(ReferenceContext& context, int itemIndex, double fft
     FftSizeChoice choice;
     choice.itemIndex = itemIndex;
     if (registration.FeatureChosen && !freeBox) {
-        tell(context.messages, "Alignment", " Changed alignment area: Please choose the alignment feature",
+        tellUser(context.messages, "Alignment", " Changed alignment area: Please choose the alignment feature",
              mtInformation);
         registration.FeatureChosen = false;
         choice.featureDropped = true;
@@ -71,7 +62,7 @@ FftSizeChoice chooseFftSize(ReferenceContext& context, int itemIndex, double fft
 
     const int fitting = fittingBoxSizeItem(itemIndex, context.model.ImageWidth, context.model.ImageHeight);
     if (fitting < 0) {
-        tell(context.messages, "Alignment warning",
+        tellUser(context.messages, "Alignment warning",
              " Frame too small to align: the smallest alignment box needs 32 x 32 pixels ", mtWarning);
         return choice;
     }
@@ -128,10 +119,10 @@ PickResult pickFeature(ReferenceContext& context, const PreviewClick& click, con
     const int half = context.fft.FFTSize / 2;
     if (!insideBorders(click.x, click.y, half, context.model.ImageWidth, context.model.ImageHeight)) {
         if (click.freeBox)
-            tell(context.messages, "Alignment warning", " Alignment feature too close to image border ",
+            tellUser(context.messages, "Alignment warning", " Alignment feature too close to image border ",
                  mtError);
         else
-            tell(context.messages, "Alignment warning", " Choosen feature too close to image border ",
+            tellUser(context.messages, "Alignment warning", " Choosen feature too close to image border ",
                  mtWarning);
         return PickResult::TooCloseToBorder;
     }
