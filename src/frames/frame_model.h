@@ -95,7 +95,10 @@ struct TFrameRec {
     float Improvement = 0.0f;      // improvement of the last optimizer step, percent
     bool Excluded = false;         // takes no part in stacking
     bool Dropped = false;          // the AVI sample of this frame is empty
-    float Angle = 0.0f;  // correlation peak after alignment; derotation angle after the multi-point setup
+    // The frame's rotation against the reference frame, degrees, from alignment points 1 and 2 of
+    // the multi-point setup. (The correlation peak of the alignment has its own field: slot 0's
+    // Peak.)
+    float Angle = 0.0f;
     float MeanBrightness = 0.0f;  // mean brightness inside the alignment box
 };
 

@@ -300,13 +300,15 @@ void FrameAlignment::showSurface(const Correlation& correlation) {
 }
 
 bool FrameAlignment::waitForClick(const Bitmap24& frame) {
-    RegistrationState& registration = context_.registration;
+    RegistrationState& clicks = context_.clicks ? *context_.clicks : context_.registration;
     ProgressPort& progress = context_.progress;
     context_.view.showClickFrame(frame);
-    registration.WaitForClick = true;
-    while (registration.WaitForClick && !progress.cancelRequested()) progress.processMessages();
-    const bool clicked = !registration.WaitForClick;
-    registration.WaitForClick = false;
+    clicks.WaitForClick = true;
+    while (clicks.WaitForClick && !progress.cancelRequested()) progress.processMessages();
+    const bool clicked = !clicks.WaitForClick;
+    clicks.WaitForClick = false;
+    context_.registration.ClickX = clicks.ClickX;
+    context_.registration.ClickY = clicks.ClickY;
     return clicked;
 }
 
@@ -357,7 +359,6 @@ Verdict FrameAlignment::decide(const Correlation& correlation, const Bitmap24& p
 
     TFrameRec& record = model.FrameTable[frame];
     record.Slots[0].Peak = correlation.peak;
-    record.Angle = correlation.peak;
 
     // Lock test; the first frame after a fresh pick never fails it.
     const double p = registration.UserBoxPlaced ? registration.LastPeak : correlation.peak;
