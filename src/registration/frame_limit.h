@@ -17,12 +17,15 @@
 namespace kestrave {
 
 // Per alignment point p (1..Alignpoints): the quality cut that keeps the point's best frames, its
-// value when the limit set it, the largest difference of the point, and the frames it keeps.
+// value when the limit set it, the largest difference of the point, the frames it keeps, and the
+// positions of the point's quality and difference sliders of the stack graph.
 struct PointLimits {
     std::array<float, AlignSlotCount> PointQualityCut{};
     std::array<float, AlignSlotCount> PointQualityCutInit{};
     std::array<float, AlignSlotCount> PointDifferenceCut{};
     std::array<int, AlignSlotCount> PointLimitCount{};
+    std::array<int, AlignSlotCount> PointQualitySlider{};
+    std::array<int, AlignSlotCount> PointDifferenceSlider{};
 };
 
 // The controls the limit reads.
