@@ -527,7 +527,7 @@ void copyFirstPointToAll(FrameModel& model, int lastPoint, int lastFrame,
             // measured: the intensity balance averages every point's brightness.
             slots[p].Brightness = slots[1].Brightness;
             slots[p].Peak = slots[1].Peak;
-            slots[p].Difference = UnmeasuredPointDifference;
+            slots[p].Difference = NotMeasuredDifference;
         }
     }
     for (int p = 2; p <= points; ++p) PointBestQuality[static_cast<std::size_t>(p)] = PointBestQuality[1];

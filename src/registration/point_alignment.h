@@ -21,10 +21,6 @@
 
 namespace kestrave {
 
-// The difference of a point that was not measured (the "Simple" setup copies point 1's shifts to
-// the other points without measuring them).
-inline constexpr float UnmeasuredPointDifference = 1e7f;
-
 // One alignment point's own reference, as computed on the point reference frame for the box
 // around the point: the engine sized to its box with its band mask, the reference spectrum and
 // picture, and the alignment options in force then (the automatic quality band among them).
@@ -73,7 +69,7 @@ float filePointSlot(FrameModel& model, int point, int lastFrame);
 
 // The "Simple" setup measures point 1 alone: every point 2 .. lastPoint of frame records
 // 0 .. lastFrame takes point 1's shift (also as its saved shift) and grade, with the difference
-// UnmeasuredPointDifference; each point's best grade becomes point 1's.
+// NotMeasuredDifference; each point's best grade becomes point 1's.
 void copyFirstPointToAll(FrameModel& model, int lastPoint, int lastFrame,
                          std::array<float, AlignSlotCount>& PointBestQuality);
 

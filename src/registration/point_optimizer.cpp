@@ -38,7 +38,7 @@ float filePointBack(FrameModel& model, int point, int last, int DifSliderMalign)
         slot.ShiftScale = slots[0].ShiftScale;
         slot.Difference = slots[0].Difference;
         slot.Peak = slots[0].Peak;
-        if (slot.Difference > largest && slot.Difference != UnmeasuredPointDifference) largest = slot.Difference;
+        if (slot.Difference > largest && slot.Difference != NotMeasuredDifference) largest = slot.Difference;
     }
     return static_cast<float>(DifSliderMalign * static_cast<double>(largest) * 0.001);
 }

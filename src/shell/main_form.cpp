@@ -44,7 +44,7 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
       imageInfoWindow(tools),
       registrationWindows(tools, *frameWindows.Chart8),
       optimizerWindows(tools, *frameWindows.Chart8),
-      pointWindows(this) {
+      pointWindows(tools, this) {
     setObjectName("MainForm");
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);

@@ -8,10 +8,12 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 #include <fstream>
+#include <functional>
 
 #include "registration/point_estimator.h"
 #include "registration/point_file.h"
@@ -28,6 +30,7 @@
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
 #include "widgets/slider.h"
+#include "widgets/spin_edit.h"
 
 namespace kestrave::test {
 
@@ -59,6 +62,17 @@ struct PointsPageTest : ShellWindowTest {
         form->align->FFTsizeGroupClick();
     }
     void chooseMethod(int item) { page.Alignmethod->button(item)->click(); }
+    // Runs `steps` while the multi-point setup waits for points to be placed; unless the steps end
+    // the placing themselves, the multi-point mode is left afterwards ("Default(single)").
+    void whilePlacing(const std::function<void()>& steps) {
+        QTimer::singleShot(0, [&] {
+            const auto leave = qScopeGuard([&] {
+                if (!context.alignPoints.StopPlacing) chooseMethod(AlignMethodSingle);
+            });
+            steps();
+        });
+        chooseMethod(AlignMethodMultipoint);
+    }
     void loadPoints(const std::vector<AlignPoint>& file) {
         writeAlignPointFile(dir / "points.kap", 0, file);
         dialogs->willChoose(dir / "points.kap");
@@ -69,6 +83,9 @@ struct PointsPageTest : ShellWindowTest {
         for (int c = 0; c < 4; ++c) cells.push_back(windows.StringGrid1->item(r, c)->text());
         return cells;
     }
+    void estimateAndClear();
+    void rightClickAndDelete();
+    void saveAndLoad();
     void drag(QPoint from, QPoint to) {
         QTest::mousePress(page.PreviewImage, Qt::LeftButton, Qt::NoModifier, from);
         QTest::mouseMove(page.PreviewImage, (from + to) / 2);
@@ -108,18 +125,18 @@ TEST_F(PointsPageTest, MultipointOpensThePointWindowAndDefaultLeavesItKeepingThe
     EXPECT_EQ(context.alignPoints.SavedFeatureX, 80);
     EXPECT_EQ(context.alignPoints.PointPos[1].X, 80) << "the first point follows the feature";
 
-    chooseMethod(AlignMethodMultipoint);
-    EXPECT_TRUE(form->frameWindows.differencecutslider->isHidden());
-    EXPECT_TRUE(windows.Multialignwindow->isVisible());
     const std::vector<AlignPoint> placed{{40, 40, 64}, {120, 70, 64}};
-    loadPoints(placed);
-    EXPECT_EQ(windows.StringGrid1->rowCount(), 2);
-    EXPECT_EQ(windows.Label52->text(), "Alignmentpoints: 2");
-    EXPECT_EQ(context.alignPoints.Alignpoints, 3);
-    EXPECT_EQ(context.alignPoints.PointPos[2].X, 120);
-    context.state.FeatureX = context.state.FeatureY = 5;  // as the points' alignment leaves it
-
-    chooseMethod(AlignMethodSingle);
+    whilePlacing([&] {
+        EXPECT_TRUE(form->frameWindows.differencecutslider->isHidden());
+        EXPECT_TRUE(windows.Multialignwindow->isVisible());
+        loadPoints(placed);
+        EXPECT_EQ(windows.StringGrid1->rowCount(), 2);
+        EXPECT_EQ(windows.Label52->text(), "Alignmentpoints: 2");
+        EXPECT_EQ(context.alignPoints.Alignpoints, 3);
+        EXPECT_EQ(context.alignPoints.PointPos[2].X, 120);
+        context.state.FeatureX = context.state.FeatureY = 5;  // as the points' alignment leaves it
+        chooseMethod(AlignMethodSingle);
+    });
     EXPECT_EQ(context.state.FeatureX, 80);
     EXPECT_EQ(context.state.FeatureY, 60);
     EXPECT_FALSE(windows.Multialignwindow->isVisible());
@@ -131,10 +148,12 @@ TEST_F(PointsPageTest, MultipointOpensThePointWindowAndDefaultLeavesItKeepingThe
     const PointFileContent kept = readAlignPointFile(dir / TempPointFile, 160, 120);
     EXPECT_EQ(kept.points, placed);
 
-    // "None" from the multi-point window keeps the points as well.
-    std::filesystem::remove(dir / TempPointFile);
-    chooseMethod(AlignMethodMultipoint);
-    chooseMethod(AlignMethodNone);
+    // Back in the multi-point mode the kept points come back, and "None" keeps them again.
+    whilePlacing([&] {
+        EXPECT_EQ(windows.StringGrid1->rowCount(), 2);
+        std::filesystem::remove(dir / TempPointFile);
+        chooseMethod(AlignMethodNone);
+    });
     EXPECT_EQ(readAlignPointFile(dir / TempPointFile, 160, 120).points, placed);
 }
 
@@ -169,8 +188,13 @@ TEST_F(PointsPageTest, ADraggedFreeBoxBecomesTheReference) {
 
 TEST_F(PointsPageTest, EstimatedPointsFillTheGridAndTheArrays) {
     selectRecording(320, 240);
-    chooseMethod(AlignMethodMultipoint);
-    const std::vector<PointXY> expected = estimateAlignPoints(context.input.PreviewBitmap, 64, 100);
+    whilePlacing([&] { estimateAndClear(); });
+}
+
+void PointsPageTest::estimateAndClear() {
+    // The setup sets the minimum distance to half the box.
+    EXPECT_EQ(windows.MaxDist->Value(), 32);
+    const std::vector<PointXY> expected = estimateAlignPoints(context.input.PreviewBitmap, 64, 32);
     ASSERT_FALSE(expected.empty());
     windows.EstimateBestAlign->click();
     const int count = static_cast<int>(expected.size());
@@ -196,7 +220,10 @@ TEST_F(PointsPageTest, EstimatedPointsFillTheGridAndTheArrays) {
 TEST_F(PointsPageTest, ARightClickDeletesTheNearestPointAndABadCellBlocksTheRebuild) {
     selectRecording();
     QTest::mouseClick(page.PreviewImage, Qt::RightButton, Qt::NoModifier, QPoint(40, 40));  // no window
-    chooseMethod(AlignMethodMultipoint);
+    whilePlacing([&] { rightClickAndDelete(); });
+}
+
+void PointsPageTest::rightClickAndDelete() {
     loadPoints({{40, 40, 32}, {120, 40, 32}, {80, 90, 64}});
     QTest::mouseClick(page.PreviewImage, Qt::RightButton, Qt::NoModifier, QPoint(115, 45));
     ASSERT_EQ(windows.StringGrid1->rowCount(), 2);
@@ -218,7 +245,10 @@ TEST_F(PointsPageTest, ARightClickDeletesTheNearestPointAndABadCellBlocksTheRebu
 
 TEST_F(PointsPageTest, PointFilesAreSavedAndAHostileOneIsClippedWithAMessage) {
     selectRecording();
-    chooseMethod(AlignMethodMultipoint);
+    whilePlacing([&] { saveAndLoad(); });
+}
+
+void PointsPageTest::saveAndLoad() {
     std::string text = "[Frame]\nNumber=-4\n[Points]\nNumber=500\n";
     for (int p = 1; p <= 499; ++p) {
         const std::string i = std::to_string(p);

@@ -23,6 +23,7 @@
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/optimize_page.h"
+#include "shell/pages/point_windows.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/tab_strip.h"
@@ -30,6 +31,7 @@
 #include "stacking/stack_list.h"
 #include "widgets/bitmap_view.h"
 #include "widgets/check_box.h"
+#include "widgets/radio_group.h"
 #include "widgets/slider.h"
 #include "widgets/spin_edit.h"
 
@@ -38,8 +40,6 @@ namespace kestrave {
 namespace {
 
 constexpr int StackTab = static_cast<int>(TMainTab::tabStack);
-// A difference the alignment never measured.
-constexpr float DifferenceNotMeasured = 10000000.0f;
 // A stack larger than the view is scrolled to the feature: half the view's width and height.
 constexpr int ScrollWidthLimit = 817;
 constexpr int ScrollHeightLimit = 625;
@@ -98,6 +98,10 @@ StackOptions readStackOptions(const TMainForm& form) {
 
     options.Macorrect = page.Macorrect->Checked();
     options.FastStack = page.FastStack->Checked();
+    const PointWindows& pointWindows = form.pointWindows;
+    options.Seams = pointWindows.Seams->Checked();
+    options.SeamWidths = static_cast<float>(pointWindows.SeamWidths->Value());
+    options.Points = stackPointSet(app.alignPoints, app.points, form.optimizePage->MultiAlign->ItemIndex() == 1);
 
     options.Histostretch = page.Histostretch->Checked();
     // What the input is: debayered or raw, and the sample depth the readers found.
@@ -109,6 +113,19 @@ StackOptions readStackOptions(const TMainForm& form) {
     return options;
 }
 
+StackPointSet stackPointSet(const AlignmentPoints& arrays, const PointLimits& limits, bool MultiQuantity) {
+    StackPointSet points;
+    points.Alignpoints = arrays.Alignpoints;
+    points.MultiPointMode = arrays.MultiPointMode && arrays.Alignpoints > 1;
+    points.MultiQuantity = MultiQuantity;
+    points.PointPos = arrays.PointPos;
+    points.PointEnabled = arrays.PointEnabled;
+    points.PointQualityCut = limits.PointQualityCut;
+    points.PointDifferenceCut = limits.PointDifferenceCut;
+    points.StopPlacing = arrays.StopPlacing;
+    return points;
+}
+
 StackCutoffs stackCutoffs(const FrameModel& model, int rank, int tag, int differencecut) {
     StackCutoffs cutoffs;
     rank = clampedRank(rank);
@@ -118,7 +135,7 @@ StackCutoffs stackCutoffs(const FrameModel& model, int rank, int tag, int differ
     for (int j = 0; j < clampedRank(tag); ++j) {
         const TFrameRec& frame = model.FrameTable[frameAtRank(model, j)];
         const float difference = frame.Slots[0].Difference;
-        if (!frame.Excluded && difference != DifferenceNotMeasured)
+        if (!frame.Excluded && difference != NotMeasuredDifference)
             cutoffs.largestDifference = std::max(cutoffs.largestDifference, difference);
     }
     const double limit = differencecut * static_cast<double>(cutoffs.largestDifference) * 0.001;
@@ -141,6 +158,10 @@ StackController::StackController(TMainForm& form) : form_(form) {
     connect(windows.StackSlider, &TRxSlider::OnChange, this, &StackController::StackSliderChange);
     connect(windows.differencecutslider, &TRxSlider::OnChange, this, &StackController::StackSliderChange);
     connect(windows.LimitStack, &TRxSpinEdit::OnChange, this, &StackController::LimitStackChange);
+    connect(windows.Alignmentpointstackgraph, &TRxSpinEdit::OnChange, this,
+            &StackController::AlignmentpointstackgraphChange);
+    connect(windows.QUALSliderMalign, &TRxSlider::OnChange, this, &StackController::QUALSliderMalignChange);
+    connect(windows.DifSliderMalign, &TRxSlider::OnChange, this, &StackController::DifSliderMalignChange);
     connect(page.Drizzling, &TPCheck::OnClick, this, &StackController::DrizzlingClick);
     connect(page.Resampled, &TPCheck::OnClick, this, &StackController::ResampledClick);
     page.Savebutton->setEnabled(form.app.stack.exists());
@@ -171,6 +192,7 @@ void StackController::StackButtonClick() {
     prepareStackRun(options);
     const BusyCursor busy;
 
+    warnOfEmptyZones(options);
     StackResult result;
     try {
         const std::unique_ptr<FrameSource> frames = inputFrames();
@@ -188,6 +210,28 @@ void StackController::StackButtonClick() {
     if (result.outcome == StackOutcome::Stacked) showStack(std::move(result), options);
     finishStackRun();
 }
+
+void StackController::warnOfEmptyZones(const StackOptions& options) {
+    ApplicationContext& app = form_.app;
+    if (!options.Points.MultiPointMode) return;
+    const std::vector<int> empty = pointsWithoutFrames(
+        app.model, options.Points, chooseStackFrames(app.model, options, true).list);
+    if (empty.empty()) return;
+    std::string numbers;
+    for (const int p : empty) numbers += (numbers.empty() ? "" : ", ") + std::to_string(p);
+    app.messages().NewMessagedlg(
+        "Stacking",
+        "No frame of the stack is usable for alignment point(s) " + numbers +
+            ": their zones stay empty. Optimize the alignment points (which measures them) or change their "
+            "cut-offs before stacking.",
+        mtWarning, mbOK, 0, false, "");
+}
+
+void StackController::AlignmentpointstackgraphChange() {}
+
+void StackController::QUALSliderMalignChange() {}
+
+void StackController::DifSliderMalignChange() {}
 
 void StackController::prepareStackRun(const StackOptions& options) {
     StackPage& page = *form_.stackPage;

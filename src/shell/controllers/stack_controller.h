@@ -8,6 +8,8 @@
 #include <string>
 
 #include "frames/frame_source.h"
+#include "registration/alignment_points.h"
+#include "registration/frame_limit.h"
 #include "stacking/stack_options.h"
 
 namespace kestrave {
@@ -17,6 +19,9 @@ struct StackResult;
 
 // The options of a stacking run as the controls and the program state hold them.
 StackOptions readStackOptions(const TMainForm& form);
+
+// The alignment points as a stack places by them: multi-point mode needs at least two points.
+StackPointSet stackPointSet(const AlignmentPoints& arrays, const PointLimits& limits, bool MultiQuantity);
 
 // The global cut-offs as the stack page shows them for the rank r of the quality cut-off.
 struct StackCutoffs {
@@ -54,6 +59,11 @@ public:
     // Shows or hides the stack graph window as `Showstackgraph` says; the graph itself is drawn
     // by the stack graphs once they exist.
     void ShowstackgraphClick();
+    // The stack graph of one alignment point and its two cut-offs. Writing the controls runs
+    // these; they draw the point's graph and set its cut-offs once the per-point graphs exist.
+    void AlignmentpointstackgraphChange();
+    void QUALSliderMalignChange();
+    void DifSliderMalignChange();
 
     // Put before the captions of `Stacklabel` ("Reference" while a reference frame is stacked).
     std::string StackLabelPrefix;
@@ -65,6 +75,9 @@ public:
 private:
     std::unique_ptr<FrameSource> inputFrames();
     void prepareStackRun(const StackOptions& options);
+    // A multi-point stack with points that no frame of the stack can place (never measured, or
+    // cut off in every frame): the user is told that their zones will stay empty.
+    void warnOfEmptyZones(const StackOptions& options);
     void finishStackRun();
     void showStack(StackResult&& result, const StackOptions& options);
     // The stack picture, its value range, means and luminance histogram go to the wavelet page.

@@ -58,8 +58,14 @@ FrameWindows::FrameWindows(ToolWindows& tools, QWidget* form) {
     RxLabel4 = textLabel(graph, "RxLabel4", "Difference Cutoff (green line)");
     RxLabel5 = textLabel(graph, "RxLabel5", "Quality Cutoff (red line)");
     gbRollup1 = named(new QGroupBox("Show additional alignment graphs", graph), "gbRollup1");
+    Alignmentpointstackgraph = integerSpin(gbRollup1, "Alignmentpointstackgraph", 1, 100, 1);
     QUALSliderMalign = rangeSlider(gbRollup1, "QUALSliderMalign", 0, 1000, 1000);
-    (new QVBoxLayout(gbRollup1))->addWidget(QUALSliderMalign);
+    DifSliderMalign = rangeSlider(gbRollup1, "DifSliderMalign", 0, 1001, 1001);
+    DifSliderMalign->setOrientation(TRxSlider::soVertical);
+    auto* pointGraph = new QVBoxLayout(gbRollup1);
+    pointGraph->addLayout(controlRow({textLabel(gbRollup1, "AlignmentpointLabel", "Alignmentpoint:"),
+                                      Alignmentpointstackgraph}));
+    pointGraph->addLayout(controlRow({QUALSliderMalign, DifSliderMalign}));
     tools.Stackgraphpanel->Body->addLayout(controlRow({StackSlider, differencecutslider, LimitStack}));
     tools.Stackgraphpanel->Body->addLayout(controlRow({RxLabel4, RxLabel5}));
     tools.Stackgraphpanel->Body->addWidget(gbRollup1);

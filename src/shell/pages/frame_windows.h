@@ -45,7 +45,9 @@ struct FrameWindows {
     QLabel* RxLabel4;  // "Difference Cutoff (green line)"
     QLabel* RxLabel5;  // "Quality Cutoff (red line)"
     QGroupBox* gbRollup1;
+    TRxSpinEdit* Alignmentpointstackgraph;  // the point whose stack graph is shown, 1..100
     TRxSlider* QUALSliderMalign;
+    TRxSlider* DifSliderMalign;  // the point's difference cut, thousandths of its largest difference
 
     // Registrationgraphwindow: the registration chart and the pointer at the shown frame.
     TChart* Chart8;
