@@ -23,6 +23,7 @@
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/optimize_page.h"
+#include "shell/controllers/optimize_controller.h"
 #include "shell/pages/point_windows.h"
 #include "shell/pages/stack_page.h"
 #include "support/sample_recording.h"
@@ -49,11 +50,11 @@ struct PointsPageTest : ShellWindowTest {
         context.setDialogs(std::move(scripted));
     }
     // A recording of width x height, chosen as a batch run chooses it, with the 64-pixel box.
-    void selectRecording(int width = 160, int height = 120) {
+    void selectRecording(int width = 160, int height = 120, int frames = 8) {
         synth::SynthOptions options = smallRecordingOptions();
         options.width = width;
         options.height = height;
-        options.frames = 8;
+        options.frames = frames;
         context.state.BatchMode = true;
         context.input.BatchInputFile = writeSampleRecording(dir.path(), options).path.string();
         form->input->SelectFileButtonClick();
@@ -276,6 +277,81 @@ void PointsPageTest::saveAndLoad() {
     points.SavePointsClick();
     EXPECT_EQ(messages.shown.back().text, " Overwrite existing alignmentpointsettings ?");
     EXPECT_EQ(readAlignPointFile(dir / "saved.kap", 160, 120).points.size(), 98u);
+}
+
+// The placing loop on a temporary point file of 98 points: a click adds point 99, the next one
+// replaces it (each time with the maximum message), and the Align button ends the placing. In
+// "Simple" mode point 1 alone is aligned and every other point takes its shifts, unmeasured.
+TEST_F(PointsPageTest, ClicksPlacePointsUpTo99AndSimpleAlignmentCopiesPointOne) {
+    selectRecording();
+    std::vector<AlignPoint> remembered{{80, 60, 64}};
+    for (int i = 1; i < 98; ++i) remembered.push_back({10 + i % 14 * 10, 10 + i / 14 * 12, 32});
+    writeAlignPointFile(dir / TempPointFile, 0, remembered);
+    const auto maximumMessages = [&] {
+        return std::count_if(messages.shown.begin(), messages.shown.end(),
+                             [](const Message& m) { return m.caption == "Maximum alignmentpoints used"; });
+    };
+    QTimer::singleShot(0, [&] {
+        EXPECT_EQ(windows.StringGrid1->rowCount(), 98);
+        EXPECT_EQ(context.alignPoints.Alignpoints, 99);
+        QTest::mouseClick(page.PreviewImage, Qt::LeftButton, Qt::NoModifier, QPoint(50, 50));
+        QTimer::singleShot(0, [&] {
+            EXPECT_EQ(gridRow(98), (std::vector<QString>{"99", "50", "50", "64"}));
+            EXPECT_EQ(maximumMessages(), 1);
+            EXPECT_EQ(context.alignPoints.Alignpoints, 99) << "the next click replaces point 99";
+            QTest::mouseClick(page.PreviewImage, Qt::LeftButton, Qt::NoModifier, QPoint(100, 70));
+            QTimer::singleShot(0, [&] {
+                EXPECT_EQ(windows.StringGrid1->rowCount(), 99);
+                EXPECT_EQ(gridRow(98), (std::vector<QString>{"99", "100", "70", "64"}));
+                EXPECT_EQ(maximumMessages(), 2);
+                page.Alignbutton->click();
+            });
+        });
+    });
+    chooseMethod(AlignMethodMultipoint);
+
+    ASSERT_TRUE(context.model.FramesRanked);
+    EXPECT_EQ(context.alignPoints.Alignpoints, 99);
+    EXPECT_TRUE(context.alignPoints.MultiPointMode);
+    EXPECT_FALSE(windows.Multialignwindow->isVisible());
+    EXPECT_EQ(QPoint(context.state.FeatureX, context.state.FeatureY), QPoint(80, 60)) << "point 1";
+    const int last = form->input->lastIndex();
+    for (int f = 0; f <= last; ++f) {
+        const TAlignSlotRec* point = context.model.FrameTable[f].Slots;
+        for (int p : {2, 50, 99}) {
+            EXPECT_EQ(point[p].X, point[1].X) << f;
+            EXPECT_EQ(point[p].SavedY, point[1].Y) << f;
+            EXPECT_EQ(point[p].Quality, point[1].Quality) << f;
+            EXPECT_EQ(point[p].Difference, 1e7f) << f;
+        }
+        EXPECT_NE(point[1].Difference, 1e7f) << f;
+    }
+    EXPECT_EQ(context.alignPoints.PointBestQuality[99], context.alignPoints.PointBestQuality[1]);
+    EXPECT_GT(context.alignPoints.PointBestQuality[1], 0.0f);
+}
+
+// A cancel while three points are aligned side by side ("Multi-Quantity"): every point keeps what
+// it measured in its slot, and the setup stops there, without angles.
+TEST_F(PointsPageTest, ACancelDuringTheAlignmentLeavesTheSlotsFilledAndNoAngles) {
+    selectRecording(160, 120, 24);
+    writeAlignPointFile(dir / TempPointFile, 0, std::vector<AlignPoint>{{60, 60, 64}, {100, 60, 64}, {80, 55, 64}});
+    form->optimizePage->MultiAlign->setItemIndex(1);
+    for (int f = 0; f < 24; ++f) context.model.FrameTable[f].Angle = 7.0f;
+    auto progress = std::make_unique<NullProgress>();
+    progress->onPoll = [](NullProgress& port) {
+        if (port.position() >= 10) port.setCancelRequested(true);
+    };
+    context.setProgress(std::move(progress));
+    QTimer::singleShot(0, [&] { page.Alignbutton->click(); });
+    chooseMethod(AlignMethodMultipoint);
+
+    EXPECT_EQ(context.alignPoints.Alignpoints, 3);
+    for (int p = 1; p <= 3; ++p) {
+        EXPECT_GT(context.model.FrameTable[5].Slots[p].Quality, 0.0f) << p;
+        EXPECT_EQ(context.model.FrameTable[15].Slots[p].Quality, 0.0f) << p << ": not reached";
+    }
+    for (int f = 0; f < 24; ++f) EXPECT_EQ(context.model.FrameTable[f].Angle, 7.0f) << f;
+    EXPECT_EQ(context.state.progstatus, TProgStatus::psNone);
 }
 
 TEST_F(PointsPageTest, TheCountdownStopsAtZero) {

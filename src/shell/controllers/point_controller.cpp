@@ -355,8 +355,10 @@ void PointController::Multialignsetup() {
     // The points placed before a cancel are aligned all the same.
     app_.progress().setCancelRequested(false);
     form_.input->PreviewSliderChange();
-    if (points.Alignpoints <= 1) return;
-    alignPlacedPoints(multiQuantity, manualAlign);
+    // The grid holds the points (after a 100th click Alignpoints stands at 99 with 99 points).
+    const int count = std::min(windows_.StringGrid1->rowCount(), MaxAlignPoints);
+    if (points.Alignpoints <= 1 || count < 1) return;
+    alignPlacedPoints(count, multiQuantity, manualAlign);
 }
 
 void PointController::takeRememberedPoints() {
@@ -458,12 +460,11 @@ void PointController::takeThumbnails(int count) {
     }
 }
 
-void PointController::alignPlacedPoints(bool multiQuantity, bool manualAlign) {
+void PointController::alignPlacedPoints(int count, bool multiQuantity, bool manualAlign) {
     AlignmentPoints& points = app_.alignPoints;
     AlignPage& page = *form_.alignPage;
     ToolWindow& progressWindow = *form_.tools.MultiAlignprogresswindow;
     ToolWindow& zoom = *form_.tools.Zoomwindow;
-    const int count = points.Alignpoints - 1;
     progressWindow.show();
     progressWindow.raise();
     windows_.MultiAlignProgressbar->setMaximum(count);

@@ -85,7 +85,7 @@ private:
     void placePoints();
     void addPickedPoint();
     void takeThumbnails(int count);
-    void alignPlacedPoints(bool multiQuantity, bool manualAlign);
+    void alignPlacedPoints(int count, bool multiQuantity, bool manualAlign);
     AlignmentPassResult alignReferences(std::vector<PointReference>& references, bool manualAlign);
     // Writes the grid's points (rows without X are left out) as a point file; a row that is not a
     // point, or a failed write, is reported and nothing is written.
