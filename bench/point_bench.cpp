@@ -80,8 +80,8 @@ void BM_PointOptimizer(benchmark::State& state) {
     PointLimits limits;
     PointOptimizerObserver observer;
     OptimizerObserver passes;
-    OptimizerContext context{*bench.model,  bench.program,  bench.registration, bench.alignment, optimizer,
-                             *bench.gamma,  rig.source,     bench.progress,     bench.messages,  passes};
+    OptimizerContext context{*bench.model, bench.program, bench.registration, bench.alignment, optimizer,
+                             *bench.gamma, rig.source,    bench.progress,     bench.messages,  passes};
     OptimizerOptions options;
     options.lastPosition = Frames - 1;
     PointOptimizerInput input;

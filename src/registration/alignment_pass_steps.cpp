@@ -51,8 +51,9 @@ PassFlags::~PassFlags() {
 
 std::unique_ptr<AlignScratch> ScratchPool::take(int n) {
     const std::lock_guard lock(mutex_);
-    const auto sized = std::find_if(free_.begin(), free_.end(),
-                                    [n](const std::unique_ptr<AlignScratch>& s) { return s->fft.FFTSize == n; });
+    const auto sized = std::find_if(free_.begin(), free_.end(), [n](const std::unique_ptr<AlignScratch>& s) {
+        return s->fft.FFTSize == n;
+    });
     if (sized == free_.end()) return std::make_unique<AlignScratch>();
     std::unique_ptr<AlignScratch> scratch = std::move(*sized);
     free_.erase(sized);
@@ -83,12 +84,14 @@ void resetAlignmentRecords(FrameModel& model) {
 CalibrationSwitch checkCalibrationSizes(const FrameModel& model, const AlignmentPassOptions& options,
                                         AlignOptions& align, MessagePort& messages) {
     CalibrationSwitch result;
-    if (options.Usedarkframe && (options.DarkWidth != model.FrameWidth || options.DarkHeight != model.FrameHeight)) {
+    if (options.Usedarkframe &&
+        (options.DarkWidth != model.FrameWidth || options.DarkHeight != model.FrameHeight)) {
         tellUser(messages, "Imagesize error", " darkframe size does not match imagesize !!", mtWarning);
         result.darkframeOff = true;
         align.levels.darkSubtract = false;
     }
-    if (options.UseFlatfield && (options.FlatWidth != model.FrameWidth || options.FlatHeight != model.FrameHeight)) {
+    if (options.UseFlatfield &&
+        (options.FlatWidth != model.FrameWidth || options.FlatHeight != model.FrameHeight)) {
         tellUser(messages, "Imagesize error", " flatfield size does not match imagesize !!", mtWarning);
         result.flatfieldOff = true;
     }
@@ -107,7 +110,8 @@ CalibrationSwitch beginPass(AlignContext& context, const AlignmentPassOptions& o
     program.TrackOffsetX = program.TrackOffsetY = 0;
     context.view.setCursor(AlignCursor::Hourglass);
     if (alignment.ManualAlign)
-        tellUser(context.messages, "Alignment", " Point at the alignmentfeature and left-click ", mtInformation);
+        tellUser(context.messages, "Alignment", " Point at the alignmentfeature and left-click ",
+                 mtInformation);
     program.progstatus = TProgStatus::psFeatureSet;
     return checkCalibrationSizes(model, options, align, context.messages);
 }

@@ -53,8 +53,8 @@ FftSizeChoice chooseFftSize(ReferenceContext& context, int itemIndex, double fft
     FftSizeChoice choice;
     choice.itemIndex = itemIndex;
     if (registration.FeatureChosen && !freeBox) {
-        tellUser(context.messages, "Alignment", " Changed alignment area: Please choose the alignment feature",
-             mtInformation);
+        tellUser(context.messages, "Alignment",
+                 " Changed alignment area: Please choose the alignment feature", mtInformation);
         registration.FeatureChosen = false;
         choice.featureDropped = true;
     }
@@ -63,7 +63,7 @@ FftSizeChoice chooseFftSize(ReferenceContext& context, int itemIndex, double fft
     const int fitting = fittingBoxSizeItem(itemIndex, context.model.ImageWidth, context.model.ImageHeight);
     if (fitting < 0) {
         tellUser(context.messages, "Alignment warning",
-             " Frame too small to align: the smallest alignment box needs 32 x 32 pixels ", mtWarning);
+                 " Frame too small to align: the smallest alignment box needs 32 x 32 pixels ", mtWarning);
         return choice;
     }
     choice.itemIndex = fitting;
@@ -120,10 +120,10 @@ PickResult pickFeature(ReferenceContext& context, const PreviewClick& click, con
     if (!insideBorders(click.x, click.y, half, context.model.ImageWidth, context.model.ImageHeight)) {
         if (click.freeBox)
             tellUser(context.messages, "Alignment warning", " Alignment feature too close to image border ",
-                 mtError);
+                     mtError);
         else
             tellUser(context.messages, "Alignment warning", " Choosen feature too close to image border ",
-                 mtWarning);
+                     mtWarning);
         return PickResult::TooCloseToBorder;
     }
 

@@ -73,7 +73,11 @@ class PointPass {
 public:
     PointPass(AlignContext& context, const AlignmentPassOptions& options, std::vector<PointReference>& points,
               FrameSource& source)
-        : c_(context), o_(options), points_(points), source_(source), last_(std::clamp(options.lastFrame, 0, MaxFrameIndex)) {}
+        : c_(context),
+          o_(options),
+          points_(points),
+          source_(source),
+          last_(std::clamp(options.lastFrame, 0, MaxFrameIndex)) {}
 
     PointAlignmentResult run();
 
@@ -131,7 +135,8 @@ PointAlignmentResult PointPass::run() {
         std::size_t first = 0;
         while (first < lanes_.size()) {
             std::vector<bool> startExcluded(static_cast<std::size_t>(last_) + 1);
-            for (int k = 0; k <= last_; ++k) startExcluded[static_cast<std::size_t>(k)] = c_.model.FrameTable[k].Excluded;
+            for (int k = 0; k <= last_; ++k)
+                startExcluded[static_cast<std::size_t>(k)] = c_.model.FrameTable[k].Excluded;
             if (!measure(first)) {
                 fileAll(first);
                 handBack();
@@ -169,9 +174,9 @@ void PointPass::startLane(Lane& lane, const AlignOptions& align) {
     lane.alignment.OptimizePass = 0;
     lane.alignment.AviSegmentFirst = 0;
     startTracking(*reference.registration, lane.program, reference.fft.FFTSize);
-    lane.context = std::make_unique<AlignContext>(AlignContext{
-        reference.fft, *reference.registration, lane.alignment, lane.program, c_.model, c_.section, c_.GammaTable,
-        c_.messages, c_.progress, c_.view, &c_.registration});
+    lane.context = std::make_unique<AlignContext>(
+        AlignContext{reference.fft, *reference.registration, lane.alignment, lane.program, c_.model,
+                     c_.section, c_.GammaTable, c_.messages, c_.progress, c_.view, &c_.registration});
     // Everything of the point's alignment (the quality plug-in among it) is in place before a
     // record changes.
     lane.aligner = std::make_unique<FrameAlignment>(*lane.context, align, noPreview_);
@@ -250,8 +255,8 @@ void PointPass::wrongSizeFrame(std::size_t first, int frame) {
 
 // The grades of the unit just decided and the correlations of the unit after it (`next`, none at
 // the end), every point's on its own, side by side.
-void PointPass::correlateAndGrade(std::size_t first, const FrameInHand& hand, int unit, const FrameInHand* next,
-                                  int nextUnit) {
+void PointPass::correlateAndGrade(std::size_t first, const FrameInHand& hand, int unit,
+                                  const FrameInHand* next, int nextUnit) {
     const bool interlaced = o_.align.interlaced;
     std::vector<std::pair<std::size_t, bool>> tasks;  // lane, grade (else correlate the next unit)
     for (std::size_t i = first; i < lanes_.size(); ++i) {
@@ -272,8 +277,8 @@ void PointPass::correlateAndGrade(std::size_t first, const FrameInHand& hand, in
             lane.grade = gradeAlignedBox(inputs, hand.unitPicture(unit, interlaced), lane.verdict.sx,
                                          lane.verdict.sy, *scratch);
         } else {
-            lane.nextCorrelation = correlateBox(inputs, next->unitPicture(nextUnit, interlaced), offsets[i][0],
-                                                offsets[i][1], *scratch);
+            lane.nextCorrelation = correlateBox(inputs, next->unitPicture(nextUnit, interlaced),
+                                                offsets[i][0], offsets[i][1], *scratch);
         }
         scratches_.give(std::move(scratch));
     });
@@ -396,7 +401,8 @@ bool PointPass::measure(std::size_t first) {
 // The shared records of the frame and of the one before it (whose shift the tracking reads) as
 // the point sees them.
 void PointPass::enter(Lane& lane, int frame) {
-    if (frame > 0) c_.model.FrameTable[frame - 1].Slots[0] = lane.records[static_cast<std::size_t>(frame - 1)].slot0;
+    if (frame > 0)
+        c_.model.FrameTable[frame - 1].Slots[0] = lane.records[static_cast<std::size_t>(frame - 1)].slot0;
     load(lane, frame);
 }
 

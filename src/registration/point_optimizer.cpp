@@ -21,7 +21,8 @@ double parkPoint(FrameModel& model, int point, int last, bool grades) {
         record.Slots[0].SavedY = slot.SavedY;
         record.AlignDifference = slot.Difference;
         sum += slot.Difference;
-        if (grades) model.FrameRanking[i].Key = model.FrameTable[model.FrameRanking[i].Frame].Slots[point].Quality;
+        if (grades)
+            model.FrameRanking[i].Key = model.FrameTable[model.FrameRanking[i].Frame].Slots[point].Quality;
     }
     return sum * 0.001;
 }
@@ -53,7 +54,8 @@ int rankOfFrame(const FrameModel& model, int frame, int lastPosition) {
 
 PointOptimizerResult Optimize_AllAlignpoints(OptimizerContext& context, const OptimizerOptions& options,
                                              AlignmentPoints& points, PointLimits& limits,
-                                             const PointOptimizerInput& input, PointOptimizerObserver& observer) {
+                                             const PointOptimizerInput& input,
+                                             PointOptimizerObserver& observer) {
     using Clock = std::chrono::steady_clock;
     FrameModel& model = context.model;
     OptimizerState& state = context.optimizer;

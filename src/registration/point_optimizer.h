@@ -20,10 +20,10 @@ namespace kestrave {
 
 // What the point optimizer reads besides the optimizer's options.
 struct PointOptimizerInput {
-    int lastFrame = 0;            // PreviewSlider.MaxValue: the records parked and filed back
-    bool MultiQuantity = false;   // MultiAlign on "Multi-Quantity": each point its own grades
-    int DifSliderMalign = 1001;   // the difference cut in thousandths of a point's largest difference
-    int StackSliderMax = 0;       // where each point's quality slider starts
+    int lastFrame = 0;           // PreviewSlider.MaxValue: the records parked and filed back
+    bool MultiQuantity = false;  // MultiAlign on "Multi-Quantity": each point its own grades
+    int DifSliderMalign = 1001;  // the difference cut in thousandths of a point's largest difference
+    int StackSliderMax = 0;      // where each point's quality slider starts
 };
 
 // What the window shows while the points are optimized; every call comes on the caller's thread.
@@ -53,6 +53,7 @@ int rankOfFrame(const FrameModel& model, int frame, int lastPosition);
 // gets the cut 0.
 PointOptimizerResult Optimize_AllAlignpoints(OptimizerContext& context, const OptimizerOptions& options,
                                              AlignmentPoints& points, PointLimits& limits,
-                                             const PointOptimizerInput& input, PointOptimizerObserver& observer);
+                                             const PointOptimizerInput& input,
+                                             PointOptimizerObserver& observer);
 
 }  // namespace kestrave

@@ -68,10 +68,12 @@ int runBatchSteps(const BatchOptions& options, const std::filesystem::path& sche
         if (options.SeamWidth > 0) operations.setSeams(options.SeamWidth);
 
         std::error_code missing;
-        const bool multipoint = options.PointsFile && std::filesystem::is_regular_file(*options.PointsFile, missing);
+        const bool multipoint =
+            options.PointsFile && std::filesystem::is_regular_file(*options.PointsFile, missing);
         if (options.PointsFile && !multipoint)
             report(messages, mtWarning,
-                   "Alignment-point file " + *options.PointsFile + " not found: the frames are aligned on one box");
+                   "Alignment-point file " + *options.PointsFile +
+                       " not found: the frames are aligned on one box");
         if (multipoint) {
             if (!step("Aligning the frames on the points of " + *options.PointsFile,
                       [&] { return operations.alignPoints(*options.PointsFile); }))

@@ -2,6 +2,7 @@
 
 #include <QScopeGuard>
 
+#include "frames/input_selection.h"
 #include "shell/application_context.h"
 #include "shell/controllers/align_controller.h"
 #include "shell/controllers/input_controller.h"
@@ -10,12 +11,11 @@
 #include "shell/controllers/shell_controller.h"
 #include "shell/controllers/wavelet_controller.h"
 #include "shell/main_form.h"
-#include "frames/input_selection.h"
-#include "widgets/check_box.h"
-#include "widgets/radio_group.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/point_windows.h"
+#include "widgets/check_box.h"
+#include "widgets/radio_group.h"
 #include "widgets/slider.h"
 #include "widgets/spin_edit.h"
 
@@ -86,8 +86,8 @@ bool WindowBatchOperations::alignPoints(const std::filesystem::path& pointsFile)
     }
     if (error) {
         app_.messages().show({.caption = "Batch",
-                              .text = "The alignment-point file could not be copied to " + temporary.string() +
-                                      ": " + error.message(),
+                              .text = "The alignment-point file could not be copied to " +
+                                      temporary.string() + ": " + error.message(),
                               .dlgType = mtError,
                               .buttons = mbOK});
         return false;
@@ -96,10 +96,11 @@ bool WindowBatchOperations::alignPoints(const std::filesystem::path& pointsFile)
     form_.alignPage->Alignmethod->setItemIndex(AlignMethodMultipoint);
     if (!run([&] { form_.align->AlignmethodClick(); })) return false;
     if (app_.alignPoints.Alignpoints <= 1) {
-        app_.messages().show({.caption = "Batch",
-                              .text = "The alignment-point file " + pointsFile.string() + " holds no point on these frames",
-                              .dlgType = mtError,
-                              .buttons = mbOK});
+        app_.messages().show(
+            {.caption = "Batch",
+             .text = "The alignment-point file " + pointsFile.string() + " holds no point on these frames",
+             .dlgType = mtError,
+             .buttons = mbOK});
         return false;
     }
     return app_.model.FramesRanked && app_.state.progstatus == TProgStatus::psAligned;

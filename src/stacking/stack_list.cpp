@@ -110,7 +110,8 @@ std::vector<int> pointsWithoutFrames(const FrameModel& model, const StackPointSe
         const auto inUse = [&](int frame) {
             const TAlignSlotRec& slot = model.FrameTable[frame].Slots[p];
             return (!points.MultiQuantity || slot.Quality >= points.PointQualityCut[p]) &&
-                   slot.Difference <= points.PointDifferenceCut[p] && slot.Difference != NotMeasuredDifference;
+                   slot.Difference <= points.PointDifferenceCut[p] &&
+                   slot.Difference != NotMeasuredDifference;
         };
         if (std::none_of(frames.begin(), frames.end(), inUse)) empty.push_back(p);
     }

@@ -66,7 +66,8 @@ std::vector<Bitmap24> movedTexture(int frames, const MoveField& move) {
 // The left and right halves of every frame move by different whole shifts.
 std::array<double, 2> splitMove(int frame, double x, double) {
     const int s = frame % 5 - 2;
-    return x < Width / 2 ? std::array<double, 2>{double(s), double(-s)} : std::array<double, 2>{double(-s), 1.0};
+    return x < Width / 2 ? std::array<double, 2>{double(s), double(-s)}
+                         : std::array<double, 2>{double(-s), 1.0};
 }
 
 struct PointSite {
@@ -165,7 +166,8 @@ TEST(PointAlignment, PointsSideBySideGiveThePassByPassResultAtAnyThreadCount) {
         EXPECT_EQ(result.filed, (std::vector<int>{3, 2, 1}));
         expectSameModel(*passes.bench.model, *points.bench.model, 3);
         EXPECT_EQ(points.bench.program.FeatureX, 50) << "the feature ends on point 1";
-        EXPECT_EQ(points.bench.registration.RefSpectrumRe.data()[5], passes.bench.registration.RefSpectrumRe.data()[5]);
+        EXPECT_EQ(points.bench.registration.RefSpectrumRe.data()[5],
+                  passes.bench.registration.RefSpectrumRe.data()[5]);
     }
 }
 
@@ -192,7 +194,8 @@ TEST(PointAlignment, TheAngleOfPointsOneAndTwoFollowsTheTurnOfTheFrames) {
         const double a = turns[static_cast<std::size_t>(frame) % turns.size()] * std::numbers::pi / 180.0;
         const double u = x - Width / 2.0, v = y - Height / 2.0;
         // The content that the turn brought to (x, y) came from R(-a)(x, y).
-        return std::array<double, 2>{u - (std::cos(a) * u + std::sin(a) * v), v - (-std::sin(a) * u + std::cos(a) * v)};
+        return std::array<double, 2>{u - (std::cos(a) * u + std::sin(a) * v),
+                                     v - (-std::sin(a) * u + std::cos(a) * v)};
     };
     PointBench points(movedTexture(static_cast<int>(turns.size()), turn));
     points.bench.passOptions.lastFrame = static_cast<int>(turns.size()) - 1;
@@ -238,7 +241,8 @@ TEST(PointAlignment, TheCountdownIsWholeFiveSecondStepsPlusFive) {
         int average, point, milliseconds;
     };
     // 2400 ms x 10 x 0.0002 = 4.8 -> 5 steps; 1250 x 10 x 0.0002 = 2.5 -> 2 (halves to even).
-    for (const Case& c : {Case{2400, 10, 30000}, Case{1250, 10, 15000}, Case{1750, 10, 25000}, Case{0, 7, 5000}})
+    for (const Case& c :
+         {Case{2400, 10, 30000}, Case{1250, 10, 15000}, Case{1750, 10, 25000}, Case{0, 7, 5000}})
         EXPECT_EQ(pointCountdown(c.average, c.point), c.milliseconds) << c.average;
     EXPECT_EQ(timeLeftText(pointCountdown(2400, 10)), "Time left: 00:00:30");
 }

@@ -19,11 +19,11 @@
 #include "registration/point_file.h"
 #include "shell/controllers/align_controller.h"
 #include "shell/controllers/input_controller.h"
+#include "shell/controllers/optimize_controller.h"
 #include "shell/controllers/point_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/optimize_page.h"
-#include "shell/controllers/optimize_controller.h"
 #include "shell/pages/point_windows.h"
 #include "shell/pages/stack_page.h"
 #include "support/sample_recording.h"
@@ -334,7 +334,8 @@ TEST_F(PointsPageTest, ClicksPlacePointsUpTo99AndSimpleAlignmentCopiesPointOne) 
 // it measured in its slot, and the setup stops there, without angles.
 TEST_F(PointsPageTest, ACancelDuringTheAlignmentLeavesTheSlotsFilledAndNoAngles) {
     selectRecording(160, 120, 24);
-    writeAlignPointFile(dir / TempPointFile, 0, std::vector<AlignPoint>{{60, 60, 64}, {100, 60, 64}, {80, 55, 64}});
+    writeAlignPointFile(dir / TempPointFile, 0,
+                        std::vector<AlignPoint>{{60, 60, 64}, {100, 60, 64}, {80, 55, 64}});
     form->optimizePage->MultiAlign->setItemIndex(1);
     for (int f = 0; f < 24; ++f) context.model.FrameTable[f].Angle = 7.0f;
     auto progress = std::make_unique<NullProgress>();

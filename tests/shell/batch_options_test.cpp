@@ -185,17 +185,17 @@ TEST(BatchSteps, AFullRunTakesEveryStepInOrderAndAppliesTheSchemeTwiceWithCreate
     const test::TempDir dir;
     writeAlignPointFile(dir / "night.kap", 0, std::vector<AlignPoint>{{80, 60, 64}});
     RecordingOperations points;
-    EXPECT_EQ(runBatchSteps(parse({"moon.ser", "-MA" + (dir / "night.kap").string(), "-FW6"}), {}, points, log,
-                            progress),
+    EXPECT_EQ(runBatchSteps(parse({"moon.ser", "-MA" + (dir / "night.kap").string(), "-FW6"}), {}, points,
+                            log, progress),
               0);
     EXPECT_EQ(points.steps, (std::vector<std::string>{"select moon.ser", "feature 160,120", "seams 6",
                                                       "points night.kap", "limit", "stack"}));
     RecordingOperations missing;
-    EXPECT_EQ(runBatchSteps(parse({"moon.ser", "-MA" + (dir / "gone.kap").string(), "-FW0"}), {}, missing, log,
-                            progress),
+    EXPECT_EQ(runBatchSteps(parse({"moon.ser", "-MA" + (dir / "gone.kap").string(), "-FW0"}), {}, missing,
+                            log, progress),
               0);
-    EXPECT_EQ(missing.steps, (std::vector<std::string>{"select moon.ser", "feature 160,120", "reference", "align",
-                                                       "limit", "stack"}));
+    EXPECT_EQ(missing.steps, (std::vector<std::string>{"select moon.ser", "feature 160,120", "reference",
+                                                       "align", "limit", "stack"}));
     EXPECT_NE(log.history().back().text.find("gone.kap not found"), std::string::npos);
 
     // A single still image is stacked on selection: only the scheme and the save follow.

@@ -185,7 +185,8 @@ TEST_F(BatchRunTest, AMultiPointBatchFollowsALocallyWarpedRecordingBetterThanOne
     for (std::size_t f = 0; f < recording.truth.size(); ++f) {
         synth::FrameTruth& truth = recording.truth[f];
         truth.warpX = truth.warpY = {};
-        truth.warpX[0] = {4.0 * std::sin(1.7 * static_cast<double>(f)), 2.0 * std::numbers::pi / 160.0, 0.0, 0.0};
+        truth.warpX[0] = {4.0 * std::sin(1.7 * static_cast<double>(f)), 2.0 * std::numbers::pi / 160.0, 0.0,
+                          0.0};
     }
     synth::writeSerRecording(recording, data / "warped.ser");
     writeAlignPointFile(data / "halves.kap", 0, std::vector<AlignPoint>{{58, 60, 64}, {102, 60, 64}});
@@ -193,8 +194,8 @@ TEST_F(BatchRunTest, AMultiPointBatchFollowsALocallyWarpedRecordingBetterThanOne
     auto single = runHeadless({(data / "warped.ser").string(), "-ASpng", "-EX"});
     ASSERT_EQ(single->outcome.exitCode, 0);
     std::filesystem::rename(data / "warped.png", data / "single.png");
-    auto points = runHeadless({(data / "warped.ser").string(), "-MA" + (data / "halves.kap").string(), "-FW4",
-                               "-ASpng", "-EX"});
+    auto points = runHeadless(
+        {(data / "warped.ser").string(), "-MA" + (data / "halves.kap").string(), "-FW4", "-ASpng", "-EX"});
     ASSERT_EQ(points->outcome.exitCode, 0);
     EXPECT_TRUE(points->context.alignPoints.MultiPointMode);
     EXPECT_EQ(points->context.alignPoints.Alignpoints, 2);

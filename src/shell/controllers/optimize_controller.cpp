@@ -263,8 +263,8 @@ public:
         ApplicationContext& app = form_.app;
         PointWindows& windows = form_.pointWindows;
         const int count = app.alignPoints.Alignpoints;
-        form_.tools.MultiAlignprogresswindow->setWindowTitle(
-            "optimizing " + QString::number(count) + " alignmentpoints");
+        form_.tools.MultiAlignprogresswindow->setWindowTitle("optimizing " + QString::number(count) +
+                                                             " alignmentpoints");
         if (countdown > 0) {
             app.alignPoints.TimeLeft = countdown;
             windows.Timer1->start();
@@ -273,7 +273,8 @@ public:
         form_.tools.RegiStration2->setWindowTitle(" Starting alignment of  point " + QString::number(point));
         // The box size in force for the point.
         const int item = app.alignPoints.PointFFTIndex[static_cast<std::size_t>(point)];
-        if (item != form_.alignPage->FFTsizeGroup->ItemIndex()) form_.alignPage->FFTsizeGroup->setItemIndex(item);
+        if (item != form_.alignPage->FFTsizeGroup->ItemIndex())
+            form_.alignPage->FFTsizeGroup->setItemIndex(item);
         app.progress().processMessages();
     }
     void pointFinished(int, int done) override { form_.pointWindows.MultiAlignProgressbar->setValue(done); }

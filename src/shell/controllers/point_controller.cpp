@@ -403,8 +403,9 @@ void PointController::placePoints() {
         window_.markNextStep(*page.Alignbutton);
         if (!points.StopPlacing && app_.registration.FeatureChosen) addPickedPoint();
         if (points.Alignpoints == MaxAlignPoints + 1) {
-            app_.messages().NewMessagedlg("Maximum alignmentpoints used", "next alignmentpoint will overwrite the last",
-                                          mtWarning, mbOK, 0, false, "");
+            app_.messages().NewMessagedlg("Maximum alignmentpoints used",
+                                          "next alignmentpoint will overwrite the last", mtWarning, mbOK, 0,
+                                          false, "");
             points.Alignpoints = MaxAlignPoints;
         }
         if (app_.CancelRequested() || app_.operations.closing()) {
@@ -520,7 +521,8 @@ void PointController::alignPlacedPoints(int count, bool multiQuantity, bool manu
     form_.align->alignmentFinished(pass);
 }
 
-AlignmentPassResult PointController::alignReferences(std::vector<PointReference>& references, bool manualAlign) {
+AlignmentPassResult PointController::alignReferences(std::vector<PointReference>& references,
+                                                     bool manualAlign) {
     AlignPage& page = *form_.alignPage;
     AlignmentPoints& points = app_.alignPoints;
     // A reference made from a processed stack belongs to the alignment it followed.
@@ -537,13 +539,15 @@ AlignmentPassResult PointController::alignReferences(std::vector<PointReference>
         if (references.size() > 1 || references.front().point != 1) {
             PointAlignmentResult result = alignPointsAllFrames(context, options, references, *source);
             for (const int p : result.filed)
-                points.PointBestQuality[static_cast<std::size_t>(p)] = result.PointBestQuality[static_cast<std::size_t>(p)];
+                points.PointBestQuality[static_cast<std::size_t>(p)] =
+                    result.PointBestQuality[static_cast<std::size_t>(p)];
             pass = std::move(result.pass);
         } else {
             // Point 1 alone is the pass on its box.
             app_.alignment.ManualAlign = manualAlign;
             pass = Alignallframes(context, options, *source);
-            if (pass.end != PassEnd::Failed) points.PointBestQuality[1] = filePointSlot(app_.model, 1, options.lastFrame);
+            if (pass.end != PassEnd::Failed)
+                points.PointBestQuality[1] = filePointSlot(app_.model, 1, options.lastFrame);
         }
     } catch (const KestraveError& error) {
         app_.messages().NewMessagedlg("Error", error.what(), mtError, mbOK, 0, false, "");

@@ -101,7 +101,8 @@ StackOptions readStackOptions(const TMainForm& form) {
     const PointWindows& pointWindows = form.pointWindows;
     options.Seams = pointWindows.Seams->Checked();
     options.SeamWidths = static_cast<float>(pointWindows.SeamWidths->Value());
-    options.Points = stackPointSet(app.alignPoints, app.points, form.optimizePage->MultiAlign->ItemIndex() == 1);
+    options.Points =
+        stackPointSet(app.alignPoints, app.points, form.optimizePage->MultiAlign->ItemIndex() == 1);
 
     options.Histostretch = page.Histostretch->Checked();
     // What the input is: debayered or raw, and the sample depth the readers found.
@@ -214,8 +215,8 @@ void StackController::StackButtonClick() {
 void StackController::warnOfEmptyZones(const StackOptions& options) {
     ApplicationContext& app = form_.app;
     if (!options.Points.MultiPointMode) return;
-    const std::vector<int> empty = pointsWithoutFrames(
-        app.model, options.Points, chooseStackFrames(app.model, options, true).list);
+    const std::vector<int> empty =
+        pointsWithoutFrames(app.model, options.Points, chooseStackFrames(app.model, options, true).list);
     if (empty.empty()) return;
     std::string numbers;
     for (const int p : empty) numbers += (numbers.empty() ? "" : ", ") + std::to_string(p);

@@ -63,8 +63,8 @@ FrameWindows::FrameWindows(ToolWindows& tools, QWidget* form) {
     DifSliderMalign = rangeSlider(gbRollup1, "DifSliderMalign", 0, 1001, 1001);
     DifSliderMalign->setOrientation(TRxSlider::soVertical);
     auto* pointGraph = new QVBoxLayout(gbRollup1);
-    pointGraph->addLayout(controlRow({textLabel(gbRollup1, "AlignmentpointLabel", "Alignmentpoint:"),
-                                      Alignmentpointstackgraph}));
+    pointGraph->addLayout(controlRow(
+        {textLabel(gbRollup1, "AlignmentpointLabel", "Alignmentpoint:"), Alignmentpointstackgraph}));
     pointGraph->addLayout(controlRow({QUALSliderMalign, DifSliderMalign}));
     tools.Stackgraphpanel->Body->addLayout(controlRow({StackSlider, differencecutslider, LimitStack}));
     tools.Stackgraphpanel->Body->addLayout(controlRow({RxLabel4, RxLabel5}));
