@@ -6,6 +6,7 @@
 
 #include "optimizer_bench.h"
 #include "registration/point_optimizer.h"
+#include "support/thread_count_scope.h"
 
 namespace kestrave::test {
 namespace {
@@ -112,6 +113,23 @@ TEST(PointOptimizer, NeverMeasuredDifferencesRaiseNoCut) {
             EXPECT_EQ(rec.Slots[0].SavedX, rec.Slots[1].SavedX) << j;
             EXPECT_EQ(rec.AlignDifference, 500.0f + j + 1.0f) << j;
         }
+    }
+}
+
+TEST(PointOptimizer, TheResultIsTheSameAtOneAndEightThreads) {
+    std::vector<std::vector<TAlignSlotRec>> results;
+    for (const int threads : {1, 8}) {
+        const ThreadCountScope scope(threads);
+        PointBench bench(3);
+        bench.run();
+        std::vector<TAlignSlotRec>& slots = results.emplace_back();
+        for (int j = 0; j < Frames; ++j)
+            for (int p = 0; p <= 3; ++p) slots.push_back(bench.bench.model->FrameTable[j].Slots[p]);
+    }
+    for (std::size_t k = 0; k < results[0].size(); ++k) {
+        EXPECT_EQ(results[0][k].X, results[1][k].X) << k;
+        EXPECT_EQ(results[0][k].Y, results[1][k].Y) << k;
+        EXPECT_EQ(results[0][k].Difference, results[1][k].Difference) << k;
     }
 }
 

@@ -21,6 +21,7 @@
 #include "shell/controllers/input_controller.h"
 #include "shell/controllers/optimize_controller.h"
 #include "shell/controllers/point_controller.h"
+#include "shell/controllers/stack_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/optimize_page.h"
@@ -328,6 +329,14 @@ TEST_F(PointsPageTest, ClicksPlacePointsUpTo99AndSimpleAlignmentCopiesPointOne) 
     }
     EXPECT_EQ(context.alignPoints.PointBestQuality[99], context.alignPoints.PointBestQuality[1]);
     EXPECT_GT(context.alignPoints.PointBestQuality[1], 0.0f);
+
+    // Stacked before the points are optimized (which sets their cuts and measures them), the zones
+    // of the unmeasured points would stay empty: the user is told. (Point 1 passes its cut of 0 in
+    // the reference frame.)
+    form->stack->StackButtonClick();
+    EXPECT_TRUE(std::any_of(messages.shown.begin(), messages.shown.end(), [](const Message& m) {
+        return m.caption == "Stacking" && m.text.find("alignment point(s) 2, 3, 4, ") != std::string::npos;
+    }));
 }
 
 // A cancel while three points are aligned side by side ("Multi-Quantity"): every point keeps what

@@ -6,6 +6,7 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QProgressBar>
+#include <QScopedValueRollback>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
@@ -328,8 +329,11 @@ void PointController::ShowalignpointsClick() {
 // --- The multi-point setup ----------------------------------------------------------------------
 
 void PointController::Multialignsetup() {
+    // "Multipoint" chosen again while the points are placed starts nothing new.
+    if (settingUp_) return;
     const LongOperation operation(app_.operations);
     if (!operation) return;
+    const QScopedValueRollback settingUp(settingUp_, true);
     AlignmentPoints& points = app_.alignPoints;
     AlignPage& page = *form_.alignPage;
     OptimizePage& optimize = *form_.optimizePage;

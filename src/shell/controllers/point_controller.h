@@ -96,6 +96,8 @@ private:
     ApplicationContext& app_;
     PointWindows& windows_;
     AlignWindow& window_;
+    // The multi-point setup runs.
+    bool settingUp_ = false;
 };
 
 }  // namespace kestrave
