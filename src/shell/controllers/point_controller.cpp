@@ -6,8 +6,8 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QProgressBar>
-#include <QScopedValueRollback>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QTableWidget>
 #include <QTimer>
 #include <cmath>
