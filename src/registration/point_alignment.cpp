@@ -1,6 +1,7 @@
 #include "registration/point_alignment.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <new>
 #include <numbers>
@@ -268,19 +269,25 @@ void PointPass::correlateAndGrade(std::size_t first, const FrameInHand& hand, in
     // Each point's box offset for the next unit is known: its lock test of this unit is done.
     std::vector<std::array<int, 2>> offsets(lanes_.size());
     for (std::size_t i = first; i < lanes_.size(); ++i) offsets[i] = lanes_[i].aligner->boxOffset();
-    parallelFor(0, static_cast<std::ptrdiff_t>(tasks.size()), [&](std::ptrdiff_t t) {
-        const auto [i, grading] = tasks[static_cast<std::size_t>(t)];
-        Lane& lane = lanes_[i];
-        const AlignInputs& inputs = lane.aligner->inputs();
-        std::unique_ptr<AlignScratch> scratch = scratches_.take(inputs.engine->FFTSize);
-        if (grading) {
-            lane.grade = gradeAlignedBox(inputs, hand.unitPicture(unit, interlaced), lane.verdict.sx,
-                                         lane.verdict.sy, *scratch);
-        } else {
-            lane.nextCorrelation = correlateBox(inputs, next->unitPicture(nextUnit, interlaced),
-                                                offsets[i][0], offsets[i][1], *scratch);
+    // Each thread takes the next task as it gets free, so that a thread held up elsewhere delays
+    // no more than the task it runs.
+    std::atomic<std::size_t> taken{0};
+    const auto threads = static_cast<std::ptrdiff_t>(std::min<std::size_t>(threadCount(), tasks.size()));
+    parallelFor(0, threads, [&](std::ptrdiff_t) {
+        for (std::size_t t; (t = taken.fetch_add(1)) < tasks.size();) {
+            const auto [i, grading] = tasks[t];
+            Lane& lane = lanes_[i];
+            const AlignInputs& inputs = lane.aligner->inputs();
+            std::unique_ptr<AlignScratch> scratch = scratches_.take(inputs.engine->FFTSize);
+            if (grading) {
+                lane.grade = gradeAlignedBox(inputs, hand.unitPicture(unit, interlaced), lane.verdict.sx,
+                                             lane.verdict.sy, *scratch);
+            } else {
+                lane.nextCorrelation = correlateBox(inputs, next->unitPicture(nextUnit, interlaced),
+                                                    offsets[i][0], offsets[i][1], *scratch);
+            }
+            scratches_.give(std::move(scratch));
         }
-        scratches_.give(std::move(scratch));
     });
     for (const auto& [i, grading] : tasks)
         if (!grading) lanes_[i].nextValid = true;
