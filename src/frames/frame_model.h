@@ -53,6 +53,10 @@ private:
     std::vector<T> items_;
 };
 
+// The difference of an alignment slot that was never measured (a point the "Simple" setup gave
+// point 1's shifts, a frame an optimizer run restarts).
+inline constexpr float NotMeasuredDifference = 1e7f;
+
 // A position in frame pixels: x to the right, y down.
 struct PointXY {
     int X = 0;

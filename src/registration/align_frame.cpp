@@ -331,13 +331,15 @@ void FrameAlignment::showSurface(const Correlation& correlation) {
 }
 
 bool FrameAlignment::waitForClick(const Bitmap24& frame) {
-    RegistrationState& registration = context_.registration;
+    RegistrationState& clicks = context_.clicks ? *context_.clicks : context_.registration;
     ProgressPort& progress = context_.progress;
     context_.view.showClickFrame(frame);
-    registration.WaitForClick = true;
-    while (registration.WaitForClick && !progress.cancelRequested()) progress.processMessages();
-    const bool clicked = !registration.WaitForClick;
-    registration.WaitForClick = false;
+    clicks.WaitForClick = true;
+    while (clicks.WaitForClick && !progress.cancelRequested()) progress.processMessages();
+    const bool clicked = !clicks.WaitForClick;
+    clicks.WaitForClick = false;
+    context_.registration.ClickX = clicks.ClickX;
+    context_.registration.ClickY = clicks.ClickY;
     return clicked;
 }
 

@@ -95,6 +95,10 @@ struct AlignContext {
     MessagePort& messages;
     ProgressPort& progress;
     AlignmentView& view;
+    // Where the window delivers a click the alignment waits for (WaitForClick, ClickX, ClickY),
+    // when that is not `registration` (an alignment point aligned beside others has a
+    // registration state of its own).
+    RegistrationState* clicks = nullptr;
 };
 
 // Working memory of one thread.

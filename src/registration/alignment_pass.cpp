@@ -7,6 +7,7 @@
 
 #include "frames/avi_input.h"
 #include "platform/parallel.h"
+#include "registration/alignment_pass_steps.h"
 
 namespace kestrave {
 
@@ -19,26 +20,6 @@ constexpr int BatchPerThread = 4;
 constexpr int TrackedPerThread = 4;
 constexpr std::size_t BatchBytes = std::size_t{128} << 20;
 constexpr std::size_t PrefetchBytes = std::size_t{64} << 20;
-
-// Working memory for the threads of the pass, one set per task that runs at a time.
-class ScratchPool {
-public:
-    std::unique_ptr<AlignScratch> take() {
-        const std::lock_guard lock(mutex_);
-        if (free_.empty()) return std::make_unique<AlignScratch>();
-        std::unique_ptr<AlignScratch> scratch = std::move(free_.back());
-        free_.pop_back();
-        return scratch;
-    }
-    void give(std::unique_ptr<AlignScratch> scratch) {
-        const std::lock_guard lock(mutex_);
-        free_.push_back(std::move(scratch));
-    }
-
-private:
-    std::mutex mutex_;
-    std::vector<std::unique_ptr<AlignScratch>> free_;
-};
 
 // One frame of the pass, and its one unit of alignment (two for interlaced input, one per field).
 struct Unit {
@@ -68,46 +49,6 @@ struct FrameSlot {
     std::vector<Unit> units;
 };
 
-// Every flag of the pass is raised while it runs and lowered however it ends.
-class PassFlags {
-public:
-    explicit PassFlags(AlignContext& context) : context_(context) { context_.alignment.InAlignPass = true; }
-    ~PassFlags() {
-        AlignmentState& alignment = context_.alignment;
-        alignment.InAlignPass = false;
-        alignment.ForceRealign = false;
-        alignment.NextSegmentPending = false;
-        alignment.HaltRequested = false;
-        context_.registration.WaitForClick = false;
-        context_.view.setCursor(AlignCursor::Default);
-    }
-    PassFlags(const PassFlags&) = delete;
-    PassFlags& operator=(const PassFlags&) = delete;
-
-private:
-    AlignContext& context_;
-};
-
-const char* inputKindText(TInputType type) {
-    switch (type) {
-        case TInputType::itAVI:
-            return "AVI";
-        case TInputType::itBMP:
-            return "BMP";
-        case TInputType::itFIT:
-            return "FIT";
-        case TInputType::itJPG:
-            return "JPG";
-        case TInputType::itTIF:
-            return "TIF";
-        case TInputType::itPNG:
-            return "PNG";
-        case TInputType::itSER:
-            return "SER";
-    }
-    return "";
-}
-
 // One unit of a tracked batch in the order of the pass; a frame of the wrong size has one step
 // without a unit.
 struct TrackedStep {
@@ -125,8 +66,6 @@ public:
     AlignmentPassResult run();
 
 private:
-    void checkCalibrationSizes(AlignOptions& align);
-    void resetRecords();
     bool measureFrames();
     bool measureInParallel(FramePrefetcher& prefetcher, std::size_t batch);
     bool measureTracked(FramePrefetcher& prefetcher, std::size_t batch);
@@ -136,9 +75,7 @@ private:
     void prepare(FrameSlot& slot, Unit& unit);
     bool frameStart(int frame);
     bool commit(FrameSlot& slot);
-    void excludeWrongSize(int frame);
     void finishRanking();
-    void stopped(PassEnd end, const std::string& error);
 
     AlignContext& c_;
     const AlignmentPassOptions& o_;
@@ -149,99 +86,31 @@ private:
     std::vector<int> frames_;
     std::vector<bool> measured_;
     ScratchPool scratches_;
-    int progressStep_ = 1;
-    int segment_ = 0;
-    bool sizeWarningsOff_ = false;
+    PassProgress progress_{c_, o_};
 };
 
 AlignmentPassResult Pass::run() {
     const PassFlags flags(c_);
-    ProgramState& program = c_.program;
-    AlignmentState& alignment = c_.alignment;
-    RegistrationState& registration = c_.registration;
-    FrameModel& model = c_.model;
     try {
-        c_.progress.setCancelRequested(false);
-        alignment.HaltRequested = false;
-        alignment.OffscreenWarned = false;
-        alignment.OptimizePass = 0;
-        model.FramesRanked = false;
-        program.TrackOffsetX = program.TrackOffsetY = 0;
-        c_.view.setCursor(AlignCursor::Hourglass);
-        if (alignment.ManualAlign)
-            c_.messages.inform("Alignment", " Point at the alignmentfeature and left-click ");
-        program.progstatus = TProgStatus::psFeatureSet;
-
         AlignOptions align = o_.align;
-        checkCalibrationSizes(align);
+        const CalibrationSwitch calibration = beginPass(c_, o_, align);
+        result_.darkframeSwitchedOff = calibration.darkframeOff;
+        result_.flatfieldSwitchedOff = calibration.flatfieldOff;
         aligner_ = std::make_unique<FrameAlignment>(c_, align, noPreview_);
-        resetRecords();
-        // Frames the capture dropped are known from the files' indexes and never read.
-        if (model.InputType == TInputType::itAVI) markDroppedAviFrames(model);
-
-        registration.LastPeak = 0.0;
-        c_.progress.setStatus(3, "Alignment processing");
-        registration.TrackStepX = registration.TrackStepY = 0;
-        const int half = c_.fft.FFTSize / 2;
-        registration.BoxLeft = program.FeatureX - half;
-        registration.BoxTop = program.FeatureY - half;
-        alignment.NextSegmentPending = false;
-        progressStep_ = std::max(1, (o_.lastFrame - 1) / 25);
-        c_.progress.setMaximum(o_.lastFrame);
-        program.progstatus = TProgStatus::psAligned;
-
+        clearRecordsForPass(c_, o_);
+        startTracking(c_.registration, c_.program, c_.fft.FFTSize);
         if (!measureFrames()) {
-            stopped(PassEnd::Cancelled, "");
+            passStopped(c_, result_, PassEnd::Cancelled, "");
             return result_;
         }
-        alignment.InAlignPass = false;
+        c_.alignment.InAlignPass = false;
         finishRanking();
     } catch (const KestraveError& error) {
-        stopped(PassEnd::Failed, error.what());
+        passStopped(c_, result_, PassEnd::Failed, error.what());
     } catch (const std::bad_alloc&) {
-        stopped(PassEnd::Failed, " Not enough memory to align the frames ");
+        passStopped(c_, result_, PassEnd::Failed, NoMemoryToAlignText);
     }
     return result_;
-}
-
-void Pass::stopped(PassEnd end, const std::string& error) {
-    result_.end = end;
-    result_.error = error;
-    c_.program.progstatus = TProgStatus::psNone;
-    c_.program.activepage = TMainTab::tabAlign;
-    if (end == PassEnd::Failed) c_.messages.error("Error", error);
-}
-
-void Pass::checkCalibrationSizes(AlignOptions& align) {
-    const FrameModel& model = c_.model;
-    if (o_.Usedarkframe && (o_.DarkWidth != model.FrameWidth || o_.DarkHeight != model.FrameHeight)) {
-        c_.messages.warn("Imagesize error", " darkframe size does not match imagesize !!");
-        result_.darkframeSwitchedOff = true;
-        align.levels.darkSubtract = false;
-    }
-    if (o_.UseFlatfield && (o_.FlatWidth != model.FrameWidth || o_.FlatHeight != model.FrameHeight)) {
-        c_.messages.warn("Imagesize error", " flatfield size does not match imagesize !!");
-        result_.flatfieldSwitchedOff = true;
-    }
-}
-
-// Slot 0 and the fields of the optimizer start afresh; the brightness of frames that this pass
-// does not measure must not enter the mean.
-void Pass::resetRecords() {
-    FrameModel& model = c_.model;
-    for (TFrameRec& record : model.FrameTable) {
-        TAlignSlotRec& slot = record.Slots[0];
-        slot.X = slot.Y = slot.SavedX = slot.SavedY = 0;
-        slot.ShiftScale = 1.0f;
-        slot.Quality = slot.Difference = 0.0f;
-        record.SubPixelX = record.SubPixelY = 0.0f;
-        record.Improvement = 100.0f;
-        record.MeanBrightness = 0.0f;
-    }
-    for (TRankRec& rank : model.FrameRanking) {
-        rank.Frame = 0;
-        rank.Key = 0.0f;
-    }
 }
 
 bool Pass::measureFrames() {
@@ -251,7 +120,6 @@ bool Pass::measureFrames() {
         if (!model.FrameTable[k].Excluded) frames_.push_back(k);
     measured_.assign(static_cast<std::size_t>(std::max(o_.lastFrame, 0)) + 1, false);
     aligner_->measured = &measured_;
-    segment_ = 0;
     c_.alignment.AviSegmentFirst = 0;
     result_.expandStack = model.InputType == TInputType::itAVI && model.avicount > 0;
     if (frames_.empty()) return true;
@@ -283,12 +151,7 @@ void Pass::fetch(FrameSlot& slot, int frame, FramePrefetcher& prefetcher) {
     slot.frame = frame;
     std::swap(slot.picture, prefetcher.next().Preview);
     prefetcher.release();
-    // The picture has the input's size as read, or as kept within MaxFrameSize.
-    const FrameModel& model = c_.model;
-    const int w = slot.picture.width(), h = slot.picture.height();
-    slot.wrongSize = !(w == model.FrameWidth && h == model.FrameHeight) &&
-                     !(w == model.FrameWidthRaw && h == model.FrameHeightRaw && w >= model.FrameWidth &&
-                       h >= model.FrameHeight);
+    slot.wrongSize = !pictureFitsInput(slot.picture, c_.model);
     const bool interlaced = o_.align.interlaced;
     slot.units.assign(slot.wrongSize ? 0 : interlaced ? 2 : 1, Unit{});
     for (std::size_t u = 0; u < slot.units.size(); ++u) {
@@ -323,7 +186,7 @@ bool Pass::measureInParallel(FramePrefetcher& prefetcher, std::size_t batch) {
         // thread takes the next unit as it gets free.
         std::atomic<std::size_t> taken{0};
         parallelFor(0, threadCount(), [&](std::ptrdiff_t) {
-            std::unique_ptr<AlignScratch> scratch = scratches_.take();
+            std::unique_ptr<AlignScratch> scratch = scratches_.take(c_.fft.FFTSize);
             for (std::size_t i; (i = taken.fetch_add(1)) < units.size();) {
                 auto [slot, unit] = units[i];
                 prepare(*slot, *unit);
@@ -344,7 +207,7 @@ bool Pass::commit(FrameSlot& slot) {
     AlignmentState& alignment = c_.alignment;
     if (!frameStart(slot.frame)) return false;
     if (slot.wrongSize) {
-        excludeWrongSize(slot.frame);
+        progress_.excludeWrongSize(slot.frame);
         return true;
     }
     for (Unit& unit : slot.units) {
@@ -434,7 +297,7 @@ void Pass::speculate(std::vector<TrackedStep>& steps) {
     const auto inParallel = [&](auto&& job) {
         std::atomic<std::size_t> taken{0};
         parallelFor(0, std::min<std::ptrdiff_t>(threadCount(), std::ssize(steps)), [&](std::ptrdiff_t) {
-            std::unique_ptr<AlignScratch> scratch = scratches_.take();
+            std::unique_ptr<AlignScratch> scratch = scratches_.take(c_.fft.FFTSize);
             for (std::size_t i; (i = taken.fetch_add(1)) < steps.size();)
                 if (Unit* unit = steps[i].unit; unit != nullptr) job(*unit, *scratch);
             scratches_.give(std::move(scratch));
@@ -467,7 +330,7 @@ bool Pass::walk(std::vector<TrackedStep>& steps) {
     for (TrackedStep& step : steps) {
         if (step.firstOfFrame) {
             if (!frameStart(step.slot->frame)) return false;
-            if (step.slot->wrongSize) excludeWrongSize(step.slot->frame);
+            if (step.slot->wrongSize) progress_.excludeWrongSize(step.slot->frame);
         }
         if (Unit* unit = step.unit; unit != nullptr) {
             alignment.CurrentFrame = step.slot->frame;
@@ -495,67 +358,21 @@ bool Pass::walk(std::vector<TrackedStep>& steps) {
 }
 
 bool Pass::frameStart(int frame) {
-    FrameModel& model = c_.model;
-    AlignmentState& alignment = c_.alignment;
-    ProgressPort& progress = c_.progress;
-    if (model.InputType == TInputType::itAVI) {
-        // Each file of an AVI list after the first asks for the feature again.
-        const int s = model.avicount > 0 ? std::max(model.aviSegmentOf(frame), 0) : 0;
-        while (segment_ < s) {
-            ++segment_;
-            c_.registration.LastPeak *= 2.0;
-            alignment.NextSegmentPending = true;
-        }
-        alignment.AviSegmentFirst = model.avicount > 0 ? model.AviSegments[segment_].FirstFrame : 0;
-        progress.setCaption(std::string("Kestrave processing ") + (o_.highBitInput ? "HI-AVI" : "AVI") +
-                            ": " + model.AviName);
-        progress.setStatus(2, "Processing frame :" + std::to_string(frame + 1));
-    } else {
-        const std::string name = model.InputType == TInputType::itSER
-                                     ? model.SerName + " " + std::to_string(frame)
-                                     : model.FrameNames[frame];
-        progress.setCaption(std::string("Kestrave processing ") + inputKindText(model.InputType) + ": " +
-                            name);
-        progress.setStatus(2, "Processing bitmap :" + std::to_string(frame));
+    bool keepGoing = true;
+    // Each file of an AVI list after the first asks for the feature again.
+    for (int entered = progress_.frameStart(frame, keepGoing); entered > 0; --entered) {
+        c_.registration.LastPeak *= 2.0;
+        c_.alignment.NextSegmentPending = true;
     }
-    if (frame % progressStep_ == 0) progress.setPosition(frame);
-    return frame % 10 != 0 || !progress.cancelled();
-}
-
-// A frame whose picture does not have the size of the input is left out, never aligned.
-void Pass::excludeWrongSize(int frame) {
-    FrameModel& model = c_.model;
-    TFrameRec& record = model.FrameTable[frame];
-    record.Excluded = record.Dropped = true;
-    record.Slots[0].Quality = 0.0f;
-    if (sizeWarningsOff_) return;
-    const std::string name =
-        model.InputType == TInputType::itAVI ? "Frame " + std::to_string(frame + 1) : model.FrameNames[frame];
-    c_.messages.warn("Filesize warning",
-                     name + ".\nFile has different dimensions, excluded from processing !!",
-                     "Do not repeat this message");
-    sizeWarningsOff_ = c_.messages.messageBoxChecked();
+    c_.alignment.AviSegmentFirst = progress_.segmentFirst();
+    return keepGoing;
 }
 
 void Pass::finishRanking() {
-    FrameModel& model = c_.model;
-    if (o_.lastFrame > 0) relativeBrightness(model, o_.lastFrame, measured_);
     std::vector<bool> keptOut(measured_.size());
     for (int k = 0; k <= o_.lastFrame; ++k)
-        keptOut[static_cast<std::size_t>(k)] = model.FrameTable[k].Excluded;
-    RankingOptions ranking;
-    ranking.lastFrame = o_.lastFrame;
-    ranking.Resampled = o_.Resampled;
-    ranking.OptimizeQualitySpin = o_.OptimizeQualitySpin;
-    result_.ranking = rankFrames(model, ranking, keptOut);
-    c_.alignment.DifferenceSum = result_.ranking.DifferenceSum;
-    if (model.DroppedFrames && model.InputType == TInputType::itAVI)
-        c_.progress.setCaption(std::string("Kestrave processing ") + (o_.highBitInput ? "HI-AVI" : "AVI") +
-                               ": " + model.AviName + "dropped frames ");
-    if (o_.Optimizegraph)
-        result_.graph = registrationGraphData(model, result_.ranking.lastRank, o_.RegistrationCaption);
-    c_.progress.setStatus(2, "Initial alignment done");
-    c_.program.progstatus = TProgStatus::psAligned;
+        keptOut[static_cast<std::size_t>(k)] = c_.model.FrameTable[k].Excluded;
+    rankAlignedFrames(c_, o_, measured_, keptOut, result_);
 }
 
 }  // namespace

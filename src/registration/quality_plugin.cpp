@@ -8,6 +8,8 @@
 
 namespace kestrave {
 
+std::mutex QualityPlugin::calls_;
+
 namespace {
 
 // The error with the system's reason for the last failed dlopen or dlsym.

@@ -33,15 +33,17 @@ public:
     QualityPlugin(const QualityPlugin&) = delete;
     QualityPlugin& operator=(const QualityPlugin&) = delete;
 
-    // The plug-in's figure for the n x n picture `box`. Calls from several threads are taken one
-    // at a time: nothing is known of the plug-in's own thread safety.
+    // The plug-in's figure for the n x n picture `box`. Calls from several threads, through this
+    // object or another one on the same library, are taken one at a time: nothing is known of the
+    // plug-in's own thread safety.
     double estimate(const Bitmap24& box) const;
 
 private:
     using Estimator = double (*)(const std::uint8_t*, std::int32_t, std::int32_t, std::int32_t);
     void* handle_ = nullptr;
     Estimator estimator_ = nullptr;
-    mutable std::mutex calls_;
+    // One for every object: the library is loaded once per process, whoever loads it.
+    static std::mutex calls_;
 };
 
 // The plug-in's figure for `box`, the library loaded for this call and freed afterwards.

@@ -10,9 +10,6 @@
 
 namespace kestrave {
 
-// The slot-0 Difference of a frame that has not been measured.
-inline constexpr float NotMeasuredDifference = 10000000.0f;
-
 struct RegistrationGraphData {
     // "Quality": each rank's ranking key divided by the largest key (1 when that is not above 0).
     std::vector<double> quality;

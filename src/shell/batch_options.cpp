@@ -40,11 +40,6 @@ int integerValue(const std::string& name, std::string_view value) {
     return result;
 }
 
-BatchOptionError notYetSupported(const std::string& name) {
-    return BatchOptionError("Batch option " + name +
-                            " needs multi-point alignment, which is not yet supported");
-}
-
 // The files a wavelet save of `filterIndex` writes for the chosen name `chosen`: the name with
 // the type's extension; FITS also its colour files and its master-frame variant.
 std::vector<std::filesystem::path> savedFiles(const std::filesystem::path& chosen, int filterIndex) {
@@ -92,11 +87,10 @@ BatchOptions parseBatchOptions(const BatchCommands& batch) {
         else if (name == "-CR") {
             options.Refframes = integerValue(name, value);
             options.CreateReference = true;
-        } else if (name == "-FW") {
-            integerValue(name, value);
-            throw notYetSupported(name);
-        } else if (name == "-MA")
-            throw notYetSupported(name);
+        } else if (name == "-FW")
+            options.SeamWidth = integerValue(name, value);
+        else if (name == "-MA")
+            options.PointsFile = value;
         else if (name == "-DI")
             options.InputFolder = value;
         else if (name == "-WS")

@@ -17,8 +17,7 @@ namespace kestrave {
 
 struct BatchCommands;
 
-// A batch line that cannot be honoured: a value that is not an integer, or an option that needs
-// what the program does not do yet. The run does not start.
+// A batch line that cannot be honoured: a value that is not an integer. The run does not start.
 class BatchOptionError : public KestraveError {
 public:
     using KestraveError::KestraveError;
@@ -38,6 +37,10 @@ struct BatchOptions {
     // "-CR": a reference frame is built after the limit; above 0 it is the number of frames in it.
     bool CreateReference = false;
     int Refframes = 0;
+    // "-MA": an alignment-point file; the frames are aligned on its points (multi-point alignment).
+    std::optional<std::string> PointsFile;
+    // "-FW": above 0, the zones of the points blend over seams this many pixels wide.
+    int SeamWidth = 0;
     // "-DI": the folder the input file's name is taken in.
     std::optional<std::string> InputFolder;
     // "-WS": the wavelet scheme applied to the whole image (a name in the program folder, or a
@@ -52,7 +55,7 @@ struct BatchOptions {
 };
 
 // Reads the option lines 1 .. BatchLineCount - 1. Throws BatchOptionError for an integer option
-// whose value is not an integer, and for "-MA" and "-FW", which need alignment points.
+// whose value is not an integer.
 BatchOptions parseBatchOptions(const BatchCommands& batch);
 
 // The input file: line 0, or with "-DI" the folder directly followed by line 0, a "/" put

@@ -63,11 +63,23 @@ int runBatchSteps(const BatchOptions& options, const std::filesystem::path& sche
                                             std::to_string(feature.x) + ", " + std::to_string(feature.y) +
                                             ")");
         operations.setFeature(feature.x, feature.y);
+        if (options.SeamWidth > 0) operations.setSeams(options.SeamWidth);
 
-        if (!step("Computing the reference", [&] { return operations.RecalcFFTbuttonClick(); }))
-            return BatchFailed;
+        std::error_code missing;
+        const bool multipoint =
+            options.PointsFile && std::filesystem::is_regular_file(*options.PointsFile, missing);
+        if (options.PointsFile && !multipoint)
+            messages.warn(BatchCaption, "Alignment-point file " + *options.PointsFile +
+                                            " not found: the frames are aligned on one box");
         markPhase("alignment");
-        if (!step("Aligning the frames", [&] { return operations.AlignallButtonClick(); })) return BatchFailed;
+        if (multipoint) {
+            if (!step("Aligning the frames on the points of " + *options.PointsFile,
+                      [&] { return operations.alignPoints(*options.PointsFile); }))
+                return BatchFailed;
+        } else if (!step("Computing the reference", [&] { return operations.RecalcFFTbuttonClick(); }) ||
+                   !step("Aligning the frames", [&] { return operations.AlignallButtonClick(); })) {
+            return BatchFailed;
+        }
         if (options.FrameLimit > 0) operations.setPreviewSlider(options.FrameLimit);
         if (!step("Limiting the frames", [&] { return operations.SetLimitClick(); })) return BatchFailed;
         if (options.CreateReference) {

@@ -50,6 +50,12 @@ public:
     virtual void setFeature(int x, int y) = 0;
     virtual bool RecalcFFTbuttonClick() = 0;
     virtual bool AlignallButtonClick() = 0;
+    // The zones of the alignment points blend over seams `width` pixels wide ("Seams").
+    virtual void setSeams(int width) = 0;
+    // Multi-point alignment on the points of `pointsFile` (an existing file): it becomes the input
+    // folder's temporary point file and "Multipoint" is chosen, which aligns every frame once per
+    // point. True when the points were aligned and the frames ranked.
+    virtual bool alignPoints(const std::filesystem::path& pointsFile) = 0;
     virtual void setPreviewSlider(int position) = 0;
     virtual bool SetLimitClick() = 0;
     virtual void setRefframes(int frames) = 0;

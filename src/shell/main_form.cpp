@@ -52,7 +52,7 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
       imageInfoWindow(tools),
       registrationWindows(tools, *frameWindows.Chart8),
       optimizerWindows(tools, *frameWindows.Chart8),
-      pointWindows(this),
+      pointWindows(tools, this),
       sigmaEventsWindow(tools) {
     setObjectName("MainForm");
     setAcceptDrops(true);

@@ -2,6 +2,7 @@
 
 #include <QScopeGuard>
 
+#include "frames/input_selection.h"
 #include "shell/application_context.h"
 #include "shell/controllers/align_controller.h"
 #include "shell/controllers/input_controller.h"
@@ -12,6 +13,9 @@
 #include "shell/main_form.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/optimize_page.h"
+#include "shell/pages/point_windows.h"
+#include "widgets/check_box.h"
+#include "widgets/radio_group.h"
 #include "widgets/slider.h"
 #include "widgets/spin_edit.h"
 
@@ -65,6 +69,41 @@ bool WindowBatchOperations::RecalcFFTbuttonClick() {
 bool WindowBatchOperations::AlignallButtonClick() {
     return run([&] { form_.align->AlignallButtonClick(); }) && app_.model.FramesRanked &&
            app_.state.progstatus == TProgStatus::psAligned;
+}
+
+void WindowBatchOperations::setSeams(int width) {
+    form_.pointWindows.SeamWidths->setValue(width);
+    form_.pointWindows.Seams->setChecked(true);
+}
+
+bool WindowBatchOperations::alignPoints(const std::filesystem::path& pointsFile) {
+    const std::filesystem::path temporary = app_.input.inputFolder / TempPointFile;
+    std::error_code error;
+    if (!std::filesystem::equivalent(pointsFile, temporary, error)) {
+        error.clear();
+        std::filesystem::copy_file(pointsFile, temporary, std::filesystem::copy_options::overwrite_existing,
+                                   error);
+    }
+    if (error) {
+        app_.messages().show({.caption = "Batch",
+                              .text = "The alignment-point file could not be copied to " +
+                                      temporary.string() + ": " + error.message(),
+                              .dlgType = mtError,
+                              .buttons = mbOK});
+        return false;
+    }
+    form_.dialogs.SaveDialog1.FileName = pointsFile.stem();
+    form_.alignPage->Alignmethod->setItemIndex(AlignMethodMultipoint);
+    if (!run([&] { form_.align->AlignmethodClick(); })) return false;
+    if (app_.alignPoints.Alignpoints <= 1) {
+        app_.messages().show(
+            {.caption = "Batch",
+             .text = "The alignment-point file " + pointsFile.string() + " holds no point on these frames",
+             .dlgType = mtError,
+             .buttons = mbOK});
+        return false;
+    }
+    return app_.model.FramesRanked && app_.state.progstatus == TProgStatus::psAligned;
 }
 
 void WindowBatchOperations::setPreviewSlider(int position) {

@@ -19,6 +19,8 @@ public:
     void setFeature(int x, int y) override;
     bool RecalcFFTbuttonClick() override;
     bool AlignallButtonClick() override;
+    void setSeams(int width) override;
+    bool alignPoints(const std::filesystem::path& pointsFile) override;
     void setPreviewSlider(int position) override;
     bool SetLimitClick() override;
     void setRefframes(int frames) override;

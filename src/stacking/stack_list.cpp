@@ -103,6 +103,21 @@ PointPass pointPass(const FrameModel& model, const StackPointSet& points, int ta
     return pass;
 }
 
+std::vector<int> pointsWithoutFrames(const FrameModel& model, const StackPointSet& points,
+                                     const std::vector<int>& frames) {
+    std::vector<int> empty;
+    for (int p = 1; p <= std::min(points.Alignpoints, AlignSlotCount - 1); ++p) {
+        const auto inUse = [&](int frame) {
+            const TAlignSlotRec& slot = model.FrameTable[frame].Slots[p];
+            return (!points.MultiQuantity || slot.Quality >= points.PointQualityCut[p]) &&
+                   slot.Difference <= points.PointDifferenceCut[p] &&
+                   slot.Difference != NotMeasuredDifference;
+        };
+        if (std::none_of(frames.begin(), frames.end(), inUse)) empty.push_back(p);
+    }
+    return empty;
+}
+
 ShiftRange listedShiftRange(const FrameModel& model, int tag, double shiftScale) {
     ShiftRange range;
     for (int j = 0; j <= rankBound(tag); ++j) {

@@ -42,6 +42,12 @@ struct PointPass {
 PointPass pointPass(const FrameModel& model, const StackPointSet& points, int tag, bool meanShift,
                     double shiftScale);
 
+// The points (1..Alignpoints, in order) whose zone no frame of `frames` fills: in every one of them
+// the point is out of use, its grade below its cut (with MultiQuantity) or its difference above
+// its cut or never measured. Their zones would stay empty in the stack.
+std::vector<int> pointsWithoutFrames(const FrameModel& model, const StackPointSet& points,
+                                     const std::vector<int>& frames);
+
 // Slot-0 shift range of the ranks 0..tag that are not Excluded (minimum from 4000, maximum
 // from 0), in pixels of the frame enlarged by shiftScale (the stack's unit).
 struct ShiftRange {

@@ -8,16 +8,20 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 #include <fstream>
+#include <functional>
 
 #include "registration/point_estimator.h"
 #include "registration/point_file.h"
 #include "shell/controllers/align_controller.h"
 #include "shell/controllers/input_controller.h"
+#include "shell/controllers/optimize_controller.h"
 #include "shell/controllers/point_controller.h"
+#include "shell/controllers/stack_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/optimize_page.h"
@@ -28,6 +32,7 @@
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
 #include "widgets/slider.h"
+#include "widgets/spin_edit.h"
 
 namespace kestrave::test {
 
@@ -46,11 +51,11 @@ struct PointsPageTest : ShellWindowTest {
         context.setDialogs(std::move(scripted));
     }
     // A recording of width x height, chosen as a batch run chooses it, with the 64-pixel box.
-    void selectRecording(int width = 160, int height = 120) {
+    void selectRecording(int width = 160, int height = 120, int frames = 8) {
         synth::SynthOptions options = smallRecordingOptions();
         options.width = width;
         options.height = height;
-        options.frames = 8;
+        options.frames = frames;
         context.state.BatchMode = true;
         context.input.BatchInputFile = writeSampleRecording(dir.path(), options).path.string();
         form->input->SelectFileButtonClick();
@@ -59,6 +64,17 @@ struct PointsPageTest : ShellWindowTest {
         form->align->FFTsizeGroupClick();
     }
     void chooseMethod(int item) { page.Alignmethod->button(item)->click(); }
+    // Runs `steps` while the multi-point setup waits for points to be placed; unless the steps end
+    // the placing themselves, the multi-point mode is left afterwards ("Default(single)").
+    void whilePlacing(const std::function<void()>& steps) {
+        QTimer::singleShot(0, [&] {
+            const auto leave = qScopeGuard([&] {
+                if (!context.alignPoints.StopPlacing) chooseMethod(AlignMethodSingle);
+            });
+            steps();
+        });
+        chooseMethod(AlignMethodMultipoint);
+    }
     void loadPoints(const std::vector<AlignPoint>& file) {
         writeAlignPointFile(dir / "points.kap", 0, file);
         dialogs->willChoose(dir / "points.kap");
@@ -69,6 +85,9 @@ struct PointsPageTest : ShellWindowTest {
         for (int c = 0; c < 4; ++c) cells.push_back(windows.StringGrid1->item(r, c)->text());
         return cells;
     }
+    void estimateAndClear();
+    void rightClickAndDelete();
+    void saveAndLoad();
     void drag(QPoint from, QPoint to) {
         QTest::mousePress(page.PreviewImage, Qt::LeftButton, Qt::NoModifier, from);
         QTest::mouseMove(page.PreviewImage, (from + to) / 2);
@@ -108,18 +127,18 @@ TEST_F(PointsPageTest, MultipointOpensThePointWindowAndDefaultLeavesItKeepingThe
     EXPECT_EQ(context.alignPoints.SavedFeatureX, 80);
     EXPECT_EQ(context.alignPoints.PointPos[1].X, 80) << "the first point follows the feature";
 
-    chooseMethod(AlignMethodMultipoint);
-    EXPECT_TRUE(form->frameWindows.differencecutslider->isHidden());
-    EXPECT_TRUE(windows.Multialignwindow->isVisible());
     const std::vector<AlignPoint> placed{{40, 40, 64}, {120, 70, 64}};
-    loadPoints(placed);
-    EXPECT_EQ(windows.StringGrid1->rowCount(), 2);
-    EXPECT_EQ(windows.Label52->text(), "Alignmentpoints: 2");
-    EXPECT_EQ(context.alignPoints.Alignpoints, 3);
-    EXPECT_EQ(context.alignPoints.PointPos[2].X, 120);
-    context.state.FeatureX = context.state.FeatureY = 5;  // as the points' alignment leaves it
-
-    chooseMethod(AlignMethodSingle);
+    whilePlacing([&] {
+        EXPECT_TRUE(form->frameWindows.differencecutslider->isHidden());
+        EXPECT_TRUE(windows.Multialignwindow->isVisible());
+        loadPoints(placed);
+        EXPECT_EQ(windows.StringGrid1->rowCount(), 2);
+        EXPECT_EQ(windows.Label52->text(), "Alignmentpoints: 2");
+        EXPECT_EQ(context.alignPoints.Alignpoints, 3);
+        EXPECT_EQ(context.alignPoints.PointPos[2].X, 120);
+        context.state.FeatureX = context.state.FeatureY = 5;  // as the points' alignment leaves it
+        chooseMethod(AlignMethodSingle);
+    });
     EXPECT_EQ(context.state.FeatureX, 80);
     EXPECT_EQ(context.state.FeatureY, 60);
     EXPECT_FALSE(windows.Multialignwindow->isVisible());
@@ -131,10 +150,12 @@ TEST_F(PointsPageTest, MultipointOpensThePointWindowAndDefaultLeavesItKeepingThe
     const PointFileContent kept = readAlignPointFile(dir / TempPointFile, 160, 120);
     EXPECT_EQ(kept.points, placed);
 
-    // "None" from the multi-point window keeps the points as well.
-    std::filesystem::remove(dir / TempPointFile);
-    chooseMethod(AlignMethodMultipoint);
-    chooseMethod(AlignMethodNone);
+    // Back in the multi-point mode the kept points come back, and "None" keeps them again.
+    whilePlacing([&] {
+        EXPECT_EQ(windows.StringGrid1->rowCount(), 2);
+        std::filesystem::remove(dir / TempPointFile);
+        chooseMethod(AlignMethodNone);
+    });
     EXPECT_EQ(readAlignPointFile(dir / TempPointFile, 160, 120).points, placed);
 }
 
@@ -169,8 +190,13 @@ TEST_F(PointsPageTest, ADraggedFreeBoxBecomesTheReference) {
 
 TEST_F(PointsPageTest, EstimatedPointsFillTheGridAndTheArrays) {
     selectRecording(320, 240);
-    chooseMethod(AlignMethodMultipoint);
-    const std::vector<PointXY> expected = estimateAlignPoints(context.input.PreviewBitmap, 64, 100);
+    whilePlacing([&] { estimateAndClear(); });
+}
+
+void PointsPageTest::estimateAndClear() {
+    // The setup sets the minimum distance to half the box.
+    EXPECT_EQ(windows.MaxDist->Value(), 32);
+    const std::vector<PointXY> expected = estimateAlignPoints(context.input.PreviewBitmap, 64, 32);
     ASSERT_FALSE(expected.empty());
     windows.EstimateBestAlign->click();
     const int count = static_cast<int>(expected.size());
@@ -196,7 +222,10 @@ TEST_F(PointsPageTest, EstimatedPointsFillTheGridAndTheArrays) {
 TEST_F(PointsPageTest, ARightClickDeletesTheNearestPointAndABadCellBlocksTheRebuild) {
     selectRecording();
     QTest::mouseClick(page.PreviewImage, Qt::RightButton, Qt::NoModifier, QPoint(40, 40));  // no window
-    chooseMethod(AlignMethodMultipoint);
+    whilePlacing([&] { rightClickAndDelete(); });
+}
+
+void PointsPageTest::rightClickAndDelete() {
     loadPoints({{40, 40, 32}, {120, 40, 32}, {80, 90, 64}});
     QTest::mouseClick(page.PreviewImage, Qt::RightButton, Qt::NoModifier, QPoint(115, 45));
     ASSERT_EQ(windows.StringGrid1->rowCount(), 2);
@@ -218,7 +247,10 @@ TEST_F(PointsPageTest, ARightClickDeletesTheNearestPointAndABadCellBlocksTheRebu
 
 TEST_F(PointsPageTest, PointFilesAreSavedAndAHostileOneIsClippedWithAMessage) {
     selectRecording();
-    chooseMethod(AlignMethodMultipoint);
+    whilePlacing([&] { saveAndLoad(); });
+}
+
+void PointsPageTest::saveAndLoad() {
     std::string text = "[Frame]\nNumber=-4\n[Points]\nNumber=500\n";
     for (int p = 1; p <= 499; ++p) {
         const std::string i = std::to_string(p);
@@ -246,6 +278,90 @@ TEST_F(PointsPageTest, PointFilesAreSavedAndAHostileOneIsClippedWithAMessage) {
     points.SavePointsClick();
     EXPECT_EQ(messages.shown.back().text, " Overwrite existing alignmentpointsettings ?");
     EXPECT_EQ(readAlignPointFile(dir / "saved.kap", 160, 120).points.size(), 98u);
+}
+
+// The placing loop on a temporary point file of 98 points: a click adds point 99, the next one
+// replaces it (each time with the maximum message), and the Align button ends the placing. In
+// "Simple" mode point 1 alone is aligned and every other point takes its shifts, unmeasured.
+TEST_F(PointsPageTest, ClicksPlacePointsUpTo99AndSimpleAlignmentCopiesPointOne) {
+    selectRecording();
+    std::vector<AlignPoint> remembered{{80, 60, 64}};
+    for (int i = 1; i < 98; ++i) remembered.push_back({10 + i % 14 * 10, 10 + i / 14 * 12, 32});
+    writeAlignPointFile(dir / TempPointFile, 0, remembered);
+    const auto maximumMessages = [&] {
+        return std::count_if(messages.shown.begin(), messages.shown.end(),
+                             [](const Message& m) { return m.caption == "Maximum alignmentpoints used"; });
+    };
+    QTimer::singleShot(0, [&] {
+        EXPECT_EQ(windows.StringGrid1->rowCount(), 98);
+        EXPECT_EQ(context.alignPoints.Alignpoints, 99);
+        QTest::mouseClick(page.PreviewImage, Qt::LeftButton, Qt::NoModifier, QPoint(50, 50));
+        QTimer::singleShot(0, [&] {
+            EXPECT_EQ(gridRow(98), (std::vector<QString>{"99", "50", "50", "64"}));
+            EXPECT_EQ(maximumMessages(), 1);
+            EXPECT_EQ(context.alignPoints.Alignpoints, 99) << "the next click replaces point 99";
+            QTest::mouseClick(page.PreviewImage, Qt::LeftButton, Qt::NoModifier, QPoint(100, 70));
+            QTimer::singleShot(0, [&] {
+                EXPECT_EQ(windows.StringGrid1->rowCount(), 99);
+                EXPECT_EQ(gridRow(98), (std::vector<QString>{"99", "100", "70", "64"}));
+                EXPECT_EQ(maximumMessages(), 2);
+                page.Alignbutton->click();
+            });
+        });
+    });
+    chooseMethod(AlignMethodMultipoint);
+
+    ASSERT_TRUE(context.model.FramesRanked);
+    EXPECT_EQ(context.alignPoints.Alignpoints, 99);
+    EXPECT_TRUE(context.alignPoints.MultiPointMode);
+    EXPECT_FALSE(windows.Multialignwindow->isVisible());
+    EXPECT_EQ(QPoint(context.state.FeatureX, context.state.FeatureY), QPoint(80, 60)) << "point 1";
+    const int last = form->input->lastIndex();
+    for (int f = 0; f <= last; ++f) {
+        const TAlignSlotRec* point = context.model.FrameTable[f].Slots;
+        for (int p : {2, 50, 99}) {
+            EXPECT_EQ(point[p].X, point[1].X) << f;
+            EXPECT_EQ(point[p].SavedY, point[1].Y) << f;
+            EXPECT_EQ(point[p].Quality, point[1].Quality) << f;
+            EXPECT_EQ(point[p].Difference, 1e7f) << f;
+        }
+        EXPECT_NE(point[1].Difference, 1e7f) << f;
+    }
+    EXPECT_EQ(context.alignPoints.PointBestQuality[99], context.alignPoints.PointBestQuality[1]);
+    EXPECT_GT(context.alignPoints.PointBestQuality[1], 0.0f);
+
+    // Stacked before the points are optimized (which sets their cuts and measures them), the zones
+    // of the unmeasured points would stay empty: the user is told. (Point 1 passes its cut of 0 in
+    // the reference frame.)
+    form->stack->StackButtonClick();
+    EXPECT_TRUE(std::any_of(messages.shown.begin(), messages.shown.end(), [](const Message& m) {
+        return m.caption == "Stacking" && m.text.find("alignment point(s) 2, 3, 4, ") != std::string::npos;
+    }));
+}
+
+// A cancel while three points are aligned side by side ("Multi-Quantity"): every point keeps what
+// it measured in its slot, and the setup stops there, without angles.
+TEST_F(PointsPageTest, ACancelDuringTheAlignmentLeavesTheSlotsFilledAndNoAngles) {
+    selectRecording(160, 120, 24);
+    writeAlignPointFile(dir / TempPointFile, 0,
+                        std::vector<AlignPoint>{{60, 60, 64}, {100, 60, 64}, {80, 55, 64}});
+    form->optimizePage->MultiAlign->setItemIndex(1);
+    for (int f = 0; f < 24; ++f) context.model.FrameTable[f].Angle = 7.0f;
+    auto progress = std::make_unique<NullProgress>();
+    progress->onPoll = [](NullProgress& port) {
+        if (port.position() >= 10) port.setCancelRequested(true);
+    };
+    context.setProgress(std::move(progress));
+    QTimer::singleShot(0, [&] { page.Alignbutton->click(); });
+    chooseMethod(AlignMethodMultipoint);
+
+    EXPECT_EQ(context.alignPoints.Alignpoints, 3);
+    for (int p = 1; p <= 3; ++p) {
+        EXPECT_GT(context.model.FrameTable[5].Slots[p].Quality, 0.0f) << p;
+        EXPECT_EQ(context.model.FrameTable[15].Slots[p].Quality, 0.0f) << p << ": not reached";
+    }
+    for (int f = 0; f < 24; ++f) EXPECT_EQ(context.model.FrameTable[f].Angle, 7.0f) << f;
+    EXPECT_EQ(context.state.progstatus, TProgStatus::psNone);
 }
 
 TEST_F(PointsPageTest, TheCountdownStopsAtZero) {

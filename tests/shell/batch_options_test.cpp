@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "registration/point_file.h"
 #include "shell/batch_runner.h"
 #include "shell/command_line.h"
 #include "support/temp_dir.h"
@@ -50,17 +51,13 @@ TEST(BatchOptions, OptionNamesInAnyCaseTakeTheRestOfTheLineAndTheLastLineWins) {
     EXPECT_FALSE(none.SaveType || none.WaveletScheme || none.CreateReference);
 }
 
-TEST(BatchOptions, BadIntegersAndAlignmentPointOptionsAreRefusedBeforeAnythingRuns) {
+TEST(BatchOptions, BadIntegersAreRefusedBeforeAnythingRuns) {
     for (const char* line : {"-XP", "-XP12a", "-YP1.5", "-NF 9x", "-CR", "-BF99999999999", "-EFten", "-FWx"})
         EXPECT_THROW(parse({"moon.ser", "-ASbmp", line}), BatchOptionError) << line;
     EXPECT_EQ(parse({"moon.ser", "-XP +42 ", "-YP-3"}).FeatureX, 42);
-    try {
-        parse({"moon.ser", "-MApoints.kap"});
-        FAIL();
-    } catch (const BatchOptionError& error) {
-        EXPECT_NE(std::string(error.what()).find("not yet supported"), std::string::npos);
-    }
-    EXPECT_THROW(parse({"moon.ser", "-FW4"}), BatchOptionError);
+    const BatchOptions points = parse({"moon.ser", "-mapoints/night.kap", "-FW7"});
+    EXPECT_EQ(points.PointsFile, "points/night.kap");
+    EXPECT_EQ(points.SeamWidth, 7);
 }
 
 TEST(BatchOptions, InputFolderSchemeAndSaveTypeNameTheirFiles) {
@@ -133,6 +130,10 @@ struct RecordingOperations : BatchOperations {
     void setFeature(int x, int y) override { step("feature " + std::to_string(x) + "," + std::to_string(y)); }
     bool RecalcFFTbuttonClick() override { return step("reference"); }
     bool AlignallButtonClick() override { return step("align"); }
+    void setSeams(int width) override { step("seams " + std::to_string(width)); }
+    bool alignPoints(const std::filesystem::path& pointsFile) override {
+        return step("points " + pointsFile.filename().string());
+    }
     void setPreviewSlider(int position) override { step("slider " + std::to_string(position)); }
     bool SetLimitClick() override { return step("limit"); }
     void setRefframes(int frames) override { step("refframes " + std::to_string(frames)); }
@@ -178,6 +179,24 @@ TEST(BatchSteps, AFullRunTakesEveryStepInOrderAndAppliesTheSchemeTwiceWithCreate
                                                      "align", "limit", "stack", "save"}));
     EXPECT_EQ(plain.savedType, 4);
     EXPECT_NE(log.history().back().text.find("leaves the frame"), std::string::npos);
+
+    // An alignment-point file in place of the reference and the alignment; a missing one leaves
+    // the one box, with a warning. Seams of 0 pixels are none.
+    const test::TempDir dir;
+    writeAlignPointFile(dir / "night.kap", 0, std::vector<AlignPoint>{{80, 60, 64}});
+    RecordingOperations points;
+    EXPECT_EQ(runBatchSteps(parse({"moon.ser", "-MA" + (dir / "night.kap").string(), "-FW6"}), {}, points,
+                            log, progress),
+              0);
+    EXPECT_EQ(points.steps, (std::vector<std::string>{"select moon.ser", "feature 160,120", "seams 6",
+                                                      "points night.kap", "limit", "stack"}));
+    RecordingOperations missing;
+    EXPECT_EQ(runBatchSteps(parse({"moon.ser", "-MA" + (dir / "gone.kap").string(), "-FW0"}), {}, missing,
+                            log, progress),
+              0);
+    EXPECT_EQ(missing.steps, (std::vector<std::string>{"select moon.ser", "feature 160,120", "reference",
+                                                       "align", "limit", "stack"}));
+    EXPECT_NE(log.history().back().text.find("gone.kap not found"), std::string::npos);
 
     // A single still image is stacked on selection: only the scheme and the save follow.
     RecordingOperations still;

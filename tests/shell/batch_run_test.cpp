@@ -6,12 +6,14 @@
 #include <algorithm>
 #include <fstream>
 #include <map>
+#include <numbers>
 #include <regex>
 #include <sstream>
 
 #include "batch_test_support.h"
 #include "enhance/scheme_file.h"
 #include "platform/program_dir.h"
+#include "registration/point_file.h"
 #include "shell/batch_runner.h"
 #include "shell/pages/wavelet_page.h"
 #include "support/qt_test_application.h"
@@ -167,12 +169,44 @@ TEST_F(BatchRunTest, TheCommandLineRunsHeadlessAndItsExitStatusTellsTheTruth) {
     EXPECT_NE(output.find("saving the result failed"), std::string::npos) << output;
 
     // Bad options exit 2 before any step.
-    for (const char* options : {"-XP1O0 -ASjpg -EX", "-MApoints.kap -ASjpg -EX", "-FW3 -ASjpg"}) {
+    for (const char* options : {"-XP1O0 -ASjpg -EX", "-FW3x -ASjpg -EX"}) {
         std::tie(status, output) = kestrave(std::string("moon.ser ") + options);
         EXPECT_EQ(status, BatchBadOption) << options << "\n" << output;
     }
     EXPECT_FALSE(std::filesystem::exists(data / "moon.jpg"));
     EXPECT_EQ(fileBytes(ini), settings);
+}
+
+// The two halves of every frame move apart by up to 3 pixels (a wave of warp one frame wide, of a
+// new height in every frame): a box at the centre registers neither half. "-MA" with a point on
+// each half places each half by its own point and stacks it sharp.
+TEST_F(BatchRunTest, AMultiPointBatchFollowsALocallyWarpedRecordingBetterThanOneBox) {
+    synth::Recording recording = synth::planRecording(batchRecordingOptions(8));
+    for (std::size_t f = 0; f < recording.truth.size(); ++f) {
+        synth::FrameTruth& truth = recording.truth[f];
+        truth.warpX = truth.warpY = {};
+        truth.warpX[0] = {4.0 * std::sin(1.7 * static_cast<double>(f)), 2.0 * std::numbers::pi / 160.0, 0.0,
+                          0.0};
+    }
+    synth::writeSerRecording(recording, data / "warped.ser");
+    writeAlignPointFile(data / "halves.kap", 0, std::vector<AlignPoint>{{58, 60, 64}, {102, 60, 64}});
+
+    auto single = runHeadless({(data / "warped.ser").string(), "-ASpng", "-EX"});
+    ASSERT_EQ(single->outcome.exitCode, 0);
+    std::filesystem::rename(data / "warped.png", data / "single.png");
+    auto points = runHeadless(
+        {(data / "warped.ser").string(), "-MA" + (data / "halves.kap").string(), "-FW4", "-ASpng", "-EX"});
+    ASSERT_EQ(points->outcome.exitCode, 0);
+    EXPECT_TRUE(points->context.alignPoints.MultiPointMode);
+    EXPECT_EQ(points->context.alignPoints.Alignpoints, 2);
+    EXPECT_TRUE(std::filesystem::exists(data / "temp.kap")) << "the points file became the temporary one";
+    EXPECT_FALSE(points->logged("zones stay empty"));
+
+    const GreyImage scene = sceneImage(recording);
+    const double singlePsnr = registeredPsnr(readResultPng(data / "single.png"), scene);
+    const double pointsPsnr = registeredPsnr(readResultPng(data / "warped.png"), scene);
+    std::printf("PSNR one box %.2f dB, two alignment points %.2f dB\n", singlePsnr, pointsPsnr);
+    EXPECT_GT(pointsPsnr, singlePsnr + 2.0);
 }
 
 // A run with standard error redirected to a log names each step with its percentage in a few

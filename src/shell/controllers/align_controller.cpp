@@ -272,8 +272,7 @@ void AlignController::AlignmethodClick() {
         case AlignMethodMultipoint:
             windows.differencecutslider->hide();
             points_->Multialignsetup();
-            multipoint.show();
-            multipoint.raise();
+            if (multipoint.isVisible()) multipoint.raise();
             break;
         case AlignMethodNone:
             if (multipoint.isVisible()) points_->SaveTempPointFile();

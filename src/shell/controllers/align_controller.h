@@ -91,6 +91,12 @@ public:
     // The handlers of the alignment points and the multi-point window.
     PointController& points() { return *points_; }
 
+    // After a pass over every frame: the ranking in the sliders, the lists and the registration
+    // graph, and the next step (the limit) ready.
+    void alignmentFinished(const AlignmentPassResult& result);
+    // The pass ended without a ranking: the stored reference picture goes back to the preview.
+    void alignmentStopped();
+
     // The control values the reference computation, the alignment of one frame and the pass read.
     ReferenceOptions readReferenceOptions() const;
     AlignOptions readAlignOptions() const;
@@ -107,9 +113,6 @@ private:
     void computeReference(Work work);
     void connectArming(TRxSpinEdit& spin, void (AlignController::*arm)());
     void placeBandPointer(const QualityMethodChoice& choice);
-    void alignmentFinished(const AlignmentPassResult& result);
-    // The pass ended without a ranking: the stored reference picture goes back to the preview.
-    void alignmentStopped();
     QPoint previewPoint(int x, int y) const;
     // The free box's rubber band over the preview for BoxMark, hidden when none is dragged.
     void showFreeBoxBand();

@@ -8,6 +8,7 @@
 
 #include "frames/frame_browsing.h"
 #include "frames/input_sources.h"
+#include "registration/alignment_points.h"
 #include "shell/application_context.h"
 #include "shell/controllers/align_controller.h"
 #include "shell/controllers/align_window.h"
@@ -52,7 +53,20 @@ void AlignController::AlignallButtonClick() {
     if (!operation || !inputLoaded()) return;
     AlignPage& page = *form_.alignPage;
     if (!app_.state.BatchMode) page.PreviewSlider->setFocus();
-    // Multi-point alignment places and aligns its points itself; "None" aligns nothing.
+    // Multi-point alignment places and aligns its points itself: the button ends the placing.
+    if (page.Alignmethod->ItemIndex() == AlignMethodMultipoint) {
+        FrameWindows& windows = form_.frameWindows;
+        windows.differencecutslider->setValue(1000);
+        form_.stackPage->Showstackgraph->setChecked(false);
+        page.Freebox->setChecked(false);
+        app_.alignPoints.FreeBox = false;
+        page.Alignbutton->setEnabled(true);
+        app_.alignPoints.StopPlacing = true;
+        form_.tools.Zoomwindow->show();
+        form_.optimizePage->Optimizebutton->setEnabled(false);
+        return;
+    }
+    // "None" aligns nothing.
     if (page.Alignmethod->ItemIndex() != SingleBoxMethod) return;
     app_.alignment.ManualAlign = page.Manualalignbox->Checked();
     // A reference made from a processed stack belongs to the alignment it followed.

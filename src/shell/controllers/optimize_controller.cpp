@@ -4,9 +4,11 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSignalBlocker>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 
@@ -16,6 +18,8 @@
 #include "platform/errors.h"
 #include "registration/frame_limit.h"
 #include "registration/frame_limit_reference.h"
+#include "registration/point_alignment.h"
+#include "registration/point_optimizer.h"
 #include "shell/application_context.h"
 #include "shell/busy_cursor.h"
 #include "shell/controllers/align_controller.h"
@@ -31,6 +35,7 @@
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/optimizer_windows.h"
 #include "shell/pages/page_controls.h"
+#include "shell/pages/point_windows.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/pass_status.h"
@@ -204,8 +209,7 @@ public:
         settings.Expandstack = stack.Expandstack->Checked();
         settings.Multi = stack.Multi->Checked();
         settings.AlignMethodIndex = form_.alignPage->Alignmethod->ItemIndex();
-        // Multi-point mode needs alignment points, which are not placed in this window yet.
-        settings.MultiPointMode = false;
+        settings.MultiPointMode = form_.app.alignPoints.MultiPointMode;
         return settings;
     }
     void applySettings(const CreateReferenceSettings& settings) override {
@@ -217,6 +221,7 @@ public:
         stack.Histostretch->setChecked(settings.Histostretch);
         stack.Expandstack->setChecked(settings.Expandstack);
         stack.Multi->setChecked(settings.Multi);
+        form_.app.alignPoints.MultiPointMode = settings.MultiPointMode;
         form_.alignPage->Alignmethod->setItemIndex(settings.AlignMethodIndex);
     }
     int alignSliderMax() override { return form_.alignPage->AlignSlider->MaxValue(); }
@@ -241,6 +246,36 @@ public:
 
 private:
     OptimizeController& controller_;
+    TMainForm& form_;
+};
+
+// The multi-point window's view of the point optimizer: the point in work, the time left and the
+// points done.
+class OptimizeController::PointProgress : public PointOptimizerObserver {
+public:
+    explicit PointProgress(TMainForm& form) : form_(form) {}
+
+    void pointStarting(int point, int countdown) override {
+        ApplicationContext& app = form_.app;
+        PointWindows& windows = form_.pointWindows;
+        const int count = app.alignPoints.Alignpoints;
+        form_.tools.MultiAlignprogresswindow->setWindowTitle("optimizing " + QString::number(count) +
+                                                             " alignmentpoints");
+        if (countdown > 0) {
+            app.alignPoints.TimeLeft = countdown;
+            windows.Timer1->start();
+            windows.Multialigntimer->setText(QString::fromStdString(timeLeftText(countdown)));
+        }
+        form_.tools.RegiStration2->setWindowTitle(" Starting alignment of  point " + QString::number(point));
+        // The box size in force for the point.
+        const int item = app.alignPoints.PointFFTIndex[static_cast<std::size_t>(point)];
+        if (item != form_.alignPage->FFTsizeGroup->ItemIndex())
+            form_.alignPage->FFTsizeGroup->setItemIndex(item);
+        app.progress().processMessages();
+    }
+    void pointFinished(int, int done) override { form_.pointWindows.MultiAlignProgressbar->setValue(done); }
+
+private:
     TMainForm& form_;
 };
 
@@ -296,7 +331,12 @@ void OptimizeController::OptimizebuttonClick() {
     options.setEnabled(false);
     form_.stackPage->Showstackgraph->setChecked(false);
     form_.tools.Stackgraphpanel->hide();
-    // The multi-point optimizer arrives with the alignment points; one box is optimized here.
+    if (app_.alignPoints.Alignpoints > 1) {
+        page_.MultiOptimtoWavelet->setChecked(false);
+        Optimize_AllAlignpoints();
+        options.setEnabled(true);
+        return;
+    }
     app_.progress().setCancelRequested(false);
     PassOutcome outcome = PassOutcome::Failed;
     try {
@@ -323,8 +363,7 @@ void OptimizeController::SetLimitClick() {
     AlignPage& align = *form_.alignPage;
     FrameWindows& windows = form_.frameWindows;
     app_.progress().setCancelRequested(false);
-    // One alignment box: the alignment points arrive later.
-    const int Alignpoints = 1;
+    const int Alignpoints = app_.alignPoints.Alignpoints;
     ToolWindow& graph = *form_.tools.Stackgraphpanel;
     if (graph.isVisible())
         graph.resize(graph.width(), Alignpoints < 2 ? StackGraphHeightSingle : StackGraphHeightPoints);
@@ -395,8 +434,9 @@ void OptimizeController::AlignStackButtonClick() {
     form_.tools.Stackgraphpanel->hide();
     const int method = align.Alignmethod->ItemIndex();
     if (method == AlignMethodMultipoint) {
-        // The multi-point optimizer (which stacks and processes itself) arrives with the points.
+        // The multi-point optimizer stacks and processes itself.
         page_.MultiOptimtoWavelet->setChecked(true);
+        Optimize_AllAlignpoints();
     } else if (method == AlignMethodSingle) {
         align.Negativeimage->setChecked(false);
         if (!align.HoldPreGamma->Checked()) align.Pregamma->setChecked(false);
@@ -425,6 +465,73 @@ void OptimizeController::AlignStackButtonClick() {
         form_.waveletPage->ProcessImage->move(0, 0);
     }
     options.setEnabled(true);
+}
+
+void OptimizeController::Optimize_AllAlignpoints() {
+    const LongOperation operation(app_.operations);
+    if (!operation) return;
+    const bool toWavelet = page_.MultiOptimtoWavelet->Checked();
+    AlignPage& align = *form_.alignPage;
+    FrameWindows& windows = form_.frameWindows;
+    PointWindows& pointWindows = form_.pointWindows;
+    ToolWindow& progressWindow = *form_.tools.MultiAlignprogresswindow;
+    const int count = app_.alignPoints.Alignpoints;
+    app_.progress().setCancelRequested(false);
+    progressWindow.show();
+    progressWindow.raise();
+    pointWindows.MultiAlignProgressbar->setMaximum(count);
+    pointWindows.MultiAlignProgressbar->setValue(0);
+    pointWindows.Multialigntimer->clear();
+
+    // The reference picture of the run: the frame the points were placed on, or the reference
+    // made from a processed stack.
+    align.PreviewSlider->setValue(
+        rankOfFrame(app_.model, app_.registration.FeatureFrame, align.PreviewSlider->MaxValue()));
+    if (app_.optimizer.MultiPointReference && !app_.optimizer.ReferenceImage.empty())
+        CopyBitmap(app_.optimizer.ReferenceImage, app_.input.PreviewBitmap);
+    CopyBitmap(app_.input.PreviewBitmap, app_.registration.Image1);
+
+    PointOptimizerInput input;
+    input.lastFrame = form_.input->lastIndex();
+    input.MultiQuantity = page_.MultiAlign->ItemIndex() == 1;
+    input.DifSliderMalign = windows.DifSliderMalign->Value();
+    input.StackSliderMax = windows.StackSlider->MaxValue();
+    PointProgress progress(form_);
+    PointOptimizerResult result;
+    try {
+        const BusyCursor busy;
+        const TabStripLock locked(*form_.Tabpages);
+        const OptimizerOptions options = readOptimizerOptions(form_);
+        view_->startRun();
+        withPasses([&](OptimizerContext& context) {
+            result = kestrave::Optimize_AllAlignpoints(context, options, app_.alignPoints, app_.points, input,
+                                                       progress);
+        });
+    } catch (const std::exception& error) {
+        showError("Optimizing", error);
+        result.cancelled = true;
+    }
+    if (result.Warnings) page_.Warnings->setChecked(*result.Warnings);
+    pointWindows.Timer1->stop();
+    const bool cancelled = result.cancelled || app_.CancelRequested();
+    if (!cancelled) {
+        // Each point's stack graph is drawn once, its quality cut-off one short of the end.
+        windows.Alignmentpointstackgraph->setMaxValue(count);
+        windows.Alignmentpointstackgraph->setValue(count);
+        for (int q = 1; q <= count; ++q) {
+            windows.Alignmentpointstackgraph->setValue(q);
+            if (windows.QUALSliderMalign->MaxValue() > 0)
+                windows.QUALSliderMalign->setValue(windows.QUALSliderMalign->MaxValue() - 1);
+        }
+    }
+    progressWindow.hide();
+    if (cancelled || !toWavelet) return;
+    StackSteps steps(form_);
+    if (!steps.StackButtonClick() || app_.CancelRequested()) return;
+    app_.state.ProcessStage = TProcessStage::stAligned;
+    EmptyHook();
+    app_.state.activepage = TMainTab::tabAbout;
+    steps.ProcessButtonClick();
 }
 
 void OptimizeController::MakerefClick() {

@@ -1,14 +1,20 @@
 #include "shell/controllers/point_controller.h"
 
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QListWidget>
 #include <QPainter>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QTableWidget>
 #include <QTimer>
 #include <cmath>
 
+#include "frames/input_sources.h"
 #include "platform/bitmap24.h"
+#include "registration/point_alignment.h"
 #include "registration/point_estimator.h"
 #include "registration/point_file.h"
 #include "registration/voronoi_diagram.h"
@@ -21,8 +27,10 @@
 #include "shell/pages/align_page.h"
 #include "shell/pages/page_controls.h"
 #include "shell/pages/directory_list_box.h"
+#include "shell/pages/optimize_page.h"
 #include "shell/pages/point_windows.h"
 #include "shell/pages/stack_page.h"
+#include "shell/tab_strip.h"
 #include "shell/tool_windows.h"
 #include "widgets/bitmap_view.h"
 #include "widgets/check_box.h"
@@ -244,6 +252,10 @@ void PointController::LoadpointsClick() {
         reportProblem(error.what());
         return;
     }
+    takePointFile(content);
+}
+
+void PointController::takePointFile(const PointFileContent& content) {
     AlignPage& page = *form_.alignPage;
     setProcessStage(app_.state, TProcessStage::stReferenceReady);
     page.Alignbutton->setEnabled(true);
@@ -315,6 +327,241 @@ void PointController::ShowalignpointsClick() {
     form_.wavelet->Layer1sliderChanged();
 }
 
-void PointController::Multialignsetup() {}
+// --- The multi-point setup ----------------------------------------------------------------------
+
+void PointController::Multialignsetup() {
+    // "Multipoint" chosen again while the points are placed starts nothing new.
+    if (settingUp_) return;
+    const LongOperation operation(app_.operations);
+    if (!operation) return;
+    const QScopedValueRollback settingUp(settingUp_, true);
+    AlignmentPoints& points = app_.alignPoints;
+    AlignPage& page = *form_.alignPage;
+    OptimizePage& optimize = *form_.optimizePage;
+    app_.progress().setCancelRequested(false);
+    windows_.Multialigntimer->clear();
+    const bool multiQuantity = optimize.MultiAlign->ItemIndex() == 1;
+    optimize.Optimizeandstackbutton->setEnabled(false);
+    optimize.Optimizebutton->setEnabled(false);
+    page.Freebox->setChecked(false);
+    points.FreeBox = false;
+    points.StopPlacing = false;
+    windows_.Multialignwindow->show();
+    windows_.Multialignwindow->raise();
+    app_.state.progstatus = TProgStatus::psFeatureSet;
+    form_.stackPage->Multi->setChecked(true);
+    points.MultiPointMode = true;
+    takePoints({});
+    windows_.MaxDist->setValue(app_.fft.FFTSize / 2);
+    takeRememberedPoints();
+
+    const bool manualAlign = page.Manualalignbox->Checked();
+    placePoints();
+    // The points placed before a cancel are aligned all the same.
+    app_.progress().setCancelRequested(false);
+    form_.input->PreviewSliderChange();
+    // The grid holds the points (after a 100th click Alignpoints stands at 99 with 99 points).
+    const int count = std::min(windows_.StringGrid1->rowCount(), MaxAlignPoints);
+    if (points.Alignpoints <= 1 || count < 1) return;
+    alignPlacedPoints(count, multiQuantity, manualAlign);
+}
+
+void PointController::takeRememberedPoints() {
+    const std::filesystem::path& folder = app_.input.inputFolder;
+    if (folder.empty()) return;
+    std::error_code ignored;
+    TFileDialog& saved = form_.dialogs.SaveDialog1;
+    if (std::filesystem::exists(folder / TempPointFile, ignored)) saved.FileName = "temp";
+    const std::string name = saved.FileName.filename().string();
+    if (name.empty()) return;
+    std::filesystem::path file = folder / (name + ".KAP");
+    // The temporary file keeps its own spelling where file names tell case apart.
+    if (!std::filesystem::exists(file, ignored) && name == "temp") file = folder / TempPointFile;
+    if (!std::filesystem::exists(file, ignored)) return;
+    try {
+        takePointFile(readAlignPointFile(file, app_.model.ImageWidth, app_.model.ImageHeight));
+    } catch (const FileError& error) {
+        reportProblem(error.what());
+    }
+}
+
+void PointController::placePoints() {
+    AlignmentPoints& points = app_.alignPoints;
+    AlignPage& page = *form_.alignPage;
+    for (;;) {
+        page.Manualalignbox->setChecked(false);
+        app_.registration.WaitForClick = false;
+        app_.registration.FeatureChosen = false;
+        app_.model.FramesRanked = false;
+        form_.tools.FFTWindow->hide();
+        form_.tools.Registrationgraphwindow->hide();
+        page.PreviewImage->setCursor(Qt::CrossCursor);
+        drawPoints(Qt::white);
+        // A click on the preview picks the next point; the Align button ends the placing.
+        if (app_.state.BatchMode) points.StopPlacing = true;
+        while (!app_.registration.FeatureChosen && !points.StopPlacing && !app_.CancelRequested() &&
+               !app_.operations.closing()) {
+            const LongOperations::Pump wait(app_.operations, LongOperations::PumpKind::Wait);
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        }
+        page.Alignbutton->setEnabled(true);
+        markButton(*page.Showbuttonp1, *page.Alignbutton);
+        if (!points.StopPlacing && app_.registration.FeatureChosen) addPickedPoint();
+        if (points.Alignpoints == MaxAlignPoints + 1) {
+            app_.messages().NewMessagedlg("Maximum alignmentpoints used",
+                                          "next alignmentpoint will overwrite the last", mtWarning, mbOK, 0,
+                                          false, "");
+            points.Alignpoints = MaxAlignPoints;
+        }
+        if (app_.CancelRequested() || app_.operations.closing()) {
+            windows_.Multialignwindow->hide();
+            page.Alignbutton->setEnabled(true);
+            points.StopPlacing = true;
+        }
+        if (points.StopPlacing) break;
+    }
+    page.PreviewImage->unsetCursor();
+}
+
+// The picked feature becomes point Alignpoints (the next free number, or 99 again once the
+// points are full).
+void PointController::addPickedPoint() {
+    const PointRowsCheck check = readPointRows(gridRows(), app_.model.ImageWidth, app_.model.ImageHeight);
+    if (!check.problem.empty()) {
+        reportProblem(check.problem);
+        return;
+    }
+    std::vector<AlignPoint> placed = check.points;
+    const AlignPoint picked{app_.state.FeatureX, app_.state.FeatureY, app_.fft.FFTSize};
+    const auto index = static_cast<std::size_t>(app_.alignPoints.Alignpoints - 1);
+    if (index < placed.size())
+        placed[index] = picked;
+    else
+        placed.push_back(picked);
+    takePoints(placed);
+    form_.input->PreviewSliderChange();
+}
+
+// The 255 x 255 area around each point, with a circle at the point, and its line in the list.
+void PointController::takeThumbnails(int count) {
+    QListWidget& list = *windows_.Alignmentpointlist;
+    list.clear();
+    ImageList1.clear();
+    const QImage frame = bitmapView(app_.input.PreviewBitmap);
+    for (int p = 1; p <= count; ++p) {
+        auto* item = new QListWidgetItem("Point " + QString::number(p));
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(Qt::Checked);
+        list.addItem(item);
+        app_.alignPoints.PointEnabled[static_cast<std::size_t>(p)] = true;
+        const PointXY at = app_.alignPoints.PointPos[static_cast<std::size_t>(p)];
+        QImage thumbnail(255, 255, QImage::Format_RGB32);
+        thumbnail.fill(Qt::white);
+        QPainter painter(&thumbnail);
+        painter.drawImage(QPoint(0, 0), frame, QRect(at.X - 128, at.Y - 128, 255, 255));
+        painter.setPen(Yellow);
+        painter.drawEllipse(QRect(123, 123, 10, 10));
+        painter.end();
+        ImageList1.push_back(thumbnail);
+    }
+}
+
+void PointController::alignPlacedPoints(int count, bool multiQuantity, bool manualAlign) {
+    AlignmentPoints& points = app_.alignPoints;
+    AlignPage& page = *form_.alignPage;
+    ToolWindow& progressWindow = *form_.tools.MultiAlignprogresswindow;
+    ToolWindow& zoom = *form_.tools.Zoomwindow;
+    progressWindow.show();
+    progressWindow.raise();
+    windows_.MultiAlignProgressbar->setMaximum(count);
+    windows_.MultiAlignProgressbar->setValue(0);
+    points.Alignpoints = count;
+    takeThumbnails(count);
+    windows_.Alignments->setValue(count);
+    // The frames are not ranked while points are placed: the position shown is the frame itself.
+    const int referenceFrame = page.PreviewSlider->Value();
+    RegistrationState& registration = app_.registration;
+    registration.FeatureChosen = false;
+    registration.FeatureFrame = registration.refframe = referenceFrame;
+    windows_.Multialignwindow->hide();
+    form_.tools.Registrationgraphwindow->show();
+    form_.tools.Registrationgraphwindow->raise();
+
+    // Each point's reference on the reference frame, from the last point down to point 1, so that
+    // the box size, the reference and the feature end at point 1. "Simple" measures point 1 alone.
+    std::vector<PointReference> references;
+    for (int p = multiQuantity ? count : 1; p >= 1 && !app_.CancelRequested(); --p) {
+        const auto at = static_cast<std::size_t>(p);
+        app_.optimizer.RegistrationCaption = "point #" + std::to_string(p);
+        progressWindow.setWindowTitle("Aligning point #" + QString::number(p));
+        windows_.zoomimage->setPixmap(QPixmap::fromImage(ImageList1[at - 1]));
+        zoom.setWindowTitle("Alignment area " + QString::number(p));
+        zoom.show();
+        if (points.PointFFTIndex[at] != page.FFTsizeGroup->ItemIndex()) {
+            page.FFTsizeGroup->setItemIndex(points.PointFFTIndex[at]);
+            form_.align->FFTsizeGroupClick();
+        }
+        app_.state.FeatureX = points.PointPos[at].X;
+        app_.state.FeatureY = points.PointPos[at].Y;
+        form_.align->RecalcFFTbuttonClick();
+        references.push_back(
+            takePointReference(p, app_.fft, registration, app_.state, form_.align->readAlignOptions()));
+        // Only the first point aligned is pointed out by hand, as the manual alignment was set.
+        references.back().ManualAlign = references.size() == 1 && manualAlign;
+        windows_.MultiAlignProgressbar->setValue(count + 1 - p);
+    }
+
+    AlignmentPassResult pass;
+    if (!app_.CancelRequested()) pass = alignReferences(references, manualAlign);
+    progressWindow.hide();
+    zoom.setWindowTitle("Zoom");
+    zoom.hide();
+    if (pass.end != PassEnd::Finished || app_.CancelRequested()) {
+        form_.align->alignmentStopped();
+        return;
+    }
+    const int last = form_.input->lastIndex();
+    if (!multiQuantity && count >= 2) copyFirstPointToAll(app_.model, count, last, points.PointBestQuality);
+    if (count > 1) pointAngles(app_.model, points.PointPos[1], points.PointPos[2], last, referenceFrame);
+    form_.align->alignmentFinished(pass);
+}
+
+AlignmentPassResult PointController::alignReferences(std::vector<PointReference>& references,
+                                                     bool manualAlign) {
+    AlignPage& page = *form_.alignPage;
+    AlignmentPoints& points = app_.alignPoints;
+    // A reference made from a processed stack belongs to the alignment it followed.
+    app_.optimizer.NewReferenceMade = false;
+    app_.optimizer.MultiPointReference = false;
+    page.glPageControl1->setEnabled(false);
+    form_.Tabpages->setEnabled(false);
+    AlignmentPassResult pass;
+    try {
+        const AlignmentPassOptions options = form_.align->readPassOptions();
+        const std::unique_ptr<InputFrameSource> source =
+            makeFrameSource(app_.model, options.lastFrame, form_.input->readSourceOptions());
+        AlignContext context = window_.context();
+        if (references.size() > 1 || references.front().point != 1) {
+            PointAlignmentResult result = alignPointsAllFrames(context, options, references, *source);
+            for (const int p : result.filed)
+                points.PointBestQuality[static_cast<std::size_t>(p)] =
+                    result.PointBestQuality[static_cast<std::size_t>(p)];
+            pass = std::move(result.pass);
+        } else {
+            // Point 1 alone is the pass on its box.
+            app_.alignment.ManualAlign = manualAlign;
+            pass = Alignallframes(context, options, *source);
+            if (pass.end != PassEnd::Failed)
+                points.PointBestQuality[1] = filePointSlot(app_.model, 1, options.lastFrame);
+        }
+    } catch (const KestraveError& error) {
+        app_.messages().NewMessagedlg("Error", error.what(), mtError, mbOK, 0, false, "");
+        pass.end = PassEnd::Failed;
+    }
+    app_.alignment.ManualAlign = false;
+    page.glPageControl1->setEnabled(true);
+    form_.Tabpages->setEnabled(true);
+    return pass;
+}
 
 }  // namespace kestrave

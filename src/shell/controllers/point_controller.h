@@ -5,11 +5,14 @@
 // toggles of the free box and the multi-point mode. The grid is what the user sees and edits;
 // the point arrays are rebuilt from it whenever rows come or go.
 
+#include <QImage>
 #include <QObject>
 #include <filesystem>
 #include <vector>
 
 #include "registration/alignment_points.h"
+#include "registration/point_alignment.h"
+#include "registration/point_file.h"
 #include "shell/file_dialogs.h"
 
 class QColor;
@@ -46,9 +49,12 @@ public:
     void AlignmentsChange();
     void ShowalignpointsClick();
 
-    // The multi-point setup: placing points by clicks on the preview and aligning every frame once
-    // per point. Its steps come with the multi-point alignment itself; choosing "Multipoint" calls
-    // it and then brings the multi-point window forward.
+    // The multi-point setup, run when "Multipoint" is chosen: the points of the temporary point
+    // file are taken, the user places more by clicks on the preview (the Align button ends the
+    // placing; a 100th point replaces point 99), and every frame is aligned once per point ("Simple":
+    // on point 1 alone, whose shifts the other points take unmeasured). Then the frames' rotation
+    // from points 1 and 2, and the ranking of point 1 in the window. A cancel during the alignment
+    // leaves what was measured filed and stops there.
     void Multialignsetup();
 
     // A right click at frame pixel (x, y) while the multi-point window is shown: the nearest point
@@ -60,6 +66,8 @@ public:
 
     TFileDialog SavePointDialog;
     TFileDialog LoadPointDialog;
+    // The area around each point (255 x 255), shown while the point is aligned.
+    std::vector<QImage> ImageList1;
 
 protected:
     // The Delete key on the grid deletes the selected point.
@@ -70,6 +78,15 @@ private:
     std::vector<PointRowText> gridRows() const;
     // The grid and the arrays take these points; Label52 counts them.
     void takePoints(const std::vector<AlignPoint>& points);
+    // A point file's frame, points and box size in the window; what was left out is reported.
+    void takePointFile(const PointFileContent& content);
+    // The multi-point setup's steps.
+    void takeRememberedPoints();
+    void placePoints();
+    void addPickedPoint();
+    void takeThumbnails(int count);
+    void alignPlacedPoints(int count, bool multiQuantity, bool manualAlign);
+    AlignmentPassResult alignReferences(std::vector<PointReference>& references, bool manualAlign);
     // Writes the grid's points (rows without X are left out) as a point file; a row that is not a
     // point, or a failed write, is reported and nothing is written.
     bool writeGrid(const std::filesystem::path& path);
@@ -79,6 +96,8 @@ private:
     ApplicationContext& app_;
     PointWindows& windows_;
     AlignWindow& window_;
+    // The multi-point setup runs.
+    bool settingUp_ = false;
 };
 
 }  // namespace kestrave

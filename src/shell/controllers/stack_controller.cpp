@@ -24,6 +24,7 @@
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/optimize_page.h"
+#include "shell/pages/point_windows.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/pass_status.h"
@@ -85,6 +86,9 @@ StackOptions readStackOptions(const TMainForm& form) {
 
     options.Macorrect = page.Macorrect->Checked();
     options.FastStack = page.FastStack->Checked();
+    const PointWindows& pointWindows = form.pointWindows;
+    options.Seams = pointWindows.Seams->Checked();
+    options.SeamWidths = static_cast<float>(pointWindows.SeamWidths->Value());
     options.Points = readStackPoints(form);
 
     options.Histostretch = page.Histostretch->Checked();
@@ -102,7 +106,7 @@ StackPointSet readStackPoints(const TMainForm& form) {
     const ApplicationContext& app = form.app;
     const AlignmentPoints& arrays = app.alignPoints;
     StackPointSet points;
-    points.MultiPointMode = arrays.MultiPointMode;
+    points.MultiPointMode = arrays.MultiPointMode && arrays.Alignpoints > 1;
     points.MultiQuantity = form.optimizePage->MultiAlign->ItemIndex() == 1;
     points.Alignpoints = arrays.Alignpoints;
     points.PointPos = arrays.PointPos;
@@ -166,6 +170,7 @@ StackOutcome StackController::runStack(const StackOptions& options, const StackR
     prepareStackRun(options);
     const BusyCursor busy;
 
+    warnOfEmptyZones(options);
     StackResult result;
     try {
         const std::unique_ptr<FrameSource> frames = inputFrames();
@@ -188,6 +193,22 @@ StackOutcome StackController::runStack(const StackOptions& options, const StackR
                     ? PassOutcome::Cancelled
                     : PassOutcome::Failed);
     return outcome;
+}
+
+void StackController::warnOfEmptyZones(const StackOptions& options) {
+    ApplicationContext& app = form_.app;
+    if (!options.Points.MultiPointMode) return;
+    const std::vector<int> empty =
+        pointsWithoutFrames(app.model, options.Points, chooseStackFrames(app.model, options, true).list);
+    if (empty.empty()) return;
+    std::string numbers;
+    for (const int p : empty) numbers += (numbers.empty() ? "" : ", ") + std::to_string(p);
+    app.messages().NewMessagedlg(
+        "Stacking",
+        "No frame of the stack is usable for alignment point(s) " + numbers +
+            ": their zones stay empty. Optimize the alignment points (which measures them) or change their "
+            "cut-offs before stacking.",
+        mtWarning, mbOK, 0, false, "");
 }
 
 void StackController::prepareStackRun(const StackOptions& options) {

@@ -12,6 +12,8 @@
 #include "frames/frame_source.h"
 #include "stacking/stack_cutoffs.h"
 #include "stacking/stack_frames.h"
+#include "registration/alignment_points.h"
+#include "registration/frame_limit.h"
 #include "stacking/stack_options.h"
 
 class QImage;
@@ -92,6 +94,9 @@ public:
 private:
     std::unique_ptr<FrameSource> inputFrames();
     void prepareStackRun(const StackOptions& options);
+    // A multi-point stack with points that no frame of the stack can place (never measured, or
+    // cut off in every frame): the user is told that their zones will stay empty.
+    void warnOfEmptyZones(const StackOptions& options);
     void finishStackRun();
     void showStack(StackResult&& result, const StackOptions& options);
     // The stack picture, its value range, means and luminance histogram go to the wavelet page.

@@ -1,6 +1,8 @@
 #include "shell/pages/point_windows.h"
 
 #include <QHeaderView>
+#include <QListWidget>
+#include <QProgressBar>
 #include <QTableWidget>
 #include <QTimer>
 
@@ -10,8 +12,9 @@
 
 namespace kestrave {
 
-PointWindows::PointWindows(QWidget* form)
-    : Multialignwindow(new ToolWindow(form, "Multialignwindow", "Multipoint alignment")) {
+PointWindows::PointWindows(ToolWindows& tools, QWidget* form)
+    : Multialignwindow(new ToolWindow(form, "Multialignwindow", "Multipoint alignment")),
+      Alignmentpointswindow(new ToolWindow(form, "Alignmentpointswindow", "Alignmentpoints")) {
     QWidget* window = Multialignwindow;
     StringGrid1 = named(new QTableWidget(0, 4, window), "StringGrid1");
     StringGrid1->setHorizontalHeaderLabels({"", "X", "Y", "FFT"});
@@ -33,6 +36,8 @@ PointWindows::PointWindows(QWidget* form)
     Alignments->hide();
     Timer1 = named(new QTimer(form), "Timer1");
     Timer1->setInterval(5000);
+    Seams = optionCheck(window, "Seams", "Blend seams");
+    SeamWidths = floatSpin(window, "SeamWidths", 1.0, 50.0, 1.0, 5.0, 1);
 
     Multialignwindow->Body->addWidget(StringGrid1, 1);
     Multialignwindow->Body->addWidget(Label52);
@@ -40,8 +45,20 @@ PointWindows::PointWindows(QWidget* form)
         {EstimateBestAlign, textLabel(window, "MaxDistLabel", "Minimum distance\nbetween points"), MaxDist}));
     Multialignwindow->Body->addLayout(controlRow({ClearAlignmentpoints, SavePoints, Loadpoints}));
     Multialignwindow->Body->addLayout(controlRow({Alignmentzones, Resetalignpoints, Alignments}));
+    Multialignwindow->Body->addLayout(
+        controlRow({Seams, textLabel(window, "SeamWidthsLabel", "Seam width"), SeamWidths}));
     Multialignwindow->Body->addWidget(Multialigntimer);
     Multialignwindow->resize(340, 420);
+
+    MultiAlignProgressbar = named(new QProgressBar(tools.MultiAlignprogresswindow), "MultiAlignProgressbar");
+    tools.MultiAlignprogresswindow->Body->addWidget(MultiAlignProgressbar);
+    zoomimage = textLabel(tools.Zoomwindow, "zoomimage", "");
+    zoomimage->setFixedSize(255, 255);
+    tools.Zoomwindow->Body->addWidget(zoomimage);
+    tools.Zoomwindow->fitContents();
+
+    Alignmentpointlist = named(new QListWidget(Alignmentpointswindow), "Alignmentpointlist");
+    Alignmentpointswindow->Body->addWidget(Alignmentpointlist, 1);
 }
 
 }  // namespace kestrave

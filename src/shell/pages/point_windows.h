@@ -1,12 +1,16 @@
 #pragma once
 // The multi-point window (Multialignwindow): the grid of alignment points, the estimator with its
-// minimum distance, the point files, the zones and the reset of the point shifts, and the time
-// left of the multi-point alignment. No behaviour here.
+// minimum distance, the point files, the zones and the reset of the point shifts, the seams of
+// the zones in the stack, and the time left of the multi-point alignment; the progress window of
+// the points' alignment with the zoomed area of the point, and the list of the points. No
+// behaviour here.
 //
 // StringGrid1 stands in for the string grid: its header row holds the captions "X", "Y", "FFT" of
 // columns 1..3, and table row p - 1 holds point p with its number in column 0.
 
 class QLabel;
+class QListWidget;
+class QProgressBar;
 class QPushButton;
 class QTableWidget;
 class QTimer;
@@ -17,9 +21,10 @@ namespace kestrave {
 class TPCheck;
 class TRxSpinEdit;
 class ToolWindow;
+struct ToolWindows;
 
 struct PointWindows {
-    explicit PointWindows(QWidget* form);
+    PointWindows(ToolWindows& tools, QWidget* form);
 
     ToolWindow* Multialignwindow;
     QTableWidget* StringGrid1;
@@ -34,6 +39,18 @@ struct PointWindows {
     QLabel* Multialigntimer;    // "Time left: hh:mm:ss" while the points are aligned
     TRxSpinEdit* Alignments;    // hidden: the number of points aligned, 2..49
     QTimer* Timer1;             // counts the time left down every 5 s; off until the points are aligned
+    // Neighbouring zones blend over a band of SeamWidths pixels (1..50) on each side of their border.
+    TPCheck* Seams;
+    TRxSpinEdit* SeamWidths;
+
+    // MultiAlignprogresswindow: the points done; Zoomwindow: the area around the point in work
+    // (zoomimage, 255 x 255).
+    QProgressBar* MultiAlignProgressbar;
+    QLabel* zoomimage;
+
+    // Alignmentpointswindow: one checkable line per point ("Point p").
+    ToolWindow* Alignmentpointswindow;
+    QListWidget* Alignmentpointlist;
 };
 
 }  // namespace kestrave

@@ -1,0 +1,112 @@
+// Multi-point work on a 1000-frame 640 x 480 recording of the synthesised planet with 20 alignment
+// points of 64 pixels: every frame aligned once per point (the points side by side), and the
+// optimizer once per point (the "Single run optimizer"), at one thread and at every thread.
+// Point-frames per second are reported as items per second; the frames come from memory (100
+// rendered pictures, repeated).
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <thread>
+
+#include "registration/align_test_bench.h"
+#include "registration/point_alignment.h"
+#include "registration/point_optimizer.h"
+#include "support/thread_count_scope.h"
+
+namespace {
+
+using namespace kestrave;
+using namespace kestrave::test;
+
+constexpr int Frames = 1000;
+constexpr int Pictures = 100;
+constexpr int Points = 20;
+
+const std::vector<Bitmap24>& pictures() {
+    static const std::vector<Bitmap24> rendered = [] {
+        synth::SynthOptions options = stillAir(640, 480, Pictures, 5);
+        options.noise = 0.01;
+        options.warp = 0.5;
+        return greyFrames(synth::planRecording(options), 0, Pictures);
+    }();
+    return rendered;
+}
+
+// Five by four points over the planet's disc, the last one at the centre as point 1.
+struct PointRig {
+    MemoryFrameSource source{pictures()};
+    std::unique_ptr<AlignBench> bench = std::make_unique<AlignBench>(640, 480, 64, Frames);
+    AlignmentPoints points;
+    std::vector<PointReference> references;
+
+    PointRig() {
+        bench->align().Misalignwarning = false;
+        std::vector<AlignPoint> placed;
+        for (int p = 0; p < Points; ++p) placed.push_back({240 + p % 5 * 40, 180 + p / 5 * 40, 64});
+        setAlignPoints(points, placed);
+        points.Alignpoints = Points;
+        for (int p = Points; p >= 1; --p) {
+            const AlignPoint& at = placed[static_cast<std::size_t>(p - 1)];
+            bench->pick(source.pictures[0], at.X, at.Y);
+            references.push_back(
+                takePointReference(p, bench->fft, bench->registration, bench->program, bench->align()));
+        }
+    }
+    bool align() {
+        return alignPointsAllFrames(bench->context, bench->passOptions, references, source).pass.end ==
+               PassEnd::Finished;
+    }
+};
+
+int allThreads() {
+    return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
+
+void BM_PointAlignment(benchmark::State& state) {
+    const ThreadCountScope scope(static_cast<int>(state.range(0)));
+    PointRig rig;
+    for (auto _ : state)
+        if (!rig.align()) state.SkipWithError("the alignment did not finish");
+    state.SetItemsProcessed(state.iterations() * Frames * Points);
+}
+
+void BM_PointOptimizer(benchmark::State& state) {
+    const ThreadCountScope scope(static_cast<int>(state.range(0)));
+    PointRig rig;
+    if (!rig.align()) state.SkipWithError("the alignment did not finish");
+    AlignBench& bench = *rig.bench;
+    OptimizerState optimizer;
+    PointLimits limits;
+    PointOptimizerObserver observer;
+    OptimizerObserver passes;
+    OptimizerContext context{*bench.model, bench.program, bench.registration, bench.alignment, optimizer,
+                             *bench.gamma, rig.source,    bench.progress,     bench.messages,  passes};
+    OptimizerOptions options;
+    options.lastPosition = Frames - 1;
+    PointOptimizerInput input;
+    input.lastFrame = Frames - 1;
+    for (auto _ : state) {
+        AlignmentPoints points = rig.points;
+        if (Optimize_AllAlignpoints(context, options, points, limits, input, observer).cancelled)
+            state.SkipWithError("the optimizer was cancelled");
+    }
+    state.SetItemsProcessed(state.iterations() * Frames * Points);
+}
+
+BENCHMARK(BM_PointAlignment)
+    ->Arg(1)
+    ->Arg(allThreads())
+    ->ArgName("threads")
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_PointOptimizer)
+    ->Arg(1)
+    ->Arg(allThreads())
+    ->ArgName("threads")
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+}  // namespace
