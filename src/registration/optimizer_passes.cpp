@@ -88,15 +88,7 @@ std::string improvementOf(double sum, double previous) {
 bool confirmRestart(OptimizerContext& context, const OptimizerOptions& options, const std::string& caption,
                     const std::string& text, const std::string& checkBoxCaption, OptimizerRunResult& result) {
     if (!options.Warnings || context.program.BatchMode) return true;
-    Message message;
-    message.caption = caption;
-    message.text = text;
-    message.dlgType = mtWarning;
-    message.buttons = mbYesNo;
-    message.showCheckBox = true;
-    message.checkBoxCaption = checkBoxCaption;
-    message.batchAnswer = mrYes;
-    const bool yes = context.messages.show(message) == mrYes;
+    const bool yes = context.messages.ask(mtWarning, caption, text, mbYesNo, mrYes, checkBoxCaption) == mrYes;
     result.Warnings = !context.messages.messageBoxChecked();
     return yes;
 }
