@@ -41,10 +41,8 @@ void keepAreaInsideImage(ImageDataSection& section) {
 }
 
 void reportOutOfMemory(MessagePort& messages, int width, int height) {
-    messages.show(Message{"Out of memory",
-                          "Not enough memory for image planes of " + std::to_string(width) + " x " +
-                              std::to_string(height) + " pixels.",
-                          mtError, mbOK});
+    messages.error("Out of memory", "Not enough memory for image planes of " + std::to_string(width) + " x " +
+                                        std::to_string(height) + " pixels.");
 }
 
 PlaneTriple makeTriple(int xCount, int yCount) {

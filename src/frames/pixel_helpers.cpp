@@ -32,8 +32,7 @@ std::int64_t regularFileSize(const std::filesystem::path& fileName) {
 std::int64_t FileSizeOf(const std::filesystem::path& FileName, MessagePort& messages) {
     const std::int64_t size = regularFileSize(FileName);
     if (size < 0) {
-        messages.show(
-            Message{"Error", "Fatal Error: Cannot open " + FileName.string() + " (binary)", mtError, mbOK});
+        messages.error("Error", "Fatal Error: Cannot open " + FileName.string() + " (binary)");
     }
     return size;
 }

@@ -155,12 +155,7 @@ void writeFitsFile(const fs::path& target, const FitsHeader& header, const Sampl
 }
 
 void reportFitFailure(SaveContext& context, const std::string& reason) {
-    Message message;
-    message.caption = "FIT not SAVED";
-    message.text = "An error occured during fitsave\n" + reason;
-    message.dlgType = mtInformation;
-    message.buttons = mbOK;
-    context.messages.show(message);
+    context.messages.inform("FIT not SAVED", "An error occured during fitsave\n" + reason);
 }
 
 std::tm localNow() {

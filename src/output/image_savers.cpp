@@ -133,13 +133,9 @@ SaveOutcome saveWaveletImage(const fs::path& chosenFile, WaveletSaveType type,
 
 bool confirmDoAll(SaveContext& context) {
     if (context.batchMode) return true;
-    Message question;
-    question.caption = "Image not fully processed";
-    question.text = "You have NOT used the DO ALL function, perform this now ?";
-    question.dlgType = mtInformation;
-    question.buttons = mbYesNo;
-    question.batchAnswer = mrYes;
-    return context.messages.show(question) == mrYes;
+    return context.messages.ask(mtInformation, "Image not fully processed",
+                                "You have NOT used the DO ALL function, perform this now ?", mbYesNo,
+                                mrYes) == mrYes;
 }
 
 }  // namespace kestrave

@@ -76,13 +76,7 @@ void refuseInputFile(const fs::path& target, const std::vector<fs::path>& inputF
 bool confirmOverwrite(const fs::path& target, const std::string& text, SaveContext& context) {
     std::error_code ec;
     if (!fs::exists(target, ec) || context.batchMode) return true;
-    Message question;
-    question.caption = "File exists";
-    question.text = text;
-    question.dlgType = mtWarning;
-    question.buttons = mbYesNo;
-    question.batchAnswer = mrYes;
-    return context.messages.show(question) == mrYes;
+    return context.messages.ask(mtWarning, "File exists", text, mbYesNo, mrYes) == mrYes;
 }
 
 }  // namespace kestrave

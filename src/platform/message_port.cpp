@@ -58,10 +58,12 @@ std::uint16_t MessagePort::error(const std::string& caption, const std::string& 
 }
 
 std::uint16_t MessagePort::ask(std::uint8_t dlgType, const std::string& caption, const std::string& text,
-                               std::uint16_t buttons, std::uint16_t unattended, const std::string& checkBox) {
+                               std::uint16_t buttons, std::uint16_t unattended, const std::string& checkBox,
+                               std::uint16_t focus) {
     Message message = notice(dlgType, caption, text, checkBox);
     message.buttons = buttons;
     message.batchAnswer = unattended;
+    message.defaultButton = focus;
     return show(message);
 }
 

@@ -70,9 +70,10 @@ public:
     std::uint16_t warn(const std::string& caption, const std::string& text, const std::string& checkBox = {});
     std::uint16_t error(const std::string& caption, const std::string& text);
     // A question of a dialog type with a set of buttons; `unattended` is the answer a batch run
-    // gives.
+    // gives. `focus` is the button (one bit of the set) with the keyboard focus; 0 means the first.
     std::uint16_t ask(std::uint8_t dlgType, const std::string& caption, const std::string& text,
-                      std::uint16_t buttons, std::uint16_t unattended, const std::string& checkBox = {});
+                      std::uint16_t buttons, std::uint16_t unattended, const std::string& checkBox = {},
+                      std::uint16_t focus = 0);
 
 protected:
     void setMessageBoxChecked(bool checked) { checked_ = checked; }

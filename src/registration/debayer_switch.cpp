@@ -6,14 +6,8 @@ DebayerSwitchResult switchDebayer(DebayerState& state, bool avidebayChecked, boo
                                   MessagePort& messages) {
     state.DebayerEnabled = avidebayChecked;
     if (state.WarnDebayer16 && highBitSerInput) {
-        Message message;
-        message.caption = "Debayer warning";
-        message.text = "Debayering 16 bit can only be done using a reduction to 8 bits";
-        message.dlgType = mtWarning;
-        message.buttons = mbOK;
-        message.showCheckBox = true;
-        message.checkBoxCaption = "Do not repeat this message";
-        messages.show(message);
+        messages.warn("Debayer warning", "Debayering 16 bit can only be done using a reduction to 8 bits",
+                      "Do not repeat this message");
         state.WarnDebayer16 = !messages.messageBoxChecked();
     }
     DebayerSwitchResult result;

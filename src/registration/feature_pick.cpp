@@ -4,6 +4,7 @@
 
 #include "frames/frame_browsing.h"
 #include "frames/per_input_reset.h"
+#include "platform/scope_exit.h"
 
 namespace kestrave {
 
@@ -15,20 +16,6 @@ constexpr int LastBoxSizeItem = 4;
 bool insideBorders(int x, int y, int half, int width, int height) {
     return half < x && x < width - 1 - half && half < y && y < height - 1 - half;
 }
-
-// UserBoxPlaced holds while a pick runs, and is lowered however the pick ends.
-class BoxPlacement {
-public:
-    explicit BoxPlacement(RegistrationState& registration) : registration_(registration) {
-        registration_.UserBoxPlaced = true;
-    }
-    ~BoxPlacement() { registration_.UserBoxPlaced = false; }
-    BoxPlacement(const BoxPlacement&) = delete;
-    BoxPlacement& operator=(const BoxPlacement&) = delete;
-
-private:
-    RegistrationState& registration_;
-};
 
 }  // namespace
 
@@ -98,7 +85,9 @@ PickResult pickFeature(ReferenceContext& context, const PreviewClick& click, con
     RegistrationState& registration = context.registration;
     ProgramState& program = context.program;
     progress.setCancelRequested(false);
-    const BoxPlacement placement(registration);
+    // UserBoxPlaced holds while a pick runs, and is lowered however the pick ends.
+    registration.UserBoxPlaced = true;
+    const ScopeExit placed([&registration] { registration.UserBoxPlaced = false; });
 
     if (registration.WaitForClick) {
         registration.ClickX = click.x;

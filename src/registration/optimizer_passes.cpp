@@ -7,6 +7,7 @@
 
 #include "frames/pixel_helpers.h"
 #include "platform/parallel.h"
+#include "platform/scope_exit.h"
 #include "registration/chart_text.h"
 
 namespace kestrave {
@@ -15,18 +16,6 @@ namespace {
 
 // Frames handed to the cores at once; cancel is tested between chunks.
 constexpr int ChunkFrames = 16;
-
-// Sets a flag for the lifetime of the object, whatever way the scope is left.
-class FlagScope {
-public:
-    explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
-    ~FlagScope() { flag_ = false; }
-    FlagScope(const FlagScope&) = delete;
-    FlagScope& operator=(const FlagScope&) = delete;
-
-private:
-    bool& flag_;
-};
 
 int lastPositionOf(const OptimizerOptions& options) {
     return std::clamp(options.lastPosition, -1, MaxFrameIndex);
@@ -88,15 +77,7 @@ std::string improvementOf(double sum, double previous) {
 bool confirmRestart(OptimizerContext& context, const OptimizerOptions& options, const std::string& caption,
                     const std::string& text, const std::string& checkBoxCaption, OptimizerRunResult& result) {
     if (!options.Warnings || context.program.BatchMode) return true;
-    Message message;
-    message.caption = caption;
-    message.text = text;
-    message.dlgType = mtWarning;
-    message.buttons = mbYesNo;
-    message.showCheckBox = true;
-    message.checkBoxCaption = checkBoxCaption;
-    message.batchAnswer = mrYes;
-    const bool yes = context.messages.show(message) == mrYes;
+    const bool yes = context.messages.ask(mtWarning, caption, text, mbYesNo, mrYes, checkBoxCaption) == mrYes;
     result.Warnings = !context.messages.messageBoxChecked();
     return yes;
 }
@@ -186,7 +167,8 @@ OptimizerPassResult Run_Optimizer(OptimizerContext& context, const OptimizerOpti
     const OptimizerReference reference =
         buildReferenceWindow(context.registration.Image1, model, geometry, options.search);
 
-    const FlagScope inPass(state.InOptimizePass);
+    state.InOptimizePass = true;
+    const ScopeExit passEnds([&state] { state.InOptimizePass = false; });
     const int last = lastPositionOf(options);
     const double threshold = options.OptimizeSpin;
 

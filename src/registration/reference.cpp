@@ -27,12 +27,8 @@ const T2dArrays* darkPlaneFor(const BoxLevelOptions& options, const ImageDataSec
     if (!options.darkSubtract) return nullptr;
     const T2dArrays& dark = alignmentDarkPlane(section);
     if (dark.xCount() >= area.width && dark.yCount() >= area.height) return &dark;
-    Message message;
-    message.caption = "Warning";
-    message.text = " The dark frame is smaller than the frames; the reference is computed without it ";
-    message.dlgType = mtWarning;
-    message.buttons = mbOK;
-    messages.show(message);
+    messages.warn("Warning",
+                  " The dark frame is smaller than the frames; the reference is computed without it ");
     return nullptr;
 }
 

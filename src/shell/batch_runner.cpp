@@ -1,13 +1,13 @@
 #include "shell/batch_runner.h"
 
 #include <QLabel>
-#include <QScopeGuard>
 #include <QScopedValueRollback>
 #include <cctype>
 #include <system_error>
 
 #include "platform/phase_marks.h"
 #include "platform/program_dir.h"
+#include "platform/scope_exit.h"
 #include "shell/application_context.h"
 #include "shell/main_form.h"
 #include "shell/pages/align_page.h"
@@ -144,7 +144,7 @@ BatchOutcome RunBatchCommands(TMainForm& form) {
     StderrProgress progress;
     auto* window = dynamic_cast<WindowProgress*>(&app.progress());
     if (window) window->setEcho(&progress);
-    const auto noEcho = qScopeGuard([&] {
+    const ScopeExit noEcho([&] {
         if (window) window->setEcho(nullptr);
     });
     return {runBatchSteps(options, scheme, operations, messages, progress), options.ExitAfterRun};

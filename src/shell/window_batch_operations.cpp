@@ -1,8 +1,7 @@
 #include "shell/window_batch_operations.h"
 
-#include <QScopeGuard>
-
 #include "frames/input_selection.h"
+#include "platform/scope_exit.h"
 #include "shell/application_context.h"
 #include "shell/controllers/align_controller.h"
 #include "shell/controllers/input_controller.h"
@@ -123,7 +122,7 @@ bool WindowBatchOperations::MakerefClick(const std::function<bool()>& atContinue
     bool continued = false;
     ShellController& shell = *form_.shell;
     shell.batchContinueWork = [&] { continued = atContinue(); };
-    const auto noWork = qScopeGuard([&] { shell.batchContinueWork = nullptr; });
+    const ScopeExit noWork([&] { shell.batchContinueWork = nullptr; });
     app_.optimizer.NewReferenceMade = false;
     return run([&] { form_.optimize->MakerefClick(); }) && continued && app_.optimizer.NewReferenceMade;
 }

@@ -13,6 +13,7 @@
 
 #include "persist/big_ini_file.h"
 #include "platform/program_dir.h"
+#include "platform/scope_exit.h"
 #include "widgets/form_value_text.h"
 
 namespace kestrave {
@@ -198,10 +199,7 @@ auto TFormPlacement::withFile(Action&& action) {
     if (ini_) return action(*ini_);
     TBigIniFile ini(iniFileName());
     ini_ = &ini;
-    struct Close {
-        TBigIniFile*& open;
-        ~Close() { open = nullptr; }
-    } close{ini_};
+    const ScopeExit close([this] { ini_ = nullptr; });
     if constexpr (std::is_void_v<decltype(action(ini))>) {
         action(ini);
         ini.flush();

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "platform/scope_exit.h"
 #include "widgets/published.h"
 
 namespace kestrave {
@@ -96,10 +97,7 @@ void TRxSpinEdit::step(bool up) {
     {
         // The text change raises no OnChange here: the step reports the change itself, once.
         changing_ = true;
-        struct Reset {
-            bool& flag;
-            ~Reset() { flag = false; }
-        } reset{changing_};
+        const ScopeExit reset([this] { changing_ = false; });
         setValue(Value() + (up ? Increment() : -Increment()));
     }
     if (text().compare(before, Qt::CaseInsensitive) != 0) {

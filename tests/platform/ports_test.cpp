@@ -66,6 +66,38 @@ TEST(BatchMessagePresenter, AnswersWithoutBlockingAndLogsCaptionAndText) {
     EXPECT_FALSE(presenter.messageBoxChecked());
 }
 
+TEST(MessagePort, HelpersFillTheMessageAndUnattendedRunsGiveTheNamedAnswer) {
+    BatchMessagePresenter presenter([](const std::string&) {});
+    EXPECT_EQ(presenter.inform("I", "i"), mrOk);
+    EXPECT_EQ(presenter.warn("W", "w", "Do not repeat this message"), mrOk);
+    EXPECT_EQ(presenter.error("E", "e"), mrOk);
+    EXPECT_EQ(presenter.ask(mtConfirmation, "Q", "q", mbYesNo, mrNo), mrNo);
+    EXPECT_EQ(presenter.ask(mtCustom, "C", "c", mbYesNoCancel, mrCancel, "box", mbNo), mrCancel);
+
+    struct Expected {
+        std::uint8_t type;
+        std::uint16_t buttons, batchAnswer, focus;
+        bool box;
+    };
+    const Expected expected[] = {{mtInformation, mbOK, mrNone, 0, false},
+                                 {mtWarning, mbOK, mrNone, 0, true},
+                                 {mtError, mbOK, mrNone, 0, false},
+                                 {mtConfirmation, mbYesNo, mrNo, 0, false},
+                                 {mtCustom, mbYesNoCancel, mrCancel, mbNo, true}};
+    const std::vector<Message>& shown = presenter.history();
+    ASSERT_EQ(shown.size(), std::size(expected));
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        SCOPED_TRACE(shown[i].caption);
+        EXPECT_EQ(shown[i].dlgType, expected[i].type);
+        EXPECT_EQ(shown[i].buttons, expected[i].buttons);
+        EXPECT_EQ(shown[i].batchAnswer, expected[i].batchAnswer);
+        EXPECT_EQ(shown[i].defaultButton, expected[i].focus);
+        EXPECT_EQ(shown[i].showCheckBox, expected[i].box);
+    }
+    EXPECT_EQ(shown[1].checkBoxCaption, "Do not repeat this message");
+    EXPECT_EQ(shown[4].text, "c");
+}
+
 // Two steps as a batch run drives them: an alignment of 1000 frames that reports every frame and
 // never reaches its maximum, then a second pass of 3; a stack of 10 frames that stops at the 5th.
 std::string reportOf(bool terminal) {

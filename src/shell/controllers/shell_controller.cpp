@@ -216,13 +216,9 @@ bool ShellController::FormCloseQuery() {
     bool canClose = true;
     if (closeNeedsQuestion(app_.shell.ImageSaved, app_.state.activepage)) {
         // "No" has the focus, so a stray Enter loses nothing and starts no save.
-        const std::uint16_t answer =
-            app_.messages().show({.caption = "Closing Kestrave ",
-                                  .text = "You have not saved.\n\rSave before quitting ?",
-                                  .dlgType = mtCustom,
-                                  .buttons = mbYesNoCancel,
-                                  .batchAnswer = mrNo,
-                                  .defaultButton = mbNo});
+        const std::uint16_t answer = app_.messages().ask(mtCustom, "Closing Kestrave ",
+                                                         "You have not saved.\n\rSave before quitting ?",
+                                                         mbYesNoCancel, mrNo, {}, mbNo);
         if (answer == mrYes) form_.save->SaveBMP2buttonClick();
         canClose = closeProceeds(answer, app_.shell.ImageSaved);
     }
