@@ -142,14 +142,14 @@ TEST_F(ShellWindowTest, BrowsingInTheInputDialogAndCancellingLeavesTheInputAsItW
     options.filter = synth::ColourFilter::BayerRGGB;
     options.frames = 3;
     const auto ser = writeSampleRecording(dir.path(), options, "colour.ser").path;
-    writeSmallFits(dir / "M42.FTS");
+    writeSmallFits(dir / "Orion.FTS");
     std::vector<std::string> captions;
     // The window's own dialogs: the input dialog with its preview pane.
     context.setDialogs(std::make_unique<QtFileDialogs>(form.get()));
     QTimer::singleShot(0, [&] {
         auto* dialog = form->findChild<TPBOpenPreviewDialog*>("Addbitmapdialog");
         ASSERT_NE(dialog, nullptr);
-        for (const auto& file : {dir / "other.avi", ser, dir / "M42.FTS"}) {
+        for (const auto& file : {dir / "other.avi", ser, dir / "Orion.FTS"}) {
             emit dialog->currentChanged(QString::fromStdString(file.string()));
             captions.push_back(dialog->PreviewCaption->text().toStdString());
         }
