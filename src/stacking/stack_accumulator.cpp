@@ -183,7 +183,7 @@ void StackAccumulator::planPoints(const StackFrameCall& call, float brightness, 
     for (int p = 1; p <= plan.points; ++p) {
         const TAlignSlotRec& slot = rec.Slots[p];
         bool use = !points.MultiQuantity || slot.Quality >= points.PointQualityCut[p];
-        if (slot.Difference > points.PointDifferenceCut[p] || slot.Difference == UnmeasuredDifference)
+        if (slot.Difference > points.PointDifferenceCut[p] || slot.Difference == NotMeasuredDifference)
             use = false;
         plan.use[p] = use;
         const SlotShift shift = shiftAtScale(slot, run_.shiftScale);

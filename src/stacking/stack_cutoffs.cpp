@@ -25,7 +25,7 @@ float largestMeasuredDifference(const FrameModel& model, int slot, int last) {
     for (int j = 0; j <= std::min(last, MaxFrameIndex); ++j) {
         const TFrameRec& rec = recordAtRank(model, j);
         const float difference = rec.Slots[slot].Difference;
-        if (!rec.Excluded && difference != UnmeasuredDifference) largest = std::max(largest, difference);
+        if (!rec.Excluded && difference != NotMeasuredDifference) largest = std::max(largest, difference);
     }
     return largest;
 }
@@ -67,7 +67,7 @@ PointStackGraph pointStackGraph(const FrameModel& model, const PointGraphInput& 
         const TAlignSlotRec& slot = rec.Slots[p];
         if (input.MultiQuantity && slot.Quality < input.qualityFloor) continue;
         if (rec.Excluded || rec.Slots[1].Difference > limit) continue;
-        entries.push_back({slot.Quality, slot.Difference == UnmeasuredDifference ? 0.0 : slot.Difference});
+        entries.push_back({slot.Quality, slot.Difference == NotMeasuredDifference ? 0.0 : slot.Difference});
     }
     std::stable_sort(entries.begin(), entries.end(),
                      [](const Entry& a, const Entry& b) { return a.quality > b.quality; });

@@ -11,9 +11,6 @@
 
 namespace kestrave {
 
-// The difference of a frame or point the alignment never measured.
-inline constexpr float UnmeasuredDifference = 10000000.0f;
-
 // The alignment points of multi-point mode: point p (1..Alignpoints) sits at PointPos[p] of the
 // reference frame, and slot p of every frame record holds that frame's result for it.
 struct StackPointSet {
