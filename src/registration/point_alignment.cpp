@@ -91,6 +91,9 @@ private:
         return align;
     }
     bool measure(std::size_t first);
+    bool enterFrame(std::size_t first, int frame);
+    void decideUnit(std::size_t first, const Bitmap24& picture, int frame, int unit);
+    void finishUnit(std::size_t first, const Bitmap24& picture, int frame);
     void fetch(FrameInHand& hand, int frame, FramePrefetcher& prefetcher);
     void wrongSizeFrame(std::size_t first, int frame);
     void correlateAndGrade(std::size_t first, const FrameInHand& hand, int unit, const FrameInHand* next,
@@ -318,53 +321,14 @@ bool PointPass::measure(std::size_t first) {
         FrameInHand& hand = hands[static_cast<std::size_t>(current)];
         FrameInHand& following = hands[static_cast<std::size_t>(1 - current)];
         const int f = hand.frame;
-        const auto k = static_cast<std::size_t>(f);
         takeUpTo(f);
-        bool keepGoing = true;
-        const int entered = progress_.frameStart(f, keepGoing);
-        const bool halted = c_.alignment.HaltRequested;
-        for (std::size_t i = first; i < lanes_.size(); ++i) {
-            Lane& lane = lanes_[i];
-            // Each file of an AVI list after the first asks for the feature again.
-            for (int s = 0; s < entered; ++s) {
-                lane.reference->registration->LastPeak *= 2.0;
-                lane.alignment.NextSegmentPending = true;
-            }
-            lane.alignment.AviSegmentFirst = progress_.segmentFirst();
-            if (halted) lane.alignment.HaltRequested = true;
-            lane.inFrame = false;
-        }
-        if (!keepGoing) return false;
+        if (!enterFrame(first, f)) return false;
         if (hand.wrongSize) wrongSizeFrame(first, f);
 
         bool fetched = false;
         for (int u = 0; u < hand.units; ++u) {
             const Bitmap24& picture = hand.unitPicture(u, interlaced);
-            // The lock tests and shifts, point after point.
-            for (std::size_t i = first; i < lanes_.size(); ++i) {
-                Lane& lane = lanes_[i];
-                lane.decided = false;
-                // A frame that a point before this one deselected is left out.
-                if (u == 0) lane.inFrame = !model.FrameTable[f].Excluded;
-                if (!lane.inFrame || lane.alignment.HaltRequested) continue;
-                takeRecord(i, f);
-                lane.alignment.CurrentFrame = f;
-                lane.alignment.InterlaceField = u;
-                if (lane.nextValid) {
-                    lane.correlation = std::move(lane.nextCorrelation);
-                } else {
-                    const auto offset = lane.aligner->boxOffset();
-                    lane.correlation = correlateBox(lane.aligner->inputs(), picture, offset[0], offset[1],
-                                                    lane.aligner->scratch());
-                }
-                enter(lane, f);
-                const bool wasExcluded = model.FrameTable[f].Excluded;
-                lane.aligner->showSurface(lane.correlation);
-                lane.verdict = lane.aligner->decide(lane.correlation, picture);
-                if (!wasExcluded && model.FrameTable[f].Excluded) lane.excludedHere[k] = true;
-                save(lane, f);
-                lane.decided = !lane.verdict.skipped;
-            }
+            decideUnit(first, picture, f, u);
             // The unit after this one: the next field, or the first of the next frame.
             const FrameInHand* next = nullptr;
             int nextUnit = 0;
@@ -377,19 +341,7 @@ bool PointPass::measure(std::size_t first) {
                 if (following.units > 0) next = &following;
             }
             correlateAndGrade(first, hand, u, next, nextUnit);
-            for (std::size_t i = first; i < lanes_.size(); ++i) {
-                Lane& lane = lanes_[i];
-                if (!lane.decided) continue;
-                enter(lane, f);
-                lane.aligner->finish(lane.verdict, lane.correlation, lane.grade, picture);
-                if (!lane.verdict.result) {
-                    // The feature was pointed out anew: the frame is aligned once more, and the
-                    // next unit is correlated where the new tracking puts its box.
-                    lane.aligner->alignPicture(picture);
-                    lane.nextValid = false;
-                }
-                save(lane, f);
-            }
+            finishUnit(first, picture, f);
         }
         // The points that left the frame out take their copy of it as the points before them
         // left it.
@@ -403,6 +355,74 @@ bool PointPass::measure(std::size_t first) {
     }
     takeUpTo(last_ + 1);
     return true;
+}
+
+// The progress of a new frame, and what it tells every point: a new file of an AVI list, the
+// halt button. False when the user stopped the pass.
+bool PointPass::enterFrame(std::size_t first, int frame) {
+    bool keepGoing = true;
+    const int entered = progress_.frameStart(frame, keepGoing);
+    const bool halted = c_.alignment.HaltRequested;
+    for (std::size_t i = first; i < lanes_.size(); ++i) {
+        Lane& lane = lanes_[i];
+        // Each file of an AVI list after the first asks for the feature again.
+        for (int s = 0; s < entered; ++s) {
+            lane.reference->registration->LastPeak *= 2.0;
+            lane.alignment.NextSegmentPending = true;
+        }
+        lane.alignment.AviSegmentFirst = progress_.segmentFirst();
+        if (halted) lane.alignment.HaltRequested = true;
+        lane.inFrame = false;
+    }
+    return keepGoing;
+}
+
+// The lock tests and shifts of one unit (a frame, or a field of an interlaced one), point after
+// point.
+void PointPass::decideUnit(std::size_t first, const Bitmap24& picture, int frame, int unit) {
+    FrameModel& model = c_.model;
+    const auto k = static_cast<std::size_t>(frame);
+    for (std::size_t i = first; i < lanes_.size(); ++i) {
+        Lane& lane = lanes_[i];
+        lane.decided = false;
+        // A frame that a point before this one deselected is left out.
+        if (unit == 0) lane.inFrame = !model.FrameTable[frame].Excluded;
+        if (!lane.inFrame || lane.alignment.HaltRequested) continue;
+        takeRecord(i, frame);
+        lane.alignment.CurrentFrame = frame;
+        lane.alignment.InterlaceField = unit;
+        if (lane.nextValid) {
+            lane.correlation = std::move(lane.nextCorrelation);
+        } else {
+            const auto offset = lane.aligner->boxOffset();
+            lane.correlation =
+                correlateBox(lane.aligner->inputs(), picture, offset[0], offset[1], lane.aligner->scratch());
+        }
+        enter(lane, frame);
+        const bool wasExcluded = model.FrameTable[frame].Excluded;
+        lane.aligner->showSurface(lane.correlation);
+        lane.verdict = lane.aligner->decide(lane.correlation, picture);
+        if (!wasExcluded && model.FrameTable[frame].Excluded) lane.excludedHere[k] = true;
+        save(lane, frame);
+        lane.decided = !lane.verdict.skipped;
+    }
+}
+
+// The decided points' grades and records of the unit.
+void PointPass::finishUnit(std::size_t first, const Bitmap24& picture, int frame) {
+    for (std::size_t i = first; i < lanes_.size(); ++i) {
+        Lane& lane = lanes_[i];
+        if (!lane.decided) continue;
+        enter(lane, frame);
+        lane.aligner->finish(lane.verdict, lane.correlation, lane.grade, picture);
+        if (!lane.verdict.result) {
+            // The feature was pointed out anew: the frame is aligned once more, and the next unit
+            // is correlated where the new tracking puts its box.
+            lane.aligner->alignPicture(picture);
+            lane.nextValid = false;
+        }
+        save(lane, frame);
+    }
 }
 
 // The shared records of the frame and of the one before it (whose shift the tracking reads) as
