@@ -9,7 +9,6 @@
 #include "platform/program_dir.h"
 #include "platform/scope_exit.h"
 #include "shell/application_context.h"
-#include "shell/main_form.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
 #include "shell/window_batch_operations.h"
@@ -107,14 +106,14 @@ int runBatchSteps(const BatchOptions& options, const std::filesystem::path& sche
     return 0;
 }
 
-BatchOutcome RunBatchCommands(TMainForm& form) {
-    ApplicationContext& app = form.app;
+BatchOutcome RunBatchCommands(const WindowBatchParts& parts) {
+    ApplicationContext& app = parts.app;
     MessageRoutine& messages = app.messages();
-    form.show();
-    form.alignPage->PreviewImage->update();
+    parts.window.show();
+    parts.align.PreviewImage->update();
     // An alignment-point file left from an earlier run is not taken by this one.
     std::error_code ignored;
-    const std::filesystem::path& folder = form.alignPage->DirectoryListBox1->Directory();
+    const std::filesystem::path& folder = parts.align.DirectoryListBox1->Directory();
     if (!folder.empty()) std::filesystem::remove(folder / TempPointFile, ignored);
 
     const BatchCommands& batch = app.batch;
@@ -138,7 +137,7 @@ BatchOutcome RunBatchCommands(TMainForm& form) {
             return {BatchFailed, options.ExitAfterRun};
         }
     }
-    WindowBatchOperations operations(form);
+    WindowBatchOperations operations(parts);
     // The long passes report on the window's progress port; while the batch runs it hands their
     // progress on to the report on standard error.
     StderrProgress progress;

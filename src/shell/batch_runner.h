@@ -19,7 +19,7 @@
 
 namespace kestrave {
 
-class TMainForm;
+struct WindowBatchParts;
 
 // Exit status of a batch run.
 inline constexpr int BatchFailed = 1;
@@ -80,8 +80,8 @@ public:
 int runBatchSteps(const BatchOptions& options, const std::filesystem::path& scheme,
                   BatchOperations& operations, MessagePort& messages, StderrProgress& progress);
 
-// Runs the batch described by form.app.batch with BatchMode set. A batch of only an input file
-// runs no operation.
-BatchOutcome RunBatchCommands(TMainForm& form);
+// Runs the batch described by the application's batch lines with BatchMode set, on the window's
+// handlers. A batch of only an input file runs no operation.
+BatchOutcome RunBatchCommands(const WindowBatchParts& parts);
 
 }  // namespace kestrave

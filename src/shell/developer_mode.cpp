@@ -6,12 +6,11 @@
 #include <QPushButton>
 #include <initializer_list>
 
-#include "shell/controllers/align_controller.h"
-#include "shell/main_form.h"
 #include "shell/pages/about_page.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/startup_rules.h"
+#include "shell/tool_windows.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
 #include "widgets/spin_edit.h"
@@ -28,30 +27,30 @@ void fillQualityMethodCombo(AlignPage& page, int count, int index) {
     page.QualityMethodCombo->setCurrentIndex(index < page.QualityMethodCombo->count() ? index : -1);
 }
 
-void showDeveloperControls(TMainForm& form) {
-    AlignPage& align = *form.alignPage;
-    WaveletPage& wavelet = *form.waveletPage;
-    AboutPage& about = *form.aboutPage;
+void showDeveloperControls(DeveloperControls& controls) {
+    AlignPage& align = controls.align;
+    WaveletPage& wavelet = controls.wavelet;
+    AboutPage& about = controls.about;
     for (QWidget* control : std::initializer_list<QWidget*>{
-             align.TrackDetector, align.TrackDetect, about.Checkupdates, form.waveletTools.tonemap->Tonegraph,
+             align.TrackDetector, align.TrackDetect, about.Checkupdates, &controls.tonegraph,
              about.Developersmode, wavelet.Clipcopy, wavelet.Differ, wavelet.RadioGroup1, about.Memo1,
              align.FOMlabel, align.FOMspin, align.Pix1, align.Pix2})
         control->setVisible(true);
     align.FOMlabel->setStyleSheet("color: red");
-    form.tools.Tonemapwindow->resize(form.tools.Tonemapwindow->width(), DeveloperTonemapHeight);
+    controls.tonemapWindow.resize(controls.tonemapWindow.width(), DeveloperTonemapHeight);
     fillQualityMethodCombo(align, static_cast<int>(align.CopyAlignmethods->Items().size()),
                            align.QualityMethodCombo->currentIndex());
 }
 
-bool developerModeOn(const TMainForm& form) {
-    return !form.aboutPage->Developersmode->isHidden();
+bool developerModeOn(const DeveloperControls& controls) {
+    return !controls.about.Developersmode->isHidden();
 }
 
-void hideDeveloperControls(TMainForm& form) {
-    AlignPage& align = *form.alignPage;
-    WaveletPage& wavelet = *form.waveletPage;
+void hideDeveloperControls(DeveloperControls& controls) {
+    AlignPage& align = controls.align;
+    WaveletPage& wavelet = controls.wavelet;
     for (QWidget* control :
-         std::initializer_list<QWidget*>{form.aboutPage->Developersmode, wavelet.Differ, wavelet.RadioGroup1,
+         std::initializer_list<QWidget*>{controls.about.Developersmode, wavelet.Differ, wavelet.RadioGroup1,
                                          align.FOMlabel, align.Pix1, align.Pix2})
         control->setVisible(false);
     fillQualityMethodCombo(align, QualityMethodListCount, align.QualityMethodCombo->currentIndex());
@@ -59,7 +58,7 @@ void hideDeveloperControls(TMainForm& form) {
     // Aligning without a method is not possible: the default takes over, as the user would
     // choose it.
     align.QualityMethodCombo->setCurrentIndex(DefaultQualityMethod);
-    form.align->QualityMethodComboChange();
+    if (controls.qualityMethodChanged) controls.qualityMethodChanged();
 }
 
 }  // namespace kestrave

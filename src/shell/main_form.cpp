@@ -38,6 +38,7 @@
 #include "shell/tab_strip.h"
 #include "shell/window_attention.h"
 #include "shell/window_progress.h"
+#include "widgets/check_box.h"
 #include "widgets/form_storage.h"
 
 namespace kestrave {
@@ -120,19 +121,34 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
     };
 
-    shell = std::make_unique<ShellController>(*this);
-    toolWindows = std::make_unique<ToolWindowController>(*this);
+    shell = std::make_unique<ShellController>(ShellControllerParts{
+        app, *this, *Tabpages, *PageControl1, *Speedbar, tools, *alignPage, *optimizePage, *stackPage, *waveletPage,
+        DeveloperControls{*alignPage, *waveletPage, *aboutPage, *tools.Tonemapwindow, *waveletTools.tonemap->Tonegraph,
+                          [this] { align->QualityMethodComboChange(); }}});
+    toolWindows = std::make_unique<ToolWindowController>(
+        ToolWindowControllerParts{tools, *this, *alignPage, *stackPage, *waveletPage, *finalPage});
     stack = std::make_unique<StackController>(*this);
     sigma = std::make_unique<SigmaController>(*this);
-    save = std::make_unique<SaveController>(*this);
-    wavelet = std::make_unique<WaveletController>(*this);
-    finalImage = std::make_unique<FinalController>(*this);
+    save = std::make_unique<SaveController>(SaveControllerParts{app, *alignPage, *stackPage, *waveletPage, imageInfoWindow,
+                                                                *frameWindows.StackSlider, dialogs});
+    wavelet = std::make_unique<WaveletController>(
+        WaveletControllerParts{app, *waveletPage, waveletTools, histogramWindows, tools, *stackPage, *alignPage,
+                               *PageControl1, *ProgressBar1, *shell});
+    finalImage = std::make_unique<FinalController>();
     input = std::make_unique<InputController>(*this);
     align = std::make_unique<AlignController>(*this);
     optimize = std::make_unique<OptimizeController>(*this);
-    imageInfo = std::make_unique<ImageInfoController>(*this);
+    imageInfo = std::make_unique<ImageInfoController>(
+        ImageInfoControllerParts{app.shell, imageInfoWindow, *tools.Imageinfowindow, *Speedbar->ImageInfobutton,
+                                 *waveletPage, *frameWindows.StackSlider, *waveletTools.gamma->Gamma1spin, dialogs});
     calibration = std::make_unique<CalibrationController>(*this);
-    options = std::make_unique<OptionsController>(*this);
+    options = std::make_unique<OptionsController>(OptionsControllerParts{
+        app, *this, *alignPage, *stackPage, frameWindows, *Speedbar, tools, *input, *shell, *stack});
+    // The handlers made after the ones that call them.
+    shell->link({*stack, *wavelet, *finalImage, *save});
+    toolWindows->setWavelet(*wavelet);
+    save->setWavelet(*wavelet);
+    wavelet->setImageInfo(*imageInfo);
 
     resize(1024, 768);
 }

@@ -19,6 +19,7 @@
 #include "shell/application_context.h"
 #include "shell/batch_runner.h"
 #include "shell/controllers/align_controller.h"
+#include "shell/controllers/input_controller.h"
 #include "shell/controllers/shell_controller.h"
 #include "shell/controllers/wavelet_controller.h"
 #include "shell/developer_mode.h"
@@ -33,6 +34,7 @@
 #include "shell/startup_rules.h"
 #include "shell/startup_stand_ins.h"
 #include "shell/tab_strip.h"
+#include "shell/window_batch_operations.h"
 #include "widgets/check_box.h"
 #include "widgets/form_storage.h"
 #include "widgets/form_stored_props.h"
@@ -122,13 +124,14 @@ StartupOutcome Startup::run() {
              "Your screen colour settings are less than 24 bits ! You might experience problems due to this "
              "in Kestrave, try changing your settings");
     form_.Tabpages->setTabColor(5, QColor(192, 220, 192));
-    AttachBalloons(form_, form_.Screencentre);
+    AttachBalloons(form_.Screencentre);
     form_.shell->showClipboardItem();
 
     align_.Languagebox->clear();
     app_.batch = batchCommandsFromArguments(options_.arguments);
-    if (GetSystemVolumeSerial() == DeveloperVolumeSerial && !developerModeOn(form_))
-        showDeveloperControls(form_);
+    DeveloperControls& developer = form_.shell->developerControls();
+    if (GetSystemVolumeSerial() == DeveloperVolumeSerial && !developerModeOn(developer))
+        showDeveloperControls(developer);
     for (const std::string& language : languageFileItems(resourceDirs()))
         align_.Languagebox->addItem(QString::fromStdString(language));
     form_.statusBar()->setSizeGripEnabled(!options_.headless);
@@ -144,7 +147,7 @@ StartupOutcome Startup::run() {
     if (!options_.headless) {
         // A template that cannot be written costs the translators a file, not the user a start.
         try {
-            SpeedButton1Click(form_);
+            SpeedButton1Click();
         } catch (const std::exception& error) {
             reportError(error);
         }
@@ -160,7 +163,7 @@ StartupOutcome Startup::run() {
     form_.stackPage->Resampled->setChecked(false);
     hideToolWindows();
     wavelet_.Colourprocess2->setChecked(align_.Colourstack->Checked());
-    if (!app_.batch.BatchPending && !options_.headless && about_.Checkupdates->Checked()) newversion(form_);
+    if (!app_.batch.BatchPending && !options_.headless && about_.Checkupdates->Checked()) newversion();
 
     const int processareaItem = chooseProcessingArea();
     if (!options_.headless) {
@@ -182,7 +185,7 @@ StartupOutcome Startup::run() {
     QComboBox& resampleFilter = *form_.stackPage->ResampleMethod;
     const int resampleMethod = resampleMethodItemForText(resampleFilter.currentText().toStdString());
     if (resampleMethod >= 0) resampleFilter.setCurrentIndex(resampleMethod);
-    createCurveObjects(form_);
+    createCurveObjects();
 
     app_.model.AviName = "none";
     openSettingsStore();
@@ -192,7 +195,7 @@ StartupOutcome Startup::run() {
     BuildGammaTable(*app_.wavelet.GammaTable, 1.0f);
     BuildToneCurve(app_.wavelet.toneTables->ToneCurve, StartupToneBias, StartupToneScale,
                    form_.waveletTools.tonemap->Tonegraph->Checked());
-    GammaSplineGraphDblClick(form_);
+    GammaSplineGraphDblClick();
     setUpFft();
     resetViews();
     clearFrameTables(app_.model);
@@ -204,7 +207,7 @@ StartupOutcome Startup::run() {
         const int language = align_.Languagebox->findText(align_.Languagebox->currentText());
         if (language >= 0) {
             align_.Languagebox->setCurrentIndex(language);
-            LanguageboxChange(form_);
+            LanguageboxChange();
         }
     }
     reportInterlacing();
@@ -213,7 +216,9 @@ StartupOutcome Startup::run() {
 
     app_.shell.StartingUp = false;
     if (app_.batch.BatchPending) {
-        const BatchOutcome batch = RunBatchCommands(form_);
+        const BatchOutcome batch = RunBatchCommands(
+            {app_, form_, align_, *form_.optimizePage, form_.pointWindows, form_.dialogs, *form_.input, *form_.align,
+             *form_.optimize, *form_.shell, *form_.wavelet, *form_.save});
         app_.batch.BatchPending = false;
         outcome_ = {batch.endProgram, batch.exitCode};
     }
@@ -378,7 +383,7 @@ void Startup::actOnSingleArgument() {
     if (kind_ == CommandLineKind::ProjectFile || kind_ == CommandLineKind::FrameList) {
         form_.dialogs.OpenDialog2.FileName = argument;
         form_.dialogs.OpenDialog2.FilterIndex = kind_ == CommandLineKind::ProjectFile ? 1 : 2;
-        LoadProjectClick(form_);
+        LoadProjectClick(form_.dialogs.OpenDialog2, *form_.input, app_.messages());
     } else if (kind_ == CommandLineKind::CommandFile) {
         try {
             app_.batch = batchCommandsFromFile(readCommandFile(argument));

@@ -1,30 +1,29 @@
 #include "shell/startup_stand_ins.h"
 
-#include "shell/application_context.h"
 #include "shell/controllers/input_controller.h"
-#include "shell/main_form.h"
+#include "shell/file_dialogs.h"
+#include "shell/message_routine.h"
 
 namespace kestrave {
 
-void AttachBalloons(TMainForm&, QWidget*) {}
+void AttachBalloons(QWidget*) {}
 
-void SpeedButton1Click(TMainForm&) {}
+void SpeedButton1Click() {}
 
-void LanguageboxChange(TMainForm&) {}
+void LanguageboxChange() {}
 
-void newversion(TMainForm&) {}
+void newversion() {}
 
-void createCurveObjects(TMainForm&) {}
+void createCurveObjects() {}
 
-void GammaSplineGraphDblClick(TMainForm&) {}
+void GammaSplineGraphDblClick() {}
 
-void LoadProjectClick(TMainForm& form) {
-    if (form.dialogs.OpenDialog2.FilterIndex == 2) {
-        form.input->loadFrameList(form.dialogs.OpenDialog2.FileName);
+void LoadProjectClick(const TFileDialog& OpenDialog2, InputController& input, MessageRoutine& messages) {
+    if (OpenDialog2.FilterIndex == 2) {
+        input.loadFrameList(OpenDialog2.FileName);
         return;
     }
-    form.app.messages().error(
-        "Project", "Loading " + form.dialogs.OpenDialog2.FileName.string() + " is not yet supported");
+    messages.error("Project", "Loading " + OpenDialog2.FileName.string() + " is not yet supported");
 }
 
 }  // namespace kestrave

@@ -7,25 +7,27 @@ class QWidget;
 
 namespace kestrave {
 
-class TMainForm;
+class InputController;
+class MessageRoutine;
+struct TFileDialog;
 
 // The assistant: its balloons point at `target`. Messages show in the window's own dialog until
 // the assistant exists, so there is nothing to point yet.
-void AttachBalloons(TMainForm& form, QWidget* target);
+void AttachBalloons(QWidget* target);
 // Language files: writes the translation template and the caption list. Nothing is written yet.
-void SpeedButton1Click(TMainForm& form);
+void SpeedButton1Click();
 // Language files: applies the language chosen in Languagebox. No language is applied yet.
-void LanguageboxChange(TMainForm& form);
+void LanguageboxChange();
 // The update check. No check is made yet.
-void newversion(TMainForm& form);
+void newversion();
 // The curve editors: the five curve objects (gamma, tone, hue, saturation, lightness) drawn into
 // their graphs. None exists yet.
-void createCurveObjects(TMainForm& form);
+void createCurveObjects();
 // The gamma-curve editor's reset. Nothing to reset yet.
-void GammaSplineGraphDblClick(TMainForm& form);
+void GammaSplineGraphDblClick();
 // Project files: loads the project or frame list named by OpenDialog2 (filter index 1 a project,
 // 2 a frame list). A frame list is taken as the input; until projects can be read, loading one
 // is reported and nothing is loaded.
-void LoadProjectClick(TMainForm& form);
+void LoadProjectClick(const TFileDialog& OpenDialog2, InputController& input, MessageRoutine& messages);
 
 }  // namespace kestrave

@@ -9,10 +9,10 @@
 #include "shell/controllers/save_controller.h"
 #include "shell/controllers/shell_controller.h"
 #include "shell/controllers/wavelet_controller.h"
-#include "shell/main_form.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/point_windows.h"
+#include "shell/window_dialogs.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
 #include "widgets/slider.h"
@@ -20,7 +20,7 @@
 
 namespace kestrave {
 
-WindowBatchOperations::WindowBatchOperations(TMainForm& form) : form_(form), app_(form.app) {}
+WindowBatchOperations::WindowBatchOperations(const WindowBatchParts& parts) : parts_(parts), app_(parts.app) {}
 
 template <typename Handler>
 bool WindowBatchOperations::run(Handler&& handler) {
@@ -35,11 +35,11 @@ bool WindowBatchOperations::run(Handler&& handler) {
 
 bool WindowBatchOperations::SelectFileButtonClick(const std::string& file) {
     app_.input.BatchInputFile = file;
-    if (!run([&] { form_.input->SelectFileButtonClick(); }) ||
+    if (!run([&] { parts_.input.SelectFileButtonClick(); }) ||
         app_.state.ProcessStage < TProcessStage::stInputLoaded)
         return false;
     // The alignment box is fitted to the new input, as choosing its size fits it.
-    if (!app_.model.SingleImage) form_.align->FFTsizeGroupClick();
+    if (!app_.model.SingleImage) parts_.alignHandlers.FFTsizeGroupClick();
     return true;
 }
 
@@ -56,23 +56,23 @@ void WindowBatchOperations::setFeature(int x, int y) {
     state.progstatus = TProgStatus::psFeatureSet;
     setProcessStage(state, TProcessStage::stFeatureSet);
     registration.FeatureChosen = true;
-    registration.FeatureFrame = registration.refframe = form_.alignPage->PreviewSlider->Value();
+    registration.FeatureFrame = registration.refframe = parts_.align.PreviewSlider->Value();
 }
 
 bool WindowBatchOperations::RecalcFFTbuttonClick() {
-    if (!run([&] { form_.align->RecalcFFTbuttonClick(); })) return false;
+    if (!run([&] { parts_.alignHandlers.RecalcFFTbuttonClick(); })) return false;
     setProcessStage(app_.state, TProcessStage::stReferenceReady);
     return true;
 }
 
 bool WindowBatchOperations::AlignallButtonClick() {
-    return run([&] { form_.align->AlignallButtonClick(); }) && app_.model.FramesRanked &&
+    return run([&] { parts_.alignHandlers.AlignallButtonClick(); }) && app_.model.FramesRanked &&
            app_.state.progstatus == TProgStatus::psAligned;
 }
 
 void WindowBatchOperations::setSeams(int width) {
-    form_.pointWindows.SeamWidths->setValue(width);
-    form_.pointWindows.Seams->setChecked(true);
+    parts_.points.SeamWidths->setValue(width);
+    parts_.points.Seams->setChecked(true);
 }
 
 bool WindowBatchOperations::alignPoints(const std::filesystem::path& pointsFile) {
@@ -84,67 +84,61 @@ bool WindowBatchOperations::alignPoints(const std::filesystem::path& pointsFile)
                                    error);
     }
     if (error) {
-        app_.messages().show({.caption = "Batch",
-                              .text = "The alignment-point file could not be copied to " +
-                                      temporary.string() + ": " + error.message(),
-                              .dlgType = mtError,
-                              .buttons = mbOK});
+        app_.messages().error("Batch", "The alignment-point file could not be copied to " + temporary.string() +
+                                           ": " + error.message());
         return false;
     }
-    form_.dialogs.SaveDialog1.FileName = pointsFile.stem();
-    form_.alignPage->Alignmethod->setItemIndex(AlignMethodMultipoint);
-    if (!run([&] { form_.align->AlignmethodClick(); })) return false;
+    parts_.dialogs.SaveDialog1.FileName = pointsFile.stem();
+    parts_.align.Alignmethod->setItemIndex(AlignMethodMultipoint);
+    if (!run([&] { parts_.alignHandlers.AlignmethodClick(); })) return false;
     if (app_.alignPoints.Alignpoints <= 1) {
-        app_.messages().show(
-            {.caption = "Batch",
-             .text = "The alignment-point file " + pointsFile.string() + " holds no point on these frames",
-             .dlgType = mtError,
-             .buttons = mbOK});
+        app_.messages().error("Batch",
+                              "The alignment-point file " + pointsFile.string() + " holds no point on these frames");
         return false;
     }
     return app_.model.FramesRanked && app_.state.progstatus == TProgStatus::psAligned;
 }
 
 void WindowBatchOperations::setPreviewSlider(int position) {
-    form_.alignPage->PreviewSlider->setValue(position);
+    parts_.align.PreviewSlider->setValue(position);
 }
 
 bool WindowBatchOperations::SetLimitClick() {
-    return run([&] { form_.optimize->SetLimitClick(); }) &&
+    return run([&] { parts_.optimizeHandlers.SetLimitClick(); }) &&
            app_.state.ProcessStage == TProcessStage::stAligned;
 }
 
 void WindowBatchOperations::setRefframes(int frames) {
-    form_.optimizePage->Refframes->setValue(frames);
+    parts_.optimize.Refframes->setValue(frames);
 }
 
 bool WindowBatchOperations::MakerefClick(const std::function<bool()>& atContinue) {
     bool continued = false;
-    ShellController& shell = *form_.shell;
+    ShellController& shell = parts_.shell;
     shell.batchContinueWork = [&] { continued = atContinue(); };
     const ScopeExit noWork([&] { shell.batchContinueWork = nullptr; });
     app_.optimizer.NewReferenceMade = false;
-    return run([&] { form_.optimize->MakerefClick(); }) && continued && app_.optimizer.NewReferenceMade;
+    return run([&] { parts_.optimizeHandlers.MakerefClick(); }) && continued && app_.optimizer.NewReferenceMade;
 }
 
 bool WindowBatchOperations::applyScheme(const std::filesystem::path& scheme) {
-    WaveletController& wavelet = *form_.wavelet;
+    WaveletController& wavelet = parts_.wavelet;
     wavelet.loadwaveletdialog.FileName = scheme;
     return run([&] { wavelet.loadschemebuttonClick(true); }) && run([&] { wavelet.DoAllClick(); }) &&
            app_.state.DoAllDone;
 }
 
 void WindowBatchOperations::ContinuebuttonClick() {
-    form_.shell->ContinuebuttonClick();
+    parts_.shell.ContinuebuttonClick();
 }
 
 bool WindowBatchOperations::AlignStackButtonClick() {
-    return run([&] { form_.optimize->AlignStackButtonClick(); }) &&
+    return run([&] { parts_.optimizeHandlers.AlignStackButtonClick(); }) &&
            app_.state.progstatus == TProgStatus::psStacked && !app_.wavelet.ProcessPicture.empty();
 }
 
 int WindowBatchOperations::saveFilterIndex() {
-    return form_.dialogs.WaveletSave.FilterIndex;
+    return parts_.dialogs.WaveletSave.FilterIndex;
 }
 
 std::vector<std::filesystem::path> WindowBatchOperations::inputFiles() {
@@ -152,7 +146,7 @@ std::vector<std::filesystem::path> WindowBatchOperations::inputFiles() {
 }
 
 bool WindowBatchOperations::SaveBMP2buttonClick(const std::filesystem::path& fileName, int filterIndex) {
-    TFileDialog& dialog = form_.dialogs.WaveletSave;
+    TFileDialog& dialog = parts_.dialogs.WaveletSave;
     dialog.FileName = fileName;
     dialog.FilterIndex = filterIndex;
     // The saver's question before a partly processed image is answered Yes in a batch run; the
@@ -161,7 +155,7 @@ bool WindowBatchOperations::SaveBMP2buttonClick(const std::filesystem::path& fil
         app_.messages().inform("Image not fully processed",
                                "You have NOT used the DO ALL function, perform this now ? Yes");
     app_.shell.ImageSaved = false;
-    return run([&] { form_.save->SaveBMP2buttonClick(); }) && app_.shell.ImageSaved;
+    return run([&] { parts_.save.SaveBMP2buttonClick(); }) && app_.shell.ImageSaved;
 }
 
 }  // namespace kestrave

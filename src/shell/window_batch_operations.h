@@ -5,14 +5,42 @@
 
 #include "shell/batch_runner.h"
 
+class QWidget;
+
 namespace kestrave {
 
+class AlignController;
+class AlignPage;
 class ApplicationContext;
-class TMainForm;
+class InputController;
+class OptimizeController;
+class OptimizePage;
+class SaveController;
+class ShellController;
+class WaveletController;
+struct PointWindows;
+struct WindowDialogs;
+
+// What a batch run drives: the main window, the controls it sets as the batch options say, the
+// dialogs it presets, and the handlers the buttons would run.
+struct WindowBatchParts {
+    ApplicationContext& app;
+    QWidget& window;
+    AlignPage& align;
+    OptimizePage& optimize;
+    PointWindows& points;
+    WindowDialogs& dialogs;
+    InputController& input;
+    AlignController& alignHandlers;
+    OptimizeController& optimizeHandlers;
+    ShellController& shell;
+    WaveletController& wavelet;
+    SaveController& save;
+};
 
 class WindowBatchOperations : public BatchOperations {
 public:
-    explicit WindowBatchOperations(TMainForm& form);
+    explicit WindowBatchOperations(const WindowBatchParts& parts);
 
     bool SelectFileButtonClick(const std::string& file) override;
     BatchInput input() override;
@@ -37,7 +65,7 @@ private:
     template <typename Handler>
     bool run(Handler&& handler);
 
-    TMainForm& form_;
+    WindowBatchParts parts_;
     ApplicationContext& app_;
 };
 

@@ -16,6 +16,7 @@
 #include "persist/big_ini_file.h"
 #include "platform/program_dir.h"
 #include "shell/batch_runner.h"
+#include "shell/controllers/shell_controller.h"
 #include "shell/controllers/wavelet_controller.h"
 #include "shell/developer_mode.h"
 #include "shell/pages/about_page.h"
@@ -253,9 +254,10 @@ TEST_F(Startup, TheDeveloperModeOffersEveryQualityMethodAndItsControls) {
     auto run = start();
     TMainForm& form = *run->form;
     run->align().QualityMethodCombo->setCurrentIndex(3);
-    EXPECT_FALSE(developerModeOn(form));
-    showDeveloperControls(form);
-    EXPECT_TRUE(developerModeOn(form));
+    DeveloperControls& developer = form.shell->developerControls();
+    EXPECT_FALSE(developerModeOn(developer));
+    showDeveloperControls(developer);
+    EXPECT_TRUE(developerModeOn(developer));
     EXPECT_EQ(run->align().QualityMethodCombo->count(), 7);
     EXPECT_EQ(run->align().QualityMethodCombo->currentIndex(), 3);
     for (QWidget* control : std::initializer_list<QWidget*>{

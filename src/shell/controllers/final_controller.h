@@ -7,16 +7,11 @@
 
 namespace kestrave {
 
-class TMainForm;
-
 class FinalController : public QObject {
 public:
-    explicit FinalController(TMainForm& form) : form_(form) {}
+    FinalController() = default;
 
     void UpdateFinalBitmap();
-
-private:
-    TMainForm& form_;
 };
 
 }  // namespace kestrave

@@ -7,18 +7,19 @@
 #include "shell/application_context.h"
 #include "shell/controllers/wavelet_controller.h"
 #include "shell/image_info_tag.h"
-#include "shell/main_form.h"
+#include "shell/pages/image_info_window.h"
 #include "shell/pages/wavelet_page.h"
-#include "shell/speed_bar.h"
+#include "shell/tool_windows.h"
+#include "shell/window_dialogs.h"
 #include "widgets/check_box.h"
 #include "widgets/slider.h"
 #include "widgets/spin_edit.h"
 
 namespace kestrave {
 
-ImageInfoController::ImageInfoController(TMainForm& form) : form_(form) {
-    const ImageInfoWindow& window = form.imageInfoWindow;
-    connect(form.Speedbar->ImageInfobutton, &QToolButton::clicked, this,
+ImageInfoController::ImageInfoController(const ImageInfoControllerParts& parts) : parts_(parts) {
+    const ImageInfoWindow& window = parts.window;
+    connect(&parts.button, &QToolButton::clicked, this,
             &ImageInfoController::ImageInfobuttonClick);
     for (TPCheck* show : {window.Showstacksize, window.ShowWaveletscheme, window.Showwaveletvalues,
                           window.Showcontrastbrightness, window.Showgamma, window.ActiveImageinfo}) {
@@ -30,20 +31,20 @@ ImageInfoController::ImageInfoController(TMainForm& form) : form_(form) {
 }
 
 void ImageInfoController::ImageInfobuttonClick() {
-    form_.app.shell.ImageInfoOn = true;
-    ToolWindow& window = *form_.tools.Imageinfowindow;
+    parts_.shell.ImageInfoOn = true;
+    ToolWindow& window = parts_.toolWindow;
     window.setVisible(!window.isVisible());
     if (window.isVisible()) window.raise();
 }
 
 void ImageInfoController::ShowWaveletschemeClick() {
-    const ImageInfoWindow& window = form_.imageInfoWindow;
-    const WaveletPage& page = *form_.waveletPage;
+    const ImageInfoWindow& window = parts_.window;
+    const WaveletPage& page = parts_.wavelet;
     ImageInfoTagOptions options;
     options.Objectname = window.Objectnameedit->text().toStdString();
     options.Datetime = window.Datetimeedit->text().toStdString();
     options.Showstacksize = window.Showstacksize->Checked();
-    options.StackSlider = form_.frameWindows.StackSlider->Value();
+    options.StackSlider = parts_.stackSlider.Value();
     options.ShowWaveletscheme = window.ShowWaveletscheme->Checked();
     options.Showwaveletvalues = window.Showwaveletvalues->Checked();
     options.scheme = readWaveletScheme(page);
@@ -51,12 +52,12 @@ void ImageInfoController::ShowWaveletschemeClick() {
     options.ContrastSlider = page.ContrastSlider->Value();
     options.BrightnessSlider = page.BrightnessSlider->Value();
     options.Showgamma = window.Showgamma->Checked();
-    options.Gamma = static_cast<double>(form_.waveletTools.gamma->Gamma1spin->Value());
+    options.Gamma = static_cast<double>(parts_.gamma.Value());
     const std::string tag = processingInfoTag(options);
 
     window.Memo3->setPlainText(QString::fromStdString(tag));
     if (!window.ActiveImageinfo->Checked()) return;
-    WindowDialogs& dialogs = form_.dialogs;
+    WindowDialogs& dialogs = parts_.dialogs;
     for (TFileDialog* save : {&dialogs.SaveDialog1, &dialogs.WaveletSave, &dialogs.SaveDialog4})
         save->FileName = tag;
 }

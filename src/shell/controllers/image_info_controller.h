@@ -5,13 +5,35 @@
 
 #include <QObject>
 
+class QToolButton;
+
 namespace kestrave {
 
-class TMainForm;
+struct ImageInfoWindow;
+struct ShellState;
+struct WindowDialogs;
+class ToolWindow;
+class TRxSlider;
+class TRxSpinEdit;
+class WaveletPage;
+
+// What the image-information handlers work with.
+struct ImageInfoControllerParts {
+    ShellState& shell;
+    const ImageInfoWindow& window;
+    // The tool window that holds it, and the speed-bar item that shows and hides it.
+    ToolWindow& toolWindow;
+    QToolButton& button;
+    const WaveletPage& wavelet;
+    const TRxSlider& stackSlider;
+    const TRxSpinEdit& gamma;
+    // The save dialogs that propose the tag as the file name.
+    WindowDialogs& dialogs;
+};
 
 class ImageInfoController : public QObject {
 public:
-    explicit ImageInfoController(TMainForm& form);
+    explicit ImageInfoController(const ImageInfoControllerParts& parts);
 
     // The speed-bar item "ImageInfo": from now on every render pass rebuilds the tag; the window
     // shows when hidden and hides when shown, and comes to the front.
@@ -22,7 +44,7 @@ public:
     void ShowWaveletschemeClick();
 
 private:
-    TMainForm& form_;
+    ImageInfoControllerParts parts_;
 };
 
 }  // namespace kestrave

@@ -21,12 +21,12 @@
 #include "shell/controllers/input_controller.h"
 #include "shell/controllers/shell_controller.h"
 #include "shell/controllers/stack_controller.h"
-#include "shell/main_form.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/stack_page.h"
 #include "shell/speed_bar.h"
+#include "shell/tool_windows.h"
 #include "stacking/stack_style.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
@@ -54,9 +54,9 @@ Bitmap24 clipboardPicture(const QImage& image) {
     return picture;
 }
 
-OptionsController::OptionsController(TMainForm& form) : form_(form), app_(form.app) {
-    AlignPage& align = *form.alignPage;
-    StackPage& stack = *form.stackPage;
+OptionsController::OptionsController(const OptionsControllerParts& parts) : parts_(parts), app_(parts.app) {
+    AlignPage& align = parts.align;
+    StackPage& stack = parts.stack;
     connect(align.debayergroup, &TRadioGroup::OnClick, this, &OptionsController::debayergroupClick);
     connect(align.Pregamma, &TPCheck::OnClick, this, &OptionsController::PregammaClick);
     connect(align.Previewgamma, &TRxSpinEdit::OnChange, this, &OptionsController::PreviewgammaChange);
@@ -65,15 +65,15 @@ OptionsController::OptionsController(TMainForm& form) : form_(form), app_(form.a
     connect(align.Haltwindow, &TPCheck::OnClick, this, &OptionsController::HaltwindowClick);
     connect(stack.ResampleDrizzlegroup, &TRadioGroup::OnClick, this,
             &OptionsController::ResampleDrizzlegroupClick);
-    connect(form.frameWindows.SortFramelistbutton, &QPushButton::clicked, this,
+    connect(parts.frameWindows.SortFramelistbutton, &QPushButton::clicked, this,
             &OptionsController::SortFramelistbuttonClick);
-    connect(form.Speedbar->ClipboardFront, &QToolButton::clicked, this,
+    connect(parts.speedBar.ClipboardFront, &QToolButton::clicked, this,
             &OptionsController::ClipboardFrontClick);
-    connect(form.tools.Cancel2button, &QPushButton::clicked, this, &OptionsController::Cancel2buttonClick);
+    connect(parts.tools.Cancel2button, &QPushButton::clicked, this, &OptionsController::Cancel2buttonClick);
 }
 
 void OptionsController::showFrameAgain() {
-    form_.input->PreviewSliderChange();
+    parts_.input.PreviewSliderChange();
 }
 
 // --- How the preview shows a frame ---------------------------------------------------------------
@@ -83,7 +83,7 @@ void OptionsController::debayergroupClick() {
 }
 
 void OptionsController::PregammaClick() {
-    AlignPage& align = *form_.alignPage;
+    AlignPage& align = parts_.align;
     const bool gamma = align.Pregamma->Checked();
     align.Previewgamma->setVisible(gamma);
     align.HoldPreGamma->setVisible(gamma);
@@ -94,44 +94,44 @@ void OptionsController::PregammaClick() {
 }
 
 void OptionsController::PreviewgammaChange() {
-    applyPreviewGamma(*app_.wavelet.GammaTable, static_cast<double>(form_.alignPage->Previewgamma->Value()));
+    applyPreviewGamma(*app_.wavelet.GammaTable, static_cast<double>(parts_.align.Previewgamma->Value()));
     showFrameAgain();
 }
 
 void OptionsController::NegativeimageClick() {
-    AlignPage& align = *form_.alignPage;
+    AlignPage& align = parts_.align;
     showFrameAgain();
     align.Pregamma->setEnabled(!align.Negativeimage->Checked());
 }
 
 void OptionsController::FittifstretchClick() {
     FrameModel& model = app_.model;
-    model.FitStretch = model.TifStretch = model.SerStretch = form_.alignPage->Fittifstretch->ItemIndex() == 1;
+    model.FitStretch = model.TifStretch = model.SerStretch = parts_.align.Fittifstretch->ItemIndex() == 1;
 }
 
 // --- The break window ----------------------------------------------------------------------------
 
 void OptionsController::HaltwindowClick() {
-    ToolWindow& window = *form_.tools.Registerhaltwindow;
-    const bool shown = form_.alignPage->Haltwindow->Checked();
+    ToolWindow& window = *parts_.tools.Registerhaltwindow;
+    const bool shown = parts_.align.Haltwindow->Checked();
     window.setVisible(shown);
     if (!shown) return;
     window.raise();
     // At the picture's right edge, but never beyond the main window's; never left of it either.
-    const QRect main = form_.frameGeometry();
+    const QRect main = parts_.window.frameGeometry();
     const int width = window.frameGeometry().width();
-    const int left = std::max(0, std::min(form_.alignPage->PreviewImage->width(), main.width()) - width);
+    const int left = std::max(0, std::min(parts_.align.PreviewImage->width(), main.width()) - width);
     window.move(main.left() + left, main.top() + HaltWindowTop);
 }
 
 void OptionsController::Cancel2buttonClick() {
-    form_.shell->CancelButtonClick();
+    parts_.shell.CancelButtonClick();
 }
 
 // --- The style of a stack ------------------------------------------------------------------------
 
 void OptionsController::ResampleDrizzlegroupClick() {
-    StackPage& stack = *form_.stackPage;
+    StackPage& stack = parts_.stack;
     const bool refused = resamplingRefused(app_.model, app_.input.browseBuffers.Samples);
     const StackStyleChoice choice = chooseStackStyle(
         static_cast<StackStyle>(stack.ResampleDrizzlegroup->ItemIndex()), refused, app_.messages());
@@ -142,11 +142,11 @@ void OptionsController::ResampleDrizzlegroupClick() {
     if (choice.style == StackStyle::Resampling) {
         // The resampling controls show, the wavelet page's Drizzle2 follows Drizzling, and
         // neither the expanded canvas nor realigning on the result goes with it.
-        form_.stack->ResampledClick();
+        parts_.stackHandlers.ResampledClick();
         app_.state.ResampleFactor = std::clamp(static_cast<float>(stack.ResampleSpin->Value()), 1.0f, 4.0f);
     } else {
         // Drizzle2 follows Drizzling, so that no drizzle-sized canvas outlives the choice.
-        form_.stack->DrizzlingClick();
+        parts_.stackHandlers.DrizzlingClick();
     }
 }
 
@@ -154,16 +154,16 @@ void OptionsController::ResampleDrizzlegroupClick() {
 
 void OptionsController::SortFramelistbuttonClick() {
     FrameModel& model = app_.model;
-    QListWidget& list = *form_.frameWindows.SelectFramesChecklist;
+    QListWidget& list = *parts_.frameWindows.SelectFramesChecklist;
     // A video's frames keep the order they were recorded in.
     if (app_.input.source && model.InputIsSeries && !model.InputIsSER) {
         const BusyCursor busy;
         const std::vector<std::string> entries = sortFrameList(model, list.count());
-        form_.input->fillFrameList(entries);
+        parts_.input.fillFrameList(entries);
         app_.input.source =
-            makeFrameSource(model, form_.input->lastIndex(), form_.input->readSourceOptions());
+            makeFrameSource(model, parts_.input.lastIndex(), parts_.input.readSourceOptions());
     }
-    TRxSlider& slider = *form_.alignPage->PreviewSlider;
+    TRxSlider& slider = *parts_.align.PreviewSlider;
     {
         const QSignalBlocker quiet(&slider);
         slider.setValue(0);
@@ -176,14 +176,14 @@ void OptionsController::SortFramelistbuttonClick() {
 void OptionsController::ClipboardFrontClick() {
     const QImage image = QApplication::clipboard()->image();
     if (image.isNull()) return;
-    std::filesystem::path file = form_.alignPage->DirectoryListBox1->Directory() / ClipboardFileName;
+    std::filesystem::path file = parts_.align.DirectoryListBox1->Directory() / ClipboardFileName;
     try {
         writeBmp24(file, clipboardPicture(image));
     } catch (const std::exception& error) {
         app_.messages().error("File error", error.what());
         return;
     }
-    form_.input->openInputFile(file.string(), InputFilter::BMP);
+    parts_.input.openInputFile(file.string(), InputFilter::BMP);
 }
 
 }  // namespace kestrave

@@ -7,12 +7,36 @@
 #include <QObject>
 
 class QImage;
+class QWidget;
 
 namespace kestrave {
 
+class AlignPage;
 class ApplicationContext;
 class Bitmap24;
-class TMainForm;
+class InputController;
+class ShellController;
+class SpeedBar;
+class StackController;
+class StackPage;
+struct FrameWindows;
+struct ToolWindows;
+
+// What the options' handlers work with: the pages that hold the options, the frame list, the
+// speed bar's clipboard item, the break window inside the main window, and the handlers of the
+// input, the shell and the stack that they call.
+struct OptionsControllerParts {
+    ApplicationContext& app;
+    QWidget& window;
+    AlignPage& align;
+    StackPage& stack;
+    FrameWindows& frameWindows;
+    SpeedBar& speedBar;
+    ToolWindows& tools;
+    InputController& input;
+    ShellController& shell;
+    StackController& stackHandlers;
+};
 
 // The clipboard picture as the input picture: 24 bits, blue-green-red; a picture wider or higher
 // than the largest frame keeps its top-left part, as the frame readers keep it.
@@ -20,7 +44,7 @@ Bitmap24 clipboardPicture(const QImage& image);
 
 class OptionsController : public QObject {
 public:
-    explicit OptionsController(TMainForm& form);
+    explicit OptionsController(const OptionsControllerParts& parts);
 
     // A debayer pattern chosen: the current frame is shown again with it (not during start-up).
     void debayergroupClick();
@@ -51,7 +75,7 @@ private:
     // The frame at the preview slider's position, shown again.
     void showFrameAgain();
 
-    TMainForm& form_;
+    OptionsControllerParts parts_;
     ApplicationContext& app_;
 };
 

@@ -11,13 +11,13 @@
 #include "shell/application_context.h"
 #include "shell/busy_cursor.h"
 #include "shell/controllers/wavelet_controller.h"
-#include "shell/main_form.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/image_info_window.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
+#include "shell/window_dialogs.h"
 #include "widgets/check_box.h"
 #include "widgets/slider.h"
 #include "widgets/spin_edit.h"
@@ -57,20 +57,20 @@ std::vector<std::filesystem::path> inputFiles(const FrameModel& model) {
     return files;
 }
 
-SaveController::SaveController(TMainForm& form) : form_(form) {
-    connect(form.stackPage->Savebutton, &QPushButton::clicked, this, &SaveController::SaveButtonClick);
-    connect(form.waveletPage->savebmp2button, &QPushButton::clicked, this,
+SaveController::SaveController(const SaveControllerParts& parts) : parts_(parts) {
+    connect(parts.stack.Savebutton, &QPushButton::clicked, this, &SaveController::SaveButtonClick);
+    connect(parts.wavelet.savebmp2button, &QPushButton::clicked, this,
             &SaveController::SaveBMP2buttonClick);
-    connect(form.alignPage->Savesubcontrol, &TPCheck::OnClick, this, &SaveController::SaveSubcontrolClick);
+    connect(parts.align.Savesubcontrol, &TPCheck::OnClick, this, &SaveController::SaveSubcontrolClick);
 }
 
 void SaveController::SaveSubcontrolClick() {
-    form_.alignPage->Subdirname->setEnabled(form_.alignPage->Savesubcontrol->Checked());
+    parts_.align.Subdirname->setEnabled(parts_.align.Savesubcontrol->Checked());
 }
 
 bool SaveController::chooseFile(TFileDialog& dialog) {
-    ApplicationContext& app = form_.app;
-    const AlignPage& location = *form_.alignPage;
+    ApplicationContext& app = parts_.app;
+    const AlignPage& location = parts_.align;
     try {
         dialog.InitialDir =
             saveFolder(location.DirectoryListBox1->Directory(), location.Savesubcontrol->Checked(),
@@ -86,7 +86,7 @@ bool SaveController::chooseFile(TFileDialog& dialog) {
 }
 
 void SaveController::runSaver(const std::function<SaveOutcome()>& saver) {
-    ApplicationContext& app = form_.app;
+    ApplicationContext& app = parts_.app;
     const BusyCursor busy;
     try {
         if (saver().saved()) app.shell.ImageSaved = true;
@@ -97,8 +97,8 @@ void SaveController::runSaver(const std::function<SaveOutcome()>& saver) {
 }
 
 void SaveController::SaveButtonClick() {
-    ApplicationContext& app = form_.app;
-    TFileDialog& dialog = form_.dialogs.SaveDialog1;
+    ApplicationContext& app = parts_.app;
+    TFileDialog& dialog = parts_.dialogs.SaveDialog1;
     if (!app.stack.exists() || !chooseFile(dialog)) return;
     const StackResult& stack = app.stack.result;
     const StackSaveSources sources{app.wavelet.Stackimage, app.images.StackPlanes, stack.ImageWidth,
@@ -113,23 +113,23 @@ void SaveController::SaveButtonClick() {
 }
 
 void SaveController::SaveBMP2buttonClick() {
-    ApplicationContext& app = form_.app;
+    ApplicationContext& app = parts_.app;
     const WaveletData& wavelet = app.wavelet;
     // Nothing processed yet: nothing to save.
     if (wavelet.ProcessPicture.empty()) return;
     {
         SaveContext context = saveContext(app);
-        if (!app.state.DoAllDone && confirmDoAll(context)) form_.wavelet->DoAllClick();
+        if (!app.state.DoAllDone && confirmDoAll(context) && wavelet_) wavelet_->DoAllClick();
     }
-    TFileDialog& dialog = form_.dialogs.WaveletSave;
+    TFileDialog& dialog = parts_.dialogs.WaveletSave;
     if (!chooseFile(dialog)) return;
 
-    const WaveletPage& page = *form_.waveletPage;
-    const ImageInfoWindow& info = form_.imageInfoWindow;
+    const WaveletPage& page = parts_.wavelet;
+    const ImageInfoWindow& info = parts_.imageInfo;
     StampInfo stamp;
     stamp.ObjectName = info.Objectnameedit->text().toStdString();
     stamp.DateTime = info.Datetimeedit->text().toStdString();
-    stamp.Stack = form_.frameWindows.StackSlider->Value();
+    stamp.Stack = parts_.stackSlider.Value();
     stamp.LevelStep = static_cast<int>(std::nearbyint(static_cast<double>(page.LevelStep->Value())));
     stamp.Multiplicant = static_cast<int>(std::nearbyint(static_cast<double>(page.Multiplicant->Value())));
     const auto layers = page.layerSliders();

@@ -11,8 +11,15 @@
 
 namespace kestrave {
 
-class TMainForm;
+class AlignPage;
+class ApplicationContext;
+class StackPage;
+class TRxSlider;
+class WaveletController;
+class WaveletPage;
+struct ImageInfoWindow;
 struct TFileDialog;
+struct WindowDialogs;
 struct FrameModel;
 struct SaveOutcome;
 
@@ -20,9 +27,23 @@ struct SaveOutcome;
 // save may replace one of them.
 std::vector<std::filesystem::path> inputFiles(const FrameModel& model);
 
+// What the save handlers work with: the save folder's controls on the Align page, the save
+// buttons, the processed picture's settings and info stamp, and the save dialogs.
+struct SaveControllerParts {
+    ApplicationContext& app;
+    AlignPage& align;
+    StackPage& stack;
+    WaveletPage& wavelet;
+    const ImageInfoWindow& imageInfo;
+    const TRxSlider& stackSlider;
+    WindowDialogs& dialogs;
+};
+
 class SaveController : public QObject {
 public:
-    explicit SaveController(TMainForm& form);
+    explicit SaveController(const SaveControllerParts& parts);
+    // "Do All" before saving a partly processed picture; the wavelet handlers are made later.
+    void setWavelet(WaveletController& wavelet) { wavelet_ = &wavelet; }
 
     // Saves the stack in the type of SaveDialog1's filter: 1 BMP, 2 JPEG, 3 FITS 16-bit, 4 FITS
     // 32-bit, 5 FITS master frame, 6 16-bit TIFF, 7 16-bit PNG. Without a stack there is nothing
@@ -44,7 +65,8 @@ private:
     // when a file was written.
     void runSaver(const std::function<SaveOutcome()>& saver);
 
-    TMainForm& form_;
+    SaveControllerParts parts_;
+    WaveletController* wavelet_ = nullptr;
 };
 
 }  // namespace kestrave

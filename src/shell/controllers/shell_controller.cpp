@@ -20,7 +20,6 @@
 #include "shell/controllers/stack_controller.h"
 #include "shell/controllers/wavelet_controller.h"
 #include "shell/developer_mode.h"
-#include "shell/main_form.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/stack_page.h"
@@ -29,6 +28,7 @@
 #include "shell/speed_bar.h"
 #include "shell/tab_strip.h"
 #include "shell/tool_window_pages.h"
+#include "shell/tool_windows.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
 
@@ -62,24 +62,24 @@ float fitImage(QLabel& image, const QScrollArea& box, bool fitted) {
 
 }  // namespace
 
-ShellController::ShellController(TMainForm& form)
-    : form_(form), app_(form.app), toolWindowPages_(std::make_unique<ToolWindowPages>(form.tools)) {
-    connect(form.Tabpages, &QTabBar::currentChanged, this, &ShellController::TabpagesChange);
-    const SpeedBar& bar = *form.Speedbar;
+ShellController::ShellController(const ShellControllerParts& parts)
+    : parts_(parts), app_(parts.app), toolWindowPages_(std::make_unique<ToolWindowPages>(parts.tools)) {
+    connect(&parts.tabs, &QTabBar::currentChanged, this, &ShellController::TabpagesChange);
+    const SpeedBar& bar = parts.speedBar;
     connect(bar.Cancelbutton, &QToolButton::clicked, this, &ShellController::CancelButtonClick);
     connect(bar.PauseButton, &QToolButton::clicked, this, &ShellController::PauseButtonClick);
     bar.Cancelbutton->installEventFilter(this);
     // A fitted picture follows its box whenever the layout gives the box another size.
-    form.alignPage->ScrollBox1->installEventFilter(this);
-    form.waveletPage->Scrollbox3->installEventFilter(this);
-    connect(form.optimizePage->Continuebutton, &QPushButton::clicked, this,
+    parts.align.ScrollBox1->installEventFilter(this);
+    parts.wavelet.Scrollbox3->installEventFilter(this);
+    connect(parts.optimize.Continuebutton, &QPushButton::clicked, this,
             &ShellController::ContinuebuttonClick);
-    connect(form.tools.HaltRegister, &QPushButton::clicked, this, &ShellController::HaltRegisterClick);
-    connect(form.alignPage->PreviewFull, &TPCheck::OnClick, this, &ShellController::PreviewFullClick);
-    connect(form.waveletPage->ProcessViewfull, &TPCheck::OnClick, this,
+    connect(parts.tools.HaltRegister, &QPushButton::clicked, this, &ShellController::HaltRegisterClick);
+    connect(parts.align.PreviewFull, &TPCheck::OnClick, this, &ShellController::PreviewFullClick);
+    connect(parts.wavelet.ProcessViewfull, &TPCheck::OnClick, this,
             &ShellController::ProcessViewfullClick);
     // The window sees the chord whichever of its controls has the focus.
-    auto* chord = new QShortcut(QKeySequence(DeveloperModeChord), &form);
+    auto* chord = new QShortcut(QKeySequence(DeveloperModeChord), &parts.window);
     connect(chord, &QShortcut::activated, this, &ShellController::FormKeyDown);
     colourTabs();
 }
@@ -87,8 +87,8 @@ ShellController::ShellController(TMainForm& form)
 ShellController::~ShellController() = default;
 
 void ShellController::setTabIndex(int tab) {
-    const QSignalBlocker quiet(form_.Tabpages);
-    form_.Tabpages->setCurrentIndex(tab);
+    const QSignalBlocker quiet(&parts_.tabs);
+    parts_.tabs.setCurrentIndex(tab);
 }
 
 void ShellController::selectTab(int tab) {
@@ -100,33 +100,33 @@ void ShellController::TabpagesChange() {
     ProgramState& state = app_.state;
     showClipboardItem();
 
-    const TabGate gate = gateTab(form_.Tabpages->currentIndex(), state.activepage);
+    const TabGate gate = gateTab(parts_.tabs.currentIndex(), state.activepage);
     if (!gate.refusal.empty()) {
         setTabIndex(gate.tab);
-        form_.PageControl1->setCurrentIndex(gate.tab);
+        parts_.pages.setCurrentIndex(gate.tab);
         app_.messages().inform("Illegal Tabpage", gate.refusal);
     }
-    int tab = form_.Tabpages->currentIndex();
+    int tab = parts_.tabs.currentIndex();
     // The page's own tool windows come back before the page redraws them.
     toolWindowPages_->showPage(tab);
 
     if (tab == StackTab) {
-        form_.tools.MultiAlignprogresswindow->hide();
-        if (form_.tools.Stackgraphpanel->isVisible()) {
+        parts_.tools.MultiAlignprogresswindow->hide();
+        if (parts_.tools.Stackgraphpanel->isVisible()) {
             // Unchecked and checked again: the graph is drawn anew.
-            form_.stackPage->Showstackgraph->setChecked(false);
-            form_.stackPage->Showstackgraph->setChecked(true);
-            form_.stack->ShowstackgraphClick();
+            parts_.stack.Showstackgraph->setChecked(false);
+            parts_.stack.Showstackgraph->setChecked(true);
+            links_->stack.ShowstackgraphClick();
         }
     }
     if (tab == WaveletTab) {
-        WaveletPage& wavelet = *form_.waveletPage;
+        WaveletPage& wavelet = parts_.wavelet;
         wavelet.Convolvemethod->setItemIndex(wavelet.CopyConvolveMethod->ItemIndex());
-        if (state.WaveletTabPending) form_.wavelet->ProcessButtonClick();
+        if (state.WaveletTabPending) links_->wavelet.ProcessButtonClick();
     }
     if (tab == StackTab) state.ProcessStage = TProcessStage::stStackPage;
     if (tab == WaveletTab) state.ProcessStage = TProcessStage::stWaveletPage;
-    if (tab == FinalTab) form_.finalImage->UpdateFinalBitmap();
+    if (tab == FinalTab) links_->finalImage.UpdateFinalBitmap();
 
     if (app_.model.SingleImage && tab < StackTab) {
         app_.messages().inform("Illegal tabpage", "single image: alignment/optimizer page not available");
@@ -134,19 +134,19 @@ void ShellController::TabpagesChange() {
         setTabIndex(tab);
     }
 
-    form_.PageControl1->setCurrentIndex(tab);
+    parts_.pages.setCurrentIndex(tab);
     toolWindowPages_->showPage(tab);
     followAutoprocessbox();
-    if (tab == FinalTab) form_.finalImage->UpdateFinalBitmap();
+    if (tab == FinalTab) links_->finalImage.UpdateFinalBitmap();
     colourTabs();
 }
 
 void ShellController::showClipboardItem() {
-    if (clipboardHoldsPicture()) form_.Speedbar->ClipboardFront->setVisible(true);
+    if (clipboardHoldsPicture()) parts_.speedBar.ClipboardFront->setVisible(true);
 }
 
 void ShellController::followAutoprocessbox() {
-    WaveletPage& wavelet = *form_.waveletPage;
+    WaveletPage& wavelet = parts_.wavelet;
     wavelet.Processbutton->setEnabled(!wavelet.Autoprocessbox->Checked());
     app_.shell.AutoProcess = wavelet.Autoprocessbox->Checked();
     wavelet.Showbuttonp3->setVisible(wavelet.Processbutton->isEnabled());
@@ -154,9 +154,9 @@ void ShellController::followAutoprocessbox() {
 
 void ShellController::colourTabs() {
     const auto colours =
-        tabColours(form_.Tabpages->currentIndex(), app_.state.activepage, app_.model.SingleImage);
-    for (int tab = 0; tab < form_.Tabpages->count() && tab < TabCount; ++tab) {
-        form_.Tabpages->setTabColor(tab, qColor(colours[static_cast<std::size_t>(tab)]));
+        tabColours(parts_.tabs.currentIndex(), app_.state.activepage, app_.model.SingleImage);
+    for (int tab = 0; tab < parts_.tabs.count() && tab < TabCount; ++tab) {
+        parts_.tabs.setTabColor(tab, qColor(colours[static_cast<std::size_t>(tab)]));
     }
 }
 
@@ -169,13 +169,13 @@ void ShellController::CancelButtonClick() {
     // A close already under way keeps its cancel.
     app_.progress().setCancelRequested(yes || app_.operations.closing());
     if (yes) {
-        form_.tools.MultiAlignprogresswindow->hide();
-        form_.alignPage->glPageControl1->setEnabled(true);
-        form_.optimizePage->glPageControl2->setEnabled(true);
-        form_.stackPage->glPageControl3->setEnabled(true);
+        parts_.tools.MultiAlignprogresswindow->hide();
+        parts_.align.glPageControl1->setEnabled(true);
+        parts_.optimize.glPageControl2->setEnabled(true);
+        parts_.stack.glPageControl3->setEnabled(true);
     }
-    form_.alignPage->PreviewImage->update();
-    form_.Tabpages->setEnabled(true);
+    parts_.align.PreviewImage->update();
+    parts_.tabs.setEnabled(true);
     while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
     arrowOverCancel_ = false;
 }
@@ -186,7 +186,7 @@ void ShellController::PauseButtonClick() {
 
 void ShellController::ContinuebuttonClick() {
     app_.shell.ContinueRequested = true;
-    form_.optimizePage->Continuebutton->hide();
+    parts_.optimize.Continuebutton->hide();
 }
 
 void ShellController::HaltRegisterClick() {
@@ -201,12 +201,12 @@ bool ShellController::waitForContinue() {
         shell.ContinueRequested = false;
         return true;
     }
-    form_.optimizePage->Continuebutton->show();
+    parts_.optimize.Continuebutton->show();
     while (!shell.ContinueRequested && !app_.CancelRequested() && !app_.operations.closing()) {
         const LongOperations::Pump wait(app_.operations, LongOperations::PumpKind::Wait);
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
-    form_.optimizePage->Continuebutton->hide();
+    parts_.optimize.Continuebutton->hide();
     const bool continued = shell.ContinueRequested;
     shell.ContinueRequested = false;
     return continued;
@@ -219,7 +219,7 @@ bool ShellController::FormCloseQuery() {
         const std::uint16_t answer = app_.messages().ask(mtCustom, "Closing Kestrave ",
                                                          "You have not saved.\n\rSave before quitting ?",
                                                          mbYesNoCancel, mrNo, {}, mbNo);
-        if (answer == mrYes) form_.save->SaveBMP2buttonClick();
+        if (answer == mrYes) links_->save.SaveBMP2buttonClick();
         canClose = closeProceeds(answer, app_.shell.ImageSaved);
     }
     // Only a close that goes ahead stops the running loop; staying keeps the user's run.
@@ -240,19 +240,19 @@ bool ShellController::closeRequested() {
 
 void ShellController::fitPreview() {
     app_.shell.PreviewFitScale =
-        fitImage(*form_.alignPage->PreviewImage, *form_.alignPage->ScrollBox1, app_.shell.PreviewFitted);
+        fitImage(*parts_.align.PreviewImage, *parts_.align.ScrollBox1, app_.shell.PreviewFitted);
 }
 
 void ShellController::fitProcessed() {
     app_.shell.ProcessFitScale =
-        fitImage(*form_.waveletPage->ProcessImage, *form_.waveletPage->Scrollbox3, app_.shell.ProcessFitted);
+        fitImage(*parts_.wavelet.ProcessImage, *parts_.wavelet.Scrollbox3, app_.shell.ProcessFitted);
 }
 
 void ShellController::FormKeyDown() {
-    if (developerModeOn(form_))
-        hideDeveloperControls(form_);
+    if (developerModeOn(parts_.developer))
+        hideDeveloperControls(parts_.developer);
     else
-        showDeveloperControls(form_);
+        showDeveloperControls(parts_.developer);
 }
 
 void ShellController::FormResize() {
@@ -262,26 +262,26 @@ void ShellController::FormResize() {
 }
 
 void ShellController::PreviewFullClick() {
-    app_.shell.PreviewFitted = form_.alignPage->PreviewFull->Checked();
+    app_.shell.PreviewFitted = parts_.align.PreviewFull->Checked();
     fitPreview();
 }
 
 void ShellController::ProcessViewfullClick() {
-    app_.shell.ProcessFitted = form_.waveletPage->ProcessViewfull->Checked();
-    QScrollArea& box = *form_.waveletPage->Scrollbox3;
+    app_.shell.ProcessFitted = parts_.wavelet.ProcessViewfull->Checked();
+    QScrollArea& box = *parts_.wavelet.Scrollbox3;
     box.horizontalScrollBar()->setValue(0);
     box.verticalScrollBar()->setValue(0);
-    form_.waveletPage->ProcessImage->move(0, 0);
+    parts_.wavelet.ProcessImage->move(0, 0);
     fitProcessed();
 }
 
 bool ShellController::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Resize) {
-        if (watched == form_.alignPage->ScrollBox1 && app_.shell.PreviewFitted) fitPreview();
-        if (watched == form_.waveletPage->Scrollbox3 && app_.shell.ProcessFitted) fitProcessed();
+        if (watched == parts_.align.ScrollBox1 && app_.shell.PreviewFitted) fitPreview();
+        if (watched == parts_.wavelet.Scrollbox3 && app_.shell.ProcessFitted) fitProcessed();
         return QObject::eventFilter(watched, event);
     }
-    if (watched != form_.Speedbar->Cancelbutton) return QObject::eventFilter(watched, event);
+    if (watched != parts_.speedBar.Cancelbutton) return QObject::eventFilter(watched, event);
     if (event->type() == QEvent::Enter && QApplication::overrideCursor() && !arrowOverCancel_) {
         QApplication::setOverrideCursor(Qt::ArrowCursor);
         arrowOverCancel_ = true;

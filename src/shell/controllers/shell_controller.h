@@ -6,16 +6,61 @@
 #include <functional>
 #include <memory>
 
+#include "shell/developer_mode.h"
+
+class QStackedWidget;
+class QWidget;
+
 namespace kestrave {
 
+class AlignPage;
 class ApplicationContext;
-class TMainForm;
+class FinalController;
+class OptimizePage;
+class SaveController;
+class SpeedBar;
+class StackController;
+class StackPage;
+class TabStrip;
 class ToolWindowPages;
+class WaveletController;
+class WaveletPage;
+struct ToolWindows;
+
+// What the shell's handlers work with: the main window (its chord and its pages' tab strip), the
+// speed bar, the tool windows, the pages whose views they fit or whose controls they release,
+// and the developer controls.
+struct ShellControllerParts {
+    ApplicationContext& app;
+    QWidget& window;
+    TabStrip& tabs;
+    QStackedWidget& pages;
+    SpeedBar& speedBar;
+    ToolWindows& tools;
+    AlignPage& align;
+    OptimizePage& optimize;
+    StackPage& stack;
+    WaveletPage& wavelet;
+    DeveloperControls developer;
+};
+
+// The handlers the shell calls that are made after it.
+struct ShellControllerLinks {
+    StackController& stack;
+    WaveletController& wavelet;
+    FinalController& finalImage;
+    SaveController& save;
+};
 
 class ShellController : public QObject {
 public:
-    explicit ShellController(TMainForm& form);
+    explicit ShellController(const ShellControllerParts& parts);
     ~ShellController() override;
+    // Called once, when the other controllers exist.
+    void link(const ShellControllerLinks& links) { links_ = std::make_unique<ShellControllerLinks>(links); }
+
+    // What the developer mode shows and hides (start-up switches it on on the developer's machine).
+    DeveloperControls& developerControls() { return parts_.developer; }
 
     // The tab strip's change handler: refuses a page the work has not reached, prepares the
     // page that opens and colours the tabs.
@@ -67,8 +112,9 @@ private:
     void fitPreview();
     void fitProcessed();
 
-    TMainForm& form_;
+    ShellControllerParts parts_;
     ApplicationContext& app_;
+    std::unique_ptr<ShellControllerLinks> links_;
     std::unique_ptr<ToolWindowPages> toolWindowPages_;
     bool arrowOverCancel_ = false;
 };

@@ -5,19 +5,19 @@
 #include <utility>
 
 #include "shell/controllers/wavelet_controller.h"
-#include "shell/main_form.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/final_page.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/shell_rules.h"
+#include "shell/tool_windows.h"
 #include "widgets/check_box.h"
 
 namespace kestrave {
 
-ToolWindowController::ToolWindowController(TMainForm& form) : form_(form) {
-    ToolWindows& tools = form.tools;
-    WaveletPage& wavelet = *form.waveletPage;
+ToolWindowController::ToolWindowController(const ToolWindowControllerParts& parts) : window_(parts.window) {
+    ToolWindows& tools = parts.tools;
+    WaveletPage& wavelet = parts.wavelet;
     const std::pair<QToolButton*, ToolWindow*> speedButtons[] = {
         {wavelet.Gammaspeedbutton, tools.Gammawindow},
         {wavelet.Histogramspeedbutton, tools.HistoWindow},
@@ -40,29 +40,29 @@ ToolWindowController::ToolWindowController(TMainForm& form) : form_(form) {
         {tools.HistoRGBWindow, raise(wavelet.RGBbalancespeedbutton)},
         {tools.Tonemapwindow, raise(wavelet.Tonemapspeedbutton)},
         {tools.Shrinkview, raise(wavelet.Resizebutton)},
-        {tools.Zoomwindow, uncheck(form.alignPage->Previewzoom)},
-        {tools.Stackgraphpanel, uncheck(form.stackPage->Showstackgraph)},
-        {tools.StackFrameswindow, uncheck(form.stackPage->ShowStacklist)},
-        {tools.SelectFrameswindow, uncheck(form.alignPage->ShowFramelist)},
+        {tools.Zoomwindow, uncheck(parts.align.Previewzoom)},
+        {tools.Stackgraphpanel, uncheck(parts.stack.Showstackgraph)},
+        {tools.StackFrameswindow, uncheck(parts.stack.ShowStacklist)},
+        {tools.SelectFrameswindow, uncheck(parts.align.ShowFramelist)},
         {tools.WaveZoom, uncheck(wavelet.ZoomWavelet)},
-        {tools.HLSwindow, uncheck(form.finalPage->AdvancedHLS)},
-        {tools.Registerhaltwindow, uncheck(form.alignPage->Haltwindow)},
-        {tools.FFTWindow, uncheck(form.alignPage->ShowFFTbox)},
-        {tools.Registrationgraphwindow, uncheck(form.alignPage->ShowGraphbox)},
-        {tools.RegiStration2, uncheck(form.alignPage->ShowGraphbox)},
+        {tools.HLSwindow, uncheck(parts.finalPage.AdvancedHLS)},
+        {tools.Registerhaltwindow, uncheck(parts.align.Haltwindow)},
+        {tools.FFTWindow, uncheck(parts.align.ShowFFTbox)},
+        {tools.Registrationgraphwindow, uncheck(parts.align.ShowGraphbox)},
+        {tools.RegiStration2, uncheck(parts.align.ShowGraphbox)},
     };
     for (const auto& [window, reset] : closes) connect(window, &ToolWindow::OnRollClose, this, reset);
 }
 
 void ToolWindowController::toolWindowButtonClick(QToolButton& button, ToolWindow& window) {
     window.setVisible(button.isChecked());
-    const QRect main = form_.frameGeometry();
+    const QRect main = window_.frameGeometry();
     const QRect tool = window.frameGeometry();
     const WindowPlace place = keepToolWindowInside({tool.left() - main.left(), tool.top() - main.top()},
                                                    tool.width(), tool.height(), main.width(), main.height());
     window.move(main.left() + place.left, main.top() + place.top);
     if (window.isVisible()) window.raise();
-    form_.wavelet->Layer1sliderChanged();
+    if (wavelet_) wavelet_->Layer1sliderChanged();
 }
 
 }  // namespace kestrave

@@ -4,15 +4,34 @@
 #include <QObject>
 
 class QToolButton;
+class QWidget;
 
 namespace kestrave {
 
-class TMainForm;
+class AlignPage;
+class FinalPage;
+class StackPage;
 class ToolWindow;
+class WaveletController;
+class WaveletPage;
+struct ToolWindows;
+
+// What the tool-window handlers work with: the tool windows, the pages whose controls open them,
+// and the main window they are kept inside.
+struct ToolWindowControllerParts {
+    ToolWindows& tools;
+    QWidget& window;
+    AlignPage& align;
+    StackPage& stack;
+    WaveletPage& wavelet;
+    FinalPage& finalPage;
+};
 
 class ToolWindowController : public QObject {
 public:
-    explicit ToolWindowController(TMainForm& form);
+    explicit ToolWindowController(const ToolWindowControllerParts& parts);
+    // The wavelet handlers render after a tool window opens or closes; they are made later.
+    void setWavelet(WaveletController& wavelet) { wavelet_ = &wavelet; }
 
     // One rule for the five speed buttons: the window shows while the button is down, comes back
     // inside the main window when it lies beyond its right or bottom edge, is brought to the
@@ -20,7 +39,8 @@ public:
     void toolWindowButtonClick(QToolButton& button, ToolWindow& window);
 
 private:
-    TMainForm& form_;
+    QWidget& window_;
+    WaveletController* wavelet_ = nullptr;
 };
 
 }  // namespace kestrave

@@ -5,13 +5,14 @@
 #include <QGroupBox>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QTabWidget>
 
 #include "enhance/tone_tables.h"
 #include "enhance/wavelet_decomposition.h"
 #include "frames/per_input_reset.h"
 #include "shell/application_context.h"
 #include "shell/controllers/wavelet_controller.h"
-#include "shell/main_form.h"
+#include "shell/pages/align_page.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/pages/wavelet_tool_panels.h"
@@ -36,11 +37,9 @@ void nudge(TRxSpinEdit& spin, int step) {
 
 // The alignment box side N: from the box-size choice of the align page (FFTsizeGroup), item 0
 // while the page offers none.
-int alignmentBoxSize(const TMainForm& form) {
+int alignmentBoxSize(const AlignPage& align) {
     int item = 0;
-    if (auto* group = form.findChild<QObject*>("FFTsizeGroup")) {
-        if (const auto property = StoredProperty::find(*group, u"ItemIndex")) item = property->read().toInt();
-    }
+    if (const auto property = StoredProperty::find(*align.FFTsizeGroup, u"ItemIndex")) item = property->read().toInt();
     return fftSizeForItem(item);
 }
 
@@ -81,7 +80,7 @@ void WaveletController::connectColourControls() {
     connect(page_.Resetluminanceformula, &QPushButton::clicked, this,
             &WaveletController::ResetluminanceformulaClick);
 
-    RgbBalancePanel& balance = *form_.waveletTools.rgbBalance;
+    RgbBalancePanel& balance = *parts_.panels.rgbBalance;
     for (TRxSpinEdit* spin : {balance.Rbalance, balance.Gbalance, balance.Bbalance}) {
         connect(spin, &TRxSpinEdit::OnChange, this, &WaveletController::balanceChange);
     }
@@ -91,9 +90,9 @@ void WaveletController::connectColourControls() {
     connect(balance.resethisto1button, &QPushButton::clicked, this,
             &WaveletController::resethisto1buttonClick);
 
-    connect(form_.waveletTools.gamma->Gamma1spin, &TRxSpinEdit::OnChange, this,
+    connect(parts_.panels.gamma->Gamma1spin, &TRxSpinEdit::OnChange, this,
             &WaveletController::Gamma1spinChange);
-    TonemapPanel& tonemap = *form_.waveletTools.tonemap;
+    TonemapPanel& tonemap = *parts_.panels.tonemap;
     connect(tonemap.RxSpinEdit5, &TRxSpinEdit::OnChange, this, &WaveletController::RxSpinEdit5Change);
     connect(tonemap.RxSpinEdit8, &TRxSpinEdit::OnChange, this, &WaveletController::RxSpinEdit5Change);
     connect(tonemap.RxSpinEdit10, &TRxSpinEdit::OnTopClick, this, &WaveletController::RxSpinEdit5Change);
@@ -106,7 +105,7 @@ void WaveletController::connectColourControls() {
 bool WaveletController::composeWorkingImage() {
     try {
         ApplyRGBShift(app_.images, app_.model.ImageWidth, app_.model.ImageHeight, app_.state,
-                      readWaveletProcessOptions(form_));
+                      processOptions());
     } catch (const WaveletError& error) {
         reportWaveletError(error);
         return false;
@@ -141,9 +140,9 @@ void WaveletController::RGBShifterClick() {
 }
 
 SearchBoxOptions WaveletController::searchBoxOptions(bool forDrawing) const {
-    const StackPage& stack = *form_.stackPage;
+    const StackPage& stack = parts_.stack;
     SearchBoxOptions options;
-    options.FFTSize = alignmentBoxSize(form_);
+    options.FFTSize = alignmentBoxSize(parts_.align);
     options.Resampled = stack.Resampled->Checked();
     options.ResampleSpin = static_cast<double>(stack.ResampleSpin->Value());
     options.Drizzling = stack.Drizzling->Checked();
@@ -192,20 +191,20 @@ void WaveletController::LumichannelClick() {
 void WaveletController::Colourprocess2Click() {
     const bool colour = page_.Colourprocess2->Checked();
     page_.LRGB2->setEnabled(colour);
-    RgbBalancePanel& balance = *form_.waveletTools.rgbBalance;
+    RgbBalancePanel& balance = *parts_.panels.rgbBalance;
     balance.RedSlider->setEnabled(colour);
     balance.blueslider->setEnabled(colour);
     app_.state.LayersDirty = true;
 }
 
 void WaveletController::Drizzle2Click() {
-    StackPage& stack = *form_.stackPage;
+    StackPage& stack = parts_.stack;
     stack.Drizzling->setChecked(page_.Drizzle2->Checked());
     if (stack.Drizzling->Checked()) stack.Resampled->setChecked(false);
 }
 
 void WaveletController::balanceChange() {
-    const RgbBalancePanel& balance = *form_.waveletTools.rgbBalance;
+    const RgbBalancePanel& balance = *parts_.panels.rgbBalance;
     app_.state.RGBBalance = {static_cast<float>(balance.Rbalance->Value()),
                              static_cast<float>(balance.Gbalance->Value()),
                              static_cast<float>(balance.Bbalance->Value())};
@@ -213,7 +212,7 @@ void WaveletController::balanceChange() {
 }
 
 void WaveletController::resethisto1buttonClick() {
-    RgbBalancePanel& balance = *form_.waveletTools.rgbBalance;
+    RgbBalancePanel& balance = *parts_.panels.rgbBalance;
     for (TRxSlider* slider : {balance.RedSlider, balance.GreenSlider, balance.blueslider})
         slider->setValue(0);
     for (TRxSpinEdit* spin : {balance.Rbalance, balance.Gbalance, balance.Bbalance}) spin->setValue(1.0);
@@ -237,7 +236,7 @@ void WaveletController::resetrgbbuttonClick() {
 }
 
 void WaveletController::Gamma1spinChange() {
-    TRxSpinEdit& spin = *form_.waveletTools.gamma->Gamma1spin;
+    TRxSpinEdit& spin = *parts_.panels.gamma->Gamma1spin;
     if (applyGammaSpin(*app_.wavelet.GammaTable, static_cast<double>(spin.Value()))) {
         Layer1sliderChanged();
     } else {
@@ -247,7 +246,7 @@ void WaveletController::Gamma1spinChange() {
 }
 
 void WaveletController::RxSpinEdit5Change() {
-    TonemapPanel& tonemap = *form_.waveletTools.tonemap;
+    TonemapPanel& tonemap = *parts_.panels.tonemap;
     const ToneTableOptions options{static_cast<float>(tonemap.RxSpinEdit5->Value()),
                                    tonemap.RxSlider2->Value(), tonemap.Tonegraph->Checked()};
     const float scale =

@@ -15,7 +15,6 @@
 #include "shell/application_context.h"
 #include "shell/busy_cursor.h"
 #include "shell/controllers/shell_controller.h"
-#include "shell/main_form.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/pages/wavelet_tool_panels.h"
@@ -59,9 +58,7 @@ void storeSetting(const char* key, bool value) {
 
 }  // namespace
 
-WaveletProcessOptions readWaveletProcessOptions(const TMainForm& form) {
-    const WaveletPage& page = *form.waveletPage;
-    const StackPage& stack = *form.stackPage;
+WaveletProcessOptions readWaveletProcessOptions(const WaveletPage& page, const StackPage& stack) {
     WaveletProcessOptions options;
     // Colourprocess2 mirrors the colour switch of the input (Colourstack).
     options.Colourstack = page.Colourprocess2->Checked();
@@ -92,11 +89,11 @@ WaveletScheme readWaveletScheme(const WaveletPage& page) {
     return scheme;
 }
 
-WaveletController::WaveletController(TMainForm& form)
-    : form_(form), app_(form.app), page_(*form.waveletPage) {
+WaveletController::WaveletController(const WaveletControllerParts& parts)
+    : parts_(parts), app_(parts.app), page_(parts.page) {
     connect(page_.Processbutton, &QPushButton::clicked, this, &WaveletController::ProcessButtonClick);
-    connect(form.PageControl1, &QStackedWidget::currentChanged, this, [this](int) {
-        if (form_.PageControl1->currentWidget() == &page_) TabSheet4Enter();
+    connect(&parts.pages, &QStackedWidget::currentChanged, this, [this](int) {
+        if (parts_.pages.currentWidget() == &page_) TabSheet4Enter();
     });
     connectLayerControls();
     connectColourControls();
@@ -107,7 +104,7 @@ WaveletController::WaveletController(TMainForm& form)
 }
 
 void WaveletController::connectLayerControls() {
-    WaveletFilterPanel& filter = *form_.waveletTools.filter;
+    WaveletFilterPanel& filter = *parts_.panels.filter;
     connect(page_.Waveletscheme, &TRadioGroup::OnClick, this, &WaveletController::WaveletschemeClick);
     connect(page_.Convolvemethod, &TRadioGroup::OnClick, this, &WaveletController::ConvolvemethodClick);
     connect(page_.LevelStep, &TRxSpinEdit::OnChange, this, &WaveletController::LevelStepChange);
@@ -139,10 +136,18 @@ void WaveletController::connectLayerControls() {
     }
 }
 
+WaveletProcessOptions WaveletController::processOptions() const {
+    return readWaveletProcessOptions(page_, parts_.stack);
+}
+
+RenderOptions WaveletController::renderOptions() const {
+    return readRenderOptions(page_, parts_.panels);
+}
+
 void WaveletController::ProcessButtonClick() {
     const LongOperation operation(app_.operations);
     if (!operation) return;
-    const WaveletProcessOptions options = readWaveletProcessOptions(form_);
+    const WaveletProcessOptions options = processOptions();
     beginWaveletProcessing(app_.model, app_.state, options);
     page_.savebmp2button->setEnabled(true);
     if (!stackExists()) return;
@@ -249,20 +254,20 @@ void WaveletController::ProcessareaChange() {
 
 KernelSpins WaveletController::readKernelSpins() const {
     KernelSpins spins{};
-    const auto& filter = form_.waveletTools.filter->Filter;
+    const auto& filter = parts_.panels.filter->Filter;
     for (std::size_t i = 0; i < spins.size(); ++i) spins[i] = static_cast<int>(filter[i]->Value());
     return spins;
 }
 
 void WaveletController::writeKernelSpins(const KernelSpins& spins) {
-    const auto& filter = form_.waveletTools.filter->Filter;
+    const auto& filter = parts_.panels.filter->Filter;
     for (std::size_t i = 0; i < spins.size(); ++i) filter[i]->setValue(spins[i]);
 }
 
 void WaveletController::SetwaveletbuttonClick() {
     page_.Convolvemethod->setItemIndex(static_cast<int>(TConvolveMethod::Default));
     app_.state.LayersDirty = true;
-    form_.waveletTools.filter->CentreWavelet->setText(
+    parts_.panels.filter->CentreWavelet->setText(
         QString::fromStdString(SetWaveletKernel(app_.wavelet.filter, readKernelSpins())));
     ProcessButtonClick();
 }
@@ -273,14 +278,14 @@ void WaveletController::REsetwaveletbuttonClick() {
 }
 
 void WaveletController::Filter22Change() {
-    const TRxSpinEdit& centre = *form_.waveletTools.filter->Filter22();
+    const TRxSpinEdit& centre = *parts_.panels.filter->Filter22();
     if (!centre.text().isEmpty()) {
-        form_.waveletTools.filter->Waveletcentrelabel->setText("Wavelet centre: " + centre.text());
+        parts_.panels.filter->Waveletcentrelabel->setText("Wavelet centre: " + centre.text());
     }
 }
 
 void WaveletController::GaussianClick() {
-    WaveletFilterPanel& panel = *form_.waveletTools.filter;
+    WaveletFilterPanel& panel = *parts_.panels.filter;
     page_.Convolvemethod->setItemIndex(static_cast<int>(TConvolveMethod::Gaussian));
     // The working image is composed again by "Process", which finds the layers out of date.
     app_.state.LayersDirty = true;
@@ -290,7 +295,7 @@ void WaveletController::GaussianClick() {
 }
 
 void WaveletController::SetFilterlayersClick() {
-    WaveletFilterPanel& panel = *form_.waveletTools.filter;
+    WaveletFilterPanel& panel = *parts_.panels.filter;
     const FilterLayerWidths widths = SetFilterLayers(static_cast<float>(panel.Gauss->Value()),
                                                      static_cast<float>(panel.Gaussstart->Value()),
                                                      static_cast<float>(panel.Gaussstep->Value()));
@@ -355,7 +360,7 @@ void WaveletController::applyWaveletScheme(const WaveletScheme& scheme) {
 
     // A filter that was chosen anew goes into use; so does a Gaussian whose widths changed.
     const bool methodChanged = scheme.Convolvemethod != before.Convolvemethod;
-    WaveletFilterPanel& panel = *form_.waveletTools.filter;
+    WaveletFilterPanel& panel = *parts_.panels.filter;
     if (scheme.Convolvemethod == TConvolveMethod::Gaussian &&
         (methodChanged || scheme.Gausslayer != before.Gausslayer)) {
         panel.CentreGaussian->setText(QString::fromStdString(BuildGaussianLayers(

@@ -22,25 +22,53 @@
 #include "shell/file_dialogs.h"
 
 class QPainter;
+class QProgressBar;
+class QStackedWidget;
 
 namespace kestrave {
 
+class AlignPage;
 class ApplicationContext;
-class TMainForm;
+class ImageInfoController;
+class ShellController;
+class StackPage;
 class TPCheck;
 class TRxSlider;
 class WaveletPage;
+struct HistogramWindows;
+struct ToolWindows;
+struct WaveletToolPanels;
 
-// The options of composing and decomposing, as the controls hold them.
-WaveletProcessOptions readWaveletProcessOptions(const TMainForm& form);
+// The options of composing and decomposing, as the controls hold them (the stack's resampling
+// and drizzling on the Stack page among them).
+WaveletProcessOptions readWaveletProcessOptions(const WaveletPage& page, const StackPage& stack);
 // The render controls of the page and its tool windows.
-RenderOptions readRenderOptions(const TMainForm& form);
+RenderOptions readRenderOptions(const WaveletPage& page, const WaveletToolPanels& panels);
+
+// What the wavelet handlers work with: the page and its tool windows, the histogram windows, the
+// stack's style on the Stack page, the alignment box size on the Align page, the page switcher
+// (entering the page processes), the progress bar and the shell's handlers.
+struct WaveletControllerParts {
+    ApplicationContext& app;
+    WaveletPage& page;
+    WaveletToolPanels& panels;
+    HistogramWindows& histograms;
+    ToolWindows& tools;
+    StackPage& stack;
+    const AlignPage& align;
+    QStackedWidget& pages;
+    QProgressBar& progressBar;
+    ShellController& shell;
+};
 // The controls a scheme file keeps, as they stand.
 WaveletScheme readWaveletScheme(const WaveletPage& page);
 
 class WaveletController : public QObject {
 public:
-    explicit WaveletController(TMainForm& form);
+    explicit WaveletController(const WaveletControllerParts& parts);
+    // With the processing-info tag in use every render pass rebuilds it; its handlers are made
+    // later.
+    void setImageInfo(ImageInfoController& imageInfo) { imageInfo_ = &imageInfo; }
 
     // ---- processing and rendering ----
     void ProcessButtonClick();
@@ -163,6 +191,9 @@ private:
     // A stack has been made: the page has something to process and render.
     bool stackExists() const;
     RenderContext renderContext();
+    // The page's processing and render options as the controls hold them.
+    WaveletProcessOptions processOptions() const;
+    RenderOptions renderOptions() const;
     void showLayerWeights();
 
     void updateLayerCaptions(const WaveletStepOptions& steps);
@@ -178,9 +209,10 @@ private:
     void refreshZoom(QPoint at);
     void reportWaveletError(const std::exception& error);
 
-    TMainForm& form_;
+    WaveletControllerParts parts_;
     ApplicationContext& app_;
     WaveletPage& page_;
+    ImageInfoController* imageInfo_ = nullptr;
     // "Wavelet setup changed" was silenced with its check box for the rest of the run.
     bool setupMessageSilenced_ = false;
     // The Gaussian widths are being written by "Set layers" or a scheme: their change handler

@@ -7,7 +7,6 @@
 #include "platform/program_dir.h"
 #include "shell/application_context.h"
 #include "shell/controllers/wavelet_controller.h"
-#include "shell/main_form.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/pages/wavelet_tool_panels.h"
 #include "widgets/check_box.h"
@@ -31,7 +30,7 @@ void WaveletController::connectFileControls() {
     OpenDialog3 = makeFileDialog(TFileDialog::Kind::Open, FilterFileFilter, "ksf");
     connect(page_.loadschemebutton, &QPushButton::clicked, this, [this] { loadschemebuttonClick(); });
     connect(page_.saveschembutton, &QPushButton::clicked, this, &WaveletController::saveschembuttonClick);
-    WaveletFilterPanel& filter = *form_.waveletTools.filter;
+    WaveletFilterPanel& filter = *parts_.panels.filter;
     connect(filter.SaveFilter, &QPushButton::clicked, this, &WaveletController::SaveFilterClick);
     connect(filter.Loadfilter, &QPushButton::clicked, this, &WaveletController::LoadfilterClick);
 }

@@ -8,9 +8,9 @@
 #include "enhance/render_controls.h"
 #include "shell/application_context.h"
 #include "shell/controllers/wavelet_controller.h"
-#include "shell/main_form.h"
 #include "shell/pages/histogram_windows.h"
 #include "shell/pages/wavelet_page.h"
+#include "shell/tool_windows.h"
 #include "widgets/check_box.h"
 #include "widgets/slider.h"
 #include "widgets/spin_edit.h"
@@ -31,7 +31,7 @@ SliderKey sliderKeyOf(int key) {
 }  // namespace
 
 void WaveletController::connectHistogramControls() {
-    HistogramWindows& windows = form_.histogramWindows;
+    HistogramWindows& windows = parts_.histograms;
     const std::pair<TPCheck*, TPCheck*> twins[] = {{windows.Redshow, page_.Showred},
                                                    {windows.Greenshow, page_.Showgreen},
                                                    {windows.Blueshow, page_.Showblue}};
@@ -57,26 +57,26 @@ void WaveletController::connectHistogramControls() {
 }
 
 bool WaveletController::histogramWindowShown() const {
-    return form_.tools.HistoWindow->isVisible() || form_.tools.HistoRGBWindow->isVisible();
+    return parts_.tools.HistoWindow->isVisible() || parts_.tools.HistoRGBWindow->isVisible();
 }
 
 void WaveletController::showHistograms() {
     const DisplayHistograms& histograms = app_.wavelet.displayHistograms;
-    const double smoother = static_cast<double>(form_.histogramWindows.HistoSmoother->Value());
+    const double smoother = static_cast<double>(parts_.histograms.HistoSmoother->Value());
     std::array<std::array<double, 255>, 4> curves{};
     for (std::size_t c = 0; c < curves.size(); ++c) curves[c] = smoothedHistogram(histograms[c], smoother);
     const QString lo = QString::fromStdString(levelLoCaption(app_.state.LevelLo));
     const QString hi = QString::fromStdString(levelHiCaption(app_.state.LevelHi));
-    for (HistogramView* view : form_.histogramWindows.views()) view->showCurves(curves, lo, hi);
+    for (HistogramView* view : parts_.histograms.views()) view->showCurves(curves, lo, hi);
 }
 
 void WaveletController::AutobalanceClick() {
     render(true);
-    form_.histogramWindows.Autobalance->setChecked(false);
+    parts_.histograms.Autobalance->setChecked(false);
 }
 
 void WaveletController::AutobalancebuttonClick() {
-    form_.histogramWindows.Autobalance->setChecked(true);
+    parts_.histograms.Autobalance->setChecked(true);
     AutobalanceClick();
 }
 

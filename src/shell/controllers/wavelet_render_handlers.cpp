@@ -12,7 +12,7 @@
 #include "shell/busy_cursor.h"
 #include "shell/controllers/image_info_controller.h"
 #include "shell/controllers/wavelet_controller.h"
-#include "shell/main_form.h"
+#include "shell/pages/histogram_windows.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/pages/wavelet_tool_panels.h"
 #include "widgets/check_box.h"
@@ -21,10 +21,9 @@
 
 namespace kestrave {
 
-RenderOptions readRenderOptions(const TMainForm& form) {
-    const WaveletPage& page = *form.waveletPage;
-    const RgbBalancePanel& balance = *form.waveletTools.rgbBalance;
-    const TonemapPanel& tonemap = *form.waveletTools.tonemap;
+RenderOptions readRenderOptions(const WaveletPage& page, const WaveletToolPanels& panels) {
+    const RgbBalancePanel& balance = *panels.rgbBalance;
+    const TonemapPanel& tonemap = *panels.tonemap;
     RenderOptions options;
     for (std::size_t i = 0; i < WaveletLayerCount; ++i) {
         options.layerSlider[i] = page.layerSliders()[i]->Value();
@@ -82,7 +81,7 @@ void WaveletController::Layer1sliderChanged() {
 void WaveletController::render(bool autoBalance) {
     if (stackExists()) {
         const BusyCursor busy;
-        if (app_.shell.ImageInfoOn) form_.imageInfo->ShowWaveletschemeClick();
+        if (app_.shell.ImageInfoOn && imageInfo_) imageInfo_->ShowWaveletschemeClick();
         showLayerWeights();
         {
             // The level spins mirror the sliders; their own change would move the sliders back.
@@ -92,19 +91,19 @@ void WaveletController::render(bool autoBalance) {
             page_.Brightnesslevel->setValue(brightnessLevelFor(page_.BrightnessSlider->Value()));
         }
         RenderContext context = renderContext();
-        RenderOptions options = readRenderOptions(form_);
-        const WaveletProcessOptions wavelet = readWaveletProcessOptions(form_);
+        RenderOptions options = renderOptions();
+        const WaveletProcessOptions wavelet = processOptions();
         // The balance belongs to the histogram step: it runs only while a histogram window shows.
         const bool histograms = histogramWindowShown();
         try {
             app_.wavelet.displayHistograms =
                 autoBalance
                     ? renderWithAutoBalance(context, wavelet, options,
-                                            histograms && form_.histogramWindows.Autobalance->Checked())
+                                            histograms && parts_.histograms.Autobalance->Checked())
                     : renderPass(context, wavelet, options);
             if (histograms) showHistograms();
             if (autoBalance) {
-                const RgbBalancePanel& balance = *form_.waveletTools.rgbBalance;
+                const RgbBalancePanel& balance = *parts_.panels.rgbBalance;
                 balance.RedSlider->setValue(options.RedSlider);
                 balance.GreenSlider->setValue(options.GreenSlider);
                 balance.blueslider->setValue(options.blueslider);
@@ -156,10 +155,10 @@ void WaveletController::DoAllClick() {
     RenderContext context = renderContext();
     try {
         const DoAllResult result = processWholeImage(
-            context, app_.wavelet.filter, readWaveletProcessOptions(form_), readRenderOptions(form_),
+            context, app_.wavelet.filter, processOptions(), renderOptions(),
             app_.wavelet.Stackimage, page_.Showprocessingarea->Checked(), app_.progress());
         // The status says it was cancelled; the bar does not stay where the tiles stopped.
-        if (result.cancelled) form_.ProgressBar1->reset();
+        if (result.cancelled) parts_.progressBar.reset();
     } catch (const KestraveError& error) {
         reportWaveletError(error);
     }

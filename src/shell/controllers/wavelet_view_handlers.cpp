@@ -15,10 +15,10 @@
 #include "shell/application_context.h"
 #include "shell/controllers/shell_controller.h"
 #include "shell/controllers/wavelet_controller.h"
-#include "shell/main_form.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/pages/wavelet_tool_panels.h"
+#include "shell/tool_windows.h"
 #include "widgets/bitmap_view.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
@@ -105,7 +105,7 @@ void WaveletController::showProcessedView() {
     }
     page_.ProcessImage->setPixmap(pixmap);
     if (app_.shell.ProcessFitted) {
-        form_.shell->FormResize();
+        parts_.shell.FormResize();
     } else {
         page_.ProcessImage->resize(pixmap.size());
     }
@@ -159,7 +159,7 @@ void WaveletController::ProcessImageMouseDown(Qt::MouseButton button, Qt::Keyboa
     if (button == Qt::LeftButton && shift == Qt::NoModifier) {
         // The feature is kept in frame pixels. The processing area is centred on the click and,
         // like every move of the area, kept whole inside the image.
-        const double scale = featureScale(*form_.stackPage);
+        const double scale = featureScale(parts_.stack);
         app_.state.FeatureX = clampedRound(point.x() / scale, 0, MaxFrameSize);
         app_.state.FeatureY = clampedRound(point.y() / scale, 0, MaxFrameSize);
         moveProcessAreaToFeature(app_.images, point.x(), point.y());
@@ -184,7 +184,7 @@ void WaveletController::ProcessImageMouseMove(Qt::KeyboardModifiers shift, QPoin
             const int hy = std::abs(area.Y1 - area.Y2) / 2;
             area = {point.x() - hx, point.y() - hy, point.x() + hx, point.y() + hy};
         }
-        const double scale = featureScale(*form_.stackPage);
+        const double scale = featureScale(parts_.stack);
         app_.state.FeatureX = clampedRound(point.x() / scale, 0, MaxFrameSize);
         app_.state.FeatureY = clampedRound(point.y() / scale, 0, MaxFrameSize);
         showProcessedView();
@@ -209,13 +209,13 @@ void WaveletController::ProcessImageMouseUp(QPoint at) {
     }
     ImageDataSection& section = app_.images;
     if (moveAreaMode_) {
-        const double scale = featureScale(*form_.stackPage);
+        const double scale = featureScale(parts_.stack);
         moveProcessAreaToFeature(section, clampedRound(app_.state.FeatureX * scale, 0, MaxFrameSize),
                                  clampedRound(app_.state.FeatureY * scale, 0, MaxFrameSize));
         moveAreaMode_ = false;
         page_.setrgbareacheckbox->setChecked(false);
     }
-    const WaveletProcessOptions options = readWaveletProcessOptions(form_);
+    const WaveletProcessOptions options = processOptions();
     try {
         for (int n = 1; n <= WaveletLayerCount; ++n) {
             app_.progress().setStatus(2, "X1= " + std::to_string(section.ProcessAreaX) +
@@ -260,7 +260,7 @@ void WaveletController::ShowProcessingAreaClick() {
 void WaveletController::ZoomWaveletClick() {
     zoomAnchor_ = {-1, -1};
     zoomOn_ = page_.ZoomWavelet->Checked();
-    ToolWindow& window = *form_.tools.WaveZoom;
+    ToolWindow& window = *parts_.tools.WaveZoom;
     window.setVisible(zoomOn_);
     if (zoomOn_) window.raise();
 }
@@ -277,7 +277,7 @@ void WaveletController::refreshZoom(QPoint at) {
     const QPixmap shown = page_.ProcessImage->pixmap();
     const QPixmap square =
         shown.copy(centre.x() - ZoomHalf, centre.y() - ZoomHalf, 2 * ZoomHalf, 2 * ZoomHalf);
-    form_.waveletTools.Zoomimage2->setPixmap(square.scaled(ZoomSide, ZoomSide));
+    parts_.panels.Zoomimage2->setPixmap(square.scaled(ZoomSide, ZoomSide));
 }
 
 void WaveletController::layerButtonMouseDown(int n) {
@@ -299,7 +299,7 @@ void WaveletController::layerButtonMouseUp(int) {
 }
 
 bool WaveletController::PrepareLayerView() {
-    const WaveletProcessOptions options = readWaveletProcessOptions(form_);
+    const WaveletProcessOptions options = processOptions();
     if (options.Resampled) {
         const ImageSize size = resampledImageSize(app_.model.FrameWidth, app_.model.FrameHeight, options);
         app_.model.ImageWidth = size.width;

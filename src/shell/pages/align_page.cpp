@@ -23,6 +23,15 @@ constexpr int ColumnWidth = 336;
 AlignPage::AlignPage(QWidget* parent) : QWidget(parent) {
     setObjectName("AlignPage");
     glPageControl1 = optionPages(this, "glPageControl1");
+    buildPreview();
+    buildFrameBrowser();
+    buildStepControls();
+    buildMarkers();
+    buildOptionTabs();
+    layOutPage();
+}
+
+void AlignPage::buildPreview() {
     PreviewFull = optionCheck(this, "PreviewFull", "Fit");
     Previewzoom = optionCheck(this, "Previewzoom", "Zoom");
     ShowFramelist = optionCheck(this, "ShowFramelist", "Frame list");
@@ -42,14 +51,18 @@ AlignPage::AlignPage(QWidget* parent) : QWidget(parent) {
     FreeBoxBand->setStyleSheet("QFrame { border: 1px dashed white; background: transparent; }");
     FreeBoxBand->setAttribute(Qt::WA_TransparentForMouseEvents);
     FreeBoxBand->hide();
+}
 
+void AlignPage::buildFrameBrowser() {
     PreviewSlider = rangeSlider(this, "PreviewSlider", 0, 1, 0);
     Sliderset = integerSpin(this, "Sliderset", 1, 1000, 1);
     Frames = named(new QLabel(this), "Frames");
     UseFramesign = shape(this, "UseFramesign", 14, 14);
     UseFramesign->setFixedSize(14, 14);
     Frontpanel = named(new QFrame(this), "Frontpanel");
+}
 
+void AlignPage::buildStepControls() {
     FFTsizeGroup = radioGroup(this, "FFTsizeGroup", "Alignment box", {"32", "64", "128", "256", "512"}, -1);
     FFTsizeGroup->setColumns(5);
     QStringList methods;
@@ -92,8 +105,9 @@ AlignPage::AlignPage(QWidget* parent) : QWidget(parent) {
         radioGroup(this, "Fittifstretch", "FIT/TIF Image stretch", {"Always ask", "Yes", "No"}, 0);
     Fittifstretch->setColumns(3);
     AutoDetectColour = optionCheck(this, "AutoDetectColour", "Autodetect colour");
+}
 
-    // Markers placed by the handlers, outside the layout.
+void AlignPage::buildMarkers() {
     Showbutton = shape(this, "Showbutton", 20, 4);
     Showbuttonp1 = shape(this, "Showbuttonp1", 20, 4);
     Showbuttonp1->hide();
@@ -101,12 +115,16 @@ AlignPage::AlignPage(QWidget* parent) : QWidget(parent) {
     Showpanel->hide();
     RectShape1 = shape(this, "RectShape1", 10, 10);
     RectShape1->hide();
+}
 
+void AlignPage::buildOptionTabs() {
     glPageControl1->addTab(buildGeneralOptions(), "General options");
     TabSheet10 = buildQualityOptions();
     glPageControl1->addTab(TabSheet10, "Quality options");
     glPageControl1->addTab(buildAdditionalOptions(), "Additional options");
+}
 
+void AlignPage::layOutPage() {
     // The preview with its view options over it and the frame browser under it.
     const PageFrame frame = pictureAndColumn(this, ColumnWidth);
     frame.picture->addLayout(controlRow(

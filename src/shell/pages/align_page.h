@@ -130,6 +130,17 @@ public:
     QFrame* RectShape1;
 
 private:
+    // The preview with its view options and the overlays drawn on it.
+    void buildPreview();
+    // The frame slider and what goes with it under the preview.
+    void buildFrameBrowser();
+    // The alignment's own options and steps.
+    void buildStepControls();
+    // Markers placed by the handlers, outside the layout.
+    void buildMarkers();
+    void buildOptionTabs();
+    // The preview beside the column of the step's options.
+    void layOutPage();
     QWidget* buildGeneralOptions();
     QWidget* buildQualityOptions();
     QWidget* buildAdditionalOptions();

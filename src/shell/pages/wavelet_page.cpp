@@ -33,8 +33,18 @@ QWidget* optionTab(QTabWidget* pages, const char* objectName, const char* captio
 WaveletPage::WaveletPage(QWidget* parent) : QWidget(parent) {
     setObjectName("WaveletPage");
     glPageControl4 = optionPages(this, "glPageControl4");
+    buildLayersTab();
+    buildContrastTab();
+    buildShiftTab();
+    buildLrgbTab();
+    buildAreaTab();
+    buildActions();
+    buildDeveloperControls();
+    layOutPage();
+}
 
-    // Layers and scheme.
+// Layers and scheme.
+void WaveletPage::buildLayersTab() {
     QWidget* layers = optionTab(glPageControl4, "TabWaveletLayers", "Wavelets");
     Waveletscheme = radioGroup(layers, "Waveletscheme", "Wavelet scheme", {"Dyadic (2^n)", "Linear"}, 1);
     LevelStep = integerSpin(layers, "LevelStep", 1, 32, 1);
@@ -99,8 +109,10 @@ WaveletPage::WaveletPage(QWidget* parent) : QWidget(parent) {
     layersLayout->addLayout(controlRow({Resetbutton, loadschemebutton, saveschembutton}));
     layersLayout->addWidget(HoldWavelets);
     layersLayout->addStretch(1);
+}
 
-    // Contrast and brightness.
+// Contrast and brightness.
+void WaveletPage::buildContrastTab() {
     QWidget* contrast = optionTab(glPageControl4, "TabContrast", "Contrast");
     ContrastSlider = rangeSlider(contrast, "ContrastSlider", 10, 1000, 250);
     BrightnessSlider = rangeSlider(contrast, "BrightnessSlider", -512, 512, 0);
@@ -123,8 +135,10 @@ WaveletPage::WaveletPage(QWidget* parent) : QWidget(parent) {
     contrastLayout->addLayout(contrastGrid);
     contrastLayout->addLayout(controlRow({Contrastreset, HoldContrastBrightness}));
     contrastLayout->addStretch(1);
+}
 
-    // RGB shift.
+// RGB shift.
+void WaveletPage::buildShiftTab() {
     RGBSHIFT = optionTab(glPageControl4, "RGBSHIFT", "RGB shift");
     RDXSpin = integerSpin(RGBSHIFT, "RDXSpin", 0, 0, 0);
     RdySpin = integerSpin(RGBSHIFT, "RdySpin", 0, 0, 0);
@@ -161,8 +175,10 @@ WaveletPage::WaveletPage(QWidget* parent) : QWidget(parent) {
     shiftLayout->addLayout(controlRow({RGBshiftactive, RGBshiftset, setrgbareacheckbox}));
     shiftLayout->addLayout(controlRow({Colourprocess2, Showred, Showgreen, Showblue}));
     shiftLayout->addStretch(1);
+}
 
-    // LRGB and the luminance formula.
+// LRGB and the luminance formula.
+void WaveletPage::buildLrgbTab() {
     QWidget* lrgb = optionTab(glPageControl4, "TabLRGB", "LRGB");
     LRGB2 = optionCheck(lrgb, "LRGB2", "LRGB");
     LRGBmixer = named(new QGroupBox("L= R+G+B mixer", lrgb), "LRGBmixer");
@@ -188,8 +204,10 @@ WaveletPage::WaveletPage(QWidget* parent) : QWidget(parent) {
         {caption(lrgb, "R"), RxSpinEdit1, caption(lrgb, "G"), RxSpinEdit2, caption(lrgb, "B"), RxSpinEdit3}));
     lrgbLayout->addLayout(controlRow({Resetluminanceformula}));
     lrgbLayout->addStretch(1);
+}
 
-    // Processing area.
+// Processing area.
+void WaveletPage::buildAreaTab() {
     QWidget* area = optionTab(glPageControl4, "TabProcessArea", "Area");
     Processarea = named(new QComboBox(area), "Processarea");
     Processarea->addItems({"2048", "1024", "512", "256", "128"});
@@ -204,7 +222,9 @@ WaveletPage::WaveletPage(QWidget* parent) : QWidget(parent) {
     areaLayout->addWidget(Showprocessingarea);
     areaLayout->addWidget(Drizzle2);
     areaLayout->addStretch(1);
+}
 
+void WaveletPage::buildActions() {
     Processbutton = named(new QPushButton("Process", this), "Processbutton");
     DoAll = named(new QPushButton("Do All", this), "DoAll");
     Showbuttonp3 = named(new QLabel(QStringLiteral("\u25B2"), this), "Showbuttonp3");
@@ -220,14 +240,18 @@ WaveletPage::WaveletPage(QWidget* parent) : QWidget(parent) {
     Tonemapspeedbutton = toggleButton(this, "Tonemapspeedbutton", "Tone map");
     Resizebutton = toggleButton(this, "Resizebutton", "Resize");
     Showstackcount = toggleButton(this, "Showstackcount", "View\r\nStacksize");
+}
 
+void WaveletPage::buildDeveloperControls() {
     Clipcopy = named(new QPushButton("Copy\r\nto Clipboard", this), "Clipcopy");
     Differ = named(new QPushButton("Difference \r\nwith Clipboard", this), "Differ");
     RadioGroup1 = radioGroup(this, "RadioGroup1", "Toggle", {"Current Image", "Clipboard Image"}, 0);
     RadioGroup1->setEnabled(false);
     for (QWidget* developer : std::initializer_list<QWidget*>{Clipcopy, Differ, RadioGroup1})
         developer->setVisible(false);
+}
 
+void WaveletPage::layOutPage() {
     const ImageBox processed = imageBox(this, "Scrollbox3", "ProcessImage");
     Scrollbox3 = processed.box;
     ProcessImage = processed.image;

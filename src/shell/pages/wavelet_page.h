@@ -140,6 +140,19 @@ public:
     std::array<TRxSlider*, 6> layerSliders() const;
     std::array<QPushButton*, 6> layerButtons() const;
     std::array<TRxSpinEdit*, 6> gaussLayers() const;
+
+private:
+    // The option tabs, in their order.
+    void buildLayersTab();
+    void buildContrastTab();
+    void buildShiftTab();
+    void buildLrgbTab();
+    void buildAreaTab();
+    // Process, Do All, Save, the view options and the tool windows' buttons.
+    void buildActions();
+    void buildDeveloperControls();
+    // The processed view beside the column of options and actions.
+    void layOutPage();
 };
 
 }  // namespace kestrave
