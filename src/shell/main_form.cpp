@@ -127,8 +127,14 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
     save = std::make_unique<SaveController>(*this);
     wavelet = std::make_unique<WaveletController>(*this);
     finalImage = std::make_unique<FinalController>(*this);
-    input = std::make_unique<InputController>(*this);
-    align = std::make_unique<AlignController>(*this);
+    input = std::make_unique<InputController>(
+        InputControllerParts{app, *alignPage, *optimizePage, *stackPage, *waveletPage, waveletTools,
+                             frameWindows, registrationWindows, tools, imageInfoWindow, dialogs,
+                             *Speedbar->Selectbutton, *ProgressBar1, *PageControl1, *this, *shell, *stack});
+    align = std::make_unique<AlignController>(AlignControllerParts{
+        app, *alignPage, *optimizePage, *stackPage, *waveletPage, frameWindows, registrationWindows,
+        pointWindows, tools, dialogs, *StatusPanels[2], *Tabpages, *ProgressBar1, *input, *shell, *wavelet});
+    input->setAlign(*align);
     optimize = std::make_unique<OptimizeController>(*this);
     imageInfo = std::make_unique<ImageInfoController>(*this);
     calibration = std::make_unique<CalibrationController>(*this);
