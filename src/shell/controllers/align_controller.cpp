@@ -236,10 +236,9 @@ void AlignController::applyDebayerSwitch() {
     TPCheck& colourstack = *parts_.page.Colourstack;
     colourstack.setCaption(QString::fromStdString(result.colourstackCaption));
     if (result.checkColour) {
-        for (TPCheck* colour : {&colourstack, parts_.waveletPage.Colourprocess2}) {
-            colour->setEnabled(true);
-            colour->setChecked(true);
-        }
+        colourstack.setEnabled(true);
+        colourstack.setChecked(true);
+        parts_.waveletPage.enableColourProcessing();
     }
 }
 

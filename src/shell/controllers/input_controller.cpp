@@ -330,7 +330,7 @@ void InputController::resetControlsBeforeInput() {
     app_.shell.PreviewFitScale = app_.shell.ProcessFitScale = 1.0f;
     align.PreviewFull->setChecked(false);
     align.PreviewFull->setEnabled(true);
-    parts_.waveletPage.ProcessViewfull->setChecked(false);
+    parts_.waveletPage.setProcessedViewFitted(false);
     parts_.optimizePage.Optimizeandstackbutton->setEnabled(true);
     parts_.optimizePage.Optimizebutton->setEnabled(true);
     align.Alignmethod->setItemIndex(0);
@@ -382,7 +382,7 @@ void InputController::initializesettings() {
     AlignPage& align = parts_.page;
     WaveletPage& wavelet = parts_.waveletPage;
     FrameWindows& windows = parts_.frameWindows;
-    const ResetControls controls{wavelet.Showprocessingarea->Checked(), align.FFTsizeGroup->ItemIndex(),
+    const ResetControls controls{wavelet.showsProcessingArea(), align.FFTsizeGroup->ItemIndex(),
                                  static_cast<double>(align.FFTFilterspin->Value())};
     FftEngineSetup fft(app_.fft);
     const ResetResult reset =
@@ -399,30 +399,13 @@ void InputController::initializesettings() {
     for (TRxSpinEdit* factor : {balance.Rbalance, balance.Gbalance, balance.Bbalance}) factor->setValue(1.0);
     for (TRxSlider* slider : {balance.RedSlider, balance.GreenSlider, balance.blueslider})
         slider->setValue(0);
-    wavelet.Lumichannel->hide();
-    wavelet.Lumichannel->setChecked(false);
-    for (TRxSpinEdit* shift : {wavelet.RDXSpin, wavelet.RdySpin, wavelet.BDXspin, wavelet.BDYSpin})
-        shift->setValue(0);
-    wavelet.ProcessImage->move(0, 0);
+    if (wavelet.resetForNewInput()) parts_.waveletTools.gamma->Gamma1spin->setValue(1.0);
     if (align.FFTsizeGroup->ItemIndex() < 0) align.FFTsizeGroup->setItemIndex(reset.fftSizeItemIndex);
     parts_.stackPage.ResampleSpin->setValue(2.0);
     align.AlignSlider->hide();
     align.Framelabel->hide();
     align.Frontpanel->show();
     align.FFTsizeGroup->show();
-    if (!wavelet.HoldWavelets->Checked()) {
-        for (TRxSlider* layer : {wavelet.Layer1slider, wavelet.Layer2slider, wavelet.Layer3slider,
-                                 wavelet.Layer4slider, wavelet.Layer5slider, wavelet.Layer6slider})
-            layer->setValue(10);
-    }
-    if (!wavelet.HoldContrastBrightness->Checked()) {
-        wavelet.ContrastSlider->setValue(250);
-        wavelet.BrightnessSlider->setValue(0);
-        parts_.waveletTools.gamma->Gamma1spin->setValue(1.0);
-    }
-    for (TPCheck* layer : {wavelet.Layer1checkbox, wavelet.Layer2checkbox, wavelet.Layer3checkbox,
-                           wavelet.layer4checkbox, wavelet.layer5checkbox, wavelet.layer6checkbox})
-        layer->setChecked(true);
     parts_.dialogs.Addbitmapdialog.InitialDir = align.DirectoryListBox1->Directory();
     parts_.window.unsetCursor();
 }
@@ -455,7 +438,7 @@ void InputController::takeSingleImage(const InputRecord& record) {
     stack.Showstackgraph->setChecked(false);
     if (colourimage(app_.input.PreviewBitmap)) {
         parts_.page.Colourstack->setChecked(true);
-        parts_.waveletPage.Colourprocess2->setChecked(true);
+        parts_.waveletPage.setColourProcessing(true);
     }
     if (app_.model.InputIsFIT) parts_.page.Colourstack->setChecked(false);
     stack.Stackbutton->setEnabled(true);
@@ -478,14 +461,12 @@ void InputController::takeSingleImage(const InputRecord& record) {
     windows.StackSlider->setTag(1);
     windows.QUALSliderMalign->setMaxValue(1);
     windows.LimitStack->setMaxValue(1);
-    parts_.waveletPage.savebmp2button->setEnabled(true);
+    parts_.waveletPage.allowSaving();
     windows.StackSlider->setValue(0);
     parts_.stack.StackSliderChange();
     parts_.stack.StackButtonClick();
     parts_.shell.selectTab(static_cast<int>(TMainTab::tabWavelet));
-    for (QScrollBar* bar : {parts_.waveletPage.Scrollbox3->horizontalScrollBar(),
-                            parts_.waveletPage.Scrollbox3->verticalScrollBar()})
-        bar->setValue((bar->maximum() - bar->minimum()) / 2 - bar->pageStep() / 2);
+    parts_.waveletPage.centreView();
 }
 
 void InputController::decideColour() {
@@ -493,10 +474,10 @@ void InputController::decideColour() {
     const bool colour = colourimage(app_.input.PreviewBitmap);
     const auto apply = [&] {
         parts_.page.Colourstack->setChecked(colour);
-        wavelet.Colourprocess2->setChecked(colour);
+        wavelet.setColourProcessing(colour);
         if (!colour) parts_.page.LRGB->setChecked(false);
         parts_.page.LRGB->setEnabled(colour);
-        wavelet.LRGB2->setEnabled(colour);
+        wavelet.allowLrgb(colour);
     };
     TPCheck& autoDetect = *parts_.page.AutoDetectColour;
     if (autoDetect.Checked()) {
@@ -547,9 +528,8 @@ void InputController::showFrameError(const std::exception& error) {
 }
 
 void InputController::showLuminanceChoice() {
-    parts_.waveletPage.Lumichannel->show();
     parts_.page.LRGB->setChecked(true);
-    parts_.waveletPage.LRGB2->setChecked(true);
+    parts_.waveletPage.offerLuminance();
 }
 
 void InputController::showPicture() {
