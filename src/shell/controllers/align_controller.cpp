@@ -217,7 +217,7 @@ AlignmentPassOptions AlignController::readPassOptions() const {
     options.UseFlatfield = page.UseFlatfield->Checked();
     options.FlatWidth = app_.images.FlatPlanes[1].xCount();
     options.FlatHeight = app_.images.FlatPlanes[1].yCount();
-    options.Resampled = parts_.stackPage.Resampled->Checked();
+    options.Resampled = parts_.stackPage.resampled();
     options.OptimizeQualitySpin = static_cast<double>(parts_.page.OptimizeQualitySpin->Value());
     options.Optimizegraph = parts_.optimizePage.Optimizegraph->Checked();
     options.RegistrationCaption = app_.optimizer.RegistrationCaption;

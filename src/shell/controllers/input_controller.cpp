@@ -367,15 +367,14 @@ void InputController::clearLastInputTexts() {
     for (ToolWindow* window : {parts_.tools.Registrationgraphwindow, parts_.tools.RegiStration2})
         window->setWindowTitle("Registration ");
     const RegistrationWindows& registration = parts_.registrationWindows;
-    const OptimizePage& optimize = parts_.optimizePage;
-    for (TFastLineSeries* series :
-         {registration.Series5, registration.Series6, registration.Series8, registration.FastLineSeries1,
-          registration.FastLineSeries2, optimize.Series3, optimize.Series4})
+    for (TFastLineSeries* series : {registration.Series5, registration.Series6, registration.Series8,
+                                    registration.FastLineSeries1, registration.FastLineSeries2})
         series->Clear();
-    for (TChart* chart : {parts_.frameWindows.Chart8, registration.Chart9, optimize.Chart7}) {
+    for (TChart* chart : {parts_.frameWindows.Chart8, registration.Chart9}) {
         chart->setTitle({});
         chart->clearTexts();
     }
+    parts_.optimizePage.clearCharts();
 }
 
 void InputController::initializesettings() {
@@ -411,19 +410,13 @@ void InputController::initializesettings() {
 }
 
 void InputController::showKindControls(const InputProbe& probe) {
-    StackPage& stack = parts_.stackPage;
     FrameWindows& windows = parts_.frameWindows;
     const InputFilter filter = probe.plan.filter;
     const bool series = filter != InputFilter::AVI;
     // 16-bit kinds are not resampled.
     const bool resampling =
         filter != InputFilter::FIT && filter != InputFilter::TIF && filter != InputFilter::SER;
-    if (!resampling) {
-        stack.Resampled->setChecked(false);
-        stack.Resampled->hide();
-    }
-    stack.ResampleSpin->setVisible(resampling);
-    stack.ResampleMethod->setVisible(resampling);
+    parts_.stackPage.showResampling(resampling);
     for (QWidget* button : std::initializer_list<QWidget*>{
              windows.SaveFramelistbutton, windows.Loadframelistbutton, windows.SortFramelistbutton})
         button->setVisible(series);
