@@ -69,9 +69,8 @@ StackPage::StackPage(QWidget* parent) : QWidget(parent) {
     Recordingbutton = named(new QToolButton(this), "Recordingbutton");
     Recordingbutton->setText("Search\nEvents");
     Recordingbutton->setToolTip("Search the frames for\nbright events ");
-    addOptionTab(
-        glPageControl3, "Sigma clipping",
-        {{caption(this, "Sigma factor"), Statisticspin, Recordingbutton, sigmahi, Sigmalo, RejectMax}});
+    addOptionTab(glPageControl3, "Sigma clipping",
+                 {{caption(this, "Sigma factor"), Statisticspin, Recordingbutton, sigmahi, Sigmalo, RejectMax}});
 
     Macorrect = optionCheck(this, "Macorrect", "Remove mean shift");
     FastStack = optionCheck(this, "FastStack", "Fast method");

@@ -41,11 +41,11 @@ public:
     TRxSpinEdit* Pixfrac;       // drop size in percent of a frame pixel, 10..100
 
     // Sigma clipping.
-    TPCheck* Statistical;          // checked only while a sigma stack runs (hidden)
-    TRxSpinEdit* Statisticspin;    // the factor k of the clip bounds mean ± k·sigma
-    TPCheck* sigmahi;              // reject samples above the upper bound
-    TPCheck* Sigmalo;              // reject samples below the lower bound
-    TPCheck* RejectMax;            // the upper bound is the largest sample of the first pass
+    TPCheck* Statistical;        // checked only while a sigma stack runs (hidden)
+    TRxSpinEdit* Statisticspin;  // the factor k of the clip bounds mean ± k·sigma
+    TPCheck* sigmahi;            // reject samples above the upper bound
+    TPCheck* Sigmalo;            // reject samples below the lower bound
+    TPCheck* RejectMax;          // the upper bound is the largest sample of the first pass
     QToolButton* Recordingbutton;  // opens the sigma event window
 
     // Alignment points.
@@ -56,8 +56,8 @@ public:
     QPushButton* Stackbutton;
     QPushButton* Statisticalstackbutton;
     QPushButton* Savebutton;
-    TPCheck* Showstackgraph;   // the stack graph tool window
-    TPCheck* ShowStacklist;    // the tool window listing the stacked frames
+    TPCheck* Showstackgraph;  // the stack graph tool window
+    TPCheck* ShowStacklist;   // the tool window listing the stacked frames
     TPCheck* Alignmentpoints;  // "Show alignment sections": the points' zones over the stack
 
     // Green while the frame at the quality cut-off (StackSlider) takes part, red when excluded.
