@@ -129,6 +129,7 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
         ToolWindowControllerParts{tools, *this, *alignPage, *stackPage, *waveletPage, *finalPage});
     stack = std::make_unique<StackController>(*this);
     sigma = std::make_unique<SigmaController>(*this);
+<<<<<<< HEAD
     save = std::make_unique<SaveController>(SaveControllerParts{app, *alignPage, *stackPage, *waveletPage, imageInfoWindow,
                                                                 *frameWindows.StackSlider, dialogs});
     wavelet = std::make_unique<WaveletController>(
@@ -137,6 +138,19 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
     finalImage = std::make_unique<FinalController>();
     input = std::make_unique<InputController>(*this);
     align = std::make_unique<AlignController>(*this);
+=======
+    save = std::make_unique<SaveController>(*this);
+    wavelet = std::make_unique<WaveletController>(*this);
+    finalImage = std::make_unique<FinalController>(*this);
+    input = std::make_unique<InputController>(
+        InputControllerParts{app, *alignPage, *optimizePage, *stackPage, *waveletPage, waveletTools,
+                             frameWindows, registrationWindows, tools, imageInfoWindow, dialogs,
+                             *Speedbar->Selectbutton, *ProgressBar1, *PageControl1, *this, *shell, *stack});
+    align = std::make_unique<AlignController>(AlignControllerParts{
+        app, *alignPage, *optimizePage, *stackPage, *waveletPage, frameWindows, registrationWindows,
+        pointWindows, tools, dialogs, *StatusPanels[2], *Tabpages, *ProgressBar1, *input, *shell, *wavelet});
+    input->setAlign(*align);
+>>>>>>> m48a
     optimize = std::make_unique<OptimizeController>(*this);
     imageInfo = std::make_unique<ImageInfoController>(
         ImageInfoControllerParts{app.shell, imageInfoWindow, *tools.Imageinfowindow, *Speedbar->ImageInfobutton,

@@ -25,15 +25,17 @@
 #include "shell/controllers/input_controller.h"
 #include "shell/controllers/point_controller.h"
 #include "shell/controllers/shell_controller.h"
-#include "shell/main_form.h"
 #include "shell/pages/align_page.h"
+#include "shell/pages/frame_windows.h"
 #include "shell/pages/line_chart.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/page_controls.h"
 #include "shell/pages/point_windows.h"
+#include "shell/pages/registration_windows.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/tab_strip.h"
+#include "shell/tool_windows.h"
 #include "widgets/bitmap_view.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
@@ -55,13 +57,13 @@ bool featurePicked(const ProgramState& state) {
 
 }  // namespace
 
-AlignController::AlignController(TMainForm& form)
-    : form_(form),
-      app_(form.app),
-      window_(std::make_unique<AlignWindow>(form)),
-      points_(std::make_unique<PointController>(form, *window_)) {
-    AlignPage& page = *form.alignPage;
-    OptimizePage& optimize = *form.optimizePage;
+AlignController::AlignController(const AlignControllerParts& parts)
+    : parts_(parts),
+      app_(parts.app),
+      window_(std::make_unique<AlignWindow>(parts_, *this)),
+      points_(std::make_unique<PointController>(parts_, *this, *window_)) {
+    AlignPage& page = parts_.page;
+    OptimizePage& optimize = parts_.optimizePage;
     connect(page.Avidebay, &TPCheck::OnClick, this, &AlignController::AVIDEBAYClick);
     connect(page.FFTsizeGroup, &TRadioGroup::OnClick, this, &AlignController::FFTsizeGroupClick);
     connect(page.Alignmethod, &TRadioGroup::OnClick, this, &AlignController::AlignmethodClick);
@@ -102,7 +104,7 @@ void AlignController::connectArming(TRxSpinEdit& spin, void (AlignController::*a
 
 bool AlignController::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
-    if (watched == form_.alignPage->PreviewImage &&
+    if (watched == parts_.page.PreviewImage &&
         (type == QEvent::MouseButtonPress || type == QEvent::MouseMove ||
          type == QEvent::MouseButtonRelease)) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
@@ -141,7 +143,7 @@ void AlignController::computeReference(Work work) {
     try {
         work();
     } catch (const KestraveError& error) {
-        app_.messages().NewMessagedlg("Error", error.what(), mtError, mbOK, 0, false, "");
+        app_.messages().error("Error", error.what());
     }
 }
 
@@ -166,7 +168,7 @@ BoxLevelOptions levelOptions(const AlignPage& page) {
 }  // namespace
 
 ReferenceOptions AlignController::readReferenceOptions() const {
-    const AlignPage& page = *form_.alignPage;
+    const AlignPage& page = parts_.page;
     const QualityMethodFlags quality = methodChoice(page).flags;
     ReferenceOptions options;
     options.LumWeights = app_.state.LumWeights;
@@ -182,7 +184,7 @@ ReferenceOptions AlignController::readReferenceOptions() const {
 }
 
 AlignOptions AlignController::readAlignOptions() const {
-    const AlignPage& page = *form_.alignPage;
+    const AlignPage& page = parts_.page;
     AlignOptions options;
     options.Colourstack = page.Colourstack->Checked();
     options.LumWeights = app_.state.LumWeights;
@@ -205,19 +207,19 @@ AlignOptions AlignController::readAlignOptions() const {
 }
 
 AlignmentPassOptions AlignController::readPassOptions() const {
-    const AlignPage& page = *form_.alignPage;
+    const AlignPage& page = parts_.page;
     AlignmentPassOptions options;
     options.align = readAlignOptions();
-    options.lastFrame = form_.input->lastIndex();
+    options.lastFrame = parts_.input.lastIndex();
     options.Usedarkframe = page.Usedarkframe->Checked();
     options.DarkWidth = app_.images.DarkPlanes[1].xCount();
     options.DarkHeight = app_.images.DarkPlanes[1].yCount();
     options.UseFlatfield = page.UseFlatfield->Checked();
     options.FlatWidth = app_.images.FlatPlanes[1].xCount();
     options.FlatHeight = app_.images.FlatPlanes[1].yCount();
-    options.Resampled = form_.stackPage->Resampled->Checked();
-    options.OptimizeQualitySpin = static_cast<double>(form_.alignPage->OptimizeQualitySpin->Value());
-    options.Optimizegraph = form_.optimizePage->Optimizegraph->Checked();
+    options.Resampled = parts_.stackPage.resampled();
+    options.OptimizeQualitySpin = static_cast<double>(parts_.page.OptimizeQualitySpin->Value());
+    options.Optimizegraph = parts_.optimizePage.Optimizegraph->Checked();
     options.RegistrationCaption = app_.optimizer.RegistrationCaption;
     options.highBitInput = app_.model.InputType == TInputType::itAVI &&
                            app_.input.browseBuffers.Samples == FrameSamples::HighBit;
@@ -227,35 +229,34 @@ AlignmentPassOptions AlignController::readPassOptions() const {
 // --- Debayer switch and alignment method ---------------------------------------------------------
 
 void AlignController::applyDebayerSwitch() {
-    ApplicationContext& app = form_.app;
+    ApplicationContext& app = app_;
     const bool highBitSer = app.model.InputIsSER && app.input.readers.SerPixelDepth > 8;
     const DebayerSwitchResult result =
-        switchDebayer(app.debayer, form_.alignPage->Avidebay->Checked(), highBitSer, app.messages());
-    TPCheck& colourstack = *form_.alignPage->Colourstack;
+        switchDebayer(app.debayer, parts_.page.Avidebay->Checked(), highBitSer, app.messages());
+    TPCheck& colourstack = *parts_.page.Colourstack;
     colourstack.setCaption(QString::fromStdString(result.colourstackCaption));
     if (result.checkColour) {
-        for (TPCheck* colour : {&colourstack, form_.waveletPage->Colourprocess2}) {
-            colour->setEnabled(true);
-            colour->setChecked(true);
-        }
+        colourstack.setEnabled(true);
+        colourstack.setChecked(true);
+        parts_.waveletPage.enableColourProcessing();
     }
 }
 
 void AlignController::AVIDEBAYClick() {
     applyDebayerSwitch();
-    if (form_.app.state.ProcessStage >= TProcessStage::stInputLoaded) form_.input->PreviewSliderChange();
+    if (app_.state.ProcessStage >= TProcessStage::stInputLoaded) parts_.input.PreviewSliderChange();
 }
 
 void AlignController::AlignmethodClick() {
-    AlignPage& page = *form_.alignPage;
-    OptimizePage& optimize = *form_.optimizePage;
-    FrameWindows& windows = form_.frameWindows;
+    AlignPage& page = parts_.page;
+    OptimizePage& optimize = parts_.optimizePage;
+    FrameWindows& windows = parts_.frameWindows;
     AlignmentPoints& points = app_.alignPoints;
     windows.differencecutslider->show();
     app_.state.progstatus = TProgStatus::psFeatureSet;
     app_.registration.WaitForClick = false;
     if (!inputLoaded()) return;
-    ToolWindow& multipoint = *form_.pointWindows.Multialignwindow;
+    ToolWindow& multipoint = *parts_.pointWindows.Multialignwindow;
     switch (page.Alignmethod->ItemIndex()) {
         case AlignMethodSingle:
             // Back from the multi-point mode: the points are kept for the next time, and the
@@ -276,15 +277,15 @@ void AlignController::AlignmethodClick() {
             break;
         case AlignMethodNone:
             if (multipoint.isVisible()) points_->SaveTempPointFile();
-            clearWholeFrameShifts(app_.model, form_.input->lastIndex());
+            clearWholeFrameShifts(app_.model, parts_.input.lastIndex());
             page.Setlimitbutton->setEnabled(true);
-            form_.stackPage->Stackbutton->setEnabled(true);
+            parts_.stackPage.Stackbutton->setEnabled(true);
             markButton(*page.Showbuttonp1, *page.Setlimitbutton, -2);
             page.PreviewSlider->setValue(page.PreviewSlider->MaxValue());
             windows.StackSlider->setValue(page.PreviewSlider->Value());
             optimize.Optimizebutton->setEnabled(false);
             windows.Showgraphpointer->show();
-            form_.stackPage->Statisticalstackbutton->setEnabled(true);
+            parts_.stackPage.Statisticalstackbutton->setEnabled(true);
             break;
         default:
             break;
@@ -294,7 +295,7 @@ void AlignController::AlignmethodClick() {
 // --- Box size, feature pick, box outline ---------------------------------------------------------
 
 void AlignController::FFTsizeGroupClick() {
-    AlignPage& page = *form_.alignPage;
+    AlignPage& page = parts_.page;
     ReferenceContext context = referenceContext();
     const FftSizeChoice choice =
         chooseFftSize(context, page.FFTsizeGroup->ItemIndex(),
@@ -302,14 +303,14 @@ void AlignController::FFTsizeGroupClick() {
     page.FFTsizeGroup->setItemIndex(choice.itemIndex);
     if (choice.featureDropped) page.Alignbutton->setEnabled(false);
     if (!choice.applied) return;
-    form_.input->PreviewSliderChange();
+    parts_.input.PreviewSliderChange();
     const int n = app_.fft.FFTSize;
-    PointWindows& pointWindows = form_.pointWindows;
+    PointWindows& pointWindows = parts_.pointWindows;
     if (pointWindows.Multialignwindow->isVisible()) {
         points_->drawPoints(Qt::white);
         pointWindows.MaxDist->setValue(n / 2);
     }
-    form_.tools.FFTWindow->setWindowTitle("FFT spectrum " + QString::number(n) + "x" + QString::number(n));
+    parts_.tools.FFTWindow->setWindowTitle("FFT spectrum " + QString::number(n) + "x" + QString::number(n));
 }
 
 void AlignController::PreviewImageMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x,
@@ -326,7 +327,7 @@ void AlignController::PreviewImageMouseDown(Qt::MouseButton button, Qt::Keyboard
         operation.emplace(app_.operations);
         if (!*operation) return;
     }
-    RegistrationWindows& charts = form_.registrationWindows;
+    RegistrationWindows& charts = parts_.registrationWindows;
     charts.Series6->Clear();
     charts.Series6->ShowInLegend = false;
     charts.Series5->Title = "Power spectrum";
@@ -338,7 +339,7 @@ void AlignController::PreviewImageMouseDown(Qt::MouseButton button, Qt::Keyboard
     }
     if (!inputLoaded()) return;
 
-    AlignPage& page = *form_.alignPage;
+    AlignPage& page = parts_.page;
     const int method = page.QualityMethodCombo->currentIndex();
     if (!page.Autofilter->Checked() &&
         (method == ClassicItem || method == HumanVisualItem || method == CompressItem))
@@ -348,17 +349,17 @@ void AlignController::PreviewImageMouseDown(Qt::MouseButton button, Qt::Keyboard
     PreviewClick click;
     click.x = at.x();
     click.y = at.y();
-    click.position = std::min(page.PreviewSlider->Value(), form_.input->lastIndex());
+    click.position = std::min(page.PreviewSlider->Value(), parts_.input.lastIndex());
     pickAt(click);
 }
 
 void AlignController::enablePickControls() {
     if (app_.registration.WaitForClick) return;
-    AlignPage& page = *form_.alignPage;
-    for (QWidget* control : std::initializer_list<QWidget*>{
-             page.Alignbutton, page.QualityMethodlabel, page.QualityMethodCombo, page.Alignmethod,
-             page.Lowerqualitylabel, page.OptimizeQualitySpin, page.ShowFFTbox,
-             page.ShowGraphbox, page.Manualalignbox})
+    AlignPage& page = parts_.page;
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{page.Alignbutton, page.QualityMethodlabel, page.QualityMethodCombo,
+                                         page.Alignmethod, page.Lowerqualitylabel, page.OptimizeQualitySpin,
+                                         page.ShowFFTbox, page.ShowGraphbox, page.Manualalignbox})
         control->setEnabled(true);
 }
 
@@ -376,8 +377,8 @@ void AlignController::pickAt(const PreviewClick& click) {
     });
     if (result != PickResult::FeatureAccepted) return;
 
-    AlignPage& page = *form_.alignPage;
-    ToolWindows& tools = form_.tools;
+    AlignPage& page = parts_.page;
+    ToolWindows& tools = parts_.tools;
     // Outside the multi-point mode the first point follows the clicked feature.
     if (!app_.alignPoints.MultiPointMode && !click.freeBox)
         app_.alignPoints.PointPos[1] = {app_.state.FeatureX, app_.state.FeatureY};
@@ -401,8 +402,8 @@ void AlignController::pickAt(const PreviewClick& click) {
 
 void AlignController::PreviewImageMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers, int x, int y) {
     const QPoint at = previewPoint(x, y);
-    form_.StatusPanels[2]->setText(QString::number(at.x()) + "-" + QString::number(at.y()));
-    AlignPage& page = *form_.alignPage;
+    parts_.positionPanel.setText(QString::number(at.x()) + "-" + QString::number(at.y()));
+    AlignPage& page = parts_.page;
     ProgramState& state = app_.state;
     const bool freeBox = app_.alignPoints.FreeBox;
     if (freeBox && (buttons & Qt::LeftButton) && state.BoxMark.Left != -1) {
@@ -411,7 +412,7 @@ void AlignController::PreviewImageMouseMove(Qt::MouseButtons buttons, Qt::Keyboa
         showFreeBoxBand();
     }
     if (!inputLoaded()) return;
-    const int position = std::min(page.PreviewSlider->Value(), form_.input->lastIndex());
+    const int position = std::min(page.PreviewSlider->Value(), parts_.input.lastIndex());
     if (app_.model.FrameTable[frameAtPosition(app_.model, position)].Excluded) {
         page.PreviewImage->setCursor(Qt::ForbiddenCursor);
         return;
@@ -448,7 +449,7 @@ void AlignController::PreviewImageMouseUp(Qt::MouseButton button, int x, int y) 
 }
 
 void AlignController::showFreeBoxBand() {
-    QFrame& band = *form_.alignPage->FreeBoxBand;
+    QFrame& band = *parts_.page.FreeBoxBand;
     const TEdgeRect box = orderedCorners(app_.state.BoxMark);
     if (box.Left == -1) {
         band.hide();
@@ -463,7 +464,7 @@ void AlignController::showFreeBoxBand() {
 }
 
 void AlignController::placeFreeBox() {
-    AlignPage& page = *form_.alignPage;
+    AlignPage& page = parts_.page;
     page.FreeBoxBand->hide();
     std::optional<LongOperation> operation;
     if (!app_.registration.WaitForClick) {
@@ -483,8 +484,7 @@ void AlignController::placeFreeBox() {
     if (n <= 0) return;
     const FreeBoxFit fit = fitFreeBox(dragged, n, app_.model.ImageWidth, app_.model.ImageHeight);
     if (fit.tooLarge) {
-        app_.messages().NewMessagedlg("Alignment box problem", "Box larger then maximum available size",
-                                      mtInformation, mbOK, 0, false, "");
+        app_.messages().inform("Alignment box problem", "Box larger then maximum available size");
         points.FreeBox = false;
         page.Freebox->setChecked(false);
     }
@@ -497,7 +497,7 @@ void AlignController::placeFreeBox() {
     PreviewClick click;
     click.x = fit.centreX;
     click.y = fit.centreY;
-    click.position = std::min(page.PreviewSlider->Value(), form_.input->lastIndex());
+    click.position = std::min(page.PreviewSlider->Value(), parts_.input.lastIndex());
     click.freeBox = true;
     pickAt(click);
 }
@@ -517,7 +517,7 @@ void AlignController::RecalcFFTbuttonClick() {
 // The band of the spectral figure over the 400-pixel spectrum chart.
 void AlignController::placeBandPointer(const QualityMethodChoice& choice) {
     if (!choice.showBandPointer) return;
-    RegistrationWindows& charts = form_.registrationWindows;
+    RegistrationWindows& charts = parts_.registrationWindows;
     QFrame& pointer = *charts.Showgraph1pointer;
     pointer.setGeometry(choice.pointerLeft, pointer.y(), std::max(choice.pointerWidth, 1), pointer.height());
     pointer.show();
@@ -526,13 +526,13 @@ void AlignController::placeBandPointer(const QualityMethodChoice& choice) {
 }
 
 void AlignController::QualityMethodComboChange() {
-    AlignPage& page = *form_.alignPage;
+    AlignPage& page = parts_.page;
     const QualityMethodChoice choice = methodChoice(page);
     page.Currentquality->setText(QString::fromStdString(choice.label));
     placeBandPointer(choice);
     if (!choice.showBandPointer) {
-        form_.registrationWindows.Showgraph1pointer->hide();
-        form_.registrationWindows.FFTLABELs->hide();
+        parts_.registrationWindows.Showgraph1pointer->hide();
+        parts_.registrationWindows.FFTLABELs->hide();
     }
     page.CopyAlignmethods->setItemIndex(page.QualityMethodCombo->currentIndex());
     if (app_.shell.StartingUp || !featurePicked(app_.state)) return;
@@ -566,7 +566,7 @@ void storeSetting(ApplicationContext& app, const char* key, long double value) {
 
 void AlignController::QualityFilterChange() {
     if (app_.shell.StartingUp) return;
-    AlignPage& page = *form_.alignPage;
+    AlignPage& page = parts_.page;
     const QualityMethodChoice choice = methodChoice(page);
     placeBandPointer(choice);
     storeSetting(app_, "QualityFilter", page.QualityFilter->Value());
@@ -575,27 +575,26 @@ void AlignController::QualityFilterChange() {
 }
 
 void AlignController::CentralHVSChange() {
-    AlignPage& page = *form_.alignPage;
+    AlignPage& page = parts_.page;
     app_.registration.HVSCentre = static_cast<int>(std::lrint(page.CentralHVS->Value()));
     takeBandAsManual(app_.registration, *page.Autofilter);
     if (page.QualityMethodCombo->currentIndex() == HumanVisualItem) RecalcFFTbuttonClick();
 }
 
 void AlignController::CompresfactorChange() {
-    AlignPage& page = *form_.alignPage;
+    AlignPage& page = parts_.page;
     takeBandAsManual(app_.registration, *page.Autofilter);
     if (inputLoaded() && methodChoice(page).flags.QualityFromImage) RecalcFFTbuttonClick();
 }
 
 void AlignController::AutofilterClick() {
     RegistrationState& registration = app_.registration;
-    registration.QualityFilterManual = registration.QualityFilterArmed =
-        !form_.alignPage->Autofilter->Checked();
+    registration.QualityFilterManual = registration.QualityFilterArmed = !parts_.page.Autofilter->Checked();
     if (inputLoaded()) RecalcFFTbuttonClick();
 }
 
 void AlignController::FFTFilterspinChange() {
-    AlignPage& page = *form_.alignPage;
+    AlignPage& page = parts_.page;
     const long double radius = page.FFTFilterspin->Value();
     storeSetting(app_, "FFTFilter", radius);
     if (app_.registration.FFTFilterArmed) {
@@ -608,35 +607,39 @@ void AlignController::FFTFilterspinChange() {
 }
 
 void AlignController::TrackDetectChange() {
-    app_.alignment.MisalignRatio = static_cast<float>(form_.alignPage->TrackDetect->Value());
+    app_.alignment.MisalignRatio = static_cast<float>(parts_.page.TrackDetect->Value());
 }
 
 void AlignController::ShowFFTboxClick() {
-    form_.tools.FFTWindow->setVisible(form_.alignPage->ShowFFTbox->Checked());
+    parts_.tools.FFTWindow->setVisible(parts_.page.ShowFFTbox->Checked());
 }
 
 void AlignController::ShowgraphboxClick() {
-    const bool shown = form_.alignPage->ShowGraphbox->Checked();
-    form_.tools.Registrationgraphwindow->setVisible(shown);
-    form_.tools.RegiStration2->setVisible(shown);
+    const bool shown = parts_.page.ShowGraphbox->Checked();
+    parts_.tools.Registrationgraphwindow->setVisible(shown);
+    parts_.tools.RegiStration2->setVisible(shown);
 }
 
 // --- Charts --------------------------------------------------------------------------------------
 
+void AlignController::showSpectrumUndefined() {
+    window_->showSpectrumUndefined();
+}
+
 void AlignController::ShowFFTSpectrum(const Bitmap24& spectrum) {
-    QLabel& picture = *form_.registrationWindows.imgFFT;
+    QLabel& picture = *parts_.registrationWindows.imgFFT;
     picture.setPixmap(QPixmap::fromImage(bitmapView(spectrum).scaled(picture.size())));
 }
 
 void AlignController::DrawRegistrationGraph() {
-    const RegistrationGraphData graph = registrationGraphData(
-        app_.model, form_.alignPage->AlignSlider->MaxValue(), app_.optimizer.RegistrationCaption);
-    RegistrationWindows& charts = form_.registrationWindows;
-    TChart& chart = *form_.frameWindows.Chart8;
+    const RegistrationGraphData graph = registrationGraphData(app_.model, parts_.page.AlignSlider->MaxValue(),
+                                                              app_.optimizer.RegistrationCaption);
+    RegistrationWindows& charts = parts_.registrationWindows;
+    TChart& chart = *parts_.frameWindows.Chart8;
     charts.Series5->Title = "Quality";
     charts.Series5->Assign(graph.quality);
     charts.Series8->Assign(graph.correlation);
-    form_.tools.RegiStration2->setWindowTitle(QString::fromStdString(graph.caption));
+    parts_.tools.RegiStration2->setWindowTitle(QString::fromStdString(graph.caption));
     charts.Series6->Title = "Difference";
     charts.Series6->ShowInLegend = true;
     charts.Series6->Assign(graph.difference);
@@ -656,13 +659,13 @@ void AlignController::DrawRegistrationGraph() {
 }
 
 void AlignController::OptimizegraphClick() {
-    const bool shown = form_.optimizePage->Optimizegraph->Checked();
-    form_.tools.Registrationgraphwindow->setVisible(shown);
-    form_.tools.RegiStration2->setVisible(shown);
+    const bool shown = parts_.optimizePage.Optimizegraph->Checked();
+    parts_.tools.Registrationgraphwindow->setVisible(shown);
+    parts_.tools.RegiStration2->setVisible(shown);
 }
 
 void AlignController::ShowMovementwindowClick() {
-    form_.tools.movements->setVisible(form_.optimizePage->ShowMovementwindow->Checked());
+    parts_.tools.movements->setVisible(parts_.optimizePage.ShowMovementwindow->Checked());
 }
 
 }  // namespace kestrave

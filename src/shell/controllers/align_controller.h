@@ -14,18 +14,58 @@
 #include "registration/feature_pick.h"
 #include "registration/quality_method.h"
 
+class QLabel;
+class QProgressBar;
+class QWidget;
+
 namespace kestrave {
 
+class AlignPage;
 class AlignWindow;
-class PointController;
 class ApplicationContext;
 class Bitmap24;
-class TMainForm;
+class InputController;
+class OptimizePage;
+class PointController;
+class ShellController;
+class StackPage;
 class TRxSpinEdit;
+class WaveletController;
+class WaveletPage;
+struct FrameWindows;
+struct PointWindows;
+struct RegistrationWindows;
+struct ToolWindows;
+struct WindowDialogs;
+
+// What the Align page's handlers, the alignment's view of the window and the alignment points'
+// handlers work on: the Align page (their own), the controls of the other pages the alignment
+// sets, the charts and tool windows, and the controllers they hand on to.
+struct AlignControllerParts {
+    ApplicationContext& app;
+    AlignPage& page;
+    OptimizePage& optimizePage;
+    StackPage& stackPage;
+    WaveletPage& waveletPage;
+    FrameWindows& frameWindows;
+    RegistrationWindows& registrationWindows;
+    PointWindows& pointWindows;
+    ToolWindows& tools;
+    // The point files propose the name of the image saved last.
+    WindowDialogs& dialogs;
+    // The status panel that shows the mouse's frame position.
+    QLabel& positionPanel;
+    // The tab strip, locked while a pass runs.
+    QWidget& tabs;
+    QProgressBar& progressBar;
+    InputController& input;
+    ShellController& shell;
+    WaveletController& wavelet;
+};
 
 class AlignController : public QObject {
 public:
-    explicit AlignController(TMainForm& form);
+    explicit AlignController(const AlignControllerParts& parts);
     ~AlignController() override;
 
     // "Use Debayer" clicked: the switch follows the box, the colour controls follow the switch,
@@ -80,6 +120,8 @@ public:
     // and the registration graph.
     void AlignallButtonClick();
 
+    // imgFFT cleared, with " Not defined " in its middle.
+    void showSpectrumUndefined();
     // The spectrum picture stretched over imgFFT.
     void ShowFFTSpectrum(const Bitmap24& spectrum);
     // The registration graph of the run: quality, correlation and difference per rank in Chart8,
@@ -124,7 +166,7 @@ private:
     void pickAt(const PreviewClick& click);
     bool inputLoaded() const;
 
-    TMainForm& form_;
+    AlignControllerParts parts_;
     ApplicationContext& app_;
     std::unique_ptr<AlignWindow> window_;
     std::unique_ptr<PointController> points_;

@@ -14,14 +14,16 @@
 #include "shell/controllers/align_window.h"
 #include "shell/controllers/input_controller.h"
 #include "shell/controllers/shell_controller.h"
-#include "shell/main_form.h"
 #include "shell/pages/align_page.h"
+#include "shell/pages/frame_windows.h"
 #include "shell/pages/line_chart.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/page_controls.h"
+#include "shell/pages/registration_windows.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pass_status.h"
 #include "shell/tab_strip.h"
+#include "shell/tool_windows.h"
 #include "widgets/bitmap_view.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
@@ -51,19 +53,19 @@ void fillCheckList(QListWidget& list, const std::vector<SelectionEntry>& entries
 void AlignController::AlignallButtonClick() {
     const LongOperation operation(app_.operations);
     if (!operation || !inputLoaded()) return;
-    AlignPage& page = *form_.alignPage;
+    AlignPage& page = parts_.page;
     if (!app_.state.BatchMode) page.PreviewSlider->setFocus();
     // Multi-point alignment places and aligns its points itself: the button ends the placing.
     if (page.Alignmethod->ItemIndex() == AlignMethodMultipoint) {
-        FrameWindows& windows = form_.frameWindows;
+        FrameWindows& windows = parts_.frameWindows;
         windows.differencecutslider->setValue(1000);
-        form_.stackPage->Showstackgraph->setChecked(false);
+        parts_.stackPage.Showstackgraph->setChecked(false);
         page.Freebox->setChecked(false);
         app_.alignPoints.FreeBox = false;
         page.Alignbutton->setEnabled(true);
         app_.alignPoints.StopPlacing = true;
-        form_.tools.Zoomwindow->show();
-        form_.optimizePage->Optimizebutton->setEnabled(false);
+        parts_.tools.Zoomwindow->show();
+        parts_.optimizePage.Optimizebutton->setEnabled(false);
         return;
     }
     // "None" aligns nothing.
@@ -74,23 +76,23 @@ void AlignController::AlignallButtonClick() {
     app_.optimizer.MultiPointReference = false;
 
     // The window while frames are aligned: only Cancel, Pause and the halt button stay usable.
-    RegistrationWindows& charts = form_.registrationWindows;
+    RegistrationWindows& charts = parts_.registrationWindows;
     page.glPageControl1->setEnabled(false);
-    form_.Tabpages->setEnabled(false);
+    parts_.tabs.setEnabled(false);
     charts.Series5->Title = "Power spectrum";
     charts.Series6->Clear();
     charts.Series6->ShowInLegend = false;
-    form_.frameWindows.Chart8->clearTexts();
+    parts_.frameWindows.Chart8->clearTexts();
     page.Negativeimage->setChecked(false);
     if (!page.HoldPreGamma->Checked()) page.Pregamma->setChecked(false);
     page.Previewzoom->setChecked(false);
     page.BoxOutline->hide();
-    form_.tools.Registrationgraphwindow->setWindowTitle(
+    parts_.tools.Registrationgraphwindow->setWindowTitle(
         QString::fromStdString("Initial alignment running " + app_.optimizer.RegistrationCaption));
-    form_.shell->selectTab(0);
+    parts_.shell.selectTab(0);
     page.glPageControl1->setCurrentIndex(0);
     page.ShowFFTbox->setChecked(false);
-    form_.tools.FFTWindow->hide();
+    parts_.tools.FFTWindow->hide();
     page.AlignSlider->setMaxValue(page.PreviewSlider->MaxValue());
     page.AlignSlider->show();
     page.Framelabel->setText("FFT spectrum ");
@@ -100,23 +102,23 @@ void AlignController::AlignallButtonClick() {
     try {
         const AlignmentPassOptions options = readPassOptions();
         const std::unique_ptr<InputFrameSource> source =
-            makeFrameSource(app_.model, options.lastFrame, form_.input->readSourceOptions());
+            makeFrameSource(app_.model, options.lastFrame, parts_.input.readSourceOptions());
         AlignContext context = window_->context();
         result = Alignallframes(context, options, *source);
     } catch (const KestraveError& error) {
-        app_.messages().NewMessagedlg("Error", error.what(), mtError, mbOK, 0, false, "");
+        app_.messages().error("Error", error.what());
         result.end = PassEnd::Failed;
     }
     page.glPageControl1->setEnabled(true);
-    form_.Tabpages->setEnabled(true);
+    parts_.tabs.setEnabled(true);
     const bool finished = result.end == PassEnd::Finished;
     if (finished)
         alignmentFinished(result);
     else
         alignmentStopped();
-    form_.tools.Registrationgraphwindow->setWindowTitle(QString::fromStdString(
+    parts_.tools.Registrationgraphwindow->setWindowTitle(QString::fromStdString(
         (finished ? "Initial alignment done " : "Registration ") + app_.optimizer.RegistrationCaption));
-    showPassEnd(*form_.ProgressBar1, app_.progress(), 3, "Alignment",
+    showPassEnd(parts_.progressBar, app_.progress(), 3, "Alignment",
                 finished                           ? PassOutcome::Finished
                 : result.end == PassEnd::Cancelled ? PassOutcome::Cancelled
                                                    : PassOutcome::Failed);
@@ -130,14 +132,14 @@ void AlignController::alignmentStopped() {
 }
 
 void AlignController::alignmentFinished(const AlignmentPassResult& result) {
-    AlignPage& page = *form_.alignPage;
-    FrameWindows& windows = form_.frameWindows;
-    OptimizePage& optimize = *form_.optimizePage;
+    AlignPage& page = parts_.page;
+    FrameWindows& windows = parts_.frameWindows;
+    OptimizePage& optimize = parts_.optimizePage;
     const RankingOutcome& ranking = result.ranking;
     if (result.darkframeSwitchedOff) page.Usedarkframe->setChecked(false);
     if (result.flatfieldSwitchedOff) page.UseFlatfield->setChecked(false);
     // Frames of several AVI files are stacked on a canvas that holds every file's shifts.
-    if (result.expandStack) form_.stackPage->Expandstack->setChecked(true);
+    if (result.expandStack) parts_.stackPage.Expandstack->setChecked(true);
 
     window_->showFrame(0);
     // A slider's range cannot end at its start: one ranked frame still reaches position 1.
@@ -158,16 +160,14 @@ void AlignController::alignmentFinished(const AlignmentPassResult& result) {
                                                     page.PreviewSlider->MaxValue(), windows.Chart8->width()),
                                    windows.Showgraphpointer->y());
     windows.Showgraphpointer->show();
-    if (page.Manualalignbox->Checked())
-        app_.messages().NewMessagedlg("Alignment", "Manual alignment finished", mtInformation, mbOK, 0, false,
-                                      "");
-    form_.tools.Zoomwindow->hide();
-    form_.stackPage->Statisticalstackbutton->setEnabled(true);
-    form_.registrationWindows.Showgraph1pointer->hide();
+    if (page.Manualalignbox->Checked()) app_.messages().inform("Alignment", "Manual alignment finished");
+    parts_.tools.Zoomwindow->hide();
+    parts_.stackPage.Statisticalstackbutton->setEnabled(true);
+    parts_.registrationWindows.Showgraph1pointer->hide();
     optimize.Optimizebutton->setEnabled(true);
     // Showing the ranked frames wrote their numbers over the pass's last word.
     app_.progress().setStatus(2, "Initial alignment done");
-    form_.stackPage->Showstackgraph->setChecked(false);
+    parts_.stackPage.Showstackgraph->setChecked(false);
 }
 
 }  // namespace kestrave

@@ -12,11 +12,13 @@
 #include "shell/application_context.h"
 #include "shell/controllers/align_controller.h"
 #include "shell/controllers/input_controller.h"
-#include "shell/main_form.h"
 #include "shell/pages/align_page.h"
+#include "shell/pages/frame_windows.h"
 #include "shell/pages/line_chart.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/page_controls.h"
+#include "shell/pages/registration_windows.h"
+#include "shell/tool_windows.h"
 #include "widgets/bitmap_view.h"
 #include "widgets/check_box.h"
 #include "widgets/slider.h"
@@ -24,7 +26,8 @@
 
 namespace kestrave {
 
-AlignWindow::AlignWindow(TMainForm& form) : form_(form), app_(form.app) {}
+AlignWindow::AlignWindow(const AlignControllerParts& parts, AlignController& align)
+    : parts_(parts), app_(parts.app), align_(align) {}
 
 AlignWindow::~AlignWindow() {
     setCursor(AlignCursor::Default);
@@ -38,12 +41,12 @@ AlignContext AlignWindow::context() {
 // --- The reference ----------------------------------------------------------------------------
 
 void AlignWindow::showFrame(int position) {
-    TRxSlider& slider = *form_.alignPage->PreviewSlider;
+    TRxSlider& slider = *parts_.page.PreviewSlider;
     {
         const QSignalBlocker quiet(&slider);
         slider.setValue(position);
     }
-    form_.input->PreviewSliderChange();
+    parts_.input.PreviewSliderChange();
 }
 
 void AlignWindow::applyAutomaticValues(const AutomaticFilterValues& values) {
@@ -51,7 +54,7 @@ void AlignWindow::applyAutomaticValues(const AutomaticFilterValues& values) {
     const bool fftArmed = registration.FFTFilterArmed;
     const bool qualityArmed = registration.QualityFilterArmed;
     registration.FFTFilterArmed = registration.QualityFilterArmed = false;
-    AlignPage& page = *form_.alignPage;
+    AlignPage& page = parts_.page;
     if (values.FFTFilter) page.FFTFilterspin->setValue(*values.FFTFilter);
     if (values.QualityFilter) page.QualityFilter->setValue(*values.QualityFilter);
     if (values.QualFilterDX) page.QualFilterDX->setValue(*values.QualFilterDX);
@@ -60,26 +63,26 @@ void AlignWindow::applyAutomaticValues(const AutomaticFilterValues& values) {
 }
 
 void AlignWindow::featureAccepted() {
-    AlignPage& page = *form_.alignPage;
+    AlignPage& page = parts_.page;
     page.Showbutton->hide();
     markButton(*page.Showbuttonp1, *page.Alignbutton);
     page.Framelabel->hide();
     showSpectrumUndefined();
     page.ShowGraphbox->setChecked(true);
-    form_.optimizePage->Optimizegraph->setChecked(true);
-    form_.tools.FFTWindow->hide();
-    form_.tools.Registrationgraphwindow->hide();
+    parts_.optimizePage.Optimizegraph->setChecked(true);
+    parts_.tools.FFTWindow->hide();
+    parts_.tools.Registrationgraphwindow->hide();
 }
 
 void AlignWindow::referenceComputedOnce() {
-    form_.alignPage->ShowFFTbox->setChecked(true);
+    parts_.page.ShowFFTbox->setChecked(true);
 }
 
 bool AlignWindow::AlignFrame() {
     AlignContext alignContext = context();
     app_.alignment.CurrentFrame = frameAtPosition(app_.model, app_.registration.FeatureFrame);
     app_.alignment.InterlaceField = 0;
-    FrameAlignment alignment(alignContext, form_.align->readAlignOptions(), app_.input.PreviewBitmap);
+    FrameAlignment alignment(alignContext, align_.readAlignOptions(), app_.input.PreviewBitmap);
     return alignment.AlignFrame();
 }
 
@@ -100,11 +103,11 @@ void AlignWindow::setCursor(AlignCursor cursor) {
 }
 
 void AlignWindow::showCorrelationSurface(const Bitmap24& picture) {
-    form_.align->ShowFFTSpectrum(picture);
+    align_.ShowFFTSpectrum(picture);
 }
 
 void AlignWindow::hideSpectrumWindow() {
-    form_.tools.FFTWindow->hide();
+    parts_.tools.FFTWindow->hide();
 }
 
 void AlignWindow::showClickFrame(const Bitmap24& picture) {
@@ -113,16 +116,16 @@ void AlignWindow::showClickFrame(const Bitmap24& picture) {
 
 void AlignWindow::hideAlignmentWindows() {
     for (ToolWindow* window :
-         {form_.tools.FFTWindow, form_.tools.Registrationgraphwindow, form_.tools.RegiStration2})
+         {parts_.tools.FFTWindow, parts_.tools.Registrationgraphwindow, parts_.tools.RegiStration2})
         window->hide();
 }
 
 void AlignWindow::restoreAlignmentWindows() {
-    const bool graph = form_.alignPage->ShowGraphbox->Checked();
-    if (form_.alignPage->ShowFFTbox->Checked()) form_.tools.FFTWindow->show();
+    const bool graph = parts_.page.ShowGraphbox->Checked();
+    if (parts_.page.ShowFFTbox->Checked()) parts_.tools.FFTWindow->show();
     if (graph) {
-        form_.tools.Registrationgraphwindow->show();
-        form_.tools.RegiStration2->show();
+        parts_.tools.Registrationgraphwindow->show();
+        parts_.tools.RegiStration2->show();
     }
 }
 
@@ -135,7 +138,7 @@ void AlignWindow::frameDeselected(int frame) {
             break;
         }
     }
-    QListWidget& list = *form_.frameWindows.SelectFramesChecklist;
+    QListWidget& list = *parts_.frameWindows.SelectFramesChecklist;
     if (QListWidgetItem* entry = list.item(position)) {
         const QSignalBlocker quiet(&list);
         entry->setCheckState(Qt::Unchecked);
@@ -143,18 +146,18 @@ void AlignWindow::frameDeselected(int frame) {
 }
 
 void AlignWindow::ignoreMisalignedChecked() {
-    form_.alignPage->Ignoredefault->setChecked(true);
+    parts_.page.Ignoredefault->setChecked(true);
 }
 
 void AlignWindow::showSegmentPosition(int position) {
-    form_.alignPage->PreviewSlider->setValue(position);
+    parts_.page.PreviewSlider->setValue(position);
 }
 
 // The aligned box (unless the feature was clicked), with a small circle at its centre for a
 // single input file, and for the spectral methods a circle around the feature.
 void AlignWindow::frameAligned(const AlignedFrameView& view) {
-    RegistrationWindows& charts = form_.registrationWindows;
-    TChart& chart = *form_.frameWindows.Chart8;
+    RegistrationWindows& charts = parts_.registrationWindows;
+    TChart& chart = *parts_.frameWindows.Chart8;
     charts.Series5->Assign(view.readout.spectrum);
     chart.BottomAxis.Increment = view.readout.bottomIncrement;
     chart.setTitle(QString::fromStdString(view.readout.title));
@@ -180,19 +183,19 @@ void AlignWindow::frameAligned(const AlignedFrameView& view) {
 }
 
 void AlignWindow::boxOffscreen() {
-    TChart& chart = *form_.frameWindows.Chart8;
+    TChart& chart = *parts_.frameWindows.Chart8;
     chart.textOut(180, 40, "!! ALIGNMENTBOX OFFSCREEN !!");
     chart.textOut(180, 55, "!! ESTIMATOR DISABLED     !!");
 }
 
 void AlignWindow::showPreview(const QImage& picture) {
-    QLabel& image = *form_.alignPage->PreviewImage;
+    QLabel& image = *parts_.page.PreviewImage;
     image.setPixmap(QPixmap::fromImage(picture));
     if (!app_.shell.PreviewFitted) image.resize(picture.size());
 }
 
 void AlignWindow::showSpectrumUndefined() {
-    QLabel& spectrum = *form_.registrationWindows.imgFFT;
+    QLabel& spectrum = *parts_.registrationWindows.imgFFT;
     QPixmap blank(spectrum.size());
     blank.fill(Qt::white);
     QPainter painter(&blank);

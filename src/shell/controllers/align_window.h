@@ -13,12 +13,13 @@ class QWidget;
 
 namespace kestrave {
 
+class AlignController;
 class ApplicationContext;
-class TMainForm;
+struct AlignControllerParts;
 
 class AlignWindow : public ReferenceWindow, public AlignmentView, public FrameAligner {
 public:
-    explicit AlignWindow(TMainForm& form);
+    AlignWindow(const AlignControllerParts& parts, AlignController& align);
     ~AlignWindow() override;
     AlignWindow(const AlignWindow&) = delete;
     AlignWindow& operator=(const AlignWindow&) = delete;
@@ -54,8 +55,9 @@ public:
     void showSpectrumUndefined();
 
 private:
-    TMainForm& form_;
+    const AlignControllerParts& parts_;
     ApplicationContext& app_;
+    AlignController& align_;
     // The cursor set over the whole application while alignment runs.
     bool overriding_ = false;
     // Frames aligned in this pass; the preview is drawn for one in ten of them.

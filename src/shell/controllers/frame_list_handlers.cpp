@@ -11,10 +11,11 @@
 #include "frames/frame_browsing.h"
 #include "shell/application_context.h"
 #include "shell/controllers/input_controller.h"
-#include "shell/main_form.h"
 #include "shell/message_routine.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
+#include "shell/pages/frame_windows.h"
+#include "shell/window_dialogs.h"
 #include "widgets/slider.h"
 #include "widgets/spin_edit.h"
 
@@ -50,14 +51,13 @@ std::optional<FrameListEntries> listedFrames(MessageRoutine& messages, const std
     try {
         entries = readFrameList(file, kind);
     } catch (const FileError& error) {
-        messages.NewMessagedlg(ListCaption, error.what(), mtError, mbOK, 0, false, "");
+        messages.error(ListCaption, error.what());
         return std::nullopt;
     }
     if (entries.files.empty()) {
         const std::string frames =
             kind == InputFilter::None ? "frames" : std::string(inputKindName(kind)) + " frames";
-        messages.NewMessagedlg(ListCaption, "The list names no " + frames + ": " + file.string(), mtWarning,
-                               mbOK, 0, false, "");
+        messages.warn(ListCaption, "The list names no " + frames + ": " + file.string());
         return std::nullopt;
     }
     return entries;
@@ -84,7 +84,7 @@ bool InputController::takeEntries(const FrameListEntries& entries, InputTaking h
     if (!takeInput(input.plan, how)) return false;
     if (input.kept > 0 && !model.SingleImage) {
         // The frames that were open keep the user's choice.
-        QListWidget& list = *form_.frameWindows.SelectFramesChecklist;
+        QListWidget& list = *parts_.frameWindows.SelectFramesChecklist;
         for (std::size_t i = 0; i < input.kept; ++i) {
             const int frame = static_cast<int>(i);
             setFrameSelected(model, frame, !excluded[i]);
@@ -94,18 +94,16 @@ bool InputController::takeEntries(const FrameListEntries& entries, InputTaking h
         colourSign(frameAtPosition(model, position()));
     }
     if (entries.leftOut > 0)
-        app_.messages().NewMessagedlg(caption,
-                                      std::to_string(entries.leftOut) +
+        app_.messages().warn(caption, std::to_string(entries.leftOut) +
                                           " file(s) left out: an input holds frames of one kind, and "
-                                          "one SER video at most",
-                                      mtWarning, mbOK, 0, false, "");
+                                          "one SER video at most");
     return true;
 }
 
 // --- Frame list files ---------------------------------------------------------------------------
 
 void InputController::SaveFramelistbuttonClick() {
-    const QListWidget& list = *form_.frameWindows.SelectFramesChecklist;
+    const QListWidget& list = *parts_.frameWindows.SelectFramesChecklist;
     MessageRoutine& messages = app_.messages();
     std::vector<bool> checked(static_cast<std::size_t>(list.count()));
     for (int j = 0; j < list.count(); ++j)
@@ -113,26 +111,25 @@ void InputController::SaveFramelistbuttonClick() {
     // A list without a checked frame could never be loaded again.
     const std::vector<std::string> files = checkedFrameFiles(app_.model, checked);
     if (files.empty()) {
-        messages.NewMessagedlg("Empty framelist", "Empty list cannot be saved", mtWarning, mbOK, 0, false,
-                               "");
+        messages.warn("Empty framelist", "Empty list cannot be saved");
         return;
     }
-    TFileDialog& dialog = form_.dialogs.SaveDialog2;
-    dialog.InitialDir = form_.alignPage->DirectoryListBox1->Directory();
+    TFileDialog& dialog = parts_.dialogs.SaveDialog2;
+    dialog.InitialDir = parts_.page.DirectoryListBox1->Directory();
     if (!app_.dialogs().Execute(dialog)) return;
     if (askOverwrite(messages, dialog.FileName, " Overwrite existing file ?") == mrYes) {
         try {
             writeFrameList(dialog.FileName, files);
         } catch (const FileError& error) {
-            messages.NewMessagedlg(ListCaption, error.what(), mtError, mbOK, 0, false, "");
+            messages.error(ListCaption, error.what());
         }
     }
     app_.progress().setCaption(savedListCaption(app_.model));
 }
 
 void InputController::LoadframelistbuttonClick() {
-    TFileDialog& dialog = form_.dialogs.OpenDialog1;
-    dialog.InitialDir = form_.alignPage->DirectoryListBox1->Directory();
+    TFileDialog& dialog = parts_.dialogs.OpenDialog1;
+    dialog.InitialDir = parts_.page.DirectoryListBox1->Directory();
     if (app_.dialogs().Execute(dialog)) loadFrameList(dialog.FileName);
 }
 
@@ -142,13 +139,13 @@ void InputController::loadFrameList(const std::filesystem::path& file) {
             listedFrames(app_.messages(), file, InputFilter::None);
         // More frames can then be added to a still-frame series.
         if (entries && takeEntries(*entries, listTaking(), ListCaption, false) && !app_.model.InputIsSER)
-            form_.frameWindows.Addframelistbutton->show();
+            parts_.frameWindows.Addframelistbutton->show();
     });
 }
 
 void InputController::AddframelistbuttonClick() {
-    TFileDialog& dialog = form_.dialogs.OpenDialog1;
-    dialog.InitialDir = form_.alignPage->DirectoryListBox1->Directory();
+    TFileDialog& dialog = parts_.dialogs.OpenDialog1;
+    dialog.InitialDir = parts_.page.DirectoryListBox1->Directory();
     if (!app_.dialogs().Execute(dialog)) return;
     changeInput([&] {
         // Lines of another kind than the open series' are left out.
@@ -162,8 +159,8 @@ void InputController::AddframelistbuttonClick() {
 void InputController::EmptyframelistbuttonClick() {
     if (!app_.model.InputIsSeries) return;
     changeInput([this] {
-        AlignPage& align = *form_.alignPage;
-        FrameWindows& windows = form_.frameWindows;
+        AlignPage& align = parts_.page;
+        FrameWindows& windows = parts_.frameWindows;
         FrameModel& model = app_.model;
         model.FramesRanked = false;
         model.usedframes = 0;
@@ -192,12 +189,11 @@ void InputController::EmptyframelistbuttonClick() {
 // --- Dropped files ------------------------------------------------------------------------------
 
 void InputController::PJFormDropFiles1DropFiles(const std::vector<std::string>& files) {
-    if (files.empty() || form_.PageControl1->currentWidget() != form_.alignPage) return;
+    if (files.empty() || parts_.pages.currentWidget() != &parts_.page) return;
     changeInput([&] {
         const FrameListEntries entries = droppedEntries(files);
         if (entries.kind == InputFilter::None) {
-            app_.messages().NewMessagedlg(DropCaption, "USed File-format not available for drag&drop",
-                                          mtWarning, mbOK, 0, false, "");
+            app_.messages().warn(DropCaption, "USed File-format not available for drag&drop");
             return;
         }
         takeEntries(entries, dropTaking(), DropCaption, true);

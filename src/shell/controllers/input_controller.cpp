@@ -24,10 +24,10 @@
 #include "shell/controllers/frame_texts.h"
 #include "shell/controllers/shell_controller.h"
 #include "shell/controllers/stack_controller.h"
-#include "shell/main_form.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
 #include "shell/pages/frame_windows.h"
+#include "shell/pages/image_info_window.h"
 #include "shell/pages/line_chart.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/page_controls.h"
@@ -37,6 +37,8 @@
 #include "shell/pages/wavelet_tool_panels.h"
 #include "shell/pass_status.h"
 #include "shell/speed_bar.h"
+#include "shell/tool_windows.h"
+#include "shell/window_dialogs.h"
 #include "widgets/bitmap_view.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
@@ -66,14 +68,13 @@ bool isChecked(const QListWidgetItem& item) {
 
 }  // namespace
 
-InputController::InputController(TMainForm& form) : form_(form), app_(form.app) {
+InputController::InputController(const InputControllerParts& parts) : parts_(parts), app_(parts.app) {
     chooseInput = [this] { return runInputDialog(); };
-    AlignPage& align = *form.alignPage;
-    FrameWindows& windows = form.frameWindows;
-    connect(form.Speedbar->Selectbutton, &QToolButton::clicked, this,
-            &InputController::SelectFileButtonClick);
+    AlignPage& align = parts_.page;
+    FrameWindows& windows = parts_.frameWindows;
+    connect(&parts_.selectButton, &QToolButton::clicked, this, &InputController::SelectFileButtonClick);
     connect(align.PreviewSlider, &TRxSlider::OnChange, this, &InputController::PreviewSliderChange);
-    connect(form.alignPage->AlignSlider, &TRxSlider::OnChange, this, &InputController::AlignSliderChange);
+    connect(align.AlignSlider, &TRxSlider::OnChange, this, &InputController::AlignSliderChange);
     align.PreviewSlider->installEventFilter(this);
     connect(windows.SelectFramesChecklist, &QListWidget::itemClicked, this,
             &InputController::SelectFramesChecklistClick);
@@ -101,7 +102,7 @@ InputController::InputController(TMainForm& form) : form_(form), app_(form.app) 
 }
 
 bool InputController::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == form_.alignPage->PreviewSlider && event->type() == QEvent::KeyPress &&
+    if (watched == parts_.page.PreviewSlider && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space)
         PreviewSliderKeyDown(32);
     return QObject::eventFilter(watched, event);
@@ -111,9 +112,9 @@ bool InputController::eventFilter(QObject* watched, QEvent* event) {
 
 // The input dialog (its filter and the filter chosen last) through the window's file dialogs.
 ChosenInput InputController::runInputDialog() {
-    TFileDialog& dialog = form_.dialogs.Addbitmapdialog;
+    TFileDialog& dialog = parts_.dialogs.Addbitmapdialog;
     // It opens in the current folder: the last input's, or the one remembered from the last run.
-    dialog.InitialDir = form_.alignPage->DirectoryListBox1->Directory();
+    dialog.InitialDir = parts_.page.DirectoryListBox1->Directory();
     if (!app_.dialogs().Execute(dialog)) return {};
     ChosenInput chosen;
     chosen.filter = static_cast<InputFilter>(dialog.FilterIndex);
@@ -122,11 +123,11 @@ ChosenInput InputController::runInputDialog() {
 }
 
 bool InputController::askStretch(const char* caption) {
-    TRadioGroup& choice = *form_.alignPage->Fittifstretch;
+    TRadioGroup& choice = *parts_.page.Fittifstretch;
     if (choice.ItemIndex() == 1) return true;
     if (choice.ItemIndex() == 2) return false;
-    const bool yes = app_.messages().NewMessagedlg(caption, StretchQuestion, mtConfirmation, mbYesNo, 0, true,
-                                                   StretchDefaultBox) == mrYes;
+    const bool yes = app_.messages().ask(mtConfirmation, caption, StretchQuestion, mbYesNo, mrYes,
+                                         StretchDefaultBox) == mrYes;
     if (app_.messages().DoNotRepeat()) choice.setItemIndex(yes ? 1 : 2);
     return yes;
 }
@@ -144,7 +145,7 @@ void InputController::changeInput(const std::function<void()>& change) {
 }
 
 void InputController::reportMissing(const std::string& file) {
-    app_.messages().NewMessagedlg("Missing file", "non existing file :" + file, mtError, mbOK, 0, false, "");
+    app_.messages().error("Missing file", "non existing file :" + file);
 }
 
 void InputController::SelectFileButtonClick() {
@@ -165,15 +166,14 @@ void InputController::SelectFileButtonClick() {
         if (const InputFilter typed = filterOfFile(chosen.files.front());
             plan.files.empty() && typed != InputFilter::None && typed != chosen.filter) {
             plan = planInput(chosen.files, typed);
-            if (!app_.state.BatchMode) form_.dialogs.Addbitmapdialog.FilterIndex = static_cast<int>(typed);
+            if (!app_.state.BatchMode) parts_.dialogs.Addbitmapdialog.FilterIndex = static_cast<int>(typed);
         }
         if (plan.files.empty()) {
             if (!std::filesystem::is_regular_file(chosen.files.front()))
                 reportMissing(chosen.files.front());
             else
-                app_.messages().NewMessagedlg("File warning",
-                                              "not an input file of the chosen kind :" + chosen.files.front(),
-                                              mtError, mbOK, 0, false, "");
+                app_.messages().error("File warning",
+                                      "not an input file of the chosen kind :" + chosen.files.front());
             return;
         }
         takeInput(plan, {});
@@ -192,45 +192,23 @@ void InputController::openInputFile(const std::string& file, InputFilter filter)
 }
 
 bool InputController::takeInput(const InputPlan& plan, const InputTaking& how) {
-    MessageRoutine& messages = app_.messages();
-
     if (const std::string missing = firstMissingFile(plan); !missing.empty()) {
         reportMissing(missing);
         return false;
     }
-    const FrameModel& current = app_.model;
-    const bool fitStretch =
-        plan.filter == InputFilter::FIT && decideStretch(how.fit, current.FitStretch, "Fit format");
-    const bool tifStretch =
-        plan.filter == InputFilter::TIF && decideStretch(how.tif, current.TifStretch, "Tiff format");
-    const bool serStretch = plan.filter == InputFilter::SER
-                                ? decideStretch(how.ser, current.SerStretch, "Ser format")
-                                : current.SerStretch;
+    const InputStretch stretch = decideStretches(plan.filter, how);
     InputProbe probe;
     try {
-        probe = probeInput(plan, tifStretch);
+        probe = probeInput(plan, stretch.tif);
     } catch (const std::exception& error) {
         showFrameError(error);
         return false;
     }
+    prepareControlsForInput();
 
-    resetControlsBeforeInput();
-    initializesettings();
-    AlignPage& align = *form_.alignPage;
-    OptimizePage& optimize = *form_.optimizePage;
-    FrameWindows& windows = form_.frameWindows;
-    disablePassButtons();
-    align.Lowerqualitylabel->setEnabled(true);
-    windows.CreateDarkframe1->setEnabled(true);
-    windows.CreateFlatfield1->setEnabled(true);
-    form_.align->AlignmethodClick();
-
-    const bool ser = plan.filter == InputFilter::SER;
-    const bool serBayer = probe.serBayer;
-    const int serDebayerItem = probe.serDebayerItem;
-    const bool luminance = probe.luminance;
+    const ProbedFacts facts{probe.serBayer, probe.serDebayerItem, probe.luminance};
     FrameSourceOptions options = readSourceOptions();
-    options.TifStretch = tifStretch;
+    options.TifStretch = stretch.tif;
     showKindControls(probe);
     InputRecord record;
     try {
@@ -239,42 +217,80 @@ bool InputController::takeInput(const InputPlan& plan, const InputTaking& how) {
         showFrameError(error);
         return false;
     }
-    app_.model.FitStretch = fitStretch;
-    app_.model.TifStretch = tifStretch;
-    app_.model.SerStretch = serStretch;
-    colourSign(0);
-    // The input's folder becomes the current folder.
-    align.DirectoryListBox1->setDirectory(app_.input.inputFolder);
-    if (app_.regSettings) {
-        app_.regSettings->WriteString(kRegFilesSection, "Lasttype", inputKindName(plan.filter));
-        app_.regSettings->WriteString(kRegFilesSection, "Dir", app_.input.inputFolder.string());
-    }
-    app_.progress().setCaption(record.caption);
-    form_.imageInfoWindow.Objectnameedit->setText(QString::fromStdString(record.objectName));
-    form_.imageInfoWindow.Datetimeedit->setText(QString::fromStdString(record.fileDate));
-    if (record.seriesFramesTooLarge)
-        messages.NewMessagedlg(how.tooLarge.caption, how.tooLarge.text, how.tooLarge.type, mbOK, 0, false,
-                               "");
-    if (ser) {
-        // A colour-sensor video is debayered with its own pattern; any other is not.
-        if (serBayer && serDebayerItem >= 0) align.debayergroup->setItemIndex(serDebayerItem);
-        align.Avidebay->setChecked(serBayer);
-        if (!serBayer) align.Colourstack->setChecked(false);
-        form_.align->applyDebayerSwitch();
-    }
-    if (luminance) showLuminanceChoice();
-    align.Showalignpoints->setEnabled(true);
+    app_.model.FitStretch = stretch.fit;
+    app_.model.TifStretch = stretch.tif;
+    app_.model.SerStretch = stretch.ser;
+    showTakenInput(plan.filter, facts, record, how);
     if (record.singleImage) {
         takeSingleImage(record);
         return true;
     }
+    showTakenSeries(record, how.decideColour && plan.filter != InputFilter::SER);
+    return true;
+}
+
+InputController::InputStretch InputController::decideStretches(InputFilter filter, const InputTaking& how) {
+    const FrameModel& current = app_.model;
+    InputStretch stretch;
+    stretch.fit = filter == InputFilter::FIT && decideStretch(how.fit, current.FitStretch, "Fit format");
+    stretch.tif = filter == InputFilter::TIF && decideStretch(how.tif, current.TifStretch, "Tiff format");
+    stretch.ser = filter == InputFilter::SER ? decideStretch(how.ser, current.SerStretch, "Ser format")
+                                             : current.SerStretch;
+    return stretch;
+}
+
+// The old input is given up: every control back to its start, the passes' buttons greyed.
+void InputController::prepareControlsForInput() {
+    resetControlsBeforeInput();
+    initializesettings();
+    disablePassButtons();
+    parts_.page.Lowerqualitylabel->setEnabled(true);
+    parts_.frameWindows.CreateDarkframe1->setEnabled(true);
+    parts_.frameWindows.CreateFlatfield1->setEnabled(true);
+    align_->AlignmethodClick();
+}
+
+// What every input shows once taken: its folder, caption and facts, its debayering, its
+// luminance channel.
+void InputController::showTakenInput(InputFilter filter, const ProbedFacts& facts, const InputRecord& record,
+                                     const InputTaking& how) {
+    AlignPage& align = parts_.page;
+    colourSign(0);
+    // The input's folder becomes the current folder.
+    align.DirectoryListBox1->setDirectory(app_.input.inputFolder);
+    if (app_.regSettings) {
+        app_.regSettings->WriteString(kRegFilesSection, "Lasttype", inputKindName(filter));
+        app_.regSettings->WriteString(kRegFilesSection, "Dir", app_.input.inputFolder.string());
+    }
+    app_.progress().setCaption(record.caption);
+    parts_.imageInfoWindow.Objectnameedit->setText(QString::fromStdString(record.objectName));
+    parts_.imageInfoWindow.Datetimeedit->setText(QString::fromStdString(record.fileDate));
+    if (record.seriesFramesTooLarge)
+        app_.messages().ask(how.tooLarge.type, how.tooLarge.caption, how.tooLarge.text, mbOK, mrOk);
+    if (filter == InputFilter::SER) {
+        // A colour-sensor video is debayered with its own pattern; any other is not.
+        if (facts.serBayer && facts.serDebayerItem >= 0)
+            align.debayergroup->setItemIndex(facts.serDebayerItem);
+        align.Avidebay->setChecked(facts.serBayer);
+        if (!facts.serBayer) align.Colourstack->setChecked(false);
+        align_->applyDebayerSwitch();
+    }
+    if (facts.luminance) showLuminanceChoice();
+    align.Showalignpoints->setEnabled(true);
+}
+
+// A series (or a video) taken: the image section set up, the sliders and lists sized to its
+// frames, the first frame shown and (`decideColour`) colour or black-and-white chosen from it.
+void InputController::showTakenSeries(const InputRecord& record, bool decideColourNow) {
+    MessageRoutine& messages = app_.messages();
+    AlignPage& align = parts_.page;
+    OptimizePage& optimize = parts_.optimizePage;
+    FrameWindows& windows = parts_.frameWindows;
     optimize.Restartalign->show();
 
     align.Showpanel->hide();
     align.PreviewImage->show();
-    if (record.aviFrameTooLarge)
-        messages.NewMessagedlg("File warning", "AVI or BMP frame too large !!!!", mtWarning, mbOK, 0, false,
-                               "");
+    if (record.aviFrameTooLarge) messages.warn("File warning", "AVI or BMP frame too large !!!!");
     SetupImageDataSection(app_.images, app_.model.ImageWidth, app_.model.ImageHeight, app_.progress(),
                           messages);
     // After the section's own status text, so that the input's facts stay readable.
@@ -291,15 +307,13 @@ bool InputController::takeInput(const InputPlan& plan, const InputTaking& how) {
     }
     align.AlignSlider->setMaxValue(std::max(last, 1));
     optimize.Refframes->setValue(limitRefframes(static_cast<int>(optimize.Refframes->Value()), last));
-    if (record.tooManyFrames)
-        messages.NewMessagedlg(TooManyFramesCaption, TooManyFramesText, mtWarning, mbOK, 0, false, "");
+    if (record.tooManyFrames) messages.warn(TooManyFramesCaption, TooManyFramesText);
     if (record.aviFilesLeftOut)
-        messages.NewMessagedlg("Too many files", "Warning : at most 101 AVI files are taken as one input ",
-                               mtWarning, mbOK, 0, false, "");
+        messages.warn("Too many files", "Warning : at most 101 AVI files are taken as one input ");
     align.Sliderset->setMaxValue(last + 1);
     PreviewSliderChange();
 
-    if (!ser && how.decideColour) decideColour();
+    if (decideColourNow) decideColour();
 
     windows.StackSlider->setMinValue(0);
     windows.StackSlider->setMaxValue(std::max(last, 1));
@@ -307,23 +321,22 @@ bool InputController::takeInput(const InputPlan& plan, const InputTaking& how) {
     windows.LimitStack->setValue(last);
     windows.QUALSliderMalign->setMaxValue(std::max(last, 1));
     fillFrameList(record.listItems);
-    return true;
 }
 
 void InputController::resetControlsBeforeInput() {
-    AlignPage& align = *form_.alignPage;
+    AlignPage& align = parts_.page;
     app_.state.activepage = TMainTab::tabAlign;
     app_.shell.PreviewFitted = app_.shell.ProcessFitted = false;
     app_.shell.PreviewFitScale = app_.shell.ProcessFitScale = 1.0f;
     align.PreviewFull->setChecked(false);
     align.PreviewFull->setEnabled(true);
-    form_.waveletPage->ProcessViewfull->setChecked(false);
-    form_.optimizePage->Optimizeandstackbutton->setEnabled(true);
-    form_.optimizePage->Optimizebutton->setEnabled(true);
+    parts_.waveletPage.setProcessedViewFitted(false);
+    parts_.optimizePage.Optimizeandstackbutton->setEnabled(true);
+    parts_.optimizePage.Optimizebutton->setEnabled(true);
     align.Alignmethod->setItemIndex(0);
     app_.alignPoints.Alignpoints = 1;
     app_.shell.ImageSaved = false;
-    form_.stackPage->Multi->setChecked(false);
+    parts_.stackPage.Multi->setChecked(false);
     app_.state.MasterFrameMode = false;
     align.Showpanel->hide();
     align.RectShape1->hide();
@@ -331,7 +344,7 @@ void InputController::resetControlsBeforeInput() {
          std::initializer_list<QWidget*>{align.Haltwindow, align.QualityMethodlabel, align.QualityMethodCombo,
                                          align.Alignmethod, align.OptimizeQualitySpin})
         control->setEnabled(true);
-    form_.tools.Registrationgraphwindow->hide();
+    parts_.tools.Registrationgraphwindow->hide();
     app_.registration.FeatureChosen = false;
     app_.model.InputPNG16 = false;
     clearLastInputTexts();
@@ -339,9 +352,9 @@ void InputController::resetControlsBeforeInput() {
 
 // Nothing of the last input's passes stays in the bar, the status, the captions or the charts.
 void InputController::disablePassButtons() {
-    const AlignPage& align = *form_.alignPage;
-    const OptimizePage& optimize = *form_.optimizePage;
-    const StackPage& stack = *form_.stackPage;
+    const AlignPage& align = parts_.page;
+    const OptimizePage& optimize = parts_.optimizePage;
+    const StackPage& stack = parts_.stackPage;
     for (QWidget* control : std::initializer_list<QWidget*>{
              align.Alignbutton, align.Manualalignbox, align.Setlimitbutton, optimize.Optimizebutton,
              optimize.Referbutton, optimize.Optimizeandstackbutton, stack.Stackbutton,
@@ -350,84 +363,60 @@ void InputController::disablePassButtons() {
 }
 
 void InputController::clearLastInputTexts() {
-    clearPassTexts(*form_.ProgressBar1, app_.progress());
-    for (ToolWindow* window : {form_.tools.Registrationgraphwindow, form_.tools.RegiStration2})
+    clearPassTexts(parts_.progressBar, app_.progress());
+    for (ToolWindow* window : {parts_.tools.Registrationgraphwindow, parts_.tools.RegiStration2})
         window->setWindowTitle("Registration ");
-    const RegistrationWindows& registration = form_.registrationWindows;
-    const OptimizePage& optimize = *form_.optimizePage;
-    for (TFastLineSeries* series :
-         {registration.Series5, registration.Series6, registration.Series8, registration.FastLineSeries1,
-          registration.FastLineSeries2, optimize.Series3, optimize.Series4})
+    const RegistrationWindows& registration = parts_.registrationWindows;
+    for (TFastLineSeries* series : {registration.Series5, registration.Series6, registration.Series8,
+                                    registration.FastLineSeries1, registration.FastLineSeries2})
         series->Clear();
-    for (TChart* chart : {form_.frameWindows.Chart8, registration.Chart9, optimize.Chart7}) {
+    for (TChart* chart : {parts_.frameWindows.Chart8, registration.Chart9}) {
         chart->setTitle({});
         chart->clearTexts();
     }
+    parts_.optimizePage.clearCharts();
 }
 
 void InputController::initializesettings() {
-    AlignPage& align = *form_.alignPage;
-    WaveletPage& wavelet = *form_.waveletPage;
-    FrameWindows& windows = form_.frameWindows;
-    const ResetControls controls{wavelet.Showprocessingarea->Checked(), align.FFTsizeGroup->ItemIndex(),
+    AlignPage& align = parts_.page;
+    WaveletPage& wavelet = parts_.waveletPage;
+    FrameWindows& windows = parts_.frameWindows;
+    const ResetControls controls{wavelet.showsProcessingArea(), align.FFTsizeGroup->ItemIndex(),
                                  static_cast<double>(align.FFTFilterspin->Value())};
     FftEngineSetup fft(app_.fft);
     const ResetResult reset =
         kestrave::initializesettings(app_.model, app_.state, app_.images, controls, fft, app_.progress());
     resetInputState(app_.input);
 
-    form_.shell->selectTab(0);
-    markButton(*align.Showbutton, *form_.Speedbar->Selectbutton, -2);
+    parts_.shell.selectTab(0);
+    markButton(*align.Showbutton, parts_.selectButton, -2);
     align.Showbuttonp1->hide();
     windows.Showgraphpointer->hide();
     windows.gbRollup1->show();
     if (!align.Colourstack->Checked()) align.LRGB->setChecked(false);
-    RgbBalancePanel& balance = *form_.waveletTools.rgbBalance;
+    RgbBalancePanel& balance = *parts_.waveletTools.rgbBalance;
     for (TRxSpinEdit* factor : {balance.Rbalance, balance.Gbalance, balance.Bbalance}) factor->setValue(1.0);
     for (TRxSlider* slider : {balance.RedSlider, balance.GreenSlider, balance.blueslider})
         slider->setValue(0);
-    wavelet.Lumichannel->hide();
-    wavelet.Lumichannel->setChecked(false);
-    for (TRxSpinEdit* shift : {wavelet.RDXSpin, wavelet.RdySpin, wavelet.BDXspin, wavelet.BDYSpin})
-        shift->setValue(0);
-    wavelet.ProcessImage->move(0, 0);
+    if (wavelet.resetForNewInput()) parts_.waveletTools.gamma->Gamma1spin->setValue(1.0);
     if (align.FFTsizeGroup->ItemIndex() < 0) align.FFTsizeGroup->setItemIndex(reset.fftSizeItemIndex);
-    form_.stackPage->ResampleSpin->setValue(2.0);
+    parts_.stackPage.ResampleSpin->setValue(2.0);
     align.AlignSlider->hide();
     align.Framelabel->hide();
     align.Frontpanel->show();
     align.FFTsizeGroup->show();
-    if (!wavelet.HoldWavelets->Checked()) {
-        for (TRxSlider* layer : {wavelet.Layer1slider, wavelet.Layer2slider, wavelet.Layer3slider,
-                                 wavelet.Layer4slider, wavelet.Layer5slider, wavelet.Layer6slider})
-            layer->setValue(10);
-    }
-    if (!wavelet.HoldContrastBrightness->Checked()) {
-        wavelet.ContrastSlider->setValue(250);
-        wavelet.BrightnessSlider->setValue(0);
-        form_.waveletTools.gamma->Gamma1spin->setValue(1.0);
-    }
-    for (TPCheck* layer : {wavelet.Layer1checkbox, wavelet.Layer2checkbox, wavelet.Layer3checkbox,
-                           wavelet.layer4checkbox, wavelet.layer5checkbox, wavelet.layer6checkbox})
-        layer->setChecked(true);
-    form_.dialogs.Addbitmapdialog.InitialDir = align.DirectoryListBox1->Directory();
-    form_.unsetCursor();
+    parts_.dialogs.Addbitmapdialog.InitialDir = align.DirectoryListBox1->Directory();
+    parts_.window.unsetCursor();
 }
 
 void InputController::showKindControls(const InputProbe& probe) {
-    StackPage& stack = *form_.stackPage;
-    FrameWindows& windows = form_.frameWindows;
+    FrameWindows& windows = parts_.frameWindows;
     const InputFilter filter = probe.plan.filter;
     const bool series = filter != InputFilter::AVI;
     // 16-bit kinds are not resampled.
     const bool resampling =
         filter != InputFilter::FIT && filter != InputFilter::TIF && filter != InputFilter::SER;
-    if (!resampling) {
-        stack.Resampled->setChecked(false);
-        stack.Resampled->hide();
-    }
-    stack.ResampleSpin->setVisible(resampling);
-    stack.ResampleMethod->setVisible(resampling);
+    parts_.stackPage.showResampling(resampling);
     for (QWidget* button : std::initializer_list<QWidget*>{
              windows.SaveFramelistbutton, windows.Loadframelistbutton, windows.SortFramelistbutton})
         button->setVisible(series);
@@ -436,18 +425,18 @@ void InputController::showKindControls(const InputProbe& probe) {
 }
 
 void InputController::takeSingleImage(const InputRecord& record) {
-    AlignPage& align = *form_.alignPage;
-    StackPage& stack = *form_.stackPage;
-    FrameWindows& windows = form_.frameWindows;
+    AlignPage& align = parts_.page;
+    StackPage& stack = parts_.stackPage;
+    FrameWindows& windows = parts_.frameWindows;
     stack.Showstackgraph->setChecked(false);
     if (colourimage(app_.input.PreviewBitmap)) {
-        form_.alignPage->Colourstack->setChecked(true);
-        form_.waveletPage->Colourprocess2->setChecked(true);
+        parts_.page.Colourstack->setChecked(true);
+        parts_.waveletPage.setColourProcessing(true);
     }
-    if (app_.model.InputIsFIT) form_.alignPage->Colourstack->setChecked(false);
+    if (app_.model.InputIsFIT) parts_.page.Colourstack->setChecked(false);
     stack.Stackbutton->setEnabled(true);
     stack.Resampled->setChecked(false);
-    form_.optimizePage->Restartalign->hide();
+    parts_.optimizePage.Restartalign->hide();
     align.Frontpanel->hide();
     align.FFTsizeGroup->show();
     SetupImageDataSection(app_.images, app_.model.ImageWidth, app_.model.ImageHeight, app_.progress(),
@@ -465,45 +454,44 @@ void InputController::takeSingleImage(const InputRecord& record) {
     windows.StackSlider->setTag(1);
     windows.QUALSliderMalign->setMaxValue(1);
     windows.LimitStack->setMaxValue(1);
-    form_.waveletPage->savebmp2button->setEnabled(true);
+    parts_.waveletPage.allowSaving();
     windows.StackSlider->setValue(0);
-    form_.stack->StackSliderChange();
-    form_.stack->StackButtonClick();
-    form_.shell->selectTab(static_cast<int>(TMainTab::tabWavelet));
-    for (QScrollBar* bar : {form_.waveletPage->Scrollbox3->horizontalScrollBar(),
-                            form_.waveletPage->Scrollbox3->verticalScrollBar()})
-        bar->setValue((bar->maximum() - bar->minimum()) / 2 - bar->pageStep() / 2);
+    parts_.stack.StackSliderChange();
+    parts_.stack.StackButtonClick();
+    parts_.shell.selectTab(static_cast<int>(TMainTab::tabWavelet));
+    parts_.waveletPage.centreView();
 }
 
 void InputController::decideColour() {
-    WaveletPage& wavelet = *form_.waveletPage;
+    WaveletPage& wavelet = parts_.waveletPage;
     const bool colour = colourimage(app_.input.PreviewBitmap);
     const auto apply = [&] {
-        form_.alignPage->Colourstack->setChecked(colour);
-        wavelet.Colourprocess2->setChecked(colour);
-        if (!colour) form_.alignPage->LRGB->setChecked(false);
-        form_.alignPage->LRGB->setEnabled(colour);
-        wavelet.LRGB2->setEnabled(colour);
+        parts_.page.Colourstack->setChecked(colour);
+        wavelet.setColourProcessing(colour);
+        if (!colour) parts_.page.LRGB->setChecked(false);
+        parts_.page.LRGB->setEnabled(colour);
+        wavelet.allowLrgb(colour);
     };
-    TPCheck& autoDetect = *form_.alignPage->AutoDetectColour;
+    TPCheck& autoDetect = *parts_.page.AutoDetectColour;
     if (autoDetect.Checked()) {
         apply();
         return;
     }
-    if (colour == form_.alignPage->Colourstack->Checked()) return;
+    if (colour == parts_.page.Colourstack->Checked()) return;
     MessageRoutine& messages = app_.messages();
     const bool yes =
-        colour ? messages.NewMessagedlg("Colourimage", "Image seems to be in colour, process in colour ?",
-                                        mtInformation, mbYesNo, 0, true, ColourDefaultBox) == mrYes
-               : messages.NewMessagedlg("B/W image", "Image seems to be B/W, process in B/W ?", mtInformation,
-                                        mbYesNo, 0, true, ColourDefaultBox) == mrYes;
+        colour
+            ? messages.ask(mtInformation, "Colourimage", "Image seems to be in colour, process in colour ?",
+                           mbYesNo, mrYes, ColourDefaultBox) == mrYes
+            : messages.ask(mtInformation, "B/W image", "Image seems to be B/W, process in B/W ?", mbYesNo,
+                           mrYes, ColourDefaultBox) == mrYes;
     if (!yes) return;
     apply();
     autoDetect.setChecked(messages.DoNotRepeat());
 }
 
 void InputController::fillFrameList(const std::vector<std::string>& items) {
-    QListWidget& list = *form_.frameWindows.SelectFramesChecklist;
+    QListWidget& list = *parts_.frameWindows.SelectFramesChecklist;
     const QSignalBlocker quiet(&list);
     list.clear();
     for (const std::string& text : items) {
@@ -517,10 +505,10 @@ void InputController::fillFrameList(const std::vector<std::string>& items) {
 FrameSourceOptions InputController::readSourceOptions() const {
     FrameSourceOptions options;
     options.DebayerEnabled = app_.debayer.DebayerEnabled;
-    options.debayer.pattern = bayerPatternForItem(form_.alignPage->debayergroup->ItemIndex());
+    options.debayer.pattern = bayerPatternForItem(parts_.page.debayergroup->ItemIndex());
     // A raw dark of another size than the frames is left out (stacking tells the user).
     options.debayer.Rawdark =
-        form_.alignPage->Rawdark->Checked() &&
+        parts_.page.Rawdark->Checked() &&
         planesMatchFrame(app_.images.DarkPlanes, app_.model.FrameWidth, app_.model.FrameHeight);
     options.DarkPlanes = &app_.images.DarkPlanes;
     options.TifStretch = app_.model.TifStretch;
@@ -529,18 +517,16 @@ FrameSourceOptions InputController::readSourceOptions() const {
 
 void InputController::showFrameError(const std::exception& error) {
     const auto* format = dynamic_cast<const FrameFormatError*>(&error);
-    app_.messages().NewMessagedlg(format ? format->caption() : "File error", error.what(), mtError, mbOK, 0,
-                                  false, "");
+    app_.messages().error(format ? format->caption() : "File error", error.what());
 }
 
 void InputController::showLuminanceChoice() {
-    form_.waveletPage->Lumichannel->show();
-    form_.alignPage->LRGB->setChecked(true);
-    form_.waveletPage->LRGB2->setChecked(true);
+    parts_.page.LRGB->setChecked(true);
+    parts_.waveletPage.offerLuminance();
 }
 
 void InputController::showPicture() {
-    QLabel& image = *form_.alignPage->PreviewImage;
+    QLabel& image = *parts_.page.PreviewImage;
     image.setPixmap(QPixmap::fromImage(bitmapView(app_.input.PreviewBitmap)));
     if (!app_.shell.PreviewFitted) image.resize(image.pixmap().size());
 }
@@ -553,11 +539,11 @@ int InputController::lastIndex() const {
 
 int InputController::position() const {
     // A slider cannot end at its start: with one frame it still reaches position 1.
-    return std::min(form_.alignPage->PreviewSlider->Value(), lastIndex_);
+    return std::min(parts_.page.PreviewSlider->Value(), lastIndex_);
 }
 
 void InputController::colourSign(int frame) {
-    QFrame& sign = *form_.alignPage->UseFramesign;
+    QFrame& sign = *parts_.page.UseFramesign;
     QPalette palette = sign.palette();
     palette.setColor(QPalette::Window, signColour(frameSignColour(app_.model.FrameTable[frame])));
     sign.setPalette(palette);
@@ -566,8 +552,8 @@ void InputController::colourSign(int frame) {
 void InputController::PreviewSliderChange() {
     if (previewBusy_ || !app_.input.source) return;
     const QScopedValueRollback guard(previewBusy_, true);
-    AlignPage& align = *form_.alignPage;
-    FrameWindows& windows = form_.frameWindows;
+    AlignPage& align = parts_.page;
+    FrameWindows& windows = parts_.frameWindows;
     FrameModel& model = app_.model;
     const int p = position();
     const int max = lastIndex();
@@ -581,7 +567,7 @@ void InputController::PreviewSliderChange() {
                        : frameLabelText(frame, p, max)));
     windows.Chart8->setTitle(QString::fromStdString(qualityTitleText(frame, model.FrameRanking[p].Key)));
     app_.state.boxOutlineX = app_.state.boxOutlineY = -1;
-    if (form_.tools.SelectFrameswindow->isVisible()) {
+    if (parts_.tools.SelectFrameswindow->isVisible()) {
         const QSignalBlocker quiet(windows.SelectFramesChecklist);
         windows.SelectFramesChecklist->setCurrentRow(p);
     }
@@ -604,7 +590,7 @@ void InputController::PreviewSliderChange() {
 void InputController::AlignSliderChange() {
     if (!app_.input.source) return;
     FrameModel& model = app_.model;
-    const int frame = model.FrameRanking[form_.alignPage->AlignSlider->Value()].Frame;
+    const int frame = model.FrameRanking[parts_.page.AlignSlider->Value()].Frame;
     if (model.InputIsSeries) app_.progress().setStatus(2, "Processing bitmap :" + std::to_string(frame));
     try {
         app_.input.source->setOptions(readSourceOptions());
@@ -632,7 +618,7 @@ void InputController::recountAndLabel() {
     model.usedframes = recountUsedframes(model, app_.state.ProcessStage, p, max);
     const int frame = frameAtPosition(model, p);
     const bool referenceReady = app_.state.ProcessStage == TProcessStage::stReferenceReady;
-    form_.alignPage->Frames->setText(
+    parts_.page.Frames->setText(
         QString::fromStdString(referenceReady ? frameLabelWithStackSize(frame, p, max, model.usedframes)
                                               : frameLabelText(frame, p, max)));
 }
@@ -644,13 +630,13 @@ void InputController::PreviewSliderKeyDown(int key) {
     TFrameRec& record = app_.model.FrameTable[frame];
     if (record.Dropped) return;
     setFrameSelected(app_.model, frame, record.Excluded);
-    syncEntry(*form_.frameWindows.SelectFramesChecklist, p);
+    syncEntry(*parts_.frameWindows.SelectFramesChecklist, p);
     colourSign(frame);
     recountAndLabel();
 }
 
 void InputController::SelectFramesChecklistClickCheck(QListWidgetItem* item) {
-    QListWidget& list = *form_.frameWindows.SelectFramesChecklist;
+    QListWidget& list = *parts_.frameWindows.SelectFramesChecklist;
     const int entry = list.row(item);
     if (entry < 0) return;
     const int frame = frameAtPosition(app_.model, entry);
@@ -661,12 +647,12 @@ void InputController::SelectFramesChecklistClickCheck(QListWidgetItem* item) {
 }
 
 void InputController::ShowFramelistClick() {
-    ToolWindow& window = *form_.tools.SelectFrameswindow;
-    window.setVisible(form_.alignPage->ShowFramelist->Checked());
+    ToolWindow& window = *parts_.tools.SelectFrameswindow;
+    window.setVisible(parts_.page.ShowFramelist->Checked());
     if (!window.isVisible()) return;
     window.raise();
     // A dropped frame can never take part: the list shows it unchecked.
-    QListWidget& list = *form_.frameWindows.SelectFramesChecklist;
+    QListWidget& list = *parts_.frameWindows.SelectFramesChecklist;
     for (int entry = 0; entry < list.count(); ++entry) {
         const int frame = frameAtPosition(app_.model, entry);
         if (!app_.model.FrameTable[frame].Dropped) continue;
@@ -676,14 +662,14 @@ void InputController::ShowFramelistClick() {
 }
 
 void InputController::SelectFramesChecklistClick() {
-    const int entry = form_.frameWindows.SelectFramesChecklist->currentRow();
+    const int entry = parts_.frameWindows.SelectFramesChecklist->currentRow();
     if (entry < 0) return;
-    form_.alignPage->PreviewSlider->setValue(entry);
+    parts_.page.PreviewSlider->setValue(entry);
     app_.model.usedframes = selectedFrameCount(app_.model, lastIndex());
 }
 
 void InputController::SelectFramesChecklistDblClick() {
-    QListWidget& list = *form_.frameWindows.SelectFramesChecklist;
+    QListWidget& list = *parts_.frameWindows.SelectFramesChecklist;
     for (QListWidgetItem* item : list.selectedItems()) {
         const int entry = list.row(item);
         setFrameSelected(app_.model, frameAtPosition(app_.model, entry), !isChecked(*item));
@@ -694,36 +680,36 @@ void InputController::SelectFramesChecklistDblClick() {
 }
 
 void InputController::SetallbuttonClick() {
-    QListWidget& list = *form_.frameWindows.SelectFramesChecklist;
+    QListWidget& list = *parts_.frameWindows.SelectFramesChecklist;
     if (list.count() == 0) return;
     const int max = lastIndex();
     selectAllFrames(app_.model, max);
     for (int entry = 0; entry < list.count(); ++entry) syncEntry(list, entry);
     // Dropped frames stay out, so the count is of the frames selected, not of all.
     app_.model.usedframes = selectedFrameCount(app_.model, max);
-    form_.alignPage->Frames->setText(
+    parts_.page.Frames->setText(
         QString::fromStdString(allFramesLabelText(position(), max, app_.model.usedframes)));
     colourSign(frameAtPosition(app_.model, position()));
 }
 
 void InputController::SetnoneframelistbuttonClick() {
-    QListWidget& list = *form_.frameWindows.SelectFramesChecklist;
+    QListWidget& list = *parts_.frameWindows.SelectFramesChecklist;
     if (list.count() == 0) return;
     const int max = lastIndex();
     excludeAllFrames(app_.model, max);
     for (int entry = 0; entry < list.count(); ++entry) syncEntry(list, entry);
     app_.model.usedframes = 0;
-    form_.alignPage->Frames->setText(QString::fromStdString(noFramesLabelText(position(), max)));
+    parts_.page.Frames->setText(QString::fromStdString(noFramesLabelText(position(), max)));
     colourSign(frameAtPosition(app_.model, position()));
 }
 
 void InputController::StackFramesListClick() {
-    const int entry = form_.frameWindows.StackFramesList->currentRow();
-    if (entry >= 0) form_.frameWindows.StackSlider->setValue(entry);
+    const int entry = parts_.frameWindows.StackFramesList->currentRow();
+    if (entry >= 0) parts_.frameWindows.StackSlider->setValue(entry);
 }
 
 void InputController::StackFramesListClickCheck(QListWidgetItem* item) {
-    FrameWindows& windows = form_.frameWindows;
+    FrameWindows& windows = parts_.frameWindows;
     QListWidget& list = *windows.StackFramesList;
     const int clicked = list.row(item);
     if (clicked < 0) return;
@@ -750,7 +736,7 @@ void InputController::StackFramesListClickCheck(QListWidgetItem* item) {
 }
 
 void InputController::StackFramesListDblClick() {
-    FrameWindows& windows = form_.frameWindows;
+    FrameWindows& windows = parts_.frameWindows;
     QListWidget& list = *windows.StackFramesList;
     for (QListWidgetItem* item : list.selectedItems()) {
         const int entry = list.row(item);

@@ -15,11 +15,52 @@
 
 class QListWidget;
 class QListWidgetItem;
+class QProgressBar;
+class QStackedWidget;
+class QToolButton;
+class QWidget;
 
 namespace kestrave {
 
+class AlignController;
+class AlignPage;
 class ApplicationContext;
-class TMainForm;
+class OptimizePage;
+class ShellController;
+class StackController;
+class StackPage;
+class WaveletPage;
+struct FrameWindows;
+struct ImageInfoWindow;
+struct RegistrationWindows;
+struct ToolWindows;
+struct WaveletToolPanels;
+struct WindowDialogs;
+
+// What the input's handlers work on: the Align page (their own), the controls of the other pages
+// that a new input resets, the frame lists and charts, and the controllers they hand on to.
+struct InputControllerParts {
+    ApplicationContext& app;
+    AlignPage& page;
+    OptimizePage& optimizePage;
+    StackPage& stackPage;
+    WaveletPage& waveletPage;
+    WaveletToolPanels& waveletTools;
+    FrameWindows& frameWindows;
+    RegistrationWindows& registrationWindows;
+    ToolWindows& tools;
+    ImageInfoWindow& imageInfoWindow;
+    WindowDialogs& dialogs;
+    // The speed bar's Select item, marked while no input is taken.
+    QToolButton& selectButton;
+    QProgressBar& progressBar;
+    // Files are dropped on the Align page only.
+    QStackedWidget& pages;
+    // The window whose cursor a new input resets.
+    QWidget& window;
+    ShellController& shell;
+    StackController& stack;
+};
 
 // What the input dialog returned: the chosen files (full paths) and the filter index; no files
 // when the user cancelled.
@@ -55,7 +96,9 @@ struct InputTaking {
 
 class InputController : public QObject {
 public:
-    explicit InputController(TMainForm& form);
+    explicit InputController(const InputControllerParts& parts);
+    // The Align page's handlers, built after this controller; set once by the window.
+    void setAlign(AlignController& align) { align_ = &align; }
 
     // Takes a new input: from the multi-select open dialog, or in a batch run from
     // BatchInputFile with the filter its extension picks.
@@ -124,6 +167,23 @@ private:
     // Takes the planned files as the new input; false (the old input kept) when a file is missing
     // or the first frame cannot be read.
     bool takeInput(const InputPlan& plan, const InputTaking& how);
+    // The steps of taking an input.
+    struct InputStretch {
+        bool fit = false;
+        bool tif = false;
+        bool ser = false;
+    };
+    // What the probe found that is shown once the input is taken (the probe itself is consumed).
+    struct ProbedFacts {
+        bool serBayer = false;
+        int serDebayerItem = -1;
+        bool luminance = false;
+    };
+    InputStretch decideStretches(InputFilter filter, const InputTaking& how);
+    void prepareControlsForInput();
+    void showTakenInput(InputFilter filter, const ProbedFacts& facts, const InputRecord& record,
+                        const InputTaking& how);
+    void showTakenSeries(const InputRecord& record, bool decideColourNow);
     // Takes `entries` as the input, or (`append`) appends them to the open series of their kind
     // keeping the open frames' choices; tells what was left out under `caption`. False when the
     // old input was kept.
@@ -149,8 +209,9 @@ private:
     // usedframes recounted after a change in the lists, and the label with it.
     void recountAndLabel();
 
-    TMainForm& form_;
+    InputControllerParts parts_;
     ApplicationContext& app_;
+    AlignController* align_ = nullptr;
     // The highest frame index of the input (the frame slider's MaxValue).
     int lastIndex_ = 0;
     bool previewBusy_ = false;

@@ -610,7 +610,7 @@ void OptimizeController::RestartAlignClick() {
         return;
     }
     form_.shell->selectTab(OptimizeTab);
-    AlignWindow(form_).showSpectrumUndefined();
+    form_.align->showSpectrumUndefined();
     ToolWindows& tools = form_.tools;
     if (align.ShowFFTbox->Checked()) {
         tools.FFTWindow->show();

@@ -23,15 +23,15 @@
 #include "shell/controllers/align_window.h"
 #include "shell/controllers/input_controller.h"
 #include "shell/controllers/wavelet_controller.h"
-#include "shell/main_form.h"
 #include "shell/pages/align_page.h"
-#include "shell/pages/page_controls.h"
 #include "shell/pages/directory_list_box.h"
 #include "shell/pages/optimize_page.h"
+#include "shell/pages/page_controls.h"
 #include "shell/pages/point_windows.h"
 #include "shell/pages/stack_page.h"
 #include "shell/tab_strip.h"
 #include "shell/tool_windows.h"
+#include "shell/window_dialogs.h"
 #include "widgets/bitmap_view.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
@@ -60,8 +60,9 @@ std::filesystem::path proposedName(const TFileDialog& saved) {
 
 }  // namespace
 
-PointController::PointController(TMainForm& form, AlignWindow& window)
-    : form_(form), app_(form.app), windows_(form.pointWindows), window_(window) {
+PointController::PointController(const AlignControllerParts& parts, AlignController& align,
+                                 AlignWindow& window)
+    : parts_(parts), app_(parts.app), align_(align), windows_(parts.pointWindows), window_(window) {
     SavePointDialog = makeFileDialog(TFileDialog::Kind::Save, SaveFilter, "KAP");
     LoadPointDialog = makeFileDialog(TFileDialog::Kind::Open, LoadFilter, "KAP");
     PointWindows& w = windows_;
@@ -74,9 +75,9 @@ PointController::PointController(TMainForm& form, AlignWindow& window)
     connect(w.Alignmentzones, &TPCheck::OnClick, this, &PointController::AlignmentzonesClick);
     connect(w.Alignments, &TRxSpinEdit::OnChange, this, &PointController::AlignmentsChange);
     connect(w.Timer1, &QTimer::timeout, this, &PointController::Timer1Timer);
-    connect(form.alignPage->Freebox, &TPCheck::OnClick, this, &PointController::FreeboxClick);
-    connect(form.alignPage->Showalignpoints, &TPCheck::OnClick, this, &PointController::ShowalignpointsClick);
-    connect(form.stackPage->Multi, &TPCheck::OnClick, this, &PointController::MultiClick);
+    connect(parts_.page.Freebox, &TPCheck::OnClick, this, &PointController::FreeboxClick);
+    connect(parts_.page.Showalignpoints, &TPCheck::OnClick, this, &PointController::ShowalignpointsClick);
+    connect(parts_.stackPage.Multi, &TPCheck::OnClick, this, &PointController::MultiClick);
     w.StringGrid1->installEventFilter(this);
 }
 
@@ -120,7 +121,7 @@ void PointController::takePoints(const std::vector<AlignPoint>& points) {
 }
 
 void PointController::reportProblem(const std::string& text) {
-    app_.messages().NewMessagedlg(PointsCaption, text, mtWarning, mbOK, 0, false, "");
+    app_.messages().warn(PointsCaption, text);
 }
 
 void PointController::drawPoints(const QColor& pen) {
@@ -172,14 +173,14 @@ void PointController::EstimatebestalignClick() {
         points.push_back({at.X, at.Y, n});
     takePoints(points);
     drawPoints(Yellow);
-    AlignPage& page = *form_.alignPage;
+    AlignPage& page = parts_.page;
     page.Alignbutton->setEnabled(true);
     markButton(*page.Showbuttonp1, *page.Alignbutton);
 }
 
 void PointController::ClearAlignmentpointsClick() {
     takePoints({});
-    form_.input->PreviewSliderChange();
+    parts_.input.PreviewSliderChange();
 }
 
 void PointController::stringgrid1delrow() {
@@ -195,7 +196,7 @@ void PointController::stringgrid1delrow() {
     }
     takePoints(check.points);
     grid.setCurrentCell(std::min(row, grid.rowCount() - 1), 0);
-    form_.input->PreviewSliderChange();
+    parts_.input.PreviewSliderChange();
     drawPoints(Qt::white);
 }
 
@@ -222,7 +223,7 @@ bool PointController::writeGrid(const std::filesystem::path& path) {
         return false;
     }
     try {
-        writeAlignPointFile(path, form_.alignPage->PreviewSlider->Value(), check.points);
+        writeAlignPointFile(path, parts_.page.PreviewSlider->Value(), check.points);
     } catch (const FileError& error) {
         reportProblem(error.what());
         return false;
@@ -231,8 +232,8 @@ bool PointController::writeGrid(const std::filesystem::path& path) {
 }
 
 void PointController::SavePointsClick() {
-    SavePointDialog.InitialDir = form_.alignPage->DirectoryListBox1->Directory();
-    SavePointDialog.FileName = proposedName(form_.dialogs.SaveDialog1);
+    SavePointDialog.InitialDir = parts_.page.DirectoryListBox1->Directory();
+    SavePointDialog.FileName = proposedName(parts_.dialogs.SaveDialog1);
     if (!app_.dialogs().Execute(SavePointDialog)) return;
     if (askOverwrite(app_.messages(), SavePointDialog.FileName,
                      " Overwrite existing alignmentpointsettings ?") != mrYes)
@@ -242,8 +243,8 @@ void PointController::SavePointsClick() {
 
 void PointController::LoadpointsClick() {
     if (!inputLoaded()) return;
-    LoadPointDialog.InitialDir = form_.alignPage->DirectoryListBox1->Directory();
-    LoadPointDialog.FileName = proposedName(form_.dialogs.SaveDialog1);
+    LoadPointDialog.InitialDir = parts_.page.DirectoryListBox1->Directory();
+    LoadPointDialog.FileName = proposedName(parts_.dialogs.SaveDialog1);
     if (!app_.dialogs().Execute(LoadPointDialog)) return;
     PointFileContent content;
     try {
@@ -256,7 +257,7 @@ void PointController::LoadpointsClick() {
 }
 
 void PointController::takePointFile(const PointFileContent& content) {
-    AlignPage& page = *form_.alignPage;
+    AlignPage& page = parts_.page;
     setProcessStage(app_.state, TProcessStage::stReferenceReady);
     page.Alignbutton->setEnabled(true);
     markButton(*page.Showbuttonp1, *page.Alignbutton);
@@ -268,7 +269,7 @@ void PointController::takePointFile(const PointFileContent& content) {
         const int item = fftItemForSize(content.points.front().FFTSize);
         if (item != page.FFTsizeGroup->ItemIndex()) {
             page.FFTsizeGroup->setItemIndex(item);
-            form_.align->FFTsizeGroupClick();
+            align_.FFTsizeGroupClick();
         }
     }
     drawPoints(Qt::white);
@@ -277,7 +278,7 @@ void PointController::takePointFile(const PointFileContent& content) {
 void PointController::SaveTempPointFile() {
     const std::filesystem::path& folder = app_.input.inputFolder;
     if (!folder.empty()) writeGrid(folder / TempPointFile);
-    form_.alignPage->Alignbutton->setEnabled(true);
+    parts_.page.Alignbutton->setEnabled(true);
     windows_.Multialignwindow->hide();
     AlignmentPoints& points = app_.alignPoints;
     points.MultiPointMode = false;
@@ -290,12 +291,11 @@ void PointController::SaveTempPointFile() {
 void PointController::ResetalignpointsClick() {
     TPCheck& check = *windows_.Resetalignpoints;
     if (!check.Checked()) return;
-    const std::uint16_t answer = app_.messages().NewMessagedlg(
-        "Reset alignment ", "This will reset all alignmentpoints to the initial values for alignmentpoint 1",
-        mtConfirmation, mbYesNo, 0, false, "", mrNo);
+    const std::uint16_t answer = app_.messages().ask(
+        mtConfirmation, "Reset alignment ",
+        "This will reset all alignmentpoints to the initial values for alignmentpoint 1", mbYesNo, mrNo);
     if (answer == mrYes && app_.alignPoints.Alignpoints >= 2)
-        resetPointShifts(app_.model, app_.alignPoints.Alignpoints,
-                         form_.alignPage->PreviewSlider->MaxValue());
+        resetPointShifts(app_.model, app_.alignPoints.Alignpoints, parts_.page.PreviewSlider->MaxValue());
     check.setChecked(false);
 }
 
@@ -310,21 +310,21 @@ void PointController::Timer1Timer() {
 }
 
 void PointController::FreeboxClick() {
-    app_.alignPoints.FreeBox = form_.alignPage->Freebox->Checked();
-    form_.alignPage->BoxOutline->hide();
-    form_.input->PreviewSliderChange();
+    app_.alignPoints.FreeBox = parts_.page.Freebox->Checked();
+    parts_.page.BoxOutline->hide();
+    parts_.input.PreviewSliderChange();
 }
 
 void PointController::MultiClick() {
-    app_.alignPoints.MultiPointMode = form_.stackPage->Multi->Checked();
+    app_.alignPoints.MultiPointMode = parts_.stackPage.Multi->Checked();
 }
 
 void PointController::AlignmentsChange() {
-    form_.input->PreviewSliderChange();
+    parts_.input.PreviewSliderChange();
 }
 
 void PointController::ShowalignpointsClick() {
-    form_.wavelet->Layer1sliderChanged();
+    parts_.wavelet.Layer1sliderChanged();
 }
 
 // --- The multi-point setup ----------------------------------------------------------------------
@@ -336,8 +336,8 @@ void PointController::Multialignsetup() {
     if (!operation) return;
     const QScopedValueRollback settingUp(settingUp_, true);
     AlignmentPoints& points = app_.alignPoints;
-    AlignPage& page = *form_.alignPage;
-    OptimizePage& optimize = *form_.optimizePage;
+    AlignPage& page = parts_.page;
+    OptimizePage& optimize = parts_.optimizePage;
     app_.progress().setCancelRequested(false);
     windows_.Multialigntimer->clear();
     const bool multiQuantity = optimize.MultiAlign->ItemIndex() == 1;
@@ -349,7 +349,7 @@ void PointController::Multialignsetup() {
     windows_.Multialignwindow->show();
     windows_.Multialignwindow->raise();
     app_.state.progstatus = TProgStatus::psFeatureSet;
-    form_.stackPage->Multi->setChecked(true);
+    parts_.stackPage.Multi->setChecked(true);
     points.MultiPointMode = true;
     takePoints({});
     windows_.MaxDist->setValue(app_.fft.FFTSize / 2);
@@ -359,7 +359,7 @@ void PointController::Multialignsetup() {
     placePoints();
     // The points placed before a cancel are aligned all the same.
     app_.progress().setCancelRequested(false);
-    form_.input->PreviewSliderChange();
+    parts_.input.PreviewSliderChange();
     // The grid holds the points (after a 100th click Alignpoints stands at 99 with 99 points).
     const int count = std::min(windows_.StringGrid1->rowCount(), MaxAlignPoints);
     if (points.Alignpoints <= 1 || count < 1) return;
@@ -370,7 +370,7 @@ void PointController::takeRememberedPoints() {
     const std::filesystem::path& folder = app_.input.inputFolder;
     if (folder.empty()) return;
     std::error_code ignored;
-    TFileDialog& saved = form_.dialogs.SaveDialog1;
+    TFileDialog& saved = parts_.dialogs.SaveDialog1;
     if (std::filesystem::exists(folder / TempPointFile, ignored)) saved.FileName = "temp";
     const std::string name = saved.FileName.filename().string();
     if (name.empty()) return;
@@ -387,14 +387,14 @@ void PointController::takeRememberedPoints() {
 
 void PointController::placePoints() {
     AlignmentPoints& points = app_.alignPoints;
-    AlignPage& page = *form_.alignPage;
+    AlignPage& page = parts_.page;
     for (;;) {
         page.Manualalignbox->setChecked(false);
         app_.registration.WaitForClick = false;
         app_.registration.FeatureChosen = false;
         app_.model.FramesRanked = false;
-        form_.tools.FFTWindow->hide();
-        form_.tools.Registrationgraphwindow->hide();
+        parts_.tools.FFTWindow->hide();
+        parts_.tools.Registrationgraphwindow->hide();
         page.PreviewImage->setCursor(Qt::CrossCursor);
         drawPoints(Qt::white);
         // A click on the preview picks the next point; the Align button ends the placing.
@@ -408,9 +408,8 @@ void PointController::placePoints() {
         markButton(*page.Showbuttonp1, *page.Alignbutton);
         if (!points.StopPlacing && app_.registration.FeatureChosen) addPickedPoint();
         if (points.Alignpoints == MaxAlignPoints + 1) {
-            app_.messages().NewMessagedlg("Maximum alignmentpoints used",
-                                          "next alignmentpoint will overwrite the last", mtWarning, mbOK, 0,
-                                          false, "");
+            app_.messages().warn("Maximum alignmentpoints used",
+                                 "next alignmentpoint will overwrite the last");
             points.Alignpoints = MaxAlignPoints;
         }
         if (app_.CancelRequested() || app_.operations.closing()) {
@@ -439,7 +438,7 @@ void PointController::addPickedPoint() {
     else
         placed.push_back(picked);
     takePoints(placed);
-    form_.input->PreviewSliderChange();
+    parts_.input.PreviewSliderChange();
 }
 
 // The 255 x 255 area around each point, with a circle at the point, and its line in the list.
@@ -468,9 +467,9 @@ void PointController::takeThumbnails(int count) {
 
 void PointController::alignPlacedPoints(int count, bool multiQuantity, bool manualAlign) {
     AlignmentPoints& points = app_.alignPoints;
-    AlignPage& page = *form_.alignPage;
-    ToolWindow& progressWindow = *form_.tools.MultiAlignprogresswindow;
-    ToolWindow& zoom = *form_.tools.Zoomwindow;
+    AlignPage& page = parts_.page;
+    ToolWindow& progressWindow = *parts_.tools.MultiAlignprogresswindow;
+    ToolWindow& zoom = *parts_.tools.Zoomwindow;
     progressWindow.show();
     progressWindow.raise();
     windows_.MultiAlignProgressbar->setMaximum(count);
@@ -484,8 +483,8 @@ void PointController::alignPlacedPoints(int count, bool multiQuantity, bool manu
     registration.FeatureChosen = false;
     registration.FeatureFrame = registration.refframe = referenceFrame;
     windows_.Multialignwindow->hide();
-    form_.tools.Registrationgraphwindow->show();
-    form_.tools.Registrationgraphwindow->raise();
+    parts_.tools.Registrationgraphwindow->show();
+    parts_.tools.Registrationgraphwindow->raise();
 
     // Each point's reference on the reference frame, from the last point down to point 1, so that
     // the box size, the reference and the feature end at point 1. "Simple" measures point 1 alone.
@@ -499,13 +498,13 @@ void PointController::alignPlacedPoints(int count, bool multiQuantity, bool manu
         zoom.show();
         if (points.PointFFTIndex[at] != page.FFTsizeGroup->ItemIndex()) {
             page.FFTsizeGroup->setItemIndex(points.PointFFTIndex[at]);
-            form_.align->FFTsizeGroupClick();
+            align_.FFTsizeGroupClick();
         }
         app_.state.FeatureX = points.PointPos[at].X;
         app_.state.FeatureY = points.PointPos[at].Y;
-        form_.align->RecalcFFTbuttonClick();
+        align_.RecalcFFTbuttonClick();
         references.push_back(
-            takePointReference(p, app_.fft, registration, app_.state, form_.align->readAlignOptions()));
+            takePointReference(p, app_.fft, registration, app_.state, align_.readAlignOptions()));
         // Only the first point aligned is pointed out by hand, as the manual alignment was set.
         references.back().ManualAlign = references.size() == 1 && manualAlign;
         windows_.MultiAlignProgressbar->setValue(count + 1 - p);
@@ -517,29 +516,29 @@ void PointController::alignPlacedPoints(int count, bool multiQuantity, bool manu
     zoom.setWindowTitle("Zoom");
     zoom.hide();
     if (pass.end != PassEnd::Finished || app_.CancelRequested()) {
-        form_.align->alignmentStopped();
+        align_.alignmentStopped();
         return;
     }
-    const int last = form_.input->lastIndex();
+    const int last = parts_.input.lastIndex();
     if (!multiQuantity && count >= 2) copyFirstPointToAll(app_.model, count, last, points.PointBestQuality);
     if (count > 1) pointAngles(app_.model, points.PointPos[1], points.PointPos[2], last, referenceFrame);
-    form_.align->alignmentFinished(pass);
+    align_.alignmentFinished(pass);
 }
 
 AlignmentPassResult PointController::alignReferences(std::vector<PointReference>& references,
                                                      bool manualAlign) {
-    AlignPage& page = *form_.alignPage;
+    AlignPage& page = parts_.page;
     AlignmentPoints& points = app_.alignPoints;
     // A reference made from a processed stack belongs to the alignment it followed.
     app_.optimizer.NewReferenceMade = false;
     app_.optimizer.MultiPointReference = false;
     page.glPageControl1->setEnabled(false);
-    form_.Tabpages->setEnabled(false);
+    parts_.tabs.setEnabled(false);
     AlignmentPassResult pass;
     try {
-        const AlignmentPassOptions options = form_.align->readPassOptions();
+        const AlignmentPassOptions options = align_.readPassOptions();
         const std::unique_ptr<InputFrameSource> source =
-            makeFrameSource(app_.model, options.lastFrame, form_.input->readSourceOptions());
+            makeFrameSource(app_.model, options.lastFrame, parts_.input.readSourceOptions());
         AlignContext context = window_.context();
         if (references.size() > 1 || references.front().point != 1) {
             PointAlignmentResult result = alignPointsAllFrames(context, options, references, *source);
@@ -555,12 +554,12 @@ AlignmentPassResult PointController::alignReferences(std::vector<PointReference>
                 points.PointBestQuality[1] = filePointSlot(app_.model, 1, options.lastFrame);
         }
     } catch (const KestraveError& error) {
-        app_.messages().NewMessagedlg("Error", error.what(), mtError, mbOK, 0, false, "");
+        app_.messages().error("Error", error.what());
         pass.end = PassEnd::Failed;
     }
     app_.alignment.ManualAlign = false;
     page.glPageControl1->setEnabled(true);
-    form_.Tabpages->setEnabled(true);
+    parts_.tabs.setEnabled(true);
     return pass;
 }
 

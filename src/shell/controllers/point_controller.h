@@ -19,14 +19,15 @@ class QColor;
 
 namespace kestrave {
 
+class AlignController;
 class AlignWindow;
 class ApplicationContext;
-class TMainForm;
+struct AlignControllerParts;
 struct PointWindows;
 
 class PointController : public QObject {
 public:
-    PointController(TMainForm& form, AlignWindow& window);
+    PointController(const AlignControllerParts& parts, AlignController& align, AlignWindow& window);
 
     // Places points on the shown frame where it holds most detail, replacing the grid's.
     void EstimatebestalignClick();
@@ -92,8 +93,9 @@ private:
     bool writeGrid(const std::filesystem::path& path);
     void reportProblem(const std::string& text);
 
-    TMainForm& form_;
+    const AlignControllerParts& parts_;
     ApplicationContext& app_;
+    AlignController& align_;
     PointWindows& windows_;
     AlignWindow& window_;
     // The multi-point setup runs.

@@ -101,4 +101,12 @@ QWidget* OptimizePage::buildPrefilter() {
     return page;
 }
 
+// --- What other parts of the window read or set here -------------------------------------------
+
+void OptimizePage::clearCharts() {
+    for (TFastLineSeries* series : {Series3, Series4}) series->Clear();
+    Chart7->setTitle({});
+    Chart7->clearTexts();
+}
+
 }  // namespace kestrave

@@ -55,6 +55,10 @@ public:
     QLabel* AlignImage;
     QFrame* Showbuttonp2;
 
+    // What other parts of the window read or set here.
+    // A new input: the registration chart of the last run emptied.
+    void clearCharts();
+
 private:
     QWidget* buildOptimizerOptions();
     QWidget* buildPrefilter();

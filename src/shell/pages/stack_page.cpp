@@ -1,11 +1,15 @@
 #include "shell/pages/stack_page.h"
 
 #include <QComboBox>
+#include <QLabel>
+#include <QScrollArea>
 
 #include "shell/pages/number_controls.h"
 #include "shell/pages/page_controls.h"
 #include "shell/startup_rules.h"
+#include "widgets/check_box.h"
 #include "widgets/radio_group.h"
+#include "widgets/spin_edit.h"
 
 namespace kestrave {
 
@@ -96,6 +100,21 @@ StackPage::StackPage(QWidget* parent) : QWidget(parent) {
     layout->addLayout(controlRow({Stackbutton, Statisticalstackbutton, Savebutton, stackshape, Showstackgraph,
                                   ShowStacklist, Alignmentpoints, Stacklabel}));
     layout->addWidget(ScrollBox2, 1);
+}
+
+// --- What other parts of the window read or set here -------------------------------------------
+
+bool StackPage::resampled() const {
+    return Resampled->Checked();
+}
+
+void StackPage::showResampling(bool available) {
+    if (!available) {
+        Resampled->setChecked(false);
+        Resampled->hide();
+    }
+    ResampleSpin->setVisible(available);
+    ResampleMethod->setVisible(available);
 }
 
 }  // namespace kestrave

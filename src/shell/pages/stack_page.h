@@ -66,6 +66,12 @@ public:
 
     QScrollArea* ScrollBox2;
     QLabel* Stackimage;
+
+    // What other parts of the window read or set here.
+    // The alignment pass reads whether the stack is resampled.
+    bool resampled() const;
+    // The resampling controls of an input kind: 16-bit kinds are not resampled.
+    void showResampling(bool available);
 };
 
 }  // namespace kestrave

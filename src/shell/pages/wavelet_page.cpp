@@ -3,12 +3,18 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <tuple>
 
 #include "shell/pages/number_controls.h"
 #include "shell/pages/page_controls.h"
+#include "widgets/check_box.h"
 #include "widgets/radio_group.h"
+#include "widgets/slider.h"
+#include "widgets/spin_edit.h"
 
 namespace kestrave {
 
@@ -289,6 +295,60 @@ std::array<QPushButton*, 6> WaveletPage::layerButtons() const {
 
 std::array<TRxSpinEdit*, 6> WaveletPage::gaussLayers() const {
     return {Gausslayer1, Gausslayer2, Gausslayer3, Gausslayer4, Gausslayer5, Gausslayer6};
+}
+
+// --- What other parts of the window read or set here -------------------------------------------
+
+bool WaveletPage::showsProcessingArea() const {
+    return Showprocessingarea->Checked();
+}
+
+void WaveletPage::setProcessedViewFitted(bool fitted) {
+    ProcessViewfull->setChecked(fitted);
+}
+
+bool WaveletPage::resetForNewInput() {
+    Lumichannel->hide();
+    Lumichannel->setChecked(false);
+    for (TRxSpinEdit* shift : {RDXSpin, RdySpin, BDXspin, BDYSpin}) shift->setValue(0);
+    ProcessImage->move(0, 0);
+    if (!HoldWavelets->Checked()) {
+        for (TRxSlider* layer : layerSliders()) layer->setValue(10);
+    }
+    const bool toneReset = !HoldContrastBrightness->Checked();
+    if (toneReset) {
+        ContrastSlider->setValue(250);
+        BrightnessSlider->setValue(0);
+    }
+    for (TPCheck* layer : layerCheckboxes()) layer->setChecked(true);
+    return toneReset;
+}
+
+void WaveletPage::setColourProcessing(bool colour) {
+    Colourprocess2->setChecked(colour);
+}
+
+void WaveletPage::enableColourProcessing() {
+    Colourprocess2->setEnabled(true);
+    Colourprocess2->setChecked(true);
+}
+
+void WaveletPage::allowLrgb(bool allowed) {
+    LRGB2->setEnabled(allowed);
+}
+
+void WaveletPage::offerLuminance() {
+    Lumichannel->show();
+    LRGB2->setChecked(true);
+}
+
+void WaveletPage::allowSaving() {
+    savebmp2button->setEnabled(true);
+}
+
+void WaveletPage::centreView() {
+    for (QScrollBar* bar : {Scrollbox3->horizontalScrollBar(), Scrollbox3->verticalScrollBar()})
+        bar->setValue((bar->maximum() - bar->minimum()) / 2 - bar->pageStep() / 2);
 }
 
 }  // namespace kestrave

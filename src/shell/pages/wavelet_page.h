@@ -141,6 +141,25 @@ public:
     std::array<QPushButton*, 6> layerButtons() const;
     std::array<TRxSpinEdit*, 6> gaussLayers() const;
 
+    // What other parts of the window read or set here.
+    // The input's handlers: the processing area's switch, read by the per-input reset.
+    bool showsProcessingArea() const;
+    void setProcessedViewFitted(bool fitted);
+    // A new input: the luminance channel hidden and off, the colour shifts zeroed, the picture at
+    // the origin, the layer weights and the contrast and brightness at their start unless held,
+    // every layer on. True when contrast and brightness were reset.
+    bool resetForNewInput();
+    // Colour or black-and-white processing, and whether LRGB may be chosen.
+    void setColourProcessing(bool colour);
+    void allowLrgb(bool allowed);
+    // Colour processing made possible and chosen (a colour input was found).
+    void enableColourProcessing();
+    // A luminance frame was read: the luminance channel is offered and LRGB chosen.
+    void offerLuminance();
+    // A single image goes straight to processing: it may be saved, and the view is centred.
+    void allowSaving();
+    void centreView();
+
 private:
     // The option tabs, in their order.
     void buildLayersTab();
