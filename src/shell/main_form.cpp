@@ -122,17 +122,32 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
 
     shell = std::make_unique<ShellController>(*this);
     toolWindows = std::make_unique<ToolWindowController>(*this);
-    stack = std::make_unique<StackController>(*this);
-    sigma = std::make_unique<SigmaController>(*this);
+    stack = std::make_unique<StackController>(StackControllerParts{
+        .app = app, .window = *this, .stackPage = *stackPage, .alignPage = *alignPage,
+        .optimizePage = *optimizePage, .waveletPage = *waveletPage, .frameWindows = frameWindows,
+        .registrationWindows = registrationWindows, .pointWindows = pointWindows, .tools = tools,
+        .Tabpages = *Tabpages, .ProgressBar1 = *ProgressBar1, .shell = *shell});
+    sigma = std::make_unique<SigmaController>(SigmaControllerParts{
+        .app = app, .stackPage = *stackPage, .alignPage = *alignPage, .frameWindows = frameWindows,
+        .sigmaEventsWindow = sigmaEventsWindow, .tools = tools, .stack = *stack});
     save = std::make_unique<SaveController>(*this);
     wavelet = std::make_unique<WaveletController>(*this);
     finalImage = std::make_unique<FinalController>(*this);
     input = std::make_unique<InputController>(*this);
     align = std::make_unique<AlignController>(*this);
-    optimize = std::make_unique<OptimizeController>(*this);
+    optimize = std::make_unique<OptimizeController>(OptimizeControllerParts{
+        .app = app, .optimizePage = *optimizePage, .alignPage = *alignPage, .stackPage = *stackPage,
+        .waveletPage = *waveletPage, .frameWindows = frameWindows, .pointWindows = pointWindows,
+        .registrationWindows = registrationWindows, .optimizerWindows = optimizerWindows, .tools = tools,
+        .Tabpages = *Tabpages, .ProgressBar1 = *ProgressBar1, .shell = *shell, .input = *input,
+        .align = *align, .stack = *stack, .wavelet = *wavelet});
     imageInfo = std::make_unique<ImageInfoController>(*this);
-    calibration = std::make_unique<CalibrationController>(*this);
+    calibration = std::make_unique<CalibrationController>(CalibrationControllerParts{
+        .app = app, .window = *this, .Flatdarkbutton = *Speedbar->Flatdarkbutton,
+        .OpenDialog = dialogs.OpenDialog, .alignPage = *alignPage, .stackPage = *stackPage,
+        .frameWindows = frameWindows, .shell = *shell, .input = *input, .stack = *stack});
     options = std::make_unique<OptionsController>(*this);
+    stack->setLaterControllers(*input, *align, *wavelet);
 
     resize(1024, 768);
 }
