@@ -29,9 +29,9 @@
 #include "shell/controllers/stack_controller.h"
 #include "shell/controllers/wavelet_controller.h"
 #include "shell/pages/align_page.h"
+#include "shell/pages/frame_windows.h"
 #include "shell/pages/line_chart.h"
 #include "shell/pages/optimize_page.h"
-#include "shell/pages/frame_windows.h"
 #include "shell/pages/optimizer_windows.h"
 #include "shell/pages/page_controls.h"
 #include "shell/pages/point_windows.h"
@@ -199,7 +199,8 @@ private:
 // The window's steps of "Create".
 class OptimizeController::CreateSteps : public CreateReferenceWindow {
 public:
-    explicit CreateSteps(OptimizeController& controller) : controller_(controller), parts_(controller.parts_) {}
+    explicit CreateSteps(OptimizeController& controller)
+        : controller_(controller), parts_(controller.parts_) {}
 
     CreateReferenceSettings readSettings() override {
         const StackPage& stack = parts_.stackPage;
@@ -261,7 +262,7 @@ public:
         PointWindows& windows = parts_.pointWindows;
         const int count = app.alignPoints.Alignpoints;
         parts_.tools.MultiAlignprogresswindow->setWindowTitle("optimizing " + QString::number(count) +
-                                                             " alignmentpoints");
+                                                              " alignmentpoints");
         if (countdown > 0) {
             app.alignPoints.TimeLeft = countdown;
             windows.Timer1->start();
@@ -296,7 +297,7 @@ OptimizeController::OptimizeController(const OptimizeControllerParts& parts)
 OptimizeController::~OptimizeController() = default;
 
 void OptimizeController::showError(const char* caption, const std::exception& error) {
-    app_.messages().NewMessagedlg(caption, error.what(), mtError, mbOK, 0, false, "");
+    app_.messages().error(caption, error.what());
 }
 
 void OptimizeController::withPasses(const std::function<void(OptimizerContext&)>& work) {
@@ -580,9 +581,7 @@ void OptimizeController::RestartAlignClick() {
     // would leave the alignment without a reference.
     if (processed.empty() || processed.width() != app_.model.FrameWidth ||
         processed.height() != app_.model.FrameHeight) {
-        app_.messages().NewMessagedlg("Realign",
-                                      "There is no processed image of the frame size to align with",
-                                      mtWarning, mbOK, 0, false, "");
+        app_.messages().warn("Realign", "There is no processed image of the frame size to align with");
         return;
     }
     AlignPage& align = parts_.alignPage;

@@ -2,8 +2,8 @@
 
 #include <QComboBox>
 #include <QLabel>
-#include <QProgressBar>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -143,7 +143,8 @@ StackController::StackController(const StackControllerParts& parts) : parts_(par
             &StackController::AlignmentpointswindowRollClose);
     connect(windows.PCheck2, &TPCheck::OnClick, this, &StackController::PCheck2Click);
     connect(page.FastStack, &TPCheck::OnClick, this, &StackController::FastStackClick);
-    connect(parts.waveletPage.Showstackcount, &QToolButton::clicked, this, &StackController::ShowStackCountClick);
+    connect(parts.waveletPage.Showstackcount, &QToolButton::clicked, this,
+            &StackController::ShowStackCountClick);
 }
 
 StackController::~StackController() = default;
@@ -185,7 +186,7 @@ StackOutcome StackController::runStack(const StackOptions& options, const StackR
         result = run(options, *frames);
     } catch (const std::exception& error) {
         // Reader errors and running out of memory end the run; nothing of it is published.
-        app.messages().NewMessagedlg("Stacking", error.what(), mtError, mbOK, 0, false, "");
+        app.messages().error("Stacking", error.what());
     }
     // The dark frame or flat field did not fit the frames: it stays switched off.
     AlignPage& general = parts_.alignPage;
@@ -211,12 +212,11 @@ void StackController::warnOfEmptyZones(const StackOptions& options) {
     if (empty.empty()) return;
     std::string numbers;
     for (const int p : empty) numbers += (numbers.empty() ? "" : ", ") + std::to_string(p);
-    app.messages().NewMessagedlg(
+    app.messages().warn(
         "Stacking",
         "No frame of the stack is usable for alignment point(s) " + numbers +
             ": their zones stay empty. Optimize the alignment points (which measures them) or change their "
-            "cut-offs before stacking.",
-        mtWarning, mbOK, 0, false, "");
+            "cut-offs before stacking.");
 }
 
 void StackController::prepareStackRun(const StackOptions& options) {

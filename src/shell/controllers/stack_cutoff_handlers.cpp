@@ -19,14 +19,14 @@
 #include "shell/controllers/input_controller.h"
 #include "shell/controllers/stack_controller.h"
 #include "shell/controllers/wavelet_controller.h"
-#include "shell/pages/frame_windows.h"
-#include "shell/pages/registration_windows.h"
-#include "shell/tool_windows.h"
 #include "shell/pages/align_page.h"
+#include "shell/pages/frame_windows.h"
 #include "shell/pages/line_chart.h"
 #include "shell/pages/optimize_page.h"
+#include "shell/pages/registration_windows.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
+#include "shell/tool_windows.h"
 #include "widgets/bitmap_view.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
@@ -397,16 +397,15 @@ void StackController::ShowStacklistClick() {
 
 void StackController::PCheck2Click() {
     parts_.frameWindows.StackFramesList->setSelectionMode(parts_.frameWindows.PCheck2->Checked()
-                                                             ? QAbstractItemView::ExtendedSelection
-                                                             : QAbstractItemView::SingleSelection);
+                                                              ? QAbstractItemView::ExtendedSelection
+                                                              : QAbstractItemView::SingleSelection);
 }
 
 void StackController::FastStackClick() {
     const StackPage& page = parts_.stackPage;
     if (page.FastStack->Checked() && (page.Resampled->Checked() || page.Drizzling->Checked()))
-        parts_.app.messages().NewMessagedlg(
-            "WARNING", "Drizzling/Resampling cannot be done using the Fast Method in multi-point alignment",
-            mtWarning, mbOK, 0, false, "");
+        parts_.app.messages().warn(
+            "WARNING", "Drizzling/Resampling cannot be done using the Fast Method in multi-point alignment");
 }
 
 void StackController::ShowStackCountClick() {
