@@ -153,8 +153,7 @@ OptimizerOptions readOptimizerOptions(const OptimizeControllerParts& parts) {
     search.interlaced = align.interlaced->Checked();
     search.Interlacehoriz = align.Interlacehoriz->Checked();
     search.Resampled = stack.Resampled->Checked();
-    // The spin keeps what was typed; the factor stays within 1..4.
-    search.ResampleFactor = std::clamp(static_cast<float>(stack.ResampleSpin->Value()), 1.0f, 4.0f);
+    search.ResampleFactor = stack.resampleFactor();
     search.ResampleMethod = std::max(stack.ResampleMethod->currentIndex(), 0);
     options.FFTSize = app.fft.FFTSize;
     options.OptimizeSpin = static_cast<double>(page.OptimizeSpin->Value());
@@ -374,7 +373,7 @@ void OptimizeController::SetLimitClick() {
     input.PreviewSliderValue = align.PreviewSlider->Value();
     input.PreviewSliderMax = parts_.input.lastIndex();
     input.AlignMethodIndex = align.Alignmethod->ItemIndex();
-    input.MultiQuantity = page_.MultiAlign->ItemIndex() == 1;
+    input.MultiQuantity = page_.multiQuantity();
     input.Alignpoints = Alignpoints;
     input.OptimizeQualitySpin = static_cast<double>(align.OptimizeQualitySpin->Value());
     input.Refframes = static_cast<double>(page_.Refframes->Value());
@@ -495,7 +494,7 @@ void OptimizeController::Optimize_AllAlignpoints() {
 
     PointOptimizerInput input;
     input.lastFrame = parts_.input.lastIndex();
-    input.MultiQuantity = page_.MultiAlign->ItemIndex() == 1;
+    input.MultiQuantity = page_.multiQuantity();
     input.DifSliderMalign = windows.DifSliderMalign->Value();
     input.StackSliderMax = windows.StackSlider->MaxValue();
     PointProgress progress(parts_);

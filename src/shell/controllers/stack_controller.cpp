@@ -61,10 +61,9 @@ StackOptions StackController::readStackOptions() const {
 
     options.Expandstack = page.Expandstack->Checked();
     options.Resampled = page.Resampled->Checked();
-    options.Drizzle2 = parts_.waveletPage.Drizzle2->Checked();
+    options.Drizzle2 = parts_.waveletPage.drizzled();
     options.Drizzling = page.Drizzling->Checked();
-    // The spin keeps what was typed; the factor stays within 1..4.
-    options.ResampleFactor = std::clamp(static_cast<float>(page.ResampleSpin->Value()), 1.0f, 4.0f);
+    options.ResampleFactor = page.resampleFactor();
     options.ResampleMethod = std::max(page.ResampleMethod->currentIndex(), 0);
     options.Drizzlefact = static_cast<float>(page.Drizzlefact->Value());
     options.Pixfrac = static_cast<float>(page.Pixfrac->Value());
@@ -108,7 +107,7 @@ StackPointSet StackController::readStackPoints() const {
     const AlignmentPoints& arrays = app.alignPoints;
     StackPointSet points;
     points.MultiPointMode = arrays.MultiPointMode && arrays.Alignpoints > 1;
-    points.MultiQuantity = parts_.optimizePage.MultiAlign->ItemIndex() == 1;
+    points.MultiQuantity = parts_.optimizePage.multiQuantity();
     points.Alignpoints = arrays.Alignpoints;
     points.PointPos = arrays.PointPos;
     points.PointEnabled = arrays.PointEnabled;
@@ -266,10 +265,7 @@ void StackController::showStack(StackResult&& result, const StackOptions& option
     showStackPicture(app.wavelet.Stackimage);
     if (stack.luminanceStacked) {
         // FITS luminance frames were stacked into their own plane: the wavelet page uses it.
-        WaveletPage& wavelet = parts_.waveletPage;
-        wavelet.Lumichannel->setChecked(true);
-        for (TRxSlider* slider : {wavelet.RedLRGBslider, wavelet.GreenLRGBSlider, wavelet.BlueLRGBSlider})
-            slider->setEnabled(false);
+        parts_.waveletPage.useLuminanceStack();
     }
 
     // A stack larger than the view opens at the feature.
@@ -315,7 +311,7 @@ void StackController::showStackImage(const QImage& picture) {
 
 void StackController::DrizzlingClick() {
     StackPage& page = parts_.stackPage;
-    parts_.waveletPage.Drizzle2->setChecked(page.Drizzling->Checked());
+    parts_.waveletPage.setDrizzled(page.Drizzling->Checked());
     if (page.Drizzling->Checked()) page.Resampled->setChecked(false);
 }
 
@@ -325,7 +321,7 @@ void StackController::ResampledClick() {
     page.ResampleMethod->setVisible(resampled);
     page.ResampleSpin->setVisible(resampled);
     if (resampled) page.Drizzling->setChecked(false);
-    parts_.waveletPage.Drizzle2->setChecked(page.Drizzling->Checked());
+    parts_.waveletPage.setDrizzled(page.Drizzling->Checked());
     // Realigning on the result needs the frame-sized canvas.
     parts_.optimizePage.Restartalign->setVisible(!resampled);
     if (resampled) page.Expandstack->setChecked(false);

@@ -226,7 +226,7 @@ PointStackGraph StackController::pointGraph(int p) const {
     input.point = p;
     input.tag = windows.StackSlider->Tag();
     input.differencecut = windows.differencecutslider->Value();
-    input.MultiQuantity = parts_.optimizePage.MultiAlign->ItemIndex() == 1;
+    input.MultiQuantity = parts_.optimizePage.multiQuantity();
     input.qualityFloor = parts_.app.points.PointQualityCutInit[static_cast<std::size_t>(p)];
     return pointStackGraph(parts_.app.model, input);
 }

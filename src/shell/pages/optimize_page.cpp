@@ -101,4 +101,8 @@ QWidget* OptimizePage::buildPrefilter() {
     return page;
 }
 
+bool OptimizePage::multiQuantity() const {
+    return MultiAlign->ItemIndex() == 1;
+}
+
 }  // namespace kestrave

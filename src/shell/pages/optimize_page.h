@@ -55,6 +55,10 @@ public:
     QLabel* AlignImage;
     QFrame* Showbuttonp2;
 
+    // What other parts of the window read or set here.
+    // "Multi-Quantity" is chosen in MultiAlign: every alignment point keeps its own frames.
+    bool multiQuantity() const;
+
 private:
     QWidget* buildOptimizerOptions();
     QWidget* buildPrefilter();

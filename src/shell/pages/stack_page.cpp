@@ -1,6 +1,7 @@
 #include "shell/pages/stack_page.h"
 
 #include <QComboBox>
+#include <algorithm>
 
 #include "shell/pages/number_controls.h"
 #include "shell/pages/page_controls.h"
@@ -96,6 +97,10 @@ StackPage::StackPage(QWidget* parent) : QWidget(parent) {
     layout->addLayout(controlRow({Stackbutton, Statisticalstackbutton, Savebutton, stackshape, Showstackgraph,
                                   ShowStacklist, Alignmentpoints, Stacklabel}));
     layout->addWidget(ScrollBox2, 1);
+}
+
+float StackPage::resampleFactor() const {
+    return std::clamp(static_cast<float>(ResampleSpin->Value()), 1.0f, 4.0f);
 }
 
 }  // namespace kestrave

@@ -66,6 +66,11 @@ public:
 
     QScrollArea* ScrollBox2;
     QLabel* Stackimage;
+
+    // What other parts of the window read or set here.
+    // The resampling factor of ResampleSpin: the spin keeps what was typed, the factor stays
+    // within 1..4.
+    float resampleFactor() const;
 };
 
 }  // namespace kestrave

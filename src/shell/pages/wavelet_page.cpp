@@ -8,6 +8,7 @@
 
 #include "shell/pages/number_controls.h"
 #include "shell/pages/page_controls.h"
+#include "widgets/check_box.h"
 #include "widgets/radio_group.h"
 
 namespace kestrave {
@@ -265,6 +266,19 @@ std::array<QPushButton*, 6> WaveletPage::layerButtons() const {
 
 std::array<TRxSpinEdit*, 6> WaveletPage::gaussLayers() const {
     return {Gausslayer1, Gausslayer2, Gausslayer3, Gausslayer4, Gausslayer5, Gausslayer6};
+}
+
+bool WaveletPage::drizzled() const {
+    return Drizzle2->Checked();
+}
+
+void WaveletPage::setDrizzled(bool drizzled) {
+    Drizzle2->setChecked(drizzled);
+}
+
+void WaveletPage::useLuminanceStack() {
+    Lumichannel->setChecked(true);
+    for (TRxSlider* slider : {RedLRGBslider, GreenLRGBSlider, BlueLRGBSlider}) slider->setEnabled(false);
 }
 
 }  // namespace kestrave

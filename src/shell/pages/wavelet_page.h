@@ -140,6 +140,14 @@ public:
     std::array<TRxSlider*, 6> layerSliders() const;
     std::array<QPushButton*, 6> layerButtons() const;
     std::array<TRxSpinEdit*, 6> gaussLayers() const;
+
+    // What other parts of the window read or set here.
+    // Drizzle2 mirrors the Stack page's Drizzling.
+    bool drizzled() const;
+    void setDrizzled(bool drizzled);
+    // A stack with its own luminance plane (FITS luminance frames): the plane is used, the mix
+    // weights are off.
+    void useLuminanceStack();
 };
 
 }  // namespace kestrave
