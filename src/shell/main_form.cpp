@@ -127,21 +127,20 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
                           [this] { align->QualityMethodComboChange(); }}});
     toolWindows = std::make_unique<ToolWindowController>(
         ToolWindowControllerParts{tools, *this, *alignPage, *stackPage, *waveletPage, *finalPage});
-    stack = std::make_unique<StackController>(*this);
-    sigma = std::make_unique<SigmaController>(*this);
-<<<<<<< HEAD
+    stack = std::make_unique<StackController>(StackControllerParts{
+        .app = app, .window = *this, .stackPage = *stackPage, .alignPage = *alignPage,
+        .optimizePage = *optimizePage, .waveletPage = *waveletPage, .frameWindows = frameWindows,
+        .registrationWindows = registrationWindows, .pointWindows = pointWindows, .tools = tools,
+        .Tabpages = *Tabpages, .ProgressBar1 = *ProgressBar1, .shell = *shell});
+    sigma = std::make_unique<SigmaController>(SigmaControllerParts{
+        .app = app, .stackPage = *stackPage, .alignPage = *alignPage, .frameWindows = frameWindows,
+        .sigmaEventsWindow = sigmaEventsWindow, .tools = tools, .stack = *stack});
     save = std::make_unique<SaveController>(SaveControllerParts{app, *alignPage, *stackPage, *waveletPage, imageInfoWindow,
                                                                 *frameWindows.StackSlider, dialogs});
     wavelet = std::make_unique<WaveletController>(
         WaveletControllerParts{app, *waveletPage, waveletTools, histogramWindows, tools, *stackPage, *alignPage,
                                *PageControl1, *ProgressBar1, *shell});
     finalImage = std::make_unique<FinalController>();
-    input = std::make_unique<InputController>(*this);
-    align = std::make_unique<AlignController>(*this);
-=======
-    save = std::make_unique<SaveController>(*this);
-    wavelet = std::make_unique<WaveletController>(*this);
-    finalImage = std::make_unique<FinalController>(*this);
     input = std::make_unique<InputController>(
         InputControllerParts{app, *alignPage, *optimizePage, *stackPage, *waveletPage, waveletTools,
                              frameWindows, registrationWindows, tools, imageInfoWindow, dialogs,
@@ -150,12 +149,19 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
         app, *alignPage, *optimizePage, *stackPage, *waveletPage, frameWindows, registrationWindows,
         pointWindows, tools, dialogs, *StatusPanels[2], *Tabpages, *ProgressBar1, *input, *shell, *wavelet});
     input->setAlign(*align);
->>>>>>> m48a
-    optimize = std::make_unique<OptimizeController>(*this);
+    optimize = std::make_unique<OptimizeController>(OptimizeControllerParts{
+        .app = app, .optimizePage = *optimizePage, .alignPage = *alignPage, .stackPage = *stackPage,
+        .waveletPage = *waveletPage, .frameWindows = frameWindows, .pointWindows = pointWindows,
+        .registrationWindows = registrationWindows, .optimizerWindows = optimizerWindows, .tools = tools,
+        .Tabpages = *Tabpages, .ProgressBar1 = *ProgressBar1, .shell = *shell, .input = *input,
+        .align = *align, .stack = *stack, .wavelet = *wavelet});
     imageInfo = std::make_unique<ImageInfoController>(
         ImageInfoControllerParts{app.shell, imageInfoWindow, *tools.Imageinfowindow, *Speedbar->ImageInfobutton,
                                  *waveletPage, *frameWindows.StackSlider, *waveletTools.gamma->Gamma1spin, dialogs});
-    calibration = std::make_unique<CalibrationController>(*this);
+    calibration = std::make_unique<CalibrationController>(CalibrationControllerParts{
+        .app = app, .window = *this, .Flatdarkbutton = *Speedbar->Flatdarkbutton,
+        .OpenDialog = dialogs.OpenDialog, .alignPage = *alignPage, .stackPage = *stackPage,
+        .frameWindows = frameWindows, .shell = *shell, .input = *input, .stack = *stack});
     options = std::make_unique<OptionsController>(OptionsControllerParts{
         app, *this, *alignPage, *stackPage, frameWindows, *Speedbar, tools, *input, *shell, *stack});
     // The handlers made after the ones that call them.
@@ -163,6 +169,7 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
     toolWindows->setWavelet(*wavelet);
     save->setWavelet(*wavelet);
     wavelet->setImageInfo(*imageInfo);
+    stack->setLaterControllers(*input, *align, *wavelet);
 
     resize(1024, 768);
 }

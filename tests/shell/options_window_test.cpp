@@ -181,7 +181,7 @@ TEST_F(OptionsWindowTest, TheStretchChoiceAndTheBreakWindowTakeEffect) {
         const FrameModel& model = context.model;
         EXPECT_EQ(model.FitStretch && model.TifStretch && model.SerStretch, item == 1) << item;
         EXPECT_EQ(model.FitStretch || model.TifStretch || model.SerStretch, item == 1) << item;
-        EXPECT_EQ(readStackOptions(*form).SerStretch, item == 1) << item;
+        EXPECT_EQ(form->stack->readStackOptions().SerStretch, item == 1) << item;
     }
 
     click(*align.Haltwindow);

@@ -120,7 +120,7 @@ TEST_F(StackCutoffsTest, PointSlidersSetTheCutsTheStackReads) {
     EXPECT_EQ(points.PointQualitySlider[2], 3);
     // Of the four best, ranks 9 (0) and 2 (2.0) are within 4.25; 11 of the best 15.
     EXPECT_EQ(windows.Stackframelabel->text(), "Frames to stack:2\n\rLow quality :73.33%.Dif. cutoff  :4.25");
-    const StackPointSet stacked = readStackOptions(*form).Points;
+    const StackPointSet stacked = form->stack->readStackOptions().Points;
     EXPECT_TRUE(stacked.MultiPointMode);
     EXPECT_EQ(stacked.Alignpoints, 3);
     EXPECT_EQ(stacked.PointDifferenceCut[2], 4.25f);

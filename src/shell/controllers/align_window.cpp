@@ -195,13 +195,7 @@ void AlignWindow::showPreview(const QImage& picture) {
 }
 
 void AlignWindow::showSpectrumUndefined() {
-    QLabel& spectrum = *parts_.registrationWindows.imgFFT;
-    QPixmap blank(spectrum.size());
-    blank.fill(Qt::white);
-    QPainter painter(&blank);
-    painter.drawText(spectrum.width() / 2 - 40, spectrum.height() / 2 - 16, " Not defined ");
-    painter.end();
-    spectrum.setPixmap(blank);
+    parts_.registrationWindows.showSpectrumUndefined();
 }
 
 }  // namespace kestrave

@@ -10,10 +10,9 @@
 #include "shell/controllers/input_controller.h"
 #include "shell/controllers/shell_controller.h"
 #include "shell/controllers/stack_controller.h"
-#include "shell/main_form.h"
 #include "shell/pages/align_page.h"
+#include "shell/pages/frame_windows.h"
 #include "shell/pages/stack_page.h"
-#include "shell/speed_bar.h"
 #include "widgets/check_box.h"
 #include "widgets/slider.h"
 
@@ -29,8 +28,9 @@ bool isFits(int type) {
 
 }  // namespace
 
-CalibrationController::CalibrationController(TMainForm& form) : menu(&form, form.frameWindows), form_(form) {
-    QToolButton& item = *form.Speedbar->Flatdarkbutton;
+CalibrationController::CalibrationController(const CalibrationControllerParts& parts)
+    : menu(&parts.window, parts.frameWindows), parts_(parts) {
+    QToolButton& item = parts.Flatdarkbutton;
     item.setMenu(menu.PopupMenu1);
     item.setPopupMode(QToolButton::InstantPopup);
     connect(menu.LoadDarkframe1, &QAction::triggered, this, &CalibrationController::LoadDarkframeClick);
@@ -39,7 +39,7 @@ CalibrationController::CalibrationController(TMainForm& form) : menu(&form, form
     connect(menu.CreateFlatfield1, &QAction::triggered, this, &CalibrationController::CreateDarkframeClick);
 
     // The boxes wait for a frame to use.
-    AlignPage& align = *form.alignPage;
+    AlignPage& align = parts.alignPage;
     align.Usedarkframe->setEnabled(false);
     align.UseFlatfield->setEnabled(false);
     connect(align.Usedarkframe, &TPCheck::OnClick, this, &CalibrationController::UsedarkframeClick);
@@ -55,12 +55,12 @@ void CalibrationController::FlatfieldbuttonClick() {
 }
 
 void CalibrationController::loadFromDialog(CalibrationKind kind) {
-    ApplicationContext& app = form_.app;
-    TFileDialog& dialog = form_.dialogs.OpenDialog;
+    ApplicationContext& app = parts_.app;
+    TFileDialog& dialog = parts_.OpenDialog;
     if (!app.dialogs().Execute(dialog)) return;
     const std::string file = dialog.FileName.string();
     const int type = dialog.FilterIndex;
-    AlignPage& align = *form_.alignPage;
+    AlignPage& align = parts_.alignPage;
     const bool dark = kind == CalibrationKind::Dark;
     (dark ? app.model.DarkFileName : app.model.FlatFileName) = file;
     (dark ? app.model.DarkFileType : app.model.FlatFileType) = type;
@@ -75,20 +75,20 @@ void CalibrationController::loadFromDialog(CalibrationKind kind) {
 }
 
 void CalibrationController::LoadDarkframeFile(const std::string& FileName, int FileType) {
-    form_.alignPage->Usedarkframe->setEnabled(true);
+    parts_.alignPage.Usedarkframe->setEnabled(true);
     load(CalibrationKind::Dark, FileName, FileType, CalibrationOrigin::Project);
 }
 
 void CalibrationController::LoadFlatfieldFile(const std::string& FileName, int FileType) {
-    form_.alignPage->UseFlatfield->setEnabled(true);
-    form_.app.model.FlatFileType = FileType;
+    parts_.alignPage.UseFlatfield->setEnabled(true);
+    parts_.app.model.FlatFileType = FileType;
     load(CalibrationKind::Flat, FileName, FileType, CalibrationOrigin::Project);
 }
 
 bool CalibrationController::load(CalibrationKind kind, const std::string& file, int type,
                                  CalibrationOrigin origin) {
-    ApplicationContext& app = form_.app;
-    AlignPage& align = *form_.alignPage;
+    ApplicationContext& app = parts_.app;
+    AlignPage& align = parts_.alignPage;
     const bool dark = kind == CalibrationKind::Dark;
     TPCheck& box = dark ? *align.Usedarkframe : *align.UseFlatfield;
     // A FITS calibration frame is grey.
@@ -109,32 +109,32 @@ bool CalibrationController::load(CalibrationKind kind, const std::string& file, 
 }
 
 void CalibrationController::CreateDarkframeClick() {
-    ApplicationContext& app = form_.app;
+    ApplicationContext& app = parts_.app;
     const LongOperation operation(app.operations);
     if (!operation) return;
     app.state.MasterFrameMode = true;
     app.state.activepage = TMainTab::tabStack;
     app.model.FitStretch = false;
-    StackPage& stack = *form_.stackPage;
+    StackPage& stack = parts_.stackPage;
     stack.Stackbutton->setEnabled(true);
     stack.Statisticalstackbutton->setEnabled(true);
     // Every frame of the input, in frame order and with equal weight.
-    const int last = form_.input->lastIndex();
+    const int last = parts_.input.lastIndex();
     rankForMasterFrame(app.model, last);
-    form_.shell->selectTab(StackTab);
-    form_.frameWindows.StackSlider->setValue(last);
-    form_.stack->StackButtonClick();
+    parts_.shell.selectTab(StackTab);
+    parts_.frameWindows.StackSlider->setValue(last);
+    parts_.stack.StackButtonClick();
 }
 
 void CalibrationController::UsedarkframeClick() {
-    AlignPage& align = *form_.alignPage;
+    AlignPage& align = parts_.alignPage;
     if (align.Usedarkframe->Checked()) align.Rawdark->setChecked(false);
 }
 
 void CalibrationController::RawdarkClick() {
-    AlignPage& align = *form_.alignPage;
+    AlignPage& align = parts_.alignPage;
     align.Usedarkframe->setChecked(!align.Rawdark->Checked());
-    form_.input->PreviewSliderChange();
+    parts_.input.PreviewSliderChange();
 }
 
 }  // namespace kestrave

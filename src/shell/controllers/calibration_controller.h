@@ -6,16 +6,43 @@
 #include <QObject>
 #include <string>
 
+class QToolButton;
+class QWidget;
+
 #include "frames/calibration_frames.h"
 #include "shell/pages/calibration_menu.h"
 
 namespace kestrave {
 
-class TMainForm;
+class AlignPage;
+class ApplicationContext;
+class InputController;
+class ShellController;
+class StackController;
+class StackPage;
+struct FrameWindows;
+struct TFileDialog;
+
+// What the calibration handlers work with: the program state, the main window (the menu's
+// owner), the speed bar's "Flat/Dark" item, the dialog that picks the files, the Align page's
+// calibration boxes, the Stack page's buttons, the stack slider, and the controllers a master
+// frame's stack goes through.
+struct CalibrationControllerParts {
+    ApplicationContext& app;
+    QWidget& window;
+    QToolButton& Flatdarkbutton;
+    TFileDialog& OpenDialog;
+    AlignPage& alignPage;
+    StackPage& stackPage;
+    FrameWindows& frameWindows;
+    ShellController& shell;
+    InputController& input;
+    StackController& stack;
+};
 
 class CalibrationController : public QObject {
 public:
-    explicit CalibrationController(TMainForm& form);
+    explicit CalibrationController(const CalibrationControllerParts& parts);
 
     // "Load Darkframe" / "Load Flatfield": the file chosen in OpenDialog (its filter entry is the
     // file type) becomes the dark frame or flat field, and its check box is checked; a cancelled
@@ -43,7 +70,7 @@ private:
     // Loads into the kind's planes; false when nothing was loaded (reported, box unchecked).
     bool load(CalibrationKind kind, const std::string& file, int type, CalibrationOrigin origin);
 
-    TMainForm& form_;
+    CalibrationControllerParts parts_;
 };
 
 }  // namespace kestrave

@@ -23,23 +23,24 @@
 #include "shell/application_context.h"
 #include "shell/busy_cursor.h"
 #include "shell/controllers/align_controller.h"
-#include "shell/controllers/align_window.h"
 #include "shell/controllers/input_controller.h"
 #include "shell/controllers/optimize_view.h"
 #include "shell/controllers/shell_controller.h"
 #include "shell/controllers/stack_controller.h"
 #include "shell/controllers/wavelet_controller.h"
-#include "shell/main_form.h"
 #include "shell/pages/align_page.h"
+#include "shell/pages/frame_windows.h"
 #include "shell/pages/line_chart.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/optimizer_windows.h"
 #include "shell/pages/page_controls.h"
 #include "shell/pages/point_windows.h"
+#include "shell/pages/registration_windows.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/pass_status.h"
 #include "shell/tab_strip.h"
+#include "shell/tool_windows.h"
 #include "widgets/bitmap_view.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
@@ -132,11 +133,11 @@ private:
 
 }  // namespace
 
-OptimizerOptions readOptimizerOptions(const TMainForm& form) {
-    const OptimizePage& page = *form.optimizePage;
-    const AlignPage& align = *form.alignPage;
-    const StackPage& stack = *form.stackPage;
-    const ApplicationContext& app = form.app;
+OptimizerOptions readOptimizerOptions(const OptimizeControllerParts& parts) {
+    const OptimizePage& page = parts.optimizePage;
+    const AlignPage& align = parts.alignPage;
+    const StackPage& stack = parts.stackPage;
+    const ApplicationContext& app = parts.app;
     OptimizerOptions options;
     OptimizerSearchOptions& search = options.search;
     search.SearchArea = static_cast<double>(page.SearchArea->Value());
@@ -152,8 +153,7 @@ OptimizerOptions readOptimizerOptions(const TMainForm& form) {
     search.interlaced = align.interlaced->Checked();
     search.Interlacehoriz = align.Interlacehoriz->Checked();
     search.Resampled = stack.Resampled->Checked();
-    // The spin keeps what was typed; the factor stays within 1..4.
-    search.ResampleFactor = std::clamp(static_cast<float>(stack.ResampleSpin->Value()), 1.0f, 4.0f);
+    search.ResampleFactor = stack.resampleFactor();
     search.ResampleMethod = std::max(stack.ResampleMethod->currentIndex(), 0);
     options.FFTSize = app.fft.FFTSize;
     options.OptimizeSpin = static_cast<double>(page.OptimizeSpin->Value());
@@ -173,116 +173,117 @@ void showOptimizerChart(OptimizePage& page, const std::vector<double>& qualities
 // The window's steps of optimize-and-stack.
 class OptimizeController::StackSteps : public OptimizeAndStackWindow {
 public:
-    explicit StackSteps(TMainForm& form) : form_(form) {}
+    explicit StackSteps(const OptimizeControllerParts& parts) : parts_(parts) {}
 
     bool StackButtonClick() override {
-        TRxSlider& slider = *form_.frameWindows.StackSlider;
+        TRxSlider& slider = *parts_.frameWindows.StackSlider;
         slider.setValue(slider.Tag());
-        form_.tools.FFTWindow->setVisible(form_.alignPage->ShowFFTbox->Checked());
-        form_.tools.Registrationgraphwindow->setVisible(form_.alignPage->ShowGraphbox->Checked());
-        form_.shell->selectTab(StackTab);
-        form_.stack->StackButtonClick();
+        parts_.tools.FFTWindow->setVisible(parts_.alignPage.ShowFFTbox->Checked());
+        parts_.tools.Registrationgraphwindow->setVisible(parts_.alignPage.ShowGraphbox->Checked());
+        parts_.shell.selectTab(StackTab);
+        parts_.stack.StackButtonClick();
         // The passes left the program optimized; only a completed stack moves it on.
-        return form_.app.state.progstatus == TProgStatus::psStacked;
+        return parts_.app.state.progstatus == TProgStatus::psStacked;
     }
     void ProcessButtonClick() override {
-        form_.shell->selectTab(WaveletTab);
-        form_.Tabpages->setEnabled(true);
-        form_.wavelet->ProcessButtonClick();
+        parts_.shell.selectTab(WaveletTab);
+        parts_.Tabpages.setEnabled(true);
+        parts_.wavelet.ProcessButtonClick();
     }
 
 private:
-    TMainForm& form_;
+    const OptimizeControllerParts& parts_;
 };
 
 // The window's steps of "Create".
 class OptimizeController::CreateSteps : public CreateReferenceWindow {
 public:
-    explicit CreateSteps(OptimizeController& controller) : controller_(controller), form_(controller.form_) {}
+    explicit CreateSteps(OptimizeController& controller)
+        : controller_(controller), parts_(controller.parts_) {}
 
     CreateReferenceSettings readSettings() override {
-        const StackPage& stack = *form_.stackPage;
+        const StackPage& stack = parts_.stackPage;
         CreateReferenceSettings settings;
         settings.ResampleSpin = static_cast<double>(stack.ResampleSpin->Value());
         settings.Drizzling = stack.Drizzling->Checked();
         settings.Histostretch = stack.Histostretch->Checked();
         settings.Expandstack = stack.Expandstack->Checked();
         settings.Multi = stack.Multi->Checked();
-        settings.AlignMethodIndex = form_.alignPage->Alignmethod->ItemIndex();
-        settings.MultiPointMode = form_.app.alignPoints.MultiPointMode;
+        settings.AlignMethodIndex = parts_.alignPage.Alignmethod->ItemIndex();
+        settings.MultiPointMode = parts_.app.alignPoints.MultiPointMode;
         return settings;
     }
     void applySettings(const CreateReferenceSettings& settings) override {
-        StackPage& stack = *form_.stackPage;
+        StackPage& stack = parts_.stackPage;
         stack.ResampleSpin->setValue(settings.ResampleSpin);
         stack.Drizzling->setChecked(settings.Drizzling);
         // The wavelet page's drizzle switch follows, or the stack keeps the drizzled canvas.
-        form_.stack->DrizzlingClick();
+        parts_.stack.DrizzlingClick();
         stack.Histostretch->setChecked(settings.Histostretch);
         stack.Expandstack->setChecked(settings.Expandstack);
         stack.Multi->setChecked(settings.Multi);
-        form_.app.alignPoints.MultiPointMode = settings.MultiPointMode;
-        form_.alignPage->Alignmethod->setItemIndex(settings.AlignMethodIndex);
+        parts_.app.alignPoints.MultiPointMode = settings.MultiPointMode;
+        parts_.alignPage.Alignmethod->setItemIndex(settings.AlignMethodIndex);
     }
-    int alignSliderMax() override { return form_.alignPage->AlignSlider->MaxValue(); }
+    int alignSliderMax() override { return parts_.alignPage.AlignSlider->MaxValue(); }
     void setFrameLimit(int last, bool moveSliders) override {
-        TRxSlider& align = *form_.alignPage->AlignSlider;
-        TRxSlider& stack = *form_.frameWindows.StackSlider;
+        TRxSlider& align = *parts_.alignPage.AlignSlider;
+        TRxSlider& stack = *parts_.frameWindows.StackSlider;
         align.setMaxValue(last);
         stack.setMaxValue(last);
-        form_.frameWindows.LimitStack->setMaxValue(last);
+        parts_.frameWindows.LimitStack->setMaxValue(last);
         if (!moveSliders) return;
         stack.setTag(last);
         align.setValue(last);
         stack.setValue(last);
     }
-    void setStackLabelPrefix(const std::string& prefix) override { form_.stack->StackLabelPrefix = prefix; }
+    void setStackLabelPrefix(const std::string& prefix) override { parts_.stack.StackLabelPrefix = prefix; }
     void AlignStackButtonClick() override { controller_.AlignStackButtonClick(); }
-    void ProcessButtonClick() override { form_.wavelet->ProcessButtonClick(); }
-    void redrawRegistrationGraph() override { form_.align->DrawRegistrationGraph(); }
-    void waitForContinue() override { form_.shell->waitForContinue(); }
-    void DoAllClick() override { form_.wavelet->DoAllClick(); }
+    void ProcessButtonClick() override { parts_.wavelet.ProcessButtonClick(); }
+    void redrawRegistrationGraph() override { parts_.align.DrawRegistrationGraph(); }
+    void waitForContinue() override { parts_.shell.waitForContinue(); }
+    void DoAllClick() override { parts_.wavelet.DoAllClick(); }
     void RestartAlignClick() override { controller_.RestartAlignClick(); }
 
 private:
     OptimizeController& controller_;
-    TMainForm& form_;
+    const OptimizeControllerParts& parts_;
 };
 
 // The multi-point window's view of the point optimizer: the point in work, the time left and the
 // points done.
 class OptimizeController::PointProgress : public PointOptimizerObserver {
 public:
-    explicit PointProgress(TMainForm& form) : form_(form) {}
+    explicit PointProgress(const OptimizeControllerParts& parts) : parts_(parts) {}
 
     void pointStarting(int point, int countdown) override {
-        ApplicationContext& app = form_.app;
-        PointWindows& windows = form_.pointWindows;
+        ApplicationContext& app = parts_.app;
+        PointWindows& windows = parts_.pointWindows;
         const int count = app.alignPoints.Alignpoints;
-        form_.tools.MultiAlignprogresswindow->setWindowTitle("optimizing " + QString::number(count) +
-                                                             " alignmentpoints");
+        parts_.tools.MultiAlignprogresswindow->setWindowTitle("optimizing " + QString::number(count) +
+                                                              " alignmentpoints");
         if (countdown > 0) {
             app.alignPoints.TimeLeft = countdown;
             windows.Timer1->start();
             windows.Multialigntimer->setText(QString::fromStdString(timeLeftText(countdown)));
         }
-        form_.tools.RegiStration2->setWindowTitle(" Starting alignment of  point " + QString::number(point));
+        parts_.tools.RegiStration2->setWindowTitle(" Starting alignment of  point " + QString::number(point));
         // The box size in force for the point.
         const int item = app.alignPoints.PointFFTIndex[static_cast<std::size_t>(point)];
-        if (item != form_.alignPage->FFTsizeGroup->ItemIndex())
-            form_.alignPage->FFTsizeGroup->setItemIndex(item);
+        if (item != parts_.alignPage.FFTsizeGroup->ItemIndex())
+            parts_.alignPage.FFTsizeGroup->setItemIndex(item);
         app.progress().processMessages();
     }
-    void pointFinished(int, int done) override { form_.pointWindows.MultiAlignProgressbar->setValue(done); }
+    void pointFinished(int, int done) override { parts_.pointWindows.MultiAlignProgressbar->setValue(done); }
 
 private:
-    TMainForm& form_;
+    const OptimizeControllerParts& parts_;
 };
 
-OptimizeController::OptimizeController(TMainForm& form)
-    : form_(form), app_(form.app), page_(*form.optimizePage), view_(std::make_unique<PassView>(form)) {
+OptimizeController::OptimizeController(const OptimizeControllerParts& parts)
+    : parts_(parts), app_(parts.app), page_(parts.optimizePage), view_(std::make_unique<PassView>(parts_)) {
     connect(page_.Optimizebutton, &QPushButton::clicked, this, &OptimizeController::OptimizebuttonClick);
-    connect(form.alignPage->Setlimitbutton, &QPushButton::clicked, this, &OptimizeController::SetLimitClick);
+    connect(parts.alignPage.Setlimitbutton, &QPushButton::clicked, this, &OptimizeController::SetLimitClick);
     connect(page_.Referbutton, &QPushButton::clicked, this, &OptimizeController::MakerefClick);
     connect(page_.Optimizeandstackbutton, &QPushButton::clicked, this,
             &OptimizeController::AlignStackButtonClick);
@@ -295,15 +296,15 @@ OptimizeController::OptimizeController(TMainForm& form)
 OptimizeController::~OptimizeController() = default;
 
 void OptimizeController::showError(const char* caption, const std::exception& error) {
-    app_.messages().NewMessagedlg(caption, error.what(), mtError, mbOK, 0, false, "");
+    app_.messages().error(caption, error.what());
 }
 
 void OptimizeController::withPasses(const std::function<void(OptimizerContext&)>& work) {
     // A source of its own: the browser's source stays where the user left it.
-    FrameSourceOptions sourceOptions = form_.input->readSourceOptions();
+    FrameSourceOptions sourceOptions = parts_.input.readSourceOptions();
     sourceOptions.debayer.InOptimizePass = true;
     const std::unique_ptr<InputFrameSource> frames =
-        makeFrameSource(app_.model, form_.input->lastIndex(), sourceOptions);
+        makeFrameSource(app_.model, parts_.input.lastIndex(), sourceOptions);
     OptimizerContext context{app_.model,     app_.state,      app_.registration,
                              app_.alignment, app_.optimizer,  *app_.wavelet.GammaTable,
                              *frames,        app_.progress(), app_.messages(),
@@ -327,10 +328,10 @@ void OptimizeController::runOptimizer(int last, const std::function<bool(Optimiz
 void OptimizeController::OptimizebuttonClick() {
     const LongOperation operation(app_.operations);
     if (!operation) return;
-    QTabWidget& options = *form_.stackPage->glPageControl3;
+    QTabWidget& options = *parts_.stackPage.glPageControl3;
     options.setEnabled(false);
-    form_.stackPage->Showstackgraph->setChecked(false);
-    form_.tools.Stackgraphpanel->hide();
+    parts_.stackPage.Showstackgraph->setChecked(false);
+    parts_.tools.Stackgraphpanel->hide();
     if (app_.alignPoints.Alignpoints > 1) {
         page_.MultiOptimtoWavelet->setChecked(false);
         Optimize_AllAlignpoints();
@@ -341,8 +342,8 @@ void OptimizeController::OptimizebuttonClick() {
     PassOutcome outcome = PassOutcome::Failed;
     try {
         const BusyCursor busy;
-        const TabStripLock locked(*form_.Tabpages);
-        const OptimizerOptions optimizerOptions = readOptimizerOptions(form_);
+        const TabStripLock locked(parts_.Tabpages);
+        const OptimizerOptions optimizerOptions = readOptimizerOptions(parts_);
         OptimizerRunResult result;
         runOptimizer(optimizerOptions.lastPosition, [&](OptimizerContext& context) {
             result = Optimize_Alignpoint(context, optimizerOptions);
@@ -353,26 +354,26 @@ void OptimizeController::OptimizebuttonClick() {
     } catch (const std::exception& error) {
         showError("Optimizing", error);
     }
-    showPassEnd(*form_.ProgressBar1, app_.progress(), 2, "Optimizing", outcome);
+    showPassEnd(parts_.ProgressBar1, app_.progress(), 2, "Optimizing", outcome);
     options.setEnabled(true);
 }
 
 void OptimizeController::SetLimitClick() {
     const LongOperation operation(app_.operations);
     if (!operation) return;
-    AlignPage& align = *form_.alignPage;
-    FrameWindows& windows = form_.frameWindows;
+    AlignPage& align = parts_.alignPage;
+    FrameWindows& windows = parts_.frameWindows;
     app_.progress().setCancelRequested(false);
     const int Alignpoints = app_.alignPoints.Alignpoints;
-    ToolWindow& graph = *form_.tools.Stackgraphpanel;
+    ToolWindow& graph = *parts_.tools.Stackgraphpanel;
     if (graph.isVisible())
         graph.resize(graph.width(), Alignpoints < 2 ? StackGraphHeightSingle : StackGraphHeightPoints);
 
     FrameLimitInput input;
     input.PreviewSliderValue = align.PreviewSlider->Value();
-    input.PreviewSliderMax = form_.input->lastIndex();
+    input.PreviewSliderMax = parts_.input.lastIndex();
     input.AlignMethodIndex = align.Alignmethod->ItemIndex();
-    input.MultiQuantity = page_.MultiAlign->ItemIndex() == 1;
+    input.MultiQuantity = page_.multiQuantity();
     input.Alignpoints = Alignpoints;
     input.OptimizeQualitySpin = static_cast<double>(align.OptimizeQualitySpin->Value());
     input.Refframes = static_cast<double>(page_.Refframes->Value());
@@ -405,11 +406,11 @@ void OptimizeController::SetLimitClick() {
     windows.LimitStack->setMaxValue(last);
     windows.QUALSliderMalign->setMaxValue(last);
     if (result.Refframes) page_.Refframes->setValue(*result.Refframes);
-    form_.stackPage->Stackbutton->setEnabled(true);
+    parts_.stackPage.Stackbutton->setEnabled(true);
     windows.StackSlider->setValue(last);
-    form_.shell->selectTab(OptimizeTab);
+    parts_.shell.selectTab(OptimizeTab);
     align.PreviewSlider->setValue(0);
-    if (result.ToStackPage) form_.shell->selectTab(StackTab);
+    if (result.ToStackPage) parts_.shell.selectTab(StackTab);
     page_.AlignImage->setPixmap(align.PreviewImage->pixmap());
     page_.AlignImage->resize(page_.AlignImage->pixmap().size());
     app_.progress().setStatus(2, result.statusText);
@@ -420,18 +421,18 @@ void OptimizeController::SetLimitClick() {
 
 void OptimizeController::RefframesChange() {
     const auto value = kestrave::RefframesChange(static_cast<double>(page_.Refframes->Value()),
-                                                 form_.alignPage->AlignSlider->MaxValue());
+                                                 parts_.alignPage.AlignSlider->MaxValue());
     if (value) page_.Refframes->setValue(*value);
 }
 
 void OptimizeController::AlignStackButtonClick() {
     const LongOperation operation(app_.operations);
     if (!operation) return;
-    AlignPage& align = *form_.alignPage;
-    QTabWidget& options = *form_.stackPage->glPageControl3;
+    AlignPage& align = parts_.alignPage;
+    QTabWidget& options = *parts_.stackPage.glPageControl3;
     options.setEnabled(false);
-    form_.stackPage->Showstackgraph->setChecked(false);
-    form_.tools.Stackgraphpanel->hide();
+    parts_.stackPage.Showstackgraph->setChecked(false);
+    parts_.tools.Stackgraphpanel->hide();
     const int method = align.Alignmethod->ItemIndex();
     if (method == AlignMethodMultipoint) {
         // The multi-point optimizer stacks and processes itself.
@@ -443,15 +444,15 @@ void OptimizeController::AlignStackButtonClick() {
         align.ShowFFTbox->setChecked(false);
         PassOutcome outcome = PassOutcome::Failed;
         try {
-            const TabStripLock locked(*form_.Tabpages);
-            const OptimizerOptions optimizerOptions = readOptimizerOptions(form_);
-            const StackPage& stack = *form_.stackPage;
+            const TabStripLock locked(parts_.Tabpages);
+            const OptimizerOptions optimizerOptions = readOptimizerOptions(parts_);
+            const StackPage& stack = parts_.stackPage;
             const StackScaleOptions scale{stack.Resampled->Checked(), optimizerOptions.search.ResampleFactor,
                                           stack.Drizzling->Checked()};
-            StackSteps steps(form_);
+            StackSteps steps(parts_);
             OptimizeAndStackResult result;
             runOptimizer(optimizerOptions.lastPosition, [&](OptimizerContext& context) {
-                if (page_.Optimizegraph->Checked()) form_.align->DrawRegistrationGraph();
+                if (page_.Optimizegraph->Checked()) parts_.align.DrawRegistrationGraph();
                 result = optimizeAndStack(context, app_.images, optimizerOptions, scale, steps);
                 return result.outcome == OptimizeAndStackOutcome::CancelledOptimizing;
             });
@@ -461,8 +462,8 @@ void OptimizeController::AlignStackButtonClick() {
         } catch (const std::exception& error) {
             showError("Optimizing", error);
         }
-        showPassEnd(*form_.ProgressBar1, app_.progress(), 2, "Optimize and stack", outcome);
-        form_.waveletPage->ProcessImage->move(0, 0);
+        showPassEnd(parts_.ProgressBar1, app_.progress(), 2, "Optimize and stack", outcome);
+        parts_.waveletPage.ProcessImage->move(0, 0);
     }
     options.setEnabled(true);
 }
@@ -471,10 +472,10 @@ void OptimizeController::Optimize_AllAlignpoints() {
     const LongOperation operation(app_.operations);
     if (!operation) return;
     const bool toWavelet = page_.MultiOptimtoWavelet->Checked();
-    AlignPage& align = *form_.alignPage;
-    FrameWindows& windows = form_.frameWindows;
-    PointWindows& pointWindows = form_.pointWindows;
-    ToolWindow& progressWindow = *form_.tools.MultiAlignprogresswindow;
+    AlignPage& align = parts_.alignPage;
+    FrameWindows& windows = parts_.frameWindows;
+    PointWindows& pointWindows = parts_.pointWindows;
+    ToolWindow& progressWindow = *parts_.tools.MultiAlignprogresswindow;
     const int count = app_.alignPoints.Alignpoints;
     app_.progress().setCancelRequested(false);
     progressWindow.show();
@@ -492,16 +493,16 @@ void OptimizeController::Optimize_AllAlignpoints() {
     CopyBitmap(app_.input.PreviewBitmap, app_.registration.Image1);
 
     PointOptimizerInput input;
-    input.lastFrame = form_.input->lastIndex();
-    input.MultiQuantity = page_.MultiAlign->ItemIndex() == 1;
+    input.lastFrame = parts_.input.lastIndex();
+    input.MultiQuantity = page_.multiQuantity();
     input.DifSliderMalign = windows.DifSliderMalign->Value();
     input.StackSliderMax = windows.StackSlider->MaxValue();
-    PointProgress progress(form_);
+    PointProgress progress(parts_);
     PointOptimizerResult result;
     try {
         const BusyCursor busy;
-        const TabStripLock locked(*form_.Tabpages);
-        const OptimizerOptions options = readOptimizerOptions(form_);
+        const TabStripLock locked(parts_.Tabpages);
+        const OptimizerOptions options = readOptimizerOptions(parts_);
         view_->startRun();
         withPasses([&](OptimizerContext& context) {
             result = kestrave::Optimize_AllAlignpoints(context, options, app_.alignPoints, app_.points, input,
@@ -526,7 +527,7 @@ void OptimizeController::Optimize_AllAlignpoints() {
     }
     progressWindow.hide();
     if (cancelled || !toWavelet) return;
-    StackSteps steps(form_);
+    StackSteps steps(parts_);
     if (!steps.StackButtonClick() || app_.CancelRequested()) return;
     app_.state.ProcessStage = TProcessStage::stAligned;
     EmptyHook();
@@ -537,7 +538,7 @@ void OptimizeController::Optimize_AllAlignpoints() {
 void OptimizeController::MakerefClick() {
     const LongOperation operation(app_.operations);
     if (!operation) return;
-    FrameWindows& windows = form_.frameWindows;
+    FrameWindows& windows = parts_.frameWindows;
     {
         // No difference cut for the reference stack; the cut-off's handler stays out of it.
         const QSignalBlocker quiet(windows.differencecutslider);
@@ -547,7 +548,7 @@ void OptimizeController::MakerefClick() {
     page_.Continuebutton->show();
     const bool realignEnabled = page_.Restartalign->isEnabled();
     page_.Restartalign->setEnabled(false);
-    page_.Refframes->setMaxValue(form_.alignPage->AlignSlider->MaxValue());
+    page_.Refframes->setMaxValue(parts_.alignPage.AlignSlider->MaxValue());
 
     CreateReferenceOptions options;
     options.Refframes = static_cast<double>(page_.Refframes->Value());
@@ -566,7 +567,7 @@ void OptimizeController::MakerefClick() {
     } catch (const std::exception& error) {
         showError("Reference frame", error);
     }
-    showPassEnd(*form_.ProgressBar1, app_.progress(), 2, "Create reference", outcome);
+    showPassEnd(parts_.ProgressBar1, app_.progress(), 2, "Create reference", outcome);
     page_.Continuebutton->hide();
     page_.Restartalign->setEnabled(created || realignEnabled);
 }
@@ -579,16 +580,14 @@ void OptimizeController::RestartAlignClick() {
     // would leave the alignment without a reference.
     if (processed.empty() || processed.width() != app_.model.FrameWidth ||
         processed.height() != app_.model.FrameHeight) {
-        app_.messages().NewMessagedlg("Realign",
-                                      "There is no processed image of the frame size to align with",
-                                      mtWarning, mbOK, 0, false, "");
+        app_.messages().warn("Realign", "There is no processed image of the frame size to align with");
         return;
     }
-    AlignPage& align = *form_.alignPage;
+    AlignPage& align = parts_.alignPage;
     try {
         const AutomaticFilterValues values =
             restartAlignment(app_.fft, app_.registration, app_.state, app_.optimizer, app_.model, app_.images,
-                             processed, form_.align->readReferenceOptions(), app_.messages());
+                             processed, parts_.align.readReferenceOptions(), app_.messages());
         // The steps of the tracking start again with the offsets.
         app_.registration.TrackStepX = app_.registration.TrackStepY = 0;
         if (values.FFTFilter) {
@@ -609,9 +608,9 @@ void OptimizeController::RestartAlignClick() {
         showError("Realign", error);
         return;
     }
-    form_.shell->selectTab(OptimizeTab);
-    form_.align->showSpectrumUndefined();
-    ToolWindows& tools = form_.tools;
+    parts_.shell.selectTab(OptimizeTab);
+    parts_.registrationWindows.showSpectrumUndefined();
+    ToolWindows& tools = parts_.tools;
     if (align.ShowFFTbox->Checked()) {
         tools.FFTWindow->show();
         tools.FFTWindow->raise();

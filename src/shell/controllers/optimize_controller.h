@@ -12,15 +12,53 @@
 
 #include "registration/optimizer_passes.h"
 
+class QProgressBar;
+
 namespace kestrave {
 
+class AlignController;
+class AlignPage;
 class ApplicationContext;
+class InputController;
 class OptimizePage;
-class TMainForm;
+class ShellController;
+class StackController;
+class StackPage;
+class TabStrip;
+class WaveletController;
+class WaveletPage;
+struct FrameWindows;
+struct OptimizerWindows;
+struct PointWindows;
+struct RegistrationWindows;
+struct ToolWindows;
+
+// What the Optimize page's handlers work with: the program state, the pages whose options the
+// optimizer reads or whose views it moves on, the frame, point and optimizer windows, the tab
+// strip and progress bar, and the controllers whose steps optimize-and-stack and "Create" run.
+struct OptimizeControllerParts {
+    ApplicationContext& app;
+    OptimizePage& optimizePage;
+    AlignPage& alignPage;
+    StackPage& stackPage;
+    WaveletPage& waveletPage;
+    FrameWindows& frameWindows;
+    PointWindows& pointWindows;
+    RegistrationWindows& registrationWindows;
+    OptimizerWindows& optimizerWindows;
+    ToolWindows& tools;
+    TabStrip& Tabpages;
+    QProgressBar& ProgressBar1;
+    ShellController& shell;
+    InputController& input;
+    AlignController& align;
+    StackController& stack;
+    WaveletController& wavelet;
+};
 
 // The optimizer's options as the controls hold them; the passes walk ranking positions
 // 0 .. AlignSlider.MaxValue.
-OptimizerOptions readOptimizerOptions(const TMainForm& form);
+OptimizerOptions readOptimizerOptions(const OptimizeControllerParts& parts);
 // The optimizer chart Chart7: the keys (Series3) and differences (Series4) of the frames a pass
 // optimizes, `frameIncrement` the step of the frame axis.
 void showOptimizerChart(OptimizePage& page, const std::vector<double>& qualities,
@@ -28,7 +66,7 @@ void showOptimizerChart(OptimizePage& page, const std::vector<double>& qualities
 
 class OptimizeController : public QObject {
 public:
-    explicit OptimizeController(TMainForm& form);
+    explicit OptimizeController(const OptimizeControllerParts& parts);
     ~OptimizeController() override;
 
     // "Optimize": the optimizer loop on the frames up to the limit.
@@ -67,7 +105,7 @@ private:
     void runOptimizer(int last, const std::function<bool(OptimizerContext&)>& run);
     void showError(const char* caption, const std::exception& error);
 
-    TMainForm& form_;
+    OptimizeControllerParts parts_;
     ApplicationContext& app_;
     OptimizePage& page_;
     std::unique_ptr<PassView> view_;

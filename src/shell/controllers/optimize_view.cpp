@@ -10,8 +10,8 @@
 #include "shell/application_context.h"
 #include "shell/controllers/align_controller.h"
 #include "shell/controllers/shell_controller.h"
-#include "shell/main_form.h"
 #include "shell/pages/align_page.h"
+#include "shell/pages/frame_windows.h"
 #include "shell/pages/line_chart.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/optimizer_windows.h"
@@ -43,20 +43,20 @@ void showPassChart(OptimizePage& page, const OptimizerChart& chart) {
 
 }  // namespace
 
-OptimizeController::PassView::PassView(TMainForm& form) : form_(form) {}
+OptimizeController::PassView::PassView(const OptimizeControllerParts& parts) : parts_(parts) {}
 
 int OptimizeController::PassView::windowSide() const {
-    const ApplicationContext& app = form_.app;
-    const StackPage& stack = *form_.stackPage;
+    const ApplicationContext& app = parts_.app;
+    const StackPage& stack = parts_.stackPage;
     const int n = app.fft.FFTSize;
     if (!stack.Resampled->Checked()) return n;
     return static_cast<int>(std::nearbyint(n * std::clamp(stack.ResampleSpin->Value(), 1.0L, 4.0L)));
 }
 
 void OptimizeController::PassView::passStarted(const OptimizerChart& chart) {
-    ApplicationContext& app = form_.app;
-    OptimizePage& page = *form_.optimizePage;
-    form_.tools.movements->setVisible(page.ShowMovementwindow->Checked());
+    ApplicationContext& app = parts_.app;
+    OptimizePage& page = parts_.optimizePage;
+    parts_.tools.movements->setVisible(page.ShowMovementwindow->Checked());
     movePicture_ = QImage(MoveSide, MoveSide, QImage::Format_RGB32);
     movePicture_.fill(Qt::white);
     {
@@ -65,9 +65,9 @@ void OptimizeController::PassView::passStarted(const OptimizerChart& chart) {
         painter.drawRect(0, 0, MoveSide - 1, MoveSide - 1);
     }
 
-    form_.shell->selectTab(OptimizeTab);
-    form_.alignPage->AlignSlider->hide();
-    form_.alignPage->ShowFFTbox->setChecked(false);
+    parts_.shell.selectTab(OptimizeTab);
+    parts_.alignPage.AlignSlider->hide();
+    parts_.alignPage.ShowFFTbox->setChecked(false);
 
     // The reference window; each frame's compared box is shown beside it.
     const int side = windowSide();
@@ -82,7 +82,7 @@ void OptimizeController::PassView::passStarted(const OptimizerChart& chart) {
     }
     current_ = QImage();
     frame_ = -1;
-    form_.optimizerWindows.Showgraph2pointer->show();
+    parts_.optimizerWindows.Showgraph2pointer->show();
     showPassChart(page, chart);
     charted_ = static_cast<int>(chart.quality.size());
     shown_ = 0;
@@ -91,19 +91,19 @@ void OptimizeController::PassView::passStarted(const OptimizerChart& chart) {
 
 void OptimizeController::PassView::frameOptimized(int, int frame, const TFrameRec& record,
                                                   const Bitmap24& currentBox) {
-    ApplicationContext& app = form_.app;
+    ApplicationContext& app = parts_.app;
     ++shown_;
-    form_.alignPage->Framelabel->setText(
+    parts_.alignPage.Framelabel->setText(
         QStringLiteral("Processing frame %1 of %2").arg(frame + 1).arg(app.model.usedframes));
-    const TChart& chart = *form_.frameWindows.Chart8;
-    QFrame& pointer = *form_.optimizerWindows.Showgraph2pointer;
+    const TChart& chart = *parts_.frameWindows.Chart8;
+    QFrame& pointer = *parts_.optimizerWindows.Showgraph2pointer;
     pointer.move(static_cast<int>(std::nearbyint(
                      chart.width() * static_cast<double>(shown_) / std::max(charted_, 1) + 5.0)),
                  pointer.y());
 
     current_ = bitmapView(currentBox).copy();
     frame_ = frame;
-    if (form_.tools.movements->isVisible()) {
+    if (parts_.tools.movements->isVisible()) {
         const int x = record.Slots[0].X + MoveOrigin;
         const int y = record.Slots[0].Y + MoveOrigin;
         if (movePicture_.rect().contains(x, y)) movePicture_.setPixel(x, y, qRgb(255, 0, 0));
@@ -113,41 +113,41 @@ void OptimizeController::PassView::frameOptimized(int, int frame, const TFrameRe
 
 void OptimizeController::PassView::passFinished(const OptimizerPassResult& result, double) {
     ++passesFinished_;
-    ApplicationContext& app = form_.app;
-    OptimizePage& page = *form_.optimizePage;
-    OptimizerWindows& windows = form_.optimizerWindows;
+    ApplicationContext& app = parts_.app;
+    OptimizePage& page = parts_.optimizePage;
+    OptimizerWindows& windows = parts_.optimizerWindows;
     QFrame& pointer = *windows.Showgraph2pointer;
-    pointer.move(form_.frameWindows.Chart8->width() + 5, pointer.y());
+    pointer.move(parts_.frameWindows.Chart8->width() + 5, pointer.y());
     // The chart shows the differences the pass reached.
     const OptimizerChart chart =
-        optimizerChart(app.model, form_.alignPage->AlignSlider->MaxValue(), app.optimizer.RelativeLimit);
+        optimizerChart(app.model, parts_.alignPage.AlignSlider->MaxValue(), app.optimizer.RelativeLimit);
     showPassChart(page, chart);
-    if (page.Optimizegraph->Checked()) form_.align->DrawRegistrationGraph();
+    if (page.Optimizegraph->Checked()) parts_.align.DrawRegistrationGraph();
     showPictures();
     windows.Xmove->setText(QStringLiteral("x sum:%1").arg(result.xSum));
     windows.Ymove->setText(QStringLiteral("y sum:%1").arg(result.ySum));
-    form_.stackPage->Stackbutton->setEnabled(true);
-    form_.stackPage->Statisticalstackbutton->setEnabled(true);
+    parts_.stackPage.Stackbutton->setEnabled(true);
+    parts_.stackPage.Statisticalstackbutton->setEnabled(true);
 }
 
 void OptimizeController::PassView::captionChanged(const std::string& caption) {
-    form_.tools.RegiStration2->setWindowTitle(QString::fromStdString(caption));
+    parts_.tools.RegiStration2->setWindowTitle(QString::fromStdString(caption));
 }
 
 void OptimizeController::PassView::showPictures() {
-    QLabel& align = *form_.optimizePage->AlignImage;
+    QLabel& align = *parts_.optimizePage.AlignImage;
     align.setScaledContents(false);
     const QImage picture = comparePicture();
     align.setPixmap(QPixmap::fromImage(picture));
     align.resize(picture.size());
-    form_.optimizerWindows.Moveimage->setPixmap(QPixmap::fromImage(movePicture_));
+    parts_.optimizerWindows.Moveimage->setPixmap(QPixmap::fromImage(movePicture_));
 }
 
 QImage OptimizeController::PassView::comparePicture() const {
-    const QFontMetrics text(form_.optimizePage->AlignImage->font());
+    const QFontMetrics text(parts_.optimizePage.AlignImage->font());
     constexpr int Gap = 10;
     const int captionHeight = 2 * text.height() + Gap;
-    const QSize room = form_.optimizePage->AlignImageBox->viewport()->size();
+    const QSize room = parts_.optimizePage.AlignImageBox->viewport()->size();
     const int side = std::max(reference_.width(), 1);
     // Whole-number enlargements keep the pixels sharp; beyond eight they only show blocks.
     constexpr int LargestZoom = 8;

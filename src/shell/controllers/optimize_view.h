@@ -12,7 +12,7 @@ namespace kestrave {
 
 class OptimizeController::PassView : public OptimizerObserver {
 public:
-    explicit PassView(TMainForm& form);
+    explicit PassView(const OptimizeControllerParts& parts);
 
     void passStarted(const OptimizerChart& chart) override;
     void frameOptimized(int position, int frame, const TFrameRec& record,
@@ -32,7 +32,7 @@ private:
     // captioned, and the frame in hand under them.
     QImage comparePicture() const;
 
-    TMainForm& form_;
+    const OptimizeControllerParts& parts_;
     QImage reference_;  // the reference window, side x side
     QImage current_;    // the compared box of the frame optimized last
     int frame_ = -1;    // that frame

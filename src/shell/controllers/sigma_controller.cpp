@@ -14,10 +14,12 @@
 #include "platform/errors.h"
 #include "shell/application_context.h"
 #include "shell/controllers/stack_controller.h"
-#include "shell/main_form.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
+#include "shell/pages/frame_windows.h"
+#include "shell/pages/sigma_events_window.h"
 #include "shell/pages/stack_page.h"
+#include "shell/tool_windows.h"
 #include "stacking/sigma_events.h"
 #include "stacking/sigma_stack.h"
 #include "widgets/check_box.h"
@@ -52,12 +54,12 @@ void fillList(QListWidget& list, const std::vector<std::string>& lines) {
 
 }  // namespace
 
-SigmaController::SigmaController(TMainForm& form)
+SigmaController::SigmaController(const SigmaControllerParts& parts)
     : SaveBoxdialog(makeFileDialog(TFileDialog::Kind::Save, "Kestrave SigmaEventbox|*.ksb", "ksb")),
       Loadboxdialog(makeFileDialog(TFileDialog::Kind::Open, "Kestrave Sigmaeventbox|*.ksb", "ksb")),
-      form_(form) {
-    StackPage& stack = *form.stackPage;
-    const SigmaEventsWindow& window = form.sigmaEventsWindow;
+      parts_(parts) {
+    StackPage& stack = parts.stackPage;
+    const SigmaEventsWindow& window = parts.sigmaEventsWindow;
     connect(stack.Statisticalstackbutton, &QPushButton::clicked, this,
             &SigmaController::StatisticalstackbuttonClick);
     connect(stack.Recordingbutton, &QToolButton::clicked, this, &SigmaController::Recordingbutton1Click);
@@ -73,17 +75,17 @@ SigmaController::SigmaController(TMainForm& form)
     connect(window.PreviousFrame, &QPushButton::clicked, this, &SigmaController::PreviousFrameClick);
     connect(window.Saveedgebox, &QPushButton::clicked, this, &SigmaController::SaveedgeboxClick);
     connect(window.Loadedgebox, &QPushButton::clicked, this, &SigmaController::LoadedgeboxClick);
-    connect(form.alignPage->Sliderset, &TRxSpinEdit::OnChange, this, &SigmaController::SlidersetChange);
+    connect(parts.alignPage.Sliderset, &TRxSpinEdit::OnChange, this, &SigmaController::SlidersetChange);
 }
 
 SigmaController::~SigmaController() = default;
 
 fs::path SigmaController::eventLogPath() const {
-    return form_.app.input.inputFolder / SigmaEventFile;
+    return parts_.app.input.inputFolder / SigmaEventFile;
 }
 
 fs::path SigmaController::savedListPath() const {
-    return savedEventListPath(form_.app.input.inputFolder, form_.app.model);
+    return savedEventListPath(parts_.app.input.inputFolder, parts_.app.model);
 }
 
 bool SigmaController::savedListExists() const {
@@ -98,7 +100,7 @@ std::unique_ptr<TBigIniFile> SigmaController::openSavedList() {
     try {
         return std::make_unique<TBigIniFile>(saved);
     } catch (const FileError& error) {
-        form_.app.messages().error("Sigma events", error.what());
+        parts_.app.messages().error("Sigma events", error.what());
         return nullptr;
     }
 }
@@ -108,9 +110,9 @@ void SigmaController::StatisticalstackbuttonClick() {
 }
 
 bool SigmaController::runSigmaStack() {
-    ApplicationContext& app = form_.app;
+    ApplicationContext& app = parts_.app;
     app.progress().setCancelRequested(false);
-    StackPage& page = *form_.stackPage;
+    StackPage& page = parts_.stackPage;
     if (page.Resampled->Checked() || page.Drizzling->Checked()) {
         if (app.messages().ask(mtInformation, "Not available option",
                                " Drizzling/Resampling is not available during sigma-clipping, continue ?",
@@ -119,11 +121,11 @@ bool SigmaController::runSigmaStack() {
         page.Drizzling->setChecked(false);
         page.Resampled->setChecked(false);
         // The resampling controls hide; the wavelet page's Drizzle2 follows Drizzling.
-        form_.stack->ResampledClick();
+        parts_.stack.ResampledClick();
     }
 
-    const SigmaEventsWindow& window = form_.sigmaEventsWindow;
-    StackOptions options = readStackOptions(form_);
+    const SigmaEventsWindow& window = parts_.sigmaEventsWindow;
+    StackOptions options = parts_.stack.readStackOptions();
     options.Recordsigma = window.Recordsigma->Checked();
     if (options.Recordsigma) {
         // A recording run clips with the window's factor (up to 10, beyond the page's 8).
@@ -138,7 +140,7 @@ bool SigmaController::runSigmaStack() {
     page.Statistical->setChecked(true);
     SigmaStackRun sigma;
     const fs::path log = eventLogPath();
-    form_.stack->runStack(options, [&](const StackOptions& run, FrameSource& frames) {
+    parts_.stack.runStack(options, [&](const StackOptions& run, FrameSource& frames) {
         sigma = sigmaStack(app.model, app.state, app.images, run, frames, app.progress(), app.messages(), log);
         return std::move(sigma.published());
     });
@@ -151,14 +153,14 @@ bool SigmaController::runSigmaStack() {
 
 void SigmaController::Recordingbutton1Click() {
     SigmaEdgechange();
-    ToolWindow& window = *form_.tools.Sigmaevents;
+    ToolWindow& window = *parts_.tools.Sigmaevents;
     window.show();
     window.raise();
-    form_.sigmaEventsWindow.LoaDevent->setEnabled(savedListExists());
+    parts_.sigmaEventsWindow.LoaDevent->setEnabled(savedListExists());
 }
 
 void SigmaController::StartClick() {
-    const SigmaEventsWindow& window = form_.sigmaEventsWindow;
+    const SigmaEventsWindow& window = parts_.sigmaEventsWindow;
     window.Recordsigma->setChecked(true);
     const bool recorded = runSigmaStack();
     window.Recordsigma->setChecked(false);
@@ -167,7 +169,7 @@ void SigmaController::StartClick() {
         try {
             keepEventList(eventLogPath(), savedListPath());
         } catch (const FileError& error) {
-            form_.app.messages().error("Sigma events", error.what());
+            parts_.app.messages().error("Sigma events", error.what());
         }
     }
     window.LoaDevent->setEnabled(savedListExists());
@@ -178,12 +180,12 @@ void SigmaController::Button4Click() {
     if (!savedListExists()) return;
     const std::unique_ptr<TBigIniFile> list = openSavedList();
     if (!list) return;
-    const SigmaEventsWindow& window = form_.sigmaEventsWindow;
+    const SigmaEventsWindow& window = parts_.sigmaEventsWindow;
     fillList(*window.Sigmalist, eventListLines(*list, eventThreshold(window)));
 }
 
 std::optional<int> SigmaController::chosenFrame() const {
-    const QListWidgetItem* item = form_.sigmaEventsWindow.Sigmalist->currentItem();
+    const QListWidgetItem* item = parts_.sigmaEventsWindow.Sigmalist->currentItem();
     if (!item) return std::nullopt;
     return listLineFrame(item->text().toStdString());
 }
@@ -192,7 +194,7 @@ void SigmaController::SigmalistClick() {
     // A line that names no frame is left alone.
     const std::optional<int> frame = chosenFrame();
     if (!frame) return;
-    const SigmaEventsWindow& window = form_.sigmaEventsWindow;
+    const SigmaEventsWindow& window = parts_.sigmaEventsWindow;
     std::vector<std::string> lines;
     if (const std::unique_ptr<TBigIniFile> list = openSavedList()) lines = frameEventLines(*list, *frame);
     fillList(*window.Eventlist, lines);
@@ -202,15 +204,15 @@ void SigmaController::SigmalistClick() {
 void SigmaController::ShowframeClick() {
     const std::optional<int> frame = chosenFrame();
     if (!frame) return;
-    const SigmaEventsWindow& window = form_.sigmaEventsWindow;
-    TRxSlider& slider = *form_.frameWindows.StackSlider;
-    const int rank = lastRankOf(form_.app.model, *frame - 1, slider.Tag());
+    const SigmaEventsWindow& window = parts_.sigmaEventsWindow;
+    TRxSlider& slider = *parts_.frameWindows.StackSlider;
+    const int rank = lastRankOf(parts_.app.model, *frame - 1, slider.Tag());
     ShownEventFrame = *frame - 1;
     std::vector<EventMark> marks;
     if (const std::unique_ptr<TBigIniFile> list = openSavedList())
         marks = shownEvents(*list, *frame, eventThreshold(window));
 
-    form_.stack->StackSliderChange();
+    parts_.stack.StackSliderChange();
     if (rank >= 0) slider.setValue(rank);
     drawOnStackimage([&marks](QPainter& painter) {
         for (const EventMark& mark : marks)
@@ -220,7 +222,7 @@ void SigmaController::ShowframeClick() {
 }
 
 void SigmaController::SigmaeventsigmaChange() {
-    QListWidget& list = *form_.sigmaEventsWindow.Sigmalist;
+    QListWidget& list = *parts_.sigmaEventsWindow.Sigmalist;
     if (list.count() == 0) return;
     if (savedListExists()) {
         // The lines are marked anew against the new factor; the chosen line stays chosen.
@@ -233,14 +235,14 @@ void SigmaController::SigmaeventsigmaChange() {
 }
 
 void SigmaController::SigmaEdgechange() {
-    const SigmaEventsWindow& window = form_.sigmaEventsWindow;
-    const FrameModel& model = form_.app.model;
+    const SigmaEventsWindow& window = parts_.sigmaEventsWindow;
+    const FrameModel& model = parts_.app.model;
     const int e = roundedValue(*window.SigmaEdge);
     setBoxEdges(e, e, model.ImageWidth - e, model.ImageHeight - e);
 }
 
 void SigmaController::setBoxEdges(int top, int left, int right, int bottom) {
-    const SigmaEventsWindow& window = form_.sigmaEventsWindow;
+    const SigmaEventsWindow& window = parts_.sigmaEventsWindow;
     {
         // One redraw for the four edges.
         const QSignalBlocker quietTop(window.Sigmaboxtop);
@@ -256,15 +258,15 @@ void SigmaController::setBoxEdges(int top, int left, int right, int bottom) {
 }
 
 void SigmaController::SigmaboxtopChange() {
-    const SigmaEventsWindow& window = form_.sigmaEventsWindow;
-    form_.stack->StackSliderChange();
+    const SigmaEventsWindow& window = parts_.sigmaEventsWindow;
+    parts_.stack.StackSliderChange();
     const QRect box(QPoint(roundedValue(*window.Sigmaboxleft), roundedValue(*window.Sigmaboxtop)),
                     QPoint(roundedValue(*window.Sigmaboxright), roundedValue(*window.Sigmaboxbottom)));
     drawOnStackimage([&box](QPainter& painter) { painter.drawRect(box); });
 }
 
 void SigmaController::drawOnStackimage(const std::function<void(QPainter&)>& draw) {
-    QLabel& image = *form_.stackPage->Stackimage;
+    QLabel& image = *parts_.stackPage.Stackimage;
     QPixmap picture = image.pixmap();
     if (picture.isNull()) return;
     {
@@ -277,13 +279,13 @@ void SigmaController::drawOnStackimage(const std::function<void(QPainter&)>& dra
 }
 
 void SigmaController::showFrameAtRank(int frame) {
-    TRxSlider& slider = *form_.frameWindows.StackSlider;
-    const int rank = lastRankOf(form_.app.model, frame, slider.Tag());
+    TRxSlider& slider = *parts_.frameWindows.StackSlider;
+    const int rank = lastRankOf(parts_.app.model, frame, slider.Tag());
     if (rank >= 0) slider.setValue(rank);
 }
 
 void SigmaController::NextFrameClick() {
-    if (ShownEventFrame > form_.alignPage->PreviewSlider->MaxValue() - 1) return;
+    if (ShownEventFrame > parts_.alignPage.PreviewSlider->MaxValue() - 1) return;
     showFrameAtRank(++ShownEventFrame);
 }
 
@@ -293,12 +295,12 @@ void SigmaController::PreviousFrameClick() {
 }
 
 void SigmaController::SaveedgeboxClick() {
-    ApplicationContext& app = form_.app;
-    SaveBoxdialog.InitialDir = form_.alignPage->DirectoryListBox1->Directory();
+    ApplicationContext& app = parts_.app;
+    SaveBoxdialog.InitialDir = parts_.alignPage.DirectoryListBox1->Directory();
     if (!app.dialogs().Execute(SaveBoxdialog)) return;
     if (askOverwrite(app.messages(), SaveBoxdialog.FileName, " overwrite existing boxsettings ?") != mrYes)
         return;
-    const SigmaEventsWindow& window = form_.sigmaEventsWindow;
+    const SigmaEventsWindow& window = parts_.sigmaEventsWindow;
     SigmaBox box;
     box.Type = window.INCLEXCLbox->ItemIndex() == 1 ? 1 : 0;
     box.Top = roundedValue(*window.Sigmaboxtop);
@@ -313,8 +315,8 @@ void SigmaController::SaveedgeboxClick() {
 }
 
 void SigmaController::LoadedgeboxClick() {
-    ApplicationContext& app = form_.app;
-    Loadboxdialog.InitialDir = form_.alignPage->DirectoryListBox1->Directory();
+    ApplicationContext& app = parts_.app;
+    Loadboxdialog.InitialDir = parts_.alignPage.DirectoryListBox1->Directory();
     if (!app.dialogs().Execute(Loadboxdialog)) return;
     SigmaBox box;
     try {
@@ -323,12 +325,12 @@ void SigmaController::LoadedgeboxClick() {
         app.messages().error("Load Box", failure.what());
         return;
     }
-    form_.sigmaEventsWindow.INCLEXCLbox->setItemIndex(box.Type);
+    parts_.sigmaEventsWindow.INCLEXCLbox->setItemIndex(box.Type);
     setBoxEdges(box.Top, box.Left, box.Right, box.Bottom);
 }
 
 void SigmaController::SlidersetChange() {
-    AlignPage& align = *form_.alignPage;
+    AlignPage& align = parts_.alignPage;
     const int last = align.PreviewSlider->MaxValue();
     const double value = static_cast<double>(align.Sliderset->Value());
     if (value > 0.0 && value <= last + 1) {

@@ -19,12 +19,31 @@ class QPainter;
 
 namespace kestrave {
 
-class TMainForm;
+class AlignPage;
+class ApplicationContext;
+class StackController;
+class StackPage;
 class TBigIniFile;
+struct FrameWindows;
+struct SigmaEventsWindow;
+struct ToolWindows;
+
+// What the sigma handlers work with: the program state, the Stack page (its sigma stack button
+// and picture), the Align page's frame-number box, preview slider and folder, the stack slider,
+// the sigma event window and its tool window, and the stack controller that runs the stacks.
+struct SigmaControllerParts {
+    ApplicationContext& app;
+    StackPage& stackPage;
+    AlignPage& alignPage;
+    FrameWindows& frameWindows;
+    SigmaEventsWindow& sigmaEventsWindow;
+    ToolWindows& tools;
+    StackController& stack;
+};
 
 class SigmaController : public QObject {
 public:
-    explicit SigmaController(TMainForm& form);
+    explicit SigmaController(const SigmaControllerParts& parts);
     ~SigmaController() override;
 
     // The two-pass sigma stack (also the recording run's, with `Recordsigma` checked). Drizzling
@@ -78,7 +97,7 @@ private:
     void drawOnStackimage(const std::function<void(QPainter&)>& draw);
     void setBoxEdges(int top, int left, int right, int bottom);
 
-    TMainForm& form_;
+    SigmaControllerParts parts_;
 };
 
 }  // namespace kestrave

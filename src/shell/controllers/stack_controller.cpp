@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -20,7 +21,6 @@
 #include "shell/busy_cursor.h"
 #include "shell/controllers/input_controller.h"
 #include "shell/controllers/shell_controller.h"
-#include "shell/main_form.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/optimize_page.h"
@@ -29,6 +29,7 @@
 #include "shell/pages/wavelet_page.h"
 #include "shell/pass_status.h"
 #include "shell/tab_strip.h"
+#include "shell/tool_windows.h"
 #include "stacking/stack_frames.h"
 #include "stacking/stack_list.h"
 #include "widgets/bitmap_view.h"
@@ -50,25 +51,24 @@ constexpr int ScrollHalfHeight = 312;
 
 }  // namespace
 
-StackOptions readStackOptions(const TMainForm& form) {
-    const StackPage& page = *form.stackPage;
-    const ApplicationContext& app = form.app;
+StackOptions StackController::readStackOptions() const {
+    const StackPage& page = parts_.stackPage;
+    const ApplicationContext& app = parts_.app;
     StackOptions options;
-    const FrameWindows& windows = form.frameWindows;
+    const FrameWindows& windows = parts_.frameWindows;
     options.StackSlider = {windows.StackSlider->Value(), windows.StackSlider->Tag()};
     options.differencecutslider = windows.differencecutslider->Value();
 
     options.Expandstack = page.Expandstack->Checked();
     options.Resampled = page.Resampled->Checked();
-    options.Drizzle2 = form.waveletPage->Drizzle2->Checked();
+    options.Drizzle2 = parts_.waveletPage.drizzled();
     options.Drizzling = page.Drizzling->Checked();
-    // The spin keeps what was typed; the factor stays within 1..4.
-    options.ResampleFactor = std::clamp(static_cast<float>(page.ResampleSpin->Value()), 1.0f, 4.0f);
+    options.ResampleFactor = page.resampleFactor();
     options.ResampleMethod = std::max(page.ResampleMethod->currentIndex(), 0);
     options.Drizzlefact = static_cast<float>(page.Drizzlefact->Value());
     options.Pixfrac = static_cast<float>(page.Pixfrac->Value());
 
-    const AlignPage& general = *form.alignPage;
+    const AlignPage& general = parts_.alignPage;
     options.Colourstack = general.Colourstack->Checked();
     options.Usedarkframe = general.Usedarkframe->Checked();
     options.UseFlatfield = general.UseFlatfield->Checked();
@@ -86,10 +86,10 @@ StackOptions readStackOptions(const TMainForm& form) {
 
     options.Macorrect = page.Macorrect->Checked();
     options.FastStack = page.FastStack->Checked();
-    const PointWindows& pointWindows = form.pointWindows;
+    const PointWindows& pointWindows = parts_.pointWindows;
     options.Seams = pointWindows.Seams->Checked();
     options.SeamWidths = static_cast<float>(pointWindows.SeamWidths->Value());
-    options.Points = readStackPoints(form);
+    options.Points = readStackPoints();
 
     options.Histostretch = page.Histostretch->Checked();
     // What the input is: debayered or raw, and the sample depth the readers found.
@@ -102,12 +102,12 @@ StackOptions readStackOptions(const TMainForm& form) {
     return options;
 }
 
-StackPointSet readStackPoints(const TMainForm& form) {
-    const ApplicationContext& app = form.app;
+StackPointSet StackController::readStackPoints() const {
+    const ApplicationContext& app = parts_.app;
     const AlignmentPoints& arrays = app.alignPoints;
     StackPointSet points;
     points.MultiPointMode = arrays.MultiPointMode && arrays.Alignpoints > 1;
-    points.MultiQuantity = form.optimizePage->MultiAlign->ItemIndex() == 1;
+    points.MultiQuantity = parts_.optimizePage.multiQuantity();
     points.Alignpoints = arrays.Alignpoints;
     points.PointPos = arrays.PointPos;
     points.PointEnabled = arrays.PointEnabled;
@@ -117,17 +117,17 @@ StackPointSet readStackPoints(const TMainForm& form) {
     return points;
 }
 
-StackController::StackController(TMainForm& form) : form_(form) {
-    StackPage& page = *form.stackPage;
+StackController::StackController(const StackControllerParts& parts) : parts_(parts) {
+    StackPage& page = parts.stackPage;
     connect(page.Showstackgraph, &TPCheck::OnClick, this, &StackController::ShowstackgraphClick);
     connect(page.Stackbutton, &QPushButton::clicked, this, &StackController::StackButtonClick);
-    const FrameWindows& windows = form.frameWindows;
+    const FrameWindows& windows = parts.frameWindows;
     connect(windows.StackSlider, &TRxSlider::OnChange, this, &StackController::StackSliderChange);
     connect(windows.differencecutslider, &TRxSlider::OnChange, this, &StackController::StackSliderChange);
     connect(windows.LimitStack, &TRxSpinEdit::OnChange, this, &StackController::LimitStackChange);
     connect(page.Drizzling, &TPCheck::OnClick, this, &StackController::DrizzlingClick);
     connect(page.Resampled, &TPCheck::OnClick, this, &StackController::ResampledClick);
-    page.Savebutton->setEnabled(form.app.stack.exists());
+    page.Savebutton->setEnabled(parts.app.stack.exists());
 
     connect(windows.StackSlider, &TRxSlider::OnChanged, this, &StackController::StackSliderChanged);
     connect(windows.Alignmentpointstackgraph, &TRxSpinEdit::OnChange, this,
@@ -138,32 +138,40 @@ StackController::StackController(TMainForm& form) : form_(form) {
     connect(page.Alignmentpoints, &TPCheck::OnClick, this, &StackController::AlignmentpointsClick);
     connect(windows.Alignmentpointlist, &QListWidget::itemChanged, this,
             &StackController::AlignmentpointlistClick);
-    connect(form.tools.Alignmentpointswindow, &ToolWindow::OnRollClose, this,
+    connect(parts.tools.Alignmentpointswindow, &ToolWindow::OnRollClose, this,
             &StackController::AlignmentpointswindowRollClose);
     connect(windows.PCheck2, &TPCheck::OnClick, this, &StackController::PCheck2Click);
     connect(page.FastStack, &TPCheck::OnClick, this, &StackController::FastStackClick);
-    connect(form.waveletPage->Showstackcount, &QToolButton::clicked, this, &StackController::ShowStackCountClick);
+    connect(parts.waveletPage.Showstackcount, &QToolButton::clicked, this,
+            &StackController::ShowStackCountClick);
 }
 
 StackController::~StackController() = default;
 
+void StackController::setLaterControllers(InputController& input, AlignController& align,
+                                          WaveletController& wavelet) {
+    input_ = &input;
+    align_ = &align;
+    wavelet_ = &wavelet;
+}
+
 std::unique_ptr<FrameSource> StackController::inputFrames() {
     if (frameSources_) return frameSources_();
-    return makeFrameSource(form_.app.model, form_.alignPage->PreviewSlider->MaxValue(),
-                           form_.input->readSourceOptions());
+    return makeFrameSource(parts_.app.model, parts_.alignPage.PreviewSlider->MaxValue(),
+                           input_->readSourceOptions());
 }
 
 void StackController::StackButtonClick() {
-    ApplicationContext& app = form_.app;
-    runStack(readStackOptions(form_), [&app](const StackOptions& options, FrameSource& frames) {
+    ApplicationContext& app = parts_.app;
+    runStack(readStackOptions(), [&app](const StackOptions& options, FrameSource& frames) {
         return stackFrames(app.model, app.state, app.images, options, frames, app.progress(), app.messages());
     });
 }
 
 StackOutcome StackController::runStack(const StackOptions& options, const StackRun& run) {
-    const LongOperation operation(form_.app.operations);
+    const LongOperation operation(parts_.app.operations);
     if (!operation) return StackOutcome::Failed;
-    ApplicationContext& app = form_.app;
+    ApplicationContext& app = parts_.app;
     // The factors the run uses are the program's from now on.
     app.state.ResampleFactor = options.ResampleFactor;
     app.state.DrizzleFactor = options.Drizzlefact;
@@ -177,17 +185,17 @@ StackOutcome StackController::runStack(const StackOptions& options, const StackR
         result = run(options, *frames);
     } catch (const std::exception& error) {
         // Reader errors and running out of memory end the run; nothing of it is published.
-        app.messages().NewMessagedlg("Stacking", error.what(), mtError, mbOK, 0, false, "");
+        app.messages().error("Stacking", error.what());
     }
     // The dark frame or flat field did not fit the frames: it stays switched off.
-    AlignPage& general = *form_.alignPage;
+    AlignPage& general = parts_.alignPage;
     if (result.darkSwitchedOff) general.Usedarkframe->setChecked(false);
     if (result.flatSwitchedOff) general.UseFlatfield->setChecked(false);
     if (result.rawDarkSwitchedOff) general.Rawdark->setChecked(false);
     const StackOutcome outcome = result.outcome;
     if (outcome == StackOutcome::Stacked) showStack(std::move(result), options);
     finishStackRun();
-    showPassEnd(*form_.ProgressBar1, app.progress(), 2, "Stacking",
+    showPassEnd(parts_.ProgressBar1, app.progress(), 2, "Stacking",
                 outcome == StackOutcome::Stacked ? PassOutcome::Finished
                 : outcome == StackOutcome::Cancelled || outcome == StackOutcome::Declined
                     ? PassOutcome::Cancelled
@@ -196,72 +204,68 @@ StackOutcome StackController::runStack(const StackOptions& options, const StackR
 }
 
 void StackController::warnOfEmptyZones(const StackOptions& options) {
-    ApplicationContext& app = form_.app;
+    ApplicationContext& app = parts_.app;
     if (!options.Points.MultiPointMode) return;
     const std::vector<int> empty =
         pointsWithoutFrames(app.model, options.Points, chooseStackFrames(app.model, options, true).list);
     if (empty.empty()) return;
     std::string numbers;
     for (const int p : empty) numbers += (numbers.empty() ? "" : ", ") + std::to_string(p);
-    app.messages().NewMessagedlg(
+    app.messages().warn(
         "Stacking",
         "No frame of the stack is usable for alignment point(s) " + numbers +
             ": their zones stay empty. Optimize the alignment points (which measures them) or change their "
-            "cut-offs before stacking.",
-        mtWarning, mbOK, 0, false, "");
+            "cut-offs before stacking.");
 }
 
 void StackController::prepareStackRun(const StackOptions& options) {
-    StackPage& page = *form_.stackPage;
-    WaveletPage& wavelet = *form_.waveletPage;
+    StackPage& page = parts_.stackPage;
+    WaveletPage& wavelet = parts_.waveletPage;
     if (wavelet.ProcessViewfull->Checked()) {
         wavelet.ProcessViewfull->setChecked(false);
-        form_.shell->ProcessViewfullClick();
+        parts_.shell.ProcessViewfullClick();
     }
     wavelet.Resizebutton->setChecked(false);
-    form_.tools.Shrinkview->hide();
-    form_.tools.MultiAlignprogresswindow->hide();
+    parts_.tools.Shrinkview->hide();
+    parts_.tools.MultiAlignprogresswindow->hide();
     // Realigning on the result needs the frame-sized canvas.
-    form_.optimizePage->Restartalign->setVisible(!options.Expandstack && !options.Resampled &&
+    parts_.optimizePage.Restartalign->setVisible(!options.Expandstack && !options.Resampled &&
                                                  !options.Drizzling);
 
     // The stack page shows while the stack is made; a page not yet open comes at the end.
-    if (form_.app.state.activepage >= TMainTab::tabStack && form_.Tabpages->currentIndex() != StackTab)
-        form_.shell->selectTab(StackTab);
-    form_.optimizePage->glPageControl2->setEnabled(false);
+    if (parts_.app.state.activepage >= TMainTab::tabStack && parts_.Tabpages.currentIndex() != StackTab)
+        parts_.shell.selectTab(StackTab);
+    parts_.optimizePage.glPageControl2->setEnabled(false);
     page.setEnabled(false);
-    form_.Tabpages->setEnabled(false);
+    parts_.Tabpages.setEnabled(false);
     page.Stacklabel->setText(QString::fromStdString(StackLabelPrefix + "Stacking started  ..."));
     page.Stacklabel->show();
 }
 
 void StackController::finishStackRun() {
-    StackPage& page = *form_.stackPage;
-    form_.optimizePage->glPageControl2->setEnabled(true);
+    StackPage& page = parts_.stackPage;
+    parts_.optimizePage.glPageControl2->setEnabled(true);
     page.setEnabled(true);
-    form_.Tabpages->setEnabled(true);
+    parts_.Tabpages.setEnabled(true);
     page.Stacklabel->hide();
-    page.Savebutton->setEnabled(form_.app.stack.exists());
-    QScrollArea& processed = *form_.waveletPage->Scrollbox3;
+    page.Savebutton->setEnabled(parts_.app.stack.exists());
+    QScrollArea& processed = *parts_.waveletPage.Scrollbox3;
     processed.horizontalScrollBar()->setValue(0);
     processed.verticalScrollBar()->setValue(0);
 }
 
 void StackController::showStack(StackResult&& result, const StackOptions& options) {
-    ApplicationContext& app = form_.app;
-    StackPage& page = *form_.stackPage;
+    ApplicationContext& app = parts_.app;
+    StackPage& page = parts_.stackPage;
     app.stack.result = std::move(result);
     app.stack.Colourstack = options.Colourstack;
     StackResult& stack = app.stack.result;
     handOverToWaveletPage(stack);
-    form_.frameWindows.StackSlider->setTag(stack.StackSliderTag);
+    parts_.frameWindows.StackSlider->setTag(stack.StackSliderTag);
     showStackPicture(app.wavelet.Stackimage);
     if (stack.luminanceStacked) {
         // FITS luminance frames were stacked into their own plane: the wavelet page uses it.
-        WaveletPage& wavelet = *form_.waveletPage;
-        wavelet.Lumichannel->setChecked(true);
-        for (TRxSlider* slider : {wavelet.RedLRGBslider, wavelet.GreenLRGBSlider, wavelet.BlueLRGBSlider})
-            slider->setEnabled(false);
+        parts_.waveletPage.useLuminanceStack();
     }
 
     // A stack larger than the view opens at the feature.
@@ -272,18 +276,18 @@ void StackController::showStack(StackResult&& result, const StackOptions& option
         page.ScrollBox2->verticalScrollBar()->setValue(
             static_cast<int>(std::nearbyint(app.state.FeatureY * stack.displayFactor)) - ScrollHalfHeight);
 
-    if (form_.tools.Stackgraphpanel->isVisible()) {
+    if (parts_.tools.Stackgraphpanel->isVisible()) {
         // Unchecked and checked again: the graph is drawn anew for the new stack.
         page.Showstackgraph->setChecked(false);
         page.Showstackgraph->setChecked(true);
         ShowstackgraphClick();
     }
-    if (form_.Tabpages->currentIndex() != StackTab) form_.shell->selectTab(StackTab);
+    if (parts_.Tabpages.currentIndex() != StackTab) parts_.shell.selectTab(StackTab);
 }
 
 void StackController::handOverToWaveletPage(StackResult& stack) {
     static_assert(ToneHistogramBins == ToneHistogramLast + 1);
-    WaveletData& wavelet = form_.app.wavelet;
+    WaveletData& wavelet = parts_.app.wavelet;
     wavelet.Stackimage = std::move(stack.Stackimage);
     wavelet.stack.StackMinValue = stack.StackMinValue;
     wavelet.stack.StackMaxValue = stack.StackMaxValue;
@@ -300,26 +304,26 @@ void StackController::showStackPicture(const Bitmap24& picture) {
 }
 
 void StackController::showStackImage(const QImage& picture) {
-    QLabel& image = *form_.stackPage->Stackimage;
+    QLabel& image = *parts_.stackPage.Stackimage;
     image.setPixmap(QPixmap::fromImage(picture));
     image.resize(picture.width(), picture.height());
 }
 
 void StackController::DrizzlingClick() {
-    StackPage& page = *form_.stackPage;
-    form_.waveletPage->Drizzle2->setChecked(page.Drizzling->Checked());
+    StackPage& page = parts_.stackPage;
+    parts_.waveletPage.setDrizzled(page.Drizzling->Checked());
     if (page.Drizzling->Checked()) page.Resampled->setChecked(false);
 }
 
 void StackController::ResampledClick() {
-    StackPage& page = *form_.stackPage;
+    StackPage& page = parts_.stackPage;
     const bool resampled = page.Resampled->Checked();
     page.ResampleMethod->setVisible(resampled);
     page.ResampleSpin->setVisible(resampled);
     if (resampled) page.Drizzling->setChecked(false);
-    form_.waveletPage->Drizzle2->setChecked(page.Drizzling->Checked());
+    parts_.waveletPage.setDrizzled(page.Drizzling->Checked());
     // Realigning on the result needs the frame-sized canvas.
-    form_.optimizePage->Restartalign->setVisible(!resampled);
+    parts_.optimizePage.Restartalign->setVisible(!resampled);
     if (resampled) page.Expandstack->setChecked(false);
 }
 

@@ -17,23 +17,59 @@
 #include "stacking/stack_options.h"
 
 class QImage;
+class QProgressBar;
+class QWidget;
 
 namespace kestrave {
 
-class TMainForm;
+class AlignController;
+class AlignPage;
+class ApplicationContext;
+class InputController;
+class OptimizePage;
+class ShellController;
+class StackPage;
+class TabStrip;
+class WaveletController;
+class WaveletPage;
+struct FrameWindows;
+struct PointWindows;
+struct RegistrationWindows;
+struct ToolWindows;
 
-// The options of a stacking run as the controls and the program state hold them.
-StackOptions readStackOptions(const TMainForm& form);
-
-// The alignment points as a stack sees them: positions, switches and the per-point cut-offs.
-StackPointSet readStackPoints(const TMainForm& form);
+// What the Stack page's handlers work with: the program state, the main window (its title names
+// the frame at the quality cut-off), the pages whose options a stack reads or whose views it
+// moves on, the frame, registration and point windows, the tab strip and the progress bar.
+struct StackControllerParts {
+    ApplicationContext& app;
+    QWidget& window;
+    StackPage& stackPage;
+    AlignPage& alignPage;
+    OptimizePage& optimizePage;
+    WaveletPage& waveletPage;
+    FrameWindows& frameWindows;
+    RegistrationWindows& registrationWindows;
+    PointWindows& pointWindows;
+    ToolWindows& tools;
+    TabStrip& Tabpages;
+    QProgressBar& ProgressBar1;
+    ShellController& shell;
+};
 
 class StackController : public QObject {
 public:
     using FrameSourceFactory = std::function<std::unique_ptr<FrameSource>()>;
 
-    explicit StackController(TMainForm& form);
+    explicit StackController(const StackControllerParts& parts);
     ~StackController() override;
+    // The controllers made after this one, given once they exist: the input's frame source and
+    // preview, the registration graph and the wavelet page's rendering.
+    void setLaterControllers(InputController& input, AlignController& align, WaveletController& wavelet);
+
+    // The options of a stacking run as the controls and the program state hold them.
+    StackOptions readStackOptions() const;
+    // The alignment points as a stack sees them: positions, switches and the per-point cut-offs.
+    StackPointSet readStackPoints() const;
 
     // Stacks the ranked, aligned frames of the current input; refused while another long
     // operation runs for the user. A completed run shows the stack and opens the later pages; a
@@ -130,7 +166,10 @@ private:
     // The zones of the ticked points over the stack picture.
     void showPointZones();
 
-    TMainForm& form_;
+    StackControllerParts parts_;
+    InputController* input_ = nullptr;
+    AlignController* align_ = nullptr;
+    WaveletController* wavelet_ = nullptr;
     FrameSourceFactory frameSources_;
     bool inSliderChange_ = false;
 };

@@ -19,12 +19,14 @@
 #include "shell/controllers/input_controller.h"
 #include "shell/controllers/stack_controller.h"
 #include "shell/controllers/wavelet_controller.h"
-#include "shell/main_form.h"
 #include "shell/pages/align_page.h"
+#include "shell/pages/frame_windows.h"
 #include "shell/pages/line_chart.h"
 #include "shell/pages/optimize_page.h"
+#include "shell/pages/registration_windows.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
+#include "shell/tool_windows.h"
 #include "widgets/bitmap_view.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
@@ -67,10 +69,10 @@ void StackController::StackSliderChange() {
         ~Leave() { flag = false; }
     } leave{inSliderChange_};
 
-    ApplicationContext& app = form_.app;
-    StackPage& page = *form_.stackPage;
-    FrameWindows& graph = form_.frameWindows;
-    RegistrationWindows& charts = form_.registrationWindows;
+    ApplicationContext& app = parts_.app;
+    StackPage& page = parts_.stackPage;
+    FrameWindows& graph = parts_.frameWindows;
+    RegistrationWindows& charts = parts_.registrationWindows;
     const TRxSlider& slider = *graph.StackSlider;
     const int rank = slider.Value();
     const StackCutoffs cutoffs =
@@ -107,12 +109,12 @@ void StackController::StackSliderChange() {
     showFrameAtCutoff(cutoffs.frame);
     // A dark or flat frame being built has no registration to show.
     if (app.state.MasterFrameMode) return;
-    if (form_.align) form_.align->DrawRegistrationGraph();
+    if (align_) align_->DrawRegistrationGraph();
     placeCutoffIndicators();
 }
 
 void StackController::showFrameAtCutoff(int frame) {
-    ApplicationContext& app = form_.app;
+    ApplicationContext& app = parts_.app;
     FrameModel& model = app.model;
     if (!app.input.source || model.ImageWidth <= 0 || model.ImageHeight <= 0) return;
     if (model.InputIsSeries) app.progress().setStatus(2, "Processing bitmap :" + std::to_string(frame));
@@ -124,9 +126,9 @@ void StackController::showFrameAtCutoff(int frame) {
         app.progress().setStatus(2, error.what());
         return;
     }
-    form_.input->showPicture();
+    input_->showPicture();
     if (const std::string caption = seriesCaption(model, frame); !caption.empty())
-        form_.setWindowTitle(QString::fromStdString(caption));
+        parts_.window.setWindowTitle(QString::fromStdString(caption));
     // The frame on a picture of the stack's size, from the top-left corner.
     const Bitmap24& preview = app.input.PreviewBitmap;
     Bitmap24 picture(model.ImageWidth, model.ImageHeight);
@@ -154,8 +156,8 @@ void StackController::showFrameAtCutoff(int frame) {
 }
 
 void StackController::placeCutoffIndicators() {
-    const FrameWindows& windows = form_.frameWindows;
-    RegistrationWindows& charts = form_.registrationWindows;
+    const FrameWindows& windows = parts_.frameWindows;
+    RegistrationWindows& charts = parts_.registrationWindows;
     const TRxSlider& slider = *windows.StackSlider;
     const TRxSlider& difference = *windows.differencecutslider;
     const QRect plot = charts.Chart9->plotRect();
@@ -170,8 +172,8 @@ void StackController::placeCutoffIndicators() {
 }
 
 void StackController::LimitStackChange() {
-    TRxSpinEdit& limit = *form_.frameWindows.LimitStack;
-    TRxSlider& slider = *form_.frameWindows.StackSlider;
+    TRxSpinEdit& limit = *parts_.frameWindows.LimitStack;
+    TRxSlider& slider = *parts_.frameWindows.StackSlider;
     if (limit.Value() <= 0) return;
     if (limit.Value() > slider.Tag()) setQuietly(limit, slider.MaxValue());
     slider.setValue(static_cast<int>(std::nearbyint(static_cast<double>(limit.Value()))));
@@ -179,9 +181,9 @@ void StackController::LimitStackChange() {
 }
 
 void StackController::StackSliderChanged() {
-    ApplicationContext& app = form_.app;
+    ApplicationContext& app = parts_.app;
     if (app.state.ProcessStage < TProcessStage::stStackPage || app.alignPoints.Alignpoints <= 1) return;
-    FrameWindows& windows = form_.frameWindows;
+    FrameWindows& windows = parts_.frameWindows;
     TRxSlider& quality = *windows.QUALSliderMalign;
     const double shown = static_cast<double>(windows.Alignmentpointstackgraph->Value());
     int smallest = windows.StackSlider->Tag();
@@ -199,38 +201,38 @@ void StackController::StackSliderChanged() {
 // --- The alignment points' graphs ----------------------------------------------------------------
 
 bool StackController::multiPoint() const {
-    return form_.app.alignPoints.MultiPointMode && form_.app.alignPoints.Alignpoints > 1;
+    return parts_.app.alignPoints.MultiPointMode && parts_.app.alignPoints.Alignpoints > 1;
 }
 
 int StackController::pointCount() const {
-    return std::clamp(form_.app.alignPoints.Alignpoints, 0, MaxAlignPoints);
+    return std::clamp(parts_.app.alignPoints.Alignpoints, 0, MaxAlignPoints);
 }
 
 bool StackController::pointChecked(int p) const {
-    const QListWidget& list = *form_.frameWindows.Alignmentpointlist;
+    const QListWidget& list = *parts_.frameWindows.Alignmentpointlist;
     if (p - 1 < list.count()) return list.item(p - 1)->checkState() == Qt::Checked;
-    return form_.app.alignPoints.PointEnabled[static_cast<std::size_t>(p)];
+    return parts_.app.alignPoints.PointEnabled[static_cast<std::size_t>(p)];
 }
 
 int StackController::shownPoint() const {
     // The spin runs to 100; the arrays hold the points 1..99.
-    const double value = static_cast<double>(form_.frameWindows.Alignmentpointstackgraph->Value());
+    const double value = static_cast<double>(parts_.frameWindows.Alignmentpointstackgraph->Value());
     return static_cast<int>(std::lrint(std::clamp(value, 1.0, static_cast<double>(MaxAlignPoints))));
 }
 
 PointStackGraph StackController::pointGraph(int p) const {
-    const FrameWindows& windows = form_.frameWindows;
+    const FrameWindows& windows = parts_.frameWindows;
     PointGraphInput input;
     input.point = p;
     input.tag = windows.StackSlider->Tag();
     input.differencecut = windows.differencecutslider->Value();
-    input.MultiQuantity = form_.optimizePage->MultiAlign->ItemIndex() == 1;
-    input.qualityFloor = form_.app.points.PointQualityCutInit[static_cast<std::size_t>(p)];
-    return pointStackGraph(form_.app.model, input);
+    input.MultiQuantity = parts_.optimizePage.multiQuantity();
+    input.qualityFloor = parts_.app.points.PointQualityCutInit[static_cast<std::size_t>(p)];
+    return pointStackGraph(parts_.app.model, input);
 }
 
 void StackController::showPointGraph(const PointStackGraph& graph) {
-    FrameWindows& windows = form_.frameWindows;
+    FrameWindows& windows = parts_.frameWindows;
     windows.FastLineSeries3->Assign(graph.quality);
     windows.FastLineSeries4->Assign(graph.difference);
     windows.Series7->Clear();
@@ -242,7 +244,7 @@ void StackController::showPointGraph(const PointStackGraph& graph) {
 }
 
 void StackController::placePointIndicators() {
-    FrameWindows& windows = form_.frameWindows;
+    FrameWindows& windows = parts_.frameWindows;
     const TRxSlider& difference = *windows.DifSliderMalign;
     const TRxSlider& quality = *windows.QUALSliderMalign;
     const QRect plot = windows.Chart10->plotRect();
@@ -254,8 +256,8 @@ void StackController::placePointIndicators() {
 }
 
 void StackController::showPointCutoffs(int p, const PointStackGraph& graph, double qualityDivisor) {
-    const FrameWindows& windows = form_.frameWindows;
-    const PointLimits& points = form_.app.points;
+    const FrameWindows& windows = parts_.frameWindows;
+    const PointLimits& points = parts_.app.points;
     const auto at = static_cast<std::size_t>(p);
     const int frames = pointFramesToStack(graph, windows.QUALSliderMalign->Value(),
                                           pointDifferenceCut(graph, windows.DifSliderMalign->Value()),
@@ -268,11 +270,11 @@ void StackController::showPointCutoffs(int p, const PointStackGraph& graph, doub
 }
 
 void StackController::AlignmentpointstackgraphChange() {
-    ApplicationContext& app = form_.app;
-    FrameWindows& windows = form_.frameWindows;
+    ApplicationContext& app = parts_.app;
+    FrameWindows& windows = parts_.frameWindows;
     const int p = shownPoint();
     const auto at = static_cast<std::size_t>(p);
-    if (form_.tools.Stackgraphpanel->isVisible()) {
+    if (parts_.tools.Stackgraphpanel->isVisible()) {
         const bool disabled = !pointChecked(p);
         windows.DisabledApoint->setVisible(disabled);
         showPointBox(p, disabled);
@@ -290,12 +292,12 @@ void StackController::AlignmentpointstackgraphChange() {
 }
 
 void StackController::QUALSliderMalignChange() {
-    ApplicationContext& app = form_.app;
+    ApplicationContext& app = parts_.app;
     const TProgStatus status = app.state.progstatus;
     if (!multiPoint() || (status != TProgStatus::psOptimized && status != TProgStatus::psStacked)) return;
     const int p = shownPoint();
     const auto at = static_cast<std::size_t>(p);
-    const int s = form_.frameWindows.QUALSliderMalign->Value();
+    const int s = parts_.frameWindows.QUALSliderMalign->Value();
     app.points.PointQualitySlider[at] = s;
     const PointStackGraph graph = pointGraph(p);
     if (s >= graph.count()) return;
@@ -305,10 +307,10 @@ void StackController::QUALSliderMalignChange() {
 }
 
 void StackController::DifSliderMalignChange() {
-    ApplicationContext& app = form_.app;
+    ApplicationContext& app = parts_.app;
     const int p = shownPoint();
     const auto at = static_cast<std::size_t>(p);
-    const int d = form_.frameWindows.DifSliderMalign->Value();
+    const int d = parts_.frameWindows.DifSliderMalign->Value();
     app.points.PointDifferenceSlider[at] = d;
     const PointStackGraph graph = pointGraph(p);
     app.points.PointDifferenceCut[at] = static_cast<float>(pointDifferenceCut(graph, d));
@@ -317,7 +319,7 @@ void StackController::DifSliderMalignChange() {
 }
 
 QRect StackController::pointBox(int p) const {
-    const ApplicationContext& app = form_.app;
+    const ApplicationContext& app = parts_.app;
     const auto at = static_cast<std::size_t>(p);
     const int x = app.alignPoints.PointPos[at].X + app.stack.result.StackMaxShiftX;
     const int y = app.alignPoints.PointPos[at].Y + app.stack.result.StackMaxShiftY;
@@ -326,7 +328,7 @@ QRect StackController::pointBox(int p) const {
 }
 
 void StackController::showPointBox(int p, bool crossed) {
-    const Bitmap24& stack = form_.app.wavelet.Stackimage;
+    const Bitmap24& stack = parts_.app.wavelet.Stackimage;
     if (stack.empty()) return;
     QImage image = bitmapView(stack).convertToFormat(QImage::Format_RGB32);
     QPainter painter(&image);
@@ -346,12 +348,12 @@ void StackController::showPointBox(int p, bool crossed) {
 // --- The windows and views -----------------------------------------------------------------------
 
 void StackController::ShowstackgraphClick() {
-    ToolWindow& window = *form_.tools.Stackgraphpanel;
-    window.setVisible(form_.stackPage->Showstackgraph->Checked());
+    ToolWindow& window = *parts_.tools.Stackgraphpanel;
+    window.setVisible(parts_.stackPage.Showstackgraph->Checked());
     if (!window.isVisible()) return;
     window.raise();
-    FrameWindows& windows = form_.frameWindows;
-    RegistrationWindows& charts = form_.registrationWindows;
+    FrameWindows& windows = parts_.frameWindows;
+    RegistrationWindows& charts = parts_.registrationWindows;
     TRxSlider& slider = *windows.StackSlider;
     TRxSpinEdit& limit = *windows.LimitStack;
     charts.FastLineSeries2->Active = true;
@@ -374,7 +376,7 @@ void StackController::ShowstackgraphClick() {
     windows.Alignmentpointstackgraph->setValue(points);
     int largest = 1;
     for (int p = 1; p <= points; ++p)
-        largest = std::max(largest, form_.app.points.PointLimitCount[static_cast<std::size_t>(p)]);
+        largest = std::max(largest, parts_.app.points.PointLimitCount[static_cast<std::size_t>(p)]);
     slider.setMaxValue(largest);
     limit.setMaxValue(largest);
     // Down one and back, so that every change handler runs once.
@@ -388,29 +390,28 @@ void StackController::ShowstackgraphClick() {
 }
 
 void StackController::ShowStacklistClick() {
-    ToolWindow& window = *form_.tools.StackFrameswindow;
-    window.setVisible(form_.stackPage->ShowStacklist->Checked());
+    ToolWindow& window = *parts_.tools.StackFrameswindow;
+    window.setVisible(parts_.stackPage.ShowStacklist->Checked());
     if (window.isVisible()) window.raise();
 }
 
 void StackController::PCheck2Click() {
-    form_.frameWindows.StackFramesList->setSelectionMode(form_.frameWindows.PCheck2->Checked()
-                                                             ? QAbstractItemView::ExtendedSelection
-                                                             : QAbstractItemView::SingleSelection);
+    parts_.frameWindows.StackFramesList->setSelectionMode(parts_.frameWindows.PCheck2->Checked()
+                                                              ? QAbstractItemView::ExtendedSelection
+                                                              : QAbstractItemView::SingleSelection);
 }
 
 void StackController::FastStackClick() {
-    const StackPage& page = *form_.stackPage;
+    const StackPage& page = parts_.stackPage;
     if (page.FastStack->Checked() && (page.Resampled->Checked() || page.Drizzling->Checked()))
-        form_.app.messages().NewMessagedlg(
-            "WARNING", "Drizzling/Resampling cannot be done using the Fast Method in multi-point alignment",
-            mtWarning, mbOK, 0, false, "");
+        parts_.app.messages().warn(
+            "WARNING", "Drizzling/Resampling cannot be done using the Fast Method in multi-point alignment");
 }
 
 void StackController::ShowStackCountClick() {
-    ApplicationContext& app = form_.app;
-    if (!form_.waveletPage->Showstackcount->isChecked()) {
-        form_.wavelet->ProcessButtonClick();
+    ApplicationContext& app = parts_.app;
+    if (!parts_.waveletPage.Showstackcount->isChecked()) {
+        wavelet_->ProcessButtonClick();
         return;
     }
     const Bitmap24& shown = app.wavelet.ProcessPicture;
@@ -418,7 +419,7 @@ void StackController::ShowStackCountClick() {
     const int height = shown.empty() ? app.stack.result.ImageHeight : shown.height();
     if (!app.stack.exists() || width <= 0 || height <= 0) return;
     Bitmap24 depth = stackDepthPicture(app.images.StackWeightPlane, width, height);
-    if (form_.alignPage->Showalignpoints->Checked()) {
+    if (parts_.alignPage.Showalignpoints->Checked()) {
         QImage view = paintableView(depth);
         QPainter painter(&view);
         painter.setPen(Lime);
@@ -438,15 +439,15 @@ void StackController::ShowStackCountClick() {
         }
     }
     app.wavelet.ProcessPicture = std::move(depth);
-    form_.wavelet->showProcessedView();
+    wavelet_->showProcessedView();
 }
 
 void StackController::restoreStackPicture() {
-    if (!form_.app.wavelet.Stackimage.empty()) showStackPicture(form_.app.wavelet.Stackimage);
+    if (!parts_.app.wavelet.Stackimage.empty()) showStackPicture(parts_.app.wavelet.Stackimage);
 }
 
 void StackController::showPointZones() {
-    const ApplicationContext& app = form_.app;
+    const ApplicationContext& app = parts_.app;
     if (app.wavelet.Stackimage.empty()) return;
     Bitmap24 picture = app.wavelet.Stackimage;
     std::vector<DiagramPoint> sites;
@@ -461,8 +462,8 @@ void StackController::showPointZones() {
 
 void StackController::AlignmentpointsClick() {
     if (pointCount() < 2) return;
-    const bool shown = form_.stackPage->Alignmentpoints->Checked();
-    ToolWindow& window = *form_.tools.Alignmentpointswindow;
+    const bool shown = parts_.stackPage.Alignmentpoints->Checked();
+    ToolWindow& window = *parts_.tools.Alignmentpointswindow;
     window.setVisible(shown);
     if (shown) window.raise();
     restoreStackPicture();
@@ -470,12 +471,12 @@ void StackController::AlignmentpointsClick() {
 }
 
 void StackController::AlignmentpointlistClick() {
-    const QListWidget& list = *form_.frameWindows.Alignmentpointlist;
+    const QListWidget& list = *parts_.frameWindows.Alignmentpointlist;
     for (int p = 1; p <= std::min(pointCount(), static_cast<int>(list.count())); ++p)
-        form_.app.alignPoints.PointEnabled[static_cast<std::size_t>(p)] =
+        parts_.app.alignPoints.PointEnabled[static_cast<std::size_t>(p)] =
             list.item(p - 1)->checkState() == Qt::Checked;
-    if (form_.tools.Stackgraphpanel->isVisible()) AlignmentpointstackgraphChange();
-    if (form_.stackPage->Alignmentpoints->Checked()) {
+    if (parts_.tools.Stackgraphpanel->isVisible()) AlignmentpointstackgraphChange();
+    if (parts_.stackPage.Alignmentpoints->Checked()) {
         restoreStackPicture();
         showPointZones();
     }
@@ -483,7 +484,7 @@ void StackController::AlignmentpointlistClick() {
 
 void StackController::AlignmentpointswindowRollClose() {
     restoreStackPicture();
-    form_.stackPage->Alignmentpoints->setChecked(false);
+    parts_.stackPage.Alignmentpoints->setChecked(false);
 }
 
 }  // namespace kestrave

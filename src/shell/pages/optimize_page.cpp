@@ -109,4 +109,8 @@ void OptimizePage::clearCharts() {
     Chart7->clearTexts();
 }
 
+bool OptimizePage::multiQuantity() const {
+    return MultiAlign->ItemIndex() == 1;
+}
+
 }  // namespace kestrave

@@ -58,6 +58,8 @@ public:
     // What other parts of the window read or set here.
     // A new input: the registration chart of the last run emptied.
     void clearCharts();
+    // "Multi-Quantity" is chosen in MultiAlign: every alignment point keeps its own frames.
+    bool multiQuantity() const;
 
 private:
     QWidget* buildOptimizerOptions();

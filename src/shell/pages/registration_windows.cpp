@@ -1,6 +1,8 @@
 #include "shell/pages/registration_windows.h"
 
 #include <QLabel>
+#include <QPainter>
+#include <QPixmap>
 
 #include "shell/pages/line_chart.h"
 #include "shell/pages/page_controls.h"
@@ -30,6 +32,16 @@ RegistrationWindows::RegistrationWindows(ToolWindows& tools, TChart& Chart8) {
     StackQuality = shape(Chart9, "StackQuality", 0, 0, Qt::green);
     Stackdifference = shape(Chart9, "Stackdifference", 0, 0, Qt::green);
     tools.Stackgraphpanel->Body->insertWidget(0, Chart9, 1);
+}
+
+void RegistrationWindows::showSpectrumUndefined() {
+    QLabel& spectrum = *imgFFT;
+    QPixmap blank(spectrum.size());
+    blank.fill(Qt::white);
+    QPainter painter(&blank);
+    painter.drawText(spectrum.width() / 2 - 40, spectrum.height() / 2 - 16, " Not defined ");
+    painter.end();
+    spectrum.setPixmap(blank);
 }
 
 }  // namespace kestrave

@@ -1,8 +1,7 @@
 #pragma once
 // The contents of the registration tool windows: the spectrum picture of FFTWindow, the series
 // and band pointer of the registration chart (Chart8, built with the frame windows), and the
-// stack graph's copy of the run (Chart9 on Stackgraphpanel). Built into the tool windows' bodies;
-// no behaviour here.
+// stack graph's copy of the run (Chart9 on Stackgraphpanel). Built into the tool windows' bodies.
 
 class QFrame;
 class QLabel;
@@ -38,6 +37,10 @@ struct RegistrationWindows {
     QFrame* StackQuality;
     QFrame* Selectoff;
     QFrame* Stackdifference;
+
+    // What other parts of the window read or set here.
+    // imgFFT cleared, with " Not defined " in its middle.
+    void showSpectrumUndefined();
 };
 
 }  // namespace kestrave

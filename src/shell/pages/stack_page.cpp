@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QScrollArea>
+#include <algorithm>
 
 #include "shell/pages/number_controls.h"
 #include "shell/pages/page_controls.h"
@@ -115,6 +116,10 @@ void StackPage::showResampling(bool available) {
     }
     ResampleSpin->setVisible(available);
     ResampleMethod->setVisible(available);
+}
+
+float StackPage::resampleFactor() const {
+    return std::clamp(static_cast<float>(ResampleSpin->Value()), 1.0f, 4.0f);
 }
 
 }  // namespace kestrave

@@ -72,6 +72,9 @@ public:
     bool resampled() const;
     // The resampling controls of an input kind: 16-bit kinds are not resampled.
     void showResampling(bool available);
+    // The resampling factor of ResampleSpin: the spin keeps what was typed, the factor stays
+    // within 1..4.
+    float resampleFactor() const;
 };
 
 }  // namespace kestrave

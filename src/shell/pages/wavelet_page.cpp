@@ -351,4 +351,17 @@ void WaveletPage::centreView() {
         bar->setValue((bar->maximum() - bar->minimum()) / 2 - bar->pageStep() / 2);
 }
 
+bool WaveletPage::drizzled() const {
+    return Drizzle2->Checked();
+}
+
+void WaveletPage::setDrizzled(bool drizzled) {
+    Drizzle2->setChecked(drizzled);
+}
+
+void WaveletPage::useLuminanceStack() {
+    Lumichannel->setChecked(true);
+    for (TRxSlider* slider : {RedLRGBslider, GreenLRGBSlider, BlueLRGBSlider}) slider->setEnabled(false);
+}
+
 }  // namespace kestrave

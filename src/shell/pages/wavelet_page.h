@@ -159,6 +159,12 @@ public:
     // A single image goes straight to processing: it may be saved, and the view is centred.
     void allowSaving();
     void centreView();
+    // Drizzle2 mirrors the Stack page's Drizzling.
+    bool drizzled() const;
+    void setDrizzled(bool drizzled);
+    // A stack with its own luminance plane (FITS luminance frames): the plane is used, the mix
+    // weights are off.
+    void useLuminanceStack();
 
 private:
     // The option tabs, in their order.
