@@ -121,6 +121,13 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
     };
 
+    makeControllers();
+
+    resize(1024, 768);
+}
+
+// Each controller gets the pages, windows and other controllers it uses.
+void TMainForm::makeControllers() {
     shell = std::make_unique<ShellController>(ShellControllerParts{
         app, *this, *Tabpages, *PageControl1, *Speedbar, tools, *alignPage, *optimizePage, *stackPage, *waveletPage,
         DeveloperControls{*alignPage, *waveletPage, *aboutPage, *tools.Tonemapwindow, *waveletTools.tonemap->Tonegraph,
@@ -170,8 +177,6 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
     save->setWavelet(*wavelet);
     wavelet->setImageInfo(*imageInfo);
     stack->setLaterControllers(*input, *align, *wavelet);
-
-    resize(1024, 768);
 }
 
 TMainForm::~TMainForm() {

@@ -121,6 +121,10 @@ protected:
     // handler.
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+
+private:
+    // Each controller with the pages, windows and other controllers it uses.
+    void makeControllers();
 };
 
 }  // namespace kestrave
