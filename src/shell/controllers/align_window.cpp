@@ -24,7 +24,8 @@
 
 namespace kestrave {
 
-AlignWindow::AlignWindow(TMainForm& form) : form_(form), app_(form.app) {}
+AlignWindow::AlignWindow(TMainForm& form)
+    : form_(form), app_(form.app), pacer_(unattendedWindow(form, [this] { return app_.state.BatchMode; })) {}
 
 AlignWindow::~AlignWindow() {
     setCursor(AlignCursor::Default);
@@ -153,6 +154,8 @@ void AlignWindow::showSegmentPosition(int position) {
 // The aligned box (unless the feature was clicked), with a small circle at its centre for a
 // single input file, and for the spectral methods a circle around the feature.
 void AlignWindow::frameAligned(const AlignedFrameView& view) {
+    const bool paced = app_.alignment.InAlignPass && pacer_.unattended();
+    if (paced && !pacer_.due()) return;
     RegistrationWindows& charts = form_.registrationWindows;
     TChart& chart = *form_.frameWindows.Chart8;
     charts.Series5->Assign(view.readout.spectrum);
@@ -161,7 +164,7 @@ void AlignWindow::frameAligned(const AlignedFrameView& view) {
     if (view.picture == nullptr || view.picture->empty()) return;
     // The window shows what was drawn only when the pass lets events through, every tenth frame;
     // drawing the frames between would only cost time.
-    if (app_.alignment.InAlignPass && alignedInPass_++ % 10 != 0) return;
+    if (!paced && app_.alignment.InAlignPass && alignedInPass_++ % 10 != 0) return;
 
     QImage picture = bitmapView(*view.picture).copy();
     QPainter painter(&picture);

@@ -43,7 +43,8 @@ void showPassChart(OptimizePage& page, const OptimizerChart& chart) {
 
 }  // namespace
 
-OptimizeController::PassView::PassView(TMainForm& form) : form_(form) {}
+OptimizeController::PassView::PassView(TMainForm& form)
+    : form_(form), pacer_(unattendedWindow(form, [&form] { return form.app.state.BatchMode; })) {}
 
 int OptimizeController::PassView::windowSide() const {
     const ApplicationContext& app = form_.app;
@@ -86,6 +87,7 @@ void OptimizeController::PassView::passStarted(const OptimizerChart& chart) {
     showPassChart(page, chart);
     charted_ = static_cast<int>(chart.quality.size());
     shown_ = 0;
+    pacer_.restart();
     showPictures();
 }
 
@@ -93,6 +95,14 @@ void OptimizeController::PassView::frameOptimized(int, int frame, const TFrameRe
                                                   const Bitmap24& currentBox) {
     ApplicationContext& app = form_.app;
     ++shown_;
+    // The movements plot gathers every frame; the rest shows only the frame in hand.
+    if (form_.tools.movements->isVisible()) {
+        const int x = record.Slots[0].X + MoveOrigin;
+        const int y = record.Slots[0].Y + MoveOrigin;
+        if (movePicture_.rect().contains(x, y)) movePicture_.setPixel(x, y, qRgb(255, 0, 0));
+    }
+    const bool paced = pacer_.unattended();
+    if (paced && !pacer_.due()) return;
     form_.alignPage->Framelabel->setText(
         QStringLiteral("Processing frame %1 of %2").arg(frame + 1).arg(app.model.usedframes));
     const TChart& chart = *form_.frameWindows.Chart8;
@@ -103,12 +113,7 @@ void OptimizeController::PassView::frameOptimized(int, int frame, const TFrameRe
 
     current_ = bitmapView(currentBox).copy();
     frame_ = frame;
-    if (form_.tools.movements->isVisible()) {
-        const int x = record.Slots[0].X + MoveOrigin;
-        const int y = record.Slots[0].Y + MoveOrigin;
-        if (movePicture_.rect().contains(x, y)) movePicture_.setPixel(x, y, qRgb(255, 0, 0));
-    }
-    if (shown_ % FramesPerRefresh == 0) showPictures();
+    if (paced || shown_ % FramesPerRefresh == 0) showPictures();
 }
 
 void OptimizeController::PassView::passFinished(const OptimizerPassResult& result, double) {
