@@ -33,9 +33,9 @@ inline constexpr int MaxFrameSize = 4096;
 // std::out_of_range instead of reaching past the table.
 //
 // The tables are large and an input mostly uses their first records, so a record is made only
-// when it is first written: until then it reads as the table's fresh record, which starts as T{}
-// and goes through every change forEach makes. Memory of records never written is never touched.
-// Records may be written from several threads at once (each its own record).
+// when it is first used, as a copy of the table's fresh record, which starts as T{} and goes
+// through every change forEach makes. Memory of records never used is never touched. Records may
+// be used from several threads at once (each writing its own record).
 template <typename T, int N>
 class CappedTable {
 public:
@@ -55,7 +55,8 @@ public:
     }
     const T& operator[](int i) const {
         const std::size_t k = checked(i);
-        return k < made_.load(std::memory_order_acquire) ? items_[k] : fresh_;
+        if (k >= made_.load(std::memory_order_acquire)) makeUpTo(k + 1);
+        return items_[k];
     }
 
     // Applies `change` to every record of the table (to those not yet made through the fresh
@@ -85,7 +86,7 @@ private:
         }
         return static_cast<std::size_t>(i);
     }
-    void makeUpTo(std::size_t count) {
+    void makeUpTo(std::size_t count) const {
         const std::lock_guard lock(growing_);
         std::size_t made = made_.load(std::memory_order_relaxed);
         for (; made < count; ++made) std::construct_at(items_ + made, fresh_);
@@ -94,8 +95,9 @@ private:
 
     T* items_;
     T fresh_{};
-    std::atomic<std::size_t> made_{0};
-    std::mutex growing_;
+    // Reading a record makes it too, so that a reference to it stays valid after a write.
+    mutable std::atomic<std::size_t> made_{0};
+    mutable std::mutex growing_;
 };
 
 // The difference of an alignment slot that was never measured (a point the "Simple" setup gave

@@ -115,7 +115,7 @@ TEST(FrameModel, AChangeToEveryRecordAlsoReachesRecordsNeverWrittenBefore) {
     const auto& seen = table;
     EXPECT_EQ(seen[3].X, 8);
     EXPECT_EQ(seen[1].X, 1) << "made on the way to record 3";
-    // Never written: read as it is, then made by a write.
+    // Never used before.
     EXPECT_EQ(seen[99].X, 1);
     EXPECT_EQ(seen[99].Quality, 2.5f);
     EXPECT_EQ(seen[99].ShiftScale, 1.0f);
