@@ -7,8 +7,11 @@
 // Frames are addressed by one global index, 0 for the first frame of the input, counting on
 // across all files of a multi-file AVI input and across the files of a still-frame series.
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -28,19 +31,52 @@ inline constexpr int MaxFrameSize = 4096;
 
 // A table of fixed length whose every access is checked: an index outside 0..N-1 throws
 // std::out_of_range instead of reaching past the table.
+//
+// The tables are large and an input mostly uses their first records, so a record is made only
+// when it is first used, as a copy of the table's fresh record, which starts as T{} and goes
+// through every change forEach makes. Memory of records never used is never touched. Records may
+// be used from several threads at once (each writing its own record).
 template <typename T, int N>
 class CappedTable {
 public:
-    CappedTable() : items_(N) {}
+    CappedTable() : items_(std::allocator<T>().allocate(N)) {}
+    ~CappedTable() {
+        std::destroy_n(items_, made_.load());
+        std::allocator<T>().deallocate(items_, N);
+    }
+    CappedTable(const CappedTable&) = delete;
+    CappedTable& operator=(const CappedTable&) = delete;
 
     static constexpr int size() { return N; }
-    T& operator[](int i) { return items_[checked(i)]; }
-    const T& operator[](int i) const { return items_[checked(i)]; }
+    T& operator[](int i) {
+        const std::size_t k = checked(i);
+        if (k >= made_.load(std::memory_order_acquire)) makeUpTo(k + 1);
+        return items_[k];
+    }
+    const T& operator[](int i) const {
+        const std::size_t k = checked(i);
+        if (k >= made_.load(std::memory_order_acquire)) makeUpTo(k + 1);
+        return items_[k];
+    }
 
-    auto begin() { return items_.begin(); }
-    auto end() { return items_.end(); }
-    auto begin() const { return items_.begin(); }
-    auto end() const { return items_.end(); }
+    // Applies `change` to every record of the table (to those not yet made through the fresh
+    // record), at the cost of the records made so far.
+    template <typename Change>
+    void forEach(Change&& change) {
+        const std::size_t made = made_.load(std::memory_order_acquire);
+        for (std::size_t k = 0; k < made; ++k) change(items_[k]);
+        change(fresh_);
+    }
+
+    // Iterating makes every record.
+    T* begin() {
+        makeUpTo(N);
+        return items_;
+    }
+    T* end() {
+        makeUpTo(N);
+        return items_ + N;
+    }
 
 private:
     static std::size_t checked(int i) {
@@ -50,7 +86,18 @@ private:
         }
         return static_cast<std::size_t>(i);
     }
-    std::vector<T> items_;
+    void makeUpTo(std::size_t count) const {
+        const std::lock_guard lock(growing_);
+        std::size_t made = made_.load(std::memory_order_relaxed);
+        for (; made < count; ++made) std::construct_at(items_ + made, fresh_);
+        if (made > made_.load(std::memory_order_relaxed)) made_.store(made, std::memory_order_release);
+    }
+
+    T* items_;
+    T fresh_{};
+    // Reading a record makes it too, so that a reference to it stays valid after a write.
+    mutable std::atomic<std::size_t> made_{0};
+    mutable std::mutex growing_;
 };
 
 // The difference of an alignment slot that was never measured (a point the "Simple" setup gave

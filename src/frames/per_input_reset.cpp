@@ -13,7 +13,7 @@ namespace {
 // The per-frame results that a new input must not inherit. The alignment pass rewrites every
 // other field before it reads it.
 void clearFrameResults(FrameModel& model) {
-    for (TFrameRec& frame : model.FrameTable) {
+    model.FrameTable.forEach([](TFrameRec& frame) {
         TAlignSlotRec& whole = frame.Slots[0];
         whole.X = whole.Y = 0;
         whole.ShiftScale = 1.0f;
@@ -26,11 +26,11 @@ void clearFrameResults(FrameModel& model) {
         otherField.Quality = otherField.Difference = 0.0f;
         frame.Excluded = false;
         frame.Dropped = false;
-    }
-    for (TRankRec& rank : model.FrameRanking) {
+    });
+    model.FrameRanking.forEach([](TRankRec& rank) {
         rank.Frame = 0;
         rank.Key = 0.0f;
-    }
+    });
 }
 
 }  // namespace

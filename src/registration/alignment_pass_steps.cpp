@@ -66,7 +66,7 @@ void ScratchPool::give(std::unique_ptr<AlignScratch> scratch) {
 }
 
 void resetAlignmentRecords(FrameModel& model) {
-    for (TFrameRec& record : model.FrameTable) {
+    model.FrameTable.forEach([](TFrameRec& record) {
         TAlignSlotRec& slot = record.Slots[0];
         slot.X = slot.Y = slot.SavedX = slot.SavedY = 0;
         slot.ShiftScale = 1.0f;
@@ -74,11 +74,11 @@ void resetAlignmentRecords(FrameModel& model) {
         record.SubPixelX = record.SubPixelY = 0.0f;
         record.Improvement = 100.0f;
         record.MeanBrightness = 0.0f;
-    }
-    for (TRankRec& rank : model.FrameRanking) {
+    });
+    model.FrameRanking.forEach([](TRankRec& rank) {
         rank.Frame = 0;
         rank.Key = 0.0f;
-    }
+    });
 }
 
 CalibrationSwitch checkCalibrationSizes(const FrameModel& model, const AlignmentPassOptions& options,

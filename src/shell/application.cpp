@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <iostream>
 #include <memory>
 
 #include "shell/application_context.h"
@@ -12,6 +14,7 @@
 #include "shell/qt_file_dialogs.h"
 #include "shell/screenshot_walk.h"
 #include "shell/startup.h"
+#include "widgets/form_storage.h"
 
 namespace kestrave {
 
@@ -19,6 +22,19 @@ namespace {
 bool envSet(const char* name) {
     const char* v = std::getenv(name);
     return v && *v;
+}
+
+// After a batch that ends the program every file is written: the window's last settings and the
+// settings store are saved and the output flushed, and the process ends without taking the window
+// and Qt apart piece by piece, which nobody would see.
+[[noreturn]] void endAfterBatch(TMainForm& form, ApplicationContext& context, int exitCode) {
+    form.FormSettings->FormDestroy();
+    // Closing the store writes what it still holds (and says so on standard error if it cannot).
+    context.regSettings.reset();
+    std::cout.flush();
+    std::cerr.flush();
+    std::fflush(nullptr);
+    std::exit(exitCode);
 }
 }  // namespace
 
@@ -50,6 +66,7 @@ int runApplication(int argc, char** argv) {
         context->setDialogs(std::make_unique<QtFileDialogs>(&form));
     }
     const StartupOutcome outcome = form.FormCreate(options);
+    if (outcome.endProgram && outcome.afterBatch) endAfterBatch(form, *context, outcome.exitCode);
     if (outcome.endProgram) return outcome.exitCode;
     form.show();
     startScreenshotWalk(form);

@@ -28,6 +28,7 @@ LongOperation::LongOperation(LongOperations& operations) : operations_(operation
 LongOperation::~LongOperation() {
     if (!started_) return;
     operations_.starts_.pop_back();
+    if (operations_.starts_.empty() && operations_.onIdle) operations_.onIdle();
     if (operations_.starts_.empty() && operations_.closing_ && operations_.onIdleWhileClosing) {
         operations_.onIdleWhileClosing();
     }

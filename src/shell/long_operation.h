@@ -48,6 +48,9 @@ public:
     void closeWhenIdle() { closing_ = true; }
     // Runs when the last long operation ends while a close is pending; the window closes itself.
     std::function<void()> onIdleWhileClosing;
+    // Runs whenever the last running long operation has ended (before onIdleWhileClosing); the
+    // progress port shows what it kept back while nobody watched.
+    std::function<void()> onIdle;
 
 private:
     friend class LongOperation;

@@ -56,18 +56,18 @@ void readVideo(QPlainTextEdit& memo) {
 
 // Every record of the frame table and the ranking back to "nothing known".
 void clearFrameTables(FrameModel& model) {
-    for (TFrameRec& frame : model.FrameTable) {
+    model.FrameTable.forEach([](TFrameRec& frame) {
         for (TAlignSlotRec& slot : frame.Slots) {
             slot.X = slot.Y = 0;
             slot.Quality = slot.Difference = 0.0f;
         }
         frame.Improvement = 100.0f;
         frame.Excluded = frame.Dropped = false;
-    }
-    for (TRankRec& rank : model.FrameRanking) {
+    });
+    model.FrameRanking.forEach([](TRankRec& rank) {
         rank.Frame = 0;
         rank.Key = 0.0f;
-    }
+    });
 }
 
 class Startup {
@@ -220,7 +220,7 @@ StartupOutcome Startup::run() {
             {app_, form_, align_, *form_.optimizePage, form_.pointWindows, form_.dialogs, *form_.input, *form_.align,
              *form_.optimize, *form_.shell, *form_.wavelet, *form_.save});
         app_.batch.BatchPending = false;
-        outcome_ = {batch.endProgram, batch.exitCode};
+        outcome_ = {batch.endProgram, batch.exitCode, true};
     }
     if (options_.headless) outcome_.endProgram = true;
     return outcome_;

@@ -27,6 +27,8 @@ struct StartupOutcome {
     // The program ends now with exitCode instead of running its message loop.
     bool endProgram = false;
     int exitCode = 0;
+    // A batch ran before the program ends: its files are written.
+    bool afterBatch = false;
 };
 
 StartupOutcome runStartup(TMainForm& form, const StartupOptions& options);

@@ -105,6 +105,26 @@ TEST(FrameModel, EveryTableHoldsExactlyItsDocumentedEntries) {
     EXPECT_THROW(model.AviSegments[101], std::out_of_range);
 }
 
+TEST(FrameModel, AChangeToEveryRecordAlsoReachesRecordsNeverWrittenBefore) {
+    CappedTable<TAlignSlotRec, 100> table;
+    table[3].X = 7;
+    table.forEach([](TAlignSlotRec& slot) {
+        slot.X += 1;
+        slot.Quality = 2.5f;
+    });
+    const auto& seen = table;
+    EXPECT_EQ(seen[3].X, 8);
+    EXPECT_EQ(seen[1].X, 1) << "made on the way to record 3";
+    // Never used before.
+    EXPECT_EQ(seen[99].X, 1);
+    EXPECT_EQ(seen[99].Quality, 2.5f);
+    EXPECT_EQ(seen[99].ShiftScale, 1.0f);
+    table[50].Y = 4;
+    EXPECT_EQ(seen[50].X, 1);
+    EXPECT_EQ(seen[50].Quality, 2.5f);
+    EXPECT_EQ(seen[50].Y, 4);
+}
+
 TEST(FrameModel, AviSegmentsNumberFramesOnAcrossFiles) {
     FrameModel model;
     model.setAviSegment(0, "/data/a.avi", 100);

@@ -23,6 +23,7 @@
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
+#include "shell/redraw_pacer.h"
 #include "shell/shell_rules.h"
 #include "shell/speed_bar.h"
 #include "shell/tab_strip.h"
@@ -386,6 +387,41 @@ TEST_F(ShellWindowTest, ProgressShowsInTheBarAndStatusPanels) {
     EXPECT_EQ(form->ProgressBar1->maximum(), 40);
     EXPECT_EQ(form->ProgressBar1->value(), 10);
     EXPECT_EQ(form->StatusPanels[3]->text(), "Stack size (n=10)");
+}
+
+TEST_F(ShellWindowTest, AWindowNobodyWatchesShowsTheLastValuesOfALongOperationWhenItEnds) {
+    ASSERT_FALSE(form->isVisible());
+    ProgressPort& progress = context.progress();
+    {
+        const LongOperation operation(context.operations);
+        progress.setMaximum(400);
+        for (int frame = 1; frame <= 400; ++frame) {
+            progress.setPosition(frame);
+            progress.setStatus(2, "Processing frame :" + std::to_string(frame));
+            progress.setCaption("Kestrave processing frame " + std::to_string(frame));
+            progress.processMessages();
+        }
+    }
+    EXPECT_EQ(form->ProgressBar1->maximum(), 400);
+    EXPECT_EQ(form->ProgressBar1->value(), 400);
+    EXPECT_EQ(form->StatusPanels[2]->text(), "Processing frame :400");
+    EXPECT_EQ(form->windowTitle(), "Kestrave processing frame 400");
+}
+
+TEST(RedrawPacer, DrawsEveryStepWhileWatchedAndOncePerIntervalOtherwise) {
+    bool unattended = false;
+    RedrawPacer pacer([&] { return unattended; }, std::chrono::hours(1));
+    EXPECT_TRUE(pacer.due());
+    EXPECT_TRUE(pacer.due());
+    unattended = true;
+    EXPECT_TRUE(pacer.due()) << "the first step of an unattended run";
+    EXPECT_FALSE(pacer.due());
+    pacer.restart();
+    EXPECT_TRUE(pacer.due());
+    EXPECT_FALSE(pacer.due());
+    RedrawPacer always([] { return true; }, std::chrono::seconds(0));
+    EXPECT_TRUE(always.due());
+    EXPECT_TRUE(always.due());
 }
 
 TEST_F(ShellWindowTest, TheDeveloperChordTogglesTheModeAndTheQualityMethodStays) {

@@ -27,7 +27,10 @@
 namespace kestrave {
 
 AlignWindow::AlignWindow(const AlignControllerParts& parts, AlignController& align)
-    : parts_(parts), app_(parts.app), align_(align) {}
+    : parts_(parts),
+      app_(parts.app),
+      align_(align),
+      pacer_(unattendedWindow(*parts.page.window(), [this] { return app_.state.BatchMode; })) {}
 
 AlignWindow::~AlignWindow() {
     setCursor(AlignCursor::Default);
@@ -156,6 +159,8 @@ void AlignWindow::showSegmentPosition(int position) {
 // The aligned box (unless the feature was clicked), with a small circle at its centre for a
 // single input file, and for the spectral methods a circle around the feature.
 void AlignWindow::frameAligned(const AlignedFrameView& view) {
+    const bool paced = app_.alignment.InAlignPass && pacer_.unattended();
+    if (paced && !pacer_.due()) return;
     RegistrationWindows& charts = parts_.registrationWindows;
     TChart& chart = *parts_.frameWindows.Chart8;
     charts.Series5->Assign(view.readout.spectrum);
@@ -164,7 +169,7 @@ void AlignWindow::frameAligned(const AlignedFrameView& view) {
     if (view.picture == nullptr || view.picture->empty()) return;
     // The window shows what was drawn only when the pass lets events through, every tenth frame;
     // drawing the frames between would only cost time.
-    if (app_.alignment.InAlignPass && alignedInPass_++ % 10 != 0) return;
+    if (!paced && app_.alignment.InAlignPass && alignedInPass_++ % 10 != 0) return;
 
     QImage picture = bitmapView(*view.picture).copy();
     QPainter painter(&picture);

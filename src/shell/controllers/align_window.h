@@ -7,6 +7,7 @@
 
 #include "registration/align_frame.h"
 #include "registration/feature_pick.h"
+#include "shell/redraw_pacer.h"
 
 class QImage;
 class QWidget;
@@ -62,6 +63,8 @@ private:
     bool overriding_ = false;
     // Frames aligned in this pass; the preview is drawn for one in ten of them.
     int alignedInPass_ = 0;
+    // A pass nobody watches is drawn a few times per second.
+    RedrawPacer pacer_;
 };
 
 }  // namespace kestrave

@@ -43,7 +43,9 @@ void showPassChart(OptimizePage& page, const OptimizerChart& chart) {
 
 }  // namespace
 
-OptimizeController::PassView::PassView(const OptimizeControllerParts& parts) : parts_(parts) {}
+OptimizeController::PassView::PassView(const OptimizeControllerParts& parts)
+    : parts_(parts),
+      pacer_(unattendedWindow(*parts.optimizePage.window(), [this] { return parts_.app.state.BatchMode; })) {}
 
 int OptimizeController::PassView::windowSide() const {
     const ApplicationContext& app = parts_.app;
@@ -86,6 +88,7 @@ void OptimizeController::PassView::passStarted(const OptimizerChart& chart) {
     showPassChart(page, chart);
     charted_ = static_cast<int>(chart.quality.size());
     shown_ = 0;
+    pacer_.restart();
     showPictures();
 }
 
@@ -93,6 +96,14 @@ void OptimizeController::PassView::frameOptimized(int, int frame, const TFrameRe
                                                   const Bitmap24& currentBox) {
     ApplicationContext& app = parts_.app;
     ++shown_;
+    // The movements plot gathers every frame; the rest shows only the frame in hand.
+    if (parts_.tools.movements->isVisible()) {
+        const int x = record.Slots[0].X + MoveOrigin;
+        const int y = record.Slots[0].Y + MoveOrigin;
+        if (movePicture_.rect().contains(x, y)) movePicture_.setPixel(x, y, qRgb(255, 0, 0));
+    }
+    const bool paced = pacer_.unattended();
+    if (paced && !pacer_.due()) return;
     parts_.alignPage.Framelabel->setText(
         QStringLiteral("Processing frame %1 of %2").arg(frame + 1).arg(app.model.usedframes));
     const TChart& chart = *parts_.frameWindows.Chart8;
@@ -103,12 +114,7 @@ void OptimizeController::PassView::frameOptimized(int, int frame, const TFrameRe
 
     current_ = bitmapView(currentBox).copy();
     frame_ = frame;
-    if (parts_.tools.movements->isVisible()) {
-        const int x = record.Slots[0].X + MoveOrigin;
-        const int y = record.Slots[0].Y + MoveOrigin;
-        if (movePicture_.rect().contains(x, y)) movePicture_.setPixel(x, y, qRgb(255, 0, 0));
-    }
-    if (shown_ % FramesPerRefresh == 0) showPictures();
+    if (paced || shown_ % FramesPerRefresh == 0) showPictures();
 }
 
 void OptimizeController::PassView::passFinished(const OptimizerPassResult& result, double) {

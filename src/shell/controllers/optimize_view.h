@@ -7,6 +7,7 @@
 
 #include "registration/optimizer_passes.h"
 #include "shell/controllers/optimize_controller.h"
+#include "shell/redraw_pacer.h"
 
 namespace kestrave {
 
@@ -40,6 +41,8 @@ private:
     int charted_ = 0;  // frames of the chart of this pass
     int shown_ = 0;    // frames optimized so far in this pass
     int passesFinished_ = 0;
+    // A pass nobody watches is drawn a few times per second.
+    RedrawPacer pacer_;
 };
 
 }  // namespace kestrave
