@@ -1,9 +1,11 @@
 #include "registration/optimizer_passes.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <functional>
+#include <mutex>
 
 #include "frames/pixel_helpers.h"
 #include "platform/parallel.h"
@@ -14,8 +16,9 @@ namespace kestrave {
 
 namespace {
 
-// Frames handed to the cores at once; cancel is tested between chunks.
-constexpr int ChunkFrames = 16;
+// Frames handed to the cores at once (whatever the thread count); cancel is tested and the view
+// told between chunks, while no step runs.
+constexpr int ChunkFrames = 32;
 
 int lastPositionOf(const OptimizerOptions& options) {
     return std::clamp(options.lastPosition, -1, MaxFrameIndex);
@@ -86,9 +89,78 @@ struct PassJob {
     int position = 0;
     int frame = 0;
     int counter = 0;  // the frame's count in the pass's progress
-    std::vector<FramePatch> patches;
     Bitmap24 currentBox;
 };
+
+// The frames of the pass, in ranking order; converged frames only count in the progress. A frame
+// that the ranking lists twice is optimized once (its steps must not run side by side).
+std::vector<PassJob> passJobs(const FrameModel& model, int last, double threshold, float relativeLimit) {
+    std::vector<PassJob> jobs;
+    std::vector<bool> taken(FrameCapacity, false);
+    int counter = 1;
+    for (int j = 0; j <= last; ++j) {
+        const int frame = model.FrameRanking[j].Frame;
+        const TFrameRec& rec = model.FrameTable[frame];
+        if (rec.Excluded || taken[static_cast<std::size_t>(frame)]) continue;
+        if (rec.Improvement <= threshold) {
+            ++counter;
+            continue;
+        }
+        if (!aboveRelativeLimit(model, j, relativeLimit)) continue;
+        taken[static_cast<std::size_t>(frame)] = true;
+        PassJob job;
+        job.position = j;
+        job.frame = frame;
+        job.counter = counter++;
+        jobs.push_back(std::move(job));
+    }
+    return jobs;
+}
+
+// The steps of jobs [first, end): every thread takes the next frame from the prefetcher (one at
+// a time, in list order) as it gets free, copies the parts it reads and optimizes it, so reading
+// and optimizing overlap. Every frame's steps depend only on the frame and the pass's reference,
+// so the results do not depend on which thread took which frame.
+void optimizeChunk(OptimizerContext& context, const OptimizerOptions& options, const OptimizerGeometry& geometry,
+                   const OptimizerReference& reference, FramePrefetcher& prefetcher, std::vector<PassJob>& jobs,
+                   std::size_t first, std::size_t end) {
+    FrameModel& model = context.model;
+    const int fieldCount = options.search.interlaced ? 2 : 1;
+    std::mutex reading;
+    std::size_t next = first;
+    std::atomic<bool> failed{false};
+    parallelFor(0, std::min<std::ptrdiff_t>(threadCount(), static_cast<std::ptrdiff_t>(end - first)),
+                [&](std::ptrdiff_t) {
+                    OptimizerWorkspace workspace;
+                    std::vector<FramePatch> patches;
+                    for (;;) {
+                        std::size_t k = 0;
+                        patches.clear();
+                        {
+                            const std::lock_guard<std::mutex> lock(reading);
+                            if (next == end || failed.load()) return;
+                            k = next++;
+                            try {
+                                const FrameBuffers& buffers = prefetcher.next();
+                                for (int field = 0; field < fieldCount; ++field)
+                                    patches.push_back(takeFramePatch(buffers.Preview,
+                                                                     model.FrameTable[jobs[k].frame], model,
+                                                                     geometry, options.search, field));
+                                prefetcher.release();
+                            } catch (...) {
+                                failed.store(true);
+                                throw;
+                            }
+                        }
+                        PassJob& job = jobs[k];
+                        TFrameRec& rec = model.FrameTable[job.frame];
+                        for (FramePatch& patch : patches)
+                            job.currentBox = optimizeFramePatch(patch, rec, model, reference, options.search,
+                                                                context.GammaTable, workspace)
+                                                 .currentBox;
+                    }
+                });
+}
 
 }  // namespace
 
@@ -181,33 +253,11 @@ OptimizerPassResult Run_Optimizer(OptimizerContext& context, const OptimizerOpti
         3, "Optimizing " + std::to_string(maximum + 1) + " frames " + state.OptimizerStatusText);
     const int step = std::max((maximum - 1) / 20, 1);
 
-    // The frames of the pass, in ranking order; converged frames only count in the progress. A
-    // frame that the ranking lists twice is optimized once (its steps must not run side by side).
-    std::vector<PassJob> jobs;
-    std::vector<bool> taken(FrameCapacity, false);
-    int counter = 1;
-    for (int j = 0; j <= last; ++j) {
-        const int frame = model.FrameRanking[j].Frame;
-        const TFrameRec& rec = model.FrameTable[frame];
-        if (rec.Excluded || taken[static_cast<std::size_t>(frame)]) continue;
-        if (rec.Improvement <= threshold) {
-            ++counter;
-            continue;
-        }
-        if (!aboveRelativeLimit(model, j, state.RelativeLimit)) continue;
-        taken[static_cast<std::size_t>(frame)] = true;
-        PassJob job;
-        job.position = j;
-        job.frame = frame;
-        job.counter = counter++;
-        jobs.push_back(std::move(job));
-    }
-
+    std::vector<PassJob> jobs = passJobs(model, last, threshold, state.RelativeLimit);
     std::vector<int> frames;
     frames.reserve(jobs.size());
     for (const PassJob& job : jobs) frames.push_back(job.frame);
     FramePrefetcher prefetcher(context.frames, std::move(frames));
-    const std::vector<int> fields = options.search.interlaced ? std::vector<int>{0, 1} : std::vector<int>{0};
     const auto chunk = static_cast<std::size_t>(std::max(step, ChunkFrames));
 
     for (std::size_t first = 0; first < jobs.size(); first += chunk) {
@@ -217,29 +267,7 @@ OptimizerPassResult Run_Optimizer(OptimizerContext& context, const OptimizerOpti
             break;
         }
         const std::size_t end = std::min(jobs.size(), first + chunk);
-        for (std::size_t k = first; k < end; ++k) {
-            const FrameBuffers& buffers = prefetcher.next();
-            for (int field : fields) {
-                jobs[k].patches.push_back(takeFramePatch(buffers.Preview, model.FrameTable[jobs[k].frame],
-                                                         model, geometry, options.search, field));
-            }
-            prefetcher.release();
-        }
-        parallelForRange(static_cast<std::ptrdiff_t>(first), static_cast<std::ptrdiff_t>(end),
-                         [&](std::ptrdiff_t from, std::ptrdiff_t to) {
-                             OptimizerWorkspace workspace;
-                             for (std::ptrdiff_t k = from; k < to; ++k) {
-                                 PassJob& job = jobs[static_cast<std::size_t>(k)];
-                                 TFrameRec& rec = model.FrameTable[job.frame];
-                                 for (FramePatch& patch : job.patches) {
-                                     job.currentBox =
-                                         optimizeFramePatch(patch, rec, model, reference, options.search,
-                                                            context.GammaTable, workspace)
-                                             .currentBox;
-                                 }
-                                 job.patches.clear();
-                             }
-                         });
+        optimizeChunk(context, options, geometry, reference, prefetcher, jobs, first, end);
         for (std::size_t k = first; k < end; ++k) {
             const PassJob& job = jobs[k];
             const TFrameRec& rec = model.FrameTable[job.frame];
