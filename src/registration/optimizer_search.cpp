@@ -332,15 +332,19 @@ void interpolateField(Bitmap24& pixels, int left, int top, int frameWidth, int f
     }
 }
 
+// The box of 2 hx + 1 by 2 hy + 1 pixels around (cx, cy); what the picture does not hold stays
+// black.
 Bitmap24 boxAround(const WorkingPicture& picture, int cx, int cy, int hx, int hy) {
     Bitmap24 box(2 * hx + 1, 2 * hy + 1);
+    // Box columns uFirst..uLast lie on the picture.
+    const int uFirst = std::max(0, picture.left - (cx - hx));
+    const int uLast = std::min(box.width(), picture.left + picture.bitmap->width() - (cx - hx)) - 1;
+    if (uLast < uFirst) return box;
     for (int v = 0; v < box.height(); ++v) {
-        for (int u = 0; u < box.width(); ++u) {
-            const int x = cx - hx + u;
-            const int y = cy - hy + v;
-            if (!holds(picture, x, y)) continue;
-            std::memcpy(box.pixel(u, v), picture.bitmap->pixel(x - picture.left, y - picture.top), 3);
-        }
+        const int y = cy - hy + v;
+        if (!holds(picture, cx - hx + uFirst, y)) continue;
+        std::memcpy(box.pixel(uFirst, v), picture.bitmap->pixel(cx - hx + uFirst - picture.left, y - picture.top),
+                    3 * static_cast<std::size_t>(uLast - uFirst + 1));
     }
     return box;
 }
