@@ -121,45 +121,46 @@ std::vector<PassJob> passJobs(const FrameModel& model, int last, double threshol
 // a time, in list order) as it gets free, copies the parts it reads and optimizes it, so reading
 // and optimizing overlap. Every frame's steps depend only on the frame and the pass's reference,
 // so the results do not depend on which thread took which frame.
-void optimizeChunk(OptimizerContext& context, const OptimizerOptions& options, const OptimizerGeometry& geometry,
-                   const OptimizerReference& reference, FramePrefetcher& prefetcher, std::vector<PassJob>& jobs,
-                   std::size_t first, std::size_t end) {
+void optimizeChunk(OptimizerContext& context, const OptimizerOptions& options,
+                   const OptimizerGeometry& geometry, const OptimizerReference& reference,
+                   FramePrefetcher& prefetcher, std::vector<PassJob>& jobs, std::size_t first,
+                   std::size_t end) {
     FrameModel& model = context.model;
     const int fieldCount = options.search.interlaced ? 2 : 1;
     std::mutex reading;
     std::size_t next = first;
     std::atomic<bool> failed{false};
-    parallelFor(0, std::min<std::ptrdiff_t>(threadCount(), static_cast<std::ptrdiff_t>(end - first)),
-                [&](std::ptrdiff_t) {
-                    OptimizerWorkspace workspace;
-                    std::vector<FramePatch> patches;
-                    for (;;) {
-                        std::size_t k = 0;
-                        patches.clear();
-                        {
-                            const std::lock_guard<std::mutex> lock(reading);
-                            if (next == end || failed.load()) return;
-                            k = next++;
-                            try {
-                                const FrameBuffers& buffers = prefetcher.next();
-                                for (int field = 0; field < fieldCount; ++field)
-                                    patches.push_back(takeFramePatch(buffers.Preview,
-                                                                     model.FrameTable[jobs[k].frame], model,
-                                                                     geometry, options.search, field));
-                                prefetcher.release();
-                            } catch (...) {
-                                failed.store(true);
-                                throw;
-                            }
-                        }
-                        PassJob& job = jobs[k];
-                        TFrameRec& rec = model.FrameTable[job.frame];
-                        for (FramePatch& patch : patches)
-                            job.currentBox = optimizeFramePatch(patch, rec, model, reference, options.search,
-                                                                context.GammaTable, workspace)
-                                                 .currentBox;
+    parallelFor(
+        0, std::min<std::ptrdiff_t>(threadCount(), static_cast<std::ptrdiff_t>(end - first)),
+        [&](std::ptrdiff_t) {
+            OptimizerWorkspace workspace;
+            std::vector<FramePatch> patches;
+            for (;;) {
+                std::size_t k = 0;
+                patches.clear();
+                {
+                    const std::lock_guard<std::mutex> lock(reading);
+                    if (next == end || failed.load()) return;
+                    k = next++;
+                    try {
+                        const FrameBuffers& buffers = prefetcher.next();
+                        for (int field = 0; field < fieldCount; ++field)
+                            patches.push_back(takeFramePatch(buffers.Preview, model.FrameTable[jobs[k].frame],
+                                                             model, geometry, options.search, field));
+                        prefetcher.release();
+                    } catch (...) {
+                        failed.store(true);
+                        throw;
                     }
-                });
+                }
+                PassJob& job = jobs[k];
+                TFrameRec& rec = model.FrameTable[job.frame];
+                for (FramePatch& patch : patches)
+                    job.currentBox = optimizeFramePatch(patch, rec, model, reference, options.search,
+                                                        context.GammaTable, workspace)
+                                         .currentBox;
+            }
+        });
 }
 
 }  // namespace

@@ -50,6 +50,7 @@ public:
         y = std::clamp(y, 0, dark_->MaxY);
         return (*dark_)[x][y] * DarkScale;
     }
+    bool none() const { return dark_ == nullptr; }
 
 private:
     const OptimizerGeometry& geometry_;
@@ -89,6 +90,7 @@ FillResult fillWindow(std::vector<float>& window, const WorkingPicture& picture,
     const int dxFirst = std::max({-reach, -g.featureX, -baseX, picture.left - baseX});
     const int dxLast = std::min({reach, g.imageWidth - 1 - g.featureX, g.imageWidth - 1 - baseX,
                                  picture.left + picture.bitmap->width() - 1 - baseX});
+    const bool wholeLevels = !options.Colourstack && dark.none();
     for (int dy = -reach; dy <= reach; ++dy) {
         const int refY = g.featureY + dy;
         const int y = baseY + dy;
@@ -96,9 +98,25 @@ FillResult fillWindow(std::vector<float>& window, const WorkingPicture& picture,
         if (y < picture.top || y - picture.top >= picture.bitmap->height()) continue;
         float* cells = window.data() + static_cast<std::size_t>(dy + reach) * S;
         const std::uint8_t* row = picture.bitmap->row(y - picture.top);
+        if (wholeLevels) {
+            // Green bytes without a dark: every partial sum is a whole number far below 2^53, which
+            // a double holds exactly in any order, so the row is summed as integers.
+            long long rowSum = 0;
+            const std::uint8_t* green =
+                row + 3 * static_cast<std::size_t>(baseX + dxFirst - picture.left) + 1;
+            for (int dx = dxFirst; dx <= dxLast; ++dx) {
+                const std::uint8_t level = green[3 * static_cast<std::size_t>(dx - dxFirst)];
+                cells[dx + reach] = level;
+                rowSum += level;
+            }
+            fill.sum += static_cast<double>(rowSum);
+            fill.count += std::max(0, dxLast - dxFirst + 1);
+            continue;
+        }
         for (int dx = dxFirst; dx <= dxLast; ++dx) {
             const int x = baseX + dx;
-            const float v = pixelLevel(row + 3 * static_cast<std::size_t>(x - picture.left), options) - dark.at(x, y);
+            const float v =
+                pixelLevel(row + 3 * static_cast<std::size_t>(x - picture.left), options) - dark.at(x, y);
             cells[dx + reach] = v;
             fill.sum += v;
             ++fill.count;
@@ -154,22 +172,43 @@ void differencesAt(const std::vector<double>& reference, const std::vector<doubl
     for (int n = 0; n < N; ++n) out[n] = sum[n] / static_cast<double>(m);
 }
 
-// The differences of `count` offsets, four at a time.
+// The differences of `count` offsets, at most eight at a time and the groups as even as can be
+// (a group takes as long as its slowest chain, however few offsets it holds).
 void differencesOf(const std::vector<double>& reference, const std::vector<double>& frame,
                    const OptimizerGeometry& g, const int (*offsets)[2], int count, double* out) {
-    for (; count >= 4; count -= 4, offsets += 4, out += 4) differencesAt<4>(reference, frame, g, offsets, out);
-    switch (count) {
-        case 3:
-            differencesAt<3>(reference, frame, g, offsets, out);
-            break;
-        case 2:
-            differencesAt<2>(reference, frame, g, offsets, out);
-            break;
-        case 1:
-            differencesAt<1>(reference, frame, g, offsets, out);
-            break;
-        default:
-            break;
+    constexpr int Widest = 8;
+    while (count > 0) {
+        const int groups = (count + Widest - 1) / Widest;
+        const int n = (count + groups - 1) / groups;
+        switch (n) {
+            case 8:
+                differencesAt<8>(reference, frame, g, offsets, out);
+                break;
+            case 7:
+                differencesAt<7>(reference, frame, g, offsets, out);
+                break;
+            case 6:
+                differencesAt<6>(reference, frame, g, offsets, out);
+                break;
+            case 5:
+                differencesAt<5>(reference, frame, g, offsets, out);
+                break;
+            case 4:
+                differencesAt<4>(reference, frame, g, offsets, out);
+                break;
+            case 3:
+                differencesAt<3>(reference, frame, g, offsets, out);
+                break;
+            case 2:
+                differencesAt<2>(reference, frame, g, offsets, out);
+                break;
+            default:
+                differencesAt<1>(reference, frame, g, offsets, out);
+                break;
+        }
+        count -= n;
+        offsets += n;
+        out += n;
     }
 }
 
@@ -343,7 +382,8 @@ Bitmap24 boxAround(const WorkingPicture& picture, int cx, int cy, int hx, int hy
     for (int v = 0; v < box.height(); ++v) {
         const int y = cy - hy + v;
         if (!holds(picture, cx - hx + uFirst, y)) continue;
-        std::memcpy(box.pixel(uFirst, v), picture.bitmap->pixel(cx - hx + uFirst - picture.left, y - picture.top),
+        std::memcpy(box.pixel(uFirst, v),
+                    picture.bitmap->pixel(cx - hx + uFirst - picture.left, y - picture.top),
                     3 * static_cast<std::size_t>(uLast - uFirst + 1));
     }
     return box;

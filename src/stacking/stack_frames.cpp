@@ -236,8 +236,8 @@ StackOptions runOptions(const StackOptions& requested) {
 }
 
 // The status lines that announce the stack: its size and, when sigma clipping, the pass.
-void announceStack(const StackOptions& options, int counted, int canvasW, int canvasH, const StackResult& result,
-                   ProgressPort& progress) {
+void announceStack(const StackOptions& options, int counted, int canvasW, int canvasH,
+                   const StackResult& result, ProgressPort& progress) {
     progress.setStatus(3, "Final Stack size " + sizeText(counted, canvasW, canvasH, result.sizeSuffix));
     if (!options.Statistical) return;
     const bool firstPass = !options.SigmaFinalPass;
@@ -266,7 +266,8 @@ bool allocateSums(int canvasW, int canvasH, bool fitsColour, bool firstPass, Sta
 // planes cannot be allocated.
 bool completeStack(FrameModel& model, ProgramState& state, ImageDataSection& section,
                    const StackOptions& options, const StackAccumulator& accumulator, StackSums& sums,
-                   int canvasW, int canvasH, ProgressPort& progress, MessagePort& messages, StackResult& result) {
+                   int canvasW, int canvasH, ProgressPort& progress, MessagePort& messages,
+                   StackResult& result) {
     const StackPointSet& points = options.Points;
     const bool firstPass = options.Statistical && !options.SigmaFinalPass;
     const bool rawSer = model.InputIsSER && !options.DebayerEnabled;
@@ -374,8 +375,8 @@ StackResult stackFrames(FrameModel& model, ProgramState& state, ImageDataSection
         result.outcome = StackOutcome::Cancelled;
         return result;
     }
-    if (!completeStack(model, state, section, options, accumulator, sums, canvasW, canvasH, progress, messages,
-                       result))
+    if (!completeStack(model, state, section, options, accumulator, sums, canvasW, canvasH, progress,
+                       messages, result))
         return result;
     result.SigmaFinalPass = options.SigmaFinalPass ? false : options.Statistical;
     result.outcome = StackOutcome::Stacked;

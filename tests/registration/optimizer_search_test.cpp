@@ -69,7 +69,8 @@ TEST(Optimize, CurrentBoxShowsTheFrameAroundTheNewShiftAndBlackBeyondIt) {
             const bool inFrame = x >= 0 && y >= 0 && x < 160 && y < 160;
             outside += !inFrame;
             for (int c = 0; c < 3; ++c)
-                ASSERT_EQ(result.currentBox.pixel(u, v)[c], inFrame ? frame.pixel(x, y)[c] : 0) << u << "," << v;
+                ASSERT_EQ(result.currentBox.pixel(u, v)[c], inFrame ? frame.pixel(x, y)[c] : 0)
+                    << u << "," << v;
         }
     EXPECT_GT(outside, 0);
 }
