@@ -176,36 +176,16 @@ void differencesAt(const std::vector<double>& reference, const std::vector<doubl
 // (a group takes as long as its slowest chain, however few offsets it holds).
 void differencesOf(const std::vector<double>& reference, const std::vector<double>& frame,
                    const OptimizerGeometry& g, const int (*offsets)[2], int count, double* out) {
+    using Group = void (*)(const std::vector<double>&, const std::vector<double>&, const OptimizerGeometry&,
+                           const int(*)[2], double*);
+    constexpr Group ByWidth[] = {nullptr,          differencesAt<1>, differencesAt<2>,
+                                 differencesAt<3>, differencesAt<4>, differencesAt<5>,
+                                 differencesAt<6>, differencesAt<7>, differencesAt<8>};
     constexpr int Widest = 8;
     while (count > 0) {
         const int groups = (count + Widest - 1) / Widest;
         const int n = (count + groups - 1) / groups;
-        switch (n) {
-            case 8:
-                differencesAt<8>(reference, frame, g, offsets, out);
-                break;
-            case 7:
-                differencesAt<7>(reference, frame, g, offsets, out);
-                break;
-            case 6:
-                differencesAt<6>(reference, frame, g, offsets, out);
-                break;
-            case 5:
-                differencesAt<5>(reference, frame, g, offsets, out);
-                break;
-            case 4:
-                differencesAt<4>(reference, frame, g, offsets, out);
-                break;
-            case 3:
-                differencesAt<3>(reference, frame, g, offsets, out);
-                break;
-            case 2:
-                differencesAt<2>(reference, frame, g, offsets, out);
-                break;
-            default:
-                differencesAt<1>(reference, frame, g, offsets, out);
-                break;
-        }
+        ByWidth[n](reference, frame, g, offsets, out);
         count -= n;
         offsets += n;
         out += n;
