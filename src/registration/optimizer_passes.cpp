@@ -1,9 +1,11 @@
 #include "registration/optimizer_passes.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <functional>
+#include <mutex>
 
 #include "frames/pixel_helpers.h"
 #include "platform/parallel.h"
@@ -14,8 +16,9 @@ namespace kestrave {
 
 namespace {
 
-// Frames handed to the cores at once; cancel is tested between chunks.
-constexpr int ChunkFrames = 16;
+// Frames handed to the cores at once (whatever the thread count); cancel is tested and the view
+// told between chunks, while no step runs.
+constexpr int ChunkFrames = 32;
 
 int lastPositionOf(const OptimizerOptions& options) {
     return std::clamp(options.lastPosition, -1, MaxFrameIndex);
@@ -86,9 +89,79 @@ struct PassJob {
     int position = 0;
     int frame = 0;
     int counter = 0;  // the frame's count in the pass's progress
-    std::vector<FramePatch> patches;
     Bitmap24 currentBox;
 };
+
+// The frames of the pass, in ranking order; converged frames only count in the progress. A frame
+// that the ranking lists twice is optimized once (its steps must not run side by side).
+std::vector<PassJob> passJobs(const FrameModel& model, int last, double threshold, float relativeLimit) {
+    std::vector<PassJob> jobs;
+    std::vector<bool> taken(FrameCapacity, false);
+    int counter = 1;
+    for (int j = 0; j <= last; ++j) {
+        const int frame = model.FrameRanking[j].Frame;
+        const TFrameRec& rec = model.FrameTable[frame];
+        if (rec.Excluded || taken[static_cast<std::size_t>(frame)]) continue;
+        if (rec.Improvement <= threshold) {
+            ++counter;
+            continue;
+        }
+        if (!aboveRelativeLimit(model, j, relativeLimit)) continue;
+        taken[static_cast<std::size_t>(frame)] = true;
+        PassJob job;
+        job.position = j;
+        job.frame = frame;
+        job.counter = counter++;
+        jobs.push_back(std::move(job));
+    }
+    return jobs;
+}
+
+// The steps of jobs [first, end): every thread takes the next frame from the prefetcher (one at
+// a time, in list order) as it gets free, copies the parts it reads and optimizes it, so reading
+// and optimizing overlap. Every frame's steps depend only on the frame and the pass's reference,
+// so the results do not depend on which thread took which frame.
+void optimizeChunk(OptimizerContext& context, const OptimizerOptions& options,
+                   const OptimizerGeometry& geometry, const OptimizerReference& reference,
+                   FramePrefetcher& prefetcher, std::vector<PassJob>& jobs, std::size_t first,
+                   std::size_t end) {
+    FrameModel& model = context.model;
+    const int fieldCount = options.search.interlaced ? 2 : 1;
+    std::mutex reading;
+    std::size_t next = first;
+    std::atomic<bool> failed{false};
+    parallelFor(
+        0, std::min<std::ptrdiff_t>(threadCount(), static_cast<std::ptrdiff_t>(end - first)),
+        [&](std::ptrdiff_t) {
+            OptimizerWorkspace workspace;
+            std::vector<FramePatch> patches;
+            for (;;) {
+                std::size_t k = 0;
+                patches.clear();
+                {
+                    const std::lock_guard<std::mutex> lock(reading);
+                    if (next == end || failed.load()) return;
+                    k = next++;
+                    try {
+                        const FrameBuffers& buffers = prefetcher.next();
+                        for (int field = 0; field < fieldCount; ++field)
+                            patches.push_back(takeFramePatch(buffers.Preview, model.FrameTable[jobs[k].frame],
+                                                             model, geometry, options.search, field));
+                        prefetcher.release();
+                    } catch (...) {
+                        failed.store(true);
+                        throw;
+                    }
+                }
+                PassJob& job = jobs[k];
+                TFrameRec& rec = model.FrameTable[job.frame];
+                for (FramePatch& patch : patches)
+                    job.currentBox = optimizeFramePatch(patch, rec, model, reference, options.search,
+                                                        context.GammaTable, workspace)
+                                         .currentBox;
+            }
+        });
+}
 
 }  // namespace
 
@@ -153,154 +226,61 @@ OptimizerChart optimizerChart(const FrameModel& model, int lastPosition, float R
     return chart;
 }
 
-namespace {
-
-// The pass's reference window, from Image1 (after a new reference from ReferenceImage) at the
-// feature position.
-struct PassReference {
-    OptimizerGeometry geometry;
-    OptimizerReference window;
-};
-PassReference passReference(OptimizerContext& context, const OptimizerOptions& options) {
-    OptimizerState& state = context.optimizer;
-    if (state.NewReferenceMade && !state.ReferenceImage.empty()) {
-        CopyBitmap(state.ReferenceImage, context.registration.Image1);
-    }
-    const OptimizerGeometry geometry = optimizerGeometry(
-        options.FFTSize, context.program.FeatureX, context.program.FeatureY, context.model, options.search);
-    return {geometry,
-            buildReferenceWindow(context.registration.Image1, context.model, geometry, options.search)};
-}
-
-// The pass's chart goes to the observer and its frame count to the progress port; returns the
-// number of chart points.
-int announcePass(OptimizerContext& context, int last) {
-    const OptimizerState& state = context.optimizer;
-    const OptimizerChart chart = optimizerChart(context.model, last, state.RelativeLimit);
-    const int counted = static_cast<int>(chart.quality.size());
-    context.observer.passStarted(chart);
-    const int maximum = std::max(counted, 1);
-    context.progress.setMaximum(maximum);
-    context.progress.setStatus(
-        3, "Optimizing " + std::to_string(maximum + 1) + " frames " + state.OptimizerStatusText);
-    return counted;
-}
-
-// The frames of the pass, in ranking order; converged frames only count in the progress. A frame
-// that the ranking lists twice is optimized once (its steps must not run side by side).
-std::vector<PassJob> passJobs(const FrameModel& model, int last, double threshold, float RelativeLimit) {
-    std::vector<PassJob> jobs;
-    std::vector<bool> taken(FrameCapacity, false);
-    int counter = 1;
-    for (int j = 0; j <= last; ++j) {
-        const int frame = model.FrameRanking[j].Frame;
-        const TFrameRec& rec = model.FrameTable[frame];
-        if (rec.Excluded || taken[static_cast<std::size_t>(frame)]) continue;
-        if (rec.Improvement <= threshold) {
-            ++counter;
-            continue;
-        }
-        if (!aboveRelativeLimit(model, j, RelativeLimit)) continue;
-        taken[static_cast<std::size_t>(frame)] = true;
-        PassJob job;
-        job.position = j;
-        job.frame = frame;
-        job.counter = counter++;
-        jobs.push_back(std::move(job));
-    }
-    return jobs;
-}
-
-// The jobs first..end-1 of a pass: handed to the cores together, published together.
-struct PassChunk {
-    std::vector<PassJob>& jobs;
-    std::size_t first;
-    std::size_t end;
-};
-
-// Reads the chunk's frames in order and cuts each frame's compared patch (one per field).
-void takePatches(const PassChunk& chunk, FramePrefetcher& prefetcher, const FrameModel& model,
-                 const OptimizerGeometry& geometry, const OptimizerSearchOptions& search) {
-    const std::vector<int> fields = search.interlaced ? std::vector<int>{0, 1} : std::vector<int>{0};
-    for (std::size_t k = chunk.first; k < chunk.end; ++k) {
-        PassJob& job = chunk.jobs[k];
-        const FrameBuffers& buffers = prefetcher.next();
-        for (int field : fields) {
-            job.patches.push_back(
-                takeFramePatch(buffers.Preview, model.FrameTable[job.frame], model, geometry, search, field));
-        }
-        prefetcher.release();
-    }
-}
-
-// Gives every frame of the chunk its optimizer step, on all cores.
-void optimizeChunk(const PassChunk& chunk, FrameModel& model, const OptimizerReference& reference,
-                   const OptimizerSearchOptions& search, const GammaTableArray& GammaTable) {
-    parallelForRange(static_cast<std::ptrdiff_t>(chunk.first), static_cast<std::ptrdiff_t>(chunk.end),
-                     [&](std::ptrdiff_t from, std::ptrdiff_t to) {
-                         OptimizerWorkspace workspace;
-                         for (std::ptrdiff_t k = from; k < to; ++k) {
-                             PassJob& job = chunk.jobs[static_cast<std::size_t>(k)];
-                             TFrameRec& rec = model.FrameTable[job.frame];
-                             for (FramePatch& patch : job.patches) {
-                                 job.currentBox = optimizeFramePatch(patch, rec, model, reference, search,
-                                                                     GammaTable, workspace)
-                                                      .currentBox;
-                             }
-                             job.patches.clear();
-                         }
-                     });
-}
-
-// The chunk's frames in ranking order: the shift sums, the count and the observer's notices.
-void publishChunk(const PassChunk& chunk, const FrameModel& model, OptimizerObserver& observer,
-                  OptimizerPassResult& result) {
-    for (std::size_t k = chunk.first; k < chunk.end; ++k) {
-        const PassJob& job = chunk.jobs[k];
-        const TFrameRec& rec = model.FrameTable[job.frame];
-        result.xSum += std::abs(rec.Slots[0].X);
-        result.ySum += std::abs(rec.Slots[0].Y);
-        ++result.optimized;
-        observer.frameOptimized(job.position, job.frame, rec, job.currentBox);
-    }
-}
-
-}  // namespace
-
 OptimizerPassResult Run_Optimizer(OptimizerContext& context, const OptimizerOptions& options) {
+    AlignmentState& alignment = context.alignment;
     FrameModel& model = context.model;
     OptimizerState& state = context.optimizer;
     OptimizerPassResult result;
     context.program.progstatus = TProgStatus::psOptimized;
-    const PassReference reference = passReference(context, options);
+    if (state.NewReferenceMade && !state.ReferenceImage.empty()) {
+        CopyBitmap(state.ReferenceImage, context.registration.Image1);
+    }
+    const OptimizerGeometry geometry = optimizerGeometry(options.FFTSize, context.program.FeatureX,
+                                                         context.program.FeatureY, model, options.search);
+    const OptimizerReference reference =
+        buildReferenceWindow(context.registration.Image1, model, geometry, options.search);
 
     state.InOptimizePass = true;
     const ScopeExit passEnds([&state] { state.InOptimizePass = false; });
     const int last = lastPositionOf(options);
-    result.counted = announcePass(context, last);
-    const int step = std::max((std::max(result.counted, 1) - 1) / 20, 1);
+    const double threshold = options.OptimizeSpin;
 
-    std::vector<PassJob> jobs = passJobs(model, last, options.OptimizeSpin, state.RelativeLimit);
+    const OptimizerChart chart = optimizerChart(model, last, state.RelativeLimit);
+    result.counted = static_cast<int>(chart.quality.size());
+    context.observer.passStarted(chart);
+    const int maximum = std::max(result.counted, 1);
+    context.progress.setMaximum(maximum);
+    context.progress.setStatus(
+        3, "Optimizing " + std::to_string(maximum + 1) + " frames " + state.OptimizerStatusText);
+    const int step = std::max((maximum - 1) / 20, 1);
+
+    std::vector<PassJob> jobs = passJobs(model, last, threshold, state.RelativeLimit);
     std::vector<int> frames;
     frames.reserve(jobs.size());
     for (const PassJob& job : jobs) frames.push_back(job.frame);
     FramePrefetcher prefetcher(context.frames, std::move(frames));
-    const auto chunkFrames = static_cast<std::size_t>(std::max(step, ChunkFrames));
+    const auto chunk = static_cast<std::size_t>(std::max(step, ChunkFrames));
 
-    for (std::size_t first = 0; first < jobs.size(); first += chunkFrames) {
+    for (std::size_t first = 0; first < jobs.size(); first += chunk) {
         context.progress.setPosition(jobs[first].counter);
         if (context.progress.cancelled()) {
             result.cancelled = true;
             break;
         }
-        const PassChunk chunk{jobs, first, std::min(jobs.size(), first + chunkFrames)};
-        takePatches(chunk, prefetcher, model, reference.geometry, options.search);
-        optimizeChunk(chunk, model, reference.window, options.search, context.GammaTable);
-        publishChunk(chunk, model, context.observer, result);
+        const std::size_t end = std::min(jobs.size(), first + chunk);
+        optimizeChunk(context, options, geometry, reference, prefetcher, jobs, first, end);
+        for (std::size_t k = first; k < end; ++k) {
+            const PassJob& job = jobs[k];
+            const TFrameRec& rec = model.FrameTable[job.frame];
+            result.xSum += std::abs(rec.Slots[0].X);
+            result.ySum += std::abs(rec.Slots[0].Y);
+            ++result.optimized;
+            context.observer.frameOptimized(job.position, job.frame, rec, job.currentBox);
+        }
     }
 
-    context.alignment.DifferenceSum = differenceSum(model, last);
-    context.observer.passFinished(result, context.alignment.DifferenceSum);
+    alignment.DifferenceSum = differenceSum(model, last);
+    context.observer.passFinished(result, alignment.DifferenceSum);
     setProcessStage(context.program, TProcessStage::stAligned);
     context.program.activepage = TMainTab::tabStack;
     return result;

@@ -50,6 +50,7 @@ public:
         y = std::clamp(y, 0, dark_->MaxY);
         return (*dark_)[x][y] * DarkScale;
     }
+    bool none() const { return dark_ == nullptr; }
 
 private:
     const OptimizerGeometry& geometry_;
@@ -84,19 +85,38 @@ FillResult fillWindow(std::vector<float>& window, const WorkingPicture& picture,
     const int reach = g.h + g.r;
     window.assign(static_cast<std::size_t>(S) * S, 0.0f);
     FillResult fill;
-    auto insideImage = [&g](int x, int y) {
-        return x >= 0 && y >= 0 && x < g.imageWidth && y < g.imageHeight;
-    };
+    // The cells of a row that are filled: dx where the reference position and the frame position
+    // lie inside the working image and the picture holds the frame position.
+    const int dxFirst = std::max({-reach, -g.featureX, -baseX, picture.left - baseX});
+    const int dxLast = std::min({reach, g.imageWidth - 1 - g.featureX, g.imageWidth - 1 - baseX,
+                                 picture.left + picture.bitmap->width() - 1 - baseX});
+    const bool wholeLevels = !options.Colourstack && dark.none();
     for (int dy = -reach; dy <= reach; ++dy) {
         const int refY = g.featureY + dy;
         const int y = baseY + dy;
         if (refY < 0 || refY >= g.imageHeight || y < 0 || y >= g.imageHeight) continue;
+        if (y < picture.top || y - picture.top >= picture.bitmap->height()) continue;
         float* cells = window.data() + static_cast<std::size_t>(dy + reach) * S;
-        for (int dx = -reach; dx <= reach; ++dx) {
+        const std::uint8_t* row = picture.bitmap->row(y - picture.top);
+        if (wholeLevels) {
+            // Green bytes without a dark: every partial sum is a whole number far below 2^53, which
+            // a double holds exactly in any order, so the row is summed as integers.
+            long long rowSum = 0;
+            const std::uint8_t* green =
+                row + 3 * static_cast<std::size_t>(baseX + dxFirst - picture.left) + 1;
+            for (int dx = dxFirst; dx <= dxLast; ++dx) {
+                const std::uint8_t level = green[3 * static_cast<std::size_t>(dx - dxFirst)];
+                cells[dx + reach] = level;
+                rowSum += level;
+            }
+            fill.sum += static_cast<double>(rowSum);
+            fill.count += std::max(0, dxLast - dxFirst + 1);
+            continue;
+        }
+        for (int dx = dxFirst; dx <= dxLast; ++dx) {
             const int x = baseX + dx;
-            if (!insideImage(g.featureX + dx, refY) || !insideImage(x, y) || !holds(picture, x, y)) continue;
             const float v =
-                pixelLevel(picture.bitmap->pixel(x - picture.left, y - picture.top), options) - dark.at(x, y);
+                pixelLevel(row + 3 * static_cast<std::size_t>(x - picture.left), options) - dark.at(x, y);
             cells[dx + reach] = v;
             fill.sum += v;
             ++fill.count;
@@ -120,24 +140,56 @@ void levelWindow(std::vector<float>& window, FillResult fill, const OptimizerSea
     for (float& cell : window) cell -= mean;
 }
 
-// D(a, b): the mean over the compared cells of (reference - frame shifted by (a, b))^2.
-double differenceAt(const std::vector<float>& reference, const std::vector<float>& frame,
-                    const OptimizerGeometry& g, int a, int b) {
+// D(a, b): the mean over the compared cells of (reference - frame shifted by (a, b))^2, for N
+// offsets at once. Each offset keeps its own sums, added in the same order as one offset alone
+// (cell by cell along a row into the row's sum, row sums in row order), so every D is the same
+// number whichever offsets share the walk; walking them together only lets their additions
+// overlap. The windows are the float cells widened to double.
+template <int N>
+void differencesAt(const std::vector<double>& reference, const std::vector<double>& frame,
+                   const OptimizerGeometry& g, const int (*offsets)[2], double* out) {
     const int S = g.S;
-    double sum = 0.0;
+    const int first = g.firstColumn;
+    const int count = g.lastColumn - g.firstColumn + 1;
+    double sum[N] = {};
     for (int j = g.firstRow; j <= g.lastRow; ++j) {
-        const float* ref = reference.data() + static_cast<std::size_t>(j) * S;
-        const float* cur = frame.data() + static_cast<std::size_t>(j + b) * S + a;
-        double row = 0.0;
-        for (int i = g.firstColumn; i <= g.lastColumn; ++i) {
-            const double d = static_cast<double>(ref[i]) - cur[i];
-            row += d * d;
+        const double* ref = reference.data() + static_cast<std::size_t>(j) * S + first;
+        const double* cur[N];
+        for (int n = 0; n < N; ++n)
+            cur[n] = frame.data() + static_cast<std::size_t>(j + offsets[n][1]) * S + offsets[n][0] + first;
+        double row[N] = {};
+        for (int i = 0; i < count; ++i) {
+            const double level = ref[i];
+            for (int n = 0; n < N; ++n) {
+                const double d = level - cur[n][i];
+                row[n] += d * d;
+            }
         }
-        sum += row;
+        for (int n = 0; n < N; ++n) sum[n] += row[n];
     }
     const long long m =
         static_cast<long long>(g.lastColumn - g.firstColumn + 1) * (g.lastRow - g.firstRow + 1);
-    return sum / static_cast<double>(m);
+    for (int n = 0; n < N; ++n) out[n] = sum[n] / static_cast<double>(m);
+}
+
+// The differences of `count` offsets, at most eight at a time and the groups as even as can be
+// (a group takes as long as its slowest chain, however few offsets it holds).
+void differencesOf(const std::vector<double>& reference, const std::vector<double>& frame,
+                   const OptimizerGeometry& g, const int (*offsets)[2], int count, double* out) {
+    using Group = void (*)(const std::vector<double>&, const std::vector<double>&, const OptimizerGeometry&,
+                           const int(*)[2], double*);
+    constexpr Group ByWidth[] = {nullptr,          differencesAt<1>, differencesAt<2>,
+                                 differencesAt<3>, differencesAt<4>, differencesAt<5>,
+                                 differencesAt<6>, differencesAt<7>, differencesAt<8>};
+    constexpr int Widest = 8;
+    while (count > 0) {
+        const int groups = (count + Widest - 1) / Widest;
+        const int n = (count + groups - 1) / groups;
+        ByWidth[n](reference, frame, g, offsets, out);
+        count -= n;
+        offsets += n;
+        out += n;
+    }
 }
 
 // The acceptance of candidates against the best difference so far.
@@ -170,37 +222,57 @@ private:
     double best_ = 0.0;
 };
 
-void rasterSearch(const std::vector<float>& reference, const std::vector<float>& frame,
+void rasterSearch(const std::vector<double>& reference, const std::vector<double>& frame,
                   const OptimizerGeometry& g, Acceptance& acceptance, OptimizeStepResult& result) {
+    // One column of the raster (every b of one a) is measured at once, then offered in order.
+    int offsets[DifferenceTableSide][2];
+    double d[DifferenceTableSide];
     for (int a = -g.r; a <= g.r; ++a) {
         for (int b = -g.r; b <= g.r; ++b) {
-            const double d = differenceAt(reference, frame, g, a, b);
-            result.table[tableIndex(a, b)] = static_cast<float>(d);
-            acceptance.offer(d, a, b, result);
+            offsets[b + g.r][0] = a;
+            offsets[b + g.r][1] = b;
+        }
+        differencesOf(reference, frame, g, offsets, 2 * g.r + 1, d);
+        for (int b = -g.r; b <= g.r; ++b) {
+            result.table[tableIndex(a, b)] = static_cast<float>(d[b + g.r]);
+            acceptance.offer(d[b + g.r], a, b, result);
         }
     }
 }
 
 // The diamond walk, never leaving the search radius. Differences already measured are looked up
-// instead of measured again; they are the same numbers.
-void diamondSearch(const std::vector<float>& reference, const std::vector<float>& frame,
+// instead of measured again; they are the same numbers. The offsets of a diamond that are not
+// measured yet are measured together before the walk looks at them.
+void diamondSearch(const std::vector<double>& reference, const std::vector<double>& frame,
                    const OptimizerGeometry& g, Acceptance& acceptance, OptimizeStepResult& result) {
     std::array<double, DifferenceTableSide * DifferenceTableSide> measured;
     measured.fill(-1.0);
-    auto difference = [&](int a, int b) {
-        double& d = measured[tableIndex(a, b)];
-        if (d < 0.0) d = differenceAt(reference, frame, g, a, b);
-        return d;
+    const auto inRadius = [&g](int a, int b) { return std::abs(a) <= g.r && std::abs(b) <= g.r; };
+    const auto measure = [&](const auto& diamond, int startX, int startY) {
+        int offsets[9][2];
+        int count = 0;
+        for (const auto& o : diamond) {
+            const int a = startX + o[0];
+            const int b = startY + o[1];
+            if (!inRadius(a, b) || measured[tableIndex(a, b)] >= 0.0) continue;
+            offsets[count][0] = a;
+            offsets[count][1] = b;
+            ++count;
+        }
+        double d[9];
+        differencesOf(reference, frame, g, offsets, count, d);
+        for (int k = 0; k < count; ++k) measured[tableIndex(offsets[k][0], offsets[k][1])] = d[k];
     };
     double best = acceptance.best();
     int cx = 0;
     int cy = 0;
     auto walk = [&](const auto& diamond, int startX, int startY) {
+        measure(diamond, startX, startY);
         for (const auto& o : diamond) {
             const int a = startX + o[0];
             const int b = startY + o[1];
-            if (std::abs(a) > g.r || std::abs(b) > g.r) continue;
-            const double d = difference(a, b);
+            if (!inRadius(a, b)) continue;
+            const double d = measured[tableIndex(a, b)];
             if (d < best) {
                 best = d;
                 cx = a;
@@ -279,15 +351,20 @@ void interpolateField(Bitmap24& pixels, int left, int top, int frameWidth, int f
     }
 }
 
+// The box of 2 hx + 1 by 2 hy + 1 pixels around (cx, cy); what the picture does not hold stays
+// black.
 Bitmap24 boxAround(const WorkingPicture& picture, int cx, int cy, int hx, int hy) {
     Bitmap24 box(2 * hx + 1, 2 * hy + 1);
+    // Box columns uFirst..uLast lie on the picture.
+    const int uFirst = std::max(0, picture.left - (cx - hx));
+    const int uLast = std::min(box.width(), picture.left + picture.bitmap->width() - (cx - hx)) - 1;
+    if (uLast < uFirst) return box;
     for (int v = 0; v < box.height(); ++v) {
-        for (int u = 0; u < box.width(); ++u) {
-            const int x = cx - hx + u;
-            const int y = cy - hy + v;
-            if (!holds(picture, x, y)) continue;
-            std::memcpy(box.pixel(u, v), picture.bitmap->pixel(x - picture.left, y - picture.top), 3);
-        }
+        const int y = cy - hy + v;
+        if (!holds(picture, cx - hx + uFirst, y)) continue;
+        std::memcpy(box.pixel(uFirst, v),
+                    picture.bitmap->pixel(cx - hx + uFirst - picture.left, y - picture.top),
+                    3 * static_cast<std::size_t>(uLast - uFirst + 1));
     }
     return box;
 }
@@ -382,6 +459,7 @@ OptimizerReference buildReferenceWindow(const Bitmap24& Image1, const FrameModel
     const FillResult fill =
         fillWindow(reference.window, picture, geometry.featureX, geometry.featureY, geometry, options, dark);
     levelWindow(reference.window, fill, options);
+    reference.compared.assign(reference.window.begin(), reference.window.end());
     return reference;
 }
 
@@ -476,13 +554,14 @@ OptimizeStepResult optimizeFramePatch(FramePatch& patch, TFrameRec& record, cons
     const FillResult fill = fillWindow(workspace.frameWindow, picture, g.featureX + patch.startX,
                                        g.featureY + patch.startY, g, options, dark);
     levelWindow(workspace.frameWindow, fill, options);
+    workspace.comparedFrame.assign(workspace.frameWindow.begin(), workspace.frameWindow.end());
 
     if (g.lastColumn >= g.firstColumn && g.lastRow >= g.firstRow) {
         Acceptance acceptance(record, slot, options.interlaced, patch.startX, patch.startY);
         if (options.FastOptim) {
-            diamondSearch(reference.window, workspace.frameWindow, g, acceptance, result);
+            diamondSearch(reference.compared, workspace.comparedFrame, g, acceptance, result);
         } else {
-            rasterSearch(reference.window, workspace.frameWindow, g, acceptance, result);
+            rasterSearch(reference.compared, workspace.comparedFrame, g, acceptance, result);
         }
     }
 

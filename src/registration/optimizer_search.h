@@ -109,6 +109,7 @@ struct WorkingPicture {
 struct OptimizerReference {
     OptimizerGeometry geometry;
     std::vector<float> window;
+    std::vector<double> compared;  // the window widened to double, as the differences read it
     // The reference picture in working pixels (Image1, or its resampled copy Image2).
     Bitmap24 resampledPicture;
 };
@@ -148,6 +149,7 @@ FramePatch takeFramePatch(const Bitmap24& picture, const TFrameRec& record, cons
 // Scratch of one thread: the frame window and the pictures of the preparation.
 struct OptimizerWorkspace {
     std::vector<float> frameWindow;
+    std::vector<double> comparedFrame;  // the frame window widened to double
     Bitmap24 scratch;
     Bitmap24 resampled;
 };

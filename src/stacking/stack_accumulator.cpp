@@ -99,6 +99,9 @@ struct StackAccumulator::FramePlan {
     PlanAxis rows;
     // The rows that are stacked, in ascending order.
     std::vector<PlanRow> rowList;
+    // The stacked rows are one run: each reads the row after the last and lands on the stack row
+    // after the last (no interlace, no drizzle).
+    bool rowRun = false;
     // Stack columns that a sample at stack column X can reach: X - reachLeft .. X + reachRight.
     int reachLeft = 0;
     int reachRight = 0;
@@ -241,16 +244,19 @@ void fillDrops(PlanAxis& axis, float sub, float factor, float pixfrac, int& reac
 
 }  // namespace
 
-bool StackAccumulator::planGeometry(const FrameBuffers& frame, const StackFrameCall& call, FramePlan& plan) {
-    const bool resampled = options_.Resampled && !options_.Drizzling;
-    const float f = run_.DrizzleFactor;
-    const int shiftX = call.StackShiftX;
-    const int shiftY = call.StackShiftY;
+namespace {
 
-    // Source extent: the frame size, never beyond the buffer that holds the samples.
-    int srcW = model_.FrameWidth;
-    int srcH = model_.FrameHeight;
-    switch (frame.Samples) {
+// The samples' extent: the frame size, never beyond the buffer that holds them (the 8-bit picture
+// when the frames are resampled).
+struct SourceSize {
+    int width;
+    int height;
+};
+SourceSize sourceSize(const FrameModel& model, const FrameBuffers& frame, bool resampled) {
+    int srcW = model.FrameWidth;
+    int srcH = model.FrameHeight;
+    const FrameSamples kind = resampled ? FrameSamples::Bitmap : frame.Samples;
+    switch (kind) {
         case FrameSamples::Bitmap:
             srcW = std::min(srcW, frame.Preview.width());
             srcH = std::min(srcH, frame.Preview.height());
@@ -264,78 +270,87 @@ bool StackAccumulator::planGeometry(const FrameBuffers& frame, const StackFrameC
             srcH = std::min(srcH, frame.RawFramePlane.yCount());
             break;
     }
-    if (resampled) {
-        srcW = std::min(model_.FrameWidth, frame.Preview.width());
-        srcH = std::min(model_.FrameHeight, frame.Preview.height());
-    }
-    if (srcW <= 0 || srcH <= 0) return false;
+    return {srcW, srcH};
+}
 
-    AxisRange xr{0, srcW - 1};
-    AxisRange yr{0, srcH - 1};
-    int originX = 0, originY = 0;
-    int extentX = srcW, extentY = srcH;
-    int readW = srcW, readH = srcH;
-    int imageW = model_.FrameWidth, imageH = model_.FrameHeight;
+// One axis of the walk before fillAxis: the loop range, the source origin and extent, the
+// readable buffer extent and the stack offset.
+struct AxisWalk {
+    AxisRange range;
+    int origin = 0;
+    int extent = 0;
+    int readExtent = 0;
+    int offset = 0;
+};
+
+// The loop ranges of both axes: the frame, the resampled window (of the resampled frame
+// `resampledFrame`) or the drizzled frame, widened to the shift with Expandstack and trimmed at
+// the edges.
+void planWalk(const FrameModel& model, const StackRun& run, const StackOptions& options, SourceSize source,
+              bool resampled, const Bitmap24& resampledFrame, bool drizzle, const StackFrameCall& call,
+              AxisWalk& across, AxisWalk& down) {
+    const double f = run.DrizzleFactor;
+    const int srcW = source.width, srcH = source.height;
+    across = {{0, srcW - 1}, 0, srcW, srcW, 0};
+    down = {{0, srcH - 1}, 0, srcH, srcH, 0};
+    int imageW = model.FrameWidth, imageH = model.FrameHeight;
     if (resampled) {
         // Canvas pixel x shows the resampled frame at x, taken while left + x + shift lies on the
         // resampled frame.
-        const ResampleWindow window = resampleWindow(model_, run_);
-        originX = window.left;
-        originY = window.top;
-        extentX = window.fullWidth;
-        extentY = window.fullHeight;
+        const ResampleWindow window = resampleWindow(model, run);
         imageW = window.width;
         imageH = window.height;
-        readW = plan.resampled.width();
-        readH = plan.resampled.height();
-        xr = {0, imageW - 1};
-        yr = {0, imageH - 1};
-    } else if (plan.drizzle) {
-        imageW =
-            roundToInt((roundToInt(model_.FrameWidth * static_cast<double>(f)) - 1) / static_cast<double>(f));
-        imageH = roundToInt((roundToInt(model_.FrameHeight * static_cast<double>(f)) - 1) /
-                            static_cast<double>(f));
-        xr = {0, imageW};
-        yr = {0, imageH};
+        across = {{0, imageW - 1}, window.left, window.fullWidth, resampledFrame.width(), 0};
+        down = {{0, imageH - 1}, window.top, window.fullHeight, resampledFrame.height(), 0};
+    } else if (drizzle) {
+        imageW = roundToInt((roundToInt(model.FrameWidth * f) - 1) / f);
+        imageH = roundToInt((roundToInt(model.FrameHeight * f) - 1) / f);
+        across.range = {0, imageW};
+        down.range = {0, imageH};
     }
-    int offsetX = 0, offsetY = 0;
-    if (options_.Expandstack) {
-        xr = {1 - shiftX, imageW - 2 - shiftX};
-        yr = {1 - shiftY, imageH - 2 - shiftY};
-        offsetX = run_.StackMaxShiftX;
-        offsetY = run_.StackMaxShiftY;
+    if (options.Expandstack) {
+        across.range = {1 - call.StackShiftX, imageW - 2 - call.StackShiftX};
+        down.range = {1 - call.StackShiftY, imageH - 2 - call.StackShiftY};
+        across.offset = run.StackMaxShiftX;
+        down.offset = run.StackMaxShiftY;
     }
-    int trim = options_.Edgewidth > 0.0f ? roundToInt(options_.Edgewidth) : 0;
-    if (options_.DebayerEnabled) trim += 2;
-    xr = {xr.lo + trim, xr.hi - trim};
-    yr = {yr.lo + trim, yr.hi - trim};
+    int trim = options.Edgewidth > 0.0f ? roundToInt(options.Edgewidth) : 0;
+    if (options.DebayerEnabled) trim += 2;
+    across.range = {across.range.lo + trim, across.range.hi - trim};
+    down.range = {down.range.lo + trim, down.range.hi - trim};
+}
 
-    fillAxis(plan.columns, xr, originX, shiftX, extentX, resampled, readW, plan.drizzle, f, offsetX);
-    fillAxis(plan.rows, yr, originY, shiftY, extentY, resampled, readH, plan.drizzle, f, offsetY);
-
-    // Interlaced video: each field takes the rows its setting names.
-    if (options_.interlaced && !model_.InputIsFIT && !model_.InputIsTIF) {
-        for (int y = plan.rows.lo; y <= plan.rows.hi; ++y) {
-            const bool odd = (y % 2) != 0;
-            bool useRow = true;
-            switch (options_.interlaceinterpolation) {
-                case 0:
-                    useRow = odd ? call.InterlaceField == 1 : call.InterlaceField == 0;
-                    break;
-                case 2:
-                    useRow = call.InterlaceField == 1;
-                    break;
-                case 3:
-                    useRow = call.InterlaceField == 0;
-                    break;
-                default:
-                    break;
-            }
-            if (!useRow) plan.rows.read[static_cast<std::size_t>(y - plan.rows.lo)] = -1;
+// Interlaced video: each field takes the rows its setting names; the others are not read.
+void keepFieldRows(const FrameModel& model, const StackOptions& options, const StackFrameCall& call,
+                   PlanAxis& rows) {
+    if (!options.interlaced || model.InputIsFIT || model.InputIsTIF) return;
+    for (int y = rows.lo; y <= rows.hi; ++y) {
+        const bool odd = (y % 2) != 0;
+        bool useRow = true;
+        switch (options.interlaceinterpolation) {
+            case 0:
+                useRow = odd ? call.InterlaceField == 1 : call.InterlaceField == 0;
+                break;
+            case 2:
+                useRow = call.InterlaceField == 1;
+                break;
+            case 3:
+                useRow = call.InterlaceField == 0;
+                break;
+            default:
+                break;
         }
+        if (!useRow) rows.read[static_cast<std::size_t>(y - rows.lo)] = -1;
     }
+}
 
+}  // namespace
+
+// How far from its own stack column a sample may land: the drizzle drop and the largest shift
+// of an alignment point's zone.
+void StackAccumulator::planReach(const StackFrameCall& call, FramePlan& plan) const {
     if (plan.drizzle) {
+        const float f = run_.DrizzleFactor;
         int unusedUp = 0, unusedDown = 0;
         fillDrops(plan.columns, call.StackSubPixelX, f, options_.Pixfrac, plan.reachLeft, plan.reachRight);
         fillDrops(plan.rows, call.StackSubPixelY, f, options_.Pixfrac, unusedUp, unusedDown);
@@ -347,8 +362,24 @@ bool StackAccumulator::planGeometry(const FrameBuffers& frame, const StackFrameC
         plan.reachLeft = std::max(plan.reachLeft, r);
         plan.reachRight = std::max(plan.reachRight, r);
     }
-    plan.shiftX = shiftX;
-    plan.shiftY = shiftY;
+}
+
+bool StackAccumulator::planGeometry(const FrameBuffers& frame, const StackFrameCall& call, FramePlan& plan) {
+    const bool resampled = options_.Resampled && !options_.Drizzling;
+    const SourceSize source = sourceSize(model_, frame, resampled);
+    if (source.width <= 0 || source.height <= 0) return false;
+
+    AxisWalk across, down;
+    planWalk(model_, run_, options_, source, resampled, plan.resampled, plan.drizzle, call, across, down);
+    const float f = run_.DrizzleFactor;
+    fillAxis(plan.columns, across.range, across.origin, call.StackShiftX, across.extent, resampled,
+             across.readExtent, plan.drizzle, f, across.offset);
+    fillAxis(plan.rows, down.range, down.origin, call.StackShiftY, down.extent, resampled, down.readExtent,
+             plan.drizzle, f, down.offset);
+    keepFieldRows(model_, options_, call, plan.rows);
+    planReach(call, plan);
+    plan.shiftX = call.StackShiftX;
+    plan.shiftY = call.StackShiftY;
     return true;
 }
 
@@ -635,6 +666,88 @@ void StackAccumulator::addStatistics(std::size_t i, float value, float b) {
     n += b;
 }
 
+namespace {
+
+// The frame columns whose stack column lies in [bandBegin, bandEnd) when stack columns rise one
+// per frame column (no drizzle): loop values from..to - 1.
+struct ColumnSpan {
+    int from;
+    int to;
+};
+ColumnSpan bandColumns(const PlanAxis& cols, int bandBegin, int bandEnd) {
+    const auto first = std::lower_bound(cols.canvas.begin(), cols.canvas.end(), bandBegin);
+    const auto last = std::lower_bound(first, cols.canvas.end(), bandEnd);
+    return {cols.lo + static_cast<int>(first - cols.canvas.begin()),
+            cols.lo + static_cast<int>(last - cols.canvas.begin())};
+}
+
+}  // namespace
+
+// The common case in a loop of its own: whole-pixel shift, rows in one run, no clip, no
+// statistics, no per-channel FITS planes. Every stack pixel takes exactly the operations of the
+// sample-by-sample loop (value x weight added to the sum, the weight to the weight plane), so the
+// sums are the same to the bit; only the bookkeeping around them is hoisted out of the rows, and
+// for float planes the rows become a contiguous run the compiler vectorises.
+template <FrameSamples Kind, bool Colour, class Targets>
+void StackAccumulator::addDirectRuns(const FramePlan& plan, const Targets& t) {
+    const PlanAxis& cols = plan.columns;
+    const std::vector<PlanRow>& rows = plan.rowList;
+    // Rows k of the run land on stack rows Y0 + k; only those inside the plane are taken.
+    const int Y0 = rows.front().Y;
+    const int ry0 = rows.front().ry;
+    const int kBegin = std::max(0, -Y0);
+    const int kEnd = std::min(static_cast<int>(rows.size()), t.yCount - Y0);
+    if (kBegin >= kEnd) return;
+    const std::array<float, 3> mix = run_.LRGBWeights;
+    const bool grey = plan.grey;
+    const bool useDark = plan.darkFlat && run_.useDark;
+    const bool useFlat = plan.darkFlat && run_.useFlat;
+    const float b = t.b;
+    const ColumnSpan span = bandColumns(cols, t.bandBegin, t.bandEnd);
+    for (int x = span.from; x < span.to; ++x) {
+        const int rx = cols.at(cols.read, x);
+        if (rx < 0) continue;
+        const std::size_t base = t.cell(cols.at(cols.canvas, x), Y0);
+        float* __restrict green = t.green + base;
+        float* __restrict weight = t.weight + base;
+        if constexpr (Kind == FrameSamples::Raw) {
+            if (!useDark && !useFlat) {
+                const float* __restrict column = (*plan.raw)[rx] + ry0;
+                if constexpr (Colour) {
+                    float* __restrict red = t.red + base;
+                    float* __restrict blue = t.blue + base;
+                    for (int k = kBegin; k < kEnd; ++k) {
+                        const float v = column[k];
+                        green[k] += v * b;
+                        weight[k] += b;
+                        red[k] += v * b;
+                        blue[k] += v * b;
+                    }
+                } else {
+                    for (int k = kBegin; k < kEnd; ++k) {
+                        green[k] += column[k] * b;
+                        weight[k] += b;
+                    }
+                }
+                continue;
+            }
+        }
+        const float* rawColumn = Kind == FrameSamples::Raw ? (*plan.raw)[rx] : nullptr;
+        for (int k = kBegin; k < kEnd; ++k) {
+            const PlanRow& row = rows[static_cast<std::size_t>(k)];
+            float v[3];
+            readSample<Kind, Colour>(row, rx, rawColumn, grey, mix, v);
+            if (useDark || useFlat) calibrateSample<Colour>(section_, useDark, useFlat, rx, row.ry, v);
+            green[k] += v[1] * b;
+            weight[k] += b;
+            if constexpr (Colour) {
+                t.red[base + static_cast<std::size_t>(k)] += v[0] * b;
+                t.blue[base + static_cast<std::size_t>(k)] += v[2] * b;
+            }
+        }
+    }
+}
+
 template <FrameSamples Kind, bool Colour, bool Direct>
 void StackAccumulator::addTile(const FramePlan& plan, int bandBegin, int bandEnd, BandEvents& events) {
     const PlanAxis& cols = plan.columns;
@@ -664,6 +777,13 @@ void StackAccumulator::addTile(const FramePlan& plan, int bandBegin, int bandEnd
     const bool useFlat = plan.darkFlat && run_.useFlat;
     const bool clip = plan.clip && (!plan.fitsColour || plan.channel == 1);
     const bool firstPass = plan.firstPass;
+    if constexpr (Direct) {
+        if (plan.rowRun && !clip && !firstPass && !plan.fitsColour && t.greenTaken &&
+            t.redBlueTaken == Colour) {
+            addDirectRuns<Kind, Colour>(plan, t);
+            return;
+        }
+    }
 
     for (int x = cols.lo; x <= cols.hi; ++x) {
         const int rx = cols.at(cols.read, x);
@@ -783,6 +903,11 @@ void StackAccumulator::queueFrame(FrameBuffers& frame, const StackFrameCall& cal
         if (plan.kind == FrameSamples::Bitmap) row.bytes = plan.bitmap->row(ry);
         if (plan.kind == FrameSamples::HighBit) row.words = plan.highBit->HighBitRow(ry);
         plan.rowList.push_back(row);
+    }
+    plan.rowRun = !plan.drizzle && !plan.rowList.empty();
+    for (std::size_t k = 1; k < plan.rowList.size() && plan.rowRun; ++k) {
+        const PlanRow& before = plan.rowList[k - 1];
+        plan.rowRun = plan.rowList[k].ry == before.ry + 1 && plan.rowList[k].Y == before.Y + 1;
     }
     queue_.push_back(std::move(owned));
 }

@@ -117,6 +117,7 @@ private:
     struct BandEvents;
     void planPoints(const StackFrameCall& call, float brightness, FramePlan& plan) const;
     bool planGeometry(const FrameBuffers& frame, const StackFrameCall& call, FramePlan& plan);
+    void planReach(const StackFrameCall& call, FramePlan& plan) const;
     void resample(FrameBuffers& frame, const StackFrameCall& call, FramePlan& plan);
     struct Placement;
     Placement placeByPoints(const FramePlan& plan, int x, int y, int X, int Y) const;
@@ -124,6 +125,9 @@ private:
                     BandEvents& events) const;
     void addStatistics(std::size_t i, float value, float b);
     // Direct: one sample goes to one stack pixel at its own position (no points, no drizzle).
+    // Targets: the band's planes (a type of the implementation).
+    template <FrameSamples Kind, bool Colour, class Targets>
+    void addDirectRuns(const FramePlan& plan, const Targets& t);
     template <FrameSamples Kind, bool Colour, bool Direct>
     void addTile(const FramePlan& plan, int bandBegin, int bandEnd, BandEvents& events);
     void addBand(const FramePlan& plan, int bandBegin, int bandEnd, BandEvents& events);

@@ -223,25 +223,103 @@ bool keepStack(ImageDataSection& section, StackSums& sums, const ProgramState& s
     return true;
 }
 
+// The request as the run takes it: no point is one box, one point switches multi-point mode off,
+// the drizzle and resample factors within their ranges.
+StackOptions runOptions(const StackOptions& requested) {
+    StackOptions options = requested;
+    StackPointSet& points = options.Points;
+    points.Alignpoints = std::clamp(points.Alignpoints, 1, AlignSlotCount - 1);
+    if (points.Alignpoints == 1) points.MultiPointMode = false;
+    options.Drizzlefact = std::clamp(options.Drizzlefact, MinDrizzleFactor, MaxDrizzleFactor);
+    options.ResampleFactor = std::max(options.ResampleFactor, 0.1f);
+    return options;
+}
+
+// The status lines that announce the stack: its size and, when sigma clipping, the pass.
+void announceStack(const StackOptions& options, int counted, int canvasW, int canvasH,
+                   const StackResult& result, ProgressPort& progress) {
+    progress.setStatus(3, "Final Stack size " + sizeText(counted, canvasW, canvasH, result.sizeSuffix));
+    if (!options.Statistical) return;
+    const bool firstPass = !options.SigmaFinalPass;
+    progress.setStatus(3, firstPass ? "Sigma clipping :Estimating statistical parameters"
+                                    : "Sigma clipping :Stacking Image : " + std::to_string(canvasW) + "x" +
+                                          std::to_string(canvasH) + "(n = " + std::to_string(counted) + ")");
+}
+
+// The run's zeroed sums; false (with a word to the user) when they cannot be allocated.
+bool allocateSums(int canvasW, int canvasH, bool fitsColour, bool firstPass, StackSums& sums,
+                  MessagePort& messages) {
+    try {
+        sums = makeStackSums(canvasW, canvasH, fitsColour, firstPass);
+    } catch (const std::bad_alloc&) {
+        messages.show(Message{"Out of memory",
+                              "Not enough memory for image planes of " + std::to_string(canvasW) + " x " +
+                                  std::to_string(canvasH) + " pixels.",
+                              mtError, mbOK});
+        return false;
+    }
+    return true;
+}
+
+// After the last frame: the counts of the run, the stack depth under each point, and the sums
+// turned into the section's stack, normalised, measured and rendered. False when the stack's
+// planes cannot be allocated.
+bool completeStack(FrameModel& model, ProgramState& state, ImageDataSection& section,
+                   const StackOptions& options, const StackAccumulator& accumulator, StackSums& sums,
+                   int canvasW, int canvasH, ProgressPort& progress, MessagePort& messages,
+                   StackResult& result) {
+    const StackPointSet& points = options.Points;
+    const bool firstPass = options.Statistical && !options.SigmaFinalPass;
+    const bool rawSer = model.InputIsSER && !options.DebayerEnabled;
+    const bool fitsColour = options.Colourstack && model.InputIsFIT;
+    result.ChannelFrameCount = accumulator.ChannelFrameCount();
+    for (int& n : result.ChannelFrameCount) n = std::max(n, 1);
+    result.luminanceStacked = fitsColour && accumulator.ChannelFrameCount()[3] > 0;
+    if (points.StopPlacing) {
+        for (int p = 0; p <= points.Alignpoints; ++p) {
+            const PointXY at = points.PointPos[p];
+            if (at.X >= 0 && at.Y >= 0 && at.X < sums.StackWeightPlane.xCount() &&
+                at.Y < sums.StackWeightPlane.yCount())
+                result.PointStackDepth[p] = roundToInt(sums.StackWeightPlane[at.X][at.Y]);
+        }
+    }
+
+    // The run is complete: the sums become the section's stack.
+    if (!keepStack(section, sums, state, options, canvasW, canvasH, fitsColour, firstPass, progress,
+                   messages))
+        return false;
+    normaliseStack(section, sums, options, fitsColour, canvasW, canvasH);
+    const StackValueRange measured = measureStack(section, options.Colourstack, canvasW, canvasH);
+    const StackValueRange range = stackValueRange(measured.min, measured.max, options, model, rawSer);
+    result.StackMinValue = static_cast<float>(range.min);
+    result.StackMaxValue = static_cast<float>(range.max);
+    progress.setStatus(3, "Stacking Range : " + rangeText(range.min) + "-" + rangeText(range.max));
+    result.statistics = renderStack(section, range, options.Colourstack, canvasW, canvasH, result.Stackimage);
+
+    model.ImageWidth = canvasW;
+    model.ImageHeight = canvasH;
+    result.ImageWidth = canvasW;
+    result.ImageHeight = canvasH;
+    state.progstatus = TProgStatus::psStacked;
+    state.activepage = TMainTab::tabFinal;
+    // The wavelet page takes the new stack over when its tab is chosen or the page entered.
+    state.LayersDirty = state.WaveletTabPending = state.WaveletPagePending = true;
+    return true;
+}
+
 }  // namespace
 
 StackResult stackFrames(FrameModel& model, ProgramState& state, ImageDataSection& section,
                         const StackOptions& requested, FrameSource& frames, ProgressPort& progress,
                         MessagePort& messages) {
-    StackOptions options = requested;
+    const StackOptions options = runOptions(requested);
     StackResult result;
     result.SigmaFinalPass = options.SigmaFinalPass;
     progress.setCancelRequested(false);
 
-    // No point is one box; one point switches multi-point mode off.
-    StackPointSet& points = options.Points;
-    points.Alignpoints = std::clamp(points.Alignpoints, 1, AlignSlotCount - 1);
-    if (points.Alignpoints == 1) points.MultiPointMode = false;
+    const StackPointSet& points = options.Points;
     const bool multiPoint = points.MultiPointMode;
-    options.Drizzlefact = std::clamp(options.Drizzlefact, MinDrizzleFactor, MaxDrizzleFactor);
-    options.ResampleFactor = std::max(options.ResampleFactor, 0.1f);
     const bool firstPass = options.Statistical && !options.SigmaFinalPass;
-    const bool rawSer = model.InputIsSER && !options.DebayerEnabled;
     const bool fitsColour = options.Colourstack && model.InputIsFIT;
 
     // Every shift is taken into the unit the frames are placed in.
@@ -264,12 +342,7 @@ StackResult stackFrames(FrameModel& model, ProgramState& state, ImageDataSection
         result.outcome = StackOutcome::NoFrames;
         return result;
     }
-    progress.setStatus(3, "Final Stack size " + sizeText(counted, canvasW, canvasH, result.sizeSuffix));
-    if (options.Statistical)
-        progress.setStatus(3, firstPass
-                                  ? "Sigma clipping :Estimating statistical parameters"
-                                  : "Sigma clipping :Stacking Image : " + std::to_string(canvasW) + "x" +
-                                        std::to_string(canvasH) + "(n = " + std::to_string(counted) + ")");
+    announceStack(options, counted, canvasW, canvasH, result, progress);
     result.StackListCount = counted;
     result.StackRangeCount = options.StackSlider.Value + 1;
     result.StackSliderTag = choice.listTag;
@@ -294,15 +367,7 @@ StackResult stackFrames(FrameModel& model, ProgramState& state, ImageDataSection
     }
 
     StackSums sums;
-    try {
-        sums = makeStackSums(canvasW, canvasH, fitsColour, firstPass);
-    } catch (const std::bad_alloc&) {
-        messages.show(Message{"Out of memory",
-                              "Not enough memory for image planes of " + std::to_string(canvasW) + " x " +
-                                  std::to_string(canvasH) + " pixels.",
-                              mtError, mbOK});
-        return result;
-    }
+    if (!allocateSums(canvasW, canvasH, fitsColour, firstPass, sums, messages)) return result;
     StackAccumulator accumulator(options, model, section, run, sums);
 
     if (!addFrames(model, options, choice.list, shiftScale, canvasW, canvasH, frames, progress,
@@ -310,39 +375,9 @@ StackResult stackFrames(FrameModel& model, ProgramState& state, ImageDataSection
         result.outcome = StackOutcome::Cancelled;
         return result;
     }
-
-    result.ChannelFrameCount = accumulator.ChannelFrameCount();
-    for (int& n : result.ChannelFrameCount) n = std::max(n, 1);
-    result.luminanceStacked = fitsColour && accumulator.ChannelFrameCount()[3] > 0;
-    if (points.StopPlacing) {
-        for (int p = 0; p <= points.Alignpoints; ++p) {
-            const PointXY at = points.PointPos[p];
-            if (at.X >= 0 && at.Y >= 0 && at.X < sums.StackWeightPlane.xCount() &&
-                at.Y < sums.StackWeightPlane.yCount())
-                result.PointStackDepth[p] = roundToInt(sums.StackWeightPlane[at.X][at.Y]);
-        }
-    }
-
-    // The run is complete: the sums become the section's stack.
-    if (!keepStack(section, sums, state, options, canvasW, canvasH, fitsColour, firstPass, progress,
-                   messages))
+    if (!completeStack(model, state, section, options, accumulator, sums, canvasW, canvasH, progress,
+                       messages, result))
         return result;
-    normaliseStack(section, sums, options, fitsColour, canvasW, canvasH);
-    const StackValueRange measured = measureStack(section, options.Colourstack, canvasW, canvasH);
-    const StackValueRange range = stackValueRange(measured.min, measured.max, options, model, rawSer);
-    result.StackMinValue = static_cast<float>(range.min);
-    result.StackMaxValue = static_cast<float>(range.max);
-    progress.setStatus(3, "Stacking Range : " + rangeText(range.min) + "-" + rangeText(range.max));
-    result.statistics = renderStack(section, range, options.Colourstack, canvasW, canvasH, result.Stackimage);
-
-    model.ImageWidth = canvasW;
-    model.ImageHeight = canvasH;
-    result.ImageWidth = canvasW;
-    result.ImageHeight = canvasH;
-    state.progstatus = TProgStatus::psStacked;
-    state.activepage = TMainTab::tabFinal;
-    // The wavelet page takes the new stack over when its tab is chosen or the page entered.
-    state.LayersDirty = state.WaveletTabPending = state.WaveletPagePending = true;
     result.SigmaFinalPass = options.SigmaFinalPass ? false : options.Statistical;
     result.outcome = StackOutcome::Stacked;
     closingStatus();

@@ -175,13 +175,13 @@ TEST(Optimize, CancelEndsThePassBetweenChunksAndStillPublishesTheTotal) {
     const OptimizerRunResult run = bench.optimize();
     EXPECT_TRUE(run.cancelled);
     EXPECT_EQ(run.passes, 1);
-    EXPECT_EQ(bench.observer.passes[0].optimized, 16);
+    EXPECT_EQ(bench.observer.passes[0].optimized, 32);
     EXPECT_TRUE(bench.observer.passes[0].cancelled);
     double sum = 0.0;
     for (int j = 0; j < 40; ++j) sum += bench.model->FrameTable[j].Slots[0].Difference;
     EXPECT_DOUBLE_EQ(bench.alignment.DifferenceSum, sum * 0.001);
     EXPECT_FALSE(bench.optimizer.InOptimizePass);
-    EXPECT_EQ(bench.model->FrameTable[20].Slots[0].Difference, 1e7f);  // not reached
+    EXPECT_EQ(bench.model->FrameTable[35].Slots[0].Difference, 1e7f);  // not reached
 }
 
 TEST(Optimize, NewReferenceRestartsEveryFrameAgainstTheProcessedPicture) {

@@ -51,6 +51,30 @@ TEST(Optimize, BandLimitedSubPixelShiftIsFoundFromANearbyStart) {
     }
 }
 
+TEST(Optimize, CurrentBoxShowsTheFrameAroundTheNewShiftAndBlackBeyondIt) {
+    // Shifted far enough that the box reaches past the right and top edges of the frame.
+    OptimizerBench bench(160, 160, 1, 64);
+    bench.setFrame(0, 60.0, -60.0, 60, -60, 1.0f);
+    const OptimizeStepResult result = bench.step(0);
+    const TFrameRec& rec = bench.model->FrameTable[0];
+    const Bitmap24& frame = bench.source.pictures.at(0);
+    const int left = bench.program.FeatureX + rec.Slots[0].X - 32;
+    const int top = bench.program.FeatureY + rec.Slots[0].Y - 32;
+    ASSERT_EQ(result.currentBox.width(), 65);
+    ASSERT_EQ(result.currentBox.height(), 65);
+    int outside = 0;
+    for (int v = 0; v < 65; ++v)
+        for (int u = 0; u < 65; ++u) {
+            const int x = left + u, y = top + v;
+            const bool inFrame = x >= 0 && y >= 0 && x < 160 && y < 160;
+            outside += !inFrame;
+            for (int c = 0; c < 3; ++c)
+                ASSERT_EQ(result.currentBox.pixel(u, v)[c], inFrame ? frame.pixel(x, y)[c] : 0)
+                    << u << "," << v;
+        }
+    EXPECT_GT(outside, 0);
+}
+
 TEST(Optimize, TableHoldsExactlyTheSearchedOffsets) {
     OptimizerBench bench(160, 160, 1, 64);
     bench.setFrame(0, 0.3, -0.2, 0, 0, 1.0f);
