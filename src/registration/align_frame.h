@@ -24,6 +24,7 @@
 #include "registration/align_state.h"
 #include "registration/feature_pick.h"
 #include "registration/fft.h"
+#include "registration/quality_measures.h"
 #include "registration/quality_plugin.h"
 #include "registration/registration_state.h"
 #include "registration/spectral_quality.h"
@@ -105,7 +106,9 @@ struct AlignContext {
 struct AlignScratch {
     FftEngine fft;
     Bitmap24 box;
-    Bitmap24 smallBox;
+    // The box's levels shrunk for the gradient figure, one plane per byte of a pixel.
+    LevelDownscaler downscaler;
+    std::vector<std::uint8_t> smallLevels;
 };
 
 // The read-only inputs of correlateBox and gradeAlignedBox, shared by every thread of a pass:

@@ -49,26 +49,6 @@ double ComputeFrameFom(const T2dArrays& plane, int X0, int Y0, int W, int H, con
 
 namespace {
 
-// Along one axis, n source pixels are spread over m target pixels: measured in units of 1 / m of
-// a source pixel, source pixel s covers [s m, (s + 1) m) and target pixel t covers [t n, (t + 1) n).
-// The weight of s in t is the length of their overlap; the weights of one target pixel sum to n.
-struct Overlap {
-    int source = 0;
-    int weight = 0;
-};
-
-std::vector<std::vector<Overlap>> overlaps(int n, int m) {
-    std::vector<std::vector<Overlap>> result(static_cast<std::size_t>(m));
-    for (int t = 0; t < m; ++t) {
-        const long long lo = static_cast<long long>(t) * n, hi = lo + n;
-        for (int s = static_cast<int>(lo / m); s < n && static_cast<long long>(s) * m < hi; ++s) {
-            const long long w = std::min(hi, (s + 1LL) * m) - std::max(lo, static_cast<long long>(s) * m);
-            if (w > 0) result[static_cast<std::size_t>(t)].push_back({s, static_cast<int>(w)});
-        }
-    }
-    return result;
-}
-
 // total / divisor rounded half to even; both are not negative.
 std::uint8_t roundedQuotient(long long total, long long divisor) {
     long long q = total / divisor;
@@ -79,34 +59,60 @@ std::uint8_t roundedQuotient(long long total, long long divisor) {
 
 }  // namespace
 
-void boxAverageDownscale(const Bitmap24& box, int n, int m, Bitmap24& target) {
-    const auto weights = overlaps(n, m);
-    if (target.width() != m || target.height() != m) target.resize(m, m);
-    // Rows first: n rows of m weighted sums per byte, exact in integers.
-    std::vector<long long> rows(static_cast<std::size_t>(n) * m * 3);
-    for (int y = 0; y < n; ++y) {
-        const std::uint8_t* source = box.row(y);
-        long long* out = rows.data() + static_cast<std::size_t>(y) * m * 3;
-        for (int t = 0; t < m; ++t) {
-            long long sums[3] = {0, 0, 0};
-            for (const Overlap& o : weights[static_cast<std::size_t>(t)])
-                for (int c = 0; c < 3; ++c)
-                    sums[c] += static_cast<long long>(o.weight) * source[3 * o.source + c];
-            for (int c = 0; c < 3; ++c) out[3 * t + c] = sums[c];
+// Along one axis, n source pixels are spread over m target pixels: measured in units of 1 / m of
+// a source pixel, source pixel s covers [s m, (s + 1) m) and target pixel t covers [t n, (t + 1) n).
+// The weight of s in t is the length of their overlap; the weights of one target pixel sum to n.
+const LevelDownscaler::Weights& LevelDownscaler::weightsFor(int n, int m) {
+    for (const Weights& w : weights_)
+        if (w.n == n && w.m == m) return w;
+    Weights& w = weights_.emplace_back();
+    w.n = n;
+    w.m = m;
+    for (int t = 0; t < m; ++t) {
+        w.first.push_back(static_cast<int>(w.overlaps.size()));
+        const long long lo = static_cast<long long>(t) * n, hi = lo + n;
+        for (int s = static_cast<int>(lo / m); s < n && static_cast<long long>(s) * m < hi; ++s) {
+            const long long length = std::min(hi, (s + 1LL) * m) - std::max(lo, static_cast<long long>(s) * m);
+            if (length > 0) w.overlaps.push_back({s, static_cast<int>(length)});
         }
     }
+    w.first.push_back(static_cast<int>(w.overlaps.size()));
+    return w;
+}
+
+void LevelDownscaler::shrink(const Plane<const std::uint8_t>& source, int n, int m,
+                             const Plane<std::uint8_t>& target) {
+    const Weights& w = weightsFor(n, m);
+    // Each target row first sums its source rows, weighted, column by column (at most 255 n);
+    // then each target pixel sums those columns (at most 255 n^2). Integer sums are exact in any
+    // order.
+    columns_.resize(static_cast<std::size_t>(n));
+    std::int32_t* columns = columns_.data();
     const long long divisor = static_cast<long long>(n) * n;
     for (int t = 0; t < m; ++t) {
-        std::uint8_t* out = target.row(t);
-        for (int x = 0; x < m; ++x) {
-            long long sums[3] = {0, 0, 0};
-            for (const Overlap& o : weights[static_cast<std::size_t>(t)]) {
-                const long long* in = rows.data() + (static_cast<std::size_t>(o.source) * m + x) * 3;
-                for (int c = 0; c < 3; ++c) sums[c] += o.weight * in[c];
+        std::fill(columns, columns + n, 0);
+        for (int o = w.first[static_cast<std::size_t>(t)]; o < w.first[static_cast<std::size_t>(t) + 1]; ++o) {
+            const auto [s, weight] = w.overlaps[static_cast<std::size_t>(o)];
+            const std::uint8_t* row = source.at + s * source.rowStep;
+            for (int x = 0; x < n; ++x) columns[x] += weight * row[x * source.pixelStep];
+        }
+        std::uint8_t* out = target.at + t * target.rowStep;
+        for (int u = 0; u < m; ++u) {
+            long long total = 0;
+            for (int o = w.first[static_cast<std::size_t>(u)]; o < w.first[static_cast<std::size_t>(u) + 1]; ++o) {
+                const auto [s, weight] = w.overlaps[static_cast<std::size_t>(o)];
+                total += static_cast<long long>(weight) * columns[s];
             }
-            for (int c = 0; c < 3; ++c) out[3 * x + c] = roundedQuotient(sums[c], divisor);
+            out[u * target.pixelStep] = roundedQuotient(total, divisor);
         }
     }
+}
+
+void boxAverageDownscale(const Bitmap24& box, int n, int m, Bitmap24& target) {
+    if (target.width() != m || target.height() != m) target.resize(m, m);
+    LevelDownscaler downscaler;
+    const auto from = static_cast<std::ptrdiff_t>(box.stride()), to = static_cast<std::ptrdiff_t>(target.stride());
+    for (int c = 0; c < 3; ++c) downscaler.shrink({box.bits() + c, 3, from}, n, m, {target.bits() + c, 3, to});
 }
 
 double deviationQuality(double n, double sum, double squares) {
