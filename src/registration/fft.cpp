@@ -37,6 +37,16 @@ void InitFFT(FftEngine& fft, int n) {
             radius[j] = static_cast<float>(std::sqrt(static_cast<double>(di * di + dj * dj)));
         }
     }
+    // bin = Round(radius - 1): zero frequency falls into bin -1 and is left out, like every
+    // radius beyond 255.5; bin 255 therefore never receives a sample.
+    fft.RadialBinOfCell.assign(static_cast<std::size_t>(n) * n, -1);
+    fft.RadialBinCells.fill(0);
+    for (std::size_t c = 0; c < fft.RadialBinOfCell.size(); ++c) {
+        const double bin = std::nearbyint(static_cast<double>(fft.FFTFreqRadius.data()[c]) - 1.0);
+        if (bin < 0.0 || bin > kRadialBins - 2) continue;
+        fft.RadialBinOfCell[c] = static_cast<std::int16_t>(bin);
+        ++fft.RadialBinCells[static_cast<std::size_t>(bin)];
+    }
     BuildTransferTable(fft, 0.45, 4.5);
 }
 

@@ -48,6 +48,12 @@ struct FftEngine {
     T2dArrays FFTFreqRadius;
     // 1 where a frequency passes the FFT filter (see BuildFFTBandMask), else 0.
     FftBytePlane FFTBandMask;
+    // The radial profile's bin of each cell, Round(FFTFreqRadius - 1), or -1 for a cell no bin
+    // takes; and the number of cells in each bin.
+    std::vector<std::int16_t> RadialBinOfCell;
+    std::array<int, kRadialBins> RadialBinCells{};
+    // Working memory of RadialSpectrum: the magnitude of each cell.
+    std::vector<float> RadialMagnitudes;
 
     // Radial average of the normalised spectrum magnitude, and its largest bin.
     std::array<float, kRadialBins> RadialProfile{};
