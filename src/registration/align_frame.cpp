@@ -149,8 +149,16 @@ Correlation correlateBox(const AlignInputs& inputs, const Bitmap24& frame, int t
         keepProfile(fft, c.profile, c.profileMax);
     }
 
-    // Band mask, whitening of the frame spectrum, and the reference times its conjugate.
+    // Band mask, whitening of the frame spectrum, and the reference times its conjugate. A line
+    // the mask shuts wholly becomes 0 and is left out of the inverse transform's first pass.
+    const std::vector<std::uint8_t>& bandLines = inputs.engine->FFTBandLines;
+    const bool someLines = static_cast<int>(bandLines.size()) == n;
     for (int i = 0; i < n; ++i) {
+        if (someLines && bandLines[static_cast<std::size_t>(i)] == 0) {
+            std::fill(fft.FFTRe[i], fft.FFTRe[i] + n, 0.0f);
+            std::fill(fft.FFTIm[i], fft.FFTIm[i] + n, 0.0f);
+            continue;
+        }
         const std::uint8_t* pass = inputs.engine->FFTBandMask[i];
         const float* refRe = reference.RefSpectrumRe[i];
         const float* refIm = reference.RefSpectrumIm[i];
@@ -165,7 +173,10 @@ Correlation correlateBox(const AlignInputs& inputs, const Bitmap24& frame, int t
             lineIm[j] = refIm[j] * fr - fi * refRe[j];
         }
     }
-    FFT2DInverse(fft);
+    if (someLines)
+        FFT2DInverseOfLines(fft, bandLines);
+    else
+        FFT2DInverse(fft);
 
     c.peak = highestCell(fft, c.pi, c.pj);
     if (options.ShowFFTbox) c.surface = SpectrumToBitmap(fft, fft.FFTRe, &fft.FFTIm, 1.0f);

@@ -25,6 +25,7 @@ void InitFFT(FftEngine& fft, int n) {
         fft.FFTIm.reset(n, n);
         fft.FFTFreqRadius.reset(n, n);
         fft.FFTBandMask.reset(n);
+        fft.FFTBandLines.assign(static_cast<std::size_t>(n), 0);
     }
     // Exchanging the quadrants of the distance from the centre (h, h) gives the distance from
     // cell 0, wrapping round: index i stands for frequency i below h and i - N from h on.
@@ -61,6 +62,14 @@ void FFT2DInverse(FftEngine& fft) {
     fft.plan.transformAlongFirstIndex(fft.FFTRe.data(), fft.FFTIm.data(), FftDirection::Inverse, scale);
 }
 
+void FFT2DInverseOfLines(FftEngine& fft, const std::vector<std::uint8_t>& lines) {
+    assert(static_cast<int>(lines.size()) == fft.FFTSize);
+    const float scale = 1.0f / static_cast<float>(fft.FFTSize);
+    fft.plan.transformSomeAlongSecondIndex(fft.FFTRe.data(), fft.FFTIm.data(), FftDirection::Inverse, scale,
+                                           lines.data());
+    fft.plan.transformAlongFirstIndex(fft.FFTRe.data(), fft.FFTIm.data(), FftDirection::Inverse, scale);
+}
+
 void FFT1D(const FftEngine& fft, float* re, float* im, FftDirection direction) {
     fft.plan.transformLine(re, im, direction);
 }
@@ -77,6 +86,10 @@ void BuildFFTBandMask(FftEngine& fft, double filterRadius) {
         std::uint8_t* mask = fft.FFTBandMask[i];
         for (int j = 0; j < fft.FFTSize; ++j) mask[j] = filterRadius > radius[j] ? 1 : 0;
     }
+    fft.FFTBandLines.assign(static_cast<std::size_t>(fft.FFTSize), 0);
+    for (int i = 0; i < fft.FFTSize; ++i)
+        fft.FFTBandLines[static_cast<std::size_t>(i)] =
+            std::any_of(fft.FFTBandMask[i], fft.FFTBandMask[i] + fft.FFTSize, [](std::uint8_t m) { return m != 0; });
 }
 
 void BuildTransferTable(FftEngine& fft, double gamma, double slope) {
