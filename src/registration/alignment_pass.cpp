@@ -308,12 +308,18 @@ void Pass::speculate(std::vector<TrackedStep>& steps) {
             unit.tried.push_back(
                 correlateBox(inputs, *unit.picture, unit.expected[0], unit.expected[1], scratch));
     };
-    constexpr int Rounds = 3;
-    for (int round = 1; round < Rounds; ++round) {
+    // Each round measures the units whose expected offset has no correlation yet, until the
+    // expectations hold still (or MostRounds have run); the units still open then are measured
+    // along with the grades. Every unit the walk finds measured at its offset is one less
+    // measured there on one thread.
+    constexpr int MostRounds = 8;
+    const auto open = [&] {
         expect();
-        inParallel(correlate);
-    }
-    expect();
+        return std::any_of(steps.begin(), steps.end(), [](const TrackedStep& s) {
+            return s.unit != nullptr && triedAt(*s.unit, s.unit->expected) == nullptr;
+        });
+    };
+    for (int round = 1; round < MostRounds && open(); ++round) inParallel(correlate);
     inParallel([&](Unit& unit, AlignScratch& scratch) {
         correlate(unit, scratch);
         const std::array<int, 2> shift = shiftOf(*triedAt(unit, unit.expected));
