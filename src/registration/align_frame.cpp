@@ -220,7 +220,8 @@ Overlap readComparedLevels(const AlignInputs& inputs, const Bitmap24& frame, con
         for (int y = o.y0; y < o.y1; ++y) {
             const float f =
                 pixelLevel(frame.pixel(fX + x + sx, fY + y + sy), options.Colourstack, options.LumWeights);
-            const float r = pixelLevel(reference.pixel(fX + x, fY + y), options.Colourstack, options.LumWeights);
+            const float r =
+                pixelLevel(reference.pixel(fX + x, fY + y), options.Colourstack, options.LumWeights);
             cellF[y] = f;
             cellR[y] = r;
             sumF += f;
@@ -255,8 +256,8 @@ double meanDifference(const Overlap& o, FftEngine& fft) {
 // The gradient figure of the levels in FFTRe (the mean put back) plus that of the box read from
 // the frame and shrunk to n / 2, n / 3 and n / 4, each shrunk level as the pixel level of the
 // shrunk picture's bytes.
-double gradientQuality(const AlignOptions& options, const Bitmap24& frame, const Area& area, int left, int top,
-                       float meanF, AlignScratch& scratch) {
+double gradientQuality(const AlignOptions& options, const Bitmap24& frame, const Area& area, int left,
+                       int top, float meanF, AlignScratch& scratch) {
     FftEngine& fft = scratch.fft;
     const int n = fft.FFTSize;
     float* re = fft.FFTRe.data();

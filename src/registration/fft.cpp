@@ -88,8 +88,8 @@ void BuildFFTBandMask(FftEngine& fft, double filterRadius) {
     }
     fft.FFTBandLines.assign(static_cast<std::size_t>(fft.FFTSize), 0);
     for (int i = 0; i < fft.FFTSize; ++i)
-        fft.FFTBandLines[static_cast<std::size_t>(i)] =
-            std::any_of(fft.FFTBandMask[i], fft.FFTBandMask[i] + fft.FFTSize, [](std::uint8_t m) { return m != 0; });
+        fft.FFTBandLines[static_cast<std::size_t>(i)] = std::any_of(
+            fft.FFTBandMask[i], fft.FFTBandMask[i] + fft.FFTSize, [](std::uint8_t m) { return m != 0; });
 }
 
 void BuildTransferTable(FftEngine& fft, double gamma, double slope) {

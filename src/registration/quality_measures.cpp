@@ -1,6 +1,7 @@
 #include "registration/quality_measures.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdlib>
 #include <vector>
@@ -49,12 +50,20 @@ double ComputeFrameFom(const T2dArrays& plane, int X0, int Y0, int W, int H, con
 
 namespace {
 
-// total / divisor rounded half to even; both are not negative.
-std::uint8_t roundedQuotient(long long total, long long divisor) {
-    long long q = total / divisor;
-    const long long r2 = 2 * (total % divisor);
+// total / divisor rounded half to even, from the quotient q and the remainder r; all are not
+// negative.
+std::uint8_t roundedQuotient(long long q, long long r, long long divisor) {
+    const long long r2 = 2 * r;
     if (r2 > divisor || (r2 == divisor && (q & 1) != 0)) ++q;
     return static_cast<std::uint8_t>(std::min(q, 255LL));
+}
+
+// Adds weight * the levels of one source row to the column sums (Step: the bytes from one level
+// to the next, when known here).
+template <std::ptrdiff_t Step>
+void addRow(std::int32_t* columns, const std::uint8_t* row, int n, int weight, std::ptrdiff_t step) {
+    if constexpr (Step != 0) step = Step;
+    for (int x = 0; x < n; ++x) columns[x] += weight * row[x * step];
 }
 
 }  // namespace
@@ -72,7 +81,8 @@ const LevelDownscaler::Weights& LevelDownscaler::weightsFor(int n, int m) {
         w.first.push_back(static_cast<int>(w.overlaps.size()));
         const long long lo = static_cast<long long>(t) * n, hi = lo + n;
         for (int s = static_cast<int>(lo / m); s < n && static_cast<long long>(s) * m < hi; ++s) {
-            const long long length = std::min(hi, (s + 1LL) * m) - std::max(lo, static_cast<long long>(s) * m);
+            const long long length =
+                std::min(hi, (s + 1LL) * m) - std::max(lo, static_cast<long long>(s) * m);
             if (length > 0) w.overlaps.push_back({s, static_cast<int>(length)});
         }
     }
@@ -89,21 +99,33 @@ void LevelDownscaler::shrink(const Plane<const std::uint8_t>& source, int n, int
     columns_.resize(static_cast<std::size_t>(n));
     std::int32_t* columns = columns_.data();
     const long long divisor = static_cast<long long>(n) * n;
+    // A divisor that is a power of two (n is one for every box) divides by shifting.
+    const bool power = std::has_single_bit(static_cast<unsigned long long>(divisor));
+    const int shift = std::countr_zero(static_cast<unsigned long long>(divisor));
     for (int t = 0; t < m; ++t) {
         std::fill(columns, columns + n, 0);
-        for (int o = w.first[static_cast<std::size_t>(t)]; o < w.first[static_cast<std::size_t>(t) + 1]; ++o) {
+        for (int o = w.first[static_cast<std::size_t>(t)]; o < w.first[static_cast<std::size_t>(t) + 1];
+             ++o) {
             const auto [s, weight] = w.overlaps[static_cast<std::size_t>(o)];
             const std::uint8_t* row = source.at + s * source.rowStep;
-            for (int x = 0; x < n; ++x) columns[x] += weight * row[x * source.pixelStep];
+            if (source.pixelStep == 1)
+                addRow<1>(columns, row, n, weight, 1);
+            else if (source.pixelStep == 3)
+                addRow<3>(columns, row, n, weight, 3);
+            else
+                addRow<0>(columns, row, n, weight, source.pixelStep);
         }
         std::uint8_t* out = target.at + t * target.rowStep;
         for (int u = 0; u < m; ++u) {
             long long total = 0;
-            for (int o = w.first[static_cast<std::size_t>(u)]; o < w.first[static_cast<std::size_t>(u) + 1]; ++o) {
+            for (int o = w.first[static_cast<std::size_t>(u)]; o < w.first[static_cast<std::size_t>(u) + 1];
+                 ++o) {
                 const auto [s, weight] = w.overlaps[static_cast<std::size_t>(o)];
                 total += static_cast<long long>(weight) * columns[s];
             }
-            out[u * target.pixelStep] = roundedQuotient(total, divisor);
+            out[u * target.pixelStep] = power
+                                            ? roundedQuotient(total >> shift, total & (divisor - 1), divisor)
+                                            : roundedQuotient(total / divisor, total % divisor, divisor);
         }
     }
 }
@@ -111,8 +133,10 @@ void LevelDownscaler::shrink(const Plane<const std::uint8_t>& source, int n, int
 void boxAverageDownscale(const Bitmap24& box, int n, int m, Bitmap24& target) {
     if (target.width() != m || target.height() != m) target.resize(m, m);
     LevelDownscaler downscaler;
-    const auto from = static_cast<std::ptrdiff_t>(box.stride()), to = static_cast<std::ptrdiff_t>(target.stride());
-    for (int c = 0; c < 3; ++c) downscaler.shrink({box.bits() + c, 3, from}, n, m, {target.bits() + c, 3, to});
+    const auto from = static_cast<std::ptrdiff_t>(box.stride()),
+               to = static_cast<std::ptrdiff_t>(target.stride());
+    for (int c = 0; c < 3; ++c)
+        downscaler.shrink({box.bits() + c, 3, from}, n, m, {target.bits() + c, 3, to});
 }
 
 double deviationQuality(double n, double sum, double squares) {
