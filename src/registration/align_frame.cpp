@@ -35,6 +35,19 @@ void copyBox(const Bitmap24& frame, const Area& area, int left, int top, int n, 
         std::memcpy(box.pixel(x0, y), frame.pixel(left + x0, top + y), 3 * static_cast<std::size_t>(x1 - x0));
 }
 
+// Byte `byte` of the pixels of that box, n x n from its top-left pixel, row by row.
+void copyBoxByte(const Bitmap24& frame, const Area& area, int left, int top, int n, int byte,
+                 std::uint8_t* plane) {
+    std::fill(plane, plane + static_cast<std::size_t>(n) * n, std::uint8_t{0});
+    const int x0 = std::max(0, -left), x1 = std::min(n, area.width - left);
+    if (x1 <= x0) return;
+    for (int y = std::max(0, -top); y < std::min(n, area.height - top); ++y) {
+        const std::uint8_t* from = frame.pixel(left + x0, top + y) + byte;
+        std::uint8_t* to = plane + static_cast<std::size_t>(y) * n + x0;
+        for (int x = 0; x < x1 - x0; ++x) to[x] = from[3 * x];
+    }
+}
+
 void keepProfile(const FftEngine& fft, std::array<float, kRadialBins>& profile, float& profileMax) {
     profile = fft.RadialProfile;
     profileMax = fft.RadialProfileMax;
@@ -264,17 +277,20 @@ double gradientQuality(const AlignOptions& options, const Bitmap24& frame, const
     for (std::size_t k = 0, cells = static_cast<std::size_t>(n) * n; k < cells; ++k) re[k] += meanF;
     const GradientSettings settings = gradientSettings(options.FOMspin, options.Pix);
     double quality = ComputeFrameFom(fft.FFTRe, 0, 0, n, n, settings);
-    copyBox(frame, area, left, top, n, scratch.box);
-    // Without colour the level is the green byte alone, so only that byte is shrunk.
+    // Each byte of the box's pixels as a plane of its own (without colour the level is the green
+    // byte alone, so only that one is read and shrunk).
     const int firstByte = options.Colourstack ? 0 : 1, lastByte = options.Colourstack ? 2 : 1;
-    const auto stride = static_cast<std::ptrdiff_t>(scratch.box.stride());
+    const std::size_t nn = static_cast<std::size_t>(n) * n;
+    scratch.boxBytes.resize(3 * nn);
+    for (int c = firstByte; c <= lastByte; ++c)
+        copyBoxByte(frame, area, left, top, n, c, scratch.boxBytes.data() + c * nn);
     for (int s = 1; s <= 3; ++s) {
         const int m = n / (s + 1);
         const std::size_t mm = static_cast<std::size_t>(m) * m;
         scratch.smallLevels.resize(3 * mm);
         std::uint8_t* small = scratch.smallLevels.data();
         for (int c = firstByte; c <= lastByte; ++c)
-            scratch.downscaler.shrink({scratch.box.bits() + c, 3, stride}, n, m, {small + c * mm, 1, m});
+            scratch.downscaler.shrink({scratch.boxBytes.data() + c * nn, 1, n}, n, m, {small + c * mm, 1, m});
         for (int u = 0; u < m; ++u) {
             float* line = fft.FFTRe[u];
             for (int v = 0; v < m; ++v) {

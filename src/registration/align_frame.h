@@ -106,8 +106,10 @@ struct AlignContext {
 struct AlignScratch {
     FftEngine fft;
     Bitmap24 box;
-    // The box's levels shrunk for the gradient figure, one plane per byte of a pixel.
+    // The bytes of the box's pixels and the same shrunk for the gradient figure, one plane per
+    // byte of a pixel.
     LevelDownscaler downscaler;
+    std::vector<std::uint8_t> boxBytes;
     std::vector<std::uint8_t> smallLevels;
 };
 

@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <vector>
 
 #include "frames/jpeg_errors.h"
@@ -53,13 +54,14 @@ namespace {
 // total / divisor rounded half to even, from the quotient q and the remainder r; all are not
 // negative.
 std::uint8_t roundedQuotient(long long q, long long r, long long divisor) {
+    // Without branches: whether to round up depends on the data and is hard to predict.
     const long long r2 = 2 * r;
-    if (r2 > divisor || (r2 == divisor && (q & 1) != 0)) ++q;
+    q += static_cast<long long>((r2 > divisor) | ((r2 == divisor) & ((q & 1) != 0)));
     return static_cast<std::uint8_t>(std::min(q, 255LL));
 }
 
 // Adds weight * the levels of one source row to the column sums (Step: the bytes from one level
-// to the next, when known here).
+// to the next, when known here: contiguous levels vectorise).
 template <std::ptrdiff_t Step>
 void addRow(std::int32_t* columns, const std::uint8_t* row, int n, int weight, std::ptrdiff_t step) {
     if constexpr (Step != 0) step = Step;
@@ -74,21 +76,49 @@ void addRow(std::int32_t* columns, const std::uint8_t* row, int n, int weight, s
 const LevelDownscaler::Weights& LevelDownscaler::weightsFor(int n, int m) {
     for (const Weights& w : weights_)
         if (w.n == n && w.m == m) return w;
-    Weights& w = weights_.emplace_back();
-    w.n = n;
-    w.m = m;
+    std::vector<std::vector<std::array<int, 2>>> overlaps(static_cast<std::size_t>(m));
+    std::size_t span = 0;
     for (int t = 0; t < m; ++t) {
-        w.first.push_back(static_cast<int>(w.overlaps.size()));
         const long long lo = static_cast<long long>(t) * n, hi = lo + n;
         for (int s = static_cast<int>(lo / m); s < n && static_cast<long long>(s) * m < hi; ++s) {
             const long long length =
                 std::min(hi, (s + 1LL) * m) - std::max(lo, static_cast<long long>(s) * m);
-            if (length > 0) w.overlaps.push_back({s, static_cast<int>(length)});
+            if (length > 0) overlaps[static_cast<std::size_t>(t)].push_back({s, static_cast<int>(length)});
+        }
+        span = std::max(span, overlaps[static_cast<std::size_t>(t)].size());
+    }
+    Weights& w = weights_.emplace_back();
+    w.n = n;
+    w.m = m;
+    w.span = static_cast<int>(span);
+    for (const auto& target : overlaps) {
+        for (std::size_t k = 0; k < span; ++k) {
+            w.source.push_back(k < target.size() ? target[k][0] : target.front()[0]);
+            w.weight.push_back(k < target.size() ? target[k][1] : 0);
         }
     }
-    w.first.push_back(static_cast<int>(w.overlaps.size()));
     return w;
 }
+
+namespace {
+
+// Each target pixel of one row from the weighted column sums of its source rows: the sum of its
+// weighted columns divided by n^2 and rounded (Total holds 255 n^2).
+template <class Total>
+void shrinkRow(const std::int32_t* columns, const int* source, const int* weight, int span, int m,
+               long long divisor, std::uint8_t* out, std::ptrdiff_t step) {
+    // A divisor that is a power of two (n is one for every box) divides by shifting.
+    const bool power = std::has_single_bit(static_cast<unsigned long long>(divisor));
+    const int shift = std::countr_zero(static_cast<unsigned long long>(divisor));
+    for (int u = 0; u < m; ++u, source += span, weight += span) {
+        Total total = 0;
+        for (int k = 0; k < span; ++k) total += static_cast<Total>(weight[k]) * columns[source[k]];
+        out[u * step] = power ? roundedQuotient(total >> shift, total & (divisor - 1), divisor)
+                              : roundedQuotient(total / divisor, total % divisor, divisor);
+    }
+}
+
+}  // namespace
 
 void LevelDownscaler::shrink(const Plane<const std::uint8_t>& source, int n, int m,
                              const Plane<std::uint8_t>& target) {
@@ -99,34 +129,26 @@ void LevelDownscaler::shrink(const Plane<const std::uint8_t>& source, int n, int
     columns_.resize(static_cast<std::size_t>(n));
     std::int32_t* columns = columns_.data();
     const long long divisor = static_cast<long long>(n) * n;
-    // A divisor that is a power of two (n is one for every box) divides by shifting.
-    const bool power = std::has_single_bit(static_cast<unsigned long long>(divisor));
-    const int shift = std::countr_zero(static_cast<unsigned long long>(divisor));
+    const bool narrow = 255 * divisor <= std::numeric_limits<std::int32_t>::max();
     for (int t = 0; t < m; ++t) {
         std::fill(columns, columns + n, 0);
-        for (int o = w.first[static_cast<std::size_t>(t)]; o < w.first[static_cast<std::size_t>(t) + 1];
-             ++o) {
-            const auto [s, weight] = w.overlaps[static_cast<std::size_t>(o)];
-            const std::uint8_t* row = source.at + s * source.rowStep;
+        const std::size_t first = static_cast<std::size_t>(t) * static_cast<std::size_t>(w.span);
+        for (std::size_t k = first; k < first + static_cast<std::size_t>(w.span); ++k) {
+            const int weight = w.weight[k];
+            if (weight == 0) continue;
+            const std::uint8_t* row = source.at + w.source[k] * source.rowStep;
             if (source.pixelStep == 1)
                 addRow<1>(columns, row, n, weight, 1);
-            else if (source.pixelStep == 3)
-                addRow<3>(columns, row, n, weight, 3);
             else
                 addRow<0>(columns, row, n, weight, source.pixelStep);
         }
         std::uint8_t* out = target.at + t * target.rowStep;
-        for (int u = 0; u < m; ++u) {
-            long long total = 0;
-            for (int o = w.first[static_cast<std::size_t>(u)]; o < w.first[static_cast<std::size_t>(u) + 1];
-                 ++o) {
-                const auto [s, weight] = w.overlaps[static_cast<std::size_t>(o)];
-                total += static_cast<long long>(weight) * columns[s];
-            }
-            out[u * target.pixelStep] = power
-                                            ? roundedQuotient(total >> shift, total & (divisor - 1), divisor)
-                                            : roundedQuotient(total / divisor, total % divisor, divisor);
-        }
+        if (narrow)
+            shrinkRow<std::int32_t>(columns, w.source.data(), w.weight.data(), w.span, m, divisor, out,
+                                    target.pixelStep);
+        else
+            shrinkRow<long long>(columns, w.source.data(), w.weight.data(), w.span, m, divisor, out,
+                                 target.pixelStep);
     }
 }
 

@@ -56,13 +56,14 @@ public:
     void shrink(const Plane<const std::uint8_t>& source, int n, int m, const Plane<std::uint8_t>& target);
 
 private:
-    // Along one axis: target pixel t takes source pixels first[t] .. first[t + 1] - 1 of
-    // `overlaps` (source index, weight).
+    // Along one axis: target pixel t takes the source pixels source[t span + k] with the weights
+    // weight[t span + k], k = 0 .. span - 1 (a target that takes fewer has weights of 0).
     struct Weights {
         int n = 0;
         int m = 0;
-        std::vector<int> first;
-        std::vector<std::array<int, 2>> overlaps;
+        int span = 0;
+        std::vector<int> source;
+        std::vector<int> weight;
     };
     const Weights& weightsFor(int n, int m);
 
