@@ -101,7 +101,7 @@ int shiftOfPeak(int index, int n) {
 }
 
 Correlation correlateBox(const AlignInputs& inputs, const Bitmap24& frame, int tx, int ty,
-                         AlignScratch& scratch) {
+                         AlignScratch& scratch, bool charted) {
     const AlignOptions& options = *inputs.options;
     const RegistrationState& reference = *inputs.registration;
     const int n = inputs.engine->FFTSize;
@@ -116,6 +116,7 @@ Correlation correlateBox(const AlignInputs& inputs, const Bitmap24& frame, int t
     Correlation c;
     c.tx = tx;
     c.ty = ty;
+    c.charted = charted;
     const int left = reference.BoxLeft + tx, top = reference.BoxTop + ty;
     c.boxOffscreen =
         left < 0 || top < 0 || left + n - 1 >= inputs.FrameWidth || top + n - 1 >= inputs.FrameHeight;
@@ -157,7 +158,7 @@ Correlation correlateBox(const AlignInputs& inputs, const Bitmap24& frame, int t
     for (std::size_t k = 0; k < cells; ++k) re[k] -= meanLevel;
 
     FFT2DForward(fft);
-    if (qualityKind(options.quality) != QualityKind::Spectral) {
+    if (charted && qualityKind(options.quality) != QualityKind::Spectral) {
         RadialSpectrum(fft, options.quality.HVSWeighting, reference.HVSCentre);
         keepProfile(fft, c.profile, c.profileMax);
     }
@@ -374,6 +375,7 @@ FrameAlignment::FrameAlignment(AlignContext& context, const AlignOptions& option
     inputs_.FrameWidth = model.FrameWidth;
     inputs_.FrameHeight = model.FrameHeight;
     inputs_.plugin = plugin_.get();
+    inputs_.framesPerSpectrum = std::max(1, context_.view.framesPerSpectrum());
     // The dark frame is subtracted as from the reference, and only where it covers the whole frame.
     const T2dArrays& dark = alignmentDarkPlane(context_.section);
     if (options_.levels.darkSubtract && dark.xCount() >= model.FrameWidth &&
@@ -388,7 +390,8 @@ bool FrameAlignment::AlignFrame() {
 bool FrameAlignment::alignPicture(const Bitmap24& frame) {
     if (context_.alignment.HaltRequested) return true;
     const auto offset = boxOffset();
-    const Correlation correlation = correlateBox(inputs_, frame, offset[0], offset[1], scratch_);
+    const Correlation correlation = correlateBox(inputs_, frame, offset[0], offset[1], scratch_,
+                                                 inputs_.chartsSpectrumOf(context_.alignment.CurrentFrame));
     showSurface(correlation);
     const Verdict verdict = decide(correlation, frame);
     if (verdict.skipped) return true;
@@ -651,6 +654,7 @@ void FrameAlignment::finish(const Verdict& verdict, const Correlation& correlati
     view.shiftX = verdict.sx;
     view.shiftY = verdict.sy;
     view.readout = EstimateFrameQuality(fft, context_.GammaTable, input, model);
+    if (!spectral && !correlation.charted) view.readout.spectrum.clear();
     context_.view.frameAligned(view);
 
     if (verdict.boxOffscreen || grade.alignedOffscreen) {
