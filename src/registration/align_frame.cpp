@@ -157,16 +157,21 @@ Correlation correlateBox(const AlignInputs& inputs, const Bitmap24& frame, int t
     const auto meanLevel = static_cast<float>(mean);
     for (std::size_t k = 0; k < cells; ++k) re[k] -= meanLevel;
 
-    FFT2DForward(fft);
-    if (charted && qualityKind(options.quality) != QualityKind::Spectral) {
+    // The band mask takes only some lines of the spectrum; the profile, when it is wanted, all.
+    // A line the mask shuts wholly becomes 0 and is left out of the inverse transform's first pass.
+    const std::vector<std::uint8_t>& bandLines = inputs.engine->FFTBandLines;
+    const bool someLines = static_cast<int>(bandLines.size()) == n;
+    const bool profile = charted && qualityKind(options.quality) != QualityKind::Spectral;
+    if (someLines && !profile)
+        FFT2DForwardOfLines(fft, bandLines);
+    else
+        FFT2DForward(fft);
+    if (profile) {
         RadialSpectrum(fft, options.quality.HVSWeighting, reference.HVSCentre);
         keepProfile(fft, c.profile, c.profileMax);
     }
 
-    // Band mask, whitening of the frame spectrum, and the reference times its conjugate. A line
-    // the mask shuts wholly becomes 0 and is left out of the inverse transform's first pass.
-    const std::vector<std::uint8_t>& bandLines = inputs.engine->FFTBandLines;
-    const bool someLines = static_cast<int>(bandLines.size()) == n;
+    // Band mask, whitening of the frame spectrum, and the reference times its conjugate.
     for (int i = 0; i < n; ++i) {
         if (someLines && bandLines[static_cast<std::size_t>(i)] == 0) {
             std::fill(fft.FFTRe[i], fft.FFTRe[i] + n, 0.0f);

@@ -62,6 +62,13 @@ void FFT2DInverse(FftEngine& fft) {
     fft.plan.transformAlongFirstIndex(fft.FFTRe.data(), fft.FFTIm.data(), FftDirection::Inverse, scale);
 }
 
+void FFT2DForwardOfLines(FftEngine& fft, const std::vector<std::uint8_t>& lines) {
+    assert(static_cast<int>(lines.size()) == fft.FFTSize);
+    fft.plan.transformAlongFirstIndex(fft.FFTRe.data(), fft.FFTIm.data(), FftDirection::Forward, 1.0f);
+    fft.plan.transformSomeAlongSecondIndex(fft.FFTRe.data(), fft.FFTIm.data(), FftDirection::Forward, 1.0f,
+                                           lines.data());
+}
+
 void FFT2DInverseOfLines(FftEngine& fft, const std::vector<std::uint8_t>& lines) {
     assert(static_cast<int>(lines.size()) == fft.FFTSize);
     const float scale = 1.0f / static_cast<float>(fft.FFTSize);
