@@ -35,6 +35,19 @@ void copyBox(const Bitmap24& frame, const Area& area, int left, int top, int n, 
         std::memcpy(box.pixel(x0, y), frame.pixel(left + x0, top + y), 3 * static_cast<std::size_t>(x1 - x0));
 }
 
+// Byte `byte` of the pixels of that box, n x n from its top-left pixel, row by row.
+void copyBoxByte(const Bitmap24& frame, const Area& area, int left, int top, int n, int byte,
+                 std::uint8_t* plane) {
+    std::fill(plane, plane + static_cast<std::size_t>(n) * n, std::uint8_t{0});
+    const int x0 = std::max(0, -left), x1 = std::min(n, area.width - left);
+    if (x1 <= x0) return;
+    for (int y = std::max(0, -top); y < std::min(n, area.height - top); ++y) {
+        const std::uint8_t* from = frame.pixel(left + x0, top + y) + byte;
+        std::uint8_t* to = plane + static_cast<std::size_t>(y) * n + x0;
+        for (int x = 0; x < x1 - x0; ++x) to[x] = from[3 * x];
+    }
+}
+
 void keepProfile(const FftEngine& fft, std::array<float, kRadialBins>& profile, float& profileMax) {
     profile = fft.RadialProfile;
     profileMax = fft.RadialProfileMax;
@@ -88,7 +101,7 @@ int shiftOfPeak(int index, int n) {
 }
 
 Correlation correlateBox(const AlignInputs& inputs, const Bitmap24& frame, int tx, int ty,
-                         AlignScratch& scratch) {
+                         AlignScratch& scratch, bool charted) {
     const AlignOptions& options = *inputs.options;
     const RegistrationState& reference = *inputs.registration;
     const int n = inputs.engine->FFTSize;
@@ -103,6 +116,7 @@ Correlation correlateBox(const AlignInputs& inputs, const Bitmap24& frame, int t
     Correlation c;
     c.tx = tx;
     c.ty = ty;
+    c.charted = charted;
     const int left = reference.BoxLeft + tx, top = reference.BoxTop + ty;
     c.boxOffscreen =
         left < 0 || top < 0 || left + n - 1 >= inputs.FrameWidth || top + n - 1 >= inputs.FrameHeight;
@@ -143,14 +157,27 @@ Correlation correlateBox(const AlignInputs& inputs, const Bitmap24& frame, int t
     const auto meanLevel = static_cast<float>(mean);
     for (std::size_t k = 0; k < cells; ++k) re[k] -= meanLevel;
 
-    FFT2DForward(fft);
-    if (qualityKind(options.quality) != QualityKind::Spectral) {
+    // The band mask takes only some lines of the spectrum; the profile, when it is wanted, all.
+    // A line the mask shuts wholly becomes 0 and is left out of the inverse transform's first pass.
+    const std::vector<std::uint8_t>& bandLines = inputs.engine->FFTBandLines;
+    const bool someLines = static_cast<int>(bandLines.size()) == n;
+    const bool profile = charted && qualityKind(options.quality) != QualityKind::Spectral;
+    if (someLines && !profile)
+        FFT2DForwardOfLines(fft, bandLines);
+    else
+        FFT2DForward(fft);
+    if (profile) {
         RadialSpectrum(fft, options.quality.HVSWeighting, reference.HVSCentre);
         keepProfile(fft, c.profile, c.profileMax);
     }
 
     // Band mask, whitening of the frame spectrum, and the reference times its conjugate.
     for (int i = 0; i < n; ++i) {
+        if (someLines && bandLines[static_cast<std::size_t>(i)] == 0) {
+            std::fill(fft.FFTRe[i], fft.FFTRe[i] + n, 0.0f);
+            std::fill(fft.FFTIm[i], fft.FFTIm[i] + n, 0.0f);
+            continue;
+        }
         const std::uint8_t* pass = inputs.engine->FFTBandMask[i];
         const float* refRe = reference.RefSpectrumRe[i];
         const float* refIm = reference.RefSpectrumIm[i];
@@ -165,120 +192,179 @@ Correlation correlateBox(const AlignInputs& inputs, const Bitmap24& frame, int t
             lineIm[j] = refIm[j] * fr - fi * refRe[j];
         }
     }
-    FFT2DInverse(fft);
+    if (someLines)
+        FFT2DInverseOfLines(fft, bandLines);
+    else
+        FFT2DInverse(fft);
 
     c.peak = highestCell(fft, c.pi, c.pj);
     if (options.ShowFFTbox) c.surface = SpectrumToBitmap(fft, fft.FFTRe, &fft.FFTIm, 1.0f);
     return c;
 }
 
-Grade gradeAlignedBox(const AlignInputs& inputs, const Bitmap24& frame, int sx, int sy,
-                      AlignScratch& scratch) {
+namespace {
+
+// The cells of the box compared with the reference: x0 <= x < x1, y0 <= y < y1 relative to the
+// feature, and the mean levels of the frame and the reference over them.
+struct Overlap {
+    int x0 = 0, x1 = 0, y0 = 0, y1 = 0;
+    double count = 0.0;
+    float meanF = 0.0f;
+    float meanR = 0.0f;
+};
+
+// Cell (x + h, y + h) of FFTRe takes the frame pixel (fX + x + sx, fY + y + sy) and of FFTIm the
+// reference pixel (fX + x, fY + y) where both exist; every other cell stays 0 (no difference).
+Overlap readComparedLevels(const AlignInputs& inputs, const Bitmap24& frame, const Area& frameArea, int sx,
+                           int sy, FftEngine& fft) {
     const AlignOptions& options = *inputs.options;
-    const RegistrationState& reference = *inputs.registration;
-    const int n = inputs.engine->FFTSize, h = n / 2;
-    FftEngine& fft = scratch.fft;
-    sizeEngine(fft, n);
+    const Bitmap24& reference = inputs.registration->Image1;
+    const int n = fft.FFTSize, h = n / 2;
+    const int fX = inputs.FeatureX, fY = inputs.FeatureY;
+    const Area refArea = readable(inputs, reference);
+    Overlap o;
+    o.x0 = std::max({-h, -fX, -fX - sx});
+    o.x1 = std::min({h, refArea.width - fX, frameArea.width - fX - sx});
+    o.y0 = std::max({-h, -fY, -fY - sy});
+    o.y1 = std::min({h, refArea.height - fY, frameArea.height - fY - sy});
     float* re = fft.FFTRe.data();
     float* im = fft.FFTIm.data();
     const std::size_t cells = static_cast<std::size_t>(n) * n;
-    const int fX = inputs.FeatureX, fY = inputs.FeatureY;
-
-    Grade g;
-    g.sx = sx;
-    g.sy = sy;
-    g.alignedOffscreen = fX - h + sx < 0 || fX + h + sx >= inputs.FrameWidth || fY - h + sy < 0 ||
-                         fY + h + sy >= inputs.FrameHeight;
-
-    // Cell (x + h, y + h) compares the reference pixel (fX + x, fY + y) with the frame pixel
-    // (fX + x + sx, fY + y + sy) where both exist; every other cell stays 0 (no difference).
-    const Area frameArea = readable(inputs, frame), refArea = readable(inputs, reference.Image1);
-    const int x0 = std::max({-h, -fX, -fX - sx}),
-              x1 = std::min({h, refArea.width - fX, frameArea.width - fX - sx});
-    const int y0 = std::max({-h, -fY, -fY - sy}),
-              y1 = std::min({h, refArea.height - fY, frameArea.height - fY - sy});
     std::fill(re, re + cells, 0.0f);
     std::fill(im, im + cells, 0.0f);
-    double sumF = 0.0, sumR = 0.0, count = 0.0;
-    for (int x = x0; x < x1; ++x) {
+    double sumF = 0.0, sumR = 0.0;
+    for (int x = o.x0; x < o.x1; ++x) {
         float* cellF = re + static_cast<std::size_t>(x + h) * n + h;
         float* cellR = im + static_cast<std::size_t>(x + h) * n + h;
-        for (int y = y0; y < y1; ++y) {
+        for (int y = o.y0; y < o.y1; ++y) {
             const float f =
                 pixelLevel(frame.pixel(fX + x + sx, fY + y + sy), options.Colourstack, options.LumWeights);
             const float r =
-                pixelLevel(reference.Image1.pixel(fX + x, fY + y), options.Colourstack, options.LumWeights);
+                pixelLevel(reference.pixel(fX + x, fY + y), options.Colourstack, options.LumWeights);
             cellF[y] = f;
             cellR[y] = r;
             sumF += f;
             sumR += r;
         }
-        count += std::max(0, y1 - y0);
+        o.count += std::max(0, o.y1 - o.y0);
     }
-    const auto meanF = static_cast<float>(sumF / std::max(count, 1.0));
-    const auto meanR = static_cast<float>(sumR / std::max(count, 1.0));
+    o.meanF = static_cast<float>(sumF / std::max(o.count, 1.0));
+    o.meanR = static_cast<float>(sumR / std::max(o.count, 1.0));
+    return o;
+}
+
+// The mean squared difference of the compared cells, each with its mean taken off: a box reaching
+// outside the frame is judged by its overlap, not flattered by the cells it could not compare.
+// FFTRe keeps the frame's levels less their mean; FFTIm is cleared.
+double meanDifference(const Overlap& o, FftEngine& fft) {
+    const int n = fft.FFTSize, h = n / 2;
     double d = 0.0;
-    for (int x = x0; x < x1; ++x) {
-        float* cellF = re + static_cast<std::size_t>(x + h) * n + h;
-        float* cellR = im + static_cast<std::size_t>(x + h) * n + h;
-        for (int y = y0; y < y1; ++y) {
-            const float fp = cellF[y] - meanF, rp = cellR[y] - meanR;
+    for (int x = o.x0; x < o.x1; ++x) {
+        float* cellF = fft.FFTRe.data() + static_cast<std::size_t>(x + h) * n + h;
+        float* cellR = fft.FFTIm.data() + static_cast<std::size_t>(x + h) * n + h;
+        for (int y = o.y0; y < o.y1; ++y) {
+            const float fp = cellF[y] - o.meanF, rp = cellR[y] - o.meanR;
             cellF[y] = fp;
             cellR[y] = 0.0f;
             d += static_cast<double>(fp - rp) * (fp - rp);
         }
     }
-    // The mean over the pixels compared: a box reaching outside the frame is judged by its
-    // overlap, not flattered by the cells it could not compare.
-    g.difference = d / std::max(count, 1.0);
-    g.meanF = meanF;
+    return d / std::max(o.count, 1.0);
+}
 
-    const int boxLeft = fX - h + sx, boxTop = fY - h + sy;
-    double quality = 0.0;
-    switch (qualityKind(options.quality)) {
-        case QualityKind::Gradient: {
-            for (std::size_t k = 0; k < cells; ++k) re[k] += meanF;
-            const GradientSettings settings = gradientSettings(options.FOMspin, options.Pix);
-            quality = ComputeFrameFom(fft.FFTRe, 0, 0, n, n, settings);
-            copyBox(frame, frameArea, boxLeft, boxTop, n, scratch.box);
-            for (int s = 1; s <= 3; ++s) {
-                const int m = n / (s + 1);
-                boxAverageDownscale(scratch.box, n, m, scratch.smallBox);
-                for (int u = 0; u < m; ++u)
-                    for (int v = 0; v < m; ++v)
-                        fft.FFTRe[u][v] =
-                            pixelLevel(scratch.smallBox.pixel(u, v), options.Colourstack, options.LumWeights);
-                quality += ComputeFrameFom(fft.FFTRe, 0, 0, m, m, settings);
+// The gradient figure of the levels in FFTRe (the mean put back) plus that of the box read from
+// the frame and shrunk to n / 2, n / 3 and n / 4, each shrunk level as the pixel level of the
+// shrunk picture's bytes.
+double gradientQuality(const AlignOptions& options, const Bitmap24& frame, const Area& area, int left,
+                       int top, float meanF, AlignScratch& scratch) {
+    FftEngine& fft = scratch.fft;
+    const int n = fft.FFTSize;
+    float* re = fft.FFTRe.data();
+    for (std::size_t k = 0, cells = static_cast<std::size_t>(n) * n; k < cells; ++k) re[k] += meanF;
+    const GradientSettings settings = gradientSettings(options.FOMspin, options.Pix);
+    double quality = ComputeFrameFom(fft.FFTRe, 0, 0, n, n, settings);
+    // Each byte of the box's pixels as a plane of its own (without colour the level is the green
+    // byte alone, so only that one is read and shrunk).
+    const int firstByte = options.Colourstack ? 0 : 1, lastByte = options.Colourstack ? 2 : 1;
+    const std::size_t nn = static_cast<std::size_t>(n) * n;
+    scratch.boxBytes.resize(3 * nn);
+    for (int c = firstByte; c <= lastByte; ++c)
+        copyBoxByte(frame, area, left, top, n, c, scratch.boxBytes.data() + c * nn);
+    for (int s = 1; s <= 3; ++s) {
+        const int m = n / (s + 1);
+        const std::size_t mm = static_cast<std::size_t>(m) * m;
+        scratch.smallLevels.resize(3 * mm);
+        std::uint8_t* small = scratch.smallLevels.data();
+        for (int c = firstByte; c <= lastByte; ++c)
+            scratch.downscaler.shrink({scratch.boxBytes.data() + c * nn, 1, n}, n, m, {small + c * mm, 1, m});
+        for (int u = 0; u < m; ++u) {
+            float* line = fft.FFTRe[u];
+            for (int v = 0; v < m; ++v) {
+                const std::size_t at = static_cast<std::size_t>(v) * m + u;
+                const std::uint8_t pixel[3] = {small[at], small[mm + at], small[2 * mm + at]};
+                line[v] = pixelLevel(pixel, options.Colourstack, options.LumWeights);
             }
-            break;
         }
+        quality += ComputeFrameFom(fft.FFTRe, 0, 0, m, m, settings);
+    }
+    return quality;
+}
+
+// The figure of the method chosen, from the mean-removed levels in FFTRe and the box whose
+// top-left pixel is (left, top). The spectral methods leave the radial profile in `g`.
+double methodQuality(const AlignInputs& inputs, const Bitmap24& frame, const Area& area, int left, int top,
+                     float meanF, AlignScratch& scratch, Grade& g) {
+    const AlignOptions& options = *inputs.options;
+    FftEngine& fft = scratch.fft;
+    const int n = fft.FFTSize;
+    switch (qualityKind(options.quality)) {
+        case QualityKind::Gradient:
+            return gradientQuality(options, frame, area, left, top, meanF, scratch);
         case QualityKind::Plugin:
-            copyBox(frame, frameArea, boxLeft, boxTop, n, scratch.box);
-            quality = inputs.plugin->estimate(scratch.box);
-            break;
+            copyBox(frame, area, left, top, n, scratch.box);
+            return inputs.plugin->estimate(scratch.box);
         case QualityKind::Compress:
-            copyBox(frame, frameArea, boxLeft, boxTop, n, scratch.box);
-            quality = static_cast<double>(compressedSize(scratch.box, n, options.Compresfactor));
-            break;
+            copyBox(frame, area, left, top, n, scratch.box);
+            return static_cast<double>(compressedSize(scratch.box, n, options.Compresfactor));
         case QualityKind::LocalContrast:
-            quality = localContrastQuality(fft.FFTRe, n);
-            break;
+            return localContrastQuality(fft.FFTRe, n);
         case QualityKind::Deviation: {
+            const float* re = fft.FFTRe.data();
+            const std::size_t cells = static_cast<std::size_t>(n) * n;
             double s = 0.0, q = 0.0;
             for (std::size_t k = 0; k < cells; ++k) {
                 s += re[k];
                 q += static_cast<double>(re[k]) * re[k];
             }
-            quality = deviationQuality(static_cast<double>(cells), s, q);
-            break;
+            return deviationQuality(static_cast<double>(cells), s, q);
         }
         case QualityKind::Spectral:
             FFT2DForward(fft);
-            RadialSpectrum(fft, options.quality.HVSWeighting, reference.HVSCentre);
+            RadialSpectrum(fft, options.quality.HVSWeighting, inputs.registration->HVSCentre);
             keepProfile(fft, g.profile, g.profileMax);
-            break;
+            return 0.0;
     }
-    g.imageQuality = static_cast<float>(quality);
+    return 0.0;
+}
+
+}  // namespace
+
+Grade gradeAlignedBox(const AlignInputs& inputs, const Bitmap24& frame, int sx, int sy,
+                      AlignScratch& scratch) {
+    const int n = inputs.engine->FFTSize, h = n / 2;
+    sizeEngine(scratch.fft, n);
+    const int fX = inputs.FeatureX, fY = inputs.FeatureY;
+    Grade g;
+    g.sx = sx;
+    g.sy = sy;
+    g.alignedOffscreen = fX - h + sx < 0 || fX + h + sx >= inputs.FrameWidth || fY - h + sy < 0 ||
+                         fY + h + sy >= inputs.FrameHeight;
+    const Area area = readable(inputs, frame);
+    const Overlap overlap = readComparedLevels(inputs, frame, area, sx, sy, scratch.fft);
+    g.difference = meanDifference(overlap, scratch.fft);
+    g.meanF = overlap.meanF;
+    g.imageQuality = static_cast<float>(
+        methodQuality(inputs, frame, area, fX - h + sx, fY - h + sy, overlap.meanF, scratch, g));
     return g;
 }
 
@@ -294,6 +380,7 @@ FrameAlignment::FrameAlignment(AlignContext& context, const AlignOptions& option
     inputs_.FrameWidth = model.FrameWidth;
     inputs_.FrameHeight = model.FrameHeight;
     inputs_.plugin = plugin_.get();
+    inputs_.framesPerSpectrum = std::max(1, context_.view.framesPerSpectrum());
     // The dark frame is subtracted as from the reference, and only where it covers the whole frame.
     const T2dArrays& dark = alignmentDarkPlane(context_.section);
     if (options_.levels.darkSubtract && dark.xCount() >= model.FrameWidth &&
@@ -308,7 +395,8 @@ bool FrameAlignment::AlignFrame() {
 bool FrameAlignment::alignPicture(const Bitmap24& frame) {
     if (context_.alignment.HaltRequested) return true;
     const auto offset = boxOffset();
-    const Correlation correlation = correlateBox(inputs_, frame, offset[0], offset[1], scratch_);
+    const Correlation correlation = correlateBox(inputs_, frame, offset[0], offset[1], scratch_,
+                                                 inputs_.chartsSpectrumOf(context_.alignment.CurrentFrame));
     showSurface(correlation);
     const Verdict verdict = decide(correlation, frame);
     if (verdict.skipped) return true;
@@ -571,6 +659,7 @@ void FrameAlignment::finish(const Verdict& verdict, const Correlation& correlati
     view.shiftX = verdict.sx;
     view.shiftY = verdict.sy;
     view.readout = EstimateFrameQuality(fft, context_.GammaTable, input, model);
+    if (!spectral && !correlation.charted) view.readout.spectrum.clear();
     context_.view.frameAligned(view);
 
     if (verdict.boxOffscreen || grade.alignedOffscreen) {

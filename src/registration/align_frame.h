@@ -24,6 +24,7 @@
 #include "registration/align_state.h"
 #include "registration/feature_pick.h"
 #include "registration/fft.h"
+#include "registration/quality_measures.h"
 #include "registration/quality_plugin.h"
 #include "registration/registration_state.h"
 #include "registration/spectral_quality.h"
@@ -81,6 +82,11 @@ public:
     virtual void frameAligned(const AlignedFrameView& /*view*/) {}
     // The box was partly off screen: the registration chart says so.
     virtual void boxOffscreen() {}
+    // The registration chart shows the power spectrum of every k-th frame of a pass (the frames
+    // whose number is a multiple of k). A view that draws only now and then may ask for fewer:
+    // the spectra of the other frames are then not worked out where their quality does not need
+    // them, and their readout has no spectrum. Asked once per pass.
+    virtual int framesPerSpectrum() const { return 1; }
 };
 
 // Everything the alignment works on.
@@ -105,7 +111,11 @@ struct AlignContext {
 struct AlignScratch {
     FftEngine fft;
     Bitmap24 box;
-    Bitmap24 smallBox;
+    // The bytes of the box's pixels and the same shrunk for the gradient figure, one plane per
+    // byte of a pixel.
+    LevelDownscaler downscaler;
+    std::vector<std::uint8_t> boxBytes;
+    std::vector<std::uint8_t> smallLevels;
 };
 
 // The read-only inputs of correlateBox and gradeAlignedBox, shared by every thread of a pass:
@@ -123,6 +133,10 @@ struct AlignInputs {
     // The dark plane subtracted from the box levels; null when none is.
     const T2dArrays* dark = nullptr;
     const QualityPlugin* plugin = nullptr;
+    // The view's framesPerSpectrum.
+    int framesPerSpectrum = 1;
+    // Whether the chart shows the spectrum of `frame`.
+    bool chartsSpectrumOf(int frame) const { return frame % framesPerSpectrum == 0; }
 };
 
 // The correlation of the box read at (BoxLeft + tx, BoxTop + ty).
@@ -134,15 +148,18 @@ struct Correlation {
     // The highest cell, first in scan order (first index outer).
     int pi = 0;
     int pj = 0;
-    // The radial profile of the box's spectrum (only for the methods that grade the picture).
+    // The radial profile of the box's spectrum (only for the methods that grade the picture, and
+    // only when `charted`).
+    bool charted = true;
     std::array<float, kRadialBins> profile{};
     float profileMax = 0.0f;
     // The correlation surface (only with ShowFFTbox).
     Bitmap24 surface;
 };
 
+// `charted`: the chart shows this frame's spectrum (see AlignInputs::chartsSpectrumOf).
 Correlation correlateBox(const AlignInputs& inputs, const Bitmap24& frame, int tx, int ty,
-                         AlignScratch& scratch);
+                         AlignScratch& scratch, bool charted = true);
 
 // The shift a measured peak stands for: the peak index unwrapped into -(h - 1) .. h, negated.
 int shiftOfPeak(int index, int n);

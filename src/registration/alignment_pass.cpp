@@ -25,6 +25,8 @@ constexpr std::size_t PrefetchBytes = std::size_t{64} << 20;
 struct Unit {
     int field = 0;
     const Bitmap24* picture = nullptr;
+    // The chart shows the frame's spectrum.
+    bool charted = true;
     Correlation correlation;
     Grade grade;
     // With tracking: the correlations of the boxes read where the box was expected, the offset
@@ -157,6 +159,7 @@ void Pass::fetch(FrameSlot& slot, int frame, FramePrefetcher& prefetcher) {
     for (std::size_t u = 0; u < slot.units.size(); ++u) {
         slot.units[u].field = static_cast<int>(u);
         slot.units[u].picture = interlaced ? &slot.fields[u] : &slot.picture;
+        slot.units[u].charted = aligner_->inputs().chartsSpectrumOf(frame);
     }
 }
 
@@ -190,7 +193,7 @@ bool Pass::measureInParallel(FramePrefetcher& prefetcher, std::size_t batch) {
             for (std::size_t i; (i = taken.fetch_add(1)) < units.size();) {
                 auto [slot, unit] = units[i];
                 prepare(*slot, *unit);
-                unit->correlation = correlateBox(inputs, *unit->picture, 0, 0, *scratch);
+                unit->correlation = correlateBox(inputs, *unit->picture, 0, 0, *scratch, unit->charted);
                 unit->grade = gradeAlignedBox(inputs, *unit->picture, shiftOfPeak(unit->correlation.pi, n),
                                               shiftOfPeak(unit->correlation.pj, n), *scratch);
             }
@@ -305,15 +308,21 @@ void Pass::speculate(std::vector<TrackedStep>& steps) {
     };
     const auto correlate = [&](Unit& unit, AlignScratch& scratch) {
         if (triedAt(unit, unit.expected) == nullptr)
-            unit.tried.push_back(
-                correlateBox(inputs, *unit.picture, unit.expected[0], unit.expected[1], scratch));
+            unit.tried.push_back(correlateBox(inputs, *unit.picture, unit.expected[0], unit.expected[1],
+                                              scratch, unit.charted));
     };
-    constexpr int Rounds = 3;
-    for (int round = 1; round < Rounds; ++round) {
+    // Each round measures the units whose expected offset has no correlation yet, until the
+    // expectations hold still (or MostRounds have run); the units still open then are measured
+    // along with the grades. Every unit the walk finds measured at its offset is one less
+    // measured there on one thread.
+    constexpr int MostRounds = 8;
+    const auto open = [&] {
         expect();
-        inParallel(correlate);
-    }
-    expect();
+        return std::any_of(steps.begin(), steps.end(), [](const TrackedStep& s) {
+            return s.unit != nullptr && triedAt(*s.unit, s.unit->expected) == nullptr;
+        });
+    };
+    for (int round = 1; round < MostRounds && open(); ++round) inParallel(correlate);
     inParallel([&](Unit& unit, AlignScratch& scratch) {
         correlate(unit, scratch);
         const std::array<int, 2> shift = shiftOf(*triedAt(unit, unit.expected));
@@ -339,8 +348,8 @@ bool Pass::walk(std::vector<TrackedStep>& steps) {
                 const std::array<int, 2> offset = aligner_->boxOffset();
                 const Correlation* correlation = triedAt(*unit, offset);
                 if (correlation == nullptr)
-                    correlation = &unit->tried.emplace_back(
-                        correlateBox(inputs, *unit->picture, offset[0], offset[1], aligner_->scratch()));
+                    correlation = &unit->tried.emplace_back(correlateBox(
+                        inputs, *unit->picture, offset[0], offset[1], aligner_->scratch(), unit->charted));
                 aligner_->showSurface(*correlation);
                 const Verdict verdict = aligner_->decide(*correlation, *unit->picture);
                 if (!verdict.skipped) {

@@ -25,6 +25,7 @@ void InitFFT(FftEngine& fft, int n) {
         fft.FFTIm.reset(n, n);
         fft.FFTFreqRadius.reset(n, n);
         fft.FFTBandMask.reset(n);
+        fft.FFTBandLines.assign(static_cast<std::size_t>(n), 0);
     }
     // Exchanging the quadrants of the distance from the centre (h, h) gives the distance from
     // cell 0, wrapping round: index i stands for frequency i below h and i - N from h on.
@@ -37,6 +38,16 @@ void InitFFT(FftEngine& fft, int n) {
             radius[j] = static_cast<float>(std::sqrt(static_cast<double>(di * di + dj * dj)));
         }
     }
+    // bin = Round(radius - 1): zero frequency falls into bin -1 and is left out, like every
+    // radius beyond 255.5; bin 255 therefore never receives a sample.
+    fft.RadialBinOfCell.assign(static_cast<std::size_t>(n) * n, -1);
+    fft.RadialBinCells.fill(0);
+    for (std::size_t c = 0; c < fft.RadialBinOfCell.size(); ++c) {
+        const double bin = std::nearbyint(static_cast<double>(fft.FFTFreqRadius.data()[c]) - 1.0);
+        if (bin < 0.0 || bin > kRadialBins - 2) continue;
+        fft.RadialBinOfCell[c] = static_cast<std::int16_t>(bin);
+        ++fft.RadialBinCells[static_cast<std::size_t>(bin)];
+    }
     BuildTransferTable(fft, 0.45, 4.5);
 }
 
@@ -48,6 +59,21 @@ void FFT2DForward(FftEngine& fft) {
 void FFT2DInverse(FftEngine& fft) {
     const float scale = 1.0f / static_cast<float>(fft.FFTSize);
     fft.plan.transformAlongSecondIndex(fft.FFTRe.data(), fft.FFTIm.data(), FftDirection::Inverse, scale);
+    fft.plan.transformAlongFirstIndex(fft.FFTRe.data(), fft.FFTIm.data(), FftDirection::Inverse, scale);
+}
+
+void FFT2DForwardOfLines(FftEngine& fft, const std::vector<std::uint8_t>& lines) {
+    assert(static_cast<int>(lines.size()) == fft.FFTSize);
+    fft.plan.transformAlongFirstIndex(fft.FFTRe.data(), fft.FFTIm.data(), FftDirection::Forward, 1.0f);
+    fft.plan.transformSomeAlongSecondIndex(fft.FFTRe.data(), fft.FFTIm.data(), FftDirection::Forward, 1.0f,
+                                           lines.data());
+}
+
+void FFT2DInverseOfLines(FftEngine& fft, const std::vector<std::uint8_t>& lines) {
+    assert(static_cast<int>(lines.size()) == fft.FFTSize);
+    const float scale = 1.0f / static_cast<float>(fft.FFTSize);
+    fft.plan.transformSomeAlongSecondIndex(fft.FFTRe.data(), fft.FFTIm.data(), FftDirection::Inverse, scale,
+                                           lines.data());
     fft.plan.transformAlongFirstIndex(fft.FFTRe.data(), fft.FFTIm.data(), FftDirection::Inverse, scale);
 }
 
@@ -67,6 +93,10 @@ void BuildFFTBandMask(FftEngine& fft, double filterRadius) {
         std::uint8_t* mask = fft.FFTBandMask[i];
         for (int j = 0; j < fft.FFTSize; ++j) mask[j] = filterRadius > radius[j] ? 1 : 0;
     }
+    fft.FFTBandLines.assign(static_cast<std::size_t>(fft.FFTSize), 0);
+    for (int i = 0; i < fft.FFTSize; ++i)
+        fft.FFTBandLines[static_cast<std::size_t>(i)] = std::any_of(
+            fft.FFTBandMask[i], fft.FFTBandMask[i] + fft.FFTSize, [](std::uint8_t m) { return m != 0; });
 }
 
 void BuildTransferTable(FftEngine& fft, double gamma, double slope) {

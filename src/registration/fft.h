@@ -46,8 +46,16 @@ struct FftEngine {
     // Distance of [i][j] from zero frequency in unshifted spectrum order: the distance from the
     // centre (h, h) with the four quadrants exchanged.
     T2dArrays FFTFreqRadius;
-    // 1 where a frequency passes the FFT filter (see BuildFFTBandMask), else 0.
+    // 1 where a frequency passes the FFT filter (see BuildFFTBandMask), else 0; and per line
+    // [i][0..N-1] of the mask, 1 where any of its frequencies passes.
     FftBytePlane FFTBandMask;
+    std::vector<std::uint8_t> FFTBandLines;
+    // The radial profile's bin of each cell, Round(FFTFreqRadius - 1), or -1 for a cell no bin
+    // takes; and the number of cells in each bin.
+    std::vector<std::int16_t> RadialBinOfCell;
+    std::array<int, kRadialBins> RadialBinCells{};
+    // Working memory of RadialSpectrum: the magnitude of each cell.
+    std::vector<float> RadialMagnitudes;
 
     // Radial average of the normalised spectrum magnitude, and its largest bin.
     std::array<float, kRadialBins> RadialProfile{};
@@ -72,13 +80,21 @@ void FFT2DForward(FftEngine& fft);
 // 1-D pass scaled by 1/N.
 void FFT2DInverse(FftEngine& fft);
 
+// The forward transform on the lines [i][0..N-1] whose lines[i] is not 0 (N flags), each exactly
+// as FFT2DForward gives it; the other lines are left half transformed.
+void FFT2DForwardOfLines(FftEngine& fft, const std::vector<std::uint8_t>& lines);
+// The inverse transform of a spectrum that is 0 on every line [i][0..N-1] whose lines[i] is 0 (N
+// flags): such lines would stay 0 through the first pass and are not transformed. The result
+// equals FFT2DInverse's but for the sign of cells that come out 0.
+void FFT2DInverseOfLines(FftEngine& fft, const std::vector<std::uint8_t>& lines);
+
 // 1-D transform of N elements stored in bit-reversed order (re[plan.bitReversal()[k]] = x[k]);
 // the result is in natural order. ScaledFFT1D also multiplies every element by 1/N.
 void FFT1D(const FftEngine& fft, float* re, float* im, FftDirection direction);
 void ScaledFFT1D(const FftEngine& fft, float* re, float* im, FftDirection direction);
 
 // FFTBandMask := 1 where filterRadius > FFTFreqRadius: a low-pass disc around zero frequency whose
-// radius in frequency bins is the FFT filter setting.
+// radius in frequency bins is the FFT filter setting. FFTBandLines follows.
 void BuildFFTBandMask(FftEngine& fft, double filterRadius);
 
 // TransferTable[k] for x = k / 1000: slope * x below the knee where slope * x meets x^gamma,

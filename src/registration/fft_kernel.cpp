@@ -145,7 +145,15 @@ struct PassArguments {
     float* im;
     FftDirection direction;
     float scale;
+    // Null, or a flag per line of the pass: blocks without a flagged line are left out.
+    const std::uint8_t* lines = nullptr;
 };
+
+bool blockWanted(const PassArguments& args, int block) {
+    if (args.lines == nullptr) return true;
+    const std::uint8_t* flags = args.lines + static_cast<std::ptrdiff_t>(block) * kLanes;
+    return std::any_of(flags, flags + kLanes, [](std::uint8_t flag) { return flag != 0; });
+}
 
 // Moves one row of kLanes cells, multiplied by scale (1 leaves every bit as it is).
 [[gnu::always_inline]] inline void moveLanes(const float* __restrict from, float* __restrict to,
@@ -252,7 +260,8 @@ void runPass(const PassArguments& args, BlockFunction block) {
         std::vector<float> scratch(2 * static_cast<std::size_t>(args.n) * kLanes);
         float* sre = scratch.data();
         float* sim = sre + static_cast<std::ptrdiff_t>(args.n) * kLanes;
-        for (std::ptrdiff_t b = first; b < last; ++b) block(args, static_cast<int>(b) * kLanes, sre, sim);
+        for (std::ptrdiff_t b = first; b < last; ++b)
+            if (blockWanted(args, static_cast<int>(b))) block(args, static_cast<int>(b) * kLanes, sre, sim);
     };
     if (args.n >= kParallelSize)
         parallelForRange(0, blocks, body);
@@ -302,6 +311,12 @@ void FftPlan::transformAlongFirstIndex(float* re, float* im, FftDirection direct
 
 void FftPlan::transformAlongSecondIndex(float* re, float* im, FftDirection direction, float scale) const {
     runPass({n_, leadingRadix2_, twiddles_.data(), bitRev_.data(), re, im, direction, scale},
+            secondIndexBlock);
+}
+
+void FftPlan::transformSomeAlongSecondIndex(float* re, float* im, FftDirection direction, float scale,
+                                            const std::uint8_t* lines) const {
+    runPass({n_, leadingRadix2_, twiddles_.data(), bitRev_.data(), re, im, direction, scale, lines},
             secondIndexBlock);
 }
 

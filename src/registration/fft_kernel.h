@@ -36,6 +36,10 @@ public:
     // The lines are spread over the worker threads; the result does not depend on their number.
     void transformAlongFirstIndex(float* re, float* im, FftDirection direction, float scale) const;
     void transformAlongSecondIndex(float* re, float* im, FftDirection direction, float scale) const;
+    // The same for the lines [i][0..N-1] whose lines[i] is not 0 (and those transformed beside them
+    // in one block); every other line is left as it is.
+    void transformSomeAlongSecondIndex(float* re, float* im, FftDirection direction, float scale,
+                                       const std::uint8_t* lines) const;
 
 private:
     int n_ = 0;

@@ -13,22 +13,32 @@ namespace kestrave {
 
 namespace {
 
+// |re + i im| of each cell into `mag` (im may be null: then |re|); returns the largest.
+float magnitudes(const float* re, const float* im, std::size_t cells, float* mag) {
+    float largest = 0.0f;
+    for (std::size_t c = 0; c < cells; ++c) {
+        const float r = re[c];
+        const float i = im ? im[c] : 0.0f;
+        mag[c] = std::sqrt(r * r + i * i);
+        largest = std::max(largest, mag[c]);
+    }
+    return largest;
+}
+
+// The factor that brings the largest magnitude just below 1: 1 / (largest + 1e-5), in double
+// precision, so the peak stays below 1.0 even when the magnitudes are far above 1e-5.
+double normalisingScale(float largest) {
+    return 1.0 / (static_cast<double>(largest) + 1e-5);
+}
+
 // Magnitudes of a spectrum, normalised so that the largest one comes just below 1:
-// v = |z| / (max|z| + 1e-5). The division is made in double precision, so the peak stays below
-// 1.0 even when the magnitudes are far above 1e-5.
+// v = |z| / (max|z| + 1e-5).
 class NormalisedMagnitudes {
 public:
     NormalisedMagnitudes(int n, const T2dArrays& re, const T2dArrays* im) : n_(n), mag_(re.cellCount()) {
         assert(re.xCount() == n && re.yCount() == n);
         assert(im == nullptr || (im->xCount() == n && im->yCount() == n));
-        float largest = 0.0f;
-        for (std::size_t c = 0; c < mag_.size(); ++c) {
-            const float r = re.data()[c];
-            const float i = im ? im->data()[c] : 0.0f;
-            mag_[c] = std::sqrt(r * r + i * i);
-            largest = std::max(largest, mag_[c]);
-        }
-        scale_ = 1.0 / (static_cast<double>(largest) + 1e-5);
+        scale_ = normalisingScale(magnitudes(re.data(), im ? im->data() : nullptr, mag_.size(), mag_.data()));
     }
 
     // Normalised magnitude of cell [i][j], at most 1.
@@ -51,24 +61,20 @@ void ClearRadialSpectrum(FftEngine& fft) {
 void RadialSpectrum(FftEngine& fft, int mode, int hvsCentre) {
     ClearRadialSpectrum(fft);
     const int n = fft.FFTSize;
-    const NormalisedMagnitudes v(n, fft.FFTRe, &fft.FFTIm);
-    // bin = Round(radius - 1): zero frequency falls into bin -1 and is left out, like every
-    // radius beyond 255.5; bin 255 therefore never receives a sample.
+    const std::size_t cells = static_cast<std::size_t>(n) * n;
+    // The magnitudes normalised as the spectrum picture's, each bin's sum taken in cell order.
+    fft.RadialMagnitudes.resize(cells);
+    const float* mag = fft.RadialMagnitudes.data();
+    const double scale =
+        normalisingScale(magnitudes(fft.FFTRe.data(), fft.FFTIm.data(), cells, fft.RadialMagnitudes.data()));
     std::array<double, kRadialBins> sums{};
-    std::array<int, kRadialBins> counts{};
-    for (int i = 0; i < n; ++i) {
-        const float* radius = fft.FFTFreqRadius[i];
-        for (int j = 0; j < n; ++j) {
-            const double bin = std::nearbyint(static_cast<double>(radius[j]) - 1.0);
-            if (bin < 0.0 || bin > kRadialBins - 2) continue;
-            const auto b = static_cast<std::size_t>(bin);
-            sums[b] += v(i, j);
-            ++counts[b];
-        }
-    }
+    const std::int16_t* bins = fft.RadialBinOfCell.data();
+    for (std::size_t c = 0; c < cells; ++c)
+        if (bins[c] >= 0) sums[static_cast<std::size_t>(bins[c])] += std::min(mag[c] * scale, 1.0);
     fft.RadialProfileMax = 0.0f;
     for (std::size_t b = 0; b < kRadialBins; ++b) {
-        fft.RadialProfile[b] = counts[b] > 0 ? static_cast<float>(sums[b] / counts[b]) : 0.0f;
+        const int count = fft.RadialBinCells[b];
+        fft.RadialProfile[b] = count > 0 ? static_cast<float>(sums[b] / count) : 0.0f;
         fft.RadialProfileMax = std::max(fft.RadialProfileMax, fft.RadialProfile[b]);
     }
     if (mode != 1) return;

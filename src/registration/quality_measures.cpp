@@ -1,8 +1,10 @@
 #include "registration/quality_measures.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <vector>
 
 #include "frames/jpeg_errors.h"
@@ -49,64 +51,114 @@ double ComputeFrameFom(const T2dArrays& plane, int X0, int Y0, int W, int H, con
 
 namespace {
 
-// Along one axis, n source pixels are spread over m target pixels: measured in units of 1 / m of
-// a source pixel, source pixel s covers [s m, (s + 1) m) and target pixel t covers [t n, (t + 1) n).
-// The weight of s in t is the length of their overlap; the weights of one target pixel sum to n.
-struct Overlap {
-    int source = 0;
-    int weight = 0;
-};
-
-std::vector<std::vector<Overlap>> overlaps(int n, int m) {
-    std::vector<std::vector<Overlap>> result(static_cast<std::size_t>(m));
-    for (int t = 0; t < m; ++t) {
-        const long long lo = static_cast<long long>(t) * n, hi = lo + n;
-        for (int s = static_cast<int>(lo / m); s < n && static_cast<long long>(s) * m < hi; ++s) {
-            const long long w = std::min(hi, (s + 1LL) * m) - std::max(lo, static_cast<long long>(s) * m);
-            if (w > 0) result[static_cast<std::size_t>(t)].push_back({s, static_cast<int>(w)});
-        }
-    }
-    return result;
+// total / divisor rounded half to even, from the quotient q and the remainder r; all are not
+// negative.
+std::uint8_t roundedQuotient(long long q, long long r, long long divisor) {
+    // Without branches: whether to round up depends on the data and is hard to predict.
+    const long long r2 = 2 * r;
+    q += static_cast<long long>((r2 > divisor) | ((r2 == divisor) & ((q & 1) != 0)));
+    return static_cast<std::uint8_t>(std::min(q, 255LL));
 }
 
-// total / divisor rounded half to even; both are not negative.
-std::uint8_t roundedQuotient(long long total, long long divisor) {
-    long long q = total / divisor;
-    const long long r2 = 2 * (total % divisor);
-    if (r2 > divisor || (r2 == divisor && (q & 1) != 0)) ++q;
-    return static_cast<std::uint8_t>(std::min(q, 255LL));
+// Adds weight * the levels of one source row to the column sums (Step: the bytes from one level
+// to the next, when known here: contiguous levels vectorise).
+template <std::ptrdiff_t Step>
+void addRow(std::int32_t* columns, const std::uint8_t* row, int n, int weight, std::ptrdiff_t step) {
+    if constexpr (Step != 0) step = Step;
+    for (int x = 0; x < n; ++x) columns[x] += weight * row[x * step];
 }
 
 }  // namespace
 
-void boxAverageDownscale(const Bitmap24& box, int n, int m, Bitmap24& target) {
-    const auto weights = overlaps(n, m);
-    if (target.width() != m || target.height() != m) target.resize(m, m);
-    // Rows first: n rows of m weighted sums per byte, exact in integers.
-    std::vector<long long> rows(static_cast<std::size_t>(n) * m * 3);
-    for (int y = 0; y < n; ++y) {
-        const std::uint8_t* source = box.row(y);
-        long long* out = rows.data() + static_cast<std::size_t>(y) * m * 3;
-        for (int t = 0; t < m; ++t) {
-            long long sums[3] = {0, 0, 0};
-            for (const Overlap& o : weights[static_cast<std::size_t>(t)])
-                for (int c = 0; c < 3; ++c)
-                    sums[c] += static_cast<long long>(o.weight) * source[3 * o.source + c];
-            for (int c = 0; c < 3; ++c) out[3 * t + c] = sums[c];
-        }
-    }
-    const long long divisor = static_cast<long long>(n) * n;
+// Along one axis, n source pixels are spread over m target pixels: measured in units of 1 / m of
+// a source pixel, source pixel s covers [s m, (s + 1) m) and target pixel t covers [t n, (t + 1) n).
+// The weight of s in t is the length of their overlap; the weights of one target pixel sum to n.
+const LevelDownscaler::Weights& LevelDownscaler::weightsFor(int n, int m) {
+    for (const Weights& w : weights_)
+        if (w.n == n && w.m == m) return w;
+    std::vector<std::vector<std::array<int, 2>>> overlaps(static_cast<std::size_t>(m));
+    std::size_t span = 0;
     for (int t = 0; t < m; ++t) {
-        std::uint8_t* out = target.row(t);
-        for (int x = 0; x < m; ++x) {
-            long long sums[3] = {0, 0, 0};
-            for (const Overlap& o : weights[static_cast<std::size_t>(t)]) {
-                const long long* in = rows.data() + (static_cast<std::size_t>(o.source) * m + x) * 3;
-                for (int c = 0; c < 3; ++c) sums[c] += o.weight * in[c];
-            }
-            for (int c = 0; c < 3; ++c) out[3 * x + c] = roundedQuotient(sums[c], divisor);
+        const long long lo = static_cast<long long>(t) * n, hi = lo + n;
+        for (int s = static_cast<int>(lo / m); s < n && static_cast<long long>(s) * m < hi; ++s) {
+            const long long length =
+                std::min(hi, (s + 1LL) * m) - std::max(lo, static_cast<long long>(s) * m);
+            if (length > 0) overlaps[static_cast<std::size_t>(t)].push_back({s, static_cast<int>(length)});
+        }
+        span = std::max(span, overlaps[static_cast<std::size_t>(t)].size());
+    }
+    Weights& w = weights_.emplace_back();
+    w.n = n;
+    w.m = m;
+    w.span = static_cast<int>(span);
+    for (const auto& target : overlaps) {
+        for (std::size_t k = 0; k < span; ++k) {
+            w.source.push_back(k < target.size() ? target[k][0] : target.front()[0]);
+            w.weight.push_back(k < target.size() ? target[k][1] : 0);
         }
     }
+    return w;
+}
+
+namespace {
+
+// Each target pixel of one row from the weighted column sums of its source rows: the sum of its
+// weighted columns divided by n^2 and rounded (Total holds 255 n^2).
+template <class Total>
+void shrinkRow(const std::int32_t* columns, const int* source, const int* weight, int span, int m,
+               long long divisor, std::uint8_t* out, std::ptrdiff_t step) {
+    // A divisor that is a power of two (n is one for every box) divides by shifting.
+    const bool power = std::has_single_bit(static_cast<unsigned long long>(divisor));
+    const int shift = std::countr_zero(static_cast<unsigned long long>(divisor));
+    for (int u = 0; u < m; ++u, source += span, weight += span) {
+        Total total = 0;
+        for (int k = 0; k < span; ++k) total += static_cast<Total>(weight[k]) * columns[source[k]];
+        out[u * step] = power ? roundedQuotient(total >> shift, total & (divisor - 1), divisor)
+                              : roundedQuotient(total / divisor, total % divisor, divisor);
+    }
+}
+
+}  // namespace
+
+void LevelDownscaler::shrink(const Plane<const std::uint8_t>& source, int n, int m,
+                             const Plane<std::uint8_t>& target) {
+    const Weights& w = weightsFor(n, m);
+    // Each target row first sums its source rows, weighted, column by column (at most 255 n);
+    // then each target pixel sums those columns (at most 255 n^2). Integer sums are exact in any
+    // order.
+    columns_.resize(static_cast<std::size_t>(n));
+    std::int32_t* columns = columns_.data();
+    const long long divisor = static_cast<long long>(n) * n;
+    const bool narrow = 255 * divisor <= std::numeric_limits<std::int32_t>::max();
+    for (int t = 0; t < m; ++t) {
+        std::fill(columns, columns + n, 0);
+        const std::size_t first = static_cast<std::size_t>(t) * static_cast<std::size_t>(w.span);
+        for (std::size_t k = first; k < first + static_cast<std::size_t>(w.span); ++k) {
+            const int weight = w.weight[k];
+            if (weight == 0) continue;
+            const std::uint8_t* row = source.at + w.source[k] * source.rowStep;
+            if (source.pixelStep == 1)
+                addRow<1>(columns, row, n, weight, 1);
+            else
+                addRow<0>(columns, row, n, weight, source.pixelStep);
+        }
+        std::uint8_t* out = target.at + t * target.rowStep;
+        if (narrow)
+            shrinkRow<std::int32_t>(columns, w.source.data(), w.weight.data(), w.span, m, divisor, out,
+                                    target.pixelStep);
+        else
+            shrinkRow<long long>(columns, w.source.data(), w.weight.data(), w.span, m, divisor, out,
+                                 target.pixelStep);
+    }
+}
+
+void boxAverageDownscale(const Bitmap24& box, int n, int m, Bitmap24& target) {
+    if (target.width() != m || target.height() != m) target.resize(m, m);
+    LevelDownscaler downscaler;
+    const auto from = static_cast<std::ptrdiff_t>(box.stride()),
+               to = static_cast<std::ptrdiff_t>(target.stride());
+    for (int c = 0; c < 3; ++c)
+        downscaler.shrink({box.bits() + c, 3, from}, n, m, {target.bits() + c, 3, to});
 }
 
 double deviationQuality(double n, double sum, double squares) {

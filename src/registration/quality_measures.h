@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "frames/plane.h"
 #include "platform/bitmap24.h"
@@ -39,6 +40,36 @@ struct FomQuadrants {
 // axes summed over the four quadrants, each quadrant leaving out its last k columns and rows.
 double ComputeFrameFom(const T2dArrays& plane, int X0, int Y0, int W, int H, const GradientSettings& settings,
                        FomQuadrants* quadrants = nullptr);
+
+// Shrinks n x n levels to m x m (m <= n) by averaging over the area each target pixel covers,
+// rounded half to even, exactly in integers. Keeps the weights of the sizes it has met and its
+// working rows, so a thread that shrinks box after box allocates nothing. n is at most 2^20.
+class LevelDownscaler {
+public:
+    // A plane of bytes: level (x, y) at at[y * rowStep + x * pixelStep].
+    template <class Byte>
+    struct Plane {
+        Byte* at = nullptr;
+        std::ptrdiff_t pixelStep = 1;
+        std::ptrdiff_t rowStep = 0;
+    };
+    void shrink(const Plane<const std::uint8_t>& source, int n, int m, const Plane<std::uint8_t>& target);
+
+private:
+    // Along one axis: target pixel t takes the source pixels source[t span + k] with the weights
+    // weight[t span + k], k = 0 .. span - 1 (a target that takes fewer has weights of 0).
+    struct Weights {
+        int n = 0;
+        int m = 0;
+        int span = 0;
+        std::vector<int> source;
+        std::vector<int> weight;
+    };
+    const Weights& weightsFor(int n, int m);
+
+    std::vector<Weights> weights_;
+    std::vector<std::int32_t> columns_;
+};
 
 // Shrinks the n x n picture `box` to m x m (m <= n) by averaging over the area each target pixel
 // covers, per byte, rounded half to even.

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <map>
 
 #include "align_test_bench.h"
 #include "frames/input_sources.h"
@@ -193,6 +194,55 @@ TEST(AlignmentPass, ResultsAreTheSameAtOneAndEightThreads) {
             ASSERT_EQ(records[0].size(), records[1].size());
             EXPECT_EQ(std::memcmp(records[0].data(), records[1].data(), records[0].size() * sizeof(float)),
                       0);
+        }
+    }
+}
+
+// A view that charts the spectrum of every third frame: the other frames' spectra are not worked
+// out, and nothing else changes: every frame's records, and the spectra of the charted frames,
+// are those of a view that charts every frame (with and without tracking, one and eight threads).
+TEST(AlignmentPass, ChartingFewerSpectraChangesNoResult) {
+    class SpectrumView : public AlignmentView {
+    public:
+        explicit SpectrumView(int every) : every_(every) {}
+        int framesPerSpectrum() const override { return every_; }
+        void frameAligned(const AlignedFrameView& view) override {
+            spectra[view.frame] = view.readout.spectrum;
+        }
+        std::map<int, std::vector<double>> spectra;
+
+    private:
+        int every_;
+    };
+    const int count = 30;
+    const synth::Recording recording = planetRecording(count, 31);
+    const std::vector<Bitmap24> frames = greyFrames(recording, 0, count);
+    for (bool tracking : {false, true}) {
+        for (int threads : {1, 8}) {
+            SCOPED_TRACE(std::to_string(tracking) + " " + std::to_string(threads));
+            const ThreadCountScope scope(threads);
+            std::vector<std::vector<float>> records;
+            std::vector<SpectrumView> views{SpectrumView(1), SpectrumView(3)};
+            for (SpectrumView& view : views) {
+                AlignBench bench(320, 240, 128, count);
+                bench.setQualityItem(4);
+                bench.align().Trackobject = tracking;
+                bench.pick(frames[0], 160, 120);
+                AlignContext context{
+                    bench.fft,      bench.registration, bench.alignment, bench.program,  *bench.model,
+                    *bench.section, *bench.gamma,       bench.messages,  bench.progress, view};
+                MemoryFrameSource source(frames);
+                ASSERT_EQ(Alignallframes(context, bench.passOptions, source).end, PassEnd::Finished);
+                records.push_back(passRecord(*bench.model, count - 1));
+            }
+            EXPECT_EQ(records[0], records[1]);
+            ASSERT_EQ(views[1].spectra.size(), static_cast<std::size_t>(count));
+            for (int k = 0; k < count; ++k) {
+                if (k % 3 == 0)
+                    EXPECT_EQ(views[1].spectra[k], views[0].spectra[k]) << k;
+                else
+                    EXPECT_TRUE(views[1].spectra[k].empty()) << k;
+            }
         }
     }
 }

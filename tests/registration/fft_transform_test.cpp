@@ -216,3 +216,49 @@ TEST(Fft, ResultIsIdenticalAtOneAndEightThreads) {
     ASSERT_EQ(one.size(), eight.size());
     EXPECT_EQ(std::memcmp(one.data(), eight.data(), one.size() * sizeof(float)), 0);
 }
+
+// A spectrum that is 0 outside the lines of a band mask (the correlation's whitened spectrum):
+// leaving those lines out of the inverse transform gives every cell the value of the whole
+// transform (a cell of 0 may differ in its sign alone); and transforming forward only the lines
+// of the band gives those lines exactly. For narrow and wide bands, at sizes transformed on one
+// thread and one spread over the workers.
+TEST(Fft, TransformsOfTheBandLinesEqualTheWholeTransforms) {
+    for (int n : {64, 256, 512}) {
+        for (double radius : {3.0, 10.0, n / 3.0}) {
+            SCOPED_TRACE(std::to_string(n) + " " + std::to_string(radius));
+            FftEngine whole, band;
+            InitFFT(whole, n);
+            BuildFFTBandMask(whole, radius);
+            fillRandom(whole.FFTRe, 21, -50.0f, 50.0f);
+            fillRandom(whole.FFTIm, 22, -50.0f, 50.0f);
+            int skipped = 0;
+            for (int i = 0; i < n; ++i) {
+                for (int j = 0; j < n; ++j) {
+                    if (whole.FFTBandMask[i][j] != 0) continue;
+                    whole.FFTRe[i][j] = whole.FFTIm[i][j] = 0.0f;
+                }
+                skipped += whole.FFTBandLines[static_cast<std::size_t>(i)] == 0;
+            }
+            ASSERT_GT(skipped, 0);
+            InitFFT(band, n);
+            band.FFTRe = whole.FFTRe;
+            band.FFTIm = whole.FFTIm;
+            FFT2DInverse(whole);
+            FFT2DInverseOfLines(band, whole.FFTBandLines);
+            for (std::size_t c = 0; c < whole.FFTRe.cellCount(); ++c) {
+                ASSERT_EQ(band.FFTRe.data()[c], whole.FFTRe.data()[c]) << c;
+                ASSERT_EQ(band.FFTIm.data()[c], whole.FFTIm.data()[c]) << c;
+            }
+            // Forward, the lines of the band come out as in the whole transform, bit for bit.
+            band.FFTRe = whole.FFTRe;
+            band.FFTIm = whole.FFTIm;
+            FFT2DForward(whole);
+            FFT2DForwardOfLines(band, whole.FFTBandLines);
+            for (int i = 0; i < n; ++i) {
+                if (whole.FFTBandLines[static_cast<std::size_t>(i)] == 0) continue;
+                ASSERT_EQ(std::memcmp(band.FFTRe[i], whole.FFTRe[i], n * sizeof(float)), 0) << i;
+                ASSERT_EQ(std::memcmp(band.FFTIm[i], whole.FFTIm[i], n * sizeof(float)), 0) << i;
+            }
+        }
+    }
+}

@@ -84,6 +84,36 @@ TEST(Quality, DownscaleAveragesTheAreaEachPixelCovers) {
     EXPECT_EQ(small.pixel(1, 1)[1], 125);
 }
 
+// The shrinking of one byte plane against the area average worked out in floating point (exact
+// here: ties fall on x.5), at sizes whose n^2 is a power of two and sizes whose n^2 is not, with
+// one downscaler reused across sizes.
+TEST(Quality, DownscaleOfLevelsEqualsTheAreaAverageAtEverySize) {
+    const auto overlap = [](int s, int t, int n, int m) {
+        return std::max(0, std::min((s + 1) * m, (t + 1) * n) - std::max(s * m, t * n));
+    };
+    LevelDownscaler downscaler;
+    for (const auto [n, m] :
+         std::vector<std::array<int, 2>>{{16, 8}, {16, 5}, {16, 4}, {12, 5}, {7, 3}, {9, 9}}) {
+        SCOPED_TRACE(std::to_string(n) + " to " + std::to_string(m));
+        std::vector<std::uint8_t> source(static_cast<std::size_t>(n) * n);
+        for (std::size_t k = 0; k < source.size(); ++k)
+            source[k] = static_cast<std::uint8_t>((k * 97 + k / 3) % 256);
+        std::vector<std::uint8_t> target(static_cast<std::size_t>(m) * m);
+        downscaler.shrink({source.data(), 1, n}, n, m, {target.data(), 1, m});
+        for (int t = 0; t < m; ++t) {
+            for (int u = 0; u < m; ++u) {
+                double total = 0.0;
+                for (int y = 0; y < n; ++y)
+                    for (int x = 0; x < n; ++x)
+                        total += overlap(y, t, n, m) * overlap(x, u, n, m) *
+                                 static_cast<double>(source[static_cast<std::size_t>(y) * n + x]);
+                ASSERT_EQ(target[static_cast<std::size_t>(t) * m + u], std::nearbyint(total / (n * n)))
+                    << t << " " << u;
+            }
+        }
+    }
+}
+
 TEST(Quality, DeviationAndLocalContrastAsWritten) {
     // Values 1 .. 10: sample deviation sqrt(55 / 6).
     double sum = 0.0, squares = 0.0;
