@@ -163,7 +163,7 @@ void AlignWindow::frameAligned(const AlignedFrameView& view) {
     if (paced && !pacer_.due()) return;
     RegistrationWindows& charts = parts_.registrationWindows;
     TChart& chart = *parts_.frameWindows.Chart8;
-    charts.Series5->Assign(view.readout.spectrum);
+    if (!view.readout.spectrum.empty()) charts.Series5->Assign(view.readout.spectrum);
     chart.BottomAxis.Increment = view.readout.bottomIncrement;
     chart.setTitle(QString::fromStdString(view.readout.title));
     if (view.picture == nullptr || view.picture->empty()) return;
@@ -185,6 +185,13 @@ void AlignWindow::frameAligned(const AlignedFrameView& view) {
     }
     painter.end();
     showPreview(picture);
+}
+
+// Nobody watches an unattended pass: the chart, drawn a few times per second, needs the spectrum
+// of few frames, and the frames between skip working it out.
+int AlignWindow::framesPerSpectrum() const {
+    constexpr int UnattendedFramesPerSpectrum = 25;
+    return pacer_.unattended() ? UnattendedFramesPerSpectrum : 1;
 }
 
 void AlignWindow::boxOffscreen() {

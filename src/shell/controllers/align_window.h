@@ -48,6 +48,7 @@ public:
     void ignoreMisalignedChecked() override;
     void showSegmentPosition(int position) override;
     void frameAligned(const AlignedFrameView& view) override;
+    int framesPerSpectrum() const override;
     void boxOffscreen() override;
 
     // The picture in PreviewImage, at its own size unless the preview is fitted.
