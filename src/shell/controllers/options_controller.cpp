@@ -176,7 +176,7 @@ void OptionsController::SortFramelistbuttonClick() {
 void OptionsController::ClipboardFrontClick() {
     const QImage image = QApplication::clipboard()->image();
     if (image.isNull()) return;
-    std::filesystem::path file = parts_.align.DirectoryListBox1->Directory() / ClipboardFileName;
+    std::filesystem::path file = parts_.align.currentFolder() / ClipboardFileName;
     try {
         writeBmp24(file, clipboardPicture(image));
     } catch (const std::exception& error) {

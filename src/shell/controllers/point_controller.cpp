@@ -340,9 +340,8 @@ void PointController::Multialignsetup() {
     OptimizePage& optimize = parts_.optimizePage;
     app_.progress().setCancelRequested(false);
     windows_.Multialigntimer->clear();
-    const bool multiQuantity = optimize.MultiAlign->ItemIndex() == 1;
-    optimize.Optimizeandstackbutton->setEnabled(false);
-    optimize.Optimizebutton->setEnabled(false);
+    const bool multiQuantity = optimize.multiQuantity();
+    optimize.setPassButtonsEnabled(false);
     page.Freebox->setChecked(false);
     points.FreeBox = false;
     points.StopPlacing = false;

@@ -143,9 +143,9 @@ SearchBoxOptions WaveletController::searchBoxOptions(bool forDrawing) const {
     const StackPage& stack = parts_.stack;
     SearchBoxOptions options;
     options.FFTSize = alignmentBoxSize(parts_.align);
-    options.Resampled = stack.Resampled->Checked();
-    options.ResampleSpin = static_cast<double>(stack.ResampleSpin->Value());
-    options.Drizzling = stack.Drizzling->Checked();
+    options.Resampled = stack.resampled();
+    options.ResampleSpin = static_cast<double>(stack.resampleSpin());
+    options.Drizzling = stack.drizzling();
     options.FeatureX = app_.state.FeatureX;
     options.FeatureY = app_.state.FeatureY;
     options.RGBArea = app_.state.RGBArea;
@@ -198,9 +198,7 @@ void WaveletController::Colourprocess2Click() {
 }
 
 void WaveletController::Drizzle2Click() {
-    StackPage& stack = parts_.stack;
-    stack.Drizzling->setChecked(page_.Drizzle2->Checked());
-    if (stack.Drizzling->Checked()) stack.Resampled->setChecked(false);
+    parts_.stack.chooseDrizzling(page_.Drizzle2->Checked());
 }
 
 void WaveletController::balanceChange() {
