@@ -171,8 +171,8 @@ public:
     bool StackButtonClick() override {
         TRxSlider& slider = *parts_.frameWindows.StackSlider;
         slider.setValue(slider.Tag());
-        parts_.tools.FFTWindow->setVisible(parts_.alignPage.ShowFFTbox->Checked());
-        parts_.tools.Registrationgraphwindow->setVisible(parts_.alignPage.ShowGraphbox->Checked());
+        parts_.tools.FFTWindow->setVisible(parts_.alignPage.fftWindowChosen());
+        parts_.tools.Registrationgraphwindow->setVisible(parts_.alignPage.graphWindowChosen());
         parts_.shell.selectTab(StackTab);
         parts_.stack.StackButtonClick();
         // The passes left the program optimized; only a completed stack moves it on.
@@ -197,7 +197,7 @@ public:
     CreateReferenceSettings readSettings() override {
         CreateReferenceSettings settings;
         parts_.stackPage.readCreateSettings(settings);
-        settings.AlignMethodIndex = parts_.alignPage.Alignmethod->ItemIndex();
+        settings.AlignMethodIndex = parts_.alignPage.alignMethodIndex();
         settings.MultiPointMode = parts_.app.alignPoints.MultiPointMode;
         return settings;
     }
@@ -206,7 +206,7 @@ public:
         // The wavelet page's drizzle switch follows, or the stack keeps the drizzled canvas.
         parts_.stack.DrizzlingClick();
         parts_.app.alignPoints.MultiPointMode = settings.MultiPointMode;
-        parts_.alignPage.Alignmethod->setItemIndex(settings.AlignMethodIndex);
+        parts_.alignPage.setAlignMethodIndex(settings.AlignMethodIndex);
     }
     int alignSliderMax() override { return parts_.alignPage.lastRankPosition(); }
     void setFrameLimit(int last, bool moveSliders) override {
@@ -355,7 +355,7 @@ void OptimizeController::SetLimitClick() {
     FrameLimitInput input;
     input.PreviewSliderValue = align.PreviewSlider->Value();
     input.PreviewSliderMax = parts_.input.lastIndex();
-    input.AlignMethodIndex = align.Alignmethod->ItemIndex();
+    input.AlignMethodIndex = align.alignMethodIndex();
     input.MultiQuantity = page_.multiQuantity();
     input.Alignpoints = Alignpoints;
     input.OptimizeQualitySpin = static_cast<double>(align.OptimizeQualitySpin->Value());
@@ -416,7 +416,7 @@ void OptimizeController::AlignStackButtonClick() {
     options.setOptionsEnabled(false);
     options.uncheckStackGraph();
     parts_.tools.Stackgraphpanel->hide();
-    const int method = align.Alignmethod->ItemIndex();
+    const int method = align.alignMethodIndex();
     if (method == AlignMethodMultipoint) {
         // The multi-point optimizer stacks and processes itself.
         page_.MultiOptimtoWavelet->setChecked(true);
@@ -424,7 +424,7 @@ void OptimizeController::AlignStackButtonClick() {
     } else if (method == AlignMethodSingle) {
         align.Negativeimage->setChecked(false);
         if (!align.HoldPreGamma->Checked()) align.Pregamma->setChecked(false);
-        align.ShowFFTbox->setChecked(false);
+        align.setFftWindowChosen(false);
         PassOutcome outcome = PassOutcome::Failed;
         try {
             const TabStripLock locked(parts_.Tabpages);
@@ -593,15 +593,15 @@ void OptimizeController::RestartAlignClick() {
     parts_.shell.selectTab(OptimizeTab);
     parts_.registrationWindows.showSpectrumUndefined();
     ToolWindows& tools = parts_.tools;
-    if (align.ShowFFTbox->Checked()) {
+    if (align.fftWindowChosen()) {
         tools.FFTWindow->show();
         tools.FFTWindow->raise();
     }
-    if (align.ShowGraphbox->Checked()) tools.Registrationgraphwindow->show();
+    if (align.graphWindowChosen()) tools.Registrationgraphwindow->show();
     for (ToolWindow* window : {tools.HLSwindow, tools.Gammawindow, tools.HistoWindow, tools.Filterwindow})
         window->hide();
-    align.ShowFFTbox->setChecked(true);
-    align.ShowGraphbox->setChecked(true);
+    align.setFftWindowChosen(true);
+    align.setGraphWindowChosen(true);
     page_.AlignImage->setPixmap(QPixmap::fromImage(bitmapView(app_.registration.Image1)));
     markButton(*page_.Showbuttonp2, *page_.Optimizeandstackbutton);
     page_.Optimizeandstackbutton->setEnabled(true);

@@ -69,7 +69,7 @@ void OptimizeController::PassView::passStarted(const OptimizerChart& chart) {
 
     parts_.shell.selectTab(OptimizeTab);
     parts_.alignPage.AlignSlider->hide();
-    parts_.alignPage.ShowFFTbox->setChecked(false);
+    parts_.alignPage.setFftWindowChosen(false);
 
     // The reference window; each frame's compared box is shown beside it.
     const int side = windowSide();

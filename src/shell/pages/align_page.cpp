@@ -317,6 +317,30 @@ int AlignPage::lastFrameIndex() const {
     return PreviewSlider->MaxValue();
 }
 
+int AlignPage::alignMethodIndex() const {
+    return Alignmethod->ItemIndex();
+}
+
+void AlignPage::setAlignMethodIndex(int index) {
+    Alignmethod->setItemIndex(index);
+}
+
+bool AlignPage::fftWindowChosen() const {
+    return ShowFFTbox->Checked();
+}
+
+bool AlignPage::graphWindowChosen() const {
+    return ShowGraphbox->Checked();
+}
+
+void AlignPage::setFftWindowChosen(bool chosen) {
+    ShowFFTbox->setChecked(chosen);
+}
+
+void AlignPage::setGraphWindowChosen(bool chosen) {
+    ShowGraphbox->setChecked(chosen);
+}
+
 int AlignPage::lastRankPosition() const {
     return AlignSlider->MaxValue();
 }

@@ -150,6 +150,14 @@ public:
     int lastRankPosition() const;
     // The highest frame index of the input (PreviewSlider's MaxValue).
     int lastFrameIndex() const;
+    // The alignment method, as the item of Alignmethod.
+    int alignMethodIndex() const;
+    void setAlignMethodIndex(int index);
+    // Whether the FFT window (ShowFFTbox) and the registration graph (ShowGraphbox) are chosen.
+    bool fftWindowChosen() const;
+    bool graphWindowChosen() const;
+    void setFftWindowChosen(bool chosen);
+    void setGraphWindowChosen(bool chosen);
 
 private:
     // The preview with its view options and the overlays drawn on it.
