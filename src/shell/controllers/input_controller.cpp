@@ -335,7 +335,7 @@ void InputController::resetControlsBeforeInput() {
     align.Alignmethod->setItemIndex(0);
     app_.alignPoints.Alignpoints = 1;
     app_.shell.ImageSaved = false;
-    parts_.stackPage.Multi->setChecked(false);
+    parts_.stackPage.setMultiPoint(false);
     app_.state.MasterFrameMode = false;
     align.Showpanel->hide();
     align.RectShape1->hide();

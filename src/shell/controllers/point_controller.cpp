@@ -316,7 +316,7 @@ void PointController::FreeboxClick() {
 }
 
 void PointController::MultiClick() {
-    app_.alignPoints.MultiPointMode = parts_.stackPage.Multi->Checked();
+    app_.alignPoints.MultiPointMode = parts_.stackPage.multiPoint();
 }
 
 void PointController::AlignmentsChange() {
@@ -348,7 +348,7 @@ void PointController::Multialignsetup() {
     windows_.Multialignwindow->show();
     windows_.Multialignwindow->raise();
     app_.state.progstatus = TProgStatus::psFeatureSet;
-    parts_.stackPage.Multi->setChecked(true);
+    parts_.stackPage.setMultiPoint(true);
     points.MultiPointMode = true;
     takePoints({});
     windows_.MaxDist->setValue(app_.fft.FFTSize / 2);

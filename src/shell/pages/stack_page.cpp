@@ -176,4 +176,12 @@ void StackPage::uncheckStackGraph() {
     Showstackgraph->setChecked(false);
 }
 
+bool StackPage::multiPoint() const {
+    return Multi->Checked();
+}
+
+void StackPage::setMultiPoint(bool multiPoint) {
+    Multi->setChecked(multiPoint);
+}
+
 }  // namespace kestrave

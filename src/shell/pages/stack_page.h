@@ -95,6 +95,9 @@ public:
     // The option tabs are locked while the optimizer runs; its passes take the stack graph away.
     void setOptionsEnabled(bool enabled);
     void uncheckStackGraph();
+    // "Multi": the stack uses the alignment points.
+    bool multiPoint() const;
+    void setMultiPoint(bool multiPoint);
 };
 
 }  // namespace kestrave
