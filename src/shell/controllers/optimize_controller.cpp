@@ -210,14 +210,14 @@ public:
     }
     int alignSliderMax() override { return parts_.alignPage.lastRankPosition(); }
     void setFrameLimit(int last, bool moveSliders) override {
-        TRxSlider& align = *parts_.alignPage.AlignSlider;
+        AlignPage& align = parts_.alignPage;
         TRxSlider& stack = *parts_.frameWindows.StackSlider;
-        align.setMaxValue(last);
+        align.setLastRankPosition(last);
         stack.setMaxValue(last);
         parts_.frameWindows.LimitStack->setMaxValue(last);
         if (!moveSliders) return;
         stack.setTag(last);
-        align.setValue(last);
+        align.showRank(last);
         stack.setValue(last);
     }
     void setStackLabelPrefix(const std::string& prefix) override { parts_.stack.StackLabelPrefix = prefix; }
@@ -383,7 +383,7 @@ void OptimizeController::SetLimitClick() {
     showOptimizerChart(page_, result.qualities, result.differences, result.frameIncrement);
 
     const int last = result.sliderMaximum;
-    align.AlignSlider->setMaxValue(last);
+    align.setLastRankPosition(last);
     windows.StackSlider->setMaxValue(last);
     windows.StackSlider->setTag(last);
     windows.LimitStack->setMaxValue(last);

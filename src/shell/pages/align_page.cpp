@@ -345,4 +345,12 @@ int AlignPage::lastRankPosition() const {
     return AlignSlider->MaxValue();
 }
 
+void AlignPage::setLastRankPosition(int last) {
+    AlignSlider->setMaxValue(last);
+}
+
+void AlignPage::showRank(int position) {
+    AlignSlider->setValue(position);
+}
+
 }  // namespace kestrave

@@ -146,8 +146,11 @@ public:
     // The folder a saved image goes into: the browser's folder, or its subfolder "Subdirname"
     // while Savesubcontrol is ticked (made when missing; throws when it cannot be made).
     std::filesystem::path imageSaveFolder() const;
-    // The last rank position within the frame limit (AlignSlider's MaxValue).
+    // The last rank position within the frame limit (AlignSlider's MaxValue), and the rank the
+    // slider shows.
     int lastRankPosition() const;
+    void setLastRankPosition(int last);
+    void showRank(int position);
     // The highest frame index of the input (PreviewSlider's MaxValue).
     int lastFrameIndex() const;
     // The alignment method, as the item of Alignmethod.
