@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 
+#include "frames/per_input_reset.h"
 #include "output/save_rules.h"
 #include "registration/optimizer_search.h"
 #include "shell/pages/directory_list_box.h"
@@ -10,6 +11,7 @@
 #include "shell/pages/page_controls.h"
 #include "shell/startup_rules.h"
 #include "stacking/stack_options.h"
+#include "widgets/form_props.h"
 #include "widgets/radio_group.h"
 #include "widgets/slider.h"
 #include "widgets/spin_edit.h"
@@ -315,6 +317,12 @@ std::filesystem::path AlignPage::imageSaveFolder() const {
 
 int AlignPage::lastFrameIndex() const {
     return PreviewSlider->MaxValue();
+}
+
+int AlignPage::alignmentBoxSize() const {
+    int item = 0;
+    if (const auto property = StoredProperty::find(*FFTsizeGroup, u"ItemIndex")) item = property->read().toInt();
+    return fftSizeForItem(item);
 }
 
 int AlignPage::alignMethodIndex() const {

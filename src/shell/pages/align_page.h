@@ -153,6 +153,9 @@ public:
     void showRank(int position);
     // The highest frame index of the input (PreviewSlider's MaxValue).
     int lastFrameIndex() const;
+    // The alignment box side N: from the box-size choice (FFTsizeGroup), item 0 while it offers
+    // none.
+    int alignmentBoxSize() const;
     // The alignment method, as the item of Alignmethod.
     int alignMethodIndex() const;
     void setAlignMethodIndex(int index);
