@@ -170,7 +170,8 @@ void TMainForm::makeControllers() {
         .OpenDialog = dialogs.OpenDialog, .alignPage = *alignPage, .stackPage = *stackPage,
         .frameWindows = frameWindows, .shell = *shell, .input = *input, .stack = *stack});
     options = std::make_unique<OptionsController>(OptionsControllerParts{
-        app, *this, *alignPage, *stackPage, frameWindows, *Speedbar, tools, *input, *shell, *stack});
+        app.state, app.model, app.input, app.shell, app.wavelet, app.messages(), *this, *alignPage, *stackPage,
+        frameWindows, *Speedbar, tools, *input, *shell, *stack});
     // The handlers made after the ones that call them.
     shell->link({*stack, *wavelet, *finalImage, *save});
     toolWindows->setWavelet(*wavelet);

@@ -91,6 +91,16 @@ private:
         createImagePlanes(app_.images, processareaItem, app_.progress(), app_.messages());
     }
 
+    // The steps of run(), in their order.
+    void prepareWindow();
+    void setUpPlanesAndColours();
+    void writeLanguageTemplate();
+    void restoreStoredControls();
+    void settleProcessingControls();
+    void readStoredSettings();
+    void applyCommandLineAndLanguage();
+    void runPendingBatch();
+
     void setDefaults();
     void restoreFormSettings();
     void applyNormalWindowRect();
@@ -119,6 +129,22 @@ private:
 
 StartupOutcome Startup::run() {
     app_.shell.StartingUp = true;
+    prepareWindow();
+    setUpPlanesAndColours();
+    writeLanguageTemplate();
+    restoreStoredControls();
+    settleProcessingControls();
+    readStoredSettings();
+    applyCommandLineAndLanguage();
+    app_.shell.StartingUp = false;
+    runPendingBatch();
+    if (options_.headless) outcome_.endProgram = true;
+    return outcome_;
+}
+
+// The screen's colour depth checked, the window's own pieces readied, the batch read from the
+// command line, the developer controls and the language list filled in.
+void Startup::prepareWindow() {
     if (ScreenColourDepth(form_) < 24)
         warn("Warning",
              "Your screen colour settings are less than 24 bits ! You might experience problems due to this "
@@ -135,7 +161,10 @@ StartupOutcome Startup::run() {
     for (const std::string& language : languageFileItems(resourceDirs()))
         align_.Languagebox->addItem(QString::fromStdString(language));
     form_.statusBar()->setSizeGripEnabled(!options_.headless);
+}
 
+// The defaults, the image planes of the chosen processing area and the start colour weights.
+void Startup::setUpPlanesAndColours() {
     setDefaults();
     createPlanes(wavelet_.Processarea->currentIndex());
     app_.state.LRGBWeights = {0.299f, 0.587f, 0.114f};
@@ -143,7 +172,11 @@ StartupOutcome Startup::run() {
     wavelet_.GreenLRGBSlider->setValue(587);
     wavelet_.BlueLRGBSlider->setValue(114);
     app_.state.RGBBalance = {1.0f, 1.0f, 1.0f};
+}
 
+// The translators' template written (not headless), the wavelet dialogs opened in the program's
+// folder.
+void Startup::writeLanguageTemplate() {
     if (!options_.headless) {
         // A template that cannot be written costs the translators a file, not the user a start.
         try {
@@ -154,7 +187,11 @@ StartupOutcome Startup::run() {
     }
     form_.wavelet->loadwaveletdialog.InitialDir = form_.wavelet->savewaveletdialog.InitialDir = ProgramDir();
     app_.state.progstatus = TProgStatus::psNone;
+}
 
+// The stored control values restored, the calibration and resampling switched off, the tool
+// windows hidden; the update check.
+void Startup::restoreStoredControls() {
     restoreFormSettings();
     applyNormalWindowRect();
     chooseQualityMethod();
@@ -164,7 +201,11 @@ StartupOutcome Startup::run() {
     hideToolWindows();
     wavelet_.Colourprocess2->setChecked(align_.Colourstack->Checked());
     if (!app_.batch.BatchPending && !options_.headless && about_.Checkupdates->Checked()) newversion();
+}
 
+// The processing area chosen and its planes made, the placement saved, the colour controls and
+// the resampling filter following the restored values; the curves made.
+void Startup::settleProcessingControls() {
     const int processareaItem = chooseProcessingArea();
     if (!options_.headless) {
         try {
@@ -186,7 +227,11 @@ StartupOutcome Startup::run() {
     const int resampleMethod = resampleMethodItemForText(resampleFilter.currentText().toStdString());
     if (resampleMethod >= 0) resampleFilter.setCurrentIndex(resampleMethod);
     createCurveObjects();
+}
 
+// The settings store opened and read, the wavelet filter, the gamma and tone tables, the FFT and
+// the views set up; the frame tables emptied and the Align page shown.
+void Startup::readStoredSettings() {
     app_.model.AviName = "none";
     openSettingsStore();
     form_.wavelet->GaussianClick();
@@ -200,7 +245,11 @@ StartupOutcome Startup::run() {
     resetViews();
     clearFrameTables(app_.model);
     form_.PageControl1->setCurrentWidget(form_.alignPage);
+}
 
+// A single command-line argument acted on, the box size and the language settled, the
+// interlacing reported, the window maximized when it was.
+void Startup::applyCommandLineAndLanguage() {
     if (options_.arguments.size() == 1) actOnSingleArgument();
     if (align_.FFTsizeGroup->ItemIndex() < 0) align_.FFTsizeGroup->setItemIndex(1);
     if (align_.Autolanguage->Checked()) {
@@ -213,17 +262,16 @@ StartupOutcome Startup::run() {
     reportInterlacing();
     if (showCmd_ == "3") form_.setWindowState(form_.windowState() | Qt::WindowMaximized);
     ShowMemoryUsage(form_);
+}
 
-    app_.shell.StartingUp = false;
-    if (app_.batch.BatchPending) {
-        const BatchOutcome batch = RunBatchCommands(
-            {app_, form_, align_, *form_.optimizePage, form_.pointWindows, form_.dialogs, *form_.input, *form_.align,
-             *form_.optimize, *form_.shell, *form_.wavelet, *form_.save});
-        app_.batch.BatchPending = false;
-        outcome_ = {batch.endProgram, batch.exitCode, true};
-    }
-    if (options_.headless) outcome_.endProgram = true;
-    return outcome_;
+// Batch work from the command line runs once start-up is over.
+void Startup::runPendingBatch() {
+    if (!app_.batch.BatchPending) return;
+    const BatchOutcome batch = RunBatchCommands(
+        {app_, form_, align_, *form_.optimizePage, form_.pointWindows, form_.dialogs, *form_.input, *form_.align,
+         *form_.optimize, *form_.shell, *form_.wavelet, *form_.save});
+    app_.batch.BatchPending = false;
+    outcome_ = {batch.endProgram, batch.exitCode, true};
 }
 
 // Combo defaults, the pipeline's factors and kernel, the codec list, the first tab, the caption.

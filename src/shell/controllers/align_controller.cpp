@@ -265,7 +265,7 @@ void AlignController::AlignmethodClick() {
             app_.state.FeatureX = points.SavedFeatureX;
             app_.state.FeatureY = points.SavedFeatureY;
             points_->SaveTempPointFile();
-            optimize.Optimizebutton->setEnabled(true);
+            optimize.setOptimizeButtonEnabled(true);
             app_.registration.UserBoxPlaced = false;
             points.Alignpoints = 1;
             points.MultiPointMode = false;
@@ -279,13 +279,12 @@ void AlignController::AlignmethodClick() {
             if (multipoint.isVisible()) points_->SaveTempPointFile();
             clearWholeFrameShifts(app_.model, parts_.input.lastIndex());
             page.Setlimitbutton->setEnabled(true);
-            parts_.stackPage.Stackbutton->setEnabled(true);
+            parts_.stackPage.setPassButtonsEnabled(true);
             markButton(*page.Showbuttonp1, *page.Setlimitbutton, -2);
             page.PreviewSlider->setValue(page.PreviewSlider->MaxValue());
             windows.StackSlider->setValue(page.PreviewSlider->Value());
-            optimize.Optimizebutton->setEnabled(false);
+            optimize.setOptimizeButtonEnabled(false);
             windows.Showgraphpointer->show();
-            parts_.stackPage.Statisticalstackbutton->setEnabled(true);
             break;
         default:
             break;

@@ -59,13 +59,13 @@ void AlignController::AlignallButtonClick() {
     if (page.Alignmethod->ItemIndex() == AlignMethodMultipoint) {
         FrameWindows& windows = parts_.frameWindows;
         windows.differencecutslider->setValue(1000);
-        parts_.stackPage.Showstackgraph->setChecked(false);
+        parts_.stackPage.uncheckStackGraph();
         page.Freebox->setChecked(false);
         app_.alignPoints.FreeBox = false;
         page.Alignbutton->setEnabled(true);
         app_.alignPoints.StopPlacing = true;
         parts_.tools.Zoomwindow->show();
-        parts_.optimizePage.Optimizebutton->setEnabled(false);
+        parts_.optimizePage.setOptimizeButtonEnabled(false);
         return;
     }
     // "None" aligns nothing.
@@ -164,10 +164,10 @@ void AlignController::alignmentFinished(const AlignmentPassResult& result) {
     parts_.tools.Zoomwindow->hide();
     parts_.stackPage.Statisticalstackbutton->setEnabled(true);
     parts_.registrationWindows.Showgraph1pointer->hide();
-    optimize.Optimizebutton->setEnabled(true);
+    optimize.setOptimizeButtonEnabled(true);
     // Showing the ranked frames wrote their numbers over the pass's last word.
     app_.progress().setStatus(2, "Initial alignment done");
-    parts_.stackPage.Showstackgraph->setChecked(false);
+    parts_.stackPage.uncheckStackGraph();
 }
 
 }  // namespace kestrave

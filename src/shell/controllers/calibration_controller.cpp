@@ -115,9 +115,7 @@ void CalibrationController::CreateDarkframeClick() {
     app.state.MasterFrameMode = true;
     app.state.activepage = TMainTab::tabStack;
     app.model.FitStretch = false;
-    StackPage& stack = parts_.stackPage;
-    stack.Stackbutton->setEnabled(true);
-    stack.Statisticalstackbutton->setEnabled(true);
+    parts_.stackPage.setPassButtonsEnabled(true);
     // Every frame of the input, in frame order and with equal weight.
     const int last = parts_.input.lastIndex();
     rankForMasterFrame(app.model, last);

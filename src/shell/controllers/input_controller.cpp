@@ -284,9 +284,8 @@ void InputController::showTakenInput(InputFilter filter, const ProbedFacts& fact
 void InputController::showTakenSeries(const InputRecord& record, bool decideColourNow) {
     MessageRoutine& messages = app_.messages();
     AlignPage& align = parts_.page;
-    OptimizePage& optimize = parts_.optimizePage;
     FrameWindows& windows = parts_.frameWindows;
-    optimize.Restartalign->show();
+    parts_.optimizePage.showRestartAlign(true);
 
     align.Showpanel->hide();
     align.PreviewImage->show();
@@ -306,7 +305,8 @@ void InputController::showTakenSeries(const InputRecord& record, bool decideColo
         align.PreviewSlider->setValue(0);
     }
     align.AlignSlider->setMaxValue(std::max(last, 1));
-    optimize.Refframes->setValue(limitRefframes(static_cast<int>(optimize.Refframes->Value()), last));
+    TRxSpinEdit& refframes = *parts_.optimizePage.Refframes;
+    refframes.setValue(limitRefframes(static_cast<int>(refframes.Value()), last));
     if (record.tooManyFrames) messages.warn(TooManyFramesCaption, TooManyFramesText);
     if (record.aviFilesLeftOut)
         messages.warn("Too many files", "Warning : at most 101 AVI files are taken as one input ");
@@ -331,12 +331,11 @@ void InputController::resetControlsBeforeInput() {
     align.PreviewFull->setChecked(false);
     align.PreviewFull->setEnabled(true);
     parts_.waveletPage.setProcessedViewFitted(false);
-    parts_.optimizePage.Optimizeandstackbutton->setEnabled(true);
-    parts_.optimizePage.Optimizebutton->setEnabled(true);
+    parts_.optimizePage.setPassButtonsEnabled(true);
     align.Alignmethod->setItemIndex(0);
     app_.alignPoints.Alignpoints = 1;
     app_.shell.ImageSaved = false;
-    parts_.stackPage.Multi->setChecked(false);
+    parts_.stackPage.setMultiPoint(false);
     app_.state.MasterFrameMode = false;
     align.Showpanel->hide();
     align.RectShape1->hide();
@@ -353,13 +352,10 @@ void InputController::resetControlsBeforeInput() {
 // Nothing of the last input's passes stays in the bar, the status, the captions or the charts.
 void InputController::disablePassButtons() {
     const AlignPage& align = parts_.page;
-    const OptimizePage& optimize = parts_.optimizePage;
-    const StackPage& stack = parts_.stackPage;
-    for (QWidget* control : std::initializer_list<QWidget*>{
-             align.Alignbutton, align.Manualalignbox, align.Setlimitbutton, optimize.Optimizebutton,
-             optimize.Referbutton, optimize.Optimizeandstackbutton, stack.Stackbutton,
-             stack.Statisticalstackbutton})
+    for (QWidget* control : std::initializer_list<QWidget*>{align.Alignbutton, align.Manualalignbox, align.Setlimitbutton})
         control->setEnabled(false);
+    parts_.optimizePage.greyPassButtons();
+    parts_.stackPage.setPassButtonsEnabled(false);
 }
 
 void InputController::clearLastInputTexts() {
@@ -428,15 +424,15 @@ void InputController::takeSingleImage(const InputRecord& record) {
     AlignPage& align = parts_.page;
     StackPage& stack = parts_.stackPage;
     FrameWindows& windows = parts_.frameWindows;
-    stack.Showstackgraph->setChecked(false);
+    stack.uncheckStackGraph();
     if (colourimage(app_.input.PreviewBitmap)) {
         parts_.page.Colourstack->setChecked(true);
         parts_.waveletPage.setColourProcessing(true);
     }
     if (app_.model.InputIsFIT) parts_.page.Colourstack->setChecked(false);
-    stack.Stackbutton->setEnabled(true);
+    stack.setStackButtonEnabled(true);
     stack.Resampled->setChecked(false);
-    parts_.optimizePage.Restartalign->hide();
+    parts_.optimizePage.showRestartAlign(false);
     align.Frontpanel->hide();
     align.FFTsizeGroup->show();
     SetupImageDataSection(app_.images, app_.model.ImageWidth, app_.model.ImageHeight, app_.progress(),

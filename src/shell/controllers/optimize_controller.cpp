@@ -142,23 +142,16 @@ OptimizerOptions readOptimizerOptions(const OptimizeControllerParts& parts) {
     OptimizerSearchOptions& search = options.search;
     search.SearchArea = static_cast<double>(page.SearchArea->Value());
     search.FastOptim = page.FastOptim->Checked();
-    search.Blurbox = align.Blurbox->Checked();
-    search.Bias = static_cast<double>(align.Bias->Value());
     search.Filteralignment = page.Filteralignment->Checked();
     search.Kernel3x3 = app.state.Kernel3x3;
-    search.Pregamma = align.Pregamma->Checked();
-    search.Colourstack = align.Colourstack->Checked();
     search.LumWeights = app.state.LumWeights;
-    if (align.Usedarkframe->Checked()) search.darkGreen = &app.images.DarkPlanes[1];
-    search.interlaced = align.interlaced->Checked();
-    search.Interlacehoriz = align.Interlacehoriz->Checked();
-    search.Resampled = stack.Resampled->Checked();
-    search.ResampleFactor = stack.resampleFactor();
-    search.ResampleMethod = std::max(stack.ResampleMethod->currentIndex(), 0);
+    align.readGeneralOptions(search);
+    if (align.usesDarkFrame()) search.darkGreen = &app.images.DarkPlanes[1];
+    stack.readResampling(search);
     options.FFTSize = app.fft.FFTSize;
     options.OptimizeSpin = static_cast<double>(page.OptimizeSpin->Value());
     options.Warnings = page.Warnings->Checked();
-    options.lastPosition = align.AlignSlider->MaxValue();
+    options.lastPosition = align.lastRankPosition();
     return options;
 }
 
@@ -178,8 +171,8 @@ public:
     bool StackButtonClick() override {
         TRxSlider& slider = *parts_.frameWindows.StackSlider;
         slider.setValue(slider.Tag());
-        parts_.tools.FFTWindow->setVisible(parts_.alignPage.ShowFFTbox->Checked());
-        parts_.tools.Registrationgraphwindow->setVisible(parts_.alignPage.ShowGraphbox->Checked());
+        parts_.tools.FFTWindow->setVisible(parts_.alignPage.fftWindowChosen());
+        parts_.tools.Registrationgraphwindow->setVisible(parts_.alignPage.graphWindowChosen());
         parts_.shell.selectTab(StackTab);
         parts_.stack.StackButtonClick();
         // The passes left the program optimized; only a completed stack moves it on.
@@ -202,39 +195,29 @@ public:
         : controller_(controller), parts_(controller.parts_) {}
 
     CreateReferenceSettings readSettings() override {
-        const StackPage& stack = parts_.stackPage;
         CreateReferenceSettings settings;
-        settings.ResampleSpin = static_cast<double>(stack.ResampleSpin->Value());
-        settings.Drizzling = stack.Drizzling->Checked();
-        settings.Histostretch = stack.Histostretch->Checked();
-        settings.Expandstack = stack.Expandstack->Checked();
-        settings.Multi = stack.Multi->Checked();
-        settings.AlignMethodIndex = parts_.alignPage.Alignmethod->ItemIndex();
+        parts_.stackPage.readCreateSettings(settings);
+        settings.AlignMethodIndex = parts_.alignPage.alignMethodIndex();
         settings.MultiPointMode = parts_.app.alignPoints.MultiPointMode;
         return settings;
     }
     void applySettings(const CreateReferenceSettings& settings) override {
-        StackPage& stack = parts_.stackPage;
-        stack.ResampleSpin->setValue(settings.ResampleSpin);
-        stack.Drizzling->setChecked(settings.Drizzling);
+        parts_.stackPage.applyCreateSettings(settings);
         // The wavelet page's drizzle switch follows, or the stack keeps the drizzled canvas.
         parts_.stack.DrizzlingClick();
-        stack.Histostretch->setChecked(settings.Histostretch);
-        stack.Expandstack->setChecked(settings.Expandstack);
-        stack.Multi->setChecked(settings.Multi);
         parts_.app.alignPoints.MultiPointMode = settings.MultiPointMode;
-        parts_.alignPage.Alignmethod->setItemIndex(settings.AlignMethodIndex);
+        parts_.alignPage.setAlignMethodIndex(settings.AlignMethodIndex);
     }
-    int alignSliderMax() override { return parts_.alignPage.AlignSlider->MaxValue(); }
+    int alignSliderMax() override { return parts_.alignPage.lastRankPosition(); }
     void setFrameLimit(int last, bool moveSliders) override {
-        TRxSlider& align = *parts_.alignPage.AlignSlider;
+        AlignPage& align = parts_.alignPage;
         TRxSlider& stack = *parts_.frameWindows.StackSlider;
-        align.setMaxValue(last);
+        align.setLastRankPosition(last);
         stack.setMaxValue(last);
         parts_.frameWindows.LimitStack->setMaxValue(last);
         if (!moveSliders) return;
         stack.setTag(last);
-        align.setValue(last);
+        align.showRank(last);
         stack.setValue(last);
     }
     void setStackLabelPrefix(const std::string& prefix) override { parts_.stack.StackLabelPrefix = prefix; }
@@ -328,14 +311,14 @@ void OptimizeController::runOptimizer(int last, const std::function<bool(Optimiz
 void OptimizeController::OptimizebuttonClick() {
     const LongOperation operation(app_.operations);
     if (!operation) return;
-    QTabWidget& options = *parts_.stackPage.glPageControl3;
-    options.setEnabled(false);
-    parts_.stackPage.Showstackgraph->setChecked(false);
+    StackPage& options = parts_.stackPage;
+    options.setOptionsEnabled(false);
+    options.uncheckStackGraph();
     parts_.tools.Stackgraphpanel->hide();
     if (app_.alignPoints.Alignpoints > 1) {
         page_.MultiOptimtoWavelet->setChecked(false);
         Optimize_AllAlignpoints();
-        options.setEnabled(true);
+        options.setOptionsEnabled(true);
         return;
     }
     app_.progress().setCancelRequested(false);
@@ -355,7 +338,7 @@ void OptimizeController::OptimizebuttonClick() {
         showError("Optimizing", error);
     }
     showPassEnd(parts_.ProgressBar1, app_.progress(), 2, "Optimizing", outcome);
-    options.setEnabled(true);
+    options.setOptionsEnabled(true);
 }
 
 void OptimizeController::SetLimitClick() {
@@ -372,7 +355,7 @@ void OptimizeController::SetLimitClick() {
     FrameLimitInput input;
     input.PreviewSliderValue = align.PreviewSlider->Value();
     input.PreviewSliderMax = parts_.input.lastIndex();
-    input.AlignMethodIndex = align.Alignmethod->ItemIndex();
+    input.AlignMethodIndex = align.alignMethodIndex();
     input.MultiQuantity = page_.multiQuantity();
     input.Alignpoints = Alignpoints;
     input.OptimizeQualitySpin = static_cast<double>(align.OptimizeQualitySpin->Value());
@@ -400,13 +383,13 @@ void OptimizeController::SetLimitClick() {
     showOptimizerChart(page_, result.qualities, result.differences, result.frameIncrement);
 
     const int last = result.sliderMaximum;
-    align.AlignSlider->setMaxValue(last);
+    align.setLastRankPosition(last);
     windows.StackSlider->setMaxValue(last);
     windows.StackSlider->setTag(last);
     windows.LimitStack->setMaxValue(last);
     windows.QUALSliderMalign->setMaxValue(last);
     if (result.Refframes) page_.Refframes->setValue(*result.Refframes);
-    parts_.stackPage.Stackbutton->setEnabled(true);
+    parts_.stackPage.setStackButtonEnabled(true);
     windows.StackSlider->setValue(last);
     parts_.shell.selectTab(OptimizeTab);
     align.PreviewSlider->setValue(0);
@@ -421,7 +404,7 @@ void OptimizeController::SetLimitClick() {
 
 void OptimizeController::RefframesChange() {
     const auto value = kestrave::RefframesChange(static_cast<double>(page_.Refframes->Value()),
-                                                 parts_.alignPage.AlignSlider->MaxValue());
+                                                 parts_.alignPage.lastRankPosition());
     if (value) page_.Refframes->setValue(*value);
 }
 
@@ -429,11 +412,11 @@ void OptimizeController::AlignStackButtonClick() {
     const LongOperation operation(app_.operations);
     if (!operation) return;
     AlignPage& align = parts_.alignPage;
-    QTabWidget& options = *parts_.stackPage.glPageControl3;
-    options.setEnabled(false);
-    parts_.stackPage.Showstackgraph->setChecked(false);
+    StackPage& options = parts_.stackPage;
+    options.setOptionsEnabled(false);
+    options.uncheckStackGraph();
     parts_.tools.Stackgraphpanel->hide();
-    const int method = align.Alignmethod->ItemIndex();
+    const int method = align.alignMethodIndex();
     if (method == AlignMethodMultipoint) {
         // The multi-point optimizer stacks and processes itself.
         page_.MultiOptimtoWavelet->setChecked(true);
@@ -441,14 +424,13 @@ void OptimizeController::AlignStackButtonClick() {
     } else if (method == AlignMethodSingle) {
         align.Negativeimage->setChecked(false);
         if (!align.HoldPreGamma->Checked()) align.Pregamma->setChecked(false);
-        align.ShowFFTbox->setChecked(false);
+        align.setFftWindowChosen(false);
         PassOutcome outcome = PassOutcome::Failed;
         try {
             const TabStripLock locked(parts_.Tabpages);
             const OptimizerOptions optimizerOptions = readOptimizerOptions(parts_);
-            const StackPage& stack = parts_.stackPage;
-            const StackScaleOptions scale{stack.Resampled->Checked(), optimizerOptions.search.ResampleFactor,
-                                          stack.Drizzling->Checked()};
+            const StackScaleOptions scale{optimizerOptions.search.Resampled, optimizerOptions.search.ResampleFactor,
+                                          parts_.stackPage.drizzling()};
             StackSteps steps(parts_);
             OptimizeAndStackResult result;
             runOptimizer(optimizerOptions.lastPosition, [&](OptimizerContext& context) {
@@ -465,7 +447,7 @@ void OptimizeController::AlignStackButtonClick() {
         showPassEnd(parts_.ProgressBar1, app_.progress(), 2, "Optimize and stack", outcome);
         parts_.waveletPage.ProcessImage->move(0, 0);
     }
-    options.setEnabled(true);
+    options.setOptionsEnabled(true);
 }
 
 void OptimizeController::Optimize_AllAlignpoints() {
@@ -548,7 +530,7 @@ void OptimizeController::MakerefClick() {
     page_.Continuebutton->show();
     const bool realignEnabled = page_.Restartalign->isEnabled();
     page_.Restartalign->setEnabled(false);
-    page_.Refframes->setMaxValue(parts_.alignPage.AlignSlider->MaxValue());
+    page_.Refframes->setMaxValue(parts_.alignPage.lastRankPosition());
 
     CreateReferenceOptions options;
     options.Refframes = static_cast<double>(page_.Refframes->Value());
@@ -611,15 +593,15 @@ void OptimizeController::RestartAlignClick() {
     parts_.shell.selectTab(OptimizeTab);
     parts_.registrationWindows.showSpectrumUndefined();
     ToolWindows& tools = parts_.tools;
-    if (align.ShowFFTbox->Checked()) {
+    if (align.fftWindowChosen()) {
         tools.FFTWindow->show();
         tools.FFTWindow->raise();
     }
-    if (align.ShowGraphbox->Checked()) tools.Registrationgraphwindow->show();
+    if (align.graphWindowChosen()) tools.Registrationgraphwindow->show();
     for (ToolWindow* window : {tools.HLSwindow, tools.Gammawindow, tools.HistoWindow, tools.Filterwindow})
         window->hide();
-    align.ShowFFTbox->setChecked(true);
-    align.ShowGraphbox->setChecked(true);
+    align.setFftWindowChosen(true);
+    align.setGraphWindowChosen(true);
     page_.AlignImage->setPixmap(QPixmap::fromImage(bitmapView(app_.registration.Image1)));
     markButton(*page_.Showbuttonp2, *page_.Optimizeandstackbutton);
     page_.Optimizeandstackbutton->setEnabled(true);

@@ -51,8 +51,8 @@ int OptimizeController::PassView::windowSide() const {
     const ApplicationContext& app = parts_.app;
     const StackPage& stack = parts_.stackPage;
     const int n = app.fft.FFTSize;
-    if (!stack.Resampled->Checked()) return n;
-    return static_cast<int>(std::nearbyint(n * std::clamp(stack.ResampleSpin->Value(), 1.0L, 4.0L)));
+    if (!stack.resampled()) return n;
+    return static_cast<int>(std::nearbyint(n * std::clamp(stack.resampleSpin(), 1.0L, 4.0L)));
 }
 
 void OptimizeController::PassView::passStarted(const OptimizerChart& chart) {
@@ -69,7 +69,7 @@ void OptimizeController::PassView::passStarted(const OptimizerChart& chart) {
 
     parts_.shell.selectTab(OptimizeTab);
     parts_.alignPage.AlignSlider->hide();
-    parts_.alignPage.ShowFFTbox->setChecked(false);
+    parts_.alignPage.setFftWindowChosen(false);
 
     // The reference window; each frame's compared box is shown beside it.
     const int side = windowSide();
@@ -126,14 +126,13 @@ void OptimizeController::PassView::passFinished(const OptimizerPassResult& resul
     pointer.move(parts_.frameWindows.Chart8->width() + 5, pointer.y());
     // The chart shows the differences the pass reached.
     const OptimizerChart chart =
-        optimizerChart(app.model, parts_.alignPage.AlignSlider->MaxValue(), app.optimizer.RelativeLimit);
+        optimizerChart(app.model, parts_.alignPage.lastRankPosition(), app.optimizer.RelativeLimit);
     showPassChart(page, chart);
     if (page.Optimizegraph->Checked()) parts_.align.DrawRegistrationGraph();
     showPictures();
     windows.Xmove->setText(QStringLiteral("x sum:%1").arg(result.xSum));
     windows.Ymove->setText(QStringLiteral("y sum:%1").arg(result.ySum));
-    parts_.stackPage.Stackbutton->setEnabled(true);
-    parts_.stackPage.Statisticalstackbutton->setEnabled(true);
+    parts_.stackPage.setPassButtonsEnabled(true);
 }
 
 void OptimizeController::PassView::captionChanged(const std::string& caption) {

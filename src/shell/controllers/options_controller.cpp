@@ -54,7 +54,7 @@ Bitmap24 clipboardPicture(const QImage& image) {
     return picture;
 }
 
-OptionsController::OptionsController(const OptionsControllerParts& parts) : parts_(parts), app_(parts.app) {
+OptionsController::OptionsController(const OptionsControllerParts& parts) : parts_(parts) {
     AlignPage& align = parts.align;
     StackPage& stack = parts.stack;
     connect(align.debayergroup, &TRadioGroup::OnClick, this, &OptionsController::debayergroupClick);
@@ -79,7 +79,7 @@ void OptionsController::showFrameAgain() {
 // --- How the preview shows a frame ---------------------------------------------------------------
 
 void OptionsController::debayergroupClick() {
-    if (!app_.shell.StartingUp) showFrameAgain();
+    if (!parts_.shellState.StartingUp) showFrameAgain();
 }
 
 void OptionsController::PregammaClick() {
@@ -94,7 +94,7 @@ void OptionsController::PregammaClick() {
 }
 
 void OptionsController::PreviewgammaChange() {
-    applyPreviewGamma(*app_.wavelet.GammaTable, static_cast<double>(parts_.align.Previewgamma->Value()));
+    applyPreviewGamma(*parts_.waveletData.GammaTable, static_cast<double>(parts_.align.Previewgamma->Value()));
     showFrameAgain();
 }
 
@@ -105,7 +105,7 @@ void OptionsController::NegativeimageClick() {
 }
 
 void OptionsController::FittifstretchClick() {
-    FrameModel& model = app_.model;
+    FrameModel& model = parts_.model;
     model.FitStretch = model.TifStretch = model.SerStretch = parts_.align.Fittifstretch->ItemIndex() == 1;
 }
 
@@ -132,9 +132,9 @@ void OptionsController::Cancel2buttonClick() {
 
 void OptionsController::ResampleDrizzlegroupClick() {
     StackPage& stack = parts_.stack;
-    const bool refused = resamplingRefused(app_.model, app_.input.browseBuffers.Samples);
+    const bool refused = resamplingRefused(parts_.model, parts_.inputState.browseBuffers.Samples);
     const StackStyleChoice choice = chooseStackStyle(
-        static_cast<StackStyle>(stack.ResampleDrizzlegroup->ItemIndex()), refused, app_.messages());
+        static_cast<StackStyle>(stack.ResampleDrizzlegroup->ItemIndex()), refused, parts_.messages);
     stack.ResampleDrizzlegroup->setItemIndex(static_cast<int>(choice.style));
     stack.Resampled->setChecked(choice.Resampled);
     stack.Drizzling->setChecked(choice.Drizzling);
@@ -143,7 +143,7 @@ void OptionsController::ResampleDrizzlegroupClick() {
         // The resampling controls show, the wavelet page's Drizzle2 follows Drizzling, and
         // neither the expanded canvas nor realigning on the result goes with it.
         parts_.stackHandlers.ResampledClick();
-        app_.state.ResampleFactor = std::clamp(static_cast<float>(stack.ResampleSpin->Value()), 1.0f, 4.0f);
+        parts_.programState.ResampleFactor = stack.resampleFactor();
     } else {
         // Drizzle2 follows Drizzling, so that no drizzle-sized canvas outlives the choice.
         parts_.stackHandlers.DrizzlingClick();
@@ -153,14 +153,14 @@ void OptionsController::ResampleDrizzlegroupClick() {
 // --- The frame list ------------------------------------------------------------------------------
 
 void OptionsController::SortFramelistbuttonClick() {
-    FrameModel& model = app_.model;
+    FrameModel& model = parts_.model;
     QListWidget& list = *parts_.frameWindows.SelectFramesChecklist;
     // A video's frames keep the order they were recorded in.
-    if (app_.input.source && model.InputIsSeries && !model.InputIsSER) {
+    if (parts_.inputState.source && model.InputIsSeries && !model.InputIsSER) {
         const BusyCursor busy;
         const std::vector<std::string> entries = sortFrameList(model, list.count());
         parts_.input.fillFrameList(entries);
-        app_.input.source =
+        parts_.inputState.source =
             makeFrameSource(model, parts_.input.lastIndex(), parts_.input.readSourceOptions());
     }
     TRxSlider& slider = *parts_.align.PreviewSlider;
@@ -176,11 +176,11 @@ void OptionsController::SortFramelistbuttonClick() {
 void OptionsController::ClipboardFrontClick() {
     const QImage image = QApplication::clipboard()->image();
     if (image.isNull()) return;
-    std::filesystem::path file = parts_.align.DirectoryListBox1->Directory() / ClipboardFileName;
+    std::filesystem::path file = parts_.align.currentFolder() / ClipboardFileName;
     try {
         writeBmp24(file, clipboardPicture(image));
     } catch (const std::exception& error) {
-        app_.messages().error("File error", error.what());
+        parts_.messages.error("File error", error.what());
         return;
     }
     parts_.input.openInputFile(file.string(), InputFilter::BMP);

@@ -12,21 +12,32 @@ class QWidget;
 namespace kestrave {
 
 class AlignPage;
-class ApplicationContext;
 class Bitmap24;
 class InputController;
+class MessageRoutine;
 class ShellController;
 class SpeedBar;
 class StackController;
 class StackPage;
+struct FrameModel;
 struct FrameWindows;
+struct InputState;
+struct ProgramState;
+struct ShellState;
 struct ToolWindows;
+struct WaveletData;
 
 // What the options' handlers work with: the pages that hold the options, the frame list, the
 // speed bar's clipboard item, the break window inside the main window, and the handlers of the
-// input, the shell and the stack that they call.
+// input, the shell and the stack that they call; of the program's state the parts they read or
+// set.
 struct OptionsControllerParts {
-    ApplicationContext& app;
+    ProgramState& programState;
+    FrameModel& model;
+    InputState& inputState;
+    ShellState& shellState;
+    WaveletData& waveletData;
+    MessageRoutine& messages;
     QWidget& window;
     AlignPage& align;
     StackPage& stack;
@@ -76,7 +87,6 @@ private:
     void showFrameAgain();
 
     OptionsControllerParts parts_;
-    ApplicationContext& app_;
 };
 
 }  // namespace kestrave

@@ -316,7 +316,7 @@ void PointController::FreeboxClick() {
 }
 
 void PointController::MultiClick() {
-    app_.alignPoints.MultiPointMode = parts_.stackPage.Multi->Checked();
+    app_.alignPoints.MultiPointMode = parts_.stackPage.multiPoint();
 }
 
 void PointController::AlignmentsChange() {
@@ -340,16 +340,15 @@ void PointController::Multialignsetup() {
     OptimizePage& optimize = parts_.optimizePage;
     app_.progress().setCancelRequested(false);
     windows_.Multialigntimer->clear();
-    const bool multiQuantity = optimize.MultiAlign->ItemIndex() == 1;
-    optimize.Optimizeandstackbutton->setEnabled(false);
-    optimize.Optimizebutton->setEnabled(false);
+    const bool multiQuantity = optimize.multiQuantity();
+    optimize.setPassButtonsEnabled(false);
     page.Freebox->setChecked(false);
     points.FreeBox = false;
     points.StopPlacing = false;
     windows_.Multialignwindow->show();
     windows_.Multialignwindow->raise();
     app_.state.progstatus = TProgStatus::psFeatureSet;
-    parts_.stackPage.Multi->setChecked(true);
+    parts_.stackPage.setMultiPoint(true);
     points.MultiPointMode = true;
     takePoints({});
     windows_.MaxDist->setValue(app_.fft.FFTSize / 2);

@@ -70,11 +70,8 @@ void SaveController::SaveSubcontrolClick() {
 
 bool SaveController::chooseFile(TFileDialog& dialog) {
     ApplicationContext& app = parts_.app;
-    const AlignPage& location = parts_.align;
     try {
-        dialog.InitialDir =
-            saveFolder(location.DirectoryListBox1->Directory(), location.Savesubcontrol->Checked(),
-                       location.Subdirname->text().toStdString());
+        dialog.InitialDir = parts_.align.imageSaveFolder();
     } catch (const KestraveError& error) {
         app.messages().error("Save error", error.what());
         return false;

@@ -171,8 +171,8 @@ void ShellController::CancelButtonClick() {
     if (yes) {
         parts_.tools.MultiAlignprogresswindow->hide();
         parts_.align.glPageControl1->setEnabled(true);
-        parts_.optimize.glPageControl2->setEnabled(true);
-        parts_.stack.glPageControl3->setEnabled(true);
+        parts_.optimize.setOptionsEnabled(true);
+        parts_.stack.setOptionsEnabled(true);
     }
     parts_.align.PreviewImage->update();
     parts_.tabs.setEnabled(true);

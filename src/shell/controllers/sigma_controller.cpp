@@ -285,7 +285,7 @@ void SigmaController::showFrameAtRank(int frame) {
 }
 
 void SigmaController::NextFrameClick() {
-    if (ShownEventFrame > parts_.alignPage.PreviewSlider->MaxValue() - 1) return;
+    if (ShownEventFrame > parts_.alignPage.lastFrameIndex() - 1) return;
     showFrameAtRank(++ShownEventFrame);
 }
 
@@ -296,7 +296,7 @@ void SigmaController::PreviousFrameClick() {
 
 void SigmaController::SaveedgeboxClick() {
     ApplicationContext& app = parts_.app;
-    SaveBoxdialog.InitialDir = parts_.alignPage.DirectoryListBox1->Directory();
+    SaveBoxdialog.InitialDir = parts_.alignPage.currentFolder();
     if (!app.dialogs().Execute(SaveBoxdialog)) return;
     if (askOverwrite(app.messages(), SaveBoxdialog.FileName, " overwrite existing boxsettings ?") != mrYes)
         return;
@@ -316,7 +316,7 @@ void SigmaController::SaveedgeboxClick() {
 
 void SigmaController::LoadedgeboxClick() {
     ApplicationContext& app = parts_.app;
-    Loadboxdialog.InitialDir = parts_.alignPage.DirectoryListBox1->Directory();
+    Loadboxdialog.InitialDir = parts_.alignPage.currentFolder();
     if (!app.dialogs().Execute(Loadboxdialog)) return;
     SigmaBox box;
     try {

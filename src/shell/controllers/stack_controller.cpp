@@ -68,13 +68,7 @@ StackOptions StackController::readStackOptions() const {
     options.Drizzlefact = static_cast<float>(page.Drizzlefact->Value());
     options.Pixfrac = static_cast<float>(page.Pixfrac->Value());
 
-    const AlignPage& general = parts_.alignPage;
-    options.Colourstack = general.Colourstack->Checked();
-    options.Usedarkframe = general.Usedarkframe->Checked();
-    options.UseFlatfield = general.UseFlatfield->Checked();
-    options.Rawdark = general.Rawdark->Checked();
-    options.interlaced = general.interlaced->Checked();
-    options.Interlacehoriz = general.Interlacehoriz->Checked();
+    parts_.alignPage.readGeneralOptions(options);
     options.IntensBalance = page.IntensBalance->Checked();
 
     options.Statistical = page.Statistical->Checked();
@@ -157,7 +151,7 @@ void StackController::setLaterControllers(InputController& input, AlignControlle
 
 std::unique_ptr<FrameSource> StackController::inputFrames() {
     if (frameSources_) return frameSources_();
-    return makeFrameSource(parts_.app.model, parts_.alignPage.PreviewSlider->MaxValue(),
+    return makeFrameSource(parts_.app.model, parts_.alignPage.lastFrameIndex(),
                            input_->readSourceOptions());
 }
 
@@ -188,10 +182,7 @@ StackOutcome StackController::runStack(const StackOptions& options, const StackR
         app.messages().error("Stacking", error.what());
     }
     // The dark frame or flat field did not fit the frames: it stays switched off.
-    AlignPage& general = parts_.alignPage;
-    if (result.darkSwitchedOff) general.Usedarkframe->setChecked(false);
-    if (result.flatSwitchedOff) general.UseFlatfield->setChecked(false);
-    if (result.rawDarkSwitchedOff) general.Rawdark->setChecked(false);
+    parts_.alignPage.switchCalibrationOff(result.darkSwitchedOff, result.flatSwitchedOff, result.rawDarkSwitchedOff);
     const StackOutcome outcome = result.outcome;
     if (outcome == StackOutcome::Stacked) showStack(std::move(result), options);
     finishStackRun();
@@ -220,22 +211,16 @@ void StackController::warnOfEmptyZones(const StackOptions& options) {
 
 void StackController::prepareStackRun(const StackOptions& options) {
     StackPage& page = parts_.stackPage;
-    WaveletPage& wavelet = parts_.waveletPage;
-    if (wavelet.ProcessViewfull->Checked()) {
-        wavelet.ProcessViewfull->setChecked(false);
-        parts_.shell.ProcessViewfullClick();
-    }
-    wavelet.Resizebutton->setChecked(false);
+    if (parts_.waveletPage.leaveFittedView()) parts_.shell.ProcessViewfullClick();
     parts_.tools.Shrinkview->hide();
     parts_.tools.MultiAlignprogresswindow->hide();
     // Realigning on the result needs the frame-sized canvas.
-    parts_.optimizePage.Restartalign->setVisible(!options.Expandstack && !options.Resampled &&
-                                                 !options.Drizzling);
+    parts_.optimizePage.showRestartAlign(!options.Expandstack && !options.Resampled && !options.Drizzling);
 
     // The stack page shows while the stack is made; a page not yet open comes at the end.
     if (parts_.app.state.activepage >= TMainTab::tabStack && parts_.Tabpages.currentIndex() != StackTab)
         parts_.shell.selectTab(StackTab);
-    parts_.optimizePage.glPageControl2->setEnabled(false);
+    parts_.optimizePage.setOptionsEnabled(false);
     page.setEnabled(false);
     parts_.Tabpages.setEnabled(false);
     page.Stacklabel->setText(QString::fromStdString(StackLabelPrefix + "Stacking started  ..."));
@@ -244,14 +229,12 @@ void StackController::prepareStackRun(const StackOptions& options) {
 
 void StackController::finishStackRun() {
     StackPage& page = parts_.stackPage;
-    parts_.optimizePage.glPageControl2->setEnabled(true);
+    parts_.optimizePage.setOptionsEnabled(true);
     page.setEnabled(true);
     parts_.Tabpages.setEnabled(true);
     page.Stacklabel->hide();
     page.Savebutton->setEnabled(parts_.app.stack.exists());
-    QScrollArea& processed = *parts_.waveletPage.Scrollbox3;
-    processed.horizontalScrollBar()->setValue(0);
-    processed.verticalScrollBar()->setValue(0);
+    parts_.waveletPage.scrollToOrigin();
 }
 
 void StackController::showStack(StackResult&& result, const StackOptions& options) {
@@ -323,7 +306,7 @@ void StackController::ResampledClick() {
     if (resampled) page.Drizzling->setChecked(false);
     parts_.waveletPage.setDrizzled(page.Drizzling->Checked());
     // Realigning on the result needs the frame-sized canvas.
-    parts_.optimizePage.Restartalign->setVisible(!resampled);
+    parts_.optimizePage.showRestartAlign(!resampled);
     if (resampled) page.Expandstack->setChecked(false);
 }
 

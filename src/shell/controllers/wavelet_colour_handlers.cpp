@@ -9,7 +9,6 @@
 
 #include "enhance/tone_tables.h"
 #include "enhance/wavelet_decomposition.h"
-#include "frames/per_input_reset.h"
 #include "shell/application_context.h"
 #include "shell/controllers/wavelet_controller.h"
 #include "shell/pages/align_page.h"
@@ -17,7 +16,6 @@
 #include "shell/pages/wavelet_page.h"
 #include "shell/pages/wavelet_tool_panels.h"
 #include "widgets/check_box.h"
-#include "widgets/form_props.h"
 #include "widgets/radio_group.h"
 #include "widgets/slider.h"
 #include "widgets/spin_edit.h"
@@ -33,14 +31,6 @@ ShiftSpins readShiftSpins(const WaveletPage& page) {
 
 void nudge(TRxSpinEdit& spin, int step) {
     spin.setValue(spin.Value() + step);
-}
-
-// The alignment box side N: from the box-size choice of the align page (FFTsizeGroup), item 0
-// while the page offers none.
-int alignmentBoxSize(const AlignPage& align) {
-    int item = 0;
-    if (const auto property = StoredProperty::find(*align.FFTsizeGroup, u"ItemIndex")) item = property->read().toInt();
-    return fftSizeForItem(item);
 }
 
 }  // namespace
@@ -142,10 +132,10 @@ void WaveletController::RGBShifterClick() {
 SearchBoxOptions WaveletController::searchBoxOptions(bool forDrawing) const {
     const StackPage& stack = parts_.stack;
     SearchBoxOptions options;
-    options.FFTSize = alignmentBoxSize(parts_.align);
-    options.Resampled = stack.Resampled->Checked();
-    options.ResampleSpin = static_cast<double>(stack.ResampleSpin->Value());
-    options.Drizzling = stack.Drizzling->Checked();
+    options.FFTSize = parts_.align.alignmentBoxSize();
+    options.Resampled = stack.resampled();
+    options.ResampleSpin = static_cast<double>(stack.resampleSpin());
+    options.Drizzling = stack.drizzling();
     options.FeatureX = app_.state.FeatureX;
     options.FeatureY = app_.state.FeatureY;
     options.RGBArea = app_.state.RGBArea;
@@ -198,9 +188,7 @@ void WaveletController::Colourprocess2Click() {
 }
 
 void WaveletController::Drizzle2Click() {
-    StackPage& stack = parts_.stack;
-    stack.Drizzling->setChecked(page_.Drizzle2->Checked());
-    if (stack.Drizzling->Checked()) stack.Resampled->setChecked(false);
+    parts_.stack.chooseDrizzling(page_.Drizzle2->Checked());
 }
 
 void WaveletController::balanceChange() {

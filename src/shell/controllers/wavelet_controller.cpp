@@ -66,11 +66,10 @@ WaveletProcessOptions readWaveletProcessOptions(const WaveletPage& page, const S
     options.Lumichannel = page.Lumichannel->Checked();
     options.steps = readStepOptions(page);
     options.Convolvemethod = convolveMethodOf(*page.Convolvemethod);
-    options.Resampled = stack.Resampled->Checked();
+    options.Resampled = stack.resampled();
     options.Drizzle2 = page.Drizzle2->Checked();
     // The spin keeps what was typed; the factor in use stays within 1..4.
-    options.ResampleFactor =
-        static_cast<float>(std::clamp(static_cast<double>(stack.ResampleSpin->Value()), 1.0, 4.0));
+    options.ResampleFactor = stack.resampleFactor();
     return options;
 }
 

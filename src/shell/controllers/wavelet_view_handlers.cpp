@@ -36,9 +36,9 @@ constexpr int CornerLeg = 10;
 
 // Pixels of the shown image per frame pixel: the drizzle factor 2, the resampling factor, or 1.
 double featureScale(const StackPage& stack) {
-    if (stack.Drizzling->Checked()) return 2.0;
-    const double spin = static_cast<double>(stack.ResampleSpin->Value());
-    if (stack.Resampled->Checked() && spin > 0.0) return spin;
+    if (stack.drizzling()) return 2.0;
+    const double spin = static_cast<double>(stack.resampleSpin());
+    if (stack.resampled() && spin > 0.0) return spin;
     return 1.0;
 }
 

@@ -3,10 +3,15 @@
 #include <QComboBox>
 #include <QLineEdit>
 
+#include "frames/per_input_reset.h"
+#include "output/save_rules.h"
+#include "registration/optimizer_search.h"
 #include "shell/pages/directory_list_box.h"
 #include "shell/pages/number_controls.h"
 #include "shell/pages/page_controls.h"
 #include "shell/startup_rules.h"
+#include "stacking/stack_options.h"
+#include "widgets/form_props.h"
 #include "widgets/radio_group.h"
 #include "widgets/slider.h"
 #include "widgets/spin_edit.h"
@@ -272,6 +277,88 @@ QWidget* AlignPage::buildAdditionalOptions() {
     layout->addLayout(controlRow({TrackDetector, TrackDetect, FOMlabel, FOMspin}));
     layout->addLayout(controlRow({Pix1, Pix2, Pix3}));
     return page;
+}
+
+void AlignPage::readGeneralOptions(StackOptions& options) const {
+    options.Colourstack = Colourstack->Checked();
+    options.Usedarkframe = Usedarkframe->Checked();
+    options.UseFlatfield = UseFlatfield->Checked();
+    options.Rawdark = Rawdark->Checked();
+    options.interlaced = interlaced->Checked();
+    options.Interlacehoriz = Interlacehoriz->Checked();
+}
+
+void AlignPage::readGeneralOptions(OptimizerSearchOptions& search) const {
+    search.Blurbox = Blurbox->Checked();
+    search.Bias = static_cast<double>(Bias->Value());
+    search.Pregamma = Pregamma->Checked();
+    search.Colourstack = Colourstack->Checked();
+    search.interlaced = interlaced->Checked();
+    search.Interlacehoriz = Interlacehoriz->Checked();
+}
+
+bool AlignPage::usesDarkFrame() const {
+    return Usedarkframe->Checked();
+}
+
+void AlignPage::switchCalibrationOff(bool dark, bool flat, bool rawDark) {
+    if (dark) Usedarkframe->setChecked(false);
+    if (flat) UseFlatfield->setChecked(false);
+    if (rawDark) Rawdark->setChecked(false);
+}
+
+std::filesystem::path AlignPage::currentFolder() const {
+    return DirectoryListBox1->Directory();
+}
+
+std::filesystem::path AlignPage::imageSaveFolder() const {
+    return saveFolder(DirectoryListBox1->Directory(), Savesubcontrol->Checked(), Subdirname->text().toStdString());
+}
+
+int AlignPage::lastFrameIndex() const {
+    return PreviewSlider->MaxValue();
+}
+
+int AlignPage::alignmentBoxSize() const {
+    int item = 0;
+    if (const auto property = StoredProperty::find(*FFTsizeGroup, u"ItemIndex")) item = property->read().toInt();
+    return fftSizeForItem(item);
+}
+
+int AlignPage::alignMethodIndex() const {
+    return Alignmethod->ItemIndex();
+}
+
+void AlignPage::setAlignMethodIndex(int index) {
+    Alignmethod->setItemIndex(index);
+}
+
+bool AlignPage::fftWindowChosen() const {
+    return ShowFFTbox->Checked();
+}
+
+bool AlignPage::graphWindowChosen() const {
+    return ShowGraphbox->Checked();
+}
+
+void AlignPage::setFftWindowChosen(bool chosen) {
+    ShowFFTbox->setChecked(chosen);
+}
+
+void AlignPage::setGraphWindowChosen(bool chosen) {
+    ShowGraphbox->setChecked(chosen);
+}
+
+int AlignPage::lastRankPosition() const {
+    return AlignSlider->MaxValue();
+}
+
+void AlignPage::setLastRankPosition(int last) {
+    AlignSlider->setMaxValue(last);
+}
+
+void AlignPage::showRank(int position) {
+    AlignSlider->setValue(position);
 }
 
 }  // namespace kestrave

@@ -2,6 +2,7 @@
 // The "Align" tab page: builds its controls; the handlers live in the controllers.
 
 #include <QWidget>
+#include <filesystem>
 
 class QComboBox;
 class QFrame;
@@ -18,6 +19,8 @@ class TPCheck;
 class TRadioGroup;
 class TRxSlider;
 class TRxSpinEdit;
+struct OptimizerSearchOptions;
+struct StackOptions;
 
 class AlignPage : public QWidget {
     Q_OBJECT
@@ -128,6 +131,39 @@ public:
     QFrame* Showbuttonp1;
     QFrame* Showpanel;
     QFrame* RectShape1;
+
+    // What other parts of the window read or set here.
+    // The general options the stack and the optimizer read beside their own: colour, the
+    // calibration switches, interlacing, and the optimizer's bias, blur and preview gamma.
+    void readGeneralOptions(StackOptions& options) const;
+    void readGeneralOptions(OptimizerSearchOptions& search) const;
+    // "Use dark frame" is ticked.
+    bool usesDarkFrame() const;
+    // A dark frame, flat field or raw dark that did not fit the frames stays switched off.
+    void switchCalibrationOff(bool dark, bool flat, bool rawDark);
+    // The folder of the input browser, where the file dialogs open.
+    std::filesystem::path currentFolder() const;
+    // The folder a saved image goes into: the browser's folder, or its subfolder "Subdirname"
+    // while Savesubcontrol is ticked (made when missing; throws when it cannot be made).
+    std::filesystem::path imageSaveFolder() const;
+    // The last rank position within the frame limit (AlignSlider's MaxValue), and the rank the
+    // slider shows.
+    int lastRankPosition() const;
+    void setLastRankPosition(int last);
+    void showRank(int position);
+    // The highest frame index of the input (PreviewSlider's MaxValue).
+    int lastFrameIndex() const;
+    // The alignment box side N: from the box-size choice (FFTsizeGroup), item 0 while it offers
+    // none.
+    int alignmentBoxSize() const;
+    // The alignment method, as the item of Alignmethod.
+    int alignMethodIndex() const;
+    void setAlignMethodIndex(int index);
+    // Whether the FFT window (ShowFFTbox) and the registration graph (ShowGraphbox) are chosen.
+    bool fftWindowChosen() const;
+    bool graphWindowChosen() const;
+    void setFftWindowChosen(bool chosen);
+    void setGraphWindowChosen(bool chosen);
 
 private:
     // The preview with its view options and the overlays drawn on it.

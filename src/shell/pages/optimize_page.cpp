@@ -113,4 +113,26 @@ bool OptimizePage::multiQuantity() const {
     return MultiAlign->ItemIndex() == 1;
 }
 
+void OptimizePage::setPassButtonsEnabled(bool enabled) {
+    Optimizebutton->setEnabled(enabled);
+    Optimizeandstackbutton->setEnabled(enabled);
+}
+
+void OptimizePage::setOptimizeButtonEnabled(bool enabled) {
+    Optimizebutton->setEnabled(enabled);
+}
+
+void OptimizePage::greyPassButtons() {
+    setPassButtonsEnabled(false);
+    Referbutton->setEnabled(false);
+}
+
+void OptimizePage::showRestartAlign(bool shown) {
+    Restartalign->setVisible(shown);
+}
+
+void OptimizePage::setOptionsEnabled(bool enabled) {
+    glPageControl2->setEnabled(enabled);
+}
+
 }  // namespace kestrave

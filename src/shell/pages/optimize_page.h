@@ -60,6 +60,15 @@ public:
     void clearCharts();
     // "Multi-Quantity" is chosen in MultiAlign: every alignment point keeps its own frames.
     bool multiQuantity() const;
+    // "Optimize" and "Optimize and stack".
+    void setPassButtonsEnabled(bool enabled);
+    void setOptimizeButtonEnabled(bool enabled);
+    // A new input: those two and "Create" greyed.
+    void greyPassButtons();
+    // "Restart alignment" shows only for a frame-sized stack.
+    void showRestartAlign(bool shown);
+    // The option tabs are locked while a stack runs.
+    void setOptionsEnabled(bool enabled);
 
 private:
     QWidget* buildOptimizerOptions();

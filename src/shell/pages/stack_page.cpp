@@ -5,6 +5,8 @@
 #include <QScrollArea>
 #include <algorithm>
 
+#include "output/optimize_and_stack.h"
+#include "registration/optimizer_search.h"
 #include "shell/pages/number_controls.h"
 #include "shell/pages/page_controls.h"
 #include "shell/startup_rules.h"
@@ -120,6 +122,66 @@ void StackPage::showResampling(bool available) {
 
 float StackPage::resampleFactor() const {
     return std::clamp(static_cast<float>(ResampleSpin->Value()), 1.0f, 4.0f);
+}
+
+long double StackPage::resampleSpin() const {
+    return ResampleSpin->Value();
+}
+
+bool StackPage::drizzling() const {
+    return Drizzling->Checked();
+}
+
+void StackPage::chooseDrizzling(bool drizzling) {
+    Drizzling->setChecked(drizzling);
+    if (drizzling) Resampled->setChecked(false);
+}
+
+void StackPage::readResampling(OptimizerSearchOptions& search) const {
+    search.Resampled = Resampled->Checked();
+    search.ResampleFactor = resampleFactor();
+    search.ResampleMethod = std::max(ResampleMethod->currentIndex(), 0);
+}
+
+void StackPage::readCreateSettings(CreateReferenceSettings& settings) const {
+    settings.ResampleSpin = static_cast<double>(ResampleSpin->Value());
+    settings.Drizzling = Drizzling->Checked();
+    settings.Histostretch = Histostretch->Checked();
+    settings.Expandstack = Expandstack->Checked();
+    settings.Multi = Multi->Checked();
+}
+
+void StackPage::applyCreateSettings(const CreateReferenceSettings& settings) {
+    ResampleSpin->setValue(settings.ResampleSpin);
+    Drizzling->setChecked(settings.Drizzling);
+    Histostretch->setChecked(settings.Histostretch);
+    Expandstack->setChecked(settings.Expandstack);
+    Multi->setChecked(settings.Multi);
+}
+
+void StackPage::setPassButtonsEnabled(bool enabled) {
+    Stackbutton->setEnabled(enabled);
+    Statisticalstackbutton->setEnabled(enabled);
+}
+
+void StackPage::setStackButtonEnabled(bool enabled) {
+    Stackbutton->setEnabled(enabled);
+}
+
+void StackPage::setOptionsEnabled(bool enabled) {
+    glPageControl3->setEnabled(enabled);
+}
+
+void StackPage::uncheckStackGraph() {
+    Showstackgraph->setChecked(false);
+}
+
+bool StackPage::multiPoint() const {
+    return Multi->Checked();
+}
+
+void StackPage::setMultiPoint(bool multiPoint) {
+    Multi->setChecked(multiPoint);
 }
 
 }  // namespace kestrave

@@ -15,6 +15,8 @@ namespace kestrave {
 class TPCheck;
 class TRadioGroup;
 class TRxSpinEdit;
+struct CreateReferenceSettings;
+struct OptimizerSearchOptions;
 
 class StackPage : public QWidget {
     Q_OBJECT
@@ -75,6 +77,27 @@ public:
     // The resampling factor of ResampleSpin: the spin keeps what was typed, the factor stays
     // within 1..4.
     float resampleFactor() const;
+    // The resampling spin's value as typed (not clamped).
+    long double resampleSpin() const;
+    // The frames are drizzled (Drizzling).
+    bool drizzling() const;
+    // Drizzling chosen or not from elsewhere (the wavelet page's Drizzle2): drizzling and
+    // resampling exclude each other.
+    void chooseDrizzling(bool drizzling);
+    // The optimizer compares in resampled pixels while the stack is resampled.
+    void readResampling(OptimizerSearchOptions& search) const;
+    // "Create" changes the stack's settings for its own stack and puts them back afterwards.
+    void readCreateSettings(CreateReferenceSettings& settings) const;
+    void applyCreateSettings(const CreateReferenceSettings& settings);
+    // "Stack" and "Statistical stack".
+    void setPassButtonsEnabled(bool enabled);
+    void setStackButtonEnabled(bool enabled);
+    // The option tabs are locked while the optimizer runs; its passes take the stack graph away.
+    void setOptionsEnabled(bool enabled);
+    void uncheckStackGraph();
+    // "Multi": the stack uses the alignment points.
+    bool multiPoint() const;
+    void setMultiPoint(bool multiPoint);
 };
 
 }  // namespace kestrave

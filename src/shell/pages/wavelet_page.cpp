@@ -364,4 +364,16 @@ void WaveletPage::useLuminanceStack() {
     for (TRxSlider* slider : {RedLRGBslider, GreenLRGBSlider, BlueLRGBSlider}) slider->setEnabled(false);
 }
 
+bool WaveletPage::leaveFittedView() {
+    const bool fitted = ProcessViewfull->Checked();
+    ProcessViewfull->setChecked(false);
+    Resizebutton->setChecked(false);
+    return fitted;
+}
+
+void WaveletPage::scrollToOrigin() {
+    Scrollbox3->horizontalScrollBar()->setValue(0);
+    Scrollbox3->verticalScrollBar()->setValue(0);
+}
+
 }  // namespace kestrave

@@ -165,6 +165,11 @@ public:
     // A stack with its own luminance plane (FITS luminance frames): the plane is used, the mix
     // weights are off.
     void useLuminanceStack();
+    // A new stack: the processed view is no longer fitted (true when it was, so that the fit's
+    // handler runs), and the shrink button is released.
+    bool leaveFittedView();
+    // The processed view scrolled back to its origin.
+    void scrollToOrigin();
 
 private:
     // The option tabs, in their order.
