@@ -100,29 +100,17 @@ int shiftOfPeak(int index, int n) {
     return -(index > n / 2 ? index - n : index);
 }
 
-Correlation correlateBox(const AlignInputs& inputs, const Bitmap24& frame, int tx, int ty,
-                         AlignScratch& scratch, bool charted) {
+namespace {
+
+// The levels of the box pixels inside the frame, less their mean, into the engine's real plane
+// (the imaginary plane zeroed). The mean is taken over the pixels inside alone, and the cells
+// outside become -mean once it is taken off.
+void readBoxLevels(const AlignInputs& inputs, const Bitmap24& frame, int left, int top, FftEngine& fft) {
     const AlignOptions& options = *inputs.options;
-    const RegistrationState& reference = *inputs.registration;
     const int n = inputs.engine->FFTSize;
-    if (reference.RefSpectrumRe.xCount() != n || reference.RefSpectrumIm.xCount() != n)
-        throw KestraveError(" No reference spectrum for this alignment box: choose the alignment feature ");
-    FftEngine& fft = scratch.fft;
-    sizeEngine(fft, n);
     float* re = fft.FFTRe.data();
     float* im = fft.FFTIm.data();
     const std::size_t cells = static_cast<std::size_t>(n) * n;
-
-    Correlation c;
-    c.tx = tx;
-    c.ty = ty;
-    c.charted = charted;
-    const int left = reference.BoxLeft + tx, top = reference.BoxTop + ty;
-    c.boxOffscreen =
-        left < 0 || top < 0 || left + n - 1 >= inputs.FrameWidth || top + n - 1 >= inputs.FrameHeight;
-
-    // The levels of the box pixels inside the frame; the mean is taken over those alone, and the
-    // cells outside become -mean once it is taken off.
     std::fill(re, re + cells, 0.0f);
     std::fill(im, im + cells, 0.0f);
     const Area area = readable(inputs, frame);
@@ -156,24 +144,15 @@ Correlation correlateBox(const AlignInputs& inputs, const Bitmap24& frame, int t
     if (mean == 0.0) mean = 1e-6;
     const auto meanLevel = static_cast<float>(mean);
     for (std::size_t k = 0; k < cells; ++k) re[k] -= meanLevel;
+}
 
-    // The band mask takes only some lines of the spectrum; the profile, when it is wanted, all.
-    // A line the mask shuts wholly becomes 0 and is left out of the inverse transform's first pass.
-    const std::vector<std::uint8_t>& bandLines = inputs.engine->FFTBandLines;
-    const bool someLines = static_cast<int>(bandLines.size()) == n;
-    const bool profile = charted && qualityKind(options.quality) != QualityKind::Spectral;
-    if (someLines && !profile)
-        FFT2DForwardOfLines(fft, bandLines);
-    else
-        FFT2DForward(fft);
-    if (profile) {
-        RadialSpectrum(fft, options.quality.HVSWeighting, reference.HVSCentre);
-        keepProfile(fft, c.profile, c.profileMax);
-    }
-
-    // Band mask, whitening of the frame spectrum, and the reference times its conjugate.
+// Band mask, whitening of the frame spectrum, and the reference times its conjugate. With
+// `bandLines`, a line the mask shuts wholly becomes 0.
+void crossPowerSpectrum(const AlignInputs& inputs, const std::vector<std::uint8_t>* bandLines, FftEngine& fft) {
+    const RegistrationState& reference = *inputs.registration;
+    const int n = inputs.engine->FFTSize;
     for (int i = 0; i < n; ++i) {
-        if (someLines && bandLines[static_cast<std::size_t>(i)] == 0) {
+        if (bandLines != nullptr && (*bandLines)[static_cast<std::size_t>(i)] == 0) {
             std::fill(fft.FFTRe[i], fft.FFTRe[i] + n, 0.0f);
             std::fill(fft.FFTIm[i], fft.FFTIm[i] + n, 0.0f);
             continue;
@@ -192,6 +171,43 @@ Correlation correlateBox(const AlignInputs& inputs, const Bitmap24& frame, int t
             lineIm[j] = refIm[j] * fr - fi * refRe[j];
         }
     }
+}
+
+}  // namespace
+
+Correlation correlateBox(const AlignInputs& inputs, const Bitmap24& frame, int tx, int ty,
+                         AlignScratch& scratch, bool charted) {
+    const AlignOptions& options = *inputs.options;
+    const RegistrationState& reference = *inputs.registration;
+    const int n = inputs.engine->FFTSize;
+    if (reference.RefSpectrumRe.xCount() != n || reference.RefSpectrumIm.xCount() != n)
+        throw KestraveError(" No reference spectrum for this alignment box: choose the alignment feature ");
+    FftEngine& fft = scratch.fft;
+    sizeEngine(fft, n);
+
+    Correlation c;
+    c.tx = tx;
+    c.ty = ty;
+    c.charted = charted;
+    const int left = reference.BoxLeft + tx, top = reference.BoxTop + ty;
+    c.boxOffscreen =
+        left < 0 || top < 0 || left + n - 1 >= inputs.FrameWidth || top + n - 1 >= inputs.FrameHeight;
+    readBoxLevels(inputs, frame, left, top, fft);
+
+    // The band mask takes only some lines of the spectrum; the profile, when it is wanted, all.
+    // A line the mask shuts wholly is left out of the inverse transform's first pass.
+    const std::vector<std::uint8_t>& bandLines = inputs.engine->FFTBandLines;
+    const bool someLines = static_cast<int>(bandLines.size()) == n;
+    const bool profile = charted && qualityKind(options.quality) != QualityKind::Spectral;
+    if (someLines && !profile)
+        FFT2DForwardOfLines(fft, bandLines);
+    else
+        FFT2DForward(fft);
+    if (profile) {
+        RadialSpectrum(fft, options.quality.HVSWeighting, reference.HVSCentre);
+        keepProfile(fft, c.profile, c.profileMax);
+    }
+    crossPowerSpectrum(inputs, someLines ? &bandLines : nullptr, fft);
     if (someLines)
         FFT2DInverseOfLines(fft, bandLines);
     else
