@@ -140,7 +140,7 @@ bool Pass::measureFrames() {
     const int ahead = static_cast<int>(std::clamp<std::size_t>(
         PrefetchBytes / std::max<std::size_t>(3 * frameBytes, 1), static_cast<std::size_t>(threadCount()),
         static_cast<std::size_t>(std::max(batch, threadCount()))));
-    FramePrefetcher prefetcher(source_, frames_, tracking ? std::min(batch, ahead) : batch);
+    FramePrefetcher prefetcher(source_, frames_, tracking ? std::min(batch, ahead) : batch, 1, FrameParts::Preview);
     if (tracking) return measureTracked(prefetcher, static_cast<std::size_t>(batch));
     return measureInParallel(prefetcher, static_cast<std::size_t>(batch));
 }

@@ -206,7 +206,9 @@ OptimizerPassResult Run_Optimizer(OptimizerContext& context, const OptimizerOpti
     std::vector<int> frames;
     frames.reserve(jobs.size());
     for (const PassJob& job : jobs) frames.push_back(job.frame);
-    FramePrefetcher prefetcher(context.frames, std::move(frames));
+    const std::size_t pictureBytes = Bitmap24::strideFor(model.FrameWidth) * std::max(model.FrameHeight, 1);
+    FramePrefetcher prefetcher(context.frames, std::move(frames), readAheadDepth(pictureBytes), 1,
+                               FrameParts::Preview);
     const std::vector<int> fields = options.search.interlaced ? std::vector<int>{0, 1} : std::vector<int>{0};
     const auto chunk = static_cast<std::size_t>(std::max(step, ChunkFrames));
 

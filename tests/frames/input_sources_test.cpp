@@ -52,11 +52,11 @@ std::vector<int> allFrames(int count) {
 
 // Reads every frame through a prefetcher at 1 and at 4 threads and hands each to `check`.
 template <typename Check>
-void readAtOneAndManyThreads(FrameSource& source, int count, Check check) {
+void readAtOneAndManyThreads(FrameSource& source, int count, Check check, FrameParts parts = FrameParts::Both) {
     for (const int threads : {1, 4}) {
         SCOPED_TRACE(threads);
         const ThreadCountScope scope(threads);
-        FramePrefetcher frames(source, allFrames(count));
+        FramePrefetcher frames(source, allFrames(count), 4, 1, parts);
         for (int i = 0; i < count; ++i) {
             check(i, frames.next());
             frames.release();
@@ -110,6 +110,45 @@ TEST(InputSources, SerFramesAreTheReadersRawSamplesOrTheirDebayeredPicture) {
 
     FrameBuffers beyond;
     EXPECT_THROW(plain.readFrame(n, beyond), FileError);
+}
+
+// A pass that reads only the picture or only the samples gets them as a full read does, and the
+// part it did not ask for stays empty; a debayered frame's samples are its picture.
+TEST(InputSources, SerFramesReadInPartsAreThoseOfAFullRead) {
+    TempDir dir;
+    const int w = 21, h = 13, n = 5;
+    std::vector<std::uint16_t> samples(static_cast<std::size_t>(w) * h * n);
+    for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<std::uint16_t>((i * 977) % 40000);
+    writeFile(dir / "deep.ser", makeSer({8, 0, w, h, 16, n}, samples));
+    for (std::uint16_t& s : samples) s %= 200;
+    writeFile(dir / "byte.ser", makeSer({8, 0, w, h, 8, n}, samples));
+    FrameSourceOptions debayered;
+    debayered.DebayerEnabled = true;
+    const struct {
+        const char* file;
+        bool debayer;
+        FrameParts parts;
+        bool plane, picture;
+    } cases[] = {
+        {"deep.ser", false, FrameParts::Preview, false, true}, {"deep.ser", false, FrameParts::Samples, true, false},
+        {"byte.ser", false, FrameParts::Preview, false, true}, {"byte.ser", false, FrameParts::Samples, true, false},
+        {"deep.ser", true, FrameParts::Preview, false, true},  {"deep.ser", true, FrameParts::Samples, false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.file) + (c.debayer ? " debayered" : "") + " parts " +
+                     std::to_string(static_cast<int>(c.parts)));
+        SerInputSource whole(dir / c.file, c.debayer ? debayered : FrameSourceOptions{});
+        SerInputSource partial(dir / c.file, c.debayer ? debayered : FrameSourceOptions{});
+        readAtOneAndManyThreads(
+            partial, n,
+            [&](int i, FrameBuffers& frame) {
+                FrameBuffers full;
+                EXPECT_EQ(frame.Samples, whole.readFrame(i, full));
+                EXPECT_TRUE(c.plane ? samePlane(frame.RawFramePlane, full.RawFramePlane) : frame.RawFramePlane.empty());
+                EXPECT_TRUE(c.picture ? samePicture(frame.Preview, full.Preview) : frame.Preview.empty());
+            },
+            c.parts);
+    }
 }
 
 TEST(InputSources, StillSeriesOfEveryKindGiveTheReadersFrames) {
