@@ -18,7 +18,7 @@ namespace {
 // BatchBytes of pictures (and the prefetcher as much again), so large frames take fewer.
 constexpr int BatchPerThread = 4;
 constexpr int TrackedPerThread = 4;
-constexpr std::size_t BatchBytes = std::size_t{128} << 20;
+constexpr std::size_t BatchBytes = std::size_t{64} << 20;
 constexpr std::size_t PrefetchBytes = std::size_t{64} << 20;
 
 // One frame of the pass, and its one unit of alignment (two for interlaced input, one per field).
