@@ -99,8 +99,11 @@ FrameSamples StillInputSource::readFrame(int frame, FrameBuffers& into) {
     into.Grey = false;
     switch (type_) {
         case TInputType::itFIT: {
-            if (!ReadFitsFrame(file, into.RawFramePlane, into.Preview, facts).read)
+            T2dArrays* plane = wantsSamples(into) ? &into.RawFramePlane : nullptr;
+            Bitmap24* preview = wantsPreview(into) ? &into.Preview : nullptr;
+            if (!ReadFitsFrame(file, plane, preview, facts).read)
                 throw FileError("non existing file :" + file.string());
+            leaveUnread(into, plane != nullptr, preview != nullptr);
             into.FrameChannel = facts.FrameChannel;
             return FrameSamples::Raw;
         }
