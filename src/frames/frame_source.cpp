@@ -27,8 +27,11 @@ FramePrefetcher::FramePrefetcher(FrameSource& source, std::vector<int> frames, i
         threads <= 1 ? 0 : std::clamp(std::min(source.maxConcurrentReads(), threads - 1), 1, depth);
     slots_.resize(static_cast<std::size_t>(workers == 0 ? hold : depth + hold));
     for (Slot& slot : slots_) slot.buffers.Parts = parts;
+    // Several readers already keep the cores busy side by side: each converts its frame alone
+    // rather than handing pieces of it to the shared workers.
+    const bool alone = workers > 1;
     workers_.reserve(static_cast<std::size_t>(workers));
-    for (int i = 0; i < workers; ++i) workers_.emplace_back([this] { work(); });
+    for (int i = 0; i < workers; ++i) workers_.emplace_back([this, alone] { work(alone); });
 }
 
 FramePrefetcher::~FramePrefetcher() {
@@ -44,11 +47,9 @@ void FramePrefetcher::read(Slot& slot, std::size_t job) {
     slot.buffers.Samples = source_.readFrame(frames_[job], slot.buffers);
 }
 
-void FramePrefetcher::work() {
-    // Several readers already keep the cores busy side by side: each converts its frame alone
-    // rather than handing pieces of it to the shared workers.
+void FramePrefetcher::work(bool alone) {
     std::optional<SerialOnThisThread> serial;
-    if (workers_.size() > 1) serial.emplace();
+    if (alone) serial.emplace();
     const std::size_t k = slots_.size();
     std::unique_lock lock(mutex_);
     for (;;) {

@@ -106,7 +106,8 @@ private:
         bool ready = false;
         std::exception_ptr error;
     };
-    void work();
+    // A worker's loop; `alone`: it converts its frames on its own thread.
+    void work(bool alone);
     void read(Slot& slot, std::size_t job);
 
     FrameSource& source_;
