@@ -158,6 +158,11 @@ int fitsChannelOfName(const std::filesystem::path& FileName) {
 
 FitsReadResult ReadFitsFrame(const std::filesystem::path& FileName, T2dArrays& RawFramePlane,
                              Bitmap24& preview, FrameReaderState& state) {
+    return ReadFitsFrame(FileName, &RawFramePlane, &preview, state);
+}
+
+FitsReadResult ReadFitsFrame(const std::filesystem::path& FileName, T2dArrays* RawFramePlane, Bitmap24* preview,
+                             FrameReaderState& state) {
     const std::optional<FrameFile> file = FrameFile::openIfExists(FileName);
     if (!file) return {};
     const FitsHeader header = readFitsHeader(*file);
@@ -193,11 +198,13 @@ FitsReadResult ReadFitsFrame(const std::filesystem::path& FileName, T2dArrays& R
         const auto rowOf = [in = values.data(), width](int y) {
             return in + static_cast<std::size_t>(y) * width;
         };
-        fillPlaneByRows(RawFramePlane, rowOf, [](const float* row, int x) { return row[x]; });
-        fillGreyPreview(preview, rowOf,
-                        [lo, range = static_cast<double>(hi) - lo + 1.0](const float* row, int x) {
-                            return greyLevel(row[x], lo, range);
-                        });
+        if (RawFramePlane) fillPlaneByRows(*RawFramePlane, rowOf, [](const float* row, int x) { return row[x]; });
+        if (preview) {
+            fillGreyPreview(*preview, rowOf,
+                            [lo, range = static_cast<double>(hi) - lo + 1.0](const float* row, int x) {
+                                return greyLevel(row[x], lo, range);
+                            });
+        }
     } catch (const std::bad_alloc&) {
         throw FileError("Not enough memory to read " + displayName(FileName));
     }

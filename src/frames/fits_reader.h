@@ -61,5 +61,8 @@ struct FitsReadResult {
 // files throw FileError; in both cases nothing is changed.
 FitsReadResult ReadFitsFrame(const std::filesystem::path& FileName, T2dArrays& RawFramePlane,
                              Bitmap24& preview, FrameReaderState& state);
+// As above, filling only those of the plane and the preview that are given (not null).
+FitsReadResult ReadFitsFrame(const std::filesystem::path& FileName, T2dArrays* RawFramePlane, Bitmap24* preview,
+                             FrameReaderState& state);
 
 }  // namespace kestrave

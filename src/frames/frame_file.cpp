@@ -37,21 +37,34 @@ void FrameFile::readAt(std::uint64_t offset, void* buffer, std::size_t count) co
 
 std::unique_ptr<std::uint8_t[]> FrameFile::readRows(std::uint64_t offset, std::uint64_t strideBytes,
                                                     std::size_t rowBytes, int rows) const {
-    const std::size_t total = rowBytes * static_cast<std::size_t>(rows);
     // The whole range is checked before the block is allocated: a header may claim rows that the
     // file does not hold.
+    checkRows(offset, strideBytes, rowBytes, rows);
+    auto block = std::make_unique_for_overwrite<std::uint8_t[]>(rowBytes * static_cast<std::size_t>(rows));
+    readRowsTo(offset, strideBytes, rowBytes, rows, block.get());
+    return block;
+}
+
+void FrameFile::readRows(std::uint64_t offset, std::uint64_t strideBytes, std::size_t rowBytes, int rows,
+                         std::vector<std::uint8_t>& block) const {
+    checkRows(offset, strideBytes, rowBytes, rows);
+    block.resize(rowBytes * static_cast<std::size_t>(rows));
+    readRowsTo(offset, strideBytes, rowBytes, rows, block.data());
+}
+
+void FrameFile::checkRows(std::uint64_t offset, std::uint64_t strideBytes, std::size_t rowBytes, int rows) const {
     if (rows > 0 && !file_.contains(offset, static_cast<std::uint64_t>(rows - 1) * strideBytes + rowBytes))
         truncated(path_);
-    auto block = std::make_unique_for_overwrite<std::uint8_t[]>(total);
+}
+
+void FrameFile::readRowsTo(std::uint64_t offset, std::uint64_t strideBytes, std::size_t rowBytes, int rows,
+                           std::uint8_t* block) const {
     if (strideBytes == rowBytes) {
-        readAt(offset, block.get(), total);
-    } else {
-        for (int k = 0; k < rows; ++k) {
-            readAt(offset + static_cast<std::uint64_t>(k) * strideBytes, block.get() + k * rowBytes,
-                   rowBytes);
-        }
+        readAt(offset, block, rowBytes * static_cast<std::size_t>(rows));
+        return;
     }
-    return block;
+    for (int k = 0; k < rows; ++k)
+        readAt(offset + static_cast<std::uint64_t>(k) * strideBytes, block + k * rowBytes, rowBytes);
 }
 
 }  // namespace kestrave

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include "platform/riff_file.h"
 
@@ -32,8 +33,16 @@ public:
     // `offset`, into one block of rows * rowBytes bytes (a single read when the rows are adjacent).
     std::unique_ptr<std::uint8_t[]> readRows(std::uint64_t offset, std::uint64_t strideBytes,
                                              std::size_t rowBytes, int rows) const;
+    // As readRows, into `block` (resized to rows * rowBytes, its storage reused from call to call).
+    void readRows(std::uint64_t offset, std::uint64_t strideBytes, std::size_t rowBytes, int rows,
+                  std::vector<std::uint8_t>& block) const;
 
 private:
+    // Throws FileError "... is truncated" unless the rows lie in the file.
+    void checkRows(std::uint64_t offset, std::uint64_t strideBytes, std::size_t rowBytes, int rows) const;
+    // Reads rows that checkRows accepted into `block`, which holds their bytes.
+    void readRowsTo(std::uint64_t offset, std::uint64_t strideBytes, std::size_t rowBytes, int rows,
+                    std::uint8_t* block) const;
     FrameFile(const std::filesystem::path& path, RiffFile file) : path_(path), file_(std::move(file)) {}
 
     std::filesystem::path path_;

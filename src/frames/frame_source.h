@@ -7,6 +7,7 @@
 
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <exception>
 #include <mutex>
 #include <thread>
@@ -25,6 +26,16 @@ enum class FrameSamples {
     Raw,      // RawFramePlane: float samples as the file holds them (FITS, SER without debayering)
 };
 
+// The parts of a frame a pass reads. Raw frames keep their samples apart from their picture, so a
+// read builds only the parts asked for and leaves the other empty: the alignment and the
+// optimizer look at the picture alone, the stacking at the samples alone. Frames of the other
+// kinds always fill the preview (and the 16-bit frame where they have one).
+enum class FrameParts {
+    Both,
+    Preview,  // the 8-bit picture
+    Samples,  // the object that holds the samples: for a Raw frame, RawFramePlane alone
+};
+
 // One set of hand-over objects.
 struct FrameBuffers {
     // The preview bitmap (24 bits, B, G, R). Always filled for Bitmap frames; readers of the
@@ -40,7 +51,16 @@ struct FrameBuffers {
     // words are 0).
     bool Grey = false;
     FrameSamples Samples = FrameSamples::Bitmap;
+    // What the reader is to fill (set by the one who asks for the frame).
+    FrameParts Parts = FrameParts::Both;
 };
+
+inline bool wantsPreview(const FrameBuffers& buffers) {
+    return buffers.Parts != FrameParts::Samples;
+}
+inline bool wantsSamples(const FrameBuffers& buffers) {
+    return buffers.Parts != FrameParts::Preview;
+}
 
 class FrameSource {
 public:
@@ -53,13 +73,20 @@ public:
     virtual int maxConcurrentReads() const { return 1; }
 };
 
+// Frames read ahead of a pass: one per thread, as far as `budget` bytes of frames of `frameBytes`
+// each allow, and at least 2.
+inline constexpr std::size_t ReadAheadBytes = std::size_t{64} << 20;
+int readAheadDepth(std::size_t frameBytes, std::size_t budget = ReadAheadBytes);
+
 // Reads a list of frames ahead of the pass. With more than one thread available (threadCount),
 // worker threads decode up to `depth` frames beyond those the pass holds; with one thread every
-// frame is read when it is asked for. Either way next() returns the frames in list order.
+// frame is read when it is asked for. Either way next() returns the frames in list order, each
+// read with the parts the pass asked for.
 class FramePrefetcher {
 public:
     // The pass holds at most `hold` frames at a time.
-    FramePrefetcher(FrameSource& source, std::vector<int> frames, int depth = 4, int hold = 1);
+    FramePrefetcher(FrameSource& source, std::vector<int> frames, int depth = 4, int hold = 1,
+                    FrameParts parts = FrameParts::Both);
     // Stops the workers (a read in progress finishes first) and discards frames not taken.
     ~FramePrefetcher();
     FramePrefetcher(const FramePrefetcher&) = delete;
@@ -79,7 +106,9 @@ private:
         bool ready = false;
         std::exception_ptr error;
     };
-    void work();
+    // A worker's loop; `alone`: it converts its frames on its own thread.
+    void work(bool alone);
+    void read(Slot& slot, std::size_t job);
 
     FrameSource& source_;
     std::vector<int> frames_;
@@ -87,9 +116,13 @@ private:
     std::size_t nextJob_ = 0;     // next list position a worker takes
     std::size_t nextHanded_ = 0;  // next list position next() returns
     std::size_t released_ = 0;    // list positions given back by the pass
+    std::size_t awaited_ = SIZE_MAX;  // the list position the pass waits for, if any
     bool stopping_ = false;
     std::mutex mutex_;
-    std::condition_variable changed_;
+    // Each wakes only the threads that can go on: a worker when a slot is given back, the pass
+    // when the frame it waits for is ready.
+    std::condition_variable slotFree_;
+    std::condition_variable frameReady_;
     std::vector<std::thread> workers_;
 };
 

@@ -19,6 +19,12 @@ namespace {
     throw FileError(" Frame number wrong. (" + std::to_string(frame) + ")");
 }
 
+// A part the pass did not ask for is left empty, so that nothing reads an earlier frame's.
+void leaveUnread(FrameBuffers& into, bool plane, bool preview) {
+    if (!plane && !into.RawFramePlane.empty()) into.RawFramePlane = T2dArrays();
+    if (!preview && !into.Preview.empty()) into.Preview = Bitmap24();
+}
+
 }  // namespace
 
 bool InputFrameSource::debayer(Bitmap24& preview) const {
@@ -59,10 +65,16 @@ SerInputSource::SerInputSource(const std::filesystem::path& file, FrameSourceOpt
 
 FrameSamples SerInputSource::readFrame(int frame, FrameBuffers& into) {
     if (frame < 0 || frame >= ser_.frameCount()) noSuchFrame(frame);
-    ser_.readFrame(frame, into.RawFramePlane, into.Preview);
+    // A debayered frame is 8-bit colour made from the grey preview (16-bit samples are reduced to
+    // it first): its preview holds the samples.
+    const bool debayered = options().DebayerEnabled;
+    const bool both = into.Parts == FrameParts::Both;
+    const bool plane = both || (into.Parts == FrameParts::Samples && !debayered);
+    const bool preview = both || into.Parts == FrameParts::Preview || debayered;
+    ser_.readFrame(frame, plane ? &into.RawFramePlane : nullptr, preview ? &into.Preview : nullptr);
+    leaveUnread(into, plane, preview);
     into.FrameChannel = 1;
     into.Grey = false;
-    // A debayered frame is 8-bit colour: 16-bit samples were reduced to the grey preview first.
     return debayer(into.Preview) ? FrameSamples::Bitmap : FrameSamples::Raw;
 }
 
@@ -87,8 +99,11 @@ FrameSamples StillInputSource::readFrame(int frame, FrameBuffers& into) {
     into.Grey = false;
     switch (type_) {
         case TInputType::itFIT: {
-            if (!ReadFitsFrame(file, into.RawFramePlane, into.Preview, facts).read)
+            T2dArrays* plane = wantsSamples(into) ? &into.RawFramePlane : nullptr;
+            Bitmap24* preview = wantsPreview(into) ? &into.Preview : nullptr;
+            if (!ReadFitsFrame(file, plane, preview, facts).read)
                 throw FileError("non existing file :" + file.string());
+            leaveUnread(into, plane != nullptr, preview != nullptr);
             into.FrameChannel = facts.FrameChannel;
             return FrameSamples::Raw;
         }

@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <limits>
+#include <mutex>
 #include <new>
 #include <vector>
 
+#include "platform/parallel.h"
 #include "platform/riff_file.h"
 
 namespace kestrave {
@@ -34,28 +37,56 @@ struct WordSwapped {
     }
 };
 
-// Converts one frame held as `height` rows of `rowBytes` bytes into the plane and the preview,
-// both already of the frame's size.
+// The largest sample of a frame held as `height` rows of `rowBytes` bytes, rows spread over the
+// cores.
 template <typename Sample>
-void convertFrame(const std::uint8_t* rows, std::size_t rowBytes, T2dArrays& plane, Bitmap24& preview) {
-    const int width = plane.xCount();
-    const int height = plane.yCount();
+std::uint16_t largestSample(const std::uint8_t* rows, std::size_t rowBytes, int width, int height) {
+    std::mutex mutex;
     std::uint16_t largest = 0;
-    for (int y = 0; y < height; ++y) {
-        const std::uint8_t* row = rows + y * rowBytes;
-        for (int x = 0; x < width; ++x) largest = std::max(largest, Sample::at(row, x));
-    }
-    // The preview scale: P is the power of two at or above the largest sample, and every sample
-    // value shows as ClampByte(Round(s / (P + 1) x 255)); a table holds it for each value.
-    const double range = std::lrint(PowerOfTwoCeil(largest)) + 1.0;
-    std::vector<std::uint8_t> level(static_cast<std::size_t>(largest) + 1);
-    for (std::size_t s = 0; s < level.size(); ++s) level[s] = greyLevel(static_cast<double>(s), 0.0, range);
+    parallelForRange(0, height, [&](std::ptrdiff_t first, std::ptrdiff_t last) {
+        std::uint16_t most = 0;
+        for (std::ptrdiff_t y = first; y < last; ++y) {
+            const std::uint8_t* row = rows + static_cast<std::size_t>(y) * rowBytes;
+            for (int x = 0; x < width; ++x) most = std::max(most, Sample::at(row, x));
+        }
+        std::lock_guard lock(mutex);
+        largest = std::max(largest, most);
+    });
+    return largest;
+}
 
+// The preview scale of a frame whose largest sample is `largest`: P is the power of two at or
+// above it, and every sample value s shows as ClampByte(Round(s / (P + 1) x 255)). A table holds
+// the level of each value 0..min(P, 65535); the 17 tables are made once, when first needed.
+const std::uint8_t* greyLevels(std::uint16_t largest) {
+    constexpr int Scales = 17;  // P = 1, 2, 4 .. 65536
+    static std::array<std::once_flag, Scales> made;
+    static std::array<std::vector<std::uint8_t>, Scales> tables;
+    const long p = std::lrint(PowerOfTwoCeil(largest));
+    const auto k = static_cast<std::size_t>(std::countr_zero(static_cast<unsigned long>(p)));
+    std::call_once(made[k], [&] {
+        std::vector<std::uint8_t>& level = tables[k];
+        level.resize(static_cast<std::size_t>(std::min(p, 65535L)) + 1);
+        const double range = static_cast<double>(p) + 1.0;
+        for (std::size_t s = 0; s < level.size(); ++s) level[s] = greyLevel(static_cast<double>(s), 0.0, range);
+    });
+    return tables[k].data();
+}
+
+// Converts one frame held as `height` rows of `rowBytes` bytes into the plane and the preview
+// that are given, both already of the frame's size.
+template <typename Sample>
+void convertFrame(const std::uint8_t* rows, std::size_t rowBytes, int width, int height, T2dArrays* plane,
+                  Bitmap24* preview) {
     const auto rowOf = [rows, rowBytes](int y) { return rows + y * rowBytes; };
-    fillPlaneByRows(plane, rowOf,
-                    [](const std::uint8_t* row, int x) { return static_cast<float>(Sample::at(row, x)); });
-    fillGreyPreview(preview, rowOf,
-                    [lut = level.data()](const std::uint8_t* row, int x) { return lut[Sample::at(row, x)]; });
+    if (plane) {
+        fillPlaneByRows(*plane, rowOf,
+                        [](const std::uint8_t* row, int x) { return static_cast<float>(Sample::at(row, x)); });
+    }
+    if (preview) {
+        const std::uint8_t* const lut = greyLevels(largestSample<Sample>(rows, rowBytes, width, height));
+        fillGreyPreview(*preview, rowOf, [lut](const std::uint8_t* row, int x) { return lut[Sample::at(row, x)]; });
+    }
 }
 
 }  // namespace
@@ -118,18 +149,24 @@ int SerFile::debayerItem() const {
 }
 
 void SerFile::readFrame(int index, T2dArrays& plane, Bitmap24& preview) const {
+    readFrame(index, &plane, &preview);
+}
+
+void SerFile::readFrame(int index, T2dArrays* plane, Bitmap24* preview) const {
     const std::uint64_t rowStride = static_cast<std::uint64_t>(header_.Width) * bytesPerSample_;
     const std::size_t rowBytes = static_cast<std::size_t>(width_) * bytesPerSample_;
     const std::uint64_t offset = SerHeaderSize + static_cast<std::uint64_t>(index) * frameBytes_;
+    // The file's bytes of a frame, kept by each thread for its next read.
+    thread_local std::vector<std::uint8_t> bytes;
     try {
-        const auto rows = file_.readRows(offset, rowStride, rowBytes, height_);
+        file_.readRows(offset, rowStride, rowBytes, height_, bytes);
         sizeRawFrame(plane, preview, width_, height_);
         if (bytesPerSample_ == 1) {
-            convertFrame<Byte>(rows.get(), rowBytes, plane, preview);
+            convertFrame<Byte>(bytes.data(), rowBytes, width_, height_, plane, preview);
         } else if (header_.LittleEndian == 1) {
-            convertFrame<WordSwapped>(rows.get(), rowBytes, plane, preview);
+            convertFrame<WordSwapped>(bytes.data(), rowBytes, width_, height_, plane, preview);
         } else {
-            convertFrame<WordLE>(rows.get(), rowBytes, plane, preview);
+            convertFrame<WordLE>(bytes.data(), rowBytes, width_, height_, plane, preview);
         }
     } catch (const std::bad_alloc&) {
         throw FileError("Not enough memory to read " + displayName(file_.path()));

@@ -58,6 +58,8 @@ public:
     // two at or above the frame's largest sample). Both take the frame size; they are written
     // only once the frame has been read whole. Throws FileError on a failed read.
     void readFrame(int index, T2dArrays& plane, Bitmap24& preview) const;
+    // As above, filling only those of the two that are given (not null).
+    void readFrame(int index, T2dArrays* plane, Bitmap24* preview) const;
 
 private:
     explicit SerFile(FrameFile file);

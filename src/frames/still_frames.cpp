@@ -14,12 +14,17 @@ void checkPictureSize(std::int64_t width, std::int64_t height, const std::filesy
 }
 
 void sizeRawFrame(T2dArrays& plane, Bitmap24& preview, int width, int height) {
+    sizeRawFrame(&plane, &preview, width, height);
+}
+
+void sizeRawFrame(T2dArrays* plane, Bitmap24* preview, int width, int height) {
     std::optional<T2dArrays> freshPlane;
     std::optional<Bitmap24> freshPreview;
-    if (plane.xCount() != width || plane.yCount() != height) freshPlane.emplace(height, width);
-    if (preview.width() != width || preview.height() != height) freshPreview.emplace(width, height);
-    if (freshPlane) plane = std::move(*freshPlane);
-    if (freshPreview) preview = std::move(*freshPreview);
+    if (plane && (plane->xCount() != width || plane->yCount() != height)) freshPlane.emplace(height, width);
+    if (preview && (preview->width() != width || preview->height() != height))
+        freshPreview.emplace(width, height);
+    if (freshPlane) *plane = std::move(*freshPlane);
+    if (freshPreview) *preview = std::move(*freshPreview);
 }
 
 std::string displayName(const std::filesystem::path& file) {

@@ -92,6 +92,8 @@ inline std::uint8_t greyLevel(double v, double lo, double range) {
 // Gives the raw plane and the preview the size width x height. Fresh ones are allocated only
 // when the size differs, and are swapped in whole, so a failed allocation changes neither.
 void sizeRawFrame(T2dArrays& plane, Bitmap24& preview, int width, int height);
+// As above for those of the two that are given (a null pointer leaves that one alone).
+void sizeRawFrame(T2dArrays* plane, Bitmap24* preview, int width, int height);
 
 // Fills the plane, whose columns are contiguous, from a picture read row by row: rowOf(y) gives
 // row y of the picture and value(row, x) the float at column x of that row. Bands of four rows,

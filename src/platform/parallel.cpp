@@ -16,6 +16,7 @@ namespace kestrave {
 namespace {
 
 std::atomic<int> threadCountForTesting{0};
+thread_local bool serialHere = false;
 
 }  // namespace
 
@@ -183,8 +184,22 @@ void parallelForRange(std::ptrdiff_t begin, std::ptrdiff_t end, const RangeBody&
         return;
     }
     Job job(body, begin, count, chunks);
+    if (serialHere) {
+        for (std::ptrdiff_t c = 0; c < chunks; ++c)
+            if (std::exception_ptr error = job.run(c); error && !job.firstError) job.firstError = error;
+        if (job.firstError) std::rethrow_exception(job.firstError);
+        return;
+    }
     Pool::instance().run(job);
     if (job.firstError) std::rethrow_exception(job.firstError);
+}
+
+SerialOnThisThread::SerialOnThisThread() : previous_(serialHere) {
+    serialHere = true;
+}
+
+SerialOnThisThread::~SerialOnThisThread() {
+    serialHere = previous_;
 }
 
 void parallelFor(std::ptrdiff_t begin, std::ptrdiff_t end, const std::function<void(std::ptrdiff_t)>& body) {

@@ -34,4 +34,19 @@ void parallelFor(std::ptrdiff_t begin, std::ptrdiff_t end, const std::function<v
 void parallelForRange(std::ptrdiff_t begin, std::ptrdiff_t end,
                       const std::function<void(std::ptrdiff_t first, std::ptrdiff_t last)>& body);
 
+// While an object of this class lives, the loops above called on its thread run their chunks one
+// after another on that thread, cut as they would be otherwise (so they give the same results).
+// For threads that already work side by side, such as the frame readers: handing pieces of their
+// work to the shared workers would only make them wait for one another.
+class SerialOnThisThread {
+public:
+    SerialOnThisThread();
+    ~SerialOnThisThread();
+    SerialOnThisThread(const SerialOnThisThread&) = delete;
+    SerialOnThisThread& operator=(const SerialOnThisThread&) = delete;
+
+private:
+    bool previous_;
+};
+
 }  // namespace kestrave

@@ -18,7 +18,7 @@ namespace {
 // BatchBytes of pictures (and the prefetcher as much again), so large frames take fewer.
 constexpr int BatchPerThread = 4;
 constexpr int TrackedPerThread = 4;
-constexpr std::size_t BatchBytes = std::size_t{128} << 20;
+constexpr std::size_t BatchBytes = std::size_t{64} << 20;
 constexpr std::size_t PrefetchBytes = std::size_t{64} << 20;
 
 // One frame of the pass, and its one unit of alignment (two for interlaced input, one per field).
@@ -142,7 +142,7 @@ bool Pass::measureFrames() {
     const int ahead = static_cast<int>(std::clamp<std::size_t>(
         PrefetchBytes / std::max<std::size_t>(3 * frameBytes, 1), static_cast<std::size_t>(threadCount()),
         static_cast<std::size_t>(std::max(batch, threadCount()))));
-    FramePrefetcher prefetcher(source_, frames_, tracking ? std::min(batch, ahead) : batch);
+    FramePrefetcher prefetcher(source_, frames_, tracking ? std::min(batch, ahead) : batch, 1, FrameParts::Preview);
     if (tracking) return measureTracked(prefetcher, static_cast<std::size_t>(batch));
     return measureInParallel(prefetcher, static_cast<std::size_t>(batch));
 }

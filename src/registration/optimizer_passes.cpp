@@ -258,7 +258,9 @@ OptimizerPassResult Run_Optimizer(OptimizerContext& context, const OptimizerOpti
     std::vector<int> frames;
     frames.reserve(jobs.size());
     for (const PassJob& job : jobs) frames.push_back(job.frame);
-    FramePrefetcher prefetcher(context.frames, std::move(frames));
+    const std::size_t pictureBytes = Bitmap24::strideFor(model.FrameWidth) * std::max(model.FrameHeight, 1);
+    FramePrefetcher prefetcher(context.frames, std::move(frames), readAheadDepth(pictureBytes), 1,
+                               FrameParts::Preview);
     const auto chunk = static_cast<std::size_t>(std::max(step, ChunkFrames));
 
     for (std::size_t first = 0; first < jobs.size(); first += chunk) {

@@ -139,7 +139,9 @@ bool addFrames(const FrameModel& model, const StackOptions& options, const std::
     const int step = std::max(1, roundToInt(count * 0.05));
     progress.setMaximum(count);
     const int batch = frameBatch(model, options, canvasW, canvasH);
-    FramePrefetcher prefetcher(frames, list, batch, batch);
+    // The stack reads a frame's samples, and its picture only to resample it or fill its fields.
+    const bool picture = (options.Resampled && !options.Drizzling) || options.interlaced;
+    FramePrefetcher prefetcher(frames, list, batch, batch, picture ? FrameParts::Both : FrameParts::Samples);
     const auto addQueued = [&] {
         const std::size_t held = accumulator.queued();
         accumulator.flush();

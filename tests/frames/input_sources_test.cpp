@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
+#include <memory>
 #include <numeric>
 
 #include "frames/avi_input.h"
@@ -52,11 +54,11 @@ std::vector<int> allFrames(int count) {
 
 // Reads every frame through a prefetcher at 1 and at 4 threads and hands each to `check`.
 template <typename Check>
-void readAtOneAndManyThreads(FrameSource& source, int count, Check check) {
+void readAtOneAndManyThreads(FrameSource& source, int count, Check check, FrameParts parts = FrameParts::Both) {
     for (const int threads : {1, 4}) {
         SCOPED_TRACE(threads);
         const ThreadCountScope scope(threads);
-        FramePrefetcher frames(source, allFrames(count));
+        FramePrefetcher frames(source, allFrames(count), 4, 1, parts);
         for (int i = 0; i < count; ++i) {
             check(i, frames.next());
             frames.release();
@@ -110,6 +112,58 @@ TEST(InputSources, SerFramesAreTheReadersRawSamplesOrTheirDebayeredPicture) {
 
     FrameBuffers beyond;
     EXPECT_THROW(plain.readFrame(n, beyond), FileError);
+}
+
+// A pass that reads only the picture or only the samples gets them as a full read does, and the
+// part it did not ask for stays empty; a debayered frame's samples are its picture.
+TEST(InputSources, RawFramesReadInPartsAreThoseOfAFullRead) {
+    TempDir dir;
+    const int w = 21, h = 13, n = 5;
+    std::vector<std::uint16_t> samples(static_cast<std::size_t>(w) * h * n);
+    for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<std::uint16_t>((i * 977) % 40000);
+    writeFile(dir / "deep.ser", makeSer({8, 0, w, h, 16, n}, samples));
+    std::vector<std::string> fits;
+    for (int k = 0; k < n; ++k) {
+        fits.push_back((dir / ("f" + std::to_string(k) + ".fit")).string());
+        const auto first = samples.begin() + static_cast<std::ptrdiff_t>(k) * w * h;
+        writeFile(fits.back(), makeFits(fitsCards(16, w, h), 16, std::vector<double>(first, first + w * h)));
+    }
+    for (std::uint16_t& s : samples) s %= 200;
+    writeFile(dir / "byte.ser", makeSer({8, 0, w, h, 8, n}, samples));
+    FrameSourceOptions debayered;
+    debayered.DebayerEnabled = true;
+    const auto ser = [&](const char* name, const FrameSourceOptions& options) {
+        return [&, name, options] { return std::make_unique<SerInputSource>(dir / name, options); };
+    };
+    const auto fit = [&] { return std::make_unique<StillInputSource>(TInputType::itFIT, fits, FrameSourceOptions{}); };
+    const struct {
+        const char* what;
+        std::function<std::unique_ptr<FrameSource>()> source;
+        FrameParts parts;
+        bool plane, picture;
+    } cases[] = {
+        {"16-bit", ser("deep.ser", {}), FrameParts::Preview, false, true},
+        {"16-bit", ser("deep.ser", {}), FrameParts::Samples, true, false},
+        {"8-bit", ser("byte.ser", {}), FrameParts::Preview, false, true},
+        {"8-bit", ser("byte.ser", {}), FrameParts::Samples, true, false},
+        {"debayered", ser("deep.ser", debayered), FrameParts::Preview, false, true},
+        {"debayered", ser("deep.ser", debayered), FrameParts::Samples, false, true},
+        {"FITS", fit, FrameParts::Preview, false, true},
+        {"FITS", fit, FrameParts::Samples, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.what) + " parts " + std::to_string(static_cast<int>(c.parts)));
+        const std::unique_ptr<FrameSource> whole = c.source(), partial = c.source();
+        readAtOneAndManyThreads(
+            *partial, n,
+            [&](int i, FrameBuffers& frame) {
+                FrameBuffers full;
+                EXPECT_EQ(frame.Samples, whole->readFrame(i, full));
+                EXPECT_TRUE(c.plane ? samePlane(frame.RawFramePlane, full.RawFramePlane) : frame.RawFramePlane.empty());
+                EXPECT_TRUE(c.picture ? samePicture(frame.Preview, full.Preview) : frame.Preview.empty());
+            },
+            c.parts);
+    }
 }
 
 TEST(InputSources, StillSeriesOfEveryKindGiveTheReadersFrames) {

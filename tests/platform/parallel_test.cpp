@@ -127,6 +127,13 @@ TEST(ParallelFor, CutsTheRangeByItsLengthAndTheThreadCountAlone) {
         }
         for (const Ranges& ranges : nested) EXPECT_EQ(ranges, c.expected) << c.threads;
         for (const Ranges& ranges : concurrent) EXPECT_EQ(ranges, c.expected) << c.threads;
+        // A thread that asks for its loops to run serially gets the same chunks, all on itself.
+        const SerialOnThisThread serial;
+        std::set<std::thread::id> threads;
+        const Ranges ranges = rangesOf(c.begin, c.end);
+        parallelFor(c.begin, c.end, [&](std::ptrdiff_t) { threads.insert(std::this_thread::get_id()); });
+        EXPECT_EQ(ranges, c.expected) << c.threads;
+        EXPECT_EQ(threads, std::set{std::this_thread::get_id()}) << c.threads;
     }
 }
 
