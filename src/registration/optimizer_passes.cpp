@@ -272,12 +272,14 @@ OptimizerPassResult Run_Optimizer(OptimizerContext& context, const OptimizerOpti
         const std::size_t end = std::min(jobs.size(), first + chunk);
         optimizeChunk(context, options, geometry, reference, prefetcher, jobs, first, end);
         for (std::size_t k = first; k < end; ++k) {
-            const PassJob& job = jobs[k];
+            PassJob& job = jobs[k];
             const TFrameRec& rec = model.FrameTable[job.frame];
             result.xSum += std::abs(rec.Slots[0].X);
             result.ySum += std::abs(rec.Slots[0].Y);
             ++result.optimized;
             context.observer.frameOptimized(job.position, job.frame, rec, job.currentBox);
+            // Shown: the box goes, so that a pass holds the boxes of one chunk, not of every frame.
+            job.currentBox = Bitmap24();
         }
     }
 
