@@ -1,5 +1,6 @@
 #include "platform/zeroed_allocator.h"
 
+#include <malloc.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -34,6 +35,12 @@ void* allocateZeroed(std::size_t bytes) {
     std::memset(block, 0, first - begin);
     std::memset(reinterpret_cast<void*>(last), 0, begin + bytes - last);
     return block;
+}
+
+void returnFreeMemory() {
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
 }
 
 }  // namespace kestrave

@@ -17,6 +17,10 @@ namespace kestrave {
 // release it with ::operator delete.
 void* allocateZeroed(std::size_t bytes);
 
+// Hands the memory that the allocator keeps free (blocks freed by an earlier pass) back to the
+// system, so that the next pass's buffers do not come on top of it. For the start of a pass.
+void returnFreeMemory();
+
 template <typename T>
 class ZeroedAllocator {
     static_assert(std::is_trivially_default_constructible_v<T> && std::is_trivially_destructible_v<T>);

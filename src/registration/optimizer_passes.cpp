@@ -10,6 +10,7 @@
 #include "frames/pixel_helpers.h"
 #include "platform/parallel.h"
 #include "platform/scope_exit.h"
+#include "platform/zeroed_allocator.h"
 #include "registration/chart_text.h"
 
 namespace kestrave {
@@ -117,14 +118,15 @@ std::vector<PassJob> passJobs(const FrameModel& model, int last, double threshol
     return jobs;
 }
 
-// The steps of jobs [first, end): every thread takes the next frame from the prefetcher (one at
+// The steps of jobs [first, end): task t of the chunk works in workspaces[t] (one per thread, kept
+// from chunk to chunk so that their buffers are not made again). Every thread takes the next frame from the prefetcher (one at
 // a time, in list order) as it gets free, copies the parts it reads and optimizes it, so reading
 // and optimizing overlap. Every frame's steps depend only on the frame and the pass's reference,
 // so the results do not depend on which thread took which frame.
 void optimizeChunk(OptimizerContext& context, const OptimizerOptions& options,
                    const OptimizerGeometry& geometry, const OptimizerReference& reference,
-                   FramePrefetcher& prefetcher, std::vector<PassJob>& jobs, std::size_t first,
-                   std::size_t end) {
+                   FramePrefetcher& prefetcher, std::vector<OptimizerWorkspace>& workspaces,
+                   std::vector<PassJob>& jobs, std::size_t first, std::size_t end) {
     FrameModel& model = context.model;
     const int fieldCount = options.search.interlaced ? 2 : 1;
     std::mutex reading;
@@ -132,8 +134,8 @@ void optimizeChunk(OptimizerContext& context, const OptimizerOptions& options,
     std::atomic<bool> failed{false};
     parallelFor(
         0, std::min<std::ptrdiff_t>(threadCount(), static_cast<std::ptrdiff_t>(end - first)),
-        [&](std::ptrdiff_t) {
-            OptimizerWorkspace workspace;
+        [&](std::ptrdiff_t task) {
+            OptimizerWorkspace& workspace = workspaces[static_cast<std::size_t>(task)];
             std::vector<FramePatch> patches;
             for (;;) {
                 std::size_t k = 0;
@@ -235,6 +237,8 @@ OptimizerPassResult Run_Optimizer(OptimizerContext& context, const OptimizerOpti
     if (state.NewReferenceMade && !state.ReferenceImage.empty()) {
         CopyBitmap(state.ReferenceImage, context.registration.Image1);
     }
+    // What the previous pass freed goes back to the system before this pass's buffers are made.
+    returnFreeMemory();
     const OptimizerGeometry geometry = optimizerGeometry(options.FFTSize, context.program.FeatureX,
                                                          context.program.FeatureY, model, options.search);
     const OptimizerReference reference =
@@ -262,6 +266,7 @@ OptimizerPassResult Run_Optimizer(OptimizerContext& context, const OptimizerOpti
     FramePrefetcher prefetcher(context.frames, std::move(frames), readAheadDepth(pictureBytes), 1,
                                FrameParts::Preview);
     const auto chunk = static_cast<std::size_t>(std::max(step, ChunkFrames));
+    std::vector<OptimizerWorkspace> workspaces(static_cast<std::size_t>(std::max(threadCount(), 1)));
 
     for (std::size_t first = 0; first < jobs.size(); first += chunk) {
         context.progress.setPosition(jobs[first].counter);
@@ -270,7 +275,7 @@ OptimizerPassResult Run_Optimizer(OptimizerContext& context, const OptimizerOpti
             break;
         }
         const std::size_t end = std::min(jobs.size(), first + chunk);
-        optimizeChunk(context, options, geometry, reference, prefetcher, jobs, first, end);
+        optimizeChunk(context, options, geometry, reference, prefetcher, workspaces, jobs, first, end);
         for (std::size_t k = first; k < end; ++k) {
             PassJob& job = jobs[k];
             const TFrameRec& rec = model.FrameTable[job.frame];

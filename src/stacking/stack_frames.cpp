@@ -9,6 +9,7 @@
 
 #include "frames/avi_reader.h"
 #include "frames/calibration_frames.h"
+#include "platform/zeroed_allocator.h"
 #include "stacking/drizzle.h"
 #include "stacking/stack_accumulator.h"
 #include "stacking/stack_list.h"
@@ -314,6 +315,8 @@ bool completeStack(FrameModel& model, ProgramState& state, ImageDataSection& sec
 StackResult stackFrames(FrameModel& model, ProgramState& state, ImageDataSection& section,
                         const StackOptions& requested, FrameSource& frames, ProgressPort& progress,
                         MessagePort& messages) {
+    // What the previous pass freed goes back to the system before the stack's buffers are made.
+    returnFreeMemory();
     const StackOptions options = runOptions(requested);
     StackResult result;
     result.SigmaFinalPass = options.SigmaFinalPass;
