@@ -25,9 +25,9 @@ int roundToInt(double v) {
 
 // Frames added together: threads start once per batch, and every band of the stack stays in the
 // cache while the batch's frames are added to it. Large frames come in smaller batches, so that
-// the frames held and read ahead stay within a few hundred megabytes.
+// the frames held and read ahead stay within about a hundred megabytes.
 constexpr int LargestFrameBatch = 8;
-constexpr double FrameBatchBytes = 192.0 * 1024 * 1024;
+constexpr double FrameBatchBytes = 96.0 * 1024 * 1024;
 
 int frameBatch(const FrameModel& model, const StackOptions& options, int canvasW, int canvasH) {
     // Up to 6 bytes per pixel (16-bit colour) per frame, plus the resampled copy.
