@@ -254,81 +254,113 @@ bool Pass::measureTracked(FramePrefetcher& prefetcher, std::size_t batch) {
     return true;
 }
 
-// Measures the units of a batch where the tracking is expected to read their boxes: each unit at
-// the offset the tracking gives when every unit before it keeps the shift its correlation at its
-// own expected offset gives. The first round reads every box where the batch's first one is read;
-// the last also grades each unit at the shift its correlation gives.
+// The offsets at which the tracking is expected to read the boxes of successive units, from the
+// shifts their correlations give (a prediction only: a wrong one costs another measurement, never
+// a different result).
+class Expectation {
+public:
+    // Starts where the tracking stands after the frames aligned so far.
+    Expectation(const AlignContext& context, const AlignOptions& options, const FrameAlignment& aligner)
+        : model_(context.model),
+          options_(options),
+          n_(context.fft.FFTSize),
+          offset_(aligner.boxOffset()),
+          track_{context.program.TrackOffsetX, context.program.TrackOffsetY} {}
+
+    // Where the next unit's box is expected.
+    std::array<int, 2> offset() const { return offset_; }
+    std::array<int, 2> shiftOf(const Correlation& c) const {
+        return {c.tx + shiftOfPeak(c.pi, n_), c.ty + shiftOfPeak(c.pj, n_)};
+    }
+
+    // The next unit, of `frame`, keeps the shift that `c` gives; with none measured yet it is
+    // expected to find the feature where its box is.
+    void pass(int frame, const Correlation* c) {
+        const std::array<int, 2> shift = c != nullptr ? shiftOf(*c) : offset_;
+        std::array<int, 2> before = previousShift_;
+        if (previousFrame_ != frame - 1 && frame > 0)
+            before = {model_.FrameTable[frame - 1].Slots[0].X, model_.FrameTable[frame - 1].Slots[0].Y};
+        const std::array<int, 2> step{frame > 0 ? (shift[0] - before[0]) / 2 : 0,
+                                      frame > 0 ? (shift[1] - before[1]) / 2 : 0};
+        const bool offscreen = c != nullptr && c->boxOffscreen;
+        if (!offscreen) track_ = shift;
+        previousFrame_ = frame;
+        previousShift_ = shift;
+        if (!options_.Trackobject) return;
+        const bool lead = options_.predicttrack && !offscreen;
+        offset_ = {track_[0] + (lead ? step[0] : 0), track_[1] + (lead ? step[1] : 0)};
+    }
+
+private:
+    const FrameModel& model_;
+    const AlignOptions& options_;
+    int n_;
+    std::array<int, 2> offset_;
+    std::array<int, 2> track_;
+    int previousFrame_ = -1;
+    std::array<int, 2> previousShift_{};
+};
+
+// Measures the units of a batch where the tracking is expected to read their boxes, and grades
+// each at the shift its correlation there gives. First each thread follows a run of consecutive
+// units, each expected where the ones before it in the run put the feature (the first of a run
+// where the batch's first is expected); then, until the expectations over the whole batch hold
+// still (or MostRounds have run), the units whose expected offset has no correlation yet are
+// measured. Every unit the walk finds measured at its offset is one less measured there on one
+// thread.
 void Pass::speculate(std::vector<TrackedStep>& steps) {
     const AlignInputs& inputs = aligner_->inputs();
-    const int n = c_.fft.FFTSize;
-    const auto shiftOf = [n](const Correlation& c) {
-        return std::array<int, 2>{c.tx + shiftOfPeak(c.pi, n), c.ty + shiftOfPeak(c.pj, n)};
+    const Expectation start(c_, o_.align, *aligner_);
+    const auto measure = [&](Unit& unit, AlignScratch& scratch) {
+        const Correlation* c = triedAt(unit, unit.expected);
+        if (c == nullptr)
+            c = &unit.tried.emplace_back(correlateBox(inputs, *unit.picture, unit.expected[0], unit.expected[1],
+                                                      scratch, unit.charted));
+        const std::array<int, 2> shift = start.shiftOf(*c);
+        if (!unit.graded || unit.grade.sx != shift[0] || unit.grade.sy != shift[1]) {
+            unit.grade = gradeAlignedBox(inputs, *unit.picture, shift[0], shift[1], scratch);
+            unit.graded = true;
+        }
+        return c;
     };
-    for (TrackedStep& step : steps)
-        if (step.unit != nullptr) prepare(*step.slot, *step.unit);
+    const auto runs = std::min<std::ptrdiff_t>(threadCount(), std::ssize(steps));
+    parallelFor(0, runs, [&](std::ptrdiff_t run) {
+        std::unique_ptr<AlignScratch> scratch = scratches_.take(c_.fft.FFTSize);
+        Expectation expectation = start;
+        const std::ptrdiff_t first = run * std::ssize(steps) / runs, last = (run + 1) * std::ssize(steps) / runs;
+        for (std::ptrdiff_t i = first; i < last; ++i) {
+            Unit* unit = steps[static_cast<std::size_t>(i)].unit;
+            if (unit == nullptr) continue;
+            prepare(*steps[static_cast<std::size_t>(i)].slot, *unit);
+            unit->expected = expectation.offset();
+            expectation.pass(steps[static_cast<std::size_t>(i)].slot->frame, measure(*unit, *scratch));
+        }
+        scratches_.give(std::move(scratch));
+    });
 
-    // The expected offsets (a prediction only: a wrong one costs another measurement, never a
-    // different result). A unit not measured yet is expected to find the feature where its box is.
+    std::vector<Unit*> open;
     const auto expect = [&] {
-        std::array<int, 2> offset = aligner_->boxOffset();
-        std::array<int, 2> track{c_.program.TrackOffsetX, c_.program.TrackOffsetY};
-        int previousFrame = -1;
-        std::array<int, 2> previousShift{};
+        open.clear();
+        Expectation expectation = start;
         for (TrackedStep& s : steps) {
             Unit* unit = s.unit;
             if (unit == nullptr) continue;
-            unit->expected = offset;
-            const Correlation* c = triedAt(*unit, offset);
-            if (c == nullptr && !unit->tried.empty()) c = &unit->tried.back();
-            const std::array<int, 2> shift = c != nullptr ? shiftOf(*c) : offset;
-            const int frame = s.slot->frame;
-            std::array<int, 2> before = previousShift;
-            if (previousFrame != frame - 1 && frame > 0)
-                before = {c_.model.FrameTable[frame - 1].Slots[0].X,
-                          c_.model.FrameTable[frame - 1].Slots[0].Y};
-            const std::array<int, 2> step{frame > 0 ? (shift[0] - before[0]) / 2 : 0,
-                                          frame > 0 ? (shift[1] - before[1]) / 2 : 0};
-            const bool offscreen = c != nullptr && c->boxOffscreen;
-            if (!offscreen) track = shift;
-            previousFrame = frame;
-            previousShift = shift;
-            if (!o_.align.Trackobject) continue;
-            const bool lead = o_.align.predicttrack && !offscreen;
-            offset = {track[0] + (lead ? step[0] : 0), track[1] + (lead ? step[1] : 0)};
+            unit->expected = expectation.offset();
+            const Correlation* c = triedAt(*unit, unit->expected);
+            if (c == nullptr) open.push_back(unit);
+            expectation.pass(s.slot->frame, c != nullptr ? c : unit->tried.empty() ? nullptr : &unit->tried.back());
         }
+        return !open.empty();
     };
-    const auto inParallel = [&](auto&& job) {
+    constexpr int MostRounds = 8;
+    for (int round = 1; round < MostRounds && expect(); ++round) {
         std::atomic<std::size_t> taken{0};
-        parallelFor(0, std::min<std::ptrdiff_t>(threadCount(), std::ssize(steps)), [&](std::ptrdiff_t) {
+        parallelFor(0, std::min<std::ptrdiff_t>(threadCount(), std::ssize(open)), [&](std::ptrdiff_t) {
             std::unique_ptr<AlignScratch> scratch = scratches_.take(c_.fft.FFTSize);
-            for (std::size_t i; (i = taken.fetch_add(1)) < steps.size();)
-                if (Unit* unit = steps[i].unit; unit != nullptr) job(*unit, *scratch);
+            for (std::size_t i; (i = taken.fetch_add(1)) < open.size();) measure(*open[i], *scratch);
             scratches_.give(std::move(scratch));
         });
-    };
-    const auto correlate = [&](Unit& unit, AlignScratch& scratch) {
-        if (triedAt(unit, unit.expected) == nullptr)
-            unit.tried.push_back(correlateBox(inputs, *unit.picture, unit.expected[0], unit.expected[1],
-                                              scratch, unit.charted));
-    };
-    // Each round measures the units whose expected offset has no correlation yet, until the
-    // expectations hold still (or MostRounds have run); the units still open then are measured
-    // along with the grades. Every unit the walk finds measured at its offset is one less
-    // measured there on one thread.
-    constexpr int MostRounds = 8;
-    const auto open = [&] {
-        expect();
-        return std::any_of(steps.begin(), steps.end(), [](const TrackedStep& s) {
-            return s.unit != nullptr && triedAt(*s.unit, s.unit->expected) == nullptr;
-        });
-    };
-    for (int round = 1; round < MostRounds && open(); ++round) inParallel(correlate);
-    inParallel([&](Unit& unit, AlignScratch& scratch) {
-        correlate(unit, scratch);
-        const std::array<int, 2> shift = shiftOf(*triedAt(unit, unit.expected));
-        unit.grade = gradeAlignedBox(inputs, *unit.picture, shift[0], shift[1], scratch);
-        unit.graded = true;
-    });
+    }
 }
 
 // The lock tests, questions and writes of the units of a batch, in order; a unit whose box the
