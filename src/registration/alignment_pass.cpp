@@ -60,6 +60,61 @@ struct TrackedStep {
     bool lastOfFrame = false;
 };
 
+// The frames of a tracked batch, and its units in the order of the pass.
+struct TrackedBatch {
+    std::vector<FrameSlot> slots;
+    std::vector<TrackedStep> steps;
+};
+
+// The shift a correlation gives: its box's offset plus the offset of its peak.
+std::array<int, 2> shiftOf(const Correlation& c, int n) {
+    return {c.tx + shiftOfPeak(c.pi, n), c.ty + shiftOfPeak(c.pj, n)};
+}
+
+// The offsets at which the tracking is expected to read the boxes of successive units, from the
+// shifts their correlations give (a prediction only: a wrong one costs another measurement, never
+// a different result).
+class Expectation {
+public:
+    // Starts where the tracking stands after the frames aligned so far.
+    Expectation(const AlignContext& context, const AlignOptions& options, const FrameAlignment& aligner)
+        : model_(context.model),
+          options_(options),
+          n_(context.fft.FFTSize),
+          offset_(aligner.boxOffset()),
+          track_{context.program.TrackOffsetX, context.program.TrackOffsetY} {}
+
+    // Where the next unit's box is expected.
+    std::array<int, 2> offset() const { return offset_; }
+
+    // The next unit, of `frame`, keeps the shift that `c` gives; with none measured yet it is
+    // expected to find the feature where its box is.
+    void pass(int frame, const Correlation* c) {
+        const std::array<int, 2> shift = c != nullptr ? shiftOf(*c, n_) : offset_;
+        std::array<int, 2> before = previousShift_;
+        if (previousFrame_ != frame - 1 && frame > 0)
+            before = {model_.FrameTable[frame - 1].Slots[0].X, model_.FrameTable[frame - 1].Slots[0].Y};
+        const std::array<int, 2> step{frame > 0 ? (shift[0] - before[0]) / 2 : 0,
+                                      frame > 0 ? (shift[1] - before[1]) / 2 : 0};
+        const bool offscreen = c != nullptr && c->boxOffscreen;
+        if (!offscreen) track_ = shift;
+        previousFrame_ = frame;
+        previousShift_ = shift;
+        if (!options_.Trackobject) return;
+        const bool lead = options_.predicttrack && !offscreen;
+        offset_ = {track_[0] + (lead ? step[0] : 0), track_[1] + (lead ? step[1] : 0)};
+    }
+
+private:
+    const FrameModel& model_;
+    const AlignOptions& options_;
+    int n_;
+    std::array<int, 2> offset_;
+    std::array<int, 2> track_;
+    int previousFrame_ = -1;
+    std::array<int, 2> previousShift_{};
+};
+
 class Pass {
 public:
     Pass(AlignContext& context, const AlignmentPassOptions& options, FrameSource& source)
@@ -71,7 +126,13 @@ private:
     bool measureFrames();
     bool measureInParallel(FramePrefetcher& prefetcher, std::size_t batch);
     bool measureTracked(FramePrefetcher& prefetcher, std::size_t batch);
-    void speculate(std::vector<TrackedStep>& steps);
+    void loadTracked(TrackedBatch& batch, std::size_t first, FramePrefetcher& prefetcher);
+    void speculate(std::vector<TrackedStep>& settled, std::vector<TrackedStep>& ahead, const Expectation& guess);
+    const Correlation* correlate(Unit& unit, AlignScratch& scratch);
+    void followRun(std::vector<TrackedStep>& steps, std::ptrdiff_t run, std::ptrdiff_t runs,
+                   Expectation expectation, AlignScratch& scratch);
+    Expectation expectAlong(std::vector<TrackedStep>& steps, Expectation expectation, std::vector<Unit*>* open);
+    void settle(std::vector<TrackedStep>& steps, const Expectation& start);
     bool walk(std::vector<TrackedStep>& steps);
     void fetch(FrameSlot& slot, int frame, FramePrefetcher& prefetcher);
     void prepare(FrameSlot& slot, Unit& unit);
@@ -134,8 +195,9 @@ bool Pass::measureFrames() {
     const bool tracking = o_.align.Trackobject || (c_.alignment.ManualAlign && !c_.program.BatchMode);
     const int perThread = tracking ? TrackedPerThread : BatchPerThread;
     const int most = tracking && threadCount() == 1 ? 1 : perThread * threadCount();
-    const auto batch =
-        static_cast<int>(std::clamp<std::size_t>(BatchBytes / std::max<std::size_t>(frameBytes, 1), 1, most));
+    // With tracking two batches are held at a time.
+    const auto batch = static_cast<int>(std::clamp<std::size_t>(
+        BatchBytes / (tracking ? 2 : 1) / std::max<std::size_t>(frameBytes, 1), 1, most));
     // The pass keeps the pictures of a batch; reading ahead holds whole frame buffers (about three
     // pictures' worth each), so with tracking it reads ahead at most PrefetchBytes beyond one
     // frame per thread.
@@ -231,133 +293,123 @@ bool Pass::commit(FrameSlot& slot) {
 
 // With tracking each box is read where the frames before it put the feature, so the frames form
 // a chain. A batch is measured ahead in parallel at the offsets the tracking is expected to give,
-// from the shifts measured so far; then the lock tests and writes follow the frames in order, and
-// each unit uses the correlation measured at the offset the tracking actually gives (measured
-// then, where none was), so every frame has exactly the correlation and grade of the frames taken
-// one after another.
+// from the shifts measured so far, while the batch before it is graded; then the lock tests and
+// writes of the batch before follow the frames in order, and each unit uses the correlation
+// measured at the offset the tracking actually gives (measured then, where none was), so every
+// frame has exactly the correlation and grade of the frames taken one after another. Two batches
+// are held at a time.
 bool Pass::measureTracked(FramePrefetcher& prefetcher, std::size_t batch) {
-    std::vector<FrameSlot> slots(batch);
-    std::vector<TrackedStep> steps;
-    for (std::size_t first = 0; first < frames_.size(); first += batch) {
-        const std::size_t count = std::min(batch, frames_.size() - first);
-        steps.clear();
-        for (std::size_t b = 0; b < count; ++b) {
-            FrameSlot& slot = slots[b];
-            fetch(slot, frames_[first + b], prefetcher);
-            if (slot.units.empty()) steps.push_back({&slot, nullptr, true, true});
-            for (Unit& unit : slot.units)
-                steps.push_back({&slot, &unit, &unit == &slot.units.front(), &unit == &slot.units.back()});
-        }
-        speculate(steps);
-        if (!walk(steps)) return false;
+    std::array<TrackedBatch, 2> batches;
+    for (TrackedBatch& b : batches) b.slots.resize(batch);
+    TrackedBatch* now = &batches[0];
+    TrackedBatch* ahead = &batches[1];
+    for (std::size_t next = 0;; next += batch) {
+        loadTracked(*ahead, next, prefetcher);
+        if (now->steps.empty() && ahead->steps.empty()) return true;
+        // `now` was settled from where the tracking stands, so its expectations lead on to where
+        // the batch ahead is expected to start.
+        const Expectation guess = expectAlong(now->steps, Expectation(c_, o_.align, *aligner_), nullptr);
+        speculate(now->steps, ahead->steps, guess);
+        if (!walk(now->steps)) return false;
+        settle(ahead->steps, Expectation(c_, o_.align, *aligner_));
+        std::swap(now, ahead);
     }
-    return true;
 }
 
-// The offsets at which the tracking is expected to read the boxes of successive units, from the
-// shifts their correlations give (a prediction only: a wrong one costs another measurement, never
-// a different result).
-class Expectation {
-public:
-    // Starts where the tracking stands after the frames aligned so far.
-    Expectation(const AlignContext& context, const AlignOptions& options, const FrameAlignment& aligner)
-        : model_(context.model),
-          options_(options),
-          n_(context.fft.FFTSize),
-          offset_(aligner.boxOffset()),
-          track_{context.program.TrackOffsetX, context.program.TrackOffsetY} {}
-
-    // Where the next unit's box is expected.
-    std::array<int, 2> offset() const { return offset_; }
-    std::array<int, 2> shiftOf(const Correlation& c) const {
-        return {c.tx + shiftOfPeak(c.pi, n_), c.ty + shiftOfPeak(c.pj, n_)};
+// Reads the frames of the batch that starts at list position `first` (none past the end).
+void Pass::loadTracked(TrackedBatch& batch, std::size_t first, FramePrefetcher& prefetcher) {
+    batch.steps.clear();
+    const std::size_t count = first < frames_.size() ? std::min(batch.slots.size(), frames_.size() - first) : 0;
+    for (std::size_t b = 0; b < count; ++b) {
+        FrameSlot& slot = batch.slots[b];
+        fetch(slot, frames_[first + b], prefetcher);
+        if (slot.units.empty()) batch.steps.push_back({&slot, nullptr, true, true});
+        for (Unit& unit : slot.units)
+            batch.steps.push_back({&slot, &unit, &unit == &slot.units.front(), &unit == &slot.units.back()});
     }
+}
 
-    // The next unit, of `frame`, keeps the shift that `c` gives; with none measured yet it is
-    // expected to find the feature where its box is.
-    void pass(int frame, const Correlation* c) {
-        const std::array<int, 2> shift = c != nullptr ? shiftOf(*c) : offset_;
-        std::array<int, 2> before = previousShift_;
-        if (previousFrame_ != frame - 1 && frame > 0)
-            before = {model_.FrameTable[frame - 1].Slots[0].X, model_.FrameTable[frame - 1].Slots[0].Y};
-        const std::array<int, 2> step{frame > 0 ? (shift[0] - before[0]) / 2 : 0,
-                                      frame > 0 ? (shift[1] - before[1]) / 2 : 0};
-        const bool offscreen = c != nullptr && c->boxOffscreen;
-        if (!offscreen) track_ = shift;
-        previousFrame_ = frame;
-        previousShift_ = shift;
-        if (!options_.Trackobject) return;
-        const bool lead = options_.predicttrack && !offscreen;
-        offset_ = {track_[0] + (lead ? step[0] : 0), track_[1] + (lead ? step[1] : 0)};
-    }
-
-private:
-    const FrameModel& model_;
-    const AlignOptions& options_;
-    int n_;
-    std::array<int, 2> offset_;
-    std::array<int, 2> track_;
-    int previousFrame_ = -1;
-    std::array<int, 2> previousShift_{};
-};
-
-// Measures the units of a batch where the tracking is expected to read their boxes, and grades
-// each at the shift its correlation there gives. First each thread follows a run of consecutive
-// units, each expected where the ones before it in the run put the feature (the first of a run
-// where the batch's first is expected); then, until the expectations over the whole batch hold
-// still (or MostRounds have run), the units whose expected offset has no correlation yet are
-// measured. Every unit the walk finds measured at its offset is one less measured there on one
-// thread.
-void Pass::speculate(std::vector<TrackedStep>& steps) {
+// Every unit the walk finds measured at its offset is one less measured there on one thread, so
+// the units of a batch are measured ahead where the tracking is expected to read their boxes.
+// Each thread follows a run of consecutive units of the batch `ahead`, each expected where the
+// ones before it in the run put the feature (the first of a run where `guess` expects the
+// batch's first); the batch is settled (see settle) once the walk has reached it. Meanwhile the
+// units of the batch before, `settled`, are graded at the shifts their correlations at their
+// expected offsets give.
+void Pass::speculate(std::vector<TrackedStep>& settled, std::vector<TrackedStep>& ahead, const Expectation& guess) {
     const AlignInputs& inputs = aligner_->inputs();
-    const Expectation start(c_, o_.align, *aligner_);
-    const auto measure = [&](Unit& unit, AlignScratch& scratch) {
-        const Correlation* c = triedAt(unit, unit.expected);
-        if (c == nullptr)
-            c = &unit.tried.emplace_back(correlateBox(inputs, *unit.picture, unit.expected[0], unit.expected[1],
-                                                      scratch, unit.charted));
-        const std::array<int, 2> shift = start.shiftOf(*c);
-        if (!unit.graded || unit.grade.sx != shift[0] || unit.grade.sy != shift[1]) {
-            unit.grade = gradeAlignedBox(inputs, *unit.picture, shift[0], shift[1], scratch);
-            unit.graded = true;
-        }
-        return c;
-    };
-    const auto runs = std::min<std::ptrdiff_t>(threadCount(), std::ssize(steps));
-    parallelFor(0, runs, [&](std::ptrdiff_t run) {
+    // A run shorter than MinRun units would mostly follow a wrong guess.
+    constexpr std::ptrdiff_t MinRun = 4;
+    const std::ptrdiff_t runs = ahead.empty() ? 0 : std::clamp<std::ptrdiff_t>(std::ssize(ahead) / MinRun, 1, threadCount());
+    const std::ptrdiff_t tasks = runs + std::ssize(settled);
+    std::atomic<std::ptrdiff_t> taken{0};
+    parallelFor(0, std::min<std::ptrdiff_t>(threadCount(), tasks), [&](std::ptrdiff_t) {
         std::unique_ptr<AlignScratch> scratch = scratches_.take(c_.fft.FFTSize);
-        Expectation expectation = start;
-        const std::ptrdiff_t first = run * std::ssize(steps) / runs, last = (run + 1) * std::ssize(steps) / runs;
-        for (std::ptrdiff_t i = first; i < last; ++i) {
-            Unit* unit = steps[static_cast<std::size_t>(i)].unit;
-            if (unit == nullptr) continue;
-            prepare(*steps[static_cast<std::size_t>(i)].slot, *unit);
-            unit->expected = expectation.offset();
-            expectation.pass(steps[static_cast<std::size_t>(i)].slot->frame, measure(*unit, *scratch));
+        for (std::ptrdiff_t task; (task = taken.fetch_add(1)) < tasks;) {
+            if (task < runs) {
+                followRun(ahead, task, runs, guess, *scratch);
+                continue;
+            }
+            Unit* unit = settled[static_cast<std::size_t>(task - runs)].unit;
+            const Correlation* c = unit != nullptr ? triedAt(*unit, unit->expected) : nullptr;
+            if (c == nullptr) continue;
+            const std::array<int, 2> shift = shiftOf(*c, c_.fft.FFTSize);
+            unit->grade = gradeAlignedBox(inputs, *unit->picture, shift[0], shift[1], *scratch);
+            unit->graded = true;
         }
         scratches_.give(std::move(scratch));
     });
+}
 
-    std::vector<Unit*> open;
-    const auto expect = [&] {
-        open.clear();
-        Expectation expectation = start;
-        for (TrackedStep& s : steps) {
-            Unit* unit = s.unit;
-            if (unit == nullptr) continue;
-            unit->expected = expectation.offset();
-            const Correlation* c = triedAt(*unit, unit->expected);
-            if (c == nullptr) open.push_back(unit);
-            expectation.pass(s.slot->frame, c != nullptr ? c : unit->tried.empty() ? nullptr : &unit->tried.back());
-        }
-        return !open.empty();
-    };
+// Correlates the unit at its expected offset unless it was measured there.
+const Correlation* Pass::correlate(Unit& unit, AlignScratch& scratch) {
+    if (const Correlation* c = triedAt(unit, unit.expected); c != nullptr) return c;
+    return &unit.tried.emplace_back(correlateBox(aligner_->inputs(), *unit.picture, unit.expected[0],
+                                                 unit.expected[1], scratch, unit.charted));
+}
+
+// Run `run` of `runs` equal runs of consecutive steps, followed from `expectation`.
+void Pass::followRun(std::vector<TrackedStep>& steps, std::ptrdiff_t run, std::ptrdiff_t runs,
+                     Expectation expectation, AlignScratch& scratch) {
+    const std::ptrdiff_t first = run * std::ssize(steps) / runs, last = (run + 1) * std::ssize(steps) / runs;
+    for (std::ptrdiff_t i = first; i < last; ++i) {
+        TrackedStep& step = steps[static_cast<std::size_t>(i)];
+        if (step.unit == nullptr) continue;
+        prepare(*step.slot, *step.unit);
+        step.unit->expected = expectation.offset();
+        expectation.pass(step.slot->frame, correlate(*step.unit, scratch));
+    }
+}
+
+// The expected offsets of the units from `expectation` on, each unit keeping the shift of its
+// correlation at its expected offset (or else of its latest); the units with no correlation at
+// their expected offset go into `open`. Returns the expectation after the last unit.
+Expectation Pass::expectAlong(std::vector<TrackedStep>& steps, Expectation expectation, std::vector<Unit*>* open) {
+    for (TrackedStep& s : steps) {
+        Unit* unit = s.unit;
+        if (unit == nullptr) continue;
+        unit->expected = expectation.offset();
+        const Correlation* c = triedAt(*unit, unit->expected);
+        if (c == nullptr && open != nullptr) open->push_back(unit);
+        if (c == nullptr && !unit->tried.empty()) c = &unit->tried.back();
+        expectation.pass(s.slot->frame, c);
+    }
+    return expectation;
+}
+
+// Until the expectations over the batch from `start` hold still (or MostRounds have run), the
+// units whose expected offset has no correlation yet are measured.
+void Pass::settle(std::vector<TrackedStep>& steps, const Expectation& start) {
     constexpr int MostRounds = 8;
-    for (int round = 1; round < MostRounds && expect(); ++round) {
+    std::vector<Unit*> open;
+    for (int round = 1; round < MostRounds; ++round) {
+        open.clear();
+        expectAlong(steps, start, &open);
+        if (open.empty()) return;
         std::atomic<std::size_t> taken{0};
         parallelFor(0, std::min<std::ptrdiff_t>(threadCount(), std::ssize(open)), [&](std::ptrdiff_t) {
             std::unique_ptr<AlignScratch> scratch = scratches_.take(c_.fft.FFTSize);
-            for (std::size_t i; (i = taken.fetch_add(1)) < open.size();) measure(*open[i], *scratch);
+            for (std::size_t i; (i = taken.fetch_add(1)) < open.size();) correlate(*open[i], *scratch);
             scratches_.give(std::move(scratch));
         });
     }
