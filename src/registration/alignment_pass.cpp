@@ -129,6 +129,7 @@ private:
     void loadTracked(TrackedBatch& batch, std::size_t first, FramePrefetcher& prefetcher);
     void speculate(std::vector<TrackedStep>& settled, std::vector<TrackedStep>& ahead, const Expectation& guess);
     const Correlation* correlate(Unit& unit, AlignScratch& scratch);
+    void gradeSettled(Unit* unit, AlignScratch& scratch);
     void followRun(std::vector<TrackedStep>& steps, std::ptrdiff_t run, std::ptrdiff_t runs,
                    Expectation expectation, AlignScratch& scratch);
     Expectation expectAlong(std::vector<TrackedStep>& steps, Expectation expectation, std::vector<Unit*>* open);
@@ -293,11 +294,10 @@ bool Pass::commit(FrameSlot& slot) {
 
 // With tracking each box is read where the frames before it put the feature, so the frames form
 // a chain. A batch is measured ahead in parallel at the offsets the tracking is expected to give,
-// from the shifts measured so far, while the batch before it is graded; then the lock tests and
-// writes of the batch before follow the frames in order, and each unit uses the correlation
-// measured at the offset the tracking actually gives (measured then, where none was), so every
-// frame has exactly the correlation and grade of the frames taken one after another. Two batches
-// are held at a time.
+// while the batch before it is graded; then the lock tests and writes of the batch before follow
+// the frames in order, and each unit uses the correlation measured at the offset the tracking
+// actually gives (measured then, where none was), so every frame has exactly the correlation and
+// grade of the frames taken one after another. Two batches are held at a time.
 bool Pass::measureTracked(FramePrefetcher& prefetcher, std::size_t batch) {
     std::array<TrackedBatch, 2> batches;
     for (TrackedBatch& b : batches) b.slots.resize(batch);
@@ -311,7 +311,6 @@ bool Pass::measureTracked(FramePrefetcher& prefetcher, std::size_t batch) {
         const Expectation guess = expectAlong(now->steps, Expectation(c_, o_.align, *aligner_), nullptr);
         speculate(now->steps, ahead->steps, guess);
         if (!walk(now->steps)) return false;
-        settle(ahead->steps, Expectation(c_, o_.align, *aligner_));
         std::swap(now, ahead);
     }
 }
@@ -333,32 +332,56 @@ void Pass::loadTracked(TrackedBatch& batch, std::size_t first, FramePrefetcher& 
 // the units of a batch are measured ahead where the tracking is expected to read their boxes.
 // Each thread follows a run of consecutive units of the batch `ahead`, each expected where the
 // ones before it in the run put the feature (the first of a run where `guess` expects the
-// batch's first); the batch is settled (see settle) once the walk has reached it. Meanwhile the
-// units of the batch before, `settled`, are graded at the shifts their correlations at their
-// expected offsets give.
+// batch's first); once every run is done, the batch is settled from `guess` (see settle).
+// Meanwhile the units of the batch before, `settled`, are graded at the shifts their
+// correlations at their expected offsets give.
 void Pass::speculate(std::vector<TrackedStep>& settled, std::vector<TrackedStep>& ahead, const Expectation& guess) {
-    const AlignInputs& inputs = aligner_->inputs();
     // A run shorter than MinRun units would mostly follow a wrong guess.
     constexpr std::ptrdiff_t MinRun = 4;
     const std::ptrdiff_t runs = ahead.empty() ? 0 : std::clamp<std::ptrdiff_t>(std::ssize(ahead) / MinRun, 1, threadCount());
-    const std::ptrdiff_t tasks = runs + std::ssize(settled);
-    std::atomic<std::ptrdiff_t> taken{0};
+    // A thread takes the next run while there is one, then settles the batch once every run is
+    // done, else grades the next unit; with nothing else left it settles the batch as soon as the
+    // runs under way are done.
+    std::atomic<std::ptrdiff_t> runsTaken{0}, runsLeft{runs};
+    std::atomic<std::size_t> gradesTaken{0};
+    std::atomic<bool> settling{ahead.empty()};
+    const auto settleOnce = [&] {
+        if (settling.exchange(true)) return;
+        for (std::ptrdiff_t left; (left = runsLeft.load(std::memory_order_acquire)) > 0;)
+            runsLeft.wait(left, std::memory_order_acquire);
+        settle(ahead, guess);
+    };
+    const std::ptrdiff_t tasks = runs + 1 + std::ssize(settled);
     parallelFor(0, std::min<std::ptrdiff_t>(threadCount(), tasks), [&](std::ptrdiff_t) {
         std::unique_ptr<AlignScratch> scratch = scratches_.take(c_.fft.FFTSize);
-        for (std::ptrdiff_t task; (task = taken.fetch_add(1)) < tasks;) {
-            if (task < runs) {
-                followRun(ahead, task, runs, guess, *scratch);
+        for (;;) {
+            if (const std::ptrdiff_t run = runsTaken.fetch_add(1); run < runs) {
+                followRun(ahead, run, runs, guess, *scratch);
+                if (runsLeft.fetch_sub(1, std::memory_order_acq_rel) == 1) runsLeft.notify_all();
                 continue;
             }
-            Unit* unit = settled[static_cast<std::size_t>(task - runs)].unit;
-            const Correlation* c = unit != nullptr ? triedAt(*unit, unit->expected) : nullptr;
-            if (c == nullptr) continue;
-            const std::array<int, 2> shift = shiftOf(*c, c_.fft.FFTSize);
-            unit->grade = gradeAlignedBox(inputs, *unit->picture, shift[0], shift[1], *scratch);
-            unit->graded = true;
+            if (runsLeft.load(std::memory_order_acquire) == 0 && !settling.load()) {
+                settleOnce();
+                continue;
+            }
+            if (const std::size_t g = gradesTaken.fetch_add(1); g < settled.size()) {
+                gradeSettled(settled[g].unit, *scratch);
+                continue;
+            }
+            settleOnce();
+            break;
         }
         scratches_.give(std::move(scratch));
     });
+}
+
+// Grades the unit at the shift its correlation at its expected offset gives (if it has one).
+void Pass::gradeSettled(Unit* unit, AlignScratch& scratch) {
+    const Correlation* c = unit != nullptr ? triedAt(*unit, unit->expected) : nullptr;
+    if (c == nullptr) return;
+    const std::array<int, 2> shift = shiftOf(*c, c_.fft.FFTSize);
+    unit->grade = gradeAlignedBox(aligner_->inputs(), *unit->picture, shift[0], shift[1], scratch);
+    unit->graded = true;
 }
 
 // Correlates the unit at its expected offset unless it was measured there.
