@@ -337,7 +337,7 @@ void Pass::loadTracked(TrackedBatch& batch, std::size_t first, FramePrefetcher& 
 // correlations at their expected offsets give.
 void Pass::speculate(std::vector<TrackedStep>& settled, std::vector<TrackedStep>& ahead, const Expectation& guess) {
     // A run shorter than MinRun units would mostly follow a wrong guess.
-    constexpr std::ptrdiff_t MinRun = 4;
+    constexpr std::ptrdiff_t MinRun = 8;
     const std::ptrdiff_t runs = ahead.empty() ? 0 : std::clamp<std::ptrdiff_t>(std::ssize(ahead) / MinRun, 1, threadCount());
     // A thread takes the next run while there is one, then settles the batch once every run is
     // done, else grades the next unit; with nothing else left it settles the batch as soon as the
