@@ -133,7 +133,7 @@ private:
     void followRun(std::vector<TrackedStep>& steps, std::ptrdiff_t run, std::ptrdiff_t runs,
                    Expectation expectation, AlignScratch& scratch);
     Expectation expectAlong(std::vector<TrackedStep>& steps, Expectation expectation, std::vector<Unit*>* open);
-    void settle(std::vector<TrackedStep>& steps, const Expectation& start);
+    void settle(std::vector<TrackedStep>& steps, const Expectation& start, AlignScratch& scratch);
     bool walk(std::vector<TrackedStep>& steps);
     void fetch(FrameSlot& slot, int frame, FramePrefetcher& prefetcher);
     void prepare(FrameSlot& slot, Unit& unit);
@@ -345,11 +345,11 @@ void Pass::speculate(std::vector<TrackedStep>& settled, std::vector<TrackedStep>
     std::atomic<std::ptrdiff_t> runsTaken{0}, runsLeft{runs};
     std::atomic<std::size_t> gradesTaken{0};
     std::atomic<bool> settling{ahead.empty()};
-    const auto settleOnce = [&] {
+    const auto settleOnce = [&](AlignScratch& scratch) {
         if (settling.exchange(true)) return;
         for (std::ptrdiff_t left; (left = runsLeft.load(std::memory_order_acquire)) > 0;)
             runsLeft.wait(left, std::memory_order_acquire);
-        settle(ahead, guess);
+        settle(ahead, guess, scratch);
     };
     const std::ptrdiff_t tasks = runs + 1 + std::ssize(settled);
     parallelFor(0, std::min<std::ptrdiff_t>(threadCount(), tasks), [&](std::ptrdiff_t) {
@@ -361,14 +361,14 @@ void Pass::speculate(std::vector<TrackedStep>& settled, std::vector<TrackedStep>
                 continue;
             }
             if (runsLeft.load(std::memory_order_acquire) == 0 && !settling.load()) {
-                settleOnce();
+                settleOnce(*scratch);
                 continue;
             }
             if (const std::size_t g = gradesTaken.fetch_add(1); g < settled.size()) {
                 gradeSettled(settled[g].unit, *scratch);
                 continue;
             }
-            settleOnce();
+            settleOnce(*scratch);
             break;
         }
         scratches_.give(std::move(scratch));
@@ -420,21 +420,29 @@ Expectation Pass::expectAlong(std::vector<TrackedStep>& steps, Expectation expec
     return expectation;
 }
 
-// Until the expectations over the batch from `start` hold still (or MostRounds have run), the
-// units whose expected offset has no correlation yet are measured.
-void Pass::settle(std::vector<TrackedStep>& steps, const Expectation& start) {
-    constexpr int MostRounds = 8;
+// Settles the batch from `start`: each unit is measured at the offset where the units before it,
+// each at its own expected offset, put the feature. As long as only a few rounds have run, every
+// unit whose expected offset has no correlation yet is measured at once (most turn out right);
+// then the units are gone through in order, each measured where it is still open.
+void Pass::settle(std::vector<TrackedStep>& steps, const Expectation& start, AlignScratch& scratch) {
+    constexpr int ParallelRounds = 7;
     std::vector<Unit*> open;
-    for (int round = 1; round < MostRounds; ++round) {
+    for (int round = 0; round < ParallelRounds; ++round) {
         open.clear();
         expectAlong(steps, start, &open);
         if (open.empty()) return;
         std::atomic<std::size_t> taken{0};
         parallelFor(0, std::min<std::ptrdiff_t>(threadCount(), std::ssize(open)), [&](std::ptrdiff_t) {
-            std::unique_ptr<AlignScratch> scratch = scratches_.take(c_.fft.FFTSize);
-            for (std::size_t i; (i = taken.fetch_add(1)) < open.size();) correlate(*open[i], *scratch);
-            scratches_.give(std::move(scratch));
+            std::unique_ptr<AlignScratch> own = scratches_.take(c_.fft.FFTSize);
+            for (std::size_t i; (i = taken.fetch_add(1)) < open.size();) correlate(*open[i], *own);
+            scratches_.give(std::move(own));
         });
+    }
+    Expectation expectation = start;
+    for (TrackedStep& step : steps) {
+        if (step.unit == nullptr) continue;
+        step.unit->expected = expectation.offset();
+        expectation.pass(step.slot->frame, correlate(*step.unit, scratch));
     }
 }
 
