@@ -245,24 +245,49 @@ Overlap readComparedLevels(const AlignInputs& inputs, const Bitmap24& frame, con
     o.y1 = std::min({h, refArea.height - fY, frameArea.height - fY - sy});
     float* re = fft.FFTRe.data();
     float* im = fft.FFTIm.data();
-    const std::size_t cells = static_cast<std::size_t>(n) * n;
-    std::fill(re, re + cells, 0.0f);
-    std::fill(im, im + cells, 0.0f);
+    // Only the cells outside the overlap are cleared: the others are written below.
+    const bool overlapping = o.x1 > o.x0 && o.y1 > o.y0;
+    for (int i = 0; i < n; ++i) {
+        float* lineF = re + static_cast<std::size_t>(i) * n;
+        float* lineR = im + static_cast<std::size_t>(i) * n;
+        const bool inside = overlapping && i >= o.x0 + h && i < o.x1 + h;
+        const int from = inside ? o.y0 + h : n, to = inside ? o.y1 + h : n;
+        std::fill(lineF, lineF + from, 0.0f);
+        std::fill(lineR, lineR + from, 0.0f);
+        std::fill(lineF + to, lineF + n, 0.0f);
+        std::fill(lineR + to, lineR + n, 0.0f);
+    }
     double sumF = 0.0, sumR = 0.0;
+    // Without colour the levels are whole bytes, whose sums are exact whatever their order.
+    std::uint64_t bytesF = 0, bytesR = 0;
+    const bool colour = options.Colourstack;
     for (int x = o.x0; x < o.x1; ++x) {
         float* cellF = re + static_cast<std::size_t>(x + h) * n + h;
         float* cellR = im + static_cast<std::size_t>(x + h) * n + h;
-        for (int y = o.y0; y < o.y1; ++y) {
-            const float f =
-                pixelLevel(frame.pixel(fX + x + sx, fY + y + sy), options.Colourstack, options.LumWeights);
-            const float r =
-                pixelLevel(reference.pixel(fX + x, fY + y), options.Colourstack, options.LumWeights);
-            cellF[y] = f;
-            cellR[y] = r;
-            sumF += f;
-            sumR += r;
+        if (colour) {
+            for (int y = o.y0; y < o.y1; ++y) {
+                const float f = pixelLevel(frame.pixel(fX + x + sx, fY + y + sy), true, options.LumWeights);
+                const float r = pixelLevel(reference.pixel(fX + x, fY + y), true, options.LumWeights);
+                cellF[y] = f;
+                cellR[y] = r;
+                sumF += f;
+                sumR += r;
+            }
+        } else {
+            for (int y = o.y0; y < o.y1; ++y) {
+                const std::uint8_t f = frame.pixel(fX + x + sx, fY + y + sy)[1];
+                const std::uint8_t r = reference.pixel(fX + x, fY + y)[1];
+                cellF[y] = f;
+                cellR[y] = r;
+                bytesF += f;
+                bytesR += r;
+            }
         }
         o.count += std::max(0, o.y1 - o.y0);
+    }
+    if (!colour) {
+        sumF = static_cast<double>(bytesF);
+        sumR = static_cast<double>(bytesR);
     }
     o.meanF = static_cast<float>(sumF / std::max(o.count, 1.0));
     o.meanR = static_cast<float>(sumR / std::max(o.count, 1.0));

@@ -60,6 +60,61 @@ struct TrackedStep {
     bool lastOfFrame = false;
 };
 
+// The frames of a tracked batch, and its units in the order of the pass.
+struct TrackedBatch {
+    std::vector<FrameSlot> slots;
+    std::vector<TrackedStep> steps;
+};
+
+// The shift a correlation gives: its box's offset plus the offset of its peak.
+std::array<int, 2> shiftOf(const Correlation& c, int n) {
+    return {c.tx + shiftOfPeak(c.pi, n), c.ty + shiftOfPeak(c.pj, n)};
+}
+
+// The offsets at which the tracking is expected to read the boxes of successive units, from the
+// shifts their correlations give (a prediction only: a wrong one costs another measurement, never
+// a different result).
+class Expectation {
+public:
+    // Starts where the tracking stands after the frames aligned so far.
+    Expectation(const AlignContext& context, const AlignOptions& options, const FrameAlignment& aligner)
+        : model_(context.model),
+          options_(options),
+          n_(context.fft.FFTSize),
+          offset_(aligner.boxOffset()),
+          track_{context.program.TrackOffsetX, context.program.TrackOffsetY} {}
+
+    // Where the next unit's box is expected.
+    std::array<int, 2> offset() const { return offset_; }
+
+    // The next unit, of `frame`, keeps the shift that `c` gives; with none measured yet it is
+    // expected to find the feature where its box is.
+    void pass(int frame, const Correlation* c) {
+        const std::array<int, 2> shift = c != nullptr ? shiftOf(*c, n_) : offset_;
+        std::array<int, 2> before = previousShift_;
+        if (previousFrame_ != frame - 1 && frame > 0)
+            before = {model_.FrameTable[frame - 1].Slots[0].X, model_.FrameTable[frame - 1].Slots[0].Y};
+        const std::array<int, 2> step{frame > 0 ? (shift[0] - before[0]) / 2 : 0,
+                                      frame > 0 ? (shift[1] - before[1]) / 2 : 0};
+        const bool offscreen = c != nullptr && c->boxOffscreen;
+        if (!offscreen) track_ = shift;
+        previousFrame_ = frame;
+        previousShift_ = shift;
+        if (!options_.Trackobject) return;
+        const bool lead = options_.predicttrack && !offscreen;
+        offset_ = {track_[0] + (lead ? step[0] : 0), track_[1] + (lead ? step[1] : 0)};
+    }
+
+private:
+    const FrameModel& model_;
+    const AlignOptions& options_;
+    int n_;
+    std::array<int, 2> offset_;
+    std::array<int, 2> track_;
+    int previousFrame_ = -1;
+    std::array<int, 2> previousShift_{};
+};
+
 class Pass {
 public:
     Pass(AlignContext& context, const AlignmentPassOptions& options, FrameSource& source)
@@ -71,7 +126,14 @@ private:
     bool measureFrames();
     bool measureInParallel(FramePrefetcher& prefetcher, std::size_t batch);
     bool measureTracked(FramePrefetcher& prefetcher, std::size_t batch);
-    void speculate(std::vector<TrackedStep>& steps);
+    void loadTracked(TrackedBatch& batch, std::size_t first, FramePrefetcher& prefetcher);
+    void speculate(std::vector<TrackedStep>& settled, std::vector<TrackedStep>& ahead, const Expectation& guess);
+    const Correlation* correlate(Unit& unit, AlignScratch& scratch);
+    void gradeSettled(Unit* unit, AlignScratch& scratch);
+    void followRun(std::vector<TrackedStep>& steps, std::ptrdiff_t run, std::ptrdiff_t runs,
+                   Expectation expectation, AlignScratch& scratch);
+    Expectation expectAlong(std::vector<TrackedStep>& steps, Expectation expectation, std::vector<Unit*>* open);
+    void settle(std::vector<TrackedStep>& steps, const Expectation& start, AlignScratch& scratch);
     bool walk(std::vector<TrackedStep>& steps);
     void fetch(FrameSlot& slot, int frame, FramePrefetcher& prefetcher);
     void prepare(FrameSlot& slot, Unit& unit);
@@ -134,8 +196,9 @@ bool Pass::measureFrames() {
     const bool tracking = o_.align.Trackobject || (c_.alignment.ManualAlign && !c_.program.BatchMode);
     const int perThread = tracking ? TrackedPerThread : BatchPerThread;
     const int most = tracking && threadCount() == 1 ? 1 : perThread * threadCount();
-    const auto batch =
-        static_cast<int>(std::clamp<std::size_t>(BatchBytes / std::max<std::size_t>(frameBytes, 1), 1, most));
+    // With tracking two batches are held at a time.
+    const auto batch = static_cast<int>(std::clamp<std::size_t>(
+        BatchBytes / (tracking ? 2 : 1) / std::max<std::size_t>(frameBytes, 1), 1, most));
     // The pass keeps the pictures of a batch; reading ahead holds whole frame buffers (about three
     // pictures' worth each), so with tracking it reads ahead at most PrefetchBytes beyond one
     // frame per thread.
@@ -231,104 +294,156 @@ bool Pass::commit(FrameSlot& slot) {
 
 // With tracking each box is read where the frames before it put the feature, so the frames form
 // a chain. A batch is measured ahead in parallel at the offsets the tracking is expected to give,
-// from the shifts measured so far; then the lock tests and writes follow the frames in order, and
-// each unit uses the correlation measured at the offset the tracking actually gives (measured
-// then, where none was), so every frame has exactly the correlation and grade of the frames taken
-// one after another.
+// while the batch before it is graded; then the lock tests and writes of the batch before follow
+// the frames in order, and each unit uses the correlation measured at the offset the tracking
+// actually gives (measured then, where none was), so every frame has exactly the correlation and
+// grade of the frames taken one after another. Two batches are held at a time.
 bool Pass::measureTracked(FramePrefetcher& prefetcher, std::size_t batch) {
-    std::vector<FrameSlot> slots(batch);
-    std::vector<TrackedStep> steps;
-    for (std::size_t first = 0; first < frames_.size(); first += batch) {
-        const std::size_t count = std::min(batch, frames_.size() - first);
-        steps.clear();
-        for (std::size_t b = 0; b < count; ++b) {
-            FrameSlot& slot = slots[b];
-            fetch(slot, frames_[first + b], prefetcher);
-            if (slot.units.empty()) steps.push_back({&slot, nullptr, true, true});
-            for (Unit& unit : slot.units)
-                steps.push_back({&slot, &unit, &unit == &slot.units.front(), &unit == &slot.units.back()});
-        }
-        speculate(steps);
-        if (!walk(steps)) return false;
+    std::array<TrackedBatch, 2> batches;
+    for (TrackedBatch& b : batches) b.slots.resize(batch);
+    TrackedBatch* now = &batches[0];
+    TrackedBatch* ahead = &batches[1];
+    for (std::size_t next = 0;; next += batch) {
+        loadTracked(*ahead, next, prefetcher);
+        if (now->steps.empty() && ahead->steps.empty()) return true;
+        // `now` was settled from where the tracking stands, so its expectations lead on to where
+        // the batch ahead is expected to start.
+        const Expectation guess = expectAlong(now->steps, Expectation(c_, o_.align, *aligner_), nullptr);
+        speculate(now->steps, ahead->steps, guess);
+        if (!walk(now->steps)) return false;
+        std::swap(now, ahead);
     }
-    return true;
 }
 
-// Measures the units of a batch where the tracking is expected to read their boxes: each unit at
-// the offset the tracking gives when every unit before it keeps the shift its correlation at its
-// own expected offset gives. The first round reads every box where the batch's first one is read;
-// the last also grades each unit at the shift its correlation gives.
-void Pass::speculate(std::vector<TrackedStep>& steps) {
-    const AlignInputs& inputs = aligner_->inputs();
-    const int n = c_.fft.FFTSize;
-    const auto shiftOf = [n](const Correlation& c) {
-        return std::array<int, 2>{c.tx + shiftOfPeak(c.pi, n), c.ty + shiftOfPeak(c.pj, n)};
-    };
-    for (TrackedStep& step : steps)
-        if (step.unit != nullptr) prepare(*step.slot, *step.unit);
+// Reads the frames of the batch that starts at list position `first` (none past the end).
+void Pass::loadTracked(TrackedBatch& batch, std::size_t first, FramePrefetcher& prefetcher) {
+    batch.steps.clear();
+    const std::size_t count = first < frames_.size() ? std::min(batch.slots.size(), frames_.size() - first) : 0;
+    for (std::size_t b = 0; b < count; ++b) {
+        FrameSlot& slot = batch.slots[b];
+        fetch(slot, frames_[first + b], prefetcher);
+        if (slot.units.empty()) batch.steps.push_back({&slot, nullptr, true, true});
+        for (Unit& unit : slot.units)
+            batch.steps.push_back({&slot, &unit, &unit == &slot.units.front(), &unit == &slot.units.back()});
+    }
+}
 
-    // The expected offsets (a prediction only: a wrong one costs another measurement, never a
-    // different result). A unit not measured yet is expected to find the feature where its box is.
-    const auto expect = [&] {
-        std::array<int, 2> offset = aligner_->boxOffset();
-        std::array<int, 2> track{c_.program.TrackOffsetX, c_.program.TrackOffsetY};
-        int previousFrame = -1;
-        std::array<int, 2> previousShift{};
-        for (TrackedStep& s : steps) {
-            Unit* unit = s.unit;
-            if (unit == nullptr) continue;
-            unit->expected = offset;
-            const Correlation* c = triedAt(*unit, offset);
-            if (c == nullptr && !unit->tried.empty()) c = &unit->tried.back();
-            const std::array<int, 2> shift = c != nullptr ? shiftOf(*c) : offset;
-            const int frame = s.slot->frame;
-            std::array<int, 2> before = previousShift;
-            if (previousFrame != frame - 1 && frame > 0)
-                before = {c_.model.FrameTable[frame - 1].Slots[0].X,
-                          c_.model.FrameTable[frame - 1].Slots[0].Y};
-            const std::array<int, 2> step{frame > 0 ? (shift[0] - before[0]) / 2 : 0,
-                                          frame > 0 ? (shift[1] - before[1]) / 2 : 0};
-            const bool offscreen = c != nullptr && c->boxOffscreen;
-            if (!offscreen) track = shift;
-            previousFrame = frame;
-            previousShift = shift;
-            if (!o_.align.Trackobject) continue;
-            const bool lead = o_.align.predicttrack && !offscreen;
-            offset = {track[0] + (lead ? step[0] : 0), track[1] + (lead ? step[1] : 0)};
+// Every unit the walk finds measured at its offset is one less measured there on one thread, so
+// the units of a batch are measured ahead where the tracking is expected to read their boxes.
+// Each thread follows a run of consecutive units of the batch `ahead`, each expected where the
+// ones before it in the run put the feature (the first of a run where `guess` expects the
+// batch's first); once every run is done, the batch is settled from `guess` (see settle).
+// Meanwhile the units of the batch before, `settled`, are graded at the shifts their
+// correlations at their expected offsets give.
+void Pass::speculate(std::vector<TrackedStep>& settled, std::vector<TrackedStep>& ahead, const Expectation& guess) {
+    // A run shorter than MinRun units would mostly follow a wrong guess.
+    constexpr std::ptrdiff_t MinRun = 8;
+    const std::ptrdiff_t runs = ahead.empty() ? 0 : std::clamp<std::ptrdiff_t>(std::ssize(ahead) / MinRun, 1, threadCount());
+    // A thread takes the next run while there is one, then settles the batch once every run is
+    // done, else grades the next unit; with nothing else left it settles the batch as soon as the
+    // runs under way are done.
+    std::atomic<std::ptrdiff_t> runsTaken{0}, runsLeft{runs};
+    std::atomic<std::size_t> gradesTaken{0};
+    std::atomic<bool> settling{ahead.empty()};
+    const auto settleOnce = [&](AlignScratch& scratch) {
+        if (settling.exchange(true)) return;
+        for (std::ptrdiff_t left; (left = runsLeft.load(std::memory_order_acquire)) > 0;)
+            runsLeft.wait(left, std::memory_order_acquire);
+        settle(ahead, guess, scratch);
+    };
+    const std::ptrdiff_t tasks = runs + 1 + std::ssize(settled);
+    parallelFor(0, std::min<std::ptrdiff_t>(threadCount(), tasks), [&](std::ptrdiff_t) {
+        std::unique_ptr<AlignScratch> scratch = scratches_.take(c_.fft.FFTSize);
+        for (;;) {
+            if (const std::ptrdiff_t run = runsTaken.fetch_add(1); run < runs) {
+                followRun(ahead, run, runs, guess, *scratch);
+                if (runsLeft.fetch_sub(1, std::memory_order_acq_rel) == 1) runsLeft.notify_all();
+                continue;
+            }
+            if (runsLeft.load(std::memory_order_acquire) == 0 && !settling.load()) {
+                settleOnce(*scratch);
+                continue;
+            }
+            if (const std::size_t g = gradesTaken.fetch_add(1); g < settled.size()) {
+                gradeSettled(settled[g].unit, *scratch);
+                continue;
+            }
+            settleOnce(*scratch);
+            break;
         }
-    };
-    const auto inParallel = [&](auto&& job) {
-        std::atomic<std::size_t> taken{0};
-        parallelFor(0, std::min<std::ptrdiff_t>(threadCount(), std::ssize(steps)), [&](std::ptrdiff_t) {
-            std::unique_ptr<AlignScratch> scratch = scratches_.take(c_.fft.FFTSize);
-            for (std::size_t i; (i = taken.fetch_add(1)) < steps.size();)
-                if (Unit* unit = steps[i].unit; unit != nullptr) job(*unit, *scratch);
-            scratches_.give(std::move(scratch));
-        });
-    };
-    const auto correlate = [&](Unit& unit, AlignScratch& scratch) {
-        if (triedAt(unit, unit.expected) == nullptr)
-            unit.tried.push_back(correlateBox(inputs, *unit.picture, unit.expected[0], unit.expected[1],
-                                              scratch, unit.charted));
-    };
-    // Each round measures the units whose expected offset has no correlation yet, until the
-    // expectations hold still (or MostRounds have run); the units still open then are measured
-    // along with the grades. Every unit the walk finds measured at its offset is one less
-    // measured there on one thread.
-    constexpr int MostRounds = 8;
-    const auto open = [&] {
-        expect();
-        return std::any_of(steps.begin(), steps.end(), [](const TrackedStep& s) {
-            return s.unit != nullptr && triedAt(*s.unit, s.unit->expected) == nullptr;
-        });
-    };
-    for (int round = 1; round < MostRounds && open(); ++round) inParallel(correlate);
-    inParallel([&](Unit& unit, AlignScratch& scratch) {
-        correlate(unit, scratch);
-        const std::array<int, 2> shift = shiftOf(*triedAt(unit, unit.expected));
-        unit.grade = gradeAlignedBox(inputs, *unit.picture, shift[0], shift[1], scratch);
-        unit.graded = true;
+        scratches_.give(std::move(scratch));
     });
+}
+
+// Grades the unit at the shift its correlation at its expected offset gives (if it has one).
+void Pass::gradeSettled(Unit* unit, AlignScratch& scratch) {
+    const Correlation* c = unit != nullptr ? triedAt(*unit, unit->expected) : nullptr;
+    if (c == nullptr) return;
+    const std::array<int, 2> shift = shiftOf(*c, c_.fft.FFTSize);
+    unit->grade = gradeAlignedBox(aligner_->inputs(), *unit->picture, shift[0], shift[1], scratch);
+    unit->graded = true;
+}
+
+// Correlates the unit at its expected offset unless it was measured there.
+const Correlation* Pass::correlate(Unit& unit, AlignScratch& scratch) {
+    if (const Correlation* c = triedAt(unit, unit.expected); c != nullptr) return c;
+    return &unit.tried.emplace_back(correlateBox(aligner_->inputs(), *unit.picture, unit.expected[0],
+                                                 unit.expected[1], scratch, unit.charted));
+}
+
+// Run `run` of `runs` equal runs of consecutive steps, followed from `expectation`.
+void Pass::followRun(std::vector<TrackedStep>& steps, std::ptrdiff_t run, std::ptrdiff_t runs,
+                     Expectation expectation, AlignScratch& scratch) {
+    const std::ptrdiff_t first = run * std::ssize(steps) / runs, last = (run + 1) * std::ssize(steps) / runs;
+    for (std::ptrdiff_t i = first; i < last; ++i) {
+        TrackedStep& step = steps[static_cast<std::size_t>(i)];
+        if (step.unit == nullptr) continue;
+        prepare(*step.slot, *step.unit);
+        step.unit->expected = expectation.offset();
+        expectation.pass(step.slot->frame, correlate(*step.unit, scratch));
+    }
+}
+
+// The expected offsets of the units from `expectation` on, each unit keeping the shift of its
+// correlation at its expected offset (or else of its latest); the units with no correlation at
+// their expected offset go into `open`. Returns the expectation after the last unit.
+Expectation Pass::expectAlong(std::vector<TrackedStep>& steps, Expectation expectation, std::vector<Unit*>* open) {
+    for (TrackedStep& s : steps) {
+        Unit* unit = s.unit;
+        if (unit == nullptr) continue;
+        unit->expected = expectation.offset();
+        const Correlation* c = triedAt(*unit, unit->expected);
+        if (c == nullptr && open != nullptr) open->push_back(unit);
+        if (c == nullptr && !unit->tried.empty()) c = &unit->tried.back();
+        expectation.pass(s.slot->frame, c);
+    }
+    return expectation;
+}
+
+// Settles the batch from `start`: each unit is measured at the offset where the units before it,
+// each at its own expected offset, put the feature. As long as only a few rounds have run, every
+// unit whose expected offset has no correlation yet is measured at once (most turn out right);
+// then the units are gone through in order, each measured where it is still open.
+void Pass::settle(std::vector<TrackedStep>& steps, const Expectation& start, AlignScratch& scratch) {
+    constexpr int ParallelRounds = 7;
+    std::vector<Unit*> open;
+    for (int round = 0; round < ParallelRounds; ++round) {
+        open.clear();
+        expectAlong(steps, start, &open);
+        if (open.empty()) return;
+        std::atomic<std::size_t> taken{0};
+        parallelFor(0, std::min<std::ptrdiff_t>(threadCount(), std::ssize(open)), [&](std::ptrdiff_t) {
+            std::unique_ptr<AlignScratch> own = scratches_.take(c_.fft.FFTSize);
+            for (std::size_t i; (i = taken.fetch_add(1)) < open.size();) correlate(*open[i], *own);
+            scratches_.give(std::move(own));
+        });
+    }
+    Expectation expectation = start;
+    for (TrackedStep& step : steps) {
+        if (step.unit == nullptr) continue;
+        step.unit->expected = expectation.offset();
+        expectation.pass(step.slot->frame, correlate(*step.unit, scratch));
+    }
 }
 
 // The lock tests, questions and writes of the units of a batch, in order; a unit whose box the

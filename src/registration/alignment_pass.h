@@ -5,9 +5,9 @@
 //
 // Without object tracking the frames do not depend on one another: they are read ahead and
 // measured on every core, and only the lock test, the questions and the writes follow the frames
-// in order. With tracking each frame's box is placed from the frame before, so the frames are
-// measured one after the other; the grading of a frame then runs beside the correlation of the
-// next. The results are the same whatever the number of threads.
+// in order. With tracking each frame's box is placed from the frame before: the frames are
+// measured ahead where the tracking is expected to place their boxes, and measured again in order
+// where it places one elsewhere. The results are the same whatever the number of threads.
 
 #include <optional>
 #include <string>

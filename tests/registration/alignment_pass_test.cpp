@@ -176,25 +176,44 @@ TEST(AlignmentPass, RankingKeepsIndexOrderForEqualKeysAndPutsNaNLast) {
 TEST(AlignmentPass, ResultsAreTheSameAtOneAndEightThreads) {
     const int count = 40;
     const synth::Recording recording = planetRecording(count, 29);
-    const std::vector<Bitmap24> frames = greyFrames(recording, 0, count);
-    for (int item : {0, 4, 2}) {
-        for (bool tracking : {false, true}) {
-            SCOPED_TRACE(item * 10 + tracking);
-            std::vector<std::vector<float>> records;
-            for (int threads : {1, 8}) {
-                const ThreadCountScope scope(threads);
-                AlignBench bench(320, 240, 128, count);
-                bench.setQualityItem(item);
-                bench.align().Trackobject = tracking;
-                bench.pick(frames[0], 160, 120);
-                MemoryFrameSource source(frames);
-                ASSERT_EQ(bench.run(source).end, PassEnd::Finished);
-                records.push_back(passRecord(*bench.model, count - 1));
+    const std::vector<Bitmap24> grey = greyFrames(recording, 0, count);
+    // The same frames tinted, so that colour stacking reads three different bytes.
+    std::vector<Bitmap24> tinted = grey;
+    for (Bitmap24& picture : tinted)
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x) {
+                std::uint8_t* pixel = picture.pixel(x, y);
+                pixel[0] = static_cast<std::uint8_t>(pixel[1] / 2);
+                pixel[2] = static_cast<std::uint8_t>(255 - pixel[1]);
             }
-            ASSERT_EQ(records[0].size(), records[1].size());
-            EXPECT_EQ(std::memcmp(records[0].data(), records[1].data(), records[0].size() * sizeof(float)),
-                      0);
+    struct Case {
+        int item;
+        bool tracking, predict, interlaced, colour;
+    };
+    for (const Case& c : {Case{0, false, false, false, false}, Case{0, true, false, false, false},
+                          Case{4, false, false, false, false}, Case{4, true, false, false, false},
+                          Case{2, false, false, false, false}, Case{2, true, false, false, false},
+                          Case{0, true, true, false, false}, Case{0, true, false, true, false},
+                          Case{0, true, true, true, false}, Case{4, true, false, false, true},
+                          Case{0, false, false, true, true}}) {
+        SCOPED_TRACE(testing::Message() << c.item << c.tracking << c.predict << c.interlaced << c.colour);
+        const std::vector<Bitmap24>& frames = c.colour ? tinted : grey;
+        std::vector<std::vector<float>> records;
+        for (int threads : {1, 8}) {
+            const ThreadCountScope scope(threads);
+            AlignBench bench(320, 240, 128, count);
+            bench.setQualityItem(c.item);
+            bench.align().Trackobject = c.tracking;
+            bench.align().predicttrack = c.predict;
+            bench.align().interlaced = c.interlaced;
+            bench.align().Colourstack = c.colour;
+            bench.pick(frames[0], 160, 120);
+            MemoryFrameSource source(frames);
+            ASSERT_EQ(bench.run(source).end, PassEnd::Finished);
+            records.push_back(passRecord(*bench.model, count - 1));
         }
+        ASSERT_EQ(records[0].size(), records[1].size());
+        EXPECT_EQ(std::memcmp(records[0].data(), records[1].data(), records[0].size() * sizeof(float)), 0);
     }
 }
 
