@@ -127,12 +127,14 @@ private:
     bool measureInParallel(FramePrefetcher& prefetcher, std::size_t batch);
     bool measureTracked(FramePrefetcher& prefetcher, std::size_t batch);
     void loadTracked(TrackedBatch& batch, std::size_t first, FramePrefetcher& prefetcher);
-    void speculate(std::vector<TrackedStep>& settled, std::vector<TrackedStep>& ahead, const Expectation& guess);
+    void speculate(std::vector<TrackedStep>& settled, std::vector<TrackedStep>& ahead,
+                   const Expectation& guess);
     const Correlation* correlate(Unit& unit, AlignScratch& scratch);
     void gradeSettled(Unit* unit, AlignScratch& scratch);
     void followRun(std::vector<TrackedStep>& steps, std::ptrdiff_t run, std::ptrdiff_t runs,
                    Expectation expectation, AlignScratch& scratch);
-    Expectation expectAlong(std::vector<TrackedStep>& steps, Expectation expectation, std::vector<Unit*>* open);
+    Expectation expectAlong(std::vector<TrackedStep>& steps, Expectation expectation,
+                            std::vector<Unit*>* open);
     void settle(std::vector<TrackedStep>& steps, const Expectation& start, AlignScratch& scratch);
     bool walk(std::vector<TrackedStep>& steps);
     void fetch(FrameSlot& slot, int frame, FramePrefetcher& prefetcher);
@@ -205,7 +207,8 @@ bool Pass::measureFrames() {
     const int ahead = static_cast<int>(std::clamp<std::size_t>(
         PrefetchBytes / std::max<std::size_t>(3 * frameBytes, 1), static_cast<std::size_t>(threadCount()),
         static_cast<std::size_t>(std::max(batch, threadCount()))));
-    FramePrefetcher prefetcher(source_, frames_, tracking ? std::min(batch, ahead) : batch, 1, FrameParts::Preview);
+    FramePrefetcher prefetcher(source_, frames_, tracking ? std::min(batch, ahead) : batch, 1,
+                               FrameParts::Preview);
     if (tracking) return measureTracked(prefetcher, static_cast<std::size_t>(batch));
     return measureInParallel(prefetcher, static_cast<std::size_t>(batch));
 }
@@ -318,7 +321,8 @@ bool Pass::measureTracked(FramePrefetcher& prefetcher, std::size_t batch) {
 // Reads the frames of the batch that starts at list position `first` (none past the end).
 void Pass::loadTracked(TrackedBatch& batch, std::size_t first, FramePrefetcher& prefetcher) {
     batch.steps.clear();
-    const std::size_t count = first < frames_.size() ? std::min(batch.slots.size(), frames_.size() - first) : 0;
+    const std::size_t count =
+        first < frames_.size() ? std::min(batch.slots.size(), frames_.size() - first) : 0;
     for (std::size_t b = 0; b < count; ++b) {
         FrameSlot& slot = batch.slots[b];
         fetch(slot, frames_[first + b], prefetcher);
@@ -335,10 +339,19 @@ void Pass::loadTracked(TrackedBatch& batch, std::size_t first, FramePrefetcher& 
 // batch's first); once every run is done, the batch is settled from `guess` (see settle).
 // Meanwhile the units of the batch before, `settled`, are graded at the shifts their
 // correlations at their expected offsets give.
-void Pass::speculate(std::vector<TrackedStep>& settled, std::vector<TrackedStep>& ahead, const Expectation& guess) {
-    // A run shorter than MinRun units would mostly follow a wrong guess.
+void Pass::speculate(std::vector<TrackedStep>& settled, std::vector<TrackedStep>& ahead,
+                     const Expectation& guess) {
+    // A run shorter than MinRun units would mostly follow a wrong guess; but the short batches of
+    // large frames are still split among at least half the threads (in runs of two units or
+    // more), or one thread would follow them alone.
     constexpr std::ptrdiff_t MinRun = 8;
-    const std::ptrdiff_t runs = ahead.empty() ? 0 : std::clamp<std::ptrdiff_t>(std::ssize(ahead) / MinRun, 1, threadCount());
+    const std::ptrdiff_t size = std::ssize(ahead);
+    const std::ptrdiff_t fewest =
+        std::max<std::ptrdiff_t>(1, std::min<std::ptrdiff_t>(size / 2, threadCount() / 2));
+    const std::ptrdiff_t runs =
+        ahead.empty() ? 0
+                      : std::clamp<std::ptrdiff_t>(size / MinRun, fewest,
+                                                   std::max<std::ptrdiff_t>(fewest, threadCount()));
     // A thread takes the next run while there is one, then settles the batch once every run is
     // done, else grades the next unit; with nothing else left it settles the batch as soon as the
     // runs under way are done.
@@ -407,7 +420,8 @@ void Pass::followRun(std::vector<TrackedStep>& steps, std::ptrdiff_t run, std::p
 // The expected offsets of the units from `expectation` on, each unit keeping the shift of its
 // correlation at its expected offset (or else of its latest); the units with no correlation at
 // their expected offset go into `open`. Returns the expectation after the last unit.
-Expectation Pass::expectAlong(std::vector<TrackedStep>& steps, Expectation expectation, std::vector<Unit*>* open) {
+Expectation Pass::expectAlong(std::vector<TrackedStep>& steps, Expectation expectation,
+                              std::vector<Unit*>* open) {
     for (TrackedStep& s : steps) {
         Unit* unit = s.unit;
         if (unit == nullptr) continue;
