@@ -201,9 +201,10 @@ bool Pass::measureFrames() {
     // With tracking two batches are held at a time.
     const auto batch = static_cast<int>(std::clamp<std::size_t>(
         BatchBytes / (tracking ? 2 : 1) / std::max<std::size_t>(frameBytes, 1), 1, most));
-    // The pass keeps the pictures of a batch; reading ahead holds whole frame buffers (about three
-    // pictures' worth each), so with tracking it reads ahead at most PrefetchBytes beyond one
-    // frame per thread.
+    // The pass keeps the pictures of a batch (two with tracking); reading ahead holds a picture per
+    // slot and a buffer of the file's bytes per reader. With tracking it reads ahead one frame per
+    // thread, more while three pictures per frame stay within PrefetchBytes: fewer slots at large
+    // frames starve the threads (16-bit frames cost most to convert).
     const int ahead = static_cast<int>(std::clamp<std::size_t>(
         PrefetchBytes / std::max<std::size_t>(3 * frameBytes, 1), static_cast<std::size_t>(threadCount()),
         static_cast<std::size_t>(std::max(batch, threadCount()))));
