@@ -37,44 +37,74 @@ struct WordSwapped {
     }
 };
 
-// The largest sample of a frame held as `height` rows of `rowBytes` bytes, rows spread over the
-// cores.
+// The largest sample of one row of `width` samples.
 template <typename Sample>
-std::uint16_t largestSample(const std::uint8_t* rows, std::size_t rowBytes, int width, int height) {
+std::uint16_t rowLargest(const std::uint8_t* row, int width) {
+    std::uint16_t most = 0;
+    for (int x = 0; x < width; ++x) most = std::max(most, Sample::at(row, x));
+    return most;
+}
+
+// The largest of body(first, last) over the row ranges that `height` rows are spread into.
+template <typename Body>
+std::uint16_t largestOverRows(int height, Body body) {
     std::mutex mutex;
     std::uint16_t largest = 0;
     parallelForRange(0, height, [&](std::ptrdiff_t first, std::ptrdiff_t last) {
-        std::uint16_t most = 0;
-        for (std::ptrdiff_t y = first; y < last; ++y) {
-            const std::uint8_t* row = rows + static_cast<std::size_t>(y) * rowBytes;
-            for (int x = 0; x < width; ++x) most = std::max(most, Sample::at(row, x));
-        }
+        const std::uint16_t most = body(first, last);
         std::lock_guard lock(mutex);
         largest = std::max(largest, most);
     });
     return largest;
 }
 
-// The preview scale of a frame whose largest sample is `largest`: P is the power of two at or
-// above it, and every sample value s shows as ClampByte(Round(s / (P + 1) x 255)). A table holds
-// the level of each value 0..min(P, 65535); the 17 tables are made once, when first needed.
-const std::uint8_t* greyLevels(std::uint16_t largest) {
+// The preview scale of a frame whose largest sample is `largest`: P = 2^scale is the power of two
+// at or above it.
+int previewScale(std::uint16_t largest) {
+    return std::countr_zero(static_cast<unsigned long>(std::lrint(PowerOfTwoCeil(largest))));
+}
+
+// The levels of preview scale `scale`: every sample value s shows as
+// ClampByte(Round(s / (P + 1) x 255)). A table holds all 65536 values, so that a frame can be
+// converted before its scale is known; the 17 tables are made once, when first needed.
+const std::uint8_t* greyLevels(int scale) {
     constexpr int Scales = 17;  // P = 1, 2, 4 .. 65536
     static std::array<std::once_flag, Scales> made;
     static std::array<std::vector<std::uint8_t>, Scales> tables;
-    const long p = std::lrint(PowerOfTwoCeil(largest));
-    const auto k = static_cast<std::size_t>(std::countr_zero(static_cast<unsigned long>(p)));
+    const auto k = static_cast<std::size_t>(scale);
     std::call_once(made[k], [&] {
         std::vector<std::uint8_t>& level = tables[k];
-        level.resize(static_cast<std::size_t>(std::min(p, 65535L)) + 1);
-        const double range = static_cast<double>(p) + 1.0;
+        level.resize(65536);
+        const double range = std::ldexp(1.0, scale) + 1.0;
         for (std::size_t s = 0; s < level.size(); ++s) level[s] = greyLevel(static_cast<double>(s), 0.0, range);
     });
     return tables[k].data();
 }
 
+// Fills the preview with the levels of `lut` and gives the frame's largest sample, found in the
+// same sweep: each row is scanned just before it is converted.
+template <typename Sample>
+std::uint16_t previewAndLargest(const std::uint8_t* rows, std::size_t rowBytes, int width, int height,
+                                Bitmap24& preview, const std::uint8_t* lut) {
+    std::uint8_t* const bits = preview.bits();
+    const std::size_t stride = preview.stride();
+    return largestOverRows(height, [=](std::ptrdiff_t first, std::ptrdiff_t last) {
+        std::uint16_t most = 0;
+        for (std::ptrdiff_t y = first; y < last; ++y) {
+            const std::uint8_t* row = rows + static_cast<std::size_t>(y) * rowBytes;
+            most = std::max(most, rowLargest<Sample>(row, width));
+            packGreyRow<true>(bits + static_cast<std::size_t>(y) * stride, row, width,
+                        [lut](const std::uint8_t* r, int x) { return lut[Sample::at(r, x)]; });
+        }
+        endStreaming();
+        return most;
+    });
+}
+
 // Converts one frame held as `height` rows of `rowBytes` bytes into the plane and the preview
-// that are given, both already of the frame's size.
+// that are given, both already of the frame's size. The preview is made at the scale of the
+// thread's previous frame (frames of one recording nearly always share it) and made again in
+// the rare case that the frame's largest sample asks for another.
 template <typename Sample>
 void convertFrame(const std::uint8_t* rows, std::size_t rowBytes, int width, int height, T2dArrays* plane,
                   Bitmap24* preview) {
@@ -84,8 +114,15 @@ void convertFrame(const std::uint8_t* rows, std::size_t rowBytes, int width, int
                         [](const std::uint8_t* row, int x) { return static_cast<float>(Sample::at(row, x)); });
     }
     if (preview) {
-        const std::uint8_t* const lut = greyLevels(largestSample<Sample>(rows, rowBytes, width, height));
-        fillGreyPreview(*preview, rowOf, [lut](const std::uint8_t* row, int x) { return lut[Sample::at(row, x)]; });
+        thread_local int guess = 0;
+        const int scale = previewScale(previewAndLargest<Sample>(rows, rowBytes, width, height, *preview,
+                                                                 greyLevels(guess)));
+        if (scale != guess) {
+            guess = scale;
+            const std::uint8_t* const lut = greyLevels(scale);
+            fillGreyPreview(*preview, rowOf,
+                            [lut](const std::uint8_t* row, int x) { return lut[Sample::at(row, x)]; });
+        }
     }
 }
 

@@ -27,6 +27,10 @@
 #include "platform/errors.h"
 #include "platform/parallel.h"
 
+#if defined(__SSE2__) && defined(__x86_64__)
+#include <emmintrin.h>
+#endif
+
 namespace kestrave {
 
 // JPEG, PNG and BMP pictures beyond these are refused before anything is allocated: a small
@@ -153,6 +157,47 @@ void fillPlaneByRows(T2dArrays& plane, RowOf rowOf, ValueIn value) {
     });
 }
 
+// Stores the 8 bytes of w at out. A streaming store goes around the caches, for a picture of
+// which little is read back soon; a thread that streams calls endStreaming() before it hands the
+// picture on.
+template <bool Streaming>
+inline void storeWord(std::uint8_t* out, std::uint64_t w) {
+#if defined(__SSE2__) && defined(__x86_64__)
+    if constexpr (Streaming) {
+        _mm_stream_si64(reinterpret_cast<long long*>(out), static_cast<long long>(w));
+        return;
+    }
+#endif
+    std::memcpy(out, &w, 8);
+}
+
+inline void endStreaming() {
+#if defined(__SSE2__) && defined(__x86_64__)
+    _mm_sfence();
+#endif
+}
+
+// Packs one row of a grey preview: pixel x of `out` gets blue = green = red = levelOf(source, x).
+// Everything arrives by value, so the byte stores alias none of it.
+template <bool Streaming = false, typename Source, typename LevelIn>
+void packGreyRow(std::uint8_t* out, Source source, int columns, LevelIn levelOf) {
+    int x = 0;
+    // Eight pixels make 24 bytes: three 64-bit words of the eight levels, each three times.
+    if constexpr (std::endian::native == std::endian::little) {
+        for (; x + 8 <= columns; x += 8, out += 24) {
+            std::uint64_t l[8];
+            for (int i = 0; i < 8; ++i) l[i] = levelOf(source, x + i);
+            const std::uint64_t w0 = l[0] * 0x010101u | l[1] * 0x010101u << 24 | l[2] * 0x0101u << 48;
+            const std::uint64_t w1 = l[2] | l[3] * 0x010101u << 8 | l[4] * 0x010101u << 32 | l[5] << 56;
+            const std::uint64_t w2 = l[5] * 0x0101u | l[6] * 0x010101u << 16 | l[7] * 0x010101u << 40;
+            storeWord<Streaming>(out, w0);
+            storeWord<Streaming>(out + 8, w1);
+            storeWord<Streaming>(out + 16, w2);
+        }
+    }
+    for (; x < columns; ++x, out += 3) out[0] = out[1] = out[2] = levelOf(source, x);
+}
+
 // Fills a grey preview, rows spread over the cores: pixel (x, y) gets blue = green = red =
 // level(rowOf(y), x). rowOf and level are copied into each thread.
 template <typename RowOf, typename LevelIn>
@@ -161,28 +206,8 @@ void fillGreyPreview(Bitmap24& preview, RowOf rowOf, LevelIn level) {
     std::uint8_t* const bits = preview.bits();
     const std::size_t stride = preview.stride();
     parallelForRange(0, preview.height(), [=](std::ptrdiff_t first, std::ptrdiff_t last) {
-        // Private copies: the byte stores below could alias anything reached through a pointer.
-        const int columns = width;
-        const LevelIn levelOf = level;
         for (std::ptrdiff_t y = first; y < last; ++y) {
-            const auto source = rowOf(static_cast<int>(y));
-            std::uint8_t* out = bits + static_cast<std::size_t>(y) * stride;
-            int x = 0;
-            // Eight pixels make 24 bytes: three 64-bit words of the eight levels, each three times.
-            if constexpr (std::endian::native == std::endian::little) {
-                for (; x + 8 <= columns; x += 8, out += 24) {
-                    std::uint64_t l[8];
-                    for (int i = 0; i < 8; ++i) l[i] = levelOf(source, x + i);
-                    const std::uint64_t w0 = l[0] * 0x010101u | l[1] * 0x010101u << 24 | l[2] * 0x0101u << 48;
-                    const std::uint64_t w1 =
-                        l[2] | l[3] * 0x010101u << 8 | l[4] * 0x010101u << 32 | l[5] << 56;
-                    const std::uint64_t w2 = l[5] * 0x0101u | l[6] * 0x010101u << 16 | l[7] * 0x010101u << 40;
-                    std::memcpy(out, &w0, 8);
-                    std::memcpy(out + 8, &w1, 8);
-                    std::memcpy(out + 16, &w2, 8);
-                }
-            }
-            for (; x < columns; ++x, out += 3) out[0] = out[1] = out[2] = levelOf(source, x);
+            packGreyRow(bits + static_cast<std::size_t>(y) * stride, rowOf(static_cast<int>(y)), width, level);
         }
     });
 }

@@ -102,16 +102,42 @@ TEST(SerReader, EightBitFramesAndTheirGreyPreview) {
 }
 
 TEST(SerReader, PreviewScalesByThePowerOfTwoAboveTheLargestSample) {
+    // Frames of one file whose largest samples ask for different scales, read one after another
+    // (each row of nine pixels fills both the eight-pixel steps and the one left over).
+    struct Case {
+        std::vector<std::uint16_t> row;
+        double p;
+    };
+    const std::vector<Case> cases = {
+        {{4000, 2048, 0, 16, 1, 2, 3, 4, 4000}, 4096},  // 4000 -> 249, 2048 -> Round(127.47) = 127, 16 -> 1
+        {{100, 64, 0, 1, 2, 3, 99, 50, 7}, 128},
+        {{65535, 32768, 0, 1, 257, 258, 65534, 128, 129}, 65536},
+        {{0, 0, 0, 0, 0, 0, 0, 0, 1}, 1},
+    };
     TempDir dir;
-    SerParams params{.width = 4, .height = 1, .pixelDepth = 12, .frameCount = 1};
-    writeFile(dir / "v.ser", makeSer(params, {4000, 2048, 0, 16}));
+    SerParams params{.width = 9, .height = 2, .pixelDepth = 16, .frameCount = static_cast<int>(cases.size())};
+    std::vector<std::uint16_t> samples;
+    for (const Case& c : cases)
+        for (int y = 0; y < params.height; ++y) samples.insert(samples.end(), c.row.begin(), c.row.end());
+    writeFile(dir / "v.ser", makeSer(params, samples));
     Targets t;
     ASSERT_TRUE(OpenSerFile(dir / "v.ser", t.plane, t.preview, t.state).opened);
-    // P = 4096: 4000 -> Round(4000 / 4097 x 255) = 249, 2048 -> Round(127.47) = 127, 16 -> 1.
     EXPECT_EQ(t.preview.pixel(0, 0)[2], 249);
     EXPECT_EQ(t.preview.pixel(1, 0)[2], 127);
-    EXPECT_EQ(t.preview.pixel(2, 0)[2], 0);
     EXPECT_EQ(t.preview.pixel(3, 0)[2], 1);
+    for (int f : {0, 1, 2, 3, 2, 0}) {
+        ASSERT_TRUE(ReadSerFrame(dir / "v.ser", f, t.plane, t.preview, t.state));
+        const Case& c = cases[static_cast<std::size_t>(f)];
+        for (int y = 0; y < params.height; ++y) {
+            for (int x = 0; x < params.width; ++x) {
+                const int level = static_cast<int>(std::nearbyint(c.row[x] / (c.p + 1.0) * 255.0));
+                const std::uint8_t* px = t.preview.pixel(x, y);
+                EXPECT_EQ(px[0], level) << "frame " << f << " at " << x << "," << y;
+                EXPECT_EQ(px[1], level);
+                EXPECT_EQ(px[2], level);
+            }
+        }
+    }
 }
 
 TEST(SerReader, BayerColourIdsSwitchDebayeringOn) {
