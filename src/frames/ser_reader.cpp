@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <bit>
 #include <cmath>
 #include <limits>
@@ -103,7 +104,7 @@ std::uint16_t previewAndLargest(const std::uint8_t* rows, std::size_t rowBytes, 
 
 // Converts one frame held as `height` rows of `rowBytes` bytes into the plane and the preview
 // that are given, both already of the frame's size. The preview is made at the scale of the
-// thread's previous frame (frames of one recording nearly always share it) and made again in
+// previous frame read (frames of one recording nearly always share it) and made again in
 // the rare case that the frame's largest sample asks for another.
 template <typename Sample>
 void convertFrame(const std::uint8_t* rows, std::size_t rowBytes, int width, int height, T2dArrays* plane,
@@ -114,11 +115,13 @@ void convertFrame(const std::uint8_t* rows, std::size_t rowBytes, int width, int
                         [](const std::uint8_t* row, int x) { return static_cast<float>(Sample::at(row, x)); });
     }
     if (preview) {
-        thread_local int guess = 0;
+        // Shared by the reader threads, so that each thread's first frame starts from it too.
+        static std::atomic<int> lastScale{0};
+        const int guess = lastScale.load(std::memory_order_relaxed);
         const int scale = previewScale(previewAndLargest<Sample>(rows, rowBytes, width, height, *preview,
                                                                  greyLevels(guess)));
         if (scale != guess) {
-            guess = scale;
+            lastScale.store(scale, std::memory_order_relaxed);
             const std::uint8_t* const lut = greyLevels(scale);
             fillGreyPreview(*preview, rowOf,
                             [lut](const std::uint8_t* row, int x) { return lut[Sample::at(row, x)]; });
