@@ -83,9 +83,13 @@ const std::uint8_t* greyLevels(int scale) {
 }
 
 // Fills the preview with the levels of `lut` and gives the frame's largest sample, found in the
-// same sweep: each row is scanned just before it is converted.
-template <typename Sample>
-std::uint16_t previewAndLargest(const std::uint8_t* rows, std::size_t rowBytes, int width, int height,
+// same sweep: each row is scanned just before it is converted. Previews of StreamedPreviewBytes
+// and more are written around the caches: with the frames in flight they would not stay there,
+// and the alignment and the optimizer read back only a box of each.
+constexpr std::size_t StreamedPreviewBytes = std::size_t{2} << 20;
+
+template <bool Streaming, typename Sample>
+std::uint16_t storePreviewAndLargest(const std::uint8_t* rows, std::size_t rowBytes, int width, int height,
                                 Bitmap24& preview, const std::uint8_t* lut) {
     std::uint8_t* const bits = preview.bits();
     const std::size_t stride = preview.stride();
@@ -94,12 +98,20 @@ std::uint16_t previewAndLargest(const std::uint8_t* rows, std::size_t rowBytes, 
         for (std::ptrdiff_t y = first; y < last; ++y) {
             const std::uint8_t* row = rows + static_cast<std::size_t>(y) * rowBytes;
             most = std::max(most, rowLargest<Sample>(row, width));
-            packGreyRow<true>(bits + static_cast<std::size_t>(y) * stride, row, width,
-                        [lut](const std::uint8_t* r, int x) { return lut[Sample::at(r, x)]; });
+            packGreyRow<Streaming>(bits + static_cast<std::size_t>(y) * stride, row, width,
+                                   [lut](const std::uint8_t* r, int x) { return lut[Sample::at(r, x)]; });
         }
-        endStreaming();
+        if constexpr (Streaming) endStreaming();
         return most;
     });
+}
+
+template <typename Sample>
+std::uint16_t previewAndLargest(const std::uint8_t* rows, std::size_t rowBytes, int width, int height,
+                                Bitmap24& preview, const std::uint8_t* lut) {
+    if (preview.stride() * static_cast<std::size_t>(height) >= StreamedPreviewBytes)
+        return storePreviewAndLargest<true, Sample>(rows, rowBytes, width, height, preview, lut);
+    return storePreviewAndLargest<false, Sample>(rows, rowBytes, width, height, preview, lut);
 }
 
 // Converts one frame held as `height` rows of `rowBytes` bytes into the plane and the preview
