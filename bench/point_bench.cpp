@@ -94,19 +94,12 @@ void BM_PointOptimizer(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * Frames * Points);
 }
 
-BENCHMARK(BM_PointAlignment)
-    ->Arg(1)
-    ->Arg(allThreads())
-    ->ArgName("threads")
-    ->Iterations(1)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
-BENCHMARK(BM_PointOptimizer)
-    ->Arg(1)
-    ->Arg(allThreads())
-    ->ArgName("threads")
-    ->Iterations(1)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
+// Each pass once at one thread and once at every thread.
+void atOneAndAllThreads(benchmark::internal::Benchmark* b) {
+    b->Arg(1)->Arg(allThreads())->ArgName("threads")->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+}
+
+BENCHMARK(BM_PointAlignment)->Apply(atOneAndAllThreads);
+BENCHMARK(BM_PointOptimizer)->Apply(atOneAndAllThreads);
 
 }  // namespace
