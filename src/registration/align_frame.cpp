@@ -22,7 +22,7 @@ Area readable(const AlignInputs& inputs, const Bitmap24& picture) {
 }
 
 void sizeEngine(FftEngine& fft, int n) {
-    if (fft.FFTSize != n) InitFFT(fft, n);
+    if (fft.FFTSize != n) InitFFTWorkspace(fft, n);
 }
 
 // The n x n box whose top-left pixel is (left, top); pixels outside the frame are black.
@@ -102,6 +102,31 @@ int shiftOfPeak(int index, int n) {
 
 namespace {
 
+// Lines of the plane taken together when a box is read: each row of the picture gives a cell to
+// each of them, and their cache lines stay at hand while the rows go by.
+constexpr int LinesAtOnce = 32;
+
+// Cell [x][y] of `lines` (lines of n cells) := the green byte of picture pixel (left + x, top + y)
+// for x0 <= x < x1, y0 <= y < y1, read row by row in strips of LinesAtOnce columns. Returns the
+// sum of the bytes.
+std::uint64_t greenBytesIntoLines(const Bitmap24& picture, int left, int top, int x0, int x1, int y0, int y1,
+                                  float* lines, int n) {
+    std::uint64_t sum = 0;
+    for (int xs = x0; xs < x1; xs += LinesAtOnce) {
+        const int xe = std::min(x1, xs + LinesAtOnce);
+        float* const strip = lines + static_cast<std::ptrdiff_t>(xs) * n;
+        for (int y = y0; y < y1; ++y) {
+            const std::uint8_t* p = picture.pixel(left + xs, top + y) + 1;
+            float* cell = strip + y;
+            for (int x = xs; x < xe; ++x, p += 3, cell += n) {
+                *cell = static_cast<float>(*p);
+                sum += *p;
+            }
+        }
+    }
+    return sum;
+}
+
 // The levels of the box pixels inside the frame, less their mean, into the engine's real plane
 // (the imaginary plane zeroed). The mean is taken over the pixels inside alone, and the cells
 // outside become -mean once it is taken off.
@@ -120,16 +145,12 @@ void readBoxLevels(const AlignInputs& inputs, const Bitmap24& frame, int left, i
     double count = 0.0;
     // A grey level with nothing taken off is the green byte itself.
     const bool plain = !options.Colourstack && !options.levels.biasSubtract && inputs.dark == nullptr;
+    if (plain) {
+        // Whole bytes: their sum is exact in any order.
+        const std::uint64_t bytes = greenBytesIntoLines(frame, left, top, x0, x1, y0, y1, re, n);
+        sum = static_cast<double>(bytes);
+    }
     for (int y = y0; y < y1; ++y) {
-        if (plain && x0 < x1) {
-            const std::uint8_t* p = frame.pixel(left + x0, top + y) + 1;
-            float* cell = re + static_cast<std::size_t>(x0) * n + y;
-            for (int x = x0; x < x1; ++x, p += 3, cell += n) {
-                const auto v = static_cast<float>(*p);
-                *cell = v;
-                sum += v;
-            }
-        }
         for (int x = plain ? x1 : x0; x < x1; ++x) {
             const float* dark = inputs.dark ? &(*inputs.dark)[left + x][top + y] : nullptr;
             const float v =
@@ -148,7 +169,8 @@ void readBoxLevels(const AlignInputs& inputs, const Bitmap24& frame, int left, i
 
 // Band mask, whitening of the frame spectrum, and the reference times its conjugate. With
 // `bandLines`, a line the mask shuts wholly becomes 0.
-void crossPowerSpectrum(const AlignInputs& inputs, const std::vector<std::uint8_t>* bandLines, FftEngine& fft) {
+void crossPowerSpectrum(const AlignInputs& inputs, const std::vector<std::uint8_t>* bandLines,
+                        FftEngine& fft) {
     const RegistrationState& reference = *inputs.registration;
     const int n = inputs.engine->FFTSize;
     for (int i = 0; i < n; ++i) {
@@ -273,17 +295,15 @@ Overlap readComparedLevels(const AlignInputs& inputs, const Bitmap24& frame, con
                 sumF += f;
                 sumR += r;
             }
-        } else {
-            for (int y = o.y0; y < o.y1; ++y) {
-                const std::uint8_t f = frame.pixel(fX + x + sx, fY + y + sy)[1];
-                const std::uint8_t r = reference.pixel(fX + x, fY + y)[1];
-                cellF[y] = f;
-                cellR[y] = r;
-                bytesF += f;
-                bytesR += r;
-            }
         }
         o.count += std::max(0, o.y1 - o.y0);
+    }
+    if (!colour && overlapping) {
+        // Row by row, a strip of lines at a time (whole bytes: the sums are exact in any order).
+        bytesF = greenBytesIntoLines(frame, fX + sx, fY + sy, o.x0, o.x1, o.y0, o.y1,
+                                     re + static_cast<std::ptrdiff_t>(h) * n + h, n);
+        bytesR = greenBytesIntoLines(reference, fX, fY, o.x0, o.x1, o.y0, o.y1,
+                                     im + static_cast<std::ptrdiff_t>(h) * n + h, n);
     }
     if (!colour) {
         sumF = static_cast<double>(bytesF);
@@ -328,16 +348,17 @@ double gradientQuality(const AlignOptions& options, const Bitmap24& frame, const
     // byte alone, so only that one is read and shrunk).
     const int firstByte = options.Colourstack ? 0 : 1, lastByte = options.Colourstack ? 2 : 1;
     const std::size_t nn = static_cast<std::size_t>(n) * n;
-    scratch.boxBytes.resize(3 * nn);
-    for (int c = firstByte; c <= lastByte; ++c)
-        copyBoxByte(frame, area, left, top, n, c, scratch.boxBytes.data() + c * nn);
+    // Only the planes read are kept: plane c - firstByte holds byte c.
+    scratch.boxBytes.resize(static_cast<std::size_t>(lastByte - firstByte + 1) * nn);
+    const auto boxPlane = [&](int c) { return scratch.boxBytes.data() + (c - firstByte) * nn; };
+    for (int c = firstByte; c <= lastByte; ++c) copyBoxByte(frame, area, left, top, n, c, boxPlane(c));
     for (int s = 1; s <= 3; ++s) {
         const int m = n / (s + 1);
         const std::size_t mm = static_cast<std::size_t>(m) * m;
         scratch.smallLevels.resize(3 * mm);
         std::uint8_t* small = scratch.smallLevels.data();
         for (int c = firstByte; c <= lastByte; ++c)
-            scratch.downscaler.shrink({scratch.boxBytes.data() + c * nn, 1, n}, n, m, {small + c * mm, 1, m});
+            scratch.downscaler.shrink({boxPlane(c), 1, n}, n, m, {small + c * mm, 1, m});
         for (int u = 0; u < m; ++u) {
             float* line = fft.FFTRe[u];
             for (int v = 0; v < m; ++v) {

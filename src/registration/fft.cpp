@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cassert>
 #include <cmath>
+#include <map>
+#include <mutex>
 #include <new>
 
 namespace kestrave {
@@ -12,7 +14,39 @@ void FftBytePlane::reset(int n) {
     cells_.assign(static_cast<std::size_t>(n) * static_cast<std::size_t>(n), 0);
 }
 
-void InitFFT(FftEngine& fft, int n) {
+namespace {
+
+// Distance of cell [i][j] from zero frequency in unshifted spectrum order: index i stands for
+// frequency i below h and i - N from h on.
+float frequencyRadius(int i, int j, int n) {
+    const int h = n / 2;
+    const int di = (i + h) % n - h, dj = (j + h) % n - h;
+    return static_cast<float>(std::sqrt(static_cast<double>(di * di + dj * dj)));
+}
+
+std::shared_ptr<const RadialBins> radialBinsFor(int n) {
+    static std::mutex mutex;
+    static std::map<int, std::shared_ptr<const RadialBins>> made;
+    const std::lock_guard lock(mutex);
+    std::shared_ptr<const RadialBins>& bins = made[n];
+    if (bins) return bins;
+    auto table = std::make_shared<RadialBins>();
+    table->ofCell.assign(static_cast<std::size_t>(n) * n, -1);
+    // bin = Round(radius - 1): zero frequency falls into bin -1 and is left out, like every
+    // radius beyond 255.5; bin 255 therefore never receives a sample.
+    for (int i = 0; i < n; ++i) {
+        for (int j = 0; j < n; ++j) {
+            const double bin = std::nearbyint(static_cast<double>(frequencyRadius(i, j, n)) - 1.0);
+            if (bin < 0.0 || bin > kRadialBins - 2) continue;
+            table->ofCell[static_cast<std::size_t>(i) * n + j] = static_cast<std::int16_t>(bin);
+            ++table->cells[static_cast<std::size_t>(bin)];
+        }
+    }
+    bins = std::move(table);
+    return bins;
+}
+
+void setSize(FftEngine& fft, int n) {
     assert(n >= 32 && n <= 512 && (n & (n - 1)) == 0);
     int bits = 0;
     while ((1 << bits) < n) ++bits;
@@ -23,32 +57,28 @@ void InitFFT(FftEngine& fft, int n) {
         fft.plan = FftPlan(n);
         fft.FFTRe.reset(n, n);
         fft.FFTIm.reset(n, n);
+    }
+    fft.radialBins = radialBinsFor(n);
+    BuildTransferTable(fft, 0.45, 4.5);
+}
+
+}  // namespace
+
+void InitFFT(FftEngine& fft, int n) {
+    setSize(fft, n);
+    if (fft.FFTFreqRadius.xCount() != n || fft.FFTBandMask.size() != n) {
         fft.FFTFreqRadius.reset(n, n);
         fft.FFTBandMask.reset(n);
         fft.FFTBandLines.assign(static_cast<std::size_t>(n), 0);
     }
-    // Exchanging the quadrants of the distance from the centre (h, h) gives the distance from
-    // cell 0, wrapping round: index i stands for frequency i below h and i - N from h on.
-    const int h = fft.FFTHalf;
     for (int i = 0; i < n; ++i) {
-        const int di = (i + h) % n - h;
         float* radius = fft.FFTFreqRadius[i];
-        for (int j = 0; j < n; ++j) {
-            const int dj = (j + h) % n - h;
-            radius[j] = static_cast<float>(std::sqrt(static_cast<double>(di * di + dj * dj)));
-        }
+        for (int j = 0; j < n; ++j) radius[j] = frequencyRadius(i, j, n);
     }
-    // bin = Round(radius - 1): zero frequency falls into bin -1 and is left out, like every
-    // radius beyond 255.5; bin 255 therefore never receives a sample.
-    fft.RadialBinOfCell.assign(static_cast<std::size_t>(n) * n, -1);
-    fft.RadialBinCells.fill(0);
-    for (std::size_t c = 0; c < fft.RadialBinOfCell.size(); ++c) {
-        const double bin = std::nearbyint(static_cast<double>(fft.FFTFreqRadius.data()[c]) - 1.0);
-        if (bin < 0.0 || bin > kRadialBins - 2) continue;
-        fft.RadialBinOfCell[c] = static_cast<std::int16_t>(bin);
-        ++fft.RadialBinCells[static_cast<std::size_t>(bin)];
-    }
-    BuildTransferTable(fft, 0.45, 4.5);
+}
+
+void InitFFTWorkspace(FftEngine& fft, int n) {
+    setSize(fft, n);
 }
 
 void FFT2DForward(FftEngine& fft) {

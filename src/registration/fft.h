@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "frames/plane.h"
@@ -35,6 +36,13 @@ private:
 constexpr int kRadialBins = 256;
 constexpr int kTransferEntries = 1001;
 
+// The radial profile's bin of each cell of an N x N spectrum, Round(distance from zero frequency
+// - 1), or -1 for a cell no bin takes; and the number of cells in each bin.
+struct RadialBins {
+    std::vector<std::int16_t> ofCell;
+    std::array<int, kRadialBins> cells{};
+};
+
 struct FftEngine {
     int FFTSize = 0;  // N
     int FFTHalf = 0;  // N / 2
@@ -50,12 +58,8 @@ struct FftEngine {
     // [i][0..N-1] of the mask, 1 where any of its frequencies passes.
     FftBytePlane FFTBandMask;
     std::vector<std::uint8_t> FFTBandLines;
-    // The radial profile's bin of each cell, Round(FFTFreqRadius - 1), or -1 for a cell no bin
-    // takes; and the number of cells in each bin.
-    std::vector<std::int16_t> RadialBinOfCell;
-    std::array<int, kRadialBins> RadialBinCells{};
-    // Working memory of RadialSpectrum: the magnitude of each cell.
-    std::vector<float> RadialMagnitudes;
+    // The radial profile's bin of each cell, one table per size shared by every engine.
+    std::shared_ptr<const RadialBins> radialBins;
 
     // Radial average of the normalised spectrum magnitude, and its largest bin.
     std::array<float, kRadialBins> RadialProfile{};
@@ -72,6 +76,9 @@ struct FftEngine {
 // Sets the size (a power of two from 32 to 512) and rebuilds every table; the planes are
 // cleared when the size changes. The transfer table is rebuilt with gamma 0.45 and slope 4.5.
 void InitFFT(FftEngine& fft, int n);
+// The same for an engine that only transforms and reads out spectra (a worker's copy): without
+// the distance plane and the band mask, which such an engine takes from the main one.
+void InitFFTWorkspace(FftEngine& fft, int n);
 
 // Transforms FFTRe/FFTIm in place, unscaled: first every line along the first index, then every
 // line along the second. Callers fill both planes (imaginary part zero for a real image).

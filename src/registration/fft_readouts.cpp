@@ -13,13 +13,16 @@ namespace kestrave {
 
 namespace {
 
+// |r + i i|.
+[[gnu::always_inline]] inline float magnitude(float r, float i) {
+    return std::sqrt(r * r + i * i);
+}
+
 // |re + i im| of each cell into `mag` (im may be null: then |re|); returns the largest.
 float magnitudes(const float* re, const float* im, std::size_t cells, float* mag) {
     float largest = 0.0f;
     for (std::size_t c = 0; c < cells; ++c) {
-        const float r = re[c];
-        const float i = im ? im[c] : 0.0f;
-        mag[c] = std::sqrt(r * r + i * i);
+        mag[c] = magnitude(re[c], im ? im[c] : 0.0f);
         largest = std::max(largest, mag[c]);
     }
     return largest;
@@ -62,18 +65,23 @@ void RadialSpectrum(FftEngine& fft, int mode, int hvsCentre) {
     ClearRadialSpectrum(fft);
     const int n = fft.FFTSize;
     const std::size_t cells = static_cast<std::size_t>(n) * n;
-    // The magnitudes normalised as the spectrum picture's, each bin's sum taken in cell order.
-    fft.RadialMagnitudes.resize(cells);
-    const float* mag = fft.RadialMagnitudes.data();
-    const double scale =
-        normalisingScale(magnitudes(fft.FFTRe.data(), fft.FFTIm.data(), cells, fft.RadialMagnitudes.data()));
+    const RadialBins& radial = *fft.radialBins;
+    // The magnitudes normalised as the spectrum picture's, each bin's sum taken in cell order;
+    // each magnitude is worked out again rather than kept (the same expression gives the same
+    // value).
+    const float* re = fft.FFTRe.data();
+    const float* im = fft.FFTIm.data();
+    float largest = 0.0f;
+    for (std::size_t c = 0; c < cells; ++c) largest = std::max(largest, magnitude(re[c], im[c]));
+    const double scale = normalisingScale(largest);
     std::array<double, kRadialBins> sums{};
-    const std::int16_t* bins = fft.RadialBinOfCell.data();
+    const std::int16_t* bins = radial.ofCell.data();
     for (std::size_t c = 0; c < cells; ++c)
-        if (bins[c] >= 0) sums[static_cast<std::size_t>(bins[c])] += std::min(mag[c] * scale, 1.0);
+        if (bins[c] >= 0)
+            sums[static_cast<std::size_t>(bins[c])] += std::min(magnitude(re[c], im[c]) * scale, 1.0);
     fft.RadialProfileMax = 0.0f;
     for (std::size_t b = 0; b < kRadialBins; ++b) {
-        const int count = fft.RadialBinCells[b];
+        const int count = radial.cells[b];
         fft.RadialProfile[b] = count > 0 ? static_cast<float>(sums[b] / count) : 0.0f;
         fft.RadialProfileMax = std::max(fft.RadialProfileMax, fft.RadialProfile[b]);
     }

@@ -102,6 +102,33 @@ TEST(Fft, RadialProfileNeverFillsBin255) {
     EXPECT_EQ(fft.RadialProfile[255], 0.0f);
 }
 
+// A worker's engine has no distance plane of its own: its profile of any spectrum must still be
+// the main engine's, bin for bin.
+TEST(Fft, WorkspaceEngineReadsOutTheMainEnginesProfile) {
+    for (int n : {64, 512}) {
+        FftEngine full, worker;
+        InitFFT(full, n);
+        InitFFTWorkspace(worker, n);
+        EXPECT_EQ(worker.FFTFreqRadius.xCount(), 0);
+        for (int i = 0; i < n; ++i) {
+            for (int j = 0; j < n; ++j) {
+                full.FFTRe[i][j] = worker.FFTRe[i][j] =
+                    static_cast<float>((i * 7919 + j * 104729) % 1000) - 500.0f;
+                full.FFTIm[i][j] = worker.FFTIm[i][j] = static_cast<float>((i * 31 + j * 17) % 97);
+            }
+        }
+        for (int mode : {0, 1}) {
+            RadialSpectrum(full, mode, 3);
+            RadialSpectrum(worker, mode, 3);
+            EXPECT_EQ(full.RadialProfile, worker.RadialProfile) << n << " " << mode;
+            EXPECT_EQ(full.RadialProfileMax, worker.RadialProfileMax);
+        }
+        // Made a full engine later, it gains the tables it lacked.
+        InitFFT(worker, n);
+        EXPECT_EQ(worker.FFTFreqRadius[3][4], 5.0f);
+    }
+}
+
 TEST(Fft, HumanVisionWeightingPeaksAtTheChosenCentre) {
     FftEngine fft;
     InitFFT(fft, 64);
