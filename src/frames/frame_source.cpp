@@ -10,7 +10,8 @@ namespace kestrave {
 
 int readAheadDepth(std::size_t frameBytes, std::size_t budget) {
     const std::size_t most = budget / std::max<std::size_t>(frameBytes, 1);
-    return static_cast<int>(std::clamp<std::size_t>(most, 2, static_cast<std::size_t>(std::max(threadCount(), 2))));
+    return static_cast<int>(
+        std::clamp<std::size_t>(most, 2, static_cast<std::size_t>(std::max(threadCount(), 2))));
 }
 
 // Frame j of the list goes into slot j mod K, K = depth + hold: the pass holds up to `hold`
@@ -18,8 +19,9 @@ int readAheadDepth(std::size_t frameBytes, std::size_t budget) {
 // back frame j - K, whose slot it takes.
 
 FramePrefetcher::FramePrefetcher(FrameSource& source, std::vector<int> frames, int depth, int hold,
-                                 FrameParts parts)
-    : source_(source), frames_(std::move(frames)) {
+                                 FrameParts parts, std::vector<RowBand> rows)
+    : source_(source), frames_(std::move(frames)), rows_(std::move(rows)) {
+    assert(rows_.empty() || rows_.size() == frames_.size());
     depth = std::max(depth, 1);
     hold = std::max(hold, 1);
     const int threads = threadCount();
@@ -44,6 +46,7 @@ FramePrefetcher::~FramePrefetcher() {
 }
 
 void FramePrefetcher::read(Slot& slot, std::size_t job) {
+    slot.buffers.PreviewRows = job < rows_.size() ? rows_[job] : RowBand{};
     slot.buffers.Samples = source_.readFrame(frames_[job], slot.buffers);
 }
 

@@ -51,8 +51,11 @@ struct FrameBuffers {
     // words are 0).
     bool Grey = false;
     FrameSamples Samples = FrameSamples::Bitmap;
-    // What the reader is to fill (set by the one who asks for the frame).
+    // What the reader is to fill (set by the one who asks for the frame), and the rows of the
+    // preview the pass reads when it asks for the preview alone (a reader may leave the others as
+    // they were).
     FrameParts Parts = FrameParts::Both;
+    RowBand PreviewRows;
 };
 
 inline bool wantsPreview(const FrameBuffers& buffers) {
@@ -84,9 +87,10 @@ int readAheadDepth(std::size_t frameBytes, std::size_t budget = ReadAheadBytes);
 // read with the parts the pass asked for.
 class FramePrefetcher {
 public:
-    // The pass holds at most `hold` frames at a time.
+    // The pass holds at most `hold` frames at a time. `rows`: none, or the preview rows the pass
+    // reads of each frame of the list.
     FramePrefetcher(FrameSource& source, std::vector<int> frames, int depth = 4, int hold = 1,
-                    FrameParts parts = FrameParts::Both);
+                    FrameParts parts = FrameParts::Both, std::vector<RowBand> rows = {});
     // Stops the workers (a read in progress finishes first) and discards frames not taken.
     ~FramePrefetcher();
     FramePrefetcher(const FramePrefetcher&) = delete;
@@ -112,10 +116,11 @@ private:
 
     FrameSource& source_;
     std::vector<int> frames_;
+    std::vector<RowBand> rows_;
     std::vector<Slot> slots_;
-    std::size_t nextJob_ = 0;     // next list position a worker takes
-    std::size_t nextHanded_ = 0;  // next list position next() returns
-    std::size_t released_ = 0;    // list positions given back by the pass
+    std::size_t nextJob_ = 0;         // next list position a worker takes
+    std::size_t nextHanded_ = 0;      // next list position next() returns
+    std::size_t released_ = 0;        // list positions given back by the pass
     std::size_t awaited_ = SIZE_MAX;  // the list position the pass waits for, if any
     bool stopping_ = false;
     std::mutex mutex_;

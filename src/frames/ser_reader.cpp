@@ -77,7 +77,8 @@ const std::uint8_t* greyLevels(int scale) {
         std::vector<std::uint8_t>& level = tables[k];
         level.resize(65536);
         const double range = std::ldexp(1.0, scale) + 1.0;
-        for (std::size_t s = 0; s < level.size(); ++s) level[s] = greyLevel(static_cast<double>(s), 0.0, range);
+        for (std::size_t s = 0; s < level.size(); ++s)
+            level[s] = greyLevel(static_cast<double>(s), 0.0, range);
     });
     return tables[k].data();
 }
@@ -88,9 +89,10 @@ const std::uint8_t* greyLevels(int scale) {
 // and the alignment and the optimizer read back only a box of each.
 constexpr std::size_t StreamedPreviewBytes = std::size_t{2} << 20;
 
+// The scale comes from every row; only the rows of `band` are converted.
 template <bool Streaming, typename Sample>
 std::uint16_t storePreviewAndLargest(const std::uint8_t* rows, std::size_t rowBytes, int width, int height,
-                                Bitmap24& preview, const std::uint8_t* lut) {
+                                     Bitmap24& preview, const std::uint8_t* lut, RowBand band) {
     std::uint8_t* const bits = preview.bits();
     const std::size_t stride = preview.stride();
     return largestOverRows(height, [=](std::ptrdiff_t first, std::ptrdiff_t last) {
@@ -98,6 +100,7 @@ std::uint16_t storePreviewAndLargest(const std::uint8_t* rows, std::size_t rowBy
         for (std::ptrdiff_t y = first; y < last; ++y) {
             const std::uint8_t* row = rows + static_cast<std::size_t>(y) * rowBytes;
             most = std::max(most, rowLargest<Sample>(row, width));
+            if (y < band.first || y >= band.end) continue;
             packGreyRow<Streaming>(bits + static_cast<std::size_t>(y) * stride, row, width,
                                    [lut](const std::uint8_t* r, int x) { return lut[Sample::at(r, x)]; });
         }
@@ -108,35 +111,37 @@ std::uint16_t storePreviewAndLargest(const std::uint8_t* rows, std::size_t rowBy
 
 template <typename Sample>
 std::uint16_t previewAndLargest(const std::uint8_t* rows, std::size_t rowBytes, int width, int height,
-                                Bitmap24& preview, const std::uint8_t* lut) {
+                                Bitmap24& preview, const std::uint8_t* lut, RowBand band) {
     if (preview.stride() * static_cast<std::size_t>(height) >= StreamedPreviewBytes)
-        return storePreviewAndLargest<true, Sample>(rows, rowBytes, width, height, preview, lut);
-    return storePreviewAndLargest<false, Sample>(rows, rowBytes, width, height, preview, lut);
+        return storePreviewAndLargest<true, Sample>(rows, rowBytes, width, height, preview, lut, band);
+    return storePreviewAndLargest<false, Sample>(rows, rowBytes, width, height, preview, lut, band);
 }
 
 // Converts one frame held as `height` rows of `rowBytes` bytes into the plane and the preview
-// that are given, both already of the frame's size. The preview is made at the scale of the
-// previous frame read (frames of one recording nearly always share it) and made again in
-// the rare case that the frame's largest sample asks for another.
+// that are given, both already of the frame's size (of the preview only the rows of `band`). The
+// preview is made at the scale of the previous frame read (frames of one recording nearly always
+// share it) and made again in the rare case that the frame's largest sample asks for another.
 template <typename Sample>
 void convertFrame(const std::uint8_t* rows, std::size_t rowBytes, int width, int height, T2dArrays* plane,
-                  Bitmap24* preview) {
+                  Bitmap24* preview, RowBand band) {
     const auto rowOf = [rows, rowBytes](int y) { return rows + y * rowBytes; };
     if (plane) {
-        fillPlaneByRows(*plane, rowOf,
-                        [](const std::uint8_t* row, int x) { return static_cast<float>(Sample::at(row, x)); });
+        fillPlaneByRows(*plane, rowOf, [](const std::uint8_t* row, int x) {
+            return static_cast<float>(Sample::at(row, x));
+        });
     }
     if (preview) {
         // Shared by the reader threads, so that each thread's first frame starts from it too.
         static std::atomic<int> lastScale{0};
         const int guess = lastScale.load(std::memory_order_relaxed);
-        const int scale = previewScale(previewAndLargest<Sample>(rows, rowBytes, width, height, *preview,
-                                                                 greyLevels(guess)));
+        const int scale = previewScale(
+            previewAndLargest<Sample>(rows, rowBytes, width, height, *preview, greyLevels(guess), band));
         if (scale != guess) {
             lastScale.store(scale, std::memory_order_relaxed);
             const std::uint8_t* const lut = greyLevels(scale);
-            fillGreyPreview(*preview, rowOf,
-                            [lut](const std::uint8_t* row, int x) { return lut[Sample::at(row, x)]; });
+            fillGreyPreview(
+                *preview, rowOf, [lut](const std::uint8_t* row, int x) { return lut[Sample::at(row, x)]; },
+                band);
         }
     }
 }
@@ -204,7 +209,7 @@ void SerFile::readFrame(int index, T2dArrays& plane, Bitmap24& preview) const {
     readFrame(index, &plane, &preview);
 }
 
-void SerFile::readFrame(int index, T2dArrays* plane, Bitmap24* preview) const {
+void SerFile::readFrame(int index, T2dArrays* plane, Bitmap24* preview, RowBand band) const {
     const std::uint64_t rowStride = static_cast<std::uint64_t>(header_.Width) * bytesPerSample_;
     const std::size_t rowBytes = static_cast<std::size_t>(width_) * bytesPerSample_;
     const std::uint64_t offset = SerHeaderSize + static_cast<std::uint64_t>(index) * frameBytes_;
@@ -214,11 +219,11 @@ void SerFile::readFrame(int index, T2dArrays* plane, Bitmap24* preview) const {
         file_.readRows(offset, rowStride, rowBytes, height_, bytes);
         sizeRawFrame(plane, preview, width_, height_);
         if (bytesPerSample_ == 1) {
-            convertFrame<Byte>(bytes.data(), rowBytes, width_, height_, plane, preview);
+            convertFrame<Byte>(bytes.data(), rowBytes, width_, height_, plane, preview, band);
         } else if (header_.LittleEndian == 1) {
-            convertFrame<WordSwapped>(bytes.data(), rowBytes, width_, height_, plane, preview);
+            convertFrame<WordSwapped>(bytes.data(), rowBytes, width_, height_, plane, preview, band);
         } else {
-            convertFrame<WordLE>(bytes.data(), rowBytes, width_, height_, plane, preview);
+            convertFrame<WordLE>(bytes.data(), rowBytes, width_, height_, plane, preview, band);
         }
     } catch (const std::bad_alloc&) {
         throw FileError("Not enough memory to read " + displayName(file_.path()));

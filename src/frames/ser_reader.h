@@ -58,8 +58,9 @@ public:
     // two at or above the frame's largest sample). Both take the frame size; they are written
     // only once the frame has been read whole. Throws FileError on a failed read.
     void readFrame(int index, T2dArrays& plane, Bitmap24& preview) const;
-    // As above, filling only those of the two that are given (not null).
-    void readFrame(int index, T2dArrays* plane, Bitmap24* preview) const;
+    // As above, filling only those of the two that are given (not null), and of the preview only
+    // the rows of `band` (its scale still comes from the whole frame).
+    void readFrame(int index, T2dArrays* plane, Bitmap24* preview, RowBand band = {}) const;
 
 private:
     explicit SerFile(FrameFile file);

@@ -198,16 +198,18 @@ void packGreyRow(std::uint8_t* out, Source source, int columns, LevelIn levelOf)
     for (; x < columns; ++x, out += 3) out[0] = out[1] = out[2] = levelOf(source, x);
 }
 
-// Fills a grey preview, rows spread over the cores: pixel (x, y) gets blue = green = red =
-// level(rowOf(y), x). rowOf and level are copied into each thread.
+// Fills a grey preview (the rows of `band` alone), rows spread over the cores: pixel (x, y) gets
+// blue = green = red = level(rowOf(y), x). rowOf and level are copied into each thread.
 template <typename RowOf, typename LevelIn>
-void fillGreyPreview(Bitmap24& preview, RowOf rowOf, LevelIn level) {
+void fillGreyPreview(Bitmap24& preview, RowOf rowOf, LevelIn level, RowBand band = {}) {
     const int width = preview.width();
     std::uint8_t* const bits = preview.bits();
     const std::size_t stride = preview.stride();
-    parallelForRange(0, preview.height(), [=](std::ptrdiff_t first, std::ptrdiff_t last) {
+    const int first = std::max(band.first, 0), end = std::min(band.end, preview.height());
+    parallelForRange(first, std::max(first, end), [=](std::ptrdiff_t first, std::ptrdiff_t last) {
         for (std::ptrdiff_t y = first; y < last; ++y) {
-            packGreyRow(bits + static_cast<std::size_t>(y) * stride, rowOf(static_cast<int>(y)), width, level);
+            packGreyRow(bits + static_cast<std::size_t>(y) * stride, rowOf(static_cast<int>(y)), width,
+                        level);
         }
     });
 }

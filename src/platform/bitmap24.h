@@ -5,9 +5,18 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 namespace kestrave {
+
+// The rows [first, end) of a picture that a pass reads; a reader asked for a band may leave the
+// picture's other rows as they were. The whole picture by default.
+struct RowBand {
+    int first = 0;
+    int end = std::numeric_limits<int>::max();
+    bool whole() const { return first <= 0 && end == std::numeric_limits<int>::max(); }
+};
 
 class Bitmap24 {
 public:
@@ -22,7 +31,9 @@ public:
     bool empty() const { return width_ <= 0 || height_ <= 0; }
     // Bytes from the start of one row to the start of the next: 3 * width rounded up to 4.
     std::size_t stride() const { return stride_; }
-    static std::size_t strideFor(int width) { return (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3}; }
+    static std::size_t strideFor(int width) {
+        return (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
+    }
 
     std::uint8_t* row(int y) { return data_.data() + static_cast<std::size_t>(y) * stride_; }
     const std::uint8_t* row(int y) const { return data_.data() + static_cast<std::size_t>(y) * stride_; }

@@ -119,10 +119,10 @@ std::vector<PassJob> passJobs(const FrameModel& model, int last, double threshol
 }
 
 // The steps of jobs [first, end): task t of the chunk works in workspaces[t] (one per thread, kept
-// from chunk to chunk so that their buffers are not made again). Every thread takes the next frame from the prefetcher (one at
-// a time, in list order) as it gets free, copies the parts it reads and optimizes it, so reading
-// and optimizing overlap. Every frame's steps depend only on the frame and the pass's reference,
-// so the results do not depend on which thread took which frame.
+// from chunk to chunk so that their buffers are not made again). Every thread takes the next frame from the
+// prefetcher (one at a time, in list order) as it gets free, copies the parts it reads and optimizes it, so
+// reading and optimizing overlap. Every frame's steps depend only on the frame and the pass's reference, so
+// the results do not depend on which thread took which frame.
 void optimizeChunk(OptimizerContext& context, const OptimizerOptions& options,
                    const OptimizerGeometry& geometry, const OptimizerReference& reference,
                    FramePrefetcher& prefetcher, std::vector<OptimizerWorkspace>& workspaces,
@@ -259,12 +259,20 @@ OptimizerPassResult Run_Optimizer(OptimizerContext& context, const OptimizerOpti
     const int step = std::max((maximum - 1) / 20, 1);
 
     std::vector<PassJob> jobs = passJobs(model, last, threshold, state.RelativeLimit);
+    // Each frame is read for its patches alone: the readers that can make only the rows those
+    // take are asked for no more. A frame's shifts change only once its patches are taken.
     std::vector<int> frames;
+    std::vector<RowBand> rows;
     frames.reserve(jobs.size());
-    for (const PassJob& job : jobs) frames.push_back(job.frame);
+    rows.reserve(jobs.size());
+    const int fieldCount = options.search.interlaced ? 2 : 1;
+    for (const PassJob& job : jobs) {
+        frames.push_back(job.frame);
+        rows.push_back(patchRows(model.FrameTable[job.frame], geometry, options.search, fieldCount));
+    }
     const std::size_t pictureBytes = Bitmap24::strideFor(model.FrameWidth) * std::max(model.FrameHeight, 1);
     FramePrefetcher prefetcher(context.frames, std::move(frames), readAheadDepth(pictureBytes), 1,
-                               FrameParts::Preview);
+                               FrameParts::Preview, std::move(rows));
     const auto chunk = static_cast<std::size_t>(std::max(step, ChunkFrames));
     std::vector<OptimizerWorkspace> workspaces(static_cast<std::size_t>(std::max(threadCount(), 1)));
 

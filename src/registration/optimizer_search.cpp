@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "frames/stretch.h"
 #include "platform/errors.h"
@@ -463,29 +464,59 @@ OptimizerReference buildReferenceWindow(const Bitmap24& Image1, const FrameModel
     return reference;
 }
 
+namespace {
+
+// Where the patch of a field starts: the slot's shift at the pass's scale, and the top-left pixel
+// of the part read, with one pixel of margin around it for the field interpolation's neighbours.
+struct PatchOrigin {
+    int startX = 0, startY = 0;
+    int left = 0, top = 0;
+};
+
+PatchOrigin patchOrigin(const TFrameRec& record, const OptimizerGeometry& g,
+                        const OptimizerSearchOptions& options, int field) {
+    PatchOrigin o;
+    const SlotShift start = shiftAtScale(record.Slots[optimizerSlot(options, field)], g.factor);
+    o.startX = start.X;
+    o.startY = start.Y;
+    if (g.resampled) {
+        o.left = roundToInt((g.featureX + o.startX) / g.scaleX) - g.patchReach - 1;
+        o.top = roundToInt((g.featureY + o.startY) / g.scaleY) - g.patchReach - 1;
+    } else {
+        o.left = g.featureX + o.startX - g.patchReach - 1;
+        o.top = g.featureY + o.startY - g.patchReach - 1;
+    }
+    return o;
+}
+
+}  // namespace
+
+RowBand patchRows(const TFrameRec& record, const OptimizerGeometry& g, const OptimizerSearchOptions& options,
+                  int fieldCount) {
+    RowBand band{std::numeric_limits<int>::max(), std::numeric_limits<int>::min()};
+    for (int field = 0; field < fieldCount; ++field) {
+        const int top = patchOrigin(record, g, options, field).top;
+        band.first = std::min(band.first, top);
+        band.end = std::max(band.end, top + g.patchSide + 2);
+    }
+    band.first = std::max(band.first, 0);
+    band.end = std::max(band.end, band.first);
+    return band;
+}
+
 FramePatch takeFramePatch(const Bitmap24& picture, const TFrameRec& record, const FrameModel& model,
                           const OptimizerGeometry& g, const OptimizerSearchOptions& options, int field) {
     FramePatch patch;
     patch.field = field;
-    const SlotShift start = shiftAtScale(record.Slots[optimizerSlot(options, field)], g.factor);
-    patch.startX = start.X;
-    patch.startY = start.Y;
+    const PatchOrigin origin = patchOrigin(record, g, options, field);
+    patch.startX = origin.startX;
+    patch.startY = origin.startY;
     patch.valid = picture.width() >= model.FrameWidth && picture.height() >= model.FrameHeight &&
                   model.FrameWidth > 0 && model.FrameHeight > 0;
     if (!patch.valid) return patch;
 
-    int coreLeft = 0;
-    int coreTop = 0;
-    if (g.resampled) {
-        coreLeft = roundToInt((g.featureX + patch.startX) / g.scaleX) - g.patchReach;
-        coreTop = roundToInt((g.featureY + patch.startY) / g.scaleY) - g.patchReach;
-    } else {
-        coreLeft = g.featureX + patch.startX - g.patchReach;
-        coreTop = g.featureY + patch.startY - g.patchReach;
-    }
-    // One pixel of margin around the part read, for the field interpolation's neighbours.
-    patch.left = coreLeft - 1;
-    patch.top = coreTop - 1;
+    patch.left = origin.left;
+    patch.top = origin.top;
     patch.pixels.resize(g.patchSide + 2, g.patchSide + 2);
     const int x0 = std::max(patch.left, 0);
     const int x1 = std::min(patch.left + patch.pixels.width(), model.FrameWidth);

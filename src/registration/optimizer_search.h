@@ -145,6 +145,10 @@ int optimizerSlot(const OptimizerSearchOptions& options, int field);
 FramePatch takeFramePatch(const Bitmap24& picture, const TFrameRec& record, const FrameModel& model,
                           const OptimizerGeometry& geometry, const OptimizerSearchOptions& options,
                           int field);
+// The rows of the frame picture that takeFramePatch reads for the first `fieldCount` fields of
+// the frame with record `record`, as it stands.
+RowBand patchRows(const TFrameRec& record, const OptimizerGeometry& geometry,
+                  const OptimizerSearchOptions& options, int fieldCount);
 
 // Scratch of one thread: the frame window and the pictures of the preparation.
 struct OptimizerWorkspace {

@@ -140,6 +140,39 @@ TEST(SerReader, PreviewScalesByThePowerOfTwoAboveTheLargestSample) {
     }
 }
 
+// A pass that reads only some rows of the preview gets them exactly as a whole read makes them,
+// at the scale of the whole frame (its largest sample lies outside the band), and the other rows
+// stay as they were, whether the scale of the frame before is kept or changes.
+TEST(SerReader, APreviewBandMakesItsRowsAsTheWholeFrameWould) {
+    TempDir dir;
+    for (int depth : {8, 16}) {
+        SerParams params{.width = 9, .height = 5, .pixelDepth = depth, .frameCount = 3};
+        const std::uint16_t top = depth == 8 ? 200 : 60000;
+        std::vector<std::uint16_t> samples;
+        for (int f = 0; f < params.frameCount; ++f)
+            for (int y = 0; y < params.height; ++y)
+                for (int x = 0; x < params.width; ++x)
+                    samples.push_back(y == 0 && x == 4
+                                          ? static_cast<std::uint16_t>(top >> (2 * f))
+                                          : static_cast<std::uint16_t>((x * 7 + y * 3 + f) % 40));
+        const auto file = dir / ("band" + std::to_string(depth) + ".ser");
+        writeFile(file, makeSer(params, samples));
+        const SerFile ser(file);
+        for (int f : {0, 1, 1, 2, 0}) {
+            Bitmap24 whole, band(params.width, params.height);
+            std::fill(band.bits(), band.bits() + band.byteCount(), std::uint8_t{77});
+            ser.readFrame(f, nullptr, &whole);
+            ser.readFrame(f, nullptr, &band, RowBand{2, 4});
+            for (int y = 0; y < params.height; ++y) {
+                const bool inside = y >= 2 && y < 4;
+                for (int x = 0; x < params.width; ++x)
+                    EXPECT_EQ(band.pixel(x, y)[1], inside ? whole.pixel(x, y)[1] : 77)
+                        << depth << " bits, frame " << f << " at " << x << "," << y;
+            }
+        }
+    }
+}
+
 TEST(SerReader, BayerColourIdsSwitchDebayeringOn) {
     TempDir dir;
     const std::pair<int, int> items[] = {{8, 1}, {9, 0}, {10, 3}, {11, 2}, {16, -1}};
