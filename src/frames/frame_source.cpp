@@ -19,9 +19,9 @@ int readAheadDepth(std::size_t frameBytes, std::size_t budget) {
 // back frame j - K, whose slot it takes.
 
 FramePrefetcher::FramePrefetcher(FrameSource& source, std::vector<int> frames, int depth, int hold,
-                                 FrameParts parts, std::vector<RowBand> rows)
-    : source_(source), frames_(std::move(frames)), rows_(std::move(rows)) {
-    assert(rows_.empty() || rows_.size() == frames_.size());
+                                 FrameParts parts, RowsOf rows)
+    : source_(source), frames_(std::move(frames)) {
+    if (parts == FrameParts::Preview && source.makesPreviewBands()) rows_ = std::move(rows);
     depth = std::max(depth, 1);
     hold = std::max(hold, 1);
     const int threads = threadCount();
@@ -46,7 +46,7 @@ FramePrefetcher::~FramePrefetcher() {
 }
 
 void FramePrefetcher::read(Slot& slot, std::size_t job) {
-    slot.buffers.PreviewRows = job < rows_.size() ? rows_[job] : RowBand{};
+    slot.buffers.PreviewRows = rows_ ? rows_(job) : RowBand{};
     slot.buffers.Samples = source_.readFrame(frames_[job], slot.buffers);
 }
 

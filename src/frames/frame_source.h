@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -74,6 +75,9 @@ public:
     // How many readFrame calls may run at once, each on its own FrameBuffers. A reader that keeps
     // state between calls answers 1 (the default); its reads still overlap the pass's own work.
     virtual int maxConcurrentReads() const { return 1; }
+    // Whether a read of the preview alone makes only the rows asked for (PreviewRows); readers
+    // that always make the whole picture answer false (the default).
+    virtual bool makesPreviewBands() const { return false; }
 };
 
 // Frames read ahead of a pass: one per thread, as far as `budget` bytes of frames of `frameBytes`
@@ -87,10 +91,14 @@ int readAheadDepth(std::size_t frameBytes, std::size_t budget = ReadAheadBytes);
 // read with the parts the pass asked for.
 class FramePrefetcher {
 public:
-    // The pass holds at most `hold` frames at a time. `rows`: none, or the preview rows the pass
-    // reads of each frame of the list.
+    // The preview rows the pass reads of the frame at a list position, asked when its read starts
+    // (on a reading thread).
+    using RowsOf = std::function<RowBand(std::size_t position)>;
+    // The pass holds at most `hold` frames at a time. `rows`: none (whole pictures), or the rows
+    // to ask a source for that makes bands; every frame handed over says in PreviewRows which rows
+    // its preview holds.
     FramePrefetcher(FrameSource& source, std::vector<int> frames, int depth = 4, int hold = 1,
-                    FrameParts parts = FrameParts::Both, std::vector<RowBand> rows = {});
+                    FrameParts parts = FrameParts::Both, RowsOf rows = {});
     // Stops the workers (a read in progress finishes first) and discards frames not taken.
     ~FramePrefetcher();
     FramePrefetcher(const FramePrefetcher&) = delete;
@@ -116,7 +124,7 @@ private:
 
     FrameSource& source_;
     std::vector<int> frames_;
-    std::vector<RowBand> rows_;
+    RowsOf rows_;
     std::vector<Slot> slots_;
     std::size_t nextJob_ = 0;         // next list position a worker takes
     std::size_t nextHanded_ = 0;      // next list position next() returns

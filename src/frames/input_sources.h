@@ -94,6 +94,8 @@ public:
     SerInputSource(const std::filesystem::path& file, FrameSourceOptions options);
     FrameSamples readFrame(int frame, FrameBuffers& into) override;
     int maxConcurrentReads() const override;
+    // Bands of grey previews; a debayered picture is made whole.
+    bool makesPreviewBands() const override { return !options().DebayerEnabled; }
     int frameCount() const { return ser_.frameCount(); }
 
 private:

@@ -21,8 +21,11 @@ constexpr int TrackedPerThread = 4;
 constexpr std::size_t BatchBytes = std::size_t{64} << 20;
 constexpr std::size_t PrefetchBytes = std::size_t{64} << 20;
 
+struct FrameSlot;
+
 // One frame of the pass, and its one unit of alignment (two for interlaced input, one per field).
 struct Unit {
+    FrameSlot* slot = nullptr;
     int field = 0;
     const Bitmap24* picture = nullptr;
     // The chart shows the frame's spectrum.
@@ -45,6 +48,8 @@ const Correlation* triedAt(const Unit& unit, std::array<int, 2> offset) {
 struct FrameSlot {
     int frame = -1;
     Bitmap24 picture;
+    // The rows of the picture that were made (see Pass::rowsToRead).
+    RowBand rows;
     bool wrongSize = false;
     // The two fields of an interlaced frame, each completed from its own lines.
     std::array<Bitmap24, 2> fields;
@@ -142,6 +147,12 @@ private:
     bool frameStart(int frame);
     bool commit(FrameSlot& slot);
     void finishRanking();
+    RowBand rowsToRead(std::size_t position) const;
+    void needRows(Unit& unit, int first, int end);
+    void needBox(Unit& unit, int ty);
+    void needGrade(Unit& unit, int sy);
+    void readWhole(FrameSlot& slot);
+    const Bitmap24& shown(const Unit& unit) const;
 
     AlignContext& c_;
     const AlignmentPassOptions& o_;
@@ -153,6 +164,12 @@ private:
     std::vector<bool> measured_;
     ScratchPool scratches_;
     PassProgress progress_{c_, o_};
+    // An unattended pass reads of most frames only the rows around the box (see rowsToRead): the
+    // tracking's latest vertical offset leads where.
+    bool banded_ = false;
+    std::atomic<int> trackY_{0};
+    int boxTop_ = 0;
+    int boxSize_ = 0;
 };
 
 AlignmentPassResult Pass::run() {
@@ -208,8 +225,15 @@ bool Pass::measureFrames() {
     const int ahead = static_cast<int>(std::clamp<std::size_t>(
         PrefetchBytes / std::max<std::size_t>(3 * frameBytes, 1), static_cast<std::size_t>(threadCount()),
         static_cast<std::size_t>(std::max(batch, threadCount()))));
+    // Nobody looks at the frames of a batch run, and it asks nothing of them: most are read only
+    // where the box can fall (interlaced frames are read whole, their fields are made from it).
+    banded_ = c_.program.BatchMode && !o_.align.interlaced;
+    trackY_ = c_.program.TrackOffsetY;
+    boxTop_ = c_.registration.BoxTop;
+    boxSize_ = c_.fft.FFTSize;
     FramePrefetcher prefetcher(source_, frames_, tracking ? std::min(batch, ahead) : batch, 1,
-                               FrameParts::Preview);
+                               FrameParts::Preview,
+                               [this](std::size_t position) { return rowsToRead(position); });
     if (tracking) return measureTracked(prefetcher, static_cast<std::size_t>(batch));
     return measureInParallel(prefetcher, static_cast<std::size_t>(batch));
 }
@@ -218,12 +242,15 @@ void Pass::fetch(FrameSlot& slot, int frame, FramePrefetcher& prefetcher) {
     // The pass keeps the picture and gives the buffers back at once, with the old picture in them
     // for the next read to overwrite.
     slot.frame = frame;
-    std::swap(slot.picture, prefetcher.next().Preview);
+    FrameBuffers& read = prefetcher.next();
+    std::swap(slot.picture, read.Preview);
+    slot.rows = read.PreviewRows;
     prefetcher.release();
     slot.wrongSize = !pictureFitsInput(slot.picture, c_.model);
     const bool interlaced = o_.align.interlaced;
     slot.units.assign(slot.wrongSize ? 0 : interlaced ? 2 : 1, Unit{});
     for (std::size_t u = 0; u < slot.units.size(); ++u) {
+        slot.units[u].slot = &slot;
         slot.units[u].field = static_cast<int>(u);
         slot.units[u].picture = interlaced ? &slot.fields[u] : &slot.picture;
         slot.units[u].charted = aligner_->inputs().chartsSpectrumOf(frame);
@@ -260,9 +287,12 @@ bool Pass::measureInParallel(FramePrefetcher& prefetcher, std::size_t batch) {
             for (std::size_t i; (i = taken.fetch_add(1)) < units.size();) {
                 auto [slot, unit] = units[i];
                 prepare(*slot, *unit);
+                needBox(*unit, 0);
                 unit->correlation = correlateBox(inputs, *unit->picture, 0, 0, *scratch, unit->charted);
+                const int sy = shiftOfPeak(unit->correlation.pj, n);
+                needGrade(*unit, sy);
                 unit->grade = gradeAlignedBox(inputs, *unit->picture, shiftOfPeak(unit->correlation.pi, n),
-                                              shiftOfPeak(unit->correlation.pj, n), *scratch);
+                                              sy, *scratch);
             }
             scratches_.give(std::move(scratch));
         });
@@ -287,11 +317,16 @@ bool Pass::commit(FrameSlot& slot) {
         aligner_->showSurface(unit.correlation);
         const Verdict verdict = aligner_->decide(unit.correlation, *unit.picture);
         if (verdict.skipped) continue;
-        if (verdict.sx != unit.grade.sx || verdict.sy != unit.grade.sy)
+        if (verdict.sx != unit.grade.sx || verdict.sy != unit.grade.sy) {
+            needGrade(unit, verdict.sy);
             unit.grade = gradeAlignedBox(aligner_->inputs(), *unit.picture, verdict.sx, verdict.sy,
                                          aligner_->scratch());
-        aligner_->finish(verdict, unit.correlation, unit.grade, *unit.picture);
-        if (!verdict.result) aligner_->alignPicture(*unit.picture);
+        }
+        aligner_->finish(verdict, unit.correlation, unit.grade, shown(unit));
+        if (!verdict.result) {
+            readWhole(slot);
+            aligner_->alignPicture(*unit.picture);
+        }
     }
     return !c_.progress.cancelRequested();
 }
@@ -394,6 +429,7 @@ void Pass::gradeSettled(Unit* unit, AlignScratch& scratch) {
     const Correlation* c = unit != nullptr ? triedAt(*unit, unit->expected) : nullptr;
     if (c == nullptr) return;
     const std::array<int, 2> shift = shiftOf(*c, c_.fft.FFTSize);
+    needGrade(*unit, shift[1]);
     unit->grade = gradeAlignedBox(aligner_->inputs(), *unit->picture, shift[0], shift[1], scratch);
     unit->graded = true;
 }
@@ -401,6 +437,7 @@ void Pass::gradeSettled(Unit* unit, AlignScratch& scratch) {
 // Correlates the unit at its expected offset unless it was measured there.
 const Correlation* Pass::correlate(Unit& unit, AlignScratch& scratch) {
     if (const Correlation* c = triedAt(unit, unit.expected); c != nullptr) return c;
+    needBox(unit, unit.expected[1]);
     return &unit.tried.emplace_back(correlateBox(aligner_->inputs(), *unit.picture, unit.expected[0],
                                                  unit.expected[1], scratch, unit.charted));
 }
@@ -477,18 +514,26 @@ bool Pass::walk(std::vector<TrackedStep>& steps) {
             if (!alignment.HaltRequested) {
                 const std::array<int, 2> offset = aligner_->boxOffset();
                 const Correlation* correlation = triedAt(*unit, offset);
-                if (correlation == nullptr)
+                if (correlation == nullptr) {
+                    needBox(*unit, offset[1]);
                     correlation = &unit->tried.emplace_back(correlateBox(
                         inputs, *unit->picture, offset[0], offset[1], aligner_->scratch(), unit->charted));
+                }
                 aligner_->showSurface(*correlation);
                 const Verdict verdict = aligner_->decide(*correlation, *unit->picture);
                 if (!verdict.skipped) {
-                    if (!unit->graded || verdict.sx != unit->grade.sx || verdict.sy != unit->grade.sy)
+                    if (!unit->graded || verdict.sx != unit->grade.sx || verdict.sy != unit->grade.sy) {
+                        needGrade(*unit, verdict.sy);
                         unit->grade = gradeAlignedBox(inputs, *unit->picture, verdict.sx, verdict.sy,
                                                       aligner_->scratch());
-                    aligner_->finish(verdict, *correlation, unit->grade, *unit->picture);
-                    if (!verdict.result) aligner_->alignPicture(*unit->picture);
+                    }
+                    aligner_->finish(verdict, *correlation, unit->grade, shown(*unit));
+                    if (!verdict.result) {
+                        readWhole(*step.slot);
+                        aligner_->alignPicture(*unit->picture);
+                    }
                 }
+                trackY_.store(c_.program.TrackOffsetY, std::memory_order_relaxed);
             }
         }
         if (step.lastOfFrame && c_.progress.cancelRequested()) return false;
@@ -505,6 +550,54 @@ bool Pass::frameStart(int frame) {
     }
     c_.alignment.AviSegmentFirst = progress_.segmentFirst();
     return keepGoing;
+}
+
+// Without a band every frame is read whole. With one, a frame whose spectrum the chart shows is
+// read whole (the view draws only whole frames); the others from the rows around where the box
+// stands now, a margin above and below for the tracking's moves until the frame's turn. A box
+// read outside the rows made has the frame read again whole (needRows).
+RowBand Pass::rowsToRead(std::size_t position) const {
+    const int frame = frames_[position];
+    if (!banded_ || aligner_->inputs().chartsSpectrumOf(frame)) return {};
+    const int margin = std::max(32, boxSize_ / 4);
+    const int top = boxTop_ + trackY_.load(std::memory_order_relaxed);
+    return {std::max(top - margin, 0), std::max(top + boxSize_ + margin, 0)};
+}
+
+void Pass::needRows(Unit& unit, int first, int end) {
+    FrameSlot& slot = *unit.slot;
+    if (slot.rows.whole()) return;
+    first = std::max(first, 0);
+    end = std::min(end, c_.model.FrameHeight);
+    if (first >= end || (first >= slot.rows.first && end <= slot.rows.end)) return;
+    readWhole(slot);
+}
+
+// The rows of the box read at vertical offset ty (correlateBox).
+void Pass::needBox(Unit& unit, int ty) {
+    const int top = boxTop_ + ty;
+    needRows(unit, top, top + boxSize_);
+}
+
+// The rows of the box graded at vertical shift sy (gradeAlignedBox).
+void Pass::needGrade(Unit& unit, int sy) {
+    const int top = c_.program.FeatureY - boxSize_ / 2 + sy;
+    needRows(unit, top, top + boxSize_);
+}
+
+void Pass::readWhole(FrameSlot& slot) {
+    if (slot.rows.whole()) return;
+    FrameBuffers whole;
+    whole.Parts = FrameParts::Preview;
+    std::swap(whole.Preview, slot.picture);
+    source_.readFrame(slot.frame, whole);
+    std::swap(whole.Preview, slot.picture);
+    slot.rows = {};
+}
+
+// The picture the view may draw: only a whole one.
+const Bitmap24& Pass::shown(const Unit& unit) const {
+    return unit.slot->rows.whole() ? *unit.picture : noPreview_;
 }
 
 void Pass::finishRanking() {

@@ -272,7 +272,7 @@ OptimizerPassResult Run_Optimizer(OptimizerContext& context, const OptimizerOpti
     }
     const std::size_t pictureBytes = Bitmap24::strideFor(model.FrameWidth) * std::max(model.FrameHeight, 1);
     FramePrefetcher prefetcher(context.frames, std::move(frames), readAheadDepth(pictureBytes), 1,
-                               FrameParts::Preview, std::move(rows));
+                               FrameParts::Preview, [&rows](std::size_t k) { return rows[k]; });
     const auto chunk = static_cast<std::size_t>(std::max(step, ChunkFrames));
     std::vector<OptimizerWorkspace> workspaces(static_cast<std::size_t>(std::max(threadCount(), 1)));
 

@@ -160,7 +160,9 @@ void AlignWindow::showSegmentPosition(int position) {
 // single input file, and for the spectral methods a circle around the feature.
 void AlignWindow::frameAligned(const AlignedFrameView& view) {
     const bool paced = app_.alignment.InAlignPass && pacer_.unattended();
-    if (paced && !pacer_.due()) return;
+    // An unattended pass may hand frames it read only in part: the view waits for a whole one.
+    const bool whole = view.picture != nullptr && !view.picture->empty();
+    if (paced && (!whole || !pacer_.due())) return;
     RegistrationWindows& charts = parts_.registrationWindows;
     TChart& chart = *parts_.frameWindows.Chart8;
     if (!view.readout.spectrum.empty()) charts.Series5->Assign(view.readout.spectrum);
