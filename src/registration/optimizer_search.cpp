@@ -8,6 +8,15 @@
 #include "frames/stretch.h"
 #include "platform/errors.h"
 
+// The differences are compiled for two instruction sets and the better one the processor offers
+// is picked at load time; neither fuses a multiplication into an addition, so both give the same
+// bits.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#define KESTRAVE_OPTIMIZER_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define KESTRAVE_OPTIMIZER_CLONES
+#endif
+
 namespace kestrave {
 
 namespace {
@@ -141,28 +150,63 @@ void levelWindow(std::vector<float>& window, FillResult fill, const OptimizerSea
     for (float& cell : window) cell -= mean;
 }
 
+// The S x S window (row j at j x S) widened to double and stored column by column: cell (i, j) at
+// i x S + j.
+void widenByColumns(const std::vector<float>& window, int S, std::vector<double>& columns) {
+    columns.resize(window.size());
+    const std::size_t side = static_cast<std::size_t>(S);
+    constexpr std::size_t Block = 16;
+    for (std::size_t i0 = 0; i0 < side; i0 += Block)
+        for (std::size_t j = 0; j < side; ++j)
+            for (std::size_t i = i0; i < std::min(i0 + Block, side); ++i)
+                columns[i * side + j] = window[j * side + i];
+}
+
 // D(a, b): the mean over the compared cells of (reference - frame shifted by (a, b))^2, for N
 // offsets at once. Each offset keeps its own sums, added in the same order as one offset alone
 // (cell by cell along a row into the row's sum, row sums in row order), so every D is the same
 // number whichever offsets share the walk; walking them together only lets their additions
-// overlap. The windows are the float cells widened to double.
+// overlap. The windows are the float cells widened to double and stored column by column (see
+// widenByColumns), so that the cells of four consecutive rows lie side by side: the sums of four
+// rows are taken at once, each lane along its own row.
 template <int N>
-void differencesAt(const std::vector<double>& reference, const std::vector<double>& frame,
-                   const OptimizerGeometry& g, const int (*offsets)[2], double* out) {
-    const int S = g.S;
+KESTRAVE_OPTIMIZER_CLONES void differencesAt(const std::vector<double>& reference,
+                                             const std::vector<double>& frame, const OptimizerGeometry& g,
+                                             const int (*offsets)[2], double* out) {
+    typedef double Rows4 __attribute__((vector_size(4 * sizeof(double))));
+    constexpr int Rows = 4;
+    const std::size_t S = static_cast<std::size_t>(g.S);
     const int first = g.firstColumn;
     const int count = g.lastColumn - g.firstColumn + 1;
+    const auto cell = [S](const std::vector<double>& window, int column, int row) {
+        return window.data() + static_cast<std::size_t>(column) * S + static_cast<std::size_t>(row);
+    };
     double sum[N] = {};
-    for (int j = g.firstRow; j <= g.lastRow; ++j) {
-        const double* ref = reference.data() + static_cast<std::size_t>(j) * S + first;
+    int j = g.firstRow;
+    for (; j + Rows - 1 <= g.lastRow; j += Rows) {
+        const double* ref = cell(reference, first, j);
         const double* cur[N];
-        for (int n = 0; n < N; ++n)
-            cur[n] = frame.data() + static_cast<std::size_t>(j + offsets[n][1]) * S + offsets[n][0] + first;
+        for (int n = 0; n < N; ++n) cur[n] = cell(frame, first + offsets[n][0], j + offsets[n][1]);
+        Rows4 row[N] = {};
+        for (int i = 0; i < count; ++i) {
+            Rows4 level;
+            std::memcpy(&level, ref + i * S, sizeof level);
+            for (int n = 0; n < N; ++n) {
+                Rows4 shifted;
+                std::memcpy(&shifted, cur[n] + i * S, sizeof shifted);
+                const Rows4 d = level - shifted;
+                row[n] += d * d;
+            }
+        }
+        for (int r = 0; r < Rows; ++r)
+            for (int n = 0; n < N; ++n) sum[n] += row[n][r];
+    }
+    for (; j <= g.lastRow; ++j) {
         double row[N] = {};
         for (int i = 0; i < count; ++i) {
-            const double level = ref[i];
+            const double level = *cell(reference, first + i, j);
             for (int n = 0; n < N; ++n) {
-                const double d = level - cur[n][i];
+                const double d = level - *cell(frame, first + i + offsets[n][0], j + offsets[n][1]);
                 row[n] += d * d;
             }
         }
@@ -460,7 +504,7 @@ OptimizerReference buildReferenceWindow(const Bitmap24& Image1, const FrameModel
     const FillResult fill =
         fillWindow(reference.window, picture, geometry.featureX, geometry.featureY, geometry, options, dark);
     levelWindow(reference.window, fill, options);
-    reference.compared.assign(reference.window.begin(), reference.window.end());
+    widenByColumns(reference.window, geometry.S, reference.compared);
     return reference;
 }
 
@@ -585,7 +629,7 @@ OptimizeStepResult optimizeFramePatch(FramePatch& patch, TFrameRec& record, cons
     const FillResult fill = fillWindow(workspace.frameWindow, picture, g.featureX + patch.startX,
                                        g.featureY + patch.startY, g, options, dark);
     levelWindow(workspace.frameWindow, fill, options);
-    workspace.comparedFrame.assign(workspace.frameWindow.begin(), workspace.frameWindow.end());
+    widenByColumns(workspace.frameWindow, g.S, workspace.comparedFrame);
 
     if (g.lastColumn >= g.firstColumn && g.lastRow >= g.firstRow) {
         Acceptance acceptance(record, slot, options.interlaced, patch.startX, patch.startY);
