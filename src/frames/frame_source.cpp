@@ -77,7 +77,13 @@ void FramePrefetcher::work(bool alone) {
 }
 
 FrameBuffers& FramePrefetcher::next() {
+    std::size_t position = 0;
+    return next(position);
+}
+
+FrameBuffers& FramePrefetcher::next(std::size_t& position) {
     const std::size_t job = nextHanded_++;
+    position = job;
     const std::size_t k = slots_.size();
     assert(job < frames_.size() && job < released_ + k);
     Slot& slot = slots_[job % k];
@@ -95,13 +101,27 @@ FrameBuffers& FramePrefetcher::next() {
 }
 
 void FramePrefetcher::release() {
+    std::size_t oldest = 0;
     {
         std::lock_guard lock(mutex_);
-        assert(released_ < nextHanded_);
-        ++released_;
+        oldest = released_;
+        while (oldest < nextHanded_ && slots_[oldest % slots_.size()].givenBack) ++oldest;
     }
-    // One slot more is free: one worker can take one frame more.
-    slotFree_.notify_one();
+    release(oldest);
+}
+
+void FramePrefetcher::release(std::size_t position) {
+    std::size_t freed = 0;
+    {
+        std::lock_guard lock(mutex_);
+        assert(position >= released_ && position < nextHanded_);
+        const std::size_t k = slots_.size();
+        slots_[position % k].givenBack = true;
+        for (; released_ < nextHanded_ && slots_[released_ % k].givenBack; ++released_, ++freed)
+            slots_[released_ % k].givenBack = false;
+    }
+    // Each slot freed lets one worker take one frame more.
+    for (; freed > 0; --freed) slotFree_.notify_one();
 }
 
 }  // namespace kestrave

@@ -107,8 +107,13 @@ public:
     // The next frame of the list; it stays valid until the pass releases it. Rethrows the error
     // its read raised. Must not be called after the last frame, nor while `hold` frames are held.
     FrameBuffers& next();
+    // The same, saying which list position the frame has (for release(position)).
+    FrameBuffers& next(std::size_t& position);
     // Gives the oldest held frame back.
     void release();
+    // Gives the frame at list `position` back, held frames in any order (its slot is taken again
+    // once every frame before it is given back too). Safe to call from any thread.
+    void release(std::size_t position);
     std::size_t size() const { return frames_.size(); }
 
 private:
@@ -116,6 +121,7 @@ private:
         FrameBuffers buffers;
         std::size_t job = 0;
         bool ready = false;
+        bool givenBack = false;
         std::exception_ptr error;
     };
     // A worker's loop; `alone`: it converts its frames on its own thread.

@@ -139,22 +139,31 @@ void optimizeChunk(OptimizerContext& context, const OptimizerOptions& options,
             std::vector<FramePatch> patches;
             for (;;) {
                 std::size_t k = 0;
+                std::size_t position = 0;
+                const FrameBuffers* buffers = nullptr;
                 patches.clear();
                 {
                     const std::lock_guard<std::mutex> lock(reading);
                     if (next == end || failed.load()) return;
                     k = next++;
                     try {
-                        const FrameBuffers& buffers = prefetcher.next();
-                        for (int field = 0; field < fieldCount; ++field)
-                            patches.push_back(takeFramePatch(buffers.Preview, model.FrameTable[jobs[k].frame],
-                                                             model, geometry, options.search, field));
-                        prefetcher.release();
+                        buffers = &prefetcher.next(position);
                     } catch (...) {
                         failed.store(true);
                         throw;
                     }
                 }
+                // The patches are copied while other threads take the next frames.
+                try {
+                    for (int field = 0; field < fieldCount; ++field)
+                        patches.push_back(takeFramePatch(buffers->Preview, model.FrameTable[jobs[k].frame],
+                                                         model, geometry, options.search, field));
+                } catch (...) {
+                    failed.store(true);
+                    prefetcher.release(position);
+                    throw;
+                }
+                prefetcher.release(position);
                 PassJob& job = jobs[k];
                 TFrameRec& rec = model.FrameTable[job.frame];
                 for (FramePatch& patch : patches)
@@ -271,7 +280,10 @@ OptimizerPassResult Run_Optimizer(OptimizerContext& context, const OptimizerOpti
         rows.push_back(patchRows(model.FrameTable[job.frame], geometry, options.search, fieldCount));
     }
     const std::size_t pictureBytes = Bitmap24::strideFor(model.FrameWidth) * std::max(model.FrameHeight, 1);
-    FramePrefetcher prefetcher(context.frames, std::move(frames), readAheadDepth(pictureBytes), 1,
+    // A thread holds its frame only while it copies the patches, beside the others: two held at
+    // once is usual (more only keep the readers from reading that far ahead for a moment).
+    constexpr int Held = 2;
+    FramePrefetcher prefetcher(context.frames, std::move(frames), readAheadDepth(pictureBytes), Held,
                                FrameParts::Preview, [&rows](std::size_t k) { return rows[k]; });
     const auto chunk = static_cast<std::size_t>(std::max(step, ChunkFrames));
     std::vector<OptimizerWorkspace> workspaces(static_cast<std::size_t>(std::max(threadCount(), 1)));

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <stdexcept>
+#include <thread>
 
 #include "frames/pixel_helpers.h"
 #include "stack_test_support.h"
@@ -309,6 +311,26 @@ TEST(Stack, PrefetchedFramesArriveInListOrderAndErrorsInTheirPlace) {
                     prefetcher.release();
                 }
                 held.clear();
+            }
+        }
+        {
+            // Given back newest first, each frame still held stays intact: a slot is read into
+            // again only once every frame before it is given back.
+            FramePrefetcher prefetcher(source, list, 2, 3);
+            std::vector<std::pair<std::size_t, FrameBuffers*>> held;
+            for (std::size_t k = 0; k < list.size(); ++k) {
+                std::size_t position = 0;
+                FrameBuffers& buffers = prefetcher.next(position);
+                ASSERT_EQ(position, k);
+                held.emplace_back(position, &buffers);
+                if (held.size() < 3 && k + 1 < list.size()) continue;
+                while (!held.empty()) {
+                    prefetcher.release(held.back().first);
+                    held.pop_back();
+                    std::this_thread::sleep_for(std::chrono::microseconds(200));
+                    for (const auto& [p, b] : held)
+                        ASSERT_EQ(b->RawFramePlane[1][1], float(list[p])) << threads;
+                }
             }
         }
         source.onRead = [](int frame) {
