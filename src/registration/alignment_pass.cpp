@@ -132,8 +132,9 @@ private:
     bool measureInParallel(FramePrefetcher& prefetcher, std::size_t batch);
     bool measureTracked(FramePrefetcher& prefetcher, std::size_t batch);
     void loadTracked(TrackedBatch& batch, std::size_t first, FramePrefetcher& prefetcher);
-    void speculate(std::vector<TrackedStep>& settled, std::vector<TrackedStep>& ahead,
-                   const Expectation& guess);
+    void speculate(std::vector<TrackedStep>& settled, const Expectation& start,
+                   std::vector<TrackedStep>& ahead, const Expectation& guess);
+    void gradeAll(std::vector<TrackedStep>& steps);
     const Correlation* correlate(Unit& unit, AlignScratch& scratch);
     void gradeSettled(Unit* unit, AlignScratch& scratch);
     void followRun(std::vector<TrackedStep>& steps, std::ptrdiff_t run, std::ptrdiff_t runs,
@@ -332,9 +333,10 @@ bool Pass::commit(FrameSlot& slot) {
 }
 
 // With tracking each box is read where the frames before it put the feature, so the frames form
-// a chain. A batch is measured ahead in parallel at the offsets the tracking is expected to give,
-// while the batch before it is graded; then the lock tests and writes of the batch before follow
-// the frames in order, and each unit uses the correlation measured at the offset the tracking
+// a chain. A batch is measured ahead in parallel at the offsets the tracking is expected to give;
+// the batch before it is meanwhile settled from where the tracking stands (every unit measured at
+// the offset the units before it give) and graded; then the lock tests and writes of that batch
+// follow the frames in order, each unit using the correlation measured at the offset the tracking
 // actually gives (measured then, where none was), so every frame has exactly the correlation and
 // grade of the frames taken one after another. Two batches are held at a time.
 bool Pass::measureTracked(FramePrefetcher& prefetcher, std::size_t batch) {
@@ -345,10 +347,11 @@ bool Pass::measureTracked(FramePrefetcher& prefetcher, std::size_t batch) {
     for (std::size_t next = 0;; next += batch) {
         loadTracked(*ahead, next, prefetcher);
         if (now->steps.empty() && ahead->steps.empty()) return true;
-        // `now` was settled from where the tracking stands, so its expectations lead on to where
-        // the batch ahead is expected to start.
-        const Expectation guess = expectAlong(now->steps, Expectation(c_, o_.align, *aligner_), nullptr);
-        speculate(now->steps, ahead->steps, guess);
+        // `now` is settled from where the tracking stands; the batch ahead is measured from where
+        // `now`'s measurements so far lead (a guess: settling may still move it).
+        const Expectation start(c_, o_.align, *aligner_);
+        const Expectation guess = expectAlong(now->steps, start, nullptr);
+        speculate(now->steps, start, ahead->steps, guess);
         if (!walk(now->steps)) return false;
         std::swap(now, ahead);
     }
@@ -372,11 +375,11 @@ void Pass::loadTracked(TrackedBatch& batch, std::size_t first, FramePrefetcher& 
 // the units of a batch are measured ahead where the tracking is expected to read their boxes.
 // Each thread follows a run of consecutive units of the batch `ahead`, each expected where the
 // ones before it in the run put the feature (the first of a run where `guess` expects the
-// batch's first); once every run is done, the batch is settled from `guess` (see settle).
-// Meanwhile the units of the batch before, `settled`, are graded at the shifts their
-// correlations at their expected offsets give.
-void Pass::speculate(std::vector<TrackedStep>& settled, std::vector<TrackedStep>& ahead,
-                     const Expectation& guess) {
+// batch's first). Meanwhile one thread settles the batch before, `settled`, from `start` (see
+// settle) and then grades its units at the shifts their correlations at their expected offsets
+// give, the threads done with their runs helping.
+void Pass::speculate(std::vector<TrackedStep>& settled, const Expectation& start,
+                     std::vector<TrackedStep>& ahead, const Expectation& guess) {
     // A run shorter than MinRun units would mostly follow a wrong guess; but the short batches of
     // large frames are still split among at least half the threads (in runs of two units or
     // more), or one thread would follow them alone.
@@ -388,39 +391,27 @@ void Pass::speculate(std::vector<TrackedStep>& settled, std::vector<TrackedStep>
         ahead.empty() ? 0
                       : std::clamp<std::ptrdiff_t>(size / MinRun, fewest,
                                                    std::max<std::ptrdiff_t>(fewest, threadCount()));
-    // A thread takes the next run while there is one, then settles the batch once every run is
-    // done, else grades the next unit; with nothing else left it settles the batch as soon as the
-    // runs under way are done.
-    std::atomic<std::ptrdiff_t> runsTaken{0}, runsLeft{runs};
-    std::atomic<std::size_t> gradesTaken{0};
-    std::atomic<bool> settling{ahead.empty()};
-    const auto settleOnce = [&](AlignScratch& scratch) {
-        if (settling.exchange(true)) return;
-        for (std::ptrdiff_t left; (left = runsLeft.load(std::memory_order_acquire)) > 0;)
-            runsLeft.wait(left, std::memory_order_acquire);
-        settle(ahead, guess, scratch);
-    };
-    const std::ptrdiff_t tasks = runs + 1 + std::ssize(settled);
-    parallelFor(0, std::min<std::ptrdiff_t>(threadCount(), tasks), [&](std::ptrdiff_t) {
+    std::atomic<std::ptrdiff_t> runsTaken{0};
+    std::atomic<bool> settling{settled.empty()};
+    parallelFor(0, std::min<std::ptrdiff_t>(threadCount(), runs + 1), [&](std::ptrdiff_t) {
         std::unique_ptr<AlignScratch> scratch = scratches_.take(c_.fft.FFTSize);
-        for (;;) {
-            if (const std::ptrdiff_t run = runsTaken.fetch_add(1); run < runs) {
-                followRun(ahead, run, runs, guess, *scratch);
-                if (runsLeft.fetch_sub(1, std::memory_order_acq_rel) == 1) runsLeft.notify_all();
-                continue;
-            }
-            if (runsLeft.load(std::memory_order_acquire) == 0 && !settling.load()) {
-                settleOnce(*scratch);
-                continue;
-            }
-            if (const std::size_t g = gradesTaken.fetch_add(1); g < settled.size()) {
-                gradeSettled(settled[g].unit, *scratch);
-                continue;
-            }
-            settleOnce(*scratch);
-            break;
+        if (!settling.exchange(true)) {
+            settle(settled, start, *scratch);
+            gradeAll(settled);
         }
+        for (std::ptrdiff_t run; (run = runsTaken.fetch_add(1)) < runs;)
+            followRun(ahead, run, runs, guess, *scratch);
         scratches_.give(std::move(scratch));
+    });
+}
+
+// Grades every unit of a settled batch, the units spread over the threads.
+void Pass::gradeAll(std::vector<TrackedStep>& steps) {
+    std::atomic<std::size_t> taken{0};
+    parallelFor(0, std::min<std::ptrdiff_t>(threadCount(), std::ssize(steps)), [&](std::ptrdiff_t) {
+        std::unique_ptr<AlignScratch> own = scratches_.take(c_.fft.FFTSize);
+        for (std::size_t g; (g = taken.fetch_add(1)) < steps.size();) gradeSettled(steps[g].unit, *own);
+        scratches_.give(std::move(own));
     });
 }
 
