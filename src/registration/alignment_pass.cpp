@@ -381,12 +381,13 @@ void Pass::loadTracked(TrackedBatch& batch, std::size_t first, FramePrefetcher& 
 void Pass::speculate(std::vector<TrackedStep>& settled, const Expectation& start,
                      std::vector<TrackedStep>& ahead, const Expectation& guess) {
     // A run shorter than MinRun units would mostly follow a wrong guess; but the short batches of
-    // large frames are still split among at least half the threads (in runs of two units or
-    // more), or one thread would follow them alone.
+    // large frames are still split among up to half the threads (in runs of three units or
+    // more: each run's first unit is a guess the batch's settling may have to correct), or one
+    // thread would follow them alone.
     constexpr std::ptrdiff_t MinRun = 8;
     const std::ptrdiff_t size = std::ssize(ahead);
     const std::ptrdiff_t fewest =
-        std::max<std::ptrdiff_t>(1, std::min<std::ptrdiff_t>(size / 2, threadCount() / 2));
+        std::max<std::ptrdiff_t>(1, std::min<std::ptrdiff_t>(size / 3, threadCount() / 2));
     const std::ptrdiff_t runs =
         ahead.empty() ? 0
                       : std::clamp<std::ptrdiff_t>(size / MinRun, fewest,
