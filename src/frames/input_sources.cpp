@@ -72,7 +72,8 @@ FrameSamples SerInputSource::readFrame(int frame, FrameBuffers& into) {
     const bool plane = both || (into.Parts == FrameParts::Samples && !debayered);
     const bool preview = both || into.Parts == FrameParts::Preview || debayered;
     // A band is kept to only when the preview alone is asked for and nothing is made from it.
-    const RowBand band = into.Parts == FrameParts::Preview && !debayered ? into.PreviewRows : RowBand{};
+    const RowBand band =
+        into.Parts == FrameParts::Preview && makesPreviewBands() ? into.PreviewRows : RowBand{};
     ser_.readFrame(frame, plane ? &into.RawFramePlane : nullptr, preview ? &into.Preview : nullptr, band);
     leaveUnread(into, plane, preview);
     into.FrameChannel = 1;
