@@ -21,7 +21,8 @@ int readAheadDepth(std::size_t frameBytes, std::size_t budget) {
 FramePrefetcher::FramePrefetcher(FrameSource& source, std::vector<int> frames, int depth, int hold,
                                  FrameParts parts, RowsOf rows)
     : source_(source), frames_(std::move(frames)) {
-    if (parts == FrameParts::Preview && source.makesPreviewBands()) rows_ = std::move(rows);
+    if ((parts == FrameParts::Preview || parts == FrameParts::Levels) && source.makesPreviewBands())
+        rows_ = std::move(rows);
     depth = std::max(depth, 1);
     hold = std::max(hold, 1);
     const int threads = threadCount();

@@ -17,6 +17,7 @@
 #include "codecs/tiff_bitmap.h"
 #include "frames/plane.h"
 #include "platform/bitmap24.h"
+#include "platform/level_bitmap.h"
 
 namespace kestrave {
 
@@ -35,6 +36,7 @@ enum class FrameParts {
     Both,
     Preview,  // the 8-bit picture
     Samples,  // the object that holds the samples: for a Raw frame, RawFramePlane alone
+    Levels,   // the grey picture as one byte per pixel alone (Levels), from a source that makes it
 };
 
 // One set of hand-over objects.
@@ -42,6 +44,8 @@ struct FrameBuffers {
     // The preview bitmap (24 bits, B, G, R). Always filled for Bitmap frames; readers of the
     // other kinds may fill it with their 8-bit view as well.
     Bitmap24 Preview;
+    // The grey picture's levels, one byte per pixel (asked for as FrameParts::Levels alone).
+    LevelBitmap Levels;
     // 16-bit R, G, B words per pixel, row 0 the top row.
     TTIFFBitMap HighBitFrame;
     // Float samples [x][y].
@@ -60,10 +64,10 @@ struct FrameBuffers {
 };
 
 inline bool wantsPreview(const FrameBuffers& buffers) {
-    return buffers.Parts != FrameParts::Samples;
+    return buffers.Parts == FrameParts::Both || buffers.Parts == FrameParts::Preview;
 }
 inline bool wantsSamples(const FrameBuffers& buffers) {
-    return buffers.Parts != FrameParts::Preview;
+    return buffers.Parts == FrameParts::Both || buffers.Parts == FrameParts::Samples;
 }
 
 class FrameSource {
@@ -78,6 +82,9 @@ public:
     // Whether a read of the preview alone makes only the rows asked for (PreviewRows); readers
     // that always make the whole picture answer false (the default).
     virtual bool makesPreviewBands() const { return false; }
+    // Whether the source's preview is grey and it can make its levels alone (FrameParts::Levels,
+    // in bands when it makes preview bands); the default cannot.
+    virtual bool makesLevels() const { return false; }
 };
 
 // Frames read ahead of a pass: one per thread, as far as `budget` bytes of frames of `frameBytes`

@@ -20,9 +20,10 @@ namespace {
 }
 
 // A part the pass did not ask for is left empty, so that nothing reads an earlier frame's.
-void leaveUnread(FrameBuffers& into, bool plane, bool preview) {
+void leaveUnread(FrameBuffers& into, bool plane, bool preview, bool levels = false) {
     if (!plane && !into.RawFramePlane.empty()) into.RawFramePlane = T2dArrays();
     if (!preview && !into.Preview.empty()) into.Preview = Bitmap24();
+    if (!levels && !into.Levels.empty()) into.Levels = LevelBitmap();
 }
 
 }  // namespace
@@ -65,6 +66,13 @@ SerInputSource::SerInputSource(const std::filesystem::path& file, FrameSourceOpt
 
 FrameSamples SerInputSource::readFrame(int frame, FrameBuffers& into) {
     if (frame < 0 || frame >= ser_.frameCount()) noSuchFrame(frame);
+    if (into.Parts == FrameParts::Levels && makesLevels()) {
+        ser_.readLevels(frame, into.Levels, into.PreviewRows);
+        leaveUnread(into, false, false, true);
+        into.FrameChannel = 1;
+        into.Grey = false;
+        return FrameSamples::Raw;
+    }
     // A debayered frame is 8-bit colour made from the grey preview (16-bit samples are reduced to
     // it first): its preview holds the samples.
     const bool debayered = options().DebayerEnabled;

@@ -96,6 +96,7 @@ public:
     int maxConcurrentReads() const override;
     // Bands of grey previews; a debayered picture is made whole.
     bool makesPreviewBands() const override { return !options().DebayerEnabled; }
+    bool makesLevels() const override { return !options().DebayerEnabled; }
     int frameCount() const { return ser_.frameCount(); }
 
 private:

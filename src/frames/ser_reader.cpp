@@ -89,10 +89,11 @@ const std::uint8_t* greyLevels(int scale) {
 // and the alignment and the optimizer read back only a box of each.
 constexpr std::size_t StreamedPreviewBytes = std::size_t{2} << 20;
 
-// The scale comes from every row; only the rows of `band` are converted.
-template <bool Streaming, typename Sample>
+// The scale comes from every row; only the rows of `band` are converted. `Picture`: a grey
+// Bitmap24 or a LevelBitmap.
+template <bool Streaming, typename Sample, typename Picture>
 std::uint16_t storePreviewAndLargest(const std::uint8_t* rows, std::size_t rowBytes, int width, int height,
-                                     Bitmap24& preview, const std::uint8_t* lut, RowBand band) {
+                                     Picture& preview, const std::uint8_t* lut, RowBand band) {
     std::uint8_t* const bits = preview.bits();
     const std::size_t stride = preview.stride();
     return largestOverRows(height, [=](std::ptrdiff_t first, std::ptrdiff_t last) {
@@ -101,49 +102,58 @@ std::uint16_t storePreviewAndLargest(const std::uint8_t* rows, std::size_t rowBy
             const std::uint8_t* row = rows + static_cast<std::size_t>(y) * rowBytes;
             most = std::max(most, rowLargest<Sample>(row, width));
             if (y < band.first || y >= band.end) continue;
-            packGreyRow<Streaming>(bits + static_cast<std::size_t>(y) * stride, row, width,
-                                   [lut](const std::uint8_t* r, int x) { return lut[Sample::at(r, x)]; });
+            packPictureRow<Streaming>(static_cast<const Picture*>(nullptr),
+                                      bits + static_cast<std::size_t>(y) * stride, row, width,
+                                      [lut](const std::uint8_t* r, int x) { return lut[Sample::at(r, x)]; });
         }
         if constexpr (Streaming) endStreaming();
         return most;
     });
 }
 
-template <typename Sample>
+template <typename Sample, typename Picture>
 std::uint16_t previewAndLargest(const std::uint8_t* rows, std::size_t rowBytes, int width, int height,
-                                Bitmap24& preview, const std::uint8_t* lut, RowBand band) {
+                                Picture& preview, const std::uint8_t* lut, RowBand band) {
     if (preview.stride() * static_cast<std::size_t>(height) >= StreamedPreviewBytes)
         return storePreviewAndLargest<true, Sample>(rows, rowBytes, width, height, preview, lut, band);
     return storePreviewAndLargest<false, Sample>(rows, rowBytes, width, height, preview, lut, band);
 }
 
-// Converts one frame held as `height` rows of `rowBytes` bytes into the plane and the preview
-// that are given, both already of the frame's size (of the preview only the rows of `band`). The
-// preview is made at the scale of the previous frame read (frames of one recording nearly always
-// share it) and made again in the rare case that the frame's largest sample asks for another.
+// The scale of the frame read last, shared by the reader threads so that each thread's first
+// frame starts from it too.
+std::atomic<int> lastPreviewScale{0};
+
+// Makes the grey picture (24-bit or of levels, already of the frame's size; only the rows of
+// `band`) of a frame held as `height` rows of `rowBytes` bytes. It is made at the scale of the
+// previous frame read (frames of one recording nearly always share it) and made again in the
+// rare case that the frame's largest sample asks for another.
+template <typename Sample, typename Picture>
+void makeGreyPicture(const std::uint8_t* rows, std::size_t rowBytes, int width, int height, Picture& picture,
+                     RowBand band) {
+    const int guess = lastPreviewScale.load(std::memory_order_relaxed);
+    const int scale = previewScale(
+        previewAndLargest<Sample>(rows, rowBytes, width, height, picture, greyLevels(guess), band));
+    if (scale == guess) return;
+    lastPreviewScale.store(scale, std::memory_order_relaxed);
+    const std::uint8_t* const lut = greyLevels(scale);
+    fillGreyPreview(
+        picture, [rows, rowBytes](int y) { return rows + y * rowBytes; },
+        [lut](const std::uint8_t* row, int x) { return lut[Sample::at(row, x)]; }, band);
+}
+
+// Converts one frame held as `height` rows of `rowBytes` bytes into those of the plane, the
+// preview and the levels that are given, each already of the frame's size (of the pictures only
+// the rows of `band`).
 template <typename Sample>
 void convertFrame(const std::uint8_t* rows, std::size_t rowBytes, int width, int height, T2dArrays* plane,
-                  Bitmap24* preview, RowBand band) {
-    const auto rowOf = [rows, rowBytes](int y) { return rows + y * rowBytes; };
+                  Bitmap24* preview, LevelBitmap* levels, RowBand band) {
     if (plane) {
-        fillPlaneByRows(*plane, rowOf, [](const std::uint8_t* row, int x) {
-            return static_cast<float>(Sample::at(row, x));
-        });
+        fillPlaneByRows(
+            *plane, [rows, rowBytes](int y) { return rows + y * rowBytes; },
+            [](const std::uint8_t* row, int x) { return static_cast<float>(Sample::at(row, x)); });
     }
-    if (preview) {
-        // Shared by the reader threads, so that each thread's first frame starts from it too.
-        static std::atomic<int> lastScale{0};
-        const int guess = lastScale.load(std::memory_order_relaxed);
-        const int scale = previewScale(
-            previewAndLargest<Sample>(rows, rowBytes, width, height, *preview, greyLevels(guess), band));
-        if (scale != guess) {
-            lastScale.store(scale, std::memory_order_relaxed);
-            const std::uint8_t* const lut = greyLevels(scale);
-            fillGreyPreview(
-                *preview, rowOf, [lut](const std::uint8_t* row, int x) { return lut[Sample::at(row, x)]; },
-                band);
-        }
-    }
+    if (preview) makeGreyPicture<Sample>(rows, rowBytes, width, height, *preview, band);
+    if (levels) makeGreyPicture<Sample>(rows, rowBytes, width, height, *levels, band);
 }
 
 }  // namespace
@@ -210,6 +220,14 @@ void SerFile::readFrame(int index, T2dArrays& plane, Bitmap24& preview) const {
 }
 
 void SerFile::readFrame(int index, T2dArrays* plane, Bitmap24* preview, RowBand band) const {
+    read(index, plane, preview, nullptr, band);
+}
+
+void SerFile::readLevels(int index, LevelBitmap& levels, RowBand band) const {
+    read(index, nullptr, nullptr, &levels, band);
+}
+
+void SerFile::read(int index, T2dArrays* plane, Bitmap24* preview, LevelBitmap* levels, RowBand band) const {
     const std::uint64_t rowStride = static_cast<std::uint64_t>(header_.Width) * bytesPerSample_;
     const std::size_t rowBytes = static_cast<std::size_t>(width_) * bytesPerSample_;
     const std::uint64_t offset = SerHeaderSize + static_cast<std::uint64_t>(index) * frameBytes_;
@@ -218,12 +236,17 @@ void SerFile::readFrame(int index, T2dArrays* plane, Bitmap24* preview, RowBand 
     try {
         file_.readRows(offset, rowStride, rowBytes, height_, bytes);
         sizeRawFrame(plane, preview, width_, height_);
+        if (levels && (levels->width() != width_ || levels->height() != height_)) {
+            LevelBitmap fresh;
+            fresh.resize(width_, height_);
+            *levels = std::move(fresh);
+        }
         if (bytesPerSample_ == 1) {
-            convertFrame<Byte>(bytes.data(), rowBytes, width_, height_, plane, preview, band);
+            convertFrame<Byte>(bytes.data(), rowBytes, width_, height_, plane, preview, levels, band);
         } else if (header_.LittleEndian == 1) {
-            convertFrame<WordSwapped>(bytes.data(), rowBytes, width_, height_, plane, preview, band);
+            convertFrame<WordSwapped>(bytes.data(), rowBytes, width_, height_, plane, preview, levels, band);
         } else {
-            convertFrame<WordLE>(bytes.data(), rowBytes, width_, height_, plane, preview, band);
+            convertFrame<WordLE>(bytes.data(), rowBytes, width_, height_, plane, preview, levels, band);
         }
     } catch (const std::bad_alloc&) {
         throw FileError("Not enough memory to read " + displayName(file_.path()));

@@ -13,6 +13,7 @@
 #include "frames/plane.h"
 #include "frames/still_frames.h"
 #include "platform/bitmap24.h"
+#include "platform/level_bitmap.h"
 
 namespace kestrave {
 
@@ -61,9 +62,13 @@ public:
     // As above, filling only those of the two that are given (not null), and of the preview only
     // the rows of `band` (its scale still comes from the whole frame).
     void readFrame(int index, T2dArrays* plane, Bitmap24* preview, RowBand band = {}) const;
+    // The grey levels alone, one byte per pixel: the bytes the preview would hold three times
+    // (of the rows of `band`; the scale still comes from the whole frame).
+    void readLevels(int index, LevelBitmap& levels, RowBand band = {}) const;
 
 private:
     explicit SerFile(FrameFile file);
+    void read(int index, T2dArrays* plane, Bitmap24* preview, LevelBitmap* levels, RowBand band) const;
 
     FrameFile file_;
     SerHeader header_;

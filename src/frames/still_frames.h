@@ -25,6 +25,7 @@
 #include "frames/plane.h"
 #include "platform/bitmap24.h"
 #include "platform/errors.h"
+#include "platform/level_bitmap.h"
 #include "platform/parallel.h"
 
 #if defined(__SSE2__) && defined(__x86_64__)
@@ -198,18 +199,43 @@ void packGreyRow(std::uint8_t* out, Source source, int columns, LevelIn levelOf)
     for (; x < columns; ++x, out += 3) out[0] = out[1] = out[2] = levelOf(source, x);
 }
 
-// Fills a grey preview (the rows of `band` alone), rows spread over the cores: pixel (x, y) gets
-// blue = green = red = level(rowOf(y), x). rowOf and level are copied into each thread.
-template <typename RowOf, typename LevelIn>
-void fillGreyPreview(Bitmap24& preview, RowOf rowOf, LevelIn level, RowBand band = {}) {
+// Packs one row of levels: byte x of `out` gets levelOf(source, x).
+template <bool Streaming = false, typename Source, typename LevelIn>
+void packLevelRow(std::uint8_t* out, Source source, int columns, LevelIn levelOf) {
+    int x = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        for (; x + 8 <= columns; x += 8, out += 8) {
+            std::uint64_t w = 0;
+            for (int i = 0; i < 8; ++i) w |= static_cast<std::uint64_t>(levelOf(source, x + i)) << (8 * i);
+            storeWord<Streaming>(out, w);
+        }
+    }
+    for (; x < columns; ++x, ++out) *out = levelOf(source, x);
+}
+
+// One row of a grey picture of either form (the pointer names the form; it is not read).
+template <bool Streaming = false, typename Source, typename LevelIn>
+void packPictureRow(const Bitmap24*, std::uint8_t* out, Source source, int columns, LevelIn levelOf) {
+    packGreyRow<Streaming>(out, source, columns, levelOf);
+}
+template <bool Streaming = false, typename Source, typename LevelIn>
+void packPictureRow(const LevelBitmap*, std::uint8_t* out, Source source, int columns, LevelIn levelOf) {
+    packLevelRow<Streaming>(out, source, columns, levelOf);
+}
+
+// Fills a grey picture, 24-bit or of levels (the rows of `band` alone), rows spread over the
+// cores: pixel (x, y) gets the level level(rowOf(y), x) (in a 24-bit picture as blue, green and
+// red). rowOf and level are copied into each thread.
+template <typename Picture, typename RowOf, typename LevelIn>
+void fillGreyPreview(Picture& preview, RowOf rowOf, LevelIn level, RowBand band = {}) {
     const int width = preview.width();
     std::uint8_t* const bits = preview.bits();
     const std::size_t stride = preview.stride();
     const int first = std::max(band.first, 0), end = std::min(band.end, preview.height());
     parallelForRange(first, std::max(first, end), [=](std::ptrdiff_t first, std::ptrdiff_t last) {
         for (std::ptrdiff_t y = first; y < last; ++y) {
-            packGreyRow(bits + static_cast<std::size_t>(y) * stride, rowOf(static_cast<int>(y)), width,
-                        level);
+            packPictureRow(static_cast<const Picture*>(nullptr), bits + static_cast<std::size_t>(y) * stride,
+                           rowOf(static_cast<int>(y)), width, level);
         }
     });
 }

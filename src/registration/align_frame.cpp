@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <stdexcept>
 
 #include "registration/quality_measures.h"
 
@@ -16,7 +17,7 @@ struct Area {
     int height = 0;
 };
 
-Area readable(const AlignInputs& inputs, const Bitmap24& picture) {
+Area readable(const AlignInputs& inputs, const FramePixels& picture) {
     return {std::clamp(inputs.FrameWidth, 0, picture.width()),
             std::clamp(inputs.FrameHeight, 0, picture.height())};
 }
@@ -35,17 +36,29 @@ void copyBox(const Bitmap24& frame, const Area& area, int left, int top, int n, 
         std::memcpy(box.pixel(x0, y), frame.pixel(left + x0, top + y), 3 * static_cast<std::size_t>(x1 - x0));
 }
 
-// Byte `byte` of the pixels of that box, n x n from its top-left pixel, row by row.
-void copyBoxByte(const Bitmap24& frame, const Area& area, int left, int top, int n, int byte,
+// Byte `byte` of the pixels of that box, n x n from its top-left pixel, row by row (the levels
+// are the green bytes, byte 1).
+void copyBoxByte(const FramePixels& frame, const Area& area, int left, int top, int n, int byte,
                  std::uint8_t* plane) {
     std::fill(plane, plane + static_cast<std::size_t>(n) * n, std::uint8_t{0});
     const int x0 = std::max(0, -left), x1 = std::min(n, area.width - left);
     if (x1 <= x0) return;
+    const int step = byte == 1 ? frame.step() : 3;
     for (int y = std::max(0, -top); y < std::min(n, area.height - top); ++y) {
-        const std::uint8_t* from = frame.pixel(left + x0, top + y) + byte;
+        const std::uint8_t* from =
+            byte == 1 ? frame.level(left + x0, top + y) : frame.colour().pixel(left + x0, top + y) + byte;
         std::uint8_t* to = plane + static_cast<std::size_t>(y) * n + x0;
-        for (int x = 0; x < x1 - x0; ++x) to[x] = from[3 * x];
+        if (step == 1)
+            std::memcpy(to, from, static_cast<std::size_t>(x1 - x0));
+        else
+            for (int x = 0; x < x1 - x0; ++x) to[x] = from[step * x];
     }
+}
+
+// The level of pixel (x, y): the green byte, or with colour the weighted sum of the three.
+float frameLevel(const FramePixels& frame, int x, int y, const AlignOptions& options) {
+    return options.Colourstack ? pixelLevel(frame.colour().pixel(x, y), true, options.LumWeights)
+                               : static_cast<float>(*frame.level(x, y));
 }
 
 void keepProfile(const FftEngine& fft, std::array<float, kRadialBins>& profile, float& profileMax) {
@@ -96,6 +109,11 @@ float highestCell(const FftEngine& fft, int& pi, int& pj) {
 
 }  // namespace
 
+const Bitmap24& FramePixels::colour() const {
+    if (colour_ == nullptr) throw std::logic_error("the 24-bit picture of a frame read as levels alone");
+    return *colour_;
+}
+
 int shiftOfPeak(int index, int n) {
     return -(index > n / 2 ? index - n : index);
 }
@@ -106,19 +124,20 @@ namespace {
 // each of them, and their cache lines stay at hand while the rows go by.
 constexpr int LinesAtOnce = 32;
 
-// Cell [x][y] of `lines` (lines of n cells) := the green byte of picture pixel (left + x, top + y)
-// for x0 <= x < x1, y0 <= y < y1, read row by row in strips of LinesAtOnce columns. Returns the
-// sum of the bytes.
-std::uint64_t greenBytesIntoLines(const Bitmap24& picture, int left, int top, int x0, int x1, int y0, int y1,
-                                  float* lines, int n) {
+// Cell [x][y] of `lines` (lines of n cells) := the level (green byte) of picture pixel
+// (left + x, top + y) for x0 <= x < x1, y0 <= y < y1, read row by row in strips of LinesAtOnce
+// columns. Returns the sum of the bytes.
+template <int Step>
+std::uint64_t levelsIntoLines(const FramePixels& picture, int left, int top, int x0, int x1, int y0, int y1,
+                              float* lines, int n) {
     std::uint64_t sum = 0;
     for (int xs = x0; xs < x1; xs += LinesAtOnce) {
         const int xe = std::min(x1, xs + LinesAtOnce);
         float* const strip = lines + static_cast<std::ptrdiff_t>(xs) * n;
         for (int y = y0; y < y1; ++y) {
-            const std::uint8_t* p = picture.pixel(left + xs, top + y) + 1;
+            const std::uint8_t* p = picture.level(left + xs, top + y);
             float* cell = strip + y;
-            for (int x = xs; x < xe; ++x, p += 3, cell += n) {
+            for (int x = xs; x < xe; ++x, p += Step, cell += n) {
                 *cell = static_cast<float>(*p);
                 sum += *p;
             }
@@ -127,10 +146,16 @@ std::uint64_t greenBytesIntoLines(const Bitmap24& picture, int left, int top, in
     return sum;
 }
 
+std::uint64_t greenBytesIntoLines(const FramePixels& picture, int left, int top, int x0, int x1, int y0,
+                                  int y1, float* lines, int n) {
+    if (picture.step() == 1) return levelsIntoLines<1>(picture, left, top, x0, x1, y0, y1, lines, n);
+    return levelsIntoLines<3>(picture, left, top, x0, x1, y0, y1, lines, n);
+}
+
 // The levels of the box pixels inside the frame, less their mean, into the engine's real plane
 // (the imaginary plane zeroed). The mean is taken over the pixels inside alone, and the cells
 // outside become -mean once it is taken off.
-void readBoxLevels(const AlignInputs& inputs, const Bitmap24& frame, int left, int top, FftEngine& fft) {
+void readBoxLevels(const AlignInputs& inputs, const FramePixels& frame, int left, int top, FftEngine& fft) {
     const AlignOptions& options = *inputs.options;
     const int n = inputs.engine->FFTSize;
     float* re = fft.FFTRe.data();
@@ -153,9 +178,7 @@ void readBoxLevels(const AlignInputs& inputs, const Bitmap24& frame, int left, i
     for (int y = y0; y < y1; ++y) {
         for (int x = plain ? x1 : x0; x < x1; ++x) {
             const float* dark = inputs.dark ? &(*inputs.dark)[left + x][top + y] : nullptr;
-            const float v =
-                boxLevel(pixelLevel(frame.pixel(left + x, top + y), options.Colourstack, options.LumWeights),
-                         options.levels, dark);
+            const float v = boxLevel(frameLevel(frame, left + x, top + y, options), options.levels, dark);
             re[static_cast<std::size_t>(x) * n + y] = v;
             sum += v;
         }
@@ -197,7 +220,7 @@ void crossPowerSpectrum(const AlignInputs& inputs, const std::vector<std::uint8_
 
 }  // namespace
 
-Correlation correlateBox(const AlignInputs& inputs, const Bitmap24& frame, int tx, int ty,
+Correlation correlateBox(const AlignInputs& inputs, const FramePixels& frame, int tx, int ty,
                          AlignScratch& scratch, bool charted) {
     const AlignOptions& options = *inputs.options;
     const RegistrationState& reference = *inputs.registration;
@@ -253,7 +276,7 @@ struct Overlap {
 
 // Cell (x + h, y + h) of FFTRe takes the frame pixel (fX + x + sx, fY + y + sy) and of FFTIm the
 // reference pixel (fX + x, fY + y) where both exist; every other cell stays 0 (no difference).
-Overlap readComparedLevels(const AlignInputs& inputs, const Bitmap24& frame, const Area& frameArea, int sx,
+Overlap readComparedLevels(const AlignInputs& inputs, const FramePixels& frame, const Area& frameArea, int sx,
                            int sy, FftEngine& fft) {
     const AlignOptions& options = *inputs.options;
     const Bitmap24& reference = inputs.registration->Image1;
@@ -288,7 +311,7 @@ Overlap readComparedLevels(const AlignInputs& inputs, const Bitmap24& frame, con
         float* cellR = im + static_cast<std::size_t>(x + h) * n + h;
         if (colour) {
             for (int y = o.y0; y < o.y1; ++y) {
-                const float f = pixelLevel(frame.pixel(fX + x + sx, fY + y + sy), true, options.LumWeights);
+                const float f = frameLevel(frame, fX + x + sx, fY + y + sy, options);
                 const float r = pixelLevel(reference.pixel(fX + x, fY + y), true, options.LumWeights);
                 cellF[y] = f;
                 cellR[y] = r;
@@ -336,7 +359,7 @@ double meanDifference(const Overlap& o, FftEngine& fft) {
 // The gradient figure of the levels in FFTRe (the mean put back) plus that of the box read from
 // the frame and shrunk to n / 2, n / 3 and n / 4, each shrunk level as the pixel level of the
 // shrunk picture's bytes.
-double gradientQuality(const AlignOptions& options, const Bitmap24& frame, const Area& area, int left,
+double gradientQuality(const AlignOptions& options, const FramePixels& frame, const Area& area, int left,
                        int top, float meanF, AlignScratch& scratch) {
     FftEngine& fft = scratch.fft;
     const int n = fft.FFTSize;
@@ -374,7 +397,7 @@ double gradientQuality(const AlignOptions& options, const Bitmap24& frame, const
 
 // The figure of the method chosen, from the mean-removed levels in FFTRe and the box whose
 // top-left pixel is (left, top). The spectral methods leave the radial profile in `g`.
-double methodQuality(const AlignInputs& inputs, const Bitmap24& frame, const Area& area, int left, int top,
+double methodQuality(const AlignInputs& inputs, const FramePixels& frame, const Area& area, int left, int top,
                      float meanF, AlignScratch& scratch, Grade& g) {
     const AlignOptions& options = *inputs.options;
     FftEngine& fft = scratch.fft;
@@ -383,10 +406,10 @@ double methodQuality(const AlignInputs& inputs, const Bitmap24& frame, const Are
         case QualityKind::Gradient:
             return gradientQuality(options, frame, area, left, top, meanF, scratch);
         case QualityKind::Plugin:
-            copyBox(frame, area, left, top, n, scratch.box);
+            copyBox(frame.colour(), area, left, top, n, scratch.box);
             return inputs.plugin->estimate(scratch.box);
         case QualityKind::Compress:
-            copyBox(frame, area, left, top, n, scratch.box);
+            copyBox(frame.colour(), area, left, top, n, scratch.box);
             return static_cast<double>(compressedSize(scratch.box, n, options.Compresfactor));
         case QualityKind::LocalContrast:
             return localContrastQuality(fft.FFTRe, n);
@@ -411,7 +434,7 @@ double methodQuality(const AlignInputs& inputs, const Bitmap24& frame, const Are
 
 }  // namespace
 
-Grade gradeAlignedBox(const AlignInputs& inputs, const Bitmap24& frame, int sx, int sy,
+Grade gradeAlignedBox(const AlignInputs& inputs, const FramePixels& frame, int sx, int sy,
                       AlignScratch& scratch) {
     const int n = inputs.engine->FFTSize, h = n / 2;
     sizeEngine(scratch.fft, n);

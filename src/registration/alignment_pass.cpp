@@ -6,6 +6,7 @@
 #include <new>
 
 #include "frames/avi_input.h"
+#include "frames/still_frames.h"
 #include "platform/parallel.h"
 #include "registration/alignment_pass_steps.h"
 
@@ -48,6 +49,9 @@ const Correlation* triedAt(const Unit& unit, std::array<int, 2> offset) {
 struct FrameSlot {
     int frame = -1;
     Bitmap24 picture;
+    // The frame's grey levels, when the pass reads levels alone (`picture` is then made from
+    // them only for the view).
+    LevelBitmap levels;
     // The rows of the picture that were made (see Pass::rowsToRead).
     RowBand rows;
     bool wrongSize = false;
@@ -153,7 +157,9 @@ private:
     void needBox(Unit& unit, int ty);
     void needGrade(Unit& unit, int sy);
     void readWhole(FrameSlot& slot);
-    const Bitmap24& shown(const Unit& unit) const;
+    const Bitmap24& shown(Unit& unit);
+    const Bitmap24& wholePicture(FrameSlot& slot);
+    FramePixels pixels(const Unit& unit) const;
 
     AlignContext& c_;
     const AlignmentPassOptions& o_;
@@ -161,6 +167,7 @@ private:
     AlignmentPassResult result_;
     std::unique_ptr<FrameAlignment> aligner_;
     Bitmap24 noPreview_;
+    Bitmap24 madePicture_;
     std::vector<int> frames_;
     std::vector<bool> measured_;
     ScratchPool scratches_;
@@ -168,6 +175,8 @@ private:
     // An unattended pass reads of most frames only the rows around the box (see rowsToRead): the
     // tracking's latest vertical offset leads where.
     bool banded_ = false;
+    // The frames are read as grey levels alone (see measureFrames).
+    bool levels_ = false;
     std::atomic<int> trackY_{0};
     int boxTop_ = 0;
     int boxSize_ = 0;
@@ -208,7 +217,17 @@ bool Pass::measureFrames() {
     result_.expandStack = model.InputType == TInputType::itAVI && model.avicount > 0;
     if (frames_.empty()) return true;
 
-    const std::size_t frameBytes = Bitmap24::strideFor(model.FrameWidth) *
+    // Nobody looks at the frames of a batch run, and it asks nothing of them: most are read only
+    // where the box can fall (interlaced frames are read whole, their fields are made from it).
+    banded_ = c_.program.BatchMode && !o_.align.interlaced;
+    // Where a grey picture's levels are all the alignment reads of it (no colour, no method that
+    // grades a copy of the box), such a run holds them alone: a third of the memory, so that
+    // more frames are measured side by side.
+    const QualityKind kind = qualityKind(o_.align.quality);
+    levels_ = banded_ && source_.makesLevels() && !o_.align.Colourstack && kind != QualityKind::Plugin &&
+              kind != QualityKind::Compress;
+    const std::size_t frameBytes = (levels_ ? static_cast<std::size_t>(std::max(model.FrameWidth, 1))
+                                            : Bitmap24::strideFor(model.FrameWidth)) *
                                    static_cast<std::size_t>(std::max(model.FrameHeight, 1)) *
                                    (o_.align.interlaced ? 3 : 1);
     // With tracking one thread measures one frame at a time (a frame measured ahead may have to
@@ -226,14 +245,11 @@ bool Pass::measureFrames() {
     const int ahead = static_cast<int>(std::clamp<std::size_t>(
         PrefetchBytes / std::max<std::size_t>(3 * frameBytes, 1), static_cast<std::size_t>(threadCount()),
         static_cast<std::size_t>(std::max(batch, threadCount()))));
-    // Nobody looks at the frames of a batch run, and it asks nothing of them: most are read only
-    // where the box can fall (interlaced frames are read whole, their fields are made from it).
-    banded_ = c_.program.BatchMode && !o_.align.interlaced;
     trackY_ = c_.program.TrackOffsetY;
     boxTop_ = c_.registration.BoxTop;
     boxSize_ = c_.fft.FFTSize;
     FramePrefetcher prefetcher(source_, frames_, tracking ? std::min(batch, ahead) : batch, 1,
-                               FrameParts::Preview,
+                               levels_ ? FrameParts::Levels : FrameParts::Preview,
                                [this](std::size_t position) { return rowsToRead(position); });
     if (tracking) return measureTracked(prefetcher, static_cast<std::size_t>(batch));
     return measureInParallel(prefetcher, static_cast<std::size_t>(batch));
@@ -244,10 +260,13 @@ void Pass::fetch(FrameSlot& slot, int frame, FramePrefetcher& prefetcher) {
     // for the next read to overwrite.
     slot.frame = frame;
     FrameBuffers& read = prefetcher.next();
-    std::swap(slot.picture, read.Preview);
+    if (levels_)
+        std::swap(slot.levels, read.Levels);
+    else
+        std::swap(slot.picture, read.Preview);
     slot.rows = read.PreviewRows;
     prefetcher.release();
-    slot.wrongSize = !pictureFitsInput(slot.picture, c_.model);
+    slot.wrongSize = !pictureFitsInput(levels_ ? FramePixels(slot.levels) : slot.picture, c_.model);
     const bool interlaced = o_.align.interlaced;
     slot.units.assign(slot.wrongSize ? 0 : interlaced ? 2 : 1, Unit{});
     for (std::size_t u = 0; u < slot.units.size(); ++u) {
@@ -289,11 +308,11 @@ bool Pass::measureInParallel(FramePrefetcher& prefetcher, std::size_t batch) {
                 auto [slot, unit] = units[i];
                 prepare(*slot, *unit);
                 needBox(*unit, 0);
-                unit->correlation = correlateBox(inputs, *unit->picture, 0, 0, *scratch, unit->charted);
+                unit->correlation = correlateBox(inputs, pixels(*unit), 0, 0, *scratch, unit->charted);
                 const int sy = shiftOfPeak(unit->correlation.pj, n);
                 needGrade(*unit, sy);
-                unit->grade = gradeAlignedBox(inputs, *unit->picture, shiftOfPeak(unit->correlation.pi, n),
-                                              sy, *scratch);
+                unit->grade = gradeAlignedBox(inputs, pixels(*unit), shiftOfPeak(unit->correlation.pi, n), sy,
+                                              *scratch);
             }
             scratches_.give(std::move(scratch));
         });
@@ -316,18 +335,15 @@ bool Pass::commit(FrameSlot& slot) {
         alignment.InterlaceField = unit.field;
         if (alignment.HaltRequested) continue;
         aligner_->showSurface(unit.correlation);
-        const Verdict verdict = aligner_->decide(unit.correlation, *unit.picture);
+        const Verdict verdict = aligner_->decide(unit.correlation, levels_ ? noPreview_ : *unit.picture);
         if (verdict.skipped) continue;
         if (verdict.sx != unit.grade.sx || verdict.sy != unit.grade.sy) {
             needGrade(unit, verdict.sy);
-            unit.grade = gradeAlignedBox(aligner_->inputs(), *unit.picture, verdict.sx, verdict.sy,
+            unit.grade = gradeAlignedBox(aligner_->inputs(), pixels(unit), verdict.sx, verdict.sy,
                                          aligner_->scratch());
         }
         aligner_->finish(verdict, unit.correlation, unit.grade, shown(unit));
-        if (!verdict.result) {
-            readWhole(slot);
-            aligner_->alignPicture(*unit.picture);
-        }
+        if (!verdict.result) aligner_->alignPicture(wholePicture(slot));
     }
     return !c_.progress.cancelRequested();
 }
@@ -422,7 +438,7 @@ void Pass::gradeSettled(Unit* unit, AlignScratch& scratch) {
     if (c == nullptr) return;
     const std::array<int, 2> shift = shiftOf(*c, c_.fft.FFTSize);
     needGrade(*unit, shift[1]);
-    unit->grade = gradeAlignedBox(aligner_->inputs(), *unit->picture, shift[0], shift[1], scratch);
+    unit->grade = gradeAlignedBox(aligner_->inputs(), pixels(*unit), shift[0], shift[1], scratch);
     unit->graded = true;
 }
 
@@ -430,7 +446,7 @@ void Pass::gradeSettled(Unit* unit, AlignScratch& scratch) {
 const Correlation* Pass::correlate(Unit& unit, AlignScratch& scratch) {
     if (const Correlation* c = triedAt(unit, unit.expected); c != nullptr) return c;
     needBox(unit, unit.expected[1]);
-    return &unit.tried.emplace_back(correlateBox(aligner_->inputs(), *unit.picture, unit.expected[0],
+    return &unit.tried.emplace_back(correlateBox(aligner_->inputs(), pixels(unit), unit.expected[0],
                                                  unit.expected[1], scratch, unit.charted));
 }
 
@@ -509,21 +525,18 @@ bool Pass::walk(std::vector<TrackedStep>& steps) {
                 if (correlation == nullptr) {
                     needBox(*unit, offset[1]);
                     correlation = &unit->tried.emplace_back(correlateBox(
-                        inputs, *unit->picture, offset[0], offset[1], aligner_->scratch(), unit->charted));
+                        inputs, pixels(*unit), offset[0], offset[1], aligner_->scratch(), unit->charted));
                 }
                 aligner_->showSurface(*correlation);
-                const Verdict verdict = aligner_->decide(*correlation, *unit->picture);
+                const Verdict verdict = aligner_->decide(*correlation, levels_ ? noPreview_ : *unit->picture);
                 if (!verdict.skipped) {
                     if (!unit->graded || verdict.sx != unit->grade.sx || verdict.sy != unit->grade.sy) {
                         needGrade(*unit, verdict.sy);
-                        unit->grade = gradeAlignedBox(inputs, *unit->picture, verdict.sx, verdict.sy,
+                        unit->grade = gradeAlignedBox(inputs, pixels(*unit), verdict.sx, verdict.sy,
                                                       aligner_->scratch());
                     }
                     aligner_->finish(verdict, *correlation, unit->grade, shown(*unit));
-                    if (!verdict.result) {
-                        readWhole(*step.slot);
-                        aligner_->alignPicture(*unit->picture);
-                    }
+                    if (!verdict.result) aligner_->alignPicture(wholePicture(*step.slot));
                 }
                 trackY_.store(c_.program.TrackOffsetY, std::memory_order_relaxed);
             }
@@ -580,16 +593,37 @@ void Pass::needGrade(Unit& unit, int sy) {
 void Pass::readWhole(FrameSlot& slot) {
     if (slot.rows.whole()) return;
     FrameBuffers whole;
-    whole.Parts = FrameParts::Preview;
+    whole.Parts = levels_ ? FrameParts::Levels : FrameParts::Preview;
     std::swap(whole.Preview, slot.picture);
+    std::swap(whole.Levels, slot.levels);
     source_.readFrame(slot.frame, whole);
     std::swap(whole.Preview, slot.picture);
+    std::swap(whole.Levels, slot.levels);
     slot.rows = {};
 }
 
+// The frame whole as a 24-bit picture: with levels, made from them into one picture the pass
+// keeps for the purpose (valid until the next call).
+const Bitmap24& Pass::wholePicture(FrameSlot& slot) {
+    readWhole(slot);
+    if (!levels_) return slot.picture;
+    const LevelBitmap& levels = slot.levels;
+    if (madePicture_.width() != levels.width() || madePicture_.height() != levels.height())
+        madePicture_.resize(levels.width(), levels.height());
+    for (int y = 0; y < levels.height(); ++y)
+        packGreyRow(madePicture_.row(y), levels.row(y), levels.width(),
+                    [](const std::uint8_t* row, int x) { return row[x]; });
+    return madePicture_;
+}
+
 // The picture the view may draw: only a whole one.
-const Bitmap24& Pass::shown(const Unit& unit) const {
-    return unit.slot->rows.whole() ? *unit.picture : noPreview_;
+const Bitmap24& Pass::shown(Unit& unit) {
+    if (!unit.slot->rows.whole()) return noPreview_;
+    return levels_ ? wholePicture(*unit.slot) : *unit.picture;
+}
+
+FramePixels Pass::pixels(const Unit& unit) const {
+    return levels_ ? FramePixels(unit.slot->levels) : FramePixels(*unit.picture);
 }
 
 void Pass::finishRanking() {

@@ -133,7 +133,7 @@ void startTracking(RegistrationState& registration, const ProgramState& program,
     registration.BoxTop = program.FeatureY - n / 2;
 }
 
-bool pictureFitsInput(const Bitmap24& picture, const FrameModel& model) {
+bool pictureFitsInput(const FramePixels& picture, const FrameModel& model) {
     const int w = picture.width(), h = picture.height();
     return (w == model.FrameWidth && h == model.FrameHeight) ||
            (w == model.FrameWidthRaw && h == model.FrameHeightRaw && w >= model.FrameWidth &&

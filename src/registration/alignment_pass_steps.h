@@ -67,7 +67,7 @@ void clearRecordsForPass(AlignContext& context, const AlignmentPassOptions& opti
 void startTracking(RegistrationState& registration, const ProgramState& program, int n);
 
 // The picture has the input's size as read, or as kept within MaxFrameSize.
-bool pictureFitsInput(const Bitmap24& picture, const FrameModel& model);
+bool pictureFitsInput(const FramePixels& picture, const FrameModel& model);
 
 // The captions, status texts and progress of the frames as a pass reaches them, and the AVI file
 // each lies in.

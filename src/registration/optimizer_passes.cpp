@@ -129,49 +129,52 @@ void optimizeChunk(OptimizerContext& context, const OptimizerOptions& options,
                    std::vector<PassJob>& jobs, std::size_t first, std::size_t end) {
     FrameModel& model = context.model;
     const int fieldCount = options.search.interlaced ? 2 : 1;
+    const bool levels = context.frames.makesLevels();
     std::mutex reading;
     std::size_t next = first;
     std::atomic<bool> failed{false};
-    parallelFor(
-        0, std::min<std::ptrdiff_t>(threadCount(), static_cast<std::ptrdiff_t>(end - first)),
-        [&](std::ptrdiff_t task) {
-            OptimizerWorkspace& workspace = workspaces[static_cast<std::size_t>(task)];
-            std::vector<FramePatch> patches;
-            for (;;) {
-                std::size_t k = 0;
-                std::size_t position = 0;
-                const FrameBuffers* buffers = nullptr;
-                patches.clear();
-                {
-                    const std::lock_guard<std::mutex> lock(reading);
-                    if (next == end || failed.load()) return;
-                    k = next++;
-                    try {
-                        buffers = &prefetcher.next(position);
-                    } catch (...) {
-                        failed.store(true);
-                        throw;
+    parallelFor(0, std::min<std::ptrdiff_t>(threadCount(), static_cast<std::ptrdiff_t>(end - first)),
+                [&](std::ptrdiff_t task) {
+                    OptimizerWorkspace& workspace = workspaces[static_cast<std::size_t>(task)];
+                    std::vector<FramePatch> patches;
+                    for (;;) {
+                        std::size_t k = 0;
+                        std::size_t position = 0;
+                        const FrameBuffers* buffers = nullptr;
+                        patches.clear();
+                        {
+                            const std::lock_guard<std::mutex> lock(reading);
+                            if (next == end || failed.load()) return;
+                            k = next++;
+                            try {
+                                buffers = &prefetcher.next(position);
+                            } catch (...) {
+                                failed.store(true);
+                                throw;
+                            }
+                        }
+                        // The patches are copied while other threads take the next frames.
+                        try {
+                            const TFrameRec& record = model.FrameTable[jobs[k].frame];
+                            for (int field = 0; field < fieldCount; ++field)
+                                patches.push_back(levels ? takeFramePatch(buffers->Levels, record, model,
+                                                                          geometry, options.search, field)
+                                                         : takeFramePatch(buffers->Preview, record, model,
+                                                                          geometry, options.search, field));
+                        } catch (...) {
+                            failed.store(true);
+                            prefetcher.release(position);
+                            throw;
+                        }
+                        prefetcher.release(position);
+                        PassJob& job = jobs[k];
+                        TFrameRec& rec = model.FrameTable[job.frame];
+                        for (FramePatch& patch : patches)
+                            job.currentBox = optimizeFramePatch(patch, rec, model, reference, options.search,
+                                                                context.GammaTable, workspace)
+                                                 .currentBox;
                     }
-                }
-                // The patches are copied while other threads take the next frames.
-                try {
-                    for (int field = 0; field < fieldCount; ++field)
-                        patches.push_back(takeFramePatch(buffers->Preview, model.FrameTable[jobs[k].frame],
-                                                         model, geometry, options.search, field));
-                } catch (...) {
-                    failed.store(true);
-                    prefetcher.release(position);
-                    throw;
-                }
-                prefetcher.release(position);
-                PassJob& job = jobs[k];
-                TFrameRec& rec = model.FrameTable[job.frame];
-                for (FramePatch& patch : patches)
-                    job.currentBox = optimizeFramePatch(patch, rec, model, reference, options.search,
-                                                        context.GammaTable, workspace)
-                                         .currentBox;
-            }
-        });
+                });
 }
 
 }  // namespace
@@ -279,12 +282,18 @@ OptimizerPassResult Run_Optimizer(OptimizerContext& context, const OptimizerOpti
         frames.push_back(job.frame);
         rows.push_back(patchRows(model.FrameTable[job.frame], geometry, options.search, fieldCount));
     }
-    const std::size_t pictureBytes = Bitmap24::strideFor(model.FrameWidth) * std::max(model.FrameHeight, 1);
+    // A grey picture is read as its levels alone where the source makes them (a third of the bytes
+    // to make and to hold); the patches are the same.
+    const bool levels = context.frames.makesLevels();
+    const std::size_t pictureBytes =
+        (levels ? static_cast<std::size_t>(model.FrameWidth) : Bitmap24::strideFor(model.FrameWidth)) *
+        std::max(model.FrameHeight, 1);
     // A thread holds its frame only while it copies the patches, beside the others: two held at
     // once is usual (more only keep the readers from reading that far ahead for a moment).
     constexpr int Held = 2;
     FramePrefetcher prefetcher(context.frames, std::move(frames), readAheadDepth(pictureBytes), Held,
-                               FrameParts::Preview, [&rows](std::size_t k) { return rows[k]; });
+                               levels ? FrameParts::Levels : FrameParts::Preview,
+                               [&rows](std::size_t k) { return rows[k]; });
     const auto chunk = static_cast<std::size_t>(std::max(step, ChunkFrames));
     std::vector<OptimizerWorkspace> workspaces(static_cast<std::size_t>(std::max(threadCount(), 1)));
 

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 
+#include "frames/still_frames.h"
 #include "frames/stretch.h"
 #include "platform/errors.h"
 
@@ -548,8 +549,20 @@ RowBand patchRows(const TFrameRec& record, const OptimizerGeometry& g, const Opt
     return band;
 }
 
-FramePatch takeFramePatch(const Bitmap24& picture, const TFrameRec& record, const FrameModel& model,
-                          const OptimizerGeometry& g, const OptimizerSearchOptions& options, int field) {
+namespace {
+
+// Copies `count` pixels of row y from column x on into `out` (24 bits per pixel); a grey
+// picture's levels become three equal bytes, as its 24-bit form holds them.
+void copyPixels(const Bitmap24& picture, int x, int y, int count, std::uint8_t* out) {
+    std::memcpy(out, picture.pixel(x, y), 3 * static_cast<std::size_t>(count));
+}
+void copyPixels(const LevelBitmap& levels, int x, int y, int count, std::uint8_t* out) {
+    packGreyRow(out, levels.row(y) + x, count, [](const std::uint8_t* row, int k) { return row[k]; });
+}
+
+template <typename Picture>
+FramePatch takePatch(const Picture& picture, const TFrameRec& record, const FrameModel& model,
+                     const OptimizerGeometry& g, const OptimizerSearchOptions& options, int field) {
     FramePatch patch;
     patch.field = field;
     const PatchOrigin origin = patchOrigin(record, g, options, field);
@@ -568,10 +581,21 @@ FramePatch takeFramePatch(const Bitmap24& picture, const TFrameRec& record, cons
     for (int v = 0; v < patch.pixels.height(); ++v) {
         const int y = patch.top + v;
         if (y < 0 || y >= model.FrameHeight) continue;
-        std::memcpy(patch.pixels.pixel(x0 - patch.left, v), picture.pixel(x0, y),
-                    3 * static_cast<std::size_t>(x1 - x0));
+        copyPixels(picture, x0, y, x1 - x0, patch.pixels.pixel(x0 - patch.left, v));
     }
     return patch;
+}
+
+}  // namespace
+
+FramePatch takeFramePatch(const Bitmap24& picture, const TFrameRec& record, const FrameModel& model,
+                          const OptimizerGeometry& g, const OptimizerSearchOptions& options, int field) {
+    return takePatch(picture, record, model, g, options, field);
+}
+
+FramePatch takeFramePatch(const LevelBitmap& levels, const TFrameRec& record, const FrameModel& model,
+                          const OptimizerGeometry& g, const OptimizerSearchOptions& options, int field) {
+    return takePatch(levels, record, model, g, options, field);
 }
 
 OptimizeStepResult optimizeFramePatch(FramePatch& patch, TFrameRec& record, const FrameModel& model,

@@ -19,6 +19,7 @@
 #include "frames/kernel3x3.h"
 #include "frames/plane.h"
 #include "platform/bitmap24.h"
+#include "platform/level_bitmap.h"
 
 namespace kestrave {
 
@@ -144,6 +145,10 @@ int optimizerSlot(const OptimizerSearchOptions& options, int field);
 // working pixels from the unit it is in (frame pixels after the alignment, times the factor,
 // rounded, when resampling).
 FramePatch takeFramePatch(const Bitmap24& picture, const TFrameRec& record, const FrameModel& model,
+                          const OptimizerGeometry& geometry, const OptimizerSearchOptions& options,
+                          int field);
+// The same from a grey picture's levels: the patch is the one its 24-bit form gives.
+FramePatch takeFramePatch(const LevelBitmap& levels, const TFrameRec& record, const FrameModel& model,
                           const OptimizerGeometry& geometry, const OptimizerSearchOptions& options,
                           int field);
 // The rows of the frame picture that takeFramePatch reads for the first `fieldCount` fields of

@@ -140,12 +140,14 @@ TEST(InputSources, RawFramesReadInPartsAreThoseOfAFullRead) {
         const char* what;
         std::function<std::unique_ptr<FrameSource>()> source;
         FrameParts parts;
-        bool plane, picture;
+        bool plane, picture, levels = false;
     } cases[] = {
         {"16-bit", ser("deep.ser", {}), FrameParts::Preview, false, true},
         {"16-bit", ser("deep.ser", {}), FrameParts::Samples, true, false},
+        {"16-bit", ser("deep.ser", {}), FrameParts::Levels, false, false, true},
         {"8-bit", ser("byte.ser", {}), FrameParts::Preview, false, true},
         {"8-bit", ser("byte.ser", {}), FrameParts::Samples, true, false},
+        {"8-bit", ser("byte.ser", {}), FrameParts::Levels, false, false, true},
         {"debayered", ser("deep.ser", debayered), FrameParts::Preview, false, true},
         {"debayered", ser("deep.ser", debayered), FrameParts::Samples, false, true},
         {"FITS", fit, FrameParts::Preview, false, true},
@@ -161,6 +163,13 @@ TEST(InputSources, RawFramesReadInPartsAreThoseOfAFullRead) {
                 EXPECT_EQ(frame.Samples, whole->readFrame(i, full));
                 EXPECT_TRUE(c.plane ? samePlane(frame.RawFramePlane, full.RawFramePlane) : frame.RawFramePlane.empty());
                 EXPECT_TRUE(c.picture ? samePicture(frame.Preview, full.Preview) : frame.Preview.empty());
+                // The levels are the preview's green bytes.
+                bool sameLevels = frame.Levels.width() == full.Preview.width() &&
+                                  frame.Levels.height() == full.Preview.height();
+                for (int y = 0; sameLevels && y < frame.Levels.height(); ++y)
+                    for (int x = 0; x < frame.Levels.width(); ++x)
+                        sameLevels = sameLevels && frame.Levels.row(y)[x] == full.Preview.pixel(x, y)[1];
+                EXPECT_TRUE(c.levels ? sameLevels : frame.Levels.empty());
             },
             c.parts);
     }

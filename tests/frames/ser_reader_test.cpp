@@ -142,8 +142,9 @@ TEST(SerReader, PreviewScalesByThePowerOfTwoAboveTheLargestSample) {
 
 // A pass that reads only some rows of the preview gets them exactly as a whole read makes them,
 // at the scale of the whole frame (its largest sample lies outside the band), and the other rows
-// stay as they were, whether the scale of the frame before is kept or changes.
-TEST(SerReader, APreviewBandMakesItsRowsAsTheWholeFrameWould) {
+// stay as they were, whether the scale of the frame before is kept or changes. The levels alone
+// are the preview's bytes, whole or in a band.
+TEST(SerReader, APreviewBandAndTheLevelsMakeTheirRowsAsTheWholePreviewWould) {
     TempDir dir;
     for (int depth : {8, 16}) {
         SerParams params{.width = 9, .height = 5, .pixelDepth = depth, .frameCount = 3};
@@ -161,13 +162,23 @@ TEST(SerReader, APreviewBandMakesItsRowsAsTheWholeFrameWould) {
         for (int f : {0, 1, 1, 2, 0}) {
             Bitmap24 whole, band(params.width, params.height);
             std::fill(band.bits(), band.bits() + band.byteCount(), std::uint8_t{77});
+            LevelBitmap levels, levelBand;
+            levelBand.resize(params.width, params.height);
+            std::fill(levelBand.bits(), levelBand.bits() + levelBand.byteCount(), std::uint8_t{77});
             ser.readFrame(f, nullptr, &whole);
             ser.readFrame(f, nullptr, &band, RowBand{2, 4});
+            ser.readLevels(f, levels);
+            ser.readLevels(f, levelBand, RowBand{2, 4});
             for (int y = 0; y < params.height; ++y) {
                 const bool inside = y >= 2 && y < 4;
-                for (int x = 0; x < params.width; ++x)
-                    EXPECT_EQ(band.pixel(x, y)[1], inside ? whole.pixel(x, y)[1] : 77)
+                for (int x = 0; x < params.width; ++x) {
+                    const int made = whole.pixel(x, y)[1];
+                    EXPECT_EQ(band.pixel(x, y)[1], inside ? made : 77)
                         << depth << " bits, frame " << f << " at " << x << "," << y;
+                    EXPECT_EQ(levels.row(y)[x], made) << depth << " bits, frame " << f << " at " << x << "," << y;
+                    EXPECT_EQ(levelBand.row(y)[x], inside ? made : 77)
+                        << depth << " bits, frame " << f << " at " << x << "," << y;
+                }
             }
         }
     }

@@ -82,10 +82,12 @@ TEST(Optimize, FortyFramesConvergeAndTheTotalNeverRises) {
     EXPECT_EQ(bench.progress.status(3).rfind("Optimizer(n=40) : Last improvement :", 0), 0u);
 }
 
-TEST(Optimize, ResultDoesNotDependOnTheNumberOfThreads) {
-    auto run = [](int threads) {
+// Nor on whether the grey frames are read as their levels alone.
+TEST(Optimize, ResultDoesNotDependOnTheNumberOfThreadsNorOnReadingLevels) {
+    auto run = [](int threads, bool levels = false) {
         ThreadCountScope scope(threads);
         OptimizerBench bench(200, 200, 40, 64);
+        bench.source.levels = levels;
         randomShifts(bench, 40, 23);
         bench.options.search.Filteralignment = true;
         bench.options.search.Pregamma = true;
@@ -94,9 +96,10 @@ TEST(Optimize, ResultDoesNotDependOnTheNumberOfThreads) {
         return std::pair{recordBytes(*bench.model, 40), bench.observer.sums};
     };
     const auto one = run(1);
-    const auto eight = run(8);
-    EXPECT_EQ(one.first, eight.first);
-    EXPECT_EQ(one.second, eight.second);
+    for (const auto& other : {run(8), run(8, true), run(1, true)}) {
+        EXPECT_EQ(one.first, other.first);
+        EXPECT_EQ(one.second, other.second);
+    }
 }
 
 TEST(Optimize, SingleRunOptimizerRunsOnePassOptimizeAndStackLoopsOn) {

@@ -30,13 +30,23 @@ public:
     std::vector<int> channel;         // FrameChannel per frame (empty: 1)
     std::function<void(int)> onRead;  // runs before each read
     std::atomic<int> reads{0};
+    // The pictures are read as their levels alone (their green bytes) when a pass asks for them.
+    bool levels = false;
 
+    bool makesLevels() const override { return levels; }
     FrameSamples readFrame(int frame, FrameBuffers& into) override {
         ++reads;
         if (onRead) onRead(frame);
         if (!pictures.empty()) {
-            CopyBitmap(pictures[static_cast<std::size_t>(frame) % pictures.size()], into.Preview);
+            const Bitmap24& picture = pictures[static_cast<std::size_t>(frame) % pictures.size()];
             into.Samples = FrameSamples::Bitmap;
+            if (levels && into.Parts == FrameParts::Levels) {
+                into.Levels.resize(picture.width(), picture.height());
+                for (int y = 0; y < picture.height(); ++y)
+                    for (int x = 0; x < picture.width(); ++x) into.Levels.row(y)[x] = picture.pixel(x, y)[1];
+                return FrameSamples::Bitmap;
+            }
+            CopyBitmap(picture, into.Preview);
             return FrameSamples::Bitmap;
         }
         const T2dArrays& plane = frames.at(static_cast<std::size_t>(frame));
