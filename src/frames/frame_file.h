@@ -37,9 +37,10 @@ public:
     void readRows(std::uint64_t offset, std::uint64_t strideBytes, std::size_t rowBytes, int rows,
                   std::vector<std::uint8_t>& block) const;
 
-private:
     // Throws FileError "... is truncated" unless the rows lie in the file.
     void checkRows(std::uint64_t offset, std::uint64_t strideBytes, std::size_t rowBytes, int rows) const;
+
+private:
     // Reads rows that checkRows accepted into `block`, which holds their bytes.
     void readRowsTo(std::uint64_t offset, std::uint64_t strideBytes, std::size_t rowBytes, int rows,
                     std::uint8_t* block) const;

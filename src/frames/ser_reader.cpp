@@ -46,12 +46,12 @@ std::uint16_t rowLargest(const std::uint8_t* row, int width) {
     return most;
 }
 
-// The largest of body(first, last) over the row ranges that `height` rows are spread into.
+// The largest of body(first, last) over the row ranges that the rows [top, end) are spread into.
 template <typename Body>
-std::uint16_t largestOverRows(int height, Body body) {
+std::uint16_t largestOverRows(int top, int end, Body body) {
     std::mutex mutex;
     std::uint16_t largest = 0;
-    parallelForRange(0, height, [&](std::ptrdiff_t first, std::ptrdiff_t last) {
+    parallelForRange(top, end, [&](std::ptrdiff_t first, std::ptrdiff_t last) {
         const std::uint16_t most = body(first, last);
         std::lock_guard lock(mutex);
         largest = std::max(largest, most);
@@ -89,17 +89,25 @@ const std::uint8_t* greyLevels(int scale) {
 // and the alignment and the optimizer read back only a box of each.
 constexpr std::size_t StreamedPreviewBytes = std::size_t{2} << 20;
 
-// The scale comes from every row; only the rows of `band` are converted. `Picture`: a grey
-// Bitmap24 or a LevelBitmap.
-template <bool Streaming, typename Sample, typename Picture>
-std::uint16_t storePreviewAndLargest(const std::uint8_t* rows, std::size_t rowBytes, int width, int height,
-                                     Picture& preview, const std::uint8_t* lut, RowBand band) {
+// The rows [top, end) of a frame, rowOf(y) giving row y's bytes in the file's layout.
+template <typename RowOf>
+struct RowSpan {
+    RowOf rowOf;
+    int top;
+    int end;
+};
+
+// Makes the rows of the span that lie in `band` and gives the largest sample of all of them.
+// `Picture`: a grey Bitmap24 or a LevelBitmap.
+template <bool Streaming, typename Sample, typename Picture, typename RowOf>
+std::uint16_t storePreviewAndLargest(RowSpan<RowOf> span, int width, Picture& preview,
+                                     const std::uint8_t* lut, RowBand band) {
     std::uint8_t* const bits = preview.bits();
     const std::size_t stride = preview.stride();
-    return largestOverRows(height, [=](std::ptrdiff_t first, std::ptrdiff_t last) {
+    return largestOverRows(span.top, span.end, [=](std::ptrdiff_t first, std::ptrdiff_t last) {
         std::uint16_t most = 0;
         for (std::ptrdiff_t y = first; y < last; ++y) {
-            const std::uint8_t* row = rows + static_cast<std::size_t>(y) * rowBytes;
+            const std::uint8_t* row = span.rowOf(static_cast<int>(y));
             most = std::max(most, rowLargest<Sample>(row, width));
             if (y < band.first || y >= band.end) continue;
             packPictureRow<Streaming>(static_cast<const Picture*>(nullptr),
@@ -111,49 +119,66 @@ std::uint16_t storePreviewAndLargest(const std::uint8_t* rows, std::size_t rowBy
     });
 }
 
-template <typename Sample, typename Picture>
-std::uint16_t previewAndLargest(const std::uint8_t* rows, std::size_t rowBytes, int width, int height,
-                                Picture& preview, const std::uint8_t* lut, RowBand band) {
-    if (preview.stride() * static_cast<std::size_t>(height) >= StreamedPreviewBytes)
-        return storePreviewAndLargest<true, Sample>(rows, rowBytes, width, height, preview, lut, band);
-    return storePreviewAndLargest<false, Sample>(rows, rowBytes, width, height, preview, lut, band);
+template <typename Sample, typename Picture, typename RowOf>
+std::uint16_t previewAndLargest(RowSpan<RowOf> span, int width, Picture& preview, const std::uint8_t* lut,
+                                RowBand band) {
+    if (preview.stride() * static_cast<std::size_t>(preview.height()) >= StreamedPreviewBytes)
+        return storePreviewAndLargest<true, Sample>(span, width, preview, lut, band);
+    return storePreviewAndLargest<false, Sample>(span, width, preview, lut, band);
 }
 
 // The scale of the frame read last, shared by the reader threads so that each thread's first
 // frame starts from it too.
 std::atomic<int> lastPreviewScale{0};
 
-// Makes the grey picture (24-bit or of levels, already of the frame's size; only the rows of
-// `band`) of a frame held as `height` rows of `rowBytes` bytes. It is made at the scale of the
-// previous frame read (frames of one recording nearly always share it) and made again in the
-// rare case that the frame's largest sample asks for another.
-template <typename Sample, typename Picture>
-void makeGreyPicture(const std::uint8_t* rows, std::size_t rowBytes, int width, int height, Picture& picture,
-                     RowBand band) {
+// Rows read from the file and converted at a time: their bytes are still in the cache when they
+// are converted (a multiple of the plane's bands of four rows).
+constexpr std::size_t ChunkBytes = std::size_t{128} << 10;
+
+// Converts one frame of `height` rows of `rowBytes` bytes into those of the plane, the preview
+// and the levels that are given, each already of the frame's size (of the pictures only the rows
+// of `band`). readRows(y, count) gives the bytes of the `count` rows from row y on, read a chunk
+// at a time. The pictures are made at the scale of the previous frame read (frames of one
+// recording nearly always share it) and made again, from the rows read once more, in the rare
+// case that the frame's largest sample asks for another.
+template <typename Sample, typename ReadRows>
+void convertFrame(ReadRows readRows, std::size_t rowBytes, int width, int height, T2dArrays* plane,
+                  Bitmap24* preview, LevelBitmap* levels, RowBand band) {
+    const int chunk = std::max(4, static_cast<int>(ChunkBytes / std::max<std::size_t>(rowBytes, 1)) & ~3);
     const int guess = lastPreviewScale.load(std::memory_order_relaxed);
-    const int scale = previewScale(
-        previewAndLargest<Sample>(rows, rowBytes, width, height, picture, greyLevels(guess), band));
+    const std::uint8_t* lut = greyLevels(guess);
+    std::uint16_t most = 0;
+    for (int top = 0; top < height; top += chunk) {
+        const int end = std::min(height, top + chunk);
+        const std::uint8_t* const rows = readRows(top, end - top);
+        const auto rowOf = [rows, rowBytes, top](int y) {
+            return rows + static_cast<std::size_t>(y - top) * rowBytes;
+        };
+        if (plane) {
+            fillPlaneByRows(
+                *plane, rowOf,
+                [](const std::uint8_t* row, int x) { return static_cast<float>(Sample::at(row, x)); }, top,
+                end);
+        }
+        const RowSpan<decltype(rowOf)> span{rowOf, top, end};
+        if (preview) most = std::max(most, previewAndLargest<Sample>(span, width, *preview, lut, band));
+        if (levels) most = std::max(most, previewAndLargest<Sample>(span, width, *levels, lut, band));
+    }
+    if (!preview && !levels) return;
+    const int scale = previewScale(most);
     if (scale == guess) return;
     lastPreviewScale.store(scale, std::memory_order_relaxed);
-    const std::uint8_t* const lut = greyLevels(scale);
-    fillGreyPreview(
-        picture, [rows, rowBytes](int y) { return rows + y * rowBytes; },
-        [lut](const std::uint8_t* row, int x) { return lut[Sample::at(row, x)]; }, band);
-}
-
-// Converts one frame held as `height` rows of `rowBytes` bytes into those of the plane, the
-// preview and the levels that are given, each already of the frame's size (of the pictures only
-// the rows of `band`).
-template <typename Sample>
-void convertFrame(const std::uint8_t* rows, std::size_t rowBytes, int width, int height, T2dArrays* plane,
-                  Bitmap24* preview, LevelBitmap* levels, RowBand band) {
-    if (plane) {
-        fillPlaneByRows(
-            *plane, [rows, rowBytes](int y) { return rows + y * rowBytes; },
-            [](const std::uint8_t* row, int x) { return static_cast<float>(Sample::at(row, x)); });
+    lut = greyLevels(scale);
+    const auto level = [lut](const std::uint8_t* row, int x) { return lut[Sample::at(row, x)]; };
+    for (int top = std::max(band.first, 0); top < std::min(band.end, height); top += chunk) {
+        const int end = std::min({height, band.end, top + chunk});
+        const std::uint8_t* const rows = readRows(top, end - top);
+        const auto rowOf = [rows, rowBytes, top](int y) {
+            return rows + static_cast<std::size_t>(y - top) * rowBytes;
+        };
+        if (preview) fillGreyPreview(*preview, rowOf, level, RowBand{top, end});
+        if (levels) fillGreyPreview(*levels, rowOf, level, RowBand{top, end});
     }
-    if (preview) makeGreyPicture<Sample>(rows, rowBytes, width, height, *preview, band);
-    if (levels) makeGreyPicture<Sample>(rows, rowBytes, width, height, *levels, band);
 }
 
 }  // namespace
@@ -231,22 +256,27 @@ void SerFile::read(int index, T2dArrays* plane, Bitmap24* preview, LevelBitmap* 
     const std::uint64_t rowStride = static_cast<std::uint64_t>(header_.Width) * bytesPerSample_;
     const std::size_t rowBytes = static_cast<std::size_t>(width_) * bytesPerSample_;
     const std::uint64_t offset = SerHeaderSize + static_cast<std::uint64_t>(index) * frameBytes_;
-    // The file's bytes of a frame, kept by each thread for its next read.
+    // The file's bytes of a chunk of rows, kept by each thread for its next read.
     thread_local std::vector<std::uint8_t> bytes;
     try {
-        file_.readRows(offset, rowStride, rowBytes, height_, bytes);
+        file_.checkRows(offset, rowStride, rowBytes, height_);
         sizeRawFrame(plane, preview, width_, height_);
         if (levels && (levels->width() != width_ || levels->height() != height_)) {
             LevelBitmap fresh;
             fresh.resize(width_, height_);
             *levels = std::move(fresh);
         }
+        const auto readRows = [&](int top, int count) {
+            file_.readRows(offset + static_cast<std::uint64_t>(top) * rowStride, rowStride, rowBytes, count,
+                           bytes);
+            return static_cast<const std::uint8_t*>(bytes.data());
+        };
         if (bytesPerSample_ == 1) {
-            convertFrame<Byte>(bytes.data(), rowBytes, width_, height_, plane, preview, levels, band);
+            convertFrame<Byte>(readRows, rowBytes, width_, height_, plane, preview, levels, band);
         } else if (header_.LittleEndian == 1) {
-            convertFrame<WordSwapped>(bytes.data(), rowBytes, width_, height_, plane, preview, levels, band);
+            convertFrame<WordSwapped>(readRows, rowBytes, width_, height_, plane, preview, levels, band);
         } else {
-            convertFrame<WordLE>(bytes.data(), rowBytes, width_, height_, plane, preview, levels, band);
+            convertFrame<WordLE>(readRows, rowBytes, width_, height_, plane, preview, levels, band);
         }
     } catch (const std::bad_alloc&) {
         throw FileError("Not enough memory to read " + displayName(file_.path()));

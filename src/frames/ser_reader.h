@@ -56,8 +56,9 @@ public:
 
     // Reads frame `index` (0 <= index < frameCount()) into `plane` (the samples as floats) and
     // `preview` (grey: the sample s shows as ClampByte(Round(s / (P + 1) x 255)), P the power of
-    // two at or above the frame's largest sample). Both take the frame size; they are written
-    // only once the frame has been read whole. Throws FileError on a failed read.
+    // two at or above the frame's largest sample). Both take the frame size. The frame is read
+    // and converted a few rows at a time, once the file is known to hold it whole. Throws
+    // FileError on a failed read (a file cut short meanwhile may leave them part written).
     void readFrame(int index, T2dArrays& plane, Bitmap24& preview) const;
     // As above, filling only those of the two that are given (not null), and of the preview only
     // the rows of `band` (its scale still comes from the whole frame).

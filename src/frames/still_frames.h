@@ -17,6 +17,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <limits>
 #include <string>
 #include <utility>
 
@@ -101,11 +102,13 @@ void sizeRawFrame(T2dArrays& plane, Bitmap24& preview, int width, int height);
 void sizeRawFrame(T2dArrays* plane, Bitmap24* preview, int width, int height);
 
 // Fills the plane, whose columns are contiguous, from a picture read row by row: rowOf(y) gives
-// row y of the picture and value(row, x) the float at column x of that row. Bands of four rows,
-// spread over the cores, are converted a stretch of columns at a time into a small buffer and
-// turned there in blocks of 4 x 4, so that each column takes four values in one store.
+// row y of the picture and value(row, x) the float at column x of that row; only the rows
+// [firstRow, endRow) when given. Bands of four rows, spread over the cores, are converted a
+// stretch of columns at a time into a small buffer and turned there in blocks of 4 x 4, so that
+// each column takes four values in one store.
 template <typename RowOf, typename ValueIn>
-void fillPlaneByRows(T2dArrays& plane, RowOf rowOf, ValueIn value) {
+void fillPlaneByRows(T2dArrays& plane, RowOf rowOf, ValueIn value, int firstRow = 0,
+                     int endRow = std::numeric_limits<int>::max()) {
     // Four floats stored at any float position (a float-typed store, so it aliases nothing else).
     // Declared with typedef: only there does every compiler take the lowered alignment (clang
     // ignores it in an alias declaration and would store as if aligned to 16 bytes).
@@ -115,47 +118,50 @@ void fillPlaneByRows(T2dArrays& plane, RowOf rowOf, ValueIn value) {
     const int width = plane.xCount();
     const int height = plane.yCount();
     float* const cells = plane.data();
-    parallelForRange(0, (height + band - 1) / band, [=](std::ptrdiff_t first, std::ptrdiff_t last) {
-        float buffer[band][stretch];
-        for (std::ptrdiff_t b = first; b < last; ++b) {
-            const int y0 = static_cast<int>(b) * band;
-            const int rows = std::min(band, height - y0);
-            for (int x0 = 0; x0 < width; x0 += stretch) {
-                const int n = std::min(stretch, width - x0);
-                for (int k = 0; k < rows; ++k) {
-                    const auto row = rowOf(y0 + k);
-                    float* out = buffer[k];
-                    for (int i = 0; i < n; ++i) out[i] = value(row, x0 + i);
-                }
-                int i = 0;
-                if (rows == band) {
-                    for (; i + 4 <= n; i += 4) {
-                        const Float4 a = *reinterpret_cast<const Float4*>(&buffer[0][i]);
-                        const Float4 c = *reinterpret_cast<const Float4*>(&buffer[1][i]);
-                        const Float4 e = *reinterpret_cast<const Float4*>(&buffer[2][i]);
-                        const Float4 g = *reinterpret_cast<const Float4*>(&buffer[3][i]);
-                        const Float4 ac01 = __builtin_shufflevector(a, c, 0, 4, 1, 5);
-                        const Float4 ac23 = __builtin_shufflevector(a, c, 2, 6, 3, 7);
-                        const Float4 eg01 = __builtin_shufflevector(e, g, 0, 4, 1, 5);
-                        const Float4 eg23 = __builtin_shufflevector(e, g, 2, 6, 3, 7);
+    const int top = std::max(firstRow, 0), end = std::min(endRow, height);
+    parallelForRange(
+        0, std::max(end - top + band - 1, 0) / band, [=](std::ptrdiff_t first, std::ptrdiff_t last) {
+            float buffer[band][stretch];
+            for (std::ptrdiff_t b = first; b < last; ++b) {
+                const int y0 = top + static_cast<int>(b) * band;
+                const int rows = std::min(band, end - y0);
+                for (int x0 = 0; x0 < width; x0 += stretch) {
+                    const int n = std::min(stretch, width - x0);
+                    for (int k = 0; k < rows; ++k) {
+                        const auto row = rowOf(y0 + k);
+                        float* out = buffer[k];
+                        for (int i = 0; i < n; ++i) out[i] = value(row, x0 + i);
+                    }
+                    int i = 0;
+                    if (rows == band) {
+                        for (; i + 4 <= n; i += 4) {
+                            const Float4 a = *reinterpret_cast<const Float4*>(&buffer[0][i]);
+                            const Float4 c = *reinterpret_cast<const Float4*>(&buffer[1][i]);
+                            const Float4 e = *reinterpret_cast<const Float4*>(&buffer[2][i]);
+                            const Float4 g = *reinterpret_cast<const Float4*>(&buffer[3][i]);
+                            const Float4 ac01 = __builtin_shufflevector(a, c, 0, 4, 1, 5);
+                            const Float4 ac23 = __builtin_shufflevector(a, c, 2, 6, 3, 7);
+                            const Float4 eg01 = __builtin_shufflevector(e, g, 0, 4, 1, 5);
+                            const Float4 eg23 = __builtin_shufflevector(e, g, 2, 6, 3, 7);
+                            float* column = cells + static_cast<std::size_t>(x0 + i) * height + y0;
+                            *reinterpret_cast<Float4*>(column) =
+                                __builtin_shufflevector(ac01, eg01, 0, 1, 4, 5);
+                            *reinterpret_cast<Float4*>(column + height) =
+                                __builtin_shufflevector(ac01, eg01, 2, 3, 6, 7);
+                            *reinterpret_cast<Float4*>(column + 2 * height) =
+                                __builtin_shufflevector(ac23, eg23, 0, 1, 4, 5);
+                            *reinterpret_cast<Float4*>(column + 3 * height) =
+                                __builtin_shufflevector(ac23, eg23, 2, 3, 6, 7);
+                        }
+                    }
+                    // The columns and rows left over.
+                    for (; i < n; ++i) {
                         float* column = cells + static_cast<std::size_t>(x0 + i) * height + y0;
-                        *reinterpret_cast<Float4*>(column) = __builtin_shufflevector(ac01, eg01, 0, 1, 4, 5);
-                        *reinterpret_cast<Float4*>(column + height) =
-                            __builtin_shufflevector(ac01, eg01, 2, 3, 6, 7);
-                        *reinterpret_cast<Float4*>(column + 2 * height) =
-                            __builtin_shufflevector(ac23, eg23, 0, 1, 4, 5);
-                        *reinterpret_cast<Float4*>(column + 3 * height) =
-                            __builtin_shufflevector(ac23, eg23, 2, 3, 6, 7);
+                        for (int k = 0; k < rows; ++k) column[k] = buffer[k][i];
                     }
                 }
-                // The columns and rows left over.
-                for (; i < n; ++i) {
-                    float* column = cells + static_cast<std::size_t>(x0 + i) * height + y0;
-                    for (int k = 0; k < rows; ++k) column[k] = buffer[k][i];
-                }
             }
-        }
-    });
+        });
 }
 
 // Stores the 8 bytes of w at out. A streaming store goes around the caches, for a picture of

@@ -184,6 +184,45 @@ TEST(SerReader, APreviewBandAndTheLevelsMakeTheirRowsAsTheWholePreviewWould) {
     }
 }
 
+// A frame taller than one read is converted a few rows at a time; a largest sample in its last
+// rows that asks for another scale than the frame before still sets the scale of every row.
+TEST(SerReader, ATallFrameIsConvertedAtTheScaleOfItsLargestSampleWhereverItLies) {
+    TempDir dir;
+    SerParams params{.width = 4096, .height = 40, .pixelDepth = 16, .frameCount = 3};
+    const std::uint16_t largest[] = {60000, 900, 60000};
+    const auto sample = [&](int f, int x, int y) {
+        return y == params.height - 1 && x == 0 ? largest[f] : static_cast<std::uint16_t>((x * 7 + y * 13 + f) % 800);
+    };
+    std::vector<std::uint16_t> samples;
+    for (int f = 0; f < params.frameCount; ++f)
+        for (int y = 0; y < params.height; ++y)
+            for (int x = 0; x < params.width; ++x) samples.push_back(sample(f, x, y));
+    writeFile(dir / "tall.ser", makeSer(params, samples));
+    const SerFile ser(dir / "tall.ser");
+    for (int f : {0, 1, 2, 1}) {
+        T2dArrays plane;
+        Bitmap24 preview;
+        LevelBitmap levels;
+        levels.resize(params.width, params.height);
+        // Each read follows one of a frame at another scale.
+        ser.readLevels(f, levels, RowBand{10, 37});
+        ser.readFrame(f, &plane, &preview);
+        ser.readFrame(f == 1 ? 0 : 1, nullptr, &preview);
+        ser.readFrame(f, &plane, &preview);
+        const double p = largest[f] > 1024 ? 65536.0 : 1024.0;
+        int wrong = 0;
+        for (int y = 0; y < params.height; ++y) {
+            for (int x = 0; x < params.width; ++x) {
+                const std::uint16_t s = sample(f, x, y);
+                const int level = static_cast<int>(std::nearbyint(s / (p + 1.0) * 255.0));
+                wrong += plane[x][y] != s || preview.pixel(x, y)[1] != level ||
+                         levels.row(y)[x] != (y >= 10 && y < 37 ? level : 0);
+            }
+        }
+        EXPECT_EQ(wrong, 0) << "frame " << f;
+    }
+}
+
 TEST(SerReader, BayerColourIdsSwitchDebayeringOn) {
     TempDir dir;
     const std::pair<int, int> items[] = {{8, 1}, {9, 0}, {10, 3}, {11, 2}, {16, -1}};
