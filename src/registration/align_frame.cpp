@@ -265,6 +265,47 @@ Correlation correlateBox(const AlignInputs& inputs, const FramePixels& frame, in
 
 namespace {
 
+// Cells [x][y] of the n x n `lines` := the reference levels read once, for x0 <= x < x1,
+// y0 <= y < y1; returns their sum.
+std::uint64_t copyReferenceLevels(const ReferenceLevels& cached, int x0, int x1, int y0, int y1,
+                                  float* lines) {
+    const std::size_t n = static_cast<std::size_t>(cached.n);
+    for (int x = x0; x < x1; ++x) {
+        const std::size_t at = static_cast<std::size_t>(x) * n + static_cast<std::size_t>(y0);
+        std::memcpy(lines + at, cached.lines.data() + at, static_cast<std::size_t>(y1 - y0) * sizeof(float));
+    }
+    const auto sum = [&](int x, int y) {
+        return cached.sums[static_cast<std::size_t>(x) * (n + 1) + static_cast<std::size_t>(y)];
+    };
+    return sum(x1, y1) - sum(x0, y1) - sum(x1, y0) + sum(x0, y0);
+}
+
+// The reference's levels over the box around the feature (see ReferenceLevels).
+ReferenceLevels readReferenceLevels(const AlignInputs& inputs) {
+    ReferenceLevels cached;
+    const Bitmap24& reference = inputs.registration->Image1;
+    const int n = inputs.engine->FFTSize, h = n / 2;
+    const Area area = readable(inputs, reference);
+    cached.n = n;
+    cached.lines.assign(static_cast<std::size_t>(n) * n, 0.0f);
+    cached.sums.assign(static_cast<std::size_t>(n + 1) * (n + 1), 0);
+    const int fX = inputs.FeatureX, fY = inputs.FeatureY;
+    const int x0 = std::max(-h, -fX), x1 = std::min(h, area.width - fX);
+    const int y0 = std::max(-h, -fY), y1 = std::min(h, area.height - fY);
+    if (x1 > x0 && y1 > y0)
+        greenBytesIntoLines(reference, fX, fY, x0, x1, y0, y1,
+                            cached.lines.data() + static_cast<std::ptrdiff_t>(h) * n + h, n);
+    const std::size_t m = static_cast<std::size_t>(n) + 1;
+    for (std::size_t x = 1; x < m; ++x) {
+        std::uint64_t column = 0;
+        for (std::size_t y = 1; y < m; ++y) {
+            column += static_cast<std::uint64_t>(cached.lines[(x - 1) * (m - 1) + (y - 1)]);
+            cached.sums[x * m + y] = cached.sums[(x - 1) * m + y] + column;
+        }
+    }
+    return cached;
+}
+
 // The cells of the box compared with the reference: x0 <= x < x1, y0 <= y < y1 relative to the
 // feature, and the mean levels of the frame and the reference over them.
 struct Overlap {
@@ -325,8 +366,12 @@ Overlap readComparedLevels(const AlignInputs& inputs, const FramePixels& frame, 
         // Row by row, a strip of lines at a time (whole bytes: the sums are exact in any order).
         bytesF = greenBytesIntoLines(frame, fX + sx, fY + sy, o.x0, o.x1, o.y0, o.y1,
                                      re + static_cast<std::ptrdiff_t>(h) * n + h, n);
-        bytesR = greenBytesIntoLines(reference, fX, fY, o.x0, o.x1, o.y0, o.y1,
-                                     im + static_cast<std::ptrdiff_t>(h) * n + h, n);
+        const ReferenceLevels* cached = inputs.referenceLevels;
+        if (cached != nullptr && cached->n == n)
+            bytesR = copyReferenceLevels(*cached, o.x0 + h, o.x1 + h, o.y0 + h, o.y1 + h, im);
+        else
+            bytesR = greenBytesIntoLines(reference, fX, fY, o.x0, o.x1, o.y0, o.y1,
+                                         im + static_cast<std::ptrdiff_t>(h) * n + h, n);
     }
     if (!colour) {
         sumF = static_cast<double>(bytesF);
@@ -466,6 +511,11 @@ FrameAlignment::FrameAlignment(AlignContext& context, const AlignOptions& option
     inputs_.FrameHeight = model.FrameHeight;
     inputs_.plugin = plugin_.get();
     inputs_.framesPerSpectrum = std::max(1, context_.view.framesPerSpectrum());
+    // Every grade without colour compares the frame with the same levels of the reference.
+    if (!options_.Colourstack && inputs_.engine->FFTSize > 0 && !context_.registration.Image1.empty()) {
+        referenceLevels_ = readReferenceLevels(inputs_);
+        inputs_.referenceLevels = &referenceLevels_;
+    }
     // The dark frame is subtracted as from the reference, and only where it covers the whole frame.
     const T2dArrays& dark = alignmentDarkPlane(context_.section);
     if (options_.levels.darkSubtract && dark.xCount() >= model.FrameWidth &&

@@ -160,6 +160,17 @@ struct AlignScratch {
     std::vector<std::uint8_t> smallLevels;
 };
 
+// The reference picture's levels over the box around the feature, read once for all the frames
+// graded against it: cell [x + h][y + h] of `lines` (n lines of n cells) holds the green byte of
+// reference pixel (FeatureX + x, FeatureY + y) where the pixel exists, else 0; `sums` is their
+// summed-area table ((n + 1) x (n + 1): entry [x][y] sums the cells [0, x) x [0, y)), so that
+// the sum over any part of the box is exact.
+struct ReferenceLevels {
+    int n = 0;
+    std::vector<float> lines;
+    std::vector<std::uint64_t> sums;
+};
+
 // The read-only inputs of correlateBox and gradeAlignedBox, shared by every thread of a pass:
 // nothing they point at changes while frames are measured.
 struct AlignInputs {
@@ -175,6 +186,9 @@ struct AlignInputs {
     // The dark plane subtracted from the box levels; null when none is.
     const T2dArrays* dark = nullptr;
     const QualityPlugin* plugin = nullptr;
+    // The reference's levels read once (used without colour when made for the engine's size), or
+    // null: the reference picture is then read for every grade.
+    const ReferenceLevels* referenceLevels = nullptr;
     // The view's framesPerSpectrum.
     int framesPerSpectrum = 1;
     // Whether the chart shows the spectrum of `frame`.
@@ -289,6 +303,7 @@ private:
     const Bitmap24& preview_;
     std::unique_ptr<QualityPlugin> plugin_;
     AlignInputs inputs_;
+    ReferenceLevels referenceLevels_;
     AlignScratch scratch_;
 };
 
