@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 #include "align_test_bench.h"
 #include "support/scripted_messages.h"
@@ -345,6 +346,35 @@ TEST(Align, BoxReachingOutsideTheFrameIsJudgedByItsOverlap) {
         FrameAlignment aligner(bench.context, bench.align(), reference);
         AlignScratch scratch;
         EXPECT_NEAR(gradeAlignedBox(aligner.inputs(), frame, 0, 0, scratch).difference, 100.0, 1e-6);
+    }
+}
+
+// A frame held as its levels alone (one byte per pixel) is correlated and graded bit for bit as
+// its 24-bit picture, wherever the box lies: inside, and cut by every edge of an odd-sized frame.
+TEST(Align, AFrameReadAsItsLevelsAloneIsMeasuredAsItsPicture) {
+    const int w = 157, h = 123;
+    const std::vector<Bitmap24> frames = texturedFrames(w, h, {{0, 0}, {3, -2}});
+    LevelBitmap levels;
+    levels.resize(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) levels.row(y)[x] = frames[1].pixel(x, y)[1];
+    for (const auto& [n, gradient] : {std::pair{32, true}, std::pair{64, true}, std::pair{64, false}}) {
+        AlignBench bench(w, h, n, 2);
+        bench.align().quality.QualityGradient = gradient;
+        bench.pick(frames[0], 78, 61);
+        FrameAlignment aligner(bench.context, bench.align(), frames[0]);
+        AlignScratch one, other;
+        for (const Shift offset : {Shift{0, 0}, Shift{-70, 5}, Shift{60, -50}, Shift{-9, 55}, Shift{75, 58}}) {
+            SCOPED_TRACE(std::to_string(n) + " at " + std::to_string(offset[0]) + "," + std::to_string(offset[1]));
+            const Correlation a = correlateBox(aligner.inputs(), frames[1], offset[0], offset[1], one);
+            const Correlation b = correlateBox(aligner.inputs(), levels, offset[0], offset[1], other);
+            EXPECT_EQ(std::tie(a.peak, a.pi, a.pj, a.profile), std::tie(b.peak, b.pi, b.pj, b.profile));
+            const Grade c = gradeAlignedBox(aligner.inputs(), frames[1], offset[0], offset[1], one);
+            const Grade d = gradeAlignedBox(aligner.inputs(), levels, offset[0], offset[1], other);
+            EXPECT_EQ(std::tie(c.difference, c.meanF, c.imageQuality, c.profile),
+                      std::tie(d.difference, d.meanF, d.imageQuality, d.profile));
+            EXPECT_GT(gradient ? c.imageQuality : c.profileMax, 0.0f);
+        }
     }
 }
 
