@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "platform/parallel.h"
+
 namespace kestrave {
 
 namespace {
@@ -35,6 +37,15 @@ void* allocateZeroed(std::size_t bytes) {
     std::memset(block, 0, first - begin);
     std::memset(reinterpret_cast<void*>(last), 0, begin + bytes - last);
     return block;
+}
+
+void touchZeroedPages(void* block, std::size_t bytes) {
+    static const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    auto* const bytesAt = static_cast<volatile std::uint8_t*>(block);
+    const auto pages = static_cast<std::ptrdiff_t>((bytes + page - 1) / page);
+    parallelForRange(0, pages, [=](std::ptrdiff_t first, std::ptrdiff_t last) {
+        for (std::ptrdiff_t k = first; k < last; ++k) bytesAt[static_cast<std::size_t>(k) * page] = 0;
+    });
 }
 
 void returnFreeMemory() {

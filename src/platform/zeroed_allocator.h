@@ -17,6 +17,12 @@ namespace kestrave {
 // release it with ::operator delete.
 void* allocateZeroed(std::size_t bytes);
 
+// Gives every page of a zeroed block its own memory now, by writing a zero into it, the pages
+// spread over the worker threads. For a block whose cells are all about to be added to: a cell
+// read before it is first written would map the shared zero page, and the write after it would
+// then have to replace that page on every core the process runs on.
+void touchZeroedPages(void* block, std::size_t bytes);
+
 // Hands the memory that the allocator keeps free (blocks freed by an earlier pass) back to the
 // system, so that the next pass's buffers do not come on top of it. For the start of a pass.
 void returnFreeMemory();

@@ -9,6 +9,7 @@
 #include "frames/pixel_helpers.h"
 #include "frames/stretch.h"
 #include "platform/parallel.h"
+#include "platform/zeroed_allocator.h"
 #include "stacking/drizzle.h"
 
 namespace kestrave {
@@ -160,7 +161,18 @@ struct StackAccumulator::BandEvents {
 
 StackAccumulator::StackAccumulator(const StackOptions& options, const FrameModel& model,
                                    const ImageDataSection& section, const StackRun& run, StackSums& sums)
-    : options_(options), model_(model), section_(section), run_(run), sums_(sums) {}
+    : options_(options), model_(model), section_(section), run_(run), sums_(sums) {
+    // The sums every frame adds to get their memory before the frames come (red and blue only
+    // with colour; the other planes exist only when the run adds to them).
+    for (T2dArrays* plane :
+         {&sums.StackPlanes[1], &sums.StackWeightPlane, &sums.LumPlane, &sums.RedWeightPlane,
+          &sums.BlueWeightPlane, &sums.LumWeightPlane, &sums.Statistics[0], &sums.Statistics[1],
+          &sums.Statistics[2], &sums.StatisticsCount})
+        touchZeroedPages(plane->data(), plane->cellCount() * sizeof(float));
+    if (options.Colourstack)
+        for (int c : {0, 2})
+            touchZeroedPages(sums.StackPlanes[c].data(), sums.StackPlanes[c].cellCount() * sizeof(float));
+}
 
 StackAccumulator::~StackAccumulator() = default;
 
@@ -932,14 +944,15 @@ void StackAccumulator::flush() {
         std::vector<SigmaEvent> frameEvents;
         std::size_t found = 0;
         for (int band = 0; band < bands; ++band) {
-            const BandEvents& list = events[f * static_cast<std::size_t>(bands) + static_cast<std::size_t>(band)];
+            const BandEvents& list =
+                events[f * static_cast<std::size_t>(bands) + static_cast<std::size_t>(band)];
             frameEvents.insert(frameEvents.end(), list.kept.begin(), list.kept.end());
             found += list.found;
         }
         // The brightest of the frame, whatever band they came from.
         if (frameEvents.size() > SigmaEventsPerFrame) {
-            std::nth_element(frameEvents.begin(), frameEvents.begin() + SigmaEventsPerFrame, frameEvents.end(),
-                             brighterEvent);
+            std::nth_element(frameEvents.begin(), frameEvents.begin() + SigmaEventsPerFrame,
+                             frameEvents.end(), brighterEvent);
             frameEvents.resize(SigmaEventsPerFrame);
         }
         std::sort(frameEvents.begin(), frameEvents.end(), [](const SigmaEvent& a, const SigmaEvent& b) {
