@@ -3,6 +3,8 @@
 #include <optional>
 #include <utility>
 
+#include "platform/zeroed_allocator.h"
+
 namespace kestrave {
 
 void checkPictureSize(std::int64_t width, std::int64_t height, const std::filesystem::path& file) {
@@ -20,7 +22,12 @@ void sizeRawFrame(T2dArrays& plane, Bitmap24& preview, int width, int height) {
 void sizeRawFrame(T2dArrays* plane, Bitmap24* preview, int width, int height) {
     std::optional<T2dArrays> freshPlane;
     std::optional<Bitmap24> freshPreview;
-    if (plane && (plane->xCount() != width || plane->yCount() != height)) freshPlane.emplace(height, width);
+    if (plane && (plane->xCount() != width || plane->yCount() != height)) {
+        freshPlane.emplace(height, width);
+        // The plane is filled row by row, so every thread that fills it would touch every page
+        // of it: its pages are given memory first, each thread a run of its own.
+        touchZeroedPages(freshPlane->data(), freshPlane->cellCount() * sizeof(float));
+    }
     if (preview && (preview->width() != width || preview->height() != height))
         freshPreview.emplace(width, height);
     if (freshPlane) *plane = std::move(*freshPlane);
