@@ -565,16 +565,18 @@ FrameAlignment::FrameAlignment(AlignContext& context, const AlignOptions& option
     inputs_.FrameHeight = model.FrameHeight;
     inputs_.plugin = plugin_.get();
     inputs_.framesPerSpectrum = std::max(1, context_.view.framesPerSpectrum());
-    // Every grade without colour compares the frame with the same levels of the reference.
-    if (!options_.Colourstack && inputs_.engine->FFTSize > 0 && !context_.registration.Image1.empty()) {
-        referenceLevels_ = readReferenceLevels(inputs_);
-        inputs_.referenceLevels = &referenceLevels_;
-    }
     // The dark frame is subtracted as from the reference, and only where it covers the whole frame.
     const T2dArrays& dark = alignmentDarkPlane(context_.section);
     if (options_.levels.darkSubtract && dark.xCount() >= model.FrameWidth &&
         dark.yCount() >= model.FrameHeight)
         inputs_.dark = &dark;
+}
+
+void FrameAlignment::keepReferenceLevels() {
+    // Every grade without colour compares the frame with the same levels of the reference.
+    if (options_.Colourstack || inputs_.engine->FFTSize <= 0 || context_.registration.Image1.empty()) return;
+    referenceLevels_ = readReferenceLevels(inputs_);
+    inputs_.referenceLevels = &referenceLevels_;
 }
 
 bool FrameAlignment::AlignFrame() {

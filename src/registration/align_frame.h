@@ -272,6 +272,10 @@ public:
     void finish(const Verdict& verdict, const Correlation& correlation, const Grade& grade,
                 const Bitmap24& frame);
 
+    // Reads the reference's levels around the feature once, for a pass that grades every frame
+    // against them (the reference must not change while the object is used).
+    void keepReferenceLevels();
+
     const AlignInputs& inputs() const { return inputs_; }
     AlignScratch& scratch() { return scratch_; }
     // Shows the correlation surface when there is one.

@@ -190,6 +190,7 @@ AlignmentPassResult Pass::run() {
         result_.darkframeSwitchedOff = calibration.darkframeOff;
         result_.flatfieldSwitchedOff = calibration.flatfieldOff;
         aligner_ = std::make_unique<FrameAlignment>(c_, align, noPreview_);
+        aligner_->keepReferenceLevels();
         clearRecordsForPass(c_, o_);
         startTracking(c_.registration, c_.program, c_.fft.FFTSize);
         if (!measureFrames()) {

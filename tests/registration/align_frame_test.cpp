@@ -343,14 +343,19 @@ TEST(Align, BoxReachingOutsideTheFrameIsJudgedByItsOverlap) {
         SCOPED_TRACE(place.name);
         AlignBench bench(w, h, 32, 1);
         bench.pick(reference, place.featureX, place.featureY);
-        FrameAlignment aligner(bench.context, bench.align(), reference);
-        AlignScratch scratch;
-        EXPECT_NEAR(gradeAlignedBox(aligner.inputs(), frame, 0, 0, scratch).difference, 100.0, 1e-6);
+        // The reference read for every grade, or its levels read once for a pass.
+        for (bool once : {false, true}) {
+            FrameAlignment aligner(bench.context, bench.align(), reference);
+            if (once) aligner.keepReferenceLevels();
+            AlignScratch scratch;
+            EXPECT_NEAR(gradeAlignedBox(aligner.inputs(), frame, 0, 0, scratch).difference, 100.0, 1e-6) << once;
+        }
     }
 }
 
 // A frame held as its levels alone (one byte per pixel) is correlated and graded bit for bit as
-// its 24-bit picture, wherever the box lies: inside, and cut by every edge of an odd-sized frame.
+// its 24-bit picture, wherever the box lies: inside, and cut by every edge of an odd-sized frame;
+// so is it against the reference's levels read once for a pass.
 TEST(Align, AFrameReadAsItsLevelsAloneIsMeasuredAsItsPicture) {
     const int w = 157, h = 123;
     const std::vector<Bitmap24> frames = texturedFrames(w, h, {{0, 0}, {3, -2}});
@@ -363,6 +368,8 @@ TEST(Align, AFrameReadAsItsLevelsAloneIsMeasuredAsItsPicture) {
         bench.align().quality.QualityGradient = gradient;
         bench.pick(frames[0], 78, 61);
         FrameAlignment aligner(bench.context, bench.align(), frames[0]);
+        FrameAlignment once(bench.context, bench.align(), frames[0]);
+        once.keepReferenceLevels();
         AlignScratch one, other;
         for (const Shift offset : {Shift{0, 0}, Shift{-70, 5}, Shift{60, -50}, Shift{-9, 55}, Shift{75, 58}}) {
             SCOPED_TRACE(std::to_string(n) + " at " + std::to_string(offset[0]) + "," + std::to_string(offset[1]));
@@ -370,7 +377,7 @@ TEST(Align, AFrameReadAsItsLevelsAloneIsMeasuredAsItsPicture) {
             const Correlation b = correlateBox(aligner.inputs(), levels, offset[0], offset[1], other);
             EXPECT_EQ(std::tie(a.peak, a.pi, a.pj, a.profile), std::tie(b.peak, b.pi, b.pj, b.profile));
             const Grade c = gradeAlignedBox(aligner.inputs(), frames[1], offset[0], offset[1], one);
-            const Grade d = gradeAlignedBox(aligner.inputs(), levels, offset[0], offset[1], other);
+            const Grade d = gradeAlignedBox(once.inputs(), levels, offset[0], offset[1], other);
             EXPECT_EQ(std::tie(c.difference, c.meanF, c.imageQuality, c.profile),
                       std::tie(d.difference, d.meanF, d.imageQuality, d.profile));
             EXPECT_GT(gradient ? c.imageQuality : c.profileMax, 0.0f);
