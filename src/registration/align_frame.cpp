@@ -207,16 +207,14 @@ std::uint64_t greenBytesIntoLines(const FramePixels& picture, int left, int top,
 }
 
 // The levels of the box pixels inside the frame, less their mean, into the engine's real plane
-// (the imaginary plane zeroed). The mean is taken over the pixels inside alone, and the cells
-// outside become -mean once it is taken off.
+// (the imaginary plane is left as it was). The mean is taken over the pixels inside alone, and
+// the cells outside become -mean once it is taken off.
 void readBoxLevels(const AlignInputs& inputs, const FramePixels& frame, int left, int top, FftEngine& fft) {
     const AlignOptions& options = *inputs.options;
     const int n = inputs.engine->FFTSize;
     float* re = fft.FFTRe.data();
-    float* im = fft.FFTIm.data();
     const std::size_t cells = static_cast<std::size_t>(n) * n;
     std::fill(re, re + cells, 0.0f);
-    std::fill(im, im + cells, 0.0f);
     const Area area = readable(inputs, frame);
     const int x0 = std::max(0, -left), x1 = std::min(n, area.width - left);
     const int y0 = std::max(0, -top), y1 = std::min(n, area.height - top);
@@ -298,10 +296,12 @@ Correlation correlateBox(const AlignInputs& inputs, const FramePixels& frame, in
     const std::vector<std::uint8_t>& bandLines = inputs.engine->FFTBandLines;
     const bool someLines = static_cast<int>(bandLines.size()) == n;
     const bool profile = charted && qualityKind(options.quality) != QualityKind::Spectral;
-    if (someLines && !profile)
-        FFT2DForwardOfLines(fft, bandLines);
-    else
+    if (someLines && !profile) {
+        FFT2DForwardOfLines(fft, bandLines, true);
+    } else {
+        std::fill(fft.FFTIm.data(), fft.FFTIm.data() + fft.FFTIm.cellCount(), 0.0f);
         FFT2DForward(fft);
+    }
     if (profile) {
         RadialSpectrum(fft, options.quality.HVSWeighting, reference.HVSCentre);
         keepProfile(fft, c.profile, c.profileMax);

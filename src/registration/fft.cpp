@@ -92,9 +92,13 @@ void FFT2DInverse(FftEngine& fft) {
     fft.plan.transformAlongFirstIndex(fft.FFTRe.data(), fft.FFTIm.data(), FftDirection::Inverse, scale);
 }
 
-void FFT2DForwardOfLines(FftEngine& fft, const std::vector<std::uint8_t>& lines) {
+void FFT2DForwardOfLines(FftEngine& fft, const std::vector<std::uint8_t>& lines, bool realInput) {
     assert(static_cast<int>(lines.size()) == fft.FFTSize);
-    fft.plan.transformAlongFirstIndex(fft.FFTRe.data(), fft.FFTIm.data(), FftDirection::Forward, 1.0f);
+    if (realInput)
+        fft.plan.transformRealAlongFirstIndex(fft.FFTRe.data(), fft.FFTIm.data(), FftDirection::Forward,
+                                              1.0f);
+    else
+        fft.plan.transformAlongFirstIndex(fft.FFTRe.data(), fft.FFTIm.data(), FftDirection::Forward, 1.0f);
     fft.plan.transformSomeAlongSecondIndex(fft.FFTRe.data(), fft.FFTIm.data(), FftDirection::Forward, 1.0f,
                                            lines.data());
 }

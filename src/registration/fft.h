@@ -88,8 +88,9 @@ void FFT2DForward(FftEngine& fft);
 void FFT2DInverse(FftEngine& fft);
 
 // The forward transform on the lines [i][0..N-1] whose lines[i] is not 0 (N flags), each exactly
-// as FFT2DForward gives it; the other lines are left half transformed.
-void FFT2DForwardOfLines(FftEngine& fft, const std::vector<std::uint8_t>& lines);
+// as FFT2DForward gives it; the other lines are left half transformed. `realInput`: FFTIm holds
+// zeros only (it is then not read).
+void FFT2DForwardOfLines(FftEngine& fft, const std::vector<std::uint8_t>& lines, bool realInput = false);
 // The inverse transform of a spectrum that is 0 on every line [i][0..N-1] whose lines[i] is 0 (N
 // flags): such lines would stay 0 through the first pass and are not transformed. The result
 // equals FFT2DInverse's but for the sign of cells that come out 0.

@@ -147,6 +147,8 @@ struct PassArguments {
     float scale;
     // Null, or a flag per line of the pass: blocks without a flagged line are left out.
     const std::uint8_t* lines = nullptr;
+    // The imaginary input is all zero and is not read.
+    bool realInput = false;
 };
 
 bool blockWanted(const PassArguments& args, int block) {
@@ -211,10 +213,11 @@ template <int Bit>
 // consecutive cells of them, copied whole to row bitRev[i] of the scratch block.
 KESTRAVE_SIMD_CLONES void firstIndexBlock(const PassArguments& a, int first, float* sre, float* sim) {
     const std::ptrdiff_t n = a.n;
+    if (a.realInput) std::fill(sim, sim + n * kLanes, 0.0f);
     for (std::ptrdiff_t i = 0; i < n; ++i) {
         const std::ptrdiff_t to = static_cast<std::ptrdiff_t>(a.bitRev[i]) * kLanes;
         moveLanes(a.re + i * n + first, sre + to, 1.0f);
-        moveLanes(a.im + i * n + first, sim + to, 1.0f);
+        if (!a.realInput) moveLanes(a.im + i * n + first, sim + to, 1.0f);
     }
     transformLanes<kLanes>(a.n, a.leadingRadix2, a.twiddles, sre, sim, a.direction);
     for (std::ptrdiff_t i = 0; i < n; ++i) {
@@ -307,6 +310,12 @@ void FftPlan::transformLine(float* re, float* im, FftDirection direction) const 
 void FftPlan::transformAlongFirstIndex(float* re, float* im, FftDirection direction, float scale) const {
     runPass({n_, leadingRadix2_, twiddles_.data(), bitRev_.data(), re, im, direction, scale},
             firstIndexBlock);
+}
+
+void FftPlan::transformRealAlongFirstIndex(float* re, float* im, FftDirection direction, float scale) const {
+    PassArguments args{n_, leadingRadix2_, twiddles_.data(), bitRev_.data(), re, im, direction, scale};
+    args.realInput = true;
+    runPass(args, firstIndexBlock);
 }
 
 void FftPlan::transformAlongSecondIndex(float* re, float* im, FftDirection direction, float scale) const {

@@ -35,6 +35,8 @@ public:
     // [i][0..N-1] for every i. Each result is multiplied by `scale`.
     // The lines are spread over the worker threads; the result does not depend on their number.
     void transformAlongFirstIndex(float* re, float* im, FftDirection direction, float scale) const;
+    // The same for planes whose imaginary part is all zero on input: `im` is only written.
+    void transformRealAlongFirstIndex(float* re, float* im, FftDirection direction, float scale) const;
     void transformAlongSecondIndex(float* re, float* im, FftDirection direction, float scale) const;
     // The same for the lines [i][0..N-1] whose lines[i] is not 0 (and those transformed beside them
     // in one block); every other line is left as it is.
