@@ -243,17 +243,13 @@ void readBoxLevels(const AlignInputs& inputs, const FramePixels& frame, int left
 }
 
 // Band mask, whitening of the frame spectrum, and the reference times its conjugate. With
-// `bandLines`, a line the mask shuts wholly becomes 0.
+// `bandLines`, a line the mask shuts wholly is left as it is (the inverse transform takes it as 0).
 void crossPowerSpectrum(const AlignInputs& inputs, const std::vector<std::uint8_t>* bandLines,
                         FftEngine& fft) {
     const RegistrationState& reference = *inputs.registration;
     const int n = inputs.engine->FFTSize;
     for (int i = 0; i < n; ++i) {
-        if (bandLines != nullptr && (*bandLines)[static_cast<std::size_t>(i)] == 0) {
-            std::fill(fft.FFTRe[i], fft.FFTRe[i] + n, 0.0f);
-            std::fill(fft.FFTIm[i], fft.FFTIm[i] + n, 0.0f);
-            continue;
-        }
+        if (bandLines != nullptr && (*bandLines)[static_cast<std::size_t>(i)] == 0) continue;
         const std::uint8_t* pass = inputs.engine->FFTBandMask[i];
         const float* refRe = reference.RefSpectrumRe[i];
         const float* refIm = reference.RefSpectrumIm[i];
@@ -308,7 +304,7 @@ Correlation correlateBox(const AlignInputs& inputs, const FramePixels& frame, in
     }
     crossPowerSpectrum(inputs, someLines ? &bandLines : nullptr, fft);
     if (someLines)
-        FFT2DInverseOfLines(fft, bandLines);
+        FFT2DInverseOfLines(fft, bandLines, !options.ShowFFTbox);
     else
         FFT2DInverse(fft);
 

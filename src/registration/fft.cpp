@@ -103,12 +103,13 @@ void FFT2DForwardOfLines(FftEngine& fft, const std::vector<std::uint8_t>& lines,
                                            lines.data());
 }
 
-void FFT2DInverseOfLines(FftEngine& fft, const std::vector<std::uint8_t>& lines) {
+void FFT2DInverseOfLines(FftEngine& fft, const std::vector<std::uint8_t>& lines, bool realOnly) {
     assert(static_cast<int>(lines.size()) == fft.FFTSize);
     const float scale = 1.0f / static_cast<float>(fft.FFTSize);
     fft.plan.transformSomeAlongSecondIndex(fft.FFTRe.data(), fft.FFTIm.data(), FftDirection::Inverse, scale,
                                            lines.data());
-    fft.plan.transformAlongFirstIndex(fft.FFTRe.data(), fft.FFTIm.data(), FftDirection::Inverse, scale);
+    fft.plan.transformRowsAlongFirstIndex(fft.FFTRe.data(), fft.FFTIm.data(), FftDirection::Inverse, scale,
+                                          lines.data(), realOnly);
 }
 
 void FFT1D(const FftEngine& fft, float* re, float* im, FftDirection direction) {

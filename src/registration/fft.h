@@ -92,9 +92,10 @@ void FFT2DInverse(FftEngine& fft);
 // zeros only (it is then not read).
 void FFT2DForwardOfLines(FftEngine& fft, const std::vector<std::uint8_t>& lines, bool realInput = false);
 // The inverse transform of a spectrum that is 0 on every line [i][0..N-1] whose lines[i] is 0 (N
-// flags): such lines would stay 0 through the first pass and are not transformed. The result
-// equals FFT2DInverse's but for the sign of cells that come out 0.
-void FFT2DInverseOfLines(FftEngine& fft, const std::vector<std::uint8_t>& lines);
+// flags): such lines would stay 0 through the first pass; they are neither transformed nor read
+// (they may hold anything). The result equals FFT2DInverse's but for the sign of cells that come
+// out 0. With `realOnly` FFTIm is left holding anything, not the result's imaginary part.
+void FFT2DInverseOfLines(FftEngine& fft, const std::vector<std::uint8_t>& lines, bool realOnly = false);
 
 // 1-D transform of N elements stored in bit-reversed order (re[plan.bitReversal()[k]] = x[k]);
 // the result is in natural order. ScaledFFT1D also multiplies every element by 1/N.

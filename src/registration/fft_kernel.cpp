@@ -149,6 +149,10 @@ struct PassArguments {
     const std::uint8_t* lines = nullptr;
     // The imaginary input is all zero and is not read.
     bool realInput = false;
+    // First-index passes: null, or a flag per row i; the rows without one are 0 and not read.
+    const std::uint8_t* rows = nullptr;
+    // Only the real part of the result is written back.
+    bool realOnly = false;
 };
 
 bool blockWanted(const PassArguments& args, int block) {
@@ -216,13 +220,18 @@ KESTRAVE_SIMD_CLONES void firstIndexBlock(const PassArguments& a, int first, flo
     if (a.realInput) std::fill(sim, sim + n * kLanes, 0.0f);
     for (std::ptrdiff_t i = 0; i < n; ++i) {
         const std::ptrdiff_t to = static_cast<std::ptrdiff_t>(a.bitRev[i]) * kLanes;
+        if (a.rows != nullptr && a.rows[i] == 0) {
+            std::fill(sre + to, sre + to + kLanes, 0.0f);
+            std::fill(sim + to, sim + to + kLanes, 0.0f);
+            continue;
+        }
         moveLanes(a.re + i * n + first, sre + to, 1.0f);
         if (!a.realInput) moveLanes(a.im + i * n + first, sim + to, 1.0f);
     }
     transformLanes<kLanes>(a.n, a.leadingRadix2, a.twiddles, sre, sim, a.direction);
     for (std::ptrdiff_t i = 0; i < n; ++i) {
         moveLanes(sre + i * kLanes, a.re + i * n + first, a.scale);
-        moveLanes(sim + i * kLanes, a.im + i * n + first, a.scale);
+        if (!a.realOnly) moveLanes(sim + i * kLanes, a.im + i * n + first, a.scale);
     }
 }
 
@@ -315,6 +324,14 @@ void FftPlan::transformAlongFirstIndex(float* re, float* im, FftDirection direct
 void FftPlan::transformRealAlongFirstIndex(float* re, float* im, FftDirection direction, float scale) const {
     PassArguments args{n_, leadingRadix2_, twiddles_.data(), bitRev_.data(), re, im, direction, scale};
     args.realInput = true;
+    runPass(args, firstIndexBlock);
+}
+
+void FftPlan::transformRowsAlongFirstIndex(float* re, float* im, FftDirection direction, float scale,
+                                           const std::uint8_t* rows, bool realOnly) const {
+    PassArguments args{n_, leadingRadix2_, twiddles_.data(), bitRev_.data(), re, im, direction, scale};
+    args.rows = rows;
+    args.realOnly = realOnly;
     runPass(args, firstIndexBlock);
 }
 

@@ -37,6 +37,11 @@ public:
     void transformAlongFirstIndex(float* re, float* im, FftDirection direction, float scale) const;
     // The same for planes whose imaginary part is all zero on input: `im` is only written.
     void transformRealAlongFirstIndex(float* re, float* im, FftDirection direction, float scale) const;
+    // The same for planes that are 0 on every line [i][0..N-1] whose rows[i] is 0: those lines are
+    // not read (they may hold anything). With `realOnly` only the real part of the result is
+    // written back (`im` is left holding anything).
+    void transformRowsAlongFirstIndex(float* re, float* im, FftDirection direction, float scale,
+                                      const std::uint8_t* rows, bool realOnly) const;
     void transformAlongSecondIndex(float* re, float* im, FftDirection direction, float scale) const;
     // The same for the lines [i][0..N-1] whose lines[i] is not 0 (and those transformed beside them
     // in one block); every other line is left as it is.
