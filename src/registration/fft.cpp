@@ -95,8 +95,8 @@ void FFT2DInverse(FftEngine& fft) {
 void FFT2DForwardOfLines(FftEngine& fft, const std::vector<std::uint8_t>& lines, bool realInput) {
     assert(static_cast<int>(lines.size()) == fft.FFTSize);
     if (realInput)
-        fft.plan.transformRealAlongFirstIndex(fft.FFTRe.data(), fft.FFTIm.data(), FftDirection::Forward,
-                                              1.0f);
+        fft.plan.transformRealAlongFirstIndex(fft.FFTRe.data(), fft.FFTIm.data(), FftDirection::Forward, 1.0f,
+                                              lines.data());
     else
         fft.plan.transformAlongFirstIndex(fft.FFTRe.data(), fft.FFTIm.data(), FftDirection::Forward, 1.0f);
     fft.plan.transformSomeAlongSecondIndex(fft.FFTRe.data(), fft.FFTIm.data(), FftDirection::Forward, 1.0f,

@@ -88,8 +88,8 @@ void FFT2DForward(FftEngine& fft);
 void FFT2DInverse(FftEngine& fft);
 
 // The forward transform on the lines [i][0..N-1] whose lines[i] is not 0 (N flags), each exactly
-// as FFT2DForward gives it; the other lines are left half transformed. `realInput`: FFTIm holds
-// zeros only (it is then not read).
+// as FFT2DForward gives it; the other lines are left half transformed, or with `realInput` (FFTIm
+// holds zeros only, and is then not read) holding anything.
 void FFT2DForwardOfLines(FftEngine& fft, const std::vector<std::uint8_t>& lines, bool realInput = false);
 // The inverse transform of a spectrum that is 0 on every line [i][0..N-1] whose lines[i] is 0 (N
 // flags): such lines would stay 0 through the first pass; they are neither transformed nor read

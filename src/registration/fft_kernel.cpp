@@ -149,8 +149,10 @@ struct PassArguments {
     const std::uint8_t* lines = nullptr;
     // The imaginary input is all zero and is not read.
     bool realInput = false;
-    // First-index passes: null, or a flag per row i; the rows without one are 0 and not read.
-    const std::uint8_t* rows = nullptr;
+    // First-index passes: null, or a flag per row i; the rows without one are 0 and not read
+    // (readRows), or are not written back (writeRows).
+    const std::uint8_t* readRows = nullptr;
+    const std::uint8_t* writeRows = nullptr;
     // Only the real part of the result is written back.
     bool realOnly = false;
 };
@@ -220,7 +222,7 @@ KESTRAVE_SIMD_CLONES void firstIndexBlock(const PassArguments& a, int first, flo
     if (a.realInput) std::fill(sim, sim + n * kLanes, 0.0f);
     for (std::ptrdiff_t i = 0; i < n; ++i) {
         const std::ptrdiff_t to = static_cast<std::ptrdiff_t>(a.bitRev[i]) * kLanes;
-        if (a.rows != nullptr && a.rows[i] == 0) {
+        if (a.readRows != nullptr && a.readRows[i] == 0) {
             std::fill(sre + to, sre + to + kLanes, 0.0f);
             std::fill(sim + to, sim + to + kLanes, 0.0f);
             continue;
@@ -230,6 +232,7 @@ KESTRAVE_SIMD_CLONES void firstIndexBlock(const PassArguments& a, int first, flo
     }
     transformLanes<kLanes>(a.n, a.leadingRadix2, a.twiddles, sre, sim, a.direction);
     for (std::ptrdiff_t i = 0; i < n; ++i) {
+        if (a.writeRows != nullptr && a.writeRows[i] == 0) continue;
         moveLanes(sre + i * kLanes, a.re + i * n + first, a.scale);
         if (!a.realOnly) moveLanes(sim + i * kLanes, a.im + i * n + first, a.scale);
     }
@@ -321,16 +324,18 @@ void FftPlan::transformAlongFirstIndex(float* re, float* im, FftDirection direct
             firstIndexBlock);
 }
 
-void FftPlan::transformRealAlongFirstIndex(float* re, float* im, FftDirection direction, float scale) const {
+void FftPlan::transformRealAlongFirstIndex(float* re, float* im, FftDirection direction, float scale,
+                                           const std::uint8_t* rows) const {
     PassArguments args{n_, leadingRadix2_, twiddles_.data(), bitRev_.data(), re, im, direction, scale};
     args.realInput = true;
+    args.writeRows = rows;
     runPass(args, firstIndexBlock);
 }
 
 void FftPlan::transformRowsAlongFirstIndex(float* re, float* im, FftDirection direction, float scale,
                                            const std::uint8_t* rows, bool realOnly) const {
     PassArguments args{n_, leadingRadix2_, twiddles_.data(), bitRev_.data(), re, im, direction, scale};
-    args.rows = rows;
+    args.readRows = rows;
     args.realOnly = realOnly;
     runPass(args, firstIndexBlock);
 }

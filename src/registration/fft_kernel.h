@@ -35,8 +35,10 @@ public:
     // [i][0..N-1] for every i. Each result is multiplied by `scale`.
     // The lines are spread over the worker threads; the result does not depend on their number.
     void transformAlongFirstIndex(float* re, float* im, FftDirection direction, float scale) const;
-    // The same for planes whose imaginary part is all zero on input: `im` is only written.
-    void transformRealAlongFirstIndex(float* re, float* im, FftDirection direction, float scale) const;
+    // The same for planes whose imaginary part is all zero on input: `im` is only written, and of
+    // the result only the lines [i][0..N-1] whose rows[i] is not 0 (all when `rows` is null).
+    void transformRealAlongFirstIndex(float* re, float* im, FftDirection direction, float scale,
+                                      const std::uint8_t* rows = nullptr) const;
     // The same for planes that are 0 on every line [i][0..N-1] whose rows[i] is 0: those lines are
     // not read (they may hold anything). With `realOnly` only the real part of the result is
     // written back (`im` is left holding anything).
