@@ -23,6 +23,7 @@ public:
     static std::optional<FrameFile> openIfExists(const std::filesystem::path& path);
 
     std::uint64_t size() const { return file_.size(); }
+    const FileIdentity& identity() const { return file_.identity(); }
     const std::filesystem::path& path() const { return path_; }
 
     // Reads exactly `count` bytes at `offset`; throws FileError "… is truncated" when the file

@@ -6,6 +6,7 @@
 #include <bit>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <mutex>
 #include <new>
 #include <vector>
@@ -141,10 +142,31 @@ constexpr std::size_t ChunkBytes = std::size_t{128} << 10;
 // at a time. The pictures are made at the scale of the previous frame read (frames of one
 // recording nearly always share it) and made again, from the rows read once more, in the rare
 // case that the frame's largest sample asks for another.
+// `knownScale`: the frame's scale as an earlier read found it, or -1; with it a read of the
+// pictures alone reads and makes only the rows of `band`. Returns the scale of the pictures made
+// (-1 when none is).
 template <typename Sample, typename ReadRows>
-void convertFrame(ReadRows readRows, std::size_t rowBytes, int width, int height, T2dArrays* plane,
-                  Bitmap24* preview, LevelBitmap* levels, RowBand band) {
+int convertFrame(ReadRows readRows, std::size_t rowBytes, int width, int height, T2dArrays* plane,
+                 Bitmap24* preview, LevelBitmap* levels, RowBand band, int knownScale) {
     const int chunk = std::max(4, static_cast<int>(ChunkBytes / std::max<std::size_t>(rowBytes, 1)) & ~3);
+    // The rows of the band of the pictures at `scale`, read (again) from the file.
+    const auto makeBand = [&](int scale) {
+        const std::uint8_t* const lut = greyLevels(scale);
+        const auto level = [lut](const std::uint8_t* row, int x) { return lut[Sample::at(row, x)]; };
+        for (int top = std::max(band.first, 0); top < std::min(band.end, height); top += chunk) {
+            const int end = std::min({height, band.end, top + chunk});
+            const std::uint8_t* const rows = readRows(top, end - top);
+            const auto rowOf = [rows, rowBytes, top](int y) {
+                return rows + static_cast<std::size_t>(y - top) * rowBytes;
+            };
+            if (preview) fillGreyPreview(*preview, rowOf, level, RowBand{top, end});
+            if (levels) fillGreyPreview(*levels, rowOf, level, RowBand{top, end});
+        }
+    };
+    if (knownScale >= 0 && !plane && (preview || levels)) {
+        makeBand(knownScale);
+        return knownScale;
+    }
     const int guess = lastPreviewScale.load(std::memory_order_relaxed);
     const std::uint8_t* lut = greyLevels(guess);
     std::uint16_t most = 0;
@@ -164,24 +186,57 @@ void convertFrame(ReadRows readRows, std::size_t rowBytes, int width, int height
         if (preview) most = std::max(most, previewAndLargest<Sample>(span, width, *preview, lut, band));
         if (levels) most = std::max(most, previewAndLargest<Sample>(span, width, *levels, lut, band));
     }
-    if (!preview && !levels) return;
+    if (!preview && !levels) return -1;
     const int scale = previewScale(most);
-    if (scale == guess) return;
+    if (scale == guess) return scale;
     lastPreviewScale.store(scale, std::memory_order_relaxed);
-    lut = greyLevels(scale);
-    const auto level = [lut](const std::uint8_t* row, int x) { return lut[Sample::at(row, x)]; };
-    for (int top = std::max(band.first, 0); top < std::min(band.end, height); top += chunk) {
-        const int end = std::min({height, band.end, top + chunk});
-        const std::uint8_t* const rows = readRows(top, end - top);
-        const auto rowOf = [rows, rowBytes, top](int y) {
-            return rows + static_cast<std::size_t>(y - top) * rowBytes;
-        };
-        if (preview) fillGreyPreview(*preview, rowOf, level, RowBand{top, end});
-        if (levels) fillGreyPreview(*levels, rowOf, level, RowBand{top, end});
-    }
+    makeBand(scale);
+    return scale;
 }
 
 }  // namespace
+
+// Frames of one file (of indices 0 .. MaxFrameIndex) and the preview scale each was found to
+// have by a read that scanned it whole, -1 while none has: a later read of its pictures needs no
+// scan and reads only the rows it makes. Any number of threads may ask and tell at once.
+class FrameScales {
+public:
+    explicit FrameScales(int frames)
+        : scales_(static_cast<std::size_t>(std::clamp(frames, 0, MaxFrameIndex + 1))) {
+        for (std::atomic<std::int8_t>& scale : scales_) scale.store(-1, std::memory_order_relaxed);
+    }
+    std::size_t size() const { return scales_.size(); }
+    int get(int frame) const {
+        return frame >= 0 && static_cast<std::size_t>(frame) < scales_.size()
+                   ? scales_[static_cast<std::size_t>(frame)].load(std::memory_order_relaxed)
+                   : -1;
+    }
+    void set(int frame, int scale) {
+        if (frame >= 0 && static_cast<std::size_t>(frame) < scales_.size())
+            scales_[static_cast<std::size_t>(frame)].store(static_cast<std::int8_t>(scale),
+                                                           std::memory_order_relaxed);
+    }
+
+private:
+    std::vector<std::atomic<std::int8_t>> scales_;
+};
+
+// The scales of the frames of a file as this process found them, for the few files read last; a
+// file rewritten since it was read is another file.
+static std::shared_ptr<FrameScales> scalesOf(const FileIdentity& file, int frames) {
+    constexpr std::size_t KeptFiles = 4;
+    static std::mutex mutex;
+    static std::vector<std::pair<FileIdentity, std::shared_ptr<FrameScales>>> known;
+    const std::lock_guard lock(mutex);
+    for (const auto& [identity, scales] : known)
+        if (identity == file &&
+            scales->size() == static_cast<std::size_t>(std::clamp(frames, 0, MaxFrameIndex + 1)))
+            return scales;
+    auto made = std::make_shared<FrameScales>(frames);
+    if (known.size() >= KeptFiles) known.erase(known.begin());
+    known.emplace_back(file, made);
+    return made;
+}
 
 SerFile::SerFile(const std::filesystem::path& path) : SerFile(FrameFile(path)) {}
 
@@ -223,6 +278,7 @@ SerFile::SerFile(FrameFile file) : file_(std::move(file)) {
     frameCount_ = static_cast<int>(
         std::min<std::uint64_t>(framesInFile, static_cast<std::uint64_t>(std::max(header_.FrameCount, 0))));
     if (frameCount_ < 1) badSer(file_, "no complete frame");
+    scales_ = scalesOf(file_.identity(), frameCount_);
 }
 
 int SerFile::debayerItem() const {
@@ -271,13 +327,19 @@ void SerFile::read(int index, T2dArrays* plane, Bitmap24* preview, LevelBitmap* 
                            bytes);
             return static_cast<const std::uint8_t*>(bytes.data());
         };
+        const int known = plane == nullptr ? scales_->get(index) : -1;
+        int scale = -1;
         if (bytesPerSample_ == 1) {
-            convertFrame<Byte>(readRows, rowBytes, width_, height_, plane, preview, levels, band);
+            scale =
+                convertFrame<Byte>(readRows, rowBytes, width_, height_, plane, preview, levels, band, known);
         } else if (header_.LittleEndian == 1) {
-            convertFrame<WordSwapped>(readRows, rowBytes, width_, height_, plane, preview, levels, band);
+            scale = convertFrame<WordSwapped>(readRows, rowBytes, width_, height_, plane, preview, levels,
+                                              band, known);
         } else {
-            convertFrame<WordLE>(readRows, rowBytes, width_, height_, plane, preview, levels, band);
+            scale = convertFrame<WordLE>(readRows, rowBytes, width_, height_, plane, preview, levels, band,
+                                         known);
         }
+        if (scale >= 0) scales_->set(index, scale);
     } catch (const std::bad_alloc&) {
         throw FileError("Not enough memory to read " + displayName(file_.path()));
     }

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 
 #include "frames/frame_file.h"
@@ -30,6 +31,8 @@ struct SerHeader {
     std::int32_t PixelDepth = 0;  // bits per sample
     std::int32_t FrameCount = 0;
 };
+
+class FrameScales;
 
 class SerFile {
 public:
@@ -78,6 +81,8 @@ private:
     int bytesPerSample_ = 1;
     std::uint64_t frameBytes_ = 0;
     int frameCount_ = 0;
+    // What reads of this file found out about its frames (shared with other readers of it).
+    std::shared_ptr<FrameScales> scales_;
 };
 
 // What opening a SER input found, for the caller to apply to the frame model and the controls.

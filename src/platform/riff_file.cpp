@@ -29,10 +29,15 @@ std::optional<RiffFile> RiffFile::open(const std::filesystem::path& path) {
         ::close(fd);
         return std::nullopt;
     }
-    return RiffFile(fd, static_cast<std::uint64_t>(st.st_size));
+    const FileIdentity identity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+                                static_cast<std::uint64_t>(st.st_size),
+                                static_cast<std::int64_t>(st.st_mtim.tv_sec),
+                                static_cast<std::int64_t>(st.st_mtim.tv_nsec)};
+    return RiffFile(fd, static_cast<std::uint64_t>(st.st_size), identity);
 }
 
-RiffFile::RiffFile(RiffFile&& other) noexcept : fd_(other.fd_), size_(other.size_) {
+RiffFile::RiffFile(RiffFile&& other) noexcept
+    : fd_(other.fd_), size_(other.size_), identity_(other.identity_) {
     other.fd_ = -1;
 }
 
@@ -41,6 +46,7 @@ RiffFile& RiffFile::operator=(RiffFile&& other) noexcept {
         if (fd_ >= 0) ::close(fd_);
         fd_ = other.fd_;
         size_ = other.size_;
+        identity_ = other.identity_;
         other.fd_ = -1;
     }
     return *this;

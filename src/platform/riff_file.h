@@ -58,6 +58,16 @@ struct RiffChunk {
     bool isList() const;
 };
 
+// Which file an open file is, as it was when opened: a file rewritten since is another one.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::uint64_t size = 0;
+    std::int64_t modifiedSeconds = 0;
+    std::int64_t modifiedNanoseconds = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
 class RiffFile {
 public:
     // Opens the file for reading; nullopt when it cannot be opened or is not a regular file.
@@ -70,6 +80,7 @@ public:
     ~RiffFile();
 
     std::uint64_t size() const { return size_; }
+    const FileIdentity& identity() const { return identity_; }
 
     // Reads exactly `count` bytes at `offset`; false when the range is not wholly inside the file
     // or the read fails. Safe to call from several threads at once.
@@ -83,9 +94,11 @@ public:
     std::optional<RiffChunk> chunkAt(std::uint64_t offset, std::uint64_t limit) const;
 
 private:
-    RiffFile(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
+    RiffFile(int fd, std::uint64_t size, const FileIdentity& identity)
+        : fd_(fd), size_(size), identity_(identity) {}
     int fd_ = -1;
     std::uint64_t size_ = 0;
+    FileIdentity identity_;
 };
 
 // Visits the chunks that follow each other from `begin` up to `end`; `visit` returns false to

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+
 #include <fcntl.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -221,6 +225,35 @@ TEST(SerReader, ATallFrameIsConvertedAtTheScaleOfItsLargestSampleWhereverItLies)
         }
         EXPECT_EQ(wrong, 0) << "frame " << f;
     }
+}
+
+// A band read of a frame whose scale an earlier read of the file found reads only the band; a
+// file rewritten since (same path and size, other samples) is scanned afresh.
+TEST(SerReader, AFrameScaleFoundBeforeServesOnlyTheSameFile) {
+    TempDir dir;
+    SerParams params{.width = 9, .height = 6, .pixelDepth = 16, .frameCount = 1};
+    const auto write = [&](std::uint16_t largest) {
+        std::vector<std::uint16_t> samples(static_cast<std::size_t>(params.width * params.height), 300);
+        samples[0] = largest;
+        writeFile(dir / "same.ser", makeSer(params, samples));
+    };
+    const auto levelAt = [&](double p) { return static_cast<int>(std::nearbyint(300 / (p + 1.0) * 255.0)); };
+    write(60000);
+    Bitmap24 whole;
+    SerFile(dir / "same.ser").readFrame(0, nullptr, &whole);
+    ASSERT_EQ(whole.pixel(3, 4)[1], levelAt(65536.0));
+    const auto modified = std::filesystem::last_write_time(dir / "same.ser");
+    write(900);
+    std::filesystem::last_write_time(dir / "same.ser", modified + std::chrono::seconds(1));
+    LevelBitmap band;
+    band.resize(params.width, params.height);
+    SerFile(dir / "same.ser").readLevels(0, band, RowBand{3, 5});
+    EXPECT_EQ(band.row(4)[3], levelAt(1024.0));
+    // Read again from the same file, the band comes at the scale now known.
+    band.resize(params.width, params.height);
+    SerFile(dir / "same.ser").readLevels(0, band, RowBand{3, 5});
+    EXPECT_EQ(band.row(4)[3], levelAt(1024.0));
+    EXPECT_EQ(band.row(2)[3], 0);
 }
 
 TEST(SerReader, BayerColourIdsSwitchDebayeringOn) {
