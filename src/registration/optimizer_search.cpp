@@ -151,9 +151,8 @@ void levelWindow(std::vector<float>& window, FillResult fill, const OptimizerSea
     for (float& cell : window) cell -= mean;
 }
 
-// The S x S window (row j at j x S) widened to double and stored column by column: cell (i, j) at
-// i x S + j.
-void widenByColumns(const std::vector<float>& window, int S, std::vector<double>& columns) {
+// The S x S window (row j at j x S) stored column by column: cell (i, j) at i x S + j.
+void widenByColumns(const std::vector<float>& window, int S, std::vector<float>& columns) {
     columns.resize(window.size());
     const std::size_t side = static_cast<std::size_t>(S);
     constexpr std::size_t Block = 16;
@@ -167,35 +166,36 @@ void widenByColumns(const std::vector<float>& window, int S, std::vector<double>
 // offsets at once. Each offset keeps its own sums, added in the same order as one offset alone
 // (cell by cell along a row into the row's sum, row sums in row order), so every D is the same
 // number whichever offsets share the walk; walking them together only lets their additions
-// overlap. The windows are the float cells widened to double and stored column by column (see
-// widenByColumns), so that the cells of four consecutive rows lie side by side: the sums of four
-// rows are taken at once, each lane along its own row.
+// overlap. The windows are the float cells stored column by column (see widenByColumns), so that
+// the cells of four consecutive rows lie side by side: the sums of four rows are taken at once,
+// each lane along its own row, every cell widened to double as it is loaded.
 template <int N>
-KESTRAVE_OPTIMIZER_CLONES void differencesAt(const std::vector<double>& reference,
-                                             const std::vector<double>& frame, const OptimizerGeometry& g,
+KESTRAVE_OPTIMIZER_CLONES void differencesAt(const std::vector<float>& reference,
+                                             const std::vector<float>& frame, const OptimizerGeometry& g,
                                              const int (*offsets)[2], double* out) {
     typedef double Rows4 __attribute__((vector_size(4 * sizeof(double))));
+    typedef float Floats4 __attribute__((vector_size(4 * sizeof(float))));
     constexpr int Rows = 4;
     const std::size_t S = static_cast<std::size_t>(g.S);
     const int first = g.firstColumn;
     const int count = g.lastColumn - g.firstColumn + 1;
-    const auto cell = [S](const std::vector<double>& window, int column, int row) {
+    const auto cell = [S](const std::vector<float>& window, int column, int row) {
         return window.data() + static_cast<std::size_t>(column) * S + static_cast<std::size_t>(row);
     };
     double sum[N] = {};
     int j = g.firstRow;
     for (; j + Rows - 1 <= g.lastRow; j += Rows) {
-        const double* ref = cell(reference, first, j);
-        const double* cur[N];
+        const float* ref = cell(reference, first, j);
+        const float* cur[N];
         for (int n = 0; n < N; ++n) cur[n] = cell(frame, first + offsets[n][0], j + offsets[n][1]);
         Rows4 row[N] = {};
         for (int i = 0; i < count; ++i) {
-            Rows4 level;
-            std::memcpy(&level, ref + i * S, sizeof level);
+            Floats4 cells;
+            std::memcpy(&cells, ref + i * S, sizeof cells);
+            const Rows4 level = __builtin_convertvector(cells, Rows4);
             for (int n = 0; n < N; ++n) {
-                Rows4 shifted;
-                std::memcpy(&shifted, cur[n] + i * S, sizeof shifted);
-                const Rows4 d = level - shifted;
+                std::memcpy(&cells, cur[n] + i * S, sizeof cells);
+                const Rows4 d = level - __builtin_convertvector(cells, Rows4);
                 row[n] += d * d;
             }
         }
@@ -207,7 +207,8 @@ KESTRAVE_OPTIMIZER_CLONES void differencesAt(const std::vector<double>& referenc
         for (int i = 0; i < count; ++i) {
             const double level = *cell(reference, first + i, j);
             for (int n = 0; n < N; ++n) {
-                const double d = level - *cell(frame, first + i + offsets[n][0], j + offsets[n][1]);
+                const double d =
+                    level - static_cast<double>(*cell(frame, first + i + offsets[n][0], j + offsets[n][1]));
                 row[n] += d * d;
             }
         }
@@ -220,9 +221,9 @@ KESTRAVE_OPTIMIZER_CLONES void differencesAt(const std::vector<double>& referenc
 
 // The differences of `count` offsets, at most eight at a time and the groups as even as can be
 // (a group takes as long as its slowest chain, however few offsets it holds).
-void differencesOf(const std::vector<double>& reference, const std::vector<double>& frame,
+void differencesOf(const std::vector<float>& reference, const std::vector<float>& frame,
                    const OptimizerGeometry& g, const int (*offsets)[2], int count, double* out) {
-    using Group = void (*)(const std::vector<double>&, const std::vector<double>&, const OptimizerGeometry&,
+    using Group = void (*)(const std::vector<float>&, const std::vector<float>&, const OptimizerGeometry&,
                            const int(*)[2], double*);
     constexpr Group ByWidth[] = {nullptr,          differencesAt<1>, differencesAt<2>,
                                  differencesAt<3>, differencesAt<4>, differencesAt<5>,
@@ -268,7 +269,7 @@ private:
     double best_ = 0.0;
 };
 
-void rasterSearch(const std::vector<double>& reference, const std::vector<double>& frame,
+void rasterSearch(const std::vector<float>& reference, const std::vector<float>& frame,
                   const OptimizerGeometry& g, Acceptance& acceptance, OptimizeStepResult& result) {
     // One column of the raster (every b of one a) is measured at once, then offered in order.
     int offsets[DifferenceTableSide][2];
@@ -289,7 +290,7 @@ void rasterSearch(const std::vector<double>& reference, const std::vector<double
 // The diamond walk, never leaving the search radius. Differences already measured are looked up
 // instead of measured again; they are the same numbers. The offsets of a diamond that are not
 // measured yet are measured together before the walk looks at them.
-void diamondSearch(const std::vector<double>& reference, const std::vector<double>& frame,
+void diamondSearch(const std::vector<float>& reference, const std::vector<float>& frame,
                    const OptimizerGeometry& g, Acceptance& acceptance, OptimizeStepResult& result) {
     std::array<double, DifferenceTableSide * DifferenceTableSide> measured;
     measured.fill(-1.0);

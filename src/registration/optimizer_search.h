@@ -110,8 +110,7 @@ struct WorkingPicture {
 struct OptimizerReference {
     OptimizerGeometry geometry;
     std::vector<float> window;
-    std::vector<double>
-        compared;  // the window widened to double, column by column, as the differences read it
+    std::vector<float> compared;  // the window column by column, as the differences read it
     // The reference picture in working pixels (Image1, or its resampled copy Image2).
     Bitmap24 resampledPicture;
 };
@@ -159,7 +158,7 @@ RowBand patchRows(const TFrameRec& record, const OptimizerGeometry& geometry,
 // Scratch of one thread: the frame window and the pictures of the preparation.
 struct OptimizerWorkspace {
     std::vector<float> frameWindow;
-    std::vector<double> comparedFrame;  // the frame window widened to double, column by column
+    std::vector<float> comparedFrame;  // the frame window column by column
     Bitmap24 scratch;
     Bitmap24 resampled;
 };
