@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <type_traits>
 
 #if defined(__SSE2__)
 #include <xmmintrin.h>
@@ -78,6 +79,15 @@ struct FillResult {
     long long count = 0;
 };
 
+// Copies `count` pixels of row y from column x on into `out` (24 bits per pixel); a grey
+// picture's levels become three equal bytes, as its 24-bit form holds them.
+void copyPixels(const Bitmap24& picture, int x, int y, int count, std::uint8_t* out) {
+    std::memcpy(out, picture.pixel(x, y), 3 * static_cast<std::size_t>(count));
+}
+void copyPixels(const LevelBitmap& levels, int x, int y, int count, std::uint8_t* out) {
+    packGreyRow(out, levels.row(y) + x, count, [](const std::uint8_t* row, int k) { return row[k]; });
+}
+
 float pixelLevel(const std::uint8_t* p, const OptimizerSearchOptions& options) {
     if (!options.Colourstack) return p[1];
     const auto& w = options.LumWeights;
@@ -87,7 +97,7 @@ float pixelLevel(const std::uint8_t* p, const OptimizerSearchOptions& options) {
 bool holds(const WorkingPicture& picture, int x, int y) {
     const int u = x - picture.left;
     const int v = y - picture.top;
-    return u >= 0 && v >= 0 && u < picture.bitmap->width() && v < picture.bitmap->height();
+    return u >= 0 && v >= 0 && u < picture.width() && v < picture.height();
 }
 
 // Window cell (dx + h + r, dy + h + r) gets the level of the picture at (baseX + dx, baseY + dy)
@@ -104,23 +114,26 @@ FillResult fillWindow(std::vector<float>& window, const WorkingPicture& picture,
     // lie inside the working image and the picture holds the frame position.
     const int dxFirst = std::max({-reach, -g.featureX, -baseX, picture.left - baseX});
     const int dxLast = std::min({reach, g.imageWidth - 1 - g.featureX, g.imageWidth - 1 - baseX,
-                                 picture.left + picture.bitmap->width() - 1 - baseX});
+                                 picture.left + picture.width() - 1 - baseX});
     const bool wholeLevels = !options.Colourstack && dark.none();
     for (int dy = -reach; dy <= reach; ++dy) {
         const int refY = g.featureY + dy;
         const int y = baseY + dy;
         if (refY < 0 || refY >= g.imageHeight || y < 0 || y >= g.imageHeight) continue;
-        if (y < picture.top || y - picture.top >= picture.bitmap->height()) continue;
+        if (y < picture.top || y - picture.top >= picture.height()) continue;
         float* cells = window.data() + static_cast<std::size_t>(dy + reach) * S;
-        const std::uint8_t* row = picture.bitmap->row(y - picture.top);
+        // A pixel's green byte (its level), `step` bytes from one pixel to the next.
+        const std::size_t step = picture.levels ? 1 : 3;
+        const std::uint8_t* green =
+            picture.levels ? picture.levels->row(y - picture.top) : picture.bitmap->row(y - picture.top) + 1;
         if (wholeLevels) {
             // Green bytes without a dark: every partial sum is a whole number far below 2^53, which
             // a double holds exactly in any order, so the row is summed as integers.
             long long rowSum = 0;
-            const std::uint8_t* green =
-                row + 3 * static_cast<std::size_t>(baseX + dxFirst - picture.left) + 1;
+            const std::uint8_t* first =
+                green + step * static_cast<std::size_t>(baseX + dxFirst - picture.left);
             for (int dx = dxFirst; dx <= dxLast; ++dx) {
-                const std::uint8_t level = green[3 * static_cast<std::size_t>(dx - dxFirst)];
+                const std::uint8_t level = first[step * static_cast<std::size_t>(dx - dxFirst)];
                 cells[dx + reach] = level;
                 rowSum += level;
             }
@@ -130,8 +143,10 @@ FillResult fillWindow(std::vector<float>& window, const WorkingPicture& picture,
         }
         for (int dx = dxFirst; dx <= dxLast; ++dx) {
             const int x = baseX + dx;
+            const std::size_t at = step * static_cast<std::size_t>(x - picture.left);
             const float v =
-                pixelLevel(row + 3 * static_cast<std::size_t>(x - picture.left), options) - dark.at(x, y);
+                (picture.levels ? static_cast<float>(green[at]) : pixelLevel(green + at - 1, options)) -
+                dark.at(x, y);
             cells[dx + reach] = v;
             fill.sum += v;
             ++fill.count;
@@ -423,14 +438,17 @@ Bitmap24 boxAround(const WorkingPicture& picture, int cx, int cy, int hx, int hy
     Bitmap24 box(2 * hx + 1, 2 * hy + 1);
     // Box columns uFirst..uLast lie on the picture.
     const int uFirst = std::max(0, picture.left - (cx - hx));
-    const int uLast = std::min(box.width(), picture.left + picture.bitmap->width() - (cx - hx)) - 1;
+    const int uLast = std::min(box.width(), picture.left + picture.width() - (cx - hx)) - 1;
     if (uLast < uFirst) return box;
     for (int v = 0; v < box.height(); ++v) {
         const int y = cy - hy + v;
         if (!holds(picture, cx - hx + uFirst, y)) continue;
-        std::memcpy(box.pixel(uFirst, v),
-                    picture.bitmap->pixel(cx - hx + uFirst - picture.left, y - picture.top),
-                    3 * static_cast<std::size_t>(uLast - uFirst + 1));
+        const int x = cx - hx + uFirst - picture.left;
+        if (picture.levels)
+            copyPixels(*picture.levels, x, y - picture.top, uLast - uFirst + 1, box.pixel(uFirst, v));
+        else
+            std::memcpy(box.pixel(uFirst, v), picture.bitmap->pixel(x, y - picture.top),
+                        3 * static_cast<std::size_t>(uLast - uFirst + 1));
     }
     return box;
 }
@@ -571,15 +589,6 @@ RowBand patchRows(const TFrameRec& record, const OptimizerGeometry& g, const Opt
 
 namespace {
 
-// Copies `count` pixels of row y from column x on into `out` (24 bits per pixel); a grey
-// picture's levels become three equal bytes, as its 24-bit form holds them.
-void copyPixels(const Bitmap24& picture, int x, int y, int count, std::uint8_t* out) {
-    std::memcpy(out, picture.pixel(x, y), 3 * static_cast<std::size_t>(count));
-}
-void copyPixels(const LevelBitmap& levels, int x, int y, int count, std::uint8_t* out) {
-    packGreyRow(out, levels.row(y) + x, count, [](const std::uint8_t* row, int k) { return row[k]; });
-}
-
 template <typename Picture>
 FramePatch takePatch(const Picture& picture, const TFrameRec& record, const FrameModel& model,
                      const OptimizerGeometry& g, const OptimizerSearchOptions& options, int field) {
@@ -594,9 +603,24 @@ FramePatch takePatch(const Picture& picture, const TFrameRec& record, const Fram
 
     patch.left = origin.left;
     patch.top = origin.top;
-    patch.pixels.resize(g.patchSide + 2, g.patchSide + 2);
+    const int side = g.patchSide + 2;
     const int x0 = std::max(patch.left, 0);
-    const int x1 = std::min(patch.left + patch.pixels.width(), model.FrameWidth);
+    const int x1 = std::min(patch.left + side, model.FrameWidth);
+    if constexpr (std::is_same_v<Picture, LevelBitmap>) {
+        // A step that reads no more than the levels takes them alone.
+        if (!options.Colourstack && !options.Filteralignment && !options.Pregamma && !options.interlaced &&
+            !g.resampled) {
+            patch.levels.resize(side, side);
+            for (int v = 0; v < side && x1 > x0; ++v) {
+                const int y = patch.top + v;
+                if (y < 0 || y >= model.FrameHeight) continue;
+                std::memcpy(patch.levels.row(v) + (x0 - patch.left), picture.row(y) + x0,
+                            static_cast<std::size_t>(x1 - x0));
+            }
+            return patch;
+        }
+    }
+    patch.pixels.resize(side, side);
     if (x1 <= x0) return patch;
     for (int v = 0; v < patch.pixels.height(); ++v) {
         const int y = patch.top + v;
@@ -653,6 +677,7 @@ OptimizeStepResult optimizeFramePatch(FramePatch& patch, TFrameRec& record, cons
     }
 
     WorkingPicture picture{&pixels, patch.left, patch.top};
+    if (!patch.levels.empty()) picture = {nullptr, patch.left, patch.top, &patch.levels};
     if (g.resampled) {
         // The part read (without the margin) is enlarged at the reference picture's scale and put
         // where its first pixel lands in resampled pixels, so that a frame that matches the

@@ -104,6 +104,10 @@ struct WorkingPicture {
     const Bitmap24* bitmap = nullptr;
     int left = 0;
     int top = 0;
+    // Instead of `bitmap`: a grey picture's levels alone (read without colour).
+    const LevelBitmap* levels = nullptr;
+    int width() const { return levels ? levels->width() : bitmap->width(); }
+    int height() const { return levels ? levels->height() : bitmap->height(); }
 };
 
 // The reference window of one pass, S x S cells, row j at j x S, mean removed.
@@ -127,6 +131,9 @@ OptimizerReference buildReferenceWindow(const Bitmap24& Image1, const FrameModel
 // pre-gamma, field interpolation) still to come.
 struct FramePatch {
     Bitmap24 pixels;
+    // The patch as grey levels alone, where the step reads no more of it (`pixels` is then empty):
+    // without colour, prefilter, gamma, fields or resampling.
+    LevelBitmap levels;
     int left = 0;
     int top = 0;
     int field = 0;   // InterlaceField of the step

@@ -62,8 +62,11 @@ void RecordingObserver::passStarted(const OptimizerChart& chart) {
     charts.push_back(chart);
 }
 
-void RecordingObserver::frameOptimized(int position, int, const TFrameRec&, const Bitmap24&) {
+void RecordingObserver::frameOptimized(int position, int, const TFrameRec&, const Bitmap24& currentBox) {
     positions.push_back(position);
+    std::uint64_t sum = 0;
+    for (std::size_t k = 0; k < currentBox.byteCount(); ++k) sum = sum * 31 + currentBox.bits()[k];
+    boxes.push_back(sum);
 }
 
 void RecordingObserver::passFinished(const OptimizerPassResult& result, double DifferenceSum) {

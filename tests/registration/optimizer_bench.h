@@ -39,7 +39,8 @@ public:
     void captionChanged(const std::string& caption) override { captions.push_back(caption); }
 
     std::vector<OptimizerChart> charts;
-    std::vector<int> positions;  // of every frame optimized, in the order reported
+    std::vector<int> positions;        // of every frame optimized, in the order reported
+    std::vector<std::uint64_t> boxes;  // a checksum of the box shown for each of them
     std::vector<std::string> captions;
     std::vector<double> sums;  // DifferenceSum after every pass
     std::vector<OptimizerPassResult> passes;
