@@ -120,8 +120,45 @@ void shrinkRow(const std::int32_t* columns, const int* source, const int* weight
 
 }  // namespace
 
+namespace {
+
+// The shrink by a whole factor r = n / m of contiguous levels: each target pixel is the plain mean
+// of its r x r source pixels, rounded half to even. (With weights every overlap is m long: the
+// weighted total is m^2 times the plain sum and the divisor m^2 times r^2, so quotient and
+// rounding are the same.)
+void shrinkByWholeFactor(const std::uint8_t* source, std::ptrdiff_t sourceRow, int n, int m,
+                         std::uint8_t* target, std::ptrdiff_t targetRow, std::vector<std::int32_t>& columns) {
+    const int r = n / m;
+    const long long divisor = static_cast<long long>(r) * r;
+    const bool power = std::has_single_bit(static_cast<unsigned long long>(divisor));
+    const int shift = std::countr_zero(static_cast<unsigned long long>(divisor));
+    columns.resize(static_cast<std::size_t>(n));
+    std::int32_t* sums = columns.data();
+    for (int t = 0; t < m; ++t) {
+        const std::uint8_t* row = source + static_cast<std::ptrdiff_t>(t) * r * sourceRow;
+        for (int x = 0; x < n; ++x) sums[x] = row[x];
+        for (int k = 1; k < r; ++k) {
+            row += sourceRow;
+            for (int x = 0; x < n; ++x) sums[x] += row[x];
+        }
+        std::uint8_t* out = target + static_cast<std::ptrdiff_t>(t) * targetRow;
+        for (int u = 0; u < m; ++u) {
+            long long total = 0;
+            for (int k = 0; k < r; ++k) total += sums[u * r + k];
+            out[u] = power ? roundedQuotient(total >> shift, total & (divisor - 1), divisor)
+                           : roundedQuotient(total / divisor, total % divisor, divisor);
+        }
+    }
+}
+
+}  // namespace
+
 void LevelDownscaler::shrink(const Plane<const std::uint8_t>& source, int n, int m,
                              const Plane<std::uint8_t>& target) {
+    if (m > 0 && n % m == 0 && source.pixelStep == 1 && target.pixelStep == 1) {
+        shrinkByWholeFactor(source.at, source.rowStep, n, m, target.at, target.rowStep, columns_);
+        return;
+    }
     const Weights& w = weightsFor(n, m);
     // Each target row first sums its source rows, weighted, column by column (at most 255 n);
     // then each target pixel sums those columns (at most 255 n^2). Integer sums are exact in any

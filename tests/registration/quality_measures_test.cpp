@@ -92,8 +92,8 @@ TEST(Quality, DownscaleOfLevelsEqualsTheAreaAverageAtEverySize) {
         return std::max(0, std::min((s + 1) * m, (t + 1) * n) - std::max(s * m, t * n));
     };
     LevelDownscaler downscaler;
-    for (const auto [n, m] :
-         std::vector<std::array<int, 2>>{{16, 8}, {16, 5}, {16, 4}, {12, 5}, {7, 3}, {9, 9}}) {
+    for (const auto [n, m] : std::vector<std::array<int, 2>>{
+             {16, 8}, {16, 5}, {16, 4}, {12, 5}, {12, 4}, {7, 3}, {9, 9}, {64, 16}}) {
         SCOPED_TRACE(std::to_string(n) + " to " + std::to_string(m));
         std::vector<std::uint8_t> source(static_cast<std::size_t>(n) * n);
         for (std::size_t k = 0; k < source.size(); ++k)
