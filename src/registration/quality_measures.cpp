@@ -60,6 +60,22 @@ std::uint8_t roundedQuotient(long long q, long long r, long long divisor) {
     return static_cast<std::uint8_t>(std::min(q, 255LL));
 }
 
+// A divisor, and its shift when it is a power of two (it then divides by shifting).
+struct Divisor {
+    explicit Divisor(long long d)
+        : value(d),
+          power(std::has_single_bit(static_cast<unsigned long long>(d))),
+          shift(std::countr_zero(static_cast<unsigned long long>(d))) {}
+    // total / value rounded half to even; total is not negative.
+    std::uint8_t rounded(long long total) const {
+        return power ? roundedQuotient(total >> shift, total & (value - 1), value)
+                     : roundedQuotient(total / value, total % value, value);
+    }
+    long long value;
+    bool power;
+    int shift;
+};
+
 // Adds weight * the levels of one source row to the column sums (Step: the bytes from one level
 // to the next, when known here: contiguous levels vectorise).
 template <std::ptrdiff_t Step>
@@ -108,13 +124,11 @@ template <class Total>
 void shrinkRow(const std::int32_t* columns, const int* source, const int* weight, int span, int m,
                long long divisor, std::uint8_t* out, std::ptrdiff_t step) {
     // A divisor that is a power of two (n is one for every box) divides by shifting.
-    const bool power = std::has_single_bit(static_cast<unsigned long long>(divisor));
-    const int shift = std::countr_zero(static_cast<unsigned long long>(divisor));
+    const Divisor by(divisor);
     for (int u = 0; u < m; ++u, source += span, weight += span) {
         Total total = 0;
         for (int k = 0; k < span; ++k) total += static_cast<Total>(weight[k]) * columns[source[k]];
-        out[u * step] = power ? roundedQuotient(total >> shift, total & (divisor - 1), divisor)
-                              : roundedQuotient(total / divisor, total % divisor, divisor);
+        out[u * step] = by.rounded(total);
     }
 }
 
@@ -129,9 +143,7 @@ namespace {
 void shrinkByWholeFactor(const std::uint8_t* source, std::ptrdiff_t sourceRow, int n, int m,
                          std::uint8_t* target, std::ptrdiff_t targetRow, std::vector<std::int32_t>& columns) {
     const int r = n / m;
-    const long long divisor = static_cast<long long>(r) * r;
-    const bool power = std::has_single_bit(static_cast<unsigned long long>(divisor));
-    const int shift = std::countr_zero(static_cast<unsigned long long>(divisor));
+    const Divisor by(static_cast<long long>(r) * r);
     columns.resize(static_cast<std::size_t>(n));
     std::int32_t* sums = columns.data();
     for (int t = 0; t < m; ++t) {
@@ -145,8 +157,7 @@ void shrinkByWholeFactor(const std::uint8_t* source, std::ptrdiff_t sourceRow, i
         for (int u = 0; u < m; ++u) {
             long long total = 0;
             for (int k = 0; k < r; ++k) total += sums[u * r + k];
-            out[u] = power ? roundedQuotient(total >> shift, total & (divisor - 1), divisor)
-                           : roundedQuotient(total / divisor, total % divisor, divisor);
+            out[u] = by.rounded(total);
         }
     }
 }
