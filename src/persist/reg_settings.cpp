@@ -26,6 +26,13 @@ bool RegSettings::WriteString(std::string_view section, std::string_view key, st
     return store([&] { ini_.WriteString(section, key, value); });
 }
 
+bool RegSettings::WriteStrings(std::string_view section,
+                               const std::vector<std::pair<std::string, std::string>>& values) {
+    return store([&] {
+        for (const auto& [key, value] : values) ini_.WriteString(section, key, value);
+    });
+}
+
 bool RegSettings::WriteInteger(std::string_view section, std::string_view key, int value) {
     return store([&] { ini_.WriteInteger(section, key, value); });
 }

@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "persist/big_ini_file.h"
 
@@ -40,6 +42,9 @@ public:
     bool WriteString(std::string_view section, std::string_view key, std::string_view value);
     bool WriteInteger(std::string_view section, std::string_view key, int value);
     bool WriteBool(std::string_view section, std::string_view key, bool value);
+    // Several values of one section stored with one write of the file, as the calls above would.
+    bool WriteStrings(std::string_view section,
+                      const std::vector<std::pair<std::string, std::string>>& values);
 
     // Writes pending values; throws FileError when that fails.
     void flush() { ini_.flush(); }

@@ -71,9 +71,10 @@ int itemOf(const std::array<const char*, N>& items, std::string_view text) {
 
 FilesSettings readFilesSettings(RegSettings& settings, const std::filesystem::path& listFolder) {
     FilesSettings result;
+    // The keys missing from the store get their defaults, all with one write of the file.
+    std::vector<std::pair<std::string, std::string>> missing;
     const auto writeBack = [&](std::string_view key, const std::string& value) {
-        if (!settings.WriteString(kRegFilesSection, key, value) && result.writeError.empty())
-            result.writeError = settings.lastError();
+        missing.emplace_back(std::string(key), value);
     };
 
     const std::string dir = settings.ReadString(kRegFilesSection, "Dir", NoFolder);
@@ -101,6 +102,8 @@ FilesSettings readFilesSettings(RegSettings& settings, const std::filesystem::pa
         writeBack("SaveDir", result.directory.value_or(listFolder).string());
     else
         result.saveDirectory = saveDir;
+    if (!missing.empty() && !settings.WriteStrings(kRegFilesSection, missing))
+        result.writeError = settings.lastError();
     return result;
 }
 
