@@ -28,12 +28,15 @@ std::int32_t field(const std::uint8_t* p) {
 
 // Sample readers for the three layouts of a SER frame row.
 struct Byte {
+    static constexpr std::uint16_t Largest = 255;
     static std::uint16_t at(const std::uint8_t* row, int x) { return row[x]; }
 };
 struct WordLE {
+    static constexpr std::uint16_t Largest = 65535;
     static std::uint16_t at(const std::uint8_t* row, int x) { return readLE16(row + 2 * x); }
 };
 struct WordSwapped {
+    static constexpr std::uint16_t Largest = 65535;
     static std::uint16_t at(const std::uint8_t* row, int x) {
         return static_cast<std::uint16_t>(row[2 * x] << 8 | row[2 * x + 1]);
     }
@@ -170,21 +173,30 @@ int convertFrame(ReadRows readRows, std::size_t rowBytes, int width, int height,
     const int guess = lastPreviewScale.load(std::memory_order_relaxed);
     const std::uint8_t* lut = greyLevels(guess);
     std::uint16_t most = 0;
-    for (int top = 0; top < height; top += chunk) {
-        const int end = std::min(height, top + chunk);
-        const std::uint8_t* const rows = readRows(top, end - top);
-        const auto rowOf = [rows, rowBytes, top](int y) {
-            return rows + static_cast<std::size_t>(y - top) * rowBytes;
-        };
-        if (plane) {
-            fillPlaneByRows(
-                *plane, rowOf,
-                [](const std::uint8_t* row, int x) { return static_cast<float>(Sample::at(row, x)); }, top,
-                end);
+    // The rows of the band first: when the pictures alone are made and the band's largest sample
+    // already asks for the largest scale there is, no other row can change the scale, and those
+    // rows are not read.
+    const int bandTop = std::clamp(band.first, 0, height), bandEnd = std::clamp(band.end, bandTop, height);
+    const std::array<std::array<int, 2>, 3> ranges{{{bandTop, bandEnd}, {0, bandTop}, {bandEnd, height}}};
+    const int largestScale = previewScale(Sample::Largest);
+    for (std::size_t range = 0; range < ranges.size(); ++range) {
+        if (range > 0 && !plane && previewScale(most) == largestScale) break;
+        for (int top = ranges[range][0]; top < ranges[range][1]; top += chunk) {
+            const int end = std::min(ranges[range][1], top + chunk);
+            const std::uint8_t* const rows = readRows(top, end - top);
+            const auto rowOf = [rows, rowBytes, top](int y) {
+                return rows + static_cast<std::size_t>(y - top) * rowBytes;
+            };
+            if (plane) {
+                fillPlaneByRows(
+                    *plane, rowOf,
+                    [](const std::uint8_t* row, int x) { return static_cast<float>(Sample::at(row, x)); },
+                    top, end);
+            }
+            const RowSpan<decltype(rowOf)> span{rowOf, top, end};
+            if (preview) most = std::max(most, previewAndLargest<Sample>(span, width, *preview, lut, band));
+            if (levels) most = std::max(most, previewAndLargest<Sample>(span, width, *levels, lut, band));
         }
-        const RowSpan<decltype(rowOf)> span{rowOf, top, end};
-        if (preview) most = std::max(most, previewAndLargest<Sample>(span, width, *preview, lut, band));
-        if (levels) most = std::max(most, previewAndLargest<Sample>(span, width, *levels, lut, band));
     }
     if (!preview && !levels) return -1;
     const int scale = previewScale(most);

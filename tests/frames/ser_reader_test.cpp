@@ -189,13 +189,16 @@ TEST(SerReader, APreviewBandAndTheLevelsMakeTheirRowsAsTheWholePreviewWould) {
 }
 
 // A frame taller than one read is converted a few rows at a time; a largest sample in its last
-// rows that asks for another scale than the frame before still sets the scale of every row.
+// rows that asks for another scale than the frame before still sets the scale of every row, also
+// of a band of rows read alone (frame 2 has its largest sample inside the band).
 TEST(SerReader, ATallFrameIsConvertedAtTheScaleOfItsLargestSampleWhereverItLies) {
     TempDir dir;
     SerParams params{.width = 4096, .height = 40, .pixelDepth = 16, .frameCount = 3};
     const std::uint16_t largest[] = {60000, 900, 60000};
     const auto sample = [&](int f, int x, int y) {
-        return y == params.height - 1 && x == 0 ? largest[f] : static_cast<std::uint16_t>((x * 7 + y * 13 + f) % 800);
+        return y == (f == 2 ? 20 : params.height - 1) && x == 0
+                   ? largest[f]
+                   : static_cast<std::uint16_t>((x * 7 + y * 13 + f) % 800);
     };
     std::vector<std::uint16_t> samples;
     for (int f = 0; f < params.frameCount; ++f)
