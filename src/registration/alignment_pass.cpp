@@ -611,9 +611,9 @@ const Bitmap24& Pass::wholePicture(FrameSlot& slot) {
     const LevelBitmap& levels = slot.levels;
     if (madePicture_.width() != levels.width() || madePicture_.height() != levels.height())
         madePicture_.resize(levels.width(), levels.height());
-    for (int y = 0; y < levels.height(); ++y)
-        packGreyRow(madePicture_.row(y), levels.row(y), levels.width(),
-                    [](const std::uint8_t* row, int x) { return row[x]; });
+    fillGreyPreview(
+        madePicture_, [&levels](int y) { return levels.row(y); },
+        [](const std::uint8_t* row, int x) { return row[x]; });
     return madePicture_;
 }
 
