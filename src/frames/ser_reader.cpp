@@ -137,7 +137,7 @@ std::atomic<int> lastPreviewScale{0};
 
 // Rows read from the file and converted at a time: their bytes are still in the cache when they
 // are converted (a multiple of the plane's bands of four rows).
-constexpr std::size_t ChunkBytes = std::size_t{128} << 10;
+constexpr std::size_t ChunkBytes = std::size_t{256} << 10;
 
 // Converts one frame of `height` rows of `rowBytes` bytes into those of the plane, the preview
 // and the levels that are given, each already of the frame's size (of the pictures only the rows
