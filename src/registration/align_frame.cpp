@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <stdexcept>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -112,11 +111,6 @@ float highestCell(const FftEngine& fft, int& pi, int& pj) {
 }
 
 }  // namespace
-
-const Bitmap24& FramePixels::colour() const {
-    if (colour_ == nullptr) throw std::logic_error("the 24-bit picture of a frame read as levels alone");
-    return *colour_;
-}
 
 int shiftOfPeak(int index, int n) {
     return -(index > n / 2 ? index - n : index);

@@ -108,47 +108,6 @@ struct AlignContext {
     RegistrationState* clicks = nullptr;
 };
 
-// The pixels of a frame as the alignment reads them: a 24-bit picture, or the levels of a grey
-// one alone (one byte per pixel). Without colour a pixel's level is its green byte, which the
-// levels hold; the colour levels and the box copies of the plug-in and compression methods need
-// the 24-bit picture.
-class FramePixels {
-public:
-    // Every 24-bit picture reads as itself.
-    FramePixels(const Bitmap24& picture)  // NOLINT(google-explicit-constructor)
-        : colour_(&picture),
-          levels_(picture.empty() ? nullptr : picture.bits() + 1),
-          stride_(picture.stride()),
-          step_(3),
-          width_(picture.width()),
-          height_(picture.height()) {}
-    FramePixels(const LevelBitmap& levels)  // NOLINT(google-explicit-constructor)
-        : levels_(levels.bits()),
-          stride_(levels.stride()),
-          step_(1),
-          width_(levels.width()),
-          height_(levels.height()) {}
-
-    int width() const { return width_; }
-    int height() const { return height_; }
-    // The level (green byte) of pixel (x, y); the next pixel's lies step() bytes on.
-    const std::uint8_t* level(int x, int y) const {
-        return levels_ + static_cast<std::ptrdiff_t>(y) * static_cast<std::ptrdiff_t>(stride_) +
-               static_cast<std::ptrdiff_t>(x) * step_;
-    }
-    int step() const { return step_; }
-    // The 24-bit picture; throws std::logic_error for levels alone.
-    const Bitmap24& colour() const;
-
-private:
-    const Bitmap24* colour_ = nullptr;
-    const std::uint8_t* levels_ = nullptr;
-    std::size_t stride_ = 0;
-    int step_ = 1;
-    int width_ = 0;
-    int height_ = 0;
-};
-
 // Working memory of one thread.
 struct AlignScratch {
     FftEngine fft;

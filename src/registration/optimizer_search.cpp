@@ -81,15 +81,17 @@ struct FillResult {
 
 // Copies `count` pixels of row y from column x on into `out` (24 bits per pixel); a grey
 // picture's levels become three equal bytes, as its 24-bit form holds them.
-void copyPixels(const Bitmap24& picture, int x, int y, int count, std::uint8_t* out) {
-    std::memcpy(out, picture.pixel(x, y), 3 * static_cast<std::size_t>(count));
-}
-void copyPixels(const LevelBitmap& levels, int x, int y, int count, std::uint8_t* out) {
-    packGreyRow(out, levels.row(y) + x, count, [](const std::uint8_t* row, int k) { return row[k]; });
+void copyPixels(const FramePixels& pixels, int x, int y, int count, std::uint8_t* out) {
+    if (pixels.step() == 3)
+        std::memcpy(out, pixels.colour().pixel(x, y), 3 * static_cast<std::size_t>(count));
+    else
+        packGreyRow(out, pixels.level(x, y), count, [](const std::uint8_t* row, int k) { return row[k]; });
 }
 
-float pixelLevel(const std::uint8_t* p, const OptimizerSearchOptions& options) {
-    if (!options.Colourstack) return p[1];
+// The level of pixel (x, y): the green byte, or with colour the weighted sum of the three.
+float levelAt(const FramePixels& pixels, int x, int y, const OptimizerSearchOptions& options) {
+    if (!options.Colourstack) return *pixels.level(x, y);
+    const std::uint8_t* p = pixels.colour().pixel(x, y);
     const auto& w = options.LumWeights;
     return p[2] * w[0] + p[1] * w[1] + p[0] * w[2];
 }
@@ -97,7 +99,7 @@ float pixelLevel(const std::uint8_t* p, const OptimizerSearchOptions& options) {
 bool holds(const WorkingPicture& picture, int x, int y) {
     const int u = x - picture.left;
     const int v = y - picture.top;
-    return u >= 0 && v >= 0 && u < picture.width() && v < picture.height();
+    return u >= 0 && v >= 0 && u < picture.pixels.width() && v < picture.pixels.height();
 }
 
 // Window cell (dx + h + r, dy + h + r) gets the level of the picture at (baseX + dx, baseY + dy)
@@ -114,24 +116,20 @@ FillResult fillWindow(std::vector<float>& window, const WorkingPicture& picture,
     // lie inside the working image and the picture holds the frame position.
     const int dxFirst = std::max({-reach, -g.featureX, -baseX, picture.left - baseX});
     const int dxLast = std::min({reach, g.imageWidth - 1 - g.featureX, g.imageWidth - 1 - baseX,
-                                 picture.left + picture.width() - 1 - baseX});
+                                 picture.left + picture.pixels.width() - 1 - baseX});
     const bool wholeLevels = !options.Colourstack && dark.none();
     for (int dy = -reach; dy <= reach; ++dy) {
         const int refY = g.featureY + dy;
         const int y = baseY + dy;
         if (refY < 0 || refY >= g.imageHeight || y < 0 || y >= g.imageHeight) continue;
-        if (y < picture.top || y - picture.top >= picture.height()) continue;
+        if (y < picture.top || y - picture.top >= picture.pixels.height()) continue;
         float* cells = window.data() + static_cast<std::size_t>(dy + reach) * S;
-        // A pixel's green byte (its level), `step` bytes from one pixel to the next.
-        const std::size_t step = picture.levels ? 1 : 3;
-        const std::uint8_t* green =
-            picture.levels ? picture.levels->row(y - picture.top) : picture.bitmap->row(y - picture.top) + 1;
         if (wholeLevels) {
             // Green bytes without a dark: every partial sum is a whole number far below 2^53, which
             // a double holds exactly in any order, so the row is summed as integers.
             long long rowSum = 0;
-            const std::uint8_t* first =
-                green + step * static_cast<std::size_t>(baseX + dxFirst - picture.left);
+            const std::size_t step = static_cast<std::size_t>(picture.pixels.step());
+            const std::uint8_t* first = picture.pixels.level(baseX + dxFirst - picture.left, y - picture.top);
             for (int dx = dxFirst; dx <= dxLast; ++dx) {
                 const std::uint8_t level = first[step * static_cast<std::size_t>(dx - dxFirst)];
                 cells[dx + reach] = level;
@@ -143,10 +141,8 @@ FillResult fillWindow(std::vector<float>& window, const WorkingPicture& picture,
         }
         for (int dx = dxFirst; dx <= dxLast; ++dx) {
             const int x = baseX + dx;
-            const std::size_t at = step * static_cast<std::size_t>(x - picture.left);
             const float v =
-                (picture.levels ? static_cast<float>(green[at]) : pixelLevel(green + at - 1, options)) -
-                dark.at(x, y);
+                levelAt(picture.pixels, x - picture.left, y - picture.top, options) - dark.at(x, y);
             cells[dx + reach] = v;
             fill.sum += v;
             ++fill.count;
@@ -438,17 +434,13 @@ Bitmap24 boxAround(const WorkingPicture& picture, int cx, int cy, int hx, int hy
     Bitmap24 box(2 * hx + 1, 2 * hy + 1);
     // Box columns uFirst..uLast lie on the picture.
     const int uFirst = std::max(0, picture.left - (cx - hx));
-    const int uLast = std::min(box.width(), picture.left + picture.width() - (cx - hx)) - 1;
+    const int uLast = std::min(box.width(), picture.left + picture.pixels.width() - (cx - hx)) - 1;
     if (uLast < uFirst) return box;
     for (int v = 0; v < box.height(); ++v) {
         const int y = cy - hy + v;
         if (!holds(picture, cx - hx + uFirst, y)) continue;
-        const int x = cx - hx + uFirst - picture.left;
-        if (picture.levels)
-            copyPixels(*picture.levels, x, y - picture.top, uLast - uFirst + 1, box.pixel(uFirst, v));
-        else
-            std::memcpy(box.pixel(uFirst, v), picture.bitmap->pixel(x, y - picture.top),
-                        3 * static_cast<std::size_t>(uLast - uFirst + 1));
+        copyPixels(picture.pixels, cx - hx + uFirst - picture.left, y - picture.top, uLast - uFirst + 1,
+                   box.pixel(uFirst, v));
     }
     return box;
 }
@@ -531,13 +523,13 @@ OptimizerReference buildReferenceWindow(const Bitmap24& Image1, const FrameModel
     }
     OptimizerReference reference;
     reference.geometry = geometry;
-    WorkingPicture picture{&Image1, 0, 0};
+    WorkingPicture picture{Image1, 0, 0};
     if (geometry.resampled) {
         const ResampleFilter& filter = resampleMethodFilter(options.ResampleMethod);
         reference.resampledPicture.resize(std::max(1, resampledSide(Image1.width(), geometry.factor) - 1),
                                           std::max(1, resampledSide(Image1.height(), geometry.factor) - 1));
         Stretch(Image1, reference.resampledPicture, filter.Filter, filter.Width);
-        picture.bitmap = &reference.resampledPicture;
+        picture.pixels = reference.resampledPicture;
     }
     const DarkLevels dark(options, geometry, model);
     const FillResult fill =
@@ -676,8 +668,8 @@ OptimizeStepResult optimizeFramePatch(FramePatch& patch, TFrameRec& record, cons
                          options.Interlacehoriz);
     }
 
-    WorkingPicture picture{&pixels, patch.left, patch.top};
-    if (!patch.levels.empty()) picture = {nullptr, patch.left, patch.top, &patch.levels};
+    WorkingPicture picture{patch.levels.empty() ? FramePixels(pixels) : FramePixels(patch.levels), patch.left,
+                           patch.top};
     if (g.resampled) {
         // The part read (without the margin) is enlarged at the reference picture's scale and put
         // where its first pixel lands in resampled pixels, so that a frame that matches the
@@ -690,7 +682,7 @@ OptimizeStepResult optimizeFramePatch(FramePatch& patch, TFrameRec& record, cons
                                    roundToInt((g.patchSide - 1) * g.scaleY) + 1);
         const ResampleFilter& filter = resampleMethodFilter(options.ResampleMethod);
         Stretch(workspace.scratch, workspace.resampled, filter.Filter, filter.Width);
-        picture = {&workspace.resampled, roundToInt((patch.left + 1) * g.scaleX),
+        picture = {workspace.resampled, roundToInt((patch.left + 1) * g.scaleX),
                    roundToInt((patch.top + 1) * g.scaleY)};
     }
 

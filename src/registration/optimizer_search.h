@@ -98,16 +98,13 @@ struct OptimizerGeometry {
 OptimizerGeometry optimizerGeometry(int FFTSize, int FeatureX, int FeatureY, const FrameModel& model,
                                     const OptimizerSearchOptions& options);
 
-// A picture in working pixels: `bitmap` holds the pixels from (left, top) on; positions outside it
-// or outside the working image count as not in the picture.
+// A picture in working pixels: `pixels` (a 24-bit picture, or a grey one's levels when read
+// without colour) holds the pixels from (left, top) on; positions outside it or outside the
+// working image count as not in the picture.
 struct WorkingPicture {
-    const Bitmap24* bitmap = nullptr;
+    FramePixels pixels;
     int left = 0;
     int top = 0;
-    // Instead of `bitmap`: a grey picture's levels alone (read without colour).
-    const LevelBitmap* levels = nullptr;
-    int width() const { return levels ? levels->width() : bitmap->width(); }
-    int height() const { return levels ? levels->height() : bitmap->height(); }
 };
 
 // The reference window of one pass, S x S cells, row j at j x S, mean removed.
