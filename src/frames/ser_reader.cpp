@@ -114,9 +114,9 @@ std::uint16_t storePreviewAndLargest(RowSpan<RowOf> span, int width, Picture& pr
             const std::uint8_t* row = span.rowOf(static_cast<int>(y));
             most = std::max(most, rowLargest<Sample>(row, width));
             if (y < band.first || y >= band.end) continue;
-            packPictureRow<Streaming>(static_cast<const Picture*>(nullptr),
-                                      bits + static_cast<std::size_t>(y) * stride, row, width,
-                                      [lut](const std::uint8_t* r, int x) { return lut[Sample::at(r, x)]; });
+            packPictureRow<Picture, Streaming>(
+                bits + static_cast<std::size_t>(y) * stride, row, width,
+                [lut](const std::uint8_t* r, int x) { return lut[Sample::at(r, x)]; });
         }
         if constexpr (Streaming) endStreaming();
         return most;
@@ -152,19 +152,26 @@ template <typename Sample, typename ReadRows>
 int convertFrame(ReadRows readRows, std::size_t rowBytes, int width, int height, T2dArrays* plane,
                  Bitmap24* preview, LevelBitmap* levels, RowBand band, int knownScale) {
     const int chunk = std::max(4, static_cast<int>(ChunkBytes / std::max<std::size_t>(rowBytes, 1)) & ~3);
+    // Reads the rows [first, end) a chunk at a time and hands each chunk to use(span).
+    const auto byChunks = [&](int first, int end, auto&& use) {
+        for (int top = first; top < end; top += chunk) {
+            const int last = std::min(end, top + chunk);
+            const std::uint8_t* const rows = readRows(top, last - top);
+            const auto rowOf = [rows, rowBytes, top](int y) {
+                return rows + static_cast<std::size_t>(y - top) * rowBytes;
+            };
+            use(RowSpan<decltype(rowOf)>{rowOf, top, last});
+        }
+    };
+    const int bandTop = std::clamp(band.first, 0, height), bandEnd = std::clamp(band.end, bandTop, height);
     // The rows of the band of the pictures at `scale`, read (again) from the file.
     const auto makeBand = [&](int scale) {
         const std::uint8_t* const lut = greyLevels(scale);
         const auto level = [lut](const std::uint8_t* row, int x) { return lut[Sample::at(row, x)]; };
-        for (int top = std::max(band.first, 0); top < std::min(band.end, height); top += chunk) {
-            const int end = std::min({height, band.end, top + chunk});
-            const std::uint8_t* const rows = readRows(top, end - top);
-            const auto rowOf = [rows, rowBytes, top](int y) {
-                return rows + static_cast<std::size_t>(y - top) * rowBytes;
-            };
-            if (preview) fillGreyPreview(*preview, rowOf, level, RowBand{top, end});
-            if (levels) fillGreyPreview(*levels, rowOf, level, RowBand{top, end});
-        }
+        byChunks(bandTop, bandEnd, [&](const auto& span) {
+            if (preview) fillGreyPreview(*preview, span.rowOf, level, RowBand{span.top, span.end});
+            if (levels) fillGreyPreview(*levels, span.rowOf, level, RowBand{span.top, span.end});
+        });
     };
     if (knownScale >= 0 && !plane && (preview || levels)) {
         makeBand(knownScale);
@@ -176,27 +183,20 @@ int convertFrame(ReadRows readRows, std::size_t rowBytes, int width, int height,
     // The rows of the band first: when the pictures alone are made and the band's largest sample
     // already asks for the largest scale there is, no other row can change the scale, and those
     // rows are not read.
-    const int bandTop = std::clamp(band.first, 0, height), bandEnd = std::clamp(band.end, bandTop, height);
     const std::array<std::array<int, 2>, 3> ranges{{{bandTop, bandEnd}, {0, bandTop}, {bandEnd, height}}};
     const int largestScale = previewScale(Sample::Largest);
     for (std::size_t range = 0; range < ranges.size(); ++range) {
         if (range > 0 && !plane && previewScale(most) == largestScale) break;
-        for (int top = ranges[range][0]; top < ranges[range][1]; top += chunk) {
-            const int end = std::min(ranges[range][1], top + chunk);
-            const std::uint8_t* const rows = readRows(top, end - top);
-            const auto rowOf = [rows, rowBytes, top](int y) {
-                return rows + static_cast<std::size_t>(y - top) * rowBytes;
-            };
+        byChunks(ranges[range][0], ranges[range][1], [&](const auto& span) {
             if (plane) {
                 fillPlaneByRows(
-                    *plane, rowOf,
+                    *plane, span.rowOf,
                     [](const std::uint8_t* row, int x) { return static_cast<float>(Sample::at(row, x)); },
-                    top, end);
+                    span.top, span.end);
             }
-            const RowSpan<decltype(rowOf)> span{rowOf, top, end};
             if (preview) most = std::max(most, previewAndLargest<Sample>(span, width, *preview, lut, band));
             if (levels) most = std::max(most, previewAndLargest<Sample>(span, width, *levels, lut, band));
-        }
+        });
     }
     if (!preview && !levels) return -1;
     const int scale = previewScale(most);
@@ -328,12 +328,7 @@ void SerFile::read(int index, T2dArrays* plane, Bitmap24* preview, LevelBitmap* 
     thread_local std::vector<std::uint8_t> bytes;
     try {
         file_.checkRows(offset, rowStride, rowBytes, height_);
-        sizeRawFrame(plane, preview, width_, height_);
-        if (levels && (levels->width() != width_ || levels->height() != height_)) {
-            LevelBitmap fresh;
-            fresh.resize(width_, height_);
-            *levels = std::move(fresh);
-        }
+        sizeRawFrame(plane, preview, width_, height_, levels);
         const auto readRows = [&](int top, int count) {
             file_.readRows(offset + static_cast<std::uint64_t>(top) * rowStride, rowStride, rowBytes, count,
                            bytes);

@@ -19,9 +19,10 @@ void sizeRawFrame(T2dArrays& plane, Bitmap24& preview, int width, int height) {
     sizeRawFrame(&plane, &preview, width, height);
 }
 
-void sizeRawFrame(T2dArrays* plane, Bitmap24* preview, int width, int height) {
+void sizeRawFrame(T2dArrays* plane, Bitmap24* preview, int width, int height, LevelBitmap* levels) {
     std::optional<T2dArrays> freshPlane;
     std::optional<Bitmap24> freshPreview;
+    std::optional<LevelBitmap> freshLevels;
     if (plane && (plane->xCount() != width || plane->yCount() != height)) {
         freshPlane.emplace(height, width);
         // The plane is filled row by row, so every thread that fills it would touch every page
@@ -30,8 +31,11 @@ void sizeRawFrame(T2dArrays* plane, Bitmap24* preview, int width, int height) {
     }
     if (preview && (preview->width() != width || preview->height() != height))
         freshPreview.emplace(width, height);
+    if (levels && (levels->width() != width || levels->height() != height))
+        freshLevels.emplace().resize(width, height);
     if (freshPlane) *plane = std::move(*freshPlane);
     if (freshPreview) *preview = std::move(*freshPreview);
+    if (freshLevels) *levels = std::move(*freshLevels);
 }
 
 std::string displayName(const std::filesystem::path& file) {

@@ -19,6 +19,7 @@
 #include <functional>
 #include <limits>
 #include <string>
+#include <type_traits>
 #include <utility>
 
 #include "frames/frame_model.h"
@@ -98,8 +99,9 @@ inline std::uint8_t greyLevel(double v, double lo, double range) {
 // Gives the raw plane and the preview the size width x height. Fresh ones are allocated only
 // when the size differs, and are swapped in whole, so a failed allocation changes neither.
 void sizeRawFrame(T2dArrays& plane, Bitmap24& preview, int width, int height);
-// As above for those of the two that are given (a null pointer leaves that one alone).
-void sizeRawFrame(T2dArrays* plane, Bitmap24* preview, int width, int height);
+// As above for those of the two that are given (a null pointer leaves that one alone), and the
+// levels when given.
+void sizeRawFrame(T2dArrays* plane, Bitmap24* preview, int width, int height, LevelBitmap* levels = nullptr);
 
 // Fills the plane, whose columns are contiguous, from a picture read row by row: rowOf(y) gives
 // row y of the picture and value(row, x) the float at column x of that row; only the rows
@@ -219,14 +221,13 @@ void packLevelRow(std::uint8_t* out, Source source, int columns, LevelIn levelOf
     for (; x < columns; ++x, ++out) *out = levelOf(source, x);
 }
 
-// One row of a grey picture of either form (the pointer names the form; it is not read).
-template <bool Streaming = false, typename Source, typename LevelIn>
-void packPictureRow(const Bitmap24*, std::uint8_t* out, Source source, int columns, LevelIn levelOf) {
-    packGreyRow<Streaming>(out, source, columns, levelOf);
-}
-template <bool Streaming = false, typename Source, typename LevelIn>
-void packPictureRow(const LevelBitmap*, std::uint8_t* out, Source source, int columns, LevelIn levelOf) {
-    packLevelRow<Streaming>(out, source, columns, levelOf);
+// One row of a grey picture of either form: `Picture` is Bitmap24 or LevelBitmap.
+template <typename Picture, bool Streaming = false, typename Source, typename LevelIn>
+void packPictureRow(std::uint8_t* out, Source source, int columns, LevelIn levelOf) {
+    if constexpr (std::is_same_v<Picture, LevelBitmap>)
+        packLevelRow<Streaming>(out, source, columns, levelOf);
+    else
+        packGreyRow<Streaming>(out, source, columns, levelOf);
 }
 
 // Fills a grey picture, 24-bit or of levels (the rows of `band` alone), rows spread over the
@@ -240,8 +241,8 @@ void fillGreyPreview(Picture& preview, RowOf rowOf, LevelIn level, RowBand band 
     const int first = std::max(band.first, 0), end = std::min(band.end, preview.height());
     parallelForRange(first, std::max(first, end), [=](std::ptrdiff_t first, std::ptrdiff_t last) {
         for (std::ptrdiff_t y = first; y < last; ++y) {
-            packPictureRow(static_cast<const Picture*>(nullptr), bits + static_cast<std::size_t>(y) * stride,
-                           rowOf(static_cast<int>(y)), width, level);
+            packPictureRow<Picture>(bits + static_cast<std::size_t>(y) * stride, rowOf(static_cast<int>(y)),
+                                    width, level);
         }
     });
 }
