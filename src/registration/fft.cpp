@@ -94,11 +94,9 @@ void FFT2DInverse(FftEngine& fft) {
 
 void FFT2DForwardOfLines(FftEngine& fft, const std::vector<std::uint8_t>& lines, bool realInput) {
     assert(static_cast<int>(lines.size()) == fft.FFTSize);
-    if (realInput)
-        fft.plan.transformRealAlongFirstIndex(fft.FFTRe.data(), fft.FFTIm.data(), FftDirection::Forward, 1.0f,
-                                              lines.data());
-    else
-        fft.plan.transformAlongFirstIndex(fft.FFTRe.data(), fft.FFTIm.data(), FftDirection::Forward, 1.0f);
+    fft.plan.transformAlongFirstIndex(
+        fft.FFTRe.data(), fft.FFTIm.data(), FftDirection::Forward, 1.0f,
+        {.realInput = realInput, .writeRows = realInput ? lines.data() : nullptr});
     fft.plan.transformSomeAlongSecondIndex(fft.FFTRe.data(), fft.FFTIm.data(), FftDirection::Forward, 1.0f,
                                            lines.data());
 }
@@ -108,8 +106,8 @@ void FFT2DInverseOfLines(FftEngine& fft, const std::vector<std::uint8_t>& lines,
     const float scale = 1.0f / static_cast<float>(fft.FFTSize);
     fft.plan.transformSomeAlongSecondIndex(fft.FFTRe.data(), fft.FFTIm.data(), FftDirection::Inverse, scale,
                                            lines.data());
-    fft.plan.transformRowsAlongFirstIndex(fft.FFTRe.data(), fft.FFTIm.data(), FftDirection::Inverse, scale,
-                                          lines.data(), realOnly);
+    fft.plan.transformAlongFirstIndex(fft.FFTRe.data(), fft.FFTIm.data(), FftDirection::Inverse, scale,
+                                      {.readRows = lines.data(), .realOnly = realOnly});
 }
 
 void FFT1D(const FftEngine& fft, float* re, float* im, FftDirection direction) {

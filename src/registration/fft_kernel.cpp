@@ -147,14 +147,8 @@ struct PassArguments {
     float scale;
     // Null, or a flag per line of the pass: blocks without a flagged line are left out.
     const std::uint8_t* lines = nullptr;
-    // The imaginary input is all zero and is not read.
-    bool realInput = false;
-    // First-index passes: null, or a flag per row i; the rows without one are 0 and not read
-    // (readRows), or are not written back (writeRows).
-    const std::uint8_t* readRows = nullptr;
-    const std::uint8_t* writeRows = nullptr;
-    // Only the real part of the result is written back.
-    bool realOnly = false;
+    // First-index passes: what is not read or written back.
+    FftFirstIndexSkips skip = {};
 };
 
 bool blockWanted(const PassArguments& args, int block) {
@@ -219,22 +213,23 @@ template <int Bit>
 // consecutive cells of them, copied whole to row bitRev[i] of the scratch block.
 KESTRAVE_SIMD_CLONES void firstIndexBlock(const PassArguments& a, int first, float* sre, float* sim) {
     const std::ptrdiff_t n = a.n;
-    if (a.realInput) std::fill(sim, sim + n * kLanes, 0.0f);
+    const FftFirstIndexSkips& skip = a.skip;
+    if (skip.realInput) std::fill(sim, sim + n * kLanes, 0.0f);
     for (std::ptrdiff_t i = 0; i < n; ++i) {
         const std::ptrdiff_t to = static_cast<std::ptrdiff_t>(a.bitRev[i]) * kLanes;
-        if (a.readRows != nullptr && a.readRows[i] == 0) {
+        if (skip.readRows != nullptr && skip.readRows[i] == 0) {
             std::fill(sre + to, sre + to + kLanes, 0.0f);
             std::fill(sim + to, sim + to + kLanes, 0.0f);
             continue;
         }
         moveLanes(a.re + i * n + first, sre + to, 1.0f);
-        if (!a.realInput) moveLanes(a.im + i * n + first, sim + to, 1.0f);
+        if (!skip.realInput) moveLanes(a.im + i * n + first, sim + to, 1.0f);
     }
     transformLanes<kLanes>(a.n, a.leadingRadix2, a.twiddles, sre, sim, a.direction);
     for (std::ptrdiff_t i = 0; i < n; ++i) {
-        if (a.writeRows != nullptr && a.writeRows[i] == 0) continue;
+        if (skip.writeRows != nullptr && skip.writeRows[i] == 0) continue;
         moveLanes(sre + i * kLanes, a.re + i * n + first, a.scale);
-        if (!a.realOnly) moveLanes(sim + i * kLanes, a.im + i * n + first, a.scale);
+        if (!skip.realOnly) moveLanes(sim + i * kLanes, a.im + i * n + first, a.scale);
     }
 }
 
@@ -319,24 +314,10 @@ void FftPlan::transformLine(float* re, float* im, FftDirection direction) const 
     transformLanes<1>(n_, leadingRadix2_, twiddles_.data(), re, im, direction);
 }
 
-void FftPlan::transformAlongFirstIndex(float* re, float* im, FftDirection direction, float scale) const {
-    runPass({n_, leadingRadix2_, twiddles_.data(), bitRev_.data(), re, im, direction, scale},
-            firstIndexBlock);
-}
-
-void FftPlan::transformRealAlongFirstIndex(float* re, float* im, FftDirection direction, float scale,
-                                           const std::uint8_t* rows) const {
+void FftPlan::transformAlongFirstIndex(float* re, float* im, FftDirection direction, float scale,
+                                       const FftFirstIndexSkips& skip) const {
     PassArguments args{n_, leadingRadix2_, twiddles_.data(), bitRev_.data(), re, im, direction, scale};
-    args.realInput = true;
-    args.writeRows = rows;
-    runPass(args, firstIndexBlock);
-}
-
-void FftPlan::transformRowsAlongFirstIndex(float* re, float* im, FftDirection direction, float scale,
-                                           const std::uint8_t* rows, bool realOnly) const {
-    PassArguments args{n_, leadingRadix2_, twiddles_.data(), bitRev_.data(), re, im, direction, scale};
-    args.readRows = rows;
-    args.realOnly = realOnly;
+    args.skip = skip;
     runPass(args, firstIndexBlock);
 }
 

@@ -16,6 +16,20 @@ namespace kestrave {
 
 enum class FftDirection { Forward = 1, Inverse = -1 };
 
+// What a pass along the first index leaves out because its caller never uses it (null flags mean
+// every line [i][0..N-1]).
+struct FftFirstIndexSkips {
+    // The imaginary part is all zero on input and is not read.
+    bool realInput = false;
+    // The lines [i][0..N-1] whose readRows[i] is 0 are 0 on input and are not read (they may
+    // hold anything).
+    const std::uint8_t* readRows = nullptr;
+    // Of the result only the lines whose writeRows[i] is not 0 are written back, and with
+    // `realOnly` only their real part (the rest is left holding anything).
+    const std::uint8_t* writeRows = nullptr;
+    bool realOnly = false;
+};
+
 class FftPlan {
 public:
     FftPlan() = default;
@@ -34,16 +48,8 @@ public:
     // Along the first index the lines are [0..N-1][j] for every j; along the second index
     // [i][0..N-1] for every i. Each result is multiplied by `scale`.
     // The lines are spread over the worker threads; the result does not depend on their number.
-    void transformAlongFirstIndex(float* re, float* im, FftDirection direction, float scale) const;
-    // The same for planes whose imaginary part is all zero on input: `im` is only written, and of
-    // the result only the lines [i][0..N-1] whose rows[i] is not 0 (all when `rows` is null).
-    void transformRealAlongFirstIndex(float* re, float* im, FftDirection direction, float scale,
-                                      const std::uint8_t* rows = nullptr) const;
-    // The same for planes that are 0 on every line [i][0..N-1] whose rows[i] is 0: those lines are
-    // not read (they may hold anything). With `realOnly` only the real part of the result is
-    // written back (`im` is left holding anything).
-    void transformRowsAlongFirstIndex(float* re, float* im, FftDirection direction, float scale,
-                                      const std::uint8_t* rows, bool realOnly) const;
+    void transformAlongFirstIndex(float* re, float* im, FftDirection direction, float scale,
+                                  const FftFirstIndexSkips& skip = {}) const;
     void transformAlongSecondIndex(float* re, float* im, FftDirection direction, float scale) const;
     // The same for the lines [i][0..N-1] whose lines[i] is not 0 (and those transformed beside them
     // in one block); every other line is left as it is.

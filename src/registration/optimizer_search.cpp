@@ -168,7 +168,7 @@ void levelWindow(std::vector<float>& window, FillResult fill, const OptimizerSea
 
 // The S x S window (row j at j x S) stored column by column: cell (i, j) at i x S + j. Tiles of
 // 4 x 4 cells are turned in registers; the cells of the last rows and columns one by one.
-void widenByColumns(const std::vector<float>& window, int S, std::vector<float>& columns) {
+void windowByColumns(const std::vector<float>& window, int S, std::vector<float>& columns) {
     columns.resize(window.size());
     const std::size_t side = static_cast<std::size_t>(S);
     const float* from = window.data();
@@ -196,7 +196,7 @@ void widenByColumns(const std::vector<float>& window, int S, std::vector<float>&
 // offsets at once. Each offset keeps its own sums, added in the same order as one offset alone
 // (cell by cell along a row into the row's sum, row sums in row order), so every D is the same
 // number whichever offsets share the walk; walking them together only lets their additions
-// overlap. The windows are the float cells stored column by column (see widenByColumns), so that
+// overlap. The windows are the float cells stored column by column (see windowByColumns), so that
 // the cells of four consecutive rows lie side by side: the sums of four rows are taken at once,
 // each lane along its own row, every cell widened to double as it is loaded.
 template <int N>
@@ -535,7 +535,7 @@ OptimizerReference buildReferenceWindow(const Bitmap24& Image1, const FrameModel
     const FillResult fill =
         fillWindow(reference.window, picture, geometry.featureX, geometry.featureY, geometry, options, dark);
     levelWindow(reference.window, fill, options);
-    widenByColumns(reference.window, geometry.S, reference.compared);
+    windowByColumns(reference.window, geometry.S, reference.compared);
     return reference;
 }
 
@@ -690,7 +690,7 @@ OptimizeStepResult optimizeFramePatch(FramePatch& patch, TFrameRec& record, cons
     const FillResult fill = fillWindow(workspace.frameWindow, picture, g.featureX + patch.startX,
                                        g.featureY + patch.startY, g, options, dark);
     levelWindow(workspace.frameWindow, fill, options);
-    widenByColumns(workspace.frameWindow, g.S, workspace.comparedFrame);
+    windowByColumns(workspace.frameWindow, g.S, workspace.comparedFrame);
 
     if (g.lastColumn >= g.firstColumn && g.lastRow >= g.firstRow) {
         Acceptance acceptance(record, slot, options.interlaced, patch.startX, patch.startY);
