@@ -33,6 +33,7 @@ constexpr const char* usage =
     "  --warp PX         size of the local warp (0.4)\n"
     "  --flicker F       relative brightness flicker (0.03)\n"
     "  --noise N         noise at mid brightness, fraction of the sample range (0.01)\n"
+    "  --surface         a cratered surface filling the frame (a close-up of the Moon) instead of a planet\n"
     "  --big-endian      store 16-bit samples high byte first (LittleEndian field 1)\n"
     "  --no-timestamps   leave out the trailer of frame time stamps\n"
     "  --truth DIR       also write scene.pfm and frames.csv (the true shifts) into DIR\n"
@@ -116,7 +117,9 @@ Command parse(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string name = argv[i];
         if (name == "--help") throw UsageError{};
-        if (name == "--big-endian") {
+        if (name == "--surface") {
+            o.surface = true;
+        } else if (name == "--big-endian") {
             command.layout.bigEndianSamples = true;
         } else if (name == "--no-timestamps") {
             command.layout.timestamps = false;

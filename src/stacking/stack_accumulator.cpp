@@ -24,8 +24,6 @@ constexpr float DarkScale = 0.0078125f;
 // every plane, so bands never share a cache line but at their ends. Bands are fixed, whatever
 // the thread count.
 constexpr int BandColumns = 16;
-// Slope of the seam between two alignment points that share a row (a vertical seam).
-constexpr double VerticalSeamSlope = 10000000.0;
 
 int roundToInt(double v) {
     return static_cast<int>(std::nearbyint(v));
@@ -137,6 +135,10 @@ struct StackAccumulator::FramePlan {
     std::array<float, AlignSlotCount> dy{};
     std::array<int, AlignSlotCount> slotX{};
     std::array<int, AlignSlotCount> slotY{};
+    // The whole-pixel move of each point's zone on the stack: the zone's stack pixel T takes the
+    // sample that the frame's own placement puts at T - offset.
+    std::array<int, AlignSlotCount> offsetX{};
+    std::array<int, AlignSlotCount> offsetY{};
 };
 
 // The sigma events one band of stack columns found in one frame: the brightest
@@ -172,9 +174,66 @@ StackAccumulator::StackAccumulator(const StackOptions& options, const FrameModel
     if (options.Colourstack)
         for (int c : {0, 2})
             touchZeroedPages(sums.StackPlanes[c].data(), sums.StackPlanes[c].cellCount() * sizeof(float));
+    const StackPointSet& points = options.Points;
+    if (points.MultiPointMode && points.Alignpoints > 1 && !options.Drizzling)
+        zones_ = std::make_unique<ZoneMap>(makeZoneMap(
+            points, points.Alignpoints, sums.StackWeightPlane.xCount(), sums.StackWeightPlane.yCount(),
+            run.StackMaxShiftX, run.StackMaxShiftY, run.nearestPoints, options.Seams ? options.SeamWidths : 0.0f));
 }
 
 StackAccumulator::~StackAccumulator() = default;
+
+ZoneMap makeZoneMap(const StackPointSet& points, int pointCount, int width, int height, int shiftX, int shiftY,
+                    const Bitmap24* nearestPoints, float seamWidth) {
+    ZoneMap zones;
+    zones.width = std::max(0, width);
+    zones.height = std::max(0, height);
+    const std::size_t cells = static_cast<std::size_t>(zones.width) * zones.height;
+    zones.nearest.assign(cells, 0);
+    zones.second.assign(cells, 0);
+    zones.blend.assign(cells, 0.0f);
+    const int last = std::min(pointCount, AlignSlotCount - 1);
+    parallelFor(0, zones.width, [&](std::ptrdiff_t column) {
+        const int X = static_cast<int>(column);
+        for (int Y = 0; Y < zones.height; ++Y) {
+            int p1 = 0, p2 = 0;
+            if (nearestPoints && X < nearestPoints->width() && Y < nearestPoints->height()) {
+                p1 = nearestPoints->pixel(X, Y)[2];
+                p2 = nearestPoints->pixel(X, Y)[1];
+            } else {
+                long long best = std::numeric_limits<long long>::max();
+                long long next = best;
+                for (int p = 1; p <= last; ++p) {
+                    const long long dx = X - (points.PointPos[p].X + shiftX);
+                    const long long dy = Y - (points.PointPos[p].Y + shiftY);
+                    const long long d = dx * dx + dy * dy;
+                    if (d <= best) {
+                        next = best;
+                        p2 = p1;
+                        best = d;
+                        p1 = p;
+                    } else if (d <= next) {
+                        next = d;
+                        p2 = p;
+                    }
+                }
+            }
+            const std::size_t z = zones.cell(X, Y);
+            zones.nearest[z] = static_cast<std::uint8_t>(std::clamp(p1, 0, 255));
+            zones.second[z] = static_cast<std::uint8_t>(std::clamp(p2, 0, 255));
+            if (seamWidth <= 0.0f || p1 < 1 || p2 < 1 || p1 == p2 || p1 > last || p2 > last) continue;
+            // Distance from the perpendicular bisector of the two points.
+            const double ax = points.PointPos[p1].X, ay = points.PointPos[p1].Y;
+            const double cx = points.PointPos[p2].X, cy = points.PointPos[p2].Y;
+            const double length = std::hypot(ax - cx, ay - cy);
+            if (length == 0.0) continue;
+            const double mx = (ax + cx) / 2 + shiftX, my = (ay + cy) / 2 + shiftY;
+            const double dist = std::fabs((X - mx) * (ax - cx) + (Y - my) * (ay - cy)) / length;
+            if (dist <= seamWidth) zones.blend[z] = static_cast<float>((1.0 - dist / seamWidth) * 0.5);
+        }
+    });
+    return zones;
+}
 
 void StackAccumulator::planPoints(const StackFrameCall& call, float brightness, FramePlan& plan) const {
     const StackPointSet& points = options_.Points;
@@ -211,6 +270,10 @@ void StackAccumulator::planPoints(const StackFrameCall& call, float brightness, 
             plan.dx[p] -= run_.PointMeanShiftX[p - 1];
             plan.dy[p] -= run_.PointMeanShiftY[p - 1];
         }
+        // Colour stacks round the move 0.001 pixel towards positive.
+        const float bias = options_.Colourstack ? 0.001f : 0.0f;
+        plan.offsetX[p] = roundToInt(bias - plan.dx[p]);
+        plan.offsetY[p] = roundToInt(bias - plan.dy[p]);
     }
 }
 
@@ -358,22 +421,13 @@ void keepFieldRows(const FrameModel& model, const StackOptions& options, const S
 
 }  // namespace
 
-// How far from its own stack column a sample may land: the drizzle drop and the largest shift
-// of an alignment point's zone.
+// How far from its own stack column a drizzled sample may land: the drop.
 void StackAccumulator::planReach(const StackFrameCall& call, FramePlan& plan) const {
-    if (plan.drizzle) {
-        const float f = run_.DrizzleFactor;
-        int unusedUp = 0, unusedDown = 0;
-        fillDrops(plan.columns, call.StackSubPixelX, f, options_.Pixfrac, plan.reachLeft, plan.reachRight);
-        fillDrops(plan.rows, call.StackSubPixelY, f, options_.Pixfrac, unusedUp, unusedDown);
-    }
-    if (plan.multiPoint) {
-        float reach = 0.0f;
-        for (int p = 1; p <= plan.points; ++p) reach = std::max(reach, std::fabs(plan.dx[p]));
-        const int r = static_cast<int>(std::ceil(reach)) + 1;
-        plan.reachLeft = std::max(plan.reachLeft, r);
-        plan.reachRight = std::max(plan.reachRight, r);
-    }
+    if (!plan.drizzle) return;
+    const float f = run_.DrizzleFactor;
+    int unusedUp = 0, unusedDown = 0;
+    fillDrops(plan.columns, call.StackSubPixelX, f, options_.Pixfrac, plan.reachLeft, plan.reachRight);
+    fillDrops(plan.rows, call.StackSubPixelY, f, options_.Pixfrac, unusedUp, unusedDown);
 }
 
 bool StackAccumulator::planGeometry(const FrameBuffers& frame, const StackFrameCall& call, FramePlan& plan) {
@@ -507,136 +561,86 @@ template <bool Colour>
     }
 }
 
+// One sample into stack cell i with weight w: green (mono) with the weight, red and blue (or the
+// channel of a FITS colour frame) beside it.
+template <bool Colour>
+[[gnu::always_inline]] inline void depositAt(const TileTargets& t, std::size_t i, const float (&v)[3],
+                                             float rawValue, float w) {
+    if (t.greenTaken) {
+        t.green[i] += v[1] * w;
+        t.weight[i] += w;
+    }
+    if constexpr (Colour) {
+        if (t.redBlueTaken) {
+            t.red[i] += v[0] * w;
+            t.blue[i] += v[2] * w;
+        } else if (t.fitsColour) {
+            if (t.channel == 0) {
+                t.red[i] += v[0] * w;
+                t.redWeight[i] += w;
+            } else if (t.channel == 2) {
+                t.blue[i] += v[2] * w;
+                t.blueWeight[i] += w;
+            } else if (t.channel == 3) {
+                t.lum[i] += rawValue * w;
+                t.lumWeight[i] += w;
+            }
+        }
+    }
+}
+
 // One sample to one stack pixel: column X lies in this band.
 template <bool Colour>
 [[gnu::always_inline]] inline void depositDirect(const TileTargets& t, int X, int Y, const float (&v)[3],
                                                  float rawValue) {
     if (Y < 0 || Y >= t.yCount) return;
-    const std::size_t i = t.cell(X, Y);
-    const float b = t.b;
-    if (t.greenTaken) {
-        t.green[i] += v[1] * b;
-        t.weight[i] += b;
-    }
-    if constexpr (Colour) {
-        if (t.redBlueTaken) {
-            t.red[i] += v[0] * b;
-            t.blue[i] += v[2] * b;
-        } else if (t.fitsColour) {
-            if (t.channel == 0) {
-                t.red[i] += v[0] * b;
-                t.redWeight[i] += b;
-            } else if (t.channel == 2) {
-                t.blue[i] += v[2] * b;
-                t.blueWeight[i] += b;
-            } else if (t.channel == 3) {
-                t.lum[i] += rawValue * b;
-                t.lumWeight[i] += b;
-            }
-        }
-    }
+    depositAt<Colour>(t, t.cell(X, Y), v, rawValue, t.b);
 }
 
 }  // namespace
 
-// Where a sample at stack position (X, Y) of frame position (x, y) goes when the zone of the
-// nearest alignment point decides and shifts, and the blend across the seam to the second
-// nearest.
-struct StackAccumulator::Placement {
-    bool taken = true;
-    int tx = 0;
-    int ty = 0;
-    float w2 = 0.0f;  // weight of the seam blend position (0: none)
-    int bx = 0;
-    int by = 0;
-};
-
-StackAccumulator::Placement StackAccumulator::placeByPoints(const FramePlan& plan, int x, int y, int X,
-                                                            int Y) const {
+// Whether a drizzled sample at stack position (X, Y) of frame position (x, y) is taken: the zone of
+// the nearest alignment point decides (the map's, or the point nearest to where the point's own
+// shift puts the sample).
+bool StackAccumulator::drizzleZoneTaken(const FramePlan& plan, int x, int y, int X, int Y) const {
+    if (!plan.multiPoint) return true;
     const StackPointSet& points = options_.Points;
-    const float bias = plan.colour ? 0.001f : 0.0f;
-    Placement placed;
-    placed.tx = X;
-    placed.ty = Y;
-    if (!plan.multiPoint) return placed;
-    int p1 = 0, p2 = 0;
+    int p1 = 0;
     const Bitmap24* map = run_.nearestPoints;
     if (map && X >= 0 && Y >= 0 && X < map->width() && Y < map->height()) {
         p1 = map->pixel(X, Y)[2];
-        p2 = map->pixel(X, Y)[1];
     } else {
         long long best = std::numeric_limits<long long>::max();
-        long long second = best;
         for (int p = 1; p <= plan.points; ++p) {
             const long long ddx = x - plan.slotX[p] + plan.shiftX - points.PointPos[p].X;
             const long long ddy = y - plan.slotY[p] + plan.shiftY - points.PointPos[p].Y;
             const long long d = ddx * ddx + ddy * ddy;
             if (d <= best) {
-                second = best;
-                p2 = p1;
                 best = d;
                 p1 = p;
-            } else if (d <= second) {
-                second = d;
-                p2 = p;
             }
         }
     }
-    if (p1 < 1 || p1 > plan.points || !plan.use[p1]) {
-        placed.taken = false;
-        return placed;
-    }
-    placed.tx = roundToInt(static_cast<float>(X) + (bias - plan.dx[p1]));
-    placed.ty = roundToInt(static_cast<float>(Y) + (bias - plan.dy[p1]));
-    if (options_.Seams && p2 >= 1 && p2 <= plan.points && p2 != p1 && options_.SeamWidths > 0.0f) {
-        const PointXY a = points.PointPos[p1];
-        const PointXY c = points.PointPos[p2];
-        const double mx = (a.X + c.X) / 2 + run_.StackMaxShiftX + plan.shiftX;
-        const double my = (a.Y + c.Y) / 2 + run_.StackMaxShiftY + plan.shiftY;
-        const double m = a.Y == c.Y ? VerticalSeamSlope : double(a.X - c.X) / double(a.Y - c.Y);
-        const double cc = -my - m * mx;
-        const double qx = plan.shiftX + X - plan.dx[p2] + bias;
-        const double qy = plan.shiftY + Y - plan.dy[p2] + bias;
-        const double dist = std::fabs(m * qx + qy + cc) / std::sqrt(m * m + 1.0);
-        if (dist <= options_.SeamWidths) {
-            placed.w2 = static_cast<float>((1.0 - dist / options_.SeamWidths) * 0.5);
-            placed.bx = roundToInt(bias - plan.dx[p2]);
-            placed.by = roundToInt(bias - plan.dy[p2]);
-        }
-    }
-    return placed;
+    return p1 >= 1 && p1 <= plan.points && plan.use[p1];
 }
 
 namespace {
 
-// Adds value x weight to the plane and the weight to its weight plane (if any): over the drop
-// when drizzling, else at the placed position and the seam blend position.
-[[gnu::always_inline]] inline void depositPlaced(const TileTargets& t, float* plane, float* weights,
-                                                 float value, const DropAxis* ax, const DropAxis* ay, int X,
-                                                 int Y, bool inT, int tx, int ty, bool inT2, float w2, int bx,
-                                                 int by) {
+// Adds value x weight over the drop around (X, Y) to the plane, and the weight to its weight
+// plane (if any).
+[[gnu::always_inline]] inline void depositDrops(const TileTargets& t, float* plane, float* weights, float value,
+                                                const DropAxis& ax, const DropAxis& ay, int X, int Y) {
     const float b = t.b;
-    if (ax != nullptr) {
-        for (int i = 0; i < ax->count; ++i) {
-            const int cx = X + ax->first + i;
-            if (cx < t.bandBegin || cx >= t.bandEnd) continue;
-            for (int j = 0; j < ay->count; ++j) {
-                const int cy = Y + ay->first + j;
-                if (cy < 0 || cy >= t.yCount) continue;
-                const float a = ax->weight[i] * ay->weight[j] * b;
-                plane[t.cell(cx, cy)] += value * a;
-                if (weights) weights[t.cell(cx, cy)] += a;
-            }
+    for (int i = 0; i < ax.count; ++i) {
+        const int cx = X + ax.first + i;
+        if (cx < t.bandBegin || cx >= t.bandEnd) continue;
+        for (int j = 0; j < ay.count; ++j) {
+            const int cy = Y + ay.first + j;
+            if (cy < 0 || cy >= t.yCount) continue;
+            const float a = ax.weight[i] * ay.weight[j] * b;
+            plane[t.cell(cx, cy)] += value * a;
+            if (weights) weights[t.cell(cx, cy)] += a;
         }
-        return;
-    }
-    if (inT) {
-        plane[t.cell(tx, ty)] += value * b;
-        if (weights) weights[t.cell(tx, ty)] += b;
-    }
-    if (inT2) {
-        plane[t.cell(X + bx, Y + by)] += value * w2 * b;
-        if (weights) weights[t.cell(X + bx, Y + by)] += w2 * b;
     }
 }
 
@@ -644,8 +648,8 @@ namespace {
 
 // The clip test of the final sigma pass, on the green (mono) sample, recording the bright
 // outliers as sigma events; false when the sample is left out.
-bool StackAccumulator::passesClip(int X, int Y, float value, const FramePlan& plan, int bandBegin,
-                                  int bandEnd, BandEvents& events) const {
+bool StackAccumulator::passesClip(int X, int Y, float value, const FramePlan& plan, bool record,
+                                  BandEvents& events) const {
     const T2dArrays& lowBound = section_.WorkPlanes[0];
     const T2dArrays& highBound = section_.WorkPlanes[1];
     if (X < 0 || Y < 0 || X >= lowBound.xCount() || Y >= lowBound.yCount()) return false;
@@ -655,7 +659,7 @@ bool StackAccumulator::passesClip(int X, int Y, float value, const FramePlan& pl
         low -= 1.0f;
         high += 1.0f;
     }
-    if (plan.events && value >= high && value > plan.lowPixel && X >= bandBegin && X < bandEnd) {
+    if (record && plan.events && value >= high && value > plan.lowPixel) {
         bool inBox = X > options_.SigmaBoxLeft && X < options_.SigmaBoxRight && Y > options_.SigmaBoxTop &&
                      Y < options_.SigmaBoxBottom;
         if (options_.INCLEXCLbox == 1) inBox = !inBox;
@@ -691,6 +695,35 @@ ColumnSpan bandColumns(const PlanAxis& cols, int bandBegin, int bandEnd) {
     const auto last = std::lower_bound(first, cols.canvas.end(), bandEnd);
     return {cols.lo + static_cast<int>(first - cols.canvas.begin()),
             cols.lo + static_cast<int>(last - cols.canvas.begin())};
+}
+
+}  // namespace
+
+namespace {
+
+// The planes of one band of stack columns and which of them a frame feeds.
+template <class Plan>
+TileTargets tileTargets(StackSums& sums, const Plan& plan, int bandBegin, int bandEnd, bool colour) {
+    TileTargets t;
+    t.yCount = sums.StackWeightPlane.yCount();
+    t.bandBegin = bandBegin;
+    t.bandEnd = bandEnd;
+    t.red = sums.StackPlanes[0].data();
+    t.green = sums.StackPlanes[1].data();
+    t.blue = sums.StackPlanes[2].data();
+    t.weight = sums.StackWeightPlane.data();
+    if (plan.fitsColour) {
+        t.redWeight = sums.RedWeightPlane.data();
+        t.blueWeight = sums.BlueWeightPlane.data();
+        t.lum = sums.LumPlane.data();
+        t.lumWeight = sums.LumWeightPlane.data();
+    }
+    t.b = plan.b;
+    t.fitsColour = plan.fitsColour;
+    t.channel = plan.channel;
+    t.greenTaken = !plan.fitsColour || plan.channel == 1;
+    t.redBlueTaken = colour && !plan.fitsColour && !plan.firstPass;
+    return t;
 }
 
 }  // namespace
@@ -764,25 +797,7 @@ template <FrameSamples Kind, bool Colour, bool Direct>
 void StackAccumulator::addTile(const FramePlan& plan, int bandBegin, int bandEnd, BandEvents& events) {
     const PlanAxis& cols = plan.columns;
     const PlanAxis& rowAxis = plan.rows;
-    TileTargets t;
-    t.yCount = sums_.StackWeightPlane.yCount();
-    t.bandBegin = bandBegin;
-    t.bandEnd = bandEnd;
-    t.red = sums_.StackPlanes[0].data();
-    t.green = sums_.StackPlanes[1].data();
-    t.blue = sums_.StackPlanes[2].data();
-    t.weight = sums_.StackWeightPlane.data();
-    if (plan.fitsColour) {
-        t.redWeight = sums_.RedWeightPlane.data();
-        t.blueWeight = sums_.BlueWeightPlane.data();
-        t.lum = sums_.LumPlane.data();
-        t.lumWeight = sums_.LumWeightPlane.data();
-    }
-    t.b = plan.b;
-    t.fitsColour = plan.fitsColour;
-    t.channel = plan.channel;
-    t.greenTaken = !plan.fitsColour || plan.channel == 1;
-    t.redBlueTaken = Colour && !plan.fitsColour && !plan.firstPass;
+    const TileTargets t = tileTargets(sums_, plan, bandBegin, bandEnd, Colour);
     const std::array<float, 3> mix = run_.LRGBWeights;
     const bool grey = plan.grey;
     const bool useDark = plan.darkFlat && run_.useDark;
@@ -812,22 +827,16 @@ void StackAccumulator::addTile(const FramePlan& plan, int bandBegin, int bandEnd
             const float rawValue = v[1];
             if (useDark || useFlat) calibrateSample<Colour>(section_, useDark, useFlat, rx, row.ry, v);
             // FITS colour frames of other channels are not measured against the green bounds.
-            if (clip && !passesClip(X, Y, v[1], plan, bandBegin, bandEnd, events)) continue;
+            if (clip && !passesClip(X, Y, v[1], plan, X >= bandBegin && X < bandEnd, events)) continue;
 
             if constexpr (Direct) {
                 depositDirect<Colour>(t, X, Y, v, rawValue);
             } else {
-                const Placement placed = placeByPoints(plan, x, y, X, Y);
-                if (!placed.taken) continue;
-                const bool inT = t.inside(placed.tx, placed.ty);
-                const bool inT2 = placed.w2 > 0.0f && t.inside(X + placed.bx, Y + placed.by);
-                const DropAxis* ax =
-                    plan.drizzle ? &cols.drop[static_cast<std::size_t>(x - cols.lo)] : nullptr;
-                const DropAxis* ay =
-                    plan.drizzle ? &rowAxis.drop[static_cast<std::size_t>(y - rowAxis.lo)] : nullptr;
+                if (!drizzleZoneTaken(plan, x, y, X, Y)) continue;
+                const DropAxis& ax = cols.drop[static_cast<std::size_t>(x - cols.lo)];
+                const DropAxis& ay = rowAxis.drop[static_cast<std::size_t>(y - rowAxis.lo)];
                 const auto deposit = [&](float* plane, float* weights, float value) {
-                    depositPlaced(t, plane, weights, value, ax, ay, X, Y, inT, placed.tx, placed.ty, inT2,
-                                  placed.w2, placed.bx, placed.by);
+                    depositDrops(t, plane, weights, value, ax, ay, X, Y);
                 };
                 if (t.greenTaken) deposit(t.green, t.weight, v[1]);
                 if constexpr (Colour) {
@@ -847,11 +856,89 @@ void StackAccumulator::addTile(const FramePlan& plan, int bandBegin, int bandEnd
     }
 }
 
+// Alignment-point zones are filled from the stack side: every stack pixel belongs to the zone of
+// its nearest point, and takes the frame's sample that the zone's own shift brings there (and
+// near a seam, blended, the sample the neighbouring zone's shift brings). So the zones tile the
+// stack whatever their shifts: no stack pixel is left out where two zones' shifts part, and none
+// is given two samples of one frame where they meet.
+template <FrameSamples Kind, bool Colour>
+void StackAccumulator::addZones(const FramePlan& plan, int bandBegin, int bandEnd, BandEvents& events) {
+    const PlanAxis& cols = plan.columns;
+    const PlanAxis& rows = plan.rows;
+    const TileTargets t = tileTargets(sums_, plan, bandBegin, bandEnd, Colour);
+    const std::array<float, 3> mix = run_.LRGBWeights;
+    const bool useDark = plan.darkFlat && run_.useDark;
+    const bool useFlat = plan.darkFlat && run_.useFlat;
+    const bool clip = plan.clip && (!plan.fitsColour || plan.channel == 1);
+    const int colCount = static_cast<int>(cols.canvas.size());
+    const int rowCount = static_cast<int>(rows.canvas.size());
+    if (colCount == 0 || rowCount == 0) return;
+    // Loop value v lies on stack position v + offset along each axis.
+    const int colOffset = cols.canvas.front() - cols.lo;
+    const int rowOffset = rows.canvas.front() - rows.lo;
+
+    // The frame's sample for stack position (X, Y) of the frame's own placement, calibrated and
+    // clip-tested; false when the frame has none there or the clip leaves it out.
+    const auto sampleAt = [&](int X, int Y, bool record, float (&v)[3], float& rawValue) {
+        const int i = X - colOffset - cols.lo;
+        const int j = Y - rowOffset - rows.lo;
+        if (i < 0 || i >= colCount || j < 0 || j >= rowCount) return false;
+        const int rx = cols.read[static_cast<std::size_t>(i)];
+        const int ry = rows.read[static_cast<std::size_t>(j)];
+        if (rx < 0 || ry < 0) return false;
+        PlanRow row{0, ry, Y, nullptr, nullptr};
+        if constexpr (Kind == FrameSamples::Bitmap) row.bytes = plan.bitmap->row(ry);
+        if constexpr (Kind == FrameSamples::HighBit) row.words = plan.highBit->HighBitRow(ry);
+        const float* rawColumn = Kind == FrameSamples::Raw ? (*plan.raw)[rx] : nullptr;
+        readSample<Kind, Colour>(row, rx, rawColumn, plan.grey, mix, v);
+        rawValue = v[1];
+        if (useDark || useFlat) calibrateSample<Colour>(section_, useDark, useFlat, rx, ry, v);
+        return !clip || passesClip(X, Y, v[1], plan, record, events);
+    };
+
+    const ZoneMap& zones = *zones_;
+    const int end = std::min(bandEnd, zones.width);
+    for (int T = bandBegin; T < end; ++T) {
+        for (int Y = 0; Y < std::min(t.yCount, zones.height); ++Y) {
+            const std::size_t z = zones.cell(T, Y);
+            const int p1 = zones.nearest[z];
+            if (p1 < 1 || p1 > plan.points || !plan.use[p1]) continue;
+            float v[3], rawValue;
+            if (sampleAt(T - plan.offsetX[p1], Y - plan.offsetY[p1], true, v, rawValue))
+                depositAt<Colour>(t, t.cell(T, Y), v, rawValue, t.b);
+            const float w2 = zones.blend[z];
+            const int p2 = zones.second[z];
+            if (w2 > 0.0f && p2 >= 1 && p2 <= plan.points && plan.use[p2] &&
+                sampleAt(T - plan.offsetX[p2], Y - plan.offsetY[p2], false, v, rawValue))
+                depositAt<Colour>(t, t.cell(T, Y), v, rawValue, w2 * t.b);
+        }
+    }
+    if (!plan.firstPass || !t.greenTaken) return;
+    // The statistics of the first sigma pass follow the frame's own placement, sample by sample,
+    // as the clip of the final pass tests them.
+    for (int i = 0; i < colCount; ++i) {
+        const int X = cols.canvas[static_cast<std::size_t>(i)];
+        const int rx = cols.read[static_cast<std::size_t>(i)];
+        if (X < bandBegin || X >= bandEnd || rx < 0) continue;
+        const float* rawColumn = Kind == FrameSamples::Raw ? (*plan.raw)[rx] : nullptr;
+        for (const PlanRow& row : plan.rowList) {
+            if (row.Y < 0 || row.Y >= t.yCount) continue;
+            float v[3];
+            readSample<Kind, Colour>(row, rx, rawColumn, plan.grey, mix, v);
+            if (useDark || useFlat) calibrateSample<Colour>(section_, useDark, useFlat, rx, row.ry, v);
+            addStatistics(t.cell(X, row.Y), v[1], t.b);
+        }
+    }
+}
+
 void StackAccumulator::addBand(const FramePlan& plan, int bandBegin, int bandEnd, BandEvents& events) {
-    const bool direct = !plan.multiPoint && !plan.drizzle;
     const auto add = [&]<FrameSamples Kind, bool Colour>() {
-        direct ? addTile<Kind, Colour, true>(plan, bandBegin, bandEnd, events)
-               : addTile<Kind, Colour, false>(plan, bandBegin, bandEnd, events);
+        if (plan.drizzle)
+            addTile<Kind, Colour, false>(plan, bandBegin, bandEnd, events);
+        else if (plan.multiPoint)
+            addZones<Kind, Colour>(plan, bandBegin, bandEnd, events);
+        else
+            addTile<Kind, Colour, true>(plan, bandBegin, bandEnd, events);
     };
     switch (plan.kind) {
         case FrameSamples::Bitmap:

@@ -12,6 +12,7 @@
 // number of threads: the sums are bit-identical at 1 and N threads.
 
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -90,6 +91,25 @@ struct StackFrameCall {
     int InterlaceField = 0;
 };
 
+// The alignment-point zones of the stack canvas: for every stack pixel the nearest point, the second
+// nearest and the weight with which the second one's zone blends in across their seam (0: none).
+struct ZoneMap {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> nearest;  // column after column
+    std::vector<std::uint8_t> second;
+    std::vector<float> blend;
+    std::size_t cell(int X, int Y) const { return static_cast<std::size_t>(X) * height + Y; }
+};
+
+// The zones of a width x height canvas on which point p lies at its PointPos plus (shiftX, shiftY):
+// the nearest-point map's picks where it covers the pixel (it names the enabled points), else
+// the nearest of all points (the later point on a tie). The seam blend runs over seamWidth pixels
+// either side of the perpendicular bisector of the two points, from weight 0.5 on the bisector
+// down to 0 (no blend when seamWidth <= 0).
+ZoneMap makeZoneMap(const StackPointSet& points, int pointCount, int width, int height, int shiftX, int shiftY,
+                    const Bitmap24* nearestPoints, float seamWidth);
+
 class StackAccumulator {
 public:
     StackAccumulator(const StackOptions& options, const FrameModel& model, const ImageDataSection& section,
@@ -119,10 +139,8 @@ private:
     bool planGeometry(const FrameBuffers& frame, const StackFrameCall& call, FramePlan& plan);
     void planReach(const StackFrameCall& call, FramePlan& plan) const;
     void resample(FrameBuffers& frame, const StackFrameCall& call, FramePlan& plan);
-    struct Placement;
-    Placement placeByPoints(const FramePlan& plan, int x, int y, int X, int Y) const;
-    bool passesClip(int X, int Y, float value, const FramePlan& plan, int bandBegin, int bandEnd,
-                    BandEvents& events) const;
+    bool drizzleZoneTaken(const FramePlan& plan, int x, int y, int X, int Y) const;
+    bool passesClip(int X, int Y, float value, const FramePlan& plan, bool record, BandEvents& events) const;
     void addStatistics(std::size_t i, float value, float b);
     // Direct: one sample goes to one stack pixel at its own position (no points, no drizzle).
     // Targets: the band's planes (a type of the implementation).
@@ -130,6 +148,9 @@ private:
     void addDirectRuns(const FramePlan& plan, const Targets& t);
     template <FrameSamples Kind, bool Colour, bool Direct>
     void addTile(const FramePlan& plan, int bandBegin, int bandEnd, BandEvents& events);
+    // Alignment-point zones, filled stack pixel by stack pixel (no drizzle).
+    template <FrameSamples Kind, bool Colour>
+    void addZones(const FramePlan& plan, int bandBegin, int bandEnd, BandEvents& events);
     void addBand(const FramePlan& plan, int bandBegin, int bandEnd, BandEvents& events);
 
     const StackOptions& options_;
@@ -140,6 +161,8 @@ private:
     std::array<int, 4> channelFrameCount_{};
     Bitmap24 window_;  // the part of the frame that is resampled
     std::vector<std::unique_ptr<FramePlan>> queue_;
+    // The zone of every stack pixel, the same for every frame of the run (multi-point, no drizzle).
+    std::unique_ptr<ZoneMap> zones_;
 };
 
 }  // namespace kestrave

@@ -40,13 +40,21 @@ double sampleAt(const GreyImage& image, double x, double y) {
     return sum;
 }
 
-// The PSNR of `image` against `reference` read at (x + dx, y + dy), after the best gain and
-// offset were applied to the image.
-double psnrAtShift(const GreyImage& image, const GreyImage& reference, double dx, double dy) {
+// The part of an image that a measure looks at: columns x0..x1 - 1, rows y0..y1 - 1.
+struct Area {
+    int x0, y0, x1, y1;
+};
+Area innerArea(const GreyImage& image) {
+    return {Margin, Margin, image.width - Margin, image.height - Margin};
+}
+
+// The PSNR of `image` against `reference` read at (x + dx, y + dy) over `area`, after the best
+// gain and offset were applied to the image.
+double psnrAtShift(const GreyImage& image, const GreyImage& reference, double dx, double dy, Area area) {
     double su = 0, sr = 0, suu = 0, srr = 0, sur = 0;
     int n = 0;
-    for (int y = Margin; y < image.height - Margin; ++y) {
-        for (int x = Margin; x < image.width - Margin; ++x) {
+    for (int y = area.y0; y < area.y1; ++y) {
+        for (int x = area.x0; x < area.x1; ++x) {
             const double u = image.at(x, y);
             const double r = sampleAt(reference, x + dx, y + dy);
             su += u;
@@ -70,22 +78,54 @@ struct Registration {
 
 // Refines the shift on a grid of `steps` each side of `start`, `step` apart.
 Registration refine(const GreyImage& image, const GreyImage& reference, Registration start, double step,
-                    int steps) {
+                    int steps, Area area) {
     Registration best = start;
     for (int j = -steps; j <= steps; ++j) {
         for (int i = -steps; i <= steps; ++i) {
             const double dx = start.dx + i * step, dy = start.dy + j * step;
-            const double psnr = psnrAtShift(image, reference, dx, dy);
+            const double psnr = psnrAtShift(image, reference, dx, dy, area);
             if (psnr > best.psnr) best = {dx, dy, psnr};
         }
     }
     return best;
 }
 
+Registration refine(const GreyImage& image, const GreyImage& reference, Registration start, double step,
+                    int steps) {
+    return refine(image, reference, start, step, steps, innerArea(image));
+}
+
+Registration registration(const GreyImage& image, const GreyImage& reference, Area area) {
+    Registration best = refine(image, reference, {}, 1.0, SearchRadius, area);
+    best = refine(image, reference, best, 0.125, 4, area);
+    return refine(image, reference, best, 0.03125, 4, area);
+}
+
 Registration registration(const GreyImage& image, const GreyImage& reference) {
-    Registration best = refine(image, reference, {}, 1.0, SearchRadius);
-    best = refine(image, reference, best, 0.125, 4);
-    return refine(image, reference, best, 0.03125, 4);
+    return registration(image, reference, innerArea(image));
+}
+
+// Solves the symmetric positive definite system a x = b (n x n, row after row) in place by
+// Cholesky's method; a tiny ridge keeps a nearly singular system solvable.
+std::vector<double> solveNormalEquations(std::vector<double> a, std::vector<double> b, int n) {
+    for (int i = 0; i < n; ++i) a[i * n + i] += 1e-9 * (1.0 + a[i * n + i]);
+    for (int j = 0; j < n; ++j) {
+        for (int k = 0; k < j; ++k) a[j * n + j] -= a[j * n + k] * a[j * n + k];
+        a[j * n + j] = std::sqrt(std::max(a[j * n + j], 1e-300));
+        for (int i = j + 1; i < n; ++i) {
+            for (int k = 0; k < j; ++k) a[i * n + j] -= a[i * n + k] * a[j * n + k];
+            a[i * n + j] /= a[j * n + j];
+        }
+    }
+    for (int i = 0; i < n; ++i) {
+        for (int k = 0; k < i; ++k) b[i] -= a[i * n + k] * b[k];
+        b[i] /= a[i * n + i];
+    }
+    for (int i = n - 1; i >= 0; --i) {
+        for (int k = i + 1; k < n; ++k) b[i] -= a[k * n + i] * b[k];
+        b[i] /= a[i * n + i];
+    }
+    return b;
 }
 
 }  // namespace
@@ -219,6 +259,48 @@ double psnrAtOwnSharpness(const GreyImage& image, const GreyImage& scene) {
     for (double sigma = 0.25; sigma <= 3.0; sigma += 0.25)
         best = std::max(best, refine(image, gaussianBlurred(scene, sigma), sharp, 0.0625, 2).psnr);
     return best;
+}
+
+double psnrAfterSharpening(const GreyImage& image, const GreyImage& scene) {
+    const Registration at = registration(image, scene);
+    // The best linear filter: a 7 x 7 kernel plus a constant fitted by least squares so that the
+    // filtered image comes as close as it can to the scene where the image was registered.
+    constexpr int radius = 3;
+    constexpr int taps = (2 * radius + 1) * (2 * radius + 1) + 1;
+    std::vector<double> normal(taps * taps, 0.0), right(taps, 0.0), row(taps);
+    const Area area = innerArea(image);
+    double sumSquares = 0;
+    int n = 0;
+    for (int y = area.y0; y < area.y1; ++y)
+        for (int x = area.x0; x < area.x1; ++x) {
+            int k = 0;
+            for (int j = -radius; j <= radius; ++j)
+                for (int i = -radius; i <= radius; ++i) row[k++] = image.at(x + i, y + j);
+            row[k] = 1.0;
+            const double target = sampleAt(scene, x + at.dx, y + at.dy);
+            for (int r = 0; r < taps; ++r) {
+                right[r] += row[r] * target;
+                for (int c = 0; c <= r; ++c) normal[r * taps + c] += row[r] * row[c];
+            }
+            sumSquares += target * target;
+            ++n;
+        }
+    for (int r = 0; r < taps; ++r)
+        for (int c = r + 1; c < taps; ++c) normal[r * taps + c] = normal[c * taps + r];
+    const std::vector<double> kernel = solveNormalEquations(normal, right, taps);
+    // The residual of a least-squares fit: |t|^2 - k . (A^T t).
+    double explained = 0;
+    for (int r = 0; r < taps; ++r) explained += kernel[r] * right[r];
+    const double mse = std::max((sumSquares - explained) / n, 1e-12);
+    return 10 * std::log10(1 / mse);
+}
+
+std::array<double, 2> localOffset(const GreyImage& image, const GreyImage& scene, int x0, int y0, int x1,
+                                  int y1) {
+    const Area area{std::max(x0, Margin), std::max(y0, Margin), std::min(x1, image.width - Margin),
+                    std::min(y1, image.height - Margin)};
+    const Registration at = registration(image, scene, area);
+    return {at.dx, at.dy};
 }
 
 bool BatchRun::logged(const std::string& text) {

@@ -3,6 +3,7 @@
 // reads, a headless run of the program in this process, and the measures that compare a result
 // with the recording's true scene.
 
+#include <array>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -47,6 +48,15 @@ double registeredPsnr(const GreyImage& image, const GreyImage& reference);
 // The PSNR against the true scene blurred to the image's own sharpness (the blur that fits it
 // best): what remains is noise, not blur.
 double psnrAtOwnSharpness(const GreyImage& image, const GreyImage& scene);
+
+// The PSNR against the true scene after the best linear sharpening of the image (a 7 x 7 kernel
+// fitted by least squares, with the image registered on the scene): how much of the scene's
+// detail the image still holds, whatever its own sharpness.
+double psnrAfterSharpening(const GreyImage& image, const GreyImage& scene);
+// Where the part x0..x1 - 1, y0..y1 - 1 of the image shows the scene: the image at (x, y) shows the
+// scene at (x + dx, y + dy).
+std::array<double, 2> localOffset(const GreyImage& image, const GreyImage& scene, int x0, int y0, int x1,
+                                  int y1);
 
 // One headless start of the program in this process with the given arguments.
 struct BatchRun {

@@ -222,12 +222,13 @@ TEST(Accumulate, InterlacedFieldsTakeTheirOwnRowsAndShifts) {
 }
 
 // Two alignment points at (20, 20) and (60, 20); the left half of every frame's content is
-// displaced 2 pixels right, the right half 2 pixels left.
-void stackTwoZones(bool fastStack) {
+// displaced d pixels right, the right half d pixels left, so the two zones move 2 d apart.
+void stackTwoZones(bool fastStack, int d, bool seams) {
+    SCOPED_TRACE(testing::Message() << "fast " << fastStack << ", d " << d << ", seams " << seams);
     StackBench bench(80, 40, 3);
     for (int i = 0; i < 3; ++i)
         bench.source.frames.push_back(
-            makePlane(80, 40, [](int x, int y) { return x < 40 ? truthAt(x - 2, y) : truthAt(x + 2, y); }));
+            makePlane(80, 40, [d](int x, int y) { return x < 40 ? truthAt(x - d, y) : truthAt(x + d, y); }));
     StackPointSet& points = bench.options.Points;
     points.MultiPointMode = true;
     points.Alignpoints = 2;
@@ -238,22 +239,30 @@ void stackTwoZones(bool fastStack) {
         points.PointDifferenceCut[p] = 1e6f;
     }
     bench.options.FastStack = fastStack;
+    bench.options.Seams = seams;
+    bench.options.SeamWidths = 3.0f;
     for (int i = 0; i < 3; ++i) {
         TFrameRec& rec = bench.model->FrameTable[i];
-        rec.Slots[0].X = 2;
-        rec.Slots[1].X = 2;
-        rec.Slots[2].X = -2;
+        rec.Slots[0].X = d;
+        rec.Slots[1].X = d;
+        rec.Slots[2].X = -d;
         rec.Slots[1].Difference = rec.Slots[2].Difference = 1.0f;
     }
     const StackResult result = bench.stack();
     ASSERT_EQ(result.outcome, StackOutcome::Stacked);
     EXPECT_EQ(result.StackListCount, 3);  // the flagged count
     EXPECT_EQ(fastStack, !result.MultiStackimage.empty());
-    for (int x = 2; x < 78; ++x) {
-        if (x > 34 && x < 46) continue;  // the seam
-        for (int y = 0; y < 40; ++y)
-            ASSERT_NEAR(bench.section.StackPlanes[1][x][y], truthAt(x, y), 1.0) << x << "," << y;
-    }
+    // The zones tile the stack: every pixel the frames cover holds all three frames (the seam's
+    // blend adds half a frame's weight at most), and away from the seam each zone is in place.
+    for (int x = d + 1; x < 79 - d; ++x)
+        for (int y = 0; y < 40; ++y) {
+            const float weight = bench.section.StackWeightPlane[x][y];
+            ASSERT_GE(weight, 3.0f) << x << "," << y;
+            ASSERT_LE(weight, 4.5f) << x << "," << y;
+            if (x < 35 || x > 44) {
+                ASSERT_NEAR(bench.section.StackPlanes[1][x][y], truthAt(x, y), 1.0) << x << "," << y;
+            }
+        }
 
     // A frame whose points are all out of use (here: never measured) adds nothing.
     for (int p = 1; p <= 2; ++p) points.PointDifferenceCut[p] = 2e7f;
@@ -265,9 +274,10 @@ void stackTwoZones(bool fastStack) {
     EXPECT_EQ(bench.section.StackPlanes[1][10][10], 0.0f);
 }
 
-TEST(Accumulate, AlignmentPointZonesTakeTheirOwnShifts) {
-    stackTwoZones(false);
-    stackTwoZones(true);
+TEST(Accumulate, AlignmentPointZonesTakeTheirOwnShiftsAndTileTheStack) {
+    for (bool fastStack : {false, true})
+        for (int d : {1, 2, 3})
+            for (bool seams : {false, true}) stackTwoZones(fastStack, d, seams);
 }
 
 TEST(Accumulate, SigmaClipRejectsAHotPixelThatThePlainMeanKeeps) {

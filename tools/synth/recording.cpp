@@ -117,6 +117,11 @@ std::vector<double> warpField(const std::array<WarpWave, 3>& waves, int width, i
 
 // The scene value(s) at a point: three colours for a Bayer filter, the luminance for mono.
 void sceneAt(const Recording& r, double x, double y, float* out) {
+    if (r.options.surface) {
+        const float value = surfaceBrightness(r.surface, x, y);
+        std::fill(out, out + r.scene.channels, value);
+        return;
+    }
     const std::array<float, 3> rgb = planetColour(r.planet, x, y);
     if (r.scene.channels == 3)
         std::copy(rgb.begin(), rgb.end(), out);
@@ -192,6 +197,7 @@ Recording planRecording(const SynthOptions& options) {
     r.options = options;
     SeededRandom random(sceneSeed(options.seed));
     r.planet = makePlanet(random, options.width, options.height);
+    if (options.surface) r.surface = makeSurface(random, options.width, options.height);
     r.truth = randomTruth(random, options);
 
     const int w = options.width, h = options.height;

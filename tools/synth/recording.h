@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "synth/planet.h"
+#include "synth/surface.h"
 
 namespace kestrave::synth {
 
@@ -43,6 +44,7 @@ struct SynthOptions {
     double warp = 0.4;      // typical size of the local warp, pixels
     double flicker = 0.03;  // relative deviation of the frame brightness
     double noise = 0.01;    // noise deviation at mid brightness, fraction of the sample range
+    bool surface = false;   // a cratered surface filling the frame instead of a planet on the sky
 };
 
 // One wave of a frame's local warp: amplitude × sin(kx x + ky y + phase) pixels. The wave
@@ -79,6 +81,7 @@ struct SceneImage {
 struct Recording {
     SynthOptions options;
     PlanetModel planet;
+    SurfaceModel surface;  // the scene when options.surface is set
     SceneImage scene;
     std::vector<FrameTruth> truth;  // one per frame
 
