@@ -78,8 +78,13 @@ FrameListEntries readFrameList(const std::filesystem::path& file, InputFilter ki
     if (size > MaxFrameListBytes) throw FileError("Not a frame list (too large): " + file.string());
     const std::vector<std::uint8_t> bytes = readWholeFile(file);
     try {
-        return parseFrameList(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
-                              kind);
+        FrameListEntries entries =
+            parseFrameList(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), kind);
+        // A relative name in a list is taken from the list's own folder.
+        for (std::string& entry : entries.files)
+            if (std::filesystem::path(entry).is_relative())
+                entry = (file.parent_path() / entry).lexically_normal().string();
+        return entries;
     } catch (const FileError& bad) {
         throw FileError(std::string(bad.what()) + " (" + file.string() + ")");
     }

@@ -231,6 +231,13 @@ InputPlan planInput(std::vector<std::string> chosen, InputFilter filter) {
     InputPlan plan;
     plan.filter = filter;
     if (filter == InputFilter::None) return plan;
+    // Names are kept absolute: the input's folder (where its point files and settings point) must
+    // not depend on the working directory of a later step.
+    for (std::string& file : chosen) {
+        std::error_code error;
+        const std::filesystem::path full = std::filesystem::absolute(file, error);
+        if (!error && !file.empty()) file = full.lexically_normal().string();
+    }
     std::stable_sort(chosen.begin(), chosen.end(), lessIgnoringAsciiCase);
     const std::size_t limit = filter == InputFilter::SER   ? 1
                               : filter == InputFilter::AVI ? MaxAviFiles

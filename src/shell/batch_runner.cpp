@@ -111,11 +111,9 @@ BatchOutcome RunBatchCommands(const WindowBatchParts& parts) {
     MessageRoutine& messages = app.messages();
     parts.window.show();
     parts.align.PreviewImage->update();
-    // An alignment-point file left from an earlier run is not taken by this one.
+    // An alignment-point file left from an earlier run in the input's folder is removed when the
+    // input is taken; none elsewhere is touched.
     std::error_code ignored;
-    const std::filesystem::path& folder = parts.align.DirectoryListBox1->Directory();
-    if (!folder.empty()) std::filesystem::remove(folder / TempPointFile, ignored);
-
     const BatchCommands& batch = app.batch;
     if (!batch.BatchPending || batch.BatchLineCount <= 1) return {};
     // Questions take their unattended answers and no wait blocks while the batch runs.

@@ -91,12 +91,12 @@ bool WindowBatchOperations::alignPoints(const std::filesystem::path& pointsFile)
     parts_.dialogs.SaveDialog1.FileName = pointsFile.stem();
     parts_.align.Alignmethod->setItemIndex(AlignMethodMultipoint);
     if (!run([&] { parts_.alignHandlers.AlignmethodClick(); })) return false;
-    if (app_.alignPoints.Alignpoints <= 1) {
+    // One point is aligned as one box on that point; only a file without any point aligns nothing.
+    const bool aligned = app_.model.FramesRanked && app_.state.progstatus == TProgStatus::psAligned;
+    if (!aligned && app_.alignPoints.Alignpoints <= 1)
         app_.messages().error("Batch",
                               "The alignment-point file " + pointsFile.string() + " holds no point on these frames");
-        return false;
-    }
-    return app_.model.FramesRanked && app_.state.progstatus == TProgStatus::psAligned;
+    return aligned;
 }
 
 void WindowBatchOperations::setPreviewSlider(int position) {

@@ -161,7 +161,7 @@ fs::path savedEventListPath(const fs::path& folder, const FrameModel& model) {
 
 bool keepEventList(const fs::path& log, const fs::path& saved) {
     std::error_code error;
-    if (fs::exists(saved, error) || !fs::exists(log, error)) return false;
+    if (!fs::exists(log, error)) return false;
     const std::vector<std::uint8_t> bytes = readWholeFile(log);
     writeFileAtomically(saved, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     return true;

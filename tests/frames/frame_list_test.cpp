@@ -110,10 +110,12 @@ TEST(FrameList, AWrittenListReadsBackAndAFailedWriteKeepsTheOldFile) {
     const FrameListEntries back = readFrameList(dir / "a.kfl", InputFilter::None);
     EXPECT_EQ(back.kind, InputFilter::TIF);
     EXPECT_EQ(back.files, files);
-    // A first name that begins like a byte-order mark keeps it.
-    const std::vector<std::string> marked{"\xEF\xBB\xBFone.tif", "two.tif"};
+    // A first name that begins like a byte-order mark keeps it; relative names are taken from the
+    // list's own folder, whatever the working directory.
+    const std::vector<std::string> marked{"\xEF\xBB\xBFone.tif", "sub/../two.tif"};
     writeFrameList(dir / "b.kfl", marked);
-    EXPECT_EQ(readFrameList(dir / "b.kfl", InputFilter::None).files, marked);
+    EXPECT_EQ(readFrameList(dir / "b.kfl", InputFilter::None).files,
+              (std::vector<std::string>{(dir / "\xEF\xBB\xBFone.tif").string(), (dir / "two.tif").string()}));
 
     // A name a list line cannot hold is refused before anything is written.
     EXPECT_THROW(writeFrameList(dir / "a.kfl", {"/d/b.tif", "/d/new\nline.tif"}), FileError);

@@ -209,6 +209,26 @@ TEST_F(BatchRunTest, AMultiPointBatchFollowsALocallyWarpedRecordingBetterThanOne
     EXPECT_GT(pointsPsnr, singlePsnr + 2.0);
 }
 
+// The README's own form, run in the recording's folder with relative names: a file of one point
+// aligns on that point and stacks; the remembered folder is stored absolute; another folder's
+// "temp.kap" stays; nobody is asked for a click.
+TEST_F(BatchRunTest, AOnePointFileWithRelativeNamesAlignsOnThatPoint) {
+    writeSampleRecording(data.path(), batchRecordingOptions(8), "moon.ser");
+    writeAlignPointFile(data / "one.kap", 0, std::vector<AlignPoint>{{80, 60, 64}});
+    TempDir other;
+    { std::ofstream(other / "temp.kap") << "[Points]\r\nNumber=1\r\n"; }
+    { std::ofstream(home.path() / "registry.ini") << "[Files]\r\nDir=" << other.path().string() << "\r\n"; }
+
+    const auto [status, output] = kestrave("moon.ser -MAone.kap -ASpng -EX");
+    EXPECT_EQ(status, 0) << output;
+    EXPECT_TRUE(std::filesystem::exists(data / "moon.png")) << output;
+    EXPECT_EQ(output.find("Changed alignment area"), std::string::npos) << output;
+    EXPECT_EQ(output.find("holds no point"), std::string::npos) << output;
+    EXPECT_TRUE(std::filesystem::exists(other / "temp.kap"));
+    EXPECT_NE(fileBytes(home.path() / "registry.ini").find("Dir=" + data.path().string() + "\r\n"),
+              std::string::npos);
+}
+
 // A run with standard error redirected to a log names each step with its percentage in a few
 // lines, however many frames its passes go through; the long passes' own progress reaches it.
 TEST_F(BatchRunTest, ARunLoggedToAFileNamesEachStepWithItsPercentageInAFewLines) {

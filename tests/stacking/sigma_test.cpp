@@ -290,7 +290,7 @@ TEST(Sigma, EventLogListAndBoxFilesReadBack) {
     writeFileAtomically(hostile, "[Frame1]\nEvents=2147483647\nX1=3\nY1=4\nPixval1=9\nHival1=8\nSigma1=900\n");
     EXPECT_EQ(shownEvents(TBigIniFile(hostile), 1, 0.0).size(), 1u);
 
-    // The saved list is made once and never overwritten.
+    // The saved list follows every complete recording run, so that the list shows the last run.
     FrameModel model;
     EXPECT_TRUE(savedEventListPath(dir.path(), model).empty());
     model.AviName = "jupiter.ser";
@@ -301,8 +301,8 @@ TEST(Sigma, EventLogListAndBoxFilesReadBack) {
     const std::string first = fileText(file);
     EXPECT_EQ(fileText(saved), first);
     writeFileAtomically(file, "[Frame2]\r\nEvents=1\r\n\r\n");
-    EXPECT_FALSE(keepEventList(file, saved));
-    EXPECT_EQ(fileText(saved), first);
+    EXPECT_TRUE(keepEventList(file, saved));
+    EXPECT_EQ(fileText(saved), "[Frame2]\r\nEvents=1\r\n\r\n");
 
     // The box replaces an older file whole; missing keys read as the whole image.
     const fs::path box = dir / "box.ksb";

@@ -164,7 +164,7 @@ void SigmaController::StartClick() {
     window.Recordsigma->setChecked(true);
     const bool recorded = runSigmaStack();
     window.Recordsigma->setChecked(false);
-    // Only a complete run's log is kept, and only the first of the input's.
+    // Only a complete run's log is kept; it replaces the list of an earlier run.
     if (recorded) {
         try {
             keepEventList(eventLogPath(), savedListPath());
