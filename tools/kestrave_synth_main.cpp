@@ -31,6 +31,7 @@ constexpr const char* usage =
     "  --blur-min PX     smallest blur deviation (0.4)\n"
     "  --blur-max PX     largest blur deviation (2.2)\n"
     "  --warp PX         size of the local warp (0.4)\n"
+    "  --warp-periods N  periods of the warp's finest waves across the frame, 1 to 8 (2)\n"
     "  --flicker F       relative brightness flicker (0.03)\n"
     "  --noise N         noise at mid brightness, fraction of the sample range (0.01)\n"
     "  --surface         a cratered surface filling the frame (a close-up of the Moon) instead of a planet\n"
@@ -111,6 +112,7 @@ Command parse(int argc, char** argv) {
         {"--blur-min", decimal(o.minBlur)},
         {"--blur-max", decimal(o.maxBlur)},
         {"--warp", decimal(o.warp)},
+        {"--warp-periods", whole(o.warpPeriods)},
         {"--flicker", decimal(o.flicker)},
         {"--noise", decimal(o.noise)},
     };

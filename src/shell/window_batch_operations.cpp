@@ -20,7 +20,8 @@
 
 namespace kestrave {
 
-WindowBatchOperations::WindowBatchOperations(const WindowBatchParts& parts) : parts_(parts), app_(parts.app) {}
+WindowBatchOperations::WindowBatchOperations(const WindowBatchParts& parts)
+    : parts_(parts), app_(parts.app) {}
 
 template <typename Handler>
 bool WindowBatchOperations::run(Handler&& handler) {
@@ -84,8 +85,8 @@ bool WindowBatchOperations::alignPoints(const std::filesystem::path& pointsFile)
                                    error);
     }
     if (error) {
-        app_.messages().error("Batch", "The alignment-point file could not be copied to " + temporary.string() +
-                                           ": " + error.message());
+        app_.messages().error("Batch", "The alignment-point file could not be copied to " +
+                                           temporary.string() + ": " + error.message());
         return false;
     }
     parts_.dialogs.SaveDialog1.FileName = pointsFile.stem();
@@ -94,8 +95,8 @@ bool WindowBatchOperations::alignPoints(const std::filesystem::path& pointsFile)
     // One point is aligned as one box on that point; only a file without any point aligns nothing.
     const bool aligned = app_.model.FramesRanked && app_.state.progstatus == TProgStatus::psAligned;
     if (!aligned && app_.alignPoints.Alignpoints <= 1)
-        app_.messages().error("Batch",
-                              "The alignment-point file " + pointsFile.string() + " holds no point on these frames");
+        app_.messages().error(
+            "Batch", "The alignment-point file " + pointsFile.string() + " holds no point on these frames");
     return aligned;
 }
 
@@ -118,7 +119,8 @@ bool WindowBatchOperations::MakerefClick(const std::function<bool()>& atContinue
     shell.batchContinueWork = [&] { continued = atContinue(); };
     const ScopeExit noWork([&] { shell.batchContinueWork = nullptr; });
     app_.optimizer.NewReferenceMade = false;
-    return run([&] { parts_.optimizeHandlers.MakerefClick(); }) && continued && app_.optimizer.NewReferenceMade;
+    return run([&] { parts_.optimizeHandlers.MakerefClick(); }) && continued &&
+           app_.optimizer.NewReferenceMade;
 }
 
 bool WindowBatchOperations::applyScheme(const std::filesystem::path& scheme) {

@@ -176,15 +176,16 @@ StackAccumulator::StackAccumulator(const StackOptions& options, const FrameModel
             touchZeroedPages(sums.StackPlanes[c].data(), sums.StackPlanes[c].cellCount() * sizeof(float));
     const StackPointSet& points = options.Points;
     if (points.MultiPointMode && points.Alignpoints > 1 && !options.Drizzling)
-        zones_ = std::make_unique<ZoneMap>(makeZoneMap(
-            points, points.Alignpoints, sums.StackWeightPlane.xCount(), sums.StackWeightPlane.yCount(),
-            run.StackMaxShiftX, run.StackMaxShiftY, run.nearestPoints, options.Seams ? options.SeamWidths : 0.0f));
+        zones_ = std::make_unique<ZoneMap>(
+            makeZoneMap(points, points.Alignpoints, sums.StackWeightPlane.xCount(),
+                        sums.StackWeightPlane.yCount(), run.StackMaxShiftX, run.StackMaxShiftY,
+                        run.nearestPoints, options.Seams ? options.SeamWidths : 0.0f));
 }
 
 StackAccumulator::~StackAccumulator() = default;
 
-ZoneMap makeZoneMap(const StackPointSet& points, int pointCount, int width, int height, int shiftX, int shiftY,
-                    const Bitmap24* nearestPoints, float seamWidth) {
+ZoneMap makeZoneMap(const StackPointSet& points, int pointCount, int width, int height, int shiftX,
+                    int shiftY, const Bitmap24* nearestPoints, float seamWidth) {
     ZoneMap zones;
     zones.width = std::max(0, width);
     zones.height = std::max(0, height);
@@ -235,7 +236,7 @@ ZoneMap makeZoneMap(const StackPointSet& points, int pointCount, int width, int 
     return zones;
 }
 
-void StackAccumulator::planPoints(const StackFrameCall& call, float brightness, FramePlan& plan) const {
+void StackAccumulator::planPoints(const StackFrameCall& call, float brightness, FramePlan& plan) {
     const StackPointSet& points = options_.Points;
     const TFrameRec& rec = model_.FrameTable[call.StackFrameIndex];
     plan.multiPoint = points.MultiPointMode && points.Alignpoints > 1;
@@ -270,10 +271,19 @@ void StackAccumulator::planPoints(const StackFrameCall& call, float brightness, 
             plan.dx[p] -= run_.PointMeanShiftX[p - 1];
             plan.dy[p] -= run_.PointMeanShiftY[p - 1];
         }
-        // Colour stacks round the move 0.001 pixel towards positive.
+        // Colour stacks round the move 0.001 pixel towards positive. A zone moves by whole pixels;
+        // the part of a pixel that rounding leaves out of one frame's move is carried into the
+        // next frame's (in list order), so that the zone's mean move over the stack is the mean
+        // of the exact moves. Without it a mean shift removed from a point would only ever move
+        // its zone by whole pixels.
         const float bias = options_.Colourstack ? 0.001f : 0.0f;
-        plan.offsetX[p] = roundToInt(bias - plan.dx[p]);
-        plan.offsetY[p] = roundToInt(bias - plan.dy[p]);
+        const auto move = [](double exact, double& carried) {
+            const int whole = roundToInt(exact + carried);
+            carried = exact + carried - whole;
+            return whole;
+        };
+        plan.offsetX[p] = move(bias - plan.dx[p], carriedMoveX_[p]);
+        plan.offsetY[p] = move(bias - plan.dy[p], carriedMoveY_[p]);
     }
 }
 
@@ -628,8 +638,9 @@ namespace {
 
 // Adds value x weight over the drop around (X, Y) to the plane, and the weight to its weight
 // plane (if any).
-[[gnu::always_inline]] inline void depositDrops(const TileTargets& t, float* plane, float* weights, float value,
-                                                const DropAxis& ax, const DropAxis& ay, int X, int Y) {
+[[gnu::always_inline]] inline void depositDrops(const TileTargets& t, float* plane, float* weights,
+                                                float value, const DropAxis& ax, const DropAxis& ay, int X,
+                                                int Y) {
     const float b = t.b;
     for (int i = 0; i < ax.count; ++i) {
         const int cx = X + ax.first + i;
@@ -879,7 +890,7 @@ void StackAccumulator::addZones(const FramePlan& plan, int bandBegin, int bandEn
 
     // The frame's sample for stack position (X, Y) of the frame's own placement, calibrated and
     // clip-tested; false when the frame has none there or the clip leaves it out.
-    const auto sampleAt = [&](int X, int Y, bool record, float (&v)[3], float& rawValue) {
+    const auto sampleAt = [&](int X, int Y, bool record, float(&v)[3], float& rawValue) {
         const int i = X - colOffset - cols.lo;
         const int j = Y - rowOffset - rows.lo;
         if (i < 0 || i >= colCount || j < 0 || j >= rowCount) return false;

@@ -107,8 +107,8 @@ struct ZoneMap {
 // the nearest of all points (the later point on a tie). The seam blend runs over seamWidth pixels
 // either side of the perpendicular bisector of the two points, from weight 0.5 on the bisector
 // down to 0 (no blend when seamWidth <= 0).
-ZoneMap makeZoneMap(const StackPointSet& points, int pointCount, int width, int height, int shiftX, int shiftY,
-                    const Bitmap24* nearestPoints, float seamWidth);
+ZoneMap makeZoneMap(const StackPointSet& points, int pointCount, int width, int height, int shiftX,
+                    int shiftY, const Bitmap24* nearestPoints, float seamWidth);
 
 class StackAccumulator {
 public:
@@ -135,7 +135,7 @@ public:
 private:
     struct FramePlan;
     struct BandEvents;
-    void planPoints(const StackFrameCall& call, float brightness, FramePlan& plan) const;
+    void planPoints(const StackFrameCall& call, float brightness, FramePlan& plan);
     bool planGeometry(const FrameBuffers& frame, const StackFrameCall& call, FramePlan& plan);
     void planReach(const StackFrameCall& call, FramePlan& plan) const;
     void resample(FrameBuffers& frame, const StackFrameCall& call, FramePlan& plan);
@@ -161,6 +161,9 @@ private:
     std::array<int, 4> channelFrameCount_{};
     Bitmap24 window_;  // the part of the frame that is resampled
     std::vector<std::unique_ptr<FramePlan>> queue_;
+    // What rounding left out of each zone's moves so far (frames in list order).
+    std::array<double, AlignSlotCount> carriedMoveX_{};
+    std::array<double, AlignSlotCount> carriedMoveY_{};
     // The zone of every stack pixel, the same for every frame of the run (multi-point, no drizzle).
     std::unique_ptr<ZoneMap> zones_;
 };

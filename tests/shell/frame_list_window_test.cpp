@@ -158,7 +158,8 @@ TEST_F(FrameListWindowTest, AListThatCannotBeTakenLeavesTheOpenInput) {
         {"\r\n\n  \r\n", "Frame list: The list names no frames: "},
         {jpeg.string() + "\r\n" + jpeg.string() + "\r\n", "File error: "},
         // A name of another system is a relative name here, taken from the list's folder.
-        {"C:\\frames\\old1.bmp\r\n", "Missing file: non existing file :" + (dir / "C:\\frames\\old1.bmp").string()},
+        {"C:\\frames\\old1.bmp\r\n",
+         "Missing file: non existing file :" + (dir / "C:\\frames\\old1.bmp").string()},
     };
     for (const auto& [text, message] : cases) {
         std::ofstream(dir / "bad.kfl", std::ios::binary) << text;

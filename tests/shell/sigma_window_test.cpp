@@ -181,8 +181,8 @@ TEST_F(SigmaWindowTest, BoxFileFrameNumberBoxAndFrameSteps) {
     AlignPage& align = *form->alignPage;
     align.PreviewSlider->setMaxValue(Count - 1);
     align.Sliderset->setMaxValue(Count);
-    for (const auto& [typed, frame] : std::vector<std::pair<const char*, int>>{{"7", 6}, {"0", 0}, {"16", 15}})
-    {
+    for (const auto& [typed, frame] :
+         std::vector<std::pair<const char*, int>>{{"7", 6}, {"0", 0}, {"16", 15}}) {
         align.PreviewSlider->setValue(3);
         align.Sliderset->setText(typed);
         EXPECT_EQ(align.PreviewSlider->Value(), frame) << typed;

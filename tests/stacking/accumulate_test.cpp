@@ -280,6 +280,33 @@ TEST(Accumulate, AlignmentPointZonesTakeTheirOwnShiftsAndTileTheStack) {
             for (bool seams : {false, true}) stackTwoZones(fastStack, d, seams);
 }
 
+// Point 2 lies one pixel further in two of four frames: its mean shift is half a pixel, and once
+// removed every zone's mean move is half a pixel off a whole one. The zones still move by whole
+// pixels per frame, and over the stack by the half pixel: the left zone shows the ramp half a
+// pixel on.
+TEST(Accumulate, AZoneMovesOverTheStackByItsExactMeanShift) {
+    StackBench bench(80, 40, 4);
+    for (int i = 0; i < 4; ++i)
+        bench.source.frames.push_back(makePlane(80, 40, [](int x, int) { return 2.0f * x; }));
+    StackPointSet& points = bench.options.Points;
+    points.MultiPointMode = true;
+    points.Alignpoints = 2;
+    points.PointPos[1] = {20, 20};
+    points.PointPos[2] = {60, 20};
+    for (int p = 1; p <= 2; ++p) {
+        points.PointEnabled[p] = true;
+        points.PointDifferenceCut[p] = 1e6f;
+    }
+    bench.options.Macorrect = true;
+    for (int i = 0; i < 4; ++i) {
+        TFrameRec& rec = bench.model->FrameTable[i];
+        rec.Slots[2].X = i < 2 ? 0 : 1;
+        rec.Slots[1].Difference = rec.Slots[2].Difference = 1.0f;
+    }
+    ASSERT_EQ(bench.stack().outcome, StackOutcome::Stacked);
+    for (int x = 4; x < 30; ++x) ASSERT_FLOAT_EQ(bench.section.StackPlanes[1][x][10], 2.0f * x + 1.0f) << x;
+}
+
 TEST(Accumulate, SigmaClipRejectsAHotPixelThatThePlainMeanKeeps) {
     StackBench bench(16, 12, 20);
     const auto noise = test::gaussian(2.0, 11);

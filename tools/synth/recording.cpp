@@ -44,6 +44,8 @@ void checkOptions(const SynthOptions& o) {
     require(finiteIn(o.minBlur, 0.0, 50.0) && finiteIn(o.maxBlur, o.minBlur, 50.0),
             "The blur range must satisfy 0 <= smallest <= largest <= 50 pixels.");
     require(finiteIn(o.warp, 0.0, 10.0), "The warp must lie between 0 and 10 pixels.");
+    require(o.warpPeriods >= 1 && o.warpPeriods <= 8,
+            "The warp's periods across the frame must lie between 1 and 8.");
     require(finiteIn(o.flicker, 0.0, 0.3), "The flicker must lie between 0 and 0.3.");
     require(finiteIn(o.noise, 0.0, 1.0), "The noise must lie between 0 and 1.");
 }
@@ -53,8 +55,8 @@ std::array<WarpWave, 3> randomWarp(SeededRandom& random, const SynthOptions& o) 
     for (WarpWave& wave : waves) {
         int m = 0, n = 0;
         while (m == 0 && n == 0) {
-            m = random.integer(-2, 2);
-            n = random.integer(0, 2);
+            m = random.integer(-o.warpPeriods, o.warpPeriods);
+            n = random.integer(0, o.warpPeriods);
         }
         wave.kx = twoPi * m / o.width;
         wave.ky = twoPi * n / o.height;

@@ -42,6 +42,7 @@ struct SynthOptions {
     double minBlur = 0.4;   // range of the blur's Gaussian deviation, pixels
     double maxBlur = 2.2;
     double warp = 0.4;      // typical size of the local warp, pixels
+    int warpPeriods = 2;    // the warp's finest waves: this many periods across the frame (1..8)
     double flicker = 0.03;  // relative deviation of the frame brightness
     double noise = 0.01;    // noise deviation at mid brightness, fraction of the sample range
     bool surface = false;   // a cratered surface filling the frame instead of a planet on the sky

@@ -58,7 +58,8 @@ SurfaceModel makeSurface(SeededRandom& random, int width, int height) {
         c.radius = 2.0 + (largestRadius - 2.0) * u * u;
         c.depth = random.uniform(0.08, 0.25);
         c.rim = random.uniform(0.05, 0.18);
-        const int cx = std::clamp(static_cast<int>(std::floor((c.x + 4.0) / s.cellSize)), 0, s.cellsAcross - 1);
+        const int cx =
+            std::clamp(static_cast<int>(std::floor((c.x + 4.0) / s.cellSize)), 0, s.cellsAcross - 1);
         const int cy = std::clamp(static_cast<int>(std::floor((c.y + 4.0) / s.cellSize)), 0, s.cellsDown - 1);
         s.cells[static_cast<std::size_t>(cy) * s.cellsAcross + cx].push_back(c);
     }
@@ -67,7 +68,8 @@ SurfaceModel makeSurface(SeededRandom& random, int width, int height) {
 
 float surfaceBrightness(const SurfaceModel& s, double x, double y) {
     double value = s.plain;
-    for (const SurfaceModel::Wave& w : s.waves) value += w.amplitude * std::sin(w.kx * x + w.ky * y + w.phase);
+    for (const SurfaceModel::Wave& w : s.waves)
+        value += w.amplitude * std::sin(w.kx * x + w.ky * y + w.phase);
     const int cx = static_cast<int>(std::floor((x + 4.0) / s.cellSize));
     const int cy = static_cast<int>(std::floor((y + 4.0) / s.cellSize));
     for (int j = std::max(0, cy - 1); j <= std::min(s.cellsDown - 1, cy + 1); ++j)

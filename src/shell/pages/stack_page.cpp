@@ -72,10 +72,14 @@ StackPage::StackPage(QWidget* parent) : QWidget(parent) {
     Recordingbutton = named(new QToolButton(this), "Recordingbutton");
     Recordingbutton->setText("Search\nEvents");
     Recordingbutton->setToolTip("Search the frames for\nbright events ");
-    addOptionTab(glPageControl3, "Sigma clipping",
-                 {{caption(this, "Sigma factor"), Statisticspin, Recordingbutton, sigmahi, Sigmalo, RejectMax}});
+    addOptionTab(
+        glPageControl3, "Sigma clipping",
+        {{caption(this, "Sigma factor"), Statisticspin, Recordingbutton, sigmahi, Sigmalo, RejectMax}});
 
     Macorrect = optionCheck(this, "Macorrect", "Remove mean shift");
+    // On by default: without it every zone keeps the local distortion of the one frame the points
+    // were placed on, where the mean over the stacked frames shows the undistorted scene.
+    Macorrect->setChecked(true);
     FastStack = optionCheck(this, "FastStack", "Fast method");
     FastStack->setChecked(true);
     Multi = optionCheck(this, "Multi", "Multi");
