@@ -36,7 +36,7 @@ status=0
    PATH="$prefix/bin:$PATH" timeout 300 strace -f -qq -e trace=%file -o "$work/trace" \
    kestrave rec.ser -ASpng -EX) >"$work/run.log" 2>&1 || status=$?
 [ $status -eq 0 ] || fail "the installed program exited with $status:"$'\n'"$(tail -20 "$work/run.log")"
-pngcheck -q "$work/in/rec.png" >/dev/null || fail "no sound result picture rec.png"
+pngcheck -q "$work/in/rec.png" >/dev/null || fail "no valid result picture rec.png"
 
 # Its read-only resources come from the install's share/kestrave, found from where the program
 # is now; neither the source tree, the build tree nor the first prefix is looked at.
