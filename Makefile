@@ -3,7 +3,9 @@ JOBS ?= $(shell nproc)
 # make fuzz: each fuzz target runs this many seconds, this many targets at a time.
 FUZZ_SECONDS ?= 60
 FUZZ_JOBS ?= 4
-.PHONY: deps build test test-release test-asan test-tsan test-fuzz fuzz fuzz-build demo bench clean
+# make install: where the program goes (DESTDIR, when set, is put in front for packaging).
+PREFIX ?= /usr/local
+.PHONY: deps build install test test-release test-asan test-tsan test-fuzz fuzz fuzz-build demo bench clean
 
 deps:
 	@scripts/install-deps
@@ -14,6 +16,18 @@ build: deps
 	@cmake --preset release >/dev/null
 	@find build/release -path '*_autogen/timestamp' -delete 2>/dev/null || true
 	@cmake --build --preset release -j $(JOBS)
+
+# Installs what `make build` built; it builds nothing itself, so that `sudo make install` leaves no
+# files of root's in the build tree. Installed straight into a live prefix, the desktop's MIME and
+# application caches are brought up to date so that the new file kinds and the menu entry show.
+install:
+	@test -x build/release/kestrave || { echo "install: run make build first" >&2; exit 1; }
+	@DESTDIR="$(DESTDIR)" cmake --install build/release --prefix "$(PREFIX)"
+	@if [ -z "$(DESTDIR)" ]; then \
+	  if command -v update-mime-database >/dev/null; then update-mime-database "$(PREFIX)/share/mime"; fi; \
+	  if command -v update-desktop-database >/dev/null; then \
+	    update-desktop-database -q "$(PREFIX)/share/applications"; fi; \
+	fi
 
 # Everything, the long runs (label "long") included; `ctest --preset release` leaves those out.
 test-release: build
