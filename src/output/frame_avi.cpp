@@ -295,7 +295,10 @@ AviResult writeIntegratedAvi(const fs::path& chosenFile, FrameModel& model, cons
             break;
         }
     }
-    if (writer) {
+    if (!writer) {
+        // No group could be stacked: nothing was written.
+        if (result.outcome == AviOutcome::Written) result.outcome = AviOutcome::NoFrames;
+    } else {
         writer->finish();
         result.file = *target;
         result.framesWritten = writer->frameCount();

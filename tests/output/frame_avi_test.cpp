@@ -187,25 +187,27 @@ struct Context {
 }  // namespace
 
 TEST(RegisteredAvi, WritesTheListedFramesCutOutAtTheirShifts) {
-    Recording rec(30);
-    for (const int f : {3, 17, 29}) rec.model.FrameTable[f].Excluded = true;
+    // 100 frames, 3 of them excluded.
+    Recording rec(100);
+    for (const int f : {3, 17, 64}) rec.model.FrameTable[f].Excluded = true;
     std::vector<int> listed;
-    for (int f = 0; f < 30; ++f)
-        if (f != 3 && f != 17 && f != 29) listed.push_back(f);
+    for (int f = 0; f < 100; ++f)
+        if (f != 3 && f != 17 && f != 64) listed.push_back(f);
 
-    // Alignment area: a 64 box at a feature near the corner, so some cut-outs leave the frame.
+    // Alignment area: a 128 box around the feature, taller than the frame, so every cut-out
+    // leaves the frame somewhere.
     RegisteredAviOptions options;
-    options.lastRank = 29;
-    options.FFTSize = 64;
-    options.FeatureX = 30;
-    options.FeatureY = 100;
+    options.lastRank = 99;
+    options.FFTSize = 128;
+    options.FeatureX = 70;
+    options.FeatureY = 60;
     TempDir dir;
     Context c;
     AviResult result = writeRegisteredAvi(dir / "reg", rec.model, rec.source, options, c.save, c.progress);
     ASSERT_EQ(result.outcome, AviOutcome::Written);
     EXPECT_EQ(result.file, dir / "reg.avi");
     std::vector<Bitmap24> expected;
-    for (const int f : listed) expected.push_back(rec.expectedCutOut(f, 30 - 32, 100 - 32, 64, 64));
+    for (const int f : listed) expected.push_back(rec.expectedCutOut(f, 70 - 64, 60 - 64, 128, 128));
     expectVideo(result.file, expected);
 
     // Maximum area: the part every listed frame covers, never black.
@@ -222,7 +224,7 @@ TEST(RegisteredAvi, WritesTheListedFramesCutOutAtTheirShifts) {
             rec.expectedCutOut(f, -minX, -minY, FrameW - (maxX - minX), FrameH - (maxY - minY)));
     expectVideo(result.file, expected);
     EXPECT_EQ(c.progress.status(3), "Avi written");
-    for (const int f : {3, 17, 29}) EXPECT_TRUE(rec.model.FrameTable[f].Excluded);
+    for (const int f : {3, 17, 64}) EXPECT_TRUE(rec.model.FrameTable[f].Excluded);
 }
 
 TEST(RegisteredAvi, RefusesWhatItCannotWrite) {
