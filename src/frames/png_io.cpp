@@ -126,25 +126,54 @@ struct PngWriteJob {
     png_infop info;
 };
 
-bool writePngImage(PngWriteJob& job, const TTIFFBitMap& samples, int width, int height, png_textp text,
-                   png_bytep rowBuffer) {
+// Writes a red, green, blue picture of `bitDepth` bits per sample; `fillRow(y, buffer)` puts row
+// y's samples (big-endian for 16 bits) into the buffer.
+template <class FillRow>
+bool writePngImage(PngWriteJob& job, int width, int height, int bitDepth, png_textp text, png_bytep rowBuffer,
+                   FillRow&& fillRow) {
     if (setjmp(job.errors.jump) != 0) return false;
     png_set_write_fn(job.png, &job.sink, writeToFile, flushFile);
-    png_set_IHDR(job.png, job.info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 16,
-                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+    png_set_IHDR(job.png, job.info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height),
+                 bitDepth, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
     png_set_text(job.png, job.info, text, 1);
     png_write_info(job.png, job.info);
     for (int y = 0; y < height; ++y) {
-        const std::uint16_t* in = samples.HighBitRow(y);
-        for (int i = 0; i < 3 * width; ++i) {
-            rowBuffer[2 * i] = static_cast<png_byte>(in[i] >> 8);
-            rowBuffer[2 * i + 1] = static_cast<png_byte>(in[i] & 0xFF);
-        }
+        fillRow(y, rowBuffer);
         png_write_row(job.png, rowBuffer);
     }
     png_write_end(job.png, job.info);
     return true;
+}
+
+// Writes the picture with the "Software" text through a temporary file.
+template <class FillRow>
+void writePngFile(const std::filesystem::path& FileName, int width, int height, int bitDepth,
+                  std::string_view versionCaption, FillRow&& fillRow) {
+    SafeFileWriter writer(FileName);
+    std::string software = "Kestrave " + std::string(versionCaption);
+    char keyword[] = "Software";
+    png_text text{};
+    text.compression = PNG_TEXT_COMPRESSION_NONE;
+    text.key = keyword;
+    text.text = software.data();
+    text.text_length = software.size();
+    std::vector<png_byte> rowBuffer(static_cast<std::size_t>(width) * 3 * (bitDepth / 8));
+
+    PngWriteJob job{};
+    job.sink.writer = &writer;
+    const ScopeExit destroy([&job] { png_destroy_write_struct(&job.png, &job.info); });
+    job.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &job.errors, onPngError, onPngWarning);
+    if (job.png != nullptr) job.info = png_create_info_struct(job.png);
+    if (job.png == nullptr || job.info == nullptr) {
+        throw FileError("Cannot write PNG file " + displayName(FileName) + ": not enough memory");
+    }
+    if (!writePngImage(job, width, height, bitDepth, &text, rowBuffer.data(), fillRow)) {
+        throw FileError(job.sink.failed
+                            ? std::string(job.sink.message)
+                            : "Cannot write PNG file " + displayName(FileName) + ": " + job.errors.message);
+    }
+    writer.commit();
 }
 
 }  // namespace
@@ -235,30 +264,27 @@ void SavePNGImage(const std::filesystem::path& FileName, const Bitmap24& Bitmap,
         throw FileError("Cannot write PNG file " + displayName(FileName) +
                         ": the 16-bit result image does not cover the picture");
     }
-    SafeFileWriter writer(FileName);
-    std::string software = "Kestrave " + std::string(versionCaption);
-    char keyword[] = "Software";
-    png_text text{};
-    text.compression = PNG_TEXT_COMPRESSION_NONE;
-    text.key = keyword;
-    text.text = software.data();
-    text.text_length = software.size();
-    std::vector<png_byte> rowBuffer(static_cast<std::size_t>(width) * 6);
+    writePngFile(FileName, width, height, 16, versionCaption, [&](int y, png_bytep row) {
+        const std::uint16_t* in = ResultImage16.HighBitRow(y);
+        for (int i = 0; i < 3 * width; ++i) {
+            row[2 * i] = static_cast<png_byte>(in[i] >> 8);
+            row[2 * i + 1] = static_cast<png_byte>(in[i] & 0xFF);
+        }
+    });
+}
 
-    PngWriteJob job{};
-    job.sink.writer = &writer;
-    const ScopeExit destroy([&job] { png_destroy_write_struct(&job.png, &job.info); });
-    job.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &job.errors, onPngError, onPngWarning);
-    if (job.png != nullptr) job.info = png_create_info_struct(job.png);
-    if (job.png == nullptr || job.info == nullptr) {
-        throw FileError("Cannot write PNG file " + displayName(FileName) + ": not enough memory");
-    }
-    if (!writePngImage(job, ResultImage16, width, height, &text, rowBuffer.data())) {
-        throw FileError(job.sink.failed
-                            ? std::string(job.sink.message)
-                            : "Cannot write PNG file " + displayName(FileName) + ": " + job.errors.message);
-    }
-    writer.commit();
+void SavePNG8Image(const std::filesystem::path& FileName, const Bitmap24& Bitmap,
+                   std::string_view versionCaption) {
+    if (Bitmap.empty())
+        throw FileError("Cannot write PNG file " + displayName(FileName) + ": the picture is empty");
+    writePngFile(FileName, Bitmap.width(), Bitmap.height(), 8, versionCaption, [&](int y, png_bytep row) {
+        const std::uint8_t* in = Bitmap.row(y);
+        for (int x = 0; x < Bitmap.width(); ++x, in += 3, row += 3) {
+            row[0] = in[2];
+            row[1] = in[1];
+            row[2] = in[0];
+        }
+    });
 }
 
 }  // namespace kestrave

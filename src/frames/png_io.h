@@ -42,4 +42,9 @@ bool LoadPNGFrame(const std::filesystem::path& FileName, Bitmap24& preview, TTIF
 void SavePNGImage(const std::filesystem::path& FileName, const Bitmap24& Bitmap,
                   const TTIFFBitMap& ResultImage16, std::string_view versionCaption);
 
+// Writes Bitmap as an 8-bit RGB PNG with the same "Software" text, replacing a file only once the
+// new one is whole. Throws FileError for an empty picture or when the file cannot be written.
+void SavePNG8Image(const std::filesystem::path& FileName, const Bitmap24& Bitmap,
+                   std::string_view versionCaption);
+
 }  // namespace kestrave

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "frames/png_io.h"
 #include "output/bmp_writer.h"
 #include "output/fits_writer.h"
 #include "output/jpeg_writer.h"
@@ -126,6 +127,25 @@ SaveOutcome saveWaveletImage(const fs::path& chosenFile, WaveletSaveType type,
             requirePngWriter(writePng);
             return writeOneFile(chosenFile, ".png", context, [&](const fs::path& target) {
                 writePng(target, sources.ProcessImage, sources.ResultImage16, context.versionCaption);
+            });
+    }
+    return {};
+}
+
+SaveOutcome saveResizedImage(const fs::path& chosenFile, ResizeSaveType type, const Bitmap24& picture,
+                             SaveContext& context) {
+    static constexpr std::array<std::string_view, 3> keys{"BMP", "JPG", "PNG"};
+    rememberChoice(chosenFile, "LastResizetype", keys.at(static_cast<std::size_t>(type) - 1), context);
+    switch (type) {
+        case ResizeSaveType::BMP:
+            return writeOneFile(chosenFile, ".bmp", context,
+                                [&](const fs::path& target) { writeBmp24(target, picture); });
+        case ResizeSaveType::JPEG:
+            return writeOneFile(chosenFile, ".jpg", context,
+                                [&](const fs::path& target) { writeJpeg(target, picture); });
+        case ResizeSaveType::PNG:
+            return writeOneFile(chosenFile, ".png", context, [&](const fs::path& target) {
+                SavePNG8Image(target, picture, context.versionCaption);
             });
     }
     return {};

@@ -33,6 +33,8 @@ enum class StackSaveType : int {
 };
 // The filter index of the wavelet page's save dialog.
 enum class WaveletSaveType : int { BMP = 1, JPEG = 2, FIT = 3, TIFF = 4, PNG = 5 };
+// The filter index of the resize view's save dialog.
+enum class ResizeSaveType : int { BMP = 1, JPEG = 2, PNG = 3 };
 
 // Writes a 16-bit RGB PNG of `picture`'s size whose samples are those of `samples` at the same
 // pixels, with the text "Software" = "Kestrave " + versionCaption, replacing a file only once
@@ -87,6 +89,12 @@ SaveOutcome saveStackImage(const std::filesystem::path& chosenFile, StackSaveTyp
 SaveOutcome saveWaveletImage(const std::filesystem::path& chosenFile, WaveletSaveType type,
                              const WaveletSaveSources& sources, SaveContext& context,
                              const Png16Writer& writePng);
+
+// The resize view's saver. Stores "SaveDir" and "LastResizetype" ("BMP", "JPG", "PNG"); writes the
+// scaled picture as BMP, JPEG or 8-bit PNG (with the text "Software"). Failures as for
+// saveStackImage.
+SaveOutcome saveResizedImage(const std::filesystem::path& chosenFile, ResizeSaveType type,
+                             const Bitmap24& picture, SaveContext& context);
 
 // The question before a wavelet save when "Do all" has not run since the last change: true when
 // the whole image should be processed first. A batch run answers Yes without asking.

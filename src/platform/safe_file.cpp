@@ -54,6 +54,21 @@ void SafeFileWriter::write(const void* data, std::size_t size) {
     }
 }
 
+void SafeFileWriter::writeAt(std::uint64_t offset, const void* data, std::size_t size) {
+    if (offset > size_ || size > size_ - offset) throw FileError("Cannot write file " + target_.string());
+    const auto* p = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t n = ::pwrite(fd_, p, size, static_cast<off_t>(offset));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throw FileError("Cannot write file " + describe(target_));
+        }
+        p += n;
+        offset += static_cast<std::uint64_t>(n);
+        size -= static_cast<std::size_t>(n);
+    }
+}
+
 void SafeFileWriter::commit() {
     if (::fsync(fd_) != 0 && errno != EINVAL) throw FileError("Cannot write file " + describe(target_));
     const int fd = fd_;

@@ -22,6 +22,9 @@ public:
 
     void write(const void* data, std::size_t size);
     void write(std::string_view text) { write(text.data(), text.size()); }
+    // Overwrites bytes already written at `offset` (a header whose sizes are known only at the
+    // end); the next write() still appends.
+    void writeAt(std::uint64_t offset, const void* data, std::size_t size);
     // Bytes written so far.
     std::uint64_t size() const { return size_; }
     // Flushes, closes and renames over the target; throws FileError on any failure.

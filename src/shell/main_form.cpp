@@ -13,12 +13,14 @@
 
 #include "shell/application_context.h"
 #include "shell/controllers/align_controller.h"
+#include "shell/controllers/avi_controller.h"
 #include "shell/controllers/calibration_controller.h"
 #include "shell/controllers/final_controller.h"
 #include "shell/controllers/image_info_controller.h"
 #include "shell/controllers/input_controller.h"
 #include "shell/controllers/optimize_controller.h"
 #include "shell/controllers/options_controller.h"
+#include "shell/controllers/resize_controller.h"
 #include "shell/controllers/save_controller.h"
 #include "shell/controllers/shell_controller.h"
 #include "shell/controllers/sigma_controller.h"
@@ -54,7 +56,8 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
       registrationWindows(tools, *frameWindows.Chart8),
       optimizerWindows(tools, *frameWindows.Chart8),
       pointWindows(tools, this),
-      sigmaEventsWindow(tools) {
+      sigmaEventsWindow(tools),
+      shrinkView(*tools.Shrinkview) {
     setObjectName("MainForm");
     setAcceptDrops(true);
     auto* central = new QWidget(this);
@@ -172,6 +175,11 @@ void TMainForm::makeControllers() {
     options = std::make_unique<OptionsController>(OptionsControllerParts{
         app.state, app.model, app.input, app.shell, app.wavelet, app.messages(), *this, *alignPage, *stackPage,
         frameWindows, *Speedbar, tools, *input, *shell, *stack});
+    avi = std::make_unique<AviController>(AviControllerParts{app, *stackPage->aviControls, *alignPage,
+                                                             *frameWindows.StackSlider, dialogs.SaveDialog6,
+                                                             *ProgressBar1, *input, *stack});
+    resizeView = std::make_unique<ResizeController>(ResizeControllerParts{
+        app, *tools.Shrinkview, shrinkView, *waveletPage, *stackPage, *alignPage, dialogs.SaveDialog4});
     // The handlers made after the ones that call them.
     shell->link({*stack, *wavelet, *finalImage, *save});
     toolWindows->setWavelet(*wavelet);

@@ -13,6 +13,7 @@
 #include "shell/pages/optimizer_windows.h"
 #include "shell/pages/point_windows.h"
 #include "shell/pages/registration_windows.h"
+#include "shell/pages/shrink_view.h"
 #include "shell/pages/sigma_events_window.h"
 #include "shell/pages/wavelet_tool_panels.h"
 #include "shell/tool_windows.h"
@@ -37,6 +38,8 @@ class ShellController;
 class ToolWindowController;
 class StackController;
 class SigmaController;
+class AviController;
+class ResizeController;
 class SaveController;
 class WaveletController;
 class FinalController;
@@ -85,6 +88,8 @@ public:
     PointWindows pointWindows;
     // The sigma event recording window's controls.
     SigmaEventsWindow sigmaEventsWindow;
+    // The resize view's controls.
+    ShrinkView shrinkView;
     WindowDialogs dialogs;
     // The point the assistant's balloons aim at.
     QWidget* Screencentre = nullptr;
@@ -110,6 +115,8 @@ public:
     std::unique_ptr<ImageInfoController> imageInfo;
     std::unique_ptr<CalibrationController> calibration;
     std::unique_ptr<OptionsController> options;
+    std::unique_ptr<AviController> avi;
+    std::unique_ptr<ResizeController> resizeView;
 
     // The start-up: settings, command line and batch work, in their fixed order.
     StartupOutcome FormCreate(const StartupOptions& options);

@@ -9,7 +9,9 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QTabWidget>
 #include <QTimer>
+#include <QToolButton>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -18,7 +20,9 @@
 
 #include "shell/main_form.h"
 #include "shell/pages/align_page.h"
+#include "shell/pages/avi_controls.h"
 #include "shell/pages/optimize_page.h"
+#include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/speed_bar.h"
 #include "shell/tab_strip.h"
@@ -61,9 +65,14 @@ public:
             [this] { shoot("4-optimized"); },
             [this] { form_.Tabpages->setCurrentIndex(2); },
             [this] { shoot("5-stacked"); },
+            [this] { form_.stackPage->glPageControl3->setCurrentWidget(form_.stackPage->aviControls); },
+            [this] { shoot("5a-stack-avi"); },
             [this] { form_.Tabpages->setCurrentIndex(3); },
             [&wavelet] { wavelet.DoAll->click(); },
             [this] { shoot("6-wavelet"); },
+            [&wavelet] { wavelet.Resizebutton->click(); },
+            [this] { shoot("6a-resize"); },
+            [&wavelet] { wavelet.Resizebutton->click(); },
             [this, &wavelet] {
                 answerFileDialog("7-save-dialog", {});
                 wavelet.savebmp2button->click();

@@ -22,7 +22,8 @@ WindowDialogs::WindowDialogs()
       WaveletSave(makeFileDialog(TFileDialog::Kind::Save,
                                  "BMP (8BIT*RGB)|*.bmp|JPEG(8BIT*RGB)|*.JPG|FIT (16BIT) RGB separate |*.FIT|"
                                  "TIFF(16BIT *RGB)|*.TIF|PNG (16BIT*RGB)|*.PNG")),
-      SaveDialog4(makeFileDialog(TFileDialog::Kind::Save, "BMP|*.bmp|JPEG|*.jpg|PNG|*.png")) {
+      SaveDialog4(makeFileDialog(TFileDialog::Kind::Save, "BMP|*.bmp|JPEG|*.jpg|PNG|*.png")),
+      SaveDialog6(makeFileDialog(TFileDialog::Kind::Save, "AVI|*.avi", "avi")) {
     // One or more videos, or a series of frames.
     Addbitmapdialog.MultiSelect = true;
     Addbitmapdialog.Preview = true;

@@ -18,6 +18,7 @@ struct WindowDialogs {
     TFileDialog SaveDialog1;      // the stack
     TFileDialog WaveletSave;      // the processed image
     TFileDialog SaveDialog4;      // the resized image
+    TFileDialog SaveDialog6;      // the registered and integrated videos
 };
 
 }  // namespace kestrave

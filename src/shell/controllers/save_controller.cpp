@@ -33,6 +33,8 @@ const Png16Writer writePng = [](const std::filesystem::path& file, const Bitmap2
                                 const TTIFFBitMap& samples,
                                 std::string_view version) { SavePNGImage(file, picture, samples, version); };
 
+}  // namespace
+
 SaveContext saveContext(ApplicationContext& app) {
     // A save as special FITS switches the program's master-frame mode on.
     SaveContext context{app.messages(), app.state.MasterFrameMode};
@@ -42,8 +44,6 @@ SaveContext saveContext(ApplicationContext& app) {
     context.versionCaption = VersionCaption;
     return context;
 }
-
-}  // namespace
 
 std::vector<std::filesystem::path> inputFiles(const FrameModel& model) {
     std::vector<std::filesystem::path> files;

@@ -22,10 +22,14 @@ struct TFileDialog;
 struct WindowDialogs;
 struct FrameModel;
 struct SaveOutcome;
+struct SaveContext;
 
 // The files of the current input (the video files, the SER file or the frames of a series); no
 // save may replace one of them.
 std::vector<std::filesystem::path> inputFiles(const FrameModel& model);
+// What every saver of the window is given: the ports, the program's save state, the input files
+// and the settings store.
+SaveContext saveContext(ApplicationContext& app);
 
 // What the save handlers work with: the save folder's controls on the Align page, the save
 // buttons, the processed picture's settings and info stamp, and the save dialogs.

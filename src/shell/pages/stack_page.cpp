@@ -7,6 +7,7 @@
 
 #include "output/optimize_and_stack.h"
 #include "registration/optimizer_search.h"
+#include "shell/pages/avi_controls.h"
 #include "shell/pages/number_controls.h"
 #include "shell/pages/page_controls.h"
 #include "shell/startup_rules.h"
@@ -84,6 +85,8 @@ StackPage::StackPage(QWidget* parent) : QWidget(parent) {
     FastStack->setChecked(true);
     Multi = optionCheck(this, "Multi", "Multi");
     addOptionTab(glPageControl3, "Alignment points", {{Multi, Macorrect, FastStack}});
+    aviControls = new AviControls(glPageControl3);
+    glPageControl3->addTab(aviControls, "AVI");
 
     Stackbutton = pushButton(this, "Stackbutton", "Stack");
     Statisticalstackbutton = pushButton(this, "Statisticalstackbutton", "Sigma stack");

@@ -12,6 +12,7 @@ class QToolButton;
 
 namespace kestrave {
 
+class AviControls;
 class TPCheck;
 class TRadioGroup;
 class TRxSpinEdit;
@@ -54,6 +55,9 @@ public:
     TPCheck* Macorrect;  // remove each point's mean shift
     TPCheck* FastStack;  // nearest points from a precomputed map
     TPCheck* Multi;      // alignment points
+
+    // The registered and integrated videos.
+    AviControls* aviControls;
 
     QPushButton* Stackbutton;
     QPushButton* Statisticalstackbutton;

@@ -1,0 +1,99 @@
+#include "shell/controllers/avi_controller.h"
+
+#include <QPushButton>
+#include <cmath>
+
+#include "frames/input_sources.h"
+#include "output/frame_avi.h"
+#include "shell/application_context.h"
+#include "shell/busy_cursor.h"
+#include "shell/controllers/input_controller.h"
+#include "shell/controllers/save_controller.h"
+#include "shell/controllers/stack_controller.h"
+#include "shell/pages/align_page.h"
+#include "shell/pages/avi_controls.h"
+#include "shell/pass_status.h"
+#include "widgets/radio_group.h"
+#include "widgets/slider.h"
+#include "widgets/spin_edit.h"
+
+namespace kestrave {
+
+AviController::AviController(const AviControllerParts& parts) : parts_(parts) {
+    connect(parts.controls.RegisterAVI, &QPushButton::clicked, this, &AviController::RegisterAVIClick);
+    connect(parts.controls.Integrated, &QPushButton::clicked, this, &AviController::IntegratedClick);
+}
+
+bool AviController::chooseFile() {
+    ApplicationContext& app = parts_.app;
+    try {
+        parts_.SaveDialog6.InitialDir = parts_.alignPage.imageSaveFolder();
+    } catch (const std::exception& error) {
+        app.messages().error("Save error", error.what());
+        return false;
+    }
+    return app.dialogs().Execute(parts_.SaveDialog6);
+}
+
+template <class Write>
+void AviController::runWriter(Write&& write) {
+    ApplicationContext& app = parts_.app;
+    const BusyCursor busy;
+    PassOutcome outcome = PassOutcome::Failed;
+    try {
+        const std::unique_ptr<FrameSource> frames =
+            frameSources_ ? frameSources_()
+                          : makeFrameSource(app.model, parts_.alignPage.lastFrameIndex(),
+                                            parts_.input.readSourceOptions());
+        SaveContext context = saveContext(app);
+        const AviResult result = write(*frames, context);
+        outcome = result.outcome == AviOutcome::Written ? PassOutcome::Finished : PassOutcome::Cancelled;
+    } catch (const std::exception& error) {
+        // A file that could not be written whole is not left behind; an older one stays.
+        app.messages().error("Saving AVI", error.what());
+    }
+    showPassEnd(parts_.ProgressBar1, app.progress(), 2, "Writing AVI", outcome);
+}
+
+void AviController::RegisterAVIClick() {
+    ApplicationContext& app = parts_.app;
+    const LongOperation operation(app.operations);
+    if (!operation || !chooseFile()) return;
+    RegisteredAviOptions options;
+    options.size = parts_.controls.Registeravichoice->ItemIndex() == 1 ? RegisteredAviSize::MaximumArea
+                                                                       : RegisteredAviSize::AlignmentArea;
+    options.lastRank = parts_.StackSlider.MaxValue();
+    options.FFTSize = app.fft.FFTSize;
+    options.FeatureX = app.state.FeatureX;
+    options.FeatureY = app.state.FeatureY;
+    runWriter([&](FrameSource& frames, SaveContext& context) {
+        return writeRegisteredAvi(parts_.SaveDialog6.FileName, app.model, frames, options, context,
+                                  app.progress());
+    });
+}
+
+void AviController::IntegratedClick() {
+    ApplicationContext& app = parts_.app;
+    const LongOperation operation(app.operations);
+    if (!operation) return;
+    // The frame limit recorded the stack list's end in the slider's tag.
+    const int lastRank = parts_.StackSlider.Tag();
+    if (lastRank < parts_.alignPage.lastFrameIndex())
+        app.messages().warn(
+            "Saving AVI warning",
+            "Not all frames are available in the stacklist, this option can only frames from the stacklist");
+    if (!chooseFile()) return;
+    IntegratedAviOptions options;
+    options.Integratestep =
+        static_cast<int>(std::nearbyint(static_cast<double>(parts_.controls.Integratestep->Value())));
+    options.method = parts_.controls.MethodIntegratedAVI->ItemIndex() == 1 ? IntegrationMethod::Compressed
+                                                                           : IntegrationMethod::MovingAverage;
+    options.lastRank = lastRank;
+    options.stack = parts_.stack.readStackOptions();
+    runWriter([&](FrameSource& frames, SaveContext& context) {
+        return writeIntegratedAvi(parts_.SaveDialog6.FileName, app.model, app.state, app.images, frames,
+                                  options, context, app.progress());
+    });
+}
+
+}  // namespace kestrave

@@ -1,0 +1,103 @@
+#include "shell/controllers/resize_controller.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QToolButton>
+
+#include "output/image_savers.h"
+#include "output/resize.h"
+#include "shell/application_context.h"
+#include "shell/busy_cursor.h"
+#include "shell/controllers/save_controller.h"
+#include "shell/pages/align_page.h"
+#include "shell/pages/shrink_view.h"
+#include "shell/pages/stack_page.h"
+#include "shell/pages/wavelet_page.h"
+#include "shell/tool_windows.h"
+#include "widgets/bitmap_view.h"
+#include "widgets/radio_group.h"
+
+namespace kestrave {
+
+namespace {
+
+// Room the ratio and filter column takes beside the picture.
+constexpr int ColumnWidth = 120;
+constexpr int CaptionHeight = 60;
+
+}  // namespace
+
+ResizeController::ResizeController(const ResizeControllerParts& parts) : parts_(parts) {
+    ShrinkView& view = parts.view;
+    connect(parts.waveletPage.Resizebutton, &QToolButton::clicked, this,
+            &ResizeController::ResizebuttonClick);
+    connect(view.RadioGroup2, &TRadioGroup::OnClick, this, &ResizeController::RadioGroup2Click);
+    connect(view.ResizeFilters, &TRadioGroup::OnClick, this, &ResizeController::ResizeFiltersClick);
+    connect(view.Shrinktooriginal, &QPushButton::clicked, this, &ResizeController::ShrinktooriginalClick);
+    connect(view.Saveshrink, &QPushButton::clicked, this, &ResizeController::SaveShrinkClick);
+}
+
+void ResizeController::sizeWindow(int width, int height) {
+    const QRect screen = parts_.Shrinkview.screen()->availableGeometry();
+    const PictureSize size = resizeWindowSize(width, height, screen.width(), screen.height());
+    parts_.Shrinkview.resize(size.width, size.height);
+}
+
+void ResizeController::ResizebuttonClick() {
+    ToolWindow& window = parts_.Shrinkview;
+    if (!parts_.waveletPage.Resizebutton->isChecked()) {
+        window.hide();
+        return;
+    }
+    // The view shows frame pixels: an unresampled (or drizzled) stack has the factor 1.
+    if (!parts_.stackPage.resampled() || parts_.waveletPage.drizzled())
+        parts_.app.state.ResampleFactor = 1.0f;
+    parts_.view.RadioGroup2->setItemIndex(parts_.view.CopyResize->ItemIndex());
+    window.show();
+    window.raise();
+    RadioGroup2Click();
+}
+
+void ResizeController::RadioGroup2Click() {
+    ShrinkView& view = parts_.view;
+    const int ratio = std::max(view.RadioGroup2->ItemIndex(), 0);
+    view.CopyResize->setItemIndex(ratio);
+    // The processed picture's own size, also before anything was processed (then nothing shows).
+    const Bitmap24& source = parts_.app.wavelet.ProcessPicture;
+    scaled_ = resizePicture(source, ratio, std::max(view.ResizeFilters->ItemIndex(), 0));
+    sizeWindow(scaled_.width() + ColumnWidth, scaled_.height() + CaptionHeight);
+    view.ShrinkImage->setPixmap(QPixmap::fromImage(bitmapView(scaled_)));
+    view.ShrinkImage->resize(scaled_.width(), scaled_.height());
+    view.Imagesize->setText(QString("Imagesize: %1x%2").arg(scaled_.width()).arg(scaled_.height()));
+    view.ResizeFilters->setFocus();
+}
+
+void ResizeController::ResizeFiltersClick() {
+    RadioGroup2Click();
+}
+
+void ResizeController::ShrinktooriginalClick() {
+    parts_.view.RadioGroup2->setItemIndex(OriginalResizeRatio);
+    RadioGroup2Click();
+}
+
+void ResizeController::SaveShrinkClick() {
+    ApplicationContext& app = parts_.app;
+    TFileDialog& dialog = parts_.SaveDialog4;
+    if (scaled_.empty()) return;
+    try {
+        dialog.InitialDir = parts_.alignPage.imageSaveFolder();
+        if (!app.dialogs().Execute(dialog)) return;
+        const BusyCursor busy;
+        SaveContext context = saveContext(app);
+        const auto type = static_cast<ResizeSaveType>(std::clamp(dialog.FilterIndex, 1, 3));
+        if (saveResizedImage(dialog.FileName, type, scaled_, context).saved()) app.shell.ImageSaved = true;
+    } catch (const std::exception& error) {
+        // The folder could not be made or the file not written (an older file is left as it was).
+        app.messages().error("Save error", error.what());
+    }
+}
+
+}  // namespace kestrave

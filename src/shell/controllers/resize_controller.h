@@ -1,0 +1,59 @@
+#pragma once
+// Handlers of the resize view (Shrinkview): opening it from the Wavelet page's `Resizebutton`,
+// the ratio (`RadioGroup2Click`), the filter (`ResizeFiltersClick`), back to full size
+// (`ShrinktooriginalClick`) and the save of the scaled picture (`SaveShrinkClick`).
+
+#include <QObject>
+
+#include "platform/bitmap24.h"
+
+class QWidget;
+
+namespace kestrave {
+
+class AlignPage;
+class ApplicationContext;
+class StackPage;
+class ToolWindow;
+class WaveletPage;
+struct ShrinkView;
+struct TFileDialog;
+
+// What the resize handlers work with: the program state with the processed picture, the tool
+// window and its controls, the Wavelet page's button, the Stack page's resampling choice, the
+// Align page's save folder and the resize save dialog.
+struct ResizeControllerParts {
+    ApplicationContext& app;
+    ToolWindow& Shrinkview;
+    ShrinkView& view;
+    WaveletPage& waveletPage;
+    const StackPage& stackPage;
+    const AlignPage& alignPage;
+    TFileDialog& SaveDialog4;
+};
+
+class ResizeController : public QObject {
+public:
+    explicit ResizeController(const ResizeControllerParts& parts);
+
+    // The view follows the button: shown at the stored ratio with the picture scaled, or hidden.
+    void ResizebuttonClick();
+    // The picture scaled by the chosen ratio (remembered in CopyResize) with the chosen filter.
+    void RadioGroup2Click();
+    void ResizeFiltersClick();
+    void ShrinktooriginalClick();
+    // Saves the scaled picture as BMP, JPEG or PNG.
+    void SaveShrinkClick();
+
+    // The picture the view shows.
+    const Bitmap24& scaledPicture() const { return scaled_; }
+
+private:
+    // The window sized for contents of width x height (kept on the screen).
+    void sizeWindow(int width, int height);
+
+    ResizeControllerParts parts_;
+    Bitmap24 scaled_;
+};
+
+}  // namespace kestrave

@@ -1,0 +1,87 @@
+// The Stack page's AVI writers and the Wavelet page's resize view on the offscreen platform: the
+// controls read into the writers' options, the file chosen in the dialog written, the user's
+// exclusions and stack left alone, and the scaled picture shown and saved.
+
+#include <QLabel>
+#include <QPushButton>
+#include <QToolButton>
+
+#include "frames/png_io.h"
+#include "platform/avi_file.h"
+#include "platform/safe_file.h"
+#include "save_test_support.h"
+#include "shell/controllers/avi_controller.h"
+#include "shell/pages/avi_controls.h"
+#include "shell/pages/stack_page.h"
+#include "shell/pages/wavelet_page.h"
+#include "shell/tool_windows.h"
+#include "widgets/radio_group.h"
+#include "widgets/spin_edit.h"
+
+namespace kestrave::test {
+
+namespace fs = std::filesystem;
+
+struct AviWindowTest : SaveTest {
+    AviWindowTest() {
+        form->avi->setFrameSourceFactory([this] { return std::make_unique<ForwardingSource>(frames); });
+    }
+    AviControls& controls = *form->stackPage->aviControls;
+};
+
+TEST_F(AviWindowTest, RegisteredAndIntegratedVideosGoToTheChosenFile) {
+    context.model.FrameTable[5].Excluded = true;
+    controls.Registeravichoice->setItemIndex(1);  // "Maximum area": the whole frame without shifts
+    dialogs->willChoose(folder / "reg.avi");
+    controls.RegisterAVI->click();
+    AviFile registered = AviFile::open(folder / "reg.avi");
+    EXPECT_EQ(registered.indexedSampleCount(), static_cast<std::size_t>(Count - 1));
+    EXPECT_EQ(registered.bitmapInfo().width(), Width);
+
+    // A moving average of 5 over the 16 frames of the list (the excluded one too) gives 12.
+    controls.Integratestep->setValue(5);
+    dialogs->willChoose(folder / "int.avi");
+    controls.Integrated->click();
+    EXPECT_EQ(AviFile::open(folder / "int.avi").indexedSampleCount(), static_cast<std::size_t>(Count - 4));
+    EXPECT_TRUE(context.model.FrameTable[5].Excluded);
+    EXPECT_FALSE(context.stack.exists());
+    EXPECT_EQ(fs::path(context.regSettings->ReadString("Files", "SaveDir", "")), folder.path());
+
+    // An existing file stays when the user says No.
+    writeFileAtomically(folder / "int.avi", std::string("older"));
+    messages.reply(mrNo);
+    dialogs->willChoose(folder / "int.avi");
+    controls.Integrated->click();
+    EXPECT_EQ(fileText(folder / "int.avi"), "older");
+}
+
+TEST_F(AviWindowTest, ResizeViewShowsAndSavesTheScaledPicture) {
+    Bitmap24& processed = context.wavelet.ProcessPicture;
+    processed.resize(300, 200);
+    processed.fill(10, 120, 200);
+    QToolButton& button = *form->waveletPage->Resizebutton;
+    ShrinkView& view = form->shrinkView;
+    button.click();
+    ASSERT_TRUE(form->tools.Shrinkview->isVisible());
+    EXPECT_EQ(view.ShrinkImage->pixmap().size(), QSize(150, 100));
+    EXPECT_EQ(view.Imagesize->text(), "Imagesize: 150x100");
+    EXPECT_GE(form->tools.Shrinkview->width(), 670);
+    EXPECT_GE(form->tools.Shrinkview->height(), 390);
+
+    view.Shrinktooriginal->click();
+    EXPECT_EQ(view.ShrinkImage->pixmap().size(), QSize(300, 200));
+    EXPECT_EQ(view.CopyResize->ItemIndex(), 4);
+
+    dialogs->willChoose(folder / "small.bmp", 3);  // the PNG filter decides the type
+    view.Saveshrink->click();
+    const PngPicture png = decodePng(readWholeFile(folder / "small.png"), "small.png");
+    EXPECT_EQ(png.bitDepth, 8);
+    EXPECT_EQ(png.preview.width(), 300);
+    EXPECT_EQ(png.preview.pixel(7, 7)[2], 200);
+    EXPECT_TRUE(context.shell.ImageSaved);
+
+    button.click();
+    EXPECT_FALSE(form->tools.Shrinkview->isVisible());
+}
+
+}  // namespace kestrave::test
