@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QTabWidget>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
@@ -19,6 +20,7 @@
 #include "shell/main_form.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/optimize_page.h"
+#include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/speed_bar.h"
 #include "shell/tab_strip.h"
@@ -59,8 +61,12 @@ public:
             [this] { form_.optimizePage->Optimizeandstackbutton->click(); },
             [this] { form_.Tabpages->setCurrentIndex(1); },
             [this] { shoot("4-optimized"); },
+            [this] { showOptionTab(*form_.optimizePage->glPageControl2, "PreFilter"); },
+            [this] { shoot("4-prefilter"); },
             [this] { form_.Tabpages->setCurrentIndex(2); },
             [this] { shoot("5-stacked"); },
+            [this] { showOptionTab(*form_.stackPage->glPageControl3, "Stack filter"); },
+            [this] { shoot("5-stack-filter"); },
             [this] { form_.Tabpages->setCurrentIndex(3); },
             [&wavelet] { wavelet.DoAll->click(); },
             [this] { shoot("6-wavelet"); },
@@ -115,6 +121,12 @@ private:
             QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
             QApplication::sendEvent(name, &press);
         });
+    }
+
+    // The option tab whose caption holds `caption`.
+    static void showOptionTab(QTabWidget& tabs, const char* caption) {
+        for (int i = 0; i < tabs.count(); ++i)
+            if (tabs.tabText(i).contains(caption)) tabs.setCurrentIndex(i);
     }
 
     static void pressOn(QWidget& target, QPoint at) {
