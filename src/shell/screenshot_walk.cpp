@@ -63,10 +63,14 @@ public:
             [this] { form_.optimizePage->Optimizeandstackbutton->click(); },
             [this] { form_.Tabpages->setCurrentIndex(1); },
             [this] { shoot("4-optimized"); },
+            [this] { showOptionTab(*form_.optimizePage->glPageControl2, "PreFilter"); },
+            [this] { shoot("4-prefilter"); },
             [this] { form_.Tabpages->setCurrentIndex(2); },
             [this] { shoot("5-stacked"); },
             [this] { form_.stackPage->glPageControl3->setCurrentWidget(form_.stackPage->aviControls); },
             [this] { shoot("5a-stack-avi"); },
+            [this] { showOptionTab(*form_.stackPage->glPageControl3, "Stack filter"); },
+            [this] { shoot("5b-stack-filter"); },
             [this] { form_.Tabpages->setCurrentIndex(3); },
             [&wavelet] { wavelet.DoAll->click(); },
             [this] { shoot("6-wavelet"); },
@@ -124,6 +128,12 @@ private:
             QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
             QApplication::sendEvent(name, &press);
         });
+    }
+
+    // The option tab whose caption holds `caption`.
+    static void showOptionTab(QTabWidget& tabs, const char* caption) {
+        for (int i = 0; i < tabs.count(); ++i)
+            if (tabs.tabText(i).contains(caption)) tabs.setCurrentIndex(i);
     }
 
     static void pressOn(QWidget& target, QPoint at) {

@@ -34,6 +34,9 @@ struct WaveletData {
     // rendered view while a single layer is shown.
     Bitmap24 ProcessPicture;
     Bitmap24 layerViewSaved;
+    // The compare tools' pictures: the last rendered view, and the copy "Copy to Clipboard" took.
+    Bitmap24 Tempimage2;
+    Bitmap24 ClipTemp;
 
     // The display histograms counted by the last render pass; the histogram windows draw them.
     DisplayHistograms displayHistograms{};

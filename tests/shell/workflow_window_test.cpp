@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QStackedWidget>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 #include <fstream>
@@ -46,9 +47,10 @@ void clickTab(TabStrip& tabs, int tab) {
 }
 
 // What a user would find broken in the laid-out window on the page shown: a visible control
-// outside the window, two visible controls on the same spot, and the picture (when the page has
-// one) covering less than half of the window. Markers that point at a control, and the picture's
-// own content (which scrolls), are not controls of their own.
+// outside the window, cut off by its parent or squeezed to nothing, two visible controls on the
+// same spot, and the picture (when the page has one) covering less than half of the window.
+// Markers that point at a control, and the picture's own content (which scrolls), are not
+// controls of their own.
 std::vector<std::string> layoutFaults(TMainForm& form, QWidget* picture) {
     static const QStringList markers{"Showbutton", "Showbuttonp1", "Showbuttonp2",    "RectShape1",
                                      "Showpanel",  "BoxOutline",   "DroppedFrameText"};
@@ -63,12 +65,18 @@ std::vector<std::string> layoutFaults(TMainForm& form, QWidget* picture) {
     };
     const QRect window = form.rect();
     for (QWidget* widget : form.centralWidget()->findChildren<QWidget*>()) {
+        if (widget->isVisible() && widget->size().isEmpty() && !widget->sizeHint().isEmpty() &&
+            !markers.contains(widget->objectName()))
+            faults.push_back(name(widget) + " is squeezed to nothing");
         if (!counts(widget) || widget->window() != &form) continue;
         if (const auto* inBox = qobject_cast<QScrollArea*>(widget->parentWidget()->parentWidget());
             inBox && widget->parentWidget() == inBox->viewport())
             continue;
         const QRect at(widget->mapTo(&form, QPoint(0, 0)), widget->size());
-        if (!window.contains(at)) faults.push_back(name(widget) + " lies outside the window");
+        if (!window.contains(at))
+            faults.push_back(name(widget) + " lies outside the window");
+        else if (!widget->parentWidget()->rect().contains(widget->geometry()))
+            faults.push_back(name(widget) + " is cut off by " + name(widget->parentWidget()));
         const QList<QWidget*> siblings = widget->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
         for (qsizetype i = 0; i < siblings.size(); ++i)
             for (qsizetype j = i + 1; j < siblings.size(); ++j)
@@ -141,6 +149,19 @@ struct WorkflowWindowTest : ShellWindowTest {
             form->resize(size);
             for (int page = 0; page < form->PageControl1->count(); ++page) {
                 form->PageControl1->setCurrentIndex(page);
+                // Every tab of the page's option groups in turn.
+                for (QTabWidget* options : form->PageControl1->currentWidget()->findChildren<QTabWidget*>()) {
+                    const int chosen = options->currentIndex();
+                    for (int tab = 0; tab < options->count(); ++tab) {
+                        options->setCurrentIndex(tab);
+                        QApplication::processEvents();
+                        for (const std::string& fault :
+                             layoutFaults(*form, pictures[static_cast<std::size_t>(page)]))
+                            ADD_FAILURE() << size.width() << "x" << size.height() << " "
+                                          << options->tabText(tab).trimmed().toStdString() << ": " << fault;
+                    }
+                    options->setCurrentIndex(chosen);
+                }
                 QApplication::processEvents();
                 for (const std::string& fault : layoutFaults(*form, pictures[static_cast<std::size_t>(page)]))
                     ADD_FAILURE() << size.width() << "x" << size.height() << " " << fault;

@@ -274,6 +274,7 @@ OptimizeController::OptimizeController(const OptimizeControllerParts& parts)
     connect(page_.Refframes, &TRxSpinEdit::OnChange, this, &OptimizeController::RefframesChange);
     connect(page_.Contour, &TPCheck::OnClick, this, &OptimizeController::ContourClick);
     connect(page_.SearchArea, &TRxSpinEdit::OnChange, this, &OptimizeController::SearchAreaChange);
+    connectPrefilter();
 }
 
 OptimizeController::~OptimizeController() = default;

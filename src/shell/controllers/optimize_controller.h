@@ -91,11 +91,19 @@ public:
     void ContourClick();
     void SearchAreaChange();
 
+    // The prefilter's editor: "Reset", "Set", "Active" and the preset chooser `Filtertype`.
+    void ResetPrefilterClick();
+    void SetprefilterClick();
+    void FilteralignmentClick();
+    void FiltertypeChange();
+
 private:
     class PassView;
     class PointProgress;
     class StackSteps;
     class CreateSteps;
+
+    void connectPrefilter();
 
     // Runs `work` on a context over a frame source of its own for the current input.
     void withPasses(const std::function<void(OptimizerContext&)>& work);

@@ -86,6 +86,7 @@ StackOptions StackController::readStackOptions() const {
     options.Points = readStackPoints();
 
     options.Histostretch = page.Histostretch->Checked();
+    options.Stackfilterset = page.Stackfilterset->Checked();
     // What the input is: debayered or raw, and the sample depth the readers found.
     options.DebayerEnabled = app.debayer.DebayerEnabled;
     options.FitsBitpix = app.input.readers.FitsBitpix;
@@ -138,6 +139,7 @@ StackController::StackController(const StackControllerParts& parts) : parts_(par
     connect(page.FastStack, &TPCheck::OnClick, this, &StackController::FastStackClick);
     connect(parts.waveletPage.Showstackcount, &QToolButton::clicked, this,
             &StackController::ShowStackCountClick);
+    connectStackFilter();
 }
 
 StackController::~StackController() = default;

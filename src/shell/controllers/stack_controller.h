@@ -119,6 +119,12 @@ public:
     void PCheck2Click();
     // The fast multi-point method cannot resample or drizzle: a warning, nothing changed.
     void FastStackClick();
+    // The stack filter's editor: "Reset", "Set", "Active" and the preset chooser
+    // `Stackfiltermethod`.
+    void StackfilterresetbuttonClick();
+    void StackfiltersetbuttonClick();
+    void StackfiltersetClick();
+    void StackfiltermethodChange();
 
     // Put before the captions of `Stacklabel` ("Reference" while a reference frame is stacked).
     std::string StackLabelPrefix;
@@ -128,6 +134,7 @@ public:
     void setFrameSourceFactory(FrameSourceFactory factory) { frameSources_ = std::move(factory); }
 
 private:
+    void connectStackFilter();
     std::unique_ptr<FrameSource> inputFrames();
     void prepareStackRun(const StackOptions& options);
     // A multi-point stack with points that no frame of the stack can place (never measured, or

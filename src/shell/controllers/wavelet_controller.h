@@ -7,7 +7,8 @@
 // (wavelet_render_handlers.cpp), the histogram windows, the automatic balance and the slider
 // shortcuts (wavelet_histogram_handlers.cpp), channel shifts, mixing, balance and the
 // lookup tables (wavelet_colour_handlers.cpp), scheme and filter files (wavelet_file_handlers.cpp),
-// and the processed view with its mouse tools and single-layer view (wavelet_view_handlers.cpp).
+// the processed view with its mouse tools and single-layer view (wavelet_view_handlers.cpp), and
+// the compare tools (wavelet_compare_handlers.cpp).
 
 #include <QObject>
 #include <QPoint>
@@ -171,6 +172,14 @@ public:
     bool PrepareLayerView();
     void RestoreProcessedView();
 
+    // ---- the compare tools ----
+    // "Copy to Clipboard": the processed view onto the system clipboard and into ClipTemp.
+    void ClipcopyClick();
+    // "Difference with Clipboard": the view shows where its green differs from ClipTemp's.
+    void DifferClick();
+    // "Toggle": the view shows the last rendering (Tempimage2) or the copy (ClipTemp).
+    void RadioGroup1Click();
+
     bool DefineAreaMode() const { return defineAreaMode_; }
     bool MoveAreaMode() const { return moveAreaMode_; }
 
@@ -184,6 +193,9 @@ private:
     void connectViewControls();
     void connectRenderControls();
     void connectHistogramControls();
+    void connectCompareControls();
+    // The rendered view is kept aside in Tempimage2, where "Toggle" finds it.
+    void keepRenderedView();
     // The render pass with the page's controls and what follows it: the histogram windows and,
     // with `autoBalance`, the pass run twice with the automatic balance between.
     void render(bool autoBalance);

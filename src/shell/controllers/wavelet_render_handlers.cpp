@@ -101,6 +101,7 @@ void WaveletController::render(bool autoBalance) {
                     ? renderWithAutoBalance(context, wavelet, options,
                                             histograms && parts_.histograms.Autobalance->Checked())
                     : renderPass(context, wavelet, options);
+            keepRenderedView();
             if (histograms) showHistograms();
             if (autoBalance) {
                 const RgbBalancePanel& balance = *parts_.panels.rgbBalance;
@@ -159,6 +160,7 @@ void WaveletController::DoAllClick() {
             app_.wavelet.Stackimage, page_.Showprocessingarea->Checked(), app_.progress());
         // The status says it was cancelled; the bar does not stay where the tiles stopped.
         if (result.cancelled) parts_.progressBar.reset();
+        keepRenderedView();
     } catch (const KestraveError& error) {
         reportWaveletError(error);
     }

@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QPushButton>
+#include <tuple>
 
 #include "shell/pages/line_chart.h"
 #include "shell/pages/number_controls.h"
@@ -21,7 +22,6 @@ OptimizePage::OptimizePage(QWidget* parent) : QWidget(parent) {
     glPageControl2 = optionPages(this, "glPageControl2");
     Continuebutton = named(new QPushButton("Continue", this), "Continuebutton");
     Continuebutton->setVisible(false);
-    Filtertype = kernelPresetChooser(this, "Filtertype");
     Optimizebutton = pushButton(this, "Optimizebutton", "Optimize");
     Optimizeandstackbutton = pushButton(this, "Optimizeandstackbutton", "Optimize && Stack");
     Referbutton = pushButton(this, "Referbutton", "Create");
@@ -93,10 +93,14 @@ QWidget* OptimizePage::buildOptimizerOptions() {
 
 QWidget* OptimizePage::buildPrefilter() {
     auto* page = new QWidget;
-    Filteralignment = optionCheck(page, "Filteralignment", "Active");
+    prefilter_ = makeKernelEditor(page, KernelEditorKind::Prefilter);
+    std::tie(Filtertype, Resetprefilter, SetPrefilter, Filteralignment) =
+        std::tie(prefilter_.preset, prefilter_.reset, prefilter_.set, prefilter_.active);
+    std::tie(Prefilter11, Prefilter12, prefilter13, prefilter21, prefilter22, prefilter23, prefilter31,
+             prefilter32, prefilter33) = std::tuple_cat(prefilter_.weights);
     auto* layout = new QVBoxLayout(page);
     compact(layout, 4);
-    layout->addLayout(controlRow({caption(page, "Kernel"), Filtertype, Filteralignment}));
+    layout->addLayout(kernelEditorLayout(page, prefilter_, Qt::Vertical));
     layout->addStretch(1);
     return page;
 }

@@ -3,6 +3,8 @@
 
 #include <QWidget>
 
+#include "shell/pages/kernel_editor.h"
+
 class QComboBox;
 class QFrame;
 class QLabel;
@@ -25,8 +27,21 @@ public:
 
     QTabWidget* glPageControl2;
     QPushButton* Continuebutton;  // shown while Create waits for the user
-    QComboBox* Filtertype;        // the prefilter's kernel preset
-    TPCheck* Filteralignment;     // "Active": frames are filtered before they are compared
+    // The prefilter: its kernel preset, weights (row, column), "Reset", "Set", and "Active":
+    // frames are filtered before they are compared.
+    QComboBox* Filtertype;
+    TRxSpinEdit* Prefilter11;
+    TRxSpinEdit* Prefilter12;
+    TRxSpinEdit* prefilter13;
+    TRxSpinEdit* prefilter21;
+    TRxSpinEdit* prefilter22;
+    TRxSpinEdit* prefilter23;
+    TRxSpinEdit* prefilter31;
+    TRxSpinEdit* prefilter32;
+    TRxSpinEdit* prefilter33;
+    QPushButton* Resetprefilter;
+    QPushButton* SetPrefilter;
+    TPCheck* Filteralignment;
     QPushButton* Optimizebutton;
     QPushButton* Optimizeandstackbutton;
     QPushButton* Referbutton;     // "Create": a new reference from the best frames
@@ -56,6 +71,8 @@ public:
     QFrame* Showbuttonp2;
 
     // What other parts of the window read or set here.
+    // The prefilter's editor.
+    const KernelEditor& prefilter() const { return prefilter_; }
     // A new input: the registration chart of the last run emptied.
     void clearCharts();
     // "Multi-Quantity" is chosen in MultiAlign: every alignment point keeps its own frames.
@@ -73,6 +90,8 @@ public:
 private:
     QWidget* buildOptimizerOptions();
     QWidget* buildPrefilter();
+
+    KernelEditor prefilter_;
 };
 
 }  // namespace kestrave

@@ -90,13 +90,6 @@ TRadioGroup* radioGroup(QWidget* parent, const char* objectName, const char* cap
     return group;
 }
 
-QComboBox* kernelPresetChooser(QWidget* parent, const char* objectName) {
-    auto* chooser = named(new QComboBox(parent), objectName);
-    chooser->addItems({"Flat", "Sobel", "lowpass1", "lowpass2", "lowpass3", "lowpass4", "laplace", "laplace2",
-                       "laplaceedge", "focus"});
-    return chooser;
-}
-
 QFrame* shape(QWidget* parent, const char* objectName, int width, int height, const QBrush& fill) {
     auto* frame = named(new QFrame(parent), objectName);
     frame->setAutoFillBackground(true);

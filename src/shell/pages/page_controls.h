@@ -34,8 +34,6 @@ QTabWidget* optionPages(QWidget* parent, const char* objectName);
 // A captioned radio group with its items and the item chosen (-1 for none).
 TRadioGroup* radioGroup(QWidget* parent, const char* objectName, const char* caption,
                         const QStringList& items, int itemIndex);
-// A chooser of the 3 x 3 kernel presets ("Flat", "Sobel", "lowpass1", …).
-QComboBox* kernelPresetChooser(QWidget* parent, const char* objectName);
 
 // A small coloured rectangle (an indicator or pointer), placed by its owner; filled with `fill`
 // when one is given.

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QScrollArea>
 #include <algorithm>
+#include <tuple>
 
 #include "output/optimize_and_stack.h"
 #include "registration/optimizer_search.h"
@@ -41,10 +42,8 @@ StackPage::StackPage(QWidget* parent) : QWidget(parent) {
     Expandstack = optionCheck(this, "Expandstack", "Expand to maximum imagesize");
     Histostretch = optionCheck(this, "Histostretch", "Stretch histogram after stacking");
     IntensBalance = optionCheck(this, "IntensBalance", "Brightness weighting");
-    Stackfiltermethod = kernelPresetChooser(this, "Stackfiltermethod");
-    addOptionTab(
-        glPageControl3, "Stack options",
-        {{Expandstack, Histostretch, IntensBalance, caption(this, "Stack filter"), Stackfiltermethod}});
+    addOptionTab(glPageControl3, "Stack options", {{Expandstack, Histostretch, IntensBalance}});
+    buildStackFilter();
 
     ResampleDrizzlegroup =
         radioGroup(this, "ResampleDrizzlegroup", "Style", {"None", "Resampling", "Drizzling"}, 0);
@@ -110,6 +109,20 @@ StackPage::StackPage(QWidget* parent) : QWidget(parent) {
     layout->addLayout(controlRow({Stackbutton, Statisticalstackbutton, Savebutton, stackshape, Showstackgraph,
                                   ShowStacklist, Alignmentpoints, Stacklabel}));
     layout->addWidget(ScrollBox2, 1);
+}
+
+void StackPage::buildStackFilter() {
+    auto* tab = new QWidget(glPageControl3);
+    stackFilter_ = makeKernelEditor(tab, KernelEditorKind::StackFilter);
+    std::tie(Stackfiltermethod, Stackfilterresetbutton, Stackfiltersetbutton, Stackfilterset) =
+        std::tie(stackFilter_.preset, stackFilter_.reset, stackFilter_.set, stackFilter_.active);
+    std::tie(Stackfilter11, Stackfilter12, Stackfilter13, Stackfilter21, Stackfilter22, Stackfilter23,
+             Stackfilter31, Stackfilter32, Stackfilter33) = std::tuple_cat(stackFilter_.weights);
+    auto* layout = new QVBoxLayout(tab);
+    compact(layout, 4);
+    layout->addLayout(kernelEditorLayout(tab, stackFilter_, Qt::Horizontal));
+    layout->addStretch(1);
+    glPageControl3->addTab(tab, "Stack filter");
 }
 
 // --- What other parts of the window read or set here -------------------------------------------

@@ -3,6 +3,8 @@
 
 #include <QWidget>
 
+#include "shell/pages/kernel_editor.h"
+
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -28,10 +30,25 @@ public:
 
     // Stack options (colour, dark and flat, and interlacing are among the Align page's general
     // options).
-    TPCheck* Expandstack;          // the canvas grows to hold every shift
-    TPCheck* Histostretch;         // the rendered range follows the stack, not the input's levels
-    TPCheck* IntensBalance;        // each frame weighs by its relative brightness
-    QComboBox* Stackfiltermethod;  // the stack filter's kernel preset
+    TPCheck* Expandstack;    // the canvas grows to hold every shift
+    TPCheck* Histostretch;   // the rendered range follows the stack, not the input's levels
+    TPCheck* IntensBalance;  // each frame weighs by its relative brightness
+
+    // The stack filter: its kernel preset, weights (row, column), "Reset", "Set", and "Active":
+    // every frame is filtered before it is added.
+    QComboBox* Stackfiltermethod;
+    TRxSpinEdit* Stackfilter11;
+    TRxSpinEdit* Stackfilter12;
+    TRxSpinEdit* Stackfilter13;
+    TRxSpinEdit* Stackfilter21;
+    TRxSpinEdit* Stackfilter22;
+    TRxSpinEdit* Stackfilter23;
+    TRxSpinEdit* Stackfilter31;
+    TRxSpinEdit* Stackfilter32;
+    TRxSpinEdit* Stackfilter33;
+    QPushButton* Stackfilterresetbutton;
+    QPushButton* Stackfiltersetbutton;
+    TPCheck* Stackfilterset;
 
     // Resampling and drizzling: the style ("None", "Resampling", "Drizzling") sets the boxes.
     TRadioGroup* ResampleDrizzlegroup;
@@ -74,6 +91,8 @@ public:
     QLabel* Stackimage;
 
     // What other parts of the window read or set here.
+    // The stack filter's editor.
+    const KernelEditor& stackFilter() const { return stackFilter_; }
     // The alignment pass reads whether the stack is resampled.
     bool resampled() const;
     // The resampling controls of an input kind: 16-bit kinds are not resampled.
@@ -102,6 +121,11 @@ public:
     // "Multi": the stack uses the alignment points.
     bool multiPoint() const;
     void setMultiPoint(bool multiPoint);
+
+private:
+    void buildStackFilter();
+
+    KernelEditor stackFilter_;
 };
 
 }  // namespace kestrave

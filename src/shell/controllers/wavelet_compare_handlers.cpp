@@ -1,0 +1,61 @@
+// The compare tools of the wavelet page: the processed view copied aside (and onto the system
+// clipboard), the difference of the view from that copy, and the toggle between the last
+// rendering and the copy. They work on the 24-bit view only.
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QPushButton>
+
+#include "enhance/clipboard_compare.h"
+#include "frames/pixel_helpers.h"
+#include "shell/application_context.h"
+#include "shell/controllers/wavelet_controller.h"
+#include "shell/pages/wavelet_page.h"
+#include "widgets/bitmap_view.h"
+#include "widgets/radio_group.h"
+
+namespace kestrave {
+
+namespace {
+
+constexpr int CurrentImage = 0;
+constexpr int ClipboardImage = 1;
+
+}  // namespace
+
+void WaveletController::connectCompareControls() {
+    connect(page_.Clipcopy, &QPushButton::clicked, this, &WaveletController::ClipcopyClick);
+    connect(page_.Differ, &QPushButton::clicked, this, &WaveletController::DifferClick);
+    connect(page_.RadioGroup1, &TRadioGroup::OnClick, this, &WaveletController::RadioGroup1Click);
+}
+
+void WaveletController::keepRenderedView() {
+    CopyBitmap(app_.wavelet.ProcessPicture, app_.wavelet.Tempimage2);
+}
+
+void WaveletController::ClipcopyClick() {
+    const Bitmap24& picture = app_.wavelet.ProcessPicture;
+    if (picture.empty()) return;
+    // The view shares the bitmap's memory; the clipboard keeps a copy of its own.
+    QGuiApplication::clipboard()->setImage(bitmapView(picture).copy());
+    CopyBitmap(picture, app_.wavelet.ClipTemp);
+    page_.RadioGroup1->setEnabled(true);
+}
+
+void WaveletController::DifferClick() {
+    if (app_.wavelet.ClipTemp.empty()) return;
+    diffGreen(app_.wavelet.ProcessPicture, app_.wavelet.ClipTemp, app_.model.ImageWidth,
+              app_.model.ImageHeight);
+    showProcessedView();
+}
+
+void WaveletController::RadioGroup1Click() {
+    const int item = page_.RadioGroup1->ItemIndex();
+    page_.Clipcopy->setEnabled(item == CurrentImage);
+    page_.Differ->setEnabled(item == CurrentImage);
+    const Bitmap24& shown = item == ClipboardImage ? app_.wavelet.ClipTemp : app_.wavelet.Tempimage2;
+    if (!shown.empty()) CopyBitmap(shown, app_.wavelet.ProcessPicture);
+    showProcessedView();
+}
+
+}  // namespace kestrave
