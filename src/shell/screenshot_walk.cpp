@@ -18,11 +18,13 @@
 
 #include "shell/main_form.h"
 #include "shell/pages/align_page.h"
+#include "shell/pages/curve_graph.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/speed_bar.h"
 #include "shell/tab_strip.h"
 #include "widgets/check_box.h"
+#include "widgets/range_slider.h"
 
 namespace kestrave {
 
@@ -64,6 +66,24 @@ public:
             [this] { form_.Tabpages->setCurrentIndex(3); },
             [&wavelet] { wavelet.DoAll->click(); },
             [this] { shoot("6-wavelet"); },
+            [this] {
+                // The curve editors: a point added to the gamma curve and dragged, the levels
+                // narrowed on the histogram window's range slider.
+                form_.tools.Gammawindow->show();
+                form_.tools.HistoWindow->show();
+                QWidget& graph = *form_.waveletTools.gamma->GammaSplineGraph;
+                pressOn(graph, QPoint(60, 200), Qt::RightButton);
+                form_.histogramWindows.mkRangeSlider1->setMinPosition(120);
+                form_.histogramWindows.mkRangeSlider1->setMaxPosition(900);
+            },
+            [this] { shoot("6a-gamma-histogram"); },
+            [this] {
+                form_.tools.Gammawindow->hide();
+                form_.tools.HistoWindow->hide();
+                form_.tools.Tonemapwindow->show();
+            },
+            [this] { shoot("6b-tonemap"); },
+            [this] { form_.tools.Tonemapwindow->hide(); },
             [this, &wavelet] {
                 answerFileDialog("7-save-dialog", {});
                 wavelet.savebmp2button->click();
@@ -117,13 +137,11 @@ private:
         });
     }
 
-    static void pressOn(QWidget& target, QPoint at) {
+    static void pressOn(QWidget& target, QPoint at, Qt::MouseButton button = Qt::LeftButton) {
         const QPointF local(at);
         const QPointF global(target.mapToGlobal(at));
-        QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton,
-                          Qt::NoModifier);
-        QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton,
-                            Qt::NoModifier);
+        QMouseEvent press(QEvent::MouseButtonPress, local, global, button, button, Qt::NoModifier);
+        QMouseEvent release(QEvent::MouseButtonRelease, local, global, button, Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(&target, &press);
         QApplication::sendEvent(&target, &release);
     }

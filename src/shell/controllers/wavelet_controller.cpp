@@ -100,6 +100,7 @@ WaveletController::WaveletController(const WaveletControllerParts& parts)
     connectViewControls();
     connectRenderControls();
     connectHistogramControls();
+    connectCurveControls();
 }
 
 void WaveletController::connectLayerControls() {
