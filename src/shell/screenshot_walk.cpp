@@ -67,22 +67,26 @@ public:
             [&wavelet] { wavelet.DoAll->click(); },
             [this] { shoot("6-wavelet"); },
             [this] {
-                // The curve editors: a point added to the gamma curve and dragged, the levels
+                // The curve editors: a point added to the gamma curve and dragged up, then the levels
                 // narrowed on the histogram window's range slider.
                 form_.tools.Gammawindow->show();
-                form_.tools.HistoWindow->show();
                 QWidget& graph = *form_.waveletTools.gamma->GammaSplineGraph;
                 pressOn(graph, QPoint(60, 200), Qt::RightButton);
+                dragOn(graph, QPoint(60, 200), QPoint(64, 150));
+            },
+            [this] { shoot("6a-gamma"); },
+            [this] {
+                form_.tools.Gammawindow->hide();
+                form_.tools.HistoWindow->show();
                 form_.histogramWindows.mkRangeSlider1->setMinPosition(120);
                 form_.histogramWindows.mkRangeSlider1->setMaxPosition(900);
             },
-            [this] { shoot("6a-gamma-histogram"); },
+            [this] { shoot("6b-histogram"); },
             [this] {
-                form_.tools.Gammawindow->hide();
                 form_.tools.HistoWindow->hide();
                 form_.tools.Tonemapwindow->show();
             },
-            [this] { shoot("6b-tonemap"); },
+            [this] { shoot("6c-tonemap"); },
             [this] { form_.tools.Tonemapwindow->hide(); },
             [this, &wavelet] {
                 answerFileDialog("7-save-dialog", {});
@@ -144,6 +148,19 @@ private:
         QMouseEvent release(QEvent::MouseButtonRelease, local, global, button, Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(&target, &press);
         QApplication::sendEvent(&target, &release);
+    }
+
+    // A left drag from `from` to `to`, released there.
+    static void dragOn(QWidget& target, QPoint from, QPoint to) {
+        const auto send = [&target](QEvent::Type type, QPoint at, Qt::MouseButton button,
+                                    Qt::MouseButtons held) {
+            QMouseEvent event(type, QPointF(at), QPointF(target.mapToGlobal(at)), button, held,
+                              Qt::NoModifier);
+            QApplication::sendEvent(&target, &event);
+        };
+        send(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+        send(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
     }
 
     TMainForm& form_;

@@ -99,7 +99,8 @@ TonemapPanel::TonemapPanel(QWidget* parent) : QWidget(parent) {
     RxSlider4 = rangeSlider(this, "RxSlider4", 1, 1000, 1);
     Tonemapgraph = new CurveGraph(this, "Tonemapgraph", QColor(128, 128, 128));
     auto* grid = new QGridLayout(this);
-    grid->addWidget(Tonemapgraph, 9, 0, 1, 3, Qt::AlignHCenter);
+    grid->addWidget(Tonemapgraph, 1, 3, 8, 1, Qt::AlignTop);
+    grid->setColumnMinimumWidth(1, 150);
     grid->addLayout(controlRow({ActiveTonemap, Tonegraph, LogHist, RxSpinEdit10}), 0, 0, 1, 4);
     const char* captions[][3] = {{"Tonemap-Contrast", "", ""},
                                  {"Tonemap-Intensity", "Brighter", "Dimmer"},
