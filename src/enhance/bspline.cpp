@@ -273,8 +273,9 @@ SplinePoint TBSpline::evaluate(double t, Basis basis) const {
     // At t = 1 the fourth vertex would be n + 2, which does not exist (its weight is 0).
     const int last = std::min(first + 3, n + 1);
     for (int i = first; i <= last; ++i) {
+        // The basis is a function of x = i − u: along u its slope changes sign, its bend does not.
         const double w = basis == Basis::Value   ? basisValue(i - u)
-                         : basis == Basis::First ? basisFirst(i - u)
+                         : basis == Basis::First ? -basisFirst(i - u)
                                                  : basisSecond(i - u);
         x += w * vertices_[static_cast<std::size_t>(i)].x;
         y += w * vertices_[static_cast<std::size_t>(i)].y;

@@ -147,6 +147,9 @@ TEST(BSpline, KnownXFindsEveryCrossingOrNone) {
     EXPECT_NEAR(wave.SplineXY(results.Params[0]).x, 75.0, 75.0 * 1e-4);
 
     const TBSpline line = curveThrough({{10, 0}, {30, 40}}, false);
+    // A straight curve moves (20, 40) per unit of u and does not bend.
+    EXPECT_EQ(line.FirstDerivative(0.3), (SplinePoint{20, 40}));
+    EXPECT_EQ(line.SecondDerivative(0.3), (SplinePoint{0, 0}));
     ASSERT_TRUE(line.KnownX(results, 15.0f));
     EXPECT_FLOAT_EQ(results.Params[0], 0.25f);
     EXPECT_FALSE(line.KnownX(results, 9.0f));

@@ -11,6 +11,7 @@
 #include "shell/pages/histogram_windows.h"
 #include "shell/tool_windows.h"
 #include "wavelet_page_support.h"
+#include "widgets/check_box.h"
 #include "widgets/range_slider.h"
 #include "widgets/spin_edit.h"
 
@@ -120,6 +121,18 @@ TEST_F(CurveEditorTest, TheRangeSliderSetsTheLevelsAndTheSpinsFollow) {
     EXPECT_FLOAT_EQ(context.state.LevelLo, 63.75f);
     EXPECT_FLOAT_EQ(context.state.LevelHi, 191.25f);
     EXPECT_EQ(histograms.Label4->text().toStdString(), "  lo: 64");
+    EXPECT_EQ(static_cast<int>(histograms.LovalSpin->Value()), 64) << "the spins follow the slider in use";
+
+    // A level typed into a spin moves its thumb: 100 of 0..255 is position 402 of 1024.
+    histograms.LovalSpin->setFocus();
+    histograms.LovalSpin->setValue(100);
+    EXPECT_EQ(slider.MinPosition(), 402);
+    EXPECT_FLOAT_EQ(context.state.LevelLo, 402 * 255.0f / 1024);
+
+    histograms.Log->setChecked(true);
+    wavelet.LogClick();
+    EXPECT_TRUE(histograms.histogram->logScale());
+    EXPECT_TRUE(histograms.rgbHistogram->logScale());
 
     wavelet.Button1Click();
     EXPECT_EQ(context.state.LevelLo, 0.0f);
