@@ -2,7 +2,6 @@
 // platform: edits change the curve and the release the table the renderer reads; gamma curves go
 // to a file and back; a bad file changes nothing; the range slider sets the render levels.
 
-#include <QSignalBlocker>
 #include <QTest>
 #include <fstream>
 
@@ -13,6 +12,7 @@
 #include "wavelet_page_support.h"
 #include "widgets/check_box.h"
 #include "widgets/range_slider.h"
+#include "widgets/slider.h"
 #include "widgets/spin_edit.h"
 
 namespace kestrave::test {
@@ -140,6 +140,26 @@ TEST_F(CurveEditorTest, TheRangeSliderSetsTheLevelsAndTheSpinsFollow) {
     EXPECT_EQ(slider.MinPosition(), 0);
     EXPECT_EQ(slider.MaxPosition(), 1023);
     EXPECT_EQ(static_cast<int>(histograms.Hivalspin->Value()), 255);
+}
+
+TEST_F(CurveEditorTest, ActivatingToneMappingSetsItsSlidersAndTheGraphSwitchChoosesWhichShow) {
+    TonemapPanel& tone = *tools.tonemap;
+    page.Colourprocess2->setChecked(true);
+    tone.ActiveTonemap->setChecked(true);
+    wavelet.ActiveTonemapClick();
+    EXPECT_EQ(tone.RxSlider2->Value(), 1125);
+    // The bias spin holds two decimals.
+    EXPECT_NEAR(static_cast<double>(tone.RxSpinEdit5->Value()), 666 * 0.0015, 0.005);
+    EXPECT_FALSE(tone.RxSlider1->isHidden());
+    EXPECT_TRUE(tone.RxSlider3->isHidden()) << "the curves, not the photoreceptor, are in use";
+    tone.Tonegraph->setChecked(false);
+    wavelet.TonegraphClick();
+    EXPECT_FALSE(tone.RxSlider3->isHidden());
+    EXPECT_FALSE(tone.RxSlider4->isHidden());
+    tone.ActiveTonemap->setChecked(false);
+    wavelet.ActiveTonemapClick();
+    EXPECT_TRUE(tone.RxSlider1->isHidden());
+    EXPECT_TRUE(tone.RxSlider4->isHidden());
 }
 
 TEST_F(CurveEditorTest, TheCurveWindowsFitTheSmallestScreenWithTheirGraphsWhole) {

@@ -13,9 +13,9 @@
 #include "enhance/render_controls.h"
 #include "shell/application_context.h"
 #include "shell/controllers/wavelet_controller.h"
-#include "shell/pages/align_page.h"
 #include "shell/pages/curve_graph.h"
 #include "shell/pages/histogram_windows.h"
+#include "shell/pages/wavelet_page.h"
 #include "shell/pages/wavelet_tool_panels.h"
 #include "widgets/check_box.h"
 #include "widgets/range_slider.h"
@@ -179,11 +179,12 @@ void WaveletController::savegammabuttonClick() {
     }
 }
 
-// The photoreceptor's light and colour sliders count only for colour input without the curves.
+// The photoreceptor's light and colour sliders count only for colour input (Colourprocess2
+// mirrors the input's colour switch) without the curves.
 void WaveletController::showToneSliders() {
     TonemapPanel& tone = *parts_.panels.tonemap;
     const bool active = tone.ActiveTonemap->Checked();
-    const bool photoreceptor = active && parts_.align.Colourstack->Checked() && !tone.Tonegraph->Checked();
+    const bool photoreceptor = active && page_.Colourprocess2->Checked() && !tone.Tonegraph->Checked();
     tone.RxSlider1->setVisible(active);
     tone.RxSlider2->setVisible(active);
     tone.RxSlider3->setVisible(photoreceptor);
