@@ -15,9 +15,11 @@
 #include "avi_test_jpeg.h"
 #include "codecs/tiff_bitmap.h"
 #include "codecs/tiff_lzw.h"
+#include "enhance/curve_editing.h"
 #include "enhance/filter_file.h"
-#include "frames/frame_list.h"
+#include "enhance/gamma_curve_file.h"
 #include "enhance/scheme_file.h"
+#include "frames/frame_list.h"
 #include "persist/big_ini_file.h"
 #include "platform/riff_file.h"
 #include "registration/point_file.h"
@@ -351,6 +353,17 @@ void filterFiles() {
     seedText("filter", "partial.ksf", "[TMainForm]\r\nFormVersion=0\r\nFilter22_Value= 1.5e1 \r\nFilter04_Value=x\r\n");
 }
 
+void curveFiles() {
+    TBSpline spline;
+    setDefaultCurve(spline);
+    saveGammaCurve(seedPath("curve", "default.kgs"), spline);
+    for (SplinePoint p : {SplinePoint{40, 230}, SplinePoint{200, 30}}) insertCurvePoint(spline, p.x, p.y);
+    saveGammaCurve(seedPath("curve", "five_points.kgs"), spline);
+    seedText("curve", "lf_clamped.kgs", "3\n-4\n300\n 128 \n128\n255\n0\n");
+    seedText("curve", "flat_bottom.kgs", "2\r\n0\r\n255\r\n255\r\n255\r\n");
+    seedText("curve", "short.kgs", "4\r\n0\r\n255\r\nx\r\n");
+}
+
 void commandFiles() {
     seedText("kco", "full.kco",
              "C:/capture/moon 1.avi  \r\n-XP320\r\n -YP240\t \r\n\r\n-nf20\r\n-CR5\r\n-WSsharp.kwv\r\n-ASpng\r\n-EX\r\n");
@@ -494,6 +507,7 @@ int main(int argc, char** argv) {
     iniFiles();
     schemeFiles();
     filterFiles();
+    curveFiles();
     commandFiles();
     actorFiles();
     animationStreams();

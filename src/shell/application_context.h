@@ -7,6 +7,7 @@
 
 #include <memory>
 
+#include "enhance/curve_editing.h"
 #include "frames/frame_model.h"
 #include "frames/image_data_section.h"
 #include "frames/input_selection.h"
@@ -63,6 +64,8 @@ public:
     ImageDataSection images;
     ShellState shell;
     WaveletData wavelet;
+    // The curves of the gamma, tone and hue-dependent curve editors.
+    CurveObjects curves;
     StackData stack;
     LongOperations operations;
     FftEngine fft;

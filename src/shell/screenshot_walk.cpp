@@ -21,12 +21,14 @@
 #include "shell/main_form.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/avi_controls.h"
+#include "shell/pages/curve_graph.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/speed_bar.h"
 #include "shell/tab_strip.h"
 #include "widgets/check_box.h"
+#include "widgets/range_slider.h"
 
 namespace kestrave {
 
@@ -77,6 +79,28 @@ public:
             [&wavelet] { wavelet.Resizebutton->click(); },
             [this] { shoot("6a-resize"); },
             [&wavelet] { wavelet.Resizebutton->click(); },
+            [this] {
+                // The curve editors: a point added to the gamma curve and dragged up, then the levels
+                // narrowed on the histogram window's range slider.
+                form_.tools.Gammawindow->show();
+                QWidget& graph = *form_.waveletTools.gamma->GammaSplineGraph;
+                pressOn(graph, QPoint(60, 200), Qt::RightButton);
+                dragOn(graph, QPoint(60, 200), QPoint(64, 150));
+            },
+            [this] { shoot("6b-gamma"); },
+            [this] {
+                form_.tools.Gammawindow->hide();
+                form_.tools.HistoWindow->show();
+                form_.histogramWindows.mkRangeSlider1->setMinPosition(120);
+                form_.histogramWindows.mkRangeSlider1->setMaxPosition(900);
+            },
+            [this] { shoot("6c-histogram"); },
+            [this] {
+                form_.tools.HistoWindow->hide();
+                form_.tools.Tonemapwindow->show();
+            },
+            [this] { shoot("6d-tonemap"); },
+            [this] { form_.tools.Tonemapwindow->hide(); },
             [this, &wavelet] {
                 answerFileDialog("7-save-dialog", {});
                 wavelet.savebmp2button->click();
@@ -136,15 +160,26 @@ private:
             if (tabs.tabText(i).contains(caption)) tabs.setCurrentIndex(i);
     }
 
-    static void pressOn(QWidget& target, QPoint at) {
+    static void pressOn(QWidget& target, QPoint at, Qt::MouseButton button = Qt::LeftButton) {
         const QPointF local(at);
         const QPointF global(target.mapToGlobal(at));
-        QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton,
-                          Qt::NoModifier);
-        QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton,
-                            Qt::NoModifier);
+        QMouseEvent press(QEvent::MouseButtonPress, local, global, button, button, Qt::NoModifier);
+        QMouseEvent release(QEvent::MouseButtonRelease, local, global, button, Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(&target, &press);
         QApplication::sendEvent(&target, &release);
+    }
+
+    // A left drag from `from` to `to`, released there.
+    static void dragOn(QWidget& target, QPoint from, QPoint to) {
+        const auto send = [&target](QEvent::Type type, QPoint at, Qt::MouseButton button,
+                                    Qt::MouseButtons held) {
+            QMouseEvent event(type, QPointF(at), QPointF(target.mapToGlobal(at)), button, held,
+                              Qt::NoModifier);
+            QApplication::sendEvent(&target, &event);
+        };
+        send(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+        send(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
     }
 
     TMainForm& form_;

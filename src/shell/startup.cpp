@@ -226,7 +226,7 @@ void Startup::settleProcessingControls() {
     QComboBox& resampleFilter = *form_.stackPage->ResampleMethod;
     const int resampleMethod = resampleMethodItemForText(resampleFilter.currentText().toStdString());
     if (resampleMethod >= 0) resampleFilter.setCurrentIndex(resampleMethod);
-    createCurveObjects();
+    form_.wavelet->createCurveObjects();
 }
 
 // The settings store opened and read, the wavelet filter, the gamma and tone tables, the FFT and
@@ -240,7 +240,7 @@ void Startup::readStoredSettings() {
     BuildGammaTable(*app_.wavelet.GammaTable, 1.0f);
     BuildToneCurve(app_.wavelet.toneTables->ToneCurve, StartupToneBias, StartupToneScale,
                    form_.waveletTools.tonemap->Tonegraph->Checked());
-    GammaSplineGraphDblClick();
+    form_.wavelet->GammaSplineGraphDblClick();
     setUpFft();
     resetViews();
     clearFrameTables(app_.model);

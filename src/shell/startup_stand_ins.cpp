@@ -14,10 +14,6 @@ void LanguageboxChange() {}
 
 void newversion() {}
 
-void createCurveObjects() {}
-
-void GammaSplineGraphDblClick() {}
-
 void LoadProjectClick(const TFileDialog& OpenDialog2, InputController& input, MessageRoutine& messages) {
     if (OpenDialog2.FilterIndex == 2) {
         input.loadFrameList(OpenDialog2.FileName);

@@ -20,11 +20,6 @@ void SpeedButton1Click();
 void LanguageboxChange();
 // The update check. No check is made yet.
 void newversion();
-// The curve editors: the five curve objects (gamma, tone, hue, saturation, lightness) drawn into
-// their graphs. None exists yet.
-void createCurveObjects();
-// The gamma-curve editor's reset. Nothing to reset yet.
-void GammaSplineGraphDblClick();
 // Project files: loads the project or frame list named by OpenDialog2 (filter index 1 a project,
 // 2 a frame list). A frame list is taken as the input; until projects can be read, loading one
 // is reported and nothing is loaded.

@@ -12,6 +12,7 @@
 #include "shell/application_context.h"
 #include "shell/controllers/wavelet_controller.h"
 #include "shell/pages/align_page.h"
+#include "shell/pages/curve_graph.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/pages/wavelet_tool_panels.h"
@@ -227,6 +228,10 @@ void WaveletController::Gamma1spinChange() {
     TRxSpinEdit& spin = *parts_.panels.gamma->Gamma1spin;
     if (applyGammaSpin(*app_.wavelet.GammaTable, static_cast<double>(spin.Value()))) {
         Layer1sliderChanged();
+        // The gamma graph shows the spin's curve in red in place of the edited one.
+        std::vector<QPoint> curve;
+        for (const GraphPoint& p : gammaCurvePoints(*app_.wavelet.GammaTable)) curve.emplace_back(p.x, p.y);
+        parts_.panels.gamma->GammaSplineGraph->showGammaCurve(std::move(curve));
     } else {
         // The change of the spin builds the table with gamma 1.
         spin.setValue(1.0);

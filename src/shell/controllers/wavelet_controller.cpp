@@ -101,6 +101,7 @@ WaveletController::WaveletController(const WaveletControllerParts& parts)
     connectRenderControls();
     connectHistogramControls();
     connectCompareControls();
+    connectCurveControls();
 }
 
 void WaveletController::connectLayerControls() {

@@ -9,9 +9,11 @@
 // lookup tables (wavelet_colour_handlers.cpp), scheme and filter files (wavelet_file_handlers.cpp),
 // the processed view with its mouse tools and single-layer view (wavelet_view_handlers.cpp), and
 // the compare tools (wavelet_compare_handlers.cpp).
+// the curve editors, tone-map controls and levels (wavelet_curve_handlers.cpp).
 
 #include <QObject>
 #include <QPoint>
+#include <QPointF>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -30,6 +32,8 @@ namespace kestrave {
 
 class AlignPage;
 class ApplicationContext;
+class CurveGraph;
+class TBSpline;
 class ImageInfoController;
 class ShellController;
 class StackPage;
@@ -179,6 +183,27 @@ public:
     void DifferClick();
     // "Toggle": the view shows the last rendering (Tempimage2) or the copy (ClipTemp).
     void RadioGroup1Click();
+    // ---- curve editors, tone-map controls and levels ----
+    // The five curves as the program starts, the gamma and tone curves drawn into their graphs.
+    void createCurveObjects();
+    // The gamma graph's double click and "Reset": gamma 1.0 and the default curve; the tone
+    // graph's double click: bias 2.25 and the default curve.
+    void GammaSplineGraphDblClick();
+    void TonemapgraphDblClick();
+    void LoadgammabuttonClick();
+    void savegammabuttonClick();
+    TFileDialog GammaSave;
+    TFileDialog GammaLoad;
+    void ActiveTonemapClick();
+    void RxSlider1Changed();
+    void RxSlider2Changed();
+    void TonegraphClick();
+    void mkRangeSlider1BeforeChange();
+    void mkRangeSlider1Change();
+    void LovalSpinChange();
+    void HivalspinChange();
+    void Button1Click();
+    void LogClick();
 
     bool DefineAreaMode() const { return defineAreaMode_; }
     bool MoveAreaMode() const { return moveAreaMode_; }
@@ -196,6 +221,20 @@ private:
     void connectCompareControls();
     // The rendered view is kept aside in Tempimage2, where "Toggle" finds it.
     void keepRenderedView();
+    void connectCurveControls();
+    enum class CurveKind { Gamma, Tone };
+    TBSpline& curveOf(CurveKind curve);
+    CurveGraph& graphOf(CurveKind curve);
+    // GammaSplineGraphMouseDown/Move/Up and TonemapgraphMouseDown/Move/Up, in graph pixels.
+    void curveMouseDown(CurveKind curve, Qt::MouseButton button, Qt::KeyboardModifiers shift, QPointF at);
+    void curveMouseMove(CurveKind curve, Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, QPointF at);
+    void curveMouseUp(CurveKind curve);
+    void buildCurveTable(CurveKind curve);
+    void resetCurve(CurveKind curve);
+    void showToneSliders();
+    // The levels from the range slider, with their lines and captions.
+    void showLevels();
+    void levelSpinChange(bool lower);
     // The render pass with the page's controls and what follows it: the histogram windows and,
     // with `autoBalance`, the pass run twice with the automatic balance between.
     void render(bool autoBalance);
@@ -236,6 +275,12 @@ private:
     QPoint zoomAnchor_{-1, -1};
     // The single-layer view is shown (its legend is drawn over it).
     bool layerViewShown_ = false;
+    // Which of the level controls the user is changing: the range slider or a level spin.
+    bool levelSliderActive_ = false;
+    bool levelSpinActive_ = false;
+    // The span of levels the range slider's positions 0..1024 cover.
+    float levelRangeLo_ = 0.0f;
+    float levelRangeHi_ = 255.0f;
 };
 
 }  // namespace kestrave

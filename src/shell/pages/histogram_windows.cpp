@@ -2,7 +2,9 @@
 
 #include <QChart>
 #include <QChartView>
+#include <QFrame>
 #include <QLineSeries>
+#include <QLogValueAxis>
 #include <QPushButton>
 #include <QValueAxis>
 #include <algorithm>
@@ -10,6 +12,8 @@
 #include "shell/pages/number_controls.h"
 #include "shell/pages/page_controls.h"
 #include "shell/tool_windows.h"
+#include "widgets/check_box.h"
+#include "widgets/range_slider.h"
 
 namespace kestrave {
 
@@ -23,6 +27,8 @@ HistogramView::HistogramView(QWidget* parent, const QString& prefix) : QWidget(p
     binAxis->setLabelFormat("%d");
     countAxis_ = new QValueAxis(chart);
     countAxis_->setLabelFormat("%.0f");
+    logAxis_ = new QLogValueAxis(chart);
+    logAxis_->setLabelFormat("%.0f");
     chart->addAxis(binAxis, Qt::AlignBottom);
     chart->addAxis(countAxis_, Qt::AlignLeft);
     const std::array<std::pair<const char*, QColor>, 4> curves{
@@ -39,6 +45,16 @@ HistogramView::HistogramView(QWidget* parent, const QString& prefix) : QWidget(p
     view_ = new QChartView(chart, this);
     view_->setRenderHint(QPainter::Antialiasing, false);
     view_->setMinimumSize(260, 150);
+    const auto levelLine = [this](const QString& name) {
+        auto* line = new QFrame(view_);
+        line->setObjectName(name);
+        line->setFrameShape(QFrame::VLine);
+        line->setStyleSheet("color: black");
+        line->setFixedWidth(1);
+        return line;
+    };
+    Loline = levelLine(prefix + "Loline");
+    Hiline = levelLine(prefix + "Hiline");
     levelLo = new QLabel("  lo: ", this);
     levelLo->setObjectName(prefix + "Label4");
     levelHi = new QLabel("  hi: ", this);
@@ -61,10 +77,47 @@ void HistogramView::showCurves(const std::array<std::array<double, 255>, 4>& cur
         }
         series[c]->replace(points);
     }
-    countAxis_->setRange(0.0, highest);
-    countAxis_->applyNiceNumbers();
+    setCountRange(highest);
     levelLo->setText(lo);
     levelHi->setText(hi);
+}
+
+QAbstractAxis* HistogramView::countAxis() const {
+    return logarithmic_ ? static_cast<QAbstractAxis*>(logAxis_) : countAxis_;
+}
+
+void HistogramView::setCountRange(double highest) {
+    highest_ = highest;
+    if (logarithmic_) {
+        logAxis_->setRange(1.0, std::max(highest, 10.0));
+    } else {
+        countAxis_->setRange(0.0, highest);
+        countAxis_->applyNiceNumbers();
+    }
+}
+
+void HistogramView::setLogScale(bool logarithmic) {
+    if (logarithmic == logarithmic_) return;
+    QChart* chart = view_->chart();
+    QAbstractAxis* old = countAxis();
+    for (QLineSeries* line : series) line->detachAxis(old);
+    chart->removeAxis(old);
+    logarithmic_ = logarithmic;
+    chart->addAxis(countAxis(), Qt::AlignLeft);
+    for (QLineSeries* line : series) line->attachAxis(countAxis());
+    setCountRange(highest_);
+}
+
+int HistogramView::chartWidth() const {
+    return view_->width();
+}
+
+void HistogramView::placeLevelLines(int loX, int hiX) {
+    for (auto [line, x] : {std::pair{Loline, loX}, std::pair{Hiline, hiX}}) {
+        line->setGeometry(x, 0, 1, view_->height());
+        line->raise();
+        line->show();
+    }
 }
 
 HistogramWindows::HistogramWindows(ToolWindows& tools) {
@@ -81,7 +134,23 @@ HistogramWindows::HistogramWindows(ToolWindows& tools) {
     Greenshow = optionCheck(window, "Greenshow", "Green");
     Blueshow = optionCheck(window, "Blueshow", "Blue");
     for (TPCheck* shown : {Redshow, Greenshow, Blueshow}) shown->setChecked(true);
+    mkRangeSlider1 = new TmkRangeSlider(window);
+    mkRangeSlider1->setObjectName("mkRangeSlider1");
+    mkRangeSlider1->setTickStyle(RangeTickStyle::rsTopLeft);
+    mkRangeSlider1->setFixedSize(400, 30);
+    mkRangeSlider1->setMax(1023);
+    mkRangeSlider1->setMaxPosition(1023);
+    mkRangeSlider1->setFrequency(8);
+    LovalSpin = integerSpin(window, "LovalSpin", 0, 255, 0);
+    Hivalspin = integerSpin(window, "Hivalspin", 0, 255, 255);
+    Button1 = pushButton(window, "Button1", "Reset levels");
+    Button1->hide();
+    Log = optionCheck(window, "Log", "Log-based graph");
     tools.HistoWindow->Body->addWidget(histogram, 1);
+    tools.HistoWindow->Body->addWidget(mkRangeSlider1, 0, Qt::AlignHCenter);
+    tools.HistoWindow->Body->addLayout(
+        controlRow({textLabel(window, "LovalLabel", "Black"), LovalSpin,
+                    textLabel(window, "HivalLabel", "White"), Hivalspin, Log}));
     tools.HistoWindow->Body->addLayout(controlRow(
         {textLabel(window, "HistoSmootherLabel", "Smoothing"), HistoSmoother, Redshow, Greenshow, Blueshow}));
 

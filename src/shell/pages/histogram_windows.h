@@ -8,8 +8,11 @@
 #include <QWidget>
 #include <array>
 
+class QAbstractAxis;
 class QChartView;
+class QFrame;
 class QLabel;
+class QLogValueAxis;
 class QLineSeries;
 class QPushButton;
 class QValueAxis;
@@ -18,6 +21,7 @@ namespace kestrave {
 
 class TPCheck;
 class TRxSpinEdit;
+class TmkRangeSlider;
 struct ToolWindows;
 
 // The curves of the red, green, blue and luminance histograms over the bins 1..255, each point
@@ -38,10 +42,24 @@ public:
     // Replaces the four curves (y of bin b at index b - 1) and the level captions.
     void showCurves(const std::array<std::array<double, 255>, 4>& curves, const QString& lo,
                     const QString& hi);
+    // The count axis logarithmic or linear.
+    void setLogScale(bool logarithmic);
+    bool logScale() const { return logarithmic_; }
+    // The black and white level lines over the chart, at x pixels of its width.
+    void placeLevelLines(int loX, int hiX);
+    int chartWidth() const;
+    QFrame* Loline;
+    QFrame* Hiline;
 
 private:
+    QAbstractAxis* countAxis() const;
+    void setCountRange(double highest);
+
     QChartView* view_;
     QValueAxis* countAxis_;
+    QLogValueAxis* logAxis_;
+    bool logarithmic_ = false;
+    double highest_ = 1.0;
 };
 
 struct HistogramWindows {
@@ -59,6 +77,12 @@ struct HistogramWindows {
     TPCheck* Redshow;            // twins of the wavelet page's Showred, Showgreen, Showblue
     TPCheck* Greenshow;
     TPCheck* Blueshow;
+    // The black and white levels: the range slider over positions 0..1023 and the two spins.
+    TmkRangeSlider* mkRangeSlider1;
+    TRxSpinEdit* LovalSpin;
+    TRxSpinEdit* Hivalspin;
+    QPushButton* Button1;  // hidden: the levels back to 0..255
+    TPCheck* Log;          // "Log-based graph"
 
     // HistoRGBWindow, above and below the colour offsets and balance.
     HistogramView* rgbHistogram;

@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "enhance/wavelet_filter.h"
+#include "shell/pages/curve_graph.h"
 #include "shell/pages/number_controls.h"
 #include "shell/pages/page_controls.h"
 #include "shell/tool_windows.h"
@@ -48,8 +49,15 @@ WaveletFilterPanel::WaveletFilterPanel(QWidget* parent) : QWidget(parent) {
 GammaPanel::GammaPanel(QWidget* parent) : QWidget(parent) {
     setObjectName("GammaPanel");
     Gamma1spin = floatSpin(this, "Gamma1spin", 0.1, 10.0, 0.1, 1.0, 2);
+    GammaSplineGraph = new CurveGraph(this, "GammaSplineGraph", QColor(192, 192, 192));
+    ResetGamma = pushButton(this, "ResetGamma", "Reset");
+    Loadgammabutton = pushButton(this, "Loadgammabutton", "Load");
+    savegammabutton = pushButton(this, "savegammabutton", "Save");
+    Linearspline = optionCheck(this, "Linearspline", "Linear");
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(controlRow({new QLabel("Gamma", this), Gamma1spin}));
+    layout->addWidget(GammaSplineGraph, 0, Qt::AlignHCenter);
+    layout->addLayout(controlRow({new QLabel("Gamma", this), Gamma1spin, Linearspline}));
+    layout->addLayout(controlRow({ResetGamma, Loadgammabutton, savegammabutton}));
 }
 
 RgbBalancePanel::RgbBalancePanel(QWidget* parent) : QWidget(parent) {
@@ -89,7 +97,10 @@ TonemapPanel::TonemapPanel(QWidget* parent) : QWidget(parent) {
     RxSlider2 = rangeSlider(this, "RxSlider2", 1, 2000, 1);
     RxSlider3 = rangeSlider(this, "RxSlider3", 1, 1000, 1000);
     RxSlider4 = rangeSlider(this, "RxSlider4", 1, 1000, 1);
+    Tonemapgraph = new CurveGraph(this, "Tonemapgraph", QColor(128, 128, 128));
     auto* grid = new QGridLayout(this);
+    grid->addWidget(Tonemapgraph, 1, 3, 8, 1, Qt::AlignTop);
+    grid->setColumnMinimumWidth(1, 150);
     grid->addLayout(controlRow({ActiveTonemap, Tonegraph, LogHist, RxSpinEdit10}), 0, 0, 1, 4);
     const char* captions[][3] = {{"Tonemap-Contrast", "", ""},
                                  {"Tonemap-Intensity", "Brighter", "Dimmer"},

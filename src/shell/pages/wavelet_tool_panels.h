@@ -11,6 +11,7 @@ class QPushButton;
 
 namespace kestrave {
 
+class CurveGraph;
 class TPCheck;
 class TRxSlider;
 class TRxSpinEdit;
@@ -45,6 +46,11 @@ public:
     explicit GammaPanel(QWidget* parent);
 
     TRxSpinEdit* Gamma1spin;  // display gamma 0.1..10
+    CurveGraph* GammaSplineGraph;  // the gamma curve, edited with the mouse
+    QPushButton* ResetGamma;       // "Reset": the default curve
+    QPushButton* Loadgammabutton;  // "Load" a ".kgs" curve
+    QPushButton* savegammabutton;  // "Save" the curve as ".kgs"
+    TPCheck* Linearspline;         // "Linear": straight lines between the points
 };
 
 class RgbBalancePanel : public QWidget {
@@ -76,6 +82,7 @@ public:
     TRxSlider* RxSlider2;       // "Tonemap-Intensity"
     TRxSlider* RxSlider3;       // "Tonemap-light adaptation"
     TRxSlider* RxSlider4;       // "Tonemap-color-adaptation"
+    CurveGraph* Tonemapgraph;   // the tone curve, edited with the mouse
 };
 
 // The four panels, each in its tool window.

@@ -1,0 +1,143 @@
+#include "enhance/curve_editing.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+#include "enhance/clamped_round.h"
+
+namespace kestrave {
+
+namespace {
+
+constexpr float SliderSpan = 1024.0f;
+constexpr float TopLevel = 255.0f;
+
+// The last point (from `first` to `last`) within the pick distance of (Round(X), Round(Y)), or 0.
+int pickPoint(const TBSpline& spline, float X, float Y, int first, int last) {
+    const int x = clampedRound(X, -1000000, 1000000);
+    const int y = clampedRound(Y, -1000000, 1000000);
+    int picked = 0;
+    for (int i = first; i <= last; ++i) {
+        const SplinePoint p = spline.Point(i);
+        if (std::fabs(static_cast<float>(x) - p.x) < CurvePickDistance &&
+            std::fabs(static_cast<float>(y) - p.y) < CurvePickDistance) {
+            picked = i;
+        }
+    }
+    return picked;
+}
+
+}  // namespace
+
+void setDefaultCurve(TBSpline& spline) {
+    spline.Clear();
+    for (SplinePoint p : {SplinePoint{0, 255}, SplinePoint{128, 128}, SplinePoint{255, 0}})
+        spline.AddPoint(p);
+}
+
+void createCurveObjects(CurveObjects& curves, bool linear) {
+    setDefaultCurve(curves.GammaSpline);
+    setEditedCurveStyle(curves.GammaSpline, linear);
+    setDefaultCurve(curves.ToneSpline);
+    for (TBSpline* hueCurve : {&curves.HueSpline, &curves.SatSpline, &curves.LightSpline}) {
+        hueCurve->Clear();
+        for (int k = 0; k <= 8; ++k) hueCurve->AddPoint({45.0f * static_cast<float>(k), 50.0f});
+        setEditedCurveStyle(*hueCurve, false);
+    }
+}
+
+void setEditedCurveStyle(TBSpline& spline, bool linear) {
+    spline.setInterpolated(true);
+    spline.ShowPoints = true;
+    spline.setInterpolation(linear ? spline.NumberOfPoints() - 1 : EditedCurveSegments);
+}
+
+bool insertCurvePoint(TBSpline& spline, float X, float Y) {
+    for (int i = 1; i < spline.NumberOfPoints(); ++i) {
+        if (spline.Point(i).x < X && X < spline.Point(i + 1).x) {
+            spline.InsertPoint(i + 1, {X, Y});
+            return true;
+        }
+    }
+    return false;
+}
+
+bool deleteCurvePoint(TBSpline& spline, float X, float Y) {
+    const int picked = pickPoint(spline, X, Y, 2, spline.NumberOfPoints() - 1);
+    if (picked == 0) return false;
+    spline.DeletePoint(picked);
+    return true;
+}
+
+bool dragCurvePoint(TBSpline& spline, float X, float Y) {
+    const int n = spline.NumberOfPoints();
+    if (n < 2) return false;
+    X = std::clamp(X, 0.0f, TopLevel);
+    Y = std::clamp(Y, 0.0f, TopLevel);
+    const int i = pickPoint(spline, X, Y, 1, n);
+    if (i == 0) return false;
+    const auto gap = static_cast<float>(CurvePickDistance);
+    if (i == 1) {
+        if (!(X < spline.Point(2).x - gap)) return false;
+        spline.setPoint(1, {0.0f, Y});
+    } else if (i == n) {
+        if (!(X > spline.Point(n - 1).x + gap)) return false;
+        spline.setPoint(n, {TopLevel, Y});
+    } else {
+        if (!(spline.Point(i - 1).x + gap < X && X < spline.Point(i + 1).x - gap)) return false;
+        spline.setPoint(i, {X, Y});
+    }
+    return true;
+}
+
+bool buildCurveTable(const TBSpline& spline, const CurveTableShape& shape, std::span<double> table) {
+    const int M = shape.fullScale;
+    std::vector<double> built(table.size(), -1.0);
+    for (int i = 0; i <= shape.samples; ++i) {
+        const SplinePoint p = spline.SplineXY(static_cast<double>(i) / shape.samples);
+        const int k = clampedRound(static_cast<double>(p.x) * M / TopLevel, 0, M);
+        double value = (TopLevel - static_cast<double>(p.y)) / TopLevel;
+        value = shape.clampToOne ? std::clamp(value, 0.0, 1.0) : std::max(value, 0.0);
+        built[static_cast<std::size_t>(k)] = value;
+    }
+    const auto full = static_cast<std::size_t>(M);
+    if (full + 1 < built.size()) built[full + 1] = built[full];
+    double largest = 0.0;
+    bool seenValue = false;
+    for (std::size_t k = 0; k < built.size(); ++k) {
+        if (built[k] == -1.0) built[k] = seenValue ? built[k - 1] : 0.0;
+        if (built[k] > 0.0) seenValue = true;
+        largest = std::max(largest, built[k]);
+    }
+    if (!(largest > 0.0)) return false;
+    std::transform(built.begin(), built.end(), table.begin(), [largest](double v) { return v / largest; });
+    return true;
+}
+
+RenderLevels levelsFromSlider(int lowerPosition, int upperPosition, float LevelRangeLo, float LevelRangeHi) {
+    const float span = LevelRangeHi - LevelRangeLo;
+    RenderLevels levels;
+    levels.LevelHi = LevelRangeLo + static_cast<float>(upperPosition) * (1.0f / SliderSpan) * span;
+    levels.LevelLo = LevelRangeLo + static_cast<float>(lowerPosition) * (1.0f / SliderSpan) * span;
+    levels.LevelLo = std::max(levels.LevelLo, 0.0f);
+    levels.LevelHi = std::min(levels.LevelHi, TopLevel);
+    return levels;
+}
+
+int sliderPositionForLevel(double value, float LevelRangeLo, float LevelRangeHi) {
+    const double span = static_cast<double>(LevelRangeHi) - LevelRangeLo;
+    if (span == 0.0) return 0;
+    return clampedRound((value - LevelRangeLo) / span * SliderSpan, -1000000, 1000000);
+}
+
+int lowLevelLineX(int lowerPosition, int width) {
+    return clampedRound(lowerPosition / SliderSpan * static_cast<float>(width), -1000000, 1000000);
+}
+
+int highLevelLineX(int upperPosition, int width) {
+    return clampedRound(upperPosition / SliderSpan * static_cast<float>(width) - 1.0f, -1000000, 1000000);
+}
+
+}  // namespace kestrave

@@ -1,0 +1,84 @@
+#pragma once
+// The curve editors' rules and the tables they build. A curve lies in a 255 × 255 graph in pixel
+// coordinates: x is the input level 0..255, y runs from 0 (top, full output) to 255 (bottom, no
+// output). Right click inserts a point between its x-neighbours, Ctrl + left click deletes an
+// interior point near the mouse, a left drag moves the nearest point while keeping 15 pixels to
+// its neighbours (the end points only move vertically), and the mouse's release samples the curve
+// into a lookup table.
+
+#include <span>
+
+#include "enhance/bspline.h"
+
+namespace kestrave {
+
+// The editors' pick distance and the least gap a dragged point keeps to its neighbours.
+inline constexpr int CurvePickDistance = 15;
+inline constexpr int CurveGraphSize = 255;
+inline constexpr int CurveGridStep = 51;
+// Segments drawn for an edited curve.
+inline constexpr int EditedCurveSegments = 50;
+
+// The default curve: (0, 255), (128, 128), (255, 0), approximating, the component's defaults.
+void setDefaultCurve(TBSpline& spline);
+
+// The program's five curves: gamma and tone (255 × 255 graphs), and the hue-dependent hue,
+// saturation and lightness curves (360 × 100 graphs, y = 50 means no change).
+struct CurveObjects {
+    TBSpline GammaSpline;
+    TBSpline ToneSpline;
+    TBSpline HueSpline;
+    TBSpline SatSpline;
+    TBSpline LightSpline;
+};
+// The curves as the program starts: the gamma curve the default one in the edited look (`linear`
+// as the "Linear" box says), the tone curve the default one with the component's defaults, and
+// each hue-dependent curve flat through (45·k, 50), k = 0..8, interpolated, points shown, 50
+// segments.
+void createCurveObjects(CurveObjects& curves, bool linear);
+// The look of a curve being edited: interpolated, points shown, 50 segments, or with `linear`
+// one segment per gap between points (straight lines where the points lie 1 apart in t).
+void setEditedCurveStyle(TBSpline& spline, bool linear);
+
+// Right click at (X, Y): inserted after point i when x(i) < X < x(i + 1). False when X lies on a
+// point's x or outside the curve.
+bool insertCurvePoint(TBSpline& spline, float X, float Y);
+// Ctrl + left click: the last interior point within the pick distance of (Round(X), Round(Y))
+// is deleted. False when there is none.
+bool deleteCurvePoint(TBSpline& spline, float X, float Y);
+// A left drag to (X, Y), clamped into the graph: the last point within the pick distance moves
+// there if it keeps the gap to both neighbours; point 1 stays on x = 0 and the last point on
+// x = 255. False when nothing moved.
+bool dragCurvePoint(TBSpline& spline, float X, float Y);
+
+// A lookup table sampled from a curve (gamma: last index 30000 of a 32001-entry table, 60000
+// samples, values clamped to 0..1; tone: last index 32000, 64000 samples, values kept ≥ 0).
+struct CurveTableShape {
+    int fullScale = 30000;
+    int samples = 60000;
+    bool clampToOne = true;
+};
+inline constexpr CurveTableShape GammaCurveShape{30000, 60000, true};
+inline constexpr CurveTableShape ToneCurveShape{32000, 64000, false};
+
+// Fills `table` from the curve: entry Round(px × M / 255) = (255 − py) / 255 for each sample (the
+// last one wins), entry M + 1 (when the table has one) repeats entry M, entries no sample reached
+// repeat the one before (0 before the first value above 0), and the whole table is divided by its
+// largest entry. A curve lying wholly on the bottom edge has no largest entry to divide by: the
+// table keeps its previous contents and the result is false.
+bool buildCurveTable(const TBSpline& spline, const CurveTableShape& shape, std::span<double> table);
+
+// The black and white levels that the range slider's positions (0..1024 across the span
+// LevelRangeLo..LevelRangeHi) stand for; the black level is at least 0, the white at most 255.
+struct RenderLevels {
+    float LevelLo = 0.0f;
+    float LevelHi = 255.0f;
+};
+RenderLevels levelsFromSlider(int lowerPosition, int upperPosition, float LevelRangeLo, float LevelRangeHi);
+// The slider position of a level spin's value: Round((value − LevelRangeLo) / span × 1024).
+int sliderPositionForLevel(double value, float LevelRangeLo, float LevelRangeHi);
+// Where the level lines stand over a chart `width` pixels wide.
+int lowLevelLineX(int lowerPosition, int width);
+int highLevelLineX(int upperPosition, int width);
+
+}  // namespace kestrave

@@ -1,0 +1,315 @@
+// The curve editors of the wavelet page's tool windows: the gamma and tone curves edited with the
+// mouse (and the gamma curve saved and loaded as ".kgs"), the tone-map controls, and the black
+// and white levels of the histogram window.
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <cmath>
+
+#include "enhance/curve_editing.h"
+#include "enhance/gamma_curve_file.h"
+#include "enhance/render_controls.h"
+#include "shell/application_context.h"
+#include "shell/controllers/wavelet_controller.h"
+#include "shell/pages/curve_graph.h"
+#include "shell/pages/histogram_windows.h"
+#include "shell/pages/wavelet_page.h"
+#include "shell/pages/wavelet_tool_panels.h"
+#include "widgets/check_box.h"
+#include "widgets/range_slider.h"
+#include "widgets/slider.h"
+#include "widgets/spin_edit.h"
+
+namespace kestrave {
+
+namespace {
+
+constexpr const char* GammaSaveFilter = "Kestrave Gama|*.kgs";
+constexpr const char* GammaLoadFilter = "Kestrave Gamma|*.kgs";
+constexpr int ActivatedIntensity = 1125;
+constexpr double ToneResetBias = 2.25;
+constexpr int LevelSliderEnd = 1024;
+
+// The control or one of its parts has the keyboard focus.
+bool holdsFocus(const QWidget& control) {
+    const QWidget* focused = QApplication::focusWidget();
+    return focused && (focused == &control || control.isAncestorOf(focused));
+}
+
+}  // namespace
+
+void WaveletController::connectCurveControls() {
+    GammaSave = makeFileDialog(TFileDialog::Kind::Save, GammaSaveFilter, "kgs");
+    GammaLoad = makeFileDialog(TFileDialog::Kind::Open, GammaLoadFilter, "kgs");
+    GammaPanel& gamma = *parts_.panels.gamma;
+    TonemapPanel& tone = *parts_.panels.tonemap;
+    for (auto [graph, curve] : {std::pair{gamma.GammaSplineGraph, CurveKind::Gamma},
+                                std::pair{tone.Tonemapgraph, CurveKind::Tone}}) {
+        connect(graph, &CurveGraph::MouseDown, this,
+                [this, curve](Qt::MouseButton button, Qt::KeyboardModifiers shift, QPointF at) {
+                    curveMouseDown(curve, button, shift, at);
+                });
+        connect(graph, &CurveGraph::MouseMove, this,
+                [this, curve](Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, QPointF at) {
+                    curveMouseMove(curve, buttons, shift, at);
+                });
+        connect(graph, &CurveGraph::MouseUp, this, [this, curve] { curveMouseUp(curve); });
+    }
+    connect(gamma.GammaSplineGraph, &CurveGraph::DblClick, this,
+            &WaveletController::GammaSplineGraphDblClick);
+    connect(gamma.ResetGamma, &QPushButton::clicked, this, &WaveletController::GammaSplineGraphDblClick);
+    connect(tone.Tonemapgraph, &CurveGraph::DblClick, this, &WaveletController::TonemapgraphDblClick);
+    connect(gamma.Loadgammabutton, &QPushButton::clicked, this, &WaveletController::LoadgammabuttonClick);
+    connect(gamma.savegammabutton, &QPushButton::clicked, this, &WaveletController::savegammabuttonClick);
+
+    connect(tone.ActiveTonemap, &TPCheck::OnClick, this, &WaveletController::ActiveTonemapClick);
+    connect(tone.Tonegraph, &TPCheck::OnClick, this, &WaveletController::TonegraphClick);
+    connect(tone.RxSlider1, &TRxSlider::OnChanged, this, &WaveletController::RxSlider1Changed);
+    connect(tone.RxSlider2, &TRxSlider::OnChanged, this, &WaveletController::RxSlider2Changed);
+    connect(tone.RxSpinEdit10, &TRxSpinEdit::OnChange, this, &WaveletController::Layer1sliderChanged);
+
+    HistogramWindows& histograms = parts_.histograms;
+    connect(histograms.mkRangeSlider1, &TmkRangeSlider::OnBeforeChange, this,
+            &WaveletController::mkRangeSlider1BeforeChange);
+    connect(histograms.mkRangeSlider1, &TmkRangeSlider::OnChange, this,
+            &WaveletController::mkRangeSlider1Change);
+    connect(histograms.LovalSpin, &TRxSpinEdit::OnChange, this, &WaveletController::LovalSpinChange);
+    connect(histograms.Hivalspin, &TRxSpinEdit::OnChange, this, &WaveletController::HivalspinChange);
+    connect(histograms.Button1, &QPushButton::clicked, this, &WaveletController::Button1Click);
+    connect(histograms.Log, &TPCheck::OnClick, this, &WaveletController::LogClick);
+}
+
+TBSpline& WaveletController::curveOf(CurveKind curve) {
+    return curve == CurveKind::Gamma ? app_.curves.GammaSpline : app_.curves.ToneSpline;
+}
+
+CurveGraph& WaveletController::graphOf(CurveKind curve) {
+    return curve == CurveKind::Gamma ? *parts_.panels.gamma->GammaSplineGraph
+                                     : *parts_.panels.tonemap->Tonemapgraph;
+}
+
+void WaveletController::createCurveObjects() {
+    kestrave::createCurveObjects(app_.curves, parts_.panels.gamma->Linearspline->Checked());
+    graphOf(CurveKind::Gamma).showCurve(&app_.curves.GammaSpline);
+    graphOf(CurveKind::Tone).showCurve(&app_.curves.ToneSpline);
+}
+
+void WaveletController::curveMouseDown(CurveKind curve, Qt::MouseButton button, Qt::KeyboardModifiers shift,
+                                       QPointF at) {
+    TBSpline& spline = curveOf(curve);
+    const auto x = static_cast<float>(at.x());
+    const auto y = static_cast<float>(at.y());
+    if (button == Qt::RightButton && shift == Qt::NoModifier) {
+        insertCurvePoint(spline, x, y);
+    } else if (button == Qt::LeftButton && shift == Qt::ControlModifier) {
+        deleteCurvePoint(spline, x, y);
+    } else {
+        return;
+    }
+    graphOf(curve).showCurve(&spline);
+}
+
+void WaveletController::curveMouseMove(CurveKind curve, Qt::MouseButtons buttons, Qt::KeyboardModifiers shift,
+                                       QPointF at) {
+    if (buttons != Qt::LeftButton || shift != Qt::NoModifier) return;
+    TBSpline& spline = curveOf(curve);
+    dragCurvePoint(spline, static_cast<float>(at.x()), static_cast<float>(at.y()));
+    setEditedCurveStyle(spline, parts_.panels.gamma->Linearspline->Checked());
+    graphOf(curve).showCurve(&spline);
+}
+
+void WaveletController::curveMouseUp(CurveKind curve) {
+    buildCurveTable(curve);
+    Layer1sliderChanged();
+}
+
+// A curve lying wholly on the bottom edge gives no table: the one in use stays.
+void WaveletController::buildCurveTable(CurveKind curve) {
+    if (curve == CurveKind::Gamma) {
+        kestrave::buildCurveTable(app_.curves.GammaSpline, GammaCurveShape, *app_.wavelet.GammaTable);
+    } else {
+        kestrave::buildCurveTable(app_.curves.ToneSpline, ToneCurveShape, app_.wavelet.toneTables->ToneCurve);
+    }
+}
+
+void WaveletController::GammaSplineGraphDblClick() {
+    parts_.panels.gamma->Gamma1spin->setValue(1.0);
+    resetCurve(CurveKind::Gamma);
+}
+
+void WaveletController::TonemapgraphDblClick() {
+    parts_.panels.tonemap->RxSpinEdit5->setValue(ToneResetBias);
+    resetCurve(CurveKind::Tone);
+}
+
+void WaveletController::resetCurve(CurveKind curve) {
+    setDefaultCurve(curveOf(curve));
+    graphOf(curve).showCurve(&curveOf(curve));
+    buildCurveTable(curve);
+    Layer1sliderChanged();
+}
+
+void WaveletController::LoadgammabuttonClick() {
+    if (!app_.dialogs().Execute(GammaLoad)) return;
+    std::vector<SplinePoint> points;
+    try {
+        points = loadGammaCurve(GammaLoad.FileName);
+    } catch (const FileError& error) {
+        // The file is read whole before the curve changes: a bad one leaves the curve as it was.
+        app_.messages().error("Load gamma curve", error.what());
+        return;
+    }
+    TBSpline& spline = app_.curves.GammaSpline;
+    spline.Clear();
+    for (const SplinePoint& p : points) spline.AddPoint(p);
+    setEditedCurveStyle(spline, parts_.panels.gamma->Linearspline->Checked());
+    graphOf(CurveKind::Gamma).showCurve(&spline);
+    curveMouseUp(CurveKind::Gamma);
+}
+
+void WaveletController::savegammabuttonClick() {
+    if (!app_.dialogs().Execute(GammaSave)) return;
+    if (askOverwrite(app_.messages(), GammaSave.FileName, " overwrite existing file ?") != mrYes) return;
+    try {
+        saveGammaCurve(GammaSave.FileName, app_.curves.GammaSpline);
+    } catch (const FileError& error) {
+        app_.messages().error("Save gamma curve", error.what());
+    }
+}
+
+// The photoreceptor's light and colour sliders count only for colour input (Colourprocess2
+// mirrors the input's colour switch) without the curves.
+void WaveletController::showToneSliders() {
+    TonemapPanel& tone = *parts_.panels.tonemap;
+    const bool active = tone.ActiveTonemap->Checked();
+    const bool photoreceptor = active && page_.Colourprocess2->Checked() && !tone.Tonegraph->Checked();
+    tone.RxSlider1->setVisible(active);
+    tone.RxSlider2->setVisible(active);
+    tone.RxSlider3->setVisible(photoreceptor);
+    tone.RxSlider4->setVisible(photoreceptor);
+}
+
+void WaveletController::ActiveTonemapClick() {
+    TonemapPanel& tone = *parts_.panels.tonemap;
+    showToneSliders();
+    tone.RxSlider2->setValue(ActivatedIntensity);
+    if (tone.ActiveTonemap->Checked()) {
+        RxSlider1Changed();
+        RxSlider2Changed();
+    } else {
+        Gamma1spinChange();
+    }
+    Layer1sliderChanged();
+}
+
+void WaveletController::RxSlider1Changed() {
+    TonemapPanel& tone = *parts_.panels.tonemap;
+    tone.RxSpinEdit5->setValue(tone.RxSlider1->Value() * 0.0005 * 3.0);
+}
+
+void WaveletController::RxSlider2Changed() {
+    TonemapPanel& tone = *parts_.panels.tonemap;
+    tone.RxSpinEdit8->setValue(2001 - tone.RxSlider2->Value());
+}
+
+void WaveletController::TonegraphClick() {
+    buildCurveTable(CurveKind::Tone);
+    showToneSliders();
+    Layer1sliderChanged();
+}
+
+// ---- levels ----
+
+void WaveletController::showLevels() {
+    ProgramState& state = app_.state;
+    const TmkRangeSlider& slider = *parts_.histograms.mkRangeSlider1;
+    const RenderLevels levels =
+        levelsFromSlider(slider.MinPosition(), slider.MaxPosition(), levelRangeLo_, levelRangeHi_);
+    state.LevelLo = levels.LevelLo;
+    state.LevelHi = levels.LevelHi;
+    HistogramView& view = *parts_.histograms.histogram;
+    const int width = view.chartWidth();
+    view.placeLevelLines(lowLevelLineX(slider.MinPosition(), width),
+                         highLevelLineX(slider.MaxPosition(), width));
+    for (HistogramView* shown : parts_.histograms.views()) {
+        shown->levelLo->setText(QString::fromStdString(levelLoCaption(state.LevelLo)));
+        shown->levelHi->setText(QString::fromStdString(levelHiCaption(state.LevelHi)));
+    }
+}
+
+void WaveletController::mkRangeSlider1BeforeChange() {
+    if (holdsFocus(*parts_.histograms.mkRangeSlider1)) {
+        levelSliderActive_ = true;
+        levelSpinActive_ = false;
+    }
+    showLevels();
+}
+
+// The levels follow the positions as they are now (the positions before the change, which the
+// step before took, would leave them one step behind).
+void WaveletController::mkRangeSlider1Change() {
+    showLevels();
+    if (levelSliderActive_) {
+        HistogramWindows& histograms = parts_.histograms;
+        histograms.LovalSpin->setValue(std::nearbyint(app_.state.LevelLo));
+        histograms.Hivalspin->setValue(std::nearbyint(app_.state.LevelHi));
+    }
+    levelSliderActive_ = false;
+    levelSpinActive_ = false;
+    Layer1sliderChanged();
+}
+
+void WaveletController::levelSpinChange(bool lower) {
+    HistogramWindows& histograms = parts_.histograms;
+    TRxSpinEdit& spin = lower ? *histograms.LovalSpin : *histograms.Hivalspin;
+    if (!holdsFocus(spin)) return;
+    levelSpinActive_ = true;
+    const double lo = static_cast<double>(histograms.LovalSpin->Value());
+    const double hi = static_cast<double>(histograms.Hivalspin->Value());
+    if (lo < hi) {
+        const double value = lower ? lo : hi;
+        const int position = sliderPositionForLevel(value, levelRangeLo_, levelRangeHi_);
+        if (lower) {
+            histograms.mkRangeSlider1->setMinPosition(position);
+        } else {
+            histograms.mkRangeSlider1->setMaxPosition(position);
+        }
+    }
+    levelSpinActive_ = false;
+}
+
+void WaveletController::LovalSpinChange() {
+    levelSpinChange(true);
+}
+
+void WaveletController::HivalspinChange() {
+    levelSpinChange(false);
+}
+
+void WaveletController::Button1Click() {
+    ProgramState& state = app_.state;
+    levelRangeLo_ = 0.0f;
+    levelRangeHi_ = 255.0f;
+    HistogramWindows& histograms = parts_.histograms;
+    {
+        // The positions are set together; one render follows.
+        const QSignalBlocker quiet(histograms.mkRangeSlider1);
+        histograms.mkRangeSlider1->setMinPosition(0);
+        histograms.mkRangeSlider1->setMaxPosition(LevelSliderEnd);
+    }
+    histograms.LovalSpin->setValue(0);
+    histograms.Hivalspin->setValue(255);
+    showLevels();
+    state.LevelLo = 0.0f;
+    state.LevelHi = 255.0f;
+    Layer1sliderChanged();
+}
+
+void WaveletController::LogClick() {
+    const bool logarithmic = parts_.histograms.Log->Checked();
+    for (HistogramView* view : parts_.histograms.views()) view->setLogScale(logarithmic);
+}
+
+}  // namespace kestrave

@@ -1,0 +1,51 @@
+#pragma once
+// The 255 × 255 graph of a curve editor: a white background with the grid every 51 pixels and
+// the diagonal, and over it either the edited curve or the gamma curve of the gamma spin. Mouse
+// events go out as signals in graph pixels; the editor's handlers change the curve.
+
+#include <QColor>
+#include <QWidget>
+#include <vector>
+
+#include "enhance/bspline.h"
+
+namespace kestrave {
+
+// Draws the curve as a polyline in its colour, with a small red circle around each control point
+// when its points are shown.
+void Draw(const TBSpline& spline, QPainter& Canvas);
+
+class CurveGraph : public QWidget {
+    Q_OBJECT
+public:
+    // `gridColour`: silver on the gamma graph, grey on the tone graph.
+    CurveGraph(QWidget* parent, const char* objectName, QColor gridColour);
+
+    // The curve drawn over the background (none until set).
+    void showCurve(const TBSpline* spline);
+    // The gamma spin's curve, in red, in place of the edited curve.
+    void showGammaCurve(std::vector<QPoint> points);
+    bool showsGammaCurve() const { return !gammaCurve_.empty(); }
+
+    QSize sizeHint() const override { return {256, 256}; }
+
+signals:
+    void MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, QPointF At);
+    void MouseMove(Qt::MouseButtons Buttons, Qt::KeyboardModifiers Shift, QPointF At);
+    void MouseUp(Qt::MouseButton Button, QPointF At);
+    void DblClick();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    QColor grid_;
+    const TBSpline* spline_ = nullptr;
+    std::vector<QPoint> gammaCurve_;
+};
+
+}  // namespace kestrave
