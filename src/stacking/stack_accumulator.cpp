@@ -49,7 +49,7 @@ ResampleWindow resampleWindow(const FrameModel& model, const StackRun& run) {
     return w;
 }
 
-StackSums makeStackSums(int width, int height, bool fitsColour, bool firstSigmaPass) {
+StackSums makeStackSums(int width, int height, bool fitsColour, bool firstSigmaPass, bool finalSigmaPass) {
     const int xCount = width + SectionPlaneMargin;
     const int yCount = height + SectionPlaneMargin;
     StackSums sums;
@@ -64,6 +64,10 @@ StackSums makeStackSums(int width, int height, bool fitsColour, bool firstSigmaP
     if (firstSigmaPass) {
         for (T2dArrays& plane : sums.Statistics) plane = T2dArrays(yCount, xCount);
         sums.StatisticsCount = T2dArrays(yCount, xCount);
+    }
+    if (finalSigmaPass) {
+        for (T2dArrays& plane : sums.Rejected) plane = T2dArrays(yCount, xCount);
+        sums.RejectedWeight = T2dArrays(yCount, xCount);
     }
     return sums;
 }
@@ -737,6 +741,20 @@ TileTargets tileTargets(StackSums& sums, const Plan& plan, int bandBegin, int ba
     return t;
 }
 
+// Where the final sigma pass keeps what its clip leaves out: the same band, the rejected sums.
+TileTargets rejectedTargets(StackSums& sums, const TileTargets& taken) {
+    TileTargets t = taken;
+    if (sums.RejectedWeight.empty()) return t;
+    t.red = sums.Rejected[0].data();
+    t.green = sums.Rejected[1].data();
+    t.blue = sums.Rejected[2].data();
+    t.weight = sums.RejectedWeight.data();
+    t.redBlueTaken = taken.redBlueTaken;
+    t.fitsColour = false;
+    t.greenTaken = true;
+    return t;
+}
+
 }  // namespace
 
 // The common case in a loop of its own: whole-pixel shift, rows in one run, no clip, no
@@ -814,6 +832,8 @@ void StackAccumulator::addTile(const FramePlan& plan, int bandBegin, int bandEnd
     const bool useDark = plan.darkFlat && run_.useDark;
     const bool useFlat = plan.darkFlat && run_.useFlat;
     const bool clip = plan.clip && (!plan.fitsColour || plan.channel == 1);
+    const bool keepRejected = clip && !sums_.RejectedWeight.empty();
+    const TileTargets rejected = rejectedTargets(sums_, t);
     const bool firstPass = plan.firstPass;
     if constexpr (Direct) {
         if (plan.rowRun && !clip && !firstPass && !plan.fitsColour && t.greenTaken &&
@@ -838,7 +858,11 @@ void StackAccumulator::addTile(const FramePlan& plan, int bandBegin, int bandEnd
             const float rawValue = v[1];
             if (useDark || useFlat) calibrateSample<Colour>(section_, useDark, useFlat, rx, row.ry, v);
             // FITS colour frames of other channels are not measured against the green bounds.
-            if (clip && !passesClip(X, Y, v[1], plan, X >= bandBegin && X < bandEnd, events)) continue;
+            if (clip && !passesClip(X, Y, v[1], plan, X >= bandBegin && X < bandEnd, events)) {
+                if (keepRejected && t.inside(X, Y))
+                    depositAt<Colour>(rejected, t.cell(X, Y), v, rawValue, t.b);
+                continue;
+            }
 
             if constexpr (Direct) {
                 depositDirect<Colour>(t, X, Y, v, rawValue);
@@ -881,6 +905,8 @@ void StackAccumulator::addZones(const FramePlan& plan, int bandBegin, int bandEn
     const bool useDark = plan.darkFlat && run_.useDark;
     const bool useFlat = plan.darkFlat && run_.useFlat;
     const bool clip = plan.clip && (!plan.fitsColour || plan.channel == 1);
+    const bool keepRejected = clip && !sums_.RejectedWeight.empty();
+    const TileTargets rejected = rejectedTargets(sums_, t);
     const int colCount = static_cast<int>(cols.canvas.size());
     const int rowCount = static_cast<int>(rows.canvas.size());
     if (colCount == 0 || rowCount == 0) return;
@@ -889,14 +915,15 @@ void StackAccumulator::addZones(const FramePlan& plan, int bandBegin, int bandEn
     const int rowOffset = rows.canvas.front() - rows.lo;
 
     // The frame's sample for stack position (X, Y) of the frame's own placement, calibrated and
-    // clip-tested; false when the frame has none there or the clip leaves it out.
+    // clip-tested.
+    enum class Sample { None, Taken, Rejected };
     const auto sampleAt = [&](int X, int Y, bool record, float(&v)[3], float& rawValue) {
         const int i = X - colOffset - cols.lo;
         const int j = Y - rowOffset - rows.lo;
-        if (i < 0 || i >= colCount || j < 0 || j >= rowCount) return false;
+        if (i < 0 || i >= colCount || j < 0 || j >= rowCount) return Sample::None;
         const int rx = cols.read[static_cast<std::size_t>(i)];
         const int ry = rows.read[static_cast<std::size_t>(j)];
-        if (rx < 0 || ry < 0) return false;
+        if (rx < 0 || ry < 0) return Sample::None;
         PlanRow row{0, ry, Y, nullptr, nullptr};
         if constexpr (Kind == FrameSamples::Bitmap) row.bytes = plan.bitmap->row(ry);
         if constexpr (Kind == FrameSamples::HighBit) row.words = plan.highBit->HighBitRow(ry);
@@ -904,7 +931,13 @@ void StackAccumulator::addZones(const FramePlan& plan, int bandBegin, int bandEn
         readSample<Kind, Colour>(row, rx, rawColumn, plan.grey, mix, v);
         rawValue = v[1];
         if (useDark || useFlat) calibrateSample<Colour>(section_, useDark, useFlat, rx, ry, v);
-        return !clip || passesClip(X, Y, v[1], plan, record, events);
+        return !clip || passesClip(X, Y, v[1], plan, record, events) ? Sample::Taken : Sample::Rejected;
+    };
+    // A sample into stack pixel (T, Y) with weight w, or into the rejected sums.
+    const auto deposit = [&](Sample sample, int T, int Y, const float(&v)[3], float rawValue, float w) {
+        if (sample == Sample::Taken) depositAt<Colour>(t, t.cell(T, Y), v, rawValue, w);
+        if (sample == Sample::Rejected && keepRejected)
+            depositAt<Colour>(rejected, t.cell(T, Y), v, rawValue, w);
     };
 
     const ZoneMap& zones = *zones_;
@@ -914,14 +947,14 @@ void StackAccumulator::addZones(const FramePlan& plan, int bandBegin, int bandEn
             const std::size_t z = zones.cell(T, Y);
             const int p1 = zones.nearest[z];
             if (p1 < 1 || p1 > plan.points || !plan.use[p1]) continue;
-            float v[3], rawValue;
-            if (sampleAt(T - plan.offsetX[p1], Y - plan.offsetY[p1], true, v, rawValue))
-                depositAt<Colour>(t, t.cell(T, Y), v, rawValue, t.b);
+            float v[3] = {}, rawValue = 0.0f;
+            deposit(sampleAt(T - plan.offsetX[p1], Y - plan.offsetY[p1], true, v, rawValue), T, Y, v,
+                    rawValue, t.b);
             const float w2 = zones.blend[z];
             const int p2 = zones.second[z];
-            if (w2 > 0.0f && p2 >= 1 && p2 <= plan.points && plan.use[p2] &&
-                sampleAt(T - plan.offsetX[p2], Y - plan.offsetY[p2], false, v, rawValue))
-                depositAt<Colour>(t, t.cell(T, Y), v, rawValue, w2 * t.b);
+            if (w2 > 0.0f && p2 >= 1 && p2 <= plan.points && plan.use[p2])
+                deposit(sampleAt(T - plan.offsetX[p2], Y - plan.offsetY[p2], false, v, rawValue), T, Y, v,
+                        rawValue, w2 * t.b);
         }
     }
     if (!plan.firstPass || !t.greenTaken) return;

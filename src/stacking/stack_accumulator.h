@@ -39,11 +39,16 @@ struct StackSums {
     // the weight behind them, all at the unshifted stack position. Empty otherwise.
     PlaneTriple Statistics;
     T2dArrays StatisticsCount;
+    // Final sigma pass only: the samples the clip left out and their weight (red, green, blue as
+    // in StackPlanes), so that a pixel whose every sample was left out keeps their plain mean.
+    PlaneTriple Rejected;
+    T2dArrays RejectedWeight;
 };
 
 // Allocates zeroed sums for a width x height canvas; the optional planes only when the run
 // needs them. Throws std::bad_alloc.
-StackSums makeStackSums(int width, int height, bool fitsColour, bool firstSigmaPass);
+StackSums makeStackSums(int width, int height, bool fitsColour, bool firstSigmaPass,
+                        bool finalSigmaPass = false);
 
 // What the driver fixes for the whole run before the first frame.
 struct StackRun {

@@ -250,10 +250,10 @@ void announceStack(const StackOptions& options, int counted, int canvasW, int ca
 }
 
 // The run's zeroed sums; false (with a word to the user) when they cannot be allocated.
-bool allocateSums(int canvasW, int canvasH, bool fitsColour, bool firstPass, StackSums& sums,
+bool allocateSums(int canvasW, int canvasH, bool fitsColour, bool firstPass, bool finalPass, StackSums& sums,
                   MessagePort& messages) {
     try {
-        sums = makeStackSums(canvasW, canvasH, fitsColour, firstPass);
+        sums = makeStackSums(canvasW, canvasH, fitsColour, firstPass, finalPass);
     } catch (const std::bad_alloc&) {
         messages.show(Message{"Out of memory",
                               "Not enough memory for image planes of " + std::to_string(canvasW) + " x " +
@@ -372,7 +372,9 @@ StackResult stackFrames(FrameModel& model, ProgramState& state, ImageDataSection
     }
 
     StackSums sums;
-    if (!allocateSums(canvasW, canvasH, fitsColour, firstPass, sums, messages)) return result;
+    if (!allocateSums(canvasW, canvasH, fitsColour, firstPass, options.Statistical && options.SigmaFinalPass,
+                      sums, messages))
+        return result;
     StackAccumulator accumulator(options, model, section, run, sums);
 
     if (!addFrames(model, options, choice.list, shiftScale, canvasW, canvasH, frames, progress,

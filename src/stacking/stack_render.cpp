@@ -28,6 +28,8 @@ float reciprocalWeight(float w) {
 void normaliseStack(ImageDataSection& section, const StackSums& sums, const StackOptions& options,
                     bool fitsColour, int width, int height) {
     const bool firstPass = options.Statistical && !options.SigmaFinalPass;
+    const bool rejectedKept = !sums.RejectedWeight.empty();
+    const bool zoned = options.Points.MultiPointMode && options.Points.Alignpoints > 1 && !options.Drizzling;
     const float k = options.Statisticspin;
     parallelFor(0, width, [&](std::ptrdiff_t column) {
         const int x = static_cast<int>(column);
@@ -37,6 +39,18 @@ void normaliseStack(ImageDataSection& section, const StackSums& sums, const Stac
         float* lum = section.LumPlane[x];
         float* weight = section.StackWeightPlane[x];
         for (int y = 0; y < height; ++y) {
+            if (rejectedKept && weight[y] <= SmallestWeight && sums.RejectedWeight[x][y] > SmallestWeight) {
+                // The clip left out every sample of this pixel: it keeps their plain mean rather
+                // than none.
+                const float r = 1.0f / sums.RejectedWeight[x][y];
+                green[y] = sums.Rejected[1][x][y] * r;
+                if (options.Colourstack && !fitsColour) {
+                    red[y] = sums.Rejected[0][x][y] * r;
+                    blue[y] = sums.Rejected[2][x][y] * r;
+                }
+                weight[y] = 1.0f;
+                continue;
+            }
             if (weight[y] <= SmallestWeight) weight[y] = 1.0f;
             const float r = 1.0f / weight[y];
             green[y] *= r;
@@ -53,17 +67,22 @@ void normaliseStack(ImageDataSection& section, const StackSums& sums, const Stac
             }
             if (!firstPass) continue;
             // Clip bounds from the running statistics: G +- k sigma of the samples behind them.
+            // The statistics follow each frame's own placement, as the final pass tests it; with
+            // alignment-point zones G is the mean of other samples (the zones' moved ones), so the
+            // bounds are centred on the statistics' own mean, or a sharp edge would leave every
+            // sample of a pixel outside them.
+            const float centre = zoned ? section.WorkPlanes[0][x][y] : green[y];
             const float m2 = section.WorkPlanes[2][x][y];
             const float sigma =
                 m2 > 0.0f ? std::sqrt(m2 * reciprocalWeight(sums.StatisticsCount[x][y])) : 0.0f;
-            section.WorkPlanes[0][x][y] = options.Sigmalo ? green[y] - sigma * k : -FLT_MAX;
-            if (!options.RejectMax) section.WorkPlanes[1][x][y] = green[y] + sigma * k;
+            section.WorkPlanes[0][x][y] = options.Sigmalo ? centre - sigma * k : -FLT_MAX;
+            if (!options.RejectMax) section.WorkPlanes[1][x][y] = centre + sigma * k;
             if (m2 <= 0.0f) {
                 // Samples without spread: the clipping sides lie one level either side of them,
                 // as equal bounds are widened, so that the samples themselves pass even when
                 // only one side clips.
-                if (options.Sigmalo) section.WorkPlanes[0][x][y] = green[y] - 1.0f;
-                section.WorkPlanes[1][x][y] = green[y] + 1.0f;
+                if (options.Sigmalo) section.WorkPlanes[0][x][y] = centre - 1.0f;
+                section.WorkPlanes[1][x][y] = centre + 1.0f;
             }
             if (!options.sigmahi) section.WorkPlanes[1][x][y] = FLT_MAX;
             section.SigmaPlane[x][y] = m2 > 0.0f ? sigma / (0.001f + green[y]) : 0.0f;

@@ -331,6 +331,27 @@ TEST(Accumulate, SigmaClipRejectsAHotPixelThatThePlainMeanKeeps) {
     EXPECT_EQ(bench.section.StackWeightPlane[5][6], 19.0f);
 }
 
+// Half the samples of one pixel at 100, half at 200: with k = 0.5 both halves lie outside
+// 150 +- 25. The pixel keeps the plain mean of its samples; its neighbours are clipped as usual.
+TEST(Accumulate, APixelWhoseEverySampleIsClippedKeepsTheirMean) {
+    for (const bool colour : {false, true}) {
+        StackBench bench(8, 8, 10);
+        for (int i = 0; i < 10; ++i)
+            bench.source.frames.push_back(makePlane(
+                8, 8, [i](int x, int y) { return x == 3 && y == 4 ? (i % 2 ? 200.0f : 100.0f) : 50.0f; }));
+        bench.options.Colourstack = colour;
+        bench.options.Statistical = true;
+        bench.options.Statisticspin = 0.5f;
+        bench.stack();
+        bench.options.SigmaFinalPass = true;
+        ASSERT_EQ(bench.stack().outcome, StackOutcome::Stacked);
+        for (int c = colour ? 0 : 1; c <= (colour ? 2 : 1); ++c) {
+            EXPECT_FLOAT_EQ(bench.section.StackPlanes[c][3][4], 150.0f) << c;
+            EXPECT_FLOAT_EQ(bench.section.StackPlanes[c][2][4], 50.0f) << c;
+        }
+    }
+}
+
 TEST(Accumulate, SigmaSidesSwitchedOffAcceptEverySample) {
     // Samples at 0, at the byte limit and far above it (FITS) all stay when neither side clips.
     StackBench bench(4, 4, 4);
