@@ -115,6 +115,9 @@ bool AlignController::eventFilter(QObject* watched, QEvent* event) {
             PreviewImageMouseMove(mouse->buttons(), mouse->modifiers(), x, y);
         else
             PreviewImageMouseUp(mouse->button(), x, y);
+    } else if (watched == parts_.page.PreviewImage && type == QEvent::Leave) {
+        // The box follows the mouse over the picture only: it does not stay where the mouse left.
+        parts_.page.BoxOutline->hide();
     } else if (type == QEvent::MouseButtonPress || type == QEvent::KeyPress) {
         for (const auto& [part, arm] : arming_)
             if (part == watched) (this->*arm)();
@@ -230,7 +233,9 @@ AlignmentPassOptions AlignController::readPassOptions() const {
 
 void AlignController::applyDebayerSwitch() {
     ApplicationContext& app = app_;
-    const bool highBitSer = app.model.InputIsSER && app.input.readers.SerPixelDepth > 8;
+    // Only a colour video is debayered: a grey 16-bit one is read at full depth, nothing to warn of.
+    const bool highBitSer =
+        app.model.InputIsSER && app.input.readers.SerPixelDepth > 8 && parts_.page.Avidebay->Checked();
     const DebayerSwitchResult result =
         switchDebayer(app.debayer, parts_.page.Avidebay->Checked(), highBitSer, app.messages());
     TPCheck& colourstack = *parts_.page.Colourstack;
@@ -261,12 +266,18 @@ void AlignController::AlignmethodClick() {
         case AlignMethodSingle:
             // Back from the multi-point mode: the points are kept for the next time, and the
             // feature is the one picked before the points moved it.
-            if (!multipoint.isVisible()) return;
-            app_.state.FeatureX = points.SavedFeatureX;
-            app_.state.FeatureY = points.SavedFeatureY;
-            points_->SaveTempPointFile();
+            if (multipoint.isVisible()) {
+                app_.state.FeatureX = points.SavedFeatureX;
+                app_.state.FeatureY = points.SavedFeatureY;
+                points_->SaveTempPointFile();
+                app_.registration.UserBoxPlaced = false;
+            } else if (points.Alignpoints <= 1 && !parts_.stackPage.multiPoint()) {
+                return;
+            }
+            // Also after the points were aligned (their window closed): one box stacks from now
+            // on, not the points' zones.
             optimize.setOptimizeButtonEnabled(true);
-            app_.registration.UserBoxPlaced = false;
+            parts_.stackPage.setMultiPoint(false);
             points.Alignpoints = 1;
             points.MultiPointMode = false;
             break;
@@ -378,6 +389,7 @@ void AlignController::pickAt(const PreviewClick& click) {
 
     AlignPage& page = parts_.page;
     ToolWindows& tools = parts_.tools;
+    page.Frontpanel->hide();
     // Outside the multi-point mode the first point follows the clicked feature.
     if (!app_.alignPoints.MultiPointMode && !click.freeBox)
         app_.alignPoints.PointPos[1] = {app_.state.FeatureX, app_.state.FeatureY};
@@ -386,7 +398,8 @@ void AlignController::pickAt(const PreviewClick& click) {
         window->show();
         window->raise();
     }
-    if (page.ShowGraphbox->Checked()) tools.RegiStration2->show();
+    // The optimizer's chart has nothing to show before a limit or an optimizer pass.
+    if (page.ShowGraphbox->Checked() && parts_.optimizePage.Chart7->hasPoints()) tools.RegiStration2->show();
     tools.SelectFrameswindow->hide();
     if (app_.model.InputType == TInputType::itAVI) {
         const int h = app_.fft.FFTSize / 2;
@@ -616,7 +629,7 @@ void AlignController::ShowFFTboxClick() {
 void AlignController::ShowgraphboxClick() {
     const bool shown = parts_.page.ShowGraphbox->Checked();
     parts_.tools.Registrationgraphwindow->setVisible(shown);
-    parts_.tools.RegiStration2->setVisible(shown);
+    parts_.tools.RegiStration2->setVisible(shown && parts_.optimizePage.Chart7->hasPoints());
 }
 
 // --- Charts --------------------------------------------------------------------------------------
@@ -660,7 +673,7 @@ void AlignController::DrawRegistrationGraph() {
 void AlignController::OptimizegraphClick() {
     const bool shown = parts_.optimizePage.Optimizegraph->Checked();
     parts_.tools.Registrationgraphwindow->setVisible(shown);
-    parts_.tools.RegiStration2->setVisible(shown);
+    parts_.tools.RegiStration2->setVisible(shown && parts_.optimizePage.Chart7->hasPoints());
 }
 
 void AlignController::ShowMovementwindowClick() {

@@ -111,6 +111,10 @@ void AlignController::AlignallButtonClick() {
     }
     page.glPageControl1->setEnabled(true);
     parts_.tabs.setEnabled(true);
+    alignmentEnded(result);
+}
+
+void AlignController::alignmentEnded(const AlignmentPassResult& result) {
     const bool finished = result.end == PassEnd::Finished;
     if (finished)
         alignmentFinished(result);

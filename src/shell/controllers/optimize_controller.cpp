@@ -272,6 +272,9 @@ OptimizeController::OptimizeController(const OptimizeControllerParts& parts)
             &OptimizeController::AlignStackButtonClick);
     connect(page_.Restartalign, &QPushButton::clicked, this, &OptimizeController::RestartAlignClick);
     connect(page_.Refframes, &TRxSpinEdit::OnChange, this, &OptimizeController::RefframesChange);
+    connect(parts.alignPage.OptimizeQualitySpin, &TRxSpinEdit::OnChange, this,
+            &OptimizeController::OptimizeQualitySpinChange);
+    connect(parts.alignPage.PreviewSlider, &TRxSlider::OnChange, this, &OptimizeController::showLimitCount);
     connect(page_.Contour, &TPCheck::OnClick, this, &OptimizeController::ContourClick);
     connect(page_.SearchArea, &TRxSpinEdit::OnChange, this, &OptimizeController::SearchAreaChange);
 }
@@ -306,6 +309,8 @@ void OptimizeController::runOptimizer(int last, const std::function<bool(Optimiz
         throw;
     }
     if (cancelled && view_->passesFinished() <= 1) before.restore(app_);
+    // The frame the run worked on last is no news once it ended.
+    parts_.alignPage.Framelabel->clear();
 }
 
 void OptimizeController::OptimizebuttonClick() {
@@ -381,6 +386,8 @@ void OptimizeController::SetLimitClick() {
         }
     }
     showOptimizerChart(page_, result.qualities, result.differences, result.frameIncrement);
+    // The optimizer's chart has its first values now: it joins the registration graph.
+    if (parts_.tools.Registrationgraphwindow->isVisible()) parts_.tools.RegiStration2->show();
 
     const int last = result.sliderMaximum;
     align.setLastRankPosition(last);
@@ -400,6 +407,28 @@ void OptimizeController::SetLimitClick() {
     for (QPushButton* button : {page_.Referbutton, page_.Optimizebutton, page_.Optimizeandstackbutton})
         button->setEnabled(true);
     markButton(*page_.Showbuttonp2, *page_.Optimizeandstackbutton);
+}
+
+void OptimizeController::OptimizeQualitySpinChange() {
+    // Inside a pass or the limit the value is written by the program, which places the slider
+    // itself.
+    AlignPage& align = parts_.alignPage;
+    if (app_.operations.running() || !app_.model.FramesRanked || !align.Setlimitbutton->isEnabled()) return;
+    align.PreviewSlider->setValue(
+        qualityCutoffPosition(app_.model, align.PreviewSlider->MaxValue(),
+                              static_cast<double>(align.OptimizeQualitySpin->Value())));
+}
+
+void OptimizeController::showLimitCount() {
+    AlignPage& align = parts_.alignPage;
+    // The limit follows the ranking once the pass has made one ("None" keeps frames in their order).
+    if (!app_.model.FramesRanked && !align.Setlimitbutton->isEnabled()) {
+        align.LimitCountLabel->clear();
+        return;
+    }
+    align.LimitCountLabel->setText(
+        "Frames to stack: " + QString::number(framesKeptByLimit(align.PreviewSlider->Value())) + " of " +
+        QString::number(align.PreviewSlider->MaxValue() + 1));
 }
 
 void OptimizeController::RefframesChange() {
@@ -429,7 +458,8 @@ void OptimizeController::AlignStackButtonClick() {
         try {
             const TabStripLock locked(parts_.Tabpages);
             const OptimizerOptions optimizerOptions = readOptimizerOptions(parts_);
-            const StackScaleOptions scale{optimizerOptions.search.Resampled, optimizerOptions.search.ResampleFactor,
+            const StackScaleOptions scale{optimizerOptions.search.Resampled,
+                                          optimizerOptions.search.ResampleFactor,
                                           parts_.stackPage.drizzling()};
             StackSteps steps(parts_);
             OptimizeAndStackResult result;
@@ -508,13 +538,21 @@ void OptimizeController::Optimize_AllAlignpoints() {
         }
     }
     progressWindow.hide();
-    if (cancelled || !toWavelet) return;
+    if (cancelled || !toWavelet) {
+        showPassEnd(parts_.ProgressBar1, app_.progress(), 2, "Optimizing",
+                    cancelled ? PassOutcome::Cancelled : PassOutcome::Finished);
+        return;
+    }
     StackSteps steps(parts_);
-    if (!steps.StackButtonClick() || app_.CancelRequested()) return;
+    if (!steps.StackButtonClick() || app_.CancelRequested()) {
+        showPassEnd(parts_.ProgressBar1, app_.progress(), 2, "Optimize and stack", PassOutcome::Cancelled);
+        return;
+    }
     app_.state.ProcessStage = TProcessStage::stAligned;
     EmptyHook();
     app_.state.activepage = TMainTab::tabAbout;
     steps.ProcessButtonClick();
+    showPassEnd(parts_.ProgressBar1, app_.progress(), 2, "Optimize and stack", PassOutcome::Finished);
 }
 
 void OptimizeController::MakerefClick() {

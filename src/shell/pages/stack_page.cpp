@@ -10,6 +10,7 @@
 #include "shell/pages/number_controls.h"
 #include "shell/pages/page_controls.h"
 #include "shell/startup_rules.h"
+#include "shell/tool_windows.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
 #include "widgets/spin_edit.h"
@@ -55,6 +56,10 @@ StackPage::StackPage(QWidget* parent) : QWidget(parent) {
     Drizzlefact = floatSpin(this, "Drizzlefact", 1.0, 3.0, 0.1, 2.0, 1);
     Pixfrac = integerSpin(this, "Pixfrac", 10, 100, 80);
     for (TRxSpinEdit* spin : {ResampleSpin, Drizzlefact, Pixfrac}) spin->setMaximumWidth(80);
+    // The style group is how the user chooses; the two boxes keep the choice for the code and the
+    // stored settings, out of sight so that no choice shows twice.
+    Resampled->hide();
+    Drizzling->hide();
     addOptionTab(glPageControl3, "Resampling / Drizzling",
                  {{ResampleDrizzlegroup, Resampled, caption(this, "Factor", ResampleSpin), ResampleSpin,
                    caption(this, "Filter", ResampleMethod), ResampleMethod, Drizzling,
@@ -72,8 +77,9 @@ StackPage::StackPage(QWidget* parent) : QWidget(parent) {
     Recordingbutton = named(new QToolButton(this), "Recordingbutton");
     Recordingbutton->setText("Search\nEvents");
     Recordingbutton->setToolTip("Search the frames for\nbright events ");
-    addOptionTab(glPageControl3, "Sigma clipping",
-                 {{caption(this, "Sigma factor"), Statisticspin, Recordingbutton, sigmahi, Sigmalo, RejectMax}});
+    addOptionTab(
+        glPageControl3, "Sigma clipping",
+        {{caption(this, "Sigma factor"), Statisticspin, Recordingbutton, sigmahi, Sigmalo, RejectMax}});
 
     Macorrect = optionCheck(this, "Macorrect", "Remove mean shift");
     FastStack = optionCheck(this, "FastStack", "Fast method");
@@ -99,6 +105,8 @@ StackPage::StackPage(QWidget* parent) : QWidget(parent) {
     Stackimage = stack.image;
 
     // The options over the whole width, the step's buttons under them, then the stack.
+    // The page's options: tool windows may cover them, never the buttons under them or the picture.
+    glPageControl3->setProperty(ToolAreaProperty, true);
     layout->addWidget(glPageControl3);
     layout->addLayout(controlRow({Stackbutton, Statisticalstackbutton, Savebutton, stackshape, Showstackgraph,
                                   ShowStacklist, Alignmentpoints, Stacklabel}));
@@ -109,6 +117,15 @@ StackPage::StackPage(QWidget* parent) : QWidget(parent) {
 
 bool StackPage::resampled() const {
     return Resampled->Checked();
+}
+
+void StackPage::showStackStyle() {
+    ResampleDrizzlegroup->setItemIndex(Drizzling->Checked() ? 2 : Resampled->Checked() ? 1 : 0);
+}
+
+void StackPage::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    showStackStyle();
 }
 
 void StackPage::showResampling(bool available) {
@@ -135,6 +152,7 @@ bool StackPage::drizzling() const {
 void StackPage::chooseDrizzling(bool drizzling) {
     Drizzling->setChecked(drizzling);
     if (drizzling) Resampled->setChecked(false);
+    showStackStyle();
 }
 
 void StackPage::readResampling(OptimizerSearchOptions& search) const {

@@ -11,6 +11,7 @@
 
 #include "shell/pages/number_controls.h"
 #include "shell/pages/page_controls.h"
+#include "shell/tool_windows.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
 #include "widgets/slider.h"
@@ -277,8 +278,10 @@ void WaveletPage::layOutPage() {
                                     {Showstackcount}})));
     frame.column->addLayout(controlRow({Clipcopy, Differ}));
     frame.column->addWidget(RadioGroup1);
-    frame.column->addWidget(captionedGroup(column, "Processing",
-                                           controlRow({Processbutton, Showbuttonp3, DoAll, savebmp2button})));
+    QGroupBox* actions = captionedGroup(column, "Processing",
+                                        controlRow({Processbutton, Showbuttonp3, DoAll, savebmp2button}));
+    actions->setProperty(ActionButtonsProperty, true);
+    frame.column->addWidget(actions);
 }
 
 std::array<TPCheck*, 6> WaveletPage::layerCheckboxes() const {
