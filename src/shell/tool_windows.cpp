@@ -26,23 +26,44 @@ void ToolWindow::setVisible(bool visible) {
 }
 
 QRect toolWindowPlace(const QRect& screen, const QRect& owner, const QRect& optionArea, QSize size,
-                      QSize decoration, int cascade) {
+                      QSize decoration, int cascade, const std::vector<QRect>& taken) {
     constexpr int Step = 24;
+    // The highest top from `top` down to `last` (at `top` or just under another tool window) where
+    // the window covers no other tool window, else the cascade's.
+    const auto freeTop = [&](int left, int top, int last, QSize outer, int cascaded) {
+        std::vector<int> tops{top};
+        for (const QRect& other : taken) tops.push_back(other.bottom() + 1);
+        std::sort(tops.begin(), tops.end());
+        for (const int y : tops) {
+            const QRect at(QPoint(left, y), outer);
+            if (y >= top && y <= last && std::none_of(taken.begin(), taken.end(), [&](const QRect& other) {
+                    return other.intersects(at);
+                }))
+                return y;
+        }
+        return cascaded;
+    };
     const QSize outer = size + decoration;
-    // Beside the main window, its top level with the main window's (stepped down), on the screen.
+    // Beside the main window, from the main window's top down, on the screen.
     const auto beside = [&](int left) {
         const int height = std::min(outer.height(), screen.height());
-        const int top = std::clamp(owner.top() + Step * cascade, screen.top(), screen.bottom() + 1 - height);
-        return QRect(QPoint(left, top), QSize(size.width(), height - decoration.height()));
+        const int last = screen.bottom() + 1 - height;
+        const int top = std::clamp(owner.top(), screen.top(), last);
+        const int cascaded = std::clamp(owner.top() + Step * cascade, screen.top(), last);
+        return QRect(QPoint(left, freeTop(left, top, last, QSize(outer.width(), height), cascaded)),
+                     QSize(size.width(), height - decoration.height()));
     };
     if (screen.right() - owner.right() >= outer.width()) return beside(owner.right() + 1);
     if (owner.left() - screen.left() >= outer.width()) return beside(owner.left() - outer.width());
     if (optionArea.isEmpty()) return QRect(owner.topLeft(), size);
-    // Over the option column, at its right edge; each further window a step lower while it fits.
+    // Over the option column, at its right edge, below the tool windows already there while it
+    // fits; else each further window a step lower.
     const QSize fitted = outer.boundedTo(optionArea.size());
-    const int room = optionArea.height() - fitted.height();
-    const int top = optionArea.top() + std::min(Step * cascade, std::max(room, 0));
-    return QRect(QPoint(optionArea.right() + 1 - fitted.width(), top), fitted - decoration);
+    const int room = std::max(optionArea.height() - fitted.height(), 0);
+    const int left = optionArea.right() + 1 - fitted.width();
+    const int top = freeTop(left, optionArea.top(), optionArea.top() + room, fitted,
+                            optionArea.top() + std::min(Step * cascade, room));
+    return QRect(QPoint(left, top), fitted - decoration);
 }
 
 QRect ToolWindow::optionArea(const QWidget& mainWindow) {
@@ -69,8 +90,11 @@ void ToolWindow::place() {
     QSize decoration = frameGeometry().size() - size();
     if (decoration.isEmpty()) decoration = owner->frameGeometry().size() - owner->size();
     if (!placed_) wanted_ = size();
+    std::vector<QRect> taken;
+    for (const ToolWindow* other : owner->findChildren<ToolWindow*>())
+        if (other != this && other->isVisible()) taken.push_back(other->frameGeometry());
     const QRect at = toolWindowPlace(screen->availableGeometry(), owner->frameGeometry(), optionArea(*owner),
-                                     wanted_, decoration, cascade);
+                                     wanted_, decoration, cascade, taken);
     move(at.topLeft());
     // Never below what the contents need (the layout holds that minimum).
     resize(at.size());

@@ -5,6 +5,7 @@
 
 #include <QVBoxLayout>
 #include <QWidget>
+#include <vector>
 
 class QPushButton;
 
@@ -15,10 +16,11 @@ namespace kestrave {
 // the left, when the screen's free area has room for the window's outer width; otherwise over
 // the page's option column (`optionArea`, down to the action buttons), shrunk to it where it is
 // larger. `decoration` is what the window system adds around the inside (title bar, borders);
-// `cascade` steps each further window a little lower. Returns the outer corner and the inside
-// size.
+// It goes below the tool windows already shown (`taken`, their outer rectangles) where it fits
+// without covering them; otherwise `cascade` steps each further window a little lower. Returns the
+// outer corner and the inside size.
 QRect toolWindowPlace(const QRect& screen, const QRect& owner, const QRect& optionArea, QSize size,
-                      QSize decoration, int cascade);
+                      QSize decoration, int cascade, const std::vector<QRect>& taken = {});
 
 // A page marks the part of its option column that tool windows may cover with this property, and
 // its group of action buttons (which they must not cover) with the second.

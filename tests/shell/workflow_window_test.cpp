@@ -339,28 +339,32 @@ INSTANTIATE_TEST_SUITE_P(WindowSizes, SecondRoad, ::testing::Values(QSize(1024, 
                          });
 
 // Beside the main window when the screen has room (right first, then left), else over the option
-// column down to its buttons, shrunk to it; each further window a step lower.
-TEST(ToolWindowPlace, BesideTheWindowElseOverTheOptionColumn) {
+// column down to its buttons, shrunk to it; under the tool windows already there while it fits,
+// else each further window a step lower.
+TEST(ToolWindowPlace, BesideTheWindowElseOverTheOptionColumnAndUnderTheOthers) {
     const QSize size(340, 420), frame(0, 30);
-    const QRect column(700, 60, 324, 560);
+    const QRect column(700, 60, 324, 560), wide(0, 0, 1600, 1000), small(0, 0, 1024, 768);
     struct Case {
         QRect screen, owner;
+        std::vector<QRect> taken;
         int cascade;
         QRect expected;
     };
-    for (const Case& c : {
-             Case{{0, 0, 1600, 1000}, {0, 0, 1024, 768}, 0, {1024, 0, 340, 420}},
-             Case{{0, 0, 1600, 1000}, {0, 0, 1024, 768}, 2, {1024, 48, 340, 420}},
-             Case{{0, 0, 1600, 1000}, {560, 100, 1024, 768}, 0, {220, 100, 340, 420}},
-             Case{{0, 0, 1024, 768}, {0, 0, 1024, 768}, 0, {700, 60, 324, 420}},
-             Case{{0, 0, 1024, 768}, {0, 0, 1024, 768}, 7, {700, 170, 324, 420}},
-             Case{{0, 0, 1024, 768}, {0, 0, 1024, 768}, 1, {700, 84, 324, 420}},
-         }) {
-        EXPECT_EQ(toolWindowPlace(c.screen, c.owner, column, size, frame, c.cascade), c.expected)
-            << c.owner.x() << "," << c.cascade;
-    }
+    const std::vector<Case> cases{
+        {wide, {0, 0, 1024, 768}, {}, 3, {1024, 0, 340, 420}},
+        {wide, {0, 0, 1024, 768}, {{1024, 0, 300, 200}}, 0, {1024, 200, 340, 420}},
+        {wide, {0, 0, 1024, 768}, {{1024, 0, 300, 200}, {1024, 200, 300, 700}}, 2, {1024, 48, 340, 420}},
+        {wide, {560, 100, 1024, 768}, {}, 0, {220, 100, 340, 420}},
+        {small, small, {}, 1, {700, 60, 324, 420}},
+        {small, small, {{700, 60, 324, 100}}, 0, {700, 160, 324, 420}},
+        {small, small, {{700, 60, 324, 300}}, 7, {700, 170, 324, 420}},
+        {small, small, {{700, 60, 324, 300}}, 1, {700, 84, 324, 420}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(toolWindowPlace(c.screen, c.owner, column, size, frame, c.cascade, c.taken), c.expected)
+            << c.owner.x() << "," << c.taken.size() << "," << c.cascade;
     // A column lower than the window: the window is shrunk to it.
-    EXPECT_EQ(toolWindowPlace({0, 0, 1024, 768}, {0, 0, 1024, 768}, QRect(700, 60, 324, 300), size, frame, 3),
+    EXPECT_EQ(toolWindowPlace(small, small, QRect(700, 60, 324, 300), size, frame, 3),
               QRect(700, 60, 324, 270));
 }
 

@@ -18,6 +18,7 @@
 #include "registration/alignment_points.h"
 #include "registration/debayer_switch.h"
 #include "registration/fft.h"
+#include "registration/frame_limit.h"
 #include "registration/quality_method.h"
 #include "registration/registration_graph.h"
 #include "shell/application_context.h"
@@ -80,6 +81,7 @@ AlignController::AlignController(const AlignControllerParts& parts)
     connect(page.ShowFFTbox, &TPCheck::OnClick, this, &AlignController::ShowFFTboxClick);
     connect(page.ShowGraphbox, &TPCheck::OnClick, this, &AlignController::ShowgraphboxClick);
     connect(page.Alignbutton, &QPushButton::clicked, this, &AlignController::AlignallButtonClick);
+    connect(page.PreviewSlider, &TRxSlider::OnChange, this, &AlignController::showLimitCount);
     connect(optimize.Optimizegraph, &TPCheck::OnClick, this, &AlignController::OptimizegraphClick);
     connect(optimize.ShowMovementwindow, &TPCheck::OnClick, this, &AlignController::ShowMovementwindowClick);
     for (TRxSpinEdit* spin : {page.QualityFilter, page.QualFilterDX, page.CentralHVS, page.Compresfactor})
@@ -300,6 +302,18 @@ void AlignController::AlignmethodClick() {
         default:
             break;
     }
+}
+
+void AlignController::showLimitCount() {
+    AlignPage& page = parts_.page;
+    // The limit follows the ranking once the pass has made one ("None" keeps frames in their order).
+    if (!app_.model.FramesRanked && !page.Setlimitbutton->isEnabled()) {
+        page.LimitCountLabel->clear();
+        return;
+    }
+    page.LimitCountLabel->setText(
+        "Frames to stack: " + QString::number(framesKeptByLimit(page.PreviewSlider->Value())) + " of " +
+        QString::number(page.PreviewSlider->MaxValue() + 1));
 }
 
 // --- Box size, feature pick, box outline ---------------------------------------------------------

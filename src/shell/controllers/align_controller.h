@@ -137,6 +137,8 @@ public:
     // finished pass, the reference picture back after a stopped one; the graph's caption, the bar
     // and the status say which (for the one-box pass and the points' passes alike).
     void alignmentEnded(const AlignmentPassResult& result);
+    // Beside "Limit", the number of frames it keeps with the frame slider where it stands.
+    void showLimitCount();
     // After a pass over every frame: the ranking in the sliders, the lists and the registration
     // graph, and the next step (the limit) ready.
     void alignmentFinished(const AlignmentPassResult& result);

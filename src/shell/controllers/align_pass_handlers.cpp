@@ -159,6 +159,7 @@ void AlignController::alignmentFinished(const AlignmentPassResult& result) {
     // "Automatic processing" (frame limit, optimize and stack) joins here with the Optimize page.
 
     page.Setlimitbutton->setEnabled(true);
+    showLimitCount();
     markButton(*page.Showbuttonp1, *page.Setlimitbutton, -2);
     windows.Showgraphpointer->move(graphPointerLeft(page.PreviewSlider->Value(),
                                                     page.PreviewSlider->MaxValue(), windows.Chart8->width()),

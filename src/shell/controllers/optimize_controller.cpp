@@ -274,7 +274,6 @@ OptimizeController::OptimizeController(const OptimizeControllerParts& parts)
     connect(page_.Refframes, &TRxSpinEdit::OnChange, this, &OptimizeController::RefframesChange);
     connect(parts.alignPage.OptimizeQualitySpin, &TRxSpinEdit::OnChange, this,
             &OptimizeController::OptimizeQualitySpinChange);
-    connect(parts.alignPage.PreviewSlider, &TRxSlider::OnChange, this, &OptimizeController::showLimitCount);
     connect(page_.Contour, &TPCheck::OnClick, this, &OptimizeController::ContourClick);
     connect(page_.SearchArea, &TRxSpinEdit::OnChange, this, &OptimizeController::SearchAreaChange);
 }
@@ -417,18 +416,6 @@ void OptimizeController::OptimizeQualitySpinChange() {
     align.PreviewSlider->setValue(
         qualityCutoffPosition(app_.model, align.PreviewSlider->MaxValue(),
                               static_cast<double>(align.OptimizeQualitySpin->Value())));
-}
-
-void OptimizeController::showLimitCount() {
-    AlignPage& align = parts_.alignPage;
-    // The limit follows the ranking once the pass has made one ("None" keeps frames in their order).
-    if (!app_.model.FramesRanked && !align.Setlimitbutton->isEnabled()) {
-        align.LimitCountLabel->clear();
-        return;
-    }
-    align.LimitCountLabel->setText(
-        "Frames to stack: " + QString::number(framesKeptByLimit(align.PreviewSlider->Value())) + " of " +
-        QString::number(align.PreviewSlider->MaxValue() + 1));
 }
 
 void OptimizeController::RefframesChange() {

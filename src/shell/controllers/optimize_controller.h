@@ -78,8 +78,6 @@ public:
     // The quality limit typed or stepped after the alignment pass places the frame slider as the
     // pass does, so that "Limit" keeps the frames above it.
     void OptimizeQualitySpinChange();
-    // Beside "Limit", the number of frames it keeps with the frame slider where it stands.
-    void showLimitCount();
     // "Create": the best Refframes frames are optimized, stacked and processed; after the user's
     // "Continue" the processed picture becomes the reference. The frame limit and the settings it
     // changes are put back however it ends.

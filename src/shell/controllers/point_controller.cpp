@@ -392,8 +392,10 @@ void PointController::placePoints() {
         app_.registration.WaitForClick = false;
         app_.registration.FeatureChosen = false;
         app_.model.FramesRanked = false;
-        parts_.tools.FFTWindow->hide();
-        parts_.tools.Registrationgraphwindow->hide();
+        // The charts of the last pick would cover the points' window.
+        for (ToolWindow* chart :
+             {parts_.tools.FFTWindow, parts_.tools.Registrationgraphwindow, parts_.tools.RegiStration2})
+            chart->hide();
         page.PreviewImage->setCursor(Qt::CrossCursor);
         drawPoints(Qt::white);
         // A click on the preview picks the next point; the Align button ends the placing.
