@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTimer>
+#include <QToolButton>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -68,6 +69,17 @@ public:
             [this] { form_.Tabpages->setCurrentIndex(3); },
             [&wavelet] { wavelet.DoAll->click(); },
             [this] { shoot("6-wavelet"); },
+            [&wavelet] {
+                for (QToolButton* tool :
+                     {wavelet.Gammaspeedbutton, wavelet.Histogramspeedbutton, wavelet.Tonemapspeedbutton})
+                    tool->click();
+            },
+            [this] { shoot("6b-wavelet-tool-windows"); },
+            [&wavelet] {
+                for (QToolButton* tool :
+                     {wavelet.Gammaspeedbutton, wavelet.Histogramspeedbutton, wavelet.Tonemapspeedbutton})
+                    tool->click();
+            },
             [this, &wavelet] {
                 answerFileDialog("7-save-dialog", {});
                 wavelet.savebmp2button->click();

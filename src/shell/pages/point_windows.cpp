@@ -37,7 +37,6 @@ PointWindows::PointWindows(ToolWindows& tools, QWidget* form)
     Timer1 = named(new QTimer(form), "Timer1");
     Timer1->setInterval(5000);
     Seams = optionCheck(window, "Seams", "Blend seams");
-    Seams->setMinimumWidth(Seams->sizeHint().width());  // its caption whole
     SeamWidths = floatSpin(window, "SeamWidths", 1.0, 50.0, 1.0, 5.0, 1);
 
     Multialignwindow->Body->addWidget(StringGrid1, 1);

@@ -89,9 +89,6 @@ TonemapPanel::TonemapPanel(QWidget* parent) : QWidget(parent) {
     RxSlider2 = rangeSlider(this, "RxSlider2", 1, 2000, 1);
     RxSlider3 = rangeSlider(this, "RxSlider3", 1, 1000, 1000);
     RxSlider4 = rangeSlider(this, "RxSlider4", 1, 1000, 1);
-    // Their captions whole, however narrow the window.
-    for (TPCheck* check : {ActiveTonemap, Tonegraph, LogHist})
-        check->setMinimumWidth(check->sizeHint().width());
     auto* grid = new QGridLayout(this);
     grid->addLayout(controlRow({ActiveTonemap, Tonegraph, LogHist, RxSpinEdit10}), 0, 0, 1, 4);
     const char* captions[][3] = {{"Tonemap-Contrast", "", ""},
