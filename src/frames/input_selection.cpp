@@ -171,7 +171,8 @@ std::int64_t enterFrames(FrameModel& model, const InputProbe& probe) {
         }
         case InputFilter::SER: {
             const auto names = static_cast<int>(std::min<std::int64_t>(probe.frameCount, FrameCapacity));
-            for (int i = 0; i < names; ++i) model.FrameNames[i] = "Frame " + std::to_string(i);
+            // Numbered from 1, as the frame label counts.
+            for (int i = 0; i < names; ++i) model.FrameNames[i] = "Frame " + std::to_string(i + 1);
             return probe.frameCount;
         }
         default: {

@@ -70,7 +70,7 @@ FrameLimitResult limitFrames(FrameModel& model, ProgramState& program, Optimizer
             model.FrameRanking[j].Frame = j;
         }
     }
-    int limitCount = std::max(position, 1);
+    int limitCount = framesKeptByLimit(position) - 1;
 
     if (model.FrameRanking[0].Key <= 0.0f) model.FrameRanking[0].Key = 1e-20f;
     optimizer.RelativeLimit = model.FrameRanking[position].Key / model.FrameRanking[0].Key;
@@ -103,6 +103,20 @@ FrameLimitResult limitFrames(FrameModel& model, ProgramState& program, Optimizer
     result.ToStackPage = input.AlignMethodIndex == AlignMethodNone;
     result.statusText = "Processing limited to " + std::to_string(limitCount + 1) + " frames";
     return result;
+}
+
+int qualityCutoffPosition(const FrameModel& model, int last, double percent) {
+    last = std::clamp(last, 0, MaxFrameIndex);
+    const double best = model.FrameRanking[0].Key;
+    int j = 1;
+    while (j <= last && percent * best * 0.01 < model.FrameRanking[j].Key &&
+           !model.FrameTable[model.FrameRanking[j].Frame].Dropped)
+        ++j;
+    return j - 1;
+}
+
+int framesKeptByLimit(int position) {
+    return std::max(std::clamp(position, 0, MaxFrameIndex), 1) + 1;
 }
 
 std::optional<double> RefframesChange(double Refframes, int alignSliderMax) {

@@ -82,6 +82,15 @@ struct FrameLimitResult {
 FrameLimitResult limitFrames(FrameModel& model, ProgramState& program, OptimizerState& optimizer,
                              PointLimits& points, const FrameLimitInput& input);
 
+// Where the quality limit in percent places the frame slider over the ranked frames 0 .. last:
+// past rank 0 for as long as a rank's quality stays above `percent` of the best and its frame was
+// not dropped; the result is the last such rank (0 when none is).
+int qualityCutoffPosition(const FrameModel& model, int last, double percent);
+
+// The number of frames "Limit" keeps with the preview slider at `position`: ranks 0 .. position,
+// at least two.
+int framesKeptByLimit(int position);
+
 // RefframesChange: the reference-frame count never exceeds AlignSlider.MaxValue; returns the value
 // to write when it must change.
 std::optional<double> RefframesChange(double Refframes, int alignSliderMax);

@@ -1,11 +1,14 @@
 #include "shell/input_preview.h"
 
+#include <QGuiApplication>
 #include <QMetaObject>
 #include <QRect>
+#include <QScreen>
 #include <filesystem>
 
 #include "frames/open_preview.h"
 #include "widgets/bitmap_view.h"
+#include "widgets/form_placement.h"
 #include "widgets/open_preview_dialog.h"
 
 namespace kestrave {
@@ -36,7 +39,15 @@ void AddbitmapdialogShow(TPBOpenPreviewDialog& dialog) {
 }
 
 void WMPositionOpenDialog(QWidget& dialog) {
-    dialog.window()->move(OpenDialogPosition);
+    // There, unless the dialog would reach past the screen: then as far up and left as it must
+    // (and no larger than the screen), so that its name field and buttons stay in reach.
+    QWidget& window = *dialog.window();
+    const QSize outer = window.frameGeometry().size();
+    QList<QRect> areas;
+    for (const QScreen* screen : QGuiApplication::screens()) areas.push_back(screen->availableGeometry());
+    const QRect placed = keepOnScreens(QRect(OpenDialogPosition, outer), areas);
+    window.move(placed.topLeft());
+    if (placed.size() != outer) window.resize(window.size() - (outer - placed.size()));
 }
 
 }  // namespace kestrave

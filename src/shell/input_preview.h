@@ -23,7 +23,8 @@ void joinInputPreview(TPBOpenPreviewDialog& dialog);
 void AddbitmapdialogPreview(TPBOpenPreviewDialog& dialog, const QString& ext);
 // Places the dialog once the window system has shown it.
 void AddbitmapdialogShow(TPBOpenPreviewDialog& dialog);
-// Moves the dialog's window to OpenDialogPosition, keeping its size.
+// Moves the dialog's window to OpenDialogPosition, keeping its size; a dialog that would reach
+// past the screen from there moves up and left as far as it must.
 void WMPositionOpenDialog(QWidget& dialog);
 
 }  // namespace kestrave

@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
@@ -23,12 +24,14 @@
 #include "shell/pages/avi_controls.h"
 #include "shell/pages/curve_graph.h"
 #include "shell/pages/optimize_page.h"
+#include "shell/pages/point_windows.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/speed_bar.h"
 #include "shell/tab_strip.h"
 #include "widgets/check_box.h"
 #include "widgets/range_slider.h"
+#include "widgets/radio_group.h"
 
 namespace kestrave {
 
@@ -101,10 +104,32 @@ public:
             },
             [this] { shoot("6d-tonemap"); },
             [this] { form_.tools.Tonemapwindow->hide(); },
+            [&wavelet] {
+                for (QToolButton* tool :
+                     {wavelet.Gammaspeedbutton, wavelet.Histogramspeedbutton, wavelet.Tonemapspeedbutton})
+                    tool->click();
+            },
+            [this] { shoot("6e-wavelet-tool-windows"); },
+            [&wavelet] {
+                for (QToolButton* tool :
+                     {wavelet.Gammaspeedbutton, wavelet.Histogramspeedbutton, wavelet.Tonemapspeedbutton})
+                    tool->click();
+            },
             [this, &wavelet] {
                 answerFileDialog("7-save-dialog", {});
                 wavelet.savebmp2button->click();
             },
+            // The second road: alignment points placed by clicks with their zones shown, aligned,
+            // stacked by zones, then a sigma stack.
+            [this] { form_.Tabpages->setCurrentIndex(0); },
+            [this, &align] { placePointsAndAlign(align); },
+            [this] { shoot("9-points-aligned"); },
+            [&align] { align.Setlimitbutton->click(); },
+            [this] { form_.optimizePage->Optimizeandstackbutton->click(); },
+            [this] { form_.Tabpages->setCurrentIndex(2); },
+            [this] { shoot("10-multipoint-stack"); },
+            [this] { form_.stackPage->Statisticalstackbutton->click(); },
+            [this] { shoot("11-sigma-stack"); },
             [this] {
                 *ending_ = true;
                 QApplication::quit();
@@ -121,6 +146,22 @@ private:
             steps_[current]();
             next();
         });
+    }
+
+    // "Multipoint" waits for clicks on the preview until Align: three points around the middle,
+    // the zones shown, a picture, then Align (which aligns the points before the click returns).
+    void placePointsAndAlign(AlignPage& align) {
+        const QPoint middle(align.PreviewImage->width() / 2, align.PreviewImage->height() / 2);
+        const QPoint points[] = {middle + QPoint(-40, -25), middle + QPoint(40, -25), middle + QPoint(0, 30)};
+        int at = SettleMs;
+        for (const QPoint point : points) {
+            QTimer::singleShot(at, &form_, [&align, point] { pressOn(*align.PreviewImage, point); });
+            at += SettleMs;
+        }
+        QTimer::singleShot(at, &form_, [this] { pressOn(*form_.pointWindows.Alignmentzones, QPoint(8, 8)); });
+        QTimer::singleShot(at + SettleMs, &form_, [this] { shoot("8-points-placed"); });
+        QTimer::singleShot(at + 2 * SettleMs, &form_, [&align] { align.Alignbutton->click(); });
+        align.Alignmethod->button(1)->click();
     }
 
     void shoot(const char* name) {

@@ -267,9 +267,9 @@ void Startup::applyCommandLineAndLanguage() {
 // Batch work from the command line runs once start-up is over.
 void Startup::runPendingBatch() {
     if (!app_.batch.BatchPending) return;
-    const BatchOutcome batch = RunBatchCommands(
-        {app_, form_, align_, *form_.optimizePage, form_.pointWindows, form_.dialogs, *form_.input, *form_.align,
-         *form_.optimize, *form_.shell, *form_.wavelet, *form_.save});
+    const BatchOutcome batch = RunBatchCommands({app_, form_, align_, *form_.optimizePage, form_.pointWindows,
+                                                 form_.dialogs, *form_.input, *form_.align, *form_.optimize,
+                                                 *form_.shell, *form_.wavelet, *form_.save});
     app_.batch.BatchPending = false;
     outcome_ = {batch.endProgram, batch.exitCode, true};
 }
@@ -323,8 +323,11 @@ void Startup::applyNormalWindowRect() {
     const QScreen* screen = form_.screen();
     if (!screen) return;
     const QSize size = screen->geometry().size();
-    if (const auto rect = normalWindowRect(showCmd_, normPos_, size.width(), size.height()))
-        form_.setGeometry(rect->left, rect->top, rect->width, rect->height);
+    if (const auto rect = normalWindowRect(showCmd_, normPos_, size.width(), size.height())) {
+        // The corner is the outer one (title bar included), the size the inner one.
+        form_.move(rect->left, rect->top);
+        form_.resize(rect->width, rect->height);
+    }
 }
 
 // The visible list offers five methods; the kept choice is the hidden list's item.

@@ -5,10 +5,27 @@
 
 #include <QVBoxLayout>
 #include <QWidget>
+#include <vector>
 
 class QPushButton;
 
 namespace kestrave {
+
+// Where a tool window goes when it opens, so that it hides neither the picture nor the page's
+// action buttons: beside the main window (`owner`, its outer rectangle) at the right, else at
+// the left, when the screen's free area has room for the window's outer width; otherwise over
+// the page's option column (`optionArea`, down to the action buttons), shrunk to it where it is
+// larger. `decoration` is what the window system adds around the inside (title bar, borders);
+// It goes below the tool windows already shown (`taken`, their outer rectangles) where it fits
+// without covering them; otherwise `cascade` steps each further window a little lower. Returns the
+// outer corner and the inside size.
+QRect toolWindowPlace(const QRect& screen, const QRect& owner, const QRect& optionArea, QSize size,
+                      QSize decoration, int cascade, const std::vector<QRect>& taken = {});
+
+// A page marks the part of its option column that tool windows may cover with this property, and
+// its group of action buttons (which they must not cover) with the second.
+inline constexpr char ToolAreaProperty[] = "toolWindowArea";
+inline constexpr char ActionButtonsProperty[] = "actionButtons";
 
 class ToolWindow : public QWidget {
     Q_OBJECT
@@ -21,6 +38,9 @@ public:
     void fitContents();
     // Also tells who keeps track of the window that it was shown or hidden (already so or not).
     void setVisible(bool visible) override;
+    // The free part of the shown page's option column, in screen coordinates (empty when the
+    // page has none).
+    static QRect optionArea(const QWidget& mainWindow);
 
 signals:
     // The user closed the window with its close button.
@@ -29,12 +49,17 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    // The first time it shows, the window takes a place of its own over the main window's
-    // picture; afterwards it stays where the user put it.
+    // Each time it opens the window takes its place by toolWindowPlace, until the user moves it;
+    // then it stays where the user put it.
     void showEvent(QShowEvent* event) override;
 
 private:
+    void place();
+
+    QPoint placedAt_;  // where the window was put last (by the program)
+    QSize wanted_;     // the size the window asked for before a placement shrank it
     bool placed_ = false;
+    bool userPlaced_ = false;
 };
 
 struct ToolWindows {
@@ -58,11 +83,11 @@ struct ToolWindows {
     ToolWindow* Registrationgraphwindow;
     ToolWindow* RegiStration2;
     ToolWindow* Imageinfowindow;
-    ToolWindow* movements;  // the frames' shifts drawn by the optimizer
-    ToolWindow* Sigmaevents;  // sigma event recording
+    ToolWindow* movements;              // the frames' shifts drawn by the optimizer
+    ToolWindow* Sigmaevents;            // sigma event recording
     ToolWindow* Alignmentpointswindow;  // the alignment points, each switched on or off
 
-    QPushButton* HaltRegister;  // on Registerhaltwindow: stops the alignment pass
+    QPushButton* HaltRegister;   // on Registerhaltwindow: stops the alignment pass
     QPushButton* Cancel2button;  // on Registerhaltwindow: the Cancel item's question
 };
 

@@ -77,6 +77,8 @@ public:
     bool hovered() const { return hovered_; }
     CheckLayout layout() const;
     QSize sizeHint() const override;
+    // A layout never cuts the caption.
+    QSize minimumSizeHint() const override { return sizeHint(); }
 
 signals:
     void OnClick(QObject* Sender);

@@ -221,7 +221,7 @@ void TFormPlacement::SaveFormPlacement() {
 }
 
 void TFormPlacement::RestoreFormPlacement() {
-    saved_ = false;
+    saved_ = closeSaved_ = false;
     withFile([&](TBigIniFile& ini) {
         const std::string section = iniSection();
         if (ini.ReadInteger(section, "FormVersion", 0) < version_) return;
@@ -237,7 +237,9 @@ void TFormPlacement::RestoreFormPlacement() {
 }
 
 void TFormPlacement::FormDestroy() {
-    if (!active_ || saved_) return;
+    // A save before (at start-up, say) does not count: the window may have moved since, and a
+    // program that quits ends without a close. Only the save of an accepted close does.
+    if (!active_ || closeSaved_) return;
     destroying_ = true;
     try {
         SaveFormPlacement();
@@ -271,8 +273,11 @@ void TFormPlacement::writePlacement(TBigIniFile& ini) const {
     ini.WriteInteger(section, "ShowCmd", showCmdOf(form_->windowState()));
     ini.WriteInteger(section, "PixelsPerInch", pixelsPerInch(form_));
 
+    // The outer corner (title bar included) and the inner size: restored by moving the outer
+    // corner there, the title bar comes back where it was, on the screen.
     QRect normal = form_->normalGeometry();
     if (normal.isEmpty()) normal = form_->geometry();
+    normal.translate(form_->frameGeometry().topLeft() - form_->geometry().topLeft());
     const QString normPos = fourIntegersText(
         {normal.left(), normal.top(), normal.left() + normal.width(), normal.top() + normal.height()});
     for (const auto& [key, value] : {std::pair{QStringLiteral("MinMaxPos"), NoMinMaxPositions},
@@ -317,10 +322,8 @@ void TFormPlacement::readPosition(TBigIniFile& ini) {
     }
     if (right <= left) return;
     const QRect placed = keepOnScreens(QRect(left, top, right - left, bottom - top), availableAreas());
-    if (fixedSize)
-        form_->move(placed.topLeft());
-    else
-        form_->setGeometry(placed);
+    form_->move(placed.topLeft());
+    if (!fixedSize) form_->resize(placed.size());
 }
 
 void TFormPlacement::readState(TBigIniFile& ini) {
@@ -363,6 +366,7 @@ bool TFormPlacement::eventFilter(QObject* watched, QEvent* event) {
         if (event->isAccepted() && active_) {
             try {
                 SaveFormPlacement();
+                closeSaved_ = saved_;
             } catch (const std::exception& error) {
                 report(error);
             }

@@ -10,7 +10,9 @@
 //   PixelsPerInch     the screen's logical dots per inch
 //   MinMaxPos(WxH)    "-1,-1,-1,-1" (minimised and maximised positions: the window system's)
 //   MinMaxPos         the same
-//   NormPos(WxH)      "left,top,right,bottom" of the normal rectangle (right and bottom exclusive)
+//   NormPos(WxH)      "left,top,right,bottom" of the normal rectangle (right and bottom exclusive):
+//                     left and top of the outer window (its title bar included), the width and
+//                     height of its inside
 //   NormPos           the same
 //   Visible           1 only when the save runs as the window is destroyed, else 0
 //   ActiveControl     the focused control's name (only with fpActiveControl)
@@ -18,7 +20,8 @@
 // size falls back to the bare key (the last one written).
 //
 // The placement watches its window: the first show restores (when Active), an accepted close
-// saves (when Active); the window's destructor calls FormDestroy() for the last save. Nothing is
+// saves (when Active); the window's destructor calls FormDestroy() for the last save unless a
+// close saved (a save at start-up does not count). Nothing is
 // saved before a restore has run, so a window that never restored never overwrites its file,
 // and nothing is saved at all in a batch run.
 
@@ -183,6 +186,7 @@ private:
     TBigIniFile* ini_ = nullptr;
     std::vector<TIniLink*> links_;
     bool saved_ = false;
+    bool closeSaved_ = false;  // saved by an accepted close
     bool restored_ = false;
     bool destroying_ = false;
 };

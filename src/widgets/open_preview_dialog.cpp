@@ -4,11 +4,13 @@
 #include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QImageReader>
 #include <QLabel>
 #include <QMimeDatabase>
 #include <QPainter>
+#include <QScreen>
 #include <QScrollArea>
 #include <QStackedLayout>
 #include <QStyle>
@@ -65,6 +67,11 @@ TPBOpenPreviewDialog::TPBOpenPreviewDialog(QWidget* parent, const QString& capti
     connect(this, &QFileDialog::currentChanged, this, &TPBOpenPreviewDialog::previewFile);
     applyLanguage();
     clearPane();
+    // Wide enough for the folder, the kinds' names and the pane side by side, within the screen.
+    QSize wanted = sizeHint().expandedTo(QSize(1000, 560));
+    if (const QScreen* shown = parent ? parent->screen() : QGuiApplication::primaryScreen())
+        wanted = wanted.boundedTo(shown->availableGeometry().size() * 0.95);
+    resize(wanted);
 }
 
 QWidget* TPBOpenPreviewDialog::buildPane() {

@@ -184,3 +184,24 @@ TEST(FrameLimit, ProcessedPictureBecomesTheReference) {
     // The reference box comes from the processed picture.
     EXPECT_EQ(bench.registration.FFTWindowPlane[0][0], static_cast<float>((38 * 3 + 18 * 5) % 200));
 }
+
+// The quality limit typed after the pass places the slider as the pass does, and "Limit" then
+// keeps the frames above it (keys 200, 190, … 10).
+TEST(FrameLimit, QualityLimitPlacesTheSliderAndTheLimitKeepsTheFramesAboveIt) {
+    LimitBench bench(20);
+    const struct {
+        double percent;
+        int droppedRank;  // -1: none
+        int position;
+    } cases[] = {{50.0, -1, 9}, {96.0, -1, 0}, {0.0, -1, 19}, {50.0, 4, 3}, {100.0, -1, 0}};
+    for (const auto& c : cases) {
+        for (int j = 0; j < 20; ++j)
+            bench.model->FrameTable[bench.model->FrameRanking[j].Frame].Dropped = j == c.droppedRank;
+        EXPECT_EQ(qualityCutoffPosition(*bench.model, 19, c.percent), c.position)
+            << c.percent << " " << c.droppedRank;
+    }
+    EXPECT_EQ(framesKeptByLimit(0), 2);
+    EXPECT_EQ(framesKeptByLimit(9), 10);
+    bench.input.PreviewSliderValue = qualityCutoffPosition(*bench.model, 19, 50.0);
+    EXPECT_EQ(bench.limit().LimitCount + 1, framesKeptByLimit(bench.input.PreviewSliderValue));
+}

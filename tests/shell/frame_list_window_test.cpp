@@ -243,7 +243,7 @@ TEST_F(FrameListWindowTest, DroppedFilesExtendTheSeriesOrBecomeTheInput) {
     const auto ser = writeSampleRecording(dir.path(), options, "planet.ser").path;
     drop({ser});
     EXPECT_EQ(list.count(), 300);
-    EXPECT_EQ(list.item(299)->text(), "Frame 299");
+    EXPECT_EQ(list.item(299)->text(), "Frame 300");
     EXPECT_TRUE(context.model.InputIsSER);
     EXPECT_EQ(context.model.SerName, ser.string());
     EXPECT_EQ(align.PreviewSlider->MaxValue(), 299);

@@ -89,10 +89,10 @@ TEST_F(ImageInfoTest, UseImageinfoMakesTheTagTheSaveDialogsProposal) {
     QTest::mouseClick(info.ActiveImageinfo, Qt::LeftButton);
     for (const TFileDialog* save :
          {&form->dialogs.SaveDialog1, &form->dialogs.WaveletSave, &form->dialogs.SaveDialog4})
-        EXPECT_EQ(save->FileName, "Jup_0412_ST150");
+        EXPECT_EQ(save->FileName, "Jup_0412_ST151");
     page.savebmp2button->click();
     ASSERT_EQ(dialogs->shown, 1);
-    EXPECT_EQ(dialogs->lastShown.FileName, "Jup_0412_ST150");
+    EXPECT_EQ(dialogs->lastShown.FileName, "Jup_0412_ST151");
 }
 
 }  // namespace kestrave::test

@@ -3,7 +3,9 @@
 // leave exactly as it was.
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
 #include <QScrollArea>
 #include <QTextEdit>
 #include <QTimer>
@@ -95,9 +97,16 @@ TEST(InputPreview, OwnFormatsShowTheirFactsAndAThumbnailWithTheFramesProportions
 TEST(InputPreview, TheDialogOpensAtItsPlaceEveryTime) {
     app();
     PreviewPane pane;
+    // At its place, or as near as the screen lets it be whole.
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const QSize outer = pane.dialog.frameGeometry().size();
+    const QPoint place(std::min(OpenDialogPosition.x(), screen.right() + 1 - outer.width()),
+                       std::min(OpenDialogPosition.y(), screen.bottom() + 1 - outer.height()));
+    ASSERT_GE(place.y(), screen.top()) << "the dialog fits the screen";
     for (int opening = 0; opening < 2; ++opening) {
         QApplication::processEvents();
-        EXPECT_EQ(pane.dialog.pos(), OpenDialogPosition) << opening;
+        EXPECT_EQ(pane.dialog.pos(), place) << opening;
+        EXPECT_TRUE(screen.contains(pane.dialog.frameGeometry())) << opening;
         pane.dialog.move(20, 30);  // the user moves it
         pane.dialog.hide();
         pane.dialog.show();

@@ -107,8 +107,8 @@ TEST_F(InputWindowTest, ABatchRunTakesItsSerFileAndShowsTheFirstFrame) {
     EXPECT_EQ(align.PreviewSlider->MaxValue(), 29);
     EXPECT_EQ(align.PreviewSlider->Value(), 0);
     ASSERT_EQ(list.count(), 30);
-    EXPECT_EQ(list.item(0)->text(), "Frame 0");
-    EXPECT_EQ(list.item(29)->text(), "Frame 29");
+    EXPECT_EQ(list.item(0)->text(), "Frame 1");
+    EXPECT_EQ(list.item(29)->text(), "Frame 30");
     EXPECT_TRUE(entryChecked(17));
     EXPECT_EQ(context.model.usedframes, 30);
     EXPECT_EQ(context.state.ProcessStage, TProcessStage::stInputLoaded);

@@ -166,12 +166,14 @@ TEST_F(Startup, AFreshStartCreatesTheSettingsFilesAndShowsTheDefaults) {
 
 TEST_F(Startup, ASecondStartRestoresWhatTheFirstStored) {
     QRect placed;
+    QPoint placedCorner;  // the outer corner, title bar and frame included
     {
         auto first = start();
         TMainForm& form = *first->form;
         form.show();
         form.setGeometry(40, 30, 500, 400);
         placed = form.normalGeometry();
+        placedCorner = form.frameGeometry().topLeft();
         first->wavelet().HoldProcesarea->setChecked(true);
         first->wavelet().Processarea->setCurrentIndex(3);
         form.stackPage->ResampleMethod->setCurrentIndex(2);
@@ -190,11 +192,12 @@ TEST_F(Startup, ASecondStartRestoresWhatTheFirstStored) {
     TMainForm& form = *second->form;
     ApplicationContext& context = second->context;
     EXPECT_TRUE(second->messages->shown.empty());
-    // The window comes back where it stood, cut at the screen's right edge when it reaches past it.
+    // The window comes back where it stood (its outer corner), cut at the screen's right edge when
+    // it reaches past it.
     const int screenWidth = form.screen()->geometry().width();
     EXPECT_EQ(placed.topLeft(), QPoint(40, 30));
-    EXPECT_EQ(form.normalGeometry(),
-              QRect(placed.topLeft(), QSize(std::min(placed.width(), screenWidth - 40), placed.height())));
+    EXPECT_EQ(form.pos(), placedCorner);
+    EXPECT_EQ(form.size(), QSize(std::min(placed.width(), screenWidth - placedCorner.x()), placed.height()));
     EXPECT_EQ(second->wavelet().Processarea->currentIndex(), 3);
     EXPECT_EQ(context.images.ProcessAreaSize, 256);
     EXPECT_EQ(context.images.LayerPlanes[0][0].xCount(), 261);
@@ -222,6 +225,33 @@ TEST_F(Startup, ASecondStartRestoresWhatTheFirstStored) {
     auto third = start();
     EXPECT_EQ(third->wavelet().Processarea->currentIndex(), 2);
     EXPECT_EQ(third->context.images.ProcessAreaSize, 512);
+}
+
+TEST_F(Startup, TheWindowComesBackWhereAndAsLargeAsItWasLeftWithItsTitleBarOnTheScreen) {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    // The program ends without a close of the window (it quits): the placement is kept all the
+    // same, the outer corner and the inside size.
+    // (The window is as wide as the screen at least: only its height can differ here.)
+    for (const int height : {screen.height() - 80, screen.height() - 50}) {
+        const QPoint corner(0, 40 - height / 20);
+        {
+            auto first = start();
+            first->form->show();
+            first->form->move(corner);
+            first->form->resize(first->form->width(), height);
+        }
+        auto next = start();
+        next->form->show();
+        EXPECT_EQ(next->form->frameGeometry().topLeft(), corner);
+        EXPECT_EQ(next->form->height(), height);
+    }
+    // A corner stored above the screen (the title bar out of reach) comes back on it.
+    writeFile(home.path() / "kestrave.ini",
+              "[Form]\r\nFormVersion=0\r\nShowCmd=1\r\nNormPos=30,-40,530,360\r\n"
+              "Normpos=30,-40,530,360\r\n");
+    auto above = start();
+    above->form->show();
+    EXPECT_EQ(above->form->frameGeometry().topLeft(), QPoint(30, screen.top()));
 }
 
 TEST_F(Startup, StoredWindowKeysThatAreMalformedOrMaximisedStartNormally) {

@@ -1,7 +1,9 @@
 // The work in the window as a user does it, by mouse clicks on the visible controls only: the
 // input chosen in its dialog, the feature clicked on the preview, Align, Limit, Optimize & Stack,
-// Do All and Save. Also what the window says when a pass ends, Cancel with nothing running, and
-// the input dialog remembering its folder and kind from one start to the next.
+// Do All and Save; and the second road: alignment points placed by clicks, the limit typed as a
+// percentage, a sigma stack and back to one box. Also what the window says when a pass ends,
+// where the tool windows open, Cancel with nothing running, and the input dialog remembering its
+// folder and kind from one start to the next.
 
 #include <QAbstractButton>
 #include <QLabel>
@@ -18,16 +20,19 @@
 #include "shell/pages/align_page.h"
 #include "shell/pages/line_chart.h"
 #include "shell/pages/optimize_page.h"
+#include "shell/pages/point_windows.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/speed_bar.h"
 #include "shell/startup.h"
 #include "shell/tab_strip.h"
+#include "shell/tool_windows.h"
 #include "shell_test_support.h"
 #include "support/sample_recording.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
 #include "widgets/slider.h"
+#include "widgets/spin_edit.h"
 
 namespace kestrave::test {
 
@@ -90,6 +95,37 @@ std::vector<std::string> layoutFaults(TMainForm& form, QWidget* picture) {
     return faults;
 }
 
+// Tool windows open over the picture or over the page's action buttons (those in the group of
+// action buttons, and any button outside the option area).
+std::vector<std::string> toolWindowFaults(TMainForm& form, QWidget* picture) {
+    QWidget* page = form.PageControl1->currentWidget();
+    std::vector<std::pair<std::string, QRect>> kept;
+    const auto global = [](const QWidget* widget) {
+        return QRect(widget->mapToGlobal(QPoint(0, 0)), widget->size());
+    };
+    if (picture) kept.emplace_back("the picture", global(picture));
+    const auto inside = [](const QWidget* widget, const char* property) {
+        for (const QWidget* up = widget; up; up = up->parentWidget())
+            if (up->property(property).toBool()) return true;
+        return false;
+    };
+    for (const QPushButton* button : page->findChildren<QPushButton*>()) {
+        if (!button->isVisible() ||
+            (inside(button, ToolAreaProperty) && !inside(button, ActionButtonsProperty)))
+            continue;
+        kept.emplace_back("the button '" + button->objectName().toStdString() + "'", global(button));
+    }
+    std::vector<std::string> faults;
+    for (const ToolWindow* tool : form.findChildren<ToolWindow*>()) {
+        if (!tool->isVisible()) continue;
+        for (const auto& [what, rect] : kept)
+            if (tool->frameGeometry().intersects(rect))
+                faults.push_back(page->objectName().toStdString() + ": '" + tool->objectName().toStdString() +
+                                 "' covers " + what);
+    }
+    return faults;
+}
+
 bool refusedATab(const std::vector<Message>& shown) {
     return std::any_of(shown.begin(), shown.end(),
                        [](const Message& message) { return message.caption.starts_with("Illegal"); });
@@ -134,6 +170,39 @@ struct WorkflowWindowTest : ShellWindowTest {
 
     std::string panel(int i) const {
         return form->StatusPanels[static_cast<std::size_t>(i)]->text().toStdString();
+    }
+
+    QWidget* pictureOfPage() const {
+        const std::array<QWidget*, 4> pictures{align.ScrollBox1, form->optimizePage->AlignImageBox,
+                                               form->stackPage->ScrollBox2, form->waveletPage->Scrollbox3};
+        const int page = form->PageControl1->currentIndex();
+        return page < 4 ? pictures[static_cast<std::size_t>(page)] : nullptr;
+    }
+
+    void expectToolWindowsClear(const char* when) {
+        QApplication::processEvents();
+        for (const std::string& fault : toolWindowFaults(*form, pictureOfPage()))
+            ADD_FAILURE() << when << " at " << form->width() << "x" << form->height() << ": " << fault;
+    }
+
+    // The pass ended finished: the bar full and its word in the status.
+    void expectPassEnd(int panelIndex, const std::string& text) {
+        EXPECT_EQ(panel(panelIndex), text);
+        EXPECT_EQ(form->ProgressBar1->value(), form->ProgressBar1->maximum()) << text;
+    }
+
+    // A stacked pixel is never exactly 0 on this recording (its sky is not black); the rim that
+    // the frames' shifts leave uncovered aside.
+    void expectNoZeroInStack(const char* which) {
+        constexpr int Rim = 8;
+        const T2dArrays& plane = context.images.StackPlanes[1];
+        const int width = std::min(plane.xCount(), context.model.ImageWidth);
+        const int height = std::min(plane.yCount(), context.model.ImageHeight);
+        ASSERT_GT(width, 2 * Rim) << which;
+        int zeros = 0;
+        for (int x = Rim; x < width - Rim; ++x)
+            for (int y = Rim; y < height - Rim; ++y) zeros += plane[x][y] == 0.0f;
+        EXPECT_EQ(zeros, 0) << which << ": pixels of the stack left at 0";
     }
 
     // Every page at both window sizes, as the work has left the controls.
@@ -202,6 +271,122 @@ TEST_F(WorkflowWindowTest, AUserStacksARecordingFromTheWindowAlone) {
     EXPECT_EQ(std::string(signature + 1, 3), "PNG");
     EXPECT_TRUE(context.shell.ImageSaved);
     EXPECT_FALSE(refusedATab(messages.shown));
+
+    // A new stack is not saved yet: closing asks, and Cancel keeps the window.
+    clickTab(*form->Tabpages, 2);
+    click(form->stackPage->Stackbutton);
+    EXPECT_FALSE(context.shell.ImageSaved);
+    messages.reply(mrCancel);
+    EXPECT_FALSE(form->close());
+    ASSERT_FALSE(messages.shown.empty());
+    EXPECT_EQ(messages.shown.back().caption, "Closing Kestrave ");
+}
+
+// The second road, at both window sizes: alignment points, the limit typed, a sigma stack and one
+// box again; every pass says how it ended and no tool window it opens hides the picture or the
+// page's buttons.
+struct SecondRoad : WorkflowWindowTest, ::testing::WithParamInterface<QSize> {};
+
+TEST_P(SecondRoad, PointsLimitSigmaAndBackToOneBox) {
+    form->resize(GetParam());
+    QApplication::processEvents();
+    openAndPick();
+    expectToolWindowsClear("the feature picked");
+
+    // Multipoint: three points by clicks on the preview, then Align ends the placing.
+    const std::array<QPoint, 3> points{QPoint(62, 46), QPoint(98, 46), QPoint(80, 74)};
+    for (std::size_t i = 0; i < points.size(); ++i)
+        QTimer::singleShot(150 * static_cast<int>(i + 1), form.get(), [this, at = points[i]] {
+            QTest::mouseClick(align.PreviewImage, Qt::LeftButton, Qt::NoModifier, at);
+        });
+    QTimer::singleShot(150 * 4 + 150, form.get(), [this] {
+        EXPECT_EQ(context.alignPoints.Alignpoints, 4) << "three points placed";
+        EXPECT_TRUE(form->pointWindows.Multialignwindow->isVisible());
+        expectToolWindowsClear("points placed");
+        QTest::mouseClick(align.Alignbutton, Qt::LeftButton);
+    });
+    click(align.Alignmethod->button(1));
+    ASSERT_EQ(context.alignPoints.Alignpoints, 3);
+    ASSERT_EQ(context.state.progstatus, TProgStatus::psAligned);
+    expectPassEnd(3, "Alignment finished");
+    expectToolWindowsClear("the points aligned");
+
+    // The limit typed as a percentage: the slider, the count shown and the frames kept follow it.
+    TRxSpinEdit& percent = *align.OptimizeQualitySpin;
+    percent.selectAll();
+    QTest::keyClicks(&percent, "50");
+    const auto& ranking = context.model.FrameRanking;
+    const int last = align.PreviewSlider->MaxValue();
+    int above = 1;
+    while (above <= last && ranking[above].Key > 0.5f * ranking[0].Key) ++above;
+    const int kept = std::max(above - 1, 1) + 1;
+    EXPECT_EQ(align.PreviewSlider->Value(), above - 1);
+    EXPECT_EQ(align.LimitCountLabel->text().toStdString(),
+              "Frames to stack: " + std::to_string(kept) + " of " + std::to_string(last + 1));
+    click(align.Setlimitbutton);
+    EXPECT_EQ(align.AlignSlider->MaxValue() + 1, kept);
+    EXPECT_EQ(panel(2), "Processing limited to " + std::to_string(kept) + " frames");
+
+    clickTab(*form->Tabpages, 1);
+    click(form->optimizePage->Optimizeandstackbutton);
+    ASSERT_EQ(context.state.progstatus, TProgStatus::psStacked);
+    expectPassEnd(2, "Optimize and stack finished");
+    expectToolWindowsClear("the points stacked");
+    expectNoZeroInStack("the multi-point stack");
+
+    clickTab(*form->Tabpages, 2);
+    click(form->stackPage->Statisticalstackbutton);
+    expectPassEnd(2, "Stacking finished");
+    expectToolWindowsClear("the sigma stack");
+    expectNoZeroInStack("the sigma stack");
+
+    // Back to one box: the stack has no zones any more.
+    clickTab(*form->Tabpages, 0);
+    click(align.Alignmethod->button(0));
+    EXPECT_FALSE(form->stackPage->Multi->Checked());
+    clickTab(*form->Tabpages, 2);
+    click(form->stackPage->Stackbutton);
+    EXPECT_FALSE(context.alignPoints.MultiPointMode);
+    EXPECT_EQ(context.alignPoints.Alignpoints, 1);
+    expectPassEnd(2, "Stacking finished");
+    expectNoZeroInStack("the one-box stack");
+    EXPECT_FALSE(refusedATab(messages.shown));
+}
+
+INSTANTIATE_TEST_SUITE_P(WindowSizes, SecondRoad, ::testing::Values(QSize(1024, 768), QSize(1600, 1000)),
+                         [](const auto& size) {
+                             return std::to_string(size.param.width()) + "x" +
+                                    std::to_string(size.param.height());
+                         });
+
+// Beside the main window when the screen has room (right first, then left), else over the option
+// column down to its buttons, shrunk to it; under the tool windows already there while it fits,
+// else each further window a step lower.
+TEST(ToolWindowPlace, BesideTheWindowElseOverTheOptionColumnAndUnderTheOthers) {
+    const QSize size(340, 420), frame(0, 30);
+    const QRect column(700, 60, 324, 560), wide(0, 0, 1600, 1000), small(0, 0, 1024, 768);
+    struct Case {
+        QRect screen, owner;
+        std::vector<QRect> taken;
+        int cascade;
+        QRect expected;
+    };
+    const std::vector<Case> cases{
+        {wide, {0, 0, 1024, 768}, {}, 3, {1024, 0, 340, 420}},
+        {wide, {0, 0, 1024, 768}, {{1024, 0, 300, 200}}, 0, {1024, 200, 340, 420}},
+        {wide, {0, 0, 1024, 768}, {{1024, 0, 300, 200}, {1024, 200, 300, 700}}, 2, {1024, 48, 340, 420}},
+        {wide, {560, 100, 1024, 768}, {}, 0, {220, 100, 340, 420}},
+        {small, small, {}, 1, {700, 60, 324, 420}},
+        {small, small, {{700, 60, 324, 100}}, 0, {700, 160, 324, 420}},
+        {small, small, {{700, 60, 324, 300}}, 7, {700, 170, 324, 420}},
+        {small, small, {{700, 60, 324, 300}}, 1, {700, 84, 324, 420}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(toolWindowPlace(c.screen, c.owner, column, size, frame, c.cascade, c.taken), c.expected)
+            << c.owner.x() << "," << c.taken.size() << "," << c.cascade;
+    // A column lower than the window: the window is shrunk to it.
+    EXPECT_EQ(toolWindowPlace(small, small, QRect(700, 60, 324, 300), size, frame, 3),
+              QRect(700, 60, 324, 270));
 }
 
 TEST_F(WorkflowWindowTest, EveryPageFitsTheWindowAndThePictureTakesMostOfIt) {

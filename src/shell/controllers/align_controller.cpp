@@ -18,6 +18,7 @@
 #include "registration/alignment_points.h"
 #include "registration/debayer_switch.h"
 #include "registration/fft.h"
+#include "registration/frame_limit.h"
 #include "registration/quality_method.h"
 #include "registration/registration_graph.h"
 #include "shell/application_context.h"
@@ -80,6 +81,7 @@ AlignController::AlignController(const AlignControllerParts& parts)
     connect(page.ShowFFTbox, &TPCheck::OnClick, this, &AlignController::ShowFFTboxClick);
     connect(page.ShowGraphbox, &TPCheck::OnClick, this, &AlignController::ShowgraphboxClick);
     connect(page.Alignbutton, &QPushButton::clicked, this, &AlignController::AlignallButtonClick);
+    connect(page.PreviewSlider, &TRxSlider::OnChange, this, &AlignController::showLimitCount);
     connect(optimize.Optimizegraph, &TPCheck::OnClick, this, &AlignController::OptimizegraphClick);
     connect(optimize.ShowMovementwindow, &TPCheck::OnClick, this, &AlignController::ShowMovementwindowClick);
     for (TRxSpinEdit* spin : {page.QualityFilter, page.QualFilterDX, page.CentralHVS, page.Compresfactor})
@@ -115,6 +117,9 @@ bool AlignController::eventFilter(QObject* watched, QEvent* event) {
             PreviewImageMouseMove(mouse->buttons(), mouse->modifiers(), x, y);
         else
             PreviewImageMouseUp(mouse->button(), x, y);
+    } else if (watched == parts_.page.PreviewImage && type == QEvent::Leave) {
+        // The box follows the mouse over the picture only: it does not stay where the mouse left.
+        parts_.page.BoxOutline->hide();
     } else if (type == QEvent::MouseButtonPress || type == QEvent::KeyPress) {
         for (const auto& [part, arm] : arming_)
             if (part == watched) (this->*arm)();
@@ -230,7 +235,9 @@ AlignmentPassOptions AlignController::readPassOptions() const {
 
 void AlignController::applyDebayerSwitch() {
     ApplicationContext& app = app_;
-    const bool highBitSer = app.model.InputIsSER && app.input.readers.SerPixelDepth > 8;
+    // Only a colour video is debayered: a grey 16-bit one is read at full depth, nothing to warn of.
+    const bool highBitSer =
+        app.model.InputIsSER && app.input.readers.SerPixelDepth > 8 && parts_.page.Avidebay->Checked();
     const DebayerSwitchResult result =
         switchDebayer(app.debayer, parts_.page.Avidebay->Checked(), highBitSer, app.messages());
     TPCheck& colourstack = *parts_.page.Colourstack;
@@ -261,12 +268,18 @@ void AlignController::AlignmethodClick() {
         case AlignMethodSingle:
             // Back from the multi-point mode: the points are kept for the next time, and the
             // feature is the one picked before the points moved it.
-            if (!multipoint.isVisible()) return;
-            app_.state.FeatureX = points.SavedFeatureX;
-            app_.state.FeatureY = points.SavedFeatureY;
-            points_->SaveTempPointFile();
+            if (multipoint.isVisible()) {
+                app_.state.FeatureX = points.SavedFeatureX;
+                app_.state.FeatureY = points.SavedFeatureY;
+                points_->SaveTempPointFile();
+                app_.registration.UserBoxPlaced = false;
+            } else if (points.Alignpoints <= 1 && !parts_.stackPage.multiPoint()) {
+                return;
+            }
+            // Also after the points were aligned (their window closed): one box stacks from now
+            // on, not the points' zones.
             optimize.setOptimizeButtonEnabled(true);
-            app_.registration.UserBoxPlaced = false;
+            parts_.stackPage.setMultiPoint(false);
             points.Alignpoints = 1;
             points.MultiPointMode = false;
             break;
@@ -289,6 +302,18 @@ void AlignController::AlignmethodClick() {
         default:
             break;
     }
+}
+
+void AlignController::showLimitCount() {
+    AlignPage& page = parts_.page;
+    // The limit follows the ranking once the pass has made one ("None" keeps frames in their order).
+    if (!app_.model.FramesRanked && !page.Setlimitbutton->isEnabled()) {
+        page.LimitCountLabel->clear();
+        return;
+    }
+    page.LimitCountLabel->setText(
+        "Frames to stack: " + QString::number(framesKeptByLimit(page.PreviewSlider->Value())) + " of " +
+        QString::number(page.PreviewSlider->MaxValue() + 1));
 }
 
 // --- Box size, feature pick, box outline ---------------------------------------------------------
@@ -378,6 +403,7 @@ void AlignController::pickAt(const PreviewClick& click) {
 
     AlignPage& page = parts_.page;
     ToolWindows& tools = parts_.tools;
+    page.Frontpanel->hide();
     // Outside the multi-point mode the first point follows the clicked feature.
     if (!app_.alignPoints.MultiPointMode && !click.freeBox)
         app_.alignPoints.PointPos[1] = {app_.state.FeatureX, app_.state.FeatureY};
@@ -386,7 +412,8 @@ void AlignController::pickAt(const PreviewClick& click) {
         window->show();
         window->raise();
     }
-    if (page.ShowGraphbox->Checked()) tools.RegiStration2->show();
+    // The optimizer's chart has nothing to show before a limit or an optimizer pass.
+    if (page.ShowGraphbox->Checked() && parts_.optimizePage.Chart7->hasPoints()) tools.RegiStration2->show();
     tools.SelectFrameswindow->hide();
     if (app_.model.InputType == TInputType::itAVI) {
         const int h = app_.fft.FFTSize / 2;
@@ -616,7 +643,7 @@ void AlignController::ShowFFTboxClick() {
 void AlignController::ShowgraphboxClick() {
     const bool shown = parts_.page.ShowGraphbox->Checked();
     parts_.tools.Registrationgraphwindow->setVisible(shown);
-    parts_.tools.RegiStration2->setVisible(shown);
+    parts_.tools.RegiStration2->setVisible(shown && parts_.optimizePage.Chart7->hasPoints());
 }
 
 // --- Charts --------------------------------------------------------------------------------------
@@ -660,7 +687,7 @@ void AlignController::DrawRegistrationGraph() {
 void AlignController::OptimizegraphClick() {
     const bool shown = parts_.optimizePage.Optimizegraph->Checked();
     parts_.tools.Registrationgraphwindow->setVisible(shown);
-    parts_.tools.RegiStration2->setVisible(shown);
+    parts_.tools.RegiStration2->setVisible(shown && parts_.optimizePage.Chart7->hasPoints());
 }
 
 void AlignController::ShowMovementwindowClick() {

@@ -133,6 +133,12 @@ public:
     // The handlers of the alignment points and the multi-point window.
     PointController& points() { return *points_; }
 
+    // How a pass over every frame ended, in the window: the ranking and the next step after a
+    // finished pass, the reference picture back after a stopped one; the graph's caption, the bar
+    // and the status say which (for the one-box pass and the points' passes alike).
+    void alignmentEnded(const AlignmentPassResult& result);
+    // Beside "Limit", the number of frames it keeps with the frame slider where it stands.
+    void showLimitCount();
     // After a pass over every frame: the ranking in the sliders, the lists and the registration
     // graph, and the next step (the limit) ready.
     void alignmentFinished(const AlignmentPassResult& result);

@@ -111,6 +111,10 @@ void AlignController::AlignallButtonClick() {
     }
     page.glPageControl1->setEnabled(true);
     parts_.tabs.setEnabled(true);
+    alignmentEnded(result);
+}
+
+void AlignController::alignmentEnded(const AlignmentPassResult& result) {
     const bool finished = result.end == PassEnd::Finished;
     if (finished)
         alignmentFinished(result);
@@ -155,6 +159,7 @@ void AlignController::alignmentFinished(const AlignmentPassResult& result) {
     // "Automatic processing" (frame limit, optimize and stack) joins here with the Optimize page.
 
     page.Setlimitbutton->setEnabled(true);
+    showLimitCount();
     markButton(*page.Showbuttonp1, *page.Setlimitbutton, -2);
     windows.Showgraphpointer->move(graphPointerLeft(page.PreviewSlider->Value(),
                                                     page.PreviewSlider->MaxValue(), windows.Chart8->width()),

@@ -128,7 +128,7 @@ void AlignWindow::restoreAlignmentWindows() {
     if (parts_.page.ShowFFTbox->Checked()) parts_.tools.FFTWindow->show();
     if (graph) {
         parts_.tools.Registrationgraphwindow->show();
-        parts_.tools.RegiStration2->show();
+        if (parts_.optimizePage.Chart7->hasPoints()) parts_.tools.RegiStration2->show();
     }
 }
 

@@ -4,7 +4,9 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QToolButton>
+#include <filesystem>
 
+#include "persist/ignore_case.h"
 #include "shell/application_context.h"
 #include "shell/busy_cursor.h"
 #include "shell/controllers/input_controller.h"
@@ -24,6 +26,18 @@ constexpr int StackTab = static_cast<int>(TMainTab::tabStack);
 
 bool isFits(int type) {
     return type == SpecialFitsCalibration || type == FitsCalibration;
+}
+
+// The kind a typed name says, whatever filter the dialog showed (the input dialog takes any
+// kind typed too); a name that says no kind keeps the filter's.
+int calibrationTypeOfName(const std::filesystem::path& file, int filterIndex) {
+    const std::string extension = file.extension().string();
+    const std::pair<const char*, int> kinds[] = {
+        {".bmp", BitmapCalibration}, {".fitk", SpecialFitsCalibration}, {".fit", FitsCalibration},
+        {".fits", FitsCalibration},  {".fts", FitsCalibration},         {".png", PngCalibration}};
+    for (const auto& [name, type] : kinds)
+        if (sameTextIgnoringCase(extension, name)) return type;
+    return filterIndex;
 }
 
 }  // namespace
@@ -59,7 +73,7 @@ void CalibrationController::loadFromDialog(CalibrationKind kind) {
     TFileDialog& dialog = parts_.OpenDialog;
     if (!app.dialogs().Execute(dialog)) return;
     const std::string file = dialog.FileName.string();
-    const int type = dialog.FilterIndex;
+    const int type = calibrationTypeOfName(dialog.FileName, dialog.FilterIndex);
     AlignPage& align = parts_.alignPage;
     const bool dark = kind == CalibrationKind::Dark;
     (dark ? app.model.DarkFileName : app.model.FlatFileName) = file;
@@ -99,6 +113,9 @@ bool CalibrationController::load(CalibrationKind kind, const std::string& file, 
             file, type, kind, origin, dark ? app.images.DarkPlanes : app.images.FlatPlanes, app.messages());
         // Stacks of FITS input take their value range from the depth of the last FITS file.
         if (result.fitsBitpix != 0) app.input.readers.FitsBitpix = result.fitsBitpix;
+        if (result.loaded)
+            app.progress().setStatus(2, std::string(dark ? "Darkframe loaded: " : "Flatfield loaded: ") +
+                                            std::filesystem::path(file).filename().string());
         return result.loaded;
     } catch (const CalibrationError& error) {
         box.setChecked(false);

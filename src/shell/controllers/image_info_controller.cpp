@@ -19,8 +19,7 @@ namespace kestrave {
 
 ImageInfoController::ImageInfoController(const ImageInfoControllerParts& parts) : parts_(parts) {
     const ImageInfoWindow& window = parts.window;
-    connect(&parts.button, &QToolButton::clicked, this,
-            &ImageInfoController::ImageInfobuttonClick);
+    connect(&parts.button, &QToolButton::clicked, this, &ImageInfoController::ImageInfobuttonClick);
     for (TPCheck* show : {window.Showstacksize, window.ShowWaveletscheme, window.Showwaveletvalues,
                           window.Showcontrastbrightness, window.Showgamma, window.ActiveImageinfo}) {
         connect(show, &TPCheck::OnClick, this, &ImageInfoController::ShowWaveletschemeClick);
@@ -44,7 +43,8 @@ void ImageInfoController::ShowWaveletschemeClick() {
     options.Objectname = window.Objectnameedit->text().toStdString();
     options.Datetime = window.Datetimeedit->text().toStdString();
     options.Showstacksize = window.Showstacksize->Checked();
-    options.StackSlider = parts_.stackSlider.Value();
+    // The tag names the number of frames stacked (positions 0 .. the slider's), as the status does.
+    options.StackSlider = parts_.stackSlider.Value() + 1;
     options.ShowWaveletscheme = window.ShowWaveletscheme->Checked();
     options.Showwaveletvalues = window.Showwaveletvalues->Checked();
     options.scheme = readWaveletScheme(page);

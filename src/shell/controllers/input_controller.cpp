@@ -339,6 +339,7 @@ void InputController::resetControlsBeforeInput() {
     app_.state.MasterFrameMode = false;
     align.Showpanel->hide();
     align.RectShape1->hide();
+    align.LimitCountLabel->clear();
     for (QWidget* control :
          std::initializer_list<QWidget*>{align.Haltwindow, align.QualityMethodlabel, align.QualityMethodCombo,
                                          align.Alignmethod, align.OptimizeQualitySpin})
@@ -352,7 +353,8 @@ void InputController::resetControlsBeforeInput() {
 // Nothing of the last input's passes stays in the bar, the status, the captions or the charts.
 void InputController::disablePassButtons() {
     const AlignPage& align = parts_.page;
-    for (QWidget* control : std::initializer_list<QWidget*>{align.Alignbutton, align.Manualalignbox, align.Setlimitbutton})
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{align.Alignbutton, align.Manualalignbox, align.Setlimitbutton})
         control->setEnabled(false);
     parts_.optimizePage.greyPassButtons();
     parts_.stackPage.setPassButtonsEnabled(false);

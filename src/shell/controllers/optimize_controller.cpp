@@ -272,6 +272,8 @@ OptimizeController::OptimizeController(const OptimizeControllerParts& parts)
             &OptimizeController::AlignStackButtonClick);
     connect(page_.Restartalign, &QPushButton::clicked, this, &OptimizeController::RestartAlignClick);
     connect(page_.Refframes, &TRxSpinEdit::OnChange, this, &OptimizeController::RefframesChange);
+    connect(parts.alignPage.OptimizeQualitySpin, &TRxSpinEdit::OnChange, this,
+            &OptimizeController::OptimizeQualitySpinChange);
     connect(page_.Contour, &TPCheck::OnClick, this, &OptimizeController::ContourClick);
     connect(page_.SearchArea, &TRxSpinEdit::OnChange, this, &OptimizeController::SearchAreaChange);
     connectPrefilter();
@@ -307,6 +309,8 @@ void OptimizeController::runOptimizer(int last, const std::function<bool(Optimiz
         throw;
     }
     if (cancelled && view_->passesFinished() <= 1) before.restore(app_);
+    // The frame the run worked on last is no news once it ended.
+    parts_.alignPage.Framelabel->clear();
 }
 
 void OptimizeController::OptimizebuttonClick() {
@@ -382,6 +386,8 @@ void OptimizeController::SetLimitClick() {
         }
     }
     showOptimizerChart(page_, result.qualities, result.differences, result.frameIncrement);
+    // The optimizer's chart has its first values now: it joins the registration graph.
+    if (parts_.tools.Registrationgraphwindow->isVisible()) parts_.tools.RegiStration2->show();
 
     const int last = result.sliderMaximum;
     align.setLastRankPosition(last);
@@ -401,6 +407,16 @@ void OptimizeController::SetLimitClick() {
     for (QPushButton* button : {page_.Referbutton, page_.Optimizebutton, page_.Optimizeandstackbutton})
         button->setEnabled(true);
     markButton(*page_.Showbuttonp2, *page_.Optimizeandstackbutton);
+}
+
+void OptimizeController::OptimizeQualitySpinChange() {
+    // Inside a pass or the limit the value is written by the program, which places the slider
+    // itself.
+    AlignPage& align = parts_.alignPage;
+    if (app_.operations.running() || !app_.model.FramesRanked || !align.Setlimitbutton->isEnabled()) return;
+    align.PreviewSlider->setValue(
+        qualityCutoffPosition(app_.model, align.PreviewSlider->MaxValue(),
+                              static_cast<double>(align.OptimizeQualitySpin->Value())));
 }
 
 void OptimizeController::RefframesChange() {
@@ -430,7 +446,8 @@ void OptimizeController::AlignStackButtonClick() {
         try {
             const TabStripLock locked(parts_.Tabpages);
             const OptimizerOptions optimizerOptions = readOptimizerOptions(parts_);
-            const StackScaleOptions scale{optimizerOptions.search.Resampled, optimizerOptions.search.ResampleFactor,
+            const StackScaleOptions scale{optimizerOptions.search.Resampled,
+                                          optimizerOptions.search.ResampleFactor,
                                           parts_.stackPage.drizzling()};
             StackSteps steps(parts_);
             OptimizeAndStackResult result;
@@ -509,13 +526,21 @@ void OptimizeController::Optimize_AllAlignpoints() {
         }
     }
     progressWindow.hide();
-    if (cancelled || !toWavelet) return;
+    if (cancelled || !toWavelet) {
+        showPassEnd(parts_.ProgressBar1, app_.progress(), 2, "Optimizing",
+                    cancelled ? PassOutcome::Cancelled : PassOutcome::Finished);
+        return;
+    }
     StackSteps steps(parts_);
-    if (!steps.StackButtonClick() || app_.CancelRequested()) return;
+    if (!steps.StackButtonClick() || app_.CancelRequested()) {
+        showPassEnd(parts_.ProgressBar1, app_.progress(), 2, "Optimize and stack", PassOutcome::Cancelled);
+        return;
+    }
     app_.state.ProcessStage = TProcessStage::stAligned;
     EmptyHook();
     app_.state.activepage = TMainTab::tabAbout;
     steps.ProcessButtonClick();
+    showPassEnd(parts_.ProgressBar1, app_.progress(), 2, "Optimize and stack", PassOutcome::Finished);
 }
 
 void OptimizeController::MakerefClick() {

@@ -392,8 +392,10 @@ void PointController::placePoints() {
         app_.registration.WaitForClick = false;
         app_.registration.FeatureChosen = false;
         app_.model.FramesRanked = false;
-        parts_.tools.FFTWindow->hide();
-        parts_.tools.Registrationgraphwindow->hide();
+        // The charts of the last pick would cover the points' window.
+        for (ToolWindow* chart :
+             {parts_.tools.FFTWindow, parts_.tools.Registrationgraphwindow, parts_.tools.RegiStration2})
+            chart->hide();
         page.PreviewImage->setCursor(Qt::CrossCursor);
         drawPoints(Qt::white);
         // A click on the preview picks the next point; the Align button ends the placing.
@@ -514,14 +516,14 @@ void PointController::alignPlacedPoints(int count, bool multiQuantity, bool manu
     progressWindow.hide();
     zoom.setWindowTitle("Zoom");
     zoom.hide();
-    if (pass.end != PassEnd::Finished || app_.CancelRequested()) {
-        align_.alignmentStopped();
-        return;
+    if (pass.end == PassEnd::Finished && app_.CancelRequested()) pass.end = PassEnd::Cancelled;
+    if (pass.end == PassEnd::Finished) {
+        const int last = parts_.input.lastIndex();
+        if (!multiQuantity && count >= 2)
+            copyFirstPointToAll(app_.model, count, last, points.PointBestQuality);
+        if (count > 1) pointAngles(app_.model, points.PointPos[1], points.PointPos[2], last, referenceFrame);
     }
-    const int last = parts_.input.lastIndex();
-    if (!multiQuantity && count >= 2) copyFirstPointToAll(app_.model, count, last, points.PointBestQuality);
-    if (count > 1) pointAngles(app_.model, points.PointPos[1], points.PointPos[2], last, referenceFrame);
-    align_.alignmentFinished(pass);
+    align_.alignmentEnded(pass);
 }
 
 AlignmentPassResult PointController::alignReferences(std::vector<PointReference>& references,

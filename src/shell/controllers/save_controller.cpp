@@ -59,8 +59,7 @@ std::vector<std::filesystem::path> inputFiles(const FrameModel& model) {
 
 SaveController::SaveController(const SaveControllerParts& parts) : parts_(parts) {
     connect(parts.stack.Savebutton, &QPushButton::clicked, this, &SaveController::SaveButtonClick);
-    connect(parts.wavelet.savebmp2button, &QPushButton::clicked, this,
-            &SaveController::SaveBMP2buttonClick);
+    connect(parts.wavelet.savebmp2button, &QPushButton::clicked, this, &SaveController::SaveBMP2buttonClick);
     connect(parts.align.Savesubcontrol, &TPCheck::OnClick, this, &SaveController::SaveSubcontrolClick);
 }
 
@@ -86,7 +85,11 @@ void SaveController::runSaver(const std::function<SaveOutcome()>& saver) {
     ApplicationContext& app = parts_.app;
     const BusyCursor busy;
     try {
-        if (saver().saved()) app.shell.ImageSaved = true;
+        const SaveOutcome outcome = saver();
+        if (outcome.saved()) {
+            app.shell.ImageSaved = true;
+            app.progress().setStatus(2, "Saved " + outcome.written.front().filename().string());
+        }
     } catch (const std::exception& error) {
         // Write failures (the older file is left as it was) and images the saver cannot cover.
         app.messages().error("Save error", error.what());

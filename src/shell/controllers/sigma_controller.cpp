@@ -69,7 +69,8 @@ SigmaController::SigmaController(const SigmaControllerParts& parts)
     connect(window.Showframe, &QPushButton::clicked, this, &SigmaController::ShowframeClick);
     connect(window.Sigmaeventsigma, &TRxSpinEdit::OnChange, this, &SigmaController::SigmaeventsigmaChange);
     connect(window.SigmaEdge, &TRxSpinEdit::OnChange, this, &SigmaController::SigmaEdgechange);
-    for (TRxSpinEdit* edge : {window.Sigmaboxtop, window.Sigmaboxleft, window.Sigmaboxright, window.Sigmaboxbottom})
+    for (TRxSpinEdit* edge :
+         {window.Sigmaboxtop, window.Sigmaboxleft, window.Sigmaboxright, window.Sigmaboxbottom})
         connect(edge, &TRxSpinEdit::OnChange, this, &SigmaController::SigmaboxtopChange);
     connect(window.NextFrame, &QPushButton::clicked, this, &SigmaController::NextFrameClick);
     connect(window.PreviousFrame, &QPushButton::clicked, this, &SigmaController::PreviousFrameClick);
@@ -120,6 +121,7 @@ bool SigmaController::runSigmaStack() {
             return false;
         page.Drizzling->setChecked(false);
         page.Resampled->setChecked(false);
+        page.showStackStyle();
         // The resampling controls hide; the wavelet page's Drizzle2 follows Drizzling.
         parts_.stack.ResampledClick();
     }
@@ -141,7 +143,8 @@ bool SigmaController::runSigmaStack() {
     SigmaStackRun sigma;
     const fs::path log = eventLogPath();
     parts_.stack.runStack(options, [&](const StackOptions& run, FrameSource& frames) {
-        sigma = sigmaStack(app.model, app.state, app.images, run, frames, app.progress(), app.messages(), log);
+        sigma =
+            sigmaStack(app.model, app.state, app.images, run, frames, app.progress(), app.messages(), log);
         return std::move(sigma.published());
     });
     page.Statistical->setChecked(false);

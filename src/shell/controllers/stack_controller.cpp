@@ -153,8 +153,7 @@ void StackController::setLaterControllers(InputController& input, AlignControlle
 
 std::unique_ptr<FrameSource> StackController::inputFrames() {
     if (frameSources_) return frameSources_();
-    return makeFrameSource(parts_.app.model, parts_.alignPage.lastFrameIndex(),
-                           input_->readSourceOptions());
+    return makeFrameSource(parts_.app.model, parts_.alignPage.lastFrameIndex(), input_->readSourceOptions());
 }
 
 void StackController::StackButtonClick() {
@@ -184,9 +183,14 @@ StackOutcome StackController::runStack(const StackOptions& options, const StackR
         app.messages().error("Stacking", error.what());
     }
     // The dark frame or flat field did not fit the frames: it stays switched off.
-    parts_.alignPage.switchCalibrationOff(result.darkSwitchedOff, result.flatSwitchedOff, result.rawDarkSwitchedOff);
+    parts_.alignPage.switchCalibrationOff(result.darkSwitchedOff, result.flatSwitchedOff,
+                                          result.rawDarkSwitchedOff);
     const StackOutcome outcome = result.outcome;
-    if (outcome == StackOutcome::Stacked) showStack(std::move(result), options);
+    if (outcome == StackOutcome::Stacked) {
+        showStack(std::move(result), options);
+        // A new result that nobody saved yet: closing the window asks again.
+        app.shell.ImageSaved = false;
+    }
     finishStackRun();
     showPassEnd(parts_.ProgressBar1, app.progress(), 2, "Stacking",
                 outcome == StackOutcome::Stacked ? PassOutcome::Finished

@@ -1,5 +1,6 @@
 #include "shell/controllers/tool_window_controller.h"
 
+#include <QScreen>
 #include <QToolButton>
 #include <functional>
 #include <utility>
@@ -58,9 +59,15 @@ void ToolWindowController::toolWindowButtonClick(QToolButton& button, ToolWindow
     window.setVisible(button.isChecked());
     const QRect main = window_.frameGeometry();
     const QRect tool = window.frameGeometry();
-    const WindowPlace place = keepToolWindowInside({tool.left() - main.left(), tool.top() - main.top()},
-                                                   tool.width(), tool.height(), main.width(), main.height());
-    window.move(main.left() + place.left, main.top() + place.top);
+    // A window beside the main one, wholly on the screen, is where it was put; one dragged out of
+    // reach comes back inside the main window.
+    const QScreen* screen = window_.screen();
+    if (!screen || !screen->availableGeometry().contains(tool)) {
+        const WindowPlace place =
+            keepToolWindowInside({tool.left() - main.left(), tool.top() - main.top()}, tool.width(),
+                                 tool.height(), main.width(), main.height());
+        window.move(main.left() + place.left, main.top() + place.top);
+    }
     if (window.isVisible()) window.raise();
     if (wavelet_) wavelet_->Layer1sliderChanged();
 }

@@ -161,6 +161,8 @@ void WaveletController::ProcessButtonClick() {
         if (decomposeWhenDirty(app_.images, width, height, app_.state, app_.wavelet.filter, options,
                                app_.progress())) {
             updateLayerCaptions(options.steps);
+            // A new result that nobody saved yet: closing the window asks again.
+            app_.shell.ImageSaved = false;
         }
     } catch (const WaveletError& error) {
         reportWaveletError(error);

@@ -155,11 +155,13 @@ void WaveletController::DoAllClick() {
     page_.ProcessImage->move(0, 0);
     RenderContext context = renderContext();
     try {
-        const DoAllResult result = processWholeImage(
-            context, app_.wavelet.filter, processOptions(), renderOptions(),
-            app_.wavelet.Stackimage, page_.Showprocessingarea->Checked(), app_.progress());
+        const DoAllResult result =
+            processWholeImage(context, app_.wavelet.filter, processOptions(), renderOptions(),
+                              app_.wavelet.Stackimage, page_.Showprocessingarea->Checked(), app_.progress());
         // The status says it was cancelled; the bar does not stay where the tiles stopped.
         if (result.cancelled) parts_.progressBar.reset();
+        // The whole picture processed is a new result that nobody saved yet.
+        if (!result.cancelled) app_.shell.ImageSaved = false;
         keepRenderedView();
     } catch (const KestraveError& error) {
         reportWaveletError(error);

@@ -10,6 +10,7 @@
 #include "shell/pages/number_controls.h"
 #include "shell/pages/page_controls.h"
 #include "shell/startup_rules.h"
+#include "shell/tool_windows.h"
 #include "stacking/stack_options.h"
 #include "widgets/form_props.h"
 #include "widgets/radio_group.h"
@@ -65,6 +66,10 @@ void AlignPage::buildFrameBrowser() {
     UseFramesign = shape(this, "UseFramesign", 14, 14);
     UseFramesign->setFixedSize(14, 14);
     Frontpanel = named(new QFrame(this), "Frontpanel");
+    // What to do first, until it is done.
+    auto* hint = new QHBoxLayout(Frontpanel);
+    compact(hint, 0);
+    hint->addWidget(new QLabel("Click the feature to align on in the picture", Frontpanel));
 }
 
 void AlignPage::buildStepControls() {
@@ -86,8 +91,10 @@ void AlignPage::buildStepControls() {
     Alignmethod->setColumns(3);
     Freebox = optionCheck(this, "Freebox", "Userdefined Alignment Box");
     Alignbutton = pushButton(this, "Alignbutton", "Align");
+    Alignbutton->setToolTip("Aligns every frame on the feature: click the feature in the picture first");
     Manualalignbox = optionCheck(this, "Manualalignbox", "Manual");
     Setlimitbutton = pushButton(this, "Setlimitbutton", "Limit");
+    LimitCountLabel = named(new QLabel(this), "LimitCountLabel");
     // Aligning needs an input and a feature, the limit an alignment.
     for (QWidget* step : std::initializer_list<QWidget*>{Alignbutton, Manualalignbox, Setlimitbutton})
         step->setEnabled(false);
@@ -138,6 +145,7 @@ void AlignPage::layOutPage() {
     auto* browser = controlRow({UseFramesign, Frames});
     browser->addWidget(caption(this, "Goto Frame"));
     browser->addWidget(Sliderset);
+    browser->addWidget(Frontpanel, 1);
     Sliderset->setMaximumWidth(80);
     frame.picture->addLayout(browser);
     // The ranked frames' slider joins the frame slider once the frames are ranked.
@@ -146,7 +154,6 @@ void AlignPage::layOutPage() {
     sliders->addWidget(AlignSlider, 1);
     sliders->addWidget(Framelabel);
     frame.picture->addLayout(sliders);
-    frame.picture->addWidget(Frontpanel);
 
     // The step's options, and Align and Limit with the quality limit at the bottom.
     QWidget* column = frame.column->parentWidget();
@@ -165,9 +172,12 @@ void AlignPage::layOutPage() {
     frame.column->addWidget(glPageControl1, 1);
     frame.column->addWidget(CopyAlignmethods);
     auto* steps = new QVBoxLayout;
-    steps->addLayout(controlRow({Alignbutton, Manualalignbox, Setlimitbutton}));
+    steps->addLayout(controlRow({Alignbutton, Manualalignbox}));
     steps->addLayout(controlRow({Lowerqualitylabel, OptimizeQualitySpin}));
-    frame.column->addWidget(captionedGroup(column, "Alignment", steps));
+    steps->addLayout(controlRow({Setlimitbutton, LimitCountLabel}));
+    QGroupBox* actions = captionedGroup(column, "Alignment", steps);
+    actions->setProperty(ActionButtonsProperty, true);
+    frame.column->addWidget(actions);
 }
 
 QWidget* AlignPage::buildGeneralOptions() {
@@ -312,7 +322,8 @@ std::filesystem::path AlignPage::currentFolder() const {
 }
 
 std::filesystem::path AlignPage::imageSaveFolder() const {
-    return saveFolder(DirectoryListBox1->Directory(), Savesubcontrol->Checked(), Subdirname->text().toStdString());
+    return saveFolder(DirectoryListBox1->Directory(), Savesubcontrol->Checked(),
+                      Subdirname->text().toStdString());
 }
 
 int AlignPage::lastFrameIndex() const {
@@ -321,7 +332,8 @@ int AlignPage::lastFrameIndex() const {
 
 int AlignPage::alignmentBoxSize() const {
     int item = 0;
-    if (const auto property = StoredProperty::find(*FFTsizeGroup, u"ItemIndex")) item = property->read().toInt();
+    if (const auto property = StoredProperty::find(*FFTsizeGroup, u"ItemIndex"))
+        item = property->read().toInt();
     return fftSizeForItem(item);
 }
 

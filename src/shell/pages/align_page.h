@@ -63,6 +63,9 @@ public:
     // "Limit": keeps the ranked frames up to the preview slider's position; enabled by the
     // alignment pass, where the user is when it ends.
     QPushButton* Setlimitbutton;
+    // Beside "Limit": how many ranked frames it keeps with the frame slider where it stands
+    // ("Frames to stack: 101 of 300"); empty until the frames are ranked.
+    QLabel* LimitCountLabel;
     QLabel* QualityMethodlabel;
     // The quality limit in percent of the best frame's: where the alignment pass leaves the
     // frame slider, and so what "Limit" keeps; Lowerqualitylabel is its caption.
@@ -93,11 +96,11 @@ public:
     TPCheck* Interlacehoriz;               // the fields are columns instead of rows
     TDirectoryListBox* DirectoryListBox1;  // the folder files are opened and saved in
     // Input options.
-    TPCheck* Negativeimage;  // show the frame as a negative
-    TPCheck* Pregamma;       // show the frame through the preview gamma
-    TPCheck* HoldPreGamma;   // keep the preview gamma when a feature is picked
+    TPCheck* Negativeimage;     // show the frame as a negative
+    TPCheck* Pregamma;          // show the frame through the preview gamma
+    TPCheck* HoldPreGamma;      // keep the preview gamma when a feature is picked
     TRxSpinEdit* Previewgamma;  // the preview gamma's value, shown with Pregamma
-    TPCheck* Avidebay;       // "Use Debayer"
+    TPCheck* Avidebay;          // "Use Debayer"
     TRadioGroup* debayergroup;
     TRadioGroup* Fittifstretch;  // stretch FITS and TIFF levels: always ask, yes, no
     TPCheck* AutoDetectColour;   // decide colour or black-and-white without asking

@@ -82,6 +82,11 @@ QStringList TChart::texts() const {
     return texts;
 }
 
+bool TChart::hasPoints() const {
+    return std::any_of(series_.begin(), series_.end(),
+                       [](const auto& series) { return series->Count() > 0; });
+}
+
 bool TChart::rightAxisUsed() const {
     for (const auto& series : series_)
         if (series->Active && series->RightAxis && series->Count() > 0) return true;

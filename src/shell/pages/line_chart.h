@@ -64,6 +64,8 @@ public:
     QRect plotRect() const;
     // A shown series with points is drawn on the right axis.
     bool rightAxisUsed() const;
+    // Some series has a point: the chart has something to show.
+    bool hasPoints() const;
 
     TChartAxis LeftAxis;
     TChartAxis RightAxis;

@@ -7,6 +7,7 @@
 #include "shell/pages/line_chart.h"
 #include "shell/pages/number_controls.h"
 #include "shell/pages/page_controls.h"
+#include "shell/tool_windows.h"
 #include "widgets/radio_group.h"
 
 namespace kestrave {
@@ -57,8 +58,10 @@ OptimizePage::OptimizePage(QWidget* parent) : QWidget(parent) {
     frame.column->addWidget(
         captionedGroup(column, "Graphs", controlRow({Optimizegraph, ShowMovementwindow})));
     frame.column->addStretch(1);
-    frame.column->addWidget(
-        captionedGroup(column, "Optimizing", controlRow({Optimizebutton, Optimizeandstackbutton})));
+    QGroupBox* actions =
+        captionedGroup(column, "Optimizing", controlRow({Optimizebutton, Optimizeandstackbutton}));
+    actions->setProperty(ActionButtonsProperty, true);
+    frame.column->addWidget(actions);
 }
 
 QWidget* OptimizePage::buildOptimizerOptions() {

@@ -1,5 +1,7 @@
 #include "shell/pages/page_controls.h"
 
+#include "shell/tool_windows.h"
+
 #include <QEvent>
 #include <QPointer>
 #include <algorithm>
@@ -161,6 +163,7 @@ PageFrame pictureAndColumn(QWidget* page, int columnWidth) {
     auto* column = new QWidget(page);
     column->setObjectName(page->objectName() + "Column");
     column->setFixedWidth(columnWidth);
+    column->setProperty(ToolAreaProperty, true);
     auto* controls = new QVBoxLayout(column);
     compact(controls, 0);
     layout->addWidget(column);

@@ -12,6 +12,7 @@
 #include "shell/pages/number_controls.h"
 #include "shell/pages/page_controls.h"
 #include "shell/startup_rules.h"
+#include "shell/tool_windows.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
 #include "widgets/spin_edit.h"
@@ -55,6 +56,10 @@ StackPage::StackPage(QWidget* parent) : QWidget(parent) {
     Drizzlefact = floatSpin(this, "Drizzlefact", 1.0, 3.0, 0.1, 2.0, 1);
     Pixfrac = integerSpin(this, "Pixfrac", 10, 100, 80);
     for (TRxSpinEdit* spin : {ResampleSpin, Drizzlefact, Pixfrac}) spin->setMaximumWidth(80);
+    // The style group is how the user chooses; the two boxes keep the choice for the code and the
+    // stored settings, out of sight so that no choice shows twice.
+    Resampled->hide();
+    Drizzling->hide();
     addOptionTab(glPageControl3, "Resampling / Drizzling",
                  {{ResampleDrizzlegroup, Resampled, caption(this, "Factor", ResampleSpin), ResampleSpin,
                    caption(this, "Filter", ResampleMethod), ResampleMethod, Drizzling,
@@ -105,6 +110,8 @@ StackPage::StackPage(QWidget* parent) : QWidget(parent) {
     Stackimage = stack.image;
 
     // The options over the whole width, the step's buttons under them, then the stack.
+    // The page's options: tool windows may cover them, never the buttons under them or the picture.
+    glPageControl3->setProperty(ToolAreaProperty, true);
     layout->addWidget(glPageControl3);
     layout->addLayout(controlRow({Stackbutton, Statisticalstackbutton, Savebutton, stackshape, Showstackgraph,
                                   ShowStacklist, Alignmentpoints, Stacklabel}));
@@ -131,6 +138,15 @@ bool StackPage::resampled() const {
     return Resampled->Checked();
 }
 
+void StackPage::showStackStyle() {
+    ResampleDrizzlegroup->setItemIndex(Drizzling->Checked() ? 2 : Resampled->Checked() ? 1 : 0);
+}
+
+void StackPage::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    showStackStyle();
+}
+
 void StackPage::showResampling(bool available) {
     if (!available) {
         Resampled->setChecked(false);
@@ -155,6 +171,7 @@ bool StackPage::drizzling() const {
 void StackPage::chooseDrizzling(bool drizzling) {
     Drizzling->setChecked(drizzling);
     if (drizzling) Resampled->setChecked(false);
+    showStackStyle();
 }
 
 void StackPage::readResampling(OptimizerSearchOptions& search) const {

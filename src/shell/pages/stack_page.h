@@ -61,11 +61,11 @@ public:
     TRxSpinEdit* Pixfrac;       // drop size in percent of a frame pixel, 10..100
 
     // Sigma clipping.
-    TPCheck* Statistical;        // checked only while a sigma stack runs (hidden)
-    TRxSpinEdit* Statisticspin;  // the factor k of the clip bounds mean ± k·sigma
-    TPCheck* sigmahi;            // reject samples above the upper bound
-    TPCheck* Sigmalo;            // reject samples below the lower bound
-    TPCheck* RejectMax;          // the upper bound is the largest sample of the first pass
+    TPCheck* Statistical;          // checked only while a sigma stack runs (hidden)
+    TRxSpinEdit* Statisticspin;    // the factor k of the clip bounds mean ± k·sigma
+    TPCheck* sigmahi;              // reject samples above the upper bound
+    TPCheck* Sigmalo;              // reject samples below the lower bound
+    TPCheck* RejectMax;            // the upper bound is the largest sample of the first pass
     QToolButton* Recordingbutton;  // opens the sigma event window
 
     // Alignment points.
@@ -79,8 +79,8 @@ public:
     QPushButton* Stackbutton;
     QPushButton* Statisticalstackbutton;
     QPushButton* Savebutton;
-    TPCheck* Showstackgraph;  // the stack graph tool window
-    TPCheck* ShowStacklist;   // the tool window listing the stacked frames
+    TPCheck* Showstackgraph;   // the stack graph tool window
+    TPCheck* ShowStacklist;    // the tool window listing the stacked frames
     TPCheck* Alignmentpoints;  // "Show alignment sections": the points' zones over the stack
 
     // Green while the frame at the quality cut-off (StackSlider) takes part, red when excluded.
@@ -97,6 +97,8 @@ public:
     bool resampled() const;
     // The resampling controls of an input kind: 16-bit kinds are not resampled.
     void showResampling(bool available);
+    // The style group shows what the Resampled and Drizzling boxes hold (set by code too).
+    void showStackStyle();
     // The resampling factor of ResampleSpin: the spin keeps what was typed, the factor stays
     // within 1..4.
     float resampleFactor() const;
@@ -126,6 +128,9 @@ private:
     void buildStackFilter();
 
     KernelEditor stackFilter_;
+
+protected:
+    void showEvent(QShowEvent* event) override;
 };
 
 }  // namespace kestrave
