@@ -3,15 +3,22 @@
 // optimizer once per point (the "Single run optimizer"), at one thread and at every thread.
 // Point-frames per second are reported as items per second; the frames come from memory (100
 // rendered pictures, repeated).
+//
+// And the whole "-MA" batch run on the batch benchmarks' 1000-frame 640 x 480 recording, with 9
+// points (64-pixel boxes) and with 99 (32-pixel boxes) over the planet, beside the one-box batch
+// run (BatchRun/1000x640x480x8bit/box:32).
 
 #include <benchmark/benchmark.h>
 
 #include <memory>
 #include <thread>
 
+#include "batch_runs.h"
 #include "registration/align_test_bench.h"
 #include "registration/point_alignment.h"
+#include "registration/point_file.h"
 #include "registration/point_optimizer.h"
+#include "support/temp_dir.h"
 #include "support/thread_count_scope.h"
 
 namespace {
@@ -96,10 +103,51 @@ void BM_PointOptimizer(benchmark::State& state) {
 
 // Each pass once at one thread and once at every thread.
 void atOneAndAllThreads(benchmark::internal::Benchmark* b) {
-    b->Arg(1)->Arg(allThreads())->ArgName("threads")->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+    b->Arg(1)
+        ->Arg(allThreads())
+        ->ArgName("threads")
+        ->Iterations(1)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
 }
 
 BENCHMARK(BM_PointAlignment)->Apply(atOneAndAllThreads);
 BENCHMARK(BM_PointOptimizer)->Apply(atOneAndAllThreads);
+
+#ifdef KESTRAVE_PROGRAM
+// A grid of points over the planet of the batch recording (its disc: radius 154 around the
+// frame's centre), placed on frame 0.
+std::filesystem::path pointFile(int count) {
+    static const kestrave::test::TempDir folder;
+    std::vector<AlignPoint> grid;
+    if (count == 9) {
+        for (int j = 0; j < 3; ++j)
+            for (int i = 0; i < 3; ++i) grid.push_back({220 + 100 * i, 140 + 100 * j, 64});
+    } else {
+        for (int j = 0; j < 9; ++j)
+            for (int i = 0; i < 11; ++i) grid.push_back({200 + 24 * i, 144 + 24 * j, 32});
+    }
+    const std::filesystem::path file = folder / ("grid" + std::to_string(count) + ".kap");
+    writeAlignPointFile(file, 0, grid);
+    return file;
+}
+
+const bool pointBatchesRegistered = [] {
+    const kestrave::bench::RecordingSize& size = kestrave::bench::recordingSizes()[0];
+    for (int points : {9, 99})
+        for (int threads : {1, kestrave::bench::allThreads()})
+            benchmark::RegisterBenchmark(
+                ("PointBatch/" + kestrave::bench::recordingName(size) + "/points:" + std::to_string(points) +
+                 "/threads:" + std::to_string(threads))
+                    .c_str(),
+                [points, threads, &size](benchmark::State& state) {
+                    kestrave::bench::batchRun(state, size, 32, threads, {"-MA" + pointFile(points).string()});
+                })
+                ->Iterations(1)
+                ->Unit(benchmark::kMillisecond)
+                ->UseManualTime();
+    return true;
+}();
+#endif
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <utility>
 
 #include "frames/kernel3x3.h"
 #include "frames/pixel_helpers.h"
@@ -102,6 +103,10 @@ struct StackAccumulator::FramePlan {
     PlanAxis rows;
     // The rows that are stacked, in ascending order.
     std::vector<PlanRow> rowList;
+    // Every row of the walk by its loop value (rows.lo on); ry is -1 for a row that is not read.
+    // With rowRun the rows read are rowAt[rowAtRead.first .. rowAtRead.second).
+    std::vector<PlanRow> rowAt;
+    std::pair<int, int> rowAtRead{0, 0};
     // The stacked rows are one run: each reads the row after the last and lands on the stack row
     // after the last (no interlace, no drizzle).
     bool rowRun = false;
@@ -237,6 +242,21 @@ ZoneMap makeZoneMap(const StackPointSet& points, int pointCount, int width, int 
             if (dist <= seamWidth) zones.blend[z] = static_cast<float>((1.0 - dist / seamWidth) * 0.5);
         }
     });
+    zones.columnRuns.reserve(static_cast<std::size_t>(zones.width) + 1);
+    for (int X = 0; X < zones.width; ++X) {
+        zones.columnRuns.push_back(zones.runs.size());
+        for (int Y = 0; Y < zones.height; ++Y) {
+            const std::size_t z = zones.cell(X, Y);
+            const int point = zones.nearest[z];
+            const bool blended = zones.blend[z] > 0.0f;
+            ZoneMap::Run* last = zones.runs.size() > zones.columnRuns.back() ? &zones.runs.back() : nullptr;
+            if (last && last->point == point && last->blended == blended)
+                last->end = Y + 1;
+            else
+                zones.runs.push_back({Y, Y + 1, point, blended});
+        }
+    }
+    zones.columnRuns.push_back(zones.runs.size());
     return zones;
 }
 
@@ -942,19 +962,71 @@ void StackAccumulator::addZones(const FramePlan& plan, int bandBegin, int bandEn
 
     const ZoneMap& zones = *zones_;
     const int end = std::min(bandEnd, zones.width);
+    const int height = std::min(t.yCount, zones.height);
+    const bool plain = plan.rowRun && !clip && !useDark && !useFlat && !plan.fitsColour && t.greenTaken &&
+                       t.redBlueTaken == Colour;
     for (int T = bandBegin; T < end; ++T) {
-        for (int Y = 0; Y < std::min(t.yCount, zones.height); ++Y) {
-            const std::size_t z = zones.cell(T, Y);
-            const int p1 = zones.nearest[z];
+        for (std::size_t r = zones.columnRuns[T]; r < zones.columnRuns[T + 1]; ++r) {
+            const ZoneMap::Run& run = zones.runs[r];
+            const int p1 = run.point;
             if (p1 < 1 || p1 > plan.points || !plan.use[p1]) continue;
-            float v[3] = {}, rawValue = 0.0f;
-            deposit(sampleAt(T - plan.offsetX[p1], Y - plan.offsetY[p1], true, v, rawValue), T, Y, v,
-                    rawValue, t.b);
-            const float w2 = zones.blend[z];
-            const int p2 = zones.second[z];
-            if (w2 > 0.0f && p2 >= 1 && p2 <= plan.points && plan.use[p2])
-                deposit(sampleAt(T - plan.offsetX[p2], Y - plan.offsetY[p2], false, v, rawValue), T, Y, v,
-                        rawValue, w2 * t.b);
+            if (run.blended) {
+                for (int Y = run.begin; Y < std::min(run.end, height); ++Y) {
+                    float v[3] = {}, rawValue = 0.0f;
+                    deposit(sampleAt(T - plan.offsetX[p1], Y - plan.offsetY[p1], true, v, rawValue), T, Y, v,
+                            rawValue, t.b);
+                    const std::size_t z = zones.cell(T, Y);
+                    const int p2 = zones.second[z];
+                    if (p2 >= 1 && p2 <= plan.points && plan.use[p2])
+                        deposit(sampleAt(T - plan.offsetX[p2], Y - plan.offsetY[p2], false, v, rawValue), T,
+                                Y, v, rawValue, zones.blend[z] * t.b);
+                }
+                continue;
+            }
+            // One zone down the column: one frame column, the rows moved alike.
+            const int X = T - plan.offsetX[p1];
+            const int i = X - colOffset - cols.lo;
+            if (i < 0 || i >= colCount) continue;
+            const int rx = cols.read[static_cast<std::size_t>(i)];
+            if (rx < 0) continue;
+            const float* rawColumn = Kind == FrameSamples::Raw ? (*plan.raw)[rx] : nullptr;
+            const int moveY = plan.offsetY[p1];
+            const int shift = -moveY - rowOffset - rows.lo;  // row index of stack row Y: Y + shift
+            const int first = std::max(run.begin, -shift);
+            const int last = std::min({run.end, height, rowCount - shift});
+            if (plain) {
+                // Every row read, nothing clipped or calibrated: the sums of the column's run
+                // taken in one loop, as the one-box stack does.
+                const float b = t.b;
+                const int from = std::max(first, plan.rowAtRead.first - shift);
+                const int to = std::min(last, plan.rowAtRead.second - shift);
+                float* __restrict green = t.green + t.cell(T, 0);
+                float* __restrict weight = t.weight + t.cell(T, 0);
+                for (int Y = from; Y < to; ++Y) {
+                    float v[3];
+                    readSample<Kind, Colour>(plan.rowAt[static_cast<std::size_t>(Y + shift)], rx, rawColumn,
+                                             plan.grey, mix, v);
+                    green[Y] += v[1] * b;
+                    weight[Y] += b;
+                    if constexpr (Colour) {
+                        t.red[t.cell(T, Y)] += v[0] * b;
+                        t.blue[t.cell(T, Y)] += v[2] * b;
+                    }
+                }
+                continue;
+            }
+            for (int Y = first; Y < last; ++Y) {
+                const PlanRow& row = plan.rowAt[static_cast<std::size_t>(Y + shift)];
+                if (row.ry < 0) continue;
+                float v[3];
+                readSample<Kind, Colour>(row, rx, rawColumn, plan.grey, mix, v);
+                const float rawValue = v[1];
+                if (useDark || useFlat) calibrateSample<Colour>(section_, useDark, useFlat, rx, row.ry, v);
+                const Sample sample = !clip || passesClip(X, Y - moveY, v[1], plan, true, events)
+                                          ? Sample::Taken
+                                          : Sample::Rejected;
+                deposit(sample, T, Y, v, rawValue, t.b);
+            }
         }
     }
     if (!plan.firstPass || !t.greenTaken) return;
@@ -1041,11 +1113,15 @@ void StackAccumulator::queueFrame(FrameBuffers& frame, const StackFrameCall& cal
     plan.colour = options_.Colourstack;
     for (int y = plan.rows.lo; y <= plan.rows.hi; ++y) {
         const int ry = plan.rows.at(plan.rows.read, y);
-        if (ry < 0) continue;
         PlanRow row{y, ry, plan.rows.at(plan.rows.canvas, y), nullptr, nullptr};
-        if (plan.kind == FrameSamples::Bitmap) row.bytes = plan.bitmap->row(ry);
-        if (plan.kind == FrameSamples::HighBit) row.words = plan.highBit->HighBitRow(ry);
-        plan.rowList.push_back(row);
+        if (ry >= 0 && plan.kind == FrameSamples::Bitmap) row.bytes = plan.bitmap->row(ry);
+        if (ry >= 0 && plan.kind == FrameSamples::HighBit) row.words = plan.highBit->HighBitRow(ry);
+        if (ry >= 0) {
+            if (plan.rowList.empty()) plan.rowAtRead.first = static_cast<int>(plan.rowAt.size());
+            plan.rowAtRead.second = static_cast<int>(plan.rowAt.size()) + 1;
+            plan.rowList.push_back(row);
+        }
+        if (plan.multiPoint && !plan.drizzle) plan.rowAt.push_back(row);
     }
     plan.rowRun = !plan.drizzle && !plan.rowList.empty();
     for (std::size_t k = 1; k < plan.rowList.size() && plan.rowRun; ++k) {

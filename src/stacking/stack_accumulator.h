@@ -105,6 +105,16 @@ struct ZoneMap {
     std::vector<std::uint8_t> second;
     std::vector<float> blend;
     std::size_t cell(int X, int Y) const { return static_cast<std::size_t>(X) * height + Y; }
+    // Each column as runs of rows of one nearest point, down the column; a run is blended when
+    // its pixels blend in the second nearest point (each pixel then with its own weight).
+    struct Run {
+        int begin = 0;
+        int end = 0;
+        int point = 0;
+        bool blended = false;
+    };
+    std::vector<Run> runs;
+    std::vector<std::size_t> columnRuns;  // column X: runs[columnRuns[X] .. columnRuns[X + 1])
 };
 
 // The zones of a width x height canvas on which point p lies at its PointPos plus (shiftX, shiftY):

@@ -16,6 +16,7 @@
 #include "output/optimize_and_stack.h"
 #include "persist/reg_settings.h"
 #include "platform/errors.h"
+#include "platform/phase_marks.h"
 #include "registration/frame_limit.h"
 #include "registration/frame_limit_reference.h"
 #include "registration/point_alignment.h"
@@ -504,6 +505,7 @@ void OptimizeController::Optimize_AllAlignpoints() {
         const TabStripLock locked(parts_.Tabpages);
         const OptimizerOptions options = readOptimizerOptions(parts_);
         view_->startRun();
+        markPhase("optimizer");
         withPasses([&](OptimizerContext& context) {
             result = kestrave::Optimize_AllAlignpoints(context, options, app_.alignPoints, app_.points, input,
                                                        progress);
@@ -532,6 +534,7 @@ void OptimizeController::Optimize_AllAlignpoints() {
         return;
     }
     StackSteps steps(parts_);
+    markPhase("stacking");
     if (!steps.StackButtonClick() || app_.CancelRequested()) {
         showPassEnd(parts_.ProgressBar1, app_.progress(), 2, "Optimize and stack", PassOutcome::Cancelled);
         return;
@@ -539,6 +542,7 @@ void OptimizeController::Optimize_AllAlignpoints() {
     app_.state.ProcessStage = TProcessStage::stAligned;
     EmptyHook();
     app_.state.activepage = TMainTab::tabAbout;
+    markPhase("finish");
     steps.ProcessButtonClick();
     showPassEnd(parts_.ProgressBar1, app_.progress(), 2, "Optimize and stack", PassOutcome::Finished);
 }
