@@ -69,6 +69,37 @@ TEST(CalibratedStack, ADarkAndFlatOfTheFramesSizeAreTakenOff) {
     EXPECT_FLOAT_EQ(bench.section.StackPlanes[1][0][0], 90.0f);
 }
 
+// Frames of a known scene seen through a vignetting flat and over a dark with a gradient and hot
+// pixels: each calibrated frame, and so the stack, gives the scene back wherever it lies, which a
+// dark or flat read at another position (or multiplied instead of divided) would not.
+TEST(CalibratedStack, ANonUniformDarkAndFlatGiveTheSceneBack) {
+    constexpr int W = 24, H = 16;
+    const auto scene = [](int x, int y) { return 60.0f + 3.0f * x + 5.0f * (y % 4); };
+    const auto dark = [](int x, int y) {
+        const bool hot = (x == 5 && y == 3) || (x == 17 && y == 11);
+        return 2.0f + 0.5f * x + 0.25f * y + (hot ? 120.0f : 0.0f);
+    };
+    const auto flat = [](int x, int y) {
+        const float dx = (x - 11.5f) / 12.0f, dy = (y - 7.5f) / 8.0f;
+        return 1.0f - 0.4f * (dx * dx + dy * dy);
+    };
+    StackBench bench(W, H, 3);
+    for (int i = 0; i < 3; ++i)
+        bench.source.frames.push_back(
+            makePlane(W, H, [&](int x, int y) { return scene(x, y) * flat(x, y) + dark(x, y); }));
+    for (int c = 0; c < 3; ++c) {
+        // The dark planes hold 128 times the dark frame.
+        bench.section.DarkPlanes[c] = makePlane(W, H, [&](int x, int y) { return 128.0f * dark(x, y); });
+        bench.section.FlatPlanes[c] = makePlane(W, H, flat);
+    }
+    bench.options.Usedarkframe = bench.options.UseFlatfield = true;
+    const StackResult result = bench.stack();
+    ASSERT_FALSE(result.darkSwitchedOff || result.flatSwitchedOff);
+    for (int x = 0; x < W; ++x)
+        for (int y = 0; y < H; ++y)
+            ASSERT_NEAR(bench.section.StackPlanes[1][x][y], scene(x, y), 1e-3) << x << "," << y;
+}
+
 TEST(CalibratedStack, FramesOfAnotherSizeAreSwitchedOffBeforeAnythingReadsThem) {
     struct Mode {
         const char* name;
