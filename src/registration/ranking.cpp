@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <limits>
 
+#include "registration/frame_limit.h"
+
 namespace kestrave {
 
 void SortRankingByQuality(FrameModel& model, int count) {
@@ -80,12 +82,7 @@ RankingOutcome rankFrames(FrameModel& model, const RankingOptions& options,
 
     outcome.DifferenceSum = 0.001 * (differences == 0.0 ? 1e-10 : differences);
 
-    const double best = model.FrameRanking[0].Key;
-    int j = 1;
-    while (j <= last && options.OptimizeQualitySpin * best * 0.01 < model.FrameRanking[j].Key &&
-           !model.FrameTable[model.FrameRanking[j].Frame].Dropped)
-        ++j;
-    outcome.cutoffPosition = j - 1;
+    outcome.cutoffPosition = qualityCutoffPosition(model, last, options.OptimizeQualitySpin);
     return outcome;
 }
 
