@@ -45,6 +45,9 @@ std::string_view stripLineEnd(std::string_view line);
 // (lines may end in LF or CR LF; a UTF-8 byte-order mark is skipped). Throws FileError when the
 // file does not exist or cannot be read.
 std::vector<std::string> readCommandFile(const std::filesystem::path& path);
+// An input named without a folder of its own (and without "-DI") in the command file `path` is
+// its neighbour, wherever the program was started: line 0 becomes that path.
+void inputBesideCommandFile(std::vector<std::string>& lines, const std::filesystem::path& path);
 
 // The batch lines of a command file: its lines from index 0, their count, pending.
 BatchCommands batchCommandsFromFile(std::vector<std::string> lines);

@@ -437,7 +437,9 @@ void Startup::actOnSingleArgument() {
         LoadProjectClick(form_.dialogs.OpenDialog2, *form_.input, app_.messages());
     } else if (kind_ == CommandLineKind::CommandFile) {
         try {
-            app_.batch = batchCommandsFromFile(readCommandFile(argument));
+            std::vector<std::string> lines = readCommandFile(argument);
+            inputBesideCommandFile(lines, argument);
+            app_.batch = batchCommandsFromFile(std::move(lines));
         } catch (const FileError& error) {
             app_.messages().error("Command file", error.what());
             app_.batch.BatchPending = false;

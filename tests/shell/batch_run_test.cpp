@@ -146,9 +146,12 @@ TEST_F(BatchRunTest, TheCommandLineRunsHeadlessAndItsExitStatusTellsTheTruth) {
     const SampleRecording sample = writeSampleRecording(data.path(), batchRecordingOptions(8), "moon.ser");
 
     // A command file with CR LF line ends and options in lower case; the result keeps the name.
-    std::ofstream(data / "r.kco", std::ios::binary)
-        << sample.path.string() << "\r\n-xp80\r\n-asbmp\r\n-EX\r\n";
-    auto [status, output] = kestrave("r.kco");
+    // Its input is named relative to the command file, which is named relative to the working
+    // directory.
+    std::filesystem::create_directory(data / "commands");
+    std::ofstream(data / "commands" / "r.kco", std::ios::binary)
+        << "../moon.ser\r\n-xp80\r\n-asbmp\r\n-EX\r\n";
+    auto [status, output] = kestrave("commands/r.kco");
     EXPECT_EQ(status, 0) << output;
     ASSERT_TRUE(std::filesystem::exists(data / "moon.bmp")) << output;
     EXPECT_GT(std::filesystem::file_size(data / "moon.bmp"), 160u * 120u * 3u);
@@ -210,8 +213,8 @@ TEST_F(BatchRunTest, AMultiPointBatchFollowsALocallyWarpedRecordingBetterThanOne
 }
 
 // The README's own form, run in the recording's folder with relative names: a file of one point
-// aligns on that point and stacks; the remembered folder is stored absolute; another folder's
-// "temp.kap" stays; nobody is asked for a click.
+// aligns on that point and stacks as one box there would; the remembered folder is stored
+// absolute; another folder's "temp.kap" stays; nobody is asked for a click.
 TEST_F(BatchRunTest, AOnePointFileWithRelativeNamesAlignsOnThatPoint) {
     writeSampleRecording(data.path(), batchRecordingOptions(8), "moon.ser");
     writeAlignPointFile(data / "one.kap", 0, std::vector<AlignPoint>{{80, 60, 64}});
@@ -219,14 +222,23 @@ TEST_F(BatchRunTest, AOnePointFileWithRelativeNamesAlignsOnThatPoint) {
     { std::ofstream(other / "temp.kap") << "[Points]\r\nNumber=1\r\n"; }
     { std::ofstream(home.path() / "registry.ini") << "[Files]\r\nDir=" << other.path().string() << "\r\n"; }
 
+    // Both runs with a 64-pixel alignment box.
+    { std::ofstream(home.path() / "kestrave.ini") << "[Form]\r\nFFTsizeGroup_ItemIndex=1\r\n"; }
+
     const auto [status, output] = kestrave("moon.ser -MAone.kap -ASpng -EX");
     EXPECT_EQ(status, 0) << output;
-    EXPECT_TRUE(std::filesystem::exists(data / "moon.png")) << output;
+    ASSERT_TRUE(std::filesystem::exists(data / "moon.png")) << output;
+    std::filesystem::rename(data / "moon.png", data / "point.png");
     EXPECT_EQ(output.find("Changed alignment area"), std::string::npos) << output;
     EXPECT_EQ(output.find("holds no point"), std::string::npos) << output;
     EXPECT_TRUE(std::filesystem::exists(other / "temp.kap"));
     EXPECT_NE(fileBytes(home.path() / "registry.ini").find("Dir=" + data.path().string() + "\r\n"),
               std::string::npos);
+
+    // The same as one box on that point.
+    const auto [boxStatus, boxOutput] = kestrave("moon.ser -XP80 -YP60 -ASpng -EX");
+    EXPECT_EQ(boxStatus, 0) << boxOutput;
+    EXPECT_EQ(fileBytes(data / "moon.png"), fileBytes(data / "point.png"));
 }
 
 // A run with standard error redirected to a log names each step with its percentage in a few
