@@ -137,7 +137,7 @@ namespace {
 
 struct Curves {
     std::vector<float> sat = std::vector<float>(3601, 0.0f), hue = sat, light = sat;
-    FinalTiffSettings settings() const { return {false, false, 0, 0, 0, sat, hue, light}; }
+    FinalSettings settings() const { return {false, false, 0, 0, 0, sat, hue, light}; }
 };
 
 }  // namespace
@@ -163,7 +163,7 @@ TEST(Tiff16Export, FinalImageKeepsNeutralColoursAndAppliesOffsetsCurvesAndFlips)
                     << x << "," << y << "," << c;
 
     // Both flips mirror the image both ways.
-    FinalTiffSettings flipped = curves.settings();
+    FinalSettings flipped = curves.settings();
     flipped.FlipX = flipped.FlipY = true;
     const TTIFFBitMap mirrored = finalTIFF16Image(result16, w, h, flipped);
     for (int y = 0; y < h; ++y)
@@ -176,7 +176,7 @@ TEST(Tiff16Export, FinalImageKeepsNeutralColoursAndAppliesOffsetsCurvesAndFlips)
     TTIFFBitMap red(1, 1);
     red.allocateHighBits();
     red.HighBitRow(0)[0] = 200 * 256;
-    FinalTiffSettings turn = curves.settings();
+    FinalSettings turn = curves.settings();
     turn.H0 = 120;
     std::fill(curves.light.begin(), curves.light.end(), 5.0f);
     turn.LightCurveTable = curves.light;
@@ -190,7 +190,7 @@ TEST(Tiff16Export, FinalImageTurnsColoursWithoutSaturationIntoTheirOwnGrey) {
     const int w = 8, h = 3;
     TTIFFBitMap result16 = makeImage16(w, h, 12, 65025);
     Curves curves;
-    FinalTiffSettings grey = curves.settings();
+    FinalSettings grey = curves.settings();
     grey.S0 = -300;
     const TTIFFBitMap image = finalTIFF16Image(result16, w, h, grey);
     for (int y = 0; y < h; ++y)
