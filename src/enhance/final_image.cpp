@@ -10,7 +10,6 @@
 
 #include "enhance/clamped_round.h"
 #include "enhance/colour_conversions.h"
-#include "enhance/curve_editing.h"
 #include "platform/parallel.h"
 
 namespace kestrave {
@@ -40,6 +39,21 @@ void turnCosSin(double angle, double& c, double& s) {
 
 bool isTurned(double angle) {
     return std::isfinite(angle) && angle != 0.0;
+}
+
+void resetHueCurves(CurveObjects& curves, HueCurveTables& tables) {
+    for (TBSpline* curve : {&curves.HueSpline, &curves.SatSpline, &curves.LightSpline}) resetHueCurve(*curve);
+    for (std::vector<float>* table : {&tables.HueCurveTable, &tables.SatCurveTable, &tables.LightCurveTable})
+        table->assign(HueCurveTableSize, 0.0f);
+}
+
+std::array<int, HueHistogramSize> hueHistogramBars(const HueHistogram& histogram) {
+    const std::uint32_t largest =
+        std::max<std::uint32_t>(*std::max_element(histogram.begin(), histogram.end()), 1);
+    std::array<int, HueHistogramSize> bars{};
+    for (std::size_t i = 0; i < bars.size(); ++i)
+        bars[i] = clampedRound(static_cast<double>(histogram[i]) / largest * 50.0, 0, 50);
+    return bars;
 }
 
 void checkFinalTables(const FinalSettings& settings) {

@@ -20,8 +20,10 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "codecs/tiff_bitmap.h"
+#include "enhance/curve_editing.h"
 #include "frames/program_state.h"
 #include "platform/bitmap24.h"
 
@@ -53,6 +55,19 @@ struct FinalSettings {
 // Whether an angle turns the picture: a finite angle other than 0 (angle 0 reads the samples
 // directly, without the turn's sampling or the chosen centre).
 bool isTurned(double angle);
+
+// The hue-dependent curves' tables, index Round(10·hue); all zero (no change) at start.
+struct HueCurveTables {
+    std::vector<float> HueCurveTable = std::vector<float>(HueCurveTableSize, 0.0f);
+    std::vector<float> SatCurveTable = std::vector<float>(HueCurveTableSize, 0.0f);
+    std::vector<float> LightCurveTable = std::vector<float>(HueCurveTableSize, 0.0f);
+};
+// "Reset HSL" for the curves: each one flat again through its nine points, every entry 0.
+void resetHueCurves(CurveObjects& curves, HueCurveTables& tables);
+
+// The bar heights of the hue histogram in its 50-pixel-high chart: Round(count / M × 50), M the
+// largest count (1 when every count is 0).
+std::array<int, HueHistogramSize> hueHistogramBars(const HueHistogram& histogram);
 
 // Throws std::invalid_argument when a curve table is shorter than 3601 entries.
 void checkFinalTables(const FinalSettings& settings);

@@ -148,6 +148,13 @@ TEST(FinalImage, HueCurvesChangeOnlyTheHuesTheyRaise) {
     EXPECT_NEAR(tables.hue[1000], 30.0f, 0.01f);
     EXPECT_NEAR(tables.hue[900], 0.0f, 0.1f);
     EXPECT_NEAR(tables.hue[1350], 0.0f, 0.1f);
+    // "Reset HSL" flattens every curve and zeroes every table.
+    HueCurveTables shared;
+    shared.HueCurveTable = tables.hue;
+    resetHueCurves(curves, shared);
+    EXPECT_EQ(curves.HueSpline.NumberOfPoints(), 9);
+    EXPECT_EQ(curves.LightSpline.Point(5), (SplinePoint{180, 50}));
+    EXPECT_EQ(shared.HueCurveTable, std::vector<float>(HueCurveTableSize, 0.0f));
     std::vector<float> tooShort(HueCurveTableSize - 1);
     EXPECT_THROW(buildHueCurveTable(curves.HueSpline, tooShort), std::invalid_argument);
 }
@@ -162,6 +169,13 @@ TEST(FinalImage, SlidersClampAndTheHistogramCountsBrightHues) {
     HueHistogram expected{};
     expected[120] = 1;  // only the pixel whose value exceeds 100
     EXPECT_EQ(plain.histogram, expected);
+    expected[200] = 3;
+    const auto bars = hueHistogramBars(expected);
+    EXPECT_EQ(bars[120], 17);  // Round(1/3 × 50)
+    EXPECT_EQ(bars[200], 50);
+    EXPECT_EQ(bars[0], 0);
+    EXPECT_EQ(hueHistogramBars(HueHistogram{})[5], 0);
+    expected[200] = 0;
 
     // Lightness +50 turns black grey; a hue pushed past 360 stays at 360, which is red again.
     settings.L0 = 50;
