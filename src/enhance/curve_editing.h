@@ -14,6 +14,8 @@ namespace kestrave {
 
 // The editors' pick distance and the least gap a dragged point keeps to its neighbours.
 inline constexpr int CurvePickDistance = 15;
+// The hue-dependent curves' tables: one entry per tenth of a degree of hue, 0..360.
+inline constexpr int HueCurveTableSize = 3601;
 inline constexpr int CurveGraphSize = 255;
 inline constexpr int CurveGridStep = 51;
 // Segments drawn for an edited curve.
@@ -36,6 +38,9 @@ struct CurveObjects {
 // each hue-dependent curve flat through (45·k, 50), k = 0..8, interpolated, points shown, 50
 // segments.
 void createCurveObjects(CurveObjects& curves, bool linear);
+// A hue-dependent curve as it starts and as "Reset HSL" leaves it: flat through (45·k, 50),
+// k = 0..8, in the edited look.
+void resetHueCurve(TBSpline& spline);
 // The look of a curve being edited: interpolated, points shown, 50 segments, or with `linear`
 // one segment per gap between points (straight lines where the points lie 1 apart in t).
 void setEditedCurveStyle(TBSpline& spline, bool linear);
@@ -50,6 +55,24 @@ bool deleteCurvePoint(TBSpline& spline, float X, float Y);
 // there if it keeps the gap to both neighbours; point 1 stays on x = 0 and the last point on
 // x = 255. False when nothing moved.
 bool dragCurvePoint(TBSpline& spline, float X, float Y);
+
+// A curve editor's graph: its size in pixels, the distances within which a click deletes and a
+// drag picks a point, and whether the two end points move together (a hue curve meets itself at
+// 0 and 360 degrees, so dragging either end moves both to the new height).
+struct CurveGraphRules {
+    float width = 255.0f;
+    float height = 255.0f;
+    int deleteDistance = CurvePickDistance;
+    int pickDistance = CurvePickDistance;
+    bool endsTogether = false;
+};
+inline constexpr CurveGraphRules LevelCurveGraph{};
+inline constexpr CurveGraphRules HueCurveGraph{360.0f, 100.0f, 15, 10, true};
+inline constexpr CurveGraphRules SatCurveGraph{360.0f, 100.0f, 10, 15, true};
+inline constexpr CurveGraphRules LightCurveGraph = SatCurveGraph;
+// The delete and drag rules above with the graph's own distances and size.
+bool deleteCurvePoint(TBSpline& spline, float X, float Y, const CurveGraphRules& graph);
+bool dragCurvePoint(TBSpline& spline, float X, float Y, const CurveGraphRules& graph);
 
 // A lookup table sampled from a curve (gamma: last index 30000 of a 32001-entry table, 60000
 // samples, values clamped to 0..1; tone: last index 32000, 64000 samples, values kept ≥ 0).
@@ -67,6 +90,14 @@ inline constexpr CurveTableShape ToneCurveShape{32000, 64000, false};
 // largest entry. A curve lying wholly on the bottom edge has no largest entry to divide by: the
 // table keeps its previous contents and the result is false.
 bool buildCurveTable(const TBSpline& spline, const CurveTableShape& shape, std::span<double> table);
+
+// Fills a hue-dependent curve's table (HueCurveTableSize entries; a shorter span throws
+// std::invalid_argument): entry k holds 50 − y of the curve where it crosses hue k / 10, so 0
+// means no change and a point raised above the middle line gives a positive offset. The curve is
+// sampled densely and each sample lands on entry Round(10 x) (the last one wins); an entry no
+// sample reached repeats the one before. Indexing by the curve's x rather than by its parameter
+// keeps the table on the hues the graph shows even when the points are not evenly spaced.
+void buildHueCurveTable(const TBSpline& spline, std::span<float> table);
 
 // The black and white levels that the range slider's positions (0..1024 across the span
 // LevelRangeLo..LevelRangeHi) stand for; the black level is at least 0, the white at most 255.

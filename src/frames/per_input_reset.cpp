@@ -67,6 +67,8 @@ ResetResult initializesettings(FrameModel& model, ProgramState& state, ImageData
 
     section.ProcessAreaX = section.ProcessAreaY = 0;
     state.CropRect = TEdgeRect{};
+    state.RotationCentreSet = false;
+    state.CentrePickMode = false;
     state.BoxMark = TEdgeRect{};
     state.TrackOffsetX = state.TrackOffsetY = 0;
 

@@ -5,6 +5,7 @@
 // passes it by reference. (The cancel flag lives in the ProgressPort, the "do not repeat" state
 // of the last message in the MessagePort.)
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -48,6 +49,12 @@ struct TEdgeRect {
     std::int32_t Top = -1;
     std::int32_t Bottom = -1;
 };
+
+// The corners in order: Left <= Right, Top <= Bottom.
+inline TEdgeRect orderedCorners(const TEdgeRect& box) {
+    return {std::min(box.Left, box.Right), std::max(box.Left, box.Right), std::min(box.Top, box.Bottom),
+            std::max(box.Top, box.Bottom)};
+}
 
 // A rectangle given by two opposite corners; -1 means not defined.
 struct TCornerRect {
@@ -127,8 +134,14 @@ struct ProgramState {
     // spin values plus 0.000001.
     std::array<float, 3> LumWeights{0.299f + 0.000001f, 0.587f + 0.000001f, 0.114f + 0.000001f};
 
-    // Final page: the crop rectangle on the shown final picture.
+    // Final page: the crop rectangle on the shown final picture; the source point the turn keeps
+    // at the picture's centre (used when RotationCentreSet, in unflipped picture pixels); and
+    // whether the next click on the picture chooses that point.
     TEdgeRect CropRect;
+    std::int32_t RotationCentreX = 0;
+    std::int32_t RotationCentreY = 0;
+    bool RotationCentreSet = false;
+    bool CentrePickMode = false;
 };
 
 // Runs after every change of ProcessStage; nothing needs to follow such a change at present.

@@ -36,21 +36,22 @@ std::string_view saveTypeKey(StackSaveType type) {
 
 namespace {
 
-// "SaveDir" and the type key; a settings file that cannot be written keeps the values pending
-// and does not stop the save.
+// "SaveDir" and the type key (none when its name is empty); a settings file that cannot be written keeps the
+// values pending and does not stop the save.
 void rememberChoice(const fs::path& chosenFile, std::string_view typeKeyName, std::string_view typeKey,
                     SaveContext& context) {
     if (!context.settings) return;
     context.settings->WriteString(kRegFilesSection, "SaveDir", chosenFile.parent_path().string());
-    context.settings->WriteString(kRegFilesSection, typeKeyName, typeKey);
+    if (!typeKeyName.empty()) context.settings->WriteString(kRegFilesSection, typeKeyName, typeKey);
 }
 
 // One file of a single-file type: never an input file, replaced only after the question.
 SaveOutcome writeOneFile(const fs::path& chosenFile, std::string_view extension, SaveContext& context,
-                         const std::function<void(const fs::path&)>& write) {
+                         const std::function<void(const fs::path&)>& write,
+                         const std::string& question = " Overwrite existing file ?") {
     const fs::path target = outputFileName(chosenFile, extension);
     refuseInputFile(target, context.inputFiles);
-    if (!confirmOverwrite(target, " Overwrite existing file ?", context)) return {};
+    if (!confirmOverwrite(target, question, context)) return {};
     write(target);
     return {{target}};
 }
@@ -128,6 +129,44 @@ SaveOutcome saveWaveletImage(const fs::path& chosenFile, WaveletSaveType type,
             return writeOneFile(chosenFile, ".png", context, [&](const fs::path& target) {
                 writePng(target, sources.ProcessImage, sources.ResultImage16, context.versionCaption);
             });
+    }
+    return {};
+}
+
+SaveOutcome saveFinalImage(const fs::path& chosenFile, WaveletSaveType type, const FinalSaveSources& sources,
+                           SaveContext& context, const Png16Writer& writePng) {
+    rememberChoice(chosenFile, "", "", context);
+    // The 16-bit files have the two wordings of their question (capital and small "o").
+    const std::string smallQuestion = " overwrite existing file ?";
+    const auto shownAsCropped = [&] {
+        return sources.crop ? cropBitmap(sources.shown, *sources.crop) : sources.shown;
+    };
+    switch (type) {
+        case WaveletSaveType::BMP:
+            return writeOneFile(chosenFile, ".bmp", context,
+                                [&](const fs::path& target) { writeBmp24(target, shownAsCropped()); });
+        case WaveletSaveType::JPEG:
+            return writeOneFile(chosenFile, ".jpg", context,
+                                [&](const fs::path& target) { writeJpeg(target, shownAsCropped()); });
+        case WaveletSaveType::FIT:
+            return fitFiles(chosenFile, sources.ImageWidth, sources.ImageHeight, 16, FitSource::Result,
+                            {&sources.StackPlanes, &sources.ResultImage16, sources.Colourstack}, context);
+        case WaveletSaveType::TIFF:
+            return writeOneFile(
+                chosenFile, ".tif", context,
+                [&](const fs::path& target) {
+                    SaveRotatedFinalTiff16(target, sources.ResultImage16, sources.ProcessImage.width(),
+                                           sources.ProcessImage.height(), sources.settings);
+                },
+                smallQuestion);
+        case WaveletSaveType::PNG:
+            requirePngWriter(writePng);
+            return writeOneFile(
+                chosenFile, ".png", context,
+                [&](const fs::path& target) {
+                    writePng(target, sources.ProcessImage, sources.ResultImage16, context.versionCaption);
+                },
+                smallQuestion);
     }
     return {};
 }

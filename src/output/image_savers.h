@@ -10,10 +10,12 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string_view>
 #include <vector>
 
 #include "codecs/tiff_bitmap.h"
+#include "enhance/final_image.h"
 #include "frames/image_data_section.h"
 #include "output/info_stamp.h"
 #include "output/save_rules.h"
@@ -69,6 +71,20 @@ struct SaveOutcome {
     bool saved() const { return !written.empty(); }
 };
 
+// The final page's sources. Its save dialog has the filters of the wavelet page's.
+struct FinalSaveSources {
+    const Bitmap24& shown;             // the final picture as shown: turned, adjusted, flipped
+    const Bitmap24& ProcessImage;      // the rendered picture, whose size the 16-bit files take
+    const TTIFFBitMap& ResultImage16;  // its 16-bit samples
+    const PlaneTriple& StackPlanes;    // FITS files in master-frame mode are made from the stack
+    int ImageWidth;
+    int ImageHeight;
+    bool Colourstack;
+    const FinalSettings& settings;  // turn, colour and flips the 16-bit TIFF repeats
+    // CropRect while "Use Cropping" is checked; BMP and JPEG then take only that part.
+    std::optional<TEdgeRect> crop;
+};
+
 // The text stored as "LastStacksavetype" / "lastwaveletsavetype": "BMP", "JPG", "FIT", "TIF", "PNG".
 std::string_view saveTypeKey(StackSaveType type);
 std::string_view saveTypeKey(WaveletSaveType type);
@@ -95,6 +111,16 @@ SaveOutcome saveWaveletImage(const std::filesystem::path& chosenFile, WaveletSav
 // saveStackImage.
 SaveOutcome saveResizedImage(const std::filesystem::path& chosenFile, ResizeSaveType type,
                              const Bitmap24& picture, SaveContext& context);
+
+// The final page's saver. Stores "SaveDir". BMP and JPEG write the shown picture, cropped when a
+// crop is given; FITS writes the 16-bit result as the wavelet saver does; TIFF writes the final
+// image at 16 bits (SaveRotatedFinalTiff16: turned, adjusted and flipped, never cropped); PNG writes
+// the rendered picture's size with the 16-bit result's samples, unturned, unflipped and uncropped.
+// The image counts as saved only when the outcome names a written file. Failures as for
+// saveStackImage.
+SaveOutcome saveFinalImage(const std::filesystem::path& chosenFile, WaveletSaveType type,
+                           const FinalSaveSources& sources, SaveContext& context,
+                           const Png16Writer& writePng);
 
 // The question before a wavelet save when "Do all" has not run since the last change: true when
 // the whole image should be processed first. A batch run answers Yes without asking.

@@ -79,57 +79,87 @@ TTIFFBitMap stackRender16(const PlaneTriple& StackPlanes, int Width, int Height,
 
 namespace {
 
-constexpr std::size_t CurveTableSize = 3601;
+// One colour of the final export on the 0..255 scale, adjusted like the final page's picture and
+// returned as R, G, B on 0..255. A colour left without saturation has no hue to convert back;
+// it becomes the grey of its value.
+void adjustedRgb(float r, float g, float b, const FinalSettings& settings, float rgb[3]) {
+    FinalHsv hsv;
+    RGBtoHSV(r, g, b, hsv.H, hsv.S, hsv.V);
+    hsv.S *= 255.0f;
+    hsv = adjustFinalColour(hsv, settings);
+    const float s = hsv.S * 0.00392156862745098f;
+    rgb[0] = rgb[1] = rgb[2] = hsv.V;
+    if (s != 0.0f) HSVtoRGB(hsv.H, s, hsv.V, rgb[0], rgb[1], rgb[2]);
+}
 
-// One pixel of the final export: the 16-bit samples in, the adjusted 16-bit samples out.
-void adjustPixel(const std::uint16_t* in, std::uint16_t* out, const FinalTiffSettings& settings) {
-    float h = 0, s = 0, v = 0;
-    // The 0.01 keeps a grey pixel's saturation above zero, so its hue stays defined.
-    RGBtoHSV(in[0] / 256.0f + 0.01f, in[1] / 256.0f, in[2] / 256.0f, h, s, v);
-    s *= 255.0f;
-    if (h >= 0.0f && h <= 360.0f) {
-        const auto k = static_cast<std::size_t>(std::nearbyint(h * 10.0f));
-        h = std::clamp(h + static_cast<float>(settings.H0) + 2.0f * settings.HueCurveTable[k], 0.0f, 360.0f);
-        s = std::clamp(s + static_cast<float>(settings.S0) + 2.0f * settings.SatCurveTable[k], 0.0f, 255.0f);
-        v = std::clamp(v + static_cast<float>(settings.L0) + 2.0f * settings.LightCurveTable[k], 0.0f,
-                       255.0f);
-    } else {
-        h = 0.0f;
-        s = 1.0f;
-        v = 0.0f;
-    }
-    s *= 0.00392156862745098f;
-    float rgb[3] = {v, v, v};
-    // Without saturation the way back refuses a hue: such a colour is the grey of its value.
-    if (s != 0.0f) HSVtoRGB(h, s, v, rgb[0], rgb[1], rgb[2]);
-    for (int c = 0; c < 3; ++c) out[c] = sample16(rgb[c] * 255.0);
+void checkFinalSource(const TTIFFBitMap& ResultImage16, int Width, int Height,
+                      const FinalSettings& settings) {
+    checkFinalTables(settings);
+    if (!ResultImage16.HighBitsAllocated() || ResultImage16.width() < Width ||
+        ResultImage16.height() < Height || Width <= 0 || Height <= 0)
+        throw std::invalid_argument("the 16-bit result does not cover the final image");
+}
+
+// A Width x Height 16-bit image whose pixel (x, y), mirrored by the flips, is pixelAt(x, y, out).
+template <class PixelAt>
+TTIFFBitMap finalImage16(int Width, int Height, const FinalSettings& settings, PixelAt pixelAt) {
+    TTIFFBitMap image(Width, Height);
+    image.allocateHighBits();
+    parallelFor(0, Height, [&](std::ptrdiff_t row) {
+        const int y = static_cast<int>(row);
+        std::uint16_t* out = image.HighBitRow(settings.FlipY ? Height - 1 - y : y);
+        for (int x = 0; x < Width; ++x) pixelAt(x, y, out + 3 * (settings.FlipX ? Width - 1 - x : x));
+    });
+    return image;
 }
 
 }  // namespace
 
 TTIFFBitMap finalTIFF16Image(const TTIFFBitMap& ResultImage16, int Width, int Height,
-                             const FinalTiffSettings& settings) {
-    if (settings.SatCurveTable.size() < CurveTableSize || settings.HueCurveTable.size() < CurveTableSize ||
-        settings.LightCurveTable.size() < CurveTableSize)
-        throw std::invalid_argument("the colour curve tables need 3601 entries");
-    if (!ResultImage16.HighBitsAllocated() || ResultImage16.width() < Width ||
-        ResultImage16.height() < Height || Width <= 0 || Height <= 0)
-        throw std::invalid_argument("the 16-bit result does not cover the final image");
-    TTIFFBitMap image(Width, Height);
-    image.allocateHighBits();
-    parallelFor(0, Height, [&](std::ptrdiff_t row) {
-        const int y = static_cast<int>(row);
-        const std::uint16_t* in = ResultImage16.HighBitRow(y);
-        std::uint16_t* out = image.HighBitRow(settings.FlipY ? Height - 1 - y : y);
-        for (int x = 0; x < Width; ++x)
-            adjustPixel(in + 3 * x, out + 3 * (settings.FlipX ? Width - 1 - x : x), settings);
+                             const FinalSettings& settings) {
+    checkFinalSource(ResultImage16, Width, Height, settings);
+    return finalImage16(Width, Height, settings, [&](int x, int y, std::uint16_t* out) {
+        const std::uint16_t* in = ResultImage16.HighBitRow(y) + 3 * x;
+        // The 0.01 keeps a grey pixel's saturation above zero, so its hue stays defined.
+        float rgb[3];
+        adjustedRgb(in[0] / 256.0f + 0.01f, in[1] / 256.0f, in[2] / 256.0f, settings, rgb);
+        for (int c = 0; c < 3; ++c) out[c] = sample16(rgb[c] * 255.0);
     });
-    return image;
+}
+
+TTIFFBitMap rotatedFinalTIFF16Image(const TTIFFBitMap& ResultImage16, int Width, int Height,
+                                    const FinalSettings& settings) {
+    checkFinalSource(ResultImage16, Width, Height, settings);
+    const RotationMap map = finalRotation(settings, Width, Height, Width, Height);
+    return finalImage16(Width, Height, settings, [&](int x, int y, std::uint16_t* out) {
+        double sum[3] = {0.0, 0.0, 0.0};
+        BilinearTap tap;
+        if (map.tap(x, y, tap)) {
+            for (int c = 0; c < 3; ++c)
+                sum[c] =
+                    tap.sum([&](int sx, int sy) { return double(ResultImage16.HighBitRow(sy)[3 * sx + c]); });
+        }
+        float rgb[3];
+        adjustedRgb(static_cast<float>(sum[0] / 256.0 + 0.01), static_cast<float>(sum[1] / 256.0),
+                    static_cast<float>(sum[2] / 256.0), settings, rgb);
+        // This export keeps 256 per level where the unturned one uses 255.
+        for (int c = 0; c < 3; ++c) out[c] = sample16(rgb[c] * 256.0);
+    });
 }
 
 void SaveFinalTIFF16(const std::filesystem::path& FileName, const TTIFFBitMap& ResultImage16, int Width,
-                     int Height, const FinalTiffSettings& settings) {
+                     int Height, const FinalSettings& settings) {
     TTIFFBitMap::SaveToTIFF(finalTIFF16Image(ResultImage16, Width, Height, settings), FileName, 48, false);
+}
+
+void SaveRotatedFinalTiff16(const std::filesystem::path& FileName, const TTIFFBitMap& ResultImage16,
+                            int Width, int Height, const FinalSettings& settings) {
+    if (!isTurned(settings.Angle)) {
+        SaveFinalTIFF16(FileName, ResultImage16, Width, Height, settings);
+        return;
+    }
+    TTIFFBitMap::SaveToTIFF(rotatedFinalTIFF16Image(ResultImage16, Width, Height, settings), FileName, 48,
+                            false);
 }
 
 TTIFFBitMap cropHighBits(const TTIFFBitMap& image, int Width, int Height) {

@@ -6,6 +6,7 @@
 #include <span>
 
 #include "codecs/tiff_bitmap.h"
+#include "enhance/final_image.h"
 #include "frames/image_data_section.h"
 
 namespace kestrave {
@@ -26,20 +27,6 @@ void SaveStackTIFF16(const std::filesystem::path& FileName, int Width, int Heigh
 TTIFFBitMap stackRender16(const PlaneTriple& StackPlanes, int Width, int Height, bool Colourstack,
                           float StackMinValue, float StackMaxValue);
 
-// The final page's settings that the final 16-bit export applies.
-struct FinalTiffSettings {
-    bool FlipX = false;
-    bool FlipY = false;
-    // SaturationSlider, HueSlider, Lightnessslider, rounded.
-    int S0 = 0;
-    int H0 = 0;
-    int L0 = 0;
-    // The hue-indexed curve tables (index Round(hue * 10), 3601 entries each).
-    std::span<const float> SatCurveTable;
-    std::span<const float> HueCurveTable;
-    std::span<const float> LightCurveTable;
-};
-
 // The final image at 16 bits: each pixel of ResultImage16 (r = red / 256 + 0.01, g = green / 256,
 // b = blue / 256) goes to HSV with S on 0..255; at k = Round(10 H) it gets H + H0 + 2 hue[k] (0..360),
 // S + S0 + 2 sat[k] (0..255), V + L0 + 2 light[k] (0..255); back to RGB it is stored as
@@ -47,11 +34,24 @@ struct FinalTiffSettings {
 // is stored as the grey of its value. Throws std::invalid_argument when ResultImage16 does not
 // cover Width x Height or a table is shorter than 3601 entries.
 TTIFFBitMap finalTIFF16Image(const TTIFFBitMap& ResultImage16, int Width, int Height,
-                             const FinalTiffSettings& settings);
+                             const FinalSettings& settings);
 
 // Writes finalTIFF16Image as an uncompressed 48-bit TIFF; throws FileError when it cannot.
 void SaveFinalTIFF16(const std::filesystem::path& FileName, const TTIFFBitMap& ResultImage16, int Width,
-                     int Height, const FinalTiffSettings& settings);
+                     int Height, const FinalSettings& settings);
+
+// The final image turned as the final page turns it (settings.Angle, about the same centre), at
+// 16 bits: each output pixel's bilinear sum of ResultImage16's samples (black outside the image)
+// gives r = sum / 256 + 0.01, g = sum / 256, b = sum / 256, which are adjusted as in
+// finalTIFF16Image and stored as Round(channel * 256), mirrored by the flips. Never cropped.
+// Refuses what finalTIFF16Image refuses.
+TTIFFBitMap rotatedFinalTIFF16Image(const TTIFFBitMap& ResultImage16, int Width, int Height,
+                                    const FinalSettings& settings);
+
+// The final page's 16-bit TIFF: SaveFinalTIFF16 at angle 0, else rotatedFinalTIFF16Image written
+// as an uncompressed 48-bit TIFF; throws FileError when it cannot be written.
+void SaveRotatedFinalTiff16(const std::filesystem::path& FileName, const TTIFFBitMap& ResultImage16,
+                            int Width, int Height, const FinalSettings& settings);
 
 // The top-left Width x Height pixels of a 16-bit image (ResultImage16 is one column and one row
 // larger than the working image).

@@ -105,11 +105,6 @@ std::string timeLeftText(int milliseconds) {
 
 // --- The free alignment box ----------------------------------------------------------------------
 
-TEdgeRect orderedCorners(const TEdgeRect& box) {
-    return {std::min(box.Left, box.Right), std::max(box.Left, box.Right), std::min(box.Top, box.Bottom),
-            std::max(box.Top, box.Bottom)};
-}
-
 int freeBoxSizeItem(int size) {
     if (size > 256) return 4;
     if (size > 128) return 3;

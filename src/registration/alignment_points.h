@@ -110,9 +110,6 @@ std::string timeLeftText(int milliseconds);
 
 // --- The free alignment box ----------------------------------------------------------------------
 
-// The corners in order: Left <= Right, Top <= Bottom.
-TEdgeRect orderedCorners(const TEdgeRect& box);
-
 // The FFTsizeGroup item of a dragged box whose larger side is `size`: 512 over 256 pixels, 256
 // over 128, 128 over 64, else 64 (the free box never selects 32).
 int freeBoxSizeItem(int size);

@@ -65,6 +65,7 @@ void fillWithSevens(FrameModel& model, ProgramState& state, ImageDataSection& se
     state.showProcessingArea = false;
     state.LevelLo = state.LevelHi = Seven;
     state.CropRect = TEdgeRect{7, 7, 7, 7};
+    state.RotationCentreSet = state.CentrePickMode = true;
 
     section.ProcessAreaSize = 256;
     section.ProcessAreaX = section.ProcessAreaY = section.ProcessAreaWidth = section.ProcessAreaHeight = 7;
@@ -233,6 +234,8 @@ TEST(PerInputReset, ClearsExactlyTheListedFieldsAndKeepsEveryOther) {
     EXPECT_EQ(section.ProcessAreaY, 0);
     EXPECT_EQ(state.CropRect.Left, -1);
     EXPECT_EQ(state.CropRect.Bottom, -1);
+    EXPECT_FALSE(state.RotationCentreSet);
+    EXPECT_FALSE(state.CentrePickMode);
     EXPECT_EQ(state.BoxMark.Left, -1);
     EXPECT_EQ(state.BoxMark.Right, -1);
     EXPECT_EQ(state.TrackOffsetX, 0);

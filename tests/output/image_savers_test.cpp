@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "enhance/curve_editing.h"
 #include "output/bmp_writer.h"
 #include "output/image_savers.h"
 #include "output/jpeg_writer.h"
@@ -232,13 +233,7 @@ TEST_F(Savers, SixteenBitTypesKeepTheirSamples) {
     std::string output;
     const std::vector<std::uint8_t> decoded = decodeWithFfmpeg(dir / "w.tif", "rgb48le", output);
     if (!decoded.empty()) {
-        const TTIFFBitMap crop = cropHighBits(result16, w, h);
-        std::vector<std::uint8_t> expected;
-        for (int y = 0; y < h; ++y)
-            for (std::size_t i = 0; i < crop.samplesPerRow(); ++i)
-                expected.push_back(std::uint8_t(crop.HighBitRow(y)[i])),
-                    expected.push_back(crop.HighBitRow(y)[i] >> 8);
-        EXPECT_EQ(decoded, expected);
+        EXPECT_EQ(decoded, rgb48le(cropHighBits(result16, w, h)));
     }
 
     // PNG: the stack gives the display's 16-bit samples, the wavelet page its result image.
@@ -360,4 +355,61 @@ TEST_F(Savers, FailedSavesThrowAndLeaveOldFilesAndTheInputAlone) {
     EXPECT_THROW(saveWavelet(dir / "frame1.png", WaveletSaveType::BMP), FileError);
     EXPECT_THROW(saveStack(dir / "alias", StackSaveType::JPEG), FileError);
     EXPECT_EQ(fs::file_size(dir / "frame1.bmp"), 5u);
+}
+
+TEST_F(Savers, FinalSaverCropsAndFlipsOnlyWhereTheFormatTakesThePictureAsShown) {
+    w = 120, h = 80;
+    const Bitmap24 shown = makePicture(w, h, 5);
+    processImage = makePicture(w, h, 6);
+    result16 = makeImage16(w + 1, h + 1, 7, 65025);
+    planes = makePlanes(w, h, [](int c, int x, int y) { return float(x + y + c); });
+    const std::vector<float> table(HueCurveTableSize, 0.0f);
+    FinalSettings final{true, false, 0, 0, 0, table, table, table};
+    final.Angle = 30;
+    const TEdgeRect crop{10, 110, 20, 70};
+    const auto save = [&](const fs::path& chosen, WaveletSaveType type, const Png16Writer& png = {}) {
+        SaveContext ctx = context();
+        ctx.batchMode = batchMode;
+        return saveFinalImage(chosen, type, {shown, processImage, result16, planes, w, h, true, final, crop},
+                              ctx, png);
+    };
+
+    // BMP and JPEG take the rectangle of the shown picture, named by the rules.
+    ASSERT_EQ(save(dir / ".bmp", WaveletSaveType::BMP).written, std::vector<fs::path>{dir / "default.bmp"});
+    const Bitmap24 cropped = cropBitmap(shown, crop);
+    ASSERT_EQ(cropped.width(), 100);
+    ASSERT_EQ(cropped.height(), 50);
+    std::string output;
+    const std::vector<std::uint8_t> bmp = decodeWithFfmpeg(dir / "default.bmp", "bgr24", output);
+    if (!bmp.empty()) {
+        EXPECT_EQ(bmp, packedBgr(cropped, 50));
+    }
+    ASSERT_EQ(save(dir / "x.bmp", WaveletSaveType::JPEG).written, std::vector<fs::path>{dir / "x.jpg"});
+    EXPECT_EQ(fileBytes(dir / "x.jpg"), encodeJpeg(cropped));
+
+    // The 16-bit files keep the whole image: the TIFF turned and flipped, the PNG as rendered.
+    ASSERT_EQ(save(dir / "x.bmp", WaveletSaveType::TIFF).written, std::vector<fs::path>{dir / "x.tif"});
+    const std::vector<std::uint8_t> tiff = decodeWithFfmpeg(dir / "x.tif", "rgb48le", output);
+    if (!tiff.empty()) {
+        EXPECT_EQ(tiff, rgb48le(rotatedFinalTIFF16Image(result16, w, h, final)));
+    }
+    std::vector<int> pngSizes;
+    const Png16Writer recorder = [&](const fs::path&, const Bitmap24& picture, const TTIFFBitMap& samples,
+                                     std::string_view) {
+        pngSizes = {picture.width(), picture.height(), samples.HighBitRow(0)[0]};
+    };
+    ASSERT_TRUE(save(dir / "x", WaveletSaveType::PNG, recorder).saved());
+    EXPECT_EQ(pngSizes, (std::vector<int>{w, h, result16.HighBitRow(0)[0]}));
+    ASSERT_EQ(save(dir / "x.fit", WaveletSaveType::FIT).written.size(), 3u);
+    EXPECT_EQ(settings.ReadString("Files", "SaveDir", ""), dir.path().string());
+    EXPECT_EQ(settings.ReadString("Files", "lastwaveletsavetype", "none"), "none");
+
+    // The 16-bit files ask with a small "o"; only a written file counts as saved.
+    messages.answers = {mrNo};
+    EXPECT_FALSE(save(dir / "x", WaveletSaveType::TIFF).saved());
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, " overwrite existing file ?");
+    batchMode = true;
+    fs::create_directory(dir / "busy.tif");
+    EXPECT_THROW(save(dir / "busy", WaveletSaveType::TIFF), FileError);
 }

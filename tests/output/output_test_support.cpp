@@ -110,6 +110,16 @@ std::vector<std::uint8_t> decodeWithFfmpeg(const std::filesystem::path& file, co
     return fileBytes(raw);
 }
 
+std::vector<std::uint8_t> rgb48le(const TTIFFBitMap& image) {
+    std::vector<std::uint8_t> bytes;
+    for (int y = 0; y < image.height(); ++y)
+        for (std::size_t i = 0; i < image.samplesPerRow(); ++i) {
+            bytes.push_back(static_cast<std::uint8_t>(image.HighBitRow(y)[i]));
+            bytes.push_back(static_cast<std::uint8_t>(image.HighBitRow(y)[i] >> 8));
+        }
+    return bytes;
+}
+
 void writeBytes(const std::filesystem::path& file, const void* data, std::size_t size) {
     std::ofstream out(file, std::ios::binary);
     out.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));

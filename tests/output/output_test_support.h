@@ -55,6 +55,10 @@ std::string runPython(const std::string& script, const std::vector<std::string>&
 std::vector<std::uint8_t> decodeWithFfmpeg(const std::filesystem::path& file, const std::string& pixelFormat,
                                            std::string& output);
 
+// The 16-bit samples of an image as ffmpeg's "rgb48le" gives them: rows without padding, each
+// sample low byte first.
+std::vector<std::uint8_t> rgb48le(const TTIFFBitMap& image);
+
 // Writes bytes to a file (test inputs and expected values).
 void writeBytes(const std::filesystem::path& file, const void* data, std::size_t size);
 

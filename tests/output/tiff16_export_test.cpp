@@ -137,7 +137,7 @@ namespace {
 
 struct Curves {
     std::vector<float> sat = std::vector<float>(3601, 0.0f), hue = sat, light = sat;
-    FinalTiffSettings settings() const { return {false, false, 0, 0, 0, sat, hue, light}; }
+    FinalSettings settings() const { return {false, false, 0, 0, 0, sat, hue, light}; }
 };
 
 }  // namespace
@@ -163,7 +163,7 @@ TEST(Tiff16Export, FinalImageKeepsNeutralColoursAndAppliesOffsetsCurvesAndFlips)
                     << x << "," << y << "," << c;
 
     // Both flips mirror the image both ways.
-    FinalTiffSettings flipped = curves.settings();
+    FinalSettings flipped = curves.settings();
     flipped.FlipX = flipped.FlipY = true;
     const TTIFFBitMap mirrored = finalTIFF16Image(result16, w, h, flipped);
     for (int y = 0; y < h; ++y)
@@ -176,7 +176,7 @@ TEST(Tiff16Export, FinalImageKeepsNeutralColoursAndAppliesOffsetsCurvesAndFlips)
     TTIFFBitMap red(1, 1);
     red.allocateHighBits();
     red.HighBitRow(0)[0] = 200 * 256;
-    FinalTiffSettings turn = curves.settings();
+    FinalSettings turn = curves.settings();
     turn.H0 = 120;
     std::fill(curves.light.begin(), curves.light.end(), 5.0f);
     turn.LightCurveTable = curves.light;
@@ -190,7 +190,7 @@ TEST(Tiff16Export, FinalImageTurnsColoursWithoutSaturationIntoTheirOwnGrey) {
     const int w = 8, h = 3;
     TTIFFBitMap result16 = makeImage16(w, h, 12, 65025);
     Curves curves;
-    FinalTiffSettings grey = curves.settings();
+    FinalSettings grey = curves.settings();
     grey.S0 = -300;
     const TTIFFBitMap image = finalTIFF16Image(result16, w, h, grey);
     for (int y = 0; y < h; ++y)
@@ -213,4 +213,71 @@ TEST(Tiff16Export, FinalImageTurnsColoursWithoutSaturationIntoTheirOwnGrey) {
     shortTables.hue.resize(3600);
     EXPECT_THROW(finalTIFF16Image(result16, w, h, shortTables.settings()), std::invalid_argument);
     EXPECT_THROW(finalTIFF16Image(result16, w + 1, h, grey), std::invalid_argument);
+}
+
+TEST(Tiff16Export, TurnedFinalImageFollowsTheViewAtTwoHundredFiftySixPerLevel) {
+    const int n = 8;
+    const TTIFFBitMap result16 = makeImage16(n + 1, n + 1, 21, 65025);
+    Curves curves;
+    FinalSettings quarter = curves.settings();
+    quarter.Angle = 90;
+    // A quarter turn clockwise about (4, 4): output (x, y) holds source (y, 8 − x); column 0 is
+    // black. Red carries the 0.01 that keeps greys coloured: 0.01 × 256 rounds to 3.
+    const TTIFFBitMap turned = rotatedFinalTIFF16Image(result16, n, n, quarter);
+    ASSERT_EQ(turned.width(), n);
+    ASSERT_EQ(turned.height(), n);
+    for (int y = 0; y < n; ++y)
+        for (int x = 0; x < n; ++x) {
+            const std::uint16_t* out = turned.HighBitRow(y) + 3 * x;
+            if (x == 0) {
+                EXPECT_EQ(out[0], 3);
+                EXPECT_EQ(out[1], 0);
+                EXPECT_EQ(out[2], 0);
+                continue;
+            }
+            const std::uint16_t* in = result16.HighBitRow(n - x) + 3 * y;
+            EXPECT_NEAR(out[0], in[0] + 2.56, 1.0) << x << "," << y;
+            EXPECT_NEAR(out[1], in[1], 1.0) << x << "," << y;
+            EXPECT_NEAR(out[2], in[2], 1.0) << x << "," << y;
+        }
+
+    // At 30 degrees about a chosen centre, with colour offsets: the view shows the same picture at
+    // 8 bits (within 3 levels: it rounds the shifted hue to whole degrees), and both flips mirror
+    // the export exactly.
+    const int w = 23, h = 17;
+    const TTIFFBitMap wide = makeImage16(w + 1, h + 1, 22, 65025);
+    FinalSettings turn = curves.settings();
+    turn.Angle = 30;
+    turn.RotationCentreSet = true;
+    turn.RotationCentreX = 9;
+    turn.RotationCentreY = 7;
+    turn.H0 = 20;
+    turn.L0 = -10;
+    const TTIFFBitMap image = rotatedFinalTIFF16Image(wide, w, h, turn);
+    const FinalPicture view = renderFinal(wide, w, h, turn);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            for (int c = 0; c < 3; ++c)
+                ASSERT_NEAR(image.HighBitRow(y)[3 * x + c] / 256.0, view.image.pixel(x, y)[2 - c], 3.0)
+                    << x << "," << y << "," << c;
+    turn.FlipX = turn.FlipY = true;
+    const TTIFFBitMap mirrored = rotatedFinalTIFF16Image(wide, w, h, turn);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            ASSERT_EQ(
+                std::memcmp(mirrored.HighBitRow(h - 1 - y) + 3 * (w - 1 - x), image.HighBitRow(y) + 3 * x, 6),
+                0);
+
+    // The files: angle 0 is the unturned export; a turned one reads back as built.
+    TempDir dir;
+    SaveRotatedFinalTiff16(dir / "flat.tif", wide, w, h, curves.settings());
+    SaveFinalTIFF16(dir / "plain.tif", wide, w, h, curves.settings());
+    EXPECT_EQ(fileBytes(dir / "flat.tif"), fileBytes(dir / "plain.tif"));
+    SaveRotatedFinalTiff16(dir / "turned.tif", wide, w, h, turn);
+    std::string output;
+    const std::vector<std::uint8_t> decoded = decodeWithFfmpeg(dir / "turned.tif", "rgb48le", output);
+    if (!decoded.empty()) {
+        EXPECT_EQ(decoded, rgb48le(mirrored));
+    }
+    EXPECT_THROW(rotatedFinalTIFF16Image(wide, w + 2, h, turn), std::invalid_argument);
 }
