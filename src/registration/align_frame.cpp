@@ -25,8 +25,9 @@ Area readable(const AlignInputs& inputs, const FramePixels& picture) {
             std::clamp(inputs.FrameHeight, 0, picture.height())};
 }
 
-void sizeEngine(FftEngine& fft, int n) {
-    if (fft.FFTSize != n) InitFFTWorkspace(fft, n);
+// Sizes a thread's engine as the pass's main engine, sharing its bin table.
+void sizeEngine(FftEngine& fft, const FftEngine& main) {
+    if (fft.FFTSize != main.FFTSize) InitFFTWorkspace(fft, main);
 }
 
 // The n x n box whose top-left pixel is (left, top); pixels outside the frame are black.
@@ -270,7 +271,7 @@ Correlation correlateBox(const AlignInputs& inputs, const FramePixels& frame, in
     if (reference.RefSpectrumRe.xCount() != n || reference.RefSpectrumIm.xCount() != n)
         throw KestraveError(" No reference spectrum for this alignment box: choose the alignment feature ");
     FftEngine& fft = scratch.fft;
-    sizeEngine(fft, n);
+    sizeEngine(fft, *inputs.engine);
 
     Correlation c;
     c.tx = tx;
@@ -526,7 +527,7 @@ double methodQuality(const AlignInputs& inputs, const FramePixels& frame, const 
 Grade gradeAlignedBox(const AlignInputs& inputs, const FramePixels& frame, int sx, int sy,
                       AlignScratch& scratch) {
     const int n = inputs.engine->FFTSize, h = n / 2;
-    sizeEngine(scratch.fft, n);
+    sizeEngine(scratch.fft, *inputs.engine);
     const int fX = inputs.FeatureX, fY = inputs.FeatureY;
     Grade g;
     g.sx = sx;
