@@ -187,14 +187,15 @@ StackAccumulator::StackAccumulator(const StackOptions& options, const FrameModel
     if (points.MultiPointMode && points.Alignpoints > 1 && !options.Drizzling)
         zones_ = std::make_unique<ZoneMap>(
             makeZoneMap(points, points.Alignpoints, sums.StackWeightPlane.xCount(),
-                        sums.StackWeightPlane.yCount(), run.StackMaxShiftX, run.StackMaxShiftY,
-                        run.nearestPoints, options.Seams ? options.SeamWidths : 0.0f));
+                        sums.StackWeightPlane.yCount(), run, options.Seams ? options.SeamWidths : 0.0f));
 }
 
 StackAccumulator::~StackAccumulator() = default;
 
-ZoneMap makeZoneMap(const StackPointSet& points, int pointCount, int width, int height, int shiftX,
-                    int shiftY, const Bitmap24* nearestPoints, float seamWidth) {
+ZoneMap makeZoneMap(const StackPointSet& points, int pointCount, int width, int height, const StackRun& run,
+                    float seamWidth) {
+    const int shiftX = run.StackMaxShiftX, shiftY = run.StackMaxShiftY;
+    const Bitmap24* const nearestPoints = run.nearestPoints;
     ZoneMap zones;
     zones.width = std::max(0, width);
     zones.height = std::max(0, height);
