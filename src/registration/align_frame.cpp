@@ -492,13 +492,16 @@ double gradientQuality(const AlignOptions& options, const FramePixels& frame, co
     return quality;
 }
 
-// The figure of the method chosen, from the mean-removed levels in FFTRe and the box whose
-// top-left pixel is (left, top). The spectral methods leave the radial profile in `g`.
-double methodQuality(const AlignInputs& inputs, const FramePixels& frame, const Area& area, int left, int top,
-                     float meanF, AlignScratch& scratch, Grade& g) {
+// The figure of the method chosen, from the mean-removed levels in FFTRe (of mean g.meanF) and
+// the box aligned by (g.sx, g.sy). The spectral methods leave the radial profile in `g`.
+double methodQuality(const AlignInputs& inputs, const FramePixels& frame, const Area& area,
+                     AlignScratch& scratch, Grade& g) {
     const AlignOptions& options = *inputs.options;
     FftEngine& fft = scratch.fft;
     const int n = fft.FFTSize;
+    // The box's top-left pixel.
+    const int left = inputs.FeatureX - n / 2 + g.sx, top = inputs.FeatureY - n / 2 + g.sy;
+    const float meanF = g.meanF;
     switch (qualityKind(options.quality)) {
         case QualityKind::Gradient:
             return gradientQuality(options, frame, area, left, top, meanF, scratch);
@@ -545,8 +548,7 @@ Grade gradeAlignedBox(const AlignInputs& inputs, const FramePixels& frame, int s
     const Overlap overlap = readComparedLevels(inputs, frame, area, sx, sy, scratch.fft);
     g.difference = meanDifference(overlap, scratch.fft);
     g.meanF = overlap.meanF;
-    g.imageQuality = static_cast<float>(
-        methodQuality(inputs, frame, area, fX - h + sx, fY - h + sy, overlap.meanF, scratch, g));
+    g.imageQuality = static_cast<float>(methodQuality(inputs, frame, area, scratch, g));
     return g;
 }
 
