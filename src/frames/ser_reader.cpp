@@ -16,6 +16,36 @@
 
 namespace kestrave {
 
+// What reads of one file found out about its frames: for each frame (of indices 0 ..
+// MaxFrameIndex) the preview scale a read that scanned it whole found, -1 while none has, so that
+// a later read of its pictures needs no scan and reads only the rows it makes; and the scale of
+// the frame read last, which the next frame's pictures are first made at (frames of one
+// recording nearly always share it). Any number of threads may ask and tell at once.
+class FrameScales {
+public:
+    explicit FrameScales(int frames)
+        : scales_(static_cast<std::size_t>(std::clamp(frames, 0, MaxFrameIndex + 1))) {
+        for (std::atomic<std::int8_t>& scale : scales_) scale.store(-1, std::memory_order_relaxed);
+    }
+    int get(int frame) const {
+        return frame >= 0 && static_cast<std::size_t>(frame) < scales_.size()
+                   ? scales_[static_cast<std::size_t>(frame)].load(std::memory_order_relaxed)
+                   : -1;
+    }
+    void set(int frame, int scale) {
+        if (frame >= 0 && static_cast<std::size_t>(frame) < scales_.size())
+            scales_[static_cast<std::size_t>(frame)].store(static_cast<std::int8_t>(scale),
+                                                           std::memory_order_relaxed);
+    }
+
+    int lastScale() const { return last_.load(std::memory_order_relaxed); }
+    void setLastScale(int scale) { last_.store(scale, std::memory_order_relaxed); }
+
+private:
+    std::vector<std::atomic<std::int8_t>> scales_;
+    std::atomic<int> last_{0};
+};
+
 namespace {
 
 std::int32_t field(const std::uint8_t* p) {
@@ -131,9 +161,14 @@ std::uint16_t previewAndLargest(RowSpan<RowOf> span, int width, Picture& preview
     return storePreviewAndLargest<false, Sample>(span, width, preview, lut, band);
 }
 
-// The scale of the frame read last, shared by the reader threads so that each thread's first
-// frame starts from it too.
-std::atomic<int> lastPreviewScale{0};
+// What one read fills: those of the plane, the preview and the levels that are given (not null),
+// of the pictures only the rows of `band`.
+struct FrameTargets {
+    T2dArrays* plane = nullptr;
+    Bitmap24* preview = nullptr;
+    LevelBitmap* levels = nullptr;
+    RowBand band;
+};
 
 // Rows read from the file and converted at a time: their bytes are still in the cache when they
 // are converted (a multiple of the plane's bands of four rows).
@@ -146,11 +181,15 @@ constexpr std::size_t ChunkBytes = std::size_t{256} << 10;
 // recording nearly always share it) and made again, from the rows read once more, in the rare
 // case that the frame's largest sample asks for another.
 // `knownScale`: the frame's scale as an earlier read found it, or -1; with it a read of the
-// pictures alone reads and makes only the rows of `band`. Returns the scale of the pictures made
-// (-1 when none is).
+// pictures alone reads and makes only the rows of `band`. `scales` gives the scale of the frame
+// read last and is told the one found. Returns the scale of the pictures made (-1 when none is).
 template <typename Sample, typename ReadRows>
-int convertFrame(ReadRows readRows, std::size_t rowBytes, int width, int height, T2dArrays* plane,
-                 Bitmap24* preview, LevelBitmap* levels, RowBand band, int knownScale) {
+int convertFrame(ReadRows readRows, std::size_t rowBytes, int width, int height, FrameTargets to,
+                 int knownScale, FrameScales& scales) {
+    T2dArrays* const plane = to.plane;
+    Bitmap24* const preview = to.preview;
+    LevelBitmap* const levels = to.levels;
+    const RowBand band = to.band;
     const int chunk = std::max(4, static_cast<int>(ChunkBytes / std::max<std::size_t>(rowBytes, 1)) & ~3);
     // Reads the rows [first, end) a chunk at a time and hands each chunk to use(span).
     const auto byChunks = [&](int first, int end, auto&& use) {
@@ -177,7 +216,7 @@ int convertFrame(ReadRows readRows, std::size_t rowBytes, int width, int height,
         makeBand(knownScale);
         return knownScale;
     }
-    const int guess = lastPreviewScale.load(std::memory_order_relaxed);
+    const int guess = scales.lastScale();
     const std::uint8_t* lut = greyLevels(guess);
     std::uint16_t most = 0;
     // The rows of the band first: when the pictures alone are made and the band's largest sample
@@ -201,54 +240,12 @@ int convertFrame(ReadRows readRows, std::size_t rowBytes, int width, int height,
     if (!preview && !levels) return -1;
     const int scale = previewScale(most);
     if (scale == guess) return scale;
-    lastPreviewScale.store(scale, std::memory_order_relaxed);
+    scales.setLastScale(scale);
     makeBand(scale);
     return scale;
 }
 
 }  // namespace
-
-// Frames of one file (of indices 0 .. MaxFrameIndex) and the preview scale each was found to
-// have by a read that scanned it whole, -1 while none has: a later read of its pictures needs no
-// scan and reads only the rows it makes. Any number of threads may ask and tell at once.
-class FrameScales {
-public:
-    explicit FrameScales(int frames)
-        : scales_(static_cast<std::size_t>(std::clamp(frames, 0, MaxFrameIndex + 1))) {
-        for (std::atomic<std::int8_t>& scale : scales_) scale.store(-1, std::memory_order_relaxed);
-    }
-    std::size_t size() const { return scales_.size(); }
-    int get(int frame) const {
-        return frame >= 0 && static_cast<std::size_t>(frame) < scales_.size()
-                   ? scales_[static_cast<std::size_t>(frame)].load(std::memory_order_relaxed)
-                   : -1;
-    }
-    void set(int frame, int scale) {
-        if (frame >= 0 && static_cast<std::size_t>(frame) < scales_.size())
-            scales_[static_cast<std::size_t>(frame)].store(static_cast<std::int8_t>(scale),
-                                                           std::memory_order_relaxed);
-    }
-
-private:
-    std::vector<std::atomic<std::int8_t>> scales_;
-};
-
-// The scales of the frames of a file as this process found them, for the few files read last; a
-// file rewritten since it was read is another file.
-static std::shared_ptr<FrameScales> scalesOf(const FileIdentity& file, int frames) {
-    constexpr std::size_t KeptFiles = 4;
-    static std::mutex mutex;
-    static std::vector<std::pair<FileIdentity, std::shared_ptr<FrameScales>>> known;
-    const std::lock_guard lock(mutex);
-    for (const auto& [identity, scales] : known)
-        if (identity == file &&
-            scales->size() == static_cast<std::size_t>(std::clamp(frames, 0, MaxFrameIndex + 1)))
-            return scales;
-    auto made = std::make_shared<FrameScales>(frames);
-    if (known.size() >= KeptFiles) known.erase(known.begin());
-    known.emplace_back(file, made);
-    return made;
-}
 
 SerFile::SerFile(const std::filesystem::path& path) : SerFile(FrameFile(path)) {}
 
@@ -290,7 +287,7 @@ SerFile::SerFile(FrameFile file) : file_(std::move(file)) {
     frameCount_ = static_cast<int>(
         std::min<std::uint64_t>(framesInFile, static_cast<std::uint64_t>(std::max(header_.FrameCount, 0))));
     if (frameCount_ < 1) badSer(file_, "no complete frame");
-    scales_ = scalesOf(file_.identity(), frameCount_);
+    scales_ = std::make_shared<FrameScales>(frameCount_);
 }
 
 int SerFile::debayerItem() const {
@@ -336,15 +333,13 @@ void SerFile::read(int index, T2dArrays* plane, Bitmap24* preview, LevelBitmap* 
         };
         const int known = plane == nullptr ? scales_->get(index) : -1;
         int scale = -1;
+        const FrameTargets to{plane, preview, levels, band};
         if (bytesPerSample_ == 1) {
-            scale =
-                convertFrame<Byte>(readRows, rowBytes, width_, height_, plane, preview, levels, band, known);
+            scale = convertFrame<Byte>(readRows, rowBytes, width_, height_, to, known, *scales_);
         } else if (header_.LittleEndian == 1) {
-            scale = convertFrame<WordSwapped>(readRows, rowBytes, width_, height_, plane, preview, levels,
-                                              band, known);
+            scale = convertFrame<WordSwapped>(readRows, rowBytes, width_, height_, to, known, *scales_);
         } else {
-            scale = convertFrame<WordLE>(readRows, rowBytes, width_, height_, plane, preview, levels, band,
-                                         known);
+            scale = convertFrame<WordLE>(readRows, rowBytes, width_, height_, to, known, *scales_);
         }
         if (scale >= 0) scales_->set(index, scale);
     } catch (const std::bad_alloc&) {

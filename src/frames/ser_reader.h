@@ -81,7 +81,8 @@ private:
     int bytesPerSample_ = 1;
     std::uint64_t frameBytes_ = 0;
     int frameCount_ = 0;
-    // What reads of this file found out about its frames (shared with other readers of it).
+    // What reads through this reader (and its copies) found out about the file's frames: each
+    // frame's preview scale and the scale of the frame read last.
     std::shared_ptr<FrameScales> scales_;
 };
 

@@ -25,8 +25,9 @@ Area readable(const AlignInputs& inputs, const FramePixels& picture) {
             std::clamp(inputs.FrameHeight, 0, picture.height())};
 }
 
-void sizeEngine(FftEngine& fft, int n) {
-    if (fft.FFTSize != n) InitFFTWorkspace(fft, n);
+// Sizes a thread's engine as the pass's main engine, sharing its bin table.
+void sizeEngine(FftEngine& fft, const FftEngine& main) {
+    if (fft.FFTSize != main.FFTSize) InitFFTWorkspace(fft, main);
 }
 
 // The n x n box whose top-left pixel is (left, top); pixels outside the frame are black.
@@ -122,12 +123,18 @@ namespace {
 // each of them, and their cache lines stay at hand while the rows go by.
 constexpr int LinesAtOnce = 32;
 
+// The cells x0 <= x < x1, y0 <= y < y1 of a box.
+struct BoxCells {
+    int x0 = 0, x1 = 0, y0 = 0, y1 = 0;
+};
+
 // Cell [x][y] of `lines` (lines of n cells) := the level (green byte) of picture pixel
-// (left + x, top + y) for x0 <= x < x1, y0 <= y < y1, read row by row in strips of LinesAtOnce
-// columns. Returns the sum of the bytes.
+// (left + x, top + y) for the cells of `box`, read row by row in strips of LinesAtOnce columns.
+// Returns the sum of the bytes.
 template <int Step>
-std::uint64_t levelsIntoLines(const FramePixels& picture, int left, int top, int x0, int x1, int y0, int y1,
-                              float* lines, int n) {
+std::uint64_t levelsIntoLines(const FramePixels& picture, int left, int top, BoxCells box, float* lines,
+                              int n) {
+    const auto [x0, x1, y0, y1] = box;
     std::uint64_t sum = 0;
     for (int xs = x0; xs < x1; xs += LinesAtOnce) {
         const int xe = std::min(x1, xs + LinesAtOnce);
@@ -176,10 +183,11 @@ void levelBlockIntoLines(const FramePixels& picture, int left, int top, float* l
 }
 #endif
 
-std::uint64_t greenBytesIntoLines(const FramePixels& picture, int left, int top, int x0, int x1, int y0,
-                                  int y1, float* lines, int n) {
-    if (picture.step() != 1) return levelsIntoLines<3>(picture, left, top, x0, x1, y0, y1, lines, n);
+std::uint64_t greenBytesIntoLines(const FramePixels& picture, int left, int top, BoxCells box, float* lines,
+                                  int n) {
+    if (picture.step() != 1) return levelsIntoLines<3>(picture, left, top, box, lines, n);
 #if defined(__SSE2__)
+    const auto [x0, x1, y0, y1] = box;
     // Whole blocks first, then the columns and rows they leave (whole bytes: the sums are exact in
     // any order).
     const int xBlocks = x0 + (x1 - x0) / LevelBlock * LevelBlock;
@@ -192,11 +200,11 @@ std::uint64_t greenBytesIntoLines(const FramePixels& picture, int left, int top,
     std::uint64_t halves[2];
     _mm_storeu_si128(reinterpret_cast<__m128i*>(halves), sums);
     std::uint64_t sum = halves[0] + halves[1];
-    sum += levelsIntoLines<1>(picture, left, top, x0, xBlocks, yBlocks, y1, lines, n);
-    sum += levelsIntoLines<1>(picture, left, top, xBlocks, x1, y0, y1, lines, n);
+    sum += levelsIntoLines<1>(picture, left, top, {x0, xBlocks, yBlocks, y1}, lines, n);
+    sum += levelsIntoLines<1>(picture, left, top, {xBlocks, x1, y0, y1}, lines, n);
     return sum;
 #else
-    return levelsIntoLines<1>(picture, left, top, x0, x1, y0, y1, lines, n);
+    return levelsIntoLines<1>(picture, left, top, box, lines, n);
 #endif
 }
 
@@ -218,7 +226,7 @@ void readBoxLevels(const AlignInputs& inputs, const FramePixels& frame, int left
     const bool plain = !options.Colourstack && !options.levels.biasSubtract && inputs.dark == nullptr;
     if (plain) {
         // Whole bytes: their sum is exact in any order.
-        const std::uint64_t bytes = greenBytesIntoLines(frame, left, top, x0, x1, y0, y1, re, n);
+        const std::uint64_t bytes = greenBytesIntoLines(frame, left, top, {x0, x1, y0, y1}, re, n);
         sum = static_cast<double>(bytes);
     }
     for (int y = y0; y < y1; ++y) {
@@ -270,7 +278,7 @@ Correlation correlateBox(const AlignInputs& inputs, const FramePixels& frame, in
     if (reference.RefSpectrumRe.xCount() != n || reference.RefSpectrumIm.xCount() != n)
         throw KestraveError(" No reference spectrum for this alignment box: choose the alignment feature ");
     FftEngine& fft = scratch.fft;
-    sizeEngine(fft, n);
+    sizeEngine(fft, *inputs.engine);
 
     Correlation c;
     c.tx = tx;
@@ -337,7 +345,7 @@ ReferenceLevels readReferenceLevels(const AlignInputs& inputs) {
     const int x0 = std::max(-h, -fX), x1 = std::min(h, area.width - fX);
     const int y0 = std::max(-h, -fY), y1 = std::min(h, area.height - fY);
     if (x1 > x0 && y1 > y0)
-        greenBytesIntoLines(reference, fX, fY, x0, x1, y0, y1,
+        greenBytesIntoLines(reference, fX, fY, {x0, x1, y0, y1},
                             cached.lines.data() + static_cast<std::ptrdiff_t>(h) * n + h, n);
     const std::size_t m = static_cast<std::size_t>(n) + 1;
     for (std::size_t x = 1; x < m; ++x) {
@@ -408,13 +416,13 @@ Overlap readComparedLevels(const AlignInputs& inputs, const FramePixels& frame, 
     }
     if (!colour && overlapping) {
         // Row by row, a strip of lines at a time (whole bytes: the sums are exact in any order).
-        bytesF = greenBytesIntoLines(frame, fX + sx, fY + sy, o.x0, o.x1, o.y0, o.y1,
+        bytesF = greenBytesIntoLines(frame, fX + sx, fY + sy, {o.x0, o.x1, o.y0, o.y1},
                                      re + static_cast<std::ptrdiff_t>(h) * n + h, n);
         const ReferenceLevels* cached = inputs.referenceLevels;
         if (cached != nullptr && cached->n == n)
             bytesR = copyReferenceLevels(*cached, o.x0 + h, o.x1 + h, o.y0 + h, o.y1 + h, im);
         else
-            bytesR = greenBytesIntoLines(reference, fX, fY, o.x0, o.x1, o.y0, o.y1,
+            bytesR = greenBytesIntoLines(reference, fX, fY, {o.x0, o.x1, o.y0, o.y1},
                                          im + static_cast<std::ptrdiff_t>(h) * n + h, n);
     }
     if (!colour) {
@@ -484,13 +492,16 @@ double gradientQuality(const AlignOptions& options, const FramePixels& frame, co
     return quality;
 }
 
-// The figure of the method chosen, from the mean-removed levels in FFTRe and the box whose
-// top-left pixel is (left, top). The spectral methods leave the radial profile in `g`.
-double methodQuality(const AlignInputs& inputs, const FramePixels& frame, const Area& area, int left, int top,
-                     float meanF, AlignScratch& scratch, Grade& g) {
+// The figure of the method chosen, from the mean-removed levels in FFTRe (of mean g.meanF) and
+// the box aligned by (g.sx, g.sy). The spectral methods leave the radial profile in `g`.
+double methodQuality(const AlignInputs& inputs, const FramePixels& frame, const Area& area,
+                     AlignScratch& scratch, Grade& g) {
     const AlignOptions& options = *inputs.options;
     FftEngine& fft = scratch.fft;
     const int n = fft.FFTSize;
+    // The box's top-left pixel.
+    const int left = inputs.FeatureX - n / 2 + g.sx, top = inputs.FeatureY - n / 2 + g.sy;
+    const float meanF = g.meanF;
     switch (qualityKind(options.quality)) {
         case QualityKind::Gradient:
             return gradientQuality(options, frame, area, left, top, meanF, scratch);
@@ -526,7 +537,7 @@ double methodQuality(const AlignInputs& inputs, const FramePixels& frame, const 
 Grade gradeAlignedBox(const AlignInputs& inputs, const FramePixels& frame, int sx, int sy,
                       AlignScratch& scratch) {
     const int n = inputs.engine->FFTSize, h = n / 2;
-    sizeEngine(scratch.fft, n);
+    sizeEngine(scratch.fft, *inputs.engine);
     const int fX = inputs.FeatureX, fY = inputs.FeatureY;
     Grade g;
     g.sx = sx;
@@ -537,8 +548,7 @@ Grade gradeAlignedBox(const AlignInputs& inputs, const FramePixels& frame, int s
     const Overlap overlap = readComparedLevels(inputs, frame, area, sx, sy, scratch.fft);
     g.difference = meanDifference(overlap, scratch.fft);
     g.meanF = overlap.meanF;
-    g.imageQuality = static_cast<float>(
-        methodQuality(inputs, frame, area, fX - h + sx, fY - h + sy, overlap.meanF, scratch, g));
+    g.imageQuality = static_cast<float>(methodQuality(inputs, frame, area, scratch, g));
     return g;
 }
 

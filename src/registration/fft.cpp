@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cassert>
 #include <cmath>
-#include <map>
-#include <mutex>
 #include <new>
 
 namespace kestrave {
@@ -24,12 +22,8 @@ float frequencyRadius(int i, int j, int n) {
     return static_cast<float>(std::sqrt(static_cast<double>(di * di + dj * dj)));
 }
 
-std::shared_ptr<const RadialBins> radialBinsFor(int n) {
-    static std::mutex mutex;
-    static std::map<int, std::shared_ptr<const RadialBins>> made;
-    const std::lock_guard lock(mutex);
-    std::shared_ptr<const RadialBins>& bins = made[n];
-    if (bins) return bins;
+// The bin table of size n, made afresh.
+std::shared_ptr<const RadialBins> makeRadialBins(int n) {
     auto table = std::make_shared<RadialBins>();
     table->ofCell.assign(static_cast<std::size_t>(n) * n, -1);
     // bin = Round(radius - 1): zero frequency falls into bin -1 and is left out, like every
@@ -42,11 +36,15 @@ std::shared_ptr<const RadialBins> radialBinsFor(int n) {
             ++table->cells[static_cast<std::size_t>(bin)];
         }
     }
-    bins = std::move(table);
-    return bins;
+    return table;
 }
 
-void setSize(FftEngine& fft, int n) {
+bool binsOfSize(const std::shared_ptr<const RadialBins>& bins, int n) {
+    return bins && bins->ofCell.size() == static_cast<std::size_t>(n) * static_cast<std::size_t>(n);
+}
+
+// `shared`: the bin table of size n the engine takes instead of its own, or null.
+void setSize(FftEngine& fft, int n, const std::shared_ptr<const RadialBins>& shared) {
     assert(n >= 32 && n <= 512 && (n & (n - 1)) == 0);
     int bits = 0;
     while ((1 << bits) < n) ++bits;
@@ -58,14 +56,17 @@ void setSize(FftEngine& fft, int n) {
         fft.FFTRe.reset(n, n);
         fft.FFTIm.reset(n, n);
     }
-    fft.radialBins = radialBinsFor(n);
+    if (binsOfSize(shared, n))
+        fft.radialBins = shared;
+    else if (!binsOfSize(fft.radialBins, n))
+        fft.radialBins = makeRadialBins(n);
     BuildTransferTable(fft, 0.45, 4.5);
 }
 
 }  // namespace
 
 void InitFFT(FftEngine& fft, int n) {
-    setSize(fft, n);
+    setSize(fft, n, nullptr);
     if (fft.FFTFreqRadius.xCount() != n || fft.FFTBandMask.size() != n) {
         fft.FFTFreqRadius.reset(n, n);
         fft.FFTBandMask.reset(n);
@@ -77,8 +78,8 @@ void InitFFT(FftEngine& fft, int n) {
     }
 }
 
-void InitFFTWorkspace(FftEngine& fft, int n) {
-    setSize(fft, n);
+void InitFFTWorkspace(FftEngine& fft, const FftEngine& main) {
+    setSize(fft, main.FFTSize, main.radialBins);
 }
 
 void FFT2DForward(FftEngine& fft) {

@@ -58,7 +58,8 @@ struct FftEngine {
     // [i][0..N-1] of the mask, 1 where any of its frequencies passes.
     FftBytePlane FFTBandMask;
     std::vector<std::uint8_t> FFTBandLines;
-    // The radial profile's bin of each cell, one table per size shared by every engine.
+    // The radial profile's bin of each cell, made with the size; the worker engines of a pass
+    // share the main engine's table (see InitFFTWorkspace), and a copy of an engine shares it.
     std::shared_ptr<const RadialBins> radialBins;
 
     // Radial average of the normalised spectrum magnitude, and its largest bin.
@@ -76,9 +77,10 @@ struct FftEngine {
 // Sets the size (a power of two from 32 to 512) and rebuilds every table; the planes are
 // cleared when the size changes. The transfer table is rebuilt with gamma 0.45 and slope 4.5.
 void InitFFT(FftEngine& fft, int n);
-// The same for an engine that only transforms and reads out spectra (a worker's copy): without
-// the distance plane and the band mask, which such an engine takes from the main one.
-void InitFFTWorkspace(FftEngine& fft, int n);
+// The same for an engine that only transforms and reads out spectra (a worker's copy), sized as
+// `main`: without the distance plane and the band mask, which such an engine takes from the main
+// one, and sharing the main engine's radial bin table rather than making its own.
+void InitFFTWorkspace(FftEngine& fft, const FftEngine& main);
 
 // Transforms FFTRe/FFTIm in place, unscaled: first every line along the first index, then every
 // line along the second. Callers fill both planes (imaginary part zero for a real image).

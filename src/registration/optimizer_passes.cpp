@@ -118,15 +118,25 @@ std::vector<PassJob> passJobs(const FrameModel& model, int last, double threshol
     return jobs;
 }
 
-// The steps of jobs [first, end): task t of the chunk works in workspaces[t] (one per thread, kept
-// from chunk to chunk so that their buffers are not made again). Every thread takes the next frame from the
-// prefetcher (one at a time, in list order) as it gets free, copies the parts it reads and optimizes it, so
-// reading and optimizing overlap. Every frame's steps depend only on the frame and the pass's reference, so
-// the results do not depend on which thread took which frame.
-void optimizeChunk(OptimizerContext& context, const OptimizerOptions& options,
-                   const OptimizerGeometry& geometry, const OptimizerReference& reference,
-                   FramePrefetcher& prefetcher, std::vector<OptimizerWorkspace>& workspaces,
-                   std::vector<PassJob>& jobs, std::size_t first, std::size_t end) {
+// The steps of jobs [first, end) (a chunk of the pass): task t of the chunk works in workspaces[t] (one per
+// thread, kept from chunk to chunk so that their buffers are not made again). Every thread takes the next
+// frame from the prefetcher (one at a time, in list order) as it gets free, copies the parts it reads and
+// optimizes it, so reading and optimizing overlap. Every frame's steps depend only on the frame and the
+// pass's reference, so the results do not depend on which thread took which frame. What the chunks of one
+// pass share: the pass's inputs, its frames in reading order, the workspaces and the jobs.
+struct PassChunks {
+    OptimizerContext& context;
+    const OptimizerOptions& options;
+    const OptimizerGeometry& geometry;
+    const OptimizerReference& reference;
+    FramePrefetcher& prefetcher;
+    std::vector<OptimizerWorkspace>& workspaces;
+    std::vector<PassJob>& jobs;
+
+    void optimize(std::size_t first, std::size_t end);
+};
+
+void PassChunks::optimize(std::size_t first, std::size_t end) {
     FrameModel& model = context.model;
     const int fieldCount = options.search.interlaced ? 2 : 1;
     const bool levels = context.frames.makesLevels();
@@ -296,6 +306,7 @@ OptimizerPassResult Run_Optimizer(OptimizerContext& context, const OptimizerOpti
                                [&rows](std::size_t k) { return rows[k]; });
     const auto chunk = static_cast<std::size_t>(std::max(step, ChunkFrames));
     std::vector<OptimizerWorkspace> workspaces(static_cast<std::size_t>(std::max(threadCount(), 1)));
+    PassChunks chunks{context, options, geometry, reference, prefetcher, workspaces, jobs};
 
     for (std::size_t first = 0; first < jobs.size(); first += chunk) {
         context.progress.setPosition(jobs[first].counter);
@@ -304,7 +315,7 @@ OptimizerPassResult Run_Optimizer(OptimizerContext& context, const OptimizerOpti
             break;
         }
         const std::size_t end = std::min(jobs.size(), first + chunk);
-        optimizeChunk(context, options, geometry, reference, prefetcher, workspaces, jobs, first, end);
+        chunks.optimize(first, end);
         for (std::size_t k = first; k < end; ++k) {
             PassJob& job = jobs[k];
             const TFrameRec& rec = model.FrameTable[job.frame];

@@ -187,14 +187,15 @@ StackAccumulator::StackAccumulator(const StackOptions& options, const FrameModel
     if (points.MultiPointMode && points.Alignpoints > 1 && !options.Drizzling)
         zones_ = std::make_unique<ZoneMap>(
             makeZoneMap(points, points.Alignpoints, sums.StackWeightPlane.xCount(),
-                        sums.StackWeightPlane.yCount(), run.StackMaxShiftX, run.StackMaxShiftY,
-                        run.nearestPoints, options.Seams ? options.SeamWidths : 0.0f));
+                        sums.StackWeightPlane.yCount(), run, options.Seams ? options.SeamWidths : 0.0f));
 }
 
 StackAccumulator::~StackAccumulator() = default;
 
-ZoneMap makeZoneMap(const StackPointSet& points, int pointCount, int width, int height, int shiftX,
-                    int shiftY, const Bitmap24* nearestPoints, float seamWidth) {
+ZoneMap makeZoneMap(const StackPointSet& points, int pointCount, int width, int height, const StackRun& run,
+                    float seamWidth) {
+    const int shiftX = run.StackMaxShiftX, shiftY = run.StackMaxShiftY;
+    const Bitmap24* const nearestPoints = run.nearestPoints;
     ZoneMap zones;
     zones.width = std::max(0, width);
     zones.height = std::max(0, height);
@@ -319,11 +320,22 @@ struct AxisRange {
     int hi;
 };
 
+// One axis of the walk before fillAxis: the loop range, the source origin and extent, the
+// readable buffer extent and the stack offset.
+struct AxisWalk {
+    AxisRange range;
+    int origin = 0;
+    int extent = 0;
+    int readExtent = 0;
+    int offset = 0;
+};
+
 // The loop range, source test and stack position of one axis. Loop value v reads source position
 // origin + v + shift when that lies in 0..extent-1 (the resampled path reads v itself); the read
 // position must also lie in 0..readExtent-1 of the buffer.
-void fillAxis(PlanAxis& axis, AxisRange range, int origin, int shift, int extent, bool readsLoopValue,
-              int readExtent, bool drizzle, float factor, int offset) {
+void fillAxis(PlanAxis& axis, const AxisWalk& walk, int shift, bool readsLoopValue, bool drizzle,
+              float factor) {
+    const AxisRange range = walk.range;
     axis.lo = range.lo;
     axis.hi = range.hi;
     const int count = std::max(0, range.hi - range.lo + 1);
@@ -331,10 +343,10 @@ void fillAxis(PlanAxis& axis, AxisRange range, int origin, int shift, int extent
     axis.canvas.assign(static_cast<std::size_t>(count), 0);
     for (int v = range.lo; v <= range.hi; ++v) {
         const std::size_t i = static_cast<std::size_t>(v - range.lo);
-        const int source = origin + v + shift;
+        const int source = walk.origin + v + shift;
         const int read = readsLoopValue ? v : source;
-        if (source >= 0 && source < extent && read >= 0 && read < readExtent) axis.read[i] = read;
-        axis.canvas[i] = (drizzle ? roundToInt(static_cast<double>(v) * factor) : v) + offset;
+        if (source >= 0 && source < walk.extent && read >= 0 && read < walk.readExtent) axis.read[i] = read;
+        axis.canvas[i] = (drizzle ? roundToInt(static_cast<double>(v) * factor) : v) + walk.offset;
     }
 }
 
@@ -382,35 +394,31 @@ SourceSize sourceSize(const FrameModel& model, const FrameBuffers& frame, bool r
     return {srcW, srcH};
 }
 
-// One axis of the walk before fillAxis: the loop range, the source origin and extent, the
-// readable buffer extent and the stack offset.
-struct AxisWalk {
-    AxisRange range;
-    int origin = 0;
-    int extent = 0;
-    int readExtent = 0;
-    int offset = 0;
+// The walk of both axes.
+struct Walk {
+    AxisWalk across;
+    AxisWalk down;
 };
 
 // The loop ranges of both axes: the frame, the resampled window (of the resampled frame
-// `resampledFrame`) or the drizzled frame, widened to the shift with Expandstack and trimmed at
-// the edges.
-void planWalk(const FrameModel& model, const StackRun& run, const StackOptions& options, SourceSize source,
-              bool resampled, const Bitmap24& resampledFrame, bool drizzle, const StackFrameCall& call,
-              AxisWalk& across, AxisWalk& down) {
+// `resampledFrame`, null when the frames are not resampled) or the drizzled frame, widened to the
+// shift with Expandstack and trimmed at the edges.
+Walk planWalk(const FrameModel& model, const StackRun& run, const StackOptions& options, SourceSize source,
+              const Bitmap24* resampledFrame, bool drizzle, const StackFrameCall& call) {
     const double f = run.DrizzleFactor;
     const int srcW = source.width, srcH = source.height;
-    across = {{0, srcW - 1}, 0, srcW, srcW, 0};
-    down = {{0, srcH - 1}, 0, srcH, srcH, 0};
+    Walk walk{{{0, srcW - 1}, 0, srcW, srcW, 0}, {{0, srcH - 1}, 0, srcH, srcH, 0}};
+    AxisWalk& across = walk.across;
+    AxisWalk& down = walk.down;
     int imageW = model.FrameWidth, imageH = model.FrameHeight;
-    if (resampled) {
+    if (resampledFrame) {
         // Canvas pixel x shows the resampled frame at x, taken while left + x + shift lies on the
         // resampled frame.
         const ResampleWindow window = resampleWindow(model, run);
         imageW = window.width;
         imageH = window.height;
-        across = {{0, imageW - 1}, window.left, window.fullWidth, resampledFrame.width(), 0};
-        down = {{0, imageH - 1}, window.top, window.fullHeight, resampledFrame.height(), 0};
+        across = {{0, imageW - 1}, window.left, window.fullWidth, resampledFrame->width(), 0};
+        down = {{0, imageH - 1}, window.top, window.fullHeight, resampledFrame->height(), 0};
     } else if (drizzle) {
         imageW = roundToInt((roundToInt(model.FrameWidth * f) - 1) / f);
         imageH = roundToInt((roundToInt(model.FrameHeight * f) - 1) / f);
@@ -427,6 +435,7 @@ void planWalk(const FrameModel& model, const StackRun& run, const StackOptions& 
     if (options.DebayerEnabled) trim += 2;
     across.range = {across.range.lo + trim, across.range.hi - trim};
     down.range = {down.range.lo + trim, down.range.hi - trim};
+    return walk;
 }
 
 // Interlaced video: each field takes the rows its setting names; the others are not read.
@@ -469,13 +478,11 @@ bool StackAccumulator::planGeometry(const FrameBuffers& frame, const StackFrameC
     const SourceSize source = sourceSize(model_, frame, resampled);
     if (source.width <= 0 || source.height <= 0) return false;
 
-    AxisWalk across, down;
-    planWalk(model_, run_, options_, source, resampled, plan.resampled, plan.drizzle, call, across, down);
+    const Walk walk =
+        planWalk(model_, run_, options_, source, resampled ? &plan.resampled : nullptr, plan.drizzle, call);
     const float f = run_.DrizzleFactor;
-    fillAxis(plan.columns, across.range, across.origin, call.StackShiftX, across.extent, resampled,
-             across.readExtent, plan.drizzle, f, across.offset);
-    fillAxis(plan.rows, down.range, down.origin, call.StackShiftY, down.extent, resampled, down.readExtent,
-             plan.drizzle, f, down.offset);
+    fillAxis(plan.columns, walk.across, call.StackShiftX, resampled, plan.drizzle, f);
+    fillAxis(plan.rows, walk.down, call.StackShiftY, resampled, plan.drizzle, f);
     keepFieldRows(model_, options_, call, plan.rows);
     planReach(call, plan);
     plan.shiftX = call.StackShiftX;

@@ -117,13 +117,14 @@ struct ZoneMap {
     std::vector<std::size_t> columnRuns;  // column X: runs[columnRuns[X] .. columnRuns[X + 1])
 };
 
-// The zones of a width x height canvas on which point p lies at its PointPos plus (shiftX, shiftY):
-// the nearest-point map's picks where it covers the pixel (it names the enabled points), else
-// the nearest of all points (the later point on a tie). The seam blend runs over seamWidth pixels
-// either side of the perpendicular bisector of the two points, from weight 0.5 on the bisector
-// down to 0 (no blend when seamWidth <= 0).
-ZoneMap makeZoneMap(const StackPointSet& points, int pointCount, int width, int height, int shiftX,
-                    int shiftY, const Bitmap24* nearestPoints, float seamWidth);
+// The zones of a width x height canvas on which point p lies at its PointPos plus the run's
+// largest shift (StackMaxShiftX, StackMaxShiftY): the picks of the run's nearest-point map where
+// it covers the pixel (it names the enabled points), else the nearest of all points (the later
+// point on a tie). The seam blend runs over seamWidth pixels either side of the perpendicular
+// bisector of the two points, from weight 0.5 on the bisector down to 0 (no blend when
+// seamWidth <= 0).
+ZoneMap makeZoneMap(const StackPointSet& points, int pointCount, int width, int height, const StackRun& run,
+                    float seamWidth);
 
 class StackAccumulator {
 public:

@@ -55,177 +55,6 @@ std::string sizeText(int count, int width, int height, const std::string& suffix
            ")" + suffix;
 }
 
-// The canvas: the frame, drizzle- or resample-sized, and with Expandstack widened by the range of
-// the shifts (written into the result with the size suffix and the display factor).
-void planCanvas(const FrameModel& model, const StackOptions& options, double shiftScale,
-                ProgressPort& progress, StackResult& result, int& canvasW, int& canvasH) {
-    canvasW = model.FrameWidth;
-    canvasH = model.FrameHeight;
-    if (options.Drizzle2) {
-        canvasW = roundToInt(model.FrameWidth * static_cast<double>(options.Drizzlefact)) - 1;
-        canvasH = roundToInt(model.FrameHeight * static_cast<double>(options.Drizzlefact)) - 1;
-        result.displayFactor = options.Drizzlefact;
-    }
-    if (options.Resampled) {
-        canvasW = roundToInt(model.FrameWidth * static_cast<double>(options.ResampleFactor)) - 1;
-        canvasH = roundToInt(model.FrameHeight * static_cast<double>(options.ResampleFactor)) - 1;
-        result.displayFactor = options.ResampleFactor;
-        result.sizeSuffix = " Resample " + numberText(options.ResampleFactor);
-    }
-    canvasW = std::clamp(canvasW, 0, MaxFrameSize);
-    canvasH = std::clamp(canvasH, 0, MaxFrameSize);
-    if (options.Expandstack) {
-        const ShiftRange range = listedShiftRange(model, options.StackSlider.Tag, shiftScale);
-        result.StackMinShiftX = range.minX;
-        result.StackMinShiftY = range.minY;
-        result.StackMaxShiftX = range.maxX;
-        result.StackMaxShiftY = range.maxY;
-        canvasW = std::min(canvasW + std::max(0, range.maxX - range.minX), MaxFrameSize);
-        canvasH = std::min(canvasH + std::max(0, range.maxY - range.minY), MaxFrameSize);
-        result.StackWidth = canvasW;
-        result.StackHeight = canvasH;
-        result.StackOffsetX = range.maxX;
-        result.StackOffsetY = range.maxY;
-        progress.setStatus(2, "creating imagespace");
-    }
-}
-
-// What every frame of the run shares. A dark frame or flat field of another size than the frame
-// would be read outside its planes: it is switched off, and the user told.
-StackRun prepareRun(const FrameModel& model, const ProgramState& state, const ImageDataSection& section,
-                    const StackOptions& options, const PointPass& pass, double shiftScale, int canvasW,
-                    int canvasH, MessagePort& messages, StackResult& result) {
-    const StackPointSet& points = options.Points;
-    const bool multiPoint = points.MultiPointMode;
-    StackRun run;
-    run.canvasWidth = canvasW;
-    run.canvasHeight = canvasH;
-    run.StackMaxShiftX = result.StackMaxShiftX;
-    run.StackMaxShiftY = result.StackMaxShiftY;
-    run.shiftScale = shiftScale;
-    run.DrizzleFactor = options.Drizzlefact;
-    run.ResampleFactor = options.ResampleFactor;
-    run.stackx = state.stackx;
-    run.LRGBWeights = state.LRGBWeights;
-    run.stacky = state.stacky;
-    run.PointMeanShiftX = pass.PointMeanShiftX;
-    run.PointMeanShiftY = pass.PointMeanShiftY;
-    const auto fitsFrame = [&model](const PlaneTriple& planes) {
-        return planesMatchFrame(planes, model.FrameWidth, model.FrameHeight);
-    };
-    run.useDark = options.Usedarkframe && fitsFrame(section.DarkPlanes);
-    run.useFlat = options.UseFlatfield && fitsFrame(section.FlatPlanes);
-    result.darkSwitchedOff = options.Usedarkframe && !run.useDark;
-    result.flatSwitchedOff = options.UseFlatfield && !run.useFlat;
-    // The frame source leaves a raw dark of another size alone; the user is told here.
-    result.rawDarkSwitchedOff = options.Rawdark && options.DebayerEnabled && !fitsFrame(section.DarkPlanes);
-    if (result.darkSwitchedOff || result.rawDarkSwitchedOff)
-        messages.show(calibrationSizeMessage(CalibrationKind::Dark));
-    if (result.flatSwitchedOff) messages.show(calibrationSizeMessage(CalibrationKind::Flat));
-    if (multiPoint && options.FastStack) {
-        result.MultiStackimage =
-            nearestPointMap(points, canvasW, canvasH, result.StackMaxShiftX, result.StackMaxShiftY);
-        run.nearestPoints = &result.MultiStackimage;
-    }
-
-    return run;
-}
-
-// The frame loop: frames are decoded ahead on worker threads and added in batches, each stack
-// pixel taking them strictly in list order. False when cancelled.
-bool addFrames(const FrameModel& model, const StackOptions& options, const std::vector<int>& list,
-               double shiftScale, int canvasW, int canvasH, FrameSource& frames, ProgressPort& progress,
-               StackAccumulator& accumulator) {
-    const int count = static_cast<int>(list.size());
-    const int step = std::max(1, roundToInt(count * 0.05));
-    progress.setMaximum(count);
-    const int batch = frameBatch(model, options, canvasW, canvasH);
-    // The stack reads a frame's samples, and its picture only to resample it or fill its fields.
-    const bool picture = (options.Resampled && !options.Drizzling) || options.interlaced;
-    FramePrefetcher prefetcher(frames, list, batch, batch, picture ? FrameParts::Both : FrameParts::Samples);
-    const auto addQueued = [&] {
-        const std::size_t held = accumulator.queued();
-        accumulator.flush();
-        for (std::size_t k = 0; k < held; ++k) prefetcher.release();
-    };
-    Bitmap24 fieldCopy;
-    for (int i = 0; i < count; ++i) {
-        // Pending events (the cancel button above all) are served every 5 % of the list.
-        if (i % step == 0) progress.processMessages();
-        if (progress.cancelRequested()) return false;
-        progress.setPosition(i);
-        const int f = list[static_cast<std::size_t>(i)];
-        if (model.InputIsSeries) progress.setStatus(2, "Processing bitmap :" + std::to_string(f));
-        FrameBuffers& frame = prefetcher.next();
-        if (model.InputIsSeries && progress.cancelled()) return false;
-        const TFrameRec& rec = model.FrameTable[f];
-        StackFrameCall call;
-        // The sub-pixel part was measured in the unit of the slot-0 shift.
-        const auto subPixelRatio = static_cast<float>(shiftRatio(rec.Slots[0], shiftScale));
-        call.StackSubPixelX = rec.SubPixelX * subPixelRatio;
-        call.StackSubPixelY = rec.SubPixelY * subPixelRatio;
-        call.StackFrameIndex = f;
-        const auto placeAt = [&](const TAlignSlotRec& slot) {
-            const SlotShift shift = shiftAtScale(slot, shiftScale);
-            call.StackShiftX = shift.X;
-            call.StackShiftY = shift.Y;
-        };
-        if (!options.interlaced) {
-            placeAt(rec.Slots[0]);
-            accumulator.queueFrame(frame, call, rec.Slots[0].Brightness);
-            if (static_cast<int>(accumulator.queued()) == batch) addQueued();
-            continue;
-        }
-        // Interlaced: each field fills the other field's lines from its own and takes its own
-        // shift (field 0 from slot 2, field 1 from slot 0).
-        fieldCopy = frame.Preview;
-        for (int field = 0; field < 2; ++field) {
-            if (field == 1) frame.Preview = fieldCopy;
-            interpolateField(frame.Preview, std::min(model.FrameWidth, frame.Preview.width()),
-                             std::min(model.FrameHeight, frame.Preview.height()), options.Interlacehoriz,
-                             field == 0 ? 1 : 2);
-            placeAt(rec.Slots[field == 0 ? 2 : 0]);
-            call.InterlaceField = field;
-            accumulator.StackFrame(frame, call, rec.Slots[0].Brightness);
-        }
-        prefetcher.release();
-    }
-    addQueued();
-    progress.setPosition(count);
-
-    return true;
-}
-
-// The sums become the section's stack (planes of the canvas size); false when they cannot be
-// allocated.
-bool keepStack(ImageDataSection& section, StackSums& sums, const ProgramState& state,
-               const StackOptions& options, int canvasW, int canvasH, bool fitsColour, bool firstPass,
-               ProgressPort& progress, MessagePort& messages) {
-    const bool sameSize = section.AllocWidth == canvasW && section.AllocHeight == canvasH;
-    if (!SetupImageDataSection(section, canvasW, canvasH, progress, messages)) return false;
-    for (int c = 0; c < 3; ++c) section.StackPlanes[c] = std::move(sums.StackPlanes[c]);
-    section.StackWeightPlane = std::move(sums.StackWeightPlane);
-    if (fitsColour)
-        section.LumPlane = std::move(sums.LumPlane);
-    else
-        section.LumPlane.Clear();
-    if (firstPass) {
-        for (int c = 0; c < 3; ++c) section.WorkPlanes[c] = std::move(sums.Statistics[c]);
-        section.SigmaPlane.Clear();
-    } else if (!options.SigmaFinalPass) {
-        for (T2dArrays& plane : section.WorkPlanes) plane.Clear();
-        section.SigmaPlane.Clear();
-    }
-    if (options.Drizzle2 && sameSize) {
-        // A drizzled stack keeps its processing area at the feature, inside the image.
-        section.ProcessAreaX = std::clamp(state.FeatureX, 0, std::max(0, canvasW - section.ProcessAreaWidth));
-        section.ProcessAreaY =
-            std::clamp(state.FeatureY, 0, std::max(0, canvasH - section.ProcessAreaHeight));
-    }
-
-    return true;
-}
-
 // The request as the run takes it: no point is one box, one point switches multi-point mode off,
 // the drizzle and resample factors within their ranges.
 StackOptions runOptions(const StackOptions& requested) {
@@ -238,76 +67,352 @@ StackOptions runOptions(const StackOptions& requested) {
     return options;
 }
 
+// One stacking run, from the request to the section's stack: what its steps share (the frame
+// model, the program state, the section, the options, the frame source, the progress and message
+// ports, the result taking shape, the shift unit and the canvas) is held here, and each step
+// takes only what it does not share.
+class FrameStacking {
+public:
+    FrameStacking(FrameModel& model, ProgramState& state, ImageDataSection& section,
+                  const StackOptions& requested, FrameSource& frames, ProgressPort& progress,
+                  MessagePort& messages)
+        : model_(model),
+          state_(state),
+          section_(section),
+          options_(runOptions(requested)),
+          frames_(frames),
+          progress_(progress),
+          messages_(messages),
+          multiPoint_(options_.Points.MultiPointMode),
+          firstPass_(options_.Statistical && !options_.SigmaFinalPass),
+          fitsColour_(options_.Colourstack && model.InputIsFIT) {}
+
+    // Stacks the frames the options choose; the run is spent.
+    StackResult run() {
+        stack();
+        return std::move(result_);
+    }
+
+private:
+    void stack();
+    void planCanvas();
+    StackRun prepareRun();
+    void announceStack(int counted) const;
+    bool allocateSums(StackSums& sums) const;
+    bool addFrames(const std::vector<int>& list, StackAccumulator& accumulator);
+    bool keepStack(StackSums& sums);
+    bool completeStack(const StackAccumulator& accumulator, StackSums& sums);
+
+    FrameModel& model_;
+    ProgramState& state_;
+    ImageDataSection& section_;
+    const StackOptions options_;
+    FrameSource& frames_;
+    ProgressPort& progress_;
+    MessagePort& messages_;
+    const bool multiPoint_;
+    // The first pass of sigma clipping, which gathers the statistics.
+    const bool firstPass_;
+    const bool fitsColour_;
+    StackResult result_;
+    // Every shift is taken into the unit the frames are placed in.
+    double shiftScale_ = 1.0;
+    PointPass pass_;
+    int canvasW_ = 0;
+    int canvasH_ = 0;
+};
+
+// The canvas: the frame, drizzle- or resample-sized, and with Expandstack widened by the range of
+// the shifts (written into the result with the size suffix and the display factor).
+void FrameStacking::planCanvas() {
+    canvasW_ = model_.FrameWidth;
+    canvasH_ = model_.FrameHeight;
+    if (options_.Drizzle2) {
+        canvasW_ = roundToInt(model_.FrameWidth * static_cast<double>(options_.Drizzlefact)) - 1;
+        canvasH_ = roundToInt(model_.FrameHeight * static_cast<double>(options_.Drizzlefact)) - 1;
+        result_.displayFactor = options_.Drizzlefact;
+    }
+    if (options_.Resampled) {
+        canvasW_ = roundToInt(model_.FrameWidth * static_cast<double>(options_.ResampleFactor)) - 1;
+        canvasH_ = roundToInt(model_.FrameHeight * static_cast<double>(options_.ResampleFactor)) - 1;
+        result_.displayFactor = options_.ResampleFactor;
+        result_.sizeSuffix = " Resample " + numberText(options_.ResampleFactor);
+    }
+    canvasW_ = std::clamp(canvasW_, 0, MaxFrameSize);
+    canvasH_ = std::clamp(canvasH_, 0, MaxFrameSize);
+    if (options_.Expandstack) {
+        const ShiftRange range = listedShiftRange(model_, options_.StackSlider.Tag, shiftScale_);
+        result_.StackMinShiftX = range.minX;
+        result_.StackMinShiftY = range.minY;
+        result_.StackMaxShiftX = range.maxX;
+        result_.StackMaxShiftY = range.maxY;
+        canvasW_ = std::min(canvasW_ + std::max(0, range.maxX - range.minX), MaxFrameSize);
+        canvasH_ = std::min(canvasH_ + std::max(0, range.maxY - range.minY), MaxFrameSize);
+        result_.StackWidth = canvasW_;
+        result_.StackHeight = canvasH_;
+        result_.StackOffsetX = range.maxX;
+        result_.StackOffsetY = range.maxY;
+        progress_.setStatus(2, "creating imagespace");
+    }
+}
+
+// What every frame of the run shares. A dark frame or flat field of another size than the frame
+// would be read outside its planes: it is switched off, and the user told.
+StackRun FrameStacking::prepareRun() {
+    StackRun run;
+    run.canvasWidth = canvasW_;
+    run.canvasHeight = canvasH_;
+    run.StackMaxShiftX = result_.StackMaxShiftX;
+    run.StackMaxShiftY = result_.StackMaxShiftY;
+    run.shiftScale = shiftScale_;
+    run.DrizzleFactor = options_.Drizzlefact;
+    run.ResampleFactor = options_.ResampleFactor;
+    run.stackx = state_.stackx;
+    run.LRGBWeights = state_.LRGBWeights;
+    run.stacky = state_.stacky;
+    run.PointMeanShiftX = pass_.PointMeanShiftX;
+    run.PointMeanShiftY = pass_.PointMeanShiftY;
+    const auto fitsFrame = [this](const PlaneTriple& planes) {
+        return planesMatchFrame(planes, model_.FrameWidth, model_.FrameHeight);
+    };
+    run.useDark = options_.Usedarkframe && fitsFrame(section_.DarkPlanes);
+    run.useFlat = options_.UseFlatfield && fitsFrame(section_.FlatPlanes);
+    result_.darkSwitchedOff = options_.Usedarkframe && !run.useDark;
+    result_.flatSwitchedOff = options_.UseFlatfield && !run.useFlat;
+    // The frame source leaves a raw dark of another size alone; the user is told here.
+    result_.rawDarkSwitchedOff =
+        options_.Rawdark && options_.DebayerEnabled && !fitsFrame(section_.DarkPlanes);
+    if (result_.darkSwitchedOff || result_.rawDarkSwitchedOff)
+        messages_.show(calibrationSizeMessage(CalibrationKind::Dark));
+    if (result_.flatSwitchedOff) messages_.show(calibrationSizeMessage(CalibrationKind::Flat));
+    if (multiPoint_ && options_.FastStack) {
+        result_.MultiStackimage = nearestPointMap(options_.Points, canvasW_, canvasH_, result_.StackMaxShiftX,
+                                                  result_.StackMaxShiftY);
+        run.nearestPoints = &result_.MultiStackimage;
+    }
+
+    return run;
+}
+
 // The status lines that announce the stack: its size and, when sigma clipping, the pass.
-void announceStack(const StackOptions& options, int counted, int canvasW, int canvasH,
-                   const StackResult& result, ProgressPort& progress) {
-    progress.setStatus(3, "Final Stack size " + sizeText(counted, canvasW, canvasH, result.sizeSuffix));
-    if (!options.Statistical) return;
-    const bool firstPass = !options.SigmaFinalPass;
-    progress.setStatus(3, firstPass ? "Sigma clipping :Estimating statistical parameters"
-                                    : "Sigma clipping :Stacking Image : " + std::to_string(canvasW) + "x" +
-                                          std::to_string(canvasH) + "(n = " + std::to_string(counted) + ")");
+void FrameStacking::announceStack(int counted) const {
+    progress_.setStatus(3, "Final Stack size " + sizeText(counted, canvasW_, canvasH_, result_.sizeSuffix));
+    if (!options_.Statistical) return;
+    progress_.setStatus(3, firstPass_
+                               ? "Sigma clipping :Estimating statistical parameters"
+                               : "Sigma clipping :Stacking Image : " + std::to_string(canvasW_) + "x" +
+                                     std::to_string(canvasH_) + "(n = " + std::to_string(counted) + ")");
 }
 
 // The run's zeroed sums; false (with a word to the user) when they cannot be allocated.
-bool allocateSums(int canvasW, int canvasH, bool fitsColour, bool firstPass, bool finalPass, StackSums& sums,
-                  MessagePort& messages) {
+bool FrameStacking::allocateSums(StackSums& sums) const {
     try {
-        sums = makeStackSums(canvasW, canvasH, fitsColour, firstPass, finalPass);
+        sums = makeStackSums(canvasW_, canvasH_, fitsColour_, firstPass_,
+                             options_.Statistical && options_.SigmaFinalPass);
     } catch (const std::bad_alloc&) {
-        messages.show(Message{"Out of memory",
-                              "Not enough memory for image planes of " + std::to_string(canvasW) + " x " +
-                                  std::to_string(canvasH) + " pixels.",
-                              mtError, mbOK});
+        messages_.show(Message{"Out of memory",
+                               "Not enough memory for image planes of " + std::to_string(canvasW_) + " x " +
+                                   std::to_string(canvasH_) + " pixels.",
+                               mtError, mbOK});
         return false;
     }
+    return true;
+}
+
+// The frame loop: frames are decoded ahead on worker threads and added in batches, each stack
+// pixel taking them strictly in list order. False when cancelled.
+bool FrameStacking::addFrames(const std::vector<int>& list, StackAccumulator& accumulator) {
+    const int count = static_cast<int>(list.size());
+    const int step = std::max(1, roundToInt(count * 0.05));
+    progress_.setMaximum(count);
+    const int batch = frameBatch(model_, options_, canvasW_, canvasH_);
+    // The stack reads a frame's samples, and its picture only to resample it or fill its fields.
+    const bool picture = (options_.Resampled && !options_.Drizzling) || options_.interlaced;
+    FramePrefetcher prefetcher(frames_, list, batch, batch, picture ? FrameParts::Both : FrameParts::Samples);
+    const auto addQueued = [&] {
+        const std::size_t held = accumulator.queued();
+        accumulator.flush();
+        for (std::size_t k = 0; k < held; ++k) prefetcher.release();
+    };
+    Bitmap24 fieldCopy;
+    for (int i = 0; i < count; ++i) {
+        // Pending events (the cancel button above all) are served every 5 % of the list.
+        if (i % step == 0) progress_.processMessages();
+        if (progress_.cancelRequested()) return false;
+        progress_.setPosition(i);
+        const int f = list[static_cast<std::size_t>(i)];
+        if (model_.InputIsSeries) progress_.setStatus(2, "Processing bitmap :" + std::to_string(f));
+        FrameBuffers& frame = prefetcher.next();
+        if (model_.InputIsSeries && progress_.cancelled()) return false;
+        const TFrameRec& rec = model_.FrameTable[f];
+        StackFrameCall call;
+        // The sub-pixel part was measured in the unit of the slot-0 shift.
+        const auto subPixelRatio = static_cast<float>(shiftRatio(rec.Slots[0], shiftScale_));
+        call.StackSubPixelX = rec.SubPixelX * subPixelRatio;
+        call.StackSubPixelY = rec.SubPixelY * subPixelRatio;
+        call.StackFrameIndex = f;
+        const auto placeAt = [&](const TAlignSlotRec& slot) {
+            const SlotShift shift = shiftAtScale(slot, shiftScale_);
+            call.StackShiftX = shift.X;
+            call.StackShiftY = shift.Y;
+        };
+        if (!options_.interlaced) {
+            placeAt(rec.Slots[0]);
+            accumulator.queueFrame(frame, call, rec.Slots[0].Brightness);
+            if (static_cast<int>(accumulator.queued()) == batch) addQueued();
+            continue;
+        }
+        // Interlaced: each field fills the other field's lines from its own and takes its own
+        // shift (field 0 from slot 2, field 1 from slot 0).
+        fieldCopy = frame.Preview;
+        for (int field = 0; field < 2; ++field) {
+            if (field == 1) frame.Preview = fieldCopy;
+            interpolateField(frame.Preview, std::min(model_.FrameWidth, frame.Preview.width()),
+                             std::min(model_.FrameHeight, frame.Preview.height()), options_.Interlacehoriz,
+                             field == 0 ? 1 : 2);
+            placeAt(rec.Slots[field == 0 ? 2 : 0]);
+            call.InterlaceField = field;
+            accumulator.StackFrame(frame, call, rec.Slots[0].Brightness);
+        }
+        prefetcher.release();
+    }
+    addQueued();
+    progress_.setPosition(count);
+
+    return true;
+}
+
+// The sums become the section's stack (planes of the canvas size); false when they cannot be
+// allocated.
+bool FrameStacking::keepStack(StackSums& sums) {
+    ImageDataSection& section = section_;
+    const bool sameSize = section.AllocWidth == canvasW_ && section.AllocHeight == canvasH_;
+    if (!SetupImageDataSection(section, canvasW_, canvasH_, progress_, messages_)) return false;
+    for (int c = 0; c < 3; ++c) section.StackPlanes[c] = std::move(sums.StackPlanes[c]);
+    section.StackWeightPlane = std::move(sums.StackWeightPlane);
+    if (fitsColour_)
+        section.LumPlane = std::move(sums.LumPlane);
+    else
+        section.LumPlane.Clear();
+    if (firstPass_) {
+        for (int c = 0; c < 3; ++c) section.WorkPlanes[c] = std::move(sums.Statistics[c]);
+        section.SigmaPlane.Clear();
+    } else if (!options_.SigmaFinalPass) {
+        for (T2dArrays& plane : section.WorkPlanes) plane.Clear();
+        section.SigmaPlane.Clear();
+    }
+    if (options_.Drizzle2 && sameSize) {
+        // A drizzled stack keeps its processing area at the feature, inside the image.
+        section.ProcessAreaX =
+            std::clamp(state_.FeatureX, 0, std::max(0, canvasW_ - section.ProcessAreaWidth));
+        section.ProcessAreaY =
+            std::clamp(state_.FeatureY, 0, std::max(0, canvasH_ - section.ProcessAreaHeight));
+    }
+
     return true;
 }
 
 // After the last frame: the counts of the run, the stack depth under each point, and the sums
 // turned into the section's stack, normalised, measured and rendered. False when the stack's
 // planes cannot be allocated.
-bool completeStack(FrameModel& model, ProgramState& state, ImageDataSection& section,
-                   const StackOptions& options, const StackAccumulator& accumulator, StackSums& sums,
-                   int canvasW, int canvasH, ProgressPort& progress, MessagePort& messages,
-                   StackResult& result) {
-    const StackPointSet& points = options.Points;
-    const bool firstPass = options.Statistical && !options.SigmaFinalPass;
-    const bool rawSer = model.InputIsSER && !options.DebayerEnabled;
-    const bool fitsColour = options.Colourstack && model.InputIsFIT;
-    result.ChannelFrameCount = accumulator.ChannelFrameCount();
-    for (int& n : result.ChannelFrameCount) n = std::max(n, 1);
-    result.luminanceStacked = fitsColour && accumulator.ChannelFrameCount()[3] > 0;
+bool FrameStacking::completeStack(const StackAccumulator& accumulator, StackSums& sums) {
+    const StackPointSet& points = options_.Points;
+    const bool rawSer = model_.InputIsSER && !options_.DebayerEnabled;
+    result_.ChannelFrameCount = accumulator.ChannelFrameCount();
+    for (int& n : result_.ChannelFrameCount) n = std::max(n, 1);
+    result_.luminanceStacked = fitsColour_ && accumulator.ChannelFrameCount()[3] > 0;
     if (points.StopPlacing) {
         for (int p = 0; p <= points.Alignpoints; ++p) {
             const PointXY at = points.PointPos[p];
             if (at.X >= 0 && at.Y >= 0 && at.X < sums.StackWeightPlane.xCount() &&
                 at.Y < sums.StackWeightPlane.yCount())
-                result.PointStackDepth[p] = roundToInt(sums.StackWeightPlane[at.X][at.Y]);
+                result_.PointStackDepth[p] = roundToInt(sums.StackWeightPlane[at.X][at.Y]);
         }
     }
 
     // The run is complete: the sums become the section's stack.
-    if (!keepStack(section, sums, state, options, canvasW, canvasH, fitsColour, firstPass, progress,
-                   messages))
-        return false;
-    normaliseStack(section, sums, options, fitsColour, canvasW, canvasH);
-    const StackValueRange measured = measureStack(section, options.Colourstack, canvasW, canvasH);
-    const StackValueRange range = stackValueRange(measured.min, measured.max, options, model, rawSer);
-    result.StackMinValue = static_cast<float>(range.min);
-    result.StackMaxValue = static_cast<float>(range.max);
-    progress.setStatus(3, "Stacking Range : " + rangeText(range.min) + "-" + rangeText(range.max));
-    result.statistics = renderStack(section, range, options.Colourstack, canvasW, canvasH, result.Stackimage);
+    if (!keepStack(sums)) return false;
+    normaliseStack(section_, sums, options_, fitsColour_, canvasW_, canvasH_);
+    const StackValueRange measured = measureStack(section_, options_.Colourstack, canvasW_, canvasH_);
+    const StackValueRange range = stackValueRange(measured.min, measured.max, options_, model_, rawSer);
+    result_.StackMinValue = static_cast<float>(range.min);
+    result_.StackMaxValue = static_cast<float>(range.max);
+    progress_.setStatus(3, "Stacking Range : " + rangeText(range.min) + "-" + rangeText(range.max));
+    result_.statistics =
+        renderStack(section_, range, options_.Colourstack, canvasW_, canvasH_, result_.Stackimage);
 
-    model.ImageWidth = canvasW;
-    model.ImageHeight = canvasH;
-    result.ImageWidth = canvasW;
-    result.ImageHeight = canvasH;
-    state.progstatus = TProgStatus::psStacked;
-    state.activepage = TMainTab::tabFinal;
+    model_.ImageWidth = canvasW_;
+    model_.ImageHeight = canvasH_;
+    result_.ImageWidth = canvasW_;
+    result_.ImageHeight = canvasH_;
+    state_.progstatus = TProgStatus::psStacked;
+    state_.activepage = TMainTab::tabFinal;
     // The wavelet page takes the new stack over when its tab is chosen or the page entered.
-    state.LayersDirty = state.WaveletTabPending = state.WaveletPagePending = true;
+    state_.LayersDirty = state_.WaveletTabPending = state_.WaveletPagePending = true;
     return true;
+}
+
+void FrameStacking::stack() {
+    StackResult& result = result_;
+    const StackOptions& options = options_;
+    result.SigmaFinalPass = options.SigmaFinalPass;
+    progress_.setCancelRequested(false);
+
+    const StackPointSet& points = options.Points;
+    shiftScale_ = stackShiftScale(options);
+    if (multiPoint_)
+        pass_ = pointPass(model_, points, options.StackSlider.Tag, options.Macorrect, shiftScale_);
+    result.PointMeanShiftX = pass_.PointMeanShiftX;
+    result.PointMeanShiftY = pass_.PointMeanShiftY;
+    result.memoLines = pass_.memoLines;
+    progress_.setStatus(3, "Stacking frames");
+
+    planCanvas();
+
+    // Frame choice.
+    const StackChoice choice = chooseStackFrames(model_, options, multiPoint_);
+    const int counted = multiPoint_ ? pass_.flaggedCount : choice.counted;
+    if (counted == 0 && !options.StackToAviMode) {
+        messages_.show(Message{"Stacking", "No frames to stack, please change slider(s)", mtWarning, mbOK});
+        result.outcome = StackOutcome::NoFrames;
+        return;
+    }
+    announceStack(counted);
+    result.StackListCount = counted;
+    result.StackRangeCount = options.StackSlider.Value + 1;
+    result.StackSliderTag = choice.listTag;
+    result.stackList = choice.list;
+    const int shownCount = multiPoint_ ? pass_.flaggedCount : static_cast<int>(choice.list.size());
+    const auto closingStatus = [&] {
+        if (shownCount > 0)
+            progress_.setStatus(3,
+                                "Stack size " + sizeText(shownCount, canvasW_, canvasH_, result.sizeSuffix));
+    };
+
+    StackRun run = prepareRun();
+
+    if (choice.list.size() == 1 && !options.StackToAviMode && !model_.SingleImage) {
+        Message question{"Stacking", " Only one frame to stack, continue ??? ", mtWarning, mbYes | mbCancel};
+        question.batchAnswer = mrYes;
+        if (messages_.show(question) != mrYes) {
+            closingStatus();
+            result.outcome = StackOutcome::Declined;
+            return;
+        }
+    }
+
+    StackSums sums;
+    if (!allocateSums(sums)) return;
+    StackAccumulator accumulator(options, model_, section_, run, sums);
+
+    if (!addFrames(choice.list, accumulator)) {
+        result.outcome = StackOutcome::Cancelled;
+        return;
+    }
+    if (!completeStack(accumulator, sums)) return;
+    result.SigmaFinalPass = options.SigmaFinalPass ? false : options.Statistical;
+    result.outcome = StackOutcome::Stacked;
+    closingStatus();
 }
 
 }  // namespace
@@ -317,78 +422,7 @@ StackResult stackFrames(FrameModel& model, ProgramState& state, ImageDataSection
                         MessagePort& messages) {
     // What the previous pass freed goes back to the system before the stack's buffers are made.
     returnFreeMemory();
-    const StackOptions options = runOptions(requested);
-    StackResult result;
-    result.SigmaFinalPass = options.SigmaFinalPass;
-    progress.setCancelRequested(false);
-
-    const StackPointSet& points = options.Points;
-    const bool multiPoint = points.MultiPointMode;
-    const bool firstPass = options.Statistical && !options.SigmaFinalPass;
-    const bool fitsColour = options.Colourstack && model.InputIsFIT;
-
-    // Every shift is taken into the unit the frames are placed in.
-    const double shiftScale = stackShiftScale(options);
-    PointPass pass;
-    if (multiPoint) pass = pointPass(model, points, options.StackSlider.Tag, options.Macorrect, shiftScale);
-    result.PointMeanShiftX = pass.PointMeanShiftX;
-    result.PointMeanShiftY = pass.PointMeanShiftY;
-    result.memoLines = pass.memoLines;
-    progress.setStatus(3, "Stacking frames");
-
-    int canvasW = 0, canvasH = 0;
-    planCanvas(model, options, shiftScale, progress, result, canvasW, canvasH);
-
-    // Frame choice.
-    const StackChoice choice = chooseStackFrames(model, options, multiPoint);
-    const int counted = multiPoint ? pass.flaggedCount : choice.counted;
-    if (counted == 0 && !options.StackToAviMode) {
-        messages.show(Message{"Stacking", "No frames to stack, please change slider(s)", mtWarning, mbOK});
-        result.outcome = StackOutcome::NoFrames;
-        return result;
-    }
-    announceStack(options, counted, canvasW, canvasH, result, progress);
-    result.StackListCount = counted;
-    result.StackRangeCount = options.StackSlider.Value + 1;
-    result.StackSliderTag = choice.listTag;
-    result.stackList = choice.list;
-    const int shownCount = multiPoint ? pass.flaggedCount : static_cast<int>(choice.list.size());
-    const auto closingStatus = [&] {
-        if (shownCount > 0)
-            progress.setStatus(3, "Stack size " + sizeText(shownCount, canvasW, canvasH, result.sizeSuffix));
-    };
-
-    StackRun run =
-        prepareRun(model, state, section, options, pass, shiftScale, canvasW, canvasH, messages, result);
-
-    if (choice.list.size() == 1 && !options.StackToAviMode && !model.SingleImage) {
-        Message question{"Stacking", " Only one frame to stack, continue ??? ", mtWarning, mbYes | mbCancel};
-        question.batchAnswer = mrYes;
-        if (messages.show(question) != mrYes) {
-            closingStatus();
-            result.outcome = StackOutcome::Declined;
-            return result;
-        }
-    }
-
-    StackSums sums;
-    if (!allocateSums(canvasW, canvasH, fitsColour, firstPass, options.Statistical && options.SigmaFinalPass,
-                      sums, messages))
-        return result;
-    StackAccumulator accumulator(options, model, section, run, sums);
-
-    if (!addFrames(model, options, choice.list, shiftScale, canvasW, canvasH, frames, progress,
-                   accumulator)) {
-        result.outcome = StackOutcome::Cancelled;
-        return result;
-    }
-    if (!completeStack(model, state, section, options, accumulator, sums, canvasW, canvasH, progress,
-                       messages, result))
-        return result;
-    result.SigmaFinalPass = options.SigmaFinalPass ? false : options.Statistical;
-    result.outcome = StackOutcome::Stacked;
-    closingStatus();
-    return result;
+    return FrameStacking(model, state, section, requested, frames, progress, messages).run();
 }
 
 }  // namespace kestrave

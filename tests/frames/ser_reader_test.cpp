@@ -250,11 +250,12 @@ TEST(SerReader, AFrameScaleFoundBeforeServesOnlyTheSameFile) {
     std::filesystem::last_write_time(dir / "same.ser", modified + std::chrono::seconds(1));
     LevelBitmap band;
     band.resize(params.width, params.height);
-    SerFile(dir / "same.ser").readLevels(0, band, RowBand{3, 5});
+    const SerFile reopened(dir / "same.ser");
+    reopened.readLevels(0, band, RowBand{3, 5});
     EXPECT_EQ(band.row(4)[3], levelAt(1024.0));
     // Read again from the same file, the band comes at the scale now known.
     band.resize(params.width, params.height);
-    SerFile(dir / "same.ser").readLevels(0, band, RowBand{3, 5});
+    reopened.readLevels(0, band, RowBand{3, 5});
     EXPECT_EQ(band.row(4)[3], levelAt(1024.0));
     EXPECT_EQ(band.row(2)[3], 0);
 }

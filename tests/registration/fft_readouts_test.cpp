@@ -108,7 +108,7 @@ TEST(Fft, WorkspaceEngineReadsOutTheMainEnginesProfile) {
     for (int n : {64, 512}) {
         FftEngine full, worker;
         InitFFT(full, n);
-        InitFFTWorkspace(worker, n);
+        InitFFTWorkspace(worker, full);
         EXPECT_EQ(worker.FFTFreqRadius.xCount(), 0);
         for (int i = 0; i < n; ++i) {
             for (int j = 0; j < n; ++j) {
