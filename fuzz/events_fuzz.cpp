@@ -30,34 +30,46 @@ std::vector<SigmaEvent> readEvents(const TBigIniFile& log, int frame) {
     return events;
 }
 
-// The events logged again: each frame's section holds them (the brightest SigmaEventsPerFrame of
-// them, in row order, when there are more) and the list line counts them.
-void checkLoggedAgain(const TBigIniFile& log, const std::vector<std::string>& lines, SigmaEventScale scale) {
+// The events logged again, once or as both fields of an interlaced frame: each frame's section
+// holds them in the order logged, up to SigmaEventsPerFrame (the brightest of the field that
+// reaches the cap, in row order, fill it), and its list line counts them.
+void checkLoggedAgain(const TBigIniFile& log, const std::vector<std::string>& lines, SigmaEventScale scale,
+                      bool bothFields) {
     TBigIniFile again{std::filesystem::path()};
     SigmaEventLog writer(again, scale);
     std::set<int> written;
+    std::size_t logged = 0;
+    int capped = 0;
+    const auto byRow = [](const SigmaEvent& a, const SigmaEvent& b) {
+        return a.Y != b.Y ? a.Y < b.Y : a.X < b.X;
+    };
     for (const std::string& line : lines) {
         const std::optional<int> frame = listLineFrame(line);
         if (!frame || !written.insert(*frame).second) continue;
-        std::vector<SigmaEvent> events = readEvents(log, *frame);
+        const std::vector<SigmaEvent> events = readEvents(log, *frame);
         if (events.empty()) continue;
         writer.frameEvents(*frame - 1, events, events.size());
+        if (bothFields) writer.frameEvents(*frame - 1, events, events.size());
+        ++logged;
+        const std::size_t count = events.size() * (bothFields ? 2 : 1);
+        capped += count > SigmaEventsPerFrame;
+
         const std::vector<SigmaEvent> reread = readEvents(again, *frame);
+        FUZZ_CHECK(reread.size() == std::min(count, SigmaEventsPerFrame));
         FUZZ_CHECK(writer.listLines().back() ==
                    eventSection(*frame - 1) + " Events " + std::to_string(reread.size()));
         FUZZ_CHECK(again.ReadInteger(eventSection(*frame - 1), "HiSigma", 0) >= 1);
-        if (events.size() > SigmaEventsPerFrame) {
-            FUZZ_CHECK(reread.size() == SigmaEventsPerFrame);
-            FUZZ_CHECK(std::is_sorted(
-                reread.begin(), reread.end(),
-                [](const SigmaEvent& a, const SigmaEvent& b) { return a.Y != b.Y ? a.Y < b.Y : a.X < b.X; }));
-            continue;
-        }
-        FUZZ_CHECK(reread.size() == events.size());
-        for (std::size_t k = 0; k < events.size(); ++k)
-            FUZZ_CHECK(reread[k].X == events[k].X && reread[k].Y == events[k].Y);
+        const std::size_t first = std::min(events.size(), SigmaEventsPerFrame);
+        if (events.size() > SigmaEventsPerFrame)
+            FUZZ_CHECK(std::is_sorted(reread.begin(), reread.end(), byRow));
+        else
+            for (std::size_t k = 0; k < first; ++k)
+                FUZZ_CHECK(reread[k].X == events[k].X && reread[k].Y == events[k].Y);
+        if (bothFields && count > SigmaEventsPerFrame && first < SigmaEventsPerFrame)
+            FUZZ_CHECK(
+                std::is_sorted(reread.begin() + static_cast<std::ptrdiff_t>(first), reread.end(), byRow));
     }
-    FUZZ_CHECK(writer.listLines().size() <= written.size());
+    FUZZ_CHECK(writer.listLines().size() == logged && writer.cappedFrames() == capped);
 }
 
 }  // namespace
@@ -100,7 +112,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
         // The scale of the run that logs them again: a floor of 0..255, a sigma factor up to 10.
         const SigmaEventScale scale{size > 0 ? data[0] : 100, size > 1 ? 100 + data[1] * 4 : 200};
-        checkLoggedAgain(log, eventListLines(log, 0.0), scale);
+        checkLoggedAgain(log, eventListLines(log, 0.0), scale, (size & 1) == 0);
     });
     return 0;
 }
