@@ -31,7 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         const CalibrationLoad load = loadCalibrationFrame(path, type, kind, origin, planes, messages);
         FUZZ_CHECK(load.loaded);
-        FUZZ_CHECK(load.width >= 1 && load.width <= MaxFrameSize && load.height >= 1 && load.height <= MaxFrameSize);
+        FUZZ_CHECK(load.width >= 1 && load.width <= MaxFrameSize && load.height >= 1 &&
+                   load.height <= MaxFrameSize);
         FUZZ_CHECK(planesMatchFrame(planes, load.width, load.height));
         for (const T2dArrays& plane : planes)
             for (std::size_t i = 0; i < plane.cellCount(); ++i) {
@@ -41,6 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
     } catch (const KestraveError&) {
         FUZZ_CHECK(planesMatchFrame(planes, 2, 2));
+    } catch (const std::exception& other) {
+        fuzz::readerThrew(&other);
     }
     return 0;
 }

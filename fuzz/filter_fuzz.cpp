@@ -17,6 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const KestraveError&) {
         FUZZ_CHECK(spins == before);
         return 0;
+    } catch (const std::exception& other) {
+        fuzz::readerThrew(&other);
     }
     fuzz::expectMessages([&] {
         saveFilterKernel(copy, spins);

@@ -2,7 +2,6 @@
 // is read; every key is found again as the first line of its section that carries it; a key
 // written is read back; and the file the class writes reads back as the same content.
 
-#include <fstream>
 #include <vector>
 
 #include "fuzz_support.h"
@@ -17,11 +16,6 @@ std::string joined(const std::vector<std::string>& lines) {
     std::string text;
     for (const std::string& line : lines) text.append(line).append("\r\n");
     return text;
-}
-
-std::string fileText(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 bool hasSection(const std::vector<std::string>& sections, std::string_view name) {
@@ -49,16 +43,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 for (std::size_t i = 0; i < lines.size(); ++i) {
                     if (lines[i].find('=') == std::string::npos) continue;
                     std::size_t first = 0;
-                    while (lines[first].find('=') == std::string::npos || !sameTextIgnoringCase(keys[first], keys[i]))
+                    while (lines[first].find('=') == std::string::npos ||
+                           !sameTextIgnoringCase(keys[first], keys[i]))
                         ++first;
-                    FUZZ_CHECK(ini.ReadString(section, keys[i], "\n") == lines[first].substr(keys[first].size() + 1));
+                    FUZZ_CHECK(ini.ReadString(section, keys[i], "\n") ==
+                               lines[first].substr(keys[first].size() + 1));
                     ini.ReadInteger(section, keys[i], 0);
                 }
             }
             ini.WriteAllToStrings(written);
         }
 
-        std::filesystem::copy_file(path, copy, std::filesystem::copy_options::overwrite_existing);
+        fuzz::copyHarnessFile(path, copy);
         {
             TBigIniFile ini(copy);
             // A key written is read back; taken away again, the content is as it was.
@@ -82,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             ini.flush();
             FUZZ_CHECK(!ini.changed());
         }
-        if (!hasSection(sections, "fuzz section")) FUZZ_CHECK(fileText(copy) == joined(written));
+        if (!hasSection(sections, "fuzz section")) FUZZ_CHECK(fuzz::readHarnessFile(copy) == joined(written));
         // The file written reads back as the same content.
         const TBigIniFile again(copy);
         std::vector<std::string> rewritten;

@@ -5,6 +5,8 @@
 // Usage: kestrave_fuzz_seeds <corpus folder>   (fuzz/corpus; one sub-folder per target)
 
 #include <array>
+#include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -342,7 +344,29 @@ void schemeFiles() {
     linear.layerSlider = {-50, 0, 25, 1000, 10, 55};
     linear.Gausslayer = {0.15, 0.1, 0.5, 1.0, 2.25, 0.05};
     saveWaveletScheme(seedPath("scheme", "linear_gaussian.kwv"), linear);
+    // The largest and smallest values the controls take, each layer checked.
+    WaveletScheme largest = linear;
+    largest.layerChecked = {true, true, true, true, true, true};
+    largest.LevelStep = MaxLevelStep;
+    largest.Multiplicant = MaxMultiplicant;
+    largest.layerSlider = {MaxLayerSlider, MinLayerSlider, MaxLayerSlider, MinLayerSlider, 0, MaxLayerSlider};
+    largest.Gausslayer = {21474836.47, 0, 0.01, 1e7, 3.5, 0.99};
+    saveWaveletScheme(seedPath("scheme", "extremes.kwv"), largest);
+    WaveletScheme smallest;
+    smallest.LevelStep = MinLevelStep;
+    smallest.Multiplicant = MinMultiplicant;
+    smallest.layerSlider = {MinLayerSlider, MinLayerSlider, MinLayerSlider,
+                            MinLayerSlider, MinLayerSlider, MinLayerSlider};
+    smallest.Gausslayer = {-21474836.48, 0, 0, 0, 0, 0};
+    saveWaveletScheme(seedPath("scheme", "smallest.kwv"), smallest);
     seedText("scheme", "only_item_index.kwv", "[scheme]\r\nitemindex=1\r\n");
+    // Values beyond the controls' ranges, in hexadecimal and with blanks, in every section.
+    seedText(
+        "scheme", "out_of_range.kwv",
+        "[scheme]\r\nitemindex=-7\r\ninitial=$7FFFFFFF\r\nstep=-2147483648\r\n[method]\r\nitemindex=0x2\r\n"
+        "[checkbox]\r\nlayer1=  1\r\nlayer6=2\r\nlayer3=yes\r\n[slider]\r\nlayer1=1001\r\nlayer2=-51\r\n"
+        "layer6=+10\r\n[Gauss]\r\nlayer1=2147483647\r\nlayer2=-2147483648\r\nlayer4=1e3\r\n");
+    seedText("scheme", "checkbox_only.kwv", "[CHECKBOX]\nLayer2=1\n");
 }
 
 void filterFiles() {
@@ -350,7 +374,20 @@ void filterFiles() {
     KernelSpins spins{};
     for (int i = 0; i < 25; ++i) spins[i] = (i % 7) * 9 - 20;
     saveFilterKernel(seedPath("filter", "custom.ksf"), spins);
-    seedText("filter", "partial.ksf", "[TMainForm]\r\nFormVersion=0\r\nFilter22_Value= 1.5e1 \r\nFilter04_Value=x\r\n");
+    seedText("filter", "partial.ksf",
+             "[TMainForm]\r\nFormVersion=0\r\nFilter22_Value= 1.5e1 \r\nFilter04_Value=x\r\n");
+    // The largest and smallest values a spin holds, every key present.
+    for (int i = 0; i < 25; ++i) spins[i] = i % 2 ? INT_MAX : INT_MIN;
+    saveFilterKernel(seedPath("filter", "extremes.ksf"), spins);
+    // Numbers in every notation the reader takes, values beyond the integer range, and a file of
+    // an older form version (not restored).
+    seedText(
+        "filter", "notations.ksf",
+        "[TMainForm]\r\nFormVersion=1\r\nFilter00_Value=+7\r\nFilter10_Value=-2.5\r\nFilter20_Value=1e400\r\n"
+        "Filter30_Value=-1e10\r\nFilter40_Value=3e9\r\nFilter01_Value=   \r\nFilter11_Value=0x10\r\n"
+        "Filter21_Value=.5\r\nFilter31_Value=nan\r\nFilter41_Value=inf\r\nFilter02_Value=-0\r\n");
+    seedText("filter", "older_version.ksf", "[TMainForm]\r\nFormVersion=-1\r\nFilter12_Value=5\r\n");
+    seedText("filter", "other_section.ksf", "[TOtherForm]\r\nFilter12_Value=5\r\n");
 }
 
 void curveFiles() {
@@ -436,9 +473,35 @@ void animationStreams() {
 void pointFiles() {
     const std::vector<AlignPoint> points = {{100, 80, 64}, {320, 240, 128}, {600, 20, 32}, {10, 470, 512}};
     writeAlignPointFile(seedPath("point", "written.kap"), 57, points);
+    // The most points a file holds, of every box size, on the frame's corners and edges.
+    std::vector<AlignPoint> full;
+    constexpr int sizes[] = {32, 64, 128, 256, 512};
+    for (int p = 0; p < MaxAlignPoints; ++p)
+        full.push_back({p % 3 == 0   ? 0
+                        : p % 3 == 1 ? 639
+                                     : p * 6,
+                        p % 2 ? 479 : (p * 5) % 480, sizes[p % 5]});
+    writeAlignPointFile(seedPath("point", "full.kap"), INT_MAX, full);
+    writeAlignPointFile(seedPath("point", "one_point.kap"), INT_MIN, {{AlignPoint{0, 0, 32}}});
+    writeAlignPointFile(seedPath("point", "no_points.kap"), 0, {});
+    // A file that lists more points than are read.
+    {
+        TBigIniFile ini{fs::path()};
+        ini.WriteInteger("Frame", "Number", 1);
+        ini.WriteInteger("Points", "Number", INT_MAX);
+        for (int p = 1; p <= MaxAlignPoints + 2; ++p) {
+            ini.WriteInteger("Points", "X" + std::to_string(p), p);
+            ini.WriteInteger("Points", "Y" + std::to_string(p), p);
+            ini.WriteInteger("Points", "FFT" + std::to_string(p), 64);
+        }
+        writeFreshIniFile(seedPath("point", "too_many.kap"), ini);
+    }
     seedText("point", "damaged.kap",
              "[Frame]\r\nNumber=3\r\n[Points]\r\nNumber=5\r\nX1=12\r\nY1=30\r\nFFT1=256\r\nX2=abc\r\nY2=4\r\n"
              "FFT2=64\r\nX3=700\r\nY3=2\r\nFFT3=64\r\nX4=5\r\nY4=5\r\nFFT4=100\r\n");
+    seedText("point", "hex_and_blanks.kap",
+             "[Frame]\nNumber=$7FFFFFFF\n[Points]\nNumber=0x3\nX1= "
+             "0x20\nY1=$1DF\nFFT1=+512\nX2=-1\nY2=0\nFFT2=32\n");
 }
 
 void frameLists() {
@@ -447,6 +510,25 @@ void frameLists() {
     writeFrameList(seedPath("frame_list", "ser.kfl"), {"/data/jupiter.ser"});
     seedText("frame_list", "mixed.kfl",
              "\xEF\xBB\xBF" "C:\\caps\\a.fit\n\n  \t\nC:\\caps\\b.FITS\r\n/x/c.png\n/x/d.fit\r\n/x/e.jpeg\n");
+    // A list of each kind, the other kinds' files among its lines.
+    const std::vector<std::string> names = {"a.bmp", "b.fit", "c.fts", "d.jpg", "e.tif",  "f.tiff",
+                                            "g.png", "h.ser", "i.avi", "j",     "k.JPEG", "l.FITS"};
+    for (std::size_t first = 0; first < names.size(); ++first) {
+        std::vector<std::string> files;
+        for (std::size_t k = 0; k < names.size(); ++k)
+            files.push_back("/frames/" + names[(first + k) % names.size()]);
+        writeFrameList(seedPath("frame_list", "first_" + names[first] + ".kfl"), files);
+    }
+    writeFrameList(seedPath("frame_list", "two_videos.kfl"), {"/v/one.ser", "/v/two.ser", "/v/x.bmp"});
+    // The longest line a list holds, and more files than an input takes.
+    writeFrameList(seedPath("frame_list", "longest_line.kfl"),
+                   {"/" + std::string(MaxFrameListLine - 5, 'n') + ".bmp", "/short.bmp"});
+    std::vector<std::string> many;
+    for (int k = 0; k < FrameCapacity + 2; ++k) many.push_back(std::to_string(k) + ".tif");
+    writeFrameList(seedPath("frame_list", "over_capacity.kfl"), many);
+    // The smallest lists: one name without a line end, and none.
+    seedText("frame_list", "one_name.kfl", "x.png");
+    seedText("frame_list", "empty.kfl", "");
 }
 
 void calibrationFiles() {
@@ -467,10 +549,41 @@ void calibrationFiles() {
     file("dark8_unsupported.fit", 2, makeFits(fitsCards(8, 2, 2), 8, {1, 2, 3, 4}));
     file("dark_rgb8.png", 3, makePng(3, 2, 2, 8, samples16(18, 256)));
     file("flat_grey16_project.png", 3 | 4 | 8, makePng(3, 3, 0, 16, samples16(9, 65536)));
+    // Pictures one pixel wider than a frame: refused from the dialog (FITS), cut to the frame size
+    // with a warning (bitmap, PNG), read row by row from a project.
+    constexpr int wide = MaxFrameSize + 1;
+    const std::vector<double> wideRows(2 * wide, 1000.0);
+    file("dark16_too_wide.fit", 2, makeFits(fitsCards(16, wide, 2), 16, wideRows));
+    file("flat32_too_wide.fit", 1 | 4, makeFits(fitsCards(32, 2, wide), 32, {1, 2}));
+    file("dark16_wide_project.fit", 2 | 8, makeFits(fitsCards(16, wide, 2), 16, wideRows));
+    file("flat-32_wide_project.fit", 2 | 4 | 8, makeFits(fitsCards(-32, wide, 2), -32, wideRows));
+    file("dark_wide.bmp", 0,
+         makeBmp({.width = wide, .height = 1}, std::vector<std::uint32_t>(wide, 0x102030)));
+    file("flat_wide.png", 3 | 4, makePng(wide, 1, 0, 8, std::vector<std::uint16_t>(wide, 7)));
+    // A file shorter than its header says, and the largest and smallest samples of each depth.
+    Bytes shortFits = makeFits(fitsCards(16, 3, 2, "32768."), 16, values);
+    shortFits.resize(shortFits.size() - 7);
+    file("dark16_short.fit", 2, shortFits);
+    file("flat16_extremes.fit", 2 | 4, makeFits(fitsCards(16, 3, 1), 16, {32767, -32768, 0}));
+    file("flat32_extremes.fit", 1 | 4,
+         makeFits(fitsCards(32, 3, 1, "-1E300"), 32, {2147483647, -2147483648.0, 1}));
+    file("flat-32_extremes.fit", 2 | 4, makeFits(fitsCards(-32, 3, 1), -32, {3.4e38, -3.4e38, 1}));
+    file("dark-32_blank_infinite.fit", 1,
+         makeFits(fitsCards(-32, 2, 2), -32, {NAN, INFINITY, -INFINITY, 0.5}));
+    file("flat_all_zero.bmp", 4, makeBmp({.width = 2, .height = 2}, std::vector<std::uint32_t>(4, 0)));
+    file("flat_palette1.bmp", 4 | 8,
+         makeBmp({.width = 9, .height = 2, .bits = 1, .palette = {{0, 0, 0}, {255, 255, 255}}},
+                 std::vector<std::uint32_t>(18, 1)));
+    file("dark_rgba16.png", 3 | 8, makePng(2, 2, 6, 16, samples16(16, 65536)));
 }
 
 void sigmaFiles() {
-    writeSigmaBox(seedPath("sigma_box", "written.ksb"), {.Type = 1, .Top = 10, .Bottom = 200, .Left = 5, .Right = 300});
+    writeSigmaBox(seedPath("sigma_box", "written.ksb"),
+                  {.Type = 1, .Top = 10, .Bottom = 200, .Left = 5, .Right = 300});
+    writeSigmaBox(seedPath("sigma_box", "largest.ksb"),
+                  {.Type = 0, .Top = INT_MAX, .Bottom = INT_MAX, .Left = INT_MAX, .Right = INT_MAX});
+    writeSigmaBox(seedPath("sigma_box", "smallest.ksb"),
+                  {.Type = 1, .Top = INT_MIN, .Bottom = INT_MIN, .Left = INT_MIN, .Right = INT_MIN});
     seedText("sigma_box", "partial.ksb", "[Edges]\r\nType=7\r\nTop=-3\r\n");
     {
         const fs::path path = seedPath("events", "Sigmaini.ini");
@@ -481,6 +594,23 @@ void sigmaFiles() {
         events.frameEvents(3, {{7, 8, 180.0f, 120.0f}}, 1);
         events.frameEvents(3, {{9, 8, 200.0f, 120.0f}}, 1);
         events.frameEvents(11, {{1, 2, 12.0f, 10.0f}}, 5);
+        log.flush();
+    }
+    {
+        // The two fields of an interlaced frame, a frame with more events than are kept, the last
+        // frame, and the largest and smallest values an event holds.
+        const fs::path path = seedPath("events", "interlaced_capped.kel");
+        fs::remove(path);
+        TBigIniFile log(path);
+        SigmaEventLog events(log, {0, INT_MAX});
+        events.frameEvents(0, {{1, 1, 200.0f, 100.0f}}, 1);
+        events.frameEvents(0, {{2, 1, 201.0f, 100.0f}, {3, 1, 90.0f, 80.0f}}, 2);
+        std::vector<SigmaEvent> crowd;
+        for (int k = 0; k < static_cast<int>(SigmaEventsPerFrame) + 3; ++k)
+            crowd.push_back({k % 64, k / 64, static_cast<float>(100 + k % 150), 90.0f});
+        events.frameEvents(1, crowd, crowd.size() + 10);
+        events.frameEvents(MaxFrameIndex,
+                           {{INT_MAX, INT_MIN, 3.4e38f, -3.4e38f}, {INT_MIN, INT_MAX, NAN, 0.0f}}, 2);
         log.flush();
     }
     seedText("events", "damaged.kel",

@@ -1,5 +1,6 @@
 // Alignment-point files (".kap"): any text gives at most 99 points, each of a valid box size and
-// on the frame, the rest named as problems; the points read, written and read back, are the same.
+// on the frame, the rest named as problems; the points read, written and read back, are the same,
+// and they fill the point arrays as the window takes them.
 
 #include "fuzz_support.h"
 #include "registration/point_file.h"
@@ -25,6 +26,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                        p.FFTSize == 512);
         }
         FUZZ_CHECK(!content.points.empty() || !content.problems.empty());
+        AlignmentPoints arrays;
+        setAlignPoints(arrays, content.points);
+        FUZZ_CHECK(arrays.Alignpoints == static_cast<int>(content.points.size()) + 1);
+        for (std::size_t i = 0; i < content.points.size(); ++i) {
+            const AlignPoint& p = content.points[i];
+            FUZZ_CHECK(arrays.PointPos[i + 1].X == p.X && arrays.PointPos[i + 1].Y == p.Y);
+            FUZZ_CHECK(arrays.PointFFTSize[i + 1] == p.FFTSize &&
+                       fftItemForSize(p.FFTSize) == arrays.PointFFTIndex[i + 1]);
+        }
         writeAlignPointFile(copy, content.frameNumber, content.points);
         const PointFileContent reread = readAlignPointFile(copy, FrameWidth, FrameHeight);
         FUZZ_CHECK(reread.frameNumber == content.frameNumber && reread.points == content.points);

@@ -224,7 +224,9 @@ void normaliseFlat(PlaneTriple& planes) {
         parallelFor(0, plane.xCount(), [values, &plane, mean](std::ptrdiff_t x) {
             float* column = values + static_cast<std::size_t>(x) * plane.yCount();
             for (int y = 0; y < plane.yCount(); ++y) {
-                const auto relative = static_cast<float>(column[y] / mean);
+                // Samples that all but cancel leave a mean far below the largest of them: the
+                // quotient is kept within the float range.
+                const float relative = planeValue(column[y] / mean);
                 column[y] = relative == 0.0f ? SmallestFlat : relative;
             }
         });

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <functional>
+#include <limits>
 #include <tuple>
 
 #include "frames/calibration_frames.h"
@@ -149,6 +150,16 @@ TEST(CalibrationFrames, AFlatIsDividedByItsMeanAndNeverHoldsZero) {
         for (int k = 0; k < 4; ++k)
             for (const T2dArrays& plane : flat.planes)
                 EXPECT_FLOAT_EQ(plane[k % 2][1 - k / 2], c.expected[static_cast<std::size_t>(k)]) << k;
+    }
+
+    // Samples that all but cancel leave a mean of about 1 against samples near the float range:
+    // the quotients are clamped to that range.
+    Loader cancelling;
+    cancelling.load(makeFits(fitsCards(-32, 3, 1), -32, {3.4e38, -3.4e38, 1}), FitsCalibration, Flat);
+    for (const T2dArrays& plane : cancelling.planes) {
+        EXPECT_EQ(plane[0][0], std::numeric_limits<float>::max());
+        EXPECT_EQ(plane[1][0], -std::numeric_limits<float>::max());
+        EXPECT_TRUE(std::isfinite(plane[2][0]) && plane[2][0] >= 1.0f) << plane[2][0];
     }
 
     // 3 x 4096² values of 200: a single-precision running sum stalls at 2^32 long before the end.
