@@ -21,6 +21,8 @@ AboutPage::AboutPage(QWidget* parent) : QWidget(parent) {
     Image6 = named(new QLabel("SER capture program", this), "Image6");
     Image8 = named(new QLabel("Version server", this), "Image8");
     RxLabel1 = named(new QLabel("Kestrave home page", this), "RxLabel1");
+    VersionNo = named(new QLabel(this), "VersionNo");
+    VersionNo->setVisible(false);
     for (QLabel* neighbour : {Quindarselimage, Image7, Image6, Image8, RxLabel1})
         neighbour->setTextFormat(Qt::PlainText);
     for (QWidget* developer : std::initializer_list<QWidget*>{Checkupdates, Developersmode, Memo1})

@@ -31,6 +31,9 @@ public:
     QLabel* Image6;
     QLabel* Image8;
     QLabel* RxLabel1;
+    // Hidden: the address of the version file the update check fetches. It is a stored value of
+    // the program INI file, so the server can move without a new build; none is set by default.
+    QLabel* VersionNo;
 };
 
 }  // namespace kestrave
