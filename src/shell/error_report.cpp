@@ -1,9 +1,7 @@
 #include "shell/error_report.h"
 
 #include <QByteArray>
-#include <QCoreApplication>
-#include <QDateTime>
-#include <QFileInfo>
+#include <QString>
 #include <QSysInfo>
 
 #include <malloc.h>
@@ -57,11 +55,6 @@ std::string GetOSINFO() {
 
 ErrorReportFacts systemReportFacts() {
     ErrorReportFacts facts;
-    facts.version = "File Version: " KESTRAVE_VERSION;
-    facts.fileDate = QFileInfo(QCoreApplication::applicationFilePath())
-                         .lastModified()
-                         .toString("dd-MM-yyyy hh:mm")
-                         .toStdString();
     facts.os = GetOSINFO();
     facts.physicalMemoryBytes = readMemoryFacts().totalPhysicalBytes;
     facts.volumeSerial = GetSystemVolumeSerial();

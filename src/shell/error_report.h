@@ -38,8 +38,8 @@ std::string errorReportLink(const ErrorReportFacts& facts);
 // The operating system: its name, then the kernel's name and version; empty when unknown.
 std::string GetOSINFO();
 
-// The facts of this process and machine that need no window: version texts, system, memory,
-// identification number and program folder.
+// The facts of this process and machine that need no window: system, memory, identification
+// number and program folder.
 ErrorReportFacts systemReportFacts();
 
 }  // namespace kestrave

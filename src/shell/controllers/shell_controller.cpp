@@ -36,6 +36,7 @@
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
 #include "widgets/slider.h"
+#include "widgets/version_label.h"
 #include "widgets/web_label.h"
 
 namespace kestrave {
@@ -302,6 +303,8 @@ void ShellController::MailLabelClick() {
     AboutPage& about = parts_.developer.about;
     about.Label22->setText(QString::fromStdString(memoryUsageText(readMemoryFacts())));
     ErrorReportFacts facts = systemReportFacts();
+    facts.version = parts_.speedBar.VersionLabel->text().toStdString();
+    facts.fileDate = parts_.speedBar.fshVersionLabel2->text().toStdString();
     facts.imageWidth = app_.model.ImageWidth;
     facts.imageHeight = app_.model.ImageHeight;
     facts.formCaption = parts_.window.windowTitle().toStdString();
