@@ -42,6 +42,7 @@
 #include "shell/window_progress.h"
 #include "widgets/check_box.h"
 #include "widgets/form_storage.h"
+#include "widgets/statusbar_autofeed.h"
 
 namespace kestrave {
 
@@ -114,6 +115,8 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
         StatusPanels[i]->setObjectName(QString("StatusPanel%1").arg(i));
         bar->addWidget(StatusPanels[i], i == StatusPanels.size() - 1 ? 1 : 0);
     }
+    UCStatusbarAutofeed1 = new TUCStatusbarAutofeed({StatusPanels.begin(), StatusPanels.end()}, this);
+    UCStatusbarAutofeed1->setObjectName("UCStatusbarAutofeed1");
     ProgressBar1 = new QProgressBar(bar);
     ProgressBar1->setObjectName("ProgressBar1");
     bar->addPermanentWidget(ProgressBar1);

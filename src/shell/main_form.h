@@ -26,6 +26,7 @@ class QStackedWidget;
 namespace kestrave {
 
 class ApplicationContext;
+class TUCStatusbarAutofeed;
 class SpeedBar;
 class TabStrip;
 class AlignPage;
@@ -99,6 +100,8 @@ public:
 
     // Status bar: five text panels and the progress bar.
     std::array<QLabel*, 5> StatusPanels{};
+    // Feeds the hint of the control under the mouse into panel 0.
+    TUCStatusbarAutofeed* UCStatusbarAutofeed1 = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
 
     // The handlers, grouped by area.
