@@ -1,14 +1,10 @@
 #include "shell/main_form.h"
 
 #include <QCloseEvent>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QLabel>
-#include <QMimeData>
 #include <QProgressBar>
 #include <QStackedWidget>
 #include <QStatusBar>
-#include <QUrl>
 #include <QVBoxLayout>
 
 #include "shell/application_context.h"
@@ -41,7 +37,9 @@
 #include "shell/window_attention.h"
 #include "shell/window_progress.h"
 #include "widgets/check_box.h"
+#include "widgets/drop_files.h"
 #include "widgets/form_storage.h"
+#include "widgets/statusbar_autofeed.h"
 
 namespace kestrave {
 
@@ -59,7 +57,6 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
       sigmaEventsWindow(tools),
       shrinkView(*tools.Shrinkview) {
     setObjectName("MainForm");
-    setAcceptDrops(true);
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -114,6 +111,8 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
         StatusPanels[i]->setObjectName(QString("StatusPanel%1").arg(i));
         bar->addWidget(StatusPanels[i], i == StatusPanels.size() - 1 ? 1 : 0);
     }
+    UCStatusbarAutofeed1 = new TUCStatusbarAutofeed({StatusPanels.begin(), StatusPanels.end()}, this);
+    UCStatusbarAutofeed1->setObjectName("UCStatusbarAutofeed1");
     ProgressBar1 = new QProgressBar(bar);
     ProgressBar1->setObjectName("ProgressBar1");
     bar->addPermanentWidget(ProgressBar1);
@@ -125,6 +124,10 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
     };
 
     makeControllers();
+    PJFormDropFiles1 = new TPJFormDropFiles(this);
+    PJFormDropFiles1->setObjectName("PJFormDropFiles1");
+    connect(PJFormDropFiles1, &TPJFormDropFiles::OnDropFiles, this,
+            [this] { input->PJFormDropFiles1DropFiles(PJFormDropFiles1->Files()); });
 
     resize(1024, 768);
 }
@@ -206,29 +209,6 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 void TMainForm::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     if (shell) shell->FormResize();
-}
-
-namespace {
-
-std::vector<std::string> droppedLocalFiles(const QMimeData* data) {
-    std::vector<std::string> files;
-    if (!data) return files;
-    for (const QUrl& url : data->urls())
-        if (url.isLocalFile()) files.push_back(url.toLocalFile().toStdString());
-    return files;
-}
-
-}  // namespace
-
-void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
-    if (!droppedLocalFiles(event->mimeData()).empty()) event->acceptProposedAction();
-}
-
-void TMainForm::dropEvent(QDropEvent* event) {
-    const std::vector<std::string> files = droppedLocalFiles(event->mimeData());
-    if (files.empty()) return;
-    event->acceptProposedAction();
-    input->PJFormDropFiles1DropFiles(files);
 }
 
 }  // namespace kestrave

@@ -26,6 +26,8 @@ class QStackedWidget;
 namespace kestrave {
 
 class ApplicationContext;
+class TPJFormDropFiles;
+class TUCStatusbarAutofeed;
 class SpeedBar;
 class TabStrip;
 class AlignPage;
@@ -99,6 +101,10 @@ public:
 
     // Status bar: five text panels and the progress bar.
     std::array<QLabel*, 5> StatusPanels{};
+    // Feeds the hint of the control under the mouse into panel 0.
+    TUCStatusbarAutofeed* UCStatusbarAutofeed1 = nullptr;
+    // Files dragged onto the window from the desktop become the input.
+    TPJFormDropFiles* PJFormDropFiles1 = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
 
     // The handlers, grouped by area.
@@ -126,8 +132,6 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     // Files dragged from the desktop: local files are accepted and handed to the input's drop
     // handler.
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
 
 private:
     // Each controller with the pages, windows and other controllers it uses.

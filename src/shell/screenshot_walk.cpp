@@ -30,8 +30,8 @@
 #include "shell/speed_bar.h"
 #include "shell/tab_strip.h"
 #include "widgets/check_box.h"
-#include "widgets/range_slider.h"
 #include "widgets/radio_group.h"
+#include "widgets/range_slider.h"
 
 namespace kestrave {
 
@@ -130,6 +130,8 @@ public:
             [this] { shoot("10-multipoint-stack"); },
             [this] { form_.stackPage->Statisticalstackbutton->click(); },
             [this] { shoot("11-sigma-stack"); },
+            [this] { form_.Tabpages->setCurrentIndex(5); },
+            [this] { shoot("12-about"); },
             [this] {
                 *ending_ = true;
                 QApplication::quit();

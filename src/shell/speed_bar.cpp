@@ -2,6 +2,8 @@
 
 #include <QHBoxLayout>
 
+#include "widgets/version_label.h"
+
 namespace kestrave {
 
 SpeedBar::SpeedBar(QWidget* parent) : QWidget(parent) {
@@ -31,12 +33,29 @@ SpeedBar::SpeedBar(QWidget* parent) : QWidget(parent) {
     Wizard = button("Wizard", "Wizard");
     ClipboardFront->setVisible(false);
     // Items whose work the program does not do yet: greyed, and their hint says so.
-    for (QToolButton* item :
-         {Projectsave, projectload, ProjectSaveas, helpbutton, hintbutton, Wizard}) {
+    for (QToolButton* item : {Projectsave, projectload, ProjectSaveas, helpbutton, hintbutton, Wizard}) {
         item->setEnabled(false);
         item->setToolTip(item->text() + ": not available in this version");
     }
     layout->addStretch(1);
+
+    VersionLabel = new TfshVersionLabel(this);
+    VersionLabel->setObjectName("VersionLabel");
+    fshVersionLabel2 = new TfshVersionLabel(this);
+    fshVersionLabel2->setObjectName("fshVersionLabel2");
+    fshVersionLabel2->setVersionResource(TfshVersionLabel::vrDateTime);
+    fshVersionLabel2->setShowInfoPrefix(false);
+    fshVersionLabel2->setDateTimeFormat("dd-MM-yyyy hh:mm");
+    auto* versions = new QVBoxLayout;
+    versions->setSpacing(0);
+    for (TfshVersionLabel* label : {VersionLabel, fshVersionLabel2}) {
+        QFont small = label->font();
+        small.setPointSizeF(small.pointSizeF() * 0.8);
+        label->setFont(small);
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        versions->addWidget(label);
+    }
+    layout->addLayout(versions);
 }
 
 }  // namespace kestrave

@@ -8,6 +8,8 @@
 
 namespace kestrave {
 
+class TfshVersionLabel;
+
 class SpeedBar : public QWidget {
     Q_OBJECT
 public:
@@ -25,6 +27,10 @@ public:
     QToolButton* ClipboardFront;  // shown once the clipboard holds a picture
     QToolButton* PauseButton;
     QToolButton* Wizard;
+    // At the right end, one above the other: the program's file version and the date and time
+    // of the program file.
+    TfshVersionLabel* VersionLabel;
+    TfshVersionLabel* fshVersionLabel2;
 };
 
 }  // namespace kestrave

@@ -34,6 +34,7 @@
 #include "shell/startup_rules.h"
 #include "shell/startup_stand_ins.h"
 #include "shell/tab_strip.h"
+#include "shell/update_check.h"
 #include "shell/window_batch_operations.h"
 #include "widgets/check_box.h"
 #include "widgets/form_storage.h"
@@ -200,7 +201,8 @@ void Startup::restoreStoredControls() {
     form_.stackPage->Resampled->setChecked(false);
     hideToolWindows();
     wavelet_.Colourprocess2->setChecked(align_.Colourstack->Checked());
-    if (!app_.batch.BatchPending && !options_.headless && about_.Checkupdates->Checked()) newversion();
+    if (!app_.batch.BatchPending && !options_.headless && about_.Checkupdates->Checked())
+        newversion(about_.VersionNo->text(), updateCheckFiles(), app_.messages(), &form_);
 }
 
 // The processing area chosen and its planes made, the placement saved, the colour controls and

@@ -12,8 +12,6 @@ void SpeedButton1Click() {}
 
 void LanguageboxChange() {}
 
-void newversion() {}
-
 void LoadProjectClick(const TFileDialog& OpenDialog2, InputController& input, MessageRoutine& messages) {
     if (OpenDialog2.FilterIndex == 2) {
         input.loadFrameList(OpenDialog2.FileName);

@@ -18,8 +18,6 @@ void AttachBalloons(QWidget* target);
 void SpeedButton1Click();
 // Language files: applies the language chosen in Languagebox. No language is applied yet.
 void LanguageboxChange();
-// The update check. No check is made yet.
-void newversion();
 // Project files: loads the project or frame list named by OpenDialog2 (filter index 1 a project,
 // 2 a frame list). A frame list is taken as the input; until projects can be read, loading one
 // is reported and nothing is loaded.

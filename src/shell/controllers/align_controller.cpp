@@ -544,7 +544,7 @@ void AlignController::RecalcFFTbuttonClick() {
 void AlignController::placeBandPointer(const QualityMethodChoice& choice) {
     if (!choice.showBandPointer) return;
     RegistrationWindows& charts = parts_.registrationWindows;
-    QFrame& pointer = *charts.Showgraph1pointer;
+    TRectShape& pointer = *charts.Showgraph1pointer;
     pointer.setGeometry(choice.pointerLeft, pointer.y(), std::max(choice.pointerWidth, 1), pointer.height());
     pointer.show();
     charts.FFTLABELs->move(choice.pointerLeft, charts.FFTLABELs->y());

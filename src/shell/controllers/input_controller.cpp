@@ -541,10 +541,7 @@ int InputController::position() const {
 }
 
 void InputController::colourSign(int frame) {
-    QFrame& sign = *parts_.page.UseFramesign;
-    QPalette palette = sign.palette();
-    palette.setColor(QPalette::Window, signColour(frameSignColour(app_.model.FrameTable[frame])));
-    sign.setPalette(palette);
+    parts_.page.UseFramesign->setBrush(signColour(frameSignColour(app_.model.FrameTable[frame])));
 }
 
 void InputController::PreviewSliderChange() {

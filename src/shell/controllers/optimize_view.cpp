@@ -107,7 +107,7 @@ void OptimizeController::PassView::frameOptimized(int, int frame, const TFrameRe
     parts_.alignPage.Framelabel->setText(
         QStringLiteral("Processing frame %1 of %2").arg(frame + 1).arg(app.model.usedframes));
     const TChart& chart = *parts_.frameWindows.Chart8;
-    QFrame& pointer = *parts_.optimizerWindows.Showgraph2pointer;
+    TRectShape& pointer = *parts_.optimizerWindows.Showgraph2pointer;
     pointer.move(static_cast<int>(std::nearbyint(
                      chart.width() * static_cast<double>(shown_) / std::max(charted_, 1) + 5.0)),
                  pointer.y());
@@ -122,7 +122,7 @@ void OptimizeController::PassView::passFinished(const OptimizerPassResult& resul
     ApplicationContext& app = parts_.app;
     OptimizePage& page = parts_.optimizePage;
     OptimizerWindows& windows = parts_.optimizerWindows;
-    QFrame& pointer = *windows.Showgraph2pointer;
+    TRectShape& pointer = *windows.Showgraph2pointer;
     pointer.move(parts_.frameWindows.Chart8->width() + 5, pointer.y());
     // The chart shows the differences the pass reached.
     const OptimizerChart chart =

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QShortcut>
@@ -14,12 +15,15 @@
 #include <QStackedWidget>
 #include <QTabWidget>
 
+#include "frames/pixel_memory.h"
 #include "shell/application_context.h"
 #include "shell/controllers/final_controller.h"
 #include "shell/controllers/save_controller.h"
 #include "shell/controllers/stack_controller.h"
 #include "shell/controllers/wavelet_controller.h"
 #include "shell/developer_mode.h"
+#include "shell/error_report.h"
+#include "shell/pages/about_page.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/stack_page.h"
@@ -31,6 +35,9 @@
 #include "shell/tool_windows.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
+#include "widgets/slider.h"
+#include "widgets/version_label.h"
+#include "widgets/web_label.h"
 
 namespace kestrave {
 
@@ -75,9 +82,9 @@ ShellController::ShellController(const ShellControllerParts& parts)
     connect(parts.optimize.Continuebutton, &QPushButton::clicked, this,
             &ShellController::ContinuebuttonClick);
     connect(parts.tools.HaltRegister, &QPushButton::clicked, this, &ShellController::HaltRegisterClick);
+    connect(parts.developer.about.MailLabel, &TjanWebLabel::OnClick, this, &ShellController::MailLabelClick);
     connect(parts.align.PreviewFull, &TPCheck::OnClick, this, &ShellController::PreviewFullClick);
-    connect(parts.wavelet.ProcessViewfull, &TPCheck::OnClick, this,
-            &ShellController::ProcessViewfullClick);
+    connect(parts.wavelet.ProcessViewfull, &TPCheck::OnClick, this, &ShellController::ProcessViewfullClick);
     // The window sees the chord whichever of its controls has the focus.
     auto* chord = new QShortcut(QKeySequence(DeveloperModeChord), &parts.window);
     connect(chord, &QShortcut::activated, this, &ShellController::FormKeyDown);
@@ -290,6 +297,26 @@ bool ShellController::eventFilter(QObject* watched, QEvent* event) {
         arrowOverCancel_ = false;
     }
     return QObject::eventFilter(watched, event);
+}
+
+void ShellController::MailLabelClick() {
+    AboutPage& about = parts_.developer.about;
+    about.Label22->setText(QString::fromStdString(memoryUsageText(readMemoryFacts())));
+    ErrorReportFacts facts = systemReportFacts();
+    facts.version = parts_.speedBar.VersionLabel->text().toStdString();
+    facts.fileDate = parts_.speedBar.fshVersionLabel2->text().toStdString();
+    facts.imageWidth = app_.model.ImageWidth;
+    facts.imageHeight = app_.model.ImageHeight;
+    facts.formCaption = parts_.window.windowTitle().toStdString();
+    facts.processArea = app_.images.ProcessAreaSize;
+    facts.alignBox = app_.fft.FFTSize;
+    facts.lastFrame = parts_.align.PreviewSlider->MaxValue();
+    if (const QScreen* screen = parts_.window.screen()) {
+        facts.screenDepth = screen->depth();
+        facts.screenWidth = screen->size().width();
+        facts.screenHeight = screen->size().height();
+    }
+    about.MailLabel->setUrlOrEmail(QString::fromStdString(errorReportLink(facts)));
 }
 
 }  // namespace kestrave

@@ -98,6 +98,10 @@ public:
     // the developer controls on or off.
     void FormKeyDown();
 
+    // The About page's mail label: the memory display refreshed and the error report's link,
+    // with the facts as they are now, written into the label, which then opens it.
+    void MailLabelClick();
+
     void FormResize();
     void PreviewFullClick();
     void ProcessViewfullClick();

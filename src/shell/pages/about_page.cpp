@@ -3,6 +3,7 @@
 #include <QPlainTextEdit>
 
 #include "shell/pages/page_controls.h"
+#include "widgets/web_label.h"
 
 namespace kestrave {
 
@@ -21,6 +22,9 @@ AboutPage::AboutPage(QWidget* parent) : QWidget(parent) {
     Image6 = named(new QLabel("SER capture program", this), "Image6");
     Image8 = named(new QLabel("Version server", this), "Image8");
     RxLabel1 = named(new QLabel("Kestrave home page", this), "RxLabel1");
+    MailLabel = named(new TjanWebLabel("Report an error by mail", this), "MailLabel");
+    VersionNo = named(new QLabel(this), "VersionNo");
+    VersionNo->setVisible(false);
     for (QLabel* neighbour : {Quindarselimage, Image7, Image6, Image8, RxLabel1})
         neighbour->setTextFormat(Qt::PlainText);
     for (QWidget* developer : std::initializer_list<QWidget*>{Checkupdates, Developersmode, Memo1})
@@ -30,6 +34,7 @@ AboutPage::AboutPage(QWidget* parent) : QWidget(parent) {
     layout->addWidget(Checkupdates, 0, Qt::AlignLeft);
     layout->addWidget(Label22);
     layout->addWidget(Developersmode);
+    layout->addWidget(MailLabel, 0, Qt::AlignLeft);
     layout->addWidget(Memo1, 1);
     layout->addLayout(controlRow({Quindarselimage, Image7, Image6, Image8, RxLabel1}));
     layout->addStretch(1);

@@ -9,6 +9,7 @@ class QPlainTextEdit;
 namespace kestrave {
 
 class TPCheck;
+class TjanWebLabel;
 
 class AboutPage : public QWidget {
     Q_OBJECT
@@ -31,6 +32,11 @@ public:
     QLabel* Image6;
     QLabel* Image8;
     QLabel* RxLabel1;
+    // Opens an error report in the mail program; its click handler writes the link.
+    TjanWebLabel* MailLabel;
+    // Hidden: the address of the version file the update check fetches. It is a stored value of
+    // the program INI file, so the server can move without a new build; none is set by default.
+    QLabel* VersionNo;
 };
 
 }  // namespace kestrave

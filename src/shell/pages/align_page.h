@@ -3,6 +3,7 @@
 
 #include <QWidget>
 #include <filesystem>
+#include "widgets/rect_shape.h"
 
 class QComboBox;
 class QFrame;
@@ -46,7 +47,7 @@ public:
     TRxSlider* PreviewSlider;  // the frame at each position
     TRxSpinEdit* Sliderset;    // "Goto Frame": 1-based frame number
     QLabel* Frames;            // "Frame (f): p/n"
-    QFrame* UseFramesign;      // green selected, red excluded, grey dropped
+    TRectShape* UseFramesign;      // green selected, red excluded, grey dropped
     QFrame* Frontpanel;        // shown until a feature is picked
 
     // The alignment box's side, "32" … "512" (no item until one is chosen), and the quality
@@ -130,10 +131,10 @@ public:
     TRxSpinEdit* Pix3;
 
     // Indicators: the tab marker under the speed bar and the marker under the next button.
-    QFrame* Showbutton;
-    QFrame* Showbuttonp1;
+    TRectShape* Showbutton;
+    TRectShape* Showbuttonp1;
     QFrame* Showpanel;
-    QFrame* RectShape1;
+    TRectShape* RectShape1;
 
     // What other parts of the window read or set here.
     // The general options the stack and the optimizer read beside their own: colour, the

@@ -7,6 +7,7 @@
 // component: entry j stands for the frame at slider position j.
 
 #include <QWidget>
+#include "widgets/rect_shape.h"
 
 class QAction;
 class QFrame;
@@ -58,8 +59,8 @@ struct FrameWindows {
     TRxSlider* DifSliderMalign;        // the point's difference cut-off, thousandths of its largest
     // The point's cut-offs on Chart10 (plain frames standing in for the shapes): the cover over
     // the positions right of the quality cut-off, and the difference cut-off's line.
-    QFrame* StackAPquality;
-    QFrame* StackAPDifference;
+    TRectShape* StackAPquality;
+    TRectShape* StackAPDifference;
     QLabel* DisabledApoint;  // "Alignmentpoint Disabled"
     QLabel* Stackframelabel;  // the point's frames to stack, lowest quality and difference cut
 
@@ -68,7 +69,7 @@ struct FrameWindows {
 
     // Registrationgraphwindow: the registration chart and the pointer at the shown frame.
     TChart* Chart8;
-    QFrame* Showgraphpointer;
+    TRectShape* Showgraphpointer;
 
     // Menu items of the dark and flat frames, enabled once an input is chosen.
     QAction* CreateDarkframe1;

@@ -4,6 +4,7 @@
 #include <QWidget>
 
 #include "shell/pages/kernel_editor.h"
+#include "widgets/rect_shape.h"
 
 class QComboBox;
 class QFrame;
@@ -68,7 +69,7 @@ public:
     TFastLineSeries* Series4;
     QScrollArea* AlignImageBox;
     QLabel* AlignImage;
-    QFrame* Showbuttonp2;
+    TRectShape* Showbuttonp2;
 
     // What other parts of the window read or set here.
     // The prefilter's editor.

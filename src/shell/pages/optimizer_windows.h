@@ -2,6 +2,8 @@
 // The optimizer's controls in tool windows: the movements plot and the pass pointer on the
 // registration chart. Built into the windows; no behaviour here.
 
+#include "widgets/rect_shape.h"
+
 class QFrame;
 class QLabel;
 
@@ -19,7 +21,7 @@ struct OptimizerWindows {
     QLabel* Xmove;
     QLabel* Ymove;
     // On the registration chart: how far the pass has come.
-    QFrame* Showgraph2pointer;
+    TRectShape* Showgraph2pointer;
 };
 
 }  // namespace kestrave

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "widgets/radio_group.h"
+#include "widgets/rect_shape.h"
 
 namespace kestrave {
 
@@ -92,20 +93,15 @@ TRadioGroup* radioGroup(QWidget* parent, const char* objectName, const char* cap
     return group;
 }
 
-QFrame* shape(QWidget* parent, const char* objectName, int width, int height, const QBrush& fill) {
-    auto* frame = named(new QFrame(parent), objectName);
-    frame->setAutoFillBackground(true);
-    // Indicators stand out from the window (the frame sign takes its own colours).
-    QPalette colours = frame->palette();
-    colours.setColor(QPalette::Window, QColor(255, 128, 0));
-    frame->setPalette(colours);
-    frame->resize(width, height);
-    if (fill.style() != Qt::NoBrush) {
-        QPalette colours = frame->palette();
-        colours.setBrush(QPalette::Window, fill);
-        frame->setPalette(colours);
-    }
-    return frame;
+TRectShape* shape(QWidget* parent, const char* objectName, int width, int height, const QBrush& fill) {
+    auto* indicator = named(new TRectShape(parent), objectName);
+    // Indicators stand out from the window (the frame sign takes its own colours); they are thin
+    // marks and pointers, drawn flat.
+    indicator->setBrush(fill.style() != Qt::NoBrush ? fill : QBrush(QColor(255, 128, 0)));
+    indicator->setPen(Qt::NoPen);
+    indicator->setShadow(false);
+    indicator->resize(width, height);
+    return indicator;
 }
 
 void markButton(QWidget& marker, QWidget& button, int offset) {

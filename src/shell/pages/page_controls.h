@@ -17,6 +17,7 @@
 namespace kestrave {
 
 class TRadioGroup;
+class TRectShape;
 
 template <typename Widget>
 Widget* named(Widget* widget, const char* objectName) {
@@ -37,7 +38,7 @@ TRadioGroup* radioGroup(QWidget* parent, const char* objectName, const char* cap
 
 // A small coloured rectangle (an indicator or pointer), placed by its owner; filled with `fill`
 // when one is given.
-QFrame* shape(QWidget* parent, const char* objectName, int width, int height, const QBrush& fill = {});
+TRectShape* shape(QWidget* parent, const char* objectName, int width, int height, const QBrush& fill = {});
 
 // Shows `marker` under `button` (both in one window), `offset` pixels below the button's bottom
 // edge, and keeps it there when the layout moves or resizes the button.

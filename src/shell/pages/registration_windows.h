@@ -3,6 +3,8 @@
 // and band pointer of the registration chart (Chart8, built with the frame windows), and the
 // stack graph's copy of the run (Chart9 on Stackgraphpanel). Built into the tool windows' bodies.
 
+#include "widgets/rect_shape.h"
+
 class QFrame;
 class QLabel;
 
@@ -25,7 +27,7 @@ struct RegistrationWindows {
     TFastLineSeries* Series6;  // green, left axis, "Difference"
     TFastLineSeries* Series8;  // blue, right axis, "Correlation"
     // The quality band over the spectrum, and its label.
-    QFrame* Showgraph1pointer;
+    TRectShape* Showgraph1pointer;
     QLabel* FFTLABELs;
 
     // Chart9: the quality and the difference per rank, copied from Series5 and Series6.
@@ -34,9 +36,9 @@ struct RegistrationWindows {
     TFastLineSeries* FastLineSeries2;
     // The cut-offs over Chart9 (plain frames standing in for the shapes): the quality cut-off's
     // line, the cover over the frames right of it, and the difference cut-off's line.
-    QFrame* StackQuality;
-    QFrame* Selectoff;
-    QFrame* Stackdifference;
+    TRectShape* StackQuality;
+    TRectShape* Selectoff;
+    TRectShape* Stackdifference;
 
     // What other parts of the window read or set here.
     // imgFFT cleared, with " Not defined " in its middle.

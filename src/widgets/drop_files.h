@@ -1,0 +1,60 @@
+#pragma once
+// The window's drop target for files dragged from the desktop: it lists the dropped names (with
+// folders and their content as its options say), remembers the drop point and announces the
+// drop. One per window, owned by that window.
+
+#include <QObject>
+#include <QPoint>
+
+#include <string>
+#include <vector>
+
+class QWidget;
+
+namespace kestrave {
+
+struct DropFileOptions {
+    bool dfoIncFolders = true;
+    bool dfoIncFiles = true;
+    bool dfoRecurseFolders = false;
+};
+
+// The names a drop of `names` yields: a folder when folders are included, its content by the
+// same rule (depth first, in name order) when recursing, a file when files are included. A folder
+// reached a second time (through a link) is skipped, so a link loop ends.
+std::vector<std::string> expandDroppedNames(const std::vector<std::string>& names,
+                                            const DropFileOptions& options);
+
+class TPJFormDropFiles : public QObject {
+    Q_OBJECT
+public:
+    // Throws std::invalid_argument when `form` is no window or already has a drop target.
+    explicit TPJFormDropFiles(QWidget* form);
+    ~TPJFormDropFiles() override;
+
+    bool Enabled() const { return enabled_; }
+    // Whether the window takes drops at all.
+    void setEnabled(bool enabled);
+    bool ForegroundOnDrop = false;
+    DropFileOptions Options;
+
+    // After a drop: the names and the point in the window's coordinates.
+    int Count() const { return static_cast<int>(files_.size()); }
+    const std::vector<std::string>& Files() const { return files_; }
+    QPoint DropPoint() const { return dropPoint_; }
+
+signals:
+    void OnBeforeDrop(QObject* Sender);
+    void OnDropFiles(QObject* Sender);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* form_;
+    bool enabled_ = false;
+    std::vector<std::string> files_;
+    QPoint dropPoint_;
+};
+
+}  // namespace kestrave
