@@ -13,8 +13,9 @@ namespace kestrave {
 
 namespace {
 
-QListWidget* checkList(QWidget* parent, const char* objectName) {
-    auto* list = named(new QListWidget(parent), objectName);
+CheckListBox* checkList(QWidget* parent, const char* objectName) {
+    auto* list = named(new CheckListBox(parent), objectName);
+    list->setCheckKind(CheckKind::CheckMarks);
     list->setUniformItemSizes(true);
     return list;
 }

@@ -3,10 +3,12 @@
 // stack list, the stack graph's cut-off controls and the registration chart with its frame
 // pointer. Built into the tool windows' bodies; no behaviour here.
 //
-// The check lists are list widgets with checkable entries standing in for the check-list
-// component: entry j stands for the frame at slider position j.
+// The check lists hold one checkable entry per frame: entry j stands for the frame at slider
+// position j.
 
 #include <QWidget>
+
+#include "widgets/check_list_box.h"
 #include "widgets/rect_shape.h"
 
 class QAction;
@@ -29,7 +31,7 @@ struct FrameWindows {
     FrameWindows(ToolWindows& tools, QWidget* form);
 
     // SelectFrameswindow.
-    QListWidget* SelectFramesChecklist;
+    CheckListBox* SelectFramesChecklist;
     QPushButton* Setallbutton;            // "Check all"
     QPushButton* Setnoneframelistbutton;  // "Check none"
     QPushButton* SaveFramelistbutton;
@@ -40,14 +42,14 @@ struct FrameWindows {
 
     // StackFrameswindow.
     TPCheck* PCheck2;  // "Allow multiple-selected"
-    QListWidget* StackFramesList;
+    CheckListBox* StackFramesList;
 
     // Stackgraphpanel.
     TRxSlider* StackSlider;  // the last rank to stack; its Tag the last rank of the range
     TRxSlider* differencecutslider;
     TRxSpinEdit* LimitStack;  // "Limit to maximum frameno:"
-    QLabel* RxLabel4;  // "Difference Cutoff (green line)"
-    QLabel* RxLabel5;  // "Quality Cutoff (red line)"
+    QLabel* RxLabel4;         // "Difference Cutoff (green line)"
+    QLabel* RxLabel5;         // "Quality Cutoff (red line)"
     // "Show additional alignment graphs": the stack graph of one alignment point.
     QGroupBox* gbRollup1;
     TRxSpinEdit* Alignmentpointstackgraph;  // the point shown, 1..100
@@ -61,11 +63,11 @@ struct FrameWindows {
     // the positions right of the quality cut-off, and the difference cut-off's line.
     TRectShape* StackAPquality;
     TRectShape* StackAPDifference;
-    QLabel* DisabledApoint;  // "Alignmentpoint Disabled"
+    QLabel* DisabledApoint;   // "Alignmentpoint Disabled"
     QLabel* Stackframelabel;  // the point's frames to stack, lowest quality and difference cut
 
     // Alignmentpointswindow: one checkable line per alignment point.
-    QListWidget* Alignmentpointlist;
+    CheckListBox* Alignmentpointlist;
 
     // Registrationgraphwindow: the registration chart and the pointer at the shown frame.
     TChart* Chart8;

@@ -57,7 +57,8 @@ PointWindows::PointWindows(ToolWindows& tools, QWidget* form)
     tools.Zoomwindow->Body->addWidget(zoomimage);
     tools.Zoomwindow->fitContents();
 
-    Alignmentpointlist = named(new QListWidget(Alignmentpointswindow), "Alignmentpointlist");
+    Alignmentpointlist = named(new CheckListBox(Alignmentpointswindow), "Alignmentpointlist");
+    Alignmentpointlist->setCheckKind(CheckKind::CheckMarks);
     Alignmentpointswindow->Body->addWidget(Alignmentpointlist, 1);
 }
 

@@ -8,6 +8,8 @@
 // StringGrid1 stands in for the string grid: its header row holds the captions "X", "Y", "FFT" of
 // columns 1..3, and table row p - 1 holds point p with its number in column 0.
 
+#include "widgets/check_list_box.h"
+
 class QLabel;
 class QListWidget;
 class QProgressBar;
@@ -50,7 +52,7 @@ struct PointWindows {
 
     // Alignmentpointswindow: one checkable line per point ("Point p").
     ToolWindow* Alignmentpointswindow;
-    QListWidget* Alignmentpointlist;
+    CheckListBox* Alignmentpointlist;
 };
 
 }  // namespace kestrave

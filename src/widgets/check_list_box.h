@@ -1,0 +1,53 @@
+#pragma once
+// A list box whose items carry a check state (unchecked, checked, grayed). The states live in the
+// items' own check state, so code that fills or reads the list as a plain list widget keeps
+// working; the toggling rules are ours (CheckListModel), not the view's built-in ones.
+
+#include <QListWidget>
+
+#include "widgets/check_list_model.h"
+
+namespace kestrave {
+
+class CheckListBox : public QListWidget {
+    Q_OBJECT
+public:
+    explicit CheckListBox(QWidget* parent = nullptr);
+
+    CheckKind checkKind() const { return kind_; }
+    void setCheckKind(CheckKind kind);
+    bool allowGrayed() const { return allowGrayed_; }
+    void setAllowGrayed(bool allow) { allowGrayed_ = allow; }
+
+    CheckState State(int index) const;
+    void setState(int index, CheckState state);
+    bool Checked(int index) const;
+    void setChecked(int index, bool checked);
+    bool EnabledItem(int index) const;
+    void setEnabledItem(int index, bool enabled);
+    int CheckedIndex() const;
+
+    // Where a press toggles an item: this many pixels from the item's left edge.
+    int checkArea() const;
+    // The user's toggle of one item (a press in the check area, or space).
+    void toggleByUser(int index);
+
+signals:
+    // A check was changed by the user.
+    void OnClickCheck();
+    // The state of item `index` changed.
+    void OnStateChange(int index);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    CheckListModel snapshot() const;
+    void apply(const CheckListModel& model, const std::vector<int>& changed);
+
+    CheckKind kind_ = CheckKind::CheckBoxes;
+    bool allowGrayed_ = false;
+};
+
+}  // namespace kestrave

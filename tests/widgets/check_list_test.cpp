@@ -1,0 +1,145 @@
+// The check list: its toggle rules without a window, and the clicks and keys of the list itself.
+
+#include <gtest/gtest.h>
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include "widget_test_support.h"
+#include "widgets/check_list_box.h"
+
+namespace kestrave {
+namespace {
+
+using S = CheckState;
+
+CheckListModel modelOf(CheckKind kind, bool allowGrayed, std::vector<CheckItem> items) {
+    CheckListModel model;
+    model.kind = kind;
+    model.allowGrayed = allowGrayed;
+    model.items = std::move(items);
+    return model;
+}
+
+std::vector<S> states(const CheckListModel& model) {
+    std::vector<S> out;
+    for (const CheckItem& item : model.items) out.push_back(item.state);
+    return out;
+}
+
+TEST(CheckListModel, UserToggleFollowsTheCycleOfTheKind) {
+    struct Case {
+        CheckKind kind;
+        bool allowGrayed;
+        S from;
+        S to;
+    };
+    const Case cases[] = {
+        {CheckKind::CheckMarks, false, S::Unchecked, S::Checked},
+        {CheckKind::CheckMarks, true, S::Unchecked, S::Grayed},
+        {CheckKind::CheckBoxes, true, S::Grayed, S::Checked},
+        {CheckKind::CheckBoxes, true, S::Checked, S::Unchecked},
+        // Radio lists never offer the third state and never uncheck their checked item.
+        {CheckKind::RadioButtons, true, S::Unchecked, S::Checked},
+        {CheckKind::RadioButtons, false, S::Checked, S::Checked},
+    };
+    for (const Case& c : cases) {
+        CheckListModel model = modelOf(c.kind, c.allowGrayed, {{c.from, true}});
+        model.toggle(0);
+        EXPECT_EQ(model.items[0].state, c.to)
+            << static_cast<int>(c.kind) << " from " << static_cast<int>(c.from);
+    }
+    // A disabled item is left alone.
+    CheckListModel disabled = modelOf(CheckKind::CheckMarks, false, {{S::Unchecked, false}});
+    EXPECT_TRUE(disabled.toggle(0).empty());
+    EXPECT_EQ(disabled.items[0].state, S::Unchecked);
+}
+
+TEST(CheckListModel, RadioListKeepsExactlyOneCheckedItem) {
+    CheckListModel model =
+        modelOf(CheckKind::CheckBoxes, false, {{S::Unchecked}, {S::Checked}, {S::Checked}});
+    EXPECT_EQ(model.checkedIndex(), -1);
+    EXPECT_EQ(model.setKind(CheckKind::RadioButtons), (std::vector<int>{2}));
+    EXPECT_EQ(states(model), (std::vector<S>{S::Unchecked, S::Checked, S::Unchecked}));
+    EXPECT_EQ(model.setState(0, S::Checked), (std::vector<int>{0, 1}));
+    EXPECT_EQ(model.checkedIndex(), 0);
+    EXPECT_TRUE(model.setState(0, S::Unchecked).empty());
+    // No item checked: item 0 becomes the checked one.
+    CheckListModel none = modelOf(CheckKind::CheckMarks, false, {{S::Unchecked}, {S::Unchecked}});
+    none.setKind(CheckKind::RadioButtons);
+    EXPECT_EQ(none.checkedIndex(), 0);
+}
+
+TEST(CheckListModel, PlusAndMinusActOnEnabledItemsOnly) {
+    CheckListModel model =
+        modelOf(CheckKind::CheckMarks, false, {{S::Unchecked}, {S::Unchecked, false}, {S::Grayed}});
+    EXPECT_EQ(model.setAllEnabled(true), (std::vector<int>{0, 2}));
+    EXPECT_EQ(states(model), (std::vector<S>{S::Checked, S::Unchecked, S::Checked}));
+    model.items[1].state = S::Checked;
+    model.items[1].enabled = false;
+    model.setAllEnabled(false);
+    EXPECT_EQ(states(model), (std::vector<S>{S::Unchecked, S::Checked, S::Unchecked}));
+    model.kind = CheckKind::RadioButtons;
+    EXPECT_TRUE(model.setAllEnabled(true).empty());
+}
+
+TEST(CheckListModel, PictureCellAndStoredStates) {
+    CheckListModel model = modelOf(CheckKind::CheckMarks, false, {{S::Grayed, true}, {S::Checked, false}});
+    EXPECT_EQ(model.cellIndex(0), 2 * 6 + 0 + 2);
+    EXPECT_EQ(model.cellIndex(1), 2 * 6 + 3 + 1);
+    EXPECT_EQ(checkAreaWidth(13), 15);
+    const auto saved = model.saveStates();
+    EXPECT_EQ(saved.at("Count"), 2);
+    EXPECT_EQ(saved.at("Item0"), 2);
+    // More stored items than the list has, and a state that is none of the three.
+    CheckListModel back = modelOf(CheckKind::CheckMarks, false, {{S::Checked}, {S::Checked}});
+    back.restoreStates({{"Count", 5}, {"Item0", 2}, {"Item1", 9}, {"Item4", 1}});
+    EXPECT_EQ(states(back), (std::vector<S>{S::Grayed, S::Unchecked}));
+    // A radio list stops at its first checked item.
+    CheckListModel radio =
+        modelOf(CheckKind::RadioButtons, false, {{S::Unchecked}, {S::Unchecked}, {S::Unchecked}});
+    radio.restoreStates({{"Count", 3}, {"Item0", 0}, {"Item1", 1}, {"Item2", 1}});
+    EXPECT_EQ(radio.checkedIndex(), 1);
+}
+
+struct CheckListBoxWidget : test::WidgetTest {
+    CheckListBoxWidget() {
+        list.setCheckKind(CheckKind::CheckMarks);
+        for (const char* name : {"a.bmp", "b.bmp", "c.bmp"}) {
+            auto* item = new QListWidgetItem(QString::fromLatin1(name), &list);
+            item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+            item->setCheckState(Qt::Unchecked);
+        }
+        list.resize(200, 120);
+        list.show();
+    }
+    QPoint at(int row, int x) const { return QPoint(x, list.visualItemRect(list.item(row)).center().y()); }
+    CheckListBox list;
+};
+
+TEST_F(CheckListBoxWidget, PressInTheCheckAreaTogglesAndReportsOnce) {
+    QSignalSpy clicks(&list, &CheckListBox::OnClickCheck);
+    QSignalSpy changed(&list, &QListWidget::itemChanged);
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, at(1, list.checkArea() - 1));
+    EXPECT_TRUE(list.Checked(1));
+    EXPECT_EQ(clicks.count(), 1);
+    EXPECT_EQ(changed.count(), 1);
+    // A click on the text selects without toggling.
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, at(2, list.checkArea() + 30));
+    EXPECT_FALSE(list.Checked(2));
+    EXPECT_EQ(list.currentRow(), 2);
+    // Space toggles the focused item; a disabled one stays.
+    QTest::keyClick(&list, Qt::Key_Space);
+    EXPECT_TRUE(list.Checked(2));
+    list.setEnabledItem(0, false);
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, at(0, 2));
+    EXPECT_FALSE(list.Checked(0));
+    QTest::keyClick(&list, Qt::Key_Minus);
+    EXPECT_FALSE(list.Checked(1));
+    QTest::keyClick(&list, Qt::Key_Plus);
+    EXPECT_EQ(list.State(0), CheckState::Unchecked);
+    EXPECT_TRUE(list.Checked(1) && list.Checked(2));
+}
+
+}  // namespace
+}  // namespace kestrave
