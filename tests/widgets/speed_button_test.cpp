@@ -1,0 +1,131 @@
+// Speed buttons: the group rules without a window, and press, release and repeat on a real one;
+// the shadow label's text placement.
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPainter>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "widget_test_support.h"
+#include "widgets/shadow_label.h"
+#include "widgets/speed_button.h"
+
+namespace kestrave {
+namespace {
+
+std::vector<bool> downs(const std::vector<GroupedButton>& buttons) {
+    std::vector<bool> out;
+    for (const GroupedButton& b : buttons) out.push_back(b.down);
+    return out;
+}
+
+TEST(SpeedButtonGroup, OneButtonOfAGroupIsDown) {
+    std::vector<GroupedButton> buttons{
+        {2, false, true}, {2, false, false}, {3, true, true}, {0, false, false}};
+    // The down button of a group that does not allow all up stays down.
+    EXPECT_TRUE(setButtonDown(buttons, 0, false).empty());
+    // Pressing the other makes it the one; a button of another group is untouched.
+    EXPECT_EQ(setButtonDown(buttons, 1, true), (std::vector<int>{1, 0}));
+    EXPECT_EQ(downs(buttons), (std::vector<bool>{false, true, true, false}));
+    // A group that allows all up lets its button go up; a button without a group is never down.
+    EXPECT_EQ(setButtonDown(buttons, 2, false), (std::vector<int>{2}));
+    EXPECT_TRUE(setButtonDown(buttons, 3, true).empty());
+    // Going down hands the sender's allowAllUp to the rest of the group.
+    std::vector<GroupedButton> handover{{4, true, false}, {4, false, true}};
+    setButtonDown(handover, 0, true);
+    EXPECT_TRUE(handover[1].allowAllUp);
+}
+
+struct SpeedButtonWidget : test::WidgetTest {
+    SpeedButtonWidget() {
+        auto clock = std::make_unique<test::ManualRepeatTimer>();
+        timer = clock.get();
+        button = new TRxSpeedButton(&panel, std::move(clock));
+        other = new TRxSpeedButton(&panel);
+        button->setGeometry(0, 0, 60, 22);
+        other->setGeometry(70, 0, 60, 22);
+        panel.resize(140, 30);
+        panel.show();
+    }
+    QWidget panel;
+    test::ManualRepeatTimer* timer = nullptr;
+    TRxSpeedButton* button = nullptr;
+    TRxSpeedButton* other = nullptr;
+};
+
+TEST_F(SpeedButtonWidget, ReleaseOutsideGivesNoClick) {
+    QSignalSpy clicks(button, &TRxSpeedButton::OnClick);
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_EQ(clicks.count(), 1);
+    QTest::mousePress(button, Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_EQ(button->state(), ButtonState::Down);
+    QMouseEvent away(QEvent::MouseMove, QPointF(200, 10), button->mapToGlobal(QPointF(200, 10)), Qt::NoButton,
+                     Qt::LeftButton, {});
+    QApplication::sendEvent(button, &away);
+    EXPECT_EQ(button->state(), ButtonState::Up);
+    QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(200, 10));
+    EXPECT_EQ(clicks.count(), 1);
+}
+
+TEST_F(SpeedButtonWidget, GroupedButtonsStayDownUntilAnotherIsPressed) {
+    button->setGroupIndex(2);
+    other->setGroupIndex(2);
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_TRUE(button->Down());
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_TRUE(button->Down());
+    EXPECT_EQ(button->state(), ButtonState::Exclusive);
+    QTest::mouseClick(other, Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_TRUE(other->Down());
+    EXPECT_FALSE(button->Down());
+    EXPECT_EQ(button->state(), ButtonState::Up);
+    // With AllowAllUp a second click raises it.
+    other->setAllowAllUp(true);
+    QTest::mouseClick(other, Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_FALSE(other->Down());
+}
+
+TEST_F(SpeedButtonWidget, HeldButtonRepeatsAfterThePauseAtTheRepeatInterval) {
+    button->setAllowTimer(true);
+    QSignalSpy clicks(button, &TRxSpeedButton::OnClick);
+    QTest::mousePress(button, Qt::LeftButton, {}, QPoint(10, 10));
+    ASSERT_TRUE(timer->isActive());
+    EXPECT_EQ(timer->interval(), 500);
+    timer->fire();  // 500 ms
+    EXPECT_EQ(timer->interval(), 100);
+    timer->fire();  // 600 ms
+    timer->fire();  // 700 ms
+    EXPECT_EQ(clicks.count(), 3);
+    QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_FALSE(timer->isActive());
+    EXPECT_EQ(clicks.count(), 4);
+}
+
+TEST(ShadowLabel, ShadowGoesToTheChosenCornerAndAddsItsSize) {
+    EXPECT_EQ(shadowOffset(ShadowPos::LeftTop, 2), QPoint(-2, -2));
+    EXPECT_EQ(shadowOffset(ShadowPos::LeftBottom, 3), QPoint(-3, 3));
+    EXPECT_EQ(shadowOffset(ShadowPos::RightBottom, 1), QPoint(1, 1));
+    EXPECT_EQ(shadowOffset(ShadowPos::RightTop, 2), QPoint(2, -2));
+    test::app();
+    QImage image(80, 30, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setPen(Qt::black);
+    const int plain = painter.fontMetrics().height();
+    const QRect both = DrawShadowText(painter, "Xmove", QRect(10, 5, 60, 20), Qt::AlignLeft | Qt::AlignTop, 3,
+                                      Qt::red, ShadowPos::RightBottom);
+    painter.end();
+    EXPECT_EQ(both.height(), plain + 3);
+    EXPECT_EQ(both.left(), 10);
+    // The shadow colour shows right of and below the text.
+    bool red = false;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            red |= qRed(image.pixel(x, y)) > qGreen(image.pixel(x, y)) + 60;
+    EXPECT_TRUE(red);
+}
+
+}  // namespace
+}  // namespace kestrave
