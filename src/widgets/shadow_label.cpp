@@ -1,6 +1,7 @@
 #include "widgets/shadow_label.h"
 
 #include <QPainter>
+#include <QTextDocument>
 
 namespace kestrave {
 
@@ -53,13 +54,23 @@ void TRxLabel::setShadowPos(ShadowPos pos) {
 }
 
 QSize TRxLabel::sizeHint() const {
-    // An empty caption measures as one space.
-    const QString text = this->text().isEmpty() ? QStringLiteral(" ") : this->text();
-    const QRect bounds = fontMetrics().boundingRect(QRect(0, 0, 10000, 10000), Qt::TextExpandTabs, text);
-    return {bounds.width() + shadowSize_ + 2, bounds.height() + shadowSize_};
+    return QLabel::sizeHint() + QSize(shadowSize_, shadowSize_);
 }
 
-void TRxLabel::paintEvent(QPaintEvent*) {
+QSize TRxLabel::minimumSizeHint() const {
+    return QLabel::minimumSizeHint() + QSize(shadowSize_, shadowSize_);
+}
+
+bool TRxLabel::plainCaption() const {
+    if (!pixmap().isNull() || textFormat() == Qt::RichText) return false;
+    return textFormat() != Qt::AutoText || !Qt::mightBeRichText(text());
+}
+
+void TRxLabel::paintEvent(QPaintEvent* event) {
+    if (!plainCaption()) {
+        QLabel::paintEvent(event);
+        return;
+    }
     QPainter painter(this);
     if (autoFillBackground()) painter.fillRect(rect(), palette().color(backgroundRole()));
     const QRect area = contentsRect().adjusted(1, 0, -1, 0);

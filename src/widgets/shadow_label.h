@@ -14,6 +14,7 @@ QPoint shadowOffset(ShadowPos pos, int size);
 QRect DrawShadowText(QPainter& painter, const QString& text, const QRect& rect, int flags, int shadowSize,
                      const QColor& shadowColor, ShadowPos pos);
 
+// Rich text and pictures are drawn as a plain label draws them; the shadow is for plain captions.
 class TRxLabel : public QLabel {
     Q_OBJECT
 public:
@@ -27,7 +28,7 @@ public:
     void setShadowPos(ShadowPos pos);
     bool mouseInside() const { return mouseInside_; }
     QSize sizeHint() const override;
-    QSize minimumSizeHint() const override { return sizeHint(); }
+    QSize minimumSizeHint() const override;
 
 signals:
     void OnMouseEnter();
@@ -39,6 +40,8 @@ protected:
     void leaveEvent(QEvent* event) override;
 
 private:
+    bool plainCaption() const;
+
     int shadowSize_ = 1;
     QColor shadowColor_;
     ShadowPos shadowPos_ = ShadowPos::LeftTop;

@@ -1,6 +1,7 @@
 #include "shell/pages/number_controls.h"
 
 #include "shell/pages/page_controls.h"
+#include "widgets/shadow_label.h"
 
 namespace kestrave {
 
@@ -38,7 +39,10 @@ QPushButton* pushButton(QWidget* parent, const char* objectName, const char* cap
 }
 
 QLabel* textLabel(QWidget* parent, const char* objectName, const char* caption) {
-    return named(new QLabel(QString::fromUtf8(caption), parent), objectName);
+    auto* label = named(new TRxLabel(parent), objectName);
+    label->setShadowSize(0);
+    label->setText(QString::fromUtf8(caption));
+    return label;
 }
 
 }  // namespace kestrave
