@@ -1,23 +1,19 @@
 #include "shell/speed_bar.h"
 
-#include <QHBoxLayout>
-
 #include "widgets/version_label.h"
 
 namespace kestrave {
 
-SpeedBar::SpeedBar(QWidget* parent) : QWidget(parent) {
+SpeedBar::SpeedBar(QWidget* parent) : TSpeedBar(parent) {
     setObjectName("Speedbar");
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(3, 3, 3, 3);
-    layout->setSpacing(3);
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, QColor(232, 232, 232));
+    setPalette(colours);
+    setFixedHeight(30);
+    resize(1016, 30);
+    const int section = AddSection("Kestrave Main");
     const auto button = [&](const char* name, const char* caption) {
-        auto* item = new QToolButton(this);
-        item->setObjectName(name);
-        item->setText(QString::fromUtf8(caption));
-        item->setMinimumWidth(70);
-        layout->addWidget(item);
-        return item;
+        return AddItem(section, QString::fromUtf8(name), QString::fromUtf8(caption))->button();
     };
     Selectbutton = button("Selectbutton", "Select");
     Flatdarkbutton = button("Flatdarkbutton", "Flat/Dark");
@@ -33,11 +29,14 @@ SpeedBar::SpeedBar(QWidget* parent) : QWidget(parent) {
     Wizard = button("Wizard", "Wizard");
     ClipboardFront->setVisible(false);
     // Items whose work the program does not do yet: greyed, and their hint says so.
-    for (QToolButton* item : {Projectsave, projectload, ProjectSaveas, helpbutton, hintbutton, Wizard}) {
-        item->setEnabled(false);
-        item->setToolTip(item->text() + ": not available in this version");
+    for (TSpeedItem* item : items()) {
+        QToolButton* b = item->button();
+        if (b != Projectsave && b != projectload && b != ProjectSaveas && b != helpbutton &&
+            b != hintbutton && b != Wizard)
+            continue;
+        b->setEnabled(false);
+        item->setHint(b->text() + ": not available in this version");
     }
-    layout->addStretch(1);
 
     VersionLabel = new TfshVersionLabel(this);
     VersionLabel->setObjectName("VersionLabel");
@@ -46,16 +45,21 @@ SpeedBar::SpeedBar(QWidget* parent) : QWidget(parent) {
     fshVersionLabel2->setVersionResource(TfshVersionLabel::vrDateTime);
     fshVersionLabel2->setShowInfoPrefix(false);
     fshVersionLabel2->setDateTimeFormat("dd-MM-yyyy hh:mm");
-    auto* versions = new QVBoxLayout;
-    versions->setSpacing(0);
     for (TfshVersionLabel* label : {VersionLabel, fshVersionLabel2}) {
         QFont small = label->font();
         small.setPointSizeF(small.pointSizeF() * 0.8);
         label->setFont(small);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        versions->addWidget(label);
     }
-    layout->addLayout(versions);
+}
+
+void SpeedBar::resizeEvent(QResizeEvent* event) {
+    TSpeedBar::resizeEvent(event);
+    // The version labels stay at the right end, one above the other, right of the last button.
+    const int buttonsEnd = items().back()->Left() + BtnWidth;
+    const int width = std::max(0, std::min(200, this->width() - buttonsEnd - 4));
+    VersionLabel->setGeometry(this->width() - width - 3, 1, width, 14);
+    fshVersionLabel2->setGeometry(this->width() - width - 3, 15, width, 14);
 }
 
 }  // namespace kestrave

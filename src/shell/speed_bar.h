@@ -1,16 +1,16 @@
 #pragma once
-// The speed bar across the top of the main window: twelve push buttons with their documented
-// names. Plain tool buttons stand in for the speed-bar component until it exists; handlers are
-// written against these names.
+// The speed bar across the top of the main window: one section of twelve items with their
+// documented names, each button at its item's place, and the version labels at the right end.
 
 #include <QToolButton>
-#include <QWidget>
+
+#include "widgets/speed_bar.h"
 
 namespace kestrave {
 
 class TfshVersionLabel;
 
-class SpeedBar : public QWidget {
+class SpeedBar : public TSpeedBar {
     Q_OBJECT
 public:
     explicit SpeedBar(QWidget* parent = nullptr);
@@ -31,6 +31,9 @@ public:
     // of the program file.
     TfshVersionLabel* VersionLabel;
     TfshVersionLabel* fshVersionLabel2;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
 };
 
 }  // namespace kestrave
