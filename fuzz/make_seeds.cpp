@@ -619,6 +619,21 @@ void sigmaFiles() {
 }
 }  // namespace
 
+// Trees of dropped names, three bytes an entry after the options: kind (0 folder, 1 file, 2 link
+// to an earlier entry, 3 link to nothing), the entry it lies in, the link's target.
+void droppedTrees() {
+    const auto tree = [](const std::string& name, const Bytes& bytes) { seed("dropped", name, bytes); };
+    tree("files_only.bin", {3, 1, 0, 0, 1, 0, 0});
+    // Nested folders with files, everything listed and recursed.
+    tree("nested.bin", {7, 0, 0, 0, 0, 1, 0, 1, 2, 0, 1, 1, 0, 0, 0, 0, 1, 4, 0});
+    // A link back to the dropped folder and one to its parent folder: the loops end.
+    tree("loops.bin", {7, 0, 0, 0, 2, 1, 0, 2, 0, 1, 0, 1, 0, 2, 3, 1});
+    // A dangling link, a link to a file and a link to a folder.
+    tree("links.bin", {7, 1, 0, 0, 0, 0, 0, 3, 0, 0, 2, 2, 1, 2, 0, 2});
+    // Folders only, not recursed.
+    tree("folders_only.bin", {1, 0, 0, 0, 0, 1, 0, 1, 0, 0});
+}
+
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s <corpus folder>\n", argv[0]);
@@ -645,5 +660,6 @@ int main(int argc, char** argv) {
     frameLists();
     calibrationFiles();
     sigmaFiles();
+    droppedTrees();
     return 0;
 }

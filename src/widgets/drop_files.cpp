@@ -6,34 +6,11 @@
 #include <QUrl>
 #include <QWidget>
 
-#include <algorithm>
-#include <filesystem>
-#include <set>
 #include <stdexcept>
 
 namespace kestrave {
 
 namespace {
-
-namespace fs = std::filesystem;
-
-void addDropped(const fs::path& name, const DropFileOptions& options, std::set<fs::path>& folders,
-                std::vector<std::string>& out) {
-    std::error_code error;
-    if (!fs::is_directory(name, error)) {
-        if (options.dfoIncFiles) out.push_back(name.string());
-        return;
-    }
-    const fs::path canonical = fs::canonical(name, error);
-    if (error || !folders.insert(canonical).second) return;
-    if (options.dfoIncFolders) out.push_back(name.string());
-    if (!options.dfoRecurseFolders) return;
-    std::vector<fs::path> content;
-    for (fs::directory_iterator it(name, error), end; !error && it != end; it.increment(error))
-        content.push_back(it->path());
-    std::sort(content.begin(), content.end());
-    for (const fs::path& entry : content) addDropped(entry, options, folders, out);
-}
 
 std::vector<std::string> localFiles(const QMimeData* data) {
     std::vector<std::string> files;
@@ -44,14 +21,6 @@ std::vector<std::string> localFiles(const QMimeData* data) {
 }
 
 }  // namespace
-
-std::vector<std::string> expandDroppedNames(const std::vector<std::string>& names,
-                                            const DropFileOptions& options) {
-    std::vector<std::string> out;
-    std::set<fs::path> folders;
-    for (const std::string& name : names) addDropped(name, options, folders, out);
-    return out;
-}
 
 TPJFormDropFiles::TPJFormDropFiles(QWidget* form) : form_(form) {
     if (!form || !form->isWindow()) throw std::invalid_argument("TPJFormDropFiles owner must be a form");

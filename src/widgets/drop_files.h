@@ -9,21 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/dropped_names.h"
+
 class QWidget;
 
 namespace kestrave {
-
-struct DropFileOptions {
-    bool dfoIncFolders = true;
-    bool dfoIncFiles = true;
-    bool dfoRecurseFolders = false;
-};
-
-// The names a drop of `names` yields: a folder when folders are included, its content by the
-// same rule (depth first, in name order) when recursing, a file when files are included. A folder
-// reached a second time (through a link) is skipped, so a link loop ends.
-std::vector<std::string> expandDroppedNames(const std::vector<std::string>& names,
-                                            const DropFileOptions& options);
 
 class TPJFormDropFiles : public QObject {
     Q_OBJECT
