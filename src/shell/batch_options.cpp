@@ -70,6 +70,7 @@ BatchOptions parseBatchOptions(const BatchCommands& batch) {
     BatchOptions options;
     const int count = std::min(batch.BatchLineCount, static_cast<int>(batch.BatchLines.size()));
     if (count > 0) options.inputLine = batch.BatchLines.front();
+    options.CommandFolder = batch.CommandFolder;
     for (int i = 1; i < count; ++i) {
         const std::string& line = batch.BatchLines[static_cast<std::size_t>(i)];
         const std::string name = upperCaseName(line);
@@ -106,7 +107,12 @@ BatchOptions parseBatchOptions(const BatchCommands& batch) {
 }
 
 std::string batchInputFile(const BatchOptions& options) {
-    if (!options.InputFolder || options.InputFolder->empty()) return options.inputLine;
+    if (!options.InputFolder || options.InputFolder->empty()) {
+        if (options.CommandFolder.empty() || options.inputLine.empty() ||
+            std::filesystem::path(options.inputLine).is_absolute())
+            return options.inputLine;
+        return (options.CommandFolder / options.inputLine).lexically_normal().string();
+    }
     const std::string& folder = *options.InputFolder;
     return folder.back() == '/' ? folder + options.inputLine : folder + "/" + options.inputLine;
 }

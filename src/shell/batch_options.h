@@ -43,6 +43,8 @@ struct BatchOptions {
     int SeamWidth = 0;
     // "-DI": the folder the input file's name is taken in.
     std::optional<std::string> InputFolder;
+    // The folder of the command file the lines came from (empty: the command line).
+    std::filesystem::path CommandFolder;
     // "-WS": the wavelet scheme applied to the whole image (a name in the program folder, or a
     // path of its own).
     std::optional<std::string> WaveletScheme;
@@ -59,7 +61,8 @@ struct BatchOptions {
 BatchOptions parseBatchOptions(const BatchCommands& batch);
 
 // The input file: line 0, or with "-DI" the folder directly followed by line 0, a "/" put
-// between them when the folder does not end in one.
+// between them when the folder does not end in one. Line 0 without a folder of its own, from a
+// command file, is the command file's neighbour, wherever the program was started.
 std::string batchInputFile(const BatchOptions& options);
 
 // The wavelet scheme file: a name is looked up in the program folder, a path is taken as given.

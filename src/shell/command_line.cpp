@@ -58,19 +58,9 @@ std::vector<std::string> readCommandFile(const std::filesystem::path& path) {
     return lines;
 }
 
-void inputBesideCommandFile(std::vector<std::string>& lines, const std::filesystem::path& path) {
-    const bool folderGiven = std::any_of(lines.begin(), lines.end(), [](const std::string& l) {
-        return l.size() >= 3 && l[0] == '-' && (l[1] == 'D' || l[1] == 'd') && (l[2] == 'I' || l[2] == 'i');
-    });
-    if (!lines.empty() && !lines.front().empty() && !folderGiven &&
-        std::filesystem::path(lines.front()).is_relative())
-        lines.front() =
-            (std::filesystem::absolute(path).parent_path() / lines.front()).lexically_normal().string();
-}
-
-BatchCommands batchCommandsFromFile(std::vector<std::string> lines) {
+BatchCommands batchCommandsFromFile(std::vector<std::string> lines, std::filesystem::path folder) {
     const int count = static_cast<int>(lines.size());
-    return {std::move(lines), count, true};
+    return {std::move(lines), count, true, std::move(folder)};
 }
 
 }  // namespace kestrave

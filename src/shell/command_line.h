@@ -21,6 +21,8 @@ struct BatchCommands {
     int BatchLineCount = 0;
     // Set while there is batch work for the runner.
     bool BatchPending = false;
+    // The folder of the command file the lines came from; empty for the command line.
+    std::filesystem::path CommandFolder;
 };
 
 // What the command line asks for.
@@ -45,11 +47,8 @@ std::string_view stripLineEnd(std::string_view line);
 // (lines may end in LF or CR LF; a UTF-8 byte-order mark is skipped). Throws FileError when the
 // file does not exist or cannot be read.
 std::vector<std::string> readCommandFile(const std::filesystem::path& path);
-// An input named without a folder of its own (and without "-DI") in the command file `path` is
-// its neighbour, wherever the program was started: line 0 becomes that path.
-void inputBesideCommandFile(std::vector<std::string>& lines, const std::filesystem::path& path);
-
-// The batch lines of a command file: its lines from index 0, their count, pending.
-BatchCommands batchCommandsFromFile(std::vector<std::string> lines);
+// The batch lines of a command file: its lines from index 0, their count, pending, and the
+// command file's folder (empty for lines that came from elsewhere).
+BatchCommands batchCommandsFromFile(std::vector<std::string> lines, std::filesystem::path folder = {});
 
 }  // namespace kestrave

@@ -439,9 +439,8 @@ void Startup::actOnSingleArgument() {
         LoadProjectClick(form_.dialogs.OpenDialog2, *form_.input, app_.messages());
     } else if (kind_ == CommandLineKind::CommandFile) {
         try {
-            std::vector<std::string> lines = readCommandFile(argument);
-            inputBesideCommandFile(lines, argument);
-            app_.batch = batchCommandsFromFile(std::move(lines));
+            app_.batch = batchCommandsFromFile(readCommandFile(argument),
+                                               std::filesystem::absolute(argument).parent_path());
         } catch (const FileError& error) {
             app_.messages().error("Command file", error.what());
             app_.batch.BatchPending = false;

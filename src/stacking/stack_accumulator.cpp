@@ -184,7 +184,7 @@ StackAccumulator::StackAccumulator(const StackOptions& options, const FrameModel
         for (int c : {0, 2})
             touchZeroedPages(sums.StackPlanes[c].data(), sums.StackPlanes[c].cellCount() * sizeof(float));
     const StackPointSet& points = options.Points;
-    if (points.MultiPointMode && points.Alignpoints > 1 && !options.Drizzling)
+    if (placesByZones(options))
         zones_ = std::make_unique<ZoneMap>(
             makeZoneMap(points, points.Alignpoints, sums.StackWeightPlane.xCount(),
                         sums.StackWeightPlane.yCount(), run, options.Seams ? options.SeamWidths : 0.0f));
@@ -280,6 +280,7 @@ void StackAccumulator::planPoints(const StackFrameCall& call, float brightness, 
     if (plan.firstPass) b = 1.0f;
     plan.b = b;
 
+    const SlotShift first = shiftAtScale(rec.Slots[1], run_.shiftScale);
     for (int p = 1; p <= plan.points; ++p) {
         const TAlignSlotRec& slot = rec.Slots[p];
         bool use = !points.MultiQuantity || slot.Quality >= points.PointQualityCut[p];
@@ -287,7 +288,6 @@ void StackAccumulator::planPoints(const StackFrameCall& call, float brightness, 
             use = false;
         plan.use[p] = use;
         const SlotShift shift = shiftAtScale(slot, run_.shiftScale);
-        const SlotShift first = shiftAtScale(rec.Slots[1], run_.shiftScale);
         plan.slotX[p] = shift.X;
         plan.slotY[p] = shift.Y;
         plan.dx[p] = static_cast<float>(shift.X - first.X);
@@ -776,7 +776,6 @@ TileTargets rejectedTargets(StackSums& sums, const TileTargets& taken) {
     t.green = sums.Rejected[1].data();
     t.blue = sums.Rejected[2].data();
     t.weight = sums.RejectedWeight.data();
-    t.redBlueTaken = taken.redBlueTaken;
     t.fitsColour = false;
     t.greenTaken = true;
     return t;

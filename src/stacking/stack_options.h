@@ -129,4 +129,10 @@ inline double stackShiftScale(const StackOptions& options) {
     return options.Resampled && !options.Drizzling ? static_cast<double>(options.ResampleFactor) : 1.0;
 }
 
+// Whether the stack is placed zone by zone, each by its alignment point's own shift (more than one
+// point, not drizzled: drizzle drops are placed by the frame's shift, the points only choosing).
+inline bool placesByZones(const StackOptions& options) {
+    return options.Points.MultiPointMode && options.Points.Alignpoints > 1 && !options.Drizzling;
+}
+
 }  // namespace kestrave

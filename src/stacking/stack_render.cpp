@@ -29,7 +29,7 @@ void normaliseStack(ImageDataSection& section, const StackSums& sums, const Stac
                     bool fitsColour, int width, int height) {
     const bool firstPass = options.Statistical && !options.SigmaFinalPass;
     const bool rejectedKept = !sums.RejectedWeight.empty();
-    const bool zoned = options.Points.MultiPointMode && options.Points.Alignpoints > 1 && !options.Drizzling;
+    const bool zoned = placesByZones(options);
     const float k = options.Statisticspin;
     parallelFor(0, width, [&](std::ptrdiff_t column) {
         const int x = static_cast<int>(column);

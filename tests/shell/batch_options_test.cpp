@@ -67,6 +67,13 @@ TEST(BatchOptions, InputFolderSchemeAndSaveTypeNameTheirFiles) {
     EXPECT_EQ(batchInputFile(options), "/data/night/moon.ser");
     options.InputFolder.reset();
     EXPECT_EQ(batchInputFile(options), "moon.ser");
+    // From a command file, an input without a folder is the command file's neighbour.
+    options = parseBatchOptions(batchCommandsFromFile({"night/moon.ser"}, "/data"));
+    EXPECT_EQ(batchInputFile(options), "/data/night/moon.ser");
+    options = parseBatchOptions(batchCommandsFromFile({"/elsewhere/moon.ser"}, "/data"));
+    EXPECT_EQ(batchInputFile(options), "/elsewhere/moon.ser");
+    options = parseBatchOptions(batchCommandsFromFile({"moon.ser", "-di/frames"}, "/data"));
+    EXPECT_EQ(batchInputFile(options), "/frames/moon.ser");
 
     EXPECT_EQ(batchSchemeFile("fine.kwv", "/home/k"), std::filesystem::path("/home/k/fine.kwv"));
     EXPECT_EQ(batchSchemeFile("/schemes/fine.kwv", "/home/k"), std::filesystem::path("/schemes/fine.kwv"));

@@ -74,14 +74,6 @@ TEST(StartupArgs, LineEndsAndTrailingBlanksAreStripped) {
     const std::vector<std::string> lines = readCommandFile(dir / "dos.kco");
     EXPECT_EQ(lines, (std::vector<std::string>{"C:/capture/moon 1.avi", "-XP320", " -YP240", "", "-ASpng"}));
 
-    // A relative input is the command file's neighbour; with "-DI" it stays as written.
-    std::vector<std::string> relative{"night/moon.ser", "-ASpng"};
-    inputBesideCommandFile(relative, dir / "dos.kco");
-    EXPECT_EQ(relative.front(), (dir / "night/moon.ser").string());
-    std::vector<std::string> named{"moon.ser", "-di/data"};
-    inputBesideCommandFile(named, dir / "dos.kco");
-    EXPECT_EQ(named.front(), "moon.ser");
-
     EXPECT_EQ(stripLineEnd("-XP320\r"), "-XP320");
     EXPECT_EQ(stripLineEnd(" \t\r"), "");
     EXPECT_EQ(stripLineEnd("a b"), "a b");

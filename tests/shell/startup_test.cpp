@@ -353,9 +353,8 @@ TEST_F(Startup, LanguageFilesAndInterlacingAreFoundAtStartUp) {
 TEST_F(Startup, ACommandFileBecomesTheBatchAndAMissingOneIsReported) {
     writeFile(home.path() / "night.kco", "moon.avi\r\n-XP320 \r\n-EX\r\n");
     auto batch = start({(home.path() / "night.kco").string()});
-    // The input named without a folder is the command file's neighbour.
-    EXPECT_EQ(batch->context.batch.BatchLines,
-              (std::vector<std::string>{(home.path() / "moon.avi").string(), "-XP320", "-EX"}));
+    EXPECT_EQ(batch->context.batch.BatchLines, (std::vector<std::string>{"moon.avi", "-XP320", "-EX"}));
+    EXPECT_EQ(batch->context.batch.CommandFolder, home.path());
     EXPECT_EQ(batch->context.batch.BatchLineCount, 3);
     EXPECT_FALSE(batch->context.batch.BatchPending) << "the runner has had it";
     // The batch's messages go to its log, never to a dialog.

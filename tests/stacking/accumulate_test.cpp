@@ -221,6 +221,18 @@ TEST(Accumulate, InterlacedFieldsTakeTheirOwnRowsAndShifts) {
     EXPECT_EQ(bench.section.StackPlanes[1][5][3], (10.0f * 6 + 10.0f * 5 + 1) / 2);
 }
 
+// Two enabled alignment points at (20, 20) and (60, 20), every difference under their cuts.
+void setTwoPoints(StackPointSet& points) {
+    points.MultiPointMode = true;
+    points.Alignpoints = 2;
+    points.PointPos[1] = {20, 20};
+    points.PointPos[2] = {60, 20};
+    for (int p = 1; p <= 2; ++p) {
+        points.PointEnabled[p] = true;
+        points.PointDifferenceCut[p] = 1e6f;
+    }
+}
+
 // Two alignment points at (20, 20) and (60, 20); the left half of every frame's content is
 // displaced d pixels right, the right half d pixels left, so the two zones move 2 d apart.
 void stackTwoZones(bool fastStack, int d, bool seams) {
@@ -230,14 +242,7 @@ void stackTwoZones(bool fastStack, int d, bool seams) {
         bench.source.frames.push_back(
             makePlane(80, 40, [d](int x, int y) { return x < 40 ? truthAt(x - d, y) : truthAt(x + d, y); }));
     StackPointSet& points = bench.options.Points;
-    points.MultiPointMode = true;
-    points.Alignpoints = 2;
-    points.PointPos[1] = {20, 20};
-    points.PointPos[2] = {60, 20};
-    for (int p = 1; p <= 2; ++p) {
-        points.PointEnabled[p] = true;
-        points.PointDifferenceCut[p] = 1e6f;
-    }
+    setTwoPoints(points);
     bench.options.FastStack = fastStack;
     bench.options.Seams = seams;
     bench.options.SeamWidths = 3.0f;
@@ -288,15 +293,7 @@ TEST(Accumulate, AZoneMovesOverTheStackByItsExactMeanShift) {
     StackBench bench(80, 40, 4);
     for (int i = 0; i < 4; ++i)
         bench.source.frames.push_back(makePlane(80, 40, [](int x, int) { return 2.0f * x; }));
-    StackPointSet& points = bench.options.Points;
-    points.MultiPointMode = true;
-    points.Alignpoints = 2;
-    points.PointPos[1] = {20, 20};
-    points.PointPos[2] = {60, 20};
-    for (int p = 1; p <= 2; ++p) {
-        points.PointEnabled[p] = true;
-        points.PointDifferenceCut[p] = 1e6f;
-    }
+    setTwoPoints(bench.options.Points);
     bench.options.Macorrect = true;
     for (int i = 0; i < 4; ++i) {
         TFrameRec& rec = bench.model->FrameTable[i];
