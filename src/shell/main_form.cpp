@@ -132,63 +132,58 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
     resize(1024, 768);
 }
 
-// Each controller gets the pages, windows and other controllers it uses.
+// Each controller gets its own page and tool windows, the run's state and the window's entry
+// points; none is given another controller, so the order below does not matter.
 void TMainForm::makeControllers() {
+    WindowEntryPoints& entries = *this;
     shell = std::make_unique<ShellController>(ShellControllerParts{
         app, *this, *Tabpages, *PageControl1, *Speedbar, tools, *alignPage, *optimizePage, *stackPage, *waveletPage,
         DeveloperControls{*alignPage, *waveletPage, *aboutPage, *tools.Tonemapwindow, *waveletTools.tonemap->Tonegraph,
-                          [this] { align->QualityMethodComboChange(); }}});
+                          [this] { QualityMethodComboChange(); }},
+        entries});
     toolWindows = std::make_unique<ToolWindowController>(
-        ToolWindowControllerParts{tools, *this, *alignPage, *stackPage, *waveletPage, *finalPage});
+        ToolWindowControllerParts{tools, *this, *alignPage, *stackPage, *waveletPage, *finalPage, entries});
     stack = std::make_unique<StackController>(StackControllerParts{
         .app = app, .window = *this, .stackPage = *stackPage, .alignPage = *alignPage,
         .optimizePage = *optimizePage, .waveletPage = *waveletPage, .frameWindows = frameWindows,
         .registrationWindows = registrationWindows, .pointWindows = pointWindows, .tools = tools,
-        .Tabpages = *Tabpages, .ProgressBar1 = *ProgressBar1, .shell = *shell});
+        .Tabpages = *Tabpages, .ProgressBar1 = *ProgressBar1, .entries = entries});
     sigma = std::make_unique<SigmaController>(SigmaControllerParts{
         .app = app, .stackPage = *stackPage, .alignPage = *alignPage, .frameWindows = frameWindows,
-        .sigmaEventsWindow = sigmaEventsWindow, .tools = tools, .stack = *stack});
+        .sigmaEventsWindow = sigmaEventsWindow, .tools = tools, .entries = entries});
     save = std::make_unique<SaveController>(SaveControllerParts{app, *alignPage, *stackPage, *waveletPage, imageInfoWindow,
-                                                                *frameWindows.StackSlider, dialogs});
+                                                                *frameWindows.StackSlider, dialogs, entries});
     wavelet = std::make_unique<WaveletController>(
         WaveletControllerParts{app, *waveletPage, waveletTools, histogramWindows, tools, *stackPage, *alignPage,
-                               *PageControl1, *ProgressBar1, *shell});
+                               *PageControl1, *ProgressBar1, entries});
     finalImage = std::make_unique<FinalController>();
     input = std::make_unique<InputController>(
         InputControllerParts{app, *alignPage, *optimizePage, *stackPage, *waveletPage, waveletTools,
                              frameWindows, registrationWindows, tools, imageInfoWindow, dialogs,
-                             *Speedbar->Selectbutton, *ProgressBar1, *PageControl1, *this, *shell, *stack});
+                             *Speedbar->Selectbutton, *ProgressBar1, *PageControl1, *this, entries});
     align = std::make_unique<AlignController>(AlignControllerParts{
         app, *alignPage, *optimizePage, *stackPage, *waveletPage, frameWindows, registrationWindows,
-        pointWindows, tools, dialogs, *StatusPanels[2], *Tabpages, *ProgressBar1, *input, *shell, *wavelet});
-    input->setAlign(*align);
+        pointWindows, tools, dialogs, *StatusPanels[2], *Tabpages, *ProgressBar1, entries});
     optimize = std::make_unique<OptimizeController>(OptimizeControllerParts{
         .app = app, .optimizePage = *optimizePage, .alignPage = *alignPage, .stackPage = *stackPage,
         .waveletPage = *waveletPage, .frameWindows = frameWindows, .pointWindows = pointWindows,
         .registrationWindows = registrationWindows, .optimizerWindows = optimizerWindows, .tools = tools,
-        .Tabpages = *Tabpages, .ProgressBar1 = *ProgressBar1, .shell = *shell, .input = *input,
-        .align = *align, .stack = *stack, .wavelet = *wavelet});
+        .Tabpages = *Tabpages, .ProgressBar1 = *ProgressBar1, .entries = entries});
     imageInfo = std::make_unique<ImageInfoController>(
         ImageInfoControllerParts{app.shell, imageInfoWindow, *tools.Imageinfowindow, *Speedbar->ImageInfobutton,
                                  *waveletPage, *frameWindows.StackSlider, *waveletTools.gamma->Gamma1spin, dialogs});
     calibration = std::make_unique<CalibrationController>(CalibrationControllerParts{
         .app = app, .window = *this, .Flatdarkbutton = *Speedbar->Flatdarkbutton,
         .OpenDialog = dialogs.OpenDialog, .alignPage = *alignPage, .stackPage = *stackPage,
-        .frameWindows = frameWindows, .shell = *shell, .input = *input, .stack = *stack});
+        .frameWindows = frameWindows, .entries = entries});
     options = std::make_unique<OptionsController>(OptionsControllerParts{
         app.state, app.model, app.input, app.shell, app.wavelet, app.messages(), *this, *alignPage, *stackPage,
-        frameWindows, *Speedbar, tools, *input, *shell, *stack});
+        frameWindows, *Speedbar, tools, entries});
     avi = std::make_unique<AviController>(AviControllerParts{app, *stackPage->aviControls, *alignPage,
                                                              *frameWindows.StackSlider, dialogs.SaveDialog6,
-                                                             *ProgressBar1, *input, *stack});
+                                                             *ProgressBar1, entries});
     resizeView = std::make_unique<ResizeController>(ResizeControllerParts{
         app, *tools.Shrinkview, shrinkView, *waveletPage, *stackPage, *alignPage, dialogs.SaveDialog4});
-    // The handlers made after the ones that call them.
-    shell->link({*stack, *wavelet, *finalImage, *save});
-    toolWindows->setWavelet(*wavelet);
-    save->setWavelet(*wavelet);
-    wavelet->setImageInfo(*imageInfo);
-    stack->setLaterControllers(*input, *align, *wavelet);
 }
 
 TMainForm::~TMainForm() {

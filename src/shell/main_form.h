@@ -18,6 +18,7 @@
 #include "shell/pages/wavelet_tool_panels.h"
 #include "shell/tool_windows.h"
 #include "shell/window_dialogs.h"
+#include "shell/window_entry_points.h"
 
 class QLabel;
 class QProgressBar;
@@ -55,7 +56,7 @@ class TFormStorage;
 struct StartupOptions;
 struct StartupOutcome;
 
-class TMainForm : public QMainWindow {
+class TMainForm : public QMainWindow, public WindowEntryPoints {
     Q_OBJECT
 public:
     explicit TMainForm(ApplicationContext& app, QWidget* parent = nullptr);
@@ -133,8 +134,42 @@ protected:
     // Files dragged from the desktop: local files are accepted and handed to the input's drop
     // handler.
 
+    // The entry points one area's handlers call in another, each forwarded to its controller.
+    void selectTab(int tab) override;
+    void waitForContinue() override;
+    void CancelButtonClick() override;
+    void ProcessViewfullClick() override;
+    void FormResize() override;
+    void PreviewSliderChange() override;
+    void showPicture() override;
+    int lastIndex() const override;
+    FrameSourceOptions readSourceOptions() const override;
+    void fillFrameList(const std::vector<std::string>& items) override;
+    void openInputFile(const std::string& file, InputFilter filter) override;
+    void AlignmethodClick() override;
+    void applyDebayerSwitch() override;
+    void DrawRegistrationGraph() override;
+    void QualityMethodComboChange() override;
+    ReferenceOptions readReferenceOptions() const override;
+    void StackButtonClick() override;
+    void StackSliderChange() override;
+    void ResampledClick() override;
+    void DrizzlingClick() override;
+    void ShowstackgraphClick() override;
+    StackOptions readStackOptions() const override;
+    StackOutcome runStack(const StackOptions& options, const StackRun& run) override;
+    void setStackLabelPrefix(const std::string& prefix) override;
+    void ProcessButtonClick() override;
+    void DoAllClick() override;
+    void Layer1sliderChanged() override;
+    void showProcessedView() override;
+    void ShowWaveletschemeClick() override;
+    void UpdateFinalBitmap() override;
+    void SaveBMP2buttonClick() override;
+
 private:
-    // Each controller with the pages, windows and other controllers it uses.
+    // Each controller with its own page and tool windows, the pipeline and the window's entry
+    // points; none is given another controller.
     void makeControllers();
 };
 

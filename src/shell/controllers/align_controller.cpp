@@ -23,9 +23,7 @@
 #include "registration/registration_graph.h"
 #include "shell/application_context.h"
 #include "shell/controllers/align_window.h"
-#include "shell/controllers/input_controller.h"
 #include "shell/controllers/point_controller.h"
-#include "shell/controllers/shell_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/line_chart.h"
@@ -37,6 +35,7 @@
 #include "shell/pages/wavelet_page.h"
 #include "shell/tab_strip.h"
 #include "shell/tool_windows.h"
+#include "shell/window_entry_points.h"
 #include "widgets/bitmap_view.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
@@ -215,7 +214,7 @@ AlignmentPassOptions AlignController::readPassOptions() const {
     const AlignPage& page = parts_.page;
     AlignmentPassOptions options;
     options.align = readAlignOptions();
-    options.lastFrame = parts_.input.lastIndex();
+    options.lastFrame = parts_.entries.lastIndex();
     options.Usedarkframe = page.Usedarkframe->Checked();
     options.DarkWidth = app_.images.DarkPlanes[1].xCount();
     options.DarkHeight = app_.images.DarkPlanes[1].yCount();
@@ -251,7 +250,7 @@ void AlignController::applyDebayerSwitch() {
 
 void AlignController::AVIDEBAYClick() {
     applyDebayerSwitch();
-    if (app_.state.ProcessStage >= TProcessStage::stInputLoaded) parts_.input.PreviewSliderChange();
+    if (app_.state.ProcessStage >= TProcessStage::stInputLoaded) parts_.entries.PreviewSliderChange();
 }
 
 void AlignController::AlignmethodClick() {
@@ -290,7 +289,7 @@ void AlignController::AlignmethodClick() {
             break;
         case AlignMethodNone:
             if (multipoint.isVisible()) points_->SaveTempPointFile();
-            clearWholeFrameShifts(app_.model, parts_.input.lastIndex());
+            clearWholeFrameShifts(app_.model, parts_.entries.lastIndex());
             page.Setlimitbutton->setEnabled(true);
             parts_.stackPage.setPassButtonsEnabled(true);
             markButton(*page.Showbuttonp1, *page.Setlimitbutton, -2);
@@ -327,7 +326,7 @@ void AlignController::FFTsizeGroupClick() {
     page.FFTsizeGroup->setItemIndex(choice.itemIndex);
     if (choice.featureDropped) page.Alignbutton->setEnabled(false);
     if (!choice.applied) return;
-    parts_.input.PreviewSliderChange();
+    parts_.entries.PreviewSliderChange();
     const int n = app_.fft.FFTSize;
     PointWindows& pointWindows = parts_.pointWindows;
     if (pointWindows.Multialignwindow->isVisible()) {
@@ -373,7 +372,7 @@ void AlignController::PreviewImageMouseDown(Qt::MouseButton button, Qt::Keyboard
     PreviewClick click;
     click.x = at.x();
     click.y = at.y();
-    click.position = std::min(page.PreviewSlider->Value(), parts_.input.lastIndex());
+    click.position = std::min(page.PreviewSlider->Value(), parts_.entries.lastIndex());
     pickAt(click);
 }
 
@@ -438,7 +437,7 @@ void AlignController::PreviewImageMouseMove(Qt::MouseButtons buttons, Qt::Keyboa
         showFreeBoxBand();
     }
     if (!inputLoaded()) return;
-    const int position = std::min(page.PreviewSlider->Value(), parts_.input.lastIndex());
+    const int position = std::min(page.PreviewSlider->Value(), parts_.entries.lastIndex());
     if (app_.model.FrameTable[frameAtPosition(app_.model, position)].Excluded) {
         page.PreviewImage->setCursor(Qt::ForbiddenCursor);
         return;
@@ -523,7 +522,7 @@ void AlignController::placeFreeBox() {
     PreviewClick click;
     click.x = fit.centreX;
     click.y = fit.centreY;
-    click.position = std::min(page.PreviewSlider->Value(), parts_.input.lastIndex());
+    click.position = std::min(page.PreviewSlider->Value(), parts_.entries.lastIndex());
     click.freeBox = true;
     pickAt(click);
 }

@@ -20,17 +20,15 @@ class QWidget;
 
 namespace kestrave {
 
+class WindowEntryPoints;
 class AlignPage;
 class AlignWindow;
 class ApplicationContext;
 class Bitmap24;
-class InputController;
 class OptimizePage;
 class PointController;
-class ShellController;
 class StackPage;
 class TRxSpinEdit;
-class WaveletController;
 class WaveletPage;
 struct FrameWindows;
 struct PointWindows;
@@ -58,9 +56,8 @@ struct AlignControllerParts {
     // The tab strip, locked while a pass runs.
     QWidget& tabs;
     QProgressBar& progressBar;
-    InputController& input;
-    ShellController& shell;
-    WaveletController& wavelet;
+    // The handlers of the other areas, reached through the window.
+    WindowEntryPoints& entries;
 };
 
 class AlignController : public QObject {

@@ -12,8 +12,6 @@
 #include "shell/application_context.h"
 #include "shell/controllers/align_controller.h"
 #include "shell/controllers/align_window.h"
-#include "shell/controllers/input_controller.h"
-#include "shell/controllers/shell_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/line_chart.h"
@@ -24,6 +22,7 @@
 #include "shell/pass_status.h"
 #include "shell/tab_strip.h"
 #include "shell/tool_windows.h"
+#include "shell/window_entry_points.h"
 #include "widgets/bitmap_view.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
@@ -89,7 +88,7 @@ void AlignController::AlignallButtonClick() {
     page.BoxOutline->hide();
     parts_.tools.Registrationgraphwindow->setWindowTitle(
         QString::fromStdString("Initial alignment running " + app_.optimizer.RegistrationCaption));
-    parts_.shell.selectTab(0);
+    parts_.entries.selectTab(0);
     page.glPageControl1->setCurrentIndex(0);
     page.ShowFFTbox->setChecked(false);
     parts_.tools.FFTWindow->hide();
@@ -102,7 +101,7 @@ void AlignController::AlignallButtonClick() {
     try {
         const AlignmentPassOptions options = readPassOptions();
         const std::unique_ptr<InputFrameSource> source =
-            makeFrameSource(app_.model, options.lastFrame, parts_.input.readSourceOptions());
+            makeFrameSource(app_.model, options.lastFrame, parts_.entries.readSourceOptions());
         AlignContext context = window_->context();
         result = Alignallframes(context, options, *source);
     } catch (const KestraveError& error) {

@@ -11,7 +11,6 @@
 #include "frames/frame_browsing.h"
 #include "shell/application_context.h"
 #include "shell/controllers/align_controller.h"
-#include "shell/controllers/input_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/line_chart.h"
@@ -19,6 +18,7 @@
 #include "shell/pages/page_controls.h"
 #include "shell/pages/registration_windows.h"
 #include "shell/tool_windows.h"
+#include "shell/window_entry_points.h"
 #include "widgets/bitmap_view.h"
 #include "widgets/check_box.h"
 #include "widgets/slider.h"
@@ -49,7 +49,7 @@ void AlignWindow::showFrame(int position) {
         const QSignalBlocker quiet(&slider);
         slider.setValue(position);
     }
-    parts_.input.PreviewSliderChange();
+    parts_.entries.PreviewSliderChange();
 }
 
 void AlignWindow::applyAutomaticValues(const AutomaticFilterValues& values) {

@@ -7,12 +7,11 @@
 #include "output/frame_avi.h"
 #include "shell/application_context.h"
 #include "shell/busy_cursor.h"
-#include "shell/controllers/input_controller.h"
-#include "shell/controllers/save_controller.h"
-#include "shell/controllers/stack_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/avi_controls.h"
 #include "shell/pass_status.h"
+#include "shell/controllers/save_controller.h"
+#include "shell/window_entry_points.h"
 #include "widgets/radio_group.h"
 #include "widgets/slider.h"
 #include "widgets/spin_edit.h"
@@ -44,7 +43,7 @@ void AviController::runWriter(Write&& write) {
         const std::unique_ptr<FrameSource> frames =
             frameSources_ ? frameSources_()
                           : makeFrameSource(app.model, parts_.alignPage.lastFrameIndex(),
-                                            parts_.input.readSourceOptions());
+                                            parts_.entries.readSourceOptions());
         SaveContext context = saveContext(app);
         const AviResult result = write(*frames, context);
         outcome = result.outcome == AviOutcome::Written ? PassOutcome::Finished : PassOutcome::Cancelled;
@@ -89,7 +88,7 @@ void AviController::IntegratedClick() {
     options.method = parts_.controls.MethodIntegratedAVI->ItemIndex() == 1 ? IntegrationMethod::Compressed
                                                                            : IntegrationMethod::MovingAverage;
     options.lastRank = lastRank;
-    options.stack = parts_.stack.readStackOptions();
+    options.stack = parts_.entries.readStackOptions();
     runWriter([&](FrameSource& frames, SaveContext& context) {
         return writeIntegratedAvi(parts_.SaveDialog6.FileName, app.model, app.state, app.images, frames,
                                   options, context, app.progress());

@@ -11,12 +11,11 @@ class QProgressBar;
 
 namespace kestrave {
 
+class WindowEntryPoints;
 class AlignPage;
 class FrameSource;
 class ApplicationContext;
 class AviControls;
-class InputController;
-class StackController;
 class TRxSlider;
 struct TFileDialog;
 
@@ -30,8 +29,8 @@ struct AviControllerParts {
     const TRxSlider& StackSlider;
     TFileDialog& SaveDialog6;
     QProgressBar& ProgressBar1;
-    InputController& input;
-    StackController& stack;
+    // The handlers of the other areas, reached through the window.
+    WindowEntryPoints& entries;
 };
 
 class AviController : public QObject {

@@ -9,12 +9,10 @@
 #include "persist/ignore_case.h"
 #include "shell/application_context.h"
 #include "shell/busy_cursor.h"
-#include "shell/controllers/input_controller.h"
-#include "shell/controllers/shell_controller.h"
-#include "shell/controllers/stack_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/stack_page.h"
+#include "shell/window_entry_points.h"
 #include "widgets/check_box.h"
 #include "widgets/slider.h"
 
@@ -134,11 +132,11 @@ void CalibrationController::CreateDarkframeClick() {
     app.model.FitStretch = false;
     parts_.stackPage.setPassButtonsEnabled(true);
     // Every frame of the input, in frame order and with equal weight.
-    const int last = parts_.input.lastIndex();
+    const int last = parts_.entries.lastIndex();
     rankForMasterFrame(app.model, last);
-    parts_.shell.selectTab(StackTab);
+    parts_.entries.selectTab(StackTab);
     parts_.frameWindows.StackSlider->setValue(last);
-    parts_.stack.StackButtonClick();
+    parts_.entries.StackButtonClick();
 }
 
 void CalibrationController::UsedarkframeClick() {
@@ -149,7 +147,7 @@ void CalibrationController::UsedarkframeClick() {
 void CalibrationController::RawdarkClick() {
     AlignPage& align = parts_.alignPage;
     align.Usedarkframe->setChecked(!align.Rawdark->Checked());
-    parts_.input.PreviewSliderChange();
+    parts_.entries.PreviewSliderChange();
 }
 
 }  // namespace kestrave

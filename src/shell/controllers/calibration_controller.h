@@ -14,11 +14,9 @@ class QWidget;
 
 namespace kestrave {
 
+class WindowEntryPoints;
 class AlignPage;
 class ApplicationContext;
-class InputController;
-class ShellController;
-class StackController;
 class StackPage;
 struct FrameWindows;
 struct TFileDialog;
@@ -35,9 +33,8 @@ struct CalibrationControllerParts {
     AlignPage& alignPage;
     StackPage& stackPage;
     FrameWindows& frameWindows;
-    ShellController& shell;
-    InputController& input;
-    StackController& stack;
+    // The handlers of the other areas, reached through the window.
+    WindowEntryPoints& entries;
 };
 
 class CalibrationController : public QObject {

@@ -5,12 +5,12 @@
 #include <QToolButton>
 
 #include "shell/application_context.h"
-#include "shell/controllers/wavelet_controller.h"
 #include "shell/image_info_tag.h"
 #include "shell/pages/image_info_window.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/tool_windows.h"
 #include "shell/window_dialogs.h"
+#include "shell/controllers/wavelet_controller.h"
 #include "widgets/check_box.h"
 #include "widgets/slider.h"
 #include "widgets/spin_edit.h"

@@ -20,10 +20,7 @@
 #include "persist/reg_settings.h"
 #include "registration/fft_setup.h"
 #include "shell/application_context.h"
-#include "shell/controllers/align_controller.h"
 #include "shell/controllers/frame_texts.h"
-#include "shell/controllers/shell_controller.h"
-#include "shell/controllers/stack_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
 #include "shell/pages/frame_windows.h"
@@ -39,6 +36,7 @@
 #include "shell/speed_bar.h"
 #include "shell/tool_windows.h"
 #include "shell/window_dialogs.h"
+#include "shell/window_entry_points.h"
 #include "widgets/bitmap_view.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
@@ -247,7 +245,7 @@ void InputController::prepareControlsForInput() {
     parts_.page.Lowerqualitylabel->setEnabled(true);
     parts_.frameWindows.CreateDarkframe1->setEnabled(true);
     parts_.frameWindows.CreateFlatfield1->setEnabled(true);
-    align_->AlignmethodClick();
+    parts_.entries.AlignmethodClick();
 }
 
 // What every input shows once taken: its folder, caption and facts, its debayering, its
@@ -273,7 +271,7 @@ void InputController::showTakenInput(InputFilter filter, const ProbedFacts& fact
             align.debayergroup->setItemIndex(facts.serDebayerItem);
         align.Avidebay->setChecked(facts.serBayer);
         if (!facts.serBayer) align.Colourstack->setChecked(false);
-        align_->applyDebayerSwitch();
+        parts_.entries.applyDebayerSwitch();
     }
     if (facts.luminance) showLuminanceChoice();
     align.Showalignpoints->setEnabled(true);
@@ -386,7 +384,7 @@ void InputController::initializesettings() {
         kestrave::initializesettings(app_.model, app_.state, app_.images, controls, fft, app_.progress());
     resetInputState(app_.input);
 
-    parts_.shell.selectTab(0);
+    parts_.entries.selectTab(0);
     markButton(*align.Showbutton, parts_.selectButton, -2);
     align.Showbuttonp1->hide();
     windows.Showgraphpointer->hide();
@@ -454,9 +452,9 @@ void InputController::takeSingleImage(const InputRecord& record) {
     windows.LimitStack->setMaxValue(1);
     parts_.waveletPage.allowSaving();
     windows.StackSlider->setValue(0);
-    parts_.stack.StackSliderChange();
-    parts_.stack.StackButtonClick();
-    parts_.shell.selectTab(static_cast<int>(TMainTab::tabWavelet));
+    parts_.entries.StackSliderChange();
+    parts_.entries.StackButtonClick();
+    parts_.entries.selectTab(static_cast<int>(TMainTab::tabWavelet));
     parts_.waveletPage.centreView();
 }
 

@@ -22,12 +22,10 @@ class QWidget;
 
 namespace kestrave {
 
-class AlignController;
+class WindowEntryPoints;
 class AlignPage;
 class ApplicationContext;
 class OptimizePage;
-class ShellController;
-class StackController;
 class StackPage;
 class WaveletPage;
 struct FrameWindows;
@@ -58,8 +56,8 @@ struct InputControllerParts {
     QStackedWidget& pages;
     // The window whose cursor a new input resets.
     QWidget& window;
-    ShellController& shell;
-    StackController& stack;
+    // The handlers of the other areas, reached through the window.
+    WindowEntryPoints& entries;
 };
 
 // What the input dialog returned: the chosen files (full paths) and the filter index; no files
@@ -98,7 +96,6 @@ class InputController : public QObject {
 public:
     explicit InputController(const InputControllerParts& parts);
     // The Align page's handlers, built after this controller; set once by the window.
-    void setAlign(AlignController& align) { align_ = &align; }
 
     // Takes a new input: from the multi-select open dialog, or in a batch run from
     // BatchInputFile with the filter its extension picks.
@@ -211,7 +208,6 @@ private:
 
     InputControllerParts parts_;
     ApplicationContext& app_;
-    AlignController* align_ = nullptr;
     // The highest frame index of the input (the frame slider's MaxValue).
     int lastIndex_ = 0;
     bool previewBusy_ = false;

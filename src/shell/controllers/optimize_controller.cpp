@@ -23,12 +23,7 @@
 #include "registration/point_optimizer.h"
 #include "shell/application_context.h"
 #include "shell/busy_cursor.h"
-#include "shell/controllers/align_controller.h"
-#include "shell/controllers/input_controller.h"
 #include "shell/controllers/optimize_view.h"
-#include "shell/controllers/shell_controller.h"
-#include "shell/controllers/stack_controller.h"
-#include "shell/controllers/wavelet_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/line_chart.h"
@@ -42,6 +37,7 @@
 #include "shell/pass_status.h"
 #include "shell/tab_strip.h"
 #include "shell/tool_windows.h"
+#include "shell/window_entry_points.h"
 #include "widgets/bitmap_view.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
@@ -174,15 +170,15 @@ public:
         slider.setValue(slider.Tag());
         parts_.tools.FFTWindow->setVisible(parts_.alignPage.fftWindowChosen());
         parts_.tools.Registrationgraphwindow->setVisible(parts_.alignPage.graphWindowChosen());
-        parts_.shell.selectTab(StackTab);
-        parts_.stack.StackButtonClick();
+        parts_.entries.selectTab(StackTab);
+        parts_.entries.StackButtonClick();
         // The passes left the program optimized; only a completed stack moves it on.
         return parts_.app.state.progstatus == TProgStatus::psStacked;
     }
     void ProcessButtonClick() override {
-        parts_.shell.selectTab(WaveletTab);
+        parts_.entries.selectTab(WaveletTab);
         parts_.Tabpages.setEnabled(true);
-        parts_.wavelet.ProcessButtonClick();
+        parts_.entries.ProcessButtonClick();
     }
 
 private:
@@ -205,7 +201,7 @@ public:
     void applySettings(const CreateReferenceSettings& settings) override {
         parts_.stackPage.applyCreateSettings(settings);
         // The wavelet page's drizzle switch follows, or the stack keeps the drizzled canvas.
-        parts_.stack.DrizzlingClick();
+        parts_.entries.DrizzlingClick();
         parts_.app.alignPoints.MultiPointMode = settings.MultiPointMode;
         parts_.alignPage.setAlignMethodIndex(settings.AlignMethodIndex);
     }
@@ -221,12 +217,12 @@ public:
         align.showRank(last);
         stack.setValue(last);
     }
-    void setStackLabelPrefix(const std::string& prefix) override { parts_.stack.StackLabelPrefix = prefix; }
+    void setStackLabelPrefix(const std::string& prefix) override { parts_.entries.setStackLabelPrefix(prefix); }
     void AlignStackButtonClick() override { controller_.AlignStackButtonClick(); }
-    void ProcessButtonClick() override { parts_.wavelet.ProcessButtonClick(); }
-    void redrawRegistrationGraph() override { parts_.align.DrawRegistrationGraph(); }
-    void waitForContinue() override { parts_.shell.waitForContinue(); }
-    void DoAllClick() override { parts_.wavelet.DoAllClick(); }
+    void ProcessButtonClick() override { parts_.entries.ProcessButtonClick(); }
+    void redrawRegistrationGraph() override { parts_.entries.DrawRegistrationGraph(); }
+    void waitForContinue() override { parts_.entries.waitForContinue(); }
+    void DoAllClick() override { parts_.entries.DoAllClick(); }
     void RestartAlignClick() override { controller_.RestartAlignClick(); }
 
 private:
@@ -288,10 +284,10 @@ void OptimizeController::showError(const char* caption, const std::exception& er
 
 void OptimizeController::withPasses(const std::function<void(OptimizerContext&)>& work) {
     // A source of its own: the browser's source stays where the user left it.
-    FrameSourceOptions sourceOptions = parts_.input.readSourceOptions();
+    FrameSourceOptions sourceOptions = parts_.entries.readSourceOptions();
     sourceOptions.debayer.InOptimizePass = true;
     const std::unique_ptr<InputFrameSource> frames =
-        makeFrameSource(app_.model, parts_.input.lastIndex(), sourceOptions);
+        makeFrameSource(app_.model, parts_.entries.lastIndex(), sourceOptions);
     OptimizerContext context{app_.model,     app_.state,      app_.registration,
                              app_.alignment, app_.optimizer,  *app_.wavelet.GammaTable,
                              *frames,        app_.progress(), app_.messages(),
@@ -360,7 +356,7 @@ void OptimizeController::SetLimitClick() {
 
     FrameLimitInput input;
     input.PreviewSliderValue = align.PreviewSlider->Value();
-    input.PreviewSliderMax = parts_.input.lastIndex();
+    input.PreviewSliderMax = parts_.entries.lastIndex();
     input.AlignMethodIndex = align.alignMethodIndex();
     input.MultiQuantity = page_.multiQuantity();
     input.Alignpoints = Alignpoints;
@@ -399,9 +395,9 @@ void OptimizeController::SetLimitClick() {
     if (result.Refframes) page_.Refframes->setValue(*result.Refframes);
     parts_.stackPage.setStackButtonEnabled(true);
     windows.StackSlider->setValue(last);
-    parts_.shell.selectTab(OptimizeTab);
+    parts_.entries.selectTab(OptimizeTab);
     align.PreviewSlider->setValue(0);
-    if (result.ToStackPage) parts_.shell.selectTab(StackTab);
+    if (result.ToStackPage) parts_.entries.selectTab(StackTab);
     page_.AlignImage->setPixmap(align.PreviewImage->pixmap());
     page_.AlignImage->resize(page_.AlignImage->pixmap().size());
     app_.progress().setStatus(2, result.statusText);
@@ -453,7 +449,7 @@ void OptimizeController::AlignStackButtonClick() {
             StackSteps steps(parts_);
             OptimizeAndStackResult result;
             runOptimizer(optimizerOptions.lastPosition, [&](OptimizerContext& context) {
-                if (page_.Optimizegraph->Checked()) parts_.align.DrawRegistrationGraph();
+                if (page_.Optimizegraph->Checked()) parts_.entries.DrawRegistrationGraph();
                 result = optimizeAndStack(context, app_.images, optimizerOptions, scale, steps);
                 return result.outcome == OptimizeAndStackOutcome::CancelledOptimizing;
             });
@@ -494,7 +490,7 @@ void OptimizeController::Optimize_AllAlignpoints() {
     CopyBitmap(app_.input.PreviewBitmap, app_.registration.Image1);
 
     PointOptimizerInput input;
-    input.lastFrame = parts_.input.lastIndex();
+    input.lastFrame = parts_.entries.lastIndex();
     input.MultiQuantity = page_.multiQuantity();
     input.DifSliderMalign = windows.DifSliderMalign->Value();
     input.StackSliderMax = windows.StackSlider->MaxValue();
@@ -599,7 +595,7 @@ void OptimizeController::RestartAlignClick() {
     try {
         const AutomaticFilterValues values =
             restartAlignment(app_.fft, app_.registration, app_.state, app_.optimizer, app_.model, app_.images,
-                             processed, parts_.align.readReferenceOptions(), app_.messages());
+                             processed, parts_.entries.readReferenceOptions(), app_.messages());
         // The steps of the tracking start again with the offsets.
         app_.registration.TrackStepX = app_.registration.TrackStepY = 0;
         if (values.FFTFilter) {
@@ -620,7 +616,7 @@ void OptimizeController::RestartAlignClick() {
         showError("Realign", error);
         return;
     }
-    parts_.shell.selectTab(OptimizeTab);
+    parts_.entries.selectTab(OptimizeTab);
     parts_.registrationWindows.showSpectrumUndefined();
     ToolWindows& tools = parts_.tools;
     if (align.fftWindowChosen()) {

@@ -16,16 +16,12 @@ class QProgressBar;
 
 namespace kestrave {
 
-class AlignController;
+class WindowEntryPoints;
 class AlignPage;
 class ApplicationContext;
-class InputController;
 class OptimizePage;
-class ShellController;
-class StackController;
 class StackPage;
 class TabStrip;
-class WaveletController;
 class WaveletPage;
 struct FrameWindows;
 struct OptimizerWindows;
@@ -49,11 +45,8 @@ struct OptimizeControllerParts {
     ToolWindows& tools;
     TabStrip& Tabpages;
     QProgressBar& ProgressBar1;
-    ShellController& shell;
-    InputController& input;
-    AlignController& align;
-    StackController& stack;
-    WaveletController& wavelet;
+    // The handlers of the other areas, reached through the window.
+    WindowEntryPoints& entries;
 };
 
 // The optimizer's options as the controls hold them; the passes walk ranking positions

@@ -8,8 +8,6 @@
 #include <cmath>
 
 #include "shell/application_context.h"
-#include "shell/controllers/align_controller.h"
-#include "shell/controllers/shell_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/line_chart.h"
@@ -17,6 +15,7 @@
 #include "shell/pages/optimizer_windows.h"
 #include "shell/pages/stack_page.h"
 #include "shell/tool_windows.h"
+#include "shell/window_entry_points.h"
 #include "widgets/bitmap_view.h"
 #include "widgets/check_box.h"
 #include "widgets/slider.h"
@@ -67,7 +66,7 @@ void OptimizeController::PassView::passStarted(const OptimizerChart& chart) {
         painter.drawRect(0, 0, MoveSide - 1, MoveSide - 1);
     }
 
-    parts_.shell.selectTab(OptimizeTab);
+    parts_.entries.selectTab(OptimizeTab);
     parts_.alignPage.AlignSlider->hide();
     parts_.alignPage.setFftWindowChosen(false);
 
@@ -128,7 +127,7 @@ void OptimizeController::PassView::passFinished(const OptimizerPassResult& resul
     const OptimizerChart chart =
         optimizerChart(app.model, parts_.alignPage.lastRankPosition(), app.optimizer.RelativeLimit);
     showPassChart(page, chart);
-    if (page.Optimizegraph->Checked()) parts_.align.DrawRegistrationGraph();
+    if (page.Optimizegraph->Checked()) parts_.entries.DrawRegistrationGraph();
     showPictures();
     windows.Xmove->setText(QStringLiteral("x sum:%1").arg(result.xSum));
     windows.Ymove->setText(QStringLiteral("y sum:%1").arg(result.ySum));

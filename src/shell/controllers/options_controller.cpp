@@ -18,15 +18,13 @@
 #include "output/bmp_writer.h"
 #include "shell/application_context.h"
 #include "shell/busy_cursor.h"
-#include "shell/controllers/input_controller.h"
-#include "shell/controllers/shell_controller.h"
-#include "shell/controllers/stack_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/stack_page.h"
 #include "shell/speed_bar.h"
 #include "shell/tool_windows.h"
+#include "shell/window_entry_points.h"
 #include "stacking/stack_style.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
@@ -73,7 +71,7 @@ OptionsController::OptionsController(const OptionsControllerParts& parts) : part
 }
 
 void OptionsController::showFrameAgain() {
-    parts_.input.PreviewSliderChange();
+    parts_.entries.PreviewSliderChange();
 }
 
 // --- How the preview shows a frame ---------------------------------------------------------------
@@ -125,7 +123,7 @@ void OptionsController::HaltwindowClick() {
 }
 
 void OptionsController::Cancel2buttonClick() {
-    parts_.shell.CancelButtonClick();
+    parts_.entries.CancelButtonClick();
 }
 
 // --- The style of a stack ------------------------------------------------------------------------
@@ -142,11 +140,11 @@ void OptionsController::ResampleDrizzlegroupClick() {
     if (choice.style == StackStyle::Resampling) {
         // The resampling controls show, the wavelet page's Drizzle2 follows Drizzling, and
         // neither the expanded canvas nor realigning on the result goes with it.
-        parts_.stackHandlers.ResampledClick();
+        parts_.entries.ResampledClick();
         parts_.programState.ResampleFactor = stack.resampleFactor();
     } else {
         // Drizzle2 follows Drizzling, so that no drizzle-sized canvas outlives the choice.
-        parts_.stackHandlers.DrizzlingClick();
+        parts_.entries.DrizzlingClick();
     }
 }
 
@@ -159,9 +157,9 @@ void OptionsController::SortFramelistbuttonClick() {
     if (parts_.inputState.source && model.InputIsSeries && !model.InputIsSER) {
         const BusyCursor busy;
         const std::vector<std::string> entries = sortFrameList(model, list.count());
-        parts_.input.fillFrameList(entries);
+        parts_.entries.fillFrameList(entries);
         parts_.inputState.source =
-            makeFrameSource(model, parts_.input.lastIndex(), parts_.input.readSourceOptions());
+            makeFrameSource(model, parts_.entries.lastIndex(), parts_.entries.readSourceOptions());
     }
     TRxSlider& slider = *parts_.align.PreviewSlider;
     {
@@ -183,7 +181,7 @@ void OptionsController::ClipboardFrontClick() {
         parts_.messages.error("File error", error.what());
         return;
     }
-    parts_.input.openInputFile(file.string(), InputFilter::BMP);
+    parts_.entries.openInputFile(file.string(), InputFilter::BMP);
 }
 
 }  // namespace kestrave

@@ -11,13 +11,11 @@ class QWidget;
 
 namespace kestrave {
 
+class WindowEntryPoints;
 class AlignPage;
 class Bitmap24;
-class InputController;
 class MessageRoutine;
-class ShellController;
 class SpeedBar;
-class StackController;
 class StackPage;
 struct FrameModel;
 struct FrameWindows;
@@ -44,9 +42,8 @@ struct OptionsControllerParts {
     FrameWindows& frameWindows;
     SpeedBar& speedBar;
     ToolWindows& tools;
-    InputController& input;
-    ShellController& shell;
-    StackController& stackHandlers;
+    // The handlers of the other areas, reached through the window.
+    WindowEntryPoints& entries;
 };
 
 // The clipboard picture as the input picture: 24 bits, blue-green-red; a picture wider or higher

@@ -21,8 +21,6 @@
 #include "shell/application_context.h"
 #include "shell/controllers/align_controller.h"
 #include "shell/controllers/align_window.h"
-#include "shell/controllers/input_controller.h"
-#include "shell/controllers/wavelet_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
 #include "shell/pages/optimize_page.h"
@@ -32,6 +30,7 @@
 #include "shell/tab_strip.h"
 #include "shell/tool_windows.h"
 #include "shell/window_dialogs.h"
+#include "shell/window_entry_points.h"
 #include "widgets/bitmap_view.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
@@ -180,7 +179,7 @@ void PointController::EstimatebestalignClick() {
 
 void PointController::ClearAlignmentpointsClick() {
     takePoints({});
-    parts_.input.PreviewSliderChange();
+    parts_.entries.PreviewSliderChange();
 }
 
 void PointController::stringgrid1delrow() {
@@ -196,7 +195,7 @@ void PointController::stringgrid1delrow() {
     }
     takePoints(check.points);
     grid.setCurrentCell(std::min(row, grid.rowCount() - 1), 0);
-    parts_.input.PreviewSliderChange();
+    parts_.entries.PreviewSliderChange();
     drawPoints(Qt::white);
 }
 
@@ -312,7 +311,7 @@ void PointController::Timer1Timer() {
 void PointController::FreeboxClick() {
     app_.alignPoints.FreeBox = parts_.page.Freebox->Checked();
     parts_.page.BoxOutline->hide();
-    parts_.input.PreviewSliderChange();
+    parts_.entries.PreviewSliderChange();
 }
 
 void PointController::MultiClick() {
@@ -320,11 +319,11 @@ void PointController::MultiClick() {
 }
 
 void PointController::AlignmentsChange() {
-    parts_.input.PreviewSliderChange();
+    parts_.entries.PreviewSliderChange();
 }
 
 void PointController::ShowalignpointsClick() {
-    parts_.wavelet.Layer1sliderChanged();
+    parts_.entries.Layer1sliderChanged();
 }
 
 // --- The multi-point setup ----------------------------------------------------------------------
@@ -358,7 +357,7 @@ void PointController::Multialignsetup() {
     placePoints();
     // The points placed before a cancel are aligned all the same.
     app_.progress().setCancelRequested(false);
-    parts_.input.PreviewSliderChange();
+    parts_.entries.PreviewSliderChange();
     // The grid holds the points (after a 100th click Alignpoints stands at 99 with 99 points).
     const int count = std::min(windows_.StringGrid1->rowCount(), MaxAlignPoints);
     if (points.Alignpoints <= 1 || count < 1) return;
@@ -439,7 +438,7 @@ void PointController::addPickedPoint() {
     else
         placed.push_back(picked);
     takePoints(placed);
-    parts_.input.PreviewSliderChange();
+    parts_.entries.PreviewSliderChange();
 }
 
 // The 255 x 255 area around each point, with a circle at the point, and its line in the list.
@@ -518,7 +517,7 @@ void PointController::alignPlacedPoints(int count, bool multiQuantity, bool manu
     zoom.hide();
     if (pass.end == PassEnd::Finished && app_.CancelRequested()) pass.end = PassEnd::Cancelled;
     if (pass.end == PassEnd::Finished) {
-        const int last = parts_.input.lastIndex();
+        const int last = parts_.entries.lastIndex();
         if (!multiQuantity && count >= 2)
             copyFirstPointToAll(app_.model, count, last, points.PointBestQuality);
         if (count > 1) pointAngles(app_.model, points.PointPos[1], points.PointPos[2], last, referenceFrame);
@@ -539,7 +538,7 @@ AlignmentPassResult PointController::alignReferences(std::vector<PointReference>
     try {
         const AlignmentPassOptions options = align_.readPassOptions();
         const std::unique_ptr<InputFrameSource> source =
-            makeFrameSource(app_.model, options.lastFrame, parts_.input.readSourceOptions());
+            makeFrameSource(app_.model, options.lastFrame, parts_.entries.readSourceOptions());
         AlignContext context = window_.context();
         if (references.size() > 1 || references.front().point != 1) {
             PointAlignmentResult result = alignPointsAllFrames(context, options, references, *source);

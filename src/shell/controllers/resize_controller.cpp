@@ -10,12 +10,12 @@
 #include "output/resize.h"
 #include "shell/application_context.h"
 #include "shell/busy_cursor.h"
-#include "shell/controllers/save_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/shrink_view.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/tool_windows.h"
+#include "shell/controllers/save_controller.h"
 #include "widgets/bitmap_view.h"
 #include "widgets/radio_group.h"
 

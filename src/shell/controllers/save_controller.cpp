@@ -10,7 +10,6 @@
 #include "platform/errors.h"
 #include "shell/application_context.h"
 #include "shell/busy_cursor.h"
-#include "shell/controllers/wavelet_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
 #include "shell/pages/frame_windows.h"
@@ -18,6 +17,7 @@
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/window_dialogs.h"
+#include "shell/window_entry_points.h"
 #include "widgets/check_box.h"
 #include "widgets/slider.h"
 #include "widgets/spin_edit.h"
@@ -119,7 +119,7 @@ void SaveController::SaveBMP2buttonClick() {
     if (wavelet.ProcessPicture.empty()) return;
     {
         SaveContext context = saveContext(app);
-        if (!app.state.DoAllDone && confirmDoAll(context) && wavelet_) wavelet_->DoAllClick();
+        if (!app.state.DoAllDone && confirmDoAll(context) ) parts_.entries.DoAllClick();
     }
     TFileDialog& dialog = parts_.dialogs.WaveletSave;
     if (!chooseFile(dialog)) return;

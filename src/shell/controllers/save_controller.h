@@ -11,11 +11,11 @@
 
 namespace kestrave {
 
+class WindowEntryPoints;
 class AlignPage;
 class ApplicationContext;
 class StackPage;
 class TRxSlider;
-class WaveletController;
 class WaveletPage;
 struct ImageInfoWindow;
 struct TFileDialog;
@@ -41,13 +41,14 @@ struct SaveControllerParts {
     const ImageInfoWindow& imageInfo;
     const TRxSlider& stackSlider;
     WindowDialogs& dialogs;
+    // The handlers of the other areas, reached through the window.
+    WindowEntryPoints& entries;
 };
 
 class SaveController : public QObject {
 public:
     explicit SaveController(const SaveControllerParts& parts);
     // "Do All" before saving a partly processed picture; the wavelet handlers are made later.
-    void setWavelet(WaveletController& wavelet) { wavelet_ = &wavelet; }
 
     // Saves the stack in the type of SaveDialog1's filter: 1 BMP, 2 JPEG, 3 FITS 16-bit, 4 FITS
     // 32-bit, 5 FITS master frame, 6 16-bit TIFF, 7 16-bit PNG. Without a stack there is nothing
@@ -70,7 +71,6 @@ private:
     void runSaver(const std::function<SaveOutcome()>& saver);
 
     SaveControllerParts parts_;
-    WaveletController* wavelet_ = nullptr;
 };
 
 }  // namespace kestrave

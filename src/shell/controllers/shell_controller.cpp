@@ -17,10 +17,6 @@
 
 #include "frames/pixel_memory.h"
 #include "shell/application_context.h"
-#include "shell/controllers/final_controller.h"
-#include "shell/controllers/save_controller.h"
-#include "shell/controllers/stack_controller.h"
-#include "shell/controllers/wavelet_controller.h"
 #include "shell/developer_mode.h"
 #include "shell/error_report.h"
 #include "shell/pages/about_page.h"
@@ -33,6 +29,7 @@
 #include "shell/tab_strip.h"
 #include "shell/tool_window_pages.h"
 #include "shell/tool_windows.h"
+#include "shell/window_entry_points.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
 #include "widgets/slider.h"
@@ -123,17 +120,17 @@ void ShellController::TabpagesChange() {
             // Unchecked and checked again: the graph is drawn anew.
             parts_.stack.Showstackgraph->setChecked(false);
             parts_.stack.Showstackgraph->setChecked(true);
-            links_->stack.ShowstackgraphClick();
+            parts_.entries.ShowstackgraphClick();
         }
     }
     if (tab == WaveletTab) {
         WaveletPage& wavelet = parts_.wavelet;
         wavelet.Convolvemethod->setItemIndex(wavelet.CopyConvolveMethod->ItemIndex());
-        if (state.WaveletTabPending) links_->wavelet.ProcessButtonClick();
+        if (state.WaveletTabPending) parts_.entries.ProcessButtonClick();
     }
     if (tab == StackTab) state.ProcessStage = TProcessStage::stStackPage;
     if (tab == WaveletTab) state.ProcessStage = TProcessStage::stWaveletPage;
-    if (tab == FinalTab) links_->finalImage.UpdateFinalBitmap();
+    if (tab == FinalTab) parts_.entries.UpdateFinalBitmap();
 
     if (app_.model.SingleImage && tab < StackTab) {
         app_.messages().inform("Illegal tabpage", "single image: alignment/optimizer page not available");
@@ -144,7 +141,7 @@ void ShellController::TabpagesChange() {
     parts_.pages.setCurrentIndex(tab);
     toolWindowPages_->showPage(tab);
     followAutoprocessbox();
-    if (tab == FinalTab) links_->finalImage.UpdateFinalBitmap();
+    if (tab == FinalTab) parts_.entries.UpdateFinalBitmap();
     colourTabs();
 }
 
@@ -226,7 +223,7 @@ bool ShellController::FormCloseQuery() {
         const std::uint16_t answer = app_.messages().ask(mtCustom, "Closing Kestrave ",
                                                          "You have not saved.\n\rSave before quitting ?",
                                                          mbYesNoCancel, mrNo, {}, mbNo);
-        if (answer == mrYes) links_->save.SaveBMP2buttonClick();
+        if (answer == mrYes) parts_.entries.SaveBMP2buttonClick();
         canClose = closeProceeds(answer, app_.shell.ImageSaved);
     }
     // Only a close that goes ahead stops the running loop; staying keeps the user's run.

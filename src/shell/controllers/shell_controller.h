@@ -13,17 +13,14 @@ class QWidget;
 
 namespace kestrave {
 
+class WindowEntryPoints;
 class AlignPage;
 class ApplicationContext;
-class FinalController;
 class OptimizePage;
-class SaveController;
 class SpeedBar;
-class StackController;
 class StackPage;
 class TabStrip;
 class ToolWindowPages;
-class WaveletController;
 class WaveletPage;
 struct ToolWindows;
 
@@ -42,14 +39,8 @@ struct ShellControllerParts {
     StackPage& stack;
     WaveletPage& wavelet;
     DeveloperControls developer;
-};
-
-// The handlers the shell calls that are made after it.
-struct ShellControllerLinks {
-    StackController& stack;
-    WaveletController& wavelet;
-    FinalController& finalImage;
-    SaveController& save;
+    // The handlers of the other areas, reached through the window.
+    WindowEntryPoints& entries;
 };
 
 class ShellController : public QObject {
@@ -57,7 +48,6 @@ public:
     explicit ShellController(const ShellControllerParts& parts);
     ~ShellController() override;
     // Called once, when the other controllers exist.
-    void link(const ShellControllerLinks& links) { links_ = std::make_unique<ShellControllerLinks>(links); }
 
     // What the developer mode shows and hides (start-up switches it on on the developer's machine).
     DeveloperControls& developerControls() { return parts_.developer; }
@@ -118,7 +108,6 @@ private:
 
     ShellControllerParts parts_;
     ApplicationContext& app_;
-    std::unique_ptr<ShellControllerLinks> links_;
     std::unique_ptr<ToolWindowPages> toolWindowPages_;
     bool arrowOverCancel_ = false;
 };

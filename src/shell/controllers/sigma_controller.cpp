@@ -13,13 +13,13 @@
 #include "persist/big_ini_file.h"
 #include "platform/errors.h"
 #include "shell/application_context.h"
-#include "shell/controllers/stack_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/sigma_events_window.h"
 #include "shell/pages/stack_page.h"
 #include "shell/tool_windows.h"
+#include "shell/window_entry_points.h"
 #include "stacking/sigma_events.h"
 #include "stacking/sigma_stack.h"
 #include "widgets/check_box.h"
@@ -123,11 +123,11 @@ bool SigmaController::runSigmaStack() {
         page.Resampled->setChecked(false);
         page.showStackStyle();
         // The resampling controls hide; the wavelet page's Drizzle2 follows Drizzling.
-        parts_.stack.ResampledClick();
+        parts_.entries.ResampledClick();
     }
 
     const SigmaEventsWindow& window = parts_.sigmaEventsWindow;
-    StackOptions options = parts_.stack.readStackOptions();
+    StackOptions options = parts_.entries.readStackOptions();
     options.Recordsigma = window.Recordsigma->Checked();
     if (options.Recordsigma) {
         // A recording run clips with the window's factor (up to 10, beyond the page's 8).
@@ -142,7 +142,7 @@ bool SigmaController::runSigmaStack() {
     page.Statistical->setChecked(true);
     SigmaStackRun sigma;
     const fs::path log = eventLogPath();
-    parts_.stack.runStack(options, [&](const StackOptions& run, FrameSource& frames) {
+    parts_.entries.runStack(options, [&](const StackOptions& run, FrameSource& frames) {
         sigma =
             sigmaStack(app.model, app.state, app.images, run, frames, app.progress(), app.messages(), log);
         return std::move(sigma.published());
@@ -215,7 +215,7 @@ void SigmaController::ShowframeClick() {
     if (const std::unique_ptr<TBigIniFile> list = openSavedList())
         marks = shownEvents(*list, *frame, eventThreshold(window));
 
-    parts_.stack.StackSliderChange();
+    parts_.entries.StackSliderChange();
     if (rank >= 0) slider.setValue(rank);
     drawOnStackimage([&marks](QPainter& painter) {
         for (const EventMark& mark : marks)
@@ -262,7 +262,7 @@ void SigmaController::setBoxEdges(int top, int left, int right, int bottom) {
 
 void SigmaController::SigmaboxtopChange() {
     const SigmaEventsWindow& window = parts_.sigmaEventsWindow;
-    parts_.stack.StackSliderChange();
+    parts_.entries.StackSliderChange();
     const QRect box(QPoint(roundedValue(*window.Sigmaboxleft), roundedValue(*window.Sigmaboxtop)),
                     QPoint(roundedValue(*window.Sigmaboxright), roundedValue(*window.Sigmaboxbottom)));
     drawOnStackimage([&box](QPainter& painter) { painter.drawRect(box); });

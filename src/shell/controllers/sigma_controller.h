@@ -19,9 +19,9 @@ class QPainter;
 
 namespace kestrave {
 
+class WindowEntryPoints;
 class AlignPage;
 class ApplicationContext;
-class StackController;
 class StackPage;
 class TBigIniFile;
 struct FrameWindows;
@@ -38,7 +38,8 @@ struct SigmaControllerParts {
     FrameWindows& frameWindows;
     SigmaEventsWindow& sigmaEventsWindow;
     ToolWindows& tools;
-    StackController& stack;
+    // The handlers of the other areas, reached through the window.
+    WindowEntryPoints& entries;
 };
 
 class SigmaController : public QObject {

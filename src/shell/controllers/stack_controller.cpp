@@ -19,8 +19,6 @@
 #include "frames/input_sources.h"
 #include "shell/application_context.h"
 #include "shell/busy_cursor.h"
-#include "shell/controllers/input_controller.h"
-#include "shell/controllers/shell_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/optimize_page.h"
@@ -30,6 +28,7 @@
 #include "shell/pass_status.h"
 #include "shell/tab_strip.h"
 #include "shell/tool_windows.h"
+#include "shell/window_entry_points.h"
 #include "stacking/stack_frames.h"
 #include "stacking/stack_list.h"
 #include "widgets/bitmap_view.h"
@@ -144,16 +143,9 @@ StackController::StackController(const StackControllerParts& parts) : parts_(par
 
 StackController::~StackController() = default;
 
-void StackController::setLaterControllers(InputController& input, AlignController& align,
-                                          WaveletController& wavelet) {
-    input_ = &input;
-    align_ = &align;
-    wavelet_ = &wavelet;
-}
-
 std::unique_ptr<FrameSource> StackController::inputFrames() {
     if (frameSources_) return frameSources_();
-    return makeFrameSource(parts_.app.model, parts_.alignPage.lastFrameIndex(), input_->readSourceOptions());
+    return makeFrameSource(parts_.app.model, parts_.alignPage.lastFrameIndex(), parts_.entries.readSourceOptions());
 }
 
 void StackController::StackButtonClick() {
@@ -217,7 +209,7 @@ void StackController::warnOfEmptyZones(const StackOptions& options) {
 
 void StackController::prepareStackRun(const StackOptions& options) {
     StackPage& page = parts_.stackPage;
-    if (parts_.waveletPage.leaveFittedView()) parts_.shell.ProcessViewfullClick();
+    if (parts_.waveletPage.leaveFittedView()) parts_.entries.ProcessViewfullClick();
     parts_.tools.Shrinkview->hide();
     parts_.tools.MultiAlignprogresswindow->hide();
     // Realigning on the result needs the frame-sized canvas.
@@ -225,7 +217,7 @@ void StackController::prepareStackRun(const StackOptions& options) {
 
     // The stack page shows while the stack is made; a page not yet open comes at the end.
     if (parts_.app.state.activepage >= TMainTab::tabStack && parts_.Tabpages.currentIndex() != StackTab)
-        parts_.shell.selectTab(StackTab);
+        parts_.entries.selectTab(StackTab);
     parts_.optimizePage.setOptionsEnabled(false);
     page.setEnabled(false);
     parts_.Tabpages.setEnabled(false);
@@ -271,7 +263,7 @@ void StackController::showStack(StackResult&& result, const StackOptions& option
         page.Showstackgraph->setChecked(true);
         ShowstackgraphClick();
     }
-    if (parts_.Tabpages.currentIndex() != StackTab) parts_.shell.selectTab(StackTab);
+    if (parts_.Tabpages.currentIndex() != StackTab) parts_.entries.selectTab(StackTab);
 }
 
 void StackController::handOverToWaveletPage(StackResult& stack) {

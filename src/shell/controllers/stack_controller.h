@@ -22,15 +22,12 @@ class QWidget;
 
 namespace kestrave {
 
-class AlignController;
+class WindowEntryPoints;
 class AlignPage;
 class ApplicationContext;
-class InputController;
 class OptimizePage;
-class ShellController;
 class StackPage;
 class TabStrip;
-class WaveletController;
 class WaveletPage;
 struct FrameWindows;
 struct PointWindows;
@@ -53,7 +50,8 @@ struct StackControllerParts {
     ToolWindows& tools;
     TabStrip& Tabpages;
     QProgressBar& ProgressBar1;
-    ShellController& shell;
+    // The handlers of the other areas, reached through the window.
+    WindowEntryPoints& entries;
 };
 
 class StackController : public QObject {
@@ -62,9 +60,6 @@ public:
 
     explicit StackController(const StackControllerParts& parts);
     ~StackController() override;
-    // The controllers made after this one, given once they exist: the input's frame source and
-    // preview, the registration graph and the wavelet page's rendering.
-    void setLaterControllers(InputController& input, AlignController& align, WaveletController& wavelet);
 
     // The options of a stacking run as the controls and the program state hold them.
     StackOptions readStackOptions() const;
@@ -174,9 +169,6 @@ private:
     void showPointZones();
 
     StackControllerParts parts_;
-    InputController* input_ = nullptr;
-    AlignController* align_ = nullptr;
-    WaveletController* wavelet_ = nullptr;
     FrameSourceFactory frameSources_;
     bool inSliderChange_ = false;
 };

@@ -15,10 +15,7 @@
 #include "registration/chart_text.h"
 #include "registration/voronoi_diagram.h"
 #include "shell/application_context.h"
-#include "shell/controllers/align_controller.h"
-#include "shell/controllers/input_controller.h"
 #include "shell/controllers/stack_controller.h"
-#include "shell/controllers/wavelet_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/line_chart.h"
@@ -27,6 +24,7 @@
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/tool_windows.h"
+#include "shell/window_entry_points.h"
 #include "widgets/bitmap_view.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
@@ -109,7 +107,7 @@ void StackController::StackSliderChange() {
     showFrameAtCutoff(cutoffs.frame);
     // A dark or flat frame being built has no registration to show.
     if (app.state.MasterFrameMode) return;
-    if (align_) align_->DrawRegistrationGraph();
+    parts_.entries.DrawRegistrationGraph();
     placeCutoffIndicators();
 }
 
@@ -126,7 +124,7 @@ void StackController::showFrameAtCutoff(int frame) {
         app.progress().setStatus(2, error.what());
         return;
     }
-    input_->showPicture();
+    parts_.entries.showPicture();
     if (const std::string caption = seriesCaption(model, frame); !caption.empty())
         parts_.window.setWindowTitle(QString::fromStdString(caption));
     // The frame on a picture of the stack's size, from the top-left corner.
@@ -411,7 +409,7 @@ void StackController::FastStackClick() {
 void StackController::ShowStackCountClick() {
     ApplicationContext& app = parts_.app;
     if (!parts_.waveletPage.Showstackcount->isChecked()) {
-        wavelet_->ProcessButtonClick();
+        parts_.entries.ProcessButtonClick();
         return;
     }
     const Bitmap24& shown = app.wavelet.ProcessPicture;
@@ -439,7 +437,7 @@ void StackController::ShowStackCountClick() {
         }
     }
     app.wavelet.ProcessPicture = std::move(depth);
-    wavelet_->showProcessedView();
+    parts_.entries.showProcessedView();
 }
 
 void StackController::restoreStackPicture() {

@@ -5,18 +5,19 @@
 #include <functional>
 #include <utility>
 
-#include "shell/controllers/wavelet_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/final_page.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/shell_rules.h"
 #include "shell/tool_windows.h"
+#include "shell/window_entry_points.h"
 #include "widgets/check_box.h"
 
 namespace kestrave {
 
-ToolWindowController::ToolWindowController(const ToolWindowControllerParts& parts) : window_(parts.window) {
+ToolWindowController::ToolWindowController(const ToolWindowControllerParts& parts)
+    : window_(parts.window), entries_(parts.entries) {
     ToolWindows& tools = parts.tools;
     WaveletPage& wavelet = parts.wavelet;
     const std::pair<QToolButton*, ToolWindow*> speedButtons[] = {
@@ -69,7 +70,7 @@ void ToolWindowController::toolWindowButtonClick(QToolButton& button, ToolWindow
         window.move(main.left() + place.left, main.top() + place.top);
     }
     if (window.isVisible()) window.raise();
-    if (wavelet_) wavelet_->Layer1sliderChanged();
+    entries_.Layer1sliderChanged();
 }
 
 }  // namespace kestrave

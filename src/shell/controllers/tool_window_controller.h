@@ -8,11 +8,11 @@ class QWidget;
 
 namespace kestrave {
 
+class WindowEntryPoints;
 class AlignPage;
 class FinalPage;
 class StackPage;
 class ToolWindow;
-class WaveletController;
 class WaveletPage;
 struct ToolWindows;
 
@@ -25,13 +25,14 @@ struct ToolWindowControllerParts {
     StackPage& stack;
     WaveletPage& wavelet;
     FinalPage& finalPage;
+    // The handlers of the other areas, reached through the window.
+    WindowEntryPoints& entries;
 };
 
 class ToolWindowController : public QObject {
 public:
     explicit ToolWindowController(const ToolWindowControllerParts& parts);
     // The wavelet handlers render after a tool window opens or closes; they are made later.
-    void setWavelet(WaveletController& wavelet) { wavelet_ = &wavelet; }
 
     // One rule for the five speed buttons: the window shows while the button is down, comes back
     // inside the main window when it lies beyond its right or bottom edge, is brought to the
@@ -40,7 +41,7 @@ public:
 
 private:
     QWidget& window_;
-    WaveletController* wavelet_ = nullptr;
+    WindowEntryPoints& entries_;
 };
 
 }  // namespace kestrave

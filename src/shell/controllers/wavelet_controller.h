@@ -30,12 +30,11 @@ class QStackedWidget;
 
 namespace kestrave {
 
+class WindowEntryPoints;
 class AlignPage;
 class ApplicationContext;
 class CurveGraph;
 class TBSpline;
-class ImageInfoController;
-class ShellController;
 class StackPage;
 class TPCheck;
 class TRxSlider;
@@ -63,7 +62,8 @@ struct WaveletControllerParts {
     const AlignPage& align;
     QStackedWidget& pages;
     QProgressBar& progressBar;
-    ShellController& shell;
+    // The handlers of the other areas, reached through the window.
+    WindowEntryPoints& entries;
 };
 // The controls a scheme file keeps, as they stand.
 WaveletScheme readWaveletScheme(const WaveletPage& page);
@@ -73,7 +73,6 @@ public:
     explicit WaveletController(const WaveletControllerParts& parts);
     // With the processing-info tag in use every render pass rebuilds it; its handlers are made
     // later.
-    void setImageInfo(ImageInfoController& imageInfo) { imageInfo_ = &imageInfo; }
 
     // ---- processing and rendering ----
     void ProcessButtonClick();
@@ -263,7 +262,6 @@ private:
     WaveletControllerParts parts_;
     ApplicationContext& app_;
     WaveletPage& page_;
-    ImageInfoController* imageInfo_ = nullptr;
     // "Wavelet setup changed" was silenced with its check box for the rest of the run.
     bool setupMessageSilenced_ = false;
     // The Gaussian widths are being written by "Set layers" or a scheme: their change handler

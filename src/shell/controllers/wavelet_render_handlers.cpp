@@ -10,11 +10,11 @@
 #include "enhance/render_controls.h"
 #include "shell/application_context.h"
 #include "shell/busy_cursor.h"
-#include "shell/controllers/image_info_controller.h"
 #include "shell/controllers/wavelet_controller.h"
 #include "shell/pages/histogram_windows.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/pages/wavelet_tool_panels.h"
+#include "shell/window_entry_points.h"
 #include "widgets/check_box.h"
 #include "widgets/slider.h"
 #include "widgets/spin_edit.h"
@@ -81,7 +81,7 @@ void WaveletController::Layer1sliderChanged() {
 void WaveletController::render(bool autoBalance) {
     if (stackExists()) {
         const BusyCursor busy;
-        if (app_.shell.ImageInfoOn && imageInfo_) imageInfo_->ShowWaveletschemeClick();
+        if (app_.shell.ImageInfoOn) parts_.entries.ShowWaveletschemeClick();
         showLayerWeights();
         {
             // The level spins mirror the sliders; their own change would move the sliders back.

@@ -13,12 +13,12 @@
 #include "enhance/wavelet_processing.h"
 #include "frames/pixel_helpers.h"
 #include "shell/application_context.h"
-#include "shell/controllers/shell_controller.h"
 #include "shell/controllers/wavelet_controller.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/pages/wavelet_tool_panels.h"
 #include "shell/tool_windows.h"
+#include "shell/window_entry_points.h"
 #include "widgets/bitmap_view.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
@@ -105,7 +105,7 @@ void WaveletController::showProcessedView() {
     }
     page_.ProcessImage->setPixmap(pixmap);
     if (app_.shell.ProcessFitted) {
-        parts_.shell.FormResize();
+        parts_.entries.FormResize();
     } else {
         page_.ProcessImage->resize(pixmap.size());
     }
