@@ -150,6 +150,7 @@ protected:
     void applyDebayerSwitch() override;
     void DrawRegistrationGraph() override;
     void QualityMethodComboChange() override;
+    void mirrorColourstack(bool colour) override;
     ReferenceOptions readReferenceOptions() const override;
     void StackButtonClick() override;
     void StackSliderChange() override;
@@ -163,6 +164,7 @@ protected:
     void DoAllClick() override;
     void Layer1sliderChanged() override;
     void showProcessedView() override;
+    void mirrorColourprocess2(bool colour) override;
     void ShowWaveletschemeClick() override;
     void UpdateFinalBitmap() override;
     void SaveBMP2buttonClick() override;

@@ -30,6 +30,7 @@ void TMainForm::AlignmethodClick() { align->AlignmethodClick(); }
 void TMainForm::applyDebayerSwitch() { align->applyDebayerSwitch(); }
 void TMainForm::DrawRegistrationGraph() { align->DrawRegistrationGraph(); }
 void TMainForm::QualityMethodComboChange() { align->QualityMethodComboChange(); }
+void TMainForm::mirrorColourstack(bool colour) { align->mirrorColourstack(colour); }
 ReferenceOptions TMainForm::readReferenceOptions() const { return align->readReferenceOptions(); }
 
 void TMainForm::StackButtonClick() { stack->StackButtonClick(); }
@@ -47,6 +48,7 @@ void TMainForm::ProcessButtonClick() { wavelet->ProcessButtonClick(); }
 void TMainForm::DoAllClick() { wavelet->DoAllClick(); }
 void TMainForm::Layer1sliderChanged() { wavelet->Layer1sliderChanged(); }
 void TMainForm::showProcessedView() { wavelet->showProcessedView(); }
+void TMainForm::mirrorColourprocess2(bool colour) { wavelet->mirrorColourprocess2(colour); }
 
 void TMainForm::ShowWaveletschemeClick() { imageInfo->ShowWaveletschemeClick(); }
 void TMainForm::UpdateFinalBitmap() { finalImage->UpdateFinalBitmap(); }

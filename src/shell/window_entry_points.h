@@ -44,6 +44,7 @@ public:
     virtual void applyDebayerSwitch() = 0;
     virtual void DrawRegistrationGraph() = 0;
     virtual void QualityMethodComboChange() = 0;
+    virtual void mirrorColourstack(bool colour) = 0;
     virtual ReferenceOptions readReferenceOptions() const = 0;
 
     // The stacking.
@@ -62,6 +63,7 @@ public:
     virtual void DoAllClick() = 0;
     virtual void Layer1sliderChanged() = 0;
     virtual void showProcessedView() = 0;
+    virtual void mirrorColourprocess2(bool colour) = 0;
 
     // The image-info window, the final page and the saving.
     virtual void ShowWaveletschemeClick() = 0;

@@ -192,6 +192,8 @@ TEST_F(WaveletPageTest, ACheckBoxEnablesItsSliderAndAutoprocessLocksTheProcessBu
     EXPECT_FALSE(page.Layer5slider->isEnabled());
     EXPECT_FALSE(context.state.LayersDirty);
 
+    // The window's settings store, opened by start-up in the program's folder.
+    context.regSettings = std::make_unique<RegSettings>();
     page.Autoprocessbox->setChecked(true);
     wavelet.AutoprocessboxClick();
     EXPECT_FALSE(page.Processbutton->isEnabled());

@@ -35,6 +35,7 @@
 #include "shell/pages/wavelet_page.h"
 #include "shell/tab_strip.h"
 #include "shell/tool_windows.h"
+#include "shell/stored_settings.h"
 #include "shell/window_entry_points.h"
 #include "widgets/bitmap_view.h"
 #include "widgets/check_box.h"
@@ -79,6 +80,12 @@ AlignController::AlignController(const AlignControllerParts& parts)
     connect(page.TrackDetect, &TRxSpinEdit::OnChange, this, &AlignController::TrackDetectChange);
     connect(page.ShowFFTbox, &TPCheck::OnClick, this, &AlignController::ShowFFTboxClick);
     connect(page.ShowGraphbox, &TPCheck::OnClick, this, &AlignController::ShowgraphboxClick);
+    connect(page.Colourstack, &TPCheck::OnClick, this, &AlignController::ColourstackClick);
+    connect(page.Misalignwarning, &TPCheck::OnClick, this, &AlignController::MisalignwarningClick);
+    connect(page.Manualalignbox, &TPCheck::OnClick, this, &AlignController::ManualAlignboxClick);
+    for (TPCheck* interlace : {page.interlaced, page.Interlacehoriz})
+        connect(interlace, &TPCheck::OnClick, this, &AlignController::InterlacedClick);
+    connect(page.Blurbox, &TPCheck::OnClick, this, &AlignController::BlurBoxClick);
     connect(page.Alignbutton, &QPushButton::clicked, this, &AlignController::AlignallButtonClick);
     connect(page.PreviewSlider, &TRxSlider::OnChange, this, &AlignController::showLimitCount);
     connect(optimize.Optimizegraph, &TPCheck::OnClick, this, &AlignController::OptimizegraphClick);
@@ -583,8 +590,7 @@ void takeBandAsManual(RegistrationState& registration, TPCheck& Autofilter) {
 }
 
 void storeSetting(ApplicationContext& app, const char* key, long double value) {
-    if (app.regSettings)
-        app.regSettings->WriteInteger(kRegSettingsSection, key, static_cast<int>(std::lrint(value)));
+    kestrave::storeSetting(app.regSettings.get(), key, static_cast<int>(std::lrint(value)));
 }
 
 }  // namespace
@@ -691,6 +697,45 @@ void AlignController::OptimizegraphClick() {
 
 void AlignController::ShowMovementwindowClick() {
     parts_.tools.movements->setVisible(parts_.optimizePage.ShowMovementwindow->Checked());
+}
+
+}  // namespace kestrave
+
+namespace kestrave {
+
+// --- Option glue -------------------------------------------------------------------------------
+
+void AlignController::ColourstackClick() {
+    const bool colour = parts_.page.Colourstack->Checked();
+    kestrave::storeSetting(app_.regSettings.get(), "usecolour", colour);
+    mirrorColourstack(colour);
+    parts_.entries.mirrorColourprocess2(colour);
+}
+
+void AlignController::mirrorColourstack(bool colour) {
+    parts_.page.Colourstack->setChecked(colour);
+    parts_.page.LRGB->setEnabled(colour);
+    if (!colour) parts_.page.LRGB->setChecked(false);
+}
+
+void AlignController::MisalignwarningClick() {
+    kestrave::storeSetting(app_.regSettings.get(), "Misalignwarning", parts_.page.Misalignwarning->Checked());
+}
+
+void AlignController::ManualAlignboxClick() {
+    app_.alignment.ManualAlign = parts_.page.Manualalignbox->Checked();
+    parts_.page.Misalignwarning->setChecked(!app_.alignment.ManualAlign);
+}
+
+void AlignController::InterlacedClick() {
+    AlignPage& page = parts_.page;
+    const bool interlaced = page.interlaced->Checked();
+    page.Interlacehoriz->setVisible(interlaced);
+    if (!interlaced) page.Interlacehoriz->setChecked(false);
+}
+
+void AlignController::BlurBoxClick() {
+    parts_.page.Bias->setVisible(parts_.page.Blurbox->Checked());
 }
 
 }  // namespace kestrave

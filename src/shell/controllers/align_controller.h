@@ -112,6 +112,17 @@ public:
     void TrackDetectChange();
     void ShowFFTboxClick();
     void ShowgraphboxClick();
+    // Option glue: "Colour" is stored as "usecolour", allows LRGB and sets the wavelet page's
+    // colour processing alike; "Misalign warning" is stored; manual alignment turns the misalign
+    // warning off; the horizontal interlace choice shows only for interlaced input; the bias
+    // value only while bias subtraction is ticked.
+    void ColourstackClick();
+    // The colour choice made on the Wavelet page: set here alike, with LRGB.
+    void mirrorColourstack(bool colour);
+    void MisalignwarningClick();
+    void ManualAlignboxClick();
+    void InterlacedClick();
+    void BlurBoxClick();
 
     // Aligns and grades every frame, ranks them, and shows the ranking in the sliders, the lists
     // and the registration graph.

@@ -37,6 +37,7 @@
 #include "shell/pass_status.h"
 #include "shell/tab_strip.h"
 #include "shell/tool_windows.h"
+#include "shell/stored_settings.h"
 #include "shell/window_entry_points.h"
 #include "widgets/bitmap_view.h"
 #include "widgets/check_box.h"
@@ -642,7 +643,7 @@ void OptimizeController::SearchAreaChange() {
     const long double value = page_.SearchArea->Value();
     const int radius = static_cast<int>(std::clamp(std::nearbyint(static_cast<double>(value)), 1.0, 10.0));
     if (value != radius) page_.SearchArea->setValue(radius);
-    if (app_.regSettings) app_.regSettings->WriteInteger(kRegSettingsSection, "SearchArea", radius);
+    storeSetting(app_.regSettings.get(), "SearchArea", radius);
 }
 
 }  // namespace kestrave

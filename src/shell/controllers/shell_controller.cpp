@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QLabel>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
@@ -16,6 +17,7 @@
 #include <QTabWidget>
 
 #include "frames/pixel_memory.h"
+#include "platform/memory_report.h"
 #include "shell/application_context.h"
 #include "shell/developer_mode.h"
 #include "shell/error_report.h"
@@ -43,6 +45,7 @@ namespace {
 constexpr int StackTab = static_cast<int>(TMainTab::tabStack);
 constexpr int WaveletTab = static_cast<int>(TMainTab::tabWavelet);
 constexpr int FinalTab = static_cast<int>(TMainTab::tabFinal);
+constexpr int AboutTab = static_cast<int>(TMainTab::tabAbout);
 constexpr QKeyCombination DeveloperModeChord(Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier,
                                              Qt::Key_D);
 
@@ -69,6 +72,7 @@ float fitImage(QLabel& image, const QScrollArea& box, bool fitted) {
 ShellController::ShellController(const ShellControllerParts& parts)
     : parts_(parts), app_(parts.app), toolWindowPages_(std::make_unique<ToolWindowPages>(parts.tools)) {
     connect(&parts.tabs, &QTabBar::currentChanged, this, &ShellController::TabpagesChange);
+    connect(&parts.pages, &QStackedWidget::currentChanged, this, &ShellController::PageControl1Change);
     const SpeedBar& bar = parts.speedBar;
     connect(bar.Cancelbutton, &QToolButton::clicked, this, &ShellController::CancelButtonClick);
     connect(bar.PauseButton, &QToolButton::clicked, this, &ShellController::PauseButtonClick);
@@ -143,6 +147,16 @@ void ShellController::TabpagesChange() {
     followAutoprocessbox();
     if (tab == FinalTab) parts_.entries.UpdateFinalBitmap();
     colourTabs();
+}
+
+void ShellController::PageControl1Change() {
+    showClipboardItem();
+    if (parts_.pages.currentIndex() != AboutTab) return;
+    QPlainTextEdit& memo = *parts_.developer.about.Memo1;
+    memo.clear();
+    if (const auto status = readMemoryStatus()) {
+        for (const std::string& line : memoryReport(*status)) memo.appendPlainText(QString::fromStdString(line));
+    }
 }
 
 void ShellController::showClipboardItem() {

@@ -81,6 +81,9 @@ public:
 
     // The speed-bar item ClipboardFront shows once the clipboard holds a picture.
     void showClipboardItem();
+    // The page shown changed: the clipboard item shows when the clipboard holds a picture, and
+    // the About page's memo shows the memory report afresh.
+    void PageControl1Change();
     // Processbutton is needed only while Autoprocessbox is off; the auto-process flag follows it.
     void followAutoprocessbox();
 

@@ -121,6 +121,7 @@ StackController::StackController(const StackControllerParts& parts) : parts_(par
     connect(windows.LimitStack, &TRxSpinEdit::OnChange, this, &StackController::LimitStackChange);
     connect(page.Drizzling, &TPCheck::OnClick, this, &StackController::DrizzlingClick);
     connect(page.Resampled, &TPCheck::OnClick, this, &StackController::ResampledClick);
+    connect(page.ResampleSpin, &TRxSpinEdit::OnChange, this, &StackController::ResampleSpinChange);
     page.Savebutton->setEnabled(parts.app.stack.exists());
 
     connect(windows.StackSlider, &TRxSlider::OnChanged, this, &StackController::StackSliderChanged);
@@ -306,6 +307,14 @@ void StackController::ResampledClick() {
     // Realigning on the result needs the frame-sized canvas.
     parts_.optimizePage.showRestartAlign(!resampled);
     if (resampled) page.Expandstack->setChecked(false);
+    parts_.app.state.ResampleFactor = page.resampleFactor();
+}
+
+void StackController::ResampleSpinChange() {
+    StackPage& page = parts_.stackPage;
+    page.Drizzlefact->setValue(page.resampleSpin());
+    // The spins keep the value typed; the factor used stays within 1..4.
+    parts_.app.state.ResampleFactor = page.resampleFactor();
 }
 
 }  // namespace kestrave

@@ -99,6 +99,8 @@ public:
     // Drizzling and resampling exclude each other; the wavelet page's Drizzle2 follows Drizzling.
     void DrizzlingClick();
     void ResampledClick();
+    // The resampling factor follows its spin within 1..4; the drizzle factor takes the value.
+    void ResampleSpinChange();
     // Shows or hides the stack graph window as `Showstackgraph` says and places the cut-offs on
     // it; with alignment points also every point's graph.
     void ShowstackgraphClick();

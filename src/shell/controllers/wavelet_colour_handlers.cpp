@@ -11,6 +11,7 @@
 #include "enhance/wavelet_decomposition.h"
 #include "shell/application_context.h"
 #include "shell/controllers/wavelet_controller.h"
+#include "shell/window_entry_points.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/curve_graph.h"
 #include "shell/pages/stack_page.h"
@@ -181,6 +182,16 @@ void WaveletController::LumichannelClick() {
 
 void WaveletController::Colourprocess2Click() {
     const bool colour = page_.Colourprocess2->Checked();
+    parts_.entries.mirrorColourstack(colour);
+    followColourChoice(colour);
+}
+
+void WaveletController::mirrorColourprocess2(bool colour) {
+    page_.Colourprocess2->setChecked(colour);
+    followColourChoice(colour);
+}
+
+void WaveletController::followColourChoice(bool colour) {
     page_.LRGB2->setEnabled(colour);
     RgbBalancePanel& balance = *parts_.panels.rgbBalance;
     balance.RedSlider->setEnabled(colour);

@@ -17,6 +17,7 @@
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/pages/wavelet_tool_panels.h"
+#include "shell/stored_settings.h"
 #include "shell/window_entry_points.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
@@ -44,16 +45,6 @@ std::array<float, 6> gaussWidths(const WaveletPage& page) {
     for (std::size_t i = 0; i < widths.size(); ++i)
         widths[i] = static_cast<float>(page.gaussLayers()[i]->Value());
     return widths;
-}
-
-// Stores an option in the settings section of the settings store. The store is never read back;
-// a store that cannot be read or written leaves the option unstored.
-void storeSetting(const char* key, bool value) {
-    try {
-        RegSettings settings;
-        settings.WriteBool(kRegSettingsSection, key, value);
-    } catch (const FileError&) {
-    }
 }
 
 }  // namespace
@@ -242,7 +233,7 @@ void WaveletController::AutoprocessboxClick() {
     page_.Processbutton->setEnabled(!automatic);
     page_.Showbuttonp3->setVisible(page_.Processbutton->isEnabled());
     app_.shell.AutoProcess = automatic;
-    storeSetting("Autoprocess", automatic);
+    storeSetting(app_.regSettings.get(), "Autoprocess", automatic);
 }
 
 void WaveletController::ContrastSliderChange() {

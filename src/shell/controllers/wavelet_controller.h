@@ -147,6 +147,9 @@ public:
     void RedLRGBsliderChanged();
     void LRGB2Click();
     void LumichannelClick();
+    // The colour choice made on the Align page: set here alike, with LRGB and the red and blue
+    // balance usable exactly for colour.
+    void mirrorColourprocess2(bool colour);
     void Colourprocess2Click();
     void Drizzle2Click();
     // RbalanceChange, GbalanceChange, BbalanceChange.
@@ -202,6 +205,11 @@ public:
     void LovalSpinChange();
     void HivalspinChange();
     void Button1Click();
+    // "Reset" runs the levels' reset twice; "Stretch" makes the spins' levels the slider's whole
+    // range and renders; "Linear" draws the gamma curve as straight lines between its points.
+    void HistoResetClick();
+    void BitBtn3Click();
+    void LinearSplineClick();
     void LogClick();
 
     bool DefineAreaMode() const { return defineAreaMode_; }
@@ -211,6 +219,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void followColourChoice(bool colour);
     void connectLayerControls();
     void connectColourControls();
     void connectFileControls();

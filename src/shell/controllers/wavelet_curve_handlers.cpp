@@ -79,6 +79,10 @@ void WaveletController::connectCurveControls() {
     connect(histograms.Hivalspin, &TRxSpinEdit::OnChange, this, &WaveletController::HivalspinChange);
     connect(histograms.Button1, &QPushButton::clicked, this, &WaveletController::Button1Click);
     connect(histograms.Log, &TPCheck::OnClick, this, &WaveletController::LogClick);
+    connect(histograms.Historeset, &QPushButton::clicked, this, &WaveletController::HistoResetClick);
+    connect(histograms.stretchbutton, &QPushButton::clicked, this, &WaveletController::BitBtn3Click);
+    connect(histograms.Showpeak, &TPCheck::OnClick, this, &WaveletController::Layer1sliderChanged);
+    connect(parts_.panels.gamma->Linearspline, &TPCheck::OnClick, this, &WaveletController::LinearSplineClick);
 }
 
 TBSpline& WaveletController::curveOf(CurveKind curve) {
@@ -305,6 +309,37 @@ void WaveletController::Button1Click() {
     state.LevelLo = 0.0f;
     state.LevelHi = 255.0f;
     Layer1sliderChanged();
+}
+
+void WaveletController::HistoResetClick() {
+    Button1Click();
+    Button1Click();
+}
+
+// The levels the spins hold become the whole range of the slider.
+void WaveletController::BitBtn3Click() {
+    ProgramState& state = app_.state;
+    HistogramWindows& histograms = parts_.histograms;
+    const auto lo = static_cast<float>(histograms.LovalSpin->Value());
+    const auto hi = static_cast<float>(histograms.Hivalspin->Value());
+    levelRangeLo_ = lo;
+    levelRangeHi_ = hi;
+    {
+        const QSignalBlocker quiet(histograms.mkRangeSlider1);
+        histograms.mkRangeSlider1->setMinPosition(0);
+        histograms.mkRangeSlider1->setMaxPosition(LevelSliderEnd);
+    }
+    showLevels();
+    // The slider's last step falls just short of the range's end: the spins' levels hold.
+    state.LevelLo = lo;
+    state.LevelHi = hi;
+    Layer1sliderChanged();
+}
+
+void WaveletController::LinearSplineClick() {
+    TBSpline& spline = app_.curves.GammaSpline;
+    setEditedCurveStyle(spline, parts_.panels.gamma->Linearspline->Checked());
+    graphOf(CurveKind::Gamma).showCurve(&spline);
 }
 
 void WaveletController::LogClick() {

@@ -146,6 +146,9 @@ HistogramWindows::HistogramWindows(ToolWindows& tools) {
     Button1 = pushButton(window, "Button1", "Reset levels");
     Button1->hide();
     Log = optionCheck(window, "Log", "Log-based graph");
+    Historeset = pushButton(window, "Historeset", "Reset");
+    stretchbutton = pushButton(window, "stretchbutton", "Stretch");
+    Showpeak = optionCheck(window, "Showpeak", "Show peak");
     tools.HistoWindow->Body->addWidget(histogram, 1);
     tools.HistoWindow->Body->addWidget(mkRangeSlider1, 0, Qt::AlignHCenter);
     tools.HistoWindow->Body->addLayout(
@@ -153,6 +156,7 @@ HistogramWindows::HistogramWindows(ToolWindows& tools) {
                     textLabel(window, "HivalLabel", "White"), Hivalspin, Log}));
     tools.HistoWindow->Body->addLayout(controlRow(
         {textLabel(window, "HistoSmootherLabel", "Smoothing"), HistoSmoother, Redshow, Greenshow, Blueshow}));
+    tools.HistoWindow->Body->addLayout(controlRow({Historeset, stretchbutton, Showpeak}));
 
     QWidget* balance = tools.HistoRGBWindow;
     rgbHistogram = new HistogramView(balance, "RGB");

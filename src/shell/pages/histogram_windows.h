@@ -83,6 +83,9 @@ struct HistogramWindows {
     TRxSpinEdit* Hivalspin;
     QPushButton* Button1;  // hidden: the levels back to 0..255
     TPCheck* Log;          // "Log-based graph"
+    QPushButton* Historeset;     // "Reset": the levels back to 0..255
+    QPushButton* stretchbutton;  // "Stretch": the spins' levels become the slider's whole range
+    TPCheck* Showpeak;           // "Show peak": renders again
 
     // HistoRGBWindow, above and below the colour offsets and balance.
     HistogramView* rgbHistogram;
