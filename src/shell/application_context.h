@@ -1,32 +1,19 @@
 #pragma once
-// Everything one run of the program works on, owned in one place and passed by reference: the
-// program state, the frame model, the image planes, the shell's own flags, the wavelet page's
-// data, the FFT engine, the registration's, the alignment's and the optimizer's state, the settings store,
-// the batch lines, the long-operation registry, the message routine, the progress port and the file dialogs.
+// What the window and the batch runner work with, owned in one place and passed by reference: the
+// pipeline (the run's state and its operations), the shell's own flags, the long-operation
+// registry, the settings store, the batch lines, the message routine, the progress port and the
+// file dialogs.
 // The window, the batch runner and every test build their own; there are no hidden globals.
 
 #include <memory>
 
-#include "enhance/curve_editing.h"
-#include "frames/frame_model.h"
-#include "frames/image_data_section.h"
-#include "frames/input_selection.h"
-#include "frames/program_state.h"
 #include "persist/reg_settings.h"
+#include "pipeline/pipeline.h"
 #include "platform/progress_port.h"
-#include "registration/align_state.h"
-#include "registration/alignment_points.h"
-#include "registration/debayer_switch.h"
-#include "registration/fft.h"
-#include "registration/frame_limit.h"
-#include "registration/optimizer_state.h"
-#include "registration/registration_state.h"
 #include "shell/command_line.h"
 #include "shell/file_dialogs.h"
 #include "shell/long_operation.h"
 #include "shell/message_routine.h"
-#include "shell/stack_data.h"
-#include "shell/wavelet_data.h"
 
 namespace kestrave {
 
@@ -59,28 +46,10 @@ public:
     ApplicationContext(const ApplicationContext&) = delete;
     ApplicationContext& operator=(const ApplicationContext&) = delete;
 
-    ProgramState state;
-    FrameModel model;
-    ImageDataSection images;
+    // The run's state and its operations.
+    Pipeline pipeline;
     ShellState shell;
-    WaveletData wavelet;
-    // The curves of the gamma, tone and hue-dependent curve editors.
-    CurveObjects curves;
-    StackData stack;
     LongOperations operations;
-    FftEngine fft;
-    RegistrationState registration;
-    // The alignment's pass state (the halt button's flag among it) and the optimizer's run state.
-    AlignmentState alignment;
-    OptimizerState optimizer;
-    // The frame limits of the alignment points.
-    PointLimits points;
-    // The alignment points, the free alignment box and the multi-point mode.
-    AlignmentPoints alignPoints;
-    // The input: the shown picture, what the readers found, the current folder, the frame source
-    // of the browser; and the debayer switch.
-    InputState input;
-    DebayerState debayer;
     // The settings store, opened by start-up; none when its file could not be read.
     std::unique_ptr<RegSettings> regSettings;
     // Batch work from the command line or a command file.
@@ -98,7 +67,7 @@ public:
     void setDialogs(std::unique_ptr<FileDialogPort> dialogs) { dialogs_ = std::move(dialogs); }
 
 private:
-    MessageRoutine messages_{state};
+    MessageRoutine messages_{pipeline.editRun().state};
     NullProgress nullProgress_;
     std::unique_ptr<ProgressPort> progress_;
     NoFileDialogs noDialogs_;

@@ -117,7 +117,7 @@ BatchOutcome RunBatchCommands(const WindowBatchParts& parts) {
     const BatchCommands& batch = app.batch;
     if (!batch.BatchPending || batch.BatchLineCount <= 1) return {};
     // Questions take their unattended answers and no wait blocks while the batch runs.
-    const QScopedValueRollback batchMode(app.state.BatchMode, true);
+    const QScopedValueRollback batchMode(app.pipeline.editRun().state.BatchMode, true);
 
     BatchOptions options;
     try {

@@ -137,25 +137,39 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
 void TMainForm::makeControllers() {
     WindowEntryPoints& entries = *this;
     shell = std::make_unique<ShellController>(ShellControllerParts{
-        app, *this, *Tabpages, *PageControl1, *Speedbar, tools, *alignPage, *optimizePage, *stackPage, *waveletPage,
-        DeveloperControls{*alignPage, *waveletPage, *aboutPage, *tools.Tonemapwindow, *waveletTools.tonemap->Tonegraph,
-                          [this] { QualityMethodComboChange(); }},
+        app, *this, *Tabpages, *PageControl1, *Speedbar, tools, *alignPage, *optimizePage, *stackPage,
+        *waveletPage,
+        DeveloperControls{*alignPage, *waveletPage, *aboutPage, *tools.Tonemapwindow,
+                          *waveletTools.tonemap->Tonegraph, [this] { QualityMethodComboChange(); }},
         entries});
     toolWindows = std::make_unique<ToolWindowController>(
         ToolWindowControllerParts{tools, *this, *alignPage, *stackPage, *waveletPage, *finalPage, entries});
-    stack = std::make_unique<StackController>(StackControllerParts{
-        .app = app, .window = *this, .stackPage = *stackPage, .alignPage = *alignPage,
-        .optimizePage = *optimizePage, .waveletPage = *waveletPage, .frameWindows = frameWindows,
-        .registrationWindows = registrationWindows, .pointWindows = pointWindows, .tools = tools,
-        .Tabpages = *Tabpages, .ProgressBar1 = *ProgressBar1, .entries = entries});
-    sigma = std::make_unique<SigmaController>(SigmaControllerParts{
-        .app = app, .stackPage = *stackPage, .alignPage = *alignPage, .frameWindows = frameWindows,
-        .sigmaEventsWindow = sigmaEventsWindow, .tools = tools, .entries = entries});
-    save = std::make_unique<SaveController>(SaveControllerParts{app, *alignPage, *stackPage, *waveletPage, imageInfoWindow,
-                                                                *frameWindows.StackSlider, dialogs, entries});
+    stack = std::make_unique<StackController>(StackControllerParts{.app = app,
+                                                                   .window = *this,
+                                                                   .stackPage = *stackPage,
+                                                                   .alignPage = *alignPage,
+                                                                   .optimizePage = *optimizePage,
+                                                                   .waveletPage = *waveletPage,
+                                                                   .frameWindows = frameWindows,
+                                                                   .registrationWindows = registrationWindows,
+                                                                   .pointWindows = pointWindows,
+                                                                   .tools = tools,
+                                                                   .Tabpages = *Tabpages,
+                                                                   .ProgressBar1 = *ProgressBar1,
+                                                                   .entries = entries});
+    sigma = std::make_unique<SigmaController>(SigmaControllerParts{.app = app,
+                                                                   .stackPage = *stackPage,
+                                                                   .alignPage = *alignPage,
+                                                                   .frameWindows = frameWindows,
+                                                                   .sigmaEventsWindow = sigmaEventsWindow,
+                                                                   .tools = tools,
+                                                                   .entries = entries});
+    save = std::make_unique<SaveController>(SaveControllerParts{app, *alignPage, *stackPage, *waveletPage,
+                                                                imageInfoWindow, *frameWindows.StackSlider,
+                                                                dialogs, entries});
     wavelet = std::make_unique<WaveletController>(
-        WaveletControllerParts{app, *waveletPage, waveletTools, histogramWindows, tools, *stackPage, *alignPage,
-                               *PageControl1, *ProgressBar1, entries});
+        WaveletControllerParts{app, *waveletPage, waveletTools, histogramWindows, tools, *stackPage,
+                               *alignPage, *PageControl1, *ProgressBar1, entries});
     finalImage = std::make_unique<FinalController>();
     input = std::make_unique<InputController>(
         InputControllerParts{app, *alignPage, *optimizePage, *stackPage, *waveletPage, waveletTools,
@@ -164,21 +178,36 @@ void TMainForm::makeControllers() {
     align = std::make_unique<AlignController>(AlignControllerParts{
         app, *alignPage, *optimizePage, *stackPage, *waveletPage, frameWindows, registrationWindows,
         pointWindows, tools, dialogs, *StatusPanels[2], *Tabpages, *ProgressBar1, entries});
-    optimize = std::make_unique<OptimizeController>(OptimizeControllerParts{
-        .app = app, .optimizePage = *optimizePage, .alignPage = *alignPage, .stackPage = *stackPage,
-        .waveletPage = *waveletPage, .frameWindows = frameWindows, .pointWindows = pointWindows,
-        .registrationWindows = registrationWindows, .optimizerWindows = optimizerWindows, .tools = tools,
-        .Tabpages = *Tabpages, .ProgressBar1 = *ProgressBar1, .entries = entries});
-    imageInfo = std::make_unique<ImageInfoController>(
-        ImageInfoControllerParts{app.shell, imageInfoWindow, *tools.Imageinfowindow, *Speedbar->ImageInfobutton,
-                                 *waveletPage, *frameWindows.StackSlider, *waveletTools.gamma->Gamma1spin, dialogs});
-    calibration = std::make_unique<CalibrationController>(CalibrationControllerParts{
-        .app = app, .window = *this, .Flatdarkbutton = *Speedbar->Flatdarkbutton,
-        .OpenDialog = dialogs.OpenDialog, .alignPage = *alignPage, .stackPage = *stackPage,
-        .frameWindows = frameWindows, .entries = entries});
+    optimize = std::make_unique<OptimizeController>(
+        OptimizeControllerParts{.app = app,
+                                .optimizePage = *optimizePage,
+                                .alignPage = *alignPage,
+                                .stackPage = *stackPage,
+                                .waveletPage = *waveletPage,
+                                .frameWindows = frameWindows,
+                                .pointWindows = pointWindows,
+                                .registrationWindows = registrationWindows,
+                                .optimizerWindows = optimizerWindows,
+                                .tools = tools,
+                                .Tabpages = *Tabpages,
+                                .ProgressBar1 = *ProgressBar1,
+                                .entries = entries});
+    imageInfo = std::make_unique<ImageInfoController>(ImageInfoControllerParts{
+        app.shell, imageInfoWindow, *tools.Imageinfowindow, *Speedbar->ImageInfobutton, *waveletPage,
+        *frameWindows.StackSlider, *waveletTools.gamma->Gamma1spin, dialogs});
+    calibration = std::make_unique<CalibrationController>(
+        CalibrationControllerParts{.app = app,
+                                   .window = *this,
+                                   .Flatdarkbutton = *Speedbar->Flatdarkbutton,
+                                   .OpenDialog = dialogs.OpenDialog,
+                                   .alignPage = *alignPage,
+                                   .stackPage = *stackPage,
+                                   .frameWindows = frameWindows,
+                                   .entries = entries});
     options = std::make_unique<OptionsController>(OptionsControllerParts{
-        app.state, app.model, app.input, app.shell, app.wavelet, app.messages(), *this, *alignPage, *stackPage,
-        frameWindows, *Speedbar, tools, entries});
+        app.pipeline.editRun().state, app.pipeline.editRun().model, app.pipeline.editRun().input, app.shell,
+        app.pipeline.editRun().wavelet, app.messages(), *this, *alignPage, *stackPage, frameWindows,
+        *Speedbar, tools, entries});
     avi = std::make_unique<AviController>(AviControllerParts{app, *stackPage->aviControls, *alignPage,
                                                              *frameWindows.StackSlider, dialogs.SaveDialog6,
                                                              *ProgressBar1, entries});

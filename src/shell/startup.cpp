@@ -89,7 +89,7 @@ private:
     void reportError(const std::exception& error) { app_.messages().error("Error", error.what()); }
     // The layer planes and the rest of the image planes for a processing area of that item.
     void createPlanes(int processareaItem) {
-        createImagePlanes(app_.images, processareaItem, app_.progress(), app_.messages());
+        createImagePlanes(app_.pipeline.editRun().images, processareaItem, app_.progress(), app_.messages());
     }
 
     // The steps of run(), in their order.
@@ -168,11 +168,11 @@ void Startup::prepareWindow() {
 void Startup::setUpPlanesAndColours() {
     setDefaults();
     createPlanes(wavelet_.Processarea->currentIndex());
-    app_.state.LRGBWeights = {0.299f, 0.587f, 0.114f};
+    app_.pipeline.editRun().state.LRGBWeights = {0.299f, 0.587f, 0.114f};
     wavelet_.RedLRGBslider->setValue(299);
     wavelet_.GreenLRGBSlider->setValue(587);
     wavelet_.BlueLRGBSlider->setValue(114);
-    app_.state.RGBBalance = {1.0f, 1.0f, 1.0f};
+    app_.pipeline.editRun().state.RGBBalance = {1.0f, 1.0f, 1.0f};
 }
 
 // The translators' template written (not headless), the wavelet dialogs opened in the program's
@@ -187,7 +187,7 @@ void Startup::writeLanguageTemplate() {
         }
     }
     form_.wavelet->loadwaveletdialog.InitialDir = form_.wavelet->savewaveletdialog.InitialDir = ProgramDir();
-    app_.state.progstatus = TProgStatus::psNone;
+    app_.pipeline.editRun().state.progstatus = TProgStatus::psNone;
 }
 
 // The stored control values restored, the calibration and resampling switched off, the tool
@@ -224,7 +224,8 @@ void Startup::settleProcessingControls() {
     align_.LRGB->setEnabled(colour);
     wavelet_.LRGB2->setEnabled(colour);
     if (!colour) align_.LRGB->setChecked(false);
-    if (processAreaSizeForItem(processareaItem) != app_.images.ProcessAreaSize) createPlanes(processareaItem);
+    if (processAreaSizeForItem(processareaItem) != app_.pipeline.images().ProcessAreaSize)
+        createPlanes(processareaItem);
     QComboBox& resampleFilter = *form_.stackPage->ResampleMethod;
     const int resampleMethod = resampleMethodItemForText(resampleFilter.currentText().toStdString());
     if (resampleMethod >= 0) resampleFilter.setCurrentIndex(resampleMethod);
@@ -234,18 +235,18 @@ void Startup::settleProcessingControls() {
 // The settings store opened and read, the wavelet filter, the gamma and tone tables, the FFT and
 // the views set up; the frame tables emptied and the Align page shown.
 void Startup::readStoredSettings() {
-    app_.model.AviName = "none";
+    app_.pipeline.editRun().model.AviName = "none";
     openSettingsStore();
     form_.wavelet->GaussianClick();
     form_.wavelet->SetwaveletbuttonClick();
     readFileSettings();
-    BuildGammaTable(*app_.wavelet.GammaTable, 1.0f);
-    BuildToneCurve(app_.wavelet.toneTables->ToneCurve, StartupToneBias, StartupToneScale,
+    BuildGammaTable(*app_.pipeline.wavelet().GammaTable, 1.0f);
+    BuildToneCurve(app_.pipeline.wavelet().toneTables->ToneCurve, StartupToneBias, StartupToneScale,
                    form_.waveletTools.tonemap->Tonegraph->Checked());
     form_.wavelet->GammaSplineGraphDblClick();
     setUpFft();
     resetViews();
-    clearFrameTables(app_.model);
+    clearFrameTables(app_.pipeline.editRun().model);
     form_.PageControl1->setCurrentWidget(form_.alignPage);
 }
 
@@ -283,17 +284,17 @@ void Startup::setDefaults() {
     form_.optimizePage->Filtertype->setCurrentIndex(0);
     form_.stackPage->Stackfiltermethod->setCurrentIndex(0);
     align_.QualityMethodCombo->setCurrentIndex(DefaultQualityMethod);
-    app_.registration.WaitForClick = false;
-    app_.state.DrizzleFactor = 2.0f;
+    app_.pipeline.editRun().registration.WaitForClick = false;
+    app_.pipeline.editRun().state.DrizzleFactor = 2.0f;
 
     readVideo(*about_.Memo1);
-    setProcessStage(app_.state, TProcessStage::stNone);
-    app_.state.activepage = TMainTab::tabAlign;
+    setProcessStage(app_.pipeline.editRun().state, TProcessStage::stNone);
+    app_.pipeline.editRun().state.activepage = TMainTab::tabAlign;
     form_.shell->selectTab(0);
     form_.dialogs.Addbitmapdialog.Title = "Open file(s)";
-    app_.state.Kernel3x3 = DefaultKernel3x3;
-    app_.state.ResampleFactor = 2.0f;
-    app_.state.MasterFrameMode = false;
+    app_.pipeline.editRun().state.Kernel3x3 = DefaultKernel3x3;
+    app_.pipeline.editRun().state.ResampleFactor = 2.0f;
+    app_.pipeline.editRun().state.MasterFrameMode = false;
 
     about_.logolabel->setText(VersionCaption);
     form_.setWindowTitle(VersionCaption);
@@ -395,20 +396,20 @@ void Startup::readFileSettings() {
 void Startup::setUpFft() {
     if (align_.FFTsizeGroup->ItemIndex() < 0) align_.FFTsizeGroup->setItemIndex(0);
     const AlignmentBox box = startupAlignmentBox(align_.FFTsizeGroup->ItemIndex());
-    InitFFT(app_.fft, box.size);
-    app_.registration.BoxLeft = box.left;
-    app_.registration.BoxTop = box.top;
+    InitFFT(app_.pipeline.editRun().fft, box.size);
+    app_.pipeline.editRun().registration.BoxLeft = box.left;
+    app_.pipeline.editRun().registration.BoxTop = box.top;
 }
 
 // The per-input marks, the render controls and the views as for a fresh input.
 void Startup::resetViews() {
-    ProgramState& state = app_.state;
+    ProgramState& state = app_.pipeline.editRun().state;
     state.FeatureX = state.FeatureY = 0;
     state.LevelLo = 0.0f;
     state.LevelHi = 255.0f;
     state.newInput = false;
     state.MasterFrameMode = false;
-    app_.model.SingleImage = false;
+    app_.pipeline.editRun().model.SingleImage = false;
     align_.AlignSlider->setVisible(false);
     align_.Framelabel->setVisible(false);
 
@@ -421,7 +422,7 @@ void Startup::resetViews() {
     for (TPCheck* layer : {wavelet_.Layer1checkbox, wavelet_.Layer2checkbox, wavelet_.Layer3checkbox,
                            wavelet_.layer4checkbox, wavelet_.layer5checkbox, wavelet_.layer6checkbox})
         layer->setChecked(true);
-    app_.images.ProcessAreaX = app_.images.ProcessAreaY = 0;
+    app_.pipeline.editRun().images.ProcessAreaX = app_.pipeline.editRun().images.ProcessAreaY = 0;
     for (QScrollArea* box : {align_.ScrollBox1, wavelet_.Scrollbox3}) {
         box->horizontalScrollBar()->setValue(0);
         box->verticalScrollBar()->setValue(0);

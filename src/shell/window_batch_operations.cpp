@@ -35,23 +35,24 @@ bool WindowBatchOperations::run(Handler&& handler) {
 }
 
 bool WindowBatchOperations::SelectFileButtonClick(const std::string& file) {
-    app_.input.BatchInputFile = file;
+    app_.pipeline.editRun().input.BatchInputFile = file;
     if (!run([&] { parts_.input.SelectFileButtonClick(); }) ||
-        app_.state.ProcessStage < TProcessStage::stInputLoaded)
+        app_.pipeline.state().ProcessStage < TProcessStage::stInputLoaded)
         return false;
     // The alignment box is fitted to the new input, as choosing its size fits it.
-    if (!app_.model.SingleImage) parts_.alignHandlers.FFTsizeGroupClick();
+    if (!app_.pipeline.model().SingleImage) parts_.alignHandlers.FFTsizeGroupClick();
     return true;
 }
 
 BatchInput WindowBatchOperations::input() {
-    return {app_.model.ImageWidth, app_.model.ImageHeight, app_.fft.FFTSize, app_.model.SingleImage};
+    return {app_.pipeline.model().ImageWidth, app_.pipeline.model().ImageHeight, app_.pipeline.fft().FFTSize,
+            app_.pipeline.model().SingleImage};
 }
 
 void WindowBatchOperations::setFeature(int x, int y) {
     // What a click on the frame shown in the preview chooses.
-    ProgramState& state = app_.state;
-    RegistrationState& registration = app_.registration;
+    ProgramState& state = app_.pipeline.editRun().state;
+    RegistrationState& registration = app_.pipeline.editRun().registration;
     state.FeatureX = x;
     state.FeatureY = y;
     state.progstatus = TProgStatus::psFeatureSet;
@@ -62,13 +63,13 @@ void WindowBatchOperations::setFeature(int x, int y) {
 
 bool WindowBatchOperations::RecalcFFTbuttonClick() {
     if (!run([&] { parts_.alignHandlers.RecalcFFTbuttonClick(); })) return false;
-    setProcessStage(app_.state, TProcessStage::stReferenceReady);
+    setProcessStage(app_.pipeline.editRun().state, TProcessStage::stReferenceReady);
     return true;
 }
 
 bool WindowBatchOperations::AlignallButtonClick() {
-    return run([&] { parts_.alignHandlers.AlignallButtonClick(); }) && app_.model.FramesRanked &&
-           app_.state.progstatus == TProgStatus::psAligned;
+    return run([&] { parts_.alignHandlers.AlignallButtonClick(); }) && app_.pipeline.model().FramesRanked &&
+           app_.pipeline.state().progstatus == TProgStatus::psAligned;
 }
 
 void WindowBatchOperations::setSeams(int width) {
@@ -77,7 +78,7 @@ void WindowBatchOperations::setSeams(int width) {
 }
 
 bool WindowBatchOperations::alignPoints(const std::filesystem::path& pointsFile) {
-    const std::filesystem::path temporary = app_.input.inputFolder / TempPointFile;
+    const std::filesystem::path temporary = app_.pipeline.input().inputFolder / TempPointFile;
     std::error_code error;
     if (!std::filesystem::equivalent(pointsFile, temporary, error)) {
         error.clear();
@@ -93,8 +94,9 @@ bool WindowBatchOperations::alignPoints(const std::filesystem::path& pointsFile)
     parts_.align.Alignmethod->setItemIndex(AlignMethodMultipoint);
     if (!run([&] { parts_.alignHandlers.AlignmethodClick(); })) return false;
     // One point is aligned as one box on that point; only a file without any point aligns nothing.
-    const bool aligned = app_.model.FramesRanked && app_.state.progstatus == TProgStatus::psAligned;
-    if (!aligned && app_.alignPoints.Alignpoints <= 1)
+    const bool aligned =
+        app_.pipeline.model().FramesRanked && app_.pipeline.state().progstatus == TProgStatus::psAligned;
+    if (!aligned && app_.pipeline.alignPoints().Alignpoints <= 1)
         app_.messages().error(
             "Batch", "The alignment-point file " + pointsFile.string() + " holds no point on these frames");
     return aligned;
@@ -106,7 +108,7 @@ void WindowBatchOperations::setPreviewSlider(int position) {
 
 bool WindowBatchOperations::SetLimitClick() {
     return run([&] { parts_.optimizeHandlers.SetLimitClick(); }) &&
-           app_.state.ProcessStage == TProcessStage::stAligned;
+           app_.pipeline.state().ProcessStage == TProcessStage::stAligned;
 }
 
 void WindowBatchOperations::setRefframes(int frames) {
@@ -118,16 +120,16 @@ bool WindowBatchOperations::MakerefClick(const std::function<bool()>& atContinue
     ShellController& shell = parts_.shell;
     shell.batchContinueWork = [&] { continued = atContinue(); };
     const ScopeExit noWork([&] { shell.batchContinueWork = nullptr; });
-    app_.optimizer.NewReferenceMade = false;
+    app_.pipeline.editRun().optimizer.NewReferenceMade = false;
     return run([&] { parts_.optimizeHandlers.MakerefClick(); }) && continued &&
-           app_.optimizer.NewReferenceMade;
+           app_.pipeline.optimizer().NewReferenceMade;
 }
 
 bool WindowBatchOperations::applyScheme(const std::filesystem::path& scheme) {
     WaveletController& wavelet = parts_.wavelet;
     wavelet.loadwaveletdialog.FileName = scheme;
     return run([&] { wavelet.loadschemebuttonClick(true); }) && run([&] { wavelet.DoAllClick(); }) &&
-           app_.state.DoAllDone;
+           app_.pipeline.state().DoAllDone;
 }
 
 void WindowBatchOperations::ContinuebuttonClick() {
@@ -136,7 +138,8 @@ void WindowBatchOperations::ContinuebuttonClick() {
 
 bool WindowBatchOperations::AlignStackButtonClick() {
     return run([&] { parts_.optimizeHandlers.AlignStackButtonClick(); }) &&
-           app_.state.progstatus == TProgStatus::psStacked && !app_.wavelet.ProcessPicture.empty();
+           app_.pipeline.state().progstatus == TProgStatus::psStacked &&
+           !app_.pipeline.wavelet().ProcessPicture.empty();
 }
 
 int WindowBatchOperations::saveFilterIndex() {
@@ -144,7 +147,7 @@ int WindowBatchOperations::saveFilterIndex() {
 }
 
 std::vector<std::filesystem::path> WindowBatchOperations::inputFiles() {
-    return kestrave::inputFiles(app_.model);
+    return kestrave::inputFiles(app_.pipeline.model());
 }
 
 bool WindowBatchOperations::SaveBMP2buttonClick(const std::filesystem::path& fileName, int filterIndex) {
@@ -153,7 +156,7 @@ bool WindowBatchOperations::SaveBMP2buttonClick(const std::filesystem::path& fil
     dialog.FilterIndex = filterIndex;
     // The saver's question before a partly processed image is answered Yes in a batch run; the
     // log says so.
-    if (!app_.state.DoAllDone)
+    if (!app_.pipeline.state().DoAllDone)
         app_.messages().inform("Image not fully processed",
                                "You have NOT used the DO ALL function, perform this now ? Yes");
     app_.shell.ImageSaved = false;

@@ -45,10 +45,10 @@ struct AlignPageTest : ShellWindowTest {
 
     // The recording chosen as a batch run chooses it, with the 32-pixel box.
     void selectRecording() {
-        context.state.BatchMode = true;
-        context.input.BatchInputFile = writeSampleRecording(dir.path()).path.string();
+        context.pipeline.editRun().state.BatchMode = true;
+        context.pipeline.editRun().input.BatchInputFile = writeSampleRecording(dir.path()).path.string();
         form->input->SelectFileButtonClick();
-        context.state.BatchMode = false;
+        context.pipeline.editRun().state.BatchMode = false;
         page.FFTsizeGroup->setItemIndex(0);
         form->align->FFTsizeGroupClick();
     }
@@ -58,15 +58,15 @@ struct AlignPageTest : ShellWindowTest {
     void pick() {
         selectRecording();
         click(Feature);
-        ASSERT_EQ(context.state.ProcessStage, TProcessStage::stReferenceReady);
+        ASSERT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stReferenceReady);
     }
     bool checked(QListWidget& list, int j) const { return list.item(j)->checkState() == Qt::Checked; }
     void expectNoPassFlag() const {
-        EXPECT_FALSE(context.alignment.InAlignPass);
-        EXPECT_FALSE(context.alignment.ForceRealign);
-        EXPECT_FALSE(context.alignment.NextSegmentPending);
-        EXPECT_FALSE(context.alignment.HaltRequested);
-        EXPECT_FALSE(context.registration.WaitForClick);
+        EXPECT_FALSE(context.pipeline.alignment().InAlignPass);
+        EXPECT_FALSE(context.pipeline.alignment().ForceRealign);
+        EXPECT_FALSE(context.pipeline.alignment().NextSegmentPending);
+        EXPECT_FALSE(context.pipeline.alignment().HaltRequested);
+        EXPECT_FALSE(context.pipeline.registration().WaitForClick);
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
         EXPECT_TRUE(page.glPageControl1->isEnabled());
         EXPECT_TRUE(form->Tabpages->isEnabled());
@@ -77,24 +77,25 @@ struct AlignPageTest : ShellWindowTest {
 
 TEST_F(AlignPageTest, AClickOnTheFittedPreviewPicksTheFeatureAndComputesTheReference) {
     selectRecording();
-    EXPECT_EQ(context.state.ProcessStage, TProcessStage::stFFTSizeSet);
+    EXPECT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stFFTSizeSet);
     EXPECT_EQ(form->tools.FFTWindow->windowTitle(), "FFT spectrum 32x32");
     // The preview shown at half size: the click lands on the frame pixel twice as far out.
     context.shell.PreviewFitted = true;
     context.shell.PreviewFitScale = 2.0f;
     click(Feature / 2, Qt::RightButton);
-    EXPECT_EQ(context.state.ProcessStage, TProcessStage::stFFTSizeSet) << "the right button picks nothing";
+    EXPECT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stFFTSizeSet)
+        << "the right button picks nothing";
     click(Feature / 2);
 
-    EXPECT_EQ(context.state.ProcessStage, TProcessStage::stReferenceReady);
-    EXPECT_EQ(QPoint(context.state.FeatureX, context.state.FeatureY), Feature);
-    EXPECT_EQ(context.registration.BoxLeft, Feature.x() - 16);
-    EXPECT_TRUE(context.registration.FeatureChosen);
-    EXPECT_FALSE(context.registration.UserBoxPlaced);
-    EXPECT_EQ(context.registration.RefSpectrumRe.xCount(), 32);
+    EXPECT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stReferenceReady);
+    EXPECT_EQ(QPoint(context.pipeline.state().FeatureX, context.pipeline.state().FeatureY), Feature);
+    EXPECT_EQ(context.pipeline.registration().BoxLeft, Feature.x() - 16);
+    EXPECT_TRUE(context.pipeline.registration().FeatureChosen);
+    EXPECT_FALSE(context.pipeline.registration().UserBoxPlaced);
+    EXPECT_EQ(context.pipeline.registration().RefSpectrumRe.xCount(), 32);
     // The reference frame was aligned against itself: no shift, its spectrum charted.
-    EXPECT_EQ(context.model.FrameTable[0].Slots[0].X, 0);
-    EXPECT_EQ(context.model.FrameTable[0].Slots[0].Y, 0);
+    EXPECT_EQ(context.pipeline.model().FrameTable[0].Slots[0].X, 0);
+    EXPECT_EQ(context.pipeline.model().FrameTable[0].Slots[0].Y, 0);
     EXPECT_EQ(charts.Series5->Count(), 51);
     EXPECT_TRUE(page.ShowFFTbox->Checked());
     EXPECT_FALSE(charts.imgFFT->pixmap().isNull());
@@ -107,24 +108,24 @@ TEST_F(AlignPageTest, AClickOnTheFittedPreviewPicksTheFeatureAndComputesTheRefer
     click(QPoint(10, 36));
     ASSERT_FALSE(messages.shown.empty());
     EXPECT_EQ(messages.shown.back().text, " Choosen feature too close to image border ");
-    EXPECT_EQ(context.state.FeatureX, Feature.x());
+    EXPECT_EQ(context.pipeline.state().FeatureX, Feature.x());
 }
 
 TEST_F(AlignPageTest, AutomaticValuesNeverCountAsTheUsersAndTheUsersStay) {
     pick();
     // A press arms the band; the automatic values of a new pick are still not the user's.
     QTest::mousePress(page.QualityFilter, Qt::LeftButton);
-    EXPECT_TRUE(context.registration.QualityFilterArmed);
+    EXPECT_TRUE(context.pipeline.registration().QualityFilterArmed);
     click(Feature + QPoint(2, 1));
-    EXPECT_FALSE(context.registration.QualityFilterManual);
+    EXPECT_FALSE(context.pipeline.registration().QualityFilterManual);
     EXPECT_TRUE(page.Autofilter->Checked());
-    EXPECT_TRUE(context.registration.QualityFilterArmed);
+    EXPECT_TRUE(context.pipeline.registration().QualityFilterArmed);
 
     // The user's own value: manual from now on, and the reference is computed again on the
     // reference frame (the slider goes back to it).
     page.PreviewSlider->setValue(5);
     page.QualityFilter->setValue(20);
-    EXPECT_TRUE(context.registration.QualityFilterManual);
+    EXPECT_TRUE(context.pipeline.registration().QualityFilterManual);
     EXPECT_FALSE(page.Autofilter->Checked());
     EXPECT_EQ(page.PreviewSlider->Value(), 0);
     EXPECT_EQ(page.QualityFilter->Value(), 20) << "a recomputation keeps the user's band";
@@ -141,20 +142,20 @@ TEST_F(AlignPageTest, AutomaticValuesNeverCountAsTheUsersAndTheUsersStay) {
     context.shell.StartingUp = false;
     form->align->QualityMethodComboChange();
     EXPECT_EQ(page.PreviewSlider->Value(), 0);
-    EXPECT_FALSE(context.registration.UserBoxPlaced);
+    EXPECT_FALSE(context.pipeline.registration().UserBoxPlaced);
 }
 
 TEST_F(AlignPageTest, AlignRanksTheFramesAndFillsTheListsAndTheRegistrationGraph) {
     pick();
     // A frame that loses the lock is left out without a question.
     page.Ignoredefault->setChecked(true);
-    context.optimizer.NewReferenceMade = true;
+    context.pipeline.editRun().optimizer.NewReferenceMade = true;
     page.Alignbutton->click();
 
-    const FrameModel& model = context.model;
+    const FrameModel& model = context.pipeline.model();
     ASSERT_TRUE(model.FramesRanked);
-    EXPECT_FALSE(context.optimizer.NewReferenceMade);
-    EXPECT_EQ(context.state.progstatus, TProgStatus::psAligned);
+    EXPECT_FALSE(context.pipeline.optimizer().NewReferenceMade);
+    EXPECT_EQ(context.pipeline.state().progstatus, TProgStatus::psAligned);
     expectNoPassFlag();
     for (int j = 0; j + 1 < Frames; ++j)
         EXPECT_GE(model.FrameRanking[j].Key, model.FrameRanking[j + 1].Key) << j;
@@ -191,30 +192,30 @@ TEST_F(AlignPageTest, AlignRanksTheFramesAndFillsTheListsAndTheRegistrationGraph
 
 TEST_F(AlignPageTest, ABatchRunDeselectsFramesThatLoseTheLockWithoutEverWaiting) {
     selectRecording();
-    context.state.BatchMode = true;
+    context.pipeline.editRun().state.BatchMode = true;
     // As the batch runner does: the feature at the centre, the reference without a pick.
-    context.state.FeatureX = 48;
-    context.state.FeatureY = 36;
+    context.pipeline.editRun().state.FeatureX = 48;
+    context.pipeline.editRun().state.FeatureY = 36;
     form->align->RecalcFFTbuttonClick();
     // Any frame whose peak falls below the previous frame's loses the lock.
     page.TrackDetect->setValue(1.0);
-    ASSERT_FLOAT_EQ(context.alignment.MisalignRatio, 1.0f);
+    ASSERT_FLOAT_EQ(context.pipeline.alignment().MisalignRatio, 1.0f);
     int waits = 0;
     auto progress = std::make_unique<NullProgress>();
     progress->onPoll = [&](NullProgress&) {
-        if (!context.registration.WaitForClick) return;
+        if (!context.pipeline.registration().WaitForClick) return;
         ++waits;
-        context.registration.WaitForClick = false;
+        context.pipeline.editRun().registration.WaitForClick = false;
     };
     context.setProgress(std::move(progress));
 
     form->align->AlignallButtonClick();
     EXPECT_EQ(waits, 0);
-    ASSERT_TRUE(context.model.FramesRanked);
+    ASSERT_TRUE(context.pipeline.model().FramesRanked);
     expectNoPassFlag();
     int deselected = 0;
     for (int j = 0; j < Frames; ++j)
-        if (context.model.FrameTable[context.model.FrameRanking[j].Frame].Excluded) {
+        if (context.pipeline.model().FrameTable[context.pipeline.model().FrameRanking[j].Frame].Excluded) {
             ++deselected;
             EXPECT_FALSE(checked(*windows.SelectFramesChecklist, j)) << j;
         }
@@ -235,7 +236,7 @@ TEST_F(AlignPageTest, AClickEndsTheLostLockWaitAndACancelLeavesNoPassFlagSet) {
             page.PreviewImage,
             [&] {
                 shownInWait = page.PreviewImage->pixmap().toImage();
-                waitedFrame = context.alignment.CurrentFrame;
+                waitedFrame = context.pipeline.alignment().CurrentFrame;
                 click(Feature + QPoint(1, 0));
             },
             Qt::QueuedConnection);
@@ -250,12 +251,14 @@ TEST_F(AlignPageTest, AClickEndsTheLostLockWaitAndACancelLeavesNoPassFlagSet) {
     ASSERT_TRUE(asked) << "no frame lost the lock";
     // While it waited, the preview showed the frame the click was for.
     FrameBuffers frame;
-    SerInputSource(context.model.SerName, {}).readFrame(waitedFrame, frame);
+    SerInputSource(context.pipeline.model().SerName, {}).readFrame(waitedFrame, frame);
     EXPECT_EQ(shownInWait.convertToFormat(QImage::Format_BGR888), bitmapView(frame.Preview));
-    EXPECT_EQ(QPoint(context.registration.ClickX, context.registration.ClickY), Feature + QPoint(1, 0));
-    EXPECT_EQ(context.state.FeatureX, Feature.x()) << "the click answers the wait, it picks nothing";
-    EXPECT_FALSE(context.model.FramesRanked);
-    EXPECT_EQ(context.state.progstatus, TProgStatus::psNone);
+    EXPECT_EQ(QPoint(context.pipeline.registration().ClickX, context.pipeline.registration().ClickY),
+              Feature + QPoint(1, 0));
+    EXPECT_EQ(context.pipeline.state().FeatureX, Feature.x())
+        << "the click answers the wait, it picks nothing";
+    EXPECT_FALSE(context.pipeline.model().FramesRanked);
+    EXPECT_EQ(context.pipeline.state().progstatus, TProgStatus::psNone);
     expectNoPassFlag();
     // The stored reference picture is back in the preview.
     EXPECT_EQ(page.PreviewImage->pixmap().size(), QSize(96, 72));

@@ -56,10 +56,11 @@ struct PointsPageTest : ShellWindowTest {
         options.width = width;
         options.height = height;
         options.frames = frames;
-        context.state.BatchMode = true;
-        context.input.BatchInputFile = writeSampleRecording(dir.path(), options).path.string();
+        context.pipeline.editRun().state.BatchMode = true;
+        context.pipeline.editRun().input.BatchInputFile =
+            writeSampleRecording(dir.path(), options).path.string();
         form->input->SelectFileButtonClick();
-        context.state.BatchMode = false;
+        context.pipeline.editRun().state.BatchMode = false;
         page.FFTsizeGroup->setItemIndex(1);
         form->align->FFTsizeGroupClick();
     }
@@ -69,7 +70,7 @@ struct PointsPageTest : ShellWindowTest {
     void whilePlacing(const std::function<void()>& steps) {
         QTimer::singleShot(0, [&] {
             const auto leave = qScopeGuard([&] {
-                if (!context.alignPoints.StopPlacing) chooseMethod(AlignMethodSingle);
+                if (!context.pipeline.alignPoints().StopPlacing) chooseMethod(AlignMethodSingle);
             });
             steps();
         });
@@ -101,14 +102,14 @@ TEST_F(PointsPageTest, NoneStacksTheFramesWithoutShifts) {
     selectRecording();
     const int last = form->input->lastIndex();
     for (int f = 0; f <= last; ++f) {
-        context.model.FrameTable[f].Slots[0] = {f + 1, -f - 1};
-        context.model.FrameTable[f].Slots[1].X = 9;
+        context.pipeline.editRun().model.FrameTable[f].Slots[0] = {f + 1, -f - 1};
+        context.pipeline.editRun().model.FrameTable[f].Slots[1].X = 9;
     }
     chooseMethod(AlignMethodNone);
     for (int f = 0; f <= last; ++f) {
-        EXPECT_EQ(context.model.FrameTable[f].Slots[0].X, 0) << f;
-        EXPECT_EQ(context.model.FrameTable[f].Slots[0].Y, 0) << f;
-        EXPECT_EQ(context.model.FrameTable[f].Slots[1].X, 9) << "point shifts stay";
+        EXPECT_EQ(context.pipeline.model().FrameTable[f].Slots[0].X, 0) << f;
+        EXPECT_EQ(context.pipeline.model().FrameTable[f].Slots[0].Y, 0) << f;
+        EXPECT_EQ(context.pipeline.model().FrameTable[f].Slots[1].X, 9) << "point shifts stay";
     }
     EXPECT_TRUE(form->alignPage->Setlimitbutton->isEnabled());
     EXPECT_TRUE(form->stackPage->Stackbutton->isEnabled());
@@ -117,15 +118,15 @@ TEST_F(PointsPageTest, NoneStacksTheFramesWithoutShifts) {
     EXPECT_EQ(page.PreviewSlider->Value(), page.PreviewSlider->MaxValue());
     EXPECT_EQ(form->frameWindows.StackSlider->Value(), page.PreviewSlider->Value());
     EXPECT_FALSE(form->frameWindows.Showgraphpointer->isHidden());
-    EXPECT_EQ(context.state.progstatus, TProgStatus::psFeatureSet);
+    EXPECT_EQ(context.pipeline.state().progstatus, TProgStatus::psFeatureSet);
 }
 
 TEST_F(PointsPageTest, MultipointOpensThePointWindowAndDefaultLeavesItKeepingThePoints) {
     selectRecording();
     QTest::mouseClick(page.PreviewImage, Qt::LeftButton, Qt::NoModifier, QPoint(80, 60));
-    ASSERT_EQ(context.state.ProcessStage, TProcessStage::stReferenceReady);
-    EXPECT_EQ(context.alignPoints.SavedFeatureX, 80);
-    EXPECT_EQ(context.alignPoints.PointPos[1].X, 80) << "the first point follows the feature";
+    ASSERT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stReferenceReady);
+    EXPECT_EQ(context.pipeline.alignPoints().SavedFeatureX, 80);
+    EXPECT_EQ(context.pipeline.alignPoints().PointPos[1].X, 80) << "the first point follows the feature";
 
     const std::vector<AlignPoint> placed{{40, 40, 64}, {120, 70, 64}};
     whilePlacing([&] {
@@ -134,18 +135,19 @@ TEST_F(PointsPageTest, MultipointOpensThePointWindowAndDefaultLeavesItKeepingThe
         loadPoints(placed);
         EXPECT_EQ(windows.StringGrid1->rowCount(), 2);
         EXPECT_EQ(windows.Label52->text(), "Alignmentpoints: 2");
-        EXPECT_EQ(context.alignPoints.Alignpoints, 3);
-        EXPECT_EQ(context.alignPoints.PointPos[2].X, 120);
-        context.state.FeatureX = context.state.FeatureY = 5;  // as the points' alignment leaves it
+        EXPECT_EQ(context.pipeline.alignPoints().Alignpoints, 3);
+        EXPECT_EQ(context.pipeline.alignPoints().PointPos[2].X, 120);
+        context.pipeline.editRun().state.FeatureX = context.pipeline.editRun().state.FeatureY =
+            5;  // as the points' alignment leaves it
         chooseMethod(AlignMethodSingle);
     });
-    EXPECT_EQ(context.state.FeatureX, 80);
-    EXPECT_EQ(context.state.FeatureY, 60);
+    EXPECT_EQ(context.pipeline.state().FeatureX, 80);
+    EXPECT_EQ(context.pipeline.state().FeatureY, 60);
     EXPECT_FALSE(windows.Multialignwindow->isVisible());
     EXPECT_FALSE(form->frameWindows.differencecutslider->isHidden());
-    EXPECT_EQ(context.alignPoints.Alignpoints, 1);
-    EXPECT_FALSE(context.alignPoints.MultiPointMode);
-    EXPECT_TRUE(context.alignPoints.StopPlacing);
+    EXPECT_EQ(context.pipeline.alignPoints().Alignpoints, 1);
+    EXPECT_FALSE(context.pipeline.alignPoints().MultiPointMode);
+    EXPECT_TRUE(context.pipeline.alignPoints().StopPlacing);
     EXPECT_TRUE(form->optimizePage->Optimizebutton->isEnabled());
     const PointFileContent kept = readAlignPointFile(dir / TempPointFile, 160, 120);
     EXPECT_EQ(kept.points, placed);
@@ -164,14 +166,14 @@ TEST_F(PointsPageTest, ADraggedFreeBoxBecomesTheReference) {
     const std::size_t shownBefore = messages.shown.size();
     page.Freebox->setChecked(true);
     points.FreeboxClick();
-    ASSERT_TRUE(context.alignPoints.FreeBox);
+    ASSERT_TRUE(context.pipeline.alignPoints().FreeBox);
     drag({60, 45}, {100, 75});  // 40 x 30: the 64 box around (80, 60)
-    EXPECT_EQ(context.state.ProcessStage, TProcessStage::stReferenceReady);
+    EXPECT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stReferenceReady);
     EXPECT_EQ(page.FFTsizeGroup->ItemIndex(), 1);
-    EXPECT_EQ(QPoint(context.state.FeatureX, context.state.FeatureY), QPoint(80, 60));
-    EXPECT_EQ(context.alignPoints.FreeBoxCentreX, 80);
-    EXPECT_EQ(context.alignPoints.SavedFeatureY, 60);
-    EXPECT_EQ(context.registration.RefSpectrumRe.xCount(), 64);
+    EXPECT_EQ(QPoint(context.pipeline.state().FeatureX, context.pipeline.state().FeatureY), QPoint(80, 60));
+    EXPECT_EQ(context.pipeline.alignPoints().FreeBoxCentreX, 80);
+    EXPECT_EQ(context.pipeline.alignPoints().SavedFeatureY, 60);
+    EXPECT_EQ(context.pipeline.registration().RefSpectrumRe.xCount(), 64);
     EXPECT_TRUE(page.FreeBoxBand->isHidden());
     EXPECT_EQ(messages.shown.size(), shownBefore);
 
@@ -182,10 +184,10 @@ TEST_F(PointsPageTest, ADraggedFreeBoxBecomesTheReference) {
     EXPECT_EQ(messages.shown.back().caption, "Alignment box problem");
     EXPECT_EQ(messages.shown.back().text, "Box larger then maximum available size");
     EXPECT_FALSE(page.Freebox->Checked());
-    EXPECT_FALSE(context.alignPoints.FreeBox);
-    EXPECT_EQ(context.fft.FFTSize, 64);
-    EXPECT_EQ(QPoint(context.state.FeatureX, context.state.FeatureY), QPoint(76, 56));
-    EXPECT_EQ(context.state.ProcessStage, TProcessStage::stReferenceReady);
+    EXPECT_FALSE(context.pipeline.alignPoints().FreeBox);
+    EXPECT_EQ(context.pipeline.fft().FFTSize, 64);
+    EXPECT_EQ(QPoint(context.pipeline.state().FeatureX, context.pipeline.state().FeatureY), QPoint(76, 56));
+    EXPECT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stReferenceReady);
 }
 
 TEST_F(PointsPageTest, EstimatedPointsFillTheGridAndTheArrays) {
@@ -196,7 +198,7 @@ TEST_F(PointsPageTest, EstimatedPointsFillTheGridAndTheArrays) {
 void PointsPageTest::estimateAndClear() {
     // The setup sets the minimum distance to half the box.
     EXPECT_EQ(windows.MaxDist->Value(), 32);
-    const std::vector<PointXY> expected = estimateAlignPoints(context.input.PreviewBitmap, 64, 32);
+    const std::vector<PointXY> expected = estimateAlignPoints(context.pipeline.input().PreviewBitmap, 64, 32);
     ASSERT_FALSE(expected.empty());
     windows.EstimateBestAlign->click();
     const int count = static_cast<int>(expected.size());
@@ -205,17 +207,17 @@ void PointsPageTest::estimateAndClear() {
         EXPECT_EQ(gridRow(p - 1),
                   (std::vector<QString>{QString::number(p), QString::number(expected[p - 1].X),
                                         QString::number(expected[p - 1].Y), "64"}));
-        EXPECT_EQ(context.alignPoints.PointPos[p].Y, expected[p - 1].Y);
-        EXPECT_EQ(context.alignPoints.PointFFTIndex[p], 1);
+        EXPECT_EQ(context.pipeline.alignPoints().PointPos[p].Y, expected[p - 1].Y);
+        EXPECT_EQ(context.pipeline.alignPoints().PointFFTIndex[p], 1);
     }
-    EXPECT_EQ(context.alignPoints.Alignpoints, count + 1);
+    EXPECT_EQ(context.pipeline.alignPoints().Alignpoints, count + 1);
     EXPECT_EQ(windows.Label52->text(), "Alignmentpoints: " + QString::number(count));
-    EXPECT_EQ(context.state.ProcessStage, TProcessStage::stReferenceReady);
+    EXPECT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stReferenceReady);
     EXPECT_TRUE(page.Alignbutton->isEnabled());
 
     windows.ClearAlignmentpoints->click();
     EXPECT_EQ(windows.StringGrid1->rowCount(), 0);
-    EXPECT_EQ(context.alignPoints.Alignpoints, 1);
+    EXPECT_EQ(context.pipeline.alignPoints().Alignpoints, 1);
     EXPECT_EQ(windows.Label52->text(), "Alignmentpoints: 0");
 }
 
@@ -231,9 +233,9 @@ void PointsPageTest::rightClickAndDelete() {
     ASSERT_EQ(windows.StringGrid1->rowCount(), 2);
     EXPECT_EQ(gridRow(0), (std::vector<QString>{"1", "40", "40", "32"}));
     EXPECT_EQ(gridRow(1), (std::vector<QString>{"2", "80", "90", "64"}));
-    EXPECT_EQ(context.alignPoints.PointPos[2].X, 80);
-    EXPECT_EQ(context.alignPoints.PointFFTSize[2], 64);
-    EXPECT_EQ(context.alignPoints.Alignpoints, 3);
+    EXPECT_EQ(context.pipeline.alignPoints().PointPos[2].X, 80);
+    EXPECT_EQ(context.pipeline.alignPoints().PointFFTSize[2], 64);
+    EXPECT_EQ(context.pipeline.alignPoints().Alignpoints, 3);
     EXPECT_EQ(windows.Label52->text(), "Alignmentpoints: 2");
 
     // The user typed a bad value into point 1; deleting point 2 would rebuild from it.
@@ -241,7 +243,7 @@ void PointsPageTest::rightClickAndDelete() {
     windows.StringGrid1->setCurrentCell(1, 0);
     QTest::keyClick(windows.StringGrid1, Qt::Key_Delete);
     EXPECT_EQ(windows.StringGrid1->rowCount(), 2);
-    EXPECT_EQ(context.alignPoints.PointPos[2].X, 80);
+    EXPECT_EQ(context.pipeline.alignPoints().PointPos[2].X, 80);
     EXPECT_EQ(messages.shown.back().text, "Point 1: '4O' is not a valid integer value");
 }
 
@@ -261,7 +263,7 @@ void PointsPageTest::saveAndLoad() {
     dialogs->willChoose(dir / "hostile.kap");
     points.LoadpointsClick();
     EXPECT_EQ(windows.StringGrid1->rowCount(), 98);
-    EXPECT_EQ(context.alignPoints.Alignpoints, 99);
+    EXPECT_EQ(context.pipeline.alignPoints().Alignpoints, 99);
     EXPECT_EQ(page.PreviewSlider->Value(), 0);
     ASSERT_FALSE(messages.shown.empty());
     EXPECT_EQ(messages.shown.back().caption, "Alignment points");
@@ -294,12 +296,12 @@ TEST_F(PointsPageTest, ClicksPlacePointsUpTo99AndSimpleAlignmentCopiesPointOne) 
     };
     QTimer::singleShot(0, [&] {
         EXPECT_EQ(windows.StringGrid1->rowCount(), 98);
-        EXPECT_EQ(context.alignPoints.Alignpoints, 99);
+        EXPECT_EQ(context.pipeline.alignPoints().Alignpoints, 99);
         QTest::mouseClick(page.PreviewImage, Qt::LeftButton, Qt::NoModifier, QPoint(50, 50));
         QTimer::singleShot(0, [&] {
             EXPECT_EQ(gridRow(98), (std::vector<QString>{"99", "50", "50", "64"}));
             EXPECT_EQ(maximumMessages(), 1);
-            EXPECT_EQ(context.alignPoints.Alignpoints, 99) << "the next click replaces point 99";
+            EXPECT_EQ(context.pipeline.alignPoints().Alignpoints, 99) << "the next click replaces point 99";
             QTest::mouseClick(page.PreviewImage, Qt::LeftButton, Qt::NoModifier, QPoint(100, 70));
             QTimer::singleShot(0, [&] {
                 EXPECT_EQ(windows.StringGrid1->rowCount(), 99);
@@ -311,14 +313,15 @@ TEST_F(PointsPageTest, ClicksPlacePointsUpTo99AndSimpleAlignmentCopiesPointOne) 
     });
     chooseMethod(AlignMethodMultipoint);
 
-    ASSERT_TRUE(context.model.FramesRanked);
-    EXPECT_EQ(context.alignPoints.Alignpoints, 99);
-    EXPECT_TRUE(context.alignPoints.MultiPointMode);
+    ASSERT_TRUE(context.pipeline.model().FramesRanked);
+    EXPECT_EQ(context.pipeline.alignPoints().Alignpoints, 99);
+    EXPECT_TRUE(context.pipeline.alignPoints().MultiPointMode);
     EXPECT_FALSE(windows.Multialignwindow->isVisible());
-    EXPECT_EQ(QPoint(context.state.FeatureX, context.state.FeatureY), QPoint(80, 60)) << "point 1";
+    EXPECT_EQ(QPoint(context.pipeline.state().FeatureX, context.pipeline.state().FeatureY), QPoint(80, 60))
+        << "point 1";
     const int last = form->input->lastIndex();
     for (int f = 0; f <= last; ++f) {
-        const TAlignSlotRec* point = context.model.FrameTable[f].Slots;
+        const TAlignSlotRec* point = context.pipeline.model().FrameTable[f].Slots;
         for (int p : {2, 50, 99}) {
             EXPECT_EQ(point[p].X, point[1].X) << f;
             EXPECT_EQ(point[p].SavedY, point[1].Y) << f;
@@ -327,8 +330,9 @@ TEST_F(PointsPageTest, ClicksPlacePointsUpTo99AndSimpleAlignmentCopiesPointOne) 
         }
         EXPECT_NE(point[1].Difference, 1e7f) << f;
     }
-    EXPECT_EQ(context.alignPoints.PointBestQuality[99], context.alignPoints.PointBestQuality[1]);
-    EXPECT_GT(context.alignPoints.PointBestQuality[1], 0.0f);
+    EXPECT_EQ(context.pipeline.alignPoints().PointBestQuality[99],
+              context.pipeline.alignPoints().PointBestQuality[1]);
+    EXPECT_GT(context.pipeline.alignPoints().PointBestQuality[1], 0.0f);
 
     // Stacked before the points are optimized (which sets their cuts and measures them), the zones
     // of the unmeasured points would stay empty: the user is told. (Point 1 passes its cut of 0 in
@@ -346,7 +350,7 @@ TEST_F(PointsPageTest, ACancelDuringTheAlignmentLeavesTheSlotsFilledAndNoAngles)
     writeAlignPointFile(dir / TempPointFile, 0,
                         std::vector<AlignPoint>{{60, 60, 64}, {100, 60, 64}, {80, 55, 64}});
     form->optimizePage->MultiAlign->setItemIndex(1);
-    for (int f = 0; f < 24; ++f) context.model.FrameTable[f].Angle = 7.0f;
+    for (int f = 0; f < 24; ++f) context.pipeline.editRun().model.FrameTable[f].Angle = 7.0f;
     auto progress = std::make_unique<NullProgress>();
     progress->onPoll = [](NullProgress& port) {
         if (port.position() >= 10) port.setCancelRequested(true);
@@ -355,22 +359,22 @@ TEST_F(PointsPageTest, ACancelDuringTheAlignmentLeavesTheSlotsFilledAndNoAngles)
     QTimer::singleShot(0, [&] { page.Alignbutton->click(); });
     chooseMethod(AlignMethodMultipoint);
 
-    EXPECT_EQ(context.alignPoints.Alignpoints, 3);
+    EXPECT_EQ(context.pipeline.alignPoints().Alignpoints, 3);
     for (int p = 1; p <= 3; ++p) {
-        EXPECT_GT(context.model.FrameTable[5].Slots[p].Quality, 0.0f) << p;
-        EXPECT_EQ(context.model.FrameTable[15].Slots[p].Quality, 0.0f) << p << ": not reached";
+        EXPECT_GT(context.pipeline.model().FrameTable[5].Slots[p].Quality, 0.0f) << p;
+        EXPECT_EQ(context.pipeline.model().FrameTable[15].Slots[p].Quality, 0.0f) << p << ": not reached";
     }
-    for (int f = 0; f < 24; ++f) EXPECT_EQ(context.model.FrameTable[f].Angle, 7.0f) << f;
-    EXPECT_EQ(context.state.progstatus, TProgStatus::psNone);
+    for (int f = 0; f < 24; ++f) EXPECT_EQ(context.pipeline.model().FrameTable[f].Angle, 7.0f) << f;
+    EXPECT_EQ(context.pipeline.state().progstatus, TProgStatus::psNone);
 }
 
 TEST_F(PointsPageTest, TheCountdownStopsAtZero) {
-    context.alignPoints.TimeLeft = 12000;
+    context.pipeline.editRun().alignPoints.TimeLeft = 12000;
     for (const char* shown : {"Time left: 00:00:07", "Time left: 00:00:02", "Time left: 00:00:00"}) {
         points.Timer1Timer();
         EXPECT_EQ(windows.Multialigntimer->text(), shown);
     }
-    EXPECT_EQ(context.alignPoints.TimeLeft, 0);
+    EXPECT_EQ(context.pipeline.alignPoints().TimeLeft, 0);
 }
 
 }  // namespace kestrave::test

@@ -30,7 +30,7 @@ struct AviWindowTest : SaveTest {
 };
 
 TEST_F(AviWindowTest, RegisteredAndIntegratedVideosGoToTheChosenFile) {
-    context.model.FrameTable[5].Excluded = true;
+    context.pipeline.editRun().model.FrameTable[5].Excluded = true;
     controls.Registeravichoice->setItemIndex(1);  // "Maximum area": the whole frame without shifts
     dialogs->willChoose(folder / "reg.avi");
     controls.RegisterAVI->click();
@@ -43,8 +43,8 @@ TEST_F(AviWindowTest, RegisteredAndIntegratedVideosGoToTheChosenFile) {
     dialogs->willChoose(folder / "int.avi");
     controls.Integrated->click();
     EXPECT_EQ(AviFile::open(folder / "int.avi").indexedSampleCount(), static_cast<std::size_t>(Count - 4));
-    EXPECT_TRUE(context.model.FrameTable[5].Excluded);
-    EXPECT_FALSE(context.stack.exists());
+    EXPECT_TRUE(context.pipeline.model().FrameTable[5].Excluded);
+    EXPECT_FALSE(context.pipeline.stack().exists());
     EXPECT_EQ(fs::path(context.regSettings->ReadString("Files", "SaveDir", "")), folder.path());
 
     // An existing file stays when the user says No.
@@ -56,7 +56,7 @@ TEST_F(AviWindowTest, RegisteredAndIntegratedVideosGoToTheChosenFile) {
 }
 
 TEST_F(AviWindowTest, ResizeViewShowsAndSavesTheScaledPicture) {
-    Bitmap24& processed = context.wavelet.ProcessPicture;
+    Bitmap24& processed = context.pipeline.editRun().wavelet.ProcessPicture;
     processed.resize(300, 200);
     processed.fill(10, 120, 200);
     QToolButton& button = *form->waveletPage->Resizebutton;

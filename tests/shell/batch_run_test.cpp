@@ -83,7 +83,7 @@ TEST_F(BatchRunTest, ASixteenBitSerWithCreateAndASchemeGainsTheSame) {
     saveWaveletScheme(home.path() / "mild.kwv", scheme);
     auto run = runHeadless({sample.path.string(), "-CR10", "-WSmild.kwv", "-ASpng", "-EX"});
     EXPECT_EQ(run->outcome.exitCode, 0);
-    EXPECT_TRUE(run->context.optimizer.NewReferenceMade);
+    EXPECT_TRUE(run->context.pipeline.optimizer().NewReferenceMade);
     EXPECT_EQ(run->form->waveletPage->Layer1slider->Value(), 12);
     EXPECT_FALSE(run->logged("Image not fully processed")) << "the scheme was applied to the whole image";
     expectStackingGain(sample.truth, data / "jupiter.png");
@@ -121,7 +121,7 @@ TEST_F(BatchRunTest, ASingleTiffTakesTheSchemeAndIsNeverSavedOverItself) {
     auto run = runHeadless({input.string(), "-wsfine.kwv", "-AStif", "-EX"});
     EXPECT_EQ(run->outcome.exitCode, 0);
     EXPECT_EQ(run->form->waveletPage->Layer1slider->Value(), 40);
-    EXPECT_TRUE(run->context.state.DoAllDone);
+    EXPECT_TRUE(run->context.pipeline.state().DoAllDone);
     EXPECT_EQ(fileBytes(input), inputBytes);
     TTIFFBitMap result;
     std::uint16_t hiValue = 0;
@@ -200,8 +200,8 @@ TEST_F(BatchRunTest, AMultiPointBatchFollowsALocallyWarpedRecordingBetterThanOne
     auto points = runHeadless(
         {(data / "warped.ser").string(), "-MA" + (data / "halves.kap").string(), "-FW4", "-ASpng", "-EX"});
     ASSERT_EQ(points->outcome.exitCode, 0);
-    EXPECT_TRUE(points->context.alignPoints.MultiPointMode);
-    EXPECT_EQ(points->context.alignPoints.Alignpoints, 2);
+    EXPECT_TRUE(points->context.pipeline.alignPoints().MultiPointMode);
+    EXPECT_EQ(points->context.pipeline.alignPoints().Alignpoints, 2);
     EXPECT_TRUE(std::filesystem::exists(data / "temp.kap")) << "the points file became the temporary one";
     EXPECT_FALSE(points->logged("zones stay empty"));
 

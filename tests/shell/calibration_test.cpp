@@ -41,7 +41,8 @@ struct CalibrationWindowTest : ShellWindowTest {
         context.setDialogs(std::move(scripted));
         context.regSettings = std::make_unique<RegSettings>();
         form->alignPage->DirectoryListBox1->setDirectory(folder.path());
-        createImagePlanes(context.images, DefaultProcessAreaItem, context.progress(), context.messages());
+        createImagePlanes(context.pipeline.editRun().images, DefaultProcessAreaItem, context.progress(),
+                          context.messages());
     }
     std::string lastType() const { return context.regSettings->ReadString("Files", "LastDarkFlattype", ""); }
     bool told(const std::string& caption, const std::string& text) const {
@@ -94,7 +95,7 @@ TEST_F(CalibrationWindowTest, TheDialogLoadsCheckTheirBoxAndFailuresLeaveItOff) 
     calibration.menu.LoadDarkframe1->trigger();
     EXPECT_EQ(dialogs->lastShown.Filter, form->dialogs.OpenDialog.Filter);
     EXPECT_FALSE(align.Usedarkframe->isEnabled());
-    EXPECT_EQ(context.images.DarkPlanes[1].xCount(), 2);
+    EXPECT_EQ(context.pipeline.images().DarkPlanes[1].xCount(), 2);
 
     // A bitmap dark (written by Qt): every channel times 128; its box and "Raw" become usable.
     QImage picture(6, 4, QImage::Format_RGB888);
@@ -103,13 +104,13 @@ TEST_F(CalibrationWindowTest, TheDialogLoadsCheckTheirBoxAndFailuresLeaveItOff) 
     ASSERT_TRUE(picture.save(QString::fromStdString((folder / "dark.bmp").string()), "BMP"));
     dialogs->willChoose(folder / "dark.bmp", BitmapCalibration);
     calibration.menu.LoadDarkframe1->trigger();
-    const PlaneTriple& dark = context.images.DarkPlanes;
+    const PlaneTriple& dark = context.pipeline.images().DarkPlanes;
     EXPECT_EQ((std::array{dark[0][1][2], dark[1][1][2], dark[2][1][2]}),
               (std::array{384.0f, 512.0f, 640.0f}));
     EXPECT_TRUE(align.Usedarkframe->isEnabled() && align.Usedarkframe->Checked());
     EXPECT_TRUE(align.Rawdark->isEnabled());
-    EXPECT_EQ(context.model.DarkFileName, (folder / "dark.bmp").string());
-    EXPECT_EQ(context.model.DarkFileType, BitmapCalibration);
+    EXPECT_EQ(context.pipeline.model().DarkFileName, (folder / "dark.bmp").string());
+    EXPECT_EQ(context.pipeline.model().DarkFileType, BitmapCalibration);
     EXPECT_EQ(lastType(), "BMP");
 
     // A PNG flat of one grey: 1.0 everywhere.
@@ -117,9 +118,9 @@ TEST_F(CalibrationWindowTest, TheDialogLoadsCheckTheirBoxAndFailuresLeaveItOff) 
     ASSERT_TRUE(picture.save(QString::fromStdString((folder / "flat.png").string()), "PNG"));
     dialogs->willChoose(folder / "flat.png", PngCalibration);
     calibration.menu.LoadFlatfield1->trigger();
-    EXPECT_EQ(context.images.FlatPlanes[2][5][3], 1.0f);
+    EXPECT_EQ(context.pipeline.images().FlatPlanes[2][5][3], 1.0f);
     EXPECT_TRUE(align.UseFlatfield->Checked());
-    EXPECT_EQ(context.model.FlatFileType, PngCalibration);
+    EXPECT_EQ(context.pipeline.model().FlatFileType, PngCalibration);
     EXPECT_EQ(lastType(), "PNG");
 
     // A special FITS flat is grey: "Colour" goes off, and its depth is the last FITS depth.
@@ -127,9 +128,9 @@ TEST_F(CalibrationWindowTest, TheDialogLoadsCheckTheirBoxAndFailuresLeaveItOff) 
     writeFits(folder / "flat.fitk", 16, 2, 2, {100, 300, 100, 300});
     dialogs->willChoose(folder / "flat.fitk", SpecialFitsCalibration);
     calibration.menu.LoadFlatfield1->trigger();
-    EXPECT_EQ(context.images.FlatPlanes[0][1][0], 1.5f);
+    EXPECT_EQ(context.pipeline.images().FlatPlanes[0][1][0], 1.5f);
     EXPECT_FALSE(align.Colourstack->Checked());
-    EXPECT_EQ(context.input.readers.FitsBitpix, 16);
+    EXPECT_EQ(context.pipeline.input().readers.FitsBitpix, 16);
     EXPECT_EQ(lastType(), "FIT");
 
     // Too large for a frame: refused before reading, the box unchecked and disabled.
@@ -138,7 +139,7 @@ TEST_F(CalibrationWindowTest, TheDialogLoadsCheckTheirBoxAndFailuresLeaveItOff) 
     calibration.menu.LoadFlatfield1->trigger();
     EXPECT_TRUE(told("Flatfield warning", " Flatfield too large !!"));
     EXPECT_FALSE(align.UseFlatfield->Checked() || align.UseFlatfield->isEnabled());
-    EXPECT_EQ(context.images.FlatPlanes[0].xCount(), 2);
+    EXPECT_EQ(context.pipeline.images().FlatPlanes[0].xCount(), 2);
 
     // An 8-bit FITS dark is not taken: nothing of it is loaded and the box goes off.
     writeFits(folder / "dark8.fit", 8, 2, 2, {1, 2, 3, 4});
@@ -167,7 +168,7 @@ TEST_F(CalibrationWindowTest, AProjectNamingAMissingDarkLeavesItUnchecked) {
     EXPECT_FALSE(align.Usedarkframe->Checked());
     calibration.LoadFlatfieldFile(gone, SpecialFitsCalibration);
     EXPECT_TRUE(told("File missing", "Warning : flatfield " + gone + " missing "));
-    EXPECT_EQ(context.model.FlatFileType, SpecialFitsCalibration);
+    EXPECT_EQ(context.pipeline.model().FlatFileType, SpecialFitsCalibration);
 }
 
 // A dark recording: an 8-bit mono SER of `Frames` frames, a hot pixel in each, and a fixed
@@ -206,14 +207,14 @@ struct DarkRecording : CalibrationWindowTest {
 TEST_F(DarkRecording, CreatedDarkSavedAsSpecialFitsLoadsBackAsTheSamePlanes) {
     ASSERT_TRUE(calibration.menu.CreateDarkframe1->isEnabled());
     calibration.menu.CreateDarkframe1->trigger();
-    EXPECT_TRUE(context.state.MasterFrameMode);
+    EXPECT_TRUE(context.pipeline.state().MasterFrameMode);
     EXPECT_EQ(form->frameWindows.StackSlider->Value(), Frames - 1);
     for (int i = 0; i < Frames; ++i) {
-        EXPECT_EQ(context.model.FrameRanking[i].Frame, i);
-        EXPECT_EQ(context.model.FrameRanking[i].Key, static_cast<float>(i + 1));
+        EXPECT_EQ(context.pipeline.model().FrameRanking[i].Frame, i);
+        EXPECT_EQ(context.pipeline.model().FrameRanking[i].Key, static_cast<float>(i + 1));
     }
-    ASSERT_TRUE(context.stack.exists());
-    const T2dArrays& stack = context.images.StackPlanes[1];
+    ASSERT_TRUE(context.pipeline.stack().exists());
+    const T2dArrays& stack = context.pipeline.images().StackPlanes[1];
     for (const auto& [x, y] : {std::pair{3, 4}, {0, 0}, {19, 11}, {7, 5}}) EXPECT_EQ(stack[x][y], mean(x, y));
 
     dialogs->willChoose(folder / "master", 5);  // "special FITS"
@@ -223,7 +224,7 @@ TEST_F(DarkRecording, CreatedDarkSavedAsSpecialFitsLoadsBackAsTheSamePlanes) {
     calibration.menu.LoadDarkframe1->trigger();
     EXPECT_EQ(lastType(), "FTR");
     ASSERT_TRUE(align.Usedarkframe->Checked());
-    for (const T2dArrays& plane : context.images.DarkPlanes) {
+    for (const T2dArrays& plane : context.pipeline.images().DarkPlanes) {
         ASSERT_EQ(plane.xCount(), Width);
         ASSERT_EQ(plane.yCount(), Height);
         for (int x = 0; x < Width; ++x)
@@ -234,7 +235,7 @@ TEST_F(DarkRecording, CreatedDarkSavedAsSpecialFitsLoadsBackAsTheSamePlanes) {
     form->stackPage->Stackbutton->click();
     for (int x = 0; x < Width; ++x)
         for (int y = 0; y < Height; ++y)
-            ASSERT_EQ(context.images.StackPlanes[1][x][y], 0.0f) << x << "," << y;
+            ASSERT_EQ(context.pipeline.images().StackPlanes[1][x][y], 0.0f) << x << "," << y;
 }
 
 }  // namespace

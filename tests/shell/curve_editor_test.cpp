@@ -40,10 +40,10 @@ struct CurveEditorTest : WaveletPageTest {
         return table;
     }
     std::vector<double> gammaTable() const {
-        return {context.wavelet.GammaTable->begin(), context.wavelet.GammaTable->end()};
+        return {context.pipeline.wavelet().GammaTable->begin(), context.pipeline.wavelet().GammaTable->end()};
     }
     CurveGraph& graph = *tools.gamma->GammaSplineGraph;
-    TBSpline& curve = context.curves.GammaSpline;
+    TBSpline& curve = context.pipeline.editRun().curves.GammaSpline;
 };
 
 TEST_F(CurveEditorTest, MouseEditsChangeTheCurveAndTheReleaseBuildsTheTable) {
@@ -70,10 +70,10 @@ TEST_F(CurveEditorTest, MouseEditsChangeTheCurveAndTheReleaseBuildsTheTable) {
     CurveGraph& toneGraph = *tools.tonemap->Tonemapgraph;
     toneGraph.show();
     QTest::mouseClick(&toneGraph, Qt::RightButton, {}, QPoint(200, 20));
-    EXPECT_EQ(context.curves.ToneSpline.NumberOfPoints(), 4);
+    EXPECT_EQ(context.pipeline.curves().ToneSpline.NumberOfPoints(), 4);
     std::vector<double> tone(ToneCurveLast + 1, 0.0);
-    buildCurveTable(context.curves.ToneSpline, ToneCurveShape, tone);
-    const auto& toneCurve = context.wavelet.toneTables->ToneCurve;
+    buildCurveTable(context.pipeline.curves().ToneSpline, ToneCurveShape, tone);
+    const auto& toneCurve = context.pipeline.wavelet().toneTables->ToneCurve;
     EXPECT_EQ(std::vector<double>(toneCurve.begin(), toneCurve.end()), tone);
 }
 
@@ -118,8 +118,8 @@ TEST_F(CurveEditorTest, TheRangeSliderSetsTheLevelsAndTheSpinsFollow) {
     QTest::mouseClick(&slider, Qt::LeftButton, {}, slider.minThumbRect().center());
     slider.setMinPosition(256);
     slider.setMaxPosition(768);
-    EXPECT_FLOAT_EQ(context.state.LevelLo, 63.75f);
-    EXPECT_FLOAT_EQ(context.state.LevelHi, 191.25f);
+    EXPECT_FLOAT_EQ(context.pipeline.state().LevelLo, 63.75f);
+    EXPECT_FLOAT_EQ(context.pipeline.state().LevelHi, 191.25f);
     EXPECT_EQ(histograms.Label4->text().toStdString(), "  lo: 64");
     EXPECT_EQ(static_cast<int>(histograms.LovalSpin->Value()), 64) << "the spins follow the slider in use";
 
@@ -127,7 +127,7 @@ TEST_F(CurveEditorTest, TheRangeSliderSetsTheLevelsAndTheSpinsFollow) {
     histograms.LovalSpin->setFocus();
     histograms.LovalSpin->setValue(100);
     EXPECT_EQ(slider.MinPosition(), 402);
-    EXPECT_FLOAT_EQ(context.state.LevelLo, 402 * 255.0f / 1024);
+    EXPECT_FLOAT_EQ(context.pipeline.state().LevelLo, 402 * 255.0f / 1024);
 
     histograms.Log->setChecked(true);
     wavelet.LogClick();
@@ -135,8 +135,8 @@ TEST_F(CurveEditorTest, TheRangeSliderSetsTheLevelsAndTheSpinsFollow) {
     EXPECT_TRUE(histograms.rgbHistogram->logScale());
 
     wavelet.Button1Click();
-    EXPECT_EQ(context.state.LevelLo, 0.0f);
-    EXPECT_EQ(context.state.LevelHi, 255.0f);
+    EXPECT_EQ(context.pipeline.state().LevelLo, 0.0f);
+    EXPECT_EQ(context.pipeline.state().LevelHi, 255.0f);
     EXPECT_EQ(slider.MinPosition(), 0);
     EXPECT_EQ(slider.MaxPosition(), 1023);
     EXPECT_EQ(static_cast<int>(histograms.Hivalspin->Value()), 255);

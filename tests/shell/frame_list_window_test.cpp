@@ -119,10 +119,10 @@ TEST_F(FrameListWindowTest, CheckedFramesAreSavedAndLoadedBackAndAListIsAdded) {
     windows.Loadframelistbutton->click();
     EXPECT_EQ(list.count(), 18);
     EXPECT_EQ(checkedCount(), 18);
-    EXPECT_EQ(context.model.usedframes, 18);
+    EXPECT_EQ(context.pipeline.model().usedframes, 18);
     EXPECT_EQ(align.PreviewSlider->MaxValue(), 17);
-    EXPECT_EQ(context.model.FrameNames[2], frames[3].string());
-    EXPECT_EQ(context.state.ProcessStage, TProcessStage::stInputLoaded);
+    EXPECT_EQ(context.pipeline.model().FrameNames[2], frames[3].string());
+    EXPECT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stInputLoaded);
     EXPECT_FALSE(windows.Addframelistbutton->isHidden());
 
     // A list of ten appended to twenty: the open frames keep their ticks, the new ones are ticked.
@@ -139,8 +139,8 @@ TEST_F(FrameListWindowTest, CheckedFramesAreSavedAndLoadedBackAndAListIsAdded) {
     EXPECT_EQ(align.PreviewSlider->MaxValue(), 29);
     EXPECT_EQ(list.item(29)->text().toStdString(), more[9].filename().string());
     EXPECT_EQ(list.item(4)->checkState(), Qt::Unchecked);
-    EXPECT_TRUE(context.model.FrameTable[4].Excluded);
-    EXPECT_EQ(context.model.usedframes, 29);
+    EXPECT_TRUE(context.pipeline.model().FrameTable[4].Excluded);
+    EXPECT_EQ(context.pipeline.model().usedframes, 29);
     EXPECT_EQ(told().back(),
               "Frame list: 1 file(s) left out: an input holds frames of one kind, and one SER video at most");
 }
@@ -169,8 +169,8 @@ TEST_F(FrameListWindowTest, AListThatCannotBeTakenLeavesTheOpenInput) {
         ASSERT_EQ(messages.shown.size(), 1u) << text;
         EXPECT_EQ(told().front().substr(0, message.size()), message);
         EXPECT_EQ(list.count(), 4);
-        EXPECT_EQ(context.model.FrameNames[3], frames[3].string());
-        EXPECT_EQ(context.model.usedframes, 4);
+        EXPECT_EQ(context.pipeline.model().FrameNames[3], frames[3].string());
+        EXPECT_EQ(context.pipeline.model().usedframes, 4);
     }
 }
 
@@ -191,8 +191,8 @@ TEST_F(FrameListWindowTest, AnEmptiedListReadsNothingAndDropsStartANewOne) {
     const auto jpg = writeFrames("j", 1, ".jpg");
     drop({png[0], jpg[0], png[1]});
     EXPECT_EQ(listed(), (std::vector<std::string>{"p100.png", "p101.png"}));
-    EXPECT_TRUE(context.model.InputIsPNG);
-    EXPECT_EQ(context.model.usedframes, 2);
+    EXPECT_TRUE(context.pipeline.model().InputIsPNG);
+    EXPECT_EQ(context.pipeline.model().usedframes, 2);
 }
 
 TEST_F(FrameListWindowTest, DroppedFilesExtendTheSeriesOrBecomeTheInput) {
@@ -216,10 +216,10 @@ TEST_F(FrameListWindowTest, DroppedFilesExtendTheSeriesOrBecomeTheInput) {
     const auto added = writeFrames("g", 2, ".bmp");
     drop(added);
     EXPECT_EQ(list.count(), 5);
-    EXPECT_EQ(context.model.FrameNames[0], bmps[0].string());
-    EXPECT_EQ(context.model.FrameNames[4], added[1].string());
+    EXPECT_EQ(context.pipeline.model().FrameNames[0], bmps[0].string());
+    EXPECT_EQ(context.pipeline.model().FrameNames[4], added[1].string());
     EXPECT_EQ(list.item(1)->checkState(), Qt::Unchecked);
-    EXPECT_EQ(context.model.usedframes, 4);
+    EXPECT_EQ(context.pipeline.model().usedframes, 4);
 
     // A kind the drop does not take: the warning, nothing else.
     messages.shown.clear();
@@ -244,8 +244,8 @@ TEST_F(FrameListWindowTest, DroppedFilesExtendTheSeriesOrBecomeTheInput) {
     drop({ser});
     EXPECT_EQ(list.count(), 300);
     EXPECT_EQ(list.item(299)->text(), "Frame 300");
-    EXPECT_TRUE(context.model.InputIsSER);
-    EXPECT_EQ(context.model.SerName, ser.string());
+    EXPECT_TRUE(context.pipeline.model().InputIsSER);
+    EXPECT_EQ(context.pipeline.model().SerName, ser.string());
     EXPECT_EQ(align.PreviewSlider->MaxValue(), 299);
 }
 

@@ -81,7 +81,7 @@ TEST_F(HistogramWindowTest, AutomaticBalanceFromTheRgbWindowMovesRedAndBlueOntoG
     EXPECT_EQ(balance.blueslider->Value(), 20);
     EXPECT_FALSE(windows.Autobalance->Checked());
     // The second pass rendered with the balanced offsets: the picture is grey at 150.
-    const std::uint8_t* pixel = context.wavelet.ProcessPicture.pixel(20, 15);
+    const std::uint8_t* pixel = context.pipeline.wavelet().ProcessPicture.pixel(20, 15);
     EXPECT_EQ(pixel[0], 150);
     EXPECT_EQ(pixel[1], 150);
     EXPECT_EQ(pixel[2], 150);
@@ -93,18 +93,18 @@ TEST_F(HistogramWindowTest, TheChannelTwinsChooseWhatTheProcessedViewShows) {
     page.Processbutton->click();
     QTest::mouseClick(windows.Redshow, Qt::LeftButton);
     EXPECT_FALSE(page.Showred->Checked());
-    EXPECT_EQ(context.wavelet.ProcessPicture.pixel(20, 15)[2], 0) << "rendered without red";
-    EXPECT_EQ(context.wavelet.ProcessPicture.pixel(20, 15)[1], 150);
+    EXPECT_EQ(context.pipeline.wavelet().ProcessPicture.pixel(20, 15)[2], 0) << "rendered without red";
+    EXPECT_EQ(context.pipeline.wavelet().ProcessPicture.pixel(20, 15)[1], 150);
 }
 
 TEST_F(HistogramWindowTest, ADoubleClickOnALayerSliderGivesWeightOneAndRendersAgain) {
     setStack(40, 30, false);
     page.Processbutton->click();
-    const auto unitWeights = pictureBytes(context.wavelet.ProcessPicture);
+    const auto unitWeights = pictureBytes(context.pipeline.wavelet().ProcessPicture);
     TRxSlider& slider = *page.Layer2slider;
     slider.setValue(300);
     wavelet.Layer1sliderChanged();
-    ASSERT_NE(pictureBytes(context.wavelet.ProcessPicture), unitWeights);
+    ASSERT_NE(pictureBytes(context.pipeline.wavelet().ProcessPicture), unitWeights);
 
     // The user's double click on the thumb: press and release, then the second press and its
     // release.
@@ -114,7 +114,7 @@ TEST_F(HistogramWindowTest, ADoubleClickOnALayerSliderGivesWeightOneAndRendersAg
     QTest::mouseRelease(&slider, Qt::LeftButton, {}, thumb);
     EXPECT_EQ(slider.Value(), 10);
     EXPECT_EQ(page.layer2button->text(), "1.0");
-    EXPECT_EQ(pictureBytes(context.wavelet.ProcessPicture), unitWeights);
+    EXPECT_EQ(pictureBytes(context.pipeline.wavelet().ProcessPicture), unitWeights);
 }
 
 TEST_F(HistogramWindowTest, ArrowsMoveTheContrastSliderByTenAndWithCtrlByOne) {

@@ -117,8 +117,8 @@ namespace {
 
 // What the current input consists of, in a form that two states can be compared by.
 std::string describeInput(const ApplicationContext& context, const TMainForm& form) {
-    const FrameModel& m = context.model;
-    const FrameReaderState& r = context.input.readers;
+    const FrameModel& m = context.pipeline.model();
+    const FrameReaderState& r = context.pipeline.input().readers;
     std::ostringstream text;
     text << static_cast<int>(m.InputType) << m.InputIsSeries << m.InputIsSER << m.InputIsFIT << m.FitStretch
          << m.TifStretch << " " << m.AviName << " " << m.SerName << " " << m.AviSegments[0].FileName << " "
@@ -135,13 +135,13 @@ std::string describeInput(const ApplicationContext& context, const TMainForm& fo
 TEST_F(ShellWindowTest, BrowsingInTheInputDialogAndCancellingLeavesTheInputAsItWas) {
     TempDir dir;
     writeTaggedAvi(dir / "current.avi", 5);
-    context.state.BatchMode = true;
-    context.input.BatchInputFile = (dir / "current.avi").string();
+    context.pipeline.editRun().state.BatchMode = true;
+    context.pipeline.editRun().input.BatchInputFile = (dir / "current.avi").string();
     form->input->SelectFileButtonClick();
-    context.state.BatchMode = false;
-    ASSERT_EQ(context.model.ImageWidth, 8);
+    context.pipeline.editRun().state.BatchMode = false;
+    ASSERT_EQ(context.pipeline.model().ImageWidth, 8);
     const std::string before = describeInput(context, *form);
-    const Bitmap24 picture = context.input.PreviewBitmap;
+    const Bitmap24 picture = context.pipeline.input().PreviewBitmap;
     const std::size_t messagesBefore = messages.shown.size();
 
     // Files of every own kind, of other sizes; the SER file is a colour-sensor video, which the
@@ -169,12 +169,13 @@ TEST_F(ShellWindowTest, BrowsingInTheInputDialogAndCancellingLeavesTheInputAsItW
     EXPECT_EQ(captions, (std::vector<std::string>{"size:64x48 fr:1 vidsY800", "Image :96x72 8 bit",
                                                   "2x2 pixels 8bits, lo:1 hi:100"}));
     EXPECT_EQ(describeInput(context, *form), before);
-    EXPECT_EQ(context.input.PreviewBitmap.byteCount(), picture.byteCount());
-    EXPECT_EQ(std::memcmp(context.input.PreviewBitmap.bits(), picture.bits(), picture.byteCount()), 0);
+    EXPECT_EQ(context.pipeline.input().PreviewBitmap.byteCount(), picture.byteCount());
+    EXPECT_EQ(std::memcmp(context.pipeline.input().PreviewBitmap.bits(), picture.bits(), picture.byteCount()),
+              0);
     EXPECT_EQ(messages.shown.size(), messagesBefore);
     // The current input's reader still reads its own file.
     form->alignPage->PreviewSlider->setValue(3);
-    EXPECT_EQ(tagOf(context.input.PreviewBitmap), 3);
+    EXPECT_EQ(tagOf(context.pipeline.input().PreviewBitmap), 3);
 }
 
 }  // namespace kestrave::test

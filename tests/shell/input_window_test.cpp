@@ -61,8 +61,8 @@ struct InputWindowTest : ShellWindowTest {
     QListWidget& list = *windows.SelectFramesChecklist;
 
     void selectBatch(const std::filesystem::path& file) {
-        context.state.BatchMode = true;
-        context.input.BatchInputFile = file.string();
+        context.pipeline.editRun().state.BatchMode = true;
+        context.pipeline.editRun().input.BatchInputFile = file.string();
         form->input->SelectFileButtonClick();
     }
     void selectInDialog(std::vector<std::filesystem::path> files, InputFilter filter) {
@@ -110,8 +110,8 @@ TEST_F(InputWindowTest, ABatchRunTakesItsSerFileAndShowsTheFirstFrame) {
     EXPECT_EQ(list.item(0)->text(), "Frame 1");
     EXPECT_EQ(list.item(29)->text(), "Frame 30");
     EXPECT_TRUE(entryChecked(17));
-    EXPECT_EQ(context.model.usedframes, 30);
-    EXPECT_EQ(context.state.ProcessStage, TProcessStage::stInputLoaded);
+    EXPECT_EQ(context.pipeline.model().usedframes, 30);
+    EXPECT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stInputLoaded);
     EXPECT_EQ(caption(), "Kestrave processing SER: " + ser.string() + " 0");
     EXPECT_EQ(frames(), "Frame (1): 1/30");
     EXPECT_EQ(windows.Chart8->title(), "Frame 1 Quality =0.00000");
@@ -119,7 +119,7 @@ TEST_F(InputWindowTest, ABatchRunTakesItsSerFileAndShowsTheFirstFrame) {
     EXPECT_EQ(form->StatusPanels[3]->text(), "Frames : 30 Imagesize : 24x16");
     EXPECT_EQ(form->imageInfoWindow.Objectnameedit->text(), "planet");
     EXPECT_EQ(windows.StackSlider->Tag(), 29);
-    EXPECT_EQ(context.images.AllocWidth, 24);
+    EXPECT_EQ(context.pipeline.images().AllocWidth, 24);
     EXPECT_FALSE(align.Avidebay->Checked());
     EXPECT_TRUE(windows.CreateDarkframe1->isEnabled());
     EXPECT_EQ(RegSettings().ReadString(kRegFilesSection, "Lasttype", ""), "SER");
@@ -136,7 +136,7 @@ TEST_F(InputWindowTest, SteppingTheSliderShowsEachFrameWithItsCaption) {
         const auto& file = files[static_cast<std::size_t>(k)];
         EXPECT_EQ(caption(), "Kestrave processing BMP: " + file.string());
         EXPECT_EQ(frames(), "Frame (" + std::to_string(k + 1) + "): " + std::to_string(k + 1) + "/5");
-        EXPECT_TRUE(samePicture(context.input.PreviewBitmap, readBmpFile(file))) << k;
+        EXPECT_TRUE(samePicture(context.pipeline.input().PreviewBitmap, readBmpFile(file))) << k;
         EXPECT_EQ(list.item(k)->text().toStdString(), file.filename().string());
     }
 
@@ -149,33 +149,33 @@ TEST_F(InputWindowTest, SteppingTheSliderShowsEachFrameWithItsCaption) {
     EXPECT_EQ(list.item(9)->text(), "Frame 10");
     for (const auto& [position, tag] : {std::pair{5, 5}, {6, 100}, {9, 103}, {2, 2}}) {
         align.PreviewSlider->setValue(position);
-        EXPECT_EQ(tagOf(context.input.PreviewBitmap), tag);
+        EXPECT_EQ(tagOf(context.pipeline.input().PreviewBitmap), tag);
     }
 }
 
 TEST_F(InputWindowTest, TheFrameListBoxShowsTheListWithDroppedFramesExcluded) {
     writeTaggedAvi(dir / "clip.avi", 10);
     selectBatch(dir / "clip.avi");
-    context.state.BatchMode = false;
-    context.model.FrameTable[3].Dropped = true;
+    context.pipeline.editRun().state.BatchMode = false;
+    context.pipeline.editRun().model.FrameTable[3].Dropped = true;
     // The box is clicked where the user sees it, in a window with room for every control.
     form->resize(1600, 1200);
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     QTest::mouseClick(align.ShowFramelist, Qt::LeftButton);
     EXPECT_TRUE(form->tools.SelectFrameswindow->isVisible());
-    EXPECT_TRUE(context.model.FrameTable[3].Excluded);
+    EXPECT_TRUE(context.pipeline.model().FrameTable[3].Excluded);
     EXPECT_FALSE(entryChecked(3));
     EXPECT_TRUE(entryChecked(4));
 
     QTest::mouseClick(align.ShowFramelist, Qt::LeftButton);
     EXPECT_FALSE(form->tools.SelectFrameswindow->isVisible());
     // Ranked frames: entry 7 stands for the frame of rank 7.
-    context.model.FramesRanked = true;
-    for (int p = 0; p < 10; ++p) context.model.FrameRanking[p].Frame = 9 - p;
-    context.model.FrameTable[2].Dropped = true;
+    context.pipeline.editRun().model.FramesRanked = true;
+    for (int p = 0; p < 10; ++p) context.pipeline.editRun().model.FrameRanking[p].Frame = 9 - p;
+    context.pipeline.editRun().model.FrameTable[2].Dropped = true;
     QTest::mouseClick(align.ShowFramelist, Qt::LeftButton);
-    EXPECT_TRUE(context.model.FrameTable[2].Excluded);
+    EXPECT_TRUE(context.pipeline.model().FrameTable[2].Excluded);
     EXPECT_FALSE(entryChecked(7));
 }
 
@@ -183,49 +183,50 @@ TEST_F(InputWindowTest, CheckAllKeepsDroppedFramesOutAndUsedframesCountsTheSelec
     writeTaggedAvi(dir / "clip.avi", 10);
     selectBatch(dir / "clip.avi");
     // The alignment pass found frame 3 empty.
-    context.model.FrameTable[3].Dropped = context.model.FrameTable[3].Excluded = true;
+    context.pipeline.editRun().model.FrameTable[3].Dropped =
+        context.pipeline.editRun().model.FrameTable[3].Excluded = true;
 
     windows.Setnoneframelistbutton->click();
-    EXPECT_EQ(context.model.usedframes, 0);
+    EXPECT_EQ(context.pipeline.model().usedframes, 0);
     EXPECT_FALSE(entryChecked(0));
-    EXPECT_TRUE(context.model.FrameTable[6].Excluded);
+    EXPECT_TRUE(context.pipeline.model().FrameTable[6].Excluded);
     EXPECT_EQ(frames(), "Frame : 1/10");
 
     windows.Setallbutton->click();
-    EXPECT_TRUE(context.model.FrameTable[3].Excluded);
+    EXPECT_TRUE(context.pipeline.model().FrameTable[3].Excluded);
     EXPECT_FALSE(entryChecked(3));
     EXPECT_TRUE(entryChecked(4));
-    EXPECT_EQ(context.model.usedframes, 9);
+    EXPECT_EQ(context.pipeline.model().usedframes, 9);
     EXPECT_EQ(frames(), "Frame : 1/10 ( selected = 9) ");
 
     // Space on the dropped frame does nothing; on another frame it excludes it.
     align.PreviewSlider->setValue(3);
     EXPECT_TRUE(align.DroppedFrameText->isVisibleTo(align.PreviewImage));
     QTest::keyClick(align.PreviewSlider, Qt::Key_Space);
-    EXPECT_TRUE(context.model.FrameTable[3].Excluded);
-    EXPECT_EQ(context.model.usedframes, 9);
+    EXPECT_TRUE(context.pipeline.model().FrameTable[3].Excluded);
+    EXPECT_EQ(context.pipeline.model().usedframes, 9);
     align.PreviewSlider->setValue(4);
     EXPECT_FALSE(align.DroppedFrameText->isVisibleTo(align.PreviewImage));
     QTest::keyClick(align.PreviewSlider, Qt::Key_Space);
-    EXPECT_TRUE(context.model.FrameTable[4].Excluded);
+    EXPECT_TRUE(context.pipeline.model().FrameTable[4].Excluded);
     EXPECT_FALSE(entryChecked(4));
-    EXPECT_EQ(context.model.usedframes, 8);
+    EXPECT_EQ(context.pipeline.model().usedframes, 8);
     EXPECT_EQ(frames(), "Frame (5): 5/10");
 
     // A tick after the frame limit is counted too; a dropped frame cannot be ticked back.
-    context.state.ProcessStage = TProcessStage::stAligned;
+    context.pipeline.editRun().state.ProcessStage = TProcessStage::stAligned;
     tick(list, 4, true);
-    EXPECT_FALSE(context.model.FrameTable[4].Excluded);
-    EXPECT_EQ(context.model.usedframes, 9);
+    EXPECT_FALSE(context.pipeline.model().FrameTable[4].Excluded);
+    EXPECT_EQ(context.pipeline.model().usedframes, 9);
     tick(list, 3, true);
     EXPECT_FALSE(entryChecked(3));
-    EXPECT_EQ(context.model.usedframes, 9);
+    EXPECT_EQ(context.pipeline.model().usedframes, 9);
 
     // While the reference is ready the count runs to the slider position.
-    context.state.ProcessStage = TProcessStage::stReferenceReady;
+    context.pipeline.editRun().state.ProcessStage = TProcessStage::stReferenceReady;
     align.PreviewSlider->setValue(5);
     tick(list, 0, false);
-    EXPECT_EQ(context.model.usedframes, 4);  // positions 0..5 without 0 and the dropped 3
+    EXPECT_EQ(context.pipeline.model().usedframes, 4);  // positions 0..5 without 0 and the dropped 3
     EXPECT_EQ(frames(), "Frame (6): 6/10 (stacksize 4)");
 }
 
@@ -244,7 +245,7 @@ TEST_F(InputWindowTest, AMissingFileKeepsTheInputInUse) {
     ASSERT_EQ(messages.shown.size(), 2u);
     EXPECT_EQ(messages.shown[1].caption, "File error");
 
-    EXPECT_EQ(context.model.SerName, ser.string());
+    EXPECT_EQ(context.pipeline.model().SerName, ser.string());
     EXPECT_EQ(list.count(), 12);
     align.PreviewSlider->setValue(7);
     EXPECT_EQ(frames(), "Frame (8): 8/12");
@@ -309,7 +310,7 @@ TEST_F(InputWindowTest, ANewInputPutsTheControlsBackUnlessHeld) {
     EXPECT_FALSE(wavelet.Lumichannel->isVisibleTo(&wavelet));
     EXPECT_DOUBLE_EQ(static_cast<double>(form->stackPage->ResampleSpin->Value()), 2.0);
     EXPECT_EQ(align.FFTsizeGroup->ItemIndex(), 0);
-    EXPECT_EQ(context.fft.FFTSize, 32);
+    EXPECT_EQ(context.pipeline.fft().FFTSize, 32);
     EXPECT_EQ(form->Tabpages->currentIndex(), 0);
 }
 
@@ -318,19 +319,19 @@ TEST_F(InputWindowTest, OneStillImageGoesStraightToTheWaveletPage) {
     writeBmp24(file, patternPicture(40, 30, 1, true));
     selectBatch(file);
 
-    EXPECT_TRUE(context.model.SingleImage);
-    EXPECT_EQ(context.model.FrameNames[1], file.string());
+    EXPECT_TRUE(context.pipeline.model().SingleImage);
+    EXPECT_EQ(context.pipeline.model().FrameNames[1], file.string());
     EXPECT_EQ(align.PreviewSlider->MaxValue(), 1);
     EXPECT_EQ(form->Tabpages->currentIndex(), 3);
     EXPECT_EQ(form->PageControl1->currentIndex(), 3);
     EXPECT_TRUE(form->stackPage->Stackbutton->isEnabled());
     EXPECT_EQ(align.PreviewImage->pixmap().size(), QSize(40, 30));
-    EXPECT_EQ(context.state.FeatureX, 20);
+    EXPECT_EQ(context.pipeline.state().FeatureX, 20);
     EXPECT_EQ(list.count(), 0);
     // The one image was stacked.
-    EXPECT_EQ(context.state.progstatus, TProgStatus::psStacked);
-    EXPECT_EQ(context.state.activepage, TMainTab::tabFinal);
-    EXPECT_EQ(context.model.ImageWidth, 40);
+    EXPECT_EQ(context.pipeline.state().progstatus, TProgStatus::psStacked);
+    EXPECT_EQ(context.pipeline.state().activepage, TMainTab::tabFinal);
+    EXPECT_EQ(context.pipeline.model().ImageWidth, 40);
     for (const Message& message : messages.shown) EXPECT_NE(message.caption, "Illegal Tabpage");
 }
 
@@ -338,7 +339,7 @@ TEST_F(InputWindowTest, TheStackListTogglesTheClickedAndHighlightedEntriesOnce) 
     writeTaggedAvi(dir / "clip.avi", 8);
     selectBatch(dir / "clip.avi");
     // As the alignment pass leaves it: ranked, both lists in rank order.
-    FrameModel& model = context.model;
+    FrameModel& model = context.pipeline.editRun().model;
     const int order[8] = {5, 2, 7, 0, 1, 3, 4, 6};
     for (int j = 0; j < 8; ++j) model.FrameRanking[j].Frame = order[j];
     model.FramesRanked = true;

@@ -42,7 +42,7 @@ std::array<int, 9> shownWeights(const KernelEditor& editor) {
 TEST_F(ShellWindowTest, BothKernelEditorsWriteTheOneKernelStore) {
     OptimizePage& optimize = *form->optimizePage;
     StackPage& stack = *form->stackPage;
-    const TKernel3x3& kernel = context.state.Kernel3x3;
+    const TKernel3x3& kernel = context.pipeline.state().Kernel3x3;
     EXPECT_EQ(kernel, DefaultKernel3x3);
 
     // A preset shows its weights and divides by their sum, not by the divisor stored with it.

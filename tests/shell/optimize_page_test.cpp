@@ -53,27 +53,28 @@ struct OptimizePageTest : ShellWindowTest {
     // frame.
     OptimizePageTest() {
         // Start-up makes the planes of the processing area.
-        createImagePlanes(context.images, DefaultProcessAreaItem, context.progress(), context.messages());
+        createImagePlanes(context.pipeline.editRun().images, DefaultProcessAreaItem, context.progress(),
+                          context.messages());
         synth::SynthOptions options = smallRecordingOptions();
         options.width = 128;
         options.height = 96;
         options.frames = FrameCount;
         const SampleRecording recording = writeSampleRecording(dir.path(), options, "planet.ser");
-        context.state.BatchMode = true;
-        context.input.BatchInputFile = recording.path.string();
+        context.pipeline.editRun().state.BatchMode = true;
+        context.pipeline.editRun().input.BatchInputFile = recording.path.string();
         form->input->SelectFileButtonClick();
-        context.state.BatchMode = false;
+        context.pipeline.editRun().state.BatchMode = false;
 
         // The 64 box around the planet, picked on frame 0; every frame aligned.
         align.FFTsizeGroup->setItemIndex(1);
         form->align->FFTsizeGroupClick();
         QTest::mouseClick(align.PreviewImage, Qt::LeftButton, Qt::NoModifier,
                           QPoint(options.width / 2, options.height / 2));
-        EXPECT_EQ(context.state.ProcessStage, TProcessStage::stReferenceReady);
-        context.state.BatchMode = true;
+        EXPECT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stReferenceReady);
+        context.pipeline.editRun().state.BatchMode = true;
         form->align->AlignallButtonClick();
-        context.state.BatchMode = false;
-        EXPECT_EQ(context.state.progstatus, TProgStatus::psAligned);
+        context.pipeline.editRun().state.BatchMode = false;
+        EXPECT_EQ(context.pipeline.state().progstatus, TProgStatus::psAligned);
         messages.shown.clear();
         page.Optimizeandstackbutton->setEnabled(true);
         page.FastOptim->setChecked(false);
@@ -82,7 +83,7 @@ struct OptimizePageTest : ShellWindowTest {
     std::vector<OptimizedShift> shifts() const {
         std::vector<OptimizedShift> all;
         for (int f = 0; f < FrameCount; ++f) {
-            const TFrameRec& rec = context.model.FrameTable[f];
+            const TFrameRec& rec = context.pipeline.model().FrameTable[f];
             all.push_back({rec.Slots[0].X, rec.Slots[0].Y, rec.SubPixelX, rec.SubPixelY,
                            rec.Slots[0].Difference, rec.Improvement});
         }
@@ -108,9 +109,10 @@ TEST_F(OptimizePageTest, LimitKeepsTheBestFramesUpToThePreviewPosition) {
     EXPECT_EQ(windows.StackFramesList->count(), 10);
     EXPECT_EQ(windows.StackFramesList->item(3)->text(), windows.SelectFramesChecklist->item(3)->text());
     ASSERT_EQ(page.Series3->Count(), 10);
-    EXPECT_EQ(page.Series3->values()[9], context.model.FrameRanking[9].Key);
-    EXPECT_FLOAT_EQ(context.optimizer.RelativeLimit,
-                    context.model.FrameRanking[9].Key / context.model.FrameRanking[0].Key);
+    EXPECT_EQ(page.Series3->values()[9], context.pipeline.model().FrameRanking[9].Key);
+    EXPECT_FLOAT_EQ(
+        context.pipeline.optimizer().RelativeLimit,
+        context.pipeline.model().FrameRanking[9].Key / context.pipeline.model().FrameRanking[0].Key);
     EXPECT_EQ(page.Refframes->Value(), 4);  // at most half the limited frames
     EXPECT_EQ(align.PreviewSlider->Value(), 0);
     EXPECT_EQ(form->Tabpages->currentIndex(), static_cast<int>(TMainTab::tabOptimize));
@@ -124,27 +126,29 @@ TEST_F(OptimizePageTest, LimitKeepsTheBestFramesUpToThePreviewPosition) {
 
 TEST_F(OptimizePageTest, OptimizeAndStackInABatchRunStacksTheLimitedFramesAndProcessesTheStack) {
     limitAt(15);
-    context.state.BatchMode = true;
+    context.pipeline.editRun().state.BatchMode = true;
     form->optimize->AlignStackButtonClick();
 
-    EXPECT_GE(context.alignment.OptimizePass, 1);
-    EXPECT_EQ(context.state.progstatus, TProgStatus::psStacked);
+    EXPECT_GE(context.pipeline.alignment().OptimizePass, 1);
+    EXPECT_EQ(context.pipeline.state().progstatus, TProgStatus::psStacked);
     EXPECT_EQ(form->Tabpages->currentIndex(), static_cast<int>(TMainTab::tabWavelet));
-    EXPECT_FALSE(context.state.LayersDirty) << "the new stack was decomposed";
-    EXPECT_EQ(context.wavelet.ProcessPicture.width(), context.model.FrameWidth);
-    EXPECT_EQ(context.wavelet.ProcessPicture.height(), context.model.FrameHeight);
+    EXPECT_FALSE(context.pipeline.state().LayersDirty) << "the new stack was decomposed";
+    EXPECT_EQ(context.pipeline.wavelet().ProcessPicture.width(), context.pipeline.model().FrameWidth);
+    EXPECT_EQ(context.pipeline.wavelet().ProcessPicture.height(), context.pipeline.model().FrameHeight);
     EXPECT_TRUE(form->Tabpages->isEnabled());
     EXPECT_TRUE(form->stackPage->glPageControl3->isEnabled());
     EXPECT_FALSE(context.operations.running());
     // The optimizer worked on the limited frames only.
     int refined = 0;
     for (int j = 0; j <= 15; ++j) {
-        const TFrameRec& rec = context.model.FrameTable[context.model.FrameRanking[j].Frame];
+        const TFrameRec& rec =
+            context.pipeline.model().FrameTable[context.pipeline.model().FrameRanking[j].Frame];
         if (rec.SubPixelX != 0.0f || rec.SubPixelY != 0.0f) ++refined;
     }
     EXPECT_GT(refined, 0);
     for (int j = 16; j < FrameCount; ++j) {
-        const TFrameRec& rec = context.model.FrameTable[context.model.FrameRanking[j].Frame];
+        const TFrameRec& rec =
+            context.pipeline.model().FrameTable[context.pipeline.model().FrameRanking[j].Frame];
         EXPECT_EQ(rec.SubPixelX, 0.0f);
         EXPECT_EQ(rec.SubPixelY, 0.0f);
     }
@@ -158,21 +162,23 @@ TEST_F(OptimizePageTest, CreateInABatchRunMakesTheReferenceWithoutWaitingAndPuts
     stack.Expandstack->setChecked(true);
     stack.Drizzling->setChecked(true);
     form->stack->DrizzlingClick();
-    context.state.BatchMode = true;
+    context.pipeline.editRun().state.BatchMode = true;
     form->optimize->MakerefClick();
 
-    EXPECT_TRUE(context.optimizer.NewReferenceMade);
-    EXPECT_EQ(context.state.progstatus, TProgStatus::psFeatureSet);
+    EXPECT_TRUE(context.pipeline.optimizer().NewReferenceMade);
+    EXPECT_EQ(context.pipeline.state().progstatus, TProgStatus::psFeatureSet);
     // The processed stack of the best four frames is the reference picture now.
-    const Bitmap24& reference = context.optimizer.ReferenceImage;
-    ASSERT_EQ(reference.width(), context.wavelet.ProcessPicture.width());
-    ASSERT_EQ(reference.height(), context.wavelet.ProcessPicture.height());
-    EXPECT_EQ(std::memcmp(reference.bits(), context.wavelet.ProcessPicture.bits(), reference.byteCount()), 0);
-    const Bitmap24& image1 = context.registration.Image1;
+    const Bitmap24& reference = context.pipeline.optimizer().ReferenceImage;
+    ASSERT_EQ(reference.width(), context.pipeline.wavelet().ProcessPicture.width());
+    ASSERT_EQ(reference.height(), context.pipeline.wavelet().ProcessPicture.height());
+    EXPECT_EQ(std::memcmp(reference.bits(), context.pipeline.wavelet().ProcessPicture.bits(),
+                          reference.byteCount()),
+              0);
+    const Bitmap24& image1 = context.pipeline.registration().Image1;
     ASSERT_EQ(image1.byteCount(), reference.byteCount());
     EXPECT_EQ(std::memcmp(image1.bits(), reference.bits(), reference.byteCount()), 0)
         << "the alignment compares with the processed picture";
-    EXPECT_EQ(context.registration.BoxLeft, context.state.FeatureX - Box / 2);
+    EXPECT_EQ(context.pipeline.registration().BoxLeft, context.pipeline.state().FeatureX - Box / 2);
     // The limit and the settings are as before; every limited frame restarts against the new
     // reference.
     EXPECT_EQ(align.AlignSlider->MaxValue(), 11);
@@ -183,7 +189,11 @@ TEST_F(OptimizePageTest, CreateInABatchRunMakesTheReferenceWithoutWaitingAndPuts
     EXPECT_TRUE(stack.Expandstack->Checked());
     EXPECT_TRUE(stack.Drizzling->Checked());
     EXPECT_TRUE(form->waveletPage->Drizzle2->Checked());
-    EXPECT_EQ(context.model.FrameTable[context.model.FrameRanking[11].Frame].Slots[0].Difference, 65535.0f);
+    EXPECT_EQ(context.pipeline.model()
+                  .FrameTable[context.pipeline.model().FrameRanking[11].Frame]
+                  .Slots[0]
+                  .Difference,
+              65535.0f);
     EXPECT_TRUE(page.Continuebutton->isHidden());
     EXPECT_TRUE(page.Restartalign->isEnabled());
     EXPECT_FALSE(context.operations.running());
@@ -196,8 +206,8 @@ TEST_F(OptimizePageTest, ACancelInTheFirstPassLeavesEveryShiftAsItWas) {
     int subPixel = 0;
     for (const OptimizedShift& shift : optimized) subPixel += shift.subX != 0.0f || shift.subY != 0.0f;
     ASSERT_GT(subPixel, 0) << "the first run refined the shifts";
-    ASSERT_GE(context.alignment.OptimizePass, 1);
-    const double total = context.alignment.DifferenceSum;
+    ASSERT_GE(context.pipeline.alignment().OptimizePass, 1);
+    const double total = context.pipeline.alignment().DifferenceSum;
 
     // Cancel, answered Yes, arrives at the pass's first poll.
     messages.reply(mrYes);
@@ -207,7 +217,7 @@ TEST_F(OptimizePageTest, ACancelInTheFirstPassLeavesEveryShiftAsItWas) {
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].caption, "Cancelling ...");
     EXPECT_TRUE(shifts() == optimized);
-    EXPECT_EQ(context.alignment.DifferenceSum, total);
+    EXPECT_EQ(context.pipeline.alignment().DifferenceSum, total);
     EXPECT_TRUE(form->Tabpages->isEnabled());
     EXPECT_TRUE(form->stackPage->glPageControl3->isEnabled());
     EXPECT_FALSE(context.operations.running());

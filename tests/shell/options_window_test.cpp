@@ -88,7 +88,7 @@ TEST_F(OptionsWindowTest, TheStyleSetsTheStackBoxesAndResamplingATiffFallsBackTo
     EXPECT_FALSE(stack.FastStack->Checked());
     EXPECT_FALSE(stack.Expandstack->Checked());
     EXPECT_FALSE(stack.ResampleSpin->isHidden());
-    EXPECT_FLOAT_EQ(context.state.ResampleFactor, 3.0f);
+    EXPECT_FLOAT_EQ(context.pipeline.state().ResampleFactor, 3.0f);
 
     selectSeries({"a.tif", "b.tif"}, InputFilter::TIF);
     chooseStyle(2);
@@ -118,7 +118,7 @@ TEST_F(OptionsWindowTest, ThePreviewShowsTheFrameThroughItsGammaOrAsANegative) {
 
     // Typed below its range, the value counts as 0.1: the table's gamma is 10, 0.500001 ^ 10.
     align.Previewgamma->setText("0.05");
-    EXPECT_NEAR((*context.wavelet.GammaTable)[15000], 9.7658203142578219e-4, 1e-17);
+    EXPECT_NEAR((*context.pipeline.wavelet().GammaTable)[15000], 9.7658203142578219e-4, 1e-17);
     EXPECT_EQ(shownLevel(), 0);
 
     click(*align.Pregamma);
@@ -131,9 +131,9 @@ TEST_F(OptionsWindowTest, ThePreviewShowsTheFrameThroughItsGammaOrAsANegative) {
 TEST_F(OptionsWindowTest, SortPutsTheSeriesInNameOrderAndShowsItsFirstFrame) {
     selectSeries({"a.bmp", "B.bmp", "c.bmp"}, InputFilter::BMP);
     // A list in another order, as a frame list file may bring it: c, B, a, with B left out.
-    FrameModel& model = context.model;
+    FrameModel& model = context.pipeline.editRun().model;
     std::swap(model.FrameNames[0], model.FrameNames[2]);
-    context.input.source = makeFrameSource(model, 2, form->input->readSourceOptions());
+    context.pipeline.editRun().input.source = makeFrameSource(model, 2, form->input->readSourceOptions());
     model.FrameTable[1].Excluded = true;
     align.PreviewSlider->setValue(2);
 
@@ -166,19 +166,19 @@ TEST_F(OptionsWindowTest, TheClipboardPictureIsStackedAsOneImage) {
     ASSERT_EQ(saved.height(), 30);
     EXPECT_EQ(saved.pixel(39, 29)[0], 40);  // blue, green, red
     EXPECT_EQ(saved.pixel(39, 29)[2], 200);
-    EXPECT_TRUE(context.model.SingleImage);
-    EXPECT_EQ(context.model.FrameNames[0], (dir / "clipkestrave.bmp").string());
+    EXPECT_TRUE(context.pipeline.model().SingleImage);
+    EXPECT_EQ(context.pipeline.model().FrameNames[0], (dir / "clipkestrave.bmp").string());
     EXPECT_TRUE(align.Colourstack->Checked());
-    EXPECT_EQ(context.state.progstatus, TProgStatus::psStacked);
+    EXPECT_EQ(context.pipeline.state().progstatus, TProgStatus::psStacked);
     EXPECT_EQ(form->Tabpages->currentIndex(), static_cast<int>(TMainTab::tabWavelet));
-    EXPECT_EQ(context.model.ImageWidth, 40);
+    EXPECT_EQ(context.pipeline.model().ImageWidth, 40);
 }
 
 TEST_F(OptionsWindowTest, TheStretchChoiceAndTheBreakWindowTakeEffect) {
     // "Yes" stretches FITS, TIFF and SER levels without asking; "No" and "Always ask" do not.
     for (const int item : {1, 2, 1, 0}) {
         align.Fittifstretch->button(item)->click();
-        const FrameModel& model = context.model;
+        const FrameModel& model = context.pipeline.model();
         EXPECT_EQ(model.FitStretch && model.TifStretch && model.SerStretch, item == 1) << item;
         EXPECT_EQ(model.FitStretch || model.TifStretch || model.SerStretch, item == 1) << item;
         EXPECT_EQ(form->stack->readStackOptions().SerStretch, item == 1) << item;

@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 using SaveStackTest = SaveTest;
 
 TEST_F(SaveStackTest, BatchSavesWriteEveryTypeWithoutAskingAndOnlyThenCountAsSaved) {
-    context.state.BatchMode = true;
+    context.pipeline.editRun().state.BatchMode = true;
     save.SaveButtonClick();  // no stack yet: nothing to save
     EXPECT_FALSE(context.shell.ImageSaved);
     EXPECT_TRUE(fs::is_empty(folder.path()));
@@ -45,7 +45,7 @@ TEST_F(SaveStackTest, BatchSavesWriteEveryTypeWithoutAskingAndOnlyThenCountAsSav
     EXPECT_EQ(log.find("exists"), std::string::npos) << log;
     EXPECT_EQ(dialogs->shown, 0);
     // The special FITS switched the program's master-frame mode on.
-    EXPECT_TRUE(context.state.MasterFrameMode);
+    EXPECT_TRUE(context.pipeline.state().MasterFrameMode);
     EXPECT_EQ(context.regSettings->ReadString("Files", "LastStacksavetype", ""), "PNG");
     EXPECT_EQ(fs::path(context.regSettings->ReadString("Files", "SaveDir", "")), folder.path());
 
@@ -114,8 +114,8 @@ TEST_F(SaveStackTest, FailedSavesAreReportedAndLeaveTheImageUnsaved) {
     // A save never replaces a frame of the input.
     messages.shown.clear();
     writeFileAtomically(folder / "frame0.bmp", std::string("input frame"));
-    context.model.InputIsSeries = true;
-    context.model.FrameNames[0] = (folder / "frame0.bmp").string();
+    context.pipeline.editRun().model.InputIsSeries = true;
+    context.pipeline.editRun().model.FrameNames[0] = (folder / "frame0.bmp").string();
     dialogs->willChoose(folder / "frame0", 1);
     save.SaveButtonClick();
     EXPECT_TRUE(asked("Save error"));

@@ -28,7 +28,7 @@ SaveTest::SaveTest() {
 
 void SaveTest::stack() {
     form->stackPage->Stackbutton->click();
-    ASSERT_TRUE(context.stack.exists());
+    ASSERT_TRUE(context.pipeline.stack().exists());
 }
 
 bool SaveTest::asked(const std::string& caption) const {

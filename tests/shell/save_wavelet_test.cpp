@@ -25,7 +25,7 @@ struct SaveWaveletTest : SaveTest {
     void process() {
         stack();
         form->wavelet->ProcessButtonClick();
-        ASSERT_FALSE(context.wavelet.ProcessPicture.empty());
+        ASSERT_FALSE(context.pipeline.wavelet().ProcessPicture.empty());
     }
 };
 
@@ -57,12 +57,12 @@ TEST_F(SaveWaveletTest, SavesTheRenderedResultAsASixteenBitPngAfterOfferingDoAll
     EXPECT_TRUE(messages.shown.empty());
 
     process();
-    context.state.DoAllDone = false;
+    context.pipeline.editRun().state.DoAllDone = false;
     messages.reply(mrNo);  // not now
     dialogs->willChoose(folder / "w1.bmp", 5);
     save.SaveBMP2buttonClick();
     EXPECT_TRUE(asked("Image not fully processed"));
-    EXPECT_FALSE(context.state.DoAllDone);
+    EXPECT_FALSE(context.pipeline.state().DoAllDone);
     EXPECT_EQ(dialogs->lastShown.Filter, form->dialogs.WaveletSave.Filter);
     EXPECT_EQ(dialogs->lastShown.InitialDir, folder.path());
     ASSERT_TRUE(fs::exists(folder / "w1.png"));
@@ -73,7 +73,8 @@ TEST_F(SaveWaveletTest, SavesTheRenderedResultAsASixteenBitPngAfterOfferingDoAll
     EXPECT_NE(output.find("48-bit RGB"), std::string::npos) << output;
     EXPECT_NE(output.find("Software"), std::string::npos) << output;
     // The samples are those of the 16-bit result: its first row, first two pixels.
-    EXPECT_EQ(pngSampleBytes(folder / "w1.png", 12), hexWords(context.images.ResultImage16.HighBitRow(0), 6));
+    EXPECT_EQ(pngSampleBytes(folder / "w1.png", 12),
+              hexWords(context.pipeline.images().ResultImage16.HighBitRow(0), 6));
 
     // Yes runs "Do All" first; once it has run nothing is asked.
     messages.shown.clear();
@@ -81,7 +82,7 @@ TEST_F(SaveWaveletTest, SavesTheRenderedResultAsASixteenBitPngAfterOfferingDoAll
     dialogs->willChoose(folder / "w2", 5);
     save.SaveBMP2buttonClick();
     EXPECT_TRUE(asked("Image not fully processed"));
-    EXPECT_TRUE(context.state.DoAllDone);
+    EXPECT_TRUE(context.pipeline.state().DoAllDone);
     messages.shown.clear();
     dialogs->willChoose(folder / "w3", 5);
     save.SaveBMP2buttonClick();
@@ -96,8 +97,8 @@ TEST_F(SaveWaveletTest, SavesTheRenderedResultAsASixteenBitPngAfterOfferingDoAll
 
 TEST_F(SaveWaveletTest, BatchSavesTakeThePresetNameAndTypeAndCarryTheStamp) {
     process();
-    context.state.BatchMode = true;
-    context.state.DoAllDone = false;
+    context.pipeline.editRun().state.BatchMode = true;
+    context.pipeline.editRun().state.DoAllDone = false;
     form->imageInfoWindow.StampImage->setChecked(true);
     form->imageInfoWindow.Objectnameedit->setText("jupiter");
 
@@ -106,7 +107,7 @@ TEST_F(SaveWaveletTest, BatchSavesTakeThePresetNameAndTypeAndCarryTheStamp) {
     form->dialogs.WaveletSave.FilterIndex = 1;
     save.SaveBMP2buttonClick();
     EXPECT_EQ(dialogs->shown, 0);
-    EXPECT_TRUE(context.state.DoAllDone);  // the batch answer to the "Do All" offer is Yes
+    EXPECT_TRUE(context.pipeline.state().DoAllDone);  // the batch answer to the "Do All" offer is Yes
     ASSERT_TRUE(fs::exists(folder / "default.bmp"));
     EXPECT_TRUE(context.shell.ImageSaved);
     // The stamp adds a band of 100 rows below the picture.

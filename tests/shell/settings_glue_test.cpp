@@ -64,11 +64,13 @@ TEST_F(SettingsGlueTest, OptionValuesAreKeptWithinRangeAndStored) {
         EXPECT_DOUBLE_EQ(static_cast<double>(c.spin->Value()), c.shown) << c.key;
         EXPECT_EQ(stored(c.key), c.value) << c.key;
     }
-    for (auto [box, key] : {std::pair{align.Misalignwarning, "Misalignwarning"}, std::pair{align.Colourstack, "usecolour"},
-                            std::pair{wavelet.Autoprocessbox, "Autoprocess"}}) {
+    for (auto [box, key] :
+         {std::pair{align.Misalignwarning, "Misalignwarning"}, std::pair{align.Colourstack, "usecolour"},
+          std::pair{wavelet.Autoprocessbox, "Autoprocess"}}) {
         for (bool expected : {!box->Checked(), box->Checked()}) {
             click(*box);
-            EXPECT_EQ(RegSettings(dir / "registry.ini").ReadBool("Settings", key, !expected), expected) << key;
+            EXPECT_EQ(RegSettings(dir / "registry.ini").ReadBool("Settings", key, !expected), expected)
+                << key;
         }
     }
 }
@@ -76,8 +78,9 @@ TEST_F(SettingsGlueTest, OptionValuesAreKeptWithinRangeAndStored) {
 TEST_F(SettingsGlueTest, ResamplingFactorFollowsItsSpinWithinOneToFour) {
     for (auto [typed, factor] : {std::pair{0.5, 1.0f}, std::pair{6.0, 4.0f}, std::pair{2.5, 2.5f}}) {
         stack.ResampleSpin->setValue(typed);
-        EXPECT_FLOAT_EQ(context.state.ResampleFactor, factor) << typed;
-        EXPECT_DOUBLE_EQ(static_cast<double>(stack.ResampleSpin->Value()), typed) << "the spin keeps the value typed";
+        EXPECT_FLOAT_EQ(context.pipeline.state().ResampleFactor, factor) << typed;
+        EXPECT_DOUBLE_EQ(static_cast<double>(stack.ResampleSpin->Value()), typed)
+            << "the spin keeps the value typed";
     }
 }
 
@@ -112,7 +115,7 @@ TEST_F(SettingsGlueTest, ChoicesShowTheirDependentControls) {
 
     align.Manualalignbox->setChecked(false);
     click(*align.Manualalignbox);
-    EXPECT_TRUE(context.alignment.ManualAlign);
+    EXPECT_TRUE(context.pipeline.alignment().ManualAlign);
     EXPECT_FALSE(align.Misalignwarning->Checked());
 }
 
@@ -128,11 +131,11 @@ TEST_F(SettingsGlueTest, StretchMakesTheSpinLevelsTheWholeRangeAndResetUndoesIt)
     histograms.LovalSpin->setValue(20);
     histograms.Hivalspin->setValue(200);
     histograms.stretchbutton->click();
-    EXPECT_FLOAT_EQ(context.state.LevelLo, 20.0f);
-    EXPECT_FLOAT_EQ(context.state.LevelHi, 200.0f);
+    EXPECT_FLOAT_EQ(context.pipeline.state().LevelLo, 20.0f);
+    EXPECT_FLOAT_EQ(context.pipeline.state().LevelHi, 200.0f);
     histograms.Historeset->click();
-    EXPECT_FLOAT_EQ(context.state.LevelLo, 0.0f);
-    EXPECT_FLOAT_EQ(context.state.LevelHi, 255.0f);
+    EXPECT_FLOAT_EQ(context.pipeline.state().LevelLo, 0.0f);
+    EXPECT_FLOAT_EQ(context.pipeline.state().LevelHi, 255.0f);
 }
 
 TEST_F(SettingsGlueTest, AboutPageShowsTheMemoryReport) {

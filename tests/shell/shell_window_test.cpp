@@ -64,7 +64,7 @@ QColor colour(Rgb rgb) {
 
 TEST_F(ShellWindowTest, ATabBeyondTheStageIsRefusedAndTheStripFallsBack) {
     form->show();
-    context.state.activepage = TMainTab::tabStack;
+    context.pipeline.editRun().state.activepage = TMainTab::tabStack;
     form->Tabpages->setCurrentIndex(4);  // the user's click
 
     ASSERT_EQ(messages.shown.size(), 1u);
@@ -74,7 +74,7 @@ TEST_F(ShellWindowTest, ATabBeyondTheStageIsRefusedAndTheStripFallsBack) {
     EXPECT_EQ(messages.shown[0].buttons, mbOK);
     EXPECT_EQ(form->Tabpages->currentIndex(), 2);
     EXPECT_EQ(form->PageControl1->currentWidget(), static_cast<QWidget*>(form->stackPage));
-    EXPECT_EQ(context.state.ProcessStage, TProcessStage::stStackPage);
+    EXPECT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stStackPage);
     EXPECT_EQ(form->Tabpages->tabColor(2), colour(SelectedTabColour));
     EXPECT_EQ(form->Tabpages->tabColor(4), colour(RefusedTabColour));
 
@@ -86,18 +86,18 @@ TEST_F(ShellWindowTest, ATabBeyondTheStageIsRefusedAndTheStripFallsBack) {
 }
 
 TEST_F(ShellWindowTest, OpeningTheWaveletTabProcessesAPendingStackOnce) {
-    context.state.activepage = TMainTab::tabFinal;
-    context.state.WaveletTabPending = true;
+    context.pipeline.editRun().state.activepage = TMainTab::tabFinal;
+    context.pipeline.editRun().state.WaveletTabPending = true;
     form->shell->selectTab(3);
-    EXPECT_FALSE(context.state.WaveletTabPending);
-    EXPECT_EQ(context.state.ProcessStage, TProcessStage::stWaveletPage);
+    EXPECT_FALSE(context.pipeline.state().WaveletTabPending);
+    EXPECT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stWaveletPage);
     EXPECT_EQ(form->PageControl1->currentWidget(), static_cast<QWidget*>(form->waveletPage));
     EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(ShellWindowTest, SingleImageInputRefusesAlignAndOptimize) {
-    context.state.activepage = TMainTab::tabFinal;
-    context.model.SingleImage = true;
+    context.pipeline.editRun().state.activepage = TMainTab::tabFinal;
+    context.pipeline.editRun().model.SingleImage = true;
     form->shell->selectTab(3);
     form->shell->selectTab(1);
     ASSERT_EQ(messages.shown.size(), 1u);
@@ -109,7 +109,7 @@ TEST_F(ShellWindowTest, SingleImageInputRefusesAlignAndOptimize) {
 }
 
 TEST_F(ShellWindowTest, TabChangeFollowsAutoProcessAndTheClipboard) {
-    context.state.activepage = TMainTab::tabFinal;
+    context.pipeline.editRun().state.activepage = TMainTab::tabFinal;
     WaveletPage& wavelet = *form->waveletPage;
     wavelet.Autoprocessbox->setChecked(true);
     form->shell->selectTab(3);
@@ -154,7 +154,7 @@ TEST_F(ShellWindowTest, CancelAsksOnlyWhileSomethingRunsAndSetsTheFlagOnlyOnYes)
     EXPECT_TRUE(context.CancelRequested());
     EXPECT_TRUE(form->alignPage->glPageControl1->isEnabled());
 
-    context.state.BatchMode = true;  // an unattended run never cancels itself
+    context.pipeline.editRun().state.BatchMode = true;  // an unattended run never cancels itself
     form->Speedbar->Cancelbutton->click();
     EXPECT_FALSE(context.CancelRequested());
 }
@@ -223,7 +223,7 @@ TEST_F(ShellWindowTest, CancelEndsTheContinueWaitAndBatchRunsNeverWait) {
     EXPECT_FALSE(form->shell->waitForContinue());
 
     context.progress().setCancelRequested(false);
-    context.state.BatchMode = true;
+    context.pipeline.editRun().state.BatchMode = true;
     EXPECT_TRUE(form->shell->waitForContinue());
 }
 
@@ -248,7 +248,7 @@ TEST_F(ShellWindowTest, ACloseDuringALoopStopsItAndClosesOnceItHasUnwound) {
 
 TEST_F(ShellWindowTest, StayingOpenAtTheCloseQuestionKeepsTheRunningLoop) {
     form->show();
-    context.state.activepage = TMainTab::tabFinal;
+    context.pipeline.editRun().state.activepage = TMainTab::tabFinal;
     messages.reply(mrCancel);
     const int done = runLongLoop(context, 20, [&](int step) {
         if (step == 5) QMetaObject::invokeMethod(form.get(), &QWidget::close, Qt::QueuedConnection);
@@ -266,7 +266,7 @@ TEST_F(ShellWindowTest, StayingOpenAtTheCloseQuestionKeepsTheRunningLoop) {
 }
 
 TEST_F(ShellWindowTest, TheCloseQuestionFollowsTheAnswerAndTheSave) {
-    context.state.activepage = TMainTab::tabWavelet;
+    context.pipeline.editRun().state.activepage = TMainTab::tabWavelet;
     form->show();
     messages.reply(mrYes);  // the save writes nothing yet: the window stays
     EXPECT_FALSE(form->close());
@@ -297,7 +297,7 @@ TEST_F(ShellWindowTest, ContinueAndHaltSetTheirFlags) {
     EXPECT_TRUE(context.shell.ContinueRequested);
     EXPECT_TRUE(form->optimizePage->Continuebutton->isHidden());
     form->tools.HaltRegister->click();
-    EXPECT_TRUE(context.alignment.HaltRequested);
+    EXPECT_TRUE(context.pipeline.alignment().HaltRequested);
 }
 
 TEST_F(ShellWindowTest, ToolWindowsFollowTheirButtonsAndComeBackInside) {
@@ -324,7 +324,7 @@ TEST_F(ShellWindowTest, ToolWindowsFollowTheirButtonsAndComeBackInside) {
 
 TEST_F(ShellWindowTest, AToolWindowShowsOnlyWithItsPage) {
     form->show();
-    context.state.activepage = TMainTab::tabFinal;
+    context.pipeline.editRun().state.activepage = TMainTab::tabFinal;
     ToolWindow& registration = *form->tools.Registrationgraphwindow;  // the Align page's
     ToolWindow& information = *form->tools.Imageinfowindow;           // the whole window's
     registration.show();

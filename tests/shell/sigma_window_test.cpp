@@ -50,8 +50,8 @@ bool shown(const ScriptedPresenter& presenter, const std::string& text) {
 // 250 at (20, 15).
 struct SigmaWindowTest : StackPageTest {
     SigmaWindowTest() {
-        context.input.inputFolder = dir.path();
-        context.model.AviName = "saturn.avi";
+        context.pipeline.editRun().input.inputFolder = dir.path();
+        context.pipeline.editRun().model.AviName = "saturn.avi";
         addTransient(5);
     }
     void addTransient(int frame) {
@@ -77,7 +77,7 @@ TEST_F(SigmaWindowTest, RecordingRunClipsListsShowsAndKeepsItsEvents) {
     // The transient is clipped (the plain mean would be 109).
     EXPECT_EQ(shownGrey(20, 15), 100);
     EXPECT_FALSE(page.Statistical->Checked() || window.Recordsigma->Checked());
-    EXPECT_FALSE(context.stack.result.SigmaFinalPass);
+    EXPECT_FALSE(context.pipeline.stack().result.SigmaFinalPass);
     EXPECT_EQ(lines(*window.Sigmalist), std::vector<std::string>{"Frame6 Events (max: 1)"});
     EXPECT_TRUE(window.LoaDevent->isEnabled());
     const fs::path kept = dir / "saturn.kel";
@@ -125,7 +125,7 @@ TEST_F(SigmaWindowTest, CancelledOrDeclinedSigmaStackLeavesThePreviousStack) {
     EXPECT_LE(frames.reads.load() - readsBefore, Count);  // the clipped pass read nothing
     EXPECT_EQ(shownGrey(5, 5), 100);
     EXPECT_FALSE(page.Statistical->Checked());
-    EXPECT_FALSE(context.stack.result.SigmaFinalPass);
+    EXPECT_FALSE(context.pipeline.stack().result.SigmaFinalPass);
     EXPECT_TRUE(page.isEnabled());
     frames.onRead = nullptr;
 

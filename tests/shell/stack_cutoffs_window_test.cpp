@@ -32,16 +32,16 @@ struct StackCutoffsTest : StackPageTest {
     // Three alignment points after the optimizer; point 2 has the quality (7 j) mod 16 at rank j
     // and the difference j / 2 + 1, but for the best of them (rank 9) that was never measured.
     void optimizedPoints() {
-        context.alignPoints.MultiPointMode = true;
-        context.alignPoints.Alignpoints = 3;
-        context.state.progstatus = TProgStatus::psOptimized;
+        context.pipeline.editRun().alignPoints.MultiPointMode = true;
+        context.pipeline.editRun().alignPoints.Alignpoints = 3;
+        context.pipeline.editRun().state.progstatus = TProgStatus::psOptimized;
         for (int j = 0; j < Count; ++j) {
-            TFrameRec& rec = context.model.FrameTable[j];
+            TFrameRec& rec = context.pipeline.editRun().model.FrameTable[j];
             rec.Slots[1].Difference = 1.0f;
             rec.Slots[2].Quality = static_cast<float>(7 * j % Count);
             rec.Slots[2].Difference = j == 9 ? NotMeasured : 0.5f * static_cast<float>(j) + 1.0f;
         }
-        context.model.FrameTable[4].Excluded = true;
+        context.pipeline.editRun().model.FrameTable[4].Excluded = true;
     }
 
     FrameWindows& windows = form->frameWindows;
@@ -50,17 +50,17 @@ struct StackCutoffsTest : StackPageTest {
 TEST_F(StackCutoffsTest, CutoffsChooseTheStackListAndTheLimitJumpsToTheSliderEnd) {
     // Differences 1..16 by rank; rank 12 was never measured and rank 3 is excluded.
     for (int j = 0; j < Count; ++j)
-        context.model.FrameTable[j].Slots[0].Difference = static_cast<float>(j + 1);
-    context.model.FrameTable[12].Slots[0].Difference = NotMeasured;
-    context.model.FrameTable[3].Excluded = true;
-    context.state.ProcessStage = TProcessStage::stFFTSizeSet;  // the labels, not the frame
+        context.pipeline.editRun().model.FrameTable[j].Slots[0].Difference = static_cast<float>(j + 1);
+    context.pipeline.editRun().model.FrameTable[12].Slots[0].Difference = NotMeasured;
+    context.pipeline.editRun().model.FrameTable[3].Excluded = true;
+    context.pipeline.editRun().state.ProcessStage = TProcessStage::stFFTSizeSet;  // the labels, not the frame
     windows.differencecutslider->setValue(500);
     // The largest difference over the ranks 0..14 passes over the one never measured.
     EXPECT_EQ(windows.RxLabel4->text(), "Difference Cutoff (green line) (max =15.000) ( % 50)");
 
     // After a stack of the ranks 0..8: half of the largest 8 of the ranks 0..7 lets the ranks
     // 0..2 through, with the one at the cut-off 4 frames; rank 3 has 13 of the best 16.
-    context.state.ProcessStage = TProcessStage::stAligned;
+    context.pipeline.editRun().state.ProcessStage = TProcessStage::stAligned;
     windows.StackSlider->setTag(8);
     windows.StackSlider->setValue(8);
     EXPECT_EQ(form->StatusPanels[3]->text(), "Stacksize: 4 Low quality :81.25%");
@@ -69,8 +69,8 @@ TEST_F(StackCutoffsTest, CutoffsChooseTheStackListAndTheLimitJumpsToTheSliderEnd
     form->stackPage->Showstackgraph->setChecked(true);
     form->stack->ShowstackgraphClick();
     form->stackPage->Stackbutton->click();
-    ASSERT_TRUE(context.stack.exists());
-    EXPECT_EQ(context.stack.result.stackList, (std::vector<int>{0, 1, 2}));
+    ASSERT_TRUE(context.pipeline.stack().exists());
+    EXPECT_EQ(context.pipeline.stack().result.stackList, (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(windows.StackSlider->Value(), 8);
     EXPECT_EQ(windows.StackSlider->Tag(), 8);
     EXPECT_EQ(static_cast<int>(windows.LimitStack->Value()), Count - 1);
@@ -113,7 +113,7 @@ TEST_F(StackCutoffsTest, PointSlidersSetTheCutsTheStackReads) {
     // Half the largest measured difference (8.5 at rank 15), and the fourth best quality.
     windows.DifSliderMalign->setValue(500);
     windows.QUALSliderMalign->setValue(3);
-    const PointLimits& points = context.points;
+    const PointLimits& points = context.pipeline.points();
     EXPECT_EQ(points.PointDifferenceCut[2], 4.25f);
     EXPECT_EQ(points.PointQualityCut[2], 11.0f);
     EXPECT_EQ(points.PointDifferenceSlider[2], 500);
@@ -129,8 +129,8 @@ TEST_F(StackCutoffsTest, PointSlidersSetTheCutsTheStackReads) {
     // Point 3 with Multi-Quantity: only one frame reaches its quality floor, the slider still
     // has a range; back on point 2 the sliders return to where they were.
     form->optimizePage->MultiAlign->setItemIndex(1);
-    context.points.PointQualityCutInit[3] = 100.0f;
-    context.model.FrameTable[6].Slots[3].Quality = 200.0f;
+    context.pipeline.editRun().points.PointQualityCutInit[3] = 100.0f;
+    context.pipeline.editRun().model.FrameTable[6].Slots[3].Quality = 200.0f;
     windows.Alignmentpointstackgraph->setValue(3);
     EXPECT_EQ(windows.FastLineSeries3->Count(), 1);
     EXPECT_EQ(windows.QUALSliderMalign->MaxValue(), 1);
@@ -142,10 +142,10 @@ TEST_F(StackCutoffsTest, PointSlidersSetTheCutsTheStackReads) {
 
 TEST_F(StackCutoffsTest, GraphWithPointsStartsFromTheLargestPointStack) {
     optimizedPoints();
-    context.state.ProcessStage = TProcessStage::stStackPage;
-    context.points.PointLimitCount[1] = 9;
-    context.points.PointLimitCount[2] = 12;
-    context.points.PointLimitCount[3] = 5;
+    context.pipeline.editRun().state.ProcessStage = TProcessStage::stStackPage;
+    context.pipeline.editRun().points.PointLimitCount[1] = 9;
+    context.pipeline.editRun().points.PointLimitCount[2] = 12;
+    context.pipeline.editRun().points.PointLimitCount[3] = 5;
     form->stackPage->Showstackgraph->setChecked(true);
     form->stack->ShowstackgraphClick();
 
@@ -154,21 +154,21 @@ TEST_F(StackCutoffsTest, GraphWithPointsStartsFromTheLargestPointStack) {
     EXPECT_FALSE(form->registrationWindows.FastLineSeries2->Active);
     EXPECT_EQ(windows.Alignmentpointstackgraph->MaxValue(), 3);
     // Every point follows the global cut-off within its own graph of 15 frames.
-    for (int p = 1; p <= 3; ++p) EXPECT_EQ(context.points.PointLimitCount[p], 12) << p;
+    for (int p = 1; p <= 3; ++p) EXPECT_EQ(context.pipeline.points().PointLimitCount[p], 12) << p;
     EXPECT_EQ(form->StatusPanels[3]->text(), "Stacksize : 13 Frames");
 }
 
 TEST_F(StackCutoffsTest, StackDepthViewShowsTheWeightsAndThePoints) {
     form->stackPage->Stackbutton->click();
-    ASSERT_TRUE(context.stack.exists());
-    context.alignPoints.Alignpoints = 2;
-    context.alignPoints.PointPos[1] = {10, 12};
-    context.alignPoints.PointFFTSize[1] = 8;
+    ASSERT_TRUE(context.pipeline.stack().exists());
+    context.pipeline.editRun().alignPoints.Alignpoints = 2;
+    context.pipeline.editRun().alignPoints.PointPos[1] = {10, 12};
+    context.pipeline.editRun().alignPoints.PointFFTSize[1] = 8;
     form->alignPage->Showalignpoints->setChecked(true);
     form->waveletPage->Showstackcount->click();
 
     // Every pixel took all 16 frames: the largest weight, white; point 1's box in lime.
-    const Bitmap24& depth = context.wavelet.ProcessPicture;
+    const Bitmap24& depth = context.pipeline.wavelet().ProcessPicture;
     ASSERT_EQ(depth.width(), Width);
     const std::uint8_t* inside = depth.pixel(30, 25);
     EXPECT_EQ(std::vector<int>(inside, inside + 3), (std::vector<int>{255, 255, 255}));

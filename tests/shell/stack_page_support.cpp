@@ -11,7 +11,7 @@
 namespace kestrave::test {
 
 StackPageTest::StackPageTest() {
-    FrameModel& model = context.model;
+    FrameModel& model = context.pipeline.editRun().model;
     model.FrameWidth = model.FrameWidthRaw = model.ImageWidth = Width;
     model.FrameHeight = model.FrameHeightRaw = model.ImageHeight = Height;
     model.FramesRanked = true;
@@ -21,9 +21,10 @@ StackPageTest::StackPageTest() {
         model.FrameTable[i].Slots[0].Brightness = 1.0f;
         model.FrameTable[i].Slots[0].Quality = static_cast<float>(Count - i);
     }
-    context.state.ProcessStage = TProcessStage::stAligned;
-    context.state.activepage = TMainTab::tabStack;
-    createImagePlanes(context.images, DefaultProcessAreaItem, context.progress(), context.messages());
+    context.pipeline.editRun().state.ProcessStage = TProcessStage::stAligned;
+    context.pipeline.editRun().state.activepage = TMainTab::tabStack;
+    createImagePlanes(context.pipeline.editRun().images, DefaultProcessAreaItem, context.progress(),
+                      context.messages());
 
     frames.kind = FrameSamples::Bitmap;
     fillFrames(100.0f);

@@ -43,13 +43,13 @@ TEST_F(StackPageTest, StackButtonStacksShowsTheStackAndOpensTheLaterPages) {
     form->frameWindows.StackSlider->setValue(3);  // ranks 0..3
     page.Stackbutton->click();
 
-    ASSERT_TRUE(context.stack.exists());
-    EXPECT_EQ(context.state.progstatus, TProgStatus::psStacked);
-    EXPECT_EQ(context.state.activepage, TMainTab::tabFinal);
-    EXPECT_TRUE(context.state.WaveletTabPending);
+    ASSERT_TRUE(context.pipeline.stack().exists());
+    EXPECT_EQ(context.pipeline.state().progstatus, TProgStatus::psStacked);
+    EXPECT_EQ(context.pipeline.state().activepage, TMainTab::tabFinal);
+    EXPECT_TRUE(context.pipeline.state().WaveletTabPending);
     EXPECT_EQ(form->Tabpages->currentIndex(), 2);
     EXPECT_EQ(form->PageControl1->currentWidget(), static_cast<QWidget*>(&page));
-    EXPECT_EQ(context.stack.result.stackList, (std::vector<int>{0, 1, 2, 3}));
+    EXPECT_EQ(context.pipeline.stack().result.stackList, (std::vector<int>{0, 1, 2, 3}));
     EXPECT_EQ(form->frameWindows.StackSlider->Tag(), 3);
     EXPECT_EQ(form->StatusPanels[3]->text(), "Stack size (n=4) - (40x30)");
     const QImage picture = shownPicture();
@@ -72,7 +72,7 @@ TEST_F(StackPageTest, StackButtonStacksShowsTheStackAndOpensTheLaterPages) {
     form->stack->ResampledClick();
     page.Stackbutton->click();
     EXPECT_EQ(shownPicture().size(), QSize(2 * Width - 1, 2 * Height - 1));
-    EXPECT_EQ(context.model.ImageWidth, 2 * Width - 1);
+    EXPECT_EQ(context.pipeline.model().ImageWidth, 2 * Width - 1);
     EXPECT_FALSE(form->optimizePage->Restartalign->isVisible());
 
     page.Drizzlefact->setValue(3.0);
@@ -86,8 +86,8 @@ TEST_F(StackPageTest, StackButtonStacksShowsTheStackAndOpensTheLaterPages) {
 TEST_F(StackPageTest, CancelDuringTheStackKeepsThePreviousStack) {
     StackPage& page = *form->stackPage;
     page.Stackbutton->click();
-    ASSERT_TRUE(context.stack.exists());
-    context.state.WaveletTabPending = false;
+    ASSERT_TRUE(context.pipeline.stack().exists());
+    context.pipeline.editRun().state.WaveletTabPending = false;
 
     fillFrames(200.0f);
     cancelOnRead(6);
@@ -96,9 +96,9 @@ TEST_F(StackPageTest, CancelDuringTheStackKeepsThePreviousStack) {
 
     EXPECT_TRUE(shown(messages, "Cancelling ...", "Do you want to cancel ?"));
     EXPECT_EQ(shownGrey(5, 5), 100);
-    EXPECT_EQ(context.wavelet.Stackimage.pixel(5, 5)[1], 100);
-    EXPECT_FLOAT_EQ(context.images.StackPlanes[1][5][5], 100.0f);
-    EXPECT_FALSE(context.state.WaveletTabPending);
+    EXPECT_EQ(context.pipeline.wavelet().Stackimage.pixel(5, 5)[1], 100);
+    EXPECT_FLOAT_EQ(context.pipeline.images().StackPlanes[1][5][5], 100.0f);
+    EXPECT_FALSE(context.pipeline.state().WaveletTabPending);
     EXPECT_TRUE(page.isEnabled());
     EXPECT_TRUE(form->Tabpages->isEnabled());
     EXPECT_FALSE(page.Stacklabel->isVisible());
@@ -113,17 +113,17 @@ TEST_F(StackPageTest, CancelDuringTheStackKeepsThePreviousStack) {
 TEST_F(StackPageTest, RefusalsAndFailuresReportAndLeaveTheStackAsItWas) {
     StackPage& page = *form->stackPage;
     page.Stackbutton->click();
-    ASSERT_TRUE(context.stack.exists());
-    context.state.WaveletTabPending = false;
+    ASSERT_TRUE(context.pipeline.stack().exists());
+    context.pipeline.editRun().state.WaveletTabPending = false;
     fillFrames(200.0f);
 
     // Every frame excluded: nothing is read.
-    for (int i = 0; i < Count; ++i) context.model.FrameTable[i].Excluded = true;
+    for (int i = 0; i < Count; ++i) context.pipeline.editRun().model.FrameTable[i].Excluded = true;
     const int readsBefore = frames.reads.load();
     page.Stackbutton->click();
     EXPECT_TRUE(shown(messages, "Stacking", "No frames to stack, please change slider(s)"));
     EXPECT_EQ(frames.reads.load(), readsBefore);
-    for (int i = 0; i < Count; ++i) context.model.FrameTable[i].Excluded = false;
+    for (int i = 0; i < Count; ++i) context.pipeline.editRun().model.FrameTable[i].Excluded = false;
 
     // A frame that cannot be read ends the run with the reader's message.
     frames.onRead = [](int frame) {
@@ -132,8 +132,8 @@ TEST_F(StackPageTest, RefusalsAndFailuresReportAndLeaveTheStackAsItWas) {
     page.Stackbutton->click();
     EXPECT_TRUE(shown(messages, "Stacking", "Frame 3 is truncated."));
     EXPECT_EQ(shownGrey(5, 5), 100);
-    EXPECT_FLOAT_EQ(context.images.StackPlanes[1][5][5], 100.0f);
-    EXPECT_FALSE(context.state.WaveletTabPending);
+    EXPECT_FLOAT_EQ(context.pipeline.images().StackPlanes[1][5][5], 100.0f);
+    EXPECT_FALSE(context.pipeline.state().WaveletTabPending);
     EXPECT_TRUE(page.isEnabled());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
@@ -159,7 +159,7 @@ struct SerStackTest : ShellWindowTest {
         form->input->chooseInput = [file] { return ChosenInput{{file.string()}, InputFilter::SER}; };
         form->input->SelectFileButtonClick();
         // Ranked as the alignment leaves it: the best frame first, each with its difference.
-        FrameModel& model = context.model;
+        FrameModel& model = context.pipeline.editRun().model;
         model.FramesRanked = true;
         for (int rank = 0; rank < Frames; ++rank) {
             model.FrameRanking[rank].Frame = Frames - 1 - rank;
@@ -167,15 +167,15 @@ struct SerStackTest : ShellWindowTest {
             slot.Quality = static_cast<float>(Frames - rank);
             slot.Difference = 1.0f;
         }
-        context.state.ProcessStage = TProcessStage::stAligned;
-        context.state.activepage = TMainTab::tabStack;
+        context.pipeline.editRun().state.ProcessStage = TProcessStage::stAligned;
+        context.pipeline.editRun().state.activepage = TMainTab::tabStack;
         form->stackPage->Stackbutton->setEnabled(true);
     }
     QImage shownPicture() const {
         return form->stackPage->Stackimage->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
     }
     QImage previewPicture() const {
-        return bitmapView(context.input.PreviewBitmap).convertToFormat(QImage::Format_RGB32);
+        return bitmapView(context.pipeline.input().PreviewBitmap).convertToFormat(QImage::Format_RGB32);
     }
 
     TempDir dir;
@@ -184,13 +184,13 @@ struct SerStackTest : ShellWindowTest {
 
 TEST_F(SerStackTest, CutoffsShowTheFrameTheStackSizeAndItsQuality) {
     ASSERT_EQ(windows.StackSlider->MaxValue(), Frames - 1);
-    context.model.FrameTable[Frames - 1 - 2].Excluded = true;  // the frame at rank 2
+    context.pipeline.editRun().model.FrameTable[Frames - 1 - 2].Excluded = true;  // the frame at rank 2
     StackPage& page = *form->stackPage;
     const auto shapeColour = [&] { return page.stackshape->palette().color(QPalette::Window); };
     // The box's feature, and the shift of frame 2 (at rank 5).
-    context.alignPoints.PointPos[1] = {12, 8};
-    context.model.FrameTable[2].Slots[0].X = 2;
-    context.model.FrameTable[2].Slots[0].Y = -1;
+    context.pipeline.editRun().alignPoints.PointPos[1] = {12, 8};
+    context.pipeline.editRun().model.FrameTable[2].Slots[0].X = 2;
+    context.pipeline.editRun().model.FrameTable[2].Slots[0].Y = -1;
 
     windows.StackSlider->setValue(5);
     // Ranks 0..4 less the excluded one, and the frame at the cut-off itself; the quality of rank
@@ -229,13 +229,13 @@ TEST_F(SerStackTest, CutoffsShowTheFrameTheStackSizeAndItsQuality) {
 
 TEST_F(SerStackTest, StackingOneFrameOfTheSerFileGivesItsSamples) {
     windows.StackSlider->setValue(0);  // the best frame alone (frame 7), read by the slider
-    const T2dArrays samples = context.images.RawFramePlane;
+    const T2dArrays samples = context.pipeline.images().RawFramePlane;
     messages.reply(mrYes);  // " Only one frame to stack, continue ??? "
     form->stackPage->Stackbutton->click();
 
-    ASSERT_TRUE(context.stack.exists());
-    EXPECT_EQ(context.stack.result.stackList, std::vector<int>{Frames - 1});
-    EXPECT_EQ(context.state.progstatus, TProgStatus::psStacked);
+    ASSERT_TRUE(context.pipeline.stack().exists());
+    EXPECT_EQ(context.pipeline.stack().result.stackList, std::vector<int>{Frames - 1});
+    EXPECT_EQ(context.pipeline.state().progstatus, TProgStatus::psStacked);
     // A raw 8-bit SER frame renders over the sample range 0..255: one frame stacked shows its own
     // samples.
     const QImage stack = shownPicture();

@@ -103,10 +103,10 @@ TEST_F(Startup, AFreshStartCreatesTheSettingsFilesAndShowsTheDefaults) {
 
     // Processing area 512 and its layer planes with their start-up margin; a 2 x 2 section.
     EXPECT_EQ(run->wavelet().Processarea->currentIndex(), 2);
-    EXPECT_EQ(context.images.ProcessAreaSize, 512);
-    EXPECT_EQ(context.images.LayerPlanes[6][2].xCount(), 517);
-    EXPECT_EQ(context.images.AllocWidth, 2);
-    EXPECT_EQ(context.images.DarkPlanes[2].xCount(), 2);
+    EXPECT_EQ(context.pipeline.images().ProcessAreaSize, 512);
+    EXPECT_EQ(context.pipeline.images().LayerPlanes[6][2].xCount(), 517);
+    EXPECT_EQ(context.pipeline.images().AllocWidth, 2);
+    EXPECT_EQ(context.pipeline.images().DarkPlanes[2].xCount(), 2);
 
     EXPECT_EQ(form.stackPage->ResampleMethod->currentIndex(), 0);
     EXPECT_EQ(form.optimizePage->Filtertype->currentIndex(), 0);
@@ -119,8 +119,8 @@ TEST_F(Startup, AFreshStartCreatesTheSettingsFilesAndShowsTheDefaults) {
     EXPECT_EQ(wavelet.RedLRGBslider->Value(), 299);
     EXPECT_EQ(wavelet.GreenLRGBSlider->Value(), 587);
     EXPECT_EQ(wavelet.BlueLRGBSlider->Value(), 114);
-    EXPECT_FLOAT_EQ(context.state.LRGBWeights[0], 0.299f);
-    EXPECT_EQ(context.state.RGBBalance, (std::array<float, 3>{1.0f, 1.0f, 1.0f}));
+    EXPECT_FLOAT_EQ(context.pipeline.state().LRGBWeights[0], 0.299f);
+    EXPECT_EQ(context.pipeline.state().RGBBalance, (std::array<float, 3>{1.0f, 1.0f, 1.0f}));
     for (TRxSlider* layer : {wavelet.Layer1slider, wavelet.Layer2slider, wavelet.Layer3slider,
                              wavelet.Layer4slider, wavelet.Layer5slider, wavelet.Layer6slider})
         EXPECT_EQ(layer->Value(), 10);
@@ -135,23 +135,23 @@ TEST_F(Startup, AFreshStartCreatesTheSettingsFilesAndShowsTheDefaults) {
     EXPECT_FALSE(run->align().LRGB->isEnabled()) << "LRGB needs a colour stack";
 
     // The pipeline's defaults and tables.
-    EXPECT_EQ(context.state.Kernel3x3, DefaultKernel3x3);
-    EXPECT_EQ(context.state.ResampleFactor, 2.0f);
-    EXPECT_EQ(context.state.DrizzleFactor, 2.0f);
-    EXPECT_EQ(context.state.ProcessStage, TProcessStage::stNone);
-    EXPECT_EQ(context.state.activepage, TMainTab::tabAlign);
-    EXPECT_NEAR((*context.wavelet.GammaTable)[GammaFullScale], 1.0, 1e-5);
+    EXPECT_EQ(context.pipeline.state().Kernel3x3, DefaultKernel3x3);
+    EXPECT_EQ(context.pipeline.state().ResampleFactor, 2.0f);
+    EXPECT_EQ(context.pipeline.state().DrizzleFactor, 2.0f);
+    EXPECT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stNone);
+    EXPECT_EQ(context.pipeline.state().activepage, TMainTab::tabAlign);
+    EXPECT_NEAR((*context.pipeline.wavelet().GammaTable)[GammaFullScale], 1.0, 1e-5);
     // The gamma curve's reset builds the table from the default curve, whose middle knot lies
     // half a level off the diagonal.
-    EXPECT_NEAR((*context.wavelet.GammaTable)[15000], 0.5, 0.004);
-    EXPECT_EQ(context.curves.GammaSpline.NumberOfPoints(), 3);
-    EXPECT_EQ(context.curves.HueSpline.NumberOfPoints(), 9);
+    EXPECT_NEAR((*context.pipeline.wavelet().GammaTable)[15000], 0.5, 0.004);
+    EXPECT_EQ(context.pipeline.curves().GammaSpline.NumberOfPoints(), 3);
+    EXPECT_EQ(context.pipeline.curves().HueSpline.NumberOfPoints(), 9);
     EXPECT_EQ(run->align().FFTsizeGroup->ItemIndex(), 0);
-    EXPECT_EQ(context.fft.FFTSize, 32);
-    EXPECT_EQ(context.registration.BoxLeft, 160);
-    EXPECT_EQ(context.registration.BoxTop, 128);
-    EXPECT_EQ(context.model.AviName, "none");
-    EXPECT_EQ(context.model.FrameTable[MaxFrameIndex].Improvement, 100.0f);
+    EXPECT_EQ(context.pipeline.fft().FFTSize, 32);
+    EXPECT_EQ(context.pipeline.registration().BoxLeft, 160);
+    EXPECT_EQ(context.pipeline.registration().BoxTop, 128);
+    EXPECT_EQ(context.pipeline.model().AviName, "none");
+    EXPECT_EQ(context.pipeline.model().FrameTable[MaxFrameIndex].Improvement, 100.0f);
     EXPECT_FALSE(context.shell.StartingUp);
     ASSERT_NE(context.regSettings, nullptr);
 
@@ -199,13 +199,13 @@ TEST_F(Startup, ASecondStartRestoresWhatTheFirstStored) {
     EXPECT_EQ(form.pos(), placedCorner);
     EXPECT_EQ(form.size(), QSize(std::min(placed.width(), screenWidth - placedCorner.x()), placed.height()));
     EXPECT_EQ(second->wavelet().Processarea->currentIndex(), 3);
-    EXPECT_EQ(context.images.ProcessAreaSize, 256);
-    EXPECT_EQ(context.images.LayerPlanes[0][0].xCount(), 261);
+    EXPECT_EQ(context.pipeline.images().ProcessAreaSize, 256);
+    EXPECT_EQ(context.pipeline.images().LayerPlanes[0][0].xCount(), 261);
     EXPECT_EQ(form.stackPage->ResampleMethod->currentText(), "Lanczos");
     EXPECT_EQ(second->align().FFTsizeGroup->ItemIndex(), 3);
-    EXPECT_EQ(context.fft.FFTSize, 256);
-    EXPECT_EQ(context.registration.BoxLeft, 48);
-    EXPECT_EQ(context.registration.BoxTop, 16);
+    EXPECT_EQ(context.pipeline.fft().FFTSize, 256);
+    EXPECT_EQ(context.pipeline.registration().BoxLeft, 48);
+    EXPECT_EQ(context.pipeline.registration().BoxTop, 16);
     EXPECT_EQ(second->align().QualityMethodCombo->currentText(), "Human");
     // A colour stack enables both LRGB switches and the wavelet page's colour processing.
     EXPECT_TRUE(second->align().LRGB->isEnabled());
@@ -224,7 +224,7 @@ TEST_F(Startup, ASecondStartRestoresWhatTheFirstStored) {
     second.reset();
     auto third = start();
     EXPECT_EQ(third->wavelet().Processarea->currentIndex(), 2);
-    EXPECT_EQ(third->context.images.ProcessAreaSize, 512);
+    EXPECT_EQ(third->context.pipeline.images().ProcessAreaSize, 512);
 }
 
 TEST_F(Startup, TheWindowComesBackWhereAndAsLargeAsItWasLeftWithItsTitleBarOnTheScreen) {
@@ -420,9 +420,9 @@ TEST_F(Startup, AProjectOrFrameListArgumentGoesToTheProjectLoader) {
             EXPECT_EQ(captions(run->messages->shown),
                       std::vector<std::string>{"Project: Loading " + file + " is not yet supported"});
         } else {
-            EXPECT_EQ(run->context.model.usedframes, 3);
+            EXPECT_EQ(run->context.pipeline.model().usedframes, 3);
             EXPECT_EQ(run->form->frameWindows.SelectFramesChecklist->count(), 3);
-            EXPECT_EQ(run->context.model.FrameNames[2], (dir / "f2.bmp").string());
+            EXPECT_EQ(run->context.pipeline.model().FrameNames[2], (dir / "f2.bmp").string());
         }
     }
     auto missing = start({"/data/gone.kfl"});

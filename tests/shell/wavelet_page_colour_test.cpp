@@ -24,10 +24,10 @@ TEST_F(WaveletPageTest, TheShiftSpinsMoveTheirChannelInTheWorkingImage) {
     page.upl->click();           // red one row down the stack: RdySpin 1
     page.BDYSpin->setValue(-2);
 
-    EXPECT_EQ(context.state.RedShiftX, 3);
-    EXPECT_EQ(context.state.RedShiftY, 1);
-    EXPECT_EQ(context.state.BlueShiftY, -2);
-    EXPECT_TRUE(context.state.LayersDirty);
+    EXPECT_EQ(context.pipeline.state().RedShiftX, 3);
+    EXPECT_EQ(context.pipeline.state().RedShiftY, 1);
+    EXPECT_EQ(context.pipeline.state().BlueShiftY, -2);
+    EXPECT_TRUE(context.pipeline.state().LayersDirty);
     const auto& work = images.WorkPlanes;
     const auto& stack = images.StackPlanes;
     EXPECT_EQ(work[0][5][7], stack[0][8][8]);
@@ -39,8 +39,8 @@ TEST_F(WaveletPageTest, TheShiftSpinsMoveTheirChannelInTheWorkingImage) {
     EXPECT_EQ(work[1][12][13], stack[1][12][13]) << "green stays in place";
 
     page.resetrgbbutton->click();
-    EXPECT_EQ(context.state.RedShiftX, 0);
-    EXPECT_EQ(context.state.BlueShiftY, 0);
+    EXPECT_EQ(context.pipeline.state().RedShiftX, 0);
+    EXPECT_EQ(context.pipeline.state().BlueShiftY, 0);
     EXPECT_EQ(work[0][5][7], stack[0][5][7]);
 }
 
@@ -61,14 +61,14 @@ TEST_F(WaveletPageTest, TheSearchFindsTheDisplacementOfRedAndBlueAndShowsItInThe
             images.StackPlanes[2][x][y] = pattern(x + 1, y - 4);
         }
     }
-    context.state.FeatureX = 64;
-    context.state.FeatureY = 64;
+    context.pipeline.editRun().state.FeatureX = 64;
+    context.pipeline.editRun().state.FeatureY = 64;
     page.RGBShifter->click();
 
-    EXPECT_EQ(context.state.RedShiftX, 3);
-    EXPECT_EQ(context.state.RedShiftY, -2);
-    EXPECT_EQ(context.state.BlueShiftX, -1);
-    EXPECT_EQ(context.state.BlueShiftY, 4);
+    EXPECT_EQ(context.pipeline.state().RedShiftX, 3);
+    EXPECT_EQ(context.pipeline.state().RedShiftY, -2);
+    EXPECT_EQ(context.pipeline.state().BlueShiftX, -1);
+    EXPECT_EQ(context.pipeline.state().BlueShiftY, 4);
     EXPECT_EQ(page.RDXSpin->Value(), -3);
     EXPECT_EQ(page.RdySpin->Value(), -2);
     EXPECT_EQ(page.BDXspin->Value(), 1);
@@ -82,14 +82,14 @@ TEST_F(WaveletPageTest, TheMixAndTheLuminanceControlsChangeTheComposition) {
     page.LRGB2->setChecked(true);
     wavelet.LRGB2Click();
     EXPECT_FALSE(page.LRGBmixer->isHidden());
-    EXPECT_TRUE(context.state.LayersDirty) << "the working image is composed another way";
+    EXPECT_TRUE(context.pipeline.state().LayersDirty) << "the working image is composed another way";
 
     page.RedLRGBslider->setValue(1);
     page.GreenLRGBSlider->setValue(1);
     page.BlueLRGBSlider->setValue(2);
     wavelet.RedLRGBsliderChanged();
-    EXPECT_FLOAT_EQ(context.state.LRGBWeights[2], 0.5f);
-    EXPECT_FALSE(context.state.LayersDirty);
+    EXPECT_FLOAT_EQ(context.pipeline.state().LRGBWeights[2], 0.5f);
+    EXPECT_FALSE(context.pipeline.state().LayersDirty);
     const float mixed = 0.25f * images.StackPlanes[0][9][9] + 0.25f * images.StackPlanes[1][9][9] +
                         0.5f * images.StackPlanes[2][9][9];
     float sum = images.WorkPlanes[1][9][9];
@@ -97,26 +97,26 @@ TEST_F(WaveletPageTest, TheMixAndTheLuminanceControlsChangeTheComposition) {
     EXPECT_NEAR(sum, mixed, 1e-3f);
 
     page.RxSpinEdit1->setValue(0.5);
-    EXPECT_FLOAT_EQ(context.state.LumWeights[0], 0.5f + 0.000001f);
+    EXPECT_FLOAT_EQ(context.pipeline.state().LumWeights[0], 0.5f + 0.000001f);
     page.Resetluminanceformula->click();
-    EXPECT_FLOAT_EQ(context.state.LumWeights[0], 0.299f + 0.000001f);
+    EXPECT_FLOAT_EQ(context.pipeline.state().LumWeights[0], 0.299f + 0.000001f);
 }
 
 TEST_F(WaveletPageTest, BalanceGammaAndToneControlsReachTheRenderValues) {
     RgbBalancePanel& balance = *tools.rgbBalance;
     balance.Gbalance->setValue(0.5);
     balance.RedSlider->setValue(40);
-    EXPECT_FLOAT_EQ(context.state.RGBBalance[1], 0.5f);
+    EXPECT_FLOAT_EQ(context.pipeline.state().RGBBalance[1], 0.5f);
     balance.resethisto1button->click();
-    EXPECT_FLOAT_EQ(context.state.RGBBalance[1], 1.0f);
+    EXPECT_FLOAT_EQ(context.pipeline.state().RGBBalance[1], 1.0f);
     EXPECT_EQ(balance.RedSlider->Value(), 0);
 
     TRxSpinEdit& gamma = *tools.gamma->Gamma1spin;
     gamma.setValue(2.0);
-    EXPECT_NEAR((*context.wavelet.GammaTable)[7500], 0.5, 1e-3);
+    EXPECT_NEAR((*context.pipeline.wavelet().GammaTable)[7500], 0.5, 1e-3);
     gamma.setText("0");
     EXPECT_EQ(gamma.Value(), 1.0) << "a gamma of 0 is refused";
-    EXPECT_NEAR((*context.wavelet.GammaTable)[30000], 1.0, 1e-5);
+    EXPECT_NEAR((*context.pipeline.wavelet().GammaTable)[30000], 1.0, 1e-5);
 
     TonemapPanel& tonemap = *tools.tonemap;
     tonemap.RxSlider2->setValue(1500);
@@ -129,10 +129,10 @@ TEST_F(WaveletPageTest, AClickOnTheProcessedViewCentresTheAreaAndTheReleaseCompu
     page.Processarea->setCurrentIndex(4);
     wavelet.ProcessareaChange();  // 128 × 128
     wavelet.ProcessButtonClick();
-    context.state.LayersDirty = false;
+    context.pipeline.editRun().state.LayersDirty = false;
 
     QTest::mouseClick(page.ProcessImage, Qt::LeftButton, Qt::NoModifier, QPoint(150, 100));
-    EXPECT_EQ(context.state.FeatureX, 150);
+    EXPECT_EQ(context.pipeline.state().FeatureX, 150);
     EXPECT_EQ(images.ProcessAreaX, 86);
     EXPECT_EQ(images.ProcessAreaY, 36);
     float sum = images.WorkPlanes[1][100][70];

@@ -70,7 +70,7 @@ TEST_F(WaveletPageTest, ASavedSchemeLoadsBackIntoEveryControlAndIsProcessed) {
     EXPECT_TRUE(page.Layer3slider->isEnabled());
     EXPECT_EQ(page.CopyConvolveMethod->ItemIndex(), 1);
     EXPECT_EQ(page.layer4checkbox->Caption(), "4 : 11");
-    EXPECT_FALSE(context.state.LayersDirty) << "the loaded scheme was processed";
+    EXPECT_FALSE(context.pipeline.state().LayersDirty) << "the loaded scheme was processed";
     EXPECT_TRUE(messages.shown.empty()) << messages.shown.front().text;
 
     // The same controls save the same file again.
@@ -109,7 +109,7 @@ TEST_F(WaveletPageTest, ASchemeThatCannotBeReadGivesAMessageAndChangesNothing) {
     EXPECT_EQ(messages.shown[0].dlgType, mtError);
     EXPECT_NE(messages.shown[0].text.find(missing.string()), std::string::npos);
     EXPECT_EQ(readWaveletScheme(page), before);
-    EXPECT_TRUE(context.state.LayersDirty) << "nothing was processed";
+    EXPECT_TRUE(context.pipeline.state().LayersDirty) << "nothing was processed";
 
     // A file that is no scheme, and a cancelled dialog, change nothing either.
     const std::filesystem::path foreign = scripted.home.path() / "notes.kwv";
@@ -150,14 +150,14 @@ TEST_F(WaveletPageTest, AKernelFileRestoresTheSpinsButTheKernelWaitsForSet) {
     EXPECT_EQ(fileText(filterCopyPath()), fileText(scripted.home.path() / "sharp.ksf"));
 
     filter.ResetWaveletbutton->click();
-    const auto inUse = context.wavelet.filter.WaveletKernel5x5;
+    const auto inUse = context.pipeline.wavelet().filter.WaveletKernel5x5;
     std::filesystem::remove(filterCopyPath());
     dialogs->willChoose(scripted.home.path() / "sharp.ksf");
     filter.Loadfilter->click();
 
     EXPECT_EQ(filter.Filter[0]->Value(), -3);
     EXPECT_EQ(filter.Filter[24]->Value(), 9);
-    EXPECT_EQ(context.wavelet.filter.WaveletKernel5x5, inUse);
+    EXPECT_EQ(context.pipeline.wavelet().filter.WaveletKernel5x5, inUse);
     EXPECT_TRUE(std::filesystem::exists(filterCopyPath()));
 
     // A missing kernel file changes no spin.

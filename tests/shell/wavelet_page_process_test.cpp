@@ -48,9 +48,9 @@ TEST_F(WaveletPageTest, ProcessSplitsTheStackIntoLayersOnceAndShowsTheView) {
     setStack(64, 48, false);
     page.Processbutton->click();
 
-    EXPECT_FALSE(context.state.LayersDirty);
-    EXPECT_FALSE(context.state.WaveletTabPending);
-    EXPECT_FALSE(context.state.WaveletPagePending);
+    EXPECT_FALSE(context.pipeline.state().LayersDirty);
+    EXPECT_FALSE(context.pipeline.state().WaveletTabPending);
+    EXPECT_FALSE(context.pipeline.state().WaveletPagePending);
     EXPECT_GT(largestMagnitude(images.LayerPlanes[1][1], 64, 48), 1.0f) << "a noisy stack has fine detail";
     EXPECT_LT(reconstructionError(images, 1), 1e-3f) << "layers and residual add up to the stack";
     EXPECT_EQ(largestMagnitude(images.LayerPlanes[1][0], 64, 48), 0.0f) << "monochrome: red untouched";
@@ -71,7 +71,7 @@ TEST_F(WaveletPageTest, ColourStacksSplitEveryChannelWithTheChosenSchemeAndFilte
     page.Convolvemethod->setItemIndex(1);
     tools.filter->Gaussian->click();  // builds the Gaussian and processes
 
-    EXPECT_FALSE(context.state.LayersDirty);
+    EXPECT_FALSE(context.pipeline.state().LayersDirty);
     for (int c = 0; c < 3; ++c) EXPECT_LT(reconstructionError(images, c), 1e-3f) << "channel " << c;
     EXPECT_EQ(page.layer6checkbox->Caption(), "6 : 32");
     EXPECT_TRUE(tools.filter->CentreGaussian->text().startsWith("centre :"));
@@ -79,13 +79,13 @@ TEST_F(WaveletPageTest, ColourStacksSplitEveryChannelWithTheChosenSchemeAndFilte
 
 TEST_F(WaveletPageTest, PlanesThatDoNotFitTheImageAreReportedAndTheLayersStayOutOfDate) {
     setStack(32, 32, false);
-    context.model.ImageWidth = 200;  // larger than the section was built for
+    context.pipeline.editRun().model.ImageWidth = 200;  // larger than the section was built for
     page.Processbutton->click();
 
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].caption, "Wavelet processing");
     EXPECT_EQ(messages.shown[0].dlgType, mtError);
-    EXPECT_TRUE(context.state.LayersDirty);
+    EXPECT_TRUE(context.pipeline.state().LayersDirty);
 }
 
 TEST_F(WaveletPageTest, StepChangesMarkTheLayersAndAskForProcessUntilSilenced) {
@@ -94,7 +94,7 @@ TEST_F(WaveletPageTest, StepChangesMarkTheLayersAndAskForProcessUntilSilenced) {
     messages.reply(mrOk, true);  // "Do not repeat this message"
     page.LevelStep->setValue(3);
 
-    EXPECT_TRUE(context.state.LayersDirty);
+    EXPECT_TRUE(context.pipeline.state().LayersDirty);
     EXPECT_EQ(page.Layer2checkbox->Caption(), "2 : 3");
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].caption, "Wavelet setup changed");
@@ -108,7 +108,7 @@ TEST_F(WaveletPageTest, StepChangesMarkTheLayersAndAskForProcessUntilSilenced) {
     // With automatic processing the change is processed at once.
     page.Autoprocessbox->setChecked(true);
     page.LevelStep->setValue(1);
-    EXPECT_FALSE(context.state.LayersDirty);
+    EXPECT_FALSE(context.pipeline.state().LayersDirty);
     EXPECT_EQ(messages.shown.size(), 1u);
 }
 
@@ -117,8 +117,8 @@ TEST_F(WaveletPageTest, TheKernelGoesIntoUseWithSetAndResetRestoresTheDesignKern
     filter.Filter[12]->setValue(0);
     EXPECT_EQ(filter.Waveletcentrelabel->text(), "Wavelet centre: 0");
     filter.Setwaveletbutton->click();
-    EXPECT_FLOAT_EQ(context.wavelet.filter.WaveletKernel5x5[kernelIndex(0, 0)], 0.0f);
-    EXPECT_FLOAT_EQ(context.wavelet.filter.WaveletKernel5x5[kernelIndex(1, 0)], 6.0f / 48.0f);
+    EXPECT_FLOAT_EQ(context.pipeline.wavelet().filter.WaveletKernel5x5[kernelIndex(0, 0)], 0.0f);
+    EXPECT_FLOAT_EQ(context.pipeline.wavelet().filter.WaveletKernel5x5[kernelIndex(1, 0)], 6.0f / 48.0f);
     EXPECT_EQ(filter.CentreWavelet->text(), "centre :0 %");
 
     filter.ResetWaveletbutton->click();
@@ -139,8 +139,9 @@ TEST_F(WaveletPageTest, SetLayersWritesTheSixWidthsAndBuildsTheGaussianOnce) {
     EXPECT_NEAR(static_cast<double>(page.Gausslayer1->Value()), 0.2, 1e-9);
     EXPECT_NEAR(static_cast<double>(page.Gausslayer6->Value()), 1.2, 1e-9);
     EXPECT_EQ(page.Convolvemethod->ItemIndex(), 1);
-    EXPECT_TRUE(context.state.LayersDirty) << "no stack to process yet";
-    EXPECT_GT(context.wavelet.filter.LayerHalfWidth[6], context.wavelet.filter.LayerHalfWidth[1]);
+    EXPECT_TRUE(context.pipeline.state().LayersDirty) << "no stack to process yet";
+    EXPECT_GT(context.pipeline.wavelet().filter.LayerHalfWidth[6],
+              context.pipeline.wavelet().filter.LayerHalfWidth[1]);
 }
 
 TEST_F(WaveletPageTest, ChoosingTheGaussianShowsTheWidthsAndTheTabBringsTheCopyBack) {
@@ -149,7 +150,7 @@ TEST_F(WaveletPageTest, ChoosingTheGaussianShowsTheWidthsAndTheTabBringsTheCopyB
     EXPECT_EQ(page.CopyConvolveMethod->ItemIndex(), 1);
 
     page.Convolvemethod->setItemIndex(0);  // moved without its handler
-    context.state.activepage = TMainTab::tabFinal;
+    context.pipeline.editRun().state.activepage = TMainTab::tabFinal;
     form->Tabpages->setCurrentIndex(3);
     EXPECT_EQ(page.Convolvemethod->ItemIndex(), 1);
 }
@@ -162,7 +163,7 @@ TEST_F(WaveletPageTest, AChangedProcessingAreaMarksTheLayersOutOfDate) {
 
     EXPECT_EQ(images.ProcessAreaSize, 128);
     EXPECT_EQ(images.ProcessAreaWidth, 128);
-    EXPECT_TRUE(context.state.LayersDirty);
+    EXPECT_TRUE(context.pipeline.state().LayersDirty);
     wavelet.ProcessButtonClick();
     EXPECT_LT(reconstructionError(images, 1), 1e-3f);
 }
@@ -170,10 +171,10 @@ TEST_F(WaveletPageTest, AChangedProcessingAreaMarksTheLayersOutOfDate) {
 TEST_F(WaveletPageTest, HoldingALayerButtonShowsTheLayerAndReleasingItRestoresTheView) {
     setStack(48, 48, false);
     wavelet.ProcessButtonClick();
-    const Bitmap24 rendered = context.wavelet.ProcessPicture;
+    const Bitmap24 rendered = context.pipeline.wavelet().ProcessPicture;
 
     emit page.layer1button->pressed();
-    const Bitmap24& shown = context.wavelet.ProcessPicture;
+    const Bitmap24& shown = context.pipeline.wavelet().ProcessPicture;
     bool differs = false;
     for (int y = 0; y < 48 && !differs; ++y)
         differs = std::memcmp(shown.row(y), rendered.row(y), 48 * 3) != 0;
@@ -190,7 +191,7 @@ TEST_F(WaveletPageTest, ACheckBoxEnablesItsSliderAndAutoprocessLocksTheProcessBu
     page.layer5checkbox->setChecked(false);
     wavelet.layerCheckboxClick(5);
     EXPECT_FALSE(page.Layer5slider->isEnabled());
-    EXPECT_FALSE(context.state.LayersDirty);
+    EXPECT_FALSE(context.pipeline.state().LayersDirty);
 
     // The window's settings store, opened by start-up in the program's folder.
     context.regSettings = std::make_unique<RegSettings>();
@@ -225,7 +226,7 @@ TEST_F(WaveletPageTest, LayerSlidersRenderWithTheirWeightsWhenTheMoveEnds) {
     for (TPCheck* check : page.layerCheckboxes()) check->setChecked(false);
     page.Layer2slider->setValue(0);
     EXPECT_FLOAT_EQ(images.LayerPlanes[0][1][20][20], residual) << "no layer checked: the residual";
-    EXPECT_EQ(context.state.WholeImageArea, true) << "the area covers the 48 × 48 image";
+    EXPECT_EQ(context.pipeline.state().WholeImageArea, true) << "the area covers the 48 × 48 image";
 }
 
 TEST_F(WaveletPageTest, ContrastAndBrightnessKeepTheirLevelSpinsInStep) {
@@ -249,14 +250,14 @@ TEST_F(WaveletPageTest, DoAllProcessesAnImageLargerThanTheAreaInTiles) {
     wavelet.ProcessareaChange();
     page.DoAll->click();
 
-    EXPECT_TRUE(context.state.DoAllDone);
-    EXPECT_TRUE(context.state.WholeImageArea);
-    EXPECT_FALSE(context.state.LayersDirty);
+    EXPECT_TRUE(context.pipeline.state().DoAllDone);
+    EXPECT_TRUE(context.pipeline.state().WholeImageArea);
+    EXPECT_FALSE(context.pipeline.state().LayersDirty);
     EXPECT_EQ(form->StatusPanels[2]->text(), "Do_all processing finished");
     // A corner far from the user's area was rendered too: it is no longer the (black) stack view.
     bool rendered = false;
     for (int x = 280; x < 300 && !rendered; ++x)
-        rendered = context.wavelet.ProcessPicture.pixel(x, 190)[1] != 0;
+        rendered = context.pipeline.wavelet().ProcessPicture.pixel(x, 190)[1] != 0;
     EXPECT_TRUE(rendered);
 }
 

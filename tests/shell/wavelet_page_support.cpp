@@ -17,8 +17,8 @@ void WaveletPageTest::setStack(int width, int height, bool colour) {
     NullProgress progress;
     ASSERT_TRUE(createImagePlanes(images, DefaultProcessAreaItem, progress, context.messages()));
     ASSERT_TRUE(SetupImageDataSection(images, width, height, progress, context.messages()));
-    context.model.FrameWidth = context.model.ImageWidth = width;
-    context.model.FrameHeight = context.model.ImageHeight = height;
+    context.pipeline.editRun().model.FrameWidth = context.pipeline.editRun().model.ImageWidth = width;
+    context.pipeline.editRun().model.FrameHeight = context.pipeline.editRun().model.ImageHeight = height;
     std::mt19937 random(7);
     std::uniform_real_distribution<float> value(0.0f, 255.0f);
     for (int c = 0; c < 3; ++c) {
@@ -27,9 +27,10 @@ void WaveletPageTest::setStack(int width, int height, bool colour) {
         }
     }
     page.Colourprocess2->setChecked(colour);
-    context.state.LayersDirty = true;
-    context.state.WaveletTabPending = context.state.WaveletPagePending = true;
-    context.state.activepage = TMainTab::tabFinal;
+    context.pipeline.editRun().state.LayersDirty = true;
+    context.pipeline.editRun().state.WaveletTabPending = context.pipeline.editRun().state.WaveletPagePending =
+        true;
+    context.pipeline.editRun().state.activepage = TMainTab::tabFinal;
 }
 
 }  // namespace kestrave::test

@@ -29,7 +29,7 @@ struct WaveletPageTest : ShellWindowTest {
     WaveletController& wavelet;
     WaveletToolPanels& tools;
     ScriptedFileDialogs* dialogs;
-    ImageDataSection& images = context.images;
+    ImageDataSection& images = context.pipeline.editRun().images;
 };
 
 }  // namespace kestrave::test

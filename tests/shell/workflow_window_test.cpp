@@ -159,13 +159,13 @@ struct WorkflowWindowTest : ShellWindowTest {
         click(align.Ignoredefault);
         dialogs->willChoose(recording.path, SerKind);
         click(form->Speedbar->Selectbutton);
-        ASSERT_EQ(context.state.ProcessStage, TProcessStage::stInputLoaded);
+        ASSERT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stInputLoaded);
         click(align.FFTsizeGroup->button(1));
         const QSize picture = align.PreviewImage->pixmap().size();
         ASSERT_EQ(picture, QSize(160, 120));
         // The preview is shown at full size: a picture pixel is a pixel of the control.
         QTest::mouseClick(align.PreviewImage, Qt::LeftButton, Qt::NoModifier, QPoint(80, 60));
-        ASSERT_EQ(context.state.ProcessStage, TProcessStage::stReferenceReady);
+        ASSERT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stReferenceReady);
     }
 
     std::string panel(int i) const {
@@ -195,9 +195,9 @@ struct WorkflowWindowTest : ShellWindowTest {
     // the frames' shifts leave uncovered aside.
     void expectNoZeroInStack(const char* which) {
         constexpr int Rim = 8;
-        const T2dArrays& plane = context.images.StackPlanes[1];
-        const int width = std::min(plane.xCount(), context.model.ImageWidth);
-        const int height = std::min(plane.yCount(), context.model.ImageHeight);
+        const T2dArrays& plane = context.pipeline.images().StackPlanes[1];
+        const int width = std::min(plane.xCount(), context.pipeline.model().ImageWidth);
+        const int height = std::min(plane.yCount(), context.pipeline.model().ImageHeight);
         ASSERT_GT(width, 2 * Rim) << which;
         int zeros = 0;
         for (int x = Rim; x < width - Rim; ++x)
@@ -247,20 +247,20 @@ TEST_F(WorkflowWindowTest, AUserStacksARecordingFromTheWindowAlone) {
     EXPECT_FALSE(align.Alignbutton->isEnabled()) << "nothing to align before an input";
     openAndPick();
     click(align.Alignbutton);
-    ASSERT_EQ(context.state.progstatus, TProgStatus::psAligned);
+    ASSERT_EQ(context.pipeline.state().progstatus, TProgStatus::psAligned);
 
     // The frame limit is where the user is when the pass ends; it opens the Optimize page.
     click(align.Setlimitbutton);
     clickTab(*form->Tabpages, 1);
     ASSERT_EQ(form->PageControl1->currentWidget(), static_cast<QWidget*>(form->optimizePage));
     click(form->optimizePage->Optimizeandstackbutton);
-    ASSERT_EQ(context.state.progstatus, TProgStatus::psStacked);
+    ASSERT_EQ(context.pipeline.state().progstatus, TProgStatus::psStacked);
 
     clickTab(*form->Tabpages, 3);
     WaveletPage& wavelet = *form->waveletPage;
     ASSERT_EQ(form->PageControl1->currentWidget(), static_cast<QWidget*>(&wavelet));
     click(wavelet.DoAll);
-    EXPECT_TRUE(context.state.DoAllDone);
+    EXPECT_TRUE(context.pipeline.state().DoAllDone);
 
     const std::filesystem::path result = dir / "jupiter-result.png";
     dialogs->willChoose(result, PngKind);
@@ -300,14 +300,14 @@ TEST_P(SecondRoad, PointsLimitSigmaAndBackToOneBox) {
             QTest::mouseClick(align.PreviewImage, Qt::LeftButton, Qt::NoModifier, at);
         });
     QTimer::singleShot(150 * 4 + 150, form.get(), [this] {
-        EXPECT_EQ(context.alignPoints.Alignpoints, 4) << "three points placed";
+        EXPECT_EQ(context.pipeline.alignPoints().Alignpoints, 4) << "three points placed";
         EXPECT_TRUE(form->pointWindows.Multialignwindow->isVisible());
         expectToolWindowsClear("points placed");
         QTest::mouseClick(align.Alignbutton, Qt::LeftButton);
     });
     click(align.Alignmethod->button(1));
-    ASSERT_EQ(context.alignPoints.Alignpoints, 3);
-    ASSERT_EQ(context.state.progstatus, TProgStatus::psAligned);
+    ASSERT_EQ(context.pipeline.alignPoints().Alignpoints, 3);
+    ASSERT_EQ(context.pipeline.state().progstatus, TProgStatus::psAligned);
     expectPassEnd(3, "Alignment finished");
     expectToolWindowsClear("the points aligned");
 
@@ -315,7 +315,7 @@ TEST_P(SecondRoad, PointsLimitSigmaAndBackToOneBox) {
     TRxSpinEdit& percent = *align.OptimizeQualitySpin;
     percent.selectAll();
     QTest::keyClicks(&percent, "50");
-    const auto& ranking = context.model.FrameRanking;
+    const auto& ranking = context.pipeline.model().FrameRanking;
     const int last = align.PreviewSlider->MaxValue();
     int above = 1;
     while (above <= last && ranking[above].Key > 0.5f * ranking[0].Key) ++above;
@@ -329,7 +329,7 @@ TEST_P(SecondRoad, PointsLimitSigmaAndBackToOneBox) {
 
     clickTab(*form->Tabpages, 1);
     click(form->optimizePage->Optimizeandstackbutton);
-    ASSERT_EQ(context.state.progstatus, TProgStatus::psStacked);
+    ASSERT_EQ(context.pipeline.state().progstatus, TProgStatus::psStacked);
     expectPassEnd(2, "Optimize and stack finished");
     expectToolWindowsClear("the points stacked");
     expectNoZeroInStack("the multi-point stack");
@@ -346,8 +346,8 @@ TEST_P(SecondRoad, PointsLimitSigmaAndBackToOneBox) {
     EXPECT_FALSE(form->stackPage->Multi->Checked());
     clickTab(*form->Tabpages, 2);
     click(form->stackPage->Stackbutton);
-    EXPECT_FALSE(context.alignPoints.MultiPointMode);
-    EXPECT_EQ(context.alignPoints.Alignpoints, 1);
+    EXPECT_FALSE(context.pipeline.alignPoints().MultiPointMode);
+    EXPECT_EQ(context.pipeline.alignPoints().Alignpoints, 1);
     expectPassEnd(2, "Stacking finished");
     expectNoZeroInStack("the one-box stack");
     EXPECT_FALSE(refusedATab(messages.shown));
@@ -395,7 +395,7 @@ TEST_F(WorkflowWindowTest, EveryPageFitsTheWindowAndThePictureTakesMostOfIt) {
     click(align.Alignbutton);
     click(align.Setlimitbutton);
     click(form->optimizePage->Optimizeandstackbutton);
-    ASSERT_EQ(context.state.progstatus, TProgStatus::psStacked);
+    ASSERT_EQ(context.pipeline.state().progstatus, TProgStatus::psStacked);
     expectEveryPageLaidOut();  // with the controls the work has shown
 }
 
@@ -433,14 +433,14 @@ TEST_F(WorkflowWindowTest, APassEndsWithItsBarAndStatusSayingHowAndANewInputClea
                        [this] { QTest::mouseClick(form->Speedbar->Cancelbutton, Qt::LeftButton); });
     messages.reply(mrYes);
     click(align.Alignbutton);
-    EXPECT_EQ(context.state.progstatus, TProgStatus::psNone);
+    EXPECT_EQ(context.pipeline.state().progstatus, TProgStatus::psNone);
     EXPECT_EQ(panel(3), "Alignment cancelled");
     EXPECT_EQ(panel(2), "");
     EXPECT_LT(bar.value(), bar.minimum()) << "an empty bar";
     EXPECT_FALSE(align.Setlimitbutton->isEnabled());
 
     click(align.Alignbutton);
-    EXPECT_EQ(context.state.progstatus, TProgStatus::psAligned);
+    EXPECT_EQ(context.pipeline.state().progstatus, TProgStatus::psAligned);
     EXPECT_EQ(panel(3), "Alignment finished");
     EXPECT_EQ(panel(2), "Initial alignment done");
     EXPECT_EQ(bar.value(), bar.maximum());
@@ -462,7 +462,8 @@ TEST_F(WorkflowWindowTest, TheInputDialogReopensInTheLastFolderWithTheLastKind) 
     dialogs->willChoose(recording.path);
     click(form->Speedbar->Selectbutton);
     EXPECT_EQ(dialogs->lastShown.FilterIndex, 1);
-    ASSERT_EQ(context.state.ProcessStage, TProcessStage::stInputLoaded) << "the kind follows the name";
+    ASSERT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stInputLoaded)
+        << "the kind follows the name";
 
     click(form->Speedbar->Selectbutton);  // cancelled
     EXPECT_EQ(dialogs->lastShown.InitialDir, dir.path());

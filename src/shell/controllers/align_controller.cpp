@@ -33,9 +33,9 @@
 #include "shell/pages/registration_windows.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
+#include "shell/stored_settings.h"
 #include "shell/tab_strip.h"
 #include "shell/tool_windows.h"
-#include "shell/stored_settings.h"
 #include "shell/window_entry_points.h"
 #include "widgets/bitmap_view.h"
 #include "widgets/check_box.h"
@@ -94,7 +94,7 @@ AlignController::AlignController(const AlignControllerParts& parts)
         connectArming(*spin, &AlignController::armQualityFilter);
     connectArming(*page.FFTFilterspin, &AlignController::armFFTFilter);
     // The weighting's centre starts where its spin edit does.
-    app_.registration.HVSCentre = static_cast<int>(std::lrint(page.CentralHVS->Value()));
+    app_.pipeline.editRun().registration.HVSCentre = static_cast<int>(std::lrint(page.CentralHVS->Value()));
     page.PreviewImage->setMouseTracking(true);
     page.PreviewImage->installEventFilter(this);
 }
@@ -134,7 +134,8 @@ bool AlignController::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool AlignController::inputLoaded() const {
-    return app_.state.ProcessStage >= TProcessStage::stInputLoaded && app_.input.source != nullptr;
+    return app_.pipeline.state().ProcessStage >= TProcessStage::stInputLoaded &&
+           app_.pipeline.input().source != nullptr;
 }
 
 QPoint AlignController::previewPoint(int x, int y) const {
@@ -144,8 +145,13 @@ QPoint AlignController::previewPoint(int x, int y) const {
 }
 
 ReferenceContext AlignController::referenceContext() {
-    return ReferenceContext{app_.fft,    app_.registration,        app_.state,     app_.model,
-                            app_.images, app_.input.PreviewBitmap, app_.messages()};
+    return ReferenceContext{app_.pipeline.editRun().fft,
+                            app_.pipeline.editRun().registration,
+                            app_.pipeline.editRun().state,
+                            app_.pipeline.editRun().model,
+                            app_.pipeline.images(),
+                            app_.pipeline.input().PreviewBitmap,
+                            app_.messages()};
 }
 
 template <typename Work>
@@ -182,7 +188,7 @@ ReferenceOptions AlignController::readReferenceOptions() const {
     const AlignPage& page = parts_.page;
     const QualityMethodFlags quality = methodChoice(page).flags;
     ReferenceOptions options;
-    options.LumWeights = app_.state.LumWeights;
+    options.LumWeights = app_.pipeline.state().LumWeights;
     options.levels = levelOptions(page);
     options.spectralQuality = !quality.QualityFromImage;
     options.HVSWeighting = quality.HVSWeighting;
@@ -198,7 +204,7 @@ AlignOptions AlignController::readAlignOptions() const {
     const AlignPage& page = parts_.page;
     AlignOptions options;
     options.Colourstack = page.Colourstack->Checked();
-    options.LumWeights = app_.state.LumWeights;
+    options.LumWeights = app_.pipeline.state().LumWeights;
     options.levels = levelOptions(page);
     options.Trackobject = page.Trackobject->Checked();
     options.predicttrack = page.predicttrack->Checked();
@@ -223,17 +229,17 @@ AlignmentPassOptions AlignController::readPassOptions() const {
     options.align = readAlignOptions();
     options.lastFrame = parts_.entries.lastIndex();
     options.Usedarkframe = page.Usedarkframe->Checked();
-    options.DarkWidth = app_.images.DarkPlanes[1].xCount();
-    options.DarkHeight = app_.images.DarkPlanes[1].yCount();
+    options.DarkWidth = app_.pipeline.images().DarkPlanes[1].xCount();
+    options.DarkHeight = app_.pipeline.images().DarkPlanes[1].yCount();
     options.UseFlatfield = page.UseFlatfield->Checked();
-    options.FlatWidth = app_.images.FlatPlanes[1].xCount();
-    options.FlatHeight = app_.images.FlatPlanes[1].yCount();
+    options.FlatWidth = app_.pipeline.images().FlatPlanes[1].xCount();
+    options.FlatHeight = app_.pipeline.images().FlatPlanes[1].yCount();
     options.Resampled = parts_.stackPage.resampled();
     options.OptimizeQualitySpin = static_cast<double>(parts_.page.OptimizeQualitySpin->Value());
     options.Optimizegraph = parts_.optimizePage.Optimizegraph->Checked();
-    options.RegistrationCaption = app_.optimizer.RegistrationCaption;
-    options.highBitInput = app_.model.InputType == TInputType::itAVI &&
-                           app_.input.browseBuffers.Samples == FrameSamples::HighBit;
+    options.RegistrationCaption = app_.pipeline.optimizer().RegistrationCaption;
+    options.highBitInput = app_.pipeline.model().InputType == TInputType::itAVI &&
+                           app_.pipeline.input().browseBuffers.Samples == FrameSamples::HighBit;
     return options;
 }
 
@@ -242,10 +248,10 @@ AlignmentPassOptions AlignController::readPassOptions() const {
 void AlignController::applyDebayerSwitch() {
     ApplicationContext& app = app_;
     // Only a colour video is debayered: a grey 16-bit one is read at full depth, nothing to warn of.
-    const bool highBitSer =
-        app.model.InputIsSER && app.input.readers.SerPixelDepth > 8 && parts_.page.Avidebay->Checked();
-    const DebayerSwitchResult result =
-        switchDebayer(app.debayer, parts_.page.Avidebay->Checked(), highBitSer, app.messages());
+    const bool highBitSer = app.pipeline.model().InputIsSER &&
+                            app.pipeline.input().readers.SerPixelDepth > 8 && parts_.page.Avidebay->Checked();
+    const DebayerSwitchResult result = switchDebayer(
+        app.pipeline.editRun().debayer, parts_.page.Avidebay->Checked(), highBitSer, app.messages());
     TPCheck& colourstack = *parts_.page.Colourstack;
     colourstack.setCaption(QString::fromStdString(result.colourstackCaption));
     if (result.checkColour) {
@@ -257,17 +263,18 @@ void AlignController::applyDebayerSwitch() {
 
 void AlignController::AVIDEBAYClick() {
     applyDebayerSwitch();
-    if (app_.state.ProcessStage >= TProcessStage::stInputLoaded) parts_.entries.PreviewSliderChange();
+    if (app_.pipeline.state().ProcessStage >= TProcessStage::stInputLoaded)
+        parts_.entries.PreviewSliderChange();
 }
 
 void AlignController::AlignmethodClick() {
     AlignPage& page = parts_.page;
     OptimizePage& optimize = parts_.optimizePage;
     FrameWindows& windows = parts_.frameWindows;
-    AlignmentPoints& points = app_.alignPoints;
+    AlignmentPoints& points = app_.pipeline.editRun().alignPoints;
     windows.differencecutslider->show();
-    app_.state.progstatus = TProgStatus::psFeatureSet;
-    app_.registration.WaitForClick = false;
+    app_.pipeline.editRun().state.progstatus = TProgStatus::psFeatureSet;
+    app_.pipeline.editRun().registration.WaitForClick = false;
     if (!inputLoaded()) return;
     ToolWindow& multipoint = *parts_.pointWindows.Multialignwindow;
     switch (page.Alignmethod->ItemIndex()) {
@@ -275,10 +282,10 @@ void AlignController::AlignmethodClick() {
             // Back from the multi-point mode: the points are kept for the next time, and the
             // feature is the one picked before the points moved it.
             if (multipoint.isVisible()) {
-                app_.state.FeatureX = points.SavedFeatureX;
-                app_.state.FeatureY = points.SavedFeatureY;
+                app_.pipeline.editRun().state.FeatureX = points.SavedFeatureX;
+                app_.pipeline.editRun().state.FeatureY = points.SavedFeatureY;
                 points_->SaveTempPointFile();
-                app_.registration.UserBoxPlaced = false;
+                app_.pipeline.editRun().registration.UserBoxPlaced = false;
             } else if (points.Alignpoints <= 1 && !parts_.stackPage.multiPoint()) {
                 return;
             }
@@ -296,7 +303,7 @@ void AlignController::AlignmethodClick() {
             break;
         case AlignMethodNone:
             if (multipoint.isVisible()) points_->SaveTempPointFile();
-            clearWholeFrameShifts(app_.model, parts_.entries.lastIndex());
+            clearWholeFrameShifts(app_.pipeline.editRun().model, parts_.entries.lastIndex());
             page.Setlimitbutton->setEnabled(true);
             parts_.stackPage.setPassButtonsEnabled(true);
             markButton(*page.Showbuttonp1, *page.Setlimitbutton, -2);
@@ -313,7 +320,7 @@ void AlignController::AlignmethodClick() {
 void AlignController::showLimitCount() {
     AlignPage& page = parts_.page;
     // The limit follows the ranking once the pass has made one ("None" keeps frames in their order).
-    if (!app_.model.FramesRanked && !page.Setlimitbutton->isEnabled()) {
+    if (!app_.pipeline.model().FramesRanked && !page.Setlimitbutton->isEnabled()) {
         page.LimitCountLabel->clear();
         return;
     }
@@ -329,12 +336,12 @@ void AlignController::FFTsizeGroupClick() {
     ReferenceContext context = referenceContext();
     const FftSizeChoice choice =
         chooseFftSize(context, page.FFTsizeGroup->ItemIndex(),
-                      static_cast<double>(page.FFTFilterspin->Value()), app_.alignPoints.FreeBox);
+                      static_cast<double>(page.FFTFilterspin->Value()), app_.pipeline.alignPoints().FreeBox);
     page.FFTsizeGroup->setItemIndex(choice.itemIndex);
     if (choice.featureDropped) page.Alignbutton->setEnabled(false);
     if (!choice.applied) return;
     parts_.entries.PreviewSliderChange();
-    const int n = app_.fft.FFTSize;
+    const int n = app_.pipeline.fft().FFTSize;
     PointWindows& pointWindows = parts_.pointWindows;
     if (pointWindows.Multialignwindow->isVisible()) {
         points_->drawPoints(Qt::white);
@@ -350,7 +357,7 @@ void AlignController::PreviewImageMouseDown(Qt::MouseButton button, Qt::Keyboard
         points_->deleteNearestPoint(at.x(), at.y());
         return;
     }
-    RegistrationState& registration = app_.registration;
+    RegistrationState& registration = app_.pipeline.editRun().registration;
     // A pick is refused while another long operation loops; the click an alignment waits for is not.
     std::optional<LongOperation> operation;
     if (!registration.WaitForClick) {
@@ -361,9 +368,9 @@ void AlignController::PreviewImageMouseDown(Qt::MouseButton button, Qt::Keyboard
     charts.Series6->Clear();
     charts.Series6->ShowInLegend = false;
     charts.Series5->Title = "Power spectrum";
-    if (app_.alignPoints.FreeBox) {
+    if (app_.pipeline.alignPoints().FreeBox) {
         // The free box is dragged from here and placed when the button is released.
-        app_.state.BoxMark = {at.x(), at.x(), at.y(), at.y()};
+        app_.pipeline.editRun().state.BoxMark = {at.x(), at.x(), at.y(), at.y()};
         showFreeBoxBand();
         return;
     }
@@ -384,7 +391,7 @@ void AlignController::PreviewImageMouseDown(Qt::MouseButton button, Qt::Keyboard
 }
 
 void AlignController::enablePickControls() {
-    if (app_.registration.WaitForClick) return;
+    if (app_.pipeline.registration().WaitForClick) return;
     AlignPage& page = parts_.page;
     for (QWidget* control :
          std::initializer_list<QWidget*>{page.Alignbutton, page.QualityMethodlabel, page.QualityMethodCombo,
@@ -395,7 +402,7 @@ void AlignController::enablePickControls() {
 
 void AlignController::pickAt(const PreviewClick& click) {
     enablePickControls();
-    if (app_.registration.WaitForClick) {
+    if (app_.pipeline.registration().WaitForClick) {
         ReferenceContext context = referenceContext();
         pickFeature(context, click, readReferenceOptions(), *window_, *window_, app_.progress());
         return;
@@ -411,8 +418,9 @@ void AlignController::pickAt(const PreviewClick& click) {
     ToolWindows& tools = parts_.tools;
     page.Frontpanel->hide();
     // Outside the multi-point mode the first point follows the clicked feature.
-    if (!app_.alignPoints.MultiPointMode && !click.freeBox)
-        app_.alignPoints.PointPos[1] = {app_.state.FeatureX, app_.state.FeatureY};
+    if (!app_.pipeline.alignPoints().MultiPointMode && !click.freeBox)
+        app_.pipeline.editRun().alignPoints.PointPos[1] = {app_.pipeline.editRun().state.FeatureX,
+                                                           app_.pipeline.editRun().state.FeatureY};
     page.BoxOutline->hide();
     for (ToolWindow* window : {tools.FFTWindow, tools.Registrationgraphwindow}) {
         window->show();
@@ -421,9 +429,9 @@ void AlignController::pickAt(const PreviewClick& click) {
     // The optimizer's chart has nothing to show before a limit or an optimizer pass.
     if (page.ShowGraphbox->Checked() && parts_.optimizePage.Chart7->hasPoints()) tools.RegiStration2->show();
     tools.SelectFrameswindow->hide();
-    if (app_.model.InputType == TInputType::itAVI) {
-        const int h = app_.fft.FFTSize / 2;
-        QImage picture = bitmapView(app_.input.PreviewBitmap).copy();
+    if (app_.pipeline.model().InputType == TInputType::itAVI) {
+        const int h = app_.pipeline.fft().FFTSize / 2;
+        QImage picture = bitmapView(app_.pipeline.input().PreviewBitmap).copy();
         QPainter painter(&picture);
         painter.setPen(Qt::white);
         painter.drawRect(click.x - h, click.y - h, 2 * h, 2 * h);
@@ -436,8 +444,8 @@ void AlignController::PreviewImageMouseMove(Qt::MouseButtons buttons, Qt::Keyboa
     const QPoint at = previewPoint(x, y);
     parts_.positionPanel.setText(QString::number(at.x()) + "-" + QString::number(at.y()));
     AlignPage& page = parts_.page;
-    ProgramState& state = app_.state;
-    const bool freeBox = app_.alignPoints.FreeBox;
+    ProgramState& state = app_.pipeline.editRun().state;
+    const bool freeBox = app_.pipeline.alignPoints().FreeBox;
     if (freeBox && (buttons & Qt::LeftButton) && state.BoxMark.Left != -1) {
         state.BoxMark.Right = at.x();
         state.BoxMark.Bottom = at.y();
@@ -445,14 +453,14 @@ void AlignController::PreviewImageMouseMove(Qt::MouseButtons buttons, Qt::Keyboa
     }
     if (!inputLoaded()) return;
     const int position = std::min(page.PreviewSlider->Value(), parts_.entries.lastIndex());
-    if (app_.model.FrameTable[frameAtPosition(app_.model, position)].Excluded) {
+    if (app_.pipeline.model().FrameTable[frameAtPosition(app_.pipeline.model(), position)].Excluded) {
         page.PreviewImage->setCursor(Qt::ForbiddenCursor);
         return;
     }
     if (freeBox) return;
-    const int h = app_.fft.FFTSize / 2;
-    const bool fits = h <= at.x() && at.x() <= app_.model.ImageWidth - 1 - h && h <= at.y() &&
-                      at.y() <= app_.model.ImageHeight - 1 - h;
+    const int h = app_.pipeline.fft().FFTSize / 2;
+    const bool fits = h <= at.x() && at.x() <= app_.pipeline.model().ImageWidth - 1 - h && h <= at.y() &&
+                      at.y() <= app_.pipeline.model().ImageHeight - 1 - h;
     page.PreviewImage->setCursor(fits ? Qt::CrossCursor : Qt::ArrowCursor);
     if (state.progstatus == TProgStatus::psAligned) return;
     // The outline is a frame over the picture, so moving it leaves nothing behind at any size.
@@ -468,8 +476,8 @@ void AlignController::PreviewImageMouseMove(Qt::MouseButtons buttons, Qt::Keyboa
 }
 
 void AlignController::PreviewImageMouseUp(Qt::MouseButton button, int x, int y) {
-    ProgramState& state = app_.state;
-    AlignmentPoints& points = app_.alignPoints;
+    ProgramState& state = app_.pipeline.editRun().state;
+    AlignmentPoints& points = app_.pipeline.editRun().alignPoints;
     if (points.FreeBox && button != Qt::RightButton && state.BoxMark.Left != -1) {
         const QPoint at = previewPoint(x, y);
         state.BoxMark.Right = at.x();
@@ -482,7 +490,7 @@ void AlignController::PreviewImageMouseUp(Qt::MouseButton button, int x, int y) 
 
 void AlignController::showFreeBoxBand() {
     QFrame& band = *parts_.page.FreeBoxBand;
-    const TEdgeRect box = orderedCorners(app_.state.BoxMark);
+    const TEdgeRect box = orderedCorners(app_.pipeline.state().BoxMark);
     if (box.Left == -1) {
         band.hide();
         return;
@@ -499,22 +507,23 @@ void AlignController::placeFreeBox() {
     AlignPage& page = parts_.page;
     page.FreeBoxBand->hide();
     std::optional<LongOperation> operation;
-    if (!app_.registration.WaitForClick) {
+    if (!app_.pipeline.registration().WaitForClick) {
         operation.emplace(app_.operations);
         if (!*operation) return;
     }
     if (!inputLoaded()) return;
-    ProgramState& state = app_.state;
-    AlignmentPoints& points = app_.alignPoints;
+    ProgramState& state = app_.pipeline.editRun().state;
+    AlignmentPoints& points = app_.pipeline.editRun().alignPoints;
     const TEdgeRect dragged = orderedCorners(state.BoxMark);
     page.Negativeimage->setChecked(false);
     if (!page.HoldPreGamma->Checked()) page.Pregamma->setChecked(false);
     page.FFTsizeGroup->setItemIndex(
         freeBoxSizeItem(std::max(dragged.Right - dragged.Left, dragged.Bottom - dragged.Top)));
     FFTsizeGroupClick();
-    const int n = app_.fft.FFTSize;
+    const int n = app_.pipeline.fft().FFTSize;
     if (n <= 0) return;
-    const FreeBoxFit fit = fitFreeBox(dragged, n, app_.model.ImageWidth, app_.model.ImageHeight);
+    const FreeBoxFit fit =
+        fitFreeBox(dragged, n, app_.pipeline.model().ImageWidth, app_.pipeline.model().ImageHeight);
     if (fit.tooLarge) {
         app_.messages().inform("Alignment box problem", "Box larger then maximum available size");
         points.FreeBox = false;
@@ -537,7 +546,7 @@ void AlignController::placeFreeBox() {
 // --- Reference recalculation, quality method and options -----------------------------------------
 
 void AlignController::RecalcFFTbuttonClick() {
-    if (referenceBusy_ || !inputLoaded() || !featurePicked(app_.state)) return;
+    if (referenceBusy_ || !inputLoaded() || !featurePicked(app_.pipeline.state())) return;
     const LongOperation operation(app_.operations);
     if (!operation) return;
     computeReference([&] {
@@ -567,17 +576,17 @@ void AlignController::QualityMethodComboChange() {
         parts_.registrationWindows.FFTLABELs->hide();
     }
     page.CopyAlignmethods->setItemIndex(page.QualityMethodCombo->currentIndex());
-    if (app_.shell.StartingUp || !featurePicked(app_.state)) return;
-    const QScopedValueRollback placed(app_.registration.UserBoxPlaced, true);
+    if (app_.shell.StartingUp || !featurePicked(app_.pipeline.state())) return;
+    const QScopedValueRollback placed(app_.pipeline.editRun().registration.UserBoxPlaced, true);
     RecalcFFTbuttonClick();
 }
 
 void AlignController::armQualityFilter() {
-    app_.registration.QualityFilterArmed = true;
+    app_.pipeline.editRun().registration.QualityFilterArmed = true;
 }
 
 void AlignController::armFFTFilter() {
-    app_.registration.FFTFilterArmed = true;
+    app_.pipeline.editRun().registration.FFTFilterArmed = true;
 }
 
 namespace {
@@ -601,25 +610,25 @@ void AlignController::QualityFilterChange() {
     const QualityMethodChoice choice = methodChoice(page);
     placeBandPointer(choice);
     storeSetting(app_, "QualityFilter", page.QualityFilter->Value());
-    takeBandAsManual(app_.registration, *page.Autofilter);
+    takeBandAsManual(app_.pipeline.editRun().registration, *page.Autofilter);
     if (choice.showBandPointer) RecalcFFTbuttonClick();
 }
 
 void AlignController::CentralHVSChange() {
     AlignPage& page = parts_.page;
-    app_.registration.HVSCentre = static_cast<int>(std::lrint(page.CentralHVS->Value()));
-    takeBandAsManual(app_.registration, *page.Autofilter);
+    app_.pipeline.editRun().registration.HVSCentre = static_cast<int>(std::lrint(page.CentralHVS->Value()));
+    takeBandAsManual(app_.pipeline.editRun().registration, *page.Autofilter);
     if (page.QualityMethodCombo->currentIndex() == HumanVisualItem) RecalcFFTbuttonClick();
 }
 
 void AlignController::CompresfactorChange() {
     AlignPage& page = parts_.page;
-    takeBandAsManual(app_.registration, *page.Autofilter);
+    takeBandAsManual(app_.pipeline.editRun().registration, *page.Autofilter);
     if (inputLoaded() && methodChoice(page).flags.QualityFromImage) RecalcFFTbuttonClick();
 }
 
 void AlignController::AutofilterClick() {
-    RegistrationState& registration = app_.registration;
+    RegistrationState& registration = app_.pipeline.editRun().registration;
     registration.QualityFilterManual = registration.QualityFilterArmed = !parts_.page.Autofilter->Checked();
     if (inputLoaded()) RecalcFFTbuttonClick();
 }
@@ -628,17 +637,18 @@ void AlignController::FFTFilterspinChange() {
     AlignPage& page = parts_.page;
     const long double radius = page.FFTFilterspin->Value();
     storeSetting(app_, "FFTFilter", radius);
-    if (app_.registration.FFTFilterArmed) {
-        app_.registration.FFTFilterManual = true;
+    if (app_.pipeline.registration().FFTFilterArmed) {
+        app_.pipeline.editRun().registration.FFTFilterManual = true;
         page.ManualFFT->setChecked(true);
     }
-    if (app_.fft.FFTSize > 0) BuildFFTBandMask(app_.fft, static_cast<double>(radius));
+    if (app_.pipeline.editRun().fft.FFTSize > 0)
+        BuildFFTBandMask(app_.pipeline.editRun().fft, static_cast<double>(radius));
     page.RecalcFFTbutton->setEnabled(true);
-    if (app_.state.ProcessStage != TProcessStage::stFeatureSet) RecalcFFTbuttonClick();
+    if (app_.pipeline.state().ProcessStage != TProcessStage::stFeatureSet) RecalcFFTbuttonClick();
 }
 
 void AlignController::TrackDetectChange() {
-    app_.alignment.MisalignRatio = static_cast<float>(parts_.page.TrackDetect->Value());
+    app_.pipeline.editRun().alignment.MisalignRatio = static_cast<float>(parts_.page.TrackDetect->Value());
 }
 
 void AlignController::ShowFFTboxClick() {
@@ -663,8 +673,9 @@ void AlignController::ShowFFTSpectrum(const Bitmap24& spectrum) {
 }
 
 void AlignController::DrawRegistrationGraph() {
-    const RegistrationGraphData graph = registrationGraphData(app_.model, parts_.page.AlignSlider->MaxValue(),
-                                                              app_.optimizer.RegistrationCaption);
+    const RegistrationGraphData graph =
+        registrationGraphData(app_.pipeline.model(), parts_.page.AlignSlider->MaxValue(),
+                              app_.pipeline.optimizer().RegistrationCaption);
     RegistrationWindows& charts = parts_.registrationWindows;
     TChart& chart = *parts_.frameWindows.Chart8;
     charts.Series5->Title = "Quality";
@@ -723,8 +734,8 @@ void AlignController::MisalignwarningClick() {
 }
 
 void AlignController::ManualAlignboxClick() {
-    app_.alignment.ManualAlign = parts_.page.Manualalignbox->Checked();
-    parts_.page.Misalignwarning->setChecked(!app_.alignment.ManualAlign);
+    app_.pipeline.editRun().alignment.ManualAlign = parts_.page.Manualalignbox->Checked();
+    parts_.page.Misalignwarning->setChecked(!app_.pipeline.alignment().ManualAlign);
 }
 
 void AlignController::InterlacedClick() {

@@ -53,26 +53,26 @@ void AlignController::AlignallButtonClick() {
     const LongOperation operation(app_.operations);
     if (!operation || !inputLoaded()) return;
     AlignPage& page = parts_.page;
-    if (!app_.state.BatchMode) page.PreviewSlider->setFocus();
+    if (!app_.pipeline.state().BatchMode) page.PreviewSlider->setFocus();
     // Multi-point alignment places and aligns its points itself: the button ends the placing.
     if (page.Alignmethod->ItemIndex() == AlignMethodMultipoint) {
         FrameWindows& windows = parts_.frameWindows;
         windows.differencecutslider->setValue(1000);
         parts_.stackPage.uncheckStackGraph();
         page.Freebox->setChecked(false);
-        app_.alignPoints.FreeBox = false;
+        app_.pipeline.editRun().alignPoints.FreeBox = false;
         page.Alignbutton->setEnabled(true);
-        app_.alignPoints.StopPlacing = true;
+        app_.pipeline.editRun().alignPoints.StopPlacing = true;
         parts_.tools.Zoomwindow->show();
         parts_.optimizePage.setOptimizeButtonEnabled(false);
         return;
     }
     // "None" aligns nothing.
     if (page.Alignmethod->ItemIndex() != SingleBoxMethod) return;
-    app_.alignment.ManualAlign = page.Manualalignbox->Checked();
+    app_.pipeline.editRun().alignment.ManualAlign = page.Manualalignbox->Checked();
     // A reference made from a processed stack belongs to the alignment it followed.
-    app_.optimizer.NewReferenceMade = false;
-    app_.optimizer.MultiPointReference = false;
+    app_.pipeline.editRun().optimizer.NewReferenceMade = false;
+    app_.pipeline.editRun().optimizer.MultiPointReference = false;
 
     // The window while frames are aligned: only Cancel, Pause and the halt button stay usable.
     RegistrationWindows& charts = parts_.registrationWindows;
@@ -87,7 +87,7 @@ void AlignController::AlignallButtonClick() {
     page.Previewzoom->setChecked(false);
     page.BoxOutline->hide();
     parts_.tools.Registrationgraphwindow->setWindowTitle(
-        QString::fromStdString("Initial alignment running " + app_.optimizer.RegistrationCaption));
+        QString::fromStdString("Initial alignment running " + app_.pipeline.optimizer().RegistrationCaption));
     parts_.entries.selectTab(0);
     page.glPageControl1->setCurrentIndex(0);
     page.ShowFFTbox->setChecked(false);
@@ -100,8 +100,8 @@ void AlignController::AlignallButtonClick() {
     AlignmentPassResult result;
     try {
         const AlignmentPassOptions options = readPassOptions();
-        const std::unique_ptr<InputFrameSource> source =
-            makeFrameSource(app_.model, options.lastFrame, parts_.entries.readSourceOptions());
+        const std::unique_ptr<InputFrameSource> source = makeFrameSource(
+            app_.pipeline.editRun().model, options.lastFrame, parts_.entries.readSourceOptions());
         AlignContext context = window_->context();
         result = Alignallframes(context, options, *source);
     } catch (const KestraveError& error) {
@@ -119,8 +119,9 @@ void AlignController::alignmentEnded(const AlignmentPassResult& result) {
         alignmentFinished(result);
     else
         alignmentStopped();
-    parts_.tools.Registrationgraphwindow->setWindowTitle(QString::fromStdString(
-        (finished ? "Initial alignment done " : "Registration ") + app_.optimizer.RegistrationCaption));
+    parts_.tools.Registrationgraphwindow->setWindowTitle(
+        QString::fromStdString((finished ? "Initial alignment done " : "Registration ") +
+                               app_.pipeline.optimizer().RegistrationCaption));
     showPassEnd(parts_.progressBar, app_.progress(), 3, "Alignment",
                 finished                           ? PassOutcome::Finished
                 : result.end == PassEnd::Cancelled ? PassOutcome::Cancelled
@@ -128,10 +129,10 @@ void AlignController::alignmentEnded(const AlignmentPassResult& result) {
 }
 
 void AlignController::alignmentStopped() {
-    const Bitmap24& reference = app_.registration.Image1;
+    const Bitmap24& reference = app_.pipeline.registration().Image1;
     if (reference.empty()) return;
-    app_.input.PreviewBitmap = reference;
-    window_->showPreview(bitmapView(app_.input.PreviewBitmap));
+    app_.pipeline.editRun().input.PreviewBitmap = reference;
+    window_->showPreview(bitmapView(app_.pipeline.input().PreviewBitmap));
 }
 
 void AlignController::alignmentFinished(const AlignmentPassResult& result) {

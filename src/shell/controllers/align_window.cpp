@@ -30,15 +30,23 @@ AlignWindow::AlignWindow(const AlignControllerParts& parts, AlignController& ali
     : parts_(parts),
       app_(parts.app),
       align_(align),
-      pacer_(unattendedWindow(*parts.page.window(), [this] { return app_.state.BatchMode; })) {}
+      pacer_(unattendedWindow(*parts.page.window(), [this] { return app_.pipeline.state().BatchMode; })) {}
 
 AlignWindow::~AlignWindow() {
     setCursor(AlignCursor::Default);
 }
 
 AlignContext AlignWindow::context() {
-    return AlignContext{app_.fft,    app_.registration,        app_.alignment,  app_.state,      app_.model,
-                        app_.images, *app_.wavelet.GammaTable, app_.messages(), app_.progress(), *this};
+    return AlignContext{app_.pipeline.editRun().fft,
+                        app_.pipeline.editRun().registration,
+                        app_.pipeline.editRun().alignment,
+                        app_.pipeline.editRun().state,
+                        app_.pipeline.editRun().model,
+                        app_.pipeline.images(),
+                        *app_.pipeline.wavelet().GammaTable,
+                        app_.messages(),
+                        app_.progress(),
+                        *this};
 }
 
 // --- The reference ----------------------------------------------------------------------------
@@ -53,7 +61,7 @@ void AlignWindow::showFrame(int position) {
 }
 
 void AlignWindow::applyAutomaticValues(const AutomaticFilterValues& values) {
-    RegistrationState& registration = app_.registration;
+    RegistrationState& registration = app_.pipeline.editRun().registration;
     const bool fftArmed = registration.FFTFilterArmed;
     const bool qualityArmed = registration.QualityFilterArmed;
     registration.FFTFilterArmed = registration.QualityFilterArmed = false;
@@ -83,9 +91,10 @@ void AlignWindow::referenceComputedOnce() {
 
 bool AlignWindow::AlignFrame() {
     AlignContext alignContext = context();
-    app_.alignment.CurrentFrame = frameAtPosition(app_.model, app_.registration.FeatureFrame);
-    app_.alignment.InterlaceField = 0;
-    FrameAlignment alignment(alignContext, align_.readAlignOptions(), app_.input.PreviewBitmap);
+    app_.pipeline.editRun().alignment.CurrentFrame =
+        frameAtPosition(app_.pipeline.editRun().model, app_.pipeline.editRun().registration.FeatureFrame);
+    app_.pipeline.editRun().alignment.InterlaceField = 0;
+    FrameAlignment alignment(alignContext, align_.readAlignOptions(), app_.pipeline.input().PreviewBitmap);
     return alignment.AlignFrame();
 }
 
@@ -134,9 +143,9 @@ void AlignWindow::restoreAlignmentWindows() {
 
 void AlignWindow::frameDeselected(int frame) {
     int position = frame;
-    if (app_.model.FramesRanked) {
+    if (app_.pipeline.model().FramesRanked) {
         for (int rank = 0; rank <= MaxFrameIndex; ++rank) {
-            if (app_.model.FrameRanking[rank].Frame != frame) continue;
+            if (app_.pipeline.model().FrameRanking[rank].Frame != frame) continue;
             position = rank;
             break;
         }
@@ -159,7 +168,7 @@ void AlignWindow::showSegmentPosition(int position) {
 // The aligned box (unless the feature was clicked), with a small circle at its centre for a
 // single input file, and for the spectral methods a circle around the feature.
 void AlignWindow::frameAligned(const AlignedFrameView& view) {
-    const bool paced = app_.alignment.InAlignPass && pacer_.unattended();
+    const bool paced = app_.pipeline.alignment().InAlignPass && pacer_.unattended();
     // An unattended pass may hand frames it read only in part: the view waits for a whole one.
     const bool whole = view.picture != nullptr && !view.picture->empty();
     if (paced && (!whole || !pacer_.due())) return;
@@ -171,7 +180,7 @@ void AlignWindow::frameAligned(const AlignedFrameView& view) {
     if (view.picture == nullptr || view.picture->empty()) return;
     // The window shows what was drawn only when the pass lets events through, every tenth frame;
     // drawing the frames between would only cost time.
-    if (!paced && app_.alignment.InAlignPass && alignedInPass_++ % 10 != 0) return;
+    if (!paced && app_.pipeline.alignment().InAlignPass && alignedInPass_++ % 10 != 0) return;
 
     QImage picture = bitmapView(*view.picture).copy();
     QPainter painter(&picture);
@@ -179,7 +188,7 @@ void AlignWindow::frameAligned(const AlignedFrameView& view) {
     if (!view.clicked) {
         painter.drawRect(view.boxLeft, view.boxTop, view.boxSize, view.boxSize);
         const QPoint centre(view.boxLeft + view.boxSize / 2, view.boxTop + view.boxSize / 2);
-        if (app_.model.avicount == 0) painter.drawEllipse(centre, 5, 5);
+        if (app_.pipeline.model().avicount == 0) painter.drawEllipse(centre, 5, 5);
     }
     if (view.spectral) {
         painter.drawEllipse(QPoint(view.featureX, view.featureY), 15, 15);

@@ -7,10 +7,10 @@
 #include "output/frame_avi.h"
 #include "shell/application_context.h"
 #include "shell/busy_cursor.h"
+#include "shell/controllers/save_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/avi_controls.h"
 #include "shell/pass_status.h"
-#include "shell/controllers/save_controller.h"
 #include "shell/window_entry_points.h"
 #include "widgets/radio_group.h"
 #include "widgets/slider.h"
@@ -42,7 +42,7 @@ void AviController::runWriter(Write&& write) {
     try {
         const std::unique_ptr<FrameSource> frames =
             frameSources_ ? frameSources_()
-                          : makeFrameSource(app.model, parts_.alignPage.lastFrameIndex(),
+                          : makeFrameSource(app.pipeline.editRun().model, parts_.alignPage.lastFrameIndex(),
                                             parts_.entries.readSourceOptions());
         SaveContext context = saveContext(app);
         const AviResult result = write(*frames, context);
@@ -62,11 +62,11 @@ void AviController::RegisterAVIClick() {
     options.size = parts_.controls.Registeravichoice->ItemIndex() == 1 ? RegisteredAviSize::MaximumArea
                                                                        : RegisteredAviSize::AlignmentArea;
     options.lastRank = parts_.StackSlider.MaxValue();
-    options.FFTSize = app.fft.FFTSize;
-    options.FeatureX = app.state.FeatureX;
-    options.FeatureY = app.state.FeatureY;
+    options.FFTSize = app.pipeline.fft().FFTSize;
+    options.FeatureX = app.pipeline.state().FeatureX;
+    options.FeatureY = app.pipeline.state().FeatureY;
     runWriter([&](FrameSource& frames, SaveContext& context) {
-        return writeRegisteredAvi(parts_.SaveDialog6.FileName, app.model, frames, options, context,
+        return writeRegisteredAvi(parts_.SaveDialog6.FileName, app.pipeline.model(), frames, options, context,
                                   app.progress());
     });
 }
@@ -90,7 +90,8 @@ void AviController::IntegratedClick() {
     options.lastRank = lastRank;
     options.stack = parts_.entries.readStackOptions();
     runWriter([&](FrameSource& frames, SaveContext& context) {
-        return writeIntegratedAvi(parts_.SaveDialog6.FileName, app.model, app.state, app.images, frames,
+        return writeIntegratedAvi(parts_.SaveDialog6.FileName, app.pipeline.editRun().model,
+                                  app.pipeline.editRun().state, app.pipeline.editRun().images, frames,
                                   options, context, app.progress());
     });
 }

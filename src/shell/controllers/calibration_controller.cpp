@@ -74,8 +74,8 @@ void CalibrationController::loadFromDialog(CalibrationKind kind) {
     const int type = calibrationTypeOfName(dialog.FileName, dialog.FilterIndex);
     AlignPage& align = parts_.alignPage;
     const bool dark = kind == CalibrationKind::Dark;
-    (dark ? app.model.DarkFileName : app.model.FlatFileName) = file;
-    (dark ? app.model.DarkFileType : app.model.FlatFileType) = type;
+    (dark ? app.pipeline.editRun().model.DarkFileName : app.pipeline.editRun().model.FlatFileName) = file;
+    (dark ? app.pipeline.editRun().model.DarkFileType : app.pipeline.editRun().model.FlatFileType) = type;
     TPCheck& box = dark ? *align.Usedarkframe : *align.UseFlatfield;
     box.setEnabled(true);
     box.setChecked(true);
@@ -93,7 +93,7 @@ void CalibrationController::LoadDarkframeFile(const std::string& FileName, int F
 
 void CalibrationController::LoadFlatfieldFile(const std::string& FileName, int FileType) {
     parts_.alignPage.UseFlatfield->setEnabled(true);
-    parts_.app.model.FlatFileType = FileType;
+    parts_.app.pipeline.editRun().model.FlatFileType = FileType;
     load(CalibrationKind::Flat, FileName, FileType, CalibrationOrigin::Project);
 }
 
@@ -108,9 +108,11 @@ bool CalibrationController::load(CalibrationKind kind, const std::string& file, 
     try {
         const BusyCursor busy;
         const CalibrationLoad result = loadCalibrationFrame(
-            file, type, kind, origin, dark ? app.images.DarkPlanes : app.images.FlatPlanes, app.messages());
+            file, type, kind, origin,
+            dark ? app.pipeline.editRun().images.DarkPlanes : app.pipeline.editRun().images.FlatPlanes,
+            app.messages());
         // Stacks of FITS input take their value range from the depth of the last FITS file.
-        if (result.fitsBitpix != 0) app.input.readers.FitsBitpix = result.fitsBitpix;
+        if (result.fitsBitpix != 0) app.pipeline.editRun().input.readers.FitsBitpix = result.fitsBitpix;
         if (result.loaded)
             app.progress().setStatus(2, std::string(dark ? "Darkframe loaded: " : "Flatfield loaded: ") +
                                             std::filesystem::path(file).filename().string());
@@ -127,13 +129,13 @@ void CalibrationController::CreateDarkframeClick() {
     ApplicationContext& app = parts_.app;
     const LongOperation operation(app.operations);
     if (!operation) return;
-    app.state.MasterFrameMode = true;
-    app.state.activepage = TMainTab::tabStack;
-    app.model.FitStretch = false;
+    app.pipeline.editRun().state.MasterFrameMode = true;
+    app.pipeline.editRun().state.activepage = TMainTab::tabStack;
+    app.pipeline.editRun().model.FitStretch = false;
     parts_.stackPage.setPassButtonsEnabled(true);
     // Every frame of the input, in frame order and with equal weight.
     const int last = parts_.entries.lastIndex();
-    rankForMasterFrame(app.model, last);
+    rankForMasterFrame(app.pipeline.editRun().model, last);
     parts_.entries.selectTab(StackTab);
     parts_.frameWindows.StackSlider->setValue(last);
     parts_.entries.StackButtonClick();

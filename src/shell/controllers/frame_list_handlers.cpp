@@ -67,12 +67,13 @@ std::optional<FrameListEntries> listedFrames(MessageRoutine& messages, const std
 }  // namespace
 
 std::vector<std::string> InputController::openSeriesFiles() const {
-    return app_.input.source ? seriesFiles(app_.model, lastIndex_) : std::vector<std::string>{};
+    return app_.pipeline.input().source ? seriesFiles(app_.pipeline.model(), lastIndex_)
+                                        : std::vector<std::string>{};
 }
 
 bool InputController::takeEntries(const FrameListEntries& entries, InputTaking how, const char* caption,
                                   bool append) {
-    FrameModel& model = app_.model;
+    FrameModel& model = app_.pipeline.editRun().model;
     const AppendedInput input = appendToSeries(append ? openSeriesFiles() : std::vector<std::string>{},
                                                filterOfInputType(model.InputType), entries);
     std::vector<bool> excluded(input.kept);
@@ -110,13 +111,13 @@ void InputController::SaveFramelistbuttonClick() {
     for (int j = 0; j < list.count(); ++j)
         checked[static_cast<std::size_t>(j)] = list.item(j)->checkState() == Qt::Checked;
     // A list without a checked frame could never be loaded again.
-    const std::vector<std::string> files = checkedFrameFiles(app_.model, checked);
+    const std::vector<std::string> files = checkedFrameFiles(app_.pipeline.model(), checked);
     if (files.empty()) {
         messages.warn("Empty framelist", "Empty list cannot be saved");
         return;
     }
     // A list names files: for a SER video it names the video, whose frames all come back.
-    if (app_.model.InputIsSER && std::find(checked.begin(), checked.end(), false) != checked.end())
+    if (app_.pipeline.model().InputIsSER && std::find(checked.begin(), checked.end(), false) != checked.end())
         messages.inform("Framelist",
                         "A frame list of a SER file keeps the whole file: the frames left out "
                         "here are taken again when the list is loaded.");
@@ -130,7 +131,7 @@ void InputController::SaveFramelistbuttonClick() {
             messages.error(ListCaption, error.what());
         }
     }
-    app_.progress().setCaption(savedListCaption(app_.model));
+    app_.progress().setCaption(savedListCaption(app_.pipeline.model()));
 }
 
 void InputController::LoadframelistbuttonClick() {
@@ -144,7 +145,8 @@ void InputController::loadFrameList(const std::filesystem::path& file) {
         const std::optional<FrameListEntries> entries =
             listedFrames(app_.messages(), file, InputFilter::None);
         // More frames can then be added to a still-frame series.
-        if (entries && takeEntries(*entries, listTaking(), ListCaption, false) && !app_.model.InputIsSER)
+        if (entries && takeEntries(*entries, listTaking(), ListCaption, false) &&
+            !app_.pipeline.model().InputIsSER)
             parts_.frameWindows.Addframelistbutton->show();
     });
 }
@@ -155,27 +157,28 @@ void InputController::AddframelistbuttonClick() {
     if (!app_.dialogs().Execute(dialog)) return;
     changeInput([&] {
         // Lines of another kind than the open series' are left out.
-        const InputFilter kind =
-            openSeriesFiles().empty() ? InputFilter::None : filterOfInputType(app_.model.InputType);
+        const InputFilter kind = openSeriesFiles().empty()
+                                     ? InputFilter::None
+                                     : filterOfInputType(app_.pipeline.model().InputType);
         if (const auto entries = listedFrames(app_.messages(), dialog.FileName, kind))
             takeEntries(*entries, listTaking(), ListCaption, true);
     });
 }
 
 void InputController::EmptyframelistbuttonClick() {
-    if (!app_.model.InputIsSeries) return;
+    if (!app_.pipeline.model().InputIsSeries) return;
     changeInput([this] {
         AlignPage& align = parts_.page;
         FrameWindows& windows = parts_.frameWindows;
-        FrameModel& model = app_.model;
+        FrameModel& model = app_.pipeline.editRun().model;
         model.FramesRanked = false;
         model.usedframes = 0;
         fillFrameList({});
         // No frame is read (browsed, aligned or stacked) until new files come.
-        app_.input.source.reset();
+        app_.pipeline.editRun().input.source.reset();
         disablePassButtons();
-        app_.state.ProcessStage = TProcessStage::stNone;
-        app_.state.activepage = TMainTab::tabAlign;
+        app_.pipeline.editRun().state.ProcessStage = TProcessStage::stNone;
+        app_.pipeline.editRun().state.activepage = TMainTab::tabAlign;
         {
             const QSignalBlocker quiet(align.PreviewSlider);
             align.PreviewSlider->setMaxValue(1);
@@ -187,7 +190,7 @@ void InputController::EmptyframelistbuttonClick() {
         windows.StackSlider->setTag(1);
         windows.LimitStack->setMaxValue(1);
         windows.QUALSliderMalign->setMaxValue(1);
-        app_.input.PreviewBitmap = Bitmap24(1, 1);
+        app_.pipeline.editRun().input.PreviewBitmap = Bitmap24(1, 1);
         showPicture();
     });
 }

@@ -149,9 +149,9 @@ void InputController::reportMissing(const std::string& file) {
 void InputController::SelectFileButtonClick() {
     changeInput([this] {
         ChosenInput chosen;
-        if (app_.state.BatchMode) {
-            chosen.files = {app_.input.BatchInputFile};
-            chosen.filter = filterOfFile(app_.input.BatchInputFile);
+        if (app_.pipeline.state().BatchMode) {
+            chosen.files = {app_.pipeline.input().BatchInputFile};
+            chosen.filter = filterOfFile(app_.pipeline.input().BatchInputFile);
         } else {
             chosen = chooseInput();
             if (chosen.files.empty()) return;
@@ -164,7 +164,8 @@ void InputController::SelectFileButtonClick() {
         if (const InputFilter typed = filterOfFile(chosen.files.front());
             plan.files.empty() && typed != InputFilter::None && typed != chosen.filter) {
             plan = planInput(chosen.files, typed);
-            if (!app_.state.BatchMode) parts_.dialogs.Addbitmapdialog.FilterIndex = static_cast<int>(typed);
+            if (!app_.pipeline.state().BatchMode)
+                parts_.dialogs.Addbitmapdialog.FilterIndex = static_cast<int>(typed);
         }
         if (plan.files.empty()) {
             if (!std::filesystem::is_regular_file(chosen.files.front()))
@@ -210,14 +211,16 @@ bool InputController::takeInput(const InputPlan& plan, const InputTaking& how) {
     showKindControls(probe);
     InputRecord record;
     try {
-        record = applyInput(app_.model, app_.state, app_.images, app_.input, std::move(probe), options);
+        record = applyInput(app_.pipeline.editRun().model, app_.pipeline.editRun().state,
+                            app_.pipeline.editRun().images, app_.pipeline.editRun().input, std::move(probe),
+                            options);
     } catch (const std::exception& error) {
         showFrameError(error);
         return false;
     }
-    app_.model.FitStretch = stretch.fit;
-    app_.model.TifStretch = stretch.tif;
-    app_.model.SerStretch = stretch.ser;
+    app_.pipeline.editRun().model.FitStretch = stretch.fit;
+    app_.pipeline.editRun().model.TifStretch = stretch.tif;
+    app_.pipeline.editRun().model.SerStretch = stretch.ser;
     showTakenInput(plan.filter, facts, record, how);
     if (record.singleImage) {
         takeSingleImage(record);
@@ -228,7 +231,7 @@ bool InputController::takeInput(const InputPlan& plan, const InputTaking& how) {
 }
 
 InputController::InputStretch InputController::decideStretches(InputFilter filter, const InputTaking& how) {
-    const FrameModel& current = app_.model;
+    const FrameModel& current = app_.pipeline.model();
     InputStretch stretch;
     stretch.fit = filter == InputFilter::FIT && decideStretch(how.fit, current.FitStretch, "Fit format");
     stretch.tif = filter == InputFilter::TIF && decideStretch(how.tif, current.TifStretch, "Tiff format");
@@ -255,10 +258,10 @@ void InputController::showTakenInput(InputFilter filter, const ProbedFacts& fact
     AlignPage& align = parts_.page;
     colourSign(0);
     // The input's folder becomes the current folder.
-    align.DirectoryListBox1->setDirectory(app_.input.inputFolder);
+    align.DirectoryListBox1->setDirectory(app_.pipeline.input().inputFolder);
     if (app_.regSettings) {
         app_.regSettings->WriteString(kRegFilesSection, "Lasttype", inputKindName(filter));
-        app_.regSettings->WriteString(kRegFilesSection, "Dir", app_.input.inputFolder.string());
+        app_.regSettings->WriteString(kRegFilesSection, "Dir", app_.pipeline.input().inputFolder.string());
     }
     app_.progress().setCaption(record.caption);
     parts_.imageInfoWindow.Objectnameedit->setText(QString::fromStdString(record.objectName));
@@ -288,8 +291,8 @@ void InputController::showTakenSeries(const InputRecord& record, bool decideColo
     align.Showpanel->hide();
     align.PreviewImage->show();
     if (record.aviFrameTooLarge) messages.warn("File warning", "AVI or BMP frame too large !!!!");
-    SetupImageDataSection(app_.images, app_.model.ImageWidth, app_.model.ImageHeight, app_.progress(),
-                          messages);
+    SetupImageDataSection(app_.pipeline.editRun().images, app_.pipeline.editRun().model.ImageWidth,
+                          app_.pipeline.editRun().model.ImageHeight, app_.progress(), messages);
     // After the section's own status text, so that the input's facts stay readable.
     app_.progress().setStatus(3, record.statusText);
 
@@ -323,7 +326,7 @@ void InputController::showTakenSeries(const InputRecord& record, bool decideColo
 
 void InputController::resetControlsBeforeInput() {
     AlignPage& align = parts_.page;
-    app_.state.activepage = TMainTab::tabAlign;
+    app_.pipeline.editRun().state.activepage = TMainTab::tabAlign;
     app_.shell.PreviewFitted = app_.shell.ProcessFitted = false;
     app_.shell.PreviewFitScale = app_.shell.ProcessFitScale = 1.0f;
     align.PreviewFull->setChecked(false);
@@ -331,10 +334,10 @@ void InputController::resetControlsBeforeInput() {
     parts_.waveletPage.setProcessedViewFitted(false);
     parts_.optimizePage.setPassButtonsEnabled(true);
     align.Alignmethod->setItemIndex(0);
-    app_.alignPoints.Alignpoints = 1;
+    app_.pipeline.editRun().alignPoints.Alignpoints = 1;
     app_.shell.ImageSaved = false;
     parts_.stackPage.setMultiPoint(false);
-    app_.state.MasterFrameMode = false;
+    app_.pipeline.editRun().state.MasterFrameMode = false;
     align.Showpanel->hide();
     align.RectShape1->hide();
     align.LimitCountLabel->clear();
@@ -343,8 +346,8 @@ void InputController::resetControlsBeforeInput() {
                                          align.Alignmethod, align.OptimizeQualitySpin})
         control->setEnabled(true);
     parts_.tools.Registrationgraphwindow->hide();
-    app_.registration.FeatureChosen = false;
-    app_.model.InputPNG16 = false;
+    app_.pipeline.editRun().registration.FeatureChosen = false;
+    app_.pipeline.editRun().model.InputPNG16 = false;
     clearLastInputTexts();
 }
 
@@ -379,10 +382,11 @@ void InputController::initializesettings() {
     FrameWindows& windows = parts_.frameWindows;
     const ResetControls controls{wavelet.showsProcessingArea(), align.FFTsizeGroup->ItemIndex(),
                                  static_cast<double>(align.FFTFilterspin->Value())};
-    FftEngineSetup fft(app_.fft);
+    FftEngineSetup fft(app_.pipeline.editRun().fft);
     const ResetResult reset =
-        kestrave::initializesettings(app_.model, app_.state, app_.images, controls, fft, app_.progress());
-    resetInputState(app_.input);
+        kestrave::initializesettings(app_.pipeline.editRun().model, app_.pipeline.editRun().state,
+                                     app_.pipeline.editRun().images, controls, fft, app_.progress());
+    resetInputState(app_.pipeline.editRun().input);
 
     parts_.entries.selectTab(0);
     markButton(*align.Showbutton, parts_.selectButton, -2);
@@ -425,18 +429,18 @@ void InputController::takeSingleImage(const InputRecord& record) {
     StackPage& stack = parts_.stackPage;
     FrameWindows& windows = parts_.frameWindows;
     stack.uncheckStackGraph();
-    if (colourimage(app_.input.PreviewBitmap)) {
+    if (colourimage(app_.pipeline.input().PreviewBitmap)) {
         parts_.page.Colourstack->setChecked(true);
         parts_.waveletPage.setColourProcessing(true);
     }
-    if (app_.model.InputIsFIT) parts_.page.Colourstack->setChecked(false);
+    if (app_.pipeline.model().InputIsFIT) parts_.page.Colourstack->setChecked(false);
     stack.setStackButtonEnabled(true);
     stack.Resampled->setChecked(false);
     parts_.optimizePage.showRestartAlign(false);
     align.Frontpanel->hide();
     align.FFTsizeGroup->show();
-    SetupImageDataSection(app_.images, app_.model.ImageWidth, app_.model.ImageHeight, app_.progress(),
-                          app_.messages());
+    SetupImageDataSection(app_.pipeline.editRun().images, app_.pipeline.editRun().model.ImageWidth,
+                          app_.pipeline.editRun().model.ImageHeight, app_.progress(), app_.messages());
     {
         const QSignalBlocker quiet(align.PreviewSlider);
         align.PreviewSlider->setMaxValue(record.lastIndex);
@@ -460,7 +464,7 @@ void InputController::takeSingleImage(const InputRecord& record) {
 
 void InputController::decideColour() {
     WaveletPage& wavelet = parts_.waveletPage;
-    const bool colour = colourimage(app_.input.PreviewBitmap);
+    const bool colour = colourimage(app_.pipeline.input().PreviewBitmap);
     const auto apply = [&] {
         parts_.page.Colourstack->setChecked(colour);
         wavelet.setColourProcessing(colour);
@@ -500,14 +504,15 @@ void InputController::fillFrameList(const std::vector<std::string>& items) {
 
 FrameSourceOptions InputController::readSourceOptions() const {
     FrameSourceOptions options;
-    options.DebayerEnabled = app_.debayer.DebayerEnabled;
+    options.DebayerEnabled = app_.pipeline.debayer().DebayerEnabled;
     options.debayer.pattern = bayerPatternForItem(parts_.page.debayergroup->ItemIndex());
     // A raw dark of another size than the frames is left out (stacking tells the user).
     options.debayer.Rawdark =
         parts_.page.Rawdark->Checked() &&
-        planesMatchFrame(app_.images.DarkPlanes, app_.model.FrameWidth, app_.model.FrameHeight);
-    options.DarkPlanes = &app_.images.DarkPlanes;
-    options.TifStretch = app_.model.TifStretch;
+        planesMatchFrame(app_.pipeline.images().DarkPlanes, app_.pipeline.model().FrameWidth,
+                         app_.pipeline.model().FrameHeight);
+    options.DarkPlanes = &app_.pipeline.images().DarkPlanes;
+    options.TifStretch = app_.pipeline.model().TifStretch;
     return options;
 }
 
@@ -523,7 +528,7 @@ void InputController::showLuminanceChoice() {
 
 void InputController::showPicture() {
     QLabel& image = *parts_.page.PreviewImage;
-    image.setPixmap(QPixmap::fromImage(bitmapView(app_.input.PreviewBitmap)));
+    image.setPixmap(QPixmap::fromImage(bitmapView(app_.pipeline.input().PreviewBitmap)));
     if (!app_.shell.PreviewFitted) image.resize(image.pixmap().size());
 }
 
@@ -539,19 +544,19 @@ int InputController::position() const {
 }
 
 void InputController::colourSign(int frame) {
-    parts_.page.UseFramesign->setBrush(signColour(frameSignColour(app_.model.FrameTable[frame])));
+    parts_.page.UseFramesign->setBrush(signColour(frameSignColour(app_.pipeline.model().FrameTable[frame])));
 }
 
 void InputController::PreviewSliderChange() {
-    if (previewBusy_ || !app_.input.source) return;
+    if (previewBusy_ || !app_.pipeline.input().source) return;
     const QScopedValueRollback guard(previewBusy_, true);
     AlignPage& align = parts_.page;
     FrameWindows& windows = parts_.frameWindows;
-    FrameModel& model = app_.model;
+    FrameModel& model = app_.pipeline.editRun().model;
     const int p = position();
     const int max = lastIndex();
     const int frame = frameAtPosition(model, p);
-    const bool referenceReady = app_.state.ProcessStage == TProcessStage::stReferenceReady;
+    const bool referenceReady = app_.pipeline.state().ProcessStage == TProcessStage::stReferenceReady;
 
     windows.Showgraphpointer->move(graphPointerLeft(p, max, windows.Chart8->width()),
                                    windows.Showgraphpointer->y());
@@ -559,7 +564,7 @@ void InputController::PreviewSliderChange() {
         referenceReady ? referenceFrameLabelText(frame, stackSizeAt(model, p), max, relativeQuality(model, p))
                        : frameLabelText(frame, p, max)));
     windows.Chart8->setTitle(QString::fromStdString(qualityTitleText(frame, model.FrameRanking[p].Key)));
-    app_.state.boxOutlineX = app_.state.boxOutlineY = -1;
+    app_.pipeline.editRun().state.boxOutlineX = app_.pipeline.editRun().state.boxOutlineY = -1;
     if (parts_.tools.SelectFrameswindow->isVisible()) {
         const QSignalBlocker quiet(windows.SelectFramesChecklist);
         windows.SelectFramesChecklist->setCurrentRow(p);
@@ -567,27 +572,31 @@ void InputController::PreviewSliderChange() {
 
     if (model.InputIsSeries) app_.progress().setStatus(2, "Processing bitmap :" + std::to_string(frame));
     try {
-        app_.input.source->setOptions(readSourceOptions());
-        if (readShownFrame(app_.input, app_.images, model, frame).luminance) showLuminanceChoice();
+        app_.pipeline.input().source->setOptions(readSourceOptions());
+        if (readShownFrame(app_.pipeline.editRun().input, app_.pipeline.editRun().images, model, frame)
+                .luminance)
+            showLuminanceChoice();
     } catch (const std::exception& error) {
         showFrameError(error);
     }
     if (model.InputIsSeries) app_.progress().setCaption(seriesCaption(model, frame));
-    if (align.Negativeimage->Checked()) invertBitmap(app_.input.PreviewBitmap);
-    if (align.Pregamma->Checked()) applyPregamma(app_.input.PreviewBitmap, *app_.wavelet.GammaTable);
+    if (align.Negativeimage->Checked()) invertBitmap(app_.pipeline.editRun().input.PreviewBitmap);
+    if (align.Pregamma->Checked())
+        applyPregamma(app_.pipeline.editRun().input.PreviewBitmap,
+                      *app_.pipeline.editRun().wavelet.GammaTable);
     showPicture();
     colourSign(frame);
     align.DroppedFrameText->setVisible(model.FrameTable[frame].Dropped);
 }
 
 void InputController::AlignSliderChange() {
-    if (!app_.input.source) return;
-    FrameModel& model = app_.model;
+    if (!app_.pipeline.input().source) return;
+    FrameModel& model = app_.pipeline.editRun().model;
     const int frame = model.FrameRanking[parts_.page.AlignSlider->Value()].Frame;
     if (model.InputIsSeries) app_.progress().setStatus(2, "Processing bitmap :" + std::to_string(frame));
     try {
-        app_.input.source->setOptions(readSourceOptions());
-        readShownFrame(app_.input, app_.images, model, frame);
+        app_.pipeline.input().source->setOptions(readSourceOptions());
+        readShownFrame(app_.pipeline.editRun().input, app_.pipeline.editRun().images, model, frame);
     } catch (const std::exception& error) {
         showFrameError(error);
     }
@@ -600,29 +609,30 @@ void InputController::AlignSliderChange() {
 void InputController::syncEntry(QListWidget& list, int entry) {
     if (QListWidgetItem* item = list.item(entry)) {
         const QSignalBlocker quiet(&list);
-        setChecked(*item, !app_.model.FrameTable[frameAtPosition(app_.model, entry)].Excluded);
+        setChecked(*item,
+                   !app_.pipeline.model().FrameTable[frameAtPosition(app_.pipeline.model(), entry)].Excluded);
     }
 }
 
 void InputController::recountAndLabel() {
-    FrameModel& model = app_.model;
+    FrameModel& model = app_.pipeline.editRun().model;
     const int p = position();
     const int max = lastIndex();
-    model.usedframes = recountUsedframes(model, app_.state.ProcessStage, p, max);
+    model.usedframes = recountUsedframes(model, app_.pipeline.state().ProcessStage, p, max);
     const int frame = frameAtPosition(model, p);
-    const bool referenceReady = app_.state.ProcessStage == TProcessStage::stReferenceReady;
+    const bool referenceReady = app_.pipeline.state().ProcessStage == TProcessStage::stReferenceReady;
     parts_.page.Frames->setText(
         QString::fromStdString(referenceReady ? frameLabelWithStackSize(frame, p, max, model.usedframes)
                                               : frameLabelText(frame, p, max)));
 }
 
 void InputController::PreviewSliderKeyDown(int key) {
-    if (key != 32 || !app_.input.source) return;
+    if (key != 32 || !app_.pipeline.input().source) return;
     const int p = position();
-    const int frame = frameAtPosition(app_.model, p);
-    TFrameRec& record = app_.model.FrameTable[frame];
+    const int frame = frameAtPosition(app_.pipeline.model(), p);
+    TFrameRec& record = app_.pipeline.editRun().model.FrameTable[frame];
     if (record.Dropped) return;
-    setFrameSelected(app_.model, frame, record.Excluded);
+    setFrameSelected(app_.pipeline.editRun().model, frame, record.Excluded);
     syncEntry(*parts_.frameWindows.SelectFramesChecklist, p);
     colourSign(frame);
     recountAndLabel();
@@ -632,8 +642,8 @@ void InputController::SelectFramesChecklistClickCheck(QListWidgetItem* item) {
     QListWidget& list = *parts_.frameWindows.SelectFramesChecklist;
     const int entry = list.row(item);
     if (entry < 0) return;
-    const int frame = frameAtPosition(app_.model, entry);
-    setFrameSelected(app_.model, frame, isChecked(*item));
+    const int frame = frameAtPosition(app_.pipeline.model(), entry);
+    setFrameSelected(app_.pipeline.editRun().model, frame, isChecked(*item));
     syncEntry(list, entry);
     colourSign(frame);
     recountAndLabel();
@@ -647,9 +657,9 @@ void InputController::ShowFramelistClick() {
     // A dropped frame can never take part: the list shows it unchecked.
     QListWidget& list = *parts_.frameWindows.SelectFramesChecklist;
     for (int entry = 0; entry < list.count(); ++entry) {
-        const int frame = frameAtPosition(app_.model, entry);
-        if (!app_.model.FrameTable[frame].Dropped) continue;
-        setFrameSelected(app_.model, frame, false);
+        const int frame = frameAtPosition(app_.pipeline.model(), entry);
+        if (!app_.pipeline.model().FrameTable[frame].Dropped) continue;
+        setFrameSelected(app_.pipeline.editRun().model, frame, false);
         syncEntry(list, entry);
     }
 }
@@ -658,17 +668,18 @@ void InputController::SelectFramesChecklistClick() {
     const int entry = parts_.frameWindows.SelectFramesChecklist->currentRow();
     if (entry < 0) return;
     parts_.page.PreviewSlider->setValue(entry);
-    app_.model.usedframes = selectedFrameCount(app_.model, lastIndex());
+    app_.pipeline.editRun().model.usedframes = selectedFrameCount(app_.pipeline.editRun().model, lastIndex());
 }
 
 void InputController::SelectFramesChecklistDblClick() {
     QListWidget& list = *parts_.frameWindows.SelectFramesChecklist;
     for (QListWidgetItem* item : list.selectedItems()) {
         const int entry = list.row(item);
-        setFrameSelected(app_.model, frameAtPosition(app_.model, entry), !isChecked(*item));
+        setFrameSelected(app_.pipeline.editRun().model, frameAtPosition(app_.pipeline.editRun().model, entry),
+                         !isChecked(*item));
         syncEntry(list, entry);
     }
-    colourSign(frameAtPosition(app_.model, position()));
+    colourSign(frameAtPosition(app_.pipeline.model(), position()));
     recountAndLabel();
 }
 
@@ -676,24 +687,24 @@ void InputController::SetallbuttonClick() {
     QListWidget& list = *parts_.frameWindows.SelectFramesChecklist;
     if (list.count() == 0) return;
     const int max = lastIndex();
-    selectAllFrames(app_.model, max);
+    selectAllFrames(app_.pipeline.editRun().model, max);
     for (int entry = 0; entry < list.count(); ++entry) syncEntry(list, entry);
     // Dropped frames stay out, so the count is of the frames selected, not of all.
-    app_.model.usedframes = selectedFrameCount(app_.model, max);
+    app_.pipeline.editRun().model.usedframes = selectedFrameCount(app_.pipeline.editRun().model, max);
     parts_.page.Frames->setText(
-        QString::fromStdString(allFramesLabelText(position(), max, app_.model.usedframes)));
-    colourSign(frameAtPosition(app_.model, position()));
+        QString::fromStdString(allFramesLabelText(position(), max, app_.pipeline.model().usedframes)));
+    colourSign(frameAtPosition(app_.pipeline.model(), position()));
 }
 
 void InputController::SetnoneframelistbuttonClick() {
     QListWidget& list = *parts_.frameWindows.SelectFramesChecklist;
     if (list.count() == 0) return;
     const int max = lastIndex();
-    excludeAllFrames(app_.model, max);
+    excludeAllFrames(app_.pipeline.editRun().model, max);
     for (int entry = 0; entry < list.count(); ++entry) syncEntry(list, entry);
-    app_.model.usedframes = 0;
+    app_.pipeline.editRun().model.usedframes = 0;
     parts_.page.Frames->setText(QString::fromStdString(noFramesLabelText(position(), max)));
-    colourSign(frameAtPosition(app_.model, position()));
+    colourSign(frameAtPosition(app_.pipeline.model(), position()));
 }
 
 void InputController::StackFramesListClick() {
@@ -716,7 +727,8 @@ void InputController::StackFramesListClickCheck(QListWidgetItem* item) {
         entries.push_back(entry);
     }
     for (const int entry : entries) {
-        setFrameSelected(app_.model, frameAtPosition(app_.model, entry), isChecked(*list.item(entry)));
+        setFrameSelected(app_.pipeline.editRun().model, frameAtPosition(app_.pipeline.editRun().model, entry),
+                         isChecked(*list.item(entry)));
         syncEntry(list, entry);
         syncEntry(*windows.SelectFramesChecklist, entry);
     }
@@ -733,7 +745,8 @@ void InputController::StackFramesListDblClick() {
     QListWidget& list = *windows.StackFramesList;
     for (QListWidgetItem* item : list.selectedItems()) {
         const int entry = list.row(item);
-        setFrameSelected(app_.model, frameAtPosition(app_.model, entry), !isChecked(*item));
+        setFrameSelected(app_.pipeline.editRun().model, frameAtPosition(app_.pipeline.editRun().model, entry),
+                         !isChecked(*item));
         syncEntry(list, entry);
         syncEntry(*windows.SelectFramesChecklist, entry);
     }

@@ -23,19 +23,19 @@ void OptimizeController::connectPrefilter() {
 }
 
 void OptimizeController::ResetPrefilterClick() {
-    resetKernel(page_.prefilter(), app_.state.Kernel3x3);
+    resetKernel(page_.prefilter(), app_.pipeline.editRun().state.Kernel3x3);
 }
 
 void OptimizeController::SetprefilterClick() {
-    takeKernel(page_.prefilter(), app_.state.Kernel3x3);
+    takeKernel(page_.prefilter(), app_.pipeline.editRun().state.Kernel3x3);
 }
 
 void OptimizeController::FilteralignmentClick() {
-    takeKernel(page_.prefilter(), app_.state.Kernel3x3);
+    takeKernel(page_.prefilter(), app_.pipeline.editRun().state.Kernel3x3);
 }
 
 void OptimizeController::FiltertypeChange() {
-    choosePresetKernel(page_.prefilter(), app_.state.Kernel3x3);
+    choosePresetKernel(page_.prefilter(), app_.pipeline.editRun().state.Kernel3x3);
 }
 
 void StackController::connectStackFilter() {
@@ -47,19 +47,19 @@ void StackController::connectStackFilter() {
 }
 
 void StackController::StackfilterresetbuttonClick() {
-    resetKernel(parts_.stackPage.stackFilter(), parts_.app.state.Kernel3x3);
+    resetKernel(parts_.stackPage.stackFilter(), parts_.app.pipeline.editRun().state.Kernel3x3);
 }
 
 void StackController::StackfiltersetbuttonClick() {
-    takeKernel(parts_.stackPage.stackFilter(), parts_.app.state.Kernel3x3);
+    takeKernel(parts_.stackPage.stackFilter(), parts_.app.pipeline.editRun().state.Kernel3x3);
 }
 
 void StackController::StackfiltersetClick() {
-    takeKernel(parts_.stackPage.stackFilter(), parts_.app.state.Kernel3x3);
+    takeKernel(parts_.stackPage.stackFilter(), parts_.app.pipeline.editRun().state.Kernel3x3);
 }
 
 void StackController::StackfiltermethodChange() {
-    choosePresetKernel(parts_.stackPage.stackFilter(), parts_.app.state.Kernel3x3);
+    choosePresetKernel(parts_.stackPage.stackFilter(), parts_.app.pipeline.editRun().state.Kernel3x3);
 }
 
 }  // namespace kestrave

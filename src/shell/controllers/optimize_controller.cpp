@@ -35,9 +35,9 @@
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/pass_status.h"
+#include "shell/stored_settings.h"
 #include "shell/tab_strip.h"
 #include "shell/tool_windows.h"
-#include "shell/stored_settings.h"
 #include "shell/window_entry_points.h"
 #include "widgets/bitmap_view.h"
 #include "widgets/check_box.h"
@@ -93,8 +93,9 @@ QListWidgetItem* checkItem(const QString& text, bool checked) {
 class OptimizerRecords {
 public:
     OptimizerRecords(const ApplicationContext& app, int last)
-        : DifferenceSum_(app.alignment.DifferenceSum), OptimizePass_(app.alignment.OptimizePass) {
-        const FrameModel& model = app.model;
+        : DifferenceSum_(app.pipeline.alignment().DifferenceSum),
+          OptimizePass_(app.pipeline.alignment().OptimizePass) {
+        const FrameModel& model = app.pipeline.model();
         for (int j = 0; j <= std::min(last, MaxFrameIndex); ++j) {
             const int frame = model.FrameRanking[j].Frame;
             const TFrameRec& rec = model.FrameTable[frame];
@@ -104,15 +105,15 @@ public:
     }
     void restore(ApplicationContext& app) const {
         for (const Entry& entry : entries_) {
-            TFrameRec& rec = app.model.FrameTable[entry.frame];
+            TFrameRec& rec = app.pipeline.editRun().model.FrameTable[entry.frame];
             rec.Slots[0] = entry.slot0;
             rec.Slots[2] = entry.slot2;
             rec.SubPixelX = entry.SubPixelX;
             rec.SubPixelY = entry.SubPixelY;
             rec.Improvement = entry.Improvement;
         }
-        app.alignment.DifferenceSum = DifferenceSum_;
-        app.alignment.OptimizePass = OptimizePass_;
+        app.pipeline.editRun().alignment.DifferenceSum = DifferenceSum_;
+        app.pipeline.editRun().alignment.OptimizePass = OptimizePass_;
     }
 
 private:
@@ -141,12 +142,12 @@ OptimizerOptions readOptimizerOptions(const OptimizeControllerParts& parts) {
     search.SearchArea = static_cast<double>(page.SearchArea->Value());
     search.FastOptim = page.FastOptim->Checked();
     search.Filteralignment = page.Filteralignment->Checked();
-    search.Kernel3x3 = app.state.Kernel3x3;
-    search.LumWeights = app.state.LumWeights;
+    search.Kernel3x3 = app.pipeline.state().Kernel3x3;
+    search.LumWeights = app.pipeline.state().LumWeights;
     align.readGeneralOptions(search);
-    if (align.usesDarkFrame()) search.darkGreen = &app.images.DarkPlanes[1];
+    if (align.usesDarkFrame()) search.darkGreen = &app.pipeline.images().DarkPlanes[1];
     stack.readResampling(search);
-    options.FFTSize = app.fft.FFTSize;
+    options.FFTSize = app.pipeline.fft().FFTSize;
     options.OptimizeSpin = static_cast<double>(page.OptimizeSpin->Value());
     options.Warnings = page.Warnings->Checked();
     options.lastPosition = align.lastRankPosition();
@@ -174,7 +175,7 @@ public:
         parts_.entries.selectTab(StackTab);
         parts_.entries.StackButtonClick();
         // The passes left the program optimized; only a completed stack moves it on.
-        return parts_.app.state.progstatus == TProgStatus::psStacked;
+        return parts_.app.pipeline.state().progstatus == TProgStatus::psStacked;
     }
     void ProcessButtonClick() override {
         parts_.entries.selectTab(WaveletTab);
@@ -196,14 +197,14 @@ public:
         CreateReferenceSettings settings;
         parts_.stackPage.readCreateSettings(settings);
         settings.AlignMethodIndex = parts_.alignPage.alignMethodIndex();
-        settings.MultiPointMode = parts_.app.alignPoints.MultiPointMode;
+        settings.MultiPointMode = parts_.app.pipeline.alignPoints().MultiPointMode;
         return settings;
     }
     void applySettings(const CreateReferenceSettings& settings) override {
         parts_.stackPage.applyCreateSettings(settings);
         // The wavelet page's drizzle switch follows, or the stack keeps the drizzled canvas.
         parts_.entries.DrizzlingClick();
-        parts_.app.alignPoints.MultiPointMode = settings.MultiPointMode;
+        parts_.app.pipeline.editRun().alignPoints.MultiPointMode = settings.MultiPointMode;
         parts_.alignPage.setAlignMethodIndex(settings.AlignMethodIndex);
     }
     int alignSliderMax() override { return parts_.alignPage.lastRankPosition(); }
@@ -218,7 +219,9 @@ public:
         align.showRank(last);
         stack.setValue(last);
     }
-    void setStackLabelPrefix(const std::string& prefix) override { parts_.entries.setStackLabelPrefix(prefix); }
+    void setStackLabelPrefix(const std::string& prefix) override {
+        parts_.entries.setStackLabelPrefix(prefix);
+    }
     void AlignStackButtonClick() override { controller_.AlignStackButtonClick(); }
     void ProcessButtonClick() override { parts_.entries.ProcessButtonClick(); }
     void redrawRegistrationGraph() override { parts_.entries.DrawRegistrationGraph(); }
@@ -240,17 +243,17 @@ public:
     void pointStarting(int point, int countdown) override {
         ApplicationContext& app = parts_.app;
         PointWindows& windows = parts_.pointWindows;
-        const int count = app.alignPoints.Alignpoints;
+        const int count = app.pipeline.alignPoints().Alignpoints;
         parts_.tools.MultiAlignprogresswindow->setWindowTitle("optimizing " + QString::number(count) +
                                                               " alignmentpoints");
         if (countdown > 0) {
-            app.alignPoints.TimeLeft = countdown;
+            app.pipeline.editRun().alignPoints.TimeLeft = countdown;
             windows.Timer1->start();
             windows.Multialigntimer->setText(QString::fromStdString(timeLeftText(countdown)));
         }
         parts_.tools.RegiStration2->setWindowTitle(" Starting alignment of  point " + QString::number(point));
         // The box size in force for the point.
-        const int item = app.alignPoints.PointFFTIndex[static_cast<std::size_t>(point)];
+        const int item = app.pipeline.alignPoints().PointFFTIndex[static_cast<std::size_t>(point)];
         if (item != parts_.alignPage.FFTsizeGroup->ItemIndex())
             parts_.alignPage.FFTsizeGroup->setItemIndex(item);
         app.progress().processMessages();
@@ -288,10 +291,16 @@ void OptimizeController::withPasses(const std::function<void(OptimizerContext&)>
     FrameSourceOptions sourceOptions = parts_.entries.readSourceOptions();
     sourceOptions.debayer.InOptimizePass = true;
     const std::unique_ptr<InputFrameSource> frames =
-        makeFrameSource(app_.model, parts_.entries.lastIndex(), sourceOptions);
-    OptimizerContext context{app_.model,     app_.state,      app_.registration,
-                             app_.alignment, app_.optimizer,  *app_.wavelet.GammaTable,
-                             *frames,        app_.progress(), app_.messages(),
+        makeFrameSource(app_.pipeline.editRun().model, parts_.entries.lastIndex(), sourceOptions);
+    OptimizerContext context{app_.pipeline.editRun().model,
+                             app_.pipeline.editRun().state,
+                             app_.pipeline.editRun().registration,
+                             app_.pipeline.editRun().alignment,
+                             app_.pipeline.editRun().optimizer,
+                             *app_.pipeline.editRun().wavelet.GammaTable,
+                             *frames,
+                             app_.progress(),
+                             app_.messages(),
                              *view_};
     work(context);
 }
@@ -318,7 +327,7 @@ void OptimizeController::OptimizebuttonClick() {
     options.setOptionsEnabled(false);
     options.uncheckStackGraph();
     parts_.tools.Stackgraphpanel->hide();
-    if (app_.alignPoints.Alignpoints > 1) {
+    if (app_.pipeline.alignPoints().Alignpoints > 1) {
         page_.MultiOptimtoWavelet->setChecked(false);
         Optimize_AllAlignpoints();
         options.setOptionsEnabled(true);
@@ -350,7 +359,7 @@ void OptimizeController::SetLimitClick() {
     AlignPage& align = parts_.alignPage;
     FrameWindows& windows = parts_.frameWindows;
     app_.progress().setCancelRequested(false);
-    const int Alignpoints = app_.alignPoints.Alignpoints;
+    const int Alignpoints = app_.pipeline.alignPoints().Alignpoints;
     ToolWindow& graph = *parts_.tools.Stackgraphpanel;
     if (graph.isVisible())
         graph.resize(graph.width(), Alignpoints < 2 ? StackGraphHeightSingle : StackGraphHeightPoints);
@@ -364,7 +373,9 @@ void OptimizeController::SetLimitClick() {
     input.OptimizeQualitySpin = static_cast<double>(align.OptimizeQualitySpin->Value());
     input.Refframes = static_cast<double>(page_.Refframes->Value());
     input.checked = checkStates(*windows.SelectFramesChecklist);
-    const FrameLimitResult result = limitFrames(app_.model, app_.state, app_.optimizer, app_.points, input);
+    const FrameLimitResult result =
+        limitFrames(app_.pipeline.editRun().model, app_.pipeline.editRun().state,
+                    app_.pipeline.editRun().optimizer, app_.pipeline.editRun().points, input);
 
     if (result.OptimizeQualitySpin) align.OptimizeQualitySpin->setValue(*result.OptimizeQualitySpin);
     QListWidget& selection = *windows.SelectFramesChecklist;
@@ -411,9 +422,11 @@ void OptimizeController::OptimizeQualitySpinChange() {
     // Inside a pass or the limit the value is written by the program, which places the slider
     // itself.
     AlignPage& align = parts_.alignPage;
-    if (app_.operations.running() || !app_.model.FramesRanked || !align.Setlimitbutton->isEnabled()) return;
+    if (app_.operations.running() || !app_.pipeline.model().FramesRanked ||
+        !align.Setlimitbutton->isEnabled())
+        return;
     align.PreviewSlider->setValue(
-        qualityCutoffPosition(app_.model, align.PreviewSlider->MaxValue(),
+        qualityCutoffPosition(app_.pipeline.model(), align.PreviewSlider->MaxValue(),
                               static_cast<double>(align.OptimizeQualitySpin->Value())));
 }
 
@@ -451,7 +464,8 @@ void OptimizeController::AlignStackButtonClick() {
             OptimizeAndStackResult result;
             runOptimizer(optimizerOptions.lastPosition, [&](OptimizerContext& context) {
                 if (page_.Optimizegraph->Checked()) parts_.entries.DrawRegistrationGraph();
-                result = optimizeAndStack(context, app_.images, optimizerOptions, scale, steps);
+                result =
+                    optimizeAndStack(context, app_.pipeline.editRun().images, optimizerOptions, scale, steps);
                 return result.outcome == OptimizeAndStackOutcome::CancelledOptimizing;
             });
             if (result.optimizer.Warnings) page_.Warnings->setChecked(*result.optimizer.Warnings);
@@ -474,7 +488,7 @@ void OptimizeController::Optimize_AllAlignpoints() {
     FrameWindows& windows = parts_.frameWindows;
     PointWindows& pointWindows = parts_.pointWindows;
     ToolWindow& progressWindow = *parts_.tools.MultiAlignprogresswindow;
-    const int count = app_.alignPoints.Alignpoints;
+    const int count = app_.pipeline.alignPoints().Alignpoints;
     app_.progress().setCancelRequested(false);
     progressWindow.show();
     progressWindow.raise();
@@ -484,11 +498,12 @@ void OptimizeController::Optimize_AllAlignpoints() {
 
     // The reference picture of the run: the frame the points were placed on, or the reference
     // made from a processed stack.
-    align.PreviewSlider->setValue(
-        rankOfFrame(app_.model, app_.registration.FeatureFrame, align.PreviewSlider->MaxValue()));
-    if (app_.optimizer.MultiPointReference && !app_.optimizer.ReferenceImage.empty())
-        CopyBitmap(app_.optimizer.ReferenceImage, app_.input.PreviewBitmap);
-    CopyBitmap(app_.input.PreviewBitmap, app_.registration.Image1);
+    align.PreviewSlider->setValue(rankOfFrame(
+        app_.pipeline.model(), app_.pipeline.registration().FeatureFrame, align.PreviewSlider->MaxValue()));
+    if (app_.pipeline.optimizer().MultiPointReference && !app_.pipeline.optimizer().ReferenceImage.empty())
+        CopyBitmap(app_.pipeline.editRun().optimizer.ReferenceImage,
+                   app_.pipeline.editRun().input.PreviewBitmap);
+    CopyBitmap(app_.pipeline.editRun().input.PreviewBitmap, app_.pipeline.editRun().registration.Image1);
 
     PointOptimizerInput input;
     input.lastFrame = parts_.entries.lastIndex();
@@ -504,8 +519,8 @@ void OptimizeController::Optimize_AllAlignpoints() {
         view_->startRun();
         markPhase("optimizer");
         withPasses([&](OptimizerContext& context) {
-            result = kestrave::Optimize_AllAlignpoints(context, options, app_.alignPoints, app_.points, input,
-                                                       progress);
+            result = kestrave::Optimize_AllAlignpoints(context, options, app_.pipeline.editRun().alignPoints,
+                                                       app_.pipeline.editRun().points, input, progress);
         });
     } catch (const std::exception& error) {
         showError("Optimizing", error);
@@ -536,9 +551,9 @@ void OptimizeController::Optimize_AllAlignpoints() {
         showPassEnd(parts_.ProgressBar1, app_.progress(), 2, "Optimize and stack", PassOutcome::Cancelled);
         return;
     }
-    app_.state.ProcessStage = TProcessStage::stAligned;
+    app_.pipeline.editRun().state.ProcessStage = TProcessStage::stAligned;
     EmptyHook();
-    app_.state.activepage = TMainTab::tabAbout;
+    app_.pipeline.editRun().state.activepage = TMainTab::tabAbout;
     markPhase("finish");
     steps.ProcessButtonClick();
     showPassEnd(parts_.ProgressBar1, app_.progress(), 2, "Optimize and stack", PassOutcome::Finished);
@@ -553,7 +568,8 @@ void OptimizeController::MakerefClick() {
         const QSignalBlocker quiet(windows.differencecutslider);
         windows.differencecutslider->setValue(NoDifferenceCut);
     }
-    app_.state.boxOutlineX = app_.state.boxOutlineY = -app_.fft.FFTSize;
+    app_.pipeline.editRun().state.boxOutlineX = app_.pipeline.editRun().state.boxOutlineY =
+        -app_.pipeline.editRun().fft.FFTSize;
     page_.Continuebutton->show();
     const bool realignEnabled = page_.Restartalign->isEnabled();
     page_.Restartalign->setEnabled(false);
@@ -567,9 +583,10 @@ void OptimizeController::MakerefClick() {
     bool created = false;
     PassOutcome outcome = PassOutcome::Failed;
     try {
-        const CreateReferenceResult result =
-            createReferenceFrame(app_.model, app_.state, app_.alignment, app_.optimizer, app_.images,
-                                 app_.progress(), app_.messages(), options, steps);
+        const CreateReferenceResult result = createReferenceFrame(
+            app_.pipeline.editRun().model, app_.pipeline.editRun().state, app_.pipeline.editRun().alignment,
+            app_.pipeline.editRun().optimizer, app_.pipeline.editRun().images, app_.progress(),
+            app_.messages(), options, steps);
         page_.CreateRefMessage->setChecked(result.CreateRefMessage);
         created = result.outcome == CreateReferenceOutcome::Created;
         outcome = created ? PassOutcome::Finished : PassOutcome::Cancelled;
@@ -584,27 +601,28 @@ void OptimizeController::MakerefClick() {
 void OptimizeController::RestartAlignClick() {
     const LongOperation operation(app_.operations);
     if (!operation) return;
-    const Bitmap24& processed = app_.wavelet.ProcessPicture;
+    const Bitmap24& processed = app_.pipeline.wavelet().ProcessPicture;
     // Only a processed picture of the frame's size can take the reference's place; anything else
     // would leave the alignment without a reference.
-    if (processed.empty() || processed.width() != app_.model.FrameWidth ||
-        processed.height() != app_.model.FrameHeight) {
+    if (processed.empty() || processed.width() != app_.pipeline.model().FrameWidth ||
+        processed.height() != app_.pipeline.model().FrameHeight) {
         app_.messages().warn("Realign", "There is no processed image of the frame size to align with");
         return;
     }
     AlignPage& align = parts_.alignPage;
     try {
-        const AutomaticFilterValues values =
-            restartAlignment(app_.fft, app_.registration, app_.state, app_.optimizer, app_.model, app_.images,
-                             processed, parts_.entries.readReferenceOptions(), app_.messages());
+        const AutomaticFilterValues values = restartAlignment(
+            app_.pipeline.editRun().fft, app_.pipeline.editRun().registration, app_.pipeline.editRun().state,
+            app_.pipeline.editRun().optimizer, app_.pipeline.editRun().model, app_.pipeline.editRun().images,
+            processed, parts_.entries.readReferenceOptions(), app_.messages());
         // The steps of the tracking start again with the offsets.
-        app_.registration.TrackStepX = app_.registration.TrackStepY = 0;
+        app_.pipeline.editRun().registration.TrackStepX = app_.pipeline.editRun().registration.TrackStepY = 0;
         if (values.FFTFilter) {
             // An automatic value is not the user's: the spin's change handler must not take it so.
-            const bool armed = app_.registration.FFTFilterArmed;
-            app_.registration.FFTFilterArmed = false;
+            const bool armed = app_.pipeline.registration().FFTFilterArmed;
+            app_.pipeline.editRun().registration.FFTFilterArmed = false;
             align.FFTFilterspin->setValue(*values.FFTFilter);
-            app_.registration.FFTFilterArmed = armed;
+            app_.pipeline.editRun().registration.FFTFilterArmed = armed;
         }
         // The band's handlers would compute the reference again from the reference frame and
         // lose the processed picture: the spins only show the new band.
@@ -629,14 +647,14 @@ void OptimizeController::RestartAlignClick() {
         window->hide();
     align.setFftWindowChosen(true);
     align.setGraphWindowChosen(true);
-    page_.AlignImage->setPixmap(QPixmap::fromImage(bitmapView(app_.registration.Image1)));
+    page_.AlignImage->setPixmap(QPixmap::fromImage(bitmapView(app_.pipeline.registration().Image1)));
     markButton(*page_.Showbuttonp2, *page_.Optimizeandstackbutton);
     page_.Optimizeandstackbutton->setEnabled(true);
     page_.Optimizebutton->setEnabled(true);
 }
 
 void OptimizeController::ContourClick() {
-    app_.fft.ContourMode = page_.Contour->Checked();
+    app_.pipeline.editRun().fft.ContourMode = page_.Contour->Checked();
 }
 
 void OptimizeController::SearchAreaChange() {

@@ -43,13 +43,14 @@ void showPassChart(OptimizePage& page, const OptimizerChart& chart) {
 }  // namespace
 
 OptimizeController::PassView::PassView(const OptimizeControllerParts& parts)
-    : parts_(parts),
-      pacer_(unattendedWindow(*parts.optimizePage.window(), [this] { return parts_.app.state.BatchMode; })) {}
+    : parts_(parts), pacer_(unattendedWindow(*parts.optimizePage.window(), [this] {
+          return parts_.app.pipeline.state().BatchMode;
+      })) {}
 
 int OptimizeController::PassView::windowSide() const {
     const ApplicationContext& app = parts_.app;
     const StackPage& stack = parts_.stackPage;
-    const int n = app.fft.FFTSize;
+    const int n = app.pipeline.fft().FFTSize;
     if (!stack.resampled()) return n;
     return static_cast<int>(std::nearbyint(n * std::clamp(stack.resampleSpin(), 1.0L, 4.0L)));
 }
@@ -72,14 +73,15 @@ void OptimizeController::PassView::passStarted(const OptimizerChart& chart) {
 
     // The reference window; each frame's compared box is shown beside it.
     const int side = windowSide();
-    const int n = app.fft.FFTSize;
+    const int n = app.pipeline.fft().FFTSize;
     reference_ = QImage(side + 1, side + 1, QImage::Format_RGB32);
     reference_.fill(Qt::white);
-    const Bitmap24& reference = app.registration.Image1;
+    const Bitmap24& reference = app.pipeline.registration().Image1;
     if (!reference.empty()) {
         QPainter painter(&reference_);
         painter.drawImage(QRect(0, 0, side + 1, side + 1), bitmapView(reference),
-                          QRect(app.state.FeatureX - n / 2, app.state.FeatureY - n / 2, n + 1, n + 1));
+                          QRect(app.pipeline.state().FeatureX - n / 2, app.pipeline.state().FeatureY - n / 2,
+                                n + 1, n + 1));
     }
     current_ = QImage();
     frame_ = -1;
@@ -104,7 +106,7 @@ void OptimizeController::PassView::frameOptimized(int, int frame, const TFrameRe
     const bool paced = pacer_.unattended();
     if (paced && !pacer_.due()) return;
     parts_.alignPage.Framelabel->setText(
-        QStringLiteral("Processing frame %1 of %2").arg(frame + 1).arg(app.model.usedframes));
+        QStringLiteral("Processing frame %1 of %2").arg(frame + 1).arg(app.pipeline.model().usedframes));
     const TChart& chart = *parts_.frameWindows.Chart8;
     TRectShape& pointer = *parts_.optimizerWindows.Showgraph2pointer;
     pointer.move(static_cast<int>(std::nearbyint(
@@ -124,8 +126,8 @@ void OptimizeController::PassView::passFinished(const OptimizerPassResult& resul
     TRectShape& pointer = *windows.Showgraph2pointer;
     pointer.move(parts_.frameWindows.Chart8->width() + 5, pointer.y());
     // The chart shows the differences the pass reached.
-    const OptimizerChart chart =
-        optimizerChart(app.model, parts_.alignPage.lastRankPosition(), app.optimizer.RelativeLimit);
+    const OptimizerChart chart = optimizerChart(app.pipeline.model(), parts_.alignPage.lastRankPosition(),
+                                                app.pipeline.optimizer().RelativeLimit);
     showPassChart(page, chart);
     if (page.Optimizegraph->Checked()) parts_.entries.DrawRegistrationGraph();
     showPictures();

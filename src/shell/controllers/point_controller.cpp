@@ -90,7 +90,8 @@ bool PointController::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool PointController::inputLoaded() const {
-    return app_.state.ProcessStage >= TProcessStage::stInputLoaded && app_.input.source != nullptr;
+    return app_.pipeline.state().ProcessStage >= TProcessStage::stInputLoaded &&
+           app_.pipeline.input().source != nullptr;
 }
 
 std::vector<PointRowText> PointController::gridRows() const {
@@ -115,7 +116,7 @@ void PointController::takePoints(const std::vector<AlignPoint>& points) {
         grid.setItem(r, 2, new QTableWidgetItem(QString::number(point.Y)));
         grid.setItem(r, 3, new QTableWidgetItem(QString::number(point.FFTSize)));
     }
-    setAlignPoints(app_.alignPoints, points);
+    setAlignPoints(app_.pipeline.editRun().alignPoints, points);
     windows_.Label52->setText("Alignmentpoints: " + QString::number(count));
 }
 
@@ -124,16 +125,16 @@ void PointController::reportProblem(const std::string& text) {
 }
 
 void PointController::drawPoints(const QColor& pen) {
-    if (app_.input.PreviewBitmap.empty()) return;
+    if (app_.pipeline.input().PreviewBitmap.empty()) return;
     const std::vector<PointRowText> rows = gridRows();
     std::vector<std::pair<int, AlignPoint>> points;
     for (std::size_t r = 0; r < rows.size(); ++r) {
         const int number = static_cast<int>(r) + 1;
-        const PointRowReading reading =
-            readPointRow(number, rows[r], app_.model.ImageWidth, app_.model.ImageHeight);
+        const PointRowReading reading = readPointRow(number, rows[r], app_.pipeline.model().ImageWidth,
+                                                     app_.pipeline.model().ImageHeight);
         if (reading.point) points.emplace_back(number, *reading.point);
     }
-    Bitmap24 frame = app_.input.PreviewBitmap;
+    Bitmap24 frame = app_.pipeline.input().PreviewBitmap;
     if (windows_.Alignmentzones->Checked()) {
         std::vector<DiagramPoint> sites;
         for (const auto& [number, point] : points)
@@ -163,12 +164,12 @@ void PointController::drawPoints(const QColor& pen) {
 // --- The estimator and the grid ------------------------------------------------------------------
 
 void PointController::EstimatebestalignClick() {
-    const int n = app_.fft.FFTSize;
+    const int n = app_.pipeline.fft().FFTSize;
     if (!inputLoaded() || n <= 0) return;
     const int md = static_cast<int>(std::lrint(windows_.MaxDist->Value()));
-    setProcessStage(app_.state, TProcessStage::stReferenceReady);
+    setProcessStage(app_.pipeline.editRun().state, TProcessStage::stReferenceReady);
     std::vector<AlignPoint> points;
-    for (const PointXY& at : estimateAlignPoints(app_.input.PreviewBitmap, n, md))
+    for (const PointXY& at : estimateAlignPoints(app_.pipeline.input().PreviewBitmap, n, md))
         points.push_back({at.X, at.Y, n});
     takePoints(points);
     drawPoints(Yellow);
@@ -188,7 +189,8 @@ void PointController::stringgrid1delrow() {
     if (row < 0 || row >= grid.rowCount()) return;
     std::vector<PointRowText> rows = gridRows();
     rows.erase(rows.begin() + row);
-    const PointRowsCheck check = readPointRows(rows, app_.model.ImageWidth, app_.model.ImageHeight);
+    const PointRowsCheck check =
+        readPointRows(rows, app_.pipeline.model().ImageWidth, app_.pipeline.model().ImageHeight);
     if (!check.problem.empty()) {
         reportProblem(check.problem);
         return;
@@ -205,7 +207,7 @@ void PointController::StringGrid1Click() {
 
 void PointController::deleteNearestPoint(int x, int y) {
     if (!windows_.Multialignwindow->isVisible()) return;
-    const int row = nearestPointRow(gridRows(), x, y, app_.model.ImageWidth);
+    const int row = nearestPointRow(gridRows(), x, y, app_.pipeline.model().ImageWidth);
     if (row < 0) return;
     windows_.StringGrid1->setCurrentCell(row, 0);
     stringgrid1delrow();
@@ -216,7 +218,8 @@ void PointController::deleteNearestPoint(int x, int y) {
 bool PointController::writeGrid(const std::filesystem::path& path) {
     std::vector<PointRowText> rows = gridRows();
     std::erase_if(rows, [](const PointRowText& row) { return row.X.empty(); });
-    const PointRowsCheck check = readPointRows(rows, app_.model.ImageWidth, app_.model.ImageHeight);
+    const PointRowsCheck check =
+        readPointRows(rows, app_.pipeline.model().ImageWidth, app_.pipeline.model().ImageHeight);
     if (!check.problem.empty()) {
         reportProblem(check.problem);
         return false;
@@ -247,7 +250,8 @@ void PointController::LoadpointsClick() {
     if (!app_.dialogs().Execute(LoadPointDialog)) return;
     PointFileContent content;
     try {
-        content = readAlignPointFile(LoadPointDialog.FileName, app_.model.ImageWidth, app_.model.ImageHeight);
+        content = readAlignPointFile(LoadPointDialog.FileName, app_.pipeline.model().ImageWidth,
+                                     app_.pipeline.model().ImageHeight);
     } catch (const FileError& error) {
         reportProblem(error.what());
         return;
@@ -257,7 +261,7 @@ void PointController::LoadpointsClick() {
 
 void PointController::takePointFile(const PointFileContent& content) {
     AlignPage& page = parts_.page;
-    setProcessStage(app_.state, TProcessStage::stReferenceReady);
+    setProcessStage(app_.pipeline.editRun().state, TProcessStage::stReferenceReady);
     page.Alignbutton->setEnabled(true);
     markButton(*page.Showbuttonp1, *page.Alignbutton);
     if (content.frameNumber >= 0 && content.frameNumber < page.PreviewSlider->MaxValue())
@@ -275,11 +279,11 @@ void PointController::takePointFile(const PointFileContent& content) {
 }
 
 void PointController::SaveTempPointFile() {
-    const std::filesystem::path& folder = app_.input.inputFolder;
+    const std::filesystem::path& folder = app_.pipeline.input().inputFolder;
     if (!folder.empty()) writeGrid(folder / TempPointFile);
     parts_.page.Alignbutton->setEnabled(true);
     windows_.Multialignwindow->hide();
-    AlignmentPoints& points = app_.alignPoints;
+    AlignmentPoints& points = app_.pipeline.editRun().alignPoints;
     points.MultiPointMode = false;
     points.StopPlacing = true;
     points.Alignpoints = 1;
@@ -293,8 +297,9 @@ void PointController::ResetalignpointsClick() {
     const std::uint16_t answer = app_.messages().ask(
         mtConfirmation, "Reset alignment ",
         "This will reset all alignmentpoints to the initial values for alignmentpoint 1", mbYesNo, mrNo);
-    if (answer == mrYes && app_.alignPoints.Alignpoints >= 2)
-        resetPointShifts(app_.model, app_.alignPoints.Alignpoints, parts_.page.PreviewSlider->MaxValue());
+    if (answer == mrYes && app_.pipeline.alignPoints().Alignpoints >= 2)
+        resetPointShifts(app_.pipeline.editRun().model, app_.pipeline.editRun().alignPoints.Alignpoints,
+                         parts_.page.PreviewSlider->MaxValue());
     check.setChecked(false);
 }
 
@@ -303,19 +308,19 @@ void PointController::AlignmentzonesClick() {
 }
 
 void PointController::Timer1Timer() {
-    int& left = app_.alignPoints.TimeLeft;
+    int& left = app_.pipeline.editRun().alignPoints.TimeLeft;
     left = std::max(left - windows_.Timer1->interval(), 0);
     windows_.Multialigntimer->setText(QString::fromStdString(timeLeftText(left)));
 }
 
 void PointController::FreeboxClick() {
-    app_.alignPoints.FreeBox = parts_.page.Freebox->Checked();
+    app_.pipeline.editRun().alignPoints.FreeBox = parts_.page.Freebox->Checked();
     parts_.page.BoxOutline->hide();
     parts_.entries.PreviewSliderChange();
 }
 
 void PointController::MultiClick() {
-    app_.alignPoints.MultiPointMode = parts_.stackPage.multiPoint();
+    app_.pipeline.editRun().alignPoints.MultiPointMode = parts_.stackPage.multiPoint();
 }
 
 void PointController::AlignmentsChange() {
@@ -334,7 +339,7 @@ void PointController::Multialignsetup() {
     const LongOperation operation(app_.operations);
     if (!operation) return;
     const QScopedValueRollback settingUp(settingUp_, true);
-    AlignmentPoints& points = app_.alignPoints;
+    AlignmentPoints& points = app_.pipeline.editRun().alignPoints;
     AlignPage& page = parts_.page;
     OptimizePage& optimize = parts_.optimizePage;
     app_.progress().setCancelRequested(false);
@@ -346,11 +351,11 @@ void PointController::Multialignsetup() {
     points.StopPlacing = false;
     windows_.Multialignwindow->show();
     windows_.Multialignwindow->raise();
-    app_.state.progstatus = TProgStatus::psFeatureSet;
+    app_.pipeline.editRun().state.progstatus = TProgStatus::psFeatureSet;
     parts_.stackPage.setMultiPoint(true);
     points.MultiPointMode = true;
     takePoints({});
-    windows_.MaxDist->setValue(app_.fft.FFTSize / 2);
+    windows_.MaxDist->setValue(app_.pipeline.fft().FFTSize / 2);
     takeRememberedPoints();
 
     const bool manualAlign = page.Manualalignbox->Checked();
@@ -365,7 +370,7 @@ void PointController::Multialignsetup() {
 }
 
 void PointController::takeRememberedPoints() {
-    const std::filesystem::path& folder = app_.input.inputFolder;
+    const std::filesystem::path& folder = app_.pipeline.input().inputFolder;
     if (folder.empty()) return;
     std::error_code ignored;
     TFileDialog& saved = parts_.dialogs.SaveDialog1;
@@ -377,20 +382,21 @@ void PointController::takeRememberedPoints() {
     if (!std::filesystem::exists(file, ignored) && name == "temp") file = folder / TempPointFile;
     if (!std::filesystem::exists(file, ignored)) return;
     try {
-        takePointFile(readAlignPointFile(file, app_.model.ImageWidth, app_.model.ImageHeight));
+        takePointFile(
+            readAlignPointFile(file, app_.pipeline.model().ImageWidth, app_.pipeline.model().ImageHeight));
     } catch (const FileError& error) {
         reportProblem(error.what());
     }
 }
 
 void PointController::placePoints() {
-    AlignmentPoints& points = app_.alignPoints;
+    AlignmentPoints& points = app_.pipeline.editRun().alignPoints;
     AlignPage& page = parts_.page;
     for (;;) {
         page.Manualalignbox->setChecked(false);
-        app_.registration.WaitForClick = false;
-        app_.registration.FeatureChosen = false;
-        app_.model.FramesRanked = false;
+        app_.pipeline.editRun().registration.WaitForClick = false;
+        app_.pipeline.editRun().registration.FeatureChosen = false;
+        app_.pipeline.editRun().model.FramesRanked = false;
         // The charts of the last pick would cover the points' window.
         for (ToolWindow* chart :
              {parts_.tools.FFTWindow, parts_.tools.Registrationgraphwindow, parts_.tools.RegiStration2})
@@ -398,15 +404,15 @@ void PointController::placePoints() {
         page.PreviewImage->setCursor(Qt::CrossCursor);
         drawPoints(Qt::white);
         // A click on the preview picks the next point; the Align button ends the placing.
-        if (app_.state.BatchMode) points.StopPlacing = true;
-        while (!app_.registration.FeatureChosen && !points.StopPlacing && !app_.CancelRequested() &&
-               !app_.operations.closing()) {
+        if (app_.pipeline.state().BatchMode) points.StopPlacing = true;
+        while (!app_.pipeline.registration().FeatureChosen && !points.StopPlacing &&
+               !app_.CancelRequested() && !app_.operations.closing()) {
             const LongOperations::Pump wait(app_.operations, LongOperations::PumpKind::Wait);
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         }
         page.Alignbutton->setEnabled(true);
         markButton(*page.Showbuttonp1, *page.Alignbutton);
-        if (!points.StopPlacing && app_.registration.FeatureChosen) addPickedPoint();
+        if (!points.StopPlacing && app_.pipeline.registration().FeatureChosen) addPickedPoint();
         if (points.Alignpoints == MaxAlignPoints + 1) {
             app_.messages().warn("Maximum alignmentpoints used",
                                  "next alignmentpoint will overwrite the last");
@@ -425,14 +431,16 @@ void PointController::placePoints() {
 // The picked feature becomes point Alignpoints (the next free number, or 99 again once the
 // points are full).
 void PointController::addPickedPoint() {
-    const PointRowsCheck check = readPointRows(gridRows(), app_.model.ImageWidth, app_.model.ImageHeight);
+    const PointRowsCheck check =
+        readPointRows(gridRows(), app_.pipeline.model().ImageWidth, app_.pipeline.model().ImageHeight);
     if (!check.problem.empty()) {
         reportProblem(check.problem);
         return;
     }
     std::vector<AlignPoint> placed = check.points;
-    const AlignPoint picked{app_.state.FeatureX, app_.state.FeatureY, app_.fft.FFTSize};
-    const auto index = static_cast<std::size_t>(app_.alignPoints.Alignpoints - 1);
+    const AlignPoint picked{app_.pipeline.state().FeatureX, app_.pipeline.state().FeatureY,
+                            app_.pipeline.fft().FFTSize};
+    const auto index = static_cast<std::size_t>(app_.pipeline.alignPoints().Alignpoints - 1);
     if (index < placed.size())
         placed[index] = picked;
     else
@@ -446,14 +454,14 @@ void PointController::takeThumbnails(int count) {
     QListWidget& list = *windows_.Alignmentpointlist;
     list.clear();
     ImageList1.clear();
-    const QImage frame = bitmapView(app_.input.PreviewBitmap);
+    const QImage frame = bitmapView(app_.pipeline.input().PreviewBitmap);
     for (int p = 1; p <= count; ++p) {
         auto* item = new QListWidgetItem("Point " + QString::number(p));
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Checked);
         list.addItem(item);
-        app_.alignPoints.PointEnabled[static_cast<std::size_t>(p)] = true;
-        const PointXY at = app_.alignPoints.PointPos[static_cast<std::size_t>(p)];
+        app_.pipeline.editRun().alignPoints.PointEnabled[static_cast<std::size_t>(p)] = true;
+        const PointXY at = app_.pipeline.alignPoints().PointPos[static_cast<std::size_t>(p)];
         QImage thumbnail(255, 255, QImage::Format_RGB32);
         thumbnail.fill(Qt::white);
         QPainter painter(&thumbnail);
@@ -466,7 +474,7 @@ void PointController::takeThumbnails(int count) {
 }
 
 void PointController::alignPlacedPoints(int count, bool multiQuantity, bool manualAlign) {
-    AlignmentPoints& points = app_.alignPoints;
+    AlignmentPoints& points = app_.pipeline.editRun().alignPoints;
     AlignPage& page = parts_.page;
     ToolWindow& progressWindow = *parts_.tools.MultiAlignprogresswindow;
     ToolWindow& zoom = *parts_.tools.Zoomwindow;
@@ -479,7 +487,7 @@ void PointController::alignPlacedPoints(int count, bool multiQuantity, bool manu
     windows_.Alignments->setValue(count);
     // The frames are not ranked while points are placed: the position shown is the frame itself.
     const int referenceFrame = page.PreviewSlider->Value();
-    RegistrationState& registration = app_.registration;
+    RegistrationState& registration = app_.pipeline.editRun().registration;
     registration.FeatureChosen = false;
     registration.FeatureFrame = registration.refframe = referenceFrame;
     windows_.Multialignwindow->hide();
@@ -491,7 +499,7 @@ void PointController::alignPlacedPoints(int count, bool multiQuantity, bool manu
     std::vector<PointReference> references;
     for (int p = multiQuantity ? count : 1; p >= 1 && !app_.CancelRequested(); --p) {
         const auto at = static_cast<std::size_t>(p);
-        app_.optimizer.RegistrationCaption = "point #" + std::to_string(p);
+        app_.pipeline.editRun().optimizer.RegistrationCaption = "point #" + std::to_string(p);
         progressWindow.setWindowTitle("Aligning point #" + QString::number(p));
         windows_.zoomimage->setPixmap(QPixmap::fromImage(ImageList1[at - 1]));
         zoom.setWindowTitle("Alignment area " + QString::number(p));
@@ -500,11 +508,11 @@ void PointController::alignPlacedPoints(int count, bool multiQuantity, bool manu
             page.FFTsizeGroup->setItemIndex(points.PointFFTIndex[at]);
             align_.FFTsizeGroupClick();
         }
-        app_.state.FeatureX = points.PointPos[at].X;
-        app_.state.FeatureY = points.PointPos[at].Y;
+        app_.pipeline.editRun().state.FeatureX = points.PointPos[at].X;
+        app_.pipeline.editRun().state.FeatureY = points.PointPos[at].Y;
         align_.RecalcFFTbuttonClick();
-        references.push_back(
-            takePointReference(p, app_.fft, registration, app_.state, align_.readAlignOptions()));
+        references.push_back(takePointReference(p, app_.pipeline.fft(), registration, app_.pipeline.state(),
+                                                align_.readAlignOptions()));
         // Only the first point aligned is pointed out by hand, as the manual alignment was set.
         references.back().ManualAlign = references.size() == 1 && manualAlign;
         windows_.MultiAlignProgressbar->setValue(count + 1 - p);
@@ -519,8 +527,10 @@ void PointController::alignPlacedPoints(int count, bool multiQuantity, bool manu
     if (pass.end == PassEnd::Finished) {
         const int last = parts_.entries.lastIndex();
         if (!multiQuantity && count >= 2)
-            copyFirstPointToAll(app_.model, count, last, points.PointBestQuality);
-        if (count > 1) pointAngles(app_.model, points.PointPos[1], points.PointPos[2], last, referenceFrame);
+            copyFirstPointToAll(app_.pipeline.editRun().model, count, last, points.PointBestQuality);
+        if (count > 1)
+            pointAngles(app_.pipeline.editRun().model, points.PointPos[1], points.PointPos[2], last,
+                        referenceFrame);
     }
     align_.alignmentEnded(pass);
 }
@@ -528,17 +538,17 @@ void PointController::alignPlacedPoints(int count, bool multiQuantity, bool manu
 AlignmentPassResult PointController::alignReferences(std::vector<PointReference>& references,
                                                      bool manualAlign) {
     AlignPage& page = parts_.page;
-    AlignmentPoints& points = app_.alignPoints;
+    AlignmentPoints& points = app_.pipeline.editRun().alignPoints;
     // A reference made from a processed stack belongs to the alignment it followed.
-    app_.optimizer.NewReferenceMade = false;
-    app_.optimizer.MultiPointReference = false;
+    app_.pipeline.editRun().optimizer.NewReferenceMade = false;
+    app_.pipeline.editRun().optimizer.MultiPointReference = false;
     page.glPageControl1->setEnabled(false);
     parts_.tabs.setEnabled(false);
     AlignmentPassResult pass;
     try {
         const AlignmentPassOptions options = align_.readPassOptions();
-        const std::unique_ptr<InputFrameSource> source =
-            makeFrameSource(app_.model, options.lastFrame, parts_.entries.readSourceOptions());
+        const std::unique_ptr<InputFrameSource> source = makeFrameSource(
+            app_.pipeline.editRun().model, options.lastFrame, parts_.entries.readSourceOptions());
         AlignContext context = window_.context();
         if (references.size() > 1 || references.front().point != 1) {
             PointAlignmentResult result = alignPointsAllFrames(context, options, references, *source);
@@ -548,16 +558,17 @@ AlignmentPassResult PointController::alignReferences(std::vector<PointReference>
             pass = std::move(result.pass);
         } else {
             // Point 1 alone is the pass on its box.
-            app_.alignment.ManualAlign = manualAlign;
+            app_.pipeline.editRun().alignment.ManualAlign = manualAlign;
             pass = Alignallframes(context, options, *source);
             if (pass.end != PassEnd::Failed)
-                points.PointBestQuality[1] = filePointSlot(app_.model, 1, options.lastFrame);
+                points.PointBestQuality[1] =
+                    filePointSlot(app_.pipeline.editRun().model, 1, options.lastFrame);
         }
     } catch (const KestraveError& error) {
         app_.messages().error("Error", error.what());
         pass.end = PassEnd::Failed;
     }
-    app_.alignment.ManualAlign = false;
+    app_.pipeline.editRun().alignment.ManualAlign = false;
     page.glPageControl1->setEnabled(true);
     parts_.tabs.setEnabled(true);
     return pass;

@@ -10,12 +10,12 @@
 #include "output/resize.h"
 #include "shell/application_context.h"
 #include "shell/busy_cursor.h"
+#include "shell/controllers/save_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/shrink_view.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/tool_windows.h"
-#include "shell/controllers/save_controller.h"
 #include "widgets/bitmap_view.h"
 #include "widgets/radio_group.h"
 
@@ -53,7 +53,7 @@ void ResizeController::ResizebuttonClick() {
     }
     // The view shows frame pixels: an unresampled (or drizzled) stack has the factor 1.
     if (!parts_.stackPage.resampled() || parts_.waveletPage.drizzled())
-        parts_.app.state.ResampleFactor = 1.0f;
+        parts_.app.pipeline.editRun().state.ResampleFactor = 1.0f;
     parts_.view.RadioGroup2->setItemIndex(parts_.view.CopyResize->ItemIndex());
     window.show();
     window.raise();
@@ -65,7 +65,7 @@ void ResizeController::RadioGroup2Click() {
     const int ratio = std::max(view.RadioGroup2->ItemIndex(), 0);
     view.CopyResize->setItemIndex(ratio);
     // The processed picture's own size, also before anything was processed (then nothing shows).
-    const Bitmap24& source = parts_.app.wavelet.ProcessPicture;
+    const Bitmap24& source = parts_.app.pipeline.wavelet().ProcessPicture;
     scaled_ = resizePicture(source, ratio, std::max(view.ResizeFilters->ItemIndex(), 0));
     sizeWindow(scaled_.width() + ColumnWidth, scaled_.height() + CaptionHeight);
     view.ShrinkImage->setPixmap(QPixmap::fromImage(bitmapView(scaled_)));

@@ -37,9 +37,9 @@ const Png16Writer writePng = [](const std::filesystem::path& file, const Bitmap2
 
 SaveContext saveContext(ApplicationContext& app) {
     // A save as special FITS switches the program's master-frame mode on.
-    SaveContext context{app.messages(), app.state.MasterFrameMode};
-    context.batchMode = app.state.BatchMode;
-    context.inputFiles = inputFiles(app.model);
+    SaveContext context{app.messages(), app.pipeline.editRun().state.MasterFrameMode};
+    context.batchMode = app.pipeline.state().BatchMode;
+    context.inputFiles = inputFiles(app.pipeline.model());
     context.settings = app.regSettings.get();
     context.versionCaption = VersionCaption;
     return context;
@@ -75,7 +75,7 @@ bool SaveController::chooseFile(TFileDialog& dialog) {
         app.messages().error("Save error", error.what());
         return false;
     }
-    if (!app.state.BatchMode) return app.dialogs().Execute(dialog);
+    if (!app.pipeline.state().BatchMode) return app.dialogs().Execute(dialog);
     // The runner's preset name; a name without a folder goes into the save folder.
     if (dialog.FileName.parent_path().empty()) dialog.FileName = dialog.InitialDir / dialog.FileName;
     return true;
@@ -99,10 +99,14 @@ void SaveController::runSaver(const std::function<SaveOutcome()>& saver) {
 void SaveController::SaveButtonClick() {
     ApplicationContext& app = parts_.app;
     TFileDialog& dialog = parts_.dialogs.SaveDialog1;
-    if (!app.stack.exists() || !chooseFile(dialog)) return;
-    const StackResult& stack = app.stack.result;
-    const StackSaveSources sources{app.wavelet.Stackimage, app.images.StackPlanes, stack.ImageWidth,
-                                   stack.ImageHeight,      app.stack.Colourstack,  stack.StackMinValue,
+    if (!app.pipeline.stack().exists() || !chooseFile(dialog)) return;
+    const StackResult& stack = app.pipeline.stack().result;
+    const StackSaveSources sources{app.pipeline.wavelet().Stackimage,
+                                   app.pipeline.images().StackPlanes,
+                                   stack.ImageWidth,
+                                   stack.ImageHeight,
+                                   app.pipeline.stack().Colourstack,
+                                   stack.StackMinValue,
                                    stack.StackMaxValue};
     const auto type = static_cast<StackSaveType>(std::clamp(
         dialog.FilterIndex, static_cast<int>(StackSaveType::BMP), static_cast<int>(StackSaveType::PNG16)));
@@ -114,12 +118,12 @@ void SaveController::SaveButtonClick() {
 
 void SaveController::SaveBMP2buttonClick() {
     ApplicationContext& app = parts_.app;
-    const WaveletData& wavelet = app.wavelet;
+    const WaveletData& wavelet = app.pipeline.wavelet();
     // Nothing processed yet: nothing to save.
     if (wavelet.ProcessPicture.empty()) return;
     {
         SaveContext context = saveContext(app);
-        if (!app.state.DoAllDone && confirmDoAll(context) ) parts_.entries.DoAllClick();
+        if (!app.pipeline.state().DoAllDone && confirmDoAll(context)) parts_.entries.DoAllClick();
     }
     TFileDialog& dialog = parts_.dialogs.WaveletSave;
     if (!chooseFile(dialog)) return;
@@ -135,10 +139,10 @@ void SaveController::SaveBMP2buttonClick() {
     const auto layers = page.layerSliders();
     for (std::size_t i = 0; i < layers.size(); ++i) stamp.Layers[i] = layers[i]->Value();
     const WaveletSaveSources sources{wavelet.ProcessPicture,
-                                     app.images.ResultImage16,
-                                     app.images.StackPlanes,
-                                     app.model.ImageWidth,
-                                     app.model.ImageHeight,
+                                     app.pipeline.images().ResultImage16,
+                                     app.pipeline.images().StackPlanes,
+                                     app.pipeline.model().ImageWidth,
+                                     app.pipeline.model().ImageHeight,
                                      page.Colourprocess2->Checked(),
                                      info.StampImage->Checked() ? &stamp : nullptr};
     const auto type = static_cast<WaveletSaveType>(std::clamp(

@@ -105,7 +105,7 @@ void ShellController::selectTab(int tab) {
 }
 
 void ShellController::TabpagesChange() {
-    ProgramState& state = app_.state;
+    ProgramState& state = app_.pipeline.editRun().state;
     showClipboardItem();
 
     const TabGate gate = gateTab(parts_.tabs.currentIndex(), state.activepage);
@@ -136,7 +136,7 @@ void ShellController::TabpagesChange() {
     if (tab == WaveletTab) state.ProcessStage = TProcessStage::stWaveletPage;
     if (tab == FinalTab) parts_.entries.UpdateFinalBitmap();
 
-    if (app_.model.SingleImage && tab < StackTab) {
+    if (app_.pipeline.model().SingleImage && tab < StackTab) {
         app_.messages().inform("Illegal tabpage", "single image: alignment/optimizer page not available");
         tab = WaveletTab;
         setTabIndex(tab);
@@ -155,7 +155,8 @@ void ShellController::PageControl1Change() {
     QPlainTextEdit& memo = *parts_.developer.about.Memo1;
     memo.clear();
     if (const auto status = readMemoryStatus()) {
-        for (const std::string& line : memoryReport(*status)) memo.appendPlainText(QString::fromStdString(line));
+        for (const std::string& line : memoryReport(*status))
+            memo.appendPlainText(QString::fromStdString(line));
     }
 }
 
@@ -171,8 +172,8 @@ void ShellController::followAutoprocessbox() {
 }
 
 void ShellController::colourTabs() {
-    const auto colours =
-        tabColours(parts_.tabs.currentIndex(), app_.state.activepage, app_.model.SingleImage);
+    const auto colours = tabColours(parts_.tabs.currentIndex(), app_.pipeline.state().activepage,
+                                    app_.pipeline.model().SingleImage);
     for (int tab = 0; tab < parts_.tabs.count() && tab < TabCount; ++tab) {
         parts_.tabs.setTabColor(tab, qColor(colours[static_cast<std::size_t>(tab)]));
     }
@@ -208,13 +209,13 @@ void ShellController::ContinuebuttonClick() {
 }
 
 void ShellController::HaltRegisterClick() {
-    app_.alignment.HaltRequested = true;
+    app_.pipeline.editRun().alignment.HaltRequested = true;
 }
 
 bool ShellController::waitForContinue() {
     ShellState& shell = app_.shell;
     shell.ContinueRequested = false;
-    if (app_.state.BatchMode) {
+    if (app_.pipeline.state().BatchMode) {
         if (batchContinueWork) batchContinueWork();
         shell.ContinueRequested = false;
         return true;
@@ -232,7 +233,7 @@ bool ShellController::waitForContinue() {
 
 bool ShellController::FormCloseQuery() {
     bool canClose = true;
-    if (closeNeedsQuestion(app_.shell.ImageSaved, app_.state.activepage)) {
+    if (closeNeedsQuestion(app_.shell.ImageSaved, app_.pipeline.state().activepage)) {
         // "No" has the focus, so a stray Enter loses nothing and starts no save.
         const std::uint16_t answer = app_.messages().ask(mtCustom, "Closing Kestrave ",
                                                          "You have not saved.\n\rSave before quitting ?",
@@ -316,11 +317,11 @@ void ShellController::MailLabelClick() {
     ErrorReportFacts facts = systemReportFacts();
     facts.version = parts_.speedBar.VersionLabel->text().toStdString();
     facts.fileDate = parts_.speedBar.fshVersionLabel2->text().toStdString();
-    facts.imageWidth = app_.model.ImageWidth;
-    facts.imageHeight = app_.model.ImageHeight;
+    facts.imageWidth = app_.pipeline.model().ImageWidth;
+    facts.imageHeight = app_.pipeline.model().ImageHeight;
     facts.formCaption = parts_.window.windowTitle().toStdString();
-    facts.processArea = app_.images.ProcessAreaSize;
-    facts.alignBox = app_.fft.FFTSize;
+    facts.processArea = app_.pipeline.images().ProcessAreaSize;
+    facts.alignBox = app_.pipeline.fft().FFTSize;
     facts.lastFrame = parts_.align.PreviewSlider->MaxValue();
     if (const QScreen* screen = parts_.window.screen()) {
         facts.screenDepth = screen->depth();

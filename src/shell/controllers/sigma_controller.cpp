@@ -82,11 +82,11 @@ SigmaController::SigmaController(const SigmaControllerParts& parts)
 SigmaController::~SigmaController() = default;
 
 fs::path SigmaController::eventLogPath() const {
-    return parts_.app.input.inputFolder / SigmaEventFile;
+    return parts_.app.pipeline.input().inputFolder / SigmaEventFile;
 }
 
 fs::path SigmaController::savedListPath() const {
-    return savedEventListPath(parts_.app.input.inputFolder, parts_.app.model);
+    return savedEventListPath(parts_.app.pipeline.input().inputFolder, parts_.app.pipeline.model());
 }
 
 bool SigmaController::savedListExists() const {
@@ -143,8 +143,8 @@ bool SigmaController::runSigmaStack() {
     SigmaStackRun sigma;
     const fs::path log = eventLogPath();
     parts_.entries.runStack(options, [&](const StackOptions& run, FrameSource& frames) {
-        sigma =
-            sigmaStack(app.model, app.state, app.images, run, frames, app.progress(), app.messages(), log);
+        sigma = sigmaStack(app.pipeline.editRun().model, app.pipeline.editRun().state,
+                           app.pipeline.editRun().images, run, frames, app.progress(), app.messages(), log);
         return std::move(sigma.published());
     });
     page.Statistical->setChecked(false);
@@ -209,7 +209,7 @@ void SigmaController::ShowframeClick() {
     if (!frame) return;
     const SigmaEventsWindow& window = parts_.sigmaEventsWindow;
     TRxSlider& slider = *parts_.frameWindows.StackSlider;
-    const int rank = lastRankOf(parts_.app.model, *frame - 1, slider.Tag());
+    const int rank = lastRankOf(parts_.app.pipeline.model(), *frame - 1, slider.Tag());
     ShownEventFrame = *frame - 1;
     std::vector<EventMark> marks;
     if (const std::unique_ptr<TBigIniFile> list = openSavedList())
@@ -239,7 +239,7 @@ void SigmaController::SigmaeventsigmaChange() {
 
 void SigmaController::SigmaEdgechange() {
     const SigmaEventsWindow& window = parts_.sigmaEventsWindow;
-    const FrameModel& model = parts_.app.model;
+    const FrameModel& model = parts_.app.pipeline.model();
     const int e = roundedValue(*window.SigmaEdge);
     setBoxEdges(e, e, model.ImageWidth - e, model.ImageHeight - e);
 }
@@ -283,7 +283,7 @@ void SigmaController::drawOnStackimage(const std::function<void(QPainter&)>& dra
 
 void SigmaController::showFrameAtRank(int frame) {
     TRxSlider& slider = *parts_.frameWindows.StackSlider;
-    const int rank = lastRankOf(parts_.app.model, frame, slider.Tag());
+    const int rank = lastRankOf(parts_.app.pipeline.model(), frame, slider.Tag());
     if (rank >= 0) slider.setValue(rank);
 }
 
@@ -323,7 +323,8 @@ void SigmaController::LoadedgeboxClick() {
     if (!app.dialogs().Execute(Loadboxdialog)) return;
     SigmaBox box;
     try {
-        box = readSigmaBox(Loadboxdialog.FileName, app.model.ImageWidth, app.model.ImageHeight);
+        box = readSigmaBox(Loadboxdialog.FileName, app.pipeline.model().ImageWidth,
+                           app.pipeline.model().ImageHeight);
     } catch (const FileError& failure) {
         app.messages().error("Load Box", failure.what());
         return;

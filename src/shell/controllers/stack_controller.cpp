@@ -71,7 +71,7 @@ StackOptions StackController::readStackOptions() const {
     options.IntensBalance = page.IntensBalance->Checked();
 
     options.Statistical = page.Statistical->Checked();
-    options.SigmaFinalPass = app.stack.result.SigmaFinalPass;
+    options.SigmaFinalPass = app.pipeline.stack().result.SigmaFinalPass;
     options.RejectMax = page.RejectMax->Checked();
     options.sigmahi = page.sigmahi->Checked();
     options.Sigmalo = page.Sigmalo->Checked();
@@ -87,18 +87,18 @@ StackOptions StackController::readStackOptions() const {
     options.Histostretch = page.Histostretch->Checked();
     options.Stackfilterset = page.Stackfilterset->Checked();
     // What the input is: debayered or raw, and the sample depth the readers found.
-    options.DebayerEnabled = app.debayer.DebayerEnabled;
-    options.FitsBitpix = app.input.readers.FitsBitpix;
-    options.SerPixelDepth = app.input.readers.SerPixelDepth;
-    options.SerStretch = app.model.SerStretch;
-    options.MasterFrameMode = app.state.MasterFrameMode;
-    options.Kernel3x3 = app.state.Kernel3x3;
+    options.DebayerEnabled = app.pipeline.debayer().DebayerEnabled;
+    options.FitsBitpix = app.pipeline.input().readers.FitsBitpix;
+    options.SerPixelDepth = app.pipeline.input().readers.SerPixelDepth;
+    options.SerStretch = app.pipeline.model().SerStretch;
+    options.MasterFrameMode = app.pipeline.state().MasterFrameMode;
+    options.Kernel3x3 = app.pipeline.state().Kernel3x3;
     return options;
 }
 
 StackPointSet StackController::readStackPoints() const {
     const ApplicationContext& app = parts_.app;
-    const AlignmentPoints& arrays = app.alignPoints;
+    const AlignmentPoints& arrays = app.pipeline.alignPoints();
     StackPointSet points;
     points.MultiPointMode = arrays.MultiPointMode && arrays.Alignpoints > 1;
     points.MultiQuantity = parts_.optimizePage.multiQuantity();
@@ -106,8 +106,8 @@ StackPointSet StackController::readStackPoints() const {
     points.PointPos = arrays.PointPos;
     points.PointEnabled = arrays.PointEnabled;
     points.StopPlacing = arrays.StopPlacing;
-    points.PointQualityCut = app.points.PointQualityCut;
-    points.PointDifferenceCut = app.points.PointDifferenceCut;
+    points.PointQualityCut = app.pipeline.points().PointQualityCut;
+    points.PointDifferenceCut = app.pipeline.points().PointDifferenceCut;
     return points;
 }
 
@@ -122,7 +122,7 @@ StackController::StackController(const StackControllerParts& parts) : parts_(par
     connect(page.Drizzling, &TPCheck::OnClick, this, &StackController::DrizzlingClick);
     connect(page.Resampled, &TPCheck::OnClick, this, &StackController::ResampledClick);
     connect(page.ResampleSpin, &TRxSpinEdit::OnChange, this, &StackController::ResampleSpinChange);
-    page.Savebutton->setEnabled(parts.app.stack.exists());
+    page.Savebutton->setEnabled(parts.app.pipeline.stack().exists());
 
     connect(windows.StackSlider, &TRxSlider::OnChanged, this, &StackController::StackSliderChanged);
     connect(windows.Alignmentpointstackgraph, &TRxSpinEdit::OnChange, this,
@@ -146,13 +146,15 @@ StackController::~StackController() = default;
 
 std::unique_ptr<FrameSource> StackController::inputFrames() {
     if (frameSources_) return frameSources_();
-    return makeFrameSource(parts_.app.model, parts_.alignPage.lastFrameIndex(), parts_.entries.readSourceOptions());
+    return makeFrameSource(parts_.app.pipeline.editRun().model, parts_.alignPage.lastFrameIndex(),
+                           parts_.entries.readSourceOptions());
 }
 
 void StackController::StackButtonClick() {
     ApplicationContext& app = parts_.app;
     runStack(readStackOptions(), [&app](const StackOptions& options, FrameSource& frames) {
-        return stackFrames(app.model, app.state, app.images, options, frames, app.progress(), app.messages());
+        return stackFrames(app.pipeline.editRun().model, app.pipeline.editRun().state,
+                           app.pipeline.editRun().images, options, frames, app.progress(), app.messages());
     });
 }
 
@@ -161,8 +163,8 @@ StackOutcome StackController::runStack(const StackOptions& options, const StackR
     if (!operation) return StackOutcome::Failed;
     ApplicationContext& app = parts_.app;
     // The factors the run uses are the program's from now on.
-    app.state.ResampleFactor = options.ResampleFactor;
-    app.state.DrizzleFactor = options.Drizzlefact;
+    app.pipeline.editRun().state.ResampleFactor = options.ResampleFactor;
+    app.pipeline.editRun().state.DrizzleFactor = options.Drizzlefact;
     prepareStackRun(options);
     const BusyCursor busy;
 
@@ -196,8 +198,8 @@ StackOutcome StackController::runStack(const StackOptions& options, const StackR
 void StackController::warnOfEmptyZones(const StackOptions& options) {
     ApplicationContext& app = parts_.app;
     if (!options.Points.MultiPointMode) return;
-    const std::vector<int> empty =
-        pointsWithoutFrames(app.model, options.Points, chooseStackFrames(app.model, options, true).list);
+    const std::vector<int> empty = pointsWithoutFrames(
+        app.pipeline.model(), options.Points, chooseStackFrames(app.pipeline.model(), options, true).list);
     if (empty.empty()) return;
     std::string numbers;
     for (const int p : empty) numbers += (numbers.empty() ? "" : ", ") + std::to_string(p);
@@ -217,7 +219,8 @@ void StackController::prepareStackRun(const StackOptions& options) {
     parts_.optimizePage.showRestartAlign(!options.Expandstack && !options.Resampled && !options.Drizzling);
 
     // The stack page shows while the stack is made; a page not yet open comes at the end.
-    if (parts_.app.state.activepage >= TMainTab::tabStack && parts_.Tabpages.currentIndex() != StackTab)
+    if (parts_.app.pipeline.state().activepage >= TMainTab::tabStack &&
+        parts_.Tabpages.currentIndex() != StackTab)
         parts_.entries.selectTab(StackTab);
     parts_.optimizePage.setOptionsEnabled(false);
     page.setEnabled(false);
@@ -232,19 +235,19 @@ void StackController::finishStackRun() {
     page.setEnabled(true);
     parts_.Tabpages.setEnabled(true);
     page.Stacklabel->hide();
-    page.Savebutton->setEnabled(parts_.app.stack.exists());
+    page.Savebutton->setEnabled(parts_.app.pipeline.stack().exists());
     parts_.waveletPage.scrollToOrigin();
 }
 
 void StackController::showStack(StackResult&& result, const StackOptions& options) {
     ApplicationContext& app = parts_.app;
     StackPage& page = parts_.stackPage;
-    app.stack.result = std::move(result);
-    app.stack.Colourstack = options.Colourstack;
-    StackResult& stack = app.stack.result;
+    app.pipeline.editRun().stack.result = std::move(result);
+    app.pipeline.editRun().stack.Colourstack = options.Colourstack;
+    StackResult& stack = app.pipeline.editRun().stack.result;
     handOverToWaveletPage(stack);
     parts_.frameWindows.StackSlider->setTag(stack.StackSliderTag);
-    showStackPicture(app.wavelet.Stackimage);
+    showStackPicture(app.pipeline.wavelet().Stackimage);
     if (stack.luminanceStacked) {
         // FITS luminance frames were stacked into their own plane: the wavelet page uses it.
         parts_.waveletPage.useLuminanceStack();
@@ -253,10 +256,12 @@ void StackController::showStack(StackResult&& result, const StackOptions& option
     // A stack larger than the view opens at the feature.
     if (stack.ImageWidth > ScrollWidthLimit)
         page.ScrollBox2->horizontalScrollBar()->setValue(
-            static_cast<int>(std::nearbyint(app.state.FeatureX * stack.displayFactor)) - ScrollHalfWidth);
+            static_cast<int>(std::nearbyint(app.pipeline.state().FeatureX * stack.displayFactor)) -
+            ScrollHalfWidth);
     if (stack.ImageHeight > ScrollHeightLimit)
         page.ScrollBox2->verticalScrollBar()->setValue(
-            static_cast<int>(std::nearbyint(app.state.FeatureY * stack.displayFactor)) - ScrollHalfHeight);
+            static_cast<int>(std::nearbyint(app.pipeline.state().FeatureY * stack.displayFactor)) -
+            ScrollHalfHeight);
 
     if (parts_.tools.Stackgraphpanel->isVisible()) {
         // Unchecked and checked again: the graph is drawn anew for the new stack.
@@ -269,7 +274,7 @@ void StackController::showStack(StackResult&& result, const StackOptions& option
 
 void StackController::handOverToWaveletPage(StackResult& stack) {
     static_assert(ToneHistogramBins == ToneHistogramLast + 1);
-    WaveletData& wavelet = parts_.app.wavelet;
+    WaveletData& wavelet = parts_.app.pipeline.editRun().wavelet;
     wavelet.Stackimage = std::move(stack.Stackimage);
     wavelet.stack.StackMinValue = stack.StackMinValue;
     wavelet.stack.StackMaxValue = stack.StackMaxValue;
@@ -307,14 +312,14 @@ void StackController::ResampledClick() {
     // Realigning on the result needs the frame-sized canvas.
     parts_.optimizePage.showRestartAlign(!resampled);
     if (resampled) page.Expandstack->setChecked(false);
-    parts_.app.state.ResampleFactor = page.resampleFactor();
+    parts_.app.pipeline.editRun().state.ResampleFactor = page.resampleFactor();
 }
 
 void StackController::ResampleSpinChange() {
     StackPage& page = parts_.stackPage;
     page.Drizzlefact->setValue(page.resampleSpin());
     // The spins keep the value typed; the factor used stays within 1..4.
-    parts_.app.state.ResampleFactor = page.resampleFactor();
+    parts_.app.pipeline.editRun().state.ResampleFactor = page.resampleFactor();
 }
 
 }  // namespace kestrave

@@ -38,8 +38,8 @@ namespace {
 // The stack graph window's height with one graph and with the alignment points' graph below it.
 constexpr int SinglePointGraphHeight = 328;
 constexpr int MultiPointGraphHeight = 609;
-constexpr int PointMarkRadius = 5;   // the points on the frame at the quality cut-off
-constexpr int DepthMarkRadius = 3;   // the points on the stack-depth view
+constexpr int PointMarkRadius = 5;  // the points on the frame at the quality cut-off
+constexpr int DepthMarkRadius = 3;  // the points on the stack-depth view
 const QColor Yellow(255, 255, 0);
 const QColor Lime(0, 255, 0);
 
@@ -74,7 +74,7 @@ void StackController::StackSliderChange() {
     const TRxSlider& slider = *graph.StackSlider;
     const int rank = slider.Value();
     const StackCutoffs cutoffs =
-        stackCutoffs(app.model, rank, slider.Tag(), graph.differencecutslider->Value());
+        stackCutoffs(app.pipeline.model(), rank, slider.Tag(), graph.differencecutslider->Value());
 
     QPalette palette = page.stackshape->palette();
     palette.setColor(QPalette::Window, cutoffs.excluded ? Qt::red : QColor(0, 0x80, 0));
@@ -88,36 +88,36 @@ void StackController::StackSliderChange() {
     chart.BottomAxis.Increment = chartAxisIncrement(static_cast<std::size_t>(charts.Series5->Count()));
     chart.update();
 
-    if (app.state.ProcessStage >= TProcessStage::stFFTSizeSet) {
+    if (app.pipeline.state().ProcessStage >= TProcessStage::stFFTSizeSet) {
         graph.RxLabel4->setText(
-            multiPoint() ? QStringLiteral(" ")
-                         : QString::fromStdString("Difference Cutoff (green line) (max =" +
-                                                  fixedPointText(largest, 6, 3) + ") ( % " +
-                                                  fixedPointText(graph.differencecutslider->Value() * 0.1, 5, 0) +
-                                                  ")"));
+            multiPoint()
+                ? QStringLiteral(" ")
+                : QString::fromStdString(
+                      "Difference Cutoff (green line) (max =" + fixedPointText(largest, 6, 3) + ") ( % " +
+                      fixedPointText(graph.differencecutslider->Value() * 0.1, 5, 0) + ")"));
         graph.RxLabel5->setText(
             QString::fromStdString("Quality Cutoff (red line) ( % " +
                                    fixedPointText(rank / (slider.MaxValue() + 0.001) * 100.0, 5, 0) + ")"));
     }
     // Before the frames are aligned the cut-offs only move: the input selection sets them while
     // the preview shows its first frame, and the stack page cannot be opened yet.
-    if (app.state.ProcessStage <= TProcessStage::stReferenceReady) return;
+    if (app.pipeline.state().ProcessStage <= TProcessStage::stReferenceReady) return;
     app.progress().setStatus(3, "Stacksize: " + std::to_string(cutoffs.stackSize) +
                                     " Low quality :" + fixedPointText(cutoffs.lowQuality, 5, 2) + "%");
     showFrameAtCutoff(cutoffs.frame);
     // A dark or flat frame being built has no registration to show.
-    if (app.state.MasterFrameMode) return;
+    if (app.pipeline.state().MasterFrameMode) return;
     parts_.entries.DrawRegistrationGraph();
     placeCutoffIndicators();
 }
 
 void StackController::showFrameAtCutoff(int frame) {
     ApplicationContext& app = parts_.app;
-    FrameModel& model = app.model;
-    if (!app.input.source || model.ImageWidth <= 0 || model.ImageHeight <= 0) return;
+    FrameModel& model = app.pipeline.editRun().model;
+    if (!app.pipeline.input().source || model.ImageWidth <= 0 || model.ImageHeight <= 0) return;
     if (model.InputIsSeries) app.progress().setStatus(2, "Processing bitmap :" + std::to_string(frame));
     try {
-        readShownFrame(app.input, app.images, model, frame);
+        readShownFrame(app.pipeline.editRun().input, app.pipeline.editRun().images, model, frame);
     } catch (const std::exception& error) {
         // The slider may move many times a second: a frame that cannot be read is named in the
         // status bar instead of a message for every step.
@@ -128,7 +128,7 @@ void StackController::showFrameAtCutoff(int frame) {
     if (const std::string caption = seriesCaption(model, frame); !caption.empty())
         parts_.window.setWindowTitle(QString::fromStdString(caption));
     // The frame on a picture of the stack's size, from the top-left corner.
-    const Bitmap24& preview = app.input.PreviewBitmap;
+    const Bitmap24& preview = app.pipeline.input().PreviewBitmap;
     Bitmap24 picture(model.ImageWidth, model.ImageHeight);
     const int width = std::min(preview.width(), picture.width());
     for (int y = 0; y < std::min(preview.height(), picture.height()); ++y)
@@ -136,7 +136,7 @@ void StackController::showFrameAtCutoff(int frame) {
 
     // The alignment points where this frame has them; with the single box, point 1 is the box.
     TFrameRec& rec = model.FrameTable[frame];
-    if (app.alignPoints.Alignpoints == 1) {
+    if (app.pipeline.alignPoints().Alignpoints == 1) {
         rec.Slots[1].X = rec.Slots[0].X;
         rec.Slots[1].Y = rec.Slots[0].Y;
     }
@@ -145,7 +145,7 @@ void StackController::showFrameAtCutoff(int frame) {
     painter.setPen(Yellow);
     painter.setBrush(Qt::NoBrush);
     for (int p = 1; p <= pointCount(); ++p) {
-        const PointXY& at = app.alignPoints.PointPos[p];
+        const PointXY& at = app.pipeline.alignPoints().PointPos[p];
         painter.drawEllipse(QPoint(rec.Slots[p].X + at.X, rec.Slots[p].Y + at.Y), PointMarkRadius,
                             PointMarkRadius);
     }
@@ -180,7 +180,9 @@ void StackController::LimitStackChange() {
 
 void StackController::StackSliderChanged() {
     ApplicationContext& app = parts_.app;
-    if (app.state.ProcessStage < TProcessStage::stStackPage || app.alignPoints.Alignpoints <= 1) return;
+    if (app.pipeline.state().ProcessStage < TProcessStage::stStackPage ||
+        app.pipeline.alignPoints().Alignpoints <= 1)
+        return;
     FrameWindows& windows = parts_.frameWindows;
     TRxSlider& quality = *windows.QUALSliderMalign;
     const double shown = static_cast<double>(windows.Alignmentpointstackgraph->Value());
@@ -189,7 +191,7 @@ void StackController::StackSliderChanged() {
         setQuietly(*windows.Alignmentpointstackgraph, p);
         AlignmentpointstackgraphChange();
         quality.setValue(std::min(windows.StackSlider->Value(), quality.MaxValue()));
-        app.points.PointLimitCount[p] = quality.Value();
+        app.pipeline.editRun().points.PointLimitCount[p] = quality.Value();
         smallest = std::min(smallest, quality.Value());
     }
     windows.Alignmentpointstackgraph->setValue(shown);
@@ -199,17 +201,18 @@ void StackController::StackSliderChanged() {
 // --- The alignment points' graphs ----------------------------------------------------------------
 
 bool StackController::multiPoint() const {
-    return parts_.app.alignPoints.MultiPointMode && parts_.app.alignPoints.Alignpoints > 1;
+    return parts_.app.pipeline.alignPoints().MultiPointMode &&
+           parts_.app.pipeline.alignPoints().Alignpoints > 1;
 }
 
 int StackController::pointCount() const {
-    return std::clamp(parts_.app.alignPoints.Alignpoints, 0, MaxAlignPoints);
+    return std::clamp(parts_.app.pipeline.alignPoints().Alignpoints, 0, MaxAlignPoints);
 }
 
 bool StackController::pointChecked(int p) const {
     const QListWidget& list = *parts_.frameWindows.Alignmentpointlist;
     if (p - 1 < list.count()) return list.item(p - 1)->checkState() == Qt::Checked;
-    return parts_.app.alignPoints.PointEnabled[static_cast<std::size_t>(p)];
+    return parts_.app.pipeline.alignPoints().PointEnabled[static_cast<std::size_t>(p)];
 }
 
 int StackController::shownPoint() const {
@@ -225,8 +228,8 @@ PointStackGraph StackController::pointGraph(int p) const {
     input.tag = windows.StackSlider->Tag();
     input.differencecut = windows.differencecutslider->Value();
     input.MultiQuantity = parts_.optimizePage.multiQuantity();
-    input.qualityFloor = parts_.app.points.PointQualityCutInit[static_cast<std::size_t>(p)];
-    return pointStackGraph(parts_.app.model, input);
+    input.qualityFloor = parts_.app.pipeline.points().PointQualityCutInit[static_cast<std::size_t>(p)];
+    return pointStackGraph(parts_.app.pipeline.model(), input);
 }
 
 void StackController::showPointGraph(const PointStackGraph& graph) {
@@ -255,16 +258,17 @@ void StackController::placePointIndicators() {
 
 void StackController::showPointCutoffs(int p, const PointStackGraph& graph, double qualityDivisor) {
     const FrameWindows& windows = parts_.frameWindows;
-    const PointLimits& points = parts_.app.points;
+    const PointLimits& points = parts_.app.pipeline.points();
     const auto at = static_cast<std::size_t>(p);
     const int frames = pointFramesToStack(graph, windows.QUALSliderMalign->Value(),
                                           pointDifferenceCut(graph, windows.DifSliderMalign->Value()),
                                           points.PointQualityCut[at]);
     // An all-zero graph has no best quality to relate the cut to.
     const double percent = qualityDivisor == 0.0 ? 0.0 : points.PointQualityCut[at] / qualityDivisor * 100.0;
-    windows.Stackframelabel->setText(QString::fromStdString(
-        "Frames to stack:" + std::to_string(frames) + "\n\r" + "Low quality :" + fixedPointText(percent, 5, 2) +
-        "%." + "Dif. cutoff  :" + fixedPointText(points.PointDifferenceCut[at], 5, 2)));
+    windows.Stackframelabel->setText(
+        QString::fromStdString("Frames to stack:" + std::to_string(frames) + "\n\r" +
+                               "Low quality :" + fixedPointText(percent, 5, 2) + "%." +
+                               "Dif. cutoff  :" + fixedPointText(points.PointDifferenceCut[at], 5, 2)));
 }
 
 void StackController::AlignmentpointstackgraphChange() {
@@ -281,25 +285,26 @@ void StackController::AlignmentpointstackgraphChange() {
     showPointGraph(graph);
     // The sliders take the point's remembered positions; their handlers set its cuts.
     windows.QUALSliderMalign->setMaxValue(graph.qualitySliderMax());
-    windows.DifSliderMalign->setValue(app.points.PointDifferenceSlider[at]);
-    windows.QUALSliderMalign->setValue(app.points.PointQualitySlider[at]);
+    windows.DifSliderMalign->setValue(app.pipeline.points().PointDifferenceSlider[at]);
+    windows.QUALSliderMalign->setValue(app.pipeline.points().PointQualitySlider[at]);
     placePointIndicators();
-    app.points.PointQualityCut[at] =
-        pointQualityCutAt(graph, windows.QUALSliderMalign->Value(), app.points.PointQualityCut[at]);
+    app.pipeline.editRun().points.PointQualityCut[at] = pointQualityCutAt(
+        graph, windows.QUALSliderMalign->Value(), app.pipeline.points().PointQualityCut[at]);
     showPointCutoffs(p, graph, graph.largestQuality);
 }
 
 void StackController::QUALSliderMalignChange() {
     ApplicationContext& app = parts_.app;
-    const TProgStatus status = app.state.progstatus;
+    const TProgStatus status = app.pipeline.state().progstatus;
     if (!multiPoint() || (status != TProgStatus::psOptimized && status != TProgStatus::psStacked)) return;
     const int p = shownPoint();
     const auto at = static_cast<std::size_t>(p);
     const int s = parts_.frameWindows.QUALSliderMalign->Value();
-    app.points.PointQualitySlider[at] = s;
+    app.pipeline.editRun().points.PointQualitySlider[at] = s;
     const PointStackGraph graph = pointGraph(p);
     if (s >= graph.count()) return;
-    app.points.PointQualityCut[at] = pointQualityCutAt(graph, s, app.points.PointQualityCut[at]);
+    app.pipeline.editRun().points.PointQualityCut[at] =
+        pointQualityCutAt(graph, s, app.pipeline.editRun().points.PointQualityCut[at]);
     placePointIndicators();
     showPointCutoffs(p, graph, graph.largestQuality + 0.0001);
 }
@@ -309,9 +314,9 @@ void StackController::DifSliderMalignChange() {
     const int p = shownPoint();
     const auto at = static_cast<std::size_t>(p);
     const int d = parts_.frameWindows.DifSliderMalign->Value();
-    app.points.PointDifferenceSlider[at] = d;
+    app.pipeline.editRun().points.PointDifferenceSlider[at] = d;
     const PointStackGraph graph = pointGraph(p);
-    app.points.PointDifferenceCut[at] = static_cast<float>(pointDifferenceCut(graph, d));
+    app.pipeline.editRun().points.PointDifferenceCut[at] = static_cast<float>(pointDifferenceCut(graph, d));
     placePointIndicators();
     showPointCutoffs(p, graph, graph.largestQuality);
 }
@@ -319,14 +324,14 @@ void StackController::DifSliderMalignChange() {
 QRect StackController::pointBox(int p) const {
     const ApplicationContext& app = parts_.app;
     const auto at = static_cast<std::size_t>(p);
-    const int x = app.alignPoints.PointPos[at].X + app.stack.result.StackMaxShiftX;
-    const int y = app.alignPoints.PointPos[at].Y + app.stack.result.StackMaxShiftY;
-    const int h = app.alignPoints.PointFFTSize[at] / 2;
+    const int x = app.pipeline.alignPoints().PointPos[at].X + app.pipeline.stack().result.StackMaxShiftX;
+    const int y = app.pipeline.alignPoints().PointPos[at].Y + app.pipeline.stack().result.StackMaxShiftY;
+    const int h = app.pipeline.alignPoints().PointFFTSize[at] / 2;
     return {QPoint(x - h, y - h), QPoint(x + h, y + h)};
 }
 
 void StackController::showPointBox(int p, bool crossed) {
-    const Bitmap24& stack = parts_.app.wavelet.Stackimage;
+    const Bitmap24& stack = parts_.app.pipeline.wavelet().Stackimage;
     if (stack.empty()) return;
     QImage image = bitmapView(stack).convertToFormat(QImage::Format_RGB32);
     QPainter painter(&image);
@@ -374,7 +379,8 @@ void StackController::ShowstackgraphClick() {
     windows.Alignmentpointstackgraph->setValue(points);
     int largest = 1;
     for (int p = 1; p <= points; ++p)
-        largest = std::max(largest, parts_.app.points.PointLimitCount[static_cast<std::size_t>(p)]);
+        largest =
+            std::max(largest, parts_.app.pipeline.points().PointLimitCount[static_cast<std::size_t>(p)]);
     slider.setMaxValue(largest);
     limit.setMaxValue(largest);
     // Down one and back, so that every change handler runs once.
@@ -412,11 +418,11 @@ void StackController::ShowStackCountClick() {
         parts_.entries.ProcessButtonClick();
         return;
     }
-    const Bitmap24& shown = app.wavelet.ProcessPicture;
-    const int width = shown.empty() ? app.stack.result.ImageWidth : shown.width();
-    const int height = shown.empty() ? app.stack.result.ImageHeight : shown.height();
-    if (!app.stack.exists() || width <= 0 || height <= 0) return;
-    Bitmap24 depth = stackDepthPicture(app.images.StackWeightPlane, width, height);
+    const Bitmap24& shown = app.pipeline.wavelet().ProcessPicture;
+    const int width = shown.empty() ? app.pipeline.stack().result.ImageWidth : shown.width();
+    const int height = shown.empty() ? app.pipeline.stack().result.ImageHeight : shown.height();
+    if (!app.pipeline.stack().exists() || width <= 0 || height <= 0) return;
+    Bitmap24 depth = stackDepthPicture(app.pipeline.images().StackWeightPlane, width, height);
     if (parts_.alignPage.Showalignpoints->Checked()) {
         QImage view = paintableView(depth);
         QPainter painter(&view);
@@ -429,29 +435,30 @@ void StackController::ShowStackCountClick() {
             const int h = box.width() / 2;
             painter.drawEllipse(centre, DepthMarkRadius, DepthMarkRadius);
             painter.drawRect(box);
-            const int stacked = app.stack.result.PointStackDepth[static_cast<std::size_t>(p)];
-            painter.drawText(QRect(centre.x() - h, centre.y() - h - 16, 200, 16), Qt::AlignLeft | Qt::AlignTop,
-                             QString::number(stacked));
+            const int stacked = app.pipeline.stack().result.PointStackDepth[static_cast<std::size_t>(p)];
+            painter.drawText(QRect(centre.x() - h, centre.y() - h - 16, 200, 16),
+                             Qt::AlignLeft | Qt::AlignTop, QString::number(stacked));
             painter.drawText(QRect(centre.x() - h, centre.y() - 8, 200, 16), Qt::AlignLeft | Qt::AlignTop,
                              QString::number(p));
         }
     }
-    app.wavelet.ProcessPicture = std::move(depth);
+    app.pipeline.editRun().wavelet.ProcessPicture = std::move(depth);
     parts_.entries.showProcessedView();
 }
 
 void StackController::restoreStackPicture() {
-    if (!parts_.app.wavelet.Stackimage.empty()) showStackPicture(parts_.app.wavelet.Stackimage);
+    if (!parts_.app.pipeline.wavelet().Stackimage.empty())
+        showStackPicture(parts_.app.pipeline.wavelet().Stackimage);
 }
 
 void StackController::showPointZones() {
     const ApplicationContext& app = parts_.app;
-    if (app.wavelet.Stackimage.empty()) return;
-    Bitmap24 picture = app.wavelet.Stackimage;
+    if (app.pipeline.wavelet().Stackimage.empty()) return;
+    Bitmap24 picture = app.pipeline.wavelet().Stackimage;
     std::vector<DiagramPoint> sites;
     for (int p = 1; p <= pointCount(); ++p) {
         if (!pointChecked(p)) continue;
-        const PointXY& at = app.alignPoints.PointPos[static_cast<std::size_t>(p)];
+        const PointXY& at = app.pipeline.alignPoints().PointPos[static_cast<std::size_t>(p)];
         sites.push_back({static_cast<long double>(at.X), static_cast<long double>(at.Y)});
     }
     drawPointZones(picture, sites);
@@ -471,7 +478,7 @@ void StackController::AlignmentpointsClick() {
 void StackController::AlignmentpointlistClick() {
     const QListWidget& list = *parts_.frameWindows.Alignmentpointlist;
     for (int p = 1; p <= std::min(pointCount(), static_cast<int>(list.count())); ++p)
-        parts_.app.alignPoints.PointEnabled[static_cast<std::size_t>(p)] =
+        parts_.app.pipeline.editRun().alignPoints.PointEnabled[static_cast<std::size_t>(p)] =
             list.item(p - 1)->checkState() == Qt::Checked;
     if (parts_.tools.Stackgraphpanel->isVisible()) AlignmentpointstackgraphChange();
     if (parts_.stackPage.Alignmentpoints->Checked()) {

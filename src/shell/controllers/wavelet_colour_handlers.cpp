@@ -11,12 +11,12 @@
 #include "enhance/wavelet_decomposition.h"
 #include "shell/application_context.h"
 #include "shell/controllers/wavelet_controller.h"
-#include "shell/window_entry_points.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/curve_graph.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/pages/wavelet_tool_panels.h"
+#include "shell/window_entry_points.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
 #include "widgets/slider.h"
@@ -96,7 +96,8 @@ void WaveletController::connectColourControls() {
 
 bool WaveletController::composeWorkingImage() {
     try {
-        ApplyRGBShift(app_.images, app_.model.ImageWidth, app_.model.ImageHeight, app_.state,
+        ApplyRGBShift(app_.pipeline.editRun().images, app_.pipeline.editRun().model.ImageWidth,
+                      app_.pipeline.editRun().model.ImageHeight, app_.pipeline.editRun().state,
                       processOptions());
     } catch (const WaveletError& error) {
         reportWaveletError(error);
@@ -106,18 +107,19 @@ bool WaveletController::composeWorkingImage() {
 }
 
 void WaveletController::shiftSpinChange() {
-    setShiftsFromSpins(app_.state, readShiftSpins(page_));
-    app_.state.LayersDirty = true;
+    setShiftsFromSpins(app_.pipeline.editRun().state, readShiftSpins(page_));
+    app_.pipeline.editRun().state.LayersDirty = true;
     if (composeWorkingImage()) Layer1sliderChanged();
 }
 
 void WaveletController::RGBShifterClick() {
-    const int width = app_.model.ImageWidth;
-    const int height = app_.model.ImageHeight;
+    const int width = app_.pipeline.model().ImageWidth;
+    const int height = app_.pipeline.model().ImageHeight;
     ShiftSpins spins;
     try {
-        spins = RGBShifter(app_.images, width, height, rgbSearchBox(searchBoxOptions(false), width, height),
-                           app_.state, app_.progress());
+        spins = RGBShifter(app_.pipeline.images(), width, height,
+                           rgbSearchBox(searchBoxOptions(false), width, height),
+                           app_.pipeline.editRun().state, app_.progress());
     } catch (const WaveletError& error) {
         reportWaveletError(error);
         return;
@@ -127,7 +129,7 @@ void WaveletController::RGBShifterClick() {
     page_.BDYSpin->setValue(spins.BDYSpin);
     page_.RDXSpin->setValue(spins.RDXSpin);
     page_.RdySpin->setValue(spins.RdySpin);
-    app_.state.LayersDirty = true;
+    app_.pipeline.editRun().state.LayersDirty = true;
     Layer1sliderChanged();
 }
 
@@ -138,9 +140,9 @@ SearchBoxOptions WaveletController::searchBoxOptions(bool forDrawing) const {
     options.Resampled = stack.resampled();
     options.ResampleSpin = static_cast<double>(stack.resampleSpin());
     options.Drizzling = stack.drizzling();
-    options.FeatureX = app_.state.FeatureX;
-    options.FeatureY = app_.state.FeatureY;
-    options.RGBArea = app_.state.RGBArea;
+    options.FeatureX = app_.pipeline.state().FeatureX;
+    options.FeatureY = app_.pipeline.state().FeatureY;
+    options.RGBArea = app_.pipeline.state().RGBArea;
     options.forDrawing = forDrawing;
     return options;
 }
@@ -153,9 +155,9 @@ void WaveletController::RGBSHIFTClick() {
 }
 
 void WaveletController::RedLRGBsliderChanged() {
-    app_.state.LayersDirty = true;
-    app_.state.LRGBWeights = lrgbWeightsFor(page_.RedLRGBslider->Value(), page_.GreenLRGBSlider->Value(),
-                                            page_.BlueLRGBSlider->Value());
+    app_.pipeline.editRun().state.LayersDirty = true;
+    app_.pipeline.editRun().state.LRGBWeights = lrgbWeightsFor(
+        page_.RedLRGBslider->Value(), page_.GreenLRGBSlider->Value(), page_.BlueLRGBSlider->Value());
     ProcessButtonClick();
 }
 
@@ -166,7 +168,7 @@ void WaveletController::LRGB2Click() {
         slider->setEnabled(true);
     }
     // The working image is composed another way now.
-    app_.state.LayersDirty = true;
+    app_.pipeline.editRun().state.LayersDirty = true;
 }
 
 void WaveletController::LumichannelClick() {
@@ -176,7 +178,7 @@ void WaveletController::LumichannelClick() {
         }
     }
     // The luminance comes from another source now.
-    app_.state.LayersDirty = true;
+    app_.pipeline.editRun().state.LayersDirty = true;
     ProcessButtonClick();
 }
 
@@ -196,7 +198,7 @@ void WaveletController::followColourChoice(bool colour) {
     RgbBalancePanel& balance = *parts_.panels.rgbBalance;
     balance.RedSlider->setEnabled(colour);
     balance.blueslider->setEnabled(colour);
-    app_.state.LayersDirty = true;
+    app_.pipeline.editRun().state.LayersDirty = true;
 }
 
 void WaveletController::Drizzle2Click() {
@@ -205,9 +207,9 @@ void WaveletController::Drizzle2Click() {
 
 void WaveletController::balanceChange() {
     const RgbBalancePanel& balance = *parts_.panels.rgbBalance;
-    app_.state.RGBBalance = {static_cast<float>(balance.Rbalance->Value()),
-                             static_cast<float>(balance.Gbalance->Value()),
-                             static_cast<float>(balance.Bbalance->Value())};
+    app_.pipeline.editRun().state.RGBBalance = {static_cast<float>(balance.Rbalance->Value()),
+                                                static_cast<float>(balance.Gbalance->Value()),
+                                                static_cast<float>(balance.Bbalance->Value())};
     Layer1sliderChanged();
 }
 
@@ -220,9 +222,9 @@ void WaveletController::resethisto1buttonClick() {
 }
 
 void WaveletController::luminanceFormulaChange() {
-    app_.state.LumWeights = lumWeightsFor(static_cast<double>(page_.RxSpinEdit1->Value()),
-                                          static_cast<double>(page_.RxSpinEdit2->Value()),
-                                          static_cast<double>(page_.RxSpinEdit3->Value()));
+    app_.pipeline.editRun().state.LumWeights = lumWeightsFor(static_cast<double>(page_.RxSpinEdit1->Value()),
+                                                             static_cast<double>(page_.RxSpinEdit2->Value()),
+                                                             static_cast<double>(page_.RxSpinEdit3->Value()));
 }
 
 void WaveletController::ResetluminanceformulaClick() {
@@ -237,11 +239,12 @@ void WaveletController::resetrgbbuttonClick() {
 
 void WaveletController::Gamma1spinChange() {
     TRxSpinEdit& spin = *parts_.panels.gamma->Gamma1spin;
-    if (applyGammaSpin(*app_.wavelet.GammaTable, static_cast<double>(spin.Value()))) {
+    if (applyGammaSpin(*app_.pipeline.wavelet().GammaTable, static_cast<double>(spin.Value()))) {
         Layer1sliderChanged();
         // The gamma graph shows the spin's curve in red in place of the edited one.
         std::vector<QPoint> curve;
-        for (const GraphPoint& p : gammaCurvePoints(*app_.wavelet.GammaTable)) curve.emplace_back(p.x, p.y);
+        for (const GraphPoint& p : gammaCurvePoints(*app_.pipeline.wavelet().GammaTable))
+            curve.emplace_back(p.x, p.y);
         parts_.panels.gamma->GammaSplineGraph->showGammaCurve(std::move(curve));
     } else {
         // The change of the spin builds the table with gamma 1.
@@ -253,8 +256,8 @@ void WaveletController::RxSpinEdit5Change() {
     TonemapPanel& tonemap = *parts_.panels.tonemap;
     const ToneTableOptions options{static_cast<float>(tonemap.RxSpinEdit5->Value()),
                                    tonemap.RxSlider2->Value(), tonemap.Tonegraph->Checked()};
-    const float scale =
-        rebuildToneTables(*app_.wavelet.toneTables, options, app_.wavelet.StackLuminanceHistogram);
+    const float scale = rebuildToneTables(*app_.pipeline.wavelet().toneTables, options,
+                                          app_.pipeline.wavelet().StackLuminanceHistogram);
     {
         // The scale spin shows the scale in use; writing it is no new change.
         const QSignalBlocker quiet(tonemap.RxSpinEdit8);

@@ -30,22 +30,22 @@ void WaveletController::connectCompareControls() {
 }
 
 void WaveletController::keepRenderedView() {
-    CopyBitmap(app_.wavelet.ProcessPicture, app_.wavelet.Tempimage2);
+    CopyBitmap(app_.pipeline.editRun().wavelet.ProcessPicture, app_.pipeline.editRun().wavelet.Tempimage2);
 }
 
 void WaveletController::ClipcopyClick() {
-    const Bitmap24& picture = app_.wavelet.ProcessPicture;
+    const Bitmap24& picture = app_.pipeline.wavelet().ProcessPicture;
     if (picture.empty()) return;
     // The view shares the bitmap's memory; the clipboard keeps a copy of its own.
     QGuiApplication::clipboard()->setImage(bitmapView(picture).copy());
-    CopyBitmap(picture, app_.wavelet.ClipTemp);
+    CopyBitmap(picture, app_.pipeline.editRun().wavelet.ClipTemp);
     page_.RadioGroup1->setEnabled(true);
 }
 
 void WaveletController::DifferClick() {
-    if (app_.wavelet.ClipTemp.empty()) return;
-    diffGreen(app_.wavelet.ProcessPicture, app_.wavelet.ClipTemp, app_.model.ImageWidth,
-              app_.model.ImageHeight);
+    if (app_.pipeline.wavelet().ClipTemp.empty()) return;
+    diffGreen(app_.pipeline.editRun().wavelet.ProcessPicture, app_.pipeline.editRun().wavelet.ClipTemp,
+              app_.pipeline.editRun().model.ImageWidth, app_.pipeline.model().ImageHeight);
     showProcessedView();
 }
 
@@ -53,8 +53,9 @@ void WaveletController::RadioGroup1Click() {
     const int item = page_.RadioGroup1->ItemIndex();
     page_.Clipcopy->setEnabled(item == CurrentImage);
     page_.Differ->setEnabled(item == CurrentImage);
-    const Bitmap24& shown = item == ClipboardImage ? app_.wavelet.ClipTemp : app_.wavelet.Tempimage2;
-    if (!shown.empty()) CopyBitmap(shown, app_.wavelet.ProcessPicture);
+    const Bitmap24& shown =
+        item == ClipboardImage ? app_.pipeline.wavelet().ClipTemp : app_.pipeline.wavelet().Tempimage2;
+    if (!shown.empty()) CopyBitmap(shown, app_.pipeline.editRun().wavelet.ProcessPicture);
     showProcessedView();
 }
 

@@ -140,17 +140,18 @@ void WaveletController::ProcessButtonClick() {
     const LongOperation operation(app_.operations);
     if (!operation) return;
     const WaveletProcessOptions options = processOptions();
-    beginWaveletProcessing(app_.model, app_.state, options);
+    beginWaveletProcessing(app_.pipeline.editRun().model, app_.pipeline.editRun().state, options);
     page_.savebmp2button->setEnabled(true);
     if (!stackExists()) return;
     const BusyCursor busy;
-    const int width = app_.model.ImageWidth;
-    const int height = app_.model.ImageHeight;
-    showStackView(app_.wavelet.Stackimage, app_.wavelet.ProcessPicture, width, height);
+    const int width = app_.pipeline.model().ImageWidth;
+    const int height = app_.pipeline.model().ImageHeight;
+    showStackView(app_.pipeline.editRun().wavelet.Stackimage, app_.pipeline.editRun().wavelet.ProcessPicture,
+                  width, height);
     page_.ProcessImage->move(0, 0);
     try {
-        if (decomposeWhenDirty(app_.images, width, height, app_.state, app_.wavelet.filter, options,
-                               app_.progress())) {
+        if (decomposeWhenDirty(app_.pipeline.editRun().images, width, height, app_.pipeline.editRun().state,
+                               app_.pipeline.editRun().wavelet.filter, options, app_.progress())) {
             updateLayerCaptions(options.steps);
             // A new result that nobody saved yet: closing the window asks again.
             app_.shell.ImageSaved = false;
@@ -163,7 +164,7 @@ void WaveletController::ProcessButtonClick() {
 }
 
 void WaveletController::TabSheet4Enter() {
-    if (app_.state.WaveletPagePending) ProcessButtonClick();
+    if (app_.pipeline.state().WaveletPagePending) ProcessButtonClick();
 }
 
 void WaveletController::updateLayerCaptions(const WaveletStepOptions& steps) {
@@ -174,7 +175,7 @@ void WaveletController::updateLayerCaptions(const WaveletStepOptions& steps) {
 }
 
 void WaveletController::WaveletschemeClick() {
-    app_.state.LayersDirty = true;
+    app_.pipeline.editRun().state.LayersDirty = true;
     const bool linear = page_.Waveletscheme->ItemIndex() == static_cast<int>(TWaveletScheme::Linear);
     page_.LevelStep->setEnabled(linear);
     page_.Multiplicant->setEnabled(linear);
@@ -194,16 +195,16 @@ void WaveletController::askProcessAfterSetupChange() {
 }
 
 void WaveletController::LevelStepChange() {
-    app_.state.LayersDirty = true;
+    app_.pipeline.editRun().state.LayersDirty = true;
     updateLayerCaptions(readStepOptions(page_));
     // The message only once the wavelet page can be reached.
-    if (page_.Autoprocessbox->Checked() || app_.state.activepage > TMainTab::tabWavelet) {
+    if (page_.Autoprocessbox->Checked() || app_.pipeline.state().activepage > TMainTab::tabWavelet) {
         askProcessAfterSetupChange();
     }
 }
 
 void WaveletController::MultiplicantChange() {
-    app_.state.LayersDirty = true;
+    app_.pipeline.editRun().state.LayersDirty = true;
     updateLayerCaptions(readStepOptions(page_));
     // Restoring the stored values at start-up stays silent.
     if (page_.Autoprocessbox->Checked() || !app_.shell.StartingUp) askProcessAfterSetupChange();
@@ -223,7 +224,7 @@ void WaveletController::ResetButtonClick() {
         page_.LevelStep->setValue(1.0);
         page_.Multiplicant->setValue(0.0);
     }
-    app_.state.LayersDirty = true;
+    app_.pipeline.editRun().state.LayersDirty = true;
     for (TRxSlider* slider : page_.layerSliders()) slider->setValue(10);
     ProcessButtonClick();
 }
@@ -241,9 +242,11 @@ void WaveletController::ContrastSliderChange() {
 }
 
 void WaveletController::ProcessareaChange() {
-    if (!kestrave::ProcessareaChange(app_.images, page_.Processarea->currentIndex(), app_.messages())) return;
+    if (!kestrave::ProcessareaChange(app_.pipeline.editRun().images, page_.Processarea->currentIndex(),
+                                     app_.messages()))
+        return;
     // The layer planes were replaced: the layers must be computed again for the new area.
-    app_.state.LayersDirty = true;
+    app_.pipeline.editRun().state.LayersDirty = true;
 }
 
 KernelSpins WaveletController::readKernelSpins() const {
@@ -260,9 +263,9 @@ void WaveletController::writeKernelSpins(const KernelSpins& spins) {
 
 void WaveletController::SetwaveletbuttonClick() {
     page_.Convolvemethod->setItemIndex(static_cast<int>(TConvolveMethod::Default));
-    app_.state.LayersDirty = true;
+    app_.pipeline.editRun().state.LayersDirty = true;
     parts_.panels.filter->CentreWavelet->setText(
-        QString::fromStdString(SetWaveletKernel(app_.wavelet.filter, readKernelSpins())));
+        QString::fromStdString(SetWaveletKernel(app_.pipeline.editRun().wavelet.filter, readKernelSpins())));
     ProcessButtonClick();
 }
 
@@ -282,9 +285,10 @@ void WaveletController::GaussianClick() {
     WaveletFilterPanel& panel = *parts_.panels.filter;
     page_.Convolvemethod->setItemIndex(static_cast<int>(TConvolveMethod::Gaussian));
     // The working image is composed again by "Process", which finds the layers out of date.
-    app_.state.LayersDirty = true;
-    panel.CentreGaussian->setText(QString::fromStdString(BuildGaussianLayers(
-        app_.wavelet.filter, static_cast<float>(panel.Gauss->Value()), gaussWidths(page_))));
+    app_.pipeline.editRun().state.LayersDirty = true;
+    panel.CentreGaussian->setText(QString::fromStdString(
+        BuildGaussianLayers(app_.pipeline.editRun().wavelet.filter, static_cast<float>(panel.Gauss->Value()),
+                            gaussWidths(page_))));
     ProcessButtonClick();
 }
 
@@ -357,13 +361,14 @@ void WaveletController::applyWaveletScheme(const WaveletScheme& scheme) {
     WaveletFilterPanel& panel = *parts_.panels.filter;
     if (scheme.Convolvemethod == TConvolveMethod::Gaussian &&
         (methodChanged || scheme.Gausslayer != before.Gausslayer)) {
-        panel.CentreGaussian->setText(QString::fromStdString(BuildGaussianLayers(
-            app_.wavelet.filter, static_cast<float>(panel.Gauss->Value()), gaussWidths(page_))));
+        panel.CentreGaussian->setText(QString::fromStdString(
+            BuildGaussianLayers(app_.pipeline.editRun().wavelet.filter,
+                                static_cast<float>(panel.Gauss->Value()), gaussWidths(page_))));
     } else if (scheme.Convolvemethod == TConvolveMethod::Default && methodChanged) {
-        panel.CentreWavelet->setText(
-            QString::fromStdString(SetWaveletKernel(app_.wavelet.filter, readKernelSpins())));
+        panel.CentreWavelet->setText(QString::fromStdString(
+            SetWaveletKernel(app_.pipeline.editRun().wavelet.filter, readKernelSpins())));
     }
-    app_.state.LayersDirty = true;
+    app_.pipeline.editRun().state.LayersDirty = true;
 }
 
 void WaveletController::reportWaveletError(const std::exception& error) {

@@ -82,11 +82,13 @@ void WaveletController::connectCurveControls() {
     connect(histograms.Historeset, &QPushButton::clicked, this, &WaveletController::HistoResetClick);
     connect(histograms.stretchbutton, &QPushButton::clicked, this, &WaveletController::BitBtn3Click);
     connect(histograms.Showpeak, &TPCheck::OnClick, this, &WaveletController::Layer1sliderChanged);
-    connect(parts_.panels.gamma->Linearspline, &TPCheck::OnClick, this, &WaveletController::LinearSplineClick);
+    connect(parts_.panels.gamma->Linearspline, &TPCheck::OnClick, this,
+            &WaveletController::LinearSplineClick);
 }
 
 TBSpline& WaveletController::curveOf(CurveKind curve) {
-    return curve == CurveKind::Gamma ? app_.curves.GammaSpline : app_.curves.ToneSpline;
+    return curve == CurveKind::Gamma ? app_.pipeline.editRun().curves.GammaSpline
+                                     : app_.pipeline.editRun().curves.ToneSpline;
 }
 
 CurveGraph& WaveletController::graphOf(CurveKind curve) {
@@ -95,9 +97,10 @@ CurveGraph& WaveletController::graphOf(CurveKind curve) {
 }
 
 void WaveletController::createCurveObjects() {
-    kestrave::createCurveObjects(app_.curves, parts_.panels.gamma->Linearspline->Checked());
-    graphOf(CurveKind::Gamma).showCurve(&app_.curves.GammaSpline);
-    graphOf(CurveKind::Tone).showCurve(&app_.curves.ToneSpline);
+    kestrave::createCurveObjects(app_.pipeline.editRun().curves,
+                                 parts_.panels.gamma->Linearspline->Checked());
+    graphOf(CurveKind::Gamma).showCurve(&app_.pipeline.curves().GammaSpline);
+    graphOf(CurveKind::Tone).showCurve(&app_.pipeline.curves().ToneSpline);
 }
 
 void WaveletController::curveMouseDown(CurveKind curve, Qt::MouseButton button, Qt::KeyboardModifiers shift,
@@ -132,9 +135,11 @@ void WaveletController::curveMouseUp(CurveKind curve) {
 // A curve lying wholly on the bottom edge gives no table: the one in use stays.
 void WaveletController::buildCurveTable(CurveKind curve) {
     if (curve == CurveKind::Gamma) {
-        kestrave::buildCurveTable(app_.curves.GammaSpline, GammaCurveShape, *app_.wavelet.GammaTable);
+        kestrave::buildCurveTable(app_.pipeline.curves().GammaSpline, GammaCurveShape,
+                                  *app_.pipeline.wavelet().GammaTable);
     } else {
-        kestrave::buildCurveTable(app_.curves.ToneSpline, ToneCurveShape, app_.wavelet.toneTables->ToneCurve);
+        kestrave::buildCurveTable(app_.pipeline.curves().ToneSpline, ToneCurveShape,
+                                  app_.pipeline.wavelet().toneTables->ToneCurve);
     }
 }
 
@@ -165,7 +170,7 @@ void WaveletController::LoadgammabuttonClick() {
         app_.messages().error("Load gamma curve", error.what());
         return;
     }
-    TBSpline& spline = app_.curves.GammaSpline;
+    TBSpline& spline = app_.pipeline.editRun().curves.GammaSpline;
     spline.Clear();
     for (const SplinePoint& p : points) spline.AddPoint(p);
     setEditedCurveStyle(spline, parts_.panels.gamma->Linearspline->Checked());
@@ -177,7 +182,7 @@ void WaveletController::savegammabuttonClick() {
     if (!app_.dialogs().Execute(GammaSave)) return;
     if (askOverwrite(app_.messages(), GammaSave.FileName, " overwrite existing file ?") != mrYes) return;
     try {
-        saveGammaCurve(GammaSave.FileName, app_.curves.GammaSpline);
+        saveGammaCurve(GammaSave.FileName, app_.pipeline.curves().GammaSpline);
     } catch (const FileError& error) {
         app_.messages().error("Save gamma curve", error.what());
     }
@@ -227,7 +232,7 @@ void WaveletController::TonegraphClick() {
 // ---- levels ----
 
 void WaveletController::showLevels() {
-    ProgramState& state = app_.state;
+    ProgramState& state = app_.pipeline.editRun().state;
     const TmkRangeSlider& slider = *parts_.histograms.mkRangeSlider1;
     const RenderLevels levels =
         levelsFromSlider(slider.MinPosition(), slider.MaxPosition(), levelRangeLo_, levelRangeHi_);
@@ -257,8 +262,8 @@ void WaveletController::mkRangeSlider1Change() {
     showLevels();
     if (levelSliderActive_) {
         HistogramWindows& histograms = parts_.histograms;
-        histograms.LovalSpin->setValue(std::nearbyint(app_.state.LevelLo));
-        histograms.Hivalspin->setValue(std::nearbyint(app_.state.LevelHi));
+        histograms.LovalSpin->setValue(std::nearbyint(app_.pipeline.state().LevelLo));
+        histograms.Hivalspin->setValue(std::nearbyint(app_.pipeline.state().LevelHi));
     }
     levelSliderActive_ = false;
     levelSpinActive_ = false;
@@ -293,7 +298,7 @@ void WaveletController::HivalspinChange() {
 }
 
 void WaveletController::Button1Click() {
-    ProgramState& state = app_.state;
+    ProgramState& state = app_.pipeline.editRun().state;
     levelRangeLo_ = 0.0f;
     levelRangeHi_ = 255.0f;
     HistogramWindows& histograms = parts_.histograms;
@@ -318,7 +323,7 @@ void WaveletController::HistoResetClick() {
 
 // The levels the spins hold become the whole range of the slider.
 void WaveletController::BitBtn3Click() {
-    ProgramState& state = app_.state;
+    ProgramState& state = app_.pipeline.editRun().state;
     HistogramWindows& histograms = parts_.histograms;
     const auto lo = static_cast<float>(histograms.LovalSpin->Value());
     const auto hi = static_cast<float>(histograms.Hivalspin->Value());
@@ -337,7 +342,7 @@ void WaveletController::BitBtn3Click() {
 }
 
 void WaveletController::LinearSplineClick() {
-    TBSpline& spline = app_.curves.GammaSpline;
+    TBSpline& spline = app_.pipeline.editRun().curves.GammaSpline;
     setEditedCurveStyle(spline, parts_.panels.gamma->Linearspline->Checked());
     graphOf(CurveKind::Gamma).showCurve(&spline);
 }

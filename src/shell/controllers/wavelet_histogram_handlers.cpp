@@ -61,12 +61,12 @@ bool WaveletController::histogramWindowShown() const {
 }
 
 void WaveletController::showHistograms() {
-    const DisplayHistograms& histograms = app_.wavelet.displayHistograms;
+    const DisplayHistograms& histograms = app_.pipeline.wavelet().displayHistograms;
     const double smoother = static_cast<double>(parts_.histograms.HistoSmoother->Value());
     std::array<std::array<double, 255>, 4> curves{};
     for (std::size_t c = 0; c < curves.size(); ++c) curves[c] = smoothedHistogram(histograms[c], smoother);
-    const QString lo = QString::fromStdString(levelLoCaption(app_.state.LevelLo));
-    const QString hi = QString::fromStdString(levelHiCaption(app_.state.LevelHi));
+    const QString lo = QString::fromStdString(levelLoCaption(app_.pipeline.state().LevelLo));
+    const QString hi = QString::fromStdString(levelHiCaption(app_.pipeline.state().LevelHi));
     for (HistogramView* view : parts_.histograms.views()) view->showCurves(curves, lo, hi);
 }
 

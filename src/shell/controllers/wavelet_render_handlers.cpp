@@ -56,15 +56,20 @@ void WaveletController::connectRenderControls() {
 }
 
 bool WaveletController::stackExists() const {
-    return app_.state.activepage >= TMainTab::tabWavelet && app_.model.ImageWidth > 0 &&
-           app_.model.ImageHeight > 0;
+    return app_.pipeline.state().activepage >= TMainTab::tabWavelet && app_.pipeline.model().ImageWidth > 0 &&
+           app_.pipeline.model().ImageHeight > 0;
 }
 
 RenderContext WaveletController::renderContext() {
-    WaveletData& data = app_.wavelet;
-    return {app_.images, app_.model.ImageWidth, app_.model.ImageHeight,
-            app_.state,  *data.GammaTable,      *data.toneTables,
-            data.stack,  data.ProcessPicture};
+    WaveletData& data = app_.pipeline.editRun().wavelet;
+    return {app_.pipeline.editRun().images,
+            app_.pipeline.model().ImageWidth,
+            app_.pipeline.model().ImageHeight,
+            app_.pipeline.editRun().state,
+            *data.GammaTable,
+            *data.toneTables,
+            data.stack,
+            data.ProcessPicture};
 }
 
 void WaveletController::showLayerWeights() {
@@ -96,11 +101,10 @@ void WaveletController::render(bool autoBalance) {
         // The balance belongs to the histogram step: it runs only while a histogram window shows.
         const bool histograms = histogramWindowShown();
         try {
-            app_.wavelet.displayHistograms =
-                autoBalance
-                    ? renderWithAutoBalance(context, wavelet, options,
-                                            histograms && parts_.histograms.Autobalance->Checked())
-                    : renderPass(context, wavelet, options);
+            app_.pipeline.editRun().wavelet.displayHistograms =
+                autoBalance ? renderWithAutoBalance(context, wavelet, options,
+                                                    histograms && parts_.histograms.Autobalance->Checked())
+                            : renderPass(context, wavelet, options);
             keepRenderedView();
             if (histograms) showHistograms();
             if (autoBalance) {
@@ -120,7 +124,9 @@ void WaveletController::Layer1sliderChange() {
     app_.progress().setStatus(2, LayerSettingChangedStatus);
     showLayerWeights();
     if (page_.Autoprocessbox->Checked()) Layer1sliderChanged();
-    app_.state.WholeImageArea = wholeImageArea(app_.images, app_.model.ImageWidth, app_.model.ImageHeight);
+    app_.pipeline.editRun().state.WholeImageArea =
+        wholeImageArea(app_.pipeline.editRun().images, app_.pipeline.editRun().model.ImageWidth,
+                       app_.pipeline.editRun().model.ImageHeight);
 }
 
 void WaveletController::ContrastresetClick() {
@@ -155,9 +161,9 @@ void WaveletController::DoAllClick() {
     page_.ProcessImage->move(0, 0);
     RenderContext context = renderContext();
     try {
-        const DoAllResult result =
-            processWholeImage(context, app_.wavelet.filter, processOptions(), renderOptions(),
-                              app_.wavelet.Stackimage, page_.Showprocessingarea->Checked(), app_.progress());
+        const DoAllResult result = processWholeImage(
+            context, app_.pipeline.wavelet().filter, processOptions(), renderOptions(),
+            app_.pipeline.wavelet().Stackimage, page_.Showprocessingarea->Checked(), app_.progress());
         // The status says it was cancelled; the bar does not stay where the tiles stopped.
         if (result.cancelled) parts_.progressBar.reset();
         // The whole picture processed is a new result that nobody saved yet.

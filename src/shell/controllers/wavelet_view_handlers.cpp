@@ -93,7 +93,7 @@ bool WaveletController::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void WaveletController::showProcessedView() {
-    const Bitmap24& picture = app_.wavelet.ProcessPicture;
+    const Bitmap24& picture = app_.pipeline.wavelet().ProcessPicture;
     if (picture.empty()) {
         page_.ProcessImage->clear();
         return;
@@ -112,11 +112,11 @@ void WaveletController::showProcessedView() {
 }
 
 void WaveletController::drawOverlays(QPainter& painter) const {
-    const ImageDataSection& section = app_.images;
-    const int width = app_.model.ImageWidth;
-    const int height = app_.model.ImageHeight;
+    const ImageDataSection& section = app_.pipeline.images();
+    const int width = app_.pipeline.model().ImageWidth;
+    const int height = app_.pipeline.model().ImageHeight;
     painter.setBrush(Qt::NoBrush);
-    if (app_.state.showProcessingArea) {
+    if (app_.pipeline.state().showProcessingArea) {
         const int x0 = section.ProcessAreaX;
         const int y0 = section.ProcessAreaY;
         drawAreaCorners(painter, x0, y0, x0 + section.ProcessAreaWidth - 1,
@@ -131,7 +131,7 @@ void WaveletController::drawOverlays(QPainter& painter) const {
         painter.drawRect(QRect(QPoint(box.cx - box.hx - SearchMargin, box.cy - box.hy - SearchMargin),
                                QPoint(box.cx + box.hx + SearchMargin, box.cy + box.hy + SearchMargin)));
     }
-    const TCornerRect& area = app_.state.RGBArea;
+    const TCornerRect& area = app_.pipeline.state().RGBArea;
     if (defineAreaMode_ && area.X1 >= 0) {
         painter.setPen(Qt::white);
         painter.drawRect(QRect(QPoint(area.X1, area.Y1), QPoint(area.X2, area.Y2)).normalized());
@@ -153,26 +153,26 @@ QPoint WaveletController::imagePoint(QPoint at) const {
 
 void WaveletController::ProcessImageMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift,
                                               QPoint at) {
-    if (app_.wavelet.ProcessPicture.empty()) return;
+    if (app_.pipeline.wavelet().ProcessPicture.empty()) return;
     const QPoint point = imagePoint(at);
-    if (defineAreaMode_) app_.state.RGBArea = {point.x(), point.y(), point.x(), point.y()};
+    if (defineAreaMode_) app_.pipeline.editRun().state.RGBArea = {point.x(), point.y(), point.x(), point.y()};
     if (button == Qt::LeftButton && shift == Qt::NoModifier) {
         // The feature is kept in frame pixels. The processing area is centred on the click and,
         // like every move of the area, kept whole inside the image.
         const double scale = featureScale(parts_.stack);
-        app_.state.FeatureX = clampedRound(point.x() / scale, 0, MaxFrameSize);
-        app_.state.FeatureY = clampedRound(point.y() / scale, 0, MaxFrameSize);
-        moveProcessAreaToFeature(app_.images, point.x(), point.y());
+        app_.pipeline.editRun().state.FeatureX = clampedRound(point.x() / scale, 0, MaxFrameSize);
+        app_.pipeline.editRun().state.FeatureY = clampedRound(point.y() / scale, 0, MaxFrameSize);
+        moveProcessAreaToFeature(app_.pipeline.editRun().images, point.x(), point.y());
     }
     showProcessedView();
 }
 
 void WaveletController::ProcessImageMouseMove(Qt::KeyboardModifiers shift, QPoint at) {
-    if (app_.wavelet.ProcessPicture.empty()) return;
+    if (app_.pipeline.wavelet().ProcessPicture.empty()) return;
     const QPoint point = imagePoint(at);
-    if (const auto readout = pixelReadout(app_.images, point.x(), point.y()))
+    if (const auto readout = pixelReadout(app_.pipeline.images(), point.x(), point.y()))
         app_.progress().setStatus(3, *readout);
-    TCornerRect& area = app_.state.RGBArea;
+    TCornerRect& area = app_.pipeline.editRun().state.RGBArea;
     if (defineAreaMode_ && area.X1 >= 0) {
         area.X2 = point.x();
         area.Y2 = point.y();
@@ -185,8 +185,8 @@ void WaveletController::ProcessImageMouseMove(Qt::KeyboardModifiers shift, QPoin
             area = {point.x() - hx, point.y() - hy, point.x() + hx, point.y() + hy};
         }
         const double scale = featureScale(parts_.stack);
-        app_.state.FeatureX = clampedRound(point.x() / scale, 0, MaxFrameSize);
-        app_.state.FeatureY = clampedRound(point.y() / scale, 0, MaxFrameSize);
+        app_.pipeline.editRun().state.FeatureX = clampedRound(point.x() / scale, 0, MaxFrameSize);
+        app_.pipeline.editRun().state.FeatureY = clampedRound(point.y() / scale, 0, MaxFrameSize);
         showProcessedView();
     }
     if (zoomOn_) {
@@ -196,22 +196,23 @@ void WaveletController::ProcessImageMouseMove(Qt::KeyboardModifiers shift, QPoin
 }
 
 void WaveletController::ProcessImageMouseUp(QPoint at) {
-    if (app_.wavelet.ProcessPicture.empty()) return;
+    if (app_.pipeline.wavelet().ProcessPicture.empty()) return;
     const QPoint point = imagePoint(at);
-    showStackView(app_.wavelet.Stackimage, app_.wavelet.ProcessPicture, app_.model.ImageWidth,
-                  app_.model.ImageHeight);
+    showStackView(app_.pipeline.editRun().wavelet.Stackimage, app_.pipeline.editRun().wavelet.ProcessPicture,
+                  app_.pipeline.editRun().model.ImageWidth, app_.pipeline.model().ImageHeight);
     if (!composeWorkingImage()) return;
     if (defineAreaMode_) {
-        app_.state.RGBArea.X2 = point.x();
-        app_.state.RGBArea.Y2 = point.y();
+        app_.pipeline.editRun().state.RGBArea.X2 = point.x();
+        app_.pipeline.editRun().state.RGBArea.Y2 = point.y();
         defineAreaMode_ = false;
         page_.RGBshiftset->setChecked(false);
     }
-    ImageDataSection& section = app_.images;
+    ImageDataSection& section = app_.pipeline.editRun().images;
     if (moveAreaMode_) {
         const double scale = featureScale(parts_.stack);
-        moveProcessAreaToFeature(section, clampedRound(app_.state.FeatureX * scale, 0, MaxFrameSize),
-                                 clampedRound(app_.state.FeatureY * scale, 0, MaxFrameSize));
+        moveProcessAreaToFeature(section,
+                                 clampedRound(app_.pipeline.state().FeatureX * scale, 0, MaxFrameSize),
+                                 clampedRound(app_.pipeline.state().FeatureY * scale, 0, MaxFrameSize));
         moveAreaMode_ = false;
         page_.setrgbareacheckbox->setChecked(false);
     }
@@ -220,8 +221,8 @@ void WaveletController::ProcessImageMouseUp(QPoint at) {
         for (int n = 1; n <= WaveletLayerCount; ++n) {
             app_.progress().setStatus(2, "X1= " + std::to_string(section.ProcessAreaX) +
                                              " Y1=" + std::to_string(section.ProcessAreaY));
-            ComputeWaveletLayer(section, app_.model.ImageWidth, app_.model.ImageHeight, app_.wavelet.filter,
-                                options, n);
+            ComputeWaveletLayer(section, app_.pipeline.model().ImageWidth, app_.pipeline.model().ImageHeight,
+                                app_.pipeline.wavelet().filter, options, n);
         }
     } catch (const WaveletError& error) {
         reportWaveletError(error);
@@ -245,7 +246,7 @@ void WaveletController::RGBshiftsetClick() {
     if (defineAreaMode_) {
         moveAreaMode_ = false;
         page_.setrgbareacheckbox->setChecked(false);
-        app_.state.RGBArea = {};
+        app_.pipeline.editRun().state.RGBArea = {};
     } else {
         page_.ProcessImage->move(0, 0);
     }
@@ -253,7 +254,7 @@ void WaveletController::RGBshiftsetClick() {
 }
 
 void WaveletController::ShowProcessingAreaClick() {
-    app_.state.showProcessingArea = page_.Showprocessingarea->Checked();
+    app_.pipeline.editRun().state.showProcessingArea = page_.Showprocessingarea->Checked();
     Layer1sliderChanged();
 }
 
@@ -266,8 +267,8 @@ void WaveletController::ZoomWaveletClick() {
 }
 
 void WaveletController::refreshZoom(QPoint at) {
-    const int width = app_.model.ImageWidth;
-    const int height = app_.model.ImageHeight;
+    const int width = app_.pipeline.model().ImageWidth;
+    const int height = app_.pipeline.model().ImageHeight;
     const bool anchored = zoomAnchor_.x() != -1;
     if (!anchored && !(ZoomHalf < at.x() && at.x() < width - ZoomHalf && ZoomHalf < at.y() &&
                        at.y() < height - ZoomHalf)) {
@@ -283,8 +284,9 @@ void WaveletController::refreshZoom(QPoint at) {
 void WaveletController::layerButtonMouseDown(int n) {
     if (!PrepareLayerView()) return;
     try {
-        DrawWaveletLayer(app_.images, app_.model.ImageWidth, app_.model.ImageHeight, n,
-                         app_.wavelet.ProcessPicture);
+        DrawWaveletLayer(app_.pipeline.images(), app_.pipeline.model().ImageWidth,
+                         app_.pipeline.model().ImageHeight, n,
+                         app_.pipeline.editRun().wavelet.ProcessPicture);
     } catch (const WaveletError& error) {
         RestoreProcessedView();
         reportWaveletError(error);
@@ -301,21 +303,23 @@ void WaveletController::layerButtonMouseUp(int) {
 bool WaveletController::PrepareLayerView() {
     const WaveletProcessOptions options = processOptions();
     if (options.Resampled) {
-        const ImageSize size = resampledImageSize(app_.model.FrameWidth, app_.model.FrameHeight, options);
-        app_.model.ImageWidth = size.width;
-        app_.model.ImageHeight = size.height;
+        const ImageSize size =
+            resampledImageSize(app_.pipeline.model().FrameWidth, app_.pipeline.model().FrameHeight, options);
+        app_.pipeline.editRun().model.ImageWidth = size.width;
+        app_.pipeline.editRun().model.ImageHeight = size.height;
     }
-    Bitmap24& picture = app_.wavelet.ProcessPicture;
+    Bitmap24& picture = app_.pipeline.editRun().wavelet.ProcessPicture;
     if (picture.empty()) return false;
-    CopyBitmap(picture, app_.wavelet.layerViewSaved);
+    CopyBitmap(picture, app_.pipeline.editRun().wavelet.layerViewSaved);
     return true;
 }
 
 void WaveletController::RestoreProcessedView() {
-    if (!layerViewShown_ && app_.wavelet.layerViewSaved.empty()) return;
+    if (!layerViewShown_ && app_.pipeline.wavelet().layerViewSaved.empty()) return;
     page_.ProcessImage->move(0, 0);
-    CopyBitmap(app_.wavelet.layerViewSaved, app_.wavelet.ProcessPicture);
-    app_.wavelet.layerViewSaved = Bitmap24();
+    CopyBitmap(app_.pipeline.editRun().wavelet.layerViewSaved,
+               app_.pipeline.editRun().wavelet.ProcessPicture);
+    app_.pipeline.editRun().wavelet.layerViewSaved = Bitmap24();
     layerViewShown_ = false;
     showProcessedView();
 }

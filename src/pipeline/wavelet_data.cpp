@@ -1,4 +1,4 @@
-#include "shell/wavelet_data.h"
+#include "pipeline/wavelet_data.h"
 
 namespace kestrave {
 

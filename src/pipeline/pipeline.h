@@ -1,0 +1,116 @@
+#pragma once
+// The pipeline: everything one run of the program works on, in one owner, and the operations that
+// carry the work from an input to the final picture. The window, the batch runner and every test
+// build their own; there are no hidden globals. It never touches a widget.
+//
+// Reading: every part of the run's state is read through a const accessor (`state()`, `model()`,
+// `images()`, …).
+//
+// Changing: through an operation, which takes what the controls say as an options struct, does
+// the stage's work on the run's state and returns its result. After an operation the pipeline
+// announces what changed (`PipelineChange`) to its observers: a page that shows that part of the
+// run redraws itself from the announcement, so the handler that started the work never reaches
+// into another page.
+//
+// One stage from the click to the picture, for a newcomer: the Stack page's "Stack" button runs
+// `StackController::StackButtonClick`; it reads the page's controls into `StackOptions`, opens
+// the frame source of the input and calls `Pipeline::stack`; the pipeline stacks the ranked,
+// aligned frames into its image planes (`images()`), keeps the result (`stack()`), hands the stack
+// picture to the wavelet data and moves the program state on (`state().progstatus`); it announces
+// `Stack`, and the Stack page's controller shows the picture while the Wavelet page's controller
+// renders it.
+//
+// Handlers that have not yet moved onto an operation reach the state through `editRun()`; the
+// shell's boundary check counts those places and lets their number only fall.
+
+#include <functional>
+#include <vector>
+
+#include "enhance/curve_editing.h"
+#include "frames/frame_model.h"
+#include "frames/image_data_section.h"
+#include "frames/input_selection.h"
+#include "frames/program_state.h"
+#include "pipeline/stack_data.h"
+#include "pipeline/wavelet_data.h"
+#include "registration/align_state.h"
+#include "registration/alignment_points.h"
+#include "registration/debayer_switch.h"
+#include "registration/fft.h"
+#include "registration/frame_limit.h"
+#include "registration/optimizer_state.h"
+#include "registration/registration_state.h"
+
+namespace kestrave {
+
+// The state of one run.
+struct RunState {
+    ProgramState state;
+    FrameModel model;
+    ImageDataSection images;
+    // The wavelet page's filters, tables and pictures.
+    WaveletData wavelet;
+    // The curves of the gamma, tone and hue-dependent curve editors.
+    CurveObjects curves;
+    // The last completed stack.
+    StackData stack;
+    FftEngine fft;
+    RegistrationState registration;
+    // The alignment's pass state (the halt button's flag among it) and the optimizer's run state.
+    AlignmentState alignment;
+    OptimizerState optimizer;
+    // The frame limits of the alignment points.
+    PointLimits points;
+    // The alignment points, the free alignment box and the multi-point mode.
+    AlignmentPoints alignPoints;
+    // The input: the shown picture, what the readers found, the current folder, the frame source
+    // of the browser; and the debayer switch.
+    InputState input;
+    DebayerState debayer;
+};
+
+// What an operation changed, as its observers hear it.
+enum class PipelineChange {
+    Input,      // a new input was taken (or the input was reset)
+    Stage,      // the program state moved on (or back): progstatus, ProcessStage, activepage
+    Frames,     // the frame records: shifts, qualities, ranking, exclusions
+    Points,     // the alignment points or their limits
+    Stack,      // a new stack: its planes, result and picture
+    Processed,  // the processed (rendered) picture
+};
+
+class Pipeline {
+public:
+    Pipeline() = default;
+    Pipeline(const Pipeline&) = delete;
+    Pipeline& operator=(const Pipeline&) = delete;
+
+    const ProgramState& state() const { return run_.state; }
+    const FrameModel& model() const { return run_.model; }
+    const ImageDataSection& images() const { return run_.images; }
+    const WaveletData& wavelet() const { return run_.wavelet; }
+    const CurveObjects& curves() const { return run_.curves; }
+    const StackData& stack() const { return run_.stack; }
+    const FftEngine& fft() const { return run_.fft; }
+    const RegistrationState& registration() const { return run_.registration; }
+    const AlignmentState& alignment() const { return run_.alignment; }
+    const OptimizerState& optimizer() const { return run_.optimizer; }
+    const PointLimits& points() const { return run_.points; }
+    const AlignmentPoints& alignPoints() const { return run_.alignPoints; }
+    const InputState& input() const { return run_.input; }
+    const DebayerState& debayer() const { return run_.debayer; }
+
+    // Observers hear every change an operation announces, in the order they subscribed.
+    using Observer = std::function<void(PipelineChange)>;
+    void subscribe(Observer observer) { observers_.push_back(std::move(observer)); }
+    void announce(PipelineChange change) const;
+
+    // The run's state for the handlers not yet moved onto an operation.
+    RunState& editRun() { return run_; }
+
+private:
+    RunState run_;
+    std::vector<Observer> observers_;
+};
+
+}  // namespace kestrave
