@@ -622,7 +622,10 @@ void TAssistantBalloon::buttonClicked(int tag) {
     }
     if (tag == PageBackTag || tag == PageNextTag) {
         const bool forward = tag == PageNextTag;
-        page_ += forward ? 1 : -1;
+        const int page = page_ + (forward ? 1 : -1);
+        clearButtons();
+        clearTopics();
+        page_ = page;
         if (kind_ == BalloonKind::Guide)
             layOutTopics(GuideDlg.Title, GuideDlg.Description, GuideDlg.Icon, GuideDlg.Topics,
                          GuideDlg.AcceptRequest);

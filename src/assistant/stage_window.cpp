@@ -166,7 +166,8 @@ void TAssistantStage::BringToTop() {
 QRegion TAssistantStage::shape() const {
     QRegion region;
     if (const auto frame = director_.engine().currentFrame()) region = frameRegion(*frame);
-    if (bulbVisible_) region += bulb_->shape().translated(bulb_->pos());
+    // The bulb keeps to the right edge (also before a hidden stage hears of its new size).
+    if (bulbVisible_) region += bulb_->shape().translated(width() - bulb_->width(), 0);
     return region;
 }
 
@@ -180,6 +181,7 @@ void TAssistantStage::UpdateShape() {
 void TAssistantStage::setBulbVisible(bool on) {
     if (on == bulbVisible_) return;
     bulbVisible_ = on;
+    bulb_->move(width() - bulb_->width(), 0);
     UpdateShape();
     bulb_->setVisible(on);
 }
