@@ -1,6 +1,7 @@
 #include "assistant/speech_balloon.h"
 
 #include <QApplication>
+#include <QBitmap>
 #include <QCheckBox>
 #include <QEventLoop>
 #include <QFrame>
@@ -32,6 +33,17 @@ constexpr int TopicPageHeight = 180;
 constexpr int InputBoxHeight = 22;
 // The answer of a balloon closed without a button (Esc, the application quitting).
 constexpr int mrCancelResult = 2;
+
+// The window's mask: exactly the pixels the balloon paints.
+QBitmap shapeMask(const BalloonPlacement& placement, const TBalloonMetrics& metrics) {
+    QBitmap mask(placement.window.size());
+    mask.fill(Qt::color0);
+    QPainter painter(&mask);
+    painter.setPen(Qt::color1);
+    painter.setBrush(Qt::color1);
+    painter.drawPath(balloonShape(placement, metrics));
+    return mask;
+}
 
 int wrappedHeight(const QFont& font, const QString& text, int width) {
     if (text.isEmpty()) return 0;
@@ -211,7 +223,8 @@ int TAssistantBalloon::MessageDlg(const QString& text, int DlgType, int DefaultB
 void TAssistantBalloon::buildMessage(const QString& text, int DlgType, int DefaultButton,
                                      std::uint16_t Buttons) {
     Title->setText(MsgDlg.Title);
-    Msg->setText(text);
+    // Line breaks come in every form the program's texts use ("\n\r", "\r\n", "\n"): one break each.
+    Msg->setText(QString(text).replace("\r\n", "\n").replace("\n\r", "\n").replace('\r', '\n'));
     msgButtons_ = Buttons;
     static const QStyle::StandardPixmap icons[4] = {
         QStyle::SP_MessageBoxWarning, QStyle::SP_MessageBoxCritical, QStyle::SP_MessageBoxInformation,
@@ -358,7 +371,27 @@ void TAssistantBalloon::layOutTopics(const QString& title, const QString& descri
     const TBalloonMetrics& metrics = Balloon.Metrics;
     const int space = metrics.ControlSpacing;
     const bool guide = kind_ == BalloonKind::Guide;
-    const int width = std::max<int>(guide ? metrics.MinGuideDlgWidth : metrics.MinHintDlgWidth, 240);
+    // The closing buttons first: the balloon is at least as wide as their row.
+    if (guide) {
+        bool optionsOn = true, searchOn = true;
+        if (OnGuideGetBtnStates) OnGuideGetBtnStates(optionsOn, searchOn);
+        for (int b = 0; b < 4; ++b)
+            if (GuideDlg.VisibleButtons & (1u << b)) {
+                TOffice97Button* button = addButton(QString::fromUtf8(GuideButtonCaptions[b]), GuideTag + b);
+                if (b == int(TGuideDlgBtn::gbOptions)) button->setEnabled(optionsOn);
+                if (b == int(TGuideDlgBtn::gbSearch)) button->setEnabled(searchOn);
+            }
+    } else {
+        addButton(QString::fromUtf8(HintButtonCaptions[0]), HintCloseTag);
+    }
+    const std::vector<TOffice97Button*> closing = buttons_;
+    const auto buttonSize = [&metrics](TOffice97Button* button) {
+        return button->sizeHint().expandedTo(QSize(metrics.MinButtonWidth, metrics.MinButtonHeight));
+    };
+    int row = 0;
+    for (TOffice97Button* button : closing) row += buttonSize(button).width() + space;
+    const int width =
+        std::max({int(guide ? metrics.MinGuideDlgWidth : metrics.MinHintDlgWidth), 240, row + space});
     const int content = width - 2 * space;
     int y = space;
 
@@ -396,6 +429,7 @@ void TAssistantBalloon::layOutTopics(const QString& title, const QString& descri
         button->setWordWrap(true);
         button->setCaption(topic.text);
         button->setColor(Balloon.Color);
+        button->setTransparent(true);
         button->setOffice2000Look(Balloon.Office2000Look);
         button->setFont(topicFont(Balloon.Font, flags));
         button->setHoverFont(topicFont(Balloon.Font, flags | std::uint8_t(flags >> 3)));
@@ -453,33 +487,13 @@ void TAssistantBalloon::layOutTopics(const QString& title, const QString& descri
         y += space + InputBoxHeight;
     }
 
-    // The closing buttons.
-    std::vector<std::pair<QString, int>> row;
-    if (guide) {
-        bool optionsOn = true, searchOn = true;
-        if (OnGuideGetBtnStates) OnGuideGetBtnStates(optionsOn, searchOn);
-        for (int b = 0; b < 4; ++b)
-            if (GuideDlg.VisibleButtons & (1u << b)) {
-                TOffice97Button* button = addButton(QString::fromUtf8(GuideButtonCaptions[b]), GuideTag + b);
-                if (b == int(TGuideDlgBtn::gbOptions)) button->setEnabled(optionsOn);
-                if (b == int(TGuideDlgBtn::gbSearch)) button->setEnabled(searchOn);
-            }
-    } else {
-        addButton(QString::fromUtf8(HintButtonCaptions[0]), HintCloseTag);
-    }
     int rowX = space;
     int rowH = 0;
-    bool divided = false;
-    for (TOffice97Button* button : buttons_) {
-        if (button == backPage_ || button == nextPage_) continue;
-        if (!divided) {
-            DividerBottom->setGeometry(space, y + space / 2 + 1, content, 1);
-            DividerBottom->show();
-            y += space;
-            divided = true;
-        }
-        const QSize hint =
-            button->sizeHint().expandedTo(QSize(metrics.MinButtonWidth, metrics.MinButtonHeight));
+    DividerBottom->setGeometry(space, y + space / 2 + 1, content, 1);
+    DividerBottom->show();
+    y += space;
+    for (TOffice97Button* button : closing) {
+        const QSize hint = buttonSize(button);
         button->setGeometry(rowX, y + space, hint.width(), hint.height());
         button->show();
         rowX += hint.width() + space;
@@ -500,7 +514,7 @@ void TAssistantBalloon::reposition() {
         placeBalloon(anchorRect(), currentWorkArea(), body_, Balloon.Metrics, kind_ == BalloonKind::Tips);
     setGeometry(placement_.window);
     ClientPanel->setGeometry(placement_.body);
-    if (!opening_) setMask(QRegion(balloonShape(placement_, Balloon.Metrics).toFillPolygon().toPolygon()));
+    if (!opening_) setMask(shapeMask(placement_, Balloon.Metrics));
     update();
 }
 
@@ -540,7 +554,7 @@ void TAssistantBalloon::openStep(int step) {
 
 void TAssistantBalloon::finishOpening() {
     opening_ = false;
-    setMask(QRegion(balloonShape(placement_, Balloon.Metrics).toFillPolygon().toPolygon()));
+    setMask(shapeMask(placement_, Balloon.Metrics));
     ClientPanel->show();
     update();
     if (activate_) activateWindow();
