@@ -243,6 +243,7 @@ void TAssistant::setStageTop(int top) {
 
 void TAssistant::setHintBulb(bool on) {
     hintBulb_ = on;
+    stage_->bulb()->setEnabled(bool(OnHintBulbClick));
     if (on)
         showBulbIfDue();
     else

@@ -8,8 +8,8 @@
 // thread as queued calls, except the idle question, which needs its answer at once and is
 // answered on the director's thread from a mirror of the stage's visibility.
 
-#include <QObject>
 #include <QMenu>
+#include <QObject>
 #include <QPointer>
 #include <atomic>
 #include <functional>

@@ -14,6 +14,7 @@
 #include <QStyle>
 #include <QTimer>
 #include <cmath>
+#include <utility>
 
 #include "assistant/office_button.h"
 
@@ -64,6 +65,15 @@ QFont topicFont(QFont font, std::uint8_t flags) {
 
 }  // namespace
 
+struct TAssistantBalloon::ModalRun {
+    QEventLoop loop;
+    int result = 0;
+    void answer(int value) {
+        result = value;
+        loop.quit();
+    }
+};
+
 TAssistantBalloon::TAssistantBalloon(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
     setObjectName("AssistantBalloon");
@@ -110,16 +120,13 @@ TAssistantBalloon::TAssistantBalloon(QWidget* parent)
     connect(InputBox, &QLineEdit::returnPressed, this, [this] { InputBoxKeyPress(); });
     // An application that quits while a modal balloon waits ends it with Cancel.
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
-        if (loop_) {
-            modalResult_ = mrCancelResult;
-            loop_->quit();
-        }
+        if (run_) run_->answer(mrCancelResult);
     });
     hide();
 }
 
 TAssistantBalloon::~TAssistantBalloon() {
-    if (loop_) loop_->quit();
+    if (run_) run_->answer(mrCancelResult);
 }
 
 void TAssistantBalloon::CheckBoxClick() {
@@ -592,8 +599,7 @@ void TAssistantBalloon::hideBalloon() {
     ++openStep_;
     QWidget::hide();
     focus_ = nullptr;
-    if (loop_ && modalResult_ == 0) modalResult_ = mrCancelResult;
-    if (loop_) loop_->quit();
+    if (run_ && run_->result == 0) run_->answer(mrCancelResult);
     emit OnHide();
 }
 
@@ -605,17 +611,18 @@ int TAssistantBalloon::runModal() {
     QPointer<QWidget> previous = QApplication::activeWindow();
     QPointer<QWidget> previousFocus = QApplication::focusWidget();
     modal_ = true;
-    modalResult_ = 0;
     setWindowModality(Qt::ApplicationModal);
-    QEventLoop loop;
-    loop_ = &loop;
+    ModalRun run;
+    ModalRun* const outer = std::exchange(run_, &run);
     open(true);
-    while (modalResult_ == 0 && shown_) loop.exec();
-    loop_ = nullptr;
-    const int result = modalResult_ ? modalResult_ : mrCancelResult;
+    while (run.result == 0 && shown_) run.loop.exec();
+    run_ = outer;
+    const int result = run.result ? run.result : mrCancelResult;
     hideBalloon();
-    setWindowModality(Qt::NonModal);
-    modal_ = false;
+    if (!outer) {
+        setWindowModality(Qt::NonModal);
+        modal_ = false;
+    }
     if (previous) previous->activateWindow();
     if (previousFocus) previousFocus->setFocus();
     return result;
@@ -627,9 +634,8 @@ void TAssistantBalloon::buttonClicked(int tag) {
             emit OnHelp(helpCtx_);
             return;
         }
-        modalResult_ = MessageButtonResults[tag];
-        if (loop_)
-            loop_->quit();
+        if (run_)
+            run_->answer(MessageButtonResults[tag]);
         else
             hideBalloon();
         return;
@@ -699,9 +705,8 @@ void TAssistantBalloon::topicClicked(int line) {
     const TTopicsList& topics = kind_ == BalloonKind::Guide ? GuideDlg.Topics : HintDlg.Topics;
     if (line < 0 || line >= topics.Count()) return;
     const int id = topics[line].options.ID >= 0 ? topics[line].options.ID : line;
-    if (loop_) {
-        modalResult_ = id;
-        loop_->quit();
+    if (run_) {
+        run_->answer(id);
         return;
     }
     if (kind_ == BalloonKind::Guide)

@@ -133,12 +133,14 @@ private:
     bool suspended_ = false;
     bool opening_ = false;
     bool activate_ = false;
-    int modalResult_ = 0;
     int helpCtx_ = 0;
     std::uint16_t msgButtons_ = 0;
     int cancelTag_ = -1;
     QPointer<QWidget> focus_;
-    QEventLoop* loop_ = nullptr;
+    // The modal run waiting for its answer; a message shown meanwhile (from a timer) runs one of
+    // its own and the waiting one ends with Cancel.
+    struct ModalRun;
+    ModalRun* run_ = nullptr;
     std::vector<TOffice97Button*> buttons_;
     std::vector<TOffice97Button*> topics_;
     TOffice97Button* backPage_ = nullptr;

@@ -195,8 +195,12 @@ void TAssistantStage::mousePressEvent(QMouseEvent* event) {
     if (!parentWidget() && QGuiApplication::applicationState() != Qt::ApplicationActive) {
         // A click on the character while another program is in front brings this program
         // forward and goes no further.
-        if (QWidget* main = QApplication::activeWindow() ? QApplication::activeWindow() : parentWidget())
-            main->activateWindow();
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top != this && top->isVisible() && top->windowType() == Qt::Window && !top->isMinimized()) {
+                top->raise();
+                top->activateWindow();
+                break;
+            }
         return;
     }
     if (event->button() != Qt::LeftButton || !draggable_) return;

@@ -72,10 +72,8 @@ TEST_F(AssistantTest, MessageButtonsAnswerByClickEnterAndEscape) {
     };
     const auto escape = [](TAssistantBalloon& b) { QTest::keyClick(&b, Qt::Key_Escape); };
     const Case cases[] = {
-        {OK, 255, "&OK", click("&OK"), 1},
-        {OK, 255, "&OK", escape, 1},
-        {Yes | No | Cancel, 255, "&Yes", escape, 2},
-        {Yes | No | Cancel, 1, "&No", key(Qt::Key_Return), 7},
+        {OK, 255, "&OK", click("&OK"), 1},           {OK, 255, "&OK", escape, 1},
+        {Yes | No | Cancel, 255, "&Yes", escape, 2}, {Yes | No | Cancel, 1, "&No", key(Qt::Key_Return), 7},
         {Yes | No, 255, "&Yes", click("&No"), 7},
     };
     for (const Case& c : cases) {
@@ -84,7 +82,8 @@ TEST_F(AssistantTest, MessageButtonsAnswerByClickEnterAndEscape) {
             if (auto* button = qobject_cast<TOffice97Button*>(b.focusWidget())) focused = button->Caption();
             c.act(b);
         });
-        EXPECT_EQ(assistant.MessageDlgEx("Proceed ?", 3, c.buttons, 0, c.defaultButton), c.expected) << c.focused;
+        EXPECT_EQ(assistant.MessageDlgEx("Proceed ?", 3, c.buttons, 0, c.defaultButton), c.expected)
+            << c.focused;
         EXPECT_EQ(focused, c.focused);
         EXPECT_FALSE(assistant.balloon().isVisible());
     }
@@ -116,6 +115,18 @@ TEST_F(AssistantTest, AnEmptyButtonSetShowsWithoutWaiting) {
     EXPECT_TRUE(assistant.balloon().shown());
     EXPECT_FALSE(assistant.balloon().modal());
     assistant.balloon().Close();
+}
+
+TEST_F(AssistantTest, AMessageDuringAWaitingOneEndsTheFirstWithCancel) {
+    int inner = -1;
+    whenOpen(assistant.balloon(), [&](TAssistantBalloon&) {
+        whenOpen(assistant.balloon(), [](TAssistantBalloon& b) { buttonCaptioned(b, "&OK")->click(); });
+        inner = assistant.MessageDlg("A new version is available", 2, OK, 0);
+    });
+    EXPECT_EQ(assistant.MessageDlg("Save before quitting ?", 3, Yes | No, 0), 2);
+    EXPECT_EQ(inner, 1);
+    EXPECT_FALSE(assistant.balloon().shown());
+    EXPECT_FALSE(assistant.balloon().modal());
 }
 
 TEST_F(AssistantTest, PropertiesKeepTheirValuesWhereZeroIsIgnored) {
@@ -176,7 +187,8 @@ TEST_F(AssistantTest, GuideTopicsClickThroughToTheirEvent) {
 }
 
 TEST_F(AssistantTest, ManyTopicsPageForwardAndBack) {
-    for (int i = 0; i < 30; ++i) assistant.HintDlg().Topics.AddTopic(QString("Topic line %1").arg(i), tfPlain);
+    for (int i = 0; i < 30; ++i)
+        assistant.HintDlg().Topics.AddTopic(QString("Topic line %1").arg(i), tfPlain);
     assistant.ShowHint();
     TAssistantBalloon& balloon = assistant.balloon();
     TOffice97Button* more = buttonCaptioned(balloon, "See more...");

@@ -21,12 +21,12 @@ TEST(BalloonPlacement, ChoosesTheSideWhereItFitsAndStaysInside) {
         std::vector<int> allowed;
     };
     const Case cases[] = {
-        {{0, 0, 2, 2}, false, {3, 6}},          // top-left corner: right or below
-        {{798, 598, 2, 2}, false, {2, 7}},      // bottom-right corner: above or left
-        {{400, 300, 2, 2}, false, {1}},         // room above: above, left-aligned
-        {{780, 300, 20, 2}, false, {2}},        // at the right edge: above, right-aligned
-        {{400, 300, 2, 2}, true, {3}},          // tips prefer the side
-        {{100, 590, 2, 2}, true, {3, 4}},       // near the bottom the side keeps inside
+        {{0, 0, 2, 2}, false, {3, 6}},      // top-left corner: right or below
+        {{798, 598, 2, 2}, false, {2, 7}},  // bottom-right corner: above or left
+        {{400, 300, 2, 2}, false, {1}},     // room above: above, left-aligned
+        {{780, 300, 20, 2}, false, {2}},    // at the right edge: above, right-aligned
+        {{400, 300, 2, 2}, true, {3}},      // tips prefer the side
+        {{100, 590, 2, 2}, true, {3, 4}},   // near the bottom the side keeps inside
     };
     const QSize body(200, 100);
     for (const Case& c : cases) {
@@ -94,7 +94,7 @@ TEST(MessageButtons, FocusAndCancelFollowTheSet) {
         {ok, 255, 2, 2},                 // OK alone does both
         {yes | no, 255, 0, 1},
         {retry | cancel, 255, 5, 3},
-        {yes | no, 2, 0, 1},             // a default that is not in the set is ignored
+        {yes | no, 2, 0, 1},  // a default that is not in the set is ignored
         {0, 255, -1, -1},
     };
     for (const Case& c : cases) {
