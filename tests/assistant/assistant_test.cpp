@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QTest>
 #include <QTimer>
+#include <chrono>
+#include <filesystem>
 #include <functional>
 #include <thread>
 
@@ -17,6 +19,8 @@
 #include "assistant/speech_balloon.h"
 #include "assistant/stage_window.h"
 #include "assistant_test_support.h"
+#include "support/actor_test_file.h"
+#include "support/temp_dir.h"
 
 namespace kestrave {
 namespace {
@@ -217,6 +221,64 @@ TEST_F(AssistantTest, TipsStepThroughTheList) {
     EXPECT_TRUE(assistant.balloon().Msg->text().endsWith("two"));
     buttonCaptioned(assistant.balloon(), "Close")->click();
     EXPECT_FALSE(assistant.balloon().shown());
+}
+
+// Runs the window's events until `ready` holds (a generous cap keeps a broken run from hanging).
+bool eventually(const std::function<bool()>& ready) {
+    for (int i = 0; i < 2000 && !ready(); ++i) {
+        QApplication::processEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return ready();
+}
+
+TEST_F(AssistantTest, AnActorShowsOnTheStageInTheShapeOfItsFrame) {
+    test::TempDir dir;
+    const std::filesystem::path file = dir.path() / "m.actor";
+    test::TestActor actor = test::minimalActor();
+    actor.animations[0].strip = {0, 1, 1, 0, 1, 1, 1, 1, 0, 1, 1, 0, 1, 1, 1, 1};  // corners transparent
+    test::writeActorFile(file, actor);
+    int changes = 0;
+    QObject::connect(&assistant, &TAssistant::OnChange, [&] { ++changes; });
+    TAssistantStage& stage = assistant.stage();
+
+    assistant.setVisible(true);  // only a wish while no actor is loaded
+    EXPECT_FALSE(stage.Shown());
+    assistant.setActorLibrary(QString::fromStdString(file.string()));
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(stage.size(), QSize(4, 2));
+    EXPECT_TRUE(stage.Shown());
+    ASSERT_TRUE(eventually([&] { return !stage.shape().isEmpty(); }));
+    EXPECT_TRUE(stage.shape().xored(QRegion(1, 0, 2, 2)).isEmpty());
+
+    assistant.setActorLibrary(QString::fromStdString(file.string()).toUpper());
+    EXPECT_EQ(changes, 1) << "the same library in other letters";
+    assistant.setActorLibrary({});
+    EXPECT_FALSE(stage.Shown());
+    EXPECT_TRUE(assistant.Visible()) << "the wish stays for the next library";
+}
+
+TEST_F(AssistantTest, AProgrammedMoveStepsToItsTargetWithoutOvershooting) {
+    TAssistantStage& stage = assistant.stage();
+    assistant.setMoveTarget(50, 10);
+    EXPECT_FALSE(assistant.BeginMove()) << "a hidden character is placed at once";
+    EXPECT_EQ(stage.pos(), QPoint(50, 10));
+    EXPECT_FALSE(assistant.StepMove(8, 8)) << "at the target nothing moves";
+
+    const QPoint targets[] = {{150, 30}, {20, -80}, {50, 10}, {-40, 10}};
+    for (const QPoint target : targets) {
+        const QPoint start = stage.pos();
+        const int longer = std::max(std::abs(target.x() - start.x()), std::abs(target.y() - start.y()));
+        assistant.setMoveTarget(target.x(), target.y());
+        int steps = 0;
+        for (QPoint before = stage.pos(); assistant.StepMove(8, 8) && steps < 100; before = stage.pos()) {
+            ++steps;
+            const QPoint step = stage.pos() - before;
+            EXPECT_LE(std::max(std::abs(step.x()), std::abs(step.y())), 8);
+        }
+        EXPECT_EQ(stage.pos(), target);
+        EXPECT_LE(steps, (longer + 7) / 8 + 1);
+    }
 }
 
 TEST(AssistantStage, ShapeFollowsTheBulbAndShowsFromAnotherThread) {
