@@ -55,12 +55,12 @@ int runApplication(int argc, char** argv) {
     StartupOptions options{{argv + std::min(argc, 1), argv + argc}, headless};
     auto context = std::make_unique<ApplicationContext>();
     TMainForm form(*context);
-    // The window's own dialog shows messages until the assistant's balloon takes its place; it
-    // also serves as the platform's box (the pause notice and the fallback), and Qt's file dialogs
+    // The assistant's balloon shows messages; the window's own dialog serves as the platform's
+    // box (the pause notice and the fallback), and Qt's file dialogs
     // open files. Without a display nobody could answer a dialog: messages then go to standard
     // error, every file dialog is cancelled and messages make no sound.
     if (!headless) {
-        context->messages().setPresenter(std::make_unique<DialogMessagePresenter>(&form));
+        context->messages().setPresenter(makeWindowPresenter(form));
         context->messages().setPlatformBox(std::make_unique<DialogMessagePresenter>(&form));
         context->messages().setSoundPlayer(soundEffectPlayer(form));
         context->setDialogs(std::make_unique<QtFileDialogs>(&form));

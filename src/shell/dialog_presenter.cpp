@@ -5,6 +5,10 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <array>
+#include <bit>
+
+#include "assistant/assistant.h"
+#include "shell/assistant_handlers.h"
 
 namespace kestrave {
 
@@ -90,6 +94,32 @@ std::uint16_t DialogMessagePresenter::show(const Message& message) {
     setMessageBoxChecked(box->checkBox() && box->checkBox()->isChecked());
     return messageBoxAnswer(*box, box->clickedButton(),
                             message.buttons ? message.buttons : std::uint16_t{mbOK});
+}
+
+BalloonMessagePresenter::BalloonMessagePresenter(TAssistant& assistant) : assistant_(&assistant) {}
+
+std::uint16_t BalloonMessagePresenter::show(const Message& message) {
+    if (!assistant_) return mrNone;
+    TMsgDlgOptions& options = assistant_->MsgDlg();
+    options.Title = QString::fromStdString(message.caption);
+    options.CheckBox.Visible = message.showCheckBox;
+    options.CheckBox.Caption = QString::fromStdString(message.checkBoxCaption);
+    options.CheckBox.Enabled = true;
+    options.CheckBox.setChecked(false);
+    assistant_->RaiseWindows();
+    // The balloon takes the focused button as its index in the set (255: the balloon chooses).
+    const int focus =
+        std::has_single_bit(message.defaultButton) ? std::countr_zero(message.defaultButton) : 255;
+    const int answer = assistant_->MessageDlgEx(QString::fromStdString(message.text), message.dlgType,
+                                                message.buttons, message.helpCtx, focus);
+    setMessageBoxChecked(message.showCheckBox && options.CheckBox.Checked());
+    return std::uint16_t(answer);
+}
+
+std::unique_ptr<MessagePort> makeWindowPresenter(QWidget& window) {
+    if (TAssistant* assistant = windowAssistant(window))
+        return std::make_unique<BalloonMessagePresenter>(*assistant);
+    return std::make_unique<DialogMessagePresenter>(&window);
 }
 
 }  // namespace kestrave

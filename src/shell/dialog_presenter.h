@@ -1,7 +1,7 @@
 #pragma once
-// The window's plain message dialog: caption, text, an icon for the type, the button set and the
-// optional check box. It stands behind the message routine's presenter seam until the
-// assistant's balloon takes that place, and it remains the platform's own box afterwards.
+// The presenters of the window's messages: the assistant's speech balloon, and the plain message
+// dialog (caption, text, an icon for the type, the button set and the optional check box) that
+// serves as the platform's own box and wherever a window has no assistant.
 
 #include <QPointer>
 #include <QWidget>
@@ -28,5 +28,22 @@ public:
 private:
     QPointer<QWidget> parent_;
 };
+
+class TAssistant;
+
+// Shows each message in the assistant's balloon: the caption as its title, the check box as
+// the message asks, the focus on the message's default button; the box's state afterwards is
+// the "do not repeat" answer.
+class BalloonMessagePresenter : public MessagePort {
+public:
+    explicit BalloonMessagePresenter(TAssistant& assistant);
+    std::uint16_t show(const Message& message) override;
+
+private:
+    QPointer<TAssistant> assistant_;
+};
+
+// The balloon of the window's assistant; the plain dialog when the window has none.
+std::unique_ptr<MessagePort> makeWindowPresenter(QWidget& window);
 
 }  // namespace kestrave

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "shell/application_context.h"
+#include "shell/assistant_handlers.h"
 #include "shell/controllers/align_controller.h"
 #include "shell/controllers/avi_controller.h"
 #include "shell/controllers/calibration_controller.h"
@@ -103,6 +104,8 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
     layout->addWidget(Tabpages);
     layout->addWidget(PageControl1, 1);
     setCentralWidget(central);
+    createWindowAssistant(*this, *Screencentre, *Speedbar->Wizard,
+                          [this] { return PageControl1->currentIndex() == 0; });
 
     auto* bar = statusBar();
     bar->setObjectName("AdvStatusBar1");

@@ -19,6 +19,9 @@
 #include <memory>
 #include <vector>
 
+#include "assistant/office_button.h"
+#include "assistant/speech_balloon.h"
+#include "shell/application_context.h"
 #include "shell/main_form.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/avi_controls.h"
@@ -42,8 +45,13 @@ constexpr int SettleMs = 600;
 
 class Walk {
 public:
-    Walk(TMainForm& form, QString prefix, QString input, std::shared_ptr<bool> ending)
-        : form_(form), prefix_(std::move(prefix)), input_(std::move(input)), ending_(std::move(ending)) {}
+    Walk(TMainForm& form, QString prefix, QString input, std::shared_ptr<bool> ending,
+         std::shared_ptr<QString> balloonName)
+        : form_(form),
+          prefix_(std::move(prefix)),
+          input_(std::move(input)),
+          ending_(std::move(ending)),
+          balloonName_(std::move(balloonName)) {}
 
     void start() {
         // Without a window manager the window takes the whole screen, as a maximised one would.
@@ -56,6 +64,40 @@ public:
                 form_.Speedbar->Selectbutton->click();
             },
             [this] { shoot("2-input-loaded"); },
+            // The balloon as the user reads it most: a question, a warning that offers "do not
+            // repeat", the lost-lock question; then the guide and one of its hints.
+            [this] {
+                *balloonName_ = "2a-balloon-question";
+                form_.app.messages().ask(mtCustom, "Closing Kestrave ",
+                                         "You have not saved.\n\rSave before quitting ?", mbYesNoCancel,
+                                         mrNo, {}, mbNo);
+            },
+            [this] {
+                *balloonName_ = "2b-balloon-warning";
+                form_.app.messages().warn("Filesize warning",
+                                          "Frame 12.\nFile has different dimensions, excluded from processing !!",
+                                          "Do not repeat this message");
+            },
+            [this] {
+                *balloonName_ = "2c-balloon-lost-lock";
+                form_.app.messages().ask(mtWarning, "Alignment ",
+                                         " Cannot lock onto initial alignment feature. \n\r Press OK and "
+                                         "realign manual on feature,\n\r or Press Ignore to deselect frame, "
+                                         "\n\r  or Press All to deselect frames with warnings ",
+                                         mbOK | mbIgnore | mbAll, mrIgnore);
+            },
+            [this] { form_.Speedbar->Wizard->click(); },
+            [this] { shoot("2d-guide"); },
+            [this] {
+                for (QWidget* top : QApplication::topLevelWidgets())
+                    if (auto* balloon = qobject_cast<TAssistantBalloon*>(top); balloon && balloon->shown())
+                        balloon->topicButtons().at(2)->click();
+            },
+            [this] { shoot("2e-hint"); },
+            [] {
+                for (QWidget* top : QApplication::topLevelWidgets())
+                    if (auto* balloon = qobject_cast<TAssistantBalloon*>(top)) balloon->Close();
+            },
             [this, &align] {
                 // A lost lock would wait for a click on the preview.
                 if (!align.Ignoredefault->Checked()) pressOn(*align.Ignoredefault, QPoint(8, 8));
@@ -229,16 +271,39 @@ private:
     QString prefix_;
     QString input_;
     std::shared_ptr<bool> ending_;
+    std::shared_ptr<QString> balloonName_;
     std::vector<std::function<void()>> steps_;
     std::size_t step_ = 0;
 };
 
-// A message box during the walk: its picture (not of the question closing the program asks at
-// the end), then its default (or first) button.
-void answerMessages(const QString& prefix, std::shared_ptr<const bool> ending) {
+// The assistant's balloon waiting for an answer, once it has opened.
+TAssistantBalloon* waitingBalloon() {
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (auto* balloon = qobject_cast<TAssistantBalloon*>(top))
+            if (balloon->modal() && balloon->ClientPanel->isVisible()) return balloon;
+    return nullptr;
+}
+
+// A message during the walk, in the balloon or in a box: its picture (not of the question closing
+// the program asks at the end), then its default (or first) button.
+void answerMessages(const QString& prefix, std::shared_ptr<const bool> ending, std::shared_ptr<QString> balloonName) {
     auto* watch = new QTimer(qApp);
     auto count = std::make_shared<int>(0);
-    QObject::connect(watch, &QTimer::timeout, [prefix, count, ending] {
+    QObject::connect(watch, &QTimer::timeout, [prefix, count, ending, balloonName] {
+        if (TAssistantBalloon* balloon = waitingBalloon()) {
+            auto* answer = qobject_cast<TOffice97Button*>(balloon->focusWidget());
+            if (!answer && !balloon->buttons().empty()) answer = balloon->buttons().front();
+            if (!*ending) {
+                const QString name =
+                    balloonName->isEmpty() ? "message-" + QString::number(++*count) : *balloonName;
+                balloonName->clear();
+                QGuiApplication::primaryScreen()->grabWindow(0).save(prefix + name + ".png");
+                std::fprintf(stderr, "screenshot walk: message \"%s\": %s\n", qPrintable(balloon->Title->text()),
+                             qPrintable(balloon->Msg->text()));
+            }
+            if (answer) answer->click();
+            return;
+        }
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box) return;
         if (*ending) {
@@ -263,9 +328,10 @@ bool startScreenshotWalk(TMainForm& form) {
     const char* input = std::getenv("KESTRAVE_SCREENSHOT_INPUT");
     if (!prefix || !*prefix || !input || !*input) return false;
     auto ending = std::make_shared<bool>(false);
-    auto* walk = new Walk(form, QString::fromLocal8Bit(prefix), QString::fromLocal8Bit(input), ending);
+    auto balloonName = std::make_shared<QString>();
+    auto* walk = new Walk(form, QString::fromLocal8Bit(prefix), QString::fromLocal8Bit(input), ending, balloonName);
     QObject::connect(&form, &QObject::destroyed, [walk] { delete walk; });
-    answerMessages(QString::fromLocal8Bit(prefix), ending);
+    answerMessages(QString::fromLocal8Bit(prefix), ending, balloonName);
     walk->start();
     return true;
 }

@@ -1,12 +1,20 @@
 #include "shell/startup_stand_ins.h"
 
+#include <QWidget>
+
+#include "assistant/assistant.h"
+#include "shell/assistant_handlers.h"
+
 #include "shell/controllers/input_controller.h"
 #include "shell/file_dialogs.h"
 #include "shell/message_routine.h"
 
 namespace kestrave {
 
-void AttachBalloons(QWidget*) {}
+void AttachBalloons(QWidget* target) {
+    if (!target) return;
+    if (TAssistant* assistant = windowAssistant(*target->window())) assistant->AttachBalloons(target);
+}
 
 void SpeedButton1Click() {}
 

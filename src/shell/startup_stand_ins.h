@@ -11,8 +11,7 @@ class InputController;
 class MessageRoutine;
 struct TFileDialog;
 
-// The assistant: its balloons point at `target`. Messages show in the window's own dialog until
-// the assistant exists, so there is nothing to point yet.
+// The assistant of `target`'s window points its balloons at `target`.
 void AttachBalloons(QWidget* target);
 // Language files: writes the translation template and the caption list. Nothing is written yet.
 void SpeedButton1Click();

@@ -1,0 +1,114 @@
+#include "shell/assistant_handlers.h"
+
+#include <QAbstractButton>
+#include <QEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QWidget>
+
+#include "assistant/assistant.h"
+#include "assistant/speech_balloon.h"
+
+namespace kestrave {
+
+namespace {
+
+// The window's own icons of the custom message type and of the hints: a light bulb.
+QIcon bulbIcon() {
+    QPixmap picture(32, 32);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(120, 90, 0), 1.5));
+    painter.setBrush(QColor(255, 226, 90));
+    painter.drawEllipse(QRectF(7, 2, 18, 18));
+    painter.setBrush(QColor(160, 160, 160));
+    painter.drawRect(QRectF(12, 20, 8, 7));
+    painter.drawLine(QPointF(13, 29.5), QPointF(19, 29.5));
+    return QIcon(picture);
+}
+
+// Keeps `centre` at the middle of the window it watches.
+class CentreKeeper : public QObject {
+public:
+    CentreKeeper(QWidget& window, QWidget& centre) : QObject(&window), window_(window), centre_(centre) {
+        window.installEventFilter(this);
+        place();
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == &window_ && event->type() == QEvent::Resize) place();
+        return false;
+    }
+
+private:
+    void place() { centre_.setGeometry(window_.width() / 2 - 80, window_.height() / 2 - 80, 2, 2); }
+    QWidget& window_;
+    QWidget& centre_;
+};
+
+void showHintTopic(TAssistant& Assistant, const char* title, std::initializer_list<const char*> lines) {
+    THintDlgOptions& hint = Assistant.HintDlg();
+    hint.Topics.Clear();
+    hint.Title = QString::fromUtf8(title);
+    hint.Topics.AddTopic({}, tfPlain);
+    for (const char* line : lines) hint.Topics.AddTopic(QString::fromUtf8(line), tfPlain);
+    Assistant.ShowHint();
+}
+
+}  // namespace
+
+TAssistant* windowAssistant(const QWidget& window) {
+    return window.findChild<TAssistant*>("Assistant", Qt::FindDirectChildrenOnly);
+}
+
+void applyWindowAssistantSettings(TAssistant& Assistant) {
+    Assistant.setSpeed(200);
+    TBalloonOptions& balloon = Assistant.Balloon();
+    balloon.Metrics.BalloonOffset = -50;
+    balloon.Metrics.ArrowLength = 0;
+    balloon.Metrics.MinMsgDlgWidth = 250;
+    balloon.Color = colorFromValue(13434879);
+    balloon.Office2000Look = false;
+    Assistant.MsgDlg().CustomIcon = bulbIcon();
+    Assistant.MsgDlg().CheckBox.Enabled = false;
+    Assistant.HintDlg().Icon = bulbIcon();
+}
+
+void WizardClick(TAssistant& Assistant) {
+    TGuideDlgOptions& guide = Assistant.GuideDlg();
+    guide.Topics.Clear();
+    guide.Topics.AddTopic({}, tfPlain);
+    guide.Topics.AddTopic("Step by step guide:", tfPlain | tfBold);
+    guide.Title = "Hints after startup";
+    guide.Topics.AddTopicWithID("1. Set an alignment area", tfHoverBold, 1);
+    guide.Topics.AddTopicWithID("2. Start alignment", tfHoverBold, 2);
+    guide.Topics.AddTopicWithID("3. Limit number of frames ", tfHoverBold, 3);
+    Assistant.ShowGuide();
+}
+
+void AssistantGuideTopicClick(TAssistant& Assistant, int Topic) {
+    if (Topic == 1)
+        showHintTopic(Assistant, "Set an alignment area ",
+                      {"Start moving your mouse over the image", "You will see an alignmentbox,  ",
+                       "When you have found a contrast-rich area", "Press the left-mousebutton. "});
+    else if (Topic == 2)
+        showHintTopic(Assistant, "Start alignment ",
+                      {"After setting an alignmentbox", "See if you want to fully automatic, ",
+                       "set the automatic processing checkbox", "Then press the Alignbutton. "});
+}
+
+TAssistant& createWindowAssistant(QWidget& window, QWidget& Screencentre, QAbstractButton& Wizard,
+                                  std::function<bool()> onFirstPage) {
+    auto* assistant = new TAssistant(&window);
+    applyWindowAssistantSettings(*assistant);
+    new CentreKeeper(window, Screencentre);
+    QObject::connect(&Wizard, &QAbstractButton::clicked, assistant,
+                     [assistant, onFirstPage = std::move(onFirstPage)] {
+                         if (onFirstPage()) WizardClick(*assistant);
+                     });
+    QObject::connect(assistant, &TAssistant::OnGuideTopicClick, assistant,
+                     [assistant](int topic) { AssistantGuideTopicClick(*assistant, topic); });
+    return *assistant;
+}
+
+}  // namespace kestrave

@@ -1,0 +1,311 @@
+// The assistant with no character: message balloons answered by clicks and keys (a timer acts
+// once the balloon has opened, as a user would), the guide and hint balloons, the check box's
+// state, the component's properties, the stage's shape and its threads' ends.
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QTest>
+#include <QTimer>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <thread>
+
+#include "actor/actor_errors.h"
+#include "actor/assistant_director.h"
+#include "assistant/assistant.h"
+#include "assistant/office_button.h"
+#include "assistant/speech_balloon.h"
+#include "assistant/stage_window.h"
+#include "assistant_test_support.h"
+#include "support/actor_test_file.h"
+#include "support/temp_dir.h"
+
+namespace kestrave {
+namespace {
+
+using test::QtTest;
+
+constexpr std::uint16_t Yes = 1, No = 2, OK = 4, Cancel = 8;
+
+// Once `balloon` has opened, runs `act` on it (polled, so the test never waits on timing).
+void whenOpen(TAssistantBalloon& balloon, std::function<void(TAssistantBalloon&)> act) {
+    auto* poll = new QTimer(&balloon);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, &balloon, act] {
+        if (!balloon.isVisible() || !balloon.ClientPanel->isVisible()) return;
+        poll->deleteLater();
+        poll->stop();
+        act(balloon);
+    });
+    poll->start(10);
+}
+
+TOffice97Button* buttonCaptioned(TAssistantBalloon& balloon, const QString& caption) {
+    for (TOffice97Button* button : balloon.buttons())
+        if (button->Caption() == caption) return button;
+    return nullptr;
+}
+
+struct AssistantTest : QtTest {
+    AssistantTest() {
+        window.setGeometry(100, 100, 640, 480);
+        anchor = new QWidget(&window);
+        anchor->setGeometry(320, 240, 2, 2);
+        window.show();
+        assistant.AttachBalloons(anchor);
+    }
+    QWidget window;
+    QWidget* anchor;
+    TAssistant assistant;
+};
+
+TEST_F(AssistantTest, MessageButtonsAnswerByClickEnterAndEscape) {
+    struct Case {
+        std::uint16_t buttons;
+        int defaultButton;
+        const char* focused;
+        std::function<void(TAssistantBalloon&)> act;
+        int expected;
+    };
+    const auto click = [](const char* caption) {
+        return [caption](TAssistantBalloon& b) { buttonCaptioned(b, caption)->click(); };
+    };
+    const auto key = [](Qt::Key k) {
+        return [k](TAssistantBalloon& b) { QTest::keyClick(b.focusWidget() ? b.focusWidget() : &b, k); };
+    };
+    const auto escape = [](TAssistantBalloon& b) { QTest::keyClick(&b, Qt::Key_Escape); };
+    const Case cases[] = {
+        {OK, 255, "&OK", click("&OK"), 1},           {OK, 255, "&OK", escape, 1},
+        {Yes | No | Cancel, 255, "&Yes", escape, 2}, {Yes | No | Cancel, 1, "&No", key(Qt::Key_Return), 7},
+        {Yes | No, 255, "&Yes", click("&No"), 7},
+    };
+    for (const Case& c : cases) {
+        QString focused;
+        whenOpen(assistant.balloon(), [&](TAssistantBalloon& b) {
+            if (auto* button = qobject_cast<TOffice97Button*>(b.focusWidget())) focused = button->Caption();
+            c.act(b);
+        });
+        EXPECT_EQ(assistant.MessageDlgEx("Proceed ?", 3, c.buttons, 0, c.defaultButton), c.expected)
+            << c.focused;
+        EXPECT_EQ(focused, c.focused);
+        EXPECT_FALSE(assistant.balloon().isVisible());
+    }
+}
+
+TEST_F(AssistantTest, TheBalloonPointsAtItsAnchorAndTheCheckBoxReachesTheOptions) {
+    assistant.Balloon().Metrics.ArrowLength = 0;
+    assistant.Balloon().Metrics.BalloonOffset = -50;
+    assistant.MsgDlg().Title = "Warning";
+    assistant.MsgDlg().CheckBox.Visible = true;
+    assistant.MsgDlg().CheckBox.Caption = "do not repeat  ";
+    QRect where;
+    whenOpen(assistant.balloon(), [&](TAssistantBalloon& b) {
+        where = b.geometry();
+        EXPECT_EQ(b.Title->text(), "Warning");
+        EXPECT_TRUE(b.CheckBox->isVisible());
+        b.CheckBox->click();
+        buttonCaptioned(b, "&OK")->click();
+    });
+    EXPECT_EQ(assistant.MessageDlg("Mind the gap", 0, OK, 0), 1);
+    EXPECT_TRUE(assistant.MsgDlg().CheckBox.Checked());
+    const QRect target(anchor->mapToGlobal(QPoint(0, 0)), anchor->size());
+    EXPECT_TRUE(where.intersects(target.adjusted(0, -40, 0, 0))) << where.x() << "," << where.y();
+    EXPECT_EQ(assistant.balloon().placement(), 1);
+}
+
+TEST_F(AssistantTest, AnEmptyButtonSetShowsWithoutWaiting) {
+    EXPECT_EQ(assistant.MessageDlg("Working...", 2, 0, 0), 0);
+    EXPECT_TRUE(assistant.balloon().shown());
+    EXPECT_FALSE(assistant.balloon().modal());
+    assistant.balloon().Close();
+}
+
+TEST_F(AssistantTest, AMessageDuringAWaitingOneEndsTheFirstWithCancel) {
+    int inner = -1;
+    whenOpen(assistant.balloon(), [&](TAssistantBalloon&) {
+        whenOpen(assistant.balloon(), [](TAssistantBalloon& b) { buttonCaptioned(b, "&OK")->click(); });
+        inner = assistant.MessageDlg("A new version is available", 2, OK, 0);
+    });
+    EXPECT_EQ(assistant.MessageDlg("Save before quitting ?", 3, Yes | No, 0), 2);
+    EXPECT_EQ(inner, 1);
+    EXPECT_FALSE(assistant.balloon().shown());
+    EXPECT_FALSE(assistant.balloon().modal());
+}
+
+TEST_F(AssistantTest, PropertiesKeepTheirValuesWhereZeroIsIgnored) {
+    assistant.setSpeed(150);
+    assistant.setSpeed(0);
+    assistant.setMoveStep(12);
+    assistant.setMoveStep(0);
+    assistant.setBiDiMode(1);
+    EXPECT_EQ(assistant.Speed(), 150);
+    EXPECT_EQ(assistant.MoveStep(), 12);
+    EXPECT_EQ(assistant.BiDiMode(), 0);
+    EXPECT_TRUE(assistant.AlwaysOnTop());
+    EXPECT_TRUE(assistant.AutoIdle());
+    EXPECT_EQ(assistant.MinIdleTime(), 1000);
+    EXPECT_EQ(assistant.MaxIdleTime(), 8000);
+    EXPECT_EQ(assistant.Balloon().Metrics, TBalloonMetrics{});
+}
+
+TEST_F(AssistantTest, AMissingActorLeavesTheBalloonAnswering) {
+    assistant.AttachBalloons(nullptr);
+    int changes = 0;
+    QObject::connect(&assistant, &TAssistant::OnChange, [&] { ++changes; });
+    EXPECT_THROW(assistant.setActorLibrary("/nonexistent/merlin.acs"), EActorError);
+    EXPECT_EQ(changes, 0);
+    EXPECT_FALSE(assistant.balloon().suspended());
+    EXPECT_NO_THROW(assistant.setActorLibrary("/NONEXISTENT/MERLIN.ACS"));  // the same name
+    bool centred = false;
+    whenOpen(assistant.balloon(), [&](TAssistantBalloon& b) {
+        centred = b.placement() == 0;
+        buttonCaptioned(b, "&OK")->click();
+    });
+    EXPECT_EQ(assistant.MessageDlg("Still here", 2, OK, 0), 1);
+    EXPECT_TRUE(centred);
+}
+
+TEST_F(AssistantTest, GuideTopicsClickThroughToTheirEvent) {
+    TGuideDlgOptions& guide = assistant.GuideDlg();
+    guide.Topics.AddTopic("Heading", tfPlain | tfBold);
+    guide.Topics.AddTopicWithID("First", tfHoverBold, 7);
+    guide.Topics.AddTopic("Second", 0);
+    std::vector<int> clicked;
+    QObject::connect(&assistant, &TAssistant::OnGuideTopicClick, [&](int id) { clicked.push_back(id); });
+    assistant.ShowGuide();
+    TAssistantBalloon& balloon = assistant.balloon();
+    ASSERT_EQ(balloon.kind(), BalloonKind::Guide);
+    ASSERT_EQ(balloon.topicButtons().size(), 3u);
+    TOffice97Button* heading = balloon.topicButtons()[0];
+    EXPECT_TRUE(heading->font().bold());
+    EXPECT_EQ(heading->focusPolicy(), Qt::NoFocus);
+    EXPECT_NE(heading->cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_EQ(balloon.topicButtons()[1]->cursor().shape(), Qt::PointingHandCursor);
+    // Options and Search stay disabled while nobody listens to them.
+    EXPECT_FALSE(buttonCaptioned(balloon, "&Options")->isEnabled());
+    balloon.topicButtons()[1]->click();
+    balloon.topicButtons()[2]->click();
+    EXPECT_EQ(clicked, (std::vector<int>{7, 2}));  // the identifier, else the line
+    balloon.Close();
+}
+
+TEST_F(AssistantTest, ManyTopicsPageForwardAndBack) {
+    for (int i = 0; i < 30; ++i)
+        assistant.HintDlg().Topics.AddTopic(QString("Topic line %1").arg(i), tfPlain);
+    assistant.ShowHint();
+    TAssistantBalloon& balloon = assistant.balloon();
+    TOffice97Button* more = buttonCaptioned(balloon, "See more...");
+    ASSERT_NE(more, nullptr);
+    EXPECT_FALSE(buttonCaptioned(balloon, "See previous...")->isEnabled());
+    int pages = 1;
+    while (buttonCaptioned(balloon, "See more...")->isEnabled() && pages < 40) {
+        buttonCaptioned(balloon, "See more...")->click();
+        ++pages;
+    }
+    EXPECT_GT(pages, 1);
+    EXPECT_LT(pages, 40);
+    EXPECT_TRUE(buttonCaptioned(balloon, "See previous...")->isEnabled());
+    balloon.Close();
+}
+
+TEST_F(AssistantTest, TipsStepThroughTheList) {
+    assistant.TipsDlg().setTips({"one", "two", "three"});
+    assistant.TipsDlg().setTipIndex(100);
+    assistant.balloon().ShowTips();
+    TAssistantBalloon& balloon = assistant.balloon();
+    EXPECT_TRUE(balloon.Msg->text().endsWith("three"));
+    EXPECT_FALSE(buttonCaptioned(balloon, "&Next")->isEnabled());
+    buttonCaptioned(balloon, "&Back")->click();
+    EXPECT_EQ(assistant.TipsDlg().TipIndex(), 1);
+    EXPECT_TRUE(assistant.balloon().Msg->text().endsWith("two"));
+    buttonCaptioned(assistant.balloon(), "Close")->click();
+    EXPECT_FALSE(assistant.balloon().shown());
+}
+
+// Runs the window's events until `ready` holds (a generous cap keeps a broken run from hanging).
+bool eventually(const std::function<bool()>& ready) {
+    for (int i = 0; i < 2000 && !ready(); ++i) {
+        QApplication::processEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return ready();
+}
+
+TEST_F(AssistantTest, AnActorShowsOnTheStageInTheShapeOfItsFrame) {
+    test::TempDir dir;
+    const std::filesystem::path file = dir.path() / "m.actor";
+    test::TestActor actor = test::minimalActor();
+    actor.animations[0].strip = {0, 1, 1, 0, 1, 1, 1, 1, 0, 1, 1, 0, 1, 1, 1, 1};  // corners transparent
+    test::writeActorFile(file, actor);
+    int changes = 0;
+    QObject::connect(&assistant, &TAssistant::OnChange, [&] { ++changes; });
+    TAssistantStage& stage = assistant.stage();
+
+    assistant.setVisible(true);  // only a wish while no actor is loaded
+    EXPECT_FALSE(stage.Shown());
+    assistant.setActorLibrary(QString::fromStdString(file.string()));
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(stage.size(), QSize(4, 2));
+    EXPECT_TRUE(stage.Shown());
+    ASSERT_TRUE(eventually([&] { return !stage.shape().isEmpty(); }));
+    EXPECT_TRUE(stage.shape().xored(QRegion(1, 0, 2, 2)).isEmpty());
+
+    assistant.setActorLibrary(QString::fromStdString(file.string()).toUpper());
+    EXPECT_EQ(changes, 1) << "the same library in other letters";
+    assistant.setActorLibrary({});
+    EXPECT_FALSE(stage.Shown());
+    EXPECT_TRUE(assistant.Visible()) << "the wish stays for the next library";
+}
+
+TEST_F(AssistantTest, AProgrammedMoveStepsToItsTargetWithoutOvershooting) {
+    TAssistantStage& stage = assistant.stage();
+    assistant.setMoveTarget(50, 10);
+    EXPECT_FALSE(assistant.BeginMove()) << "a hidden character is placed at once";
+    EXPECT_EQ(stage.pos(), QPoint(50, 10));
+    EXPECT_FALSE(assistant.StepMove(8, 8)) << "at the target nothing moves";
+
+    const QPoint targets[] = {{150, 30}, {20, -80}, {50, 10}, {-40, 10}};
+    for (const QPoint target : targets) {
+        const QPoint start = stage.pos();
+        const int longer = std::max(std::abs(target.x() - start.x()), std::abs(target.y() - start.y()));
+        assistant.setMoveTarget(target.x(), target.y());
+        int steps = 0;
+        for (QPoint before = stage.pos(); assistant.StepMove(8, 8) && steps < 100; before = stage.pos()) {
+            ++steps;
+            const QPoint step = stage.pos() - before;
+            EXPECT_LE(std::max(std::abs(step.x()), std::abs(step.y())), 8);
+        }
+        EXPECT_EQ(stage.pos(), target);
+        EXPECT_LE(steps, (longer + 7) / 8 + 1);
+    }
+}
+
+TEST(AssistantStage, ShapeFollowsTheBulbAndShowsFromAnotherThread) {
+    test::app();
+    TAssistant assistant;
+    TAssistantStage& stage = assistant.stage();
+    stage.resize(100, 80);
+    EXPECT_TRUE(stage.shape().isEmpty());
+    stage.setBulbVisible(true);
+    EXPECT_EQ(stage.bulb()->x(), 100 - stage.bulb()->width());
+    EXPECT_TRUE(stage.shape().contains(QPoint(100 - stage.bulb()->width() / 2, 6)));
+    stage.setBulbVisible(false);
+    EXPECT_TRUE(stage.shape().isEmpty());
+    std::thread([&stage] { stage.setShown(true); }).join();
+    QApplication::processEvents();
+    EXPECT_TRUE(stage.isVisible());
+    stage.setShown(false);
+    EXPECT_FALSE(stage.isVisible());
+}
+
+TEST(AssistantLife, ConstructionAndDestructionJoinTheThreads) {
+    test::app();
+    for (int i = 0; i < 5; ++i) {
+        TAssistant assistant;
+        EXPECT_FALSE(assistant.director().Active());
+    }
+}
+
+}  // namespace
+}  // namespace kestrave
