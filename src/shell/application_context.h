@@ -23,6 +23,7 @@
 #include "registration/registration_state.h"
 #include "shell/command_line.h"
 #include "shell/file_dialogs.h"
+#include "shell/final_data.h"
 #include "shell/long_operation.h"
 #include "shell/message_routine.h"
 #include "shell/stack_data.h"
@@ -64,6 +65,8 @@ public:
     ImageDataSection images;
     ShellState shell;
     WaveletData wavelet;
+    // The final page's curve tables and pictures.
+    FinalData finalImage;
     // The curves of the gamma, tone and hue-dependent curve editors.
     CurveObjects curves;
     StackData stack;

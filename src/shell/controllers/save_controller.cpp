@@ -36,13 +36,22 @@ const Png16Writer writePng = [](const std::filesystem::path& file, const Bitmap2
 }  // namespace
 
 SaveContext saveContext(ApplicationContext& app) {
+    return saveContext(app.messages(), app.state, app.model, app.regSettings.get());
+}
+
+SaveContext saveContext(MessagePort& messages, ProgramState& state, const FrameModel& model,
+                        RegSettings* settings) {
     // A save as special FITS switches the program's master-frame mode on.
-    SaveContext context{app.messages(), app.state.MasterFrameMode};
-    context.batchMode = app.state.BatchMode;
-    context.inputFiles = inputFiles(app.model);
-    context.settings = app.regSettings.get();
+    SaveContext context{messages, state.MasterFrameMode};
+    context.batchMode = state.BatchMode;
+    context.inputFiles = inputFiles(model);
+    context.settings = settings;
     context.versionCaption = VersionCaption;
     return context;
+}
+
+const Png16Writer& windowPngWriter() {
+    return writePng;
 }
 
 std::vector<std::filesystem::path> inputFiles(const FrameModel& model) {

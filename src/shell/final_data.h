@@ -1,0 +1,20 @@
+#pragma once
+// What the final page works on besides the 16-bit result: the tables of its hue-dependent curves,
+// the final picture before and after the flips, and the hue histogram of the last computation.
+// The application context owns one; the final savers, the clipboard and the resize view read the
+// shown picture.
+
+#include "enhance/final_image.h"
+#include "platform/bitmap24.h"
+
+namespace kestrave {
+
+struct FinalData {
+    HueCurveTables tables;
+    // The turned and colour-adjusted picture (Image3), and the picture shown: Image3 flipped.
+    Bitmap24 Image3;
+    Bitmap24 shown;
+    HueHistogram histogram{};
+};
+
+}  // namespace kestrave
