@@ -1,6 +1,6 @@
 #pragma once
 // What the final page works on besides the 16-bit result: the tables of its hue-dependent curves,
-// the final picture before and after the flips, and the hue histogram of the last computation.
+// the final picture as shown, and the hue histogram of the last computation.
 // The application context owns one; the final savers, the clipboard and the resize view read the
 // shown picture.
 
@@ -11,8 +11,7 @@ namespace kestrave {
 
 struct FinalData {
     HueCurveTables tables;
-    // The turned and colour-adjusted picture (Image3), and the picture shown: Image3 flipped.
-    Bitmap24 Image3;
+    // The picture shown: turned, colour-adjusted and flipped.
     Bitmap24 shown;
     HueHistogram histogram{};
 };

@@ -135,41 +135,28 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
 // Each controller gets the pages, windows and other controllers it uses.
 void TMainForm::makeControllers() {
     shell = std::make_unique<ShellController>(ShellControllerParts{
-        app, *this, *Tabpages, *PageControl1, *Speedbar, tools, *alignPage, *optimizePage, *stackPage,
-        *waveletPage,
-        DeveloperControls{*alignPage, *waveletPage, *aboutPage, *tools.Tonemapwindow,
-                          *waveletTools.tonemap->Tonegraph, [this] { align->QualityMethodComboChange(); }}});
+        app, *this, *Tabpages, *PageControl1, *Speedbar, tools, *alignPage, *optimizePage, *stackPage, *waveletPage,
+        DeveloperControls{*alignPage, *waveletPage, *aboutPage, *tools.Tonemapwindow, *waveletTools.tonemap->Tonegraph,
+                          [this] { align->QualityMethodComboChange(); }}});
     toolWindows = std::make_unique<ToolWindowController>(
         ToolWindowControllerParts{tools, *this, *alignPage, *stackPage, *waveletPage, *finalPage});
-    stack = std::make_unique<StackController>(StackControllerParts{.app = app,
-                                                                   .window = *this,
-                                                                   .stackPage = *stackPage,
-                                                                   .alignPage = *alignPage,
-                                                                   .optimizePage = *optimizePage,
-                                                                   .waveletPage = *waveletPage,
-                                                                   .frameWindows = frameWindows,
-                                                                   .registrationWindows = registrationWindows,
-                                                                   .pointWindows = pointWindows,
-                                                                   .tools = tools,
-                                                                   .Tabpages = *Tabpages,
-                                                                   .ProgressBar1 = *ProgressBar1,
-                                                                   .shell = *shell});
-    sigma = std::make_unique<SigmaController>(SigmaControllerParts{.app = app,
-                                                                   .stackPage = *stackPage,
-                                                                   .alignPage = *alignPage,
-                                                                   .frameWindows = frameWindows,
-                                                                   .sigmaEventsWindow = sigmaEventsWindow,
-                                                                   .tools = tools,
-                                                                   .stack = *stack});
-    save = std::make_unique<SaveController>(SaveControllerParts{
-        app, *alignPage, *stackPage, *waveletPage, imageInfoWindow, *frameWindows.StackSlider, dialogs});
+    stack = std::make_unique<StackController>(StackControllerParts{
+        .app = app, .window = *this, .stackPage = *stackPage, .alignPage = *alignPage,
+        .optimizePage = *optimizePage, .waveletPage = *waveletPage, .frameWindows = frameWindows,
+        .registrationWindows = registrationWindows, .pointWindows = pointWindows, .tools = tools,
+        .Tabpages = *Tabpages, .ProgressBar1 = *ProgressBar1, .shell = *shell});
+    sigma = std::make_unique<SigmaController>(SigmaControllerParts{
+        .app = app, .stackPage = *stackPage, .alignPage = *alignPage, .frameWindows = frameWindows,
+        .sigmaEventsWindow = sigmaEventsWindow, .tools = tools, .stack = *stack});
+    save = std::make_unique<SaveController>(SaveControllerParts{app, *alignPage, *stackPage, *waveletPage, imageInfoWindow,
+                                                                *frameWindows.StackSlider, dialogs});
     wavelet = std::make_unique<WaveletController>(
-        WaveletControllerParts{app, *waveletPage, waveletTools, histogramWindows, tools, *stackPage,
-                               *alignPage, *PageControl1, *ProgressBar1, *shell});
+        WaveletControllerParts{app, *waveletPage, waveletTools, histogramWindows, tools, *stackPage, *alignPage,
+                               *PageControl1, *ProgressBar1, *shell});
     finalImage = std::make_unique<FinalController>(FinalControllerParts{
-        *finalPage, *tools.HLSwindow, app.state, app.shell, app.model, app.images, app.wavelet, app.stack,
-        app.curves, app.finalImage, app.messages(), [this]() -> FileDialogPort& { return app.dialogs(); },
-        app.regSettings, dialogs, [this] { return alignPage->imageSaveFolder(); }});
+        *finalPage, *tools.HLSwindow, app.state, app.shell, app.model, app.images, app.wavelet, app.stack, app.curves,
+        app.finalImage, app.messages(), [this]() -> FileDialogPort& { return app.dialogs(); }, app.regSettings,
+        dialogs, [this] { return alignPage->imageSaveFolder(); }});
     input = std::make_unique<InputController>(
         InputControllerParts{app, *alignPage, *optimizePage, *stackPage, *waveletPage, waveletTools,
                              frameWindows, registrationWindows, tools, imageInfoWindow, dialogs,
@@ -178,47 +165,27 @@ void TMainForm::makeControllers() {
         app, *alignPage, *optimizePage, *stackPage, *waveletPage, frameWindows, registrationWindows,
         pointWindows, tools, dialogs, *StatusPanels[2], *Tabpages, *ProgressBar1, *input, *shell, *wavelet});
     input->setAlign(*align);
-    optimize = std::make_unique<OptimizeController>(
-        OptimizeControllerParts{.app = app,
-                                .optimizePage = *optimizePage,
-                                .alignPage = *alignPage,
-                                .stackPage = *stackPage,
-                                .waveletPage = *waveletPage,
-                                .frameWindows = frameWindows,
-                                .pointWindows = pointWindows,
-                                .registrationWindows = registrationWindows,
-                                .optimizerWindows = optimizerWindows,
-                                .tools = tools,
-                                .Tabpages = *Tabpages,
-                                .ProgressBar1 = *ProgressBar1,
-                                .shell = *shell,
-                                .input = *input,
-                                .align = *align,
-                                .stack = *stack,
-                                .wavelet = *wavelet});
-    imageInfo = std::make_unique<ImageInfoController>(ImageInfoControllerParts{
-        app.shell, imageInfoWindow, *tools.Imageinfowindow, *Speedbar->ImageInfobutton, *waveletPage,
-        *frameWindows.StackSlider, *waveletTools.gamma->Gamma1spin, dialogs});
-    calibration = std::make_unique<CalibrationController>(
-        CalibrationControllerParts{.app = app,
-                                   .window = *this,
-                                   .Flatdarkbutton = *Speedbar->Flatdarkbutton,
-                                   .OpenDialog = dialogs.OpenDialog,
-                                   .alignPage = *alignPage,
-                                   .stackPage = *stackPage,
-                                   .frameWindows = frameWindows,
-                                   .shell = *shell,
-                                   .input = *input,
-                                   .stack = *stack});
+    optimize = std::make_unique<OptimizeController>(OptimizeControllerParts{
+        .app = app, .optimizePage = *optimizePage, .alignPage = *alignPage, .stackPage = *stackPage,
+        .waveletPage = *waveletPage, .frameWindows = frameWindows, .pointWindows = pointWindows,
+        .registrationWindows = registrationWindows, .optimizerWindows = optimizerWindows, .tools = tools,
+        .Tabpages = *Tabpages, .ProgressBar1 = *ProgressBar1, .shell = *shell, .input = *input,
+        .align = *align, .stack = *stack, .wavelet = *wavelet});
+    imageInfo = std::make_unique<ImageInfoController>(
+        ImageInfoControllerParts{app.shell, imageInfoWindow, *tools.Imageinfowindow, *Speedbar->ImageInfobutton,
+                                 *waveletPage, *frameWindows.StackSlider, *waveletTools.gamma->Gamma1spin, dialogs});
+    calibration = std::make_unique<CalibrationController>(CalibrationControllerParts{
+        .app = app, .window = *this, .Flatdarkbutton = *Speedbar->Flatdarkbutton,
+        .OpenDialog = dialogs.OpenDialog, .alignPage = *alignPage, .stackPage = *stackPage,
+        .frameWindows = frameWindows, .shell = *shell, .input = *input, .stack = *stack});
     options = std::make_unique<OptionsController>(OptionsControllerParts{
-        app.state, app.model, app.input, app.shell, app.wavelet, app.messages(), *this, *alignPage,
-        *stackPage, frameWindows, *Speedbar, tools, *input, *shell, *stack});
+        app.state, app.model, app.input, app.shell, app.wavelet, app.messages(), *this, *alignPage, *stackPage,
+        frameWindows, *Speedbar, tools, *input, *shell, *stack});
     avi = std::make_unique<AviController>(AviControllerParts{app, *stackPage->aviControls, *alignPage,
                                                              *frameWindows.StackSlider, dialogs.SaveDialog6,
                                                              *ProgressBar1, *input, *stack});
-    resizeView = std::make_unique<ResizeController>(
-        ResizeControllerParts{app, *tools.Shrinkview, shrinkView, *waveletPage, *finalPage, *stackPage,
-                              *alignPage, dialogs.SaveDialog4});
+    resizeView = std::make_unique<ResizeController>(ResizeControllerParts{
+        app, *tools.Shrinkview, shrinkView, *waveletPage, *finalPage, *stackPage, *alignPage, dialogs.SaveDialog4});
     // The handlers made after the ones that call them.
     shell->link({*stack, *wavelet, *finalImage, *save});
     toolWindows->setWavelet(*wavelet);

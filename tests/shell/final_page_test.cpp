@@ -149,12 +149,14 @@ TEST_F(FinalPageTest, ControlsTurnAdjustAndMirrorThePictureAsTheCoreDoes) {
     for (std::size_t i = 0; i < cases.size(); ++i) {
         const Case& c = cases[i];
         c.act();
-        // The sliders' last step is computed once they rest.
-        QTest::qWait(100);
         FinalSettings settings = neutral();
         settings.Angle = c.angle, settings.FlipX = c.flipX, settings.FlipY = c.flipY;
         settings.H0 = c.hue, settings.S0 = c.saturation, settings.L0 = c.lightness;
-        EXPECT_TRUE(samePicture(context.finalImage.shown, expected(settings))) << "case " << i;
+        const Bitmap24 wanted = expected(settings);
+        // The sliders' last step is computed once they rest.
+        for (int wait = 0; wait < 200 && !samePicture(context.finalImage.shown, wanted); ++wait)
+            QTest::qWait(10);
+        EXPECT_TRUE(samePicture(context.finalImage.shown, wanted)) << "case " << i;
         EXPECT_DOUBLE_EQ(static_cast<double>(page.RxSpinEdit4->Value()), c.angle) << "case " << i;
     }
     EXPECT_EQ(page.Huelabel->text(), "Hue :25");

@@ -110,21 +110,24 @@ bool FinalController::eventFilter(QObject* watched, QEvent* event) {
     const bool mouse =
         type == QEvent::MouseButtonPress || type == QEvent::MouseMove || type == QEvent::MouseButtonRelease;
     if (!mouse) return QObject::eventFilter(watched, event);
-    const auto* press = static_cast<QMouseEvent*>(event);
+    const auto* mouseEvent = static_cast<QMouseEvent*>(event);
     if (watched == page_.RotateImage) {
         if (type == QEvent::MouseButtonPress)
-            RotateImageMouseDown(press->button(), press->position().toPoint());
-        if (type == QEvent::MouseMove) RotateImageMouseMove(press->buttons(), press->position().toPoint());
+            RotateImageMouseDown(mouseEvent->button(), mouseEvent->position().toPoint());
+        if (type == QEvent::MouseMove)
+            RotateImageMouseMove(mouseEvent->buttons(), mouseEvent->position().toPoint());
         if (type == QEvent::MouseButtonRelease) RotateImageMouseUp();
     } else if (watched == page_.hls.HueHistoImage) {
         if (type == QEvent::MouseButtonPress)
-            hueGraphMouseDown(HueCurve::Hue, press->button(), press->modifiers(), press->position());
+            hueGraphMouseDown(HueCurve::Hue, mouseEvent->button(), mouseEvent->modifiers(),
+                              mouseEvent->position());
         if (type == QEvent::MouseMove)
-            hueGraphMouseMove(HueCurve::Hue, press->buttons(), press->modifiers(), press->position());
+            hueGraphMouseMove(HueCurve::Hue, mouseEvent->buttons(), mouseEvent->modifiers(),
+                              mouseEvent->position());
         if (type == QEvent::MouseButtonRelease) hueGraphMouseUp(HueCurve::Hue);
     } else if (watched == page_.ASSwitcher1 && type == QEvent::MouseButtonRelease) {
-        // After the dial has taken the release.
-        QTimer::singleShot(0, this, &FinalController::ASSwitcher1MouseUp);
+        // The drag has moved the dial to its position already.
+        ASSwitcher1MouseUp();
     }
     return QObject::eventFilter(watched, event);
 }
@@ -153,17 +156,15 @@ void FinalController::UpdateFinalBitmap() {
     FinalData& data = parts_.data;
     const Bitmap24& rendered = parts_.wavelet.ProcessPicture;
     if (rendered.empty()) {
-        data.Image3 = Bitmap24();
         data.shown = Bitmap24();
         data.histogram = {};
     } else {
         const BusyCursor busy;
         try {
             const FinalSettings settings = readFinalSettings();
-            FinalPicture picture =
+            const FinalPicture picture =
                 renderFinal(parts_.images.ResultImage16, rendered.width(), rendered.height(), settings);
             data.shown = FlipBitmap(settings.FlipY, settings.FlipX, picture.image);
-            data.Image3 = std::move(picture.image);
             data.histogram = picture.histogram;
         } catch (const std::exception& error) {
             // Out of memory for a picture this large: the last picture stays.

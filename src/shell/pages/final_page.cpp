@@ -22,7 +22,7 @@ namespace {
 
 constexpr int ColumnWidth = 384;
 constexpr int OverviewSize = 150;
-constexpr int DialSize = 104;
+constexpr int DialSize = 115;
 constexpr int HueWidth = 360;
 constexpr int HueviewHeight = 12;
 constexpr int HistogramHeight = 50;
@@ -101,6 +101,8 @@ FinalPage::FinalPage(QWidget* parent, ToolWindow& HLSwindow) : QWidget(parent), 
     RxSpinEdit4->setMaximumWidth(80);
     ASSwitcher1 = named(new TASSwitcher(this), "ASSwitcher1");
     ASSwitcher1->setMax(36);
+    ASSwitcher1->SoundType = TASSwitcher::wssNone;
+    ASSwitcher1->setTag(501);
     ASSwitcher1->setFixedSize(DialSize, DialSize);
     RxSpeedButton1 = named(new TRxSpeedButton(this), "RxSpeedButton1");
     RxSpeedButton1->setCaption("Set Centre\r\nof Rotation");
