@@ -31,6 +31,7 @@
 #include "frames/image_data_section.h"
 #include "frames/input_selection.h"
 #include "frames/program_state.h"
+#include "pipeline/final_data.h"
 #include "pipeline/stack_data.h"
 #include "pipeline/wavelet_data.h"
 #include "registration/align_state.h"
@@ -67,6 +68,8 @@ struct RunState {
     // of the browser; and the debayer switch.
     InputState input;
     DebayerState debayer;
+    // The final page's curve tables and pictures.
+    FinalData finalImage;
 };
 
 // What an operation changed, as its observers hear it.
@@ -99,6 +102,7 @@ public:
     const AlignmentPoints& alignPoints() const { return run_.alignPoints; }
     const InputState& input() const { return run_.input; }
     const DebayerState& debayer() const { return run_.debayer; }
+    const FinalData& finalImage() const { return run_.finalImage; }
 
     // Observers hear every change an operation announces, in the order they subscribed.
     using Observer = std::function<void(PipelineChange)>;

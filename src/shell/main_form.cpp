@@ -79,7 +79,7 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
     optimizePage = new OptimizePage(PageControl1);
     stackPage = new StackPage(PageControl1);
     waveletPage = new WaveletPage(PageControl1);
-    finalPage = new FinalPage(PageControl1);
+    finalPage = new FinalPage(PageControl1, *tools.HLSwindow);
     aboutPage = new AboutPage(PageControl1);
     const std::array<std::pair<const char*, QWidget*>, 6> pages{{{"Align", alignPage},
                                                                  {"Optimize", optimizePage},
@@ -173,7 +173,15 @@ void TMainForm::makeControllers() {
     wavelet = std::make_unique<WaveletController>(
         WaveletControllerParts{app, *waveletPage, waveletTools, histogramWindows, tools, *stackPage,
                                *alignPage, *PageControl1, *ProgressBar1, entries});
-    finalImage = std::make_unique<FinalController>();
+    RunState& run = app.pipeline.editRun();
+    finalImage = std::make_unique<FinalController>(FinalControllerParts{
+        *finalPage, *tools.HLSwindow, run.state, app.shell, run.model, run.images, run.wavelet, run.stack, run.curves,
+        run.finalImage, app.messages(), [this]() -> FileDialogPort& { return app.dialogs(); }, app.regSettings,
+        dialogs, [this] { return alignPage->imageSaveFolder(); }});
+    // The final picture follows every new rendering while its page shows.
+    app.pipeline.subscribe([this](PipelineChange change) {
+        if (change == PipelineChange::Processed) finalImage->showProcessed();
+    });
     input = std::make_unique<InputController>(
         InputControllerParts{app, *alignPage, *optimizePage, *stackPage, *waveletPage, waveletTools,
                              frameWindows, registrationWindows, tools, imageInfoWindow, dialogs,
@@ -215,7 +223,7 @@ void TMainForm::makeControllers() {
                                                              *frameWindows.StackSlider, dialogs.SaveDialog6,
                                                              *ProgressBar1, entries});
     resizeView = std::make_unique<ResizeController>(ResizeControllerParts{
-        app, *tools.Shrinkview, shrinkView, *waveletPage, *stackPage, *alignPage, dialogs.SaveDialog4});
+        app, *tools.Shrinkview, shrinkView, *waveletPage, *finalPage, *stackPage, *alignPage, dialogs.SaveDialog4});
 }
 
 TMainForm::~TMainForm() {

@@ -13,6 +13,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -26,6 +27,7 @@
 #include "shell/pages/align_page.h"
 #include "shell/pages/avi_controls.h"
 #include "shell/pages/curve_graph.h"
+#include "shell/pages/final_page.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/point_windows.h"
 #include "shell/pages/stack_page.h"
@@ -35,6 +37,7 @@
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
 #include "widgets/range_slider.h"
+#include "widgets/spin_edit.h"
 
 namespace kestrave {
 
@@ -157,6 +160,23 @@ public:
                      {wavelet.Gammaspeedbutton, wavelet.Histogramspeedbutton, wavelet.Tonemapspeedbutton})
                     tool->click();
             },
+            // The final page: turned by 20 degrees and a crop rectangle drawn; then the hue curve
+            // raised at a point in its tool window.
+            [this] { form_.Tabpages->setCurrentIndex(4); },
+            [this] {
+                FinalPage& final = *form_.finalPage;
+                final.RxSpinEdit4->setValue(20);
+                dragOn(*final.RotateImage, QPoint(40, 30), QPoint(260, 200));
+            },
+            [this] { shoot("6f-final"); },
+            [this] { pressOn(*form_.finalPage->AdvancedHLS, QPoint(8, 8)); },
+            [this] {
+                QWidget& graph = *form_.finalPage->hls.Huegraph;
+                pressOn(graph, QPoint(200, 50), Qt::RightButton);
+                dragOn(graph, QPoint(200, 50), QPoint(200, 15));
+            },
+            [this] { shoot("6g-final-hsl"); },
+            [this] { pressOn(*form_.finalPage->AdvancedHLS, QPoint(8, 8)); },
             [this, &wavelet] {
                 answerFileDialog("7-save-dialog", {});
                 wavelet.savebmp2button->click();
@@ -254,7 +274,8 @@ private:
         QApplication::sendEvent(&target, &release);
     }
 
-    // A left drag from `from` to `to`, released there.
+    // A left drag from `from` to `to` in steps of a few pixels, as a hand moves (the curve editors
+    // pick the point near the pointer at each step), released there.
     static void dragOn(QWidget& target, QPoint from, QPoint to) {
         const auto send = [&target](QEvent::Type type, QPoint at, Qt::MouseButton button,
                                     Qt::MouseButtons held) {
@@ -263,7 +284,10 @@ private:
             QApplication::sendEvent(&target, &event);
         };
         send(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
-        send(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
+        const QPoint way = to - from;
+        const int steps = std::max(1, way.manhattanLength() / 4);
+        for (int i = 1; i <= steps; ++i)
+            send(QEvent::MouseMove, from + way * i / steps, Qt::NoButton, Qt::LeftButton);
         send(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
     }
 

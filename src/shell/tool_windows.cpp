@@ -130,7 +130,7 @@ ToolWindows::ToolWindows(QWidget* owner)
       Stackgraphpanel(new ToolWindow(owner, "Stackgraphpanel", "Stack graph")),
       StackFrameswindow(new ToolWindow(owner, "StackFrameswindow", "Stacklist")),
       SelectFrameswindow(new ToolWindow(owner, "SelectFrameswindow", "Select frames")),
-      HLSwindow(new ToolWindow(owner, "HLSwindow", "Hue, lightness, saturation")),
+      HLSwindow(new ToolWindow(owner, "HLSwindow", "Hue Saturation Lightness")),
       MultiAlignprogresswindow(new ToolWindow(owner, "MultiAlignprogresswindow", "Alignment points")),
       FFTWindow(new ToolWindow(owner, "FFTWindow", "FFT Spectrum")),
       Registrationgraphwindow(new ToolWindow(owner, "Registrationgraphwindow", "Registration")),

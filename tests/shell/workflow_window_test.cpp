@@ -6,6 +6,8 @@
 // folder and kind from one start to the next.
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -17,7 +19,9 @@
 #include <QTimer>
 #include <fstream>
 
+#include "frames/bmp_reader.h"
 #include "shell/pages/align_page.h"
+#include "shell/pages/final_page.h"
 #include "shell/pages/line_chart.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/point_windows.h"
@@ -30,6 +34,7 @@
 #include "shell_test_support.h"
 #include "support/sample_recording.h"
 #include "widgets/check_box.h"
+#include "widgets/event_scroll_box.h"
 #include "widgets/radio_group.h"
 #include "widgets/slider.h"
 #include "widgets/spin_edit.h"
@@ -173,10 +178,11 @@ struct WorkflowWindowTest : ShellWindowTest {
     }
 
     QWidget* pictureOfPage() const {
-        const std::array<QWidget*, 4> pictures{align.ScrollBox1, form->optimizePage->AlignImageBox,
-                                               form->stackPage->ScrollBox2, form->waveletPage->Scrollbox3};
+        const std::array<QWidget*, 5> pictures{align.ScrollBox1, form->optimizePage->AlignImageBox,
+                                               form->stackPage->ScrollBox2, form->waveletPage->Scrollbox3,
+                                               form->finalPage->EventScrollBox1};
         const int page = form->PageControl1->currentIndex();
-        return page < 4 ? pictures[static_cast<std::size_t>(page)] : nullptr;
+        return page < 5 ? pictures[static_cast<std::size_t>(page)] : nullptr;
     }
 
     void expectToolWindowsClear(const char* when) {
@@ -211,7 +217,7 @@ struct WorkflowWindowTest : ShellWindowTest {
                                                form->optimizePage->AlignImageBox,
                                                form->stackPage->ScrollBox2,
                                                form->waveletPage->Scrollbox3,
-                                               nullptr,
+                                               form->finalPage->EventScrollBox1,
                                                nullptr};
         const int shown = form->PageControl1->currentIndex();
         for (const QSize size : {QSize(1024, 768), QSize(1600, 1000)}) {
@@ -271,6 +277,25 @@ TEST_F(WorkflowWindowTest, AUserStacksARecordingFromTheWindowAlone) {
     EXPECT_EQ(std::string(signature + 1, 3), "PNG");
     EXPECT_TRUE(context.shell.ImageSaved);
     EXPECT_FALSE(refusedATab(messages.shown));
+
+    // The Final page: turned a quarter, a rectangle drawn on the picture, saved as BMP.
+    clickTab(*form->Tabpages, 4);
+    FinalPage& final = *form->finalPage;
+    ASSERT_EQ(form->PageControl1->currentWidget(), static_cast<QWidget*>(&final));
+    click(final.ComboBox2);
+    QTest::keyClick(final.ComboBox2->view(), Qt::Key_Down);
+    QTest::keyClick(final.ComboBox2->view(), Qt::Key_Return);
+    ASSERT_EQ(static_cast<int>(final.RxSpinEdit4->Value()), 15);
+    ASSERT_EQ(final.RotateImage->pixmap().size(), QSize(160, 120));
+    QTest::mousePress(final.RotateImage, Qt::LeftButton, Qt::NoModifier, QPoint(20, 10));
+    QMouseEvent move(QEvent::MouseMove, QPointF(100, 70), QPointF(), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(final.RotateImage, &move);
+    QTest::mouseRelease(final.RotateImage, Qt::LeftButton, Qt::NoModifier, QPoint(100, 70));
+    EXPECT_TRUE(final.Cropping->Checked());
+    dialogs->willChoose(dir / "jupiter-final.bmp", 1);
+    click(final.savefinalbutton);
+    EXPECT_EQ(readBmpFile(dir / "jupiter-final.bmp").width(), 80);
 
     // A new stack is not saved yet: closing asks, and Cancel keeps the window.
     clickTab(*form->Tabpages, 2);

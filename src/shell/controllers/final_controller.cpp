@@ -1,7 +1,447 @@
 #include "shell/controllers/final_controller.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QTimer>
+#include <algorithm>
+#include <cmath>
+
+#include "enhance/curve_editing.h"
+#include "frames/frame_model.h"
+#include "frames/image_data_section.h"
+#include "output/image_savers.h"
+#include "persist/reg_settings.h"
+#include "platform/errors.h"
+#include "shell/application_context.h"
+#include "shell/busy_cursor.h"
+#include "shell/controllers/curve_mouse.h"
+#include "shell/controllers/save_controller.h"
+#include "shell/pages/curve_graph.h"
+#include "shell/pages/final_page.h"
+#include "shell/tool_windows.h"
+#include "shell/window_dialogs.h"
+#include "widgets/bitmap_view.h"
+#include "widgets/check_box.h"
+#include "widgets/event_scroll_box.h"
+#include "widgets/slider.h"
+#include "widgets/speed_button.h"
+#include "widgets/spin_edit.h"
+#include "widgets/switcher.h"
+
 namespace kestrave {
 
-void FinalController::UpdateFinalBitmap() {}
+namespace {
+
+constexpr int HistogramHeight = 50;
+// Slider steps that follow each other within this time give one computation.
+constexpr int SliderPauseMs = 40;
+
+int roundedInt(long double value) {
+    return static_cast<int>(std::clamp<long double>(std::nearbyint(value), -1e9L, 1e9L));
+}
+
+QString sliderCaption(const char* name, const TRxSlider& slider) {
+    return QString("%1 :%2").arg(name).arg(slider.Value());
+}
+
+}  // namespace
+
+FinalController::FinalController(const FinalControllerParts& parts)
+    : parts_(parts), page_(parts.page), sliderPause_(new QTimer(this)) {
+    sliderPause_->setSingleShot(true);
+    sliderPause_->setInterval(SliderPauseMs);
+    connect(sliderPause_, &QTimer::timeout, this, &FinalController::UpdateFinalBitmap);
+    connectControls();
+    for (HueCurve curve : {HueCurve::Hue, HueCurve::Saturation, HueCurve::Lightness})
+        graphOf(curve).showCurve(&splineOf(curve));
+}
+
+void FinalController::connectControls() {
+    FinalPage& page = page_;
+    connect(page.ComboBox2, &QComboBox::activated, this, &FinalController::ComboBox2Change);
+    connect(page.RxSpinEdit4, &TRxSpinEdit::OnChange, this, &FinalController::UpdateFinalBitmap);
+    // The dial turns the picture when the mouse lets it go, or at once from the keyboard.
+    page.ASSwitcher1->installEventFilter(this);
+    connect(page.ASSwitcher1, &TASSwitcher::OnChange, this, [this] {
+        if (!page_.ASSwitcher1->dragging() && !(QApplication::mouseButtons() & Qt::LeftButton))
+            ASSwitcher1MouseUp();
+    });
+    connect(page.FlipX, &TPCheck::OnClick, this, &FinalController::FlipXClick);
+    connect(page.FlipY, &TPCheck::OnClick, this, &FinalController::FlipYClick);
+    for (TRxSlider* slider : {page.HueSlider, page.SaturationSlider, page.Lightnessslider})
+        connect(slider, &TRxSlider::OnChange, this, &FinalController::HueSliderChanged);
+    connect(page.resethslbutton, &QPushButton::clicked, this, &FinalController::resethslbuttonClick);
+    connect(page.AdvancedHLS, &TPCheck::OnClick, this, &FinalController::AdvancedHLSClick);
+    connect(page.Cropping, &TPCheck::OnClick, this, &FinalController::CroppingClick);
+    connect(page.RxSpeedButton1, &TRxSpeedButton::OnClick, this, &FinalController::RxSpeedButton1Click);
+    page.RotateImage->setMouseTracking(true);
+    page.RotateImage->installEventFilter(this);
+    connect(page.EventScrollBox1, &TEventScrollBox::OnScrollHorz, this,
+            &FinalController::EventScrollBox1ScrollHorz);
+    connect(page.EventScrollBox1, &TEventScrollBox::OnScrollVert, this,
+            &FinalController::EventScrollBox1ScrollHorz);
+    connect(page.savefinalbutton, &QPushButton::clicked, this, &FinalController::savefinalbuttonClick);
+    connect(page.clipboardbutton, &QPushButton::clicked, this, &FinalController::clipboardbuttonClick);
+
+    for (HueCurve curve : {HueCurve::Hue, HueCurve::Saturation, HueCurve::Lightness}) {
+        CurveGraph* graph = &graphOf(curve);
+        connect(graph, &CurveGraph::MouseDown, this,
+                [this, curve](Qt::MouseButton button, Qt::KeyboardModifiers shift, QPointF at) {
+                    hueGraphMouseDown(curve, button, shift, at);
+                });
+        connect(graph, &CurveGraph::MouseMove, this,
+                [this, curve](Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, QPointF at) {
+                    hueGraphMouseMove(curve, buttons, shift, at);
+                });
+        connect(graph, &CurveGraph::MouseUp, this, [this, curve] { hueGraphMouseUp(curve); });
+    }
+    page.hls.HueHistoImage->installEventFilter(this);
+}
+
+bool FinalController::eventFilter(QObject* watched, QEvent* event) {
+    const auto type = event->type();
+    const bool mouse =
+        type == QEvent::MouseButtonPress || type == QEvent::MouseMove || type == QEvent::MouseButtonRelease;
+    if (!mouse) return QObject::eventFilter(watched, event);
+    const auto* mouseEvent = static_cast<QMouseEvent*>(event);
+    if (watched == page_.RotateImage) {
+        if (type == QEvent::MouseButtonPress)
+            RotateImageMouseDown(mouseEvent->button(), mouseEvent->position().toPoint());
+        if (type == QEvent::MouseMove)
+            RotateImageMouseMove(mouseEvent->buttons(), mouseEvent->position().toPoint());
+        if (type == QEvent::MouseButtonRelease) RotateImageMouseUp();
+    } else if (watched == page_.hls.HueHistoImage) {
+        if (type == QEvent::MouseButtonPress)
+            hueGraphMouseDown(HueCurve::Hue, mouseEvent->button(), mouseEvent->modifiers(),
+                              mouseEvent->position());
+        if (type == QEvent::MouseMove)
+            hueGraphMouseMove(HueCurve::Hue, mouseEvent->buttons(), mouseEvent->modifiers(),
+                              mouseEvent->position());
+        if (type == QEvent::MouseButtonRelease) hueGraphMouseUp(HueCurve::Hue);
+    } else if (watched == page_.ASSwitcher1 && type == QEvent::MouseButtonRelease) {
+        // The drag has moved the dial to its position already.
+        ASSwitcher1MouseUp();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+FinalSettings FinalController::readFinalSettings() const {
+    const FinalData& data = parts_.data;
+    const ProgramState& state = parts_.state;
+    FinalSettings settings;
+    settings.FlipX = page_.FlipX->Checked();
+    settings.FlipY = page_.FlipY->Checked();
+    settings.S0 = page_.SaturationSlider->Value();
+    settings.H0 = page_.HueSlider->Value();
+    settings.L0 = page_.Lightnessslider->Value();
+    settings.SatCurveTable = data.tables.SatCurveTable;
+    settings.HueCurveTable = data.tables.HueCurveTable;
+    settings.LightCurveTable = data.tables.LightCurveTable;
+    settings.Angle = roundedInt(page_.RxSpinEdit4->Value());
+    settings.RotationCentreSet = state.RotationCentreSet;
+    settings.RotationCentreX = state.RotationCentreX;
+    settings.RotationCentreY = state.RotationCentreY;
+    return settings;
+}
+
+void FinalController::UpdateFinalBitmap() {
+    sliderPause_->stop();
+    FinalData& data = parts_.data;
+    const Bitmap24& rendered = parts_.wavelet.ProcessPicture;
+    if (rendered.empty()) {
+        data.shown = Bitmap24();
+        data.histogram = {};
+    } else {
+        const BusyCursor busy;
+        try {
+            const FinalSettings settings = readFinalSettings();
+            const FinalPicture picture =
+                renderFinal(parts_.images.ResultImage16, rendered.width(), rendered.height(), settings);
+            data.shown = FlipBitmap(settings.FlipY, settings.FlipX, picture.image);
+            data.histogram = picture.histogram;
+        } catch (const std::exception& error) {
+            // Out of memory for a picture this large: the last picture stays.
+            parts_.messages.error("Final image", error.what());
+        }
+    }
+    showFinalPicture();
+    drawHueHistogram();
+    EventScrollBox1ScrollHorz();
+}
+
+void FinalController::showProcessed() {
+    if (page_.isVisible()) UpdateFinalBitmap();
+}
+
+void FinalController::showFinalPicture() {
+    const Bitmap24& shown = parts_.data.shown;
+    if (shown.empty()) {
+        page_.RotateImage->clear();
+        page_.RotateImage->resize(0, 0);
+        return;
+    }
+    QPixmap pixmap = QPixmap::fromImage(bitmapView(shown));
+    const TEdgeRect& crop = parts_.state.CropRect;
+    if (crop.Left != -1 && (dragging_ || page_.Cropping->Checked())) {
+        const TEdgeRect box = orderedCorners(crop);
+        QPainter painter(&pixmap);
+        painter.setPen(Qt::white);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRect(QPoint(box.Left, box.Top), QPoint(box.Right, box.Bottom)));
+    }
+    page_.RotateImage->setPixmap(pixmap);
+    page_.RotateImage->resize(pixmap.size());
+}
+
+void FinalController::drawHueHistogram() {
+    QPixmap chart(page_.hls.HueHistoImage->size());
+    chart.fill(Qt::white);
+    QPainter painter(&chart);
+    painter.setPen(Qt::black);
+    painter.drawRect(chart.rect().adjusted(0, 0, -1, -1));
+    const auto bars = hueHistogramBars(parts_.data.histogram);
+    for (int i = 0; i < HueHistogramSize; ++i) {
+        const int bar = bars[static_cast<std::size_t>(i)];
+        if (bar > 0) painter.drawLine(i, HistogramHeight, i, HistogramHeight - bar);
+    }
+    painter.end();
+    page_.hls.HueHistoImage->setPixmap(chart);
+}
+
+void FinalController::EventScrollBox1ScrollHorz() {
+    QLabel& overview = *page_.Overview;
+    QPixmap view(overview.size());
+    view.fill(QColor(64, 64, 64));
+    const Bitmap24& shown = parts_.data.shown;
+    if (!shown.empty()) {
+        // The whole picture, its shape kept, in the middle of the view; the outline is the part
+        // of it the scroll box shows.
+        const double q = std::min(static_cast<double>(view.width()) / shown.width(),
+                                  static_cast<double>(view.height()) / shown.height());
+        const auto scaled = [q](double v) { return static_cast<int>(std::nearbyint(v * q)); };
+        const QSize size(std::max(scaled(shown.width()), 1), std::max(scaled(shown.height()), 1));
+        const QPoint corner((view.width() - size.width()) / 2, (view.height() - size.height()) / 2);
+        QPainter painter(&view);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(QRect(corner, size), bitmapView(shown));
+        const TEventScrollBox& box = *page_.EventScrollBox1;
+        const int h = box.horizontalScrollBar()->value();
+        const int v = box.verticalScrollBar()->value();
+        const QSize visible = box.viewport()->size();
+        painter.setPen(Qt::white);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRect(corner + QPoint(scaled(h), scaled(v)),
+                               corner + QPoint(scaled(h + visible.width()), scaled(v + visible.height())))
+                             .intersected(QRect(corner, size - QSize(1, 1))));
+    }
+    overview.setPixmap(view);
+}
+
+// ---- the turn ----
+
+void FinalController::ComboBox2Change() {
+    page_.RxSpinEdit4->setValue(page_.ComboBox2->currentIndex() * 15);
+}
+
+void FinalController::ASSwitcher1MouseUp() {
+    page_.RxSpinEdit4->setValue(page_.ASSwitcher1->Position() * 10);
+    EventScrollBox1ScrollHorz();
+}
+
+void FinalController::RxSpeedButton1Click() {
+    page_.RxSpinEdit4->setValue(0);
+    parts_.messages.inform("Reposition rotation centre", "Point/click at the centre of rotation ");
+    parts_.state.CentrePickMode = true;
+}
+
+void FinalController::FlipXClick() {
+    UpdateFinalBitmap();
+}
+
+void FinalController::FlipYClick() {
+    UpdateFinalBitmap();
+}
+
+void FinalController::CroppingClick() {
+    UpdateFinalBitmap();
+}
+
+// ---- colour ----
+
+void FinalController::HueSliderChanged() {
+    page_.Huelabel->setText(sliderCaption("Hue", *page_.HueSlider));
+    page_.Saturationlabel->setText(sliderCaption("Saturation", *page_.SaturationSlider));
+    page_.Lightnesslabel->setText(sliderCaption("Lightness", *page_.Lightnessslider));
+    sliderPause_->start();
+}
+
+void FinalController::resethslbuttonClick() {
+    for (TRxSlider* slider : {page_.HueSlider, page_.SaturationSlider, page_.Lightnessslider}) {
+        const QSignalBlocker quiet(slider);
+        slider->setValue(0);
+    }
+    // Padded so that the colons line up.
+    page_.Huelabel->setText("Hue        :0");
+    page_.Saturationlabel->setText("Saturation :0");
+    page_.Lightnesslabel->setText("Lightness  :0");
+    resetHueCurves(parts_.curves, parts_.data.tables);
+    for (HueCurve curve : {HueCurve::Hue, HueCurve::Saturation, HueCurve::Lightness})
+        graphOf(curve).showCurve(&splineOf(curve));
+    UpdateFinalBitmap();
+}
+
+void FinalController::AdvancedHLSClick() {
+    parts_.HLSwindow.setVisible(page_.AdvancedHLS->Checked());
+    for (HueCurve curve : {HueCurve::Hue, HueCurve::Saturation, HueCurve::Lightness}) {
+        setEditedCurveStyle(splineOf(curve), false);
+        graphOf(curve).showCurve(&splineOf(curve));
+    }
+    drawHueHistogram();
+}
+
+TBSpline& FinalController::splineOf(HueCurve curve) const {
+    CurveObjects& curves = parts_.curves;
+    return curve == HueCurve::Hue ? curves.HueSpline
+                                  : (curve == HueCurve::Saturation ? curves.SatSpline : curves.LightSpline);
+}
+
+CurveGraph& FinalController::graphOf(HueCurve curve) const {
+    const HueSaturationWindow& hls = page_.hls;
+    return curve == HueCurve::Hue
+               ? *hls.Huegraph
+               : (curve == HueCurve::Saturation ? *hls.Saturationgraph : *hls.Lightnessgraph);
+}
+
+const CurveGraphRules& FinalController::rulesOf(HueCurve curve) const {
+    return curve == HueCurve::Hue ? HueCurveGraph
+                                  : (curve == HueCurve::Saturation ? SatCurveGraph : LightCurveGraph);
+}
+
+void FinalController::hueGraphMouseDown(HueCurve curve, Qt::MouseButton button, Qt::KeyboardModifiers shift,
+                                        QPointF at) {
+    curveGraphPress(splineOf(curve), graphOf(curve), rulesOf(curve), button, shift, at);
+}
+
+void FinalController::hueGraphMouseMove(HueCurve curve, Qt::MouseButtons buttons, Qt::KeyboardModifiers shift,
+                                        QPointF at) {
+    curveGraphMove(splineOf(curve), graphOf(curve), rulesOf(curve), false, buttons, shift, at);
+}
+
+void FinalController::hueGraphMouseUp(HueCurve curve) {
+    HueCurveTables& tables = parts_.data.tables;
+    std::vector<float>& table =
+        curve == HueCurve::Hue
+            ? tables.HueCurveTable
+            : (curve == HueCurve::Saturation ? tables.SatCurveTable : tables.LightCurveTable);
+    buildHueCurveTable(splineOf(curve), table);
+    UpdateFinalBitmap();
+}
+
+// ---- the mouse on the picture ----
+
+std::optional<int> FinalController::hueUnderPointer(QPoint at) const {
+    const Bitmap24& shown = parts_.data.shown;
+    if (!parts_.HLSwindow.isVisible() || shown.empty() || isTurned(readFinalSettings().Angle))
+        return std::nullopt;
+    // The shown picture is the result mirrored by the flips.
+    const int x = page_.FlipX->Checked() ? shown.width() - 1 - at.x() : at.x();
+    const int y = page_.FlipY->Checked() ? shown.height() - 1 - at.y() : at.y();
+    const std::optional<float> hue =
+        pointedHue(parts_.images.ResultImage16, x, y, parts_.model.ImageWidth, parts_.model.ImageHeight);
+    if (!hue) return std::nullopt;
+    return static_cast<int>(std::nearbyint(*hue));
+}
+
+void FinalController::RotateImageMouseDown(Qt::MouseButton button, QPoint at) {
+    if (parts_.data.shown.empty()) return;
+    if (!pressFinalPicture(parts_.state, at.x(), at.y())) return;
+    dragging_ = button == Qt::LeftButton;
+    showFinalPicture();
+    if (!parts_.HLSwindow.isVisible()) return;
+    const std::optional<int> hue = hueUnderPointer(at);
+    page_.hls.showHuePoint(hue);
+    if (hue && button == Qt::RightButton &&
+        insertCurvePoint(parts_.curves.HueSpline, static_cast<float>(*hue), 50.0f))
+        page_.hls.Huegraph->showCurve(&parts_.curves.HueSpline);
+}
+
+void FinalController::RotateImageMouseMove(Qt::MouseButtons buttons, QPoint at) {
+    ProgramState& state = parts_.state;
+    if (state.CentrePickMode || parts_.data.shown.empty()) return;
+    page_.Croppedarea->setText(QString("%1,%2").arg(at.x()).arg(at.y()));
+    if ((buttons & Qt::LeftButton) && dragging_ && state.CropRect.Left != -1) {
+        page_.Croppedarea->setText(QString::fromStdString(cropDragText(state.CropRect, at.x(), at.y())));
+        dragFinalPicture(state, at.x(), at.y());
+        showFinalPicture();
+    }
+    if (parts_.HLSwindow.isVisible()) page_.hls.showHuePoint(hueUnderPointer(at));
+}
+
+void FinalController::RotateImageMouseUp() {
+    dragging_ = false;
+    if (releaseFinalPicture(parts_.state)) {
+        page_.Cropping->setChecked(true);
+        page_.Cropping->show();
+    }
+    showFinalPicture();
+}
+
+// ---- output ----
+
+void FinalController::savefinalbuttonClick() {
+    const FinalData& data = parts_.data;
+    if (data.shown.empty()) return;
+    TFileDialog& dialog = parts_.fileDialogs.WaveletSave;
+    try {
+        dialog.InitialDir = parts_.saveFolder();
+    } catch (const KestraveError& error) {
+        parts_.messages.error("Save error", error.what());
+        return;
+    }
+    if (!parts_.dialogs().Execute(dialog)) return;
+    const FinalSettings settings = readFinalSettings();
+    std::optional<TEdgeRect> crop;
+    if (page_.Cropping->Checked() && parts_.state.CropRect.Left != -1) crop = parts_.state.CropRect;
+    const FinalSaveSources sources{data.shown,
+                                   parts_.wavelet.ProcessPicture,
+                                   parts_.images.ResultImage16,
+                                   parts_.images.StackPlanes,
+                                   parts_.model.ImageWidth,
+                                   parts_.model.ImageHeight,
+                                   parts_.stack.Colourstack,
+                                   settings,
+                                   crop};
+    const auto type = static_cast<WaveletSaveType>(std::clamp(
+        dialog.FilterIndex, static_cast<int>(WaveletSaveType::BMP), static_cast<int>(WaveletSaveType::PNG)));
+    {
+        const BusyCursor busy;
+        try {
+            SaveContext context =
+                saveContext(parts_.messages, parts_.state, parts_.model, parts_.settings.get());
+            if (saveFinalImage(dialog.FileName, type, sources, context, windowPngWriter()).saved())
+                parts_.shell.ImageSaved = true;
+        } catch (const std::exception& error) {
+            // The file could not be written (an older file is left as it was).
+            parts_.messages.error("Save error", error.what());
+        }
+    }
+    // The stack page's save dialog goes back to BMP from its FITS types.
+    int& stackType = parts_.fileDialogs.SaveDialog1.FilterIndex;
+    if (stackType >= 3 && stackType <= 5) stackType = 1;
+}
+
+void FinalController::clipboardbuttonClick() {
+    const Bitmap24& shown = parts_.data.shown;
+    if (shown.empty()) return;
+    const Bitmap24 picture = page_.Cropping->Checked() ? cropBitmap(shown, parts_.state.CropRect) : shown;
+    QGuiApplication::clipboard()->setImage(bitmapView(picture).copy());
+}
 
 }  // namespace kestrave

@@ -1,17 +1,123 @@
 #pragma once
-// Handlers of the Final page. `UpdateFinalBitmap` rebuilds the final image from the rendered
-// result; it is the entry point the tab strip calls, and does nothing until the final page's
-// work arrives.
+// Handlers of the Final page: the final picture computed from the 16-bit result with the page's
+// turn, colour sliders, hue-dependent curves and flips (`UpdateFinalBitmap`); the mouse on the
+// picture (crop rectangle, centre of rotation, the hue under the pointer); the curve editors of
+// the "Hue Saturation Lightness" window; the small view of the whole image; and the output: the
+// picture saved in the type of the save dialog's filter, or copied to the clipboard.
 
 #include <QObject>
+#include <QPoint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "enhance/final_image.h"
+
+class QTimer;
 
 namespace kestrave {
 
+class CurveGraph;
+class FileDialogPort;
+class FinalPage;
+class MessagePort;
+class RegSettings;
+class TBSpline;
+class ToolWindow;
+struct CurveGraphRules;
+struct CurveObjects;
+struct FinalData;
+struct FrameModel;
+struct ImageDataSection;
+struct ProgramState;
+struct ShellState;
+struct StackData;
+struct WaveletData;
+struct WindowDialogs;
+
+// What the final handlers work with: the page and its tool window, the program state (crop
+// rectangle, centre of rotation), the saved flag, the 16-bit result and the rendered picture
+// (whose size the final picture takes), the stack's colour setting and the image size (for FITS),
+// the curves and the final page's own data, the ports, and the save dialogs and folder.
+struct FinalControllerParts {
+    FinalPage& page;
+    ToolWindow& HLSwindow;
+    ProgramState& state;
+    ShellState& shell;
+    const FrameModel& model;
+    const ImageDataSection& images;
+    const WaveletData& wavelet;
+    const StackData& stack;
+    CurveObjects& curves;
+    FinalData& data;
+    MessagePort& messages;
+    // The file dialogs and the settings store may be put in place after the window is made.
+    std::function<FileDialogPort&()> dialogs;
+    const std::unique_ptr<RegSettings>& settings;
+    WindowDialogs& fileDialogs;
+    // The folder saved images go into (throws when it cannot be made).
+    std::function<std::filesystem::path()> saveFolder;
+};
+
 class FinalController : public QObject {
 public:
-    FinalController() = default;
+    explicit FinalController(const FinalControllerParts& parts);
 
+    // Recomputes the final picture from the 16-bit result and the page's controls, shows it with
+    // the crop rectangle, the hue histogram and the overview. Nothing is shown before a picture
+    // was rendered.
     void UpdateFinalBitmap();
+    // A new rendered picture exists: the final picture follows it while the page is shown (the
+    // page recomputes it whenever it is opened).
+    void showProcessed();
+
+    void ComboBox2Change();
+    void ASSwitcher1MouseUp();
+    void FlipXClick();
+    void FlipYClick();
+    // The captions follow the sliders at once; the picture follows once the sliders rest.
+    void HueSliderChanged();
+    void resethslbuttonClick();
+    void AdvancedHLSClick();
+    void CroppingClick();
+    void RxSpeedButton1Click();
+    void RotateImageMouseDown(Qt::MouseButton button, QPoint at);
+    void RotateImageMouseMove(Qt::MouseButtons buttons, QPoint at);
+    void RotateImageMouseUp();
+    // The overview: the whole picture reduced, with the part the scroll box shows outlined.
+    void EventScrollBox1ScrollHorz();
+    void savefinalbuttonClick();
+    void clipboardbuttonClick();
+
+    // The three curve editors (the hue editor also on the histogram).
+    enum class HueCurve { Hue, Saturation, Lightness };
+    void hueGraphMouseDown(HueCurve curve, Qt::MouseButton button, Qt::KeyboardModifiers shift, QPointF at);
+    void hueGraphMouseMove(HueCurve curve, Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, QPointF at);
+    void hueGraphMouseUp(HueCurve curve);
+
+    // The page's controls as the computation takes them.
+    FinalSettings readFinalSettings() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void connectControls();
+    void showFinalPicture();
+    void drawHueHistogram();
+    // The hue (whole degrees) of the result under the shown pixel, while the tool window is
+    // shown and the picture is not turned.
+    std::optional<int> hueUnderPointer(QPoint at) const;
+    TBSpline& splineOf(HueCurve curve) const;
+    CurveGraph& graphOf(HueCurve curve) const;
+    const CurveGraphRules& rulesOf(HueCurve curve) const;
+
+    FinalControllerParts parts_;
+    FinalPage& page_;
+    QTimer* sliderPause_;
+    // The left button is held on the picture while a rectangle is drawn.
+    bool dragging_ = false;
 };
 
 }  // namespace kestrave

@@ -12,6 +12,7 @@
 #include "shell/busy_cursor.h"
 #include "shell/controllers/save_controller.h"
 #include "shell/pages/align_page.h"
+#include "shell/pages/final_page.h"
 #include "shell/pages/shrink_view.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
@@ -33,6 +34,7 @@ ResizeController::ResizeController(const ResizeControllerParts& parts) : parts_(
     ShrinkView& view = parts.view;
     connect(parts.waveletPage.Resizebutton, &QToolButton::clicked, this,
             &ResizeController::ResizebuttonClick);
+    connect(parts.finalPage.Shrink, &QPushButton::clicked, this, &ResizeController::ShrinkClick);
     connect(view.RadioGroup2, &TRadioGroup::OnClick, this, &ResizeController::RadioGroup2Click);
     connect(view.ResizeFilters, &TRadioGroup::OnClick, this, &ResizeController::ResizeFiltersClick);
     connect(view.Shrinktooriginal, &QPushButton::clicked, this, &ResizeController::ShrinktooriginalClick);
@@ -51,6 +53,19 @@ void ResizeController::ResizebuttonClick() {
         window.hide();
         return;
     }
+    openView();
+}
+
+void ResizeController::ShrinkClick() {
+    if (parts_.Shrinkview.isVisible()) {
+        parts_.Shrinkview.hide();
+        return;
+    }
+    openView();
+}
+
+void ResizeController::openView() {
+    ToolWindow& window = parts_.Shrinkview;
     // The view shows frame pixels: an unresampled (or drizzled) stack has the factor 1.
     if (!parts_.stackPage.resampled() || parts_.waveletPage.drizzled())
         parts_.app.pipeline.editRun().state.ResampleFactor = 1.0f;
@@ -64,8 +79,9 @@ void ResizeController::RadioGroup2Click() {
     ShrinkView& view = parts_.view;
     const int ratio = std::max(view.RadioGroup2->ItemIndex(), 0);
     view.CopyResize->setItemIndex(ratio);
-    // The processed picture's own size, also before anything was processed (then nothing shows).
-    const Bitmap24& source = parts_.app.pipeline.wavelet().ProcessPicture;
+    // The picture's own size, also before anything was processed (then nothing shows).
+    const Bitmap24& source =
+        parts_.finalPage.isVisible() ? parts_.app.pipeline.finalImage().shown : parts_.app.pipeline.wavelet().ProcessPicture;
     scaled_ = resizePicture(source, ratio, std::max(view.ResizeFilters->ItemIndex(), 0));
     sizeWindow(scaled_.width() + ColumnWidth, scaled_.height() + CaptionHeight);
     view.ShrinkImage->setPixmap(QPixmap::fromImage(bitmapView(scaled_)));

@@ -1,6 +1,7 @@
 #pragma once
-// Handlers of the resize view (Shrinkview): opening it from the Wavelet page's `Resizebutton`,
-// the ratio (`RadioGroup2Click`), the filter (`ResizeFiltersClick`), back to full size
+// Handlers of the resize view (Shrinkview): opening it from the Wavelet page's `Resizebutton` or
+// the Final page's `Shrink`, the ratio (`RadioGroup2Click`), the filter (`ResizeFiltersClick`), back to full
+// size
 // (`ShrinktooriginalClick`) and the save of the scaled picture (`SaveShrinkClick`).
 
 #include <QObject>
@@ -13,20 +14,22 @@ namespace kestrave {
 
 class AlignPage;
 class ApplicationContext;
+class FinalPage;
 class StackPage;
 class ToolWindow;
 class WaveletPage;
 struct ShrinkView;
 struct TFileDialog;
 
-// What the resize handlers work with: the program state with the processed picture, the tool
-// window and its controls, the Wavelet page's button, the Stack page's resampling choice, the
-// Align page's save folder and the resize save dialog.
+// What the resize handlers work with: the program state with the processed and the final
+// picture, the tool window and its controls, the Wavelet page's and the Final page's buttons, the
+// Stack page's resampling choice, the Align page's save folder and the resize save dialog.
 struct ResizeControllerParts {
     ApplicationContext& app;
     ToolWindow& Shrinkview;
     ShrinkView& view;
     WaveletPage& waveletPage;
+    FinalPage& finalPage;
     const StackPage& stackPage;
     const AlignPage& alignPage;
     TFileDialog& SaveDialog4;
@@ -38,6 +41,8 @@ public:
 
     // The view follows the button: shown at the stored ratio with the picture scaled, or hidden.
     void ResizebuttonClick();
+    // The Final page's button: the view opens when it was hidden and closes when it was shown.
+    void ShrinkClick();
     // The picture scaled by the chosen ratio (remembered in CopyResize) with the chosen filter.
     void RadioGroup2Click();
     void ResizeFiltersClick();
@@ -45,12 +50,14 @@ public:
     // Saves the scaled picture as BMP, JPEG or PNG.
     void SaveShrinkClick();
 
-    // The picture the view shows.
+    // The picture the view shows: the final picture on the Final page, else the processed one.
     const Bitmap24& scaledPicture() const { return scaled_; }
 
 private:
     // The window sized for contents of width x height (kept on the screen).
     void sizeWindow(int width, int height);
+    // Shows the view at the stored ratio with the picture scaled.
+    void openView();
 
     ResizeControllerParts parts_;
     Bitmap24 scaled_;

@@ -10,6 +10,7 @@
 #include "platform/errors.h"
 #include "shell/application_context.h"
 #include "shell/busy_cursor.h"
+#include "shell/window_entry_points.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
 #include "shell/pages/frame_windows.h"
@@ -17,7 +18,6 @@
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/window_dialogs.h"
-#include "shell/window_entry_points.h"
 #include "widgets/check_box.h"
 #include "widgets/slider.h"
 #include "widgets/spin_edit.h"
@@ -36,13 +36,22 @@ const Png16Writer writePng = [](const std::filesystem::path& file, const Bitmap2
 }  // namespace
 
 SaveContext saveContext(ApplicationContext& app) {
+    return saveContext(app.messages(), app.pipeline.editRun().state, app.pipeline.editRun().model, app.regSettings.get());
+}
+
+SaveContext saveContext(MessagePort& messages, ProgramState& state, const FrameModel& model,
+                        RegSettings* settings) {
     // A save as special FITS switches the program's master-frame mode on.
-    SaveContext context{app.messages(), app.pipeline.editRun().state.MasterFrameMode};
-    context.batchMode = app.pipeline.state().BatchMode;
-    context.inputFiles = inputFiles(app.pipeline.model());
-    context.settings = app.regSettings.get();
+    SaveContext context{messages, state.MasterFrameMode};
+    context.batchMode = state.BatchMode;
+    context.inputFiles = inputFiles(model);
+    context.settings = settings;
     context.versionCaption = VersionCaption;
     return context;
+}
+
+const Png16Writer& windowPngWriter() {
+    return writePng;
 }
 
 std::vector<std::filesystem::path> inputFiles(const FrameModel& model) {
@@ -101,12 +110,8 @@ void SaveController::SaveButtonClick() {
     TFileDialog& dialog = parts_.dialogs.SaveDialog1;
     if (!app.pipeline.stack().exists() || !chooseFile(dialog)) return;
     const StackResult& stack = app.pipeline.stack().result;
-    const StackSaveSources sources{app.pipeline.wavelet().Stackimage,
-                                   app.pipeline.images().StackPlanes,
-                                   stack.ImageWidth,
-                                   stack.ImageHeight,
-                                   app.pipeline.stack().Colourstack,
-                                   stack.StackMinValue,
+    const StackSaveSources sources{app.pipeline.wavelet().Stackimage, app.pipeline.images().StackPlanes, stack.ImageWidth,
+                                   stack.ImageHeight,      app.pipeline.stack().Colourstack,  stack.StackMinValue,
                                    stack.StackMaxValue};
     const auto type = static_cast<StackSaveType>(std::clamp(
         dialog.FilterIndex, static_cast<int>(StackSaveType::BMP), static_cast<int>(StackSaveType::PNG16)));
@@ -123,7 +128,7 @@ void SaveController::SaveBMP2buttonClick() {
     if (wavelet.ProcessPicture.empty()) return;
     {
         SaveContext context = saveContext(app);
-        if (!app.pipeline.state().DoAllDone && confirmDoAll(context)) parts_.entries.DoAllClick();
+        if (!app.pipeline.editRun().state.DoAllDone && confirmDoAll(context)) parts_.entries.DoAllClick();
     }
     TFileDialog& dialog = parts_.dialogs.WaveletSave;
     if (!chooseFile(dialog)) return;

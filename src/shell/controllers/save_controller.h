@@ -9,6 +9,8 @@
 #include <functional>
 #include <vector>
 
+#include "output/image_savers.h"
+
 namespace kestrave {
 
 class WindowEntryPoints;
@@ -20,16 +22,21 @@ class WaveletPage;
 struct ImageInfoWindow;
 struct TFileDialog;
 struct WindowDialogs;
+class MessagePort;
+class RegSettings;
 struct FrameModel;
-struct SaveOutcome;
-struct SaveContext;
+struct ProgramState;
 
 // The files of the current input (the video files, the SER file or the frames of a series); no
 // save may replace one of them.
 std::vector<std::filesystem::path> inputFiles(const FrameModel& model);
 // What every saver of the window is given: the ports, the program's save state, the input files
-// and the settings store.
+// and the settings store (none when it could not be opened).
 SaveContext saveContext(ApplicationContext& app);
+SaveContext saveContext(MessagePort& messages, ProgramState& state, const FrameModel& model,
+                        RegSettings* settings);
+// The 16-bit PNG writer of the window's savers.
+const Png16Writer& windowPngWriter();
 
 // What the save handlers work with: the save folder's controls on the Align page, the save
 // buttons, the processed picture's settings and info stamp, and the save dialogs.

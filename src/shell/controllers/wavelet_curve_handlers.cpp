@@ -12,6 +12,7 @@
 #include "enhance/gamma_curve_file.h"
 #include "enhance/render_controls.h"
 #include "shell/application_context.h"
+#include "shell/controllers/curve_mouse.h"
 #include "shell/controllers/wavelet_controller.h"
 #include "shell/pages/curve_graph.h"
 #include "shell/pages/histogram_windows.h"
@@ -105,26 +106,13 @@ void WaveletController::createCurveObjects() {
 
 void WaveletController::curveMouseDown(CurveKind curve, Qt::MouseButton button, Qt::KeyboardModifiers shift,
                                        QPointF at) {
-    TBSpline& spline = curveOf(curve);
-    const auto x = static_cast<float>(at.x());
-    const auto y = static_cast<float>(at.y());
-    if (button == Qt::RightButton && shift == Qt::NoModifier) {
-        insertCurvePoint(spline, x, y);
-    } else if (button == Qt::LeftButton && shift == Qt::ControlModifier) {
-        deleteCurvePoint(spline, x, y);
-    } else {
-        return;
-    }
-    graphOf(curve).showCurve(&spline);
+    curveGraphPress(curveOf(curve), graphOf(curve), LevelCurveGraph, button, shift, at);
 }
 
 void WaveletController::curveMouseMove(CurveKind curve, Qt::MouseButtons buttons, Qt::KeyboardModifiers shift,
                                        QPointF at) {
-    if (buttons != Qt::LeftButton || shift != Qt::NoModifier) return;
-    TBSpline& spline = curveOf(curve);
-    dragCurvePoint(spline, static_cast<float>(at.x()), static_cast<float>(at.y()));
-    setEditedCurveStyle(spline, parts_.panels.gamma->Linearspline->Checked());
-    graphOf(curve).showCurve(&spline);
+    curveGraphMove(curveOf(curve), graphOf(curve), LevelCurveGraph,
+                   parts_.panels.gamma->Linearspline->Checked(), buttons, shift, at);
 }
 
 void WaveletController::curveMouseUp(CurveKind curve) {

@@ -118,6 +118,7 @@ void WaveletController::render(bool autoBalance) {
         }
     }
     showProcessedView();
+    app_.pipeline.announce(PipelineChange::Processed);
 }
 
 void WaveletController::Layer1sliderChange() {
@@ -173,6 +174,7 @@ void WaveletController::DoAllClick() {
         reportWaveletError(error);
     }
     showProcessedView();
+    app_.pipeline.announce(PipelineChange::Processed);
 }
 
 }  // namespace kestrave

@@ -8,6 +8,14 @@
 
 namespace kestrave {
 
+namespace {
+
+constexpr int HueGraphWidth = 360;
+constexpr int HueGraphHeight = 100;
+constexpr int HueGridStep = 45;
+
+}  // namespace
+
 void Draw(const TBSpline& spline, QPainter& Canvas) {
     // The colour is held as 0x00BBGGRR.
     const std::uint32_t c = spline.Color;
@@ -27,8 +35,8 @@ void Draw(const TBSpline& spline, QPainter& Canvas) {
     }
 }
 
-CurveGraph::CurveGraph(QWidget* parent, const char* objectName, QColor gridColour)
-    : QWidget(parent), grid_(gridColour) {
+CurveGraph::CurveGraph(QWidget* parent, const char* objectName, QColor gridColour, CurveGraphGrid grid)
+    : QWidget(parent), gridColour_(gridColour), grid_(grid) {
     setObjectName(objectName);
     setFixedSize(sizeHint());
     setCursor(Qt::CrossCursor);
@@ -48,12 +56,18 @@ void CurveGraph::showGammaCurve(std::vector<QPoint> points) {
 void CurveGraph::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::white);
-    painter.setPen(grid_);
-    painter.drawLine(0, CurveGraphSize, CurveGraphSize, 0);
-    for (int k = 0; k <= CurveGraphSize / CurveGridStep; ++k) {
-        const int at = k * CurveGridStep;
-        painter.drawLine(at, 0, at, height());
-        painter.drawLine(0, at, width(), at);
+    painter.setPen(gridColour_);
+    if (grid_ == CurveGraphGrid::Levels) {
+        painter.drawLine(0, CurveGraphSize, CurveGraphSize, 0);
+        for (int k = 0; k <= CurveGraphSize / CurveGridStep; ++k) {
+            const int at = k * CurveGridStep;
+            painter.drawLine(at, 0, at, height());
+            painter.drawLine(0, at, width(), at);
+        }
+    } else {
+        painter.drawLine(0, HueGraphHeight / 2, HueGraphWidth, HueGraphHeight / 2);
+        for (int k = 0; k <= HueGraphWidth / HueGridStep; ++k)
+            painter.drawLine(k * HueGridStep, 0, k * HueGridStep, HueGraphHeight);
     }
     if (!gammaCurve_.empty()) {
         painter.setPen(Qt::red);

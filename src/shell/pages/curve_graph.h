@@ -1,7 +1,9 @@
 #pragma once
-// The 255 × 255 graph of a curve editor: a white background with the grid every 51 pixels and
-// the diagonal, and over it either the edited curve or the gamma curve of the gamma spin. Mouse
-// events go out as signals in graph pixels; the editor's handlers change the curve.
+// The graph of a curve editor: a white background with its grid, and over it either the edited
+// curve or the gamma curve of the gamma spin. The gamma and tone graphs are 255 × 255 with a grid
+// line every 51 pixels and the diagonal; the hue-dependent graphs are 360 × 100 (hue across,
+// 50 = no change) with the middle line and a line every 45 degrees in green. Mouse events go out
+// as signals in graph pixels; the editor's handlers change the curve.
 
 #include <QColor>
 #include <QWidget>
@@ -15,11 +17,14 @@ namespace kestrave {
 // when its points are shown.
 void Draw(const TBSpline& spline, QPainter& Canvas);
 
+enum class CurveGraphGrid { Levels, Hues };
+
 class CurveGraph : public QWidget {
     Q_OBJECT
 public:
-    // `gridColour`: silver on the gamma graph, grey on the tone graph.
-    CurveGraph(QWidget* parent, const char* objectName, QColor gridColour);
+    // `gridColour`: silver on the gamma graph, grey on the tone graph, green on the hue graphs.
+    CurveGraph(QWidget* parent, const char* objectName, QColor gridColour,
+               CurveGraphGrid grid = CurveGraphGrid::Levels);
 
     // The curve drawn over the background (none until set).
     void showCurve(const TBSpline* spline);
@@ -27,7 +32,10 @@ public:
     void showGammaCurve(std::vector<QPoint> points);
     bool showsGammaCurve() const { return !gammaCurve_.empty(); }
 
-    QSize sizeHint() const override { return {256, 256}; }
+    // One pixel more than the graph's extent, so that its last line shows.
+    QSize sizeHint() const override {
+        return grid_ == CurveGraphGrid::Levels ? QSize(256, 256) : QSize(361, 101);
+    }
 
 signals:
     void MouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, QPointF At);
@@ -43,7 +51,8 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
-    QColor grid_;
+    QColor gridColour_;
+    CurveGraphGrid grid_;
     const TBSpline* spline_ = nullptr;
     std::vector<QPoint> gammaCurve_;
 };
