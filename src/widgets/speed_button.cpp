@@ -7,10 +7,17 @@
 #include <QStylePainter>
 
 namespace kestrave {
+namespace {
+
+// The width kept free at the right for the drop-down arrow.
+constexpr int kDropDownArrowWidth = 9;
+
+}  // namespace
 
 TRxSpeedButton::TRxSpeedButton(QWidget* parent, std::unique_ptr<RepeatTimer> timer)
-    : QWidget(parent), timer_(std::move(timer)) {
+    : QToolButton(parent), timer_(std::move(timer)) {
     timer_->onTick = [this] { tick(); };
+    connect(this, &QAbstractButton::clicked, this, &TRxSpeedButton::OnClick);
     resize(25, 25);
 }
 
@@ -18,13 +25,14 @@ TRxSpeedButton::~TRxSpeedButton() {
     timer_->onTick = nullptr;
 }
 
-void TRxSpeedButton::setCaption(const QString& caption) {
-    caption_ = caption;
+void TRxSpeedButton::setFlat(bool flat) {
+    flat_ = flat;
     update();
 }
 
-void TRxSpeedButton::setFlat(bool flat) {
-    flat_ = flat;
+void TRxSpeedButton::setMarkDropDown(bool mark) {
+    markDropDown_ = mark;
+    updateGeometry();
     update();
 }
 
@@ -40,6 +48,16 @@ QList<TRxSpeedButton*> TRxSpeedButton::groupMembers() const {
     return members;
 }
 
+void TRxSpeedButton::showDown(bool down) {
+    down_ = down;
+    if (press_.state != ButtonState::Down || !press_.dragging)
+        press_.state = down ? ButtonState::Exclusive : ButtonState::Up;
+    syncing_ = true;
+    QAbstractButton::setChecked(down);
+    syncing_ = false;
+    update();
+}
+
 void TRxSpeedButton::setDown(bool down) {
     const QList<TRxSpeedButton*> members = groupMembers();
     std::vector<GroupedButton> buttons;
@@ -49,19 +67,27 @@ void TRxSpeedButton::setDown(bool down) {
         buttons.push_back({members[i]->groupIndex_, members[i]->allowAllUp_, members[i]->down_});
     }
     const std::vector<int> changed = setButtonDown(buttons, self, down);
-    for (int i = 0; i < members.size(); ++i) {
-        TRxSpeedButton* member = members[i];
-        member->allowAllUp_ = buttons[static_cast<std::size_t>(i)].allowAllUp;
-        member->down_ = buttons[static_cast<std::size_t>(i)].down;
-        if (member->press_.state != ButtonState::Down || !member->press_.dragging)
-            member->press_.state = member->down_ ? ButtonState::Exclusive : ButtonState::Up;
-    }
-    for (int i : changed) members[i]->update();
+    for (int i = 0; i < members.size(); ++i)
+        members[i]->allowAllUp_ = buttons[static_cast<std::size_t>(i)].allowAllUp;
+    for (int i : changed) members[i]->showDown(buttons[static_cast<std::size_t>(i)].down);
+}
+
+void TRxSpeedButton::nextCheckState() {
+    if (groupIndex_ != 0) setDown(!down_);
+}
+
+void TRxSpeedButton::checkStateSet() {
+    if (syncing_ || isChecked() == down_) return;
+    const bool wanted = isChecked();
+    showDown(down_);
+    setDown(wanted);
 }
 
 void TRxSpeedButton::setGroupIndex(int group) {
     groupIndex_ = group;
-    if (group == 0) setDown(false);
+    setCheckable(group != 0);
+    // Without a group a button is never down.
+    if (group == 0 && down_) showDown(false);
 }
 
 void TRxSpeedButton::setAllowAllUp(bool allow) {
@@ -71,20 +97,28 @@ void TRxSpeedButton::setAllowAllUp(bool allow) {
 }
 
 void TRxSpeedButton::Click() {
-    emit OnClick();
+    emit clicked(down_);
+}
+
+QPoint TRxSpeedButton::menuPoint(Qt::Alignment menuAlignment) const {
+    const bool right = menuAlignment & Qt::AlignRight;
+    if (menuAlignment & Qt::AlignHCenter) return {width() / 2, height()};
+    if (menuPosition == MenuPosition::Bottom) return right ? QPoint(width() + 1, height()) : QPoint(-1, height());
+    return right ? QPoint(-1, -1) : QPoint(width(), -1);
 }
 
 QSize TRxSpeedButton::sizeHint() const {
-    return QSize(fontMetrics().horizontalAdvance(caption_) + 12, fontMetrics().height() + 8);
+    const QSize text = fontMetrics().size(Qt::TextShowMnemonic, QString(this->text()).remove('\r'));
+    const int arrow = menu() != nullptr && markDropDown_ ? kDropDownArrowWidth : 0;
+    return QSize(text.width() + 12 + arrow, text.height() + 8);
 }
 
 void TRxSpeedButton::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton || !isEnabled()) return;
     press_.press(down_);
     update();
-    if (DropDownMenu != nullptr) {
-        const QPoint at = menuPosition == MenuPosition::Bottom ? QPoint(-1, height()) : QPoint(width(), -1);
-        DropDownMenu->exec(mapToGlobal(at));
+    if (menu() != nullptr) {
+        menu()->exec(mapToGlobal(menuPoint(Qt::AlignLeft)));
         // The press ends with the menu, as a release outside the button: no click.
         press_.release(false, groupIndex_, down_);
         update();
@@ -132,7 +166,7 @@ void TRxSpeedButton::paintEvent(QPaintEvent*) {
     QStylePainter painter(this);
     QStyleOptionButton option;
     option.initFrom(this);
-    option.text = caption_;
+    option.text = QString(text()).remove('\r');
     const bool pressed = press_.state != ButtonState::Up;
     if (pressed) option.state |= QStyle::State_Sunken;
     if (press_.state == ButtonState::Exclusive) option.state |= QStyle::State_On;
@@ -144,6 +178,12 @@ void TRxSpeedButton::paintEvent(QPaintEvent*) {
         painter.fillRect(rect().adjusted(2, 2, -2, -2),
                          QBrush(palette().color(QPalette::Light), Qt::Dense4Pattern));
     if (pressed) option.rect.translate(1, 1);
+    if (menu() != nullptr && markDropDown_) {
+        option.rect.setRight(option.rect.right() - kDropDownArrowWidth);
+        QStyleOption arrow = option;
+        arrow.rect = QRect(option.rect.right() + 1, option.rect.center().y() - 3, 7, 7);
+        painter.drawPrimitive(QStyle::PE_IndicatorArrowDown, arrow);
+    }
     painter.drawControl(QStyle::CE_PushButtonLabel, option);
 }
 

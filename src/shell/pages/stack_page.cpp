@@ -74,8 +74,7 @@ StackPage::StackPage(QWidget* parent) : QWidget(parent) {
     sigmahi->setChecked(true);
     Sigmalo->setChecked(true);
     RejectMax = optionCheck(this, "RejectMax", "Reject highest value per pixel");
-    Recordingbutton = named(new QToolButton(this), "Recordingbutton");
-    Recordingbutton->setText("Search\nEvents");
+    Recordingbutton = speedButton(this, "Recordingbutton", "Search\r\nEvents");
     Recordingbutton->setToolTip("Search the frames for\nbright events ");
     addOptionTab(
         glPageControl3, "Sigma clipping",

@@ -4,13 +4,14 @@
 #include <QWidget>
 
 #include "shell/pages/kernel_editor.h"
+// Handlers hold the speed buttons as the tool buttons they are.
+#include "widgets/speed_button.h"
 
 class QComboBox;
 class QLabel;
 class QPushButton;
 class QScrollArea;
 class QTabWidget;
-class QToolButton;
 
 namespace kestrave {
 
@@ -66,7 +67,7 @@ public:
     TPCheck* sigmahi;              // reject samples above the upper bound
     TPCheck* Sigmalo;              // reject samples below the lower bound
     TPCheck* RejectMax;            // the upper bound is the largest sample of the first pass
-    QToolButton* Recordingbutton;  // opens the sigma event window
+    TRxSpeedButton* Recordingbutton;  // opens the sigma event window
 
     // Alignment points.
     TPCheck* Macorrect;  // remove each point's mean shift

@@ -246,13 +246,15 @@ void WaveletPage::buildActions() {
     ProcessViewfull = optionCheck(this, "ProcessViewfull", "Fit");
     ZoomWavelet = optionCheck(this, "ZoomWavelet", "Zoom");
 
-    Gammaspeedbutton = toggleButton(this, "Gammaspeedbutton", "Gamma");
-    Histogramspeedbutton = toggleButton(this, "Histogramspeedbutton", "Histogram");
-    RGBbalancespeedbutton = toggleButton(this, "RGBbalancespeedbutton", "RGB balance");
-    Waveletfilterspeedbutton = toggleButton(this, "Waveletfilterspeedbutton", "Filter");
-    Tonemapspeedbutton = toggleButton(this, "Tonemapspeedbutton", "Tone map");
-    Resizebutton = toggleButton(this, "Resizebutton", "Resize");
-    Showstackcount = toggleButton(this, "Showstackcount", "View\r\nStacksize");
+    // Each view switch is a group of its own that allows all up: it stays down while its window
+    // or view is shown, and pressing one never raises another.
+    Gammaspeedbutton = speedButton(this, "Gammaspeedbutton", "Gamma", 2);
+    Histogramspeedbutton = speedButton(this, "Histogramspeedbutton", "Histogram", 3);
+    RGBbalancespeedbutton = speedButton(this, "RGBbalancespeedbutton", "RGB balance", 4);
+    Waveletfilterspeedbutton = speedButton(this, "Waveletfilterspeedbutton", "Filter", 5);
+    Tonemapspeedbutton = speedButton(this, "Tonemapspeedbutton", "Tone map", 6);
+    Resizebutton = speedButton(this, "Resizebutton", "Resize", 7);
+    Showstackcount = speedButton(this, "Showstackcount", "View\r\nStacksize", 8);
 }
 
 void WaveletPage::buildDeveloperControls() {

@@ -6,13 +6,15 @@
 #include <QWidget>
 #include <array>
 
+// Handlers hold the speed buttons as the tool buttons they are.
+#include "widgets/speed_button.h"
+
 class QComboBox;
 class QGroupBox;
 class QLabel;
 class QPushButton;
 class QScrollArea;
 class QTabWidget;
-class QToolButton;
 
 namespace kestrave {
 
@@ -121,13 +123,13 @@ public:
     TPCheck* ProcessViewfull;  // fit the processed image to its box
     TPCheck* ZoomWavelet;      // the wavelet zoom tool window
     // Speed buttons of the tool windows: down while their window shows.
-    QToolButton* Gammaspeedbutton;
-    QToolButton* Histogramspeedbutton;
-    QToolButton* RGBbalancespeedbutton;
-    QToolButton* Waveletfilterspeedbutton;
-    QToolButton* Tonemapspeedbutton;
-    QToolButton* Resizebutton;
-    QToolButton* Showstackcount;  // "View\r\nStacksize": the stack depth instead of the rendering
+    TRxSpeedButton* Gammaspeedbutton;
+    TRxSpeedButton* Histogramspeedbutton;
+    TRxSpeedButton* RGBbalancespeedbutton;
+    TRxSpeedButton* Waveletfilterspeedbutton;
+    TRxSpeedButton* Tonemapspeedbutton;
+    TRxSpeedButton* Resizebutton;
+    TRxSpeedButton* Showstackcount;  // "View\r\nStacksize": the stack depth instead of the rendering
     QScrollArea* Scrollbox3;
     QLabel* ProcessImage;
     // Clipboard compare, shown only in the developer mode.
