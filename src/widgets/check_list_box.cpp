@@ -44,10 +44,12 @@ constexpr int kCellSize = 13;
 // check marks) and the mark of the state; grayed marks and disabled pictures are lighter.
 void drawCell(QPainter& painter, const QRect& cell, CheckKind kind, CheckState state, bool enabled) {
     const QColor frame = enabled ? QColor(64, 64, 64) : QColor(160, 160, 160);
-    const QColor face = !enabled ? QColor(236, 236, 236) : state == CheckState::Grayed ? QColor(224, 224, 224)
-                                                                                        : QColor(Qt::white);
-    const QColor mark = state == CheckState::Checked ? (enabled ? QColor(Qt::black) : QColor(150, 150, 150))
-                                                     : (enabled ? QColor(128, 128, 128) : QColor(190, 190, 190));
+    const QColor face = !enabled                      ? QColor(236, 236, 236)
+                        : state == CheckState::Grayed ? QColor(224, 224, 224)
+                                                      : QColor(Qt::white);
+    const QColor mark = state == CheckState::Checked
+                            ? (enabled ? QColor(Qt::black) : QColor(150, 150, 150))
+                            : (enabled ? QColor(128, 128, 128) : QColor(190, 190, 190));
     const QRectF box = QRectF(cell).adjusted(1.5, 1.5, -1.5, -1.5);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(frame, 1));
@@ -86,14 +88,16 @@ class CheckListDelegate final : public QStyledItemDelegate {
 public:
     explicit CheckListDelegate(CheckListBox& list) : QStyledItemDelegate(&list), list_(list) {}
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
         const QRect item = option.rect;
         const bool selected = option.state & QStyle::State_Selected;
         const bool enabled = list_.EnabledItem(index.row());
         if (selected) painter->fillRect(item, option.palette.brush(QPalette::Highlight));
         const int area = list_.checkArea();
         const QSize cell = checkCellSize();
-        const QPoint at(item.left() + (area - cell.width()) / 2, item.top() + (item.height() - cell.height()) / 2);
+        const QPoint at(item.left() + (area - cell.width()) / 2,
+                        item.top() + (item.height() - cell.height()) / 2);
         painter->drawImage(at, checkImages(), checkCellRect(list_.cellOf(index.row())));
         const QPalette::ColorRole role = selected ? QPalette::HighlightedText : QPalette::Text;
         painter->setPen(option.palette.color(enabled ? QPalette::Active : QPalette::Disabled, role));
@@ -111,7 +115,8 @@ public:
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         const QFontMetrics metrics(option.font);
         const int text = metrics.horizontalAdvance(index.data(Qt::DisplayRole).toString());
-        return {list_.checkArea() + 2 + text + 2, std::max(metrics.boundingRect("Wg").height(), checkCellSize().height())};
+        return {list_.checkArea() + 2 + text + 2,
+                std::max(metrics.boundingRect("Wg").height(), checkCellSize().height())};
     }
 
 protected:

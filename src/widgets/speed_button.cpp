@@ -103,7 +103,8 @@ void TRxSpeedButton::Click() {
 QPoint TRxSpeedButton::menuPoint(Qt::Alignment menuAlignment) const {
     const bool right = menuAlignment & Qt::AlignRight;
     if (menuAlignment & Qt::AlignHCenter) return {width() / 2, height()};
-    if (menuPosition == MenuPosition::Bottom) return right ? QPoint(width() + 1, height()) : QPoint(-1, height());
+    if (menuPosition == MenuPosition::Bottom)
+        return right ? QPoint(width() + 1, height()) : QPoint(-1, height());
     return right ? QPoint(-1, -1) : QPoint(width(), -1);
 }
 

@@ -154,9 +154,9 @@ TEST_F(CheckListBoxWidget, ItemsShowTheirCellOfTheCheckStrip) {
         int cell;
     };
     const Case cases[] = {
-        {CheckKind::CheckBoxes, S::Checked, true, 1},    {CheckKind::CheckBoxes, S::Grayed, false, 5},
+        {CheckKind::CheckBoxes, S::Checked, true, 1},      {CheckKind::CheckBoxes, S::Grayed, false, 5},
         {CheckKind::RadioButtons, S::Unchecked, false, 9}, {CheckKind::RadioButtons, S::Checked, true, 7},
-        {CheckKind::CheckMarks, S::Checked, true, 13},   {CheckKind::CheckMarks, S::Grayed, true, 14},
+        {CheckKind::CheckMarks, S::Checked, true, 13},     {CheckKind::CheckMarks, S::Grayed, true, 14},
         {CheckKind::CheckMarks, S::Checked, false, 16},
     };
     const QSize cell = checkCellSize();

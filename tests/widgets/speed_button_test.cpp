@@ -103,6 +103,53 @@ TEST_F(SpeedButtonWidget, HeldButtonRepeatsAfterThePauseAtTheRepeatInterval) {
     EXPECT_EQ(clicks.count(), 4);
 }
 
+// Code written for a plain tool button (checked, click, clicked) meets the same group rules as the
+// mouse: Down is the checked state.
+TEST_F(SpeedButtonWidget, ToolButtonCallsFollowTheGroupRules) {
+    button->setGroupIndex(3);
+    other->setGroupIndex(3);
+    QToolButton& asTool = *button;
+    QSignalSpy clicked(&asTool, &QAbstractButton::clicked);
+    QSignalSpy onClick(button, &TRxSpeedButton::OnClick);
+    asTool.click();
+    EXPECT_TRUE(button->Down() && asTool.isChecked());
+    EXPECT_EQ(clicked.count(), 1);
+    EXPECT_EQ(onClick.count(), 1);
+    // The down button of a group without all up cannot be raised from code either.
+    asTool.setChecked(false);
+    EXPECT_TRUE(button->Down() && asTool.isChecked());
+    // Checking the other from code raises this one.
+    static_cast<QToolButton*>(other)->setChecked(true);
+    EXPECT_TRUE(other->Down());
+    EXPECT_FALSE(button->Down() || asTool.isChecked());
+    EXPECT_EQ(button->state(), ButtonState::Up);
+    // Leaving the group raises a down button for good.
+    other->setGroupIndex(0);
+    EXPECT_FALSE(other->Down() || other->isChecked());
+    other->setDown(true);
+    EXPECT_FALSE(other->Down());
+}
+
+TEST_F(SpeedButtonWidget, DropDownMenuOpensAtTheDocumentedCorner) {
+    struct Case {
+        TRxSpeedButton::MenuPosition position;
+        Qt::Alignment alignment;
+        QPoint at;
+    };
+    const Case cases[] = {
+        {TRxSpeedButton::MenuPosition::Bottom, Qt::AlignLeft, {-1, 22}},
+        {TRxSpeedButton::MenuPosition::Bottom, Qt::AlignRight, {61, 22}},
+        {TRxSpeedButton::MenuPosition::Bottom, Qt::AlignHCenter, {30, 22}},
+        {TRxSpeedButton::MenuPosition::Right, Qt::AlignLeft, {60, -1}},
+        {TRxSpeedButton::MenuPosition::Right, Qt::AlignRight, {-1, -1}},
+        {TRxSpeedButton::MenuPosition::Right, Qt::AlignHCenter, {30, 22}},
+    };
+    for (const Case& c : cases) {
+        button->menuPosition = c.position;
+        EXPECT_EQ(button->menuPoint(c.alignment), c.at) << static_cast<int>(c.alignment);
+    }
+}
+
 TEST(ShadowLabel, ShadowGoesToTheChosenCornerAndAddsItsSize) {
     EXPECT_EQ(shadowOffset(ShadowPos::LeftTop, 2), QPoint(-2, -2));
     EXPECT_EQ(shadowOffset(ShadowPos::LeftBottom, 3), QPoint(-3, 3));

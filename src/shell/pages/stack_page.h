@@ -4,8 +4,7 @@
 #include <QWidget>
 
 #include "shell/pages/kernel_editor.h"
-// Handlers hold the speed buttons as the tool buttons they are.
-#include "widgets/speed_button.h"
+#include "widgets/speed_button.h"  // handlers hold the speed buttons as the tool buttons they are
 
 class QComboBox;
 class QLabel;
@@ -77,9 +76,9 @@ public:
     // The registered and integrated videos.
     AviControls* aviControls;
 
-    QPushButton* Stackbutton;
-    QPushButton* Statisticalstackbutton;
-    QPushButton* Savebutton;
+    TRxSpeedButton* Stackbutton;
+    TRxSpeedButton* Statisticalstackbutton;
+    TRxSpeedButton* Savebutton;
     TPCheck* Showstackgraph;   // the stack graph tool window
     TPCheck* ShowStacklist;    // the tool window listing the stacked frames
     TPCheck* Alignmentpoints;  // "Show alignment sections": the points' zones over the stack

@@ -6,8 +6,7 @@
 #include <QWidget>
 #include <array>
 
-// Handlers hold the speed buttons as the tool buttons they are.
-#include "widgets/speed_button.h"
+#include "widgets/speed_button.h"  // handlers hold the speed buttons as the tool buttons they are
 
 class QComboBox;
 class QGroupBox;
@@ -60,9 +59,9 @@ public:
     TRxSpinEdit* Gausslayer4;
     TRxSpinEdit* Gausslayer5;
     TRxSpinEdit* Gausslayer6;
-    QPushButton* Resetbutton;       // steps and layer sliders back to their defaults
-    QPushButton* loadschemebutton;  // "Load\r\nScheme"
-    QPushButton* saveschembutton;   // "Save\r\nScheme"
+    TRxSpeedButton* Resetbutton;       // steps and layer sliders back to their defaults
+    TRxSpeedButton* loadschemebutton;  // "Load\r\nScheme"
+    TRxSpeedButton* saveschembutton;   // "Save\r\nScheme"
     TPCheck* HoldWavelets;          // a new input keeps the layer sliders
 
     // Contrast and brightness.
@@ -70,7 +69,7 @@ public:
     TRxSlider* BrightnessSlider;   // -512..512
     TRxSpinEdit* Contrastlevel;    // mirrors ContrastSlider × 0.4
     TRxSpinEdit* Brightnesslevel;  // mirrors BrightnessSlider × 0.25
-    QPushButton* Contrastreset;
+    TRxSpeedButton* Contrastreset;
     TPCheck* HoldContrastBrightness;  // a new input keeps contrast, brightness and gamma
 
     // RGB shift (the tab RGBSHIFT).
@@ -87,14 +86,14 @@ public:
     QPushButton* dnr;
     QPushButton* ltr;
     QPushButton* rtr;
-    QPushButton* RGBShifter;      // automatic search of both shifts
+    TRxSpeedButton* RGBShifter;   // automatic search of both shifts
     TPCheck* RGBshiftactive;      // "Show Area": draw the search box
     TPCheck* RGBshiftset;         // "Define Area": drag the search box on the image
     TPCheck* setrgbareacheckbox;  // "Move Area": the box and processing area follow the pointer
     TPCheck* Showred;             // channels shown in the processed view
     TPCheck* Showgreen;
     TPCheck* Showblue;
-    QPushButton* resetrgbbutton;  // the four shifts back to 0
+    TRxSpeedButton* resetrgbbutton;  // the four shifts back to 0
     TPCheck* Colourprocess2;      // mirror of Colourstack: colour processing
 
     // LRGB and the luminance formula.
@@ -107,7 +106,7 @@ public:
     TRxSpinEdit* RxSpinEdit1;  // luminance formula of registration: R, G, B weights
     TRxSpinEdit* RxSpinEdit2;
     TRxSpinEdit* RxSpinEdit3;
-    QPushButton* Resetluminanceformula;
+    TRxSpeedButton* Resetluminanceformula;
 
     // Processing area and view.
     QComboBox* Processarea;       // area side "2048", "1024", "512", "256", "128"
@@ -115,11 +114,11 @@ public:
     TPCheck* Showprocessingarea;  // outline the processing area
     TPCheck* Drizzle2;            // mirror of Drizzling
 
-    QPushButton* Processbutton;
-    QPushButton* DoAll;       // "Do All": the settings applied to the whole image in tiles
+    TRxSpeedButton* Processbutton;
+    TRxSpeedButton* DoAll;    // "Do All": the settings applied to the whole image in tiles
     QLabel* Showbuttonp3;     // marks Processbutton while it must be pressed by hand
     TPCheck* Autoprocessbox;  // render on every change instead of on Processbutton
-    QPushButton* savebmp2button;
+    TRxSpeedButton* savebmp2button;
     TPCheck* ProcessViewfull;  // fit the processed image to its box
     TPCheck* ZoomWavelet;      // the wavelet zoom tool window
     // Speed buttons of the tool windows: down while their window shows.
@@ -133,8 +132,8 @@ public:
     QScrollArea* Scrollbox3;
     QLabel* ProcessImage;
     // Clipboard compare, shown only in the developer mode.
-    QPushButton* Clipcopy;
-    QPushButton* Differ;
+    TRxSpeedButton* Clipcopy;
+    TRxSpeedButton* Differ;
     TRadioGroup* RadioGroup1;
 
     // The per-layer controls in layer order 1..6.
