@@ -175,9 +175,13 @@ void TRxSpeedButton::paintEvent(QPaintEvent*) {
     if (flat_) option.features |= QStyleOptionButton::Flat;
     if (!inactive) painter.drawControl(QStyle::CE_PushButtonBevel, option);
     // A held-down button shows a checker of face and highlight inside its frame.
-    if (press_.state == ButtonState::Exclusive && !(flat_ && mouseInside_))
-        painter.fillRect(rect().adjusted(2, 2, -2, -2),
-                         QBrush(palette().color(QPalette::Light), Qt::Dense4Pattern));
+    // The face under the checker is a shade darker than the style's, so that the held-down look
+    // shows on styles whose face is nearly as light as the highlight.
+    if (press_.state == ButtonState::Exclusive && !(flat_ && mouseInside_)) {
+        const QRect inside = rect().adjusted(2, 2, -2, -2);
+        painter.fillRect(inside, palette().color(QPalette::Button).darker(115));
+        painter.fillRect(inside, QBrush(palette().color(QPalette::Light), Qt::Dense4Pattern));
+    }
     if (pressed) option.rect.translate(1, 1);
     if (menu() != nullptr && markDropDown_) {
         option.rect.setRight(option.rect.right() - kDropDownArrowWidth);
