@@ -1,5 +1,6 @@
 #include "widgets/speed_button.h"
 
+#include <QCursor>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -141,6 +142,7 @@ void TRxSpeedButton::mouseReleaseEvent(QMouseEvent* event) {
     if (release.toggleDown) setDown(!down_);
     if (groupIndex_ != 0) press_.state = down_ ? ButtonState::Exclusive : ButtonState::Up;
     update();
+    setMouseInside(isEnabled() && rect().contains(event->position().toPoint()));
     if (release.click) Click();
 }
 
@@ -149,18 +151,29 @@ void TRxSpeedButton::tick() {
     if (press_.state == ButtonState::Down && press_.dragging) Click();
 }
 
-void TRxSpeedButton::enterEvent(QEnterEvent*) {
-    if (!isEnabled() || mouseInside_) return;
-    mouseInside_ = true;
+void TRxSpeedButton::setMouseInside(bool inside) {
+    if (inside == mouseInside_) return;
+    mouseInside_ = inside;
     update();
-    emit OnMouseEnter();
+    if (inside)
+        emit OnMouseEnter();
+    else
+        emit OnMouseLeave();
+}
+
+void TRxSpeedButton::enterEvent(QEnterEvent*) {
+    if (isEnabled()) setMouseInside(true);
 }
 
 void TRxSpeedButton::leaveEvent(QEvent*) {
-    if (!mouseInside_ || press_.dragging) return;
-    mouseInside_ = false;
-    update();
-    emit OnMouseLeave();
+    // A drag keeps the mouse inside until the release says where it is.
+    if (!press_.dragging) setMouseInside(false);
+}
+
+void TRxSpeedButton::changeEvent(QEvent* event) {
+    QToolButton::changeEvent(event);
+    if (event->type() == QEvent::EnabledChange)
+        setMouseInside(isEnabled() && rect().contains(mapFromGlobal(QCursor::pos())));
 }
 
 void TRxSpeedButton::paintEvent(QPaintEvent*) {

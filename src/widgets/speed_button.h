@@ -69,6 +69,8 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent*) override {}
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    // After a release and an enabling change the mouse-inside flag is checked against the pointer.
+    void changeEvent(QEvent* event) override;
     // A click from code or the keyboard toggles Down by the group's rules.
     void nextCheckState() override;
     // Checked set from code goes through the group's rules too.
@@ -76,6 +78,8 @@ protected:
 
 private:
     void tick();
+    // Sets the mouse-inside flag and raises OnMouseEnter or OnMouseLeave when it changes.
+    void setMouseInside(bool inside);
     // Takes over `down` as the button's checked state without running the group's rules again.
     void showDown(bool down);
     // The buttons of the parent that share this one's group, this one included.

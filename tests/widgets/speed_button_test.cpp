@@ -65,8 +65,17 @@ TEST_F(SpeedButtonWidget, ReleaseOutsideGivesNoClick) {
                      Qt::LeftButton, {});
     QApplication::sendEvent(button, &away);
     EXPECT_EQ(button->state(), ButtonState::Up);
+    // Leaving during the drag keeps the mouse inside; the release outside tells it left.
+    QSignalSpy leaves(button, &TRxSpeedButton::OnMouseLeave);
+    QEnterEvent enter(QPointF(10, 10), QPointF(10, 10), button->mapToGlobal(QPointF(10, 10)));
+    QApplication::sendEvent(button, &enter);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(button, &leave);
+    EXPECT_TRUE(button->mouseInside());
     QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(200, 10));
     EXPECT_EQ(clicks.count(), 1);
+    EXPECT_FALSE(button->mouseInside());
+    EXPECT_EQ(leaves.count(), 1);
 }
 
 TEST_F(SpeedButtonWidget, GroupedButtonsStayDownUntilAnotherIsPressed) {

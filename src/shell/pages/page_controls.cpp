@@ -74,7 +74,7 @@ TRxSpeedButton* speedButton(QWidget* parent, const char* objectName, const char*
     auto* button = named(new TRxSpeedButton(parent), objectName);
     button->setCaption(QString::fromUtf8(caption));
     button->setGroupIndex(groupIndex);
-    button->setAllowAllUp(true);
+    if (groupIndex != 0) button->setAllowAllUp(true);
     return button;
 }
 
