@@ -30,7 +30,7 @@ SpeedBar::SpeedBar(QWidget* parent) : TSpeedBar(parent) {
     ClipboardFront->setVisible(false);
     // Items whose work the program does not do yet: greyed, and their hint says so.
     for (TSpeedItem* item : items()) {
-        QToolButton* b = item->button();
+        TRxSpeedButton* b = item->button();
         if (b != Projectsave && b != projectload && b != ProjectSaveas && b != helpbutton && b != hintbutton)
             continue;
         b->setEnabled(false);

@@ -2,8 +2,6 @@
 // The speed bar across the top of the main window: one section of twelve items with their
 // documented names, each button at its item's place, and the version labels at the right end.
 
-#include <QToolButton>
-
 #include "widgets/speed_bar.h"
 
 namespace kestrave {
@@ -15,18 +13,18 @@ class SpeedBar : public TSpeedBar {
 public:
     explicit SpeedBar(QWidget* parent = nullptr);
 
-    QToolButton* Selectbutton;
-    QToolButton* Flatdarkbutton;
-    QToolButton* Projectsave;
-    QToolButton* projectload;
-    QToolButton* ProjectSaveas;
-    QToolButton* helpbutton;
-    QToolButton* Cancelbutton;
-    QToolButton* hintbutton;
-    QToolButton* ImageInfobutton;
-    QToolButton* ClipboardFront;  // shown once the clipboard holds a picture
-    QToolButton* PauseButton;
-    QToolButton* Wizard;
+    TRxSpeedButton* Selectbutton;
+    TRxSpeedButton* Flatdarkbutton;
+    TRxSpeedButton* Projectsave;
+    TRxSpeedButton* projectload;
+    TRxSpeedButton* ProjectSaveas;
+    TRxSpeedButton* helpbutton;
+    TRxSpeedButton* Cancelbutton;
+    TRxSpeedButton* hintbutton;
+    TRxSpeedButton* ImageInfobutton;
+    TRxSpeedButton* ClipboardFront;  // shown once the clipboard holds a picture
+    TRxSpeedButton* PauseButton;
+    TRxSpeedButton* Wizard;
     // At the right end, one above the other: the program's file version and the date and time
     // of the program file.
     TfshVersionLabel* VersionLabel;

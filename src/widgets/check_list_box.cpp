@@ -2,8 +2,10 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QStyle>
 #include <QStyledItemDelegate>
+#include <algorithm>
 
 namespace kestrave {
 namespace {
@@ -35,22 +37,114 @@ CheckState fromQt(const QVariant& value) {
     return CheckState::Unchecked;
 }
 
-// Draws like the standard delegate but leaves every check change to the list itself, so that a
-// click never toggles an item past the list's rules.
-class NoToggleDelegate final : public QStyledItemDelegate {
+// The size of one picture cell of the check strip.
+constexpr int kCellSize = 13;
+
+// One cell of the strip: a frame (a square for check boxes, a circle for radio buttons, none for
+// check marks) and the mark of the state; grayed marks and disabled pictures are lighter.
+void drawCell(QPainter& painter, const QRect& cell, CheckKind kind, CheckState state, bool enabled) {
+    const QColor frame = enabled ? QColor(64, 64, 64) : QColor(160, 160, 160);
+    const QColor face = !enabled                      ? QColor(236, 236, 236)
+                        : state == CheckState::Grayed ? QColor(224, 224, 224)
+                                                      : QColor(Qt::white);
+    const QColor mark = state == CheckState::Checked
+                            ? (enabled ? QColor(Qt::black) : QColor(150, 150, 150))
+                            : (enabled ? QColor(128, 128, 128) : QColor(190, 190, 190));
+    const QRectF box = QRectF(cell).adjusted(1.5, 1.5, -1.5, -1.5);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(frame, 1));
+    painter.setBrush(face);
+    if (kind == CheckKind::CheckBoxes) painter.drawRect(box);
+    if (kind == CheckKind::RadioButtons) painter.drawEllipse(box);
+    if (state == CheckState::Unchecked) return;
+    if (kind == CheckKind::RadioButtons) {
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(mark);
+        painter.drawEllipse(box.center(), 2.5, 2.5);
+        return;
+    }
+    const QPointF at = cell.topLeft();
+    painter.setPen(QPen(mark, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.drawPolyline(QPolygonF{at + QPointF(3, 6.5), at + QPointF(5.5, 9), at + QPointF(10, 3.5)});
+}
+
+QImage drawCheckImages() {
+    QImage strip(6 * kCellSize, 3 * kCellSize, QImage::Format_ARGB32_Premultiplied);
+    strip.fill(Qt::transparent);
+    QPainter painter(&strip);
+    for (const CheckKind kind : {CheckKind::CheckBoxes, CheckKind::RadioButtons, CheckKind::CheckMarks})
+        for (const bool enabled : {true, false})
+            for (const CheckState state : {CheckState::Unchecked, CheckState::Checked, CheckState::Grayed}) {
+                painter.save();
+                drawCell(painter, checkCellRect(checkCell(kind, state, enabled)), kind, state, enabled);
+                painter.restore();
+            }
+    return strip;
+}
+
+// Draws each item as its check picture and its text, and leaves every check change to the list
+// itself, so that a click never toggles an item past the list's rules.
+class CheckListDelegate final : public QStyledItemDelegate {
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    explicit CheckListDelegate(CheckListBox& list) : QStyledItemDelegate(&list), list_(list) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        const QRect item = option.rect;
+        const bool selected = option.state & QStyle::State_Selected;
+        const bool enabled = list_.EnabledItem(index.row());
+        if (selected) painter->fillRect(item, option.palette.brush(QPalette::Highlight));
+        const int area = list_.checkArea();
+        const QSize cell = checkCellSize();
+        const QPoint at(item.left() + (area - cell.width()) / 2,
+                        item.top() + (item.height() - cell.height()) / 2);
+        painter->drawImage(at, checkImages(), checkCellRect(list_.cellOf(index.row())));
+        const QPalette::ColorRole role = selected ? QPalette::HighlightedText : QPalette::Text;
+        painter->setPen(option.palette.color(enabled ? QPalette::Active : QPalette::Disabled, role));
+        painter->setFont(option.font);
+        painter->drawText(item.adjusted(area + 2, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                          index.data(Qt::DisplayRole).toString());
+        if (option.state & QStyle::State_HasFocus) {
+            QStyleOptionFocusRect focus;
+            focus.QStyleOption::operator=(option);
+            focus.backgroundColor = option.palette.color(selected ? QPalette::Highlight : QPalette::Base);
+            list_.style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, &list_);
+        }
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        const QFontMetrics metrics(option.font);
+        const int text = metrics.horizontalAdvance(index.data(Qt::DisplayRole).toString());
+        return {list_.checkArea() + 2 + text + 2,
+                std::max(metrics.boundingRect("Wg").height(), checkCellSize().height())};
+    }
 
 protected:
     bool editorEvent(QEvent*, QAbstractItemModel*, const QStyleOptionViewItem&, const QModelIndex&) override {
         return false;
     }
+
+private:
+    CheckListBox& list_;
 };
 
 }  // namespace
 
+const QImage& checkImages() {
+    static const QImage strip = drawCheckImages();
+    return strip;
+}
+
+QSize checkCellSize() {
+    return {kCellSize, kCellSize};
+}
+
+QRect checkCellRect(int cell) {
+    return {cell % 6 * kCellSize, cell / 6 * kCellSize, kCellSize, kCellSize};
+}
+
 CheckListBox::CheckListBox(QWidget* parent) : QListWidget(parent) {
-    setItemDelegate(new NoToggleDelegate(this));
+    setItemDelegate(new CheckListDelegate(*this));
 }
 
 CheckListModel CheckListBox::snapshot() const {
@@ -79,6 +173,7 @@ void CheckListBox::setCheckKind(CheckKind kind) {
     const std::vector<int> changed = model.setKind(kind);
     kind_ = kind;
     apply(model, changed);
+    viewport()->update();
 }
 
 CheckState CheckListBox::State(int index) const {
@@ -110,8 +205,6 @@ void CheckListBox::setEnabledItem(int index, bool enabled) {
     if (index < 0 || index >= count()) return;
     QListWidgetItem* entry = item(index);
     entry->setData(kEnabledItemRole, enabled);
-    entry->setForeground(enabled ? palette().brush(QPalette::Text)
-                                 : palette().brush(QPalette::Disabled, QPalette::Text));
 }
 
 int CheckListBox::CheckedIndex() const {
@@ -119,12 +212,12 @@ int CheckListBox::CheckedIndex() const {
 }
 
 int CheckListBox::checkArea() const {
-    QStyleOptionViewItem option;
-    option.initFrom(this);
-    option.features |= QStyleOptionViewItem::HasCheckIndicator;
-    option.rect = QRect(0, 0, viewport()->width(), sizeHintForRow(0) > 0 ? sizeHintForRow(0) : 16);
-    const QRect indicator = style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, this);
-    return indicator.right() + 1 + 2;
+    return checkAreaWidth(checkCellSize().width());
+}
+
+int CheckListBox::cellOf(int index) const {
+    if (index < 0 || index >= count()) return -1;
+    return checkCell(kind_, State(index), EnabledItem(index));
 }
 
 void CheckListBox::toggleByUser(int index) {

@@ -1,13 +1,23 @@
 #pragma once
 // A list box whose items carry a check state (unchecked, checked, grayed). The states live in the
 // items' own check state, so code that fills or reads the list as a plain list widget keeps
-// working; the toggling rules are ours (CheckListModel), not the view's built-in ones.
+// working; the toggling rules are ours (CheckListModel), not the view's built-in ones, and so are
+// the pictures: each item shows its cell of the check picture strip in a check area left of its
+// text.
 
+#include <QImage>
 #include <QListWidget>
 
 #include "widgets/check_list_model.h"
 
 namespace kestrave {
+
+// The check pictures of every list: 6 x 3 cells of one size (see checkCell), drawn on first use,
+// transparent where the list's background shows through.
+const QImage& checkImages();
+QSize checkCellSize();
+// Where cell `cell` lies in the strip.
+QRect checkCellRect(int cell);
 
 class CheckListBox : public QListWidget {
     Q_OBJECT
@@ -27,8 +37,11 @@ public:
     void setEnabledItem(int index, bool enabled);
     int CheckedIndex() const;
 
-    // Where a press toggles an item: this many pixels from the item's left edge.
+    // Where a press toggles an item and where its picture is centred: this many pixels from the
+    // item's left edge.
     int checkArea() const;
+    // The picture cell item `index` shows.
+    int cellOf(int index) const;
     // The user's toggle of one item (a press in the check area, or space).
     void toggleByUser(int index);
 

@@ -84,7 +84,7 @@ std::vector<int> CheckListModel::setKind(CheckKind newKind) {
 
 int CheckListModel::cellIndex(int index) const {
     const CheckItem& item = items.at(static_cast<std::size_t>(index));
-    return static_cast<int>(kind) * 6 + (item.enabled ? 0 : 3) + static_cast<int>(item.state);
+    return checkCell(kind, item.state, item.enabled);
 }
 
 std::map<std::string, int> CheckListModel::saveStates() const {

@@ -52,6 +52,12 @@ private:
     bool valid(int index) const { return index >= 0 && index < static_cast<int>(items.size()); }
 };
 
+// The picture cell of an item in the 6 x 3 cell strip: one row of six per kind, the enabled
+// unchecked, checked and grayed pictures, then the same three disabled.
+inline int checkCell(CheckKind kind, CheckState state, bool enabled) {
+    return static_cast<int>(kind) * 6 + (enabled ? 0 : 3) + static_cast<int>(state);
+}
+
 // The width of the area left of an item's text in which a press toggles it.
 inline int checkAreaWidth(int cellWidth) {
     return cellWidth + 2;

@@ -33,11 +33,10 @@ QString hintForCaption(const QString& oldCaption, const QString& oldHint, const 
 }
 
 TSpeedItem::TSpeedItem(TSpeedBar& bar, int section, const QString& name, const QString& btnCaption)
-    : QObject(&bar), bar_(bar), section_(section), button_(new QToolButton(&bar)) {
+    : QObject(&bar), bar_(bar), section_(section), button_(new TRxSpeedButton(&bar)) {
     setObjectName(name);
     button_->setObjectName(name);
     button_->setText(btnCaption);
-    button_->setAutoRaise(false);
     setCaption(btnCaption);
 }
 

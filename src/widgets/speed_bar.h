@@ -5,9 +5,10 @@
 
 #include <QPixmap>
 #include <QPointer>
-#include <QToolButton>
 #include <QWidget>
 #include <vector>
+
+#include "widgets/speed_button.h"
 
 namespace kestrave {
 
@@ -31,7 +32,7 @@ class TSpeedItem : public QObject {
 public:
     TSpeedItem(TSpeedBar& bar, int section, const QString& name, const QString& btnCaption);
 
-    QToolButton* button() const { return button_; }
+    TRxSpeedButton* button() const { return button_; }
     int Section() const { return section_; }
     QString Caption() const { return caption_; }
     void setCaption(const QString& caption);
@@ -49,7 +50,7 @@ private:
     QString hint_;
     int left_ = 0;
     int top_ = 0;
-    QToolButton* button_;
+    TRxSpeedButton* button_;
 };
 
 class TSpeedBar : public QWidget {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -139,6 +140,55 @@ TEST_F(CheckListBoxWidget, PressInTheCheckAreaTogglesAndReportsOnce) {
     QTest::keyClick(&list, Qt::Key_Plus);
     EXPECT_EQ(list.State(0), CheckState::Unchecked);
     EXPECT_TRUE(list.Checked(1) && list.Checked(2));
+}
+
+// Each item shows, centred in its check area, the cell of the picture strip that its kind, state
+// and enabled flag pick; every picture of the strip is distinct, so a wrong cell shows.
+TEST_F(CheckListBoxWidget, ItemsShowTheirCellOfTheCheckStrip) {
+    const QImage& strip = checkImages();
+    ASSERT_EQ(strip.size(), QSize(6 * checkCellSize().width(), 3 * checkCellSize().height()));
+    struct Case {
+        CheckKind kind;
+        S state;
+        bool enabled;
+        int cell;
+    };
+    const Case cases[] = {
+        {CheckKind::CheckBoxes, S::Checked, true, 1},      {CheckKind::CheckBoxes, S::Grayed, false, 5},
+        {CheckKind::RadioButtons, S::Unchecked, false, 9}, {CheckKind::RadioButtons, S::Checked, true, 7},
+        {CheckKind::CheckMarks, S::Checked, true, 13},     {CheckKind::CheckMarks, S::Grayed, true, 14},
+        {CheckKind::CheckMarks, S::Checked, false, 16},
+    };
+    const QSize cell = checkCellSize();
+    for (const Case& c : cases) {
+        list.setCheckKind(c.kind);
+        list.setState(1, c.state);
+        list.setEnabledItem(1, c.enabled);
+        ASSERT_EQ(list.cellOf(1), c.cell);
+        const QImage shown = list.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QRect item = list.visualItemRect(list.item(1));
+        const QPoint at(item.left() + (list.checkArea() - cell.width()) / 2,
+                        item.top() + (item.height() - cell.height()) / 2);
+        QImage expected(cell, QImage::Format_RGB32);
+        expected.fill(list.viewport()->palette().color(QPalette::Base));
+        QPainter(&expected).drawImage(0, 0, strip, checkCellRect(c.cell).x(), checkCellRect(c.cell).y(),
+                                      cell.width(), cell.height());
+        int worst = 0;
+        for (int y = 0; y < cell.height(); ++y)
+            for (int x = 0; x < cell.width(); ++x) {
+                const QRgb a = shown.pixel(at + QPoint(x, y));
+                const QRgb b = expected.pixel(x, y);
+                worst = std::max({worst, std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                                  std::abs(qBlue(a) - qBlue(b))});
+            }
+        EXPECT_LE(worst, 2) << "cell " << c.cell;
+    }
+    // No two pictures of the strip are alike, except the empty unchecked check marks.
+    for (int a = 0; a < 18; ++a)
+        for (int b = a + 1; b < 18; ++b) {
+            if (a == 12 && b == 15) continue;
+            EXPECT_NE(strip.copy(checkCellRect(a)), strip.copy(checkCellRect(b))) << a << " " << b;
+        }
 }
 
 }  // namespace

@@ -65,8 +65,17 @@ TEST_F(SpeedButtonWidget, ReleaseOutsideGivesNoClick) {
                      Qt::LeftButton, {});
     QApplication::sendEvent(button, &away);
     EXPECT_EQ(button->state(), ButtonState::Up);
+    // Leaving during the drag keeps the mouse inside; the release outside tells it left.
+    QSignalSpy leaves(button, &TRxSpeedButton::OnMouseLeave);
+    QEnterEvent enter(QPointF(10, 10), QPointF(10, 10), button->mapToGlobal(QPointF(10, 10)));
+    QApplication::sendEvent(button, &enter);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(button, &leave);
+    EXPECT_TRUE(button->mouseInside());
     QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(200, 10));
     EXPECT_EQ(clicks.count(), 1);
+    EXPECT_FALSE(button->mouseInside());
+    EXPECT_EQ(leaves.count(), 1);
 }
 
 TEST_F(SpeedButtonWidget, GroupedButtonsStayDownUntilAnotherIsPressed) {
@@ -101,6 +110,53 @@ TEST_F(SpeedButtonWidget, HeldButtonRepeatsAfterThePauseAtTheRepeatInterval) {
     QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(10, 10));
     EXPECT_FALSE(timer->isActive());
     EXPECT_EQ(clicks.count(), 4);
+}
+
+// Code written for a plain tool button (checked, click, clicked) meets the same group rules as the
+// mouse: Down is the checked state.
+TEST_F(SpeedButtonWidget, ToolButtonCallsFollowTheGroupRules) {
+    button->setGroupIndex(3);
+    other->setGroupIndex(3);
+    QToolButton& asTool = *button;
+    QSignalSpy clicked(&asTool, &QAbstractButton::clicked);
+    QSignalSpy onClick(button, &TRxSpeedButton::OnClick);
+    asTool.click();
+    EXPECT_TRUE(button->Down() && asTool.isChecked());
+    EXPECT_EQ(clicked.count(), 1);
+    EXPECT_EQ(onClick.count(), 1);
+    // The down button of a group without all up cannot be raised from code either.
+    asTool.setChecked(false);
+    EXPECT_TRUE(button->Down() && asTool.isChecked());
+    // Checking the other from code raises this one.
+    static_cast<QToolButton*>(other)->setChecked(true);
+    EXPECT_TRUE(other->Down());
+    EXPECT_FALSE(button->Down() || asTool.isChecked());
+    EXPECT_EQ(button->state(), ButtonState::Up);
+    // Leaving the group raises a down button for good.
+    other->setGroupIndex(0);
+    EXPECT_FALSE(other->Down() || other->isChecked());
+    other->setDown(true);
+    EXPECT_FALSE(other->Down());
+}
+
+TEST_F(SpeedButtonWidget, DropDownMenuOpensAtTheDocumentedCorner) {
+    struct Case {
+        TRxSpeedButton::MenuPosition position;
+        Qt::Alignment alignment;
+        QPoint at;
+    };
+    const Case cases[] = {
+        {TRxSpeedButton::MenuPosition::Bottom, Qt::AlignLeft, {-1, 22}},
+        {TRxSpeedButton::MenuPosition::Bottom, Qt::AlignRight, {61, 22}},
+        {TRxSpeedButton::MenuPosition::Bottom, Qt::AlignHCenter, {30, 22}},
+        {TRxSpeedButton::MenuPosition::Right, Qt::AlignLeft, {60, -1}},
+        {TRxSpeedButton::MenuPosition::Right, Qt::AlignRight, {-1, -1}},
+        {TRxSpeedButton::MenuPosition::Right, Qt::AlignHCenter, {30, 22}},
+    };
+    for (const Case& c : cases) {
+        button->menuPosition = c.position;
+        EXPECT_EQ(button->menuPoint(c.alignment), c.at) << static_cast<int>(c.alignment);
+    }
 }
 
 TEST(ShadowLabel, ShadowGoesToTheChosenCornerAndAddsItsSize) {

@@ -413,7 +413,7 @@ void OptimizeController::SetLimitClick() {
     page_.AlignImage->setPixmap(align.PreviewImage->pixmap());
     page_.AlignImage->resize(page_.AlignImage->pixmap().size());
     app_.progress().setStatus(2, result.statusText);
-    for (QPushButton* button : {page_.Referbutton, page_.Optimizebutton, page_.Optimizeandstackbutton})
+    for (QWidget* button : {page_.Referbutton, page_.Optimizebutton, page_.Optimizeandstackbutton})
         button->setEnabled(true);
     markButton(*page_.Showbuttonp2, *page_.Optimizeandstackbutton);
 }

@@ -85,15 +85,15 @@ void AlignPage::buildStepControls() {
     Framelabel = named(new QLabel(this), "Framelabel");
     FFTFilterspin = floatSpin(this, "FFTFilterspin", 2.0, 80.0, 0.1, 10.0, 1);
     ManualFFT = optionCheck(this, "ManualFFT", "Manual");
-    RecalcFFTbutton = pushButton(this, "RecalcFFTbutton", "Recalc \nFFT");
+    RecalcFFTbutton = speedButton(this, "RecalcFFTbutton", "Recalc \nFFT");
     Alignmethod =
         radioGroup(this, "Alignmethod", "Alignment method", {"Default(single)", "Multipoint", "None"}, 0);
     Alignmethod->setColumns(3);
     Freebox = optionCheck(this, "Freebox", "Userdefined Alignment Box");
-    Alignbutton = pushButton(this, "Alignbutton", "Align");
+    Alignbutton = speedButton(this, "Alignbutton", "Align");
     Alignbutton->setToolTip("Aligns every frame on the feature: click the feature in the picture first");
     Manualalignbox = optionCheck(this, "Manualalignbox", "Manual");
-    Setlimitbutton = pushButton(this, "Setlimitbutton", "Limit");
+    Setlimitbutton = speedButton(this, "Setlimitbutton", "Limit");
     LimitCountLabel = named(new QLabel(this), "LimitCountLabel");
     // Aligning needs an input and a feature, the limit an alignment.
     for (QWidget* step : std::initializer_list<QWidget*>{Alignbutton, Manualalignbox, Setlimitbutton})

@@ -3,7 +3,9 @@
 
 #include <QWidget>
 #include <filesystem>
+
 #include "widgets/rect_shape.h"
+#include "widgets/speed_button.h"  // handlers hold the speed buttons as the tool buttons they are
 
 class QComboBox;
 class QFrame;
@@ -56,14 +58,14 @@ public:
     TRadioGroup* FFTsizeGroup;
     TRxSpinEdit* FFTFilterspin;  // radius of the FFT band filter
     TPCheck* ManualFFT;          // the radius was set by hand and stays
-    QPushButton* RecalcFFTbutton;
+    TRxSpeedButton* RecalcFFTbutton;
     TRadioGroup* Alignmethod;  // "Default(single)", "Multipoint", "None"
     TPCheck* Freebox;          // "Userdefined Alignment Box": the box is dragged instead of clicked
-    QPushButton* Alignbutton;
+    TRxSpeedButton* Alignbutton;
     TPCheck* Manualalignbox;
     // "Limit": keeps the ranked frames up to the preview slider's position; enabled by the
     // alignment pass, where the user is when it ends.
-    QPushButton* Setlimitbutton;
+    TRxSpeedButton* Setlimitbutton;
     // Beside "Limit": how many ranked frames it keeps with the frame slider where it stands
     // ("Frames to stack: 101 of 300"); empty until the frames are ranked.
     QLabel* LimitCountLabel;

@@ -21,12 +21,12 @@ constexpr int ColumnWidth = 300;
 OptimizePage::OptimizePage(QWidget* parent) : QWidget(parent) {
     setObjectName("OptimizePage");
     glPageControl2 = optionPages(this, "glPageControl2");
-    Continuebutton = named(new QPushButton("Continue", this), "Continuebutton");
+    Continuebutton = speedButton(this, "Continuebutton", "Continue");
     Continuebutton->setVisible(false);
-    Optimizebutton = pushButton(this, "Optimizebutton", "Optimize");
-    Optimizeandstackbutton = pushButton(this, "Optimizeandstackbutton", "Optimize && Stack");
-    Referbutton = pushButton(this, "Referbutton", "Create");
-    Restartalign = pushButton(this, "Restartalign", "Realign with");
+    Optimizebutton = speedButton(this, "Optimizebutton", "Optimize");
+    Optimizeandstackbutton = speedButton(this, "Optimizeandstackbutton", "Optimize && Stack");
+    Referbutton = speedButton(this, "Referbutton", "Create");
+    Restartalign = speedButton(this, "Restartalign", "Realign with");
     Refframes = integerSpin(this, "Refframes", 2, 5000, 50);
     Refframes->setMaximumWidth(80);
     Optimizegraph = optionCheck(this, "Optimizegraph", "Difference");

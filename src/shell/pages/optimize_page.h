@@ -5,6 +5,7 @@
 
 #include "shell/pages/kernel_editor.h"
 #include "widgets/rect_shape.h"
+#include "widgets/speed_button.h"  // handlers hold the speed buttons as the tool buttons they are
 
 class QComboBox;
 class QFrame;
@@ -27,7 +28,7 @@ public:
     explicit OptimizePage(QWidget* parent = nullptr);
 
     QTabWidget* glPageControl2;
-    QPushButton* Continuebutton;  // shown while Create waits for the user
+    TRxSpeedButton* Continuebutton;  // shown while Create waits for the user
     // The prefilter: its kernel preset, weights (row, column), "Reset", "Set", and "Active":
     // frames are filtered before they are compared.
     QComboBox* Filtertype;
@@ -43,10 +44,10 @@ public:
     QPushButton* Resetprefilter;
     QPushButton* SetPrefilter;
     TPCheck* Filteralignment;
-    QPushButton* Optimizebutton;
-    QPushButton* Optimizeandstackbutton;
-    QPushButton* Referbutton;     // "Create": a new reference from the best frames
-    QPushButton* Restartalign;    // "Realign with" the processed picture
+    TRxSpeedButton* Optimizebutton;
+    TRxSpeedButton* Optimizeandstackbutton;
+    TRxSpeedButton* Referbutton;   // "Create": a new reference from the best frames
+    TRxSpeedButton* Restartalign;  // "Realign with" the processed picture
     TRxSpinEdit* Refframes;       // frames that make a new reference
     TPCheck* Optimizegraph;       // "Difference": the registration windows
     TPCheck* ShowMovementwindow;  // "Movements": the window of the frames' shifts

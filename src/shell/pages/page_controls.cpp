@@ -70,10 +70,11 @@ TPCheck* optionCheck(QWidget* parent, const char* objectName, const char* captio
     return check;
 }
 
-QToolButton* toggleButton(QWidget* parent, const char* objectName, const char* caption) {
-    auto* button = named(new QToolButton(parent), objectName);
-    button->setText(QString::fromUtf8(caption));
-    button->setCheckable(true);
+TRxSpeedButton* speedButton(QWidget* parent, const char* objectName, const char* caption, int groupIndex) {
+    auto* button = named(new TRxSpeedButton(parent), objectName);
+    button->setCaption(QString::fromUtf8(caption));
+    button->setGroupIndex(groupIndex);
+    if (groupIndex != 0) button->setAllowAllUp(true);
     return button;
 }
 

@@ -9,10 +9,10 @@
 #include <QLabel>
 #include <QScrollArea>
 #include <QTabWidget>
-#include <QToolButton>
 #include <initializer_list>
 
 #include "widgets/check_box.h"
+#include "widgets/speed_button.h"
 
 namespace kestrave {
 
@@ -27,8 +27,9 @@ Widget* named(Widget* widget, const char* objectName) {
 
 // A check box of the main window with its caption.
 TPCheck* optionCheck(QWidget* parent, const char* objectName, const char* caption);
-// A tool button that stays down until pressed again (the speed buttons of the pages).
-QToolButton* toggleButton(QWidget* parent, const char* objectName, const char* caption);
+// A speed button of a page. Given a group of its own it stays down until pressed again (all up
+// is allowed), and its handler reads that Down state.
+TRxSpeedButton* speedButton(QWidget* parent, const char* objectName, const char* caption, int groupIndex = 0);
 // A page control of option groups, one group on each tab.
 QTabWidget* optionPages(QWidget* parent, const char* objectName);
 

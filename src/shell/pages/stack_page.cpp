@@ -74,8 +74,7 @@ StackPage::StackPage(QWidget* parent) : QWidget(parent) {
     sigmahi->setChecked(true);
     Sigmalo->setChecked(true);
     RejectMax = optionCheck(this, "RejectMax", "Reject highest value per pixel");
-    Recordingbutton = named(new QToolButton(this), "Recordingbutton");
-    Recordingbutton->setText("Search\nEvents");
+    Recordingbutton = speedButton(this, "Recordingbutton", "Search\r\nEvents");
     Recordingbutton->setToolTip("Search the frames for\nbright events ");
     addOptionTab(
         glPageControl3, "Sigma clipping",
@@ -92,9 +91,9 @@ StackPage::StackPage(QWidget* parent) : QWidget(parent) {
     aviControls = new AviControls(glPageControl3);
     glPageControl3->addTab(aviControls, "AVI");
 
-    Stackbutton = pushButton(this, "Stackbutton", "Stack");
-    Statisticalstackbutton = pushButton(this, "Statisticalstackbutton", "Sigma stack");
-    Savebutton = pushButton(this, "Savebutton", "Save");
+    Stackbutton = speedButton(this, "Stackbutton", "Stack");
+    Statisticalstackbutton = speedButton(this, "Statisticalstackbutton", "Sigma stack");
+    Savebutton = speedButton(this, "Savebutton", "Save");
     Showstackgraph = optionCheck(this, "Showstackgraph", "Show Stackgraph");
     ShowStacklist = optionCheck(this, "ShowStacklist", "Show Stacklist");
     Alignmentpoints = optionCheck(this, "Alignmentpoints", "Show alignment sections");

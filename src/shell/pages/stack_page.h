@@ -4,13 +4,13 @@
 #include <QWidget>
 
 #include "shell/pages/kernel_editor.h"
+#include "widgets/speed_button.h"  // handlers hold the speed buttons as the tool buttons they are
 
 class QComboBox;
 class QLabel;
 class QPushButton;
 class QScrollArea;
 class QTabWidget;
-class QToolButton;
 
 namespace kestrave {
 
@@ -66,7 +66,7 @@ public:
     TPCheck* sigmahi;              // reject samples above the upper bound
     TPCheck* Sigmalo;              // reject samples below the lower bound
     TPCheck* RejectMax;            // the upper bound is the largest sample of the first pass
-    QToolButton* Recordingbutton;  // opens the sigma event window
+    TRxSpeedButton* Recordingbutton;  // opens the sigma event window
 
     // Alignment points.
     TPCheck* Macorrect;  // remove each point's mean shift
@@ -76,9 +76,9 @@ public:
     // The registered and integrated videos.
     AviControls* aviControls;
 
-    QPushButton* Stackbutton;
-    QPushButton* Statisticalstackbutton;
-    QPushButton* Savebutton;
+    TRxSpeedButton* Stackbutton;
+    TRxSpeedButton* Statisticalstackbutton;
+    TRxSpeedButton* Savebutton;
     TPCheck* Showstackgraph;   // the stack graph tool window
     TPCheck* ShowStacklist;    // the tool window listing the stacked frames
     TPCheck* Alignmentpoints;  // "Show alignment sections": the points' zones over the stack

@@ -90,9 +90,9 @@ void WaveletPage::buildLayersTab() {
     Gausslayer4 = floatSpin(layers, "Gausslayer4", 0, 0, 0.01, 0.1, 2);
     Gausslayer5 = floatSpin(layers, "Gausslayer5", 0, 0, 0.01, 0.1, 2);
     Gausslayer6 = floatSpin(layers, "Gausslayer6", 0, 0, 0.01, 0.1, 2);
-    Resetbutton = pushButton(layers, "Resetbutton", "Reset");
-    loadschemebutton = pushButton(layers, "loadschemebutton", "Load\r\nScheme");
-    saveschembutton = pushButton(layers, "saveschembutton", "Save\r\nScheme");
+    Resetbutton = speedButton(layers, "Resetbutton", "Reset");
+    loadschemebutton = speedButton(layers, "loadschemebutton", "Load\r\nScheme");
+    saveschembutton = speedButton(layers, "saveschembutton", "Save\r\nScheme");
     HoldWavelets = optionCheck(layers, "HoldWavelets", "Hold wavelets");
     auto* layersLayout = new QVBoxLayout(layers);
     compact(layersLayout, 4);
@@ -131,7 +131,7 @@ void WaveletPage::buildContrastTab() {
     BrightnessSlider = rangeSlider(contrast, "BrightnessSlider", -512, 512, 0);
     Contrastlevel = integerSpin(contrast, "Contrastlevel", 4, 400, 100);
     Brightnesslevel = integerSpin(contrast, "Brightnesslevel", -127, 128, 0);
-    Contrastreset = pushButton(contrast, "Contrastreset", "Reset");
+    Contrastreset = speedButton(contrast, "Contrastreset", "Reset");
     HoldContrastBrightness = optionCheck(contrast, "HoldContrastBrightness", "Hold contrast/brightness");
     auto* contrastLayout = new QVBoxLayout(contrast);
     compact(contrastLayout, 4);
@@ -165,14 +165,14 @@ void WaveletPage::buildShiftTab() {
     dnr = pushButton(RGBSHIFT, "dnr", "Dn");
     ltr = pushButton(RGBSHIFT, "ltr", "Lt");
     rtr = pushButton(RGBSHIFT, "rtr", "Rt");
-    RGBShifter = pushButton(RGBSHIFT, "RGBShifter", "Auto");
+    RGBShifter = speedButton(RGBSHIFT, "RGBShifter", "Auto");
     RGBshiftactive = optionCheck(RGBSHIFT, "RGBshiftactive", "Show Area");
     RGBshiftset = optionCheck(RGBSHIFT, "RGBshiftset", "Define Area");
     setrgbareacheckbox = optionCheck(RGBSHIFT, "setrgbareacheckbox", "Move Area");
     Showred = checkedOption(RGBSHIFT, "Showred", "Red");
     Showgreen = checkedOption(RGBSHIFT, "Showgreen", "Green");
     Showblue = checkedOption(RGBSHIFT, "Showblue", "Blue");
-    resetrgbbutton = pushButton(RGBSHIFT, "resetrgbbutton", "Reset");
+    resetrgbbutton = speedButton(RGBSHIFT, "resetrgbbutton", "Reset");
     Colourprocess2 = optionCheck(RGBSHIFT, "Colourprocess2", "Colour");
     for (TRxSpinEdit* spin : {RDXSpin, RdySpin, BDXspin, BDYSpin}) spin->setMaximumWidth(64);
     for (QPushButton* nudge : {upl, dnl, ltl, rtl, upr, dnr, ltr, rtr}) nudge->setFixedWidth(34);
@@ -206,7 +206,7 @@ void WaveletPage::buildLrgbTab() {
     RxSpinEdit1 = floatSpin(lrgb, "RxSpinEdit1", 0, 1, 0.1, 0.299, 3);
     RxSpinEdit2 = floatSpin(lrgb, "RxSpinEdit2", 0, 1, 0.1, 0.587, 3);
     RxSpinEdit3 = floatSpin(lrgb, "RxSpinEdit3", 0, 1, 0.1, 0.114, 3);
-    Resetluminanceformula = pushButton(lrgb, "Resetluminanceformula", "Reset");
+    Resetluminanceformula = speedButton(lrgb, "Resetluminanceformula", "Reset");
     for (TRxSpinEdit* spin : {RxSpinEdit1, RxSpinEdit2, RxSpinEdit3}) spin->setMaximumWidth(70);
     auto* lrgbLayout = new QVBoxLayout(lrgb);
     compact(lrgbLayout, 4);
@@ -238,26 +238,28 @@ void WaveletPage::buildAreaTab() {
 }
 
 void WaveletPage::buildActions() {
-    Processbutton = named(new QPushButton("Process", this), "Processbutton");
-    DoAll = named(new QPushButton("Do All", this), "DoAll");
+    Processbutton = speedButton(this, "Processbutton", "Process");
+    DoAll = speedButton(this, "DoAll", "Do All");
     Showbuttonp3 = named(new QLabel(QStringLiteral("\u25B2"), this), "Showbuttonp3");
     Autoprocessbox = optionCheck(this, "Autoprocessbox", "Auto process");
-    savebmp2button = named(new QPushButton("Save", this), "savebmp2button");
+    savebmp2button = speedButton(this, "savebmp2button", "Save");
     ProcessViewfull = optionCheck(this, "ProcessViewfull", "Fit");
     ZoomWavelet = optionCheck(this, "ZoomWavelet", "Zoom");
 
-    Gammaspeedbutton = toggleButton(this, "Gammaspeedbutton", "Gamma");
-    Histogramspeedbutton = toggleButton(this, "Histogramspeedbutton", "Histogram");
-    RGBbalancespeedbutton = toggleButton(this, "RGBbalancespeedbutton", "RGB balance");
-    Waveletfilterspeedbutton = toggleButton(this, "Waveletfilterspeedbutton", "Filter");
-    Tonemapspeedbutton = toggleButton(this, "Tonemapspeedbutton", "Tone map");
-    Resizebutton = toggleButton(this, "Resizebutton", "Resize");
-    Showstackcount = toggleButton(this, "Showstackcount", "View\r\nStacksize");
+    // Each view switch is a group of its own that allows all up: it stays down while its window
+    // or view is shown, and pressing one never raises another.
+    Gammaspeedbutton = speedButton(this, "Gammaspeedbutton", "Gamma", 2);
+    Histogramspeedbutton = speedButton(this, "Histogramspeedbutton", "Histogram", 3);
+    RGBbalancespeedbutton = speedButton(this, "RGBbalancespeedbutton", "RGB balance", 4);
+    Waveletfilterspeedbutton = speedButton(this, "Waveletfilterspeedbutton", "Filter", 5);
+    Tonemapspeedbutton = speedButton(this, "Tonemapspeedbutton", "Tone map", 6);
+    Resizebutton = speedButton(this, "Resizebutton", "Resize", 7);
+    Showstackcount = speedButton(this, "Showstackcount", "View\r\nStacksize", 8);
 }
 
 void WaveletPage::buildDeveloperControls() {
-    Clipcopy = named(new QPushButton("Copy\r\nto Clipboard", this), "Clipcopy");
-    Differ = named(new QPushButton("Difference \r\nwith Clipboard", this), "Differ");
+    Clipcopy = speedButton(this, "Clipcopy", "Copy\r\nto Clipboard");
+    Differ = speedButton(this, "Differ", "Difference \r\nwith Clipboard");
     RadioGroup1 = radioGroup(this, "RadioGroup1", "Toggle", {"Current Image", "Clipboard Image"}, 0);
     RadioGroup1->setEnabled(false);
     for (QWidget* developer : std::initializer_list<QWidget*>{Clipcopy, Differ, RadioGroup1})

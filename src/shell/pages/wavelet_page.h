@@ -6,13 +6,14 @@
 #include <QWidget>
 #include <array>
 
+#include "widgets/speed_button.h"  // handlers hold the speed buttons as the tool buttons they are
+
 class QComboBox;
 class QGroupBox;
 class QLabel;
 class QPushButton;
 class QScrollArea;
 class QTabWidget;
-class QToolButton;
 
 namespace kestrave {
 
@@ -58,9 +59,9 @@ public:
     TRxSpinEdit* Gausslayer4;
     TRxSpinEdit* Gausslayer5;
     TRxSpinEdit* Gausslayer6;
-    QPushButton* Resetbutton;       // steps and layer sliders back to their defaults
-    QPushButton* loadschemebutton;  // "Load\r\nScheme"
-    QPushButton* saveschembutton;   // "Save\r\nScheme"
+    TRxSpeedButton* Resetbutton;       // steps and layer sliders back to their defaults
+    TRxSpeedButton* loadschemebutton;  // "Load\r\nScheme"
+    TRxSpeedButton* saveschembutton;   // "Save\r\nScheme"
     TPCheck* HoldWavelets;          // a new input keeps the layer sliders
 
     // Contrast and brightness.
@@ -68,7 +69,7 @@ public:
     TRxSlider* BrightnessSlider;   // -512..512
     TRxSpinEdit* Contrastlevel;    // mirrors ContrastSlider × 0.4
     TRxSpinEdit* Brightnesslevel;  // mirrors BrightnessSlider × 0.25
-    QPushButton* Contrastreset;
+    TRxSpeedButton* Contrastreset;
     TPCheck* HoldContrastBrightness;  // a new input keeps contrast, brightness and gamma
 
     // RGB shift (the tab RGBSHIFT).
@@ -85,14 +86,14 @@ public:
     QPushButton* dnr;
     QPushButton* ltr;
     QPushButton* rtr;
-    QPushButton* RGBShifter;      // automatic search of both shifts
+    TRxSpeedButton* RGBShifter;   // automatic search of both shifts
     TPCheck* RGBshiftactive;      // "Show Area": draw the search box
     TPCheck* RGBshiftset;         // "Define Area": drag the search box on the image
     TPCheck* setrgbareacheckbox;  // "Move Area": the box and processing area follow the pointer
     TPCheck* Showred;             // channels shown in the processed view
     TPCheck* Showgreen;
     TPCheck* Showblue;
-    QPushButton* resetrgbbutton;  // the four shifts back to 0
+    TRxSpeedButton* resetrgbbutton;  // the four shifts back to 0
     TPCheck* Colourprocess2;      // mirror of Colourstack: colour processing
 
     // LRGB and the luminance formula.
@@ -105,7 +106,7 @@ public:
     TRxSpinEdit* RxSpinEdit1;  // luminance formula of registration: R, G, B weights
     TRxSpinEdit* RxSpinEdit2;
     TRxSpinEdit* RxSpinEdit3;
-    QPushButton* Resetluminanceformula;
+    TRxSpeedButton* Resetluminanceformula;
 
     // Processing area and view.
     QComboBox* Processarea;       // area side "2048", "1024", "512", "256", "128"
@@ -113,26 +114,26 @@ public:
     TPCheck* Showprocessingarea;  // outline the processing area
     TPCheck* Drizzle2;            // mirror of Drizzling
 
-    QPushButton* Processbutton;
-    QPushButton* DoAll;       // "Do All": the settings applied to the whole image in tiles
+    TRxSpeedButton* Processbutton;
+    TRxSpeedButton* DoAll;    // "Do All": the settings applied to the whole image in tiles
     QLabel* Showbuttonp3;     // marks Processbutton while it must be pressed by hand
     TPCheck* Autoprocessbox;  // render on every change instead of on Processbutton
-    QPushButton* savebmp2button;
+    TRxSpeedButton* savebmp2button;
     TPCheck* ProcessViewfull;  // fit the processed image to its box
     TPCheck* ZoomWavelet;      // the wavelet zoom tool window
     // Speed buttons of the tool windows: down while their window shows.
-    QToolButton* Gammaspeedbutton;
-    QToolButton* Histogramspeedbutton;
-    QToolButton* RGBbalancespeedbutton;
-    QToolButton* Waveletfilterspeedbutton;
-    QToolButton* Tonemapspeedbutton;
-    QToolButton* Resizebutton;
-    QToolButton* Showstackcount;  // "View\r\nStacksize": the stack depth instead of the rendering
+    TRxSpeedButton* Gammaspeedbutton;
+    TRxSpeedButton* Histogramspeedbutton;
+    TRxSpeedButton* RGBbalancespeedbutton;
+    TRxSpeedButton* Waveletfilterspeedbutton;
+    TRxSpeedButton* Tonemapspeedbutton;
+    TRxSpeedButton* Resizebutton;
+    TRxSpeedButton* Showstackcount;  // "View\r\nStacksize": the stack depth instead of the rendering
     QScrollArea* Scrollbox3;
     QLabel* ProcessImage;
     // Clipboard compare, shown only in the developer mode.
-    QPushButton* Clipcopy;
-    QPushButton* Differ;
+    TRxSpeedButton* Clipcopy;
+    TRxSpeedButton* Differ;
     TRadioGroup* RadioGroup1;
 
     // The per-layer controls in layer order 1..6.
