@@ -16,7 +16,6 @@ namespace {
 
 constexpr char Input[] = "Input";
 constexpr char Ranking[] = "Ranking";
-constexpr char Form[] = "Form";
 constexpr char InterlacedShifts[] = "IShifts";
 constexpr char InterlacedInfo[] = "IInfo";
 constexpr const char* FileTypes[] = {"AVI", "BMP", "FIT", "JPG", "TIF", "PNG", "SER"};
@@ -379,10 +378,14 @@ void fillProjectIni(const ProjectData& p, TBigIniFile& ini) {
     if (p.interlaced) writeSlots(ini, InterlacedShifts, InterlacedInfo, "a", *p.interlaced, frames);
     for (int j = 0; j < frames; ++j)
         ini.WriteInteger(Ranking, indexed("Rank", j), valueAt(p.ranking, static_cast<std::size_t>(j)));
-    for (const std::string& line : p.formLines) {
+    putFormLines(ini, p.formLines);
+}
+
+void putFormLines(TBigIniFile& ini, const std::vector<std::string>& lines) {
+    for (const std::string& line : lines) {
         const std::size_t equals = line.find('=');
         if (equals == std::string::npos || equals == 0) continue;
-        ini.WriteString(Form, std::string_view(line).substr(0, equals),
+        ini.WriteString(ProjectFormSection, std::string_view(line).substr(0, equals),
                         std::string_view(line).substr(equals + 1));
     }
 }
@@ -425,7 +428,7 @@ ProjectRead parseProject(const TBigIniFile& ini) {
     p.resampled = r.text(Input, "resampled", "no") == "yes";
     p.resamplevalue = r.integer(Input, "resamplevalue", 1);
     readFrames(r, p);
-    ini.ReadSectionValues(Form, p.formLines);
+    ini.ReadSectionValues(ProjectFormSection, p.formLines);
     return {std::move(p), r.finish()};
 }
 

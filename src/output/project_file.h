@@ -25,6 +25,13 @@ std::string projectFloatText(double value);
 // float (infinities, NaN).
 std::optional<float> parseProjectFloat(std::string_view text);
 
+// The section of the window's stored control values.
+inline constexpr char ProjectFormSection[] = "Form";
+// Puts "Key=Value" lines into that section (lines without a key are left out); the window's form
+// storage restores from such an object and saves into one, so the values never pass through a
+// file of their own.
+void putFormLines(TBigIniFile& ini, const std::vector<std::string>& lines);
+
 // The project's INI content, in the order of the layout.
 void fillProjectIni(const ProjectData& project, TBigIniFile& ini);
 // Writes the project as a new file that replaces `path` only once it is complete, so a failed
