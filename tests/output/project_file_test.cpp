@@ -316,11 +316,6 @@ TEST(ProjectWriter, OlderFormHoldsTheFeatureAndTheWholeFrameAlignment) {
         EXPECT_NE(text.find(present), std::string::npos) << present;
     for (const char* absent : {"Alignpoints", "avicount", "activepage", "[Shifts1]", "[IShifts]"})
         EXPECT_EQ(text.find(absent), std::string::npos) << absent;
-
-    const ProjectRead read = readProject(dir / "old.ksp");
-    EXPECT_EQ(read.project.form, ProjectForm::Older);
-    EXPECT_EQ(read.project.points, (std::vector<AlignPoint>{{100, 80, 0}}));
-    EXPECT_EQ(read.project.slots, std::vector<std::vector<ProjectSlot>>{p.slots.front()});
 }
 
 TEST(ProjectRoundTrip, ShiftsQualitiesRankingPointsAndStoredValuesComeBack) {
@@ -386,7 +381,10 @@ TEST(ProjectReader, OlderFormDefaultsAndDuplicateSections) {
                                    "[Ranking]",
                                    "Rank0=2",
                                    "Rank2=0"}));
+    const std::string before = fileText(dir / "p.ksp");
     const ProjectRead read = readProject(dir / "p.ksp");
+    // Reading writes nothing back, not even to drop the second "[Shifts]".
+    EXPECT_EQ(fileText(dir / "p.ksp"), before);
     const ProjectData& p = read.project;
     EXPECT_EQ(p.form, ProjectForm::Older);
     EXPECT_EQ(p.InputType, TInputType::itBMP);
