@@ -4,6 +4,7 @@
 //
 // Usage: kestrave_fuzz_seeds <corpus folder>   (fuzz/corpus; one sub-folder per target)
 
+#include <algorithm>
 #include <array>
 #include <climits>
 #include <cmath>
@@ -22,6 +23,7 @@
 #include "enhance/gamma_curve_file.h"
 #include "enhance/scheme_file.h"
 #include "frames/frame_list.h"
+#include "output/project_file.h"
 #include "persist/big_ini_file.h"
 #include "platform/riff_file.h"
 #include "registration/point_file.h"
@@ -634,6 +636,60 @@ void droppedTrees() {
     tree("folders_only.bin", {1, 0, 0, 0, 0, 1, 0, 1, 0, 0});
 }
 
+// ---- project files ----
+
+// A project of `frames` frames and `points` alignment points with varied values.
+ProjectData seedProject(TInputType type, int frames, int points, int progstatus) {
+    ProjectData p;
+    p.InputType = type;
+    p.filedir = "/data/saturn";
+    p.sequencelength = frames;
+    p.progstatus = progstatus;
+    p.activepage = progstatus;
+    p.usedframes = std::max(1, frames - 1);
+    p.refframe = frames / 2;
+    p.stackslider = frames / 3;
+    p.stackdifslider = 100;
+    for (int n = 1; n <= points; ++n) p.points.push_back({40 * n, 30 * n, 32 << (n % 5)});
+    p.slots.resize(static_cast<std::size_t>(points));
+    for (int i = 0; i < frames; ++i) {
+        p.excluded.push_back(i % 3 == 1);
+        p.ranking.push_back(frames - 1 - i);
+        if (type != TInputType::itAVI && type != TInputType::itSER)
+            p.frameNames.push_back("f" + std::to_string(i) + ".png");
+        for (int n = 0; n < points; ++n)
+            p.slots[static_cast<std::size_t>(n)].push_back(
+                {i - n, n - i, 0.125f * static_cast<float>(i), 1e5f / static_cast<float>(i + 1)});
+    }
+    p.formLines = {"Processarea_Text=512", "Usedarkframe_Checked=1", "FFTWindow_Left=12"};
+    return p;
+}
+
+void projectFiles() {
+    ProjectData video = seedProject(TInputType::itAVI, 3, 2, 2);
+    video.AviName = "/data/saturn/saturn.avi";
+    video.interlaced = video.slots.front();
+    video.dark = ProjectCalibration{"/data/saturn/dark.bmp", 1};
+    writeProject(seedPath("project", "video.ksp"), video);
+    ProjectData older = video;
+    older.form = ProjectForm::Older;
+    writeProject(seedPath("project", "older.ksp"), older);
+    ProjectData stacked = seedProject(TInputType::itPNG, 6, 5, 4);
+    stacked.wavelet = ProjectWavelet{{100, 50, 25, 10, 0, -50}, 2, 3, 1, 10, -5};
+    stacked.flat = ProjectCalibration{"flat.fit", 3};
+    writeProject(seedPath("project", "stacked_series.ksp"), stacked);
+    ProjectData ser = seedProject(TInputType::itSER, 4, 1, 3);
+    ser.SerName = "/data/saturn/saturn.ser";
+    writeProject(seedPath("project", "ser.ksp"), ser);
+    ProjectData segments = seedProject(TInputType::itAVI, 5, 1, 2);
+    segments.aviFiles = {{"C:\\caps\\a.avi", 0, 2}, {"C:\\caps\\b.avi", 3, 4}};
+    writeProject(seedPath("project", "segments.ksp"), segments);
+    seedText("project", "damaged.ksp",
+             "[input]\nfiletype=TIF\nsequencelength=3\nalignpoints=2\nhotx1=5\nhotfft1=64\nhotfft2=128\n"
+             "im0=../x.tif\nprogstatus=4\nlayer1=9999\n[Shifts1]\nX0=0x7FFFFFFF\n[Info1]\nQ0=1,5E3\nD2=nan\n"
+             "[Ranking]\nRank0=7\n[Ranking]\nRank1=0\n[Form]\nno equals sign\n=x\n");
+}
+
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s <corpus folder>\n", argv[0]);
@@ -661,5 +717,6 @@ int main(int argc, char** argv) {
     calibrationFiles();
     sigmaFiles();
     droppedTrees();
+    projectFiles();
     return 0;
 }
