@@ -23,13 +23,16 @@
 // Handlers that have not yet moved onto an operation reach the state through `editRun()`; the
 // shell's boundary check counts those places and lets their number only fall.
 
+#include <filesystem>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "enhance/curve_editing.h"
 #include "frames/frame_model.h"
 #include "frames/image_data_section.h"
 #include "frames/input_selection.h"
+#include "frames/input_sources.h"
 #include "frames/program_state.h"
 #include "pipeline/final_data.h"
 #include "pipeline/stack_data.h"
@@ -41,6 +44,8 @@
 #include "registration/frame_limit.h"
 #include "registration/optimizer_state.h"
 #include "registration/registration_state.h"
+#include "stacking/sigma_stack.h"
+#include "stacking/stack_frames.h"
 
 namespace kestrave {
 
@@ -108,6 +113,23 @@ public:
     using Observer = std::function<void(PipelineChange)>;
     void subscribe(Observer observer) { observers_.push_back(std::move(observer)); }
     void announce(PipelineChange change) const;
+
+    // --- Stacking ---------------------------------------------------------------------------
+    // The frames 0 .. lastFrame of the current input, read as the options say. Throws FileError
+    // when a SER input cannot be opened.
+    std::unique_ptr<InputFrameSource> inputFrames(int lastFrame, const FrameSourceOptions& options);
+    // The factors a stacking run uses become the program's.
+    void useStackFactors(float resampleFactor, float drizzleFactor);
+    void setResampleFactor(float resampleFactor);
+    // Stacks the ranked, aligned frames into the image planes; the result is not kept yet.
+    StackResult stack(const StackOptions& options, FrameSource& frames, ProgressPort& progress,
+                      MessagePort& messages);
+    // The passes of a sigma-clipped stack (events logged to `eventLog` when named).
+    SigmaStackRun sigmaStack(const StackOptions& options, FrameSource& frames, ProgressPort& progress,
+                             MessagePort& messages, const std::filesystem::path& eventLog);
+    // A completed stack is kept with the colour it was made with; its picture, value range,
+    // means and luminance histogram go to the wavelet data. Announces `Stack`.
+    const StackResult& keepStack(StackResult&& result, bool colour);
 
     // The run's state for the handlers not yet moved onto an operation.
     RunState& editRun() { return run_; }

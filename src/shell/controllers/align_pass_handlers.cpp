@@ -100,8 +100,7 @@ void AlignController::AlignallButtonClick() {
     AlignmentPassResult result;
     try {
         const AlignmentPassOptions options = readPassOptions();
-        const std::unique_ptr<InputFrameSource> source = makeFrameSource(
-            app_.pipeline.editRun().model, options.lastFrame, parts_.entries.readSourceOptions());
+        const std::unique_ptr<InputFrameSource> source = app_.pipeline.inputFrames(options.lastFrame, parts_.entries.readSourceOptions());
         AlignContext context = window_->context();
         result = Alignallframes(context, options, *source);
     } catch (const KestraveError& error) {

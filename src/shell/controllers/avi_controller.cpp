@@ -42,7 +42,7 @@ void AviController::runWriter(Write&& write) {
     try {
         const std::unique_ptr<FrameSource> frames =
             frameSources_ ? frameSources_()
-                          : makeFrameSource(app.pipeline.editRun().model, parts_.alignPage.lastFrameIndex(),
+                          : app.pipeline.inputFrames(parts_.alignPage.lastFrameIndex(),
                                             parts_.entries.readSourceOptions());
         SaveContext context = saveContext(app);
         const AviResult result = write(*frames, context);

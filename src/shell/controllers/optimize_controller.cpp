@@ -291,7 +291,7 @@ void OptimizeController::withPasses(const std::function<void(OptimizerContext&)>
     FrameSourceOptions sourceOptions = parts_.entries.readSourceOptions();
     sourceOptions.debayer.InOptimizePass = true;
     const std::unique_ptr<InputFrameSource> frames =
-        makeFrameSource(app_.pipeline.editRun().model, parts_.entries.lastIndex(), sourceOptions);
+        app_.pipeline.inputFrames(parts_.entries.lastIndex(), sourceOptions);
     OptimizerContext context{app_.pipeline.editRun().model,
                              app_.pipeline.editRun().state,
                              app_.pipeline.editRun().registration,

@@ -547,8 +547,7 @@ AlignmentPassResult PointController::alignReferences(std::vector<PointReference>
     AlignmentPassResult pass;
     try {
         const AlignmentPassOptions options = align_.readPassOptions();
-        const std::unique_ptr<InputFrameSource> source = makeFrameSource(
-            app_.pipeline.editRun().model, options.lastFrame, parts_.entries.readSourceOptions());
+        const std::unique_ptr<InputFrameSource> source = app_.pipeline.inputFrames(options.lastFrame, parts_.entries.readSourceOptions());
         AlignContext context = window_.context();
         if (references.size() > 1 || references.front().point != 1) {
             PointAlignmentResult result = alignPointsAllFrames(context, options, references, *source);

@@ -143,8 +143,7 @@ bool SigmaController::runSigmaStack() {
     SigmaStackRun sigma;
     const fs::path log = eventLogPath();
     parts_.entries.runStack(options, [&](const StackOptions& run, FrameSource& frames) {
-        sigma = sigmaStack(app.pipeline.editRun().model, app.pipeline.editRun().state,
-                           app.pipeline.editRun().images, run, frames, app.progress(), app.messages(), log);
+        sigma = app.pipeline.sigmaStack(run, frames, app.progress(), app.messages(), log);
         return std::move(sigma.published());
     });
     page.Statistical->setChecked(false);

@@ -146,15 +146,13 @@ StackController::~StackController() = default;
 
 std::unique_ptr<FrameSource> StackController::inputFrames() {
     if (frameSources_) return frameSources_();
-    return makeFrameSource(parts_.app.pipeline.editRun().model, parts_.alignPage.lastFrameIndex(),
-                           parts_.entries.readSourceOptions());
+    return parts_.app.pipeline.inputFrames(parts_.alignPage.lastFrameIndex(), parts_.entries.readSourceOptions());
 }
 
 void StackController::StackButtonClick() {
     ApplicationContext& app = parts_.app;
     runStack(readStackOptions(), [&app](const StackOptions& options, FrameSource& frames) {
-        return stackFrames(app.pipeline.editRun().model, app.pipeline.editRun().state,
-                           app.pipeline.editRun().images, options, frames, app.progress(), app.messages());
+        return app.pipeline.stack(options, frames, app.progress(), app.messages());
     });
 }
 
@@ -163,8 +161,7 @@ StackOutcome StackController::runStack(const StackOptions& options, const StackR
     if (!operation) return StackOutcome::Failed;
     ApplicationContext& app = parts_.app;
     // The factors the run uses are the program's from now on.
-    app.pipeline.editRun().state.ResampleFactor = options.ResampleFactor;
-    app.pipeline.editRun().state.DrizzleFactor = options.Drizzlefact;
+    app.pipeline.useStackFactors(options.ResampleFactor, options.Drizzlefact);
     prepareStackRun(options);
     const BusyCursor busy;
 
@@ -242,10 +239,7 @@ void StackController::finishStackRun() {
 void StackController::showStack(StackResult&& result, const StackOptions& options) {
     ApplicationContext& app = parts_.app;
     StackPage& page = parts_.stackPage;
-    app.pipeline.editRun().stack.result = std::move(result);
-    app.pipeline.editRun().stack.Colourstack = options.Colourstack;
-    StackResult& stack = app.pipeline.editRun().stack.result;
-    handOverToWaveletPage(stack);
+    const StackResult& stack = app.pipeline.keepStack(std::move(result), options.Colourstack);
     parts_.frameWindows.StackSlider->setTag(stack.StackSliderTag);
     showStackPicture(app.pipeline.wavelet().Stackimage);
     if (stack.luminanceStacked) {
@@ -270,20 +264,6 @@ void StackController::showStack(StackResult&& result, const StackOptions& option
         ShowstackgraphClick();
     }
     if (parts_.Tabpages.currentIndex() != StackTab) parts_.entries.selectTab(StackTab);
-}
-
-void StackController::handOverToWaveletPage(StackResult& stack) {
-    static_assert(ToneHistogramBins == ToneHistogramLast + 1);
-    WaveletData& wavelet = parts_.app.pipeline.editRun().wavelet;
-    wavelet.Stackimage = std::move(stack.Stackimage);
-    wavelet.stack.StackMinValue = stack.StackMinValue;
-    wavelet.stack.StackMaxValue = stack.StackMaxValue;
-    const StackStatistics& statistics = stack.statistics;
-    wavelet.stack.means = {statistics.StackMeanR, statistics.StackMeanG, statistics.StackMeanB,
-                           statistics.StackMeanLum};
-    std::transform(statistics.ToneHistogramRaw.begin(), statistics.ToneHistogramRaw.end(),
-                   wavelet.StackLuminanceHistogram.begin(),
-                   [](double count) { return static_cast<float>(count); });
 }
 
 void StackController::showStackPicture(const Bitmap24& picture) {
@@ -312,14 +292,14 @@ void StackController::ResampledClick() {
     // Realigning on the result needs the frame-sized canvas.
     parts_.optimizePage.showRestartAlign(!resampled);
     if (resampled) page.Expandstack->setChecked(false);
-    parts_.app.pipeline.editRun().state.ResampleFactor = page.resampleFactor();
+    parts_.app.pipeline.setResampleFactor(page.resampleFactor());
 }
 
 void StackController::ResampleSpinChange() {
     StackPage& page = parts_.stackPage;
     page.Drizzlefact->setValue(page.resampleSpin());
     // The spins keep the value typed; the factor used stays within 1..4.
-    parts_.app.pipeline.editRun().state.ResampleFactor = page.resampleFactor();
+    parts_.app.pipeline.setResampleFactor(page.resampleFactor());
 }
 
 }  // namespace kestrave

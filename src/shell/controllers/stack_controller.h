@@ -139,8 +139,6 @@ private:
     void warnOfEmptyZones(const StackOptions& options);
     void finishStackRun();
     void showStack(StackResult&& result, const StackOptions& options);
-    // The stack picture, its value range, means and luminance histogram go to the wavelet page.
-    void handOverToWaveletPage(StackResult& stack);
     // The stack image shows the stack, or the frame at the quality cut-off.
     void showStackPicture(const Bitmap24& picture);
     void showStackImage(const QImage& picture);

@@ -1,0 +1,51 @@
+// The stacking stage of the pipeline.
+
+#include <algorithm>
+
+#include "pipeline/pipeline.h"
+
+namespace kestrave {
+
+std::unique_ptr<InputFrameSource> Pipeline::inputFrames(int lastFrame, const FrameSourceOptions& options) {
+    return makeFrameSource(run_.model, lastFrame, options);
+}
+
+void Pipeline::useStackFactors(float resampleFactor, float drizzleFactor) {
+    run_.state.ResampleFactor = resampleFactor;
+    run_.state.DrizzleFactor = drizzleFactor;
+}
+
+void Pipeline::setResampleFactor(float resampleFactor) {
+    run_.state.ResampleFactor = resampleFactor;
+}
+
+StackResult Pipeline::stack(const StackOptions& options, FrameSource& frames, ProgressPort& progress,
+                            MessagePort& messages) {
+    return stackFrames(run_.model, run_.state, run_.images, options, frames, progress, messages);
+}
+
+SigmaStackRun Pipeline::sigmaStack(const StackOptions& options, FrameSource& frames, ProgressPort& progress,
+                                   MessagePort& messages, const std::filesystem::path& eventLog) {
+    return kestrave::sigmaStack(run_.model, run_.state, run_.images, options, frames, progress, messages,
+                                eventLog);
+}
+
+const StackResult& Pipeline::keepStack(StackResult&& result, bool colour) {
+    run_.stack.result = std::move(result);
+    run_.stack.Colourstack = colour;
+    StackResult& stack = run_.stack.result;
+    static_assert(ToneHistogramBins == ToneHistogramLast + 1);
+    WaveletData& wavelet = run_.wavelet;
+    wavelet.Stackimage = std::move(stack.Stackimage);
+    wavelet.stack.StackMinValue = stack.StackMinValue;
+    wavelet.stack.StackMaxValue = stack.StackMaxValue;
+    const StackStatistics& statistics = stack.statistics;
+    wavelet.stack.means = {statistics.StackMeanR, statistics.StackMeanG, statistics.StackMeanB,
+                           statistics.StackMeanLum};
+    std::transform(statistics.ToneHistogramRaw.begin(), statistics.ToneHistogramRaw.end(),
+                   wavelet.StackLuminanceHistogram.begin(), [](double count) { return static_cast<float>(count); });
+    announce(PipelineChange::Stack);
+    return stack;
+}
+
+}  // namespace kestrave
