@@ -29,10 +29,12 @@
 #include <vector>
 
 #include "enhance/curve_editing.h"
+#include "frames/frame_browsing.h"
 #include "frames/frame_model.h"
 #include "frames/image_data_section.h"
 #include "frames/input_selection.h"
 #include "frames/input_sources.h"
+#include "frames/per_input_reset.h"
 #include "frames/program_state.h"
 #include "pipeline/final_data.h"
 #include "pipeline/stack_data.h"
@@ -113,6 +115,34 @@ public:
     using Observer = std::function<void(PipelineChange)>;
     void subscribe(Observer observer) { observers_.push_back(std::move(observer)); }
     void announce(PipelineChange change) const;
+
+    // --- The input ----------------------------------------------------------------------------
+    // Before a new input: the furthest page back to Align, one alignment box, no master-frame
+    // mode, no feature, no 16-bit PNG. Announces `Stage`.
+    void resetBeforeInput();
+    // The per-input reset of the tables, the feature, the boxes, the levels and the FFT engine
+    // (`controls` are the page's values it keeps), and the shown picture's state.
+    ResetResult resetForInput(const ResetControls& controls, ProgressPort& progress);
+    // Takes the probed input: the frame model, the stage and the shown first frame, with the
+    // stretch chosen for FITS, TIFF and SER frames. Announces `Input`. Throws FileError when a SER
+    // file can no longer be opened (nothing is announced then).
+    InputRecord takeInput(InputProbe&& probe, const FrameSourceOptions& options, bool fitStretch, bool tifStretch,
+                          bool serStretch);
+    // The image planes for frames of the input's size.
+    bool setUpImagePlanes(ProgressPort& progress, MessagePort& messages);
+    // Reads frame `frame` into the shown picture, then its negative and its preview gamma when
+    // asked. A failed read throws and leaves the frame shown before.
+    ShownFrame showFrame(int frame, bool negative, bool pregamma);
+    // The box drawn last on the preview is forgotten (a new frame shows).
+    void forgetBoxOutline();
+    // The user's choice of frames: one frame in or out, all in (dropped frames stay out), all
+    // out; each recounts `usedframes` over frames 0 .. lastIndex. Announces `Frames`.
+    void selectFrame(int frame, bool selected);
+    void selectAllFrames(int lastIndex);
+    void excludeAllFrames(int lastIndex);
+    // `usedframes` counted again as the stage counts it; returns the count.
+    int recountUsedFrames(int position, int lastIndex);
+    int countSelectedFrames(int lastIndex);
 
     // --- Stacking ---------------------------------------------------------------------------
     // The frames 0 .. lastFrame of the current input, read as the options say. Throws FileError

@@ -211,16 +211,11 @@ bool InputController::takeInput(const InputPlan& plan, const InputTaking& how) {
     showKindControls(probe);
     InputRecord record;
     try {
-        record = applyInput(app_.pipeline.editRun().model, app_.pipeline.editRun().state,
-                            app_.pipeline.editRun().images, app_.pipeline.editRun().input, std::move(probe),
-                            options);
+        record = app_.pipeline.takeInput(std::move(probe), options, stretch.fit, stretch.tif, stretch.ser);
     } catch (const std::exception& error) {
         showFrameError(error);
         return false;
     }
-    app_.pipeline.editRun().model.FitStretch = stretch.fit;
-    app_.pipeline.editRun().model.TifStretch = stretch.tif;
-    app_.pipeline.editRun().model.SerStretch = stretch.ser;
     showTakenInput(plan.filter, facts, record, how);
     if (record.singleImage) {
         takeSingleImage(record);
@@ -291,8 +286,7 @@ void InputController::showTakenSeries(const InputRecord& record, bool decideColo
     align.Showpanel->hide();
     align.PreviewImage->show();
     if (record.aviFrameTooLarge) messages.warn("File warning", "AVI or BMP frame too large !!!!");
-    SetupImageDataSection(app_.pipeline.editRun().images, app_.pipeline.editRun().model.ImageWidth,
-                          app_.pipeline.editRun().model.ImageHeight, app_.progress(), messages);
+    app_.pipeline.setUpImagePlanes(app_.progress(), messages);
     // After the section's own status text, so that the input's facts stay readable.
     app_.progress().setStatus(3, record.statusText);
 
@@ -326,7 +320,7 @@ void InputController::showTakenSeries(const InputRecord& record, bool decideColo
 
 void InputController::resetControlsBeforeInput() {
     AlignPage& align = parts_.page;
-    app_.pipeline.editRun().state.activepage = TMainTab::tabAlign;
+    app_.pipeline.resetBeforeInput();
     app_.shell.PreviewFitted = app_.shell.ProcessFitted = false;
     app_.shell.PreviewFitScale = app_.shell.ProcessFitScale = 1.0f;
     align.PreviewFull->setChecked(false);
@@ -334,10 +328,8 @@ void InputController::resetControlsBeforeInput() {
     parts_.waveletPage.setProcessedViewFitted(false);
     parts_.optimizePage.setPassButtonsEnabled(true);
     align.Alignmethod->setItemIndex(0);
-    app_.pipeline.editRun().alignPoints.Alignpoints = 1;
     app_.shell.ImageSaved = false;
     parts_.stackPage.setMultiPoint(false);
-    app_.pipeline.editRun().state.MasterFrameMode = false;
     align.Showpanel->hide();
     align.RectShape1->hide();
     align.LimitCountLabel->clear();
@@ -346,8 +338,6 @@ void InputController::resetControlsBeforeInput() {
                                          align.Alignmethod, align.OptimizeQualitySpin})
         control->setEnabled(true);
     parts_.tools.Registrationgraphwindow->hide();
-    app_.pipeline.editRun().registration.FeatureChosen = false;
-    app_.pipeline.editRun().model.InputPNG16 = false;
     clearLastInputTexts();
 }
 
@@ -382,11 +372,7 @@ void InputController::initializesettings() {
     FrameWindows& windows = parts_.frameWindows;
     const ResetControls controls{wavelet.showsProcessingArea(), align.FFTsizeGroup->ItemIndex(),
                                  static_cast<double>(align.FFTFilterspin->Value())};
-    FftEngineSetup fft(app_.pipeline.editRun().fft);
-    const ResetResult reset =
-        kestrave::initializesettings(app_.pipeline.editRun().model, app_.pipeline.editRun().state,
-                                     app_.pipeline.editRun().images, controls, fft, app_.progress());
-    resetInputState(app_.pipeline.editRun().input);
+    const ResetResult reset = app_.pipeline.resetForInput(controls, app_.progress());
 
     parts_.entries.selectTab(0);
     markButton(*align.Showbutton, parts_.selectButton, -2);
@@ -439,8 +425,7 @@ void InputController::takeSingleImage(const InputRecord& record) {
     parts_.optimizePage.showRestartAlign(false);
     align.Frontpanel->hide();
     align.FFTsizeGroup->show();
-    SetupImageDataSection(app_.pipeline.editRun().images, app_.pipeline.editRun().model.ImageWidth,
-                          app_.pipeline.editRun().model.ImageHeight, app_.progress(), app_.messages());
+    app_.pipeline.setUpImagePlanes(app_.progress(), app_.messages());
     {
         const QSignalBlocker quiet(align.PreviewSlider);
         align.PreviewSlider->setMaxValue(record.lastIndex);
@@ -552,7 +537,7 @@ void InputController::PreviewSliderChange() {
     const QScopedValueRollback guard(previewBusy_, true);
     AlignPage& align = parts_.page;
     FrameWindows& windows = parts_.frameWindows;
-    FrameModel& model = app_.pipeline.editRun().model;
+    const FrameModel& model = app_.pipeline.model();
     const int p = position();
     const int max = lastIndex();
     const int frame = frameAtPosition(model, p);
@@ -564,7 +549,7 @@ void InputController::PreviewSliderChange() {
         referenceReady ? referenceFrameLabelText(frame, stackSizeAt(model, p), max, relativeQuality(model, p))
                        : frameLabelText(frame, p, max)));
     windows.Chart8->setTitle(QString::fromStdString(qualityTitleText(frame, model.FrameRanking[p].Key)));
-    app_.pipeline.editRun().state.boxOutlineX = app_.pipeline.editRun().state.boxOutlineY = -1;
+    app_.pipeline.forgetBoxOutline();
     if (parts_.tools.SelectFrameswindow->isVisible()) {
         const QSignalBlocker quiet(windows.SelectFramesChecklist);
         windows.SelectFramesChecklist->setCurrentRow(p);
@@ -573,17 +558,12 @@ void InputController::PreviewSliderChange() {
     if (model.InputIsSeries) app_.progress().setStatus(2, "Processing bitmap :" + std::to_string(frame));
     try {
         app_.pipeline.input().source->setOptions(readSourceOptions());
-        if (readShownFrame(app_.pipeline.editRun().input, app_.pipeline.editRun().images, model, frame)
-                .luminance)
+        if (app_.pipeline.showFrame(frame, align.Negativeimage->Checked(), align.Pregamma->Checked()).luminance)
             showLuminanceChoice();
     } catch (const std::exception& error) {
         showFrameError(error);
     }
     if (model.InputIsSeries) app_.progress().setCaption(seriesCaption(model, frame));
-    if (align.Negativeimage->Checked()) invertBitmap(app_.pipeline.editRun().input.PreviewBitmap);
-    if (align.Pregamma->Checked())
-        applyPregamma(app_.pipeline.editRun().input.PreviewBitmap,
-                      *app_.pipeline.editRun().wavelet.GammaTable);
     showPicture();
     colourSign(frame);
     align.DroppedFrameText->setVisible(model.FrameTable[frame].Dropped);
@@ -591,12 +571,12 @@ void InputController::PreviewSliderChange() {
 
 void InputController::AlignSliderChange() {
     if (!app_.pipeline.input().source) return;
-    FrameModel& model = app_.pipeline.editRun().model;
+    const FrameModel& model = app_.pipeline.model();
     const int frame = model.FrameRanking[parts_.page.AlignSlider->Value()].Frame;
     if (model.InputIsSeries) app_.progress().setStatus(2, "Processing bitmap :" + std::to_string(frame));
     try {
         app_.pipeline.input().source->setOptions(readSourceOptions());
-        readShownFrame(app_.pipeline.editRun().input, app_.pipeline.editRun().images, model, frame);
+        app_.pipeline.showFrame(frame, false, false);
     } catch (const std::exception& error) {
         showFrameError(error);
     }
@@ -615,10 +595,10 @@ void InputController::syncEntry(QListWidget& list, int entry) {
 }
 
 void InputController::recountAndLabel() {
-    FrameModel& model = app_.pipeline.editRun().model;
+    const FrameModel& model = app_.pipeline.model();
     const int p = position();
     const int max = lastIndex();
-    model.usedframes = recountUsedframes(model, app_.pipeline.state().ProcessStage, p, max);
+    app_.pipeline.recountUsedFrames(p, max);
     const int frame = frameAtPosition(model, p);
     const bool referenceReady = app_.pipeline.state().ProcessStage == TProcessStage::stReferenceReady;
     parts_.page.Frames->setText(
@@ -630,9 +610,9 @@ void InputController::PreviewSliderKeyDown(int key) {
     if (key != 32 || !app_.pipeline.input().source) return;
     const int p = position();
     const int frame = frameAtPosition(app_.pipeline.model(), p);
-    TFrameRec& record = app_.pipeline.editRun().model.FrameTable[frame];
+    const TFrameRec& record = app_.pipeline.model().FrameTable[frame];
     if (record.Dropped) return;
-    setFrameSelected(app_.pipeline.editRun().model, frame, record.Excluded);
+    app_.pipeline.selectFrame(frame, record.Excluded);
     syncEntry(*parts_.frameWindows.SelectFramesChecklist, p);
     colourSign(frame);
     recountAndLabel();
@@ -643,7 +623,7 @@ void InputController::SelectFramesChecklistClickCheck(QListWidgetItem* item) {
     const int entry = list.row(item);
     if (entry < 0) return;
     const int frame = frameAtPosition(app_.pipeline.model(), entry);
-    setFrameSelected(app_.pipeline.editRun().model, frame, isChecked(*item));
+    app_.pipeline.selectFrame(frame, isChecked(*item));
     syncEntry(list, entry);
     colourSign(frame);
     recountAndLabel();
@@ -659,7 +639,7 @@ void InputController::ShowFramelistClick() {
     for (int entry = 0; entry < list.count(); ++entry) {
         const int frame = frameAtPosition(app_.pipeline.model(), entry);
         if (!app_.pipeline.model().FrameTable[frame].Dropped) continue;
-        setFrameSelected(app_.pipeline.editRun().model, frame, false);
+        app_.pipeline.selectFrame(frame, false);
         syncEntry(list, entry);
     }
 }
@@ -668,15 +648,14 @@ void InputController::SelectFramesChecklistClick() {
     const int entry = parts_.frameWindows.SelectFramesChecklist->currentRow();
     if (entry < 0) return;
     parts_.page.PreviewSlider->setValue(entry);
-    app_.pipeline.editRun().model.usedframes = selectedFrameCount(app_.pipeline.editRun().model, lastIndex());
+    app_.pipeline.countSelectedFrames(lastIndex());
 }
 
 void InputController::SelectFramesChecklistDblClick() {
     QListWidget& list = *parts_.frameWindows.SelectFramesChecklist;
     for (QListWidgetItem* item : list.selectedItems()) {
         const int entry = list.row(item);
-        setFrameSelected(app_.pipeline.editRun().model, frameAtPosition(app_.pipeline.editRun().model, entry),
-                         !isChecked(*item));
+        app_.pipeline.selectFrame(frameAtPosition(app_.pipeline.model(), entry), !isChecked(*item));
         syncEntry(list, entry);
     }
     colourSign(frameAtPosition(app_.pipeline.model(), position()));
@@ -687,10 +666,9 @@ void InputController::SetallbuttonClick() {
     QListWidget& list = *parts_.frameWindows.SelectFramesChecklist;
     if (list.count() == 0) return;
     const int max = lastIndex();
-    selectAllFrames(app_.pipeline.editRun().model, max);
+    app_.pipeline.selectAllFrames(max);
     for (int entry = 0; entry < list.count(); ++entry) syncEntry(list, entry);
-    // Dropped frames stay out, so the count is of the frames selected, not of all.
-    app_.pipeline.editRun().model.usedframes = selectedFrameCount(app_.pipeline.editRun().model, max);
+    // Dropped frames stay out: the count is of the frames selected, not of all.
     parts_.page.Frames->setText(
         QString::fromStdString(allFramesLabelText(position(), max, app_.pipeline.model().usedframes)));
     colourSign(frameAtPosition(app_.pipeline.model(), position()));
@@ -700,9 +678,8 @@ void InputController::SetnoneframelistbuttonClick() {
     QListWidget& list = *parts_.frameWindows.SelectFramesChecklist;
     if (list.count() == 0) return;
     const int max = lastIndex();
-    excludeAllFrames(app_.pipeline.editRun().model, max);
+    app_.pipeline.excludeAllFrames(max);
     for (int entry = 0; entry < list.count(); ++entry) syncEntry(list, entry);
-    app_.pipeline.editRun().model.usedframes = 0;
     parts_.page.Frames->setText(QString::fromStdString(noFramesLabelText(position(), max)));
     colourSign(frameAtPosition(app_.pipeline.model(), position()));
 }
@@ -727,8 +704,7 @@ void InputController::StackFramesListClickCheck(QListWidgetItem* item) {
         entries.push_back(entry);
     }
     for (const int entry : entries) {
-        setFrameSelected(app_.pipeline.editRun().model, frameAtPosition(app_.pipeline.editRun().model, entry),
-                         isChecked(*list.item(entry)));
+        app_.pipeline.selectFrame(frameAtPosition(app_.pipeline.model(), entry), isChecked(*list.item(entry)));
         syncEntry(list, entry);
         syncEntry(*windows.SelectFramesChecklist, entry);
     }
@@ -745,8 +721,7 @@ void InputController::StackFramesListDblClick() {
     QListWidget& list = *windows.StackFramesList;
     for (QListWidgetItem* item : list.selectedItems()) {
         const int entry = list.row(item);
-        setFrameSelected(app_.pipeline.editRun().model, frameAtPosition(app_.pipeline.editRun().model, entry),
-                         !isChecked(*item));
+        app_.pipeline.selectFrame(frameAtPosition(app_.pipeline.model(), entry), !isChecked(*item));
         syncEntry(list, entry);
         syncEntry(*windows.SelectFramesChecklist, entry);
     }

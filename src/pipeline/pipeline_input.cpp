@@ -1,0 +1,78 @@
+// The input stage of the pipeline: taking an input, the per-input reset, the shown frame and the
+// user's choice of frames.
+
+#include "frames/avi_reader.h"
+#include "frames/frame_browsing.h"
+#include "pipeline/pipeline.h"
+#include "registration/fft_setup.h"
+
+namespace kestrave {
+
+void Pipeline::resetBeforeInput() {
+    run_.state.activepage = TMainTab::tabAlign;
+    run_.alignPoints.Alignpoints = 1;
+    run_.state.MasterFrameMode = false;
+    run_.registration.FeatureChosen = false;
+    run_.model.InputPNG16 = false;
+    announce(PipelineChange::Stage);
+}
+
+ResetResult Pipeline::resetForInput(const ResetControls& controls, ProgressPort& progress) {
+    FftEngineSetup fft(run_.fft);
+    const ResetResult reset = initializesettings(run_.model, run_.state, run_.images, controls, fft, progress);
+    resetInputState(run_.input);
+    announce(PipelineChange::Stage);
+    return reset;
+}
+
+InputRecord Pipeline::takeInput(InputProbe&& probe, const FrameSourceOptions& options, bool fitStretch,
+                                bool tifStretch, bool serStretch) {
+    InputRecord record = applyInput(run_.model, run_.state, run_.images, run_.input, std::move(probe), options);
+    run_.model.FitStretch = fitStretch;
+    run_.model.TifStretch = tifStretch;
+    run_.model.SerStretch = serStretch;
+    announce(PipelineChange::Input);
+    return record;
+}
+
+bool Pipeline::setUpImagePlanes(ProgressPort& progress, MessagePort& messages) {
+    return SetupImageDataSection(run_.images, run_.model.ImageWidth, run_.model.ImageHeight, progress, messages);
+}
+
+ShownFrame Pipeline::showFrame(int frame, bool negative, bool pregamma) {
+    const ShownFrame shown = readShownFrame(run_.input, run_.images, run_.model, frame);
+    if (negative) invertBitmap(run_.input.PreviewBitmap);
+    if (pregamma) applyPregamma(run_.input.PreviewBitmap, *run_.wavelet.GammaTable);
+    return shown;
+}
+
+void Pipeline::forgetBoxOutline() {
+    run_.state.boxOutlineX = run_.state.boxOutlineY = -1;
+}
+
+void Pipeline::selectFrame(int frame, bool selected) {
+    setFrameSelected(run_.model, frame, selected);
+    announce(PipelineChange::Frames);
+}
+
+void Pipeline::selectAllFrames(int lastIndex) {
+    kestrave::selectAllFrames(run_.model, lastIndex);
+    run_.model.usedframes = selectedFrameCount(run_.model, lastIndex);
+    announce(PipelineChange::Frames);
+}
+
+void Pipeline::excludeAllFrames(int lastIndex) {
+    kestrave::excludeAllFrames(run_.model, lastIndex);
+    run_.model.usedframes = 0;
+    announce(PipelineChange::Frames);
+}
+
+int Pipeline::recountUsedFrames(int position, int lastIndex) {
+    return run_.model.usedframes = recountUsedframes(run_.model, run_.state.ProcessStage, position, lastIndex);
+}
+
+int Pipeline::countSelectedFrames(int lastIndex) {
+    return run_.model.usedframes = selectedFrameCount(run_.model, lastIndex);
+}
+
+}  // namespace kestrave
