@@ -16,6 +16,7 @@
 
 namespace kestrave {
 
+class TglBevel;
 class TRadioGroup;
 class TRectShape;
 
@@ -29,8 +30,10 @@ Widget* named(Widget* widget, const char* objectName) {
 TPCheck* optionCheck(QWidget* parent, const char* objectName, const char* caption);
 // A tool button that stays down until pressed again (the speed buttons of the pages).
 QToolButton* toggleButton(QWidget* parent, const char* objectName, const char* caption);
-// A page control of option groups, one group on each tab.
+// A page control of option groups, one group on each tab, the tabs at the bottom.
 QTabWidget* optionPages(QWidget* parent, const char* objectName);
+// A bevel panel with a gradient that fills `panel` and carries its contents.
+TglBevel* logoBevel(QWidget* panel, const char* objectName);
 
 // A captioned radio group with its items and the item chosen (-1 for none).
 TRadioGroup* radioGroup(QWidget* parent, const char* objectName, const char* caption,
