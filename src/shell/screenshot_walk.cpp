@@ -29,6 +29,7 @@
 #include "shell/pages/wavelet_page.h"
 #include "shell/speed_bar.h"
 #include "shell/tab_strip.h"
+#include "shell/tool_windows.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
 #include "widgets/range_slider.h"
@@ -110,6 +111,15 @@ public:
                     tool->click();
             },
             [this] { shoot("6e-wavelet-tool-windows"); },
+            [this] {
+                for (ToolWindow* window : {form_.tools.Gammawindow, form_.tools.HistoWindow})
+                    window->rollUp();
+            },
+            [this] { shoot("6f-tool-windows-rolled-up"); },
+            [this] {
+                for (ToolWindow* window : {form_.tools.Gammawindow, form_.tools.HistoWindow})
+                    window->rollDown();
+            },
             [&wavelet] {
                 for (QToolButton* tool :
                      {wavelet.Gammaspeedbutton, wavelet.Histogramspeedbutton, wavelet.Tonemapspeedbutton})

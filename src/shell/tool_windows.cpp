@@ -5,6 +5,8 @@
 #include <QScreen>
 #include <QShowEvent>
 #include <algorithm>
+#include <memory>
+#include <utility>
 
 #include "widgets/draw_utils.h"
 
@@ -67,6 +69,33 @@ ToolWindow::ToolWindow(QWidget* owner, const char* name, const QString& caption)
     }
     resize(260, DropHeight());
     placedAt_ = pos();
+}
+
+TgbRollup* nestedRollup(ToolWindow& outer, const char* name) {
+    auto* rollup = new TgbRollup(&outer);
+    rollup->setObjectName(name);
+    if (const std::optional<RollupSetting> setting = rollupSetting(name)) {
+        rollup->setCaption(QString::fromUtf8(setting->caption));
+        rollup->setTag(setting->tag);
+        rollup->setDropHeight(setting->dropHeight);
+        rollup->setShowCloseButton(setting->closeButton);
+    }
+    rollup->setMoveable(false);
+    rollup->setCaptionBarColor(rollup->palette().color(QPalette::Button));
+    rollup->setFrameShadow(QFrame::Sunken);
+    // The window gives up the room the inner roll-up's contents took, as far as the rest of it
+    // can shrink, and goes back to its height when the inner roll-up comes down again.
+    auto heldHeight = std::make_shared<int>(0);
+    QObject::connect(rollup, &TgbRollup::OnRollUp, &outer, [&outer, rollup, heldHeight] {
+        outer.layout()->activate();
+        *heldHeight = outer.height();
+        outer.resize(outer.width(),
+                     std::max(*heldHeight - (rollup->DropHeight() - RolledUpHeight), outer.minimumHeight()));
+    });
+    QObject::connect(rollup, &TgbRollup::OnRollDown, &outer, [&outer, heldHeight] {
+        outer.resize(outer.width(), std::max(outer.height(), std::exchange(*heldHeight, 0)));
+    });
+    return rollup;
 }
 
 void ToolWindow::resizeEvent(QResizeEvent* event) {
@@ -158,6 +187,11 @@ void ToolWindow::place() {
     // Never below what the contents need (the layout holds that minimum); a rolled-up window
     // stays rolled up.
     resize(at.width(), State() == TRollupState::rsUp ? height() : at.height());
+    // Contents wider than the place asked for: the window keeps its right edge, and with it the
+    // caption bar's close button, on the screen.
+    const int screenRight = screen->availableGeometry().right() + 1;
+    if (frameGeometry().right() + 1 > screenRight)
+        move(std::max(screenRight - frameGeometry().width(), screen->availableGeometry().left()), pos().y());
     placedAt_ = pos();
     placed_ = true;
 }

@@ -81,6 +81,10 @@ private:
     bool userPlaced_ = false;
 };
 
+// A roll-up inside a tool window, set from the table, fixed in place and without a close button;
+// the window shrinks and grows with it as it rolls.
+TgbRollup* nestedRollup(ToolWindow& outer, const char* name);
+
 struct ToolWindows {
     explicit ToolWindows(QWidget* owner);
 
