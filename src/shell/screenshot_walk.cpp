@@ -23,6 +23,7 @@
 #include "shell/pages/align_page.h"
 #include "shell/pages/avi_controls.h"
 #include "shell/pages/curve_graph.h"
+#include "shell/pages/frame_windows.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/point_windows.h"
 #include "shell/pages/stack_page.h"
@@ -77,6 +78,15 @@ public:
             [this] { shoot("5a-stack-avi"); },
             [this] { showOptionTab(*form_.stackPage->glPageControl3, "Stack filter"); },
             [this] { shoot("5b-stack-filter"); },
+            // The stack graph's window, then with its additional graphs rolled up.
+            [this] { pressOn(*form_.stackPage->Showstackgraph, QPoint(8, 8)); },
+            [this] { shoot("5c-stack-graph"); },
+            [this] { form_.frameWindows.gbRollup1->rollUp(); },
+            [this] { shoot("5d-stack-graph-rolled-up"); },
+            [this] {
+                form_.frameWindows.gbRollup1->rollDown();
+                pressOn(*form_.stackPage->Showstackgraph, QPoint(8, 8));
+            },
             [this] { form_.Tabpages->setCurrentIndex(3); },
             [&wavelet] { wavelet.DoAll->click(); },
             [this] { shoot("6-wavelet"); },

@@ -187,11 +187,6 @@ void ToolWindow::place() {
     // Never below what the contents need (the layout holds that minimum); a rolled-up window
     // stays rolled up.
     resize(at.width(), State() == TRollupState::rsUp ? height() : at.height());
-    // Contents wider than the place asked for: the window keeps its right edge, and with it the
-    // caption bar's close button, on the screen.
-    const int screenRight = screen->availableGeometry().right() + 1;
-    if (frameGeometry().right() + 1 > screenRight)
-        move(std::max(screenRight - frameGeometry().width(), screen->availableGeometry().left()), pos().y());
     placedAt_ = pos();
     placed_ = true;
 }
