@@ -28,12 +28,14 @@
 #include "shell/pages/avi_controls.h"
 #include "shell/pages/curve_graph.h"
 #include "shell/pages/final_page.h"
+#include "shell/pages/frame_windows.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/point_windows.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/speed_bar.h"
 #include "shell/tab_strip.h"
+#include "shell/tool_windows.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
 #include "widgets/range_slider.h"
@@ -121,6 +123,15 @@ public:
             [this] { shoot("5a-stack-avi"); },
             [this] { showOptionTab(*form_.stackPage->glPageControl3, "Stack filter"); },
             [this] { shoot("5b-stack-filter"); },
+            // The stack graph's window, then with its additional graphs rolled up.
+            [this] { pressOn(*form_.stackPage->Showstackgraph, QPoint(8, 8)); },
+            [this] { shoot("5c-stack-graph"); },
+            [this] { form_.frameWindows.gbRollup1->rollUp(); },
+            [this] { shoot("5d-stack-graph-rolled-up"); },
+            [this] {
+                form_.frameWindows.gbRollup1->rollDown();
+                pressOn(*form_.stackPage->Showstackgraph, QPoint(8, 8));
+            },
             [this] { form_.Tabpages->setCurrentIndex(3); },
             [&wavelet] { wavelet.DoAll->click(); },
             [this] { shoot("6-wavelet"); },
@@ -155,6 +166,15 @@ public:
                     tool->click();
             },
             [this] { shoot("6e-wavelet-tool-windows"); },
+            [this] {
+                for (ToolWindow* window : {form_.tools.Gammawindow, form_.tools.HistoWindow})
+                    window->rollUp();
+            },
+            [this] { shoot("6f-tool-windows-rolled-up"); },
+            [this] {
+                for (ToolWindow* window : {form_.tools.Gammawindow, form_.tools.HistoWindow})
+                    window->rollDown();
+            },
             [&wavelet] {
                 for (QToolButton* tool :
                      {wavelet.Gammaspeedbutton, wavelet.Histogramspeedbutton, wavelet.Tonemapspeedbutton})

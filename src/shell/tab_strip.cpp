@@ -1,41 +1,22 @@
 #include "shell/tab_strip.h"
 
-#include <QPainter>
-#include <QStyleOptionTab>
-#include <QStylePainter>
-
 namespace kestrave {
 
-TabStrip::TabStrip(QWidget* parent) : QTabBar(parent) {
-    setDrawBase(false);
-    setExpanding(false);
-}
-
-void TabStrip::setTabColor(int index, const QColor& color) {
-    if (tabData(index).value<QColor>() == color) return;
-    setTabData(index, color);
-    update(tabRect(index));
-}
-
-QColor TabStrip::tabColor(int index) const {
-    return tabData(index).value<QColor>();
-}
-
-void TabStrip::paintEvent(QPaintEvent*) {
-    QStylePainter painter(this);
-    for (int i = 0; i < count(); ++i) {
-        QStyleOptionTab option;
-        initStyleOption(&option, i);
-        const QColor color = tabColor(i);
-        if (color.isValid()) {
-            painter.fillRect(option.rect.adjusted(1, 1, -1, 0), color);
-            option.palette.setColor(QPalette::Window, color);
-            option.palette.setColor(QPalette::Button, color);
-        }
-        painter.drawControl(QStyle::CE_TabBarTabLabel, option);
-        painter.setPen(palette().color(QPalette::Mid));
-        painter.drawRect(option.rect.adjusted(0, 0, -1, -1));
-    }
+TabStrip::TabStrip(QWidget* parent) : TglTabControl(parent) {
+    setTabSize(70, 20);
+    // Tabs bevelled on their left and right sides only: the others lowered on a pale red, the
+    // chosen one raised on a pale green with raised caption text.
+    TTabStyle& normal = *TabStyle();
+    normal.Borders = sideBit(TglSide::fsdLeft) | sideBit(TglSide::fsdRight);
+    normal.BevelOuter = TBevelKind::bvLowered;
+    normal.BackgrColor = colorFromBgr(10526941);
+    normal.CaptionHAlign = TglHorAlign::fhaCenter;
+    TTabStyle& selected = *TabSelectedStyle();
+    selected.Borders = normal.Borders;
+    selected.BevelOuter = TBevelKind::bvRaised;
+    selected.BackgrColor = colorFromBgr(12639424);
+    selected.TextStyle = TglTextStyle::fstRaised;
+    selected.CaptionHAlign = TglHorAlign::fhaCenter;
 }
 
 }  // namespace kestrave

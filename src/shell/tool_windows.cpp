@@ -5,15 +5,102 @@
 #include <QScreen>
 #include <QShowEvent>
 #include <algorithm>
+#include <memory>
+#include <utility>
+
+#include "widgets/draw_utils.h"
 
 namespace kestrave {
 
+namespace {
+
+// The pale green of the main window's roll-up caption bars.
+constexpr int RollupCaptionColor = 12639424;
+
+constexpr RollupSetting RollupSettings[] = {
+    {"Registrationgraphwindow", "Registration ", 901, 273},
+    {"AngleDist", "Angle & Distance", 901, 25},
+    {"Registerhaltwindow", "Break", 901, 57},
+    {"Zoomwindow", "Zoom", 109, 256},
+    {"SelectFrameswindow", "Framelist", 901, 505},
+    {"FFTWindow", "FFT Spectrum", 901, 337},
+    {"Multialignwindow", "Multi-Alignment Window", 901, 473, false},
+    {"RegiStration2", "Registration ", 902, 257},
+    {"movements", "movements", 902, 222},
+    {"StackFrameswindow", "Stacklist", 903, 529},
+    {"Stackgraphpanel", "Stack graph", 903, 609},
+    {"gbRollup1", "Show additional alignment graphs", 303, 275, false},
+    {"Sigmaevents", "Sigma event recording", 903, 537},
+    {"Alignmentpointswindow", "Alignmentpoints", 903, 313},
+    {"Filterwindow", "Wavelet filter", 904, 377},
+    {"WaveZoom", "Zoom", 904, 313},
+    {"HistoRGBWindow", "RGB balance", 904, 361},
+    {"HistoWindow", "Histogram", 904, 249},
+    {"Tonemapwindow", "Tonemap", 904, 309},
+    {"Gammawindow", "Gamma", 904, 401},
+    {"HLSwindow", "Hue Saturation Lightness", 905, 489},
+    {"MultiAlignprogresswindow", "Multi Align Progress", 910, 97, true, true},
+    {"Imageinfowindow", "Image information (caption)", 910, 313, true, true},
+    {"Shrinkview", "Resized image", 910, 417, true, true},
+};
+
+}  // namespace
+
+std::optional<RollupSetting> rollupSetting(const QString& name) {
+    for (const RollupSetting& setting : RollupSettings)
+        if (name == QLatin1String(setting.name)) return setting;
+    return std::nullopt;
+}
+
 ToolWindow::ToolWindow(QWidget* owner, const char* name, const QString& caption)
-    : QWidget(owner, Qt::Tool), Body(new QVBoxLayout(this)) {
+    : TgbRollup(owner, Qt::Tool | Qt::FramelessWindowHint), Body(new QVBoxLayout(Client())) {
     setObjectName(name);
-    setWindowTitle(caption);
-    resize(260, 200);
+    setCaptionBarColor(colorFromBgr(RollupCaptionColor));
+    QFont captionFont = CaptionBar->font();
+    captionFont.setPixelSize(11);
+    CaptionBar->setFont(captionFont);
+    const std::optional<RollupSetting> setting = rollupSetting(name);
+    setCaption(setting ? QString::fromUtf8(setting->caption) : caption);
+    if (setting) {
+        setTag(setting->tag);
+        setDropHeight(setting->dropHeight);
+        setShowCloseButton(setting->closeButton);
+        setCaptionShowHint(setting->captionHint);
+    }
+    resize(260, DropHeight());
     placedAt_ = pos();
+}
+
+TgbRollup* nestedRollup(ToolWindow& outer, const char* name) {
+    auto* rollup = new TgbRollup(&outer);
+    rollup->setObjectName(name);
+    if (const std::optional<RollupSetting> setting = rollupSetting(name)) {
+        rollup->setCaption(QString::fromUtf8(setting->caption));
+        rollup->setTag(setting->tag);
+        rollup->setDropHeight(setting->dropHeight);
+        rollup->setShowCloseButton(setting->closeButton);
+    }
+    rollup->setMoveable(false);
+    rollup->setCaptionBarColor(rollup->palette().color(QPalette::Button));
+    rollup->setFrameShadow(QFrame::Sunken);
+    // The window gives up the room the inner roll-up's contents took, as far as the rest of it
+    // can shrink, and goes back to its height when the inner roll-up comes down again.
+    auto heldHeight = std::make_shared<int>(0);
+    QObject::connect(rollup, &TgbRollup::OnRollUp, &outer, [&outer, rollup, heldHeight] {
+        outer.layout()->activate();
+        *heldHeight = outer.height();
+        outer.resize(outer.width(),
+                     std::max(*heldHeight - (rollup->DropHeight() - RolledUpHeight), outer.minimumHeight()));
+    });
+    QObject::connect(rollup, &TgbRollup::OnRollDown, &outer, [&outer, heldHeight] {
+        outer.resize(outer.width(), std::max(outer.height(), std::exchange(*heldHeight, 0)));
+    });
+    return rollup;
+}
+
+void ToolWindow::resizeEvent(QResizeEvent* event) {
+    TgbRollup::resizeEvent(event);
+    if (!rolling() && State() == TRollupState::rsDown) setDropHeight(height());
 }
 
 void ToolWindow::fitContents() {
@@ -21,7 +108,7 @@ void ToolWindow::fitContents() {
 }
 
 void ToolWindow::setVisible(bool visible) {
-    QWidget::setVisible(visible);
+    TgbRollup::setVisible(visible);
     emit visibilitySet(visible);
 }
 
@@ -88,7 +175,8 @@ void ToolWindow::place() {
     owner->setProperty("toolWindowsPlaced", cascade + 1);
     // Until the window system has framed this window, the main window's frame stands in for it.
     QSize decoration = frameGeometry().size() - size();
-    if (decoration.isEmpty()) decoration = owner->frameGeometry().size() - owner->size();
+    if (decoration.isEmpty() && !(windowFlags() & Qt::FramelessWindowHint))
+        decoration = owner->frameGeometry().size() - owner->size();
     if (!placed_) wanted_ = size();
     std::vector<QRect> taken;
     for (const ToolWindow* other : owner->findChildren<ToolWindow*>())
@@ -96,14 +184,15 @@ void ToolWindow::place() {
     const QRect at = toolWindowPlace(screen->availableGeometry(), owner->frameGeometry(), optionArea(*owner),
                                      wanted_, decoration, cascade, taken);
     move(at.topLeft());
-    // Never below what the contents need (the layout holds that minimum).
-    resize(at.size());
+    // Never below what the contents need (the layout holds that minimum); a rolled-up window
+    // stays rolled up.
+    resize(at.width(), State() == TRollupState::rsUp ? height() : at.height());
     placedAt_ = pos();
     placed_ = true;
 }
 
 void ToolWindow::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
+    TgbRollup::showEvent(event);
     if (!parentWidget() || event->spontaneous()) return;
     // Moved since it was placed (dragged by the user, or put back where it stood by the stored
     // settings): it stays there. The window system's own nudge on framing it does not count.
@@ -113,32 +202,32 @@ void ToolWindow::showEvent(QShowEvent* event) {
 }
 
 void ToolWindow::closeEvent(QCloseEvent* event) {
-    QWidget::closeEvent(event);
+    TgbRollup::closeEvent(event);
     emit OnRollClose(this);
 }
 
 ToolWindows::ToolWindows(QWidget* owner)
-    : HistoWindow(new ToolWindow(owner, "HistoWindow", "Histogram")),
-      Gammawindow(new ToolWindow(owner, "Gammawindow", "Gamma")),
-      Filterwindow(new ToolWindow(owner, "Filterwindow", "Wavelet filter")),
-      HistoRGBWindow(new ToolWindow(owner, "HistoRGBWindow", "RGB balance")),
-      Tonemapwindow(new ToolWindow(owner, "Tonemapwindow", "Tone mapping")),
-      Shrinkview(new ToolWindow(owner, "Shrinkview", "Resize")),
-      Zoomwindow(new ToolWindow(owner, "Zoomwindow", "Zoom")),
-      Registerhaltwindow(new ToolWindow(owner, "Registerhaltwindow", "Break")),
-      WaveZoom(new ToolWindow(owner, "WaveZoom", "Wavelet zoom")),
-      Stackgraphpanel(new ToolWindow(owner, "Stackgraphpanel", "Stack graph")),
-      StackFrameswindow(new ToolWindow(owner, "StackFrameswindow", "Stacklist")),
-      SelectFrameswindow(new ToolWindow(owner, "SelectFrameswindow", "Select frames")),
-      HLSwindow(new ToolWindow(owner, "HLSwindow", "Hue Saturation Lightness")),
-      MultiAlignprogresswindow(new ToolWindow(owner, "MultiAlignprogresswindow", "Alignment points")),
-      FFTWindow(new ToolWindow(owner, "FFTWindow", "FFT Spectrum")),
-      Registrationgraphwindow(new ToolWindow(owner, "Registrationgraphwindow", "Registration")),
-      RegiStration2(new ToolWindow(owner, "RegiStration2", "Registration ")),
-      Imageinfowindow(new ToolWindow(owner, "Imageinfowindow", "Image information (caption)")),
-      movements(new ToolWindow(owner, "movements", "Movements")),
-      Sigmaevents(new ToolWindow(owner, "Sigmaevents", "Sigma event recording")),
-      Alignmentpointswindow(new ToolWindow(owner, "Alignmentpointswindow", "Alignmentpoints")),
+    : HistoWindow(new ToolWindow(owner, "HistoWindow", {})),
+      Gammawindow(new ToolWindow(owner, "Gammawindow", {})),
+      Filterwindow(new ToolWindow(owner, "Filterwindow", {})),
+      HistoRGBWindow(new ToolWindow(owner, "HistoRGBWindow", {})),
+      Tonemapwindow(new ToolWindow(owner, "Tonemapwindow", {})),
+      Shrinkview(new ToolWindow(owner, "Shrinkview", {})),
+      Zoomwindow(new ToolWindow(owner, "Zoomwindow", {})),
+      Registerhaltwindow(new ToolWindow(owner, "Registerhaltwindow", {})),
+      WaveZoom(new ToolWindow(owner, "WaveZoom", {})),
+      Stackgraphpanel(new ToolWindow(owner, "Stackgraphpanel", {})),
+      StackFrameswindow(new ToolWindow(owner, "StackFrameswindow", {})),
+      SelectFrameswindow(new ToolWindow(owner, "SelectFrameswindow", {})),
+      HLSwindow(new ToolWindow(owner, "HLSwindow", {})),
+      MultiAlignprogresswindow(new ToolWindow(owner, "MultiAlignprogresswindow", {})),
+      FFTWindow(new ToolWindow(owner, "FFTWindow", {})),
+      Registrationgraphwindow(new ToolWindow(owner, "Registrationgraphwindow", {})),
+      RegiStration2(new ToolWindow(owner, "RegiStration2", {})),
+      Imageinfowindow(new ToolWindow(owner, "Imageinfowindow", {})),
+      movements(new ToolWindow(owner, "movements", {})),
+      Sigmaevents(new ToolWindow(owner, "Sigmaevents", {})),
+      Alignmentpointswindow(new ToolWindow(owner, "Alignmentpointswindow", {})),
       HaltRegister(new QPushButton("Halt", Registerhaltwindow)),
       Cancel2button(new QPushButton("Cancel", Registerhaltwindow)) {
     HaltRegister->setObjectName("HaltRegister");

@@ -1,11 +1,14 @@
 #pragma once
-// The roll-up tool windows of the main window. Plain Qt tool windows carrying the documented
-// names stand in for the roll-up component until it exists; each has an empty `Body` layout
-// that the issue owning its contents fills.
+// The roll-up tool windows of the main window: roll-up panels of their own, each a small window
+// without a frame whose caption bar drags, rolls and closes it. Each has a `Body` layout under
+// the caption bar for its contents.
 
 #include <QVBoxLayout>
 #include <QWidget>
+#include <optional>
 #include <vector>
+
+#include "widgets/rollup.h"
 
 class QPushButton;
 
@@ -27,9 +30,22 @@ QRect toolWindowPlace(const QRect& screen, const QRect& owner, const QRect& opti
 inline constexpr char ToolAreaProperty[] = "toolWindowArea";
 inline constexpr char ActionButtonsProperty[] = "actionButtons";
 
-class ToolWindow : public QWidget {
+// What the main window sets on each of its roll-ups, by name: caption, tag (page × 100 + group;
+// 910 for those of the whole window), rolled-down height and whether the close button shows.
+struct RollupSetting {
+    const char* name;
+    const char* caption;
+    int tag;
+    int dropHeight;
+    bool closeButton = true;
+    bool captionHint = false;
+};
+std::optional<RollupSetting> rollupSetting(const QString& name);
+
+class ToolWindow : public TgbRollup {
     Q_OBJECT
 public:
+    // `caption` is used only for a window that the roll-up table does not name.
     ToolWindow(QWidget* owner, const char* name, const QString& caption);
 
     QVBoxLayout* Body;
@@ -43,12 +59,15 @@ public:
     static QRect optionArea(const QWidget& mainWindow);
 
 signals:
-    // The user closed the window with its close button.
-    void OnRollClose(QObject* Sender);
     void visibilitySet(bool visible);
 
 protected:
+    // Closed through the window system: the same event as the caption bar's close button.
     void closeEvent(QCloseEvent* event) override;
+    // Dragged by its caption bar: it stays where the user put it.
+    void dragged() override { userPlaced_ = true; }
+    // The rolled-down height follows what contents and placement make of the window.
+    void resizeEvent(QResizeEvent* event) override;
     // Each time it opens the window takes its place by toolWindowPlace, until the user moves it;
     // then it stays where the user put it.
     void showEvent(QShowEvent* event) override;
@@ -61,6 +80,10 @@ private:
     bool placed_ = false;
     bool userPlaced_ = false;
 };
+
+// A roll-up inside a tool window, set from the table, fixed in place and without a close button;
+// the window shrinks and grows with it as it rolls.
+TgbRollup* nestedRollup(ToolWindow& outer, const char* name);
 
 struct ToolWindows {
     explicit ToolWindows(QWidget* owner);

@@ -70,6 +70,7 @@ void AlignPage::buildFrameBrowser() {
     auto* hint = new QHBoxLayout(Frontpanel);
     compact(hint, 0);
     hint->addWidget(new QLabel("Click the feature to align on in the picture", Frontpanel));
+    glBevel1 = logoBevel(Frontpanel, "glBevel1");
 }
 
 void AlignPage::buildStepControls() {

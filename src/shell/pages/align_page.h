@@ -18,6 +18,7 @@ class QTabWidget;
 namespace kestrave {
 
 class TDirectoryListBox;
+class TglBevel;
 class TPCheck;
 class TRadioGroup;
 class TRxSlider;
@@ -51,6 +52,7 @@ public:
     QLabel* Frames;            // "Frame (f): p/n"
     TRectShape* UseFramesign;      // green selected, red excluded, grey dropped
     QFrame* Frontpanel;        // shown until a feature is picked
+    TglBevel* glBevel1;        // the gradient behind Frontpanel
 
     // The alignment box's side, "32" … "512" (no item until one is chosen), and the quality
     // method: the visible list and the hidden list of every method, whose item is the one kept

@@ -1,7 +1,6 @@
 #include "shell/pages/frame_windows.h"
 
 #include <QAction>
-#include <QGroupBox>
 #include <QListWidget>
 
 #include "shell/pages/line_chart.h"
@@ -62,7 +61,7 @@ FrameWindows::FrameWindows(ToolWindows& tools, QWidget* form) {
     LimitStack = integerSpin(graph, "LimitStack", 1, 10000, 1);
     RxLabel4 = textLabel(graph, "RxLabel4", "Difference Cutoff (green line)");
     RxLabel5 = textLabel(graph, "RxLabel5", "Quality Cutoff (red line)");
-    gbRollup1 = named(new QGroupBox("Show additional alignment graphs", graph), "gbRollup1");
+    gbRollup1 = nestedRollup(*tools.Stackgraphpanel, "gbRollup1");
     Alignmentpointstackgraph = integerSpin(gbRollup1, "Alignmentpointstackgraph", 1, 100, 1);
     Chart10 = named(new TChart(gbRollup1), "Chart10");
     FastLineSeries3 = Chart10->addSeries("Quality", Qt::red, true);
@@ -77,7 +76,7 @@ FrameWindows::FrameWindows(ToolWindows& tools, QWidget* form) {
     DisabledApoint = textLabel(gbRollup1, "DisabledApoint", "Alignmentpoint Disabled");
     DisabledApoint->hide();
     Stackframelabel = textLabel(gbRollup1, "Stackframelabel", "Frames: \r\n");
-    auto* perPoint = new QVBoxLayout(gbRollup1);
+    auto* perPoint = new QVBoxLayout(gbRollup1->Client());
     perPoint->addLayout(controlRow({new QLabel("Alignmentpoint:", gbRollup1), Alignmentpointstackgraph,
                                     DisabledApoint, Stackframelabel}));
     perPoint->addLayout(controlRow({Chart10, DifSliderMalign}));

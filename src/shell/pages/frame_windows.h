@@ -13,7 +13,6 @@
 
 class QAction;
 class QFrame;
-class QGroupBox;
 class QLabel;
 class QListWidget;
 class QPushButton;
@@ -21,6 +20,7 @@ class QPushButton;
 namespace kestrave {
 
 class TChart;
+class TgbRollup;
 class TFastLineSeries;
 class TPCheck;
 class TRxSlider;
@@ -51,7 +51,7 @@ struct FrameWindows {
     QLabel* RxLabel4;         // "Difference Cutoff (green line)"
     QLabel* RxLabel5;         // "Quality Cutoff (red line)"
     // "Show additional alignment graphs": the stack graph of one alignment point.
-    QGroupBox* gbRollup1;
+    TgbRollup* gbRollup1;
     TRxSpinEdit* Alignmentpointstackgraph;  // the point shown, 1..100
     TChart* Chart10;
     TFastLineSeries* FastLineSeries3;  // red, right axis: the point's qualities, best first

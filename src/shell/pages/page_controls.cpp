@@ -6,8 +6,10 @@
 #include <QPointer>
 #include <algorithm>
 
+#include "widgets/bevel.h"
 #include "widgets/radio_group.h"
 #include "widgets/rect_shape.h"
+#include "widgets/tab_control.h"
 
 namespace kestrave {
 
@@ -79,10 +81,48 @@ TRxSpeedButton* speedButton(QWidget* parent, const char* objectName, const char*
 }
 
 QTabWidget* optionPages(QWidget* parent, const char* objectName) {
-    auto* pages = named(new QTabWidget(parent), objectName);
-    // Narrow tabs, so that the option pages of a page's column all show their tab.
-    pages->setStyleSheet("QTabBar::tab { padding: 4px 5px; }");
+    auto* pages = named(new TglPageControl(parent), objectName);
+    TglTabControl& tabs = *pages->tabs();
+    // Tabs as narrow as their captions, so that the option pages of a page's column all show
+    // their tab; the open one raised on the pale green of the page strip, the others lowered.
+    tabs.setTabSize(0, 18);
+    TTabStyle& normal = *tabs.TabStyle();
+    normal.BevelOuter = TBevelKind::bvLowered;
+    normal.CaptionHAlign = TglHorAlign::fhaCenter;
+    TTabStyle& selected = *tabs.TabSelectedStyle();
+    selected.BevelOuter = TBevelKind::bvRaised;
+    selected.BackgrColor = colorFromBgr(12639424);
+    selected.CaptionHAlign = TglHorAlign::fhaCenter;
     return pages;
+}
+
+TglBevel* logoBevel(QWidget* panel, const char* objectName) {
+    auto* bevel = named(new TglBevel(panel), objectName);
+    // The panel's contents move onto the bevel, which fills the panel.
+    auto* onBevel = new QHBoxLayout(bevel);
+    if (QLayout* contents = panel->layout()) {
+        onBevel->setContentsMargins(contents->contentsMargins());
+        onBevel->setSpacing(contents->spacing());
+        while (QLayoutItem* item = contents->takeAt(0)) {
+            if (QWidget* widget = item->widget()) {
+                widget->setParent(bevel);
+                onBevel->addWidget(widget);
+                delete item;
+            } else {
+                onBevel->addItem(item);
+            }
+        }
+        delete contents;
+    }
+    auto* fill = new QHBoxLayout(panel);
+    compact(fill, 0);
+    fill->addWidget(bevel);
+    // Teal at the top fading to pale green, in horizontal bands, under the panel's contents.
+    bevel->Gradient->setFromColor(QColor(0, 128, 128));
+    bevel->Gradient->setToColor(colorFromBgr(12639424));
+    bevel->Gradient->setOrientation(TglGradientDir::fgdHorizontal);
+    bevel->Gradient->setActive(true);
+    return bevel;
 }
 
 TRadioGroup* radioGroup(QWidget* parent, const char* objectName, const char* caption,

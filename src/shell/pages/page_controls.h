@@ -16,6 +16,7 @@
 
 namespace kestrave {
 
+class TglBevel;
 class TRadioGroup;
 class TRectShape;
 
@@ -30,8 +31,10 @@ TPCheck* optionCheck(QWidget* parent, const char* objectName, const char* captio
 // A speed button of a page. Given a group of its own it stays down until pressed again (all up
 // is allowed), and its handler reads that Down state.
 TRxSpeedButton* speedButton(QWidget* parent, const char* objectName, const char* caption, int groupIndex = 0);
-// A page control of option groups, one group on each tab.
+// A page control of option groups, one group on each tab, the tabs at the bottom.
 QTabWidget* optionPages(QWidget* parent, const char* objectName);
+// A bevel panel with a gradient that fills `panel` and carries its contents.
+TglBevel* logoBevel(QWidget* panel, const char* objectName);
 
 // A captioned radio group with its items and the item chosen (-1 for none).
 TRadioGroup* radioGroup(QWidget* parent, const char* objectName, const char* caption,

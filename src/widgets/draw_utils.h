@@ -1,0 +1,66 @@
+#pragma once
+// Drawing primitives of the tab controls and the bevel panel: colours given as 0x00BBGGRR
+// numbers, the rounding multiply-divide, the bevel box, text with a 3-D look and pictures drawn
+// once, stretched or tiled.
+
+#include <QColor>
+#include <QImage>
+#include <QPalette>
+#include <QRect>
+#include <QString>
+
+class QPainter;
+
+namespace kestrave {
+
+// A colour written as one number, blue in the high byte: 12639424 is red 192, green 220, blue 192.
+QColor colorFromBgr(int bgr);
+
+// a × b ÷ c rounded to the nearest integer (halves away from zero), in 64 bits. A zero divisor
+// gives `ifZero` instead of a meaningless number.
+int mulDiv(int a, int b, int c, int ifZero = 0);
+
+enum class TglSide { fsdLeft, fsdTop, fsdRight, fsdBottom };
+// A set of sides: bits 1 (left), 2 (top), 4 (right), 8 (bottom).
+using TglSides = unsigned;
+constexpr TglSides sideBit(TglSide side) {
+    return 1u << static_cast<unsigned>(side);
+}
+inline constexpr TglSides AllSides = 15;
+
+enum class TglHorAlign { fhaLeft, fhaCenter, fhaRight };
+enum class TglVertAlign { fvaTop, fvaCenter, fvaBottom };
+enum class TglTextStyle { fstNone, fstRaised, fstRecessed, fstPushed, fstShadow, fstVolumetric };
+enum class TglWallpaperOption { fwoNone, fwoStretch, fwoPropStretch, fwoTile };
+enum class TBevelKind { bvNone, bvLowered, bvRaised };
+
+// A bevel box: the outer bevel, then the inner one, each a line on every chosen side that moves
+// the rectangle in by the line width. A lowered bevel is dark (the button shadow) on the left and
+// top and light (the highlight) on the right and bottom, a raised one the reverse; bold adds an
+// outermost line in the darkest shadow on the dark sides. What is left is filled with
+// `background` unless `noFill`, and returned.
+struct BevelBox {
+    TglSides sides = AllSides;
+    TBevelKind outer = TBevelKind::bvNone;
+    TBevelKind inner = TBevelKind::bvNone;
+    bool bold = false;
+    int lineWidth = 1;
+};
+QRect drawBevelBox(QPainter& painter, const QRect& rect, const BevelBox& box, const QPalette& palette,
+                   const QColor& background, bool noFill);
+
+// Text in a rectangle with a 3-D look on a transparent background: raised puts the light copy
+// one pixel up-left and the dark one down-right, recessed the reverse, pushed draws only the
+// light copy and the dark one up-left, shadow a dark copy two pixels down-right. `flags` are
+// Qt alignment and wrap flags.
+void drawStyledText(QPainter& painter, const QRect& rect, const QString& text, TglTextStyle style, int flags,
+                    const QColor& textColor, const QPalette& palette);
+
+// A picture drawn into `rect` at `offset`: once at its own size, stretched to the rectangle,
+// stretched keeping its proportions (size truncated), or tiled from the top-left corner and cut
+// at the edges. With `transparent` the colour of its bottom-left pixel lets the background show.
+// A picture without width or height draws nothing.
+void drawBitmap(QPainter& painter, const QRect& rect, QPoint offset, const QImage& picture, bool transparent,
+                TglWallpaperOption mode);
+
+}  // namespace kestrave

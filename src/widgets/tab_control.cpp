@@ -1,0 +1,258 @@
+#include "widgets/tab_control.h"
+
+#include <QApplication>
+#include <QPainter>
+
+namespace kestrave {
+
+TTabStyle::TTabStyle(QObject* owner, const QFont& font)
+    : QObject(owner),
+      BackgrColor(QApplication::palette().color(QPalette::Button)),
+      Font(font),
+      Gradient(new TGradient(this)) {}
+
+QRect tabItemRect(QRect tab, TglSide side, bool selected) {
+    if (!selected) return tab;
+    switch (side) {
+        case TglSide::fsdTop:
+            return tab.adjusted(-2, -2, 2, 0);
+        case TglSide::fsdBottom:
+            return tab.adjusted(-2, 0, 2, 2);
+        case TglSide::fsdLeft:
+            return tab.adjusted(-2, -2, 0, 2);
+        case TglSide::fsdRight:
+            return tab.adjusted(0, -2, 2, 2);
+    }
+    return tab;
+}
+
+QRect tabBoxRect(QRect r, TglSide side, bool selected, bool buttonLook, bool bordersHaveTop) {
+    if (buttonLook) return selected ? r : r.translated(-1, -1);
+    // Edges move as in a rectangle whose right and bottom lie one past the last pixel.
+    int left = r.left(), top = r.top(), right = r.right() + 1, bottom = r.bottom() + 1;
+    if (selected) {
+        switch (side) {
+            case TglSide::fsdLeft:
+                left += 2, top += 2, right -= 2, bottom -= 2;
+                break;
+            case TglSide::fsdTop:
+                left += 3, right -= 4, top += 2;
+                break;
+            case TglSide::fsdRight:
+                right -= 4, top += 2, bottom -= 2;
+                break;
+            case TglSide::fsdBottom:
+                left += 3, right -= 4, bottom -= 1;
+                break;
+        }
+    } else {
+        switch (side) {
+            case TglSide::fsdLeft:
+                left += 2;
+                break;
+            case TglSide::fsdTop:
+                left += 1, right -= 2, top += 2, bottom += 2;
+                break;
+            case TglSide::fsdRight:
+                right -= 4;
+                break;
+            case TglSide::fsdBottom:
+                left += 1, right -= 2, top -= 1, bottom -= 1;
+                if (!bordersHaveTop) top -= 1;
+                break;
+        }
+    }
+    bottom -= 2;
+    return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
+}
+
+GlyphPlace glyphPlace(const QRect& r, QSize glyph, TglHorAlign h, TglVertAlign v, TglSide side,
+                      bool excludeGlyph, TglWallpaperOption mode) {
+    const bool across = side == TglSide::fsdTop || side == TglSide::fsdBottom;
+    QRect c = r;
+    int x = 1;
+    if (h == TglHorAlign::fhaLeft && across) c.setLeft(c.left() + glyph.width() + 1);
+    if (h == TglHorAlign::fhaCenter) x = (r.width() - glyph.width()) / 2;
+    if (h == TglHorAlign::fhaRight) {
+        x = r.width() - glyph.width() - 1;
+        if (across) c.setRight(c.right() - glyph.width() - 1);
+    }
+    int y = 0;
+    if (v == TglVertAlign::fvaTop && !across) c.setTop(c.top() + glyph.height() + 1);
+    if (v == TglVertAlign::fvaCenter) y = (r.height() - glyph.height()) / 2;
+    if (v == TglVertAlign::fvaBottom) {
+        y = r.height() - glyph.height();
+        if (!across) c.setBottom(c.bottom() - glyph.height() - 1);
+    }
+    if (mode != TglWallpaperOption::fwoNone)
+        c = r;
+    else
+        c.setLeft(c.left() + 1);
+    if (!excludeGlyph) c = r;
+    return {r.topLeft() + QPoint(x, y), c};
+}
+
+TglTabControl::TglTabControl(QWidget* parent) : QTabBar(parent), tabStyle_(nullptr), selectedStyle_(nullptr) {
+    QFont arial = font();
+    arial.setFamily("Arial");
+    tabStyle_ = new TTabStyle(this, arial);
+    selectedStyle_ = new TTabStyle(this, arial);
+    for (TTabStyle* style : {tabStyle_, selectedStyle_})
+        connect(style->Gradient, &TGradient::changed, this, qOverload<>(&QWidget::update));
+    setFocusPolicy(Qt::NoFocus);
+    setDrawBase(false);
+    setExpanding(false);
+    setUsesScrollButtons(false);
+}
+
+void TglTabControl::setTabStyle(TTabStyle* style) {
+    if (!style) return;
+    tabStyle_ = style;
+    update();
+}
+
+void TglTabControl::setTabSelectedStyle(TTabStyle* style) {
+    if (!style) return;
+    selectedStyle_ = style;
+    update();
+}
+
+void TglTabControl::setTabsPosition(TglSide side) {
+    side_ = side;
+    static constexpr QTabBar::Shape Shapes[] = {QTabBar::RoundedWest, QTabBar::RoundedNorth,
+                                                QTabBar::RoundedEast, QTabBar::RoundedSouth};
+    setShape(Shapes[static_cast<int>(side)]);
+    if (Options & ftoAutoFontDirection) {
+        static constexpr TglLabelDir Directions[] = {TglLabelDir::fldDownUp, TglLabelDir::fldLeftRight,
+                                                     TglLabelDir::fldUpDown, TglLabelDir::fldLeftRight};
+        FontDirection = Directions[static_cast<int>(side)];
+    }
+    update();
+}
+
+void TglTabControl::setTabSize(int width, int height) {
+    tabWidth_ = width;
+    tabHeight_ = height;
+    updateGeometry();
+    // The bar lays its tabs out again by their new size hints.
+    setIconSize(iconSize());
+}
+
+void TglTabControl::setTabColor(int index, const QColor& color) {
+    if (index < 0 || index >= TabColorCount || tabColors_[static_cast<std::size_t>(index)] == color) return;
+    tabColors_[static_cast<std::size_t>(index)] = color;
+    update(tabRect(index).adjusted(-2, -2, 2, 2));
+}
+
+QColor TglTabControl::tabColor(int index) const {
+    if (index < 0 || index >= TabColorCount) return {};
+    return tabColors_[static_cast<std::size_t>(index)];
+}
+
+QColor TglTabControl::itemColor(int index) const {
+    const bool selected = index == currentIndex() && isTabEnabled(index);
+    QColor color = tabColor(index);
+    if (!color.isValid()) color = (selected ? selectedStyle_ : tabStyle_)->BackgrColor;
+    if (OnGetItemColor) OnGetItemColor(const_cast<TglTabControl*>(this), index, color);
+    return color;
+}
+
+QSize TglTabControl::tabSizeHint(int index) const {
+    const bool across = side_ == TglSide::fsdTop || side_ == TglSide::fsdBottom;
+    const QFontMetrics metrics(selectedStyle_->Font);
+    const int glyph = glyphOf(index).isNull() ? 0 : glyphOf(index).width() + 2;
+    const int length = tabWidth_ > 0 ? tabWidth_ : metrics.horizontalAdvance(tabText(index)) + glyph + 14;
+    // Room for the selected tab to stand out by two pixels.
+    const int depth = tabHeight_ + 2;
+    return across ? QSize(length, depth) : QSize(depth, length);
+}
+
+QImage TglTabControl::glyphOf(int index) const {
+    if (SingleGlyph) return Glyphs.isEmpty() ? QImage() : Glyphs.front();
+    return index < Glyphs.size() ? Glyphs[index] : QImage();
+}
+
+void TglTabControl::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    // The selected tab last, so that it stands over its neighbours.
+    for (int i = 0; i < count(); ++i)
+        if (i != currentIndex()) drawTab(painter, i);
+    if (currentIndex() >= 0) drawTab(painter, currentIndex());
+}
+
+void TglTabControl::drawTab(QPainter& painter, int index) {
+    const bool selected = index == currentIndex() && isTabEnabled(index);
+    const TTabStyle& style = selected ? *selectedStyle_ : *tabStyle_;
+    QColor fontColor =
+        isTabEnabled(index) ? style.FontColor : palette().color(QPalette::Disabled, QPalette::Text);
+    if (OnGetItemFontColor) OnGetItemFontColor(this, index, fontColor);
+    const QColor fill = itemColor(index);
+    const QRect item = tabItemRect(tabRect(index), side_, selected);
+    const bool picture = !Wallpaper.Bitmap.isNull() && Wallpaper.Bitmap.width() > 0;
+    const TglWallpaperOption wallpaperMode =
+        Wallpaper.Tile ? TglWallpaperOption::fwoTile : TglWallpaperOption::fwoNone;
+    if (picture && Wallpaper.FillCaptionBakgr && index == count() - 1)
+        drawBitmap(painter, rect(), {}, Wallpaper.Bitmap, false, wallpaperMode);
+    bool filled = false;
+    if (picture && Wallpaper.FillCaptions && Wallpaper.IncludeBevels) {
+        drawBitmap(painter, item, {}, Wallpaper.Bitmap, false, wallpaperMode);
+        filled = true;
+    }
+    if (!LookLikeButtons && selected && side_ == TglSide::fsdBottom) {
+        painter.fillRect(QRect(item.left(), item.top(), item.width() - 2, 2),
+                         palette().color(QPalette::Button));
+    }
+    if (!LookLikeButtons && selected && side_ == TglSide::fsdRight) {
+        painter.fillRect(QRect(item.left(), item.top(), 2, item.height() - 2),
+                         palette().color(QPalette::Button));
+    }
+    QRect r = tabBoxRect(item, side_, selected, LookLikeButtons, style.Borders & sideBit(TglSide::fsdTop));
+    const bool gradient = style.Gradient->Active();
+    style.Gradient->draw(painter, r);
+    r = drawBevelBox(painter, r, {style.Borders, style.BevelOuter, style.BevelInner, style.Bold, 1},
+                     palette(), fill, gradient || filled);
+    if (picture && Wallpaper.FillCaptions && !Wallpaper.IncludeBevels)
+        drawBitmap(painter, r, {}, Wallpaper.Bitmap, false, wallpaperMode);
+    r.setBottom(r.bottom() + 1);
+
+    QRect caption = r;
+    const QImage glyph = glyphOf(index);
+    if (!glyph.isNull() && !(Options & ftoHideGlyphs)) {
+        const GlyphPlace place = glyphPlace(r, glyph.size(), style.GlyphHAlign, style.GlyphVAlign, side_,
+                                            Options & ftoExcludeGlyphs, DrawGlyphsOption);
+        drawBitmap(painter, r, place.at - r.topLeft(), glyph, true, DrawGlyphsOption);
+        caption = place.caption;
+    }
+
+    static constexpr int Horizontal[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight};
+    static constexpr int Vertical[] = {Qt::AlignTop, Qt::AlignVCenter, Qt::AlignBottom};
+    const int flags = Horizontal[static_cast<int>(style.CaptionHAlign)] |
+                      Vertical[static_cast<int>(style.CaptionVAlign)] |
+                      ((Options & ftoWordWrap) ? Qt::TextWordWrap : Qt::TextSingleLine);
+    painter.save();
+    painter.setFont(style.Font);
+    if (FontDirection != TglLabelDir::fldLeftRight) {
+        // A caption along the side: drawn in the rectangle turned about its centre.
+        static constexpr int Angles[] = {0, 180, 90, -90};
+        const QPointF centre = QRectF(caption).center();
+        painter.translate(centre);
+        painter.rotate(Angles[static_cast<int>(FontDirection)]);
+        const QSize turned = std::abs(Angles[static_cast<int>(FontDirection)]) == 90
+                                 ? caption.size().transposed()
+                                 : caption.size();
+        caption = QRect(QPoint(-turned.width() / 2, -turned.height() / 2), turned);
+    }
+    drawStyledText(painter, caption, tabText(index), style.TextStyle, flags, fontColor, palette());
+    painter.restore();
+}
+
+TglPageControl::TglPageControl(QWidget* parent, TglSide side)
+    : QTabWidget(parent), tabs_(new TglTabControl(this)) {
+    setTabBar(tabs_);
+    static constexpr QTabWidget::TabPosition Positions[] = {QTabWidget::West, QTabWidget::North,
+                                                            QTabWidget::East, QTabWidget::South};
+    setTabPosition(Positions[static_cast<int>(side)]);
+    tabs_->setTabsPosition(side);
+}
+
+}  // namespace kestrave

@@ -1,0 +1,140 @@
+#pragma once
+// Tab strip and page control with tabs drawn by the program: each tab state has its style
+// (background colour or gradient, bevel borders, font, 3-D caption), an optional wallpaper picture
+// and per-tab colours.
+
+#include <QFont>
+#include <QImage>
+#include <QTabBar>
+#include <QTabWidget>
+#include <array>
+#include <functional>
+
+#include "widgets/draw_utils.h"
+#include "widgets/gradient.h"
+
+namespace kestrave {
+
+enum class TglLabelDir { fldLeftRight, fldRightLeft, fldUpDown, fldDownUp };
+enum TglTabOption : unsigned {
+    ftoAutoFontDirection = 1,
+    ftoExcludeGlyphs = 2,
+    ftoHideGlyphs = 4,
+    ftoInheriteTabFonts = 8,
+    ftoTabColorAsGradientFrom = 16,
+    ftoTabColorAsGradientTo = 32,
+    ftoWordWrap = 64
+};
+
+// How tabs of one state are drawn. The control repaints after a change (`update()`).
+class TTabStyle : public QObject {
+    Q_OBJECT
+public:
+    explicit TTabStyle(QObject* owner, const QFont& font);
+
+    TglSides Borders = AllSides;
+    TBevelKind BevelInner = TBevelKind::bvNone;
+    TBevelKind BevelOuter = TBevelKind::bvNone;
+    bool Bold = false;
+    QColor BackgrColor;  // the button face at start
+    QFont Font;
+    QColor FontColor{Qt::black};
+    TglTextStyle TextStyle = TglTextStyle::fstNone;
+    TglHorAlign CaptionHAlign = TglHorAlign::fhaLeft;
+    TglVertAlign CaptionVAlign = TglVertAlign::fvaCenter;
+    TglHorAlign GlyphHAlign = TglHorAlign::fhaLeft;
+    TglVertAlign GlyphVAlign = TglVertAlign::fvaCenter;
+    TGradient* Gradient;
+};
+
+// The picture behind the tabs.
+struct TTabsWallpaper {
+    QImage Bitmap;
+    bool FillCaptions = true;
+    bool FillCaptionBakgr = false;
+    bool Tile = true;
+    bool IncludeBevels = true;
+};
+
+// The box a tab is drawn in, from the rectangle the bar gives it: a selected tab stands out
+// towards the page side's opposite and two pixels wider, an unselected one steps back; in button
+// look only an unselected tab moves one pixel up and left.
+QRect tabBoxRect(QRect item, TglSide side, bool selected, bool buttonLook, bool bordersHaveTop);
+// The rectangle the bar gives a tab: a selected one grows two pixels to each side and outwards.
+QRect tabItemRect(QRect tab, TglSide side, bool selected);
+
+// Where a glyph of `glyph` size goes inside the tab box `r`, and the caption rectangle left
+// beside it (with `excludeGlyph`; otherwise the caption may run over the glyph).
+struct GlyphPlace {
+    QPoint at;
+    QRect caption;
+};
+GlyphPlace glyphPlace(const QRect& r, QSize glyph, TglHorAlign h, TglVertAlign v, TglSide side,
+                      bool excludeGlyph, TglWallpaperOption mode);
+
+class TglTabControl : public QTabBar {
+    Q_OBJECT
+public:
+    using ItemColorEvent = std::function<void(QObject* Sender, int Index, QColor& Color)>;
+    static constexpr int TabColorCount = 100;
+
+    explicit TglTabControl(QWidget* parent = nullptr);
+
+    TTabStyle* TabStyle() const { return tabStyle_; }
+    TTabStyle* TabSelectedStyle() const { return selectedStyle_; }
+    // The control uses the given style; one it did not make stays its giver's.
+    void setTabStyle(TTabStyle* style);
+    void setTabSelectedStyle(TTabStyle* style);
+    TTabsWallpaper Wallpaper;
+    QList<QImage> Glyphs;
+    bool SingleGlyph = false;
+    TglWallpaperOption DrawGlyphsOption = TglWallpaperOption::fwoNone;
+    bool LookLikeButtons = false;
+    unsigned Options = 0;
+    TglLabelDir FontDirection = TglLabelDir::fldLeftRight;
+    ItemColorEvent OnGetItemColor;
+    ItemColorEvent OnGetItemFontColor;
+
+    TglSide TabsPosition() const { return side_; }
+    // Also turns the captions to run along the side with ftoAutoFontDirection.
+    void setTabsPosition(TglSide side);
+    // Fixed tab size; a width of 0 fits each caption.
+    void setTabSize(int width, int height);
+
+    // A colour of its own for tab `index` (an invalid colour for none); indexes of 100 or more
+    // are ignored and read as none.
+    void setTabColor(int index, const QColor& color);
+    QColor tabColor(int index) const;
+
+    // The colour a tab is filled with: the handler's, else the tab's own, else the style's.
+    QColor itemColor(int index) const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    QSize tabSizeHint(int index) const override;
+    QSize minimumTabSizeHint(int index) const override { return tabSizeHint(index); }
+
+private:
+    void drawTab(QPainter& painter, int index);
+    QImage glyphOf(int index) const;
+
+    TTabStyle* tabStyle_;
+    TTabStyle* selectedStyle_;
+    std::array<QColor, TabColorCount> tabColors_{};
+    TglSide side_ = TglSide::fsdTop;
+    int tabWidth_ = 0;
+    int tabHeight_ = 20;
+};
+
+// A page control whose tabs are a TglTabControl (at the bottom by default).
+class TglPageControl : public QTabWidget {
+    Q_OBJECT
+public:
+    explicit TglPageControl(QWidget* parent = nullptr, TglSide side = TglSide::fsdBottom);
+    TglTabControl* tabs() const { return tabs_; }
+
+private:
+    TglTabControl* tabs_;
+};
+
+}  // namespace kestrave

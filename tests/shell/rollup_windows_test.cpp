@@ -1,0 +1,181 @@
+// The main window's roll-up tool windows, its page strip and the Align page's gradient on the
+// offscreen platform: what the table sets, rolling, closing through the caption bar, a dragged
+// window keeping its place, and the colours drawn.
+
+#include <QLabel>
+#include <QMouseEvent>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "shell/controllers/shell_controller.h"
+#include "shell/controllers/stack_controller.h"
+#include "shell/pages/align_page.h"
+#include "shell/pages/point_windows.h"
+#include "shell/pages/stack_page.h"
+#include "shell/tab_strip.h"
+#include "shell/tool_windows.h"
+#include "shell_test_support.h"
+#include "widgets/bevel.h"
+#include "widgets/check_box.h"
+
+namespace kestrave::test {
+
+namespace {
+
+void dragCaption(ToolWindow& window, QPoint from, QPoint to) {
+    QWidget* bar = window.CaptionBar;
+    const auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons buttons) {
+        QMouseEvent event(type, at, bar->mapToGlobal(at), button, buttons, Qt::NoModifier);
+        QApplication::sendEvent(bar, &event);
+    };
+    send(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+    send(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
+}
+
+bool near(const QColor& a, const QColor& b, int tolerance) {
+    return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
+           std::abs(a.blue() - b.blue()) <= tolerance;
+}
+
+}  // namespace
+
+TEST_F(ShellWindowTest, ToolWindowsAreRollupsNamedCaptionedAndSizedByTheirTable) {
+    struct Case {
+        ToolWindow* window;
+        const char* caption;
+        int tag;
+        bool closeButton;
+    };
+    const Case cases[] = {
+        {form->tools.Tonemapwindow, "Tonemap", 904, true},
+        {form->tools.Shrinkview, "Resized image", 910, true},
+        {form->tools.Zoomwindow, "Zoom", 109, true},
+        {form->tools.SelectFrameswindow, "Framelist", 901, true},
+        {form->pointWindows.Multialignwindow, "Multi-Alignment Window", 901, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.caption);
+        EXPECT_EQ(c.window->Caption(), c.caption);
+        EXPECT_EQ(c.window->CaptionBar->text(), c.caption);
+        EXPECT_EQ(c.window->Tag(), c.tag);
+        EXPECT_EQ(c.window->ShowCloseButton(), c.closeButton);
+        EXPECT_EQ(c.window->CaptionBarColor(), QColor(192, 220, 192));
+    }
+    // A caption set at run time shows on the bar.
+    form->tools.FFTWindow->setWindowTitle("FFT spectrum 64x64");
+    EXPECT_EQ(form->tools.FFTWindow->CaptionBar->text(), "FFT spectrum 64x64");
+    EXPECT_EQ(rollupSetting("Registerhaltwindow")->dropHeight, 57);
+    EXPECT_FALSE(rollupSetting("Nowindow"));
+}
+
+TEST_F(ShellWindowTest, AToolWindowRollsClosesThroughItsBarAndStaysWhereItWasDragged) {
+    form->show();
+    context.state.activepage = TMainTab::tabFinal;
+    StackPage& stack = *form->stackPage;
+    form->shell->selectTab(2);
+    stack.Showstackgraph->setChecked(true);
+    form->stack->ShowstackgraphClick();
+    ToolWindow& window = *form->tools.Stackgraphpanel;
+    ASSERT_TRUE(window.isVisible());
+    const int dropped = window.height();
+
+    QSignalSpy rolledUp(&window, &TgbRollup::OnRollUp);
+    QSignalSpy rolledDown(&window, &TgbRollup::OnRollDown);
+    QTest::mouseClick(window.RollUpButton, Qt::LeftButton);
+    EXPECT_EQ(window.height(), RolledUpHeight);
+    EXPECT_EQ(rolledUp.count(), 1);
+
+    // Dragged by its bar, then away with its page and back: rolled up where the user put it.
+    const QPoint before = window.pos();
+    dragCaption(window, QPoint(40, 10), QPoint(100, 40));
+    const QPoint dragged = before + QPoint(60, 30);
+    EXPECT_EQ(window.pos(), dragged);
+    form->shell->selectTab(0);
+    EXPECT_FALSE(window.isVisible());
+    form->shell->selectTab(2);
+    ASSERT_TRUE(window.isVisible());
+    EXPECT_EQ(window.pos(), dragged);
+    EXPECT_EQ(window.height(), RolledUpHeight);
+
+    QTest::mouseClick(window.RollDownButton, Qt::LeftButton);
+    EXPECT_EQ(window.height(), dropped);
+    EXPECT_EQ(rolledDown.count(), 1);
+
+    // The bar's close button runs the window's close handler, which raises its check box.
+    QSignalSpy closed(&window, &TgbRollup::OnRollClose);
+    QTest::mouseClick(window.CloseButton, Qt::LeftButton);
+    EXPECT_EQ(closed.count(), 1);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_FALSE(stack.Showstackgraph->Checked());
+}
+
+TEST(NestedRollup, TheWindowGivesUpTheRoomOfARolledUpInnerRollupAndTakesItBack) {
+    app();
+    QWidget owner;
+    ToolWindow window(&owner, "Stackgraphpanel", {});
+    auto* above = new QLabel("above");
+    above->setMinimumHeight(50);
+    window.Body->addWidget(above);
+    TgbRollup* inner = nestedRollup(window, "gbRollup1");
+    auto* graphs = new QLabel("graphs");
+    graphs->setMinimumHeight(240);
+    (new QVBoxLayout(inner->Client()))->addWidget(graphs);
+    window.Body->addWidget(inner);
+    inner->show();
+    window.show();
+    window.resize(300, 400);
+    QApplication::processEvents();
+    EXPECT_EQ(inner->Caption(), "Show additional alignment graphs");
+    EXPECT_EQ(inner->Tag(), 303);
+    EXPECT_FALSE(inner->Moveable());
+    EXPECT_FALSE(inner->ShowCloseButton());
+
+    QTest::mouseClick(inner->RollUpButton, Qt::LeftButton);
+    EXPECT_EQ(inner->height(), RolledUpHeight);
+    const int rolledUp = window.height();
+    EXPECT_LT(rolledUp, 400);
+    EXPECT_GE(rolledUp, window.minimumSizeHint().height());
+    QTest::mouseClick(inner->RollDownButton, Qt::LeftButton);
+    EXPECT_EQ(window.height(), 400);
+    EXPECT_TRUE(graphs->isVisible());
+}
+
+TEST(PageStrip, UnselectedTabsArePaleRedAndTheChosenOnePaleGreenBetweenSideBevels) {
+    app();
+    TabStrip tabs;
+    for (const char* caption : {"Align", "Optimize", "Stack", "Wavelet", "Final", "About"})
+        tabs.addTab(caption);
+    tabs.resize(617, 22);
+    tabs.setCurrentIndex(1);
+    const QImage image = tabs.grab().toImage();
+    for (int tab = 0; tab < tabs.count(); ++tab) {
+        SCOPED_TRACE(tab);
+        const QRect at = tabs.tabRect(tab);
+        EXPECT_EQ(at.width(), 70);
+        // Near the tab's left edge, clear of the caption and the bevels.
+        const QColor fill = image.pixelColor(at.left() + 5, at.center().y());
+        EXPECT_EQ(fill, tab == 1 ? QColor(192, 220, 192) : QColor(221, 160, 160));
+    }
+    // The unselected tab's lowered bevel: dark at its left side, light at its right.
+    const QRect first = tabs.tabRect(0);
+    EXPECT_EQ(image.pixel(first.left() + 1, 10), tabs.palette().color(QPalette::Dark).rgb());
+    EXPECT_EQ(image.pixel(first.right() - 2, 10), tabs.palette().color(QPalette::Light).rgb());
+}
+
+TEST_F(ShellWindowTest, TheAlignPagesFrontPanelFadesFromTealToPaleGreen) {
+    form->resize(1024, 768);
+    form->show();
+    TglBevel& bevel = *form->alignPage->glBevel1;
+    ASSERT_TRUE(bevel.isVisible());
+    ASSERT_GE(bevel.height(), 8);
+    const QImage image = bevel.grab().toImage();
+    const int x = bevel.width() / 2;
+    EXPECT_TRUE(near(image.pixelColor(x, 1), QColor(0, 128, 128), 24))
+        << image.pixelColor(x, 1).name().toStdString();
+    const int last = bevel.height() - 3;  // above the bevel's light bottom line
+    EXPECT_TRUE(near(image.pixelColor(x, last), QColor(192, 220, 192), 24))
+        << image.pixelColor(x, last).name().toStdString();
+}
+
+}  // namespace kestrave::test

@@ -1,0 +1,271 @@
+// Gradients, bevel boxes, bevel lines and drawn tabs: band plans as numbers, then pixels of
+// pictures painted on the offscreen platform.
+
+#include <QPainter>
+
+#include "widget_test_support.h"
+#include "widgets/bevel.h"
+#include "widgets/tab_control.h"
+
+namespace kestrave {
+namespace {
+
+QImage canvas(int width, int height, const QColor& background = Qt::white) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(background);
+    return image;
+}
+
+// A palette whose bevel colours are told apart at a glance.
+QPalette bevelPalette() {
+    QPalette palette;
+    palette.setColor(QPalette::Dark, QColor(10, 10, 10));
+    palette.setColor(QPalette::Light, QColor(250, 250, 250));
+    palette.setColor(QPalette::Shadow, QColor(1, 2, 3));
+    return palette;
+}
+
+TEST(MulDiv, RoundsHalvesAwayFromZeroAndAnswersTheGivenValueForAZeroDivisor) {
+    EXPECT_EQ(mulDiv(1, 1, 2), 1);
+    EXPECT_EQ(mulDiv(-1, 1, 2), -1);
+    EXPECT_EQ(mulDiv(2, 100, 3), 67);
+    EXPECT_EQ(mulDiv(1 << 30, 8, 16), 1 << 29) << "the product is taken in 64 bits";
+    EXPECT_EQ(mulDiv(5, 7, 0), 0);
+    EXPECT_EQ(mulDiv(5, 7, 0, -1), -1);
+    EXPECT_EQ(colorFromBgr(10526941), QColor(221, 160, 160));
+    EXPECT_EQ(colorFromBgr(12639424), QColor(192, 220, 192));
+}
+
+TEST(GradientBands, StepsAreClampedBandsShareTheRowsAndFillingStopsPastItsPercent) {
+    TGradient gradient;
+    gradient.setSteps(300);
+    EXPECT_EQ(gradient.Steps(), 255);
+    gradient.setSteps(0);
+    EXPECT_EQ(gradient.Steps(), 1);
+    EXPECT_TRUE(gradientBands(gradient.spec(), QRect(0, 0, 10, 300)).empty()) << "one step draws nothing";
+
+    struct Case {
+        TglGradientDir direction;
+        QRect rect;
+        int steps;
+        int percent;
+        std::size_t bands;
+        QRect first;
+        QRect last;
+    };
+    const Case cases[] = {
+        // Fewer rows than steps: one band per row.
+        {TglGradientDir::fgdHorizontal, QRect(0, 0, 10, 40), 255, 100, 40, QRect(0, 0, 10, 1),
+         QRect(0, 39, 10, 1)},
+        // More rows than steps: 255 bands of one or two rows, covering every row.
+        {TglGradientDir::fgdHorizontal, QRect(5, 5, 4, 300), 255, 100, 255, QRect(5, 5, 4, 1),
+         QRect(5, 304, 4, 1)},
+        {TglGradientDir::fgdVertical, QRect(0, 0, 100, 3), 10, 100, 10, QRect(0, 0, 10, 3),
+         QRect(90, 0, 10, 3)},
+        // Half filled: bands up to the first past 50 per cent (128 of 255).
+        {TglGradientDir::fgdHorizontal, QRect(0, 0, 2, 255), 255, 50, 129, QRect(0, 0, 2, 1),
+         QRect(0, 128, 2, 1)},
+        {TglGradientDir::fgdRectangle, QRect(0, 0, 40, 20), 255, 100, 10, QRect(0, 0, 40, 20),
+         QRect(18, 9, 4, 2)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << static_cast<int>(c.direction) << " " << c.steps << " " << c.percent);
+        GradientSpec spec{Qt::red, Qt::blue, c.direction, c.steps, c.percent};
+        const std::vector<GradientBand> bands = gradientBands(spec, c.rect);
+        ASSERT_EQ(bands.size(), c.bands);
+        EXPECT_EQ(bands.front().rect, c.first);
+        EXPECT_EQ(bands.back().rect, c.last);
+        EXPECT_EQ(bands.front().color, QColor(Qt::red));
+        if (c.percent == 100) {
+            EXPECT_EQ(bands.back().color, QColor(Qt::blue));
+        }
+    }
+    // A rectangle one row high has one band, coloured as the start (not one below it).
+    const std::vector<GradientBand> single = gradientBands({Qt::red, Qt::blue}, QRect(0, 0, 50, 1));
+    ASSERT_EQ(single.size(), 1u);
+    EXPECT_EQ(single.front().color, QColor(Qt::red));
+}
+
+TEST(GradientBands, PaintedBandsRunFromColourToColourAndLeaveTheUnfilledPartAlone) {
+    TGradient gradient;
+    gradient.setFromColor(Qt::red);
+    gradient.setToColor(Qt::blue);
+    struct Case {
+        TglGradientDir direction;
+        int percent;
+        bool reversed;
+        QPoint firstColour;
+        QPoint lastColour;
+        QPoint untouched;  // (-1, -1) when everything is painted
+    };
+    const Case cases[] = {
+        {TglGradientDir::fgdHorizontal, 100, false, {5, 0}, {5, 99}, {-1, -1}},
+        {TglGradientDir::fgdHorizontal, 100, true, {5, 99}, {5, 0}, {-1, -1}},
+        {TglGradientDir::fgdHorizontal, 50, false, {5, 0}, {5, 99}, {5, 80}},
+        {TglGradientDir::fgdVertical, 100, false, {0, 50}, {99, 50}, {-1, -1}},
+        {TglGradientDir::fgdHorzConvergent, 100, false, {5, 0}, {5, 49}, {-1, -1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.direction));
+        gradient.setActive(false);
+        QImage image = canvas(100, 100);
+        {
+            QPainter painter(&image);
+            gradient.draw(painter, image.rect());
+        }
+        EXPECT_EQ(image.pixelColor(5, 5), QColor(Qt::white)) << "an inactive gradient draws nothing";
+        gradient.setActive(true);
+        gradient.setOrientation(c.direction);
+        gradient.setPercentFilling(c.percent);
+        gradient.setReversed(c.reversed);
+        {
+            QPainter painter(&image);
+            gradient.draw(painter, image.rect());
+        }
+        EXPECT_EQ(image.pixelColor(c.firstColour), QColor(Qt::red));
+        if (c.percent == 100) {
+            EXPECT_EQ(image.pixelColor(c.lastColour), QColor(Qt::blue));
+        }
+        if (c.untouched.x() >= 0) {
+            EXPECT_EQ(image.pixelColor(c.untouched), QColor(Qt::white));
+        }
+    }
+    // The convergent kind comes back to the first colour at the far edge.
+    QImage image = canvas(100, 100);
+    QPainter painter(&image);
+    gradient.draw(painter, image.rect());
+    EXPECT_EQ(image.pixelColor(5, 99), QColor(Qt::red));
+}
+
+TEST(BevelBox, LoweredIsDarkTopLeftRaisedTheReverseBoldAddsTheDarkestLineOutside) {
+    const QColor dark(10, 10, 10), light(250, 250, 250), shadow(1, 2, 3), fill(0, 200, 0);
+    struct Case {
+        BevelBox box;
+        QRect inside;
+        std::vector<std::pair<QPoint, QColor>> pixels;
+    };
+    const TglSides leftRight = sideBit(TglSide::fsdLeft) | sideBit(TglSide::fsdRight);
+    const Case cases[] = {
+        {{AllSides, TBevelKind::bvLowered},
+         QRect(1, 1, 8, 8),
+         {{{0, 5}, dark}, {{5, 0}, dark}, {{9, 5}, light}, {{5, 9}, light}, {{5, 5}, fill}}},
+        {{AllSides, TBevelKind::bvRaised}, QRect(1, 1, 8, 8), {{{0, 5}, light}, {{9, 5}, dark}}},
+        {{AllSides, TBevelKind::bvRaised, TBevelKind::bvLowered},
+         QRect(2, 2, 6, 6),
+         {{{0, 5}, light}, {{1, 5}, dark}, {{8, 5}, light}, {{9, 5}, dark}}},
+        {{AllSides, TBevelKind::bvLowered, TBevelKind::bvNone, true},
+         QRect(2, 2, 7, 7),
+         {{{0, 5}, shadow}, {{1, 5}, dark}, {{9, 5}, light}}},
+        {{leftRight, TBevelKind::bvLowered},
+         QRect(1, 0, 8, 10),
+         {{{0, 0}, dark}, {{5, 0}, fill}, {{9, 9}, light}}},
+        {{AllSides, TBevelKind::bvLowered, TBevelKind::bvNone, false, 2},
+         QRect(2, 2, 6, 6),
+         {{{1, 5}, dark}, {{8, 5}, light}, {{2, 5}, fill}}},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(i);
+        QImage image = canvas(10, 10);
+        QPainter painter(&image);
+        EXPECT_EQ(drawBevelBox(painter, image.rect(), cases[i].box, bevelPalette(), fill, false),
+                  cases[i].inside);
+        painter.end();
+        for (const auto& [at, colour] : cases[i].pixels)
+            EXPECT_EQ(image.pixelColor(at), colour) << at.x() << "," << at.y();
+    }
+    QImage image = canvas(10, 10);
+    QPainter painter(&image);
+    drawBevelBox(painter, image.rect(), {AllSides, TBevelKind::bvLowered}, bevelPalette(), fill, true);
+    EXPECT_EQ(image.pixelColor(5, 5), QColor(Qt::white)) << "no fill";
+}
+
+TEST(BevelLines, SitEvenlyAcrossThePanelOverItsGradient) {
+    EXPECT_EQ(bevelLinePositions(3, 100), (std::vector<int>{25, 50, 75}));
+    EXPECT_TRUE(bevelLinePositions(0, 100).empty());
+    EXPECT_EQ(bevelLinePositions(2, 10), (std::vector<int>{3, 7}));
+
+    test::app();
+    TglBevel bevel;
+    bevel.setPalette(bevelPalette());
+    bevel.resize(100, 60);
+    bevel.BevelInner = TBevelKind::bvNone;
+    bevel.Gradient->setFromColor(QColor(0, 128, 128));
+    bevel.Gradient->setToColor(QColor(192, 220, 192));
+    bevel.Gradient->setActive(true);
+    bevel.VertLines->setCount(3);
+    const QImage image = bevel.grab().toImage();
+    EXPECT_EQ(image.pixelColor(10, 0), QColor(0, 128, 128));
+    EXPECT_EQ(image.pixelColor(10, 59), QColor(192, 220, 192));
+    for (const int x : {25, 50, 75}) {
+        EXPECT_EQ(image.pixelColor(x, 30), QColor(10, 10, 10)) << x;
+        EXPECT_EQ(image.pixelColor(x + 1, 30), QColor(250, 250, 250)) << x;
+    }
+    EXPECT_NE(image.pixelColor(40, 30), QColor(10, 10, 10));
+}
+
+TEST(TabBox, SelectedTabsStandOutAndUnselectedOnesStepBack) {
+    const QRect item(10, 0, 70, 22);
+    struct Case {
+        TglSide side;
+        bool selected;
+        bool buttons;
+        bool top;
+        QRect box;
+    };
+    const Case cases[] = {
+        {TglSide::fsdTop, false, false, true, QRect(11, 2, 67, 20)},
+        {TglSide::fsdTop, true, false, true, QRect(13, 2, 63, 18)},
+        {TglSide::fsdBottom, false, false, true, QRect(11, -1, 67, 20)},
+        {TglSide::fsdBottom, false, false, false, QRect(11, -2, 67, 21)},
+        {TglSide::fsdBottom, true, false, true, QRect(13, 0, 63, 19)},
+        {TglSide::fsdLeft, false, false, true, QRect(12, 0, 68, 20)},
+        {TglSide::fsdRight, true, false, true, QRect(10, 2, 66, 16)},
+        {TglSide::fsdTop, false, true, true, QRect(9, -1, 70, 22)},
+        {TglSide::fsdTop, true, true, true, item},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << static_cast<int>(c.side) << c.selected << c.buttons << c.top);
+        EXPECT_EQ(tabBoxRect(item, c.side, c.selected, c.buttons, c.top), c.box);
+    }
+
+    // A glyph at the left of a top tab narrows the caption when glyphs are excluded.
+    const QRect r(0, 0, 60, 20);
+    const GlyphPlace left = glyphPlace(r, QSize(16, 16), TglHorAlign::fhaLeft, TglVertAlign::fvaCenter,
+                                       TglSide::fsdTop, true, TglWallpaperOption::fwoNone);
+    EXPECT_EQ(left.at, QPoint(1, 2));
+    EXPECT_EQ(left.caption, QRect(18, 0, 42, 20));
+    EXPECT_EQ(glyphPlace(r, QSize(16, 16), TglHorAlign::fhaRight, TglVertAlign::fvaBottom, TglSide::fsdTop,
+                         false, TglWallpaperOption::fwoNone)
+                  .caption,
+              r);
+}
+
+TEST(TabControl, TabColoursComeFromTheHandlerThenTheTableThenTheStyle) {
+    test::app();
+    TglTabControl tabs;
+    for (const char* caption : {"One", "Two", "Three"}) tabs.addTab(caption);
+    tabs.setTabSize(60, 20);
+    tabs.setTabColor(1, Qt::yellow);
+    tabs.setTabColor(100, Qt::red);  // beyond the table: ignored
+    EXPECT_FALSE(tabs.tabColor(100).isValid());
+    tabs.TabStyle()->BackgrColor = Qt::cyan;
+    EXPECT_EQ(tabs.itemColor(1), QColor(Qt::yellow));
+    EXPECT_EQ(tabs.itemColor(2), QColor(Qt::cyan));
+    tabs.OnGetItemColor = [](QObject*, int index, QColor& color) {
+        if (index == 1) color = Qt::magenta;
+    };
+    EXPECT_EQ(tabs.itemColor(1), QColor(Qt::magenta));
+
+    // Painted: each tab's middle shows its colour, the chosen one on its style's background.
+    tabs.TabSelectedStyle()->BackgrColor = Qt::green;
+    tabs.resize(tabs.sizeHint());
+    const QImage image = tabs.grab().toImage();
+    const auto besideCaption = [&](int tab) { return tabs.tabRect(tab).center() + QPoint(20, 0); };
+    EXPECT_EQ(image.pixelColor(besideCaption(0)), QColor(Qt::green));
+    EXPECT_EQ(image.pixelColor(besideCaption(1)), QColor(Qt::magenta));
+    EXPECT_EQ(image.pixelColor(besideCaption(2)), QColor(Qt::cyan));
+}
+
+}  // namespace
+}  // namespace kestrave
