@@ -8,10 +8,6 @@ namespace kestrave {
 
 void AttachBalloons(QWidget*) {}
 
-void SpeedButton1Click() {}
-
-void LanguageboxChange() {}
-
 void LoadProjectClick(const TFileDialog& OpenDialog2, InputController& input, MessageRoutine& messages) {
     if (OpenDialog2.FilterIndex == 2) {
         input.loadFrameList(OpenDialog2.FileName);

@@ -81,6 +81,9 @@ QTabWidget* optionPages(QWidget* parent, const char* objectName) {
     auto* pages = named(new QTabWidget(parent), objectName);
     // Narrow tabs, so that the option pages of a page's column all show their tab.
     pages->setStyleSheet("QTabBar::tab { padding: 4px 5px; }");
+    // Tabs whose texts grow longer than the column (a translation) are shortened, not scrolled.
+    pages->setUsesScrollButtons(false);
+    pages->setElideMode(Qt::ElideRight);
     return pages;
 }
 
