@@ -238,7 +238,8 @@ LanguageTexts LanguageTexts::parse(std::string_view bytes, int charset) {
     for (const auto& [key, value] : entries) {
         std::string text = utf8 ? std::string(value) : decoded(value, codePage);
         // Paths are ASCII: the key is compared as it stands.
-        texts.values_.emplace(lowerAscii(key), firstCharacters(std::move(text), MaxValueCharacters));
+        // Cut to its length, a value is trimmed again: no blanks end up around it.
+        texts.values_.emplace(lowerAscii(key), trimmed(firstCharacters(std::move(text), MaxValueCharacters)));
     }
     return texts;
 }
