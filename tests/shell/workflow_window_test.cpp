@@ -417,15 +417,16 @@ std::string longerLanguage(const std::string& written) {
     for (std::string line; std::getline(in, line);) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         const std::size_t equals = line.find(" =");
-        if (line.empty() || line.front() == ' ' || equals == std::string::npos || line.starts_with("language") ||
-            line.starts_with("name"))
+        if (line.empty() || line.front() == ' ' || equals == std::string::npos ||
+            line.starts_with("language") || line.starts_with("name"))
             continue;
         const std::string path = line.substr(0, line.find(' '));
         const std::string text = line.substr(equals + 2);
         std::string value;
         if (path.ends_with(".items") || path.ends_with(".tabs")) {
             std::istringstream items(text);
-            for (std::string item; std::getline(items, item, ',');) value += (value.empty() ? "" : ",") + longer(item);
+            for (std::string item; std::getline(items, item, ',');)
+                value += (value.empty() ? "" : ",") + longer(item);
         } else {
             value = longer(text);
         }
@@ -442,7 +443,8 @@ TEST_F(WorkflowWindowTest, EveryPageStillFitsInALanguageWithLongerTexts) {
     std::ifstream written(scripted.home.path() / "lang_ll1.txt", std::ios::binary);
     std::ofstream(scripted.home.path() / "lang_ll.txt", std::ios::binary)
         << longerLanguage({std::istreambuf_iterator<char>(written), std::istreambuf_iterator<char>()});
-    LanguageControls controls{*align.Languagebox, *align.charset1, *align.QualityMethodCombo, *align.CopyAlignmethods};
+    LanguageControls controls{*align.Languagebox, *align.charset1, *align.QualityMethodCombo,
+                              *align.CopyAlignmethods};
     LanguageboxChange(window, controls);
     ASSERT_EQ(form->Tabpages->tabText(0), "Aligner");
     ASSERT_EQ(align.Alignbutton->text().size(), 7);

@@ -292,7 +292,8 @@ QWidget* AlignPage::buildAdditionalOptions() {
     debayer->addWidget(debayergroup, 1);
     layout->addWidget(captionedGroup(page, "Debayer options", debayer));
     layout->addLayout(controlRow({caption(page, "Language"), Languagebox, Autolanguage, Speedbutton1}));
-    layout->addLayout(controlRow({caption(page, "Character set"), ComboBox5, caption(page, "Font"), Fontsize}));
+    layout->addLayout(
+        controlRow({caption(page, "Character set"), ComboBox5, caption(page, "Font"), Fontsize}));
     layout->addWidget(caption(page, "Folder of the input and the results"));
     layout->addWidget(DirectoryListBox1, 1);
     layout->addLayout(controlRow({Savesubcontrol, Subdirname}));

@@ -120,7 +120,7 @@ public:
     TPCheck* Autofilter;
     // Additional options: the language of the window's texts.
     QComboBox* Languagebox;
-    TPCheck* Autolanguage;     // apply the chosen language at start-up
+    TPCheck* Autolanguage;      // apply the chosen language at start-up
     QToolButton* Speedbutton1;  // "Create": writes the translators' template
     QComboBox* ComboBox5;       // the window's character set, chosen by hand
     TRxSpinEdit* Fontsize;      // the window's font height in pixels
