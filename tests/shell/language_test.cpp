@@ -105,6 +105,16 @@ TEST_F(LanguageTest, StartUpWritesTheTemplateAndTheCaptionListOfTheWindow) {
     EXPECT_EQ(at("; componentgroup0"), static_cast<std::ptrdiff_t>(written.size()));
 }
 
+TEST_F(LanguageTest, StartUpAppliesTheStoredLanguageWhenAutolanguageIsTicked) {
+    writeFile(home / "lang_de.txt", "[Translations]\r\nTabSheet1.caption=Ausrichten\r\n");
+    writeFile(home / "lang_fr.txt", "[Translations]\r\nTabSheet1.caption=Aligner\r\n");
+    writeFile(home / "kestrave.ini", "[Form]\r\nAutolanguage_Checked=True\r\nLanguagebox_Text=lang_fr\r\n");
+    form->FormCreate({{}, false});
+    EXPECT_EQ(form->Tabpages->tabText(0), "Aligner");
+    EXPECT_TRUE(fs::exists(home / "lang_de1.txt")) << "the template has the texts before the language";
+    EXPECT_NE(readFile(home / "lang_de1.txt").find("=Align\r\n"), std::string::npos);
+}
+
 TEST_F(LanguageTest, TheTemplateReadBackAsALanguageChangesNothing) {
     chooseItem("lang_en");
     form->waveletPage->Processarea->setCurrentIndex(3);
