@@ -100,24 +100,6 @@ TEST(LanguageFile, TextIsDecodedInTheLanguagesCharacterSetUnlessItIsUtf8) {
     }
 }
 
-TEST(LanguageFile, CharacterSetsOfLanguagesAndOfTheCharsetList) {
-    EXPECT_EQ(languageCharset("lang_ru"), 204);
-    EXPECT_EQ(languageCharset("lang_jp"), 128);
-    EXPECT_EQ(languageCharset("lang_hk"), 134);
-    EXPECT_EQ(languageCharset("lang_pl"), 238);
-    EXPECT_EQ(languageCharset("lang_de"), 1);
-    EXPECT_EQ(languageCharset("lang_zz"), 1) << "a code missing from the table";
-    EXPECT_STREQ(codePageOfCharset(204), "CP1251");
-    EXPECT_STREQ(codePageOfCharset(0), "CP1252");
-    ASSERT_EQ(charsetComboItems().size(), 17u);
-    EXPECT_EQ(charsetComboItems().back(), "  RUSSIAN_CHARSET ");
-    EXPECT_EQ(charsetOfComboItem(0), 0);
-    EXPECT_EQ(charsetOfComboItem(3), 128);
-    EXPECT_EQ(charsetOfComboItem(16), 204);
-    EXPECT_EQ(charsetOfComboItem(17), std::nullopt);
-    EXPECT_EQ(charsetOfComboItem(-1), std::nullopt);
-}
-
 TEST(LanguageApply, StarsBecomeLineBreaksInThePropertyAndThenInTheHint) {
     using Kind = LanguageTarget::Kind;
     RecordingTarget target;

@@ -259,7 +259,8 @@ QWidget* AlignPage::buildAdditionalOptions() {
     charset1 = named(new QLabel(QString::number(DefaultCharset), page), "charset1");
     charset1->setVisible(false);
     DirectoryListBox1 = named(new TDirectoryListBox(page), "DirectoryListBox1");
-    DirectoryListBox1->setMinimumHeight(60);
+    // Two lines at the least: the folder list takes the room the language rows leave.
+    DirectoryListBox1->setMinimumHeight(40);
     Savesubcontrol = optionCheck(page, "Savesubcontrol", "Save in subdirectory");
     Subdirname = named(new QLineEdit(page), "Subdirname");
     Subdirname->setEnabled(false);
