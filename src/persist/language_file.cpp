@@ -246,10 +246,10 @@ LanguageTexts LanguageTexts::parse(std::string_view bytes, int charset) {
 
 LanguageTexts LanguageTexts::read(const std::filesystem::path& path, int charset) {
     std::ifstream file(path, std::ios::binary);
-    if (!file) return {};
-    const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    if (file.bad()) return {};
-    return parse(bytes, charset);
+    std::string bytes;
+    if (file) bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    // A missing or unreadable file has no texts; the language still needs its character set.
+    return parse(file.bad() ? std::string() : bytes, charset);
 }
 
 std::optional<std::string> LanguageTexts::value(std::string_view key) const {

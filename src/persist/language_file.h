@@ -30,7 +30,7 @@ public:
     // The texts of the file's bytes; `charset` decodes them unless they are UTF-8 or the file
     // names its own character set.
     static LanguageTexts parse(std::string_view bytes, int charset);
-    // The texts of the file at `path`; a missing or unreadable file has none.
+    // The texts of the file at `path`; a missing or unreadable file has none (and `charset`).
     static LanguageTexts read(const std::filesystem::path& path, int charset);
 
     // The value of `key` in section "Translations" (UTF-8), nullopt when the file has no such key.

@@ -68,8 +68,9 @@ TEST(LanguageFile, KeysAndSectionsIgnoreCaseBlanksAreDroppedAndMalformedLinesAre
     EXPECT_EQ(texts.value("Empty.caption"), "");
     EXPECT_EQ(texts.value("Long.caption")->size(), 1023u);
     EXPECT_EQ(texts.value(""), std::nullopt);
-    EXPECT_EQ(LanguageTexts::read("/nonexistent/lang_xx.txt", DefaultCharset).value("Label2.caption"),
-              std::nullopt);
+    const LanguageTexts missing = LanguageTexts::read("/nonexistent/lang_ru.txt", 204);
+    EXPECT_EQ(missing.value("Label2.caption"), std::nullopt);
+    EXPECT_EQ(missing.charset(), 204) << "the language's set without its file";
 }
 
 TEST(LanguageFile, TextIsDecodedInTheLanguagesCharacterSetUnlessItIsUtf8) {
