@@ -220,6 +220,7 @@ struct WorkflowWindowTest : ShellWindowTest {
         const int shown = form->PageControl1->currentIndex();
         for (const QSize size : {QSize(1024, 768), QSize(1600, 1000)}) {
             form->resize(size);
+            EXPECT_EQ(form->size(), size) << "the window's controls want more room than the screen has";
             for (int page = 0; page < form->PageControl1->count(); ++page) {
                 form->PageControl1->setCurrentIndex(page);
                 // Every tab of the page's option groups in turn.
