@@ -137,7 +137,7 @@ TEST_F(LanguageTest, TheTemplateReadBackAsALanguageChangesNothing) {
 
 TEST_F(LanguageTest, ALanguageFileSetsCaptionsListsAndHintsAndSkipsWhatItCannotUse) {
     chooseItem("lang_de");
-    writeTemplate();
+    align.Speedbutton1->click();
     std::ofstream(home / "caplist.txt", std::ios::app) << "FFTsizeGroup.ItemIndex\r\nLabel22.Nothing\r\n";
     writeFile(home / "lang_de.txt",
               "[Translations]\r\n"
@@ -159,7 +159,7 @@ TEST_F(LanguageTest, ALanguageFileSetsCaptionsListsAndHintsAndSkipsWhatItCannotU
               "[Other]\r\n"
               "Continuebutton.caption=not a translation\r\n");
     align.FFTsizeGroup->setItemIndex(1);
-    applyChosen();
+    emit align.Languagebox->activated(align.Languagebox->currentIndex());
 
     EXPECT_EQ(form->Tabpages->tabText(0), "Ausrichten");
     EXPECT_EQ(form->Tabpages->tabText(2), "Stack") << "a shorter list leaves the other tabs";
@@ -231,9 +231,11 @@ TEST_F(LanguageTest, TheCharacterSetAndTheFontHeightAreSetByHand) {
     align.ComboBox5->setCurrentIndex(-1);
     ComboBox5Change(*form, *align.ComboBox5, *align.charset1);
     EXPECT_EQ(windowCharset(*form), 204) << "no item changes nothing";
+    align.ComboBox5->setCurrentIndex(11);
+    emit align.ComboBox5->activated(11);  // chosen by the user
+    EXPECT_EQ(align.charset1->text(), "161");
 
-    align.Fontsize->setValue(18);
-    FontsizeChange(*form, *align.Fontsize);
+    align.Fontsize->setText("18");  // as typed: the spin edit tells its change
     EXPECT_EQ(form->font().pixelSize(), 18);
     EXPECT_EQ(QFontInfo(align.Languagebox->font()).pixelSize(), 18) << "the window's controls follow";
 }
