@@ -25,6 +25,7 @@
 #include "frames/frame_list.h"
 #include "output/project_file.h"
 #include "persist/big_ini_file.h"
+#include "persist/language_file.h"
 #include "platform/riff_file.h"
 #include "registration/point_file.h"
 #include "stacking/sigma_events.h"
@@ -688,6 +689,33 @@ void projectFiles() {
              "[input]\nfiletype=TIF\nsequencelength=3\nalignpoints=2\nhotx1=5\nhotfft1=64\nhotfft2=128\n"
              "im0=../x.tif\nprogstatus=4\nlayer1=9999\n[Shifts1]\nX0=0x7FFFFFFF\n[Info1]\nQ0=1,5E3\nD2=nan\n"
              "[Ranking]\nRank0=7\n[Ranking]\nRank1=0\n[Form]\nno equals sign\n=x\n");
+// ---- Language files ----
+
+// The first byte of a seed picks the character set the file is read in (an index into the fuzz
+// target's list: 1 Western, 3 Japanese, 12 Cyrillic).
+void languageFiles() {
+    const auto language = [](const std::string& name, char charsetIndex, const std::string& text) {
+        seedText("language", name, std::string(1, charsetIndex) + text);
+    };
+    const TranslationTemplate written =
+        buildTranslationTemplate({{100, "TabSheet1.caption", "Align"},
+                                  {101, "Autolanguage.caption", "Auto"},
+                                  {101, "FFTsizeGroup.items", "32,64,128,256,512"},
+                                  {102, "Currentquality.caption", "two\r\nlines"},
+                                  {910, "Selectbutton.btncaption", "Select"},
+                                  {910, "Tabpages.tabs", "Align,Optimize,Stack,Wavelet,Final,About"}});
+    language("template.txt", 1, written.templateText);
+    language("caplist.txt", 1, written.captionList);
+    language(
+        "cyrillic.txt", 12,
+        "[Translations]\r\nTabSheet1.caption=\xC0\xE2\xF2\xEE\r\nFFTsizeGroup.items=\xE0, \xE1 ,,\xE2,\r\n");
+    language("shift_jis.txt", 3,
+             "[translations]\nAutolanguage.caption=\x93\xFA\x96\x7B*\x82\r\nTag.Tag=12\n");
+    language("utf8_named_charset.txt", 0,
+             "\xEF\xBB\xBF[Translations]\r\ncharset1.caption=238\r\n  Label1.caption  =  a*b*c  \r\n"
+             "no equals\r\n[broken\r\nLabel2.caption=outside\r\n[Translations]\r\n=no key\r\n"
+             "label1.CAPTION=repeated\r\nGroup.Tag=abc\r\nDeep.Font.Name=x\r\n");
+    language("long_value.txt", 1, "[Translations]\r\nA.caption=" + std::string(1100, 'w') + " tail\r\n");
 }
 
 int main(int argc, char** argv) {
@@ -706,6 +734,7 @@ int main(int argc, char** argv) {
     tiffFiles();
     lzwStreams();
     iniFiles();
+    languageFiles();
     schemeFiles();
     filterFiles();
     curveFiles();

@@ -24,6 +24,7 @@
 #include "shell/controllers/stack_controller.h"
 #include "shell/controllers/tool_window_controller.h"
 #include "shell/controllers/wavelet_controller.h"
+#include "shell/language_handlers.h"
 #include "shell/pages/about_page.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/final_page.h"
@@ -127,6 +128,7 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
     };
 
     makeControllers();
+    connectLanguageControls(*this);
     PJFormDropFiles1 = new TPJFormDropFiles(this);
     PJFormDropFiles1->setObjectName("PJFormDropFiles1");
     connect(PJFormDropFiles1, &TPJFormDropFiles::OnDropFiles, this,

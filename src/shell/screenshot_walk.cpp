@@ -111,6 +111,16 @@ public:
             },
             [&align] { align.Alignbutton->click(); },
             [this] { shoot("3-aligned"); },
+            [this, &align] {
+                // The registration chart lies over the column; the language options are under it.
+                form_.tools.Registrationgraphwindow->hide();
+                showOptionTab(*align.glPageControl1, "Additional");
+            },
+            [this] { shoot("3a-additional-options"); },
+            [this, &align] {
+                showOptionTab(*align.glPageControl1, "General");
+                form_.tools.Registrationgraphwindow->show();
+            },
             [&align] { align.Setlimitbutton->click(); },
             [this] { form_.optimizePage->Optimizeandstackbutton->click(); },
             [this] { form_.Tabpages->setCurrentIndex(1); },

@@ -23,6 +23,7 @@
 #include "shell/controllers/shell_controller.h"
 #include "shell/controllers/wavelet_controller.h"
 #include "shell/developer_mode.h"
+#include "shell/language_handlers.h"
 #include "shell/main_form.h"
 #include "shell/pages/about_page.h"
 #include "shell/pages/align_page.h"
@@ -180,11 +181,7 @@ void Startup::setUpPlanesAndColours() {
 void Startup::writeLanguageTemplate() {
     if (!options_.headless) {
         // A template that cannot be written costs the translators a file, not the user a start.
-        try {
-            SpeedButton1Click();
-        } catch (const std::exception& error) {
-            reportError(error);
-        }
+        SpeedButton1Click(languageWindow(form_), *align_.Languagebox, app_.messages());
     }
     form_.wavelet->loadwaveletdialog.InitialDir = form_.wavelet->savewaveletdialog.InitialDir = ProgramDir();
     app_.pipeline.editRun().state.progstatus = TProgStatus::psNone;
@@ -259,7 +256,9 @@ void Startup::applyCommandLineAndLanguage() {
         const int language = align_.Languagebox->findText(align_.Languagebox->currentText());
         if (language >= 0) {
             align_.Languagebox->setCurrentIndex(language);
-            LanguageboxChange();
+            LanguageControls controls{*align_.Languagebox, *align_.charset1, *align_.QualityMethodCombo,
+                                      *align_.CopyAlignmethods};
+            LanguageboxChange(languageWindow(form_), controls);
         }
     }
     reportInterlacing();

@@ -16,10 +16,6 @@ void AttachBalloons(QWidget* target) {
     if (TAssistant* assistant = windowAssistant(*target->window())) assistant->AttachBalloons(target);
 }
 
-void SpeedButton1Click() {}
-
-void LanguageboxChange() {}
-
 void LoadProjectClick(const TFileDialog& OpenDialog2, InputController& input, MessageRoutine& messages) {
     if (OpenDialog2.FilterIndex == 2) {
         input.loadFrameList(OpenDialog2.FileName);

@@ -120,6 +120,12 @@ QSize TPCheck::sizeHint() const {
     return {22 + metrics.horizontalAdvance(caption_) + 6, std::max(17, metrics.height() + 4)};
 }
 
+QSize TPCheck::minimumSizeHint() const {
+    const QSize full = sizeHint();
+    const int shortest = 22 + fontMetrics().horizontalAdvance(QStringLiteral("Ab\u2026")) + 6;
+    return {std::min(full.width(), shortest), full.height()};
+}
+
 void TPCheck::run(const CheckPressMachine::Actions& actions) {
     for (const auto action : actions) {
         switch (action) {
@@ -277,15 +283,18 @@ void TPCheck::paintEvent(QPaintEvent*) {
         style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &p, this);
     }
     const int textFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextShowMnemonic | Qt::TextSingleLine;
+    const QString caption = sizeHint().width() <= width()
+                                ? caption_
+                                : fontMetrics().elidedText(caption_, Qt::ElideRight, width() - 28);
     if (isEnabled()) {
         p.setPen(hotTrack_ && hovered_ ? QColor(Qt::blue) : pal.color(QPalette::WindowText));
-        p.drawText(place.caption, textFlags, caption_);
+        p.drawText(place.caption, textFlags, caption);
     } else {
         // Embossed: the light copy one pixel right and down, the shadow copy in place.
         p.setPen(pal.color(QPalette::Light));
-        p.drawText(place.caption.translated(1, 1), textFlags, caption_);
+        p.drawText(place.caption.translated(1, 1), textFlags, caption);
         p.setPen(pal.color(QPalette::Dark));
-        p.drawText(place.caption, textFlags, caption_);
+        p.drawText(place.caption, textFlags, caption);
     }
     // A disabled box shows no tick.
     paintBox(p, place.box);

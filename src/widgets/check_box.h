@@ -77,8 +77,9 @@ public:
     bool hovered() const { return hovered_; }
     CheckLayout layout() const;
     QSize sizeHint() const override;
-    // A layout never cuts the caption.
-    QSize minimumSizeHint() const override { return sizeHint(); }
+    // Narrower than its caption the box still shows, with the caption's start and "…" (a
+    // translated caption may be longer than the row has room for).
+    QSize minimumSizeHint() const override;
 
 signals:
     void OnClick(QObject* Sender);

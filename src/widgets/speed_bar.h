@@ -29,6 +29,7 @@ class TSpeedBar;
 // caption, the enabled state and the clicks.
 class TSpeedItem : public QObject {
     Q_OBJECT
+    Q_PROPERTY(QString Hint READ Hint WRITE setHint)
 public:
     TSpeedItem(TSpeedBar& bar, int section, const QString& name, const QString& btnCaption);
 

@@ -18,8 +18,11 @@
 #include <QTest>
 #include <QTimer>
 #include <fstream>
+#include <iterator>
+#include <sstream>
 
 #include "frames/bmp_reader.h"
+#include "shell/language_handlers.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/final_page.h"
 #include "shell/pages/line_chart.h"
@@ -222,6 +225,7 @@ struct WorkflowWindowTest : ShellWindowTest {
         const int shown = form->PageControl1->currentIndex();
         for (const QSize size : {QSize(1024, 768), QSize(1600, 1000)}) {
             form->resize(size);
+            EXPECT_EQ(form->size(), size) << "the window's controls want more room than the screen has";
             for (int page = 0; page < form->PageControl1->count(); ++page) {
                 form->PageControl1->setCurrentIndex(page);
                 // Every tab of the page's option groups in turn.
@@ -422,6 +426,54 @@ TEST_F(WorkflowWindowTest, EveryPageFitsTheWindowAndThePictureTakesMostOfIt) {
     click(form->optimizePage->Optimizeandstackbutton);
     ASSERT_EQ(context.pipeline.state().progstatus, TProgStatus::psStacked);
     expectEveryPageLaidOut();  // with the controls the work has shown
+}
+
+// A language whose every text is 1.4 times as long as the window's own, made from the window's
+// template: every list item and every text grows by that much.
+std::string longerLanguage(const std::string& written) {
+    static const std::string letters = "ertnasilo";
+    const auto longer = [](std::string text) {
+        const std::size_t grow = (text.size() * 2 + 4) / 5;
+        for (std::size_t i = 0; i < grow; ++i) text += letters[i % letters.size()];
+        return text;
+    };
+    std::istringstream in(written);
+    std::string language = "[Translations]\r\n";
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const std::size_t equals = line.find(" =");
+        if (line.empty() || line.front() == ' ' || equals == std::string::npos ||
+            line.starts_with("language") || line.starts_with("name"))
+            continue;
+        const std::string path = line.substr(0, line.find(' '));
+        const std::string text = line.substr(equals + 2);
+        std::string value;
+        if (path.ends_with(".items") || path.ends_with(".tabs")) {
+            std::istringstream items(text);
+            for (std::string item; std::getline(items, item, ',');)
+                value += (value.empty() ? "" : ",") + longer(item);
+        } else {
+            value = longer(text);
+        }
+        language += path + "=" + value + "\r\n";
+    }
+    return language;
+}
+
+TEST_F(WorkflowWindowTest, EveryPageStillFitsInALanguageWithLongerTexts) {
+    align.Languagebox->addItem("lang_ll");
+    align.Languagebox->setCurrentIndex(align.Languagebox->findText("lang_ll"));
+    const LanguageWindow window = languageWindow(*form);
+    SpeedButton1Click(window, *align.Languagebox, messages);
+    std::ifstream written(scripted.home.path() / "lang_ll1.txt", std::ios::binary);
+    std::ofstream(scripted.home.path() / "lang_ll.txt", std::ios::binary)
+        << longerLanguage({std::istreambuf_iterator<char>(written), std::istreambuf_iterator<char>()});
+    LanguageControls controls{*align.Languagebox, *align.charset1, *align.QualityMethodCombo,
+                              *align.CopyAlignmethods};
+    LanguageboxChange(window, controls);
+    ASSERT_EQ(form->Tabpages->tabText(0), "Aligner");
+    ASSERT_EQ(align.Alignbutton->text().size(), 7);
+    expectEveryPageLaidOut();
 }
 
 TEST_F(WorkflowWindowTest, FitFillsTheLargePreviewAndFollowsTheWindow) {

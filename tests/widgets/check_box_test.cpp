@@ -125,6 +125,23 @@ TEST_F(PCheckWidget, TheAcceleratorClicksBeforeInverting) {
     check.setParent(nullptr);
 }
 
+TEST_F(PCheckWidget, ABoxNarrowerThanItsCaptionEndsTheCaptionInsideIt) {
+    check.setCaption("Stretch histogram after stacking");
+    ASSERT_LT(check.minimumSizeHint().width(), check.sizeHint().width() / 2);
+    EXPECT_EQ(check.minimumSizeHint().height(), check.sizeHint().height());
+    check.resize(check.sizeHint().width() / 2, 21);
+    TPCheck empty;
+    empty.resize(check.size());
+    empty.show();
+    // The last columns hold no ink: the caption ends in "…" before the edge instead of being cut.
+    const QImage shown = picture(), blank = empty.grab().toImage();
+    for (int x = shown.width() - 4; x < shown.width(); ++x)
+        for (int y = 0; y < shown.height(); ++y)
+            ASSERT_EQ(shown.pixel(x, y), blank.pixel(x, y)) << x << "," << y;
+    check.setCaption("Ab");
+    EXPECT_EQ(check.minimumSizeHint(), check.sizeHint()) << "a short caption is never shortened";
+}
+
 TEST_F(PCheckWidget, HintSecondLinesAppend) {
     check.setHint("Drizzle");
     check.setHintSecondLine("doubles the resolution");

@@ -2,9 +2,11 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QToolButton>
 
 #include "frames/per_input_reset.h"
 #include "output/save_rules.h"
+#include "persist/language_file.h"
 #include "registration/optimizer_search.h"
 #include "shell/pages/directory_list_box.h"
 #include "shell/pages/number_controls.h"
@@ -248,8 +250,18 @@ QWidget* AlignPage::buildAdditionalOptions() {
     Languagebox = named(new QComboBox(page), "Languagebox");
     Languagebox->setEditable(true);
     Autolanguage = optionCheck(page, "Autolanguage", "Auto");
+    Speedbutton1 = named(new QToolButton(page), "Speedbutton1");
+    Speedbutton1->setText("Create");
+    Speedbutton1->setToolTip("Write the translation template of the window's texts");
+    ComboBox5 = named(new QComboBox(page), "ComboBox5");
+    for (const std::string& item : charsetComboItems()) ComboBox5->addItem(QString::fromStdString(item));
+    ComboBox5->setCurrentIndex(1);
+    Fontsize = integerSpin(page, "Fontsize", 6, 40, 14);
+    charset1 = named(new QLabel(QString::number(DefaultCharset), page), "charset1");
+    charset1->setVisible(false);
     DirectoryListBox1 = named(new TDirectoryListBox(page), "DirectoryListBox1");
-    DirectoryListBox1->setMinimumHeight(60);
+    // Two lines at the least: the folder list takes the room the language rows leave.
+    DirectoryListBox1->setMinimumHeight(40);
     Savesubcontrol = optionCheck(page, "Savesubcontrol", "Save in subdirectory");
     Subdirname = named(new QLineEdit(page), "Subdirname");
     Subdirname->setEnabled(false);
@@ -281,7 +293,9 @@ QWidget* AlignPage::buildAdditionalOptions() {
     debayer->addWidget(Avidebay, 0, Qt::AlignTop);
     debayer->addWidget(debayergroup, 1);
     layout->addWidget(captionedGroup(page, "Debayer options", debayer));
-    layout->addLayout(controlRow({caption(page, "Language"), Languagebox, Autolanguage}));
+    layout->addLayout(controlRow({caption(page, "Language"), Languagebox, Autolanguage, Speedbutton1}));
+    layout->addLayout(
+        controlRow({caption(page, "Character set"), ComboBox5, caption(page, "Font"), Fontsize}));
     layout->addWidget(caption(page, "Folder of the input and the results"));
     layout->addWidget(DirectoryListBox1, 1);
     layout->addLayout(controlRow({Savesubcontrol, Subdirname}));

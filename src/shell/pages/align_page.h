@@ -14,6 +14,7 @@ class QLabel;
 class QLineEdit;
 class QScrollArea;
 class QTabWidget;
+class QToolButton;
 
 namespace kestrave {
 
@@ -123,7 +124,11 @@ public:
     TPCheck* Autofilter;
     // Additional options: the language of the window's texts.
     QComboBox* Languagebox;
-    TPCheck* Autolanguage;  // apply the chosen language at start-up
+    TPCheck* Autolanguage;      // apply the chosen language at start-up
+    QToolButton* Speedbutton1;  // "Create": writes the translators' template
+    QComboBox* ComboBox5;       // the window's character set, chosen by hand
+    TRxSpinEdit* Fontsize;      // the window's font height in pixels
+    QLabel* charset1;           // hidden: the window's character set as a number
     // Developer controls, shown only in the developer mode: the lost-lock ratio and the
     // gradient quality's parameters.
     QLabel* TrackDetector;

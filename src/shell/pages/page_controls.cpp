@@ -93,6 +93,9 @@ QTabWidget* optionPages(QWidget* parent, const char* objectName) {
     selected.BevelOuter = TBevelKind::bvRaised;
     selected.BackgrColor = colorFromBgr(12639424);
     selected.CaptionHAlign = TglHorAlign::fhaCenter;
+    // Tabs whose texts grow longer than the column (a translation) are shortened, not scrolled.
+    pages->setUsesScrollButtons(false);
+    pages->setElideMode(Qt::ElideRight);
     return pages;
 }
 
