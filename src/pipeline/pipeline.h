@@ -46,6 +46,10 @@
 #include "registration/frame_limit.h"
 #include "registration/optimizer_state.h"
 #include "registration/registration_state.h"
+#include "output/optimize_and_stack.h"
+#include "registration/frame_limit_reference.h"
+#include "registration/optimizer_passes.h"
+#include "registration/point_optimizer.h"
 #include "stacking/sigma_stack.h"
 #include "stacking/stack_frames.h"
 
@@ -134,7 +138,7 @@ public:
     // asked. A failed read throws and leaves the frame shown before.
     ShownFrame showFrame(int frame, bool negative, bool pregamma);
     // The box drawn last on the preview is forgotten (a new frame shows).
-    void forgetBoxOutline();
+    void forgetBoxOutline(int mark = -1);
     // The user's choice of frames: one frame in or out, all in (dropped frames stay out), all
     // out; each recounts `usedframes` over frames 0 .. lastIndex. Announces `Frames`.
     void selectFrame(int frame, bool selected);
@@ -143,6 +147,55 @@ public:
     // `usedframes` counted again as the stage counts it; returns the count.
     int recountUsedFrames(int position, int lastIndex);
     int countSelectedFrames(int lastIndex);
+
+    // --- Limit, reference and optimizer ------------------------------------------------------
+    // The frame limit: the frames kept, the reference frames and the points' limits. Announces
+    // `Frames` and `Stage`.
+    FrameLimitResult limitFrames(const FrameLimitInput& input);
+    // "Create": the reference stack made, processed and taken as the reference.
+    CreateReferenceResult createReference(const CreateReferenceOptions& options, CreateReferenceWindow& window,
+                                          ProgressPort& progress, MessagePort& messages);
+    // The processed picture becomes the alignment's reference; the tracking steps start again.
+    AutomaticFilterValues restartAlignment(const Bitmap24& processed, const ReferenceOptions& options,
+                                           MessagePort& messages);
+    // Runs `work` with the optimizer's context over the run's state, then announces `Frames` and
+    // `Stage`.
+    void withOptimizer(FrameSource& frames, ProgressPort& progress, MessagePort& messages,
+                       OptimizerObserver& observer, const std::function<void(OptimizerContext&)>& work);
+    // Inside `withOptimizer`: the single-box optimize-and-stack, and the optimizer of the points.
+    OptimizeAndStackResult optimizeAndStack(OptimizerContext& context, const OptimizerOptions& options,
+                                            const StackScaleOptions& scale, OptimizeAndStackWindow& window);
+    PointOptimizerResult optimizePoints(OptimizerContext& context, const OptimizerOptions& options,
+                                        const PointOptimizerInput& input, PointOptimizerObserver& observer);
+    // What an optimizer run changes in the records of ranking positions 0..last and the totals,
+    // kept so that a run cancelled in its first pass can put them back.
+    struct OptimizerRecords {
+        struct Entry {
+            int frame;
+            TAlignSlotRec slot0;
+            TAlignSlotRec slot2;  // field 0 of interlaced frames
+            float SubPixelX;
+            float SubPixelY;
+            float Improvement;
+        };
+        std::vector<Entry> entries;
+        double DifferenceSum = 0;
+        int OptimizePass = 0;
+    };
+    OptimizerRecords keepOptimizerRecords(int last) const;
+    void restoreOptimizerRecords(const OptimizerRecords& records);
+    // Optimize and stack has ended with a processed stack.
+    void finishOptimizeAndStack();
+    // The multi-point mode "Create" sets and puts back.
+    void setMultiPointMode(bool multiPoint);
+    // The seconds left of the point optimizer, as the progress window counts them down.
+    void setPointTimeLeft(int seconds);
+    // The frame the points were placed on (or the reference made from a processed stack) becomes
+    // the reference picture of the point optimizer.
+    void takePointReferencePicture();
+    // The contour of the FFT spectrum, and whether a change of the filter spin is the user's.
+    void setContourMode(bool contour);
+    void armFFTFilter(bool armed);
 
     // --- Stacking ---------------------------------------------------------------------------
     // The frames 0 .. lastFrame of the current input, read as the options say. Throws FileError

@@ -46,8 +46,8 @@ ShownFrame Pipeline::showFrame(int frame, bool negative, bool pregamma) {
     return shown;
 }
 
-void Pipeline::forgetBoxOutline() {
-    run_.state.boxOutlineX = run_.state.boxOutlineY = -1;
+void Pipeline::forgetBoxOutline(int mark) {
+    run_.state.boxOutlineX = run_.state.boxOutlineY = mark;
 }
 
 void Pipeline::selectFrame(int frame, bool selected) {

@@ -85,50 +85,6 @@ QListWidgetItem* checkItem(const QString& text, bool checked) {
 }
 
 // The marker under a button: at its left edge, just below it.
-// What an optimizer run changes in the records of the ranking positions 0..last, and the totals.
-// A run cancelled in its first pass (or failing) puts them back: in that pass the frames not yet
-// reached have been reset to the alignment's whole-pixel shift but keep the sub-pixel offsets of
-// an earlier run (and with resampling the reached frames' shifts are in resampled pixels, the
-// others in frame pixels), which no stack may use.
-class OptimizerRecords {
-public:
-    OptimizerRecords(const ApplicationContext& app, int last)
-        : DifferenceSum_(app.pipeline.alignment().DifferenceSum),
-          OptimizePass_(app.pipeline.alignment().OptimizePass) {
-        const FrameModel& model = app.pipeline.model();
-        for (int j = 0; j <= std::min(last, MaxFrameIndex); ++j) {
-            const int frame = model.FrameRanking[j].Frame;
-            const TFrameRec& rec = model.FrameTable[frame];
-            entries_.push_back(
-                {frame, rec.Slots[0], rec.Slots[2], rec.SubPixelX, rec.SubPixelY, rec.Improvement});
-        }
-    }
-    void restore(ApplicationContext& app) const {
-        for (const Entry& entry : entries_) {
-            TFrameRec& rec = app.pipeline.editRun().model.FrameTable[entry.frame];
-            rec.Slots[0] = entry.slot0;
-            rec.Slots[2] = entry.slot2;
-            rec.SubPixelX = entry.SubPixelX;
-            rec.SubPixelY = entry.SubPixelY;
-            rec.Improvement = entry.Improvement;
-        }
-        app.pipeline.editRun().alignment.DifferenceSum = DifferenceSum_;
-        app.pipeline.editRun().alignment.OptimizePass = OptimizePass_;
-    }
-
-private:
-    struct Entry {
-        int frame;
-        TAlignSlotRec slot0;
-        TAlignSlotRec slot2;  // field 0 of interlaced frames
-        float SubPixelX;
-        float SubPixelY;
-        float Improvement;
-    };
-    std::vector<Entry> entries_;
-    double DifferenceSum_;
-    int OptimizePass_;
-};
 
 }  // namespace
 
@@ -204,7 +160,7 @@ public:
         parts_.stackPage.applyCreateSettings(settings);
         // The wavelet page's drizzle switch follows, or the stack keeps the drizzled canvas.
         parts_.entries.DrizzlingClick();
-        parts_.app.pipeline.editRun().alignPoints.MultiPointMode = settings.MultiPointMode;
+        parts_.app.pipeline.setMultiPointMode(settings.MultiPointMode);
         parts_.alignPage.setAlignMethodIndex(settings.AlignMethodIndex);
     }
     int alignSliderMax() override { return parts_.alignPage.lastRankPosition(); }
@@ -247,7 +203,7 @@ public:
         parts_.tools.MultiAlignprogresswindow->setWindowTitle("optimizing " + QString::number(count) +
                                                               " alignmentpoints");
         if (countdown > 0) {
-            app.pipeline.editRun().alignPoints.TimeLeft = countdown;
+            app.pipeline.setPointTimeLeft(countdown);
             windows.Timer1->start();
             windows.Multialigntimer->setText(QString::fromStdString(timeLeftText(countdown)));
         }
@@ -292,30 +248,20 @@ void OptimizeController::withPasses(const std::function<void(OptimizerContext&)>
     sourceOptions.debayer.InOptimizePass = true;
     const std::unique_ptr<InputFrameSource> frames =
         app_.pipeline.inputFrames(parts_.entries.lastIndex(), sourceOptions);
-    OptimizerContext context{app_.pipeline.editRun().model,
-                             app_.pipeline.editRun().state,
-                             app_.pipeline.editRun().registration,
-                             app_.pipeline.editRun().alignment,
-                             app_.pipeline.editRun().optimizer,
-                             *app_.pipeline.editRun().wavelet.GammaTable,
-                             *frames,
-                             app_.progress(),
-                             app_.messages(),
-                             *view_};
-    work(context);
+    app_.pipeline.withOptimizer(*frames, app_.progress(), app_.messages(), *view_, work);
 }
 
 void OptimizeController::runOptimizer(int last, const std::function<bool(OptimizerContext&)>& run) {
-    const OptimizerRecords before(app_, last);
+    const Pipeline::OptimizerRecords before = app_.pipeline.keepOptimizerRecords(last);
     view_->startRun();
     bool cancelled = false;
     try {
         withPasses([&](OptimizerContext& context) { cancelled = run(context); });
     } catch (...) {
-        if (view_->passesFinished() == 0) before.restore(app_);
+        if (view_->passesFinished() == 0) app_.pipeline.restoreOptimizerRecords(before);
         throw;
     }
-    if (cancelled && view_->passesFinished() <= 1) before.restore(app_);
+    if (cancelled && view_->passesFinished() <= 1) app_.pipeline.restoreOptimizerRecords(before);
     // The frame the run worked on last is no news once it ended.
     parts_.alignPage.Framelabel->clear();
 }
@@ -374,8 +320,7 @@ void OptimizeController::SetLimitClick() {
     input.Refframes = static_cast<double>(page_.Refframes->Value());
     input.checked = checkStates(*windows.SelectFramesChecklist);
     const FrameLimitResult result =
-        limitFrames(app_.pipeline.editRun().model, app_.pipeline.editRun().state,
-                    app_.pipeline.editRun().optimizer, app_.pipeline.editRun().points, input);
+        app_.pipeline.limitFrames(input);
 
     if (result.OptimizeQualitySpin) align.OptimizeQualitySpin->setValue(*result.OptimizeQualitySpin);
     QListWidget& selection = *windows.SelectFramesChecklist;
@@ -464,8 +409,7 @@ void OptimizeController::AlignStackButtonClick() {
             OptimizeAndStackResult result;
             runOptimizer(optimizerOptions.lastPosition, [&](OptimizerContext& context) {
                 if (page_.Optimizegraph->Checked()) parts_.entries.DrawRegistrationGraph();
-                result =
-                    optimizeAndStack(context, app_.pipeline.editRun().images, optimizerOptions, scale, steps);
+                result = app_.pipeline.optimizeAndStack(context, optimizerOptions, scale, steps);
                 return result.outcome == OptimizeAndStackOutcome::CancelledOptimizing;
             });
             if (result.optimizer.Warnings) page_.Warnings->setChecked(*result.optimizer.Warnings);
@@ -500,10 +444,7 @@ void OptimizeController::Optimize_AllAlignpoints() {
     // made from a processed stack.
     align.PreviewSlider->setValue(rankOfFrame(
         app_.pipeline.model(), app_.pipeline.registration().FeatureFrame, align.PreviewSlider->MaxValue()));
-    if (app_.pipeline.optimizer().MultiPointReference && !app_.pipeline.optimizer().ReferenceImage.empty())
-        CopyBitmap(app_.pipeline.editRun().optimizer.ReferenceImage,
-                   app_.pipeline.editRun().input.PreviewBitmap);
-    CopyBitmap(app_.pipeline.editRun().input.PreviewBitmap, app_.pipeline.editRun().registration.Image1);
+    app_.pipeline.takePointReferencePicture();
 
     PointOptimizerInput input;
     input.lastFrame = parts_.entries.lastIndex();
@@ -519,8 +460,7 @@ void OptimizeController::Optimize_AllAlignpoints() {
         view_->startRun();
         markPhase("optimizer");
         withPasses([&](OptimizerContext& context) {
-            result = kestrave::Optimize_AllAlignpoints(context, options, app_.pipeline.editRun().alignPoints,
-                                                       app_.pipeline.editRun().points, input, progress);
+            result = app_.pipeline.optimizePoints(context, options, input, progress);
         });
     } catch (const std::exception& error) {
         showError("Optimizing", error);
@@ -551,9 +491,8 @@ void OptimizeController::Optimize_AllAlignpoints() {
         showPassEnd(parts_.ProgressBar1, app_.progress(), 2, "Optimize and stack", PassOutcome::Cancelled);
         return;
     }
-    app_.pipeline.editRun().state.ProcessStage = TProcessStage::stAligned;
+    app_.pipeline.finishOptimizeAndStack();
     EmptyHook();
-    app_.pipeline.editRun().state.activepage = TMainTab::tabAbout;
     markPhase("finish");
     steps.ProcessButtonClick();
     showPassEnd(parts_.ProgressBar1, app_.progress(), 2, "Optimize and stack", PassOutcome::Finished);
@@ -568,8 +507,7 @@ void OptimizeController::MakerefClick() {
         const QSignalBlocker quiet(windows.differencecutslider);
         windows.differencecutslider->setValue(NoDifferenceCut);
     }
-    app_.pipeline.editRun().state.boxOutlineX = app_.pipeline.editRun().state.boxOutlineY =
-        -app_.pipeline.editRun().fft.FFTSize;
+    app_.pipeline.forgetBoxOutline(-app_.pipeline.fft().FFTSize);
     page_.Continuebutton->show();
     const bool realignEnabled = page_.Restartalign->isEnabled();
     page_.Restartalign->setEnabled(false);
@@ -583,10 +521,8 @@ void OptimizeController::MakerefClick() {
     bool created = false;
     PassOutcome outcome = PassOutcome::Failed;
     try {
-        const CreateReferenceResult result = createReferenceFrame(
-            app_.pipeline.editRun().model, app_.pipeline.editRun().state, app_.pipeline.editRun().alignment,
-            app_.pipeline.editRun().optimizer, app_.pipeline.editRun().images, app_.progress(),
-            app_.messages(), options, steps);
+        const CreateReferenceResult result =
+            app_.pipeline.createReference(options, steps, app_.progress(), app_.messages());
         page_.CreateRefMessage->setChecked(result.CreateRefMessage);
         created = result.outcome == CreateReferenceOutcome::Created;
         outcome = created ? PassOutcome::Finished : PassOutcome::Cancelled;
@@ -611,18 +547,14 @@ void OptimizeController::RestartAlignClick() {
     }
     AlignPage& align = parts_.alignPage;
     try {
-        const AutomaticFilterValues values = restartAlignment(
-            app_.pipeline.editRun().fft, app_.pipeline.editRun().registration, app_.pipeline.editRun().state,
-            app_.pipeline.editRun().optimizer, app_.pipeline.editRun().model, app_.pipeline.editRun().images,
-            processed, parts_.entries.readReferenceOptions(), app_.messages());
-        // The steps of the tracking start again with the offsets.
-        app_.pipeline.editRun().registration.TrackStepX = app_.pipeline.editRun().registration.TrackStepY = 0;
+        const AutomaticFilterValues values =
+            app_.pipeline.restartAlignment(processed, parts_.entries.readReferenceOptions(), app_.messages());
         if (values.FFTFilter) {
             // An automatic value is not the user's: the spin's change handler must not take it so.
             const bool armed = app_.pipeline.registration().FFTFilterArmed;
-            app_.pipeline.editRun().registration.FFTFilterArmed = false;
+            app_.pipeline.armFFTFilter(false);
             align.FFTFilterspin->setValue(*values.FFTFilter);
-            app_.pipeline.editRun().registration.FFTFilterArmed = armed;
+            app_.pipeline.armFFTFilter(armed);
         }
         // The band's handlers would compute the reference again from the reference frame and
         // lose the processed picture: the spins only show the new band.
@@ -654,7 +586,7 @@ void OptimizeController::RestartAlignClick() {
 }
 
 void OptimizeController::ContourClick() {
-    app_.pipeline.editRun().fft.ContourMode = page_.Contour->Checked();
+    app_.pipeline.setContourMode(page_.Contour->Checked());
 }
 
 void OptimizeController::SearchAreaChange() {

@@ -1,0 +1,109 @@
+// The limit, reference and optimizer stages of the pipeline.
+
+#include <algorithm>
+
+#include "pipeline/pipeline.h"
+
+namespace kestrave {
+
+FrameLimitResult Pipeline::limitFrames(const FrameLimitInput& input) {
+    FrameLimitResult result = kestrave::limitFrames(run_.model, run_.state, run_.optimizer, run_.points, input);
+    announce(PipelineChange::Frames);
+    announce(PipelineChange::Stage);
+    return result;
+}
+
+CreateReferenceResult Pipeline::createReference(const CreateReferenceOptions& options, CreateReferenceWindow& window,
+                                                ProgressPort& progress, MessagePort& messages) {
+    CreateReferenceResult result = createReferenceFrame(run_.model, run_.state, run_.alignment, run_.optimizer,
+                                                        run_.images, progress, messages, options, window);
+    announce(PipelineChange::Stage);
+    return result;
+}
+
+AutomaticFilterValues Pipeline::restartAlignment(const Bitmap24& processed, const ReferenceOptions& options,
+                                                 MessagePort& messages) {
+    AutomaticFilterValues values = kestrave::restartAlignment(run_.fft, run_.registration, run_.state, run_.optimizer,
+                                                              run_.model, run_.images, processed, options, messages);
+    // The steps of the tracking start again with the offsets.
+    run_.registration.TrackStepX = run_.registration.TrackStepY = 0;
+    announce(PipelineChange::Stage);
+    return values;
+}
+
+void Pipeline::withOptimizer(FrameSource& frames, ProgressPort& progress, MessagePort& messages,
+                             OptimizerObserver& observer, const std::function<void(OptimizerContext&)>& work) {
+    OptimizerContext context{run_.model,     run_.state,           run_.registration, run_.alignment,
+                             run_.optimizer, *run_.wavelet.GammaTable, frames,        progress,
+                             messages,       observer};
+    work(context);
+    announce(PipelineChange::Frames);
+    announce(PipelineChange::Stage);
+}
+
+OptimizeAndStackResult Pipeline::optimizeAndStack(OptimizerContext& context, const OptimizerOptions& options,
+                                                  const StackScaleOptions& scale, OptimizeAndStackWindow& window) {
+    return kestrave::optimizeAndStack(context, run_.images, options, scale, window);
+}
+
+PointOptimizerResult Pipeline::optimizePoints(OptimizerContext& context, const OptimizerOptions& options,
+                                              const PointOptimizerInput& input, PointOptimizerObserver& observer) {
+    return Optimize_AllAlignpoints(context, options, run_.alignPoints, run_.points, input, observer);
+}
+
+Pipeline::OptimizerRecords Pipeline::keepOptimizerRecords(int last) const {
+    OptimizerRecords records;
+    records.DifferenceSum = run_.alignment.DifferenceSum;
+    records.OptimizePass = run_.alignment.OptimizePass;
+    for (int j = 0; j <= std::min(last, MaxFrameIndex); ++j) {
+        const int frame = run_.model.FrameRanking[j].Frame;
+        const TFrameRec& rec = run_.model.FrameTable[frame];
+        records.entries.push_back({frame, rec.Slots[0], rec.Slots[2], rec.SubPixelX, rec.SubPixelY, rec.Improvement});
+    }
+    return records;
+}
+
+void Pipeline::restoreOptimizerRecords(const OptimizerRecords& records) {
+    for (const OptimizerRecords::Entry& entry : records.entries) {
+        TFrameRec& rec = run_.model.FrameTable[entry.frame];
+        rec.Slots[0] = entry.slot0;
+        rec.Slots[2] = entry.slot2;
+        rec.SubPixelX = entry.SubPixelX;
+        rec.SubPixelY = entry.SubPixelY;
+        rec.Improvement = entry.Improvement;
+    }
+    run_.alignment.DifferenceSum = records.DifferenceSum;
+    run_.alignment.OptimizePass = records.OptimizePass;
+    announce(PipelineChange::Frames);
+}
+
+void Pipeline::finishOptimizeAndStack() {
+    run_.state.ProcessStage = TProcessStage::stAligned;
+    run_.state.activepage = TMainTab::tabAbout;
+    announce(PipelineChange::Stage);
+}
+
+void Pipeline::setMultiPointMode(bool multiPoint) {
+    run_.alignPoints.MultiPointMode = multiPoint;
+    announce(PipelineChange::Points);
+}
+
+void Pipeline::setPointTimeLeft(int seconds) {
+    run_.alignPoints.TimeLeft = seconds;
+}
+
+void Pipeline::takePointReferencePicture() {
+    if (run_.optimizer.MultiPointReference && !run_.optimizer.ReferenceImage.empty())
+        CopyBitmap(run_.optimizer.ReferenceImage, run_.input.PreviewBitmap);
+    CopyBitmap(run_.input.PreviewBitmap, run_.registration.Image1);
+}
+
+void Pipeline::setContourMode(bool contour) {
+    run_.fft.ContourMode = contour;
+}
+
+void Pipeline::armFFTFilter(bool armed) {
+    run_.registration.FFTFilterArmed = armed;
+}
+
+}  // namespace kestrave
