@@ -46,6 +46,8 @@
 #include "registration/frame_limit.h"
 #include "registration/optimizer_state.h"
 #include "registration/registration_state.h"
+#include "registration/align_frame.h"
+#include "registration/feature_pick.h"
 #include "output/optimize_and_stack.h"
 #include "registration/frame_limit_reference.h"
 #include "registration/optimizer_passes.h"
@@ -147,6 +149,37 @@ public:
     // `usedframes` counted again as the stage counts it; returns the count.
     int recountUsedFrames(int position, int lastIndex);
     int countSelectedFrames(int lastIndex);
+
+    // --- Feature, box and alignment -------------------------------------------------------------
+    // The working contexts of the feature pick and of the alignment over the run's state; the
+    // stages' own objects (`FrameAlignment`, the pick) do their work on them.
+    ReferenceContext referenceContext(MessagePort& messages);
+    AlignContext alignContext(MessagePort& messages, ProgressPort& progress, AlignmentView& view);
+    // Before the single-box alignment of all frames: whether the user aligns by hand; a
+    // reference made from a processed stack belongs to the alignment before.
+    void prepareAlignment(bool manualAlign);
+    // The alignment restarts at the feature's frame, field 0.
+    void startAtFeatureFrame();
+    // The placing of alignment points ends (the Align button in multi-point mode).
+    void stopPlacingPoints();
+    void setFreeBox(bool freeBox);
+    void setManualAlign(bool manualAlign);
+    // The free box is drawn from (x, y).
+    void startFreeBox(int x, int y);
+    // Outside the multi-point mode the first point follows the feature picked.
+    void firstPointAtFeature();
+    // The reference picture is shown again after an alignment stopped.
+    void showReferencePicture();
+    // The quality band: the weighting's centre, the band taken as the user's once armed (true
+    // when it became the user's), the automatic band switched on or off, arming on a change the
+    // user makes; the FFT filter radius with its band mask; the misalignment ratio.
+    void setQualityWeightingCentre(int centre);
+    bool takeQualityBandAsManual();
+    void setAutomaticQualityBand(bool automatic);
+    void armQualityFilter();
+    bool takeFFTFilterAsManual();
+    void setFFTFilterRadius(double radius);
+    void setMisalignRatio(float ratio);
 
     // --- Limit, reference and optimizer ------------------------------------------------------
     // The frame limit: the frames kept, the reference frames and the points' limits. Announces

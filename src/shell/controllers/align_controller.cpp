@@ -94,7 +94,7 @@ AlignController::AlignController(const AlignControllerParts& parts)
         connectArming(*spin, &AlignController::armQualityFilter);
     connectArming(*page.FFTFilterspin, &AlignController::armFFTFilter);
     // The weighting's centre starts where its spin edit does.
-    app_.pipeline.editRun().registration.HVSCentre = static_cast<int>(std::lrint(page.CentralHVS->Value()));
+    app_.pipeline.setQualityWeightingCentre(static_cast<int>(std::lrint(page.CentralHVS->Value())));
     page.PreviewImage->setMouseTracking(true);
     page.PreviewImage->installEventFilter(this);
 }
@@ -145,13 +145,7 @@ QPoint AlignController::previewPoint(int x, int y) const {
 }
 
 ReferenceContext AlignController::referenceContext() {
-    return ReferenceContext{app_.pipeline.editRun().fft,
-                            app_.pipeline.editRun().registration,
-                            app_.pipeline.editRun().state,
-                            app_.pipeline.editRun().model,
-                            app_.pipeline.images(),
-                            app_.pipeline.input().PreviewBitmap,
-                            app_.messages()};
+    return app_.pipeline.referenceContext(app_.messages());
 }
 
 template <typename Work>
@@ -370,7 +364,7 @@ void AlignController::PreviewImageMouseDown(Qt::MouseButton button, Qt::Keyboard
     charts.Series5->Title = "Power spectrum";
     if (app_.pipeline.alignPoints().FreeBox) {
         // The free box is dragged from here and placed when the button is released.
-        app_.pipeline.editRun().state.BoxMark = {at.x(), at.x(), at.y(), at.y()};
+        app_.pipeline.startFreeBox(at.x(), at.y());
         showFreeBoxBand();
         return;
     }
@@ -419,8 +413,7 @@ void AlignController::pickAt(const PreviewClick& click) {
     page.Frontpanel->hide();
     // Outside the multi-point mode the first point follows the clicked feature.
     if (!app_.pipeline.alignPoints().MultiPointMode && !click.freeBox)
-        app_.pipeline.editRun().alignPoints.PointPos[1] = {app_.pipeline.editRun().state.FeatureX,
-                                                           app_.pipeline.editRun().state.FeatureY};
+        app_.pipeline.firstPointAtFeature();
     page.BoxOutline->hide();
     for (ToolWindow* window : {tools.FFTWindow, tools.Registrationgraphwindow}) {
         window->show();
@@ -582,20 +575,18 @@ void AlignController::QualityMethodComboChange() {
 }
 
 void AlignController::armQualityFilter() {
-    app_.pipeline.editRun().registration.QualityFilterArmed = true;
+    app_.pipeline.armQualityFilter();
 }
 
 void AlignController::armFFTFilter() {
-    app_.pipeline.editRun().registration.FFTFilterArmed = true;
+    app_.pipeline.armFFTFilter(true);
 }
 
 namespace {
 
 // A change the user made to a quality-band control: the band is the user's from now on.
-void takeBandAsManual(RegistrationState& registration, TPCheck& Autofilter) {
-    if (!registration.QualityFilterArmed) return;
-    registration.QualityFilterManual = true;
-    Autofilter.setChecked(false);
+void takeBandAsManual(Pipeline& pipeline, TPCheck& Autofilter) {
+    if (pipeline.takeQualityBandAsManual()) Autofilter.setChecked(false);
 }
 
 void storeSetting(ApplicationContext& app, const char* key, long double value) {
@@ -610,26 +601,25 @@ void AlignController::QualityFilterChange() {
     const QualityMethodChoice choice = methodChoice(page);
     placeBandPointer(choice);
     storeSetting(app_, "QualityFilter", page.QualityFilter->Value());
-    takeBandAsManual(app_.pipeline.editRun().registration, *page.Autofilter);
+    takeBandAsManual(app_.pipeline, *page.Autofilter);
     if (choice.showBandPointer) RecalcFFTbuttonClick();
 }
 
 void AlignController::CentralHVSChange() {
     AlignPage& page = parts_.page;
-    app_.pipeline.editRun().registration.HVSCentre = static_cast<int>(std::lrint(page.CentralHVS->Value()));
-    takeBandAsManual(app_.pipeline.editRun().registration, *page.Autofilter);
+    app_.pipeline.setQualityWeightingCentre(static_cast<int>(std::lrint(page.CentralHVS->Value())));
+    takeBandAsManual(app_.pipeline, *page.Autofilter);
     if (page.QualityMethodCombo->currentIndex() == HumanVisualItem) RecalcFFTbuttonClick();
 }
 
 void AlignController::CompresfactorChange() {
     AlignPage& page = parts_.page;
-    takeBandAsManual(app_.pipeline.editRun().registration, *page.Autofilter);
+    takeBandAsManual(app_.pipeline, *page.Autofilter);
     if (inputLoaded() && methodChoice(page).flags.QualityFromImage) RecalcFFTbuttonClick();
 }
 
 void AlignController::AutofilterClick() {
-    RegistrationState& registration = app_.pipeline.editRun().registration;
-    registration.QualityFilterManual = registration.QualityFilterArmed = !parts_.page.Autofilter->Checked();
+    app_.pipeline.setAutomaticQualityBand(parts_.page.Autofilter->Checked());
     if (inputLoaded()) RecalcFFTbuttonClick();
 }
 
@@ -637,18 +627,14 @@ void AlignController::FFTFilterspinChange() {
     AlignPage& page = parts_.page;
     const long double radius = page.FFTFilterspin->Value();
     storeSetting(app_, "FFTFilter", radius);
-    if (app_.pipeline.registration().FFTFilterArmed) {
-        app_.pipeline.editRun().registration.FFTFilterManual = true;
-        page.ManualFFT->setChecked(true);
-    }
-    if (app_.pipeline.editRun().fft.FFTSize > 0)
-        BuildFFTBandMask(app_.pipeline.editRun().fft, static_cast<double>(radius));
+    if (app_.pipeline.takeFFTFilterAsManual()) page.ManualFFT->setChecked(true);
+    app_.pipeline.setFFTFilterRadius(static_cast<double>(radius));
     page.RecalcFFTbutton->setEnabled(true);
     if (app_.pipeline.state().ProcessStage != TProcessStage::stFeatureSet) RecalcFFTbuttonClick();
 }
 
 void AlignController::TrackDetectChange() {
-    app_.pipeline.editRun().alignment.MisalignRatio = static_cast<float>(parts_.page.TrackDetect->Value());
+    app_.pipeline.setMisalignRatio(static_cast<float>(parts_.page.TrackDetect->Value()));
 }
 
 void AlignController::ShowFFTboxClick() {
@@ -734,7 +720,7 @@ void AlignController::MisalignwarningClick() {
 }
 
 void AlignController::ManualAlignboxClick() {
-    app_.pipeline.editRun().alignment.ManualAlign = parts_.page.Manualalignbox->Checked();
+    app_.pipeline.setManualAlign(parts_.page.Manualalignbox->Checked());
     parts_.page.Misalignwarning->setChecked(!app_.pipeline.alignment().ManualAlign);
 }
 

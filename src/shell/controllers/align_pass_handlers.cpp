@@ -60,19 +60,16 @@ void AlignController::AlignallButtonClick() {
         windows.differencecutslider->setValue(1000);
         parts_.stackPage.uncheckStackGraph();
         page.Freebox->setChecked(false);
-        app_.pipeline.editRun().alignPoints.FreeBox = false;
         page.Alignbutton->setEnabled(true);
-        app_.pipeline.editRun().alignPoints.StopPlacing = true;
+        app_.pipeline.stopPlacingPoints();
         parts_.tools.Zoomwindow->show();
         parts_.optimizePage.setOptimizeButtonEnabled(false);
         return;
     }
     // "None" aligns nothing.
     if (page.Alignmethod->ItemIndex() != SingleBoxMethod) return;
-    app_.pipeline.editRun().alignment.ManualAlign = page.Manualalignbox->Checked();
     // A reference made from a processed stack belongs to the alignment it followed.
-    app_.pipeline.editRun().optimizer.NewReferenceMade = false;
-    app_.pipeline.editRun().optimizer.MultiPointReference = false;
+    app_.pipeline.prepareAlignment(page.Manualalignbox->Checked());
 
     // The window while frames are aligned: only Cancel, Pause and the halt button stay usable.
     RegistrationWindows& charts = parts_.registrationWindows;
@@ -128,9 +125,8 @@ void AlignController::alignmentEnded(const AlignmentPassResult& result) {
 }
 
 void AlignController::alignmentStopped() {
-    const Bitmap24& reference = app_.pipeline.registration().Image1;
-    if (reference.empty()) return;
-    app_.pipeline.editRun().input.PreviewBitmap = reference;
+    if (app_.pipeline.registration().Image1.empty()) return;
+    app_.pipeline.showReferencePicture();
     window_->showPreview(bitmapView(app_.pipeline.input().PreviewBitmap));
 }
 

@@ -37,16 +37,7 @@ AlignWindow::~AlignWindow() {
 }
 
 AlignContext AlignWindow::context() {
-    return AlignContext{app_.pipeline.editRun().fft,
-                        app_.pipeline.editRun().registration,
-                        app_.pipeline.editRun().alignment,
-                        app_.pipeline.editRun().state,
-                        app_.pipeline.editRun().model,
-                        app_.pipeline.images(),
-                        *app_.pipeline.wavelet().GammaTable,
-                        app_.messages(),
-                        app_.progress(),
-                        *this};
+    return app_.pipeline.alignContext(app_.messages(), app_.progress(), *this);
 }
 
 // --- The reference ----------------------------------------------------------------------------
@@ -91,9 +82,7 @@ void AlignWindow::referenceComputedOnce() {
 
 bool AlignWindow::AlignFrame() {
     AlignContext alignContext = context();
-    app_.pipeline.editRun().alignment.CurrentFrame =
-        frameAtPosition(app_.pipeline.editRun().model, app_.pipeline.editRun().registration.FeatureFrame);
-    app_.pipeline.editRun().alignment.InterlaceField = 0;
+    app_.pipeline.startAtFeatureFrame();
     FrameAlignment alignment(alignContext, align_.readAlignOptions(), app_.pipeline.input().PreviewBitmap);
     return alignment.AlignFrame();
 }
