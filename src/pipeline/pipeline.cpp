@@ -2,10 +2,32 @@
 
 namespace kestrave {
 
+Pipeline::Subscription Pipeline::subscribe(Observer observer) {
+    observers_.emplace_back(++nextObserver_, std::move(observer));
+    return Subscription(*this, nextObserver_);
+}
+
+Pipeline::Subscription& Pipeline::Subscription::operator=(Subscription&& other) noexcept {
+    if (this != &other) {
+        Subscription old(std::move(*this));
+        pipeline_ = other.pipeline_;
+        id_ = other.id_;
+        other.pipeline_ = nullptr;
+    }
+    return *this;
+}
+
+Pipeline::Subscription::~Subscription() {
+    if (!pipeline_) return;
+    auto& observers = pipeline_->observers_;
+    std::erase_if(observers, [this](const auto& observer) { return observer.first == id_; });
+}
+
 void Pipeline::announce(PipelineChange change) const {
-    // An observer may subscribe another while it is told: those hear the next change.
-    const std::size_t count = observers_.size();
-    for (std::size_t i = 0; i < count; ++i) observers_[i](change);
+    // An observer subscribed while others are told hears the next change; the list is copied so
+    // that an observer may end a subscription meanwhile.
+    const std::vector<std::pair<int, Observer>> observers = observers_;
+    for (const auto& [id, observer] : observers) observer(change);
 }
 
 }  // namespace kestrave

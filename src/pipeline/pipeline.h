@@ -93,6 +93,7 @@ enum class PipelineChange {
     Points,     // the alignment points or their limits
     Stack,      // a new stack: its planes, result and picture
     Processed,  // the processed (rendered) picture
+    BoxSize,    // the alignment box size in force changed (an alignment point's own size)
 };
 
 class Pipeline {
@@ -117,9 +118,26 @@ public:
     const DebayerState& debayer() const { return run_.debayer; }
     const FinalData& finalImage() const { return run_.finalImage; }
 
-    // Observers hear every change an operation announces, in the order they subscribed.
+    // Observers hear every change an operation announces, in the order they subscribed, for as
+    // long as the subscription they were given lives (a window closes, the pipeline stays).
     using Observer = std::function<void(PipelineChange)>;
-    void subscribe(Observer observer) { observers_.push_back(std::move(observer)); }
+    class Subscription {
+    public:
+        Subscription() = default;
+        Subscription(Pipeline& pipeline, int id) : pipeline_(&pipeline), id_(id) {}
+        Subscription(Subscription&& other) noexcept : pipeline_(other.pipeline_), id_(other.id_) {
+            other.pipeline_ = nullptr;
+        }
+        Subscription& operator=(Subscription&& other) noexcept;
+        Subscription(const Subscription&) = delete;
+        Subscription& operator=(const Subscription&) = delete;
+        ~Subscription();
+
+    private:
+        Pipeline* pipeline_ = nullptr;
+        int id_ = 0;
+    };
+    [[nodiscard]] Subscription subscribe(Observer observer);
     void announce(PipelineChange change) const;
 
     // --- The input ----------------------------------------------------------------------------
@@ -160,6 +178,10 @@ public:
     void prepareAlignment(bool manualAlign);
     // The alignment restarts at the feature's frame, field 0.
     void startAtFeatureFrame();
+    // The box size item (of the box sizes the Align page offers) in force for an alignment point
+    // the optimizer works on. Announces `BoxSize`.
+    void useBoxSizeItem(int item);
+    int boxSizeItem() const { return boxSizeItem_; }
     // The placing of alignment points ends (the Align button in multi-point mode).
     void stopPlacingPoints();
     void setFreeBox(bool freeBox);
@@ -252,7 +274,9 @@ public:
 
 private:
     RunState run_;
-    std::vector<Observer> observers_;
+    int boxSizeItem_ = -1;
+    std::vector<std::pair<int, Observer>> observers_;
+    int nextObserver_ = 0;
 };
 
 }  // namespace kestrave

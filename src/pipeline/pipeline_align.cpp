@@ -25,6 +25,11 @@ void Pipeline::startAtFeatureFrame() {
     run_.alignment.InterlaceField = 0;
 }
 
+void Pipeline::useBoxSizeItem(int item) {
+    boxSizeItem_ = item;
+    announce(PipelineChange::BoxSize);
+}
+
 void Pipeline::stopPlacingPoints() {
     run_.alignPoints.FreeBox = false;
     run_.alignPoints.StopPlacing = true;

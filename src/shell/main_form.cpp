@@ -181,7 +181,7 @@ void TMainForm::makeControllers() {
         run.finalImage, app.messages(), [this]() -> FileDialogPort& { return app.dialogs(); }, app.regSettings,
         dialogs, [this] { return alignPage->imageSaveFolder(); }});
     // The final picture follows every new rendering while its page shows.
-    app.pipeline.subscribe([this](PipelineChange change) {
+    finalPictureFollows_ = app.pipeline.subscribe([this](PipelineChange change) {
         if (change == PipelineChange::Processed) finalImage->showProcessed();
     });
     input = std::make_unique<InputController>(

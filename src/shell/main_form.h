@@ -18,6 +18,7 @@
 #include "shell/pages/wavelet_tool_panels.h"
 #include "shell/tool_windows.h"
 #include "shell/window_dialogs.h"
+#include "pipeline/pipeline.h"
 #include "shell/window_entry_points.h"
 
 class QLabel;
@@ -170,6 +171,8 @@ protected:
     void SaveBMP2buttonClick() override;
 
 private:
+    // The final picture follows every new rendering while the window lives.
+    Pipeline::Subscription finalPictureFollows_;
     // Each controller with its own page and tool windows, the pipeline and the window's entry
     // points; none is given another controller.
     void makeControllers();

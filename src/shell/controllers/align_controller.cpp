@@ -64,6 +64,12 @@ AlignController::AlignController(const AlignControllerParts& parts)
       window_(std::make_unique<AlignWindow>(parts_, *this)),
       points_(std::make_unique<PointController>(parts_, *this, *window_)) {
     AlignPage& page = parts_.page;
+    // The box size an alignment point's optimizing puts in force shows in the page's choice.
+    boxSizeShown_ = app_.pipeline.subscribe([this](PipelineChange change) {
+        if (change != PipelineChange::BoxSize) return;
+        const int item = app_.pipeline.boxSizeItem();
+        if (item != parts_.page.FFTsizeGroup->ItemIndex()) parts_.page.FFTsizeGroup->setItemIndex(item);
+    });
     OptimizePage& optimize = parts_.optimizePage;
     connect(page.Avidebay, &TPCheck::OnClick, this, &AlignController::AVIDEBAYClick);
     connect(page.FFTsizeGroup, &TRadioGroup::OnClick, this, &AlignController::FFTsizeGroupClick);

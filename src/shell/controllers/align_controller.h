@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "pipeline/pipeline.h"
 #include "registration/alignment_pass.h"
 #include "registration/feature_pick.h"
 #include "registration/quality_method.h"
@@ -181,6 +182,7 @@ private:
     bool inputLoaded() const;
 
     AlignControllerParts parts_;
+    Pipeline::Subscription boxSizeShown_;
     ApplicationContext& app_;
     std::unique_ptr<AlignWindow> window_;
     std::unique_ptr<PointController> points_;

@@ -209,9 +209,7 @@ public:
         }
         parts_.tools.RegiStration2->setWindowTitle(" Starting alignment of  point " + QString::number(point));
         // The box size in force for the point.
-        const int item = app.pipeline.alignPoints().PointFFTIndex[static_cast<std::size_t>(point)];
-        if (item != parts_.alignPage.FFTsizeGroup->ItemIndex())
-            parts_.alignPage.FFTsizeGroup->setItemIndex(item);
+        app.pipeline.useBoxSizeItem(app.pipeline.alignPoints().PointFFTIndex[static_cast<std::size_t>(point)]);
         app.progress().processMessages();
     }
     void pointFinished(int, int done) override { parts_.pointWindows.MultiAlignProgressbar->setValue(done); }
