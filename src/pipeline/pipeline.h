@@ -46,6 +46,7 @@
 #include "registration/frame_limit.h"
 #include "registration/optimizer_state.h"
 #include "registration/registration_state.h"
+#include "enhance/wavelet_processing.h"
 #include "registration/align_frame.h"
 #include "registration/feature_pick.h"
 #include "output/optimize_and_stack.h"
@@ -268,6 +269,25 @@ public:
     // A completed stack is kept with the colour it was made with; its picture, value range,
     // means and luminance histogram go to the wavelet data. Announces `Stack`.
     const StackResult& keepStack(StackResult&& result, bool colour);
+
+    // --- Wavelet processing -------------------------------------------------------------------
+    // A setting the layers are computed with changed: they are computed again before the next
+    // rendering.
+    void markLayersDirty();
+    // "Process": the processing starts (stage and image size from the stack), the stack is shown
+    // in the processed view, and the layers are computed when out of date (true then).
+    void beginProcessing(const WaveletProcessOptions& options);
+    void showStackInProcessedView();
+    bool decomposeWhenDirty(const WaveletProcessOptions& options, ProgressPort& progress);
+    // A click on the processed view: the feature in frame pixels (the view's point divided by
+    // `scale`), the processing area centred on the point.
+    void chooseFeatureOnProcessedView(int x, int y, double scale);
+    // The compare tools: the last rendered view kept, the picture copied to the clipboard kept,
+    // the difference to that copy shown in green, one of the kept pictures shown again.
+    void keepRenderedView();
+    void keepClipboardPicture();
+    void showDifferenceToClipboard();
+    void showKeptPicture(bool clipboardPicture);
 
     // The run's state for the handlers not yet moved onto an operation.
     RunState& editRun() { return run_; }

@@ -108,7 +108,7 @@ bool WaveletController::composeWorkingImage() {
 
 void WaveletController::shiftSpinChange() {
     setShiftsFromSpins(app_.pipeline.editRun().state, readShiftSpins(page_));
-    app_.pipeline.editRun().state.LayersDirty = true;
+    app_.pipeline.markLayersDirty();
     if (composeWorkingImage()) Layer1sliderChanged();
 }
 
@@ -129,7 +129,7 @@ void WaveletController::RGBShifterClick() {
     page_.BDYSpin->setValue(spins.BDYSpin);
     page_.RDXSpin->setValue(spins.RDXSpin);
     page_.RdySpin->setValue(spins.RdySpin);
-    app_.pipeline.editRun().state.LayersDirty = true;
+    app_.pipeline.markLayersDirty();
     Layer1sliderChanged();
 }
 
@@ -155,7 +155,7 @@ void WaveletController::RGBSHIFTClick() {
 }
 
 void WaveletController::RedLRGBsliderChanged() {
-    app_.pipeline.editRun().state.LayersDirty = true;
+    app_.pipeline.markLayersDirty();
     app_.pipeline.editRun().state.LRGBWeights = lrgbWeightsFor(
         page_.RedLRGBslider->Value(), page_.GreenLRGBSlider->Value(), page_.BlueLRGBSlider->Value());
     ProcessButtonClick();
@@ -168,7 +168,7 @@ void WaveletController::LRGB2Click() {
         slider->setEnabled(true);
     }
     // The working image is composed another way now.
-    app_.pipeline.editRun().state.LayersDirty = true;
+    app_.pipeline.markLayersDirty();
 }
 
 void WaveletController::LumichannelClick() {
@@ -178,7 +178,7 @@ void WaveletController::LumichannelClick() {
         }
     }
     // The luminance comes from another source now.
-    app_.pipeline.editRun().state.LayersDirty = true;
+    app_.pipeline.markLayersDirty();
     ProcessButtonClick();
 }
 
@@ -198,7 +198,7 @@ void WaveletController::followColourChoice(bool colour) {
     RgbBalancePanel& balance = *parts_.panels.rgbBalance;
     balance.RedSlider->setEnabled(colour);
     balance.blueslider->setEnabled(colour);
-    app_.pipeline.editRun().state.LayersDirty = true;
+    app_.pipeline.markLayersDirty();
 }
 
 void WaveletController::Drizzle2Click() {

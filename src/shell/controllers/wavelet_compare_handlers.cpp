@@ -30,7 +30,7 @@ void WaveletController::connectCompareControls() {
 }
 
 void WaveletController::keepRenderedView() {
-    CopyBitmap(app_.pipeline.editRun().wavelet.ProcessPicture, app_.pipeline.editRun().wavelet.Tempimage2);
+    app_.pipeline.keepRenderedView();
 }
 
 void WaveletController::ClipcopyClick() {
@@ -38,14 +38,13 @@ void WaveletController::ClipcopyClick() {
     if (picture.empty()) return;
     // The view shares the bitmap's memory; the clipboard keeps a copy of its own.
     QGuiApplication::clipboard()->setImage(bitmapView(picture).copy());
-    CopyBitmap(picture, app_.pipeline.editRun().wavelet.ClipTemp);
+    app_.pipeline.keepClipboardPicture();
     page_.RadioGroup1->setEnabled(true);
 }
 
 void WaveletController::DifferClick() {
     if (app_.pipeline.wavelet().ClipTemp.empty()) return;
-    diffGreen(app_.pipeline.editRun().wavelet.ProcessPicture, app_.pipeline.editRun().wavelet.ClipTemp,
-              app_.pipeline.editRun().model.ImageWidth, app_.pipeline.model().ImageHeight);
+    app_.pipeline.showDifferenceToClipboard();
     showProcessedView();
 }
 
@@ -53,9 +52,7 @@ void WaveletController::RadioGroup1Click() {
     const int item = page_.RadioGroup1->ItemIndex();
     page_.Clipcopy->setEnabled(item == CurrentImage);
     page_.Differ->setEnabled(item == CurrentImage);
-    const Bitmap24& shown =
-        item == ClipboardImage ? app_.pipeline.wavelet().ClipTemp : app_.pipeline.wavelet().Tempimage2;
-    if (!shown.empty()) CopyBitmap(shown, app_.pipeline.editRun().wavelet.ProcessPicture);
+    app_.pipeline.showKeptPicture(item == ClipboardImage);
     showProcessedView();
 }
 

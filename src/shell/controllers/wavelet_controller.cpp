@@ -140,18 +140,14 @@ void WaveletController::ProcessButtonClick() {
     const LongOperation operation(app_.operations);
     if (!operation) return;
     const WaveletProcessOptions options = processOptions();
-    beginWaveletProcessing(app_.pipeline.editRun().model, app_.pipeline.editRun().state, options);
+    app_.pipeline.beginProcessing(options);
     page_.savebmp2button->setEnabled(true);
     if (!stackExists()) return;
     const BusyCursor busy;
-    const int width = app_.pipeline.model().ImageWidth;
-    const int height = app_.pipeline.model().ImageHeight;
-    showStackView(app_.pipeline.editRun().wavelet.Stackimage, app_.pipeline.editRun().wavelet.ProcessPicture,
-                  width, height);
+    app_.pipeline.showStackInProcessedView();
     page_.ProcessImage->move(0, 0);
     try {
-        if (decomposeWhenDirty(app_.pipeline.editRun().images, width, height, app_.pipeline.editRun().state,
-                               app_.pipeline.editRun().wavelet.filter, options, app_.progress())) {
+        if (app_.pipeline.decomposeWhenDirty(options, app_.progress())) {
             updateLayerCaptions(options.steps);
             // A new result that nobody saved yet: closing the window asks again.
             app_.shell.ImageSaved = false;
@@ -175,7 +171,7 @@ void WaveletController::updateLayerCaptions(const WaveletStepOptions& steps) {
 }
 
 void WaveletController::WaveletschemeClick() {
-    app_.pipeline.editRun().state.LayersDirty = true;
+    app_.pipeline.markLayersDirty();
     const bool linear = page_.Waveletscheme->ItemIndex() == static_cast<int>(TWaveletScheme::Linear);
     page_.LevelStep->setEnabled(linear);
     page_.Multiplicant->setEnabled(linear);
@@ -195,7 +191,7 @@ void WaveletController::askProcessAfterSetupChange() {
 }
 
 void WaveletController::LevelStepChange() {
-    app_.pipeline.editRun().state.LayersDirty = true;
+    app_.pipeline.markLayersDirty();
     updateLayerCaptions(readStepOptions(page_));
     // The message only once the wavelet page can be reached.
     if (page_.Autoprocessbox->Checked() || app_.pipeline.state().activepage > TMainTab::tabWavelet) {
@@ -204,7 +200,7 @@ void WaveletController::LevelStepChange() {
 }
 
 void WaveletController::MultiplicantChange() {
-    app_.pipeline.editRun().state.LayersDirty = true;
+    app_.pipeline.markLayersDirty();
     updateLayerCaptions(readStepOptions(page_));
     // Restoring the stored values at start-up stays silent.
     if (page_.Autoprocessbox->Checked() || !app_.shell.StartingUp) askProcessAfterSetupChange();
@@ -224,7 +220,7 @@ void WaveletController::ResetButtonClick() {
         page_.LevelStep->setValue(1.0);
         page_.Multiplicant->setValue(0.0);
     }
-    app_.pipeline.editRun().state.LayersDirty = true;
+    app_.pipeline.markLayersDirty();
     for (TRxSlider* slider : page_.layerSliders()) slider->setValue(10);
     ProcessButtonClick();
 }
@@ -246,7 +242,7 @@ void WaveletController::ProcessareaChange() {
                                      app_.messages()))
         return;
     // The layer planes were replaced: the layers must be computed again for the new area.
-    app_.pipeline.editRun().state.LayersDirty = true;
+    app_.pipeline.markLayersDirty();
 }
 
 KernelSpins WaveletController::readKernelSpins() const {
@@ -263,7 +259,7 @@ void WaveletController::writeKernelSpins(const KernelSpins& spins) {
 
 void WaveletController::SetwaveletbuttonClick() {
     page_.Convolvemethod->setItemIndex(static_cast<int>(TConvolveMethod::Default));
-    app_.pipeline.editRun().state.LayersDirty = true;
+    app_.pipeline.markLayersDirty();
     parts_.panels.filter->CentreWavelet->setText(
         QString::fromStdString(SetWaveletKernel(app_.pipeline.editRun().wavelet.filter, readKernelSpins())));
     ProcessButtonClick();
@@ -285,7 +281,7 @@ void WaveletController::GaussianClick() {
     WaveletFilterPanel& panel = *parts_.panels.filter;
     page_.Convolvemethod->setItemIndex(static_cast<int>(TConvolveMethod::Gaussian));
     // The working image is composed again by "Process", which finds the layers out of date.
-    app_.pipeline.editRun().state.LayersDirty = true;
+    app_.pipeline.markLayersDirty();
     panel.CentreGaussian->setText(QString::fromStdString(
         BuildGaussianLayers(app_.pipeline.editRun().wavelet.filter, static_cast<float>(panel.Gauss->Value()),
                             gaussWidths(page_))));
@@ -368,7 +364,7 @@ void WaveletController::applyWaveletScheme(const WaveletScheme& scheme) {
         panel.CentreWavelet->setText(QString::fromStdString(
             SetWaveletKernel(app_.pipeline.editRun().wavelet.filter, readKernelSpins())));
     }
-    app_.pipeline.editRun().state.LayersDirty = true;
+    app_.pipeline.markLayersDirty();
 }
 
 void WaveletController::reportWaveletError(const std::exception& error) {

@@ -159,10 +159,7 @@ void WaveletController::ProcessImageMouseDown(Qt::MouseButton button, Qt::Keyboa
     if (button == Qt::LeftButton && shift == Qt::NoModifier) {
         // The feature is kept in frame pixels. The processing area is centred on the click and,
         // like every move of the area, kept whole inside the image.
-        const double scale = featureScale(parts_.stack);
-        app_.pipeline.editRun().state.FeatureX = clampedRound(point.x() / scale, 0, MaxFrameSize);
-        app_.pipeline.editRun().state.FeatureY = clampedRound(point.y() / scale, 0, MaxFrameSize);
-        moveProcessAreaToFeature(app_.pipeline.editRun().images, point.x(), point.y());
+        app_.pipeline.chooseFeatureOnProcessedView(point.x(), point.y(), featureScale(parts_.stack));
     }
     showProcessedView();
 }
@@ -198,8 +195,7 @@ void WaveletController::ProcessImageMouseMove(Qt::KeyboardModifiers shift, QPoin
 void WaveletController::ProcessImageMouseUp(QPoint at) {
     if (app_.pipeline.wavelet().ProcessPicture.empty()) return;
     const QPoint point = imagePoint(at);
-    showStackView(app_.pipeline.editRun().wavelet.Stackimage, app_.pipeline.editRun().wavelet.ProcessPicture,
-                  app_.pipeline.editRun().model.ImageWidth, app_.pipeline.model().ImageHeight);
+    app_.pipeline.showStackInProcessedView();
     if (!composeWorkingImage()) return;
     if (defineAreaMode_) {
         app_.pipeline.editRun().state.RGBArea.X2 = point.x();
