@@ -141,6 +141,23 @@ public:
     [[nodiscard]] Subscription subscribe(Observer observer);
     void announce(PipelineChange change) const;
 
+    // --- Start-up -------------------------------------------------------------------------------
+    // The program's state as a start leaves it: no stage, the Align page, no waiting click, the
+    // default kernel, resampling ×2, drizzle ×2, no master-frame mode.
+    void setStartState();
+    // The standard luminance weights of LRGB and a neutral colour balance.
+    void setStandardColourWeights();
+    // No pass has run; no video is named.
+    void clearProgress();
+    void forgetVideoName();
+    // The image planes of the processing area the stored item chooses.
+    bool createImagePlanes(int processareaItem, ProgressPort& progress, MessagePort& messages);
+    // The FFT tables for a box of `size` at (left, top).
+    void setUpAlignmentBox(int size, int left, int top);
+    // The per-input marks as for a fresh input: no feature, the full level range, the processing
+    // area at the origin, no single image.
+    void resetMarks();
+
     // --- The input ----------------------------------------------------------------------------
     // Before a new input: the furthest page back to Align, one alignment box, no master-frame
     // mode, no feature, no 16-bit PNG. Announces `Stage`.

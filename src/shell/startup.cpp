@@ -90,7 +90,7 @@ private:
     void reportError(const std::exception& error) { app_.messages().error("Error", error.what()); }
     // The layer planes and the rest of the image planes for a processing area of that item.
     void createPlanes(int processareaItem) {
-        createImagePlanes(app_.pipeline.editRun().images, processareaItem, app_.progress(), app_.messages());
+        app_.pipeline.createImagePlanes(processareaItem, app_.progress(), app_.messages());
     }
 
     // The steps of run(), in their order.
@@ -169,11 +169,10 @@ void Startup::prepareWindow() {
 void Startup::setUpPlanesAndColours() {
     setDefaults();
     createPlanes(wavelet_.Processarea->currentIndex());
-    app_.pipeline.editRun().state.LRGBWeights = {0.299f, 0.587f, 0.114f};
+    app_.pipeline.setStandardColourWeights();
     wavelet_.RedLRGBslider->setValue(299);
     wavelet_.GreenLRGBSlider->setValue(587);
     wavelet_.BlueLRGBSlider->setValue(114);
-    app_.pipeline.editRun().state.RGBBalance = {1.0f, 1.0f, 1.0f};
 }
 
 // The translators' template written (not headless), the wavelet dialogs opened in the program's
@@ -184,7 +183,7 @@ void Startup::writeLanguageTemplate() {
         SpeedButton1Click(languageWindow(form_), *align_.Languagebox, app_.messages());
     }
     form_.wavelet->loadwaveletdialog.InitialDir = form_.wavelet->savewaveletdialog.InitialDir = ProgramDir();
-    app_.pipeline.editRun().state.progstatus = TProgStatus::psNone;
+    app_.pipeline.clearProgress();
 }
 
 // The stored control values restored, the calibration and resampling switched off, the tool
@@ -232,7 +231,7 @@ void Startup::settleProcessingControls() {
 // The settings store opened and read, the wavelet filter, the gamma and tone tables, the FFT and
 // the views set up; the frame tables emptied and the Align page shown.
 void Startup::readStoredSettings() {
-    app_.pipeline.editRun().model.AviName = "none";
+    app_.pipeline.forgetVideoName();
     openSettingsStore();
     form_.wavelet->GaussianClick();
     form_.wavelet->SetwaveletbuttonClick();
@@ -283,17 +282,11 @@ void Startup::setDefaults() {
     form_.optimizePage->Filtertype->setCurrentIndex(0);
     form_.stackPage->Stackfiltermethod->setCurrentIndex(0);
     align_.QualityMethodCombo->setCurrentIndex(DefaultQualityMethod);
-    app_.pipeline.editRun().registration.WaitForClick = false;
-    app_.pipeline.editRun().state.DrizzleFactor = 2.0f;
+    app_.pipeline.setStartState();
 
     readVideo(*about_.Memo1);
-    setProcessStage(app_.pipeline.editRun().state, TProcessStage::stNone);
-    app_.pipeline.editRun().state.activepage = TMainTab::tabAlign;
     form_.shell->selectTab(0);
     form_.dialogs.Addbitmapdialog.Title = "Open file(s)";
-    app_.pipeline.editRun().state.Kernel3x3 = DefaultKernel3x3;
-    app_.pipeline.editRun().state.ResampleFactor = 2.0f;
-    app_.pipeline.editRun().state.MasterFrameMode = false;
 
     about_.logolabel->setText(VersionCaption);
     form_.setWindowTitle(VersionCaption);
@@ -395,20 +388,12 @@ void Startup::readFileSettings() {
 void Startup::setUpFft() {
     if (align_.FFTsizeGroup->ItemIndex() < 0) align_.FFTsizeGroup->setItemIndex(0);
     const AlignmentBox box = startupAlignmentBox(align_.FFTsizeGroup->ItemIndex());
-    InitFFT(app_.pipeline.editRun().fft, box.size);
-    app_.pipeline.editRun().registration.BoxLeft = box.left;
-    app_.pipeline.editRun().registration.BoxTop = box.top;
+    app_.pipeline.setUpAlignmentBox(box.size, box.left, box.top);
 }
 
 // The per-input marks, the render controls and the views as for a fresh input.
 void Startup::resetViews() {
-    ProgramState& state = app_.pipeline.editRun().state;
-    state.FeatureX = state.FeatureY = 0;
-    state.LevelLo = 0.0f;
-    state.LevelHi = 255.0f;
-    state.newInput = false;
-    state.MasterFrameMode = false;
-    app_.pipeline.editRun().model.SingleImage = false;
+    app_.pipeline.resetMarks();
     align_.AlignSlider->setVisible(false);
     align_.Framelabel->setVisible(false);
 
@@ -421,7 +406,6 @@ void Startup::resetViews() {
     for (TPCheck* layer : {wavelet_.Layer1checkbox, wavelet_.Layer2checkbox, wavelet_.Layer3checkbox,
                            wavelet_.layer4checkbox, wavelet_.layer5checkbox, wavelet_.layer6checkbox})
         layer->setChecked(true);
-    app_.pipeline.editRun().images.ProcessAreaX = app_.pipeline.editRun().images.ProcessAreaY = 0;
     for (QScrollArea* box : {align_.ScrollBox1, wavelet_.Scrollbox3}) {
         box->horizontalScrollBar()->setValue(0);
         box->verticalScrollBar()->setValue(0);

@@ -1,0 +1,53 @@
+// What start-up sets in the run's state.
+
+#include "pipeline/pipeline.h"
+
+namespace kestrave {
+
+void Pipeline::setStartState() {
+    run_.registration.WaitForClick = false;
+    run_.state.DrizzleFactor = 2.0f;
+    setProcessStage(run_.state, TProcessStage::stNone);
+    run_.state.activepage = TMainTab::tabAlign;
+    run_.state.Kernel3x3 = DefaultKernel3x3;
+    run_.state.ResampleFactor = 2.0f;
+    run_.state.MasterFrameMode = false;
+    announce(PipelineChange::Stage);
+}
+
+void Pipeline::setStandardColourWeights() {
+    run_.state.LRGBWeights = {0.299f, 0.587f, 0.114f};
+    run_.state.RGBBalance = {1.0f, 1.0f, 1.0f};
+}
+
+void Pipeline::clearProgress() {
+    run_.state.progstatus = TProgStatus::psNone;
+    announce(PipelineChange::Stage);
+}
+
+void Pipeline::forgetVideoName() {
+    run_.model.AviName = "none";
+}
+
+bool Pipeline::createImagePlanes(int processareaItem, ProgressPort& progress, MessagePort& messages) {
+    return kestrave::createImagePlanes(run_.images, processareaItem, progress, messages);
+}
+
+void Pipeline::setUpAlignmentBox(int size, int left, int top) {
+    InitFFT(run_.fft, size);
+    run_.registration.BoxLeft = left;
+    run_.registration.BoxTop = top;
+}
+
+void Pipeline::resetMarks() {
+    ProgramState& state = run_.state;
+    state.FeatureX = state.FeatureY = 0;
+    state.LevelLo = 0.0f;
+    state.LevelHi = 255.0f;
+    state.newInput = false;
+    state.MasterFrameMode = false;
+    run_.model.SingleImage = false;
+    run_.images.ProcessAreaX = run_.images.ProcessAreaY = 0;
+}
+
+}  // namespace kestrave
