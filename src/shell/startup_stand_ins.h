@@ -7,19 +7,11 @@ class QWidget;
 
 namespace kestrave {
 
-class InputController;
-class MessageRoutine;
-struct TFileDialog;
-
 // The assistant of `target`'s window points its balloons at `target`.
 void AttachBalloons(QWidget* target);
 // Language files: writes the translation template and the caption list. Nothing is written yet.
 void SpeedButton1Click();
 // Language files: applies the language chosen in Languagebox. No language is applied yet.
 void LanguageboxChange();
-// Project files: loads the project or frame list named by OpenDialog2 (filter index 1 a project,
-// 2 a frame list). A frame list is taken as the input; until projects can be read, loading one
-// is reported and nothing is loaded.
-void LoadProjectClick(const TFileDialog& OpenDialog2, InputController& input, MessageRoutine& messages);
 
 }  // namespace kestrave
