@@ -127,6 +127,29 @@ StackOptions calibrationSwitches(const AlignPage& align) {
     return options;
 }
 
+// Runs a long stage of the replay as a batch run does: every question takes its unattended
+// answer, so the window and a batch run reach the same result. The warnings and errors the stage
+// gave are shown together afterwards.
+template <class Stage>
+void unattended(ProgramState& state, MessageRoutine& messages, Stage&& stage) {
+    const bool batch = state.BatchMode;
+    const std::size_t logged = messages.batchLog().size();
+    {
+        state.BatchMode = true;
+        const ScopeExit back([&] { state.BatchMode = batch; });
+        stage();
+    }
+    if (batch) return;
+    std::string report;
+    const std::vector<Message>& log = messages.batchLog();
+    for (std::size_t n = logged; n < log.size(); ++n) {
+        if (log[n].dlgType != mtError && log[n].dlgType != mtWarning) continue;
+        if (!report.empty()) report += "\n";
+        report += log[n].caption + ": " + log[n].text;
+    }
+    if (!report.empty()) messages.warn(ProjectCaption, report);
+}
+
 // A frame list is told by its extension, whatever filter the dialog showed.
 bool isFrameList(const fs::path& file, int filterIndex) {
     std::string extension = file.extension().string();
@@ -195,6 +218,7 @@ void ProjectController::SaveProjectClick() {
         return;
     }
     TFileDialog& dialog = parts_.dialogs.SaveDialog3;
+    dialog.InitialDir = parts_.alignPage.currentFolder();
     if (app_.dialogs().Execute(dialog)) {
         if (askOverwrite(app_.messages(), dialog.FileName, " Overwrite existing projectfile ?") != mrYes)
             return;
@@ -213,6 +237,7 @@ void ProjectController::ProjectSaveAsClick() {
     }
     const fs::path video = model.AviSegments[0].FileName;
     TFileDialog& dialog = parts_.dialogs.SaveDialog3;
+    dialog.InitialDir = parts_.alignPage.currentFolder();
     const QDateTime modified = QFileInfo(QString::fromStdString(video.string())).lastModified();
     dialog.FileName =
         (QStringLiteral("_") + modified.toString(QStringLiteral("yyyyMMdd_hhmmss"))).toStdString();
@@ -242,7 +267,10 @@ void ProjectController::ProjectSaveAsClick() {
 void ProjectController::LoadProjectClick() {
     const bool commandLine = std::exchange(startedFromCommandLine, false);
     TFileDialog& dialog = parts_.dialogs.OpenDialog2;
-    if (!commandLine && !app_.dialogs().Execute(dialog)) return;
+    if (!commandLine) {
+        dialog.InitialDir = parts_.alignPage.currentFolder();
+        if (!app_.dialogs().Execute(dialog)) return;
+    }
     if (isFrameList(dialog.FileName, dialog.FilterIndex)) {
         parts_.entries.loadFrameList(dialog.FileName);
         return;
@@ -358,7 +386,11 @@ void ProjectController::replay(const ProjectData& project, const StackOptions& s
                                           app_.messages());
                 } catch (const KestraveError& error) {
                     app_.messages().error("Error", error.what());
+                    break;
                 }
+                // As after picking the feature; a later stage the replay reached stays.
+                if (state.ProcessStage < TProcessStage::stReferenceReady)
+                    setProcessStage(state, TProcessStage::stReferenceReady);
                 break;
             }
             case ReplayStep::ShowRegistrationGraph:
@@ -377,10 +409,10 @@ void ProjectController::replay(const ProjectData& project, const StackOptions& s
                 state.activepage = TMainTab::tabStack;
                 entries.selectTab(static_cast<int>(TMainTab::tabOptimize));
                 entries.selectTab(static_cast<int>(TMainTab::tabStack));
-                entries.StackButtonClick();
+                unattended(state, app_.messages(), [&] { entries.StackButtonClick(); });
                 break;
             case ReplayStep::ProcessAgain:
-                entries.ProcessButtonClick();
+                unattended(state, app_.messages(), [&] { entries.ProcessButtonClick(); });
                 break;
         }
     }
