@@ -193,6 +193,10 @@ TEST(ProjectWindow, TheOlderFormRenamesTheVideoButNeverOverAnotherFile) {
     const ProjectRead read = readProject(saved.dir.path() / "moon.ksp");
     EXPECT_EQ(read.project.form, ProjectForm::Older);
     EXPECT_EQ(fs::path(read.project.AviName).filename(), "moon.avi");
+    // The work goes on with the renamed video.
+    const int errors = saved.run->context.messages().errorsShown();
+    saved.run->form->stack->StackButtonClick();
+    EXPECT_EQ(saved.run->context.messages().errorsShown(), errors);
 }
 
 }  // namespace
