@@ -58,6 +58,8 @@
 
 namespace kestrave {
 
+struct ProjectData;
+
 // The state of one run.
 struct RunState {
     ProgramState state;
@@ -286,6 +288,24 @@ public:
     // A completed stack is kept with the colour it was made with; its picture, value range,
     // means and luminance histogram go to the wavelet data. Announces `Stack`.
     const StackResult& keepStack(StackResult&& result, bool colour);
+
+    // --- Projects -------------------------------------------------------------------------------
+    // The video was renamed after its project: the model names the new file.
+    void renameVideo(const std::filesystem::path& video, const std::filesystem::path& renamed);
+    // A loaded project's shifts, qualities, ranking, points and stage; an aligned project keeps
+    // its ranking valid; the reference frame is clamped to the frames 0..lastFrame. Announces
+    // `Frames`, `Points` and `Stage`.
+    void takeProject(const ProjectData& project, bool interlaced, int lastFrame);
+    // The stages a replay moves through: aligned; the reference ready with the Stack page open.
+    void markAligned();
+    void openStackStage();
+    // The reference computed again at the feature (the tracking starts afresh). Throws
+    // KestraveError as the reference does.
+    void rebuildReference(const ReferenceOptions& options, MessagePort& messages);
+    // The furthest page a user may open.
+    void setActivePage(TMainTab page);
+    // Runs `stage` with every question taking its unattended answer, as in a batch run.
+    void runUnattended(const std::function<void()>& stage);
 
     // --- Wavelet processing -------------------------------------------------------------------
     // A setting the layers are computed with changed: they are computed again before the next

@@ -17,6 +17,7 @@
 #include "shell/controllers/input_controller.h"
 #include "shell/controllers/optimize_controller.h"
 #include "shell/controllers/options_controller.h"
+#include "shell/controllers/project_controller.h"
 #include "shell/controllers/resize_controller.h"
 #include "shell/controllers/save_controller.h"
 #include "shell/controllers/shell_controller.h"
@@ -226,6 +227,9 @@ void TMainForm::makeControllers() {
                                                              *ProgressBar1, entries});
     resizeView = std::make_unique<ResizeController>(ResizeControllerParts{
         app, *tools.Shrinkview, shrinkView, *waveletPage, *finalPage, *stackPage, *alignPage, dialogs.SaveDialog4});
+    project = std::make_unique<ProjectController>(
+        ProjectControllerParts{app, *Speedbar, *PageControl1, *alignPage, *optimizePage, *stackPage, *waveletPage,
+                               frameWindows, *FormSettings, dialogs, entries});
 }
 
 TMainForm::~TMainForm() {

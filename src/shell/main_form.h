@@ -53,6 +53,7 @@ class OptimizeController;
 class ImageInfoController;
 class CalibrationController;
 class OptionsController;
+class ProjectController;
 class TFormStorage;
 struct StartupOptions;
 struct StartupOutcome;
@@ -125,6 +126,7 @@ public:
     std::unique_ptr<OptionsController> options;
     std::unique_ptr<AviController> avi;
     std::unique_ptr<ResizeController> resizeView;
+    std::unique_ptr<ProjectController> project;
 
     // The start-up: settings, command line and batch work, in their fixed order.
     StartupOutcome FormCreate(const StartupOptions& options);
@@ -147,7 +149,12 @@ protected:
     FrameSourceOptions readSourceOptions() const override;
     void fillFrameList(const std::vector<std::string>& items) override;
     void openInputFile(const std::string& file, InputFilter filter) override;
+    void loadFrameList(const std::filesystem::path& file) override;
+    bool takeProjectInput(const InputPlan& plan) override;
+    void LoadDarkframeFile(const std::string& FileName, int FileType) override;
+    void LoadFlatfieldFile(const std::string& FileName, int FileType) override;
     void AlignmethodClick() override;
+    void FFTsizeGroupClick() override;
     void applyDebayerSwitch() override;
     void DrawRegistrationGraph() override;
     void QualityMethodComboChange() override;

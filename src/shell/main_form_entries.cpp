@@ -2,6 +2,7 @@
 
 #include "registration/reference.h"
 #include "shell/controllers/align_controller.h"
+#include "shell/controllers/calibration_controller.h"
 #include "shell/controllers/final_controller.h"
 #include "shell/controllers/image_info_controller.h"
 #include "shell/controllers/input_controller.h"
@@ -25,8 +26,17 @@ int TMainForm::lastIndex() const { return input->lastIndex(); }
 FrameSourceOptions TMainForm::readSourceOptions() const { return input->readSourceOptions(); }
 void TMainForm::fillFrameList(const std::vector<std::string>& items) { input->fillFrameList(items); }
 void TMainForm::openInputFile(const std::string& file, InputFilter filter) { input->openInputFile(file, filter); }
+void TMainForm::loadFrameList(const std::filesystem::path& file) { input->loadFrameList(file); }
+bool TMainForm::takeProjectInput(const InputPlan& plan) { return input->takeProjectInput(plan); }
+void TMainForm::LoadDarkframeFile(const std::string& FileName, int FileType) {
+    calibration->LoadDarkframeFile(FileName, FileType);
+}
+void TMainForm::LoadFlatfieldFile(const std::string& FileName, int FileType) {
+    calibration->LoadFlatfieldFile(FileName, FileType);
+}
 
 void TMainForm::AlignmethodClick() { align->AlignmethodClick(); }
+void TMainForm::FFTsizeGroupClick() { align->FFTsizeGroupClick(); }
 void TMainForm::applyDebayerSwitch() { align->applyDebayerSwitch(); }
 void TMainForm::DrawRegistrationGraph() { align->DrawRegistrationGraph(); }
 void TMainForm::QualityMethodComboChange() { align->QualityMethodComboChange(); }

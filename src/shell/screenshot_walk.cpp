@@ -211,6 +211,15 @@ public:
                 answerFileDialog("7-save-dialog", {});
                 wavelet.savebmp2button->click();
             },
+            // The project dialogs of the speed bar, each closed again.
+            [this] {
+                answerFileDialog("7b-project-save-dialog", {});
+                form_.Speedbar->Projectsave->click();
+            },
+            [this] {
+                answerFileDialog("7c-project-load-dialog", {});
+                form_.Speedbar->projectload->click();
+            },
             // The second road: alignment points placed by clicks with their zones shown, aligned,
             // stacked by zones, then a sigma stack.
             [this] { form_.Tabpages->setCurrentIndex(0); },

@@ -31,7 +31,7 @@ SpeedBar::SpeedBar(QWidget* parent) : TSpeedBar(parent) {
     // Items whose work the program does not do yet: greyed, and their hint says so.
     for (TSpeedItem* item : items()) {
         TRxSpeedButton* b = item->button();
-        if (b != Projectsave && b != projectload && b != ProjectSaveas && b != helpbutton && b != hintbutton)
+        if (b != helpbutton && b != hintbutton)
             continue;
         b->setEnabled(false);
         item->setHint(b->text() + ": not available in this version");

@@ -20,6 +20,7 @@
 #include "shell/batch_runner.h"
 #include "shell/controllers/align_controller.h"
 #include "shell/controllers/input_controller.h"
+#include "shell/controllers/project_controller.h"
 #include "shell/controllers/shell_controller.h"
 #include "shell/controllers/wavelet_controller.h"
 #include "shell/developer_mode.h"
@@ -420,7 +421,8 @@ void Startup::actOnSingleArgument() {
     if (kind_ == CommandLineKind::ProjectFile || kind_ == CommandLineKind::FrameList) {
         form_.dialogs.OpenDialog2.FileName = argument;
         form_.dialogs.OpenDialog2.FilterIndex = kind_ == CommandLineKind::ProjectFile ? 1 : 2;
-        LoadProjectClick(form_.dialogs.OpenDialog2, *form_.input, app_.messages());
+        form_.project->startedFromCommandLine = true;
+        form_.project->LoadProjectClick();
     } else if (kind_ == CommandLineKind::CommandFile) {
         try {
             app_.batch = batchCommandsFromFile(readCommandFile(argument),

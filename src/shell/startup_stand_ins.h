@@ -7,15 +7,7 @@ class QWidget;
 
 namespace kestrave {
 
-class InputController;
-class MessageRoutine;
-struct TFileDialog;
-
 // The assistant of `target`'s window points its balloons at `target`.
 void AttachBalloons(QWidget* target);
-// Project files: loads the project or frame list named by OpenDialog2 (filter index 1 a project,
-// 2 a frame list). A frame list is taken as the input; until projects can be read, loading one
-// is reported and nothing is loaded.
-void LoadProjectClick(const TFileDialog& OpenDialog2, InputController& input, MessageRoutine& messages);
 
 }  // namespace kestrave

@@ -13,6 +13,7 @@ WindowDialogs::WindowDialogs()
           "bitmap 24bits (*.bmp)|*.bmp|special kestrave fits|*.fitk;|fits|*.fit; *.fits|PNG |*.png", "FIT")),
       OpenDialog2(makeFileDialog(TFileDialog::Kind::Open,
                                  "Kestrave Project File|*.ksp|Kestrave Frame List|*.kfl", "KSP")),
+      SaveDialog3(makeFileDialog(TFileDialog::Kind::Save, "Kestrave Projectfile|*.ksp", "ksp")),
       SaveDialog2(makeFileDialog(TFileDialog::Kind::Save, "Kestrave Frame list|*.kfl", "kfl")),
       OpenDialog1(makeFileDialog(TFileDialog::Kind::Open, "Kestrave Framelist|*.kfl", "kfl")),
       SaveDialog1(

@@ -13,6 +13,7 @@ struct WindowDialogs {
     TFileDialog Addbitmapdialog;  // the input: videos, frame series, SER files
     TFileDialog OpenDialog;       // dark frames and flat fields
     TFileDialog OpenDialog2;      // projects and frame lists
+    TFileDialog SaveDialog3;      // projects saved
     TFileDialog SaveDialog2;      // frame lists saved
     TFileDialog OpenDialog1;      // frame lists loaded or added
     TFileDialog SaveDialog1;      // the stack

@@ -7,6 +7,7 @@
 // Handlers call each other where the program's own steps do: "Create" runs optimize, stack and
 // process inside itself, a new input resets the alignment method, a finished stack is processed.
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -38,9 +39,15 @@ public:
     virtual FrameSourceOptions readSourceOptions() const = 0;
     virtual void fillFrameList(const std::vector<std::string>& items) = 0;
     virtual void openInputFile(const std::string& file, InputFilter filter) = 0;
+    virtual void loadFrameList(const std::filesystem::path& file) = 0;
+    virtual bool takeProjectInput(const InputPlan& plan) = 0;
+    // The dark frame and flat field a project names, reloaded by name and type.
+    virtual void LoadDarkframeFile(const std::string& FileName, int FileType) = 0;
+    virtual void LoadFlatfieldFile(const std::string& FileName, int FileType) = 0;
 
     // The alignment.
     virtual void AlignmethodClick() = 0;
+    virtual void FFTsizeGroupClick() = 0;
     virtual void applyDebayerSwitch() = 0;
     virtual void DrawRegistrationGraph() = 0;
     virtual void QualityMethodComboChange() = 0;

@@ -190,6 +190,18 @@ void InputController::openInputFile(const std::string& file, InputFilter filter)
     });
 }
 
+bool InputController::takeProjectInput(const InputPlan& plan) {
+    bool taken = false;
+    changeInput([&] {
+        InputTaking how;
+        how.fit = how.ser = StretchRule::Stretch;
+        how.tif = StretchRule::Keep;
+        how.decideColour = false;
+        taken = takeInput(plan, how);
+    });
+    return taken;
+}
+
 bool InputController::takeInput(const InputPlan& plan, const InputTaking& how) {
     if (const std::string missing = firstMissingFile(plan); !missing.empty()) {
         reportMissing(missing);

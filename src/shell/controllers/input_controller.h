@@ -113,6 +113,9 @@ public:
     // Takes the list as the input (the list dialog's choice, or the list named on the command
     // line). A list that cannot be read, names a missing file or no frame changes nothing.
     void loadFrameList(const std::filesystem::path& file);
+    // Takes a project's input: FITS and SER frames stretched, TIFF as before, colour left to the
+    // project's stored control values. False (the old input kept) when it cannot be taken.
+    bool takeProjectInput(const InputPlan& plan);
     // "Empty List": a series' list is emptied so that dropped files start a new one; no frame is
     // read until they come.
     void EmptyframelistbuttonClick();

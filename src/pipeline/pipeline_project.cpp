@@ -1,0 +1,73 @@
+// The project operations of the pipeline: a loaded project taken into the run and the stages its
+// replay moves through.
+
+#include <algorithm>
+
+#include "output/project_data.h"
+#include "output/project_model.h"
+#include "pipeline/pipeline.h"
+#include "platform/scope_exit.h"
+#include "registration/reference.h"
+
+namespace kestrave {
+
+void Pipeline::renameVideo(const std::filesystem::path& video, const std::filesystem::path& renamed) {
+    FrameModel& model = run_.model;
+    for (int s = 0; s <= std::min(model.avicount, MaxAviSegments - 1); ++s)
+        if (std::filesystem::path(model.AviSegments[s].FileName) == video)
+            model.AviSegments[s].FileName = renamed.string();
+    model.AviName = renamed.filename().string();
+}
+
+void Pipeline::takeProject(const ProjectData& project, bool interlaced, int lastFrame) {
+    applyProject(project, run_.model, run_.alignPoints, run_.state, interlaced);
+    // The ranking of an aligned project orders the stack as it did when it was saved.
+    run_.model.FramesRanked = project.progstatus >= static_cast<int>(TProgStatus::psAligned);
+    const int refframe = std::clamp(project.refframe, 0, std::max(lastFrame, 0));
+    run_.registration.refframe = run_.registration.FeatureFrame = refframe;
+    run_.registration.FeatureChosen = project.progstatus >= static_cast<int>(TProgStatus::psFeatureSet);
+    announce(PipelineChange::Frames);
+    announce(PipelineChange::Points);
+    announce(PipelineChange::Stage);
+}
+
+void Pipeline::markAligned() {
+    setProcessStage(run_.state, TProcessStage::stAligned);
+    announce(PipelineChange::Stage);
+}
+
+void Pipeline::openStackStage() {
+    setProcessStage(run_.state, TProcessStage::stReferenceReady);
+    run_.state.activepage = TMainTab::tabStack;
+    announce(PipelineChange::Stage);
+}
+
+void Pipeline::rebuildReference(const ReferenceOptions& options, MessagePort& messages) {
+    ProgramState& state = run_.state;
+    state.boxOutlineX = state.boxOutlineY = -1;
+    state.TrackOffsetX = state.TrackOffsetY = 0;
+    run_.registration.TrackStepX = run_.registration.TrackStepY = 0;
+    const int half = run_.fft.FFTSize / 2;
+    run_.registration.BoxLeft = state.FeatureX - half;
+    run_.registration.BoxTop = state.FeatureY - half;
+    CalculateReferenceFFT(run_.fft, run_.registration, state, run_.model, run_.images, run_.input.PreviewBitmap,
+                          options, messages);
+    // As after picking the feature; a later stage the replay reached stays.
+    if (state.ProcessStage < TProcessStage::stReferenceReady)
+        setProcessStage(state, TProcessStage::stReferenceReady);
+    announce(PipelineChange::Stage);
+}
+
+void Pipeline::setActivePage(TMainTab page) {
+    run_.state.activepage = page;
+    announce(PipelineChange::Stage);
+}
+
+void Pipeline::runUnattended(const std::function<void()>& stage) {
+    const bool batch = run_.state.BatchMode;
+    run_.state.BatchMode = true;
+    const ScopeExit back([&] { run_.state.BatchMode = batch; });
+    stage();
+}
+
+}  // namespace kestrave

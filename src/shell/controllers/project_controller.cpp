@@ -1,0 +1,389 @@
+// The project's own headers come before Qt's, whose "slots" keyword is a member name there.
+#include "output/project_file.h"
+#include "output/project_load.h"
+#include "output/project_model.h"
+
+#include "shell/controllers/project_controller.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QSignalBlocker>
+#include <QStackedWidget>
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include "frames/frame_list.h"
+#include "platform/scope_exit.h"
+#include "registration/reference.h"
+#include "shell/application_context.h"
+#include "shell/long_operation.h"
+#include "shell/message_routine.h"
+#include "shell/pages/align_page.h"
+#include "shell/pages/frame_windows.h"
+#include "shell/pages/optimize_page.h"
+#include "shell/pages/stack_page.h"
+#include "shell/pages/wavelet_page.h"
+#include "shell/speed_bar.h"
+#include "shell/window_dialogs.h"
+#include "shell/window_entry_points.h"
+#include "stacking/stack_options.h"
+#include "widgets/check_box.h"
+#include "widgets/form_storage.h"
+#include "widgets/radio_group.h"
+#include "widgets/slider.h"
+#include "widgets/spin_edit.h"
+
+namespace kestrave {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr char ProjectCaption[] = "Project";
+
+// The form storage works in the project's own section while it runs.
+template <class Work>
+void inFormSection(TFormStorage& storage, Work&& work) {
+    const QString section = storage.IniSection();
+    storage.setIniSection(QString::fromLatin1(ProjectFormSection));
+    const ScopeExit back([&] { storage.setIniSection(section); });
+    work();
+}
+
+// The stored control values as "Key=Value" lines, taken in memory (never through a file in the
+// frames' folder, which may be read-only).
+std::vector<std::string> storedFormLines(TFormStorage& storage) {
+    std::vector<std::string> lines;
+    inFormSection(storage, [&] {
+        TBigIniFile ini{fs::path()};
+        storage.SaveProperties(ini);
+        ini.ReadSectionValues(ProjectFormSection, lines);
+    });
+    return lines;
+}
+
+void restoreFormLines(TFormStorage& storage, const std::vector<std::string>& lines) {
+    if (lines.empty()) return;
+    inFormSection(storage, [&] {
+        TBigIniFile ini{fs::path()};
+        putFormLines(ini, lines);
+        storage.RestoreProperties(ini);
+    });
+}
+
+int rounded(long double value) {
+    return static_cast<int>(std::lrint(static_cast<double>(value)));
+}
+
+ProjectWavelet readWavelet(const WaveletPage& wavelet) {
+    ProjectWavelet w;
+    const TRxSlider* layers[] = {wavelet.Layer1slider, wavelet.Layer2slider, wavelet.Layer3slider,
+                                 wavelet.Layer4slider, wavelet.Layer5slider, wavelet.Layer6slider};
+    for (std::size_t n = 0; n < w.layer.size(); ++n) w.layer[n] = layers[n]->Value();
+    w.initial = rounded(wavelet.LevelStep->Value());
+    w.step = rounded(wavelet.Multiplicant->Value());
+    w.scaletype = wavelet.Waveletscheme->ItemIndex();
+    w.contrast = wavelet.ContrastSlider->Value();
+    w.brightness = wavelet.BrightnessSlider->Value();
+    return w;
+}
+
+void restoreWavelet(WaveletPage& wavelet, const ProjectWavelet& w) {
+    TRxSlider* layers[] = {wavelet.Layer1slider, wavelet.Layer2slider, wavelet.Layer3slider,
+                           wavelet.Layer4slider, wavelet.Layer5slider, wavelet.Layer6slider};
+    for (std::size_t n = 0; n < w.layer.size(); ++n) layers[n]->setValue(w.layer[n]);
+    wavelet.LevelStep->setValue(w.initial);
+    wavelet.Multiplicant->setValue(w.step);
+    wavelet.Waveletscheme->setItemIndex(w.scaletype);
+    wavelet.ContrastSlider->setValue(w.contrast);
+    wavelet.BrightnessSlider->setValue(w.brightness);
+}
+
+// The project's resampling; the style group follows the box.
+void restoreResampling(StackPage& stack, bool resampled, int factor) {
+    stack.Resampled->setChecked(resampled);
+    stack.ResampleSpin->setValue(factor);
+    stack.showStackStyle();
+}
+
+// The frame the reference was taken from is shown, and the alignment's steps are open.
+void showReferenceFrame(AlignPage& align, int refframe) {
+    align.PreviewSlider->setValue(refframe);
+    align.Alignbutton->setEnabled(true);
+    align.Setlimitbutton->setEnabled(true);
+}
+
+// The hint to pick a feature goes once the project names one.
+void hideFrontPanel(AlignPage& align) {
+    align.Frontpanel->hide();
+}
+
+// The switches of the calibration frames and of interlacing, as the stack reads them.
+StackOptions calibrationSwitches(const AlignPage& align) {
+    StackOptions options;
+    align.readGeneralOptions(options);
+    return options;
+}
+
+// Runs a long stage of the replay as a batch run does: every question takes its unattended
+// answer, so the window and a batch run reach the same result. The warnings and errors the stage
+// gave are shown together afterwards.
+template <class Stage>
+void unattended(Pipeline& pipeline, MessageRoutine& messages, Stage&& stage) {
+    const bool batch = pipeline.state().BatchMode;
+    const std::size_t logged = messages.batchLog().size();
+    pipeline.runUnattended(stage);
+    if (batch) return;
+    std::string report;
+    const std::vector<Message>& log = messages.batchLog();
+    for (std::size_t n = logged; n < log.size(); ++n) {
+        if (log[n].dlgType != mtError && log[n].dlgType != mtWarning) continue;
+        if (!report.empty()) report += "\n";
+        report += log[n].caption + ": " + log[n].text;
+    }
+    if (!report.empty()) messages.warn(ProjectCaption, report);
+}
+
+// A frame list is told by its extension, whatever filter the dialog showed.
+bool isFrameList(const fs::path& file, int filterIndex) {
+    std::string extension = file.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (extension == ".kfl") return true;
+    return extension != ProjectExtension && filterIndex == 2;
+}
+
+}  // namespace
+
+ProjectController::ProjectController(const ProjectControllerParts& parts) : parts_(parts), app_(parts.app) {
+    SpeedBar& bar = parts.speedBar;
+    connect(bar.Projectsave, &QToolButton::clicked, this, &ProjectController::SaveProjectClick);
+    connect(bar.ProjectSaveas, &QToolButton::clicked, this, &ProjectController::ProjectSaveAsClick);
+    connect(bar.projectload, &QToolButton::clicked, this, &ProjectController::LoadProjectClick);
+}
+
+// --- Saving -------------------------------------------------------------------------------------
+
+ProjectControls ProjectController::readControls() {
+    ProjectControls c;
+    c.lastFrame = parts_.alignPage.lastFrameIndex();
+    c.refframe = app_.pipeline.registration().refframe;
+    const StackOptions switches = calibrationSwitches(parts_.alignPage);
+    c.Usedarkframe = switches.Usedarkframe;
+    c.UseFlatfield = switches.UseFlatfield;
+    c.interlaced = switches.interlaced;
+    c.Resampled = parts_.stackPage.resampled();
+    c.ResampleSpin = rounded(parts_.stackPage.resampleSpin());
+    // Pages 0..4 ("Align".."Final") are recorded as 1..5; "About" as none.
+    const int page = parts_.pages.currentIndex();
+    c.shownPage = page >= 0 && page < static_cast<int>(TMainTab::tabAbout) ? page + 1 : 0;
+    c.StackSlider = parts_.frameWindows.StackSlider->Value();
+    c.differencecutslider = parts_.frameWindows.differencecutslider->Value();
+    c.wavelet = readWavelet(parts_.waveletPage);
+    c.FFTSize = app_.pipeline.fft().FFTSize;
+    c.formLines = storedFormLines(parts_.formSettings);
+    return c;
+}
+
+bool ProjectController::saveProject(const fs::path& file, ProjectForm form) {
+    try {
+        writeProject(file, captureProject(app_.pipeline.model(), app_.pipeline.state(),
+                                          app_.pipeline.alignPoints(), readControls(), form));
+    } catch (const FileError& error) {
+        app_.messages().error("Save error", error.what());
+        return false;
+    }
+    app_.progress().setStatus(2, " ");
+    return true;
+}
+
+void ProjectController::refreshCaption() {
+    const FrameModel& model = app_.pipeline.model();
+    if (model.InputIsSeries || model.InputIsSER)
+        app_.progress().setCaption(savedListCaption(model));
+    else if (!model.AviSegments[0].FileName.empty())
+        app_.progress().setCaption("Kestrave processing AVI: " + model.AviSegments[0].FileName);
+}
+
+void ProjectController::SaveProjectClick() {
+    if (app_.pipeline.state().progstatus < TProgStatus::psAligned) {
+        app_.messages().error("Save error", "Project can only be saved after initial alignment");
+        refreshCaption();
+        return;
+    }
+    TFileDialog& dialog = parts_.dialogs.SaveDialog3;
+    dialog.InitialDir = parts_.alignPage.currentFolder();
+    if (app_.dialogs().Execute(dialog)) {
+        if (askOverwrite(app_.messages(), dialog.FileName, " Overwrite existing projectfile ?") != mrYes)
+            return;
+        saveProject(dialog.FileName, ProjectForm::Full);
+    }
+    refreshCaption();
+}
+
+// The older form: the video is renamed after the project, in its own folder, and never over
+// another file; an earlier project is left as it is.
+void ProjectController::ProjectSaveAsClick() {
+    const FrameModel& model = app_.pipeline.model();
+    if (model.InputType != TInputType::itAVI || model.AviSegments[0].FileName.empty()) {
+        app_.messages().inform("Save project as", "Only allowed for AVI-projects");
+        return;
+    }
+    const fs::path video = model.AviSegments[0].FileName;
+    TFileDialog& dialog = parts_.dialogs.SaveDialog3;
+    dialog.InitialDir = parts_.alignPage.currentFolder();
+    const QDateTime modified = QFileInfo(QString::fromStdString(video.string())).lastModified();
+    dialog.FileName =
+        (QStringLiteral("_") + modified.toString(QStringLiteral("yyyyMMdd_hhmmss"))).toStdString();
+    if (!app_.dialogs().Execute(dialog)) return;
+    if (askOverwrite(app_.messages(), dialog.FileName, " Overwrite existing projectfile ?") != mrYes) return;
+
+    const fs::path renamed = videoNamedAfterProject(video, dialog.FileName);
+    if (renamed != video) {
+        try {
+            moveFile(video, renamed);
+        } catch (const FileError&) {
+            app_.messages().ask(mtWarning, "File exists", "Avi does allready exist, no renaming !! ", mbYes,
+                                mrYes);
+            return;
+        }
+        app_.pipeline.renameVideo(video, renamed);
+    }
+    saveProject(dialog.FileName, ProjectForm::Older);
+}
+
+// --- Loading ------------------------------------------------------------------------------------
+
+void ProjectController::LoadProjectClick() {
+    const bool commandLine = std::exchange(startedFromCommandLine, false);
+    TFileDialog& dialog = parts_.dialogs.OpenDialog2;
+    if (!commandLine) {
+        dialog.InitialDir = parts_.alignPage.currentFolder();
+        if (!app_.dialogs().Execute(dialog)) return;
+    }
+    if (isFrameList(dialog.FileName, dialog.FilterIndex)) {
+        parts_.entries.loadFrameList(dialog.FileName);
+        return;
+    }
+    loadProject(dialog.FileName);
+}
+
+void ProjectController::loadProject(const fs::path& file) {
+    const LongOperation operation(app_.operations);
+    if (!operation) return;
+    MessageRoutine& messages = app_.messages();
+
+    // Everything that can refuse the project is tried before the current work is given up.
+    ProjectRead read;
+    InputPlan plan;
+    try {
+        read = readProject(file);
+        plan = projectInputPlan(read.project, file);
+        if (const std::string missing = missingInputText(plan); !missing.empty()) {
+            messages.error(MissingFileCaption, missing);
+            return;
+        }
+        const InputProbe probe = probeInput(plan, app_.pipeline.model().TifStretch);
+        checkProjectFitsInput(read.project,
+                              static_cast<int>(std::min<std::int64_t>(probe.frameCount, FrameCapacity)),
+                              probe.width, probe.height);
+    } catch (const std::exception& error) {
+        messages.error(ProjectCaption, error.what());
+        return;
+    }
+    const ProjectData& project = read.project;
+    WindowEntryPoints& entries = parts_.entries;
+    if (!entries.takeProjectInput(plan)) return;
+
+    restoreFormLines(parts_.formSettings, project.formLines);
+    entries.FFTsizeGroupClick();
+    app_.progress().setStatus(2, "Loading project");
+    const StackOptions switches = calibrationSwitches(parts_.alignPage);
+    app_.pipeline.takeProject(project, switches.interlaced, parts_.alignPage.lastFrameIndex());
+    const int refframe = app_.pipeline.registration().refframe;
+
+    restoreResampling(parts_.stackPage, project.resampled, project.resamplevalue);
+    // The list shows the project's choice; its handlers would recount it from the reader's marks.
+    QListWidget& list = *parts_.frameWindows.SelectFramesChecklist;
+    const QSignalBlocker quiet(&list);
+    for (int i = 0; i < list.count() && i < project.sequencelength; ++i)
+        list.item(i)->setCheckState(app_.pipeline.model().FrameTable[i].Excluded ? Qt::Unchecked
+                                                                                 : Qt::Checked);
+    showReferenceFrame(parts_.alignPage, refframe);
+    entries.PreviewSliderChange();
+
+    replay(project, switches);
+
+    const LoadedPages pages = loadedPages(project.activepage, app_.pipeline.state().activepage);
+    app_.pipeline.setActivePage(pages.activepage);
+    if (pages.shownTab) entries.selectTab(static_cast<int>(*pages.shownTab));
+    app_.progress().setStatus(2, " ");
+    if (!read.problems.empty()) {
+        std::string text;
+        for (const std::string& problem : read.problems) text += (text.empty() ? "" : "\n") + problem;
+        messages.warn(ProjectCaption, text);
+    }
+}
+
+// The stages the project had reached, in the order the work first went through them; each runs
+// the handler the window's button runs, so the window and a batch run reach the same result.
+void ProjectController::replay(const ProjectData& project, const StackOptions& switches) {
+    const ReplayPlan plan = planReplay(project, switches.Usedarkframe, switches.UseFlatfield);
+    WindowEntryPoints& entries = parts_.entries;
+    const auto showGraph = [&] {
+        parts_.alignPage.setGraphWindowChosen(true);
+        entries.DrawRegistrationGraph();
+    };
+    for (const ReplayStep step : plan.steps) {
+        switch (step) {
+            case ReplayStep::LoadDarkFrame:
+                entries.LoadDarkframeFile(project.dark->FileName, project.dark->FileType);
+                break;
+            case ReplayStep::LoadFlatField:
+                entries.LoadFlatfieldFile(project.flat->FileName, project.flat->FileType);
+                break;
+            case ReplayStep::DrawRegistrationGraph:
+                app_.pipeline.markAligned();
+                showGraph();
+                break;
+            case ReplayStep::OpenStackPage:
+                parts_.optimizePage.setPassButtonsEnabled(true);
+                app_.pipeline.openStackStage();
+                entries.selectTab(static_cast<int>(TMainTab::tabStack));
+                break;
+            case ReplayStep::RebuildReference: {
+                hideFrontPanel(parts_.alignPage);
+                try {
+                    app_.pipeline.rebuildReference(entries.readReferenceOptions(), app_.messages());
+                } catch (const KestraveError& error) {
+                    app_.messages().error("Error", error.what());
+                }
+                break;
+            }
+            case ReplayStep::ShowRegistrationGraph:
+                showGraph();
+                break;
+            case ReplayStep::RestoreStackControls:
+                parts_.stackPage.setPassButtonsEnabled(true);
+                parts_.frameWindows.StackSlider->setValue(plan.stackSlider);
+                parts_.frameWindows.differencecutslider->setValue(plan.differenceCut);
+                break;
+            case ReplayStep::RestoreWaveletControls:
+                if (project.wavelet) restoreWavelet(parts_.waveletPage, *project.wavelet);
+                break;
+            case ReplayStep::StackAgain:
+                app_.pipeline.openStackStage();
+                entries.selectTab(static_cast<int>(TMainTab::tabOptimize));
+                entries.selectTab(static_cast<int>(TMainTab::tabStack));
+                unattended(app_.pipeline, app_.messages(), [&] { entries.StackButtonClick(); });
+                break;
+            case ReplayStep::ProcessAgain:
+                unattended(app_.pipeline, app_.messages(), [&] { entries.ProcessButtonClick(); });
+                break;
+        }
+    }
+}
+
+}  // namespace kestrave

@@ -1,0 +1,204 @@
+// Project files in the window: a stacked piece of work saved, loaded again at start-up and
+// replayed to the same stage and result; projects that cannot be taken change nothing; the older
+// form renames the video after the project and never over another file.
+
+// The project's headers come before Qt's, whose "slots" keyword is a member name there.
+#include "output/project_file.h"
+
+#include <gtest/gtest.h>
+
+#include <QStackedWidget>
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include "batch_test_support.h"
+#include "shell/controllers/project_controller.h"
+#include "shell/controllers/stack_controller.h"
+#include "shell/pages/align_page.h"
+#include "shell/shell_test_support.h"
+#include "support/temp_dir.h"
+#include "widgets/spin_edit.h"
+
+namespace kestrave::test {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// What a project restores of the work, for comparing two runs.
+struct Work {
+    std::vector<std::array<float, 3>> shifts;  // slot 0: X, Y, quality per frame
+    std::vector<int> ranking;
+    std::vector<bool> excluded;
+    int featureX = 0;
+    int featureY = 0;
+    int points = 0;
+    int usedframes = 0;
+    TProgStatus progstatus = TProgStatus::psNone;
+    bool operator==(const Work&) const = default;
+};
+
+Work workOf(const Pipeline& pipeline, int frames) {
+    Work w;
+    const FrameModel& model = pipeline.model();
+    for (int i = 0; i < frames; ++i) {
+        const TAlignSlotRec& slot = model.FrameTable[i].Slots[0];
+        w.shifts.push_back({static_cast<float>(slot.X), static_cast<float>(slot.Y), slot.Quality});
+        w.ranking.push_back(model.FrameRanking[i].Frame);
+        w.excluded.push_back(model.FrameTable[i].Excluded);
+    }
+    w.featureX = pipeline.state().FeatureX;
+    w.featureY = pipeline.state().FeatureY;
+    w.points = pipeline.alignPoints().Alignpoints;
+    w.usedframes = model.usedframes;
+    w.progstatus = pipeline.state().progstatus;
+    return w;
+}
+
+void PrintTo(const Work& w, std::ostream* out) {
+    *out << "feature " << w.featureX << "," << w.featureY << " points " << w.points << " usedframes "
+         << w.usedframes << " progstatus " << static_cast<int>(w.progstatus) << " ranking";
+    for (const int frame : w.ranking) *out << " " << frame;
+    *out << " excluded";
+    for (std::size_t i = 0; i < w.excluded.size(); ++i)
+        if (w.excluded[i]) *out << " " << i;
+    *out << " shifts";
+    for (const auto& s : w.shifts) *out << " " << s[0] << "/" << s[1] << "/" << s[2];
+}
+
+std::vector<float> stackPlane(const Pipeline& pipeline) {
+    const T2dArrays& plane = pipeline.images().StackPlanes[1];
+    return {plane.data(), plane.data() + plane.cellCount()};
+}
+
+// A recording stacked by a batch run whose window stays open, saved as a project on the Align
+// page with one stored control value changed.
+struct StackedProject {
+    TempDir dir;
+    fs::path project = dir.path() / "night.ksp";
+    std::unique_ptr<BatchRun> run;
+    int frames = 0;
+    long double qualityFilter = 0;
+
+    StackedProject() {
+        const synth::Recording recording = synth::planRecording(batchRecordingOptions());
+        const fs::path video = dir.path() / "night.avi";
+        writeGreyAvi(recording, video);
+        run = runHeadless({video.string(), "-NF30", "-ASpng"});
+        frames = run->form->alignPage->lastFrameIndex() + 1;
+        TRxSpinEdit& filter = *run->form->alignPage->QualityFilter;
+        qualityFilter = filter.Value() + 1;
+        filter.setValue(qualityFilter);
+        run->form->PageControl1->setCurrentIndex(0);
+        // One frame left out by hand: the exclusion travels with the project.
+        run->context.pipeline.editRun().model.FrameTable[3].Excluded = true;
+    }
+};
+
+TEST(ProjectWindow, AStackedProjectLoadedAtStartUpReachesTheSameStageAndStack) {
+    StackedProject saved;
+    ASSERT_EQ(saved.run->context.pipeline.state().progstatus, TProgStatus::psStacked);
+    ASSERT_TRUE(saved.run->form->project->saveProject(saved.project, ProjectForm::Full));
+    const auto savedTime = fs::last_write_time(saved.project);
+
+    // What the Stack button makes of the saved work is what the replay must make again.
+    saved.run->form->stack->StackButtonClick();
+    auto loaded = runHeadless({saved.project.string()});
+    const Pipeline& pipeline = loaded->context.pipeline;
+    EXPECT_EQ(workOf(pipeline, saved.frames), workOf(saved.run->context.pipeline, saved.frames));
+    EXPECT_TRUE(pipeline.model().FramesRanked) << "the stack follows the saved ranking";
+    EXPECT_EQ(loaded->form->alignPage->QualityFilter->Value(), saved.qualityFilter) << "stored control value";
+    EXPECT_TRUE(pipeline.stack().exists());
+    EXPECT_EQ(stackPlane(pipeline), stackPlane(saved.run->context.pipeline)) << "stacked again alike";
+    // Saved on "Align", stacked: the stacked pages stay open, and "Align" is shown.
+    EXPECT_GE(pipeline.state().activepage, TMainTab::tabStack);
+    EXPECT_EQ(loaded->form->PageControl1->currentIndex(), 0);
+    EXPECT_FALSE(loaded->logged("Error")) << "a clean load reports nothing wrong";
+    EXPECT_EQ(fs::last_write_time(saved.project), savedTime) << "loading leaves the file as it was";
+}
+
+TEST(ProjectWindow, AProjectThatCannotBeTakenChangesNothing) {
+    StackedProject saved;
+    ProjectController& controller = *saved.run->form->project;
+    ASSERT_TRUE(controller.saveProject(saved.project, ProjectForm::Full));
+    const ProjectData good = readProject(saved.project).project;
+    ASSERT_NE(fileBytes(saved.project).find("sequencelength=" + std::to_string(saved.frames)),
+              std::string::npos);
+    const Pipeline& pipeline = saved.run->context.pipeline;
+    const Work before = workOf(pipeline, saved.frames);
+    const std::string video = pipeline.model().AviSegments[0].FileName;
+
+    struct Case {
+        const char* name;
+        std::function<void(const fs::path&)> write;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"missing video",
+         [&](const fs::path& file) {
+             ProjectData p = good;
+             p.AviName = (saved.dir.path() / "gone.avi").string();
+             writeProject(file, p);
+         },
+         "Error : Avifile "},
+        {"more frames than the video",
+         [&](const fs::path& file) {
+             std::string text = fileBytes(saved.project);
+             const std::string key = "sequencelength=" + std::to_string(saved.frames);
+             text.replace(text.find(key), key.size(), "sequencelength=" + std::to_string(saved.frames + 5));
+             std::ofstream(file, std::ios::binary) << text;
+         },
+         "frames; its input holds"},
+        {"not a project", [](const fs::path& file) { std::ofstream(file) << "\x01\x02garbage[[["; }, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path file = saved.dir.path() / "bad.ksp";
+        c.write(file);
+        const std::size_t logged = saved.run->log().size();
+        controller.loadProject(file);
+        ASSERT_GT(saved.run->log().size(), logged) << "the refusal is reported";
+        EXPECT_NE(saved.run->log().back().text.find(c.message), std::string::npos)
+            << saved.run->log().back().text;
+        EXPECT_EQ(workOf(pipeline, saved.frames), before);
+        EXPECT_EQ(pipeline.model().AviSegments[0].FileName, video);
+    }
+}
+
+TEST(ProjectWindow, TheOlderFormRenamesTheVideoButNeverOverAnotherFile) {
+    StackedProject saved;
+    auto scripted = std::make_unique<ScriptedFileDialogs>();
+    ScriptedFileDialogs& dialogs = *scripted;
+    saved.run->context.setDialogs(std::move(scripted));
+    ProjectController& controller = *saved.run->form->project;
+    const fs::path video = saved.run->context.pipeline.model().AviSegments[0].FileName;
+
+    // Another file already holds the name: nothing is renamed and nothing written.
+    const fs::path taken = saved.dir.path() / "taken.avi";
+    std::ofstream(taken) << "another recording";
+    dialogs.willChoose(saved.dir.path() / "taken.ksp");
+    controller.ProjectSaveAsClick();
+    EXPECT_TRUE(saved.run->logged("Avi does allready exist, no renaming !! "));
+    EXPECT_TRUE(fs::exists(video));
+    EXPECT_EQ(fileBytes(taken), "another recording");
+    EXPECT_FALSE(fs::exists(saved.dir.path() / "taken.ksp"));
+
+    dialogs.willChoose(saved.dir.path() / "moon.ksp");
+    controller.ProjectSaveAsClick();
+    const fs::path renamed = saved.dir.path() / "moon.avi";
+    EXPECT_FALSE(fs::exists(video));
+    ASSERT_TRUE(fs::exists(renamed));
+    EXPECT_EQ(saved.run->context.pipeline.model().AviSegments[0].FileName, renamed.string());
+    const ProjectRead read = readProject(saved.dir.path() / "moon.ksp");
+    EXPECT_EQ(read.project.form, ProjectForm::Older);
+    EXPECT_EQ(fs::path(read.project.AviName).filename(), "moon.avi");
+    // The work goes on with the renamed video.
+    const int errors = saved.run->context.messages().errorsShown();
+    saved.run->form->stack->StackButtonClick();
+    EXPECT_EQ(saved.run->context.messages().errorsShown(), errors);
+}
+
+}  // namespace
+
+}  // namespace kestrave::test
