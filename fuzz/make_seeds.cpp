@@ -689,6 +689,8 @@ void projectFiles() {
              "[input]\nfiletype=TIF\nsequencelength=3\nalignpoints=2\nhotx1=5\nhotfft1=64\nhotfft2=128\n"
              "im0=../x.tif\nprogstatus=4\nlayer1=9999\n[Shifts1]\nX0=0x7FFFFFFF\n[Info1]\nQ0=1,5E3\nD2=nan\n"
              "[Ranking]\nRank0=7\n[Ranking]\nRank1=0\n[Form]\nno equals sign\n=x\n");
+}
+
 // ---- Language files ----
 
 // The first byte of a seed picks the character set the file is read in (an index into the fuzz
