@@ -326,6 +326,15 @@ public:
     void showDifferenceToClipboard();
     void showKeptPicture(bool clipboardPicture);
 
+    // --- Alignment points, stack cut-offs and calibration (pipeline_points.cpp) -----------------
+    // (end of the points section)
+
+    // --- Wavelet page settings and views (pipeline_wavelet_views.cpp) --------------------------
+    // (end of the wavelet views section)
+
+    // --- Align page glue, frame lists, kernels, batch (pipeline_glue.cpp) ----------------------
+    // (end of the glue section)
+
     // The run's state for the handlers not yet moved onto an operation.
     RunState& editRun() { return run_; }
 
