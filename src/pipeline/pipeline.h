@@ -13,12 +13,15 @@
 // into another page.
 //
 // One stage from the click to the picture, for a newcomer: the Stack page's "Stack" button runs
-// `StackController::StackButtonClick`; it reads the page's controls into `StackOptions`, opens
-// the frame source of the input and calls `Pipeline::stack`; the pipeline stacks the ranked,
-// aligned frames into its image planes (`images()`), keeps the result (`stack()`), hands the stack
-// picture to the wavelet data and moves the program state on (`state().progstatus`); it announces
-// `Stack`, and the Stack page's controller shows the picture while the Wavelet page's controller
-// renders it.
+// `StackController::StackButtonClick`. It reads the page's controls into `StackOptions`, makes the
+// factors the program's (`useStackFactors`), opens the frames of the input (`inputFrames`) and
+// calls `stack`, which stacks the ranked, aligned frames into the image planes (`images()`) and
+// moves the program state on (`state().progstatus`). The controller hands the result to
+// `keepStack`, which keeps it (`stack()`), gives the stack picture, its value range, means and
+// luminance histogram to the wavelet data (`wavelet()`) and announces `Stack`; the controller
+// shows the picture on its page. Entering the Wavelet page processes that stack: `beginProcessing`,
+// `decomposeWhenDirty` and the render pass, which announces `Processed`, so the Final page's
+// picture follows.
 //
 // Handlers that have not yet moved onto an operation reach the state through `editRun()`; the
 // shell's boundary check counts those places and lets their number only fall.
