@@ -52,16 +52,14 @@ void AlignWindow::showFrame(int position) {
 }
 
 void AlignWindow::applyAutomaticValues(const AutomaticFilterValues& values) {
-    RegistrationState& registration = app_.pipeline.editRun().registration;
-    const bool fftArmed = registration.FFTFilterArmed;
-    const bool qualityArmed = registration.QualityFilterArmed;
-    registration.FFTFilterArmed = registration.QualityFilterArmed = false;
+    const bool fftArmed = app_.pipeline.registration().FFTFilterArmed;
+    const bool qualityArmed = app_.pipeline.registration().QualityFilterArmed;
+    app_.pipeline.setFilterArming(false, false);
     AlignPage& page = parts_.page;
     if (values.FFTFilter) page.FFTFilterspin->setValue(*values.FFTFilter);
     if (values.QualityFilter) page.QualityFilter->setValue(*values.QualityFilter);
     if (values.QualFilterDX) page.QualFilterDX->setValue(*values.QualFilterDX);
-    registration.FFTFilterArmed = fftArmed;
-    registration.QualityFilterArmed = qualityArmed;
+    app_.pipeline.setFilterArming(fftArmed, qualityArmed);
 }
 
 void AlignWindow::featureAccepted() {

@@ -113,11 +113,11 @@ void StackController::StackSliderChange() {
 
 void StackController::showFrameAtCutoff(int frame) {
     ApplicationContext& app = parts_.app;
-    FrameModel& model = app.pipeline.editRun().model;
+    const FrameModel& model = app.pipeline.model();
     if (!app.pipeline.input().source || model.ImageWidth <= 0 || model.ImageHeight <= 0) return;
     if (model.InputIsSeries) app.progress().setStatus(2, "Processing bitmap :" + std::to_string(frame));
     try {
-        readShownFrame(app.pipeline.editRun().input, app.pipeline.editRun().images, model, frame);
+        app.pipeline.showFrameAtCutoff(frame);
     } catch (const std::exception& error) {
         // The slider may move many times a second: a frame that cannot be read is named in the
         // status bar instead of a message for every step.
@@ -135,11 +135,7 @@ void StackController::showFrameAtCutoff(int frame) {
         std::copy_n(preview.row(y), 3 * static_cast<std::size_t>(width), picture.row(y));
 
     // The alignment points where this frame has them; with the single box, point 1 is the box.
-    TFrameRec& rec = model.FrameTable[frame];
-    if (app.pipeline.alignPoints().Alignpoints == 1) {
-        rec.Slots[1].X = rec.Slots[0].X;
-        rec.Slots[1].Y = rec.Slots[0].Y;
-    }
+    const TFrameRec& rec = model.FrameTable[frame];
     QImage image = bitmapView(picture).convertToFormat(QImage::Format_RGB32);
     QPainter painter(&image);
     painter.setPen(Yellow);
@@ -191,7 +187,7 @@ void StackController::StackSliderChanged() {
         setQuietly(*windows.Alignmentpointstackgraph, p);
         AlignmentpointstackgraphChange();
         quality.setValue(std::min(windows.StackSlider->Value(), quality.MaxValue()));
-        app.pipeline.editRun().points.PointLimitCount[p] = quality.Value();
+        app.pipeline.setPointLimitCount(p, quality.Value());
         smallest = std::min(smallest, quality.Value());
     }
     windows.Alignmentpointstackgraph->setValue(shown);
@@ -288,8 +284,8 @@ void StackController::AlignmentpointstackgraphChange() {
     windows.DifSliderMalign->setValue(app.pipeline.points().PointDifferenceSlider[at]);
     windows.QUALSliderMalign->setValue(app.pipeline.points().PointQualitySlider[at]);
     placePointIndicators();
-    app.pipeline.editRun().points.PointQualityCut[at] = pointQualityCutAt(
-        graph, windows.QUALSliderMalign->Value(), app.pipeline.points().PointQualityCut[at]);
+    app.pipeline.setPointQualityCut(p, pointQualityCutAt(graph, windows.QUALSliderMalign->Value(),
+                                                         app.pipeline.points().PointQualityCut[at]));
     showPointCutoffs(p, graph, graph.largestQuality);
 }
 
@@ -300,11 +296,11 @@ void StackController::QUALSliderMalignChange() {
     const int p = shownPoint();
     const auto at = static_cast<std::size_t>(p);
     const int s = parts_.frameWindows.QUALSliderMalign->Value();
-    app.pipeline.editRun().points.PointQualitySlider[at] = s;
+    app.pipeline.setPointQualitySlider(p, s);
     const PointStackGraph graph = pointGraph(p);
     if (s >= graph.count()) return;
-    app.pipeline.editRun().points.PointQualityCut[at] =
-        pointQualityCutAt(graph, s, app.pipeline.editRun().points.PointQualityCut[at]);
+    app.pipeline.setPointQualityCut(p,
+                                    pointQualityCutAt(graph, s, app.pipeline.points().PointQualityCut[at]));
     placePointIndicators();
     showPointCutoffs(p, graph, graph.largestQuality + 0.0001);
 }
@@ -312,11 +308,10 @@ void StackController::QUALSliderMalignChange() {
 void StackController::DifSliderMalignChange() {
     ApplicationContext& app = parts_.app;
     const int p = shownPoint();
-    const auto at = static_cast<std::size_t>(p);
     const int d = parts_.frameWindows.DifSliderMalign->Value();
-    app.pipeline.editRun().points.PointDifferenceSlider[at] = d;
+    app.pipeline.setPointDifferenceSlider(p, d);
     const PointStackGraph graph = pointGraph(p);
-    app.pipeline.editRun().points.PointDifferenceCut[at] = static_cast<float>(pointDifferenceCut(graph, d));
+    app.pipeline.setPointDifferenceCut(p, static_cast<float>(pointDifferenceCut(graph, d)));
     placePointIndicators();
     showPointCutoffs(p, graph, graph.largestQuality);
 }
@@ -442,7 +437,7 @@ void StackController::ShowStackCountClick() {
                              QString::number(p));
         }
     }
-    app.pipeline.editRun().wavelet.ProcessPicture = std::move(depth);
+    app.pipeline.showStackDepth(std::move(depth));
     parts_.entries.showProcessedView();
 }
 
@@ -478,8 +473,7 @@ void StackController::AlignmentpointsClick() {
 void StackController::AlignmentpointlistClick() {
     const QListWidget& list = *parts_.frameWindows.Alignmentpointlist;
     for (int p = 1; p <= std::min(pointCount(), static_cast<int>(list.count())); ++p)
-        parts_.app.pipeline.editRun().alignPoints.PointEnabled[static_cast<std::size_t>(p)] =
-            list.item(p - 1)->checkState() == Qt::Checked;
+        parts_.app.pipeline.enablePoint(p, list.item(p - 1)->checkState() == Qt::Checked);
     if (parts_.tools.Stackgraphpanel->isVisible()) AlignmentpointstackgraphChange();
     if (parts_.stackPage.Alignmentpoints->Checked()) {
         restoreStackPicture();
