@@ -69,7 +69,7 @@ void AlignWindow::featureAccepted() {
     page.Framelabel->hide();
     showSpectrumUndefined();
     page.ShowGraphbox->setChecked(true);
-    parts_.optimizePage.Optimizegraph->setChecked(true);
+    parts_.optimizePage.showRegistrationWindows();
     parts_.tools.FFTWindow->hide();
     parts_.tools.Registrationgraphwindow->hide();
 }
@@ -124,7 +124,7 @@ void AlignWindow::restoreAlignmentWindows() {
     if (parts_.page.ShowFFTbox->Checked()) parts_.tools.FFTWindow->show();
     if (graph) {
         parts_.tools.Registrationgraphwindow->show();
-        if (parts_.optimizePage.Chart7->hasPoints()) parts_.tools.RegiStration2->show();
+        if (parts_.optimizePage.differenceChartFilled()) parts_.tools.RegiStration2->show();
     }
 }
 

@@ -86,12 +86,12 @@ void CalibrationController::loadFromDialog(CalibrationKind kind) {
 }
 
 void CalibrationController::LoadDarkframeFile(const std::string& FileName, int FileType) {
-    parts_.alignPage.Usedarkframe->setEnabled(true);
+    parts_.alignPage.allowCalibration(true);
     load(CalibrationKind::Dark, FileName, FileType, CalibrationOrigin::Project);
 }
 
 void CalibrationController::LoadFlatfieldFile(const std::string& FileName, int FileType) {
-    parts_.alignPage.UseFlatfield->setEnabled(true);
+    parts_.alignPage.allowCalibration(false);
     parts_.app.pipeline.setCalibrationFileType(CalibrationKind::Flat, FileType);
     load(CalibrationKind::Flat, FileName, FileType, CalibrationOrigin::Project);
 }

@@ -49,7 +49,7 @@ void ResizeController::sizeWindow(int width, int height) {
 
 void ResizeController::ResizebuttonClick() {
     ToolWindow& window = parts_.Shrinkview;
-    if (!parts_.waveletPage.Resizebutton->isChecked()) {
+    if (!parts_.waveletPage.resizeViewOpen()) {
         window.hide();
         return;
     }

@@ -347,7 +347,7 @@ void StackController::showPointBox(int p, bool crossed) {
 
 void StackController::ShowstackgraphClick() {
     ToolWindow& window = *parts_.tools.Stackgraphpanel;
-    window.setVisible(parts_.stackPage.Showstackgraph->Checked());
+    window.setVisible(parts_.stackPage.showsStackGraph());
     if (!window.isVisible()) return;
     window.raise();
     FrameWindows& windows = parts_.frameWindows;
@@ -390,7 +390,7 @@ void StackController::ShowstackgraphClick() {
 
 void StackController::ShowStacklistClick() {
     ToolWindow& window = *parts_.tools.StackFrameswindow;
-    window.setVisible(parts_.stackPage.ShowStacklist->Checked());
+    window.setVisible(parts_.stackPage.showsStackList());
     if (window.isVisible()) window.raise();
 }
 
@@ -409,7 +409,7 @@ void StackController::FastStackClick() {
 
 void StackController::ShowStackCountClick() {
     ApplicationContext& app = parts_.app;
-    if (!parts_.waveletPage.Showstackcount->isChecked()) {
+    if (!parts_.waveletPage.showsStackDepth()) {
         parts_.entries.ProcessButtonClick();
         return;
     }
@@ -418,7 +418,7 @@ void StackController::ShowStackCountClick() {
     const int height = shown.empty() ? app.pipeline.stack().result.ImageHeight : shown.height();
     if (!app.pipeline.stack().exists() || width <= 0 || height <= 0) return;
     Bitmap24 depth = stackDepthPicture(app.pipeline.images().StackWeightPlane, width, height);
-    if (parts_.alignPage.Showalignpoints->Checked()) {
+    if (parts_.alignPage.showsAlignPoints()) {
         QImage view = paintableView(depth);
         QPainter painter(&view);
         painter.setPen(Lime);
@@ -462,7 +462,7 @@ void StackController::showPointZones() {
 
 void StackController::AlignmentpointsClick() {
     if (pointCount() < 2) return;
-    const bool shown = parts_.stackPage.Alignmentpoints->Checked();
+    const bool shown = parts_.stackPage.showsPointZones();
     ToolWindow& window = *parts_.tools.Alignmentpointswindow;
     window.setVisible(shown);
     if (shown) window.raise();
@@ -475,7 +475,7 @@ void StackController::AlignmentpointlistClick() {
     for (int p = 1; p <= std::min(pointCount(), static_cast<int>(list.count())); ++p)
         parts_.app.pipeline.enablePoint(p, list.item(p - 1)->checkState() == Qt::Checked);
     if (parts_.tools.Stackgraphpanel->isVisible()) AlignmentpointstackgraphChange();
-    if (parts_.stackPage.Alignmentpoints->Checked()) {
+    if (parts_.stackPage.showsPointZones()) {
         restoreStackPicture();
         showPointZones();
     }
@@ -483,7 +483,7 @@ void StackController::AlignmentpointlistClick() {
 
 void StackController::AlignmentpointswindowRollClose() {
     restoreStackPicture();
-    parts_.stackPage.Alignmentpoints->setChecked(false);
+    parts_.stackPage.setPointZonesShown(false);
 }
 
 }  // namespace kestrave
