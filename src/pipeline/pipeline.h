@@ -29,9 +29,12 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <span>
+#include <string>
 #include <vector>
 
 #include "enhance/curve_editing.h"
+#include "frames/calibration_frames.h"
 #include "frames/frame_browsing.h"
 #include "frames/frame_model.h"
 #include "frames/image_data_section.h"
@@ -52,7 +55,9 @@
 #include "enhance/wavelet_processing.h"
 #include "registration/align_frame.h"
 #include "registration/feature_pick.h"
+#include "output/frame_avi.h"
 #include "output/optimize_and_stack.h"
+#include "output/save_rules.h"
 #include "registration/frame_limit_reference.h"
 #include "registration/optimizer_passes.h"
 #include "registration/point_optimizer.h"
@@ -330,6 +335,76 @@ public:
     void showKeptPicture(bool clipboardPicture);
 
     // --- Alignment points, stack cut-offs and calibration (pipeline_points.cpp) -----------------
+    // The points placed: their positions and box sizes, as the points' grid lists them (at most
+    // MaxAlignPoints). Announces `Points`.
+    void takeAlignPoints(std::span<const AlignPoint> points);
+    // The number of alignment points in use (the next free number while points are placed).
+    // Announces `Points`.
+    void setPointCount(int count);
+    // The points were placed or read from a file: the reference is ready. Announces `Stage`.
+    void markPointsReferenceReady();
+    // The placing of points starts: no free box, the multi-point mode on, the feature to be set
+    // again. Announces `Points` and `Stage`.
+    void startPlacingPoints();
+    // Before each point is picked: no click awaited yet, no feature chosen, the frames unranked.
+    void readyForPointPick();
+    // The placing stops (a batch run, a cancel); the free box stays as it was.
+    void haltPointPlacing();
+    // The points' window closed: the placing stops, outside the multi-point mode with one point.
+    // Announces `Points`.
+    void closePointPlacing();
+    // Every point takes point 1's shifts in the frames 0..lastFrame. Announces `Frames`.
+    void resetShiftsToFirstPoint(int lastFrame);
+    // Point p is stacked or left out.
+    void enablePoint(int p, bool enabled);
+    // The points are aligned on `frame`: it becomes the feature's and the reference frame, with
+    // no feature chosen yet.
+    void alignPointsOnFrame(int frame);
+    // The caption the registration graph shows for the pass running.
+    void setRegistrationCaption(const std::string& caption);
+    // Point p's position becomes the feature the reference is taken at.
+    void takeFeatureAtPoint(int p);
+    // Before the points' pass: no reference made from a processed stack belongs to it.
+    void startPointAlignment();
+    // Point p's best grade as its pass found it.
+    void keepPointBestQuality(int p, float quality);
+    // Point 1's pass is filed as the point's over the frames 0..lastFrame; its best grade is kept.
+    void fileFirstPoint(int lastFrame);
+    // After the points' pass over the frames 0..lastFrame: a "Simple" setup copies point 1 to the
+    // other `count` - 1 points; with two points or more each frame's rotation is measured against
+    // `referenceFrame`. Announces `Frames`.
+    void finishPointAlignment(bool multiQuantity, int count, int lastFrame, int referenceFrame);
+    // The stack cut-offs of point p: the frames it stacks, the quality slider and cut-off, the
+    // difference slider and cut-off.
+    void setPointLimitCount(int p, int count);
+    void setPointQualitySlider(int p, int slider);
+    void setPointQualityCut(int p, float cut);
+    void setPointDifferenceSlider(int p, int slider);
+    void setPointDifferenceCut(int p, float cut);
+    // The stack depth of every pixel is shown in the processed view.
+    void showStackDepth(Bitmap24&& picture);
+    // Frame `frame` of the input is read into the shown picture (a failed read throws and leaves
+    // the frame shown before); with the single box, the frame's point 1 takes the box's shift.
+    void showFrameAtCutoff(int frame);
+    // A dark frame or flat field is named, or only its type; it is read into its planes (a FITS
+    // file's depth becomes the input's). Throws CalibrationError as the loader does.
+    void nameCalibrationFile(CalibrationKind kind, const std::filesystem::path& file, int type);
+    void setCalibrationFileType(CalibrationKind kind, int type);
+    CalibrationLoad loadCalibrationFile(CalibrationKind kind, const std::filesystem::path& file, int type,
+                                        CalibrationOrigin origin, MessagePort& messages);
+    // A master frame is stacked from every frame 0..lastFrame, in frame order and with equal
+    // weight, with the Stack page open and no stretch of FITS frames. Announces `Frames` and
+    // `Stage`.
+    void prepareMasterFrame(int lastFrame);
+    // An AVI of stacks of groups of the ranked frames; the run's state is as before afterwards.
+    AviResult writeIntegratedAvi(const std::filesystem::path& file, FrameSource& frames,
+                                 const IntegratedAviOptions& options, SaveContext& context,
+                                 ProgressPort& progress);
+    // The context a save works in: a save as special FITS switches the master-frame mode on.
+    SaveContext saveContext(MessagePort& messages, std::vector<std::filesystem::path> inputFiles,
+                            RegSettings* settings, std::string versionCaption);
+    // The arming of the filter spins (whether their next change is the user's).
+    void setFilterArming(bool fftArmed, bool qualityArmed);
     // (end of the points section)
 
     // --- Wavelet page settings and views (pipeline_wavelet_views.cpp) --------------------------

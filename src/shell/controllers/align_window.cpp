@@ -52,16 +52,14 @@ void AlignWindow::showFrame(int position) {
 }
 
 void AlignWindow::applyAutomaticValues(const AutomaticFilterValues& values) {
-    RegistrationState& registration = app_.pipeline.editRun().registration;
-    const bool fftArmed = registration.FFTFilterArmed;
-    const bool qualityArmed = registration.QualityFilterArmed;
-    registration.FFTFilterArmed = registration.QualityFilterArmed = false;
+    const bool fftArmed = app_.pipeline.registration().FFTFilterArmed;
+    const bool qualityArmed = app_.pipeline.registration().QualityFilterArmed;
+    app_.pipeline.setFilterArming(false, false);
     AlignPage& page = parts_.page;
     if (values.FFTFilter) page.FFTFilterspin->setValue(*values.FFTFilter);
     if (values.QualityFilter) page.QualityFilter->setValue(*values.QualityFilter);
     if (values.QualFilterDX) page.QualFilterDX->setValue(*values.QualFilterDX);
-    registration.FFTFilterArmed = fftArmed;
-    registration.QualityFilterArmed = qualityArmed;
+    app_.pipeline.setFilterArming(fftArmed, qualityArmed);
 }
 
 void AlignWindow::featureAccepted() {
@@ -71,7 +69,7 @@ void AlignWindow::featureAccepted() {
     page.Framelabel->hide();
     showSpectrumUndefined();
     page.ShowGraphbox->setChecked(true);
-    parts_.optimizePage.Optimizegraph->setChecked(true);
+    parts_.optimizePage.showRegistrationWindows();
     parts_.tools.FFTWindow->hide();
     parts_.tools.Registrationgraphwindow->hide();
 }
@@ -126,7 +124,7 @@ void AlignWindow::restoreAlignmentWindows() {
     if (parts_.page.ShowFFTbox->Checked()) parts_.tools.FFTWindow->show();
     if (graph) {
         parts_.tools.Registrationgraphwindow->show();
-        if (parts_.optimizePage.Chart7->hasPoints()) parts_.tools.RegiStration2->show();
+        if (parts_.optimizePage.differenceChartFilled()) parts_.tools.RegiStration2->show();
     }
 }
 

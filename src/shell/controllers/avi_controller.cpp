@@ -90,9 +90,8 @@ void AviController::IntegratedClick() {
     options.lastRank = lastRank;
     options.stack = parts_.entries.readStackOptions();
     runWriter([&](FrameSource& frames, SaveContext& context) {
-        return writeIntegratedAvi(parts_.SaveDialog6.FileName, app.pipeline.editRun().model,
-                                  app.pipeline.editRun().state, app.pipeline.editRun().images, frames,
-                                  options, context, app.progress());
+        return app.pipeline.writeIntegratedAvi(parts_.SaveDialog6.FileName, frames, options, context,
+                                               app.progress());
     });
 }
 

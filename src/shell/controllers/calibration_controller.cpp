@@ -74,8 +74,7 @@ void CalibrationController::loadFromDialog(CalibrationKind kind) {
     const int type = calibrationTypeOfName(dialog.FileName, dialog.FilterIndex);
     AlignPage& align = parts_.alignPage;
     const bool dark = kind == CalibrationKind::Dark;
-    (dark ? app.pipeline.editRun().model.DarkFileName : app.pipeline.editRun().model.FlatFileName) = file;
-    (dark ? app.pipeline.editRun().model.DarkFileType : app.pipeline.editRun().model.FlatFileType) = type;
+    app.pipeline.nameCalibrationFile(kind, file, type);
     TPCheck& box = dark ? *align.Usedarkframe : *align.UseFlatfield;
     box.setEnabled(true);
     box.setChecked(true);
@@ -87,13 +86,13 @@ void CalibrationController::loadFromDialog(CalibrationKind kind) {
 }
 
 void CalibrationController::LoadDarkframeFile(const std::string& FileName, int FileType) {
-    parts_.alignPage.Usedarkframe->setEnabled(true);
+    parts_.alignPage.allowCalibration(true);
     load(CalibrationKind::Dark, FileName, FileType, CalibrationOrigin::Project);
 }
 
 void CalibrationController::LoadFlatfieldFile(const std::string& FileName, int FileType) {
-    parts_.alignPage.UseFlatfield->setEnabled(true);
-    parts_.app.pipeline.editRun().model.FlatFileType = FileType;
+    parts_.alignPage.allowCalibration(false);
+    parts_.app.pipeline.setCalibrationFileType(CalibrationKind::Flat, FileType);
     load(CalibrationKind::Flat, FileName, FileType, CalibrationOrigin::Project);
 }
 
@@ -107,12 +106,8 @@ bool CalibrationController::load(CalibrationKind kind, const std::string& file, 
     if (isFits(type)) align.Colourstack->setChecked(false);
     try {
         const BusyCursor busy;
-        const CalibrationLoad result = loadCalibrationFrame(
-            file, type, kind, origin,
-            dark ? app.pipeline.editRun().images.DarkPlanes : app.pipeline.editRun().images.FlatPlanes,
-            app.messages());
-        // Stacks of FITS input take their value range from the depth of the last FITS file.
-        if (result.fitsBitpix != 0) app.pipeline.editRun().input.readers.FitsBitpix = result.fitsBitpix;
+        const CalibrationLoad result =
+            app.pipeline.loadCalibrationFile(kind, file, type, origin, app.messages());
         if (result.loaded)
             app.progress().setStatus(2, std::string(dark ? "Darkframe loaded: " : "Flatfield loaded: ") +
                                             std::filesystem::path(file).filename().string());
@@ -129,13 +124,10 @@ void CalibrationController::CreateDarkframeClick() {
     ApplicationContext& app = parts_.app;
     const LongOperation operation(app.operations);
     if (!operation) return;
-    app.pipeline.editRun().state.MasterFrameMode = true;
-    app.pipeline.editRun().state.activepage = TMainTab::tabStack;
-    app.pipeline.editRun().model.FitStretch = false;
-    parts_.stackPage.setPassButtonsEnabled(true);
     // Every frame of the input, in frame order and with equal weight.
     const int last = parts_.entries.lastIndex();
-    rankForMasterFrame(app.pipeline.editRun().model, last);
+    app.pipeline.prepareMasterFrame(last);
+    parts_.stackPage.setPassButtonsEnabled(true);
     parts_.entries.selectTab(StackTab);
     parts_.frameWindows.StackSlider->setValue(last);
     parts_.entries.StackButtonClick();

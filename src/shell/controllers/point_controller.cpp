@@ -116,7 +116,7 @@ void PointController::takePoints(const std::vector<AlignPoint>& points) {
         grid.setItem(r, 2, new QTableWidgetItem(QString::number(point.Y)));
         grid.setItem(r, 3, new QTableWidgetItem(QString::number(point.FFTSize)));
     }
-    setAlignPoints(app_.pipeline.editRun().alignPoints, points);
+    app_.pipeline.takeAlignPoints(points);
     windows_.Label52->setText("Alignmentpoints: " + QString::number(count));
 }
 
@@ -167,7 +167,7 @@ void PointController::EstimatebestalignClick() {
     const int n = app_.pipeline.fft().FFTSize;
     if (!inputLoaded() || n <= 0) return;
     const int md = static_cast<int>(std::lrint(windows_.MaxDist->Value()));
-    setProcessStage(app_.pipeline.editRun().state, TProcessStage::stReferenceReady);
+    app_.pipeline.markPointsReferenceReady();
     std::vector<AlignPoint> points;
     for (const PointXY& at : estimateAlignPoints(app_.pipeline.input().PreviewBitmap, n, md))
         points.push_back({at.X, at.Y, n});
@@ -261,7 +261,7 @@ void PointController::LoadpointsClick() {
 
 void PointController::takePointFile(const PointFileContent& content) {
     AlignPage& page = parts_.page;
-    setProcessStage(app_.pipeline.editRun().state, TProcessStage::stReferenceReady);
+    app_.pipeline.markPointsReferenceReady();
     page.Alignbutton->setEnabled(true);
     markButton(*page.Showbuttonp1, *page.Alignbutton);
     if (content.frameNumber >= 0 && content.frameNumber < page.PreviewSlider->MaxValue())
@@ -283,10 +283,7 @@ void PointController::SaveTempPointFile() {
     if (!folder.empty()) writeGrid(folder / TempPointFile);
     parts_.page.Alignbutton->setEnabled(true);
     windows_.Multialignwindow->hide();
-    AlignmentPoints& points = app_.pipeline.editRun().alignPoints;
-    points.MultiPointMode = false;
-    points.StopPlacing = true;
-    points.Alignpoints = 1;
+    app_.pipeline.closePointPlacing();
 }
 
 // --- Zones, reset, countdown, toggles ------------------------------------------------------------
@@ -298,8 +295,7 @@ void PointController::ResetalignpointsClick() {
         mtConfirmation, "Reset alignment ",
         "This will reset all alignmentpoints to the initial values for alignmentpoint 1", mbYesNo, mrNo);
     if (answer == mrYes && app_.pipeline.alignPoints().Alignpoints >= 2)
-        resetPointShifts(app_.pipeline.editRun().model, app_.pipeline.editRun().alignPoints.Alignpoints,
-                         parts_.page.PreviewSlider->MaxValue());
+        app_.pipeline.resetShiftsToFirstPoint(parts_.page.PreviewSlider->MaxValue());
     check.setChecked(false);
 }
 
@@ -308,19 +304,20 @@ void PointController::AlignmentzonesClick() {
 }
 
 void PointController::Timer1Timer() {
-    int& left = app_.pipeline.editRun().alignPoints.TimeLeft;
-    left = std::max(left - windows_.Timer1->interval(), 0);
-    windows_.Multialigntimer->setText(QString::fromStdString(timeLeftText(left)));
+    app_.pipeline.setPointTimeLeft(
+        std::max(app_.pipeline.alignPoints().TimeLeft - windows_.Timer1->interval(), 0));
+    windows_.Multialigntimer->setText(
+        QString::fromStdString(timeLeftText(app_.pipeline.alignPoints().TimeLeft)));
 }
 
 void PointController::FreeboxClick() {
-    app_.pipeline.editRun().alignPoints.FreeBox = parts_.page.Freebox->Checked();
+    app_.pipeline.setFreeBox(parts_.page.Freebox->Checked());
     parts_.page.BoxOutline->hide();
     parts_.entries.PreviewSliderChange();
 }
 
 void PointController::MultiClick() {
-    app_.pipeline.editRun().alignPoints.MultiPointMode = parts_.stackPage.multiPoint();
+    app_.pipeline.setMultiPointMode(parts_.stackPage.multiPoint());
 }
 
 void PointController::AlignmentsChange() {
@@ -339,7 +336,7 @@ void PointController::Multialignsetup() {
     const LongOperation operation(app_.operations);
     if (!operation) return;
     const QScopedValueRollback settingUp(settingUp_, true);
-    AlignmentPoints& points = app_.pipeline.editRun().alignPoints;
+    const AlignmentPoints& points = app_.pipeline.alignPoints();
     AlignPage& page = parts_.page;
     OptimizePage& optimize = parts_.optimizePage;
     app_.progress().setCancelRequested(false);
@@ -347,13 +344,10 @@ void PointController::Multialignsetup() {
     const bool multiQuantity = optimize.multiQuantity();
     optimize.setPassButtonsEnabled(false);
     page.Freebox->setChecked(false);
-    points.FreeBox = false;
-    points.StopPlacing = false;
+    app_.pipeline.startPlacingPoints();
     windows_.Multialignwindow->show();
     windows_.Multialignwindow->raise();
-    app_.pipeline.editRun().state.progstatus = TProgStatus::psFeatureSet;
     parts_.stackPage.setMultiPoint(true);
-    points.MultiPointMode = true;
     takePoints({});
     windows_.MaxDist->setValue(app_.pipeline.fft().FFTSize / 2);
     takeRememberedPoints();
@@ -390,13 +384,11 @@ void PointController::takeRememberedPoints() {
 }
 
 void PointController::placePoints() {
-    AlignmentPoints& points = app_.pipeline.editRun().alignPoints;
+    const AlignmentPoints& points = app_.pipeline.alignPoints();
     AlignPage& page = parts_.page;
     for (;;) {
         page.Manualalignbox->setChecked(false);
-        app_.pipeline.editRun().registration.WaitForClick = false;
-        app_.pipeline.editRun().registration.FeatureChosen = false;
-        app_.pipeline.editRun().model.FramesRanked = false;
+        app_.pipeline.readyForPointPick();
         // The charts of the last pick would cover the points' window.
         for (ToolWindow* chart :
              {parts_.tools.FFTWindow, parts_.tools.Registrationgraphwindow, parts_.tools.RegiStration2})
@@ -404,7 +396,7 @@ void PointController::placePoints() {
         page.PreviewImage->setCursor(Qt::CrossCursor);
         drawPoints(Qt::white);
         // A click on the preview picks the next point; the Align button ends the placing.
-        if (app_.pipeline.state().BatchMode) points.StopPlacing = true;
+        if (app_.pipeline.state().BatchMode) app_.pipeline.haltPointPlacing();
         while (!app_.pipeline.registration().FeatureChosen && !points.StopPlacing &&
                !app_.CancelRequested() && !app_.operations.closing()) {
             const LongOperations::Pump wait(app_.operations, LongOperations::PumpKind::Wait);
@@ -416,12 +408,12 @@ void PointController::placePoints() {
         if (points.Alignpoints == MaxAlignPoints + 1) {
             app_.messages().warn("Maximum alignmentpoints used",
                                  "next alignmentpoint will overwrite the last");
-            points.Alignpoints = MaxAlignPoints;
+            app_.pipeline.setPointCount(MaxAlignPoints);
         }
         if (app_.CancelRequested() || app_.operations.closing()) {
             windows_.Multialignwindow->hide();
             page.Alignbutton->setEnabled(true);
-            points.StopPlacing = true;
+            app_.pipeline.haltPointPlacing();
         }
         if (points.StopPlacing) break;
     }
@@ -460,7 +452,7 @@ void PointController::takeThumbnails(int count) {
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Checked);
         list.addItem(item);
-        app_.pipeline.editRun().alignPoints.PointEnabled[static_cast<std::size_t>(p)] = true;
+        app_.pipeline.enablePoint(p, true);
         const PointXY at = app_.pipeline.alignPoints().PointPos[static_cast<std::size_t>(p)];
         QImage thumbnail(255, 255, QImage::Format_RGB32);
         thumbnail.fill(Qt::white);
@@ -474,7 +466,7 @@ void PointController::takeThumbnails(int count) {
 }
 
 void PointController::alignPlacedPoints(int count, bool multiQuantity, bool manualAlign) {
-    AlignmentPoints& points = app_.pipeline.editRun().alignPoints;
+    const AlignmentPoints& points = app_.pipeline.alignPoints();
     AlignPage& page = parts_.page;
     ToolWindow& progressWindow = *parts_.tools.MultiAlignprogresswindow;
     ToolWindow& zoom = *parts_.tools.Zoomwindow;
@@ -482,14 +474,12 @@ void PointController::alignPlacedPoints(int count, bool multiQuantity, bool manu
     progressWindow.raise();
     windows_.MultiAlignProgressbar->setMaximum(count);
     windows_.MultiAlignProgressbar->setValue(0);
-    points.Alignpoints = count;
+    app_.pipeline.setPointCount(count);
     takeThumbnails(count);
     windows_.Alignments->setValue(count);
     // The frames are not ranked while points are placed: the position shown is the frame itself.
     const int referenceFrame = page.PreviewSlider->Value();
-    RegistrationState& registration = app_.pipeline.editRun().registration;
-    registration.FeatureChosen = false;
-    registration.FeatureFrame = registration.refframe = referenceFrame;
+    app_.pipeline.alignPointsOnFrame(referenceFrame);
     windows_.Multialignwindow->hide();
     parts_.tools.Registrationgraphwindow->show();
     parts_.tools.Registrationgraphwindow->raise();
@@ -499,7 +489,7 @@ void PointController::alignPlacedPoints(int count, bool multiQuantity, bool manu
     std::vector<PointReference> references;
     for (int p = multiQuantity ? count : 1; p >= 1 && !app_.CancelRequested(); --p) {
         const auto at = static_cast<std::size_t>(p);
-        app_.pipeline.editRun().optimizer.RegistrationCaption = "point #" + std::to_string(p);
+        app_.pipeline.setRegistrationCaption("point #" + std::to_string(p));
         progressWindow.setWindowTitle("Aligning point #" + QString::number(p));
         windows_.zoomimage->setPixmap(QPixmap::fromImage(ImageList1[at - 1]));
         zoom.setWindowTitle("Alignment area " + QString::number(p));
@@ -508,11 +498,10 @@ void PointController::alignPlacedPoints(int count, bool multiQuantity, bool manu
             page.FFTsizeGroup->setItemIndex(points.PointFFTIndex[at]);
             align_.FFTsizeGroupClick();
         }
-        app_.pipeline.editRun().state.FeatureX = points.PointPos[at].X;
-        app_.pipeline.editRun().state.FeatureY = points.PointPos[at].Y;
+        app_.pipeline.takeFeatureAtPoint(p);
         align_.RecalcFFTbuttonClick();
-        references.push_back(takePointReference(p, app_.pipeline.fft(), registration, app_.pipeline.state(),
-                                                align_.readAlignOptions()));
+        references.push_back(takePointReference(p, app_.pipeline.fft(), app_.pipeline.registration(),
+                                                app_.pipeline.state(), align_.readAlignOptions()));
         // Only the first point aligned is pointed out by hand, as the manual alignment was set.
         references.back().ManualAlign = references.size() == 1 && manualAlign;
         windows_.MultiAlignProgressbar->setValue(count + 1 - p);
@@ -525,12 +514,7 @@ void PointController::alignPlacedPoints(int count, bool multiQuantity, bool manu
     zoom.hide();
     if (pass.end == PassEnd::Finished && app_.CancelRequested()) pass.end = PassEnd::Cancelled;
     if (pass.end == PassEnd::Finished) {
-        const int last = parts_.entries.lastIndex();
-        if (!multiQuantity && count >= 2)
-            copyFirstPointToAll(app_.pipeline.editRun().model, count, last, points.PointBestQuality);
-        if (count > 1)
-            pointAngles(app_.pipeline.editRun().model, points.PointPos[1], points.PointPos[2], last,
-                        referenceFrame);
+        app_.pipeline.finishPointAlignment(multiQuantity, count, parts_.entries.lastIndex(), referenceFrame);
     }
     align_.alignmentEnded(pass);
 }
@@ -538,10 +522,8 @@ void PointController::alignPlacedPoints(int count, bool multiQuantity, bool manu
 AlignmentPassResult PointController::alignReferences(std::vector<PointReference>& references,
                                                      bool manualAlign) {
     AlignPage& page = parts_.page;
-    AlignmentPoints& points = app_.pipeline.editRun().alignPoints;
     // A reference made from a processed stack belongs to the alignment it followed.
-    app_.pipeline.editRun().optimizer.NewReferenceMade = false;
-    app_.pipeline.editRun().optimizer.MultiPointReference = false;
+    app_.pipeline.startPointAlignment();
     page.glPageControl1->setEnabled(false);
     parts_.tabs.setEnabled(false);
     AlignmentPassResult pass;
@@ -552,22 +534,19 @@ AlignmentPassResult PointController::alignReferences(std::vector<PointReference>
         if (references.size() > 1 || references.front().point != 1) {
             PointAlignmentResult result = alignPointsAllFrames(context, options, references, *source);
             for (const int p : result.filed)
-                points.PointBestQuality[static_cast<std::size_t>(p)] =
-                    result.PointBestQuality[static_cast<std::size_t>(p)];
+                app_.pipeline.keepPointBestQuality(p, result.PointBestQuality[static_cast<std::size_t>(p)]);
             pass = std::move(result.pass);
         } else {
             // Point 1 alone is the pass on its box.
-            app_.pipeline.editRun().alignment.ManualAlign = manualAlign;
+            app_.pipeline.setManualAlign(manualAlign);
             pass = Alignallframes(context, options, *source);
-            if (pass.end != PassEnd::Failed)
-                points.PointBestQuality[1] =
-                    filePointSlot(app_.pipeline.editRun().model, 1, options.lastFrame);
+            if (pass.end != PassEnd::Failed) app_.pipeline.fileFirstPoint(options.lastFrame);
         }
     } catch (const KestraveError& error) {
         app_.messages().error("Error", error.what());
         pass.end = PassEnd::Failed;
     }
-    app_.pipeline.editRun().alignment.ManualAlign = false;
+    app_.pipeline.setManualAlign(false);
     page.glPageControl1->setEnabled(true);
     parts_.tabs.setEnabled(true);
     return pass;

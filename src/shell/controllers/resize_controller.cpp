@@ -49,7 +49,7 @@ void ResizeController::sizeWindow(int width, int height) {
 
 void ResizeController::ResizebuttonClick() {
     ToolWindow& window = parts_.Shrinkview;
-    if (!parts_.waveletPage.Resizebutton->isChecked()) {
+    if (!parts_.waveletPage.resizeViewOpen()) {
         window.hide();
         return;
     }
@@ -68,7 +68,7 @@ void ResizeController::openView() {
     ToolWindow& window = parts_.Shrinkview;
     // The view shows frame pixels: an unresampled (or drizzled) stack has the factor 1.
     if (!parts_.stackPage.resampled() || parts_.waveletPage.drizzled())
-        parts_.app.pipeline.editRun().state.ResampleFactor = 1.0f;
+        parts_.app.pipeline.setResampleFactor(1.0f);
     parts_.view.RadioGroup2->setItemIndex(parts_.view.CopyResize->ItemIndex());
     window.show();
     window.raise();

@@ -36,7 +36,8 @@ const Png16Writer writePng = [](const std::filesystem::path& file, const Bitmap2
 }  // namespace
 
 SaveContext saveContext(ApplicationContext& app) {
-    return saveContext(app.messages(), app.pipeline.editRun().state, app.pipeline.editRun().model, app.regSettings.get());
+    return app.pipeline.saveContext(app.messages(), inputFiles(app.pipeline.model()), app.regSettings.get(),
+                                    VersionCaption);
 }
 
 SaveContext saveContext(MessagePort& messages, ProgramState& state, const FrameModel& model,
@@ -128,7 +129,7 @@ void SaveController::SaveBMP2buttonClick() {
     if (wavelet.ProcessPicture.empty()) return;
     {
         SaveContext context = saveContext(app);
-        if (!app.pipeline.editRun().state.DoAllDone && confirmDoAll(context)) parts_.entries.DoAllClick();
+        if (!app.pipeline.state().DoAllDone && confirmDoAll(context)) parts_.entries.DoAllClick();
     }
     TFileDialog& dialog = parts_.dialogs.WaveletSave;
     if (!chooseFile(dialog)) return;

@@ -268,16 +268,11 @@ void SigmaController::SigmaboxtopChange() {
 }
 
 void SigmaController::drawOnStackimage(const std::function<void(QPainter&)>& draw) {
-    QLabel& image = *parts_.stackPage.Stackimage;
-    QPixmap picture = image.pixmap();
-    if (picture.isNull()) return;
-    {
-        QPainter painter(&picture);
+    parts_.stackPage.drawOnStackImage([&draw](QPainter& painter) {
         painter.setPen(EventColour);
         painter.setBrush(Qt::NoBrush);
         draw(painter);
-    }
-    image.setPixmap(picture);
+    });
 }
 
 void SigmaController::showFrameAtRank(int frame) {

@@ -113,11 +113,11 @@ void StackController::StackSliderChange() {
 
 void StackController::showFrameAtCutoff(int frame) {
     ApplicationContext& app = parts_.app;
-    FrameModel& model = app.pipeline.editRun().model;
+    const FrameModel& model = app.pipeline.model();
     if (!app.pipeline.input().source || model.ImageWidth <= 0 || model.ImageHeight <= 0) return;
     if (model.InputIsSeries) app.progress().setStatus(2, "Processing bitmap :" + std::to_string(frame));
     try {
-        readShownFrame(app.pipeline.editRun().input, app.pipeline.editRun().images, model, frame);
+        app.pipeline.showFrameAtCutoff(frame);
     } catch (const std::exception& error) {
         // The slider may move many times a second: a frame that cannot be read is named in the
         // status bar instead of a message for every step.
@@ -135,11 +135,7 @@ void StackController::showFrameAtCutoff(int frame) {
         std::copy_n(preview.row(y), 3 * static_cast<std::size_t>(width), picture.row(y));
 
     // The alignment points where this frame has them; with the single box, point 1 is the box.
-    TFrameRec& rec = model.FrameTable[frame];
-    if (app.pipeline.alignPoints().Alignpoints == 1) {
-        rec.Slots[1].X = rec.Slots[0].X;
-        rec.Slots[1].Y = rec.Slots[0].Y;
-    }
+    const TFrameRec& rec = model.FrameTable[frame];
     QImage image = bitmapView(picture).convertToFormat(QImage::Format_RGB32);
     QPainter painter(&image);
     painter.setPen(Yellow);
@@ -191,7 +187,7 @@ void StackController::StackSliderChanged() {
         setQuietly(*windows.Alignmentpointstackgraph, p);
         AlignmentpointstackgraphChange();
         quality.setValue(std::min(windows.StackSlider->Value(), quality.MaxValue()));
-        app.pipeline.editRun().points.PointLimitCount[p] = quality.Value();
+        app.pipeline.setPointLimitCount(p, quality.Value());
         smallest = std::min(smallest, quality.Value());
     }
     windows.Alignmentpointstackgraph->setValue(shown);
@@ -288,8 +284,8 @@ void StackController::AlignmentpointstackgraphChange() {
     windows.DifSliderMalign->setValue(app.pipeline.points().PointDifferenceSlider[at]);
     windows.QUALSliderMalign->setValue(app.pipeline.points().PointQualitySlider[at]);
     placePointIndicators();
-    app.pipeline.editRun().points.PointQualityCut[at] = pointQualityCutAt(
-        graph, windows.QUALSliderMalign->Value(), app.pipeline.points().PointQualityCut[at]);
+    app.pipeline.setPointQualityCut(p, pointQualityCutAt(graph, windows.QUALSliderMalign->Value(),
+                                                         app.pipeline.points().PointQualityCut[at]));
     showPointCutoffs(p, graph, graph.largestQuality);
 }
 
@@ -300,11 +296,11 @@ void StackController::QUALSliderMalignChange() {
     const int p = shownPoint();
     const auto at = static_cast<std::size_t>(p);
     const int s = parts_.frameWindows.QUALSliderMalign->Value();
-    app.pipeline.editRun().points.PointQualitySlider[at] = s;
+    app.pipeline.setPointQualitySlider(p, s);
     const PointStackGraph graph = pointGraph(p);
     if (s >= graph.count()) return;
-    app.pipeline.editRun().points.PointQualityCut[at] =
-        pointQualityCutAt(graph, s, app.pipeline.editRun().points.PointQualityCut[at]);
+    app.pipeline.setPointQualityCut(p,
+                                    pointQualityCutAt(graph, s, app.pipeline.points().PointQualityCut[at]));
     placePointIndicators();
     showPointCutoffs(p, graph, graph.largestQuality + 0.0001);
 }
@@ -312,11 +308,10 @@ void StackController::QUALSliderMalignChange() {
 void StackController::DifSliderMalignChange() {
     ApplicationContext& app = parts_.app;
     const int p = shownPoint();
-    const auto at = static_cast<std::size_t>(p);
     const int d = parts_.frameWindows.DifSliderMalign->Value();
-    app.pipeline.editRun().points.PointDifferenceSlider[at] = d;
+    app.pipeline.setPointDifferenceSlider(p, d);
     const PointStackGraph graph = pointGraph(p);
-    app.pipeline.editRun().points.PointDifferenceCut[at] = static_cast<float>(pointDifferenceCut(graph, d));
+    app.pipeline.setPointDifferenceCut(p, static_cast<float>(pointDifferenceCut(graph, d)));
     placePointIndicators();
     showPointCutoffs(p, graph, graph.largestQuality);
 }
@@ -352,7 +347,7 @@ void StackController::showPointBox(int p, bool crossed) {
 
 void StackController::ShowstackgraphClick() {
     ToolWindow& window = *parts_.tools.Stackgraphpanel;
-    window.setVisible(parts_.stackPage.Showstackgraph->Checked());
+    window.setVisible(parts_.stackPage.showsStackGraph());
     if (!window.isVisible()) return;
     window.raise();
     FrameWindows& windows = parts_.frameWindows;
@@ -395,7 +390,7 @@ void StackController::ShowstackgraphClick() {
 
 void StackController::ShowStacklistClick() {
     ToolWindow& window = *parts_.tools.StackFrameswindow;
-    window.setVisible(parts_.stackPage.ShowStacklist->Checked());
+    window.setVisible(parts_.stackPage.showsStackList());
     if (window.isVisible()) window.raise();
 }
 
@@ -414,7 +409,7 @@ void StackController::FastStackClick() {
 
 void StackController::ShowStackCountClick() {
     ApplicationContext& app = parts_.app;
-    if (!parts_.waveletPage.Showstackcount->isChecked()) {
+    if (!parts_.waveletPage.showsStackDepth()) {
         parts_.entries.ProcessButtonClick();
         return;
     }
@@ -423,7 +418,7 @@ void StackController::ShowStackCountClick() {
     const int height = shown.empty() ? app.pipeline.stack().result.ImageHeight : shown.height();
     if (!app.pipeline.stack().exists() || width <= 0 || height <= 0) return;
     Bitmap24 depth = stackDepthPicture(app.pipeline.images().StackWeightPlane, width, height);
-    if (parts_.alignPage.Showalignpoints->Checked()) {
+    if (parts_.alignPage.showsAlignPoints()) {
         QImage view = paintableView(depth);
         QPainter painter(&view);
         painter.setPen(Lime);
@@ -442,7 +437,7 @@ void StackController::ShowStackCountClick() {
                              QString::number(p));
         }
     }
-    app.pipeline.editRun().wavelet.ProcessPicture = std::move(depth);
+    app.pipeline.showStackDepth(std::move(depth));
     parts_.entries.showProcessedView();
 }
 
@@ -467,7 +462,7 @@ void StackController::showPointZones() {
 
 void StackController::AlignmentpointsClick() {
     if (pointCount() < 2) return;
-    const bool shown = parts_.stackPage.Alignmentpoints->Checked();
+    const bool shown = parts_.stackPage.showsPointZones();
     ToolWindow& window = *parts_.tools.Alignmentpointswindow;
     window.setVisible(shown);
     if (shown) window.raise();
@@ -478,10 +473,9 @@ void StackController::AlignmentpointsClick() {
 void StackController::AlignmentpointlistClick() {
     const QListWidget& list = *parts_.frameWindows.Alignmentpointlist;
     for (int p = 1; p <= std::min(pointCount(), static_cast<int>(list.count())); ++p)
-        parts_.app.pipeline.editRun().alignPoints.PointEnabled[static_cast<std::size_t>(p)] =
-            list.item(p - 1)->checkState() == Qt::Checked;
+        parts_.app.pipeline.enablePoint(p, list.item(p - 1)->checkState() == Qt::Checked);
     if (parts_.tools.Stackgraphpanel->isVisible()) AlignmentpointstackgraphChange();
-    if (parts_.stackPage.Alignmentpoints->Checked()) {
+    if (parts_.stackPage.showsPointZones()) {
         restoreStackPicture();
         showPointZones();
     }
@@ -489,7 +483,7 @@ void StackController::AlignmentpointlistClick() {
 
 void StackController::AlignmentpointswindowRollClose() {
     restoreStackPicture();
-    parts_.stackPage.Alignmentpoints->setChecked(false);
+    parts_.stackPage.setPointZonesShown(false);
 }
 
 }  // namespace kestrave

@@ -326,6 +326,14 @@ bool AlignPage::usesDarkFrame() const {
     return Usedarkframe->Checked();
 }
 
+bool AlignPage::showsAlignPoints() const {
+    return Showalignpoints->Checked();
+}
+
+void AlignPage::allowCalibration(bool dark) {
+    (dark ? Usedarkframe : UseFlatfield)->setEnabled(true);
+}
+
 void AlignPage::switchCalibrationOff(bool dark, bool flat, bool rawDark) {
     if (dark) Usedarkframe->setChecked(false);
     if (flat) UseFlatfield->setChecked(false);

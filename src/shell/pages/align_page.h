@@ -152,6 +152,10 @@ public:
     void readGeneralOptions(OptimizerSearchOptions& search) const;
     // "Use dark frame" is ticked.
     bool usesDarkFrame() const;
+    // "Show alignment points" is ticked.
+    bool showsAlignPoints() const;
+    // A dark frame (or flat field) was chosen: its switch may be ticked.
+    void allowCalibration(bool dark);
     // A dark frame, flat field or raw dark that did not fit the frames stays switched off.
     void switchCalibrationOff(bool dark, bool flat, bool rawDark);
     // The folder of the input browser, where the file dialogs open.

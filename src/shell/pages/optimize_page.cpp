@@ -120,6 +120,14 @@ bool OptimizePage::multiQuantity() const {
     return MultiAlign->ItemIndex() == 1;
 }
 
+void OptimizePage::showRegistrationWindows() {
+    Optimizegraph->setChecked(true);
+}
+
+bool OptimizePage::differenceChartFilled() const {
+    return Chart7->hasPoints();
+}
+
 void OptimizePage::setPassButtonsEnabled(bool enabled) {
     Optimizebutton->setEnabled(enabled);
     Optimizeandstackbutton->setEnabled(enabled);

@@ -79,6 +79,9 @@ public:
     void clearCharts();
     // "Multi-Quantity" is chosen in MultiAlign: every alignment point keeps its own frames.
     bool multiQuantity() const;
+    // "Difference": the registration windows are shown; whether their difference chart has data.
+    void showRegistrationWindows();
+    bool differenceChartFilled() const;
     // "Optimize" and "Optimize and stack".
     void setPassButtonsEnabled(bool enabled);
     void setOptimizeButtonEnabled(bool enabled);

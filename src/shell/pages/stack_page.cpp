@@ -2,6 +2,8 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QPainter>
+#include <QPixmap>
 #include <QScrollArea>
 #include <algorithm>
 #include <tuple>
@@ -210,6 +212,32 @@ void StackPage::setOptionsEnabled(bool enabled) {
 
 void StackPage::uncheckStackGraph() {
     Showstackgraph->setChecked(false);
+}
+
+bool StackPage::showsStackGraph() const {
+    return Showstackgraph->Checked();
+}
+
+bool StackPage::showsStackList() const {
+    return ShowStacklist->Checked();
+}
+
+bool StackPage::showsPointZones() const {
+    return Alignmentpoints->Checked();
+}
+
+void StackPage::setPointZonesShown(bool shown) {
+    Alignmentpoints->setChecked(shown);
+}
+
+void StackPage::drawOnStackImage(const std::function<void(QPainter&)>& draw) {
+    QPixmap picture = Stackimage->pixmap();
+    if (picture.isNull()) return;
+    {
+        QPainter painter(&picture);
+        draw(painter);
+    }
+    Stackimage->setPixmap(picture);
 }
 
 bool StackPage::multiPoint() const {

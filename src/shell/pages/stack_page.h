@@ -2,12 +2,14 @@
 // The "Stack" tab page: builds its controls; the handlers live in the controllers.
 
 #include <QWidget>
+#include <functional>
 
 #include "shell/pages/kernel_editor.h"
 #include "widgets/speed_button.h"  // handlers hold the speed buttons as the tool buttons they are
 
 class QComboBox;
 class QLabel;
+class QPainter;
 class QPushButton;
 class QScrollArea;
 class QTabWidget;
@@ -120,6 +122,14 @@ public:
     // The option tabs are locked while the optimizer runs; its passes take the stack graph away.
     void setOptionsEnabled(bool enabled);
     void uncheckStackGraph();
+    // The stack graph and the list of stacked frames are shown as tool windows.
+    bool showsStackGraph() const;
+    bool showsStackList() const;
+    // "Show alignment sections": the points' zones drawn over the stack.
+    bool showsPointZones() const;
+    void setPointZonesShown(bool shown);
+    // Draws over the stack picture shown (nothing while none is).
+    void drawOnStackImage(const std::function<void(QPainter&)>& draw);
     // "Multi": the stack uses the alignment points.
     bool multiPoint() const;
     void setMultiPoint(bool multiPoint);

@@ -366,6 +366,14 @@ bool WaveletPage::drizzled() const {
     return Drizzle2->Checked();
 }
 
+bool WaveletPage::showsStackDepth() const {
+    return Showstackcount->isChecked();
+}
+
+bool WaveletPage::resizeViewOpen() const {
+    return Resizebutton->isChecked();
+}
+
 void WaveletPage::setDrizzled(bool drizzled) {
     Drizzle2->setChecked(drizzled);
 }

@@ -163,6 +163,10 @@ public:
     // Drizzle2 mirrors the Stack page's Drizzling.
     bool drizzled() const;
     void setDrizzled(bool drizzled);
+    // "View Stacksize": the stack depth shown instead of the rendering.
+    bool showsStackDepth() const;
+    // The resize view is open.
+    bool resizeViewOpen() const;
     // A stack with its own luminance plane (FITS luminance frames): the plane is used, the mix
     // weights are off.
     void useLuminanceStack();

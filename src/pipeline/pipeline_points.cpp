@@ -1,0 +1,177 @@
+// The alignment points, the stack cut-offs of each point, and the calibration frames.
+
+#include "pipeline/pipeline.h"
+#include "registration/point_alignment.h"
+
+namespace kestrave {
+
+void Pipeline::takeAlignPoints(std::span<const AlignPoint> points) {
+    setAlignPoints(run_.alignPoints, points);
+    announce(PipelineChange::Points);
+}
+
+void Pipeline::setPointCount(int count) {
+    run_.alignPoints.Alignpoints = count;
+    announce(PipelineChange::Points);
+}
+
+void Pipeline::markPointsReferenceReady() {
+    setProcessStage(run_.state, TProcessStage::stReferenceReady);
+    announce(PipelineChange::Stage);
+}
+
+void Pipeline::startPlacingPoints() {
+    run_.alignPoints.FreeBox = false;
+    run_.alignPoints.StopPlacing = false;
+    run_.state.progstatus = TProgStatus::psFeatureSet;
+    run_.alignPoints.MultiPointMode = true;
+    announce(PipelineChange::Points);
+    announce(PipelineChange::Stage);
+}
+
+void Pipeline::readyForPointPick() {
+    run_.registration.WaitForClick = false;
+    run_.registration.FeatureChosen = false;
+    run_.model.FramesRanked = false;
+}
+
+void Pipeline::haltPointPlacing() {
+    run_.alignPoints.StopPlacing = true;
+}
+
+void Pipeline::closePointPlacing() {
+    run_.alignPoints.MultiPointMode = false;
+    run_.alignPoints.StopPlacing = true;
+    run_.alignPoints.Alignpoints = 1;
+    announce(PipelineChange::Points);
+}
+
+void Pipeline::resetShiftsToFirstPoint(int lastFrame) {
+    resetPointShifts(run_.model, run_.alignPoints.Alignpoints, lastFrame);
+    announce(PipelineChange::Frames);
+}
+
+void Pipeline::enablePoint(int p, bool enabled) {
+    run_.alignPoints.PointEnabled[static_cast<std::size_t>(p)] = enabled;
+}
+
+void Pipeline::alignPointsOnFrame(int frame) {
+    run_.registration.FeatureChosen = false;
+    run_.registration.FeatureFrame = run_.registration.refframe = frame;
+}
+
+void Pipeline::setRegistrationCaption(const std::string& caption) {
+    run_.optimizer.RegistrationCaption = caption;
+}
+
+void Pipeline::takeFeatureAtPoint(int p) {
+    const PointXY& at = run_.alignPoints.PointPos[static_cast<std::size_t>(p)];
+    run_.state.FeatureX = at.X;
+    run_.state.FeatureY = at.Y;
+}
+
+void Pipeline::startPointAlignment() {
+    run_.optimizer.NewReferenceMade = false;
+    run_.optimizer.MultiPointReference = false;
+}
+
+void Pipeline::keepPointBestQuality(int p, float quality) {
+    run_.alignPoints.PointBestQuality[static_cast<std::size_t>(p)] = quality;
+}
+
+void Pipeline::fileFirstPoint(int lastFrame) {
+    run_.alignPoints.PointBestQuality[1] = filePointSlot(run_.model, 1, lastFrame);
+}
+
+void Pipeline::finishPointAlignment(bool multiQuantity, int count, int lastFrame, int referenceFrame) {
+    AlignmentPoints& points = run_.alignPoints;
+    if (!multiQuantity && count >= 2)
+        copyFirstPointToAll(run_.model, count, lastFrame, points.PointBestQuality);
+    if (count > 1) pointAngles(run_.model, points.PointPos[1], points.PointPos[2], lastFrame, referenceFrame);
+    announce(PipelineChange::Frames);
+}
+
+void Pipeline::setPointLimitCount(int p, int count) {
+    run_.points.PointLimitCount[static_cast<std::size_t>(p)] = count;
+}
+
+void Pipeline::setPointQualitySlider(int p, int slider) {
+    run_.points.PointQualitySlider[static_cast<std::size_t>(p)] = slider;
+}
+
+void Pipeline::setPointQualityCut(int p, float cut) {
+    run_.points.PointQualityCut[static_cast<std::size_t>(p)] = cut;
+}
+
+void Pipeline::setPointDifferenceSlider(int p, int slider) {
+    run_.points.PointDifferenceSlider[static_cast<std::size_t>(p)] = slider;
+}
+
+void Pipeline::setPointDifferenceCut(int p, float cut) {
+    run_.points.PointDifferenceCut[static_cast<std::size_t>(p)] = cut;
+}
+
+void Pipeline::showStackDepth(Bitmap24&& picture) {
+    run_.wavelet.ProcessPicture = std::move(picture);
+}
+
+void Pipeline::showFrameAtCutoff(int frame) {
+    readShownFrame(run_.input, run_.images, run_.model, frame);
+    if (run_.alignPoints.Alignpoints == 1) {
+        TFrameRec& rec = run_.model.FrameTable[frame];
+        rec.Slots[1].X = rec.Slots[0].X;
+        rec.Slots[1].Y = rec.Slots[0].Y;
+    }
+}
+
+void Pipeline::nameCalibrationFile(CalibrationKind kind, const std::filesystem::path& file, int type) {
+    const bool dark = kind == CalibrationKind::Dark;
+    (dark ? run_.model.DarkFileName : run_.model.FlatFileName) = file;
+    setCalibrationFileType(kind, type);
+}
+
+void Pipeline::setCalibrationFileType(CalibrationKind kind, int type) {
+    (kind == CalibrationKind::Dark ? run_.model.DarkFileType : run_.model.FlatFileType) = type;
+}
+
+CalibrationLoad Pipeline::loadCalibrationFile(CalibrationKind kind, const std::filesystem::path& file,
+                                              int type, CalibrationOrigin origin, MessagePort& messages) {
+    PlaneTriple& planes = kind == CalibrationKind::Dark ? run_.images.DarkPlanes : run_.images.FlatPlanes;
+    const CalibrationLoad result = loadCalibrationFrame(file, type, kind, origin, planes, messages);
+    // Stacks of FITS input take their value range from the depth of the last FITS file.
+    if (result.fitsBitpix != 0) run_.input.readers.FitsBitpix = result.fitsBitpix;
+    return result;
+}
+
+void Pipeline::prepareMasterFrame(int lastFrame) {
+    run_.state.MasterFrameMode = true;
+    run_.state.activepage = TMainTab::tabStack;
+    run_.model.FitStretch = false;
+    rankForMasterFrame(run_.model, lastFrame);
+    announce(PipelineChange::Frames);
+    announce(PipelineChange::Stage);
+}
+
+AviResult Pipeline::writeIntegratedAvi(const std::filesystem::path& file, FrameSource& frames,
+                                       const IntegratedAviOptions& options, SaveContext& context,
+                                       ProgressPort& progress) {
+    return kestrave::writeIntegratedAvi(file, run_.model, run_.state, run_.images, frames, options, context,
+                                        progress);
+}
+
+SaveContext Pipeline::saveContext(MessagePort& messages, std::vector<std::filesystem::path> inputFiles,
+                                  RegSettings* settings, std::string versionCaption) {
+    SaveContext context{messages, run_.state.MasterFrameMode};
+    context.batchMode = run_.state.BatchMode;
+    context.inputFiles = std::move(inputFiles);
+    context.settings = settings;
+    context.versionCaption = std::move(versionCaption);
+    return context;
+}
+
+void Pipeline::setFilterArming(bool fftArmed, bool qualityArmed) {
+    run_.registration.FFTFilterArmed = fftArmed;
+    run_.registration.QualityFilterArmed = qualityArmed;
+}
+
+}  // namespace kestrave
