@@ -408,6 +408,76 @@ public:
     // (end of the points section)
 
     // --- Wavelet page settings and views (pipeline_wavelet_views.cpp) --------------------------
+    // The working image composed again from the stack with the colour shifts and the LRGB
+    // weights. Throws WaveletError when a plane is too small.
+    void composeWorkingImage(const WaveletProcessOptions& options);
+    // The colour shifts the spins say; the shifts found by searching the box (written into the
+    // state, returned as the spins show them).
+    void setColourShifts(const struct ShiftSpins& spins);
+    struct ShiftSpins findColourShifts(const struct SearchBox& box, ProgressPort& progress);
+    // The LRGB weights, the colour balance and the luminance weights.
+    void setLRGBWeights(const std::array<float, 3>& weights);
+    void setColourBalance(float red, float green, float blue);
+    void setLuminanceWeights(const std::array<float, 3>& weights);
+    // Another processing area (the stored item): false when it could not be made; otherwise the
+    // layers are out of date.
+    bool changeProcessArea(int item, MessagePort& messages);
+    // The filter's kernel from the spins, and its Gaussian layers; each returns the caption of
+    // the centre.
+    std::string setWaveletKernel(const KernelSpins& spins);
+    std::string buildGaussianLayers(float gauss, const std::array<float, 6>& widths);
+    // The curves as the program starts; a curve changed by `edit` (a graph's mouse, a reset); the
+    // gamma curve loaded from points in the edited look; the gamma curve's look, straight or not.
+    enum class EditedCurve { Gamma, Tone, Hue, Saturation, Lightness };
+    void createCurves(bool linear);
+    void editCurve(EditedCurve curve, const std::function<void(TBSpline&)>& edit);
+    void takeGammaCurve(const std::vector<SplinePoint>& points, bool linear);
+    void setGammaCurveStyle(bool linear);
+    // The hue-dependent curves flat again, and a curve's table built from it.
+    void resetHueCurves();
+    void buildHueCurveTable(EditedCurve curve);
+    // The display levels.
+    void setLevels(float lo, float hi);
+    // One render pass over the processing area (with the automatic balance, twice), keeping the
+    // display histograms; `options` carries the balanced offsets back. Throws WaveletError.
+    void renderProcessedView(const WaveletProcessOptions& wavelet, RenderOptions& options, bool autoBalance,
+                             bool balanceHistograms);
+    // The whole image processed tile by tile; false when cancelled. Throws as the tiles do.
+    bool processWholeImage(const WaveletProcessOptions& wavelet, const RenderOptions& options,
+                           bool showProcessingArea, ProgressPort& progress);
+    // Whether the processing area covers the whole image is noted.
+    void noteWholeImageArea();
+    // The colour area drawn on the processed view: started at a point, its far corner at a
+    // point, cleared; moved to be centred on a point (when complete) with the feature following
+    // (frame pixels: the point divided by `scale`).
+    void startColourArea(int x, int y);
+    void setColourAreaCorner(int x, int y);
+    void clearColourArea();
+    void moveColourArea(int x, int y, double scale);
+    // The processing area centred on the feature (`scale` turns frame pixels into view pixels).
+    void centreProcessAreaOnFeature(double scale);
+    // Layer n (1..6) computed again. Throws WaveletError.
+    void computeWaveletLayer(const WaveletProcessOptions& options, int n);
+    void setShowProcessingArea(bool show);
+    // The single-layer view: the image size of a resampled stack taken, the processed view kept
+    // (false when there is none), layer n drawn over it (throws WaveletError), the view put back.
+    void takeResampledImageSize(const WaveletProcessOptions& options);
+    bool keepViewBeforeLayer();
+    void drawWaveletLayer(int n);
+    void restoreViewAfterLayer();
+    // The final page: the rotation centre is picked next; the picture pressed, dragged and
+    // released (a crop rectangle or the centre of rotation); the final picture and its hue
+    // histogram (none when the processed view is empty); a right click adding a hue point (true
+    // when one was added).
+    void pickRotationCentre();
+    bool pressFinalPicture(int x, int y);
+    void dragFinalPicture(int x, int y);
+    bool releaseFinalPicture();
+    void takeFinalPicture(Bitmap24&& shown, const HueHistogram& histogram);
+    bool addHuePoint(float hue);
+    // Runs `save` with the program state a save works in (a special FITS save switches the
+    // master-frame mode on).
+    void withSaveState(const std::function<void(ProgramState&)>& save);
     // (end of the wavelet views section)
 
     // --- Align page glue, frame lists, kernels, batch (pipeline_glue.cpp) ----------------------

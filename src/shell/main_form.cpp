@@ -176,11 +176,10 @@ void TMainForm::makeControllers() {
     wavelet = std::make_unique<WaveletController>(
         WaveletControllerParts{app, *waveletPage, waveletTools, histogramWindows, tools, *stackPage,
                                *alignPage, *PageControl1, *ProgressBar1, entries});
-    RunState& run = app.pipeline.editRun();
-    finalImage = std::make_unique<FinalController>(FinalControllerParts{
-        *finalPage, *tools.HLSwindow, run.state, app.shell, run.model, run.images, run.wavelet, run.stack, run.curves,
-        run.finalImage, app.messages(), [this]() -> FileDialogPort& { return app.dialogs(); }, app.regSettings,
-        dialogs, [this] { return alignPage->imageSaveFolder(); }});
+    finalImage = std::make_unique<FinalController>(
+        FinalControllerParts{*finalPage, *tools.HLSwindow, app.pipeline, app.shell, app.messages(),
+                             [this]() -> FileDialogPort& { return app.dialogs(); }, app.regSettings, dialogs,
+                             [this] { return alignPage->imageSaveFolder(); }});
     // The final picture follows every new rendering while its page shows.
     finalPictureFollows_ = app.pipeline.subscribe([this](PipelineChange change) {
         if (change == PipelineChange::Processed) finalImage->showProcessed();

@@ -133,8 +133,8 @@ bool FinalController::eventFilter(QObject* watched, QEvent* event) {
 }
 
 FinalSettings FinalController::readFinalSettings() const {
-    const FinalData& data = parts_.data;
-    const ProgramState& state = parts_.state;
+    const FinalData& data = parts_.pipeline.finalImage();
+    const ProgramState& state = parts_.pipeline.state();
     FinalSettings settings;
     settings.FlipX = page_.FlipX->Checked();
     settings.FlipY = page_.FlipY->Checked();
@@ -153,19 +153,17 @@ FinalSettings FinalController::readFinalSettings() const {
 
 void FinalController::UpdateFinalBitmap() {
     sliderPause_->stop();
-    FinalData& data = parts_.data;
-    const Bitmap24& rendered = parts_.wavelet.ProcessPicture;
+    const Bitmap24& rendered = parts_.pipeline.wavelet().ProcessPicture;
     if (rendered.empty()) {
-        data.shown = Bitmap24();
-        data.histogram = {};
+        parts_.pipeline.takeFinalPicture(Bitmap24(), {});
     } else {
         const BusyCursor busy;
         try {
             const FinalSettings settings = readFinalSettings();
-            const FinalPicture picture =
-                renderFinal(parts_.images.ResultImage16, rendered.width(), rendered.height(), settings);
-            data.shown = FlipBitmap(settings.FlipY, settings.FlipX, picture.image);
-            data.histogram = picture.histogram;
+            const FinalPicture picture = renderFinal(parts_.pipeline.images().ResultImage16, rendered.width(),
+                                                     rendered.height(), settings);
+            parts_.pipeline.takeFinalPicture(FlipBitmap(settings.FlipY, settings.FlipX, picture.image),
+                                             picture.histogram);
         } catch (const std::exception& error) {
             // Out of memory for a picture this large: the last picture stays.
             parts_.messages.error("Final image", error.what());
@@ -181,14 +179,14 @@ void FinalController::showProcessed() {
 }
 
 void FinalController::showFinalPicture() {
-    const Bitmap24& shown = parts_.data.shown;
+    const Bitmap24& shown = parts_.pipeline.finalImage().shown;
     if (shown.empty()) {
         page_.RotateImage->clear();
         page_.RotateImage->resize(0, 0);
         return;
     }
     QPixmap pixmap = QPixmap::fromImage(bitmapView(shown));
-    const TEdgeRect& crop = parts_.state.CropRect;
+    const TEdgeRect& crop = parts_.pipeline.state().CropRect;
     if (crop.Left != -1 && (dragging_ || page_.Cropping->Checked())) {
         const TEdgeRect box = orderedCorners(crop);
         QPainter painter(&pixmap);
@@ -206,7 +204,7 @@ void FinalController::drawHueHistogram() {
     QPainter painter(&chart);
     painter.setPen(Qt::black);
     painter.drawRect(chart.rect().adjusted(0, 0, -1, -1));
-    const auto bars = hueHistogramBars(parts_.data.histogram);
+    const auto bars = hueHistogramBars(parts_.pipeline.finalImage().histogram);
     for (int i = 0; i < HueHistogramSize; ++i) {
         const int bar = bars[static_cast<std::size_t>(i)];
         if (bar > 0) painter.drawLine(i, HistogramHeight, i, HistogramHeight - bar);
@@ -219,7 +217,7 @@ void FinalController::EventScrollBox1ScrollHorz() {
     QLabel& overview = *page_.Overview;
     QPixmap view(overview.size());
     view.fill(QColor(64, 64, 64));
-    const Bitmap24& shown = parts_.data.shown;
+    const Bitmap24& shown = parts_.pipeline.finalImage().shown;
     if (!shown.empty()) {
         // The whole picture, its shape kept, in the middle of the view; the outline is the part
         // of it the scroll box shows.
@@ -258,7 +256,7 @@ void FinalController::ASSwitcher1MouseUp() {
 void FinalController::RxSpeedButton1Click() {
     page_.RxSpinEdit4->setValue(0);
     parts_.messages.inform("Reposition rotation centre", "Point/click at the centre of rotation ");
-    parts_.state.CentrePickMode = true;
+    parts_.pipeline.pickRotationCentre();
 }
 
 void FinalController::FlipXClick() {
@@ -291,7 +289,7 @@ void FinalController::resethslbuttonClick() {
     page_.Huelabel->setText("Hue        :0");
     page_.Saturationlabel->setText("Saturation :0");
     page_.Lightnesslabel->setText("Lightness  :0");
-    resetHueCurves(parts_.curves, parts_.data.tables);
+    parts_.pipeline.resetHueCurves();
     for (HueCurve curve : {HueCurve::Hue, HueCurve::Saturation, HueCurve::Lightness})
         graphOf(curve).showCurve(&splineOf(curve));
     UpdateFinalBitmap();
@@ -300,16 +298,26 @@ void FinalController::resethslbuttonClick() {
 void FinalController::AdvancedHLSClick() {
     parts_.HLSwindow.setVisible(page_.AdvancedHLS->Checked());
     for (HueCurve curve : {HueCurve::Hue, HueCurve::Saturation, HueCurve::Lightness}) {
-        setEditedCurveStyle(splineOf(curve), false);
+        editSpline(curve, [](TBSpline& spline) { setEditedCurveStyle(spline, false); });
         graphOf(curve).showCurve(&splineOf(curve));
     }
     drawHueHistogram();
 }
 
-TBSpline& FinalController::splineOf(HueCurve curve) const {
-    CurveObjects& curves = parts_.curves;
+const TBSpline& FinalController::splineOf(HueCurve curve) const {
+    const CurveObjects& curves = parts_.pipeline.curves();
     return curve == HueCurve::Hue ? curves.HueSpline
                                   : (curve == HueCurve::Saturation ? curves.SatSpline : curves.LightSpline);
+}
+
+Pipeline::EditedCurve FinalController::editedCurve(HueCurve curve) {
+    return curve == HueCurve::Hue ? Pipeline::EditedCurve::Hue
+                                  : (curve == HueCurve::Saturation ? Pipeline::EditedCurve::Saturation
+                                                                   : Pipeline::EditedCurve::Lightness);
+}
+
+void FinalController::editSpline(HueCurve curve, const std::function<void(TBSpline&)>& edit) {
+    parts_.pipeline.editCurve(editedCurve(curve), edit);
 }
 
 CurveGraph& FinalController::graphOf(HueCurve curve) const {
@@ -326,59 +334,58 @@ const CurveGraphRules& FinalController::rulesOf(HueCurve curve) const {
 
 void FinalController::hueGraphMouseDown(HueCurve curve, Qt::MouseButton button, Qt::KeyboardModifiers shift,
                                         QPointF at) {
-    curveGraphPress(splineOf(curve), graphOf(curve), rulesOf(curve), button, shift, at);
+    editSpline(curve, [&](TBSpline& spline) {
+        curveGraphPress(spline, graphOf(curve), rulesOf(curve), button, shift, at);
+    });
 }
 
 void FinalController::hueGraphMouseMove(HueCurve curve, Qt::MouseButtons buttons, Qt::KeyboardModifiers shift,
                                         QPointF at) {
-    curveGraphMove(splineOf(curve), graphOf(curve), rulesOf(curve), false, buttons, shift, at);
+    editSpline(curve, [&](TBSpline& spline) {
+        curveGraphMove(spline, graphOf(curve), rulesOf(curve), false, buttons, shift, at);
+    });
 }
 
 void FinalController::hueGraphMouseUp(HueCurve curve) {
-    HueCurveTables& tables = parts_.data.tables;
-    std::vector<float>& table =
-        curve == HueCurve::Hue
-            ? tables.HueCurveTable
-            : (curve == HueCurve::Saturation ? tables.SatCurveTable : tables.LightCurveTable);
-    buildHueCurveTable(splineOf(curve), table);
+    parts_.pipeline.buildHueCurveTable(editedCurve(curve));
     UpdateFinalBitmap();
 }
 
 // ---- the mouse on the picture ----
 
 std::optional<int> FinalController::hueUnderPointer(QPoint at) const {
-    const Bitmap24& shown = parts_.data.shown;
+    const Bitmap24& shown = parts_.pipeline.finalImage().shown;
     if (!parts_.HLSwindow.isVisible() || shown.empty() || isTurned(readFinalSettings().Angle))
         return std::nullopt;
     // The shown picture is the result mirrored by the flips.
     const int x = page_.FlipX->Checked() ? shown.width() - 1 - at.x() : at.x();
     const int y = page_.FlipY->Checked() ? shown.height() - 1 - at.y() : at.y();
     const std::optional<float> hue =
-        pointedHue(parts_.images.ResultImage16, x, y, parts_.model.ImageWidth, parts_.model.ImageHeight);
+        pointedHue(parts_.pipeline.images().ResultImage16, x, y, parts_.pipeline.model().ImageWidth,
+                   parts_.pipeline.model().ImageHeight);
     if (!hue) return std::nullopt;
     return static_cast<int>(std::nearbyint(*hue));
 }
 
 void FinalController::RotateImageMouseDown(Qt::MouseButton button, QPoint at) {
-    if (parts_.data.shown.empty()) return;
-    if (!pressFinalPicture(parts_.state, at.x(), at.y())) return;
+    if (parts_.pipeline.finalImage().shown.empty()) return;
+    if (!parts_.pipeline.pressFinalPicture(at.x(), at.y())) return;
     dragging_ = button == Qt::LeftButton;
     showFinalPicture();
     if (!parts_.HLSwindow.isVisible()) return;
     const std::optional<int> hue = hueUnderPointer(at);
     page_.hls.showHuePoint(hue);
-    if (hue && button == Qt::RightButton &&
-        insertCurvePoint(parts_.curves.HueSpline, static_cast<float>(*hue), 50.0f))
-        page_.hls.Huegraph->showCurve(&parts_.curves.HueSpline);
+    if (hue && button == Qt::RightButton && parts_.pipeline.addHuePoint(static_cast<float>(*hue)))
+        page_.hls.Huegraph->showCurve(&parts_.pipeline.curves().HueSpline);
 }
 
 void FinalController::RotateImageMouseMove(Qt::MouseButtons buttons, QPoint at) {
-    ProgramState& state = parts_.state;
-    if (state.CentrePickMode || parts_.data.shown.empty()) return;
+    const ProgramState& state = parts_.pipeline.state();
+    if (state.CentrePickMode || parts_.pipeline.finalImage().shown.empty()) return;
     page_.Croppedarea->setText(QString("%1,%2").arg(at.x()).arg(at.y()));
     if ((buttons & Qt::LeftButton) && dragging_ && state.CropRect.Left != -1) {
         page_.Croppedarea->setText(QString::fromStdString(cropDragText(state.CropRect, at.x(), at.y())));
-        dragFinalPicture(state, at.x(), at.y());
+        parts_.pipeline.dragFinalPicture(at.x(), at.y());
         showFinalPicture();
     }
     if (parts_.HLSwindow.isVisible()) page_.hls.showHuePoint(hueUnderPointer(at));
@@ -386,7 +393,7 @@ void FinalController::RotateImageMouseMove(Qt::MouseButtons buttons, QPoint at) 
 
 void FinalController::RotateImageMouseUp() {
     dragging_ = false;
-    if (releaseFinalPicture(parts_.state)) {
+    if (parts_.pipeline.releaseFinalPicture()) {
         page_.Cropping->setChecked(true);
         page_.Cropping->show();
     }
@@ -396,7 +403,7 @@ void FinalController::RotateImageMouseUp() {
 // ---- output ----
 
 void FinalController::savefinalbuttonClick() {
-    const FinalData& data = parts_.data;
+    const FinalData& data = parts_.pipeline.finalImage();
     if (data.shown.empty()) return;
     TFileDialog& dialog = parts_.fileDialogs.WaveletSave;
     try {
@@ -408,14 +415,15 @@ void FinalController::savefinalbuttonClick() {
     if (!parts_.dialogs().Execute(dialog)) return;
     const FinalSettings settings = readFinalSettings();
     std::optional<TEdgeRect> crop;
-    if (page_.Cropping->Checked() && parts_.state.CropRect.Left != -1) crop = parts_.state.CropRect;
+    const Pipeline& run = parts_.pipeline;
+    if (page_.Cropping->Checked() && run.state().CropRect.Left != -1) crop = run.state().CropRect;
     const FinalSaveSources sources{data.shown,
-                                   parts_.wavelet.ProcessPicture,
-                                   parts_.images.ResultImage16,
-                                   parts_.images.StackPlanes,
-                                   parts_.model.ImageWidth,
-                                   parts_.model.ImageHeight,
-                                   parts_.stack.Colourstack,
+                                   run.wavelet().ProcessPicture,
+                                   run.images().ResultImage16,
+                                   run.images().StackPlanes,
+                                   run.model().ImageWidth,
+                                   run.model().ImageHeight,
+                                   run.stack().Colourstack,
                                    settings,
                                    crop};
     const auto type = static_cast<WaveletSaveType>(std::clamp(
@@ -423,10 +431,11 @@ void FinalController::savefinalbuttonClick() {
     {
         const BusyCursor busy;
         try {
-            SaveContext context =
-                saveContext(parts_.messages, parts_.state, parts_.model, parts_.settings.get());
-            if (saveFinalImage(dialog.FileName, type, sources, context, windowPngWriter()).saved())
-                parts_.shell.ImageSaved = true;
+            parts_.pipeline.withSaveState([&](ProgramState& state) {
+                SaveContext context = saveContext(parts_.messages, state, run.model(), parts_.settings.get());
+                if (saveFinalImage(dialog.FileName, type, sources, context, windowPngWriter()).saved())
+                    parts_.shell.ImageSaved = true;
+            });
         } catch (const std::exception& error) {
             // The file could not be written (an older file is left as it was).
             parts_.messages.error("Save error", error.what());
@@ -438,9 +447,10 @@ void FinalController::savefinalbuttonClick() {
 }
 
 void FinalController::clipboardbuttonClick() {
-    const Bitmap24& shown = parts_.data.shown;
+    const Bitmap24& shown = parts_.pipeline.finalImage().shown;
     if (shown.empty()) return;
-    const Bitmap24 picture = page_.Cropping->Checked() ? cropBitmap(shown, parts_.state.CropRect) : shown;
+    const Bitmap24 picture =
+        page_.Cropping->Checked() ? cropBitmap(shown, parts_.pipeline.state().CropRect) : shown;
     QGuiApplication::clipboard()->setImage(bitmapView(picture).copy());
 }
 

@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "enhance/final_image.h"
+#include "pipeline/pipeline.h"
 
 class QTimer;
 
@@ -26,31 +27,18 @@ class RegSettings;
 class TBSpline;
 class ToolWindow;
 struct CurveGraphRules;
-struct CurveObjects;
-struct FinalData;
-struct FrameModel;
-struct ImageDataSection;
-struct ProgramState;
 struct ShellState;
-struct StackData;
-struct WaveletData;
 struct WindowDialogs;
 
-// What the final handlers work with: the page and its tool window, the program state (crop
-// rectangle, centre of rotation), the saved flag, the 16-bit result and the rendered picture
-// (whose size the final picture takes), the stack's colour setting and the image size (for FITS),
-// the curves and the final page's own data, the ports, and the save dialogs and folder.
+// What the final handlers work with: the page and its tool window, the pipeline (the crop
+// rectangle and centre of rotation, the 16-bit result and the rendered picture whose size the
+// final picture takes, the stack's colour setting and the image size for FITS, the curves and the
+// final page's own data), the saved flag, the ports, and the save dialogs and folder.
 struct FinalControllerParts {
     FinalPage& page;
     ToolWindow& HLSwindow;
-    ProgramState& state;
+    Pipeline& pipeline;
     ShellState& shell;
-    const FrameModel& model;
-    const ImageDataSection& images;
-    const WaveletData& wavelet;
-    const StackData& stack;
-    CurveObjects& curves;
-    FinalData& data;
     MessagePort& messages;
     // The file dialogs and the settings store may be put in place after the window is made.
     std::function<FileDialogPort&()> dialogs;
@@ -109,7 +97,10 @@ private:
     // The hue (whole degrees) of the result under the shown pixel, while the tool window is
     // shown and the picture is not turned.
     std::optional<int> hueUnderPointer(QPoint at) const;
-    TBSpline& splineOf(HueCurve curve) const;
+    const TBSpline& splineOf(HueCurve curve) const;
+    static Pipeline::EditedCurve editedCurve(HueCurve curve);
+    // The curve changed by `edit` (the graph's mouse, its look).
+    void editSpline(HueCurve curve, const std::function<void(TBSpline&)>& edit);
     CurveGraph& graphOf(HueCurve curve) const;
     const CurveGraphRules& rulesOf(HueCurve curve) const;
 

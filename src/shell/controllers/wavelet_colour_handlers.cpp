@@ -96,9 +96,7 @@ void WaveletController::connectColourControls() {
 
 bool WaveletController::composeWorkingImage() {
     try {
-        ApplyRGBShift(app_.pipeline.editRun().images, app_.pipeline.editRun().model.ImageWidth,
-                      app_.pipeline.editRun().model.ImageHeight, app_.pipeline.editRun().state,
-                      processOptions());
+        app_.pipeline.composeWorkingImage(processOptions());
     } catch (const WaveletError& error) {
         reportWaveletError(error);
         return false;
@@ -107,7 +105,7 @@ bool WaveletController::composeWorkingImage() {
 }
 
 void WaveletController::shiftSpinChange() {
-    setShiftsFromSpins(app_.pipeline.editRun().state, readShiftSpins(page_));
+    app_.pipeline.setColourShifts(readShiftSpins(page_));
     app_.pipeline.markLayersDirty();
     if (composeWorkingImage()) Layer1sliderChanged();
 }
@@ -117,9 +115,8 @@ void WaveletController::RGBShifterClick() {
     const int height = app_.pipeline.model().ImageHeight;
     ShiftSpins spins;
     try {
-        spins = RGBShifter(app_.pipeline.images(), width, height,
-                           rgbSearchBox(searchBoxOptions(false), width, height),
-                           app_.pipeline.editRun().state, app_.progress());
+        spins = app_.pipeline.findColourShifts(rgbSearchBox(searchBoxOptions(false), width, height),
+                                               app_.progress());
     } catch (const WaveletError& error) {
         reportWaveletError(error);
         return;
@@ -156,8 +153,8 @@ void WaveletController::RGBSHIFTClick() {
 
 void WaveletController::RedLRGBsliderChanged() {
     app_.pipeline.markLayersDirty();
-    app_.pipeline.editRun().state.LRGBWeights = lrgbWeightsFor(
-        page_.RedLRGBslider->Value(), page_.GreenLRGBSlider->Value(), page_.BlueLRGBSlider->Value());
+    app_.pipeline.setLRGBWeights(lrgbWeightsFor(page_.RedLRGBslider->Value(), page_.GreenLRGBSlider->Value(),
+                                                page_.BlueLRGBSlider->Value()));
     ProcessButtonClick();
 }
 
@@ -207,9 +204,9 @@ void WaveletController::Drizzle2Click() {
 
 void WaveletController::balanceChange() {
     const RgbBalancePanel& balance = *parts_.panels.rgbBalance;
-    app_.pipeline.editRun().state.RGBBalance = {static_cast<float>(balance.Rbalance->Value()),
-                                                static_cast<float>(balance.Gbalance->Value()),
-                                                static_cast<float>(balance.Bbalance->Value())};
+    app_.pipeline.setColourBalance(static_cast<float>(balance.Rbalance->Value()),
+                                   static_cast<float>(balance.Gbalance->Value()),
+                                   static_cast<float>(balance.Bbalance->Value()));
     Layer1sliderChanged();
 }
 
@@ -222,9 +219,9 @@ void WaveletController::resethisto1buttonClick() {
 }
 
 void WaveletController::luminanceFormulaChange() {
-    app_.pipeline.editRun().state.LumWeights = lumWeightsFor(static_cast<double>(page_.RxSpinEdit1->Value()),
-                                                             static_cast<double>(page_.RxSpinEdit2->Value()),
-                                                             static_cast<double>(page_.RxSpinEdit3->Value()));
+    app_.pipeline.setLuminanceWeights(lumWeightsFor(static_cast<double>(page_.RxSpinEdit1->Value()),
+                                                    static_cast<double>(page_.RxSpinEdit2->Value()),
+                                                    static_cast<double>(page_.RxSpinEdit3->Value())));
 }
 
 void WaveletController::ResetluminanceformulaClick() {

@@ -238,11 +238,7 @@ void WaveletController::ContrastSliderChange() {
 }
 
 void WaveletController::ProcessareaChange() {
-    if (!kestrave::ProcessareaChange(app_.pipeline.editRun().images, page_.Processarea->currentIndex(),
-                                     app_.messages()))
-        return;
-    // The layer planes were replaced: the layers must be computed again for the new area.
-    app_.pipeline.markLayersDirty();
+    app_.pipeline.changeProcessArea(page_.Processarea->currentIndex(), app_.messages());
 }
 
 KernelSpins WaveletController::readKernelSpins() const {
@@ -261,7 +257,7 @@ void WaveletController::SetwaveletbuttonClick() {
     page_.Convolvemethod->setItemIndex(static_cast<int>(TConvolveMethod::Default));
     app_.pipeline.markLayersDirty();
     parts_.panels.filter->CentreWavelet->setText(
-        QString::fromStdString(SetWaveletKernel(app_.pipeline.editRun().wavelet.filter, readKernelSpins())));
+        QString::fromStdString(app_.pipeline.setWaveletKernel(readKernelSpins())));
     ProcessButtonClick();
 }
 
@@ -283,8 +279,7 @@ void WaveletController::GaussianClick() {
     // The working image is composed again by "Process", which finds the layers out of date.
     app_.pipeline.markLayersDirty();
     panel.CentreGaussian->setText(QString::fromStdString(
-        BuildGaussianLayers(app_.pipeline.editRun().wavelet.filter, static_cast<float>(panel.Gauss->Value()),
-                            gaussWidths(page_))));
+        app_.pipeline.buildGaussianLayers(static_cast<float>(panel.Gauss->Value()), gaussWidths(page_))));
     ProcessButtonClick();
 }
 
@@ -358,11 +353,10 @@ void WaveletController::applyWaveletScheme(const WaveletScheme& scheme) {
     if (scheme.Convolvemethod == TConvolveMethod::Gaussian &&
         (methodChanged || scheme.Gausslayer != before.Gausslayer)) {
         panel.CentreGaussian->setText(QString::fromStdString(
-            BuildGaussianLayers(app_.pipeline.editRun().wavelet.filter,
-                                static_cast<float>(panel.Gauss->Value()), gaussWidths(page_))));
+            app_.pipeline.buildGaussianLayers(static_cast<float>(panel.Gauss->Value()), gaussWidths(page_))));
     } else if (scheme.Convolvemethod == TConvolveMethod::Default && methodChanged) {
-        panel.CentreWavelet->setText(QString::fromStdString(
-            SetWaveletKernel(app_.pipeline.editRun().wavelet.filter, readKernelSpins())));
+        panel.CentreWavelet->setText(
+            QString::fromStdString(app_.pipeline.setWaveletKernel(readKernelSpins())));
     }
     app_.pipeline.markLayersDirty();
 }

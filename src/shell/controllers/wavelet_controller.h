@@ -16,6 +16,7 @@
 #include <QPointF>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "enhance/channel_composition.h"
@@ -231,7 +232,9 @@ private:
     void keepRenderedView();
     void connectCurveControls();
     enum class CurveKind { Gamma, Tone };
-    TBSpline& curveOf(CurveKind curve);
+    const TBSpline& curveOf(CurveKind curve) const;
+    // The curve changed by `edit` (the graph's mouse, a reset).
+    void editCurve(CurveKind curve, const std::function<void(TBSpline&)>& edit);
     CurveGraph& graphOf(CurveKind curve);
     // GammaSplineGraphMouseDown/Move/Up and TonemapgraphMouseDown/Move/Up, in graph pixels.
     void curveMouseDown(CurveKind curve, Qt::MouseButton button, Qt::KeyboardModifiers shift, QPointF at);
@@ -249,7 +252,6 @@ private:
     bool histogramWindowShown() const;
     // A stack has been made: the page has something to process and render.
     bool stackExists() const;
-    RenderContext renderContext();
     // The page's processing and render options as the controls hold them.
     WaveletProcessOptions processOptions() const;
     RenderOptions renderOptions() const;

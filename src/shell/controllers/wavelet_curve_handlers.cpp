@@ -87,9 +87,13 @@ void WaveletController::connectCurveControls() {
             &WaveletController::LinearSplineClick);
 }
 
-TBSpline& WaveletController::curveOf(CurveKind curve) {
-    return curve == CurveKind::Gamma ? app_.pipeline.editRun().curves.GammaSpline
-                                     : app_.pipeline.editRun().curves.ToneSpline;
+const TBSpline& WaveletController::curveOf(CurveKind curve) const {
+    return curve == CurveKind::Gamma ? app_.pipeline.curves().GammaSpline : app_.pipeline.curves().ToneSpline;
+}
+
+void WaveletController::editCurve(CurveKind curve, const std::function<void(TBSpline&)>& edit) {
+    app_.pipeline.editCurve(
+        curve == CurveKind::Gamma ? Pipeline::EditedCurve::Gamma : Pipeline::EditedCurve::Tone, edit);
 }
 
 CurveGraph& WaveletController::graphOf(CurveKind curve) {
@@ -98,21 +102,24 @@ CurveGraph& WaveletController::graphOf(CurveKind curve) {
 }
 
 void WaveletController::createCurveObjects() {
-    kestrave::createCurveObjects(app_.pipeline.editRun().curves,
-                                 parts_.panels.gamma->Linearspline->Checked());
+    app_.pipeline.createCurves(parts_.panels.gamma->Linearspline->Checked());
     graphOf(CurveKind::Gamma).showCurve(&app_.pipeline.curves().GammaSpline);
     graphOf(CurveKind::Tone).showCurve(&app_.pipeline.curves().ToneSpline);
 }
 
 void WaveletController::curveMouseDown(CurveKind curve, Qt::MouseButton button, Qt::KeyboardModifiers shift,
                                        QPointF at) {
-    curveGraphPress(curveOf(curve), graphOf(curve), LevelCurveGraph, button, shift, at);
+    editCurve(curve, [&](TBSpline& spline) {
+        curveGraphPress(spline, graphOf(curve), LevelCurveGraph, button, shift, at);
+    });
 }
 
 void WaveletController::curveMouseMove(CurveKind curve, Qt::MouseButtons buttons, Qt::KeyboardModifiers shift,
                                        QPointF at) {
-    curveGraphMove(curveOf(curve), graphOf(curve), LevelCurveGraph,
-                   parts_.panels.gamma->Linearspline->Checked(), buttons, shift, at);
+    const bool linear = parts_.panels.gamma->Linearspline->Checked();
+    editCurve(curve, [&](TBSpline& spline) {
+        curveGraphMove(spline, graphOf(curve), LevelCurveGraph, linear, buttons, shift, at);
+    });
 }
 
 void WaveletController::curveMouseUp(CurveKind curve) {
@@ -142,7 +149,7 @@ void WaveletController::TonemapgraphDblClick() {
 }
 
 void WaveletController::resetCurve(CurveKind curve) {
-    setDefaultCurve(curveOf(curve));
+    editCurve(curve, setDefaultCurve);
     graphOf(curve).showCurve(&curveOf(curve));
     buildCurveTable(curve);
     Layer1sliderChanged();
@@ -158,11 +165,8 @@ void WaveletController::LoadgammabuttonClick() {
         app_.messages().error("Load gamma curve", error.what());
         return;
     }
-    TBSpline& spline = app_.pipeline.editRun().curves.GammaSpline;
-    spline.Clear();
-    for (const SplinePoint& p : points) spline.AddPoint(p);
-    setEditedCurveStyle(spline, parts_.panels.gamma->Linearspline->Checked());
-    graphOf(CurveKind::Gamma).showCurve(&spline);
+    app_.pipeline.takeGammaCurve(points, parts_.panels.gamma->Linearspline->Checked());
+    graphOf(CurveKind::Gamma).showCurve(&app_.pipeline.curves().GammaSpline);
     curveMouseUp(CurveKind::Gamma);
 }
 
@@ -220,12 +224,11 @@ void WaveletController::TonegraphClick() {
 // ---- levels ----
 
 void WaveletController::showLevels() {
-    ProgramState& state = app_.pipeline.editRun().state;
     const TmkRangeSlider& slider = *parts_.histograms.mkRangeSlider1;
     const RenderLevels levels =
         levelsFromSlider(slider.MinPosition(), slider.MaxPosition(), levelRangeLo_, levelRangeHi_);
-    state.LevelLo = levels.LevelLo;
-    state.LevelHi = levels.LevelHi;
+    app_.pipeline.setLevels(levels.LevelLo, levels.LevelHi);
+    const ProgramState& state = app_.pipeline.state();
     HistogramView& view = *parts_.histograms.histogram;
     const int width = view.chartWidth();
     view.placeLevelLines(lowLevelLineX(slider.MinPosition(), width),
@@ -286,7 +289,6 @@ void WaveletController::HivalspinChange() {
 }
 
 void WaveletController::Button1Click() {
-    ProgramState& state = app_.pipeline.editRun().state;
     levelRangeLo_ = 0.0f;
     levelRangeHi_ = 255.0f;
     HistogramWindows& histograms = parts_.histograms;
@@ -299,8 +301,7 @@ void WaveletController::Button1Click() {
     histograms.LovalSpin->setValue(0);
     histograms.Hivalspin->setValue(255);
     showLevels();
-    state.LevelLo = 0.0f;
-    state.LevelHi = 255.0f;
+    app_.pipeline.setLevels(0.0f, 255.0f);
     Layer1sliderChanged();
 }
 
@@ -311,7 +312,6 @@ void WaveletController::HistoResetClick() {
 
 // The levels the spins hold become the whole range of the slider.
 void WaveletController::BitBtn3Click() {
-    ProgramState& state = app_.pipeline.editRun().state;
     HistogramWindows& histograms = parts_.histograms;
     const auto lo = static_cast<float>(histograms.LovalSpin->Value());
     const auto hi = static_cast<float>(histograms.Hivalspin->Value());
@@ -324,15 +324,13 @@ void WaveletController::BitBtn3Click() {
     }
     showLevels();
     // The slider's last step falls just short of the range's end: the spins' levels hold.
-    state.LevelLo = lo;
-    state.LevelHi = hi;
+    app_.pipeline.setLevels(lo, hi);
     Layer1sliderChanged();
 }
 
 void WaveletController::LinearSplineClick() {
-    TBSpline& spline = app_.pipeline.editRun().curves.GammaSpline;
-    setEditedCurveStyle(spline, parts_.panels.gamma->Linearspline->Checked());
-    graphOf(CurveKind::Gamma).showCurve(&spline);
+    app_.pipeline.setGammaCurveStyle(parts_.panels.gamma->Linearspline->Checked());
+    graphOf(CurveKind::Gamma).showCurve(&app_.pipeline.curves().GammaSpline);
 }
 
 void WaveletController::LogClick() {

@@ -60,18 +60,6 @@ bool WaveletController::stackExists() const {
            app_.pipeline.model().ImageHeight > 0;
 }
 
-RenderContext WaveletController::renderContext() {
-    WaveletData& data = app_.pipeline.editRun().wavelet;
-    return {app_.pipeline.editRun().images,
-            app_.pipeline.model().ImageWidth,
-            app_.pipeline.model().ImageHeight,
-            app_.pipeline.editRun().state,
-            *data.GammaTable,
-            *data.toneTables,
-            data.stack,
-            data.ProcessPicture};
-}
-
 void WaveletController::showLayerWeights() {
     for (std::size_t i = 0; i < WaveletLayerCount; ++i) {
         page_.layerButtons()[i]->setText(
@@ -95,16 +83,13 @@ void WaveletController::render(bool autoBalance) {
             page_.Contrastlevel->setValue(contrastLevelFor(page_.ContrastSlider->Value()));
             page_.Brightnesslevel->setValue(brightnessLevelFor(page_.BrightnessSlider->Value()));
         }
-        RenderContext context = renderContext();
         RenderOptions options = renderOptions();
         const WaveletProcessOptions wavelet = processOptions();
         // The balance belongs to the histogram step: it runs only while a histogram window shows.
         const bool histograms = histogramWindowShown();
         try {
-            app_.pipeline.editRun().wavelet.displayHistograms =
-                autoBalance ? renderWithAutoBalance(context, wavelet, options,
-                                                    histograms && parts_.histograms.Autobalance->Checked())
-                            : renderPass(context, wavelet, options);
+            app_.pipeline.renderProcessedView(wavelet, options, autoBalance,
+                                              histograms && parts_.histograms.Autobalance->Checked());
             keepRenderedView();
             if (histograms) showHistograms();
             if (autoBalance) {
@@ -125,9 +110,7 @@ void WaveletController::Layer1sliderChange() {
     app_.progress().setStatus(2, LayerSettingChangedStatus);
     showLayerWeights();
     if (page_.Autoprocessbox->Checked()) Layer1sliderChanged();
-    app_.pipeline.editRun().state.WholeImageArea =
-        wholeImageArea(app_.pipeline.editRun().images, app_.pipeline.editRun().model.ImageWidth,
-                       app_.pipeline.editRun().model.ImageHeight);
+    app_.pipeline.noteWholeImageArea();
 }
 
 void WaveletController::ContrastresetClick() {
@@ -160,15 +143,13 @@ void WaveletController::DoAllClick() {
     if (!operation || !stackExists()) return;
     const BusyCursor busy;
     page_.ProcessImage->move(0, 0);
-    RenderContext context = renderContext();
     try {
-        const DoAllResult result = processWholeImage(
-            context, app_.pipeline.wavelet().filter, processOptions(), renderOptions(),
-            app_.pipeline.wavelet().Stackimage, page_.Showprocessingarea->Checked(), app_.progress());
+        const bool completed = app_.pipeline.processWholeImage(
+            processOptions(), renderOptions(), page_.Showprocessingarea->Checked(), app_.progress());
         // The status says it was cancelled; the bar does not stay where the tiles stopped.
-        if (result.cancelled) parts_.progressBar.reset();
+        if (!completed) parts_.progressBar.reset();
         // The whole picture processed is a new result that nobody saved yet.
-        if (!result.cancelled) app_.shell.ImageSaved = false;
+        if (completed) app_.shell.ImageSaved = false;
         keepRenderedView();
     } catch (const KestraveError& error) {
         reportWaveletError(error);

@@ -155,7 +155,7 @@ void WaveletController::ProcessImageMouseDown(Qt::MouseButton button, Qt::Keyboa
                                               QPoint at) {
     if (app_.pipeline.wavelet().ProcessPicture.empty()) return;
     const QPoint point = imagePoint(at);
-    if (defineAreaMode_) app_.pipeline.editRun().state.RGBArea = {point.x(), point.y(), point.x(), point.y()};
+    if (defineAreaMode_) app_.pipeline.startColourArea(point.x(), point.y());
     if (button == Qt::LeftButton && shift == Qt::NoModifier) {
         // The feature is kept in frame pixels. The processing area is centred on the click and,
         // like every move of the area, kept whole inside the image.
@@ -169,21 +169,13 @@ void WaveletController::ProcessImageMouseMove(Qt::KeyboardModifiers shift, QPoin
     const QPoint point = imagePoint(at);
     if (const auto readout = pixelReadout(app_.pipeline.images(), point.x(), point.y()))
         app_.progress().setStatus(3, *readout);
-    TCornerRect& area = app_.pipeline.editRun().state.RGBArea;
-    if (defineAreaMode_ && area.X1 >= 0) {
-        area.X2 = point.x();
-        area.Y2 = point.y();
+    if (defineAreaMode_ && app_.pipeline.state().RGBArea.X1 >= 0) {
+        app_.pipeline.setColourAreaCorner(point.x(), point.y());
         showProcessedView();
     }
     if (moveAreaMode_) {
-        if (area.X1 >= 0 && area.Y1 >= 0 && area.X2 >= 0 && area.Y2 >= 0) {
-            const int hx = std::abs(area.X1 - area.X2) / 2;
-            const int hy = std::abs(area.Y1 - area.Y2) / 2;
-            area = {point.x() - hx, point.y() - hy, point.x() + hx, point.y() + hy};
-        }
-        const double scale = featureScale(parts_.stack);
-        app_.pipeline.editRun().state.FeatureX = clampedRound(point.x() / scale, 0, MaxFrameSize);
-        app_.pipeline.editRun().state.FeatureY = clampedRound(point.y() / scale, 0, MaxFrameSize);
+        // The area keeps its size, centred on the pointer; the feature follows it.
+        app_.pipeline.moveColourArea(point.x(), point.y(), featureScale(parts_.stack));
         showProcessedView();
     }
     if (zoomOn_) {
@@ -198,17 +190,13 @@ void WaveletController::ProcessImageMouseUp(QPoint at) {
     app_.pipeline.showStackInProcessedView();
     if (!composeWorkingImage()) return;
     if (defineAreaMode_) {
-        app_.pipeline.editRun().state.RGBArea.X2 = point.x();
-        app_.pipeline.editRun().state.RGBArea.Y2 = point.y();
+        app_.pipeline.setColourAreaCorner(point.x(), point.y());
         defineAreaMode_ = false;
         page_.RGBshiftset->setChecked(false);
     }
-    ImageDataSection& section = app_.pipeline.editRun().images;
+    const ImageDataSection& section = app_.pipeline.images();
     if (moveAreaMode_) {
-        const double scale = featureScale(parts_.stack);
-        moveProcessAreaToFeature(section,
-                                 clampedRound(app_.pipeline.state().FeatureX * scale, 0, MaxFrameSize),
-                                 clampedRound(app_.pipeline.state().FeatureY * scale, 0, MaxFrameSize));
+        app_.pipeline.centreProcessAreaOnFeature(featureScale(parts_.stack));
         moveAreaMode_ = false;
         page_.setrgbareacheckbox->setChecked(false);
     }
@@ -217,8 +205,7 @@ void WaveletController::ProcessImageMouseUp(QPoint at) {
         for (int n = 1; n <= WaveletLayerCount; ++n) {
             app_.progress().setStatus(2, "X1= " + std::to_string(section.ProcessAreaX) +
                                              " Y1=" + std::to_string(section.ProcessAreaY));
-            ComputeWaveletLayer(section, app_.pipeline.model().ImageWidth, app_.pipeline.model().ImageHeight,
-                                app_.pipeline.wavelet().filter, options, n);
+            app_.pipeline.computeWaveletLayer(options, n);
         }
     } catch (const WaveletError& error) {
         reportWaveletError(error);
@@ -242,7 +229,7 @@ void WaveletController::RGBshiftsetClick() {
     if (defineAreaMode_) {
         moveAreaMode_ = false;
         page_.setrgbareacheckbox->setChecked(false);
-        app_.pipeline.editRun().state.RGBArea = {};
+        app_.pipeline.clearColourArea();
     } else {
         page_.ProcessImage->move(0, 0);
     }
@@ -250,7 +237,7 @@ void WaveletController::RGBshiftsetClick() {
 }
 
 void WaveletController::ShowProcessingAreaClick() {
-    app_.pipeline.editRun().state.showProcessingArea = page_.Showprocessingarea->Checked();
+    app_.pipeline.setShowProcessingArea(page_.Showprocessingarea->Checked());
     Layer1sliderChanged();
 }
 
@@ -280,9 +267,7 @@ void WaveletController::refreshZoom(QPoint at) {
 void WaveletController::layerButtonMouseDown(int n) {
     if (!PrepareLayerView()) return;
     try {
-        DrawWaveletLayer(app_.pipeline.images(), app_.pipeline.model().ImageWidth,
-                         app_.pipeline.model().ImageHeight, n,
-                         app_.pipeline.editRun().wavelet.ProcessPicture);
+        app_.pipeline.drawWaveletLayer(n);
     } catch (const WaveletError& error) {
         RestoreProcessedView();
         reportWaveletError(error);
@@ -298,24 +283,14 @@ void WaveletController::layerButtonMouseUp(int) {
 
 bool WaveletController::PrepareLayerView() {
     const WaveletProcessOptions options = processOptions();
-    if (options.Resampled) {
-        const ImageSize size =
-            resampledImageSize(app_.pipeline.model().FrameWidth, app_.pipeline.model().FrameHeight, options);
-        app_.pipeline.editRun().model.ImageWidth = size.width;
-        app_.pipeline.editRun().model.ImageHeight = size.height;
-    }
-    Bitmap24& picture = app_.pipeline.editRun().wavelet.ProcessPicture;
-    if (picture.empty()) return false;
-    CopyBitmap(picture, app_.pipeline.editRun().wavelet.layerViewSaved);
-    return true;
+    if (options.Resampled) app_.pipeline.takeResampledImageSize(options);
+    return app_.pipeline.keepViewBeforeLayer();
 }
 
 void WaveletController::RestoreProcessedView() {
     if (!layerViewShown_ && app_.pipeline.wavelet().layerViewSaved.empty()) return;
     page_.ProcessImage->move(0, 0);
-    CopyBitmap(app_.pipeline.editRun().wavelet.layerViewSaved,
-               app_.pipeline.editRun().wavelet.ProcessPicture);
-    app_.pipeline.editRun().wavelet.layerViewSaved = Bitmap24();
+    app_.pipeline.restoreViewAfterLayer();
     layerViewShown_ = false;
     showProcessedView();
 }

@@ -1,0 +1,242 @@
+// The wavelet page's settings (colour shifts and weights, the filter, the curves, the levels), its
+// views (the render pass, the colour and processing areas, the single-layer view) and the final
+// page's picture state.
+
+#include <cstdlib>
+
+#include "enhance/channel_composition.h"
+#include "enhance/clamped_round.h"
+#include "enhance/do_all.h"
+#include "enhance/render_controls.h"
+#include "pipeline/pipeline.h"
+
+namespace kestrave {
+
+namespace {
+
+TBSpline& curveIn(CurveObjects& curves, Pipeline::EditedCurve curve) {
+    switch (curve) {
+        case Pipeline::EditedCurve::Gamma:
+            return curves.GammaSpline;
+        case Pipeline::EditedCurve::Tone:
+            return curves.ToneSpline;
+        case Pipeline::EditedCurve::Hue:
+            return curves.HueSpline;
+        case Pipeline::EditedCurve::Saturation:
+            return curves.SatSpline;
+        case Pipeline::EditedCurve::Lightness:
+            break;
+    }
+    return curves.LightSpline;
+}
+
+RenderContext renderContextOf(RunState& run) {
+    WaveletData& data = run.wavelet;
+    return {run.images,       run.model.ImageWidth, run.model.ImageHeight, run.state, *data.GammaTable,
+            *data.toneTables, data.stack,           data.ProcessPicture};
+}
+
+}  // namespace
+
+// ---- colour ----
+
+void Pipeline::composeWorkingImage(const WaveletProcessOptions& options) {
+    ApplyRGBShift(run_.images, run_.model.ImageWidth, run_.model.ImageHeight, run_.state, options);
+}
+
+void Pipeline::setColourShifts(const ShiftSpins& spins) {
+    setShiftsFromSpins(run_.state, spins);
+}
+
+ShiftSpins Pipeline::findColourShifts(const SearchBox& box, ProgressPort& progress) {
+    return RGBShifter(run_.images, run_.model.ImageWidth, run_.model.ImageHeight, box, run_.state, progress);
+}
+
+void Pipeline::setLRGBWeights(const std::array<float, 3>& weights) {
+    run_.state.LRGBWeights = weights;
+}
+
+void Pipeline::setColourBalance(float red, float green, float blue) {
+    run_.state.RGBBalance = {red, green, blue};
+}
+
+void Pipeline::setLuminanceWeights(const std::array<float, 3>& weights) {
+    run_.state.LumWeights = weights;
+}
+
+// ---- the filter ----
+
+bool Pipeline::changeProcessArea(int item, MessagePort& messages) {
+    if (!ProcessareaChange(run_.images, item, messages)) return false;
+    // The layer planes were replaced: the layers must be computed again for the new area.
+    markLayersDirty();
+    return true;
+}
+
+std::string Pipeline::setWaveletKernel(const KernelSpins& spins) {
+    return SetWaveletKernel(run_.wavelet.filter, spins);
+}
+
+std::string Pipeline::buildGaussianLayers(float gauss, const std::array<float, 6>& widths) {
+    return BuildGaussianLayers(run_.wavelet.filter, gauss, widths);
+}
+
+// ---- curves and levels ----
+
+void Pipeline::createCurves(bool linear) {
+    createCurveObjects(run_.curves, linear);
+}
+
+void Pipeline::editCurve(EditedCurve curve, const std::function<void(TBSpline&)>& edit) {
+    edit(curveIn(run_.curves, curve));
+}
+
+void Pipeline::takeGammaCurve(const std::vector<SplinePoint>& points, bool linear) {
+    TBSpline& spline = run_.curves.GammaSpline;
+    spline.Clear();
+    for (const SplinePoint& p : points) spline.AddPoint(p);
+    setEditedCurveStyle(spline, linear);
+}
+
+void Pipeline::setGammaCurveStyle(bool linear) {
+    setEditedCurveStyle(run_.curves.GammaSpline, linear);
+}
+
+void Pipeline::resetHueCurves() {
+    kestrave::resetHueCurves(run_.curves, run_.finalImage.tables);
+}
+
+void Pipeline::buildHueCurveTable(EditedCurve curve) {
+    HueCurveTables& tables = run_.finalImage.tables;
+    std::vector<float>& table =
+        curve == EditedCurve::Hue
+            ? tables.HueCurveTable
+            : (curve == EditedCurve::Saturation ? tables.SatCurveTable : tables.LightCurveTable);
+    kestrave::buildHueCurveTable(curveIn(run_.curves, curve), table);
+}
+
+void Pipeline::setLevels(float lo, float hi) {
+    run_.state.LevelLo = lo;
+    run_.state.LevelHi = hi;
+}
+
+// ---- rendering ----
+
+void Pipeline::renderProcessedView(const WaveletProcessOptions& wavelet, RenderOptions& options,
+                                   bool autoBalance, bool balanceHistograms) {
+    RenderContext context = renderContextOf(run_);
+    run_.wavelet.displayHistograms = autoBalance
+                                         ? renderWithAutoBalance(context, wavelet, options, balanceHistograms)
+                                         : renderPass(context, wavelet, options);
+}
+
+bool Pipeline::processWholeImage(const WaveletProcessOptions& wavelet, const RenderOptions& options,
+                                 bool showProcessingArea, ProgressPort& progress) {
+    RenderContext context = renderContextOf(run_);
+    return !kestrave::processWholeImage(context, run_.wavelet.filter, wavelet, options,
+                                        run_.wavelet.Stackimage, showProcessingArea, progress)
+                .cancelled;
+}
+
+void Pipeline::noteWholeImageArea() {
+    run_.state.WholeImageArea = wholeImageArea(run_.images, run_.model.ImageWidth, run_.model.ImageHeight);
+}
+
+// ---- the areas on the processed view ----
+
+void Pipeline::startColourArea(int x, int y) {
+    run_.state.RGBArea = {x, y, x, y};
+}
+
+void Pipeline::setColourAreaCorner(int x, int y) {
+    run_.state.RGBArea.X2 = x;
+    run_.state.RGBArea.Y2 = y;
+}
+
+void Pipeline::clearColourArea() {
+    run_.state.RGBArea = {};
+}
+
+void Pipeline::moveColourArea(int x, int y, double scale) {
+    TCornerRect& area = run_.state.RGBArea;
+    if (area.X1 >= 0 && area.Y1 >= 0 && area.X2 >= 0 && area.Y2 >= 0) {
+        const int hx = std::abs(area.X1 - area.X2) / 2;
+        const int hy = std::abs(area.Y1 - area.Y2) / 2;
+        area = {x - hx, y - hy, x + hx, y + hy};
+    }
+    run_.state.FeatureX = clampedRound(x / scale, 0, MaxFrameSize);
+    run_.state.FeatureY = clampedRound(y / scale, 0, MaxFrameSize);
+}
+
+void Pipeline::centreProcessAreaOnFeature(double scale) {
+    kestrave::moveProcessAreaToFeature(run_.images,
+                                       clampedRound(run_.state.FeatureX * scale, 0, MaxFrameSize),
+                                       clampedRound(run_.state.FeatureY * scale, 0, MaxFrameSize));
+}
+
+void Pipeline::computeWaveletLayer(const WaveletProcessOptions& options, int n) {
+    ComputeWaveletLayer(run_.images, run_.model.ImageWidth, run_.model.ImageHeight, run_.wavelet.filter,
+                        options, n);
+}
+
+void Pipeline::setShowProcessingArea(bool show) {
+    run_.state.showProcessingArea = show;
+}
+
+// ---- the single-layer view ----
+
+void Pipeline::takeResampledImageSize(const WaveletProcessOptions& options) {
+    const ImageSize size = resampledImageSize(run_.model.FrameWidth, run_.model.FrameHeight, options);
+    run_.model.ImageWidth = size.width;
+    run_.model.ImageHeight = size.height;
+}
+
+bool Pipeline::keepViewBeforeLayer() {
+    const Bitmap24& picture = run_.wavelet.ProcessPicture;
+    if (picture.empty()) return false;
+    CopyBitmap(picture, run_.wavelet.layerViewSaved);
+    return true;
+}
+
+void Pipeline::drawWaveletLayer(int n) {
+    DrawWaveletLayer(run_.images, run_.model.ImageWidth, run_.model.ImageHeight, n,
+                     run_.wavelet.ProcessPicture);
+}
+
+void Pipeline::restoreViewAfterLayer() {
+    CopyBitmap(run_.wavelet.layerViewSaved, run_.wavelet.ProcessPicture);
+    run_.wavelet.layerViewSaved = Bitmap24();
+}
+
+// ---- the final page ----
+
+void Pipeline::pickRotationCentre() {
+    run_.state.CentrePickMode = true;
+}
+
+bool Pipeline::pressFinalPicture(int x, int y) {
+    return kestrave::pressFinalPicture(run_.state, x, y);
+}
+
+void Pipeline::dragFinalPicture(int x, int y) {
+    kestrave::dragFinalPicture(run_.state, x, y);
+}
+
+bool Pipeline::releaseFinalPicture() {
+    return kestrave::releaseFinalPicture(run_.state);
+}
+
+void Pipeline::takeFinalPicture(Bitmap24&& shown, const HueHistogram& histogram) {
+    run_.finalImage.shown = std::move(shown);
+    run_.finalImage.histogram = histogram;
+}
+
+bool Pipeline::addHuePoint(float hue) {
+    return insertCurvePoint(run_.curves.HueSpline, hue, 50.0f);
+}
+
+void Pipeline::withSaveState(const std::function<void(ProgramState&)>& save) {
+    save(run_.state);
+}
+
+}  // namespace kestrave
