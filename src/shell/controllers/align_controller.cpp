@@ -237,7 +237,7 @@ AlignmentPassOptions AlignController::readPassOptions() const {
     options.FlatHeight = app_.pipeline.images().FlatPlanes[1].yCount();
     options.Resampled = parts_.stackPage.resampled();
     options.OptimizeQualitySpin = static_cast<double>(parts_.page.OptimizeQualitySpin->Value());
-    options.Optimizegraph = parts_.optimizePage.Optimizegraph->Checked();
+    options.Optimizegraph = parts_.optimizePage.showsOptimizerGraph();
     options.RegistrationCaption = app_.pipeline.optimizer().RegistrationCaption;
     options.highBitInput = app_.pipeline.model().InputType == TInputType::itAVI &&
                            app_.pipeline.input().browseBuffers.Samples == FrameSamples::HighBit;
@@ -424,7 +424,8 @@ void AlignController::pickAt(const PreviewClick& click) {
         window->raise();
     }
     // The optimizer's chart has nothing to show before a limit or an optimizer pass.
-    if (page.ShowGraphbox->Checked() && parts_.optimizePage.Chart7->hasPoints()) tools.RegiStration2->show();
+    if (page.ShowGraphbox->Checked() && parts_.optimizePage.optimizerChartHasPoints())
+        tools.RegiStration2->show();
     tools.SelectFrameswindow->hide();
     if (app_.pipeline.model().InputType == TInputType::itAVI) {
         const int h = app_.pipeline.fft().FFTSize / 2;
@@ -637,7 +638,7 @@ void AlignController::ShowFFTboxClick() {
 void AlignController::ShowgraphboxClick() {
     const bool shown = parts_.page.ShowGraphbox->Checked();
     parts_.tools.Registrationgraphwindow->setVisible(shown);
-    parts_.tools.RegiStration2->setVisible(shown && parts_.optimizePage.Chart7->hasPoints());
+    parts_.tools.RegiStration2->setVisible(shown && parts_.optimizePage.optimizerChartHasPoints());
 }
 
 // --- Charts --------------------------------------------------------------------------------------
@@ -680,13 +681,13 @@ void AlignController::DrawRegistrationGraph() {
 }
 
 void AlignController::OptimizegraphClick() {
-    const bool shown = parts_.optimizePage.Optimizegraph->Checked();
+    const bool shown = parts_.optimizePage.showsOptimizerGraph();
     parts_.tools.Registrationgraphwindow->setVisible(shown);
-    parts_.tools.RegiStration2->setVisible(shown && parts_.optimizePage.Chart7->hasPoints());
+    parts_.tools.RegiStration2->setVisible(shown && parts_.optimizePage.optimizerChartHasPoints());
 }
 
 void AlignController::ShowMovementwindowClick() {
-    parts_.tools.movements->setVisible(parts_.optimizePage.ShowMovementwindow->Checked());
+    parts_.tools.movements->setVisible(parts_.optimizePage.showsMovements());
 }
 
 }  // namespace kestrave
