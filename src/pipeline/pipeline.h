@@ -481,6 +481,51 @@ public:
     // (end of the wavelet views section)
 
     // --- Align page glue, frame lists, kernels, batch (pipeline_glue.cpp) ----------------------
+    // The debayer switch of the Align page turned on or off (a 16-bit colour SER input warns).
+    DebayerSwitchResult switchDebayer(bool debayer, bool highBitSer, MessagePort& messages);
+    // A new alignment method: the feature stays set and no click is awaited. Announces `Stage`.
+    void backToFeatureSet();
+    // Back from the multi-point mode: the feature picked before the points moved it.
+    void restoreSavedFeature();
+    // The feature in force is the one the multi-point mode brings back.
+    void saveFeature();
+    // Whether the user placed the box; returns what it was.
+    bool setUserBoxPlaced(bool placed);
+    // One box aligns and stacks from now on, not the points' zones. Announces `Points`.
+    void useSingleBox();
+    // No alignment: every frame's whole-frame shift of positions 0..lastIndex back to none.
+    // Announces `Frames`.
+    void clearWholeFrameShifts(int lastIndex);
+    // The free box's moving corner dragged to (x, y).
+    void dragFreeBox(int x, int y);
+    // The free box fitted to the box side in force takes its place.
+    void placeFreeBox(const FreeBoxFit& fit);
+    // The box outline follows the pointer: at (x, y), or none at -1.
+    void moveBoxOutline(int x, int y);
+    // The frame list emptied: no frame is ranked, used or read, no stage, the Align page the
+    // furthest. Announces `Frames` and `Stage`.
+    void emptyFrameList();
+    // The preview shows nothing (a one-pixel picture).
+    void blankPreview();
+    // The 3 x 3 kernel of the prefilter and the stack filter.
+    void setKernel(const TKernel3x3& kernel);
+    // The page opened moves the stage to `stage`. Announces `Stage`.
+    void enterPageStage(TProcessStage stage);
+    // The halt button: the running alignment stops at the next frame.
+    void requestHalt();
+    // The file a batch takes as its input.
+    void nameBatchInput(const std::string& file);
+    // What a click at (x, y) on the frame at ranking position `position` chooses: the feature,
+    // its frame and the reference frame. Announces `Stage`.
+    void chooseFeature(int x, int y, int position);
+    // The reference is ready (a batch computed it again). Announces `Stage`.
+    void markReferenceReady();
+    // No new reference has been made by the optimizer.
+    void forgetNewReference();
+    // Questions take their unattended answers while on; returns what it was.
+    bool setBatchMode(bool batch);
+    // Every record of the frame table and the ranking back to "nothing known".
+    void clearFrameTables();
     // (end of the glue section)
 
     // The run's state for the handlers not yet moved onto an operation.

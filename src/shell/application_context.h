@@ -67,7 +67,7 @@ public:
     void setDialogs(std::unique_ptr<FileDialogPort> dialogs) { dialogs_ = std::move(dialogs); }
 
 private:
-    MessageRoutine messages_{pipeline.editRun().state};
+    MessageRoutine messages_{pipeline.state()};
     NullProgress nullProgress_;
     std::unique_ptr<ProgressPort> progress_;
     NoFileDialogs noDialogs_;

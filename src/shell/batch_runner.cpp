@@ -1,7 +1,6 @@
 #include "shell/batch_runner.h"
 
 #include <QLabel>
-#include <QScopedValueRollback>
 #include <cctype>
 #include <system_error>
 
@@ -117,7 +116,8 @@ BatchOutcome RunBatchCommands(const WindowBatchParts& parts) {
     const BatchCommands& batch = app.batch;
     if (!batch.BatchPending || batch.BatchLineCount <= 1) return {};
     // Questions take their unattended answers and no wait blocks while the batch runs.
-    const QScopedValueRollback batchMode(app.pipeline.editRun().state.BatchMode, true);
+    const bool batchMode = app.pipeline.setBatchMode(true);
+    const ScopeExit back([&] { app.pipeline.setBatchMode(batchMode); });
 
     BatchOptions options;
     try {

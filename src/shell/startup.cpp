@@ -57,22 +57,6 @@ void readVideo(QPlainTextEdit& memo) {
     for (const std::string& line : AviCodecListLines()) memo.appendPlainText(QString::fromStdString(line));
 }
 
-// Every record of the frame table and the ranking back to "nothing known".
-void clearFrameTables(FrameModel& model) {
-    model.FrameTable.forEach([](TFrameRec& frame) {
-        for (TAlignSlotRec& slot : frame.Slots) {
-            slot.X = slot.Y = 0;
-            slot.Quality = slot.Difference = 0.0f;
-        }
-        frame.Improvement = 100.0f;
-        frame.Excluded = frame.Dropped = false;
-    });
-    model.FrameRanking.forEach([](TRankRec& rank) {
-        rank.Frame = 0;
-        rank.Key = 0.0f;
-    });
-}
-
 class Startup {
 public:
     Startup(TMainForm& form, const StartupOptions& options)
@@ -243,7 +227,7 @@ void Startup::readStoredSettings() {
     form_.wavelet->GammaSplineGraphDblClick();
     setUpFft();
     resetViews();
-    clearFrameTables(app_.pipeline.editRun().model);
+    app_.pipeline.clearFrameTables();
     form_.PageControl1->setCurrentWidget(form_.alignPage);
 }
 

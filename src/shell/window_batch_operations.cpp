@@ -35,7 +35,7 @@ bool WindowBatchOperations::run(Handler&& handler) {
 }
 
 bool WindowBatchOperations::SelectFileButtonClick(const std::string& file) {
-    app_.pipeline.editRun().input.BatchInputFile = file;
+    app_.pipeline.nameBatchInput(file);
     if (!run([&] { parts_.input.SelectFileButtonClick(); }) ||
         app_.pipeline.state().ProcessStage < TProcessStage::stInputLoaded)
         return false;
@@ -51,19 +51,12 @@ BatchInput WindowBatchOperations::input() {
 
 void WindowBatchOperations::setFeature(int x, int y) {
     // What a click on the frame shown in the preview chooses.
-    ProgramState& state = app_.pipeline.editRun().state;
-    RegistrationState& registration = app_.pipeline.editRun().registration;
-    state.FeatureX = x;
-    state.FeatureY = y;
-    state.progstatus = TProgStatus::psFeatureSet;
-    setProcessStage(state, TProcessStage::stFeatureSet);
-    registration.FeatureChosen = true;
-    registration.FeatureFrame = registration.refframe = parts_.align.PreviewSlider->Value();
+    app_.pipeline.chooseFeature(x, y, parts_.align.PreviewSlider->Value());
 }
 
 bool WindowBatchOperations::RecalcFFTbuttonClick() {
     if (!run([&] { parts_.alignHandlers.RecalcFFTbuttonClick(); })) return false;
-    setProcessStage(app_.pipeline.editRun().state, TProcessStage::stReferenceReady);
+    app_.pipeline.markReferenceReady();
     return true;
 }
 
@@ -120,7 +113,7 @@ bool WindowBatchOperations::MakerefClick(const std::function<bool()>& atContinue
     ShellController& shell = parts_.shell;
     shell.batchContinueWork = [&] { continued = atContinue(); };
     const ScopeExit noWork([&] { shell.batchContinueWork = nullptr; });
-    app_.pipeline.editRun().optimizer.NewReferenceMade = false;
+    app_.pipeline.forgetNewReference();
     return run([&] { parts_.optimizeHandlers.MakerefClick(); }) && continued &&
            app_.pipeline.optimizer().NewReferenceMade;
 }

@@ -15,6 +15,7 @@
 #include "frames/frame_browsing.h"
 #include "frames/input_sources.h"
 #include "persist/reg_settings.h"
+#include "platform/scope_exit.h"
 #include "registration/alignment_points.h"
 #include "registration/debayer_switch.h"
 #include "registration/fft.h"
@@ -236,7 +237,7 @@ AlignmentPassOptions AlignController::readPassOptions() const {
     options.FlatHeight = app_.pipeline.images().FlatPlanes[1].yCount();
     options.Resampled = parts_.stackPage.resampled();
     options.OptimizeQualitySpin = static_cast<double>(parts_.page.OptimizeQualitySpin->Value());
-    options.Optimizegraph = parts_.optimizePage.Optimizegraph->Checked();
+    options.Optimizegraph = parts_.optimizePage.showsOptimizerGraph();
     options.RegistrationCaption = app_.pipeline.optimizer().RegistrationCaption;
     options.highBitInput = app_.pipeline.model().InputType == TInputType::itAVI &&
                            app_.pipeline.input().browseBuffers.Samples == FrameSamples::HighBit;
@@ -250,8 +251,8 @@ void AlignController::applyDebayerSwitch() {
     // Only a colour video is debayered: a grey 16-bit one is read at full depth, nothing to warn of.
     const bool highBitSer = app.pipeline.model().InputIsSER &&
                             app.pipeline.input().readers.SerPixelDepth > 8 && parts_.page.Avidebay->Checked();
-    const DebayerSwitchResult result = switchDebayer(
-        app.pipeline.editRun().debayer, parts_.page.Avidebay->Checked(), highBitSer, app.messages());
+    const DebayerSwitchResult result =
+        app.pipeline.switchDebayer(parts_.page.Avidebay->Checked(), highBitSer, app.messages());
     TPCheck& colourstack = *parts_.page.Colourstack;
     colourstack.setCaption(QString::fromStdString(result.colourstackCaption));
     if (result.checkColour) {
@@ -271,10 +272,9 @@ void AlignController::AlignmethodClick() {
     AlignPage& page = parts_.page;
     OptimizePage& optimize = parts_.optimizePage;
     FrameWindows& windows = parts_.frameWindows;
-    AlignmentPoints& points = app_.pipeline.editRun().alignPoints;
+    const AlignmentPoints& points = app_.pipeline.alignPoints();
     windows.differencecutslider->show();
-    app_.pipeline.editRun().state.progstatus = TProgStatus::psFeatureSet;
-    app_.pipeline.editRun().registration.WaitForClick = false;
+    app_.pipeline.backToFeatureSet();
     if (!inputLoaded()) return;
     ToolWindow& multipoint = *parts_.pointWindows.Multialignwindow;
     switch (page.Alignmethod->ItemIndex()) {
@@ -282,10 +282,9 @@ void AlignController::AlignmethodClick() {
             // Back from the multi-point mode: the points are kept for the next time, and the
             // feature is the one picked before the points moved it.
             if (multipoint.isVisible()) {
-                app_.pipeline.editRun().state.FeatureX = points.SavedFeatureX;
-                app_.pipeline.editRun().state.FeatureY = points.SavedFeatureY;
+                app_.pipeline.restoreSavedFeature();
                 points_->SaveTempPointFile();
-                app_.pipeline.editRun().registration.UserBoxPlaced = false;
+                app_.pipeline.setUserBoxPlaced(false);
             } else if (points.Alignpoints <= 1 && !parts_.stackPage.multiPoint()) {
                 return;
             }
@@ -293,8 +292,7 @@ void AlignController::AlignmethodClick() {
             // on, not the points' zones.
             optimize.setOptimizeButtonEnabled(true);
             parts_.stackPage.setMultiPoint(false);
-            points.Alignpoints = 1;
-            points.MultiPointMode = false;
+            app_.pipeline.useSingleBox();
             break;
         case AlignMethodMultipoint:
             windows.differencecutslider->hide();
@@ -303,7 +301,7 @@ void AlignController::AlignmethodClick() {
             break;
         case AlignMethodNone:
             if (multipoint.isVisible()) points_->SaveTempPointFile();
-            clearWholeFrameShifts(app_.pipeline.editRun().model, parts_.entries.lastIndex());
+            app_.pipeline.clearWholeFrameShifts(parts_.entries.lastIndex());
             page.Setlimitbutton->setEnabled(true);
             parts_.stackPage.setPassButtonsEnabled(true);
             markButton(*page.Showbuttonp1, *page.Setlimitbutton, -2);
@@ -357,7 +355,7 @@ void AlignController::PreviewImageMouseDown(Qt::MouseButton button, Qt::Keyboard
         points_->deleteNearestPoint(at.x(), at.y());
         return;
     }
-    RegistrationState& registration = app_.pipeline.editRun().registration;
+    const RegistrationState& registration = app_.pipeline.registration();
     // A pick is refused while another long operation loops; the click an alignment waits for is not.
     std::optional<LongOperation> operation;
     if (!registration.WaitForClick) {
@@ -426,7 +424,8 @@ void AlignController::pickAt(const PreviewClick& click) {
         window->raise();
     }
     // The optimizer's chart has nothing to show before a limit or an optimizer pass.
-    if (page.ShowGraphbox->Checked() && parts_.optimizePage.Chart7->hasPoints()) tools.RegiStration2->show();
+    if (page.ShowGraphbox->Checked() && parts_.optimizePage.optimizerChartHasPoints())
+        tools.RegiStration2->show();
     tools.SelectFrameswindow->hide();
     if (app_.pipeline.model().InputType == TInputType::itAVI) {
         const int h = app_.pipeline.fft().FFTSize / 2;
@@ -443,11 +442,10 @@ void AlignController::PreviewImageMouseMove(Qt::MouseButtons buttons, Qt::Keyboa
     const QPoint at = previewPoint(x, y);
     parts_.positionPanel.setText(QString::number(at.x()) + "-" + QString::number(at.y()));
     AlignPage& page = parts_.page;
-    ProgramState& state = app_.pipeline.editRun().state;
+    const ProgramState& state = app_.pipeline.state();
     const bool freeBox = app_.pipeline.alignPoints().FreeBox;
     if (freeBox && (buttons & Qt::LeftButton) && state.BoxMark.Left != -1) {
-        state.BoxMark.Right = at.x();
-        state.BoxMark.Bottom = at.y();
+        app_.pipeline.dragFreeBox(at.x(), at.y());
         showFreeBoxBand();
     }
     if (!inputLoaded()) return;
@@ -463,9 +461,7 @@ void AlignController::PreviewImageMouseMove(Qt::MouseButtons buttons, Qt::Keyboa
     page.PreviewImage->setCursor(fits ? Qt::CrossCursor : Qt::ArrowCursor);
     if (state.progstatus == TProgStatus::psAligned) return;
     // The outline is a frame over the picture, so moving it leaves nothing behind at any size.
-    state.keepBoxOutline = false;
-    state.boxOutlineX = fits ? at.x() : -1;
-    state.boxOutlineY = fits ? at.y() : -1;
+    app_.pipeline.moveBoxOutline(fits ? at.x() : -1, fits ? at.y() : -1);
     page.BoxOutline->setVisible(fits);
     if (!fits) return;
     const float scale = app_.shell.PreviewFitted ? app_.shell.PreviewFitScale : 1.0f;
@@ -475,16 +471,13 @@ void AlignController::PreviewImageMouseMove(Qt::MouseButtons buttons, Qt::Keyboa
 }
 
 void AlignController::PreviewImageMouseUp(Qt::MouseButton button, int x, int y) {
-    ProgramState& state = app_.pipeline.editRun().state;
-    AlignmentPoints& points = app_.pipeline.editRun().alignPoints;
-    if (points.FreeBox && button != Qt::RightButton && state.BoxMark.Left != -1) {
+    if (app_.pipeline.alignPoints().FreeBox && button != Qt::RightButton &&
+        app_.pipeline.state().BoxMark.Left != -1) {
         const QPoint at = previewPoint(x, y);
-        state.BoxMark.Right = at.x();
-        state.BoxMark.Bottom = at.y();
+        app_.pipeline.dragFreeBox(at.x(), at.y());
         placeFreeBox();
     }
-    points.SavedFeatureX = state.FeatureX;
-    points.SavedFeatureY = state.FeatureY;
+    app_.pipeline.saveFeature();
 }
 
 void AlignController::showFreeBoxBand() {
@@ -511,9 +504,7 @@ void AlignController::placeFreeBox() {
         if (!*operation) return;
     }
     if (!inputLoaded()) return;
-    ProgramState& state = app_.pipeline.editRun().state;
-    AlignmentPoints& points = app_.pipeline.editRun().alignPoints;
-    const TEdgeRect dragged = orderedCorners(state.BoxMark);
+    const TEdgeRect dragged = orderedCorners(app_.pipeline.state().BoxMark);
     page.Negativeimage->setChecked(false);
     if (!page.HoldPreGamma->Checked()) page.Pregamma->setChecked(false);
     page.FFTsizeGroup->setItemIndex(
@@ -525,14 +516,10 @@ void AlignController::placeFreeBox() {
         fitFreeBox(dragged, n, app_.pipeline.model().ImageWidth, app_.pipeline.model().ImageHeight);
     if (fit.tooLarge) {
         app_.messages().inform("Alignment box problem", "Box larger then maximum available size");
-        points.FreeBox = false;
+        app_.pipeline.setFreeBox(false);
         page.Freebox->setChecked(false);
     }
-    state.BoxMark = fit.box;
-    points.FreeBoxCentreX = fit.centreX;
-    points.FreeBoxCentreY = fit.centreY;
-    points.FreeBoxWidth = fit.box.Right - fit.box.Left;
-    points.FreeBoxHeight = fit.box.Bottom - fit.box.Top;
+    app_.pipeline.placeFreeBox(fit);
 
     PreviewClick click;
     click.x = fit.centreX;
@@ -576,7 +563,8 @@ void AlignController::QualityMethodComboChange() {
     }
     page.CopyAlignmethods->setItemIndex(page.QualityMethodCombo->currentIndex());
     if (app_.shell.StartingUp || !featurePicked(app_.pipeline.state())) return;
-    const QScopedValueRollback placed(app_.pipeline.editRun().registration.UserBoxPlaced, true);
+    const bool placed = app_.pipeline.setUserBoxPlaced(true);
+    const ScopeExit back([&] { app_.pipeline.setUserBoxPlaced(placed); });
     RecalcFFTbuttonClick();
 }
 
@@ -650,7 +638,7 @@ void AlignController::ShowFFTboxClick() {
 void AlignController::ShowgraphboxClick() {
     const bool shown = parts_.page.ShowGraphbox->Checked();
     parts_.tools.Registrationgraphwindow->setVisible(shown);
-    parts_.tools.RegiStration2->setVisible(shown && parts_.optimizePage.Chart7->hasPoints());
+    parts_.tools.RegiStration2->setVisible(shown && parts_.optimizePage.optimizerChartHasPoints());
 }
 
 // --- Charts --------------------------------------------------------------------------------------
@@ -693,13 +681,13 @@ void AlignController::DrawRegistrationGraph() {
 }
 
 void AlignController::OptimizegraphClick() {
-    const bool shown = parts_.optimizePage.Optimizegraph->Checked();
+    const bool shown = parts_.optimizePage.showsOptimizerGraph();
     parts_.tools.Registrationgraphwindow->setVisible(shown);
-    parts_.tools.RegiStration2->setVisible(shown && parts_.optimizePage.Chart7->hasPoints());
+    parts_.tools.RegiStration2->setVisible(shown && parts_.optimizePage.optimizerChartHasPoints());
 }
 
 void AlignController::ShowMovementwindowClick() {
-    parts_.tools.movements->setVisible(parts_.optimizePage.ShowMovementwindow->Checked());
+    parts_.tools.movements->setVisible(parts_.optimizePage.showsMovements());
 }
 
 }  // namespace kestrave

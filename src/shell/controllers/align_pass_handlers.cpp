@@ -138,7 +138,7 @@ void AlignController::alignmentFinished(const AlignmentPassResult& result) {
     if (result.darkframeSwitchedOff) page.Usedarkframe->setChecked(false);
     if (result.flatfieldSwitchedOff) page.UseFlatfield->setChecked(false);
     // Frames of several AVI files are stacked on a canvas that holds every file's shifts.
-    if (result.expandStack) parts_.stackPage.Expandstack->setChecked(true);
+    if (result.expandStack) parts_.stackPage.expandStack();
 
     window_->showFrame(0);
     // A slider's range cannot end at its start: one ranked frame still reaches position 1.
@@ -162,7 +162,7 @@ void AlignController::alignmentFinished(const AlignmentPassResult& result) {
     windows.Showgraphpointer->show();
     if (page.Manualalignbox->Checked()) app_.messages().inform("Alignment", "Manual alignment finished");
     parts_.tools.Zoomwindow->hide();
-    parts_.stackPage.Statisticalstackbutton->setEnabled(true);
+    parts_.stackPage.setStatisticalStackEnabled(true);
     parts_.registrationWindows.Showgraph1pointer->hide();
     optimize.setOptimizeButtonEnabled(true);
     // Showing the ranked frames wrote their numbers over the pass's last word.

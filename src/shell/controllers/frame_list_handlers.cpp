@@ -73,7 +73,7 @@ std::vector<std::string> InputController::openSeriesFiles() const {
 
 bool InputController::takeEntries(const FrameListEntries& entries, InputTaking how, const char* caption,
                                   bool append) {
-    FrameModel& model = app_.pipeline.editRun().model;
+    const FrameModel& model = app_.pipeline.model();
     const AppendedInput input = appendToSeries(append ? openSeriesFiles() : std::vector<std::string>{},
                                                filterOfInputType(model.InputType), entries);
     std::vector<bool> excluded(input.kept);
@@ -89,10 +89,10 @@ bool InputController::takeEntries(const FrameListEntries& entries, InputTaking h
         QListWidget& list = *parts_.frameWindows.SelectFramesChecklist;
         for (std::size_t i = 0; i < input.kept; ++i) {
             const int frame = static_cast<int>(i);
-            setFrameSelected(model, frame, !excluded[i]);
+            app_.pipeline.selectFrame(frame, !excluded[i]);
             syncEntry(list, frame);
         }
-        model.usedframes = selectedFrameCount(model, lastIndex_);
+        app_.pipeline.countSelectedFrames(lastIndex_);
         colourSign(frameAtPosition(model, position()));
     }
     if (entries.leftOut > 0)
@@ -170,15 +170,10 @@ void InputController::EmptyframelistbuttonClick() {
     changeInput([this] {
         AlignPage& align = parts_.page;
         FrameWindows& windows = parts_.frameWindows;
-        FrameModel& model = app_.pipeline.editRun().model;
-        model.FramesRanked = false;
-        model.usedframes = 0;
-        fillFrameList({});
         // No frame is read (browsed, aligned or stacked) until new files come.
-        app_.pipeline.editRun().input.source.reset();
+        app_.pipeline.emptyFrameList();
+        fillFrameList({});
         disablePassButtons();
-        app_.pipeline.editRun().state.ProcessStage = TProcessStage::stNone;
-        app_.pipeline.editRun().state.activepage = TMainTab::tabAlign;
         {
             const QSignalBlocker quiet(align.PreviewSlider);
             align.PreviewSlider->setMaxValue(1);
@@ -190,7 +185,7 @@ void InputController::EmptyframelistbuttonClick() {
         windows.StackSlider->setTag(1);
         windows.LimitStack->setMaxValue(1);
         windows.QUALSliderMalign->setMaxValue(1);
-        app_.pipeline.editRun().input.PreviewBitmap = Bitmap24(1, 1);
+        app_.pipeline.blankPreview();
         showPicture();
     });
 }

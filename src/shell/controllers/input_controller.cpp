@@ -398,7 +398,7 @@ void InputController::initializesettings() {
         slider->setValue(0);
     if (wavelet.resetForNewInput()) parts_.waveletTools.gamma->Gamma1spin->setValue(1.0);
     if (align.FFTsizeGroup->ItemIndex() < 0) align.FFTsizeGroup->setItemIndex(reset.fftSizeItemIndex);
-    parts_.stackPage.ResampleSpin->setValue(2.0);
+    parts_.stackPage.resetResampleFactor();
     align.AlignSlider->hide();
     align.Framelabel->hide();
     align.Frontpanel->show();

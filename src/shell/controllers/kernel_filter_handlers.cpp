@@ -14,6 +14,18 @@
 
 namespace kestrave {
 
+namespace {
+
+// One step of a kernel editor on a copy of the kernel in force, which then becomes the program's.
+void editKernel(Pipeline& pipeline, const KernelEditor& editor,
+                void (*step)(const KernelEditor&, TKernel3x3&)) {
+    TKernel3x3 kernel = pipeline.state().Kernel3x3;
+    step(editor, kernel);
+    pipeline.setKernel(kernel);
+}
+
+}  // namespace
+
 void OptimizeController::connectPrefilter() {
     const KernelEditor& editor = page_.prefilter();
     connect(editor.reset, &QPushButton::clicked, this, &OptimizeController::ResetPrefilterClick);
@@ -23,19 +35,19 @@ void OptimizeController::connectPrefilter() {
 }
 
 void OptimizeController::ResetPrefilterClick() {
-    resetKernel(page_.prefilter(), app_.pipeline.editRun().state.Kernel3x3);
+    editKernel(app_.pipeline, page_.prefilter(), resetKernel);
 }
 
 void OptimizeController::SetprefilterClick() {
-    takeKernel(page_.prefilter(), app_.pipeline.editRun().state.Kernel3x3);
+    editKernel(app_.pipeline, page_.prefilter(), takeKernel);
 }
 
 void OptimizeController::FilteralignmentClick() {
-    takeKernel(page_.prefilter(), app_.pipeline.editRun().state.Kernel3x3);
+    editKernel(app_.pipeline, page_.prefilter(), takeKernel);
 }
 
 void OptimizeController::FiltertypeChange() {
-    choosePresetKernel(page_.prefilter(), app_.pipeline.editRun().state.Kernel3x3);
+    editKernel(app_.pipeline, page_.prefilter(), choosePresetKernel);
 }
 
 void StackController::connectStackFilter() {
@@ -47,19 +59,19 @@ void StackController::connectStackFilter() {
 }
 
 void StackController::StackfilterresetbuttonClick() {
-    resetKernel(parts_.stackPage.stackFilter(), parts_.app.pipeline.editRun().state.Kernel3x3);
+    editKernel(parts_.app.pipeline, parts_.stackPage.stackFilter(), resetKernel);
 }
 
 void StackController::StackfiltersetbuttonClick() {
-    takeKernel(parts_.stackPage.stackFilter(), parts_.app.pipeline.editRun().state.Kernel3x3);
+    editKernel(parts_.app.pipeline, parts_.stackPage.stackFilter(), takeKernel);
 }
 
 void StackController::StackfiltersetClick() {
-    takeKernel(parts_.stackPage.stackFilter(), parts_.app.pipeline.editRun().state.Kernel3x3);
+    editKernel(parts_.app.pipeline, parts_.stackPage.stackFilter(), takeKernel);
 }
 
 void StackController::StackfiltermethodChange() {
-    choosePresetKernel(parts_.stackPage.stackFilter(), parts_.app.pipeline.editRun().state.Kernel3x3);
+    editKernel(parts_.app.pipeline, parts_.stackPage.stackFilter(), choosePresetKernel);
 }
 
 }  // namespace kestrave

@@ -261,7 +261,7 @@ void OptimizeController::runOptimizer(int last, const std::function<bool(Optimiz
     }
     if (cancelled && view_->passesFinished() <= 1) app_.pipeline.restoreOptimizerRecords(before);
     // The frame the run worked on last is no news once it ended.
-    parts_.alignPage.Framelabel->clear();
+    parts_.alignPage.clearFrameNote();
 }
 
 void OptimizeController::OptimizebuttonClick() {

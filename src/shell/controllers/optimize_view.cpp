@@ -68,7 +68,7 @@ void OptimizeController::PassView::passStarted(const OptimizerChart& chart) {
     }
 
     parts_.entries.selectTab(OptimizeTab);
-    parts_.alignPage.AlignSlider->hide();
+    parts_.alignPage.hideAlignSlider();
     parts_.alignPage.setFftWindowChosen(false);
 
     // The reference window; each frame's compared box is shown beside it.
@@ -105,7 +105,7 @@ void OptimizeController::PassView::frameOptimized(int, int frame, const TFrameRe
     }
     const bool paced = pacer_.unattended();
     if (paced && !pacer_.due()) return;
-    parts_.alignPage.Framelabel->setText(
+    parts_.alignPage.showFrameNote(
         QStringLiteral("Processing frame %1 of %2").arg(frame + 1).arg(app.pipeline.model().usedframes));
     const TChart& chart = *parts_.frameWindows.Chart8;
     TRectShape& pointer = *parts_.optimizerWindows.Showgraph2pointer;

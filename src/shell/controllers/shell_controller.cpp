@@ -105,7 +105,7 @@ void ShellController::selectTab(int tab) {
 }
 
 void ShellController::TabpagesChange() {
-    ProgramState& state = app_.pipeline.editRun().state;
+    const ProgramState& state = app_.pipeline.state();
     showClipboardItem();
 
     const TabGate gate = gateTab(parts_.tabs.currentIndex(), state.activepage);
@@ -132,8 +132,8 @@ void ShellController::TabpagesChange() {
         wavelet.Convolvemethod->setItemIndex(wavelet.CopyConvolveMethod->ItemIndex());
         if (state.WaveletTabPending) parts_.entries.ProcessButtonClick();
     }
-    if (tab == StackTab) state.ProcessStage = TProcessStage::stStackPage;
-    if (tab == WaveletTab) state.ProcessStage = TProcessStage::stWaveletPage;
+    if (tab == StackTab) app_.pipeline.enterPageStage(TProcessStage::stStackPage);
+    if (tab == WaveletTab) app_.pipeline.enterPageStage(TProcessStage::stWaveletPage);
     if (tab == FinalTab) parts_.entries.UpdateFinalBitmap();
 
     if (app_.pipeline.model().SingleImage && tab < StackTab) {
@@ -209,7 +209,7 @@ void ShellController::ContinuebuttonClick() {
 }
 
 void ShellController::HaltRegisterClick() {
-    app_.pipeline.editRun().alignment.HaltRequested = true;
+    app_.pipeline.requestHalt();
 }
 
 bool ShellController::waitForContinue() {

@@ -376,6 +376,18 @@ bool AlignPage::graphWindowChosen() const {
     return ShowGraphbox->Checked();
 }
 
+void AlignPage::showFrameNote(const QString& text) {
+    Framelabel->setText(text);
+}
+
+void AlignPage::clearFrameNote() {
+    Framelabel->clear();
+}
+
+void AlignPage::hideAlignSlider() {
+    AlignSlider->hide();
+}
+
 void AlignPage::setFftWindowChosen(bool chosen) {
     ShowFFTbox->setChecked(chosen);
 }

@@ -176,6 +176,11 @@ public:
     // The alignment method, as the item of Alignmethod.
     int alignMethodIndex() const;
     void setAlignMethodIndex(int index);
+    // The frame a pass works on (Framelabel), and the alignment slider hidden while the
+    // optimizer runs.
+    void showFrameNote(const QString& text);
+    void clearFrameNote();
+    void hideAlignSlider();
     // Whether the FFT window (ShowFFTbox) and the registration graph (ShowGraphbox) are chosen.
     bool fftWindowChosen() const;
     bool graphWindowChosen() const;

@@ -8,6 +8,7 @@
 #include "shell/pages/number_controls.h"
 #include "shell/pages/page_controls.h"
 #include "shell/tool_windows.h"
+#include "widgets/check_box.h"
 #include "widgets/radio_group.h"
 
 namespace kestrave {
@@ -124,7 +125,15 @@ void OptimizePage::showRegistrationWindows() {
     Optimizegraph->setChecked(true);
 }
 
-bool OptimizePage::differenceChartFilled() const {
+bool OptimizePage::showsOptimizerGraph() const {
+    return Optimizegraph->Checked();
+}
+
+bool OptimizePage::showsMovements() const {
+    return ShowMovementwindow->Checked();
+}
+
+bool OptimizePage::optimizerChartHasPoints() const {
     return Chart7->hasPoints();
 }
 

@@ -79,9 +79,13 @@ public:
     void clearCharts();
     // "Multi-Quantity" is chosen in MultiAlign: every alignment point keeps its own frames.
     bool multiQuantity() const;
-    // "Difference": the registration windows are shown; whether their difference chart has data.
+    // "Difference": the registration windows are shown.
     void showRegistrationWindows();
-    bool differenceChartFilled() const;
+    // The optimizer's graph and the movement window are asked for; the optimizer's chart holds
+    // the points of a limit or an optimizer pass.
+    bool showsOptimizerGraph() const;
+    bool showsMovements() const;
+    bool optimizerChartHasPoints() const;
     // "Optimize" and "Optimize and stack".
     void setPassButtonsEnabled(bool enabled);
     void setOptimizeButtonEnabled(bool enabled);

@@ -206,6 +206,18 @@ void StackPage::setStackButtonEnabled(bool enabled) {
     Stackbutton->setEnabled(enabled);
 }
 
+void StackPage::setStatisticalStackEnabled(bool enabled) {
+    Statisticalstackbutton->setEnabled(enabled);
+}
+
+void StackPage::expandStack() {
+    Expandstack->setChecked(true);
+}
+
+void StackPage::resetResampleFactor() {
+    ResampleSpin->setValue(2.0);
+}
+
 void StackPage::setOptionsEnabled(bool enabled) {
     glPageControl3->setEnabled(enabled);
 }

@@ -119,6 +119,11 @@ public:
     // "Stack" and "Statistical stack".
     void setPassButtonsEnabled(bool enabled);
     void setStackButtonEnabled(bool enabled);
+    void setStatisticalStackEnabled(bool enabled);
+    // Frames of several AVI files are stacked on a canvas that holds every file's shifts.
+    void expandStack();
+    // A new input is resampled by 2 again.
+    void resetResampleFactor();
     // The option tabs are locked while the optimizer runs; its passes take the stack graph away.
     void setOptionsEnabled(bool enabled);
     void uncheckStackGraph();

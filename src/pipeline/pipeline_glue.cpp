@@ -1,0 +1,136 @@
+// The Align page's small steps, the frame list, the 3 x 3 kernels, the pages' stages and the
+// batch's settings.
+
+#include "pipeline/pipeline.h"
+
+namespace kestrave {
+
+DebayerSwitchResult Pipeline::switchDebayer(bool debayer, bool highBitSer, MessagePort& messages) {
+    return kestrave::switchDebayer(run_.debayer, debayer, highBitSer, messages);
+}
+
+void Pipeline::backToFeatureSet() {
+    run_.state.progstatus = TProgStatus::psFeatureSet;
+    run_.registration.WaitForClick = false;
+    announce(PipelineChange::Stage);
+}
+
+void Pipeline::restoreSavedFeature() {
+    run_.state.FeatureX = run_.alignPoints.SavedFeatureX;
+    run_.state.FeatureY = run_.alignPoints.SavedFeatureY;
+}
+
+void Pipeline::saveFeature() {
+    run_.alignPoints.SavedFeatureX = run_.state.FeatureX;
+    run_.alignPoints.SavedFeatureY = run_.state.FeatureY;
+}
+
+bool Pipeline::setUserBoxPlaced(bool placed) {
+    const bool before = run_.registration.UserBoxPlaced;
+    run_.registration.UserBoxPlaced = placed;
+    return before;
+}
+
+void Pipeline::useSingleBox() {
+    run_.alignPoints.Alignpoints = 1;
+    run_.alignPoints.MultiPointMode = false;
+    announce(PipelineChange::Points);
+}
+
+void Pipeline::clearWholeFrameShifts(int lastIndex) {
+    kestrave::clearWholeFrameShifts(run_.model, lastIndex);
+    announce(PipelineChange::Frames);
+}
+
+void Pipeline::dragFreeBox(int x, int y) {
+    run_.state.BoxMark.Right = x;
+    run_.state.BoxMark.Bottom = y;
+}
+
+void Pipeline::placeFreeBox(const FreeBoxFit& fit) {
+    AlignmentPoints& points = run_.alignPoints;
+    run_.state.BoxMark = fit.box;
+    points.FreeBoxCentreX = fit.centreX;
+    points.FreeBoxCentreY = fit.centreY;
+    points.FreeBoxWidth = fit.box.Right - fit.box.Left;
+    points.FreeBoxHeight = fit.box.Bottom - fit.box.Top;
+}
+
+void Pipeline::moveBoxOutline(int x, int y) {
+    run_.state.keepBoxOutline = false;
+    run_.state.boxOutlineX = x;
+    run_.state.boxOutlineY = y;
+}
+
+void Pipeline::emptyFrameList() {
+    run_.model.FramesRanked = false;
+    run_.model.usedframes = 0;
+    run_.input.source.reset();
+    run_.state.ProcessStage = TProcessStage::stNone;
+    run_.state.activepage = TMainTab::tabAlign;
+    announce(PipelineChange::Frames);
+    announce(PipelineChange::Stage);
+}
+
+void Pipeline::blankPreview() {
+    run_.input.PreviewBitmap = Bitmap24(1, 1);
+}
+
+void Pipeline::setKernel(const TKernel3x3& kernel) {
+    run_.state.Kernel3x3 = kernel;
+}
+
+void Pipeline::enterPageStage(TProcessStage stage) {
+    run_.state.ProcessStage = stage;
+    announce(PipelineChange::Stage);
+}
+
+void Pipeline::requestHalt() {
+    run_.alignment.HaltRequested = true;
+}
+
+void Pipeline::nameBatchInput(const std::string& file) {
+    run_.input.BatchInputFile = file;
+}
+
+void Pipeline::chooseFeature(int x, int y, int position) {
+    run_.state.FeatureX = x;
+    run_.state.FeatureY = y;
+    run_.state.progstatus = TProgStatus::psFeatureSet;
+    setProcessStage(run_.state, TProcessStage::stFeatureSet);
+    run_.registration.FeatureChosen = true;
+    run_.registration.FeatureFrame = run_.registration.refframe = position;
+    announce(PipelineChange::Stage);
+}
+
+void Pipeline::markReferenceReady() {
+    setProcessStage(run_.state, TProcessStage::stReferenceReady);
+    announce(PipelineChange::Stage);
+}
+
+void Pipeline::forgetNewReference() {
+    run_.optimizer.NewReferenceMade = false;
+}
+
+bool Pipeline::setBatchMode(bool batch) {
+    const bool before = run_.state.BatchMode;
+    run_.state.BatchMode = batch;
+    return before;
+}
+
+void Pipeline::clearFrameTables() {
+    run_.model.FrameTable.forEach([](TFrameRec& frame) {
+        for (TAlignSlotRec& slot : frame.Slots) {
+            slot.X = slot.Y = 0;
+            slot.Quality = slot.Difference = 0.0f;
+        }
+        frame.Improvement = 100.0f;
+        frame.Excluded = frame.Dropped = false;
+    });
+    run_.model.FrameRanking.forEach([](TRankRec& rank) {
+        rank.Frame = 0;
+        rank.Key = 0.0f;
+    });
+}
+
+}  // namespace kestrave
