@@ -341,8 +341,6 @@ public:
     // The number of alignment points in use (the next free number while points are placed).
     // Announces `Points`.
     void setPointCount(int count);
-    // The points were placed or read from a file: the reference is ready. Announces `Stage`.
-    void markPointsReferenceReady();
     // The placing of points starts: no free box, the multi-point mode on, the feature to be set
     // again. Announces `Points` and `Stage`.
     void startPlacingPoints();
@@ -518,7 +516,8 @@ public:
     // What a click at (x, y) on the frame at ranking position `position` chooses: the feature,
     // its frame and the reference frame. Announces `Stage`.
     void chooseFeature(int x, int y, int position);
-    // The reference is ready (a batch computed it again). Announces `Stage`.
+    // The reference is ready: the points were placed or read from a file, or a batch computed it
+    // again. Announces `Stage`.
     void markReferenceReady();
     // No new reference has been made by the optimizer.
     void forgetNewReference();

@@ -15,11 +15,6 @@ void Pipeline::setPointCount(int count) {
     announce(PipelineChange::Points);
 }
 
-void Pipeline::markPointsReferenceReady() {
-    setProcessStage(run_.state, TProcessStage::stReferenceReady);
-    announce(PipelineChange::Stage);
-}
-
 void Pipeline::startPlacingPoints() {
     run_.alignPoints.FreeBox = false;
     run_.alignPoints.StopPlacing = false;

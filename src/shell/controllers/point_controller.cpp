@@ -167,7 +167,7 @@ void PointController::EstimatebestalignClick() {
     const int n = app_.pipeline.fft().FFTSize;
     if (!inputLoaded() || n <= 0) return;
     const int md = static_cast<int>(std::lrint(windows_.MaxDist->Value()));
-    app_.pipeline.markPointsReferenceReady();
+    app_.pipeline.markReferenceReady();
     std::vector<AlignPoint> points;
     for (const PointXY& at : estimateAlignPoints(app_.pipeline.input().PreviewBitmap, n, md))
         points.push_back({at.X, at.Y, n});
@@ -261,7 +261,7 @@ void PointController::LoadpointsClick() {
 
 void PointController::takePointFile(const PointFileContent& content) {
     AlignPage& page = parts_.page;
-    app_.pipeline.markPointsReferenceReady();
+    app_.pipeline.markReferenceReady();
     page.Alignbutton->setEnabled(true);
     markButton(*page.Showbuttonp1, *page.Alignbutton);
     if (content.frameNumber >= 0 && content.frameNumber < page.PreviewSlider->MaxValue())
