@@ -9,6 +9,7 @@
 //   applyInput   after the per-input reset, describes the new input in the frame model, lists
 //                its frames and installs the first frame as the shown picture.
 
+#include <experimental/propagate_const>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -98,7 +99,7 @@ struct InputState {
     // The current folder: the folder of the input. TempPointFile lives there.
     std::filesystem::path inputFolder;
     // The frames of the current input, read by the frame browser (none before an input).
-    std::unique_ptr<InputFrameSource> source;
+    std::experimental::propagate_const<std::unique_ptr<InputFrameSource>> source;
     // Hand-over buffers of the browser's reads.
     FrameBuffers browseBuffers;
     // The input file of a batch run, taken in place of the dialog's choice.

@@ -23,8 +23,8 @@
 // `decomposeWhenDirty` and the render pass, which announces `Processed`, so the Final page's
 // picture follows.
 //
-// Handlers that have not yet moved onto an operation reach the state through `editRun()`; the
-// shell's boundary check counts those places and lets their number only fall.
+// The window changes the state only through operations; `editRun()` is there for tests that
+// build a run's state directly, and the shell's boundary check refuses it in the window's code.
 
 #include <filesystem>
 #include <functional>
@@ -34,6 +34,8 @@
 #include <vector>
 
 #include "enhance/curve_editing.h"
+#include "enhance/tone_tables.h"
+#include "enhance/wavelet_processing.h"
 #include "frames/calibration_frames.h"
 #include "frames/frame_browsing.h"
 #include "frames/frame_model.h"
@@ -42,25 +44,24 @@
 #include "frames/input_sources.h"
 #include "frames/per_input_reset.h"
 #include "frames/program_state.h"
-#include "pipeline/final_data.h"
-#include "pipeline/stack_data.h"
-#include "pipeline/wavelet_data.h"
-#include "registration/align_state.h"
-#include "registration/alignment_points.h"
-#include "registration/debayer_switch.h"
-#include "registration/fft.h"
-#include "registration/frame_limit.h"
-#include "registration/optimizer_state.h"
-#include "registration/registration_state.h"
-#include "enhance/wavelet_processing.h"
-#include "registration/align_frame.h"
-#include "registration/feature_pick.h"
 #include "output/frame_avi.h"
 #include "output/optimize_and_stack.h"
 #include "output/save_rules.h"
+#include "pipeline/final_data.h"
+#include "pipeline/stack_data.h"
+#include "pipeline/wavelet_data.h"
+#include "registration/align_frame.h"
+#include "registration/align_state.h"
+#include "registration/alignment_points.h"
+#include "registration/debayer_switch.h"
+#include "registration/feature_pick.h"
+#include "registration/fft.h"
+#include "registration/frame_limit.h"
 #include "registration/frame_limit_reference.h"
 #include "registration/optimizer_passes.h"
+#include "registration/optimizer_state.h"
 #include "registration/point_optimizer.h"
+#include "registration/registration_state.h"
 #include "stacking/sigma_stack.h"
 #include "stacking/stack_frames.h"
 
@@ -178,15 +179,22 @@ public:
     // Takes the probed input: the frame model, the stage and the shown first frame, with the
     // stretch chosen for FITS, TIFF and SER frames. Announces `Input`. Throws FileError when a SER
     // file can no longer be opened (nothing is announced then).
-    InputRecord takeInput(InputProbe&& probe, const FrameSourceOptions& options, bool fitStretch, bool tifStretch,
-                          bool serStretch);
+    InputRecord takeInput(InputProbe&& probe, const FrameSourceOptions& options, bool fitStretch,
+                          bool tifStretch, bool serStretch);
     // The image planes for frames of the input's size.
     bool setUpImagePlanes(ProgressPort& progress, MessagePort& messages);
-    // Reads frame `frame` into the shown picture, then its negative and its preview gamma when
-    // asked. A failed read throws and leaves the frame shown before.
-    ShownFrame showFrame(int frame, bool negative, bool pregamma);
+    // Reads frame `frame` with the read options `read` into the shown picture, then its negative
+    // and its preview gamma when asked. A failed read throws and leaves the frame shown before.
+    ShownFrame showFrame(int frame, const FrameSourceOptions& read, bool negative, bool pregamma);
     // The box drawn last on the preview is forgotten (a new frame shows).
     void forgetBoxOutline(int mark = -1);
+    // The preview gamma builds the table the shown frames are brightened with.
+    void setPreviewGamma(double gamma);
+    // FITS, TIFF and SER frames are stretched to their full range, or read as they are.
+    void setInputStretch(bool stretch);
+    // A series of pictures sorted by name; the frame source reads them in that order. Returns the
+    // sorted names (`count` of them); other inputs keep their order and return nothing.
+    std::vector<std::string> sortSeries(int count, int lastFrame, const FrameSourceOptions& options);
     // The user's choice of frames: one frame in or out, all in (dropped frames stay out), all
     // out; each recounts `usedframes` over frames 0 .. lastIndex. Announces `Frames`.
     void selectFrame(int frame, bool selected);
@@ -236,8 +244,9 @@ public:
     // `Frames` and `Stage`.
     FrameLimitResult limitFrames(const FrameLimitInput& input);
     // "Create": the reference stack made, processed and taken as the reference.
-    CreateReferenceResult createReference(const CreateReferenceOptions& options, CreateReferenceWindow& window,
-                                          ProgressPort& progress, MessagePort& messages);
+    CreateReferenceResult createReference(const CreateReferenceOptions& options,
+                                          CreateReferenceWindow& window, ProgressPort& progress,
+                                          MessagePort& messages);
     // The processed picture becomes the alignment's reference; the tracking steps start again.
     AutomaticFilterValues restartAlignment(const Bitmap24& processed, const ReferenceOptions& options,
                                            MessagePort& messages);
@@ -434,6 +443,16 @@ public:
     // The hue-dependent curves flat again, and a curve's table built from it.
     void resetHueCurves();
     void buildHueCurveTable(EditedCurve curve);
+    // The gamma table and the tone curve built from their curves (a curve lying wholly on the
+    // bottom edge keeps the table in use).
+    void buildGammaCurveTable();
+    void buildToneCurveTable();
+    // The gamma table of the gamma spin; false (and the table of gamma 1) for a gamma it refuses.
+    bool setGamma(double gamma);
+    // The tone tables of the tone-map options; returns the scale in use.
+    float rebuildTones(const ToneTableOptions& options);
+    // The gamma table and the tone curve as the program starts.
+    void resetGammaAndTone(float toneBias, float toneScale, bool toneGraph);
     // The display levels.
     void setLevels(float lo, float hi);
     // One render pass over the processing area (with the automatic balance, twice), keeping the
@@ -527,7 +546,7 @@ public:
     void clearFrameTables();
     // (end of the glue section)
 
-    // The run's state for the handlers not yet moved onto an operation.
+    // The whole run's state, writable: for tests that set up a state directly; never the window.
     RunState& editRun() { return run_; }
 
 private:

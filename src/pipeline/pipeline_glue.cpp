@@ -65,7 +65,7 @@ void Pipeline::moveBoxOutline(int x, int y) {
 void Pipeline::emptyFrameList() {
     run_.model.FramesRanked = false;
     run_.model.usedframes = 0;
-    run_.input.source.reset();
+    run_.input.source = nullptr;
     run_.state.ProcessStage = TProcessStage::stNone;
     run_.state.activepage = TMainTab::tabAlign;
     announce(PipelineChange::Frames);

@@ -3,6 +3,7 @@
 
 #include "frames/avi_reader.h"
 #include "frames/frame_browsing.h"
+#include "frames/gamma_table.h"
 #include "pipeline/pipeline.h"
 #include "registration/fft_setup.h"
 
@@ -19,7 +20,8 @@ void Pipeline::resetBeforeInput() {
 
 ResetResult Pipeline::resetForInput(const ResetControls& controls, ProgressPort& progress) {
     FftEngineSetup fft(run_.fft);
-    const ResetResult reset = initializesettings(run_.model, run_.state, run_.images, controls, fft, progress);
+    const ResetResult reset =
+        initializesettings(run_.model, run_.state, run_.images, controls, fft, progress);
     resetInputState(run_.input);
     announce(PipelineChange::Stage);
     return reset;
@@ -27,7 +29,8 @@ ResetResult Pipeline::resetForInput(const ResetControls& controls, ProgressPort&
 
 InputRecord Pipeline::takeInput(InputProbe&& probe, const FrameSourceOptions& options, bool fitStretch,
                                 bool tifStretch, bool serStretch) {
-    InputRecord record = applyInput(run_.model, run_.state, run_.images, run_.input, std::move(probe), options);
+    InputRecord record =
+        applyInput(run_.model, run_.state, run_.images, run_.input, std::move(probe), options);
     run_.model.FitStretch = fitStretch;
     run_.model.TifStretch = tifStretch;
     run_.model.SerStretch = serStretch;
@@ -36,10 +39,12 @@ InputRecord Pipeline::takeInput(InputProbe&& probe, const FrameSourceOptions& op
 }
 
 bool Pipeline::setUpImagePlanes(ProgressPort& progress, MessagePort& messages) {
-    return SetupImageDataSection(run_.images, run_.model.ImageWidth, run_.model.ImageHeight, progress, messages);
+    return SetupImageDataSection(run_.images, run_.model.ImageWidth, run_.model.ImageHeight, progress,
+                                 messages);
 }
 
-ShownFrame Pipeline::showFrame(int frame, bool negative, bool pregamma) {
+ShownFrame Pipeline::showFrame(int frame, const FrameSourceOptions& read, bool negative, bool pregamma) {
+    if (run_.input.source) run_.input.source->setOptions(read);
     const ShownFrame shown = readShownFrame(run_.input, run_.images, run_.model, frame);
     if (negative) invertBitmap(run_.input.PreviewBitmap);
     if (pregamma) applyPregamma(run_.input.PreviewBitmap, *run_.wavelet.GammaTable);
@@ -48,6 +53,22 @@ ShownFrame Pipeline::showFrame(int frame, bool negative, bool pregamma) {
 
 void Pipeline::forgetBoxOutline(int mark) {
     run_.state.boxOutlineX = run_.state.boxOutlineY = mark;
+}
+
+void Pipeline::setPreviewGamma(double gamma) {
+    applyPreviewGamma(*run_.wavelet.GammaTable, gamma);
+}
+
+void Pipeline::setInputStretch(bool stretch) {
+    run_.model.FitStretch = run_.model.TifStretch = run_.model.SerStretch = stretch;
+}
+
+std::vector<std::string> Pipeline::sortSeries(int count, int lastFrame, const FrameSourceOptions& options) {
+    if (!run_.input.source || !run_.model.InputIsSeries || run_.model.InputIsSER) return {};
+    std::vector<std::string> names = sortFrameList(run_.model, count);
+    run_.input.source = makeFrameSource(run_.model, lastFrame, options);
+    announce(PipelineChange::Frames);
+    return names;
 }
 
 void Pipeline::selectFrame(int frame, bool selected) {
@@ -68,7 +89,8 @@ void Pipeline::excludeAllFrames(int lastIndex) {
 }
 
 int Pipeline::recountUsedFrames(int position, int lastIndex) {
-    return run_.model.usedframes = recountUsedframes(run_.model, run_.state.ProcessStage, position, lastIndex);
+    return run_.model.usedframes =
+               recountUsedframes(run_.model, run_.state.ProcessStage, position, lastIndex);
 }
 
 int Pipeline::countSelectedFrames(int lastIndex) {

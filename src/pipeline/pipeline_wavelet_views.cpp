@@ -8,6 +8,7 @@
 #include "enhance/clamped_round.h"
 #include "enhance/do_all.h"
 #include "enhance/render_controls.h"
+#include "frames/gamma_table.h"
 #include "pipeline/pipeline.h"
 
 namespace kestrave {
@@ -113,6 +114,27 @@ void Pipeline::buildHueCurveTable(EditedCurve curve) {
             ? tables.HueCurveTable
             : (curve == EditedCurve::Saturation ? tables.SatCurveTable : tables.LightCurveTable);
     kestrave::buildHueCurveTable(curveIn(run_.curves, curve), table);
+}
+
+void Pipeline::buildGammaCurveTable() {
+    kestrave::buildCurveTable(run_.curves.GammaSpline, GammaCurveShape, *run_.wavelet.GammaTable);
+}
+
+void Pipeline::buildToneCurveTable() {
+    kestrave::buildCurveTable(run_.curves.ToneSpline, ToneCurveShape, run_.wavelet.toneTables->ToneCurve);
+}
+
+bool Pipeline::setGamma(double gamma) {
+    return applyGammaSpin(*run_.wavelet.GammaTable, gamma);
+}
+
+float Pipeline::rebuildTones(const ToneTableOptions& options) {
+    return rebuildToneTables(*run_.wavelet.toneTables, options, run_.wavelet.StackLuminanceHistogram);
+}
+
+void Pipeline::resetGammaAndTone(float toneBias, float toneScale, bool toneGraph) {
+    BuildGammaTable(*run_.wavelet.GammaTable, 1.0f);
+    BuildToneCurve(run_.wavelet.toneTables->ToneCurve, toneBias, toneScale, toneGraph);
 }
 
 void Pipeline::setLevels(float lo, float hi) {

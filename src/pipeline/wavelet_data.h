@@ -1,8 +1,9 @@
 #pragma once
 // What the wavelet page works on besides the image planes: the smoothing filters in use, the
 // lookup tables of the render pass, what stacking hands over with a new stack, and the pictures
-// of the processed view. The application context owns one.
+// of the processed view. The pipeline owns one.
 
+#include <experimental/propagate_const>
 #include <memory>
 
 #include "enhance/render.h"
@@ -20,9 +21,10 @@ struct WaveletData {
     // The 5 × 5 kernel and the per-layer Gaussians that "Set", "Reset" and "Set Gaussian" build.
     WaveletFilter filter;
 
-    // The gamma table also serves the frame display's pre-gamma. About 256 kB each: on the heap.
-    std::unique_ptr<GammaTableArray> GammaTable;
-    std::unique_ptr<ToneTables> toneTables;
+    // The gamma table also serves the frame display's pre-gamma. About 256 kB each: on the heap;
+    // a const WaveletData gives its tables const, as it gives its other members.
+    std::experimental::propagate_const<std::unique_ptr<GammaTableArray>> GammaTable;
+    std::experimental::propagate_const<std::unique_ptr<ToneTables>> toneTables;
 
     // From stacking: the stack's value range and means, its luminance histogram and the stack
     // view (Stackimage).

@@ -217,18 +217,18 @@ void TMainForm::makeControllers() {
                                    .stackPage = *stackPage,
                                    .frameWindows = frameWindows,
                                    .entries = entries});
-    options = std::make_unique<OptionsController>(OptionsControllerParts{
-        app.pipeline.editRun().state, app.pipeline.editRun().model, app.pipeline.editRun().input, app.shell,
-        app.pipeline.editRun().wavelet, app.messages(), *this, *alignPage, *stackPage, frameWindows,
-        *Speedbar, tools, entries});
+    options = std::make_unique<OptionsController>(
+        OptionsControllerParts{app.pipeline, app.shell, app.messages(), *this, *alignPage, *stackPage,
+                               frameWindows, *Speedbar, tools, entries});
     avi = std::make_unique<AviController>(AviControllerParts{app, *stackPage->aviControls, *alignPage,
                                                              *frameWindows.StackSlider, dialogs.SaveDialog6,
                                                              *ProgressBar1, entries});
-    resizeView = std::make_unique<ResizeController>(ResizeControllerParts{
-        app, *tools.Shrinkview, shrinkView, *waveletPage, *finalPage, *stackPage, *alignPage, dialogs.SaveDialog4});
+    resizeView = std::make_unique<ResizeController>(
+        ResizeControllerParts{app, *tools.Shrinkview, shrinkView, *waveletPage, *finalPage, *stackPage,
+                              *alignPage, dialogs.SaveDialog4});
     project = std::make_unique<ProjectController>(
-        ProjectControllerParts{app, *Speedbar, *PageControl1, *alignPage, *optimizePage, *stackPage, *waveletPage,
-                               frameWindows, *FormSettings, dialogs, entries});
+        ProjectControllerParts{app, *Speedbar, *PageControl1, *alignPage, *optimizePage, *stackPage,
+                               *waveletPage, frameWindows, *FormSettings, dialogs, entries});
 }
 
 TMainForm::~TMainForm() {

@@ -221,9 +221,8 @@ void Startup::readStoredSettings() {
     form_.wavelet->GaussianClick();
     form_.wavelet->SetwaveletbuttonClick();
     readFileSettings();
-    BuildGammaTable(*app_.pipeline.wavelet().GammaTable, 1.0f);
-    BuildToneCurve(app_.pipeline.wavelet().toneTables->ToneCurve, StartupToneBias, StartupToneScale,
-                   form_.waveletTools.tonemap->Tonegraph->Checked());
+    app_.pipeline.resetGammaAndTone(StartupToneBias, StartupToneScale,
+                                    form_.waveletTools.tonemap->Tonegraph->Checked());
     form_.wavelet->GammaSplineGraphDblClick();
     setUpFft();
     resetViews();

@@ -569,8 +569,10 @@ void InputController::PreviewSliderChange() {
 
     if (model.InputIsSeries) app_.progress().setStatus(2, "Processing bitmap :" + std::to_string(frame));
     try {
-        app_.pipeline.input().source->setOptions(readSourceOptions());
-        if (app_.pipeline.showFrame(frame, align.Negativeimage->Checked(), align.Pregamma->Checked()).luminance)
+        if (app_.pipeline
+                .showFrame(frame, readSourceOptions(), align.Negativeimage->Checked(),
+                           align.Pregamma->Checked())
+                .luminance)
             showLuminanceChoice();
     } catch (const std::exception& error) {
         showFrameError(error);
@@ -587,8 +589,7 @@ void InputController::AlignSliderChange() {
     const int frame = model.FrameRanking[parts_.page.AlignSlider->Value()].Frame;
     if (model.InputIsSeries) app_.progress().setStatus(2, "Processing bitmap :" + std::to_string(frame));
     try {
-        app_.pipeline.input().source->setOptions(readSourceOptions());
-        app_.pipeline.showFrame(frame, false, false);
+        app_.pipeline.showFrame(frame, readSourceOptions(), false, false);
     } catch (const std::exception& error) {
         showFrameError(error);
     }
@@ -716,7 +717,8 @@ void InputController::StackFramesListClickCheck(QListWidgetItem* item) {
         entries.push_back(entry);
     }
     for (const int entry : entries) {
-        app_.pipeline.selectFrame(frameAtPosition(app_.pipeline.model(), entry), isChecked(*list.item(entry)));
+        app_.pipeline.selectFrame(frameAtPosition(app_.pipeline.model(), entry),
+                                  isChecked(*list.item(entry)));
         syncEntry(list, entry);
         syncEntry(*windows.SelectFramesChecklist, entry);
     }

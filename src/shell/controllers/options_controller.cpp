@@ -92,7 +92,7 @@ void OptionsController::PregammaClick() {
 }
 
 void OptionsController::PreviewgammaChange() {
-    applyPreviewGamma(*parts_.waveletData.GammaTable, static_cast<double>(parts_.align.Previewgamma->Value()));
+    parts_.pipeline.setPreviewGamma(static_cast<double>(parts_.align.Previewgamma->Value()));
     showFrameAgain();
 }
 
@@ -103,8 +103,7 @@ void OptionsController::NegativeimageClick() {
 }
 
 void OptionsController::FittifstretchClick() {
-    FrameModel& model = parts_.model;
-    model.FitStretch = model.TifStretch = model.SerStretch = parts_.align.Fittifstretch->ItemIndex() == 1;
+    parts_.pipeline.setInputStretch(parts_.align.Fittifstretch->ItemIndex() == 1);
 }
 
 // --- The break window ----------------------------------------------------------------------------
@@ -130,7 +129,8 @@ void OptionsController::Cancel2buttonClick() {
 
 void OptionsController::ResampleDrizzlegroupClick() {
     StackPage& stack = parts_.stack;
-    const bool refused = resamplingRefused(parts_.model, parts_.inputState.browseBuffers.Samples);
+    const bool refused =
+        resamplingRefused(parts_.pipeline.model(), parts_.pipeline.input().browseBuffers.Samples);
     const StackStyleChoice choice = chooseStackStyle(
         static_cast<StackStyle>(stack.ResampleDrizzlegroup->ItemIndex()), refused, parts_.messages);
     stack.ResampleDrizzlegroup->setItemIndex(static_cast<int>(choice.style));
@@ -141,7 +141,7 @@ void OptionsController::ResampleDrizzlegroupClick() {
         // The resampling controls show, the wavelet page's Drizzle2 follows Drizzling, and
         // neither the expanded canvas nor realigning on the result goes with it.
         parts_.entries.ResampledClick();
-        parts_.programState.ResampleFactor = stack.resampleFactor();
+        parts_.pipeline.setResampleFactor(stack.resampleFactor());
     } else {
         // Drizzle2 follows Drizzling, so that no drizzle-sized canvas outlives the choice.
         parts_.entries.DrizzlingClick();
@@ -151,15 +151,14 @@ void OptionsController::ResampleDrizzlegroupClick() {
 // --- The frame list ------------------------------------------------------------------------------
 
 void OptionsController::SortFramelistbuttonClick() {
-    FrameModel& model = parts_.model;
-    QListWidget& list = *parts_.frameWindows.SelectFramesChecklist;
+    const QListWidget& list = *parts_.frameWindows.SelectFramesChecklist;
+    const FrameModel& model = parts_.pipeline.model();
     // A video's frames keep the order they were recorded in.
-    if (parts_.inputState.source && model.InputIsSeries && !model.InputIsSER) {
+    if (parts_.pipeline.input().source && model.InputIsSeries && !model.InputIsSER) {
         const BusyCursor busy;
-        const std::vector<std::string> entries = sortFrameList(model, list.count());
+        const std::vector<std::string> entries = parts_.pipeline.sortSeries(
+            list.count(), parts_.entries.lastIndex(), parts_.entries.readSourceOptions());
         parts_.entries.fillFrameList(entries);
-        parts_.inputState.source =
-            makeFrameSource(model, parts_.entries.lastIndex(), parts_.entries.readSourceOptions());
     }
     TRxSlider& slider = *parts_.align.PreviewSlider;
     {

@@ -15,26 +15,19 @@ class WindowEntryPoints;
 class AlignPage;
 class Bitmap24;
 class MessageRoutine;
+class Pipeline;
 class SpeedBar;
 class StackPage;
-struct FrameModel;
 struct FrameWindows;
-struct InputState;
-struct ProgramState;
 struct ShellState;
 struct ToolWindows;
-struct WaveletData;
 
 // What the options' handlers work with: the pages that hold the options, the frame list, the
 // speed bar's clipboard item, the break window inside the main window, and the handlers of the
-// input, the shell and the stack that they call; of the program's state the parts they read or
-// set.
+// input, the shell and the stack that they call; the pipeline whose operations change the run.
 struct OptionsControllerParts {
-    ProgramState& programState;
-    FrameModel& model;
-    InputState& inputState;
-    ShellState& shellState;
-    WaveletData& waveletData;
+    Pipeline& pipeline;
+    const ShellState& shellState;
     MessageRoutine& messages;
     QWidget& window;
     AlignPage& align;

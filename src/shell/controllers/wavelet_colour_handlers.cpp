@@ -236,7 +236,7 @@ void WaveletController::resetrgbbuttonClick() {
 
 void WaveletController::Gamma1spinChange() {
     TRxSpinEdit& spin = *parts_.panels.gamma->Gamma1spin;
-    if (applyGammaSpin(*app_.pipeline.wavelet().GammaTable, static_cast<double>(spin.Value()))) {
+    if (app_.pipeline.setGamma(static_cast<double>(spin.Value()))) {
         Layer1sliderChanged();
         // The gamma graph shows the spin's curve in red in place of the edited one.
         std::vector<QPoint> curve;
@@ -253,8 +253,7 @@ void WaveletController::RxSpinEdit5Change() {
     TonemapPanel& tonemap = *parts_.panels.tonemap;
     const ToneTableOptions options{static_cast<float>(tonemap.RxSpinEdit5->Value()),
                                    tonemap.RxSlider2->Value(), tonemap.Tonegraph->Checked()};
-    const float scale = rebuildToneTables(*app_.pipeline.wavelet().toneTables, options,
-                                          app_.pipeline.wavelet().StackLuminanceHistogram);
+    const float scale = app_.pipeline.rebuildTones(options);
     {
         // The scale spin shows the scale in use; writing it is no new change.
         const QSignalBlocker quiet(tonemap.RxSpinEdit8);

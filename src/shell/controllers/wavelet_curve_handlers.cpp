@@ -130,11 +130,9 @@ void WaveletController::curveMouseUp(CurveKind curve) {
 // A curve lying wholly on the bottom edge gives no table: the one in use stays.
 void WaveletController::buildCurveTable(CurveKind curve) {
     if (curve == CurveKind::Gamma) {
-        kestrave::buildCurveTable(app_.pipeline.curves().GammaSpline, GammaCurveShape,
-                                  *app_.pipeline.wavelet().GammaTable);
+        app_.pipeline.buildGammaCurveTable();
     } else {
-        kestrave::buildCurveTable(app_.pipeline.curves().ToneSpline, ToneCurveShape,
-                                  app_.pipeline.wavelet().toneTables->ToneCurve);
+        app_.pipeline.buildToneCurveTable();
     }
 }
 
