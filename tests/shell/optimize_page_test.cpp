@@ -97,6 +97,10 @@ struct OptimizePageTest : ShellWindowTest {
 
 }  // namespace
 
+TEST_F(OptimizePageTest, ANewInputKeepsTheReferenceFramesWithinHalfOfIt) {
+    EXPECT_EQ(page.Refframes->Value(), (FrameCount - 1) / 2);
+}
+
 TEST_F(OptimizePageTest, LimitKeepsTheBestFramesUpToThePreviewPosition) {
     page.Refframes->setValue(50);
     limitAt(9);

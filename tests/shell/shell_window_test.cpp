@@ -20,6 +20,7 @@
 #include "shell/controllers/tool_window_controller.h"
 #include "shell/pages/about_page.h"
 #include "shell/pages/align_page.h"
+#include "shell/pages/final_page.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
@@ -354,6 +355,19 @@ TEST_F(ShellWindowTest, ClosingAToolWindowUnchecksTheControlThatOpenedIt) {
     form->tools.Registerhaltwindow->show();
     form->tools.Registerhaltwindow->close();
     EXPECT_FALSE(form->alignPage->Haltwindow->Checked());
+
+    form->finalPage->AdvancedHLS->setChecked(true);
+    form->tools.HLSwindow->show();
+    form->tools.HLSwindow->close();
+    EXPECT_FALSE(form->finalPage->AdvancedHLS->Checked());
+}
+
+TEST_F(ShellWindowTest, TickingMultiOnTheStackPageTurnsTheAlignmentPointsOnAndOff) {
+    TPCheck& multi = *form->stackPage->Multi;
+    QTest::mouseClick(&multi, Qt::LeftButton);
+    EXPECT_TRUE(context.pipeline.alignPoints().MultiPointMode);
+    QTest::mouseClick(&multi, Qt::LeftButton);
+    EXPECT_FALSE(context.pipeline.alignPoints().MultiPointMode);
 }
 
 TEST_F(ShellWindowTest, AFittedPreviewFillsItsBoxAndUnfittingRestoresFullSize) {

@@ -312,8 +312,7 @@ void InputController::showTakenSeries(const InputRecord& record, bool decideColo
         align.PreviewSlider->setValue(0);
     }
     align.AlignSlider->setMaxValue(std::max(last, 1));
-    TRxSpinEdit& refframes = *parts_.optimizePage.Refframes;
-    refframes.setValue(limitRefframes(static_cast<int>(refframes.Value()), last));
+    parts_.optimizePage.limitReferenceFrames(last);
     if (record.tooManyFrames) messages.warn(TooManyFramesCaption, TooManyFramesText);
     if (record.aviFilesLeftOut)
         messages.warn("Too many files", "Warning : at most 101 AVI files are taken as one input ");

@@ -209,7 +209,8 @@ public:
         }
         parts_.tools.RegiStration2->setWindowTitle(" Starting alignment of  point " + QString::number(point));
         // The box size in force for the point.
-        app.pipeline.useBoxSizeItem(app.pipeline.alignPoints().PointFFTIndex[static_cast<std::size_t>(point)]);
+        app.pipeline.useBoxSizeItem(
+            app.pipeline.alignPoints().PointFFTIndex[static_cast<std::size_t>(point)]);
         app.progress().processMessages();
     }
     void pointFinished(int, int done) override { parts_.pointWindows.MultiAlignProgressbar->setValue(done); }
@@ -221,13 +222,13 @@ private:
 OptimizeController::OptimizeController(const OptimizeControllerParts& parts)
     : parts_(parts), app_(parts.app), page_(parts.optimizePage), view_(std::make_unique<PassView>(parts_)) {
     connect(page_.Optimizebutton, &QPushButton::clicked, this, &OptimizeController::OptimizebuttonClick);
-    connect(parts.alignPage.Setlimitbutton, &QPushButton::clicked, this, &OptimizeController::SetLimitClick);
+    connect(&parts.alignPage, &AlignPage::limitRequested, this, &OptimizeController::SetLimitClick);
     connect(page_.Referbutton, &QPushButton::clicked, this, &OptimizeController::MakerefClick);
     connect(page_.Optimizeandstackbutton, &QPushButton::clicked, this,
             &OptimizeController::AlignStackButtonClick);
     connect(page_.Restartalign, &QPushButton::clicked, this, &OptimizeController::RestartAlignClick);
     connect(page_.Refframes, &TRxSpinEdit::OnChange, this, &OptimizeController::RefframesChange);
-    connect(parts.alignPage.OptimizeQualitySpin, &TRxSpinEdit::OnChange, this,
+    connect(&parts.alignPage, &AlignPage::qualityLimitChanged, this,
             &OptimizeController::OptimizeQualitySpinChange);
     connect(page_.Contour, &TPCheck::OnClick, this, &OptimizeController::ContourClick);
     connect(page_.SearchArea, &TRxSpinEdit::OnChange, this, &OptimizeController::SearchAreaChange);
@@ -317,8 +318,7 @@ void OptimizeController::SetLimitClick() {
     input.OptimizeQualitySpin = static_cast<double>(align.OptimizeQualitySpin->Value());
     input.Refframes = static_cast<double>(page_.Refframes->Value());
     input.checked = checkStates(*windows.SelectFramesChecklist);
-    const FrameLimitResult result =
-        app_.pipeline.limitFrames(input);
+    const FrameLimitResult result = app_.pipeline.limitFrames(input);
 
     if (result.OptimizeQualitySpin) align.OptimizeQualitySpin->setValue(*result.OptimizeQualitySpin);
     QListWidget& selection = *windows.SelectFramesChecklist;
@@ -417,7 +417,7 @@ void OptimizeController::AlignStackButtonClick() {
             showError("Optimizing", error);
         }
         showPassEnd(parts_.ProgressBar1, app_.progress(), 2, "Optimize and stack", outcome);
-        parts_.waveletPage.ProcessImage->move(0, 0);
+        parts_.waveletPage.moveProcessedImageToOrigin();
     }
     options.setOptionsEnabled(true);
 }

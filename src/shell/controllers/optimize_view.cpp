@@ -141,7 +141,8 @@ void OptimizeController::PassView::captionChanged(const std::string& caption) {
 }
 
 void OptimizeController::PassView::showPictures() {
-    QLabel& align = *parts_.optimizePage.AlignImage;
+    OptimizePage& page = parts_.optimizePage;
+    QLabel& align = *page.AlignImage;
     align.setScaledContents(false);
     const QImage picture = comparePicture();
     align.setPixmap(QPixmap::fromImage(picture));
@@ -150,10 +151,11 @@ void OptimizeController::PassView::showPictures() {
 }
 
 QImage OptimizeController::PassView::comparePicture() const {
-    const QFontMetrics text(parts_.optimizePage.AlignImage->font());
+    const OptimizePage& page = parts_.optimizePage;
+    const QFontMetrics text(page.AlignImage->font());
     constexpr int Gap = 10;
     const int captionHeight = 2 * text.height() + Gap;
-    const QSize room = parts_.optimizePage.AlignImageBox->viewport()->size();
+    const QSize room = page.AlignImageBox->viewport()->size();
     const int side = std::max(reference_.width(), 1);
     // Whole-number enlargements keep the pixels sharp; beyond eight they only show blocks.
     constexpr int LargestZoom = 8;

@@ -76,7 +76,7 @@ PointController::PointController(const AlignControllerParts& parts, AlignControl
     connect(w.Timer1, &QTimer::timeout, this, &PointController::Timer1Timer);
     connect(parts_.page.Freebox, &TPCheck::OnClick, this, &PointController::FreeboxClick);
     connect(parts_.page.Showalignpoints, &TPCheck::OnClick, this, &PointController::ShowalignpointsClick);
-    connect(parts_.stackPage.Multi, &TPCheck::OnClick, this, &PointController::MultiClick);
+    connect(&parts_.stackPage, &StackPage::multiPointClicked, this, &PointController::MultiClick);
     w.StringGrid1->installEventFilter(this);
 }
 
@@ -529,7 +529,8 @@ AlignmentPassResult PointController::alignReferences(std::vector<PointReference>
     AlignmentPassResult pass;
     try {
         const AlignmentPassOptions options = align_.readPassOptions();
-        const std::unique_ptr<InputFrameSource> source = app_.pipeline.inputFrames(options.lastFrame, parts_.entries.readSourceOptions());
+        const std::unique_ptr<InputFrameSource> source =
+            app_.pipeline.inputFrames(options.lastFrame, parts_.entries.readSourceOptions());
         AlignContext context = window_.context();
         if (references.size() > 1 || references.front().point != 1) {
             PointAlignmentResult result = alignPointsAllFrames(context, options, references, *source);

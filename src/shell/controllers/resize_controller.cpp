@@ -32,9 +32,8 @@ constexpr int CaptionHeight = 60;
 
 ResizeController::ResizeController(const ResizeControllerParts& parts) : parts_(parts) {
     ShrinkView& view = parts.view;
-    connect(parts.waveletPage.Resizebutton, &QToolButton::clicked, this,
-            &ResizeController::ResizebuttonClick);
-    connect(parts.finalPage.Shrink, &QPushButton::clicked, this, &ResizeController::ShrinkClick);
+    connect(&parts.waveletPage, &WaveletPage::resizeViewToggled, this, &ResizeController::ResizebuttonClick);
+    connect(&parts.finalPage, &FinalPage::shrinkRequested, this, &ResizeController::ShrinkClick);
     connect(view.RadioGroup2, &TRadioGroup::OnClick, this, &ResizeController::RadioGroup2Click);
     connect(view.ResizeFilters, &TRadioGroup::OnClick, this, &ResizeController::ResizeFiltersClick);
     connect(view.Shrinktooriginal, &QPushButton::clicked, this, &ResizeController::ShrinktooriginalClick);
@@ -80,8 +79,8 @@ void ResizeController::RadioGroup2Click() {
     const int ratio = std::max(view.RadioGroup2->ItemIndex(), 0);
     view.CopyResize->setItemIndex(ratio);
     // The picture's own size, also before anything was processed (then nothing shows).
-    const Bitmap24& source =
-        parts_.finalPage.isVisible() ? parts_.app.pipeline.finalImage().shown : parts_.app.pipeline.wavelet().ProcessPicture;
+    const Bitmap24& source = parts_.finalPage.isVisible() ? parts_.app.pipeline.finalImage().shown
+                                                          : parts_.app.pipeline.wavelet().ProcessPicture;
     scaled_ = resizePicture(source, ratio, std::max(view.ResizeFilters->ItemIndex(), 0));
     sizeWindow(scaled_.width() + ColumnWidth, scaled_.height() + CaptionHeight);
     view.ShrinkImage->setPixmap(QPixmap::fromImage(bitmapView(scaled_)));

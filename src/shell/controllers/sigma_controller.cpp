@@ -76,7 +76,7 @@ SigmaController::SigmaController(const SigmaControllerParts& parts)
     connect(window.PreviousFrame, &QPushButton::clicked, this, &SigmaController::PreviousFrameClick);
     connect(window.Saveedgebox, &QPushButton::clicked, this, &SigmaController::SaveedgeboxClick);
     connect(window.Loadedgebox, &QPushButton::clicked, this, &SigmaController::LoadedgeboxClick);
-    connect(parts.alignPage.Sliderset, &TRxSpinEdit::OnChange, this, &SigmaController::SlidersetChange);
+    connect(&parts.alignPage, &AlignPage::gotoFrameRequested, this, &SigmaController::SlidersetChange);
 }
 
 SigmaController::~SigmaController() = default;

@@ -137,8 +137,7 @@ StackController::StackController(const StackControllerParts& parts) : parts_(par
             &StackController::AlignmentpointswindowRollClose);
     connect(windows.PCheck2, &TPCheck::OnClick, this, &StackController::PCheck2Click);
     connect(page.FastStack, &TPCheck::OnClick, this, &StackController::FastStackClick);
-    connect(parts.waveletPage.Showstackcount, &QToolButton::clicked, this,
-            &StackController::ShowStackCountClick);
+    connect(&parts.waveletPage, &WaveletPage::stackDepthToggled, this, &StackController::ShowStackCountClick);
     connectStackFilter();
 }
 
@@ -146,7 +145,8 @@ StackController::~StackController() = default;
 
 std::unique_ptr<FrameSource> StackController::inputFrames() {
     if (frameSources_) return frameSources_();
-    return parts_.app.pipeline.inputFrames(parts_.alignPage.lastFrameIndex(), parts_.entries.readSourceOptions());
+    return parts_.app.pipeline.inputFrames(parts_.alignPage.lastFrameIndex(),
+                                           parts_.entries.readSourceOptions());
 }
 
 void StackController::StackButtonClick() {
@@ -271,7 +271,8 @@ void StackController::showStackPicture(const Bitmap24& picture) {
 }
 
 void StackController::showStackImage(const QImage& picture) {
-    QLabel& image = *parts_.stackPage.Stackimage;
+    StackPage& page = parts_.stackPage;
+    QLabel& image = *page.Stackimage;
     image.setPixmap(QPixmap::fromImage(picture));
     image.resize(picture.width(), picture.height());
 }

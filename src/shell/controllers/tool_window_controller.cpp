@@ -47,7 +47,7 @@ ToolWindowController::ToolWindowController(const ToolWindowControllerParts& part
         {tools.StackFrameswindow, uncheck(parts.stack.ShowStacklist)},
         {tools.SelectFrameswindow, uncheck(parts.align.ShowFramelist)},
         {tools.WaveZoom, uncheck(wavelet.ZoomWavelet)},
-        {tools.HLSwindow, uncheck(parts.finalPage.AdvancedHLS)},
+        {tools.HLSwindow, [&finalPage = parts.finalPage] { finalPage.releaseAdvancedHls(); }},
         {tools.Registerhaltwindow, uncheck(parts.align.Haltwindow)},
         {tools.FFTWindow, uncheck(parts.align.ShowFFTbox)},
         {tools.Registrationgraphwindow, uncheck(parts.align.ShowGraphbox)},

@@ -37,6 +37,9 @@ AlignPage::AlignPage(QWidget* parent) : QWidget(parent) {
     buildMarkers();
     buildOptionTabs();
     layOutPage();
+    connect(Setlimitbutton, &QToolButton::clicked, this, &AlignPage::limitRequested);
+    connect(OptimizeQualitySpin, &TRxSpinEdit::OnChange, this, &AlignPage::qualityLimitChanged);
+    connect(Sliderset, &TRxSpinEdit::OnChange, this, &AlignPage::gotoFrameRequested);
 }
 
 void AlignPage::buildPreview() {

@@ -51,7 +51,7 @@ public:
     TRxSlider* PreviewSlider;  // the frame at each position
     TRxSpinEdit* Sliderset;    // "Goto Frame": 1-based frame number
     QLabel* Frames;            // "Frame (f): p/n"
-    TRectShape* UseFramesign;      // green selected, red excluded, grey dropped
+    TRectShape* UseFramesign;  // green selected, red excluded, grey dropped
     QFrame* Frontpanel;        // shown until a feature is picked
     TglBevel* glBevel1;        // the gradient behind Frontpanel
 
@@ -186,6 +186,14 @@ public:
     bool graphWindowChosen() const;
     void setFftWindowChosen(bool chosen);
     void setGraphWindowChosen(bool chosen);
+
+signals:
+    // "Limit" was pressed: the ranked frames up to the preview slider's position are kept.
+    void limitRequested();
+    // The quality limit (in percent of the best frame's) was changed.
+    void qualityLimitChanged();
+    // "Goto Frame" was given a frame number.
+    void gotoFrameRequested();
 
 private:
     // The preview with its view options and the overlays drawn on it.

@@ -173,6 +173,11 @@ FinalPage::FinalPage(QWidget* parent, ToolWindow& HLSwindow) : QWidget(parent), 
         captionedGroup(column, "Output", controlRow({Shrink, savefinalbutton, clipboardbutton}));
     actions->setProperty(ActionButtonsProperty, true);
     frame.column->addWidget(actions);
+    connect(Shrink, &QPushButton::clicked, this, &FinalPage::shrinkRequested);
+}
+
+void FinalPage::releaseAdvancedHls() {
+    AdvancedHLS->setChecked(false);
 }
 
 }  // namespace kestrave

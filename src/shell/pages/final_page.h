@@ -77,6 +77,15 @@ public:
     QPushButton* clipboardbutton;
 
     HueSaturationWindow hls;
+
+    // What other parts of the window read or set here.
+    // The hue, saturation and lightness tool window was closed: "Advanced HSL" is cleared (without
+    // running its handler).
+    void releaseAdvancedHls();
+
+signals:
+    // "Shrink" was pressed: the resize view of the final picture is asked for.
+    void shrinkRequested();
 };
 
 }  // namespace kestrave

@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <tuple>
 
+#include "frames/input_selection.h"
 #include "shell/pages/line_chart.h"
 #include "shell/pages/number_controls.h"
 #include "shell/pages/page_controls.h"
@@ -157,6 +158,10 @@ void OptimizePage::showRestartAlign(bool shown) {
 
 void OptimizePage::setOptionsEnabled(bool enabled) {
     glPageControl2->setEnabled(enabled);
+}
+
+void OptimizePage::limitReferenceFrames(int lastIndex) {
+    Refframes->setValue(limitRefframes(static_cast<int>(Refframes->Value()), lastIndex));
 }
 
 }  // namespace kestrave

@@ -48,9 +48,9 @@ public:
     TRxSpeedButton* Optimizeandstackbutton;
     TRxSpeedButton* Referbutton;   // "Create": a new reference from the best frames
     TRxSpeedButton* Restartalign;  // "Realign with" the processed picture
-    TRxSpinEdit* Refframes;       // frames that make a new reference
-    TPCheck* Optimizegraph;       // "Difference": the registration windows
-    TPCheck* ShowMovementwindow;  // "Movements": the window of the frames' shifts
+    TRxSpinEdit* Refframes;        // frames that make a new reference
+    TPCheck* Optimizegraph;        // "Difference": the registration windows
+    TPCheck* ShowMovementwindow;   // "Movements": the window of the frames' shifts
 
     // Optimizer options.
     TRxSpinEdit* SearchArea;       // search radius in pixels, 1..10
@@ -95,6 +95,9 @@ public:
     void showRestartAlign(bool shown);
     // The option tabs are locked while a stack runs.
     void setOptionsEnabled(bool enabled);
+    // A new input of frames up to `lastIndex`: the frames that make a new reference kept within
+    // what it offers.
+    void limitReferenceFrames(int lastIndex);
 
 private:
     QWidget* buildOptimizerOptions();

@@ -90,6 +90,7 @@ StackPage::StackPage(QWidget* parent) : QWidget(parent) {
     FastStack->setChecked(true);
     Multi = optionCheck(this, "Multi", "Multi");
     addOptionTab(glPageControl3, "Alignment points", {{Multi, Macorrect, FastStack}});
+    connect(Multi, &TPCheck::OnClick, this, &StackPage::multiPointClicked);
     aviControls = new AviControls(glPageControl3);
     glPageControl3->addTab(aviControls, "AVI");
 

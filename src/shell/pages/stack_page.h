@@ -63,11 +63,11 @@ public:
     TRxSpinEdit* Pixfrac;       // drop size in percent of a frame pixel, 10..100
 
     // Sigma clipping.
-    TPCheck* Statistical;          // checked only while a sigma stack runs (hidden)
-    TRxSpinEdit* Statisticspin;    // the factor k of the clip bounds mean ± k·sigma
-    TPCheck* sigmahi;              // reject samples above the upper bound
-    TPCheck* Sigmalo;              // reject samples below the lower bound
-    TPCheck* RejectMax;            // the upper bound is the largest sample of the first pass
+    TPCheck* Statistical;             // checked only while a sigma stack runs (hidden)
+    TRxSpinEdit* Statisticspin;       // the factor k of the clip bounds mean ± k·sigma
+    TPCheck* sigmahi;                 // reject samples above the upper bound
+    TPCheck* Sigmalo;                 // reject samples below the lower bound
+    TPCheck* RejectMax;               // the upper bound is the largest sample of the first pass
     TRxSpeedButton* Recordingbutton;  // opens the sigma event window
 
     // Alignment points.
@@ -138,6 +138,10 @@ public:
     // "Multi": the stack uses the alignment points.
     bool multiPoint() const;
     void setMultiPoint(bool multiPoint);
+
+signals:
+    // "Multi" was ticked or cleared.
+    void multiPointClicked();
 
 private:
     void buildStackFilter();

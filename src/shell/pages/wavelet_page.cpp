@@ -48,6 +48,8 @@ WaveletPage::WaveletPage(QWidget* parent) : QWidget(parent) {
     buildActions();
     buildDeveloperControls();
     layOutPage();
+    connect(Resizebutton, &QToolButton::clicked, this, &WaveletPage::resizeViewToggled);
+    connect(Showstackcount, &QToolButton::clicked, this, &WaveletPage::stackDepthToggled);
 }
 
 // Layers and scheme.
@@ -322,7 +324,7 @@ bool WaveletPage::resetForNewInput() {
     Lumichannel->hide();
     Lumichannel->setChecked(false);
     for (TRxSpinEdit* shift : {RDXSpin, RdySpin, BDXspin, BDYSpin}) shift->setValue(0);
-    ProcessImage->move(0, 0);
+    moveProcessedImageToOrigin();
     if (!HoldWavelets->Checked()) {
         for (TRxSlider* layer : layerSliders()) layer->setValue(10);
     }
@@ -393,6 +395,10 @@ bool WaveletPage::leaveFittedView() {
 void WaveletPage::scrollToOrigin() {
     Scrollbox3->horizontalScrollBar()->setValue(0);
     Scrollbox3->verticalScrollBar()->setValue(0);
+}
+
+void WaveletPage::moveProcessedImageToOrigin() {
+    ProcessImage->move(0, 0);
 }
 
 }  // namespace kestrave

@@ -62,7 +62,7 @@ public:
     TRxSpeedButton* Resetbutton;       // steps and layer sliders back to their defaults
     TRxSpeedButton* loadschemebutton;  // "Load\r\nScheme"
     TRxSpeedButton* saveschembutton;   // "Save\r\nScheme"
-    TPCheck* HoldWavelets;          // a new input keeps the layer sliders
+    TPCheck* HoldWavelets;             // a new input keeps the layer sliders
 
     // Contrast and brightness.
     TRxSlider* ContrastSlider;     // 10..1000; 250 maps the stack range onto full scale
@@ -94,7 +94,7 @@ public:
     TPCheck* Showgreen;
     TPCheck* Showblue;
     TRxSpeedButton* resetrgbbutton;  // the four shifts back to 0
-    TPCheck* Colourprocess2;      // mirror of Colourstack: colour processing
+    TPCheck* Colourprocess2;         // mirror of Colourstack: colour processing
 
     // LRGB and the luminance formula.
     TPCheck* LRGB2;            // the green plane carries a luminance
@@ -175,6 +175,14 @@ public:
     bool leaveFittedView();
     // The processed view scrolled back to its origin.
     void scrollToOrigin();
+    // The processed picture placed back at the top left corner of its box.
+    void moveProcessedImageToOrigin();
+
+signals:
+    // "Resize" was pressed: the resize view opens or closes.
+    void resizeViewToggled();
+    // "View Stacksize" was pressed: the stack depth is shown instead of the rendering, or no more.
+    void stackDepthToggled();
 
 private:
     // The option tabs, in their order.
