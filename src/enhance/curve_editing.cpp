@@ -69,6 +69,36 @@ void resetHueCurve(TBSpline& spline) {
     setEditedCurveStyle(spline, false);
 }
 
+namespace {
+
+// One switch for the writable and the read-only curves.
+template <class Curves>
+auto& namedCurve(Curves& curves, EditedCurve curve) {
+    switch (curve) {
+        case EditedCurve::Gamma:
+            return curves.GammaSpline;
+        case EditedCurve::Tone:
+            return curves.ToneSpline;
+        case EditedCurve::Hue:
+            return curves.HueSpline;
+        case EditedCurve::Saturation:
+            return curves.SatSpline;
+        case EditedCurve::Lightness:
+            break;
+    }
+    return curves.LightSpline;
+}
+
+}  // namespace
+
+TBSpline& curveIn(CurveObjects& curves, EditedCurve curve) {
+    return namedCurve(curves, curve);
+}
+
+const TBSpline& curveIn(const CurveObjects& curves, EditedCurve curve) {
+    return namedCurve(curves, curve);
+}
+
 void setEditedCurveStyle(TBSpline& spline, bool linear) {
     spline.setInterpolated(true);
     spline.ShowPoints = true;

@@ -33,6 +33,10 @@ struct CurveObjects {
     TBSpline SatSpline;
     TBSpline LightSpline;
 };
+// The curves by name, as the graphs edit them.
+enum class EditedCurve { Gamma, Tone, Hue, Saturation, Lightness };
+TBSpline& curveIn(CurveObjects& curves, EditedCurve curve);
+const TBSpline& curveIn(const CurveObjects& curves, EditedCurve curve);
 // The curves as the program starts: the gamma curve the default one in the edited look (`linear`
 // as the "Linear" box says), the tone curve the default one with the component's defaults, and
 // each hue-dependent curve flat through (45·k, 50), k = 0..8, interpolated, points shown, 50

@@ -435,18 +435,15 @@ public:
     std::string buildGaussianLayers(float gauss, const std::array<float, 6>& widths);
     // The curves as the program starts; a curve changed by `edit` (a graph's mouse, a reset); the
     // gamma curve loaded from points in the edited look; the gamma curve's look, straight or not.
-    enum class EditedCurve { Gamma, Tone, Hue, Saturation, Lightness };
     void createCurves(bool linear);
     void editCurve(EditedCurve curve, const std::function<void(TBSpline&)>& edit);
     void takeGammaCurve(const std::vector<SplinePoint>& points, bool linear);
     void setGammaCurveStyle(bool linear);
-    // The hue-dependent curves flat again, and a curve's table built from it.
+    // The hue-dependent curves flat again.
     void resetHueCurves();
-    void buildHueCurveTable(EditedCurve curve);
-    // The gamma table and the tone curve built from their curves (a curve lying wholly on the
-    // bottom edge keeps the table in use).
-    void buildGammaCurveTable();
-    void buildToneCurveTable();
+    // A curve's table built from it (a gamma or tone curve lying wholly on the bottom edge keeps
+    // the table in use).
+    void buildCurveTable(EditedCurve curve);
     // The gamma table of the gamma spin; false (and the table of gamma 1) for a gamma it refuses.
     bool setGamma(double gamma);
     // The tone tables of the tone-map options; returns the scale in use.
@@ -492,9 +489,6 @@ public:
     bool releaseFinalPicture();
     void takeFinalPicture(Bitmap24&& shown, const HueHistogram& histogram);
     bool addHuePoint(float hue);
-    // Runs `save` with the program state a save works in (a special FITS save switches the
-    // master-frame mode on).
-    void withSaveState(const std::function<void(ProgramState&)>& save);
     // (end of the wavelet views section)
 
     // --- Align page glue, frame lists, kernels, batch (pipeline_glue.cpp) ----------------------

@@ -15,22 +15,6 @@ namespace kestrave {
 
 namespace {
 
-TBSpline& curveIn(CurveObjects& curves, Pipeline::EditedCurve curve) {
-    switch (curve) {
-        case Pipeline::EditedCurve::Gamma:
-            return curves.GammaSpline;
-        case Pipeline::EditedCurve::Tone:
-            return curves.ToneSpline;
-        case Pipeline::EditedCurve::Hue:
-            return curves.HueSpline;
-        case Pipeline::EditedCurve::Saturation:
-            return curves.SatSpline;
-        case Pipeline::EditedCurve::Lightness:
-            break;
-    }
-    return curves.LightSpline;
-}
-
 RenderContext renderContextOf(RunState& run) {
     WaveletData& data = run.wavelet;
     return {run.images,       run.model.ImageWidth, run.model.ImageHeight, run.state, *data.GammaTable,
@@ -107,21 +91,26 @@ void Pipeline::resetHueCurves() {
     kestrave::resetHueCurves(run_.curves, run_.finalImage.tables);
 }
 
-void Pipeline::buildHueCurveTable(EditedCurve curve) {
-    HueCurveTables& tables = run_.finalImage.tables;
-    std::vector<float>& table =
-        curve == EditedCurve::Hue
-            ? tables.HueCurveTable
-            : (curve == EditedCurve::Saturation ? tables.SatCurveTable : tables.LightCurveTable);
-    kestrave::buildHueCurveTable(curveIn(run_.curves, curve), table);
-}
-
-void Pipeline::buildGammaCurveTable() {
-    kestrave::buildCurveTable(run_.curves.GammaSpline, GammaCurveShape, *run_.wavelet.GammaTable);
-}
-
-void Pipeline::buildToneCurveTable() {
-    kestrave::buildCurveTable(run_.curves.ToneSpline, ToneCurveShape, run_.wavelet.toneTables->ToneCurve);
+void Pipeline::buildCurveTable(EditedCurve curve) {
+    const TBSpline& spline = curveIn(run_.curves, curve);
+    HueCurveTables& hue = run_.finalImage.tables;
+    switch (curve) {
+        case EditedCurve::Gamma:
+            kestrave::buildCurveTable(spline, GammaCurveShape, *run_.wavelet.GammaTable);
+            return;
+        case EditedCurve::Tone:
+            kestrave::buildCurveTable(spline, ToneCurveShape, run_.wavelet.toneTables->ToneCurve);
+            return;
+        case EditedCurve::Hue:
+            buildHueCurveTable(spline, hue.HueCurveTable);
+            return;
+        case EditedCurve::Saturation:
+            buildHueCurveTable(spline, hue.SatCurveTable);
+            return;
+        case EditedCurve::Lightness:
+            buildHueCurveTable(spline, hue.LightCurveTable);
+            return;
+    }
 }
 
 bool Pipeline::setGamma(double gamma) {
@@ -255,10 +244,6 @@ void Pipeline::takeFinalPicture(Bitmap24&& shown, const HueHistogram& histogram)
 
 bool Pipeline::addHuePoint(float hue) {
     return insertCurvePoint(run_.curves.HueSpline, hue, 50.0f);
-}
-
-void Pipeline::withSaveState(const std::function<void(ProgramState&)>& save) {
-    save(run_.state);
 }
 
 }  // namespace kestrave

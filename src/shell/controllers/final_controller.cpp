@@ -59,7 +59,7 @@ FinalController::FinalController(const FinalControllerParts& parts)
     sliderPause_->setInterval(SliderPauseMs);
     connect(sliderPause_, &QTimer::timeout, this, &FinalController::UpdateFinalBitmap);
     connectControls();
-    for (HueCurve curve : {HueCurve::Hue, HueCurve::Saturation, HueCurve::Lightness})
+    for (EditedCurve curve : {EditedCurve::Hue, EditedCurve::Saturation, EditedCurve::Lightness})
         graphOf(curve).showCurve(&splineOf(curve));
 }
 
@@ -90,7 +90,7 @@ void FinalController::connectControls() {
     connect(page.savefinalbutton, &QPushButton::clicked, this, &FinalController::savefinalbuttonClick);
     connect(page.clipboardbutton, &QPushButton::clicked, this, &FinalController::clipboardbuttonClick);
 
-    for (HueCurve curve : {HueCurve::Hue, HueCurve::Saturation, HueCurve::Lightness}) {
+    for (EditedCurve curve : {EditedCurve::Hue, EditedCurve::Saturation, EditedCurve::Lightness}) {
         CurveGraph* graph = &graphOf(curve);
         connect(graph, &CurveGraph::MouseDown, this,
                 [this, curve](Qt::MouseButton button, Qt::KeyboardModifiers shift, QPointF at) {
@@ -119,12 +119,12 @@ bool FinalController::eventFilter(QObject* watched, QEvent* event) {
         if (type == QEvent::MouseButtonRelease) RotateImageMouseUp();
     } else if (watched == page_.hls.HueHistoImage) {
         if (type == QEvent::MouseButtonPress)
-            hueGraphMouseDown(HueCurve::Hue, mouseEvent->button(), mouseEvent->modifiers(),
+            hueGraphMouseDown(EditedCurve::Hue, mouseEvent->button(), mouseEvent->modifiers(),
                               mouseEvent->position());
         if (type == QEvent::MouseMove)
-            hueGraphMouseMove(HueCurve::Hue, mouseEvent->buttons(), mouseEvent->modifiers(),
+            hueGraphMouseMove(EditedCurve::Hue, mouseEvent->buttons(), mouseEvent->modifiers(),
                               mouseEvent->position());
-        if (type == QEvent::MouseButtonRelease) hueGraphMouseUp(HueCurve::Hue);
+        if (type == QEvent::MouseButtonRelease) hueGraphMouseUp(EditedCurve::Hue);
     } else if (watched == page_.ASSwitcher1 && type == QEvent::MouseButtonRelease) {
         // The drag has moved the dial to its position already.
         ASSwitcher1MouseUp();
@@ -290,64 +290,56 @@ void FinalController::resethslbuttonClick() {
     page_.Saturationlabel->setText("Saturation :0");
     page_.Lightnesslabel->setText("Lightness  :0");
     parts_.pipeline.resetHueCurves();
-    for (HueCurve curve : {HueCurve::Hue, HueCurve::Saturation, HueCurve::Lightness})
+    for (EditedCurve curve : {EditedCurve::Hue, EditedCurve::Saturation, EditedCurve::Lightness})
         graphOf(curve).showCurve(&splineOf(curve));
     UpdateFinalBitmap();
 }
 
 void FinalController::AdvancedHLSClick() {
     parts_.HLSwindow.setVisible(page_.AdvancedHLS->Checked());
-    for (HueCurve curve : {HueCurve::Hue, HueCurve::Saturation, HueCurve::Lightness}) {
+    for (EditedCurve curve : {EditedCurve::Hue, EditedCurve::Saturation, EditedCurve::Lightness}) {
         editSpline(curve, [](TBSpline& spline) { setEditedCurveStyle(spline, false); });
         graphOf(curve).showCurve(&splineOf(curve));
     }
     drawHueHistogram();
 }
 
-const TBSpline& FinalController::splineOf(HueCurve curve) const {
-    const CurveObjects& curves = parts_.pipeline.curves();
-    return curve == HueCurve::Hue ? curves.HueSpline
-                                  : (curve == HueCurve::Saturation ? curves.SatSpline : curves.LightSpline);
+const TBSpline& FinalController::splineOf(EditedCurve curve) const {
+    return curveIn(parts_.pipeline.curves(), curve);
 }
 
-Pipeline::EditedCurve FinalController::editedCurve(HueCurve curve) {
-    return curve == HueCurve::Hue ? Pipeline::EditedCurve::Hue
-                                  : (curve == HueCurve::Saturation ? Pipeline::EditedCurve::Saturation
-                                                                   : Pipeline::EditedCurve::Lightness);
+void FinalController::editSpline(EditedCurve curve, const std::function<void(TBSpline&)>& edit) {
+    parts_.pipeline.editCurve(curve, edit);
 }
 
-void FinalController::editSpline(HueCurve curve, const std::function<void(TBSpline&)>& edit) {
-    parts_.pipeline.editCurve(editedCurve(curve), edit);
-}
-
-CurveGraph& FinalController::graphOf(HueCurve curve) const {
+CurveGraph& FinalController::graphOf(EditedCurve curve) const {
     const HueSaturationWindow& hls = page_.hls;
-    return curve == HueCurve::Hue
+    return curve == EditedCurve::Hue
                ? *hls.Huegraph
-               : (curve == HueCurve::Saturation ? *hls.Saturationgraph : *hls.Lightnessgraph);
+               : (curve == EditedCurve::Saturation ? *hls.Saturationgraph : *hls.Lightnessgraph);
 }
 
-const CurveGraphRules& FinalController::rulesOf(HueCurve curve) const {
-    return curve == HueCurve::Hue ? HueCurveGraph
-                                  : (curve == HueCurve::Saturation ? SatCurveGraph : LightCurveGraph);
+const CurveGraphRules& FinalController::rulesOf(EditedCurve curve) const {
+    return curve == EditedCurve::Hue ? HueCurveGraph
+                                     : (curve == EditedCurve::Saturation ? SatCurveGraph : LightCurveGraph);
 }
 
-void FinalController::hueGraphMouseDown(HueCurve curve, Qt::MouseButton button, Qt::KeyboardModifiers shift,
-                                        QPointF at) {
+void FinalController::hueGraphMouseDown(EditedCurve curve, Qt::MouseButton button,
+                                        Qt::KeyboardModifiers shift, QPointF at) {
     editSpline(curve, [&](TBSpline& spline) {
         curveGraphPress(spline, graphOf(curve), rulesOf(curve), button, shift, at);
     });
 }
 
-void FinalController::hueGraphMouseMove(HueCurve curve, Qt::MouseButtons buttons, Qt::KeyboardModifiers shift,
-                                        QPointF at) {
+void FinalController::hueGraphMouseMove(EditedCurve curve, Qt::MouseButtons buttons,
+                                        Qt::KeyboardModifiers shift, QPointF at) {
     editSpline(curve, [&](TBSpline& spline) {
         curveGraphMove(spline, graphOf(curve), rulesOf(curve), false, buttons, shift, at);
     });
 }
 
-void FinalController::hueGraphMouseUp(HueCurve curve) {
-    parts_.pipeline.buildHueCurveTable(editedCurve(curve));
+void FinalController::hueGraphMouseUp(EditedCurve curve) {
+    parts_.pipeline.buildCurveTable(curve);
     UpdateFinalBitmap();
 }
 
@@ -431,11 +423,9 @@ void FinalController::savefinalbuttonClick() {
     {
         const BusyCursor busy;
         try {
-            parts_.pipeline.withSaveState([&](ProgramState& state) {
-                SaveContext context = saveContext(parts_.messages, state, run.model(), parts_.settings.get());
-                if (saveFinalImage(dialog.FileName, type, sources, context, windowPngWriter()).saved())
-                    parts_.shell.ImageSaved = true;
-            });
+            SaveContext context = saveContext(parts_.pipeline, parts_.messages, parts_.settings.get());
+            if (saveFinalImage(dialog.FileName, type, sources, context, windowPngWriter()).saved())
+                parts_.shell.ImageSaved = true;
         } catch (const std::exception& error) {
             // The file could not be written (an older file is left as it was).
             parts_.messages.error("Save error", error.what());

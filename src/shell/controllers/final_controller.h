@@ -79,10 +79,11 @@ public:
     void clipboardbuttonClick();
 
     // The three curve editors (the hue editor also on the histogram).
-    enum class HueCurve { Hue, Saturation, Lightness };
-    void hueGraphMouseDown(HueCurve curve, Qt::MouseButton button, Qt::KeyboardModifiers shift, QPointF at);
-    void hueGraphMouseMove(HueCurve curve, Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, QPointF at);
-    void hueGraphMouseUp(HueCurve curve);
+    void hueGraphMouseDown(EditedCurve curve, Qt::MouseButton button, Qt::KeyboardModifiers shift,
+                           QPointF at);
+    void hueGraphMouseMove(EditedCurve curve, Qt::MouseButtons buttons, Qt::KeyboardModifiers shift,
+                           QPointF at);
+    void hueGraphMouseUp(EditedCurve curve);
 
     // The page's controls as the computation takes them.
     FinalSettings readFinalSettings() const;
@@ -97,12 +98,11 @@ private:
     // The hue (whole degrees) of the result under the shown pixel, while the tool window is
     // shown and the picture is not turned.
     std::optional<int> hueUnderPointer(QPoint at) const;
-    const TBSpline& splineOf(HueCurve curve) const;
-    static Pipeline::EditedCurve editedCurve(HueCurve curve);
+    const TBSpline& splineOf(EditedCurve curve) const;
     // The curve changed by `edit` (the graph's mouse, its look).
-    void editSpline(HueCurve curve, const std::function<void(TBSpline&)>& edit);
-    CurveGraph& graphOf(HueCurve curve) const;
-    const CurveGraphRules& rulesOf(HueCurve curve) const;
+    void editSpline(EditedCurve curve, const std::function<void(TBSpline&)>& edit);
+    CurveGraph& graphOf(EditedCurve curve) const;
+    const CurveGraphRules& rulesOf(EditedCurve curve) const;
 
     FinalControllerParts parts_;
     FinalPage& page_;

@@ -10,7 +10,6 @@
 #include "platform/errors.h"
 #include "shell/application_context.h"
 #include "shell/busy_cursor.h"
-#include "shell/window_entry_points.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
 #include "shell/pages/frame_windows.h"
@@ -18,6 +17,7 @@
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/window_dialogs.h"
+#include "shell/window_entry_points.h"
 #include "widgets/check_box.h"
 #include "widgets/slider.h"
 #include "widgets/spin_edit.h"
@@ -36,19 +36,11 @@ const Png16Writer writePng = [](const std::filesystem::path& file, const Bitmap2
 }  // namespace
 
 SaveContext saveContext(ApplicationContext& app) {
-    return app.pipeline.saveContext(app.messages(), inputFiles(app.pipeline.model()), app.regSettings.get(),
-                                    VersionCaption);
+    return saveContext(app.pipeline, app.messages(), app.regSettings.get());
 }
 
-SaveContext saveContext(MessagePort& messages, ProgramState& state, const FrameModel& model,
-                        RegSettings* settings) {
-    // A save as special FITS switches the program's master-frame mode on.
-    SaveContext context{messages, state.MasterFrameMode};
-    context.batchMode = state.BatchMode;
-    context.inputFiles = inputFiles(model);
-    context.settings = settings;
-    context.versionCaption = VersionCaption;
-    return context;
+SaveContext saveContext(Pipeline& pipeline, MessagePort& messages, RegSettings* settings) {
+    return pipeline.saveContext(messages, inputFiles(pipeline.model()), settings, VersionCaption);
 }
 
 const Png16Writer& windowPngWriter() {
@@ -111,8 +103,12 @@ void SaveController::SaveButtonClick() {
     TFileDialog& dialog = parts_.dialogs.SaveDialog1;
     if (!app.pipeline.stack().exists() || !chooseFile(dialog)) return;
     const StackResult& stack = app.pipeline.stack().result;
-    const StackSaveSources sources{app.pipeline.wavelet().Stackimage, app.pipeline.images().StackPlanes, stack.ImageWidth,
-                                   stack.ImageHeight,      app.pipeline.stack().Colourstack,  stack.StackMinValue,
+    const StackSaveSources sources{app.pipeline.wavelet().Stackimage,
+                                   app.pipeline.images().StackPlanes,
+                                   stack.ImageWidth,
+                                   stack.ImageHeight,
+                                   app.pipeline.stack().Colourstack,
+                                   stack.StackMinValue,
                                    stack.StackMaxValue};
     const auto type = static_cast<StackSaveType>(std::clamp(
         dialog.FilterIndex, static_cast<int>(StackSaveType::BMP), static_cast<int>(StackSaveType::PNG16)));

@@ -25,7 +25,7 @@ struct WindowDialogs;
 class MessagePort;
 class RegSettings;
 struct FrameModel;
-struct ProgramState;
+class Pipeline;
 
 // The files of the current input (the video files, the SER file or the frames of a series); no
 // save may replace one of them.
@@ -33,8 +33,7 @@ std::vector<std::filesystem::path> inputFiles(const FrameModel& model);
 // What every saver of the window is given: the ports, the program's save state, the input files
 // and the settings store (none when it could not be opened).
 SaveContext saveContext(ApplicationContext& app);
-SaveContext saveContext(MessagePort& messages, ProgramState& state, const FrameModel& model,
-                        RegSettings* settings);
+SaveContext saveContext(Pipeline& pipeline, MessagePort& messages, RegSettings* settings);
 // The 16-bit PNG writer of the window's savers.
 const Png16Writer& windowPngWriter();
 

@@ -20,6 +20,7 @@
 #include <string>
 
 #include "enhance/channel_composition.h"
+#include "enhance/curve_editing.h"
 #include "enhance/render.h"
 #include "enhance/scheme_file.h"
 #include "enhance/wavelet_options.h"
@@ -231,17 +232,15 @@ private:
     // The rendered view is kept aside in Tempimage2, where "Toggle" finds it.
     void keepRenderedView();
     void connectCurveControls();
-    enum class CurveKind { Gamma, Tone };
-    const TBSpline& curveOf(CurveKind curve) const;
+    const TBSpline& curveOf(EditedCurve curve) const;
     // The curve changed by `edit` (the graph's mouse, a reset).
-    void editCurve(CurveKind curve, const std::function<void(TBSpline&)>& edit);
-    CurveGraph& graphOf(CurveKind curve);
+    void editCurve(EditedCurve curve, const std::function<void(TBSpline&)>& edit);
+    CurveGraph& graphOf(EditedCurve curve);
     // GammaSplineGraphMouseDown/Move/Up and TonemapgraphMouseDown/Move/Up, in graph pixels.
-    void curveMouseDown(CurveKind curve, Qt::MouseButton button, Qt::KeyboardModifiers shift, QPointF at);
-    void curveMouseMove(CurveKind curve, Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, QPointF at);
-    void curveMouseUp(CurveKind curve);
-    void buildCurveTable(CurveKind curve);
-    void resetCurve(CurveKind curve);
+    void curveMouseDown(EditedCurve curve, Qt::MouseButton button, Qt::KeyboardModifiers shift, QPointF at);
+    void curveMouseMove(EditedCurve curve, Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, QPointF at);
+    void curveMouseUp(EditedCurve curve);
+    void resetCurve(EditedCurve curve);
     void showToneSliders();
     // The levels from the range slider, with their lines and captions.
     void showLevels();

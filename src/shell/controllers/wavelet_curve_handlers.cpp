@@ -46,8 +46,8 @@ void WaveletController::connectCurveControls() {
     GammaLoad = makeFileDialog(TFileDialog::Kind::Open, GammaLoadFilter, "kgs");
     GammaPanel& gamma = *parts_.panels.gamma;
     TonemapPanel& tone = *parts_.panels.tonemap;
-    for (auto [graph, curve] : {std::pair{gamma.GammaSplineGraph, CurveKind::Gamma},
-                                std::pair{tone.Tonemapgraph, CurveKind::Tone}}) {
+    for (auto [graph, curve] : {std::pair{gamma.GammaSplineGraph, EditedCurve::Gamma},
+                                std::pair{tone.Tonemapgraph, EditedCurve::Tone}}) {
         connect(graph, &CurveGraph::MouseDown, this,
                 [this, curve](Qt::MouseButton button, Qt::KeyboardModifiers shift, QPointF at) {
                     curveMouseDown(curve, button, shift, at);
@@ -87,69 +87,59 @@ void WaveletController::connectCurveControls() {
             &WaveletController::LinearSplineClick);
 }
 
-const TBSpline& WaveletController::curveOf(CurveKind curve) const {
-    return curve == CurveKind::Gamma ? app_.pipeline.curves().GammaSpline : app_.pipeline.curves().ToneSpline;
+const TBSpline& WaveletController::curveOf(EditedCurve curve) const {
+    return curveIn(app_.pipeline.curves(), curve);
 }
 
-void WaveletController::editCurve(CurveKind curve, const std::function<void(TBSpline&)>& edit) {
-    app_.pipeline.editCurve(
-        curve == CurveKind::Gamma ? Pipeline::EditedCurve::Gamma : Pipeline::EditedCurve::Tone, edit);
+void WaveletController::editCurve(EditedCurve curve, const std::function<void(TBSpline&)>& edit) {
+    app_.pipeline.editCurve(curve, edit);
 }
 
-CurveGraph& WaveletController::graphOf(CurveKind curve) {
-    return curve == CurveKind::Gamma ? *parts_.panels.gamma->GammaSplineGraph
-                                     : *parts_.panels.tonemap->Tonemapgraph;
+CurveGraph& WaveletController::graphOf(EditedCurve curve) {
+    return curve == EditedCurve::Gamma ? *parts_.panels.gamma->GammaSplineGraph
+                                       : *parts_.panels.tonemap->Tonemapgraph;
 }
 
 void WaveletController::createCurveObjects() {
     app_.pipeline.createCurves(parts_.panels.gamma->Linearspline->Checked());
-    graphOf(CurveKind::Gamma).showCurve(&app_.pipeline.curves().GammaSpline);
-    graphOf(CurveKind::Tone).showCurve(&app_.pipeline.curves().ToneSpline);
+    graphOf(EditedCurve::Gamma).showCurve(&app_.pipeline.curves().GammaSpline);
+    graphOf(EditedCurve::Tone).showCurve(&app_.pipeline.curves().ToneSpline);
 }
 
-void WaveletController::curveMouseDown(CurveKind curve, Qt::MouseButton button, Qt::KeyboardModifiers shift,
+void WaveletController::curveMouseDown(EditedCurve curve, Qt::MouseButton button, Qt::KeyboardModifiers shift,
                                        QPointF at) {
     editCurve(curve, [&](TBSpline& spline) {
         curveGraphPress(spline, graphOf(curve), LevelCurveGraph, button, shift, at);
     });
 }
 
-void WaveletController::curveMouseMove(CurveKind curve, Qt::MouseButtons buttons, Qt::KeyboardModifiers shift,
-                                       QPointF at) {
+void WaveletController::curveMouseMove(EditedCurve curve, Qt::MouseButtons buttons,
+                                       Qt::KeyboardModifiers shift, QPointF at) {
     const bool linear = parts_.panels.gamma->Linearspline->Checked();
     editCurve(curve, [&](TBSpline& spline) {
         curveGraphMove(spline, graphOf(curve), LevelCurveGraph, linear, buttons, shift, at);
     });
 }
 
-void WaveletController::curveMouseUp(CurveKind curve) {
-    buildCurveTable(curve);
+void WaveletController::curveMouseUp(EditedCurve curve) {
+    app_.pipeline.buildCurveTable(curve);
     Layer1sliderChanged();
-}
-
-// A curve lying wholly on the bottom edge gives no table: the one in use stays.
-void WaveletController::buildCurveTable(CurveKind curve) {
-    if (curve == CurveKind::Gamma) {
-        app_.pipeline.buildGammaCurveTable();
-    } else {
-        app_.pipeline.buildToneCurveTable();
-    }
 }
 
 void WaveletController::GammaSplineGraphDblClick() {
     parts_.panels.gamma->Gamma1spin->setValue(1.0);
-    resetCurve(CurveKind::Gamma);
+    resetCurve(EditedCurve::Gamma);
 }
 
 void WaveletController::TonemapgraphDblClick() {
     parts_.panels.tonemap->RxSpinEdit5->setValue(ToneResetBias);
-    resetCurve(CurveKind::Tone);
+    resetCurve(EditedCurve::Tone);
 }
 
-void WaveletController::resetCurve(CurveKind curve) {
+void WaveletController::resetCurve(EditedCurve curve) {
     editCurve(curve, setDefaultCurve);
     graphOf(curve).showCurve(&curveOf(curve));
-    buildCurveTable(curve);
+    app_.pipeline.buildCurveTable(curve);
     Layer1sliderChanged();
 }
 
@@ -164,8 +154,8 @@ void WaveletController::LoadgammabuttonClick() {
         return;
     }
     app_.pipeline.takeGammaCurve(points, parts_.panels.gamma->Linearspline->Checked());
-    graphOf(CurveKind::Gamma).showCurve(&app_.pipeline.curves().GammaSpline);
-    curveMouseUp(CurveKind::Gamma);
+    graphOf(EditedCurve::Gamma).showCurve(&app_.pipeline.curves().GammaSpline);
+    curveMouseUp(EditedCurve::Gamma);
 }
 
 void WaveletController::savegammabuttonClick() {
@@ -214,7 +204,7 @@ void WaveletController::RxSlider2Changed() {
 }
 
 void WaveletController::TonegraphClick() {
-    buildCurveTable(CurveKind::Tone);
+    app_.pipeline.buildCurveTable(EditedCurve::Tone);
     showToneSliders();
     Layer1sliderChanged();
 }
@@ -328,7 +318,7 @@ void WaveletController::BitBtn3Click() {
 
 void WaveletController::LinearSplineClick() {
     app_.pipeline.setGammaCurveStyle(parts_.panels.gamma->Linearspline->Checked());
-    graphOf(CurveKind::Gamma).showCurve(&app_.pipeline.curves().GammaSpline);
+    graphOf(EditedCurve::Gamma).showCurve(&app_.pipeline.curves().GammaSpline);
 }
 
 void WaveletController::LogClick() {
