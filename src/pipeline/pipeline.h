@@ -434,11 +434,11 @@ public:
     std::string setWaveletKernel(const KernelSpins& spins);
     std::string buildGaussianLayers(float gauss, const std::array<float, 6>& widths);
     // The curves as the program starts; a curve changed by `edit` (a graph's mouse, a reset); the
-    // gamma curve loaded from points in the edited look; the gamma curve's look, straight or not.
+    // gamma curve loaded from points in the edited look; a curve's look, straight or not.
     void createCurves(bool linear);
     void editCurve(EditedCurve curve, const std::function<void(TBSpline&)>& edit);
     void takeGammaCurve(const std::vector<SplinePoint>& points, bool linear);
-    void setGammaCurveStyle(bool linear);
+    void setCurveStyle(EditedCurve curve, bool linear);
     // The hue-dependent curves flat again.
     void resetHueCurves();
     // A curve's table built from it (a gamma or tone curve lying wholly on the bottom edge keeps

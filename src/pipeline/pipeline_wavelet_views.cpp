@@ -83,8 +83,8 @@ void Pipeline::takeGammaCurve(const std::vector<SplinePoint>& points, bool linea
     setEditedCurveStyle(spline, linear);
 }
 
-void Pipeline::setGammaCurveStyle(bool linear) {
-    setEditedCurveStyle(run_.curves.GammaSpline, linear);
+void Pipeline::setCurveStyle(EditedCurve curve, bool linear) {
+    setEditedCurveStyle(curveIn(run_.curves, curve), linear);
 }
 
 void Pipeline::resetHueCurves() {

@@ -86,12 +86,12 @@ void CalibrationController::loadFromDialog(CalibrationKind kind) {
 }
 
 void CalibrationController::LoadDarkframeFile(const std::string& FileName, int FileType) {
-    parts_.alignPage.allowCalibration(true);
+    parts_.alignPage.allowCalibration(CalibrationKind::Dark);
     load(CalibrationKind::Dark, FileName, FileType, CalibrationOrigin::Project);
 }
 
 void CalibrationController::LoadFlatfieldFile(const std::string& FileName, int FileType) {
-    parts_.alignPage.allowCalibration(false);
+    parts_.alignPage.allowCalibration(CalibrationKind::Flat);
     parts_.app.pipeline.setCalibrationFileType(CalibrationKind::Flat, FileType);
     load(CalibrationKind::Flat, FileName, FileType, CalibrationOrigin::Project);
 }

@@ -298,7 +298,7 @@ void FinalController::resethslbuttonClick() {
 void FinalController::AdvancedHLSClick() {
     parts_.HLSwindow.setVisible(page_.AdvancedHLS->Checked());
     for (EditedCurve curve : {EditedCurve::Hue, EditedCurve::Saturation, EditedCurve::Lightness}) {
-        editSpline(curve, [](TBSpline& spline) { setEditedCurveStyle(spline, false); });
+        parts_.pipeline.setCurveStyle(curve, false);
         graphOf(curve).showCurve(&splineOf(curve));
     }
     drawHueHistogram();

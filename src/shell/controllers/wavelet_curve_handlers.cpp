@@ -317,7 +317,7 @@ void WaveletController::BitBtn3Click() {
 }
 
 void WaveletController::LinearSplineClick() {
-    app_.pipeline.setGammaCurveStyle(parts_.panels.gamma->Linearspline->Checked());
+    app_.pipeline.setCurveStyle(EditedCurve::Gamma, parts_.panels.gamma->Linearspline->Checked());
     graphOf(EditedCurve::Gamma).showCurve(&app_.pipeline.curves().GammaSpline);
 }
 

@@ -333,8 +333,8 @@ bool AlignPage::showsAlignPoints() const {
     return Showalignpoints->Checked();
 }
 
-void AlignPage::allowCalibration(bool dark) {
-    (dark ? Usedarkframe : UseFlatfield)->setEnabled(true);
+void AlignPage::allowCalibration(CalibrationKind kind) {
+    (kind == CalibrationKind::Dark ? Usedarkframe : UseFlatfield)->setEnabled(true);
 }
 
 void AlignPage::switchCalibrationOff(bool dark, bool flat, bool rawDark) {

@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <filesystem>
 
+#include "frames/calibration_frames.h"
 #include "widgets/rect_shape.h"
 #include "widgets/speed_button.h"  // handlers hold the speed buttons as the tool buttons they are
 
@@ -154,8 +155,8 @@ public:
     bool usesDarkFrame() const;
     // "Show alignment points" is ticked.
     bool showsAlignPoints() const;
-    // A dark frame (or flat field) was chosen: its switch may be ticked.
-    void allowCalibration(bool dark);
+    // A dark frame or flat field was chosen: its switch may be ticked.
+    void allowCalibration(CalibrationKind kind);
     // A dark frame, flat field or raw dark that did not fit the frames stays switched off.
     void switchCalibrationOff(bool dark, bool flat, bool rawDark);
     // The folder of the input browser, where the file dialogs open.
