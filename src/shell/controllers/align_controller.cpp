@@ -71,7 +71,6 @@ AlignController::AlignController(const AlignControllerParts& parts)
         const int item = app_.pipeline.boxSizeItem();
         if (item != parts_.page.FFTsizeGroup->ItemIndex()) parts_.page.FFTsizeGroup->setItemIndex(item);
     });
-    OptimizePage& optimize = parts_.optimizePage;
     connect(page.Avidebay, &TPCheck::OnClick, this, &AlignController::AVIDEBAYClick);
     connect(page.FFTsizeGroup, &TRadioGroup::OnClick, this, &AlignController::FFTsizeGroupClick);
     connect(page.Alignmethod, &TRadioGroup::OnClick, this, &AlignController::AlignmethodClick);
@@ -95,8 +94,10 @@ AlignController::AlignController(const AlignControllerParts& parts)
     connect(page.Blurbox, &TPCheck::OnClick, this, &AlignController::BlurBoxClick);
     connect(page.Alignbutton, &QPushButton::clicked, this, &AlignController::AlignallButtonClick);
     connect(page.PreviewSlider, &TRxSlider::OnChange, this, &AlignController::showLimitCount);
-    connect(optimize.Optimizegraph, &TPCheck::OnClick, this, &AlignController::OptimizegraphClick);
-    connect(optimize.ShowMovementwindow, &TPCheck::OnClick, this, &AlignController::ShowMovementwindowClick);
+    connect(&parts_.optimizePage, &OptimizePage::optimizerGraphClicked, this,
+            &AlignController::OptimizegraphClick);
+    connect(&parts_.optimizePage, &OptimizePage::movementWindowClicked, this,
+            &AlignController::ShowMovementwindowClick);
     for (TRxSpinEdit* spin : {page.QualityFilter, page.QualFilterDX, page.CentralHVS, page.Compresfactor})
         connectArming(*spin, &AlignController::armQualityFilter);
     connectArming(*page.FFTFilterspin, &AlignController::armFFTFilter);
@@ -270,7 +271,6 @@ void AlignController::AVIDEBAYClick() {
 
 void AlignController::AlignmethodClick() {
     AlignPage& page = parts_.page;
-    OptimizePage& optimize = parts_.optimizePage;
     FrameWindows& windows = parts_.frameWindows;
     const AlignmentPoints& points = app_.pipeline.alignPoints();
     windows.differencecutslider->show();
@@ -290,7 +290,7 @@ void AlignController::AlignmethodClick() {
             }
             // Also after the points were aligned (their window closed): one box stacks from now
             // on, not the points' zones.
-            optimize.setOptimizeButtonEnabled(true);
+            parts_.optimizePage.setOptimizeButtonEnabled(true);
             parts_.stackPage.setMultiPoint(false);
             app_.pipeline.useSingleBox();
             break;
@@ -307,7 +307,7 @@ void AlignController::AlignmethodClick() {
             markButton(*page.Showbuttonp1, *page.Setlimitbutton, -2);
             page.PreviewSlider->setValue(page.PreviewSlider->MaxValue());
             windows.StackSlider->setValue(page.PreviewSlider->Value());
-            optimize.setOptimizeButtonEnabled(false);
+            parts_.optimizePage.setOptimizeButtonEnabled(false);
             windows.Showgraphpointer->show();
             break;
         default:

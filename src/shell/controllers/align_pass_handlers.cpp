@@ -133,7 +133,6 @@ void AlignController::alignmentStopped() {
 void AlignController::alignmentFinished(const AlignmentPassResult& result) {
     AlignPage& page = parts_.page;
     FrameWindows& windows = parts_.frameWindows;
-    OptimizePage& optimize = parts_.optimizePage;
     const RankingOutcome& ranking = result.ranking;
     if (result.darkframeSwitchedOff) page.Usedarkframe->setChecked(false);
     if (result.flatfieldSwitchedOff) page.UseFlatfield->setChecked(false);
@@ -150,7 +149,7 @@ void AlignController::alignmentFinished(const AlignmentPassResult& result) {
     fillCheckList(*windows.SelectFramesChecklist, ranking.selection, ranking.selection.size());
     fillCheckList(*windows.StackFramesList, ranking.selection, static_cast<std::size_t>(lastRank) + 1);
     window_->showFrame(ranking.cutoffPosition);
-    if (optimize.Optimizegraph->Checked()) DrawRegistrationGraph();
+    if (parts_.optimizePage.showsOptimizerGraph()) DrawRegistrationGraph();
     // "Automatic processing" (frame limit, optimize and stack) joins here with the Optimize page.
 
     page.Setlimitbutton->setEnabled(true);
@@ -164,7 +163,7 @@ void AlignController::alignmentFinished(const AlignmentPassResult& result) {
     parts_.tools.Zoomwindow->hide();
     parts_.stackPage.setStatisticalStackEnabled(true);
     parts_.registrationWindows.Showgraph1pointer->hide();
-    optimize.setOptimizeButtonEnabled(true);
+    parts_.optimizePage.setOptimizeButtonEnabled(true);
     // Showing the ranked frames wrote their numbers over the pass's last word.
     app_.progress().setStatus(2, "Initial alignment done");
     parts_.stackPage.uncheckStackGraph();

@@ -423,16 +423,15 @@ void InputController::showKindControls(const InputProbe& probe) {
 
 void InputController::takeSingleImage(const InputRecord& record) {
     AlignPage& align = parts_.page;
-    StackPage& stack = parts_.stackPage;
     FrameWindows& windows = parts_.frameWindows;
-    stack.uncheckStackGraph();
+    parts_.stackPage.uncheckStackGraph();
     if (colourimage(app_.pipeline.input().PreviewBitmap)) {
         parts_.page.Colourstack->setChecked(true);
         parts_.waveletPage.setColourProcessing(true);
     }
     if (app_.pipeline.model().InputIsFIT) parts_.page.Colourstack->setChecked(false);
-    stack.setStackButtonEnabled(true);
-    stack.Resampled->setChecked(false);
+    parts_.stackPage.setStackButtonEnabled(true);
+    parts_.stackPage.uncheckResampling();
     parts_.optimizePage.showRestartAlign(false);
     align.Frontpanel->hide();
     align.FFTsizeGroup->show();

@@ -91,7 +91,6 @@ QListWidgetItem* checkItem(const QString& text, bool checked) {
 OptimizerOptions readOptimizerOptions(const OptimizeControllerParts& parts) {
     const OptimizePage& page = parts.optimizePage;
     const AlignPage& align = parts.alignPage;
-    const StackPage& stack = parts.stackPage;
     const ApplicationContext& app = parts.app;
     OptimizerOptions options;
     OptimizerSearchOptions& search = options.search;
@@ -102,7 +101,7 @@ OptimizerOptions readOptimizerOptions(const OptimizeControllerParts& parts) {
     search.LumWeights = app.pipeline.state().LumWeights;
     align.readGeneralOptions(search);
     if (align.usesDarkFrame()) search.darkGreen = &app.pipeline.images().DarkPlanes[1];
-    stack.readResampling(search);
+    parts.stackPage.readResampling(search);
     options.FFTSize = app.pipeline.fft().FFTSize;
     options.OptimizeSpin = static_cast<double>(page.OptimizeSpin->Value());
     options.Warnings = page.Warnings->Checked();
@@ -268,14 +267,13 @@ void OptimizeController::runOptimizer(int last, const std::function<bool(Optimiz
 void OptimizeController::OptimizebuttonClick() {
     const LongOperation operation(app_.operations);
     if (!operation) return;
-    StackPage& options = parts_.stackPage;
-    options.setOptionsEnabled(false);
-    options.uncheckStackGraph();
+    parts_.stackPage.setOptionsEnabled(false);
+    parts_.stackPage.uncheckStackGraph();
     parts_.tools.Stackgraphpanel->hide();
     if (app_.pipeline.alignPoints().Alignpoints > 1) {
         page_.MultiOptimtoWavelet->setChecked(false);
         Optimize_AllAlignpoints();
-        options.setOptionsEnabled(true);
+        parts_.stackPage.setOptionsEnabled(true);
         return;
     }
     app_.progress().setCancelRequested(false);
@@ -295,7 +293,7 @@ void OptimizeController::OptimizebuttonClick() {
         showError("Optimizing", error);
     }
     showPassEnd(parts_.ProgressBar1, app_.progress(), 2, "Optimizing", outcome);
-    options.setOptionsEnabled(true);
+    parts_.stackPage.setOptionsEnabled(true);
 }
 
 void OptimizeController::SetLimitClick() {
@@ -383,9 +381,8 @@ void OptimizeController::AlignStackButtonClick() {
     const LongOperation operation(app_.operations);
     if (!operation) return;
     AlignPage& align = parts_.alignPage;
-    StackPage& options = parts_.stackPage;
-    options.setOptionsEnabled(false);
-    options.uncheckStackGraph();
+    parts_.stackPage.setOptionsEnabled(false);
+    parts_.stackPage.uncheckStackGraph();
     parts_.tools.Stackgraphpanel->hide();
     const int method = align.alignMethodIndex();
     if (method == AlignMethodMultipoint) {
@@ -419,7 +416,7 @@ void OptimizeController::AlignStackButtonClick() {
         showPassEnd(parts_.ProgressBar1, app_.progress(), 2, "Optimize and stack", outcome);
         parts_.waveletPage.moveProcessedImageToOrigin();
     }
-    options.setOptionsEnabled(true);
+    parts_.stackPage.setOptionsEnabled(true);
 }
 
 void OptimizeController::Optimize_AllAlignpoints() {

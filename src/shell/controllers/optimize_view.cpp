@@ -49,10 +49,9 @@ OptimizeController::PassView::PassView(const OptimizeControllerParts& parts)
 
 int OptimizeController::PassView::windowSide() const {
     const ApplicationContext& app = parts_.app;
-    const StackPage& stack = parts_.stackPage;
     const int n = app.pipeline.fft().FFTSize;
-    if (!stack.resampled()) return n;
-    return static_cast<int>(std::nearbyint(n * std::clamp(stack.resampleSpin(), 1.0L, 4.0L)));
+    if (!parts_.stackPage.resampled()) return n;
+    return static_cast<int>(std::nearbyint(n * std::clamp(parts_.stackPage.resampleSpin(), 1.0L, 4.0L)));
 }
 
 void OptimizeController::PassView::passStarted(const OptimizerChart& chart) {

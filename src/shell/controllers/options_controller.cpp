@@ -54,15 +54,13 @@ Bitmap24 clipboardPicture(const QImage& image) {
 
 OptionsController::OptionsController(const OptionsControllerParts& parts) : parts_(parts) {
     AlignPage& align = parts.align;
-    StackPage& stack = parts.stack;
     connect(align.debayergroup, &TRadioGroup::OnClick, this, &OptionsController::debayergroupClick);
     connect(align.Pregamma, &TPCheck::OnClick, this, &OptionsController::PregammaClick);
     connect(align.Previewgamma, &TRxSpinEdit::OnChange, this, &OptionsController::PreviewgammaChange);
     connect(align.Negativeimage, &TPCheck::OnClick, this, &OptionsController::NegativeimageClick);
     connect(align.Fittifstretch, &TRadioGroup::OnClick, this, &OptionsController::FittifstretchClick);
     connect(align.Haltwindow, &TPCheck::OnClick, this, &OptionsController::HaltwindowClick);
-    connect(stack.ResampleDrizzlegroup, &TRadioGroup::OnClick, this,
-            &OptionsController::ResampleDrizzlegroupClick);
+    connect(&parts.stack, &StackPage::stackStylePicked, this, &OptionsController::ResampleDrizzlegroupClick);
     connect(parts.frameWindows.SortFramelistbutton, &QPushButton::clicked, this,
             &OptionsController::SortFramelistbuttonClick);
     connect(parts.speedBar.ClipboardFront, &QToolButton::clicked, this,
@@ -128,20 +126,16 @@ void OptionsController::Cancel2buttonClick() {
 // --- The style of a stack ------------------------------------------------------------------------
 
 void OptionsController::ResampleDrizzlegroupClick() {
-    StackPage& stack = parts_.stack;
     const bool refused =
         resamplingRefused(parts_.pipeline.model(), parts_.pipeline.input().browseBuffers.Samples);
-    const StackStyleChoice choice = chooseStackStyle(
-        static_cast<StackStyle>(stack.ResampleDrizzlegroup->ItemIndex()), refused, parts_.messages);
-    stack.ResampleDrizzlegroup->setItemIndex(static_cast<int>(choice.style));
-    stack.Resampled->setChecked(choice.Resampled);
-    stack.Drizzling->setChecked(choice.Drizzling);
-    stack.FastStack->setChecked(choice.FastStack);
+    const StackStyleChoice choice =
+        chooseStackStyle(parts_.stack.pickedStackStyle(), refused, parts_.messages);
+    parts_.stack.applyStackStyle(choice);
     if (choice.style == StackStyle::Resampling) {
         // The resampling controls show, the wavelet page's Drizzle2 follows Drizzling, and
         // neither the expanded canvas nor realigning on the result goes with it.
         parts_.entries.ResampledClick();
-        parts_.pipeline.setResampleFactor(stack.resampleFactor());
+        parts_.pipeline.setResampleFactor(parts_.stack.resampleFactor());
     } else {
         // Drizzle2 follows Drizzling, so that no drizzle-sized canvas outlives the choice.
         parts_.entries.DrizzlingClick();

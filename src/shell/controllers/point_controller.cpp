@@ -338,11 +338,10 @@ void PointController::Multialignsetup() {
     const QScopedValueRollback settingUp(settingUp_, true);
     const AlignmentPoints& points = app_.pipeline.alignPoints();
     AlignPage& page = parts_.page;
-    OptimizePage& optimize = parts_.optimizePage;
     app_.progress().setCancelRequested(false);
     windows_.Multialigntimer->clear();
-    const bool multiQuantity = optimize.multiQuantity();
-    optimize.setPassButtonsEnabled(false);
+    const bool multiQuantity = parts_.optimizePage.multiQuantity();
+    parts_.optimizePage.setPassButtonsEnabled(false);
     page.Freebox->setChecked(false);
     app_.pipeline.startPlacingPoints();
     windows_.Multialignwindow->show();

@@ -101,13 +101,6 @@ void restoreWavelet(WaveletPage& wavelet, const ProjectWavelet& w) {
     wavelet.BrightnessSlider->setValue(w.brightness);
 }
 
-// The project's resampling; the style group follows the box.
-void restoreResampling(StackPage& stack, bool resampled, int factor) {
-    stack.Resampled->setChecked(resampled);
-    stack.ResampleSpin->setValue(factor);
-    stack.showStackStyle();
-}
-
 // The frame the reference was taken from is shown, and the alignment's steps are open.
 void showReferenceFrame(AlignPage& align, int refframe) {
     align.PreviewSlider->setValue(refframe);
@@ -304,7 +297,7 @@ void ProjectController::loadProject(const fs::path& file) {
     app_.pipeline.takeProject(project, switches.interlaced, parts_.alignPage.lastFrameIndex());
     const int refframe = app_.pipeline.registration().refframe;
 
-    restoreResampling(parts_.stackPage, project.resampled, project.resamplevalue);
+    parts_.stackPage.restoreResampling(project.resampled, project.resamplevalue);
     // The list shows the project's choice; its handlers would recount it from the reader's marks.
     QListWidget& list = *parts_.frameWindows.SelectFramesChecklist;
     const QSignalBlocker quiet(&list);

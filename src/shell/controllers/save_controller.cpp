@@ -60,7 +60,7 @@ std::vector<std::filesystem::path> inputFiles(const FrameModel& model) {
 }
 
 SaveController::SaveController(const SaveControllerParts& parts) : parts_(parts) {
-    connect(parts.stack.Savebutton, &QPushButton::clicked, this, &SaveController::SaveButtonClick);
+    connect(&parts.stack, &StackPage::saveRequested, this, &SaveController::SaveButtonClick);
     connect(parts.wavelet.savebmp2button, &QPushButton::clicked, this, &SaveController::SaveBMP2buttonClick);
     connect(parts.align.Savesubcontrol, &TPCheck::OnClick, this, &SaveController::SaveSubcontrolClick);
 }

@@ -6,7 +6,6 @@
 #include <QEvent>
 #include <QLabel>
 #include <QMimeData>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
@@ -36,7 +35,6 @@
 #include "widgets/radio_group.h"
 #include "widgets/slider.h"
 #include "widgets/version_label.h"
-#include "widgets/web_label.h"
 
 namespace kestrave {
 
@@ -80,10 +78,9 @@ ShellController::ShellController(const ShellControllerParts& parts)
     // A fitted picture follows its box whenever the layout gives the box another size.
     parts.align.ScrollBox1->installEventFilter(this);
     parts.wavelet.Scrollbox3->installEventFilter(this);
-    connect(parts.optimize.Continuebutton, &QPushButton::clicked, this,
-            &ShellController::ContinuebuttonClick);
+    connect(&parts.optimize, &OptimizePage::continueRequested, this, &ShellController::ContinuebuttonClick);
     connect(parts.tools.HaltRegister, &QPushButton::clicked, this, &ShellController::HaltRegisterClick);
-    connect(parts.developer.about.MailLabel, &TjanWebLabel::OnClick, this, &ShellController::MailLabelClick);
+    connect(&parts.developer.about, &AboutPage::errorReportRequested, this, &ShellController::MailLabelClick);
     connect(parts.align.PreviewFull, &TPCheck::OnClick, this, &ShellController::PreviewFullClick);
     connect(parts.wavelet.ProcessViewfull, &TPCheck::OnClick, this, &ShellController::ProcessViewfullClick);
     // The window sees the chord whichever of its controls has the focus.
@@ -122,8 +119,7 @@ void ShellController::TabpagesChange() {
         parts_.tools.MultiAlignprogresswindow->hide();
         if (parts_.tools.Stackgraphpanel->isVisible()) {
             // Unchecked and checked again: the graph is drawn anew.
-            parts_.stack.Showstackgraph->setChecked(false);
-            parts_.stack.Showstackgraph->setChecked(true);
+            parts_.stack.recheckStackGraph();
             parts_.entries.ShowstackgraphClick();
         }
     }
@@ -152,12 +148,8 @@ void ShellController::TabpagesChange() {
 void ShellController::PageControl1Change() {
     showClipboardItem();
     if (parts_.pages.currentIndex() != AboutTab) return;
-    QPlainTextEdit& memo = *parts_.developer.about.Memo1;
-    memo.clear();
-    if (const auto status = readMemoryStatus()) {
-        for (const std::string& line : memoryReport(*status))
-            memo.appendPlainText(QString::fromStdString(line));
-    }
+    const auto status = readMemoryStatus();
+    parts_.developer.about.showMemoryReport(status ? memoryReport(*status) : std::vector<std::string>{});
 }
 
 void ShellController::showClipboardItem() {
@@ -205,7 +197,7 @@ void ShellController::PauseButtonClick() {
 
 void ShellController::ContinuebuttonClick() {
     app_.shell.ContinueRequested = true;
-    parts_.optimize.Continuebutton->hide();
+    parts_.optimize.showContinueButton(false);
 }
 
 void ShellController::HaltRegisterClick() {
@@ -220,12 +212,12 @@ bool ShellController::waitForContinue() {
         shell.ContinueRequested = false;
         return true;
     }
-    parts_.optimize.Continuebutton->show();
+    parts_.optimize.showContinueButton(true);
     while (!shell.ContinueRequested && !app_.CancelRequested() && !app_.operations.closing()) {
         const LongOperations::Pump wait(app_.operations, LongOperations::PumpKind::Wait);
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
-    parts_.optimize.Continuebutton->hide();
+    parts_.optimize.showContinueButton(false);
     const bool continued = shell.ContinueRequested;
     shell.ContinueRequested = false;
     return continued;
@@ -312,8 +304,7 @@ bool ShellController::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void ShellController::MailLabelClick() {
-    AboutPage& about = parts_.developer.about;
-    about.Label22->setText(QString::fromStdString(memoryUsageText(readMemoryFacts())));
+    parts_.developer.about.showMemoryUsage(memoryUsageText(readMemoryFacts()));
     ErrorReportFacts facts = systemReportFacts();
     facts.version = parts_.speedBar.VersionLabel->text().toStdString();
     facts.fileDate = parts_.speedBar.fshVersionLabel2->text().toStdString();
@@ -328,7 +319,7 @@ void ShellController::MailLabelClick() {
         facts.screenWidth = screen->size().width();
         facts.screenHeight = screen->size().height();
     }
-    about.MailLabel->setUrlOrEmail(QString::fromStdString(errorReportLink(facts)));
+    parts_.developer.about.setErrorReportLink(errorReportLink(facts));
 }
 
 }  // namespace kestrave

@@ -5,7 +5,6 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSignalBlocker>
-#include <QToolButton>
 #include <algorithm>
 #include <cmath>
 #include <system_error>
@@ -58,11 +57,11 @@ SigmaController::SigmaController(const SigmaControllerParts& parts)
     : SaveBoxdialog(makeFileDialog(TFileDialog::Kind::Save, "Kestrave SigmaEventbox|*.ksb", "ksb")),
       Loadboxdialog(makeFileDialog(TFileDialog::Kind::Open, "Kestrave Sigmaeventbox|*.ksb", "ksb")),
       parts_(parts) {
-    StackPage& stack = parts.stackPage;
     const SigmaEventsWindow& window = parts.sigmaEventsWindow;
-    connect(stack.Statisticalstackbutton, &QPushButton::clicked, this,
+    connect(&parts.stackPage, &StackPage::sigmaStackRequested, this,
             &SigmaController::StatisticalstackbuttonClick);
-    connect(stack.Recordingbutton, &QToolButton::clicked, this, &SigmaController::Recordingbutton1Click);
+    connect(&parts.stackPage, &StackPage::sigmaEventsRequested, this,
+            &SigmaController::Recordingbutton1Click);
     connect(window.Start, &QPushButton::clicked, this, &SigmaController::StartClick);
     connect(window.LoaDevent, &QPushButton::clicked, this, &SigmaController::Button4Click);
     connect(window.Sigmalist, &QListWidget::currentRowChanged, this, &SigmaController::SigmalistClick);
@@ -113,15 +112,12 @@ void SigmaController::StatisticalstackbuttonClick() {
 bool SigmaController::runSigmaStack() {
     ApplicationContext& app = parts_.app;
     app.progress().setCancelRequested(false);
-    StackPage& page = parts_.stackPage;
-    if (page.Resampled->Checked() || page.Drizzling->Checked()) {
+    if (parts_.stackPage.resampled() || parts_.stackPage.drizzling()) {
         if (app.messages().ask(mtInformation, "Not available option",
                                " Drizzling/Resampling is not available during sigma-clipping, continue ?",
                                mbYesNo, mrYes) != mrYes)
             return false;
-        page.Drizzling->setChecked(false);
-        page.Resampled->setChecked(false);
-        page.showStackStyle();
+        parts_.stackPage.dropResamplingAndDrizzling();
         // The resampling controls hide; the wavelet page's Drizzle2 follows Drizzling.
         parts_.entries.ResampledClick();
     }
@@ -139,17 +135,17 @@ bool SigmaController::runSigmaStack() {
         options.SigmaBoxBottom = static_cast<float>(window.Sigmaboxbottom->Value());
         options.INCLEXCLbox = window.INCLEXCLbox->ItemIndex() == 1 ? 1 : 0;
     }
-    page.Statistical->setChecked(true);
+    parts_.stackPage.setSigmaStackRunning(true);
     SigmaStackRun sigma;
     const fs::path log = eventLogPath();
     parts_.entries.runStack(options, [&](const StackOptions& run, FrameSource& frames) {
         sigma = app.pipeline.sigmaStack(run, frames, app.progress(), app.messages(), log);
         return std::move(sigma.published());
     });
-    page.Statistical->setChecked(false);
+    parts_.stackPage.setSigmaStackRunning(false);
     // The list holds the frames of this run once its clipped pass started.
     if (options.Recordsigma && sigma.finalRan) fillList(*window.Sigmalist, sigma.Sigmalist);
-    page.Stackimage->update();
+    parts_.stackPage.updateStackImage();
     return sigma.recorded;
 }
 

@@ -131,12 +131,11 @@ void WaveletController::RGBShifterClick() {
 }
 
 SearchBoxOptions WaveletController::searchBoxOptions(bool forDrawing) const {
-    const StackPage& stack = parts_.stack;
     SearchBoxOptions options;
     options.FFTSize = parts_.align.alignmentBoxSize();
-    options.Resampled = stack.resampled();
-    options.ResampleSpin = static_cast<double>(stack.resampleSpin());
-    options.Drizzling = stack.drizzling();
+    options.Resampled = parts_.stack.resampled();
+    options.ResampleSpin = static_cast<double>(parts_.stack.resampleSpin());
+    options.Drizzling = parts_.stack.drizzling();
     options.FeatureX = app_.pipeline.state().FeatureX;
     options.FeatureY = app_.pipeline.state().FeatureY;
     options.RGBArea = app_.pipeline.state().RGBArea;

@@ -23,6 +23,7 @@ AboutPage::AboutPage(QWidget* parent) : QWidget(parent) {
     Image8 = named(new QLabel("Version server", this), "Image8");
     RxLabel1 = named(new QLabel("Kestrave home page", this), "RxLabel1");
     MailLabel = named(new TjanWebLabel("Report an error by mail", this), "MailLabel");
+    connect(MailLabel, &TjanWebLabel::OnClick, this, &AboutPage::errorReportRequested);
     VersionNo = named(new QLabel(this), "VersionNo");
     VersionNo->setVisible(false);
     for (QLabel* neighbour : {Quindarselimage, Image7, Image6, Image8, RxLabel1})
@@ -38,6 +39,21 @@ AboutPage::AboutPage(QWidget* parent) : QWidget(parent) {
     layout->addWidget(Memo1, 1);
     layout->addLayout(controlRow({Quindarselimage, Image7, Image6, Image8, RxLabel1}));
     layout->addStretch(1);
+}
+
+// --- What other parts of the window read or set here -------------------------------------------
+
+void AboutPage::showMemoryUsage(const std::string& text) {
+    Label22->setText(QString::fromStdString(text));
+}
+
+void AboutPage::setErrorReportLink(const std::string& link) {
+    MailLabel->setUrlOrEmail(QString::fromStdString(link));
+}
+
+void AboutPage::showMemoryReport(const std::vector<std::string>& lines) {
+    Memo1->clear();
+    for (const std::string& line : lines) Memo1->appendPlainText(QString::fromStdString(line));
 }
 
 }  // namespace kestrave

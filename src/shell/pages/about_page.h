@@ -2,6 +2,8 @@
 // The "About" tab page: builds its controls; the handlers live in the controllers.
 
 #include <QWidget>
+#include <string>
+#include <vector>
 
 class QLabel;
 class QPlainTextEdit;
@@ -37,6 +39,18 @@ public:
     // Hidden: the address of the version file the update check fetches. It is a stored value of
     // the program INI file, so the server can move without a new build; none is set by default.
     QLabel* VersionNo;
+
+    // What other parts of the window read or set here.
+    // The memory the program uses (Label22).
+    void showMemoryUsage(const std::string& text);
+    // The mail link of the error report, written when it is clicked.
+    void setErrorReportLink(const std::string& link);
+    // The memory report in Memo1, in place of what it held.
+    void showMemoryReport(const std::vector<std::string>& lines);
+
+signals:
+    // "Report an error by mail" was clicked.
+    void errorReportRequested();
 };
 
 }  // namespace kestrave

@@ -25,6 +25,7 @@ OptimizePage::OptimizePage(QWidget* parent) : QWidget(parent) {
     glPageControl2 = optionPages(this, "glPageControl2");
     Continuebutton = speedButton(this, "Continuebutton", "Continue");
     Continuebutton->setVisible(false);
+    connect(Continuebutton, &QToolButton::clicked, this, &OptimizePage::continueRequested);
     Optimizebutton = speedButton(this, "Optimizebutton", "Optimize");
     Optimizeandstackbutton = speedButton(this, "Optimizeandstackbutton", "Optimize && Stack");
     Referbutton = speedButton(this, "Referbutton", "Create");
@@ -34,6 +35,8 @@ OptimizePage::OptimizePage(QWidget* parent) : QWidget(parent) {
     Optimizegraph = optionCheck(this, "Optimizegraph", "Difference");
     Optimizegraph->setChecked(true);
     ShowMovementwindow = optionCheck(this, "ShowMovementwindow", "Movements");
+    connect(Optimizegraph, &TPCheck::OnClick, this, &OptimizePage::optimizerGraphClicked);
+    connect(ShowMovementwindow, &TPCheck::OnClick, this, &OptimizePage::movementWindowClicked);
     // The chart lives in the registration tool window of this page (the main window puts it there).
     Chart7 = named(new TChart(this), "Chart7");
     Series3 = Chart7->addSeries("Quality", Qt::blue, true);
@@ -158,6 +161,10 @@ void OptimizePage::showRestartAlign(bool shown) {
 
 void OptimizePage::setOptionsEnabled(bool enabled) {
     glPageControl2->setEnabled(enabled);
+}
+
+void OptimizePage::showContinueButton(bool shown) {
+    Continuebutton->setVisible(shown);
 }
 
 void OptimizePage::limitReferenceFrames(int lastIndex) {

@@ -98,6 +98,15 @@ public:
     // A new input of frames up to `lastIndex`: the frames that make a new reference kept within
     // what it offers.
     void limitReferenceFrames(int lastIndex);
+    // "Continue" shows while Create waits for the user.
+    void showContinueButton(bool shown);
+
+signals:
+    // "Difference" and "Movements" were ticked or cleared.
+    void optimizerGraphClicked();
+    void movementWindowClicked();
+    // "Continue" was pressed.
+    void continueRequested();
 
 private:
     QWidget* buildOptimizerOptions();

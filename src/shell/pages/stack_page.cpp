@@ -15,6 +15,7 @@
 #include "shell/pages/page_controls.h"
 #include "shell/startup_rules.h"
 #include "shell/tool_windows.h"
+#include "stacking/stack_style.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
 #include "widgets/spin_edit.h"
@@ -62,6 +63,7 @@ StackPage::StackPage(QWidget* parent) : QWidget(parent) {
     // stored settings, out of sight so that no choice shows twice.
     Resampled->hide();
     Drizzling->hide();
+    connect(ResampleDrizzlegroup, &TRadioGroup::OnClick, this, &StackPage::stackStylePicked);
     addOptionTab(glPageControl3, "Resampling / Drizzling",
                  {{ResampleDrizzlegroup, Resampled, caption(this, "Factor", ResampleSpin), ResampleSpin,
                    caption(this, "Filter", ResampleMethod), ResampleMethod, Drizzling,
@@ -78,6 +80,7 @@ StackPage::StackPage(QWidget* parent) : QWidget(parent) {
     RejectMax = optionCheck(this, "RejectMax", "Reject highest value per pixel");
     Recordingbutton = speedButton(this, "Recordingbutton", "Search\r\nEvents");
     Recordingbutton->setToolTip("Search the frames for\nbright events ");
+    connect(Recordingbutton, &QToolButton::clicked, this, &StackPage::sigmaEventsRequested);
     addOptionTab(
         glPageControl3, "Sigma clipping",
         {{caption(this, "Sigma factor"), Statisticspin, Recordingbutton, sigmahi, Sigmalo, RejectMax}});
@@ -97,6 +100,8 @@ StackPage::StackPage(QWidget* parent) : QWidget(parent) {
     Stackbutton = speedButton(this, "Stackbutton", "Stack");
     Statisticalstackbutton = speedButton(this, "Statisticalstackbutton", "Sigma stack");
     Savebutton = speedButton(this, "Savebutton", "Save");
+    connect(Statisticalstackbutton, &QToolButton::clicked, this, &StackPage::sigmaStackRequested);
+    connect(Savebutton, &QToolButton::clicked, this, &StackPage::saveRequested);
     Showstackgraph = optionCheck(this, "Showstackgraph", "Show Stackgraph");
     ShowStacklist = optionCheck(this, "ShowStacklist", "Show Stacklist");
     Alignmentpoints = optionCheck(this, "Alignmentpoints", "Show alignment sections");
@@ -142,6 +147,33 @@ bool StackPage::resampled() const {
 
 void StackPage::showStackStyle() {
     ResampleDrizzlegroup->setItemIndex(Drizzling->Checked() ? 2 : Resampled->Checked() ? 1 : 0);
+}
+
+StackStyle StackPage::pickedStackStyle() const {
+    return static_cast<StackStyle>(ResampleDrizzlegroup->ItemIndex());
+}
+
+void StackPage::applyStackStyle(const StackStyleChoice& choice) {
+    ResampleDrizzlegroup->setItemIndex(static_cast<int>(choice.style));
+    Resampled->setChecked(choice.Resampled);
+    Drizzling->setChecked(choice.Drizzling);
+    FastStack->setChecked(choice.FastStack);
+}
+
+void StackPage::restoreResampling(bool resampled, int factor) {
+    Resampled->setChecked(resampled);
+    ResampleSpin->setValue(factor);
+    showStackStyle();
+}
+
+void StackPage::uncheckResampling() {
+    Resampled->setChecked(false);
+}
+
+void StackPage::dropResamplingAndDrizzling() {
+    Drizzling->setChecked(false);
+    Resampled->setChecked(false);
+    showStackStyle();
 }
 
 void StackPage::showEvent(QShowEvent* event) {
@@ -227,6 +259,15 @@ void StackPage::uncheckStackGraph() {
     Showstackgraph->setChecked(false);
 }
 
+void StackPage::recheckStackGraph() {
+    Showstackgraph->setChecked(false);
+    Showstackgraph->setChecked(true);
+}
+
+void StackPage::uncheckStackList() {
+    ShowStacklist->setChecked(false);
+}
+
 bool StackPage::showsStackGraph() const {
     return Showstackgraph->Checked();
 }
@@ -251,6 +292,14 @@ void StackPage::drawOnStackImage(const std::function<void(QPainter&)>& draw) {
         draw(painter);
     }
     Stackimage->setPixmap(picture);
+}
+
+void StackPage::updateStackImage() {
+    Stackimage->update();
+}
+
+void StackPage::setSigmaStackRunning(bool running) {
+    Statistical->setChecked(running);
 }
 
 bool StackPage::multiPoint() const {

@@ -22,6 +22,8 @@ class TRadioGroup;
 class TRxSpinEdit;
 struct CreateReferenceSettings;
 struct OptimizerSearchOptions;
+struct StackStyleChoice;
+enum class StackStyle : int;
 
 class StackPage : public QWidget {
     Q_OBJECT
@@ -101,6 +103,16 @@ public:
     void showResampling(bool available);
     // The style group shows what the Resampled and Drizzling boxes hold (set by code too).
     void showStackStyle();
+    // The style the user picked in the style group, and the style in force with the options it
+    // sets (the group, Resampled, Drizzling and FastStack).
+    StackStyle pickedStackStyle() const;
+    void applyStackStyle(const StackStyleChoice& choice);
+    // A project's resampling: Resampled and the factor; the style group follows the box.
+    void restoreResampling(bool resampled, int factor);
+    // A single image is not resampled.
+    void uncheckResampling();
+    // Neither resampled nor drizzled; the style group follows.
+    void dropResamplingAndDrizzling();
     // The resampling factor of ResampleSpin: the spin keeps what was typed, the factor stays
     // within 1..4.
     float resampleFactor() const;
@@ -127,6 +139,10 @@ public:
     // The option tabs are locked while the optimizer runs; its passes take the stack graph away.
     void setOptionsEnabled(bool enabled);
     void uncheckStackGraph();
+    // Unchecked and checked again (no click handler runs), so that the graph is drawn anew.
+    void recheckStackGraph();
+    // The list of stacked frames closed: its box released.
+    void uncheckStackList();
     // The stack graph and the list of stacked frames are shown as tool windows.
     bool showsStackGraph() const;
     bool showsStackList() const;
@@ -135,6 +151,10 @@ public:
     void setPointZonesShown(bool shown);
     // Draws over the stack picture shown (nothing while none is).
     void drawOnStackImage(const std::function<void(QPainter&)>& draw);
+    // The stack picture repainted.
+    void updateStackImage();
+    // Statistical holds whether a sigma stack runs.
+    void setSigmaStackRunning(bool running);
     // "Multi": the stack uses the alignment points.
     bool multiPoint() const;
     void setMultiPoint(bool multiPoint);
@@ -142,6 +162,12 @@ public:
 signals:
     // "Multi" was ticked or cleared.
     void multiPointClicked();
+    // A style was picked in the style group.
+    void stackStylePicked();
+    // "Sigma stack", "Search Events" and "Save" were pressed.
+    void sigmaStackRequested();
+    void sigmaEventsRequested();
+    void saveRequested();
 
 private:
     void buildStackFilter();
