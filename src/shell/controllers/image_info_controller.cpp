@@ -5,12 +5,12 @@
 #include <QToolButton>
 
 #include "shell/application_context.h"
+#include "shell/controllers/wavelet_controller.h"
 #include "shell/image_info_tag.h"
 #include "shell/pages/image_info_window.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/tool_windows.h"
 #include "shell/window_dialogs.h"
-#include "shell/controllers/wavelet_controller.h"
 #include "widgets/check_box.h"
 #include "widgets/slider.h"
 #include "widgets/spin_edit.h"
@@ -38,7 +38,6 @@ void ImageInfoController::ImageInfobuttonClick() {
 
 void ImageInfoController::ShowWaveletschemeClick() {
     const ImageInfoWindow& window = parts_.window;
-    const WaveletPage& page = parts_.wavelet;
     ImageInfoTagOptions options;
     options.Objectname = window.Objectnameedit->text().toStdString();
     options.Datetime = window.Datetimeedit->text().toStdString();
@@ -47,10 +46,11 @@ void ImageInfoController::ShowWaveletschemeClick() {
     options.StackSlider = parts_.stackSlider.Value() + 1;
     options.ShowWaveletscheme = window.ShowWaveletscheme->Checked();
     options.Showwaveletvalues = window.Showwaveletvalues->Checked();
-    options.scheme = readWaveletScheme(page);
+    options.scheme = readWaveletScheme(parts_.wavelet);
     options.Showcontrastbrightness = window.Showcontrastbrightness->Checked();
-    options.ContrastSlider = page.ContrastSlider->Value();
-    options.BrightnessSlider = page.BrightnessSlider->Value();
+    const WaveletLayerValues tone = parts_.wavelet.layerValues();
+    options.ContrastSlider = tone.contrast;
+    options.BrightnessSlider = tone.brightness;
     options.Showgamma = window.Showgamma->Checked();
     options.Gamma = static_cast<double>(parts_.gamma.Value());
     const std::string tag = processingInfoTag(options);

@@ -379,9 +379,8 @@ void InputController::clearLastInputTexts() {
 
 void InputController::initializesettings() {
     AlignPage& align = parts_.page;
-    WaveletPage& wavelet = parts_.waveletPage;
     FrameWindows& windows = parts_.frameWindows;
-    const ResetControls controls{wavelet.showsProcessingArea(), align.FFTsizeGroup->ItemIndex(),
+    const ResetControls controls{parts_.waveletPage.showsProcessingArea(), align.FFTsizeGroup->ItemIndex(),
                                  static_cast<double>(align.FFTFilterspin->Value())};
     const ResetResult reset = app_.pipeline.resetForInput(controls, app_.progress());
 
@@ -395,7 +394,7 @@ void InputController::initializesettings() {
     for (TRxSpinEdit* factor : {balance.Rbalance, balance.Gbalance, balance.Bbalance}) factor->setValue(1.0);
     for (TRxSlider* slider : {balance.RedSlider, balance.GreenSlider, balance.blueslider})
         slider->setValue(0);
-    if (wavelet.resetForNewInput()) parts_.waveletTools.gamma->Gamma1spin->setValue(1.0);
+    if (parts_.waveletPage.resetForNewInput()) parts_.waveletTools.gamma->Gamma1spin->setValue(1.0);
     if (align.FFTsizeGroup->ItemIndex() < 0) align.FFTsizeGroup->setItemIndex(reset.fftSizeItemIndex);
     parts_.stackPage.resetResampleFactor();
     align.AlignSlider->hide();
@@ -458,14 +457,13 @@ void InputController::takeSingleImage(const InputRecord& record) {
 }
 
 void InputController::decideColour() {
-    WaveletPage& wavelet = parts_.waveletPage;
     const bool colour = colourimage(app_.pipeline.input().PreviewBitmap);
     const auto apply = [&] {
         parts_.page.Colourstack->setChecked(colour);
-        wavelet.setColourProcessing(colour);
+        parts_.waveletPage.setColourProcessing(colour);
         if (!colour) parts_.page.LRGB->setChecked(false);
         parts_.page.LRGB->setEnabled(colour);
-        wavelet.allowLrgb(colour);
+        parts_.waveletPage.allowLrgb(colour);
     };
     TPCheck& autoDetect = *parts_.page.AutoDetectColour;
     if (autoDetect.Checked()) {

@@ -77,28 +77,12 @@ int rounded(long double value) {
     return static_cast<int>(std::lrint(static_cast<double>(value)));
 }
 
-ProjectWavelet readWavelet(const WaveletPage& wavelet) {
-    ProjectWavelet w;
-    const TRxSlider* layers[] = {wavelet.Layer1slider, wavelet.Layer2slider, wavelet.Layer3slider,
-                                 wavelet.Layer4slider, wavelet.Layer5slider, wavelet.Layer6slider};
-    for (std::size_t n = 0; n < w.layer.size(); ++n) w.layer[n] = layers[n]->Value();
-    w.initial = rounded(wavelet.LevelStep->Value());
-    w.step = rounded(wavelet.Multiplicant->Value());
-    w.scaletype = wavelet.Waveletscheme->ItemIndex();
-    w.contrast = wavelet.ContrastSlider->Value();
-    w.brightness = wavelet.BrightnessSlider->Value();
-    return w;
+ProjectWavelet projectWavelet(const WaveletLayerValues& values) {
+    return {values.layers, values.initial, values.step, values.scheme, values.contrast, values.brightness};
 }
 
-void restoreWavelet(WaveletPage& wavelet, const ProjectWavelet& w) {
-    TRxSlider* layers[] = {wavelet.Layer1slider, wavelet.Layer2slider, wavelet.Layer3slider,
-                           wavelet.Layer4slider, wavelet.Layer5slider, wavelet.Layer6slider};
-    for (std::size_t n = 0; n < w.layer.size(); ++n) layers[n]->setValue(w.layer[n]);
-    wavelet.LevelStep->setValue(w.initial);
-    wavelet.Multiplicant->setValue(w.step);
-    wavelet.Waveletscheme->setItemIndex(w.scaletype);
-    wavelet.ContrastSlider->setValue(w.contrast);
-    wavelet.BrightnessSlider->setValue(w.brightness);
+WaveletLayerValues waveletLayerValues(const ProjectWavelet& w) {
+    return {w.layer, w.initial, w.step, w.scaletype, w.contrast, w.brightness};
 }
 
 // The frame the reference was taken from is shown, and the alignment's steps are open.
@@ -174,7 +158,7 @@ ProjectControls ProjectController::readControls() {
     c.shownPage = page >= 0 && page < static_cast<int>(TMainTab::tabAbout) ? page + 1 : 0;
     c.StackSlider = parts_.frameWindows.StackSlider->Value();
     c.differencecutslider = parts_.frameWindows.differencecutslider->Value();
-    c.wavelet = readWavelet(parts_.waveletPage);
+    c.wavelet = projectWavelet(parts_.waveletPage.layerValues());
     c.FFTSize = app_.pipeline.fft().FFTSize;
     c.formLines = storedFormLines(parts_.formSettings);
     return c;
@@ -364,7 +348,7 @@ void ProjectController::replay(const ProjectData& project, const StackOptions& s
                 parts_.frameWindows.differencecutslider->setValue(plan.differenceCut);
                 break;
             case ReplayStep::RestoreWaveletControls:
-                if (project.wavelet) restoreWavelet(parts_.waveletPage, *project.wavelet);
+                if (project.wavelet) parts_.waveletPage.setLayerValues(waveletLayerValues(*project.wavelet));
                 break;
             case ReplayStep::StackAgain:
                 app_.pipeline.openStackStage();

@@ -61,7 +61,7 @@ std::vector<std::filesystem::path> inputFiles(const FrameModel& model) {
 
 SaveController::SaveController(const SaveControllerParts& parts) : parts_(parts) {
     connect(&parts.stack, &StackPage::saveRequested, this, &SaveController::SaveButtonClick);
-    connect(parts.wavelet.savebmp2button, &QPushButton::clicked, this, &SaveController::SaveBMP2buttonClick);
+    connect(&parts.wavelet, &WaveletPage::saveRequested, this, &SaveController::SaveBMP2buttonClick);
     connect(parts.align.Savesubcontrol, &TPCheck::OnClick, this, &SaveController::SaveSubcontrolClick);
 }
 
@@ -130,22 +130,21 @@ void SaveController::SaveBMP2buttonClick() {
     TFileDialog& dialog = parts_.dialogs.WaveletSave;
     if (!chooseFile(dialog)) return;
 
-    const WaveletPage& page = parts_.wavelet;
     const ImageInfoWindow& info = parts_.imageInfo;
     StampInfo stamp;
     stamp.ObjectName = info.Objectnameedit->text().toStdString();
     stamp.DateTime = info.Datetimeedit->text().toStdString();
     stamp.Stack = parts_.stackSlider.Value();
-    stamp.LevelStep = static_cast<int>(std::nearbyint(static_cast<double>(page.LevelStep->Value())));
-    stamp.Multiplicant = static_cast<int>(std::nearbyint(static_cast<double>(page.Multiplicant->Value())));
-    const auto layers = page.layerSliders();
-    for (std::size_t i = 0; i < layers.size(); ++i) stamp.Layers[i] = layers[i]->Value();
+    const WaveletLayerValues values = parts_.wavelet.layerValues();
+    stamp.LevelStep = values.initial;
+    stamp.Multiplicant = values.step;
+    stamp.Layers = values.layers;
     const WaveletSaveSources sources{wavelet.ProcessPicture,
                                      app.pipeline.images().ResultImage16,
                                      app.pipeline.images().StackPlanes,
                                      app.pipeline.model().ImageWidth,
                                      app.pipeline.model().ImageHeight,
-                                     page.Colourprocess2->Checked(),
+                                     parts_.wavelet.colourProcessing(),
                                      info.StampImage->Checked() ? &stamp : nullptr};
     const auto type = static_cast<WaveletSaveType>(std::clamp(
         dialog.FilterIndex, static_cast<int>(WaveletSaveType::BMP), static_cast<int>(WaveletSaveType::PNG)));

@@ -23,6 +23,7 @@
 #include "shell/pages/about_page.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/optimize_page.h"
+#include "shell/pages/page_controls.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/shell_rules.h"
@@ -56,15 +57,6 @@ QColor qColor(Rgb rgb) {
     return {rgb.r, rgb.g, rgb.b};
 }
 
-// Shows the image control's picture reduced (or enlarged) to fill its box, or at full size.
-float fitImage(QLabel& image, const QScrollArea& box, bool fitted) {
-    const QSize picture = image.pixmap().size();
-    const float scale = fitScale(fitted, picture.width(), picture.height(), box.width(), box.height());
-    image.resize(fittedLength(picture.width(), scale), fittedLength(picture.height(), scale));
-    image.setScaledContents(fitted);
-    return scale;
-}
-
 }  // namespace
 
 ShellController::ShellController(const ShellControllerParts& parts)
@@ -77,12 +69,15 @@ ShellController::ShellController(const ShellControllerParts& parts)
     bar.Cancelbutton->installEventFilter(this);
     // A fitted picture follows its box whenever the layout gives the box another size.
     parts.align.ScrollBox1->installEventFilter(this);
-    parts.wavelet.Scrollbox3->installEventFilter(this);
+    connect(&parts.wavelet, &WaveletPage::processedViewResized, this, [this] {
+        if (app_.shell.ProcessFitted) fitProcessed();
+    });
     connect(&parts.optimize, &OptimizePage::continueRequested, this, &ShellController::ContinuebuttonClick);
     connect(parts.tools.HaltRegister, &QPushButton::clicked, this, &ShellController::HaltRegisterClick);
     connect(&parts.developer.about, &AboutPage::errorReportRequested, this, &ShellController::MailLabelClick);
     connect(parts.align.PreviewFull, &TPCheck::OnClick, this, &ShellController::PreviewFullClick);
-    connect(parts.wavelet.ProcessViewfull, &TPCheck::OnClick, this, &ShellController::ProcessViewfullClick);
+    connect(&parts.wavelet, &WaveletPage::processedViewFitToggled, this,
+            &ShellController::ProcessViewfullClick);
     // The window sees the chord whichever of its controls has the focus.
     auto* chord = new QShortcut(QKeySequence(DeveloperModeChord), &parts.window);
     connect(chord, &QShortcut::activated, this, &ShellController::FormKeyDown);
@@ -124,8 +119,7 @@ void ShellController::TabpagesChange() {
         }
     }
     if (tab == WaveletTab) {
-        WaveletPage& wavelet = parts_.wavelet;
-        wavelet.Convolvemethod->setItemIndex(wavelet.CopyConvolveMethod->ItemIndex());
+        parts_.wavelet.restoreFilterChoice();
         if (state.WaveletTabPending) parts_.entries.ProcessButtonClick();
     }
     if (tab == StackTab) app_.pipeline.enterPageStage(TProcessStage::stStackPage);
@@ -157,10 +151,7 @@ void ShellController::showClipboardItem() {
 }
 
 void ShellController::followAutoprocessbox() {
-    WaveletPage& wavelet = parts_.wavelet;
-    wavelet.Processbutton->setEnabled(!wavelet.Autoprocessbox->Checked());
-    app_.shell.AutoProcess = wavelet.Autoprocessbox->Checked();
-    wavelet.Showbuttonp3->setVisible(wavelet.Processbutton->isEnabled());
+    app_.shell.AutoProcess = parts_.wavelet.followAutoProcessing();
 }
 
 void ShellController::colourTabs() {
@@ -255,8 +246,7 @@ void ShellController::fitPreview() {
 }
 
 void ShellController::fitProcessed() {
-    app_.shell.ProcessFitScale =
-        fitImage(*parts_.wavelet.ProcessImage, *parts_.wavelet.Scrollbox3, app_.shell.ProcessFitted);
+    app_.shell.ProcessFitScale = parts_.wavelet.fitProcessedImage(app_.shell.ProcessFitted);
 }
 
 void ShellController::FormKeyDown() {
@@ -278,18 +268,15 @@ void ShellController::PreviewFullClick() {
 }
 
 void ShellController::ProcessViewfullClick() {
-    app_.shell.ProcessFitted = parts_.wavelet.ProcessViewfull->Checked();
-    QScrollArea& box = *parts_.wavelet.Scrollbox3;
-    box.horizontalScrollBar()->setValue(0);
-    box.verticalScrollBar()->setValue(0);
-    parts_.wavelet.ProcessImage->move(0, 0);
+    app_.shell.ProcessFitted = parts_.wavelet.processedViewFitted();
+    parts_.wavelet.scrollToOrigin();
+    parts_.wavelet.moveProcessedImageToOrigin();
     fitProcessed();
 }
 
 bool ShellController::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Resize) {
         if (watched == parts_.align.ScrollBox1 && app_.shell.PreviewFitted) fitPreview();
-        if (watched == parts_.wavelet.Scrollbox3 && app_.shell.ProcessFitted) fitProcessed();
         return QObject::eventFilter(watched, event);
     }
     if (watched != parts_.speedBar.Cancelbutton) return QObject::eventFilter(watched, event);

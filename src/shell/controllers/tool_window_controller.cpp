@@ -1,7 +1,7 @@
 #include "shell/controllers/tool_window_controller.h"
 
+#include <QAbstractButton>
 #include <QScreen>
-#include <QToolButton>
 #include <functional>
 #include <utility>
 
@@ -19,34 +19,19 @@ namespace kestrave {
 ToolWindowController::ToolWindowController(const ToolWindowControllerParts& parts)
     : window_(parts.window), entries_(parts.entries) {
     ToolWindows& tools = parts.tools;
-    WaveletPage& wavelet = parts.wavelet;
-    const std::pair<QToolButton*, ToolWindow*> speedButtons[] = {
-        {wavelet.Gammaspeedbutton, tools.Gammawindow},
-        {wavelet.Histogramspeedbutton, tools.HistoWindow},
-        {wavelet.RGBbalancespeedbutton, tools.HistoRGBWindow},
-        {wavelet.Waveletfilterspeedbutton, tools.Filterwindow},
-        {wavelet.Tonemapspeedbutton, tools.Tonemapwindow},
-    };
-    for (const auto& [button, window] : speedButtons) {
-        connect(button, &QToolButton::clicked, this,
+    for (const auto& [button, window] : parts.wavelet.toolWindowButtons(tools)) {
+        connect(button, &QAbstractButton::clicked, this,
                 [this, button = button, window = window] { toolWindowButtonClick(*button, *window); });
     }
 
     // Closing a tool window releases the control that opened it (without running its handler).
-    const auto raise = [](QToolButton* button) { return [button] { button->setChecked(false); }; };
+    parts.wavelet.releaseControlsOnClose(tools);
     const auto uncheck = [](TPCheck* check) { return [check] { check->setChecked(false); }; };
     const std::pair<ToolWindow*, std::function<void()>> closes[] = {
-        {tools.HistoWindow, raise(wavelet.Histogramspeedbutton)},
-        {tools.Gammawindow, raise(wavelet.Gammaspeedbutton)},
-        {tools.Filterwindow, raise(wavelet.Waveletfilterspeedbutton)},
-        {tools.HistoRGBWindow, raise(wavelet.RGBbalancespeedbutton)},
-        {tools.Tonemapwindow, raise(wavelet.Tonemapspeedbutton)},
-        {tools.Shrinkview, raise(wavelet.Resizebutton)},
         {tools.Zoomwindow, uncheck(parts.align.Previewzoom)},
         {tools.Stackgraphpanel, [&stack = parts.stack] { stack.uncheckStackGraph(); }},
         {tools.StackFrameswindow, [&stack = parts.stack] { stack.uncheckStackList(); }},
         {tools.SelectFrameswindow, uncheck(parts.align.ShowFramelist)},
-        {tools.WaveZoom, uncheck(wavelet.ZoomWavelet)},
         {tools.HLSwindow, [&finalPage = parts.finalPage] { finalPage.releaseAdvancedHls(); }},
         {tools.Registerhaltwindow, uncheck(parts.align.Haltwindow)},
         {tools.FFTWindow, uncheck(parts.align.ShowFFTbox)},
@@ -56,7 +41,7 @@ ToolWindowController::ToolWindowController(const ToolWindowControllerParts& part
     for (const auto& [window, reset] : closes) connect(window, &ToolWindow::OnRollClose, this, reset);
 }
 
-void ToolWindowController::toolWindowButtonClick(QToolButton& button, ToolWindow& window) {
+void ToolWindowController::toolWindowButtonClick(QAbstractButton& button, ToolWindow& window) {
     window.setVisible(button.isChecked());
     const QRect main = window_.frameGeometry();
     const QRect tool = window.frameGeometry();

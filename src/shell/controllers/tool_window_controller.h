@@ -3,7 +3,7 @@
 
 #include <QObject>
 
-class QToolButton;
+class QAbstractButton;
 class QWidget;
 
 namespace kestrave {
@@ -37,7 +37,7 @@ public:
     // One rule for the five speed buttons: the window shows while the button is down, comes back
     // inside the main window when it lies beyond its right or bottom edge, is brought to the
     // front, and the processed image is rendered again.
-    void toolWindowButtonClick(QToolButton& button, ToolWindow& window);
+    void toolWindowButtonClick(QAbstractButton& button, ToolWindow& window);
 
 private:
     QWidget& window_;

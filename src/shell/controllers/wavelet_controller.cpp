@@ -226,9 +226,7 @@ void WaveletController::ResetButtonClick() {
 }
 
 void WaveletController::AutoprocessboxClick() {
-    const bool automatic = page_.Autoprocessbox->Checked();
-    page_.Processbutton->setEnabled(!automatic);
-    page_.Showbuttonp3->setVisible(page_.Processbutton->isEnabled());
+    const bool automatic = page_.followAutoProcessing();
     app_.shell.AutoProcess = automatic;
     storeSetting(app_.regSettings.get(), "Autoprocess", automatic);
 }

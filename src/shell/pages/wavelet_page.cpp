@@ -1,12 +1,15 @@
 #include "shell/pages/wavelet_page.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
+#include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <cmath>
 #include <tuple>
 
 #include "shell/pages/number_controls.h"
@@ -50,6 +53,9 @@ WaveletPage::WaveletPage(QWidget* parent) : QWidget(parent) {
     layOutPage();
     connect(Resizebutton, &QToolButton::clicked, this, &WaveletPage::resizeViewToggled);
     connect(Showstackcount, &QToolButton::clicked, this, &WaveletPage::stackDepthToggled);
+    connect(ProcessViewfull, &TPCheck::OnClick, this, &WaveletPage::processedViewFitToggled);
+    connect(savebmp2button, &QToolButton::clicked, this, &WaveletPage::saveRequested);
+    Scrollbox3->installEventFilter(this);
 }
 
 // Layers and scheme.
@@ -399,6 +405,76 @@ void WaveletPage::scrollToOrigin() {
 
 void WaveletPage::moveProcessedImageToOrigin() {
     ProcessImage->move(0, 0);
+}
+
+bool WaveletPage::processedViewFitted() const {
+    return ProcessViewfull->Checked();
+}
+
+float WaveletPage::fitProcessedImage(bool fitted) {
+    return fitImage(*ProcessImage, *Scrollbox3, fitted);
+}
+
+void WaveletPage::restoreFilterChoice() {
+    Convolvemethod->setItemIndex(CopyConvolveMethod->ItemIndex());
+}
+
+bool WaveletPage::followAutoProcessing() {
+    const bool automatic = Autoprocessbox->Checked();
+    Processbutton->setEnabled(!automatic);
+    Showbuttonp3->setVisible(Processbutton->isEnabled());
+    return automatic;
+}
+
+bool WaveletPage::colourProcessing() const {
+    return Colourprocess2->Checked();
+}
+
+WaveletLayerValues WaveletPage::layerValues() const {
+    const auto rounded = [](long double value) {
+        return static_cast<int>(std::lrint(static_cast<double>(value)));
+    };
+    WaveletLayerValues values;
+    const auto sliders = layerSliders();
+    for (std::size_t n = 0; n < values.layers.size(); ++n) values.layers[n] = sliders[n]->Value();
+    values.initial = rounded(LevelStep->Value());
+    values.step = rounded(Multiplicant->Value());
+    values.scheme = Waveletscheme->ItemIndex();
+    values.contrast = ContrastSlider->Value();
+    values.brightness = BrightnessSlider->Value();
+    return values;
+}
+
+void WaveletPage::setLayerValues(const WaveletLayerValues& values) {
+    const auto sliders = layerSliders();
+    for (std::size_t n = 0; n < values.layers.size(); ++n) sliders[n]->setValue(values.layers[n]);
+    LevelStep->setValue(values.initial);
+    Multiplicant->setValue(values.step);
+    Waveletscheme->setItemIndex(values.scheme);
+    ContrastSlider->setValue(values.contrast);
+    BrightnessSlider->setValue(values.brightness);
+}
+
+std::vector<std::pair<QAbstractButton*, ToolWindow*>> WaveletPage::toolWindowButtons(
+    const ToolWindows& tools) const {
+    return {
+        {Gammaspeedbutton, tools.Gammawindow},         {Histogramspeedbutton, tools.HistoWindow},
+        {RGBbalancespeedbutton, tools.HistoRGBWindow}, {Waveletfilterspeedbutton, tools.Filterwindow},
+        {Tonemapspeedbutton, tools.Tonemapwindow},
+    };
+}
+
+void WaveletPage::releaseControlsOnClose(const ToolWindows& tools) {
+    std::vector<std::pair<QAbstractButton*, ToolWindow*>> buttons = toolWindowButtons(tools);
+    buttons.emplace_back(Resizebutton, tools.Shrinkview);
+    for (const auto& [button, window] : buttons)
+        connect(window, &ToolWindow::OnRollClose, this, [button = button] { button->setChecked(false); });
+    connect(tools.WaveZoom, &ToolWindow::OnRollClose, this, [this] { ZoomWavelet->setChecked(false); });
+}
+
+bool WaveletPage::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Scrollbox3 && event->type() == QEvent::Resize) emit processedViewResized();
+    return QWidget::eventFilter(watched, event);
 }
 
 }  // namespace kestrave

@@ -5,9 +5,12 @@
 
 #include <QWidget>
 #include <array>
+#include <utility>
+#include <vector>
 
 #include "widgets/speed_button.h"  // handlers hold the speed buttons as the tool buttons they are
 
+class QAbstractButton;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -21,6 +24,18 @@ class TPCheck;
 class TRadioGroup;
 class TRxSlider;
 class TRxSpinEdit;
+class ToolWindow;
+struct ToolWindows;
+
+// The layer weights, the layer steps and the tone of the rendering, as a project keeps them.
+struct WaveletLayerValues {
+    std::array<int, 6> layers{10, 10, 10, 10, 10, 10};  // Layer1slider..Layer6slider
+    int initial = 1;                                    // LevelStep, rounded
+    int step = 0;                                       // Multiplicant, rounded
+    int scheme = 0;                                     // Waveletscheme's item
+    int contrast = 250;                                 // ContrastSlider
+    int brightness = 0;                                 // BrightnessSlider
+};
 
 class WaveletPage : public QWidget {
     Q_OBJECT
@@ -177,12 +192,43 @@ public:
     void scrollToOrigin();
     // The processed picture placed back at the top left corner of its box.
     void moveProcessedImageToOrigin();
+    // "Fit" is checked: the processed view is fitted to its box.
+    bool processedViewFitted() const;
+    // The processed picture shown reduced (or enlarged) to fill its box, or at full size; returns
+    // the scale.
+    float fitProcessedImage(bool fitted);
+    // The page opens: the filter choice is taken back from its hidden copy.
+    void restoreFilterChoice();
+    // Process is needed only while "Auto process" is off: it and its mark follow the box. True
+    // when processing is automatic.
+    bool followAutoProcessing();
+    // Colour processing is chosen.
+    bool colourProcessing() const;
+    // The layer weights, the layer steps and the contrast and brightness, read or set together.
+    WaveletLayerValues layerValues() const;
+    void setLayerValues(const WaveletLayerValues& values);
+    // The speed buttons that show tool windows, each with its window: a button is down while its
+    // window shows. Handed out as plain buttons for the rule the tool windows share.
+    std::vector<std::pair<QAbstractButton*, ToolWindow*>> toolWindowButtons(const ToolWindows& tools) const;
+    // Closing one of the page's tool windows (or the resize or zoom view) releases the control that
+    // opened it, without running its handler.
+    void releaseControlsOnClose(const ToolWindows& tools);
+
+protected:
+    // Scrollbox3 reports its new size.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 signals:
     // "Resize" was pressed: the resize view opens or closes.
     void resizeViewToggled();
     // "View Stacksize" was pressed: the stack depth is shown instead of the rendering, or no more.
     void stackDepthToggled();
+    // "Fit" was clicked: the processed view is fitted to its box, or shown at full size.
+    void processedViewFitToggled();
+    // The processed view's box has a new size.
+    void processedViewResized();
+    // "Save" was pressed: the processed image is to be saved.
+    void saveRequested();
 
 private:
     // The option tabs, in their order.
