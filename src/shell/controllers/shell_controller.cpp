@@ -24,6 +24,7 @@
 #include "shell/pages/about_page.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/optimize_page.h"
+#include "shell/pages/page_controls.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/shell_rules.h"
@@ -58,15 +59,6 @@ QColor qColor(Rgb rgb) {
     return {rgb.r, rgb.g, rgb.b};
 }
 
-// Shows the image control's picture reduced (or enlarged) to fill its box, or at full size.
-float fitImage(QLabel& image, const QScrollArea& box, bool fitted) {
-    const QSize picture = image.pixmap().size();
-    const float scale = fitScale(fitted, picture.width(), picture.height(), box.width(), box.height());
-    image.resize(fittedLength(picture.width(), scale), fittedLength(picture.height(), scale));
-    image.setScaledContents(fitted);
-    return scale;
-}
-
 }  // namespace
 
 ShellController::ShellController(const ShellControllerParts& parts)
@@ -78,13 +70,15 @@ ShellController::ShellController(const ShellControllerParts& parts)
     connect(bar.PauseButton, &QToolButton::clicked, this, &ShellController::PauseButtonClick);
     bar.Cancelbutton->installEventFilter(this);
     // A fitted picture follows its box whenever the layout gives the box another size.
-    parts.align.ScrollBox1->installEventFilter(this);
+    connect(&parts.align, &AlignPage::previewBoxResized, this, [this] {
+        if (app_.shell.PreviewFitted) fitPreview();
+    });
     parts.wavelet.Scrollbox3->installEventFilter(this);
     connect(parts.optimize.Continuebutton, &QPushButton::clicked, this,
             &ShellController::ContinuebuttonClick);
     connect(parts.tools.HaltRegister, &QPushButton::clicked, this, &ShellController::HaltRegisterClick);
     connect(parts.developer.about.MailLabel, &TjanWebLabel::OnClick, this, &ShellController::MailLabelClick);
-    connect(parts.align.PreviewFull, &TPCheck::OnClick, this, &ShellController::PreviewFullClick);
+    connect(&parts.align, &AlignPage::fitPreviewClicked, this, &ShellController::PreviewFullClick);
     connect(parts.wavelet.ProcessViewfull, &TPCheck::OnClick, this, &ShellController::ProcessViewfullClick);
     // The window sees the chord whichever of its controls has the focus.
     auto* chord = new QShortcut(QKeySequence(DeveloperModeChord), &parts.window);
@@ -189,11 +183,11 @@ void ShellController::CancelButtonClick() {
     app_.progress().setCancelRequested(yes || app_.operations.closing());
     if (yes) {
         parts_.tools.MultiAlignprogresswindow->hide();
-        parts_.align.glPageControl1->setEnabled(true);
+        parts_.align.setOptionsEnabled(true);
         parts_.optimize.setOptionsEnabled(true);
         parts_.stack.setOptionsEnabled(true);
     }
-    parts_.align.PreviewImage->update();
+    parts_.align.repaintPreview();
     parts_.tabs.setEnabled(true);
     while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
     arrowOverCancel_ = false;
@@ -258,8 +252,7 @@ bool ShellController::closeRequested() {
 }
 
 void ShellController::fitPreview() {
-    app_.shell.PreviewFitScale =
-        fitImage(*parts_.align.PreviewImage, *parts_.align.ScrollBox1, app_.shell.PreviewFitted);
+    app_.shell.PreviewFitScale = parts_.align.fitPreview(app_.shell.PreviewFitted);
 }
 
 void ShellController::fitProcessed() {
@@ -281,7 +274,7 @@ void ShellController::FormResize() {
 }
 
 void ShellController::PreviewFullClick() {
-    app_.shell.PreviewFitted = parts_.align.PreviewFull->Checked();
+    app_.shell.PreviewFitted = parts_.align.fitChosen();
     fitPreview();
 }
 
@@ -296,7 +289,6 @@ void ShellController::ProcessViewfullClick() {
 
 bool ShellController::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Resize) {
-        if (watched == parts_.align.ScrollBox1 && app_.shell.PreviewFitted) fitPreview();
         if (watched == parts_.wavelet.Scrollbox3 && app_.shell.ProcessFitted) fitProcessed();
         return QObject::eventFilter(watched, event);
     }
@@ -322,7 +314,7 @@ void ShellController::MailLabelClick() {
     facts.formCaption = parts_.window.windowTitle().toStdString();
     facts.processArea = app_.pipeline.images().ProcessAreaSize;
     facts.alignBox = app_.pipeline.fft().FFTSize;
-    facts.lastFrame = parts_.align.PreviewSlider->MaxValue();
+    facts.lastFrame = parts_.align.lastFrameIndex();
     if (const QScreen* screen = parts_.window.screen()) {
         facts.screenDepth = screen->depth();
         facts.screenWidth = screen->size().width();

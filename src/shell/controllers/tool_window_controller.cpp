@@ -42,18 +42,13 @@ ToolWindowController::ToolWindowController(const ToolWindowControllerParts& part
         {tools.HistoRGBWindow, raise(wavelet.RGBbalancespeedbutton)},
         {tools.Tonemapwindow, raise(wavelet.Tonemapspeedbutton)},
         {tools.Shrinkview, raise(wavelet.Resizebutton)},
-        {tools.Zoomwindow, uncheck(parts.align.Previewzoom)},
         {tools.Stackgraphpanel, uncheck(parts.stack.Showstackgraph)},
         {tools.StackFrameswindow, uncheck(parts.stack.ShowStacklist)},
-        {tools.SelectFrameswindow, uncheck(parts.align.ShowFramelist)},
         {tools.WaveZoom, uncheck(wavelet.ZoomWavelet)},
         {tools.HLSwindow, [&finalPage = parts.finalPage] { finalPage.releaseAdvancedHls(); }},
-        {tools.Registerhaltwindow, uncheck(parts.align.Haltwindow)},
-        {tools.FFTWindow, uncheck(parts.align.ShowFFTbox)},
-        {tools.Registrationgraphwindow, uncheck(parts.align.ShowGraphbox)},
-        {tools.RegiStration2, uncheck(parts.align.ShowGraphbox)},
     };
     for (const auto& [window, reset] : closes) connect(window, &ToolWindow::OnRollClose, this, reset);
+    parts.align.releaseSwitchesOnClose(tools);
 }
 
 void ToolWindowController::toolWindowButtonClick(QToolButton& button, ToolWindow& window) {

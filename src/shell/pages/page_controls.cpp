@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <algorithm>
 
+#include "shell/shell_rules.h"
 #include "widgets/bevel.h"
 #include "widgets/radio_group.h"
 #include "widgets/rect_shape.h"
@@ -223,6 +224,14 @@ ImageBox imageBox(QWidget* parent, const char* boxName, const char* imageName) {
     // A picture smaller than its box sits in the middle of it.
     box->setAlignment(Qt::AlignCenter);
     return {box, image};
+}
+
+float fitImage(QLabel& image, const QScrollArea& box, bool fitted) {
+    const QSize picture = image.pixmap().size();
+    const float scale = fitScale(fitted, picture.width(), picture.height(), box.width(), box.height());
+    image.resize(fittedLength(picture.width(), scale), fittedLength(picture.height(), scale));
+    image.setScaledContents(fitted);
+    return scale;
 }
 
 }  // namespace kestrave

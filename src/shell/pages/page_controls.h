@@ -77,5 +77,8 @@ struct ImageBox {
     QLabel* image;
 };
 ImageBox imageBox(QWidget* parent, const char* boxName, const char* imageName);
+// Shows the image control's picture reduced (or enlarged) to fill its box, or at full size;
+// returns the scale.
+float fitImage(QLabel& image, const QScrollArea& box, bool fitted);
 
 }  // namespace kestrave
