@@ -379,8 +379,7 @@ void AlignController::PreviewImageMouseDown(Qt::MouseButton button, Qt::Keyboard
     if (!page.Autofilter->Checked() &&
         (method == ClassicItem || method == HumanVisualItem || method == CompressItem))
         page.glPageControl1->setCurrentWidget(page.TabSheet10);
-    page.Negativeimage->setChecked(false);
-    if (!page.HoldPreGamma->Checked()) page.Pregamma->setChecked(false);
+    page.showPlainPreview();
     PreviewClick click;
     click.x = at.x();
     click.y = at.y();
@@ -416,8 +415,7 @@ void AlignController::pickAt(const PreviewClick& click) {
     ToolWindows& tools = parts_.tools;
     page.Frontpanel->hide();
     // Outside the multi-point mode the first point follows the clicked feature.
-    if (!app_.pipeline.alignPoints().MultiPointMode && !click.freeBox)
-        app_.pipeline.firstPointAtFeature();
+    if (!app_.pipeline.alignPoints().MultiPointMode && !click.freeBox) app_.pipeline.firstPointAtFeature();
     page.BoxOutline->hide();
     for (ToolWindow* window : {tools.FFTWindow, tools.Registrationgraphwindow}) {
         window->show();
@@ -505,8 +503,7 @@ void AlignController::placeFreeBox() {
     }
     if (!inputLoaded()) return;
     const TEdgeRect dragged = orderedCorners(app_.pipeline.state().BoxMark);
-    page.Negativeimage->setChecked(false);
-    if (!page.HoldPreGamma->Checked()) page.Pregamma->setChecked(false);
+    page.showPlainPreview();
     page.FFTsizeGroup->setItemIndex(
         freeBoxSizeItem(std::max(dragged.Right - dragged.Left, dragged.Bottom - dragged.Top)));
     FFTsizeGroupClick();

@@ -79,8 +79,7 @@ void AlignController::AlignallButtonClick() {
     charts.Series6->Clear();
     charts.Series6->ShowInLegend = false;
     parts_.frameWindows.Chart8->clearTexts();
-    page.Negativeimage->setChecked(false);
-    if (!page.HoldPreGamma->Checked()) page.Pregamma->setChecked(false);
+    page.showPlainPreview();
     page.Previewzoom->setChecked(false);
     page.BoxOutline->hide();
     parts_.tools.Registrationgraphwindow->setWindowTitle(
@@ -97,7 +96,8 @@ void AlignController::AlignallButtonClick() {
     AlignmentPassResult result;
     try {
         const AlignmentPassOptions options = readPassOptions();
-        const std::unique_ptr<InputFrameSource> source = app_.pipeline.inputFrames(options.lastFrame, parts_.entries.readSourceOptions());
+        const std::unique_ptr<InputFrameSource> source =
+            app_.pipeline.inputFrames(options.lastFrame, parts_.entries.readSourceOptions());
         AlignContext context = window_->context();
         result = Alignallframes(context, options, *source);
     } catch (const KestraveError& error) {

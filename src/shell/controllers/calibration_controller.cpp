@@ -51,11 +51,10 @@ CalibrationController::CalibrationController(const CalibrationControllerParts& p
     connect(menu.CreateFlatfield1, &QAction::triggered, this, &CalibrationController::CreateDarkframeClick);
 
     // The boxes wait for a frame to use.
-    AlignPage& align = parts.alignPage;
-    align.Usedarkframe->setEnabled(false);
-    align.UseFlatfield->setEnabled(false);
-    connect(align.Usedarkframe, &TPCheck::OnClick, this, &CalibrationController::UsedarkframeClick);
-    connect(align.Rawdark, &TPCheck::OnClick, this, &CalibrationController::RawdarkClick);
+    parts.alignPage.disallowCalibration(CalibrationKind::Dark);
+    parts.alignPage.disallowCalibration(CalibrationKind::Flat);
+    connect(&parts.alignPage, &AlignPage::darkFrameClicked, this, &CalibrationController::UsedarkframeClick);
+    connect(&parts.alignPage, &AlignPage::rawDarkClicked, this, &CalibrationController::RawdarkClick);
 }
 
 void CalibrationController::LoadDarkframeClick() {
@@ -72,13 +71,8 @@ void CalibrationController::loadFromDialog(CalibrationKind kind) {
     if (!app.dialogs().Execute(dialog)) return;
     const std::string file = dialog.FileName.string();
     const int type = calibrationTypeOfName(dialog.FileName, dialog.FilterIndex);
-    AlignPage& align = parts_.alignPage;
-    const bool dark = kind == CalibrationKind::Dark;
     app.pipeline.nameCalibrationFile(kind, file, type);
-    TPCheck& box = dark ? *align.Usedarkframe : *align.UseFlatfield;
-    box.setEnabled(true);
-    box.setChecked(true);
-    if (dark) align.Rawdark->setEnabled(true);
+    parts_.alignPage.useCalibration(kind);
     // A FITS file's type is remembered once it was opened, a picture's once it was read.
     const bool loaded = load(kind, file, type, CalibrationOrigin::Dialog);
     if (app.regSettings && (loaded || isFits(type)))
@@ -99,11 +93,9 @@ void CalibrationController::LoadFlatfieldFile(const std::string& FileName, int F
 bool CalibrationController::load(CalibrationKind kind, const std::string& file, int type,
                                  CalibrationOrigin origin) {
     ApplicationContext& app = parts_.app;
-    AlignPage& align = parts_.alignPage;
     const bool dark = kind == CalibrationKind::Dark;
-    TPCheck& box = dark ? *align.Usedarkframe : *align.UseFlatfield;
     // A FITS calibration frame is grey.
-    if (isFits(type)) align.Colourstack->setChecked(false);
+    if (isFits(type)) parts_.alignPage.setColourInput(false);
     try {
         const BusyCursor busy;
         const CalibrationLoad result =
@@ -113,8 +105,8 @@ bool CalibrationController::load(CalibrationKind kind, const std::string& file, 
                                             std::filesystem::path(file).filename().string());
         return result.loaded;
     } catch (const CalibrationError& error) {
-        box.setChecked(false);
-        if (dynamic_cast<const CalibrationTooLarge*>(&error)) box.setEnabled(false);
+        parts_.alignPage.switchCalibrationOff(dark, !dark, false);
+        if (dynamic_cast<const CalibrationTooLarge*>(&error)) parts_.alignPage.disallowCalibration(kind);
         app.messages().show(error.message());
     }
     return false;
@@ -134,13 +126,11 @@ void CalibrationController::CreateDarkframeClick() {
 }
 
 void CalibrationController::UsedarkframeClick() {
-    AlignPage& align = parts_.alignPage;
-    if (align.Usedarkframe->Checked()) align.Rawdark->setChecked(false);
+    if (parts_.alignPage.usesDarkFrame()) parts_.alignPage.switchCalibrationOff(false, false, true);
 }
 
 void CalibrationController::RawdarkClick() {
-    AlignPage& align = parts_.alignPage;
-    align.Usedarkframe->setChecked(!align.Rawdark->Checked());
+    parts_.alignPage.setUsesDarkFrame(!parts_.alignPage.usesRawDark());
     parts_.entries.PreviewSliderChange();
 }
 

@@ -90,7 +90,6 @@ QListWidgetItem* checkItem(const QString& text, bool checked) {
 
 OptimizerOptions readOptimizerOptions(const OptimizeControllerParts& parts) {
     const OptimizePage& page = parts.optimizePage;
-    const AlignPage& align = parts.alignPage;
     const ApplicationContext& app = parts.app;
     OptimizerOptions options;
     OptimizerSearchOptions& search = options.search;
@@ -99,13 +98,13 @@ OptimizerOptions readOptimizerOptions(const OptimizeControllerParts& parts) {
     search.Filteralignment = page.Filteralignment->Checked();
     search.Kernel3x3 = app.pipeline.state().Kernel3x3;
     search.LumWeights = app.pipeline.state().LumWeights;
-    align.readGeneralOptions(search);
-    if (align.usesDarkFrame()) search.darkGreen = &app.pipeline.images().DarkPlanes[1];
+    parts.alignPage.readGeneralOptions(search);
+    if (parts.alignPage.usesDarkFrame()) search.darkGreen = &app.pipeline.images().DarkPlanes[1];
     parts.stackPage.readResampling(search);
     options.FFTSize = app.pipeline.fft().FFTSize;
     options.OptimizeSpin = static_cast<double>(page.OptimizeSpin->Value());
     options.Warnings = page.Warnings->Checked();
-    options.lastPosition = align.lastRankPosition();
+    options.lastPosition = parts.alignPage.lastRankPosition();
     return options;
 }
 
@@ -164,14 +163,13 @@ public:
     }
     int alignSliderMax() override { return parts_.alignPage.lastRankPosition(); }
     void setFrameLimit(int last, bool moveSliders) override {
-        AlignPage& align = parts_.alignPage;
         TRxSlider& stack = *parts_.frameWindows.StackSlider;
-        align.setLastRankPosition(last);
+        parts_.alignPage.setLastRankPosition(last);
         stack.setMaxValue(last);
         parts_.frameWindows.LimitStack->setMaxValue(last);
         if (!moveSliders) return;
         stack.setTag(last);
-        align.showRank(last);
+        parts_.alignPage.showRank(last);
         stack.setValue(last);
     }
     void setStackLabelPrefix(const std::string& prefix) override {
@@ -299,7 +297,6 @@ void OptimizeController::OptimizebuttonClick() {
 void OptimizeController::SetLimitClick() {
     const LongOperation operation(app_.operations);
     if (!operation) return;
-    AlignPage& align = parts_.alignPage;
     FrameWindows& windows = parts_.frameWindows;
     app_.progress().setCancelRequested(false);
     const int Alignpoints = app_.pipeline.alignPoints().Alignpoints;
@@ -308,17 +305,17 @@ void OptimizeController::SetLimitClick() {
         graph.resize(graph.width(), Alignpoints < 2 ? StackGraphHeightSingle : StackGraphHeightPoints);
 
     FrameLimitInput input;
-    input.PreviewSliderValue = align.PreviewSlider->Value();
+    input.PreviewSliderValue = parts_.alignPage.previewPosition();
     input.PreviewSliderMax = parts_.entries.lastIndex();
-    input.AlignMethodIndex = align.alignMethodIndex();
+    input.AlignMethodIndex = parts_.alignPage.alignMethodIndex();
     input.MultiQuantity = page_.multiQuantity();
     input.Alignpoints = Alignpoints;
-    input.OptimizeQualitySpin = static_cast<double>(align.OptimizeQualitySpin->Value());
+    input.OptimizeQualitySpin = parts_.alignPage.qualityLimit();
     input.Refframes = static_cast<double>(page_.Refframes->Value());
     input.checked = checkStates(*windows.SelectFramesChecklist);
     const FrameLimitResult result = app_.pipeline.limitFrames(input);
 
-    if (result.OptimizeQualitySpin) align.OptimizeQualitySpin->setValue(*result.OptimizeQualitySpin);
+    if (result.OptimizeQualitySpin) parts_.alignPage.setQualityLimit(*result.OptimizeQualitySpin);
     QListWidget& selection = *windows.SelectFramesChecklist;
     if (result.checked) {
         const QSignalBlocker quiet(&selection);
@@ -340,7 +337,7 @@ void OptimizeController::SetLimitClick() {
     if (parts_.tools.Registrationgraphwindow->isVisible()) parts_.tools.RegiStration2->show();
 
     const int last = result.sliderMaximum;
-    align.setLastRankPosition(last);
+    parts_.alignPage.setLastRankPosition(last);
     windows.StackSlider->setMaxValue(last);
     windows.StackSlider->setTag(last);
     windows.LimitStack->setMaxValue(last);
@@ -349,9 +346,9 @@ void OptimizeController::SetLimitClick() {
     parts_.stackPage.setStackButtonEnabled(true);
     windows.StackSlider->setValue(last);
     parts_.entries.selectTab(OptimizeTab);
-    align.PreviewSlider->setValue(0);
+    parts_.alignPage.setPreviewPosition(0);
     if (result.ToStackPage) parts_.entries.selectTab(StackTab);
-    page_.AlignImage->setPixmap(align.PreviewImage->pixmap());
+    page_.AlignImage->setPixmap(parts_.alignPage.previewPicture());
     page_.AlignImage->resize(page_.AlignImage->pixmap().size());
     app_.progress().setStatus(2, result.statusText);
     for (QWidget* button : {page_.Referbutton, page_.Optimizebutton, page_.Optimizeandstackbutton})
@@ -362,13 +359,10 @@ void OptimizeController::SetLimitClick() {
 void OptimizeController::OptimizeQualitySpinChange() {
     // Inside a pass or the limit the value is written by the program, which places the slider
     // itself.
-    AlignPage& align = parts_.alignPage;
-    if (app_.operations.running() || !app_.pipeline.model().FramesRanked ||
-        !align.Setlimitbutton->isEnabled())
+    if (app_.operations.running() || !app_.pipeline.model().FramesRanked || !parts_.alignPage.limitAllowed())
         return;
-    align.PreviewSlider->setValue(
-        qualityCutoffPosition(app_.pipeline.model(), align.PreviewSlider->MaxValue(),
-                              static_cast<double>(align.OptimizeQualitySpin->Value())));
+    parts_.alignPage.setPreviewPosition(qualityCutoffPosition(
+        app_.pipeline.model(), parts_.alignPage.lastFrameIndex(), parts_.alignPage.qualityLimit()));
 }
 
 void OptimizeController::RefframesChange() {
@@ -380,19 +374,17 @@ void OptimizeController::RefframesChange() {
 void OptimizeController::AlignStackButtonClick() {
     const LongOperation operation(app_.operations);
     if (!operation) return;
-    AlignPage& align = parts_.alignPage;
     parts_.stackPage.setOptionsEnabled(false);
     parts_.stackPage.uncheckStackGraph();
     parts_.tools.Stackgraphpanel->hide();
-    const int method = align.alignMethodIndex();
+    const int method = parts_.alignPage.alignMethodIndex();
     if (method == AlignMethodMultipoint) {
         // The multi-point optimizer stacks and processes itself.
         page_.MultiOptimtoWavelet->setChecked(true);
         Optimize_AllAlignpoints();
     } else if (method == AlignMethodSingle) {
-        align.Negativeimage->setChecked(false);
-        if (!align.HoldPreGamma->Checked()) align.Pregamma->setChecked(false);
-        align.setFftWindowChosen(false);
+        parts_.alignPage.showPlainPreview();
+        parts_.alignPage.setFftWindowChosen(false);
         PassOutcome outcome = PassOutcome::Failed;
         try {
             const TabStripLock locked(parts_.Tabpages);
@@ -423,7 +415,6 @@ void OptimizeController::Optimize_AllAlignpoints() {
     const LongOperation operation(app_.operations);
     if (!operation) return;
     const bool toWavelet = page_.MultiOptimtoWavelet->Checked();
-    AlignPage& align = parts_.alignPage;
     FrameWindows& windows = parts_.frameWindows;
     PointWindows& pointWindows = parts_.pointWindows;
     ToolWindow& progressWindow = *parts_.tools.MultiAlignprogresswindow;
@@ -437,8 +428,8 @@ void OptimizeController::Optimize_AllAlignpoints() {
 
     // The reference picture of the run: the frame the points were placed on, or the reference
     // made from a processed stack.
-    align.PreviewSlider->setValue(rankOfFrame(
-        app_.pipeline.model(), app_.pipeline.registration().FeatureFrame, align.PreviewSlider->MaxValue()));
+    parts_.alignPage.setPreviewPosition(rankOfFrame(
+        app_.pipeline.model(), app_.pipeline.registration().FeatureFrame, parts_.alignPage.lastFrameIndex()));
     app_.pipeline.takePointReferencePicture();
 
     PointOptimizerInput input;
@@ -540,7 +531,6 @@ void OptimizeController::RestartAlignClick() {
         app_.messages().warn("Realign", "There is no processed image of the frame size to align with");
         return;
     }
-    AlignPage& align = parts_.alignPage;
     try {
         const AutomaticFilterValues values =
             app_.pipeline.restartAlignment(processed, parts_.entries.readReferenceOptions(), app_.messages());
@@ -548,16 +538,12 @@ void OptimizeController::RestartAlignClick() {
             // An automatic value is not the user's: the spin's change handler must not take it so.
             const bool armed = app_.pipeline.registration().FFTFilterArmed;
             app_.pipeline.armFFTFilter(false);
-            align.FFTFilterspin->setValue(*values.FFTFilter);
+            parts_.alignPage.setFilterRadius(*values.FFTFilter);
             app_.pipeline.armFFTFilter(armed);
         }
         // The band's handlers would compute the reference again from the reference frame and
         // lose the processed picture: the spins only show the new band.
-        for (const auto& [spin, value] : {std::pair{align.QualityFilter, values.QualityFilter},
-                                          std::pair{align.QualFilterDX, values.QualFilterDX}}) {
-            const QSignalBlocker quiet(spin);
-            if (value) spin->setValue(*value);
-        }
+        parts_.alignPage.showQualityBand(values.QualityFilter, values.QualFilterDX);
     } catch (const std::exception& error) {
         showError("Realign", error);
         return;
@@ -565,15 +551,15 @@ void OptimizeController::RestartAlignClick() {
     parts_.entries.selectTab(OptimizeTab);
     parts_.registrationWindows.showSpectrumUndefined();
     ToolWindows& tools = parts_.tools;
-    if (align.fftWindowChosen()) {
+    if (parts_.alignPage.fftWindowChosen()) {
         tools.FFTWindow->show();
         tools.FFTWindow->raise();
     }
-    if (align.graphWindowChosen()) tools.Registrationgraphwindow->show();
+    if (parts_.alignPage.graphWindowChosen()) tools.Registrationgraphwindow->show();
     for (ToolWindow* window : {tools.HLSwindow, tools.Gammawindow, tools.HistoWindow, tools.Filterwindow})
         window->hide();
-    align.setFftWindowChosen(true);
-    align.setGraphWindowChosen(true);
+    parts_.alignPage.setFftWindowChosen(true);
+    parts_.alignPage.setGraphWindowChosen(true);
     page_.AlignImage->setPixmap(QPixmap::fromImage(bitmapView(app_.pipeline.registration().Image1)));
     markButton(*page_.Showbuttonp2, *page_.Optimizeandstackbutton);
     page_.Optimizeandstackbutton->setEnabled(true);

@@ -53,13 +53,12 @@ Bitmap24 clipboardPicture(const QImage& image) {
 }
 
 OptionsController::OptionsController(const OptionsControllerParts& parts) : parts_(parts) {
-    AlignPage& align = parts.align;
-    connect(align.debayergroup, &TRadioGroup::OnClick, this, &OptionsController::debayergroupClick);
-    connect(align.Pregamma, &TPCheck::OnClick, this, &OptionsController::PregammaClick);
-    connect(align.Previewgamma, &TRxSpinEdit::OnChange, this, &OptionsController::PreviewgammaChange);
-    connect(align.Negativeimage, &TPCheck::OnClick, this, &OptionsController::NegativeimageClick);
-    connect(align.Fittifstretch, &TRadioGroup::OnClick, this, &OptionsController::FittifstretchClick);
-    connect(align.Haltwindow, &TPCheck::OnClick, this, &OptionsController::HaltwindowClick);
+    connect(&parts.align, &AlignPage::debayerMethodChosen, this, &OptionsController::debayergroupClick);
+    connect(&parts.align, &AlignPage::previewGammaClicked, this, &OptionsController::PregammaClick);
+    connect(&parts.align, &AlignPage::previewGammaChanged, this, &OptionsController::PreviewgammaChange);
+    connect(&parts.align, &AlignPage::negativePreviewClicked, this, &OptionsController::NegativeimageClick);
+    connect(&parts.align, &AlignPage::inputStretchChosen, this, &OptionsController::FittifstretchClick);
+    connect(&parts.align, &AlignPage::haltWindowClicked, this, &OptionsController::HaltwindowClick);
     connect(&parts.stack, &StackPage::stackStylePicked, this, &OptionsController::ResampleDrizzlegroupClick);
     connect(parts.frameWindows.SortFramelistbutton, &QPushButton::clicked, this,
             &OptionsController::SortFramelistbuttonClick);
@@ -79,43 +78,36 @@ void OptionsController::debayergroupClick() {
 }
 
 void OptionsController::PregammaClick() {
-    AlignPage& align = parts_.align;
-    const bool gamma = align.Pregamma->Checked();
-    align.Previewgamma->setVisible(gamma);
-    align.HoldPreGamma->setVisible(gamma);
-    align.Negativeimage->setEnabled(!gamma);
-    align.HoldPreGamma->setChecked(false);
-    if (gamma) align.Pregamma->setToolTip("Set the gamma-value !");
+    parts_.align.showPreviewGammaControls(parts_.align.previewGammaShown());
     showFrameAgain();
 }
 
 void OptionsController::PreviewgammaChange() {
-    parts_.pipeline.setPreviewGamma(static_cast<double>(parts_.align.Previewgamma->Value()));
+    parts_.pipeline.setPreviewGamma(parts_.align.previewGamma());
     showFrameAgain();
 }
 
 void OptionsController::NegativeimageClick() {
-    AlignPage& align = parts_.align;
     showFrameAgain();
-    align.Pregamma->setEnabled(!align.Negativeimage->Checked());
+    parts_.align.allowPreviewGamma(!parts_.align.negativeShown());
 }
 
 void OptionsController::FittifstretchClick() {
-    parts_.pipeline.setInputStretch(parts_.align.Fittifstretch->ItemIndex() == 1);
+    parts_.pipeline.setInputStretch(parts_.align.stretchesInput());
 }
 
 // --- The break window ----------------------------------------------------------------------------
 
 void OptionsController::HaltwindowClick() {
     ToolWindow& window = *parts_.tools.Registerhaltwindow;
-    const bool shown = parts_.align.Haltwindow->Checked();
+    const bool shown = parts_.align.haltWindowChosen();
     window.setVisible(shown);
     if (!shown) return;
     window.raise();
     // At the picture's right edge, but never beyond the main window's; never left of it either.
     const QRect main = parts_.window.frameGeometry();
     const int width = window.frameGeometry().width();
-    const int left = std::max(0, std::min(parts_.align.PreviewImage->width(), main.width()) - width);
+    const int left = std::max(0, std::min(parts_.align.previewWidth(), main.width()) - width);
     window.move(main.left() + left, main.top() + HaltWindowTop);
 }
 
@@ -154,11 +146,7 @@ void OptionsController::SortFramelistbuttonClick() {
             list.count(), parts_.entries.lastIndex(), parts_.entries.readSourceOptions());
         parts_.entries.fillFrameList(entries);
     }
-    TRxSlider& slider = *parts_.align.PreviewSlider;
-    {
-        const QSignalBlocker quiet(&slider);
-        slider.setValue(0);
-    }
+    parts_.align.moveToFirstFrameQuietly();
     showFrameAgain();
 }
 

@@ -85,18 +85,6 @@ WaveletLayerValues waveletLayerValues(const ProjectWavelet& w) {
     return {w.layer, w.initial, w.step, w.scaletype, w.contrast, w.brightness};
 }
 
-// The frame the reference was taken from is shown, and the alignment's steps are open.
-void showReferenceFrame(AlignPage& align, int refframe) {
-    align.PreviewSlider->setValue(refframe);
-    align.Alignbutton->setEnabled(true);
-    align.Setlimitbutton->setEnabled(true);
-}
-
-// The hint to pick a feature goes once the project names one.
-void hideFrontPanel(AlignPage& align) {
-    align.Frontpanel->hide();
-}
-
 // The switches of the calibration frames and of interlacing, as the stack reads them.
 StackOptions calibrationSwitches(const AlignPage& align) {
     StackOptions options;
@@ -288,7 +276,7 @@ void ProjectController::loadProject(const fs::path& file) {
     for (int i = 0; i < list.count() && i < project.sequencelength; ++i)
         list.item(i)->setCheckState(app_.pipeline.model().FrameTable[i].Excluded ? Qt::Unchecked
                                                                                  : Qt::Checked);
-    showReferenceFrame(parts_.alignPage, refframe);
+    parts_.alignPage.showReferenceFrame(refframe);
     entries.PreviewSliderChange();
 
     replay(project, switches);
@@ -331,7 +319,7 @@ void ProjectController::replay(const ProjectData& project, const StackOptions& s
                 entries.selectTab(static_cast<int>(TMainTab::tabStack));
                 break;
             case ReplayStep::RebuildReference: {
-                hideFrontPanel(parts_.alignPage);
+                parts_.alignPage.hideFeatureHint();
                 try {
                     app_.pipeline.rebuildReference(entries.readReferenceOptions(), app_.messages());
                 } catch (const KestraveError& error) {

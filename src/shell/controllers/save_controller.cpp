@@ -62,11 +62,11 @@ std::vector<std::filesystem::path> inputFiles(const FrameModel& model) {
 SaveController::SaveController(const SaveControllerParts& parts) : parts_(parts) {
     connect(&parts.stack, &StackPage::saveRequested, this, &SaveController::SaveButtonClick);
     connect(&parts.wavelet, &WaveletPage::saveRequested, this, &SaveController::SaveBMP2buttonClick);
-    connect(parts.align.Savesubcontrol, &TPCheck::OnClick, this, &SaveController::SaveSubcontrolClick);
+    connect(&parts.align, &AlignPage::saveSubfolderClicked, this, &SaveController::SaveSubcontrolClick);
 }
 
 void SaveController::SaveSubcontrolClick() {
-    parts_.align.Subdirname->setEnabled(parts_.align.Savesubcontrol->Checked());
+    parts_.align.followSaveSubfolderChoice();
 }
 
 bool SaveController::chooseFile(TFileDialog& dialog) {

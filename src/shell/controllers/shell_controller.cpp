@@ -68,14 +68,16 @@ ShellController::ShellController(const ShellControllerParts& parts)
     connect(bar.PauseButton, &QToolButton::clicked, this, &ShellController::PauseButtonClick);
     bar.Cancelbutton->installEventFilter(this);
     // A fitted picture follows its box whenever the layout gives the box another size.
-    parts.align.ScrollBox1->installEventFilter(this);
+    connect(&parts.align, &AlignPage::previewBoxResized, this, [this] {
+        if (app_.shell.PreviewFitted) fitPreview();
+    });
     connect(&parts.wavelet, &WaveletPage::processedViewResized, this, [this] {
         if (app_.shell.ProcessFitted) fitProcessed();
     });
     connect(&parts.optimize, &OptimizePage::continueRequested, this, &ShellController::ContinuebuttonClick);
     connect(parts.tools.HaltRegister, &QPushButton::clicked, this, &ShellController::HaltRegisterClick);
     connect(&parts.developer.about, &AboutPage::errorReportRequested, this, &ShellController::MailLabelClick);
-    connect(parts.align.PreviewFull, &TPCheck::OnClick, this, &ShellController::PreviewFullClick);
+    connect(&parts.align, &AlignPage::fitPreviewClicked, this, &ShellController::PreviewFullClick);
     connect(&parts.wavelet, &WaveletPage::processedViewFitToggled, this,
             &ShellController::ProcessViewfullClick);
     // The window sees the chord whichever of its controls has the focus.
@@ -172,11 +174,11 @@ void ShellController::CancelButtonClick() {
     app_.progress().setCancelRequested(yes || app_.operations.closing());
     if (yes) {
         parts_.tools.MultiAlignprogresswindow->hide();
-        parts_.align.glPageControl1->setEnabled(true);
+        parts_.align.setOptionsEnabled(true);
         parts_.optimize.setOptionsEnabled(true);
         parts_.stack.setOptionsEnabled(true);
     }
-    parts_.align.PreviewImage->update();
+    parts_.align.repaintPreview();
     parts_.tabs.setEnabled(true);
     while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
     arrowOverCancel_ = false;
@@ -241,8 +243,7 @@ bool ShellController::closeRequested() {
 }
 
 void ShellController::fitPreview() {
-    app_.shell.PreviewFitScale =
-        fitImage(*parts_.align.PreviewImage, *parts_.align.ScrollBox1, app_.shell.PreviewFitted);
+    app_.shell.PreviewFitScale = parts_.align.fitPreview(app_.shell.PreviewFitted);
 }
 
 void ShellController::fitProcessed() {
@@ -263,7 +264,7 @@ void ShellController::FormResize() {
 }
 
 void ShellController::PreviewFullClick() {
-    app_.shell.PreviewFitted = parts_.align.PreviewFull->Checked();
+    app_.shell.PreviewFitted = parts_.align.fitChosen();
     fitPreview();
 }
 
@@ -275,10 +276,6 @@ void ShellController::ProcessViewfullClick() {
 }
 
 bool ShellController::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Resize) {
-        if (watched == parts_.align.ScrollBox1 && app_.shell.PreviewFitted) fitPreview();
-        return QObject::eventFilter(watched, event);
-    }
     if (watched != parts_.speedBar.Cancelbutton) return QObject::eventFilter(watched, event);
     if (event->type() == QEvent::Enter && QApplication::overrideCursor() && !arrowOverCancel_) {
         QApplication::setOverrideCursor(Qt::ArrowCursor);
@@ -300,7 +297,7 @@ void ShellController::MailLabelClick() {
     facts.formCaption = parts_.window.windowTitle().toStdString();
     facts.processArea = app_.pipeline.images().ProcessAreaSize;
     facts.alignBox = app_.pipeline.fft().FFTSize;
-    facts.lastFrame = parts_.align.PreviewSlider->MaxValue();
+    facts.lastFrame = parts_.align.lastFrameIndex();
     if (const QScreen* screen = parts_.window.screen()) {
         facts.screenDepth = screen->depth();
         facts.screenWidth = screen->size().width();

@@ -324,15 +324,7 @@ void SigmaController::LoadedgeboxClick() {
 }
 
 void SigmaController::SlidersetChange() {
-    AlignPage& align = parts_.alignPage;
-    const int last = align.PreviewSlider->MaxValue();
-    const double value = static_cast<double>(align.Sliderset->Value());
-    if (value > 0.0 && value <= last + 1) {
-        align.PreviewSlider->setValue(static_cast<int>(std::nearbyint(value - 1.0)));
-        return;
-    }
-    // Out of range: the box takes the nearest frame number, and that change shows it.
-    align.Sliderset->setValue(value < 1.0 ? 1.0L : static_cast<long double>(last + 1));
+    parts_.alignPage.goToTypedFrame();
 }
 
 }  // namespace kestrave

@@ -26,19 +26,13 @@ ToolWindowController::ToolWindowController(const ToolWindowControllerParts& part
 
     // Closing a tool window releases the control that opened it (without running its handler).
     parts.wavelet.releaseControlsOnClose(tools);
-    const auto uncheck = [](TPCheck* check) { return [check] { check->setChecked(false); }; };
     const std::pair<ToolWindow*, std::function<void()>> closes[] = {
-        {tools.Zoomwindow, uncheck(parts.align.Previewzoom)},
         {tools.Stackgraphpanel, [&stack = parts.stack] { stack.uncheckStackGraph(); }},
         {tools.StackFrameswindow, [&stack = parts.stack] { stack.uncheckStackList(); }},
-        {tools.SelectFrameswindow, uncheck(parts.align.ShowFramelist)},
         {tools.HLSwindow, [&finalPage = parts.finalPage] { finalPage.releaseAdvancedHls(); }},
-        {tools.Registerhaltwindow, uncheck(parts.align.Haltwindow)},
-        {tools.FFTWindow, uncheck(parts.align.ShowFFTbox)},
-        {tools.Registrationgraphwindow, uncheck(parts.align.ShowGraphbox)},
-        {tools.RegiStration2, uncheck(parts.align.ShowGraphbox)},
     };
     for (const auto& [window, reset] : closes) connect(window, &ToolWindow::OnRollClose, this, reset);
+    parts.align.releaseSwitchesOnClose(tools);
 }
 
 void ToolWindowController::toolWindowButtonClick(QAbstractButton& button, ToolWindow& window) {

@@ -1,8 +1,12 @@
 #include "shell/pages/align_page.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QLineEdit>
+#include <QSignalBlocker>
 #include <QToolButton>
+#include <cmath>
+#include <utility>
 
 #include "frames/per_input_reset.h"
 #include "output/save_rules.h"
@@ -40,6 +44,22 @@ AlignPage::AlignPage(QWidget* parent) : QWidget(parent) {
     connect(Setlimitbutton, &QToolButton::clicked, this, &AlignPage::limitRequested);
     connect(OptimizeQualitySpin, &TRxSpinEdit::OnChange, this, &AlignPage::qualityLimitChanged);
     connect(Sliderset, &TRxSpinEdit::OnChange, this, &AlignPage::gotoFrameRequested);
+    connect(Usedarkframe, &TPCheck::OnClick, this, &AlignPage::darkFrameClicked);
+    connect(Rawdark, &TPCheck::OnClick, this, &AlignPage::rawDarkClicked);
+    connect(Negativeimage, &TPCheck::OnClick, this, &AlignPage::negativePreviewClicked);
+    connect(Pregamma, &TPCheck::OnClick, this, &AlignPage::previewGammaClicked);
+    connect(Previewgamma, &TRxSpinEdit::OnChange, this, &AlignPage::previewGammaChanged);
+    connect(PreviewFull, &TPCheck::OnClick, this, &AlignPage::fitPreviewClicked);
+    connect(debayergroup, &TRadioGroup::OnClick, this, &AlignPage::debayerMethodChosen);
+    connect(Fittifstretch, &TRadioGroup::OnClick, this, &AlignPage::inputStretchChosen);
+    connect(Haltwindow, &TPCheck::OnClick, this, &AlignPage::haltWindowClicked);
+    connect(Savesubcontrol, &TPCheck::OnClick, this, &AlignPage::saveSubfolderClicked);
+    ScrollBox1->installEventFilter(this);
+}
+
+bool AlignPage::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ScrollBox1 && event->type() == QEvent::Resize) emit previewBoxResized();
+    return QWidget::eventFilter(watched, event);
 }
 
 void AlignPage::buildPreview() {
@@ -409,6 +429,164 @@ void AlignPage::setLastRankPosition(int last) {
 
 void AlignPage::showRank(int position) {
     AlignSlider->setValue(position);
+}
+
+void AlignPage::releaseSwitchesOnClose(const ToolWindows& tools) {
+    const std::pair<ToolWindow*, TPCheck*> switches[] = {
+        {tools.Zoomwindow, Previewzoom},
+        {tools.SelectFrameswindow, ShowFramelist},
+        {tools.Registerhaltwindow, Haltwindow},
+        {tools.FFTWindow, ShowFFTbox},
+        {tools.Registrationgraphwindow, ShowGraphbox},
+        {tools.RegiStration2, ShowGraphbox},
+    };
+    for (const auto& [window, check] : switches)
+        connect(window, &ToolWindow::OnRollClose, this, [check = check] { check->setChecked(false); });
+}
+
+bool AlignPage::haltWindowChosen() const {
+    return Haltwindow->Checked();
+}
+
+void AlignPage::disallowCalibration(CalibrationKind kind) {
+    (kind == CalibrationKind::Dark ? Usedarkframe : UseFlatfield)->setEnabled(false);
+}
+
+void AlignPage::useCalibration(CalibrationKind kind) {
+    TPCheck& box = kind == CalibrationKind::Dark ? *Usedarkframe : *UseFlatfield;
+    box.setEnabled(true);
+    box.setChecked(true);
+    if (kind == CalibrationKind::Dark) Rawdark->setEnabled(true);
+}
+
+bool AlignPage::usesRawDark() const {
+    return Rawdark->Checked();
+}
+
+void AlignPage::setUsesDarkFrame(bool used) {
+    Usedarkframe->setChecked(used);
+}
+
+void AlignPage::setColourInput(bool colour) {
+    Colourstack->setChecked(colour);
+}
+
+int AlignPage::previewPosition() const {
+    return PreviewSlider->Value();
+}
+
+void AlignPage::setPreviewPosition(int position) {
+    PreviewSlider->setValue(position);
+}
+
+void AlignPage::moveToFirstFrameQuietly() {
+    const QSignalBlocker quiet(PreviewSlider);
+    PreviewSlider->setValue(0);
+}
+
+void AlignPage::goToTypedFrame() {
+    const int last = PreviewSlider->MaxValue();
+    const double value = static_cast<double>(Sliderset->Value());
+    if (value > 0.0 && value <= last + 1) {
+        PreviewSlider->setValue(static_cast<int>(std::nearbyint(value - 1.0)));
+        return;
+    }
+    // Out of range: the box takes the nearest frame number, and that change shows it.
+    Sliderset->setValue(value < 1.0 ? 1.0L : static_cast<long double>(last + 1));
+}
+
+QPixmap AlignPage::previewPicture() const {
+    return PreviewImage->pixmap();
+}
+
+int AlignPage::previewWidth() const {
+    return PreviewImage->width();
+}
+
+void AlignPage::repaintPreview() {
+    PreviewImage->update();
+}
+
+bool AlignPage::fitChosen() const {
+    return PreviewFull->Checked();
+}
+
+float AlignPage::fitPreview(bool fitted) {
+    return fitImage(*PreviewImage, *ScrollBox1, fitted);
+}
+
+void AlignPage::showPlainPreview() {
+    Negativeimage->setChecked(false);
+    if (!HoldPreGamma->Checked()) Pregamma->setChecked(false);
+}
+
+bool AlignPage::negativeShown() const {
+    return Negativeimage->Checked();
+}
+
+bool AlignPage::previewGammaShown() const {
+    return Pregamma->Checked();
+}
+
+void AlignPage::showPreviewGammaControls(bool shown) {
+    Previewgamma->setVisible(shown);
+    HoldPreGamma->setVisible(shown);
+    Negativeimage->setEnabled(!shown);
+    HoldPreGamma->setChecked(false);
+    if (shown) Pregamma->setToolTip("Set the gamma-value !");
+}
+
+void AlignPage::allowPreviewGamma(bool allowed) {
+    Pregamma->setEnabled(allowed);
+}
+
+double AlignPage::previewGamma() const {
+    return static_cast<double>(Previewgamma->Value());
+}
+
+bool AlignPage::stretchesInput() const {
+    return Fittifstretch->ItemIndex() == 1;
+}
+
+double AlignPage::qualityLimit() const {
+    return static_cast<double>(OptimizeQualitySpin->Value());
+}
+
+void AlignPage::setQualityLimit(double percent) {
+    OptimizeQualitySpin->setValue(percent);
+}
+
+bool AlignPage::limitAllowed() const {
+    return Setlimitbutton->isEnabled();
+}
+
+void AlignPage::setFilterRadius(double radius) {
+    FFTFilterspin->setValue(radius);
+}
+
+void AlignPage::showQualityBand(std::optional<double> start, std::optional<double> width) {
+    for (const auto& [spin, value] : {std::pair{QualityFilter, start}, std::pair{QualFilterDX, width}}) {
+        const QSignalBlocker quiet(spin);
+        if (value) spin->setValue(*value);
+    }
+}
+
+void AlignPage::showReferenceFrame(int frame) {
+    PreviewSlider->setValue(frame);
+    Alignbutton->setEnabled(true);
+    Setlimitbutton->setEnabled(true);
+}
+
+void AlignPage::hideFeatureHint() {
+    Frontpanel->hide();
+}
+
+void AlignPage::setOptionsEnabled(bool enabled) {
+    glPageControl1->setEnabled(enabled);
+}
+
+void AlignPage::followSaveSubfolderChoice() {
+    Subdirname->setEnabled(Savesubcontrol->Checked());
 }
 
 }  // namespace kestrave

@@ -3,6 +3,7 @@
 
 #include <QWidget>
 #include <filesystem>
+#include <optional>
 
 #include "frames/calibration_frames.h"
 #include "widgets/rect_shape.h"
@@ -13,6 +14,7 @@ class QFrame;
 class QPushButton;
 class QLabel;
 class QLineEdit;
+class QPixmap;
 class QScrollArea;
 class QTabWidget;
 class QToolButton;
@@ -27,6 +29,7 @@ class TRxSlider;
 class TRxSpinEdit;
 struct OptimizerSearchOptions;
 struct StackOptions;
+struct ToolWindows;
 
 class AlignPage : public QWidget {
     Q_OBJECT
@@ -187,6 +190,65 @@ public:
     bool graphWindowChosen() const;
     void setFftWindowChosen(bool chosen);
     void setGraphWindowChosen(bool chosen);
+    // Closing one of the page's tool windows (zoom, frame list, halt, FFT graph, registration
+    // graphs) releases the switch that opened it, without running the switch's handlers.
+    void releaseSwitchesOnClose(const ToolWindows& tools);
+    // Whether the halt window is chosen (Haltwindow).
+    bool haltWindowChosen() const;
+
+    // Calibration: the dark frame's and flat field's switches wait for a frame to use; a loaded
+    // one is switched on (a dark frame allows "Raw" too). "Raw" takes the dark frame off the raw
+    // mosaic instead of the frames.
+    void disallowCalibration(CalibrationKind kind);
+    void useCalibration(CalibrationKind kind);
+    bool usesRawDark() const;
+    void setUsesDarkFrame(bool used);
+    // "Colour": the input is taken in colour.
+    void setColourInput(bool colour);
+
+    // The frame slider's position.
+    int previewPosition() const;
+    void setPreviewPosition(int position);
+    // Puts the frame slider on the first frame without announcing the move.
+    void moveToFirstFrameQuietly();
+    // "Goto Frame": shows the typed frame; a number beyond the input is replaced by the nearest
+    // frame number, whose change shows that frame.
+    void goToTypedFrame();
+    // The picture the preview shows, the width of its control, and a repaint of it.
+    QPixmap previewPicture() const;
+    int previewWidth() const;
+    void repaintPreview();
+    // "Fit": the preview fills its box instead of showing the frame at full size.
+    bool fitChosen() const;
+    // Sizes the preview to its box (fitted) or to the frame; returns the scale.
+    float fitPreview(bool fitted);
+    // The frame as it is: no negative, and the preview gamma only while "Hold" keeps it.
+    void showPlainPreview();
+    // The negative preview and the preview gamma: one excludes the other. The gamma's value and
+    // "Hold" show with the gamma, "Hold" unticked.
+    bool negativeShown() const;
+    bool previewGammaShown() const;
+    void showPreviewGammaControls(bool shown);
+    void allowPreviewGamma(bool allowed);
+    double previewGamma() const;
+    // The levels of FITS and TIFF frames are stretched ("Yes" of Fittifstretch).
+    bool stretchesInput() const;
+
+    // The quality limit in percent of the best frame's, and whether "Limit" may be pressed.
+    double qualityLimit() const;
+    void setQualityLimit(double percent);
+    bool limitAllowed() const;
+    // The FFT filter radius, and the quality band shown without running the band's handlers.
+    void setFilterRadius(double radius);
+    void showQualityBand(std::optional<double> start, std::optional<double> width);
+    // The frame the reference was taken from is shown, and the alignment's steps are open.
+    void showReferenceFrame(int frame);
+    // The hint to pick a feature goes once there is one.
+    void hideFeatureHint();
+    // The tabs of the page's options.
+    void setOptionsEnabled(bool enabled);
+    // The subfolder's name can be edited while "Save in subdirectory" is ticked.
+    void followSaveSubfolderChoice();
 
 signals:
     // "Limit" was pressed: the ranked frames up to the preview slider's position are kept.
@@ -195,6 +257,26 @@ signals:
     void qualityLimitChanged();
     // "Goto Frame" was given a frame number.
     void gotoFrameRequested();
+    // The calibration switches "Darkframe" and "Raw" were clicked.
+    void darkFrameClicked();
+    void rawDarkClicked();
+    // The preview's view options: the negative, the preview gamma and its value, and "Fit".
+    void negativePreviewClicked();
+    void previewGammaClicked();
+    void previewGammaChanged();
+    void fitPreviewClicked();
+    // The preview's box was resized.
+    void previewBoxResized();
+    // The debayer method or the stretch of FITS and TIFF levels was chosen.
+    void debayerMethodChosen();
+    void inputStretchChosen();
+    // The halt window's switch was clicked.
+    void haltWindowClicked();
+    // "Save in subdirectory" was clicked.
+    void saveSubfolderClicked();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // The preview with its view options and the overlays drawn on it.

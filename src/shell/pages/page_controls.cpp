@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <algorithm>
 
+#include "shell/shell_rules.h"
 #include "widgets/bevel.h"
 #include "widgets/radio_group.h"
 #include "widgets/rect_shape.h"
