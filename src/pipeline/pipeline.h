@@ -370,6 +370,7 @@ public:
     // The caption the registration graph shows for the pass running.
     void setRegistrationCaption(const std::string& caption);
     // Point p's position becomes the feature the reference is taken at.
+    void takeFeatureAt(int x, int y);
     void takeFeatureAtPoint(int p);
     // Before the points' pass: no reference made from a processed stack belongs to it.
     void startPointAlignment();

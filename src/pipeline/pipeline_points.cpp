@@ -61,8 +61,12 @@ void Pipeline::setRegistrationCaption(const std::string& caption) {
 
 void Pipeline::takeFeatureAtPoint(int p) {
     const PointXY& at = run_.alignPoints.PointPos[static_cast<std::size_t>(p)];
-    run_.state.FeatureX = at.X;
-    run_.state.FeatureY = at.Y;
+    takeFeatureAt(at.X, at.Y);
+}
+
+void Pipeline::takeFeatureAt(int x, int y) {
+    run_.state.FeatureX = x;
+    run_.state.FeatureY = y;
 }
 
 void Pipeline::startPointAlignment() {

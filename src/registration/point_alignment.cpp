@@ -567,6 +567,26 @@ void copyFirstPointToAll(FrameModel& model, int lastPoint, int lastFrame,
     for (int p = 2; p <= points; ++p) PointBestQuality[static_cast<std::size_t>(p)] = PointBestQuality[1];
 }
 
+int wholeFrameBoxSize(int width, int height) {
+    int size = 32;
+    while (size < 512 && 2 * size + 2 <= std::min(width, height)) size *= 2;
+    return size;
+}
+
+PointXY wholeFrameBoxCentre(const AlignmentPoints& points, int count, int width, int height) {
+    int x0 = width, x1 = 0, y0 = height, y1 = 0;
+    for (int p = 1; p <= std::clamp(count, 1, MaxAlignPoints); ++p) {
+        const PointXY at = points.PointPos[static_cast<std::size_t>(p)];
+        x0 = std::min(x0, at.X);
+        x1 = std::max(x1, at.X);
+        y0 = std::min(y0, at.Y);
+        y1 = std::max(y1, at.Y);
+    }
+    const int h = wholeFrameBoxSize(width, height) / 2;
+    return {std::clamp((x0 + x1) / 2, h + 1, std::max(h + 1, width - h - 1)),
+            std::clamp((y0 + y1) / 2, h + 1, std::max(h + 1, height - h - 1))};
+}
+
 std::vector<double> pointAngles(FrameModel& model, const PointXY& first, const PointXY& second, int lastFrame,
                                 int referenceFrame) {
     const int last = std::min(lastFrame, MaxFrameIndex);

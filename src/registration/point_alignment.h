@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "registration/alignment_pass.h"
+#include "registration/alignment_points.h"
 
 namespace kestrave {
 
@@ -72,6 +73,12 @@ float filePointSlot(FrameModel& model, int point, int lastFrame);
 // NotMeasuredDifference; each point's best grade becomes point 1's.
 void copyFirstPointToAll(FrameModel& model, int lastPoint, int lastFrame,
                          std::array<float, AlignSlotCount>& PointBestQuality);
+
+// The whole-frame box of a "Simple" alignment of two or more points: the largest box side (32 to
+// 512) that fits a width x height frame with a pixel to spare on each side, centred on the
+// middle of the points 1..count (kept far enough inside for that side).
+int wholeFrameBoxSize(int width, int height);
+PointXY wholeFrameBoxCentre(const AlignmentPoints& points, int count, int width, int height);
 
 // The rotation of every frame 0 .. lastFrame from points 1 and 2: with (dx, dy) the vector from
 // point 1 to point 2 as the frame shows them (each point's position plus its shift in the

@@ -1,6 +1,7 @@
 #include "registration/point_optimizer.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cmath>
 
@@ -10,16 +11,23 @@ namespace kestrave {
 
 namespace {
 
-// Point p's shifts become the optimizer's start: slot 0's saved shift and AlignDifference of every
-// record 0..last; with `grades` the ranking's keys become the point's grades.
-double parkPoint(FrameModel& model, int point, int last, bool grades) {
+// Where the reference picture's frame shows point p, from the frame the points were placed on.
+struct ReferenceOffset {
+    int X = 0;
+    int Y = 0;
+};
+
+// Point p's shifts, measured from the reference picture's, become the optimizer's start: slot 0's
+// saved shift and AlignDifference of every record 0..last (not measured on the point's box when
+// `measured` is false); with `grades` the ranking's keys become the point's grades.
+double parkPoint(FrameModel& model, int point, int last, bool grades, bool measured, ReferenceOffset offset) {
     double sum = 0.0;
     for (int i = 0; i <= last; ++i) {
         TFrameRec& record = model.FrameTable[i];
         const TAlignSlotRec& slot = record.Slots[point];
-        record.Slots[0].SavedX = slot.SavedX;
-        record.Slots[0].SavedY = slot.SavedY;
-        record.AlignDifference = slot.Difference;
+        record.Slots[0].SavedX = slot.SavedX - offset.X;
+        record.Slots[0].SavedY = slot.SavedY - offset.Y;
+        record.AlignDifference = measured ? slot.Difference : NotMeasuredDifference;
         sum += slot.Difference;
         if (grades)
             model.FrameRanking[i].Key = model.FrameTable[model.FrameRanking[i].Frame].Slots[point].Quality;
@@ -27,21 +35,90 @@ double parkPoint(FrameModel& model, int point, int last, bool grades) {
     return sum * 0.001;
 }
 
+// The variance of a box of pure noise is the noise's own; a little more is still noise.
+constexpr double NoDetailRatio = 1.1;
+
+}  // namespace
+
+bool boxHoldsNothing(const Bitmap24& picture, int x, int y, int h) {
+    const int x0 = std::max(x - h, 0), x1 = std::min(x + h, picture.width() - 1);
+    const int y0 = std::max(y - h, 0), y1 = std::min(y + h, picture.height() - 1);
+    double sum = 0.0, squares = 0.0, steps = 0.0;
+    long n = 0, stepCount = 0;
+    for (int v = y0; v <= y1; ++v) {
+        for (int u = x0; u <= x1; ++u) {
+            const double g = picture.pixel(u, v)[1];
+            sum += g;
+            squares += g * g;
+            ++n;
+            if (u < x1 && v < y1) {
+                const double right = picture.pixel(u + 1, v)[1] - g;
+                const double below = picture.pixel(u, v + 1)[1] - g;
+                steps += right * right + below * below;
+                stepCount += 2;
+            }
+        }
+    }
+    if (n < 4 || stepCount == 0) return false;
+    const double mean = sum / static_cast<double>(n);
+    const double variance = squares / static_cast<double>(n) - mean * mean;
+    const double noise = steps / static_cast<double>(stepCount) / 2.0;
+    return variance <= NoDetailRatio * noise;
+}
+
+namespace {
+
 // The optimized shifts go back into slot p; the point's largest measured difference, scaled by
 // the difference slider, becomes its cut.
-float filePointBack(FrameModel& model, int point, int last, int DifSliderMalign) {
+float filePointBack(FrameModel& model, int point, int last, int DifSliderMalign, ReferenceOffset offset,
+                    bool holdsNothing) {
     float largest = 0.0f;
     for (int i = 0; i <= last; ++i) {
-        TAlignSlotRec* slots = model.FrameTable[i].Slots;
+        TFrameRec& record = model.FrameTable[i];
+        TAlignSlotRec* slots = record.Slots;
         TAlignSlotRec& slot = slots[point];
-        slot.X = slots[0].X;
-        slot.Y = slots[0].Y;
-        slot.ShiftScale = slots[0].ShiftScale;
+        if (holdsNothing) {
+            slot.X = slot.SavedX;
+            slot.Y = slot.SavedY;
+            slot.ShiftScale = 1.0f;
+        } else {
+            slot.X = slots[0].X + static_cast<int>(std::lround(offset.X * static_cast<double>(slots[0].ShiftScale)));
+            slot.Y = slots[0].Y + static_cast<int>(std::lround(offset.Y * static_cast<double>(slots[0].ShiftScale)));
+            slot.ShiftScale = slots[0].ShiftScale;
+        }
         slot.Difference = slots[0].Difference;
         slot.Peak = slots[0].Peak;
         if (slot.Difference > largest && slot.Difference != NotMeasuredDifference) largest = slot.Difference;
     }
     return static_cast<float>(DifSliderMalign * static_cast<double>(largest) * 0.001);
+}
+
+// A point whose box holds nothing to lock on places its zone as the nearest point that holds
+// does, frame by frame, so that the zone moves with its surroundings; with no such point it keeps
+// the alignment's shifts.
+void followNearestHoldingPoints(FrameModel& model, const AlignmentPoints& points, int count, int last,
+                                const std::array<bool, AlignSlotCount>& empty) {
+    for (int p = 1; p <= count; ++p) {
+        if (!empty[static_cast<std::size_t>(p)]) continue;
+        int nearest = 0;
+        long long best = 0;
+        for (int q = 1; q <= count; ++q) {
+            if (empty[static_cast<std::size_t>(q)]) continue;
+            const long long dx = points.PointPos[q].X - points.PointPos[p].X;
+            const long long dy = points.PointPos[q].Y - points.PointPos[p].Y;
+            if (nearest == 0 || dx * dx + dy * dy < best) {
+                nearest = q;
+                best = dx * dx + dy * dy;
+            }
+        }
+        if (nearest == 0) continue;
+        for (int i = 0; i <= last; ++i) {
+            TAlignSlotRec* slots = model.FrameTable[i].Slots;
+            slots[p].X = slots[nearest].X;
+            slots[p].Y = slots[nearest].Y;
+            slots[p].ShiftScale = slots[nearest].ShiftScale;
+        }
+    }
 }
 
 }  // namespace
@@ -67,24 +144,35 @@ PointOptimizerResult Optimize_AllAlignpoints(OptimizerContext& context, const Op
     OptimizerOptions pointOptions = options;
     const Clock::time_point start = Clock::now();
     int average = 0;
+    int filed = count;
+    std::array<bool, AlignSlotCount> empty{};
     for (int p = count, done = 1; p >= 1; --p, ++done) {
+        filed = p;
         observer.pointStarting(p, average != 0 ? pointCountdown(average, p) : 0);
-        context.program.FeatureX = points.PointPos[p].X;
-        context.program.FeatureY = points.PointPos[p].Y;
+        ReferenceOffset offset;
+        if (input.referenceFrame >= 0 && input.referenceFrame <= MaxFrameIndex) {
+            const TAlignSlotRec& shown = model.FrameTable[input.referenceFrame].Slots[p];
+            offset = {shown.SavedX, shown.SavedY};
+        }
+        context.program.FeatureX = points.PointPos[p].X + offset.X;
+        context.program.FeatureY = points.PointPos[p].Y + offset.Y;
+        const bool nothing = boxHoldsNothing(context.registration.Image1, context.program.FeatureX,
+                                          context.program.FeatureY, points.PointFFTSize[p] / 2);
+        empty[static_cast<std::size_t>(p)] = nothing;
         limits.PointQualitySlider[p] = input.StackSliderMax;
         limits.PointDifferenceSlider[p] = 1000;
         if (fftItemForSize(points.PointFFTSize[p]) >= 0) pointOptions.FFTSize = points.PointFFTSize[p];
         float& best = points.PointBestQuality[p];
         if (best == 0.0f) best = 1.0f;
         if (input.MultiQuantity) state.RelativeLimit = limits.PointQualityCut[p] / best;
-        context.alignment.DifferenceSum = parkPoint(model, p, last, input.MultiQuantity);
+        context.alignment.DifferenceSum = parkPoint(model, p, last, input.MultiQuantity, !input.wholeFrameStart, offset);
         if (input.MultiQuantity) model.FrameRanking[0].Key = best;
         state.RegistrationCaption = "Alignmentpoint " + std::to_string(p);
         if (!context.progress.cancelRequested()) {
             const OptimizerRunResult run = Optimize_Alignpoint(context, pointOptions);
             if (run.Warnings) result.Warnings = pointOptions.Warnings = *run.Warnings;
         }
-        limits.PointDifferenceCut[p] = filePointBack(model, p, last, input.DifSliderMalign);
+        limits.PointDifferenceCut[p] = filePointBack(model, p, last, input.DifSliderMalign, offset, nothing);
         observer.pointFinished(p, done);
         const auto elapsed = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
         average = static_cast<int>(std::nearbyint(std::min(elapsed / done, 1e9)));
@@ -93,6 +181,21 @@ PointOptimizerResult Optimize_AllAlignpoints(OptimizerContext& context, const Op
             result.cancelled = true;
             break;
         }
+    }
+    if (!result.cancelled) followNearestHoldingPoints(model, points, count, last, empty);
+    // Measured from another frame's shifts, slot 0 and the feature are put back where the Part's
+    // run leaves them: the last point filed, as shifts from the frame the points were placed on.
+    if (input.referenceFrame >= 0) {
+        for (int i = 0; i <= last; ++i) {
+            TAlignSlotRec* slots = model.FrameTable[i].Slots;
+            slots[0].X = slots[filed].X;
+            slots[0].Y = slots[filed].Y;
+            slots[0].ShiftScale = slots[filed].ShiftScale;
+            slots[0].SavedX = slots[filed].SavedX;
+            slots[0].SavedY = slots[filed].SavedY;
+        }
+        context.program.FeatureX = points.PointPos[filed].X;
+        context.program.FeatureY = points.PointPos[filed].Y;
     }
     return result;
 }

@@ -24,6 +24,14 @@ struct PointOptimizerInput {
     bool MultiQuantity = false;  // MultiAlign on "Multi-Quantity": each point its own grades
     int DifSliderMalign = 1001;  // the difference cut in thousandths of a point's largest difference
     int StackSliderMax = 0;      // where each point's quality slider starts
+    // The frame whose picture is the reference (Image1) when that is not the frame the points
+    // were placed on (-1: it is). Every point's shifts are measured from that frame's own shift of
+    // the point and filed back as shifts from the frame the points were placed on.
+    int referenceFrame = -1;
+    // The points' shifts come from one pass on the whole-frame box ("Simple" with two or more
+    // points): its differences were measured on none of the points' boxes, and every point's
+    // optimizer starts afresh.
+    bool wholeFrameStart = false;
 };
 
 // What the window shows while the points are optimized; every call comes on the caller's thread.
@@ -43,11 +51,22 @@ struct PointOptimizerResult {
     std::optional<bool> Warnings;
 };
 
+// Whether the box of half side h around (x, y) of `picture` holds nothing to lock on: its green
+// values vary no more than their noise does. The noise is read from the box itself: neighbouring
+// pixels of a seeing-blurred picture are nearly equal, so half the mean square step between
+// neighbours is the noise's variance; a box of pure noise has a variance equal to it, while any
+// structure (a crater, a limb, a band, even a faint slope) adds to the variance far more than to
+// the steps.
+bool boxHoldsNothing(const Bitmap24& picture, int x, int y, int h);
+
 // The ranking position of `frame`, or 0 when the frame is not ranked.
 int rankOfFrame(const FrameModel& model, int frame, int lastPosition);
 
-// Optimizes points Alignpoints .. 1. The reference picture (Image1) is the caller's: the frame the
-// points were placed on, or the reference made from a processed stack. A point whose best grade is
+// Optimizes points Alignpoints .. 1. A point whose box on the reference picture holds nothing to
+// lock on (boxHoldsNothing) places its zone as the nearest point that holds does, frame by frame;
+// with no such point it keeps the alignment's shifts. The reference picture (Image1) is the caller's: the frame the
+// points were placed on, the reference made from a processed stack, or the frame
+// input.referenceFrame (in frame pixels only: not with resampling). A point whose best grade is
 // 0 counts it as 1. A cancel ends the run after the point in progress has been filed back;
 // differences of 1e7 (never measured) do not raise a cut, and a point with no measured difference
 // gets the cut 0.

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
 #include "optimizer_bench.h"
 #include "registration/point_optimizer.h"
 #include "support/thread_count_scope.h"
@@ -116,11 +120,107 @@ TEST(PointOptimizer, NeverMeasuredDifferencesRaiseNoCut) {
     }
 }
 
+// Frame j of the bench shows the scene moved by (shiftX, shiftY), which its alignment found
+// exactly, for every point.
+void moveFrame(PointBench& bench, int j, int shiftX, int shiftY) {
+    bench.bench.setFrame(j, shiftX, shiftY, shiftX, shiftY, 500.0f + j);
+    TFrameRec& rec = bench.bench.model->FrameTable[j];
+    for (int p = 1; p <= bench.points.Alignpoints; ++p) {
+        rec.Slots[p].X = rec.Slots[p].SavedX = shiftX;
+        rec.Slots[p].Y = rec.Slots[p].SavedY = shiftY;
+    }
+}
+
+// Points aligned on the whole-frame box measured against another frame of the input (its picture
+// the reference): their shifts are filed as shifts from the frame the points were placed on, the
+// same as measured against that frame, and slot 0 and the feature end as point 1's.
+TEST(PointOptimizer, AgainstAnotherFrameTheShiftsStayThoseFromThePlacementFrame) {
+    std::vector<std::unique_ptr<PointBench>> benches;
+    for (const int reference : {-1, 5}) {
+        PointBench& bench = *benches.emplace_back(std::make_unique<PointBench>(2));
+        moveFrame(bench, 5, 3, -2);
+        bench.input.wholeFrameStart = true;
+        bench.input.referenceFrame = reference;
+        if (reference >= 0) bench.bench.registration.Image1 = bench.bench.source.pictures[5];
+        ASSERT_FALSE(bench.run().cancelled);
+    }
+    for (int j = 0; j < Frames; ++j) {
+        for (int p = 0; p <= 2; ++p) {
+            const TAlignSlotRec& placed = benches[0]->bench.model->FrameTable[j].Slots[p];
+            const TAlignSlotRec& other = benches[1]->bench.model->FrameTable[j].Slots[p];
+            EXPECT_EQ(other.X, placed.X) << j << " slot " << p;
+            EXPECT_EQ(other.Y, placed.Y) << j << " slot " << p;
+            EXPECT_EQ(other.SavedX, placed.SavedX) << j << " slot " << p;
+        }
+    }
+    EXPECT_EQ(benches[1]->bench.program.FeatureX, benches[1]->points.PointPos[1].X);
+    EXPECT_EQ(benches[1]->bench.program.FeatureY, benches[1]->points.PointPos[1].Y);
+}
+
+// A point whose box on the reference holds nothing (a flat plain) places its zone as the nearest
+// point that holds does, in every frame.
+TEST(PointOptimizer, APointOnFlatGroundFollowsTheNearestPointThatHolds) {
+    PointBench bench(3);
+    setAlignPoints(bench.points, std::vector<AlignPoint>{{80, 80, 64}, {40, 40, 32}, {120, 120, 32}});
+    Bitmap24& reference = bench.bench.registration.Image1;
+    for (int y = 20; y <= 60; ++y)
+        for (int x = 20; x <= 60; ++x) {
+            std::uint8_t* pixel = reference.pixel(x, y);
+            pixel[0] = pixel[1] = pixel[2] = static_cast<std::uint8_t>(100 + (x * 7 + y * 13) % 3);
+        }
+    bench.input.wholeFrameStart = true;
+    ASSERT_FALSE(bench.run().cancelled);
+    int apart = 0;
+    for (int j = 0; j < Frames; ++j) {
+        const TAlignSlotRec* slots = bench.bench.model->FrameTable[j].Slots;
+        EXPECT_EQ(slots[2].X, slots[1].X) << j;
+        EXPECT_EQ(slots[2].Y, slots[1].Y) << j;
+        EXPECT_NE(slots[2].Difference, 1e7f) << j << ": the zone keeps its frames";
+        apart += slots[3].X != slots[1].X || slots[3].Y != slots[1].Y;
+    }
+    EXPECT_EQ(apart, 0) << "point 3 holds detail and finds the same shifts as point 1";
+    EXPECT_TRUE(boxHoldsNothing(reference, 40, 40, 16));
+    EXPECT_FALSE(boxHoldsNothing(reference, 120, 120, 16));
+}
+
+// Which boxes hold something to lock on: noise alone does not, any structure above it does.
+TEST(PointOptimizer, ABoxHoldsNothingWhenItVariesNoMoreThanItsNoise) {
+    struct Case {
+        const char* name;
+        double slope;     // levels per pixel across the box
+        double crater;    // depth of a 6-pixel bowl at the centre
+        int noise;        // peak-to-peak noise, levels
+        bool nothing;
+    };
+    const Case cases[] = {
+        {"flat, no noise", 0, 0, 0, true},
+        {"noise alone", 0, 0, 12, true},
+        {"a faint slope under the noise", 0.4, 0, 12, false},
+        {"a crater in the noise", 0, 40, 12, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bitmap24 picture(64, 64);
+        unsigned state = 12345;
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 64; ++x) {
+                state = state * 1103515245u + 12345u;
+                const double r = std::hypot(x - 32, y - 32);
+                double v = 100 + c.slope * x + (r < 6 ? -c.crater * (1 - r / 6) : 0.0);
+                if (c.noise > 0) v += static_cast<int>((state >> 16) % static_cast<unsigned>(c.noise + 1)) - c.noise / 2;
+                std::uint8_t* pixel = picture.pixel(x, y);
+                pixel[0] = pixel[1] = pixel[2] = static_cast<std::uint8_t>(std::clamp(v, 0.0, 255.0));
+            }
+        EXPECT_EQ(boxHoldsNothing(picture, 32, 32, 24), c.nothing);
+    }
+}
+
 TEST(PointOptimizer, TheResultIsTheSameAtOneAndEightThreads) {
     std::vector<std::vector<TAlignSlotRec>> results;
     for (const int threads : {1, 8}) {
         const ThreadCountScope scope(threads);
         PointBench bench(3);
+        bench.input.wholeFrameStart = true;
         bench.run();
         std::vector<TAlignSlotRec>& slots = results.emplace_back();
         for (int j = 0; j < Frames; ++j)

@@ -198,7 +198,7 @@ TEST_F(BatchRunTest, AMultiPointBatchFollowsALocallyWarpedRecordingBetterThanOne
     ASSERT_EQ(single->outcome.exitCode, 0);
     std::filesystem::rename(data / "warped.png", data / "single.png");
     auto points = runHeadless(
-        {(data / "warped.ser").string(), "-MA" + (data / "halves.kap").string(), "-FW4", "-ASpng", "-EX"});
+        {(data / "warped.ser").string(), "-MA" + (data / "halves.kap").string(), "-FW4", "-NF40", "-ASpng", "-EX"});
     ASSERT_EQ(points->outcome.exitCode, 0);
     EXPECT_TRUE(points->context.pipeline.alignPoints().MultiPointMode);
     EXPECT_EQ(points->context.pipeline.alignPoints().Alignpoints, 2);
@@ -210,6 +210,28 @@ TEST_F(BatchRunTest, AMultiPointBatchFollowsALocallyWarpedRecordingBetterThanOne
     const double pointsPsnr = registeredPsnr(readResultPng(data / "warped.png"), scene);
     std::printf("PSNR one box %.2f dB, two alignment points %.2f dB\n", singlePsnr, pointsPsnr);
     EXPECT_GT(pointsPsnr, singlePsnr + 2.0);
+}
+
+// Points on ground that holds nothing to lock on (here the empty sky around the planet, point 1
+// among them) must not throw the stack off: the frames are aligned on the whole-frame box, and
+// every point starts from there. The stack stays as close to the scene as the one-box stack.
+TEST_F(BatchRunTest, PointsOnEmptyGroundStackAsSharpAsOneBox) {
+    const synth::Recording recording = synth::planRecording(batchRecordingOptions(8));
+    synth::writeSerRecording(recording, data / "sky.ser");
+    writeAlignPointFile(data / "sky.kap", 0,
+                        std::vector<AlignPoint>{{24, 24, 32}, {136, 24, 32}, {80, 60, 64}, {24, 96, 32}});
+    auto single = runHeadless({(data / "sky.ser").string(), "-NF20", "-ASpng", "-EX"});
+    ASSERT_EQ(single->outcome.exitCode, 0);
+    std::filesystem::rename(data / "sky.png", data / "single.png");
+    auto points = runHeadless({(data / "sky.ser").string(), "-MA" + (data / "sky.kap").string(), "-NF20", "-ASpng", "-EX"});
+    ASSERT_EQ(points->outcome.exitCode, 0);
+    EXPECT_EQ(points->context.pipeline.alignPoints().Alignpoints, 4);
+
+    const GreyImage scene = sceneImage(recording);
+    const double singlePsnr = registeredPsnr(readResultPng(data / "single.png"), scene);
+    const double pointsPsnr = registeredPsnr(readResultPng(data / "sky.png"), scene);
+    std::printf("PSNR one box %.2f dB, points on the sky %.2f dB\n", singlePsnr, pointsPsnr);
+    EXPECT_GT(pointsPsnr, singlePsnr - 0.5);
 }
 
 // The README's own form, run in the recording's folder with relative names: a file of one point

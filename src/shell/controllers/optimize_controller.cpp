@@ -427,14 +427,23 @@ void OptimizeController::Optimize_AllAlignpoints() {
     pointWindows.Multialigntimer->clear();
 
     // The reference picture of the run: the frame the points were placed on, or the reference
-    // made from a processed stack.
-    parts_.alignPage.setPreviewPosition(rankOfFrame(
-        app_.pipeline.model(), app_.pipeline.registration().FeatureFrame, parts_.alignPage.lastFrameIndex()));
-    app_.pipeline.takePointReferencePicture();
-
+    // made from a processed stack. Points aligned on the whole-frame box ("Simple") are measured
+    // against the sharpest frame of the ranking instead (without resampling): the frame they were
+    // placed on may be one of the blurriest, and every frame's local shifts would follow its
+    // distortions and noise. Their shifts share that frame's whole-frame shift, so the zones keep
+    // their places.
     PointOptimizerInput input;
     input.lastFrame = parts_.entries.lastIndex();
     input.MultiQuantity = page_.multiQuantity();
+    input.wholeFrameStart = !input.MultiQuantity && count > 1;
+    const bool sharpest = input.wholeFrameStart && !app_.pipeline.optimizer().MultiPointReference &&
+                          !parts_.stackPage.resampled() && app_.pipeline.model().FramesRanked;
+    if (sharpest) input.referenceFrame = app_.pipeline.model().FrameRanking[0].Frame;
+    parts_.alignPage.setPreviewPosition(sharpest ? 0
+                                                 : rankOfFrame(app_.pipeline.model(),
+                                                               app_.pipeline.registration().FeatureFrame,
+                                                               parts_.alignPage.lastFrameIndex()));
+    app_.pipeline.takePointReferencePicture();
     input.DifSliderMalign = windows.DifSliderMalign->Value();
     input.StackSliderMax = windows.StackSlider->MaxValue();
     PointProgress progress(parts_);

@@ -362,6 +362,19 @@ void PointController::Multialignsetup() {
     alignPlacedPoints(count, multiQuantity, manualAlign);
 }
 
+// The reference for point p taken at (x, y) with box item `item`.
+PointReference PointController::referenceAt(int p, int x, int y, int item) {
+    AlignPage& page = parts_.page;
+    if (item >= 0 && item != page.FFTsizeGroup->ItemIndex()) {
+        page.FFTsizeGroup->setItemIndex(item);
+        align_.FFTsizeGroupClick();
+    }
+    app_.pipeline.takeFeatureAt(x, y);
+    align_.RecalcFFTbuttonClick();
+    return takePointReference(p, app_.pipeline.fft(), app_.pipeline.registration(), app_.pipeline.state(),
+                              align_.readAlignOptions());
+}
+
 void PointController::takeRememberedPoints() {
     const std::filesystem::path& folder = app_.pipeline.input().inputFolder;
     if (folder.empty()) return;
@@ -484,34 +497,47 @@ void PointController::alignPlacedPoints(int count, bool multiQuantity, bool manu
     parts_.tools.Registrationgraphwindow->raise();
 
     // Each point's reference on the reference frame, from the last point down to point 1, so that
-    // the box size, the reference and the feature end at point 1. "Simple" measures point 1 alone.
+    // the box size, the reference and the feature end at point 1. "Multi-Quantity" measures every
+    // point; one point alone is one box on that point. With more points "Simple" aligns the
+    // frames once, on the largest box around the points, and every point starts from that shift:
+    // point 1's box may hold too little to lock on (a flat plain, the empty sky), and frames
+    // aligned on it would land anywhere. Point 1's reference is taken after the pass.
     std::vector<PointReference> references;
-    for (int p = multiQuantity ? count : 1; p >= 1 && !app_.CancelRequested(); --p) {
+    const auto pointReference = [&](int p) {
         const auto at = static_cast<std::size_t>(p);
         app_.pipeline.setRegistrationCaption("point #" + std::to_string(p));
         progressWindow.setWindowTitle("Aligning point #" + QString::number(p));
         windows_.zoomimage->setPixmap(QPixmap::fromImage(ImageList1[at - 1]));
         zoom.setWindowTitle("Alignment area " + QString::number(p));
         zoom.show();
-        if (points.PointFFTIndex[at] != page.FFTsizeGroup->ItemIndex()) {
-            page.FFTsizeGroup->setItemIndex(points.PointFFTIndex[at]);
-            align_.FFTsizeGroupClick();
+        return referenceAt(p, points.PointPos[at].X, points.PointPos[at].Y, points.PointFFTIndex[at]);
+    };
+    const bool wholeFrame = !multiQuantity && count > 1;
+    if (!wholeFrame) {
+        for (int p = multiQuantity ? count : 1; p >= 1 && !app_.CancelRequested(); --p) {
+            references.push_back(pointReference(p));
+            windows_.MultiAlignProgressbar->setValue(count + 1 - p);
         }
-        app_.pipeline.takeFeatureAtPoint(p);
-        align_.RecalcFFTbuttonClick();
-        references.push_back(takePointReference(p, app_.pipeline.fft(), app_.pipeline.registration(),
-                                                app_.pipeline.state(), align_.readAlignOptions()));
-        // Only the first point aligned is pointed out by hand, as the manual alignment was set.
-        references.back().ManualAlign = references.size() == 1 && manualAlign;
-        windows_.MultiAlignProgressbar->setValue(count + 1 - p);
+    } else if (!app_.CancelRequested()) {
+        app_.pipeline.setRegistrationCaption("point #1");
+        const PointXY centre = wholeFrameBoxCentre(points, count, app_.pipeline.model().ImageWidth,
+                                                   app_.pipeline.model().ImageHeight);
+        const int size = wholeFrameBoxSize(app_.pipeline.model().ImageWidth, app_.pipeline.model().ImageHeight);
+        references.push_back(referenceAt(1, centre.X, centre.Y, fftItemForSize(size)));
     }
+    // Only the first point aligned is pointed out by hand, as the manual alignment was set.
+    if (!references.empty()) references.front().ManualAlign = manualAlign;
 
     AlignmentPassResult pass;
     if (!app_.CancelRequested()) pass = alignReferences(references, manualAlign);
+    if (pass.end == PassEnd::Finished && app_.CancelRequested()) pass.end = PassEnd::Cancelled;
+    if (wholeFrame && pass.end == PassEnd::Finished) {
+        pointReference(1);
+        windows_.MultiAlignProgressbar->setValue(count);
+    }
     progressWindow.hide();
     zoom.setWindowTitle("Zoom");
     zoom.hide();
-    if (pass.end == PassEnd::Finished && app_.CancelRequested()) pass.end = PassEnd::Cancelled;
     if (pass.end == PassEnd::Finished) {
         app_.pipeline.finishPointAlignment(multiQuantity, count, parts_.entries.lastIndex(), referenceFrame);
     }

@@ -83,6 +83,7 @@ private:
     void takePointFile(const PointFileContent& content);
     // The multi-point setup's steps.
     void takeRememberedPoints();
+    PointReference referenceAt(int p, int x, int y, int item);
     void placePoints();
     void addPickedPoint();
     void takeThumbnails(int count);
