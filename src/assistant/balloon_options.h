@@ -142,6 +142,7 @@ struct TGuideDlgOptions {
     TGuideDlgButtons VisibleButtons = 0xF;  // close, options, tips, search
     QIcon Icon;
     bool AcceptRequest = true;
+    // Set: the topics are radio-style choices; otherwise hint bullets.
     bool RequestResult = false;
     TTopicsList Topics;
     QString Title;

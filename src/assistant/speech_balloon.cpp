@@ -431,8 +431,9 @@ void TAssistantBalloon::layOutTopics(const QString& title, const QString& descri
         const std::uint8_t flags = topic.options.Flags;
         auto* button = new TOffice97Button(TopicsPanel);
         button->setObjectName(QString("Topic%1").arg(line));
-        button->setControlType(request || !guide ? TOffice97Button::bsRadioButton
-                                                 : TOffice97Button::bsHintButton);
+        // The guide's topics are hint bullets unless they are choices (a request's result).
+        button->setControlType(guide && !GuideDlg.RequestResult ? TOffice97Button::bsHintButton
+                                                                 : TOffice97Button::bsRadioButton);
         button->setWordWrap(true);
         button->setCaption(topic.text);
         button->setColor(Balloon.Color);

@@ -190,6 +190,28 @@ TEST_F(AssistantTest, GuideTopicsClickThroughToTheirEvent) {
     balloon.Close();
 }
 
+TEST_F(AssistantTest, GuideTopicsAreBulletsUnlessTheyAreARequestsResult) {
+    struct Case {
+        bool guide, acceptRequest, requestResult;
+        TOffice97Button::TOffBtnType expected;
+    };
+    const Case cases[] = {
+        {true, true, false, TOffice97Button::bsHintButton},  // the window's guide: a request box, bullets
+        {true, false, true, TOffice97Button::bsRadioButton},
+        {false, false, false, TOffice97Button::bsRadioButton},  // hints are always choices
+    };
+    assistant.GuideDlg().Topics.AddTopicWithID("1. Set an alignment area", tfHoverBold, 1);
+    assistant.HintDlg().Topics.AddTopic("Start moving your mouse over the image", 0);
+    for (const Case& c : cases) {
+        assistant.GuideDlg().AcceptRequest = c.acceptRequest;
+        assistant.GuideDlg().RequestResult = c.requestResult;
+        c.guide ? assistant.ShowGuide() : assistant.ShowHint();
+        ASSERT_EQ(assistant.balloon().topicButtons().size(), 1u);
+        EXPECT_EQ(assistant.balloon().topicButtons()[0]->ControlType(), c.expected) << c.guide << c.requestResult;
+        assistant.balloon().Close();
+    }
+}
+
 TEST_F(AssistantTest, ManyTopicsPageForwardAndBack) {
     for (int i = 0; i < 30; ++i)
         assistant.HintDlg().Topics.AddTopic(QString("Topic line %1").arg(i), tfPlain);
