@@ -595,7 +595,6 @@ void TAssistantBalloon::Close() {
 void TAssistantBalloon::hideBalloon() {
     if (!shown_) return;
     shown_ = false;
-    suspended_ = false;
     opening_ = false;
     ++openStep_;
     QWidget::hide();

@@ -121,6 +121,19 @@ TEST_F(AssistantTest, AnEmptyButtonSetShowsWithoutWaiting) {
     assistant.balloon().Close();
 }
 
+TEST_F(AssistantTest, AMessageOnASuspendedBalloonWaitsForItsAnswer) {
+    assistant.AttachBalloons(nullptr);
+    EXPECT_EQ(assistant.MessageDlg("Working...", 2, 0, 0), 0);
+    assistant.balloon().suspend();  // as while the character is dragged
+    bool opened = false;
+    whenOpen(assistant.balloon(), [&](TAssistantBalloon& b) {
+        opened = true;
+        buttonCaptioned(b, "&No")->click();
+    });
+    EXPECT_EQ(assistant.MessageDlg("Save before quitting ?", 3, Yes | No, 0), 7);
+    EXPECT_TRUE(opened);
+}
+
 TEST_F(AssistantTest, AMessageDuringAWaitingOneEndsTheFirstWithCancel) {
     int inner = -1;
     whenOpen(assistant.balloon(), [&](TAssistantBalloon&) {
@@ -151,11 +164,14 @@ TEST_F(AssistantTest, PropertiesKeepTheirValuesWhereZeroIsIgnored) {
 
 TEST_F(AssistantTest, AMissingActorLeavesTheBalloonAnswering) {
     assistant.AttachBalloons(nullptr);
+    // A balloon up at the stage steps aside while the library changes and must come back.
+    EXPECT_EQ(assistant.MessageDlg("Working...", 2, 0, 0), 0);
     int changes = 0;
     QObject::connect(&assistant, &TAssistant::OnChange, [&] { ++changes; });
     EXPECT_THROW(assistant.setActorLibrary("/nonexistent/merlin.acs"), EActorError);
     EXPECT_EQ(changes, 0);
     EXPECT_FALSE(assistant.balloon().suspended());
+    EXPECT_TRUE(assistant.balloon().isVisible());
     EXPECT_NO_THROW(assistant.setActorLibrary("/NONEXISTENT/MERLIN.ACS"));  // the same name
     bool centred = false;
     whenOpen(assistant.balloon(), [&](TAssistantBalloon& b) {
