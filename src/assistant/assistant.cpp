@@ -418,7 +418,8 @@ bool TAssistant::BeginMove() {
         }
         const int state = director_->directionState(3, {stage_->x(), stage_->y()}, {tx, ty});
         director_->cancelAll(true);
-        director_->playState(state);
+        // The character sets off in its move animation before the director is held still.
+        director_->waitForStart(director_->playState(state));
         director_->lock();
         emit OnMoveStart();
         return true;

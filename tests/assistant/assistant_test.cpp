@@ -14,6 +14,7 @@
 
 #include "actor/actor_errors.h"
 #include "actor/assistant_director.h"
+#include "actor/assistant_engine.h"
 #include "assistant/assistant.h"
 #include "assistant/office_button.h"
 #include "assistant/speech_balloon.h"
@@ -317,6 +318,33 @@ TEST_F(AssistantTest, AProgrammedMoveStepsToItsTargetWithoutOvershooting) {
         EXPECT_EQ(stage.pos(), target);
         EXPECT_LE(steps, (longer + 7) / 8 + 1);
     }
+}
+
+TEST_F(AssistantTest, AProgrammedMoveSetsOffInItsMoveAnimation) {
+    test::TempDir dir;
+    test::TestActor actor = test::minimalActor();
+    test::TestAnimation walk;
+    walk.name = "Walk";
+    walk.states = {46, 47, 48, 49, 50, 51, 52, 53};  // every direction of the move kind
+    for (test::TestFrame& frame : walk.frames) frame.duration = 255;
+    actor.animations.push_back(walk);
+    test::writeActorFile(dir.path() / "w.actor", actor);
+    assistant.setFastShowHide(true);
+    assistant.setVisible(true);
+    assistant.setActorLibrary(QString::fromStdString((dir.path() / "w.actor").string()));
+    TAssistantStage& stage = assistant.stage();
+    ASSERT_TRUE(stage.Shown());
+
+    assistant.setMoveTarget(stage.x() + 100, stage.y());
+    ASSERT_TRUE(assistant.BeginMove());
+    const TAssistantEngine& engine = assistant.director().engine();
+    EXPECT_EQ(engine.currentAnimation(), 2) << "the walk plays while the director is held";
+    EXPECT_FALSE(engine.isStopped());
+    EXPECT_FALSE(stage.isEnabled());
+    while (assistant.StepMove(8, 8)) {
+    }
+    assistant.EndMove();
+    EXPECT_TRUE(stage.isEnabled());
 }
 
 TEST(AssistantStage, ShapeFollowsTheBulbAndShowsFromAnotherThread) {
