@@ -93,6 +93,7 @@ void TAssistant::wireStage() {
     });
     connect(&stage, &TAssistantStage::OnDragging, this, [this] { emit OnDragging(); });
     connect(&stage, &TAssistantStage::OnDragStop, this, [this] {
+        if (destroying_) return;
         calmDown();
         resumeIfAttached();
         emit OnDragStop();

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QTest>
 #include <QTimer>
 #include <chrono>
@@ -345,6 +346,50 @@ TEST_F(AssistantTest, AProgrammedMoveSetsOffInItsMoveAnimation) {
     }
     assistant.EndMove();
     EXPECT_TRUE(stage.isEnabled());
+}
+
+// A press on the stage that hands the window to the platform's move loop.
+void pressStage(TAssistantStage& stage) {
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(1, 1), QPointF(1, 1), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(&stage, &press);
+}
+
+TEST_F(AssistantTest, ADragByThePlatformEndsWhenThePointerIsHeardAgain) {
+    TAssistantStage& stage = assistant.stage();
+    stage.setParentWindow(&window);  // a press on a child stage is never a call to the front
+    stage.setSystemMove([] { return true; });
+    assistant.AttachBalloons(nullptr);
+    EXPECT_EQ(assistant.MessageDlg("Working...", 2, 0, 0), 0);
+    int stops = 0;
+    QObject::connect(&assistant, &TAssistant::OnDragStop, [&] { ++stops; });
+
+    const QMouseEvent::Type moveType = QEvent::MouseMove;
+    const std::function<void()> endings[] = {
+        [&] {
+            QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,
+                                Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(&window, &release);
+        },
+        [&] {
+            QMouseEvent hover(moveType, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(&window, &hover);
+        },
+    };
+    for (const auto& end : endings) {
+        pressStage(stage);
+        EXPECT_TRUE(stage.Dragging());
+        EXPECT_EQ(stops, 0) << "the platform's move has only begun";
+        EXPECT_FALSE(assistant.balloon().isVisible());
+        QMouseEvent held(moveType, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&window, &held);
+        EXPECT_TRUE(stage.Dragging());
+        end();
+        EXPECT_FALSE(stage.Dragging());
+        EXPECT_EQ(stops, 1);
+        EXPECT_TRUE(assistant.balloon().isVisible()) << "the balloon comes back at the new place";
+        stops = 0;
+    }
 }
 
 TEST(AssistantStage, ShapeFollowsTheBulbAndShowsFromAnotherThread) {
