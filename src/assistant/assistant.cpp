@@ -123,6 +123,7 @@ void TAssistant::wireBalloon() {
         showBulbIfDue();
         if (!destroying_) emit OnBalloonHide();
     });
+    connect(&balloon, &TAssistantBalloon::OnAdjustCustomLabel, this, &TAssistant::OnAdjustCustomLabel);
     const auto relay = [this](auto signal, auto target) {
         connect(balloon_.get(), signal, this, [this, target](auto... args) {
             calmDown();

@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <functional>
+#include <initializer_list>
 #include <vector>
 
 #include "assistant/balloon_layout.h"
@@ -93,6 +94,8 @@ signals:
     void OnHintTopicClick(int TopicID);
     // The Help button with the message's help context (there is no help system to run).
     void OnHelp(int HelpCtx);
+    // A label of the balloon is about to be measured: the owner may adjust its font or text.
+    void OnAdjustCustomLabel(QWidget* TheLabel);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -102,14 +105,23 @@ protected:
 private:
     void setKind(BalloonKind kind);
     TOffice97Button* addButton(const QString& caption, int tag);
+    void styleButton(TOffice97Button* button) const;
     void clearButtons();
     void clearTopics();
+    // Clears the topics and buttons of the page shown, keeping which page it is.
+    void clearTopicPage();
     void buildMessage(const QString& text, int DlgType, int DefaultButton, std::uint16_t Buttons);
+    // The message's title, icon, button looks and check box from the options.
+    void applyMessageOptions();
+    void adjustLabels(std::initializer_list<QLabel*> labels);
     void layOutMessage();
     void layOutTopics(const QString& title, const QString& description, const QIcon& icon,
                       const TTopicsList& topics, bool request);
     void layOutTips();
-    void showPaged();
+    void openIfContent();
+    // Lays the dialog of the current kind out again from its options.
+    void layOutCurrent();
+    void optionsChanged(BalloonKind source);
     void finishLayout(QSize body);
     void open(bool activate);
     void openStep(int step);
@@ -134,6 +146,8 @@ private:
     bool opening_ = false;
     bool activate_ = false;
     int helpCtx_ = 0;
+    int dlgType_ = 0;
+    bool relayoutPending_ = false;
     std::uint16_t msgButtons_ = 0;
     int cancelTag_ = -1;
     QPointer<QWidget> focus_;

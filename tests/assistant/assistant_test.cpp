@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QTest>
 #include <QTimer>
@@ -41,6 +42,15 @@ void whenOpen(TAssistantBalloon& balloon, std::function<void(TAssistantBalloon&)
         act(balloon);
     });
     poll->start(10);
+}
+
+// Runs the window's events until `ready` holds (a generous cap keeps a broken run from hanging).
+bool eventually(const std::function<bool()>& ready) {
+    for (int i = 0; i < 2000 && !ready(); ++i) {
+        QApplication::processEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return ready();
 }
 
 TOffice97Button* buttonCaptioned(TAssistantBalloon& balloon, const QString& caption) {
@@ -230,6 +240,90 @@ TEST_F(AssistantTest, GuideTopicsAreBulletsUnlessTheyAreARequestsResult) {
     }
 }
 
+TEST_F(AssistantTest, GuideAndTipsOpenOnlyWithSomethingToShow) {
+    TAssistantBalloon& balloon = assistant.balloon();
+    assistant.GuideDlg().VisibleButtons = 0;
+    assistant.GuideDlg().AcceptRequest = false;
+    assistant.TipsDlg().VisibleButtons = 0;
+    const std::function<void()> show[] = {[&] { assistant.ShowGuide(); }, [&] { balloon.ShowTips(); }};
+    for (const auto& open : show) {
+        open();
+        EXPECT_FALSE(balloon.shown());
+    }
+    assistant.GuideDlg().Topics.AddTopic("Step by step guide:", tfPlain | tfBold);
+    assistant.TipsDlg().setTips({"Right-click a knot to delete it"});
+    for (const auto& open : show) {
+        open();
+        EXPECT_TRUE(balloon.shown());
+        EXPECT_GT(balloon.ClientPanel->height(), 2 * 7);
+        balloon.Close();
+    }
+}
+
+TEST_F(AssistantTest, ABalloonOnTheScreenFollowsItsOptionsButNotItsOwnInput) {
+    TAssistantBalloon& balloon = assistant.balloon();
+    QStringList measured;
+    QObject::connect(&assistant, &TAssistant::OnAdjustCustomLabel,
+                     [&](QWidget* label) { measured << label->objectName(); });
+    TGuideDlgOptions& guide = assistant.GuideDlg();
+    guide.Title = "Hints after startup";
+    guide.Topics.AddTopicWithID("1. Set an alignment area", tfHoverBold, 1);
+    assistant.ShowGuide();
+    EXPECT_EQ(measured, QStringList{"Title"});
+    const int before = balloon.ClientPanel->height();
+
+    // The user typing in the request box is no change to lay out.
+    measured.clear();
+    QTest::keyClicks(balloon.InputBox, "align");
+    QApplication::processEvents();
+    EXPECT_EQ(guide.Request.get(), "align");
+    EXPECT_TRUE(measured.isEmpty());
+
+    // The caller's changes are: one layout after a burst of them.
+    guide.Description = "What would you like to do ?";
+    guide.Topics.AddTopicWithID("2. Start alignment", tfHoverBold, 2);
+    guide.Topics.AddTopicWithID("3. Limit number of frames ", tfHoverBold, 3);
+    EXPECT_EQ(balloon.topicButtons().size(), 1u);
+    QApplication::processEvents();
+    EXPECT_EQ(measured, (QStringList{"Title", "Msg"}));
+    EXPECT_EQ(balloon.topicButtons().size(), 3u);
+    EXPECT_EQ(balloon.Msg->text(), "What would you like to do ?");
+    EXPECT_GT(balloon.ClientPanel->height(), before);
+    EXPECT_EQ(balloon.height(), balloon.ClientPanel->height() + 17) << "the window is the body and the tail";
+    EXPECT_EQ(balloon.InputBox->text(), "align");
+
+    // A message's options reach the message on the screen; a hidden balloon lays nothing out.
+    EXPECT_EQ(assistant.MessageDlg("Working...", 2, 0, 0), 0);
+    assistant.MsgDlg().CheckBox.Caption = "Do not repeat this message  ";
+    assistant.MsgDlg().CheckBox.Visible = true;
+    QApplication::processEvents();
+    EXPECT_FALSE(balloon.CheckBox->isHidden());
+    EXPECT_EQ(balloon.CheckBox->text(), "Do not repeat this message  ");
+    balloon.Close();
+    measured.clear();
+    assistant.Balloon().Metrics.ControlSpacing = 9;
+    QApplication::processEvents();
+    EXPECT_TRUE(measured.isEmpty());
+}
+
+TEST_F(AssistantTest, AnAdjustedLabelIsMeasuredAsAdjusted) {
+    TAssistantBalloon& balloon = assistant.balloon();
+    const auto textHeight = [&] {
+        EXPECT_EQ(assistant.MessageDlg("Mind the gap", 2, 0, 0), 0);
+        const int height = balloon.Msg->height();
+        balloon.Close();
+        return height;
+    };
+    const int plain = textHeight();
+    QObject::connect(&assistant, &TAssistant::OnAdjustCustomLabel, [](QWidget* label) {
+        QFont font = label->font();
+        font.setPixelSize(60);
+        label->setFont(font);
+    });
+    EXPECT_GE(textHeight(), 60);
+    EXPECT_LT(plain, 60);
+}
+
 TEST_F(AssistantTest, ManyTopicsPageForwardAndBack) {
     for (int i = 0; i < 30; ++i)
         assistant.HintDlg().Topics.AddTopic(QString("Topic line %1").arg(i), tfPlain);
@@ -261,15 +355,6 @@ TEST_F(AssistantTest, TipsStepThroughTheList) {
     EXPECT_TRUE(assistant.balloon().Msg->text().endsWith("two"));
     buttonCaptioned(assistant.balloon(), "Close")->click();
     EXPECT_FALSE(assistant.balloon().shown());
-}
-
-// Runs the window's events until `ready` holds (a generous cap keeps a broken run from hanging).
-bool eventually(const std::function<bool()>& ready) {
-    for (int i = 0; i < 2000 && !ready(); ++i) {
-        QApplication::processEvents();
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return ready();
 }
 
 TEST_F(AssistantTest, AnActorShowsOnTheStageInTheShapeOfItsFrame) {
