@@ -124,6 +124,9 @@ TAssistantBalloon::TAssistantBalloon(QWidget* parent)
     TipsDlg.setOnChange([this] { optionsChanged(BalloonKind::Tips); });
     GuideDlg.setOnChange([this] { optionsChanged(BalloonKind::Guide); });
     HintDlg.setOnChange([this] { optionsChanged(BalloonKind::Hint); });
+    autoClose_ = new QTimer(this);
+    autoClose_->setSingleShot(true);
+    connect(autoClose_, &QTimer::timeout, this, [this] { Close(); });
     // An application that quits while a modal balloon waits ends it with Cancel.
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
         if (run_) run_->answer(mrCancelResult);
@@ -664,6 +667,7 @@ void TAssistantBalloon::finishOpening() {
     update();
     if (activate_) activateWindow();
     if (focus_) focus_->setFocus();
+    if (autoCloseMs_ > 0) autoClose_->start(autoCloseMs_);
     emit OnShow();
 }
 
@@ -694,6 +698,7 @@ void TAssistantBalloon::hideBalloon() {
     shown_ = false;
     opening_ = false;
     ++openStep_;
+    autoClose_->stop();
     QWidget::hide();
     focus_ = nullptr;
     if (run_ && run_->result == 0) run_->answer(mrCancelResult);

@@ -18,6 +18,7 @@ class QEventLoop;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QTimer;
 
 namespace kestrave {
 
@@ -77,6 +78,9 @@ public:
     const std::vector<TOffice97Button*>& topicButtons() const { return topics_; }
     // The work area the balloon places itself in (the screen's virtual geometry by default).
     void setWorkArea(QRect area) { workArea_ = area; }
+    // Milliseconds after opening at which the balloon closes by itself; 0: it stays.
+    int AutoCloseTime() const { return autoCloseMs_; }
+    void setAutoCloseTime(int ms) { autoCloseMs_ = std::max(0, ms); }
 
     // Handlers of the balloon's controls.
     void CheckBoxClick();
@@ -148,6 +152,8 @@ private:
     int helpCtx_ = 0;
     int dlgType_ = 0;
     bool relayoutPending_ = false;
+    int autoCloseMs_ = 0;
+    QTimer* autoClose_ = nullptr;
     std::uint16_t msgButtons_ = 0;
     int cancelTag_ = -1;
     QPointer<QWidget> focus_;

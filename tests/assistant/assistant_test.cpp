@@ -324,6 +324,25 @@ TEST_F(AssistantTest, AnAdjustedLabelIsMeasuredAsAdjusted) {
     EXPECT_LT(plain, 60);
 }
 
+TEST_F(AssistantTest, TheAutoCloseTimerClosesOnlyTheBalloonItWasStartedFor) {
+    TAssistantBalloon& balloon = assistant.balloon();
+    balloon.setAutoCloseTime(40);
+    EXPECT_EQ(assistant.MessageDlg("Working...", 2, 0, 0), 0);
+    ASSERT_TRUE(eventually([&] { return balloon.ClientPanel->isVisible(); }));
+    EXPECT_TRUE(eventually([&] { return !balloon.shown(); }));
+
+    // Closed early, its timer goes with it: the next balloon stays.
+    balloon.setAutoCloseTime(100);
+    EXPECT_EQ(assistant.MessageDlg("Working...", 2, 0, 0), 0);
+    ASSERT_TRUE(eventually([&] { return balloon.ClientPanel->isVisible(); }));
+    balloon.Close();
+    balloon.setAutoCloseTime(0);
+    EXPECT_EQ(assistant.MessageDlg("Still working...", 2, 0, 0), 0);
+    QTest::qWait(250);
+    EXPECT_TRUE(balloon.shown());
+    balloon.Close();
+}
+
 TEST_F(AssistantTest, ManyTopicsPageForwardAndBack) {
     for (int i = 0; i < 30; ++i)
         assistant.HintDlg().Topics.AddTopic(QString("Topic line %1").arg(i), tfPlain);
