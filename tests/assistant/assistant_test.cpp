@@ -479,6 +479,11 @@ TEST_F(AssistantTest, ADragByThePlatformEndsWhenThePointerIsHeardAgain) {
             QMouseEvent hover(moveType, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
             QApplication::sendEvent(&window, &hover);
         },
+        [&] {
+            // The platform gives the pointer back to the window it moved.
+            QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+            QApplication::sendEvent(&stage, &enter);
+        },
     };
     for (const auto& end : endings) {
         pressStage(stage);
