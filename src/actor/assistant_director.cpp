@@ -157,6 +157,11 @@ void TAssistantDirector::waitForRequest(std::uint32_t request) {
     });
 }
 
+void TAssistantDirector::waitForStart(std::uint32_t request) {
+    if (request == 0) return;
+    waitUntil([this, request] { return terminated_ || lockCount_ > 0 || !queue_.contains(request); });
+}
+
 void TAssistantDirector::cancelRequest(std::uint32_t request) {
     if (request == 0) return;
     lock();

@@ -91,6 +91,9 @@ public:
     // Returns when the request is neither queued nor playing, or at once once it plays an
     // animation that loops for ever.
     void waitForRequest(std::uint32_t request);
+    // Returns once the request has left the queue: it plays, or it could not be loaded. Returns
+    // at once while the director is locked, as a locked director starts nothing.
+    void waitForStart(std::uint32_t request);
     // A playing request is stopped (then, if nothing else is queued, the rest state is asked
     // for); a queued one is taken out.
     void cancelRequest(std::uint32_t request);

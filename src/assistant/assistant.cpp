@@ -93,6 +93,7 @@ void TAssistant::wireStage() {
     });
     connect(&stage, &TAssistantStage::OnDragging, this, [this] { emit OnDragging(); });
     connect(&stage, &TAssistantStage::OnDragStop, this, [this] {
+        if (destroying_) return;
         calmDown();
         resumeIfAttached();
         emit OnDragStop();
@@ -122,6 +123,7 @@ void TAssistant::wireBalloon() {
         showBulbIfDue();
         if (!destroying_) emit OnBalloonHide();
     });
+    connect(&balloon, &TAssistantBalloon::OnAdjustCustomLabel, this, &TAssistant::OnAdjustCustomLabel);
     const auto relay = [this](auto signal, auto target) {
         connect(balloon_.get(), signal, this, [this, target](auto... args) {
             calmDown();
@@ -418,7 +420,8 @@ bool TAssistant::BeginMove() {
         }
         const int state = director_->directionState(3, {stage_->x(), stage_->y()}, {tx, ty});
         director_->cancelAll(true);
-        director_->playState(state);
+        // The character sets off in its move animation before the director is held still.
+        director_->waitForStart(director_->playState(state));
         director_->lock();
         emit OnMoveStart();
         return true;

@@ -131,6 +131,8 @@ signals:
     void OnResize();
     void OnBalloonShow();
     void OnBalloonHide();
+    // The balloon is about to measure one of its labels; a handler may adjust it.
+    void OnAdjustCustomLabel(QWidget* TheLabel);
     void OnTipsTipChange();
     void OnGuideRequestChange();
     void OnGuideTopicClick(int TopicID);

@@ -12,26 +12,66 @@ const char* const GuideButtonCaptions[6] = {"Close",   "&Options",        "&Tips
                                             "&Search", "See previous...", "See more..."};
 const char* const HintButtonCaptions[3] = {"&OK", "See previous...", "See more..."};
 
+void ChangeSource::changed() const {
+    for (const ChangeSource* source = this; source; source = source->outer_)
+        if (source->quiet_ > 0) return;
+    for (const ChangeSource* source = this; source; source = source->outer_)
+        if (source->onChange_) source->onChange_();
+}
+
 QColor colorFromValue(std::uint32_t value) {
     return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
+}
+
+TTipsDlgOptions& TTipsDlgOptions::operator=(const TTipsDlgOptions& other) {
+    VisibleButtons = other.VisibleButtons;
+    Icon = other.Icon;
+    OnTipsTipChange = other.OnTipsTipChange;
+    if (tips_ != other.tips_ || tipIndex_ != other.tipIndex_) {
+        tips_ = other.tips_;
+        tipIndex_ = other.tipIndex_;
+        changed();
+    }
+    return *this;
 }
 
 void TTipsDlgOptions::setTips(const QStringList& tips) {
     tips_ = tips;
     if (tipIndex_ >= tips_.size()) tipIndex_ = int(tips_.size()) - 1;
     if (tipIndex_ < 0 && !tips_.isEmpty()) tipIndex_ = 0;
+    changed();
 }
 
 void TTipsDlgOptions::setTipIndex(int index) {
-    tipIndex_ = tips_.isEmpty() ? -1 : std::clamp(index, 0, int(tips_.size()) - 1);
+    const int clamped = tips_.isEmpty() ? -1 : std::clamp(index, 0, int(tips_.size()) - 1);
+    if (clamped == tipIndex_) return;
+    tipIndex_ = clamped;
+    changed();
+}
+
+TTopicsList& TTopicsList::operator=(const TTopicsList& other) {
+    if (topics_ != other.topics_) {
+        topics_ = other.topics_;
+        changed();
+    }
+    return *this;
 }
 
 void TTopicsList::AddTopicWithID(const QString& text, std::uint8_t flags, std::int32_t id) {
     topics_.push_back({text, {id, flags}});
+    changed();
 }
 
 void TTopicsList::Delete(int index) {
-    if (index >= 0 && index < Count()) topics_.erase(topics_.begin() + index);
+    if (index < 0 || index >= Count()) return;
+    topics_.erase(topics_.begin() + index);
+    changed();
+}
+
+void TTopicsList::Clear() {
+    if (topics_.empty()) return;
+    topics_.clear();
+    changed();
 }
 
 QByteArray TTopicsList::Options() const {
@@ -52,6 +92,7 @@ void TTopicsList::setOptions(const QByteArray& stream) {
         topics_[line].options = {static_cast<std::int32_t>(id),
                                  std::uint8_t(stream[qsizetype(line * 5 + 4)])};
     }
+    changed();
 }
 
 }  // namespace kestrave

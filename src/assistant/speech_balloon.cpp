@@ -118,6 +118,15 @@ TAssistantBalloon::TAssistantBalloon(QWidget* parent)
     connect(CheckBox, &QCheckBox::clicked, this, [this] { CheckBoxClick(); });
     connect(InputBox, &QLineEdit::textEdited, this, [this] { InputBoxChange(); });
     connect(InputBox, &QLineEdit::returnPressed, this, [this] { InputBoxKeyPress(); });
+    // A change of the options shows at once in a balloon that is up.
+    Balloon.setOnChange([this] { optionsChanged(BalloonKind::None); });
+    MsgDlg.setOnChange([this] { optionsChanged(BalloonKind::Message); });
+    TipsDlg.setOnChange([this] { optionsChanged(BalloonKind::Tips); });
+    GuideDlg.setOnChange([this] { optionsChanged(BalloonKind::Guide); });
+    HintDlg.setOnChange([this] { optionsChanged(BalloonKind::Hint); });
+    autoClose_ = new QTimer(this);
+    autoClose_->setSingleShot(true);
+    connect(autoClose_, &QTimer::timeout, this, [this] { Close(); });
     // An application that quits while a modal balloon waits ends it with Cancel.
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
         if (run_) run_->answer(mrCancelResult);
@@ -130,13 +139,17 @@ TAssistantBalloon::~TAssistantBalloon() {
 }
 
 void TAssistantBalloon::CheckBoxClick() {
+    const ChangeSource::Quiet quiet(MsgDlg);
     MsgDlg.CheckBox.State = CheckBox->checkState() == Qt::Checked            ? TCheckBoxState::cbChecked
                             : CheckBox->checkState() == Qt::PartiallyChecked ? TCheckBoxState::cbGrayed
                                                                              : TCheckBoxState::cbUnchecked;
 }
 
 void TAssistantBalloon::InputBoxChange() {
-    GuideDlg.Request = InputBox->text();
+    {
+        const ChangeSource::Quiet quiet(GuideDlg);
+        GuideDlg.Request = InputBox->text();
+    }
     emit OnGuideRequestChange();
 }
 
@@ -157,10 +170,7 @@ TOffice97Button* TAssistantBalloon::addButton(const QString& caption, int tag) {
     auto* button = new TOffice97Button(ClientPanel);
     button->setObjectName(QString("BalloonButton%1").arg(tag));
     button->setCaption(caption);
-    button->setOffice2000Look(Balloon.Office2000Look);
-    button->setColor(Balloon.Color);
-    button->setFont(Balloon.Font);
-    button->setHoverFont(Balloon.HoverFont);
+    styleButton(button);
     button->setProperty("kestraveTag", tag);
     button->setFocusPolicy(Qt::StrongFocus);
     connect(button, &TOffice97Button::clicked, this, [this, tag] { buttonClicked(tag); });
@@ -168,11 +178,25 @@ TOffice97Button* TAssistantBalloon::addButton(const QString& caption, int tag) {
     return button;
 }
 
+void TAssistantBalloon::styleButton(TOffice97Button* button) const {
+    button->setOffice2000Look(Balloon.Office2000Look);
+    button->setColor(Balloon.Color);
+    button->setFont(Balloon.Font);
+    button->setHoverFont(Balloon.HoverFont);
+}
+
 void TAssistantBalloon::clearButtons() {
     for (TOffice97Button* button : buttons_) button->deleteLater(), button->hide();
     buttons_.clear();
     backPage_ = nextPage_ = nullptr;
     cancelTag_ = -1;
+}
+
+void TAssistantBalloon::clearTopicPage() {
+    const int page = page_;
+    clearButtons();
+    clearTopics();
+    page_ = page;
 }
 
 void TAssistantBalloon::clearTopics() {
@@ -229,16 +253,11 @@ int TAssistantBalloon::MessageDlg(const QString& text, int DlgType, int DefaultB
 
 void TAssistantBalloon::buildMessage(const QString& text, int DlgType, int DefaultButton,
                                      std::uint16_t Buttons) {
-    Title->setText(MsgDlg.Title);
     // Line breaks come in every form the program's texts use ("\n\r", "\r\n", "\n"): one break each.
     Msg->setText(QString(text).replace("\r\n", "\n").replace("\n\r", "\n").replace('\r', '\n'));
     msgButtons_ = Buttons;
-    static const QStyle::StandardPixmap icons[4] = {
-        QStyle::SP_MessageBoxWarning, QStyle::SP_MessageBoxCritical, QStyle::SP_MessageBoxInformation,
-        QStyle::SP_MessageBoxQuestion};
-    const QIcon icon =
-        DlgType >= 0 && DlgType < 4 ? style()->standardIcon(icons[DlgType]) : MsgDlg.CustomIcon;
-    Icon->setPixmap(icon.isNull() ? QPixmap() : icon.pixmap(32, 32));
+    dlgType_ = DlgType;
+    applyMessageOptions();
     const MessageButtonChoice choice = chooseMessageButtons(Buttons, DefaultButton);
     focus_ = nullptr;
     for (int i = 0; i < 11; ++i) {
@@ -250,6 +269,17 @@ void TAssistantBalloon::buildMessage(const QString& text, int DlgType, int Defau
         if (i == choice.focused) focus_ = button;
     }
     cancelTag_ = choice.cancel;
+}
+
+void TAssistantBalloon::applyMessageOptions() {
+    Title->setText(MsgDlg.Title);
+    static const QStyle::StandardPixmap icons[4] = {
+        QStyle::SP_MessageBoxWarning, QStyle::SP_MessageBoxCritical, QStyle::SP_MessageBoxInformation,
+        QStyle::SP_MessageBoxQuestion};
+    const QIcon icon =
+        dlgType_ >= 0 && dlgType_ < 4 ? style()->standardIcon(icons[dlgType_]) : MsgDlg.CustomIcon.get();
+    Icon->setPixmap(icon.isNull() ? QPixmap() : icon.pixmap(32, 32));
+    for (TOffice97Button* button : buttons_) styleButton(button);
     const TCheckBoxOptions& box = MsgDlg.CheckBox;
     CheckBox->setText(box.Caption);
     CheckBox->setToolTip(box.Hint);
@@ -260,7 +290,13 @@ void TAssistantBalloon::buildMessage(const QString& text, int DlgType, int Defau
     CheckBox->setEnabled(box.Enabled);
 }
 
+void TAssistantBalloon::adjustLabels(std::initializer_list<QLabel*> labels) {
+    for (QLabel* label : labels)
+        if (!label->text().isEmpty()) emit OnAdjustCustomLabel(label);
+}
+
 void TAssistantBalloon::layOutMessage() {
+    adjustLabels({Title, Msg});
     const TBalloonMetrics& metrics = Balloon.Metrics;
     MessageMeasures measures;
     measures.buttonCount = int(buttons_.size());
@@ -309,7 +345,7 @@ void TAssistantBalloon::ShowTips() {
     if (shown_) hideBalloon();
     setKind(BalloonKind::Tips);
     layOutTips();
-    open(true);
+    openIfContent();
 }
 
 void TAssistantBalloon::layOutTips() {
@@ -323,24 +359,29 @@ void TAssistantBalloon::layOutTips() {
     const int index = TipsDlg.TipIndex();
     QString tip = index >= 0 && index < TipsDlg.Tips().size() ? TipsDlg.Tips()[index] : QString();
     // Blanks as wide as the icon and half a spacing, so the first line clears the icon.
-    const int blank = std::max(1, QFontMetrics(Msg->font()).horizontalAdvance(' '));
-    tip.prepend(QString(int(std::ceil((32 + space / 2.0) / blank)), ' '));
+    if (!tip.isEmpty() && !icon.isNull()) {
+        const int blank = std::max(1, QFontMetrics(Msg->font()).horizontalAdvance(' '));
+        tip.prepend(QString(int(std::ceil((32 + space / 2.0) / blank)), ' '));
+    }
     Msg->setText(tip);
+    adjustLabels({Msg});
     const int textW = width - 2 * space;
-    const int textH = std::max(32, wrappedHeight(Msg->font(), tip, textW));
+    const int textH = wrappedHeight(Msg->font(), Msg->text(), textW);
     Msg->setGeometry(space, space, textW, textH);
-    Msg->show();
+    Msg->setVisible(textH > 0);
     Msg->raise();
+    // The tip (beside the icon), then the buttons, right-aligned, one spacing below.
+    int y = space + std::max(textH, icon.isNull() ? 0 : 32);
     int x = width - space;
-    const int y = space + textH + space;
-    int buttonH = metrics.MinButtonHeight;
+    int buttonH = 0;
+    const int buttonY = y > space ? y + space : y;
     for (int b = 2; b >= 0; --b) {
         if (!(TipsDlg.VisibleButtons & (1u << b))) continue;
         TOffice97Button* button = addButton(QString::fromUtf8(TipsButtonCaptions[b]), TipsTag + b);
         const QSize hint =
             button->sizeHint().expandedTo(QSize(metrics.MinButtonWidth, metrics.MinButtonHeight));
         x -= hint.width();
-        button->setGeometry(x, y, hint.width(), hint.height());
+        button->setGeometry(x, buttonY, hint.width(), hint.height());
         x -= space;
         buttonH = std::max(buttonH, hint.height());
         if (b == int(TTipsDlgBtn::tbNext)) button->setEnabled(index < TipsDlg.Tips().size() - 1);
@@ -348,29 +389,68 @@ void TAssistantBalloon::layOutTips() {
         if (b == int(TTipsDlgBtn::tbClose)) focus_ = button;
         button->show();
     }
-    finishLayout(QSize(width, y + buttonH + space));
+    if (buttonH > 0) y = buttonY + buttonH;
+    finishLayout(QSize(width, y + space));
 }
 
 void TAssistantBalloon::ShowGuide() {
     if (shown_) hideBalloon();
     setKind(BalloonKind::Guide);
     page_ = 0;
-    layOutTopics(GuideDlg.Title, GuideDlg.Description, GuideDlg.Icon, GuideDlg.Topics,
-                 GuideDlg.AcceptRequest);
-    showPaged();
+    layOutCurrent();
+    openIfContent();
 }
 
 void TAssistantBalloon::ShowHint() {
     if (shown_) hideBalloon();
     setKind(BalloonKind::Hint);
     page_ = 0;
-    layOutTopics(HintDlg.Title, HintDlg.Description, HintDlg.Icon, HintDlg.Topics, false);
-    showPaged();
+    layOutCurrent();
+    openIfContent();
 }
 
-void TAssistantBalloon::showPaged() {
-    // Only a balloon with something to show opens.
+void TAssistantBalloon::openIfContent() {
+    // Only a balloon with something to show opens: an empty one is its two margins high.
     if (body_.height() > 2 * Balloon.Metrics.ControlSpacing) open(true);
+}
+
+void TAssistantBalloon::layOutCurrent() {
+    switch (kind_) {
+        case BalloonKind::Message:
+            applyMessageOptions();
+            layOutMessage();
+            break;
+        case BalloonKind::Tips:
+            clearButtons();
+            layOutTips();
+            break;
+        case BalloonKind::Guide:
+            clearTopicPage();
+            layOutTopics(GuideDlg.Title, GuideDlg.Description, GuideDlg.Icon, GuideDlg.Topics,
+                         GuideDlg.AcceptRequest);
+            break;
+        case BalloonKind::Hint:
+            clearTopicPage();
+            layOutTopics(HintDlg.Title, HintDlg.Description, HintDlg.Icon, HintDlg.Topics, false);
+            break;
+        case BalloonKind::None:
+            break;
+    }
+}
+
+void TAssistantBalloon::optionsChanged(BalloonKind source) {
+    if (!shown_ || (source != BalloonKind::None && source != kind_) || relayoutPending_) return;
+    // Changes come in bursts (a caller sets a title, then the topics): one layout after them.
+    relayoutPending_ = true;
+    QTimer::singleShot(0, this, [this] {
+        relayoutPending_ = false;
+        if (!shown_) return;
+        QWidget* const focused = focusWidget();
+        layOutCurrent();
+        reposition();
+        if (focused && focused->isVisible()) focus_ = focused;
+        if (!opening_ && focus_) focus_->setFocus();
+    });
 }
 
 void TAssistantBalloon::layOutTopics(const QString& title, const QString& description, const QIcon& icon,
@@ -400,27 +480,37 @@ void TAssistantBalloon::layOutTopics(const QString& title, const QString& descri
     const int width =
         std::max({int(guide ? metrics.MinGuideDlgWidth : metrics.MinHintDlgWidth), 240, row + space});
     const int content = width - 2 * space;
+
+    // Parts follow one another a spacing apart; with no part at all the body is its two margins.
     int y = space;
+    bool any = false;
+    const auto nextTop = [&] { return any ? y + space : y; };
+    const auto endPart = [&](int bottom) {
+        y = bottom;
+        any = true;
+    };
 
     const int iconSpace = icon.isNull() ? 0 : 32 + space;
     Icon->setPixmap(icon.isNull() ? QPixmap() : icon.pixmap(32, 32));
     Icon->setGeometry(space, space, 32, 32);
     Icon->setVisible(!icon.isNull());
     Title->setText(title);
-    const int titleH = wrappedHeight(Title->font(), title, content - iconSpace);
-    Title->setGeometry(space + iconSpace, y, content - iconSpace, titleH);
-    Title->setVisible(!title.isEmpty());
-    y += std::max(titleH, icon.isNull() ? 0 : 32);
     Msg->setText(description);
-    if (!description.isEmpty()) {
-        const int h = wrappedHeight(Msg->font(), description, content);
-        Msg->setGeometry(space, y + space, content, h);
-        y += space + h;
+    adjustLabels({Title, Msg});
+    const int titleH = wrappedHeight(Title->font(), Title->text(), content - iconSpace);
+    Title->setGeometry(space + iconSpace, y, content - iconSpace, titleH);
+    Title->setVisible(titleH > 0);
+    if (titleH > 0 || !icon.isNull()) endPart(y + std::max(titleH, icon.isNull() ? 0 : 32));
+    const int descriptionH = wrappedHeight(Msg->font(), Msg->text(), content);
+    if (descriptionH > 0) {
+        const int top = nextTop();
+        Msg->setGeometry(space, top, content, descriptionH);
+        endPart(top + descriptionH);
     }
-    Msg->setVisible(!description.isEmpty());
-    if (y > space) {
+    Msg->setVisible(descriptionH > 0);
+    DividerTop->setVisible(any);
+    if (any) {
         DividerTop->setGeometry(space, y + space / 2, content, 1);
-        DividerTop->show();
         y += space;
     }
 
@@ -431,8 +521,9 @@ void TAssistantBalloon::layOutTopics(const QString& title, const QString& descri
         const std::uint8_t flags = topic.options.Flags;
         auto* button = new TOffice97Button(TopicsPanel);
         button->setObjectName(QString("Topic%1").arg(line));
-        button->setControlType(request || !guide ? TOffice97Button::bsRadioButton
-                                                 : TOffice97Button::bsHintButton);
+        // The guide's topics are hint bullets unless they are choices (a request's result).
+        button->setControlType(guide && !GuideDlg.RequestResult ? TOffice97Button::bsHintButton
+                                                                 : TOffice97Button::bsRadioButton);
         button->setWordWrap(true);
         button->setCaption(topic.text);
         button->setColor(Balloon.Color);
@@ -465,9 +556,12 @@ void TAssistantBalloon::layOutTopics(const QString& title, const QString& descri
         topics_[std::size_t(i)]->show();
         topicY += heights[std::size_t(i)] + 2;
     }
-    TopicsPanel->setGeometry(space, y + space, content, std::max(0, topicY - 2));
     TopicsPanel->setVisible(topicY > 0);
-    if (topicY > 0) y += space + topicY - 2;
+    if (topicY > 0) {
+        const int top = nextTop();
+        TopicsPanel->setGeometry(space, top, content, topicY - 2);
+        endPart(top + topicY - 2);
+    }
 
     if (pageStarts_.size() > 1) {
         const char* const* captions = guide ? GuideButtonCaptions + 4 : HintButtonCaptions + 1;
@@ -477,9 +571,10 @@ void TAssistantBalloon::layOutTopics(const QString& title, const QString& descri
         nextPage_->setControlType(TOffice97Button::bsDownButton);
         for (TOffice97Button* pager : {backPage_, nextPage_}) {
             const int h = pager->sizeHint().height();
-            pager->setGeometry(space, y + space, content, h);
+            const int top = nextTop();
+            pager->setGeometry(space, top, content, h);
             pager->show();
-            y += space + h;
+            endPart(top + h);
         }
         backPage_->setEnabled(page_ > 0);
         nextPage_->setEnabled(std::size_t(page_) + 1 < pageStarts_.size());
@@ -488,25 +583,31 @@ void TAssistantBalloon::layOutTopics(const QString& title, const QString& descri
     InputBoxBorder->setVisible(request);
     if (request) {
         InputBox->setText(GuideDlg.Request);
-        InputBoxBorder->setGeometry(space, y + space, content, InputBoxHeight);
+        const int top = nextTop();
+        InputBoxBorder->setGeometry(space, top, content, InputBoxHeight);
         InputBox->setGeometry(2, 2, content - 4, InputBoxHeight - 4);
         InputBox->show();
-        y += space + InputBoxHeight;
+        endPart(top + InputBoxHeight);
     }
 
-    int rowX = space;
-    int rowH = 0;
-    DividerBottom->setGeometry(space, y + space / 2 + 1, content, 1);
-    DividerBottom->show();
-    y += space;
-    for (TOffice97Button* button : closing) {
-        const QSize hint = buttonSize(button);
-        button->setGeometry(rowX, y + space, hint.width(), hint.height());
-        button->show();
-        rowX += hint.width() + space;
-        rowH = std::max(rowH, hint.height());
+    DividerBottom->setVisible(any && !closing.empty());
+    if (!closing.empty()) {
+        if (any) {
+            DividerBottom->setGeometry(space, y + space / 2 + 1, content, 1);
+            y += space;
+        }
+        const int top = nextTop();
+        int rowX = space;
+        int rowH = 0;
+        for (TOffice97Button* button : closing) {
+            const QSize hint = buttonSize(button);
+            button->setGeometry(rowX, top, hint.width(), hint.height());
+            button->show();
+            rowX += hint.width() + space;
+            rowH = std::max(rowH, hint.height());
+        }
+        endPart(top + rowH);
     }
-    y += space + rowH;
     focus_ = nullptr;
     for (std::size_t i = std::size_t(first); i < std::size_t(end) && !focus_; ++i)
         if (topics_[i]->focusPolicy() != Qt::NoFocus) focus_ = topics_[i];
@@ -566,6 +667,7 @@ void TAssistantBalloon::finishOpening() {
     update();
     if (activate_) activateWindow();
     if (focus_) focus_->setFocus();
+    if (autoCloseMs_ > 0) autoClose_->start(autoCloseMs_);
     emit OnShow();
 }
 
@@ -594,9 +696,9 @@ void TAssistantBalloon::Close() {
 void TAssistantBalloon::hideBalloon() {
     if (!shown_) return;
     shown_ = false;
-    suspended_ = false;
     opening_ = false;
     ++openStep_;
+    autoClose_->stop();
     QWidget::hide();
     focus_ = nullptr;
     if (run_ && run_->result == 0) run_->answer(mrCancelResult);
@@ -642,15 +744,8 @@ void TAssistantBalloon::buttonClicked(int tag) {
     }
     if (tag == PageBackTag || tag == PageNextTag) {
         const bool forward = tag == PageNextTag;
-        const int page = page_ + (forward ? 1 : -1);
-        clearButtons();
-        clearTopics();
-        page_ = page;
-        if (kind_ == BalloonKind::Guide)
-            layOutTopics(GuideDlg.Title, GuideDlg.Description, GuideDlg.Icon, GuideDlg.Topics,
-                         GuideDlg.AcceptRequest);
-        else
-            layOutTopics(HintDlg.Title, HintDlg.Description, HintDlg.Icon, HintDlg.Topics, false);
+        page_ += forward ? 1 : -1;
+        layOutCurrent();
         // At the last or first page the focus moves to the other paging button.
         TOffice97Button* pager = forward ? nextPage_ : backPage_;
         TOffice97Button* other = forward ? backPage_ : nextPage_;
@@ -665,9 +760,11 @@ void TAssistantBalloon::buttonClicked(int tag) {
             Close();
             return;
         }
-        TipsDlg.setTipIndex(TipsDlg.TipIndex() + (b == int(TTipsDlgBtn::tbNext) ? 1 : -1));
-        setKind(BalloonKind::Tips);
-        layOutTips();
+        {
+            const ChangeSource::Quiet quiet(TipsDlg);
+            TipsDlg.setTipIndex(TipsDlg.TipIndex() + (b == int(TTipsDlgBtn::tbNext) ? 1 : -1));
+        }
+        layOutCurrent();
         reposition();
         if (focus_) focus_->setFocus();
         if (TipsDlg.OnTipsTipChange) TipsDlg.OnTipsTipChange();
@@ -723,7 +820,7 @@ void TAssistantBalloon::paintEvent(QPaintEvent*) {
     }
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setPen(Balloon.BorderColor);
-    painter.setBrush(Balloon.Color);
+    painter.setBrush(Balloon.Color.get());
     painter.drawPath(balloonShape(placement_, Balloon.Metrics));
 }
 

@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <functional>
+#include <initializer_list>
 #include <vector>
 
 #include "assistant/balloon_layout.h"
@@ -17,6 +18,7 @@ class QEventLoop;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QTimer;
 
 namespace kestrave {
 
@@ -76,6 +78,9 @@ public:
     const std::vector<TOffice97Button*>& topicButtons() const { return topics_; }
     // The work area the balloon places itself in (the screen's virtual geometry by default).
     void setWorkArea(QRect area) { workArea_ = area; }
+    // Milliseconds after opening at which the balloon closes by itself; 0: it stays.
+    int AutoCloseTime() const { return autoCloseMs_; }
+    void setAutoCloseTime(int ms) { autoCloseMs_ = std::max(0, ms); }
 
     // Handlers of the balloon's controls.
     void CheckBoxClick();
@@ -93,6 +98,8 @@ signals:
     void OnHintTopicClick(int TopicID);
     // The Help button with the message's help context (there is no help system to run).
     void OnHelp(int HelpCtx);
+    // A label of the balloon is about to be measured: the owner may adjust its font or text.
+    void OnAdjustCustomLabel(QWidget* TheLabel);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -102,14 +109,23 @@ protected:
 private:
     void setKind(BalloonKind kind);
     TOffice97Button* addButton(const QString& caption, int tag);
+    void styleButton(TOffice97Button* button) const;
     void clearButtons();
     void clearTopics();
+    // Clears the topics and buttons of the page shown, keeping which page it is.
+    void clearTopicPage();
     void buildMessage(const QString& text, int DlgType, int DefaultButton, std::uint16_t Buttons);
+    // The message's title, icon, button looks and check box from the options.
+    void applyMessageOptions();
+    void adjustLabels(std::initializer_list<QLabel*> labels);
     void layOutMessage();
     void layOutTopics(const QString& title, const QString& description, const QIcon& icon,
                       const TTopicsList& topics, bool request);
     void layOutTips();
-    void showPaged();
+    void openIfContent();
+    // Lays the dialog of the current kind out again from its options.
+    void layOutCurrent();
+    void optionsChanged(BalloonKind source);
     void finishLayout(QSize body);
     void open(bool activate);
     void openStep(int step);
@@ -134,6 +150,10 @@ private:
     bool opening_ = false;
     bool activate_ = false;
     int helpCtx_ = 0;
+    int dlgType_ = 0;
+    bool relayoutPending_ = false;
+    int autoCloseMs_ = 0;
+    QTimer* autoClose_ = nullptr;
     std::uint16_t msgButtons_ = 0;
     int cancelTag_ = -1;
     QPointer<QWidget> focus_;

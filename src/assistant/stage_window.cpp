@@ -103,6 +103,7 @@ TAssistantStage::TAssistantStage(TAssistantDirector& director)
     applicationActive_ = QGuiApplication::applicationState() == Qt::ApplicationActive;
     applyWindowFlags();
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this] { applicationStateChanged(); });
+    systemMove_ = [this] { return windowHandle() && windowHandle()->startSystemMove(); };
 }
 
 void TAssistantStage::applyWindowFlags() {
@@ -203,15 +204,48 @@ void TAssistantStage::mousePressEvent(QMouseEvent* event) {
             }
         return;
     }
+    // A platform move whose end went unheard ends at the next press.
+    endDrag();
     if (event->button() != Qt::LeftButton || !draggable_) return;
     dragging_ = true;
     emit OnDragStart();
-    if (windowHandle() && windowHandle()->startSystemMove()) {
-        dragging_ = false;
-        emit OnDragStop();
+    if (systemMove_()) {
+        // The platform's move loop returns at once and does not report its end; the first
+        // release, the first move without the button, or the pointer coming back ends the drag.
+        systemMoving_ = true;
+        qApp->installEventFilter(this);
         return;
     }
     dragFrom_ = event->globalPosition().toPoint() - pos();
+}
+
+bool TAssistantStage::eventFilter(QObject* watched, QEvent* event) {
+    if (!systemMoving_) return QWidget::eventFilter(watched, event);
+    switch (event->type()) {
+        case QEvent::MouseButtonRelease:
+        case QEvent::NonClientAreaMouseButtonRelease:
+            endDrag();
+            break;
+        case QEvent::MouseMove:
+            if (!(static_cast<QMouseEvent*>(event)->buttons() & Qt::LeftButton)) endDrag();
+            break;
+        case QEvent::Enter:
+            if (watched == this) endDrag();
+            break;
+        default:
+            break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TAssistantStage::endDrag() {
+    if (!dragging_) return;
+    dragging_ = false;
+    if (systemMoving_) {
+        systemMoving_ = false;
+        qApp->removeEventFilter(this);
+    }
+    emit OnDragStop();
 }
 
 void TAssistantStage::mouseMoveEvent(QMouseEvent* event) {
@@ -219,10 +253,7 @@ void TAssistantStage::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void TAssistantStage::mouseReleaseEvent(QMouseEvent* event) {
-    if (dragging_) {
-        dragging_ = false;
-        emit OnDragStop();
-    }
+    endDrag();
     if (event->button() == Qt::LeftButton) emit OnClick();
 }
 
@@ -245,6 +276,7 @@ void TAssistantStage::showEvent(QShowEvent*) {
 }
 
 void TAssistantStage::hideEvent(QHideEvent*) {
+    endDrag();
     emit OnHide();
 }
 

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QRegion>
 #include <QWidget>
+#include <functional>
 
 namespace kestrave {
 
@@ -63,6 +64,9 @@ public:
     bool Draggable() const { return draggable_; }
     void setDraggable(bool on) { draggable_ = on; }
     bool Dragging() const { return dragging_; }
+    // How a drag hands the window to the platform's move loop; false: the platform has none and
+    // the stage follows the mouse itself. Replaceable for tests.
+    void setSystemMove(std::function<bool()> start) { systemMove_ = std::move(start); }
     // A stage with a parent window lives inside it; without one it is a top-level window.
     void setParentWindow(QWidget* parent);
 
@@ -90,8 +94,10 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void endDrag();
     void applyShown(bool shown);
     void applyWindowFlags();
     void applicationStateChanged();
@@ -103,6 +109,9 @@ private:
     bool alwaysOnTop_ = true;
     bool draggable_ = true;
     bool dragging_ = false;
+    // The platform moves the window; the drag ends when the pointer is heard of again.
+    bool systemMoving_ = false;
+    std::function<bool()> systemMove_;
     bool bulbVisible_ = false;
     bool onTopBand_ = true;
     QPoint dragFrom_;

@@ -133,6 +133,24 @@ TEST_F(Director, WaitingForAnEndlessAnimationEndsWhenItStarts) {
     EXPECT_EQ(std::count(all.begin(), all.end(), "stop 7"), 1);
 }
 
+TEST_F(Director, WaitingForAStartReturnsWhileTheAnimationPlays) {
+    start(0);  // every frame lasts until a stop: the animation never ends by itself
+    const std::uint32_t x = director->playAnimation(4);
+    director->waitForStart(x);
+    EXPECT_EQ(director->engine().currentAnimation(), 4);
+    EXPECT_FALSE(director->engine().isStopped());
+    events.awaitValue("start 4");
+
+    // A locked director starts nothing, so the wait for a start does not hang.
+    director->lock();
+    const std::uint32_t rest = director->playAnimation(6);
+    director->waitForStart(rest);
+    EXPECT_EQ(director->engine().currentAnimation(), 4);
+    director->unlock();
+    director->cancelAll(true);
+    EXPECT_FALSE(director->isBusy());
+}
+
 TEST_F(Director, StatesAndNumbersOutsideTheActorQueueNothing) {
     start();
     EXPECT_EQ(director->playState(61), 0u);

@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
 #include <QTest>
 #include <QTimer>
 #include <chrono>
@@ -14,6 +16,7 @@
 
 #include "actor/actor_errors.h"
 #include "actor/assistant_director.h"
+#include "actor/assistant_engine.h"
 #include "assistant/assistant.h"
 #include "assistant/office_button.h"
 #include "assistant/speech_balloon.h"
@@ -39,6 +42,15 @@ void whenOpen(TAssistantBalloon& balloon, std::function<void(TAssistantBalloon&)
         act(balloon);
     });
     poll->start(10);
+}
+
+// Runs the window's events until `ready` holds (a generous cap keeps a broken run from hanging).
+bool eventually(const std::function<bool()>& ready) {
+    for (int i = 0; i < 2000 && !ready(); ++i) {
+        QApplication::processEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return ready();
 }
 
 TOffice97Button* buttonCaptioned(TAssistantBalloon& balloon, const QString& caption) {
@@ -121,6 +133,19 @@ TEST_F(AssistantTest, AnEmptyButtonSetShowsWithoutWaiting) {
     assistant.balloon().Close();
 }
 
+TEST_F(AssistantTest, AMessageOnASuspendedBalloonWaitsForItsAnswer) {
+    assistant.AttachBalloons(nullptr);
+    EXPECT_EQ(assistant.MessageDlg("Working...", 2, 0, 0), 0);
+    assistant.balloon().suspend();  // as while the character is dragged
+    bool opened = false;
+    whenOpen(assistant.balloon(), [&](TAssistantBalloon& b) {
+        opened = true;
+        buttonCaptioned(b, "&No")->click();
+    });
+    EXPECT_EQ(assistant.MessageDlg("Save before quitting ?", 3, Yes | No, 0), 7);
+    EXPECT_TRUE(opened);
+}
+
 TEST_F(AssistantTest, AMessageDuringAWaitingOneEndsTheFirstWithCancel) {
     int inner = -1;
     whenOpen(assistant.balloon(), [&](TAssistantBalloon&) {
@@ -151,11 +176,14 @@ TEST_F(AssistantTest, PropertiesKeepTheirValuesWhereZeroIsIgnored) {
 
 TEST_F(AssistantTest, AMissingActorLeavesTheBalloonAnswering) {
     assistant.AttachBalloons(nullptr);
+    // A balloon up at the stage steps aside while the library changes and must come back.
+    EXPECT_EQ(assistant.MessageDlg("Working...", 2, 0, 0), 0);
     int changes = 0;
     QObject::connect(&assistant, &TAssistant::OnChange, [&] { ++changes; });
     EXPECT_THROW(assistant.setActorLibrary("/nonexistent/merlin.acs"), EActorError);
     EXPECT_EQ(changes, 0);
     EXPECT_FALSE(assistant.balloon().suspended());
+    EXPECT_TRUE(assistant.balloon().isVisible());
     EXPECT_NO_THROW(assistant.setActorLibrary("/NONEXISTENT/MERLIN.ACS"));  // the same name
     bool centred = false;
     whenOpen(assistant.balloon(), [&](TAssistantBalloon& b) {
@@ -190,6 +218,131 @@ TEST_F(AssistantTest, GuideTopicsClickThroughToTheirEvent) {
     balloon.Close();
 }
 
+TEST_F(AssistantTest, GuideTopicsAreBulletsUnlessTheyAreARequestsResult) {
+    struct Case {
+        bool guide, acceptRequest, requestResult;
+        TOffice97Button::TOffBtnType expected;
+    };
+    const Case cases[] = {
+        {true, true, false, TOffice97Button::bsHintButton},  // the window's guide: a request box, bullets
+        {true, false, true, TOffice97Button::bsRadioButton},
+        {false, false, false, TOffice97Button::bsRadioButton},  // hints are always choices
+    };
+    assistant.GuideDlg().Topics.AddTopicWithID("1. Set an alignment area", tfHoverBold, 1);
+    assistant.HintDlg().Topics.AddTopic("Start moving your mouse over the image", 0);
+    for (const Case& c : cases) {
+        assistant.GuideDlg().AcceptRequest = c.acceptRequest;
+        assistant.GuideDlg().RequestResult = c.requestResult;
+        c.guide ? assistant.ShowGuide() : assistant.ShowHint();
+        ASSERT_EQ(assistant.balloon().topicButtons().size(), 1u);
+        EXPECT_EQ(assistant.balloon().topicButtons()[0]->ControlType(), c.expected) << c.guide << c.requestResult;
+        assistant.balloon().Close();
+    }
+}
+
+TEST_F(AssistantTest, GuideAndTipsOpenOnlyWithSomethingToShow) {
+    TAssistantBalloon& balloon = assistant.balloon();
+    assistant.GuideDlg().VisibleButtons = 0;
+    assistant.GuideDlg().AcceptRequest = false;
+    assistant.TipsDlg().VisibleButtons = 0;
+    const std::function<void()> show[] = {[&] { assistant.ShowGuide(); }, [&] { balloon.ShowTips(); }};
+    for (const auto& open : show) {
+        open();
+        EXPECT_FALSE(balloon.shown());
+    }
+    assistant.GuideDlg().Topics.AddTopic("Step by step guide:", tfPlain | tfBold);
+    assistant.TipsDlg().setTips({"Right-click a knot to delete it"});
+    for (const auto& open : show) {
+        open();
+        EXPECT_TRUE(balloon.shown());
+        EXPECT_GT(balloon.ClientPanel->height(), 2 * 7);
+        balloon.Close();
+    }
+}
+
+TEST_F(AssistantTest, ABalloonOnTheScreenFollowsItsOptionsButNotItsOwnInput) {
+    TAssistantBalloon& balloon = assistant.balloon();
+    QStringList measured;
+    QObject::connect(&assistant, &TAssistant::OnAdjustCustomLabel,
+                     [&](QWidget* label) { measured << label->objectName(); });
+    TGuideDlgOptions& guide = assistant.GuideDlg();
+    guide.Title = "Hints after startup";
+    guide.Topics.AddTopicWithID("1. Set an alignment area", tfHoverBold, 1);
+    assistant.ShowGuide();
+    EXPECT_EQ(measured, QStringList{"Title"});
+    const int before = balloon.ClientPanel->height();
+
+    // The user typing in the request box is no change to lay out.
+    measured.clear();
+    QTest::keyClicks(balloon.InputBox, "align");
+    QApplication::processEvents();
+    EXPECT_EQ(guide.Request.get(), "align");
+    EXPECT_TRUE(measured.isEmpty());
+
+    // The caller's changes are: one layout after a burst of them.
+    guide.Description = "What would you like to do ?";
+    guide.Topics.AddTopicWithID("2. Start alignment", tfHoverBold, 2);
+    guide.Topics.AddTopicWithID("3. Limit number of frames ", tfHoverBold, 3);
+    EXPECT_EQ(balloon.topicButtons().size(), 1u);
+    QApplication::processEvents();
+    EXPECT_EQ(measured, (QStringList{"Title", "Msg"}));
+    EXPECT_EQ(balloon.topicButtons().size(), 3u);
+    EXPECT_EQ(balloon.Msg->text(), "What would you like to do ?");
+    EXPECT_GT(balloon.ClientPanel->height(), before);
+    EXPECT_EQ(balloon.height(), balloon.ClientPanel->height() + 17) << "the window is the body and the tail";
+    EXPECT_EQ(balloon.InputBox->text(), "align");
+
+    // A message's options reach the message on the screen; a hidden balloon lays nothing out.
+    EXPECT_EQ(assistant.MessageDlg("Working...", 2, 0, 0), 0);
+    assistant.MsgDlg().CheckBox.Caption = "Do not repeat this message  ";
+    assistant.MsgDlg().CheckBox.Visible = true;
+    QApplication::processEvents();
+    EXPECT_FALSE(balloon.CheckBox->isHidden());
+    EXPECT_EQ(balloon.CheckBox->text(), "Do not repeat this message  ");
+    balloon.Close();
+    measured.clear();
+    assistant.Balloon().Metrics.ControlSpacing = 9;
+    QApplication::processEvents();
+    EXPECT_TRUE(measured.isEmpty());
+}
+
+TEST_F(AssistantTest, AnAdjustedLabelIsMeasuredAsAdjusted) {
+    TAssistantBalloon& balloon = assistant.balloon();
+    const auto textHeight = [&] {
+        EXPECT_EQ(assistant.MessageDlg("Mind the gap", 2, 0, 0), 0);
+        const int height = balloon.Msg->height();
+        balloon.Close();
+        return height;
+    };
+    const int plain = textHeight();
+    QObject::connect(&assistant, &TAssistant::OnAdjustCustomLabel, [](QWidget* label) {
+        QFont font = label->font();
+        font.setPixelSize(60);
+        label->setFont(font);
+    });
+    EXPECT_GE(textHeight(), 60);
+    EXPECT_LT(plain, 60);
+}
+
+TEST_F(AssistantTest, TheAutoCloseTimerClosesOnlyTheBalloonItWasStartedFor) {
+    TAssistantBalloon& balloon = assistant.balloon();
+    balloon.setAutoCloseTime(40);
+    EXPECT_EQ(assistant.MessageDlg("Working...", 2, 0, 0), 0);
+    ASSERT_TRUE(eventually([&] { return balloon.ClientPanel->isVisible(); }));
+    EXPECT_TRUE(eventually([&] { return !balloon.shown(); }));
+
+    // Closed early, its timer goes with it: the next balloon stays.
+    balloon.setAutoCloseTime(100);
+    EXPECT_EQ(assistant.MessageDlg("Working...", 2, 0, 0), 0);
+    ASSERT_TRUE(eventually([&] { return balloon.ClientPanel->isVisible(); }));
+    balloon.Close();
+    balloon.setAutoCloseTime(0);
+    EXPECT_EQ(assistant.MessageDlg("Still working...", 2, 0, 0), 0);
+    QTest::qWait(250);
+    EXPECT_TRUE(balloon.shown());
+    balloon.Close();
+}
+
 TEST_F(AssistantTest, ManyTopicsPageForwardAndBack) {
     for (int i = 0; i < 30; ++i)
         assistant.HintDlg().Topics.AddTopic(QString("Topic line %1").arg(i), tfPlain);
@@ -221,15 +374,6 @@ TEST_F(AssistantTest, TipsStepThroughTheList) {
     EXPECT_TRUE(assistant.balloon().Msg->text().endsWith("two"));
     buttonCaptioned(assistant.balloon(), "Close")->click();
     EXPECT_FALSE(assistant.balloon().shown());
-}
-
-// Runs the window's events until `ready` holds (a generous cap keeps a broken run from hanging).
-bool eventually(const std::function<bool()>& ready) {
-    for (int i = 0; i < 2000 && !ready(); ++i) {
-        QApplication::processEvents();
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return ready();
 }
 
 TEST_F(AssistantTest, AnActorShowsOnTheStageInTheShapeOfItsFrame) {
@@ -278,6 +422,82 @@ TEST_F(AssistantTest, AProgrammedMoveStepsToItsTargetWithoutOvershooting) {
         }
         EXPECT_EQ(stage.pos(), target);
         EXPECT_LE(steps, (longer + 7) / 8 + 1);
+    }
+}
+
+TEST_F(AssistantTest, AProgrammedMoveSetsOffInItsMoveAnimation) {
+    test::TempDir dir;
+    test::TestActor actor = test::minimalActor();
+    test::TestAnimation walk;
+    walk.name = "Walk";
+    walk.states = {46, 47, 48, 49, 50, 51, 52, 53};  // every direction of the move kind
+    for (test::TestFrame& frame : walk.frames) frame.duration = 255;
+    actor.animations.push_back(walk);
+    test::writeActorFile(dir.path() / "w.actor", actor);
+    assistant.setFastShowHide(true);
+    assistant.setVisible(true);
+    assistant.setActorLibrary(QString::fromStdString((dir.path() / "w.actor").string()));
+    TAssistantStage& stage = assistant.stage();
+    ASSERT_TRUE(stage.Shown());
+
+    assistant.setMoveTarget(stage.x() + 100, stage.y());
+    ASSERT_TRUE(assistant.BeginMove());
+    const TAssistantEngine& engine = assistant.director().engine();
+    EXPECT_EQ(engine.currentAnimation(), 2) << "the walk plays while the director is held";
+    EXPECT_FALSE(engine.isStopped());
+    EXPECT_FALSE(stage.isEnabled());
+    while (assistant.StepMove(8, 8)) {
+    }
+    assistant.EndMove();
+    EXPECT_TRUE(stage.isEnabled());
+}
+
+// A press on the stage that hands the window to the platform's move loop.
+void pressStage(TAssistantStage& stage) {
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(1, 1), QPointF(1, 1), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(&stage, &press);
+}
+
+TEST_F(AssistantTest, ADragByThePlatformEndsWhenThePointerIsHeardAgain) {
+    TAssistantStage& stage = assistant.stage();
+    stage.setParentWindow(&window);  // a press on a child stage is never a call to the front
+    stage.setSystemMove([] { return true; });
+    assistant.AttachBalloons(nullptr);
+    EXPECT_EQ(assistant.MessageDlg("Working...", 2, 0, 0), 0);
+    int stops = 0;
+    QObject::connect(&assistant, &TAssistant::OnDragStop, [&] { ++stops; });
+
+    const QMouseEvent::Type moveType = QEvent::MouseMove;
+    const std::function<void()> endings[] = {
+        [&] {
+            QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,
+                                Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(&window, &release);
+        },
+        [&] {
+            QMouseEvent hover(moveType, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(&window, &hover);
+        },
+        [&] {
+            // The platform gives the pointer back to the window it moved.
+            QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+            QApplication::sendEvent(&stage, &enter);
+        },
+    };
+    for (const auto& end : endings) {
+        pressStage(stage);
+        EXPECT_TRUE(stage.Dragging());
+        EXPECT_EQ(stops, 0) << "the platform's move has only begun";
+        EXPECT_FALSE(assistant.balloon().isVisible());
+        QMouseEvent held(moveType, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&window, &held);
+        EXPECT_TRUE(stage.Dragging());
+        end();
+        EXPECT_FALSE(stage.Dragging());
+        EXPECT_EQ(stops, 1);
+        EXPECT_TRUE(assistant.balloon().isVisible()) << "the balloon comes back at the new place";
+        stops = 0;
     }
 }
 

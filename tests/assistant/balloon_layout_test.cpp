@@ -72,6 +72,43 @@ TEST(BalloonPlacement, TheTailSitsOnTheFacingEdgeAndTheBodyNeverOutgrowsTheArea)
     EXPECT_LE(huge.body.width(), 798);
 }
 
+TEST(BalloonPlacement, EachPlacementPutsBodyTailAndOffsetWhereTheTableSays) {
+    // Tail 30, offset 12, body 200 x 100, on an 800 x 600 screen; windows worked out by hand.
+    TBalloonMetrics metrics;
+    metrics.ArrowLength = 30;
+    metrics.BalloonOffset = 12;
+    struct Case {
+        QRect anchor;
+        bool prefersSides;
+        int placement;
+        QRect window;
+        QPoint body;  // inside the window
+        int tailOffset;
+    };
+    const Case cases[] = {
+        // Above, left-aligned: y = T0 - (H + T) - O; the tail takes the window's bottom 30 rows.
+        {{400, 300, 2, 2}, false, 1, {400, 300 - 130 - 12, 200, 130}, {0, 0}, 15},
+        // Right, top-aligned: x = R + O; the tail starts 40 pixels below the anchor's top.
+        {{10, 100, 20, 30}, true, 3, {30 + 12, 100, 230, 100}, {30, 0}, 40},
+        // Right, bottom-aligned near the bottom: y = B - H; the tail keeps clear of the corner.
+        {{10, 550, 20, 30}, true, 4, {42, 480, 230, 100}, {30, 0}, 100 - 15 - 10},
+        // Left, bottom-aligned: x = L - (W + T) - O.
+        {{770, 550, 20, 30}, true, 7, {770 - 230 - 12, 480, 230, 100}, {0, 0}, 100 - 15 - 10},
+        // Left, top-aligned.
+        {{770, 120, 20, 30}, true, 8, {528, 120, 230, 100}, {0, 0}, 40},
+        // The anchor's top above the screen: bottom-aligned, and the tail 40 pixels below the
+        // anchor's visible top (0), 10 pixels below the body's top.
+        {{10, -20, 20, 130}, true, 4, {42, 10, 230, 100}, {30, 0}, 40 - 10},
+    };
+    for (const Case& c : cases) {
+        const BalloonPlacement p = placeBalloon(c.anchor, Screen, {200, 100}, metrics, c.prefersSides);
+        EXPECT_EQ(p.placement, c.placement);
+        EXPECT_EQ(p.window, c.window) << c.placement;
+        EXPECT_EQ(p.body, QRect(c.body, QSize(200, 100))) << c.placement;
+        EXPECT_EQ(p.tailOffset, c.tailOffset) << c.placement;
+    }
+}
+
 TEST(BalloonOpening, OutlinesGrowAroundTheBodyCentre) {
     const QRect body(10, 0, 200, 100);
     for (const OpeningStep step : OpeningSteps) {
@@ -134,6 +171,15 @@ TEST(MessageLayout, ButtonsAreCentredInOneRowBelowTextAndCheckBox) {
     const int gap = layout.buttons[1].left() - layout.buttons[0].right() - 1;
     EXPECT_LE(gap, metrics.MaxButtonSpacing);
     EXPECT_EQ(layout.body.height(), layout.buttons[0].bottom() + 1 + metrics.ControlSpacing);
+}
+
+TEST(MessageLayout, ANarrowMessageIsAsWideAsTheSmallestMessageBalloon) {
+    for (const int floor : {175, 250}) {
+        TBalloonMetrics metrics;
+        metrics.MinMsgDlgWidth = floor;
+        MessageMeasures m = measures(1, 40, 14);
+        EXPECT_EQ(layoutMessage(m, metrics, {798, 598}).body.width(), floor);
+    }
 }
 
 TEST(MessageLayout, LongTextsWrapAndNeverLeaveTheWorkArea) {
