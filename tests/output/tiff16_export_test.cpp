@@ -68,6 +68,7 @@ TEST(Tiff16Export, StackTiffIsReadBackSampleForSampleByIndependentReaders) {
         EXPECT_NE(output.find("Samples/Pixel: 3"), std::string::npos) << output;
         EXPECT_NE(output.find("RGB color"), std::string::npos) << output;
         EXPECT_NE(output.find("Compression Scheme: None"), std::string::npos) << output;
+        EXPECT_EQ(output.find("Warning"), std::string::npos) << output;
     }
     std::string output;
     const std::vector<std::uint8_t> decoded = decodeWithFfmpeg(file, "rgb48le", output);
