@@ -322,9 +322,8 @@ void AlignController::showLimitCount() {
         page.LimitCountLabel->clear();
         return;
     }
-    page.LimitCountLabel->setText(
-        "Frames to stack: " + QString::number(framesKeptByLimit(page.PreviewSlider->Value())) + " of " +
-        QString::number(page.PreviewSlider->MaxValue() + 1));
+    page.showFramesToStack(framesKeptByLimit(page.PreviewSlider->Value()),
+                           page.PreviewSlider->MaxValue() + 1);
 }
 
 // --- Box size, feature pick, box outline ---------------------------------------------------------

@@ -347,6 +347,8 @@ void OptimizeController::SetLimitClick() {
     windows.StackSlider->setValue(last);
     parts_.entries.selectTab(OptimizeTab);
     parts_.alignPage.setPreviewPosition(0);
+    // The frame slider is back at the best frame; beside "Limit" stands what the limit kept.
+    parts_.alignPage.showFramesToStack(last + 1, parts_.entries.lastIndex() + 1);
     if (result.ToStackPage) parts_.entries.selectTab(StackTab);
     page_.AlignImage->setPixmap(parts_.alignPage.previewPicture());
     page_.AlignImage->resize(page_.AlignImage->pixmap().size());
