@@ -296,7 +296,8 @@ void OptimizeController::OptimizebuttonClick() {
 
 void OptimizeController::SetLimitClick() {
     const LongOperation operation(app_.operations);
-    if (!operation) return;
+    // Without ranked frames (a cancelled pass) there is nothing to limit.
+    if (!operation || !parts_.alignPage.limitAllowed()) return;
     FrameWindows& windows = parts_.frameWindows;
     app_.progress().setCancelRequested(false);
     const int Alignpoints = app_.pipeline.alignPoints().Alignpoints;
