@@ -384,6 +384,14 @@ TEST_P(SecondRoad, PointsLimitSigmaAndBackToOneBox) {
     // Back to one box: the stack has no zones any more.
     clickTab(*form->Tabpages, 0);
     click(align.Alignmethod->button(0));
+    // The one box is the feature picked before the points, its reference made there again and
+    // its box shown on the preview.
+    EXPECT_EQ(QPoint(context.pipeline.state().FeatureX, context.pipeline.state().FeatureY), QPoint(80, 60));
+    const int half = context.pipeline.fft().FFTSize / 2;
+    EXPECT_EQ(QPoint(context.pipeline.registration().BoxLeft, context.pipeline.registration().BoxTop),
+              QPoint(80 - half, 60 - half));
+    EXPECT_TRUE(align.BoxOutline->isVisible());
+    EXPECT_EQ(align.BoxOutline->geometry(), QRect(80 - half, 60 - half, 2 * half, 2 * half));
     EXPECT_FALSE(form->stackPage->Multi->Checked());
     clickTab(*form->Tabpages, 2);
     click(form->stackPage->Stackbutton);
