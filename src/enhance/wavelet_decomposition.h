@@ -7,9 +7,9 @@
 //
 // Taps outside the image read the picture mirrored about its edge pixels, so an edge pixel is
 // smoothed with the full kernel, as an inner one is, and a flat picture has flat layers up to its
-// border. Sums run in double precision in a fixed tap
-// order per pixel, and the passes run column by column on every core: each pass writes only a
-// plane it does not read, so the result is the same for any thread count.
+// border. Sums run in double precision in a fixed tap order per pixel, and the passes run column
+// by column on every core: each pass writes only a plane it does not read, so the result is the
+// same for any thread count.
 
 #include "enhance/wavelet_options.h"
 #include "frames/image_data_section.h"
