@@ -42,7 +42,8 @@ std::uint8_t narrow8(std::uint32_t v) {
     return static_cast<std::uint8_t>(std::min<std::uint32_t>(v, 0xFF));
 }
 
-// The writer's fixed layout: 8-byte header, entry count, 14 entries, next-directory offset.
+// The writer's fixed layout: 8-byte header, entry count, room for 14 entries, next-directory
+// offset. An uncompressed file has 13 entries; the strip stays at the same offset.
 constexpr std::uint32_t kWriterStripOffset = 8 + 2 + 14 * 12 + 4;
 
 }  // namespace
@@ -169,7 +170,9 @@ TIFD TIFD::Build(std::uint32_t width, std::uint32_t height, int bitCount, bool c
     d.addEntry(tagRowsPerStrip, dimensionType(height), 1, height);
     d.addEntry(tagStripByteCounts, typeLong, 1, d.StripByteCount);
     d.addEntry(tagPlanarConfiguration, typeShort, 1, 1);
-    d.addEntry(tagPredictor, typeShort, 1, 1);
+    // The predictor belongs to the compression: readers know the tag only beside LZW (or
+    // deflate) and warn about it in an uncompressed file.
+    if (compress) d.addEntry(tagPredictor, typeShort, 1, 1);
     d.EntryCount = static_cast<std::uint16_t>(d.entries_.size());
     return d;
 }

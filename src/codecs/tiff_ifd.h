@@ -45,8 +45,9 @@ public:
     // the directory or an array of a tag it uses lies outside the file.
     TIFD(std::span<const std::uint8_t> file, std::uint32_t offset, bool motorola);
 
-    // Builds the writer's 14 entries for a width x height image of `bitCount` bits per pixel
-    // (1, 4, 8, 16, 24 or 48) stored as one strip at offset 182, LZW-compressed when `compress`.
+    // Builds the writer's entries for a width x height image of `bitCount` bits per pixel
+    // (1, 4, 8, 16, 24 or 48) stored as one strip at offset 182: 14 with LZW compression
+    // (`compress`), the last being the predictor 1; 13 without, which have no predictor.
     static TIFD Build(std::uint32_t width, std::uint32_t height, int bitCount, bool compress);
 
     // Entry accessors; an index at or beyond EntryCount gives 0.

@@ -34,13 +34,30 @@ void forAreaColumns(const WaveletArea& area, int rows, ColumnBody body) {
     });
 }
 
-// sums[y - firstRow] += weight × column[y + dy] for the rows firstRow..lastRow whose source row
-// lies inside the image.
+// The position a tap at `i` reads on a side of `size` pixels: outside the image the picture is
+// mirrored about its first and last pixel (…, 2, 1, 0, 1, 2, …, size - 2, size - 1, size - 2, …),
+// so an edge pixel sees a full set of taps, as an inner one does, and a flat picture stays flat up
+// to its border. Taps further out than the image is wide are mirrored again.
+int mirrored(int i, int size) {
+    if (i >= 0 && i < size) return i;
+    if (size == 1) return 0;
+    const long long period = 2LL * (size - 1);
+    long long m = i % period;
+    if (m < 0) m += period;
+    return static_cast<int>(m < size ? m : period - m);
+}
+
+// sums[y - firstRow] += weight × column[y + dy] for the rows firstRow..lastRow, the source rows
+// mirrored into the image.
 void addShiftedColumn(double* sums, const float* column, double weight, int dy, int firstRow, int lastRow,
                       int imageHeight) {
     const int from = std::max(firstRow, -dy);
     const int to = std::min(lastRow, imageHeight - 1 - dy);
+    for (int y = firstRow; y <= std::min(lastRow, from - 1); ++y)
+        sums[y - firstRow] += weight * column[mirrored(y + dy, imageHeight)];
     for (int y = from; y <= to; ++y) sums[y - firstRow] += weight * column[y + dy];
+    for (int y = std::max(firstRow, to + 1); y <= lastRow; ++y)
+        sums[y - firstRow] += weight * column[mirrored(y + dy, imageHeight)];
 }
 
 // The layer is the working value minus the smoothed value.
@@ -61,8 +78,7 @@ void defaultFilterLayer(T2dArrays& work, T2dArrays& scratch, T2dArrays& layer, c
     }
     forAreaColumns(area, area.height(), [&](int x, double* smooth) {
         for (const Tap& tap : taps) {
-            const int sx = x + tap.dx;
-            if (sx < 0 || sx >= imageWidth) continue;
+            const int sx = mirrored(x + tap.dx, imageWidth);
             addShiftedColumn(smooth, work[sx], tap.weight, tap.dy, area.y0, area.y1, imageHeight);
         }
         float* scratchColumn = scratch[x];
@@ -87,8 +103,7 @@ void gaussianFilterLayer(T2dArrays& work, T2dArrays& scratch, T2dArrays& layer, 
     const int lastRow = std::min(imageHeight - 1, area.y1 + reach);
     forAreaColumns(area, lastRow - firstRow + 1, [&](int x, double* sums) {
         for (int k = -halfWidth; k <= halfWidth; ++k) {
-            const int sx = x + k * step;
-            if (sx < 0 || sx >= imageWidth) continue;
+            const int sx = mirrored(x + k * step, imageWidth);
             addShiftedColumn(sums, work[sx], taps[k + GaussianMaxHalfWidth], 0, firstRow, lastRow,
                              imageHeight);
         }

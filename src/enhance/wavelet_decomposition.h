@@ -5,10 +5,11 @@
 // hold the residual inside the area (outside it they keep the input). The layers plus the
 // residual add up to the input.
 //
-// Taps outside the image are left out of the sum without renormalising, so near the image border
-// the smoothed value shrinks and the layer grows. Sums run in double precision in a fixed tap
-// order per pixel, and the passes run column by column on every core: each pass writes only a
-// plane it does not read, so the result is the same for any thread count.
+// Taps outside the image read the picture mirrored about its edge pixels, so an edge pixel is
+// smoothed with the full kernel, as an inner one is, and a flat picture has flat layers up to its
+// border. Sums run in double precision in a fixed tap order per pixel, and the passes run column
+// by column on every core: each pass writes only a plane it does not read, so the result is the
+// same for any thread count.
 
 #include "enhance/wavelet_options.h"
 #include "frames/image_data_section.h"

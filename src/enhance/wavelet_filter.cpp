@@ -101,7 +101,8 @@ FilterLayerWidths SetFilterLayers(float Gauss, float Gaussstart, float Gaussstep
 
 int layerStep(const WaveletStepOptions& options, int n) {
     if (options.Waveletscheme == TWaveletScheme::Dyadic) return 1 << (n - 1);
-    // A tap distance beyond the largest image only skips taps; the bound keeps positions in range.
+    // A tap distance beyond the largest image is mirrored back into it; the bound keeps positions in
+    // range.
     return clampedRound(options.LevelStep + options.Multiplicant * (n - 1), -MaxFrameSize, MaxFrameSize);
 }
 

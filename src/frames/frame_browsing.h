@@ -29,8 +29,8 @@ std::uint32_t frameSignColour(const TFrameRec& frame);
 
 // Frames 0..lastIndex that are not Excluded.
 int selectedFrameCount(const FrameModel& model, int lastIndex);
-// Frames not Excluded among positions 0..position (the stack size while the reference is
-// ready).
+// Frames not Excluded among positions 0..position, or 0..1 at position 0: what "Limit" would
+// keep with the slider there (the stack size while the reference is ready).
 int stackSizeAt(const FrameModel& model, int position);
 // usedframes after a change in the frame lists: while the reference is ready (stage 4) the
 // frames kept among positions 0..position, at every other stage all frames not Excluded.

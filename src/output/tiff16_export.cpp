@@ -80,8 +80,9 @@ TTIFFBitMap stackRender16(const PlaneTriple& StackPlanes, int Width, int Height,
 namespace {
 
 // One colour of the final export on the 0..255 scale, adjusted like the final page's picture and
-// returned as R, G, B on 0..255. A colour left without saturation has no hue to convert back;
-// it becomes the grey of its value.
+// returned as R, G, B on 0..255. A grey has no saturation and hue 0, as on the screen, so the
+// hue and lightness offsets leave it grey (only a saturation offset colours it); a colour left
+// without saturation has no hue to convert back and becomes the grey of its value.
 void adjustedRgb(float r, float g, float b, const FinalSettings& settings, float rgb[3]) {
     FinalHsv hsv;
     RGBtoHSV(r, g, b, hsv.H, hsv.S, hsv.V);
@@ -120,9 +121,8 @@ TTIFFBitMap finalTIFF16Image(const TTIFFBitMap& ResultImage16, int Width, int He
     checkFinalSource(ResultImage16, Width, Height, settings);
     return finalImage16(Width, Height, settings, [&](int x, int y, std::uint16_t* out) {
         const std::uint16_t* in = ResultImage16.HighBitRow(y) + 3 * x;
-        // The 0.01 keeps a grey pixel's saturation above zero, so its hue stays defined.
         float rgb[3];
-        adjustedRgb(in[0] / 256.0f + 0.01f, in[1] / 256.0f, in[2] / 256.0f, settings, rgb);
+        adjustedRgb(in[0] / 256.0f, in[1] / 256.0f, in[2] / 256.0f, settings, rgb);
         for (int c = 0; c < 3; ++c) out[c] = sample16(rgb[c] * 255.0);
     });
 }
@@ -140,7 +140,7 @@ TTIFFBitMap rotatedFinalTIFF16Image(const TTIFFBitMap& ResultImage16, int Width,
                     tap.sum([&](int sx, int sy) { return double(ResultImage16.HighBitRow(sy)[3 * sx + c]); });
         }
         float rgb[3];
-        adjustedRgb(static_cast<float>(sum[0] / 256.0 + 0.01), static_cast<float>(sum[1] / 256.0),
+        adjustedRgb(static_cast<float>(sum[0] / 256.0), static_cast<float>(sum[1] / 256.0),
                     static_cast<float>(sum[2] / 256.0), settings, rgb);
         // This export keeps 256 per level where the unturned one uses 255.
         for (int c = 0; c < 3; ++c) out[c] = sample16(rgb[c] * 256.0);

@@ -27,7 +27,7 @@ void SaveStackTIFF16(const std::filesystem::path& FileName, int Width, int Heigh
 TTIFFBitMap stackRender16(const PlaneTriple& StackPlanes, int Width, int Height, bool Colourstack,
                           float StackMinValue, float StackMaxValue);
 
-// The final image at 16 bits: each pixel of ResultImage16 (r = red / 256 + 0.01, g = green / 256,
+// The final image at 16 bits: each pixel of ResultImage16 (r = red / 256, g = green / 256,
 // b = blue / 256) goes to HSV with S on 0..255; at k = Round(10 H) it gets H + H0 + 2 hue[k] (0..360),
 // S + S0 + 2 sat[k] (0..255), V + L0 + 2 light[k] (0..255); back to RGB it is stored as
 // Round(channel * 255), mirrored by the flips. A colour the way back refuses (zero saturation)
@@ -42,7 +42,7 @@ void SaveFinalTIFF16(const std::filesystem::path& FileName, const TTIFFBitMap& R
 
 // The final image turned as the final page turns it (settings.Angle, about the same centre), at
 // 16 bits: each output pixel's bilinear sum of ResultImage16's samples (black outside the image)
-// gives r = sum / 256 + 0.01, g = sum / 256, b = sum / 256, which are adjusted as in
+// gives r, g, b = sum / 256, which are adjusted as in
 // finalTIFF16Image and stored as Round(channel * 256), mirrored by the flips. Never cropped.
 // Refuses what finalTIFF16Image refuses.
 TTIFFBitMap rotatedFinalTIFF16Image(const TTIFFBitMap& ResultImage16, int Width, int Height,

@@ -16,6 +16,8 @@ void Pipeline::backToFeatureSet() {
 }
 
 void Pipeline::restoreSavedFeature() {
+    // Nothing was saved yet (a run restored from a project): the feature in force stays.
+    if (run_.alignPoints.SavedFeatureX == 0 && run_.alignPoints.SavedFeatureY == 0) return;
     run_.state.FeatureX = run_.alignPoints.SavedFeatureX;
     run_.state.FeatureY = run_.alignPoints.SavedFeatureY;
 }

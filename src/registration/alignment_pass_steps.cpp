@@ -209,6 +209,11 @@ void passStopped(AlignContext& context, AlignmentPassResult& result, PassEnd end
     result.error = error;
     context.program.progstatus = TProgStatus::psNone;
     context.program.activepage = TMainTab::tabAlign;
+    // The frames are no longer ranked: a limit, optimizer run or stack made on an earlier ranking
+    // has nothing to stand on. The run goes back to the ready reference; only a new pass ranks
+    // the frames again.
+    if (context.program.ProcessStage > TProcessStage::stReferenceReady)
+        setProcessStage(context.program, TProcessStage::stReferenceReady);
     if (end == PassEnd::Failed) context.messages.error("Error", error);
 }
 

@@ -103,7 +103,8 @@ void rankAlignedFrames(AlignContext& context, const AlignmentPassOptions& option
                        const std::vector<bool>& measured, const std::vector<bool>& keptOut,
                        AlignmentPassResult& result);
 
-// A pass that ends early: progstatus and activepage go back to 0; a failure is shown.
+// A pass that ends early: progstatus and activepage go back to 0, a stage beyond the ready
+// reference falls back to it (the ranking is gone); a failure is shown.
 void passStopped(AlignContext& context, AlignmentPassResult& result, PassEnd end, const std::string& error);
 
 }  // namespace kestrave

@@ -88,6 +88,11 @@ FrameLimitResult limitFrames(FrameModel& model, ProgramState& program, Optimizer
         limitCount = std::max(limitCount, 1);
     }
     limitCount = std::min(limitCount, MaxFrameIndex);
+    if (input.Alignpoints > 1 && !input.MultiQuantity) {
+        // "Simple": every point stacks the limited frames, and its graph starts there.
+        for (int p = 1; p <= std::min(input.Alignpoints, AlignSlotCount - 1); ++p)
+            points.PointLimitCount[p] = limitCount;
+    }
 
     for (int j = 0; j <= limitCount; ++j) {
         const TFrameRec& rec = model.FrameTable[model.FrameRanking[j].Frame];

@@ -77,7 +77,8 @@ struct FrameLimitResult {
 // the spin when it moved by more than 5). With several points and Multi-Quantity every frame is
 // excluded first, then each point p takes the quality c at position LimitCount of its qualities
 // sorted from best down, and every frame with a point-p quality >= c is included again (a frame
-// whose sample was dropped stays out); LimitCount becomes the last included position.
+// whose sample was dropped stays out); LimitCount becomes the last included position. Without
+// Multi-Quantity every point's PointLimitCount becomes LimitCount.
 // ProcessStage becomes stAligned and the stacking page may be opened.
 FrameLimitResult limitFrames(FrameModel& model, ProgramState& program, OptimizerState& optimizer,
                              PointLimits& points, const FrameLimitInput& input);

@@ -178,7 +178,8 @@ void TMainForm::makeControllers() {
                                *alignPage, *PageControl1, *ProgressBar1, entries});
     finalImage = std::make_unique<FinalController>(
         FinalControllerParts{*finalPage, *tools.HLSwindow, app.pipeline, app.shell, app.messages(),
-                             [this]() -> FileDialogPort& { return app.dialogs(); }, app.regSettings, dialogs,
+                             [this]() -> FileDialogPort& { return app.dialogs(); },
+                             [this]() -> ProgressPort& { return app.progress(); }, app.regSettings, dialogs,
                              [this] { return alignPage->imageSaveFolder(); }});
     // The final picture follows every new rendering while its page shows.
     finalPictureFollows_ = app.pipeline.subscribe([this](PipelineChange change) {

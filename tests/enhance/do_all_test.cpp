@@ -1,5 +1,6 @@
 // "Do All": the tile plan, equality with "Process" for an image inside the area, seamless tiles,
-// tiles that read nothing beyond their reach, thread independence, cancel and refusal.
+// tiles that read nothing beyond their reach, thread independence, cancel and refusal, and a
+// flat picture that stays flat to its border.
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,7 @@
 #include <random>
 
 #include "enhance/do_all.h"
+#include "enhance/final_image.h"
 #include "enhance/wavelet_decomposition.h"
 #include "render_fixture.h"
 
@@ -238,4 +240,43 @@ TEST(DoAll, RefusalsAndFailuresLeaveTheUserAreaAndFlags) {
     EXPECT_FALSE(g.state.WholeImageArea);
     EXPECT_FALSE(g.state.DoAllDone);
     EXPECT_TRUE(g.state.showProcessingArea);
+}
+
+TEST(DoAll, FlatPictureStaysFlatToItsBorderWhicheverLayerIsRaised) {
+    // A frame of different pixels round a flat picture would turn into a line across it on the
+    // final page's turn.
+    const std::vector<float> noCurve(HueCurveTableSize, 0.0f);
+    FinalSettings turn;
+    turn.Angle = 30.0;
+    turn.SatCurveTable = turn.HueCurveTable = turn.LightCurveTable = noCurve;
+    for (const auto method : {TConvolveMethod::Default, TConvolveMethod::Gaussian}) {
+        for (int n = 0; n < WaveletLayerCount; ++n) {
+            RenderFixture whole(200, 150);
+            RenderFixture tiled(200, 150, 40, 30, 64, 64);
+            for (RenderFixture* f : {&whole, &tiled}) {
+                TestImage::fill(f->section().StackPlanes[1], 90.0f);
+                f->makeStackView();
+                f->wavelet.Convolvemethod = method;
+                f->wavelet.steps = {TWaveletScheme::Dyadic, 1.0, 0.0};
+                f->options.layerSlider[static_cast<std::size_t>(n)] = 400;
+            }
+            whole.process();
+            doAll(tiled);
+            for (RenderFixture* f : {&whole, &tiled}) {
+                const int inner = f->sample16(100, 75, 1);
+                int worst = 0;
+                for (int y = 0; y < 150; ++y)
+                    for (int x = 0; x < 200; ++x)
+                        worst = std::max(worst, std::abs(f->sample16(x, y, 1) - inner));
+                EXPECT_EQ(worst, 0) << "layer " << n + 1 << (f == &whole ? ", processed" : ", Do All");
+                // Turned, the picture holds the flat grey and the black corners, nothing brighter.
+                const FinalPicture turned = renderFinal(f->section().ResultImage16, 200, 150, turn);
+                int brightest = 0;
+                for (int y = 0; y < 150; ++y)
+                    for (int x = 0; x < 200; ++x)
+                        brightest = std::max<int>(brightest, turned.image.pixel(x, y)[1]);
+                EXPECT_LE(brightest, f->shown(100, 75, 1)) << "layer " << n + 1;
+            }
+        }
+    }
 }

@@ -68,6 +68,7 @@ TEST(Tiff16Export, StackTiffIsReadBackSampleForSampleByIndependentReaders) {
         EXPECT_NE(output.find("Samples/Pixel: 3"), std::string::npos) << output;
         EXPECT_NE(output.find("RGB color"), std::string::npos) << output;
         EXPECT_NE(output.find("Compression Scheme: None"), std::string::npos) << output;
+        EXPECT_EQ(output.find("Warning"), std::string::npos) << output;
     }
     std::string output;
     const std::vector<std::uint8_t> decoded = decodeWithFfmpeg(file, "rgb48le", output);
@@ -152,14 +153,14 @@ TEST(Tiff16Export, FinalImageKeepsNeutralColoursAndAppliesOffsetsCurvesAndFlips)
     ASSERT_EQ(neutral.width(), w);
     ASSERT_EQ(neutral.height(), h);
     // Samples come back on the 255 x 255 scale: 65535 ends near 65025, everything else within
-    // the rounding of the 0.01 that keeps greys coloured.
+    // rounding.
     EXPECT_EQ(neutral.HighBitRow(0)[0], 65025);
-    EXPECT_NEAR(neutral.HighBitRow(0)[1], 65025, 4);
+    EXPECT_EQ(neutral.HighBitRow(0)[1], 65025);
     for (int y = 0; y < h; ++y)
         for (int x = (y == 0); x < w; ++x)
             for (int c = 0; c < 3; ++c)
                 ASSERT_NEAR(neutral.HighBitRow(y)[3 * x + c],
-                            result16.HighBitRow(y)[3 * x + c] * 255.0 / 256.0, 4.0)
+                            result16.HighBitRow(y)[3 * x + c] * 255.0 / 256.0, 1.0)
                     << x << "," << y << "," << c;
 
     // Both flips mirror the image both ways.
@@ -182,7 +183,7 @@ TEST(Tiff16Export, FinalImageKeepsNeutralColoursAndAppliesOffsetsCurvesAndFlips)
     turn.LightCurveTable = curves.light;
     const TTIFFBitMap green = finalTIFF16Image(red, 1, 1, turn);
     EXPECT_LE(green.HighBitRow(0)[0], 1);
-    EXPECT_NEAR(green.HighBitRow(0)[1], (200.01 + 10) * 255, 1.0);
+    EXPECT_NEAR(green.HighBitRow(0)[1], (200 + 10) * 255, 1.0);
     EXPECT_LE(green.HighBitRow(0)[2], 1);
 }
 
@@ -196,7 +197,7 @@ TEST(Tiff16Export, FinalImageTurnsColoursWithoutSaturationIntoTheirOwnGrey) {
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             const std::uint16_t* in = result16.HighBitRow(y) + 3 * x;
-            const double value = std::max({in[0] / 256.0 + 0.01, in[1] / 256.0, in[2] / 256.0});
+            const double value = std::max({in[0] / 256.0, in[1] / 256.0, in[2] / 256.0});
             const std::uint16_t* out = image.HighBitRow(y) + 3 * x;
             EXPECT_NEAR(out[0], value * 255, 1.0) << x << "," << y;  // its own value, not its neighbour's
             EXPECT_EQ(out[1], out[0]);
@@ -215,6 +216,42 @@ TEST(Tiff16Export, FinalImageTurnsColoursWithoutSaturationIntoTheirOwnGrey) {
     EXPECT_THROW(finalTIFF16Image(result16, w + 1, h, grey), std::invalid_argument);
 }
 
+TEST(Tiff16Export, MonochromePictureStaysGreyAfterHueAndLightnessAsOnTheScreen) {
+    // Every grey level, black included, with the hue and lightness sliders moved: the screen keeps
+    // them grey, and so must both exports (unturned and turned, flipped or not).
+    const int w = 16, h = 16;
+    TTIFFBitMap result16(w + 1, h + 1);
+    result16.allocateHighBits();
+    for (int y = 0; y <= h; ++y)
+        for (int x = 0; x <= w; ++x)
+            for (int c = 0; c < 3; ++c)
+                result16.HighBitRow(y)[3 * x + c] = static_cast<std::uint16_t>(((y * w + x) % 256) * 255);
+    Curves curves;
+    for (const double angle : {0.0, 30.0}) {
+        for (const int hue : {0, 40, -60}) {
+            FinalSettings settings = curves.settings();
+            settings.Angle = angle;
+            settings.H0 = hue;
+            settings.L0 = 25;
+            settings.FlipX = hue < 0;
+            const TTIFFBitMap image = angle == 0.0 ? finalTIFF16Image(result16, w, h, settings)
+                                                   : rotatedFinalTIFF16Image(result16, w, h, settings);
+            settings.FlipX = false;
+            const FinalPicture view = renderFinal(result16, w, h, settings);
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x) {
+                    const std::uint16_t* out = image.HighBitRow(y) + 3 * (hue < 0 ? w - 1 - x : x);
+                    ASSERT_EQ(out[0], out[1]) << angle << " " << hue << " at " << x << "," << y;
+                    ASSERT_EQ(out[2], out[1]) << angle << " " << hue << " at " << x << "," << y;
+                    const int shown = view.image.pixel(x, y)[1];
+                    ASSERT_EQ(view.image.pixel(x, y)[2], shown);
+                    const double level = angle == 0.0 ? 255.0 : 256.0;
+                    ASSERT_NEAR(out[1] / level, shown, 1.0) << angle << " " << hue << " at " << x << "," << y;
+                }
+        }
+    }
+}
+
 TEST(Tiff16Export, TurnedFinalImageFollowsTheViewAtTwoHundredFiftySixPerLevel) {
     const int n = 8;
     const TTIFFBitMap result16 = makeImage16(n + 1, n + 1, 21, 65025);
@@ -222,7 +259,7 @@ TEST(Tiff16Export, TurnedFinalImageFollowsTheViewAtTwoHundredFiftySixPerLevel) {
     FinalSettings quarter = curves.settings();
     quarter.Angle = 90;
     // A quarter turn clockwise about (4, 4): output (x, y) holds source (y, 8 − x); column 0 is
-    // black. Red carries the 0.01 that keeps greys coloured: 0.01 × 256 rounds to 3.
+    // black.
     const TTIFFBitMap turned = rotatedFinalTIFF16Image(result16, n, n, quarter);
     ASSERT_EQ(turned.width(), n);
     ASSERT_EQ(turned.height(), n);
@@ -230,13 +267,13 @@ TEST(Tiff16Export, TurnedFinalImageFollowsTheViewAtTwoHundredFiftySixPerLevel) {
         for (int x = 0; x < n; ++x) {
             const std::uint16_t* out = turned.HighBitRow(y) + 3 * x;
             if (x == 0) {
-                EXPECT_EQ(out[0], 3);
+                EXPECT_EQ(out[0], 0);
                 EXPECT_EQ(out[1], 0);
                 EXPECT_EQ(out[2], 0);
                 continue;
             }
             const std::uint16_t* in = result16.HighBitRow(n - x) + 3 * y;
-            EXPECT_NEAR(out[0], in[0] + 2.56, 1.0) << x << "," << y;
+            EXPECT_NEAR(out[0], in[0], 1.0) << x << "," << y;
             EXPECT_NEAR(out[1], in[1], 1.0) << x << "," << y;
             EXPECT_NEAR(out[2], in[2], 1.0) << x << "," << y;
         }

@@ -140,6 +140,16 @@ TEST(FrameLimit, EveryPointKeepsItsOwnBestFrames) {
     EXPECT_EQ(result.stackFramesChecked.size(), static_cast<std::size_t>(lastKept) + 1);
 }
 
+TEST(FrameLimit, SimpleLimitGivesEveryPointTheLimitedFrames) {
+    LimitBench bench(30);
+    bench.input.Alignpoints = 3;
+    bench.input.PreviewSliderValue = 24;
+    const FrameLimitResult result = bench.limit();
+    EXPECT_EQ(result.LimitCount, 24);
+    for (int p = 1; p <= 3; ++p) EXPECT_EQ(bench.points.PointLimitCount[p], 24) << p;
+    EXPECT_EQ(bench.points.PointLimitCount[4], 0);
+}
+
 TEST(FrameLimit, NewReferenceMarksTheLimitedFramesAndStartsThePassCountAgain) {
     auto model = std::make_unique<FrameModel>();
     AlignmentState alignment;

@@ -60,7 +60,12 @@ std::vector<unsigned char> recordBytes(const FrameModel& model, int frames) {
 TEST(Optimize, FortyFramesConvergeAndTheTotalNeverRises) {
     OptimizerBench bench(200, 200, 40, 64);
     const std::vector<TrueShift> truth = randomShifts(bench, 40, 11);
+    std::string passStatus;
+    bench.progress.onPoll = [&passStatus](NullProgress& progress) {
+        if (passStatus.empty()) passStatus = progress.status(3);
+    };
     const OptimizerRunResult run = bench.optimize();
+    EXPECT_EQ(passStatus.rfind("Optimizing 40 frames", 0), 0u) << passStatus;
     EXPECT_FALSE(run.cancelled);
     ASSERT_GE(bench.observer.sums.size(), 2u);
     EXPECT_LT(bench.observer.sums[0], 40 * 1e7 * 0.001);

@@ -2,7 +2,8 @@
 // (also on the fitted preview) computes the reference, the quality and filter options keep the
 // user's values apart from the automatic ones, the Align button ranks the frames and fills the
 // lists and the registration graph, a lost lock never waits in a batch run, and a click ends the
-// wait of an attended run while a cancel leaves no flag of the pass set.
+// wait of an attended run while a cancel leaves no flag of the pass set, and a cancelled
+// re-alignment leaves nothing to limit.
 
 #include <QApplication>
 #include <QComboBox>
@@ -16,6 +17,7 @@
 #include "frames/input_sources.h"
 #include "shell/controllers/align_controller.h"
 #include "shell/controllers/input_controller.h"
+#include "shell/controllers/optimize_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/line_chart.h"
@@ -262,6 +264,40 @@ TEST_F(AlignPageTest, AClickEndsTheLostLockWaitAndACancelLeavesNoPassFlagSet) {
     expectNoPassFlag();
     // The stored reference picture is back in the preview.
     EXPECT_EQ(page.PreviewImage->pixmap().size(), QSize(96, 72));
+}
+
+TEST_F(AlignPageTest, ACancelledRealignmentLeavesTheLimitRefusedAndTheLaterPagesShut) {
+    pick();
+    page.Alignbutton->click();
+    ASSERT_TRUE(context.pipeline.model().FramesRanked);
+    page.Setlimitbutton->click();
+    ASSERT_EQ(context.pipeline.state().activepage, TMainTab::tabStack);
+
+    // Aligned again and cancelled on the way: the ranking is half made.
+    auto progress = std::make_unique<NullProgress>();
+    int polls = 0;
+    progress->onPoll = [&polls](NullProgress& p) {
+        if (++polls == 2) p.setCancelRequested(true);
+    };
+    context.setProgress(std::move(progress));
+    page.Alignbutton->click();
+    ASSERT_FALSE(context.pipeline.model().FramesRanked);
+    EXPECT_EQ(context.pipeline.state().activepage, TMainTab::tabAlign);
+    EXPECT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stReferenceReady);
+    EXPECT_FALSE(page.Setlimitbutton->isEnabled());
+    EXPECT_FALSE(form->optimizePage->Optimizeandstackbutton->isEnabled());
+    // Limit refuses: nothing is limited on the half-made ranking.
+    form->optimize->SetLimitClick();
+    EXPECT_EQ(context.pipeline.state().activepage, TMainTab::tabAlign);
+    EXPECT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stReferenceReady);
+    QTest::mouseClick(form->Tabpages, Qt::LeftButton, Qt::NoModifier, form->Tabpages->tabRect(1).center());
+    EXPECT_EQ(form->Tabpages->currentIndex(), 0);
+    expectNoPassFlag();
+    // Aligned to the end, the run goes on from there.
+    context.setProgress(std::make_unique<NullProgress>());
+    page.Alignbutton->click();
+    EXPECT_TRUE(context.pipeline.model().FramesRanked);
+    EXPECT_TRUE(page.Setlimitbutton->isEnabled());
 }
 
 }  // namespace kestrave::test

@@ -259,6 +259,7 @@ TEST_F(FinalPageTest, EverySaveTypeTakesItsPartOfThePictureAndOnlyAWriteCountsAs
         EXPECT_EQ(dialogs->lastShown.InitialDir, folder.path());
         for (const char* file : c.written) EXPECT_TRUE(fs::exists(folder / file)) << file;
         EXPECT_TRUE(context.shell.ImageSaved) << c.chosen;
+        EXPECT_EQ(form->StatusPanels[2]->text().toStdString(), std::string("Saved ") + c.written.front());
     }
     // The BMP is the cropped picture as shown; the TIFF and PNG keep the whole image.
     const Bitmap24 bmp = readBmpFile(folder / "default.bmp");
@@ -307,6 +308,11 @@ TEST_F(FinalPageTest, ClipboardAndResizeViewTakeThePictureAsShown) {
     const QImage scaled = form->shrinkView.ShrinkImage->pixmap().toImage();
     ASSERT_EQ(scaled.size(), QSize(W, H));
     EXPECT_EQ(scaled.pixelColor(50, 30), QColor(p[2], p[1], p[0]));
+    // Its save is confirmed like every other.
+    dialogs->willChoose(folder / "small.bmp", 1);
+    form->shrinkView.Saveshrink->click();
+    EXPECT_TRUE(fs::exists(folder / "small.bmp"));
+    EXPECT_EQ(form->StatusPanels[2]->text(), "Saved small.bmp");
     page.Shrink->click();
     EXPECT_FALSE(form->tools.Shrinkview->isVisible());
 }

@@ -355,6 +355,10 @@ TEST_P(SecondRoad, PointsLimitSigmaAndBackToOneBox) {
     click(align.Setlimitbutton);
     EXPECT_EQ(align.AlignSlider->MaxValue() + 1, kept);
     EXPECT_EQ(panel(2), "Processing limited to " + std::to_string(kept) + " frames");
+    // The frame slider is back at the best frame; the count beside "Limit" stays the limit's.
+    EXPECT_EQ(align.PreviewSlider->Value(), 0);
+    EXPECT_EQ(align.LimitCountLabel->text().toStdString(),
+              "Frames to stack: " + std::to_string(kept) + " of " + std::to_string(last + 1));
 
     clickTab(*form->Tabpages, 1);
     click(form->optimizePage->Optimizeandstackbutton);
@@ -362,8 +366,16 @@ TEST_P(SecondRoad, PointsLimitSigmaAndBackToOneBox) {
     expectPassEnd(2, "Optimize and stack finished");
     expectToolWindowsClear("the points stacked");
     expectNoZeroInStack("the multi-point stack");
-
+    // The stack graph with the points' graphs counts the frames stacked.
+    const auto stacked = std::to_string(context.pipeline.stack().result.stackList.size());
     clickTab(*form->Tabpages, 2);
+    click(form->stackPage->Showstackgraph);
+    EXPECT_EQ(panel(3), "Stacksize : " + stacked + " Frames");
+    EXPECT_EQ(form->frameWindows.Stackframelabel->text().toStdString().rfind("Frames to stack:" + stacked, 0),
+              0u)
+        << form->frameWindows.Stackframelabel->text().toStdString();
+    click(form->stackPage->Showstackgraph);
+
     click(form->stackPage->Statisticalstackbutton);
     expectPassEnd(2, "Stacking finished");
     expectToolWindowsClear("the sigma stack");
@@ -372,6 +384,14 @@ TEST_P(SecondRoad, PointsLimitSigmaAndBackToOneBox) {
     // Back to one box: the stack has no zones any more.
     clickTab(*form->Tabpages, 0);
     click(align.Alignmethod->button(0));
+    // The one box is the feature picked before the points, its reference made there again and
+    // its box shown on the preview.
+    EXPECT_EQ(QPoint(context.pipeline.state().FeatureX, context.pipeline.state().FeatureY), QPoint(80, 60));
+    const int half = context.pipeline.fft().FFTSize / 2;
+    EXPECT_EQ(QPoint(context.pipeline.registration().BoxLeft, context.pipeline.registration().BoxTop),
+              QPoint(80 - half, 60 - half));
+    EXPECT_TRUE(align.BoxOutline->isVisible());
+    EXPECT_EQ(align.BoxOutline->geometry(), QRect(80 - half, 60 - half, 2 * half, 2 * half));
     EXPECT_FALSE(form->stackPage->Multi->Checked());
     clickTab(*form->Tabpages, 2);
     click(form->stackPage->Stackbutton);

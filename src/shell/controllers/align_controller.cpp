@@ -279,20 +279,16 @@ void AlignController::AlignmethodClick() {
     ToolWindow& multipoint = *parts_.pointWindows.Multialignwindow;
     switch (page.Alignmethod->ItemIndex()) {
         case AlignMethodSingle:
-            // Back from the multi-point mode: the points are kept for the next time, and the
-            // feature is the one picked before the points moved it.
-            if (multipoint.isVisible()) {
-                app_.pipeline.restoreSavedFeature();
-                points_->SaveTempPointFile();
-                app_.pipeline.setUserBoxPlaced(false);
-            } else if (points.Alignpoints <= 1 && !parts_.stackPage.multiPoint()) {
-                return;
-            }
-            // Also after the points were aligned (their window closed): one box stacks from now
-            // on, not the points' zones.
+            // Back from the points (their window open, or a run made with them): one box stacks
+            // from now on, not the points' zones, and it is the box of the feature picked before
+            // the points moved it.
+            if (!multipoint.isVisible() && points.Alignpoints <= 1 && !parts_.stackPage.multiPoint()) return;
+            if (multipoint.isVisible()) points_->SaveTempPointFile();
+            app_.pipeline.setUserBoxPlaced(false);
             parts_.optimizePage.setOptimizeButtonEnabled(true);
             parts_.stackPage.setMultiPoint(false);
             app_.pipeline.useSingleBox();
+            backToSavedFeature();
             break;
         case AlignMethodMultipoint:
             windows.differencecutslider->hide();
@@ -322,9 +318,8 @@ void AlignController::showLimitCount() {
         page.LimitCountLabel->clear();
         return;
     }
-    page.LimitCountLabel->setText(
-        "Frames to stack: " + QString::number(framesKeptByLimit(page.PreviewSlider->Value())) + " of " +
-        QString::number(page.PreviewSlider->MaxValue() + 1));
+    page.showFramesToStack(framesKeptByLimit(page.PreviewSlider->Value()),
+                           page.PreviewSlider->MaxValue() + 1);
 }
 
 // --- Box size, feature pick, box outline ---------------------------------------------------------
@@ -458,14 +453,33 @@ void AlignController::PreviewImageMouseMove(Qt::MouseButtons buttons, Qt::Keyboa
                       at.y() <= app_.pipeline.model().ImageHeight - 1 - h;
     page.PreviewImage->setCursor(fits ? Qt::CrossCursor : Qt::ArrowCursor);
     if (state.progstatus == TProgStatus::psAligned) return;
+    showBoxOutline(at, fits);
+}
+
+void AlignController::showBoxOutline(QPoint at, bool fits) {
+    AlignPage& page = parts_.page;
     // The outline is a frame over the picture, so moving it leaves nothing behind at any size.
     app_.pipeline.moveBoxOutline(fits ? at.x() : -1, fits ? at.y() : -1);
     page.BoxOutline->setVisible(fits);
     if (!fits) return;
+    const int h = app_.pipeline.fft().FFTSize / 2;
     const float scale = app_.shell.PreviewFitted ? app_.shell.PreviewFitScale : 1.0f;
     page.BoxOutline->setGeometry(static_cast<int>((at.x() - h) / scale),
                                  static_cast<int>((at.y() - h) / scale), static_cast<int>(2 * h / scale),
                                  static_cast<int>(2 * h / scale));
+}
+
+void AlignController::backToSavedFeature() {
+    app_.pipeline.restoreSavedFeature();
+    const ProgramState& state = app_.pipeline.state();
+    if (referenceBusy_ || app_.operations.running() || !featurePicked(state)) return;
+    // The points' alignment left the reference of a point behind: the one box's is made again.
+    computeReference([&] {
+        ReferenceContext context = referenceContext();
+        recalculateReference(context, readReferenceOptions(), *window_, *window_);
+    });
+    parts_.page.showPlainPreview();
+    showBoxOutline(QPoint(state.FeatureX, state.FeatureY), true);
 }
 
 void AlignController::PreviewImageMouseUp(Qt::MouseButton button, int x, int y) {
@@ -475,7 +489,8 @@ void AlignController::PreviewImageMouseUp(Qt::MouseButton button, int x, int y) 
         app_.pipeline.dragFreeBox(at.x(), at.y());
         placeFreeBox();
     }
-    app_.pipeline.saveFeature();
+    // A click that places an alignment point leaves the one box's feature saved for later.
+    if (!app_.pipeline.alignPoints().MultiPointMode) app_.pipeline.saveFeature();
 }
 
 void AlignController::showFreeBoxBand() {

@@ -148,6 +148,11 @@ public:
     void alignmentEnded(const AlignmentPassResult& result);
     // Beside "Limit", the number of frames it keeps with the frame slider where it stands.
     void showLimitCount();
+    // The box outline over the preview, centred at frame pixel `at`; hidden when it does not fit.
+    void showBoxOutline(QPoint at, bool fits);
+    // Back to one box: the saved feature in force again, its reference made again there and its
+    // box shown on the preview.
+    void backToSavedFeature();
     // After a pass over every frame: the ranking in the sliders, the lists and the registration
     // graph, and the next step (the limit) ready.
     void alignmentFinished(const AlignmentPassResult& result);

@@ -125,6 +125,12 @@ void AlignController::alignmentEnded(const AlignmentPassResult& result) {
 }
 
 void AlignController::alignmentStopped() {
+    // The ranking is gone with the pass: nothing is limited, optimized or stacked before a pass
+    // ranks the frames again.
+    parts_.page.Setlimitbutton->setEnabled(false);
+    parts_.page.LimitCountLabel->clear();
+    parts_.optimizePage.greyPassButtons();
+    parts_.stackPage.setPassButtonsEnabled(false);
     if (app_.pipeline.registration().Image1.empty()) return;
     app_.pipeline.showReferencePicture();
     window_->showPreview(bitmapView(app_.pipeline.input().PreviewBitmap));

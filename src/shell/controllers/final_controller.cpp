@@ -420,17 +420,10 @@ void FinalController::savefinalbuttonClick() {
                                    crop};
     const auto type = static_cast<WaveletSaveType>(std::clamp(
         dialog.FilterIndex, static_cast<int>(WaveletSaveType::BMP), static_cast<int>(WaveletSaveType::PNG)));
-    {
-        const BusyCursor busy;
-        try {
-            SaveContext context = saveContext(parts_.pipeline, parts_.messages, parts_.settings.get());
-            if (saveFinalImage(dialog.FileName, type, sources, context, windowPngWriter()).saved())
-                parts_.shell.ImageSaved = true;
-        } catch (const std::exception& error) {
-            // The file could not be written (an older file is left as it was).
-            parts_.messages.error("Save error", error.what());
-        }
-    }
+    runSaveCommand(parts_.messages, parts_.progress(), parts_.shell.ImageSaved, [&] {
+        SaveContext context = saveContext(parts_.pipeline, parts_.messages, parts_.settings.get());
+        return saveFinalImage(dialog.FileName, type, sources, context, windowPngWriter());
+    });
     // The stack page's save dialog goes back to BMP from its FITS types.
     int& stackType = parts_.fileDialogs.SaveDialog1.FilterIndex;
     if (stackType >= 3 && stackType <= 5) stackType = 1;

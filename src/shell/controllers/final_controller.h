@@ -23,6 +23,7 @@ class CurveGraph;
 class FileDialogPort;
 class FinalPage;
 class MessagePort;
+class ProgressPort;
 class RegSettings;
 class TBSpline;
 class ToolWindow;
@@ -40,8 +41,10 @@ struct FinalControllerParts {
     Pipeline& pipeline;
     ShellState& shell;
     MessagePort& messages;
-    // The file dialogs and the settings store may be put in place after the window is made.
+    // The file dialogs, the progress port and the settings store may be put in place after the
+    // window is made.
     std::function<FileDialogPort&()> dialogs;
+    std::function<ProgressPort&()> progress;
     const std::unique_ptr<RegSettings>& settings;
     WindowDialogs& fileDialogs;
     // The folder saved images go into (throws when it cannot be made).

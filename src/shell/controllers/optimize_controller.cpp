@@ -296,7 +296,8 @@ void OptimizeController::OptimizebuttonClick() {
 
 void OptimizeController::SetLimitClick() {
     const LongOperation operation(app_.operations);
-    if (!operation) return;
+    // Without ranked frames (a cancelled pass) there is nothing to limit.
+    if (!operation || !parts_.alignPage.limitAllowed()) return;
     FrameWindows& windows = parts_.frameWindows;
     app_.progress().setCancelRequested(false);
     const int Alignpoints = app_.pipeline.alignPoints().Alignpoints;
@@ -347,6 +348,8 @@ void OptimizeController::SetLimitClick() {
     windows.StackSlider->setValue(last);
     parts_.entries.selectTab(OptimizeTab);
     parts_.alignPage.setPreviewPosition(0);
+    // The frame slider is back at the best frame; beside "Limit" stands what the limit kept.
+    parts_.alignPage.showFramesToStack(last + 1, parts_.entries.lastIndex() + 1);
     if (result.ToStackPage) parts_.entries.selectTab(StackTab);
     page_.AlignImage->setPixmap(parts_.alignPage.previewPicture());
     page_.AlignImage->resize(page_.AlignImage->pixmap().size());

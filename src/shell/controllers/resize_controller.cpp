@@ -9,7 +9,6 @@
 #include "output/image_savers.h"
 #include "output/resize.h"
 #include "shell/application_context.h"
-#include "shell/busy_cursor.h"
 #include "shell/controllers/save_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/final_page.h"
@@ -105,14 +104,16 @@ void ResizeController::SaveShrinkClick() {
     try {
         dialog.InitialDir = parts_.alignPage.imageSaveFolder();
         if (!app.dialogs().Execute(dialog)) return;
-        const BusyCursor busy;
-        SaveContext context = saveContext(app);
-        const auto type = static_cast<ResizeSaveType>(std::clamp(dialog.FilterIndex, 1, 3));
-        if (saveResizedImage(dialog.FileName, type, scaled_, context).saved()) app.shell.ImageSaved = true;
     } catch (const std::exception& error) {
-        // The folder could not be made or the file not written (an older file is left as it was).
+        // The folder could not be made.
         app.messages().error("Save error", error.what());
+        return;
     }
+    const auto type = static_cast<ResizeSaveType>(std::clamp(dialog.FilterIndex, 1, 3));
+    runSaveCommand(app.messages(), app.progress(), app.shell.ImageSaved, [&] {
+        SaveContext context = saveContext(app);
+        return saveResizedImage(dialog.FileName, type, scaled_, context);
+    });
 }
 
 }  // namespace kestrave

@@ -83,19 +83,24 @@ bool SaveController::chooseFile(TFileDialog& dialog) {
     return true;
 }
 
-void SaveController::runSaver(const std::function<SaveOutcome()>& saver) {
-    ApplicationContext& app = parts_.app;
+void runSaveCommand(MessagePort& messages, ProgressPort& progress, bool& ImageSaved,
+                    const std::function<SaveOutcome()>& saver) {
     const BusyCursor busy;
     try {
         const SaveOutcome outcome = saver();
         if (outcome.saved()) {
-            app.shell.ImageSaved = true;
-            app.progress().setStatus(2, "Saved " + outcome.written.front().filename().string());
+            ImageSaved = true;
+            progress.setStatus(2, "Saved " + outcome.written.front().filename().string());
         }
     } catch (const std::exception& error) {
         // Write failures (the older file is left as it was) and images the saver cannot cover.
-        app.messages().error("Save error", error.what());
+        messages.error("Save error", error.what());
     }
+}
+
+void SaveController::runSaver(const std::function<SaveOutcome()>& saver) {
+    ApplicationContext& app = parts_.app;
+    runSaveCommand(app.messages(), app.progress(), app.shell.ImageSaved, saver);
 }
 
 void SaveController::SaveButtonClick() {

@@ -23,6 +23,7 @@ struct ImageInfoWindow;
 struct TFileDialog;
 struct WindowDialogs;
 class MessagePort;
+class ProgressPort;
 class RegSettings;
 struct FrameModel;
 class Pipeline;
@@ -36,6 +37,10 @@ SaveContext saveContext(ApplicationContext& app);
 SaveContext saveContext(Pipeline& pipeline, MessagePort& messages, RegSettings* settings);
 // The 16-bit PNG writer of the window's savers.
 const Png16Writer& windowPngWriter();
+// Runs a saver of any page under the busy cursor: a written file marks the image saved and is
+// named in status panel 2 ("Saved " + its name); a failure is shown as a "Save error".
+void runSaveCommand(MessagePort& messages, ProgressPort& progress, bool& ImageSaved,
+                    const std::function<SaveOutcome()>& saver);
 
 // What the save handlers work with: the save folder's controls on the Align page, the save
 // buttons, the processed picture's settings and info stamp, and the save dialogs.

@@ -479,6 +479,10 @@ void AlignPage::setPreviewPosition(int position) {
     PreviewSlider->setValue(position);
 }
 
+void AlignPage::showFramesToStack(int kept, int total) {
+    LimitCountLabel->setText("Frames to stack: " + QString::number(kept) + " of " + QString::number(total));
+}
+
 void AlignPage::moveToFirstFrameQuietly() {
     const QSignalBlocker quiet(PreviewSlider);
     PreviewSlider->setValue(0);

@@ -209,6 +209,8 @@ public:
     // The frame slider's position.
     int previewPosition() const;
     void setPreviewPosition(int position);
+    // Beside "Limit": "Frames to stack: kept of total".
+    void showFramesToStack(int kept, int total);
     // Puts the frame slider on the first frame without announcing the move.
     void moveToFirstFrameQuietly();
     // "Goto Frame": shows the typed frame; a number beyond the input is replaced by the nearest
