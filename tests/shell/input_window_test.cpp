@@ -389,3 +389,40 @@ TEST(QtNameFilters, GiveQtEveryPatternOfEachFilter) {
 }
 
 }  // namespace kestrave::test
+
+namespace kestrave::test {
+
+// A stack nobody saved is given up only when the user agrees, whichever way the new input comes:
+// Cancel, and Yes whose save writes nothing, keep the open input and its stack.
+TEST_F(InputWindowTest, ANewInputAsksBeforeAnUnsavedStackIsGivenUp) {
+    const auto ser = writeSer(12);
+    selectInDialog({ser}, InputFilter::SER);
+    context.pipeline.editRun().state.activepage = TMainTab::tabWavelet;
+    messages.shown.clear();
+    const auto bmps = writeBmps(3, true);
+
+    messages.reply(mrCancel);
+    selectInDialog(bmps, InputFilter::BMP);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].caption, "New input");
+    EXPECT_EQ(messages.shown[0].text, "You have not saved.\n\rSave before opening the new input ?");
+    EXPECT_EQ(messages.shown[0].buttons, mbYesNoCancel);
+    EXPECT_EQ(messages.shown[0].defaultButton, mbCancel);
+    messages.reply(mrYes);  // the save writes nothing
+    form->input->PJFormDropFiles1DropFiles({bmps[0].string()});
+    EXPECT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(context.pipeline.model().SerName, ser.string());
+    EXPECT_EQ(context.pipeline.state().activepage, TMainTab::tabWavelet);
+    EXPECT_EQ(list.count(), 12);
+
+    messages.reply(mrNo);
+    form->input->PJFormDropFiles1DropFiles({bmps[0].string(), bmps[1].string()});
+    EXPECT_TRUE(context.pipeline.model().InputIsSeries);
+    EXPECT_EQ(list.count(), 2);
+    // Nothing stacked from the new input: the next one comes without a question.
+    selectInDialog({ser}, InputFilter::SER);
+    EXPECT_EQ(messages.shown.size(), 3u);
+    EXPECT_EQ(context.pipeline.model().SerName, ser.string());
+}
+
+}  // namespace kestrave::test

@@ -35,6 +35,7 @@
 #include "shell/pass_status.h"
 #include "shell/speed_bar.h"
 #include "shell/tool_windows.h"
+#include "shell/unsaved_result.h"
 #include "shell/window_dialogs.h"
 #include "shell/window_entry_points.h"
 #include "widgets/bitmap_view.h"
@@ -207,6 +208,9 @@ bool InputController::takeInput(const InputPlan& plan, const InputTaking& how) {
         reportMissing(missing);
         return false;
     }
+    // The stack or wavelet result of the open input goes with it; Cancel keeps both.
+    if (!mayGiveUpResult(app_, parts_.entries, "New input", "Save before opening the new input ?", mbCancel))
+        return false;
     const InputStretch stretch = decideStretches(plan.filter, how);
     InputProbe probe;
     try {
