@@ -360,6 +360,7 @@ TEST_P(SecondRoad, PointsLimitSigmaAndBackToOneBox) {
     click(form->optimizePage->Optimizeandstackbutton);
     ASSERT_EQ(context.pipeline.state().progstatus, TProgStatus::psStacked);
     expectPassEnd(2, "Optimize and stack finished");
+    EXPECT_EQ(align.Framelabel->text(), "") << "no frame of the ended run is shown";
     expectToolWindowsClear("the points stacked");
     expectNoZeroInStack("the multi-point stack");
 
