@@ -155,7 +155,8 @@ QRect toolWindowPlace(const QRect& screen, const QRect& owner, const QRect& opti
     const auto onScreen = [&](const QRect& outer) { return movedIntoArea(outer, screen, smallest); };
     const auto inside = [&](const QRect& outer) { return QRect(outer.topLeft(), outer.size() - decoration); };
     const auto coversKept = [&](const QRect& outer) {
-        return std::any_of(kept.begin(), kept.end(), [&](const QRect& control) { return outer.intersects(control); });
+        return std::any_of(kept.begin(), kept.end(),
+                           [&](const QRect& control) { return outer.intersects(control); });
     };
     // The highest top from `top` down to `last` (at `top`, or just under another tool window or a
     // kept control) where the window covers neither, else the cascade's.
@@ -167,7 +168,8 @@ QRect toolWindowPlace(const QRect& screen, const QRect& owner, const QRect& opti
         for (const int y : tops) {
             const QRect at(QPoint(left, y), outer);
             if (y >= top && y <= last && !coversKept(at) &&
-                std::none_of(taken.begin(), taken.end(), [&](const QRect& other) { return other.intersects(at); }))
+                std::none_of(taken.begin(), taken.end(),
+                             [&](const QRect& other) { return other.intersects(at); }))
                 return y;
         }
         return cascaded;
@@ -179,9 +181,9 @@ QRect toolWindowPlace(const QRect& screen, const QRect& owner, const QRect& opti
         const int last = screen.bottom() + 1 - height;
         const int top = std::clamp(owner.top(), screen.top(), last);
         const int cascaded = std::clamp(owner.top() + Step * cascade, screen.top(), last);
-        return inside(onScreen(QRect(
-            QPoint(left, freeTop(left, top, last, QSize(outer.width(), height), cascaded)),
-            QSize(outer.width(), height))));
+        return inside(
+            onScreen(QRect(QPoint(left, freeTop(left, top, last, QSize(outer.width(), height), cascaded)),
+                           QSize(outer.width(), height))));
     };
     if (screen.right() - owner.right() >= outer.width()) return beside(owner.right() + 1);
     if (owner.left() - screen.left() >= outer.width()) return beside(owner.left() - outer.width());
@@ -193,9 +195,8 @@ QRect toolWindowPlace(const QRect& screen, const QRect& owner, const QRect& opti
     const int room = std::max(optionArea.height() - fitted.height(), 0);
     const int left = optionArea.right() + 1 - fitted.width();
     const int cascaded = optionArea.top() + std::min(Step * cascade, room);
-    const QRect overColumn =
-        onScreen(QRect(QPoint(left, freeTop(left, optionArea.top(), optionArea.top() + room, fitted, cascaded)),
-                       fitted));
+    const QRect overColumn = onScreen(QRect(
+        QPoint(left, freeTop(left, optionArea.top(), optionArea.top() + room, fitted, cascaded)), fitted));
     // Where it would hide a control that must stay in reach (a button that shows and hides it,
     // the page's action buttons): cascaded over the other tool windows, under those controls, or
     // else beside the column over the picture.
@@ -204,7 +205,8 @@ QRect toolWindowPlace(const QRect& screen, const QRect& owner, const QRect& opti
         if (control.intersects(QRect(optionArea.left(), control.top(), optionArea.width(), 1)))
             under = std::max(under, control.bottom() + 1);
     for (const QRect& candidate :
-         {overColumn, onScreen(QRect(QPoint(left, cascaded), fitted)), onScreen(QRect(QPoint(left, under), fitted)),
+         {overColumn, onScreen(QRect(QPoint(left, cascaded), fitted)),
+          onScreen(QRect(QPoint(left, under), fitted)),
           onScreen(QRect(QPoint(optionArea.left() - outer.width(), optionArea.top()), outer))})
         if (!coversKept(candidate)) return inside(candidate);
     return inside(overColumn);
@@ -215,7 +217,8 @@ std::vector<QRect> ToolWindow::keptControls(const QWidget& mainWindow) const {
     for (const auto& [window, toggle] : ToolWindowToggles) {
         if (objectName() != QLatin1String(window)) continue;
         for (const QWidget* control : mainWindow.findChildren<QWidget*>(QLatin1String(toggle)))
-            if (control->isVisible() && control->window() == &mainWindow) kept.push_back(globalRect(*control));
+            if (control->isVisible() && control->window() == &mainWindow)
+                kept.push_back(globalRect(*control));
     }
     for (const QWidget* actions : mainWindow.findChildren<QWidget*>())
         if (actions->property(ActionButtonsProperty).toBool() && actions->isVisible())
@@ -251,10 +254,9 @@ void ToolWindow::place() {
     std::vector<QRect> taken;
     for (const ToolWindow* other : owner->findChildren<ToolWindow*>())
         if (other != this && other->isVisible()) taken.push_back(other->frameGeometry());
-    const QRect at =
-        toolWindowPlace(screen->availableGeometry(), owner->frameGeometry(), optionArea(*owner), wanted_,
-                        decoration, cascade, taken, minimumSizeHint().expandedTo(minimumSize()),
-                        keptControls(*owner));
+    const QRect at = toolWindowPlace(screen->availableGeometry(), owner->frameGeometry(), optionArea(*owner),
+                                     wanted_, decoration, cascade, taken,
+                                     minimumSizeHint().expandedTo(minimumSize()), keptControls(*owner));
     move(at.topLeft());
     // Never below what the contents need (the layout holds that minimum); a rolled-up window
     // stays rolled up.

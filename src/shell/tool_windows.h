@@ -26,8 +26,8 @@ namespace kestrave {
 // action buttons), it goes beside the column over the picture, or else under those controls.
 // Returns the outer corner and the inside size.
 QRect toolWindowPlace(const QRect& screen, const QRect& owner, const QRect& optionArea, QSize size,
-                      QSize decoration, int cascade, const std::vector<QRect>& taken = {},
-                      QSize minimum = {}, const std::vector<QRect>& kept = {});
+                      QSize decoration, int cascade, const std::vector<QRect>& taken = {}, QSize minimum = {},
+                      const std::vector<QRect>& kept = {});
 
 // A page marks the part of its option column that tool windows may cover with this property, and
 // its group of action buttons (which they must not cover) with the second.
