@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QStackedWidget>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QToolButton>
 #include <fstream>
 
@@ -16,6 +17,7 @@
 #include "shell/startup.h"
 #include "shell/tool_windows.h"
 #include "shell_test_support.h"
+#include "widgets/check_box.h"
 #include "widgets/radio_group.h"
 
 namespace kestrave::test {
@@ -38,14 +40,30 @@ int pageOf(const ToolWindow& window) {
 
 // The controls that show each tool window, where the window has one on a page.
 const std::vector<std::pair<QString, QString>> toggles{
-    {"Gammawindow", "Gammaspeedbutton"},      {"HistoWindow", "Histogramspeedbutton"},
-    {"HistoRGBWindow", "RGBbalancespeedbutton"}, {"Filterwindow", "Waveletfilterspeedbutton"},
-    {"Tonemapwindow", "Tonemapspeedbutton"},  {"Shrinkview", "Resizebutton"},
-    {"Zoomwindow", "Previewzoom"},            {"WaveZoom", "ZoomWavelet"},
-    {"Stackgraphpanel", "Showstackgraph"},    {"StackFrameswindow", "ShowStacklist"},
-    {"HLSwindow", "AdvancedHLS"},             {"FFTWindow", "ShowFFTbox"},
+    {"Gammawindow", "Gammaspeedbutton"},
+    {"HistoWindow", "Histogramspeedbutton"},
+    {"HistoRGBWindow", "RGBbalancespeedbutton"},
+    {"Filterwindow", "Waveletfilterspeedbutton"},
+    {"Tonemapwindow", "Tonemapspeedbutton"},
+    {"Shrinkview", "Resizebutton"},
+    {"Zoomwindow", "Previewzoom"},
+    {"WaveZoom", "ZoomWavelet"},
+    {"Stackgraphpanel", "Showstackgraph"},
+    {"StackFrameswindow", "ShowStacklist"},
+    {"HLSwindow", "AdvancedHLS"},
+    {"FFTWindow", "ShowFFTbox"},
     {"Registrationgraphwindow", "ShowGraphbox"},
 };
+
+// Check boxes whose captions are cut short (shown with "…") in `parent` as it is laid out.
+std::vector<std::string> cutCaptions(const QWidget& parent) {
+    std::vector<std::string> cut;
+    for (const TPCheck* check : parent.findChildren<TPCheck*>())
+        if (check->isVisible() && check->window() == parent.window() &&
+            check->width() < check->sizeHint().width())
+            cut.push_back(check->objectName().toStdString() + " '" + check->Caption().toStdString() + "'");
+    return cut;
+}
 
 struct ScreenFit : ShellWindowTest {
     ScreenFit() { form->FormCreate({{}, false}); }
@@ -63,7 +81,8 @@ TEST_F(ScreenFit, TheWindowAndItsStatusBarAreOnTheScreenAtFirstStartAndAfterALar
     };
     showWindowOnScreen(*form);
     expectOnScreen("first start");
-    EXPECT_GE(form->width(), std::min(1000, freeArea(*form).width() - 8)) << "the window keeps what room there is";
+    EXPECT_GE(form->width(), std::min(1000, freeArea(*form).width() - 8))
+        << "the window keeps what room there is";
 
     // A placement stored on a screen larger than this one.
     form->close();
@@ -83,6 +102,8 @@ TEST_F(ScreenFit, EveryToolWindowOpensOnTheScreenWithItsCloseButtonAndTogglesInR
     form->resize(freeArea(*form).size() - (form->frameGeometry().size() - form->size()));
     QApplication::processEvents();
     const QRect area = freeArea(*form);
+    // Every caption shows whole on the screens the window is made for (1024 x 768 and up).
+    const bool madeForScreen = area.width() >= 1024 && area.height() >= 768;
     for (ToolWindow* window : form->findChildren<ToolWindow*>()) {
         const std::string name = window->objectName().toStdString();
         form->PageControl1->setCurrentIndex(pageOf(*window));
@@ -102,7 +123,26 @@ TEST_F(ScreenFit, EveryToolWindowOpensOnTheScreenWithItsCloseButtonAndTogglesInR
             EXPECT_FALSE(window->frameGeometry().intersects(globalRect(*control)))
                 << name << " covers " << toggle.toStdString();
         }
+        if (madeForScreen)
+            for (const std::string& cut : cutCaptions(*window))
+                ADD_FAILURE() << name << ": caption cut: " << cut;
         window->hide();
+    }
+    if (!madeForScreen) return;
+    // The pages' own check boxes, every tab of their option groups in turn.
+    for (int page = 0; page < form->PageControl1->count(); ++page) {
+        form->PageControl1->setCurrentIndex(page);
+        for (QTabWidget* options : form->PageControl1->currentWidget()->findChildren<QTabWidget*>()) {
+            for (int tab = 0; tab < options->count(); ++tab) {
+                options->setCurrentIndex(tab);
+                QApplication::processEvents();
+                for (const std::string& cut : cutCaptions(*options->currentWidget()))
+                    ADD_FAILURE() << "page " << page << ": caption cut: " << cut;
+            }
+        }
+        QApplication::processEvents();
+        for (const std::string& cut : cutCaptions(*form->PageControl1->currentWidget()))
+            ADD_FAILURE() << "page " << page << ": caption cut: " << cut;
     }
 }
 
