@@ -47,7 +47,7 @@ constexpr RollupSetting RollupSettings[] = {
 };
 
 // The controls that show and hide each tool window; a window opens where it leaves them in reach.
-constexpr std::pair<const char*, const char*> ToolWindowToggles[] = {
+constexpr std::pair<const char*, const char*> ToggleTable[] = {
     {"Gammawindow", "Gammaspeedbutton"},
     {"HistoWindow", "Histogramspeedbutton"},
     {"HistoRGBWindow", "RGBbalancespeedbutton"},
@@ -212,14 +212,19 @@ QRect toolWindowPlace(const QRect& screen, const QRect& owner, const QRect& opti
     return inside(overColumn);
 }
 
+std::vector<QString> toolWindowToggles(const QString& window) {
+    std::vector<QString> toggles;
+    for (const auto& [name, toggle] : ToggleTable)
+        if (window == QLatin1String(name)) toggles.push_back(QString::fromLatin1(toggle));
+    return toggles;
+}
+
 std::vector<QRect> ToolWindow::keptControls(const QWidget& mainWindow) const {
     std::vector<QRect> kept;
-    for (const auto& [window, toggle] : ToolWindowToggles) {
-        if (objectName() != QLatin1String(window)) continue;
-        for (const QWidget* control : mainWindow.findChildren<QWidget*>(QLatin1String(toggle)))
+    for (const QString& toggle : toolWindowToggles(objectName()))
+        for (const QWidget* control : mainWindow.findChildren<QWidget*>(toggle))
             if (control->isVisible() && control->window() == &mainWindow)
                 kept.push_back(globalRect(*control));
-    }
     for (const QWidget* actions : mainWindow.findChildren<QWidget*>())
         if (actions->property(ActionButtonsProperty).toBool() && actions->isVisible())
             kept.push_back(globalRect(*actions));

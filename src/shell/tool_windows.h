@@ -29,6 +29,9 @@ QRect toolWindowPlace(const QRect& screen, const QRect& owner, const QRect& opti
                       QSize decoration, int cascade, const std::vector<QRect>& taken = {}, QSize minimum = {},
                       const std::vector<QRect>& kept = {});
 
+// The names of the controls that show and hide the tool window of this name.
+std::vector<QString> toolWindowToggles(const QString& window);
+
 // A page marks the part of its option column that tool windows may cover with this property, and
 // its group of action buttons (which they must not cover) with the second.
 inline constexpr char ToolAreaProperty[] = "toolWindowArea";

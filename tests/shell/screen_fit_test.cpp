@@ -38,23 +38,6 @@ int pageOf(const ToolWindow& window) {
     return page >= 0 && page <= 4 ? page : 0;
 }
 
-// The controls that show each tool window, where the window has one on a page.
-const std::vector<std::pair<QString, QString>> toggles{
-    {"Gammawindow", "Gammaspeedbutton"},
-    {"HistoWindow", "Histogramspeedbutton"},
-    {"HistoRGBWindow", "RGBbalancespeedbutton"},
-    {"Filterwindow", "Waveletfilterspeedbutton"},
-    {"Tonemapwindow", "Tonemapspeedbutton"},
-    {"Shrinkview", "Resizebutton"},
-    {"Zoomwindow", "Previewzoom"},
-    {"WaveZoom", "ZoomWavelet"},
-    {"Stackgraphpanel", "Showstackgraph"},
-    {"StackFrameswindow", "ShowStacklist"},
-    {"HLSwindow", "AdvancedHLS"},
-    {"FFTWindow", "ShowFFTbox"},
-    {"Registrationgraphwindow", "ShowGraphbox"},
-};
-
 // Check boxes whose captions are cut short (shown with "…") in `parent` as it is laid out.
 std::vector<std::string> cutCaptions(const QWidget& parent) {
     std::vector<std::string> cut;
@@ -115,8 +98,7 @@ TEST_F(ScreenFit, EveryToolWindowOpensOnTheScreenWithItsCloseButtonAndTogglesInR
             EXPECT_TRUE(window->CloseButton->isVisible()) << name;
             EXPECT_TRUE(area.contains(globalRect(*window->CloseButton))) << name;
         }
-        for (const auto& [owner, toggle] : toggles) {
-            if (owner != window->objectName()) continue;
+        for (const QString& toggle : toolWindowToggles(window->objectName())) {
             const QWidget* control = form->findChild<QWidget*>(toggle);
             ASSERT_TRUE(control) << toggle.toStdString();
             if (!control->isVisible()) continue;
