@@ -53,6 +53,7 @@ void AviReader::ReadAVIFrames(const std::string& fileName, int index, const AviR
     std::int64_t first = info.dwStart;
     std::int64_t last = std::max<std::int64_t>(first, std::int64_t{info.dwLength} - 1);
     state.AviFrameCount = static_cast<std::int32_t>(std::min<std::int64_t>(last + 1, INT32_MAX));
+    state.AviIndexedFrames = static_cast<std::int64_t>(file_->indexedSampleCount());
     const bool pass = index == -1;
     if (pass) {
         last = std::min(

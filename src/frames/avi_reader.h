@@ -83,6 +83,9 @@ struct AviReaderState {
     bool InputHiAvi = false;
     // Last frame index + 1 of the file last opened.
     std::int32_t AviFrameCount = 0;
+    // Frames that the file's index (or, without one, its scan) finds; fewer than the header's
+    // count when the file was cut short.
+    std::int64_t AviIndexedFrames = 0;
     // An empty sample was met in the last pass.
     bool DroppedFrames = false;
     // The caller wants the file opened afresh; forced on for raw and Bayer video.

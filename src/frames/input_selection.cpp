@@ -74,6 +74,13 @@ void probeAvi(InputProbe& probe) {
         reader.state.AviReopen = true;
         reader.ReadAVIFrames(probe.plan.files[i], 0, AviReadOptions{}, sink, quiet);
         probe.aviFrameCounts.push_back(reader.state.AviFrameCount);
+        const std::int64_t missing = std::int64_t{reader.state.AviFrameCount} -
+                                     reader.state.AviStreamInfo.dwStart - reader.state.AviIndexedFrames;
+        if (missing > 0)
+            probe.aviMissingFrames += (probe.aviMissingFrames.empty() ? "" : "\n") + probe.plan.files[i] + ": " + std::to_string(missing) + " of its " +
+                                      std::to_string(reader.state.AviFrameCount) +
+                                      " frames are missing (the file is cut short); they are left out as "
+                                      "dropped frames.";
         probe.frameCount += reader.state.AviFrameCount;
         if (i == 0) {
             probe.width = probe.fileWidth = preview.width();
@@ -298,6 +305,7 @@ InputRecord applyInput(FrameModel& model, ProgramState& state, ImageDataSection&
     // A series capped at its 10001st file had more frames than that.
     record.tooManyFrames = frames > FrameCapacity || (model.InputIsSeries && plan.filesCapped);
     record.aviFilesLeftOut = !model.InputIsSeries && plan.filesCapped;
+    record.aviMissingFrames = probe.aviMissingFrames;
     record.lastIndex = static_cast<int>(std::min<std::int64_t>(frames, FrameCapacity)) - 1;
     model.SerName = plan.filter == InputFilter::SER ? firstFile.string() : std::string();
     model.AviName = firstFile.filename().string();

@@ -77,6 +77,9 @@ struct InputProbe {
     // Frames of the input before the 10001-frame cap (AVI: of every file together).
     std::int64_t frameCount = 0;
     std::vector<int> aviFrameCounts;  // AVI: frames of each file
+    // AVI: what is said of files that hold fewer frames than their headers count (empty when
+    // none is cut short); their missing frames count as dropped.
+    std::string aviMissingFrames;
     FrameReaderState facts;           // what the still and SER readers left about frame 0
     bool serBayer = false;            // SER: a colour-sensor mosaic
     int serDebayerItem = -1;          // SER: the Bayer pattern's item, -1 for none
@@ -126,6 +129,7 @@ struct InputRecord {
     std::string objectName;              // the first file's name without folder and extension
     std::string fileDate;                // "yyyymmdd_hhmmss"
     std::string statusText;              // "Frames : n Imagesize : WxH"
+    std::string aviMissingFrames;        // as in InputProbe
     std::vector<std::string> listItems;  // one per frame, in frame order
 };
 

@@ -46,9 +46,10 @@ std::string frameNumbers(const std::vector<int>& frames) {
     return text;
 }
 
-// The last words of a writer: the status, and the frames that could not be read.
+// The last words of a writer: the status (when a video was written), and the frames that could
+// not be read.
 void closeVideo(AviResult& result, SaveContext& context, ProgressPort& progress) {
-    progress.setStatus(3, "Avi written");
+    progress.setStatus(3, result.file.empty() ? "" : "Avi written");
     if (!result.unreadable.empty())
         context.messages.warn(WarningCaption,
                               "These frames could not be read and were left out of the video: " +

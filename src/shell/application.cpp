@@ -12,6 +12,7 @@
 #include "shell/main_form.h"
 #include "shell/message_sound.h"
 #include "shell/qt_file_dialogs.h"
+#include "shell/screen_fit.h"
 #include "shell/screenshot_walk.h"
 #include "shell/startup.h"
 #include "widgets/form_storage.h"
@@ -68,7 +69,7 @@ int runApplication(int argc, char** argv) {
     const StartupOutcome outcome = form.FormCreate(options);
     if (outcome.endProgram && outcome.afterBatch) endAfterBatch(form, *context, outcome.exitCode);
     if (outcome.endProgram) return outcome.exitCode;
-    form.show();
+    showWindowOnScreen(form);
     startScreenshotWalk(form);
     return app.exec();
 }

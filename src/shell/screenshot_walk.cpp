@@ -31,6 +31,7 @@
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/point_windows.h"
+#include "shell/pages/shrink_view.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/speed_bar.h"
@@ -147,6 +148,12 @@ public:
             [this] { shoot("6-wavelet"); },
             [&wavelet] { wavelet.Resizebutton->click(); },
             [this] { shoot("6a-resize"); },
+            // 200 %: the picture grows, the window keeps its place on the screen.
+            [this] {
+                form_.shrinkView.RadioGroup2->setItemIndex(6);
+                emit form_.shrinkView.RadioGroup2->OnClick(form_.shrinkView.RadioGroup2);
+            },
+            [this] { shoot("6a2-resize-200"); },
             [&wavelet] { wavelet.Resizebutton->click(); },
             [this] {
                 // The curve editors: a point added to the gamma curve and dragged up, then the levels
@@ -231,6 +238,13 @@ public:
             [this] { shoot("10-multipoint-stack"); },
             [this] { form_.stackPage->Statisticalstackbutton->click(); },
             [this] { shoot("11-sigma-stack"); },
+            // Another input over the unsaved stack: the question, answered with the focused
+            // button (Cancel), keeps the stack.
+            [this] {
+                *balloonName_ = "11b-new-input-question";
+                answerFileDialog("11a-new-input-dialog", input_);
+                form_.Speedbar->Selectbutton->click();
+            },
             [this] { form_.Tabpages->setCurrentIndex(5); },
             [this] { shoot("12-about"); },
             [this] {

@@ -2,12 +2,14 @@
 
 #include <QCloseEvent>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QShowEvent>
 #include <algorithm>
 #include <memory>
 #include <utility>
 
+#include "shell/screen_fit.h"
 #include "widgets/draw_utils.h"
 
 namespace kestrave {
@@ -43,6 +45,31 @@ constexpr RollupSetting RollupSettings[] = {
     {"Imageinfowindow", "Image information (caption)", 910, 313, true, true},
     {"Shrinkview", "Resized image", 910, 417, true, true},
 };
+
+// The controls that show and hide each tool window; a window opens where it leaves them in reach.
+constexpr std::pair<const char*, const char*> ToggleTable[] = {
+    {"Gammawindow", "Gammaspeedbutton"},
+    {"HistoWindow", "Histogramspeedbutton"},
+    {"HistoRGBWindow", "RGBbalancespeedbutton"},
+    {"Filterwindow", "Waveletfilterspeedbutton"},
+    {"Tonemapwindow", "Tonemapspeedbutton"},
+    {"Shrinkview", "Resizebutton"},
+    {"Shrinkview", "Shrink"},
+    {"Zoomwindow", "Previewzoom"},
+    {"WaveZoom", "ZoomWavelet"},
+    {"Stackgraphpanel", "Showstackgraph"},
+    {"StackFrameswindow", "ShowStacklist"},
+    {"SelectFrameswindow", "ShowFramelist"},
+    {"HLSwindow", "AdvancedHLS"},
+    {"Registerhaltwindow", "Haltwindow"},
+    {"FFTWindow", "ShowFFTbox"},
+    {"Registrationgraphwindow", "ShowGraphbox"},
+    {"RegiStration2", "ShowGraphbox"},
+};
+
+QRect globalRect(const QWidget& widget) {
+    return {widget.mapToGlobal(QPoint(0, 0)), widget.size()};
+}
 
 }  // namespace
 
@@ -100,7 +127,14 @@ TgbRollup* nestedRollup(ToolWindow& outer, const char* name) {
 
 void ToolWindow::resizeEvent(QResizeEvent* event) {
     TgbRollup::resizeEvent(event);
-    if (!rolling() && State() == TRollupState::rsDown) setDropHeight(height());
+    if (rolling()) return;
+    // Grown by its contents (or by a handler) past the screen's edge: it gives the overhang up
+    // where it stands, so that nothing moves under the pointer.
+    if (isVisible() && !keepingOnScreen_) {
+        const QScopedValueRollback keeping(keepingOnScreen_, true);
+        keepWindowOnScreen(*this);
+    }
+    if (State() == TRollupState::rsDown) setDropHeight(height());
 }
 
 void ToolWindow::fitContents() {
@@ -113,19 +147,29 @@ void ToolWindow::setVisible(bool visible) {
 }
 
 QRect toolWindowPlace(const QRect& screen, const QRect& owner, const QRect& optionArea, QSize size,
-                      QSize decoration, int cascade, const std::vector<QRect>& taken) {
+                      QSize decoration, int cascade, const std::vector<QRect>& taken, QSize minimum,
+                      const std::vector<QRect>& kept) {
     constexpr int Step = 24;
-    // The highest top from `top` down to `last` (at `top` or just under another tool window) where
-    // the window covers no other tool window, else the cascade's.
+    size = size.expandedTo(minimum);
+    const QSize smallest = minimum + decoration;
+    const auto onScreen = [&](const QRect& outer) { return movedIntoArea(outer, screen, smallest); };
+    const auto inside = [&](const QRect& outer) { return QRect(outer.topLeft(), outer.size() - decoration); };
+    const auto coversKept = [&](const QRect& outer) {
+        return std::any_of(kept.begin(), kept.end(),
+                           [&](const QRect& control) { return outer.intersects(control); });
+    };
+    // The highest top from `top` down to `last` (at `top`, or just under another tool window or a
+    // kept control) where the window covers neither, else the cascade's.
     const auto freeTop = [&](int left, int top, int last, QSize outer, int cascaded) {
         std::vector<int> tops{top};
         for (const QRect& other : taken) tops.push_back(other.bottom() + 1);
+        for (const QRect& control : kept) tops.push_back(control.bottom() + 1);
         std::sort(tops.begin(), tops.end());
         for (const int y : tops) {
             const QRect at(QPoint(left, y), outer);
-            if (y >= top && y <= last && std::none_of(taken.begin(), taken.end(), [&](const QRect& other) {
-                    return other.intersects(at);
-                }))
+            if (y >= top && y <= last && !coversKept(at) &&
+                std::none_of(taken.begin(), taken.end(),
+                             [&](const QRect& other) { return other.intersects(at); }))
                 return y;
         }
         return cascaded;
@@ -137,20 +181,54 @@ QRect toolWindowPlace(const QRect& screen, const QRect& owner, const QRect& opti
         const int last = screen.bottom() + 1 - height;
         const int top = std::clamp(owner.top(), screen.top(), last);
         const int cascaded = std::clamp(owner.top() + Step * cascade, screen.top(), last);
-        return QRect(QPoint(left, freeTop(left, top, last, QSize(outer.width(), height), cascaded)),
-                     QSize(size.width(), height - decoration.height()));
+        return inside(
+            onScreen(QRect(QPoint(left, freeTop(left, top, last, QSize(outer.width(), height), cascaded)),
+                           QSize(outer.width(), height))));
     };
     if (screen.right() - owner.right() >= outer.width()) return beside(owner.right() + 1);
     if (owner.left() - screen.left() >= outer.width()) return beside(owner.left() - outer.width());
-    if (optionArea.isEmpty()) return QRect(owner.topLeft(), size);
+    if (optionArea.isEmpty()) return inside(onScreen(QRect(owner.topLeft(), outer)));
     // Over the option column, at its right edge, below the tool windows already there while it
-    // fits; else each further window a step lower.
-    const QSize fitted = outer.boundedTo(optionArea.size());
+    // fits; else each further window a step lower, over the others. Contents that need more room
+    // than the column has reach out of it to the left and downwards.
+    const QSize fitted = outer.boundedTo(optionArea.size()).expandedTo(smallest);
     const int room = std::max(optionArea.height() - fitted.height(), 0);
     const int left = optionArea.right() + 1 - fitted.width();
-    const int top = freeTop(left, optionArea.top(), optionArea.top() + room, fitted,
-                            optionArea.top() + std::min(Step * cascade, room));
-    return QRect(QPoint(left, top), fitted - decoration);
+    const int cascaded = optionArea.top() + std::min(Step * cascade, room);
+    const QRect overColumn = onScreen(QRect(
+        QPoint(left, freeTop(left, optionArea.top(), optionArea.top() + room, fitted, cascaded)), fitted));
+    // Where it would hide a control that must stay in reach (a button that shows and hides it,
+    // the page's action buttons): cascaded over the other tool windows, under those controls, or
+    // else beside the column over the picture.
+    int under = optionArea.top();
+    for (const QRect& control : kept)
+        if (control.intersects(QRect(optionArea.left(), control.top(), optionArea.width(), 1)))
+            under = std::max(under, control.bottom() + 1);
+    for (const QRect& candidate :
+         {overColumn, onScreen(QRect(QPoint(left, cascaded), fitted)),
+          onScreen(QRect(QPoint(left, under), fitted)),
+          onScreen(QRect(QPoint(optionArea.left() - outer.width(), optionArea.top()), outer))})
+        if (!coversKept(candidate)) return inside(candidate);
+    return inside(overColumn);
+}
+
+std::vector<QString> toolWindowToggles(const QString& window) {
+    std::vector<QString> toggles;
+    for (const auto& [name, toggle] : ToggleTable)
+        if (window == QLatin1String(name)) toggles.push_back(QString::fromLatin1(toggle));
+    return toggles;
+}
+
+std::vector<QRect> ToolWindow::keptControls(const QWidget& mainWindow) const {
+    std::vector<QRect> kept;
+    for (const QString& toggle : toolWindowToggles(objectName()))
+        for (const QWidget* control : mainWindow.findChildren<QWidget*>(toggle))
+            if (control->isVisible() && control->window() == &mainWindow)
+                kept.push_back(globalRect(*control));
+    for (const QWidget* actions : mainWindow.findChildren<QWidget*>())
+        if (actions->property(ActionButtonsProperty).toBool() && actions->isVisible())
+            kept.push_back(globalRect(*actions));
+    return kept;
 }
 
 QRect ToolWindow::optionArea(const QWidget& mainWindow) {
@@ -182,7 +260,8 @@ void ToolWindow::place() {
     for (const ToolWindow* other : owner->findChildren<ToolWindow*>())
         if (other != this && other->isVisible()) taken.push_back(other->frameGeometry());
     const QRect at = toolWindowPlace(screen->availableGeometry(), owner->frameGeometry(), optionArea(*owner),
-                                     wanted_, decoration, cascade, taken);
+                                     wanted_, decoration, cascade, taken,
+                                     minimumSizeHint().expandedTo(minimumSize()), keptControls(*owner));
     move(at.topLeft());
     // Never below what the contents need (the layout holds that minimum); a rolled-up window
     // stays rolled up.

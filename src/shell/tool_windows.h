@@ -20,10 +20,17 @@ namespace kestrave {
 // the page's option column (`optionArea`, down to the action buttons), shrunk to it where it is
 // larger. `decoration` is what the window system adds around the inside (title bar, borders);
 // It goes below the tool windows already shown (`taken`, their outer rectangles) where it fits
-// without covering them; otherwise `cascade` steps each further window a little lower. Returns the
-// outer corner and the inside size.
+// without covering them; otherwise `cascade` steps each further window a little lower. A window
+// never gets smaller than `minimum` (what its contents need, inside) and always lies wholly on the
+// screen. Where it would cover a control of `kept` (the buttons that show and hide it, the page's
+// action buttons), it goes beside the column over the picture, or else under those controls.
+// Returns the outer corner and the inside size.
 QRect toolWindowPlace(const QRect& screen, const QRect& owner, const QRect& optionArea, QSize size,
-                      QSize decoration, int cascade, const std::vector<QRect>& taken = {});
+                      QSize decoration, int cascade, const std::vector<QRect>& taken = {}, QSize minimum = {},
+                      const std::vector<QRect>& kept = {});
+
+// The names of the controls that show and hide the tool window of this name.
+std::vector<QString> toolWindowToggles(const QString& window);
 
 // A page marks the part of its option column that tool windows may cover with this property, and
 // its group of action buttons (which they must not cover) with the second.
@@ -74,11 +81,15 @@ protected:
 
 private:
     void place();
+    // The controls of the main window this window must leave in reach where it opens (outer
+    // rectangles on the screen).
+    std::vector<QRect> keptControls(const QWidget& mainWindow) const;
 
     QPoint placedAt_;  // where the window was put last (by the program)
     QSize wanted_;     // the size the window asked for before a placement shrank it
     bool placed_ = false;
     bool userPlaced_ = false;
+    bool keepingOnScreen_ = false;
 };
 
 // A roll-up inside a tool window, set from the table, fixed in place and without a close button;

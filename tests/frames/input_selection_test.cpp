@@ -9,6 +9,7 @@
 
 #include "frames/frame_browsing.h"
 #include "frames/input_test_files.h"
+#include "platform/avi_file.h"
 #include "support/sample_recording.h"
 #include "support/temp_dir.h"
 
@@ -104,11 +105,26 @@ TEST_F(InputFixture, TwoAviFilesMakeOneInputWithTheirSegmentTable) {
     EXPECT_EQ(state.ProcessStage, TProcessStage::stInputLoaded);
     EXPECT_EQ(tagOf(input.PreviewBitmap), 0);
     EXPECT_FALSE(record.tooManyFrames);
+    EXPECT_EQ(record.aviMissingFrames, "");
 
     // Browsing crosses the files back and forth.
     EXPECT_EQ(shownTag(149), 149);
     EXPECT_EQ(shownTag(99), 99);
     EXPECT_EQ(shownTag(100), 100);
+}
+
+TEST_F(InputFixture, AVideoCutShortSaysHowManyOfItsFramesAreMissing) {
+    const std::filesystem::path cut = dir / "cut.avi";
+    writeTaggedAvi(cut, 40, 0);
+    std::filesystem::resize_file(cut, std::filesystem::file_size(cut) / 2);
+    const std::size_t kept = AviFile::open(cut).indexedSampleCount();
+    ASSERT_GT(kept, 0u);
+    ASSERT_LT(kept, 40u);
+    const InputRecord record = take({cut}, InputFilter::AVI);
+    EXPECT_EQ(record.lastIndex, 39);
+    EXPECT_EQ(record.aviMissingFrames, cut.string() + ": " + std::to_string(40 - kept) +
+                                           " of its 40 frames are missing (the file is cut short); they are "
+                                           "left out as dropped frames.");
 }
 
 TEST_F(InputFixture, SerFramesAreNamedByTheirIndex) {

@@ -37,6 +37,14 @@ TEST_F(AviWindowTest, RegisteredAndIntegratedVideosGoToTheChosenFile) {
     AviFile registered = AviFile::open(folder / "reg.avi");
     EXPECT_EQ(registered.indexedSampleCount(), static_cast<std::size_t>(Count - 1));
     EXPECT_EQ(registered.bitmapInfo().width(), Width);
+    const auto status = [&](int panel) { return form->StatusPanels[static_cast<std::size_t>(panel)]->text().toStdString(); };
+    EXPECT_EQ(status(2), "Writing AVI finished");
+    EXPECT_EQ(status(3), "Avi written");
+    // A video that cannot be written leaves no word of the earlier one.
+    dialogs->willChoose(folder / "gone" / "reg.avi");
+    controls.RegisterAVI->click();
+    EXPECT_EQ(status(2), "Writing AVI failed");
+    EXPECT_EQ(status(3), "");
 
     // A moving average of 5 over the 16 frames of the list (the excluded one too) gives 12.
     controls.Integratestep->setValue(5);

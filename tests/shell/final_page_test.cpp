@@ -121,30 +121,31 @@ TEST_F(FinalPageTest, ControlsTurnAdjustAndMirrorThePictureAsTheCoreDoes) {
         double angle;
         bool flipX, flipY;
         int hue, saturation, lightness;
+        int dial;  // where the dial points, however the angle was set
     };
     const std::vector<Case> cases{
         {[&] {
              page.ComboBox2->setCurrentIndex(6);
              emit page.ComboBox2->activated(6);
          },
-         90, false, false, 0, 0, 0},
-        {[&] { QTest::mouseClick(page.FlipX, Qt::LeftButton); }, 90, true, false, 0, 0, 0},
+         90, false, false, 0, 0, 0, 9},
+        {[&] { QTest::mouseClick(page.FlipX, Qt::LeftButton); }, 90, true, false, 0, 0, 0, 9},
         {[&] {
              page.ASSwitcher1->setPosition(3);
              QTest::mouseRelease(page.ASSwitcher1, Qt::LeftButton);
          },
-         30, true, false, 0, 0, 0},
+         30, true, false, 0, 0, 0, 3},
         {[&] {
              page.RxSpinEdit4->setValue(-17);
              QTest::mouseClick(page.FlipY, Qt::LeftButton);
          },
-         -17, true, true, 0, 0, 0},
+         -17, true, true, 0, 0, 0, 34},
         {[&] {
              page.HueSlider->setValue(25);
              page.SaturationSlider->setValue(-50);
              page.Lightnessslider->setValue(40);
          },
-         -17, true, true, 25, -50, 40},
+         -17, true, true, 25, -50, 40, 34},
     };
     for (std::size_t i = 0; i < cases.size(); ++i) {
         const Case& c = cases[i];
@@ -158,6 +159,7 @@ TEST_F(FinalPageTest, ControlsTurnAdjustAndMirrorThePictureAsTheCoreDoes) {
             QTest::qWait(10);
         EXPECT_TRUE(samePicture(context.pipeline.finalImage().shown, wanted)) << "case " << i;
         EXPECT_DOUBLE_EQ(static_cast<double>(page.RxSpinEdit4->Value()), c.angle) << "case " << i;
+        EXPECT_EQ(page.ASSwitcher1->Position(), c.dial) << "case " << i;
     }
     EXPECT_EQ(page.Huelabel->text(), "Hue :25");
     EXPECT_EQ(page.Saturationlabel->text(), "Saturation :-50");

@@ -10,7 +10,10 @@
 #include <QTabBar>
 #include <QTest>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 
+#include "codecs/tiff_bitmap.h"
 #include "frames/bmp_reader.h"
 #include "output/bmp_writer.h"
 #include "persist/reg_settings.h"
@@ -386,6 +389,76 @@ TEST(QtNameFilters, GiveQtEveryPatternOfEachFilter) {
     // A parenthesis that is no pattern list stays part of the description.
     EXPECT_EQ(qtNameFilters("FIT (16-bit)|*.fit|BMP (8BIT*RGB)|*.bmp"),
               (QStringList{"FIT (16-bit) (*.fit)", "BMP (8BIT*RGB) (*.bmp)"}));
+}
+
+}  // namespace kestrave::test
+
+namespace kestrave::test {
+
+// A stack nobody saved is given up only when the user agrees, whichever way the new input comes:
+// Cancel, and Yes whose save writes nothing, keep the open input and its stack.
+TEST_F(InputWindowTest, ANewInputAsksBeforeAnUnsavedStackIsGivenUp) {
+    const auto ser = writeSer(12);
+    selectInDialog({ser}, InputFilter::SER);
+    context.pipeline.editRun().state.activepage = TMainTab::tabWavelet;
+    messages.shown.clear();
+    const auto bmps = writeBmps(3, true);
+
+    messages.reply(mrCancel);
+    selectInDialog(bmps, InputFilter::BMP);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].caption, "New input");
+    EXPECT_EQ(messages.shown[0].text, "You have not saved.\n\rSave before opening the new input ?");
+    EXPECT_EQ(messages.shown[0].buttons, mbYesNoCancel);
+    EXPECT_EQ(messages.shown[0].defaultButton, mbCancel);
+    messages.reply(mrYes);  // the save writes nothing
+    form->input->PJFormDropFiles1DropFiles({bmps[0].string()});
+    EXPECT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(context.pipeline.model().SerName, ser.string());
+    EXPECT_EQ(context.pipeline.state().activepage, TMainTab::tabWavelet);
+    EXPECT_EQ(list.count(), 12);
+
+    messages.reply(mrNo);
+    form->input->PJFormDropFiles1DropFiles({bmps[0].string(), bmps[1].string()});
+    EXPECT_TRUE(context.pipeline.model().InputIsSeries);
+    EXPECT_EQ(list.count(), 2);
+    // Nothing stacked from the new input: the next one comes without a question.
+    selectInDialog({ser}, InputFilter::SER);
+    EXPECT_EQ(messages.shown.size(), 3u);
+    EXPECT_EQ(context.pipeline.model().SerName, ser.string());
+}
+
+// A TIFF still whose compression tag says 32773 (a scheme the reader does not decode).
+std::filesystem::path writePackedTiff(const std::filesystem::path& file) {
+    TTIFFBitMap image(6, 4);
+    image.fill(50, 50, 50);
+    TTIFFBitMap::SaveToTIFF(image, file, 24, false);
+    std::fstream tiff(file, std::ios::in | std::ios::out | std::ios::binary);
+    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(tiff)), std::istreambuf_iterator<char>());
+    const bool little = bytes.at(0) == 'I';
+    const auto word = [&](std::size_t at) {
+        return little ? bytes.at(at) | bytes.at(at + 1) << 8 : bytes.at(at) << 8 | bytes.at(at + 1);
+    };
+    const std::size_t ifd = little ? word(4) | word(6) << 16 : word(4) << 16 | word(6);
+    for (std::size_t entry = ifd + 2; entry < ifd + 2 + 12 * word(ifd); entry += 12) {
+        if (word(entry) != 259) continue;
+        tiff.seekp(static_cast<std::streamoff>(entry + 8));
+        tiff.put(static_cast<char>(little ? 0x05 : 0x80)).put(static_cast<char>(little ? 0x80 : 0x05));
+        return file;
+    }
+    ADD_FAILURE() << "no compression tag";
+    return file;
+}
+
+// A series of stills the reader cannot decode is refused before anything about it is asked,
+// and the message names the file.
+TEST_F(InputWindowTest, AnUnreadableTiffSeriesIsToldFirstAndByName) {
+    align.Fittifstretch->setItemIndex(0);  // the stretch is asked for every TIFF input
+    const auto first = writePackedTiff(dir / "moon1.tif");
+    selectInDialog({first, writePackedTiff(dir / "moon2.tif")}, InputFilter::TIF);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, "Unsupported TIFF file: compression 32773\n" + first.string());
+    EXPECT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stNone);
 }
 
 }  // namespace kestrave::test

@@ -166,11 +166,14 @@ TEST(ProjectWindow, AProjectThatCannotBeTakenChangesNothing) {
     }
 }
 
-TEST(ProjectWindow, TheOlderFormRenamesTheVideoButNeverOverAnotherFile) {
+TEST(ProjectWindow, TheOlderFormRenamesTheVideoOnlyWhenAgreedAndNeverOverAnotherFile) {
     StackedProject saved;
     auto scripted = std::make_unique<ScriptedFileDialogs>();
     ScriptedFileDialogs& dialogs = *scripted;
     saved.run->context.setDialogs(std::move(scripted));
+    auto presenter = std::make_unique<ScriptedPresenter>();
+    ScriptedPresenter& messages = *presenter;
+    saved.run->context.messages().setPresenter(std::move(presenter));
     ProjectController& controller = *saved.run->form->project;
     const fs::path video = saved.run->context.pipeline.model().AviSegments[0].FileName;
 
@@ -179,17 +182,30 @@ TEST(ProjectWindow, TheOlderFormRenamesTheVideoButNeverOverAnotherFile) {
     std::ofstream(taken) << "another recording";
     dialogs.willChoose(saved.dir.path() / "taken.ksp");
     controller.ProjectSaveAsClick();
-    EXPECT_TRUE(saved.run->logged("Avi does allready exist, no renaming !! "));
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, "Avi does allready exist, no renaming !! ");
     EXPECT_TRUE(fs::exists(video));
     EXPECT_EQ(fileBytes(taken), "another recording");
     EXPECT_FALSE(fs::exists(saved.dir.path() / "taken.ksp"));
 
-    dialogs.willChoose(saved.dir.path() / "moon.ksp");
-    controller.ProjectSaveAsClick();
+    // The rename is said first; Cancel leaves the recording and writes no project.
     const fs::path renamed = saved.dir.path() / "moon.avi";
-    EXPECT_FALSE(fs::exists(video));
+    for (const std::uint16_t answer : {mrCancel, mrOk}) {
+        messages.shown.clear();
+        messages.reply(answer);
+        dialogs.willChoose(saved.dir.path() / "moon.ksp");
+        controller.ProjectSaveAsClick();
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].caption, "Save project as");
+        EXPECT_EQ(messages.shown[0].text, "The recording night.avi is renamed to moon.avi (in " +
+                                              saved.dir.path().string() +
+                                              "), after the project.\nRename the recording and save the project ?");
+        EXPECT_EQ(fs::exists(video), answer == mrCancel);
+        EXPECT_EQ(fs::exists(saved.dir.path() / "moon.ksp"), answer == mrOk);
+    }
     ASSERT_TRUE(fs::exists(renamed));
     EXPECT_EQ(saved.run->context.pipeline.model().AviSegments[0].FileName, renamed.string());
+    EXPECT_EQ(saved.run->form->windowTitle().toStdString(), "Kestrave processing AVI: " + renamed.string());
     const ProjectRead read = readProject(saved.dir.path() / "moon.ksp");
     EXPECT_EQ(read.project.form, ProjectForm::Older);
     EXPECT_EQ(fs::path(read.project.AviName).filename(), "moon.avi");

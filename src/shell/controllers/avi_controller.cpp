@@ -39,6 +39,8 @@ void AviController::runWriter(Write&& write) {
     ApplicationContext& app = parts_.app;
     const BusyCursor busy;
     PassOutcome outcome = PassOutcome::Failed;
+    // No word of an earlier video stays beside this one's outcome.
+    app.progress().setStatus(3, "");
     try {
         const std::unique_ptr<FrameSource> frames =
             frameSources_ ? frameSources_()
@@ -49,6 +51,7 @@ void AviController::runWriter(Write&& write) {
         outcome = result.outcome == AviOutcome::Written ? PassOutcome::Finished : PassOutcome::Cancelled;
     } catch (const std::exception& error) {
         // A file that could not be written whole is not left behind; an older one stays.
+        app.progress().setStatus(3, "");
         app.messages().error("Saving AVI", error.what());
     }
     showPassEnd(parts_.ProgressBar1, app.progress(), 2, "Writing AVI", outcome);

@@ -35,6 +35,7 @@
 #include "shell/pass_status.h"
 #include "shell/speed_bar.h"
 #include "shell/tool_windows.h"
+#include "shell/unsaved_result.h"
 #include "shell/window_dialogs.h"
 #include "shell/window_entry_points.h"
 #include "widgets/bitmap_view.h"
@@ -62,6 +63,11 @@ void setChecked(QListWidgetItem& item, bool checked) {
 
 bool isChecked(const QListWidgetItem& item) {
     return item.checkState() == Qt::Checked;
+}
+
+// The file a frame comes from when each frame has a file of its own.
+std::string frameFileName(const FrameModel& model, int frame) {
+    return model.InputIsSeries ? model.FrameNames[static_cast<std::size_t>(frame)] : std::string();
 }
 
 }  // namespace
@@ -207,13 +213,27 @@ bool InputController::takeInput(const InputPlan& plan, const InputTaking& how) {
         reportMissing(missing);
         return false;
     }
-    const InputStretch stretch = decideStretches(plan.filter, how);
+    // A file that cannot be read is told before any question about the input is asked.
+    const bool probedStretch = app_.pipeline.model().TifStretch;
     InputProbe probe;
     try {
-        probe = probeInput(plan, stretch.tif);
+        probe = probeInput(plan, probedStretch);
     } catch (const std::exception& error) {
-        showFrameError(error);
+        showFrameError(error, plan.files.front());
         return false;
+    }
+    // The stack or wavelet result of the open input goes with it; Cancel keeps both.
+    if (!mayGiveUpResult(app_, parts_.entries, "New input", "Save before opening the new input ?", mbCancel))
+        return false;
+    const InputStretch stretch = decideStretches(plan.filter, how);
+    // Only the first TIFF frame's samples depend on the stretch chosen.
+    if (plan.filter == InputFilter::TIF && stretch.tif != probedStretch) {
+        try {
+            probe = probeInput(plan, stretch.tif);
+        } catch (const std::exception& error) {
+            showFrameError(error, plan.files.front());
+            return false;
+        }
     }
     prepareControlsForInput();
 
@@ -225,7 +245,7 @@ bool InputController::takeInput(const InputPlan& plan, const InputTaking& how) {
     try {
         record = app_.pipeline.takeInput(std::move(probe), options, stretch.fit, stretch.tif, stretch.ser);
     } catch (const std::exception& error) {
-        showFrameError(error);
+        showFrameError(error, plan.files.front());
         return false;
     }
     showTakenInput(plan.filter, facts, record, how);
@@ -298,6 +318,7 @@ void InputController::showTakenSeries(const InputRecord& record, bool decideColo
     align.Showpanel->hide();
     align.PreviewImage->show();
     if (record.aviFrameTooLarge) messages.warn("File warning", "AVI or BMP frame too large !!!!");
+    if (!record.aviMissingFrames.empty()) messages.warn("File warning", record.aviMissingFrames);
     app_.pipeline.setUpImagePlanes(app_.progress(), messages);
     // After the section's own status text, so that the input's facts stay readable.
     app_.progress().setStatus(3, record.statusText);
@@ -509,9 +530,13 @@ FrameSourceOptions InputController::readSourceOptions() const {
     return options;
 }
 
-void InputController::showFrameError(const std::exception& error) {
+void InputController::showFrameError(const std::exception& error, const std::string& file) {
     const auto* format = dynamic_cast<const FrameFormatError*>(&error);
-    app_.messages().error(format ? format->caption() : "File error", error.what());
+    std::string text = error.what();
+    // The text names the file unless it does so already.
+    if (!file.empty() && text.find(std::filesystem::path(file).filename().string()) == std::string::npos)
+        text += "\n" + file;
+    app_.messages().error(format ? format->caption() : "File error", text);
 }
 
 void InputController::showLuminanceChoice() {
@@ -571,7 +596,7 @@ void InputController::PreviewSliderChange() {
                 .luminance)
             showLuminanceChoice();
     } catch (const std::exception& error) {
-        showFrameError(error);
+        showFrameError(error, frameFileName(model, frame));
     }
     if (model.InputIsSeries) app_.progress().setCaption(seriesCaption(model, frame));
     showPicture();
@@ -587,7 +612,7 @@ void InputController::AlignSliderChange() {
     try {
         app_.pipeline.showFrame(frame, readSourceOptions(), false, false);
     } catch (const std::exception& error) {
-        showFrameError(error);
+        showFrameError(error, frameFileName(model, frame));
     }
     if (model.InputIsSeries) app_.progress().setCaption("Kestrave processing : " + model.FrameNames[frame]);
     showPicture();

@@ -200,7 +200,8 @@ private:
     void decideColour();
     // A luminance frame was read: the luminance channel is offered and LRGB chosen.
     void showLuminanceChoice();
-    void showFrameError(const std::exception& error);
+    // The read error of `file` (none for the open video: its name is in the caption).
+    void showFrameError(const std::exception& error, const std::string& file);
 
     int position() const;
     // Entry j of a list shows whether the frame at position j takes part.

@@ -17,6 +17,7 @@
 #include "persist/reg_settings.h"
 #include "platform/errors.h"
 #include "platform/phase_marks.h"
+#include "platform/scope_exit.h"
 #include "registration/frame_limit.h"
 #include "registration/frame_limit_reference.h"
 #include "registration/point_alignment.h"
@@ -239,6 +240,8 @@ void OptimizeController::showError(const char* caption, const std::exception& er
 }
 
 void OptimizeController::withPasses(const std::function<void(OptimizerContext&)>& work) {
+    // The frame a run worked on last is no news once it ended, however it ended.
+    const ScopeExit clearNote([this] { parts_.alignPage.clearFrameNote(); });
     // A source of its own: the browser's source stays where the user left it.
     FrameSourceOptions sourceOptions = parts_.entries.readSourceOptions();
     sourceOptions.debayer.InOptimizePass = true;
@@ -258,8 +261,6 @@ void OptimizeController::runOptimizer(int last, const std::function<bool(Optimiz
         throw;
     }
     if (cancelled && view_->passesFinished() <= 1) app_.pipeline.restoreOptimizerRecords(before);
-    // The frame the run worked on last is no news once it ended.
-    parts_.alignPage.clearFrameNote();
 }
 
 void OptimizeController::OptimizebuttonClick() {

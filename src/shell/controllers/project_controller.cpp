@@ -207,16 +207,28 @@ void ProjectController::ProjectSaveAsClick() {
 
     const fs::path renamed = videoNamedAfterProject(video, dialog.FileName);
     if (renamed != video) {
+        const auto refuse = [this] {
+            app_.messages().ask(mtWarning, "File exists", "Avi does allready exist, no renaming !! ", mbYes,
+                                mrYes);
+        };
+        if (fs::exists(renamed)) return refuse();
+        // The user's own file changes its name: said first, and only done when agreed.
+        if (app_.messages().ask(mtConfirmation, "Save project as",
+                                "The recording " + video.filename().string() + " is renamed to " +
+                                    renamed.filename().string() + " (in " + renamed.parent_path().string() +
+                                    "), after the project.\nRename the recording and save the project ?",
+                                mbOKCancel, mrCancel, {}, mbCancel) != mrOk)
+            return;
         try {
             moveFile(video, renamed);
         } catch (const FileError&) {
-            app_.messages().ask(mtWarning, "File exists", "Avi does allready exist, no renaming !! ", mbYes,
-                                mrYes);
-            return;
+            return refuse();
         }
         app_.pipeline.renameVideo(video, renamed);
     }
     saveProject(dialog.FileName, ProjectForm::Older);
+    // The window's title names the recording as it is now called.
+    refreshCaption();
 }
 
 // --- Loading ------------------------------------------------------------------------------------

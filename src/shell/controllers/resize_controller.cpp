@@ -68,9 +68,11 @@ void ResizeController::openView() {
     if (!parts_.stackPage.resampled() || parts_.waveletPage.drizzled())
         parts_.app.pipeline.setResampleFactor(1.0f);
     parts_.view.RadioGroup2->setItemIndex(parts_.view.CopyResize->ItemIndex());
+    // Sized to the picture before it shows, so that it opens where that size has room.
+    RadioGroup2Click();
     window.show();
     window.raise();
-    RadioGroup2Click();
+    parts_.view.ResizeFilters->setFocus();
 }
 
 void ResizeController::RadioGroup2Click() {

@@ -31,6 +31,7 @@
 #include "shell/tab_strip.h"
 #include "shell/tool_window_pages.h"
 #include "shell/tool_windows.h"
+#include "shell/unsaved_result.h"
 #include "shell/window_entry_points.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
@@ -217,15 +218,9 @@ bool ShellController::waitForContinue() {
 }
 
 bool ShellController::FormCloseQuery() {
-    bool canClose = true;
-    if (closeNeedsQuestion(app_.shell.ImageSaved, app_.pipeline.state().activepage)) {
-        // "No" has the focus, so a stray Enter loses nothing and starts no save.
-        const std::uint16_t answer = app_.messages().ask(mtCustom, "Closing Kestrave ",
-                                                         "You have not saved.\n\rSave before quitting ?",
-                                                         mbYesNoCancel, mrNo, {}, mbNo);
-        if (answer == mrYes) parts_.entries.SaveBMP2buttonClick();
-        canClose = closeProceeds(answer, app_.shell.ImageSaved);
-    }
+    // "No" has the focus, so a stray Enter starts no save.
+    const bool canClose =
+        mayGiveUpResult(app_, parts_.entries, "Closing Kestrave ", "Save before quitting ?", mbNo);
     // Only a close that goes ahead stops the running loop; staying keeps the user's run.
     if (canClose) app_.progress().setCancelRequested(true);
     return canClose;

@@ -3,6 +3,8 @@
 #include <QComboBox>
 #include <QPainter>
 #include <QPushButton>
+#include <QSignalBlocker>
+#include <cmath>
 
 #include "shell/pages/curve_graph.h"
 #include "shell/pages/number_controls.h"
@@ -104,6 +106,7 @@ FinalPage::FinalPage(QWidget* parent, ToolWindow& HLSwindow) : QWidget(parent), 
     ASSwitcher1->SoundType = TASSwitcher::wssNone;
     ASSwitcher1->setTag(501);
     ASSwitcher1->setFixedSize(DialSize, DialSize);
+    connect(RxSpinEdit4, &TRxSpinEdit::OnChange, this, &FinalPage::showAngleOnDial);
     RxSpeedButton1 = named(new TRxSpeedButton(this), "RxSpeedButton1");
     RxSpeedButton1->setCaption("Set Centre\r\nof Rotation");
     RxSpeedButton1->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
@@ -174,6 +177,12 @@ FinalPage::FinalPage(QWidget* parent, ToolWindow& HLSwindow) : QWidget(parent), 
     actions->setProperty(ActionButtonsProperty, true);
     frame.column->addWidget(actions);
     connect(Shrink, &QPushButton::clicked, this, &FinalPage::shrinkRequested);
+}
+
+void FinalPage::showAngleOnDial() {
+    const double turn = std::fmod(static_cast<double>(RxSpinEdit4->Value()), 360.0);
+    const QSignalBlocker quiet(ASSwitcher1);
+    ASSwitcher1->setPosition(static_cast<int>(std::lround((turn < 0 ? turn + 360.0 : turn) / 10.0)));
 }
 
 void FinalPage::releaseAdvancedHls() {

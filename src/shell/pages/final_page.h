@@ -83,6 +83,11 @@ public:
     // running its handler).
     void releaseAdvancedHls();
 
+private:
+    // The dial points at the angle however it was set (typed, chosen in the list), to its
+    // nearest tenth of a turn; it says nothing of that (no change event).
+    void showAngleOnDial();
+
 signals:
     // "Shrink" was pressed: the resize view of the final picture is asked for.
     void shrinkRequested();

@@ -149,6 +149,8 @@ HistogramWindows::HistogramWindows(ToolWindows& tools) {
     Historeset = pushButton(window, "Historeset", "Reset");
     stretchbutton = pushButton(window, "stretchbutton", "Stretch");
     Showpeak = optionCheck(window, "Showpeak", "Show peak");
+    // Numbers of three digits: the rows keep their room for the check boxes' captions.
+    for (TRxSpinEdit* spin : {LovalSpin, Hivalspin, HistoSmoother}) spin->setMaximumWidth(70);
     tools.HistoWindow->Body->addWidget(histogram, 1);
     tools.HistoWindow->Body->addWidget(mkRangeSlider1, 0, Qt::AlignHCenter);
     tools.HistoWindow->Body->addLayout(

@@ -90,7 +90,8 @@ QWidget* OptimizePage::buildOptimizerOptions() {
     auto* layout = new QVBoxLayout(page);
     compact(layout, 4);
     layout->addLayout(controlRow({caption(page, "Search area"), SearchArea, caption(page, "pixels")}));
-    layout->addLayout(controlRow({caption(page, "Stop at (%)"), OptimizeSpin, FastOptim}));
+    layout->addLayout(controlRow({caption(page, "Stop at (%)"), OptimizeSpin}));
+    layout->addWidget(FastOptim);
     layout->addWidget(MultiAlign);
     layout->addWidget(Warnings);
     layout->addWidget(CreateRefMessage);

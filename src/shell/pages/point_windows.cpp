@@ -38,6 +38,7 @@ PointWindows::PointWindows(ToolWindows& tools, QWidget* form)
     Timer1->setInterval(5000);
     Seams = optionCheck(window, "Seams", "Blend seams");
     SeamWidths = floatSpin(window, "SeamWidths", 1.0, 50.0, 1.0, 5.0, 1);
+    SeamWidths->setMaximumWidth(70);
 
     Multialignwindow->Body->addWidget(StringGrid1, 1);
     Multialignwindow->Body->addWidget(Label52);

@@ -54,6 +54,7 @@ GammaPanel::GammaPanel(QWidget* parent) : QWidget(parent) {
     Loadgammabutton = pushButton(this, "Loadgammabutton", "Load");
     savegammabutton = pushButton(this, "savegammabutton", "Save");
     Linearspline = optionCheck(this, "Linearspline", "Linear");
+    Gamma1spin->setMaximumWidth(80);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(GammaSplineGraph, 0, Qt::AlignHCenter);
     layout->addLayout(controlRow({new QLabel("Gamma", this), Gamma1spin, Linearspline}));

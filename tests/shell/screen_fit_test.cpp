@@ -1,0 +1,182 @@
+// Windows wholly on the screen: the main window at its first start and after a larger stored
+// placement, every tool window as it opens (its close button and the buttons that show it in
+// reach) and as its contents grow. ctest runs these once more on screens of 1024 x 768 and
+// 1600 x 1000 (the entries "Screen<size>.WindowsOnTheScreen").
+
+#include <QScreen>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QToolButton>
+#include <fstream>
+
+#include "shell/controllers/resize_controller.h"
+#include "shell/pages/shrink_view.h"
+#include "shell/pages/wavelet_page.h"
+#include "shell/screen_fit.h"
+#include "shell/startup.h"
+#include "shell/tool_windows.h"
+#include "shell_test_support.h"
+#include "widgets/check_box.h"
+#include "widgets/radio_group.h"
+
+namespace kestrave::test {
+
+namespace {
+
+QRect globalRect(const QWidget& widget) {
+    return {widget.mapToGlobal(QPoint(0, 0)), widget.size()};
+}
+
+QRect freeArea(const QWidget& window) {
+    return window.screen()->availableGeometry();
+}
+
+// The page each tool window belongs to (by its tag: page × 100 + group; 910 for the whole window).
+int pageOf(const ToolWindow& window) {
+    const int page = window.Tag() / 100 - 9;
+    return page >= 0 && page <= 4 ? page : 0;
+}
+
+// Check boxes whose captions are cut short (shown with "…") in `parent` as it is laid out.
+std::vector<std::string> cutCaptions(const QWidget& parent) {
+    std::vector<std::string> cut;
+    for (const TPCheck* check : parent.findChildren<TPCheck*>())
+        if (check->isVisible() && check->window() == parent.window() &&
+            check->width() < check->sizeHint().width())
+            cut.push_back(check->objectName().toStdString() + " '" + check->Caption().toStdString() + "'");
+    return cut;
+}
+
+struct ScreenFit : ShellWindowTest {
+    ScreenFit() { form->FormCreate({{}, false}); }
+};
+
+}  // namespace
+
+TEST_F(ScreenFit, TheWindowAndItsStatusBarAreOnTheScreenAtFirstStartAndAfterALargerPlacement) {
+    const auto expectOnScreen = [&](const char* when) {
+        QApplication::processEvents();
+        const QRect area = freeArea(*form);
+        EXPECT_TRUE(area.contains(form->frameGeometry())) << when;
+        EXPECT_TRUE(area.contains(globalRect(*form->statusBar()))) << when;
+        EXPECT_TRUE(form->statusBar()->isVisible()) << when;
+    };
+    showWindowOnScreen(*form);
+    expectOnScreen("first start");
+    EXPECT_GE(form->width(), std::min(1000, freeArea(*form).width() - 8))
+        << "the window keeps what room there is";
+
+    // A placement stored on a screen larger than this one.
+    form->close();
+    form.reset();
+    std::ofstream(scripted.home.path() / "kestrave.ini", std::ios::binary)
+        << "[Form]\r\nFormVersion=0\r\nShowCmd=1\r\nNormPos=20,30,2020,1530\r\n";
+    form = std::make_unique<TMainForm>(context);
+    form->FormCreate({{}, false});
+    showWindowOnScreen(*form);
+    expectOnScreen("a larger placement restored");
+}
+
+TEST_F(ScreenFit, EveryToolWindowOpensOnTheScreenWithItsCloseButtonAndTogglesInReach) {
+    // The window fills the screen, as a maximised one does (the picture leaves no room beside it).
+    showWindowOnScreen(*form);
+    form->move(freeArea(*form).topLeft());
+    form->resize(freeArea(*form).size() - (form->frameGeometry().size() - form->size()));
+    QApplication::processEvents();
+    const QRect area = freeArea(*form);
+    // Every caption shows whole on the screens the window is made for (1024 x 768 and up).
+    const bool madeForScreen = area.width() >= 1024 && area.height() >= 768;
+    for (ToolWindow* window : form->findChildren<ToolWindow*>()) {
+        const std::string name = window->objectName().toStdString();
+        form->PageControl1->setCurrentIndex(pageOf(*window));
+        QApplication::processEvents();
+        window->show();
+        QApplication::processEvents();
+        EXPECT_TRUE(area.contains(window->frameGeometry())) << name;
+        if (window->ShowCloseButton()) {
+            EXPECT_TRUE(window->CloseButton->isVisible()) << name;
+            EXPECT_TRUE(area.contains(globalRect(*window->CloseButton))) << name;
+        }
+        for (const QString& toggle : toolWindowToggles(window->objectName())) {
+            const QWidget* control = form->findChild<QWidget*>(toggle);
+            ASSERT_TRUE(control) << toggle.toStdString();
+            if (!control->isVisible()) continue;
+            EXPECT_FALSE(window->frameGeometry().intersects(globalRect(*control)))
+                << name << " covers " << toggle.toStdString();
+        }
+        if (madeForScreen)
+            for (const std::string& cut : cutCaptions(*window))
+                ADD_FAILURE() << name << ": caption cut: " << cut;
+        window->hide();
+    }
+    if (!madeForScreen) return;
+    // The pages' own check boxes, every tab of their option groups in turn.
+    for (int page = 0; page < form->PageControl1->count(); ++page) {
+        form->PageControl1->setCurrentIndex(page);
+        for (QTabWidget* options : form->PageControl1->currentWidget()->findChildren<QTabWidget*>()) {
+            for (int tab = 0; tab < options->count(); ++tab) {
+                options->setCurrentIndex(tab);
+                QApplication::processEvents();
+                for (const std::string& cut : cutCaptions(*options->currentWidget()))
+                    ADD_FAILURE() << "page " << page << ": caption cut: " << cut;
+            }
+        }
+        QApplication::processEvents();
+        for (const std::string& cut : cutCaptions(*form->PageControl1->currentWidget()))
+            ADD_FAILURE() << "page " << page << ": caption cut: " << cut;
+    }
+}
+
+TEST_F(ScreenFit, AToolWindowKeepsItsPlaceAndStaysOnTheScreenAsItsContentsGrow) {
+    showWindowOnScreen(*form);
+    form->PageControl1->setCurrentIndex(3);
+    QApplication::processEvents();
+    ToolWindow& view = *form->tools.Shrinkview;
+    form->waveletPage->Resizebutton->click();
+    QApplication::processEvents();
+    ASSERT_TRUE(view.isVisible());
+    const QPoint corner = view.pos();
+    // 200 %: the picture (and the window with it) wants more room than the screen has.
+    form->shrinkView.RadioGroup2->setItemIndex(6);
+    emit form->shrinkView.RadioGroup2->OnClick(form->shrinkView.RadioGroup2);
+    QApplication::processEvents();
+    EXPECT_EQ(view.pos(), corner) << "nothing moves under the pointer";
+    EXPECT_TRUE(freeArea(*form).contains(view.frameGeometry()));
+    // Grown from outside the window too.
+    view.resize(view.width() + 3000, view.height() + 3000);
+    EXPECT_EQ(view.pos(), corner);
+    EXPECT_TRUE(freeArea(*form).contains(view.frameGeometry()));
+}
+
+// The place of a tool window that needs more room than the option column has: it reaches out of
+// the column to the left; it never covers the controls it must leave in reach while there is
+// another place (in the column first, over the picture last); and it always lies on the screen.
+TEST(ToolWindowPlace, LargeContentsReachOutOfTheColumnAndKeptControlsStayClear) {
+    const QRect screen(0, 0, 1024, 768), owner(0, 0, 1024, 768), column(700, 60, 324, 560);
+    const QSize frame(0, 0);
+    struct Case {
+        QSize size, minimum;
+        std::vector<QRect> kept;
+        QRect expected;
+    };
+    const std::vector<Case> cases{
+        // 605 wide at least: out of the column to the left, the close button on the screen.
+        {{605, 300}, {605, 200}, {}, {419, 60, 605, 300}},
+        // Taller than the column and than the room under its top: moved up to stay on the screen.
+        {{300, 900}, {300, 740}, {}, {724, 28, 300, 740}},
+        // Its toggle in the column's top part: under it, still over the column.
+        {{300, 300}, {}, {{900, 300, 80, 20}}, {724, 320, 300, 300}},
+        // No room in the column between its toggle and the action buttons: beside the column.
+        {{300, 500}, {}, {{900, 200, 80, 20}, {700, 620, 324, 100}}, {400, 60, 300, 500}},
+        // A row of buttons across the whole width under the options: under that row.
+        {{300, 300}, {}, {{0, 300, 1024, 20}, {380, 60, 20, 20}}, {724, 320, 300, 300}},
+    };
+    for (const Case& c : cases) {
+        const QRect at = toolWindowPlace(screen, owner, column, c.size, frame, 0, {}, c.minimum, c.kept);
+        EXPECT_EQ(at, c.expected) << c.size.width() << "x" << c.size.height();
+        EXPECT_TRUE(screen.contains(at));
+    }
+}
+
+}  // namespace kestrave::test
