@@ -54,16 +54,20 @@ std::string recordingName(const RecordingSize& size) {
 // The recording of `size` in the cache folder, synthesised (under a temporary name, then renamed)
 // when it is not there yet, and read once so that every run finds it in the page cache.
 std::filesystem::path cachedRecording(const RecordingSize& size) {
+    synth::SynthOptions options;
+    options.frames = size.frames;
+    options.width = size.width;
+    options.height = size.height;
+    options.bitsPerSample = size.bits;
+    options.seed = 7;
+    return cachedRecording(options, recordingName(size));
+}
+
+std::filesystem::path cachedRecording(const synth::SynthOptions& options, const std::string& name) {
     const std::filesystem::path folder = KESTRAVE_BENCH_CACHE;
-    const std::filesystem::path file = folder / (recordingName(size) + ".ser");
+    const std::filesystem::path file = folder / (name + ".ser");
     if (!std::filesystem::exists(file)) {
         std::filesystem::create_directories(folder);
-        synth::SynthOptions options;
-        options.frames = size.frames;
-        options.width = size.width;
-        options.height = size.height;
-        options.bitsPerSample = size.bits;
-        options.seed = 7;
         const std::string partial = file.filename().string() + ".partial";
         writeSampleRecording(folder, options, partial);
         std::filesystem::rename(folder / partial, file);
@@ -202,6 +206,21 @@ void batchRun(benchmark::State& state, const RecordingSize& size, int box, int t
 
 int allThreads() {
     return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
+
+std::filesystem::path batchResult(const std::filesystem::path& input, const std::vector<std::string>& options,
+                                  const std::filesystem::path& folder) {
+    const std::filesystem::path linked = folder / input.filename();
+    std::error_code ignored;
+    std::filesystem::remove(linked, ignored);
+    std::filesystem::create_symlink(input, linked);
+    std::vector<std::string> arguments{linked.string()};
+    arguments.insert(arguments.end(), options.begin(), options.end());
+    arguments.insert(arguments.end(), {"-ASpng", "-EX"});
+    const std::filesystem::path result = std::filesystem::path(linked).replace_extension(".png");
+    std::filesystem::remove(result, ignored);
+    if (runProgram(arguments, allThreads(), folder).status != 0 || !std::filesystem::exists(result)) return {};
+    return result;
 }
 
 }  // namespace kestrave::bench

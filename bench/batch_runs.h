@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "synth/recording.h"
+
 namespace kestrave::bench {
 
 struct RecordingSize {
@@ -31,6 +33,14 @@ void batchRun(benchmark::State& state, const RecordingSize& size, int box, int t
               const std::vector<std::string>& options);
 
 int allThreads();
+
+// A synthesised recording named `name`, written once into the cache folder.
+std::filesystem::path cachedRecording(const synth::SynthOptions& options, const std::string& name);
+
+// "input <options> -ASpng -EX" at every thread, run on a link to the input in `folder` (also the
+// settings folder): the saved result, or an empty path when the run failed.
+std::filesystem::path batchResult(const std::filesystem::path& input, const std::vector<std::string>& options,
+                                  const std::filesystem::path& folder);
 
 }  // namespace kestrave::bench
 

@@ -35,6 +35,7 @@ constexpr const char* usage =
     "  --flicker F       relative brightness flicker (0.03)\n"
     "  --noise N         noise at mid brightness, fraction of the sample range (0.01)\n"
     "  --surface         a cratered surface filling the frame (a close-up of the Moon) instead of a planet\n"
+    "  --flat-plains F   with --surface: the share of it under smooth plains without craters, 0 to 0.8 (0)\n"
     "  --big-endian      store 16-bit samples high byte first (LittleEndian field 1)\n"
     "  --no-timestamps   leave out the trailer of frame time stamps\n"
     "  --truth DIR       also write scene.pfm and frames.csv (the true shifts) into DIR\n"
@@ -115,6 +116,7 @@ Command parse(int argc, char** argv) {
         {"--warp-periods", whole(o.warpPeriods)},
         {"--flicker", decimal(o.flicker)},
         {"--noise", decimal(o.noise)},
+        {"--flat-plains", decimal(o.flatPlains)},
     };
     for (int i = 1; i < argc; ++i) {
         const std::string name = argv[i];

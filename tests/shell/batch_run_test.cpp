@@ -234,6 +234,40 @@ TEST_F(BatchRunTest, PointsOnEmptyGroundStackAsSharpAsOneBox) {
     EXPECT_GT(pointsPsnr, singlePsnr - 0.5);
 }
 
+// A close-up of a cratered surface with flat plains under a local warp, and a grid of points
+// whose first point lies on a plain: each grid stacks at least as sharp as the one box, however
+// the points are numbered.
+TEST_F(BatchRunTest, AGridOfPointsOverFlatPlainsStacksSharperThanOneBox) {
+    const synth::SynthOptions options = plainsRecordingOptions(256, 192, 60);
+    const synth::Recording recording = synth::planRecording(options);
+    synth::writeSerRecording(recording, data / "plains.ser");
+    const GreyImage scene = sceneImage(recording);
+    // The grid's flattest box first.
+    std::vector<AlignPoint> grid;
+    for (int j = 0; j < 3; ++j)
+        for (int i = 0; i < 4; ++i) grid.push_back({40 + 58 * i, 40 + 56 * j, 32});
+    const auto spread = [&](const AlignPoint& p) { return boxVariance(scene, p.X, p.Y, 32); };
+    std::iter_swap(grid.begin(), std::min_element(grid.begin(), grid.end(), [&](const auto& a, const auto& b) {
+                       return spread(a) < spread(b);
+                   }));
+    writeAlignPointFile(data / "grid.kap", 0, grid);
+
+    auto single = runHeadless({(data / "plains.ser").string(), "-NF15", "-ASpng", "-EX"});
+    ASSERT_EQ(single->outcome.exitCode, 0);
+    std::filesystem::rename(data / "plains.png", data / "single.png");
+    auto points =
+        runHeadless({(data / "plains.ser").string(), "-MA" + (data / "grid.kap").string(), "-NF15", "-ASpng", "-EX"});
+    ASSERT_EQ(points->outcome.exitCode, 0);
+    const GreyImage one = readResultPng(data / "single.png");
+    const GreyImage zones = readResultPng(data / "plains.png");
+    const double onePsnr = psnrAfterSharpening(one, scene), pointsPsnr = psnrAfterSharpening(zones, scene);
+    const double oneBlur = residualBlur(one, scene), pointsBlur = residualBlur(zones, scene);
+    std::printf("one box: %.2f dB after sharpening, blur %.2f px; points: %.2f dB, blur %.2f px\n", onePsnr,
+                oneBlur, pointsPsnr, pointsBlur);
+    EXPECT_GT(pointsPsnr, onePsnr + 0.3);
+    EXPECT_LE(pointsBlur, oneBlur);
+}
+
 // The README's own form, run in the recording's folder with relative names: a file of one point
 // aligns on that point and stacks as one box there would; the remembered folder is stored
 // absolute; another folder's "temp.kap" stays; nobody is asked for a click.

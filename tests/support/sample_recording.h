@@ -14,6 +14,10 @@ namespace kestrave::test {
 // A small, quick recording: 96 × 72 pixels, 24 frames, shifts up to 3 pixels.
 synth::SynthOptions smallRecordingOptions();
 
+// A close-up of a cratered surface with flat plains (40 % of it) under a strong local warp
+// (0.8 pixels, three periods across the frame).
+synth::SynthOptions plainsRecordingOptions(int width, int height, int frames);
+
 struct SampleRecording {
     std::filesystem::path path;  // the SER file
     synth::Recording truth;      // scene, planet and per-frame truth

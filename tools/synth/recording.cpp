@@ -48,6 +48,7 @@ void checkOptions(const SynthOptions& o) {
             "The warp's periods across the frame must lie between 1 and 8.");
     require(finiteIn(o.flicker, 0.0, 0.3), "The flicker must lie between 0 and 0.3.");
     require(finiteIn(o.noise, 0.0, 1.0), "The noise must lie between 0 and 1.");
+    require(finiteIn(o.flatPlains, 0.0, 0.8), "The share of flat plains must lie between 0 and 0.8.");
 }
 
 std::array<WarpWave, 3> randomWarp(SeededRandom& random, const SynthOptions& o) {
@@ -199,7 +200,7 @@ Recording planRecording(const SynthOptions& options) {
     r.options = options;
     SeededRandom random(sceneSeed(options.seed));
     r.planet = makePlanet(random, options.width, options.height);
-    if (options.surface) r.surface = makeSurface(random, options.width, options.height);
+    if (options.surface) r.surface = makeSurface(random, options.width, options.height, options.flatPlains);
     r.truth = randomTruth(random, options);
 
     const int w = options.width, h = options.height;

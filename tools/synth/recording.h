@@ -46,6 +46,7 @@ struct SynthOptions {
     double flicker = 0.03;  // relative deviation of the frame brightness
     double noise = 0.01;    // noise deviation at mid brightness, fraction of the sample range
     bool surface = false;   // a cratered surface filling the frame instead of a planet on the sky
+    double flatPlains = 0;  // share of the surface under smooth plains without craters (0..0.8)
 };
 
 // One wave of a frame's local warp: amplitude × sin(kx x + ky y + phase) pixels. The wave

@@ -29,7 +29,7 @@ double craterProfile(const Crater& c, double d) {
 
 }  // namespace
 
-SurfaceModel makeSurface(SeededRandom& random, int width, int height) {
+SurfaceModel makeSurface(SeededRandom& random, int width, int height, double flatShare) {
     SurfaceModel s;
     s.width = width;
     s.height = height;
@@ -48,6 +48,19 @@ SurfaceModel makeSurface(SeededRandom& random, int width, int height) {
     s.cellsAcross = static_cast<int>(std::ceil(width / s.cellSize)) + 1;
     s.cellsDown = static_cast<int>(std::ceil(height / s.cellSize)) + 1;
     s.cells.resize(static_cast<std::size_t>(s.cellsAcross) * s.cellsDown);
+    struct Plain {
+        double x, y, radius;
+    };
+    std::vector<Plain> plains;
+    if (flatShare > 0.0) {
+        const double radius = std::sqrt(flatShare * width * height / (3.0 * std::numbers::pi));
+        for (int i = 0; i < 3; ++i) plains.push_back({random.uniform(0.0, width), random.uniform(0.0, height), radius});
+    }
+    const auto onPlain = [&plains](double x, double y, double reachOut) {
+        return std::any_of(plains.begin(), plains.end(), [&](const Plain& p) {
+            return std::hypot(x - p.x, y - p.y) < p.radius + reachOut;
+        });
+    };
     // Small craters are many, large ones few (radius drawn as largest x u^2).
     const int count = std::max(1, width * height / 500);
     for (int i = 0; i < count; ++i) {
@@ -58,6 +71,7 @@ SurfaceModel makeSurface(SeededRandom& random, int width, int height) {
         c.radius = 2.0 + (largestRadius - 2.0) * u * u;
         c.depth = random.uniform(0.08, 0.25);
         c.rim = random.uniform(0.05, 0.18);
+        if (onPlain(c.x, c.y, reach * c.radius)) continue;
         const int cx =
             std::clamp(static_cast<int>(std::floor((c.x + 4.0) / s.cellSize)), 0, s.cellsAcross - 1);
         const int cy = std::clamp(static_cast<int>(std::floor((c.y + 4.0) / s.cellSize)), 0, s.cellsDown - 1);

@@ -31,8 +31,10 @@ struct SurfaceModel {
     std::vector<std::vector<Crater>> cells;
 };
 
-// A random surface for a scene of the given size, about one crater per 500 pixels.
-SurfaceModel makeSurface(SeededRandom& random, int width, int height);
+// A random surface for a scene of the given size, about one crater per 500 pixels. With
+// flatShare > 0 three round plains (maria) covering about that share of the scene hold no
+// crater: only the broad waves shade them.
+SurfaceModel makeSurface(SeededRandom& random, int width, int height, double flatShare = 0.0);
 
 // Brightness of the surface at (x, y), a fraction of the sample range.
 float surfaceBrightness(const SurfaceModel& surface, double x, double y);
