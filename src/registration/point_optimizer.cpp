@@ -96,8 +96,10 @@ float filePointBack(FrameModel& model, int point, int last, int DifSliderMalign,
 // A point whose box holds nothing to lock on places its zone as the nearest point that holds
 // does, frame by frame, so that the zone moves with its surroundings; with no such point it keeps
 // the alignment's shifts.
-void followNearestHoldingPoints(FrameModel& model, const AlignmentPoints& points, int count, int last,
-                                const std::array<bool, AlignSlotCount>& empty) {
+std::vector<std::pair<int, int>> followNearestHoldingPoints(FrameModel& model, const AlignmentPoints& points,
+                                                            int count, int last,
+                                                            const std::array<bool, AlignSlotCount>& empty) {
+    std::vector<std::pair<int, int>> followers;
     for (int p = 1; p <= count; ++p) {
         if (!empty[static_cast<std::size_t>(p)]) continue;
         int nearest = 0;
@@ -111,6 +113,7 @@ void followNearestHoldingPoints(FrameModel& model, const AlignmentPoints& points
                 best = dx * dx + dy * dy;
             }
         }
+        followers.emplace_back(p, nearest);
         if (nearest == 0) continue;
         for (int i = 0; i <= last; ++i) {
             TAlignSlotRec* slots = model.FrameTable[i].Slots;
@@ -119,9 +122,22 @@ void followNearestHoldingPoints(FrameModel& model, const AlignmentPoints& points
             slots[p].ShiftScale = slots[nearest].ShiftScale;
         }
     }
+    return followers;
 }
 
 }  // namespace
+
+std::string pointFollowersText(const std::vector<std::pair<int, int>>& followers) {
+    std::string text;
+    for (const auto& [point, leader] : followers)
+        text += (text.empty() ? "" : ", ") + std::to_string(point) +
+                (leader > 0 ? " (follows point " + std::to_string(leader) + ")" : std::string());
+    if (text.empty()) return text;
+    const bool alone = std::all_of(followers.begin(), followers.end(), [](const auto& f) { return f.second == 0; });
+    return "Alignment point(s) " + text + " hold no detail to align on: " +
+           (alone ? "their zones keep the whole-frame alignment."
+                  : "each zone moves with the point named, the nearest that holds detail.");
+}
 
 int rankOfFrame(const FrameModel& model, int frame, int lastPosition) {
     for (int j = 0; j <= std::clamp(lastPosition, 0, MaxFrameIndex); ++j)
@@ -182,7 +198,7 @@ PointOptimizerResult Optimize_AllAlignpoints(OptimizerContext& context, const Op
             break;
         }
     }
-    if (!result.cancelled) followNearestHoldingPoints(model, points, count, last, empty);
+    if (!result.cancelled) result.followers = followNearestHoldingPoints(model, points, count, last, empty);
     // Measured from another frame's shifts, slot 0 and the feature are put back where the Part's
     // run leaves them: the last point filed, as shifts from the frame the points were placed on.
     if (input.referenceFrame >= 0) {

@@ -11,6 +11,9 @@
 // the order of the ranking stays as the alignment left it.
 
 #include <optional>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "registration/alignment_points.h"
 #include "registration/frame_limit.h"
@@ -47,6 +50,9 @@ public:
 
 struct PointOptimizerResult {
     bool cancelled = false;
+    // The points whose box holds nothing to lock on, each with the point whose shifts its zone
+    // took (0: none held, the zone keeps the alignment's shifts).
+    std::vector<std::pair<int, int>> followers;
     // The new state of the Warnings check box when a question's "do not repeat" box changed it.
     std::optional<bool> Warnings;
 };
@@ -58,6 +64,10 @@ struct PointOptimizerResult {
 // structure (a crater, a limb, a band, even a faint slope) adds to the variance far more than to
 // the steps.
 bool boxHoldsNothing(const Bitmap24& picture, int x, int y, int h);
+
+// What the user is told of the points whose box holds nothing to lock on: which they are and
+// which point each zone follows ("" when there are none).
+std::string pointFollowersText(const std::vector<std::pair<int, int>>& followers);
 
 // The ranking position of `frame`, or 0 when the frame is not ranked.
 int rankOfFrame(const FrameModel& model, int frame, int lastPosition);

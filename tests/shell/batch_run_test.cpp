@@ -226,6 +226,7 @@ TEST_F(BatchRunTest, PointsOnEmptyGroundStackAsSharpAsOneBox) {
     auto points = runHeadless({(data / "sky.ser").string(), "-MA" + (data / "sky.kap").string(), "-NF20", "-ASpng", "-EX"});
     ASSERT_EQ(points->outcome.exitCode, 0);
     EXPECT_EQ(points->context.pipeline.alignPoints().Alignpoints, 4);
+    EXPECT_TRUE(points->logged("Alignment point(s) 1 (follows point 3), 2 (follows point 3), 4 (follows point 3)"));
 
     const GreyImage scene = sceneImage(recording);
     const double singlePsnr = registeredPsnr(readResultPng(data / "single.png"), scene);

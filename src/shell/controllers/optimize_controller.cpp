@@ -468,6 +468,8 @@ void OptimizeController::Optimize_AllAlignpoints() {
     if (result.Warnings) page_.Warnings->setChecked(*result.Warnings);
     pointWindows.Timer1->stop();
     const bool cancelled = result.cancelled || app_.CancelRequested();
+    if (!cancelled && !result.followers.empty())
+        app_.messages().inform("Alignment points", pointFollowersText(result.followers));
     if (!cancelled) {
         // Each point's stack graph is drawn once, its quality cut-off one short of the end.
         windows.Alignmentpointstackgraph->setMaxValue(count);
