@@ -6,10 +6,10 @@
 #include <QPushButton>
 #include <initializer_list>
 
+#include "registration/quality_method.h"
 #include "shell/pages/about_page.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/wavelet_page.h"
-#include "shell/startup_rules.h"
 #include "shell/tool_windows.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"

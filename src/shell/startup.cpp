@@ -16,6 +16,7 @@
 #include "frames/pixel_memory.h"
 #include "platform/errors.h"
 #include "platform/program_dir.h"
+#include "registration/quality_method.h"
 #include "shell/application_context.h"
 #include "shell/batch_runner.h"
 #include "shell/controllers/align_controller.h"
@@ -309,7 +310,7 @@ void Startup::applyNormalWindowRect() {
     }
 }
 
-// The visible list offers five methods; the kept choice is the hidden list's item.
+// The visible list offers the methods outside the developer mode; the kept choice is the hidden list's item.
 void Startup::chooseQualityMethod() {
     const int stored = align_.CopyAlignmethods->ItemIndex();
     QComboBox& combo = *align_.QualityMethodCombo;

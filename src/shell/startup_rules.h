@@ -62,14 +62,6 @@ inline constexpr std::array<const char*, 4> ResampleMethodItems{"Bell", "Bspline
 // The item of a resampling-filter name, -1 for any other text.
 int resampleMethodItemForText(std::string_view text);
 
-// Every quality method (the hidden list); the visible list offers the first five of them unless
-// the developer mode shows all.
-inline constexpr std::array<const char*, 7> QualityMethodItems{
-    "Classic", "Human", "Compress", "Local contrast", "Gradient", "Deviation", "DLL"};
-inline constexpr int QualityMethodListCount = 5;
-// The quality method chosen at start-up before the stored choice is known: "Gradient".
-inline constexpr int DefaultQualityMethod = 4;
-
 // The alignment box of the chosen box size at start-up: N = 2^(item + 5) for items 0..4 (no
 // item counts as item 0), its corner (176 - N / 2, 144 - N / 2).
 struct AlignmentBox {

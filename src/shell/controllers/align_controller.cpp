@@ -48,11 +48,6 @@ namespace kestrave {
 
 namespace {
 
-// Items of QualityMethodCombo.
-constexpr int ClassicItem = 0;
-constexpr int HumanVisualItem = 1;
-constexpr int CompressItem = 2;
-
 bool featurePicked(const ProgramState& state) {
     return state.FeatureX != 0 || state.FeatureY != 0;
 }
@@ -370,9 +365,8 @@ void AlignController::PreviewImageMouseDown(Qt::MouseButton button, Qt::Keyboard
     if (!inputLoaded()) return;
 
     AlignPage& page = parts_.page;
-    const int method = page.QualityMethodCombo->currentIndex();
-    if (!page.Autofilter->Checked() &&
-        (method == ClassicItem || method == HumanVisualItem || method == CompressItem))
+    const QualityMethod* method = qualityMethodAt(page.QualityMethodCombo->currentIndex());
+    if (!page.Autofilter->Checked() && method && method->tunedOnOptionsSheet)
         page.glPageControl1->setCurrentWidget(page.TabSheet10);
     page.showPlainPreview();
     PreviewClick click;
@@ -615,7 +609,7 @@ void AlignController::CentralHVSChange() {
     AlignPage& page = parts_.page;
     app_.pipeline.setQualityWeightingCentre(static_cast<int>(std::lrint(page.CentralHVS->Value())));
     takeBandAsManual(app_.pipeline, *page.Autofilter);
-    if (page.QualityMethodCombo->currentIndex() == HumanVisualItem) RecalcFFTbuttonClick();
+    if (methodChoice(page).flags.QualityHumanVision) RecalcFFTbuttonClick();
 }
 
 void AlignController::CompresfactorChange() {

@@ -15,7 +15,7 @@
 #include "shell/pages/directory_list_box.h"
 #include "shell/pages/number_controls.h"
 #include "shell/pages/page_controls.h"
-#include "shell/startup_rules.h"
+#include "registration/quality_method.h"
 #include "shell/tool_windows.h"
 #include "stacking/stack_options.h"
 #include "widgets/form_props.h"
@@ -102,7 +102,8 @@ void AlignPage::buildStepControls() {
     FFTsizeGroup = radioGroup(this, "FFTsizeGroup", "Alignment box", {"32", "64", "128", "256", "512"}, -1);
     FFTsizeGroup->setColumns(5);
     QStringList methods;
-    for (const char* method : QualityMethodItems) methods << method;
+    for (const QualityMethod& method : QualityMethods)
+        methods << QString::fromUtf8(method.caption.data(), static_cast<qsizetype>(method.caption.size()));
     QualityMethodCombo = named(new QComboBox(this), "QualityMethodCombo");
     QualityMethodCombo->addItems(methods.mid(0, QualityMethodListCount));
     CopyAlignmethods = radioGroup(this, "CopyAlignmethods", "Quality methods", methods, DefaultQualityMethod);
