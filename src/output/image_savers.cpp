@@ -14,26 +14,6 @@ namespace kestrave {
 
 namespace fs = std::filesystem;
 
-std::string_view saveTypeKey(WaveletSaveType type) {
-    static constexpr std::array<std::string_view, 5> keys{"BMP", "JPG", "FIT", "TIF", "PNG"};
-    return keys.at(static_cast<std::size_t>(type) - 1);
-}
-
-std::string_view saveTypeKey(StackSaveType type) {
-    switch (type) {
-        case StackSaveType::FIT16:
-        case StackSaveType::FIT32:
-        case StackSaveType::FITSpecial:
-            return saveTypeKey(WaveletSaveType::FIT);
-        case StackSaveType::TIFF:
-            return saveTypeKey(WaveletSaveType::TIFF);
-        case StackSaveType::PNG16:
-            return saveTypeKey(WaveletSaveType::PNG);
-        default:
-            return saveTypeKey(static_cast<WaveletSaveType>(type));  // BMP and JPEG share their numbers
-    }
-}
-
 namespace {
 
 // "SaveDir" and the type key (none when its name is empty); a settings file that cannot be written keeps the
@@ -66,128 +46,232 @@ void requirePngWriter(const Png16Writer& writePng) {
     if (!writePng) throw FileError("Cannot write PNG files: no PNG writer is available");
 }
 
+// --- The writers of the dialogs' rows ----------------------------------------------------------
+
+SaveOutcome stackBmp(const SaveFilter& filter, const fs::path& chosenFile, const StackSaveSources& sources,
+                     SaveContext& context, const Png16Writer&) {
+    return writeOneFile(chosenFile, filter.extension, context,
+                        [&](const fs::path& target) { writeBmp24(target, sources.Stackimage); });
+}
+
+SaveOutcome stackJpeg(const SaveFilter& filter, const fs::path& chosenFile, const StackSaveSources& sources,
+                      SaveContext& context, const Png16Writer&) {
+    return writeOneFile(chosenFile, filter.extension, context,
+                        [&](const fs::path& target) { writeJpeg(target, sources.Stackimage); });
+}
+
+template <int BitPix>
+SaveOutcome stackFits(const SaveFilter&, const fs::path& chosenFile, const StackSaveSources& sources,
+                      SaveContext& context, const Png16Writer&) {
+    const FitImages images{&sources.StackPlanes, nullptr, sources.Colourstack};
+    return fitFiles(chosenFile, sources.ImageWidth, sources.ImageHeight, BitPix, FitSource::Stack, images,
+                    context);
+}
+
+SaveOutcome stackTiff(const SaveFilter& filter, const fs::path& chosenFile, const StackSaveSources& sources,
+                      SaveContext& context, const Png16Writer&) {
+    return writeOneFile(chosenFile, filter.extension, context, [&](const fs::path& target) {
+        SaveStackTIFF16(target, sources.ImageWidth, sources.ImageHeight, sources.StackPlanes,
+                        sources.Colourstack);
+    });
+}
+
+SaveOutcome stackPng16(const SaveFilter& filter, const fs::path& chosenFile, const StackSaveSources& sources,
+                       SaveContext& context, const Png16Writer& writePng) {
+    requirePngWriter(writePng);
+    return writeOneFile(chosenFile, filter.extension, context, [&](const fs::path& target) {
+        const TTIFFBitMap samples =
+            stackRender16(sources.StackPlanes, sources.ImageWidth, sources.ImageHeight, sources.Colourstack,
+                          sources.StackMinValue, sources.StackMaxValue);
+        writePng(target, samples, samples, context.versionCaption);
+    });
+}
+
+SaveOutcome waveletBmp(const SaveFilter& filter, const fs::path& chosenFile,
+                       const WaveletSaveSources& sources, SaveContext& context, const Png16Writer&) {
+    return writeOneFile(chosenFile, filter.extension, context, [&](const fs::path& target) {
+        writeBmp24(target, stampedImage(sources.ProcessImage, sources.stamp));
+    });
+}
+
+SaveOutcome waveletJpeg(const SaveFilter& filter, const fs::path& chosenFile,
+                        const WaveletSaveSources& sources, SaveContext& context, const Png16Writer&) {
+    return writeOneFile(chosenFile, filter.extension, context, [&](const fs::path& target) {
+        writeJpeg(target, stampedImage(sources.ProcessImage, sources.stamp));
+    });
+}
+
+// The 16-bit result (master-frame mode: the stack), as the wavelet and the final page save it.
+template <class Sources>
+SaveOutcome resultFits(const SaveFilter&, const fs::path& chosenFile, const Sources& sources,
+                       SaveContext& context, const Png16Writer&) {
+    return fitFiles(chosenFile, sources.ImageWidth, sources.ImageHeight, 16, FitSource::Result,
+                    {&sources.StackPlanes, &sources.ResultImage16, sources.Colourstack}, context);
+}
+
+SaveOutcome waveletTiff(const SaveFilter& filter, const fs::path& chosenFile,
+                        const WaveletSaveSources& sources, SaveContext& context, const Png16Writer&) {
+    return writeOneFile(chosenFile, filter.extension, context, [&](const fs::path& target) {
+        TTIFFBitMap::SaveToTIFF(cropHighBits(sources.ResultImage16, sources.ImageWidth, sources.ImageHeight),
+                                target, 48, false);
+    });
+}
+
+SaveOutcome waveletPng(const SaveFilter& filter, const fs::path& chosenFile,
+                       const WaveletSaveSources& sources, SaveContext& context, const Png16Writer& writePng) {
+    requirePngWriter(writePng);
+    return writeOneFile(chosenFile, filter.extension, context, [&](const fs::path& target) {
+        writePng(target, sources.ProcessImage, sources.ResultImage16, context.versionCaption);
+    });
+}
+
+// The final page's 16-bit files have the question's other wording (a small "o").
+const std::string FinalQuestion = " overwrite existing file ?";
+
+// The shown picture, cropped when a crop is given.
+Bitmap24 shownAsCropped(const FinalSaveSources& sources) {
+    return sources.crop ? cropBitmap(sources.shown, *sources.crop) : sources.shown;
+}
+
+SaveOutcome finalBmp(const SaveFilter& filter, const fs::path& chosenFile, const FinalSaveSources& sources,
+                     SaveContext& context, const Png16Writer&) {
+    return writeOneFile(chosenFile, filter.extension, context,
+                        [&](const fs::path& target) { writeBmp24(target, shownAsCropped(sources)); });
+}
+
+SaveOutcome finalJpeg(const SaveFilter& filter, const fs::path& chosenFile, const FinalSaveSources& sources,
+                      SaveContext& context, const Png16Writer&) {
+    return writeOneFile(chosenFile, filter.extension, context,
+                        [&](const fs::path& target) { writeJpeg(target, shownAsCropped(sources)); });
+}
+
+SaveOutcome finalTiff(const SaveFilter& filter, const fs::path& chosenFile, const FinalSaveSources& sources,
+                      SaveContext& context, const Png16Writer&) {
+    return writeOneFile(
+        chosenFile, filter.extension, context,
+        [&](const fs::path& target) {
+            SaveRotatedFinalTiff16(target, sources.ResultImage16, sources.ProcessImage.width(),
+                                   sources.ProcessImage.height(), sources.settings);
+        },
+        FinalQuestion);
+}
+
+SaveOutcome finalPng(const SaveFilter& filter, const fs::path& chosenFile, const FinalSaveSources& sources,
+                     SaveContext& context, const Png16Writer& writePng) {
+    requirePngWriter(writePng);
+    return writeOneFile(
+        chosenFile, filter.extension, context,
+        [&](const fs::path& target) {
+            writePng(target, sources.ProcessImage, sources.ResultImage16, context.versionCaption);
+        },
+        FinalQuestion);
+}
+
+SaveOutcome resizedBmp(const SaveFilter& filter, const fs::path& chosenFile, const Bitmap24& picture,
+                       SaveContext& context) {
+    return writeOneFile(chosenFile, filter.extension, context,
+                        [&](const fs::path& target) { writeBmp24(target, picture); });
+}
+
+SaveOutcome resizedJpeg(const SaveFilter& filter, const fs::path& chosenFile, const Bitmap24& picture,
+                        SaveContext& context) {
+    return writeOneFile(chosenFile, filter.extension, context,
+                        [&](const fs::path& target) { writeJpeg(target, picture); });
+}
+
+SaveOutcome resizedPng(const SaveFilter& filter, const fs::path& chosenFile, const Bitmap24& picture,
+                       SaveContext& context) {
+    return writeOneFile(chosenFile, filter.extension, context, [&](const fs::path& target) {
+        SavePNG8Image(target, picture, context.versionCaption);
+    });
+}
+
+// The row of a type.
+template <class Format>
+const Format& formatOf(std::span<const Format> formats, decltype(Format::type) type) {
+    return formats[static_cast<std::size_t>(filterIndexOf(formats, type) - 1)];
+}
+
 }  // namespace
+
+// --- The dialogs' tables --------------------------------------------------------------------------
+
+std::span<const StackSaveFormat> stackSaveFormats() {
+    static const std::array<StackSaveFormat, 7> formats{{
+        {StackSaveType::BMP, {"BMP", "*.bmp", "BMP", ".bmp"}, stackBmp},
+        {StackSaveType::JPEG, {"JPEG", "*.jpg", "JPG", ".jpg"}, stackJpeg},
+        {StackSaveType::FIT16, {"FIT (16-bit)", "*.fit", "FIT", ".fit", true}, stackFits<16>},
+        {StackSaveType::FIT32, {"FIT (32-bit)", "*.fit", "FIT", ".fit", true}, stackFits<32>},
+        {StackSaveType::FITSpecial, {"special FITS", "*.fit", "FIT", ".fit", true}, stackFits<-16>},
+        {StackSaveType::TIFF, {"TIFF", "*.tif", "TIF", ".tif"}, stackTiff},
+        {StackSaveType::PNG16, {"PNG (16 bit)", "*.png", "PNG", ".png"}, stackPng16},
+    }};
+    return formats;
+}
+
+std::span<const WaveletSaveFormat> waveletSaveFormats() {
+    static const std::array<WaveletSaveFormat, 5> formats{{
+        {WaveletSaveType::BMP, {"BMP (8BIT*RGB)", "*.bmp", "BMP", ".bmp"}, waveletBmp, finalBmp},
+        {WaveletSaveType::JPEG, {"JPEG(8BIT*RGB)", "*.JPG", "JPG", ".jpg"}, waveletJpeg, finalJpeg},
+        {WaveletSaveType::FIT,
+         {"FIT (16BIT) RGB separate ", "*.FIT", "FIT", ".fit", true},
+         resultFits<WaveletSaveSources>,
+         resultFits<FinalSaveSources>},
+        {WaveletSaveType::TIFF, {"TIFF(16BIT *RGB)", "*.TIF", "TIF", ".tif"}, waveletTiff, finalTiff},
+        {WaveletSaveType::PNG, {"PNG (16BIT*RGB)", "*.PNG", "PNG", ".png"}, waveletPng, finalPng},
+    }};
+    return formats;
+}
+
+std::span<const ResizeSaveFormat> resizeSaveFormats() {
+    static const std::array<ResizeSaveFormat, 3> formats{{
+        {ResizeSaveType::BMP, {"BMP", "*.bmp", "BMP", ".bmp"}, resizedBmp},
+        {ResizeSaveType::JPEG, {"JPEG", "*.jpg", "JPG", ".jpg"}, resizedJpeg},
+        {ResizeSaveType::PNG, {"PNG", "*.png", "PNG", ".png"}, resizedPng},
+    }};
+    return formats;
+}
+
+std::vector<fs::path> savedFileNames(const SaveFilter& filter, const fs::path& chosenFile) {
+    std::vector<fs::path> files{outputFileName(chosenFile, filter.extension)};
+    if (filter.fits) {
+        for (const char* suffix : {"_R.fit", "_G.fit", "_B.fit", ".fitk"}) {
+            fs::path base = outputFileName(chosenFile, "");
+            files.push_back(base += suffix);
+        }
+    }
+    return files;
+}
+
+// --- The savers ------------------------------------------------------------------------------------
 
 SaveOutcome saveStackImage(const fs::path& chosenFile, StackSaveType type, const StackSaveSources& sources,
                            SaveContext& context, const Png16Writer& writePng) {
-    rememberChoice(chosenFile, "LastStacksavetype", saveTypeKey(type), context);
-    const FitImages images{&sources.StackPlanes, nullptr, sources.Colourstack};
-    const int w = sources.ImageWidth;
-    const int h = sources.ImageHeight;
-    switch (type) {
-        case StackSaveType::BMP:
-            return writeOneFile(chosenFile, ".bmp", context,
-                                [&](const fs::path& target) { writeBmp24(target, sources.Stackimage); });
-        case StackSaveType::JPEG:
-            return writeOneFile(chosenFile, ".jpg", context,
-                                [&](const fs::path& target) { writeJpeg(target, sources.Stackimage); });
-        case StackSaveType::FIT16:
-            return fitFiles(chosenFile, w, h, 16, FitSource::Stack, images, context);
-        case StackSaveType::FIT32:
-            return fitFiles(chosenFile, w, h, 32, FitSource::Stack, images, context);
-        case StackSaveType::FITSpecial:
-            return fitFiles(chosenFile, w, h, -16, FitSource::Stack, images, context);
-        case StackSaveType::TIFF:
-            return writeOneFile(chosenFile, ".tif", context, [&](const fs::path& target) {
-                SaveStackTIFF16(target, w, h, sources.StackPlanes, sources.Colourstack);
-            });
-        case StackSaveType::PNG16:
-            requirePngWriter(writePng);
-            return writeOneFile(chosenFile, ".png", context, [&](const fs::path& target) {
-                const TTIFFBitMap samples = stackRender16(sources.StackPlanes, w, h, sources.Colourstack,
-                                                          sources.StackMinValue, sources.StackMaxValue);
-                writePng(target, samples, samples, context.versionCaption);
-            });
-    }
-    return {};
+    const StackSaveFormat& format = formatOf(stackSaveFormats(), type);
+    rememberChoice(chosenFile, "LastStacksavetype", format.filter.key, context);
+    return format.save(format.filter, chosenFile, sources, context, writePng);
 }
 
 SaveOutcome saveWaveletImage(const fs::path& chosenFile, WaveletSaveType type,
                              const WaveletSaveSources& sources, SaveContext& context,
                              const Png16Writer& writePng) {
-    rememberChoice(chosenFile, "lastwaveletsavetype", saveTypeKey(type), context);
-    switch (type) {
-        case WaveletSaveType::BMP:
-            return writeOneFile(chosenFile, ".bmp", context, [&](const fs::path& target) {
-                writeBmp24(target, stampedImage(sources.ProcessImage, sources.stamp));
-            });
-        case WaveletSaveType::JPEG:
-            return writeOneFile(chosenFile, ".jpg", context, [&](const fs::path& target) {
-                writeJpeg(target, stampedImage(sources.ProcessImage, sources.stamp));
-            });
-        case WaveletSaveType::FIT:
-            return fitFiles(chosenFile, sources.ImageWidth, sources.ImageHeight, 16, FitSource::Result,
-                            {&sources.StackPlanes, &sources.ResultImage16, sources.Colourstack}, context);
-        case WaveletSaveType::TIFF:
-            return writeOneFile(chosenFile, ".tif", context, [&](const fs::path& target) {
-                TTIFFBitMap::SaveToTIFF(
-                    cropHighBits(sources.ResultImage16, sources.ImageWidth, sources.ImageHeight), target, 48,
-                    false);
-            });
-        case WaveletSaveType::PNG:
-            requirePngWriter(writePng);
-            return writeOneFile(chosenFile, ".png", context, [&](const fs::path& target) {
-                writePng(target, sources.ProcessImage, sources.ResultImage16, context.versionCaption);
-            });
-    }
-    return {};
+    const WaveletSaveFormat& format = formatOf(waveletSaveFormats(), type);
+    rememberChoice(chosenFile, "lastwaveletsavetype", format.filter.key, context);
+    return format.save(format.filter, chosenFile, sources, context, writePng);
 }
 
 SaveOutcome saveFinalImage(const fs::path& chosenFile, WaveletSaveType type, const FinalSaveSources& sources,
                            SaveContext& context, const Png16Writer& writePng) {
+    const WaveletSaveFormat& format = formatOf(waveletSaveFormats(), type);
     rememberChoice(chosenFile, "", "", context);
-    // The 16-bit files have the two wordings of their question (capital and small "o").
-    const std::string smallQuestion = " overwrite existing file ?";
-    const auto shownAsCropped = [&] {
-        return sources.crop ? cropBitmap(sources.shown, *sources.crop) : sources.shown;
-    };
-    switch (type) {
-        case WaveletSaveType::BMP:
-            return writeOneFile(chosenFile, ".bmp", context,
-                                [&](const fs::path& target) { writeBmp24(target, shownAsCropped()); });
-        case WaveletSaveType::JPEG:
-            return writeOneFile(chosenFile, ".jpg", context,
-                                [&](const fs::path& target) { writeJpeg(target, shownAsCropped()); });
-        case WaveletSaveType::FIT:
-            return fitFiles(chosenFile, sources.ImageWidth, sources.ImageHeight, 16, FitSource::Result,
-                            {&sources.StackPlanes, &sources.ResultImage16, sources.Colourstack}, context);
-        case WaveletSaveType::TIFF:
-            return writeOneFile(
-                chosenFile, ".tif", context,
-                [&](const fs::path& target) {
-                    SaveRotatedFinalTiff16(target, sources.ResultImage16, sources.ProcessImage.width(),
-                                           sources.ProcessImage.height(), sources.settings);
-                },
-                smallQuestion);
-        case WaveletSaveType::PNG:
-            requirePngWriter(writePng);
-            return writeOneFile(
-                chosenFile, ".png", context,
-                [&](const fs::path& target) {
-                    writePng(target, sources.ProcessImage, sources.ResultImage16, context.versionCaption);
-                },
-                smallQuestion);
-    }
-    return {};
+    return format.saveFinal(format.filter, chosenFile, sources, context, writePng);
 }
 
 SaveOutcome saveResizedImage(const fs::path& chosenFile, ResizeSaveType type, const Bitmap24& picture,
                              SaveContext& context) {
-    static constexpr std::array<std::string_view, 3> keys{"BMP", "JPG", "PNG"};
-    rememberChoice(chosenFile, "LastResizetype", keys.at(static_cast<std::size_t>(type) - 1), context);
-    switch (type) {
-        case ResizeSaveType::BMP:
-            return writeOneFile(chosenFile, ".bmp", context,
-                                [&](const fs::path& target) { writeBmp24(target, picture); });
-        case ResizeSaveType::JPEG:
-            return writeOneFile(chosenFile, ".jpg", context,
-                                [&](const fs::path& target) { writeJpeg(target, picture); });
-        case ResizeSaveType::PNG:
-            return writeOneFile(chosenFile, ".png", context, [&](const fs::path& target) {
-                SavePNG8Image(target, picture, context.versionCaption);
-            });
-    }
-    return {};
+    const ResizeSaveFormat& format = formatOf(resizeSaveFormats(), type);
+    rememberChoice(chosenFile, "LastResizetype", format.filter.key, context);
+    return format.save(format.filter, chosenFile, picture, context);
 }
 
 bool confirmDoAll(SaveContext& context) {

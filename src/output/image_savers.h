@@ -9,7 +9,6 @@
 // by the FITS writer. No save ever replaces a file of the current input.
 
 #include <filesystem>
-#include <functional>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -18,31 +17,11 @@
 #include "enhance/final_image.h"
 #include "frames/image_data_section.h"
 #include "output/info_stamp.h"
+#include "output/save_formats.h"
 #include "output/save_rules.h"
 #include "platform/bitmap24.h"
 
 namespace kestrave {
-
-// The filter index of the stack page's save dialog.
-enum class StackSaveType : int {
-    BMP = 1,
-    JPEG = 2,
-    FIT16 = 3,
-    FIT32 = 4,
-    FITSpecial = 5,
-    TIFF = 6,
-    PNG16 = 7
-};
-// The filter index of the wavelet page's save dialog.
-enum class WaveletSaveType : int { BMP = 1, JPEG = 2, FIT = 3, TIFF = 4, PNG = 5 };
-// The filter index of the resize view's save dialog.
-enum class ResizeSaveType : int { BMP = 1, JPEG = 2, PNG = 3 };
-
-// Writes a 16-bit RGB PNG of `picture`'s size whose samples are those of `samples` at the same
-// pixels, with the text "Software" = "Kestrave " + versionCaption, replacing a file only once
-// the new one is complete; throws FileError when it cannot.
-using Png16Writer = std::function<void(const std::filesystem::path& fileName, const Bitmap24& picture,
-                                       const TTIFFBitMap& samples, std::string_view versionCaption)>;
 
 struct StackSaveSources {
     const Bitmap24& Stackimage;  // the stack as shown
@@ -65,12 +44,6 @@ struct WaveletSaveSources {
     const StampInfo* stamp = nullptr;  // StampImage checked: BMP and JPEG carry the info stamp
 };
 
-struct SaveOutcome {
-    std::vector<std::filesystem::path> written;
-    // Something was written: the image counts as saved.
-    bool saved() const { return !written.empty(); }
-};
-
 // The final page's sources. Its save dialog has the filters of the wavelet page's.
 struct FinalSaveSources {
     const Bitmap24& shown;             // the final picture as shown: turned, adjusted, flipped
@@ -84,10 +57,6 @@ struct FinalSaveSources {
     // CropRect while "Use Cropping" is checked; BMP and JPEG then take only that part.
     std::optional<TEdgeRect> crop;
 };
-
-// The text stored as "LastStacksavetype" / "lastwaveletsavetype": "BMP", "JPG", "FIT", "TIF", "PNG".
-std::string_view saveTypeKey(StackSaveType type);
-std::string_view saveTypeKey(WaveletSaveType type);
 
 // The stack saver. Stores "SaveDir" and "LastStacksavetype". BMP and JPEG write Stackimage;
 // the FITS types write 16-bit, 32-bit or master-frame files of the stack planes; TIFF writes the

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <charconv>
 
+#include "output/save_formats.h"
 #include "output/save_rules.h"
 #include "shell/command_line.h"
 
@@ -38,21 +39,6 @@ int integerValue(const std::string& name, std::string_view value) {
         throw BatchOptionError("Batch option " + name + ": '" + std::string(value) +
                                "' is not a valid integer");
     return result;
-}
-
-// The files a wavelet save of `filterIndex` writes for the chosen name `chosen`: the name with
-// the type's extension; FITS also its colour files and its master-frame variant.
-std::vector<std::filesystem::path> savedFiles(const std::filesystem::path& chosen, int filterIndex) {
-    static constexpr std::array<const char*, 5> extensions{".bmp", ".jpg", ".fit", ".tif", ".png"};
-    const int type = std::clamp(filterIndex, 1, static_cast<int>(extensions.size()));
-    std::vector<std::filesystem::path> files{outputFileName(chosen, extensions[type - 1])};
-    if (type == 3) {
-        for (const char* suffix : {"_R.fit", "_G.fit", "_B.fit", ".fitk"}) {
-            std::filesystem::path base = outputFileName(chosen, "");
-            files.push_back(base += suffix);
-        }
-    }
-    return files;
 }
 
 bool isInputFile(const std::filesystem::path& file, const std::vector<std::filesystem::path>& inputFiles) {
@@ -123,11 +109,13 @@ std::filesystem::path batchSchemeFile(const std::string& scheme, const std::file
 }
 
 int batchSaveFilterIndex(std::string_view saveType, int current) {
-    static constexpr std::array<std::string_view, 5> types{"bmp", "jpg", "fit", "tif", "png"};
     const std::string type = lowered(saveType);
     if (type.empty()) return 1;
-    const auto found = std::find(types.begin(), types.end(), type);
-    return found == types.end() ? current : static_cast<int>(found - types.begin()) + 1;
+    const std::span<const WaveletSaveFormat> formats = waveletSaveFormats();
+    const auto found = std::find_if(formats.begin(), formats.end(), [&](const WaveletSaveFormat& format) {
+        return lowered(format.filter.key) == type;
+    });
+    return found == formats.end() ? current : static_cast<int>(found - formats.begin()) + 1;
 }
 
 BatchFeature placeBatchFeature(int x, int y, int width, int height, int box) {
@@ -151,7 +139,8 @@ BatchFeature placeBatchFeature(int x, int y, int width, int height, int box) {
 
 std::filesystem::path batchSaveName(const std::filesystem::path& inputFile, int filterIndex,
                                     const std::vector<std::filesystem::path>& inputFiles) {
-    const std::vector<std::filesystem::path> outputs = savedFiles(inputFile, filterIndex);
+    const std::vector<std::filesystem::path> outputs =
+        savedFileNames(saveFormatAt(waveletSaveFormats(), filterIndex).filter, inputFile);
     if (std::none_of(outputs.begin(), outputs.end(),
                      [&](const std::filesystem::path& output) { return isInputFile(output, inputFiles); }))
         return inputFile;

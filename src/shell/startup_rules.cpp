@@ -9,6 +9,7 @@
 
 #include "frames/image_data_section.h"
 #include "frames/per_input_reset.h"
+#include "output/save_formats.h"
 #include "persist/reg_settings.h"
 
 namespace kestrave {
@@ -33,19 +34,16 @@ const std::vector<FileTypeKey>& fileTypeKeys() {
          "AVI",
          {{"AVI", 1}, {"BMP", 2}, {"FIT", 3}, {"JPG", 4}, {"TIF", 5}, {"PNG", 6}, {"SER", 7}},
          &FilesSettings::Lasttype},
-        {"Laststacksavetype",
-         "BMP",
-         {{"BMP", 1}, {"JPG", 2}, {"FIT", 3}, {"TIF", 6}, {"PNG", 7}},
+        {"Laststacksavetype", stackSaveFormats().front().filter.key, filterIndexesOfKeys(stackSaveFormats()),
          &FilesSettings::Laststacksavetype},
-        {"Lastwaveletsavetype",
-         "BMP",
-         {{"BMP", 1}, {"JPG", 2}, {"FIT", 3}, {"TIF", 4}, {"PNG", 5}},
-         &FilesSettings::Lastwaveletsavetype},
+        {"Lastwaveletsavetype", waveletSaveFormats().front().filter.key,
+         filterIndexesOfKeys(waveletSaveFormats()), &FilesSettings::Lastwaveletsavetype},
         {"LastDarkFlattype",
          "BMP",
          {{"BMP", 1}, {"FTR", 2}, {"FIT", 3}, {"PNG", 4}},
          &FilesSettings::LastDarkFlattype},
-        {"LastResizetype", "BMP", {{"BMP", 1}, {"JPG", 2}, {"PNG", 3}}, &FilesSettings::LastResizetype},
+        {"LastResizetype", resizeSaveFormats().front().filter.key, filterIndexesOfKeys(resizeSaveFormats()),
+         &FilesSettings::LastResizetype},
     };
     return keys;
 }

@@ -1,5 +1,7 @@
 #include "shell/window_dialogs.h"
 
+#include "output/save_formats.h"
+
 namespace kestrave {
 
 WindowDialogs::WindowDialogs()
@@ -16,14 +18,9 @@ WindowDialogs::WindowDialogs()
       SaveDialog3(makeFileDialog(TFileDialog::Kind::Save, "Kestrave Projectfile|*.ksp", "ksp")),
       SaveDialog2(makeFileDialog(TFileDialog::Kind::Save, "Kestrave Frame list|*.kfl", "kfl")),
       OpenDialog1(makeFileDialog(TFileDialog::Kind::Open, "Kestrave Framelist|*.kfl", "kfl")),
-      SaveDialog1(
-          makeFileDialog(TFileDialog::Kind::Save,
-                         "BMP|*.bmp|JPEG|*.jpg|FIT (16-bit)|*.fit|FIT (32-bit)|*.fit|special FITS|*.fit|"
-                         "TIFF|*.tif|PNG (16 bit)|*.png")),
-      WaveletSave(makeFileDialog(TFileDialog::Kind::Save,
-                                 "BMP (8BIT*RGB)|*.bmp|JPEG(8BIT*RGB)|*.JPG|FIT (16BIT) RGB separate |*.FIT|"
-                                 "TIFF(16BIT *RGB)|*.TIF|PNG (16BIT*RGB)|*.PNG")),
-      SaveDialog4(makeFileDialog(TFileDialog::Kind::Save, "BMP|*.bmp|JPEG|*.jpg|PNG|*.png")),
+      SaveDialog1(makeFileDialog(TFileDialog::Kind::Save, saveDialogFilter(stackSaveFormats()))),
+      WaveletSave(makeFileDialog(TFileDialog::Kind::Save, saveDialogFilter(waveletSaveFormats()))),
+      SaveDialog4(makeFileDialog(TFileDialog::Kind::Save, saveDialogFilter(resizeSaveFormats()))),
       SaveDialog6(makeFileDialog(TFileDialog::Kind::Save, "AVI|*.avi", "avi")) {
     // One or more videos, or a series of frames.
     Addbitmapdialog.MultiSelect = true;

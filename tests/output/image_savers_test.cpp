@@ -6,8 +6,10 @@
 
 #include <cmath>
 #include <cstring>
+#include <map>
 
 #include "enhance/curve_editing.h"
+#include "frames/png_io.h"
 #include "output/bmp_writer.h"
 #include "output/image_savers.h"
 #include "output/jpeg_writer.h"
@@ -412,4 +414,60 @@ TEST_F(Savers, FinalSaverCropsAndFlipsOnlyWhereTheFormatTakesThePictureAsShown) 
     batchMode = true;
     fs::create_directory(dir / "busy.tif");
     EXPECT_THROW(save(dir / "busy", WaveletSaveType::TIFF), FileError);
+}
+
+// Each dialog's rows: the filters the dialogs have always offered, in their order, and a save
+// through each row writes a file of that row's own format under the names the row gives.
+TEST_F(Savers, EachDialogRowWritesItsOwnFormatUnderItsNames) {
+    EXPECT_EQ(saveDialogFilter(stackSaveFormats()),
+              "BMP|*.bmp|JPEG|*.jpg|FIT (16-bit)|*.fit|FIT (32-bit)|*.fit|special FITS|*.fit|TIFF|*.tif|"
+              "PNG (16 bit)|*.png");
+    EXPECT_EQ(saveDialogFilter(waveletSaveFormats()),
+              "BMP (8BIT*RGB)|*.bmp|JPEG(8BIT*RGB)|*.JPG|FIT (16BIT) RGB separate |*.FIT|"
+              "TIFF(16BIT *RGB)|*.TIF|PNG (16BIT*RGB)|*.PNG");
+    EXPECT_EQ(saveDialogFilter(resizeSaveFormats()), "BMP|*.bmp|JPEG|*.jpg|PNG|*.png");
+
+    // The first bytes of each kept type's files.
+    const std::map<std::string_view, std::vector<std::string>> signatures{{"BMP", {"BM"}},
+                                                                          {"JPG", {"\xFF\xD8\xFF"}},
+                                                                          {"FIT", {"SIMPLE"}},
+                                                                          {"TIF", {"II*", "MM"}},
+                                                                          {"PNG", {"\x89PNG"}}};
+    const auto startsWith = [](const std::vector<std::uint8_t>& bytes, const std::string& start) {
+        return bytes.size() >= start.size() &&
+               std::equal(start.begin(), start.end(), bytes.begin(),
+                          [](char a, std::uint8_t b) { return static_cast<std::uint8_t>(a) == b; });
+    };
+    const auto expectFormat = [&](const SaveOutcome& outcome, std::string_view key, const std::string& row) {
+        ASSERT_TRUE(outcome.saved()) << row;
+        for (const fs::path& file : outcome.written) {
+            const std::vector<std::uint8_t> bytes = fileBytes(file);
+            const std::vector<std::string>& starts = signatures.at(key);
+            EXPECT_TRUE(std::any_of(starts.begin(), starts.end(),
+                                    [&](const std::string& start) { return startsWith(bytes, start); }))
+                << row << ": " << file;
+        }
+    };
+    const Png16Writer png = SavePNGImage;
+    batchMode = true;
+    for (const StackSaveFormat& format : stackSaveFormats()) {
+        const std::string row = "stack " + std::string(format.filter.caption);
+        expectFormat(saveStack(dir / "s.xyz", format.type, png), format.filter.key, row);
+        EXPECT_EQ(settings.ReadString("Files", "LastStacksavetype", ""), format.filter.key) << row;
+    }
+    for (const WaveletSaveFormat& format : waveletSaveFormats()) {
+        const std::string row = "wavelet " + std::string(format.filter.caption);
+        const SaveOutcome outcome = saveWavelet(dir / "w.xyz", format.type, nullptr, png);
+        expectFormat(outcome, format.filter.key, row);
+        // The batch run's names for a save that must not hit the input cover what is written.
+        const std::vector<fs::path> names = savedFileNames(format.filter, dir / "w.xyz");
+        for (const fs::path& file : outcome.written)
+            EXPECT_EQ(std::count(names.begin(), names.end(), file), 1) << row << ": " << file;
+        EXPECT_EQ(settings.ReadString("Files", "lastwaveletsavetype", ""), format.filter.key) << row;
+    }
+    for (const ResizeSaveFormat& format : resizeSaveFormats()) {
+        const std::string row = "resize " + std::string(format.filter.caption);
+        SaveContext ctx = context();
+        expectFormat(saveResizedImage(dir / "r.xyz", format.type, processImage, ctx), format.filter.key, row);
+    }
 }

@@ -418,15 +418,17 @@ void FinalController::savefinalbuttonClick() {
                                    run.stack().Colourstack,
                                    settings,
                                    crop};
-    const auto type = static_cast<WaveletSaveType>(std::clamp(
-        dialog.FilterIndex, static_cast<int>(WaveletSaveType::BMP), static_cast<int>(WaveletSaveType::PNG)));
+    const WaveletSaveType type = saveFormatAt(waveletSaveFormats(), dialog.FilterIndex).type;
     runSaveCommand(parts_.messages, parts_.progress(), parts_.shell.ImageSaved, [&] {
         SaveContext context = saveContext(parts_.pipeline, parts_.messages, parts_.settings.get());
         return saveFinalImage(dialog.FileName, type, sources, context, windowPngWriter());
     });
     // The stack page's save dialog goes back to BMP from its FITS types.
+    const std::span<const StackSaveFormat> stackFormats = stackSaveFormats();
     int& stackType = parts_.fileDialogs.SaveDialog1.FilterIndex;
-    if (stackType >= 3 && stackType <= 5) stackType = 1;
+    if (stackType >= 1 && stackType <= static_cast<int>(stackFormats.size()) &&
+        saveFormatAt(stackFormats, stackType).filter.fits)
+        stackType = filterIndexOf(stackFormats, StackSaveType::BMP);
 }
 
 void FinalController::clipboardbuttonClick() {

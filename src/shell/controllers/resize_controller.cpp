@@ -111,7 +111,7 @@ void ResizeController::SaveShrinkClick() {
         app.messages().error("Save error", error.what());
         return;
     }
-    const auto type = static_cast<ResizeSaveType>(std::clamp(dialog.FilterIndex, 1, 3));
+    const ResizeSaveType type = saveFormatAt(resizeSaveFormats(), dialog.FilterIndex).type;
     runSaveCommand(app.messages(), app.progress(), app.shell.ImageSaved, [&] {
         SaveContext context = saveContext(app);
         return saveResizedImage(dialog.FileName, type, scaled_, context);

@@ -115,8 +115,7 @@ void SaveController::SaveButtonClick() {
                                    app.pipeline.stack().Colourstack,
                                    stack.StackMinValue,
                                    stack.StackMaxValue};
-    const auto type = static_cast<StackSaveType>(std::clamp(
-        dialog.FilterIndex, static_cast<int>(StackSaveType::BMP), static_cast<int>(StackSaveType::PNG16)));
+    const StackSaveType type = saveFormatAt(stackSaveFormats(), dialog.FilterIndex).type;
     runSaver([&] {
         SaveContext context = saveContext(app);
         return saveStackImage(dialog.FileName, type, sources, context, writePng);
@@ -151,8 +150,7 @@ void SaveController::SaveBMP2buttonClick() {
                                      app.pipeline.model().ImageHeight,
                                      parts_.wavelet.colourProcessing(),
                                      info.StampImage->Checked() ? &stamp : nullptr};
-    const auto type = static_cast<WaveletSaveType>(std::clamp(
-        dialog.FilterIndex, static_cast<int>(WaveletSaveType::BMP), static_cast<int>(WaveletSaveType::PNG)));
+    const WaveletSaveType type = saveFormatAt(waveletSaveFormats(), dialog.FilterIndex).type;
     runSaver([&] {
         SaveContext context = saveContext(app);
         return saveWaveletImage(dialog.FileName, type, sources, context, writePng);
