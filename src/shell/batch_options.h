@@ -68,8 +68,9 @@ std::string batchInputFile(const BatchOptions& options);
 // The wavelet scheme file: a name is looked up in the program folder, a path is taken as given.
 std::filesystem::path batchSchemeFile(const std::string& scheme, const std::filesystem::path& programDir);
 
-// The filter index of the wavelet save dialog that "-AS" chooses: "bmp" or an empty value 1,
-// "jpg" 2, "fit" 3, "tif" 4, "png" 5 (any case); any other value keeps `current`.
+// The filter index of the wavelet save dialog that "-AS" chooses: the row whose key the value
+// names in any case ("bmp", "jpg", "fit", "tif", "png"), the first row for an empty value; any
+// other value keeps `current`.
 int batchSaveFilterIndex(std::string_view saveType, int current);
 
 // The feature position the run aligns on. When x or y was not given (0), the feature is the

@@ -13,11 +13,14 @@
 #include <QTabWidget>
 #include <QTest>
 #include <algorithm>
+#include <map>
 
 #include "frames/input_sources.h"
+#include "registration/quality_method.h"
 #include "shell/controllers/align_controller.h"
 #include "shell/controllers/input_controller.h"
 #include "shell/controllers/optimize_controller.h"
+#include "shell/developer_mode.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/line_chart.h"
@@ -145,6 +148,32 @@ TEST_F(AlignPageTest, AutomaticValuesNeverCountAsTheUsersAndTheUsersStay) {
     form->align->QualityMethodComboChange();
     EXPECT_EQ(page.PreviewSlider->Value(), 0);
     EXPECT_FALSE(context.pipeline.registration().UserBoxPlaced);
+}
+
+// Each item of the quality list puts in force the method its caption names: the grading the
+// alignment runs, the label and the band pointer the window shows.
+TEST_F(AlignPageTest, EachQualityItemRunsTheMethodItNames) {
+    const std::map<QString, QualityKind> grading{
+        {"Classic", QualityKind::Spectral},  {"Human", QualityKind::Spectral},
+        {"Compress", QualityKind::Compress}, {"Local contrast", QualityKind::LocalContrast},
+        {"Gradient", QualityKind::Gradient}, {"Deviation", QualityKind::Deviation},
+        {"DLL", QualityKind::Plugin}};
+    EXPECT_EQ(page.QualityMethodCombo->count(), 5);
+    fillQualityMethodCombo(page, static_cast<int>(page.CopyAlignmethods->Items().size()), 0);
+    ASSERT_EQ(page.QualityMethodCombo->count(), static_cast<int>(grading.size()));
+    for (int item = 0; item < page.QualityMethodCombo->count(); ++item) {
+        const QString caption = page.QualityMethodCombo->itemText(item);
+        ASSERT_TRUE(grading.count(caption)) << caption.toStdString();
+        EXPECT_EQ(page.CopyAlignmethods->Items().value(item), caption);
+        page.QualityMethodCombo->setCurrentIndex(item);
+        form->align->QualityMethodComboChange();
+        const QualityKind kind = qualityKind(form->align->readAlignOptions().quality);
+        EXPECT_EQ(kind, grading.at(caption)) << caption.toStdString();
+        EXPECT_TRUE(page.Currentquality->text().startsWith("Current Filter: ")) << caption.toStdString();
+        EXPECT_EQ(charts.Showgraph1pointer->isVisibleTo(windows.Chart8), kind == QualityKind::Spectral)
+            << caption.toStdString();
+    }
+    EXPECT_EQ(page.Currentquality->text(), "Current Filter: User DLL");
 }
 
 TEST_F(AlignPageTest, AlignRanksTheFramesAndFillsTheListsAndTheRegistrationGraph) {

@@ -61,13 +61,13 @@ public:
     explicit SaveController(const SaveControllerParts& parts);
     // "Do All" before saving a partly processed picture; the wavelet handlers are made later.
 
-    // Saves the stack in the type of SaveDialog1's filter: 1 BMP, 2 JPEG, 3 FITS 16-bit, 4 FITS
-    // 32-bit, 5 FITS master frame, 6 16-bit TIFF, 7 16-bit PNG. Without a stack there is nothing
-    // to save.
+    // Saves the stack in the type of SaveDialog1's filter (a row of stackSaveFormats(): BMP,
+    // JPEG, FITS 16-bit, 32-bit and master frame, 16-bit TIFF, 16-bit PNG). Without a stack there
+    // is nothing to save.
     void SaveButtonClick();
-    // Saves the processed picture in the type of WaveletSave's filter (1 BMP, 2 JPEG, 3 FITS,
-    // 4 TIFF, 5 PNG), with the info stamp when
-    // `StampImage` is ticked; first offers "Do All" when the whole image has not been processed.
+    // Saves the processed picture in the type of WaveletSave's filter (a row of
+    // waveletSaveFormats(): BMP, JPEG, FITS, TIFF, PNG), with the info stamp when `StampImage` is
+    // ticked; first offers "Do All" when the whole image has not been processed.
     // Also called by the batch runner and by the close question.
     void SaveBMP2buttonClick();
     // `Subdirname` can be edited while `Savesubcontrol` is ticked.
