@@ -4,10 +4,11 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QStackedWidget>
-#include <QStatusBar>
+#include <QSizeGrip>
 #include <QVBoxLayout>
 
 #include "shell/application_context.h"
+#include "widgets/adv_status_bar.h"
 #include "shell/assistant_handlers.h"
 #include "shell/controllers/align_controller.h"
 #include "shell/controllers/avi_controller.h"
@@ -109,18 +110,25 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
     createWindowAssistant(*this, *Screencentre, *Speedbar->Wizard,
                           [this] { return PageControl1->currentIndex() == 0; });
 
-    auto* bar = statusBar();
-    bar->setObjectName("AdvStatusBar1");
-    for (std::size_t i = 0; i < StatusPanels.size(); ++i) {
-        StatusPanels[i] = new QLabel(bar);
-        StatusPanels[i]->setObjectName(QString("StatusPanel%1").arg(i));
-        bar->addWidget(StatusPanels[i], i == StatusPanels.size() - 1 ? 1 : 0);
-    }
+    AdvStatusBar1 = new TAdvStatusBar(this);
+    AdvStatusBar1->setObjectName("AdvStatusBar1");
+    setStatusBar(AdvStatusBar1);
+    AdvStatusBar1->setPanelWidths({250, 2, 200, 450, 150});
+    for (std::size_t i = 0; i < StatusPanels.size(); ++i) StatusPanels[i] = AdvStatusBar1->panel(static_cast<int>(i));
     UCStatusbarAutofeed1 = new TUCStatusbarAutofeed({StatusPanels.begin(), StatusPanels.end()}, this);
     UCStatusbarAutofeed1->setObjectName("UCStatusbarAutofeed1");
-    ProgressBar1 = new QProgressBar(bar);
+    ProgressBar1 = new QProgressBar(AdvStatusBar1);
     ProgressBar1->setObjectName("ProgressBar1");
-    bar->addPermanentWidget(ProgressBar1);
+    AdvStatusBar1->holdInPanel(ProgressBar1, 4);
+    // The size grip's panel at the right end of the bar.
+    Panel5 = new QWidget(AdvStatusBar1);
+    Panel5->setObjectName("Panel5");
+    auto* gripLayout = new QVBoxLayout(Panel5);
+    gripLayout->setContentsMargins(0, 0, 0, 0);
+    Gripimage = new QSizeGrip(Panel5);
+    Gripimage->setObjectName("Gripimage");
+    gripLayout->addWidget(Gripimage, 0, Qt::AlignRight | Qt::AlignBottom);
+    AdvStatusBar1->holdAtRight(Panel5);
 
     app.setProgress(std::make_unique<WindowProgress>(*this, *ProgressBar1, StatusPanels, app.operations));
     app.messages().setAttention(std::make_unique<WindowAttention>(*this, *aboutPage->Formmessage));

@@ -23,6 +23,7 @@
 
 class QLabel;
 class QProgressBar;
+class QSizeGrip;
 class QStackedWidget;
 
 namespace kestrave {
@@ -30,6 +31,7 @@ namespace kestrave {
 class ApplicationContext;
 class TPJFormDropFiles;
 class TUCStatusbarAutofeed;
+class TAdvStatusBar;
 class SpeedBar;
 class TabStrip;
 class AlignPage;
@@ -102,8 +104,12 @@ public:
     // inactive until start-up points it at its file.
     TFormStorage* FormSettings = nullptr;
 
-    // Status bar: five text panels and the progress bar.
+    // Status bar: five text panels, the progress bar over the last one and the size grip's panel
+    // at the right end.
+    TAdvStatusBar* AdvStatusBar1 = nullptr;
     std::array<QLabel*, 5> StatusPanels{};
+    QWidget* Panel5 = nullptr;
+    QSizeGrip* Gripimage = nullptr;
     // Feeds the hint of the control under the mouse into panel 0.
     TUCStatusbarAutofeed* UCStatusbarAutofeed1 = nullptr;
     // Files dragged onto the window from the desktop become the input.
