@@ -72,7 +72,7 @@ FrameWindows::FrameWindows(ToolWindows& tools, QWidget* form) {
     DifSliderMalign = rangeSlider(gbRollup1, "DifSliderMalign", 0, 1001, 1001);
     DifSliderMalign->setOrientation(TRxSlider::soVertical);
     StackAPquality = shape(Chart10, "StackAPquality", 0, 0, QBrush(Qt::blue, Qt::BDiagPattern));
-    StackAPDifference = shape(Chart10, "StackAPDifference", 0, 0, Qt::green);
+    StackAPDifference = shape(Chart10, "StackAPDifference", 0, 0, Qt::green, 1);
     DisabledApoint = textLabel(gbRollup1, "DisabledApoint", "Alignmentpoint Disabled");
     DisabledApoint->hide();
     Stackframelabel = textLabel(gbRollup1, "Stackframelabel", "Frames: \r\n");

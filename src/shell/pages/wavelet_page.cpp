@@ -17,6 +17,7 @@
 #include "shell/tool_windows.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
+#include "widgets/rect_shape.h"
 #include "widgets/slider.h"
 #include "widgets/spin_edit.h"
 
@@ -248,7 +249,8 @@ void WaveletPage::buildAreaTab() {
 void WaveletPage::buildActions() {
     Processbutton = speedButton(this, "Processbutton", "Process");
     DoAll = speedButton(this, "DoAll", "Do All");
-    Showbuttonp3 = named(new QLabel(QStringLiteral("\u25B2"), this), "Showbuttonp3");
+    Showbuttonp3 = shape(this, "Showbuttonp3", 20, 4, {}, 1);
+    markButton(*Showbuttonp3, *Processbutton);
     Autoprocessbox = optionCheck(this, "Autoprocessbox", "Auto process");
     savebmp2button = speedButton(this, "savebmp2button", "Save");
     ProcessViewfull = optionCheck(this, "ProcessViewfull", "Fit");
@@ -294,8 +296,8 @@ void WaveletPage::layOutPage() {
                                     {Showstackcount}})));
     frame.column->addLayout(controlRow({Clipcopy, Differ}));
     frame.column->addWidget(RadioGroup1);
-    QGroupBox* actions = captionedGroup(column, "Processing",
-                                        controlRow({Processbutton, Showbuttonp3, DoAll, savebmp2button}));
+    QGroupBox* actions =
+        captionedGroup(column, "Processing", controlRow({Processbutton, DoAll, savebmp2button}));
     actions->setProperty(ActionButtonsProperty, true);
     frame.column->addWidget(actions);
 }
