@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QPalette>
+#include <QWidget>
 #include <algorithm>
 
 namespace kestrave {
@@ -53,6 +54,11 @@ void drawBevelFrame(QPainter& painter, const QRect& rect, bool lowered, const QP
     painter.drawPolyline(QPolygon({r.bottomLeft(), r.topLeft(), r.topRight()}));
     painter.setPen(palette.color(lowered ? QPalette::Light : QPalette::Dark));
     painter.drawPolyline(QPolygon({r.topRight(), r.bottomRight(), r.bottomLeft()}));
+}
+
+bool pointerInside(const QWidget& control) {
+    return control.isEnabled() && control.isVisible() &&
+           control.rect().contains(control.mapFromGlobal(QCursor::pos()));
 }
 
 QString MinimizeText(const QString& text, const QFontMetrics& metrics, int maxWidth) {

@@ -35,6 +35,10 @@ QImage withTransparentColor(const QImage& image, QRgb key);
 // the bottom-right, raised the reverse.
 void drawBevelFrame(QPainter& painter, const QRect& rect, bool lowered, const QPalette& palette);
 
+// Whether the pointer is over an enabled, visible `control` (checked after a release and after
+// a change of enabling or visibility, when no enter or leave notice comes).
+bool pointerInside(const QWidget& control);
+
 // The text shortened character by character from its end, with "..." appended, until it fits
 // `maxWidth`; "..." alone when not even one character fits.
 QString MinimizeText(const QString& text, const QFontMetrics& metrics, int maxWidth);

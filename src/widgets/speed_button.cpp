@@ -7,6 +7,8 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
+#include "widgets/component_graphics.h"
+
 namespace kestrave {
 namespace {
 
@@ -172,8 +174,7 @@ void TRxSpeedButton::leaveEvent(QEvent*) {
 
 void TRxSpeedButton::changeEvent(QEvent* event) {
     QToolButton::changeEvent(event);
-    if (event->type() == QEvent::EnabledChange)
-        setMouseInside(isEnabled() && rect().contains(mapFromGlobal(QCursor::pos())));
+    if (event->type() == QEvent::EnabledChange) setMouseInside(pointerInside(*this));
 }
 
 void TRxSpeedButton::paintEvent(QPaintEvent*) {

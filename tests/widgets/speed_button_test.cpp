@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QLineEdit>
 #include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
@@ -181,6 +182,64 @@ TEST(ShadowLabel, ShadowGoesToTheChosenCornerAndAddsItsSize) {
         for (int x = 0; x < image.width(); ++x)
             red |= qRed(image.pixel(x, y)) > qGreen(image.pixel(x, y)) + 60;
     EXPECT_TRUE(red);
+}
+
+TEST(ShadowLabel, AutoSizeMeasuresTheCaptionAndAnEmptyOneAsABlank) {
+    test::app();
+    QWidget window;
+    auto* label = new TRxLabel(&window);
+    label->setShadowSize(2);
+    const QFontMetrics metrics = label->fontMetrics();
+    label->setCaption("");
+    EXPECT_EQ(label->size(), QSize(metrics.horizontalAdvance(' ') + 2 + 2, metrics.height() + 2));
+    label->setCaption("&");
+    EXPECT_EQ(label->width(), metrics.horizontalAdvance(' ') + 4) << "a lone accelerator mark is a blank";
+    // A right-aligned label grows to the left.
+    label->setAlignment(Qt::AlignRight);
+    label->move(100, 10);
+    const int right = label->geometry().right();
+    label->setCaption("Stacking started");
+    EXPECT_EQ(label->geometry().right(), right);
+    EXPECT_EQ(label->width(), metrics.size(Qt::TextShowMnemonic, "Stacking started").width() + 4);
+    label->setAutoSize(false);
+    label->setCaption("Stack");
+    EXPECT_EQ(label->width(), metrics.size(Qt::TextShowMnemonic, "Stacking started").width() + 4);
+}
+
+TEST(ShadowLabel, FocusRectangleFollowsTheFocusControlAndPointerIsRecheckedOnDisable) {
+    test::app();
+    QWidget window;
+    auto* label = new TRxLabel(&window);
+    auto* edit = new QLineEdit(&window);
+    auto* elsewhere = new QLineEdit(&window);
+    label->setShadowSize(0);
+    label->setCaption("Frames");
+    label->move(5, 5);
+    edit->move(5, 40);
+    elsewhere->move(5, 80);
+    label->setFocusControl(edit);
+    label->setShowFocus(true);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    elsewhere->setFocus();
+    const QImage unfocused = label->grab().toImage();
+    edit->setFocus();
+    ASSERT_TRUE(edit->hasFocus());
+    EXPECT_NE(label->grab().toImage(), unfocused) << "a focus rectangle goes around the caption";
+    label->setShowFocus(false);
+    EXPECT_EQ(label->grab().toImage(), unfocused);
+
+    QSignalSpy enters(label, &TRxLabel::OnMouseEnter);
+    QSignalSpy leaves(label, &TRxLabel::OnMouseLeave);
+    QCursor::setPos(label->mapToGlobal(QPoint(3, 3)));
+    label->setEnabled(false);
+    label->setEnabled(true);
+    EXPECT_EQ(leaves.count(), 1) << "a disabled label has no mouse inside";
+    EXPECT_EQ(enters.count(), 1) << "enabling again finds the pointer over the label";
+    EXPECT_TRUE(label->mouseInside());
+    label->hide();
+    EXPECT_EQ(leaves.count(), 2);
 }
 
 }  // namespace
