@@ -1,6 +1,7 @@
 #include "widgets/button_glyph.h"
 
 #include <QPainter>
+#include <algorithm>
 
 #include "widgets/component_graphics.h"
 
@@ -89,7 +90,9 @@ GlyphCaptionPlace placeGlyphAndCaption(const QRect& client, QSize glyph, QSize c
     const int extent = horizontal ? client.width() : client.height();
     const int block =
         horizontal ? glyph.width() + spacing + caption.width() : glyph.height() + spacing + caption.height();
-    if (margin < 0) margin = (extent - block) / 2;
+    // A block taller or wider than the button keeps its glyph whole at the edge; the caption runs
+    // over the far side.
+    if (margin < 0) margin = std::max(0, (extent - block) / 2);
     GlyphCaptionPlace place;
     QPoint text;
     switch (layout) {

@@ -51,7 +51,7 @@ struct GlyphCaptionPlace {
 // The glyph and the caption as one block in `client`: the glyph on the layout's side of the
 // caption, `spacing` pixels apart (no gap when either is missing); with `margin` -1 the block is
 // centred, otherwise it starts `margin` pixels from the edge on the glyph's side. The other
-// direction is centred for each on its own.
+// direction is centred for each on its own. A block too big for the client starts at the edge.
 GlyphCaptionPlace placeGlyphAndCaption(const QRect& client, QSize glyph, QSize caption, ButtonLayout layout,
                                        int margin, int spacing);
 

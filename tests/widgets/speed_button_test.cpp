@@ -303,6 +303,10 @@ TEST(ButtonGlyph, GlyphAndCaptionFormOneBlock) {
     // Without a glyph there is no spacing: the caption alone is centred.
     EXPECT_EQ(placeGlyphAndCaption(client, {}, {30, 13}, ButtonLayout::GlyphTop, -1, 5).caption.topLeft(),
               QPoint(17, 15));
+    // A block taller than the client keeps the glyph whole at the bottom edge.
+    EXPECT_EQ(
+        placeGlyphAndCaption(QRect(2, 2, 66, 16), {16, 4}, {30, 17}, ButtonLayout::GlyphBottom, -1, 1).glyph,
+        QPoint(27, 14));
 }
 
 TEST_F(SpeedButtonWidget, LongCaptionsAreShortenedAndModalResultEndsTheDialog) {
