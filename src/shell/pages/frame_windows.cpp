@@ -15,6 +15,7 @@ namespace {
 CheckListBox* checkList(QWidget* parent, const char* objectName) {
     auto* list = named(new CheckListBox(parent), objectName);
     list->setCheckKind(CheckKind::CheckMarks);
+    list->setItemHeight(14);
     list->setUniformItemSizes(true);
     return list;
 }

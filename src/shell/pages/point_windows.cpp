@@ -58,6 +58,7 @@ PointWindows::PointWindows(ToolWindows& tools, QWidget* form)
     tools.Zoomwindow->fitContents();
 
     Alignmentpointlist = named(new CheckListBox(Alignmentpointswindow), "Alignmentpointlist");
+    Alignmentpointlist->setItemHeight(14);
     Alignmentpointlist->setCheckKind(CheckKind::CheckMarks);
     Alignmentpointswindow->Body->addWidget(Alignmentpointlist, 1);
 }
