@@ -1,9 +1,12 @@
 #include "widgets/component_graphics.h"
 
+#include <QLocale>
 #include <QPainter>
 #include <QPalette>
 #include <QWidget>
 #include <algorithm>
+
+#include "widgets/component_text.h"
 
 namespace kestrave {
 
@@ -16,6 +19,12 @@ QCursor componentCursor(int id) {
         default:
             return QCursor(Qt::ArrowCursor);
     }
+}
+
+bool FourDigitYear() {
+    static const bool fourDigits =
+        isFourDigitYearFormat(QLocale().dateFormat(QLocale::ShortFormat).toStdString());
+    return fourDigits;
 }
 
 QImage CreateTwoColorsBrushPattern(const QColor& color1, const QColor& color2) {

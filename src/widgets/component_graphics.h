@@ -17,6 +17,9 @@ enum ComponentCursor : int { crRxHand = 14000, crRxDrag = 14001 };
 // arrow for any other number.
 QCursor componentCursor(int id);
 
+// Set once from the locale's short date format: dates are shown with four-digit years.
+bool FourDigitYear();
+
 // An 8 x 8 picture in `color1` whose pixel (x, y) is `color2` when x and y are both even or both
 // odd: the checker pattern of hovered and held-down controls.
 QImage CreateTwoColorsBrushPattern(const QColor& color1, const QColor& color2);
