@@ -438,6 +438,7 @@ void AlignPage::releaseSwitchesOnClose(const ToolWindows& tools) {
         {tools.Registerhaltwindow, Haltwindow},
         {tools.FFTWindow, ShowFFTbox},
         {tools.Registrationgraphwindow, ShowGraphbox},
+        {tools.AngleDist, ShowGraphbox},
         {tools.RegiStration2, ShowGraphbox},
     };
     for (const auto& [window, check] : switches)
