@@ -3,12 +3,11 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QProgressBar>
-#include <QStackedWidget>
 #include <QSizeGrip>
+#include <QStackedWidget>
 #include <QVBoxLayout>
 
 #include "shell/application_context.h"
-#include "widgets/adv_status_bar.h"
 #include "shell/assistant_handlers.h"
 #include "shell/controllers/align_controller.h"
 #include "shell/controllers/avi_controller.h"
@@ -40,9 +39,11 @@
 #include "shell/tab_strip.h"
 #include "shell/window_attention.h"
 #include "shell/window_progress.h"
+#include "widgets/adv_status_bar.h"
 #include "widgets/check_box.h"
 #include "widgets/drop_files.h"
 #include "widgets/form_storage.h"
+#include "widgets/splines.h"
 #include "widgets/statusbar_autofeed.h"
 
 namespace kestrave {
@@ -114,7 +115,8 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
     AdvStatusBar1->setObjectName("AdvStatusBar1");
     setStatusBar(AdvStatusBar1);
     AdvStatusBar1->setPanelWidths({250, 2, 200, 450, 150});
-    for (std::size_t i = 0; i < StatusPanels.size(); ++i) StatusPanels[i] = AdvStatusBar1->panel(static_cast<int>(i));
+    for (std::size_t i = 0; i < StatusPanels.size(); ++i)
+        StatusPanels[i] = AdvStatusBar1->panel(static_cast<int>(i));
     UCStatusbarAutofeed1 = new TUCStatusbarAutofeed({StatusPanels.begin(), StatusPanels.end()}, this);
     UCStatusbarAutofeed1->setObjectName("UCStatusbarAutofeed1");
     ProgressBar1 = new QProgressBar(AdvStatusBar1);
@@ -138,6 +140,8 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
 
     makeControllers();
     connectLanguageControls(*this);
+    Splines1 = new TSplines(this);
+    Splines1->setObjectName("Splines1");
     PJFormDropFiles1 = new TPJFormDropFiles(this);
     PJFormDropFiles1->setObjectName("PJFormDropFiles1");
     connect(PJFormDropFiles1, &TPJFormDropFiles::OnDropFiles, this,

@@ -7,6 +7,7 @@
 #include <array>
 #include <memory>
 
+#include "pipeline/pipeline.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/histogram_windows.h"
 #include "shell/pages/image_info_window.h"
@@ -18,7 +19,6 @@
 #include "shell/pages/wavelet_tool_panels.h"
 #include "shell/tool_windows.h"
 #include "shell/window_dialogs.h"
-#include "pipeline/pipeline.h"
 #include "shell/window_entry_points.h"
 
 class QLabel;
@@ -32,6 +32,7 @@ class ApplicationContext;
 class TPJFormDropFiles;
 class TUCStatusbarAutofeed;
 class TAdvStatusBar;
+class TSplines;
 class SpeedBar;
 class TabStrip;
 class AlignPage;
@@ -112,6 +113,8 @@ public:
     QSizeGrip* Gripimage = nullptr;
     // Feeds the hint of the control under the mouse into panel 0.
     TUCStatusbarAutofeed* UCStatusbarAutofeed1 = nullptr;
+    // The curve component of the window; its list stays empty.
+    TSplines* Splines1 = nullptr;
     // Files dragged onto the window from the desktop become the input.
     TPJFormDropFiles* PJFormDropFiles1 = nullptr;
     QProgressBar* ProgressBar1 = nullptr;

@@ -65,6 +65,8 @@ TEST(GradientBands, StepsAreClampedBandsShareTheRowsAndFillingStopsPastItsPercen
         // Half filled: bands up to the first past 50 per cent (128 of 255).
         {TglGradientDir::fgdHorizontal, QRect(0, 0, 2, 255), 255, 50, 129, QRect(0, 0, 2, 1),
          QRect(0, 128, 2, 1)},
+        // Filling stops only past the percentage: band 5 of 10 is at 50 per cent, band 6 past it.
+        {TglGradientDir::fgdHorizontal, QRect(0, 0, 2, 10), 10, 50, 7, QRect(0, 0, 2, 1), QRect(0, 6, 2, 1)},
         {TglGradientDir::fgdRectangle, QRect(0, 0, 40, 20), 255, 100, 10, QRect(0, 0, 40, 20),
          QRect(18, 9, 4, 2)},
     };
@@ -194,6 +196,7 @@ TEST(BevelLines, SitEvenlyAcrossThePanelOverItsGradient) {
     bevel.Gradient->setToColor(QColor(192, 220, 192));
     bevel.Gradient->setActive(true);
     bevel.VertLines->setCount(3);
+    bevel.VertLines->setThickness(2);
     const QImage image = bevel.grab().toImage();
     EXPECT_EQ(image.pixelColor(10, 0), QColor(0, 128, 128));
     EXPECT_EQ(image.pixelColor(10, 59), QColor(192, 220, 192));
@@ -202,6 +205,11 @@ TEST(BevelLines, SitEvenlyAcrossThePanelOverItsGradient) {
         EXPECT_EQ(image.pixelColor(x + 1, 30), QColor(250, 250, 250)) << x;
     }
     EXPECT_NE(image.pixelColor(40, 30), QColor(10, 10, 10));
+    // A line is as thick as its Thickness: one pixel leaves the next column to the gradient.
+    bevel.VertLines->setThickness(1);
+    const QImage thin = bevel.grab().toImage();
+    EXPECT_EQ(thin.pixelColor(26, 30), thin.pixelColor(24, 30));
+    EXPECT_NE(thin.pixelColor(25, 30), thin.pixelColor(24, 30));
 }
 
 TEST(TabBox, SelectedTabsStandOutAndUnselectedOnesStepBack) {
