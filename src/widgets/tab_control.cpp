@@ -231,19 +231,67 @@ void TglTabControl::drawTab(QPainter& painter, int index) {
                       ((Options & ftoWordWrap) ? Qt::TextWordWrap : Qt::TextSingleLine);
     painter.save();
     painter.setFont(style.Font);
-    if (FontDirection != TglLabelDir::fldLeftRight) {
-        // A caption along the side: drawn in the rectangle turned about its centre.
-        static constexpr int Angles[] = {0, 180, 90, -90};
-        const QPointF centre = QRectF(caption).center();
-        painter.translate(centre);
-        painter.rotate(Angles[static_cast<int>(FontDirection)]);
-        const QSize turned = std::abs(Angles[static_cast<int>(FontDirection)]) == 90
-                                 ? caption.size().transposed()
-                                 : caption.size();
-        caption = QRect(QPoint(-turned.width() / 2, -turned.height() / 2), turned);
+    if (FontDirection == TglLabelDir::fldLeftRight) {
+        drawStyledText(painter, caption, tabText(index), style.TextStyle, flags, fontColor, palette());
+    } else {
+        // A caption along the side: written from its origin in the turned font.
+        const RotatedFont turned = rotatedFont(style.Font, escapementOf(FontDirection));
+        painter.setFont(turned.font);
+        const QSize extent = painter.fontMetrics().size(Qt::TextSingleLine, tabText(index));
+        painter.translate(
+            rotatedCaptionOrigin(FontDirection, style.CaptionHAlign, style.CaptionVAlign, caption, extent));
+        painter.rotate(-turned.escapement / 10.0);
+        drawStyledTextAt(painter, {}, tabText(index), style.TextStyle, fontColor,
+                         palette().color(QPalette::Dark), palette().color(QPalette::Light));
     }
-    drawStyledText(painter, caption, tabText(index), style.TextStyle, flags, fontColor, palette());
     painter.restore();
+}
+
+int escapementOf(TglLabelDir direction) {
+    static constexpr int Escapements[] = {0, -1800, -900, 900};
+    return Escapements[static_cast<int>(direction)];
+}
+
+QPoint rotatedCaptionOrigin(TglLabelDir direction, TglHorAlign h, TglVertAlign v, const QRect& c,
+                            QSize extent) {
+    // Right and bottom edges are exclusive here, as the caption rectangle's arithmetic expects.
+    const int left = c.left();
+    const int top = c.top();
+    const int right = c.left() + c.width();
+    const int bottom = c.top() + c.height();
+    const int w = extent.width();
+    const int hh = extent.height();
+    int x = 0;
+    int y = 0;
+    switch (direction) {
+        case TglLabelDir::fldLeftRight:
+            return {left, top};
+        case TglLabelDir::fldRightLeft:
+            x = h == TglHorAlign::fhaLeft     ? right
+                : h == TglHorAlign::fhaCenter ? left + (c.width() + w) / 2
+                                              : left + w;
+            y = v == TglVertAlign::fvaTop      ? bottom
+                : v == TglVertAlign::fvaCenter ? top + (c.height() + hh) / 2
+                                               : top + hh;
+            break;
+        case TglLabelDir::fldDownUp:
+            x = left;
+            y = bottom - 4;
+            if (h == TglHorAlign::fhaCenter) y -= (c.height() - w) / 2;
+            if (h == TglHorAlign::fhaRight) y = top + w + 3;
+            if (v == TglVertAlign::fvaCenter) x += (c.width() - hh) / 2;
+            if (v == TglVertAlign::fvaBottom) x = right - hh - 1;
+            break;
+        case TglLabelDir::fldUpDown:
+            x = right;
+            y = top + 4;
+            if (h == TglHorAlign::fhaCenter) y += (c.height() - w) / 2;
+            if (h == TglHorAlign::fhaRight) y = bottom - w - 3;
+            if (v == TglVertAlign::fvaCenter) x -= (c.width() - hh) / 2;
+            if (v == TglVertAlign::fvaBottom) x = left + hh;
+            break;
+    }
+    return {x, y};
 }
 
 TglPageControl::TglPageControl(QWidget* parent, TglSide side)

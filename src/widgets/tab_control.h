@@ -72,6 +72,13 @@ struct GlyphPlace {
 GlyphPlace glyphPlace(const QRect& r, QSize glyph, TglHorAlign h, TglVertAlign v, TglSide side,
                       bool excludeGlyph, TglWallpaperOption mode);
 
+// Where a turned caption of extent (w, h) starts in the caption rectangle `c`, by the direction
+// and the caption's alignments; the font's escapement of each direction (tenths of a degree,
+// counter-clockwise).
+QPoint rotatedCaptionOrigin(TglLabelDir direction, TglHorAlign h, TglVertAlign v, const QRect& c,
+                            QSize extent);
+int escapementOf(TglLabelDir direction);
+
 class TglTabControl : public QTabBar {
     Q_OBJECT
 public:

@@ -275,5 +275,94 @@ TEST(TabControl, TabColoursComeFromTheHandlerThenTheTableThenTheStyle) {
     EXPECT_EQ(image.pixelColor(besideCaption(2)), QColor(Qt::cyan));
 }
 
+TEST(TurnedCaptions, StartWhereTheAlignmentPutsThem) {
+    // Caption rectangle 60 x 18 at (10, 20), text 30 x 12.
+    const QRect c(10, 20, 60, 18);
+    const QSize text(30, 12);
+    using H = TglHorAlign;
+    using V = TglVertAlign;
+    struct Case {
+        TglLabelDir direction;
+        H h;
+        V v;
+        QPoint origin;
+    };
+    const Case cases[] = {
+        {TglLabelDir::fldRightLeft, H::fhaLeft, V::fvaTop, {70, 38}},
+        {TglLabelDir::fldRightLeft, H::fhaCenter, V::fvaCenter, {55, 35}},
+        {TglLabelDir::fldRightLeft, H::fhaRight, V::fvaBottom, {40, 32}},
+        {TglLabelDir::fldDownUp, H::fhaLeft, V::fvaTop, {10, 34}},
+        {TglLabelDir::fldDownUp, H::fhaCenter, V::fvaCenter, {34, 40}},  // 34 − (18 − 30) ÷ 2
+        {TglLabelDir::fldDownUp, H::fhaRight, V::fvaBottom, {57, 53}},
+        {TglLabelDir::fldUpDown, H::fhaLeft, V::fvaTop, {70, 24}},
+        {TglLabelDir::fldUpDown, H::fhaCenter, V::fvaCenter, {46, 18}},
+        {TglLabelDir::fldUpDown, H::fhaRight, V::fvaBottom, {22, 5}},
+    };
+    for (const Case& k : cases)
+        EXPECT_EQ(rotatedCaptionOrigin(k.direction, k.h, k.v, c, text), k.origin)
+            << static_cast<int>(k.direction) << static_cast<int>(k.h) << static_cast<int>(k.v);
+    EXPECT_EQ(escapementOf(TglLabelDir::fldDownUp), 900);
+    EXPECT_EQ(escapementOf(TglLabelDir::fldRightLeft), -1800);
+
+    QFont bold("Arial");
+    bold.setPixelSize(13);
+    bold.setBold(true);
+    bold.setItalic(true);
+    const RotatedFont turned = rotatedFont(bold, 900);
+    EXPECT_EQ(turned.font.weight(), QFont::Bold);
+    EXPECT_TRUE(turned.font.italic());
+    EXPECT_EQ(turned.font.pixelSize(), 13);
+    EXPECT_EQ(turned.escapement, 900);
+}
+
+TEST(StyledTextAtAPoint, CopiesGoDownRightAndGradientTextStepsPerRow) {
+    test::app();
+    QFont font("DejaVu Sans");
+    font.setPixelSize(20);
+    font.setBold(true);
+    // The pixels of each copy: a raised text leaves the light copy up-left of the text and the dark
+    // one down-right; a shadow only a dark copy down-right.
+    const auto drawn = [&](TglTextStyle style) {
+        QImage image = canvas(60, 40);
+        QPainter painter(&image);
+        painter.setFont(font);
+        drawStyledTextAt(painter, {5, 5}, "I", style, Qt::black, Qt::blue, Qt::red);
+        return image;
+    };
+    const auto columns = [](const QImage& image, const QColor& colour) {
+        int first = image.width();
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixelColor(x, y) == colour) first = std::min(first, x);
+        return first;
+    };
+    const QImage raised = drawn(TglTextStyle::fstRaised);
+    EXPECT_EQ(columns(raised, Qt::blue) - columns(raised, Qt::black), 1) << "dark one pixel past the text";
+    EXPECT_EQ(columns(raised, Qt::black) - columns(raised, Qt::red), 1) << "light one pixel before it";
+    const QImage shadow = drawn(TglTextStyle::fstShadow);
+    EXPECT_EQ(columns(shadow, Qt::blue) - columns(shadow, Qt::black), 2);
+    EXPECT_EQ(columns(shadow, Qt::red), 60);
+
+    TGradient gradient;
+    gradient.setFromColor(QColor(0, 0, 0));
+    gradient.setToColor(QColor(200, 100, 0));
+    EXPECT_EQ(gradient.textLineColor(10, 20), QColor(100, 50, 0));
+    gradient.setActive(true);
+    gradient.setPercentFilling(50);
+    QImage image = canvas(40, 40, Qt::white);
+    QPainter painter(&image);
+    QFont block("DejaVu Sans");
+    block.setPixelSize(40);
+    painter.setFont(block);
+    painter.setPen(Qt::green);
+    gradient.drawText(painter, {0, 0}, QRect(0, 0, 40, 40), QString(QChar(0x2588)));
+    painter.end();
+    // Rows 0..20 are written in their own colour; the rest of the text stays unwritten.
+    bool rowTen = false;
+    for (int x = 0; x < 40; ++x) rowTen |= image.pixelColor(x, 10) == QColor(50, 25, 0);
+    EXPECT_TRUE(rowTen);
+    for (int x = 0; x < 40; ++x) EXPECT_EQ(image.pixelColor(x, 30), QColor(Qt::white)) << x;
+}
+
 }  // namespace
 }  // namespace kestrave
