@@ -188,31 +188,34 @@ void TglTabControl::drawTab(QPainter& painter, int index) {
     if (OnGetItemFontColor) OnGetItemFontColor(this, index, fontColor);
     const QColor fill = itemColor(index);
     const QRect item = tabItemRect(tabRect(index), side_, selected);
-    const bool picture = !Wallpaper.Bitmap.isNull() && Wallpaper.Bitmap.width() > 0;
+    const QImage wallpaper = Wallpaper.picture();
+    const bool picture = !wallpaper.isNull() && wallpaper.width() > 0;
     const TglWallpaperOption wallpaperMode =
         Wallpaper.Tile ? TglWallpaperOption::fwoTile : TglWallpaperOption::fwoNone;
     if (picture && Wallpaper.FillCaptionBakgr && index == count() - 1)
-        drawBitmap(painter, rect(), {}, Wallpaper.Bitmap, false, wallpaperMode);
+        drawBitmap(painter, rect(), {}, wallpaper, false, wallpaperMode);
     bool filled = false;
     if (picture && Wallpaper.FillCaptions && Wallpaper.IncludeBevels) {
-        drawBitmap(painter, item, {}, Wallpaper.Bitmap, false, wallpaperMode);
+        drawBitmap(painter, wallpaperItemRect(item, side_, lookLikeButtons_, selected), {}, wallpaper, false,
+                   wallpaperMode);
         filled = true;
     }
-    if (!LookLikeButtons && selected && side_ == TglSide::fsdBottom) {
+    if (!lookLikeButtons_ && selected && side_ == TglSide::fsdBottom) {
         painter.fillRect(QRect(item.left(), item.top(), item.width() - 2, 2),
                          palette().color(QPalette::Button));
     }
-    if (!LookLikeButtons && selected && side_ == TglSide::fsdRight) {
+    if (!lookLikeButtons_ && selected && side_ == TglSide::fsdRight) {
         painter.fillRect(QRect(item.left(), item.top(), 2, item.height() - 2),
                          palette().color(QPalette::Button));
     }
-    QRect r = tabBoxRect(item, side_, selected, LookLikeButtons, style.Borders & sideBit(TglSide::fsdTop));
+    QRect r = tabBoxRect(item, side_, selected, lookLikeButtons_, style.Borders & sideBit(TglSide::fsdTop));
+    if (OnGetGradientColors) OnGetGradientColors(this, index, *style.Gradient);
     const bool gradient = style.Gradient->Active();
     style.Gradient->draw(painter, r);
     r = drawBevelBox(painter, r, {style.Borders, style.BevelOuter, style.BevelInner, style.Bold, 1},
                      palette(), fill, gradient || filled);
     if (picture && Wallpaper.FillCaptions && !Wallpaper.IncludeBevels)
-        drawBitmap(painter, r, {}, Wallpaper.Bitmap, false, wallpaperMode);
+        drawBitmap(painter, r, {}, wallpaper, false, wallpaperMode);
     r.setBottom(r.bottom() + 1);
 
     QRect caption = r;
@@ -245,6 +248,77 @@ void TglTabControl::drawTab(QPainter& painter, int index) {
                          palette().color(QPalette::Dark), palette().color(QPalette::Light));
     }
     painter.restore();
+}
+
+QImage TTabsWallpaper::picture() const {
+    if (!Bitmap.isNull() || Image.isNull()) return Bitmap;
+    return Image->pixmap().toImage();
+}
+
+QRect wallpaperItemRect(QRect item, TglSide side, bool buttonLook, bool selected) {
+    if (buttonLook) return item;
+    switch (side) {
+        case TglSide::fsdLeft:
+            return item.adjusted(0, 0, -1, 0);
+        case TglSide::fsdTop:
+            return item.adjusted(0, 0, 0, -1);
+        case TglSide::fsdRight:
+            return item.adjusted(1, 0, 0, 0);
+        case TglSide::fsdBottom:
+            return item.adjusted(selected ? 0 : 1, 1, 0, 0);
+    }
+    return item;
+}
+
+QRect wallpaperClientRect(QRect client, TglSide side, int tabDepth, bool buttonLook, bool selected) {
+    int row = tabDepth + (buttonLook ? (side == TglSide::fsdLeft ? 3 : 4) : 5);
+    if (selected) row += side == TglSide::fsdLeft || side == TglSide::fsdTop ? -1 : 1;
+    QRect area = client.adjusted(1, 1, -1, -1);
+    switch (side) {
+        case TglSide::fsdLeft:
+            area.setLeft(client.left() + row);
+            break;
+        case TglSide::fsdTop:
+            area.setTop(client.top() + row);
+            break;
+        case TglSide::fsdRight:
+            area.setRight(client.right() - row);
+            break;
+        case TglSide::fsdBottom:
+            area.setBottom(client.bottom() - row);
+            break;
+    }
+    return area;
+}
+
+void TglTabControl::setLookLikeButtons(bool buttons) {
+    if (buttons == lookLikeButtons_) return;
+    lookLikeButtons_ = buttons;
+    updateGeometry();
+    update();
+}
+
+void TglTabControl::changeEvent(QEvent* event) {
+    QTabBar::changeEvent(event);
+    if (event->type() != QEvent::FontChange || !(Options & ftoInheriteTabFonts)) return;
+    tabStyle_->Font = font();
+    selectedStyle_->Font = font();
+    update();
+}
+
+void TglPageControl::paintEvent(QPaintEvent* event) {
+    QTabWidget::paintEvent(event);
+    const QImage wallpaper = tabs_->Wallpaper.picture();
+    if (!tabs_->Wallpaper.FillClient || wallpaper.isNull() || tabs_->count() == 0) return;
+    const bool across =
+        tabs_->TabsPosition() == TglSide::fsdTop || tabs_->TabsPosition() == TglSide::fsdBottom;
+    const QRect tab = tabs_->tabRect(tabs_->currentIndex() >= 0 ? tabs_->currentIndex() : 0);
+    QPainter painter(this);
+    drawBitmap(painter,
+               wallpaperClientRect(rect(), tabs_->TabsPosition(), across ? tab.height() : tab.width(),
+                                   tabs_->LookLikeButtons(), tabs_->currentIndex() >= 0),
+               {}, wallpaper, false,
+               tabs_->Wallpaper.Tile ? TglWallpaperOption::fwoTile : TglWallpaperOption::fwoNone);
 }
 
 int escapementOf(TglLabelDir direction) {

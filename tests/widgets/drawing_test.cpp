@@ -1,6 +1,7 @@
 // Gradients, bevel boxes, bevel lines and drawn tabs: band plans as numbers, then pixels of
 // pictures painted on the offscreen platform.
 
+#include <QLabel>
 #include <QPainter>
 
 #include "widget_test_support.h"
@@ -362,6 +363,61 @@ TEST(StyledTextAtAPoint, CopiesGoDownRightAndGradientTextStepsPerRow) {
     for (int x = 0; x < 40; ++x) rowTen |= image.pixelColor(x, 10) == QColor(50, 25, 0);
     EXPECT_TRUE(rowTen);
     for (int x = 0; x < 40; ++x) EXPECT_EQ(image.pixelColor(x, 30), QColor(Qt::white)) << x;
+}
+
+TEST(TabWallpaper, FillsTheItemLessItsPageSideAndThePageLessTheTabRow) {
+    const QRect item(10, 0, 70, 22);
+    EXPECT_EQ(wallpaperItemRect(item, TglSide::fsdTop, false, true), QRect(10, 0, 70, 21));
+    EXPECT_EQ(wallpaperItemRect(item, TglSide::fsdBottom, false, false), QRect(11, 1, 69, 21));
+    EXPECT_EQ(wallpaperItemRect(item, TglSide::fsdBottom, false, true), QRect(10, 1, 70, 21));
+    EXPECT_EQ(wallpaperItemRect(item, TglSide::fsdLeft, false, false), QRect(10, 0, 69, 22));
+    EXPECT_EQ(wallpaperItemRect(item, TglSide::fsdRight, true, false), item) << "button look";
+
+    const QRect client(0, 0, 800, 105);
+    // Tabs 18 deep at the bottom: 23 pixels of tab row, 24 under a selected tab.
+    EXPECT_EQ(wallpaperClientRect(client, TglSide::fsdBottom, 18, false, false), QRect(1, 1, 798, 81));
+    EXPECT_EQ(wallpaperClientRect(client, TglSide::fsdBottom, 18, false, true), QRect(1, 1, 798, 80));
+    EXPECT_EQ(wallpaperClientRect(client, TglSide::fsdTop, 20, false, true), QRect(1, 24, 798, 80));
+    EXPECT_EQ(wallpaperClientRect(client, TglSide::fsdLeft, 20, true, false), QRect(23, 1, 776, 103));
+
+    test::app();
+    QLabel shown;
+    QImage picture(4, 4, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    shown.setPixmap(QPixmap::fromImage(picture));
+    TTabsWallpaper wallpaper;
+    wallpaper.Image = &shown;
+    EXPECT_EQ(wallpaper.picture().pixelColor(0, 0), QColor(Qt::red)) << "the image's picture while no bitmap";
+    picture.fill(Qt::blue);
+    wallpaper.Bitmap = picture;
+    EXPECT_EQ(wallpaper.picture().pixelColor(0, 0), QColor(Qt::blue));
+}
+
+TEST(TabControl, InheritedFontsAndPerTabGradients) {
+    test::app();
+    TglTabControl tabs;
+    tabs.addTab("Align");
+    tabs.addTab("Stack");
+    QFont big("DejaVu Sans");
+    big.setPixelSize(17);
+    tabs.setFont(big);
+    EXPECT_NE(tabs.TabStyle()->Font.pixelSize(), 17) << "the styles keep their own fonts";
+    tabs.Options = ftoInheriteTabFonts;
+    big.setPixelSize(19);
+    tabs.setFont(big);
+    EXPECT_EQ(tabs.TabStyle()->Font.pixelSize(), 19);
+    EXPECT_EQ(tabs.TabSelectedStyle()->Font.pixelSize(), 19);
+
+    std::vector<int> asked;
+    tabs.OnGetGradientColors = [&](QObject*, int index, TGradient& gradient) {
+        asked.push_back(index);
+        gradient.setToColor(index == 0 ? Qt::red : Qt::blue);
+    };
+    tabs.resize(200, 24);
+    tabs.grab();
+    EXPECT_EQ(asked.size(), 2u);
+    tabs.setLookLikeButtons(true);
+    EXPECT_TRUE(tabs.LookLikeButtons());
 }
 
 }  // namespace
