@@ -8,6 +8,8 @@
 #include <QTextOption>
 #include <algorithm>
 
+#include "widgets/component_graphics.h"
+
 namespace kestrave {
 namespace {
 
@@ -102,7 +104,7 @@ public:
         const QSize cell = checkCellSize();
         const QPoint at(item.left() + (area - cell.width()) / 2,
                         item.top() + (item.height() - cell.height()) / 2);
-        painter->drawImage(at, checkImages(), checkCellRect(list_.cellOf(index.row())));
+        painter->drawImage(at, AssignBitmapCell(checkImages(), 6, 3, list_.cellOf(index.row())));
         painter->setPen(colours.text);
         painter->setFont(option.font);
         // The text starts 2 pixels into the text area, centred on the height of "Wy".
