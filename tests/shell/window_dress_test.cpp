@@ -8,6 +8,7 @@
 #include "shell/speed_bar.h"
 #include "shell_test_support.h"
 #include "widgets/adv_status_bar.h"
+#include "widgets/event_scroll_box.h"
 #include "widgets/rect_shape.h"
 #include "widgets/shadow_label.h"
 #include "widgets/splines.h"
@@ -28,6 +29,7 @@ TEST_F(ShellWindowTest, StatusBarHoldsFivePanelsTheProgressBarAndTheGrip) {
     EXPECT_EQ(form->findChild<QWidget*>("Panel5")->parentWidget(), bar);
     EXPECT_NE(form->findChild<QSizeGrip*>("Gripimage"), nullptr);
     EXPECT_NE(form->findChild<TSplines*>("Splines1"), nullptr);
+    EXPECT_NE(form->findChild<TEventScrollBox*>("Scrollbox3"), nullptr);
 }
 
 TEST_F(ShellWindowTest, EighteenIndicatorsTwelveOfThemOnAShadow) {

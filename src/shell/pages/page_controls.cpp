@@ -220,8 +220,8 @@ void compact(QLayout* layout, int margin) {
     layout->setSpacing(4);
 }
 
-ImageBox imageBox(QWidget* parent, const char* boxName, const char* imageName) {
-    auto* box = named(new QScrollArea(parent), boxName);
+ImageBox imageBox(QWidget* parent, const char* boxName, const char* imageName, QScrollArea* box) {
+    box = named(box != nullptr ? box : new QScrollArea(parent), boxName);
     auto* image = named(new QLabel, imageName);
     image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     box->setWidget(image);

@@ -77,7 +77,8 @@ struct ImageBox {
     QScrollArea* box;
     QLabel* image;
 };
-ImageBox imageBox(QWidget* parent, const char* boxName, const char* imageName);
+// `box`, when given, is the scroll box to use (one that reports its scrolling).
+ImageBox imageBox(QWidget* parent, const char* boxName, const char* imageName, QScrollArea* box = nullptr);
 // Shows the image control's picture reduced (or enlarged) to fill its box, or at full size;
 // returns the scale.
 float fitImage(QLabel& image, const QScrollArea& box, bool fitted);

@@ -16,6 +16,7 @@
 #include "shell/pages/page_controls.h"
 #include "shell/tool_windows.h"
 #include "widgets/check_box.h"
+#include "widgets/event_scroll_box.h"
 #include "widgets/radio_group.h"
 #include "widgets/rect_shape.h"
 #include "widgets/slider.h"
@@ -277,7 +278,7 @@ void WaveletPage::buildDeveloperControls() {
 }
 
 void WaveletPage::layOutPage() {
-    const ImageBox processed = imageBox(this, "Scrollbox3", "ProcessImage");
+    const ImageBox processed = imageBox(this, "Scrollbox3", "ProcessImage", new TEventScrollBox(this));
     Scrollbox3 = processed.box;
     ProcessImage = processed.image;
 
