@@ -7,7 +7,6 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStackedWidget>
-#include <QStatusBar>
 #include <cmath>
 #include <exception>
 
@@ -147,7 +146,7 @@ void Startup::prepareWindow() {
         showDeveloperControls(developer);
     for (const std::string& language : languageFileItems(resourceDirs()))
         align_.Languagebox->addItem(QString::fromStdString(language));
-    form_.statusBar()->setSizeGripEnabled(!options_.headless);
+    form_.Panel5->setVisible(!options_.headless);
 }
 
 // The defaults, the image planes of the chosen processing area and the start colour weights.

@@ -66,8 +66,8 @@ void clickTab(TabStrip& tabs, int tab) {
 // Markers that point at a control, and the picture's own content (which scrolls), are not
 // controls of their own.
 std::vector<std::string> layoutFaults(TMainForm& form, QWidget* picture) {
-    static const QStringList markers{"Showbutton", "Showbuttonp1", "Showbuttonp2",    "RectShape1",
-                                     "Showpanel",  "BoxOutline",   "DroppedFrameText"};
+    static const QStringList markers{"Showbutton", "Showbuttonp1", "Showbuttonp2", "Showbuttonp3",
+                                     "RectShape1", "Showpanel",    "BoxOutline",   "DroppedFrameText"};
     const auto counts = [&](const QWidget* widget) {
         return widget->isVisible() && !widget->size().isEmpty() && !markers.contains(widget->objectName());
     };

@@ -28,6 +28,7 @@
 #include "widgets/bitmap_view.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
+#include "widgets/rect_shape.h"
 #include "widgets/slider.h"
 #include "widgets/spin_edit.h"
 
@@ -76,9 +77,7 @@ void StackController::StackSliderChange() {
     const StackCutoffs cutoffs =
         stackCutoffs(app.pipeline.model(), rank, slider.Tag(), graph.differencecutslider->Value());
 
-    QPalette palette = page.stackshape->palette();
-    palette.setColor(QPalette::Window, cutoffs.excluded ? Qt::red : QColor(0, 0x80, 0));
-    page.stackshape->setPalette(palette);
+    page.stackshape->setBrush(cutoffs.excluded ? QColor(Qt::red) : QColor(0, 0x80, 0));
 
     // The stack graph runs up to the largest difference.
     TChart& chart = *charts.Chart9;

@@ -28,7 +28,7 @@ PointWindows::PointWindows(ToolWindows& tools, QWidget* form)
     ClearAlignmentpoints = pushButton(window, "ClearAlignmentpoints", "Clear\nalign points");
     SavePoints = pushButton(window, "SavePoints", "Save Points");
     Loadpoints = pushButton(window, "Loadpoints", "Load Points");
-    Label52 = textLabel(window, "Label52", "Alignmentpoints: 0");
+    Label52 = textLabel(window, "Label52", "Alignmentpoints: 0", 2);
     Alignmentzones = optionCheck(window, "Alignmentzones", "Alignment zones");
     Resetalignpoints = optionCheck(window, "Resetalignpoints", "Reset alignmentpoints");
     Multialigntimer = textLabel(window, "Multialigntimer", "");
@@ -59,6 +59,7 @@ PointWindows::PointWindows(ToolWindows& tools, QWidget* form)
     tools.Zoomwindow->fitContents();
 
     Alignmentpointlist = named(new CheckListBox(Alignmentpointswindow), "Alignmentpointlist");
+    Alignmentpointlist->setItemHeight(14);
     Alignmentpointlist->setCheckKind(CheckKind::CheckMarks);
     Alignmentpointswindow->Body->addWidget(Alignmentpointlist, 1);
 }
