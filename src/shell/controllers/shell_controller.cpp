@@ -165,13 +165,12 @@ void ShellController::colourTabs() {
 }
 
 void ShellController::CancelButtonClick() {
-    // With nothing running there is nothing to cancel, and a question would only puzzle.
-    if (!app_.operations.running()) return;
     // An unattended run never cancels itself.
     const bool yes =
         app_.messages().ask(mtWarning, "Cancelling ...", "Do you want to cancel ?", mbYesNo, mrNo) == mrYes;
-    // A close already under way keeps its cancel.
-    app_.progress().setCancelRequested(yes || app_.operations.closing());
+    // Only a running loop takes the flag: with nothing running a "Yes" must not stop the next run
+    // the user starts. A close already under way keeps its cancel.
+    if (app_.operations.running()) app_.progress().setCancelRequested(yes || app_.operations.closing());
     if (yes) {
         parts_.tools.MultiAlignprogresswindow->hide();
         parts_.align.setOptionsEnabled(true);
