@@ -82,6 +82,25 @@ std::optional<QImage> zoomSquare(const QImage& preview, int x, int y, int width,
 
 }  // namespace
 
+// Sees every wheel event of the application before its widget does; takes those of the main
+// window while the feature is chosen.
+class AlignController::WheelWatch : public QObject {
+public:
+    explicit WheelWatch(AlignController& controller) : controller_(controller) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::Wheel || !controller_.choosingFeature()) return false;
+        const auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget == nullptr || widget->window() != controller_.parts_.page.window()) return false;
+        controller_.WMMouseWheel(static_cast<QWheelEvent*>(event)->angleDelta().y());
+        return true;
+    }
+
+private:
+    AlignController& controller_;
+};
+
 AlignController::AlignController(const AlignControllerParts& parts)
     : parts_(parts),
       app_(parts.app),
@@ -132,7 +151,8 @@ AlignController::AlignController(const AlignControllerParts& parts)
     page.PreviewImage->setMouseTracking(true);
     page.PreviewImage->installEventFilter(this);
     // The wheel is the window's, wherever the pointer is over it.
-    qApp->installEventFilter(this);
+    wheel_ = std::make_unique<WheelWatch>(*this);
+    qApp->installEventFilter(wheel_.get());
 }
 
 AlignController::~AlignController() = default;
@@ -148,13 +168,6 @@ void AlignController::connectArming(TRxSpinEdit& spin, void (AlignController::*a
 
 bool AlignController::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
-    if (type == QEvent::Wheel && choosingFeature()) {
-        const auto* widget = qobject_cast<QWidget*>(watched);
-        if (widget != nullptr && widget->window() == parts_.page.window()) {
-            WMMouseWheel(static_cast<QWheelEvent*>(event)->angleDelta().y());
-            return true;
-        }
-    }
     if (watched == parts_.page.PreviewImage &&
         (type == QEvent::MouseButtonPress || type == QEvent::MouseMove ||
          type == QEvent::MouseButtonRelease)) {

@@ -195,7 +195,10 @@ private:
     // The zoom window's picture for the pointer at (x, y) of the frame.
     void showZoomSquare(int x, int y);
 
+    class WheelWatch;
+
     AlignControllerParts parts_;
+    std::unique_ptr<WheelWatch> wheel_;
     Pipeline::Subscription boxSizeShown_;
     ApplicationContext& app_;
     std::unique_ptr<AlignWindow> window_;
