@@ -162,6 +162,8 @@ protected:
     ReferenceOptions readReferenceOptions() const override;
     void StackButtonClick() override;
     void StackSliderChange() override;
+    void redrawPointCutoffs() override;
+    void openPointCutoffs() override;
     void ResampledClick() override;
     void DrizzlingClick() override;
     void ShowstackgraphClick() override;

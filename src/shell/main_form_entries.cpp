@@ -45,6 +45,8 @@ ReferenceOptions TMainForm::readReferenceOptions() const { return align->readRef
 
 void TMainForm::StackButtonClick() { stack->StackButtonClick(); }
 void TMainForm::StackSliderChange() { stack->StackSliderChange(); }
+void TMainForm::redrawPointCutoffs() { stack->redrawPointCutoffs(); }
+void TMainForm::openPointCutoffs() { stack->openPointCutoffs(); }
 void TMainForm::ResampledClick() { stack->ResampledClick(); }
 void TMainForm::DrizzlingClick() { stack->DrizzlingClick(); }
 void TMainForm::ShowstackgraphClick() { stack->ShowstackgraphClick(); }

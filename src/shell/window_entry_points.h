@@ -61,6 +61,8 @@ public:
     virtual void ResampledClick() = 0;
     virtual void DrizzlingClick() = 0;
     virtual void ShowstackgraphClick() = 0;
+    virtual void redrawPointCutoffs() = 0;
+    virtual void openPointCutoffs() = 0;
     virtual StackOptions readStackOptions() const = 0;
     virtual StackOutcome runStack(const StackOptions& options, const StackRun& run) = 0;
     virtual void setStackLabelPrefix(const std::string& prefix) = 0;

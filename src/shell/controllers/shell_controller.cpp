@@ -41,6 +41,7 @@ namespace kestrave {
 
 namespace {
 
+constexpr int OptimizeTab = static_cast<int>(TMainTab::tabOptimize);
 constexpr int StackTab = static_cast<int>(TMainTab::tabStack);
 constexpr int WaveletTab = static_cast<int>(TMainTab::tabWavelet);
 constexpr int FinalTab = static_cast<int>(TMainTab::tabFinal);
@@ -120,6 +121,7 @@ void ShellController::TabpagesChange() {
             parts_.entries.ShowstackgraphClick();
         }
     }
+    if (tab == OptimizeTab) parts_.entries.redrawPointCutoffs();
     if (tab == WaveletTab) {
         parts_.wavelet.restoreFilterChoice();
         if (state.WaveletTabPending) parts_.entries.ProcessButtonClick();
