@@ -284,7 +284,8 @@ void Startup::restoreFormSettings() {
     settings.setIniSection(QStringLiteral("Form"));
     settings.setOptions(TFormPlacement::fpState | TFormPlacement::fpPosition |
                         TFormPlacement::fpActiveControl);
-    settings.setStoredProps(mainFormStoredProps());
+    // The About page's web addresses are kept beside the update check's.
+    settings.setStoredProps(mainFormStoredProps() + AboutPage::linkStoredProps());
     settings.setBatchRun(options_.headless || kind_ == CommandLineKind::CommandFile ||
                          app_.batch.BatchLineCount > 1);
     settings.setActive(true);
@@ -295,6 +296,7 @@ void Startup::restoreFormSettings() {
     } catch (const std::exception& error) {
         reportError(error);
     }
+    about_.showLinkHints();
 }
 
 // A stored normal rectangle that is sound and on the screen places the window.

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStackedWidget>
+#include <QTest>
 #include <fstream>
 #include <iterator>
 
@@ -33,6 +34,7 @@
 #include "widgets/radio_group.h"
 #include "widgets/slider.h"
 #include "widgets/spin_edit.h"
+#include "widgets/web_label.h"
 
 namespace kestrave::test {
 namespace {
@@ -434,4 +436,37 @@ TEST_F(Startup, AProjectOrFrameListArgumentGoesToTheProjectLoader) {
 }
 
 }  // namespace
+}  // namespace kestrave::test
+
+namespace kestrave::test {
+
+TEST_F(Startup, AWebLinkOpensTheAddressStoredForItAndALinkWithoutOneOpensNothing) {
+    writeFile(home.path() / "kestrave.ini", "[Form]\r\nImage7_UrlOrEmail=https://example.org/capture\r\n");
+    auto run = start();
+    AboutPage& about = *run->form->aboutPage;
+    run->form->PageControl1->setCurrentWidget(&about);
+    run->form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(run->form.get()));
+    std::vector<std::pair<QString, QUrl>> opened;
+    for (TjanWebLabel* link : {about.Quindarselimage, about.Quindarsellabel, about.Image7, about.Image6,
+                               about.Image8, about.RxLabel1, about.janWebLabel1}) {
+        link->setOpener([&opened, link](const QUrl& url) {
+            opened.emplace_back(link->objectName(), url);
+            return true;
+        });
+        QTest::mouseClick(link, Qt::LeftButton);
+    }
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0].first, "Image7");
+    EXPECT_EQ(opened[0].second, QUrl("https://example.org/capture"));
+    EXPECT_EQ(about.Image7->toolTip(), "https://example.org/capture");
+    EXPECT_EQ(about.Image6->toolTip(), "No address is set for the SER capture program's page");
+    EXPECT_EQ(about.janWebLabel1->toolTip(), "No address is set for the program's home page");
+
+    // The address stays with the settings.
+    run->form->close();
+    run.reset();
+    EXPECT_EQ(formValue("Image7_UrlOrEmail"), "https://example.org/capture");
+}
+
 }  // namespace kestrave::test

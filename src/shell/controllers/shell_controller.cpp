@@ -145,7 +145,10 @@ void ShellController::TabpagesChange() {
 
 void ShellController::PageControl1Change() {
     showClipboardItem();
-    if (parts_.pages.currentIndex() != AboutTab) return;
+    if (parts_.pages.currentIndex() == AboutTab) showMemoryReport();
+}
+
+void ShellController::showMemoryReport() {
     const auto status = readMemoryStatus();
     parts_.developer.about.showMemoryReport(status ? memoryReport(*status) : std::vector<std::string>{});
 }
@@ -290,6 +293,7 @@ bool ShellController::eventFilter(QObject* watched, QEvent* event) {
 
 void ShellController::MailLabelClick() {
     parts_.developer.about.showMemoryUsage(memoryUsageText(readMemoryFacts()));
+    showMemoryReport();
     ErrorReportFacts facts = systemReportFacts();
     facts.version = parts_.speedBar.VersionLabel->text().toStdString();
     facts.fileDate = parts_.speedBar.fshVersionLabel2->text().toStdString();
