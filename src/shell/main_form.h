@@ -7,6 +7,8 @@
 #include <array>
 #include <memory>
 
+#include "pipeline/pipeline.h"
+#include "shell/language_handlers.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/histogram_windows.h"
 #include "shell/pages/image_info_window.h"
@@ -18,7 +20,6 @@
 #include "shell/pages/wavelet_tool_panels.h"
 #include "shell/tool_windows.h"
 #include "shell/window_dialogs.h"
-#include "pipeline/pipeline.h"
 #include "shell/window_entry_points.h"
 
 class QLabel;
@@ -96,6 +97,8 @@ public:
     // The resize view's controls.
     ShrinkView shrinkView;
     WindowDialogs dialogs;
+    // What the language files have changed of the window's own texts.
+    BuiltInTexts builtInTexts;
     // The point the assistant's balloons aim at.
     QWidget* Screencentre = nullptr;
     // The window's placement and stored control values in "kestrave.ini" (section "Form");

@@ -29,6 +29,7 @@
 #include "shell/pages/about_page.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
+#include "shell/pages/language_box.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
@@ -140,13 +141,12 @@ void Startup::prepareWindow() {
     AttachBalloons(form_.Screencentre);
     form_.shell->showClipboardItem();
 
-    align_.Languagebox->clear();
     app_.batch = batchCommandsFromArguments(options_.arguments);
     DeveloperControls& developer = form_.shell->developerControls();
     if (GetSystemVolumeSerial() == DeveloperVolumeSerial && !developerModeOn(developer))
         showDeveloperControls(developer);
-    for (const std::string& language : languageFileItems(resourceDirs()))
-        align_.Languagebox->addItem(QString::fromStdString(language));
+    align_.Languagebox->clear();
+    listLanguages(*align_.Languagebox);
     form_.statusBar()->setSizeGripEnabled(!options_.headless);
 }
 
@@ -297,6 +297,8 @@ void Startup::restoreFormSettings() {
         reportError(error);
     }
     about_.showLinkHints();
+    // The language chosen last is the one chosen now, whether or not it is applied at start.
+    align_.Languagebox->selectShownItem();
 }
 
 // A stored normal rectangle that is sound and on the screen places the window.

@@ -23,11 +23,13 @@
 #include "shell/pages/about_page.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
+#include "shell/pages/language_box.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/pages/wavelet_tool_panels.h"
 #include "shell/startup.h"
+#include "shell/tab_strip.h"
 #include "shell_test_support.h"
 #include "widgets/check_box.h"
 #include "widgets/form_storage.h"
@@ -467,6 +469,29 @@ TEST_F(Startup, AWebLinkOpensTheAddressStoredForItAndALinkWithoutOneOpensNothing
     run->form->close();
     run.reset();
     EXPECT_EQ(formValue("Image7_UrlOrEmail"), "https://example.org/capture");
+}
+
+}  // namespace kestrave::test
+
+namespace kestrave::test {
+
+TEST_F(Startup, TheChosenLanguageIsChosenAgainAtTheNextStartAndAppliedOnlyWithAuto) {
+    writeFile(home.path() / "lang_de.txt", "[Translations]\r\nTabSheet1.caption=Ausrichten\r\n");
+    writeFile(home.path() / "lang_fr.txt", "[Translations]\r\nTabSheet1.caption=Aligner\r\n");
+    for (const bool automatic : {false, true}) {
+        {
+            auto run = start();
+            run->align().Autolanguage->setChecked(automatic);
+            run->align().Languagebox->setCurrentIndex(1);
+            emit run->align().Languagebox->activated(1);
+            ASSERT_EQ(run->form->Tabpages->tabText(0), "Aligner");
+            run->form->close();
+        }
+        auto again = start();
+        EXPECT_EQ(again->align().Languagebox->currentText(), "lang_fr");
+        EXPECT_EQ(again->align().Languagebox->currentIndex(), 1) << "the list opens on the language chosen";
+        EXPECT_EQ(again->form->Tabpages->tabText(0), automatic ? "Aligner" : "Align");
+    }
 }
 
 }  // namespace kestrave::test
