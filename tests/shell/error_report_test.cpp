@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <QStackedWidget>
 #include <QPlainTextEdit>
+#include <QStackedWidget>
 #include <QTest>
 #include <QUrlQuery>
 

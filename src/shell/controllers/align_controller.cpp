@@ -65,7 +65,8 @@ bool featurePicked(const ProgramState& state) {
 std::optional<QImage> zoomSquare(const QImage& preview, int x, int y, int width, int height) {
     constexpr int Half = 64;
     if (!(Half < x && x + Half < width && Half < y && y + Half < height)) return std::nullopt;
-    const QImage source = preview.copy(x - Half, y - Half, 2 * Half, 2 * Half).convertToFormat(QImage::Format_RGB32);
+    const QImage source =
+        preview.copy(x - Half, y - Half, 2 * Half, 2 * Half).convertToFormat(QImage::Format_RGB32);
     QImage square(4 * Half, 4 * Half, QImage::Format_RGB32);
     for (int v = 0; v < square.height(); ++v) {
         const auto* from = reinterpret_cast<const QRgb*>(source.constScanLine(v / 2));
@@ -136,7 +137,8 @@ AlignController::AlignController(const AlignControllerParts& parts)
     connect(page.Blurbox, &TPCheck::OnClick, this, &AlignController::BlurBoxClick);
     connect(page.Alignbutton, &QPushButton::clicked, this, &AlignController::AlignallButtonClick);
     connect(page.Previewzoom, &TPCheck::OnClick, this, &AlignController::PreviewzoomClick);
-    for (ToolWindow* window : {parts_.tools.Zoomwindow, parts_.tools.Registerhaltwindow, parts_.tools.WaveZoom})
+    for (ToolWindow* window :
+         {parts_.tools.Zoomwindow, parts_.tools.Registerhaltwindow, parts_.tools.WaveZoom})
         connect(window, &TgbRollup::OnCaptionDblClick, this, &AlignController::ZoomwindowCaptionDblClick);
     connect(page.PreviewSlider, &TRxSlider::OnChange, this, &AlignController::showLimitCount);
     connect(&parts_.optimizePage, &OptimizePage::optimizerGraphClicked, this,
@@ -510,7 +512,8 @@ void AlignController::PreviewImageMouseMove(Qt::MouseButtons buttons, Qt::Keyboa
     if (state.progstatus == TProgStatus::psAligned) return;
     // Before the alignment every selected frame is in use; later the limit's count stands (the
     // stack list and the project keep it), so the move leaves it alone then.
-    if (state.progstatus < TProgStatus::psAligned) app_.pipeline.countSelectedFrames(parts_.entries.lastIndex());
+    if (state.progstatus < TProgStatus::psAligned)
+        app_.pipeline.countSelectedFrames(parts_.entries.lastIndex());
     // The outline is a frame over the picture, so moving it leaves nothing behind at any size.
     app_.pipeline.moveBoxOutline(fits ? at.x() : -1, fits ? at.y() : -1);
     page.BoxOutline->setVisible(fits);

@@ -38,7 +38,8 @@ AboutPage::AboutPage(QWidget* parent) : QWidget(parent) {
     Developersmode = named(new QLabel("Developers mode", this), "Developersmode");
     Memo1 = named(new QPlainTextEdit(this), "Memo1");
     Memo1->setReadOnly(true);
-    TjanWebLabel** links[] = {&Quindarselimage, &Quindarsellabel, &Image7, &Image6, &Image8, &RxLabel1, &janWebLabel1};
+    TjanWebLabel** links[] = {&Quindarselimage, &Quindarsellabel, &Image7,      &Image6,
+                              &Image8,          &RxLabel1,        &janWebLabel1};
     for (std::size_t i = 0; i < std::size(WebLinks); ++i)
         *links[i] = named(new TjanWebLabel(WebLinks[i].caption, this), WebLinks[i].name);
     MailLabel = named(new TjanWebLabel("Report an error by mail", this), "MailLabel");
@@ -55,7 +56,8 @@ AboutPage::AboutPage(QWidget* parent) : QWidget(parent) {
     layout->addWidget(Developersmode);
     layout->addWidget(MailLabel, 0, Qt::AlignLeft);
     layout->addWidget(Memo1, 1);
-    layout->addLayout(controlRow({Quindarselimage, Quindarsellabel, Image7, Image6, Image8, RxLabel1, janWebLabel1}));
+    layout->addLayout(
+        controlRow({Quindarselimage, Quindarsellabel, Image7, Image6, Image8, RxLabel1, janWebLabel1}));
     layout->addStretch(1);
 }
 
@@ -82,7 +84,8 @@ void AboutPage::showLinkHints() {
     for (const WebLink& link : WebLinks) {
         auto* label = findChild<TjanWebLabel*>(QString::fromLatin1(link.name));
         const QString address = label->UrlOrEmail().trimmed();
-        label->setToolTip(address.isEmpty() ? QStringLiteral("No address is set for ") + link.leadsTo : address);
+        label->setToolTip(address.isEmpty() ? QStringLiteral("No address is set for ") + link.leadsTo
+                                            : address);
     }
 }
 
