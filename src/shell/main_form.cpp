@@ -228,7 +228,7 @@ void TMainForm::makeControllers() {
                               *alignPage, dialogs.SaveDialog4});
     project = std::make_unique<ProjectController>(
         ProjectControllerParts{app, *Speedbar, *PageControl1, *alignPage, *optimizePage, *stackPage,
-                               *waveletPage, frameWindows, *FormSettings, dialogs, entries});
+                               *waveletPage, frameWindows, tools, *FormSettings, dialogs, entries});
 }
 
 TMainForm::~TMainForm() {

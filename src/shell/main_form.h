@@ -160,6 +160,7 @@ protected:
     void FFTsizeGroupClick() override;
     void applyDebayerSwitch() override;
     void DrawRegistrationGraph() override;
+    void ShowgraphboxClick() override;
     void QualityMethodComboChange() override;
     void mirrorColourstack(bool colour) override;
     ReferenceOptions readReferenceOptions() const override;

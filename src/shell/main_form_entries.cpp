@@ -39,6 +39,7 @@ void TMainForm::AlignmethodClick() { align->AlignmethodClick(); }
 void TMainForm::FFTsizeGroupClick() { align->FFTsizeGroupClick(); }
 void TMainForm::applyDebayerSwitch() { align->applyDebayerSwitch(); }
 void TMainForm::DrawRegistrationGraph() { align->DrawRegistrationGraph(); }
+void TMainForm::ShowgraphboxClick() { align->ShowgraphboxClick(); }
 void TMainForm::QualityMethodComboChange() { align->QualityMethodComboChange(); }
 void TMainForm::mirrorColourstack(bool colour) { align->mirrorColourstack(colour); }
 ReferenceOptions TMainForm::readReferenceOptions() const { return align->readReferenceOptions(); }

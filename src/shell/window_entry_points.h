@@ -50,6 +50,7 @@ public:
     virtual void FFTsizeGroupClick() = 0;
     virtual void applyDebayerSwitch() = 0;
     virtual void DrawRegistrationGraph() = 0;
+    virtual void ShowgraphboxClick() = 0;
     virtual void QualityMethodComboChange() = 0;
     virtual void mirrorColourstack(bool colour) = 0;
     virtual ReferenceOptions readReferenceOptions() const = 0;
