@@ -238,10 +238,10 @@ void TMainForm::makeControllers() {
                                                              *ProgressBar1, entries});
     resizeView = std::make_unique<ResizeController>(
         ResizeControllerParts{app, *tools.Shrinkview, shrinkView, *waveletPage, *finalPage, *stackPage,
-                              *alignPage, dialogs.SaveDialog4});
+                              *alignPage, dialogs.SaveDialog4, *PageControl1});
     project = std::make_unique<ProjectController>(
         ProjectControllerParts{app, *Speedbar, *PageControl1, *alignPage, *optimizePage, *stackPage,
-                               *waveletPage, frameWindows, *FormSettings, dialogs, entries});
+                               *waveletPage, frameWindows, tools, *FormSettings, dialogs, entries});
 }
 
 TMainForm::~TMainForm() {

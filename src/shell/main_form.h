@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "pipeline/pipeline.h"
+#include "shell/language_handlers.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/histogram_windows.h"
 #include "shell/pages/image_info_window.h"
@@ -99,6 +100,8 @@ public:
     // The resize view's controls.
     ShrinkView shrinkView;
     WindowDialogs dialogs;
+    // What the language files have changed of the window's own texts.
+    BuiltInTexts builtInTexts;
     // The point the assistant's balloons aim at.
     QWidget* Screencentre = nullptr;
     // The window's placement and stored control values in "kestrave.ini" (section "Form");
@@ -166,11 +169,14 @@ protected:
     void FFTsizeGroupClick() override;
     void applyDebayerSwitch() override;
     void DrawRegistrationGraph() override;
+    void ShowgraphboxClick() override;
     void QualityMethodComboChange() override;
     void mirrorColourstack(bool colour) override;
     ReferenceOptions readReferenceOptions() const override;
     void StackButtonClick() override;
     void StackSliderChange() override;
+    void redrawPointCutoffs() override;
+    void openPointCutoffs() override;
     void ResampledClick() override;
     void DrizzlingClick() override;
     void ShowstackgraphClick() override;

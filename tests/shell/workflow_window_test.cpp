@@ -26,6 +26,7 @@
 #include "shell/language_handlers.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/final_page.h"
+#include "shell/pages/language_box.h"
 #include "shell/pages/line_chart.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/point_windows.h"

@@ -304,6 +304,31 @@ void StackController::QUALSliderMalignChange() {
     showPointCutoffs(p, graph, graph.largestQuality + 0.0001);
 }
 
+void StackController::redrawPointCutoffs() {
+    if (parts_.app.pipeline.state().ProcessStage < TProcessStage::stStackPage || !multiPoint()) return;
+    FrameWindows& windows = parts_.frameWindows;
+    for (int p = 1; p <= pointCount(); ++p) {
+        setQuietly(*windows.Alignmentpointstackgraph, p);
+        AlignmentpointstackgraphChange();
+        QUALSliderMalignChange();
+    }
+    windows.StackSlider->setMaxValue(windows.QUALSliderMalign->Value());
+}
+
+void StackController::openPointCutoffs() {
+    if (!parts_.app.pipeline.alignPoints().MultiPointMode) return;
+    FrameWindows& windows = parts_.frameWindows;
+    TRxSlider& quality = *windows.QUALSliderMalign;
+    for (int p = 1; p <= pointCount(); ++p) {
+        setQuietly(*windows.Alignmentpointstackgraph, p);
+        AlignmentpointstackgraphChange();
+        quality.setValue(quality.MaxValue());
+        // The point keeps the position as its own, also where the slider did not move.
+        parts_.app.pipeline.setPointQualitySlider(p, quality.Value());
+    }
+    windows.StackSlider->setMaxValue(quality.MaxValue());
+}
+
 void StackController::DifSliderMalignChange() {
     ApplicationContext& app = parts_.app;
     const int p = shownPoint();

@@ -1,5 +1,7 @@
 #include "shell/pages/align_page.h"
 
+#include "shell/pages/language_box.h"
+
 #include <QComboBox>
 #include <QEvent>
 #include <QLineEdit>
@@ -270,8 +272,7 @@ QWidget* AlignPage::buildQualityOptions() {
 
 QWidget* AlignPage::buildAdditionalOptions() {
     auto* page = new QWidget;
-    Languagebox = named(new QComboBox(page), "Languagebox");
-    Languagebox->setEditable(true);
+    Languagebox = named(new LanguageBox(page), "Languagebox");
     Autolanguage = optionCheck(page, "Autolanguage", "Auto");
     Speedbutton1 = named(new QToolButton(page), "Speedbutton1");
     Speedbutton1->setText("Create");

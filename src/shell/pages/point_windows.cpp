@@ -54,7 +54,7 @@ PointWindows::PointWindows(ToolWindows& tools, QWidget* form)
     MultiAlignProgressbar = named(new QProgressBar(tools.MultiAlignprogresswindow), "MultiAlignProgressbar");
     tools.MultiAlignprogresswindow->Body->addWidget(MultiAlignProgressbar);
     zoomimage = textLabel(tools.Zoomwindow, "zoomimage", "");
-    zoomimage->setFixedSize(255, 255);
+    zoomimage->setFixedSize(256, 256);
     tools.Zoomwindow->Body->addWidget(zoomimage);
     tools.Zoomwindow->fitContents();
 
