@@ -81,7 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
     const auto path = fuzz::writeInput({data + 1, size - 1}, "lang_xx.txt");
     fuzz::expectMessages([&] {
-        const LanguageTexts texts = LanguageTexts::read(path, charset);
+        const TLanguage texts = TLanguage::read(path, charset);
         // The file's own lines are its caption list too.
         const std::vector<std::string> paths = readCaptionList(path);
         Recorder target;
@@ -100,7 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (const Recorder::Set& done : target.sets) FUZZ_CHECK(utf8Characters(done.value) <= 1023);
 
         const TranslationTemplate written = buildTranslationTemplate(entries);
-        const LanguageTexts back = LanguageTexts::parse(written.templateText, DefaultCharset);
+        const TLanguage back = TLanguage::parse(written.templateText, DefaultCharset);
         for (const TemplateEntry& entry : entries) {
             const std::optional<std::string> read = back.value(entry.path);
             FUZZ_CHECK(read.has_value());

@@ -1,6 +1,8 @@
 // Project files (".ksp"): any text gives a project within the tables' bounds or a message; the
 // project read, written and read again writes the same bytes; and loading it into a model,
-// checking it against an input and planning its replay stay within the model's tables.
+// checking it against an input and planning its replay stay within the model's tables. The input
+// files it names are looked for as a load looks for them, and the model it was loaded into,
+// saved again, gives back its frames: exclusions, ranking and alignment slots.
 
 #include <algorithm>
 #include <cmath>
@@ -65,6 +67,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         applyProject(p, model, points, state, true);
         FUZZ_CHECK(points.Alignpoints == p.alignpoints() && points.MultiPointMode == (p.alignpoints() > 1));
         for (int j = 0; j < p.sequencelength; ++j) FUZZ_CHECK(model.FrameRanking[j].Frame < p.sequencelength);
+
+        ProjectControls controls;
+        controls.lastFrame = p.sequencelength - 1;
+        controls.refframe = p.refframe;
+        controls.interlaced = p.interlaced.has_value();
+        const ProjectData saved = captureProject(model, state, points, controls, p.form);
+        FUZZ_CHECK(saved.excluded == p.excluded && saved.ranking == p.ranking);
+        FUZZ_CHECK(saved.progstatus == p.progstatus && saved.usedframes == p.usedframes);
+        // Point 2 and the second field share a slot: with both, the field is what stays.
+        if (!(p.interlaced && p.alignpoints() > 1)) FUZZ_CHECK(saved.slots == p.slots);
+        if (p.interlaced) FUZZ_CHECK(saved.interlaced == p.interlaced);
+
+        const InputPlan input = projectInputPlan(p, path);
+        FUZZ_CHECK(!p.isStillSeries() || input.files.size() == p.frameNames.size());
+        const std::string missing = missingInputText(input);
+        FUZZ_CHECK(missing.empty() || missing.starts_with("Error : "));
+        FUZZ_CHECK(videoNamedAfterProject(p.AviName, path).extension() == ".avi");
     });
     return 0;
 }

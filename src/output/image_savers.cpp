@@ -17,11 +17,15 @@ namespace fs = std::filesystem;
 namespace {
 
 // "SaveDir" and the type key (none when its name is empty); a settings file that cannot be written keeps the
-// values pending and does not stop the save.
+// values pending and does not stop the save. The folder is kept whole, so that a name given relative
+// to the working folder (a batch run's) still leads there at the next start.
 void rememberChoice(const fs::path& chosenFile, std::string_view typeKeyName, std::string_view typeKey,
                     SaveContext& context) {
     if (!context.settings) return;
-    context.settings->WriteString(kRegFilesSection, "SaveDir", chosenFile.parent_path().string());
+    std::error_code error;
+    const fs::path whole = fs::absolute(chosenFile, error);
+    context.settings->WriteString(kRegFilesSection, "SaveDir",
+                                  (error ? chosenFile : whole).parent_path().string());
     if (!typeKeyName.empty()) context.settings->WriteString(kRegFilesSection, typeKeyName, typeKey);
 }
 

@@ -226,9 +226,9 @@ constexpr std::array<int, 17> ComboCharsets{0,   1,   2,   128, 129, 134, 136, 2
 
 }  // namespace
 
-LanguageTexts LanguageTexts::parse(std::string_view bytes, int charset) {
+TLanguage TLanguage::parse(std::string_view bytes, int charset) {
     if (bytes.starts_with(Utf8Bom)) bytes.remove_prefix(Utf8Bom.size());
-    LanguageTexts texts;
+    TLanguage texts;
     const auto entries = translationEntries(bytes);
     for (const auto& [key, value] : entries)
         if (lowerAscii(key) == "charset1.caption") texts.namedCharset_ = decimalInteger(value);
@@ -244,7 +244,7 @@ LanguageTexts LanguageTexts::parse(std::string_view bytes, int charset) {
     return texts;
 }
 
-LanguageTexts LanguageTexts::read(const std::filesystem::path& path, int charset) {
+TLanguage TLanguage::read(const std::filesystem::path& path, int charset) {
     std::ifstream file(path, std::ios::binary);
     std::string bytes;
     if (file) bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
@@ -252,7 +252,7 @@ LanguageTexts LanguageTexts::read(const std::filesystem::path& path, int charset
     return parse(file.bad() ? std::string() : bytes, charset);
 }
 
-std::optional<std::string> LanguageTexts::value(std::string_view key) const {
+std::optional<std::string> TLanguage::value(std::string_view key) const {
     const auto found = values_.find(lowerAscii(trimmed(key)));
     if (found == values_.end()) return std::nullopt;
     return found->second;
@@ -299,7 +299,7 @@ std::vector<std::string> splitLanguageList(std::string_view value, std::string_v
     return items;
 }
 
-int applyLanguage(const std::vector<std::string>& properties, const LanguageTexts& texts,
+int applyLanguage(const std::vector<std::string>& properties, const TLanguage& texts,
                   std::string_view separator, LanguageTarget& target) {
     using Kind = LanguageTarget::Kind;
     int set = 0;

@@ -24,14 +24,16 @@ namespace kestrave {
 // The character set of Western languages, the one a language has when nothing says otherwise.
 inline constexpr int DefaultCharset = 1;
 
-class LanguageTexts {
+// The language component: the texts of one language file, which `applyLanguage` gives to the
+// window's components.
+class TLanguage {
 public:
-    LanguageTexts() = default;
+    TLanguage() = default;
     // The texts of the file's bytes; `charset` decodes them unless they are UTF-8 or the file
     // names its own character set.
-    static LanguageTexts parse(std::string_view bytes, int charset);
+    static TLanguage parse(std::string_view bytes, int charset);
     // The texts of the file at `path`; a missing or unreadable file has none (and `charset`).
-    static LanguageTexts read(const std::filesystem::path& path, int charset);
+    static TLanguage read(const std::filesystem::path& path, int charset);
 
     // The value of `key` in section "Translations" (UTF-8), nullopt when the file has no such key.
     std::optional<std::string> value(std::string_view key) const;
@@ -87,7 +89,7 @@ inline constexpr char LanguageLineBreak = '\n';
 // and an empty last piece dropped. Paths of unknown components or properties are skipped, and
 // so is an entry whose integer property is given text that is no decimal integer (the rest of
 // the file still applies). Returns the number of paths set.
-int applyLanguage(const std::vector<std::string>& properties, const LanguageTexts& texts,
+int applyLanguage(const std::vector<std::string>& properties, const TLanguage& texts,
                   std::string_view separator, LanguageTarget& target);
 
 // The pieces of a list value, as applyLanguage gives them to a list property.

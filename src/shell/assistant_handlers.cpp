@@ -111,4 +111,9 @@ TAssistant& createWindowAssistant(QWidget& window, QWidget& Screencentre, QAbstr
     return *assistant;
 }
 
+void AttachBalloons(QWidget* target) {
+    if (!target) return;
+    if (TAssistant* assistant = windowAssistant(*target->window())) assistant->AttachBalloons(target);
+}
+
 }  // namespace kestrave

@@ -30,4 +30,7 @@ void AssistantGuideTopicClick(TAssistant& Assistant, int Topic);
 TAssistant& createWindowAssistant(QWidget& window, QWidget& Screencentre, QAbstractButton& Wizard,
                                   std::function<bool()> onFirstPage);
 
+// The assistant of `target`'s window points its balloons at `target` (nothing without one).
+void AttachBalloons(QWidget* target);
+
 }  // namespace kestrave

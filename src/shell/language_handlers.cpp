@@ -19,6 +19,8 @@
 #include "shell/application_context.h"
 #include "shell/main_form.h"
 #include "shell/pages/align_page.h"
+#include "shell/pages/language_box.h"
+#include "shell/startup_rules.h"
 #include "shell/tab_strip.h"
 #include "shell/tool_windows.h"
 #include "widgets/radio_group.h"
@@ -98,10 +100,55 @@ void setWindowCharset(QWidget& window, QLabel& charset1, int charset) {
     charset1.setText(QString::number(charset));
 }
 
+// The component's hint: its own Hint where it has one, else its tool tip.
+QString hintOf(const QObject& object) {
+    const QVariant hint = object.property("Hint");
+    if (hint.isValid()) return hint.toString();
+    const auto* widget = qobject_cast<const QWidget*>(&object);
+    return widget ? widget->toolTip() : QString();
+}
+
+// Before a language file sets its paths, the texts and hints they have, for those no file has
+// set before.
+void keepBuiltInTexts(const std::vector<Translatable>& components, const std::vector<std::string>& paths,
+                      const TLanguage& texts, BuiltInTexts& builtIn) {
+    for (const std::string& path : paths) {
+        const QString key = QString::fromStdString(path).trimmed().toLower();
+        const qsizetype dot = key.indexOf('.');
+        if (dot <= 0 || builtIn.byPath.count(key) != 0) continue;
+        const std::optional<std::string> value = texts.value(path);
+        if (!value || value->empty()) continue;
+        const QString name = key.left(dot), property = key.mid(dot + 1);
+        for (const Translatable& component : components) {
+            if (component.name.toLower() != name) continue;
+            for (const TranslatableProperty& listed : component.kind->properties)
+                if (listed.name.toLower() == property)
+                    builtIn.byPath[key] = {listed.read(*component.object), hintOf(*component.object)};
+        }
+    }
+}
+
+// Every text and hint a language file has changed, back as the window had it.
+void restoreBuiltInTexts(const std::vector<Translatable>& components, const BuiltInTexts& builtIn) {
+    TranslatableTarget target(components);
+    for (const auto& [path, saved] : builtIn.byPath) {
+        const qsizetype dot = path.indexOf('.');
+        const std::string name = path.left(dot).toStdString(), property = path.mid(dot + 1).toStdString();
+        if (target.kind(name, property) == LanguageTarget::Kind::List) {
+            std::vector<std::string> items;
+            for (const QString& item : saved.value) items.push_back(item.toStdString());
+            target.setList(name, property, items);
+        } else {
+            target.setText(name, property, saved.value.value(0).toStdString());
+        }
+        target.setText(name, "Hint", saved.hint.toStdString());
+    }
+}
+
 }  // namespace
 
 LanguageWindow languageWindow(TMainForm& form) {
-    return {form, *form.PageControl1, *form.Tabpages};
+    return {form, *form.PageControl1, *form.Tabpages, form.builtInTexts};
 }
 
 WindowLanguage::WindowLanguage(const LanguageWindow& window)
@@ -166,10 +213,11 @@ int windowCharset(const QWidget& window) {
     return charset.isValid() ? charset.toInt() : DefaultCharset;
 }
 
-void SpeedButton1Click(const LanguageWindow& window, const QComboBox& Languagebox, MessagePort& messages) {
+void SpeedButton1Click(const LanguageWindow& window, const LanguageBox& Languagebox, MessagePort& messages) {
     const WindowLanguage language(window);
     const TranslationTemplate written = buildTranslationTemplate(templateEntries(language.components()));
-    const std::string name = Languagebox.currentText().toStdString();
+    const std::string name =
+        Languagebox.builtInChosen() ? std::string() : Languagebox.currentText().toStdString();
     try {
         if (!name.empty()) {
             if (isTemplateName(name))
@@ -185,7 +233,13 @@ void SpeedButton1Click(const LanguageWindow& window, const QComboBox& Languagebo
 
 void LanguageboxChange(const LanguageWindow& window, LanguageControls& controls) {
     const std::filesystem::path captionList = ProgramDir() / CaptionList;
-    QComboBox& box = controls.Languagebox;
+    LanguageBox& box = controls.Languagebox;
+    if (box.builtInChosen()) {
+        const WindowLanguage language(window);
+        restoreBuiltInTexts(language.components(), window.builtIn);
+        setWindowCharset(window.window, controls.charset1, DefaultCharset);
+        return;
+    }
     const int chosen = box.currentIndex();
     // Text typed into the box chooses no language.
     if (!std::filesystem::exists(captionList) || chosen < 0 || box.itemText(chosen) != box.currentText())
@@ -198,8 +252,10 @@ void LanguageboxChange(const LanguageWindow& window, LanguageControls& controls)
     TranslatableTarget target(components);
     // The file is decoded in its character set before it is applied, so one application
     // gives the texts and the set the language needs.
-    const LanguageTexts texts = LanguageTexts::read(findResource(item + ".txt"), languageCharset(item));
-    applyLanguage(readCaptionList(captionList), texts, ",", target);
+    const TLanguage texts = TLanguage::read(findResource(item + ".txt"), languageCharset(item));
+    const std::vector<std::string> paths = readCaptionList(captionList);
+    keepBuiltInTexts(components, paths, texts, window.builtIn);
+    applyLanguage(paths, texts, ",", target);
     setWindowCharset(window.window, controls.charset1, texts.charset());
 
     if (controls.QualityMethodCombo.count() < methods) {
@@ -209,6 +265,10 @@ void LanguageboxChange(const LanguageWindow& window, LanguageControls& controls)
         controls.QualityMethodCombo.addItems(all.mid(0, methods));
         controls.QualityMethodCombo.setCurrentIndex(controls.CopyAlignmethods.ItemIndex());
     }
+}
+
+void listLanguages(LanguageBox& Languagebox) {
+    Languagebox.list(languageFileItems(resourceDirs()));
 }
 
 void ComboBox5Change(QWidget& window, const QComboBox& ComboBox5, QLabel& charset1) {
@@ -237,6 +297,8 @@ void connectLanguageControls(TMainForm& form) {
     QObject::connect(align.Speedbutton1, &QToolButton::clicked, &form, [window, &align, &messages] {
         SpeedButton1Click(window, *align.Languagebox, messages);
     });
+    QObject::connect(align.Languagebox, &LanguageBox::listRequested, &form,
+                     [&align] { listLanguages(*align.Languagebox); });
     QObject::connect(align.Languagebox, &QComboBox::activated, &form, [window, &align] {
         LanguageControls controls{*align.Languagebox, *align.charset1, *align.QualityMethodCombo,
                                   *align.CopyAlignmethods};

@@ -8,6 +8,9 @@
 // what lies outside any group carry page × 100), the documented tags of the tool windows, and
 // 910 for what lies on the window itself (the speed bar, the tab strip, the menus).
 
+#include <QString>
+#include <QStringList>
+#include <map>
 #include <vector>
 
 #include "widgets/translatable.h"
@@ -20,16 +23,28 @@ class QWidget;
 
 namespace kestrave {
 
+class LanguageBox;
 class MessagePort;
 class TMainForm;
 class TRadioGroup;
 class TRxSpinEdit;
+
+// The window's own texts and hints of the paths a language file has set, as they were before the
+// first file set them, so that the built-in texts can come back.
+struct BuiltInTexts {
+    struct Saved {
+        QStringList value;  // a text is a list of one item
+        QString hint;
+    };
+    std::map<QString, Saved> byPath;  // "component.property", in lower case
+};
 
 // What a language acts on.
 struct LanguageWindow {
     QWidget& window;        // the main window: every named component under it
     QStackedWidget& pages;  // PageControl1: its page n is "TabSheet" + n
     QTabBar& tabs;          // Tabpages: tab n - 1 shows page n's caption
+    BuiltInTexts& builtIn;
 };
 
 LanguageWindow languageWindow(TMainForm& form);
@@ -52,7 +67,7 @@ private:
 
 // The controls of the Align page's language options.
 struct LanguageControls {
-    QComboBox& Languagebox;
+    LanguageBox& Languagebox;
     QLabel& charset1;  // hidden: the window's character set
     QComboBox& QualityMethodCombo;
     TRadioGroup& CopyAlignmethods;
@@ -62,15 +77,19 @@ struct LanguageControls {
 int windowCharset(const QWidget& window);
 
 // Writes the template (named after the text of Languagebox + "1.txt", when that text makes a
-// name) and "caplist.txt" into the program directory. A file that cannot be written is
-// reported and costs nothing else.
-void SpeedButton1Click(const LanguageWindow& window, const QComboBox& Languagebox, MessagePort& messages);
+// name and is not the built-in texts' item) and "caplist.txt" into the program directory. A
+// file that cannot be written is reported and costs nothing else.
+void SpeedButton1Click(const LanguageWindow& window, const LanguageBox& Languagebox, MessagePort& messages);
 
 // Applies the language chosen in Languagebox, when "caplist.txt" is in the program directory and
 // an item of the list is chosen: the file's texts decoded in the language's character set (or
 // the one the file names), the window's character set shown in charset1, and the quality
-// methods refilled from CopyAlignmethods if the file left fewer of them.
+// methods refilled from CopyAlignmethods if the file left fewer of them. The built-in texts'
+// item puts back every text and hint a language file has changed, in the default character set.
 void LanguageboxChange(const LanguageWindow& window, LanguageControls& controls);
+
+// Languagebox lists the language files found now in the program's folders.
+void listLanguages(LanguageBox& Languagebox);
 
 // The character set chosen in ComboBox5 becomes the window's; charset1 shows it.
 void ComboBox5Change(QWidget& window, const QComboBox& ComboBox5, QLabel& charset1);

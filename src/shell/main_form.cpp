@@ -3,8 +3,8 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QProgressBar>
+#include <QSizeGrip>
 #include <QStackedWidget>
-#include <QStatusBar>
 #include <QVBoxLayout>
 
 #include "shell/application_context.h"
@@ -39,9 +39,11 @@
 #include "shell/tab_strip.h"
 #include "shell/window_attention.h"
 #include "shell/window_progress.h"
+#include "widgets/adv_status_bar.h"
 #include "widgets/check_box.h"
 #include "widgets/drop_files.h"
 #include "widgets/form_storage.h"
+#include "widgets/splines.h"
 #include "widgets/statusbar_autofeed.h"
 
 namespace kestrave {
@@ -109,18 +111,26 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
     createWindowAssistant(*this, *Screencentre, *Speedbar->Wizard,
                           [this] { return PageControl1->currentIndex() == 0; });
 
-    auto* bar = statusBar();
-    bar->setObjectName("AdvStatusBar1");
-    for (std::size_t i = 0; i < StatusPanels.size(); ++i) {
-        StatusPanels[i] = new QLabel(bar);
-        StatusPanels[i]->setObjectName(QString("StatusPanel%1").arg(i));
-        bar->addWidget(StatusPanels[i], i == StatusPanels.size() - 1 ? 1 : 0);
-    }
+    AdvStatusBar1 = new TAdvStatusBar(this);
+    AdvStatusBar1->setObjectName("AdvStatusBar1");
+    setStatusBar(AdvStatusBar1);
+    AdvStatusBar1->setPanelWidths({250, 2, 200, 450, 150});
+    for (std::size_t i = 0; i < StatusPanels.size(); ++i)
+        StatusPanels[i] = AdvStatusBar1->panel(static_cast<int>(i));
     UCStatusbarAutofeed1 = new TUCStatusbarAutofeed({StatusPanels.begin(), StatusPanels.end()}, this);
     UCStatusbarAutofeed1->setObjectName("UCStatusbarAutofeed1");
-    ProgressBar1 = new QProgressBar(bar);
+    ProgressBar1 = new QProgressBar(AdvStatusBar1);
     ProgressBar1->setObjectName("ProgressBar1");
-    bar->addPermanentWidget(ProgressBar1);
+    AdvStatusBar1->holdInPanel(ProgressBar1, 4);
+    // The size grip's panel at the right end of the bar.
+    Panel5 = new QWidget(AdvStatusBar1);
+    Panel5->setObjectName("Panel5");
+    auto* gripLayout = new QVBoxLayout(Panel5);
+    gripLayout->setContentsMargins(0, 0, 0, 0);
+    Gripimage = new QSizeGrip(Panel5);
+    Gripimage->setObjectName("Gripimage");
+    gripLayout->addWidget(Gripimage, 0, Qt::AlignRight | Qt::AlignBottom);
+    AdvStatusBar1->holdAtRight(Panel5);
 
     app.setProgress(std::make_unique<WindowProgress>(*this, *ProgressBar1, StatusPanels, app.operations));
     app.messages().setAttention(std::make_unique<WindowAttention>(*this, *aboutPage->Formmessage));
@@ -130,6 +140,8 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
 
     makeControllers();
     connectLanguageControls(*this);
+    Splines1 = new TSplines(this);
+    Splines1->setObjectName("Splines1");
     PJFormDropFiles1 = new TPJFormDropFiles(this);
     PJFormDropFiles1->setObjectName("PJFormDropFiles1");
     connect(PJFormDropFiles1, &TPJFormDropFiles::OnDropFiles, this,
@@ -226,10 +238,10 @@ void TMainForm::makeControllers() {
                                                              *ProgressBar1, entries});
     resizeView = std::make_unique<ResizeController>(
         ResizeControllerParts{app, *tools.Shrinkview, shrinkView, *waveletPage, *finalPage, *stackPage,
-                              *alignPage, dialogs.SaveDialog4});
+                              *alignPage, dialogs.SaveDialog4, *PageControl1});
     project = std::make_unique<ProjectController>(
         ProjectControllerParts{app, *Speedbar, *PageControl1, *alignPage, *optimizePage, *stackPage,
-                               *waveletPage, frameWindows, *FormSettings, dialogs, entries});
+                               *waveletPage, frameWindows, tools, *FormSettings, dialogs, entries});
 }
 
 TMainForm::~TMainForm() {

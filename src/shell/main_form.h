@@ -7,6 +7,8 @@
 #include <array>
 #include <memory>
 
+#include "pipeline/pipeline.h"
+#include "shell/language_handlers.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/histogram_windows.h"
 #include "shell/pages/image_info_window.h"
@@ -18,11 +20,11 @@
 #include "shell/pages/wavelet_tool_panels.h"
 #include "shell/tool_windows.h"
 #include "shell/window_dialogs.h"
-#include "pipeline/pipeline.h"
 #include "shell/window_entry_points.h"
 
 class QLabel;
 class QProgressBar;
+class QSizeGrip;
 class QStackedWidget;
 
 namespace kestrave {
@@ -30,6 +32,8 @@ namespace kestrave {
 class ApplicationContext;
 class TPJFormDropFiles;
 class TUCStatusbarAutofeed;
+class TAdvStatusBar;
+class TSplines;
 class SpeedBar;
 class TabStrip;
 class AlignPage;
@@ -96,16 +100,24 @@ public:
     // The resize view's controls.
     ShrinkView shrinkView;
     WindowDialogs dialogs;
+    // What the language files have changed of the window's own texts.
+    BuiltInTexts builtInTexts;
     // The point the assistant's balloons aim at.
     QWidget* Screencentre = nullptr;
     // The window's placement and stored control values in "kestrave.ini" (section "Form");
     // inactive until start-up points it at its file.
     TFormStorage* FormSettings = nullptr;
 
-    // Status bar: five text panels and the progress bar.
+    // Status bar: five text panels, the progress bar over the last one and the size grip's panel
+    // at the right end.
+    TAdvStatusBar* AdvStatusBar1 = nullptr;
     std::array<QLabel*, 5> StatusPanels{};
+    QWidget* Panel5 = nullptr;
+    QSizeGrip* Gripimage = nullptr;
     // Feeds the hint of the control under the mouse into panel 0.
     TUCStatusbarAutofeed* UCStatusbarAutofeed1 = nullptr;
+    // The curve component of the window; its list stays empty.
+    TSplines* Splines1 = nullptr;
     // Files dragged onto the window from the desktop become the input.
     TPJFormDropFiles* PJFormDropFiles1 = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
@@ -157,11 +169,14 @@ protected:
     void FFTsizeGroupClick() override;
     void applyDebayerSwitch() override;
     void DrawRegistrationGraph() override;
+    void ShowgraphboxClick() override;
     void QualityMethodComboChange() override;
     void mirrorColourstack(bool colour) override;
     ReferenceOptions readReferenceOptions() const override;
     void StackButtonClick() override;
     void StackSliderChange() override;
+    void redrawPointCutoffs() override;
+    void openPointCutoffs() override;
     void ResampledClick() override;
     void DrizzlingClick() override;
     void ShowstackgraphClick() override;

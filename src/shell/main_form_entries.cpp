@@ -39,12 +39,15 @@ void TMainForm::AlignmethodClick() { align->AlignmethodClick(); }
 void TMainForm::FFTsizeGroupClick() { align->FFTsizeGroupClick(); }
 void TMainForm::applyDebayerSwitch() { align->applyDebayerSwitch(); }
 void TMainForm::DrawRegistrationGraph() { align->DrawRegistrationGraph(); }
+void TMainForm::ShowgraphboxClick() { align->ShowgraphboxClick(); }
 void TMainForm::QualityMethodComboChange() { align->QualityMethodComboChange(); }
 void TMainForm::mirrorColourstack(bool colour) { align->mirrorColourstack(colour); }
 ReferenceOptions TMainForm::readReferenceOptions() const { return align->readReferenceOptions(); }
 
 void TMainForm::StackButtonClick() { stack->StackButtonClick(); }
 void TMainForm::StackSliderChange() { stack->StackSliderChange(); }
+void TMainForm::redrawPointCutoffs() { stack->redrawPointCutoffs(); }
+void TMainForm::openPointCutoffs() { stack->openPointCutoffs(); }
 void TMainForm::ResampledClick() { stack->ResampledClick(); }
 void TMainForm::DrizzlingClick() { stack->DrizzlingClick(); }
 void TMainForm::ShowstackgraphClick() { stack->ShowstackgraphClick(); }

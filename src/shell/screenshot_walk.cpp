@@ -70,19 +70,32 @@ public:
                 form_.Speedbar->Selectbutton->click();
             },
             [this] { shoot("2-input-loaded"); },
+            // The zoom window follows the pointer over the preview.
+            [&align] {
+                pressOn(*align.Previewzoom, QPoint(8, 8));
+                const QPoint centre(align.PreviewImage->width() / 2 + 12,
+                                    align.PreviewImage->height() / 2 - 6);
+                QMouseEvent move(QEvent::MouseMove, QPointF(centre),
+                                 QPointF(align.PreviewImage->mapToGlobal(centre)), Qt::NoButton, Qt::NoButton,
+                                 Qt::NoModifier);
+                QApplication::sendEvent(align.PreviewImage, &move);
+            },
+            [this] { shoot("2f-zoom"); },
+            [&align] { pressOn(*align.Previewzoom, QPoint(8, 8)); },
             // The balloon as the user reads it most: a question, a warning that offers "do not
             // repeat", the lost-lock question; then the guide and one of its hints.
             [this] {
                 *balloonName_ = "2a-balloon-question";
                 form_.app.messages().ask(mtCustom, "Closing Kestrave ",
-                                         "You have not saved.\n\rSave before quitting ?", mbYesNoCancel,
-                                         mrNo, {}, mbNo);
+                                         "You have not saved.\n\rSave before quitting ?", mbYesNoCancel, mrNo,
+                                         {}, mbNo);
             },
             [this] {
                 *balloonName_ = "2b-balloon-warning";
-                form_.app.messages().warn("Filesize warning",
-                                          "Frame 12.\nFile has different dimensions, excluded from processing !!",
-                                          "Do not repeat this message");
+                form_.app.messages().warn(
+                    "Filesize warning",
+                    "Frame 12.\nFile has different dimensions, excluded from processing !!",
+                    "Do not repeat this message");
             },
             [this] {
                 *balloonName_ = "2c-balloon-lost-lock";
@@ -363,7 +376,8 @@ TAssistantBalloon* waitingBalloon() {
 
 // A message during the walk, in the balloon or in a box: its picture (not of the question closing
 // the program asks at the end), then its default (or first) button.
-void answerMessages(const QString& prefix, std::shared_ptr<const bool> ending, std::shared_ptr<QString> balloonName) {
+void answerMessages(const QString& prefix, std::shared_ptr<const bool> ending,
+                    std::shared_ptr<QString> balloonName) {
     auto* watch = new QTimer(qApp);
     auto count = std::make_shared<int>(0);
     QObject::connect(watch, &QTimer::timeout, [prefix, count, ending, balloonName] {
@@ -375,8 +389,8 @@ void answerMessages(const QString& prefix, std::shared_ptr<const bool> ending, s
                     balloonName->isEmpty() ? "message-" + QString::number(++*count) : *balloonName;
                 balloonName->clear();
                 QGuiApplication::primaryScreen()->grabWindow(0).save(prefix + name + ".png");
-                std::fprintf(stderr, "screenshot walk: message \"%s\": %s\n", qPrintable(balloon->Title->text()),
-                             qPrintable(balloon->Msg->text()));
+                std::fprintf(stderr, "screenshot walk: message \"%s\": %s\n",
+                             qPrintable(balloon->Title->text()), qPrintable(balloon->Msg->text()));
             }
             if (answer) answer->click();
             return;
@@ -406,7 +420,8 @@ bool startScreenshotWalk(TMainForm& form) {
     if (!prefix || !*prefix || !input || !*input) return false;
     auto ending = std::make_shared<bool>(false);
     auto balloonName = std::make_shared<QString>();
-    auto* walk = new Walk(form, QString::fromLocal8Bit(prefix), QString::fromLocal8Bit(input), ending, balloonName);
+    auto* walk =
+        new Walk(form, QString::fromLocal8Bit(prefix), QString::fromLocal8Bit(input), ending, balloonName);
     QObject::connect(&form, &QObject::destroyed, [walk] { delete walk; });
     answerMessages(QString::fromLocal8Bit(prefix), ending, balloonName);
     walk->start();

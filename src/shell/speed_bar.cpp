@@ -1,8 +1,43 @@
 #include "shell/speed_bar.h"
 
+#include <QPainter>
+
 #include "widgets/version_label.h"
 
 namespace kestrave {
+namespace {
+
+// The small pictures under the captions of the bar's action items, 16 x 4 pixels on a
+// transparent key colour (the bottom-left pixel).
+enum class BarPicture { Open, Stop, Pause, Guide };
+
+QImage barGlyph(BarPicture picture) {
+    QImage image(16, 4, QImage::Format_RGB32);
+    image.fill(QColor(255, 0, 255));
+    QPainter painter(&image);
+    switch (picture) {
+        case BarPicture::Open:  // a green arrow to the right
+            painter.fillRect(4, 1, 6, 2, QColor(0, 128, 0));
+            painter.fillRect(10, 0, 2, 4, QColor(0, 128, 0));
+            painter.fillRect(12, 1, 1, 2, QColor(0, 128, 0));
+            break;
+        case BarPicture::Stop:  // a red bar
+            painter.fillRect(4, 0, 8, 4, QColor(192, 0, 0));
+            painter.fillRect(5, 1, 6, 2, QColor(255, 64, 64));
+            break;
+        case BarPicture::Pause:  // two blue bars
+            painter.fillRect(5, 0, 2, 4, QColor(0, 0, 160));
+            painter.fillRect(9, 0, 2, 4, QColor(0, 0, 160));
+            break;
+        case BarPicture::Guide:  // a yellow spark
+            painter.fillRect(5, 1, 7, 2, QColor(200, 150, 0));
+            painter.fillRect(7, 0, 3, 4, QColor(255, 210, 0));
+            break;
+    }
+    return image;
+}
+
+}  // namespace
 
 SpeedBar::SpeedBar(QWidget* parent) : TSpeedBar(parent) {
     setObjectName("Speedbar");
@@ -28,11 +63,22 @@ SpeedBar::SpeedBar(QWidget* parent) : TSpeedBar(parent) {
     PauseButton = button("PauseButton", "Pause");
     Wizard = button("Wizard", "Wizard");
     ClipboardFront->setVisible(false);
+    // Grey until hovered, and transparent over the bar's colour.
+    setOptions(sbGrayedBtns | sbTransparentBtns);
+    for (TSpeedItem* item : items()) {
+        item->button()->setSpacing(1);
+        item->button()->WordWrap = true;
+    }
+    for (auto [button, picture] :
+         {std::pair{Selectbutton, BarPicture::Open}, std::pair{Cancelbutton, BarPicture::Stop},
+          std::pair{PauseButton, BarPicture::Pause}, std::pair{Wizard, BarPicture::Guide}}) {
+        button->setGlyph(barGlyph(picture));
+        button->setLayout(ButtonLayout::GlyphBottom);
+    }
     // Items whose work the program does not do yet: greyed, and their hint says so.
     for (TSpeedItem* item : items()) {
         TRxSpeedButton* b = item->button();
-        if (b != helpbutton && b != hintbutton)
-            continue;
+        if (b != helpbutton && b != hintbutton) continue;
         b->setEnabled(false);
         item->setHint(b->text() + ": not available in this version");
     }

@@ -7,7 +7,6 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStackedWidget>
-#include <QStatusBar>
 #include <cmath>
 #include <exception>
 
@@ -18,6 +17,7 @@
 #include "platform/program_dir.h"
 #include "registration/quality_method.h"
 #include "shell/application_context.h"
+#include "shell/assistant_handlers.h"
 #include "shell/batch_runner.h"
 #include "shell/controllers/align_controller.h"
 #include "shell/controllers/input_controller.h"
@@ -30,12 +30,12 @@
 #include "shell/pages/about_page.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
+#include "shell/pages/language_box.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/pages/wavelet_tool_panels.h"
 #include "shell/startup_rules.h"
-#include "shell/startup_stand_ins.h"
 #include "shell/tab_strip.h"
 #include "shell/update_check.h"
 #include "shell/window_batch_operations.h"
@@ -141,14 +141,13 @@ void Startup::prepareWindow() {
     AttachBalloons(form_.Screencentre);
     form_.shell->showClipboardItem();
 
-    align_.Languagebox->clear();
     app_.batch = batchCommandsFromArguments(options_.arguments);
     DeveloperControls& developer = form_.shell->developerControls();
     if (GetSystemVolumeSerial() == DeveloperVolumeSerial && !developerModeOn(developer))
         showDeveloperControls(developer);
-    for (const std::string& language : languageFileItems(resourceDirs()))
-        align_.Languagebox->addItem(QString::fromStdString(language));
-    form_.statusBar()->setSizeGripEnabled(!options_.headless);
+    align_.Languagebox->clear();
+    listLanguages(*align_.Languagebox);
+    form_.Panel5->setVisible(!options_.headless);
 }
 
 // The defaults, the image planes of the chosen processing area and the start colour weights.
@@ -285,7 +284,8 @@ void Startup::restoreFormSettings() {
     settings.setIniSection(QStringLiteral("Form"));
     settings.setOptions(TFormPlacement::fpState | TFormPlacement::fpPosition |
                         TFormPlacement::fpActiveControl);
-    settings.setStoredProps(mainFormStoredProps());
+    // The About page's web addresses are kept beside the update check's.
+    settings.setStoredProps(mainFormStoredProps() + AboutPage::linkStoredProps());
     settings.setBatchRun(options_.headless || kind_ == CommandLineKind::CommandFile ||
                          app_.batch.BatchLineCount > 1);
     settings.setActive(true);
@@ -296,6 +296,9 @@ void Startup::restoreFormSettings() {
     } catch (const std::exception& error) {
         reportError(error);
     }
+    about_.showLinkHints();
+    // The language chosen last is the one chosen now, whether or not it is applied at start.
+    align_.Languagebox->selectShownItem();
 }
 
 // A stored normal rectangle that is sound and on the screen places the window.

@@ -4,6 +4,7 @@ namespace kestrave {
 
 TabStrip::TabStrip(QWidget* parent) : TglTabControl(parent) {
     setTabSize(70, 20);
+    setHotTrack(true);
     // Tabs bevelled on their left and right sides only: the others lowered on a pale red, the
     // chosen one raised on a pale green with raised caption text.
     TTabStyle& normal = *TabStyle();

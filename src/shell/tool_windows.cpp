@@ -83,9 +83,9 @@ ToolWindow::ToolWindow(QWidget* owner, const char* name, const QString& caption)
     : TgbRollup(owner, Qt::Tool | Qt::FramelessWindowHint), Body(new QVBoxLayout(Client())) {
     setObjectName(name);
     setCaptionBarColor(colorFromBgr(RollupCaptionColor));
-    QFont captionFont = CaptionBar->font();
+    QFont captionFont = Font();
     captionFont.setPixelSize(11);
-    CaptionBar->setFont(captionFont);
+    assignFont(captionFont);
     const std::optional<RollupSetting> setting = rollupSetting(name);
     setCaption(setting ? QString::fromUtf8(setting->caption) : caption);
     if (setting) {
@@ -109,6 +109,9 @@ TgbRollup* nestedRollup(ToolWindow& outer, const char* name) {
     }
     rollup->setMoveable(false);
     rollup->setCaptionBarColor(rollup->palette().color(QPalette::Button));
+    QFont captionFont = rollup->Font();
+    captionFont.setPixelSize(13);
+    rollup->assignFont(captionFont);
     rollup->setFrameShadow(QFrame::Sunken);
     // The window gives up the room the inner roll-up's contents took, as far as the rest of it
     // can shrink, and goes back to its height when the inner roll-up comes down again.
@@ -302,6 +305,7 @@ ToolWindows::ToolWindows(QWidget* owner)
       MultiAlignprogresswindow(new ToolWindow(owner, "MultiAlignprogresswindow", {})),
       FFTWindow(new ToolWindow(owner, "FFTWindow", {})),
       Registrationgraphwindow(new ToolWindow(owner, "Registrationgraphwindow", {})),
+      AngleDist(new ToolWindow(owner, "AngleDist", {})),
       RegiStration2(new ToolWindow(owner, "RegiStration2", {})),
       Imageinfowindow(new ToolWindow(owner, "Imageinfowindow", {})),
       movements(new ToolWindow(owner, "movements", {})),

@@ -115,6 +115,7 @@ struct ToolWindows {
     ToolWindow* MultiAlignprogresswindow;
     ToolWindow* FFTWindow;
     ToolWindow* Registrationgraphwindow;
+    ToolWindow* AngleDist;  // "Angle & Distance": closes with the registration graph's switch
     ToolWindow* RegiStration2;
     ToolWindow* Imageinfowindow;
     ToolWindow* movements;              // the frames' shifts drawn by the optimizer

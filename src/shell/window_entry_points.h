@@ -50,6 +50,7 @@ public:
     virtual void FFTsizeGroupClick() = 0;
     virtual void applyDebayerSwitch() = 0;
     virtual void DrawRegistrationGraph() = 0;
+    virtual void ShowgraphboxClick() = 0;
     virtual void QualityMethodComboChange() = 0;
     virtual void mirrorColourstack(bool colour) = 0;
     virtual ReferenceOptions readReferenceOptions() const = 0;
@@ -61,6 +62,8 @@ public:
     virtual void ResampledClick() = 0;
     virtual void DrizzlingClick() = 0;
     virtual void ShowstackgraphClick() = 0;
+    virtual void redrawPointCutoffs() = 0;
+    virtual void openPointCutoffs() = 0;
     virtual StackOptions readStackOptions() const = 0;
     virtual StackOutcome runStack(const StackOptions& options, const StackRun& run) = 0;
     virtual void setStackLabelPrefix(const std::string& prefix) = 0;

@@ -19,6 +19,12 @@ void store(TglBevelLines& lines, T& field, T value) {
 void TglBevelLines::setCount(int count) {
     store(*this, Count, std::max(count, 0));
 }
+void TglBevelLines::setStep(int step) {
+    store(*this, Step, step);
+}
+void TglBevelLines::setOrigin(TglOrigin origin) {
+    store(*this, Origin, origin);
+}
 void TglBevelLines::setThickness(int thickness) {
     store(*this, Thickness, std::clamp(thickness, 0, 255));
 }
@@ -59,14 +65,14 @@ void TglBevel::paintEvent(QPaintEvent*) {
                      {BevelSides, BevelOuter, BevelInner, BevelBold, BevelPenWidth}, palette(), {}, true);
     const auto drawLines = [&](const TglBevelLines& lines, bool horizontal) {
         const QRect span = lines.IgnoreBorder ? client : inside;
-        const int depth = 2 * lines.Thickness + (lines.Bold ? 1 : 0);
+        const int depth = lines.Thickness + (lines.Bold ? 1 : 0);
         const TglSides longSides = horizontal ? sideBit(TglSide::fsdTop) | sideBit(TglSide::fsdBottom)
                                               : sideBit(TglSide::fsdLeft) | sideBit(TglSide::fsdRight);
         for (const int at : bevelLinePositions(lines.Count, horizontal ? height() : width())) {
             const QRect line = horizontal ? QRect(span.left(), at, span.width(), depth)
                                           : QRect(at, span.top(), depth, span.height());
             drawBevelBox(painter, line,
-                         {longSides, lines.Style, TBevelKind::bvNone, lines.Bold, lines.Thickness}, palette(),
+                         {longSides, lines.Style, TBevelKind::bvNone, lines.Bold, BevelPenWidth}, palette(),
                          {}, true);
         }
     };

@@ -14,13 +14,20 @@ class TglBevelLines : public QObject {
     Q_OBJECT
 public:
     using QObject::QObject;
+    enum class TglOrigin { forLeftTop, forRightBottom };
     int Count = 0;
+    // Stored with the lines; the spacing is even whatever they say.
+    int Step = 0;
+    TglOrigin Origin = TglOrigin::forLeftTop;
+    // Each line is this many pixels thick (one more when bold).
     int Thickness = 1;
     bool Bold = false;
     bool IgnoreBorder = false;
     TBevelKind Style = TBevelKind::bvLowered;
 
     void setCount(int count);
+    void setStep(int step);
+    void setOrigin(TglOrigin origin);
     void setThickness(int thickness);
     void setBold(bool bold);
     void setIgnoreBorder(bool ignore);

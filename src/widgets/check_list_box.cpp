@@ -5,10 +5,16 @@
 #include <QPainter>
 #include <QStyle>
 #include <QStyledItemDelegate>
+#include <QTextOption>
 #include <algorithm>
+
+#include "widgets/component_graphics.h"
 
 namespace kestrave {
 namespace {
+
+// The text colour of an inactive window's caption.
+const QColor kInactiveCaptionText(192, 192, 192);
 
 // The item data role that holds whether an item may be checked by the user.
 constexpr int kEnabledItemRole = Qt::UserRole + 0x4b43;
@@ -92,18 +98,25 @@ public:
                const QModelIndex& index) const override {
         const QRect item = option.rect;
         const bool selected = option.state & QStyle::State_Selected;
-        const bool enabled = list_.EnabledItem(index.row());
-        if (selected) painter->fillRect(item, option.palette.brush(QPalette::Highlight));
+        const CheckListBox::ItemColours colours = list_.itemColours(index.row());
+        if (colours.background.isValid()) painter->fillRect(item, colours.background);
         const int area = list_.checkArea();
         const QSize cell = checkCellSize();
         const QPoint at(item.left() + (area - cell.width()) / 2,
                         item.top() + (item.height() - cell.height()) / 2);
-        painter->drawImage(at, checkImages(), checkCellRect(list_.cellOf(index.row())));
-        const QPalette::ColorRole role = selected ? QPalette::HighlightedText : QPalette::Text;
-        painter->setPen(option.palette.color(enabled ? QPalette::Active : QPalette::Disabled, role));
+        painter->drawImage(at, AssignBitmapCell(checkImages(), 6, 3, list_.cellOf(index.row())));
+        painter->setPen(colours.text);
         painter->setFont(option.font);
-        painter->drawText(item.adjusted(area + 2, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
-                          index.data(Qt::DisplayRole).toString());
+        // The text starts 2 pixels into the text area, centred on the height of "Wy".
+        const QFontMetrics metrics(option.font);
+        const int textHeight = metrics.boundingRect("Wy").height();
+        const QRectF text(item.left() + area + 2, item.top() + std::max(0, (item.height() - textHeight) / 2),
+                          item.width() - area - 2, textHeight);
+        QTextOption layout(Qt::AlignLeft | Qt::AlignTop);
+        layout.setWrapMode(QTextOption::NoWrap);
+        if (list_.TabWidth() > 0)
+            layout.setTabStopDistance(list_.TabWidth() * metrics.horizontalAdvance(QLatin1Char('0')));
+        painter->drawText(text, index.data(Qt::DisplayRole).toString(), layout);
         if (option.state & QStyle::State_HasFocus) {
             QStyleOptionFocusRect focus;
             focus.QStyleOption::operator=(option);
@@ -114,9 +127,12 @@ public:
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         const QFontMetrics metrics(option.font);
-        const int text = metrics.horizontalAdvance(index.data(Qt::DisplayRole).toString());
-        return {list_.checkArea() + 2 + text + 2,
-                std::max(metrics.boundingRect("Wg").height(), checkCellSize().height())};
+        const int tabStops =
+            list_.TabWidth() > 0 ? list_.TabWidth() * metrics.horizontalAdvance(QLatin1Char('0')) : 0;
+        const int text =
+            metrics.size(Qt::TextExpandTabs, index.data(Qt::DisplayRole).toString() + "x", tabStops).width();
+        return {list_.checkArea() + text, std::max({metrics.boundingRect("Wg").height(),
+                                                    checkCellSize().height(), list_.ItemHeight()})};
     }
 
 protected:
@@ -145,6 +161,44 @@ QRect checkCellRect(int cell) {
 
 CheckListBox::CheckListBox(QWidget* parent) : QListWidget(parent) {
     setItemDelegate(new CheckListDelegate(*this));
+}
+
+void CheckListBox::setGraySelection(bool gray) {
+    graySelection_ = gray;
+    viewport()->update();
+}
+
+void CheckListBox::setTabWidth(int width) {
+    tabWidth_ = std::max(0, width);
+    doItemsLayout();
+    viewport()->update();
+}
+
+void CheckListBox::setItemHeight(int height) {
+    itemHeight_ = height;
+    doItemsLayout();
+}
+
+CheckListBox::ItemColours CheckListBox::itemColours(int index) const {
+    const QPalette& colours = palette();
+    const QListWidgetItem* entry = item(index);
+    const bool selected = entry != nullptr && entry->isSelected();
+    const bool enabled = EnabledItem(index);
+    ItemColours result{QColor(), colours.color(QPalette::Text)};
+    if (selected) {
+        if (graySelection_ && !hasFocus()) {
+            result.background = colours.color(QPalette::Button);
+            if (result.text == result.background) result.text = colours.color(QPalette::ButtonText);
+        } else {
+            result.background = colours.color(QPalette::Highlight);
+            result.text = colours.color(QPalette::HighlightedText);
+        }
+    }
+    // A disabled item is grey; selected, it takes the colour of an inactive window's caption
+    // text, which stays readable on the highlight.
+    if (!enabled)
+        result.text = selected ? kInactiveCaptionText : colours.color(QPalette::Disabled, QPalette::Text);
+    return result;
 }
 
 CheckListModel CheckListBox::snapshot() const {
@@ -235,6 +289,16 @@ void CheckListBox::mousePressEvent(QMouseEvent* event) {
     QListWidgetItem* entry = itemAt(at);
     if (entry == nullptr || !(entry->flags() & Qt::ItemIsUserCheckable)) return;
     if (at.x() - visualItemRect(entry).left() < checkArea()) toggleByUser(row(entry));
+}
+
+void CheckListBox::focusInEvent(QFocusEvent* event) {
+    QListWidget::focusInEvent(event);
+    if (graySelection_) viewport()->update();
+}
+
+void CheckListBox::focusOutEvent(QFocusEvent* event) {
+    QListWidget::focusOutEvent(event);
+    if (graySelection_) viewport()->update();
 }
 
 void CheckListBox::keyPressEvent(QKeyEvent* event) {

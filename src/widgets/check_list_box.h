@@ -28,6 +28,21 @@ public:
     void setCheckKind(CheckKind kind);
     bool allowGrayed() const { return allowGrayed_; }
     void setAllowGrayed(bool allow) { allowGrayed_ = allow; }
+    // Without the focus a selected item is shown on the button face instead of the highlight.
+    bool GraySelection() const { return graySelection_; }
+    void setGraySelection(bool gray);
+    // Tab stops every TabWidth widths of "0" (0: the default stops).
+    int TabWidth() const { return tabWidth_; }
+    void setTabWidth(int width);
+    // The least height of an item; the text's and the check picture's heights still count.
+    int ItemHeight() const { return itemHeight_; }
+    void setItemHeight(int height);
+    // The colours item `index` is drawn in, as the list stands (focus, selection, enabling).
+    struct ItemColours {
+        QColor background;  // invalid: the list's own background
+        QColor text;
+    };
+    ItemColours itemColours(int index) const;
 
     CheckState State(int index) const;
     void setState(int index, CheckState state);
@@ -54,6 +69,9 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // A grey selection follows the focus.
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     CheckListModel snapshot() const;
@@ -61,6 +79,9 @@ private:
 
     CheckKind kind_ = CheckKind::CheckBoxes;
     bool allowGrayed_ = false;
+    bool graySelection_ = false;
+    int tabWidth_ = 0;
+    int itemHeight_ = 16;
 };
 
 }  // namespace kestrave

@@ -1,8 +1,12 @@
 #include "widgets/component_graphics.h"
 
+#include <QLocale>
 #include <QPainter>
 #include <QPalette>
+#include <QWidget>
 #include <algorithm>
+
+#include "widgets/component_text.h"
 
 namespace kestrave {
 
@@ -15,6 +19,12 @@ QCursor componentCursor(int id) {
         default:
             return QCursor(Qt::ArrowCursor);
     }
+}
+
+bool FourDigitYear() {
+    static const bool fourDigits =
+        isFourDigitYearFormat(QLocale().dateFormat(QLocale::ShortFormat).toStdString());
+    return fourDigits;
 }
 
 QImage CreateTwoColorsBrushPattern(const QColor& color1, const QColor& color2) {
@@ -53,6 +63,11 @@ void drawBevelFrame(QPainter& painter, const QRect& rect, bool lowered, const QP
     painter.drawPolyline(QPolygon({r.bottomLeft(), r.topLeft(), r.topRight()}));
     painter.setPen(palette.color(lowered ? QPalette::Light : QPalette::Dark));
     painter.drawPolyline(QPolygon({r.topRight(), r.bottomRight(), r.bottomLeft()}));
+}
+
+bool pointerInside(const QWidget& control) {
+    return control.isEnabled() && control.isVisible() &&
+           control.rect().contains(control.mapFromGlobal(QCursor::pos()));
 }
 
 QString MinimizeText(const QString& text, const QFontMetrics& metrics, int maxWidth) {

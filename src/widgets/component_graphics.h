@@ -17,6 +17,9 @@ enum ComponentCursor : int { crRxHand = 14000, crRxDrag = 14001 };
 // arrow for any other number.
 QCursor componentCursor(int id);
 
+// Set once from the locale's short date format: dates are shown with four-digit years.
+bool FourDigitYear();
+
 // An 8 x 8 picture in `color1` whose pixel (x, y) is `color2` when x and y are both even or both
 // odd: the checker pattern of hovered and held-down controls.
 QImage CreateTwoColorsBrushPattern(const QColor& color1, const QColor& color2);
@@ -34,6 +37,10 @@ QImage withTransparentColor(const QImage& image, QRgb key);
 // A one-pixel frame just inside `rect`: lowered has the shadow at the top-left and the light at
 // the bottom-right, raised the reverse.
 void drawBevelFrame(QPainter& painter, const QRect& rect, bool lowered, const QPalette& palette);
+
+// Whether the pointer is over an enabled, visible `control` (checked after a release and after
+// a change of enabling or visibility, when no enter or leave notice comes).
+bool pointerInside(const QWidget& control);
 
 // The text shortened character by character from its end, with "..." appended, until it fits
 // `maxWidth`; "..." alone when not even one character fits.

@@ -1,5 +1,6 @@
 #include "widgets/component_text.h"
 
+#include <cctype>
 #include <optional>
 
 namespace kestrave {
@@ -93,6 +94,12 @@ std::string XorDecode(std::string_view key, std::string_view source) {
         result.push_back(static_cast<char>(byte ^ keyByte(key, j / 2)));
     }
     return result;
+}
+
+bool isFourDigitYearFormat(std::string_view shortDateFormat) {
+    std::string upper(shortDateFormat);
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return upper.find("YYYY") != std::string::npos;
 }
 
 }  // namespace kestrave

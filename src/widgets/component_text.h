@@ -24,6 +24,9 @@ std::string ExtractWord(std::size_t n, std::string_view text, std::string_view d
 // as two lower-case hexadecimal digits; an empty key writes the bytes themselves in hex.
 std::string XorEncode(std::string_view key, std::string_view source);
 
+// Whether a short date format writes the year with four digits: it holds "YYYY" in any case.
+bool isFourDigitYearFormat(std::string_view shortDateFormat);
+
 // The inverse of XorEncode: pairs of hex digits back to bytes. A pair that is not hexadecimal
 // reads as 32 (a space) before the key is applied; a lone last digit is ignored.
 std::string XorDecode(std::string_view key, std::string_view source);

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "widgets/component_graphics.h"
+#include "widgets/gradient.h"
 
 namespace kestrave {
 
@@ -96,6 +97,72 @@ void drawStyledText(QPainter& painter, const QRect& rect, const QString& text, T
             copy(textColor, 0, 0);
             break;
     }
+}
+
+void drawStyledTextAt(QPainter& painter, QPoint at, const QString& text, TglTextStyle style,
+                      const QColor& textColor, const QColor& dark, const QColor& light,
+                      const TGradient* gradient, int depth) {
+    const int ascent = painter.fontMetrics().ascent();
+    const auto copy = [&](const QColor& color, int d) {
+        painter.setPen(color);
+        painter.drawText(at + QPoint(d, d + ascent), text);
+    };
+    int shift = 0;
+    switch (style) {
+        case TglTextStyle::fstRaised:
+            copy(light, 0);
+            copy(dark, 2);
+            shift = 1;
+            break;
+        case TglTextStyle::fstRecessed:
+            copy(dark, 0);
+            copy(light, 2);
+            shift = 1;
+            break;
+        case TglTextStyle::fstPushed:
+            copy(light, 1);
+            copy(dark, 0);
+            return;
+        case TglTextStyle::fstShadow:
+            copy(dark, depth);
+            break;
+        case TglTextStyle::fstVolumetric:
+            for (int k = 1; k <= depth; ++k) copy(dark, k);
+            break;
+        case TglTextStyle::fstNone:
+            break;
+    }
+    const QPoint origin = at + QPoint(shift, shift);
+    painter.setPen(textColor);
+    if (gradient != nullptr) {
+        const QSize size = painter.fontMetrics().size(Qt::TextSingleLine, text);
+        gradient->drawText(painter, origin, QRect(origin, size), text);
+    } else {
+        painter.drawText(origin + QPoint(0, ascent), text);
+    }
+}
+
+RotatedFont rotatedFont(const QFont& font, int escapement) {
+    QFont turned(font.family());
+    if (font.pixelSize() > 0)
+        turned.setPixelSize(font.pixelSize());
+    else
+        turned.setPointSizeF(font.pointSizeF());
+    turned.setWeight(font.bold() ? QFont::Bold : QFont::Normal);
+    turned.setItalic(font.italic());
+    turned.setUnderline(font.underline());
+    turned.setStrikeOut(font.strikeOut());
+    return {turned, escapement};
+}
+
+void drawRotatedText(QPainter& painter, const RotatedFont& font, QPoint at, const QString& text) {
+    painter.save();
+    painter.setFont(font.font);
+    painter.translate(at);
+    // Escapement turns counter-clockwise; the painter turns clockwise.
+    painter.rotate(-font.escapement / 10.0);
+    painter.drawText(QPoint(0, painter.fontMetrics().ascent()), text);
+    painter.restore();
 }
 
 void drawBitmap(QPainter& painter, const QRect& rect, QPoint offset, const QImage& picture, bool transparent,

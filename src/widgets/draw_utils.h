@@ -4,6 +4,7 @@
 // once, stretched or tiled.
 
 #include <QColor>
+#include <QFont>
 #include <QImage>
 #include <QPalette>
 #include <QRect>
@@ -55,6 +56,27 @@ QRect drawBevelBox(QPainter& painter, const QRect& rect, const BevelBox& box, co
 // Qt alignment and wrap flags.
 void drawStyledText(QPainter& painter, const QRect& rect, const QString& text, TglTextStyle style, int flags,
                     const QColor& textColor, const QPalette& palette);
+
+class TGradient;
+// Text with a 3-D look written from a point (the top-left of its cell), in the painter's current
+// transformation, so that turned captions use it: raised writes the light copy at the point and
+// the dark one `depth` pixels down-right, recessed the reverse, both then the text one pixel
+// down-right; pushed only a light copy one pixel down-right and a dark one at the point; shadow
+// a dark copy `depth` pixels down-right; volumetric dark copies 1..depth pixels down-right. The
+// text itself goes through `gradient` when one is given.
+void drawStyledTextAt(QPainter& painter, QPoint at, const QString& text, TglTextStyle style,
+                      const QColor& textColor, const QColor& dark, const QColor& light,
+                      const TGradient* gradient = nullptr, int depth = 2);
+
+// A font turned by `escapement` tenths of a degree counter-clockwise: the same face, height,
+// italic, underline and strike-out, bold as weight 700 and otherwise 400.
+struct RotatedFont {
+    QFont font;
+    int escapement = 0;
+};
+RotatedFont rotatedFont(const QFont& font, int escapement);
+// Writes `text` with the turned font from `at` (the top-left of its cell before turning).
+void drawRotatedText(QPainter& painter, const RotatedFont& font, QPoint at, const QString& text);
 
 // A picture drawn into `rect` at `offset`: once at its own size, stretched to the rectangle,
 // stretched keeping its proportions (size truncated), or tiled from the top-left corner and cut

@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QGuiApplication>
-#include <QRegularExpression>
 #include <QScreen>
 #include <QStringList>
 #include <QWidget>
@@ -14,8 +13,9 @@
 #include "persist/big_ini_file.h"
 #include "platform/program_dir.h"
 #include "platform/scope_exit.h"
+#include "widgets/component_text.h"
 #include "widgets/form_value_text.h"
-
+#include "widgets/window_hook.h"
 namespace kestrave {
 
 namespace {
@@ -98,11 +98,11 @@ QString fourIntegersText(const std::array<int, 4>& values) {
 }
 
 std::array<int, 4> parseFourIntegers(QStringView text, const std::array<int, 4>& defaults) {
-    static const QRegularExpression delimiters(QStringLiteral("[, ]"));
-    const QStringList words = text.toString().split(delimiters, Qt::SkipEmptyParts);
+    const std::string words = text.toString().toStdString();
     std::array<int, 4> values = defaults;
-    for (qsizetype i = 0; i < std::min<qsizetype>(words.size(), 4); ++i) {
-        const std::optional<qlonglong> number = parseIntegerText(words[i]);
+    for (std::size_t i = 0; i < 4; ++i) {
+        const std::optional<qlonglong> number =
+            parseIntegerText(QString::fromStdString(ExtractWord(i + 1, words, ", ")));
         if (number && *number >= std::numeric_limits<int>::min() &&
             *number <= std::numeric_limits<int>::max())
             values[static_cast<std::size_t>(i)] = static_cast<int>(*number);
@@ -177,7 +177,10 @@ QString TIniLink::RootSection() const {
 // ---- TFormPlacement ----
 
 TFormPlacement::TFormPlacement(QWidget* form) : QObject(form), form_(form) {
-    form_->installEventFilter(this);
+    auto* hook = new TRxWindowHook(this);
+    connect(hook, &TRxWindowHook::BeforeMessage, this,
+            [this](QObject*, QEvent* event, bool& handled) { handled = formMessage(event); });
+    hook->setWinControl(form_);
 }
 
 TFormPlacement::~TFormPlacement() {
@@ -352,8 +355,7 @@ void TFormPlacement::WriteInteger(const QString& ident, int value) {
     withFile([&](TBigIniFile& ini) { ini.WriteInteger(iniSection(), text(ident), value); });
 }
 
-bool TFormPlacement::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != form_) return false;
+bool TFormPlacement::formMessage(QEvent* event) {
     if (event->type() == QEvent::Show && !event->spontaneous() && active_ && !restored_) {
         try {
             RestoreFormPlacement();

@@ -162,7 +162,9 @@ protected:
     virtual void RestorePlacement(TBigIniFile& ini);
     // Set by RestorePlacement of a storage before its properties are read.
     void setRestored() { restored_ = true; }
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    // The window's show and close, seen through the placement's window hook; true when the
+    // event was handled here.
+    bool formMessage(QEvent* event);
 
 private:
     friend class TIniLink;

@@ -185,4 +185,32 @@ void TGradient::drawBands(QPainter& painter, const GradientSpec& spec, const QRe
     }
 }
 
+QColor TGradient::textLineColor(int line, int extent) const {
+    const auto channel = [&](int from, int to) {
+        return std::clamp(from + (extent > 0 ? (to - from) * line / extent : 0), 0, 255);
+    };
+    return QColor(channel(spec_.from.red(), spec_.to.red()), channel(spec_.from.green(), spec_.to.green()),
+                  channel(spec_.from.blue(), spec_.to.blue()));
+}
+
+void TGradient::drawText(QPainter& painter, QPoint origin, const QRect& clip, const QString& text) const {
+    const QPoint baseline = origin + QPoint(0, painter.fontMetrics().ascent());
+    const bool deep = painter.device() == nullptr || painter.device()->depth() >= 16;
+    if (!active_ || !deep) {
+        painter.drawText(baseline, text);
+        return;
+    }
+    const bool columns = spec_.orientation == TglGradientDir::fgdVertical;
+    const int extent = columns ? clip.width() : clip.height();
+    const int lines = mulDiv(extent, spec_.percentFilling, 100) + 1;
+    painter.save();
+    for (int line = 0; line < lines && line < extent; ++line) {
+        painter.setClipRect(columns ? QRect(clip.left() + line, clip.top(), 1, clip.height())
+                                    : QRect(clip.left(), clip.top() + line, clip.width(), 1));
+        painter.setPen(textLineColor(line, extent));
+        painter.drawText(baseline, text);
+    }
+    painter.restore();
+}
+
 }  // namespace kestrave

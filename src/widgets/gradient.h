@@ -85,6 +85,13 @@ public:
     void setBrushStyle(Qt::BrushStyle style);
     void setReversed(bool reversed);
     const GradientSpec& spec() const { return spec_; }
+    // The colour of text line `line` of `lines` written in `extent` pixels: from FromColor a step
+    // of (to − from) ÷ extent per line.
+    QColor textLineColor(int line, int extent) const;
+    // `text` with its cell's top-left at `origin`, coloured line by line across `clip` (pixel rows,
+    // or columns for fgdVertical) over PercentFilling of it; written once in the painter's pen when
+    // inactive.
+    void drawText(QPainter& painter, QPoint origin, const QRect& clip, const QString& text) const;
 
     // Fills `rect` with the bands; nothing while inactive or on a device of fewer than 16 bits per
     // pixel. The diagonal kinds draw lines `penWidth` wide (1 when 0) in `penStyle`.

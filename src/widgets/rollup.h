@@ -62,6 +62,9 @@ public:
     void setCaptionShowHint(bool show);
     QString CaptionHint() const { return hint_; }
     void setCaptionHint(const QString& hint);
+    // The caption bar's font: the panel keeps its own copy, and the contents keep theirs.
+    QFont Font() const { return CaptionBar->font(); }
+    void assignFont(const QFont& font) { CaptionBar->setFont(font); }
 
     void rollUp();
     void rollDown();

@@ -1,7 +1,10 @@
 #include "widgets/shadow_label.h"
 
+#include <QApplication>
 #include <QPainter>
+
 #include <QTextDocument>
+#include "widgets/component_graphics.h"
 
 namespace kestrave {
 
@@ -35,11 +38,59 @@ QRect DrawShadowText(QPainter& painter, const QString& text, const QRect& rect, 
     return both;
 }
 
-TRxLabel::TRxLabel(QWidget* parent) : QLabel(parent), shadowColor_(palette().color(QPalette::Light)) {}
+TRxLabel::TRxLabel(QWidget* parent) : QLabel(parent), shadowColor_(palette().color(QPalette::Light)) {
+    // The focus rectangle follows the focus control's focus.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+        if (showFocus_ && buddy() != nullptr && (old == buddy() || now == buddy())) update();
+    });
+}
+
+void TRxLabel::setShowFocus(bool show) {
+    showFocus_ = show;
+    update();
+}
+
+void TRxLabel::setAutoSize(bool autoSize) {
+    autoSize_ = autoSize;
+    adjustBounds();
+}
+
+void TRxLabel::setCaption(const QString& caption) {
+    setText(caption);
+    adjustBounds();
+}
+
+QString TRxLabel::measuredText() const {
+    const QString caption = text();
+    if (caption.isEmpty() || caption == "&") return QStringLiteral(" ");
+    return caption;
+}
+
+int TRxLabel::textFlags() const {
+    int flags = static_cast<int>(alignment()) | Qt::TextExpandTabs | Qt::TextShowMnemonic;
+    if (wordWrap()) flags |= Qt::TextWordWrap;
+    return flags;
+}
+
+QRect TRxLabel::textRect() const {
+    const QRect area = contentsRect().adjusted(1, 0, -1, 0);
+    return fontMetrics().boundingRect(area, textFlags(), measuredText());
+}
+
+void TRxLabel::adjustBounds() {
+    // Pictures and rich text keep the size their owner gives them.
+    if (!autoSize_ || !plainCaption()) return;
+    const QSize wanted = sizeHint();
+    const int right = geometry().right();
+    const bool keepRight = alignment() & Qt::AlignRight;
+    resize(wanted);
+    if (keepRight) move(right - wanted.width() + 1, y());
+}
 
 void TRxLabel::setShadowSize(int size) {
     shadowSize_ = std::max(0, size);
     updateGeometry();
+    adjustBounds();
     update();
 }
 
@@ -54,7 +105,11 @@ void TRxLabel::setShadowPos(ShadowPos pos) {
 }
 
 QSize TRxLabel::sizeHint() const {
-    return QLabel::sizeHint() + QSize(shadowSize_, shadowSize_);
+    if (!plainCaption()) return QLabel::sizeHint() + QSize(shadowSize_, shadowSize_);
+    const QSize text = fontMetrics().size(textFlags(), measuredText());
+    const QMargins margins = contentsMargins();
+    return text + QSize(2 + shadowSize_ + margins.left() + margins.right(),
+                        shadowSize_ + margins.top() + margins.bottom());
 }
 
 QSize TRxLabel::minimumSizeHint() const {
@@ -74,8 +129,7 @@ void TRxLabel::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     if (autoFillBackground()) painter.fillRect(rect(), palette().color(backgroundRole()));
     const QRect area = contentsRect().adjusted(1, 0, -1, 0);
-    int flags = static_cast<int>(alignment()) | Qt::TextExpandTabs;
-    if (wordWrap()) flags |= Qt::TextWordWrap;
+    const int flags = textFlags();
     int size = shadowSize_;
     ShadowPos pos = shadowPos_;
     QColor shadow = shadowColor_;
@@ -90,19 +144,51 @@ void TRxLabel::paintEvent(QPaintEvent* event) {
     } else {
         painter.setPen(palette().color(foregroundRole()));
     }
-    DrawShadowText(painter, text(), area, flags, size, shadow, pos);
+    const QRect drawn = DrawShadowText(painter, text(), area, flags, size, shadow, pos);
+    if (showFocus_ && buddy() != nullptr && buddy()->hasFocus()) {
+        // A dotted frame one pixel around the text.
+        painter.setPen(QPen(palette().color(QPalette::WindowText), 1, Qt::DotLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(drawn.adjusted(-1, 0, 0, -1));
+    }
+}
+
+void TRxLabel::setMouseInside(bool inside) {
+    if (inside == mouseInside_) return;
+    mouseInside_ = inside;
+    if (inside)
+        emit OnMouseEnter();
+    else
+        emit OnMouseLeave();
 }
 
 void TRxLabel::enterEvent(QEnterEvent*) {
-    if (!isEnabled() || mouseInside_) return;
-    mouseInside_ = true;
-    emit OnMouseEnter();
+    if (isEnabled()) setMouseInside(true);
 }
 
 void TRxLabel::leaveEvent(QEvent*) {
-    if (!mouseInside_) return;
-    mouseInside_ = false;
-    emit OnMouseLeave();
+    setMouseInside(false);
+}
+
+void TRxLabel::mouseReleaseEvent(QMouseEvent* event) {
+    QLabel::mouseReleaseEvent(event);
+    setMouseInside(pointerInside(*this));
+}
+
+void TRxLabel::changeEvent(QEvent* event) {
+    QLabel::changeEvent(event);
+    if (event->type() == QEvent::EnabledChange) setMouseInside(pointerInside(*this));
+    if (event->type() == QEvent::FontChange) adjustBounds();
+}
+
+void TRxLabel::showEvent(QShowEvent* event) {
+    QLabel::showEvent(event);
+    setMouseInside(pointerInside(*this));
+}
+
+void TRxLabel::hideEvent(QHideEvent* event) {
+    QLabel::hideEvent(event);
+    setMouseInside(false);
 }
 
 }  // namespace kestrave

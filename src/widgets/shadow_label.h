@@ -27,6 +27,20 @@ public:
     ShadowPos shadowPos() const { return shadowPos_; }
     void setShadowPos(ShadowPos pos);
     bool mouseInside() const { return mouseInside_; }
+    // The control that the caption's accelerator focuses, and around whose focus the caption
+    // draws a focus rectangle when ShowFocus is on.
+    QWidget* FocusControl() const { return buddy(); }
+    void setFocusControl(QWidget* control) { setBuddy(control); }
+    bool ShowFocus() const { return showFocus_; }
+    void setShowFocus(bool show);
+    // With AutoSize the label takes the size of its caption (an empty caption, or a lone "&",
+    // measures as a blank); a right-aligned label keeps its right edge.
+    bool AutoSize() const { return autoSize_; }
+    void setAutoSize(bool autoSize);
+    // The caption set through here resizes an AutoSize label at once.
+    void setCaption(const QString& caption);
+    // Where the caption is drawn, once measured; a focus rectangle goes around it.
+    QRect textRect() const;
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
@@ -38,14 +52,27 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    // After a release and a change of enabling or visibility the mouse-inside flag is checked
+    // against the pointer.
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     bool plainCaption() const;
+    // The text measured: a blank for an empty caption or a lone accelerator mark.
+    QString measuredText() const;
+    int textFlags() const;
+    void adjustBounds();
+    void setMouseInside(bool inside);
 
     int shadowSize_ = 1;
     QColor shadowColor_;
     ShadowPos shadowPos_ = ShadowPos::LeftTop;
     bool mouseInside_ = false;
+    bool showFocus_ = false;
+    bool autoSize_ = true;
 };
 
 }  // namespace kestrave

@@ -1,11 +1,14 @@
 #include "widgets/speed_button.h"
 
 #include <QCursor>
+#include <QDialog>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOptionButton>
 #include <QStylePainter>
+
+#include "widgets/component_graphics.h"
 
 namespace kestrave {
 namespace {
@@ -28,6 +31,44 @@ TRxSpeedButton::~TRxSpeedButton() {
 
 void TRxSpeedButton::setFlat(bool flat) {
     flat_ = flat;
+    update();
+}
+
+void TRxSpeedButton::setGlyph(const QImage& glyph) {
+    glyph_.setGlyph(glyph);
+    updateGeometry();
+    update();
+}
+
+void TRxSpeedButton::setNumGlyphs(int count) {
+    glyph_.setNumGlyphs(count);
+    updateGeometry();
+    update();
+}
+
+void TRxSpeedButton::setLayout(ButtonLayout layout) {
+    layout_ = layout;
+    update();
+}
+
+void TRxSpeedButton::setMargin(int margin) {
+    if (margin < -1) return;
+    margin_ = margin;
+    update();
+}
+
+void TRxSpeedButton::setSpacing(int spacing) {
+    spacing_ = spacing;
+    update();
+}
+
+void TRxSpeedButton::setGrayedInactive(bool grayed) {
+    grayedInactive_ = grayed;
+    update();
+}
+
+void TRxSpeedButton::setTransparent(bool transparent) {
+    transparent_ = transparent;
     update();
 }
 
@@ -98,7 +139,11 @@ void TRxSpeedButton::setAllowAllUp(bool allow) {
 }
 
 void TRxSpeedButton::Click() {
+    auto* dialog = qobject_cast<QDialog*>(window());
+    if (dialog != nullptr && ModalResult != 0) dialog->setResult(ModalResult);
     emit clicked(down_);
+    // The dialog ends once the click's handlers have run, with the result the button gave it.
+    if (dialog != nullptr && ModalResult != 0 && dialog->result() == ModalResult) dialog->done(ModalResult);
 }
 
 QPoint TRxSpeedButton::menuPoint(Qt::Alignment menuAlignment) const {
@@ -112,7 +157,51 @@ QPoint TRxSpeedButton::menuPoint(Qt::Alignment menuAlignment) const {
 QSize TRxSpeedButton::sizeHint() const {
     const QSize text = fontMetrics().size(Qt::TextShowMnemonic, QString(this->text()).remove('\r'));
     const int arrow = menu() != nullptr && markDropDown_ ? kDropDownArrowWidth : 0;
-    return QSize(text.width() + 12 + arrow, text.height() + 8);
+    const QSize glyph = glyph_.cellSize();
+    if (!glyph.isValid()) return QSize(text.width() + 12 + arrow, text.height() + 8);
+    const int gap = text.width() > 0 ? spacing_ : 0;
+    if (layout_ == ButtonLayout::GlyphLeft || layout_ == ButtonLayout::GlyphRight)
+        return QSize(text.width() + gap + glyph.width() + 12 + arrow,
+                     std::max(text.height(), glyph.height()) + 8);
+    return QSize(std::max(text.width(), glyph.width()) + 12 + arrow,
+                 text.height() + gap + glyph.height() + 8);
+}
+
+QRect TRxSpeedButton::contentRect() const {
+    QRect content = rect().adjusted(2, 2, -2, -2);
+    if (menu() != nullptr && markDropDown_) content.setRight(content.right() - kDropDownArrowWidth);
+    return content;
+}
+
+QString TRxSpeedButton::shownCaption() const {
+    const QString caption = QString(text()).remove('\r');
+    if (WordWrap) return caption;
+    const QSize glyph = glyph_.cellSize();
+    int room = contentRect().width();
+    if (glyph.isValid() && (layout_ == ButtonLayout::GlyphLeft || layout_ == ButtonLayout::GlyphRight))
+        room -= glyph.width() + spacing_ + std::max(margin_, 0);
+    QStringList lines = caption.split('\n');
+    for (QString& line : lines) line = MinimizeText(line, fontMetrics(), room);
+    return lines.join('\n');
+}
+
+GlyphCaptionPlace TRxSpeedButton::contentPlace() const {
+    const QString caption = shownCaption();
+    const int flags = Qt::TextShowMnemonic | (WordWrap ? Qt::TextWordWrap : 0);
+    const QRect content = contentRect();
+    QSize text = caption.isEmpty()
+                     ? QSize(0, 0)
+                     : fontMetrics().boundingRect(QRect(0, 0, content.width(), 1000), flags, caption).size();
+    return placeGlyphAndCaption(content, glyph_.cellSize(), text, layout_, margin_, spacing_);
+}
+
+GlyphState TRxSpeedButton::glyphState() const {
+    if (!isEnabled()) return GlyphState::Disabled;
+    const bool inactive = flat_ && !mouseInside_ && press_.state != ButtonState::Exclusive;
+    if (inactive && grayedInactive_) return GlyphState::Inactive;
+    if (press_.state == ButtonState::Down) return GlyphState::Down;
+    if (press_.state == ButtonState::Exclusive) return GlyphState::Exclusive;
+    return GlyphState::Up;
 }
 
 void TRxSpeedButton::mousePressEvent(QMouseEvent* event) {
@@ -172,37 +261,70 @@ void TRxSpeedButton::leaveEvent(QEvent*) {
 
 void TRxSpeedButton::changeEvent(QEvent* event) {
     QToolButton::changeEvent(event);
-    if (event->type() == QEvent::EnabledChange)
-        setMouseInside(isEnabled() && rect().contains(mapFromGlobal(QCursor::pos())));
+    if (event->type() == QEvent::EnabledChange) setMouseInside(pointerInside(*this));
+}
+
+void TRxSpeedButton::showEvent(QShowEvent* event) {
+    QToolButton::showEvent(event);
+    setMouseInside(pointerInside(*this));
+}
+
+void TRxSpeedButton::hideEvent(QHideEvent* event) {
+    QToolButton::hideEvent(event);
+    setMouseInside(false);
 }
 
 void TRxSpeedButton::paintEvent(QPaintEvent*) {
     QStylePainter painter(this);
-    QStyleOptionButton option;
-    option.initFrom(this);
-    option.text = QString(text()).remove('\r');
+    const QPalette& colours = palette();
     const bool pressed = press_.state != ButtonState::Up;
-    if (pressed) option.state |= QStyle::State_Sunken;
-    if (press_.state == ButtonState::Exclusive) option.state |= QStyle::State_On;
-    const bool inactive = flat_ && !mouseInside_ && press_.state != ButtonState::Exclusive;
-    if (flat_) option.features |= QStyleOptionButton::Flat;
-    if (!inactive) painter.drawControl(QStyle::CE_PushButtonBevel, option);
-    // A held-down button shows a checker of face and highlight inside its frame.
-    // The face under the checker is a shade darker than the style's, so that the held-down look
-    // shows on styles whose face is nearly as light as the highlight.
-    if (press_.state == ButtonState::Exclusive && !(flat_ && mouseInside_)) {
-        const QRect inside = rect().adjusted(2, 2, -2, -2);
-        painter.fillRect(inside, palette().color(QPalette::Button).darker(115));
-        painter.fillRect(inside, QBrush(palette().color(QPalette::Light), Qt::Dense4Pattern));
+    const bool exclusive = press_.state == ButtonState::Exclusive;
+    const bool inactive = flat_ && !mouseInside_ && !exclusive;
+    if (!transparent_) painter.fillRect(rect(), colours.color(QPalette::Button));
+    if (!inactive) {
+        if (transparent_) {
+            // The frame alone, over what lies under the button.
+            drawBevelFrame(painter, rect(), pressed, colours);
+            drawBevelFrame(painter, rect().adjusted(1, 1, -1, -1), pressed, colours);
+        } else {
+            QStyleOptionButton option;
+            option.initFrom(this);
+            if (pressed) option.state |= QStyle::State_Sunken;
+            if (exclusive) option.state |= QStyle::State_On;
+            if (flat_) option.features |= QStyleOptionButton::Flat;
+            painter.drawControl(QStyle::CE_PushButtonBevel, option);
+        }
     }
-    if (pressed) option.rect.translate(1, 1);
+    // A held-down button shows a checker of face and highlight inside its frame. The face under
+    // the checker is a shade darker than the style's, so that the held-down look shows on styles
+    // whose face is nearly as light as the highlight.
+    if (exclusive && !transparent_ && !(flat_ && mouseInside_))
+        painter.fillRect(rect().adjusted(2, 2, -2, -2),
+                         QBrush(CreateTwoColorsBrushPattern(colours.color(QPalette::Button).darker(115),
+                                                            colours.color(QPalette::Light))));
+    const QPoint shift = pressed ? QPoint(1, 1) : QPoint(0, 0);
     if (menu() != nullptr && markDropDown_) {
-        option.rect.setRight(option.rect.right() - kDropDownArrowWidth);
-        QStyleOption arrow = option;
-        arrow.rect = QRect(option.rect.right() + 1, option.rect.center().y() - 3, 7, 7);
+        QStyleOption arrow;
+        arrow.initFrom(this);
+        const QRect content = contentRect();
+        arrow.rect = QRect(content.right() + 2, content.center().y() - 3, 7, 7).translated(shift);
         painter.drawPrimitive(QStyle::PE_IndicatorArrowDown, arrow);
     }
-    painter.drawControl(QStyle::CE_PushButtonLabel, option);
+    const GlyphCaptionPlace place = contentPlace();
+    if (!glyph_.isEmpty()) painter.drawImage(place.glyph + shift, glyph_.picture(glyphState(), colours));
+    const QString caption = shownCaption();
+    if (caption.isEmpty()) return;
+    const int flags = Qt::AlignCenter | Qt::TextShowMnemonic | (WordWrap ? Qt::TextWordWrap : 0);
+    const QRect textRect = place.caption.translated(shift);
+    if (!isEnabled()) {
+        // Embossed: the highlight one pixel down and right under the shadow colour.
+        painter.setPen(colours.color(QPalette::Light));
+        painter.drawText(textRect.translated(1, 1), flags, caption);
+        painter.setPen(colours.color(QPalette::Dark));
+    } else {
+        painter.setPen(colours.color(QPalette::ButtonText));
+    }
+    painter.drawText(textRect, flags, caption);
 }
 
 }  // namespace kestrave

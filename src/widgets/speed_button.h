@@ -11,6 +11,7 @@
 #include <QToolButton>
 #include <memory>
 
+#include "widgets/button_glyph.h"
 #include "widgets/repeat_timer.h"
 #include "widgets/speed_button_model.h"
 
@@ -41,12 +42,38 @@ public:
     void setDropDownMenu(QMenu* dropDown) { setMenu(dropDown); }
     bool MarkDropDown() const { return markDropDown_; }
     void setMarkDropDown(bool mark);
+    // The glyph bitmap of NumGlyphs cells (up, disabled, down, held down, inactive).
+    QImage Glyph() const { return glyph_.Glyph(); }
+    void setGlyph(const QImage& glyph);
+    int NumGlyphs() const { return glyph_.NumGlyphs(); }
+    void setNumGlyphs(int count);
+    ButtonLayout Layout() const { return layout_; }
+    void setLayout(ButtonLayout layout);
+    int Margin() const { return margin_; }
+    // Values below -1 are ignored; -1 centres the glyph and caption.
+    void setMargin(int margin);
+    int Spacing() const { return spacing_; }
+    void setSpacing(int spacing);
+    // A flat button without the mouse shows its glyph's inactive (grey) picture.
+    bool GrayedInactive() const { return grayedInactive_; }
+    void setGrayedInactive(bool grayed);
+    // Only the frame is drawn: what lies under the button shows through.
+    bool Transparent() const { return transparent_; }
+    void setTransparent(bool transparent);
+    // A click ends the dialog the button stands on with this result (0: it does not).
+    int ModalResult = 0;
+    // A caption that does not fit wraps instead of being shortened with "...".
+    bool WordWrap = false;
     int InitPause = 500;
     int RepeatInterval = 100;
     enum class MenuPosition { Bottom, Right };
     MenuPosition menuPosition = MenuPosition::Bottom;
 
     ButtonState state() const { return press_.state; }
+    // The caption as drawn: each line shortened to the width left for text unless word wrap is on.
+    QString shownCaption() const;
+    // Where the glyph and the caption go in a button of this size (pressed ones move by (1, 1)).
+    GlyphCaptionPlace contentPlace() const;
     bool mouseInside() const { return mouseInside_; }
     // Raises OnClick (and clicked), as a click by the user does.
     void Click();
@@ -71,6 +98,8 @@ protected:
     void leaveEvent(QEvent* event) override;
     // After a release and an enabling change the mouse-inside flag is checked against the pointer.
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     // A click from code or the keyboard toggles Down by the group's rules.
     void nextCheckState() override;
     // Checked set from code goes through the group's rules too.
@@ -80,6 +109,9 @@ private:
     void tick();
     // Sets the mouse-inside flag and raises OnMouseEnter or OnMouseLeave when it changes.
     void setMouseInside(bool inside);
+    // The content rectangle: the client less the frame and a drop-down arrow's room.
+    QRect contentRect() const;
+    GlyphState glyphState() const;
     // Takes over `down` as the button's checked state without running the group's rules again.
     void showDown(bool down);
     // The buttons of the parent that share this one's group, this one included.
@@ -91,6 +123,12 @@ private:
     bool allowTimer_ = false;
     bool flat_ = false;
     bool markDropDown_ = true;
+    TRxButtonGlyph glyph_;
+    ButtonLayout layout_ = ButtonLayout::GlyphTop;
+    int margin_ = -1;
+    int spacing_ = 1;
+    bool grayedInactive_ = true;
+    bool transparent_ = false;
     bool mouseInside_ = false;
     bool syncing_ = false;
     SpeedButtonPress press_;

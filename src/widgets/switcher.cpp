@@ -40,13 +40,25 @@ void TASSwitcher::setPosition(int value) {
     if (SoundType != wssNone) playChangeSound();
 }
 
+QString TASSwitcher::soundSource() const {
+    if (SoundType != wssExe) return SoundChange;
+    return ResourceType.isEmpty() ? ":/" + SoundChange : ":/" + ResourceType + "/" + SoundChange;
+}
+
 // A change sound that cannot be found or played is left out: the position has changed anyway.
 void TASSwitcher::playChangeSound() {
-    const QString source = SoundType == wssExe ? ":/" + SoundChange : SoundChange;
+    const QString source = soundSource();
     if (SoundChange.isEmpty() || !QFileInfo::exists(source)) return;
     if (!sound_) sound_ = new QSoundEffect(this);
+    if ((WaveOptions & woNoStop) && sound_->isPlaying()) return;
     sound_->setSource(SoundType == wssExe ? QUrl("qrc" + source) : QUrl::fromLocalFile(source));
+    sound_->setLoopCount((WaveOptions & woLoop) ? QSoundEffect::Infinite : 1);
     sound_->play();
+}
+
+void TASSwitcher::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (height() != width()) resize(width(), width());
 }
 
 void TASSwitcher::setPrintValues(bool print) {
@@ -100,9 +112,19 @@ void TASSwitcher::drawScale(QPainter& painter) const {
         if (printValues_) label(angle, max_ == 0 ? QString("1") : QString::number(max_ - k));
     }
     if (printValues_) label(s.end, "0");
-    painter.setPen(palette().color(QPalette::Window));
-    painter.setBrush(palette().color(QPalette::Window));
+    const QColor face = palette().color(QPalette::Window);
+    painter.setPen(face);
+    painter.setBrush(face);
     painter.drawEllipse(dialRect(m.knobInset));
+    // Two arcs in the face colour tidy the scale: one along the ring over the gap, one along the
+    // knob's edge under the ticks' inner ends.
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setBrush(Qt::NoBrush);
+    const int gap = ((s.start - s.end) % 360 + 360) % 360;
+    painter.drawArc(dialRect(m.ringInset), s.end * ArcUnit, gap * ArcUnit);
+    painter.drawArc(dialRect(m.knobInset), s.start * ArcUnit, (360 - gap) * ArcUnit);
+    painter.restore();
 }
 
 void TASSwitcher::drawKnob(QPainter& painter) const {

@@ -45,6 +45,15 @@ public:
     TWhereSoundStore SoundType = wssWav;
     // The sound file (wssWav) or the resource name (wssExe) played on every change.
     QString SoundChange;
+    // The kind of resource a wssExe sound is: its folder among the program's resources.
+    QString ResourceType;
+    enum TWaveOption { woSync = 1, woNoDefault = 2, woLoop = 4, woNoStop = 8 };
+    // Looping repeats the sound; with woNoStop a sound still playing is not cut off by the next.
+    // The sound is always played alongside (it never holds the window up), and never a default
+    // one in place of a missing sound.
+    int WaveOptions = woSync | woNoDefault | woNoStop;
+    // Where the change sound is read from: the file, or the resource of the chosen type.
+    QString soundSource() const;
 
     DialMeasures measures() const { return dialMeasures(printValues_); }
     DialScale scale() const { return dialScale(max_); }
@@ -65,6 +74,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    // The dial is square: its height follows its width.
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void drawScale(QPainter& painter) const;

@@ -188,31 +188,34 @@ void TglTabControl::drawTab(QPainter& painter, int index) {
     if (OnGetItemFontColor) OnGetItemFontColor(this, index, fontColor);
     const QColor fill = itemColor(index);
     const QRect item = tabItemRect(tabRect(index), side_, selected);
-    const bool picture = !Wallpaper.Bitmap.isNull() && Wallpaper.Bitmap.width() > 0;
+    const QImage wallpaper = Wallpaper.picture();
+    const bool picture = !wallpaper.isNull() && wallpaper.width() > 0;
     const TglWallpaperOption wallpaperMode =
         Wallpaper.Tile ? TglWallpaperOption::fwoTile : TglWallpaperOption::fwoNone;
     if (picture && Wallpaper.FillCaptionBakgr && index == count() - 1)
-        drawBitmap(painter, rect(), {}, Wallpaper.Bitmap, false, wallpaperMode);
+        drawBitmap(painter, rect(), {}, wallpaper, false, wallpaperMode);
     bool filled = false;
     if (picture && Wallpaper.FillCaptions && Wallpaper.IncludeBevels) {
-        drawBitmap(painter, item, {}, Wallpaper.Bitmap, false, wallpaperMode);
+        drawBitmap(painter, wallpaperItemRect(item, side_, lookLikeButtons_, selected), {}, wallpaper, false,
+                   wallpaperMode);
         filled = true;
     }
-    if (!LookLikeButtons && selected && side_ == TglSide::fsdBottom) {
+    if (!lookLikeButtons_ && selected && side_ == TglSide::fsdBottom) {
         painter.fillRect(QRect(item.left(), item.top(), item.width() - 2, 2),
                          palette().color(QPalette::Button));
     }
-    if (!LookLikeButtons && selected && side_ == TglSide::fsdRight) {
+    if (!lookLikeButtons_ && selected && side_ == TglSide::fsdRight) {
         painter.fillRect(QRect(item.left(), item.top(), 2, item.height() - 2),
                          palette().color(QPalette::Button));
     }
-    QRect r = tabBoxRect(item, side_, selected, LookLikeButtons, style.Borders & sideBit(TglSide::fsdTop));
+    QRect r = tabBoxRect(item, side_, selected, lookLikeButtons_, style.Borders & sideBit(TglSide::fsdTop));
+    if (OnGetGradientColors) OnGetGradientColors(this, index, *style.Gradient);
     const bool gradient = style.Gradient->Active();
     style.Gradient->draw(painter, r);
     r = drawBevelBox(painter, r, {style.Borders, style.BevelOuter, style.BevelInner, style.Bold, 1},
                      palette(), fill, gradient || filled);
     if (picture && Wallpaper.FillCaptions && !Wallpaper.IncludeBevels)
-        drawBitmap(painter, r, {}, Wallpaper.Bitmap, false, wallpaperMode);
+        drawBitmap(painter, r, {}, wallpaper, false, wallpaperMode);
     r.setBottom(r.bottom() + 1);
 
     QRect caption = r;
@@ -231,19 +234,138 @@ void TglTabControl::drawTab(QPainter& painter, int index) {
                       ((Options & ftoWordWrap) ? Qt::TextWordWrap : Qt::TextSingleLine);
     painter.save();
     painter.setFont(style.Font);
-    if (FontDirection != TglLabelDir::fldLeftRight) {
-        // A caption along the side: drawn in the rectangle turned about its centre.
-        static constexpr int Angles[] = {0, 180, 90, -90};
-        const QPointF centre = QRectF(caption).center();
-        painter.translate(centre);
-        painter.rotate(Angles[static_cast<int>(FontDirection)]);
-        const QSize turned = std::abs(Angles[static_cast<int>(FontDirection)]) == 90
-                                 ? caption.size().transposed()
-                                 : caption.size();
-        caption = QRect(QPoint(-turned.width() / 2, -turned.height() / 2), turned);
+    if (FontDirection == TglLabelDir::fldLeftRight) {
+        drawStyledText(painter, caption, tabText(index), style.TextStyle, flags, fontColor, palette());
+    } else {
+        // A caption along the side: written from its origin in the turned font.
+        const RotatedFont turned = rotatedFont(style.Font, escapementOf(FontDirection));
+        painter.setFont(turned.font);
+        const QSize extent = painter.fontMetrics().size(Qt::TextSingleLine, tabText(index));
+        painter.translate(
+            rotatedCaptionOrigin(FontDirection, style.CaptionHAlign, style.CaptionVAlign, caption, extent));
+        painter.rotate(-turned.escapement / 10.0);
+        drawStyledTextAt(painter, {}, tabText(index), style.TextStyle, fontColor,
+                         palette().color(QPalette::Dark), palette().color(QPalette::Light));
     }
-    drawStyledText(painter, caption, tabText(index), style.TextStyle, flags, fontColor, palette());
     painter.restore();
+}
+
+QImage TTabsWallpaper::picture() const {
+    if (!Bitmap.isNull() || Image.isNull()) return Bitmap;
+    return Image->pixmap().toImage();
+}
+
+QRect wallpaperItemRect(QRect item, TglSide side, bool buttonLook, bool selected) {
+    if (buttonLook) return item;
+    switch (side) {
+        case TglSide::fsdLeft:
+            return item.adjusted(0, 0, -1, 0);
+        case TglSide::fsdTop:
+            return item.adjusted(0, 0, 0, -1);
+        case TglSide::fsdRight:
+            return item.adjusted(1, 0, 0, 0);
+        case TglSide::fsdBottom:
+            return item.adjusted(selected ? 0 : 1, 1, 0, 0);
+    }
+    return item;
+}
+
+QRect wallpaperClientRect(QRect client, TglSide side, int tabDepth, bool buttonLook, bool selected) {
+    int row = tabDepth + (buttonLook ? (side == TglSide::fsdLeft ? 3 : 4) : 5);
+    if (selected) row += side == TglSide::fsdLeft || side == TglSide::fsdTop ? -1 : 1;
+    QRect area = client.adjusted(1, 1, -1, -1);
+    switch (side) {
+        case TglSide::fsdLeft:
+            area.setLeft(client.left() + row);
+            break;
+        case TglSide::fsdTop:
+            area.setTop(client.top() + row);
+            break;
+        case TglSide::fsdRight:
+            area.setRight(client.right() - row);
+            break;
+        case TglSide::fsdBottom:
+            area.setBottom(client.bottom() - row);
+            break;
+    }
+    return area;
+}
+
+void TglTabControl::setLookLikeButtons(bool buttons) {
+    if (buttons == lookLikeButtons_) return;
+    lookLikeButtons_ = buttons;
+    updateGeometry();
+    update();
+}
+
+void TglTabControl::changeEvent(QEvent* event) {
+    QTabBar::changeEvent(event);
+    if (event->type() != QEvent::FontChange || !(Options & ftoInheriteTabFonts)) return;
+    tabStyle_->Font = font();
+    selectedStyle_->Font = font();
+    update();
+}
+
+void TglPageControl::paintEvent(QPaintEvent* event) {
+    QTabWidget::paintEvent(event);
+    const QImage wallpaper = tabs_->Wallpaper.picture();
+    if (!tabs_->Wallpaper.FillClient || wallpaper.isNull() || tabs_->count() == 0) return;
+    const bool across =
+        tabs_->TabsPosition() == TglSide::fsdTop || tabs_->TabsPosition() == TglSide::fsdBottom;
+    const QRect tab = tabs_->tabRect(tabs_->currentIndex() >= 0 ? tabs_->currentIndex() : 0);
+    QPainter painter(this);
+    drawBitmap(painter,
+               wallpaperClientRect(rect(), tabs_->TabsPosition(), across ? tab.height() : tab.width(),
+                                   tabs_->LookLikeButtons(), tabs_->currentIndex() >= 0),
+               {}, wallpaper, false,
+               tabs_->Wallpaper.Tile ? TglWallpaperOption::fwoTile : TglWallpaperOption::fwoNone);
+}
+
+int escapementOf(TglLabelDir direction) {
+    static constexpr int Escapements[] = {0, -1800, -900, 900};
+    return Escapements[static_cast<int>(direction)];
+}
+
+QPoint rotatedCaptionOrigin(TglLabelDir direction, TglHorAlign h, TglVertAlign v, const QRect& c,
+                            QSize extent) {
+    // Right and bottom edges are exclusive here, as the caption rectangle's arithmetic expects.
+    const int left = c.left();
+    const int top = c.top();
+    const int right = c.left() + c.width();
+    const int bottom = c.top() + c.height();
+    const int w = extent.width();
+    const int hh = extent.height();
+    int x = 0;
+    int y = 0;
+    switch (direction) {
+        case TglLabelDir::fldLeftRight:
+            return {left, top};
+        case TglLabelDir::fldRightLeft:
+            x = h == TglHorAlign::fhaLeft     ? right
+                : h == TglHorAlign::fhaCenter ? left + (c.width() + w) / 2
+                                              : left + w;
+            y = v == TglVertAlign::fvaTop      ? bottom
+                : v == TglVertAlign::fvaCenter ? top + (c.height() + hh) / 2
+                                               : top + hh;
+            break;
+        case TglLabelDir::fldDownUp:
+            x = left;
+            y = bottom - 4;
+            if (h == TglHorAlign::fhaCenter) y -= (c.height() - w) / 2;
+            if (h == TglHorAlign::fhaRight) y = top + w + 3;
+            if (v == TglVertAlign::fvaCenter) x += (c.width() - hh) / 2;
+            if (v == TglVertAlign::fvaBottom) x = right - hh - 1;
+            break;
+        case TglLabelDir::fldUpDown:
+            x = right;
+            y = top + 4;
+            if (h == TglHorAlign::fhaCenter) y += (c.height() - w) / 2;
+            if (h == TglHorAlign::fhaRight) y = bottom - w - 3;
+            if (v == TglVertAlign::fvaCenter) x -= (c.width() - hh) / 2;
+            if (v == TglVertAlign::fvaBottom) x = left + hh;
+            break;
+    }
+    return {x, y};
 }
 
 TglPageControl::TglPageControl(QWidget* parent, TglSide side)

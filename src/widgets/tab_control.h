@@ -5,6 +5,8 @@
 
 #include <QFont>
 #include <QImage>
+#include <QLabel>
+#include <QPointer>
 #include <QTabBar>
 #include <QTabWidget>
 #include <array>
@@ -47,14 +49,26 @@ public:
     TGradient* Gradient;
 };
 
-// The picture behind the tabs.
+// The picture behind the tabs: the own Bitmap, or, while that is empty, the picture shown by the
+// Image control (forgotten when that control goes).
 struct TTabsWallpaper {
     QImage Bitmap;
+    QPointer<QLabel> Image;
     bool FillCaptions = true;
     bool FillCaptionBakgr = false;
+    bool FillClient = false;
     bool Tile = true;
     bool IncludeBevels = true;
+    QImage picture() const;
 };
+
+// The tab's item rectangle the wallpaper fills before the bevel: outside button look one pixel
+// less on the page side, and on the left too for an unselected bottom tab.
+QRect wallpaperItemRect(QRect item, TglSide side, bool buttonLook, bool selected);
+// The page area the wallpaper fills: the client less the tab row (the tab's depth and 5 pixels
+// on the tab side; 3 for left tabs and 4 otherwise in button look; a selected tab's side 1 less
+// for left and top tabs and 1 more for right and bottom ones) and 1 pixel on the other sides.
+QRect wallpaperClientRect(QRect client, TglSide side, int tabDepth, bool buttonLook, bool selected);
 
 // The box a tab is drawn in, from the rectangle the bar gives it: a selected tab stands out
 // towards the page side's opposite and two pixels wider, an unselected one steps back; in button
@@ -71,6 +85,13 @@ struct GlyphPlace {
 };
 GlyphPlace glyphPlace(const QRect& r, QSize glyph, TglHorAlign h, TglVertAlign v, TglSide side,
                       bool excludeGlyph, TglWallpaperOption mode);
+
+// Where a turned caption of extent (w, h) starts in the caption rectangle `c`, by the direction
+// and the caption's alignments; the font's escapement of each direction (tenths of a degree,
+// counter-clockwise).
+QPoint rotatedCaptionOrigin(TglLabelDir direction, TglHorAlign h, TglVertAlign v, const QRect& c,
+                            QSize extent);
+int escapementOf(TglLabelDir direction);
 
 class TglTabControl : public QTabBar {
     Q_OBJECT
@@ -89,8 +110,15 @@ public:
     QList<QImage> Glyphs;
     bool SingleGlyph = false;
     TglWallpaperOption DrawGlyphsOption = TglWallpaperOption::fwoNone;
-    bool LookLikeButtons = false;
+    bool LookLikeButtons() const { return lookLikeButtons_; }
+    // The tabs are laid out anew for the other look.
+    void setLookLikeButtons(bool buttons);
+    // The hovered tab is tracked (the platform's hot tracking); owner-drawn tabs look the same.
+    bool HotTrack() const { return hasMouseTracking(); }
+    void setHotTrack(bool track) { setMouseTracking(track); }
     unsigned Options = 0;
+    // Lets a handler set the gradient of tab `Index` before it is drawn.
+    std::function<void(QObject* Sender, int Index, TGradient& Gradient)> OnGetGradientColors;
     TglLabelDir FontDirection = TglLabelDir::fldLeftRight;
     ItemColorEvent OnGetItemColor;
     ItemColorEvent OnGetItemFontColor;
@@ -111,6 +139,8 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // With ftoInheriteTabFonts the control's font becomes both styles' fonts.
+    void changeEvent(QEvent* event) override;
     QSize tabSizeHint(int index) const override;
     QSize minimumTabSizeHint(int index) const override { return tabSizeHint(index); }
 
@@ -122,6 +152,7 @@ private:
     TTabStyle* selectedStyle_;
     std::array<QColor, TabColorCount> tabColors_{};
     TglSide side_ = TglSide::fsdTop;
+    bool lookLikeButtons_ = false;
     int tabWidth_ = 0;
     int tabHeight_ = 20;
 };
@@ -132,6 +163,10 @@ class TglPageControl : public QTabWidget {
 public:
     explicit TglPageControl(QWidget* parent = nullptr, TglSide side = TglSide::fsdBottom);
     TglTabControl* tabs() const { return tabs_; }
+
+protected:
+    // The wallpaper over the page area, when the tabs' wallpaper asks for it.
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     TglTabControl* tabs_;

@@ -49,6 +49,16 @@ QString shortFileVersion(const QString& version) {
     return QString("%1.%2").arg(major).arg(minor, 2, 10, QChar('0'));
 }
 
+QString versionFlagsText(unsigned flags) {
+    static const std::array<const char*, 6> names{", Debug Build",   ", Pre-Release Build",
+                                                  ", Patched Build", ", Private Build",
+                                                  ", InfoInferred",  ", Special Build"};
+    QString text;
+    for (std::size_t bit = 0; bit < names.size(); ++bit)
+        if (flags & (1u << bit)) text += names[bit];
+    return text.mid(2);
+}
+
 QString versionResourceValue(TfshVersionLabel::TVersionResource resource, const QString& key,
                              const QString& file, bool ownFile, const QString& dateTimeFormat) {
     using R = TfshVersionLabel;
@@ -61,7 +71,13 @@ QString versionResourceValue(TfshVersionLabel::TVersionResource resource, const 
                                         : written.toString(dateTimeFormat);
     }
     if (!ownFile) return "< No Data Available >";
-    if (resource == R::vrFlags) return {};
+    if (resource == R::vrFlags) {
+#ifdef NDEBUG
+        return versionFlagsText(0);
+#else
+        return versionFlagsText(1);
+#endif
+    }
     const QString value = ownVersionString(key);
     if (value.isEmpty()) return "< Error retrieving string version info >";
     if (value.size() < 2) return "< No Version Info >";

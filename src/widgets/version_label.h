@@ -67,6 +67,9 @@ private:
 
 // Major and minor of a dotted version as "%d.%.2d": "4.1.0.12" gives "4.01".
 QString shortFileVersion(const QString& version);
+// The names of the set flags of a file's fixed version information (debug 1, pre-release 2,
+// patched 4, private 8, info inferred 16, special 32), in that order, joined by ", ".
+QString versionFlagsText(unsigned flags);
 
 // The value shown for `resource` of `file` (this program's own when `ownFile` is set): the
 // version texts come from the version compiled in, which holds file and product version and

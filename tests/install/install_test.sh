@@ -63,7 +63,7 @@ mkdir -p "$work/mime/packages"
 cp "$prefix/share/mime/packages/kestrave.xml" "$work/mime/packages/"
 XDG_DATA_DIRS="$work:${XDG_DATA_DIRS:-/usr/local/share:/usr/share}" update-mime-database "$work/mime" >"$work/mime.log" 2>&1 || fail "update-mime-database: $(cat "$work/mime.log")"
 [ ! -s "$work/mime.log" ] || fail "update-mime-database: $(cat "$work/mime.log")"
-for glob in ser:video/x-ser kfl:application/x-kestrave-frame-list kco:application/x-kestrave-command-file \
+for glob in ser:video/x-ser ksp:application/x-kestrave-project kfl:application/x-kestrave-frame-list kco:application/x-kestrave-command-file \
             kap:application/x-kestrave-alignment-points kwv:application/x-kestrave-wavelet-scheme; do
   grep -qx "50:${glob#*:}:\*\.${glob%%:*}" "$work/mime/globs2" || fail "no glob *.${glob%%:*} -> ${glob#*:}"
 done

@@ -311,6 +311,14 @@ TEST_F(Savers, OverwriteQuestionDecidesAndOnlyAWrittenFileCountsAsSaved) {
     EXPECT_EQ(settings.ReadString("Files", "lastwaveletsavetype", ""), "BMP");
     saveWavelet(dir / "m", WaveletSaveType::TIFF);
     EXPECT_EQ(settings.ReadString("Files", "Lastwaveletsavetype", ""), "TIF");
+    // A name relative to the working folder is remembered with its whole folder.
+    fs::create_directory(dir / "rec");
+    const fs::path working = fs::current_path();
+    fs::current_path(dir.path());
+    const bool saved = saveWavelet(fs::path("rec") / "m", WaveletSaveType::BMP).saved();
+    fs::current_path(working);
+    EXPECT_TRUE(saved);
+    EXPECT_EQ(settings.ReadString("Files", "SaveDir", ""), (dir / "rec").string());
 
     // "Image not fully processed": asked interactively, answered Yes in batch runs.
     SaveContext ctx = context();

@@ -40,14 +40,14 @@ public:
     }
 };
 
-LanguageTexts translations(const std::string& body, int charset = DefaultCharset) {
-    return LanguageTexts::parse("[Translations]\r\n" + body, charset);
+TLanguage translations(const std::string& body, int charset = DefaultCharset) {
+    return TLanguage::parse("[Translations]\r\n" + body, charset);
 }
 
 }  // namespace
 
 TEST(LanguageFile, KeysAndSectionsIgnoreCaseBlanksAreDroppedAndMalformedLinesAreSkipped) {
-    const LanguageTexts texts = LanguageTexts::parse(
+    const TLanguage texts = TLanguage::parse(
         "\xEF\xBB\xBF[Other]\r\nLabel1.caption=elsewhere\r\n"
         "  [ translations ]  \n"
         "no equals sign here\n"
@@ -68,7 +68,7 @@ TEST(LanguageFile, KeysAndSectionsIgnoreCaseBlanksAreDroppedAndMalformedLinesAre
     EXPECT_EQ(texts.value("Empty.caption"), "");
     EXPECT_EQ(texts.value("Long.caption")->size(), 1023u);
     EXPECT_EQ(texts.value(""), std::nullopt);
-    const LanguageTexts missing = LanguageTexts::read("/nonexistent/lang_ru.txt", 204);
+    const TLanguage missing = TLanguage::read("/nonexistent/lang_ru.txt", 204);
     EXPECT_EQ(missing.value("Label2.caption"), std::nullopt);
     EXPECT_EQ(missing.charset(), 204) << "the language's set without its file";
 }
@@ -95,7 +95,7 @@ TEST(LanguageFile, TextIsDecodedInTheLanguagesCharacterSetUnlessItIsUtf8) {
         {"a set without a code page of its own", "A.caption=caf\xE9", 255, "caf\xC3\xA9", 255},
     };
     for (const Case& c : cases) {
-        const LanguageTexts texts = translations(c.body, c.charset);
+        const TLanguage texts = translations(c.body, c.charset);
         EXPECT_EQ(texts.value("A.caption"), c.expected) << c.what;
         EXPECT_EQ(texts.charset(), c.decodedIn) << c.what;
     }
@@ -109,7 +109,7 @@ TEST(LanguageApply, StarsBecomeLineBreaksInThePropertyAndThenInTheHint) {
                     {"Box.items", Kind::List},          {"Box.Hint", Kind::Text},
                     {"Group.ItemIndex", Kind::Integer}, {"Tabs.tabs", Kind::List},
                     {"NoHint.caption", Kind::Text},     {"Deep.Font.Name", Kind::Text}};
-    const LanguageTexts texts = translations(
+    const TLanguage texts = translations(
         "Label1.caption=a*b\r\n"
         "Label2.caption=one*two*three\r\n"
         "Box.items= x , y ,z\r\n"
@@ -181,7 +181,7 @@ TEST(TranslationTemplate, LinesAreGroupedByTagWithBannersAndPaddedPaths) {
               (std::vector<std::string>{"TabSheet1.caption", "Label1.caption", longPath, "Box.items"}));
 
     // Read back as a language file, the template gives every text it shows.
-    const LanguageTexts back = LanguageTexts::parse(written.templateText, DefaultCharset);
+    const TLanguage back = TLanguage::parse(written.templateText, DefaultCharset);
     EXPECT_EQ(back.value("TabSheet1.caption"), "Align");
     EXPECT_EQ(back.value("Box.items"), "a,b");
     EXPECT_EQ(back.value(longPath), "x");

@@ -9,9 +9,11 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QWheelEvent>
 #include <algorithm>
 #include <map>
 
@@ -25,7 +27,9 @@
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/line_chart.h"
 #include "shell/pages/optimize_page.h"
+#include "shell/pages/point_windows.h"
 #include "shell/tab_strip.h"
+#include "shell/tool_windows.h"
 #include "shell_test_support.h"
 #include "support/sample_recording.h"
 #include "widgets/bitmap_view.h"
@@ -49,9 +53,10 @@ struct AlignPageTest : ShellWindowTest {
     RegistrationWindows& charts = form->registrationWindows;
 
     // The recording chosen as a batch run chooses it, with the 32-pixel box.
-    void selectRecording() {
+    void selectRecording(const synth::SynthOptions& options = smallRecordingOptions()) {
         context.pipeline.editRun().state.BatchMode = true;
-        context.pipeline.editRun().input.BatchInputFile = writeSampleRecording(dir.path()).path.string();
+        context.pipeline.editRun().input.BatchInputFile =
+            writeSampleRecording(dir.path(), options).path.string();
         form->input->SelectFileButtonClick();
         context.pipeline.editRun().state.BatchMode = false;
         page.FFTsizeGroup->setItemIndex(0);
@@ -64,6 +69,11 @@ struct AlignPageTest : ShellWindowTest {
         selectRecording();
         click(Feature);
         ASSERT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stReferenceReady);
+    }
+    void move(QPoint at) {
+        QMouseEvent event(QEvent::MouseMove, at, page.PreviewImage->mapToGlobal(at), Qt::NoButton,
+                          Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(page.PreviewImage, &event);
     }
     bool checked(QListWidget& list, int j) const { return list.item(j)->checkState() == Qt::Checked; }
     void expectNoPassFlag() const {
@@ -327,6 +337,92 @@ TEST_F(AlignPageTest, ACancelledRealignmentLeavesTheLimitRefusedAndTheLaterPages
     page.Alignbutton->click();
     EXPECT_TRUE(context.pipeline.model().FramesRanked);
     EXPECT_TRUE(page.Setlimitbutton->isEnabled());
+}
+
+}  // namespace kestrave::test
+
+namespace kestrave::test {
+
+TEST_F(AlignPageTest, TheZoomWindowShowsTheSquareAroundThePointerTwiceAsLarge) {
+    synth::SynthOptions large = smallRecordingOptions();
+    large.width = 200;
+    large.height = 160;
+    large.frames = 3;
+    selectRecording(large);
+    QTest::mouseClick(page.Previewzoom, Qt::LeftButton);
+    ASSERT_TRUE(page.Previewzoom->Checked());
+    EXPECT_TRUE(form->tools.Zoomwindow->isVisible());
+
+    const QImage preview = page.previewPicture().toImage().convertToFormat(QImage::Format_RGB32);
+    const QPoint pointer(100, 80);
+    move(pointer);
+    const QImage zoom =
+        form->pointWindows.zoomimage->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(zoom.size(), QSize(256, 256));
+    const QRgb yellow = qRgb(255, 255, 0);
+    // Each preview pixel of the square fills two by two zoom pixels, except under the outline
+    // (the square's edge pixels 118 and 137 each way).
+    for (const QPoint& z : {QPoint(0, 0), QPoint(255, 255), QPoint(10, 200), QPoint(128, 128),
+                            QPoint(117, 130), QPoint(138, 128), QPoint(119, 119)}) {
+        const QPoint source = pointer - QPoint(64, 64) + QPoint(z.x() / 2, z.y() / 2);
+        EXPECT_EQ(zoom.pixel(z), preview.pixel(QPoint(source.x(), source.y()))) << z.x() << "," << z.y();
+    }
+    for (const QPoint& z : {QPoint(118, 118), QPoint(137, 118), QPoint(118, 137), QPoint(137, 137),
+                            QPoint(128, 118), QPoint(137, 125)})
+        EXPECT_EQ(zoom.pixel(z), yellow) << z.x() << "," << z.y();
+
+    // Too near the border, or with Ctrl held, the square stays as it was.
+    const QImage before = zoom;
+    move(QPoint(60, 80));
+    EXPECT_EQ(form->pointWindows.zoomimage->pixmap().toImage().convertToFormat(QImage::Format_RGB32), before);
+    move(QPoint(110, 85));  // a plain move: the square follows…
+    const QImage moved =
+        form->pointWindows.zoomimage->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_NE(moved, before);
+    form->align->PreviewImageMouseMove(Qt::NoButton, Qt::ControlModifier, 100, 80);  // … Ctrl keeps it
+    EXPECT_EQ(form->pointWindows.zoomimage->pixmap().toImage().convertToFormat(QImage::Format_RGB32), moved);
+
+    // A double click on the caption of the zoom window, the break window or the wavelet zoom
+    // unticks the box and closes the zoom window.
+    for (ToolWindow* window :
+         {form->tools.Zoomwindow, form->tools.Registerhaltwindow, form->tools.WaveZoom}) {
+        if (!page.Previewzoom->Checked()) QTest::mouseClick(page.Previewzoom, Qt::LeftButton);
+        ASSERT_TRUE(form->tools.Zoomwindow->isVisible());
+        emit window->OnCaptionDblClick(window);
+        EXPECT_FALSE(page.Previewzoom->Checked()) << window->objectName().toStdString();
+        EXPECT_FALSE(form->tools.Zoomwindow->isVisible()) << window->objectName().toStdString();
+    }
+}
+
+TEST_F(AlignPageTest, TheWheelStepsTheBoxSizeOnlyWhileTheFeatureIsChosen) {
+    synth::SynthOptions large = smallRecordingOptions();
+    large.width = 160;
+    large.height = 160;
+    large.frames = 3;
+    selectRecording(large);
+    const auto wheel = [&](int delta) {
+        QWheelEvent event(QPointF(50, 50), QPointF(50, 50), QPoint(), QPoint(0, delta), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(page.PreviewImage, &event);
+    };
+    // Up steps to the larger box, down to the smaller; a small delta does nothing; at the
+    // smallest box a step down stays.
+    const struct {
+        int delta;
+        int item;
+        int size;
+    } steps[] = {{120, 1, 64}, {120, 2, 128}, {5, 2, 128}, {-120, 1, 64}, {-120, 0, 32}, {-120, 0, 32}};
+    for (const auto& step : steps) {
+        wheel(step.delta);
+        EXPECT_EQ(page.FFTsizeGroup->ItemIndex(), step.item) << step.delta;
+        EXPECT_EQ(context.pipeline.fft().FFTSize, step.size) << step.delta;
+    }
+    // Once the frames are aligned the wheel leaves the box alone.
+    click(QPoint(80, 80));
+    form->align->AlignallButtonClick();
+    ASSERT_EQ(context.pipeline.state().progstatus, TProgStatus::psAligned);
+    wheel(120);
+    EXPECT_EQ(page.FFTsizeGroup->ItemIndex(), 0);
 }
 
 }  // namespace kestrave::test

@@ -4,14 +4,18 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QStackedWidget>
 #include <QToolButton>
 
 #include "frames/png_io.h"
+#include "output/resize.h"
 #include "platform/avi_file.h"
 #include "platform/safe_file.h"
 #include "save_test_support.h"
 #include "shell/controllers/avi_controller.h"
 #include "shell/pages/avi_controls.h"
+#include "shell/pages/final_page.h"
+#include "shell/pages/shrink_view.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/tool_windows.h"
@@ -69,6 +73,7 @@ TEST_F(AviWindowTest, ResizeViewShowsAndSavesTheScaledPicture) {
     processed.fill(10, 120, 200);
     QToolButton& button = *form->waveletPage->Resizebutton;
     ShrinkView& view = form->shrinkView;
+    form->PageControl1->setCurrentWidget(form->waveletPage);
     button.click();
     ASSERT_TRUE(form->tools.Shrinkview->isVisible());
     EXPECT_EQ(view.ShrinkImage->pixmap().size(), QSize(150, 100));
@@ -90,6 +95,27 @@ TEST_F(AviWindowTest, ResizeViewShowsAndSavesTheScaledPicture) {
 
     button.click();
     EXPECT_FALSE(form->tools.Shrinkview->isVisible());
+}
+
+TEST_F(AviWindowTest, ResizeViewShowsTheFinalImageOnTheFinalPageAndNothingNewElsewhere) {
+    context.pipeline.editRun().wavelet.ProcessPicture.resize(300, 200);
+    Bitmap24& finalImage = context.pipeline.editRun().finalImage.shown;
+    finalImage.resize(120, 80);
+    finalImage.fill(0, 0, 255);
+    ShrinkView& view = form->shrinkView;
+    view.RadioGroup2->setItemIndex(OriginalResizeRatio);
+    form->PageControl1->setCurrentWidget(form->finalPage);
+    view.RadioGroup2->OnClick(view.RadioGroup2);
+    EXPECT_EQ(view.ShrinkImage->pixmap().size(), QSize(120, 80));
+    EXPECT_EQ(view.ShrinkImage->pixmap().toImage().pixelColor(5, 5), QColor(255, 0, 0));
+
+    // On the Stack page the view takes the final image's size at the ratio and keeps its picture.
+    form->PageControl1->setCurrentWidget(form->stackPage);
+    view.RadioGroup2->setItemIndex(2);
+    view.RadioGroup2->OnClick(view.RadioGroup2);
+    EXPECT_EQ(view.Imagesize->text(), "Imagesize: 60x40");
+    EXPECT_EQ(view.ShrinkImage->size(), QSize(60, 40));
+    EXPECT_EQ(view.ShrinkImage->pixmap().size(), QSize(120, 80)) << "nothing drawn anew";
 }
 
 }  // namespace kestrave::test

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QPlainTextEdit>
 #include <QStackedWidget>
 #include <QTest>
 #include <QUrlQuery>
@@ -96,6 +97,13 @@ TEST_F(MailLabelTest, AClickOpensTheLinkBuiltFromTheWindowAsItIsNow) {
     }
     EXPECT_EQ(opened.size(), 2u);
     EXPECT_EQ(opened.back().scheme(), "mailto");
+    // Memo1 holds the memory report afresh, whatever it showed before.
+    form->aboutPage->Memo1->setPlainText("old text");
+    QTest::mouseClick(&label, Qt::LeftButton);
+    const QStringList memo = form->aboutPage->Memo1->toPlainText().split('\n');
+    ASSERT_EQ(memo.size(), 5);
+    EXPECT_TRUE(memo[0].startsWith("Current memory load: "));
+    EXPECT_TRUE(memo[4].startsWith("Used virtual memory: "));
 }
 
 }  // namespace

@@ -102,7 +102,7 @@ struct FrameListWindowTest : ShellWindowTest {
 TEST_F(FrameListWindowTest, CheckedFramesAreSavedAndLoadedBackAndAListIsAdded) {
     const auto frames = writeFrames("f", 20, ".bmp");
     select(frames, InputFilter::BMP);
-    for (const int entry : {2, 5}) list.item(entry)->setCheckState(Qt::Unchecked);
+    for (const int entry : {2, 5}) tickAsUser(list, entry, false);
 
     dialogs->willChoose(dir / "kept");
     windows.SaveFramelistbutton->click();
@@ -127,7 +127,7 @@ TEST_F(FrameListWindowTest, CheckedFramesAreSavedAndLoadedBackAndAListIsAdded) {
 
     // A list of ten appended to twenty: the open frames keep their ticks, the new ones are ticked.
     select(frames, InputFilter::BMP);
-    list.item(4)->setCheckState(Qt::Unchecked);
+    tickAsUser(list, 4, false);
     const auto more = writeFrames("g", 10, ".bmp");
     std::vector<std::string> moreNames;
     for (const auto& file : more) moreNames.push_back(file.string());
@@ -198,7 +198,7 @@ TEST_F(FrameListWindowTest, AnEmptiedListReadsNothingAndDropsStartANewOne) {
 TEST_F(FrameListWindowTest, DroppedFilesExtendTheSeriesOrBecomeTheInput) {
     const auto bmps = writeFrames("f", 3, ".bmp");
     select(bmps, InputFilter::BMP);
-    list.item(1)->setCheckState(Qt::Unchecked);
+    tickAsUser(list, 1, false);
 
     // Only local files are taken.
     QMimeData web;

@@ -95,9 +95,7 @@ struct InputWindowTest : ShellWindowTest {
     std::string frames() const { return align.Frames->text().toStdString(); }
     std::string caption() const { return form->windowTitle().toStdString(); }
     bool entryChecked(int j) const { return list.item(j)->checkState() == Qt::Checked; }
-    void tick(QListWidget& target, int j, bool checked) {
-        target.item(j)->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
-    }
+    void tick(QListWidget& target, int j, bool checked) { tickAsUser(target, j, checked); }
 };
 
 }  // namespace

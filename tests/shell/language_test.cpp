@@ -14,6 +14,7 @@
 
 #include "shell/language_handlers.h"
 #include "shell/pages/align_page.h"
+#include "shell/pages/language_box.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/speed_bar.h"
 #include "shell/startup.h"
@@ -241,4 +242,57 @@ TEST_F(LanguageTest, TheCharacterSetAndTheFontHeightAreSetByHand) {
 }
 
 }  // namespace
+}  // namespace kestrave::test
+
+namespace kestrave::test {
+
+TEST_F(LanguageTest, ANewFileIsListedWhenTheListOpensAndTheBuiltInTextsComeBack) {
+    writeTemplate();
+    listLanguages(*align.Languagebox);
+    const QString builtIn = align.Languagebox->itemText(align.Languagebox->count() - 1);
+    EXPECT_EQ(align.Languagebox->count(), 1) << "no language file yet: only the built-in texts";
+
+    // A file put into the folder while the program runs shows once the list opens.
+    writeFile(home / "lang_de.txt",
+              "[Translations]\r\nTabSheet1.caption=Ausrichten\r\nAutolanguage.caption=Auto*de\r\n"
+              "Processarea.items=a,b,c,d,e\r\n");
+    emit align.Languagebox->listRequested();
+    ASSERT_EQ(align.Languagebox->count(), 2);
+    const QString hintBefore = align.Autolanguage->toolTip();
+    const QStringList areasBefore = [&] {
+        QStringList items;
+        for (int i = 0; i < form->waveletPage->Processarea->count(); ++i)
+            items << form->waveletPage->Processarea->itemText(i);
+        return items;
+    }();
+    chooseItem("lang_de");
+    applyChosen();
+    ASSERT_EQ(form->Tabpages->tabText(0), "Ausrichten");
+    ASSERT_EQ(align.Autolanguage->Caption(), "Auto\nde");
+    ASSERT_EQ(form->waveletPage->Processarea->itemText(0), "a");
+
+    // The built-in texts' item puts back every text, hint and list the file changed; a second
+    // language applied in between changes nothing of what comes back.
+    writeFile(home / "lang_fr.txt", "[Translations]\r\nTabSheet1.caption=Aligner\r\n");
+    chooseItem("lang_fr");
+    applyChosen();
+    ASSERT_EQ(form->Tabpages->tabText(0), "Aligner");
+    chooseItem(builtIn);
+    applyChosen();
+    EXPECT_EQ(form->Tabpages->tabText(0), "Align");
+    EXPECT_EQ(align.Autolanguage->Caption(), "Auto");
+    EXPECT_EQ(align.Autolanguage->toolTip(), hintBefore);
+    for (int i = 0; i < areasBefore.size(); ++i)
+        EXPECT_EQ(form->waveletPage->Processarea->itemText(i), areasBefore[i]);
+    EXPECT_EQ(align.charset1->text(), "1");
+
+    // The built-in item names no template: only the caption list is written, without a word.
+    messages.shown.clear();
+    fs::remove(home / "caplist.txt");
+    writeTemplate();
+    EXPECT_TRUE(fs::exists(home / "caplist.txt"));
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_FALSE(fs::exists(home / (builtIn.toStdString() + "1.txt")));
+}
+
 }  // namespace kestrave::test

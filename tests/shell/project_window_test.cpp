@@ -7,17 +7,23 @@
 
 #include <gtest/gtest.h>
 
+#include <QListWidget>
 #include <QStackedWidget>
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 
 #include "batch_test_support.h"
+#include "output/bmp_writer.h"
 #include "shell/controllers/project_controller.h"
 #include "shell/controllers/stack_controller.h"
 #include "shell/pages/align_page.h"
+#include "shell/pages/frame_windows.h"
 #include "shell/shell_test_support.h"
+#include "shell/tool_windows.h"
 #include "support/temp_dir.h"
+#include "widgets/check_box.h"
+#include "widgets/slider.h"
 #include "widgets/spin_edit.h"
 
 namespace kestrave::test {
@@ -213,6 +219,155 @@ TEST(ProjectWindow, TheOlderFormRenamesTheVideoOnlyWhenAgreedAndNeverOverAnother
     const int errors = saved.run->context.messages().errorsShown();
     saved.run->form->stack->StackButtonClick();
     EXPECT_EQ(saved.run->context.messages().errorsShown(), errors);
+}
+
+// A copy of the saved project, changed by `change`, loaded at a fresh start.
+std::unique_ptr<BatchRun> loadChanged(const StackedProject& saved, const std::string& name,
+                                      const std::function<void(ProjectData&)>& change) {
+    ProjectData project = readProject(saved.project).project;
+    change(project);
+    const fs::path file = saved.dir.path() / name;
+    writeProject(file, project);
+    return runHeadless({file.string()});
+}
+
+std::vector<std::string> listTexts(const QListWidget& list) {
+    std::vector<std::string> texts;
+    for (int i = 0; i < list.count(); ++i)
+        texts.push_back(list.item(i)->text().toStdString() +
+                        (list.item(i)->checkState() == Qt::Checked ? "+" : "-"));
+    return texts;
+}
+
+TEST(ProjectWindow, EachStageComesBackWithItsGraphWindowSliderAndStackList) {
+    StackedProject saved;
+    ASSERT_TRUE(saved.run->form->project->saveProject(saved.project, ProjectForm::Full));
+    const ProjectData stacked = readProject(saved.project).project;
+    for (const int stage : {1, 2, 3, 4}) {
+        SCOPED_TRACE(stage);
+        // The graph box unticked in the stored values: from stage 2 on the replay ticks it.
+        auto loaded = loadChanged(saved, "stage.ksp", [&](ProjectData& p) {
+            p.progstatus = stage;
+            std::erase_if(p.formLines,
+                          [](const std::string& line) { return line.starts_with("ShowGraphbox_"); });
+            p.formLines.push_back("ShowGraphbox_Checked=False");
+        });
+        TMainForm& form = *loaded->form;
+        const bool graphTicked = form.alignPage->ShowGraphbox->Checked();
+        EXPECT_EQ(graphTicked, stage >= 2);
+        // Shown with its box, until a stack made again hides it.
+        EXPECT_EQ(form.tools.Registrationgraphwindow->isVisible(), stage == 2 || stage == 3);
+        EXPECT_FALSE(form.tools.SelectFrameswindow->isVisible());
+        EXPECT_EQ(form.tools.FFTWindow->isVisible(), form.alignPage->ShowFFTbox->Checked());
+        EXPECT_EQ(loaded->context.pipeline.state().activepage >= TMainTab::tabStack, stage >= 3);
+        if (stage < 4) continue;
+        // The stack list holds the first ranks as the frame list shows them; the frame slider
+        // stands where the stack slider does.
+        EXPECT_EQ(form.alignPage->PreviewSlider->Value(), stacked.stackslider);
+        const QListWidget& frames = *form.frameWindows.SelectFramesChecklist;
+        std::vector<std::string> expected;
+        for (int j = 0; j < stacked.usedframes; ++j) {
+            const QListWidgetItem* item = frames.item(stacked.ranking[static_cast<std::size_t>(j)]);
+            expected.push_back(item->text().toStdString() + (item->checkState() == Qt::Checked ? "+" : "-"));
+        }
+        EXPECT_EQ(listTexts(*form.frameWindows.StackFramesList), expected);
+        EXPECT_FALSE(form.tools.StackFrameswindow->isVisible());
+    }
+}
+
+TEST(ProjectWindow, SecondFieldDataIsTakenOnlyWhileInterlacedIsTicked) {
+    StackedProject saved;
+    ASSERT_TRUE(saved.run->form->project->saveProject(saved.project, ProjectForm::Full));
+    for (const bool ticked : {false, true}) {
+        SCOPED_TRACE(ticked);
+        auto loaded = loadChanged(saved, "fields.ksp", [&](ProjectData& p) {
+            p.interlaced.emplace(p.excluded.size(), ProjectSlot{7, -5, 2.5f, 9.5f});
+            std::erase_if(p.formLines,
+                          [](const std::string& line) { return line.starts_with("interlaced_"); });
+            p.formLines.push_back(ticked ? "interlaced_Checked=True" : "interlaced_Checked=False");
+        });
+        for (int i = 0; i < saved.frames; ++i) {
+            const TAlignSlotRec& field = loaded->context.pipeline.model().FrameTable[i].Slots[2];
+            EXPECT_EQ(field.X, ticked ? 7 : 0) << i;
+            EXPECT_EQ(field.Y, ticked ? -5 : 0) << i;
+            EXPECT_EQ(field.Quality, ticked ? 9.5f : 0.0f) << i;
+        }
+    }
+}
+
+TEST(ProjectWindow, SavingAsksBeforeReplacingAndReportsAFileItCannotWrite) {
+    StackedProject saved;
+    auto presenter = std::make_unique<ScriptedPresenter>();
+    ScriptedPresenter& messages = *presenter;
+    saved.run->context.messages().setPresenter(std::move(presenter));
+    auto scripted = std::make_unique<ScriptedFileDialogs>();
+    ScriptedFileDialogs& dialogs = *scripted;
+    saved.run->context.setDialogs(std::move(scripted));
+    ProjectController& controller = *saved.run->form->project;
+
+    std::ofstream(saved.project) << "an earlier project";
+    dialogs.willChoose(saved.project);
+    messages.reply(mrNo);
+    controller.SaveProjectClick();
+    ASSERT_FALSE(messages.shown.empty());
+    EXPECT_EQ(messages.shown.back().text, " Overwrite existing projectfile ?");
+    EXPECT_EQ(fileBytes(saved.project), "an earlier project") << "No keeps the file";
+    dialogs.willChoose(saved.project);
+    messages.reply(mrYes);
+    controller.SaveProjectClick();
+    EXPECT_EQ(readProject(saved.project).project.progstatus, 4) << "Yes replaces it";
+
+    // A folder that does not exist: reported, nothing written.
+    const fs::path nowhere = saved.dir.path() / "gone" / "night.ksp";
+    dialogs.willChoose(nowhere);
+    controller.SaveProjectClick();
+    EXPECT_EQ(messages.shown.back().caption, "Save error");
+    EXPECT_FALSE(fs::exists(nowhere));
+}
+
+TEST(ProjectWindow, ASerProjectAndAStillSeriesProjectComeBackWithTheirInput) {
+    // A SER recording, stacked and saved: loaded again, the same file, stage and stack.
+    TempDir dir;
+    const fs::path ser = writeSampleRecording(dir.path(), batchRecordingOptions(), "night.ser").path;
+    auto run = runHeadless({ser.string(), "-NF30", "-ASpng"});
+    const fs::path project = dir.path() / "night.ksp";
+    ASSERT_TRUE(run->form->project->saveProject(project, ProjectForm::Full));
+    auto loaded = runHeadless({project.string()});
+    const Pipeline& pipeline = loaded->context.pipeline;
+    EXPECT_TRUE(pipeline.model().InputIsSER);
+    EXPECT_EQ(fs::path(pipeline.model().SerName), ser);
+    EXPECT_EQ(pipeline.state().progstatus, TProgStatus::psStacked);
+    EXPECT_EQ(stackPlane(pipeline), stackPlane(run->context.pipeline));
+
+    // The same frames as a series of pictures, with the SER project's alignment: the list
+    // names the files.
+    const synth::Recording recording = synth::planRecording(batchRecordingOptions());
+    ProjectData series = readProject(project).project;
+    series.InputType = TInputType::itBMP;
+    series.SerName.clear();
+    series.frameNames.clear();
+    for (int i = 0; i < series.sequencelength; ++i) {
+        const GreyImage frame = frameImage(recording, i);
+        Bitmap24 picture(frame.width, frame.height);
+        for (int y = 0; y < frame.height; ++y)
+            for (int x = 0; x < frame.width; ++x)
+                std::fill_n(
+                    picture.pixel(x, y), 3,
+                    static_cast<std::uint8_t>(std::lround(std::clamp(frame.at(x, y), 0.0, 1.0) * 255)));
+        const std::string name = "f" + std::to_string(100 + i) + ".bmp";
+        writeBmp24(dir.path() / name, picture);
+        series.frameNames.push_back(name);
+    }
+    const fs::path seriesFile = dir.path() / "series.ksp";
+    writeProject(seriesFile, series);
+    auto stills = runHeadless({seriesFile.string()});
+    EXPECT_TRUE(stills->context.pipeline.model().InputIsSeries);
+    EXPECT_EQ(stills->context.pipeline.state().progstatus, TProgStatus::psStacked);
+    const QListWidget& stackList = *stills->form->frameWindows.StackFramesList;
+    ASSERT_EQ(stackList.count(), series.usedframes);
+    EXPECT_EQ(stackList.item(0)->text().toStdString(),
+              series.frameNames[static_cast<std::size_t>(series.ranking[0])]);
+    EXPECT_FALSE(stills->logged("Error"));
 }
 
 }  // namespace

@@ -42,25 +42,52 @@ bool near(const QColor& a, const QColor& b, int tolerance) {
 
 TEST_F(ShellWindowTest, ToolWindowsAreRollupsNamedCaptionedAndSizedByTheirTable) {
     struct Case {
-        ToolWindow* window;
+        const char* name;
         const char* caption;
         int tag;
-        bool closeButton;
+        int dropHeight;
+        bool closeButton = true;
     };
     const Case cases[] = {
-        {form->tools.Tonemapwindow, "Tonemap", 904, true},
-        {form->tools.Shrinkview, "Resized image", 910, true},
-        {form->tools.Zoomwindow, "Zoom", 109, true},
-        {form->tools.SelectFrameswindow, "Framelist", 901, true},
-        {form->pointWindows.Multialignwindow, "Multi-Alignment Window", 901, false},
+        {"Registrationgraphwindow", "Registration ", 901, 273},
+        {"AngleDist", "Angle & Distance", 901, 25},
+        {"Registerhaltwindow", "Break", 901, 57},
+        {"Zoomwindow", "Zoom", 109, 256},
+        {"SelectFrameswindow", "Framelist", 901, 505},
+        {"FFTWindow", "FFT Spectrum", 901, 337},
+        {"Multialignwindow", "Multi-Alignment Window", 901, 473, false},
+        {"RegiStration2", "Registration ", 902, 257},
+        {"movements", "movements", 902, 222},
+        {"StackFrameswindow", "Stacklist", 903, 529},
+        {"Stackgraphpanel", "Stack graph", 903, 609},
+        {"gbRollup1", "Show additional alignment graphs", 303, 275, false},
+        {"Sigmaevents", "Sigma event recording", 903, 537},
+        {"Alignmentpointswindow", "Alignmentpoints", 903, 313},
+        {"Filterwindow", "Wavelet filter", 904, 377},
+        {"WaveZoom", "Zoom", 904, 313},
+        {"HistoRGBWindow", "RGB balance", 904, 361},
+        {"HistoWindow", "Histogram", 904, 249},
+        {"Tonemapwindow", "Tonemap", 904, 309},
+        {"Gammawindow", "Gamma", 904, 401},
+        {"HLSwindow", "Hue Saturation Lightness", 905, 489},
+        {"MultiAlignprogresswindow", "Multi Align Progress", 910, 97},
+        {"Imageinfowindow", "Image information (caption)", 910, 313},
+        {"Shrinkview", "Resized image", 910, 417},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.caption);
-        EXPECT_EQ(c.window->Caption(), c.caption);
-        EXPECT_EQ(c.window->CaptionBar->text(), c.caption);
-        EXPECT_EQ(c.window->Tag(), c.tag);
-        EXPECT_EQ(c.window->ShowCloseButton(), c.closeButton);
-        EXPECT_EQ(c.window->CaptionBarColor(), QColor(192, 220, 192));
+        SCOPED_TRACE(c.name);
+        const auto* window = form->findChild<TgbRollup*>(c.name);
+        ASSERT_NE(window, nullptr);
+        EXPECT_EQ(window->Caption(), c.caption);
+        EXPECT_EQ(window->CaptionBar->text(), c.caption);
+        EXPECT_EQ(window->Tag(), c.tag);
+        EXPECT_EQ(window->DropHeight(), c.dropHeight);
+        EXPECT_EQ(window->ShowCloseButton(), c.closeButton);
+        const bool nested = c.tag == 303;
+        EXPECT_EQ(window->CaptionBarColor(),
+                  nested ? window->palette().color(QPalette::Button) : QColor(192, 220, 192));
+        EXPECT_EQ(window->Font().pixelSize(), nested ? 13 : 11);
+        EXPECT_EQ(window->CaptionShowHint(), c.tag == 910);
     }
     // A caption set at run time shows on the bar.
     form->tools.FFTWindow->setWindowTitle("FFT spectrum 64x64");

@@ -1,5 +1,7 @@
 #include "shell_test_support.h"
 
+#include "widgets/check_list_box.h"
+
 namespace kestrave::test {
 
 std::uint16_t ScriptedPresenter::show(const Message& message) {
@@ -37,6 +39,13 @@ ScriptedContext::ScriptedContext() {
 ShellWindowTest::ShellWindowTest() {
     app();
     form = std::make_unique<TMainForm>(context);
+}
+
+void tickAsUser(QListWidget& list, int entry, bool checked) {
+    auto& checkList = dynamic_cast<CheckListBox&>(list);
+    if (checkList.Checked(entry) == checked) return;
+    checkList.setCurrentRow(entry, QItemSelectionModel::NoUpdate);
+    checkList.toggleByUser(entry);
 }
 
 }  // namespace kestrave::test

@@ -20,6 +20,8 @@
 #include "support/qt_test_application.h"
 #include "support/temp_dir.h"
 
+class QListWidget;
+
 namespace kestrave::test {
 
 class ScriptedPresenter : public MessagePort {
@@ -83,5 +85,9 @@ struct ShellWindowTest : ::testing::Test {
     ScriptedPresenter& platformBox = *scripted.platformBox;
     std::unique_ptr<TMainForm> form;
 };
+
+// Ticks or unticks entry `entry` of a check list as a click in its check area does: the entry
+// becomes current and the list's click-check notice follows.
+void tickAsUser(QListWidget& list, int entry, bool checked);
 
 }  // namespace kestrave::test

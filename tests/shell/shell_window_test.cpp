@@ -130,15 +130,24 @@ TEST_F(ShellWindowTest, TabChangeFollowsAutoProcessAndTheClipboard) {
     QApplication::clipboard()->clear();
 }
 
-TEST_F(ShellWindowTest, CancelAsksOnlyWhileSomethingRunsAndSetsTheFlagOnlyOnYes) {
-    // Nothing runs: nothing to ask, nothing to change.
+TEST_F(ShellWindowTest, CancelAsksAlwaysAndSetsTheFlagOnlyOnYesWhileSomethingRuns) {
+    // Nothing runs: the question comes, a "Yes" releases the window, and the next run the user
+    // starts is not cancelled by it.
     form->alignPage->glPageControl1->setEnabled(false);
+    form->Tabpages->setEnabled(false);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    messages.reply(mrYes);
     form->Speedbar->Cancelbutton->click();
-    EXPECT_TRUE(messages.shown.empty());
+    ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_FALSE(context.CancelRequested());
-    EXPECT_FALSE(form->alignPage->glPageControl1->isEnabled());
+    EXPECT_TRUE(form->alignPage->glPageControl1->isEnabled());
+    EXPECT_TRUE(form->Tabpages->isEnabled());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(runLongLoop(context, 10), 10);
+    messages.shown.clear();
 
     const LongOperation running(context.operations);
+    form->alignPage->glPageControl1->setEnabled(false);
     form->Tabpages->setEnabled(false);
     messages.reply(mrNo);
     form->Speedbar->Cancelbutton->click();

@@ -7,6 +7,8 @@
 #include <QToolButton>
 #include <cmath>
 
+#include "shell/controllers/shell_controller.h"
+#include "shell/controllers/stack_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/line_chart.h"
@@ -177,5 +179,29 @@ TEST_F(StackCutoffsTest, StackDepthViewShowsTheWeightsAndThePoints) {
 }
 
 }  // namespace
+
+}  // namespace kestrave::test
+
+namespace kestrave::test {
+
+TEST_F(StackCutoffsTest, PointCutoffsAreRedrawnOnTheOptimizePageAndOpenedForANewPass) {
+    optimizedPoints();
+    RunState& run = context.pipeline.editRun();
+    run.state.ProcessStage = TProcessStage::stStackPage;
+    run.state.activepage = TMainTab::tabStack;
+    const int remembered[] = {0, 5, 3, 7};
+    for (int p = 1; p <= 3; ++p) run.points.PointQualitySlider[static_cast<std::size_t>(p)] = remembered[p];
+
+    // Back on the Optimize page each point's cut is applied again from its remembered position
+    // (point 2's fourth best quality is 11), and the stack slider reaches to the last point's.
+    form->shell->selectTab(1);
+    EXPECT_EQ(context.pipeline.points().PointQualityCut[2], 11.0f);
+    EXPECT_EQ(windows.StackSlider->MaxValue(), 7);
+
+    // Before a second alignment pass every point's cut opens to its whole graph of 15 frames.
+    form->stack->openPointCutoffs();
+    for (int p = 1; p <= 3; ++p) EXPECT_EQ(context.pipeline.points().PointQualitySlider[p], 14) << p;
+    EXPECT_EQ(windows.StackSlider->MaxValue(), 14);
+}
 
 }  // namespace kestrave::test

@@ -21,6 +21,7 @@
 #include "support/sample_recording.h"
 #include "widgets/bitmap_view.h"
 #include "widgets/check_box.h"
+#include "widgets/rect_shape.h"
 #include "widgets/slider.h"
 #include "widgets/spin_edit.h"
 
@@ -186,7 +187,7 @@ TEST_F(SerStackTest, CutoffsShowTheFrameTheStackSizeAndItsQuality) {
     ASSERT_EQ(windows.StackSlider->MaxValue(), Frames - 1);
     context.pipeline.editRun().model.FrameTable[Frames - 1 - 2].Excluded = true;  // the frame at rank 2
     StackPage& page = *form->stackPage;
-    const auto shapeColour = [&] { return page.stackshape->palette().color(QPalette::Window); };
+    const auto shapeColour = [&] { return page.stackshape->Brush().color(); };
     // The box's feature, and the shift of frame 2 (at rank 5).
     context.pipeline.editRun().alignPoints.PointPos[1] = {12, 8};
     context.pipeline.editRun().model.FrameTable[2].Slots[0].X = 2;

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStackedWidget>
+#include <QTest>
 #include <fstream>
 #include <iterator>
 
@@ -22,17 +23,20 @@
 #include "shell/pages/about_page.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
+#include "shell/pages/language_box.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/pages/wavelet_tool_panels.h"
 #include "shell/startup.h"
+#include "shell/tab_strip.h"
 #include "shell_test_support.h"
 #include "widgets/check_box.h"
 #include "widgets/form_storage.h"
 #include "widgets/radio_group.h"
 #include "widgets/slider.h"
 #include "widgets/spin_edit.h"
+#include "widgets/web_label.h"
 
 namespace kestrave::test {
 namespace {
@@ -434,4 +438,60 @@ TEST_F(Startup, AProjectOrFrameListArgumentGoesToTheProjectLoader) {
 }
 
 }  // namespace
+}  // namespace kestrave::test
+
+namespace kestrave::test {
+
+TEST_F(Startup, AWebLinkOpensTheAddressStoredForItAndALinkWithoutOneOpensNothing) {
+    writeFile(home.path() / "kestrave.ini", "[Form]\r\nImage7_UrlOrEmail=https://example.org/capture\r\n");
+    auto run = start();
+    AboutPage& about = *run->form->aboutPage;
+    run->form->PageControl1->setCurrentWidget(&about);
+    run->form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(run->form.get()));
+    std::vector<std::pair<QString, QUrl>> opened;
+    for (TjanWebLabel* link : {about.Quindarselimage, about.Quindarsellabel, about.Image7, about.Image6,
+                               about.Image8, about.RxLabel1, about.janWebLabel1}) {
+        link->setOpener([&opened, link](const QUrl& url) {
+            opened.emplace_back(link->objectName(), url);
+            return true;
+        });
+        QTest::mouseClick(link, Qt::LeftButton);
+    }
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0].first, "Image7");
+    EXPECT_EQ(opened[0].second, QUrl("https://example.org/capture"));
+    EXPECT_EQ(about.Image7->toolTip(), "https://example.org/capture");
+    EXPECT_EQ(about.Image6->toolTip(), "No address is set for the SER capture program's page");
+    EXPECT_EQ(about.janWebLabel1->toolTip(), "No address is set for the program's home page");
+
+    // The address stays with the settings.
+    run->form->close();
+    run.reset();
+    EXPECT_EQ(formValue("Image7_UrlOrEmail"), "https://example.org/capture");
+}
+
+}  // namespace kestrave::test
+
+namespace kestrave::test {
+
+TEST_F(Startup, TheChosenLanguageIsChosenAgainAtTheNextStartAndAppliedOnlyWithAuto) {
+    writeFile(home.path() / "lang_de.txt", "[Translations]\r\nTabSheet1.caption=Ausrichten\r\n");
+    writeFile(home.path() / "lang_fr.txt", "[Translations]\r\nTabSheet1.caption=Aligner\r\n");
+    for (const bool automatic : {false, true}) {
+        {
+            auto run = start();
+            run->align().Autolanguage->setChecked(automatic);
+            run->align().Languagebox->setCurrentIndex(1);
+            emit run->align().Languagebox->activated(1);
+            ASSERT_EQ(run->form->Tabpages->tabText(0), "Aligner");
+            run->form->close();
+        }
+        auto again = start();
+        EXPECT_EQ(again->align().Languagebox->currentText(), "lang_fr");
+        EXPECT_EQ(again->align().Languagebox->currentIndex(), 1) << "the list opens on the language chosen";
+        EXPECT_EQ(again->form->Tabpages->tabText(0), automatic ? "Aligner" : "Align");
+    }
+}
+
 }  // namespace kestrave::test

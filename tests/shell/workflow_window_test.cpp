@@ -26,6 +26,7 @@
 #include "shell/language_handlers.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/final_page.h"
+#include "shell/pages/language_box.h"
 #include "shell/pages/line_chart.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/point_windows.h"
@@ -66,8 +67,8 @@ void clickTab(TabStrip& tabs, int tab) {
 // Markers that point at a control, and the picture's own content (which scrolls), are not
 // controls of their own.
 std::vector<std::string> layoutFaults(TMainForm& form, QWidget* picture) {
-    static const QStringList markers{"Showbutton", "Showbuttonp1", "Showbuttonp2",    "RectShape1",
-                                     "Showpanel",  "BoxOutline",   "DroppedFrameText"};
+    static const QStringList markers{"Showbutton", "Showbuttonp1", "Showbuttonp2", "Showbuttonp3",
+                                     "RectShape1", "Showpanel",    "BoxOutline",   "DroppedFrameText"};
     const auto counts = [&](const QWidget* widget) {
         return widget->isVisible() && !widget->size().isEmpty() && !markers.contains(widget->objectName());
     };

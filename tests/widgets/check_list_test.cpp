@@ -191,5 +191,57 @@ TEST_F(CheckListBoxWidget, ItemsShowTheirCellOfTheCheckStrip) {
         }
 }
 
+TEST_F(CheckListBoxWidget, SelectionColoursFollowFocusAndEnabling) {
+    QPalette colours = list.palette();
+    colours.setColor(QPalette::Button, QColor(200, 200, 200));
+    colours.setColor(QPalette::ButtonText, QColor(1, 2, 3));
+    colours.setColor(QPalette::Highlight, QColor(0, 0, 128));
+    colours.setColor(QPalette::HighlightedText, Qt::white);
+    colours.setColor(QPalette::Text, Qt::black);
+    list.setPalette(colours);
+    list.setSelectionMode(QAbstractItemView::MultiSelection);
+    list.item(1)->setSelected(true);
+    list.item(2)->setSelected(true);
+    list.setEnabledItem(2, false);
+    ASSERT_FALSE(list.hasFocus());
+    EXPECT_EQ(list.itemColours(1).background, QColor(0, 0, 128));
+    EXPECT_EQ(list.itemColours(1).text, QColor(Qt::white));
+    EXPECT_FALSE(list.itemColours(0).background.isValid());
+    EXPECT_EQ(list.itemColours(2).text, QColor(192, 192, 192)) << "a selected disabled item";
+
+    list.setGraySelection(true);
+    EXPECT_EQ(list.itemColours(1).background, QColor(200, 200, 200)) << "without the focus: the face";
+    EXPECT_EQ(list.itemColours(1).text, QColor(Qt::black));
+    colours.setColor(QPalette::Text, QColor(200, 200, 200));
+    list.setPalette(colours);
+    EXPECT_EQ(list.itemColours(1).text, QColor(1, 2, 3)) << "text as light as the face turns button text";
+}
+
+TEST_F(CheckListBoxWidget, ItemSizeCountsCheckAreaTabStopsAndItemHeight) {
+    const QFontMetrics metrics = list.fontMetrics();
+    list.item(0)->setText("a\tb");
+    const int zero = metrics.horizontalAdvance('0');
+    list.setTabWidth(10);
+    const QSize size = list.visualItemRect(list.item(0)).size();
+    // "a", a tab to the stop at 10 zeros, "b" and the "x" every item's extent adds.
+    EXPECT_EQ(list.sizeHintForColumn(0), list.checkArea() + 10 * zero + metrics.horizontalAdvance("bx"));
+    list.setItemHeight(40);
+    EXPECT_EQ(list.visualItemRect(list.item(0)).height(), 40);
+    list.setItemHeight(1);
+    EXPECT_EQ(list.visualItemRect(list.item(0)).height(),
+              std::max(metrics.boundingRect("Wg").height(), checkCellSize().height()))
+        << "the text's and the picture's heights count";
+    EXPECT_EQ(size.height(), 16) << "the default item height";
+}
+
+TEST_F(CheckListBoxWidget, ChangesMadeByCodeAreNoClickCheck) {
+    QSignalSpy clicks(&list, &CheckListBox::OnClickCheck);
+    QSignalSpy states(&list, &CheckListBox::OnStateChange);
+    list.setChecked(0, true);
+    list.setState(1, CheckState::Grayed);
+    EXPECT_EQ(clicks.count(), 0);
+    EXPECT_EQ(states.count(), 2);
+}
+
 }  // namespace
 }  // namespace kestrave

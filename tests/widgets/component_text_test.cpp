@@ -30,6 +30,13 @@ TEST(ComponentText, WordsAreRunsBetweenDelimiters) {
     EXPECT_EQ(WordPosition(3, normPos, ","), 7u);
 }
 
+TEST(ComponentText, FourDigitYearsAreFoundInAnyCase) {
+    EXPECT_TRUE(isFourDigitYearFormat("dd.MM.yyyy"));
+    EXPECT_TRUE(isFourDigitYearFormat("YYYY-MM-DD"));
+    EXPECT_FALSE(isFourDigitYearFormat("M/d/yy"));
+    EXPECT_FALSE(isFourDigitYearFormat("yyy"));
+}
+
 TEST(ComponentText, XorScramblingRoundTrips) {
     EXPECT_EQ(XorEncode("", "AZ"), "415a");
     EXPECT_EQ(XorDecode("", "415a"), "AZ");

@@ -1,6 +1,7 @@
 // Gradients, bevel boxes, bevel lines and drawn tabs: band plans as numbers, then pixels of
 // pictures painted on the offscreen platform.
 
+#include <QLabel>
 #include <QPainter>
 
 #include "widget_test_support.h"
@@ -65,6 +66,8 @@ TEST(GradientBands, StepsAreClampedBandsShareTheRowsAndFillingStopsPastItsPercen
         // Half filled: bands up to the first past 50 per cent (128 of 255).
         {TglGradientDir::fgdHorizontal, QRect(0, 0, 2, 255), 255, 50, 129, QRect(0, 0, 2, 1),
          QRect(0, 128, 2, 1)},
+        // Filling stops only past the percentage: band 5 of 10 is at 50 per cent, band 6 past it.
+        {TglGradientDir::fgdHorizontal, QRect(0, 0, 2, 10), 10, 50, 7, QRect(0, 0, 2, 1), QRect(0, 6, 2, 1)},
         {TglGradientDir::fgdRectangle, QRect(0, 0, 40, 20), 255, 100, 10, QRect(0, 0, 40, 20),
          QRect(18, 9, 4, 2)},
     };
@@ -194,6 +197,7 @@ TEST(BevelLines, SitEvenlyAcrossThePanelOverItsGradient) {
     bevel.Gradient->setToColor(QColor(192, 220, 192));
     bevel.Gradient->setActive(true);
     bevel.VertLines->setCount(3);
+    bevel.VertLines->setThickness(2);
     const QImage image = bevel.grab().toImage();
     EXPECT_EQ(image.pixelColor(10, 0), QColor(0, 128, 128));
     EXPECT_EQ(image.pixelColor(10, 59), QColor(192, 220, 192));
@@ -202,6 +206,11 @@ TEST(BevelLines, SitEvenlyAcrossThePanelOverItsGradient) {
         EXPECT_EQ(image.pixelColor(x + 1, 30), QColor(250, 250, 250)) << x;
     }
     EXPECT_NE(image.pixelColor(40, 30), QColor(10, 10, 10));
+    // A line is as thick as its Thickness: one pixel leaves the next column to the gradient.
+    bevel.VertLines->setThickness(1);
+    const QImage thin = bevel.grab().toImage();
+    EXPECT_EQ(thin.pixelColor(26, 30), thin.pixelColor(24, 30));
+    EXPECT_NE(thin.pixelColor(25, 30), thin.pixelColor(24, 30));
 }
 
 TEST(TabBox, SelectedTabsStandOutAndUnselectedOnesStepBack) {
@@ -265,6 +274,150 @@ TEST(TabControl, TabColoursComeFromTheHandlerThenTheTableThenTheStyle) {
     EXPECT_EQ(image.pixelColor(besideCaption(0)), QColor(Qt::green));
     EXPECT_EQ(image.pixelColor(besideCaption(1)), QColor(Qt::magenta));
     EXPECT_EQ(image.pixelColor(besideCaption(2)), QColor(Qt::cyan));
+}
+
+TEST(TurnedCaptions, StartWhereTheAlignmentPutsThem) {
+    // Caption rectangle 60 x 18 at (10, 20), text 30 x 12.
+    const QRect c(10, 20, 60, 18);
+    const QSize text(30, 12);
+    using H = TglHorAlign;
+    using V = TglVertAlign;
+    struct Case {
+        TglLabelDir direction;
+        H h;
+        V v;
+        QPoint origin;
+    };
+    const Case cases[] = {
+        {TglLabelDir::fldRightLeft, H::fhaLeft, V::fvaTop, {70, 38}},
+        {TglLabelDir::fldRightLeft, H::fhaCenter, V::fvaCenter, {55, 35}},
+        {TglLabelDir::fldRightLeft, H::fhaRight, V::fvaBottom, {40, 32}},
+        {TglLabelDir::fldDownUp, H::fhaLeft, V::fvaTop, {10, 34}},
+        {TglLabelDir::fldDownUp, H::fhaCenter, V::fvaCenter, {34, 40}},  // 34 − (18 − 30) ÷ 2
+        {TglLabelDir::fldDownUp, H::fhaRight, V::fvaBottom, {57, 53}},
+        {TglLabelDir::fldUpDown, H::fhaLeft, V::fvaTop, {70, 24}},
+        {TglLabelDir::fldUpDown, H::fhaCenter, V::fvaCenter, {46, 18}},
+        {TglLabelDir::fldUpDown, H::fhaRight, V::fvaBottom, {22, 5}},
+    };
+    for (const Case& k : cases)
+        EXPECT_EQ(rotatedCaptionOrigin(k.direction, k.h, k.v, c, text), k.origin)
+            << static_cast<int>(k.direction) << static_cast<int>(k.h) << static_cast<int>(k.v);
+    EXPECT_EQ(escapementOf(TglLabelDir::fldDownUp), 900);
+    EXPECT_EQ(escapementOf(TglLabelDir::fldRightLeft), -1800);
+
+    QFont bold("Arial");
+    bold.setPixelSize(13);
+    bold.setBold(true);
+    bold.setItalic(true);
+    const RotatedFont turned = rotatedFont(bold, 900);
+    EXPECT_EQ(turned.font.weight(), QFont::Bold);
+    EXPECT_TRUE(turned.font.italic());
+    EXPECT_EQ(turned.font.pixelSize(), 13);
+    EXPECT_EQ(turned.escapement, 900);
+}
+
+TEST(StyledTextAtAPoint, CopiesGoDownRightAndGradientTextStepsPerRow) {
+    test::app();
+    QFont font("DejaVu Sans");
+    font.setPixelSize(20);
+    font.setBold(true);
+    // The pixels of each copy: a raised text leaves the light copy up-left of the text and the dark
+    // one down-right; a shadow only a dark copy down-right.
+    const auto drawn = [&](TglTextStyle style) {
+        QImage image = canvas(60, 40);
+        QPainter painter(&image);
+        painter.setFont(font);
+        drawStyledTextAt(painter, {5, 5}, "I", style, Qt::black, Qt::blue, Qt::red);
+        return image;
+    };
+    const auto columns = [](const QImage& image, const QColor& colour) {
+        int first = image.width();
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixelColor(x, y) == colour) first = std::min(first, x);
+        return first;
+    };
+    const QImage raised = drawn(TglTextStyle::fstRaised);
+    EXPECT_EQ(columns(raised, Qt::blue) - columns(raised, Qt::black), 1) << "dark one pixel past the text";
+    EXPECT_EQ(columns(raised, Qt::black) - columns(raised, Qt::red), 1) << "light one pixel before it";
+    const QImage shadow = drawn(TglTextStyle::fstShadow);
+    EXPECT_EQ(columns(shadow, Qt::blue) - columns(shadow, Qt::black), 2);
+    EXPECT_EQ(columns(shadow, Qt::red), 60);
+
+    TGradient gradient;
+    gradient.setFromColor(QColor(0, 0, 0));
+    gradient.setToColor(QColor(200, 100, 0));
+    EXPECT_EQ(gradient.textLineColor(10, 20), QColor(100, 50, 0));
+    gradient.setActive(true);
+    gradient.setPercentFilling(50);
+    QImage image = canvas(40, 40, Qt::white);
+    QPainter painter(&image);
+    QFont block("DejaVu Sans");
+    block.setPixelSize(40);
+    painter.setFont(block);
+    painter.setPen(Qt::green);
+    gradient.drawText(painter, {0, 0}, QRect(0, 0, 40, 40), QString(QChar(0x2588)));
+    painter.end();
+    // Rows 0..20 are written in their own colour; the rest of the text stays unwritten.
+    bool rowTen = false;
+    for (int x = 0; x < 40; ++x) rowTen |= image.pixelColor(x, 10) == QColor(50, 25, 0);
+    EXPECT_TRUE(rowTen);
+    for (int x = 0; x < 40; ++x) EXPECT_EQ(image.pixelColor(x, 30), QColor(Qt::white)) << x;
+}
+
+TEST(TabWallpaper, FillsTheItemLessItsPageSideAndThePageLessTheTabRow) {
+    const QRect item(10, 0, 70, 22);
+    EXPECT_EQ(wallpaperItemRect(item, TglSide::fsdTop, false, true), QRect(10, 0, 70, 21));
+    EXPECT_EQ(wallpaperItemRect(item, TglSide::fsdBottom, false, false), QRect(11, 1, 69, 21));
+    EXPECT_EQ(wallpaperItemRect(item, TglSide::fsdBottom, false, true), QRect(10, 1, 70, 21));
+    EXPECT_EQ(wallpaperItemRect(item, TglSide::fsdLeft, false, false), QRect(10, 0, 69, 22));
+    EXPECT_EQ(wallpaperItemRect(item, TglSide::fsdRight, true, false), item) << "button look";
+
+    const QRect client(0, 0, 800, 105);
+    // Tabs 18 deep at the bottom: 23 pixels of tab row, 24 under a selected tab.
+    EXPECT_EQ(wallpaperClientRect(client, TglSide::fsdBottom, 18, false, false), QRect(1, 1, 798, 81));
+    EXPECT_EQ(wallpaperClientRect(client, TglSide::fsdBottom, 18, false, true), QRect(1, 1, 798, 80));
+    EXPECT_EQ(wallpaperClientRect(client, TglSide::fsdTop, 20, false, true), QRect(1, 24, 798, 80));
+    EXPECT_EQ(wallpaperClientRect(client, TglSide::fsdLeft, 20, true, false), QRect(23, 1, 776, 103));
+
+    test::app();
+    QLabel shown;
+    QImage picture(4, 4, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    shown.setPixmap(QPixmap::fromImage(picture));
+    TTabsWallpaper wallpaper;
+    wallpaper.Image = &shown;
+    EXPECT_EQ(wallpaper.picture().pixelColor(0, 0), QColor(Qt::red)) << "the image's picture while no bitmap";
+    picture.fill(Qt::blue);
+    wallpaper.Bitmap = picture;
+    EXPECT_EQ(wallpaper.picture().pixelColor(0, 0), QColor(Qt::blue));
+}
+
+TEST(TabControl, InheritedFontsAndPerTabGradients) {
+    test::app();
+    TglTabControl tabs;
+    tabs.addTab("Align");
+    tabs.addTab("Stack");
+    QFont big("DejaVu Sans");
+    big.setPixelSize(17);
+    tabs.setFont(big);
+    EXPECT_NE(tabs.TabStyle()->Font.pixelSize(), 17) << "the styles keep their own fonts";
+    tabs.Options = ftoInheriteTabFonts;
+    big.setPixelSize(19);
+    tabs.setFont(big);
+    EXPECT_EQ(tabs.TabStyle()->Font.pixelSize(), 19);
+    EXPECT_EQ(tabs.TabSelectedStyle()->Font.pixelSize(), 19);
+
+    std::vector<int> asked;
+    tabs.OnGetGradientColors = [&](QObject*, int index, TGradient& gradient) {
+        asked.push_back(index);
+        gradient.setToColor(index == 0 ? Qt::red : Qt::blue);
+    };
+    tabs.resize(200, 24);
+    tabs.grab();
+    EXPECT_EQ(asked.size(), 2u);
+    tabs.setLookLikeButtons(true);
+    EXPECT_TRUE(tabs.LookLikeButtons());
 }
 
 }  // namespace

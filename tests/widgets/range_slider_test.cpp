@@ -53,8 +53,12 @@ TEST(RangeSliderModel, RulerTicksAndCarriedPairs) {
     struct Ticks {
         int frequency, length, min, max, step, longInterval;
     };
-    for (const Ticks& t : {Ticks{8, 374, 0, 1023, 8, 10}, Ticks{0, 374, 0, 1023, 20, 100},
-                           Ticks{0, 1000, 0, 10, 1, 10}, Ticks{0, 30, 0, 100000, 20000, 1000}}) {
+    // Ticks 5 pixels apart are far enough; the long-tick interval steps up at steps 10 and 100.
+    for (const Ticks& t :
+         {Ticks{8, 374, 0, 1023, 8, 10}, Ticks{0, 374, 0, 1023, 20, 100}, Ticks{0, 1000, 0, 10, 1, 10},
+          Ticks{0, 30, 0, 100000, 20000, 1000}, Ticks{0, 100, 0, 100, 5, 10}, Ticks{0, 250, 0, 100, 2, 10},
+          Ticks{0, 249, 0, 100, 5, 10}, Ticks{9, 100, 0, 100, 9, 10}, Ticks{10, 100, 0, 100, 10, 100},
+          Ticks{99, 100, 0, 100, 99, 100}, Ticks{100, 100, 0, 1000, 100, 1000}}) {
         const TickPlan plan = tickPlan(t.frequency, t.length, t.min, t.max);
         EXPECT_EQ(plan.step, t.step) << t.frequency << " " << t.length;
         EXPECT_EQ(plan.longInterval, t.longInterval) << t.frequency << " " << t.length;
@@ -119,6 +123,30 @@ TEST_F(RangeSliderWidget, ADragFiresOnChangeOnceAtTheEndAndBoundsAreChecked) {
     EXPECT_THROW(slider.setMin(1023), EmkRangeSlider);
     EXPECT_THROW(slider.setMax(0), EmkRangeSlider);
     EXPECT_EQ(slider.Max(), 1023);
+}
+
+TEST_F(RangeSliderWidget, MinThumbStandsOnePixelBeforeItsValueAndVerticalKeysRunDownwards) {
+    slider.setMinPosition(300);
+    slider.setMaxPosition(300);
+    const ThumbOutline lower =
+        minThumb(RangeThumbStyle::rsStandard, RangeOrientation::rsHorizontal, RangeTickStyle::rsTopLeft);
+    const ThumbOutline upper =
+        maxThumb(RangeThumbStyle::rsStandard, RangeOrientation::rsHorizontal, RangeTickStyle::rsTopLeft);
+    const int pixel = slider.ruler().along + slider.ruler().pixelOf(300);
+    EXPECT_EQ(slider.minThumbRect().left() + lower.hot.x, pixel - 1);
+    EXPECT_EQ(slider.maxThumbRect().left() + upper.hot.x, pixel);
+
+    slider.setMinPosition(10);
+    QTest::keyClick(&slider, Qt::Key_Up);
+    EXPECT_EQ(slider.MinPosition(), 11) << "up raises a horizontal slider";
+    slider.setOrientation(RangeOrientation::rsVertical);
+    QTest::keyClick(&slider, Qt::Key_Up);
+    EXPECT_EQ(slider.MinPosition(), 10) << "up lowers a vertical one";
+    QTest::keyClick(&slider, Qt::Key_Down);
+    QTest::keyClick(&slider, Qt::Key_Down);
+    EXPECT_EQ(slider.MinPosition(), 12);
+    QTest::keyClick(&slider, Qt::Key_Right, Qt::ControlModifier);
+    EXPECT_EQ(slider.MaxPosition(), 299) << "right lowers a vertical slider's max thumb with Ctrl";
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "persist/big_ini_file.h"
+#include "support/temp_dir.h"
 #include "widget_test_support.h"
 #include "widgets/speed_bar.h"
 
@@ -63,6 +65,54 @@ TEST_F(SpeedBarWidget, ButtonsSitAtTheirItemsPlaceAndKeepItWhileHidden) {
     items[2]->button()->show();
     EXPECT_EQ(items[2]->button()->geometry(), QRect(143, 10, 70, 20));
     EXPECT_EQ(items[0]->button()->toolTip(), "One");
+}
+
+TEST_F(SpeedBarWidget, OptionsDressEveryButtonAndTheLayoutComesBackFromTheFile) {
+    bar.setOptions(TSpeedBar::sbFlatBtns | TSpeedBar::sbTransparentBtns);
+    for (TSpeedItem* item : bar.items()) {
+        EXPECT_TRUE(item->button()->Flat() && item->button()->Transparent());
+        EXPECT_FALSE(item->button()->GrayedInactive());
+    }
+    EXPECT_TRUE(bar.AddItem(0, "Four", "Four")->button()->Flat()) << "a new item takes the bar's options";
+
+    test::TempDir dir;
+    TBigIniFile ini(dir.path() / "bar.ini");
+    bar.items()[1]->setLeft(500);
+    bar.items()[3]->button()->hide();
+    bar.saveLayout(ini, "Bar");
+    EXPECT_EQ(ini.ReadString("Bar", "Button2", ""), "Two,500,10");
+    EXPECT_EQ(ini.ReadInteger("Bar", "Count", 0), 3) << "hidden items are not stored";
+    EXPECT_EQ(ini.ReadInteger("Bar", "Width", 0), 30);
+
+    bar.items()[1]->setLeft(3);
+    bar.items()[3]->button()->show();
+    ini.WriteString("Bar", "Button1", "one,200,12");  // names match in any case
+    bar.restoreLayout(ini, "Bar");
+    EXPECT_EQ(bar.items()[0]->Left(), 200);
+    EXPECT_EQ(bar.items()[1]->Left(), 500);
+    EXPECT_TRUE(bar.items()[3]->button()->isHidden()) << "an item not in the file is hidden";
+    // A bar never saved, and an older layout, change nothing.
+    bar.restoreLayout(ini, "Other");
+    EXPECT_FALSE(bar.items()[0]->button()->isHidden()) << "no section hides no button";
+    bar.Version = 2;
+    bar.items()[0]->setLeft(3);
+    bar.restoreLayout(ini, "Bar");
+    EXPECT_EQ(bar.items()[0]->Left(), 3);
+}
+
+TEST(SpeedBarModel, BoundLinesAreEtchedPairsThatGiveWayAtTheCorners) {
+    const std::vector<EtchedLine> all = boundLines(QSize(100, 30), blTop | blBottom | blLeft | blRight);
+    ASSERT_EQ(all.size(), 8u);
+    EXPECT_EQ(all[0].line, QLine(0, 0, 99, 0));
+    EXPECT_TRUE(all[1].highlight);
+    EXPECT_EQ(all[1].line, QLine(0, 1, 99, 1));
+    EXPECT_EQ(all[3].line, QLine(1, 2, 1, 29)) << "the left highlight starts below the top line";
+    EXPECT_EQ(all[4].line, QLine(0, 28, 99, 28));
+    EXPECT_EQ(all[6].line, QLine(98, 0, 98, 27)) << "the right shadow stops short of the bottom line";
+    const std::vector<EtchedLine> sides = boundLines(QSize(100, 30), blLeft | blRight);
+    EXPECT_EQ(sides[1].line, QLine(1, 1, 1, 29));
+    EXPECT_EQ(sides[2].line, QLine(98, 0, 98, 29));
+    EXPECT_TRUE(boundLines(QSize(100, 30), 0).empty());
 }
 
 }  // namespace

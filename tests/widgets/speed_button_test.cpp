@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QDialog>
 #include <QImage>
+#include <QLineEdit>
 #include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
@@ -181,6 +183,152 @@ TEST(ShadowLabel, ShadowGoesToTheChosenCornerAndAddsItsSize) {
         for (int x = 0; x < image.width(); ++x)
             red |= qRed(image.pixel(x, y)) > qGreen(image.pixel(x, y)) + 60;
     EXPECT_TRUE(red);
+}
+
+TEST(ShadowLabel, AutoSizeMeasuresTheCaptionAndAnEmptyOneAsABlank) {
+    test::app();
+    QWidget window;
+    auto* label = new TRxLabel(&window);
+    label->setShadowSize(2);
+    const QFontMetrics metrics = label->fontMetrics();
+    label->setCaption("");
+    EXPECT_EQ(label->size(), QSize(metrics.horizontalAdvance(' ') + 2 + 2, metrics.height() + 2));
+    label->setCaption("&");
+    EXPECT_EQ(label->width(), metrics.horizontalAdvance(' ') + 4) << "a lone accelerator mark is a blank";
+    // A right-aligned label grows to the left.
+    label->setAlignment(Qt::AlignRight);
+    label->move(100, 10);
+    const int right = label->geometry().right();
+    label->setCaption("Stacking started");
+    EXPECT_EQ(label->geometry().right(), right);
+    EXPECT_EQ(label->width(), metrics.size(Qt::TextShowMnemonic, "Stacking started").width() + 4);
+    label->setAutoSize(false);
+    label->setCaption("Stack");
+    EXPECT_EQ(label->width(), metrics.size(Qt::TextShowMnemonic, "Stacking started").width() + 4);
+}
+
+TEST(ShadowLabel, FocusRectangleFollowsTheFocusControlAndPointerIsRecheckedOnDisable) {
+    test::app();
+    QWidget window;
+    auto* label = new TRxLabel(&window);
+    auto* edit = new QLineEdit(&window);
+    auto* elsewhere = new QLineEdit(&window);
+    label->setShadowSize(0);
+    label->setCaption("Frames");
+    label->move(5, 5);
+    edit->move(5, 40);
+    elsewhere->move(5, 80);
+    label->setFocusControl(edit);
+    label->setShowFocus(true);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    elsewhere->setFocus();
+    const QImage unfocused = label->grab().toImage();
+    edit->setFocus();
+    ASSERT_TRUE(edit->hasFocus());
+    EXPECT_NE(label->grab().toImage(), unfocused) << "a focus rectangle goes around the caption";
+    label->setShowFocus(false);
+    EXPECT_EQ(label->grab().toImage(), unfocused);
+
+    QSignalSpy enters(label, &TRxLabel::OnMouseEnter);
+    QSignalSpy leaves(label, &TRxLabel::OnMouseLeave);
+    QCursor::setPos(label->mapToGlobal(QPoint(3, 3)));
+    label->setEnabled(false);
+    label->setEnabled(true);
+    EXPECT_EQ(leaves.count(), 1) << "a disabled label has no mouse inside";
+    EXPECT_EQ(enters.count(), 1) << "enabling again finds the pointer over the label";
+    EXPECT_TRUE(label->mouseInside());
+    label->hide();
+    EXPECT_EQ(leaves.count(), 2);
+}
+
+TEST(ButtonGlyph, MissingCellsAreMadeFromTheUpCell) {
+    test::app();
+    QPalette palette;
+    palette.setColor(QPalette::Button, QColor(192, 192, 192));
+    palette.setColor(QPalette::Light, Qt::white);
+    palette.setColor(QPalette::Dark, QColor(128, 128, 128));
+    // Two cells of 4 x 4 on a transparent white: the up cell has one orange pixel and one pixel in
+    // the face colour, the disabled cell one blue pixel.
+    QImage bitmap(8, 4, QImage::Format_RGB32);
+    bitmap.fill(Qt::white);
+    bitmap.setPixel(1, 1, qRgb(200, 100, 50));
+    bitmap.setPixel(2, 1, qRgb(192, 192, 192));
+    bitmap.setPixel(4 + 2, 2, qRgb(0, 0, 255));
+    TRxButtonGlyph glyph;
+    glyph.setGlyph(bitmap);
+    glyph.setNumGlyphs(2);
+    glyph.setNumGlyphs(6);
+    EXPECT_EQ(glyph.NumGlyphs(), 2);
+    EXPECT_EQ(glyph.cellSize(), QSize(4, 4));
+
+    const QImage& inactive = glyph.picture(GlyphState::Inactive, palette);
+    // (77 x 200 + 150 x 100 + 29 x 50) / 256 = 124; the face and the transparent colour stay.
+    EXPECT_EQ(inactive.pixel(1, 1), qRgb(124, 124, 124));
+    EXPECT_EQ(inactive.pixel(2, 1), qRgb(192, 192, 192));
+    EXPECT_EQ(qAlpha(inactive.pixel(0, 0)), 0);
+    EXPECT_EQ(glyph.picture(GlyphState::Disabled, palette).pixel(2, 2), qRgb(0, 0, 255))
+        << "a cell of its own";
+    EXPECT_EQ(glyph.picture(GlyphState::Exclusive, palette).pixel(1, 1), qRgb(200, 100, 50));
+
+    glyph.setNumGlyphs(1);
+    const QImage& disabled = glyph.picture(GlyphState::Disabled, palette);
+    EXPECT_EQ(disabled.pixel(1, 1), qRgb(128, 128, 128)) << "the shape in the shadow colour";
+    EXPECT_EQ(disabled.pixel(3, 2), qRgb(255, 255, 255)) << "the highlight one pixel down and right";
+    EXPECT_EQ(qAlpha(disabled.pixel(0, 3)), 0) << "the face around it lets the button show";
+}
+
+TEST(ButtonGlyph, GlyphAndCaptionFormOneBlock) {
+    const QRect client(2, 2, 60, 40);
+    struct Case {
+        ButtonLayout layout;
+        int margin, spacing;
+        QPoint glyph, caption;
+    };
+    // Glyph 16 x 8, caption 30 x 13.
+    const Case cases[] = {
+        {ButtonLayout::GlyphBottom, -1, 1, {24, 25}, {17, 11}},  // block 22 high, centred: margin 9
+        {ButtonLayout::GlyphTop, -1, 1, {24, 11}, {17, 20}},
+        {ButtonLayout::GlyphLeft, 4, 2, {6, 18}, {24, 15}},
+        {ButtonLayout::GlyphRight, 4, 2, {42, 18}, {10, 15}},
+        {ButtonLayout::GlyphLeft, -1, 2, {8, 18}, {26, 15}},  // block 48 wide: margin 6
+    };
+    for (const Case& c : cases) {
+        const GlyphCaptionPlace place =
+            placeGlyphAndCaption(client, {16, 8}, {30, 13}, c.layout, c.margin, c.spacing);
+        EXPECT_EQ(place.glyph, c.glyph) << static_cast<int>(c.layout);
+        EXPECT_EQ(place.caption.topLeft(), c.caption) << static_cast<int>(c.layout);
+    }
+    // Without a glyph there is no spacing: the caption alone is centred.
+    EXPECT_EQ(placeGlyphAndCaption(client, {}, {30, 13}, ButtonLayout::GlyphTop, -1, 5).caption.topLeft(),
+              QPoint(17, 15));
+    // A block taller than the client keeps the glyph whole at the bottom edge.
+    EXPECT_EQ(
+        placeGlyphAndCaption(QRect(2, 2, 66, 16), {16, 4}, {30, 17}, ButtonLayout::GlyphBottom, -1, 1).glyph,
+        QPoint(27, 14));
+}
+
+TEST_F(SpeedButtonWidget, LongCaptionsAreShortenedAndModalResultEndsTheDialog) {
+    button->setCaption("ImageInformation");
+    button->setMargin(-5);
+    EXPECT_EQ(button->Margin(), -1) << "margins below -1 are ignored";
+    const QString shown = button->shownCaption();
+    EXPECT_TRUE(shown.endsWith("...")) << shown.toStdString();
+    EXPECT_LE(button->fontMetrics().horizontalAdvance(shown), 56);
+    button->WordWrap = true;
+    EXPECT_EQ(button->shownCaption(), "ImageInformation");
+
+    QDialog dialog;
+    auto* ok = new TRxSpeedButton(&dialog);
+    ok->ModalResult = 2;
+    int seenResult = -1;
+    QObject::connect(ok, &TRxSpeedButton::OnClick, [&] { seenResult = dialog.result(); });
+    dialog.show();
+    ok->Click();
+    EXPECT_EQ(seenResult, 2) << "the result is set before the click's handlers run";
+    EXPECT_EQ(dialog.result(), 2);
+    EXPECT_FALSE(dialog.isVisible());
 }
 
 }  // namespace

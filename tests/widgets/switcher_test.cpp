@@ -32,6 +32,13 @@ TEST(SwitchGeometry, PositionsSpanTheScaleWithTheGapAtTheBottom) {
     // 270 / 8 = 33 rest 6: gap 96. 270 / 13 = 20 rest 10: gap 100.
     EXPECT_EQ(dialScale(8).gap, 96);
     EXPECT_EQ(dialScale(13).gap, 100);
+    // 270 / 17 = 15 rest 15: gap 105 is odd, so the step gives one degree to each of the 17
+    // positions: step 14, gap 122, from 331 to 209 degrees.
+    const DialScale odd = dialScale(17);
+    EXPECT_EQ(odd.step, 14);
+    EXPECT_EQ(odd.gap, 122);
+    EXPECT_EQ(odd.start, 331);
+    EXPECT_EQ(odd.end, 209);
 }
 
 TEST(SwitchGeometry, AnglesOfPointsAndThePositionsTheyTurnTo) {
@@ -55,6 +62,9 @@ TEST(SwitchGeometry, AnglesOfPointsAndThePositionsTheyTurnTo) {
     EXPECT_TRUE(dragStarts(57, 57, 20, 0, scale, 57 - 16, 57 + 12));
     EXPECT_FALSE(dragStarts(57, 57, 20, 0, scale, 57 - 32, 57 + 24)) << "outside the ring";
     EXPECT_FALSE(dragStarts(57, 57, 20, 0, scale, 57 + 16, 57 + 12)) << "off the pointer";
+    // The inner edge of the ring counts: 10 pixels out at 216 degrees, not 8.6 at 215.
+    EXPECT_TRUE(dragStarts(57, 57, 20, 0, scale, 57 - 8, 57 + 6));
+    EXPECT_FALSE(dragStarts(57, 57, 20, 0, scale, 57 - 7, 57 + 5));
 }
 
 struct SwitcherWidget : test::WidgetTest {
@@ -90,6 +100,20 @@ TEST_F(SwitcherWidget, ARingDragTurnsThePointer) {
     EXPECT_EQ(dial.Position(), 36);
     dial.setMax(300);
     EXPECT_EQ(dial.Max(), 36);
+}
+
+TEST_F(SwitcherWidget, TheDialStaysSquareAndFindsItsSound) {
+    dial.setMinimumSize(0, 0);
+    dial.setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    dial.resize(120, 90);
+    EXPECT_EQ(dial.size(), QSize(120, 120));
+    EXPECT_EQ(dial.WaveOptions, TASSwitcher::woSync | TASSwitcher::woNoDefault | TASSwitcher::woNoStop);
+    dial.SoundChange = "click.wav";
+    dial.SoundType = TASSwitcher::wssExe;
+    dial.ResourceType = "WAVE";
+    EXPECT_EQ(dial.soundSource(), ":/WAVE/click.wav");
+    dial.SoundType = TASSwitcher::wssWav;
+    EXPECT_EQ(dial.soundSource(), "click.wav");
 }
 
 }  // namespace

@@ -72,5 +72,11 @@ TEST(VersionLabel, AKeyWrittenAlsoBecomesThePrefixUntilAPrefixIsWritten) {
     EXPECT_EQ(label.text(), "Product: Kestrave");
 }
 
+TEST(VersionLabel, FlagsAreNamedInBitOrderWithoutALeadingComma) {
+    EXPECT_EQ(versionFlagsText(0), "");
+    EXPECT_EQ(versionFlagsText(1 | 4 | 32), "Debug Build, Patched Build, Special Build");
+    EXPECT_EQ(versionFlagsText(2 | 8 | 16), "Pre-Release Build, Private Build, InfoInferred");
+}
+
 }  // namespace
 }  // namespace kestrave

@@ -1,5 +1,6 @@
 #include "shell/controllers/align_controller.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
@@ -9,6 +10,7 @@
 #include <QScopedValueRollback>
 #include <QSignalBlocker>
 #include <QTabWidget>
+#include <QWheelEvent>
 #include <cmath>
 #include <optional>
 
@@ -52,7 +54,48 @@ bool featurePicked(const ProgramState& state) {
     return state.FeatureX != 0 || state.FeatureY != 0;
 }
 
+// The zoom window's picture: the 128 × 128 square of `preview` around (x, y), doubled onto
+// 256 × 256, with a yellow 20 × 20 outline around the pointer. None when the square would reach
+// past the frame (`width` × `height`).
+std::optional<QImage> zoomSquare(const QImage& preview, int x, int y, int width, int height) {
+    constexpr int Half = 64;
+    if (!(Half < x && x + Half < width && Half < y && y + Half < height)) return std::nullopt;
+    const QImage source =
+        preview.copy(x - Half, y - Half, 2 * Half, 2 * Half).convertToFormat(QImage::Format_RGB32);
+    QImage square(4 * Half, 4 * Half, QImage::Format_RGB32);
+    for (int v = 0; v < square.height(); ++v) {
+        const auto* from = reinterpret_cast<const QRgb*>(source.constScanLine(v / 2));
+        auto* to = reinterpret_cast<QRgb*>(square.scanLine(v));
+        for (int u = 0; u < square.width(); ++u) to[u] = from[u / 2];
+    }
+    QPainter painter(&square);
+    painter.setPen(QColor(255, 255, 0));
+    painter.setBrush(Qt::NoBrush);
+    // The outline's corners are (118, 118) and (137, 137): 20 pixels a side.
+    painter.drawRect(118, 118, 19, 19);
+    return square;
+}
+
 }  // namespace
+
+// Sees every wheel event of the application before its widget does; takes those of the main
+// window while the feature is chosen.
+class AlignController::WheelWatch : public QObject {
+public:
+    explicit WheelWatch(AlignController& controller) : controller_(controller) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::Wheel || !controller_.choosingFeature()) return false;
+        const auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget == nullptr || widget->window() != controller_.parts_.page.window()) return false;
+        controller_.WMMouseWheel(static_cast<QWheelEvent*>(event)->angleDelta().y());
+        return true;
+    }
+
+private:
+    AlignController& controller_;
+};
 
 AlignController::AlignController(const AlignControllerParts& parts)
     : parts_(parts),
@@ -88,6 +131,10 @@ AlignController::AlignController(const AlignControllerParts& parts)
         connect(interlace, &TPCheck::OnClick, this, &AlignController::InterlacedClick);
     connect(page.Blurbox, &TPCheck::OnClick, this, &AlignController::BlurBoxClick);
     connect(page.Alignbutton, &QPushButton::clicked, this, &AlignController::AlignallButtonClick);
+    connect(page.Previewzoom, &TPCheck::OnClick, this, &AlignController::PreviewzoomClick);
+    for (ToolWindow* window :
+         {parts_.tools.Zoomwindow, parts_.tools.Registerhaltwindow, parts_.tools.WaveZoom})
+        connect(window, &TgbRollup::OnCaptionDblClick, this, &AlignController::ZoomwindowCaptionDblClick);
     connect(page.PreviewSlider, &TRxSlider::OnChange, this, &AlignController::showLimitCount);
     connect(&parts_.optimizePage, &OptimizePage::optimizerGraphClicked, this,
             &AlignController::OptimizegraphClick);
@@ -100,6 +147,9 @@ AlignController::AlignController(const AlignControllerParts& parts)
     app_.pipeline.setQualityWeightingCentre(static_cast<int>(std::lrint(page.CentralHVS->Value())));
     page.PreviewImage->setMouseTracking(true);
     page.PreviewImage->installEventFilter(this);
+    // The wheel is the window's, wherever the pointer is over it.
+    wheel_ = std::make_unique<WheelWatch>(*this);
+    qApp->installEventFilter(wheel_.get());
 }
 
 AlignController::~AlignController() = default;
@@ -425,7 +475,8 @@ void AlignController::pickAt(const PreviewClick& click) {
     }
 }
 
-void AlignController::PreviewImageMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers, int x, int y) {
+void AlignController::PreviewImageMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x,
+                                            int y) {
     const QPoint at = previewPoint(x, y);
     parts_.positionPanel.setText(QString::number(at.x()) + "-" + QString::number(at.y()));
     AlignPage& page = parts_.page;
@@ -446,7 +497,12 @@ void AlignController::PreviewImageMouseMove(Qt::MouseButtons buttons, Qt::Keyboa
     const bool fits = h <= at.x() && at.x() <= app_.pipeline.model().ImageWidth - 1 - h && h <= at.y() &&
                       at.y() <= app_.pipeline.model().ImageHeight - 1 - h;
     page.PreviewImage->setCursor(fits ? Qt::CrossCursor : Qt::ArrowCursor);
+    if (page.Previewzoom->Checked() && !(modifiers & Qt::ControlModifier)) showZoomSquare(at.x(), at.y());
     if (state.progstatus == TProgStatus::psAligned) return;
+    // Before the alignment every selected frame is in use; later the limit's count stands (the
+    // stack list and the project keep it), so the move leaves it alone then.
+    if (state.progstatus < TProgStatus::psAligned)
+        app_.pipeline.countSelectedFrames(parts_.entries.lastIndex());
     showBoxOutline(at, fits);
 }
 
@@ -474,6 +530,42 @@ void AlignController::backToSavedFeature() {
     });
     parts_.page.showPlainPreview();
     showBoxOutline(QPoint(state.FeatureX, state.FeatureY), true);
+}
+
+void AlignController::showZoomSquare(int x, int y) {
+    const FrameModel& model = app_.pipeline.model();
+    const std::optional<QImage> square =
+        zoomSquare(parts_.page.previewPicture().toImage(), x, y, model.ImageWidth, model.ImageHeight);
+    if (square) parts_.pointWindows.zoomimage->setPixmap(QPixmap::fromImage(*square));
+}
+
+// From the input's arrival until the frames are aligned, a feature (and its box) is being chosen.
+bool AlignController::choosingFeature() const {
+    return inputLoaded() && app_.pipeline.state().progstatus < TProgStatus::psAligned;
+}
+
+void AlignController::PreviewzoomClick() {
+    ToolWindow& zoom = *parts_.tools.Zoomwindow;
+    zoom.setVisible(parts_.page.Previewzoom->Checked());
+    if (zoom.isVisible()) zoom.raise();
+}
+
+void AlignController::ZoomwindowCaptionDblClick() {
+    parts_.page.Previewzoom->setChecked(false);
+    PreviewzoomClick();
+}
+
+void AlignController::WMMouseWheel(int delta) {
+    if (!choosingFeature()) return;
+    TRadioGroup& sizes = *parts_.page.FFTsizeGroup;
+    sizes.setFocus();
+    const int item = sizes.ItemIndex();
+    int wanted = item;
+    if (delta > 10) wanted = std::min(item + 1, static_cast<int>(sizes.Items().size()) - 1);
+    if (delta < -10 && item > 0) wanted = item - 1;
+    if (wanted == item) return;
+    sizes.setItemIndex(wanted);
+    FFTsizeGroupClick();
 }
 
 void AlignController::PreviewImageMouseUp(Qt::MouseButton button, int x, int y) {

@@ -87,7 +87,18 @@ public:
     // The mouse over the preview: its frame position in the status bar; with the free box the
     // rubber band follows it while the left button is held; otherwise the cross cursor where the
     // box fits, and the box outline around it until a feature is picked.
+    // With "Zoom" ticked the zoom window shows the square around the pointer, enlarged (Ctrl
+    // held keeps the square where it is). Before the frames are aligned the move also counts the
+    // frames in use.
     void PreviewImageMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x, int y);
+    // "Zoom" ticked or unticked: the zoom window follows it.
+    void PreviewzoomClick();
+    // A double click on the caption of the zoom window, the break window or the wavelet zoom
+    // unticks "Zoom" (and so closes the zoom window).
+    void ZoomwindowCaptionDblClick();
+    // The mouse wheel anywhere in the window while the user chooses the feature: a step away
+    // from the user chooses the next larger box, towards the user the next smaller one.
+    void WMMouseWheel(int delta);
     // The release of the mouse on the preview: a dragged free box is sized, kept inside the frame
     // and picked as the feature (or taken as the click an alignment waits for). Every release
     // remembers the feature in force.
@@ -185,8 +196,14 @@ private:
     // The click an alignment waits for, or the pick of the feature at the click.
     void pickAt(const PreviewClick& click);
     bool inputLoaded() const;
+    bool choosingFeature() const;
+    // The zoom window's picture for the pointer at (x, y) of the frame.
+    void showZoomSquare(int x, int y);
+
+    class WheelWatch;
 
     AlignControllerParts parts_;
+    std::unique_ptr<WheelWatch> wheel_;
     Pipeline::Subscription boxSizeShown_;
     ApplicationContext& app_;
     std::unique_ptr<AlignWindow> window_;

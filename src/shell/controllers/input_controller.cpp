@@ -82,16 +82,19 @@ InputController::InputController(const InputControllerParts& parts) : parts_(par
     align.PreviewSlider->installEventFilter(this);
     connect(windows.SelectFramesChecklist, &QListWidget::itemClicked, this,
             &InputController::SelectFramesChecklistClick);
-    connect(windows.SelectFramesChecklist, &QListWidget::itemChanged, this,
-            &InputController::SelectFramesChecklistClickCheck);
+    // A tick changed by the user acts on the list's current entry.
+    connect(windows.SelectFramesChecklist, &CheckListBox::OnClickCheck, this,
+            [this, list = windows.SelectFramesChecklist] {
+                SelectFramesChecklistClickCheck(list->currentItem());
+            });
     connect(windows.SelectFramesChecklist, &QListWidget::itemDoubleClicked, this,
             &InputController::SelectFramesChecklistDblClick);
     connect(windows.Setallbutton, &QPushButton::clicked, this, &InputController::SetallbuttonClick);
     connect(windows.Setnoneframelistbutton, &QPushButton::clicked, this,
             &InputController::SetnoneframelistbuttonClick);
     connect(windows.StackFramesList, &QListWidget::itemClicked, this, &InputController::StackFramesListClick);
-    connect(windows.StackFramesList, &QListWidget::itemChanged, this,
-            &InputController::StackFramesListClickCheck);
+    connect(windows.StackFramesList, &CheckListBox::OnClickCheck, this,
+            [this, list = windows.StackFramesList] { StackFramesListClickCheck(list->currentItem()); });
     connect(windows.StackFramesList, &QListWidget::itemDoubleClicked, this,
             &InputController::StackFramesListDblClick);
     connect(align.ShowFramelist, &TPCheck::OnClick, this, &InputController::ShowFramelistClick);

@@ -563,6 +563,7 @@ void OptimizeController::RestartAlignClick() {
         showError("Realign", error);
         return;
     }
+    parts_.entries.openPointCutoffs();
     parts_.entries.selectTab(OptimizeTab);
     parts_.registrationWindows.showSpectrumUndefined();
     ToolWindows& tools = parts_.tools;

@@ -26,6 +26,7 @@
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/speed_bar.h"
+#include "shell/tool_windows.h"
 #include "shell/window_dialogs.h"
 #include "shell/window_entry_points.h"
 #include "stacking/stack_options.h"
@@ -304,13 +305,33 @@ void ProjectController::loadProject(const fs::path& file) {
     }
 }
 
+// StackFramesList: the first `count` frames of the ranking, each as the frame list shows it.
+void ProjectController::showStackList(int count) {
+    const QListWidget& frames = *parts_.frameWindows.SelectFramesChecklist;
+    QListWidget& stack = *parts_.frameWindows.StackFramesList;
+    const QSignalBlocker quiet(&stack);
+    stack.clear();
+    const FrameModel& model = app_.pipeline.model();
+    for (int j = 0; j < count; ++j) {
+        const QListWidgetItem* frame = frames.item(model.FrameRanking[j].Frame);
+        if (frame == nullptr) continue;
+        auto* item = new QListWidgetItem(frame->text());
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(frame->checkState());
+        stack.addItem(item);
+    }
+}
+
 // The stages the project had reached, in the order the work first went through them; each runs
 // the handler the window's button runs, so the window and a batch run reach the same result.
 void ProjectController::replay(const ProjectData& project, const StackOptions& switches) {
     const ReplayPlan plan = planReplay(project, switches.Usedarkframe, switches.UseFlatfield);
     WindowEntryPoints& entries = parts_.entries;
+    ToolWindows& tools = parts_.tools;
+    // Ticked, the box shows its windows, as a click on it does.
     const auto showGraph = [&] {
         parts_.alignPage.setGraphWindowChosen(true);
+        entries.ShowgraphboxClick();
         entries.DrawRegistrationGraph();
     };
     for (const ReplayStep step : plan.steps) {
@@ -337,6 +358,12 @@ void ProjectController::replay(const ProjectData& project, const StackOptions& s
                 } catch (const KestraveError& error) {
                     app_.messages().error("Error", error.what());
                 }
+                if (parts_.alignPage.fftWindowChosen()) {
+                    tools.FFTWindow->show();
+                    tools.FFTWindow->raise();
+                }
+                if (parts_.alignPage.graphWindowChosen()) tools.Registrationgraphwindow->show();
+                tools.SelectFrameswindow->hide();
                 break;
             }
             case ReplayStep::ShowRegistrationGraph:
@@ -345,7 +372,9 @@ void ProjectController::replay(const ProjectData& project, const StackOptions& s
             case ReplayStep::RestoreStackControls:
                 parts_.stackPage.setPassButtonsEnabled(true);
                 parts_.frameWindows.StackSlider->setValue(plan.stackSlider);
+                parts_.alignPage.setPreviewPosition(plan.stackSlider);
                 parts_.frameWindows.differencecutslider->setValue(plan.differenceCut);
+                showStackList(plan.stackListCount);
                 break;
             case ReplayStep::RestoreWaveletControls:
                 if (project.wavelet) parts_.waveletPage.setLayerValues(waveletLayerValues(*project.wavelet));
@@ -355,6 +384,8 @@ void ProjectController::replay(const ProjectData& project, const StackOptions& s
                 entries.selectTab(static_cast<int>(TMainTab::tabOptimize));
                 entries.selectTab(static_cast<int>(TMainTab::tabStack));
                 unattended(app_.pipeline, app_.messages(), [&] { entries.StackButtonClick(); });
+                tools.StackFrameswindow->hide();
+                tools.Registrationgraphwindow->hide();
                 break;
             case ReplayStep::ProcessAgain:
                 unattended(app_.pipeline, app_.messages(), [&] { entries.ProcessButtonClick(); });

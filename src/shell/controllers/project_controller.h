@@ -23,6 +23,7 @@ struct FrameWindows;
 struct ProjectControls;
 struct ProjectData;
 struct StackOptions;
+struct ToolWindows;
 enum class ProjectForm : std::uint8_t;
 struct WindowDialogs;
 
@@ -38,6 +39,8 @@ struct ProjectControllerParts {
     StackPage& stackPage;
     WaveletPage& waveletPage;
     FrameWindows& frameWindows;
+    // The replay shows and hides the tool windows as the stages it restores had them.
+    ToolWindows& tools;
     TFormStorage& formSettings;
     WindowDialogs& dialogs;
     WindowEntryPoints& entries;
@@ -66,6 +69,7 @@ private:
     ProjectControls readControls();
     void refreshCaption();
     void replay(const ProjectData& project, const StackOptions& switches);
+    void showStackList(int count);
 
     ProjectControllerParts parts_;
     ApplicationContext& app_;

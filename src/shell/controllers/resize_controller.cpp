@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QStackedWidget>
 #include <QToolButton>
 
 #include "output/image_savers.h"
@@ -79,14 +80,25 @@ void ResizeController::RadioGroup2Click() {
     ShrinkView& view = parts_.view;
     const int ratio = std::max(view.RadioGroup2->ItemIndex(), 0);
     view.CopyResize->setItemIndex(ratio);
-    // The picture's own size, also before anything was processed (then nothing shows).
-    const Bitmap24& source = parts_.finalPage.isVisible() ? parts_.app.pipeline.finalImage().shown
-                                                          : parts_.app.pipeline.wavelet().ProcessPicture;
-    scaled_ = resizePicture(source, ratio, std::max(view.ResizeFilters->ItemIndex(), 0));
-    sizeWindow(scaled_.width() + ColumnWidth, scaled_.height() + CaptionHeight);
-    view.ShrinkImage->setPixmap(QPixmap::fromImage(bitmapView(scaled_)));
-    view.ShrinkImage->resize(scaled_.width(), scaled_.height());
-    view.Imagesize->setText(QString("Imagesize: %1x%2").arg(scaled_.width()).arg(scaled_.height()));
+    // The Final page shows the final image, the Wavelet page the processed one, each at its own
+    // size (also before anything was processed: then nothing shows). Other pages size the view
+    // for the final image and draw nothing new.
+    const int page = parts_.pages.currentIndex();
+    const Bitmap24& finalImage = parts_.app.pipeline.finalImage().shown;
+    PictureSize size;
+    if (page == static_cast<int>(TMainTab::tabFinal) || page == static_cast<int>(TMainTab::tabWavelet)) {
+        const Bitmap24& source = page == static_cast<int>(TMainTab::tabFinal)
+                                     ? finalImage
+                                     : parts_.app.pipeline.wavelet().ProcessPicture;
+        scaled_ = resizePicture(source, ratio, std::max(view.ResizeFilters->ItemIndex(), 0));
+        view.ShrinkImage->setPixmap(QPixmap::fromImage(bitmapView(scaled_)));
+        size = {scaled_.width(), scaled_.height()};
+    } else {
+        size = resizedSize(finalImage.width(), finalImage.height(), resizeFactor(ratio));
+    }
+    sizeWindow(size.width + ColumnWidth, size.height + CaptionHeight);
+    view.ShrinkImage->resize(size.width, size.height);
+    view.Imagesize->setText(QString("Imagesize: %1x%2").arg(size.width).arg(size.height));
     view.ResizeFilters->setFocus();
 }
 

@@ -10,6 +10,8 @@
 
 class QWidget;
 
+class QStackedWidget;
+
 namespace kestrave {
 
 class AlignPage;
@@ -33,6 +35,8 @@ struct ResizeControllerParts {
     const StackPage& stackPage;
     const AlignPage& alignPage;
     TFileDialog& SaveDialog4;
+    // PageControl1: the page shown decides what the view shows.
+    const QStackedWidget& pages;
 };
 
 class ResizeController : public QObject {

@@ -42,6 +42,7 @@ namespace kestrave {
 
 namespace {
 
+constexpr int OptimizeTab = static_cast<int>(TMainTab::tabOptimize);
 constexpr int StackTab = static_cast<int>(TMainTab::tabStack);
 constexpr int WaveletTab = static_cast<int>(TMainTab::tabWavelet);
 constexpr int FinalTab = static_cast<int>(TMainTab::tabFinal);
@@ -121,6 +122,7 @@ void ShellController::TabpagesChange() {
             parts_.entries.ShowstackgraphClick();
         }
     }
+    if (tab == OptimizeTab) parts_.entries.redrawPointCutoffs();
     if (tab == WaveletTab) {
         parts_.wavelet.restoreFilterChoice();
         if (state.WaveletTabPending) parts_.entries.ProcessButtonClick();
@@ -144,7 +146,10 @@ void ShellController::TabpagesChange() {
 
 void ShellController::PageControl1Change() {
     showClipboardItem();
-    if (parts_.pages.currentIndex() != AboutTab) return;
+    if (parts_.pages.currentIndex() == AboutTab) showMemoryReport();
+}
+
+void ShellController::showMemoryReport() {
     const auto status = readMemoryStatus();
     parts_.developer.about.showMemoryReport(status ? memoryReport(*status) : std::vector<std::string>{});
 }
@@ -166,13 +171,12 @@ void ShellController::colourTabs() {
 }
 
 void ShellController::CancelButtonClick() {
-    // With nothing running there is nothing to cancel, and a question would only puzzle.
-    if (!app_.operations.running()) return;
     // An unattended run never cancels itself.
     const bool yes =
         app_.messages().ask(mtWarning, "Cancelling ...", "Do you want to cancel ?", mbYesNo, mrNo) == mrYes;
-    // A close already under way keeps its cancel.
-    app_.progress().setCancelRequested(yes || app_.operations.closing());
+    // Only a running loop takes the flag: with nothing running a "Yes" must not stop the next run
+    // the user starts. A close already under way keeps its cancel.
+    if (app_.operations.running()) app_.progress().setCancelRequested(yes || app_.operations.closing());
     if (yes) {
         parts_.tools.MultiAlignprogresswindow->hide();
         parts_.align.setOptionsEnabled(true);
@@ -284,6 +288,7 @@ bool ShellController::eventFilter(QObject* watched, QEvent* event) {
 
 void ShellController::MailLabelClick() {
     parts_.developer.about.showMemoryUsage(memoryUsageText(readMemoryFacts()));
+    showMemoryReport();
     ErrorReportFacts facts = systemReportFacts();
     facts.version = parts_.speedBar.VersionLabel->text().toStdString();
     facts.fileDate = parts_.speedBar.fshVersionLabel2->text().toStdString();

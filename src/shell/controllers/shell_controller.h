@@ -91,7 +91,8 @@ public:
     // the developer controls on or off.
     void FormKeyDown();
 
-    // The About page's mail label: the memory display refreshed and the error report's link,
+    // The About page's mail label: the memory display and the memory report in Memo1 refreshed,
+    // and the error report's link,
     // with the facts as they are now, written into the label, which then opens it.
     void MailLabelClick();
 
@@ -106,6 +107,8 @@ protected:
 private:
     void setTabIndex(int tab);
     void colourTabs();
+    // Memo1 emptied and given the memory report.
+    void showMemoryReport();
     void fitPreview();
     void fitProcessed();
 

@@ -131,7 +131,7 @@ StackController::StackController(const StackControllerParts& parts) : parts_(par
     connect(windows.DifSliderMalign, &TRxSlider::OnChange, this, &StackController::DifSliderMalignChange);
     connect(page.ShowStacklist, &TPCheck::OnClick, this, &StackController::ShowStacklistClick);
     connect(page.Alignmentpoints, &TPCheck::OnClick, this, &StackController::AlignmentpointsClick);
-    connect(windows.Alignmentpointlist, &QListWidget::itemChanged, this,
+    connect(windows.Alignmentpointlist, &CheckListBox::OnClickCheck, this,
             &StackController::AlignmentpointlistClick);
     connect(parts.tools.Alignmentpointswindow, &ToolWindow::OnRollClose, this,
             &StackController::AlignmentpointswindowRollClose);

@@ -96,6 +96,12 @@ public:
     void QUALSliderMalignChange();
     // The point's difference cut-off: the slider's thousandths of the point's largest difference.
     void DifSliderMalignChange();
+    // Back on the Optimize page after a multi-point stack: every point's cut-off is drawn again at
+    // its quality position, and the stack slider reaches to the last point's.
+    void redrawPointCutoffs();
+    // A new alignment pass ahead: every point's quality cut-off opened to its whole graph, and
+    // the stack slider with it.
+    void openPointCutoffs();
     // Drizzling and resampling exclude each other; the wavelet page's Drizzle2 follows Drizzling.
     void DrizzlingClick();
     void ResampledClick();

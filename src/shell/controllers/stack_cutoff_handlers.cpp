@@ -28,6 +28,7 @@
 #include "widgets/bitmap_view.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
+#include "widgets/rect_shape.h"
 #include "widgets/slider.h"
 #include "widgets/spin_edit.h"
 
@@ -76,9 +77,7 @@ void StackController::StackSliderChange() {
     const StackCutoffs cutoffs =
         stackCutoffs(app.pipeline.model(), rank, slider.Tag(), graph.differencecutslider->Value());
 
-    QPalette palette = page.stackshape->palette();
-    palette.setColor(QPalette::Window, cutoffs.excluded ? Qt::red : QColor(0, 0x80, 0));
-    page.stackshape->setPalette(palette);
+    page.stackshape->setBrush(cutoffs.excluded ? QColor(Qt::red) : QColor(0, 0x80, 0));
 
     // The stack graph runs up to the largest difference.
     TChart& chart = *charts.Chart9;
@@ -303,6 +302,31 @@ void StackController::QUALSliderMalignChange() {
                                     pointQualityCutAt(graph, s, app.pipeline.points().PointQualityCut[at]));
     placePointIndicators();
     showPointCutoffs(p, graph, graph.largestQuality + 0.0001);
+}
+
+void StackController::redrawPointCutoffs() {
+    if (parts_.app.pipeline.state().ProcessStage < TProcessStage::stStackPage || !multiPoint()) return;
+    FrameWindows& windows = parts_.frameWindows;
+    for (int p = 1; p <= pointCount(); ++p) {
+        setQuietly(*windows.Alignmentpointstackgraph, p);
+        AlignmentpointstackgraphChange();
+        QUALSliderMalignChange();
+    }
+    windows.StackSlider->setMaxValue(windows.QUALSliderMalign->Value());
+}
+
+void StackController::openPointCutoffs() {
+    if (!parts_.app.pipeline.alignPoints().MultiPointMode) return;
+    FrameWindows& windows = parts_.frameWindows;
+    TRxSlider& quality = *windows.QUALSliderMalign;
+    for (int p = 1; p <= pointCount(); ++p) {
+        setQuietly(*windows.Alignmentpointstackgraph, p);
+        AlignmentpointstackgraphChange();
+        quality.setValue(quality.MaxValue());
+        // The point keeps the position as its own, also where the slider did not move.
+        parts_.app.pipeline.setPointQualitySlider(p, quality.Value());
+    }
+    windows.StackSlider->setMaxValue(quality.MaxValue());
 }
 
 void StackController::DifSliderMalignChange() {

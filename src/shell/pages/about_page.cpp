@@ -7,6 +7,27 @@
 
 namespace kestrave {
 
+namespace {
+
+// The web links: each control and where its address leads.
+struct WebLink {
+    const char* name;
+    const char* caption;
+    const char* leadsTo;
+};
+constexpr WebLink WebLinks[] = {
+    {"Quindarselimage", "Sponsor", "the sponsor's home page"},
+    {"Quindarsellabel", "Our sponsor", "the sponsor's home page"},
+    {"Image7", "High-bit capture tool", "the high-bit capture tool's page"},
+    {"Image6", "SER capture program", "the SER capture program's page"},
+    {"Image8", "Version server", "the version-check server's page"},
+    {"RxLabel1", "Kestrave home page", "the program's home page"},
+    {"janWebLabel1", "Kestrave on the web", "the program's home page"},
+};
+constexpr char AddressProperty[] = "UrlOrEmail";
+
+}  // namespace
+
 AboutPage::AboutPage(QWidget* parent) : QWidget(parent) {
     setObjectName("AboutPage");
     auto* layout = new QVBoxLayout(this);
@@ -17,17 +38,15 @@ AboutPage::AboutPage(QWidget* parent) : QWidget(parent) {
     Developersmode = named(new QLabel("Developers mode", this), "Developersmode");
     Memo1 = named(new QPlainTextEdit(this), "Memo1");
     Memo1->setReadOnly(true);
-    Quindarselimage = named(new QLabel("Sponsor", this), "Quindarselimage");
-    Image7 = named(new QLabel("High-bit capture tool", this), "Image7");
-    Image6 = named(new QLabel("SER capture program", this), "Image6");
-    Image8 = named(new QLabel("Version server", this), "Image8");
-    RxLabel1 = named(new QLabel("Kestrave home page", this), "RxLabel1");
+    TjanWebLabel** links[] = {&Quindarselimage, &Quindarsellabel, &Image7,      &Image6,
+                              &Image8,          &RxLabel1,        &janWebLabel1};
+    for (std::size_t i = 0; i < std::size(WebLinks); ++i)
+        *links[i] = named(new TjanWebLabel(WebLinks[i].caption, this), WebLinks[i].name);
     MailLabel = named(new TjanWebLabel("Report an error by mail", this), "MailLabel");
     connect(MailLabel, &TjanWebLabel::OnClick, this, &AboutPage::errorReportRequested);
     VersionNo = named(new QLabel(this), "VersionNo");
     VersionNo->setVisible(false);
-    for (QLabel* neighbour : {Quindarselimage, Image7, Image6, Image8, RxLabel1})
-        neighbour->setTextFormat(Qt::PlainText);
+    showLinkHints();
     for (QWidget* developer : std::initializer_list<QWidget*>{Checkupdates, Developersmode, Memo1})
         developer->setVisible(false);
     layout->addWidget(logolabel);
@@ -37,7 +56,8 @@ AboutPage::AboutPage(QWidget* parent) : QWidget(parent) {
     layout->addWidget(Developersmode);
     layout->addWidget(MailLabel, 0, Qt::AlignLeft);
     layout->addWidget(Memo1, 1);
-    layout->addLayout(controlRow({Quindarselimage, Image7, Image6, Image8, RxLabel1}));
+    layout->addLayout(
+        controlRow({Quindarselimage, Quindarsellabel, Image7, Image6, Image8, RxLabel1, janWebLabel1}));
     layout->addStretch(1);
 }
 
@@ -54,6 +74,26 @@ void AboutPage::setErrorReportLink(const std::string& link) {
 void AboutPage::showMemoryReport(const std::vector<std::string>& lines) {
     Memo1->clear();
     for (const std::string& line : lines) Memo1->appendPlainText(QString::fromStdString(line));
+}
+
+}  // namespace kestrave
+
+namespace kestrave {
+
+void AboutPage::showLinkHints() {
+    for (const WebLink& link : WebLinks) {
+        auto* label = findChild<TjanWebLabel*>(QString::fromLatin1(link.name));
+        const QString address = label->UrlOrEmail().trimmed();
+        label->setToolTip(address.isEmpty() ? QStringLiteral("No address is set for ") + link.leadsTo
+                                            : address);
+    }
+}
+
+QStringList AboutPage::linkStoredProps() {
+    QStringList props;
+    for (const WebLink& link : WebLinks)
+        props << QString::fromLatin1(link.name) + "." + QString::fromLatin1(AddressProperty);
+    return props;
 }
 
 }  // namespace kestrave

@@ -1,6 +1,7 @@
 #pragma once
 // The "About" tab page: builds its controls; the handlers live in the controllers.
 
+#include <QStringList>
 #include <QWidget>
 #include <string>
 #include <vector>
@@ -26,14 +27,18 @@ public:
     // The main window's hidden memo: the installed video codecs, the memory report, the
     // developer's read-outs. Shown in the developer mode.
     QPlainTextEdit* Memo1;
-    // The program's neighbours: the sponsor, the high-bit capture tool, the SER capture program,
-    // the version-check server and the program's home page. Their web addresses are not decided
-    // yet, so each shows plain text rather than a link that leads nowhere.
-    QLabel* Quindarselimage;
-    QLabel* Image7;
-    QLabel* Image6;
-    QLabel* Image8;
-    QLabel* RxLabel1;
+    // The web links: the sponsor (picture and name), the high-bit capture tool, the SER capture
+    // program, the version-check server and the program's home page (two links). The program
+    // names no address of its own: each is a stored value of the program INI file
+    // ("<link>.UrlOrEmail" in section "Form"), empty until someone sets it there. A link without
+    // an address says so in its hint and opens nothing.
+    TjanWebLabel* Quindarselimage;
+    TjanWebLabel* Quindarsellabel;
+    TjanWebLabel* Image7;
+    TjanWebLabel* Image6;
+    TjanWebLabel* Image8;
+    TjanWebLabel* RxLabel1;
+    TjanWebLabel* janWebLabel1;
     // Opens an error report in the mail program; its click handler writes the link.
     TjanWebLabel* MailLabel;
     // Hidden: the address of the version file the update check fetches. It is a stored value of
@@ -47,6 +52,10 @@ public:
     void setErrorReportLink(const std::string& link);
     // The memory report in Memo1, in place of what it held.
     void showMemoryReport(const std::vector<std::string>& lines);
+    // Each web link's hint: its address, or that it has none (after the stored values are read).
+    void showLinkHints();
+    // The web links' addresses as stored properties of the form storage.
+    static QStringList linkStoredProps();
 
 signals:
     // "Report an error by mail" was clicked.

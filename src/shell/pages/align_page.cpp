@@ -1,5 +1,7 @@
 #include "shell/pages/align_page.h"
 
+#include "shell/pages/language_box.h"
+
 #include <QComboBox>
 #include <QEvent>
 #include <QLineEdit>
@@ -88,7 +90,7 @@ void AlignPage::buildFrameBrowser() {
     PreviewSlider = rangeSlider(this, "PreviewSlider", 0, 1, 0);
     Sliderset = integerSpin(this, "Sliderset", 1, 1000, 1);
     Frames = named(new QLabel(this), "Frames");
-    UseFramesign = shape(this, "UseFramesign", 14, 14);
+    UseFramesign = shape(this, "UseFramesign", 14, 14, {}, 2);
     UseFramesign->setFixedSize(14, 14);
     Frontpanel = named(new QFrame(this), "Frontpanel");
     // What to do first, until it is done.
@@ -147,12 +149,12 @@ void AlignPage::buildStepControls() {
 }
 
 void AlignPage::buildMarkers() {
-    Showbutton = shape(this, "Showbutton", 20, 4);
-    Showbuttonp1 = shape(this, "Showbuttonp1", 20, 4);
+    Showbutton = shape(this, "Showbutton", 20, 4, {}, 1);
+    Showbuttonp1 = shape(this, "Showbuttonp1", 20, 4, {}, 1);
     Showbuttonp1->hide();
     Showpanel = named(new QFrame(this), "Showpanel");
     Showpanel->hide();
-    RectShape1 = shape(this, "RectShape1", 10, 10);
+    RectShape1 = shape(this, "RectShape1", 10, 10, {}, 2);
     RectShape1->hide();
 }
 
@@ -271,8 +273,7 @@ QWidget* AlignPage::buildQualityOptions() {
 
 QWidget* AlignPage::buildAdditionalOptions() {
     auto* page = new QWidget;
-    Languagebox = named(new QComboBox(page), "Languagebox");
-    Languagebox->setEditable(true);
+    Languagebox = named(new LanguageBox(page), "Languagebox");
     Autolanguage = optionCheck(page, "Autolanguage", "Auto");
     Speedbutton1 = named(new QToolButton(page), "Speedbutton1");
     Speedbutton1->setText("Create");
@@ -439,6 +440,7 @@ void AlignPage::releaseSwitchesOnClose(const ToolWindows& tools) {
         {tools.Registerhaltwindow, Haltwindow},
         {tools.FFTWindow, ShowFFTbox},
         {tools.Registrationgraphwindow, ShowGraphbox},
+        {tools.AngleDist, ShowGraphbox},
         {tools.RegiStration2, ShowGraphbox},
     };
     for (const auto& [window, check] : switches)

@@ -21,6 +21,7 @@ class QToolButton;
 
 namespace kestrave {
 
+class LanguageBox;
 class TDirectoryListBox;
 class TglBevel;
 class TPCheck;
@@ -127,7 +128,7 @@ public:
     TRxSpinEdit* Compresfactor;
     TPCheck* Autofilter;
     // Additional options: the language of the window's texts.
-    QComboBox* Languagebox;
+    LanguageBox* Languagebox;   // the language files' items and the built-in texts
     TPCheck* Autolanguage;      // apply the chosen language at start-up
     QToolButton* Speedbutton1;  // "Create": writes the translators' template
     QComboBox* ComboBox5;       // the window's character set, chosen by hand

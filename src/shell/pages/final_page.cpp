@@ -68,7 +68,7 @@ HueSaturationWindow::HueSaturationWindow(ToolWindow& window) {
     }
     layout->addWidget(Hueview);
     layout->addWidget(Clicklabel);
-    huepoint = shape(graphs, "huepoint", 3, 10, QBrush(Qt::black));
+    huepoint = shape(graphs, "huepoint", 3, 10, QBrush(Qt::black), 1);
     huepoint->hide();
     window.Body->addWidget(graphs);
     window.fitContents();

@@ -15,6 +15,7 @@ namespace {
 CheckListBox* checkList(QWidget* parent, const char* objectName) {
     auto* list = named(new CheckListBox(parent), objectName);
     list->setCheckKind(CheckKind::CheckMarks);
+    list->setItemHeight(14);
     list->setUniformItemSizes(true);
     return list;
 }
@@ -59,8 +60,8 @@ FrameWindows::FrameWindows(ToolWindows& tools, QWidget* form) {
     differencecutslider = rangeSlider(graph, "differencecutslider", 0, 1001, 1000);
     differencecutslider->setOrientation(TRxSlider::soVertical);
     LimitStack = integerSpin(graph, "LimitStack", 1, 10000, 1);
-    RxLabel4 = textLabel(graph, "RxLabel4", "Difference Cutoff (green line)");
-    RxLabel5 = textLabel(graph, "RxLabel5", "Quality Cutoff (red line)");
+    RxLabel4 = textLabel(graph, "RxLabel4", "Difference Cutoff (green line)", 2);
+    RxLabel5 = textLabel(graph, "RxLabel5", "Quality Cutoff (red line)", 2);
     gbRollup1 = nestedRollup(*tools.Stackgraphpanel, "gbRollup1");
     Alignmentpointstackgraph = integerSpin(gbRollup1, "Alignmentpointstackgraph", 1, 100, 1);
     Chart10 = named(new TChart(gbRollup1), "Chart10");
@@ -72,7 +73,7 @@ FrameWindows::FrameWindows(ToolWindows& tools, QWidget* form) {
     DifSliderMalign = rangeSlider(gbRollup1, "DifSliderMalign", 0, 1001, 1001);
     DifSliderMalign->setOrientation(TRxSlider::soVertical);
     StackAPquality = shape(Chart10, "StackAPquality", 0, 0, QBrush(Qt::blue, Qt::BDiagPattern));
-    StackAPDifference = shape(Chart10, "StackAPDifference", 0, 0, Qt::green);
+    StackAPDifference = shape(Chart10, "StackAPDifference", 0, 0, Qt::green, 1);
     DisabledApoint = textLabel(gbRollup1, "DisabledApoint", "Alignmentpoint Disabled");
     DisabledApoint->hide();
     Stackframelabel = textLabel(gbRollup1, "Stackframelabel", "Frames: \r\n");

@@ -2,7 +2,6 @@
 
 #include <QChart>
 #include <QChartView>
-#include <QFrame>
 #include <QLineSeries>
 #include <QLogValueAxis>
 #include <QPushButton>
@@ -14,6 +13,7 @@
 #include "shell/tool_windows.h"
 #include "widgets/check_box.h"
 #include "widgets/range_slider.h"
+#include "widgets/rect_shape.h"
 
 namespace kestrave {
 
@@ -45,16 +45,8 @@ HistogramView::HistogramView(QWidget* parent, const QString& prefix) : QWidget(p
     view_ = new QChartView(chart, this);
     view_->setRenderHint(QPainter::Antialiasing, false);
     view_->setMinimumSize(260, 150);
-    const auto levelLine = [this](const QString& name) {
-        auto* line = new QFrame(view_);
-        line->setObjectName(name);
-        line->setFrameShape(QFrame::VLine);
-        line->setStyleSheet("color: black");
-        line->setFixedWidth(1);
-        return line;
-    };
-    Loline = levelLine(prefix + "Loline");
-    Hiline = levelLine(prefix + "Hiline");
+    Loline = shape(view_, qPrintable(prefix + "Loline"), 1, 150, QBrush(Qt::black));
+    Hiline = shape(view_, qPrintable(prefix + "Hiline"), 1, 150, QBrush(Qt::black));
     levelLo = new QLabel("  lo: ", this);
     levelLo->setObjectName(prefix + "Label4");
     levelHi = new QLabel("  hi: ", this);

@@ -10,7 +10,6 @@
 
 class QAbstractAxis;
 class QChartView;
-class QFrame;
 class QLabel;
 class QLogValueAxis;
 class QLineSeries;
@@ -20,6 +19,7 @@ class QValueAxis;
 namespace kestrave {
 
 class TPCheck;
+class TRectShape;
 class TRxSpinEdit;
 class TmkRangeSlider;
 struct ToolWindows;
@@ -48,8 +48,8 @@ public:
     // The black and white level lines over the chart, at x pixels of its width.
     void placeLevelLines(int loX, int hiX);
     int chartWidth() const;
-    QFrame* Loline;
-    QFrame* Hiline;
+    TRectShape* Loline;
+    TRectShape* Hiline;
 
 private:
     QAbstractAxis* countAxis() const;
@@ -81,8 +81,8 @@ struct HistogramWindows {
     TmkRangeSlider* mkRangeSlider1;
     TRxSpinEdit* LovalSpin;
     TRxSpinEdit* Hivalspin;
-    QPushButton* Button1;  // hidden: the levels back to 0..255
-    TPCheck* Log;          // "Log-based graph"
+    QPushButton* Button1;        // hidden: the levels back to 0..255
+    TPCheck* Log;                // "Log-based graph"
     QPushButton* Historeset;     // "Reset": the levels back to 0..255
     QPushButton* stretchbutton;  // "Stretch": the spins' levels become the slider's whole range
     TPCheck* Showpeak;           // "Show peak": renders again

@@ -38,9 +38,13 @@ QPushButton* pushButton(QWidget* parent, const char* objectName, const char* cap
     return named(new QPushButton(QString::fromUtf8(caption), parent), objectName);
 }
 
-QLabel* textLabel(QWidget* parent, const char* objectName, const char* caption) {
+QLabel* textLabel(QWidget* parent, const char* objectName, const char* caption, int shadowSize) {
     auto* label = named(new TRxLabel(parent), objectName);
-    label->setShadowSize(0);
+    label->setShadowSize(shadowSize);
+    if (shadowSize > 0) {
+        label->setShadowColor(label->palette().color(QPalette::Mid));
+        label->setShadowPos(ShadowPos::RightBottom);
+    }
     label->setText(QString::fromUtf8(caption));
     return label;
 }

@@ -18,6 +18,8 @@ TRxSpinEdit* floatSpin(QWidget* parent, const char* objectName, double minimum, 
 // A horizontal slider.
 TRxSlider* rangeSlider(QWidget* parent, const char* objectName, int minimum, int maximum, int value);
 QPushButton* pushButton(QWidget* parent, const char* objectName, const char* caption);
-QLabel* textLabel(QWidget* parent, const char* objectName, const char* caption);
+// A plain caption; with `shadowSize` above 0 it stands out on a drop shadow of that many pixels,
+// down and right in the button-shadow colour (the window's readouts and graph captions).
+QLabel* textLabel(QWidget* parent, const char* objectName, const char* caption, int shadowSize = 0);
 
 }  // namespace kestrave

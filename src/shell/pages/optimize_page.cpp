@@ -44,7 +44,7 @@ OptimizePage::OptimizePage(QWidget* parent) : QWidget(parent) {
     const ImageBox align = imageBox(this, "AlignImageBox", "AlignImage");
     AlignImageBox = align.box;
     AlignImage = align.image;
-    Showbuttonp2 = shape(this, "Showbuttonp2", 20, 4);
+    Showbuttonp2 = shape(this, "Showbuttonp2", 20, 4, {}, 1);
     Showbuttonp2->hide();
 
     glPageControl2->addTab(buildOptimizerOptions(), "   Optimizer   ");

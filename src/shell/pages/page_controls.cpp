@@ -139,13 +139,16 @@ TRadioGroup* radioGroup(QWidget* parent, const char* objectName, const char* cap
     return group;
 }
 
-TRectShape* shape(QWidget* parent, const char* objectName, int width, int height, const QBrush& fill) {
+TRectShape* shape(QWidget* parent, const char* objectName, int width, int height, const QBrush& fill,
+                  int shadow) {
     auto* indicator = named(new TRectShape(parent), objectName);
-    // Indicators stand out from the window (the frame sign takes its own colours); they are thin
-    // marks and pointers, drawn flat.
+    // Indicators stand out from the window (the frame sign takes its own colours); marks and
+    // signs lift off the window on a shadow in the button-shadow colour, pointers and hatched
+    // areas over charts are drawn flat.
     indicator->setBrush(fill.style() != Qt::NoBrush ? fill : QBrush(QColor(255, 128, 0)));
     indicator->setPen(Qt::NoPen);
-    indicator->setShadow(false);
+    indicator->setShadow(shadow > 0);
+    indicator->setShadowOffset(shadow);
     indicator->resize(width, height);
     return indicator;
 }
@@ -217,8 +220,8 @@ void compact(QLayout* layout, int margin) {
     layout->setSpacing(4);
 }
 
-ImageBox imageBox(QWidget* parent, const char* boxName, const char* imageName) {
-    auto* box = named(new QScrollArea(parent), boxName);
+ImageBox imageBox(QWidget* parent, const char* boxName, const char* imageName, QScrollArea* box) {
+    box = named(box != nullptr ? box : new QScrollArea(parent), boxName);
     auto* image = named(new QLabel, imageName);
     image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     box->setWidget(image);

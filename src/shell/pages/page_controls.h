@@ -41,8 +41,9 @@ TRadioGroup* radioGroup(QWidget* parent, const char* objectName, const char* cap
                         const QStringList& items, int itemIndex);
 
 // A small coloured rectangle (an indicator or pointer), placed by its owner; filled with `fill`
-// when one is given.
-TRectShape* shape(QWidget* parent, const char* objectName, int width, int height, const QBrush& fill = {});
+// when one is given, with a drop shadow `shadow` pixels down and right when that is above 0.
+TRectShape* shape(QWidget* parent, const char* objectName, int width, int height, const QBrush& fill = {},
+                  int shadow = 0);
 
 // Shows `marker` under `button` (both in one window), `offset` pixels below the button's bottom
 // edge, and keeps it there when the layout moves or resizes the button.
@@ -76,7 +77,8 @@ struct ImageBox {
     QScrollArea* box;
     QLabel* image;
 };
-ImageBox imageBox(QWidget* parent, const char* boxName, const char* imageName);
+// `box`, when given, is the scroll box to use (one that reports its scrolling).
+ImageBox imageBox(QWidget* parent, const char* boxName, const char* imageName, QScrollArea* box = nullptr);
 // Shows the image control's picture reduced (or enlarged) to fill its box, or at full size;
 // returns the scale.
 float fitImage(QLabel& image, const QScrollArea& box, bool fitted);

@@ -28,7 +28,7 @@ PointWindows::PointWindows(ToolWindows& tools, QWidget* form)
     ClearAlignmentpoints = pushButton(window, "ClearAlignmentpoints", "Clear\nalign points");
     SavePoints = pushButton(window, "SavePoints", "Save Points");
     Loadpoints = pushButton(window, "Loadpoints", "Load Points");
-    Label52 = textLabel(window, "Label52", "Alignmentpoints: 0");
+    Label52 = textLabel(window, "Label52", "Alignmentpoints: 0", 2);
     Alignmentzones = optionCheck(window, "Alignmentzones", "Alignment zones");
     Resetalignpoints = optionCheck(window, "Resetalignpoints", "Reset alignmentpoints");
     Multialigntimer = textLabel(window, "Multialigntimer", "");
@@ -54,11 +54,12 @@ PointWindows::PointWindows(ToolWindows& tools, QWidget* form)
     MultiAlignProgressbar = named(new QProgressBar(tools.MultiAlignprogresswindow), "MultiAlignProgressbar");
     tools.MultiAlignprogresswindow->Body->addWidget(MultiAlignProgressbar);
     zoomimage = textLabel(tools.Zoomwindow, "zoomimage", "");
-    zoomimage->setFixedSize(255, 255);
+    zoomimage->setFixedSize(256, 256);
     tools.Zoomwindow->Body->addWidget(zoomimage);
     tools.Zoomwindow->fitContents();
 
     Alignmentpointlist = named(new CheckListBox(Alignmentpointswindow), "Alignmentpointlist");
+    Alignmentpointlist->setItemHeight(14);
     Alignmentpointlist->setCheckKind(CheckKind::CheckMarks);
     Alignmentpointswindow->Body->addWidget(Alignmentpointlist, 1);
 }

@@ -46,7 +46,7 @@ struct PointWindows {
     TRxSpinEdit* SeamWidths;
 
     // MultiAlignprogresswindow: the points done; Zoomwindow: the area around the point in work
-    // (zoomimage, 255 x 255).
+    // (zoomimage, 256 x 256).
     QProgressBar* MultiAlignProgressbar;
     QLabel* zoomimage;
 

@@ -19,7 +19,7 @@ RegistrationWindows::RegistrationWindows(ToolWindows& tools, TChart& Chart8) {
     Series5 = Chart8.addSeries("Power spectrum", Qt::red, true);
     Series6 = Chart8.addSeries("Difference", Qt::green);
     Series8 = Chart8.addSeries("Correlation", Qt::blue, true);
-    Showgraph1pointer = shape(&Chart8, "Showgraph1pointer", 2, 6);
+    Showgraph1pointer = shape(&Chart8, "Showgraph1pointer", 2, 6, {}, 1);
     Showgraph1pointer->hide();
     FFTLABELs = named(new QLabel("Quality band", tools.Registrationgraphwindow), "FFTLABELs");
     FFTLABELs->hide();
@@ -29,8 +29,8 @@ RegistrationWindows::RegistrationWindows(ToolWindows& tools, TChart& Chart8) {
     FastLineSeries1 = Chart9->addSeries("Quality", Qt::red);
     FastLineSeries2 = Chart9->addSeries("Difference", Qt::green);
     Selectoff = shape(Chart9, "Selectoff", 0, 0, QBrush(Qt::blue, Qt::BDiagPattern));
-    StackQuality = shape(Chart9, "StackQuality", 0, 0, Qt::green);
-    Stackdifference = shape(Chart9, "Stackdifference", 0, 0, Qt::green);
+    StackQuality = shape(Chart9, "StackQuality", 0, 0, Qt::green, 1);
+    Stackdifference = shape(Chart9, "Stackdifference", 0, 0, Qt::green, 1);
     tools.Stackgraphpanel->Body->insertWidget(0, Chart9, 1);
 }
 

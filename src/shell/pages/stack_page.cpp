@@ -18,6 +18,7 @@
 #include "stacking/stack_style.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
+#include "widgets/rect_shape.h"
 #include "widgets/spin_edit.h"
 
 namespace kestrave {
@@ -106,10 +107,9 @@ StackPage::StackPage(QWidget* parent) : QWidget(parent) {
     ShowStacklist = optionCheck(this, "ShowStacklist", "Show Stacklist");
     Alignmentpoints = optionCheck(this, "Alignmentpoints", "Show alignment sections");
 
-    stackshape = textLabel(this, "stackshape", "");
-    stackshape->setFixedSize(12, 12);
-    stackshape->setAutoFillBackground(true);
-    Stacklabel = textLabel(this, "Stacklabel", "");
+    stackshape = shape(this, "stackshape", 14, 14, QColor(0, 0x80, 0), 2);
+    stackshape->setFixedSize(14, 14);
+    Stacklabel = textLabel(this, "Stacklabel", "", 3);
     Stacklabel->hide();
 
     const ImageBox stack = imageBox(this, "ScrollBox2", "Stackimage");

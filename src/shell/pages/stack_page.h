@@ -19,6 +19,7 @@ namespace kestrave {
 class AviControls;
 class TPCheck;
 class TRadioGroup;
+class TRectShape;
 class TRxSpinEdit;
 struct CreateReferenceSettings;
 struct OptimizerSearchOptions;
@@ -88,7 +89,7 @@ public:
     TPCheck* Alignmentpoints;  // "Show alignment sections": the points' zones over the stack
 
     // Green while the frame at the quality cut-off (StackSlider) takes part, red when excluded.
-    QLabel* stackshape;
+    TRectShape* stackshape;
     QLabel* Stacklabel;  // "Stacking started  ..." while a stack runs
 
     QScrollArea* ScrollBox2;

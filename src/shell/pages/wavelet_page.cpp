@@ -16,7 +16,9 @@
 #include "shell/pages/page_controls.h"
 #include "shell/tool_windows.h"
 #include "widgets/check_box.h"
+#include "widgets/event_scroll_box.h"
 #include "widgets/radio_group.h"
+#include "widgets/rect_shape.h"
 #include "widgets/slider.h"
 #include "widgets/spin_edit.h"
 
@@ -248,7 +250,8 @@ void WaveletPage::buildAreaTab() {
 void WaveletPage::buildActions() {
     Processbutton = speedButton(this, "Processbutton", "Process");
     DoAll = speedButton(this, "DoAll", "Do All");
-    Showbuttonp3 = named(new QLabel(QStringLiteral("\u25B2"), this), "Showbuttonp3");
+    Showbuttonp3 = shape(this, "Showbuttonp3", 20, 4, {}, 1);
+    markButton(*Showbuttonp3, *Processbutton);
     Autoprocessbox = optionCheck(this, "Autoprocessbox", "Auto process");
     savebmp2button = speedButton(this, "savebmp2button", "Save");
     ProcessViewfull = optionCheck(this, "ProcessViewfull", "Fit");
@@ -275,7 +278,7 @@ void WaveletPage::buildDeveloperControls() {
 }
 
 void WaveletPage::layOutPage() {
-    const ImageBox processed = imageBox(this, "Scrollbox3", "ProcessImage");
+    const ImageBox processed = imageBox(this, "Scrollbox3", "ProcessImage", new TEventScrollBox(this));
     Scrollbox3 = processed.box;
     ProcessImage = processed.image;
 
@@ -294,8 +297,8 @@ void WaveletPage::layOutPage() {
                                     {Showstackcount}})));
     frame.column->addLayout(controlRow({Clipcopy, Differ}));
     frame.column->addWidget(RadioGroup1);
-    QGroupBox* actions = captionedGroup(column, "Processing",
-                                        controlRow({Processbutton, Showbuttonp3, DoAll, savebmp2button}));
+    QGroupBox* actions =
+        captionedGroup(column, "Processing", controlRow({Processbutton, DoAll, savebmp2button}));
     actions->setProperty(ActionButtonsProperty, true);
     frame.column->addWidget(actions);
 }

@@ -20,6 +20,7 @@ class QTabWidget;
 
 namespace kestrave {
 
+class TRectShape;
 class TPCheck;
 class TRadioGroup;
 class TRxSlider;
@@ -130,9 +131,9 @@ public:
     TPCheck* Drizzle2;            // mirror of Drizzling
 
     TRxSpeedButton* Processbutton;
-    TRxSpeedButton* DoAll;    // "Do All": the settings applied to the whole image in tiles
-    QLabel* Showbuttonp3;     // marks Processbutton while it must be pressed by hand
-    TPCheck* Autoprocessbox;  // render on every change instead of on Processbutton
+    TRxSpeedButton* DoAll;     // "Do All": the settings applied to the whole image in tiles
+    TRectShape* Showbuttonp3;  // marks Processbutton while it must be pressed by hand
+    TPCheck* Autoprocessbox;   // render on every change instead of on Processbutton
     TRxSpeedButton* savebmp2button;
     TPCheck* ProcessViewfull;  // fit the processed image to its box
     TPCheck* ZoomWavelet;      // the wavelet zoom tool window

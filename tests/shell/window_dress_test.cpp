@@ -1,0 +1,78 @@
+// How the main window's components are dressed: the status bar's five panels with the progress
+// bar and the size grip, the indicators and their shadows, the labels' shadows, the speed bar's
+// options and pictures.
+
+#include <QProgressBar>
+#include <QSizeGrip>
+
+#include "shell/speed_bar.h"
+#include "shell_test_support.h"
+#include "widgets/adv_status_bar.h"
+#include "widgets/event_scroll_box.h"
+#include "widgets/rect_shape.h"
+#include "widgets/shadow_label.h"
+#include "widgets/splines.h"
+
+namespace kestrave::test {
+
+TEST_F(ShellWindowTest, StatusBarHoldsFivePanelsTheProgressBarAndTheGrip) {
+    auto* bar = form->findChild<TAdvStatusBar*>("AdvStatusBar1");
+    ASSERT_NE(bar, nullptr);
+    ASSERT_EQ(bar->panelCount(), 5);
+    form->resize(1600, 1000);
+    bar->resize(1600, bar->height());
+    const int widths[] = {250, 2, 200, 450};
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(bar->panelRect(i).width(), widths[i]) << i;
+    EXPECT_EQ(bar->panelRect(4).left(), 902);
+    EXPECT_EQ(form->StatusPanels[3], bar->panel(3));
+    EXPECT_EQ(form->ProgressBar1->parentWidget(), bar);
+    EXPECT_EQ(form->findChild<QWidget*>("Panel5")->parentWidget(), bar);
+    EXPECT_NE(form->findChild<QSizeGrip*>("Gripimage"), nullptr);
+    EXPECT_NE(form->findChild<TSplines*>("Splines1"), nullptr);
+    EXPECT_NE(form->findChild<TEventScrollBox*>("Scrollbox3"), nullptr);
+}
+
+TEST_F(ShellWindowTest, EighteenIndicatorsTwelveOfThemOnAShadow) {
+    // The RGB balance window's histogram has level lines of its own besides the histogram's.
+    QList<TRectShape*> shapes = form->findChildren<TRectShape*>();
+    shapes.removeIf([](const TRectShape* shape) { return shape->objectName().startsWith("RGB"); });
+    EXPECT_EQ(shapes.size(), 18);
+    int shadowed = 0;
+    for (const TRectShape* shape : shapes) {
+        if (!shape->Shadow()) continue;
+        ++shadowed;
+        EXPECT_TRUE(shape->ShadowOffset() == 1 || shape->ShadowOffset() == 2)
+            << shape->objectName().toStdString();
+        EXPECT_EQ(shape->ShadowColor(), shape->palette().color(QPalette::Dark));
+    }
+    EXPECT_EQ(shadowed, 12);
+    for (const char* name : {"Loline", "Hiline", "stackshape", "Showbuttonp3"})
+        EXPECT_TRUE(std::any_of(shapes.begin(), shapes.end(), [&](const TRectShape* s) {
+            return s->objectName().endsWith(name);
+        })) << name;
+}
+
+TEST_F(ShellWindowTest, LabelsAndSpeedBarItemsAreDressed) {
+    int sizes[4] = {};
+    for (const TRxLabel* label : form->findChildren<TRxLabel*>()) ++sizes[std::min(label->ShadowSize(), 3)];
+    EXPECT_EQ(sizes[1], 0) << "a label's shadow is 0, 2 or 3 pixels";
+    EXPECT_GE(sizes[2], 5);
+    EXPECT_EQ(form->findChild<TRxLabel*>("Stacklabel")->ShadowSize(), 3);
+
+    const SpeedBar& bar = *form->Speedbar;
+    EXPECT_EQ(bar.Options(), TSpeedBar::sbGrayedBtns | TSpeedBar::sbTransparentBtns);
+    for (const TSpeedItem* item : bar.items()) {
+        EXPECT_TRUE(item->button()->Transparent());
+        EXPECT_EQ(item->button()->Spacing(), 1);
+    }
+    for (const TRxSpeedButton* button : {bar.Selectbutton, bar.Cancelbutton, bar.PauseButton, bar.Wizard}) {
+        EXPECT_FALSE(button->Glyph().isNull()) << button->objectName().toStdString();
+        EXPECT_EQ(button->Layout(), ButtonLayout::GlyphBottom);
+        // The picture sits whole under the caption.
+        const GlyphCaptionPlace place = button->contentPlace();
+        EXPECT_GE(place.glyph.y(), place.caption.top());
+        EXPECT_LE(place.glyph.y() + button->Glyph().height(), button->height());
+    }
+}
+
+}  // namespace kestrave::test
