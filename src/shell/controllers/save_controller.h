@@ -61,14 +61,13 @@ public:
     explicit SaveController(const SaveControllerParts& parts);
     // "Do All" before saving a partly processed picture; the wavelet handlers are made later.
 
-    // Saves the stack in the type of SaveDialog1's filter (a row of stackSaveFormats(): BMP,
-    // JPEG, FITS 16-bit, 32-bit and master frame, 16-bit TIFF, 16-bit PNG). Without a stack there
-    // is nothing to save.
+    // Saves the stack in the type of SaveDialog1's filter (its row of stackSaveFormats()).
+    // Without a stack there is nothing to save.
     void SaveButtonClick();
-    // Saves the processed picture in the type of WaveletSave's filter (a row of
-    // waveletSaveFormats(): BMP, JPEG, FITS, TIFF, PNG), with the info stamp when `StampImage` is
-    // ticked; first offers "Do All" when the whole image has not been processed.
-    // Also called by the batch runner and by the close question.
+    // Saves the processed picture in the type of WaveletSave's filter (its row of
+    // waveletSaveFormats()), with the info stamp when `StampImage` is ticked; first offers "Do All"
+    // when the whole image has not been processed. Also called by the batch runner and by the
+    // close question.
     void SaveBMP2buttonClick();
     // `Subdirname` can be edited while `Savesubcontrol` is ticked.
     void SaveSubcontrolClick();
