@@ -45,7 +45,7 @@
 #include "frames/per_input_reset.h"
 #include "frames/program_state.h"
 #include "output/frame_avi.h"
-#include "output/optimize_and_stack.h"
+#include "pipeline/optimize_and_stack.h"
 #include "output/save_rules.h"
 #include "pipeline/final_data.h"
 #include "pipeline/stack_data.h"
@@ -243,10 +243,10 @@ public:
     // The frame limit: the frames kept, the reference frames and the points' limits. Announces
     // `Frames` and `Stage`.
     FrameLimitResult limitFrames(const FrameLimitInput& input);
-    // "Create": the reference stack made, processed and taken as the reference.
-    CreateReferenceResult createReference(const CreateReferenceOptions& options,
-                                          CreateReferenceWindow& window, ProgressPort& progress,
-                                          MessagePort& messages);
+    // "Create": the reference stack made, processed and taken as the reference, each stage run
+    // through `stages`, the user's wait among them.
+    CreateReferenceResult createReference(const CreateReferenceOptions& options, ReferenceStages& stages,
+                                          ProgressPort& progress, MessagePort& messages);
     // The processed picture becomes the alignment's reference; the tracking steps start again.
     AutomaticFilterValues restartAlignment(const Bitmap24& processed, const ReferenceOptions& options,
                                            MessagePort& messages);
@@ -256,7 +256,7 @@ public:
                        OptimizerObserver& observer, const std::function<void(OptimizerContext&)>& work);
     // Inside `withOptimizer`: the single-box optimize-and-stack, and the optimizer of the points.
     OptimizeAndStackResult optimizeAndStack(OptimizerContext& context, const OptimizerOptions& options,
-                                            const StackScaleOptions& scale, OptimizeAndStackWindow& window);
+                                            const StackScaleOptions& scale, StackStages& stages);
     PointOptimizerResult optimizePoints(OptimizerContext& context, const OptimizerOptions& options,
                                         const PointOptimizerInput& input, PointOptimizerObserver& observer);
     // What an optimizer run changes in the records of ranking positions 0..last and the totals,
@@ -278,6 +278,9 @@ public:
     void restoreOptimizerRecords(const OptimizerRecords& records);
     // Optimize and stack has ended with a processed stack.
     void finishOptimizeAndStack();
+    // Optimize-and-stack's end after the points' optimizer: the stack, and when it was completed
+    // and not cancelled, the end of the stage and the processing. True when processed.
+    bool stackAndProcessPoints(StackStages& stages, ProgressPort& progress);
     // The multi-point mode "Create" sets and puts back.
     void setMultiPointMode(bool multiPoint);
     // The seconds left of the point optimizer, as the progress window counts them down.
