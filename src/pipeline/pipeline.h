@@ -95,17 +95,21 @@ struct RunState {
     DebayerState debayer;
     // The final page's curve tables and pictures.
     FinalData finalImage;
+    // The frame limit: the last ranking position the optimizer and the stacks take, as the last
+    // limit, alignment, input or stack left it.
+    int frameLimit = 0;
 };
 
 // What an operation changed, as its observers hear it.
 enum class PipelineChange {
-    Input,      // a new input was taken (or the input was reset)
-    Stage,      // the program state moved on (or back): progstatus, ProcessStage, activepage
-    Frames,     // the frame records: shifts, qualities, ranking, exclusions
-    Points,     // the alignment points or their limits
-    Stack,      // a new stack: its planes, result and picture
-    Processed,  // the processed (rendered) picture
-    BoxSize,    // the alignment box size in force changed (an alignment point's own size)
+    Input,       // a new input was taken (or the input was reset)
+    Stage,       // the program state moved on (or back): progstatus, ProcessStage, activepage
+    Frames,      // the frame records: shifts, qualities, ranking, exclusions
+    Points,      // the alignment points or their limits
+    Stack,       // a new stack: its planes, result and picture
+    Processed,   // the processed (rendered) picture
+    BoxSize,     // the alignment box size in force changed (an alignment point's own size)
+    FrameLimit,  // the frame limit changed
 };
 
 class Pipeline {
@@ -124,6 +128,7 @@ public:
     const RegistrationState& registration() const { return run_.registration; }
     const AlignmentState& alignment() const { return run_.alignment; }
     const OptimizerState& optimizer() const { return run_.optimizer; }
+    int frameLimit() const { return run_.frameLimit; }
     const PointLimits& points() const { return run_.points; }
     const AlignmentPoints& alignPoints() const { return run_.alignPoints; }
     const InputState& input() const { return run_.input; }
@@ -243,6 +248,9 @@ public:
     // The frame limit: the frames kept, the reference frames and the points' limits. Announces
     // `Frames` and `Stage`.
     FrameLimitResult limitFrames(const FrameLimitInput& input);
+    // The frame limit after an alignment, a new input, a limit or a new reference (its one home:
+    // the sliders show it). Announces `FrameLimit`.
+    void keepFrameLimit(int last);
     // "Create": the reference stack made, processed and taken as the reference, each stage run
     // through `stages`, the user's wait among them.
     CreateReferenceResult createReference(const CreateReferenceOptions& options, ReferenceStages& stages,
@@ -306,7 +314,8 @@ public:
     SigmaStackRun sigmaStack(const StackOptions& options, FrameSource& frames, ProgressPort& progress,
                              MessagePort& messages, const std::filesystem::path& eventLog);
     // A completed stack is kept with the colour it was made with; its picture, value range,
-    // means and luminance histogram go to the wavelet data. Announces `Stack`.
+    // means and luminance histogram go to the wavelet data; the frame limit becomes the rank
+    // bound the stack left. Announces `Stack` and `FrameLimit`.
     const StackResult& keepStack(StackResult&& result, bool colour);
 
     // --- Projects -------------------------------------------------------------------------------

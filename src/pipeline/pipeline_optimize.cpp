@@ -14,6 +14,11 @@ FrameLimitResult Pipeline::limitFrames(const FrameLimitInput& input) {
     return result;
 }
 
+void Pipeline::keepFrameLimit(int last) {
+    run_.frameLimit = last;
+    announce(PipelineChange::FrameLimit);
+}
+
 CreateReferenceResult Pipeline::createReference(const CreateReferenceOptions& options, ReferenceStages& stages,
                                                 ProgressPort& progress, MessagePort& messages) {
     CreateReferenceResult result = createReferenceFrame(run_.model, run_.state, run_.alignment, run_.optimizer,

@@ -125,7 +125,7 @@ public:
 
     bool stack() override {
         TRxSlider& slider = *parts_.frameWindows.StackSlider;
-        slider.setValue(slider.Tag());
+        slider.setValue(parts_.app.pipeline.frameLimit());
         parts_.tools.FFTWindow->setVisible(parts_.alignPage.fftWindowChosen());
         parts_.tools.Registrationgraphwindow->setVisible(parts_.alignPage.graphWindowChosen());
         parts_.entries.selectTab(StackTab);
@@ -171,7 +171,7 @@ public:
         stack.setMaxValue(last);
         parts_.frameWindows.LimitStack->setMaxValue(last);
         if (!wholeLimit) return;
-        stack.setTag(last);
+        parts_.app.pipeline.keepFrameLimit(last);
         parts_.alignPage.showRank(last);
         stack.setValue(last);
     }
@@ -343,7 +343,7 @@ void OptimizeController::SetLimitClick() {
     const int last = result.sliderMaximum;
     parts_.alignPage.setLastRankPosition(last);
     windows.StackSlider->setMaxValue(last);
-    windows.StackSlider->setTag(last);
+    app_.pipeline.keepFrameLimit(last);
     windows.LimitStack->setMaxValue(last);
     windows.QUALSliderMalign->setMaxValue(last);
     if (result.Refframes) page_.Refframes->setValue(*result.Refframes);
