@@ -13,15 +13,15 @@
 // into another page.
 //
 // One stage from the click to the picture, for a newcomer: the Stack page's "Stack" button runs
-// `StackController::StackButtonClick`. It reads the page's controls into `StackOptions`, makes the
+// the Stack controller's handler. It reads the page's controls into `StackOptions`, makes the
 // factors the program's (`useStackFactors`), opens the frames of the input (`inputFrames`) and
 // calls `stack`, which stacks the ranked, aligned frames into the image planes (`images()`) and
 // moves the program state on (`state().progstatus`). The controller hands the result to
 // `keepStack`, which keeps it (`stack()`), gives the stack picture, its value range, means and
-// luminance histogram to the wavelet data (`wavelet()`) and announces `Stack`; the controller
-// shows the picture on its page. Entering the Wavelet page processes that stack: `beginProcessing`,
-// `decomposeWhenDirty` and the render pass, which announces `Processed`, so the Final page's
-// picture follows.
+// luminance histogram to the wavelet data (`wavelet()`), keeps the frame limit the stack left
+// (`frameLimit()`) and announces `Stack` and `FrameLimit`; the controller shows the picture on its
+// page. Entering the Wavelet page processes that stack: `beginProcessing`, `decomposeWhenDirty`
+// and the render pass, which announces `Processed`, so the Final page's picture follows.
 //
 // The window changes the state only through operations; `editRun()` is there for tests that
 // build a run's state directly, and the shell's boundary check refuses it in the window's code.
