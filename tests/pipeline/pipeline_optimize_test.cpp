@@ -112,5 +112,20 @@ TEST(PipelineOptimize, PointsStackIsProcessedOnlyWhenCompletedAndNotCancelled) {
     }
 }
 
+// The frame limit has one home: whichever stage set it last, the limit or a stack's rank bound,
+// is what its readers find, and each change is announced for the sliders that show it.
+TEST(PipelineOptimize, FrameLimitIsWhatTheLastStageLeft) {
+    OptimizeRun run;
+    run.pipeline.keepFrameLimit(12);
+    EXPECT_EQ(run.pipeline.frameLimit(), 12);
+    StackResult stack;
+    stack.outcome = StackOutcome::Stacked;
+    stack.StackSliderTag = 5;
+    run.pipeline.keepStack(std::move(stack), false);
+    EXPECT_EQ(run.pipeline.frameLimit(), 5);
+    EXPECT_EQ(run.heard,
+              (std::vector{PipelineChange::FrameLimit, PipelineChange::Stack, PipelineChange::FrameLimit}));
+}
+
 }  // namespace
 }  // namespace kestrave
