@@ -13,15 +13,15 @@
 // into another page.
 //
 // One stage from the click to the picture, for a newcomer: the Stack page's "Stack" button runs
-// `StackController::StackButtonClick`. It reads the page's controls into `StackOptions`, makes the
+// the Stack controller's handler. It reads the page's controls into `StackOptions`, makes the
 // factors the program's (`useStackFactors`), opens the frames of the input (`inputFrames`) and
 // calls `stack`, which stacks the ranked, aligned frames into the image planes (`images()`) and
 // moves the program state on (`state().progstatus`). The controller hands the result to
 // `keepStack`, which keeps it (`stack()`), gives the stack picture, its value range, means and
-// luminance histogram to the wavelet data (`wavelet()`) and announces `Stack`; the controller
-// shows the picture on its page. Entering the Wavelet page processes that stack: `beginProcessing`,
-// `decomposeWhenDirty` and the render pass, which announces `Processed`, so the Final page's
-// picture follows.
+// luminance histogram to the wavelet data (`wavelet()`), keeps the frame limit the stack left
+// (`frameLimit()`) and announces `Stack` and `FrameLimit`; the controller shows the picture on its
+// page. Entering the Wavelet page processes that stack: `beginProcessing`, `decomposeWhenDirty`
+// and the render pass, which announces `Processed`, so the Final page's picture follows.
 //
 // The window changes the state only through operations; `editRun()` is there for tests that
 // build a run's state directly, and the shell's boundary check refuses it in the window's code.
@@ -45,7 +45,7 @@
 #include "frames/per_input_reset.h"
 #include "frames/program_state.h"
 #include "output/frame_avi.h"
-#include "output/optimize_and_stack.h"
+#include "pipeline/optimize_and_stack.h"
 #include "output/save_rules.h"
 #include "pipeline/final_data.h"
 #include "pipeline/stack_data.h"
@@ -95,17 +95,21 @@ struct RunState {
     DebayerState debayer;
     // The final page's curve tables and pictures.
     FinalData finalImage;
+    // The frame limit: the last ranking position the optimizer and the stacks take, as the last
+    // limit, alignment, input or stack left it.
+    int frameLimit = 0;
 };
 
 // What an operation changed, as its observers hear it.
 enum class PipelineChange {
-    Input,      // a new input was taken (or the input was reset)
-    Stage,      // the program state moved on (or back): progstatus, ProcessStage, activepage
-    Frames,     // the frame records: shifts, qualities, ranking, exclusions
-    Points,     // the alignment points or their limits
-    Stack,      // a new stack: its planes, result and picture
-    Processed,  // the processed (rendered) picture
-    BoxSize,    // the alignment box size in force changed (an alignment point's own size)
+    Input,       // a new input was taken (or the input was reset)
+    Stage,       // the program state moved on (or back): progstatus, ProcessStage, activepage
+    Frames,      // the frame records: shifts, qualities, ranking, exclusions
+    Points,      // the alignment points or their limits
+    Stack,       // a new stack: its planes, result and picture
+    Processed,   // the processed (rendered) picture
+    BoxSize,     // the alignment box size in force changed (an alignment point's own size)
+    FrameLimit,  // the frame limit changed
 };
 
 class Pipeline {
@@ -124,6 +128,7 @@ public:
     const RegistrationState& registration() const { return run_.registration; }
     const AlignmentState& alignment() const { return run_.alignment; }
     const OptimizerState& optimizer() const { return run_.optimizer; }
+    int frameLimit() const { return run_.frameLimit; }
     const PointLimits& points() const { return run_.points; }
     const AlignmentPoints& alignPoints() const { return run_.alignPoints; }
     const InputState& input() const { return run_.input; }
@@ -243,10 +248,13 @@ public:
     // The frame limit: the frames kept, the reference frames and the points' limits. Announces
     // `Frames` and `Stage`.
     FrameLimitResult limitFrames(const FrameLimitInput& input);
-    // "Create": the reference stack made, processed and taken as the reference.
-    CreateReferenceResult createReference(const CreateReferenceOptions& options,
-                                          CreateReferenceWindow& window, ProgressPort& progress,
-                                          MessagePort& messages);
+    // The frame limit after an alignment, a new input, a limit or a new reference (its one home:
+    // the sliders show it). Announces `FrameLimit`.
+    void keepFrameLimit(int last);
+    // "Create": the reference stack made, processed and taken as the reference, each stage run
+    // through `stages`, the user's wait among them.
+    CreateReferenceResult createReference(const CreateReferenceOptions& options, ReferenceStages& stages,
+                                          ProgressPort& progress, MessagePort& messages);
     // The processed picture becomes the alignment's reference; the tracking steps start again.
     AutomaticFilterValues restartAlignment(const Bitmap24& processed, const ReferenceOptions& options,
                                            MessagePort& messages);
@@ -256,7 +264,7 @@ public:
                        OptimizerObserver& observer, const std::function<void(OptimizerContext&)>& work);
     // Inside `withOptimizer`: the single-box optimize-and-stack, and the optimizer of the points.
     OptimizeAndStackResult optimizeAndStack(OptimizerContext& context, const OptimizerOptions& options,
-                                            const StackScaleOptions& scale, OptimizeAndStackWindow& window);
+                                            const StackScaleOptions& scale, StackStages& stages);
     PointOptimizerResult optimizePoints(OptimizerContext& context, const OptimizerOptions& options,
                                         const PointOptimizerInput& input, PointOptimizerObserver& observer);
     // What an optimizer run changes in the records of ranking positions 0..last and the totals,
@@ -278,6 +286,9 @@ public:
     void restoreOptimizerRecords(const OptimizerRecords& records);
     // Optimize and stack has ended with a processed stack.
     void finishOptimizeAndStack();
+    // Optimize-and-stack's end after the points' optimizer: the stack, and when it was completed
+    // and not cancelled, the end of the stage and the processing. True when processed.
+    bool stackAndProcessPoints(StackStages& stages, ProgressPort& progress);
     // The multi-point mode "Create" sets and puts back.
     void setMultiPointMode(bool multiPoint);
     // The seconds left of the point optimizer, as the progress window counts them down.
@@ -303,7 +314,8 @@ public:
     SigmaStackRun sigmaStack(const StackOptions& options, FrameSource& frames, ProgressPort& progress,
                              MessagePort& messages, const std::filesystem::path& eventLog);
     // A completed stack is kept with the colour it was made with; its picture, value range,
-    // means and luminance histogram go to the wavelet data. Announces `Stack`.
+    // means and luminance histogram go to the wavelet data; the frame limit becomes the rank
+    // bound the stack left. Announces `Stack` and `FrameLimit`.
     const StackResult& keepStack(StackResult&& result, bool colour);
 
     // --- Projects -------------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "pipeline/pipeline.h"
+#include "platform/phase_marks.h"
 
 namespace kestrave {
 
@@ -13,10 +14,15 @@ FrameLimitResult Pipeline::limitFrames(const FrameLimitInput& input) {
     return result;
 }
 
-CreateReferenceResult Pipeline::createReference(const CreateReferenceOptions& options, CreateReferenceWindow& window,
+void Pipeline::keepFrameLimit(int last) {
+    run_.frameLimit = last;
+    announce(PipelineChange::FrameLimit);
+}
+
+CreateReferenceResult Pipeline::createReference(const CreateReferenceOptions& options, ReferenceStages& stages,
                                                 ProgressPort& progress, MessagePort& messages) {
     CreateReferenceResult result = createReferenceFrame(run_.model, run_.state, run_.alignment, run_.optimizer,
-                                                        run_.images, progress, messages, options, window);
+                                                        run_.images, progress, messages, options, stages);
     announce(PipelineChange::Stage);
     return result;
 }
@@ -42,8 +48,8 @@ void Pipeline::withOptimizer(FrameSource& frames, ProgressPort& progress, Messag
 }
 
 OptimizeAndStackResult Pipeline::optimizeAndStack(OptimizerContext& context, const OptimizerOptions& options,
-                                                  const StackScaleOptions& scale, OptimizeAndStackWindow& window) {
-    return kestrave::optimizeAndStack(context, run_.images, options, scale, window);
+                                                  const StackScaleOptions& scale, StackStages& stages) {
+    return kestrave::optimizeAndStack(context, run_.images, options, scale, stages);
 }
 
 PointOptimizerResult Pipeline::optimizePoints(OptimizerContext& context, const OptimizerOptions& options,
@@ -81,6 +87,16 @@ void Pipeline::finishOptimizeAndStack() {
     run_.state.ProcessStage = TProcessStage::stAligned;
     run_.state.activepage = TMainTab::tabAbout;
     announce(PipelineChange::Stage);
+}
+
+bool Pipeline::stackAndProcessPoints(StackStages& stages, ProgressPort& progress) {
+    markPhase("stacking");
+    if (!stages.stack() || progress.cancelRequested()) return false;
+    finishOptimizeAndStack();
+    EmptyHook();
+    markPhase("finish");
+    stages.process();
+    return true;
 }
 
 void Pipeline::setMultiPointMode(bool multiPoint) {

@@ -62,16 +62,15 @@ struct FrameLimitResult {
     std::vector<double> qualities;
     std::vector<double> differences;
     double frameIncrement = 1.0;
-    // The new maximum of AlignSlider, StackSlider, LimitStack and QUALSliderMalign, StackSlider.Tag
-    // and the value of StackSlider and PreviewSlider afterwards: LimitCount. The preview slider then
-    // returns to 0.
+    // The new frame limit, the last ranking position the frame sliders reach and the stack count
+    // afterwards: LimitCount. The preview slider then returns to 0.
     int sliderMaximum = 0;
     std::optional<double> Refframes;  // the reference-frame count, at most LimitCount div 2
     bool ToStackPage = false;         // with "None" the tab goes on to the stacking page
     std::string statusText;           // panel 2: "Processing limited to n frames"
 };
 
-// SetLimitClick's work: LimitCount := the preview position (1 for position 0); with "None" the
+// The limit: LimitCount := the preview position (1 for position 0); with "None" the
 // ranking becomes the frame order; RelativeLimit := Key(position) / Key(0) (a best key of 0 or
 // below counts as 1e-20) and q = Round(RelativeLimit x 20) x 5 - 5 goes to PointQualityCut[1] (and
 // the spin when it moved by more than 5). With several points and Multi-Quantity every frame is

@@ -20,7 +20,7 @@ namespace kestrave {
 // The difference every frame up to the limit gets after a reference was made from its stack.
 inline constexpr float NewReferenceDifference = 65535.0f;
 
-// RestartAlignClick's work: `processed` (the processed picture of the wavelet page, in frame
+// Realigning on the processed picture: `processed` (the processed picture of the wavelet page, in frame
 // pixels) becomes ReferenceImage and, through the reference computation, Image1; the reference
 // spectrum is computed from the box around the feature (BoxLeft/Top := Feature - N div 2) with
 // the tracking offsets cleared; progstatus goes back to psFeatureSet and NewReferenceMade is set.

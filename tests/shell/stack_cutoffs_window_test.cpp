@@ -63,7 +63,7 @@ TEST_F(StackCutoffsTest, CutoffsChooseTheStackListAndTheLimitJumpsToTheSliderEnd
     // After a stack of the ranks 0..8: half of the largest 8 of the ranks 0..7 lets the ranks
     // 0..2 through, with the one at the cut-off 4 frames; rank 3 has 13 of the best 16.
     context.pipeline.editRun().state.ProcessStage = TProcessStage::stAligned;
-    windows.StackSlider->setTag(8);
+    context.pipeline.keepFrameLimit(8);
     windows.StackSlider->setValue(8);
     EXPECT_EQ(form->StatusPanels[3]->text(), "Stacksize: 4 Low quality :81.25%");
     // The stack graph is open while the stack is made (and shown again by it): the frame limit

@@ -31,7 +31,7 @@ StackPageTest::StackPageTest() {
     form->stack->setFrameSourceFactory([this] { return std::make_unique<ForwardingSource>(frames); });
     TRxSlider& slider = *form->frameWindows.StackSlider;
     slider.setMaxValue(Count - 1);
-    slider.setTag(Count - 1);
+    context.pipeline.keepFrameLimit(Count - 1);
     slider.setValue(Count - 1);
 }
 

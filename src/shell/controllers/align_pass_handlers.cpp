@@ -150,7 +150,7 @@ void AlignController::alignmentFinished(const AlignmentPassResult& result) {
     const int lastRank = ranking.lastRank;
     for (TRxSlider* slider : {page.AlignSlider, windows.StackSlider, windows.QUALSliderMalign})
         slider->setMaxValue(std::max(lastRank, 1));
-    windows.StackSlider->setTag(lastRank);
+    app_.pipeline.keepFrameLimit(lastRank);
     windows.LimitStack->setValue(lastRank);
     fillCheckList(*windows.SelectFramesChecklist, ranking.selection, ranking.selection.size());
     fillCheckList(*windows.StackFramesList, ranking.selection, static_cast<std::size_t>(lastRank) + 1);

@@ -78,8 +78,8 @@ void AviController::IntegratedClick() {
     ApplicationContext& app = parts_.app;
     const LongOperation operation(app.operations);
     if (!operation) return;
-    // The frame limit recorded the stack list's end in the slider's tag.
-    const int lastRank = parts_.StackSlider.Tag();
+    // The frame limit is the stack list's end.
+    const int lastRank = app.pipeline.frameLimit();
     if (lastRank < parts_.alignPage.lastFrameIndex())
         app.messages().warn(
             "Saving AVI warning",

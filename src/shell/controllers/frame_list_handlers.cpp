@@ -182,7 +182,7 @@ void InputController::EmptyframelistbuttonClick() {
         align.Sliderset->setMaxValue(2);
         align.AlignSlider->setMaxValue(1);
         windows.StackSlider->setMaxValue(1);
-        windows.StackSlider->setTag(1);
+        app_.pipeline.keepFrameLimit(1);
         windows.LimitStack->setMaxValue(1);
         windows.QUALSliderMalign->setMaxValue(1);
         app_.pipeline.blankPreview();

@@ -347,7 +347,7 @@ void InputController::showTakenSeries(const InputRecord& record, bool decideColo
 
     windows.StackSlider->setMinValue(0);
     windows.StackSlider->setMaxValue(std::max(last, 1));
-    windows.StackSlider->setTag(last);
+    app_.pipeline.keepFrameLimit(last);
     windows.LimitStack->setValue(last);
     windows.QUALSliderMalign->setMaxValue(std::max(last, 1));
     fillFrameList(record.listItems);
@@ -469,7 +469,7 @@ void InputController::takeSingleImage(const InputRecord& record) {
     fillFrameList({});
     showPicture();
     windows.StackSlider->setMaxValue(1);
-    windows.StackSlider->setTag(1);
+    app_.pipeline.keepFrameLimit(1);
     windows.QUALSliderMalign->setMaxValue(1);
     windows.LimitStack->setMaxValue(1);
     parts_.waveletPage.allowSaving();

@@ -13,7 +13,7 @@
 #include <cmath>
 
 #include "frames/input_sources.h"
-#include "output/optimize_and_stack.h"
+#include "pipeline/optimize_and_stack.h"
 #include "persist/reg_settings.h"
 #include "platform/errors.h"
 #include "platform/phase_marks.h"
@@ -117,14 +117,15 @@ void showOptimizerChart(OptimizePage& page, const std::vector<double>& qualities
     page.Chart7->update();
 }
 
-// The window's steps of optimize-and-stack.
-class OptimizeController::StackSteps : public OptimizeAndStackWindow {
+// The stacking and processing stages of optimize-and-stack: the Stack and Wavelet pages' own
+// handlers, with the pages shown.
+class OptimizeController::StackSteps : public StackStages {
 public:
     explicit StackSteps(const OptimizeControllerParts& parts) : parts_(parts) {}
 
-    bool StackButtonClick() override {
+    bool stack() override {
         TRxSlider& slider = *parts_.frameWindows.StackSlider;
-        slider.setValue(slider.Tag());
+        slider.setValue(parts_.app.pipeline.frameLimit());
         parts_.tools.FFTWindow->setVisible(parts_.alignPage.fftWindowChosen());
         parts_.tools.Registrationgraphwindow->setVisible(parts_.alignPage.graphWindowChosen());
         parts_.entries.selectTab(StackTab);
@@ -132,7 +133,7 @@ public:
         // The passes left the program optimized; only a completed stack moves it on.
         return parts_.app.pipeline.state().progstatus == TProgStatus::psStacked;
     }
-    void ProcessButtonClick() override {
+    void process() override {
         parts_.entries.selectTab(WaveletTab);
         parts_.Tabpages.setEnabled(true);
         parts_.entries.ProcessButtonClick();
@@ -142,46 +143,47 @@ private:
     const OptimizeControllerParts& parts_;
 };
 
-// The window's steps of "Create".
-class OptimizeController::CreateSteps : public CreateReferenceWindow {
+// The stages of "Create": the Stack page's settings, the frame sliders, this page's own
+// optimize-and-stack and realignment, the Wavelet page's processing and the window's wait.
+class OptimizeController::CreateSteps : public ReferenceStages {
 public:
     explicit CreateSteps(OptimizeController& controller)
         : controller_(controller), parts_(controller.parts_) {}
 
-    CreateReferenceSettings readSettings() override {
+    CreateReferenceSettings stackSettings() override {
         CreateReferenceSettings settings;
         parts_.stackPage.readCreateSettings(settings);
         settings.AlignMethodIndex = parts_.alignPage.alignMethodIndex();
         settings.MultiPointMode = parts_.app.pipeline.alignPoints().MultiPointMode;
         return settings;
     }
-    void applySettings(const CreateReferenceSettings& settings) override {
+    void applyStackSettings(const CreateReferenceSettings& settings) override {
         parts_.stackPage.applyCreateSettings(settings);
         // The wavelet page's drizzle switch follows, or the stack keeps the drizzled canvas.
         parts_.entries.DrizzlingClick();
         parts_.app.pipeline.setMultiPointMode(settings.MultiPointMode);
         parts_.alignPage.setAlignMethodIndex(settings.AlignMethodIndex);
     }
-    int alignSliderMax() override { return parts_.alignPage.lastRankPosition(); }
-    void setFrameLimit(int last, bool moveSliders) override {
+    int frameLimit() override { return parts_.alignPage.lastRankPosition(); }
+    void setFrameLimit(int last, bool wholeLimit) override {
         TRxSlider& stack = *parts_.frameWindows.StackSlider;
         parts_.alignPage.setLastRankPosition(last);
         stack.setMaxValue(last);
         parts_.frameWindows.LimitStack->setMaxValue(last);
-        if (!moveSliders) return;
-        stack.setTag(last);
+        if (!wholeLimit) return;
+        parts_.app.pipeline.keepFrameLimit(last);
         parts_.alignPage.showRank(last);
         stack.setValue(last);
     }
     void setStackLabelPrefix(const std::string& prefix) override {
         parts_.entries.setStackLabelPrefix(prefix);
     }
-    void AlignStackButtonClick() override { controller_.AlignStackButtonClick(); }
-    void ProcessButtonClick() override { parts_.entries.ProcessButtonClick(); }
-    void redrawRegistrationGraph() override { parts_.entries.DrawRegistrationGraph(); }
-    void waitForContinue() override { parts_.entries.waitForContinue(); }
-    void DoAllClick() override { parts_.entries.DoAllClick(); }
-    void RestartAlignClick() override { controller_.RestartAlignClick(); }
+    void optimizeAndStack() override { controller_.AlignStackButtonClick(); }
+    void process() override { parts_.entries.ProcessButtonClick(); }
+    void showRegistrationGraph() override { parts_.entries.DrawRegistrationGraph(); }
+    void waitForUser() override { parts_.entries.waitForContinue(); }
+    void processWholePicture() override { parts_.entries.DoAllClick(); }
+    void realignOnProcessed() override { controller_.RestartAlignClick(); }
 
 private:
     OptimizeController& controller_;
@@ -341,7 +343,7 @@ void OptimizeController::SetLimitClick() {
     const int last = result.sliderMaximum;
     parts_.alignPage.setLastRankPosition(last);
     windows.StackSlider->setMaxValue(last);
-    windows.StackSlider->setTag(last);
+    app_.pipeline.keepFrameLimit(last);
     windows.LimitStack->setMaxValue(last);
     windows.QUALSliderMalign->setMaxValue(last);
     if (result.Refframes) page_.Refframes->setValue(*result.Refframes);
@@ -487,16 +489,9 @@ void OptimizeController::Optimize_AllAlignpoints() {
         return;
     }
     StackSteps steps(parts_);
-    markPhase("stacking");
-    if (!steps.StackButtonClick() || app_.CancelRequested()) {
-        showPassEnd(parts_.ProgressBar1, app_.progress(), 2, "Optimize and stack", PassOutcome::Cancelled);
-        return;
-    }
-    app_.pipeline.finishOptimizeAndStack();
-    EmptyHook();
-    markPhase("finish");
-    steps.ProcessButtonClick();
-    showPassEnd(parts_.ProgressBar1, app_.progress(), 2, "Optimize and stack", PassOutcome::Finished);
+    const bool processed = app_.pipeline.stackAndProcessPoints(steps, app_.progress());
+    showPassEnd(parts_.ProgressBar1, app_.progress(), 2, "Optimize and stack",
+                processed ? PassOutcome::Finished : PassOutcome::Cancelled);
 }
 
 void OptimizeController::MakerefClick() {

@@ -204,7 +204,7 @@ void SigmaController::ShowframeClick() {
     if (!frame) return;
     const SigmaEventsWindow& window = parts_.sigmaEventsWindow;
     TRxSlider& slider = *parts_.frameWindows.StackSlider;
-    const int rank = lastRankOf(parts_.app.pipeline.model(), *frame - 1, slider.Tag());
+    const int rank = lastRankOf(parts_.app.pipeline.model(), *frame - 1, parts_.app.pipeline.frameLimit());
     ShownEventFrame = *frame - 1;
     std::vector<EventMark> marks;
     if (const std::unique_ptr<TBigIniFile> list = openSavedList())
@@ -273,7 +273,7 @@ void SigmaController::drawOnStackimage(const std::function<void(QPainter&)>& dra
 
 void SigmaController::showFrameAtRank(int frame) {
     TRxSlider& slider = *parts_.frameWindows.StackSlider;
-    const int rank = lastRankOf(parts_.app.pipeline.model(), frame, slider.Tag());
+    const int rank = lastRankOf(parts_.app.pipeline.model(), frame, parts_.app.pipeline.frameLimit());
     if (rank >= 0) slider.setValue(rank);
 }
 

@@ -55,7 +55,7 @@ StackOptions StackController::readStackOptions() const {
     const ApplicationContext& app = parts_.app;
     StackOptions options;
     const FrameWindows& windows = parts_.frameWindows;
-    options.StackSlider = {windows.StackSlider->Value(), windows.StackSlider->Tag()};
+    options.StackSlider = {windows.StackSlider->Value(), app.pipeline.frameLimit()};
     options.differencecutslider = windows.differencecutslider->Value();
 
     options.Expandstack = page.Expandstack->Checked();
@@ -123,6 +123,10 @@ StackController::StackController(const StackControllerParts& parts) : parts_(par
     connect(page.Resampled, &TPCheck::OnClick, this, &StackController::ResampledClick);
     connect(page.ResampleSpin, &TRxSpinEdit::OnChange, this, &StackController::ResampleSpinChange);
     page.Savebutton->setEnabled(parts.app.pipeline.stack().exists());
+    frameLimitShown_ = parts.app.pipeline.subscribe([this](PipelineChange change) {
+        if (change == PipelineChange::FrameLimit)
+            parts_.frameWindows.StackSlider->setTag(parts_.app.pipeline.frameLimit());
+    });
 
     connect(windows.StackSlider, &TRxSlider::OnChanged, this, &StackController::StackSliderChanged);
     connect(windows.Alignmentpointstackgraph, &TRxSpinEdit::OnChange, this,
@@ -240,7 +244,6 @@ void StackController::showStack(StackResult&& result, const StackOptions& option
     ApplicationContext& app = parts_.app;
     StackPage& page = parts_.stackPage;
     const StackResult& stack = app.pipeline.keepStack(std::move(result), options.Colourstack);
-    parts_.frameWindows.StackSlider->setTag(stack.StackSliderTag);
     showStackPicture(app.pipeline.wavelet().Stackimage);
     if (stack.luminanceStacked) {
         // FITS luminance frames were stacked into their own plane: the wavelet page uses it.

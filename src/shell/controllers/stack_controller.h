@@ -10,10 +10,11 @@
 #include <string>
 
 #include "frames/frame_source.h"
-#include "stacking/stack_cutoffs.h"
-#include "stacking/stack_frames.h"
+#include "pipeline/pipeline.h"
 #include "registration/alignment_points.h"
 #include "registration/frame_limit.h"
+#include "stacking/stack_cutoffs.h"
+#include "stacking/stack_frames.h"
 #include "stacking/stack_options.h"
 
 class QImage;
@@ -177,6 +178,8 @@ private:
     StackControllerParts parts_;
     FrameSourceFactory frameSources_;
     bool inSliderChange_ = false;
+    // The frame slider's Tag follows the frame limit.
+    Pipeline::Subscription frameLimitShown_;
 };
 
 }  // namespace kestrave

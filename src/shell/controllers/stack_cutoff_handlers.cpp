@@ -74,8 +74,8 @@ void StackController::StackSliderChange() {
     RegistrationWindows& charts = parts_.registrationWindows;
     const TRxSlider& slider = *graph.StackSlider;
     const int rank = slider.Value();
-    const StackCutoffs cutoffs =
-        stackCutoffs(app.pipeline.model(), rank, slider.Tag(), graph.differencecutslider->Value());
+    const StackCutoffs cutoffs = stackCutoffs(app.pipeline.model(), rank, app.pipeline.frameLimit(),
+                                              graph.differencecutslider->Value());
 
     page.stackshape->setBrush(cutoffs.excluded ? QColor(Qt::red) : QColor(0, 0x80, 0));
 
@@ -155,7 +155,7 @@ void StackController::placeCutoffIndicators() {
     const TRxSlider& difference = *windows.differencecutslider;
     const QRect plot = charts.Chart9->plotRect();
     // With the single box the quality cut-off is shown within the ranks the last stack took.
-    const double range = multiPoint() ? slider.MaxValue() : slider.Tag();
+    const double range = multiPoint() ? slider.MaxValue() : parts_.app.pipeline.frameLimit();
     const int left = plot.left() + indicatorOffset(plot.width(), slider.Value(), range + 0.001);
     charts.StackQuality->setGeometry(left, plot.top(), 2, plot.height());
     charts.Selectoff->setGeometry(left, plot.top(), plot.right() + 1 - left, plot.height());
@@ -168,7 +168,7 @@ void StackController::LimitStackChange() {
     TRxSpinEdit& limit = *parts_.frameWindows.LimitStack;
     TRxSlider& slider = *parts_.frameWindows.StackSlider;
     if (limit.Value() <= 0) return;
-    if (limit.Value() > slider.Tag()) setQuietly(limit, slider.MaxValue());
+    if (limit.Value() > parts_.app.pipeline.frameLimit()) setQuietly(limit, slider.MaxValue());
     slider.setValue(static_cast<int>(std::nearbyint(static_cast<double>(limit.Value()))));
     StackSliderChanged();
 }
@@ -181,7 +181,7 @@ void StackController::StackSliderChanged() {
     FrameWindows& windows = parts_.frameWindows;
     TRxSlider& quality = *windows.QUALSliderMalign;
     const double shown = static_cast<double>(windows.Alignmentpointstackgraph->Value());
-    int smallest = windows.StackSlider->Tag();
+    int smallest = app.pipeline.frameLimit();
     for (int p = 1; p <= pointCount(); ++p) {
         setQuietly(*windows.Alignmentpointstackgraph, p);
         AlignmentpointstackgraphChange();
@@ -220,7 +220,7 @@ PointStackGraph StackController::pointGraph(int p) const {
     const FrameWindows& windows = parts_.frameWindows;
     PointGraphInput input;
     input.point = p;
-    input.tag = windows.StackSlider->Tag();
+    input.tag = parts_.app.pipeline.frameLimit();
     input.differencecut = windows.differencecutslider->Value();
     input.MultiQuantity = parts_.optimizePage.multiQuantity();
     input.qualityFloor = parts_.app.pipeline.points().PointQualityCutInit[static_cast<std::size_t>(p)];

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <tuple>
 
-#include "output/optimize_and_stack.h"
+#include "pipeline/optimize_and_stack.h"
 #include "registration/optimizer_search.h"
 #include "shell/pages/avi_controls.h"
 #include "shell/pages/number_controls.h"

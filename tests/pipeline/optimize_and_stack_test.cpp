@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "frames/frame_source.h"
-#include "output/optimize_and_stack.h"
+#include "pipeline/optimize_and_stack.h"
 #include "platform/errors.h"
 #include "registration/frame_limit_reference.h"
 #include "stacking/stack_frames.h"
@@ -136,15 +136,15 @@ struct RecordingBench : test::OptimizerRig<SynthSource> {
     StackOptions stackOptions;
 };
 
-// The window's part, stacking with the driver and noting the calls.
-class StackingWindow : public OptimizeAndStackWindow {
+// The stacking stage run by the driver, every stage noted.
+class StackingWindow : public StackStages {
 public:
     explicit StackingWindow(RecordingBench& bench) : bench_(bench) {}
-    bool StackButtonClick() override {
+    bool stack() override {
         calls.push_back("stack");
         return bench_.stack().outcome == StackOutcome::Stacked;
     }
-    void ProcessButtonClick() override { calls.push_back("process"); }
+    void process() override { calls.push_back("process"); }
     std::vector<std::string> calls;
 
 private:
@@ -238,31 +238,31 @@ TEST(OptimizeAndStack, ProcessingAreaIsCentredOnLargeStacksAndKeptInside) {
 
 namespace {
 
-// The window's part of "Create": settings and sliders held as plain values, every call noted.
-class CreateWindow : public CreateReferenceWindow {
+// The stages of "Create": settings and limits held as plain values, every stage noted.
+class CreateWindow : public ReferenceStages {
 public:
-    CreateReferenceSettings readSettings() override { return settings; }
-    void applySettings(const CreateReferenceSettings& value) override { settings = value; }
-    int alignSliderMax() override { return alignMax; }
-    void setFrameLimit(int last, bool moveSliders) override {
+    CreateReferenceSettings stackSettings() override { return settings; }
+    void applyStackSettings(const CreateReferenceSettings& value) override { settings = value; }
+    int frameLimit() override { return alignMax; }
+    void setFrameLimit(int last, bool wholeLimit) override {
         alignMax = stackMax = last;
-        if (moveSliders) alignValue = stackValue = stackTag = last;
+        if (wholeLimit) alignValue = stackValue = stackTag = last;
     }
     void setStackLabelPrefix(const std::string& prefix) override { this->prefix = prefix; }
-    void AlignStackButtonClick() override {
+    void optimizeAndStack() override {
         calls.push_back("optimize and stack " + std::to_string(alignMax));
         during = settings;
         prefixDuring = prefix;
         if (onStack) onStack();
     }
-    void ProcessButtonClick() override { calls.push_back("process"); }
-    void redrawRegistrationGraph() override { calls.push_back("graph"); }
-    void waitForContinue() override {
+    void process() override { calls.push_back("process"); }
+    void showRegistrationGraph() override { calls.push_back("graph"); }
+    void waitForUser() override {
         calls.push_back("wait");
         if (onWait) onWait();
     }
-    void DoAllClick() override { calls.push_back("do all"); }
-    void RestartAlignClick() override { calls.push_back("restart"); }
+    void processWholePicture() override { calls.push_back("do all"); }
+    void realignOnProcessed() override { calls.push_back("restart"); }
 
     CreateReferenceSettings settings{2.0, true, true, true, true, 1, true};
     CreateReferenceSettings during;

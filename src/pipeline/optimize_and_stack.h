@@ -1,10 +1,9 @@
 #pragma once
 // Optimize-and-stack and "Create": the two commands of the optimizer page that run the optimizer,
 // the stacking and the wavelet processing one after the other. The sequence and its decisions
-// live here; the steps that belong to the window (reading the stacking and wavelet controls,
-// showing the pages, waiting for "Continue") arrive as the small interfaces below, which the
-// window's controller implements with its handlers (StackButtonClick, ProcessButtonClick,
-// DoAllClick, RestartAlignClick).
+// live here; each stage it hands on (the stacking and the processing with the options in force,
+// the wait for the user, the realignment) is reached through a port named after the stage, which
+// the window implements with its pages and a test with plain values.
 
 #include <string>
 
@@ -36,16 +35,15 @@ struct StackScaleOptions {
 void centreProcessingArea(ImageDataSection& section, ProgramState& program, const FrameModel& model,
                           const StackScaleOptions& options);
 
-// The window's part of optimize-and-stack.
-class OptimizeAndStackWindow {
+// The stacking and processing stages, run with the options their owner holds.
+class StackStages {
 public:
-    virtual ~OptimizeAndStackWindow() = default;
-    // Restores the stack limit (StackSlider.Value := StackSlider.Tag), shows the spectrum and graph
-    // windows as their check boxes say, opens the stacking page and runs StackButtonClick. True when
+    virtual ~StackStages() = default;
+    // Stacks the frames up to the frame limit, the stack count back at the whole limit; true when
     // a stack was completed.
-    virtual bool StackButtonClick() = 0;
-    // Opens the wavelet page and runs ProcessButtonClick.
-    virtual void ProcessButtonClick() = 0;
+    virtual bool stack() = 0;
+    // Processes the stack just made.
+    virtual void process() = 0;
 };
 
 enum class OptimizeAndStackOutcome {
@@ -59,13 +57,12 @@ struct OptimizeAndStackResult {
     OptimizerRunResult optimizer;
 };
 
-// AlignStackButtonClick's work for the single-box method: the optimizer passes until the gain
-// falls below the threshold (also with the "Single run optimizer"), then the stack, the
-// processing area and the wavelet processing. Panel 2 of the status bar is cleared after the
-// passes.
+// Optimize-and-stack with the single box: the optimizer passes until the gain falls below the
+// threshold (also with the "Single run optimizer"), then the stack, the processing area and the
+// wavelet processing. Panel 2 of the status bar is cleared after the passes.
 OptimizeAndStackResult optimizeAndStack(OptimizerContext& context, ImageDataSection& section,
                                         const OptimizerOptions& options, const StackScaleOptions& scale,
-                                        OptimizeAndStackWindow& window);
+                                        StackStages& stages);
 
 // The settings "Create" changes for the reference stack and puts back afterwards.
 struct CreateReferenceSettings {
@@ -78,31 +75,35 @@ struct CreateReferenceSettings {
     bool MultiPointMode = false;
 };
 
-// The window's part of "Create".
-class CreateReferenceWindow {
+// The stages "Create" runs besides its own decisions: the stacking settings it changes for the
+// reference stack, the frame limit it narrows, optimize-and-stack as a whole, the processing, the
+// user's wait and the realignment on the result.
+class ReferenceStages {
 public:
-    virtual ~CreateReferenceWindow() = default;
-    virtual CreateReferenceSettings readSettings() = 0;
-    // Writes the settings into their controls (click handlers do not run).
-    virtual void applySettings(const CreateReferenceSettings& settings) = 0;
-    // AlignSlider.MaxValue: the last ranking position optimized.
-    virtual int alignSliderMax() = 0;
-    // The maxima of AlignSlider and StackSlider, of LimitStack and (with alignment points) of
-    // QUALSliderMalign become `last`; with `moveSliders` also StackSlider.Tag and the values of
-    // AlignSlider and StackSlider.
-    virtual void setFrameLimit(int last, bool moveSliders) = 0;
-    // StackLabelPrefix, put before the stacking captions.
+    virtual ~ReferenceStages() = default;
+    virtual CreateReferenceSettings stackSettings() = 0;
+    // Puts the settings in force as the options' values; nothing runs because of them.
+    virtual void applyStackSettings(const CreateReferenceSettings& settings) = 0;
+    // The last ranking position the optimizer and the stack take.
+    virtual int frameLimit() = 0;
+    // Only ranking positions 0..last take part. With `wholeLimit` the limit is the one kept
+    // between runs, the stack count and the frame shown become the whole limit too; without, it
+    // narrows the limit for this run alone.
+    virtual void setFrameLimit(int last, bool wholeLimit) = 0;
+    // Put before the stacking captions ("Reference" while the reference stack is made).
     virtual void setStackLabelPrefix(const std::string& prefix) = 0;
-    // Optimize, stack and process (AlignStackButtonClick).
-    virtual void AlignStackButtonClick() = 0;
-    virtual void ProcessButtonClick() = 0;
-    virtual void redrawRegistrationGraph() {}
-    // Waits, keeping the wavelet page usable, until "Continue" is pressed or the work is cancelled;
+    // Optimize, stack and process, as the command does.
+    virtual void optimizeAndStack() = 0;
+    virtual void process() = 0;
+    virtual void showRegistrationGraph() {}
+    // Waits, the processing still open to the user, until the user says to continue or cancels;
     // returns at once in a batch run.
-    virtual void waitForContinue() = 0;
-    virtual void DoAllClick() = 0;
-    // Makes the processed picture the new reference (restartAlignment) and shows the optimizer page.
-    virtual void RestartAlignClick() = 0;
+    virtual void waitForUser() = 0;
+    // Processes the whole picture, not only the processing area.
+    virtual void processWholePicture() = 0;
+    // Makes the processed picture the new reference (restartAlignment) and returns to the
+    // optimizer.
+    virtual void realignOnProcessed() = 0;
 };
 
 struct CreateReferenceOptions {
@@ -121,7 +122,7 @@ struct CreateReferenceResult {
     bool CreateRefMessage = true;  // the new state of the check box
 };
 
-// MakerefClick's work: the best Refframes frames are optimized, stacked (resampling 1, without
+// "Create": the best Refframes frames are optimized, stacked (resampling 1, without
 // drizzling, expansion and multi-point mode) and processed; after the user's "Continue" (and
 // "Do All" unless it was used or the area covers the whole picture) the processed picture
 // becomes the reference. The frame limit and the changed settings are put back however it ends.
@@ -130,6 +131,6 @@ CreateReferenceResult createReferenceFrame(FrameModel& model, ProgramState& prog
                                            AlignmentState& alignment, OptimizerState& optimizer,
                                            const ImageDataSection& section, ProgressPort& progress,
                                            MessagePort& messages, const CreateReferenceOptions& options,
-                                           CreateReferenceWindow& window);
+                                           ReferenceStages& stages);
 
 }  // namespace kestrave

@@ -1,4 +1,4 @@
-#include "output/optimize_and_stack.h"
+#include "pipeline/optimize_and_stack.h"
 
 #include <algorithm>
 #include <cmath>
@@ -50,7 +50,7 @@ void centreProcessingArea(ImageDataSection& section, ProgramState& program, cons
 
 OptimizeAndStackResult optimizeAndStack(OptimizerContext& context, ImageDataSection& section,
                                         const OptimizerOptions& options, const StackScaleOptions& scale,
-                                        OptimizeAndStackWindow& window) {
+                                        StackStages& stages) {
     OptimizeAndStackResult result;
     markPhase("optimizer");
     result.optimizer = optimizeBeforeStacking(context, options);
@@ -60,7 +60,7 @@ OptimizeAndStackResult optimizeAndStack(OptimizerContext& context, ImageDataSect
         return result;
     }
     markPhase("stacking");
-    const bool stacked = window.StackButtonClick();
+    const bool stacked = stages.stack();
     markPhase("finish");
     if (!stacked || context.progress.cancelRequested()) {
         result.outcome = OptimizeAndStackOutcome::NotStacked;
@@ -68,7 +68,7 @@ OptimizeAndStackResult optimizeAndStack(OptimizerContext& context, ImageDataSect
     }
     centreProcessingArea(section, context.program, context.model, scale);
     context.program.LayersDirty = true;
-    window.ProcessButtonClick();
+    stages.process();
     return result;
 }
 
@@ -76,18 +76,18 @@ CreateReferenceResult createReferenceFrame(FrameModel& model, ProgramState& prog
                                            AlignmentState& alignment, OptimizerState& optimizer,
                                            const ImageDataSection& section, ProgressPort& progress,
                                            MessagePort& messages, const CreateReferenceOptions& options,
-                                           CreateReferenceWindow& window) {
+                                           ReferenceStages& stages) {
     CreateReferenceResult result;
     result.CreateRefMessage = options.CreateRefMessage;
-    const CreateReferenceSettings saved = window.readSettings();
-    const int limit = window.alignSliderMax();
+    const CreateReferenceSettings saved = stages.stackSettings();
+    const int limit = stages.frameLimit();
     const int frames = std::clamp(roundToInt(options.Refframes), 1, limit + 1);
 
     // The limit and every changed setting come back however the work ends.
     auto restore = [&] {
-        window.setStackLabelPrefix("");
-        window.applySettings(saved);
-        window.setFrameLimit(limit, true);
+        stages.setStackLabelPrefix("");
+        stages.applyStackSettings(saved);
+        stages.setFrameLimit(limit, true);
     };
     auto cancelled = [&] {
         result.outcome = CreateReferenceOutcome::Cancelled;
@@ -104,25 +104,25 @@ CreateReferenceResult createReferenceFrame(FrameModel& model, ProgramState& prog
     reference.AlignMethodIndex = 0;
     {
         const ScopeExit restoreOnExit(restore);
-        window.setStackLabelPrefix("Reference");
-        window.setFrameLimit(frames - 1, false);
-        window.applySettings(reference);
-        window.AlignStackButtonClick();
+        stages.setStackLabelPrefix("Reference");
+        stages.setFrameLimit(frames - 1, false);
+        stages.applyStackSettings(reference);
+        stages.optimizeAndStack();
 
-        window.setStackLabelPrefix("");
+        stages.setStackLabelPrefix("");
         reference.Multi = saved.Multi;
         reference.MultiPointMode = saved.MultiPointMode;
-        window.applySettings(reference);
+        stages.applyStackSettings(reference);
         optimizer.MultiPointReference = saved.MultiPointMode;
-        window.ProcessButtonClick();
-        window.setFrameLimit(limit, true);
+        stages.process();
+        stages.setFrameLimit(limit, true);
         if (progress.cancelRequested()) {
             progress.setCancelRequested(false);
             return cancelled();
         }
 
         markFramesForNewReference(model, alignment, limit);
-        if (options.Optimizegraph) window.redrawRegistrationGraph();
+        if (options.Optimizegraph) stages.showRegistrationGraph();
         if (!program.BatchMode && result.CreateRefMessage) {
             messages.inform("Reference frame", "Enhance image and press continue",
                             "Do not show this message again");
@@ -130,7 +130,7 @@ CreateReferenceResult createReferenceFrame(FrameModel& model, ProgramState& prog
         }
 
         program.DoAllDone = !saved.MultiPointMode;
-        window.waitForContinue();
+        stages.waitForUser();
         // A cancel during the wait ends the work before the whole picture is processed.
         if (progress.cancelRequested()) return cancelled();
         if (section.ProcessAreaSize > section.AllocWidth && section.ProcessAreaSize > section.AllocHeight) {
@@ -141,10 +141,10 @@ CreateReferenceResult createReferenceFrame(FrameModel& model, ProgramState& prog
                              mrYes) == mrNo)
                 program.DoAllDone = true;
         }
-        if (!program.DoAllDone) window.DoAllClick();
+        if (!program.DoAllDone) stages.processWholePicture();
         if (progress.cancelRequested()) return cancelled();
 
-        window.RestartAlignClick();
+        stages.realignOnProcessed();
     }
     return result;
 }

@@ -1,0 +1,131 @@
+// The chained optimizer operations run on a pipeline without a window: each stage they hand on
+// goes to a test port that notes it, and what the user does during the wait counts afterwards.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "pipeline/pipeline.h"
+#include "support/scripted_messages.h"
+
+namespace kestrave {
+namespace {
+
+// Stages that only note their calls; the stack succeeds unless told otherwise.
+class NotedStages : public StackStages, public ReferenceStages {
+public:
+    bool stack() override {
+        calls.push_back("stack");
+        if (onStack) onStack();
+        return stacks;
+    }
+    void process() override { calls.push_back("process"); }
+
+    CreateReferenceSettings stackSettings() override { return settings; }
+    void applyStackSettings(const CreateReferenceSettings& value) override { settings = value; }
+    int frameLimit() override { return limit; }
+    void setFrameLimit(int last, bool wholeLimit) override {
+        if (wholeLimit) limit = last;
+    }
+    void setStackLabelPrefix(const std::string&) override {}
+    void optimizeAndStack() override { calls.push_back("optimize and stack"); }
+    void waitForUser() override {
+        calls.push_back("wait");
+        if (onWait) onWait();
+    }
+    void processWholePicture() override { calls.push_back("do all"); }
+    void realignOnProcessed() override { calls.push_back("realign"); }
+
+    bool stacks = true;
+    CreateReferenceSettings settings;
+    int limit = 20;
+    std::vector<std::string> calls;
+    std::function<void()> onStack;
+    std::function<void()> onWait;
+};
+
+struct OptimizeRun {
+    OptimizeRun() {
+        RunState& run = pipeline.editRun();
+        run.model.FramesRanked = true;
+        for (int j = 0; j < 30; ++j) run.model.FrameRanking[j].Frame = 29 - j;
+        run.images.ProcessAreaSize = 512;
+        run.images.AllocWidth = 640;
+        run.images.AllocHeight = 480;
+    }
+    std::vector<PipelineChange> heard;
+    Pipeline pipeline;
+    const Pipeline::Subscription subscription =
+        pipeline.subscribe([this](PipelineChange change) { heard.push_back(change); });
+    NotedStages stages;
+    NullProgress progress;
+    test::ScriptedMessages messages;
+};
+
+// In multi-point mode "Create" does not count "Do All" as done: the user is asked after the wait
+// unless the wavelet page's Do All was used during it.
+TEST(PipelineOptimize, CreateAsksForDoAllOnlyWhenTheUserDidNotRunItDuringTheWait) {
+    for (const bool doneDuringWait : {false, true}) {
+        SCOPED_TRACE(doneDuringWait);
+        OptimizeRun run;
+        run.stages.settings.MultiPointMode = true;
+        if (doneDuringWait) run.stages.onWait = [&] { run.pipeline.editRun().state.DoAllDone = true; };
+        CreateReferenceOptions options;
+        options.Refframes = 8;
+        options.Optimizegraph = false;
+        const CreateReferenceResult result =
+            run.pipeline.createReference(options, run.stages, run.progress, run.messages);
+        EXPECT_EQ(result.outcome, CreateReferenceOutcome::Created);
+        std::vector<std::string> expected{"optimize and stack", "process", "wait"};
+        if (!doneDuringWait) expected.push_back("do all");
+        expected.push_back("realign");
+        EXPECT_EQ(run.stages.calls, expected);
+        EXPECT_EQ(run.messages.shown.size(), doneDuringWait ? 1u : 2u);
+        EXPECT_EQ(run.stages.limit, 20);
+        EXPECT_EQ(run.heard, std::vector{PipelineChange::Stage});
+    }
+}
+
+// After the points' optimizer: only a completed, uncancelled stack ends the stage and is processed.
+TEST(PipelineOptimize, PointsStackIsProcessedOnlyWhenCompletedAndNotCancelled) {
+    struct Case {
+        bool stacks;
+        bool cancelDuringStack;
+        bool processed;
+    };
+    for (const Case c : {Case{true, false, true}, Case{false, false, false}, Case{true, true, false}}) {
+        SCOPED_TRACE(testing::Message() << c.stacks << c.cancelDuringStack);
+        OptimizeRun run;
+        run.pipeline.editRun().state.ProcessStage = TProcessStage::stReferenceReady;
+        run.stages.stacks = c.stacks;
+        if (c.cancelDuringStack) run.stages.onStack = [&] { run.progress.setCancelRequested(true); };
+        EXPECT_EQ(run.pipeline.stackAndProcessPoints(run.stages, run.progress), c.processed);
+        const std::vector<std::string> expected =
+            c.processed ? std::vector<std::string>{"stack", "process"} : std::vector<std::string>{"stack"};
+        EXPECT_EQ(run.stages.calls, expected);
+        EXPECT_EQ(run.pipeline.state().ProcessStage,
+                  c.processed ? TProcessStage::stAligned : TProcessStage::stReferenceReady);
+        EXPECT_EQ(run.heard,
+                  c.processed ? std::vector{PipelineChange::Stage} : std::vector<PipelineChange>{});
+    }
+}
+
+// The frame limit has one home: whichever stage set it last, the limit or a stack's rank bound,
+// is what its readers find, and each change is announced for the sliders that show it.
+TEST(PipelineOptimize, FrameLimitIsWhatTheLastStageLeft) {
+    OptimizeRun run;
+    run.pipeline.keepFrameLimit(12);
+    EXPECT_EQ(run.pipeline.frameLimit(), 12);
+    StackResult stack;
+    stack.outcome = StackOutcome::Stacked;
+    stack.StackSliderTag = 5;
+    run.pipeline.keepStack(std::move(stack), false);
+    EXPECT_EQ(run.pipeline.frameLimit(), 5);
+    EXPECT_EQ(run.heard,
+              (std::vector{PipelineChange::FrameLimit, PipelineChange::Stack, PipelineChange::FrameLimit}));
+}
+
+}  // namespace
+}  // namespace kestrave
