@@ -21,10 +21,11 @@
 // luminance histogram to the wavelet data (`wavelet()`), keeps the frame limit the stack left
 // (`frameLimit()`) and announces `Stack` and `FrameLimit`; the controller shows the picture on its
 // page. Entering the Wavelet page processes that stack: `beginProcessing`, `decomposeWhenDirty`
-// and the render pass, which announces `Processed`, so the Final page's picture follows.
+// and the render pass; when the render is over (`finishRender`) the pipeline announces
+// `Processed`, so the Final page's picture follows.
 //
-// The window changes the state only through operations; `editRun()` is there for tests that
-// build a run's state directly, and the shell's boundary check refuses it in the window's code.
+// The program changes the state only through operations, and only the pipeline announces. Tests that
+// build a run's state directly reach it through `PipelineTestAccess`, which only the tests define.
 
 #include <filesystem>
 #include <functional>
@@ -155,7 +156,6 @@ public:
         int id_ = 0;
     };
     [[nodiscard]] Subscription subscribe(Observer observer);
-    void announce(PipelineChange change) const;
 
     // --- Start-up -------------------------------------------------------------------------------
     // The program's state as a start leaves it: no stage, the Align page, no waiting click, the
@@ -472,6 +472,10 @@ public:
     // The whole image processed tile by tile; false when cancelled. Throws as the tiles do.
     bool processWholeImage(const WaveletProcessOptions& wavelet, const RenderOptions& options,
                            bool showProcessingArea, ProgressPort& progress);
+    // A render on the wavelet page is over (a pass or the whole image, finished, failed or with
+    // nothing to render): the pages that show the processed picture follow it. Announces
+    // `Processed`.
+    void finishRender();
     // Whether the processing area covers the whole image is noted.
     void noteWholeImageArea();
     // The colour area drawn on the processed view: started at a point, its far corner at a
@@ -553,10 +557,12 @@ public:
     void clearFrameTables();
     // (end of the glue section)
 
-    // The whole run's state, writable: for tests that set up a state directly; never the window.
-    RunState& editRun() { return run_; }
-
 private:
+    // The tests' own access to the run's state and to the announcements.
+    friend struct PipelineTestAccess;
+
+    void announce(PipelineChange change) const;
+
     RunState run_;
     int boxSizeItem_ = -1;
     std::vector<std::pair<int, Observer>> observers_;

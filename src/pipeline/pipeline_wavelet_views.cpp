@@ -149,6 +149,10 @@ bool Pipeline::processWholeImage(const WaveletProcessOptions& wavelet, const Ren
                 .cancelled;
 }
 
+void Pipeline::finishRender() {
+    announce(PipelineChange::Processed);
+}
+
 void Pipeline::noteWholeImageArea() {
     run_.state.WholeImageArea = wholeImageArea(run_.images, run_.model.ImageWidth, run_.model.ImageHeight);
 }

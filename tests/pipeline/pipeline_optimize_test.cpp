@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "pipeline/pipeline.h"
+#include "support/pipeline_test_access.h"
 #include "support/scripted_messages.h"
 
 namespace kestrave {
@@ -48,7 +49,7 @@ public:
 
 struct OptimizeRun {
     OptimizeRun() {
-        RunState& run = pipeline.editRun();
+        RunState& run = editRun(pipeline);
         run.model.FramesRanked = true;
         for (int j = 0; j < 30; ++j) run.model.FrameRanking[j].Frame = 29 - j;
         run.images.ProcessAreaSize = 512;
@@ -71,7 +72,7 @@ TEST(PipelineOptimize, CreateAsksForDoAllOnlyWhenTheUserDidNotRunItDuringTheWait
         SCOPED_TRACE(doneDuringWait);
         OptimizeRun run;
         run.stages.settings.MultiPointMode = true;
-        if (doneDuringWait) run.stages.onWait = [&] { run.pipeline.editRun().state.DoAllDone = true; };
+        if (doneDuringWait) run.stages.onWait = [&] { editRun(run.pipeline).state.DoAllDone = true; };
         CreateReferenceOptions options;
         options.Refframes = 8;
         options.Optimizegraph = false;
@@ -98,7 +99,7 @@ TEST(PipelineOptimize, PointsStackIsProcessedOnlyWhenCompletedAndNotCancelled) {
     for (const Case c : {Case{true, false, true}, Case{false, false, false}, Case{true, true, false}}) {
         SCOPED_TRACE(testing::Message() << c.stacks << c.cancelDuringStack);
         OptimizeRun run;
-        run.pipeline.editRun().state.ProcessStage = TProcessStage::stReferenceReady;
+        editRun(run.pipeline).state.ProcessStage = TProcessStage::stReferenceReady;
         run.stages.stacks = c.stacks;
         if (c.cancelDuringStack) run.stages.onStack = [&] { run.progress.setCancelRequested(true); };
         EXPECT_EQ(run.pipeline.stackAndProcessPoints(run.stages, run.progress), c.processed);

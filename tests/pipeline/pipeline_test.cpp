@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/pipeline_test_access.h"
+
 namespace kestrave {
 namespace {
 
@@ -13,16 +15,16 @@ TEST(Pipeline, ObserversHearAnnouncementsWhileTheirSubscriptionLives) {
     {
         const Pipeline::Subscription second =
             pipeline.subscribe([&](PipelineChange change) { heard.emplace_back(2, change); });
-        pipeline.announce(PipelineChange::Stack);
+        PipelineTestAccess::announce(pipeline, PipelineChange::Stack);
     }
-    pipeline.announce(PipelineChange::Frames);
+    PipelineTestAccess::announce(pipeline, PipelineChange::Frames);
     // An observer that ends its own subscription while it is told is not called again.
     first = pipeline.subscribe([&](PipelineChange change) {
         heard.emplace_back(3, change);
         first = Pipeline::Subscription();
     });
-    pipeline.announce(PipelineChange::Input);
-    pipeline.announce(PipelineChange::Input);
+    PipelineTestAccess::announce(pipeline, PipelineChange::Input);
+    PipelineTestAccess::announce(pipeline, PipelineChange::Input);
     const std::vector<std::pair<int, PipelineChange>> expected{{1, PipelineChange::Stack},
                                                                {2, PipelineChange::Stack},
                                                                {1, PipelineChange::Frames},

@@ -54,11 +54,11 @@ struct AlignPageTest : ShellWindowTest {
 
     // The recording chosen as a batch run chooses it, with the 32-pixel box.
     void selectRecording(const synth::SynthOptions& options = smallRecordingOptions()) {
-        context.pipeline.editRun().state.BatchMode = true;
-        context.pipeline.editRun().input.BatchInputFile =
+        editRun(context.pipeline).state.BatchMode = true;
+        editRun(context.pipeline).input.BatchInputFile =
             writeSampleRecording(dir.path(), options).path.string();
         form->input->SelectFileButtonClick();
-        context.pipeline.editRun().state.BatchMode = false;
+        editRun(context.pipeline).state.BatchMode = false;
         page.FFTsizeGroup->setItemIndex(0);
         form->align->FFTsizeGroupClick();
     }
@@ -190,7 +190,7 @@ TEST_F(AlignPageTest, AlignRanksTheFramesAndFillsTheListsAndTheRegistrationGraph
     pick();
     // A frame that loses the lock is left out without a question.
     page.Ignoredefault->setChecked(true);
-    context.pipeline.editRun().optimizer.NewReferenceMade = true;
+    editRun(context.pipeline).optimizer.NewReferenceMade = true;
     page.Alignbutton->click();
 
     const FrameModel& model = context.pipeline.model();
@@ -233,10 +233,10 @@ TEST_F(AlignPageTest, AlignRanksTheFramesAndFillsTheListsAndTheRegistrationGraph
 
 TEST_F(AlignPageTest, ABatchRunDeselectsFramesThatLoseTheLockWithoutEverWaiting) {
     selectRecording();
-    context.pipeline.editRun().state.BatchMode = true;
+    editRun(context.pipeline).state.BatchMode = true;
     // As the batch runner does: the feature at the centre, the reference without a pick.
-    context.pipeline.editRun().state.FeatureX = 48;
-    context.pipeline.editRun().state.FeatureY = 36;
+    editRun(context.pipeline).state.FeatureX = 48;
+    editRun(context.pipeline).state.FeatureY = 36;
     form->align->RecalcFFTbuttonClick();
     // Any frame whose peak falls below the previous frame's loses the lock.
     page.TrackDetect->setValue(1.0);
@@ -246,7 +246,7 @@ TEST_F(AlignPageTest, ABatchRunDeselectsFramesThatLoseTheLockWithoutEverWaiting)
     progress->onPoll = [&](NullProgress&) {
         if (!context.pipeline.registration().WaitForClick) return;
         ++waits;
-        context.pipeline.editRun().registration.WaitForClick = false;
+        editRun(context.pipeline).registration.WaitForClick = false;
     };
     context.setProgress(std::move(progress));
 

@@ -56,11 +56,11 @@ struct PointsPageTest : ShellWindowTest {
         options.width = width;
         options.height = height;
         options.frames = frames;
-        context.pipeline.editRun().state.BatchMode = true;
-        context.pipeline.editRun().input.BatchInputFile =
+        editRun(context.pipeline).state.BatchMode = true;
+        editRun(context.pipeline).input.BatchInputFile =
             writeSampleRecording(dir.path(), options).path.string();
         form->input->SelectFileButtonClick();
-        context.pipeline.editRun().state.BatchMode = false;
+        editRun(context.pipeline).state.BatchMode = false;
         page.FFTsizeGroup->setItemIndex(1);
         form->align->FFTsizeGroupClick();
     }
@@ -102,8 +102,8 @@ TEST_F(PointsPageTest, NoneStacksTheFramesWithoutShifts) {
     selectRecording();
     const int last = form->input->lastIndex();
     for (int f = 0; f <= last; ++f) {
-        context.pipeline.editRun().model.FrameTable[f].Slots[0] = {f + 1, -f - 1};
-        context.pipeline.editRun().model.FrameTable[f].Slots[1].X = 9;
+        editRun(context.pipeline).model.FrameTable[f].Slots[0] = {f + 1, -f - 1};
+        editRun(context.pipeline).model.FrameTable[f].Slots[1].X = 9;
     }
     chooseMethod(AlignMethodNone);
     for (int f = 0; f <= last; ++f) {
@@ -137,7 +137,7 @@ TEST_F(PointsPageTest, MultipointOpensThePointWindowAndDefaultLeavesItKeepingThe
         EXPECT_EQ(windows.Label52->text(), "Alignmentpoints: 2");
         EXPECT_EQ(context.pipeline.alignPoints().Alignpoints, 3);
         EXPECT_EQ(context.pipeline.alignPoints().PointPos[2].X, 120);
-        context.pipeline.editRun().state.FeatureX = context.pipeline.editRun().state.FeatureY =
+        editRun(context.pipeline).state.FeatureX = editRun(context.pipeline).state.FeatureY =
             5;  // as the points' alignment leaves it
         chooseMethod(AlignMethodSingle);
     });
@@ -350,7 +350,7 @@ TEST_F(PointsPageTest, ACancelDuringTheAlignmentLeavesTheSlotsFilledAndNoAngles)
     writeAlignPointFile(dir / TempPointFile, 0,
                         std::vector<AlignPoint>{{60, 60, 64}, {100, 60, 64}, {80, 55, 64}});
     form->optimizePage->MultiAlign->setItemIndex(1);
-    for (int f = 0; f < 24; ++f) context.pipeline.editRun().model.FrameTable[f].Angle = 7.0f;
+    for (int f = 0; f < 24; ++f) editRun(context.pipeline).model.FrameTable[f].Angle = 7.0f;
     auto progress = std::make_unique<NullProgress>();
     progress->onPoll = [](NullProgress& port) {
         if (port.position() >= 10) port.setCancelRequested(true);
@@ -369,7 +369,7 @@ TEST_F(PointsPageTest, ACancelDuringTheAlignmentLeavesTheSlotsFilledAndNoAngles)
 }
 
 TEST_F(PointsPageTest, TheCountdownStopsAtZero) {
-    context.pipeline.editRun().alignPoints.TimeLeft = 12000;
+    editRun(context.pipeline).alignPoints.TimeLeft = 12000;
     for (const char* shown : {"Time left: 00:00:07", "Time left: 00:00:02", "Time left: 00:00:00"}) {
         points.Timer1Timer();
         EXPECT_EQ(windows.Multialigntimer->text(), shown);

@@ -34,7 +34,7 @@ struct AviWindowTest : SaveTest {
 };
 
 TEST_F(AviWindowTest, RegisteredAndIntegratedVideosGoToTheChosenFile) {
-    context.pipeline.editRun().model.FrameTable[5].Excluded = true;
+    editRun(context.pipeline).model.FrameTable[5].Excluded = true;
     controls.Registeravichoice->setItemIndex(1);  // "Maximum area": the whole frame without shifts
     dialogs->willChoose(folder / "reg.avi");
     controls.RegisterAVI->click();
@@ -68,7 +68,7 @@ TEST_F(AviWindowTest, RegisteredAndIntegratedVideosGoToTheChosenFile) {
 }
 
 TEST_F(AviWindowTest, ResizeViewShowsAndSavesTheScaledPicture) {
-    Bitmap24& processed = context.pipeline.editRun().wavelet.ProcessPicture;
+    Bitmap24& processed = editRun(context.pipeline).wavelet.ProcessPicture;
     processed.resize(300, 200);
     processed.fill(10, 120, 200);
     QToolButton& button = *form->waveletPage->Resizebutton;
@@ -98,8 +98,8 @@ TEST_F(AviWindowTest, ResizeViewShowsAndSavesTheScaledPicture) {
 }
 
 TEST_F(AviWindowTest, ResizeViewShowsTheFinalImageOnTheFinalPageAndNothingNewElsewhere) {
-    context.pipeline.editRun().wavelet.ProcessPicture.resize(300, 200);
-    Bitmap24& finalImage = context.pipeline.editRun().finalImage.shown;
+    editRun(context.pipeline).wavelet.ProcessPicture.resize(300, 200);
+    Bitmap24& finalImage = editRun(context.pipeline).finalImage.shown;
     finalImage.resize(120, 80);
     finalImage.fill(0, 0, 255);
     ShrinkView& view = form->shrinkView;

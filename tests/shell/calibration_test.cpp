@@ -41,7 +41,7 @@ struct CalibrationWindowTest : ShellWindowTest {
         context.setDialogs(std::move(scripted));
         context.regSettings = std::make_unique<RegSettings>();
         form->alignPage->DirectoryListBox1->setDirectory(folder.path());
-        createImagePlanes(context.pipeline.editRun().images, DefaultProcessAreaItem, context.progress(),
+        createImagePlanes(editRun(context.pipeline).images, DefaultProcessAreaItem, context.progress(),
                           context.messages());
     }
     std::string lastType() const { return context.regSettings->ReadString("Files", "LastDarkFlattype", ""); }

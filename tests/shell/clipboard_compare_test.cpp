@@ -23,7 +23,7 @@ bool samePicture(const Bitmap24& a, const Bitmap24& b) {
 }  // namespace
 
 TEST_F(WaveletPageTest, TheCompareToolsShowTheDifferenceAndGiveBackTheRenderedView) {
-    WaveletData& data = context.pipeline.editRun().wavelet;
+    WaveletData& data = editRun(context.pipeline).wavelet;
     setStack(64, 48, false);
     page.Processbutton->click();
     EXPECT_FALSE(page.RadioGroup1->isEnabled()) << "nothing to toggle to before a copy";

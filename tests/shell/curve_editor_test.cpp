@@ -43,7 +43,7 @@ struct CurveEditorTest : WaveletPageTest {
         return {context.pipeline.wavelet().GammaTable->begin(), context.pipeline.wavelet().GammaTable->end()};
     }
     CurveGraph& graph = *tools.gamma->GammaSplineGraph;
-    TBSpline& curve = context.pipeline.editRun().curves.GammaSpline;
+    TBSpline& curve = editRun(context.pipeline).curves.GammaSpline;
 };
 
 TEST_F(CurveEditorTest, MouseEditsChangeTheCurveAndTheReleaseBuildsTheTable) {

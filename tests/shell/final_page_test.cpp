@@ -61,9 +61,9 @@ struct FinalPageTest : ShellWindowTest {
         context.setDialogs(std::move(scripted));
         context.regSettings = std::make_unique<RegSettings>();
         form->alignPage->DirectoryListBox1->setDirectory(folder.path());
-        Bitmap24& rendered = context.pipeline.editRun().wavelet.ProcessPicture;
+        Bitmap24& rendered = editRun(context.pipeline).wavelet.ProcessPicture;
         rendered.resize(W, H);
-        TTIFFBitMap& result = context.pipeline.editRun().images.ResultImage16;
+        TTIFFBitMap& result = editRun(context.pipeline).images.ResultImage16;
         result = TTIFFBitMap(W + 1, H + 1);
         result.allocateHighBits();
         for (int y = 0; y < H; ++y)
@@ -76,12 +76,12 @@ struct FinalPageTest : ShellWindowTest {
                 s[0] = static_cast<std::uint16_t>(r * 255), s[1] = static_cast<std::uint16_t>(g * 255),
                 s[2] = static_cast<std::uint16_t>(b * 255);
             }
-        context.pipeline.editRun().model.ImageWidth = W;
-        context.pipeline.editRun().model.ImageHeight = H;
-        context.pipeline.editRun().stack.Colourstack = true;
+        editRun(context.pipeline).model.ImageWidth = W;
+        editRun(context.pipeline).model.ImageHeight = H;
+        editRun(context.pipeline).stack.Colourstack = true;
         // As start-up leaves them.
-        createCurveObjects(context.pipeline.editRun().curves, false);
-        context.pipeline.editRun().state.activepage = TMainTab::tabFinal;
+        createCurveObjects(editRun(context.pipeline).curves, false);
+        editRun(context.pipeline).state.activepage = TMainTab::tabFinal;
         form->show();
         form->shell->selectTab(static_cast<int>(TMainTab::tabFinal));
     }

@@ -79,7 +79,7 @@ TEST_F(ImageInfoTest, TheImageInfoItemTogglesTheWindowAndRendersKeepTheTagCurren
 TEST_F(ImageInfoTest, UseImageinfoMakesTheTagTheSaveDialogsProposal) {
     setStack(40, 30, false);
     page.Processbutton->click();
-    context.pipeline.editRun().state.DoAllDone = true;
+    editRun(context.pipeline).state.DoAllDone = true;
     form->frameWindows.StackSlider->setValue(150);
     QTest::keyClicks(info.Objectnameedit, "Jup");
     QTest::keyClicks(info.Datetimeedit, "0412");

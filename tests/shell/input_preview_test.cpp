@@ -135,10 +135,10 @@ std::string describeInput(const ApplicationContext& context, const TMainForm& fo
 TEST_F(ShellWindowTest, BrowsingInTheInputDialogAndCancellingLeavesTheInputAsItWas) {
     TempDir dir;
     writeTaggedAvi(dir / "current.avi", 5);
-    context.pipeline.editRun().state.BatchMode = true;
-    context.pipeline.editRun().input.BatchInputFile = (dir / "current.avi").string();
+    editRun(context.pipeline).state.BatchMode = true;
+    editRun(context.pipeline).input.BatchInputFile = (dir / "current.avi").string();
     form->input->SelectFileButtonClick();
-    context.pipeline.editRun().state.BatchMode = false;
+    editRun(context.pipeline).state.BatchMode = false;
     ASSERT_EQ(context.pipeline.model().ImageWidth, 8);
     const std::string before = describeInput(context, *form);
     const Bitmap24 picture = context.pipeline.input().PreviewBitmap;

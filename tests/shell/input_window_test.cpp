@@ -64,8 +64,8 @@ struct InputWindowTest : ShellWindowTest {
     QListWidget& list = *windows.SelectFramesChecklist;
 
     void selectBatch(const std::filesystem::path& file) {
-        context.pipeline.editRun().state.BatchMode = true;
-        context.pipeline.editRun().input.BatchInputFile = file.string();
+        editRun(context.pipeline).state.BatchMode = true;
+        editRun(context.pipeline).input.BatchInputFile = file.string();
         form->input->SelectFileButtonClick();
     }
     void selectInDialog(std::vector<std::filesystem::path> files, InputFilter filter) {
@@ -157,8 +157,8 @@ TEST_F(InputWindowTest, SteppingTheSliderShowsEachFrameWithItsCaption) {
 TEST_F(InputWindowTest, TheFrameListBoxShowsTheListWithDroppedFramesExcluded) {
     writeTaggedAvi(dir / "clip.avi", 10);
     selectBatch(dir / "clip.avi");
-    context.pipeline.editRun().state.BatchMode = false;
-    context.pipeline.editRun().model.FrameTable[3].Dropped = true;
+    editRun(context.pipeline).state.BatchMode = false;
+    editRun(context.pipeline).model.FrameTable[3].Dropped = true;
     // The box is clicked where the user sees it, in a window with room for every control.
     form->resize(1600, 1200);
     form->show();
@@ -172,9 +172,9 @@ TEST_F(InputWindowTest, TheFrameListBoxShowsTheListWithDroppedFramesExcluded) {
     QTest::mouseClick(align.ShowFramelist, Qt::LeftButton);
     EXPECT_FALSE(form->tools.SelectFrameswindow->isVisible());
     // Ranked frames: entry 7 stands for the frame of rank 7.
-    context.pipeline.editRun().model.FramesRanked = true;
-    for (int p = 0; p < 10; ++p) context.pipeline.editRun().model.FrameRanking[p].Frame = 9 - p;
-    context.pipeline.editRun().model.FrameTable[2].Dropped = true;
+    editRun(context.pipeline).model.FramesRanked = true;
+    for (int p = 0; p < 10; ++p) editRun(context.pipeline).model.FrameRanking[p].Frame = 9 - p;
+    editRun(context.pipeline).model.FrameTable[2].Dropped = true;
     QTest::mouseClick(align.ShowFramelist, Qt::LeftButton);
     EXPECT_TRUE(context.pipeline.model().FrameTable[2].Excluded);
     EXPECT_FALSE(entryChecked(7));
@@ -184,8 +184,8 @@ TEST_F(InputWindowTest, CheckAllKeepsDroppedFramesOutAndUsedframesCountsTheSelec
     writeTaggedAvi(dir / "clip.avi", 10);
     selectBatch(dir / "clip.avi");
     // The alignment pass found frame 3 empty.
-    context.pipeline.editRun().model.FrameTable[3].Dropped =
-        context.pipeline.editRun().model.FrameTable[3].Excluded = true;
+    editRun(context.pipeline).model.FrameTable[3].Dropped =
+        editRun(context.pipeline).model.FrameTable[3].Excluded = true;
 
     windows.Setnoneframelistbutton->click();
     EXPECT_EQ(context.pipeline.model().usedframes, 0);
@@ -215,7 +215,7 @@ TEST_F(InputWindowTest, CheckAllKeepsDroppedFramesOutAndUsedframesCountsTheSelec
     EXPECT_EQ(frames(), "Frame (5): 5/10");
 
     // A tick after the frame limit is counted too; a dropped frame cannot be ticked back.
-    context.pipeline.editRun().state.ProcessStage = TProcessStage::stAligned;
+    editRun(context.pipeline).state.ProcessStage = TProcessStage::stAligned;
     tick(list, 4, true);
     EXPECT_FALSE(context.pipeline.model().FrameTable[4].Excluded);
     EXPECT_EQ(context.pipeline.model().usedframes, 9);
@@ -224,7 +224,7 @@ TEST_F(InputWindowTest, CheckAllKeepsDroppedFramesOutAndUsedframesCountsTheSelec
     EXPECT_EQ(context.pipeline.model().usedframes, 9);
 
     // While the reference is ready the count runs to the slider position.
-    context.pipeline.editRun().state.ProcessStage = TProcessStage::stReferenceReady;
+    editRun(context.pipeline).state.ProcessStage = TProcessStage::stReferenceReady;
     align.PreviewSlider->setValue(5);
     tick(list, 0, false);
     EXPECT_EQ(context.pipeline.model().usedframes, 4);  // positions 0..5 without 0 and the dropped 3
@@ -340,7 +340,7 @@ TEST_F(InputWindowTest, TheStackListTogglesTheClickedAndHighlightedEntriesOnce) 
     writeTaggedAvi(dir / "clip.avi", 8);
     selectBatch(dir / "clip.avi");
     // As the alignment pass leaves it: ranked, both lists in rank order.
-    FrameModel& model = context.pipeline.editRun().model;
+    FrameModel& model = editRun(context.pipeline).model;
     const int order[8] = {5, 2, 7, 0, 1, 3, 4, 6};
     for (int j = 0; j < 8; ++j) model.FrameRanking[j].Frame = order[j];
     model.FramesRanked = true;
@@ -398,7 +398,7 @@ namespace kestrave::test {
 TEST_F(InputWindowTest, ANewInputAsksBeforeAnUnsavedStackIsGivenUp) {
     const auto ser = writeSer(12);
     selectInDialog({ser}, InputFilter::SER);
-    context.pipeline.editRun().state.activepage = TMainTab::tabWavelet;
+    editRun(context.pipeline).state.activepage = TMainTab::tabWavelet;
     messages.shown.clear();
     const auto bmps = writeBmps(3, true);
 

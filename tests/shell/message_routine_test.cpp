@@ -55,7 +55,7 @@ TEST(MessageRoutine, APresenterThatCannotAnswerHandsTheMessageToThePlatformBox) 
 
 TEST(MessageRoutine, BatchRunsAnswerWithTheCallSitesBatchAnswerWithoutAnyDialog) {
     ScriptedContext scripted;
-    scripted.context.pipeline.editRun().state.BatchMode = true;
+    editRun(scripted.context.pipeline).state.BatchMode = true;
     MessageRoutine& routine = scripted.context.messages();
     EXPECT_EQ(routine.NewMessagedlg("Cancelling ...", "Do you want to cancel ?", mtWarning, mbYesNo, 0, false,
                                     "", mrNo),
@@ -80,7 +80,7 @@ TEST(MessageRoutine, PlaysTheMessageSoundOnlyWhenTheProgramDirectoryHasOneAndSom
     ASSERT_EQ(played.size(), 1u);
     EXPECT_EQ(played[0], sound);
 
-    scripted.context.pipeline.editRun().state.BatchMode = true;
+    editRun(scripted.context.pipeline).state.BatchMode = true;
     scripted.context.messages().NewMessagedlg("Warning", "three", mtWarning, mbOK, 0, false, "");
     EXPECT_EQ(played.size(), 1u) << "unattended runs are silent";
 }

@@ -53,17 +53,17 @@ struct OptimizePageTest : ShellWindowTest {
     // frame.
     OptimizePageTest() {
         // Start-up makes the planes of the processing area.
-        createImagePlanes(context.pipeline.editRun().images, DefaultProcessAreaItem, context.progress(),
+        createImagePlanes(editRun(context.pipeline).images, DefaultProcessAreaItem, context.progress(),
                           context.messages());
         synth::SynthOptions options = smallRecordingOptions();
         options.width = 128;
         options.height = 96;
         options.frames = FrameCount;
         const SampleRecording recording = writeSampleRecording(dir.path(), options, "planet.ser");
-        context.pipeline.editRun().state.BatchMode = true;
-        context.pipeline.editRun().input.BatchInputFile = recording.path.string();
+        editRun(context.pipeline).state.BatchMode = true;
+        editRun(context.pipeline).input.BatchInputFile = recording.path.string();
         form->input->SelectFileButtonClick();
-        context.pipeline.editRun().state.BatchMode = false;
+        editRun(context.pipeline).state.BatchMode = false;
 
         // The 64 box around the planet, picked on frame 0; every frame aligned.
         align.FFTsizeGroup->setItemIndex(1);
@@ -71,9 +71,9 @@ struct OptimizePageTest : ShellWindowTest {
         QTest::mouseClick(align.PreviewImage, Qt::LeftButton, Qt::NoModifier,
                           QPoint(options.width / 2, options.height / 2));
         EXPECT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stReferenceReady);
-        context.pipeline.editRun().state.BatchMode = true;
+        editRun(context.pipeline).state.BatchMode = true;
         form->align->AlignallButtonClick();
-        context.pipeline.editRun().state.BatchMode = false;
+        editRun(context.pipeline).state.BatchMode = false;
         EXPECT_EQ(context.pipeline.state().progstatus, TProgStatus::psAligned);
         messages.shown.clear();
         page.Optimizeandstackbutton->setEnabled(true);
@@ -130,7 +130,7 @@ TEST_F(OptimizePageTest, LimitKeepsTheBestFramesUpToThePreviewPosition) {
 
 TEST_F(OptimizePageTest, OptimizeAndStackInABatchRunStacksTheLimitedFramesAndProcessesTheStack) {
     limitAt(15);
-    context.pipeline.editRun().state.BatchMode = true;
+    editRun(context.pipeline).state.BatchMode = true;
     form->optimize->AlignStackButtonClick();
 
     EXPECT_GE(context.pipeline.alignment().OptimizePass, 1);
@@ -166,7 +166,7 @@ TEST_F(OptimizePageTest, CreateInABatchRunMakesTheReferenceWithoutWaitingAndPuts
     stack.Expandstack->setChecked(true);
     stack.Drizzling->setChecked(true);
     form->stack->DrizzlingClick();
-    context.pipeline.editRun().state.BatchMode = true;
+    editRun(context.pipeline).state.BatchMode = true;
     form->optimize->MakerefClick();
 
     EXPECT_TRUE(context.pipeline.optimizer().NewReferenceMade);

@@ -131,9 +131,9 @@ TEST_F(OptionsWindowTest, ThePreviewShowsTheFrameThroughItsGammaOrAsANegative) {
 TEST_F(OptionsWindowTest, SortPutsTheSeriesInNameOrderAndShowsItsFirstFrame) {
     selectSeries({"a.bmp", "B.bmp", "c.bmp"}, InputFilter::BMP);
     // A list in another order, as a frame list file may bring it: c, B, a, with B left out.
-    FrameModel& model = context.pipeline.editRun().model;
+    FrameModel& model = editRun(context.pipeline).model;
     std::swap(model.FrameNames[0], model.FrameNames[2]);
-    context.pipeline.editRun().input.source = makeFrameSource(model, 2, form->input->readSourceOptions());
+    editRun(context.pipeline).input.source = makeFrameSource(model, 2, form->input->readSourceOptions());
     model.FrameTable[1].Excluded = true;
     align.PreviewSlider->setValue(2);
 

@@ -98,7 +98,7 @@ struct StackedProject {
         filter.setValue(qualityFilter);
         run->form->PageControl1->setCurrentIndex(0);
         // One frame left out by hand: the exclusion travels with the project.
-        run->context.pipeline.editRun().model.FrameTable[3].Excluded = true;
+        editRun(run->context.pipeline).model.FrameTable[3].Excluded = true;
     }
 };
 

@@ -98,7 +98,7 @@ TEST_F(ShellWindowTest, ToolWindowsAreRollupsNamedCaptionedAndSizedByTheirTable)
 
 TEST_F(ShellWindowTest, AToolWindowRollsClosesThroughItsBarAndStaysWhereItWasDragged) {
     form->show();
-    context.pipeline.editRun().state.activepage = TMainTab::tabFinal;
+    editRun(context.pipeline).state.activepage = TMainTab::tabFinal;
     StackPage& stack = *form->stackPage;
     form->shell->selectTab(2);
     stack.Showstackgraph->setChecked(true);

@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 using SaveStackTest = SaveTest;
 
 TEST_F(SaveStackTest, BatchSavesWriteEveryTypeWithoutAskingAndOnlyThenCountAsSaved) {
-    context.pipeline.editRun().state.BatchMode = true;
+    editRun(context.pipeline).state.BatchMode = true;
     save.SaveButtonClick();  // no stack yet: nothing to save
     EXPECT_FALSE(context.shell.ImageSaved);
     EXPECT_TRUE(fs::is_empty(folder.path()));
@@ -114,8 +114,8 @@ TEST_F(SaveStackTest, FailedSavesAreReportedAndLeaveTheImageUnsaved) {
     // A save never replaces a frame of the input.
     messages.shown.clear();
     writeFileAtomically(folder / "frame0.bmp", std::string("input frame"));
-    context.pipeline.editRun().model.InputIsSeries = true;
-    context.pipeline.editRun().model.FrameNames[0] = (folder / "frame0.bmp").string();
+    editRun(context.pipeline).model.InputIsSeries = true;
+    editRun(context.pipeline).model.FrameNames[0] = (folder / "frame0.bmp").string();
     dialogs->willChoose(folder / "frame0", 1);
     save.SaveButtonClick();
     EXPECT_TRUE(asked("Save error"));

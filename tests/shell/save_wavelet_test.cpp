@@ -57,7 +57,7 @@ TEST_F(SaveWaveletTest, SavesTheRenderedResultAsASixteenBitPngAfterOfferingDoAll
     EXPECT_TRUE(messages.shown.empty());
 
     process();
-    context.pipeline.editRun().state.DoAllDone = false;
+    editRun(context.pipeline).state.DoAllDone = false;
     messages.reply(mrNo);  // not now
     dialogs->willChoose(folder / "w1.bmp", 5);
     save.SaveBMP2buttonClick();
@@ -97,8 +97,8 @@ TEST_F(SaveWaveletTest, SavesTheRenderedResultAsASixteenBitPngAfterOfferingDoAll
 
 TEST_F(SaveWaveletTest, BatchSavesTakeThePresetNameAndTypeAndCarryTheStamp) {
     process();
-    context.pipeline.editRun().state.BatchMode = true;
-    context.pipeline.editRun().state.DoAllDone = false;
+    editRun(context.pipeline).state.BatchMode = true;
+    editRun(context.pipeline).state.DoAllDone = false;
     form->imageInfoWindow.StampImage->setChecked(true);
     form->imageInfoWindow.Objectnameedit->setText("jupiter");
 

@@ -65,7 +65,7 @@ QColor colour(Rgb rgb) {
 
 TEST_F(ShellWindowTest, ATabBeyondTheStageIsRefusedAndTheStripFallsBack) {
     form->show();
-    context.pipeline.editRun().state.activepage = TMainTab::tabStack;
+    editRun(context.pipeline).state.activepage = TMainTab::tabStack;
     form->Tabpages->setCurrentIndex(4);  // the user's click
 
     ASSERT_EQ(messages.shown.size(), 1u);
@@ -87,8 +87,8 @@ TEST_F(ShellWindowTest, ATabBeyondTheStageIsRefusedAndTheStripFallsBack) {
 }
 
 TEST_F(ShellWindowTest, OpeningTheWaveletTabProcessesAPendingStackOnce) {
-    context.pipeline.editRun().state.activepage = TMainTab::tabFinal;
-    context.pipeline.editRun().state.WaveletTabPending = true;
+    editRun(context.pipeline).state.activepage = TMainTab::tabFinal;
+    editRun(context.pipeline).state.WaveletTabPending = true;
     form->shell->selectTab(3);
     EXPECT_FALSE(context.pipeline.state().WaveletTabPending);
     EXPECT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stWaveletPage);
@@ -97,8 +97,8 @@ TEST_F(ShellWindowTest, OpeningTheWaveletTabProcessesAPendingStackOnce) {
 }
 
 TEST_F(ShellWindowTest, SingleImageInputRefusesAlignAndOptimize) {
-    context.pipeline.editRun().state.activepage = TMainTab::tabFinal;
-    context.pipeline.editRun().model.SingleImage = true;
+    editRun(context.pipeline).state.activepage = TMainTab::tabFinal;
+    editRun(context.pipeline).model.SingleImage = true;
     form->shell->selectTab(3);
     form->shell->selectTab(1);
     ASSERT_EQ(messages.shown.size(), 1u);
@@ -110,7 +110,7 @@ TEST_F(ShellWindowTest, SingleImageInputRefusesAlignAndOptimize) {
 }
 
 TEST_F(ShellWindowTest, TabChangeFollowsAutoProcessAndTheClipboard) {
-    context.pipeline.editRun().state.activepage = TMainTab::tabFinal;
+    editRun(context.pipeline).state.activepage = TMainTab::tabFinal;
     WaveletPage& wavelet = *form->waveletPage;
     wavelet.Autoprocessbox->setChecked(true);
     form->shell->selectTab(3);
@@ -164,7 +164,7 @@ TEST_F(ShellWindowTest, CancelAsksAlwaysAndSetsTheFlagOnlyOnYesWhileSomethingRun
     EXPECT_TRUE(context.CancelRequested());
     EXPECT_TRUE(form->alignPage->glPageControl1->isEnabled());
 
-    context.pipeline.editRun().state.BatchMode = true;  // an unattended run never cancels itself
+    editRun(context.pipeline).state.BatchMode = true;  // an unattended run never cancels itself
     form->Speedbar->Cancelbutton->click();
     EXPECT_FALSE(context.CancelRequested());
 }
@@ -233,7 +233,7 @@ TEST_F(ShellWindowTest, CancelEndsTheContinueWaitAndBatchRunsNeverWait) {
     EXPECT_FALSE(form->shell->waitForContinue());
 
     context.progress().setCancelRequested(false);
-    context.pipeline.editRun().state.BatchMode = true;
+    editRun(context.pipeline).state.BatchMode = true;
     EXPECT_TRUE(form->shell->waitForContinue());
 }
 
@@ -258,7 +258,7 @@ TEST_F(ShellWindowTest, ACloseDuringALoopStopsItAndClosesOnceItHasUnwound) {
 
 TEST_F(ShellWindowTest, StayingOpenAtTheCloseQuestionKeepsTheRunningLoop) {
     form->show();
-    context.pipeline.editRun().state.activepage = TMainTab::tabFinal;
+    editRun(context.pipeline).state.activepage = TMainTab::tabFinal;
     messages.reply(mrCancel);
     const int done = runLongLoop(context, 20, [&](int step) {
         if (step == 5) QMetaObject::invokeMethod(form.get(), &QWidget::close, Qt::QueuedConnection);
@@ -276,7 +276,7 @@ TEST_F(ShellWindowTest, StayingOpenAtTheCloseQuestionKeepsTheRunningLoop) {
 }
 
 TEST_F(ShellWindowTest, TheCloseQuestionFollowsTheAnswerAndTheSave) {
-    context.pipeline.editRun().state.activepage = TMainTab::tabWavelet;
+    editRun(context.pipeline).state.activepage = TMainTab::tabWavelet;
     form->show();
     messages.reply(mrYes);  // the save writes nothing yet: the window stays
     EXPECT_FALSE(form->close());
@@ -334,7 +334,7 @@ TEST_F(ShellWindowTest, ToolWindowsFollowTheirButtonsAndComeBackInside) {
 
 TEST_F(ShellWindowTest, AToolWindowShowsOnlyWithItsPage) {
     form->show();
-    context.pipeline.editRun().state.activepage = TMainTab::tabFinal;
+    editRun(context.pipeline).state.activepage = TMainTab::tabFinal;
     ToolWindow& registration = *form->tools.Registrationgraphwindow;  // the Align page's
     ToolWindow& information = *form->tools.Imageinfowindow;           // the whole window's
     registration.show();

@@ -50,8 +50,8 @@ bool shown(const ScriptedPresenter& presenter, const std::string& text) {
 // 250 at (20, 15).
 struct SigmaWindowTest : StackPageTest {
     SigmaWindowTest() {
-        context.pipeline.editRun().input.inputFolder = dir.path();
-        context.pipeline.editRun().model.AviName = "saturn.avi";
+        editRun(context.pipeline).input.inputFolder = dir.path();
+        editRun(context.pipeline).model.AviName = "saturn.avi";
         addTransient(5);
     }
     void addTransient(int frame) {

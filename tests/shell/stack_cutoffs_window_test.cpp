@@ -34,16 +34,16 @@ struct StackCutoffsTest : StackPageTest {
     // Three alignment points after the optimizer; point 2 has the quality (7 j) mod 16 at rank j
     // and the difference j / 2 + 1, but for the best of them (rank 9) that was never measured.
     void optimizedPoints() {
-        context.pipeline.editRun().alignPoints.MultiPointMode = true;
-        context.pipeline.editRun().alignPoints.Alignpoints = 3;
-        context.pipeline.editRun().state.progstatus = TProgStatus::psOptimized;
+        editRun(context.pipeline).alignPoints.MultiPointMode = true;
+        editRun(context.pipeline).alignPoints.Alignpoints = 3;
+        editRun(context.pipeline).state.progstatus = TProgStatus::psOptimized;
         for (int j = 0; j < Count; ++j) {
-            TFrameRec& rec = context.pipeline.editRun().model.FrameTable[j];
+            TFrameRec& rec = editRun(context.pipeline).model.FrameTable[j];
             rec.Slots[1].Difference = 1.0f;
             rec.Slots[2].Quality = static_cast<float>(7 * j % Count);
             rec.Slots[2].Difference = j == 9 ? NotMeasured : 0.5f * static_cast<float>(j) + 1.0f;
         }
-        context.pipeline.editRun().model.FrameTable[4].Excluded = true;
+        editRun(context.pipeline).model.FrameTable[4].Excluded = true;
     }
 
     FrameWindows& windows = form->frameWindows;
@@ -52,17 +52,17 @@ struct StackCutoffsTest : StackPageTest {
 TEST_F(StackCutoffsTest, CutoffsChooseTheStackListAndTheLimitJumpsToTheSliderEnd) {
     // Differences 1..16 by rank; rank 12 was never measured and rank 3 is excluded.
     for (int j = 0; j < Count; ++j)
-        context.pipeline.editRun().model.FrameTable[j].Slots[0].Difference = static_cast<float>(j + 1);
-    context.pipeline.editRun().model.FrameTable[12].Slots[0].Difference = NotMeasured;
-    context.pipeline.editRun().model.FrameTable[3].Excluded = true;
-    context.pipeline.editRun().state.ProcessStage = TProcessStage::stFFTSizeSet;  // the labels, not the frame
+        editRun(context.pipeline).model.FrameTable[j].Slots[0].Difference = static_cast<float>(j + 1);
+    editRun(context.pipeline).model.FrameTable[12].Slots[0].Difference = NotMeasured;
+    editRun(context.pipeline).model.FrameTable[3].Excluded = true;
+    editRun(context.pipeline).state.ProcessStage = TProcessStage::stFFTSizeSet;  // the labels, not the frame
     windows.differencecutslider->setValue(500);
     // The largest difference over the ranks 0..14 passes over the one never measured.
     EXPECT_EQ(windows.RxLabel4->text(), "Difference Cutoff (green line) (max =15.000) ( % 50)");
 
     // After a stack of the ranks 0..8: half of the largest 8 of the ranks 0..7 lets the ranks
     // 0..2 through, with the one at the cut-off 4 frames; rank 3 has 13 of the best 16.
-    context.pipeline.editRun().state.ProcessStage = TProcessStage::stAligned;
+    editRun(context.pipeline).state.ProcessStage = TProcessStage::stAligned;
     context.pipeline.keepFrameLimit(8);
     windows.StackSlider->setValue(8);
     EXPECT_EQ(form->StatusPanels[3]->text(), "Stacksize: 4 Low quality :81.25%");
@@ -131,8 +131,8 @@ TEST_F(StackCutoffsTest, PointSlidersSetTheCutsTheStackReads) {
     // Point 3 with Multi-Quantity: only one frame reaches its quality floor, the slider still
     // has a range; back on point 2 the sliders return to where they were.
     form->optimizePage->MultiAlign->setItemIndex(1);
-    context.pipeline.editRun().points.PointQualityCutInit[3] = 100.0f;
-    context.pipeline.editRun().model.FrameTable[6].Slots[3].Quality = 200.0f;
+    editRun(context.pipeline).points.PointQualityCutInit[3] = 100.0f;
+    editRun(context.pipeline).model.FrameTable[6].Slots[3].Quality = 200.0f;
     windows.Alignmentpointstackgraph->setValue(3);
     EXPECT_EQ(windows.FastLineSeries3->Count(), 1);
     EXPECT_EQ(windows.QUALSliderMalign->MaxValue(), 1);
@@ -144,10 +144,10 @@ TEST_F(StackCutoffsTest, PointSlidersSetTheCutsTheStackReads) {
 
 TEST_F(StackCutoffsTest, GraphWithPointsStartsFromTheLargestPointStack) {
     optimizedPoints();
-    context.pipeline.editRun().state.ProcessStage = TProcessStage::stStackPage;
-    context.pipeline.editRun().points.PointLimitCount[1] = 9;
-    context.pipeline.editRun().points.PointLimitCount[2] = 12;
-    context.pipeline.editRun().points.PointLimitCount[3] = 5;
+    editRun(context.pipeline).state.ProcessStage = TProcessStage::stStackPage;
+    editRun(context.pipeline).points.PointLimitCount[1] = 9;
+    editRun(context.pipeline).points.PointLimitCount[2] = 12;
+    editRun(context.pipeline).points.PointLimitCount[3] = 5;
     form->stackPage->Showstackgraph->setChecked(true);
     form->stack->ShowstackgraphClick();
 
@@ -163,9 +163,9 @@ TEST_F(StackCutoffsTest, GraphWithPointsStartsFromTheLargestPointStack) {
 TEST_F(StackCutoffsTest, StackDepthViewShowsTheWeightsAndThePoints) {
     form->stackPage->Stackbutton->click();
     ASSERT_TRUE(context.pipeline.stack().exists());
-    context.pipeline.editRun().alignPoints.Alignpoints = 2;
-    context.pipeline.editRun().alignPoints.PointPos[1] = {10, 12};
-    context.pipeline.editRun().alignPoints.PointFFTSize[1] = 8;
+    editRun(context.pipeline).alignPoints.Alignpoints = 2;
+    editRun(context.pipeline).alignPoints.PointPos[1] = {10, 12};
+    editRun(context.pipeline).alignPoints.PointFFTSize[1] = 8;
     form->alignPage->Showalignpoints->setChecked(true);
     form->waveletPage->Showstackcount->click();
 
@@ -186,7 +186,7 @@ namespace kestrave::test {
 
 TEST_F(StackCutoffsTest, PointCutoffsAreRedrawnOnTheOptimizePageAndOpenedForANewPass) {
     optimizedPoints();
-    RunState& run = context.pipeline.editRun();
+    RunState& run = editRun(context.pipeline);
     run.state.ProcessStage = TProcessStage::stStackPage;
     run.state.activepage = TMainTab::tabStack;
     const int remembered[] = {0, 5, 3, 7};

@@ -11,7 +11,7 @@
 namespace kestrave::test {
 
 StackPageTest::StackPageTest() {
-    FrameModel& model = context.pipeline.editRun().model;
+    FrameModel& model = editRun(context.pipeline).model;
     model.FrameWidth = model.FrameWidthRaw = model.ImageWidth = Width;
     model.FrameHeight = model.FrameHeightRaw = model.ImageHeight = Height;
     model.FramesRanked = true;
@@ -21,9 +21,9 @@ StackPageTest::StackPageTest() {
         model.FrameTable[i].Slots[0].Brightness = 1.0f;
         model.FrameTable[i].Slots[0].Quality = static_cast<float>(Count - i);
     }
-    context.pipeline.editRun().state.ProcessStage = TProcessStage::stAligned;
-    context.pipeline.editRun().state.activepage = TMainTab::tabStack;
-    createImagePlanes(context.pipeline.editRun().images, DefaultProcessAreaItem, context.progress(),
+    editRun(context.pipeline).state.ProcessStage = TProcessStage::stAligned;
+    editRun(context.pipeline).state.activepage = TMainTab::tabStack;
+    createImagePlanes(editRun(context.pipeline).images, DefaultProcessAreaItem, context.progress(),
                       context.messages());
 
     frames.kind = FrameSamples::Bitmap;

@@ -88,7 +88,7 @@ TEST_F(StackPageTest, CancelDuringTheStackKeepsThePreviousStack) {
     StackPage& page = *form->stackPage;
     page.Stackbutton->click();
     ASSERT_TRUE(context.pipeline.stack().exists());
-    context.pipeline.editRun().state.WaveletTabPending = false;
+    editRun(context.pipeline).state.WaveletTabPending = false;
 
     fillFrames(200.0f);
     cancelOnRead(6);
@@ -115,16 +115,16 @@ TEST_F(StackPageTest, RefusalsAndFailuresReportAndLeaveTheStackAsItWas) {
     StackPage& page = *form->stackPage;
     page.Stackbutton->click();
     ASSERT_TRUE(context.pipeline.stack().exists());
-    context.pipeline.editRun().state.WaveletTabPending = false;
+    editRun(context.pipeline).state.WaveletTabPending = false;
     fillFrames(200.0f);
 
     // Every frame excluded: nothing is read.
-    for (int i = 0; i < Count; ++i) context.pipeline.editRun().model.FrameTable[i].Excluded = true;
+    for (int i = 0; i < Count; ++i) editRun(context.pipeline).model.FrameTable[i].Excluded = true;
     const int readsBefore = frames.reads.load();
     page.Stackbutton->click();
     EXPECT_TRUE(shown(messages, "Stacking", "No frames to stack, please change slider(s)"));
     EXPECT_EQ(frames.reads.load(), readsBefore);
-    for (int i = 0; i < Count; ++i) context.pipeline.editRun().model.FrameTable[i].Excluded = false;
+    for (int i = 0; i < Count; ++i) editRun(context.pipeline).model.FrameTable[i].Excluded = false;
 
     // A frame that cannot be read ends the run with the reader's message.
     frames.onRead = [](int frame) {
@@ -160,7 +160,7 @@ struct SerStackTest : ShellWindowTest {
         form->input->chooseInput = [file] { return ChosenInput{{file.string()}, InputFilter::SER}; };
         form->input->SelectFileButtonClick();
         // Ranked as the alignment leaves it: the best frame first, each with its difference.
-        FrameModel& model = context.pipeline.editRun().model;
+        FrameModel& model = editRun(context.pipeline).model;
         model.FramesRanked = true;
         for (int rank = 0; rank < Frames; ++rank) {
             model.FrameRanking[rank].Frame = Frames - 1 - rank;
@@ -168,8 +168,8 @@ struct SerStackTest : ShellWindowTest {
             slot.Quality = static_cast<float>(Frames - rank);
             slot.Difference = 1.0f;
         }
-        context.pipeline.editRun().state.ProcessStage = TProcessStage::stAligned;
-        context.pipeline.editRun().state.activepage = TMainTab::tabStack;
+        editRun(context.pipeline).state.ProcessStage = TProcessStage::stAligned;
+        editRun(context.pipeline).state.activepage = TMainTab::tabStack;
         form->stackPage->Stackbutton->setEnabled(true);
     }
     QImage shownPicture() const {
@@ -185,13 +185,13 @@ struct SerStackTest : ShellWindowTest {
 
 TEST_F(SerStackTest, CutoffsShowTheFrameTheStackSizeAndItsQuality) {
     ASSERT_EQ(windows.StackSlider->MaxValue(), Frames - 1);
-    context.pipeline.editRun().model.FrameTable[Frames - 1 - 2].Excluded = true;  // the frame at rank 2
+    editRun(context.pipeline).model.FrameTable[Frames - 1 - 2].Excluded = true;  // the frame at rank 2
     StackPage& page = *form->stackPage;
     const auto shapeColour = [&] { return page.stackshape->Brush().color(); };
     // The box's feature, and the shift of frame 2 (at rank 5).
-    context.pipeline.editRun().alignPoints.PointPos[1] = {12, 8};
-    context.pipeline.editRun().model.FrameTable[2].Slots[0].X = 2;
-    context.pipeline.editRun().model.FrameTable[2].Slots[0].Y = -1;
+    editRun(context.pipeline).alignPoints.PointPos[1] = {12, 8};
+    editRun(context.pipeline).model.FrameTable[2].Slots[0].X = 2;
+    editRun(context.pipeline).model.FrameTable[2].Slots[0].Y = -1;
 
     windows.StackSlider->setValue(5);
     // Ranks 0..4 less the excluded one, and the frame at the cut-off itself; the quality of rank

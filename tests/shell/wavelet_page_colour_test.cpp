@@ -61,8 +61,8 @@ TEST_F(WaveletPageTest, TheSearchFindsTheDisplacementOfRedAndBlueAndShowsItInThe
             images.StackPlanes[2][x][y] = pattern(x + 1, y - 4);
         }
     }
-    context.pipeline.editRun().state.FeatureX = 64;
-    context.pipeline.editRun().state.FeatureY = 64;
+    editRun(context.pipeline).state.FeatureX = 64;
+    editRun(context.pipeline).state.FeatureY = 64;
     page.RGBShifter->click();
 
     EXPECT_EQ(context.pipeline.state().RedShiftX, 3);
@@ -129,7 +129,7 @@ TEST_F(WaveletPageTest, AClickOnTheProcessedViewCentresTheAreaAndTheReleaseCompu
     page.Processarea->setCurrentIndex(4);
     wavelet.ProcessareaChange();  // 128 × 128
     wavelet.ProcessButtonClick();
-    context.pipeline.editRun().state.LayersDirty = false;
+    editRun(context.pipeline).state.LayersDirty = false;
 
     QTest::mouseClick(page.ProcessImage, Qt::LeftButton, Qt::NoModifier, QPoint(150, 100));
     EXPECT_EQ(context.pipeline.state().FeatureX, 150);

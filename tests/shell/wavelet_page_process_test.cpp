@@ -1,13 +1,16 @@
 // "Process" on the wavelet page: a stack handed over in the image data section is composed and
-// split into layers once, the layers follow the page's controls, and failures leave the layers
-// marked out of date.
+// split into layers once, the layers follow the page's controls, failures leave the layers marked
+// out of date, and the Final page follows each render.
 
 #include <QPushButton>
 #include <cmath>
 #include <cstring>
+#include <functional>
 
 #include "enhance/wavelet_filter.h"
 #include "persist/reg_settings.h"
+#include "shell/controllers/shell_controller.h"
+#include "shell/pages/final_page.h"
 #include "shell/tab_strip.h"
 #include "wavelet_page_support.h"
 #include "widgets/check_box.h"
@@ -79,7 +82,7 @@ TEST_F(WaveletPageTest, ColourStacksSplitEveryChannelWithTheChosenSchemeAndFilte
 
 TEST_F(WaveletPageTest, PlanesThatDoNotFitTheImageAreReportedAndTheLayersStayOutOfDate) {
     setStack(32, 32, false);
-    context.pipeline.editRun().model.ImageWidth = 200;  // larger than the section was built for
+    editRun(context.pipeline).model.ImageWidth = 200;  // larger than the section was built for
     page.Processbutton->click();
 
     ASSERT_EQ(messages.shown.size(), 1u);
@@ -150,7 +153,7 @@ TEST_F(WaveletPageTest, ChoosingTheGaussianShowsTheWidthsAndTheTabBringsTheCopyB
     EXPECT_EQ(page.CopyConvolveMethod->ItemIndex(), 1);
 
     page.Convolvemethod->setItemIndex(0);  // moved without its handler
-    context.pipeline.editRun().state.activepage = TMainTab::tabFinal;
+    editRun(context.pipeline).state.activepage = TMainTab::tabFinal;
     form->Tabpages->setCurrentIndex(3);
     EXPECT_EQ(page.Convolvemethod->ItemIndex(), 1);
 }
@@ -227,6 +230,40 @@ TEST_F(WaveletPageTest, LayerSlidersRenderWithTheirWeightsWhenTheMoveEnds) {
     page.Layer2slider->setValue(0);
     EXPECT_FLOAT_EQ(images.LayerPlanes[0][1][20][20], residual) << "no layer checked: the residual";
     EXPECT_EQ(context.pipeline.state().WholeImageArea, true) << "the area covers the 48 × 48 image";
+}
+
+// The Final page's picture follows each render on the wavelet page while it shows: what it shows
+// after the render is what opening it afresh computes.
+TEST_F(WaveletPageTest, TheFinalPageFollowsEachRenderWhileItShows) {
+    setStack(48, 48, false);
+    wavelet.ProcessButtonClick();
+    form->show();
+    const auto openFinalPage = [&] {
+        form->shell->selectTab(static_cast<int>(TMainTab::tabWavelet));
+        form->shell->selectTab(static_cast<int>(TMainTab::tabFinal));
+    };
+    openFinalPage();
+    const QLabel& finalPicture = *form->finalPage->RotateImage;
+    const std::vector<std::pair<const char*, std::function<void()>>> renders{
+        {"a layer slider",
+         [&] {
+             page.Layer1slider->setValue(400);
+             emit page.Layer1slider->OnChanged(page.Layer1slider);
+         }},
+        {"Do All",
+         [&] {
+             page.Layer1slider->setValue(20);
+             page.DoAll->click();
+         }},
+    };
+    for (const auto& [name, render] : renders) {
+        const QImage before = finalPicture.pixmap().toImage();
+        render();
+        const QImage followed = finalPicture.pixmap().toImage();
+        openFinalPage();
+        EXPECT_NE(followed, before) << name;
+        EXPECT_EQ(followed, finalPicture.pixmap().toImage()) << name;
+    }
 }
 
 TEST_F(WaveletPageTest, ContrastAndBrightnessKeepTheirLevelSpinsInStep) {

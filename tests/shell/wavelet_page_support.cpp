@@ -17,8 +17,8 @@ void WaveletPageTest::setStack(int width, int height, bool colour) {
     NullProgress progress;
     ASSERT_TRUE(createImagePlanes(images, DefaultProcessAreaItem, progress, context.messages()));
     ASSERT_TRUE(SetupImageDataSection(images, width, height, progress, context.messages()));
-    context.pipeline.editRun().model.FrameWidth = context.pipeline.editRun().model.ImageWidth = width;
-    context.pipeline.editRun().model.FrameHeight = context.pipeline.editRun().model.ImageHeight = height;
+    editRun(context.pipeline).model.FrameWidth = editRun(context.pipeline).model.ImageWidth = width;
+    editRun(context.pipeline).model.FrameHeight = editRun(context.pipeline).model.ImageHeight = height;
     std::mt19937 random(7);
     std::uniform_real_distribution<float> value(0.0f, 255.0f);
     for (int c = 0; c < 3; ++c) {
@@ -27,10 +27,10 @@ void WaveletPageTest::setStack(int width, int height, bool colour) {
         }
     }
     page.Colourprocess2->setChecked(colour);
-    context.pipeline.editRun().state.LayersDirty = true;
-    context.pipeline.editRun().state.WaveletTabPending = context.pipeline.editRun().state.WaveletPagePending =
+    editRun(context.pipeline).state.LayersDirty = true;
+    editRun(context.pipeline).state.WaveletTabPending = editRun(context.pipeline).state.WaveletPagePending =
         true;
-    context.pipeline.editRun().state.activepage = TMainTab::tabFinal;
+    editRun(context.pipeline).state.activepage = TMainTab::tabFinal;
 }
 
 }  // namespace kestrave::test

@@ -29,7 +29,7 @@ struct WaveletPageTest : ShellWindowTest {
     WaveletController& wavelet;
     WaveletToolPanels& tools;
     ScriptedFileDialogs* dialogs;
-    ImageDataSection& images = context.pipeline.editRun().images;
+    ImageDataSection& images = editRun(context.pipeline).images;
 };
 
 }  // namespace kestrave::test

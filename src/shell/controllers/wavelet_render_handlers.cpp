@@ -103,7 +103,7 @@ void WaveletController::render(bool autoBalance) {
         }
     }
     showProcessedView();
-    app_.pipeline.announce(PipelineChange::Processed);
+    app_.pipeline.finishRender();
 }
 
 void WaveletController::Layer1sliderChange() {
@@ -155,7 +155,7 @@ void WaveletController::DoAllClick() {
         reportWaveletError(error);
     }
     showProcessedView();
-    app_.pipeline.announce(PipelineChange::Processed);
+    app_.pipeline.finishRender();
 }
 
 }  // namespace kestrave
