@@ -186,8 +186,6 @@ public:
     // Reads frame `frame` with the read options `read` into the shown picture, then its negative
     // and its preview gamma when asked. A failed read throws and leaves the frame shown before.
     ShownFrame showFrame(int frame, const FrameSourceOptions& read, bool negative, bool pregamma);
-    // The box drawn last on the preview is forgotten (a new frame shows).
-    void forgetBoxOutline(int mark = -1);
     // The preview gamma builds the table the shown frames are brightened with.
     void setPreviewGamma(double gamma);
     // FITS, TIFF and SER frames are stretched to their full range, or read as they are.
@@ -222,8 +220,6 @@ public:
     void stopPlacingPoints();
     void setFreeBox(bool freeBox);
     void setManualAlign(bool manualAlign);
-    // The free box is drawn from (x, y).
-    void startFreeBox(int x, int y);
     // Outside the multi-point mode the first point follows the feature picked.
     void firstPointAtFeature();
     // The reference picture is shown again after an alignment stopped.
@@ -480,14 +476,13 @@ public:
     bool keepViewBeforeLayer();
     void drawWaveletLayer(int n);
     void restoreViewAfterLayer();
-    // The final page: the rotation centre is picked next; the picture pressed, dragged and
-    // released (a crop rectangle or the centre of rotation); the final picture and its hue
-    // histogram (none when the processed view is empty); a right click adding a hue point (true
-    // when one was added).
-    void pickRotationCentre();
-    bool pressFinalPicture(int x, int y);
-    void dragFinalPicture(int x, int y);
-    bool releaseFinalPicture();
+    // The final page: the picture pressed, dragged and released (a crop rectangle, or the centre
+    // of rotation while the window's centre pick mode is on; the release ends that mode); the
+    // final picture and its hue histogram (none when the processed view is empty); a right click
+    // adding a hue point (true when one was added).
+    bool pressFinalPicture(int x, int y, bool centrePickMode);
+    void dragFinalPicture(int x, int y, bool centrePickMode);
+    bool releaseFinalPicture(bool& centrePickMode);
     void takeFinalPicture(Bitmap24&& shown, const HueHistogram& histogram);
     bool addHuePoint(float hue);
     // (end of the wavelet views section)
@@ -508,12 +503,8 @@ public:
     // No alignment: every frame's whole-frame shift of positions 0..lastIndex back to none.
     // Announces `Frames`.
     void clearWholeFrameShifts(int lastIndex);
-    // The free box's moving corner dragged to (x, y).
-    void dragFreeBox(int x, int y);
     // The free box fitted to the box side in force takes its place.
     void placeFreeBox(const FreeBoxFit& fit);
-    // The box outline follows the pointer: at (x, y), or none at -1.
-    void moveBoxOutline(int x, int y);
     // The frame list emptied: no frame is ranked, used or read, no stage, the Align page the
     // furthest. Announces `Frames` and `Stage`.
     void emptyFrameList();

@@ -221,20 +221,16 @@ void Pipeline::restoreViewAfterLayer() {
 
 // ---- the final page ----
 
-void Pipeline::pickRotationCentre() {
-    run_.state.CentrePickMode = true;
+bool Pipeline::pressFinalPicture(int x, int y, bool centrePickMode) {
+    return kestrave::pressFinalPicture(run_.state, centrePickMode, x, y);
 }
 
-bool Pipeline::pressFinalPicture(int x, int y) {
-    return kestrave::pressFinalPicture(run_.state, x, y);
+void Pipeline::dragFinalPicture(int x, int y, bool centrePickMode) {
+    kestrave::dragFinalPicture(run_.state, centrePickMode, x, y);
 }
 
-void Pipeline::dragFinalPicture(int x, int y) {
-    kestrave::dragFinalPicture(run_.state, x, y);
-}
-
-bool Pipeline::releaseFinalPicture() {
-    return kestrave::releaseFinalPicture(run_.state);
+bool Pipeline::releaseFinalPicture(bool& centrePickMode) {
+    return kestrave::releaseFinalPicture(run_.state, centrePickMode);
 }
 
 void Pipeline::takeFinalPicture(Bitmap24&& shown, const HueHistogram& histogram) {

@@ -17,6 +17,27 @@
 
 namespace kestrave {
 
+// What the window draws over its pictures and how their mouse handling stands: none of it is part
+// of the run, so it lives beside the window, not in the pipeline. A new input puts it back.
+struct ViewState {
+    // The box outline that follows the mouse over the preview: its remembered position (-1 when
+    // none is drawn) and the flag that keeps it from being erased after a change of box size.
+    int boxOutlineX = -1;
+    int boxOutlineY = -1;
+    bool keepBoxOutline = false;
+    // The free box's rubber band on the preview while it is dragged (Left = -1: none).
+    TEdgeRect BoxMark;
+    // The registration graph's best quality so far and the frame that had it.
+    float graphBestQuality = 0.0f;
+    int graphBestFrame = 0;
+    // The next click on the final picture chooses the centre of rotation.
+    bool CentrePickMode = false;
+
+    // The outline is forgotten (a new frame shows, a feature is taken); `mark` stands for none.
+    void forgetBoxOutline(int mark = -1) { boxOutlineX = boxOutlineY = mark; }
+    void resetForInput() { *this = ViewState{}; }
+};
+
 // Flags of the main window's shell. (The cancel flag lives in the progress port, the "do not
 // repeat" state in the message routine.)
 struct ShellState {
@@ -38,6 +59,7 @@ struct ShellState {
     // Set once the "ImageInfo" item has been used: from then on every render pass rebuilds the
     // processing-info tag.
     bool ImageInfoOn = false;
+    ViewState view;
 };
 
 class ApplicationContext {

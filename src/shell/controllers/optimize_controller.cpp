@@ -508,7 +508,7 @@ void OptimizeController::MakerefClick() {
         const QSignalBlocker quiet(windows.differencecutslider);
         windows.differencecutslider->setValue(NoDifferenceCut);
     }
-    app_.pipeline.forgetBoxOutline(-app_.pipeline.fft().FFTSize);
+    app_.shell.view.forgetBoxOutline(-app_.pipeline.fft().FFTSize);
     page_.Continuebutton->show();
     const bool realignEnabled = page_.Restartalign->isEnabled();
     page_.Restartalign->setEnabled(false);
