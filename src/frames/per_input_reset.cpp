@@ -37,7 +37,6 @@ void clearFrameResults(FrameModel& model) {
 
 ResetResult initializesettings(FrameModel& model, ProgramState& state, ImageDataSection& section,
                                const ResetControls& controls, FftSetupPort& fft, ProgressPort& progress) {
-    state.RGBArea = TCornerRect{};
     progress.setCancelRequested(false);
     model.SingleImage = false;
 

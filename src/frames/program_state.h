@@ -95,10 +95,9 @@ struct ProgramState {
     int TrackOffsetX = 0;
     int TrackOffsetY = 0;
 
-    // Wavelet page: the selection rectangle on the processed picture, the channel shifts (the red
-    // or blue work pixel (x, y) comes from the stack pixel (x + shiftX, y + shiftY)), whether the
-    // processing area is outlined, and the black and white render levels.
-    TCornerRect RGBArea;
+    // Wavelet page: the channel shifts (the red or blue work pixel (x, y) comes from the stack
+    // pixel (x + shiftX, y + shiftY)), whether the processing area is outlined, and the black and
+    // white render levels.
     int RedShiftX = 0;
     int RedShiftY = 0;
     int BlueShiftX = 0;

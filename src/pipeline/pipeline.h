@@ -458,13 +458,9 @@ public:
                            bool showProcessingArea, ProgressPort& progress);
     // Whether the processing area covers the whole image is noted.
     void noteWholeImageArea();
-    // The colour area drawn on the processed view: started at a point, its far corner at a
-    // point, cleared; moved to be centred on a point (when complete) with the feature following
-    // (frame pixels: the point divided by `scale`).
-    void startColourArea(int x, int y);
-    void setColourAreaCorner(int x, int y);
-    void clearColourArea();
-    void moveColourArea(int x, int y, double scale);
+    // The colour area the window draws on the processed view was moved to be centred on (x, y):
+    // the feature follows it (frame pixels: the point divided by `scale`).
+    void followColourArea(int x, int y, double scale);
     // The processing area centred on the feature (`scale` turns frame pixels into view pixels).
     void centreProcessAreaOnFeature(double scale);
     // Layer n (1..6) computed again. Throws WaveletError.

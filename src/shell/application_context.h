@@ -5,6 +5,7 @@
 // file dialogs.
 // The window, the batch runner and every test build their own; there are no hidden globals.
 
+#include <cstdlib>
 #include <memory>
 
 #include "persist/reg_settings.h"
@@ -32,6 +33,18 @@ struct ViewState {
     int graphBestFrame = 0;
     // The next click on the final picture chooses the centre of rotation.
     bool CentrePickMode = false;
+    // The colour area drawn on the processed view (X1 = -1: none); the colour shifts are searched
+    // inside it.
+    TCornerRect RGBArea;
+
+    // The colour area keeps its size, centred on (x, y), once both corners are set.
+    void moveColourArea(int x, int y) {
+        TCornerRect& area = RGBArea;
+        if (area.X1 < 0 || area.Y1 < 0 || area.X2 < 0 || area.Y2 < 0) return;
+        const int hx = std::abs(area.X1 - area.X2) / 2;
+        const int hy = std::abs(area.Y1 - area.Y2) / 2;
+        area = {x - hx, y - hy, x + hx, y + hy};
+    }
 
     // The outline is forgotten (a new frame shows, a feature is taken); `mark` stands for none.
     void forgetBoxOutline(int mark = -1) { boxOutlineX = boxOutlineY = mark; }

@@ -57,7 +57,6 @@ void fillWithSevens(FrameModel& model, ProgramState& state, ImageDataSection& se
     state.BatchMode = state.newInput = state.MasterFrameMode = true;
     state.FeatureX = state.FeatureY = state.stackx = state.stacky = 7;
     state.TrackOffsetX = state.TrackOffsetY = 7;
-    state.RGBArea = TCornerRect{7, 7, 7, 7};
     state.RedShiftX = state.RedShiftY = state.BlueShiftX = state.BlueShiftY = 7;
     state.showProcessingArea = false;
     state.LevelLo = state.LevelHi = Seven;
@@ -211,10 +210,6 @@ TEST(PerInputReset, ClearsExactlyTheListedFieldsAndKeepsEveryOther) {
     EXPECT_FALSE(model.InputIsSeries);
     EXPECT_FALSE(state.newInput);
     EXPECT_FALSE(state.MasterFrameMode);
-    EXPECT_EQ(state.RGBArea.X1, -1);
-    EXPECT_EQ(state.RGBArea.Y1, -1);
-    EXPECT_EQ(state.RGBArea.X2, -1);
-    EXPECT_EQ(state.RGBArea.Y2, -1);
     EXPECT_TRUE(state.showProcessingArea);  // copied from the control
     EXPECT_EQ(state.RedShiftX, 0);
     EXPECT_EQ(state.RedShiftY, 0);

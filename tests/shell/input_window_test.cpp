@@ -308,6 +308,7 @@ TEST_F(InputWindowTest, ANewInputPutsTheControlsBackUnlessHeld) {
     view.boxOutlineX = view.boxOutlineY = 7;
     view.graphBestQuality = 7.0f;
     view.graphBestFrame = 7;
+    view.RGBArea = TCornerRect{7, 7, 7, 7};
     selectBatch(writeSer(4));
 
     EXPECT_EQ(wavelet.Layer3slider->Value(), 10);
@@ -328,6 +329,10 @@ TEST_F(InputWindowTest, ANewInputPutsTheControlsBackUnlessHeld) {
     EXPECT_EQ(view.graphBestFrame, 0);
     EXPECT_EQ(view.boxOutlineX, -1);
     EXPECT_EQ(view.boxOutlineY, -1);
+    EXPECT_EQ(view.RGBArea.X1, -1);
+    EXPECT_EQ(view.RGBArea.Y1, -1);
+    EXPECT_EQ(view.RGBArea.X2, -1);
+    EXPECT_EQ(view.RGBArea.Y2, -1);
 }
 
 TEST_F(InputWindowTest, OneStillImageGoesStraightToTheWaveletPage) {
