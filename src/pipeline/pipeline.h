@@ -276,8 +276,6 @@ public:
     void finishOptimizeAndStack();
     // The multi-point mode "Create" sets and puts back.
     void setMultiPointMode(bool multiPoint);
-    // The seconds left of the point optimizer, as the progress window counts them down.
-    void setPointTimeLeft(int seconds);
     // The frame the points were placed on (or the reference made from a processed stack) becomes
     // the reference picture of the point optimizer.
     void takePointReferencePicture();

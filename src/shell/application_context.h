@@ -48,7 +48,15 @@ struct ViewState {
 
     // The outline is forgotten (a new frame shows, a feature is taken); `mark` stands for none.
     void forgetBoxOutline(int mark = -1) { boxOutlineX = boxOutlineY = mark; }
-    void resetForInput() { *this = ViewState{}; }
+    // The point optimizer's remaining time as its progress window counts it down (milliseconds).
+    int TimeLeft = 0;
+
+    // A new input puts back all but the countdown, which belongs to no input.
+    void resetForInput() {
+        const int timeLeft = TimeLeft;
+        *this = ViewState{};
+        TimeLeft = timeLeft;
+    }
 };
 
 // Flags of the main window's shell. (The cancel flag lives in the progress port, the "do not

@@ -201,7 +201,7 @@ public:
         parts_.tools.MultiAlignprogresswindow->setWindowTitle("optimizing " + QString::number(count) +
                                                               " alignmentpoints");
         if (countdown > 0) {
-            app.pipeline.setPointTimeLeft(countdown);
+            app.shell.view.TimeLeft = countdown;
             windows.Timer1->start();
             windows.Multialigntimer->setText(QString::fromStdString(timeLeftText(countdown)));
         }
