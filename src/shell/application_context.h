@@ -1,8 +1,8 @@
 #pragma once
 // What the window and the batch runner work with, owned in one place and passed by reference: the
-// pipeline (the run's state and its operations), the shell's own flags, the long-operation
-// registry, the settings store, the batch lines, the message routine, the progress port and the
-// file dialogs.
+// pipeline (the run's state and its operations), the shell's own flags and what it draws, the
+// long-operation registry, the settings store, the batch lines, the message routine, the progress
+// port and the file dialogs.
 // The window, the batch runner and every test build their own; there are no hidden globals.
 
 #include <cstdlib>
@@ -36,6 +36,8 @@ struct ViewState {
     // The colour area drawn on the processed view (X1 = -1: none); the colour shifts are searched
     // inside it.
     TCornerRect RGBArea;
+    // The point optimizer's remaining time as its progress window counts it down (milliseconds).
+    int TimeLeft = 0;
 
     // The colour area keeps its size, centred on (x, y), once both corners are set.
     void moveColourArea(int x, int y) {
@@ -48,9 +50,6 @@ struct ViewState {
 
     // The outline is forgotten (a new frame shows, a feature is taken); `mark` stands for none.
     void forgetBoxOutline(int mark = -1) { boxOutlineX = boxOutlineY = mark; }
-    // The point optimizer's remaining time as its progress window counts it down (milliseconds).
-    int TimeLeft = 0;
-
     // A new input puts back all but the countdown, which belongs to no input.
     void resetForInput() {
         const int timeLeft = TimeLeft;
