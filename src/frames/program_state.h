@@ -113,10 +113,6 @@ struct ProgramState {
     // The wavelet layers no longer match the working image (a new stack, a changed shift, mix or
     // filter) and must be computed again; no layers exist before the first computation.
     bool LayersDirty = true;
-    // A new stack waits for the wavelet page: processed when the tab is chosen (first flag) or
-    // the page is entered (second flag).
-    bool WaveletTabPending = false;
-    bool WaveletPagePending = false;
     // Weights (red, green, blue) of the luminance mix of LRGB work, summing to 1.
     std::array<float, 3> LRGBWeights{299.0f / 1000.0f, 587.0f / 1000.0f, 114.0f / 1000.0f};
     // Colour balance factors of the render pass.

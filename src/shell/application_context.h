@@ -79,6 +79,11 @@ struct ShellState {
     // Set once the "ImageInfo" item has been used: from then on every render pass rebuilds the
     // processing-info tag.
     bool ImageInfoOn = false;
+    // A new stack waits for the wavelet page: processed when the tab is chosen (first flag) or
+    // the page is entered (second flag). Raised when the Wavelet page hears of a new stack,
+    // cleared when its processing starts.
+    bool WaveletTabPending = false;
+    bool WaveletPagePending = false;
     ViewState view;
 };
 

@@ -28,8 +28,7 @@ void WaveletPageTest::setStack(int width, int height, bool colour) {
     }
     page.Colourprocess2->setChecked(colour);
     context.pipeline.editRun().state.LayersDirty = true;
-    context.pipeline.editRun().state.WaveletTabPending = context.pipeline.editRun().state.WaveletPagePending =
-        true;
+    context.shell.WaveletTabPending = context.shell.WaveletPagePending = true;
     context.pipeline.editRun().state.activepage = TMainTab::tabFinal;
 }
 
