@@ -199,8 +199,8 @@ Bitmap24 RotatePreviewImage(const Bitmap24& picture, int CentreX, int CentreY, f
     return turned;
 }
 
-bool pressFinalPicture(ProgramState& state, int X, int Y) {
-    if (state.CentrePickMode) {
+bool pressFinalPicture(ProgramState& state, bool centrePickMode, int X, int Y) {
+    if (centrePickMode) {
         state.RotationCentreX = X;
         state.RotationCentreY = Y;
         state.RotationCentreSet = true;
@@ -210,16 +210,16 @@ bool pressFinalPicture(ProgramState& state, int X, int Y) {
     return true;
 }
 
-void dragFinalPicture(ProgramState& state, int X, int Y) {
-    if (state.CentrePickMode || state.CropRect.Left == -1) return;
+void dragFinalPicture(ProgramState& state, bool centrePickMode, int X, int Y) {
+    if (centrePickMode || state.CropRect.Left == -1) return;
     // The pointer may leave the picture to the left or top; -1 would read as "no rectangle".
     state.CropRect.Right = std::max(X, 0);
     state.CropRect.Bottom = std::max(Y, 0);
 }
 
-bool releaseFinalPicture(ProgramState& state) {
-    const bool picking = state.CentrePickMode;
-    state.CentrePickMode = false;
+bool releaseFinalPicture(ProgramState& state, bool& centrePickMode) {
+    const bool picking = centrePickMode;
+    centrePickMode = false;
     if (picking || state.CropRect.Left == -1) return false;
     state.CropRect = orderedCorners(state.CropRect);
     // A click without a drag is no rectangle (a 0 × 0 crop would make an empty image).

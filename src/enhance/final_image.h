@@ -139,14 +139,15 @@ Bitmap24 RotatePreviewImage(const Bitmap24& picture, int CentreX, int CentreY, f
 
 // ---- Marks of the mouse on the shown final picture ------------------------------------------------
 
-// A press at (X, Y): in CentrePickMode it chooses the centre of rotation and returns false;
-// otherwise a crop rectangle starts there (all four edges on the point) and it returns true.
-bool pressFinalPicture(ProgramState& state, int X, int Y);
+// `centrePickMode`: the window's mode in which the next click chooses the centre of rotation.
+// A press at (X, Y): in that mode it chooses the centre of rotation and returns false; otherwise
+// a crop rectangle starts there (all four edges on the point) and it returns true.
+bool pressFinalPicture(ProgramState& state, bool centrePickMode, int X, int Y);
 // A drag to (X, Y) with the left button: the open corner of the crop rectangle follows.
-void dragFinalPicture(ProgramState& state, int X, int Y);
-// The release: the corners are put in order and CentrePickMode ends. A click without a drag
+void dragFinalPicture(ProgramState& state, bool centrePickMode, int X, int Y);
+// The release: the corners are put in order and the centre pick mode ends. A click without a drag
 // leaves no rectangle. Returns whether a rectangle exists (the "Use Cropping" box is then checked).
-bool releaseFinalPicture(ProgramState& state);
+bool releaseFinalPicture(ProgramState& state, bool& centrePickMode);
 
 // The status text of a drag: "x:" Left ",y:" Top " w:" |X − Left| " h:" |Y − Top|.
 std::string cropDragText(const TEdgeRect& crop, int X, int Y);

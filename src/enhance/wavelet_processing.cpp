@@ -23,9 +23,7 @@ ImageSize resampledImageSize(int FrameWidth, int FrameHeight, const WaveletProce
     return {resampledSide(FrameWidth, options), resampledSide(FrameHeight, options)};
 }
 
-void beginWaveletProcessing(FrameModel& model, ProgramState& state, const WaveletProcessOptions& options) {
-    state.WaveletTabPending = false;
-    state.WaveletPagePending = false;
+void beginWaveletProcessing(FrameModel& model, const WaveletProcessOptions& options) {
     if (options.Resampled) {
         const ImageSize size = resampledImageSize(model.FrameWidth, model.FrameHeight, options);
         model.ImageWidth = size.width;

@@ -22,9 +22,9 @@ struct ImageSize {
 // drizzling 2 × FrameWidth - 1), height alike, each at most MaxFrameSize.
 ImageSize resampledImageSize(int FrameWidth, int FrameHeight, const WaveletProcessOptions& options);
 
-// Clears both wavelet pending flags and, when Resampled is set, re-derives ImageWidth and
-// ImageHeight from the frame size.
-void beginWaveletProcessing(FrameModel& model, ProgramState& state, const WaveletProcessOptions& options);
+// The processing starts: when Resampled is set, ImageWidth and ImageHeight are derived again from
+// the frame size.
+void beginWaveletProcessing(FrameModel& model, const WaveletProcessOptions& options);
 
 // When LayersDirty: composes the working image (ApplyRGBShift) and computes layers 1..6, showing
 // "Calculating Layer n" in status panel 2, then clears LayersDirty. Always ends with "Calculating

@@ -313,7 +313,6 @@ InputRecord applyInput(FrameModel& model, ProgramState& state, ImageDataSection&
     model.FramesRanked = false;
     for (int i = 0; i <= record.lastIndex; ++i) model.FrameTable[i].Excluded = false;
     state.progstatus = TProgStatus::psNone;
-    state.boxOutlineX = state.boxOutlineY = -1;
     state.newInput = true;
     if (record.singleImage) {
         model.SingleImage = true;

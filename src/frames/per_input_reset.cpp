@@ -37,7 +37,6 @@ void clearFrameResults(FrameModel& model) {
 
 ResetResult initializesettings(FrameModel& model, ProgramState& state, ImageDataSection& section,
                                const ResetControls& controls, FftSetupPort& fft, ProgressPort& progress) {
-    state.RGBArea = TCornerRect{};
     progress.setCancelRequested(false);
     model.SingleImage = false;
 
@@ -60,7 +59,6 @@ ResetResult initializesettings(FrameModel& model, ProgramState& state, ImageData
     state.LevelHi = 255.0f;
 
     state.MasterFrameMode = false;
-    state.keepBoxOutline = false;
     state.newInput = false;
     model.InputIsFIT = false;
     model.InputIsSeries = false;
@@ -68,15 +66,9 @@ ResetResult initializesettings(FrameModel& model, ProgramState& state, ImageData
     section.ProcessAreaX = section.ProcessAreaY = 0;
     state.CropRect = TEdgeRect{};
     state.RotationCentreSet = false;
-    state.CentrePickMode = false;
-    state.BoxMark = TEdgeRect{};
     state.TrackOffsetX = state.TrackOffsetY = 0;
 
     clearFrameResults(model);
-
-    state.graphBestQuality = 0.0f;
-    state.graphBestFrame = 0;
-    state.boxOutlineX = state.boxOutlineY = -1;
     return result;
 }
 

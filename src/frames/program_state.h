@@ -1,7 +1,8 @@
 #pragma once
 // Program state shared by the pipeline stages and the window: how far the work on the current
 // input has come, which tab pages may be opened, and the per-input marks of the registration,
-// wavelet and final pages that a new input puts back. The application owns one ProgramState and
+// wavelet and final pages that a new input puts back. What the window only draws (outlines, drag
+// positions) is the window's own. The application owns one ProgramState and
 // passes it by reference. (The cancel flag lives in the ProgressPort, the "do not repeat" state
 // of the last message in the MessagePort.)
 
@@ -86,27 +87,17 @@ struct ProgramState {
     bool newInput = false;
 
     // Registration: the clicked feature (centre of the alignment box, frame pixels), the stack
-    // crop centre, the free box's rubber band and the object-tracking offset.
+    // crop centre and the object-tracking offset.
     int FeatureX = 0;
     int FeatureY = 0;
     int stackx = 0;
     int stacky = 0;
-    TEdgeRect BoxMark;
     int TrackOffsetX = 0;
     int TrackOffsetY = 0;
-    // The box outline that follows the mouse over the preview: its remembered position (-1 when
-    // none is drawn) and the flag that keeps it from being erased after a change of box size.
-    int boxOutlineX = -1;
-    int boxOutlineY = -1;
-    bool keepBoxOutline = false;
-    // The registration graph's best quality so far and the frame that had it.
-    float graphBestQuality = 0.0f;
-    int graphBestFrame = 0;
 
-    // Wavelet page: the selection rectangle on the processed picture, the channel shifts (the red
-    // or blue work pixel (x, y) comes from the stack pixel (x + shiftX, y + shiftY)), whether the
-    // processing area is outlined, and the black and white render levels.
-    TCornerRect RGBArea;
+    // Wavelet page: the channel shifts (the red or blue work pixel (x, y) comes from the stack
+    // pixel (x + shiftX, y + shiftY)), whether the processing area is outlined, and the black and
+    // white render levels.
     int RedShiftX = 0;
     int RedShiftY = 0;
     int BlueShiftX = 0;
@@ -122,10 +113,6 @@ struct ProgramState {
     // The wavelet layers no longer match the working image (a new stack, a changed shift, mix or
     // filter) and must be computed again; no layers exist before the first computation.
     bool LayersDirty = true;
-    // A new stack waits for the wavelet page: processed when the tab is chosen (first flag) or
-    // the page is entered (second flag).
-    bool WaveletTabPending = false;
-    bool WaveletPagePending = false;
     // Weights (red, green, blue) of the luminance mix of LRGB work, summing to 1.
     std::array<float, 3> LRGBWeights{299.0f / 1000.0f, 587.0f / 1000.0f, 114.0f / 1000.0f};
     // Colour balance factors of the render pass.
@@ -134,14 +121,12 @@ struct ProgramState {
     // spin values plus 0.000001.
     std::array<float, 3> LumWeights{0.299f + 0.000001f, 0.587f + 0.000001f, 0.114f + 0.000001f};
 
-    // Final page: the crop rectangle on the shown final picture; the source point the turn keeps
-    // at the picture's centre (used when RotationCentreSet, in unflipped picture pixels); and
-    // whether the next click on the picture chooses that point.
+    // Final page: the crop rectangle on the shown final picture and the source point the turn
+    // keeps at the picture's centre (used when RotationCentreSet, in unflipped picture pixels).
     TEdgeRect CropRect;
     std::int32_t RotationCentreX = 0;
     std::int32_t RotationCentreY = 0;
     bool RotationCentreSet = false;
-    bool CentrePickMode = false;
 };
 
 // Runs after every change of ProcessStage; nothing needs to follow such a change at present.

@@ -191,8 +191,6 @@ public:
     // Reads frame `frame` with the read options `read` into the shown picture, then its negative
     // and its preview gamma when asked. A failed read throws and leaves the frame shown before.
     ShownFrame showFrame(int frame, const FrameSourceOptions& read, bool negative, bool pregamma);
-    // The box drawn last on the preview is forgotten (a new frame shows).
-    void forgetBoxOutline(int mark = -1);
     // The preview gamma builds the table the shown frames are brightened with.
     void setPreviewGamma(double gamma);
     // FITS, TIFF and SER frames are stretched to their full range, or read as they are.
@@ -227,8 +225,6 @@ public:
     void stopPlacingPoints();
     void setFreeBox(bool freeBox);
     void setManualAlign(bool manualAlign);
-    // The free box is drawn from (x, y).
-    void startFreeBox(int x, int y);
     // Outside the multi-point mode the first point follows the feature picked.
     void firstPointAtFeature();
     // The reference picture is shown again after an alignment stopped.
@@ -291,8 +287,6 @@ public:
     bool stackAndProcessPoints(StackStages& stages, ProgressPort& progress);
     // The multi-point mode "Create" sets and puts back.
     void setMultiPointMode(bool multiPoint);
-    // The seconds left of the point optimizer, as the progress window counts them down.
-    void setPointTimeLeft(int seconds);
     // The frame the points were placed on (or the reference made from a processed stack) becomes
     // the reference picture of the point optimizer.
     void takePointReferencePicture();
@@ -478,13 +472,9 @@ public:
     void finishRender();
     // Whether the processing area covers the whole image is noted.
     void noteWholeImageArea();
-    // The colour area drawn on the processed view: started at a point, its far corner at a
-    // point, cleared; moved to be centred on a point (when complete) with the feature following
-    // (frame pixels: the point divided by `scale`).
-    void startColourArea(int x, int y);
-    void setColourAreaCorner(int x, int y);
-    void clearColourArea();
-    void moveColourArea(int x, int y, double scale);
+    // The colour area the window draws on the processed view was moved to be centred on (x, y):
+    // the feature follows it (frame pixels: the point divided by `scale`).
+    void followColourArea(int x, int y, double scale);
     // The processing area centred on the feature (`scale` turns frame pixels into view pixels).
     void centreProcessAreaOnFeature(double scale);
     // Layer n (1..6) computed again. Throws WaveletError.
@@ -496,14 +486,13 @@ public:
     bool keepViewBeforeLayer();
     void drawWaveletLayer(int n);
     void restoreViewAfterLayer();
-    // The final page: the rotation centre is picked next; the picture pressed, dragged and
-    // released (a crop rectangle or the centre of rotation); the final picture and its hue
-    // histogram (none when the processed view is empty); a right click adding a hue point (true
-    // when one was added).
-    void pickRotationCentre();
-    bool pressFinalPicture(int x, int y);
-    void dragFinalPicture(int x, int y);
-    bool releaseFinalPicture();
+    // The final page: the picture pressed, dragged and released (a crop rectangle, or the centre
+    // of rotation while the window's centre pick mode is on; the release ends that mode); the
+    // final picture and its hue histogram (none when the processed view is empty); a right click
+    // adding a hue point (true when one was added).
+    bool pressFinalPicture(int x, int y, bool centrePickMode);
+    void dragFinalPicture(int x, int y, bool centrePickMode);
+    bool releaseFinalPicture(bool& centrePickMode);
     void takeFinalPicture(Bitmap24&& shown, const HueHistogram& histogram);
     bool addHuePoint(float hue);
     // (end of the wavelet views section)
@@ -524,12 +513,8 @@ public:
     // No alignment: every frame's whole-frame shift of positions 0..lastIndex back to none.
     // Announces `Frames`.
     void clearWholeFrameShifts(int lastIndex);
-    // The free box's moving corner dragged to (x, y).
-    void dragFreeBox(int x, int y);
     // The free box fitted to the box side in force takes its place.
     void placeFreeBox(const FreeBoxFit& fit);
-    // The box outline follows the pointer: at (x, y), or none at -1.
-    void moveBoxOutline(int x, int y);
     // The frame list emptied: no frame is ranked, used or read, no stage, the Align page the
     // furthest. Announces `Frames` and `Stage`.
     void emptyFrameList();

@@ -44,10 +44,6 @@ void Pipeline::setManualAlign(bool manualAlign) {
     run_.alignment.ManualAlign = manualAlign;
 }
 
-void Pipeline::startFreeBox(int x, int y) {
-    run_.state.BoxMark = {x, x, y, y};
-}
-
 void Pipeline::firstPointAtFeature() {
     run_.alignPoints.PointPos[1] = {run_.state.FeatureX, run_.state.FeatureY};
     announce(PipelineChange::Points);

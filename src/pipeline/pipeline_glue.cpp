@@ -44,24 +44,12 @@ void Pipeline::clearWholeFrameShifts(int lastIndex) {
     announce(PipelineChange::Frames);
 }
 
-void Pipeline::dragFreeBox(int x, int y) {
-    run_.state.BoxMark.Right = x;
-    run_.state.BoxMark.Bottom = y;
-}
-
 void Pipeline::placeFreeBox(const FreeBoxFit& fit) {
     AlignmentPoints& points = run_.alignPoints;
-    run_.state.BoxMark = fit.box;
     points.FreeBoxCentreX = fit.centreX;
     points.FreeBoxCentreY = fit.centreY;
     points.FreeBoxWidth = fit.box.Right - fit.box.Left;
     points.FreeBoxHeight = fit.box.Bottom - fit.box.Top;
-}
-
-void Pipeline::moveBoxOutline(int x, int y) {
-    run_.state.keepBoxOutline = false;
-    run_.state.boxOutlineX = x;
-    run_.state.boxOutlineY = y;
 }
 
 void Pipeline::emptyFrameList() {

@@ -51,10 +51,6 @@ ShownFrame Pipeline::showFrame(int frame, const FrameSourceOptions& read, bool n
     return shown;
 }
 
-void Pipeline::forgetBoxOutline(int mark) {
-    run_.state.boxOutlineX = run_.state.boxOutlineY = mark;
-}
-
 void Pipeline::setPreviewGamma(double gamma) {
     applyPreviewGamma(*run_.wavelet.GammaTable, gamma);
 }

@@ -104,10 +104,6 @@ void Pipeline::setMultiPointMode(bool multiPoint) {
     announce(PipelineChange::Points);
 }
 
-void Pipeline::setPointTimeLeft(int seconds) {
-    run_.alignPoints.TimeLeft = seconds;
-}
-
 void Pipeline::takePointReferencePicture() {
     if (run_.optimizer.MultiPointReference && !run_.optimizer.ReferenceImage.empty())
         CopyBitmap(run_.optimizer.ReferenceImage, run_.input.PreviewBitmap);

@@ -44,7 +44,6 @@ void Pipeline::openStackStage() {
 
 void Pipeline::rebuildReference(const ReferenceOptions& options, MessagePort& messages) {
     ProgramState& state = run_.state;
-    state.boxOutlineX = state.boxOutlineY = -1;
     state.TrackOffsetX = state.TrackOffsetY = 0;
     run_.registration.TrackStepX = run_.registration.TrackStepY = 0;
     const int half = run_.fft.FFTSize / 2;

@@ -13,7 +13,7 @@ void Pipeline::markLayersDirty() {
 }
 
 void Pipeline::beginProcessing(const WaveletProcessOptions& options) {
-    beginWaveletProcessing(run_.model, run_.state, options);
+    beginWaveletProcessing(run_.model, options);
 }
 
 void Pipeline::showStackInProcessedView() {

@@ -1,8 +1,6 @@
 // The wavelet page's settings (colour shifts and weights, the filter, the curves, the levels), its
-// views (the render pass, the colour and processing areas, the single-layer view) and the final
+// views (the render pass, the processing area, the single-layer view) and the final
 // page's picture state.
-
-#include <cstdlib>
 
 #include "enhance/channel_composition.h"
 #include "enhance/clamped_round.h"
@@ -159,26 +157,7 @@ void Pipeline::noteWholeImageArea() {
 
 // ---- the areas on the processed view ----
 
-void Pipeline::startColourArea(int x, int y) {
-    run_.state.RGBArea = {x, y, x, y};
-}
-
-void Pipeline::setColourAreaCorner(int x, int y) {
-    run_.state.RGBArea.X2 = x;
-    run_.state.RGBArea.Y2 = y;
-}
-
-void Pipeline::clearColourArea() {
-    run_.state.RGBArea = {};
-}
-
-void Pipeline::moveColourArea(int x, int y, double scale) {
-    TCornerRect& area = run_.state.RGBArea;
-    if (area.X1 >= 0 && area.Y1 >= 0 && area.X2 >= 0 && area.Y2 >= 0) {
-        const int hx = std::abs(area.X1 - area.X2) / 2;
-        const int hy = std::abs(area.Y1 - area.Y2) / 2;
-        area = {x - hx, y - hy, x + hx, y + hy};
-    }
+void Pipeline::followColourArea(int x, int y, double scale) {
     run_.state.FeatureX = clampedRound(x / scale, 0, MaxFrameSize);
     run_.state.FeatureY = clampedRound(y / scale, 0, MaxFrameSize);
 }
@@ -225,20 +204,16 @@ void Pipeline::restoreViewAfterLayer() {
 
 // ---- the final page ----
 
-void Pipeline::pickRotationCentre() {
-    run_.state.CentrePickMode = true;
+bool Pipeline::pressFinalPicture(int x, int y, bool centrePickMode) {
+    return kestrave::pressFinalPicture(run_.state, centrePickMode, x, y);
 }
 
-bool Pipeline::pressFinalPicture(int x, int y) {
-    return kestrave::pressFinalPicture(run_.state, x, y);
+void Pipeline::dragFinalPicture(int x, int y, bool centrePickMode) {
+    kestrave::dragFinalPicture(run_.state, centrePickMode, x, y);
 }
 
-void Pipeline::dragFinalPicture(int x, int y) {
-    kestrave::dragFinalPicture(run_.state, x, y);
-}
-
-bool Pipeline::releaseFinalPicture() {
-    return kestrave::releaseFinalPicture(run_.state);
+bool Pipeline::releaseFinalPicture(bool& centrePickMode) {
+    return kestrave::releaseFinalPicture(run_.state, centrePickMode);
 }
 
 void Pipeline::takeFinalPicture(Bitmap24&& shown, const HueHistogram& histogram) {

@@ -57,8 +57,6 @@ struct AlignmentPoints {
     // it after the points moved the feature.
     int SavedFeatureX = 0;
     int SavedFeatureY = 0;
-    // The multi-point setup's remaining time, counted down by its timer (milliseconds).
-    int TimeLeft = 0;
 };
 
 // The FFTsizeGroup item (0..4) of a box side, -1 for a side that is not a box size.

@@ -54,8 +54,6 @@ FftSizeChoice chooseFftSize(ReferenceContext& context, int itemIndex, double fft
     InitFFT(context.fft, n);
     BuildFFTBandMask(context.fft, fftFilter);
     clampBoxToFrame(registration, n, context.model.FrameWidth, context.model.FrameHeight);
-    // The outline drawn at the old size stays; the next mouse move does not erase it.
-    context.program.keepBoxOutline = true;
     setProcessStage(context.program, TProcessStage::stFFTSizeSet);
     choice.applied = true;
     return choice;
@@ -126,7 +124,6 @@ PickResult pickFeature(ReferenceContext& context, const PreviewClick& click, con
     recalculateReference(context, withAutomaticValues(options, first), window, aligner);
 
     setProcessStage(program, TProcessStage::stReferenceReady);
-    program.boxOutlineX = program.boxOutlineY = -1;
     return PickResult::FeatureAccepted;
 }
 

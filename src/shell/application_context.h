@@ -1,10 +1,11 @@
 #pragma once
 // What the window and the batch runner work with, owned in one place and passed by reference: the
-// pipeline (the run's state and its operations), the shell's own flags, the long-operation
-// registry, the settings store, the batch lines, the message routine, the progress port and the
-// file dialogs.
+// pipeline (the run's state and its operations), the shell's own flags and what it draws, the
+// long-operation registry, the settings store, the batch lines, the message routine, the progress
+// port and the file dialogs.
 // The window, the batch runner and every test build their own; there are no hidden globals.
 
+#include <cstdlib>
 #include <memory>
 
 #include "persist/reg_settings.h"
@@ -16,6 +17,46 @@
 #include "shell/message_routine.h"
 
 namespace kestrave {
+
+// What the window draws over its pictures and how their mouse handling stands: none of it is part
+// of the run, so it lives beside the window, not in the pipeline. A new input puts it back.
+struct ViewState {
+    // The box outline that follows the mouse over the preview: its remembered position (-1 when
+    // none is drawn) and the flag that keeps it from being erased after a change of box size.
+    int boxOutlineX = -1;
+    int boxOutlineY = -1;
+    bool keepBoxOutline = false;
+    // The free box's rubber band on the preview while it is dragged (Left = -1: none).
+    TEdgeRect BoxMark;
+    // The registration graph's best quality so far and the frame that had it.
+    float graphBestQuality = 0.0f;
+    int graphBestFrame = 0;
+    // The next click on the final picture chooses the centre of rotation.
+    bool CentrePickMode = false;
+    // The colour area drawn on the processed view (X1 = -1: none); the colour shifts are searched
+    // inside it.
+    TCornerRect RGBArea;
+    // The point optimizer's remaining time as its progress window counts it down (milliseconds).
+    int TimeLeft = 0;
+
+    // The colour area keeps its size, centred on (x, y), once both corners are set.
+    void moveColourArea(int x, int y) {
+        TCornerRect& area = RGBArea;
+        if (area.X1 < 0 || area.Y1 < 0 || area.X2 < 0 || area.Y2 < 0) return;
+        const int hx = std::abs(area.X1 - area.X2) / 2;
+        const int hy = std::abs(area.Y1 - area.Y2) / 2;
+        area = {x - hx, y - hy, x + hx, y + hy};
+    }
+
+    // The outline is forgotten (a new frame shows, a feature is taken); `mark` stands for none.
+    void forgetBoxOutline(int mark = -1) { boxOutlineX = boxOutlineY = mark; }
+    // A new input puts back all but the countdown, which belongs to no input.
+    void resetForInput() {
+        const int timeLeft = TimeLeft;
+        *this = ViewState{};
+        TimeLeft = timeLeft;
+    }
+};
 
 // Flags of the main window's shell. (The cancel flag lives in the progress port, the "do not
 // repeat" state in the message routine.)
@@ -38,6 +79,12 @@ struct ShellState {
     // Set once the "ImageInfo" item has been used: from then on every render pass rebuilds the
     // processing-info tag.
     bool ImageInfoOn = false;
+    // A new stack waits for the wavelet page: processed when the tab is chosen (first flag) or
+    // the page is entered (second flag). Raised when the Wavelet page hears of a new stack,
+    // cleared when its processing starts.
+    bool WaveletTabPending = false;
+    bool WaveletPagePending = false;
+    ViewState view;
 };
 
 class ApplicationContext {

@@ -347,8 +347,7 @@ bool FrameStacking::completeStack(const StackAccumulator& accumulator, StackSums
     result_.ImageHeight = canvasH_;
     state_.progstatus = TProgStatus::psStacked;
     state_.activepage = TMainTab::tabFinal;
-    // The wavelet page takes the new stack over when its tab is chosen or the page entered.
-    state_.LayersDirty = state_.WaveletTabPending = state_.WaveletPagePending = true;
+    state_.LayersDirty = true;
     return true;
 }
 

@@ -5,9 +5,9 @@
 // the wavelet page reads.
 //
 // The run publishes only when it completes: the image data section, the frame model's image
-// size and the program state (progstatus, activepage, LayersDirty and the wavelet pending flags)
-// change at the end of a completed run, never after a cancel, a declined question or a failure,
-// so a cancelled run leaves the previous stack as it was.
+// size and the program state (progstatus, activepage and LayersDirty) change at the end of a
+// completed run, never after a cancel, a declined question or a failure, so a cancelled run
+// leaves the previous stack as it was.
 
 #include <array>
 #include <string>

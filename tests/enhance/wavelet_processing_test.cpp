@@ -47,13 +47,9 @@ TEST(WaveletProcessing, BeginClearsThePendingFlagsAndDerivesTheResampledSize) {
     model->FrameHeight = 80;
     model->ImageWidth = 123;
     model->ImageHeight = 45;
-    ProgramState state;
-    state.WaveletTabPending = state.WaveletPagePending = true;
-    beginWaveletProcessing(*model, state, {});
-    EXPECT_FALSE(state.WaveletTabPending);
-    EXPECT_FALSE(state.WaveletPagePending);
+    beginWaveletProcessing(*model, {});
     EXPECT_EQ(model->ImageWidth, 123);  // not resampled: the stacked size stands
-    beginWaveletProcessing(*model, state, {.Resampled = true, .ResampleFactor = 2.0f});
+    beginWaveletProcessing(*model, {.Resampled = true, .ResampleFactor = 2.0f});
     EXPECT_EQ(model->ImageWidth, 199);
     EXPECT_EQ(model->ImageHeight, 159);
 }

@@ -54,18 +54,14 @@ void fillWithSevens(FrameModel& model, ProgramState& state, ImageDataSection& se
     state.ProcessStage = TProcessStage::stWaveletPage;
     state.activepage = TMainTab::tabFinal;
     state.progstatus = TProgStatus::psStacked;
-    state.BatchMode = state.newInput = state.MasterFrameMode = state.keepBoxOutline = true;
+    state.BatchMode = state.newInput = state.MasterFrameMode = true;
     state.FeatureX = state.FeatureY = state.stackx = state.stacky = 7;
-    state.BoxMark = TEdgeRect{7, 7, 7, 7};
-    state.TrackOffsetX = state.TrackOffsetY = state.boxOutlineX = state.boxOutlineY = 7;
-    state.graphBestQuality = Seven;
-    state.graphBestFrame = 7;
-    state.RGBArea = TCornerRect{7, 7, 7, 7};
+    state.TrackOffsetX = state.TrackOffsetY = 7;
     state.RedShiftX = state.RedShiftY = state.BlueShiftX = state.BlueShiftY = 7;
     state.showProcessingArea = false;
     state.LevelLo = state.LevelHi = Seven;
     state.CropRect = TEdgeRect{7, 7, 7, 7};
-    state.RotationCentreSet = state.CentrePickMode = true;
+    state.RotationCentreSet = true;
 
     section.ProcessAreaSize = 256;
     section.ProcessAreaX = section.ProcessAreaY = section.ProcessAreaWidth = section.ProcessAreaHeight = 7;
@@ -214,11 +210,6 @@ TEST(PerInputReset, ClearsExactlyTheListedFieldsAndKeepsEveryOther) {
     EXPECT_FALSE(model.InputIsSeries);
     EXPECT_FALSE(state.newInput);
     EXPECT_FALSE(state.MasterFrameMode);
-    EXPECT_FALSE(state.keepBoxOutline);
-    EXPECT_EQ(state.RGBArea.X1, -1);
-    EXPECT_EQ(state.RGBArea.Y1, -1);
-    EXPECT_EQ(state.RGBArea.X2, -1);
-    EXPECT_EQ(state.RGBArea.Y2, -1);
     EXPECT_TRUE(state.showProcessingArea);  // copied from the control
     EXPECT_EQ(state.RedShiftX, 0);
     EXPECT_EQ(state.RedShiftY, 0);
@@ -235,15 +226,8 @@ TEST(PerInputReset, ClearsExactlyTheListedFieldsAndKeepsEveryOther) {
     EXPECT_EQ(state.CropRect.Left, -1);
     EXPECT_EQ(state.CropRect.Bottom, -1);
     EXPECT_FALSE(state.RotationCentreSet);
-    EXPECT_FALSE(state.CentrePickMode);
-    EXPECT_EQ(state.BoxMark.Left, -1);
-    EXPECT_EQ(state.BoxMark.Right, -1);
     EXPECT_EQ(state.TrackOffsetX, 0);
     EXPECT_EQ(state.TrackOffsetY, 0);
-    EXPECT_EQ(state.graphBestQuality, 0.0f);
-    EXPECT_EQ(state.graphBestFrame, 0);
-    EXPECT_EQ(state.boxOutlineX, -1);
-    EXPECT_EQ(state.boxOutlineY, -1);
 
     // Kept: the rest of the input description, the stages (the input selection sets them) and
     // the processing area's size and extent.

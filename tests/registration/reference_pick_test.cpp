@@ -38,7 +38,6 @@ TEST(Reference, BoxSizeStepsDownToTheLargestBoxThatFits) {
     EXPECT_EQ(choice.itemIndex, 3);
     EXPECT_EQ(bench.fft.FFTSize, 256);
     EXPECT_EQ(bench.program.ProcessStage, TProcessStage::stFFTSizeSet);
-    EXPECT_TRUE(bench.program.keepBoxOutline);
     EXPECT_EQ(bench.fft.FFTBandMask[9][0], 1);  // the band mask is built for the new size
     EXPECT_EQ(bench.fft.FFTBandMask[10][0], 0);
     EXPECT_EQ(bench.fft.FFTBandMask[255][0], 1);
@@ -132,7 +131,6 @@ TEST(Reference, AcceptedPickComputesTheReferenceTwiceOnTheShownFrame) {
     bench.program.TrackOffsetX = 7;
     bench.registration.TrackStepY = -3;
     bench.registration.LastPeak = 0.4;
-    bench.program.boxOutlineX = 50;
     bench.progress.setCancelRequested(true);
     // The picture of frame 6 is a grating of 8 cycles per box along x.
     bench.window.onShow = [&](int position) {
@@ -169,8 +167,6 @@ TEST(Reference, AcceptedPickComputesTheReferenceTwiceOnTheShownFrame) {
     EXPECT_EQ(bench.program.TrackOffsetX, 0);
     EXPECT_EQ(bench.registration.TrackStepY, 0);
     EXPECT_EQ(bench.registration.LastPeak, 0.0);
-    EXPECT_EQ(bench.program.boxOutlineX, -1);
-    EXPECT_EQ(bench.program.boxOutlineY, -1);
 
     // The grating's 8 cycles give the radius 8; the second computation, fed the values of the
     // first, finds the same ones.

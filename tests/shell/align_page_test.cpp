@@ -94,6 +94,9 @@ TEST_F(AlignPageTest, AClickOnTheFittedPreviewPicksTheFeatureAndComputesTheRefer
     selectRecording();
     EXPECT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stFFTSizeSet);
     EXPECT_EQ(form->tools.FFTWindow->windowTitle(), "FFT spectrum 32x32");
+    // The outline drawn at the old box size stays until the pointer moves.
+    EXPECT_TRUE(context.shell.view.keepBoxOutline);
+    context.shell.view.boxOutlineX = 50;
     // The preview shown at half size: the click lands on the frame pixel twice as far out.
     context.shell.PreviewFitted = true;
     context.shell.PreviewFitScale = 2.0f;
@@ -117,6 +120,8 @@ TEST_F(AlignPageTest, AClickOnTheFittedPreviewPicksTheFeatureAndComputesTheRefer
     EXPECT_TRUE(form->tools.FFTWindow->isVisible());
     EXPECT_TRUE(form->tools.Registrationgraphwindow->isVisible());
     EXPECT_TRUE(page.Alignbutton->isEnabled());
+    EXPECT_EQ(context.shell.view.boxOutlineX, -1);
+    EXPECT_EQ(context.shell.view.boxOutlineY, -1);
 
     // Too close to the border: refused with the warning, the reference stays.
     context.shell.PreviewFitted = false;

@@ -369,12 +369,12 @@ TEST_F(PointsPageTest, ACancelDuringTheAlignmentLeavesTheSlotsFilledAndNoAngles)
 }
 
 TEST_F(PointsPageTest, TheCountdownStopsAtZero) {
-    editRun(context.pipeline).alignPoints.TimeLeft = 12000;
+    context.shell.view.TimeLeft = 12000;
     for (const char* shown : {"Time left: 00:00:07", "Time left: 00:00:02", "Time left: 00:00:00"}) {
         points.Timer1Timer();
         EXPECT_EQ(windows.Multialigntimer->text(), shown);
     }
-    EXPECT_EQ(context.pipeline.alignPoints().TimeLeft, 0);
+    EXPECT_EQ(context.shell.view.TimeLeft, 0);
 }
 
 }  // namespace kestrave::test

@@ -193,7 +193,7 @@ TEST_F(FinalPageTest, TheMouseDrawsTheCropAndChoosesTheCentreOfRotation) {
     EXPECT_EQ(messages.shown.back().caption, "Reposition rotation centre");
     QTest::mouseClick(page.RotateImage, Qt::LeftButton, Qt::NoModifier, QPoint(40, 25));
     EXPECT_TRUE(context.pipeline.state().RotationCentreSet);
-    EXPECT_FALSE(context.pipeline.state().CentrePickMode);
+    EXPECT_FALSE(context.shell.view.CentrePickMode);
     EXPECT_EQ(context.pipeline.state().CropRect.Left, -1) << "choosing the centre draws no rectangle";
     page.RxSpinEdit4->setValue(90);
     FinalSettings settings = neutral();

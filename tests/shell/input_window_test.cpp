@@ -301,6 +301,14 @@ TEST_F(InputWindowTest, ANewInputPutsTheControlsBackUnlessHeld) {
     wavelet.RDXSpin->setValue(3);
     wavelet.Lumichannel->show();
     form->stackPage->ResampleSpin->setValue(3.5);
+    // What the window drew over its pictures for the input before.
+    ViewState& view = context.shell.view;
+    view.keepBoxOutline = view.CentrePickMode = true;
+    view.BoxMark = TEdgeRect{7, 7, 7, 7};
+    view.boxOutlineX = view.boxOutlineY = 7;
+    view.graphBestQuality = 7.0f;
+    view.graphBestFrame = 7;
+    view.RGBArea = TCornerRect{7, 7, 7, 7};
     selectBatch(writeSer(4));
 
     EXPECT_EQ(wavelet.Layer3slider->Value(), 10);
@@ -313,6 +321,18 @@ TEST_F(InputWindowTest, ANewInputPutsTheControlsBackUnlessHeld) {
     EXPECT_EQ(align.FFTsizeGroup->ItemIndex(), 0);
     EXPECT_EQ(context.pipeline.fft().FFTSize, 32);
     EXPECT_EQ(form->Tabpages->currentIndex(), 0);
+    EXPECT_FALSE(view.keepBoxOutline);
+    EXPECT_FALSE(view.CentrePickMode);
+    EXPECT_EQ(view.BoxMark.Left, -1);
+    EXPECT_EQ(view.BoxMark.Right, -1);
+    EXPECT_EQ(view.graphBestQuality, 0.0f);
+    EXPECT_EQ(view.graphBestFrame, 0);
+    EXPECT_EQ(view.boxOutlineX, -1);
+    EXPECT_EQ(view.boxOutlineY, -1);
+    EXPECT_EQ(view.RGBArea.X1, -1);
+    EXPECT_EQ(view.RGBArea.Y1, -1);
+    EXPECT_EQ(view.RGBArea.X2, -1);
+    EXPECT_EQ(view.RGBArea.Y2, -1);
 }
 
 TEST_F(InputWindowTest, OneStillImageGoesStraightToTheWaveletPage) {

@@ -88,9 +88,9 @@ TEST_F(ShellWindowTest, ATabBeyondTheStageIsRefusedAndTheStripFallsBack) {
 
 TEST_F(ShellWindowTest, OpeningTheWaveletTabProcessesAPendingStackOnce) {
     editRun(context.pipeline).state.activepage = TMainTab::tabFinal;
-    editRun(context.pipeline).state.WaveletTabPending = true;
+    context.shell.WaveletTabPending = true;
     form->shell->selectTab(3);
-    EXPECT_FALSE(context.pipeline.state().WaveletTabPending);
+    EXPECT_FALSE(context.shell.WaveletTabPending);
     EXPECT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stWaveletPage);
     EXPECT_EQ(form->PageControl1->currentWidget(), static_cast<QWidget*>(form->waveletPage));
     EXPECT_TRUE(messages.shown.empty());

@@ -47,7 +47,8 @@ TEST_F(StackPageTest, StackButtonStacksShowsTheStackAndOpensTheLaterPages) {
     ASSERT_TRUE(context.pipeline.stack().exists());
     EXPECT_EQ(context.pipeline.state().progstatus, TProgStatus::psStacked);
     EXPECT_EQ(context.pipeline.state().activepage, TMainTab::tabFinal);
-    EXPECT_TRUE(context.pipeline.state().WaveletTabPending);
+    EXPECT_TRUE(context.shell.WaveletTabPending);
+    EXPECT_TRUE(context.shell.WaveletPagePending);
     EXPECT_EQ(form->Tabpages->currentIndex(), 2);
     EXPECT_EQ(form->PageControl1->currentWidget(), static_cast<QWidget*>(&page));
     EXPECT_EQ(context.pipeline.stack().result.stackList, (std::vector<int>{0, 1, 2, 3}));
@@ -88,7 +89,7 @@ TEST_F(StackPageTest, CancelDuringTheStackKeepsThePreviousStack) {
     StackPage& page = *form->stackPage;
     page.Stackbutton->click();
     ASSERT_TRUE(context.pipeline.stack().exists());
-    editRun(context.pipeline).state.WaveletTabPending = false;
+    context.shell.WaveletTabPending = false;
 
     fillFrames(200.0f);
     cancelOnRead(6);
@@ -99,7 +100,7 @@ TEST_F(StackPageTest, CancelDuringTheStackKeepsThePreviousStack) {
     EXPECT_EQ(shownGrey(5, 5), 100);
     EXPECT_EQ(context.pipeline.wavelet().Stackimage.pixel(5, 5)[1], 100);
     EXPECT_FLOAT_EQ(context.pipeline.images().StackPlanes[1][5][5], 100.0f);
-    EXPECT_FALSE(context.pipeline.state().WaveletTabPending);
+    EXPECT_FALSE(context.shell.WaveletTabPending);
     EXPECT_TRUE(page.isEnabled());
     EXPECT_TRUE(form->Tabpages->isEnabled());
     EXPECT_FALSE(page.Stacklabel->isVisible());
@@ -115,7 +116,7 @@ TEST_F(StackPageTest, RefusalsAndFailuresReportAndLeaveTheStackAsItWas) {
     StackPage& page = *form->stackPage;
     page.Stackbutton->click();
     ASSERT_TRUE(context.pipeline.stack().exists());
-    editRun(context.pipeline).state.WaveletTabPending = false;
+    context.shell.WaveletTabPending = false;
     fillFrames(200.0f);
 
     // Every frame excluded: nothing is read.
@@ -134,7 +135,7 @@ TEST_F(StackPageTest, RefusalsAndFailuresReportAndLeaveTheStackAsItWas) {
     EXPECT_TRUE(shown(messages, "Stacking", "Frame 3 is truncated."));
     EXPECT_EQ(shownGrey(5, 5), 100);
     EXPECT_FLOAT_EQ(context.pipeline.images().StackPlanes[1][5][5], 100.0f);
-    EXPECT_FALSE(context.pipeline.state().WaveletTabPending);
+    EXPECT_FALSE(context.shell.WaveletTabPending);
     EXPECT_TRUE(page.isEnabled());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 

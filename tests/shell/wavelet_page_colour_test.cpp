@@ -76,6 +76,46 @@ TEST_F(WaveletPageTest, TheSearchFindsTheDisplacementOfRedAndBlueAndShowsItInThe
     EXPECT_EQ(images.WorkPlanes[0][50][50], images.StackPlanes[1][50][50]) << "red now lines up with green";
 }
 
+TEST_F(WaveletPageTest, TheColourAreaIsDraggedOutThenMovedWholeWithTheFeatureFollowing) {
+    setStack(128, 128, true);
+    wavelet.ProcessButtonClick();
+    const auto moveTo = [&](QPoint at) {
+        QMouseEvent event(QEvent::MouseMove, at, page.ProcessImage->mapToGlobal(at), Qt::NoButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(page.ProcessImage, &event);
+    };
+    // The user ticks a mode box.
+    const auto tick = [](TPCheck& box) {
+        box.setChecked(true);
+        emit box.OnClick(&box);
+    };
+    const TCornerRect& area = context.shell.view.RGBArea;
+    tick(*page.RGBshiftset);
+    QTest::mousePress(page.ProcessImage, Qt::LeftButton, Qt::NoModifier, QPoint(20, 30));
+    moveTo(QPoint(60, 50));
+    EXPECT_EQ(area.X2, 60) << "the far corner follows the drag";
+    QTest::mouseRelease(page.ProcessImage, Qt::LeftButton, Qt::NoModifier, QPoint(61, 51));
+    EXPECT_EQ(area.X1, 20);
+    EXPECT_EQ(area.Y1, 30);
+    EXPECT_EQ(area.X2, 61);
+    EXPECT_EQ(area.Y2, 51);
+    EXPECT_FALSE(page.RGBshiftset->Checked());
+
+    // Moved, the area keeps its half sizes (20, 10) around the pointer.
+    tick(*page.setrgbareacheckbox);
+    moveTo(QPoint(100, 80));
+    EXPECT_EQ(area.X1, 80);
+    EXPECT_EQ(area.Y1, 70);
+    EXPECT_EQ(area.X2, 120);
+    EXPECT_EQ(area.Y2, 90);
+    EXPECT_EQ(context.pipeline.state().FeatureX, 100);
+    EXPECT_EQ(context.pipeline.state().FeatureY, 80);
+
+    // Defining a new area starts from none.
+    tick(*page.RGBshiftset);
+    EXPECT_EQ(area.X1, -1);
+}
+
 TEST_F(WaveletPageTest, TheMixAndTheLuminanceControlsChangeTheComposition) {
     setStack(32, 32, true);
     wavelet.ProcessButtonClick();

@@ -52,8 +52,8 @@ TEST_F(WaveletPageTest, ProcessSplitsTheStackIntoLayersOnceAndShowsTheView) {
     page.Processbutton->click();
 
     EXPECT_FALSE(context.pipeline.state().LayersDirty);
-    EXPECT_FALSE(context.pipeline.state().WaveletTabPending);
-    EXPECT_FALSE(context.pipeline.state().WaveletPagePending);
+    EXPECT_FALSE(context.shell.WaveletTabPending);
+    EXPECT_FALSE(context.shell.WaveletPagePending);
     EXPECT_GT(largestMagnitude(images.LayerPlanes[1][1], 64, 48), 1.0f) << "a noisy stack has fine detail";
     EXPECT_LT(reconstructionError(images, 1), 1e-3f) << "layers and residual add up to the stack";
     EXPECT_EQ(largestMagnitude(images.LayerPlanes[1][0], 64, 48), 0.0f) << "monochrome: red untouched";

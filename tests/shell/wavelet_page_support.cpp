@@ -28,8 +28,7 @@ void WaveletPageTest::setStack(int width, int height, bool colour) {
     }
     page.Colourprocess2->setChecked(colour);
     editRun(context.pipeline).state.LayersDirty = true;
-    editRun(context.pipeline).state.WaveletTabPending = editRun(context.pipeline).state.WaveletPagePending =
-        true;
+    context.shell.WaveletTabPending = context.shell.WaveletPagePending = true;
     editRun(context.pipeline).state.activepage = TMainTab::tabFinal;
 }
 

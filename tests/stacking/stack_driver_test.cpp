@@ -146,7 +146,7 @@ TEST(Stack, CancelDuringThePassPublishesNothing) {
     const T2dArrays weights = bench.section.StackWeightPlane;
     bench.state.progstatus = TProgStatus::psOptimized;  // as if the user went back to optimize
     bench.state.activepage = TMainTab::tabStack;
-    bench.state.LayersDirty = bench.state.WaveletTabPending = bench.state.WaveletPagePending = false;
+    bench.state.LayersDirty = false;
 
     // Drizzled at twice the size this time; the cancel comes at the fifth poll.
     bench.options.Drizzling = bench.options.Drizzle2 = true;
@@ -157,7 +157,7 @@ TEST(Stack, CancelDuringThePassPublishesNothing) {
     };
     const StackResult result = bench.stack();
     EXPECT_EQ(result.outcome, StackOutcome::Cancelled);
-    EXPECT_FALSE(bench.state.WaveletTabPending || bench.state.WaveletPagePending || bench.state.LayersDirty);
+    EXPECT_FALSE(bench.state.LayersDirty);
     EXPECT_LT(bench.source.reads, 40);
     EXPECT_EQ(bench.state.progstatus, TProgStatus::psOptimized);
     EXPECT_EQ(bench.state.activepage, TMainTab::tabStack);
@@ -172,7 +172,7 @@ TEST(Stack, CancelDuringThePassPublishesNothing) {
     EXPECT_EQ(bench.section.AllocWidth, 39);
     EXPECT_EQ(bench.state.progstatus, TProgStatus::psStacked);
     EXPECT_EQ(bench.state.activepage, TMainTab::tabFinal);
-    EXPECT_TRUE(bench.state.WaveletTabPending && bench.state.WaveletPagePending && bench.state.LayersDirty);
+    EXPECT_TRUE(bench.state.LayersDirty);
 }
 
 TEST(Stack, OneFrameAsksFirstAndADeclineChangesNothing) {

@@ -375,6 +375,8 @@ void AlignController::FFTsizeGroupClick() {
     const FftSizeChoice choice =
         chooseFftSize(context, page.FFTsizeGroup->ItemIndex(),
                       static_cast<double>(page.FFTFilterspin->Value()), app_.pipeline.alignPoints().FreeBox);
+    // The outline drawn at the old size stays; the next mouse move does not erase it.
+    if (choice.applied) app_.shell.view.keepBoxOutline = true;
     page.FFTsizeGroup->setItemIndex(choice.itemIndex);
     if (choice.featureDropped) page.Alignbutton->setEnabled(false);
     if (!choice.applied) return;
@@ -408,7 +410,7 @@ void AlignController::PreviewImageMouseDown(Qt::MouseButton button, Qt::Keyboard
     charts.Series5->Title = "Power spectrum";
     if (app_.pipeline.alignPoints().FreeBox) {
         // The free box is dragged from here and placed when the button is released.
-        app_.pipeline.startFreeBox(at.x(), at.y());
+        app_.shell.view.BoxMark = {at.x(), at.x(), at.y(), at.y()};
         showFreeBoxBand();
         return;
     }
@@ -438,9 +440,14 @@ void AlignController::enablePickControls() {
 
 void AlignController::pickAt(const PreviewClick& click) {
     enablePickControls();
+    // A feature taken leaves no outline remembered over the preview.
+    const auto forgetOutlineOnPick = [this](PickResult result) {
+        if (result == PickResult::FeatureAccepted) app_.shell.view.forgetBoxOutline();
+    };
     if (app_.pipeline.registration().WaitForClick) {
         ReferenceContext context = referenceContext();
-        pickFeature(context, click, readReferenceOptions(), *window_, *window_, app_.progress());
+        forgetOutlineOnPick(
+            pickFeature(context, click, readReferenceOptions(), *window_, *window_, app_.progress()));
         return;
     }
     PickResult result = PickResult::Ignored;
@@ -448,6 +455,7 @@ void AlignController::pickAt(const PreviewClick& click) {
         ReferenceContext context = referenceContext();
         result = pickFeature(context, click, readReferenceOptions(), *window_, *window_, app_.progress());
     });
+    forgetOutlineOnPick(result);
     if (result != PickResult::FeatureAccepted) return;
 
     AlignPage& page = parts_.page;
@@ -482,8 +490,10 @@ void AlignController::PreviewImageMouseMove(Qt::MouseButtons buttons, Qt::Keyboa
     AlignPage& page = parts_.page;
     const ProgramState& state = app_.pipeline.state();
     const bool freeBox = app_.pipeline.alignPoints().FreeBox;
-    if (freeBox && (buttons & Qt::LeftButton) && state.BoxMark.Left != -1) {
-        app_.pipeline.dragFreeBox(at.x(), at.y());
+    ViewState& view = app_.shell.view;
+    if (freeBox && (buttons & Qt::LeftButton) && view.BoxMark.Left != -1) {
+        view.BoxMark.Right = at.x();
+        view.BoxMark.Bottom = at.y();
         showFreeBoxBand();
     }
     if (!inputLoaded()) return;
@@ -509,7 +519,10 @@ void AlignController::PreviewImageMouseMove(Qt::MouseButtons buttons, Qt::Keyboa
 void AlignController::showBoxOutline(QPoint at, bool fits) {
     AlignPage& page = parts_.page;
     // The outline is a frame over the picture, so moving it leaves nothing behind at any size.
-    app_.pipeline.moveBoxOutline(fits ? at.x() : -1, fits ? at.y() : -1);
+    ViewState& view = app_.shell.view;
+    view.keepBoxOutline = false;
+    view.boxOutlineX = fits ? at.x() : -1;
+    view.boxOutlineY = fits ? at.y() : -1;
     page.BoxOutline->setVisible(fits);
     if (!fits) return;
     const int h = app_.pipeline.fft().FFTSize / 2;
@@ -569,10 +582,11 @@ void AlignController::WMMouseWheel(int delta) {
 }
 
 void AlignController::PreviewImageMouseUp(Qt::MouseButton button, int x, int y) {
-    if (app_.pipeline.alignPoints().FreeBox && button != Qt::RightButton &&
-        app_.pipeline.state().BoxMark.Left != -1) {
+    ViewState& view = app_.shell.view;
+    if (app_.pipeline.alignPoints().FreeBox && button != Qt::RightButton && view.BoxMark.Left != -1) {
         const QPoint at = previewPoint(x, y);
-        app_.pipeline.dragFreeBox(at.x(), at.y());
+        view.BoxMark.Right = at.x();
+        view.BoxMark.Bottom = at.y();
         placeFreeBox();
     }
     // A click that places an alignment point leaves the one box's feature saved for later.
@@ -581,7 +595,7 @@ void AlignController::PreviewImageMouseUp(Qt::MouseButton button, int x, int y) 
 
 void AlignController::showFreeBoxBand() {
     QFrame& band = *parts_.page.FreeBoxBand;
-    const TEdgeRect box = orderedCorners(app_.pipeline.state().BoxMark);
+    const TEdgeRect box = orderedCorners(app_.shell.view.BoxMark);
     if (box.Left == -1) {
         band.hide();
         return;
@@ -603,7 +617,7 @@ void AlignController::placeFreeBox() {
         if (!*operation) return;
     }
     if (!inputLoaded()) return;
-    const TEdgeRect dragged = orderedCorners(app_.pipeline.state().BoxMark);
+    const TEdgeRect dragged = orderedCorners(app_.shell.view.BoxMark);
     page.showPlainPreview();
     page.FFTsizeGroup->setItemIndex(
         freeBoxSizeItem(std::max(dragged.Right - dragged.Left, dragged.Bottom - dragged.Top)));
@@ -618,6 +632,7 @@ void AlignController::placeFreeBox() {
         page.Freebox->setChecked(false);
     }
     app_.pipeline.placeFreeBox(fit);
+    app_.shell.view.BoxMark = fit.box;
 
     PreviewClick click;
     click.x = fit.centreX;

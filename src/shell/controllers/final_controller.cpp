@@ -256,7 +256,7 @@ void FinalController::ASSwitcher1MouseUp() {
 void FinalController::RxSpeedButton1Click() {
     page_.RxSpinEdit4->setValue(0);
     parts_.messages.inform("Reposition rotation centre", "Point/click at the centre of rotation ");
-    parts_.pipeline.pickRotationCentre();
+    parts_.shell.view.CentrePickMode = true;
 }
 
 void FinalController::FlipXClick() {
@@ -361,7 +361,7 @@ std::optional<int> FinalController::hueUnderPointer(QPoint at) const {
 
 void FinalController::RotateImageMouseDown(Qt::MouseButton button, QPoint at) {
     if (parts_.pipeline.finalImage().shown.empty()) return;
-    if (!parts_.pipeline.pressFinalPicture(at.x(), at.y())) return;
+    if (!parts_.pipeline.pressFinalPicture(at.x(), at.y(), parts_.shell.view.CentrePickMode)) return;
     dragging_ = button == Qt::LeftButton;
     showFinalPicture();
     if (!parts_.HLSwindow.isVisible()) return;
@@ -373,11 +373,12 @@ void FinalController::RotateImageMouseDown(Qt::MouseButton button, QPoint at) {
 
 void FinalController::RotateImageMouseMove(Qt::MouseButtons buttons, QPoint at) {
     const ProgramState& state = parts_.pipeline.state();
-    if (state.CentrePickMode || parts_.pipeline.finalImage().shown.empty()) return;
+    const bool centrePickMode = parts_.shell.view.CentrePickMode;
+    if (centrePickMode || parts_.pipeline.finalImage().shown.empty()) return;
     page_.Croppedarea->setText(QString("%1,%2").arg(at.x()).arg(at.y()));
     if ((buttons & Qt::LeftButton) && dragging_ && state.CropRect.Left != -1) {
         page_.Croppedarea->setText(QString::fromStdString(cropDragText(state.CropRect, at.x(), at.y())));
-        parts_.pipeline.dragFinalPicture(at.x(), at.y());
+        parts_.pipeline.dragFinalPicture(at.x(), at.y(), centrePickMode);
         showFinalPicture();
     }
     if (parts_.HLSwindow.isVisible()) page_.hls.showHuePoint(hueUnderPointer(at));
@@ -385,7 +386,7 @@ void FinalController::RotateImageMouseMove(Qt::MouseButtons buttons, QPoint at) 
 
 void FinalController::RotateImageMouseUp() {
     dragging_ = false;
-    if (parts_.pipeline.releaseFinalPicture()) {
+    if (parts_.pipeline.releaseFinalPicture(parts_.shell.view.CentrePickMode)) {
         page_.Cropping->setChecked(true);
         page_.Cropping->show();
     }

@@ -251,6 +251,7 @@ bool InputController::takeInput(const InputPlan& plan, const InputTaking& how) {
         showFrameError(error, plan.files.front());
         return false;
     }
+    app_.shell.view.forgetBoxOutline();
     showTakenInput(plan.filter, facts, record, how);
     if (record.singleImage) {
         takeSingleImage(record);
@@ -407,6 +408,7 @@ void InputController::initializesettings() {
     const ResetControls controls{parts_.waveletPage.showsProcessingArea(), align.FFTsizeGroup->ItemIndex(),
                                  static_cast<double>(align.FFTFilterspin->Value())};
     const ResetResult reset = app_.pipeline.resetForInput(controls, app_.progress());
+    app_.shell.view.resetForInput();
 
     parts_.entries.selectTab(0);
     markButton(*align.Showbutton, parts_.selectButton, -2);
@@ -585,7 +587,7 @@ void InputController::PreviewSliderChange() {
         referenceReady ? referenceFrameLabelText(frame, stackSizeAt(model, p), max, relativeQuality(model, p))
                        : frameLabelText(frame, p, max)));
     windows.Chart8->setTitle(QString::fromStdString(qualityTitleText(frame, model.FrameRanking[p].Key)));
-    app_.pipeline.forgetBoxOutline();
+    app_.shell.view.forgetBoxOutline();
     if (parts_.tools.SelectFrameswindow->isVisible()) {
         const QSignalBlocker quiet(windows.SelectFramesChecklist);
         windows.SelectFramesChecklist->setCurrentRow(p);

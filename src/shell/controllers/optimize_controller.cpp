@@ -203,7 +203,7 @@ public:
         parts_.tools.MultiAlignprogresswindow->setWindowTitle("optimizing " + QString::number(count) +
                                                               " alignmentpoints");
         if (countdown > 0) {
-            app.pipeline.setPointTimeLeft(countdown);
+            app.shell.view.TimeLeft = countdown;
             windows.Timer1->start();
             windows.Multialigntimer->setText(QString::fromStdString(timeLeftText(countdown)));
         }
@@ -503,7 +503,7 @@ void OptimizeController::MakerefClick() {
         const QSignalBlocker quiet(windows.differencecutslider);
         windows.differencecutslider->setValue(NoDifferenceCut);
     }
-    app_.pipeline.forgetBoxOutline(-app_.pipeline.fft().FFTSize);
+    app_.shell.view.forgetBoxOutline(-app_.pipeline.fft().FFTSize);
     page_.Continuebutton->show();
     const bool realignEnabled = page_.Restartalign->isEnabled();
     page_.Restartalign->setEnabled(false);

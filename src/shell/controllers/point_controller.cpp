@@ -304,10 +304,9 @@ void PointController::AlignmentzonesClick() {
 }
 
 void PointController::Timer1Timer() {
-    app_.pipeline.setPointTimeLeft(
-        std::max(app_.pipeline.alignPoints().TimeLeft - windows_.Timer1->interval(), 0));
-    windows_.Multialigntimer->setText(
-        QString::fromStdString(timeLeftText(app_.pipeline.alignPoints().TimeLeft)));
+    int& timeLeft = app_.shell.view.TimeLeft;
+    timeLeft = std::max(timeLeft - windows_.Timer1->interval(), 0);
+    windows_.Multialigntimer->setText(QString::fromStdString(timeLeftText(timeLeft)));
 }
 
 void PointController::FreeboxClick() {

@@ -353,6 +353,7 @@ void ProjectController::replay(const ProjectData& project, const StackOptions& s
                 break;
             case ReplayStep::RebuildReference: {
                 parts_.alignPage.hideFeatureHint();
+                app_.shell.view.forgetBoxOutline();
                 try {
                     app_.pipeline.rebuildReference(entries.readReferenceOptions(), app_.messages());
                 } catch (const KestraveError& error) {

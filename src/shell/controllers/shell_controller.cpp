@@ -125,7 +125,7 @@ void ShellController::TabpagesChange() {
     if (tab == OptimizeTab) parts_.entries.redrawPointCutoffs();
     if (tab == WaveletTab) {
         parts_.wavelet.restoreFilterChoice();
-        if (state.WaveletTabPending) parts_.entries.ProcessButtonClick();
+        if (app_.shell.WaveletTabPending) parts_.entries.ProcessButtonClick();
     }
     if (tab == StackTab) app_.pipeline.enterPageStage(TProcessStage::stStackPage);
     if (tab == WaveletTab) app_.pipeline.enterPageStage(TProcessStage::stWaveletPage);

@@ -138,7 +138,7 @@ SearchBoxOptions WaveletController::searchBoxOptions(bool forDrawing) const {
     options.Drizzling = parts_.stack.drizzling();
     options.FeatureX = app_.pipeline.state().FeatureX;
     options.FeatureY = app_.pipeline.state().FeatureY;
-    options.RGBArea = app_.pipeline.state().RGBArea;
+    options.RGBArea = app_.shell.view.RGBArea;
     options.forDrawing = forDrawing;
     return options;
 }

@@ -81,6 +81,10 @@ WaveletScheme readWaveletScheme(const WaveletPage& page) {
 
 WaveletController::WaveletController(const WaveletControllerParts& parts)
     : parts_(parts), app_(parts.app), page_(parts.page) {
+    // The page takes a new stack over when its tab is chosen or the page entered.
+    newStackPending_ = app_.pipeline.subscribe([this](PipelineChange change) {
+        if (change == PipelineChange::Stack) app_.shell.WaveletTabPending = app_.shell.WaveletPagePending = true;
+    });
     connect(page_.Processbutton, &QPushButton::clicked, this, &WaveletController::ProcessButtonClick);
     connect(&parts.pages, &QStackedWidget::currentChanged, this, [this](int) {
         if (parts_.pages.currentWidget() == &page_) TabSheet4Enter();
@@ -140,6 +144,7 @@ void WaveletController::ProcessButtonClick() {
     const LongOperation operation(app_.operations);
     if (!operation) return;
     const WaveletProcessOptions options = processOptions();
+    app_.shell.WaveletTabPending = app_.shell.WaveletPagePending = false;
     app_.pipeline.beginProcessing(options);
     page_.savebmp2button->setEnabled(true);
     if (!stackExists()) return;
@@ -160,7 +165,7 @@ void WaveletController::ProcessButtonClick() {
 }
 
 void WaveletController::TabSheet4Enter() {
-    if (app_.pipeline.state().WaveletPagePending) ProcessButtonClick();
+    if (app_.shell.WaveletPagePending) ProcessButtonClick();
 }
 
 void WaveletController::updateLayerCaptions(const WaveletStepOptions& steps) {

@@ -24,6 +24,7 @@
 #include "enhance/render.h"
 #include "enhance/scheme_file.h"
 #include "enhance/wavelet_options.h"
+#include "pipeline/pipeline.h"
 #include "shell/file_dialogs.h"
 
 class QPainter;
@@ -258,6 +259,8 @@ private:
 
     void updateLayerCaptions(const WaveletStepOptions& steps);
     void askProcessAfterSetupChange();
+    // A new stack waits for the page until it is processed.
+    Pipeline::Subscription newStackPending_;
     void applyWaveletScheme(const WaveletScheme& scheme);
     KernelSpins readKernelSpins() const;
     void writeKernelSpins(const KernelSpins& spins);

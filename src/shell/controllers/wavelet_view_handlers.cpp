@@ -131,7 +131,7 @@ void WaveletController::drawOverlays(QPainter& painter) const {
         painter.drawRect(QRect(QPoint(box.cx - box.hx - SearchMargin, box.cy - box.hy - SearchMargin),
                                QPoint(box.cx + box.hx + SearchMargin, box.cy + box.hy + SearchMargin)));
     }
-    const TCornerRect& area = app_.pipeline.state().RGBArea;
+    const TCornerRect& area = app_.shell.view.RGBArea;
     if (defineAreaMode_ && area.X1 >= 0) {
         painter.setPen(Qt::white);
         painter.drawRect(QRect(QPoint(area.X1, area.Y1), QPoint(area.X2, area.Y2)).normalized());
@@ -155,7 +155,7 @@ void WaveletController::ProcessImageMouseDown(Qt::MouseButton button, Qt::Keyboa
                                               QPoint at) {
     if (app_.pipeline.wavelet().ProcessPicture.empty()) return;
     const QPoint point = imagePoint(at);
-    if (defineAreaMode_) app_.pipeline.startColourArea(point.x(), point.y());
+    if (defineAreaMode_) app_.shell.view.RGBArea = {point.x(), point.y(), point.x(), point.y()};
     if (button == Qt::LeftButton && shift == Qt::NoModifier) {
         // The feature is kept in frame pixels. The processing area is centred on the click and,
         // like every move of the area, kept whole inside the image.
@@ -169,13 +169,16 @@ void WaveletController::ProcessImageMouseMove(Qt::KeyboardModifiers shift, QPoin
     const QPoint point = imagePoint(at);
     if (const auto readout = pixelReadout(app_.pipeline.images(), point.x(), point.y()))
         app_.progress().setStatus(3, *readout);
-    if (defineAreaMode_ && app_.pipeline.state().RGBArea.X1 >= 0) {
-        app_.pipeline.setColourAreaCorner(point.x(), point.y());
+    TCornerRect& area = app_.shell.view.RGBArea;
+    if (defineAreaMode_ && area.X1 >= 0) {
+        area.X2 = point.x();
+        area.Y2 = point.y();
         showProcessedView();
     }
     if (moveAreaMode_) {
         // The area keeps its size, centred on the pointer; the feature follows it.
-        app_.pipeline.moveColourArea(point.x(), point.y(), featureScale(parts_.stack));
+        app_.shell.view.moveColourArea(point.x(), point.y());
+        app_.pipeline.followColourArea(point.x(), point.y(), featureScale(parts_.stack));
         showProcessedView();
     }
     if (zoomOn_) {
@@ -190,7 +193,8 @@ void WaveletController::ProcessImageMouseUp(QPoint at) {
     app_.pipeline.showStackInProcessedView();
     if (!composeWorkingImage()) return;
     if (defineAreaMode_) {
-        app_.pipeline.setColourAreaCorner(point.x(), point.y());
+        app_.shell.view.RGBArea.X2 = point.x();
+        app_.shell.view.RGBArea.Y2 = point.y();
         defineAreaMode_ = false;
         page_.RGBshiftset->setChecked(false);
     }
@@ -229,7 +233,7 @@ void WaveletController::RGBshiftsetClick() {
     if (defineAreaMode_) {
         moveAreaMode_ = false;
         page_.setrgbareacheckbox->setChecked(false);
-        app_.pipeline.clearColourArea();
+        app_.shell.view.RGBArea = {};
     } else {
         page_.ProcessImage->move(0, 0);
     }
