@@ -214,15 +214,13 @@ std::span<const StackSaveFormat> stackSaveFormats() {
 }
 
 std::span<const WaveletSaveFormat> waveletSaveFormats() {
+    const std::span<const SaveFilter> filters = waveletSaveFilters();
     static const std::array<WaveletSaveFormat, 5> formats{{
-        {WaveletSaveType::BMP, {"BMP (8BIT*RGB)", "*.bmp", "BMP", ".bmp"}, waveletBmp, finalBmp},
-        {WaveletSaveType::JPEG, {"JPEG(8BIT*RGB)", "*.JPG", "JPG", ".jpg"}, waveletJpeg, finalJpeg},
-        {WaveletSaveType::FIT,
-         {"FIT (16BIT) RGB separate ", "*.FIT", "FIT", ".fit", true},
-         resultFits<WaveletSaveSources>,
-         resultFits<FinalSaveSources>},
-        {WaveletSaveType::TIFF, {"TIFF(16BIT *RGB)", "*.TIF", "TIF", ".tif"}, waveletTiff, finalTiff},
-        {WaveletSaveType::PNG, {"PNG (16BIT*RGB)", "*.PNG", "PNG", ".png"}, waveletPng, finalPng},
+        {WaveletSaveType::BMP, filters[0], waveletBmp, finalBmp},
+        {WaveletSaveType::JPEG, filters[1], waveletJpeg, finalJpeg},
+        {WaveletSaveType::FIT, filters[2], resultFits<WaveletSaveSources>, resultFits<FinalSaveSources>},
+        {WaveletSaveType::TIFF, filters[3], waveletTiff, finalTiff},
+        {WaveletSaveType::PNG, filters[4], waveletPng, finalPng},
     }};
     return formats;
 }
@@ -236,16 +234,6 @@ std::span<const ResizeSaveFormat> resizeSaveFormats() {
     return formats;
 }
 
-std::vector<fs::path> savedFileNames(const SaveFilter& filter, const fs::path& chosenFile) {
-    std::vector<fs::path> files{outputFileName(chosenFile, filter.extension)};
-    if (filter.fits) {
-        for (const char* suffix : {"_R.fit", "_G.fit", "_B.fit", ".fitk"}) {
-            fs::path base = outputFileName(chosenFile, "");
-            files.push_back(base += suffix);
-        }
-    }
-    return files;
-}
 
 // --- The savers ------------------------------------------------------------------------------------
 

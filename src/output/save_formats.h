@@ -84,6 +84,10 @@ struct ResizeSaveFormat {
                         const Bitmap24& picture, SaveContext& context);
 };
 
+// The wavelet dialog's filters in its order: the rows of its table take them, and the batch names
+// its save types by their keys without the writers.
+std::span<const SaveFilter> waveletSaveFilters();
+
 // The save dialogs' tables, in the dialogs' order.
 std::span<const StackSaveFormat> stackSaveFormats();
 std::span<const WaveletSaveFormat> waveletSaveFormats();
