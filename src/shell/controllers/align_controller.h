@@ -179,7 +179,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    ReferenceContext referenceContext();
+    // The reference computed again at the feature with the page's options, under the guard below.
+    void recomputeReference();
     // Runs one reference computation (the recalculation or the pick) with the re-entry guard up;
     // an error is shown and leaves the reference as far as it got.
     template <typename Work>

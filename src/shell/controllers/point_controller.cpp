@@ -371,8 +371,7 @@ PointReference PointController::referenceAt(int p, int x, int y, int item) {
     }
     app_.pipeline.takeFeatureAt(x, y);
     align_.RecalcFFTbuttonClick();
-    return takePointReference(p, app_.pipeline.fft(), app_.pipeline.registration(), app_.pipeline.state(),
-                              align_.readAlignOptions());
+    return app_.pipeline.pointReference(p, align_.readAlignOptions());
 }
 
 void PointController::takeRememberedPoints() {
@@ -547,8 +546,6 @@ void PointController::alignPlacedPoints(int count, bool multiQuantity, bool manu
 AlignmentPassResult PointController::alignReferences(std::vector<PointReference>& references,
                                                      bool manualAlign) {
     AlignPage& page = parts_.page;
-    // A reference made from a processed stack belongs to the alignment it followed.
-    app_.pipeline.startPointAlignment();
     page.glPageControl1->setEnabled(false);
     parts_.tabs.setEnabled(false);
     AlignmentPassResult pass;
@@ -556,23 +553,12 @@ AlignmentPassResult PointController::alignReferences(std::vector<PointReference>
         const AlignmentPassOptions options = align_.readPassOptions();
         const std::unique_ptr<InputFrameSource> source =
             app_.pipeline.inputFrames(options.lastFrame, parts_.entries.readSourceOptions());
-        AlignContext context = window_.context();
-        if (references.size() > 1 || references.front().point != 1) {
-            PointAlignmentResult result = alignPointsAllFrames(context, options, references, *source);
-            for (const int p : result.filed)
-                app_.pipeline.keepPointBestQuality(p, result.PointBestQuality[static_cast<std::size_t>(p)]);
-            pass = std::move(result.pass);
-        } else {
-            // Point 1 alone is the pass on its box.
-            app_.pipeline.setManualAlign(manualAlign);
-            pass = Alignallframes(context, options, *source);
-            if (pass.end != PassEnd::Failed) app_.pipeline.fileFirstPoint(options.lastFrame);
-        }
+        AlignPorts ports = window_.ports();
+        pass = app_.pipeline.alignPoints(references, manualAlign, options, *source, ports);
     } catch (const KestraveError& error) {
         app_.messages().error("Error", error.what());
         pass.end = PassEnd::Failed;
     }
-    app_.pipeline.setManualAlign(false);
     page.glPageControl1->setEnabled(true);
     parts_.tabs.setEnabled(true);
     return pass;
