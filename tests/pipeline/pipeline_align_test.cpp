@@ -1,0 +1,173 @@
+// The align stage run on a pipeline without a window: the box size chosen, the feature picked
+// with its reference, the frames aligned on the one box and on points, each through test ports
+// that show the frames in memory and note what the stage showed.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <vector>
+
+#include "pipeline/pipeline.h"
+#include "registration/align_test_bench.h"
+
+namespace kestrave {
+namespace {
+
+using Shift = std::array<int, 2>;
+
+constexpr int Width = 160;
+constexpr int Height = 120;
+
+// The reference frame's window: a frame shown is the picture in memory at that position.
+class ShownFrames : public ReferenceWindow {
+public:
+    ShownFrames(Pipeline& pipeline, const std::vector<Bitmap24>& frames) : pipeline_(pipeline), frames_(frames) {}
+    void showFrame(int position) override {
+        shown.push_back(position);
+        pipeline_.editRun().input.PreviewBitmap = frames_[static_cast<std::size_t>(position)];
+    }
+    void applyAutomaticValues(const AutomaticFilterValues& values) override { written.push_back(values); }
+
+    std::vector<int> shown;
+    std::vector<AutomaticFilterValues> written;
+
+private:
+    Pipeline& pipeline_;
+    const std::vector<Bitmap24>& frames_;
+};
+
+class SurfaceView : public test::RecordingView {
+public:
+    void showCorrelationSurface(const Bitmap24&) override { ++surfaces; }
+    int surfaces = 0;
+};
+
+// A SER input of textured frames moved by `shifts`, frame 0 shown, nothing aligned yet.
+struct AlignRun {
+    explicit AlignRun(const std::vector<Shift>& shifts)
+        : frames(test::texturedFrames(Width, Height, shifts)), window(pipeline, frames), source(frames) {
+        RunState& run = pipeline.editRun();
+        FrameModel& model = run.model;
+        const int count = static_cast<int>(shifts.size());
+        model.FrameWidth = model.ImageWidth = model.FrameWidthRaw = Width;
+        model.FrameHeight = model.ImageHeight = model.FrameHeightRaw = Height;
+        model.InputType = TInputType::itSER;
+        model.InputIsSeries = model.InputIsSER = true;
+        model.SerName = "points.ser";
+        model.usedframes = count;
+        for (int k = 0; k < count; ++k) model.FrameNames[k] = "Frame " + std::to_string(k);
+        run.state.ProcessStage = TProcessStage::stInputLoaded;
+        run.input.PreviewBitmap = frames[0];
+        pass.lastFrame = count - 1;
+    }
+
+    PickResult pickAt(int x, int y) {
+        PreviewClick click;
+        click.x = x;
+        click.y = y;
+        return pipeline.pickFeature(click, reference, pass.align, ports);
+    }
+
+    Pipeline pipeline;
+    std::vector<PipelineChange> heard;
+    const Pipeline::Subscription subscription =
+        pipeline.subscribe([this](PipelineChange change) { heard.push_back(change); });
+    std::vector<Bitmap24> frames;
+    ShownFrames window;
+    test::MemoryFrameSource source;
+    SurfaceView view;
+    NullProgress progress;
+    BatchMessagePresenter messages{[](const std::string&) {}};
+    AlignPorts ports{messages, progress, view, window};
+    ReferenceOptions reference;
+    AlignmentPassOptions pass;
+};
+
+std::vector<Shift> shiftsOf(int count) {
+    std::vector<Shift> shifts;
+    for (int k = 0; k < count; ++k) shifts.push_back({(k * 3 + 3) % 7 - 3, (k * 5 + 4) % 9 - 4});
+    shifts[0] = {0, 0};
+    return shifts;
+}
+
+void expectSlotShifts(const FrameModel& model, int slot, const std::vector<Shift>& shifts) {
+    for (std::size_t k = 0; k < shifts.size(); ++k) {
+        const TAlignSlotRec& at = model.FrameTable[static_cast<int>(k)].Slots[slot];
+        EXPECT_EQ(at.X, shifts[k][0]) << "slot " << slot << ", frame " << k;
+        EXPECT_EQ(at.Y, shifts[k][1]) << "slot " << slot << ", frame " << k;
+    }
+}
+
+// Box, feature and the pass over every frame: each frame's shift is the one it was moved by.
+TEST(PipelineAlign, TheOneBoxStageFindsTheShiftOfEveryFrame) {
+    const std::vector<Shift> shifts = shiftsOf(12);
+    AlignRun run(shifts);
+    const FftSizeChoice box = run.pipeline.chooseBoxSize(fftItemForSize(64), 10.0, run.messages);
+    EXPECT_TRUE(box.applied);
+    EXPECT_EQ(run.pipeline.fft().FFTSize, 64);
+
+    ASSERT_EQ(run.pickAt(80, 60), PickResult::FeatureAccepted);
+    EXPECT_EQ(run.pipeline.state().ProcessStage, TProcessStage::stReferenceReady);
+    EXPECT_EQ(run.pipeline.state().FeatureX, 80);
+    // The reference is computed twice on the frame clicked, the automatic band written back each time.
+    EXPECT_EQ(run.window.shown, (std::vector{0, 0}));
+    EXPECT_EQ(run.window.written.size(), 2u);
+    // Once computed, the correlation surface of the reference frame's alignment is shown.
+    EXPECT_GT(run.view.surfaces, 0);
+
+    run.heard.clear();
+    const AlignmentPassResult result = run.pipeline.alignAllFrames(run.pass, false, run.source, run.ports);
+    ASSERT_EQ(result.end, PassEnd::Finished);
+    EXPECT_TRUE(run.pipeline.model().FramesRanked);
+    expectSlotShifts(run.pipeline.model(), 0, shifts);
+    EXPECT_EQ(run.heard, (std::vector{PipelineChange::Frames, PipelineChange::Stage}));
+}
+
+// A reference computed again aligns the reference frame with the options it was given; the
+// correlation surface stays hidden unless they ask for it.
+TEST(PipelineAlign, TheReferenceFrameIsAlignedWithTheOptionsGiven) {
+    for (const bool surface : {false, true}) {
+        SCOPED_TRACE(surface);
+        AlignRun run(shiftsOf(4));
+        run.pipeline.chooseBoxSize(fftItemForSize(64), 10.0, run.messages);
+        run.pipeline.takeFeatureAt(80, 60);
+        run.pass.align.ShowFFTbox = surface;
+        run.pipeline.computeReference(run.reference, run.pass.align, run.ports);
+        EXPECT_EQ(run.window.shown, std::vector{0});
+        EXPECT_EQ(run.view.surfaces > 0, surface);
+    }
+}
+
+// The points' pass files every point's shifts in its slot with its best grade, whether several
+// points are aligned or point 1 alone on its box.
+TEST(PipelineAlign, ThePointsPassFilesEachPointWithItsBestGrade) {
+    const std::vector<Shift> shifts = shiftsOf(10);
+    struct Point {
+        int p, x, y;
+    };
+    const std::vector<std::vector<Point>> cases{{{2, 110, 60}, {1, 50, 60}}, {{1, 80, 60}}};
+    for (const std::vector<Point>& points : cases) {
+        SCOPED_TRACE(points.size());
+        AlignRun run(shifts);
+        run.pipeline.chooseBoxSize(fftItemForSize(64), 10.0, run.messages);
+        ASSERT_EQ(run.pickAt(80, 60), PickResult::FeatureAccepted);
+        std::vector<PointReference> references;
+        for (const Point& point : points) {
+            run.pipeline.takeFeatureAt(point.x, point.y);
+            run.pipeline.computeReference(run.reference, run.pass.align, run.ports);
+            references.push_back(run.pipeline.pointReference(point.p, run.pass.align));
+        }
+        run.heard.clear();
+        const AlignmentPassResult result =
+            run.pipeline.alignPoints(references, false, run.pass, run.source, run.ports);
+        ASSERT_EQ(result.end, PassEnd::Finished);
+        for (const Point& point : points) {
+            expectSlotShifts(run.pipeline.model(), point.p, shifts);
+            EXPECT_GT(run.pipeline.alignPoints().PointBestQuality[static_cast<std::size_t>(point.p)], 0.0f);
+        }
+        EXPECT_EQ(run.heard, (std::vector{PipelineChange::Frames, PipelineChange::Stage}));
+    }
+}
+
+}  // namespace
+}  // namespace kestrave
