@@ -123,6 +123,28 @@ struct AlignPorts {
     ReferenceWindow& reference;
 };
 
+// The window's side of the points' setup pass: a point's picture shown while its reference is
+// taken, the reference taken with the page's options (the box size item chosen there first; -1
+// keeps it), the points done counted, and the frames aligned on the references taken.
+class PointPassWindow {
+public:
+    virtual ~PointPassWindow() = default;
+    virtual void pointStarting(int p) = 0;
+    virtual PointReference referenceAt(int p, int x, int y, int item) = 0;
+    virtual void pointsDone(int done) = 0;
+    virtual AlignmentPassResult alignReferences(std::vector<PointReference>& references, bool manualAlign) = 0;
+};
+
+// The points placed and how they are aligned: "Multi-Quantity" measures every point; the first
+// point aligned is pointed out by hand; the frame the points were placed on; the input's last frame.
+struct PlacedPointsOptions {
+    int count = 0;
+    bool multiQuantity = false;
+    bool manualAlign = false;
+    int referenceFrame = 0;
+    int lastFrame = 0;
+};
+
 class Pipeline {
 public:
     Pipeline() = default;
@@ -239,6 +261,12 @@ public:
     // alignment before. Announces `Frames` and `Stage`.
     AlignmentPassResult alignAllFrames(const AlignmentPassOptions& options, bool manualAlign, FrameSource& frames,
                                        AlignPorts& ports);
+    // The placed points aligned: their references taken from the last point down, the frames
+    // aligned on them, and after a finished pass a "Simple" setup copies point 1 to the others.
+    // With two points or more "Simple" aligns the frames once on the largest box around the points
+    // and takes point 1's reference after the pass. A cancel (`progress`) ends the pass.
+    AlignmentPassResult alignPlacedPoints(const PlacedPointsOptions& options, PointPassWindow& window,
+                                          ProgressPort& progress);
     // Point p's reference as the box, the reference and the feature now stand.
     PointReference pointReference(int p, const AlignOptions& align) const;
     // The frames aligned on the points' references (taken from the last point down), or on

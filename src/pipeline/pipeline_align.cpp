@@ -102,6 +102,50 @@ AlignmentPassResult Pipeline::alignAllFrames(const AlignmentPassOptions& options
     return pass;
 }
 
+AlignmentPassResult Pipeline::alignPlacedPoints(const PlacedPointsOptions& options, PointPassWindow& window,
+                                                ProgressPort& progress) {
+    const AlignmentPoints& points = run_.alignPoints;
+    const int count = options.count;
+    // Each point's reference on the reference frame, from the last point down to point 1, so that
+    // the box size, the reference and the feature end at point 1. "Multi-Quantity" measures every
+    // point; one point alone is one box on that point. With more points "Simple" aligns the
+    // frames once, on the largest box around the points, and every point starts from that shift:
+    // point 1's box may hold too little to lock on (a flat plain, the empty sky), and frames
+    // aligned on it would land anywhere. Point 1's reference is taken after the pass.
+    std::vector<PointReference> references;
+    const auto pointReference = [&](int p) {
+        const auto at = static_cast<std::size_t>(p);
+        setRegistrationCaption("point #" + std::to_string(p));
+        window.pointStarting(p);
+        return window.referenceAt(p, points.PointPos[at].X, points.PointPos[at].Y, points.PointFFTIndex[at]);
+    };
+    const bool wholeFrame = !options.multiQuantity && count > 1;
+    if (!wholeFrame) {
+        for (int p = options.multiQuantity ? count : 1; p >= 1 && !progress.cancelRequested(); --p) {
+            references.push_back(pointReference(p));
+            window.pointsDone(count + 1 - p);
+        }
+    } else if (!progress.cancelRequested()) {
+        setRegistrationCaption("point #1");
+        const PointXY centre = wholeFrameBoxCentre(points, count, run_.model.ImageWidth, run_.model.ImageHeight);
+        const int size = wholeFrameBoxSize(run_.model.ImageWidth, run_.model.ImageHeight);
+        references.push_back(window.referenceAt(1, centre.X, centre.Y, fftItemForSize(size)));
+    }
+    // Only the first point aligned is pointed out by hand, as the manual alignment was set.
+    if (!references.empty()) references.front().ManualAlign = options.manualAlign;
+
+    AlignmentPassResult pass;
+    if (!progress.cancelRequested()) pass = window.alignReferences(references, options.manualAlign);
+    if (pass.end == PassEnd::Finished && progress.cancelRequested()) pass.end = PassEnd::Cancelled;
+    if (wholeFrame && pass.end == PassEnd::Finished) {
+        pointReference(1);
+        window.pointsDone(count);
+    }
+    if (pass.end == PassEnd::Finished)
+        finishPointAlignment(options.multiQuantity, count, options.lastFrame, options.referenceFrame);
+    return pass;
+}
+
 PointReference Pipeline::pointReference(int p, const AlignOptions& align) const {
     return takePointReference(p, run_.fft, run_.registration, run_.state, align);
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <string>
 #include <vector>
 
 #include "pipeline/pipeline.h"
@@ -166,6 +167,63 @@ TEST(PipelineAlign, ThePointsPassFilesEachPointWithItsBestGrade) {
             EXPECT_GT(run.pipeline.alignPoints().PointBestQuality[static_cast<std::size_t>(point.p)], 0.0f);
         }
         EXPECT_EQ(run.heard, (std::vector{PipelineChange::Frames, PipelineChange::Stage}));
+    }
+}
+
+// The points' setup pass asks the window for references in this order. "Simple" with two points
+// or more aligns once on the largest box around the points (the box of 64 of a 160 x 120 frame,
+// item 1, centred between the extreme points) and takes point 1's reference after the pass;
+// "Multi-Quantity" takes every point's from the last down; a cancel aligns nothing.
+TEST(PipelineAlign, ThePlacedPointsAreAlignedInTheOrderTheSetupAsks) {
+    class NotedWindow : public PointPassWindow {
+    public:
+        void pointStarting(int p) override { calls.push_back("show " + std::to_string(p)); }
+        PointReference referenceAt(int p, int x, int y, int item) override {
+            calls.push_back("reference " + std::to_string(p) + " at " + std::to_string(x) + "," +
+                            std::to_string(y) + " item " + std::to_string(item));
+            PointReference reference;
+            reference.point = p;
+            return reference;
+        }
+        void pointsDone(int done) override { calls.push_back("done " + std::to_string(done)); }
+        AlignmentPassResult alignReferences(std::vector<PointReference>& references, bool) override {
+            calls.push_back("align " + std::to_string(references.size()) +
+                            (references.front().ManualAlign ? " by hand" : ""));
+            return {};
+        }
+        std::vector<std::string> calls;
+    };
+    struct Case {
+        int count;
+        bool multiQuantity, cancelled;
+        std::vector<std::string> calls;
+    };
+    const std::vector<Case> cases{
+        {3, false, false,
+         {"reference 1 at 75,65 item 1", "align 1 by hand", "show 1", "reference 1 at 30,40 item 1", "done 3"}},
+        {3, true, false,
+         {"show 3", "reference 3 at 70,90 item 1", "done 1", "show 2", "reference 2 at 120,50 item 0", "done 2",
+          "show 1", "reference 1 at 30,40 item 1", "done 3", "align 3 by hand"}},
+        {1, false, false, {"show 1", "reference 1 at 30,40 item 1", "done 1", "align 1 by hand"}},
+        {3, false, true, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.count << c.multiQuantity << c.cancelled);
+        AlignRun run(shiftsOf(4));
+        run.pipeline.takeAlignPoints(std::vector<AlignPoint>{{30, 40, 64}, {120, 50, 32}, {70, 90, 64}});
+        run.progress.setCancelRequested(c.cancelled);
+        NotedWindow window;
+        PlacedPointsOptions options;
+        options.count = c.count;
+        options.multiQuantity = c.multiQuantity;
+        options.manualAlign = true;
+        options.lastFrame = 3;
+        run.heard.clear();
+        const AlignmentPassResult pass = run.pipeline.alignPlacedPoints(options, window, run.progress);
+        EXPECT_EQ(window.calls, c.calls);
+        EXPECT_EQ(pass.end, c.cancelled ? PassEnd::Cancelled : PassEnd::Finished);
+        // A finished pass files the points' shifts; a cancelled one leaves them.
+        EXPECT_EQ(run.heard, c.cancelled ? std::vector<PipelineChange>{} : std::vector{PipelineChange::Frames});
     }
 }
 

@@ -477,7 +477,6 @@ void PointController::takeThumbnails(int count) {
 }
 
 void PointController::alignPlacedPoints(int count, bool multiQuantity, bool manualAlign) {
-    const AlignmentPoints& points = app_.pipeline.alignPoints();
     AlignPage& page = parts_.page;
     ToolWindow& progressWindow = *parts_.tools.MultiAlignprogresswindow;
     ToolWindow& zoom = *parts_.tools.Zoomwindow;
@@ -488,59 +487,35 @@ void PointController::alignPlacedPoints(int count, bool multiQuantity, bool manu
     app_.pipeline.setPointCount(count);
     takeThumbnails(count);
     windows_.Alignments->setValue(count);
+    PlacedPointsOptions options;
+    options.count = count;
+    options.multiQuantity = multiQuantity;
+    options.manualAlign = manualAlign;
     // The frames are not ranked while points are placed: the position shown is the frame itself.
-    const int referenceFrame = page.PreviewSlider->Value();
-    app_.pipeline.alignPointsOnFrame(referenceFrame);
+    options.referenceFrame = page.PreviewSlider->Value();
+    options.lastFrame = parts_.entries.lastIndex();
+    app_.pipeline.alignPointsOnFrame(options.referenceFrame);
     windows_.Multialignwindow->hide();
     parts_.tools.Registrationgraphwindow->show();
     parts_.tools.Registrationgraphwindow->raise();
 
-    // Each point's reference on the reference frame, from the last point down to point 1, so that
-    // the box size, the reference and the feature end at point 1. "Multi-Quantity" measures every
-    // point; one point alone is one box on that point. With more points "Simple" aligns the
-    // frames once, on the largest box around the points, and every point starts from that shift:
-    // point 1's box may hold too little to lock on (a flat plain, the empty sky), and frames
-    // aligned on it would land anywhere. Point 1's reference is taken after the pass.
-    std::vector<PointReference> references;
-    const auto pointReference = [&](int p) {
-        const auto at = static_cast<std::size_t>(p);
-        app_.pipeline.setRegistrationCaption("point #" + std::to_string(p));
-        progressWindow.setWindowTitle("Aligning point #" + QString::number(p));
-        windows_.zoomimage->setPixmap(QPixmap::fromImage(ImageList1[at - 1]));
-        zoom.setWindowTitle("Alignment area " + QString::number(p));
-        zoom.show();
-        return referenceAt(p, points.PointPos[at].X, points.PointPos[at].Y, points.PointFFTIndex[at]);
-    };
-    const bool wholeFrame = !multiQuantity && count > 1;
-    if (!wholeFrame) {
-        for (int p = multiQuantity ? count : 1; p >= 1 && !app_.CancelRequested(); --p) {
-            references.push_back(pointReference(p));
-            windows_.MultiAlignProgressbar->setValue(count + 1 - p);
-        }
-    } else if (!app_.CancelRequested()) {
-        app_.pipeline.setRegistrationCaption("point #1");
-        const PointXY centre = wholeFrameBoxCentre(points, count, app_.pipeline.model().ImageWidth,
-                                                   app_.pipeline.model().ImageHeight);
-        const int size = wholeFrameBoxSize(app_.pipeline.model().ImageWidth, app_.pipeline.model().ImageHeight);
-        references.push_back(referenceAt(1, centre.X, centre.Y, fftItemForSize(size)));
-    }
-    // Only the first point aligned is pointed out by hand, as the manual alignment was set.
-    if (!references.empty()) references.front().ManualAlign = manualAlign;
-
-    AlignmentPassResult pass;
-    if (!app_.CancelRequested()) pass = alignReferences(references, manualAlign);
-    if (pass.end == PassEnd::Finished && app_.CancelRequested()) pass.end = PassEnd::Cancelled;
-    if (wholeFrame && pass.end == PassEnd::Finished) {
-        pointReference(1);
-        windows_.MultiAlignProgressbar->setValue(count);
-    }
+    const AlignmentPassResult pass = app_.pipeline.alignPlacedPoints(options, *this, app_.progress());
     progressWindow.hide();
     zoom.setWindowTitle("Zoom");
     zoom.hide();
-    if (pass.end == PassEnd::Finished) {
-        app_.pipeline.finishPointAlignment(multiQuantity, count, parts_.entries.lastIndex(), referenceFrame);
-    }
     align_.alignmentEnded(pass);
+}
+
+void PointController::pointStarting(int p) {
+    ToolWindow& zoom = *parts_.tools.Zoomwindow;
+    parts_.tools.MultiAlignprogresswindow->setWindowTitle("Aligning point #" + QString::number(p));
+    windows_.zoomimage->setPixmap(QPixmap::fromImage(ImageList1[static_cast<std::size_t>(p) - 1]));
+    zoom.setWindowTitle("Alignment area " + QString::number(p));
+    zoom.show();
+}
+
+void PointController::pointsDone(int done) {
+    windows_.MultiAlignProgressbar->setValue(done);
 }
 
 AlignmentPassResult PointController::alignReferences(std::vector<PointReference>& references,
