@@ -11,8 +11,6 @@
 #include <vector>
 
 #include "pipeline/pipeline.h"
-#include "registration/alignment_pass.h"
-#include "registration/feature_pick.h"
 #include "registration/quality_method.h"
 
 class QLabel;

@@ -14,7 +14,6 @@
 
 #include "frames/input_sources.h"
 #include "platform/bitmap24.h"
-#include "registration/point_alignment.h"
 #include "registration/point_estimator.h"
 #include "registration/point_file.h"
 #include "registration/voronoi_diagram.h"
