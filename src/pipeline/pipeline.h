@@ -61,6 +61,7 @@
 #include "registration/frame_limit_reference.h"
 #include "registration/optimizer_passes.h"
 #include "registration/optimizer_state.h"
+#include "registration/point_alignment.h"
 #include "registration/point_optimizer.h"
 #include "registration/registration_state.h"
 #include "stacking/sigma_stack.h"
@@ -111,6 +112,38 @@ enum class PipelineChange {
     Processed,   // the processed (rendered) picture
     BoxSize,     // the alignment box size in force changed (an alignment point's own size)
     FrameLimit,  // the frame limit changed
+};
+
+// What the align stage reaches of whoever runs it: the messages and their questions, the progress
+// with its cancel and pause, the pictures and charts of the alignment with its cursor, and the
+// frame shown as the reference is taken with the automatic filter values written back.
+struct AlignPorts {
+    MessagePort& messages;
+    ProgressPort& progress;
+    AlignmentView& view;
+    ReferenceWindow& reference;
+};
+
+// The window's side of the points' setup pass: a point's picture shown while its reference is
+// taken, the reference taken with the page's options (the box size item chosen there first; -1
+// keeps it), the points done counted, and the frames aligned on the references taken.
+class PointPassWindow {
+public:
+    virtual ~PointPassWindow() = default;
+    virtual void pointStarting(int p) = 0;
+    virtual PointReference referenceAt(int p, int x, int y, int item) = 0;
+    virtual void pointsDone(int done) = 0;
+    virtual AlignmentPassResult alignReferences(std::vector<PointReference>& references, bool manualAlign) = 0;
+};
+
+// The points placed and how they are aligned: "Multi-Quantity" measures every point; the first
+// point aligned is pointed out by hand; the frame the points were placed on; the input's last frame.
+struct PlacedPointsOptions {
+    int count = 0;
+    bool multiQuantity = false;
+    bool manualAlign = false;
+    int referenceFrame = 0;
+    int lastFrame = 0;
 };
 
 class Pipeline {
@@ -208,15 +241,37 @@ public:
     int countSelectedFrames(int lastIndex);
 
     // --- Feature, box and alignment -------------------------------------------------------------
-    // The working contexts of the feature pick and of the alignment over the run's state; the
-    // stages' own objects (`FrameAlignment`, the pick) do their work on them.
-    ReferenceContext referenceContext(MessagePort& messages);
-    AlignContext alignContext(MessagePort& messages, ProgressPort& progress, AlignmentView& view);
-    // Before the single-box alignment of all frames: whether the user aligns by hand; a
-    // reference made from a processed stack belongs to the alignment before.
-    void prepareAlignment(bool manualAlign);
-    // The alignment restarts at the feature's frame, field 0.
-    void startAtFeatureFrame();
+    // The box size item chosen (of the box sizes the Align page offers): a picked feature is
+    // dropped outside the free-box mode, the item steps down to the largest box the frames hold,
+    // and the FFT engine is set up for it with the band mask of `fftFilter`.
+    FftSizeChoice chooseBoxSize(int item, double fftFilter, MessagePort& messages);
+    // The reference computed again at the feature, and the reference frame aligned on it with
+    // `align` (kept in step with the automatic values the stage writes back). Throws
+    // KestraveError as the reference does.
+    AutomaticFilterValues computeReference(const ReferenceOptions& reference, const AlignOptions& align,
+                                           AlignPorts& ports);
+    // A click on the preview: the feature picked there and its reference computed, or the click an
+    // alignment waits for taken. Throws KestraveError as the reference does.
+    PickResult pickFeature(const PreviewClick& click, const ReferenceOptions& reference, const AlignOptions& align,
+                           AlignPorts& ports);
+    // The frames of `frames` aligned on the one box and ranked; `manualAlign`: the user points
+    // the feature out in each frame. A reference made from a processed stack belongs to the
+    // alignment before. Announces `Frames` and `Stage`.
+    AlignmentPassResult alignAllFrames(const AlignmentPassOptions& options, bool manualAlign, FrameSource& frames,
+                                       AlignPorts& ports);
+    // The placed points aligned: their references taken from the last point down, the frames
+    // aligned on them, and after a finished pass a "Simple" setup copies point 1 to the others.
+    // With two points or more "Simple" aligns the frames once on the largest box around the points
+    // and takes point 1's reference after the pass. A cancel (`progress`) ends the pass.
+    AlignmentPassResult alignPlacedPoints(const PlacedPointsOptions& options, PointPassWindow& window,
+                                          ProgressPort& progress);
+    // Point p's reference as the box, the reference and the feature now stand.
+    PointReference pointReference(int p, const AlignOptions& align) const;
+    // The frames aligned on the points' references (taken from the last point down), or on
+    // point 1's box alone; each point filed with its best grade. Only the first reference's
+    // alignment is pointed out by hand when `manualAlign`. Announces `Frames` and `Stage`.
+    AlignmentPassResult alignPoints(std::vector<PointReference>& references, bool manualAlign,
+                                    const AlignmentPassOptions& options, FrameSource& frames, AlignPorts& ports);
     // The box size item (of the box sizes the Align page offers) in force for an alignment point
     // the optimizer works on. Announces `BoxSize`.
     void useBoxSizeItem(int item);
@@ -378,12 +433,6 @@ public:
     // Point p's position becomes the feature the reference is taken at.
     void takeFeatureAt(int x, int y);
     void takeFeatureAtPoint(int p);
-    // Before the points' pass: no reference made from a processed stack belongs to it.
-    void startPointAlignment();
-    // Point p's best grade as its pass found it.
-    void keepPointBestQuality(int p, float quality);
-    // Point 1's pass is filed as the point's over the frames 0..lastFrame; its best grade is kept.
-    void fileFirstPoint(int lastFrame);
     // After the points' pass over the frames 0..lastFrame: a "Simple" setup copies point 1 to the
     // other `count` - 1 points; with two points or more each frame's rotation is measured against
     // `referenceFrame`. Announces `Frames`.

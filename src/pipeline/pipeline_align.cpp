@@ -1,28 +1,180 @@
 // The feature, box and alignment stage of the pipeline.
 
 #include "pipeline/pipeline.h"
+#include "platform/scope_exit.h"
 
 namespace kestrave {
 
-ReferenceContext Pipeline::referenceContext(MessagePort& messages) {
-    return ReferenceContext{run_.fft,    run_.registration, run_.state, run_.model,
-                            run_.images, run_.input.PreviewBitmap, messages};
+namespace {
+
+ReferenceContext referenceContextOf(RunState& run, MessagePort& messages) {
+    return ReferenceContext{run.fft,    run.registration, run.state, run.model,
+                            run.images, run.input.PreviewBitmap, messages};
 }
 
-AlignContext Pipeline::alignContext(MessagePort& messages, ProgressPort& progress, AlignmentView& view) {
-    return AlignContext{run_.fft,         run_.registration, run_.alignment, run_.state, run_.model,
-                        run_.images,      *run_.wavelet.GammaTable, messages, progress, view};
+AlignContext alignContextOf(RunState& run, MessagePort& messages, ProgressPort& progress, AlignmentView& view) {
+    return AlignContext{run.fft,    run.registration,        run.alignment, run.state, run.model,
+                        run.images, *run.wavelet.GammaTable, messages,      progress,  view};
 }
 
-void Pipeline::prepareAlignment(bool manualAlign) {
+// Aligns the reference frame while the reference is computed, with the align options of the
+// stage's start kept in step with what the stage writes back to the controls meanwhile: the
+// automatic band, the correlation surface shown after the first computation, and misalignment
+// questions ignored from the moment the user said so.
+class ReferenceAligner final : public ReferenceWindow, public AlignmentView, public FrameAligner {
+public:
+    ReferenceAligner(RunState& run, const AlignOptions& options, AlignPorts& ports)
+        : run_(run), options_(options), ports_(ports) {}
+
+    void showFrame(int position) override { ports_.reference.showFrame(position); }
+    void applyAutomaticValues(const AutomaticFilterValues& values) override {
+        ports_.reference.applyAutomaticValues(values);
+        options_.QualityFilter = values.QualityFilter.value_or(options_.QualityFilter);
+        options_.QualFilterDX = values.QualFilterDX.value_or(options_.QualFilterDX);
+    }
+    void featureAccepted() override { ports_.reference.featureAccepted(); }
+    void referenceComputedOnce() override {
+        ports_.reference.referenceComputedOnce();
+        options_.ShowFFTbox = true;
+    }
+
+    void setCursor(AlignCursor cursor) override { ports_.view.setCursor(cursor); }
+    void showCorrelationSurface(const Bitmap24& picture) override { ports_.view.showCorrelationSurface(picture); }
+    void hideSpectrumWindow() override { ports_.view.hideSpectrumWindow(); }
+    void showClickFrame(const Bitmap24& picture) override { ports_.view.showClickFrame(picture); }
+    void hideAlignmentWindows() override { ports_.view.hideAlignmentWindows(); }
+    void restoreAlignmentWindows() override { ports_.view.restoreAlignmentWindows(); }
+    void frameDeselected(int frame) override { ports_.view.frameDeselected(frame); }
+    void ignoreMisalignedChecked() override {
+        options_.Ignoredefault = true;
+        ports_.view.ignoreMisalignedChecked();
+    }
+    void showSegmentPosition(int position) override { ports_.view.showSegmentPosition(position); }
+    void frameAligned(const AlignedFrameView& view) override { ports_.view.frameAligned(view); }
+    int framesPerSpectrum() const override { return ports_.view.framesPerSpectrum(); }
+    void boxOffscreen() override { ports_.view.boxOffscreen(); }
+
+    // The frame shown, from the feature's frame and field 0.
+    bool AlignFrame() override {
+        run_.alignment.CurrentFrame = frameAtPosition(run_.model, run_.registration.FeatureFrame);
+        run_.alignment.InterlaceField = 0;
+        AlignContext context = alignContextOf(run_, ports_.messages, ports_.progress, *this);
+        FrameAlignment alignment(context, options_, run_.input.PreviewBitmap);
+        return alignment.AlignFrame();
+    }
+
+private:
+    RunState& run_;
+    AlignOptions options_;
+    AlignPorts& ports_;
+};
+
+}  // namespace
+
+FftSizeChoice Pipeline::chooseBoxSize(int item, double fftFilter, MessagePort& messages) {
+    ReferenceContext context = referenceContextOf(run_, messages);
+    return chooseFftSize(context, item, fftFilter, run_.alignPoints.FreeBox);
+}
+
+AutomaticFilterValues Pipeline::computeReference(const ReferenceOptions& reference, const AlignOptions& align,
+                                                 AlignPorts& ports) {
+    ReferenceAligner aligner(run_, align, ports);
+    ReferenceContext context = referenceContextOf(run_, ports.messages);
+    return recalculateReference(context, reference, aligner, aligner);
+}
+
+PickResult Pipeline::pickFeature(const PreviewClick& click, const ReferenceOptions& reference,
+                                 const AlignOptions& align, AlignPorts& ports) {
+    ReferenceAligner aligner(run_, align, ports);
+    ReferenceContext context = referenceContextOf(run_, ports.messages);
+    return kestrave::pickFeature(context, click, reference, aligner, aligner, ports.progress);
+}
+
+AlignmentPassResult Pipeline::alignAllFrames(const AlignmentPassOptions& options, bool manualAlign,
+                                             FrameSource& frames, AlignPorts& ports) {
     run_.alignment.ManualAlign = manualAlign;
     run_.optimizer.NewReferenceMade = false;
     run_.optimizer.MultiPointReference = false;
+    AlignContext context = alignContextOf(run_, ports.messages, ports.progress, ports.view);
+    AlignmentPassResult pass = Alignallframes(context, options, frames);
+    announce(PipelineChange::Frames);
+    announce(PipelineChange::Stage);
+    return pass;
 }
 
-void Pipeline::startAtFeatureFrame() {
-    run_.alignment.CurrentFrame = frameAtPosition(run_.model, run_.registration.FeatureFrame);
-    run_.alignment.InterlaceField = 0;
+AlignmentPassResult Pipeline::alignPlacedPoints(const PlacedPointsOptions& options, PointPassWindow& window,
+                                                ProgressPort& progress) {
+    const AlignmentPoints& points = run_.alignPoints;
+    const int count = options.count;
+    // Each point's reference on the reference frame, from the last point down to point 1, so that
+    // the box size, the reference and the feature end at point 1. "Multi-Quantity" measures every
+    // point; one point alone is one box on that point. With more points "Simple" aligns the
+    // frames once, on the largest box around the points, and every point starts from that shift:
+    // point 1's box may hold too little to lock on (a flat plain, the empty sky), and frames
+    // aligned on it would land anywhere. Point 1's reference is taken after the pass.
+    std::vector<PointReference> references;
+    const auto pointReference = [&](int p) {
+        const auto at = static_cast<std::size_t>(p);
+        setRegistrationCaption("point #" + std::to_string(p));
+        window.pointStarting(p);
+        return window.referenceAt(p, points.PointPos[at].X, points.PointPos[at].Y, points.PointFFTIndex[at]);
+    };
+    const bool wholeFrame = !options.multiQuantity && count > 1;
+    if (!wholeFrame) {
+        for (int p = options.multiQuantity ? count : 1; p >= 1 && !progress.cancelRequested(); --p) {
+            references.push_back(pointReference(p));
+            window.pointsDone(count + 1 - p);
+        }
+    } else if (!progress.cancelRequested()) {
+        setRegistrationCaption("point #1");
+        const PointXY centre = wholeFrameBoxCentre(points, count, run_.model.ImageWidth, run_.model.ImageHeight);
+        const int size = wholeFrameBoxSize(run_.model.ImageWidth, run_.model.ImageHeight);
+        references.push_back(window.referenceAt(1, centre.X, centre.Y, fftItemForSize(size)));
+    }
+    // Only the first point aligned is pointed out by hand, as the manual alignment was set.
+    if (!references.empty()) references.front().ManualAlign = options.manualAlign;
+
+    AlignmentPassResult pass;
+    if (!progress.cancelRequested()) pass = window.alignReferences(references, options.manualAlign);
+    if (pass.end == PassEnd::Finished && progress.cancelRequested()) pass.end = PassEnd::Cancelled;
+    if (wholeFrame && pass.end == PassEnd::Finished) {
+        pointReference(1);
+        window.pointsDone(count);
+    }
+    if (pass.end == PassEnd::Finished)
+        finishPointAlignment(options.multiQuantity, count, options.lastFrame, options.referenceFrame);
+    return pass;
+}
+
+PointReference Pipeline::pointReference(int p, const AlignOptions& align) const {
+    return takePointReference(p, run_.fft, run_.registration, run_.state, align);
+}
+
+AlignmentPassResult Pipeline::alignPoints(std::vector<PointReference>& references, bool manualAlign,
+                                          const AlignmentPassOptions& options, FrameSource& frames,
+                                          AlignPorts& ports) {
+    run_.optimizer.NewReferenceMade = false;
+    run_.optimizer.MultiPointReference = false;
+    // However the pass ends, no later alignment is pointed out by hand unless asked again.
+    const ScopeExit handsOff([this] { run_.alignment.ManualAlign = false; });
+    AlignContext context = alignContextOf(run_, ports.messages, ports.progress, ports.view);
+    AlignmentPassResult pass;
+    if (references.size() > 1 || references.front().point != 1) {
+        PointAlignmentResult result = alignPointsAllFrames(context, options, references, frames);
+        for (const int p : result.filed)
+            run_.alignPoints.PointBestQuality[static_cast<std::size_t>(p)] =
+                result.PointBestQuality[static_cast<std::size_t>(p)];
+        pass = std::move(result.pass);
+    } else {
+        // Point 1 alone is the pass on its box.
+        run_.alignment.ManualAlign = manualAlign;
+        pass = Alignallframes(context, options, frames);
+        if (pass.end != PassEnd::Failed)
+            run_.alignPoints.PointBestQuality[1] = filePointSlot(run_.model, 1, options.lastFrame);
+    }
+    announce(PipelineChange::Frames);
+    announce(PipelineChange::Stage);
+    return pass;
 }
 
 void Pipeline::useBoxSizeItem(int item) {

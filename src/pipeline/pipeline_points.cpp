@@ -69,19 +69,6 @@ void Pipeline::takeFeatureAt(int x, int y) {
     run_.state.FeatureY = y;
 }
 
-void Pipeline::startPointAlignment() {
-    run_.optimizer.NewReferenceMade = false;
-    run_.optimizer.MultiPointReference = false;
-}
-
-void Pipeline::keepPointBestQuality(int p, float quality) {
-    run_.alignPoints.PointBestQuality[static_cast<std::size_t>(p)] = quality;
-}
-
-void Pipeline::fileFirstPoint(int lastFrame) {
-    run_.alignPoints.PointBestQuality[1] = filePointSlot(run_.model, 1, lastFrame);
-}
-
 void Pipeline::finishPointAlignment(bool multiQuantity, int count, int lastFrame, int referenceFrame) {
     AlignmentPoints& points = run_.alignPoints;
     if (!multiQuantity && count >= 2)

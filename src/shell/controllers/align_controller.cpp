@@ -197,10 +197,6 @@ QPoint AlignController::previewPoint(int x, int y) const {
     return {static_cast<int>(std::lrint(x * scale)), static_cast<int>(std::lrint(y * scale))};
 }
 
-ReferenceContext AlignController::referenceContext() {
-    return app_.pipeline.referenceContext(app_.messages());
-}
-
 template <typename Work>
 void AlignController::computeReference(Work work) {
     const QScopedValueRollback busy(referenceBusy_, true);
@@ -209,6 +205,11 @@ void AlignController::computeReference(Work work) {
     } catch (const KestraveError& error) {
         app_.messages().error("Error", error.what());
     }
+}
+
+void AlignController::recomputeReference() {
+    AlignPorts ports = window_->ports();
+    computeReference([&] { app_.pipeline.computeReference(readReferenceOptions(), readAlignOptions(), ports); });
 }
 
 // --- Reading the controls ----------------------------------------------------------------------
@@ -371,10 +372,8 @@ void AlignController::showLimitCount() {
 
 void AlignController::FFTsizeGroupClick() {
     AlignPage& page = parts_.page;
-    ReferenceContext context = referenceContext();
-    const FftSizeChoice choice =
-        chooseFftSize(context, page.FFTsizeGroup->ItemIndex(),
-                      static_cast<double>(page.FFTFilterspin->Value()), app_.pipeline.alignPoints().FreeBox);
+    const FftSizeChoice choice = app_.pipeline.chooseBoxSize(
+        page.FFTsizeGroup->ItemIndex(), static_cast<double>(page.FFTFilterspin->Value()), app_.messages());
     // The outline drawn at the old size stays; the next mouse move does not erase it.
     if (choice.applied) app_.shell.view.keepBoxOutline = true;
     page.FFTsizeGroup->setItemIndex(choice.itemIndex);
@@ -444,17 +443,14 @@ void AlignController::pickAt(const PreviewClick& click) {
     const auto forgetOutlineOnPick = [this](PickResult result) {
         if (result == PickResult::FeatureAccepted) app_.shell.view.forgetBoxOutline();
     };
+    AlignPorts ports = window_->ports();
     if (app_.pipeline.registration().WaitForClick) {
-        ReferenceContext context = referenceContext();
-        forgetOutlineOnPick(
-            pickFeature(context, click, readReferenceOptions(), *window_, *window_, app_.progress()));
+        forgetOutlineOnPick(app_.pipeline.pickFeature(click, readReferenceOptions(), readAlignOptions(), ports));
         return;
     }
     PickResult result = PickResult::Ignored;
-    computeReference([&] {
-        ReferenceContext context = referenceContext();
-        result = pickFeature(context, click, readReferenceOptions(), *window_, *window_, app_.progress());
-    });
+    computeReference(
+        [&] { result = app_.pipeline.pickFeature(click, readReferenceOptions(), readAlignOptions(), ports); });
     forgetOutlineOnPick(result);
     if (result != PickResult::FeatureAccepted) return;
 
@@ -537,10 +533,7 @@ void AlignController::backToSavedFeature() {
     const ProgramState& state = app_.pipeline.state();
     if (referenceBusy_ || app_.operations.running() || !featurePicked(state)) return;
     // The points' alignment left the reference of a point behind: the one box's is made again.
-    computeReference([&] {
-        ReferenceContext context = referenceContext();
-        recalculateReference(context, readReferenceOptions(), *window_, *window_);
-    });
+    recomputeReference();
     parts_.page.showPlainPreview();
     showBoxOutline(QPoint(state.FeatureX, state.FeatureY), true);
 }
@@ -648,10 +641,7 @@ void AlignController::RecalcFFTbuttonClick() {
     if (referenceBusy_ || !inputLoaded() || !featurePicked(app_.pipeline.state())) return;
     const LongOperation operation(app_.operations);
     if (!operation) return;
-    computeReference([&] {
-        ReferenceContext context = referenceContext();
-        recalculateReference(context, readReferenceOptions(), *window_, *window_);
-    });
+    recomputeReference();
 }
 
 // The band of the spectral figure over the 400-pixel spectrum chart.

@@ -11,8 +11,6 @@
 #include <vector>
 
 #include "pipeline/pipeline.h"
-#include "registration/alignment_pass.h"
-#include "registration/feature_pick.h"
 #include "registration/quality_method.h"
 
 class QLabel;
@@ -179,7 +177,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    ReferenceContext referenceContext();
+    // The reference computed again at the feature with the page's options, under the guard below.
+    void recomputeReference();
     // Runs one reference computation (the recalculation or the pick) with the re-entry guard up;
     // an error is shown and leaves the reference as far as it got.
     template <typename Work>

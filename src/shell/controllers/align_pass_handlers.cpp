@@ -68,9 +68,6 @@ void AlignController::AlignallButtonClick() {
     }
     // "None" aligns nothing.
     if (page.Alignmethod->ItemIndex() != SingleBoxMethod) return;
-    // A reference made from a processed stack belongs to the alignment it followed.
-    app_.pipeline.prepareAlignment(page.Manualalignbox->Checked());
-
     // The window while frames are aligned: only Cancel, Pause and the halt button stay usable.
     RegistrationWindows& charts = parts_.registrationWindows;
     page.glPageControl1->setEnabled(false);
@@ -98,8 +95,8 @@ void AlignController::AlignallButtonClick() {
         const AlignmentPassOptions options = readPassOptions();
         const std::unique_ptr<InputFrameSource> source =
             app_.pipeline.inputFrames(options.lastFrame, parts_.entries.readSourceOptions());
-        AlignContext context = window_->context();
-        result = Alignallframes(context, options, *source);
+        AlignPorts ports = window_->ports();
+        result = app_.pipeline.alignAllFrames(options, page.Manualalignbox->Checked(), *source, ports);
     } catch (const KestraveError& error) {
         app_.messages().error("Error", error.what());
         result.end = PassEnd::Failed;

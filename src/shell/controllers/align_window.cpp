@@ -36,8 +36,8 @@ AlignWindow::~AlignWindow() {
     setCursor(AlignCursor::Default);
 }
 
-AlignContext AlignWindow::context() {
-    return app_.pipeline.alignContext(app_.messages(), app_.progress(), *this);
+AlignPorts AlignWindow::ports() {
+    return AlignPorts{app_.messages(), app_.progress(), *this, *this};
 }
 
 // --- The reference ----------------------------------------------------------------------------
@@ -76,13 +76,6 @@ void AlignWindow::featureAccepted() {
 
 void AlignWindow::referenceComputedOnce() {
     parts_.page.ShowFFTbox->setChecked(true);
-}
-
-bool AlignWindow::AlignFrame() {
-    AlignContext alignContext = context();
-    app_.pipeline.startAtFeatureFrame();
-    FrameAlignment alignment(alignContext, align_.readAlignOptions(), app_.pipeline.input().PreviewBitmap);
-    return alignment.AlignFrame();
 }
 
 // --- The alignment's view ---------------------------------------------------------------------

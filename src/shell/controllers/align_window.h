@@ -2,11 +2,9 @@
 // What the reference computation and the frame alignment need of the window, in one place: the
 // preview that shows a frame and the marks of its alignment, the spectrum window, the
 // registration chart during alignment, the cursor, the frame lists and the automatic values
-// written into the spin edits. It also aligns the reference frame for the reference
-// recalculation with the options the controls hold at that moment.
+// written into the spin edits.
 
-#include "registration/align_frame.h"
-#include "registration/feature_pick.h"
+#include "pipeline/pipeline.h"
 #include "shell/redraw_pacer.h"
 
 class QImage;
@@ -18,24 +16,21 @@ class AlignController;
 class ApplicationContext;
 struct AlignControllerParts;
 
-class AlignWindow : public ReferenceWindow, public AlignmentView, public FrameAligner {
+class AlignWindow : public ReferenceWindow, public AlignmentView {
 public:
     AlignWindow(const AlignControllerParts& parts, AlignController& align);
     ~AlignWindow() override;
     AlignWindow(const AlignWindow&) = delete;
     AlignWindow& operator=(const AlignWindow&) = delete;
 
-    // The alignment's context, with this window as its view.
-    AlignContext context();
+    // The align stage's ports, with this window as its view and its reference frame's window.
+    AlignPorts ports();
 
     // ReferenceWindow.
     void showFrame(int position) override;
     void applyAutomaticValues(const AutomaticFilterValues& values) override;
     void featureAccepted() override;
     void referenceComputedOnce() override;
-
-    // FrameAligner: aligns the reference frame now in the preview.
-    bool AlignFrame() override;
 
     // AlignmentView.
     void setCursor(AlignCursor cursor) override;

@@ -14,7 +14,6 @@
 
 #include "frames/input_sources.h"
 #include "platform/bitmap24.h"
-#include "registration/point_alignment.h"
 #include "registration/point_estimator.h"
 #include "registration/point_file.h"
 #include "registration/voronoi_diagram.h"
@@ -370,8 +369,7 @@ PointReference PointController::referenceAt(int p, int x, int y, int item) {
     }
     app_.pipeline.takeFeatureAt(x, y);
     align_.RecalcFFTbuttonClick();
-    return takePointReference(p, app_.pipeline.fft(), app_.pipeline.registration(), app_.pipeline.state(),
-                              align_.readAlignOptions());
+    return app_.pipeline.pointReference(p, align_.readAlignOptions());
 }
 
 void PointController::takeRememberedPoints() {
@@ -477,7 +475,6 @@ void PointController::takeThumbnails(int count) {
 }
 
 void PointController::alignPlacedPoints(int count, bool multiQuantity, bool manualAlign) {
-    const AlignmentPoints& points = app_.pipeline.alignPoints();
     AlignPage& page = parts_.page;
     ToolWindow& progressWindow = *parts_.tools.MultiAlignprogresswindow;
     ToolWindow& zoom = *parts_.tools.Zoomwindow;
@@ -488,66 +485,40 @@ void PointController::alignPlacedPoints(int count, bool multiQuantity, bool manu
     app_.pipeline.setPointCount(count);
     takeThumbnails(count);
     windows_.Alignments->setValue(count);
+    PlacedPointsOptions options;
+    options.count = count;
+    options.multiQuantity = multiQuantity;
+    options.manualAlign = manualAlign;
     // The frames are not ranked while points are placed: the position shown is the frame itself.
-    const int referenceFrame = page.PreviewSlider->Value();
-    app_.pipeline.alignPointsOnFrame(referenceFrame);
+    options.referenceFrame = page.PreviewSlider->Value();
+    options.lastFrame = parts_.entries.lastIndex();
+    app_.pipeline.alignPointsOnFrame(options.referenceFrame);
     windows_.Multialignwindow->hide();
     parts_.tools.Registrationgraphwindow->show();
     parts_.tools.Registrationgraphwindow->raise();
 
-    // Each point's reference on the reference frame, from the last point down to point 1, so that
-    // the box size, the reference and the feature end at point 1. "Multi-Quantity" measures every
-    // point; one point alone is one box on that point. With more points "Simple" aligns the
-    // frames once, on the largest box around the points, and every point starts from that shift:
-    // point 1's box may hold too little to lock on (a flat plain, the empty sky), and frames
-    // aligned on it would land anywhere. Point 1's reference is taken after the pass.
-    std::vector<PointReference> references;
-    const auto pointReference = [&](int p) {
-        const auto at = static_cast<std::size_t>(p);
-        app_.pipeline.setRegistrationCaption("point #" + std::to_string(p));
-        progressWindow.setWindowTitle("Aligning point #" + QString::number(p));
-        windows_.zoomimage->setPixmap(QPixmap::fromImage(ImageList1[at - 1]));
-        zoom.setWindowTitle("Alignment area " + QString::number(p));
-        zoom.show();
-        return referenceAt(p, points.PointPos[at].X, points.PointPos[at].Y, points.PointFFTIndex[at]);
-    };
-    const bool wholeFrame = !multiQuantity && count > 1;
-    if (!wholeFrame) {
-        for (int p = multiQuantity ? count : 1; p >= 1 && !app_.CancelRequested(); --p) {
-            references.push_back(pointReference(p));
-            windows_.MultiAlignProgressbar->setValue(count + 1 - p);
-        }
-    } else if (!app_.CancelRequested()) {
-        app_.pipeline.setRegistrationCaption("point #1");
-        const PointXY centre = wholeFrameBoxCentre(points, count, app_.pipeline.model().ImageWidth,
-                                                   app_.pipeline.model().ImageHeight);
-        const int size = wholeFrameBoxSize(app_.pipeline.model().ImageWidth, app_.pipeline.model().ImageHeight);
-        references.push_back(referenceAt(1, centre.X, centre.Y, fftItemForSize(size)));
-    }
-    // Only the first point aligned is pointed out by hand, as the manual alignment was set.
-    if (!references.empty()) references.front().ManualAlign = manualAlign;
-
-    AlignmentPassResult pass;
-    if (!app_.CancelRequested()) pass = alignReferences(references, manualAlign);
-    if (pass.end == PassEnd::Finished && app_.CancelRequested()) pass.end = PassEnd::Cancelled;
-    if (wholeFrame && pass.end == PassEnd::Finished) {
-        pointReference(1);
-        windows_.MultiAlignProgressbar->setValue(count);
-    }
+    const AlignmentPassResult pass = app_.pipeline.alignPlacedPoints(options, *this, app_.progress());
     progressWindow.hide();
     zoom.setWindowTitle("Zoom");
     zoom.hide();
-    if (pass.end == PassEnd::Finished) {
-        app_.pipeline.finishPointAlignment(multiQuantity, count, parts_.entries.lastIndex(), referenceFrame);
-    }
     align_.alignmentEnded(pass);
+}
+
+void PointController::pointStarting(int p) {
+    ToolWindow& zoom = *parts_.tools.Zoomwindow;
+    parts_.tools.MultiAlignprogresswindow->setWindowTitle("Aligning point #" + QString::number(p));
+    windows_.zoomimage->setPixmap(QPixmap::fromImage(ImageList1[static_cast<std::size_t>(p) - 1]));
+    zoom.setWindowTitle("Alignment area " + QString::number(p));
+    zoom.show();
+}
+
+void PointController::pointsDone(int done) {
+    windows_.MultiAlignProgressbar->setValue(done);
 }
 
 AlignmentPassResult PointController::alignReferences(std::vector<PointReference>& references,
                                                      bool manualAlign) {
     AlignPage& page = parts_.page;
-    // A reference made from a processed stack belongs to the alignment it followed.
-    app_.pipeline.startPointAlignment();
     page.glPageControl1->setEnabled(false);
     parts_.tabs.setEnabled(false);
     AlignmentPassResult pass;
@@ -555,23 +526,12 @@ AlignmentPassResult PointController::alignReferences(std::vector<PointReference>
         const AlignmentPassOptions options = align_.readPassOptions();
         const std::unique_ptr<InputFrameSource> source =
             app_.pipeline.inputFrames(options.lastFrame, parts_.entries.readSourceOptions());
-        AlignContext context = window_.context();
-        if (references.size() > 1 || references.front().point != 1) {
-            PointAlignmentResult result = alignPointsAllFrames(context, options, references, *source);
-            for (const int p : result.filed)
-                app_.pipeline.keepPointBestQuality(p, result.PointBestQuality[static_cast<std::size_t>(p)]);
-            pass = std::move(result.pass);
-        } else {
-            // Point 1 alone is the pass on its box.
-            app_.pipeline.setManualAlign(manualAlign);
-            pass = Alignallframes(context, options, *source);
-            if (pass.end != PassEnd::Failed) app_.pipeline.fileFirstPoint(options.lastFrame);
-        }
+        AlignPorts ports = window_.ports();
+        pass = app_.pipeline.alignPoints(references, manualAlign, options, *source, ports);
     } catch (const KestraveError& error) {
         app_.messages().error("Error", error.what());
         pass.end = PassEnd::Failed;
     }
-    app_.pipeline.setManualAlign(false);
     page.glPageControl1->setEnabled(true);
     parts_.tabs.setEnabled(true);
     return pass;

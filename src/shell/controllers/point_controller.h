@@ -10,8 +10,8 @@
 #include <filesystem>
 #include <vector>
 
+#include "pipeline/pipeline.h"
 #include "registration/alignment_points.h"
-#include "registration/point_alignment.h"
 #include "registration/point_file.h"
 #include "shell/file_dialogs.h"
 
@@ -25,7 +25,7 @@ class ApplicationContext;
 struct AlignControllerParts;
 struct PointWindows;
 
-class PointController : public QObject {
+class PointController : public QObject, public PointPassWindow {
 public:
     PointController(const AlignControllerParts& parts, AlignController& align, AlignWindow& window);
 
@@ -83,12 +83,15 @@ private:
     void takePointFile(const PointFileContent& content);
     // The multi-point setup's steps.
     void takeRememberedPoints();
-    PointReference referenceAt(int p, int x, int y, int item);
+    // The window's side of the points' pass.
+    void pointStarting(int p) override;
+    PointReference referenceAt(int p, int x, int y, int item) override;
+    void pointsDone(int done) override;
     void placePoints();
     void addPickedPoint();
     void takeThumbnails(int count);
     void alignPlacedPoints(int count, bool multiQuantity, bool manualAlign);
-    AlignmentPassResult alignReferences(std::vector<PointReference>& references, bool manualAlign);
+    AlignmentPassResult alignReferences(std::vector<PointReference>& references, bool manualAlign) override;
     // Writes the grid's points (rows without X are left out) as a point file; a row that is not a
     // point, or a failed write, is reported and nothing is written.
     bool writeGrid(const std::filesystem::path& path);
