@@ -199,8 +199,8 @@ PointOptimizerResult Optimize_AllAlignpoints(OptimizerContext& context, const Op
         }
     }
     if (!result.cancelled) result.followers = followNearestHoldingPoints(model, points, count, last, empty);
-    // Measured from another frame's shifts, slot 0 and the feature are put back where the Part's
-    // run leaves them: the last point filed, as shifts from the frame the points were placed on.
+    // Measured from another frame's shifts, slot 0 and the feature end as every run leaves them:
+    // the last point filed, as shifts from the frame the points were placed on.
     if (input.referenceFrame >= 0) {
         for (int i = 0; i <= last; ++i) {
             TAlignSlotRec* slots = model.FrameTable[i].Slots;
