@@ -124,6 +124,15 @@ struct AlignPorts {
     ReferenceWindow& reference;
 };
 
+// What an optimizer run reaches of whoever runs it: the frames it reads, its progress and
+// messages, and the view of its passes.
+struct OptimizerPorts {
+    FrameSource& frames;
+    ProgressPort& progress;
+    MessagePort& messages;
+    OptimizerObserver& observer;
+};
+
 // The window's side of the points' setup pass: a point's picture shown while its reference is
 // taken, the reference taken with the page's options (the box size item chosen there first; -1
 // keeps it), the points done counted, and the frames aligned on the references taken.
@@ -309,15 +318,13 @@ public:
     // The processed picture becomes the alignment's reference; the tracking steps start again.
     AutomaticFilterValues restartAlignment(const Bitmap24& processed, const ReferenceOptions& options,
                                            MessagePort& messages);
-    // Runs `work` with the optimizer's context over the run's state, then announces `Frames` and
-    // `Stage`.
-    void withOptimizer(FrameSource& frames, ProgressPort& progress, MessagePort& messages,
-                       OptimizerObserver& observer, const std::function<void(OptimizerContext&)>& work);
-    // Inside `withOptimizer`: the single-box optimize-and-stack, and the optimizer of the points.
-    OptimizeAndStackResult optimizeAndStack(OptimizerContext& context, const OptimizerOptions& options,
-                                            const StackScaleOptions& scale, StackStages& stages);
-    PointOptimizerResult optimizePoints(OptimizerContext& context, const OptimizerOptions& options,
-                                        const PointOptimizerInput& input, PointOptimizerObserver& observer);
+    // The optimizer runs: the single box, the single-box optimize-and-stack and the optimizer of
+    // the points. Each announces `Frames` and `Stage` once its passes ended without a failure.
+    OptimizerRunResult optimize(const OptimizerOptions& options, const OptimizerPorts& ports);
+    OptimizeAndStackResult optimizeAndStack(const OptimizerOptions& options, const StackScaleOptions& scale,
+                                            StackStages& stages, const OptimizerPorts& ports);
+    PointOptimizerResult optimizePoints(const OptimizerOptions& options, const PointOptimizerInput& input,
+                                        PointOptimizerObserver& pointObserver, const OptimizerPorts& ports);
     // What an optimizer run changes in the records of ranking positions 0..last and the totals,
     // kept so that a run cancelled in its first pass can put them back.
     struct OptimizerRecords {
@@ -596,6 +603,9 @@ private:
     friend struct PipelineTestAccess;
 
     void announce(PipelineChange change) const;
+    // Runs `work` with the optimizer's context over the run's state, then announces `Frames` and
+    // `Stage`.
+    void withOptimizer(const OptimizerPorts& ports, const std::function<void(OptimizerContext&)>& work);
 
     RunState run_;
     int boxSizeItem_ = -1;

@@ -37,24 +37,37 @@ AutomaticFilterValues Pipeline::restartAlignment(const Bitmap24& processed, cons
     return values;
 }
 
-void Pipeline::withOptimizer(FrameSource& frames, ProgressPort& progress, MessagePort& messages,
-                             OptimizerObserver& observer, const std::function<void(OptimizerContext&)>& work) {
+void Pipeline::withOptimizer(const OptimizerPorts& ports, const std::function<void(OptimizerContext&)>& work) {
     OptimizerContext context{run_.model,     run_.state,           run_.registration, run_.alignment,
-                             run_.optimizer, *run_.wavelet.GammaTable, frames,        progress,
-                             messages,       observer};
+                             run_.optimizer, *run_.wavelet.GammaTable, ports.frames,  ports.progress,
+                             ports.messages, ports.observer};
     work(context);
     announce(PipelineChange::Frames);
     announce(PipelineChange::Stage);
 }
 
-OptimizeAndStackResult Pipeline::optimizeAndStack(OptimizerContext& context, const OptimizerOptions& options,
-                                                  const StackScaleOptions& scale, StackStages& stages) {
-    return kestrave::optimizeAndStack(context, run_.images, options, scale, stages);
+OptimizerRunResult Pipeline::optimize(const OptimizerOptions& options, const OptimizerPorts& ports) {
+    OptimizerRunResult result;
+    withOptimizer(ports, [&](OptimizerContext& context) { result = Optimize_Alignpoint(context, options); });
+    return result;
 }
 
-PointOptimizerResult Pipeline::optimizePoints(OptimizerContext& context, const OptimizerOptions& options,
-                                              const PointOptimizerInput& input, PointOptimizerObserver& observer) {
-    return Optimize_AllAlignpoints(context, options, run_.alignPoints, run_.points, input, observer);
+OptimizeAndStackResult Pipeline::optimizeAndStack(const OptimizerOptions& options, const StackScaleOptions& scale,
+                                                  StackStages& stages, const OptimizerPorts& ports) {
+    OptimizeAndStackResult result;
+    withOptimizer(ports, [&](OptimizerContext& context) {
+        result = kestrave::optimizeAndStack(context, run_.images, options, scale, stages);
+    });
+    return result;
+}
+
+PointOptimizerResult Pipeline::optimizePoints(const OptimizerOptions& options, const PointOptimizerInput& input,
+                                              PointOptimizerObserver& pointObserver, const OptimizerPorts& ports) {
+    PointOptimizerResult result;
+    withOptimizer(ports, [&](OptimizerContext& context) {
+        result = Optimize_AllAlignpoints(context, options, run_.alignPoints, run_.points, input, pointObserver);
+    });
+    return result;
 }
 
 Pipeline::OptimizerRecords Pipeline::keepOptimizerRecords(int last) const {

@@ -241,7 +241,7 @@ void OptimizeController::showError(const char* caption, const std::exception& er
     app_.messages().error(caption, error.what());
 }
 
-void OptimizeController::withPasses(const std::function<void(OptimizerContext&)>& work) {
+void OptimizeController::withPasses(const std::function<void(const OptimizerPorts&)>& work) {
     // The frame a run worked on last is no news once it ended, however it ended.
     const ScopeExit clearNote([this] { parts_.alignPage.clearFrameNote(); });
     // A source of its own: the browser's source stays where the user left it.
@@ -249,15 +249,15 @@ void OptimizeController::withPasses(const std::function<void(OptimizerContext&)>
     sourceOptions.debayer.InOptimizePass = true;
     const std::unique_ptr<InputFrameSource> frames =
         app_.pipeline.inputFrames(parts_.entries.lastIndex(), sourceOptions);
-    app_.pipeline.withOptimizer(*frames, app_.progress(), app_.messages(), *view_, work);
+    work({*frames, app_.progress(), app_.messages(), *view_});
 }
 
-void OptimizeController::runOptimizer(int last, const std::function<bool(OptimizerContext&)>& run) {
+void OptimizeController::runOptimizer(int last, const std::function<bool(const OptimizerPorts&)>& run) {
     const Pipeline::OptimizerRecords before = app_.pipeline.keepOptimizerRecords(last);
     view_->startRun();
     bool cancelled = false;
     try {
-        withPasses([&](OptimizerContext& context) { cancelled = run(context); });
+        withPasses([&](const OptimizerPorts& ports) { cancelled = run(ports); });
     } catch (...) {
         if (view_->passesFinished() == 0) app_.pipeline.restoreOptimizerRecords(before);
         throw;
@@ -284,8 +284,8 @@ void OptimizeController::OptimizebuttonClick() {
         const TabStripLock locked(parts_.Tabpages);
         const OptimizerOptions optimizerOptions = readOptimizerOptions(parts_);
         OptimizerRunResult result;
-        runOptimizer(optimizerOptions.lastPosition, [&](OptimizerContext& context) {
-            result = Optimize_Alignpoint(context, optimizerOptions);
+        runOptimizer(optimizerOptions.lastPosition, [&](const OptimizerPorts& ports) {
+            result = app_.pipeline.optimize(optimizerOptions, ports);
             return result.cancelled;
         });
         if (result.Warnings) page_.Warnings->setChecked(*result.Warnings);
@@ -400,9 +400,9 @@ void OptimizeController::AlignStackButtonClick() {
                                           parts_.stackPage.drizzling()};
             StackSteps steps(parts_);
             OptimizeAndStackResult result;
-            runOptimizer(optimizerOptions.lastPosition, [&](OptimizerContext& context) {
+            runOptimizer(optimizerOptions.lastPosition, [&](const OptimizerPorts& ports) {
                 if (page_.Optimizegraph->Checked()) parts_.entries.DrawRegistrationGraph();
-                result = app_.pipeline.optimizeAndStack(context, optimizerOptions, scale, steps);
+                result = app_.pipeline.optimizeAndStack(optimizerOptions, scale, steps, ports);
                 return result.outcome == OptimizeAndStackOutcome::CancelledOptimizing;
             });
             if (result.optimizer.Warnings) page_.Warnings->setChecked(*result.optimizer.Warnings);
@@ -460,8 +460,8 @@ void OptimizeController::Optimize_AllAlignpoints() {
         const OptimizerOptions options = readOptimizerOptions(parts_);
         view_->startRun();
         markPhase("optimizer");
-        withPasses([&](OptimizerContext& context) {
-            result = app_.pipeline.optimizePoints(context, options, input, progress);
+        withPasses([&](const OptimizerPorts& ports) {
+            result = app_.pipeline.optimizePoints(options, input, progress, ports);
         });
     } catch (const std::exception& error) {
         showError("Optimizing", error);

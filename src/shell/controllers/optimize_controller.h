@@ -24,6 +24,7 @@ class StackPage;
 class TabStrip;
 class WaveletPage;
 struct FrameWindows;
+struct OptimizerPorts;
 struct OptimizerWindows;
 struct PointWindows;
 struct RegistrationWindows;
@@ -101,12 +102,12 @@ private:
 
     void connectPrefilter();
 
-    // Runs `work` on a context over a frame source of its own for the current input.
-    void withPasses(const std::function<void(OptimizerContext&)>& work);
+    // Runs `work` with the optimizer's ports over a frame source of its own for the current input.
+    void withPasses(const std::function<void(const OptimizerPorts&)>& work);
     // Runs an optimizer run (`run` answers whether a cancel ended its passes) over the ranking
     // positions 0..last. A cancel in the run's first pass, or a failure before that pass ended,
     // leaves the frames' records as they were before the run.
-    void runOptimizer(int last, const std::function<bool(OptimizerContext&)>& run);
+    void runOptimizer(int last, const std::function<bool(const OptimizerPorts&)>& run);
     void showError(const char* caption, const std::exception& error);
 
     OptimizeControllerParts parts_;
