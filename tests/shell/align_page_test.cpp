@@ -358,11 +358,12 @@ TEST_F(AlignPageTest, TheZoomWindowShowsTheSquareAroundThePointerTwiceAsLarge) {
     ASSERT_TRUE(page.Previewzoom->Checked());
     EXPECT_TRUE(form->tools.Zoomwindow->isVisible());
 
-    const QImage preview = page.previewPicture().toImage().convertToFormat(QImage::Format_RGB32);
+    const auto shown = [](const QPixmap& picture) { return picture.toImage().convertToFormat(QImage::Format_RGB32); };
+    const auto zoomShown = [&] { return shown(form->pointWindows.zoomimage->pixmap()); };
+    const QImage preview = shown(page.previewPicture());
     const QPoint pointer(100, 80);
     move(pointer);
-    const QImage zoom =
-        form->pointWindows.zoomimage->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage zoom = zoomShown();
     ASSERT_EQ(zoom.size(), QSize(256, 256));
     const QRgb yellow = qRgb(255, 255, 0);
     // Each preview pixel of the square fills two by two zoom pixels, except under the outline
@@ -379,13 +380,12 @@ TEST_F(AlignPageTest, TheZoomWindowShowsTheSquareAroundThePointerTwiceAsLarge) {
     // Too near the border, or with Ctrl held, the square stays as it was.
     const QImage before = zoom;
     move(QPoint(60, 80));
-    EXPECT_EQ(form->pointWindows.zoomimage->pixmap().toImage().convertToFormat(QImage::Format_RGB32), before);
+    EXPECT_EQ(zoomShown(), before);
     move(QPoint(110, 85));  // a plain move: the square follows…
-    const QImage moved =
-        form->pointWindows.zoomimage->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage moved = zoomShown();
     EXPECT_NE(moved, before);
     form->align->PreviewImageMouseMove(Qt::NoButton, Qt::ControlModifier, 100, 80);  // … Ctrl keeps it
-    EXPECT_EQ(form->pointWindows.zoomimage->pixmap().toImage().convertToFormat(QImage::Format_RGB32), moved);
+    EXPECT_EQ(zoomShown(), moved);
 
     // A double click on the caption of the zoom window, the break window or the wavelet zoom
     // unticks the box and closes the zoom window.
