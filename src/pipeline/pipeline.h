@@ -30,8 +30,10 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "enhance/curve_editing.h"
@@ -46,6 +48,8 @@
 #include "frames/per_input_reset.h"
 #include "frames/program_state.h"
 #include "output/frame_avi.h"
+#include "output/info_stamp.h"
+#include "enhance/final_image.h"
 #include "pipeline/optimize_and_stack.h"
 #include "output/save_rules.h"
 #include "pipeline/final_data.h"
@@ -70,6 +74,12 @@
 namespace kestrave {
 
 struct ProjectData;
+// The savers' types (output/save_formats.h).
+struct SaveOutcome;
+enum class StackSaveType;
+enum class WaveletSaveType;
+enum class ResizeSaveType;
+class TTIFFBitMap;
 
 // The state of one run.
 struct RunState {
@@ -153,6 +163,41 @@ struct PlacedPointsOptions {
     bool manualAlign = false;
     int referenceFrame = 0;
     int lastFrame = 0;
+};
+
+// The files of the current input (the video files, the SER file or the frames of a series); no
+// save may replace one of them.
+std::vector<std::filesystem::path> inputFiles(const FrameModel& model);
+
+// What a save reaches of whoever runs it: the messages with their questions, the settings store
+// that remembers the folder and the type (none when it could not be opened), the version text a
+// PNG names ("V4.0.0") and the 16-bit PNG writer.
+struct SavePorts {
+    MessagePort& messages;
+    RegSettings* settings = nullptr;
+    std::string versionCaption;
+    // The 16-bit PNG writer (a `Png16Writer`).
+    std::function<void(const std::filesystem::path&, const Bitmap24&, const TTIFFBitMap&, std::string_view)>
+        writePng;
+};
+
+// The processed picture saved: the chosen file (the dialog's, or the batch's preset name), the
+// type of the dialog's filter, whether it is saved in colour, and the info stamp BMP and JPEG
+// files carry (none unless it is to be stamped).
+struct ProcessedSaveOptions {
+    std::filesystem::path file;
+    WaveletSaveType type{};  // BMP
+    bool colour = false;
+    std::optional<StampInfo> stamp;
+};
+
+// The final picture saved: the chosen file, the type, the turn, colour and flips it is shown
+// with, and the crop BMP and JPEG files take (none unless "Use Cropping" holds one).
+struct FinalSaveOptions {
+    std::filesystem::path file;
+    WaveletSaveType type{};  // BMP
+    FinalSettings settings;
+    std::optional<TEdgeRect> crop;
 };
 
 class Pipeline {
@@ -466,16 +511,34 @@ public:
     // weight, with the Stack page open and no stretch of FITS frames. Announces `Frames` and
     // `Stage`.
     void prepareMasterFrame(int lastFrame);
-    // An AVI of stacks of groups of the ranked frames; the run's state is as before afterwards.
-    AviResult writeIntegratedAvi(const std::filesystem::path& file, FrameSource& frames,
-                                 const IntegratedAviOptions& options, SaveContext& context,
-                                 ProgressPort& progress);
-    // The context a save works in: a save as special FITS switches the master-frame mode on.
-    SaveContext saveContext(MessagePort& messages, std::vector<std::filesystem::path> inputFiles,
-                            RegSettings* settings, std::string versionCaption);
     // The arming of the filter spins (whether their next change is the user's).
     void setFilterArming(bool fftArmed, bool qualityArmed);
     // (end of the points section)
+
+    // --- Saving (pipeline_save.cpp) ---------------------------------------------------------
+    // Each save writes what the run holds through the savers of the output library, never over a
+    // file of the input, and says which files were written. A save as special FITS switches the
+    // master-frame mode on. Writers throw as the savers do.
+    // The stack, as the stack page's save dialog's type says.
+    SaveOutcome saveStack(const std::filesystem::path& file, StackSaveType type, const SavePorts& ports);
+    // The processed picture (the wavelet page's save).
+    SaveOutcome saveProcessed(const ProcessedSaveOptions& options, const SavePorts& ports);
+    // The final picture as the final page shows it.
+    SaveOutcome saveFinal(const FinalSaveOptions& options, const SavePorts& ports);
+    // A picture the resize view scaled.
+    SaveOutcome saveResized(const std::filesystem::path& file, ResizeSaveType type, const Bitmap24& picture,
+                            const SavePorts& ports);
+    // The question before a processed picture is saved while "Do All" has not run since the last
+    // change: true when the whole picture is to be processed first (a batch run: always).
+    bool wantsDoAllBeforeSave(const SavePorts& ports);
+    // An AVI of the ranked frames cut out around the feature; an AVI of stacks of groups of the
+    // ranked frames (the run's state is as before afterwards).
+    AviResult writeRegisteredAvi(const std::filesystem::path& file, FrameSource& frames,
+                                 const RegisteredAviOptions& options, const SavePorts& ports,
+                                 ProgressPort& progress);
+    AviResult writeIntegratedAvi(const std::filesystem::path& file, FrameSource& frames,
+                                 const IntegratedAviOptions& options, const SavePorts& ports,
+                                 ProgressPort& progress);
 
     // --- Wavelet page settings and views (pipeline_wavelet_views.cpp) --------------------------
     // The working image composed again from the stack with the colour shifts and the LRGB
@@ -603,6 +666,9 @@ private:
     friend struct PipelineTestAccess;
 
     void announce(PipelineChange change) const;
+    // The context the savers work in: the run's master-frame mode, the batch mode and the files
+    // of the input.
+    SaveContext saveContext(const SavePorts& ports);
     // Runs `work` with the optimizer's context over the run's state, then announces `Frames` and
     // `Stage`.
     void withOptimizer(const OptimizerPorts& ports, const std::function<void(OptimizerContext&)>& work);

@@ -138,23 +138,6 @@ void Pipeline::prepareMasterFrame(int lastFrame) {
     announce(PipelineChange::Stage);
 }
 
-AviResult Pipeline::writeIntegratedAvi(const std::filesystem::path& file, FrameSource& frames,
-                                       const IntegratedAviOptions& options, SaveContext& context,
-                                       ProgressPort& progress) {
-    return kestrave::writeIntegratedAvi(file, run_.model, run_.state, run_.images, frames, options, context,
-                                        progress);
-}
-
-SaveContext Pipeline::saveContext(MessagePort& messages, std::vector<std::filesystem::path> inputFiles,
-                                  RegSettings* settings, std::string versionCaption) {
-    SaveContext context{messages, run_.state.MasterFrameMode};
-    context.batchMode = run_.state.BatchMode;
-    context.inputFiles = std::move(inputFiles);
-    context.settings = settings;
-    context.versionCaption = std::move(versionCaption);
-    return context;
-}
-
 void Pipeline::setFilterArming(bool fftArmed, bool qualityArmed) {
     run_.registration.FFTFilterArmed = fftArmed;
     run_.registration.QualityFilterArmed = qualityArmed;

@@ -44,8 +44,7 @@ void AviController::runWriter(Write&& write) {
             frameSources_ ? frameSources_()
                           : parts_.pipeline.inputFrames(parts_.alignPage.lastFrameIndex(),
                                                         parts_.entries.readSourceOptions());
-        SaveContext context = saveContext(parts_.pipeline, parts_.ports);
-        const AviResult result = write(*frames, context);
+        const AviResult result = write(*frames, savePorts(parts_.ports));
         outcome = result.outcome == AviOutcome::Written ? PassOutcome::Finished : PassOutcome::Cancelled;
     } catch (const std::exception& error) {
         // A file that could not be written whole is not left behind; an older one stays.
@@ -65,9 +64,9 @@ void AviController::RegisterAVIClick() {
     options.FFTSize = parts_.pipeline.fft().FFTSize;
     options.FeatureX = parts_.pipeline.state().FeatureX;
     options.FeatureY = parts_.pipeline.state().FeatureY;
-    runWriter([&](FrameSource& frames, SaveContext& context) {
-        return writeRegisteredAvi(parts_.SaveDialog6.FileName, parts_.pipeline.model(), frames, options,
-                                  context, parts_.ports.progress());
+    runWriter([&](FrameSource& frames, const SavePorts& ports) {
+        return parts_.pipeline.writeRegisteredAvi(parts_.SaveDialog6.FileName, frames, options, ports,
+                                                  parts_.ports.progress());
     });
 }
 
@@ -88,8 +87,8 @@ void AviController::IntegratedClick() {
                                                                            : IntegrationMethod::MovingAverage;
     options.lastRank = lastRank;
     options.stack = parts_.entries.readStackOptions();
-    runWriter([&](FrameSource& frames, SaveContext& context) {
-        return parts_.pipeline.writeIntegratedAvi(parts_.SaveDialog6.FileName, frames, options, context,
+    runWriter([&](FrameSource& frames, const SavePorts& ports) {
+        return parts_.pipeline.writeIntegratedAvi(parts_.SaveDialog6.FileName, frames, options, ports,
                                                   parts_.ports.progress());
     });
 }

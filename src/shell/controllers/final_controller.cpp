@@ -406,23 +406,14 @@ void FinalController::savefinalbuttonClick() {
         return;
     }
     if (!parts_.dialogs().Execute(dialog)) return;
-    const FinalSettings settings = readFinalSettings();
-    std::optional<TEdgeRect> crop;
+    FinalSaveOptions options;
+    options.file = dialog.FileName;
+    options.type = saveFormatAt(waveletSaveFormats(), dialog.FilterIndex).type;
+    options.settings = readFinalSettings();
     const Pipeline& run = parts_.pipeline;
-    if (page_.Cropping->Checked() && run.state().CropRect.Left != -1) crop = run.state().CropRect;
-    const FinalSaveSources sources{data.shown,
-                                   run.wavelet().ProcessPicture,
-                                   run.images().ResultImage16,
-                                   run.images().StackPlanes,
-                                   run.model().ImageWidth,
-                                   run.model().ImageHeight,
-                                   run.stack().Colourstack,
-                                   settings,
-                                   crop};
-    const WaveletSaveType type = saveFormatAt(waveletSaveFormats(), dialog.FilterIndex).type;
+    if (page_.Cropping->Checked() && run.state().CropRect.Left != -1) options.crop = run.state().CropRect;
     runSaveCommand(parts_.messages, parts_.progress(), parts_.shell.ImageSaved, [&] {
-        SaveContext context = saveContext(parts_.pipeline, parts_.messages, parts_.settings.get());
-        return saveFinalImage(dialog.FileName, type, sources, context, windowPngWriter());
+        return parts_.pipeline.saveFinal(options, savePorts(parts_.messages, parts_.settings.get()));
     });
     // The stack page's save dialog goes back to BMP from its FITS types.
     const std::span<const StackSaveFormat> stackFormats = stackSaveFormats();

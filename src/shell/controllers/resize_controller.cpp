@@ -124,8 +124,7 @@ void ResizeController::SaveShrinkClick() {
     }
     const ResizeSaveType type = saveFormatAt(resizeSaveFormats(), dialog.FilterIndex).type;
     runSaveCommand(parts_.ports.messages(), parts_.ports.progress(), parts_.ports.shell.ImageSaved, [&] {
-        SaveContext context = saveContext(parts_.pipeline, parts_.ports);
-        return saveResizedImage(dialog.FileName, type, scaled_, context);
+        return parts_.pipeline.saveResized(dialog.FileName, type, scaled_, savePorts(parts_.ports));
     });
 }
 

@@ -35,28 +35,12 @@ const Png16Writer writePng = [](const std::filesystem::path& file, const Bitmap2
 
 }  // namespace
 
-SaveContext saveContext(Pipeline& pipeline, ShellPorts& ports) {
-    return saveContext(pipeline, ports.messages(), ports.regSettings.get());
+SavePorts savePorts(ShellPorts& ports) {
+    return savePorts(ports.messages(), ports.regSettings.get());
 }
 
-SaveContext saveContext(Pipeline& pipeline, MessagePort& messages, RegSettings* settings) {
-    return pipeline.saveContext(messages, inputFiles(pipeline.model()), settings, VersionCaption);
-}
-
-const Png16Writer& windowPngWriter() {
-    return writePng;
-}
-
-std::vector<std::filesystem::path> inputFiles(const FrameModel& model) {
-    std::vector<std::filesystem::path> files;
-    for (int s = 0; s <= std::clamp(model.avicount, 0, MaxAviSegments - 1); ++s)
-        if (!model.AviSegments[s].FileName.empty()) files.emplace_back(model.AviSegments[s].FileName);
-    if (!model.SerName.empty()) files.emplace_back(model.SerName);
-    // A SER input names its frames "Frame i"; a series names its files.
-    if (model.InputIsSeries && !model.InputIsSER)
-        for (int i = 0; i < FrameCapacity && !model.FrameNames[i].empty(); ++i)
-            files.emplace_back(model.FrameNames[i]);
-    return files;
+SavePorts savePorts(MessagePort& messages, RegSettings* settings) {
+    return SavePorts{messages, settings, VersionCaption, writePng};
 }
 
 SaveController::SaveController(const SaveControllerParts& parts) : parts_(parts) {
@@ -104,53 +88,35 @@ void SaveController::runSaver(const std::function<SaveOutcome()>& saver) {
 void SaveController::SaveButtonClick() {
     TFileDialog& dialog = parts_.dialogs.SaveDialog1;
     if (!parts_.pipeline.stack().exists() || !chooseFile(dialog)) return;
-    const StackResult& stack = parts_.pipeline.stack().result;
-    const StackSaveSources sources{parts_.pipeline.wavelet().Stackimage,
-                                   parts_.pipeline.images().StackPlanes,
-                                   stack.ImageWidth,
-                                   stack.ImageHeight,
-                                   parts_.pipeline.stack().Colourstack,
-                                   stack.StackMinValue,
-                                   stack.StackMaxValue};
     const StackSaveType type = saveFormatAt(stackSaveFormats(), dialog.FilterIndex).type;
-    runSaver([&] {
-        SaveContext context = saveContext(parts_.pipeline, parts_.ports);
-        return saveStackImage(dialog.FileName, type, sources, context, writePng);
-    });
+    runSaver([&] { return parts_.pipeline.saveStack(dialog.FileName, type, savePorts(parts_.ports)); });
 }
 
 void SaveController::SaveBMP2buttonClick() {
     const WaveletData& wavelet = parts_.pipeline.wavelet();
     // Nothing processed yet: nothing to save.
     if (wavelet.ProcessPicture.empty()) return;
-    {
-        SaveContext context = saveContext(parts_.pipeline, parts_.ports);
-        if (!parts_.pipeline.state().DoAllDone && confirmDoAll(context)) parts_.entries.DoAllClick();
-    }
+    if (!parts_.pipeline.state().DoAllDone && parts_.pipeline.wantsDoAllBeforeSave(savePorts(parts_.ports)))
+        parts_.entries.DoAllClick();
     TFileDialog& dialog = parts_.dialogs.WaveletSave;
     if (!chooseFile(dialog)) return;
 
     const ImageInfoWindow& info = parts_.imageInfo;
-    StampInfo stamp;
-    stamp.ObjectName = info.Objectnameedit->text().toStdString();
-    stamp.DateTime = info.Datetimeedit->text().toStdString();
-    stamp.Stack = parts_.stackSlider.Value();
-    const WaveletLayerValues values = parts_.wavelet.layerValues();
-    stamp.LevelStep = values.initial;
-    stamp.Multiplicant = values.step;
-    stamp.Layers = values.layers;
-    const WaveletSaveSources sources{wavelet.ProcessPicture,
-                                     parts_.pipeline.images().ResultImage16,
-                                     parts_.pipeline.images().StackPlanes,
-                                     parts_.pipeline.model().ImageWidth,
-                                     parts_.pipeline.model().ImageHeight,
-                                     parts_.wavelet.colourProcessing(),
-                                     info.StampImage->Checked() ? &stamp : nullptr};
-    const WaveletSaveType type = saveFormatAt(waveletSaveFormats(), dialog.FilterIndex).type;
-    runSaver([&] {
-        SaveContext context = saveContext(parts_.pipeline, parts_.ports);
-        return saveWaveletImage(dialog.FileName, type, sources, context, writePng);
-    });
+    ProcessedSaveOptions options;
+    options.file = dialog.FileName;
+    options.type = saveFormatAt(waveletSaveFormats(), dialog.FilterIndex).type;
+    options.colour = parts_.wavelet.colourProcessing();
+    if (info.StampImage->Checked()) {
+        StampInfo& stamp = options.stamp.emplace();
+        stamp.ObjectName = info.Objectnameedit->text().toStdString();
+        stamp.DateTime = info.Datetimeedit->text().toStdString();
+        stamp.Stack = parts_.stackSlider.Value();
+        const WaveletLayerValues values = parts_.wavelet.layerValues();
+        stamp.LevelStep = values.initial;
+        stamp.Multiplicant = values.step;
+        stamp.Layers = values.layers;
+    }
+    runSaver([&] { return parts_.pipeline.saveProcessed(options, savePorts(parts_.ports)); });
 }
 
 }  // namespace kestrave

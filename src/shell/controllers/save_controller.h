@@ -9,7 +9,8 @@
 #include <functional>
 #include <vector>
 
-#include "output/image_savers.h"
+#include "output/save_formats.h"
+#include "pipeline/pipeline.h"
 
 namespace kestrave {
 
@@ -26,18 +27,11 @@ struct WindowDialogs;
 class MessagePort;
 class ProgressPort;
 class RegSettings;
-struct FrameModel;
-class Pipeline;
 
-// The files of the current input (the video files, the SER file or the frames of a series); no
-// save may replace one of them.
-std::vector<std::filesystem::path> inputFiles(const FrameModel& model);
-// What every saver of the window is given: the ports, the program's save state, the input files
-// and the settings store (none when it could not be opened).
-SaveContext saveContext(Pipeline& pipeline, ShellPorts& ports);
-SaveContext saveContext(Pipeline& pipeline, MessagePort& messages, RegSettings* settings);
-// The 16-bit PNG writer of the window's savers.
-const Png16Writer& windowPngWriter();
+// What every save of the window is given: the messages, the settings store (none when it could
+// not be opened), the program's version text and the window's 16-bit PNG writer.
+SavePorts savePorts(ShellPorts& ports);
+SavePorts savePorts(MessagePort& messages, RegSettings* settings);
 // Runs a saver of any page under the busy cursor: a written file marks the image saved and is
 // named in status panel 2 ("Saved " + its name); a failure is shown as a "Save error".
 void runSaveCommand(MessagePort& messages, ProgressPort& progress, bool& ImageSaved,
