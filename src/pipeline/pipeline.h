@@ -122,6 +122,7 @@ enum class PipelineChange {
     Processed,   // the processed (rendered) picture
     BoxSize,     // the alignment box size in force changed (an alignment point's own size)
     FrameLimit,  // the frame limit changed
+    StackDepth,  // the processed view holds the stack depth of every pixel
 };
 
 // What the align stage reaches of whoever runs it: the messages and their questions, the progress
@@ -496,7 +497,7 @@ public:
     void setPointQualityCut(int p, float cut);
     void setPointDifferenceSlider(int p, int slider);
     void setPointDifferenceCut(int p, float cut);
-    // The stack depth of every pixel is shown in the processed view.
+    // The stack depth of every pixel is shown in the processed view. Announces `StackDepth`.
     void showStackDepth(Bitmap24&& picture);
     // Frame `frame` of the input is read into the shown picture (a failed read throws and leaves
     // the frame shown before); with the single box, the frame's point 1 takes the box's shift.

@@ -99,6 +99,7 @@ void Pipeline::setPointDifferenceCut(int p, float cut) {
 
 void Pipeline::showStackDepth(Bitmap24&& picture) {
     run_.wavelet.ProcessPicture = std::move(picture);
+    announce(PipelineChange::StackDepth);
 }
 
 void Pipeline::showFrameAtCutoff(int frame) {

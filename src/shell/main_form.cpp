@@ -150,18 +150,20 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
     resize(1024, 768);
 }
 
-// Each controller gets its own page and tool windows, the run's state and the window's entry
-// points; none is given another controller, so the order below does not matter.
+// Each controller gets its own page and tool windows, the run's state, the window's entry points
+// and the stages other areas run; none is given another area's controller. The sigma and AVI
+// handlers of the Stack page are given its controller, so it is made before them.
 void TMainForm::makeControllers() {
     WindowEntryPoints& entries = *this;
+    AreaStages& stages = *this;
     shell = std::make_unique<ShellController>(ShellControllerParts{
         app.pipeline, app.ports, *this, *Tabpages, *PageControl1, *Speedbar, tools, *alignPage, *optimizePage,
         *stackPage, *waveletPage,
         DeveloperControls{*alignPage, *waveletPage, *aboutPage, *tools.Tonemapwindow,
                           *waveletTools.tonemap->Tonegraph, [this] { QualityMethodComboChange(); }},
-        entries});
+        stages, entries});
     toolWindows = std::make_unique<ToolWindowController>(
-        ToolWindowControllerParts{tools, *this, *alignPage, *stackPage, *waveletPage, *finalPage, entries});
+        ToolWindowControllerParts{tools, *this, *alignPage, *stackPage, *waveletPage, *finalPage});
     stack = std::make_unique<StackController>(StackControllerParts{.pipeline = app.pipeline,
                                                                    .ports = app.ports,
                                                                    .window = *this,
@@ -175,6 +177,7 @@ void TMainForm::makeControllers() {
                                                                    .tools = tools,
                                                                    .Tabpages = *Tabpages,
                                                                    .ProgressBar1 = *ProgressBar1,
+                                                                   .stages = stages,
                                                                    .entries = entries});
     sigma = std::make_unique<SigmaController>(SigmaControllerParts{.pipeline = app.pipeline,
                                                                    .ports = app.ports,
@@ -183,18 +186,18 @@ void TMainForm::makeControllers() {
                                                                    .frameWindows = frameWindows,
                                                                    .sigmaEventsWindow = sigmaEventsWindow,
                                                                    .tools = tools,
-                                                                   .entries = entries});
+                                                                   .stack = *stack});
     save = std::make_unique<SaveController>(SaveControllerParts{app.pipeline, app.ports, *alignPage,
                                                                 *stackPage, *waveletPage, imageInfoWindow,
-                                                                *frameWindows.StackSlider, dialogs, entries});
+                                                                *frameWindows.StackSlider, dialogs, stages});
     wavelet = std::make_unique<WaveletController>(
         WaveletControllerParts{app.pipeline, app.ports, *waveletPage, waveletTools, histogramWindows, tools,
-                               *stackPage, *alignPage, *PageControl1, *ProgressBar1, entries});
+                               *stackPage, *alignPage, *PageControl1, *Tabpages, *ProgressBar1, entries});
     finalImage = std::make_unique<FinalController>(
         FinalControllerParts{*finalPage, *tools.HLSwindow, app.pipeline, app.shell, app.messages(),
                              [this]() -> FileDialogPort& { return app.dialogs(); },
                              [this]() -> ProgressPort& { return app.progress(); }, app.regSettings, dialogs,
-                             [this] { return alignPage->imageSaveFolder(); }});
+                             [this] { return alignPage->imageSaveFolder(); }, *Tabpages});
     // The final picture follows every new rendering while its page shows.
     finalPictureFollows_ = app.pipeline.subscribe([this](PipelineChange change) {
         if (change == PipelineChange::Processed) finalImage->showProcessed();
@@ -202,7 +205,7 @@ void TMainForm::makeControllers() {
     input = std::make_unique<InputController>(
         InputControllerParts{app.pipeline, app.ports, *alignPage, *optimizePage, *stackPage, *waveletPage,
                              waveletTools, frameWindows, registrationWindows, tools, imageInfoWindow, dialogs,
-                             *Speedbar->Selectbutton, *ProgressBar1, *PageControl1, *this, entries});
+                             *Speedbar->Selectbutton, *ProgressBar1, *PageControl1, *this, stages, entries});
     align = std::make_unique<AlignController>(
         AlignControllerParts{app.pipeline, app.ports, *alignPage, *optimizePage, *stackPage, *waveletPage,
                              frameWindows, registrationWindows, pointWindows, tools, dialogs,
@@ -221,6 +224,7 @@ void TMainForm::makeControllers() {
                                 .tools = tools,
                                 .Tabpages = *Tabpages,
                                 .ProgressBar1 = *ProgressBar1,
+                                .stages = stages,
                                 .entries = entries});
     imageInfo = std::make_unique<ImageInfoController>(ImageInfoControllerParts{
         app.shell, imageInfoWindow, *tools.Imageinfowindow, *Speedbar->ImageInfobutton, *waveletPage,
@@ -234,19 +238,20 @@ void TMainForm::makeControllers() {
                                    .alignPage = *alignPage,
                                    .stackPage = *stackPage,
                                    .frameWindows = frameWindows,
+                                   .stages = stages,
                                    .entries = entries});
     options = std::make_unique<OptionsController>(
         OptionsControllerParts{app.pipeline, app.shell, app.messages(), *this, *alignPage, *stackPage,
                                frameWindows, *Speedbar, tools, entries});
     avi = std::make_unique<AviController>(AviControllerParts{app.pipeline, app.ports, *stackPage->aviControls,
                                                              *alignPage, *frameWindows.StackSlider,
-                                                             dialogs.SaveDialog6, *ProgressBar1, entries});
+                                                             dialogs.SaveDialog6, *ProgressBar1, *stack, entries});
     resizeView = std::make_unique<ResizeController>(
         ResizeControllerParts{app.pipeline, app.ports, *tools.Shrinkview, shrinkView, *waveletPage,
                               *finalPage, *stackPage, *alignPage, dialogs.SaveDialog4, *PageControl1});
     project = std::make_unique<ProjectController>(ProjectControllerParts{
         app.pipeline, app.ports, *Speedbar, *PageControl1, *alignPage, *optimizePage, *stackPage,
-        *waveletPage, frameWindows, tools, *FormSettings, dialogs, entries});
+        *waveletPage, frameWindows, tools, *FormSettings, dialogs, stages, entries});
 }
 
 TMainForm::~TMainForm() {

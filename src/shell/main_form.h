@@ -20,6 +20,7 @@
 #include "shell/pages/wavelet_tool_panels.h"
 #include "shell/tool_windows.h"
 #include "shell/window_dialogs.h"
+#include "shell/area_stages.h"
 #include "shell/window_entry_points.h"
 
 class QLabel;
@@ -62,7 +63,7 @@ class TFormStorage;
 struct StartupOptions;
 struct StartupOutcome;
 
-class TMainForm : public QMainWindow, public WindowEntryPoints {
+class TMainForm : public QMainWindow, public WindowEntryPoints, private AreaStages {
     Q_OBJECT
 public:
     explicit TMainForm(ApplicationContext& app, QWidget* parent = nullptr);
@@ -173,26 +174,14 @@ protected:
     void QualityMethodComboChange() override;
     void mirrorColourstack(bool colour) override;
     ReferenceOptions readReferenceOptions() const override;
-    void StackButtonClick() override;
-    void StackSliderChange() override;
-    void redrawPointCutoffs() override;
-    void openPointCutoffs() override;
-    void ResampledClick() override;
-    void DrizzlingClick() override;
-    void ShowstackgraphClick() override;
-    StackOptions readStackOptions() const override;
-    StackOutcome runStack(const StackOptions& options, const StackRun& run) override;
-    void setStackLabelPrefix(const std::string& prefix) override;
-    void ProcessButtonClick() override;
-    void DoAllClick() override;
-    void Layer1sliderChanged() override;
-    void showProcessedView() override;
-    void mirrorColourprocess2(bool colour) override;
-    void ShowWaveletschemeClick() override;
-    void UpdateFinalBitmap() override;
-    void SaveBMP2buttonClick() override;
 
 private:
+    // The stages one area runs inside another's work, each handed to the controller of its area.
+    void stackFrames() override;
+    void processStack() override;
+    void processWholePicture() override;
+    void saveProcessedPicture() override;
+
     // The final picture follows every new rendering while the window lives.
     Pipeline::Subscription finalPictureFollows_;
     // Each controller with its own page and tool windows, the pipeline and the window's entry

@@ -44,27 +44,9 @@ void TMainForm::QualityMethodComboChange() { align->QualityMethodComboChange(); 
 void TMainForm::mirrorColourstack(bool colour) { align->mirrorColourstack(colour); }
 ReferenceOptions TMainForm::readReferenceOptions() const { return align->readReferenceOptions(); }
 
-void TMainForm::StackButtonClick() { stack->StackButtonClick(); }
-void TMainForm::StackSliderChange() { stack->StackSliderChange(); }
-void TMainForm::redrawPointCutoffs() { stack->redrawPointCutoffs(); }
-void TMainForm::openPointCutoffs() { stack->openPointCutoffs(); }
-void TMainForm::ResampledClick() { stack->ResampledClick(); }
-void TMainForm::DrizzlingClick() { stack->DrizzlingClick(); }
-void TMainForm::ShowstackgraphClick() { stack->ShowstackgraphClick(); }
-StackOptions TMainForm::readStackOptions() const { return stack->readStackOptions(); }
-StackOutcome TMainForm::runStack(const StackOptions& options, const StackRun& run) {
-    return stack->runStack(options, run);
-}
-void TMainForm::setStackLabelPrefix(const std::string& prefix) { stack->StackLabelPrefix = prefix; }
-
-void TMainForm::ProcessButtonClick() { wavelet->ProcessButtonClick(); }
-void TMainForm::DoAllClick() { wavelet->DoAllClick(); }
-void TMainForm::Layer1sliderChanged() { wavelet->Layer1sliderChanged(); }
-void TMainForm::showProcessedView() { wavelet->showProcessedView(); }
-void TMainForm::mirrorColourprocess2(bool colour) { wavelet->mirrorColourprocess2(colour); }
-
-void TMainForm::ShowWaveletschemeClick() { imageInfo->ShowWaveletschemeClick(); }
-void TMainForm::UpdateFinalBitmap() { finalImage->UpdateFinalBitmap(); }
-void TMainForm::SaveBMP2buttonClick() { save->SaveBMP2buttonClick(); }
+void TMainForm::stackFrames() { stack->StackButtonClick(); }
+void TMainForm::processStack() { wavelet->ProcessButtonClick(); }
+void TMainForm::processWholePicture() { wavelet->DoAllClick(); }
+void TMainForm::saveProcessedPicture() { save->SaveBMP2buttonClick(); }
 
 }  // namespace kestrave

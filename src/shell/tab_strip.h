@@ -12,6 +12,12 @@ class TabStrip : public TglTabControl {
     Q_OBJECT
 public:
     explicit TabStrip(QWidget* parent = nullptr);
+
+signals:
+    // The window enters page `tab`: the page's area makes ready what it shows before the page comes
+    // up (`pageEntering`), and follows once it is up (`pageShown`).
+    void pageEntering(int tab);
+    void pageShown(int tab);
 };
 
 }  // namespace kestrave

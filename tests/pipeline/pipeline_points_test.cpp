@@ -66,6 +66,16 @@ TEST(PipelinePoints, EachSaveWritesTheRunsPictureUnderTheChosenName) {
     EXPECT_TRUE(pipeline.wantsDoAllBeforeSave(ports));
 }
 
+// The stack depth becomes the processed view, and the page showing it hears so.
+TEST(PipelinePoints, TheStackDepthIsShownInTheProcessedView) {
+    Pipeline pipeline;
+    std::vector<PipelineChange> heard;
+    const auto subscription = pipeline.subscribe([&](PipelineChange change) { heard.push_back(change); });
+    pipeline.showStackDepth(Bitmap24(5, 4));
+    EXPECT_EQ(pipeline.wavelet().ProcessPicture.width(), 5);
+    EXPECT_EQ(heard, std::vector{PipelineChange::StackDepth});
+}
+
 TEST(PipelinePoints, AMasterFrameTakesEveryFrameInOrderWithEqualWeight) {
     Pipeline pipeline;
     std::vector<PipelineChange> heard;

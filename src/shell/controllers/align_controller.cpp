@@ -800,7 +800,7 @@ void AlignController::ColourstackClick() {
     const bool colour = parts_.page.Colourstack->Checked();
     kestrave::storeSetting(ports_.regSettings.get(), "usecolour", colour);
     mirrorColourstack(colour);
-    parts_.entries.mirrorColourprocess2(colour);
+    parts_.waveletPage.followColourChoice(colour);
 }
 
 void AlignController::mirrorColourstack(bool colour) {

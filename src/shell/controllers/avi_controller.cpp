@@ -8,6 +8,7 @@
 #include "shell/shell_ports.h"
 #include "shell/busy_cursor.h"
 #include "shell/controllers/save_controller.h"
+#include "shell/controllers/stack_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/avi_controls.h"
 #include "shell/pass_status.h"
@@ -86,7 +87,7 @@ void AviController::IntegratedClick() {
     options.method = parts_.controls.MethodIntegratedAVI->ItemIndex() == 1 ? IntegrationMethod::Compressed
                                                                            : IntegrationMethod::MovingAverage;
     options.lastRank = lastRank;
-    options.stack = parts_.entries.readStackOptions();
+    options.stack = parts_.stack.readStackOptions();
     runWriter([&](FrameSource& frames, const SavePorts& ports) {
         return parts_.pipeline.writeIntegratedAvi(parts_.SaveDialog6.FileName, frames, options, ports,
                                                   parts_.ports.progress());

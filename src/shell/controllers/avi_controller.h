@@ -16,13 +16,14 @@ class AlignPage;
 class FrameSource;
 class Pipeline;
 class ShellPorts;
+class StackController;
 class AviControls;
 class TRxSlider;
 struct TFileDialog;
 
 // What the AVI handlers work with: the program state, the AVI controls, the Align page (save
 // folder, the input's last frame), the stack slider (the stack list), the AVI save dialog, the
-// progress bar, and the input's frame source and the stack's options.
+// progress bar, the stack's options and the input's frame source.
 struct AviControllerParts {
     Pipeline& pipeline;
     ShellPorts& ports;
@@ -31,6 +32,9 @@ struct AviControllerParts {
     const TRxSlider& StackSlider;
     TFileDialog& SaveDialog6;
     QProgressBar& ProgressBar1;
+    // The Stack page's handlers, of this area: the options each group of the integrated video is
+    // stacked with.
+    const StackController& stack;
     // The handlers of the other areas, reached through the window.
     WindowEntryPoints& entries;
 };

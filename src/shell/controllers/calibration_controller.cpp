@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "persist/ignore_case.h"
+#include "shell/area_stages.h"
 #include "shell/shell_ports.h"
 #include "shell/busy_cursor.h"
 #include "shell/pages/align_page.h"
@@ -121,7 +122,7 @@ void CalibrationController::CreateDarkframeClick() {
     parts_.stackPage.setPassButtonsEnabled(true);
     parts_.entries.selectTab(StackTab);
     parts_.frameWindows.StackSlider->setValue(last);
-    parts_.entries.StackButtonClick();
+    parts_.stages.stackFrames();
 }
 
 void CalibrationController::UsedarkframeClick() {

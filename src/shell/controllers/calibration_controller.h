@@ -15,6 +15,7 @@ class QWidget;
 namespace kestrave {
 
 class WindowEntryPoints;
+class AreaStages;
 class AlignPage;
 class Pipeline;
 class ShellPorts;
@@ -35,6 +36,8 @@ struct CalibrationControllerParts {
     AlignPage& alignPage;
     StackPage& stackPage;
     FrameWindows& frameWindows;
+    // The stack of a master frame.
+    AreaStages& stages;
     // The handlers of the other areas, reached through the window.
     WindowEntryPoints& entries;
 };

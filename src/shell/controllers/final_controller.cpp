@@ -25,6 +25,7 @@
 #include "shell/controllers/save_controller.h"
 #include "shell/pages/curve_graph.h"
 #include "shell/pages/final_page.h"
+#include "shell/tab_strip.h"
 #include "shell/tool_windows.h"
 #include "shell/window_dialogs.h"
 #include "widgets/bitmap_view.h"
@@ -58,6 +59,10 @@ FinalController::FinalController(const FinalControllerParts& parts)
     sliderPause_->setSingleShot(true);
     sliderPause_->setInterval(SliderPauseMs);
     connect(sliderPause_, &QTimer::timeout, this, &FinalController::UpdateFinalBitmap);
+    for (auto signal : {&TabStrip::pageEntering, &TabStrip::pageShown})
+        connect(&parts.tabs, signal, this, [this](int tab) {
+            if (tab == static_cast<int>(TMainTab::tabFinal)) UpdateFinalBitmap();
+        });
     connectControls();
     for (EditedCurve curve : {EditedCurve::Hue, EditedCurve::Saturation, EditedCurve::Lightness})
         graphOf(curve).showCurve(&splineOf(curve));

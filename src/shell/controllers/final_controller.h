@@ -30,6 +30,7 @@ class ToolWindow;
 struct CurveGraphRules;
 struct ShellState;
 struct WindowDialogs;
+class TabStrip;
 
 // What the final handlers work with: the page and its tool window, the pipeline (the crop
 // rectangle and centre of rotation, the 16-bit result and the rendered picture whose size the
@@ -49,6 +50,8 @@ struct FinalControllerParts {
     WindowDialogs& fileDialogs;
     // The folder saved images go into (throws when it cannot be made).
     std::function<std::filesystem::path()> saveFolder;
+    // The final picture is made as its page is entered, and again once the page shows.
+    TabStrip& tabs;
 };
 
 class FinalController : public QObject {

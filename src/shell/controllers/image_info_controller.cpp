@@ -27,6 +27,10 @@ ImageInfoController::ImageInfoController(const ImageInfoControllerParts& parts) 
     for (QLineEdit* edit : {window.Objectnameedit, window.Datetimeedit}) {
         connect(edit, &QLineEdit::textChanged, this, &ImageInfoController::ShowWaveletschemeClick);
     }
+    // Each rendering of the processed view is stamped with the scheme it uses while the info shows.
+    connect(&parts.wavelet, &WaveletPage::renderStarting, this, [this] {
+        if (parts_.shell.ImageInfoOn) ShowWaveletschemeClick();
+    });
 }
 
 void ImageInfoController::ImageInfobuttonClick() {

@@ -19,6 +19,7 @@
 #include "frames/still_frames.h"
 #include "persist/reg_settings.h"
 #include "registration/fft_setup.h"
+#include "shell/area_stages.h"
 #include "shell/shell_ports.h"
 #include "shell/controllers/frame_texts.h"
 #include "shell/pages/align_page.h"
@@ -227,7 +228,7 @@ bool InputController::takeInput(const InputPlan& plan, const InputTaking& how) {
         return false;
     }
     // The stack or wavelet result of the open input goes with it; Cancel keeps both.
-    if (!mayGiveUpResult(pipeline_, ports_, parts_.entries, "New input",
+    if (!mayGiveUpResult(pipeline_, ports_, parts_.stages, "New input",
                          "Save before opening the new input ?", mbCancel))
         return false;
     const InputStretch stretch = decideStretches(plan.filter, how);
@@ -478,8 +479,8 @@ void InputController::takeSingleImage(const InputRecord& record) {
     windows.LimitStack->setMaxValue(1);
     parts_.waveletPage.allowSaving();
     windows.StackSlider->setValue(0);
-    parts_.entries.StackSliderChange();
-    parts_.entries.StackButtonClick();
+    parts_.stackPage.showCutoffsAgain();
+    parts_.stages.stackFrames();
     parts_.entries.selectTab(static_cast<int>(TMainTab::tabWavelet));
     parts_.waveletPage.centreView();
 }

@@ -23,6 +23,7 @@ class QWidget;
 namespace kestrave {
 
 class WindowEntryPoints;
+class AreaStages;
 class AlignPage;
 class Pipeline;
 class ShellPorts;
@@ -58,6 +59,8 @@ struct InputControllerParts {
     QStackedWidget& pages;
     // The window whose cursor a new input resets.
     QWidget& window;
+    // The stack of a single image, and the close question's save.
+    AreaStages& stages;
     // The handlers of the other areas, reached through the window.
     WindowEntryPoints& entries;
 };

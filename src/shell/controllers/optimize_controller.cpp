@@ -22,6 +22,7 @@
 #include "registration/frame_limit_reference.h"
 #include "registration/point_alignment.h"
 #include "registration/point_optimizer.h"
+#include "shell/area_stages.h"
 #include "shell/shell_ports.h"
 #include "shell/busy_cursor.h"
 #include "shell/controllers/optimize_view.h"
@@ -116,8 +117,8 @@ void showOptimizerChart(OptimizePage& page, const std::vector<double>& qualities
     page.Chart7->update();
 }
 
-// The stacking and processing stages of optimize-and-stack: the Stack and Wavelet pages' own
-// handlers, with the pages shown.
+// The stacking and processing stages of optimize-and-stack: the Stack and Wavelet areas' own
+// stages, with the pages shown.
 class OptimizeController::StackSteps : public StackStages {
 public:
     explicit StackSteps(const OptimizeControllerParts& parts) : parts_(parts) {}
@@ -128,14 +129,14 @@ public:
         parts_.tools.FFTWindow->setVisible(parts_.alignPage.fftWindowChosen());
         parts_.tools.Registrationgraphwindow->setVisible(parts_.alignPage.graphWindowChosen());
         parts_.entries.selectTab(StackTab);
-        parts_.entries.StackButtonClick();
+        parts_.stages.stackFrames();
         // The passes left the program optimized; only a completed stack moves it on.
         return parts_.pipeline.state().progstatus == TProgStatus::psStacked;
     }
     void process() override {
         parts_.entries.selectTab(WaveletTab);
         parts_.Tabpages.setEnabled(true);
-        parts_.entries.ProcessButtonClick();
+        parts_.stages.processStack();
     }
 
 private:
@@ -159,7 +160,7 @@ public:
     void applyStackSettings(const CreateReferenceSettings& settings) override {
         parts_.stackPage.applyCreateSettings(settings);
         // The wavelet page's drizzle switch follows, or the stack keeps the drizzled canvas.
-        parts_.entries.DrizzlingClick();
+        parts_.stackPage.applyDrizzlingChoice();
         parts_.pipeline.setMultiPointMode(settings.MultiPointMode);
         parts_.alignPage.setAlignMethodIndex(settings.AlignMethodIndex);
     }
@@ -175,13 +176,13 @@ public:
         stack.setValue(last);
     }
     void setStackLabelPrefix(const std::string& prefix) override {
-        parts_.entries.setStackLabelPrefix(prefix);
+        parts_.stackPage.setStackCaptionPrefix(prefix);
     }
     void optimizeAndStack() override { controller_.AlignStackButtonClick(); }
-    void process() override { parts_.entries.ProcessButtonClick(); }
+    void process() override { parts_.stages.processStack(); }
     void showRegistrationGraph() override { parts_.entries.DrawRegistrationGraph(); }
     void waitForUser() override { parts_.entries.waitForContinue(); }
-    void processWholePicture() override { parts_.entries.DoAllClick(); }
+    void processWholePicture() override { parts_.stages.processWholePicture(); }
     void realignOnProcessed() override { controller_.RestartAlignClick(); }
 
 private:
@@ -560,7 +561,7 @@ void OptimizeController::RestartAlignClick() {
         showError("Realign", error);
         return;
     }
-    parts_.entries.openPointCutoffs();
+    parts_.stackPage.openPointCutoffs();
     parts_.entries.selectTab(OptimizeTab);
     parts_.registrationWindows.showSpectrumUndefined();
     ToolWindows& tools = parts_.tools;

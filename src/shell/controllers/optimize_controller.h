@@ -17,6 +17,7 @@ class QProgressBar;
 namespace kestrave {
 
 class WindowEntryPoints;
+class AreaStages;
 class AlignPage;
 class Pipeline;
 class ShellPorts;
@@ -48,6 +49,8 @@ struct OptimizeControllerParts {
     ToolWindows& tools;
     TabStrip& Tabpages;
     QProgressBar& ProgressBar1;
+    // The stacking and the processing that optimize-and-stack and "Create" run.
+    AreaStages& stages;
     // The handlers of the other areas, reached through the window.
     WindowEntryPoints& entries;
 };

@@ -126,11 +126,11 @@ void OptionsController::ResampleDrizzlegroupClick() {
     if (choice.style == StackStyle::Resampling) {
         // The resampling controls show, the wavelet page's Drizzle2 follows Drizzling, and
         // neither the expanded canvas nor realigning on the result goes with it.
-        parts_.entries.ResampledClick();
+        parts_.stack.applyResamplingChoice();
         parts_.pipeline.setResampleFactor(parts_.stack.resampleFactor());
     } else {
         // Drizzle2 follows Drizzling, so that no drizzle-sized canvas outlives the choice.
-        parts_.entries.DrizzlingClick();
+        parts_.stack.applyDrizzlingChoice();
     }
 }
 

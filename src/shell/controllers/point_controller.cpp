@@ -26,6 +26,7 @@
 #include "shell/pages/page_controls.h"
 #include "shell/pages/point_windows.h"
 #include "shell/pages/stack_page.h"
+#include "shell/pages/wavelet_page.h"
 #include "shell/tab_strip.h"
 #include "shell/tool_windows.h"
 #include "shell/window_dialogs.h"
@@ -328,7 +329,7 @@ void PointController::AlignmentsChange() {
 }
 
 void PointController::ShowalignpointsClick() {
-    parts_.entries.Layer1sliderChanged();
+    parts_.waveletPage.renderAgain();
 }
 
 // --- The multi-point setup ----------------------------------------------------------------------

@@ -3,6 +3,7 @@
 #include "output/project_load.h"
 #include "output/project_model.h"
 
+#include "shell/area_stages.h"
 #include "shell/controllers/project_controller.h"
 
 #include <QDateTime>
@@ -385,12 +386,12 @@ void ProjectController::replay(const ProjectData& project, const StackOptions& s
                 pipeline_.openStackStage();
                 entries.selectTab(static_cast<int>(TMainTab::tabOptimize));
                 entries.selectTab(static_cast<int>(TMainTab::tabStack));
-                unattended(pipeline_, ports_.messages(), [&] { entries.StackButtonClick(); });
+                unattended(pipeline_, ports_.messages(), [&] { parts_.stages.stackFrames(); });
                 tools.StackFrameswindow->hide();
                 tools.Registrationgraphwindow->hide();
                 break;
             case ReplayStep::ProcessAgain:
-                unattended(pipeline_, ports_.messages(), [&] { entries.ProcessButtonClick(); });
+                unattended(pipeline_, ports_.messages(), [&] { parts_.stages.processStack(); });
                 break;
         }
     }

@@ -12,6 +12,7 @@ class QStackedWidget;
 namespace kestrave {
 
 class WindowEntryPoints;
+class AreaStages;
 class AlignPage;
 class Pipeline;
 class ShellPorts;
@@ -45,6 +46,8 @@ struct ProjectControllerParts {
     ToolWindows& tools;
     TFormStorage& formSettings;
     WindowDialogs& dialogs;
+    // The stacking and the processing a project's replay runs again.
+    AreaStages& stages;
     WindowEntryPoints& entries;
 };
 

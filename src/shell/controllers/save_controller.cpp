@@ -9,6 +9,7 @@
 #include "output/image_savers.h"
 #include "platform/errors.h"
 #include "shell/shell_ports.h"
+#include "shell/area_stages.h"
 #include "shell/busy_cursor.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
@@ -17,7 +18,6 @@
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/window_dialogs.h"
-#include "shell/window_entry_points.h"
 #include "widgets/check_box.h"
 #include "widgets/slider.h"
 #include "widgets/spin_edit.h"
@@ -97,7 +97,7 @@ void SaveController::SaveBMP2buttonClick() {
     // Nothing processed yet: nothing to save.
     if (wavelet.ProcessPicture.empty()) return;
     if (!parts_.pipeline.state().DoAllDone && parts_.pipeline.wantsDoAllBeforeSave(savePorts(parts_.ports)))
-        parts_.entries.DoAllClick();
+        parts_.stages.processWholePicture();
     TFileDialog& dialog = parts_.dialogs.WaveletSave;
     if (!chooseFile(dialog)) return;
 

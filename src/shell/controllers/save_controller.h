@@ -14,7 +14,7 @@
 
 namespace kestrave {
 
-class WindowEntryPoints;
+class AreaStages;
 class AlignPage;
 class Pipeline;
 class ShellPorts;
@@ -48,14 +48,13 @@ struct SaveControllerParts {
     const ImageInfoWindow& imageInfo;
     const TRxSlider& stackSlider;
     WindowDialogs& dialogs;
-    // The handlers of the other areas, reached through the window.
-    WindowEntryPoints& entries;
+    // "Do All" before a partly processed picture is saved.
+    AreaStages& stages;
 };
 
 class SaveController : public QObject {
 public:
     explicit SaveController(const SaveControllerParts& parts);
-    // "Do All" before saving a partly processed picture; the wavelet handlers are made later.
 
     // Saves the stack in the type of SaveDialog1's filter (its row of stackSaveFormats()).
     // Without a stack there is nothing to save.

@@ -42,10 +42,8 @@ namespace kestrave {
 
 namespace {
 
-constexpr int OptimizeTab = static_cast<int>(TMainTab::tabOptimize);
 constexpr int StackTab = static_cast<int>(TMainTab::tabStack);
 constexpr int WaveletTab = static_cast<int>(TMainTab::tabWavelet);
-constexpr int FinalTab = static_cast<int>(TMainTab::tabFinal);
 constexpr int AboutTab = static_cast<int>(TMainTab::tabAbout);
 constexpr QKeyCombination DeveloperModeChord(Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier,
                                              Qt::Key_D);
@@ -117,22 +115,12 @@ void ShellController::TabpagesChange() {
     // The page's own tool windows come back before the page redraws them.
     toolWindowPages_->showPage(tab);
 
-    if (tab == StackTab) {
-        parts_.tools.MultiAlignprogresswindow->hide();
-        if (parts_.tools.Stackgraphpanel->isVisible()) {
-            // Unchecked and checked again: the graph is drawn anew.
-            parts_.stack.recheckStackGraph();
-            parts_.entries.ShowstackgraphClick();
-        }
-    }
-    if (tab == OptimizeTab) parts_.entries.redrawPointCutoffs();
-    if (tab == WaveletTab) {
-        parts_.wavelet.restoreFilterChoice();
-        if (ports_.shell.WaveletTabPending) parts_.entries.ProcessButtonClick();
-    }
+    if (tab == StackTab) parts_.tools.MultiAlignprogresswindow->hide();
+    if (tab == WaveletTab) parts_.wavelet.restoreFilterChoice();
+    // The stack graph drawn anew, the points' cut-offs, a pending processing, the final picture.
+    emit parts_.tabs.pageEntering(tab);
     if (tab == StackTab) pipeline_.enterPageStage(TProcessStage::stStackPage);
     if (tab == WaveletTab) pipeline_.enterPageStage(TProcessStage::stWaveletPage);
-    if (tab == FinalTab) parts_.entries.UpdateFinalBitmap();
 
     if (pipeline_.model().SingleImage && tab < StackTab) {
         ports_.messages().inform("Illegal tabpage", "single image: alignment/optimizer page not available");
@@ -143,7 +131,7 @@ void ShellController::TabpagesChange() {
     parts_.pages.setCurrentIndex(tab);
     toolWindowPages_->showPage(tab);
     followAutoprocessbox();
-    if (tab == FinalTab) parts_.entries.UpdateFinalBitmap();
+    emit parts_.tabs.pageShown(tab);
     colourTabs();
 }
 
@@ -226,7 +214,7 @@ bool ShellController::waitForContinue() {
 
 bool ShellController::FormCloseQuery() {
     // "No" has the focus, so a stray Enter starts no save.
-    const bool canClose = mayGiveUpResult(pipeline_, ports_, parts_.entries, "Closing Kestrave ",
+    const bool canClose = mayGiveUpResult(pipeline_, ports_, parts_.stages, "Closing Kestrave ",
                                           "Save before quitting ?", mbNo);
     // Only a close that goes ahead stops the running loop; staying keeps the user's run.
     if (canClose) ports_.progress().setCancelRequested(true);

@@ -23,6 +23,7 @@ class StackPage;
 class TabStrip;
 class ToolWindowPages;
 class WaveletPage;
+class AreaStages;
 struct ToolWindows;
 
 // What the shell's handlers work with: the main window (its chord and its pages' tab strip), the
@@ -41,6 +42,8 @@ struct ShellControllerParts {
     StackPage& stack;
     WaveletPage& wavelet;
     DeveloperControls developer;
+    // The close question's save of the processed picture.
+    AreaStages& stages;
     // The handlers of the other areas, reached through the window.
     WindowEntryPoints& entries;
 };

@@ -12,13 +12,13 @@
 #include "persist/big_ini_file.h"
 #include "platform/errors.h"
 #include "shell/shell_ports.h"
+#include "shell/controllers/stack_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/sigma_events_window.h"
 #include "shell/pages/stack_page.h"
 #include "shell/tool_windows.h"
-#include "shell/window_entry_points.h"
 #include "stacking/sigma_events.h"
 #include "stacking/sigma_stack.h"
 #include "widgets/check_box.h"
@@ -119,11 +119,11 @@ bool SigmaController::runSigmaStack() {
             return false;
         parts_.stackPage.dropResamplingAndDrizzling();
         // The resampling controls hide; the wavelet page's Drizzle2 follows Drizzling.
-        parts_.entries.ResampledClick();
+        parts_.stack.ResampledClick();
     }
 
     const SigmaEventsWindow& window = parts_.sigmaEventsWindow;
-    StackOptions options = parts_.entries.readStackOptions();
+    StackOptions options = parts_.stack.readStackOptions();
     options.Recordsigma = window.Recordsigma->Checked();
     if (options.Recordsigma) {
         // A recording run clips with the window's factor (up to 10, beyond the page's 8).
@@ -138,7 +138,7 @@ bool SigmaController::runSigmaStack() {
     parts_.stackPage.setSigmaStackRunning(true);
     SigmaStackRun sigma;
     const fs::path log = eventLogPath();
-    parts_.entries.runStack(options, [&](const StackOptions& run, FrameSource& frames) {
+    parts_.stack.runStack(options, [&](const StackOptions& run, FrameSource& frames) {
         sigma =
             parts_.pipeline.sigmaStack(run, frames, parts_.ports.progress(), parts_.ports.messages(), log);
         return std::move(sigma.published());
@@ -211,7 +211,7 @@ void SigmaController::ShowframeClick() {
     if (const std::unique_ptr<TBigIniFile> list = openSavedList())
         marks = shownEvents(*list, *frame, eventThreshold(window));
 
-    parts_.entries.StackSliderChange();
+    parts_.stack.StackSliderChange();
     if (rank >= 0) slider.setValue(rank);
     drawOnStackimage([&marks](QPainter& painter) {
         for (const EventMark& mark : marks)
@@ -258,7 +258,7 @@ void SigmaController::setBoxEdges(int top, int left, int right, int bottom) {
 
 void SigmaController::SigmaboxtopChange() {
     const SigmaEventsWindow& window = parts_.sigmaEventsWindow;
-    parts_.entries.StackSliderChange();
+    parts_.stack.StackSliderChange();
     const QRect box(QPoint(roundedValue(*window.Sigmaboxleft), roundedValue(*window.Sigmaboxtop)),
                     QPoint(roundedValue(*window.Sigmaboxright), roundedValue(*window.Sigmaboxbottom)));
     drawOnStackimage([&box](QPainter& painter) { painter.drawRect(box); });

@@ -19,11 +19,11 @@ class QPainter;
 
 namespace kestrave {
 
-class WindowEntryPoints;
 class AlignPage;
 class Pipeline;
 class ShellPorts;
 class StackPage;
+class StackController;
 class TBigIniFile;
 struct FrameWindows;
 struct SigmaEventsWindow;
@@ -40,8 +40,8 @@ struct SigmaControllerParts {
     FrameWindows& frameWindows;
     SigmaEventsWindow& sigmaEventsWindow;
     ToolWindows& tools;
-    // The handlers of the other areas, reached through the window.
-    WindowEntryPoints& entries;
+    // The Stack page's own handlers, of this area: the stacking run, its options and cut-offs.
+    StackController& stack;
 };
 
 class SigmaController : public QObject {

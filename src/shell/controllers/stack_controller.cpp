@@ -41,6 +41,7 @@ namespace kestrave {
 
 namespace {
 
+constexpr int OptimizeTab = static_cast<int>(TMainTab::tabOptimize);
 constexpr int StackTab = static_cast<int>(TMainTab::tabStack);
 // A stack larger than the view is scrolled to the feature: half the view's width and height.
 constexpr int ScrollWidthLimit = 817;
@@ -120,6 +121,11 @@ StackController::StackController(const StackControllerParts& parts) : parts_(par
     connect(page.Drizzling, &TPCheck::OnClick, this, &StackController::DrizzlingClick);
     connect(page.Resampled, &TPCheck::OnClick, this, &StackController::ResampledClick);
     connect(page.ResampleSpin, &TRxSpinEdit::OnChange, this, &StackController::ResampleSpinChange);
+    connect(&page, &StackPage::cutoffsShowRequested, this, &StackController::StackSliderChange);
+    connect(&page, &StackPage::resamplingChoiceApplied, this, &StackController::ResampledClick);
+    connect(&page, &StackPage::drizzlingChoiceApplied, this, &StackController::DrizzlingClick);
+    connect(&page, &StackPage::pointCutoffsOpenRequested, this, &StackController::openPointCutoffs);
+    connect(&parts.Tabpages, &TabStrip::pageEntering, this, &StackController::enterPage);
     page.Savebutton->setEnabled(parts.pipeline.stack().exists());
     frameLimitShown_ = parts.pipeline.subscribe([this](PipelineChange change) {
         if (change == PipelineChange::FrameLimit)
@@ -221,7 +227,7 @@ void StackController::prepareStackRun(const StackOptions& options) {
     parts_.optimizePage.setOptionsEnabled(false);
     page.setEnabled(false);
     parts_.Tabpages.setEnabled(false);
-    page.Stacklabel->setText(QString::fromStdString(StackLabelPrefix + "Stacking started  ..."));
+    page.Stacklabel->setText(QString::fromStdString(page.stackCaptionPrefix() + "Stacking started  ..."));
     page.Stacklabel->show();
 }
 
@@ -272,6 +278,15 @@ void StackController::showStackImage(const QImage& picture) {
     QLabel& image = *page.Stackimage;
     image.setPixmap(QPixmap::fromImage(picture));
     image.resize(picture.width(), picture.height());
+}
+
+void StackController::enterPage(int tab) {
+    if (tab == StackTab && parts_.tools.Stackgraphpanel->isVisible()) {
+        // Unchecked and checked again: the graph is drawn anew.
+        parts_.stackPage.recheckStackGraph();
+        ShowstackgraphClick();
+    }
+    if (tab == OptimizeTab) redrawPointCutoffs();
 }
 
 void StackController::DrizzlingClick() {

@@ -24,6 +24,7 @@ class QWidget;
 namespace kestrave {
 
 class WindowEntryPoints;
+class AreaStages;
 class AlignPage;
 class Pipeline;
 class ShellPorts;
@@ -53,6 +54,8 @@ struct StackControllerParts {
     ToolWindows& tools;
     TabStrip& Tabpages;
     QProgressBar& ProgressBar1;
+    // The processing again once the processed view no longer shows the stack depth.
+    AreaStages& stages;
     // The handlers of the other areas, reached through the window.
     WindowEntryPoints& entries;
 };
@@ -132,15 +135,15 @@ public:
     void StackfiltersetClick();
     void StackfiltermethodChange();
 
-    // Put before the captions of `Stacklabel` ("Reference" while a reference frame is stacked).
-    std::string StackLabelPrefix;
-
     // Where a stack reads its frames: a new source of the current input (the default), or frames
     // a test holds in memory.
     void setFrameSourceFactory(FrameSourceFactory factory) { frameSources_ = std::move(factory); }
 
 private:
     void connectStackFilter();
+    // The Stack page entered: the stack graph drawn anew while it shows; the Optimize page
+    // entered: the points' cut-offs drawn again.
+    void enterPage(int tab);
     std::unique_ptr<FrameSource> inputFrames();
     void prepareStackRun(const StackOptions& options);
     // A multi-point stack with points that no frame of the stack can place (never measured, or

@@ -14,6 +14,7 @@
 #include "frames/frame_browsing.h"
 #include "registration/chart_text.h"
 #include "registration/voronoi_diagram.h"
+#include "shell/area_stages.h"
 #include "shell/shell_ports.h"
 #include "shell/controllers/stack_controller.h"
 #include "shell/pages/align_page.h"
@@ -427,7 +428,7 @@ void StackController::FastStackClick() {
 
 void StackController::ShowStackCountClick() {
     if (!parts_.waveletPage.showsStackDepth()) {
-        parts_.entries.ProcessButtonClick();
+        parts_.stages.processStack();
         return;
     }
     const Bitmap24& shown = parts_.pipeline.wavelet().ProcessPicture;
@@ -454,8 +455,8 @@ void StackController::ShowStackCountClick() {
                              QString::number(p));
         }
     }
+    // The wavelet page shows it.
     parts_.pipeline.showStackDepth(std::move(depth));
-    parts_.entries.showProcessedView();
 }
 
 void StackController::restoreStackPicture() {

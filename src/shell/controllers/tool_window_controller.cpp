@@ -11,13 +11,12 @@
 #include "shell/pages/wavelet_page.h"
 #include "shell/shell_rules.h"
 #include "shell/tool_windows.h"
-#include "shell/window_entry_points.h"
 #include "widgets/check_box.h"
 
 namespace kestrave {
 
 ToolWindowController::ToolWindowController(const ToolWindowControllerParts& parts)
-    : window_(parts.window), entries_(parts.entries) {
+    : window_(parts.window), wavelet_(parts.wavelet) {
     ToolWindows& tools = parts.tools;
     for (const auto& [button, window] : parts.wavelet.toolWindowButtons(tools)) {
         connect(button, &QAbstractButton::clicked, this,
@@ -49,7 +48,7 @@ void ToolWindowController::toolWindowButtonClick(QAbstractButton& button, ToolWi
         window.move(main.left() + place.left, main.top() + place.top);
     }
     if (window.isVisible()) window.raise();
-    entries_.Layer1sliderChanged();
+    wavelet_.renderAgain();
 }
 
 }  // namespace kestrave

@@ -8,7 +8,6 @@ class QWidget;
 
 namespace kestrave {
 
-class WindowEntryPoints;
 class AlignPage;
 class FinalPage;
 class StackPage;
@@ -25,14 +24,11 @@ struct ToolWindowControllerParts {
     StackPage& stack;
     WaveletPage& wavelet;
     FinalPage& finalPage;
-    // The handlers of the other areas, reached through the window.
-    WindowEntryPoints& entries;
 };
 
 class ToolWindowController : public QObject {
 public:
     explicit ToolWindowController(const ToolWindowControllerParts& parts);
-    // The wavelet handlers render after a tool window opens or closes; they are made later.
 
     // One rule for the five speed buttons: the window shows while the button is down, comes back
     // inside the main window when it lies beyond its right or bottom edge, is brought to the
@@ -41,7 +37,8 @@ public:
 
 private:
     QWidget& window_;
-    WindowEntryPoints& entries_;
+    // The processed view is rendered again after a tool window opens or closes.
+    WaveletPage& wavelet_;
 };
 
 }  // namespace kestrave

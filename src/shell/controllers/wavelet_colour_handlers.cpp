@@ -64,6 +64,8 @@ void WaveletController::connectColourControls() {
     connect(page_.LRGB2, &TPCheck::OnClick, this, &WaveletController::LRGB2Click);
     connect(page_.Lumichannel, &TPCheck::OnClick, this, &WaveletController::LumichannelClick);
     connect(page_.Colourprocess2, &TPCheck::OnClick, this, &WaveletController::Colourprocess2Click);
+    // The Align page's colour choice: the colour controls follow it.
+    connect(&page_, &WaveletPage::colourChoiceFollowed, this, &WaveletController::followColourChoice);
     connect(page_.Drizzle2, &TPCheck::OnClick, this, &WaveletController::Drizzle2Click);
     connect(page_.resetrgbbutton, &QPushButton::clicked, this, &WaveletController::resetrgbbuttonClick);
     for (TRxSpinEdit* spin : {page_.RxSpinEdit1, page_.RxSpinEdit2, page_.RxSpinEdit3}) {
@@ -181,11 +183,6 @@ void WaveletController::LumichannelClick() {
 void WaveletController::Colourprocess2Click() {
     const bool colour = page_.Colourprocess2->Checked();
     parts_.entries.mirrorColourstack(colour);
-    followColourChoice(colour);
-}
-
-void WaveletController::mirrorColourprocess2(bool colour) {
-    page_.Colourprocess2->setChecked(colour);
     followColourChoice(colour);
 }
 

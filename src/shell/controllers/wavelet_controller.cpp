@@ -18,6 +18,7 @@
 #include "shell/pages/wavelet_page.h"
 #include "shell/pages/wavelet_tool_panels.h"
 #include "shell/stored_settings.h"
+#include "shell/tab_strip.h"
 #include "shell/window_entry_points.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
@@ -81,12 +82,18 @@ WaveletScheme readWaveletScheme(const WaveletPage& page) {
 
 WaveletController::WaveletController(const WaveletControllerParts& parts)
     : parts_(parts), pipeline_(parts.pipeline), ports_(parts.ports), page_(parts.page) {
-    // The page takes a new stack over when its tab is chosen or the page entered.
+    // The page takes a new stack over when its tab is chosen or the page entered; the stack
+    // depth is shown as soon as it is made.
     newStackPending_ = pipeline_.subscribe([this](PipelineChange change) {
         if (change == PipelineChange::Stack)
             ports_.shell.WaveletTabPending = ports_.shell.WaveletPagePending = true;
+        if (change == PipelineChange::StackDepth) showProcessedView();
     });
     connect(page_.Processbutton, &QPushButton::clicked, this, &WaveletController::ProcessButtonClick);
+    connect(&page_, &WaveletPage::renderRequested, this, &WaveletController::Layer1sliderChanged);
+    connect(&parts.tabs, &TabStrip::pageEntering, this, [this](int tab) {
+        if (tab == static_cast<int>(TMainTab::tabWavelet) && ports_.shell.WaveletTabPending) ProcessButtonClick();
+    });
     connect(&parts.pages, &QStackedWidget::currentChanged, this, [this](int) {
         if (parts_.pages.currentWidget() == &page_) TabSheet4Enter();
     });

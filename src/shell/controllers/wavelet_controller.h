@@ -34,6 +34,7 @@ class QStackedWidget;
 namespace kestrave {
 
 class WindowEntryPoints;
+class TabStrip;
 class AlignPage;
 class Pipeline;
 class ShellPorts;
@@ -66,6 +67,8 @@ struct WaveletControllerParts {
     StackPage& stack;
     const AlignPage& align;
     QStackedWidget& pages;
+    // Entering the Wavelet tab processes a stack that is new to the page.
+    TabStrip& tabs;
     QProgressBar& progressBar;
     // The handlers of the other areas, reached through the window.
     WindowEntryPoints& entries;
@@ -152,9 +155,6 @@ public:
     void RedLRGBsliderChanged();
     void LRGB2Click();
     void LumichannelClick();
-    // The colour choice made on the Align page: set here alike, with LRGB and the red and blue
-    // balance usable exactly for colour.
-    void mirrorColourprocess2(bool colour);
     void Colourprocess2Click();
     void Drizzle2Click();
     // RbalanceChange, GbalanceChange, BbalanceChange.
@@ -224,6 +224,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The colour choice made here or on the Align page: LRGB and the red and blue balance usable
+    // exactly for colour.
     void followColourChoice(bool colour);
     void connectLayerControls();
     void connectColourControls();

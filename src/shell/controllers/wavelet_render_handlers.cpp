@@ -74,7 +74,7 @@ void WaveletController::Layer1sliderChanged() {
 void WaveletController::render(bool autoBalance) {
     if (stackExists()) {
         const BusyCursor busy;
-        if (ports_.shell.ImageInfoOn) parts_.entries.ShowWaveletschemeClick();
+        emit page_.renderStarting();
         showLayerWeights();
         {
             // The level spins mirror the sliders; their own change would move the sliders back.

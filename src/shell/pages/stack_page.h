@@ -3,6 +3,7 @@
 
 #include <QWidget>
 #include <functional>
+#include <string>
 
 #include "shell/pages/kernel_editor.h"
 #include "widgets/speed_button.h"  // handlers hold the speed buttons as the tool buttons they are
@@ -159,6 +160,18 @@ public:
     // "Multi": the stack uses the alignment points.
     bool multiPoint() const;
     void setMultiPoint(bool multiPoint);
+    // Put before the stacking captions ("Reference" while "Create" makes its reference stack).
+    void setStackCaptionPrefix(const std::string& prefix) { stackCaptionPrefix_ = prefix; }
+    const std::string& stackCaptionPrefix() const { return stackCaptionPrefix_; }
+
+    // Asked of the page's handlers by other areas' steps (each emits the signal of the same
+    // intent below): the cut-offs shown again at the stack count, the resampling and the drizzling
+    // choice followed (the controls they show or exclude, the wavelet page's Drizzle2), every
+    // point's quality cut-off opened to its whole graph (a new alignment pass ahead).
+    void showCutoffsAgain() { emit cutoffsShowRequested(); }
+    void applyResamplingChoice() { emit resamplingChoiceApplied(); }
+    void applyDrizzlingChoice() { emit drizzlingChoiceApplied(); }
+    void openPointCutoffs() { emit pointCutoffsOpenRequested(); }
 
 signals:
     // "Multi" was ticked or cleared.
@@ -169,11 +182,16 @@ signals:
     void sigmaStackRequested();
     void sigmaEventsRequested();
     void saveRequested();
+    void cutoffsShowRequested();
+    void resamplingChoiceApplied();
+    void drizzlingChoiceApplied();
+    void pointCutoffsOpenRequested();
 
 private:
     void buildStackFilter();
 
     KernelEditor stackFilter_;
+    std::string stackCaptionPrefix_;
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -350,6 +350,11 @@ void WaveletPage::setColourProcessing(bool colour) {
     Colourprocess2->setChecked(colour);
 }
 
+void WaveletPage::followColourChoice(bool colour) {
+    Colourprocess2->setChecked(colour);
+    emit colourChoiceFollowed(colour);
+}
+
 void WaveletPage::enableColourProcessing() {
     Colourprocess2->setEnabled(true);
     Colourprocess2->setChecked(true);

@@ -215,6 +215,13 @@ public:
     // opened it, without running its handler.
     void releaseControlsOnClose(const ToolWindows& tools);
 
+    // Asked of the page's handlers by other areas' steps (each emits the signal of the same
+    // intent below): "Colour" follows the Align page's colour choice, with the colour controls
+    // it opens; the processed view rendered again (the alignment points' marks or a tool window
+    // changed).
+    void followColourChoice(bool colour);
+    void renderAgain() { emit renderRequested(); }
+
 protected:
     // Scrollbox3 reports its new size.
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -230,6 +237,10 @@ signals:
     void processedViewResized();
     // "Save" was pressed: the processed image is to be saved.
     void saveRequested();
+    void colourChoiceFollowed(bool colour);
+    void renderRequested();
+    // A rendering of the processed view begins (the image info shows the wavelet scheme it uses).
+    void renderStarting();
 
 private:
     // The option tabs, in their order.

@@ -1,0 +1,22 @@
+#pragma once
+// The stages one area runs inside another's work: optimize-and-stack and "Create" stack and
+// process, a master frame and a single image are stacked, a project's replay stacks and processes
+// again, a save processes the whole picture first, and the close question saves the processed
+// picture. Each stage runs with the options its own page holds; the window hands it to the
+// controller of the area that owns it, so that no controller is given another area's.
+
+namespace kestrave {
+
+class AreaStages {
+public:
+    virtual ~AreaStages() = default;
+    // The stacking run of the Stack page (refused while another long operation runs for the user).
+    virtual void stackFrames() = 0;
+    // The processing of the processing area, and of the whole picture ("Do All").
+    virtual void processStack() = 0;
+    virtual void processWholePicture() = 0;
+    // The processed picture saved as the wavelet page's save does.
+    virtual void saveProcessedPicture() = 0;
+};
+
+}  // namespace kestrave
