@@ -110,6 +110,8 @@ struct RunState {
     // The frame limit: the last ranking position the optimizer and the stacks take, as the last
     // limit, alignment, input or stack left it.
     int frameLimit = 0;
+    // The stack count and the range it moves in.
+    StackCount stackCount;
 };
 
 // What an operation changed, as its observers hear it.
@@ -122,6 +124,7 @@ enum class PipelineChange {
     Processed,   // the processed (rendered) picture
     BoxSize,     // the alignment box size in force changed (an alignment point's own size)
     FrameLimit,  // the frame limit changed
+    StackCount,  // the stack count or its range changed
     StackDepth,  // the processed view holds the stack depth of every pixel
 };
 
@@ -218,6 +221,7 @@ public:
     const AlignmentState& alignment() const { return run_.alignment; }
     const OptimizerState& optimizer() const { return run_.optimizer; }
     int frameLimit() const { return run_.frameLimit; }
+    const StackCount& stackCount() const { return run_.stackCount; }
     const PointLimits& points() const { return run_.points; }
     const AlignmentPoints& alignPoints() const { return run_.alignPoints; }
     const InputState& input() const { return run_.input; }
@@ -415,6 +419,11 @@ public:
     // The passes of a sigma-clipped stack (events logged to `eventLog` when named).
     SigmaStackRun sigmaStack(const StackOptions& options, FrameSource& frames, ProgressPort& progress,
                              MessagePort& messages, const std::filesystem::path& eventLog);
+    // The stack count: the last ranking position the next stack takes, and the end of the range it
+    // moves in (its one home: the stack slider shows it). A count outside the range is clamped; a
+    // range end not above 0 is refused. Each announces `StackCount` when something changed.
+    void setStackCount(int count);
+    void setStackCountRange(int last);
     // A completed stack is kept with the colour it was made with; its picture, value range,
     // means and luminance histogram go to the wavelet data; the frame limit becomes the rank
     // bound the stack left. Announces `Stack` and `FrameLimit`.

@@ -6,6 +6,28 @@
 
 namespace kestrave {
 
+bool StackCount::set(int count) {
+    count = std::clamp(count, 0, last);
+    if (count == value) return false;
+    value = count;
+    return true;
+}
+
+bool StackCount::setLast(int end) {
+    if (end <= 0 || end == last) return false;
+    last = end;
+    set(value);
+    return true;
+}
+
+void Pipeline::setStackCount(int count) {
+    if (run_.stackCount.set(count)) announce(PipelineChange::StackCount);
+}
+
+void Pipeline::setStackCountRange(int last) {
+    if (run_.stackCount.setLast(last)) announce(PipelineChange::StackCount);
+}
+
 std::unique_ptr<InputFrameSource> Pipeline::inputFrames(int lastFrame, const FrameSourceOptions& options) {
     return makeFrameSource(run_.model, lastFrame, options);
 }

@@ -17,4 +17,16 @@ struct StackData {
     bool exists() const { return result.outcome == StackOutcome::Stacked; }
 };
 
+// The stack count: the last ranking position the next stack takes (`value`), within the ranking
+// positions 0..`last` a stack can reach (the stack slider shows both). A range that would end at
+// its start is refused; a count outside the range is clamped into it.
+struct StackCount {
+    int value = 0;
+    int last = 1000;
+
+    // Each returns whether the count or its range changed.
+    bool set(int count);
+    bool setLast(int end);
+};
+
 }  // namespace kestrave

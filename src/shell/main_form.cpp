@@ -189,7 +189,7 @@ void TMainForm::makeControllers() {
                                                                    .stack = *stack});
     save = std::make_unique<SaveController>(SaveControllerParts{app.pipeline, app.ports, *alignPage,
                                                                 *stackPage, *waveletPage, imageInfoWindow,
-                                                                *frameWindows.StackSlider, dialogs, stages});
+                                                                dialogs, stages});
     wavelet = std::make_unique<WaveletController>(
         WaveletControllerParts{app.pipeline, app.ports, *waveletPage, waveletTools, histogramWindows, tools,
                                *stackPage, *alignPage, *PageControl1, *Tabpages, *ProgressBar1, entries});
@@ -228,7 +228,7 @@ void TMainForm::makeControllers() {
                                 .entries = entries});
     imageInfo = std::make_unique<ImageInfoController>(ImageInfoControllerParts{
         app.shell, imageInfoWindow, *tools.Imageinfowindow, *Speedbar->ImageInfobutton, *waveletPage,
-        *frameWindows.StackSlider, *waveletTools.gamma->Gamma1spin, dialogs});
+        app.pipeline, *waveletTools.gamma->Gamma1spin, dialogs});
     calibration = std::make_unique<CalibrationController>(
         CalibrationControllerParts{.pipeline = app.pipeline,
                                    .ports = app.ports,
@@ -244,7 +244,7 @@ void TMainForm::makeControllers() {
         OptionsControllerParts{app.pipeline, app.shell, app.messages(), *this, *alignPage, *stackPage,
                                frameWindows, *Speedbar, tools, entries});
     avi = std::make_unique<AviController>(AviControllerParts{app.pipeline, app.ports, *stackPage->aviControls,
-                                                             *alignPage, *frameWindows.StackSlider,
+                                                             *alignPage,
                                                              dialogs.SaveDialog6, *ProgressBar1, *stack, entries});
     resizeView = std::make_unique<ResizeController>(
         ResizeControllerParts{app.pipeline, app.ports, *tools.Shrinkview, shrinkView, *waveletPage,

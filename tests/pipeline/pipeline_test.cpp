@@ -46,5 +46,38 @@ TEST(Pipeline, OperationsChangeTheStateAndSayWhat) {
     EXPECT_EQ(heard, (std::vector{PipelineChange::BoxSize, PipelineChange::Points, PipelineChange::Stage}));
 }
 
+// The stack count moves within its range as the stack slider does: clamped into 0..last, a range
+// ending at its start refused, and heard only when something changed.
+TEST(Pipeline, TheStackCountStaysInItsRange) {
+    struct Step {
+        bool range;  // a new end of the range, else a new count
+        int value;
+        int count, last;
+        bool heard;
+    };
+    const Step steps[] = {
+        {false, 40, 40, 1000, true},  {false, 40, 40, 1000, false}, {true, 30, 30, 30, true},
+        {false, 31, 30, 30, false},   {false, -3, 0, 30, true},     {true, 0, 0, 30, false},
+        {true, -1, 0, 30, false},     {true, 1, 0, 1, true},        {false, 5, 1, 1, true},
+        {true, 30, 1, 30, true},
+    };
+    Pipeline pipeline;
+    int heard = 0;
+    const auto subscription = pipeline.subscribe([&](PipelineChange change) {
+        EXPECT_EQ(change, PipelineChange::StackCount);
+        ++heard;
+    });
+    for (const Step& step : steps) {
+        const int before = heard;
+        if (step.range)
+            pipeline.setStackCountRange(step.value);
+        else
+            pipeline.setStackCount(step.value);
+        EXPECT_EQ(pipeline.stackCount().value, step.count) << step.value;
+        EXPECT_EQ(pipeline.stackCount().last, step.last) << step.value;
+        EXPECT_EQ(heard - before, step.heard ? 1 : 0) << step.value;
+    }
+}
+
 }  // namespace
 }  // namespace kestrave

@@ -29,10 +29,10 @@ StackPageTest::StackPageTest() {
     frames.kind = FrameSamples::Bitmap;
     fillFrames(100.0f);
     form->stack->setFrameSourceFactory([this] { return std::make_unique<ForwardingSource>(frames); });
-    TRxSlider& slider = *form->frameWindows.StackSlider;
-    slider.setMaxValue(Count - 1);
+    // The stack count's range is the run's; the slider shows it.
+    context.pipeline.setStackCountRange(Count - 1);
     context.pipeline.keepFrameLimit(Count - 1);
-    slider.setValue(Count - 1);
+    form->frameWindows.StackSlider->setValue(Count - 1);
 }
 
 void StackPageTest::fillFrames(float level) {

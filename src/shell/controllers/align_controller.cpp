@@ -347,7 +347,7 @@ void AlignController::AlignmethodClick() {
             parts_.stackPage.setPassButtonsEnabled(true);
             markButton(*page.Showbuttonp1, *page.Setlimitbutton, -2);
             page.PreviewSlider->setValue(page.PreviewSlider->MaxValue());
-            windows.StackSlider->setValue(page.PreviewSlider->Value());
+            pipeline_.setStackCount(page.PreviewSlider->Value());
             parts_.optimizePage.setOptimizeButtonEnabled(false);
             windows.Showgraphpointer->show();
             break;

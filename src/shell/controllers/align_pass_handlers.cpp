@@ -145,8 +145,10 @@ void AlignController::alignmentFinished(const AlignmentPassResult& result) {
     window_->showFrame(0);
     // A slider's range cannot end at its start: one ranked frame still reaches position 1.
     const int lastRank = ranking.lastRank;
-    for (TRxSlider* slider : {page.AlignSlider, windows.StackSlider, windows.QUALSliderMalign})
-        slider->setMaxValue(std::max(lastRank, 1));
+    const int sliderEnd = std::max(lastRank, 1);
+    page.AlignSlider->setMaxValue(sliderEnd);
+    pipeline_.setStackCountRange(sliderEnd);
+    windows.QUALSliderMalign->setMaxValue(sliderEnd);
     pipeline_.keepFrameLimit(lastRank);
     windows.LimitStack->setValue(lastRank);
     fillCheckList(*windows.SelectFramesChecklist, ranking.selection, ranking.selection.size());

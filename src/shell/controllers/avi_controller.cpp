@@ -61,7 +61,7 @@ void AviController::RegisterAVIClick() {
     RegisteredAviOptions options;
     options.size = parts_.controls.Registeravichoice->ItemIndex() == 1 ? RegisteredAviSize::MaximumArea
                                                                        : RegisteredAviSize::AlignmentArea;
-    options.lastRank = parts_.StackSlider.MaxValue();
+    options.lastRank = parts_.pipeline.stackCount().last;
     options.FFTSize = parts_.pipeline.fft().FFTSize;
     options.FeatureX = parts_.pipeline.state().FeatureX;
     options.FeatureY = parts_.pipeline.state().FeatureY;

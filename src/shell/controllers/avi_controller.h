@@ -18,18 +18,16 @@ class Pipeline;
 class ShellPorts;
 class StackController;
 class AviControls;
-class TRxSlider;
 struct TFileDialog;
 
-// What the AVI handlers work with: the program state, the AVI controls, the Align page (save
-// folder, the input's last frame), the stack slider (the stack list), the AVI save dialog, the
-// progress bar, the stack's options and the input's frame source.
+// What the AVI handlers work with: the program state (the stack count's range is the stack
+// list), the AVI controls, the Align page (save folder, the input's last frame), the AVI save
+// dialog, the progress bar, the stack's options and the input's frame source.
 struct AviControllerParts {
     Pipeline& pipeline;
     ShellPorts& ports;
     AviControls& controls;
     AlignPage& alignPage;
-    const TRxSlider& StackSlider;
     TFileDialog& SaveDialog6;
     QProgressBar& ProgressBar1;
     // The Stack page's handlers, of this area: the options each group of the integrated video is

@@ -121,7 +121,7 @@ void CalibrationController::CreateDarkframeClick() {
     parts_.pipeline.prepareMasterFrame(last);
     parts_.stackPage.setPassButtonsEnabled(true);
     parts_.entries.selectTab(StackTab);
-    parts_.frameWindows.StackSlider->setValue(last);
+    parts_.pipeline.setStackCount(last);
     parts_.stages.stackFrames();
 }
 

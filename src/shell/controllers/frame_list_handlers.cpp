@@ -179,7 +179,7 @@ void InputController::EmptyframelistbuttonClick() {
         }
         align.Sliderset->setMaxValue(2);
         align.AlignSlider->setMaxValue(1);
-        windows.StackSlider->setMaxValue(1);
+        pipeline_.setStackCountRange(1);
         pipeline_.keepFrameLimit(1);
         windows.LimitStack->setMaxValue(1);
         windows.QUALSliderMalign->setMaxValue(1);

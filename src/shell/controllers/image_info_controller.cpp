@@ -46,8 +46,9 @@ void ImageInfoController::ShowWaveletschemeClick() {
     options.Objectname = window.Objectnameedit->text().toStdString();
     options.Datetime = window.Datetimeedit->text().toStdString();
     options.Showstacksize = window.Showstacksize->Checked();
-    // The tag names the number of frames stacked (positions 0 .. the slider's), as the status does.
-    options.StackSlider = parts_.stackSlider.Value() + 1;
+    // The tag names the number of frames stacked (positions 0 .. the stack count), as the status
+    // does.
+    options.StackSlider = parts_.pipeline.stackCount().value + 1;
     options.ShowWaveletscheme = window.ShowWaveletscheme->Checked();
     options.Showwaveletvalues = window.Showwaveletvalues->Checked();
     options.scheme = readWaveletScheme(parts_.wavelet);

@@ -13,7 +13,7 @@ struct ImageInfoWindow;
 struct ShellState;
 struct WindowDialogs;
 class ToolWindow;
-class TRxSlider;
+class Pipeline;
 class TRxSpinEdit;
 class WaveletPage;
 
@@ -25,7 +25,8 @@ struct ImageInfoControllerParts {
     ToolWindow& toolWindow;
     QToolButton& button;
     const WaveletPage& wavelet;
-    const TRxSlider& stackSlider;
+    // The stack count the tag names.
+    const Pipeline& pipeline;
     const TRxSpinEdit& gamma;
     // The save dialogs that propose the tag as the file name.
     WindowDialogs& dialogs;

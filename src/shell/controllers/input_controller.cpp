@@ -349,8 +349,7 @@ void InputController::showTakenSeries(const InputRecord& record, bool decideColo
 
     if (decideColourNow) decideColour();
 
-    windows.StackSlider->setMinValue(0);
-    windows.StackSlider->setMaxValue(std::max(last, 1));
+    pipeline_.setStackCountRange(std::max(last, 1));
     pipeline_.keepFrameLimit(last);
     windows.LimitStack->setValue(last);
     windows.QUALSliderMalign->setMaxValue(std::max(last, 1));
@@ -473,12 +472,12 @@ void InputController::takeSingleImage(const InputRecord& record) {
     lastIndex_ = record.lastIndex;
     fillFrameList({});
     showPicture();
-    windows.StackSlider->setMaxValue(1);
+    pipeline_.setStackCountRange(1);
     pipeline_.keepFrameLimit(1);
     windows.QUALSliderMalign->setMaxValue(1);
     windows.LimitStack->setMaxValue(1);
     parts_.waveletPage.allowSaving();
-    windows.StackSlider->setValue(0);
+    pipeline_.setStackCount(0);
     parts_.stackPage.showCutoffsAgain();
     parts_.stages.stackFrames();
     parts_.entries.selectTab(static_cast<int>(TMainTab::tabWavelet));
@@ -726,7 +725,7 @@ void InputController::SetnoneframelistbuttonClick() {
 
 void InputController::StackFramesListClick() {
     const int entry = parts_.frameWindows.StackFramesList->currentRow();
-    if (entry >= 0) parts_.frameWindows.StackSlider->setValue(entry);
+    if (entry >= 0) pipeline_.setStackCount(entry);
 }
 
 void InputController::StackFramesListClickCheck(QListWidgetItem* item) {

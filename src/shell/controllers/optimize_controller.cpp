@@ -124,8 +124,7 @@ public:
     explicit StackSteps(const OptimizeControllerParts& parts) : parts_(parts) {}
 
     bool stack() override {
-        TRxSlider& slider = *parts_.frameWindows.StackSlider;
-        slider.setValue(parts_.pipeline.frameLimit());
+        parts_.pipeline.setStackCount(parts_.pipeline.frameLimit());
         parts_.tools.FFTWindow->setVisible(parts_.alignPage.fftWindowChosen());
         parts_.tools.Registrationgraphwindow->setVisible(parts_.alignPage.graphWindowChosen());
         parts_.entries.selectTab(StackTab);
@@ -166,14 +165,13 @@ public:
     }
     int frameLimit() override { return parts_.alignPage.lastRankPosition(); }
     void setFrameLimit(int last, bool wholeLimit) override {
-        TRxSlider& stack = *parts_.frameWindows.StackSlider;
         parts_.alignPage.setLastRankPosition(last);
-        stack.setMaxValue(last);
+        parts_.pipeline.setStackCountRange(last);
         parts_.frameWindows.LimitStack->setMaxValue(last);
         if (!wholeLimit) return;
         parts_.pipeline.keepFrameLimit(last);
         parts_.alignPage.showRank(last);
-        stack.setValue(last);
+        parts_.pipeline.setStackCount(last);
     }
     void setStackLabelPrefix(const std::string& prefix) override {
         parts_.stackPage.setStackCaptionPrefix(prefix);
@@ -345,13 +343,13 @@ void OptimizeController::SetLimitClick() {
 
     const int last = result.sliderMaximum;
     parts_.alignPage.setLastRankPosition(last);
-    windows.StackSlider->setMaxValue(last);
+    pipeline_.setStackCountRange(last);
     pipeline_.keepFrameLimit(last);
     windows.LimitStack->setMaxValue(last);
     windows.QUALSliderMalign->setMaxValue(last);
     if (result.Refframes) page_.Refframes->setValue(*result.Refframes);
     parts_.stackPage.setStackButtonEnabled(true);
-    windows.StackSlider->setValue(last);
+    pipeline_.setStackCount(last);
     parts_.entries.selectTab(OptimizeTab);
     parts_.alignPage.setPreviewPosition(0);
     // The frame slider is back at the best frame; beside "Limit" stands what the limit kept.
@@ -454,7 +452,7 @@ void OptimizeController::Optimize_AllAlignpoints() {
                                                                parts_.alignPage.lastFrameIndex()));
     pipeline_.takePointReferencePicture();
     input.DifSliderMalign = windows.DifSliderMalign->Value();
-    input.StackSliderMax = windows.StackSlider->MaxValue();
+    input.StackSliderMax = pipeline_.stackCount().last;
     PointProgress progress(parts_);
     PointOptimizerResult result;
     try {

@@ -147,7 +147,7 @@ ProjectControls ProjectController::readControls() {
     // Pages 0..4 ("Align".."Final") are recorded as 1..5; "About" as none.
     const int page = parts_.pages.currentIndex();
     c.shownPage = page >= 0 && page < static_cast<int>(TMainTab::tabAbout) ? page + 1 : 0;
-    c.StackSlider = parts_.frameWindows.StackSlider->Value();
+    c.StackSlider = pipeline_.stackCount().value;
     c.differencecutslider = parts_.frameWindows.differencecutslider->Value();
     c.wavelet = projectWavelet(parts_.waveletPage.layerValues());
     c.FFTSize = pipeline_.fft().FFTSize;
@@ -374,7 +374,7 @@ void ProjectController::replay(const ProjectData& project, const StackOptions& s
                 break;
             case ReplayStep::RestoreStackControls:
                 parts_.stackPage.setPassButtonsEnabled(true);
-                parts_.frameWindows.StackSlider->setValue(plan.stackSlider);
+                pipeline_.setStackCount(plan.stackSlider);
                 parts_.alignPage.setPreviewPosition(plan.stackSlider);
                 parts_.frameWindows.differencecutslider->setValue(plan.differenceCut);
                 showStackList(plan.stackListCount);

@@ -110,7 +110,7 @@ void SaveController::SaveBMP2buttonClick() {
         StampInfo& stamp = options.stamp.emplace();
         stamp.ObjectName = info.Objectnameedit->text().toStdString();
         stamp.DateTime = info.Datetimeedit->text().toStdString();
-        stamp.Stack = parts_.stackSlider.Value();
+        stamp.Stack = parts_.pipeline.stackCount().value;
         const WaveletLayerValues values = parts_.wavelet.layerValues();
         stamp.LevelStep = values.initial;
         stamp.Multiplicant = values.step;

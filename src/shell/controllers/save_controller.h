@@ -19,7 +19,6 @@ class AlignPage;
 class Pipeline;
 class ShellPorts;
 class StackPage;
-class TRxSlider;
 class WaveletPage;
 struct ImageInfoWindow;
 struct TFileDialog;
@@ -46,7 +45,6 @@ struct SaveControllerParts {
     StackPage& stack;
     WaveletPage& wavelet;
     const ImageInfoWindow& imageInfo;
-    const TRxSlider& stackSlider;
     WindowDialogs& dialogs;
     // "Do All" before a partly processed picture is saved.
     AreaStages& stages;

@@ -204,7 +204,6 @@ void SigmaController::ShowframeClick() {
     const std::optional<int> frame = chosenFrame();
     if (!frame) return;
     const SigmaEventsWindow& window = parts_.sigmaEventsWindow;
-    TRxSlider& slider = *parts_.frameWindows.StackSlider;
     const int rank = lastRankOf(parts_.pipeline.model(), *frame - 1, parts_.pipeline.frameLimit());
     ShownEventFrame = *frame - 1;
     std::vector<EventMark> marks;
@@ -212,7 +211,7 @@ void SigmaController::ShowframeClick() {
         marks = shownEvents(*list, *frame, eventThreshold(window));
 
     parts_.stack.StackSliderChange();
-    if (rank >= 0) slider.setValue(rank);
+    if (rank >= 0) parts_.pipeline.setStackCount(rank);
     drawOnStackimage([&marks](QPainter& painter) {
         for (const EventMark& mark : marks)
             painter.drawEllipse(QPoint(mark.X, mark.Y), EventCircleRadius, EventCircleRadius);
@@ -273,9 +272,8 @@ void SigmaController::drawOnStackimage(const std::function<void(QPainter&)>& dra
 }
 
 void SigmaController::showFrameAtRank(int frame) {
-    TRxSlider& slider = *parts_.frameWindows.StackSlider;
     const int rank = lastRankOf(parts_.pipeline.model(), frame, parts_.pipeline.frameLimit());
-    if (rank >= 0) slider.setValue(rank);
+    if (rank >= 0) parts_.pipeline.setStackCount(rank);
 }
 
 void SigmaController::NextFrameClick() {

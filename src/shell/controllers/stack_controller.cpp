@@ -55,7 +55,7 @@ StackOptions StackController::readStackOptions() const {
     const StackPage& page = parts_.stackPage;
     StackOptions options;
     const FrameWindows& windows = parts_.frameWindows;
-    options.StackSlider = {windows.StackSlider->Value(), parts_.pipeline.frameLimit()};
+    options.StackSlider = {parts_.pipeline.stackCount().value, parts_.pipeline.frameLimit()};
     options.differencecutslider = windows.differencecutslider->Value();
 
     options.Expandstack = page.Expandstack->Checked();
@@ -115,6 +115,10 @@ StackController::StackController(const StackControllerParts& parts) : parts_(par
     connect(page.Showstackgraph, &TPCheck::OnClick, this, &StackController::ShowstackgraphClick);
     connect(page.Stackbutton, &QPushButton::clicked, this, &StackController::StackButtonClick);
     const FrameWindows& windows = parts.frameWindows;
+    // A move of the slider, the user's or the count shown, is the stack count's (before the slider's
+    // handler runs).
+    connect(windows.StackSlider, &TRxSlider::OnChange, this,
+            [this] { parts_.pipeline.setStackCount(parts_.frameWindows.StackSlider->Value()); });
     connect(windows.StackSlider, &TRxSlider::OnChange, this, &StackController::StackSliderChange);
     connect(windows.differencecutslider, &TRxSlider::OnChange, this, &StackController::StackSliderChange);
     connect(windows.LimitStack, &TRxSpinEdit::OnChange, this, &StackController::LimitStackChange);
@@ -130,6 +134,7 @@ StackController::StackController(const StackControllerParts& parts) : parts_(par
     frameLimitShown_ = parts.pipeline.subscribe([this](PipelineChange change) {
         if (change == PipelineChange::FrameLimit)
             parts_.frameWindows.StackSlider->setTag(parts_.pipeline.frameLimit());
+        if (change == PipelineChange::StackCount) showStackCount();
     });
 
     connect(windows.StackSlider, &TRxSlider::OnChanged, this, &StackController::StackSliderChanged);
@@ -278,6 +283,13 @@ void StackController::showStackImage(const QImage& picture) {
     QLabel& image = *page.Stackimage;
     image.setPixmap(QPixmap::fromImage(picture));
     image.resize(picture.width(), picture.height());
+}
+
+void StackController::showStackCount() {
+    TRxSlider& slider = *parts_.frameWindows.StackSlider;
+    const StackCount& count = parts_.pipeline.stackCount();
+    slider.setMaxValue(count.last);
+    slider.setValue(count.value);
 }
 
 void StackController::enterPage(int tab) {

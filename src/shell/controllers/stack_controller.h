@@ -144,6 +144,8 @@ private:
     // The Stack page entered: the stack graph drawn anew while it shows; the Optimize page
     // entered: the points' cut-offs drawn again.
     void enterPage(int tab);
+    // The stack slider shows the stack count within its range.
+    void showStackCount();
     std::unique_ptr<FrameSource> inputFrames();
     void prepareStackRun(const StackOptions& options);
     // A multi-point stack with points that no frame of the stack can place (never measured, or
@@ -183,7 +185,7 @@ private:
     StackControllerParts parts_;
     FrameSourceFactory frameSources_;
     bool inSliderChange_ = false;
-    // The frame slider's Tag follows the frame limit.
+    // The stack slider's Tag follows the frame limit, its value and range the stack count.
     Pipeline::Subscription frameLimitShown_;
 };
 

@@ -166,10 +166,9 @@ void StackController::placeCutoffIndicators() {
 
 void StackController::LimitStackChange() {
     TRxSpinEdit& limit = *parts_.frameWindows.LimitStack;
-    TRxSlider& slider = *parts_.frameWindows.StackSlider;
     if (limit.Value() <= 0) return;
-    if (limit.Value() > parts_.pipeline.frameLimit()) setQuietly(limit, slider.MaxValue());
-    slider.setValue(static_cast<int>(std::nearbyint(static_cast<double>(limit.Value()))));
+    if (limit.Value() > parts_.pipeline.frameLimit()) setQuietly(limit, parts_.pipeline.stackCount().last);
+    parts_.pipeline.setStackCount(static_cast<int>(std::nearbyint(static_cast<double>(limit.Value()))));
     StackSliderChanged();
 }
 
@@ -308,7 +307,7 @@ void StackController::redrawPointCutoffs() {
         AlignmentpointstackgraphChange();
         QUALSliderMalignChange();
     }
-    windows.StackSlider->setMaxValue(windows.QUALSliderMalign->Value());
+    parts_.pipeline.setStackCountRange(windows.QUALSliderMalign->Value());
 }
 
 void StackController::openPointCutoffs() {
@@ -322,7 +321,7 @@ void StackController::openPointCutoffs() {
         // The point keeps the position as its own, also where the slider did not move.
         parts_.pipeline.setPointQualitySlider(p, quality.Value());
     }
-    windows.StackSlider->setMaxValue(quality.MaxValue());
+    parts_.pipeline.setStackCountRange(quality.MaxValue());
 }
 
 void StackController::DifSliderMalignChange() {
@@ -372,7 +371,7 @@ void StackController::ShowstackgraphClick() {
     window.raise();
     FrameWindows& windows = parts_.frameWindows;
     RegistrationWindows& charts = parts_.registrationWindows;
-    TRxSlider& slider = *windows.StackSlider;
+    const TRxSlider& slider = *windows.StackSlider;
     TRxSpinEdit& limit = *windows.LimitStack;
     charts.FastLineSeries2->Active = true;
     // The frame limit shows the range's end; the quality cut-off stays where the user put it
@@ -395,10 +394,10 @@ void StackController::ShowstackgraphClick() {
     int largest = 1;
     for (int p = 1; p <= points; ++p)
         largest = std::max(largest, parts_.pipeline.points().PointLimitCount[static_cast<std::size_t>(p)]);
-    slider.setMaxValue(largest);
+    parts_.pipeline.setStackCountRange(largest);
     limit.setMaxValue(largest);
     // Down one and back, so that every change handler runs once.
-    for (const int value : {largest, largest - 1, largest}) slider.setValue(value);
+    for (const int value : {largest, largest - 1, largest}) parts_.pipeline.setStackCount(value);
     for (const int value : {largest, largest - 1, largest}) limit.setValue(value);
     placeCutoffIndicators();
     for (int p = 1; p <= points; ++p) {
