@@ -112,6 +112,9 @@ struct RunState {
     int frameLimit = 0;
     // The stack count and the range it moves in.
     StackCount stackCount;
+    // The item of the box sizes the Align page offers that is in force for the alignment point
+    // being optimized (-1 before the first).
+    int boxSizeItem = -1;
 };
 
 // What an operation changed, as its observers hear it.
@@ -332,9 +335,10 @@ public:
     AlignmentPassResult alignPoints(std::vector<PointReference>& references, bool manualAlign,
                                     const AlignmentPassOptions& options, FrameSource& frames, AlignPorts& ports);
     // The box size item (of the box sizes the Align page offers) in force for an alignment point
-    // the optimizer works on. Announces `BoxSize`.
+    // the optimizer works on (the points' optimizer puts each point's in force as it starts).
+    // Announces `BoxSize`.
     void useBoxSizeItem(int item);
-    int boxSizeItem() const { return boxSizeItem_; }
+    int boxSizeItem() const { return run_.boxSizeItem; }
     // The placing of alignment points ends (the Align button in multi-point mode).
     void stopPlacingPoints();
     void setFreeBox(bool freeBox);
@@ -373,6 +377,8 @@ public:
     OptimizerRunResult optimize(const OptimizerOptions& options, const OptimizerPorts& ports);
     OptimizeAndStackResult optimizeAndStack(const OptimizerOptions& options, const StackScaleOptions& scale,
                                             StackStages& stages, const OptimizerPorts& ports);
+    // Each point's box size comes in force as the point starts, once `pointObserver` has shown the
+    // point, and the window's pending events are handled before the point is optimized.
     PointOptimizerResult optimizePoints(const OptimizerOptions& options, const PointOptimizerInput& input,
                                         PointOptimizerObserver& pointObserver, const OptimizerPorts& ports);
     // What an optimizer run changes in the records of ranking positions 0..last and the totals,
@@ -684,7 +690,6 @@ private:
     void withOptimizer(const OptimizerPorts& ports, const std::function<void(OptimizerContext&)>& work);
 
     RunState run_;
-    int boxSizeItem_ = -1;
     std::vector<std::pair<int, Observer>> observers_;
     int nextObserver_ = 0;
 };

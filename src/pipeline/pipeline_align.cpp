@@ -178,7 +178,7 @@ AlignmentPassResult Pipeline::alignPoints(std::vector<PointReference>& reference
 }
 
 void Pipeline::useBoxSizeItem(int item) {
-    boxSizeItem_ = item;
+    run_.boxSizeItem = item;
     announce(PipelineChange::BoxSize);
 }
 

@@ -61,11 +61,35 @@ OptimizeAndStackResult Pipeline::optimizeAndStack(const OptimizerOptions& option
     return result;
 }
 
+namespace {
+
+// The points' optimizer as the window sees it: each point shown as it starts, then its box size
+// in force and the window's pending events handled.
+class PointStart : public PointOptimizerObserver {
+public:
+    PointStart(Pipeline& pipeline, PointOptimizerObserver& window, ProgressPort& progress)
+        : pipeline_(pipeline), window_(window), progress_(progress) {}
+    void pointStarting(int point, int countdown) override {
+        window_.pointStarting(point, countdown);
+        pipeline_.useBoxSizeItem(pipeline_.alignPoints().PointFFTIndex[static_cast<std::size_t>(point)]);
+        progress_.processMessages();
+    }
+    void pointFinished(int point, int done) override { window_.pointFinished(point, done); }
+
+private:
+    Pipeline& pipeline_;
+    PointOptimizerObserver& window_;
+    ProgressPort& progress_;
+};
+
+}  // namespace
+
 PointOptimizerResult Pipeline::optimizePoints(const OptimizerOptions& options, const PointOptimizerInput& input,
                                               PointOptimizerObserver& pointObserver, const OptimizerPorts& ports) {
+    PointStart observer(*this, pointObserver, ports.progress);
     PointOptimizerResult result;
     withOptimizer(ports, [&](OptimizerContext& context) {
-        result = Optimize_AllAlignpoints(context, options, run_.alignPoints, run_.points, input, pointObserver);
+        result = Optimize_AllAlignpoints(context, options, run_.alignPoints, run_.points, input, observer);
     });
     return result;
 }

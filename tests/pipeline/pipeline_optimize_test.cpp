@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "pipeline/pipeline.h"
+#include "support/memory_frame_source.h"
 #include "support/pipeline_test_access.h"
 #include "support/scripted_messages.h"
 
@@ -126,6 +127,34 @@ TEST(PipelineOptimize, FrameLimitIsWhatTheLastStageLeft) {
     EXPECT_EQ(run.pipeline.frameLimit(), 5);
     EXPECT_EQ(run.heard,
               (std::vector{PipelineChange::FrameLimit, PipelineChange::Stack, PipelineChange::FrameLimit}));
+}
+
+// Each point the points' optimizer starts is shown first, then its own box size comes in force
+// (announced, for the Align page's choice), then the window's pending events are handled.
+TEST(PipelineOptimize, EachPointStartsWithItsOwnBoxSize) {
+    OptimizeRun run;
+    editRun(run.pipeline).alignPoints.Alignpoints = 2;
+    editRun(run.pipeline).alignPoints.PointFFTIndex[2] = 3;
+    std::vector<std::string> steps;
+    struct Window : PointOptimizerObserver {
+        explicit Window(std::vector<std::string>& steps) : steps(steps) {}
+        void pointStarting(int point, int) override { steps.push_back("point " + std::to_string(point)); }
+        std::vector<std::string>& steps;
+    } window(steps);
+    const auto boxSizes = run.pipeline.subscribe([&](PipelineChange change) {
+        if (change == PipelineChange::BoxSize) steps.push_back("box " + std::to_string(run.pipeline.boxSizeItem()));
+    });
+    // The window's events cancel the run at the first point.
+    run.progress.onPoll = [&](NullProgress& progress) {
+        steps.push_back("events");
+        progress.setCancelRequested(true);
+    };
+    test::MemoryFrameSource frames;
+    OptimizerObserver observer;
+    const PointOptimizerResult result = run.pipeline.optimizePoints(
+        OptimizerOptions{}, PointOptimizerInput{}, window, {frames, run.progress, run.messages, observer});
+    EXPECT_TRUE(result.cancelled);
+    EXPECT_EQ(steps, (std::vector<std::string>{"point 2", "box 3", "events"}));
 }
 
 }  // namespace

@@ -205,10 +205,7 @@ public:
             windows.Multialigntimer->setText(QString::fromStdString(timeLeftText(countdown)));
         }
         parts_.tools.RegiStration2->setWindowTitle(" Starting alignment of  point " + QString::number(point));
-        // The box size in force for the point.
-        parts_.pipeline.useBoxSizeItem(
-            parts_.pipeline.alignPoints().PointFFTIndex[static_cast<std::size_t>(point)]);
-        parts_.ports.progress().processMessages();
+        // The pipeline puts the point's box size in force next; the Align page shows it.
     }
     void pointFinished(int, int done) override { parts_.pointWindows.MultiAlignProgressbar->setValue(done); }
 
