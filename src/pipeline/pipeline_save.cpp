@@ -29,7 +29,8 @@ SaveContext Pipeline::saveContext(const SavePorts& ports) {
     return context;
 }
 
-SaveOutcome Pipeline::saveStack(const std::filesystem::path& file, StackSaveType type, const SavePorts& ports) {
+SaveOutcome Pipeline::saveStack(const std::filesystem::path& file, StackSaveType type,
+                                const SavePorts& ports) {
     const StackResult& stack = run_.stack.result;
     const StackSaveSources sources{run_.wavelet.Stackimage, run_.images.StackPlanes, stack.ImageWidth,
                                    stack.ImageHeight,       run_.stack.Colourstack,  stack.StackMinValue,
@@ -64,8 +65,8 @@ SaveOutcome Pipeline::saveFinal(const FinalSaveOptions& options, const SavePorts
     return saveFinalImage(options.file, options.type, sources, context, ports.writePng);
 }
 
-SaveOutcome Pipeline::saveResized(const std::filesystem::path& file, ResizeSaveType type, const Bitmap24& picture,
-                                  const SavePorts& ports) {
+SaveOutcome Pipeline::saveResized(const std::filesystem::path& file, ResizeSaveType type,
+                                  const Bitmap24& picture, const SavePorts& ports) {
     SaveContext context = saveContext(ports);
     return saveResizedImage(file, type, picture, context);
 }

@@ -244,8 +244,8 @@ void TMainForm::makeControllers() {
         OptionsControllerParts{app.pipeline, app.shell, app.messages(), *this, *alignPage, *stackPage,
                                frameWindows, *Speedbar, tools, entries});
     avi = std::make_unique<AviController>(AviControllerParts{app.pipeline, app.ports, *stackPage->aviControls,
-                                                             *alignPage,
-                                                             dialogs.SaveDialog6, *ProgressBar1, *stack, entries});
+                                                             *alignPage, dialogs.SaveDialog6, *ProgressBar1,
+                                                             *stack, entries});
     resizeView = std::make_unique<ResizeController>(
         ResizeControllerParts{app.pipeline, app.ports, *tools.Shrinkview, shrinkView, *waveletPage,
                               *finalPage, *stackPage, *alignPage, dialogs.SaveDialog4, *PageControl1});

@@ -142,7 +142,8 @@ TEST(PipelineOptimize, EachPointStartsWithItsOwnBoxSize) {
         std::vector<std::string>& steps;
     } window(steps);
     const auto boxSizes = run.pipeline.subscribe([&](PipelineChange change) {
-        if (change == PipelineChange::BoxSize) steps.push_back("box " + std::to_string(run.pipeline.boxSizeItem()));
+        if (change == PipelineChange::BoxSize)
+            steps.push_back("box " + std::to_string(run.pipeline.boxSizeItem()));
     });
     // The window's events cancel the run at the first point.
     run.progress.onPoll = [&](NullProgress& progress) {

@@ -51,7 +51,8 @@ TEST(PipelinePoints, EachSaveWritesTheRunsPictureUnderTheChosenName) {
     const Bitmap24 resized(2, 2);
     const std::vector<std::pair<SaveOutcome, std::string>> saves = {
         {pipeline.saveStack(dir / "stack.png", StackSaveType::BMP, ports), "stack.bmp"},
-        {pipeline.saveProcessed({dir / "processed", WaveletSaveType::BMP, false, {}}, ports), "processed.bmp"},
+        {pipeline.saveProcessed({dir / "processed", WaveletSaveType::BMP, false, {}}, ports),
+         "processed.bmp"},
         {pipeline.saveFinal({dir / "final", WaveletSaveType::JPEG, {}, {}}, ports), "final.jpg"},
         {pipeline.saveResized(dir / "small", ResizeSaveType::BMP, resized, ports), "small.bmp"},
     };
