@@ -1,8 +1,9 @@
 #pragma once
 // The handlers one area of the window calls in another. A controller holds its own page and tool
-// windows, the pipeline and this port — never another controller — so the controllers are made
-// in any order, with no second wiring, and each can be built alone in a test. The main window
-// implements the port by forwarding each entry point to the controller that owns it.
+// windows, the pipeline and this port — never another area's controller — so the areas'
+// controllers are made in any order, with no second wiring, and each can be built alone in a test.
+// The main window implements the port by forwarding each entry point to the controller that owns
+// it.
 //
 // Handlers call each other where the program's own steps do: a new input resets the alignment
 // method.
