@@ -341,10 +341,8 @@ public:
     AlignmentPassResult alignPoints(std::vector<PointReference>& references, bool manualAlign,
                                     const AlignmentPassOptions& options, FrameSource& frames,
                                     AlignPorts& ports);
-    // The box size item (of the box sizes the Align page offers) in force for an alignment point
-    // the optimizer works on (the points' optimizer puts each point's in force as it starts).
-    // Announces `BoxSize`.
-    void useBoxSizeItem(int item);
+    // The box size item (of the box sizes the Align page offers) in force for the alignment point
+    // the optimizer works on: the points' optimizer puts each point's in force as it starts.
     int boxSizeItem() const { return run_.boxSizeItem; }
     // The placing of alignment points ends (the Align button in multi-point mode).
     void stopPlacingPoints();
@@ -691,6 +689,8 @@ private:
     friend struct PipelineTestAccess;
 
     void announce(PipelineChange change) const;
+    // The box size item in force for an alignment point. Announces `BoxSize`.
+    void useBoxSizeItem(int item);
     // The context the savers work in: the run's master-frame mode, the batch mode and the files
     // of the input.
     SaveContext saveContext(const SavePorts& ports);

@@ -1,6 +1,7 @@
 // The limit, reference and optimizer stages of the pipeline.
 
 #include <algorithm>
+#include <utility>
 
 #include "pipeline/pipeline.h"
 #include "platform/phase_marks.h"
@@ -67,18 +68,18 @@ namespace {
 // in force and the window's pending events handled.
 class PointStart : public PointOptimizerObserver {
 public:
-    PointStart(Pipeline& pipeline, PointOptimizerObserver& window, ProgressPort& progress)
-        : pipeline_(pipeline), window_(window), progress_(progress) {}
+    PointStart(PointOptimizerObserver& window, std::function<void(int)> useBoxSize, ProgressPort& progress)
+        : window_(window), useBoxSize_(std::move(useBoxSize)), progress_(progress) {}
     void pointStarting(int point, int countdown) override {
         window_.pointStarting(point, countdown);
-        pipeline_.useBoxSizeItem(pipeline_.alignPoints().PointFFTIndex[static_cast<std::size_t>(point)]);
+        useBoxSize_(point);
         progress_.processMessages();
     }
     void pointFinished(int point, int done) override { window_.pointFinished(point, done); }
 
 private:
-    Pipeline& pipeline_;
     PointOptimizerObserver& window_;
+    std::function<void(int)> useBoxSize_;
     ProgressPort& progress_;
 };
 
@@ -86,7 +87,10 @@ private:
 
 PointOptimizerResult Pipeline::optimizePoints(const OptimizerOptions& options, const PointOptimizerInput& input,
                                               PointOptimizerObserver& pointObserver, const OptimizerPorts& ports) {
-    PointStart observer(*this, pointObserver, ports.progress);
+    PointStart observer(
+        pointObserver,
+        [this](int point) { useBoxSizeItem(run_.alignPoints.PointFFTIndex[static_cast<std::size_t>(point)]); },
+        ports.progress);
     PointOptimizerResult result;
     withOptimizer(ports, [&](OptimizerContext& context) {
         result = Optimize_AllAlignpoints(context, options, run_.alignPoints, run_.points, input, observer);

@@ -36,7 +36,7 @@ TEST(Pipeline, OperationsChangeTheStateAndSayWhat) {
     Pipeline pipeline;
     std::vector<PipelineChange> heard;
     const auto subscription = pipeline.subscribe([&](PipelineChange change) { heard.push_back(change); });
-    pipeline.useBoxSizeItem(3);
+    PipelineTestAccess::useBoxSizeItem(pipeline, 3);
     pipeline.setMultiPointMode(true);
     pipeline.finishOptimizeAndStack();
     EXPECT_EQ(pipeline.boxSizeItem(), 3);

@@ -9,6 +9,7 @@ namespace kestrave {
 struct PipelineTestAccess {
     static RunState& run(Pipeline& pipeline) { return pipeline.run_; }
     static void announce(const Pipeline& pipeline, PipelineChange change) { pipeline.announce(change); }
+    static void useBoxSizeItem(Pipeline& pipeline, int item) { pipeline.useBoxSizeItem(item); }
 };
 
 // The run's state of `pipeline`, writable.
