@@ -158,7 +158,7 @@ void TMainForm::makeControllers() {
         app.pipeline, app.ports, *this, *Tabpages, *PageControl1, *Speedbar, tools, *alignPage, *optimizePage,
         *stackPage, *waveletPage,
         DeveloperControls{*alignPage, *waveletPage, *aboutPage, *tools.Tonemapwindow,
-                          *waveletTools.tonemap->Tonegraph, [this] { QualityMethodComboChange(); }},
+                          *waveletTools.tonemap->Tonegraph, [this] { align->QualityMethodComboChange(); }},
         entries});
     toolWindows = std::make_unique<ToolWindowController>(
         ToolWindowControllerParts{tools, *this, *alignPage, *stackPage, *waveletPage, *finalPage, entries});
@@ -199,10 +199,10 @@ void TMainForm::makeControllers() {
     finalPictureFollows_ = app.pipeline.subscribe([this](PipelineChange change) {
         if (change == PipelineChange::Processed) finalImage->showProcessed();
     });
-    input = std::make_unique<InputController>(
-        InputControllerParts{app.pipeline, app.ports, *alignPage, *optimizePage, *stackPage, *waveletPage,
-                             waveletTools, frameWindows, registrationWindows, tools, imageInfoWindow, dialogs,
-                             *Speedbar->Selectbutton, *ProgressBar1, *PageControl1, *this, entries});
+    input = std::make_unique<InputController>(InputControllerParts{
+        app.pipeline, app.ports, *alignPage, *optimizePage, *stackPage, *waveletPage, waveletTools,
+        frameWindows, registrationWindows, tools, imageInfoWindow, dialogs, *Speedbar->Selectbutton,
+        *Speedbar->ClipboardFront, *ProgressBar1, *PageControl1, *this, entries});
     align = std::make_unique<AlignController>(
         AlignControllerParts{app.pipeline, app.ports, *alignPage, *optimizePage, *stackPage, *waveletPage,
                              frameWindows, registrationWindows, pointWindows, tools, dialogs,
@@ -246,7 +246,7 @@ void TMainForm::makeControllers() {
                               *finalPage, *stackPage, *alignPage, dialogs.SaveDialog4, *PageControl1});
     project = std::make_unique<ProjectController>(ProjectControllerParts{
         app.pipeline, app.ports, *Speedbar, *PageControl1, *alignPage, *optimizePage, *stackPage,
-        *waveletPage, frameWindows, tools, *FormSettings, dialogs, entries});
+        *waveletPage, frameWindows, tools, *FormSettings, dialogs, entries, *this});
 }
 
 TMainForm::~TMainForm() {

@@ -20,6 +20,7 @@
 #include "shell/pages/wavelet_tool_panels.h"
 #include "shell/tool_windows.h"
 #include "shell/window_dialogs.h"
+#include "shell/project_replay_ports.h"
 #include "shell/window_entry_points.h"
 
 class QLabel;
@@ -62,7 +63,7 @@ class TFormStorage;
 struct StartupOptions;
 struct StartupOutcome;
 
-class TMainForm : public QMainWindow, public WindowEntryPoints {
+class TMainForm : public QMainWindow, public WindowEntryPoints, private ProjectReplayPorts {
     Q_OBJECT
 public:
     explicit TMainForm(ApplicationContext& app, QWidget* parent = nullptr);
@@ -153,26 +154,6 @@ protected:
     void selectTab(int tab) override;
     void waitForContinue() override;
     void CancelButtonClick() override;
-    void ProcessViewfullClick() override;
-    void FormResize() override;
-    void PreviewSliderChange() override;
-    void showPicture() override;
-    int lastIndex() const override;
-    FrameSourceOptions readSourceOptions() const override;
-    void fillFrameList(const std::vector<std::string>& items) override;
-    void openInputFile(const std::string& file, InputFilter filter) override;
-    void loadFrameList(const std::filesystem::path& file) override;
-    bool takeProjectInput(const InputPlan& plan) override;
-    void LoadDarkframeFile(const std::string& FileName, int FileType) override;
-    void LoadFlatfieldFile(const std::string& FileName, int FileType) override;
-    void AlignmethodClick() override;
-    void FFTsizeGroupClick() override;
-    void applyDebayerSwitch() override;
-    void DrawRegistrationGraph() override;
-    void ShowgraphboxClick() override;
-    void QualityMethodComboChange() override;
-    void mirrorColourstack(bool colour) override;
-    ReferenceOptions readReferenceOptions() const override;
     void StackButtonClick() override;
     void StackSliderChange() override;
     void redrawPointCutoffs() override;
@@ -193,6 +174,15 @@ protected:
     void SaveBMP2buttonClick() override;
 
 private:
+    // The steps of other areas a project's load takes again, each forwarded to its controller;
+    // only the project's controller is given them.
+    bool takeInput(const InputPlan& plan) override;
+    void takeFrameList(const std::filesystem::path& file) override;
+    void applyBoxSize() override;
+    void loadDarkFrame(const std::string& file, int type) override;
+    void loadFlatField(const std::string& file, int type) override;
+    void showRegistrationGraph() override;
+
     // The final picture follows every new rendering while the window lives.
     Pipeline::Subscription finalPictureFollows_;
     // Each controller with its own page and tool windows, the pipeline and the window's entry

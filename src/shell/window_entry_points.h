@@ -5,55 +5,25 @@
 // implements the port by forwarding each entry point to the controller that owns it.
 //
 // Handlers call each other where the program's own steps do: "Create" runs optimize, stack and
-// process inside itself, a new input resets the alignment method, a finished stack is processed.
+// process inside itself, a finished stack is processed.
 
-#include <filesystem>
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "frames/frame_source.h"
-#include "frames/input_selection.h"
 #include "stacking/stack_frames.h"
 #include "stacking/stack_options.h"
 
 namespace kestrave {
 
-struct ReferenceOptions;
-
 class WindowEntryPoints {
 public:
     virtual ~WindowEntryPoints() = default;
 
-    // The window: the tab strip, the "Continue" wait, cancelling, the processed view's fit.
+    // The window: the tab strip, the "Continue" wait, cancelling.
     virtual void selectTab(int tab) = 0;
     virtual void waitForContinue() = 0;
     virtual void CancelButtonClick() = 0;
-    virtual void ProcessViewfullClick() = 0;
-    virtual void FormResize() = 0;
-
-    // The input: the frame slider, the preview, the frame source and the frame list.
-    virtual void PreviewSliderChange() = 0;
-    virtual void showPicture() = 0;
-    virtual int lastIndex() const = 0;
-    virtual FrameSourceOptions readSourceOptions() const = 0;
-    virtual void fillFrameList(const std::vector<std::string>& items) = 0;
-    virtual void openInputFile(const std::string& file, InputFilter filter) = 0;
-    virtual void loadFrameList(const std::filesystem::path& file) = 0;
-    virtual bool takeProjectInput(const InputPlan& plan) = 0;
-    // The dark frame and flat field a project names, reloaded by name and type.
-    virtual void LoadDarkframeFile(const std::string& FileName, int FileType) = 0;
-    virtual void LoadFlatfieldFile(const std::string& FileName, int FileType) = 0;
-
-    // The alignment.
-    virtual void AlignmethodClick() = 0;
-    virtual void FFTsizeGroupClick() = 0;
-    virtual void applyDebayerSwitch() = 0;
-    virtual void DrawRegistrationGraph() = 0;
-    virtual void ShowgraphboxClick() = 0;
-    virtual void QualityMethodComboChange() = 0;
-    virtual void mirrorColourstack(bool colour) = 0;
-    virtual ReferenceOptions readReferenceOptions() const = 0;
 
     // The stacking.
     using StackRun = std::function<StackResult(const StackOptions&, FrameSource&)>;

@@ -153,13 +153,13 @@ TEST_F(OptionsWindowTest, SortPutsTheSeriesInNameOrderAndShowsItsFirstFrame) {
 TEST_F(OptionsWindowTest, TheClipboardPictureIsStackedAsOneImage) {
     align.DirectoryListBox1->setDirectory(dir.path());
     QApplication::clipboard()->clear();
-    form->options->ClipboardFrontClick();
+    form->input->ClipboardFrontClick();
     EXPECT_FALSE(std::filesystem::exists(dir / "clipkestrave.bmp"));
 
     QImage picture(40, 30, QImage::Format_RGB32);
     picture.fill(qRgb(200, 120, 40));
     QApplication::clipboard()->setImage(picture);
-    form->options->ClipboardFrontClick();
+    form->input->ClipboardFrontClick();
 
     const Bitmap24 saved = readBmpFile(dir / "clipkestrave.bmp");
     ASSERT_EQ(saved.width(), 40);

@@ -170,8 +170,10 @@ public:
     // The pass ended without a ranking: the stored reference picture goes back to the preview.
     void alignmentStopped();
 
-    // The control values the reference computation, the alignment of one frame and the pass read.
+    // The control values the reference computation, the alignment of one frame and the pass read
+    // (other areas read the reference's through `readReferenceOptions` of align_page_options.h).
     ReferenceOptions readReferenceOptions() const;
+    static ReferenceOptions readReferenceOptions(const AlignPage& page, const Pipeline& pipeline);
     AlignOptions readAlignOptions() const;
     AlignmentPassOptions readPassOptions() const;
 

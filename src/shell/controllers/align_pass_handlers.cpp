@@ -12,6 +12,7 @@
 #include "shell/shell_ports.h"
 #include "shell/controllers/align_controller.h"
 #include "shell/controllers/align_window.h"
+#include "shell/controllers/align_page_options.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/line_chart.h"
@@ -94,7 +95,7 @@ void AlignController::AlignallButtonClick() {
     try {
         const AlignmentPassOptions options = readPassOptions();
         const std::unique_ptr<InputFrameSource> source =
-            pipeline_.inputFrames(options.lastFrame, parts_.entries.readSourceOptions());
+            pipeline_.inputFrames(options.lastFrame, readSourceOptions(parts_.page, pipeline_));
         AlignPorts ports = window_->ports();
         result = pipeline_.alignAllFrames(options, page.Manualalignbox->Checked(), *source, ports);
     } catch (const KestraveError& error) {

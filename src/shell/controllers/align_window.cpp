@@ -49,7 +49,7 @@ void AlignWindow::showFrame(int position) {
         const QSignalBlocker quiet(&slider);
         slider.setValue(position);
     }
-    parts_.entries.PreviewSliderChange();
+    parts_.page.showFrameAgain();
 }
 
 void AlignWindow::applyAutomaticValues(const AutomaticFilterValues& values) {

@@ -7,6 +7,7 @@
 #include "output/frame_avi.h"
 #include "shell/shell_ports.h"
 #include "shell/busy_cursor.h"
+#include "shell/controllers/align_page_options.h"
 #include "shell/controllers/save_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/avi_controls.h"
@@ -43,7 +44,7 @@ void AviController::runWriter(Write&& write) {
         const std::unique_ptr<FrameSource> frames =
             frameSources_ ? frameSources_()
                           : parts_.pipeline.inputFrames(parts_.alignPage.lastFrameIndex(),
-                                                        parts_.entries.readSourceOptions());
+                                                        readSourceOptions(parts_.alignPage, parts_.pipeline));
         SaveContext context = saveContext(parts_.pipeline, parts_.ports);
         const AviResult result = write(*frames, context);
         outcome = result.outcome == AviOutcome::Written ? PassOutcome::Finished : PassOutcome::Cancelled;

@@ -116,7 +116,7 @@ void CalibrationController::CreateDarkframeClick() {
     const LongOperation operation(parts_.ports.operations);
     if (!operation) return;
     // Every frame of the input, in frame order and with equal weight.
-    const int last = parts_.entries.lastIndex();
+    const int last = parts_.pipeline.input().lastIndex;
     parts_.pipeline.prepareMasterFrame(last);
     parts_.stackPage.setPassButtonsEnabled(true);
     parts_.entries.selectTab(StackTab);
@@ -130,7 +130,7 @@ void CalibrationController::UsedarkframeClick() {
 
 void CalibrationController::RawdarkClick() {
     parts_.alignPage.setUsesDarkFrame(!parts_.alignPage.usesRawDark());
-    parts_.entries.PreviewSliderChange();
+    parts_.alignPage.showFrameAgain();
 }
 
 }  // namespace kestrave

@@ -24,6 +24,7 @@
 #include "registration/point_optimizer.h"
 #include "shell/shell_ports.h"
 #include "shell/busy_cursor.h"
+#include "shell/controllers/align_page_options.h"
 #include "shell/controllers/optimize_view.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
@@ -179,7 +180,11 @@ public:
     }
     void optimizeAndStack() override { controller_.AlignStackButtonClick(); }
     void process() override { parts_.entries.ProcessButtonClick(); }
-    void showRegistrationGraph() override { parts_.entries.DrawRegistrationGraph(); }
+    void showRegistrationGraph() override {
+        parts_.registrationWindows.showRegistrationGraph(parts_.pipeline.model(),
+                                                         parts_.alignPage.lastRankPosition(),
+                                                         parts_.pipeline.optimizer().RegistrationCaption);
+    }
     void waitForUser() override { parts_.entries.waitForContinue(); }
     void processWholePicture() override { parts_.entries.DoAllClick(); }
     void realignOnProcessed() override { controller_.RestartAlignClick(); }
@@ -247,10 +252,10 @@ void OptimizeController::withPasses(const std::function<void(const OptimizerPort
     // The frame a run worked on last is no news once it ended, however it ended.
     const ScopeExit clearNote([this] { parts_.alignPage.clearFrameNote(); });
     // A source of its own: the browser's source stays where the user left it.
-    FrameSourceOptions sourceOptions = parts_.entries.readSourceOptions();
+    FrameSourceOptions sourceOptions = readSourceOptions(parts_.alignPage, pipeline_);
     sourceOptions.debayer.InOptimizePass = true;
     const std::unique_ptr<InputFrameSource> frames =
-        pipeline_.inputFrames(parts_.entries.lastIndex(), sourceOptions);
+        pipeline_.inputFrames(pipeline_.input().lastIndex, sourceOptions);
     work({*frames, ports_.progress(), ports_.messages(), *view_});
 }
 
@@ -312,7 +317,7 @@ void OptimizeController::SetLimitClick() {
 
     FrameLimitInput input;
     input.PreviewSliderValue = parts_.alignPage.previewPosition();
-    input.PreviewSliderMax = parts_.entries.lastIndex();
+    input.PreviewSliderMax = pipeline_.input().lastIndex;
     input.AlignMethodIndex = parts_.alignPage.alignMethodIndex();
     input.MultiQuantity = page_.multiQuantity();
     input.Alignpoints = Alignpoints;
@@ -354,7 +359,7 @@ void OptimizeController::SetLimitClick() {
     parts_.entries.selectTab(OptimizeTab);
     parts_.alignPage.setPreviewPosition(0);
     // The frame slider is back at the best frame; beside "Limit" stands what the limit kept.
-    parts_.alignPage.showFramesToStack(last + 1, parts_.entries.lastIndex() + 1);
+    parts_.alignPage.showFramesToStack(last + 1, pipeline_.input().lastIndex + 1);
     if (result.ToStackPage) parts_.entries.selectTab(StackTab);
     page_.AlignImage->setPixmap(parts_.alignPage.previewPicture());
     page_.AlignImage->resize(page_.AlignImage->pixmap().size());
@@ -403,7 +408,10 @@ void OptimizeController::AlignStackButtonClick() {
             StackSteps steps(parts_);
             OptimizeAndStackResult result;
             runOptimizer(optimizerOptions.lastPosition, [&](const OptimizerPorts& ports) {
-                if (page_.Optimizegraph->Checked()) parts_.entries.DrawRegistrationGraph();
+                if (page_.Optimizegraph->Checked())
+                    parts_.registrationWindows.showRegistrationGraph(
+                        parts_.pipeline.model(), parts_.alignPage.lastRankPosition(),
+                        parts_.pipeline.optimizer().RegistrationCaption);
                 result = pipeline_.optimizeAndStack(optimizerOptions, scale, steps, ports);
                 return result.outcome == OptimizeAndStackOutcome::CancelledOptimizing;
             });
@@ -441,7 +449,7 @@ void OptimizeController::Optimize_AllAlignpoints() {
     // distortions and noise. Their shifts share that frame's whole-frame shift, so the zones keep
     // their places.
     PointOptimizerInput input;
-    input.lastFrame = parts_.entries.lastIndex();
+    input.lastFrame = pipeline_.input().lastIndex;
     input.MultiQuantity = page_.multiQuantity();
     input.wholeFrameStart = !input.MultiQuantity && count > 1;
     const bool sharpest = input.wholeFrameStart && !pipeline_.optimizer().MultiPointReference &&
@@ -544,8 +552,8 @@ void OptimizeController::RestartAlignClick() {
         return;
     }
     try {
-        const AutomaticFilterValues values =
-            pipeline_.restartAlignment(processed, parts_.entries.readReferenceOptions(), ports_.messages());
+        const AutomaticFilterValues values = pipeline_.restartAlignment(
+            processed, readReferenceOptions(parts_.alignPage, pipeline_), ports_.messages());
         if (values.FFTFilter) {
             // An automatic value is not the user's: the spin's change handler must not take it so.
             const bool armed = pipeline_.registration().FFTFilterArmed;

@@ -13,6 +13,7 @@
 #include "shell/pages/line_chart.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/optimizer_windows.h"
+#include "shell/pages/registration_windows.h"
 #include "shell/pages/stack_page.h"
 #include "shell/tool_windows.h"
 #include "shell/window_entry_points.h"
@@ -124,7 +125,10 @@ void OptimizeController::PassView::passFinished(const OptimizerPassResult& resul
     const OptimizerChart chart = optimizerChart(parts_.pipeline.model(), parts_.alignPage.lastRankPosition(),
                                                 parts_.pipeline.optimizer().RelativeLimit);
     showPassChart(page, chart);
-    if (page.Optimizegraph->Checked()) parts_.entries.DrawRegistrationGraph();
+    if (page.Optimizegraph->Checked())
+        parts_.registrationWindows.showRegistrationGraph(parts_.pipeline.model(),
+                                                         parts_.alignPage.lastRankPosition(),
+                                                         parts_.pipeline.optimizer().RegistrationCaption);
     showPictures();
     windows.Xmove->setText(QStringLiteral("x sum:%1").arg(result.xSum));
     windows.Ymove->setText(QStringLiteral("y sum:%1").arg(result.ySum));

@@ -17,6 +17,7 @@
 #include "frames/frame_list.h"
 #include "platform/scope_exit.h"
 #include "registration/reference.h"
+#include "shell/controllers/align_page_options.h"
 #include "shell/shell_ports.h"
 #include "shell/long_operation.h"
 #include "shell/message_routine.h"
@@ -25,6 +26,7 @@
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
+#include "shell/project_replay_ports.h"
 #include "shell/speed_bar.h"
 #include "shell/tool_windows.h"
 #include "shell/window_dialogs.h"
@@ -244,7 +246,7 @@ void ProjectController::LoadProjectClick() {
         if (!ports_.dialogs().Execute(dialog)) return;
     }
     if (isFrameList(dialog.FileName, dialog.FilterIndex)) {
-        parts_.entries.loadFrameList(dialog.FileName);
+        parts_.replaySteps.takeFrameList(dialog.FileName);
         return;
     }
     loadProject(dialog.FileName);
@@ -275,10 +277,11 @@ void ProjectController::loadProject(const fs::path& file) {
     }
     const ProjectData& project = read.project;
     WindowEntryPoints& entries = parts_.entries;
-    if (!entries.takeProjectInput(plan)) return;
+    ProjectReplayPorts& steps = parts_.replaySteps;
+    if (!steps.takeInput(plan)) return;
 
     restoreFormLines(parts_.formSettings, project.formLines);
-    entries.FFTsizeGroupClick();
+    steps.applyBoxSize();
     ports_.progress().setStatus(2, "Loading project");
     const StackOptions switches = calibrationSwitches(parts_.alignPage);
     pipeline_.takeProject(project, switches.interlaced, parts_.alignPage.lastFrameIndex());
@@ -291,7 +294,7 @@ void ProjectController::loadProject(const fs::path& file) {
     for (int i = 0; i < list.count() && i < project.sequencelength; ++i)
         list.item(i)->setCheckState(pipeline_.model().FrameTable[i].Excluded ? Qt::Unchecked : Qt::Checked);
     parts_.alignPage.showReferenceFrame(refframe);
-    entries.PreviewSliderChange();
+    parts_.alignPage.showFrameAgain();
 
     replay(project, switches);
 
@@ -332,16 +335,15 @@ void ProjectController::replay(const ProjectData& project, const StackOptions& s
     // Ticked, the box shows its windows, as a click on it does.
     const auto showGraph = [&] {
         parts_.alignPage.setGraphWindowChosen(true);
-        entries.ShowgraphboxClick();
-        entries.DrawRegistrationGraph();
+        parts_.replaySteps.showRegistrationGraph();
     };
     for (const ReplayStep step : plan.steps) {
         switch (step) {
             case ReplayStep::LoadDarkFrame:
-                entries.LoadDarkframeFile(project.dark->FileName, project.dark->FileType);
+                parts_.replaySteps.loadDarkFrame(project.dark->FileName, project.dark->FileType);
                 break;
             case ReplayStep::LoadFlatField:
-                entries.LoadFlatfieldFile(project.flat->FileName, project.flat->FileType);
+                parts_.replaySteps.loadFlatField(project.flat->FileName, project.flat->FileType);
                 break;
             case ReplayStep::DrawRegistrationGraph:
                 pipeline_.markAligned();
@@ -356,7 +358,8 @@ void ProjectController::replay(const ProjectData& project, const StackOptions& s
                 parts_.alignPage.hideFeatureHint();
                 ports_.shell.view.forgetBoxOutline();
                 try {
-                    pipeline_.rebuildReference(entries.readReferenceOptions(), ports_.messages());
+                    pipeline_.rebuildReference(readReferenceOptions(parts_.alignPage, pipeline_),
+                                               ports_.messages());
                 } catch (const KestraveError& error) {
                     ports_.messages().error("Error", error.what());
                 }

@@ -12,6 +12,7 @@ class QStackedWidget;
 namespace kestrave {
 
 class WindowEntryPoints;
+class ProjectReplayPorts;
 class AlignPage;
 class Pipeline;
 class ShellPorts;
@@ -29,8 +30,8 @@ enum class ProjectForm : std::uint8_t;
 struct WindowDialogs;
 
 // What a project holds of the window: the controls it records and restores on the pages and
-// frame windows, the form storage of the stored control values, the project dialogs, and the
-// other areas' handlers that the replay runs.
+// frame windows, the form storage of the stored control values, the project dialogs, the steps of
+// other areas that its load takes again, and the other areas' handlers that the replay runs.
 struct ProjectControllerParts {
     Pipeline& pipeline;
     ShellPorts& ports;
@@ -46,6 +47,7 @@ struct ProjectControllerParts {
     TFormStorage& formSettings;
     WindowDialogs& dialogs;
     WindowEntryPoints& entries;
+    ProjectReplayPorts& replaySteps;
 };
 
 class ProjectController : public QObject {

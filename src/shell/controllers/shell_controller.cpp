@@ -85,6 +85,7 @@ ShellController::ShellController(const ShellControllerParts& parts)
     connect(&parts.align, &AlignPage::fitPreviewClicked, this, &ShellController::PreviewFullClick);
     connect(&parts.wavelet, &WaveletPage::processedViewFitToggled, this,
             &ShellController::ProcessViewfullClick);
+    connect(&parts.wavelet, &WaveletPage::fittedPictureChanged, this, &ShellController::FormResize);
     // The window sees the chord whichever of its controls has the focus.
     auto* chord = new QShortcut(QKeySequence(DeveloperModeChord), &parts.window);
     connect(chord, &QShortcut::activated, this, &ShellController::FormKeyDown);

@@ -19,6 +19,7 @@
 #include "frames/input_sources.h"
 #include "shell/shell_ports.h"
 #include "shell/busy_cursor.h"
+#include "shell/controllers/align_page_options.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/optimize_page.h"
@@ -147,7 +148,8 @@ StackController::~StackController() = default;
 
 std::unique_ptr<FrameSource> StackController::inputFrames() {
     if (frameSources_) return frameSources_();
-    return parts_.pipeline.inputFrames(parts_.alignPage.lastFrameIndex(), parts_.entries.readSourceOptions());
+    return parts_.pipeline.inputFrames(parts_.alignPage.lastFrameIndex(),
+                                       readSourceOptions(parts_.alignPage, parts_.pipeline));
 }
 
 void StackController::StackButtonClick() {
@@ -208,7 +210,7 @@ void StackController::warnOfEmptyZones(const StackOptions& options) {
 
 void StackController::prepareStackRun(const StackOptions& options) {
     StackPage& page = parts_.stackPage;
-    if (parts_.waveletPage.leaveFittedView()) parts_.entries.ProcessViewfullClick();
+    parts_.waveletPage.leaveFittedView();
     parts_.tools.Shrinkview->hide();
     parts_.tools.MultiAlignprogresswindow->hide();
     // Realigning on the result needs the frame-sized canvas.

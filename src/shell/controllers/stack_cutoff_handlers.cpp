@@ -105,7 +105,9 @@ void StackController::StackSliderChange() {
     showFrameAtCutoff(cutoffs.frame);
     // A dark or flat frame being built has no registration to show.
     if (parts_.pipeline.state().MasterFrameMode) return;
-    parts_.entries.DrawRegistrationGraph();
+    parts_.registrationWindows.showRegistrationGraph(parts_.pipeline.model(),
+                                                     parts_.alignPage.lastRankPosition(),
+                                                     parts_.pipeline.optimizer().RegistrationCaption);
     placeCutoffIndicators();
 }
 
@@ -122,7 +124,7 @@ void StackController::showFrameAtCutoff(int frame) {
         parts_.ports.progress().setStatus(2, error.what());
         return;
     }
-    parts_.entries.showPicture();
+    // The preview shows the frame read (the input's controller hears `Preview`).
     if (const std::string caption = seriesCaption(model, frame); !caption.empty())
         parts_.window.setWindowTitle(QString::fromStdString(caption));
     // The frame on a picture of the stack's size, from the top-left corner.

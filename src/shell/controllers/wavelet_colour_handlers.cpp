@@ -180,7 +180,7 @@ void WaveletController::LumichannelClick() {
 
 void WaveletController::Colourprocess2Click() {
     const bool colour = page_.Colourprocess2->Checked();
-    parts_.entries.mirrorColourstack(colour);
+    parts_.align.followColourChoice(colour);
     followColourChoice(colour);
 }
 

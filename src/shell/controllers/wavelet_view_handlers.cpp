@@ -105,7 +105,7 @@ void WaveletController::showProcessedView() {
     }
     page_.ProcessImage->setPixmap(pixmap);
     if (ports_.shell.ProcessFitted) {
-        parts_.entries.FormResize();
+        page_.refitProcessedView();
     } else {
         page_.ProcessImage->resize(pixmap.size());
     }

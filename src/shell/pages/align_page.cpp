@@ -474,6 +474,24 @@ void AlignPage::setColourInput(bool colour) {
     Colourstack->setChecked(colour);
 }
 
+void AlignPage::followColourChoice(bool colour) {
+    Colourstack->setChecked(colour);
+    LRGB->setEnabled(colour);
+    if (!colour) LRGB->setChecked(false);
+}
+
+void AlignPage::showFrameAgain() {
+    emit frameShowRequested();
+}
+
+void AlignPage::applyAlignMethod() {
+    emit alignMethodRequested();
+}
+
+void AlignPage::applyDebayerSwitch() {
+    emit debayerSwitchRequested();
+}
+
 int AlignPage::previewPosition() const {
     return PreviewSlider->Value();
 }

@@ -252,6 +252,16 @@ public:
     void setOptionsEnabled(bool enabled);
     // The subfolder's name can be edited while "Save in subdirectory" is ticked.
     void followSaveSubfolderChoice();
+    // "Colour" follows the wavelet page's colour choice; "LRGB" is open only with colour.
+    void followColourChoice(bool colour);
+
+    // Asked of the page's handlers by the input's and the alignment's steps (each emits the
+    // signal of the same intent below): the frame at the slider's position is shown again, the
+    // alignment method is put in force again (a new input), the debayer switch follows its box
+    // (a colour video taken).
+    void showFrameAgain();
+    void applyAlignMethod();
+    void applyDebayerSwitch();
 
 signals:
     // "Limit" was pressed: the ranked frames up to the preview slider's position are kept.
@@ -277,6 +287,10 @@ signals:
     void haltWindowClicked();
     // "Save in subdirectory" was clicked.
     void saveSubfolderClicked();
+    // What the functions of the same intent above ask for.
+    void frameShowRequested();
+    void alignMethodRequested();
+    void debayerSwitchRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

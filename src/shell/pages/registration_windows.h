@@ -3,16 +3,20 @@
 // and band pointer of the registration chart (Chart8, built with the frame windows), and the
 // stack graph's copy of the run (Chart9 on Stackgraphpanel). Built into the tool windows' bodies.
 
+#include <string>
+
 #include "widgets/rect_shape.h"
 
 class QFrame;
 class QLabel;
+class QWidget;
 
 namespace kestrave {
 
 class TChart;
 class TFastLineSeries;
 struct ToolWindows;
+struct FrameModel;
 
 struct RegistrationWindows {
     RegistrationWindows(ToolWindows& tools, TChart& Chart8);
@@ -43,6 +47,14 @@ struct RegistrationWindows {
     // What other parts of the window read or set here.
     // imgFFT cleared, with " Not defined " in its middle.
     void showSpectrumUndefined();
+    // The registration chart (Chart8) and the stack graph's copy (Chart9) show the quality, the
+    // difference and the correlation of the ranked frames up to `lastRank`; the optimizer's
+    // chart window takes the run's caption.
+    void showRegistrationGraph(const FrameModel& model, int lastRank, const std::string& caption);
+
+private:
+    TChart& registrationChart_;
+    QWidget& optimizerChartWindow_;
 };
 
 }  // namespace kestrave

@@ -394,11 +394,15 @@ void WaveletPage::useLuminanceStack() {
     for (TRxSlider* slider : {RedLRGBslider, GreenLRGBSlider, BlueLRGBSlider}) slider->setEnabled(false);
 }
 
-bool WaveletPage::leaveFittedView() {
+void WaveletPage::leaveFittedView() {
     const bool fitted = ProcessViewfull->Checked();
     ProcessViewfull->setChecked(false);
     Resizebutton->setChecked(false);
-    return fitted;
+    if (fitted) emit processedViewFitToggled();
+}
+
+void WaveletPage::refitProcessedView() {
+    emit fittedPictureChanged();
 }
 
 void WaveletPage::scrollToOrigin() {

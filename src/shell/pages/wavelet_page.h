@@ -186,9 +186,11 @@ public:
     // A stack with its own luminance plane (FITS luminance frames): the plane is used, the mix
     // weights are off.
     void useLuminanceStack();
-    // A new stack: the processed view is no longer fitted (true when it was, so that the fit's
-    // handler runs), and the shrink button is released.
-    bool leaveFittedView();
+    // A new stack: the processed view is no longer fitted (when it was, the fit's handler runs,
+    // as a click on "Fit" runs it), and the shrink button is released.
+    void leaveFittedView();
+    // A new picture in the fitted view: the window's fitted views are fitted again.
+    void refitProcessedView();
     // The processed view scrolled back to its origin.
     void scrollToOrigin();
     // The processed picture placed back at the top left corner of its box.
@@ -228,6 +230,8 @@ signals:
     void processedViewFitToggled();
     // The processed view's box has a new size.
     void processedViewResized();
+    // The fitted view shows a new picture (what `refitProcessedView` asks for).
+    void fittedPictureChanged();
     // "Save" was pressed: the processed image is to be saved.
     void saveRequested();
 
