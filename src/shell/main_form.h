@@ -18,9 +18,9 @@
 #include "shell/pages/shrink_view.h"
 #include "shell/pages/sigma_events_window.h"
 #include "shell/pages/wavelet_tool_panels.h"
+#include "shell/project_replay_ports.h"
 #include "shell/tool_windows.h"
 #include "shell/window_dialogs.h"
-#include "shell/project_replay_ports.h"
 #include "shell/window_entry_points.h"
 
 class QLabel;

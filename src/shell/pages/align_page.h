@@ -255,10 +255,10 @@ public:
     // "Colour" follows the wavelet page's colour choice; "LRGB" is open only with colour.
     void followColourChoice(bool colour);
 
-    // Asked of the page's handlers by the input's and the alignment's steps (each emits the
-    // signal of the same intent below): the frame at the slider's position is shown again, the
-    // alignment method is put in force again (a new input), the debayer switch follows its box
-    // (a colour video taken).
+    // Asked of the page's own handlers by the steps that change how frames are read, marked or
+    // taken (each emits the signal of the same intent below): the frame at the slider's position
+    // is shown again, the alignment method is put in force again (a new input), the debayer
+    // switch follows its box (a colour video taken).
     void showFrameAgain();
     void applyAlignMethod();
     void applyDebayerSwitch();
