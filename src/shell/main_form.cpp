@@ -237,7 +237,7 @@ void TMainForm::makeControllers() {
                                    .entries = entries});
     options = std::make_unique<OptionsController>(
         OptionsControllerParts{app.pipeline, app.shell, app.messages(), *this, *alignPage, *stackPage,
-                               frameWindows, *Speedbar, tools, entries});
+                               tools, entries});
     avi = std::make_unique<AviController>(AviControllerParts{app.pipeline, app.ports, *stackPage->aviControls,
                                                              *alignPage, *frameWindows.StackSlider,
                                                              dialogs.SaveDialog6, *ProgressBar1, entries});

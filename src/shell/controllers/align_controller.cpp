@@ -786,12 +786,8 @@ namespace kestrave {
 void AlignController::ColourstackClick() {
     const bool colour = parts_.page.Colourstack->Checked();
     kestrave::storeSetting(ports_.regSettings.get(), "usecolour", colour);
-    mirrorColourstack(colour);
-    parts_.entries.mirrorColourprocess2(colour);
-}
-
-void AlignController::mirrorColourstack(bool colour) {
     parts_.page.followColourChoice(colour);
+    parts_.entries.mirrorColourprocess2(colour);
 }
 
 void AlignController::MisalignwarningClick() {

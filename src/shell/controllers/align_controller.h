@@ -129,8 +129,6 @@ public:
     // warning off; the horizontal interlace choice shows only for interlaced input; the bias
     // value only while bias subtraction is ticked.
     void ColourstackClick();
-    // The colour choice made on the Wavelet page: set here alike, with LRGB.
-    void mirrorColourstack(bool colour);
     void MisalignwarningClick();
     void ManualAlignboxClick();
     void InterlacedClick();

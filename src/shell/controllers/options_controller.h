@@ -14,16 +14,13 @@ class WindowEntryPoints;
 class AlignPage;
 class MessageRoutine;
 class Pipeline;
-class SpeedBar;
 class StackPage;
-struct FrameWindows;
 struct ShellState;
 struct ToolWindows;
 
 // What the options' handlers work with: the pages that hold the options, the break window inside
 // the main window, and the handlers of the shell and the stack that they call; the pipeline whose
-// operations change the run. (`frameWindows` and `speedBar` are unused since the input's handlers
-// answer the sort and the clipboard item; they go when the window's wiring is next changed.)
+// operations change the run.
 struct OptionsControllerParts {
     Pipeline& pipeline;
     const ShellState& shellState;
@@ -31,8 +28,6 @@ struct OptionsControllerParts {
     QWidget& window;
     AlignPage& align;
     StackPage& stack;
-    FrameWindows& frameWindows;
-    SpeedBar& speedBar;
     ToolWindows& tools;
     // The handlers of the other areas, reached through the window.
     WindowEntryPoints& entries;

@@ -252,7 +252,7 @@ public:
     void setOptionsEnabled(bool enabled);
     // The subfolder's name can be edited while "Save in subdirectory" is ticked.
     void followSaveSubfolderChoice();
-    // "Colour" follows the wavelet page's colour choice; "LRGB" is open only with colour.
+    // "Colour" as chosen here or on the Wavelet page; "LRGB" is open only with colour.
     void followColourChoice(bool colour);
 
     // Asked of the page's own handlers by the steps that change how frames are read, marked or
