@@ -19,12 +19,12 @@
 #include "output/image_savers.h"
 #include "persist/reg_settings.h"
 #include "platform/errors.h"
-#include "shell/shell_ports.h"
 #include "shell/busy_cursor.h"
 #include "shell/controllers/curve_mouse.h"
 #include "shell/controllers/save_controller.h"
 #include "shell/pages/curve_graph.h"
 #include "shell/pages/final_page.h"
+#include "shell/shell_ports.h"
 #include "shell/tool_windows.h"
 #include "shell/window_dialogs.h"
 #include "widgets/bitmap_view.h"
@@ -153,17 +153,12 @@ FinalSettings FinalController::readFinalSettings() const {
 
 void FinalController::UpdateFinalBitmap() {
     sliderPause_->stop();
-    const Bitmap24& rendered = parts_.pipeline.wavelet().ProcessPicture;
-    if (rendered.empty()) {
-        parts_.pipeline.takeFinalPicture(Bitmap24(), {});
+    if (parts_.pipeline.wavelet().ProcessPicture.empty()) {
+        parts_.pipeline.renderFinalPicture({});
     } else {
         const BusyCursor busy;
         try {
-            const FinalSettings settings = readFinalSettings();
-            const FinalPicture picture = renderFinal(parts_.pipeline.images().ResultImage16, rendered.width(),
-                                                     rendered.height(), settings);
-            parts_.pipeline.takeFinalPicture(FlipBitmap(settings.FlipY, settings.FlipX, picture.image),
-                                             picture.histogram);
+            parts_.pipeline.renderFinalPicture(readFinalSettings());
         } catch (const std::exception& error) {
             // Out of memory for a picture this large: the last picture stays.
             parts_.messages.error("Final image", error.what());

@@ -12,11 +12,11 @@
 #include "enhance/wavelet_decomposition.h"
 #include "enhance/wavelet_processing.h"
 #include "persist/reg_settings.h"
-#include "shell/shell_ports.h"
 #include "shell/busy_cursor.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/pages/wavelet_tool_panels.h"
+#include "shell/shell_ports.h"
 #include "shell/stored_settings.h"
 #include "shell/window_entry_points.h"
 #include "widgets/check_box.h"
@@ -146,19 +146,19 @@ void WaveletController::ProcessButtonClick() {
     if (!operation) return;
     const WaveletProcessOptions options = processOptions();
     ports_.shell.WaveletTabPending = ports_.shell.WaveletPagePending = false;
-    pipeline_.beginProcessing(options);
     page_.savebmp2button->setEnabled(true);
-    if (!stackExists()) return;
     const BusyCursor busy;
-    pipeline_.showStackInProcessedView();
-    page_.ProcessImage->move(0, 0);
     try {
-        if (pipeline_.decomposeWhenDirty(options, ports_.progress())) {
+        const ProcessStart start = pipeline_.process(options, ports_.progress());
+        if (!start.stack) return;
+        page_.ProcessImage->move(0, 0);
+        if (start.decomposed) {
             updateLayerCaptions(options.steps);
             // A new result that nobody saved yet: closing the window asks again.
             ports_.shell.ImageSaved = false;
         }
     } catch (const WaveletError& error) {
+        page_.ProcessImage->move(0, 0);
         reportWaveletError(error);
         return;
     }
