@@ -116,6 +116,7 @@ struct ControllerAloneTest : ::testing::Test {
     ScriptedPresenter& messages = *scripted.messages;
     ScriptedFileDialogs* dialogs = nullptr;
     RecordingEntryPoints entries;
+    RecordingReplaySteps replaySteps;
 
     QApplication& application = app();
     QMainWindow window;
@@ -187,7 +188,8 @@ TEST_F(ControllerAloneTest, InputTakesASerRecordingAndOffersEveryFrame) {
     InputController input(InputControllerParts{
         pipeline, ports, alignPage, optimizePage, stackPage, waveletPage, waveletTools, frameWindows,
         registrationWindows, tools, imageInfoWindow, windowDialogs,
-        named<QToolButton>(speedBar, "Selectbutton"), progressBar, pages, window, entries});
+        named<QToolButton>(speedBar, "Selectbutton"), named<QToolButton>(speedBar, "ClipboardFront"),
+        progressBar, pages, window, entries});
     const SampleRecording sample = writeSampleRecording(folder.path());
     input.openInputFile(sample.path.string(), InputFilter::SER);
     const int frames = static_cast<int>(sample.truth.truth.size());
@@ -276,7 +278,8 @@ TEST_F(ControllerAloneTest, CalibrationLoadsABitmapDarkAndChecksItsBox) {
 TEST_F(ControllerAloneTest, ProjectIsNotSavedBeforeTheFramesAreAligned) {
     ProjectController project(ProjectControllerParts{pipeline, ports, speedBar, pages, alignPage,
                                                      optimizePage, stackPage, waveletPage, frameWindows,
-                                                     tools, formSettings, windowDialogs, entries});
+                                                     tools, formSettings, windowDialogs, entries,
+                                                     replaySteps});
     project.SaveProjectClick();
     EXPECT_TRUE(told("Save error", "Project can only be saved after initial alignment"));
     EXPECT_EQ(dialogs->shown, 0);
@@ -362,8 +365,7 @@ TEST_F(ControllerAloneTest, ResizeViewShowsTheProcessedPictureAtHalfSize) {
 
 TEST_F(ControllerAloneTest, OptionsHaltWindowFollowsItsBox) {
     OptionsController options(OptionsControllerParts{pipeline, ports.shell, ports.messages(), window,
-                                                     alignPage, stackPage, frameWindows, speedBar, tools,
-                                                     entries});
+                                                     alignPage, stackPage, tools, entries});
     auto& box = named<TPCheck>(alignPage, "Haltwindow");
     ToolWindow& halt = named<ToolWindow>(window, "Registerhaltwindow");
     for (const bool shown : {true, false}) {
