@@ -9,6 +9,7 @@
 #include "registration/quality_method.h"
 #include "shell/pages/about_page.h"
 #include "shell/pages/align_page.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/tool_windows.h"
 #include "widgets/check_box.h"
@@ -32,9 +33,10 @@ void showDeveloperControls(DeveloperControls& controls) {
     WaveletPage& wavelet = controls.wavelet;
     AboutPage& about = controls.about;
     for (QWidget* control : std::initializer_list<QWidget*>{
-             align.TrackDetector, align.TrackDetect, about.Checkupdates, &controls.tonegraph,
-             about.Developersmode, wavelet.Clipcopy, wavelet.Differ, wavelet.RadioGroup1, about.Memo1,
-             align.FOMlabel, align.FOMspin, align.Pix1, align.Pix2})
+             align.TrackDetector, align.TrackDetect, control<TPCheck>(about, "Checkupdates"),
+             &controls.tonegraph, control<QLabel>(about, "Developersmode"), wavelet.Clipcopy, wavelet.Differ,
+             wavelet.RadioGroup1, control<QPlainTextEdit>(about, "Memo1"), align.FOMlabel, align.FOMspin,
+             align.Pix1, align.Pix2})
         control->setVisible(true);
     align.FOMlabel->setStyleSheet("color: red");
     controls.tonemapWindow.resize(controls.tonemapWindow.width(), DeveloperTonemapHeight);
@@ -43,15 +45,15 @@ void showDeveloperControls(DeveloperControls& controls) {
 }
 
 bool developerModeOn(const DeveloperControls& controls) {
-    return !controls.about.Developersmode->isHidden();
+    return !control<QLabel>(controls.about, "Developersmode")->isHidden();
 }
 
 void hideDeveloperControls(DeveloperControls& controls) {
     AlignPage& align = controls.align;
     WaveletPage& wavelet = controls.wavelet;
     for (QWidget* control :
-         std::initializer_list<QWidget*>{controls.about.Developersmode, wavelet.Differ, wavelet.RadioGroup1,
-                                         align.FOMlabel, align.Pix1, align.Pix2})
+         std::initializer_list<QWidget*>{control<QLabel>(controls.about, "Developersmode"), wavelet.Differ,
+                                         wavelet.RadioGroup1, align.FOMlabel, align.Pix1, align.Pix2})
         control->setVisible(false);
     fillQualityMethodCombo(align, QualityMethodListCount, align.QualityMethodCombo->currentIndex());
     if (align.QualityMethodCombo->currentIndex() >= 0) return;

@@ -28,8 +28,10 @@
 #include "shell/language_handlers.h"
 #include "shell/pages/about_page.h"
 #include "shell/pages/align_page.h"
+#include "shell/pages/avi_controls.h"
 #include "shell/pages/final_page.h"
 #include "shell/pages/line_chart.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/page_controls.h"
 #include "shell/pages/stack_page.h"
@@ -43,6 +45,7 @@
 #include "widgets/check_box.h"
 #include "widgets/drop_files.h"
 #include "widgets/form_storage.h"
+#include "widgets/spin_edit.h"
 #include "widgets/splines.h"
 #include "widgets/statusbar_autofeed.h"
 
@@ -133,7 +136,8 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
     AdvStatusBar1->holdAtRight(Panel5);
 
     app.setProgress(std::make_unique<WindowProgress>(*this, *ProgressBar1, StatusPanels, app.operations));
-    app.messages().setAttention(std::make_unique<WindowAttention>(*this, *aboutPage->Formmessage));
+    app.messages().setAttention(
+        std::make_unique<WindowAttention>(*this, *control<TPCheck>(*aboutPage, "Formmessage")));
     app.operations.onIdleWhileClosing = [this] {
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
     };
@@ -220,7 +224,7 @@ void TMainForm::makeControllers() {
                                 .entries = entries});
     imageInfo = std::make_unique<ImageInfoController>(ImageInfoControllerParts{
         app.shell, imageInfoWindow, *tools.Imageinfowindow, *Speedbar->ImageInfobutton, *waveletPage,
-        *frameWindows.StackSlider, *waveletTools.gamma->Gamma1spin, dialogs});
+        *frameWindows.StackSlider, *control<TRxSpinEdit>(*this, "Gamma1spin"), dialogs});
     calibration = std::make_unique<CalibrationController>(
         CalibrationControllerParts{.app = app,
                                    .window = *this,
@@ -233,7 +237,7 @@ void TMainForm::makeControllers() {
     options = std::make_unique<OptionsController>(
         OptionsControllerParts{app.pipeline, app.shell, app.messages(), *this, *alignPage, *stackPage,
                                frameWindows, *Speedbar, tools, entries});
-    avi = std::make_unique<AviController>(AviControllerParts{app, *stackPage->aviControls, *alignPage,
+    avi = std::make_unique<AviController>(AviControllerParts{app, stackPage->aviOutput(), *alignPage,
                                                              *frameWindows.StackSlider, dialogs.SaveDialog6,
                                                              *ProgressBar1, entries});
     resizeView = std::make_unique<ResizeController>(

@@ -31,6 +31,7 @@
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
 #include "shell/pages/language_box.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
@@ -179,11 +180,11 @@ void Startup::restoreStoredControls() {
     chooseQualityMethod();
     align_.Usedarkframe->setChecked(false);
     align_.UseFlatfield->setChecked(false);
-    form_.stackPage->Resampled->setChecked(false);
+    control<TPCheck>(form_, "Resampled")->setChecked(false);
     hideToolWindows();
     wavelet_.Colourprocess2->setChecked(align_.Colourstack->Checked());
-    if (!app_.batch.BatchPending && !options_.headless && about_.Checkupdates->Checked())
-        newversion(about_.VersionNo->text(), updateCheckFiles(), app_.messages(), &form_);
+    if (!app_.batch.BatchPending && !options_.headless && control<TPCheck>(about_, "Checkupdates")->Checked())
+        newversion(control<QLabel>(about_, "VersionNo")->text(), updateCheckFiles(), app_.messages(), &form_);
 }
 
 // The processing area chosen and its planes made, the placement saved, the colour controls and
@@ -198,8 +199,8 @@ void Startup::settleProcessingControls() {
         }
     }
     WaveletFilterPanel& filter = *form_.waveletTools.filter;
-    filter.Waveletcentrelabel->setText("Wavelet centre: " +
-                                       QString::number(std::llrint(filter.Filter22()->Value())));
+    control<QLabel>(filter, "Waveletcentrelabel")
+        ->setText("Wavelet centre: " + QString::number(std::llrint(filter.Filter22()->Value())));
     form_.shell->followAutoprocessbox();
     const bool colour = align_.Colourstack->Checked();
     align_.LRGB->setEnabled(colour);
@@ -207,7 +208,7 @@ void Startup::settleProcessingControls() {
     if (!colour) align_.LRGB->setChecked(false);
     if (processAreaSizeForItem(processareaItem) != app_.pipeline.images().ProcessAreaSize)
         createPlanes(processareaItem);
-    QComboBox& resampleFilter = *form_.stackPage->ResampleMethod;
+    QComboBox& resampleFilter = *control<QComboBox>(form_, "ResampleMethod");
     const int resampleMethod = resampleMethodItemForText(resampleFilter.currentText().toStdString());
     if (resampleMethod >= 0) resampleFilter.setCurrentIndex(resampleMethod);
     form_.wavelet->createCurveObjects();
@@ -262,17 +263,17 @@ void Startup::runPendingBatch() {
 // Combo defaults, the pipeline's factors and kernel, the codec list, the first tab, the caption.
 void Startup::setDefaults() {
     wavelet_.Processarea->setCurrentIndex(DefaultProcessAreaItem);
-    form_.stackPage->ResampleMethod->setCurrentIndex(0);
+    control<QComboBox>(form_, "ResampleMethod")->setCurrentIndex(0);
     form_.optimizePage->Filtertype->setCurrentIndex(0);
-    form_.stackPage->Stackfiltermethod->setCurrentIndex(0);
+    control<QComboBox>(form_, "Stackfiltermethod")->setCurrentIndex(0);
     align_.QualityMethodCombo->setCurrentIndex(DefaultQualityMethod);
     app_.pipeline.setStartState();
 
-    readVideo(*about_.Memo1);
+    readVideo(*control<QPlainTextEdit>(about_, "Memo1"));
     form_.shell->selectTab(0);
     form_.dialogs.Addbitmapdialog.Title = "Open file(s)";
 
-    about_.logolabel->setText(VersionCaption);
+    control<QLabel>(about_, "logolabel")->setText(VersionCaption);
     form_.setWindowTitle(VersionCaption);
 }
 
@@ -390,7 +391,7 @@ void Startup::resetViews() {
         layer->setValue(10);
     wavelet_.ContrastSlider->setValue(250);
     wavelet_.BrightnessSlider->setValue(0);
-    form_.waveletTools.gamma->Gamma1spin->setValue(1.0L);
+    control<TRxSpinEdit>(form_, "Gamma1spin")->setValue(1.0L);
     for (TPCheck* layer : {wavelet_.Layer1checkbox, wavelet_.Layer2checkbox, wavelet_.Layer3checkbox,
                            wavelet_.layer4checkbox, wavelet_.layer5checkbox, wavelet_.layer6checkbox})
         layer->setChecked(true);
@@ -442,8 +443,8 @@ int ScreenColourDepth(const TMainForm& form) {
 }
 
 void ShowMemoryUsage(TMainForm& form) {
-    form.aboutPage->Label22->setText(QString::fromStdString(memoryUsageText(readMemoryFacts())));
-    form.aboutPage->Label22->repaint();
+    control<QLabel>(form, "Label22")->setText(QString::fromStdString(memoryUsageText(readMemoryFacts())));
+    control<QLabel>(form, "Label22")->repaint();
 }
 
 }  // namespace kestrave

@@ -66,8 +66,7 @@ bool WindowBatchOperations::AlignallButtonClick() {
 }
 
 void WindowBatchOperations::setSeams(int width) {
-    parts_.points.SeamWidths->setValue(width);
-    parts_.points.Seams->setChecked(true);
+    parts_.points.useSeams(width);
 }
 
 bool WindowBatchOperations::alignPoints(const std::filesystem::path& pointsFile) {

@@ -26,6 +26,7 @@
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/line_chart.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/point_windows.h"
 #include "shell/tab_strip.h"
@@ -358,8 +359,10 @@ TEST_F(AlignPageTest, TheZoomWindowShowsTheSquareAroundThePointerTwiceAsLarge) {
     ASSERT_TRUE(page.Previewzoom->Checked());
     EXPECT_TRUE(form->tools.Zoomwindow->isVisible());
 
-    const auto shown = [](const QPixmap& picture) { return picture.toImage().convertToFormat(QImage::Format_RGB32); };
-    const auto zoomShown = [&] { return shown(form->pointWindows.zoomimage->pixmap()); };
+    const auto shown = [](const QPixmap& picture) {
+        return picture.toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    const auto zoomShown = [&] { return shown(control<QLabel>(*form, "zoomimage")->pixmap()); };
     const QImage preview = shown(page.previewPicture());
     const QPoint pointer(100, 80);
     move(pointer);

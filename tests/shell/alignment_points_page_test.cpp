@@ -24,6 +24,7 @@
 #include "shell/controllers/stack_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/point_windows.h"
 #include "shell/pages/stack_page.h"
@@ -83,7 +84,8 @@ struct PointsPageTest : ShellWindowTest {
     }
     std::vector<QString> gridRow(int r) const {
         std::vector<QString> cells;
-        for (int c = 0; c < 4; ++c) cells.push_back(windows.StringGrid1->item(r, c)->text());
+        for (int c = 0; c < 4; ++c)
+            cells.push_back(control<QTableWidget>(*form, "StringGrid1")->item(r, c)->text());
         return cells;
     }
     void estimateAndClear();
@@ -112,8 +114,8 @@ TEST_F(PointsPageTest, NoneStacksTheFramesWithoutShifts) {
         EXPECT_EQ(context.pipeline.model().FrameTable[f].Slots[1].X, 9) << "point shifts stay";
     }
     EXPECT_TRUE(form->alignPage->Setlimitbutton->isEnabled());
-    EXPECT_TRUE(form->stackPage->Stackbutton->isEnabled());
-    EXPECT_TRUE(form->stackPage->Statisticalstackbutton->isEnabled());
+    EXPECT_TRUE(control<TRxSpeedButton>(*form, "Stackbutton")->isEnabled());
+    EXPECT_TRUE(control<TRxSpeedButton>(*form, "Statisticalstackbutton")->isEnabled());
     EXPECT_FALSE(form->optimizePage->Optimizebutton->isEnabled());
     EXPECT_EQ(page.PreviewSlider->Value(), page.PreviewSlider->MaxValue());
     EXPECT_EQ(form->frameWindows.StackSlider->Value(), page.PreviewSlider->Value());
@@ -131,10 +133,10 @@ TEST_F(PointsPageTest, MultipointOpensThePointWindowAndDefaultLeavesItKeepingThe
     const std::vector<AlignPoint> placed{{40, 40, 64}, {120, 70, 64}};
     whilePlacing([&] {
         EXPECT_TRUE(form->frameWindows.differencecutslider->isHidden());
-        EXPECT_TRUE(windows.Multialignwindow->isVisible());
+        EXPECT_TRUE(control<ToolWindow>(*form, "Multialignwindow")->isVisible());
         loadPoints(placed);
-        EXPECT_EQ(windows.StringGrid1->rowCount(), 2);
-        EXPECT_EQ(windows.Label52->text(), "Alignmentpoints: 2");
+        EXPECT_EQ(control<QTableWidget>(*form, "StringGrid1")->rowCount(), 2);
+        EXPECT_EQ(control<QLabel>(*form, "Label52")->text(), "Alignmentpoints: 2");
         EXPECT_EQ(context.pipeline.alignPoints().Alignpoints, 3);
         EXPECT_EQ(context.pipeline.alignPoints().PointPos[2].X, 120);
         editRun(context.pipeline).state.FeatureX = editRun(context.pipeline).state.FeatureY =
@@ -143,7 +145,7 @@ TEST_F(PointsPageTest, MultipointOpensThePointWindowAndDefaultLeavesItKeepingThe
     });
     EXPECT_EQ(context.pipeline.state().FeatureX, 80);
     EXPECT_EQ(context.pipeline.state().FeatureY, 60);
-    EXPECT_FALSE(windows.Multialignwindow->isVisible());
+    EXPECT_FALSE(control<ToolWindow>(*form, "Multialignwindow")->isVisible());
     EXPECT_FALSE(form->frameWindows.differencecutslider->isHidden());
     EXPECT_EQ(context.pipeline.alignPoints().Alignpoints, 1);
     EXPECT_FALSE(context.pipeline.alignPoints().MultiPointMode);
@@ -154,7 +156,7 @@ TEST_F(PointsPageTest, MultipointOpensThePointWindowAndDefaultLeavesItKeepingThe
 
     // Back in the multi-point mode the kept points come back, and "None" keeps them again.
     whilePlacing([&] {
-        EXPECT_EQ(windows.StringGrid1->rowCount(), 2);
+        EXPECT_EQ(control<QTableWidget>(*form, "StringGrid1")->rowCount(), 2);
         std::filesystem::remove(dir / TempPointFile);
         chooseMethod(AlignMethodNone);
     });
@@ -197,12 +199,12 @@ TEST_F(PointsPageTest, EstimatedPointsFillTheGridAndTheArrays) {
 
 void PointsPageTest::estimateAndClear() {
     // The setup sets the minimum distance to half the box.
-    EXPECT_EQ(windows.MaxDist->Value(), 32);
+    EXPECT_EQ(control<TRxSpinEdit>(*form, "MaxDist")->Value(), 32);
     const std::vector<PointXY> expected = estimateAlignPoints(context.pipeline.input().PreviewBitmap, 64, 32);
     ASSERT_FALSE(expected.empty());
-    windows.EstimateBestAlign->click();
+    control<QPushButton>(*form, "EstimateBestAlign")->click();
     const int count = static_cast<int>(expected.size());
-    ASSERT_EQ(windows.StringGrid1->rowCount(), count);
+    ASSERT_EQ(control<QTableWidget>(*form, "StringGrid1")->rowCount(), count);
     for (int p = 1; p <= count; ++p) {
         EXPECT_EQ(gridRow(p - 1),
                   (std::vector<QString>{QString::number(p), QString::number(expected[p - 1].X),
@@ -211,14 +213,14 @@ void PointsPageTest::estimateAndClear() {
         EXPECT_EQ(context.pipeline.alignPoints().PointFFTIndex[p], 1);
     }
     EXPECT_EQ(context.pipeline.alignPoints().Alignpoints, count + 1);
-    EXPECT_EQ(windows.Label52->text(), "Alignmentpoints: " + QString::number(count));
+    EXPECT_EQ(control<QLabel>(*form, "Label52")->text(), "Alignmentpoints: " + QString::number(count));
     EXPECT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stReferenceReady);
     EXPECT_TRUE(page.Alignbutton->isEnabled());
 
-    windows.ClearAlignmentpoints->click();
-    EXPECT_EQ(windows.StringGrid1->rowCount(), 0);
+    control<QPushButton>(*form, "ClearAlignmentpoints")->click();
+    EXPECT_EQ(control<QTableWidget>(*form, "StringGrid1")->rowCount(), 0);
     EXPECT_EQ(context.pipeline.alignPoints().Alignpoints, 1);
-    EXPECT_EQ(windows.Label52->text(), "Alignmentpoints: 0");
+    EXPECT_EQ(control<QLabel>(*form, "Label52")->text(), "Alignmentpoints: 0");
 }
 
 TEST_F(PointsPageTest, ARightClickDeletesTheNearestPointAndABadCellBlocksTheRebuild) {
@@ -230,19 +232,19 @@ TEST_F(PointsPageTest, ARightClickDeletesTheNearestPointAndABadCellBlocksTheRebu
 void PointsPageTest::rightClickAndDelete() {
     loadPoints({{40, 40, 32}, {120, 40, 32}, {80, 90, 64}});
     QTest::mouseClick(page.PreviewImage, Qt::RightButton, Qt::NoModifier, QPoint(115, 45));
-    ASSERT_EQ(windows.StringGrid1->rowCount(), 2);
+    ASSERT_EQ(control<QTableWidget>(*form, "StringGrid1")->rowCount(), 2);
     EXPECT_EQ(gridRow(0), (std::vector<QString>{"1", "40", "40", "32"}));
     EXPECT_EQ(gridRow(1), (std::vector<QString>{"2", "80", "90", "64"}));
     EXPECT_EQ(context.pipeline.alignPoints().PointPos[2].X, 80);
     EXPECT_EQ(context.pipeline.alignPoints().PointFFTSize[2], 64);
     EXPECT_EQ(context.pipeline.alignPoints().Alignpoints, 3);
-    EXPECT_EQ(windows.Label52->text(), "Alignmentpoints: 2");
+    EXPECT_EQ(control<QLabel>(*form, "Label52")->text(), "Alignmentpoints: 2");
 
     // The user typed a bad value into point 1; deleting point 2 would rebuild from it.
-    windows.StringGrid1->item(0, 1)->setText("4O");
-    windows.StringGrid1->setCurrentCell(1, 0);
-    QTest::keyClick(windows.StringGrid1, Qt::Key_Delete);
-    EXPECT_EQ(windows.StringGrid1->rowCount(), 2);
+    control<QTableWidget>(*form, "StringGrid1")->item(0, 1)->setText("4O");
+    control<QTableWidget>(*form, "StringGrid1")->setCurrentCell(1, 0);
+    QTest::keyClick(control<QTableWidget>(*form, "StringGrid1"), Qt::Key_Delete);
+    EXPECT_EQ(control<QTableWidget>(*form, "StringGrid1")->rowCount(), 2);
     EXPECT_EQ(context.pipeline.alignPoints().PointPos[2].X, 80);
     EXPECT_EQ(messages.shown.back().text, "Point 1: '4O' is not a valid integer value");
 }
@@ -262,7 +264,7 @@ void PointsPageTest::saveAndLoad() {
     std::ofstream(dir / "hostile.kap", std::ios::binary) << text;
     dialogs->willChoose(dir / "hostile.kap");
     points.LoadpointsClick();
-    EXPECT_EQ(windows.StringGrid1->rowCount(), 98);
+    EXPECT_EQ(control<QTableWidget>(*form, "StringGrid1")->rowCount(), 98);
     EXPECT_EQ(context.pipeline.alignPoints().Alignpoints, 99);
     EXPECT_EQ(page.PreviewSlider->Value(), 0);
     ASSERT_FALSE(messages.shown.empty());
@@ -274,7 +276,7 @@ void PointsPageTest::saveAndLoad() {
     dialogs->willChoose(dir / "saved.kap");
     points.SavePointsClick();
     EXPECT_EQ(readAlignPointFile(dir / "saved.kap", 160, 120).points.size(), 98u);
-    windows.StringGrid1->setRowCount(1);
+    control<QTableWidget>(*form, "StringGrid1")->setRowCount(1);
     messages.reply(mrNo);
     dialogs->willChoose(dir / "saved.kap");
     points.SavePointsClick();
@@ -295,7 +297,7 @@ TEST_F(PointsPageTest, ClicksPlacePointsUpTo99AndSimpleAlignmentCopiesPointOne) 
                              [](const Message& m) { return m.caption == "Maximum alignmentpoints used"; });
     };
     QTimer::singleShot(0, [&] {
-        EXPECT_EQ(windows.StringGrid1->rowCount(), 98);
+        EXPECT_EQ(control<QTableWidget>(*form, "StringGrid1")->rowCount(), 98);
         EXPECT_EQ(context.pipeline.alignPoints().Alignpoints, 99);
         QTest::mouseClick(page.PreviewImage, Qt::LeftButton, Qt::NoModifier, QPoint(50, 50));
         QTimer::singleShot(0, [&] {
@@ -304,7 +306,7 @@ TEST_F(PointsPageTest, ClicksPlacePointsUpTo99AndSimpleAlignmentCopiesPointOne) 
             EXPECT_EQ(context.pipeline.alignPoints().Alignpoints, 99) << "the next click replaces point 99";
             QTest::mouseClick(page.PreviewImage, Qt::LeftButton, Qt::NoModifier, QPoint(100, 70));
             QTimer::singleShot(0, [&] {
-                EXPECT_EQ(windows.StringGrid1->rowCount(), 99);
+                EXPECT_EQ(control<QTableWidget>(*form, "StringGrid1")->rowCount(), 99);
                 EXPECT_EQ(gridRow(98), (std::vector<QString>{"99", "100", "70", "64"}));
                 EXPECT_EQ(maximumMessages(), 2);
                 page.Alignbutton->click();
@@ -316,7 +318,7 @@ TEST_F(PointsPageTest, ClicksPlacePointsUpTo99AndSimpleAlignmentCopiesPointOne) 
     ASSERT_TRUE(context.pipeline.model().FramesRanked);
     EXPECT_EQ(context.pipeline.alignPoints().Alignpoints, 99);
     EXPECT_TRUE(context.pipeline.alignPoints().MultiPointMode);
-    EXPECT_FALSE(windows.Multialignwindow->isVisible());
+    EXPECT_FALSE(control<ToolWindow>(*form, "Multialignwindow")->isVisible());
     EXPECT_EQ(QPoint(context.pipeline.state().FeatureX, context.pipeline.state().FeatureY), QPoint(80, 60))
         << "point 1";
     const int last = form->input->lastIndex();
@@ -372,7 +374,7 @@ TEST_F(PointsPageTest, TheCountdownStopsAtZero) {
     context.shell.view.TimeLeft = 12000;
     for (const char* shown : {"Time left: 00:00:07", "Time left: 00:00:02", "Time left: 00:00:00"}) {
         points.Timer1Timer();
-        EXPECT_EQ(windows.Multialigntimer->text(), shown);
+        EXPECT_EQ(control<QLabel>(*form, "Multialigntimer")->text(), shown);
     }
     EXPECT_EQ(context.shell.view.TimeLeft, 0);
 }

@@ -21,6 +21,7 @@
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
 #include "shell/pages/frame_windows.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/stack_page.h"
 #include "shell/speed_bar.h"
 #include "shell_test_support.h"
@@ -232,7 +233,7 @@ TEST_F(DarkRecording, CreatedDarkSavedAsSpecialFitsLoadsBackAsTheSamePlanes) {
     }
 
     // The recording less its own dark is black.
-    form->stackPage->Stackbutton->click();
+    control<TRxSpeedButton>(*form, "Stackbutton")->click();
     for (int x = 0; x < Width; ++x)
         for (int y = 0; y < Height; ++y)
             ASSERT_EQ(context.pipeline.images().StackPlanes[1][x][y], 0.0f) << x << "," << y;

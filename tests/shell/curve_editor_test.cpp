@@ -8,6 +8,7 @@
 #include "enhance/curve_editing.h"
 #include "shell/pages/curve_graph.h"
 #include "shell/pages/histogram_windows.h"
+#include "shell/pages/named_control.h"
 #include "shell/tool_windows.h"
 #include "wavelet_page_support.h"
 #include "widgets/check_box.h"
@@ -42,7 +43,7 @@ struct CurveEditorTest : WaveletPageTest {
     std::vector<double> gammaTable() const {
         return {context.pipeline.wavelet().GammaTable->begin(), context.pipeline.wavelet().GammaTable->end()};
     }
-    CurveGraph& graph = *tools.gamma->GammaSplineGraph;
+    CurveGraph& graph = *control<CurveGraph>(*tools.gamma, "GammaSplineGraph");
     TBSpline& curve = editRun(context.pipeline).curves.GammaSpline;
 };
 
@@ -109,8 +110,7 @@ TEST_F(CurveEditorTest, AGammaCurveGoesToAFileAndBackAndABadFileChangesNothing) 
 }
 
 TEST_F(CurveEditorTest, TheRangeSliderSetsTheLevelsAndTheSpinsFollow) {
-    HistogramWindows& histograms = form->histogramWindows;
-    TmkRangeSlider& slider = *histograms.mkRangeSlider1;
+    TmkRangeSlider& slider = *control<TmkRangeSlider>(*form, "mkRangeSlider1");
     form->tools.HistoWindow->show();
     slider.setFocus();
     QApplication::setActiveWindow(form->tools.HistoWindow);
@@ -120,26 +120,27 @@ TEST_F(CurveEditorTest, TheRangeSliderSetsTheLevelsAndTheSpinsFollow) {
     slider.setMaxPosition(768);
     EXPECT_FLOAT_EQ(context.pipeline.state().LevelLo, 63.75f);
     EXPECT_FLOAT_EQ(context.pipeline.state().LevelHi, 191.25f);
-    EXPECT_EQ(histograms.Label4->text().toStdString(), "  lo: 64");
-    EXPECT_EQ(static_cast<int>(histograms.LovalSpin->Value()), 64) << "the spins follow the slider in use";
+    EXPECT_EQ(control<QLabel>(*form, "Label4")->text().toStdString(), "  lo: 64");
+    EXPECT_EQ(static_cast<int>(control<TRxSpinEdit>(*form, "LovalSpin")->Value()), 64)
+        << "the spins follow the slider in use";
 
     // A level typed into a spin moves its thumb: 100 of 0..255 is position 402 of 1024.
-    histograms.LovalSpin->setFocus();
-    histograms.LovalSpin->setValue(100);
+    control<TRxSpinEdit>(*form, "LovalSpin")->setFocus();
+    control<TRxSpinEdit>(*form, "LovalSpin")->setValue(100);
     EXPECT_EQ(slider.MinPosition(), 402);
     EXPECT_FLOAT_EQ(context.pipeline.state().LevelLo, 402 * 255.0f / 1024);
 
-    histograms.Log->setChecked(true);
+    control<TPCheck>(*form, "Log")->setChecked(true);
     wavelet.LogClick();
-    EXPECT_TRUE(histograms.histogram->logScale());
-    EXPECT_TRUE(histograms.rgbHistogram->logScale());
+    EXPECT_TRUE(control<HistogramView>(*form, "HistogramView")->logScale());
+    EXPECT_TRUE(control<HistogramView>(*form, "RGBHistogramView")->logScale());
 
     wavelet.Button1Click();
     EXPECT_EQ(context.pipeline.state().LevelLo, 0.0f);
     EXPECT_EQ(context.pipeline.state().LevelHi, 255.0f);
     EXPECT_EQ(slider.MinPosition(), 0);
     EXPECT_EQ(slider.MaxPosition(), 1023);
-    EXPECT_EQ(static_cast<int>(histograms.Hivalspin->Value()), 255);
+    EXPECT_EQ(static_cast<int>(control<TRxSpinEdit>(*form, "Hivalspin")->Value()), 255);
 }
 
 TEST_F(CurveEditorTest, ActivatingToneMappingSetsItsSlidersAndTheGraphSwitchChoosesWhichShow) {

@@ -12,6 +12,7 @@
 #include "shell/error_report.h"
 #include "shell/pages/about_page.h"
 #include "shell/pages/align_page.h"
+#include "shell/pages/named_control.h"
 #include "shell_test_support.h"
 #include "widgets/slider.h"
 #include "widgets/web_label.h"
@@ -75,7 +76,7 @@ TEST(ErrorReport, ValuesWithLinkSyntaxStayInsideTheBody) {
 struct MailLabelTest : test::ShellWindowTest {};
 
 TEST_F(MailLabelTest, AClickOpensTheLinkBuiltFromTheWindowAsItIsNow) {
-    TjanWebLabel& label = *form->aboutPage->MailLabel;
+    TjanWebLabel& label = *control<TjanWebLabel>(*form, "MailLabel");
     std::vector<QUrl> opened;
     label.setOpener([&](const QUrl& url) {
         opened.push_back(url);
@@ -98,9 +99,9 @@ TEST_F(MailLabelTest, AClickOpensTheLinkBuiltFromTheWindowAsItIsNow) {
     EXPECT_EQ(opened.size(), 2u);
     EXPECT_EQ(opened.back().scheme(), "mailto");
     // Memo1 holds the memory report afresh, whatever it showed before.
-    form->aboutPage->Memo1->setPlainText("old text");
+    control<QPlainTextEdit>(*form, "Memo1")->setPlainText("old text");
     QTest::mouseClick(&label, Qt::LeftButton);
-    const QStringList memo = form->aboutPage->Memo1->toPlainText().split('\n');
+    const QStringList memo = control<QPlainTextEdit>(*form, "Memo1")->toPlainText().split('\n');
     ASSERT_EQ(memo.size(), 5);
     EXPECT_TRUE(memo[0].startsWith("Current memory load: "));
     EXPECT_TRUE(memo[4].startsWith("Used virtual memory: "));

@@ -9,6 +9,7 @@
 #include <QToolButton>
 #include <vector>
 
+#include "shell/pages/named_control.h"
 #include "wavelet_page_support.h"
 #include "widgets/check_box.h"
 #include "widgets/slider.h"
@@ -44,13 +45,17 @@ TEST_F(HistogramWindowTest, TheHistogramWindowShowsTheSmoothedCurvesAndTheLevels
     // 40 × 30 grey pixels at 100: the display maps them onto byte 100.
     flatStack(40, 30, false, 100.0f, 100.0f, 100.0f);
     page.Processbutton->click();
-    EXPECT_EQ(windows.Series9->count(), 0) << "nothing drawn while no histogram window shows";
+    EXPECT_EQ(control<HistogramView>(*form, "HistogramView")->series[1]->count(), 0)
+        << "nothing drawn while no histogram window shows";
 
     page.Histogramspeedbutton->click();  // opens the window and renders
     ASSERT_TRUE(form->tools.HistoWindow->isVisible());
     // Smoothing 5: the 1200 pixels of bin 100 spread evenly over the 11 bins 95..105. A grey
     // picture counts the same in all four histograms.
-    for (QLineSeries* series : {windows.Series1, windows.Series9, windows.Series10, windows.Series2}) {
+    for (QLineSeries* series : {control<HistogramView>(*form, "HistogramView")->series[0],
+                                control<HistogramView>(*form, "HistogramView")->series[1],
+                                control<HistogramView>(*form, "HistogramView")->series[2],
+                                control<HistogramView>(*form, "HistogramView")->series[3]}) {
         ASSERT_EQ(series->count(), 255) << series->objectName().toStdString();
         EXPECT_DOUBLE_EQ(series->at(0).x(), 1.0);
         EXPECT_DOUBLE_EQ(curveAt(*series, 95), 1200.0 / 11);
@@ -58,14 +63,14 @@ TEST_F(HistogramWindowTest, TheHistogramWindowShowsTheSmoothedCurvesAndTheLevels
         EXPECT_EQ(curveAt(*series, 94), 0.0);
         EXPECT_EQ(curveAt(*series, 106), 0.0);
     }
-    EXPECT_EQ(windows.Series1->color(), QColor(Qt::red));
-    EXPECT_EQ(windows.Label4->text(), "  lo: 0");
-    EXPECT_EQ(windows.Label1->text(), "  hi: 255");
+    EXPECT_EQ(control<HistogramView>(*form, "HistogramView")->series[0]->color(), QColor(Qt::red));
+    EXPECT_EQ(control<QLabel>(*form, "Label4")->text(), "  lo: 0");
+    EXPECT_EQ(control<QLabel>(*form, "Label1")->text(), "  hi: 255");
 
     // A new smoothing redraws the curves: 1200 over the three bins 99..101.
-    windows.HistoSmoother->setValue(1);
-    EXPECT_DOUBLE_EQ(curveAt(*windows.Series9, 101), 400.0);
-    EXPECT_EQ(curveAt(*windows.Series9, 102), 0.0);
+    control<TRxSpinEdit>(*form, "HistoSmoother")->setValue(1);
+    EXPECT_DOUBLE_EQ(curveAt(*control<HistogramView>(*form, "HistogramView")->series[1], 101), 400.0);
+    EXPECT_EQ(curveAt(*control<HistogramView>(*form, "HistogramView")->series[1], 102), 0.0);
 }
 
 TEST_F(HistogramWindowTest, AutomaticBalanceFromTheRgbWindowMovesRedAndBlueOntoGreen) {
@@ -73,25 +78,25 @@ TEST_F(HistogramWindowTest, AutomaticBalanceFromTheRgbWindowMovesRedAndBlueOntoG
     flatStack(40, 30, true, 100.0f, 150.0f, 130.0f);
     page.Processbutton->click();
     page.RGBbalancespeedbutton->click();
-    windows.Autobalancebutton->click();
+    control<QPushButton>(*form, "Autobalancebutton")->click();
 
     const RgbBalancePanel& balance = *tools.rgbBalance;
     EXPECT_EQ(balance.RedSlider->Value(), 50);
     EXPECT_EQ(balance.GreenSlider->Value(), 0);
     EXPECT_EQ(balance.blueslider->Value(), 20);
-    EXPECT_FALSE(windows.Autobalance->Checked());
+    EXPECT_FALSE(control<TPCheck>(*form, "Autobalance")->Checked());
     // The second pass rendered with the balanced offsets: the picture is grey at 150.
     const std::uint8_t* pixel = context.pipeline.wavelet().ProcessPicture.pixel(20, 15);
     EXPECT_EQ(pixel[0], 150);
     EXPECT_EQ(pixel[1], 150);
     EXPECT_EQ(pixel[2], 150);
-    EXPECT_EQ(windows.rgbHistogram->levelLo->text(), "  lo: 0");
+    EXPECT_EQ(control<HistogramView>(*form, "RGBHistogramView")->levelLo->text(), "  lo: 0");
 }
 
 TEST_F(HistogramWindowTest, TheChannelTwinsChooseWhatTheProcessedViewShows) {
     flatStack(40, 30, true, 100.0f, 150.0f, 130.0f);
     page.Processbutton->click();
-    QTest::mouseClick(windows.Redshow, Qt::LeftButton);
+    QTest::mouseClick(control<TPCheck>(*form, "Redshow"), Qt::LeftButton);
     EXPECT_FALSE(page.Showred->Checked());
     EXPECT_EQ(context.pipeline.wavelet().ProcessPicture.pixel(20, 15)[2], 0) << "rendered without red";
     EXPECT_EQ(context.pipeline.wavelet().ProcessPicture.pixel(20, 15)[1], 150);

@@ -9,6 +9,7 @@
 #include <QToolButton>
 
 #include "shell/image_info_tag.h"
+#include "shell/pages/named_control.h"
 #include "shell/speed_bar.h"
 #include "wavelet_page_support.h"
 #include "widgets/check_box.h"
@@ -51,7 +52,7 @@ TEST(ProcessingInfoTag, NamesTheSettingsTheWindowAsksFor) {
 
 struct ImageInfoTest : WaveletPageTest {
     ImageInfoWindow& info = form->imageInfoWindow;
-    QString tag() const { return info.Memo3->toPlainText(); }
+    QString tag() const { return control<QPlainTextEdit>(*form, "Memo3")->toPlainText(); }
 };
 
 TEST_F(ImageInfoTest, TheImageInfoItemTogglesTheWindowAndRendersKeepTheTagCurrent) {
@@ -62,9 +63,9 @@ TEST_F(ImageInfoTest, TheImageInfoItemTogglesTheWindowAndRendersKeepTheTagCurren
     EXPECT_TRUE(form->tools.Imageinfowindow->isVisible());
     EXPECT_TRUE(context.shell.ImageInfoOn);
 
-    QTest::keyClicks(info.Objectnameedit, "Jup");
+    QTest::keyClicks(control<QLineEdit>(*form, "Objectnameedit"), "Jup");
     EXPECT_EQ(tag(), "Jup_");
-    QTest::mouseClick(info.Showwaveletvalues, Qt::LeftButton);
+    QTest::mouseClick(control<TPCheck>(*form, "Showwaveletvalues"), Qt::LeftButton);
     EXPECT_EQ(tag(), "Jup__WV10_10_10_10_10_10");
     // A render rebuilds the tag with the settings it renders.
     page.Layer1slider->setValue(20);
@@ -81,12 +82,12 @@ TEST_F(ImageInfoTest, UseImageinfoMakesTheTagTheSaveDialogsProposal) {
     page.Processbutton->click();
     editRun(context.pipeline).state.DoAllDone = true;
     form->frameWindows.StackSlider->setValue(150);
-    QTest::keyClicks(info.Objectnameedit, "Jup");
-    QTest::keyClicks(info.Datetimeedit, "0412");
-    QTest::mouseClick(info.Showstacksize, Qt::LeftButton);
+    QTest::keyClicks(control<QLineEdit>(*form, "Objectnameedit"), "Jup");
+    QTest::keyClicks(control<QLineEdit>(*form, "Datetimeedit"), "0412");
+    QTest::mouseClick(control<TPCheck>(*form, "Showstacksize"), Qt::LeftButton);
     EXPECT_TRUE(form->dialogs.WaveletSave.FileName.empty()) << "proposed only with Use Imageinfo";
 
-    QTest::mouseClick(info.ActiveImageinfo, Qt::LeftButton);
+    QTest::mouseClick(control<TPCheck>(*form, "ActiveImageinfo"), Qt::LeftButton);
     for (const TFileDialog* save :
          {&form->dialogs.SaveDialog1, &form->dialogs.WaveletSave, &form->dialogs.SaveDialog4})
         EXPECT_EQ(save->FileName, "Jup_0412_ST151");

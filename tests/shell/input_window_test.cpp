@@ -22,6 +22,7 @@
 #include "shell/pages/directory_list_box.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/line_chart.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/pages/wavelet_tool_panels.h"
@@ -118,7 +119,7 @@ TEST_F(InputWindowTest, ABatchRunTakesItsSerFileAndShowsTheFirstFrame) {
     EXPECT_EQ(windows.Chart8->title(), "Frame 1 Quality =0.00000");
     EXPECT_EQ(align.PreviewImage->pixmap().size(), QSize(24, 16));
     EXPECT_EQ(form->StatusPanels[3]->text(), "Frames : 30 Imagesize : 24x16");
-    EXPECT_EQ(form->imageInfoWindow.Objectnameedit->text(), "planet");
+    EXPECT_EQ(control<QLineEdit>(*form, "Objectnameedit")->text(), "planet");
     EXPECT_EQ(windows.StackSlider->Tag(), 29);
     EXPECT_EQ(context.pipeline.images().AllocWidth, 24);
     EXPECT_FALSE(align.Avidebay->Checked());
@@ -300,7 +301,7 @@ TEST_F(InputWindowTest, ANewInputPutsTheControlsBackUnlessHeld) {
     form->waveletTools.rgbBalance->Rbalance->setValue(0.5);
     wavelet.RDXSpin->setValue(3);
     wavelet.Lumichannel->show();
-    form->stackPage->ResampleSpin->setValue(3.5);
+    control<TRxSpinEdit>(*form, "ResampleSpin")->setValue(3.5);
     // What the window drew over its pictures for the input before.
     ViewState& view = context.shell.view;
     view.keepBoxOutline = view.CentrePickMode = true;
@@ -317,7 +318,7 @@ TEST_F(InputWindowTest, ANewInputPutsTheControlsBackUnlessHeld) {
     EXPECT_DOUBLE_EQ(static_cast<double>(form->waveletTools.rgbBalance->Rbalance->Value()), 1.0);
     EXPECT_EQ(static_cast<int>(wavelet.RDXSpin->Value()), 0);
     EXPECT_FALSE(wavelet.Lumichannel->isVisibleTo(&wavelet));
-    EXPECT_DOUBLE_EQ(static_cast<double>(form->stackPage->ResampleSpin->Value()), 2.0);
+    EXPECT_DOUBLE_EQ(static_cast<double>(control<TRxSpinEdit>(*form, "ResampleSpin")->Value()), 2.0);
     EXPECT_EQ(align.FFTsizeGroup->ItemIndex(), 0);
     EXPECT_EQ(context.pipeline.fft().FFTSize, 32);
     EXPECT_EQ(form->Tabpages->currentIndex(), 0);
@@ -345,7 +346,7 @@ TEST_F(InputWindowTest, OneStillImageGoesStraightToTheWaveletPage) {
     EXPECT_EQ(align.PreviewSlider->MaxValue(), 1);
     EXPECT_EQ(form->Tabpages->currentIndex(), 3);
     EXPECT_EQ(form->PageControl1->currentIndex(), 3);
-    EXPECT_TRUE(form->stackPage->Stackbutton->isEnabled());
+    EXPECT_TRUE(control<TRxSpeedButton>(*form, "Stackbutton")->isEnabled());
     EXPECT_EQ(align.PreviewImage->pixmap().size(), QSize(40, 30));
     EXPECT_EQ(context.pipeline.state().FeatureX, 20);
     EXPECT_EQ(list.count(), 0);
@@ -452,7 +453,8 @@ std::filesystem::path writePackedTiff(const std::filesystem::path& file) {
     image.fill(50, 50, 50);
     TTIFFBitMap::SaveToTIFF(image, file, 24, false);
     std::fstream tiff(file, std::ios::in | std::ios::out | std::ios::binary);
-    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(tiff)), std::istreambuf_iterator<char>());
+    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(tiff)),
+                                     std::istreambuf_iterator<char>());
     const bool little = bytes.at(0) == 'I';
     const auto word = [&](std::size_t at) {
         return little ? bytes.at(at) | bytes.at(at + 1) << 8 : bytes.at(at) << 8 | bytes.at(at + 1);

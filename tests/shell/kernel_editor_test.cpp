@@ -6,6 +6,7 @@
 
 #include "enhance/kernel_presets.h"
 #include "frames/pixel_helpers.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/stack_page.h"
 #include "stack_page_support.h"
@@ -60,7 +61,7 @@ TEST_F(ShellWindowTest, BothKernelEditorsWriteTheOneKernelStore) {
     EXPECT_EQ(kernel, (TKernel3x3{4, -1, -1, 3, -1, 8, -1, -1, -1, -1}));
 
     // The stack filter's editor replaces the prefilter's kernel.
-    choosePreset(*stack.Stackfiltermethod, "lowpass4");
+    choosePreset(*control<QComboBox>(stack, "Stackfiltermethod"), "lowpass4");
     EXPECT_EQ(kernel, (TKernel3x3{5, 0, 1, 0, 1, 1, 1, 0, 1, 0}));
     EXPECT_EQ(form->stack->readStackOptions().Kernel3x3, kernel);
     EXPECT_EQ(optimize.prefilter13->Value(), 3) << "the other editor's weights stay";
@@ -71,12 +72,12 @@ TEST_F(ShellWindowTest, BothKernelEditorsWriteTheOneKernelStore) {
     EXPECT_EQ(kernel, (TKernel3x3{4, -1, -1, 3, -1, 8, -1, -1, -1, -1}));
 
     // "Reset" gives nine 1s, the start-up kernel.
-    stack.Stackfilterresetbutton->click();
+    control<QPushButton>(stack, "Stackfilterresetbutton")->click();
     EXPECT_EQ(kernel, DefaultKernel3x3);
     EXPECT_EQ(shownWeights(stack.stackFilter()), (std::array<int, 9>{1, 1, 1, 1, 1, 1, 1, 1, 1}));
 
     // The spins hold the weights within their bound.
-    EXPECT_EQ(stack.Stackfilter22->MaxValue(), KernelWeightLimit);
+    EXPECT_EQ(control<TRxSpinEdit>(stack, "Stackfilter22")->MaxValue(), KernelWeightLimit);
 }
 
 TEST_F(StackPageTest, TheStackFilterUsesTheKernelAsLastEdited) {
@@ -103,16 +104,16 @@ TEST_F(StackPageTest, TheStackFilterUsesTheKernelAsLastEdited) {
     };
 
     StackPage& page = *form->stackPage;
-    tick(*page.Stackfilterset);
-    choosePreset(*page.Stackfiltermethod, "laplace");
-    page.Stackbutton->click();
+    tick(*control<TPCheck>(page, "Stackfilterset"));
+    choosePreset(*control<QComboBox>(page, "Stackfiltermethod"), "laplace");
+    control<TRxSpeedButton>(page, "Stackbutton")->click();
     expectStackFiltered(KernelPresets[6]);
 
     // An edit of the other editor is what the next stack uses.
     OptimizePage& optimize = *form->optimizePage;
     optimize.prefilter22->setValue(-4);
     optimize.SetPrefilter->click();
-    page.Stackbutton->click();
+    control<TRxSpeedButton>(page, "Stackbutton")->click();
     expectStackFiltered(TKernel3x3{4, 1, 1, 1, 1, -4, 1, 1, 1, 1});
 }
 

@@ -16,6 +16,7 @@
 #include "shell/controllers/stack_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/line_chart.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
@@ -140,7 +141,7 @@ TEST_F(OptimizePageTest, OptimizeAndStackInABatchRunStacksTheLimitedFramesAndPro
     EXPECT_EQ(context.pipeline.wavelet().ProcessPicture.width(), context.pipeline.model().FrameWidth);
     EXPECT_EQ(context.pipeline.wavelet().ProcessPicture.height(), context.pipeline.model().FrameHeight);
     EXPECT_TRUE(form->Tabpages->isEnabled());
-    EXPECT_TRUE(form->stackPage->glPageControl3->isEnabled());
+    EXPECT_TRUE(control<QTabWidget>(*form, "glPageControl3")->isEnabled());
     EXPECT_FALSE(context.operations.running());
     // The optimizer worked on the limited frames only.
     int refined = 0;
@@ -162,9 +163,9 @@ TEST_F(OptimizePageTest, CreateInABatchRunMakesTheReferenceWithoutWaitingAndPuts
     limitAt(11);
     page.Refframes->setValue(4);
     StackPage& stack = *form->stackPage;
-    stack.ResampleSpin->setValue(3.0);
-    stack.Expandstack->setChecked(true);
-    stack.Drizzling->setChecked(true);
+    control<TRxSpinEdit>(stack, "ResampleSpin")->setValue(3.0);
+    control<TPCheck>(stack, "Expandstack")->setChecked(true);
+    control<TPCheck>(stack, "Drizzling")->setChecked(true);
     form->stack->DrizzlingClick();
     editRun(context.pipeline).state.BatchMode = true;
     form->optimize->MakerefClick();
@@ -189,9 +190,9 @@ TEST_F(OptimizePageTest, CreateInABatchRunMakesTheReferenceWithoutWaitingAndPuts
     EXPECT_EQ(windows.StackSlider->MaxValue(), 11);
     EXPECT_EQ(windows.StackSlider->Tag(), 11);
     EXPECT_EQ(windows.LimitStack->MaxValue(), 11);
-    EXPECT_EQ(stack.ResampleSpin->Value(), 3.0);
-    EXPECT_TRUE(stack.Expandstack->Checked());
-    EXPECT_TRUE(stack.Drizzling->Checked());
+    EXPECT_EQ(control<TRxSpinEdit>(stack, "ResampleSpin")->Value(), 3.0);
+    EXPECT_TRUE(control<TPCheck>(stack, "Expandstack")->Checked());
+    EXPECT_TRUE(control<TPCheck>(stack, "Drizzling")->Checked());
     EXPECT_TRUE(form->waveletPage->Drizzle2->Checked());
     EXPECT_EQ(context.pipeline.model()
                   .FrameTable[context.pipeline.model().FrameRanking[11].Frame]
@@ -223,7 +224,7 @@ TEST_F(OptimizePageTest, ACancelInTheFirstPassLeavesEveryShiftAsItWas) {
     EXPECT_TRUE(shifts() == optimized);
     EXPECT_EQ(context.pipeline.alignment().DifferenceSum, total);
     EXPECT_TRUE(form->Tabpages->isEnabled());
-    EXPECT_TRUE(form->stackPage->glPageControl3->isEnabled());
+    EXPECT_TRUE(control<QTabWidget>(*form, "glPageControl3")->isEnabled());
     EXPECT_FALSE(context.operations.running());
 }
 

@@ -22,6 +22,7 @@
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
 #include "shell/pages/frame_windows.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/tab_strip.h"
@@ -64,7 +65,7 @@ struct OptionsWindowTest : ShellWindowTest {
         form->input->chooseInput = [files, filter] { return ChosenInput{files, filter}; };
         form->input->SelectFileButtonClick();
     }
-    void chooseStyle(int item) { stack.ResampleDrizzlegroup->button(item)->click(); }
+    void chooseStyle(int item) { control<TRadioGroup>(stack, "ResampleDrizzlegroup")->button(item)->click(); }
     // What a click on the box does, wherever the layout puts it: the state turns, then its click event.
     static void click(TPCheck& box) {
         box.setChecked(!box.Checked());
@@ -81,28 +82,28 @@ struct OptionsWindowTest : ShellWindowTest {
 
 TEST_F(OptionsWindowTest, TheStyleSetsTheStackBoxesAndResamplingATiffFallsBackToNone) {
     selectSeries({"a.bmp", "b.bmp"}, InputFilter::BMP);
-    stack.Expandstack->setChecked(true);
-    stack.ResampleSpin->setValue(3.0);
+    control<TPCheck>(stack, "Expandstack")->setChecked(true);
+    control<TRxSpinEdit>(stack, "ResampleSpin")->setValue(3.0);
     chooseStyle(1);
-    EXPECT_TRUE(stack.Resampled->Checked());
-    EXPECT_FALSE(stack.FastStack->Checked());
-    EXPECT_FALSE(stack.Expandstack->Checked());
-    EXPECT_FALSE(stack.ResampleSpin->isHidden());
+    EXPECT_TRUE(control<TPCheck>(stack, "Resampled")->Checked());
+    EXPECT_FALSE(control<TPCheck>(stack, "FastStack")->Checked());
+    EXPECT_FALSE(control<TPCheck>(stack, "Expandstack")->Checked());
+    EXPECT_FALSE(control<TRxSpinEdit>(stack, "ResampleSpin")->isHidden());
     EXPECT_FLOAT_EQ(context.pipeline.state().ResampleFactor, 3.0f);
 
     selectSeries({"a.tif", "b.tif"}, InputFilter::TIF);
     chooseStyle(2);
-    EXPECT_TRUE(stack.Drizzling->Checked());
+    EXPECT_TRUE(control<TPCheck>(stack, "Drizzling")->Checked());
     EXPECT_TRUE(form->waveletPage->Drizzle2->Checked());
     EXPECT_EQ(countShown("Resampling warning"), 0);
     chooseStyle(1);
     EXPECT_EQ(countShown("Resampling warning"), 1);
-    EXPECT_EQ(stack.ResampleDrizzlegroup->ItemIndex(), 0);
-    EXPECT_FALSE(stack.Resampled->Checked());
-    EXPECT_FALSE(stack.Drizzling->Checked());
+    EXPECT_EQ(control<TRadioGroup>(stack, "ResampleDrizzlegroup")->ItemIndex(), 0);
+    EXPECT_FALSE(control<TPCheck>(stack, "Resampled")->Checked());
+    EXPECT_FALSE(control<TPCheck>(stack, "Drizzling")->Checked());
     // No drizzle-sized canvas is left behind by the style given up.
     EXPECT_FALSE(form->waveletPage->Drizzle2->Checked());
-    EXPECT_TRUE(stack.FastStack->Checked());
+    EXPECT_TRUE(control<TPCheck>(stack, "FastStack")->Checked());
 }
 
 TEST_F(OptionsWindowTest, ThePreviewShowsTheFrameThroughItsGammaOrAsANegative) {

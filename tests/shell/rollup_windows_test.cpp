@@ -10,6 +10,7 @@
 #include "shell/controllers/shell_controller.h"
 #include "shell/controllers/stack_controller.h"
 #include "shell/pages/align_page.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/point_windows.h"
 #include "shell/pages/stack_page.h"
 #include "shell/tab_strip.h"
@@ -101,7 +102,7 @@ TEST_F(ShellWindowTest, AToolWindowRollsClosesThroughItsBarAndStaysWhereItWasDra
     editRun(context.pipeline).state.activepage = TMainTab::tabFinal;
     StackPage& stack = *form->stackPage;
     form->shell->selectTab(2);
-    stack.Showstackgraph->setChecked(true);
+    control<TPCheck>(stack, "Showstackgraph")->setChecked(true);
     form->stack->ShowstackgraphClick();
     ToolWindow& window = *form->tools.Stackgraphpanel;
     ASSERT_TRUE(window.isVisible());
@@ -134,7 +135,7 @@ TEST_F(ShellWindowTest, AToolWindowRollsClosesThroughItsBarAndStaysWhereItWasDra
     QTest::mouseClick(window.CloseButton, Qt::LeftButton);
     EXPECT_EQ(closed.count(), 1);
     EXPECT_FALSE(window.isVisible());
-    EXPECT_FALSE(stack.Showstackgraph->Checked());
+    EXPECT_FALSE(control<TPCheck>(stack, "Showstackgraph")->Checked());
 }
 
 TEST(NestedRollup, TheWindowGivesUpTheRoomOfARolledUpInnerRollupAndTakesItBack) {

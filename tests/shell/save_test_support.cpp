@@ -9,6 +9,7 @@
 #include "persist/reg_settings.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/stack_page.h"
 
 namespace kestrave::test {
@@ -27,7 +28,7 @@ SaveTest::SaveTest() {
 }
 
 void SaveTest::stack() {
-    form->stackPage->Stackbutton->click();
+    control<TRxSpeedButton>(*form, "Stackbutton")->click();
     ASSERT_TRUE(context.pipeline.stack().exists());
 }
 

@@ -10,6 +10,7 @@
 #include "save_test_support.h"
 #include "shell/controllers/wavelet_controller.h"
 #include "shell/pages/frame_windows.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/wavelet_page.h"
 #include "support/run_command.h"
 #include "widgets/check_box.h"
@@ -99,8 +100,8 @@ TEST_F(SaveWaveletTest, BatchSavesTakeThePresetNameAndTypeAndCarryTheStamp) {
     process();
     editRun(context.pipeline).state.BatchMode = true;
     editRun(context.pipeline).state.DoAllDone = false;
-    form->imageInfoWindow.StampImage->setChecked(true);
-    form->imageInfoWindow.Objectnameedit->setText("jupiter");
+    control<TPCheck>(*form, "StampImage")->setChecked(true);
+    control<QLineEdit>(*form, "Objectnameedit")->setText("jupiter");
 
     // A name of ".bmp" is saved as "default" with the type's extension.
     form->dialogs.WaveletSave.FileName = ".bmp";

@@ -11,6 +11,7 @@
 #include <fstream>
 
 #include "shell/controllers/resize_controller.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/shrink_view.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/screen_fit.h"
@@ -138,8 +139,8 @@ TEST_F(ScreenFit, AToolWindowKeepsItsPlaceAndStaysOnTheScreenAsItsContentsGrow) 
     ASSERT_TRUE(view.isVisible());
     const QPoint corner = view.pos();
     // 200 %: the picture (and the window with it) wants more room than the screen has.
-    form->shrinkView.RadioGroup2->setItemIndex(6);
-    emit form->shrinkView.RadioGroup2->OnClick(form->shrinkView.RadioGroup2);
+    control<TRadioGroup>(*form, "RadioGroup2")->setItemIndex(6);
+    emit control<TRadioGroup>(*form, "RadioGroup2")->OnClick(control<TRadioGroup>(*form, "RadioGroup2"));
     QApplication::processEvents();
     EXPECT_EQ(view.pos(), corner) << "nothing moves under the pointer";
     EXPECT_TRUE(freeArea(*form).contains(view.frameGeometry()));

@@ -14,6 +14,7 @@
 #include "shell/pages/about_page.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/histogram_windows.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
@@ -77,9 +78,9 @@ TEST_F(SettingsGlueTest, OptionValuesAreKeptWithinRangeAndStored) {
 
 TEST_F(SettingsGlueTest, ResamplingFactorFollowsItsSpinWithinOneToFour) {
     for (auto [typed, factor] : {std::pair{0.5, 1.0f}, std::pair{6.0, 4.0f}, std::pair{2.5, 2.5f}}) {
-        stack.ResampleSpin->setValue(typed);
+        control<TRxSpinEdit>(stack, "ResampleSpin")->setValue(typed);
         EXPECT_FLOAT_EQ(context.pipeline.state().ResampleFactor, factor) << typed;
-        EXPECT_DOUBLE_EQ(static_cast<double>(stack.ResampleSpin->Value()), typed)
+        EXPECT_DOUBLE_EQ(static_cast<double>(control<TRxSpinEdit>(stack, "ResampleSpin")->Value()), typed)
             << "the spin keeps the value typed";
     }
 }
@@ -127,20 +128,19 @@ TEST_F(SettingsGlueTest, FittedPreviewShowsTheFramePositionUnderTheMouse) {
 }
 
 TEST_F(SettingsGlueTest, StretchMakesTheSpinLevelsTheWholeRangeAndResetUndoesIt) {
-    HistogramWindows& histograms = form->histogramWindows;
-    histograms.LovalSpin->setValue(20);
-    histograms.Hivalspin->setValue(200);
-    histograms.stretchbutton->click();
+    control<TRxSpinEdit>(*form, "LovalSpin")->setValue(20);
+    control<TRxSpinEdit>(*form, "Hivalspin")->setValue(200);
+    control<QPushButton>(*form, "stretchbutton")->click();
     EXPECT_FLOAT_EQ(context.pipeline.state().LevelLo, 20.0f);
     EXPECT_FLOAT_EQ(context.pipeline.state().LevelHi, 200.0f);
-    histograms.Historeset->click();
+    control<QPushButton>(*form, "Historeset")->click();
     EXPECT_FLOAT_EQ(context.pipeline.state().LevelLo, 0.0f);
     EXPECT_FLOAT_EQ(context.pipeline.state().LevelHi, 255.0f);
 }
 
 TEST_F(SettingsGlueTest, AboutPageShowsTheMemoryReport) {
     form->shell->selectTab(static_cast<int>(TMainTab::tabAbout));
-    const QStringList lines = form->aboutPage->Memo1->toPlainText().split('\n');
+    const QStringList lines = control<QPlainTextEdit>(*form, "Memo1")->toPlainText().split('\n');
     ASSERT_EQ(lines.size(), 5);
     EXPECT_TRUE(lines[0].startsWith("Current memory load: "));
     EXPECT_TRUE(lines[4].startsWith("Used virtual memory: ") && lines[4].endsWith(" Mbytes"));

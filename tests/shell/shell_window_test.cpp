@@ -21,6 +21,7 @@
 #include "shell/pages/about_page.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/final_page.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
@@ -296,7 +297,7 @@ TEST_F(ShellWindowTest, MessagesBringTheWindowForwardOnlyWhenTheOptionAsks) {
     EXPECT_FALSE(form->isVisible());
     context.messages().NewMessagedlg("Warning", "text", mtWarning, mbOK, 0, false, "");
     EXPECT_FALSE(form->isVisible());
-    form->aboutPage->Formmessage->setChecked(true);
+    control<TPCheck>(*form, "Formmessage")->setChecked(true);
     context.messages().NewMessagedlg("Warning", "text", mtWarning, mbOK, 0, false, "");
     EXPECT_TRUE(form->isVisible());
 }
@@ -354,25 +355,25 @@ TEST_F(ShellWindowTest, AToolWindowShowsOnlyWithItsPage) {
 
 TEST_F(ShellWindowTest, ClosingAToolWindowUnchecksTheControlThatOpenedIt) {
     StackPage& stack = *form->stackPage;
-    stack.Showstackgraph->setChecked(true);
+    control<TPCheck>(stack, "Showstackgraph")->setChecked(true);
     form->stack->ShowstackgraphClick();
     EXPECT_TRUE(form->tools.Stackgraphpanel->isVisible());
     form->tools.Stackgraphpanel->close();
-    EXPECT_FALSE(stack.Showstackgraph->Checked());
+    EXPECT_FALSE(control<TPCheck>(stack, "Showstackgraph")->Checked());
 
     form->alignPage->Haltwindow->setChecked(true);
     form->tools.Registerhaltwindow->show();
     form->tools.Registerhaltwindow->close();
     EXPECT_FALSE(form->alignPage->Haltwindow->Checked());
 
-    form->finalPage->AdvancedHLS->setChecked(true);
+    control<TPCheck>(*form, "AdvancedHLS")->setChecked(true);
     form->tools.HLSwindow->show();
     form->tools.HLSwindow->close();
-    EXPECT_FALSE(form->finalPage->AdvancedHLS->Checked());
+    EXPECT_FALSE(control<TPCheck>(*form, "AdvancedHLS")->Checked());
 }
 
 TEST_F(ShellWindowTest, TickingMultiOnTheStackPageTurnsTheAlignmentPointsOnAndOff) {
-    TPCheck& multi = *form->stackPage->Multi;
+    TPCheck& multi = *control<TPCheck>(*form, "Multi");
     QTest::mouseClick(&multi, Qt::LeftButton);
     EXPECT_TRUE(context.pipeline.alignPoints().MultiPointMode);
     QTest::mouseClick(&multi, Qt::LeftButton);
@@ -458,12 +459,12 @@ TEST_F(ShellWindowTest, TheDeveloperChordTogglesTheModeAndTheQualityMethodStays)
     };
     methods.setCurrentIndex(3);
     chord();
-    EXPECT_FALSE(form->aboutPage->Developersmode->isHidden());
+    EXPECT_FALSE(control<QLabel>(*form, "Developersmode")->isHidden());
     EXPECT_FALSE(form->waveletPage->Differ->isHidden());
     EXPECT_EQ(methods.count(), 7);
     EXPECT_EQ(methods.currentIndex(), 3);
     chord();
-    EXPECT_TRUE(form->aboutPage->Developersmode->isHidden());
+    EXPECT_TRUE(control<QLabel>(*form, "Developersmode")->isHidden());
     EXPECT_TRUE(form->waveletPage->Differ->isHidden());
     EXPECT_EQ(methods.count(), 5);
     EXPECT_EQ(methods.currentIndex(), 3);

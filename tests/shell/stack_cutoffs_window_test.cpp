@@ -12,6 +12,7 @@
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/line_chart.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/registration_windows.h"
 #include "shell/pages/stack_page.h"
@@ -68,9 +69,9 @@ TEST_F(StackCutoffsTest, CutoffsChooseTheStackListAndTheLimitJumpsToTheSliderEnd
     EXPECT_EQ(form->StatusPanels[3]->text(), "Stacksize: 4 Low quality :81.25%");
     // The stack graph is open while the stack is made (and shown again by it): the frame limit
     // shows the slider's end, the cut-off stays.
-    form->stackPage->Showstackgraph->setChecked(true);
+    control<TPCheck>(*form, "Showstackgraph")->setChecked(true);
     form->stack->ShowstackgraphClick();
-    form->stackPage->Stackbutton->click();
+    control<TRxSpeedButton>(*form, "Stackbutton")->click();
     ASSERT_TRUE(context.pipeline.stack().exists());
     EXPECT_EQ(context.pipeline.stack().result.stackList, (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(windows.StackSlider->Value(), 8);
@@ -148,7 +149,7 @@ TEST_F(StackCutoffsTest, GraphWithPointsStartsFromTheLargestPointStack) {
     editRun(context.pipeline).points.PointLimitCount[1] = 9;
     editRun(context.pipeline).points.PointLimitCount[2] = 12;
     editRun(context.pipeline).points.PointLimitCount[3] = 5;
-    form->stackPage->Showstackgraph->setChecked(true);
+    control<TPCheck>(*form, "Showstackgraph")->setChecked(true);
     form->stack->ShowstackgraphClick();
 
     EXPECT_EQ(windows.StackSlider->MaxValue(), 12);
@@ -161,7 +162,7 @@ TEST_F(StackCutoffsTest, GraphWithPointsStartsFromTheLargestPointStack) {
 }
 
 TEST_F(StackCutoffsTest, StackDepthViewShowsTheWeightsAndThePoints) {
-    form->stackPage->Stackbutton->click();
+    control<TRxSpeedButton>(*form, "Stackbutton")->click();
     ASSERT_TRUE(context.pipeline.stack().exists());
     editRun(context.pipeline).alignPoints.Alignpoints = 2;
     editRun(context.pipeline).alignPoints.PointPos[1] = {10, 12};

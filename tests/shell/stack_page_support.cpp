@@ -4,6 +4,7 @@
 #include <QLabel>
 
 #include "shell/pages/frame_windows.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/stack_page.h"
 #include "shell/speed_bar.h"
 #include "widgets/slider.h"
@@ -48,7 +49,7 @@ void StackPageTest::cancelOnRead(int frame) {
 }
 
 QImage StackPageTest::shownPicture() const {
-    return form->stackPage->Stackimage->pixmap().toImage();
+    return control<QLabel>(*form, "Stackimage")->pixmap().toImage();
 }
 
 int StackPageTest::shownGrey(int x, int y) const {

@@ -14,6 +14,7 @@
 #include "shell/controllers/input_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/stack_page.h"
 #include "shell/tab_strip.h"
@@ -42,7 +43,7 @@ bool shown(const ScriptedPresenter& presenter, const std::string& caption, const
 TEST_F(StackPageTest, StackButtonStacksShowsTheStackAndOpensTheLaterPages) {
     StackPage& page = *form->stackPage;
     form->frameWindows.StackSlider->setValue(3);  // ranks 0..3
-    page.Stackbutton->click();
+    control<TRxSpeedButton>(page, "Stackbutton")->click();
 
     ASSERT_TRUE(context.pipeline.stack().exists());
     EXPECT_EQ(context.pipeline.state().progstatus, TProgStatus::psStacked);
@@ -62,39 +63,39 @@ TEST_F(StackPageTest, StackButtonStacksShowsTheStackAndOpensTheLaterPages) {
     EXPECT_TRUE(page.isEnabled());
     EXPECT_TRUE(form->Tabpages->isEnabled());
     EXPECT_TRUE(form->optimizePage->glPageControl2->isEnabled());
-    EXPECT_TRUE(page.Savebutton->isEnabled());
-    EXPECT_FALSE(page.Stacklabel->isVisible());
+    EXPECT_TRUE(control<TRxSpeedButton>(page, "Savebutton")->isEnabled());
+    EXPECT_FALSE(control<QLabel>(page, "Stacklabel")->isVisible());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_TRUE(messages.shown.empty());
 
     // The page's options reach the run: a resampled stack of factor 2, then a drizzled one of
     // factor 3 (ticking Drizzling unticks Resampled and sizes the canvas).
-    page.ResampleSpin->setValue(2.0);
-    page.Resampled->setChecked(true);
+    control<TRxSpinEdit>(page, "ResampleSpin")->setValue(2.0);
+    control<TPCheck>(page, "Resampled")->setChecked(true);
     form->stack->ResampledClick();
-    page.Stackbutton->click();
+    control<TRxSpeedButton>(page, "Stackbutton")->click();
     EXPECT_EQ(shownPicture().size(), QSize(2 * Width - 1, 2 * Height - 1));
     EXPECT_EQ(context.pipeline.model().ImageWidth, 2 * Width - 1);
     EXPECT_FALSE(form->optimizePage->Restartalign->isVisible());
 
-    page.Drizzlefact->setValue(3.0);
-    page.Drizzling->setChecked(true);
+    control<TRxSpinEdit>(page, "Drizzlefact")->setValue(3.0);
+    control<TPCheck>(page, "Drizzling")->setChecked(true);
     form->stack->DrizzlingClick();
-    EXPECT_FALSE(page.Resampled->Checked());
-    page.Stackbutton->click();
+    EXPECT_FALSE(control<TPCheck>(page, "Resampled")->Checked());
+    control<TRxSpeedButton>(page, "Stackbutton")->click();
     EXPECT_EQ(shownPicture().size(), QSize(3 * Width - 1, 3 * Height - 1));
 }
 
 TEST_F(StackPageTest, CancelDuringTheStackKeepsThePreviousStack) {
     StackPage& page = *form->stackPage;
-    page.Stackbutton->click();
+    control<TRxSpeedButton>(page, "Stackbutton")->click();
     ASSERT_TRUE(context.pipeline.stack().exists());
     context.shell.WaveletTabPending = false;
 
     fillFrames(200.0f);
     cancelOnRead(6);
     messages.reply(mrYes);
-    page.Stackbutton->click();
+    control<TRxSpeedButton>(page, "Stackbutton")->click();
 
     EXPECT_TRUE(shown(messages, "Cancelling ...", "Do you want to cancel ?"));
     EXPECT_EQ(shownGrey(5, 5), 100);
@@ -103,18 +104,18 @@ TEST_F(StackPageTest, CancelDuringTheStackKeepsThePreviousStack) {
     EXPECT_FALSE(context.shell.WaveletTabPending);
     EXPECT_TRUE(page.isEnabled());
     EXPECT_TRUE(form->Tabpages->isEnabled());
-    EXPECT_FALSE(page.Stacklabel->isVisible());
+    EXPECT_FALSE(control<QLabel>(page, "Stacklabel")->isVisible());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
     // The next stack runs to its end again.
     frames.onRead = nullptr;
-    page.Stackbutton->click();
+    control<TRxSpeedButton>(page, "Stackbutton")->click();
     EXPECT_EQ(shownGrey(5, 5), 200);
 }
 
 TEST_F(StackPageTest, RefusalsAndFailuresReportAndLeaveTheStackAsItWas) {
     StackPage& page = *form->stackPage;
-    page.Stackbutton->click();
+    control<TRxSpeedButton>(page, "Stackbutton")->click();
     ASSERT_TRUE(context.pipeline.stack().exists());
     context.shell.WaveletTabPending = false;
     fillFrames(200.0f);
@@ -122,7 +123,7 @@ TEST_F(StackPageTest, RefusalsAndFailuresReportAndLeaveTheStackAsItWas) {
     // Every frame excluded: nothing is read.
     for (int i = 0; i < Count; ++i) editRun(context.pipeline).model.FrameTable[i].Excluded = true;
     const int readsBefore = frames.reads.load();
-    page.Stackbutton->click();
+    control<TRxSpeedButton>(page, "Stackbutton")->click();
     EXPECT_TRUE(shown(messages, "Stacking", "No frames to stack, please change slider(s)"));
     EXPECT_EQ(frames.reads.load(), readsBefore);
     for (int i = 0; i < Count; ++i) editRun(context.pipeline).model.FrameTable[i].Excluded = false;
@@ -131,7 +132,7 @@ TEST_F(StackPageTest, RefusalsAndFailuresReportAndLeaveTheStackAsItWas) {
     frames.onRead = [](int frame) {
         if (frame == 3) throw FileError("Frame 3 is truncated.");
     };
-    page.Stackbutton->click();
+    control<TRxSpeedButton>(page, "Stackbutton")->click();
     EXPECT_TRUE(shown(messages, "Stacking", "Frame 3 is truncated."));
     EXPECT_EQ(shownGrey(5, 5), 100);
     EXPECT_FLOAT_EQ(context.pipeline.images().StackPlanes[1][5][5], 100.0f);
@@ -142,7 +143,7 @@ TEST_F(StackPageTest, RefusalsAndFailuresReportAndLeaveTheStackAsItWas) {
     // A dark frame of another size than the frames is switched off, and its box unchecked.
     frames.onRead = nullptr;
     form->alignPage->Usedarkframe->setChecked(true);
-    page.Stackbutton->click();
+    control<TRxSpeedButton>(page, "Stackbutton")->click();
     EXPECT_TRUE(shown(messages, "Imagesize error", " darkframe size does not match imagesize !!"));
     EXPECT_FALSE(form->alignPage->Usedarkframe->Checked());
     EXPECT_EQ(shownGrey(5, 5), 200);
@@ -171,10 +172,10 @@ struct SerStackTest : ShellWindowTest {
         }
         editRun(context.pipeline).state.ProcessStage = TProcessStage::stAligned;
         editRun(context.pipeline).state.activepage = TMainTab::tabStack;
-        form->stackPage->Stackbutton->setEnabled(true);
+        control<TRxSpeedButton>(*form, "Stackbutton")->setEnabled(true);
     }
     QImage shownPicture() const {
-        return form->stackPage->Stackimage->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
+        return control<QLabel>(*form, "Stackimage")->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
     }
     QImage previewPicture() const {
         return bitmapView(context.pipeline.input().PreviewBitmap).convertToFormat(QImage::Format_RGB32);
@@ -188,7 +189,7 @@ TEST_F(SerStackTest, CutoffsShowTheFrameTheStackSizeAndItsQuality) {
     ASSERT_EQ(windows.StackSlider->MaxValue(), Frames - 1);
     editRun(context.pipeline).model.FrameTable[Frames - 1 - 2].Excluded = true;  // the frame at rank 2
     StackPage& page = *form->stackPage;
-    const auto shapeColour = [&] { return page.stackshape->Brush().color(); };
+    const auto shapeColour = [&] { return control<TRectShape>(page, "stackshape")->Brush().color(); };
     // The box's feature, and the shift of frame 2 (at rank 5).
     editRun(context.pipeline).alignPoints.PointPos[1] = {12, 8};
     editRun(context.pipeline).model.FrameTable[2].Slots[0].X = 2;
@@ -233,7 +234,7 @@ TEST_F(SerStackTest, StackingOneFrameOfTheSerFileGivesItsSamples) {
     windows.StackSlider->setValue(0);  // the best frame alone (frame 7), read by the slider
     const T2dArrays samples = context.pipeline.images().RawFramePlane;
     messages.reply(mrYes);  // " Only one frame to stack, continue ??? "
-    form->stackPage->Stackbutton->click();
+    control<TRxSpeedButton>(*form, "Stackbutton")->click();
 
     ASSERT_TRUE(context.pipeline.stack().exists());
     EXPECT_EQ(context.pipeline.stack().result.stackList, std::vector<int>{Frames - 1});

@@ -24,6 +24,7 @@
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
 #include "shell/pages/language_box.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
@@ -101,7 +102,7 @@ TEST_F(Startup, AFreshStartCreatesTheSettingsFilesAndShowsTheDefaults) {
     EXPECT_EQ(formValue("CopyAlignmethods_ItemIndex"), "4");
 
     EXPECT_EQ(form.windowTitle(), "Kestrave V 4.0 ");
-    EXPECT_EQ(form.aboutPage->logolabel->text(), "Kestrave V 4.0 ");
+    EXPECT_EQ(control<QLabel>(form, "logolabel")->text(), "Kestrave V 4.0 ");
     EXPECT_EQ(form.PageControl1->currentWidget(), form.alignPage);
     EXPECT_TRUE(run->align().AlignSlider->isHidden());
 
@@ -112,9 +113,9 @@ TEST_F(Startup, AFreshStartCreatesTheSettingsFilesAndShowsTheDefaults) {
     EXPECT_EQ(context.pipeline.images().AllocWidth, 2);
     EXPECT_EQ(context.pipeline.images().DarkPlanes[2].xCount(), 2);
 
-    EXPECT_EQ(form.stackPage->ResampleMethod->currentIndex(), 0);
+    EXPECT_EQ(control<QComboBox>(form, "ResampleMethod")->currentIndex(), 0);
     EXPECT_EQ(form.optimizePage->Filtertype->currentIndex(), 0);
-    EXPECT_EQ(form.stackPage->Stackfiltermethod->currentIndex(), 0);
+    EXPECT_EQ(control<QComboBox>(form, "Stackfiltermethod")->currentIndex(), 0);
     EXPECT_EQ(run->align().QualityMethodCombo->count(), 5);
     EXPECT_EQ(run->align().QualityMethodCombo->currentText(), "Gradient");
     EXPECT_EQ(run->align().CopyAlignmethods->ItemIndex(), 4);
@@ -133,8 +134,8 @@ TEST_F(Startup, AFreshStartCreatesTheSettingsFilesAndShowsTheDefaults) {
         EXPECT_TRUE(layer->Checked());
     EXPECT_EQ(wavelet.ContrastSlider->Value(), 250);
     EXPECT_EQ(wavelet.BrightnessSlider->Value(), 0);
-    EXPECT_EQ(form.waveletTools.gamma->Gamma1spin->Value(), 1.0L);
-    EXPECT_EQ(form.waveletTools.filter->Waveletcentrelabel->text(), "Wavelet centre: 50");
+    EXPECT_EQ(control<TRxSpinEdit>(form, "Gamma1spin")->Value(), 1.0L);
+    EXPECT_EQ(control<QLabel>(form, "Waveletcentrelabel")->text(), "Wavelet centre: 50");
     EXPECT_TRUE(wavelet.Processbutton->isEnabled());
     EXPECT_FALSE(run->align().LRGB->isEnabled()) << "LRGB needs a colour stack";
 
@@ -160,8 +161,8 @@ TEST_F(Startup, AFreshStartCreatesTheSettingsFilesAndShowsTheDefaults) {
     ASSERT_NE(context.regSettings, nullptr);
 
     // The codec list, the memory read-out and the dialogs.
-    EXPECT_TRUE(form.aboutPage->Memo1->toPlainText().contains("vidc.MJPG"));
-    EXPECT_TRUE(form.aboutPage->Label22->text().startsWith("Memory used :"));
+    EXPECT_TRUE(control<QPlainTextEdit>(form, "Memo1")->toPlainText().contains("vidc.MJPG"));
+    EXPECT_TRUE(control<QLabel>(form, "Label22")->text().startsWith("Memory used :"));
     EXPECT_EQ(form.dialogs.Addbitmapdialog.Title, "Open file(s)");
     EXPECT_EQ(form.dialogs.Addbitmapdialog.FilterIndex, 1);
     EXPECT_EQ(form.dialogs.Addbitmapdialog.InitialDir, cwd);
@@ -180,7 +181,7 @@ TEST_F(Startup, ASecondStartRestoresWhatTheFirstStored) {
         placedCorner = form.frameGeometry().topLeft();
         first->wavelet().HoldProcesarea->setChecked(true);
         first->wavelet().Processarea->setCurrentIndex(3);
-        form.stackPage->ResampleMethod->setCurrentIndex(2);
+        control<QComboBox>(form, "ResampleMethod")->setCurrentIndex(2);
         first->align().FFTsizeGroup->setItemIndex(3);
         first->align().QualityMethodCombo->setCurrentIndex(1);
         first->align().CopyAlignmethods->setItemIndex(1);
@@ -205,7 +206,7 @@ TEST_F(Startup, ASecondStartRestoresWhatTheFirstStored) {
     EXPECT_EQ(second->wavelet().Processarea->currentIndex(), 3);
     EXPECT_EQ(context.pipeline.images().ProcessAreaSize, 256);
     EXPECT_EQ(context.pipeline.images().LayerPlanes[0][0].xCount(), 261);
-    EXPECT_EQ(form.stackPage->ResampleMethod->currentText(), "Lanczos");
+    EXPECT_EQ(control<QComboBox>(form, "ResampleMethod")->currentText(), "Lanczos");
     EXPECT_EQ(second->align().FFTsizeGroup->ItemIndex(), 3);
     EXPECT_EQ(context.pipeline.fft().FFTSize, 256);
     EXPECT_EQ(context.pipeline.registration().BoxLeft, 48);
@@ -263,7 +264,7 @@ TEST_F(Startup, StoredWindowKeysThatAreMalformedOrMaximisedStartNormally) {
     auto malformed = start();
     EXPECT_TRUE(malformed->messages->shown.empty());
     EXPECT_FALSE(malformed->outcome.endProgram);
-    EXPECT_TRUE(malformed->form->aboutPage->Label22->text().startsWith("Memory used :"))
+    EXPECT_TRUE(control<QLabel>(*malformed->form, "Label22")->text().startsWith("Memory used :"))
         << "start-up must run to its end";
     malformed.reset();
 
@@ -280,7 +281,7 @@ TEST_F(Startup, WhatStartUpSetsAfterTheRestoreStaysWhenTheWindowIsShown) {
     writeFile(home.path() / "night.kco", "moon.avi\r\n");
     auto run = start({(home.path() / "night.kco").string()});
     ASSERT_TRUE(run->form->isVisible());
-    EXPECT_FALSE(run->form->stackPage->Resampled->Checked());
+    EXPECT_FALSE(control<TPCheck>(*run->form, "Resampled")->Checked());
     EXPECT_FALSE(run->align().Usedarkframe->Checked());
     EXPECT_EQ(run->wavelet().Processarea->currentText(), "512") << "the area is held only with Hold";
     // A method offered only in the developer mode falls back to the default, never to none.
@@ -298,9 +299,10 @@ TEST_F(Startup, TheDeveloperModeOffersEveryQualityMethodAndItsControls) {
     EXPECT_TRUE(developerModeOn(developer));
     EXPECT_EQ(run->align().QualityMethodCombo->count(), 7);
     EXPECT_EQ(run->align().QualityMethodCombo->currentIndex(), 3);
-    for (QWidget* control : std::initializer_list<QWidget*>{
-             run->align().TrackDetect, run->align().FOMspin, run->align().Pix2, form.aboutPage->Memo1,
-             form.aboutPage->Checkupdates, run->wavelet().Differ})
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{run->align().TrackDetect, run->align().FOMspin, run->align().Pix2,
+                                         control<QPlainTextEdit>(form, "Memo1"),
+                                         control<TPCheck>(form, "Checkupdates"), run->wavelet().Differ})
         EXPECT_FALSE(control->isHidden()) << control->objectName().toStdString();
     EXPECT_EQ(form.tools.Tonemapwindow->height(), 517);
 }
@@ -337,7 +339,7 @@ TEST_F(Startup, RememberedFoldersAndTypesReachTheDialogs) {
     EXPECT_EQ(run->messages->shown.front().dlgType, mtError);
     EXPECT_EQ(run->context.regSettings, nullptr);
     EXPECT_TRUE(std::filesystem::is_directory(home.path() / "registry.ini"));
-    EXPECT_TRUE(run->form->aboutPage->Label22->text().startsWith("Memory used :"));
+    EXPECT_TRUE(control<QLabel>(*run->form, "Label22")->text().startsWith("Memory used :"));
 }
 
 TEST_F(Startup, LanguageFilesAndInterlacingAreFoundAtStartUp) {
@@ -450,8 +452,11 @@ TEST_F(Startup, AWebLinkOpensTheAddressStoredForItAndALinkWithoutOneOpensNothing
     run->form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(run->form.get()));
     std::vector<std::pair<QString, QUrl>> opened;
-    for (TjanWebLabel* link : {about.Quindarselimage, about.Quindarsellabel, about.Image7, about.Image6,
-                               about.Image8, about.RxLabel1, about.janWebLabel1}) {
+    for (TjanWebLabel* link :
+         {control<TjanWebLabel>(about, "Quindarselimage"), control<TjanWebLabel>(about, "Quindarsellabel"),
+          control<TjanWebLabel>(about, "Image7"), control<TjanWebLabel>(about, "Image6"),
+          control<TjanWebLabel>(about, "Image8"), control<TjanWebLabel>(about, "RxLabel1"),
+          control<TjanWebLabel>(about, "janWebLabel1")}) {
         link->setOpener([&opened, link](const QUrl& url) {
             opened.emplace_back(link->objectName(), url);
             return true;
@@ -461,9 +466,11 @@ TEST_F(Startup, AWebLinkOpensTheAddressStoredForItAndALinkWithoutOneOpensNothing
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0].first, "Image7");
     EXPECT_EQ(opened[0].second, QUrl("https://example.org/capture"));
-    EXPECT_EQ(about.Image7->toolTip(), "https://example.org/capture");
-    EXPECT_EQ(about.Image6->toolTip(), "No address is set for the SER capture program's page");
-    EXPECT_EQ(about.janWebLabel1->toolTip(), "No address is set for the program's home page");
+    EXPECT_EQ(control<TjanWebLabel>(about, "Image7")->toolTip(), "https://example.org/capture");
+    EXPECT_EQ(control<TjanWebLabel>(about, "Image6")->toolTip(),
+              "No address is set for the SER capture program's page");
+    EXPECT_EQ(control<TjanWebLabel>(about, "janWebLabel1")->toolTip(),
+              "No address is set for the program's home page");
 
     // The address stays with the settings.
     run->form->close();

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "frames/program_state.h"
+#include "shell/pages/named_control.h"
 #include "wavelet_page_support.h"
 #include "widgets/check_box.h"
 #include "widgets/slider.h"
@@ -151,7 +152,7 @@ TEST_F(WaveletPageTest, BalanceGammaAndToneControlsReachTheRenderValues) {
     EXPECT_FLOAT_EQ(context.pipeline.state().RGBBalance[1], 1.0f);
     EXPECT_EQ(balance.RedSlider->Value(), 0);
 
-    TRxSpinEdit& gamma = *tools.gamma->Gamma1spin;
+    TRxSpinEdit& gamma = *control<TRxSpinEdit>(*tools.gamma, "Gamma1spin");
     gamma.setValue(2.0);
     EXPECT_NEAR((*context.pipeline.wavelet().GammaTable)[7500], 0.5, 1e-3);
     gamma.setText("0");

@@ -6,6 +6,7 @@
 
 #include "enhance/filter_file.h"
 #include "platform/program_dir.h"
+#include "shell/pages/named_control.h"
 #include "wavelet_page_support.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
@@ -93,7 +94,8 @@ TEST_F(WaveletPageTest, ADefaultFilterSchemeStaysDefaultWhateverItsWidths) {
     EXPECT_EQ(dialogs->shown, 0) << "batch loads show no dialog";
     EXPECT_EQ(readWaveletScheme(page), scheme);
     EXPECT_FALSE(page.Gausslayer1->isVisibleTo(&page));
-    EXPECT_EQ(tools.filter->CentreWavelet->text(), "centre :51 %") << "the kernel went into use";
+    EXPECT_EQ(control<QLabel>(*tools.filter, "CentreWavelet")->text(), "centre :51 %")
+        << "the kernel went into use";
 }
 
 TEST_F(WaveletPageTest, ASchemeThatCannotBeReadGivesAMessageAndChangesNothing) {
@@ -141,30 +143,30 @@ TEST_F(WaveletPageTest, SavingOverASchemeAsksFirstAndNoKeepsTheOldFile) {
 
 TEST_F(WaveletPageTest, AKernelFileRestoresTheSpinsButTheKernelWaitsForSet) {
     WaveletFilterPanel& filter = *tools.filter;
-    filter.Filter[0]->setValue(-3);
-    filter.Filter[24]->setValue(9);
+    control<TRxSpinEdit>(filter, "Filter00")->setValue(-3);
+    control<TRxSpinEdit>(filter, "Filter44")->setValue(9);
     const std::filesystem::path file = scripted.home.path() / "sharp";
     dialogs->willChoose(file);
-    filter.SaveFilter->click();
+    control<QPushButton>(filter, "SaveFilter")->click();
     ASSERT_TRUE(std::filesystem::exists(scripted.home.path() / "sharp.ksf"));
     EXPECT_EQ(fileText(filterCopyPath()), fileText(scripted.home.path() / "sharp.ksf"));
 
-    filter.ResetWaveletbutton->click();
+    control<QPushButton>(filter, "ResetWaveletbutton")->click();
     const auto inUse = context.pipeline.wavelet().filter.WaveletKernel5x5;
     std::filesystem::remove(filterCopyPath());
     dialogs->willChoose(scripted.home.path() / "sharp.ksf");
-    filter.Loadfilter->click();
+    control<QPushButton>(filter, "Loadfilter")->click();
 
-    EXPECT_EQ(filter.Filter[0]->Value(), -3);
-    EXPECT_EQ(filter.Filter[24]->Value(), 9);
+    EXPECT_EQ(control<TRxSpinEdit>(filter, "Filter00")->Value(), -3);
+    EXPECT_EQ(control<TRxSpinEdit>(filter, "Filter44")->Value(), 9);
     EXPECT_EQ(context.pipeline.wavelet().filter.WaveletKernel5x5, inUse);
     EXPECT_TRUE(std::filesystem::exists(filterCopyPath()));
 
     // A missing kernel file changes no spin.
     dialogs->willChoose(scripted.home.path() / "gone.ksf");
-    filter.Loadfilter->click();
+    control<QPushButton>(filter, "Loadfilter")->click();
     ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(filter.Filter[0]->Value(), -3);
+    EXPECT_EQ(control<TRxSpinEdit>(filter, "Filter00")->Value(), -3);
 }
 
 }  // namespace kestrave::test

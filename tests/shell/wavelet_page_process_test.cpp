@@ -11,6 +11,7 @@
 #include "persist/reg_settings.h"
 #include "shell/controllers/shell_controller.h"
 #include "shell/pages/final_page.h"
+#include "shell/pages/named_control.h"
 #include "shell/tab_strip.h"
 #include "wavelet_page_support.h"
 #include "widgets/check_box.h"
@@ -72,12 +73,12 @@ TEST_F(WaveletPageTest, ColourStacksSplitEveryChannelWithTheChosenSchemeAndFilte
     setStack(40, 40, true);
     page.Waveletscheme->setItemIndex(0);  // dyadic
     page.Convolvemethod->setItemIndex(1);
-    tools.filter->Gaussian->click();  // builds the Gaussian and processes
+    control<QPushButton>(*tools.filter, "Gaussian")->click();  // builds the Gaussian and processes
 
     EXPECT_FALSE(context.pipeline.state().LayersDirty);
     for (int c = 0; c < 3; ++c) EXPECT_LT(reconstructionError(images, c), 1e-3f) << "channel " << c;
     EXPECT_EQ(page.layer6checkbox->Caption(), "6 : 32");
-    EXPECT_TRUE(tools.filter->CentreGaussian->text().startsWith("centre :"));
+    EXPECT_TRUE(control<QLabel>(*tools.filter, "CentreGaussian")->text().startsWith("centre :"));
 }
 
 TEST_F(WaveletPageTest, PlanesThatDoNotFitTheImageAreReportedAndTheLayersStayOutOfDate) {
@@ -117,27 +118,27 @@ TEST_F(WaveletPageTest, StepChangesMarkTheLayersAndAskForProcessUntilSilenced) {
 
 TEST_F(WaveletPageTest, TheKernelGoesIntoUseWithSetAndResetRestoresTheDesignKernel) {
     WaveletFilterPanel& filter = *tools.filter;
-    filter.Filter[12]->setValue(0);
-    EXPECT_EQ(filter.Waveletcentrelabel->text(), "Wavelet centre: 0");
-    filter.Setwaveletbutton->click();
+    control<TRxSpinEdit>(filter, "Filter22")->setValue(0);
+    EXPECT_EQ(control<QLabel>(filter, "Waveletcentrelabel")->text(), "Wavelet centre: 0");
+    control<QPushButton>(filter, "Setwaveletbutton")->click();
     EXPECT_FLOAT_EQ(context.pipeline.wavelet().filter.WaveletKernel5x5[kernelIndex(0, 0)], 0.0f);
     EXPECT_FLOAT_EQ(context.pipeline.wavelet().filter.WaveletKernel5x5[kernelIndex(1, 0)], 6.0f / 48.0f);
-    EXPECT_EQ(filter.CentreWavelet->text(), "centre :0 %");
+    EXPECT_EQ(control<QLabel>(filter, "CentreWavelet")->text(), "centre :0 %");
 
-    filter.ResetWaveletbutton->click();
-    EXPECT_EQ(filter.Filter[12]->Value(), 50);
-    EXPECT_EQ(filter.Filter[0]->Value(), 0);
-    EXPECT_EQ(filter.CentreWavelet->text(), "centre :51 %");
+    control<QPushButton>(filter, "ResetWaveletbutton")->click();
+    EXPECT_EQ(control<TRxSpinEdit>(filter, "Filter22")->Value(), 50);
+    EXPECT_EQ(control<TRxSpinEdit>(filter, "Filter00")->Value(), 0);
+    EXPECT_EQ(control<QLabel>(filter, "CentreWavelet")->text(), "centre :51 %");
     EXPECT_EQ(page.Convolvemethod->ItemIndex(), 0);
 }
 
 TEST_F(WaveletPageTest, SetLayersWritesTheSixWidthsAndBuildsTheGaussianOnce) {
     WaveletFilterPanel& filter = *tools.filter;
     {
-        const QSignalBlocker quiet(filter.Gaussstep);
-        filter.Gaussstep->setValue(1.0);
+        const QSignalBlocker quiet(control<TRxSpinEdit>(filter, "Gaussstep"));
+        control<TRxSpinEdit>(filter, "Gaussstep")->setValue(1.0);
     }
-    filter.Gauss->setValue(0.2);  // its change runs "Set layers"
+    control<TRxSpinEdit>(filter, "Gauss")->setValue(0.2);  // its change runs "Set layers"
 
     EXPECT_NEAR(static_cast<double>(page.Gausslayer1->Value()), 0.2, 1e-9);
     EXPECT_NEAR(static_cast<double>(page.Gausslayer6->Value()), 1.2, 1e-9);
@@ -243,7 +244,7 @@ TEST_F(WaveletPageTest, TheFinalPageFollowsEachRenderWhileItShows) {
         form->shell->selectTab(static_cast<int>(TMainTab::tabFinal));
     };
     openFinalPage();
-    const QLabel& finalPicture = *form->finalPage->RotateImage;
+    const QLabel& finalPicture = *control<QLabel>(*form, "RotateImage");
     const std::vector<std::pair<const char*, std::function<void()>>> renders{
         {"a layer slider",
          [&] {

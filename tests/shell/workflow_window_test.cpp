@@ -5,7 +5,6 @@
 // where the tool windows open, Cancel with nothing running, and the input dialog remembering its
 // folder and kind from one start to the next.
 
-#include <QScreen>
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -13,6 +12,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QStackedWidget>
 #include <QTabWidget>
@@ -28,6 +28,7 @@
 #include "shell/pages/final_page.h"
 #include "shell/pages/language_box.h"
 #include "shell/pages/line_chart.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/point_windows.h"
 #include "shell/pages/stack_page.h"
@@ -183,9 +184,9 @@ struct WorkflowWindowTest : ShellWindowTest {
     }
 
     QWidget* pictureOfPage() const {
-        const std::array<QWidget*, 5> pictures{align.ScrollBox1, form->optimizePage->AlignImageBox,
-                                               form->stackPage->ScrollBox2, form->waveletPage->Scrollbox3,
-                                               form->finalPage->EventScrollBox1};
+        const std::array<QWidget*, 5> pictures{
+            align.ScrollBox1, form->optimizePage->AlignImageBox, control<QScrollArea>(*form, "ScrollBox2"),
+            form->waveletPage->Scrollbox3, control<TEventScrollBox>(*form, "EventScrollBox1")};
         const int page = form->PageControl1->currentIndex();
         return page < 5 ? pictures[static_cast<std::size_t>(page)] : nullptr;
     }
@@ -223,9 +224,9 @@ struct WorkflowWindowTest : ShellWindowTest {
     void expectEveryPageLaidOut() {
         const std::array<QWidget*, 6> pictures{align.ScrollBox1,
                                                form->optimizePage->AlignImageBox,
-                                               form->stackPage->ScrollBox2,
+                                               control<QScrollArea>(*form, "ScrollBox2"),
                                                form->waveletPage->Scrollbox3,
-                                               form->finalPage->EventScrollBox1,
+                                               control<TEventScrollBox>(*form, "EventScrollBox1"),
                                                nullptr};
         const int shown = form->PageControl1->currentIndex();
         for (const QSize size : {QSize(1024, 768), QSize(1600, 1000)}) {
@@ -291,24 +292,25 @@ TEST_F(WorkflowWindowTest, AUserStacksARecordingFromTheWindowAlone) {
     clickTab(*form->Tabpages, 4);
     FinalPage& final = *form->finalPage;
     ASSERT_EQ(form->PageControl1->currentWidget(), static_cast<QWidget*>(&final));
-    click(final.ComboBox2);
-    QTest::keyClick(final.ComboBox2->view(), Qt::Key_Down);
-    QTest::keyClick(final.ComboBox2->view(), Qt::Key_Return);
-    ASSERT_EQ(static_cast<int>(final.RxSpinEdit4->Value()), 15);
-    ASSERT_EQ(final.RotateImage->pixmap().size(), QSize(160, 120));
-    QTest::mousePress(final.RotateImage, Qt::LeftButton, Qt::NoModifier, QPoint(20, 10));
+    click(control<QComboBox>(final, "ComboBox2"));
+    QTest::keyClick(control<QComboBox>(final, "ComboBox2")->view(), Qt::Key_Down);
+    QTest::keyClick(control<QComboBox>(final, "ComboBox2")->view(), Qt::Key_Return);
+    ASSERT_EQ(static_cast<int>(control<TRxSpinEdit>(final, "RxSpinEdit4")->Value()), 15);
+    ASSERT_EQ(control<QLabel>(final, "RotateImage")->pixmap().size(), QSize(160, 120));
+    QTest::mousePress(control<QLabel>(final, "RotateImage"), Qt::LeftButton, Qt::NoModifier, QPoint(20, 10));
     QMouseEvent move(QEvent::MouseMove, QPointF(100, 70), QPointF(), Qt::NoButton, Qt::LeftButton,
                      Qt::NoModifier);
-    QApplication::sendEvent(final.RotateImage, &move);
-    QTest::mouseRelease(final.RotateImage, Qt::LeftButton, Qt::NoModifier, QPoint(100, 70));
-    EXPECT_TRUE(final.Cropping->Checked());
+    QApplication::sendEvent(control<QLabel>(final, "RotateImage"), &move);
+    QTest::mouseRelease(control<QLabel>(final, "RotateImage"), Qt::LeftButton, Qt::NoModifier,
+                        QPoint(100, 70));
+    EXPECT_TRUE(control<TPCheck>(final, "Cropping")->Checked());
     dialogs->willChoose(dir / "jupiter-final.bmp", 1);
-    click(final.savefinalbutton);
+    click(control<QPushButton>(final, "savefinalbutton"));
     EXPECT_EQ(readBmpFile(dir / "jupiter-final.bmp").width(), 80);
 
     // A new stack is not saved yet: closing asks, and Cancel keeps the window.
     clickTab(*form->Tabpages, 2);
-    click(form->stackPage->Stackbutton);
+    click(control<TRxSpeedButton>(*form, "Stackbutton"));
     EXPECT_FALSE(context.shell.ImageSaved);
     messages.reply(mrCancel);
     EXPECT_FALSE(form->close());
@@ -342,7 +344,7 @@ TEST_P(SecondRoad, PointsLimitSigmaAndBackToOneBox) {
         });
     QTimer::singleShot(150 * 4 + 150, form.get(), [this] {
         EXPECT_EQ(context.pipeline.alignPoints().Alignpoints, 4) << "three points placed";
-        EXPECT_TRUE(form->pointWindows.Multialignwindow->isVisible());
+        EXPECT_TRUE(control<ToolWindow>(*form, "Multialignwindow")->isVisible());
         expectToolWindowsClear("points placed");
         QTest::mouseClick(align.Alignbutton, Qt::LeftButton);
     });
@@ -382,14 +384,14 @@ TEST_P(SecondRoad, PointsLimitSigmaAndBackToOneBox) {
     // The stack graph with the points' graphs counts the frames stacked.
     const auto stacked = std::to_string(context.pipeline.stack().result.stackList.size());
     clickTab(*form->Tabpages, 2);
-    click(form->stackPage->Showstackgraph);
+    click(control<TPCheck>(*form, "Showstackgraph"));
     EXPECT_EQ(panel(3), "Stacksize : " + stacked + " Frames");
     EXPECT_EQ(form->frameWindows.Stackframelabel->text().toStdString().rfind("Frames to stack:" + stacked, 0),
               0u)
         << form->frameWindows.Stackframelabel->text().toStdString();
-    click(form->stackPage->Showstackgraph);
+    click(control<TPCheck>(*form, "Showstackgraph"));
 
-    click(form->stackPage->Statisticalstackbutton);
+    click(control<TRxSpeedButton>(*form, "Statisticalstackbutton"));
     expectPassEnd(2, "Stacking finished");
     expectToolWindowsClear("the sigma stack");
     expectNoZeroInStack("the sigma stack");
@@ -405,9 +407,9 @@ TEST_P(SecondRoad, PointsLimitSigmaAndBackToOneBox) {
               QPoint(80 - half, 60 - half));
     EXPECT_TRUE(align.BoxOutline->isVisible());
     EXPECT_EQ(align.BoxOutline->geometry(), QRect(80 - half, 60 - half, 2 * half, 2 * half));
-    EXPECT_FALSE(form->stackPage->Multi->Checked());
+    EXPECT_FALSE(control<TPCheck>(*form, "Multi")->Checked());
     clickTab(*form->Tabpages, 2);
-    click(form->stackPage->Stackbutton);
+    click(control<TRxSpeedButton>(*form, "Stackbutton"));
     EXPECT_FALSE(context.pipeline.alignPoints().MultiPointMode);
     EXPECT_EQ(context.pipeline.alignPoints().Alignpoints, 1);
     expectPassEnd(2, "Stacking finished");

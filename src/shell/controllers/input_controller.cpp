@@ -295,8 +295,7 @@ void InputController::showTakenInput(InputFilter filter, const ProbedFacts& fact
         app_.regSettings->WriteString(kRegFilesSection, "Dir", app_.pipeline.input().inputFolder.string());
     }
     app_.progress().setCaption(record.caption);
-    parts_.imageInfoWindow.Objectnameedit->setText(QString::fromStdString(record.objectName));
-    parts_.imageInfoWindow.Datetimeedit->setText(QString::fromStdString(record.fileDate));
+    parts_.imageInfoWindow.showObjectAndDate(record.objectName, record.fileDate);
     if (record.seriesFramesTooLarge)
         app_.messages().ask(how.tooLarge.type, how.tooLarge.caption, how.tooLarge.text, mbOK, mrOk);
     if (filter == InputFilter::SER) {
@@ -420,7 +419,7 @@ void InputController::initializesettings() {
     for (TRxSpinEdit* factor : {balance.Rbalance, balance.Gbalance, balance.Bbalance}) factor->setValue(1.0);
     for (TRxSlider* slider : {balance.RedSlider, balance.GreenSlider, balance.blueslider})
         slider->setValue(0);
-    if (parts_.waveletPage.resetForNewInput()) parts_.waveletTools.gamma->Gamma1spin->setValue(1.0);
+    if (parts_.waveletPage.resetForNewInput()) parts_.waveletTools.gamma->resetDisplayGamma();
     if (align.FFTsizeGroup->ItemIndex() < 0) align.FFTsizeGroup->setItemIndex(reset.fftSizeItemIndex);
     parts_.stackPage.resetResampleFactor();
     align.AlignSlider->hide();

@@ -13,8 +13,8 @@
 #include <cmath>
 
 #include "frames/input_sources.h"
-#include "pipeline/optimize_and_stack.h"
 #include "persist/reg_settings.h"
+#include "pipeline/optimize_and_stack.h"
 #include "platform/errors.h"
 #include "platform/phase_marks.h"
 #include "platform/scope_exit.h"
@@ -204,8 +204,7 @@ public:
                                                               " alignmentpoints");
         if (countdown > 0) {
             app.shell.view.TimeLeft = countdown;
-            windows.Timer1->start();
-            windows.Multialigntimer->setText(QString::fromStdString(timeLeftText(countdown)));
+            windows.startCountdown(timeLeftText(countdown));
         }
         parts_.tools.RegiStration2->setWindowTitle(" Starting alignment of  point " + QString::number(point));
         // The box size in force for the point.
@@ -213,7 +212,7 @@ public:
             app.pipeline.alignPoints().PointFFTIndex[static_cast<std::size_t>(point)]);
         app.progress().processMessages();
     }
-    void pointFinished(int, int done) override { parts_.pointWindows.MultiAlignProgressbar->setValue(done); }
+    void pointFinished(int, int done) override { parts_.pointWindows.showPointsDone(done); }
 
 private:
     const OptimizeControllerParts& parts_;
@@ -428,9 +427,7 @@ void OptimizeController::Optimize_AllAlignpoints() {
     app_.progress().setCancelRequested(false);
     progressWindow.show();
     progressWindow.raise();
-    pointWindows.MultiAlignProgressbar->setMaximum(count);
-    pointWindows.MultiAlignProgressbar->setValue(0);
-    pointWindows.Multialigntimer->clear();
+    pointWindows.startPointProgress(count);
 
     // The reference picture of the run: the frame the points were placed on, or the reference
     // made from a processed stack. Points aligned on the whole-frame box ("Simple") are measured
@@ -468,7 +465,7 @@ void OptimizeController::Optimize_AllAlignpoints() {
         result.cancelled = true;
     }
     if (result.Warnings) page_.Warnings->setChecked(*result.Warnings);
-    pointWindows.Timer1->stop();
+    pointWindows.stopCountdown();
     const bool cancelled = result.cancelled || app_.CancelRequested();
     if (!cancelled && !result.followers.empty())
         app_.messages().inform("Alignment points", pointFollowersText(result.followers));

@@ -136,8 +136,8 @@ void SaveController::SaveBMP2buttonClick() {
 
     const ImageInfoWindow& info = parts_.imageInfo;
     StampInfo stamp;
-    stamp.ObjectName = info.Objectnameedit->text().toStdString();
-    stamp.DateTime = info.Datetimeedit->text().toStdString();
+    stamp.ObjectName = info.objectName();
+    stamp.DateTime = info.dateTime();
     stamp.Stack = parts_.stackSlider.Value();
     const WaveletLayerValues values = parts_.wavelet.layerValues();
     stamp.LevelStep = values.initial;
@@ -149,7 +149,7 @@ void SaveController::SaveBMP2buttonClick() {
                                      app.pipeline.model().ImageWidth,
                                      app.pipeline.model().ImageHeight,
                                      parts_.wavelet.colourProcessing(),
-                                     info.StampImage->Checked() ? &stamp : nullptr};
+                                     info.stampsPictures() ? &stamp : nullptr};
     const WaveletSaveType type = saveFormatAt(waveletSaveFormats(), dialog.FilterIndex).type;
     runSaver([&] {
         SaveContext context = saveContext(app);

@@ -42,7 +42,7 @@ int roundedValue(const TRxSpinEdit& spin) {
 
 // Events are shown when their ratio exceeds the window's sigma factor x 100.
 double eventThreshold(const SigmaEventsWindow& window) {
-    return static_cast<double>(window.Sigmaeventsigma->Value()) * 100.0;
+    return window.eventSigma() * 100.0;
 }
 
 void fillList(QListWidget& list, const std::vector<std::string>& lines) {

@@ -79,9 +79,7 @@ StackOptions StackController::readStackOptions() const {
 
     options.Macorrect = page.Macorrect->Checked();
     options.FastStack = page.FastStack->Checked();
-    const PointWindows& pointWindows = parts_.pointWindows;
-    options.Seams = pointWindows.Seams->Checked();
-    options.SeamWidths = static_cast<float>(pointWindows.SeamWidths->Value());
+    parts_.pointWindows.readSeams(options);
     options.Points = readStackPoints();
 
     options.Histostretch = page.Histostretch->Checked();

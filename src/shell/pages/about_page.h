@@ -18,7 +18,11 @@ class AboutPage : public QWidget {
     Q_OBJECT
 public:
     explicit AboutPage(QWidget* parent = nullptr);
+    // The shell area owns this page. Its controls are reached by itself and by its area's controllers (the
+    // friends below) alone; the rest of the window uses its functions.
+    friend class ShellController;
 
+private:
     TPCheck* Formmessage;   // bring the window to the front with every message
     TPCheck* Checkupdates;  // look for a newer version at start-up (developer mode)
     QLabel* logolabel;      // the program's name and version
@@ -45,6 +49,7 @@ public:
     // the program INI file, so the server can move without a new build; none is set by default.
     QLabel* VersionNo;
 
+public:
     // What other parts of the window read or set here.
     // The memory the program uses (Label22).
     void showMemoryUsage(const std::string& text);

@@ -30,7 +30,12 @@ class StackPage : public QWidget {
     Q_OBJECT
 public:
     explicit StackPage(QWidget* parent = nullptr);
+    // The stack area owns this page. Its controls are reached by itself and by its area's controllers (the
+    // friends below) alone; the rest of the window uses its functions.
+    friend class StackController;
+    friend class SigmaController;
 
+private:
     QTabWidget* glPageControl3;
 
     // Stack options (colour, dark and flat, and interlacing are among the Align page's general
@@ -95,7 +100,10 @@ public:
     QScrollArea* ScrollBox2;
     QLabel* Stackimage;
 
+public:
     // What other parts of the window read or set here.
+    // The controls of the registered and integrated videos (the "AVI" tab), a part of their own.
+    AviControls& aviOutput() const { return *aviControls; }
     // The stack filter's editor.
     const KernelEditor& stackFilter() const { return stackFilter_; }
     // The alignment pass reads whether the stack is resampled.

@@ -130,4 +130,8 @@ WaveletToolPanels::WaveletToolPanels(ToolWindows& tools)
     tools.WaveZoom->Body->addWidget(Zoomimage2);
 }
 
+void GammaPanel::resetDisplayGamma() {
+    Gamma1spin->setValue(1.0);
+}
+
 }  // namespace kestrave

@@ -21,7 +21,11 @@ class WaveletFilterPanel : public QWidget {
     Q_OBJECT
 public:
     explicit WaveletFilterPanel(QWidget* parent);
+    // The wavelet area owns this tool window. Its controls are reached by itself and by its area's
+    // controllers (the friends below) alone; the rest of the window uses its functions.
+    friend class WaveletController;
 
+private:
     // Filter<a><b>: the tap dx = a - 2, dy = b - 2 of the kernel, at index b × 5 + a.
     std::array<TRxSpinEdit*, 25> Filter{};
     QPushButton* Setwaveletbutton;    // "Set": the kernel goes into use
@@ -37,6 +41,7 @@ public:
     QPushButton* Gaussian;         // "Set Gaussian"
     QLabel* CentreGaussian;
 
+public:
     TRxSpinEdit* Filter22() const { return Filter[12]; }
 };
 
@@ -44,13 +49,22 @@ class GammaPanel : public QWidget {
     Q_OBJECT
 public:
     explicit GammaPanel(QWidget* parent);
+    // The wavelet area owns this tool window. Its controls are reached by itself and by its area's
+    // controllers (the friends below) alone; the rest of the window uses its functions.
+    friend class WaveletController;
 
-    TRxSpinEdit* Gamma1spin;  // display gamma 0.1..10
+private:
+    TRxSpinEdit* Gamma1spin;       // display gamma 0.1..10
     CurveGraph* GammaSplineGraph;  // the gamma curve, edited with the mouse
     QPushButton* ResetGamma;       // "Reset": the default curve
     QPushButton* Loadgammabutton;  // "Load" a ".kgs" curve
     QPushButton* savegammabutton;  // "Save" the curve as ".kgs"
     TPCheck* Linearspline;         // "Linear": straight lines between the points
+
+public:
+    // What other parts of the window read or set here.
+    // A new input shows its pictures at display gamma 1.0 again.
+    void resetDisplayGamma();
 };
 
 class RgbBalancePanel : public QWidget {
