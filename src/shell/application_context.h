@@ -1,92 +1,18 @@
 #pragma once
 // What the window and the batch runner work with, owned in one place and passed by reference: the
-// pipeline (the run's state and its operations), the shell's own flags and what it draws, the
-// long-operation registry, the settings store, the batch lines, the message routine, the progress
-// port and the file dialogs.
+// pipeline (the run's state and its operations), the controllers' ports (the shell's own flags and
+// what it draws, the long-operation registry, the settings store, the message routine, the progress
+// port and the file dialogs) and the batch lines.
 // The window, the batch runner and every test build their own; there are no hidden globals.
 
-#include <cstdlib>
-#include <memory>
-
-#include "persist/reg_settings.h"
 #include "pipeline/pipeline.h"
-#include "platform/progress_port.h"
 #include "shell/command_line.h"
-#include "shell/file_dialogs.h"
-#include "shell/long_operation.h"
-#include "shell/message_routine.h"
+#include "shell/shell_ports.h"
 
 namespace kestrave {
 
-// What the window draws over its pictures and how their mouse handling stands: none of it is part
-// of the run, so it lives beside the window, not in the pipeline. A new input puts it back.
-struct ViewState {
-    // The box outline that follows the mouse over the preview: its remembered position (-1 when
-    // none is drawn) and the flag that keeps it from being erased after a change of box size.
-    int boxOutlineX = -1;
-    int boxOutlineY = -1;
-    bool keepBoxOutline = false;
-    // The free box's rubber band on the preview while it is dragged (Left = -1: none).
-    TEdgeRect BoxMark;
-    // The registration graph's best quality so far and the frame that had it.
-    float graphBestQuality = 0.0f;
-    int graphBestFrame = 0;
-    // The next click on the final picture chooses the centre of rotation.
-    bool CentrePickMode = false;
-    // The colour area drawn on the processed view (X1 = -1: none); the colour shifts are searched
-    // inside it.
-    TCornerRect RGBArea;
-    // The point optimizer's remaining time as its progress window counts it down (milliseconds).
-    int TimeLeft = 0;
-
-    // The colour area keeps its size, centred on (x, y), once both corners are set.
-    void moveColourArea(int x, int y) {
-        TCornerRect& area = RGBArea;
-        if (area.X1 < 0 || area.Y1 < 0 || area.X2 < 0 || area.Y2 < 0) return;
-        const int hx = std::abs(area.X1 - area.X2) / 2;
-        const int hy = std::abs(area.Y1 - area.Y2) / 2;
-        area = {x - hx, y - hy, x + hx, y + hy};
-    }
-
-    // The outline is forgotten (a new frame shows, a feature is taken); `mark` stands for none.
-    void forgetBoxOutline(int mark = -1) { boxOutlineX = boxOutlineY = mark; }
-    // A new input puts back all but the countdown, which belongs to no input.
-    void resetForInput() {
-        const int timeLeft = TimeLeft;
-        *this = ViewState{};
-        TimeLeft = timeLeft;
-    }
-};
-
-// Flags of the main window's shell. (The cancel flag lives in the progress port, the "do not
-// repeat" state in the message routine.)
-struct ShellState {
-    // Set by the image savers once a file was written; closing then asks nothing.
-    bool ImageSaved = false;
-    // Set by "Continue"; Create's wait consumes it.
-    bool ContinueRequested = false;
-    // Set while start-up runs (it restores the stored control values then): handlers leave the
-    // work alone (the quality method's handler does not recompute the reference).
-    bool StartingUp = false;
-    // The auto-process flag: render on every change of a wavelet setting (`Autoprocessbox`).
-    bool AutoProcess = false;
-    // Fit-to-window of the preview and of the processed image: whether each is fitted and the
-    // factor by which it is shown reduced (mouse positions on it are multiplied by it).
-    bool PreviewFitted = false;
-    float PreviewFitScale = 1.0f;
-    bool ProcessFitted = false;
-    float ProcessFitScale = 1.0f;
-    // Set once the "ImageInfo" item has been used: from then on every render pass rebuilds the
-    // processing-info tag.
-    bool ImageInfoOn = false;
-    // A new stack waits for the wavelet page: processed when the tab is chosen (first flag) or
-    // the page is entered (second flag). Raised when the Wavelet page hears of a new stack,
-    // cleared when its processing starts.
-    bool WaveletTabPending = false;
-    bool WaveletPagePending = false;
-    ViewState view;
-};
-
+// The pipeline, the controllers' ports and the batch lines, owned in one place by the window, the
+// batch runner or a test. Controllers are given the pipeline and the ports, never this.
 class ApplicationContext {
 public:
     ApplicationContext() = default;
@@ -95,30 +21,19 @@ public:
 
     // The run's state and its operations.
     Pipeline pipeline;
-    ShellState shell;
-    LongOperations operations;
-    // The settings store, opened by start-up; none when its file could not be read.
-    std::unique_ptr<RegSettings> regSettings;
+    ShellPorts ports{pipeline.state()};
+    ShellState& shell = ports.shell;
+    LongOperations& operations = ports.operations;
+    std::unique_ptr<RegSettings>& regSettings = ports.regSettings;
     // Batch work from the command line or a command file.
     BatchCommands batch;
 
-    MessageRoutine& messages() { return messages_; }
-    // The window installs its own progress port; until then (and in tests) nothing is shown.
-    ProgressPort& progress() { return progress_ ? *progress_ : nullProgress_; }
-    void setProgress(std::unique_ptr<ProgressPort> progress) { progress_ = std::move(progress); }
-
-    bool CancelRequested() { return progress().cancelRequested(); }
-
-    // The window installs Qt's file dialogs; until then (and in tests) every dialog is cancelled.
-    FileDialogPort& dialogs() { return dialogs_ ? *dialogs_ : noDialogs_; }
-    void setDialogs(std::unique_ptr<FileDialogPort> dialogs) { dialogs_ = std::move(dialogs); }
-
-private:
-    MessageRoutine messages_{pipeline.state()};
-    NullProgress nullProgress_;
-    std::unique_ptr<ProgressPort> progress_;
-    NoFileDialogs noDialogs_;
-    std::unique_ptr<FileDialogPort> dialogs_;
+    MessageRoutine& messages() { return ports.messages(); }
+    ProgressPort& progress() { return ports.progress(); }
+    void setProgress(std::unique_ptr<ProgressPort> progress) { ports.setProgress(std::move(progress)); }
+    bool CancelRequested() { return ports.CancelRequested(); }
+    FileDialogPort& dialogs() { return ports.dialogs(); }
+    void setDialogs(std::unique_ptr<FileDialogPort> dialogs) { ports.setDialogs(std::move(dialogs)); }
 };
 
 }  // namespace kestrave

@@ -159,14 +159,15 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
 void TMainForm::makeControllers() {
     WindowEntryPoints& entries = *this;
     shell = std::make_unique<ShellController>(ShellControllerParts{
-        app, *this, *Tabpages, *PageControl1, *Speedbar, tools, *alignPage, *optimizePage, *stackPage,
-        *waveletPage,
+        app.pipeline, app.ports, *this, *Tabpages, *PageControl1, *Speedbar, tools, *alignPage, *optimizePage,
+        *stackPage, *waveletPage,
         DeveloperControls{*alignPage, *waveletPage, *aboutPage, *tools.Tonemapwindow,
                           *waveletTools.tonemap->Tonegraph, [this] { QualityMethodComboChange(); }},
         entries});
     toolWindows = std::make_unique<ToolWindowController>(
         ToolWindowControllerParts{tools, *this, *alignPage, *stackPage, *waveletPage, *finalPage, entries});
-    stack = std::make_unique<StackController>(StackControllerParts{.app = app,
+    stack = std::make_unique<StackController>(StackControllerParts{.pipeline = app.pipeline,
+                                                                   .ports = app.ports,
                                                                    .window = *this,
                                                                    .stackPage = *stackPage,
                                                                    .alignPage = *alignPage,
@@ -179,19 +180,20 @@ void TMainForm::makeControllers() {
                                                                    .Tabpages = *Tabpages,
                                                                    .ProgressBar1 = *ProgressBar1,
                                                                    .entries = entries});
-    sigma = std::make_unique<SigmaController>(SigmaControllerParts{.app = app,
+    sigma = std::make_unique<SigmaController>(SigmaControllerParts{.pipeline = app.pipeline,
+                                                                   .ports = app.ports,
                                                                    .stackPage = *stackPage,
                                                                    .alignPage = *alignPage,
                                                                    .frameWindows = frameWindows,
                                                                    .sigmaEventsWindow = sigmaEventsWindow,
                                                                    .tools = tools,
                                                                    .entries = entries});
-    save = std::make_unique<SaveController>(SaveControllerParts{app, *alignPage, *stackPage, *waveletPage,
-                                                                imageInfoWindow, *frameWindows.StackSlider,
-                                                                dialogs, entries});
+    save = std::make_unique<SaveController>(SaveControllerParts{app.pipeline, app.ports, *alignPage,
+                                                                *stackPage, *waveletPage, imageInfoWindow,
+                                                                *frameWindows.StackSlider, dialogs, entries});
     wavelet = std::make_unique<WaveletController>(
-        WaveletControllerParts{app, *waveletPage, waveletTools, histogramWindows, tools, *stackPage,
-                               *alignPage, *PageControl1, *ProgressBar1, entries});
+        WaveletControllerParts{app.pipeline, app.ports, *waveletPage, waveletTools, histogramWindows, tools,
+                               *stackPage, *alignPage, *PageControl1, *ProgressBar1, entries});
     finalImage = std::make_unique<FinalController>(
         FinalControllerParts{*finalPage, *tools.HLSwindow, app.pipeline, app.shell, app.messages(),
                              [this]() -> FileDialogPort& { return app.dialogs(); },
@@ -202,14 +204,16 @@ void TMainForm::makeControllers() {
         if (change == PipelineChange::Processed) finalImage->showProcessed();
     });
     input = std::make_unique<InputController>(
-        InputControllerParts{app, *alignPage, *optimizePage, *stackPage, *waveletPage, waveletTools,
-                             frameWindows, registrationWindows, tools, imageInfoWindow, dialogs,
+        InputControllerParts{app.pipeline, app.ports, *alignPage, *optimizePage, *stackPage, *waveletPage,
+                             waveletTools, frameWindows, registrationWindows, tools, imageInfoWindow, dialogs,
                              *Speedbar->Selectbutton, *ProgressBar1, *PageControl1, *this, entries});
-    align = std::make_unique<AlignController>(AlignControllerParts{
-        app, *alignPage, *optimizePage, *stackPage, *waveletPage, frameWindows, registrationWindows,
-        pointWindows, tools, dialogs, *StatusPanels[2], *Tabpages, *ProgressBar1, entries});
+    align = std::make_unique<AlignController>(
+        AlignControllerParts{app.pipeline, app.ports, *alignPage, *optimizePage, *stackPage, *waveletPage,
+                             frameWindows, registrationWindows, pointWindows, tools, dialogs,
+                             *StatusPanels[2], *Tabpages, *ProgressBar1, entries});
     optimize = std::make_unique<OptimizeController>(
-        OptimizeControllerParts{.app = app,
+        OptimizeControllerParts{.pipeline = app.pipeline,
+                                .ports = app.ports,
                                 .optimizePage = *optimizePage,
                                 .alignPage = *alignPage,
                                 .stackPage = *stackPage,
@@ -226,7 +230,8 @@ void TMainForm::makeControllers() {
         app.shell, imageInfoWindow, *tools.Imageinfowindow, *Speedbar->ImageInfobutton, *waveletPage,
         *frameWindows.StackSlider, *control<TRxSpinEdit>(*this, "Gamma1spin"), dialogs});
     calibration = std::make_unique<CalibrationController>(
-        CalibrationControllerParts{.app = app,
+        CalibrationControllerParts{.pipeline = app.pipeline,
+                                   .ports = app.ports,
                                    .window = *this,
                                    .Flatdarkbutton = *Speedbar->Flatdarkbutton,
                                    .OpenDialog = dialogs.OpenDialog,
@@ -237,15 +242,15 @@ void TMainForm::makeControllers() {
     options = std::make_unique<OptionsController>(
         OptionsControllerParts{app.pipeline, app.shell, app.messages(), *this, *alignPage, *stackPage,
                                frameWindows, *Speedbar, tools, entries});
-    avi = std::make_unique<AviController>(AviControllerParts{app, stackPage->aviOutput(), *alignPage,
-                                                             *frameWindows.StackSlider, dialogs.SaveDialog6,
-                                                             *ProgressBar1, entries});
+    avi = std::make_unique<AviController>(AviControllerParts{app.pipeline, app.ports, stackPage->aviOutput(),
+                                                             *alignPage, *frameWindows.StackSlider,
+                                                             dialogs.SaveDialog6, *ProgressBar1, entries});
     resizeView = std::make_unique<ResizeController>(
-        ResizeControllerParts{app, *tools.Shrinkview, shrinkView, *waveletPage, *finalPage, *stackPage,
-                              *alignPage, dialogs.SaveDialog4, *PageControl1});
-    project = std::make_unique<ProjectController>(
-        ProjectControllerParts{app, *Speedbar, *PageControl1, *alignPage, *optimizePage, *stackPage,
-                               *waveletPage, frameWindows, tools, *FormSettings, dialogs, entries});
+        ResizeControllerParts{app.pipeline, app.ports, *tools.Shrinkview, shrinkView, *waveletPage,
+                              *finalPage, *stackPage, *alignPage, dialogs.SaveDialog4, *PageControl1});
+    project = std::make_unique<ProjectController>(ProjectControllerParts{
+        app.pipeline, app.ports, *Speedbar, *PageControl1, *alignPage, *optimizePage, *stackPage,
+        *waveletPage, frameWindows, tools, *FormSettings, dialogs, entries});
 }
 
 TMainForm::~TMainForm() {

@@ -24,7 +24,7 @@
 #include "registration/frame_limit.h"
 #include "registration/quality_method.h"
 #include "registration/registration_graph.h"
-#include "shell/application_context.h"
+#include "shell/shell_ports.h"
 #include "shell/controllers/align_window.h"
 #include "shell/controllers/point_controller.h"
 #include "shell/pages/align_page.h"
@@ -99,14 +99,15 @@ private:
 
 AlignController::AlignController(const AlignControllerParts& parts)
     : parts_(parts),
-      app_(parts.app),
+      pipeline_(parts.pipeline),
+      ports_(parts.ports),
       window_(std::make_unique<AlignWindow>(parts_, *this)),
       points_(std::make_unique<PointController>(parts_, *this, *window_)) {
     AlignPage& page = parts_.page;
     // The box size an alignment point's optimizing puts in force shows in the page's choice.
-    boxSizeShown_ = app_.pipeline.subscribe([this](PipelineChange change) {
+    boxSizeShown_ = pipeline_.subscribe([this](PipelineChange change) {
         if (change != PipelineChange::BoxSize) return;
-        const int item = app_.pipeline.boxSizeItem();
+        const int item = pipeline_.boxSizeItem();
         if (item != parts_.page.FFTsizeGroup->ItemIndex()) parts_.page.FFTsizeGroup->setItemIndex(item);
     });
     connect(page.Avidebay, &TPCheck::OnClick, this, &AlignController::AVIDEBAYClick);
@@ -144,7 +145,7 @@ AlignController::AlignController(const AlignControllerParts& parts)
         connectArming(*spin, &AlignController::armQualityFilter);
     connectArming(*page.FFTFilterspin, &AlignController::armFFTFilter);
     // The weighting's centre starts where its spin edit does.
-    app_.pipeline.setQualityWeightingCentre(static_cast<int>(std::lrint(page.CentralHVS->Value())));
+    pipeline_.setQualityWeightingCentre(static_cast<int>(std::lrint(page.CentralHVS->Value())));
     page.PreviewImage->setMouseTracking(true);
     page.PreviewImage->installEventFilter(this);
     // The wheel is the window's, wherever the pointer is over it.
@@ -187,13 +188,13 @@ bool AlignController::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool AlignController::inputLoaded() const {
-    return app_.pipeline.state().ProcessStage >= TProcessStage::stInputLoaded &&
-           app_.pipeline.input().source != nullptr;
+    return pipeline_.state().ProcessStage >= TProcessStage::stInputLoaded &&
+           pipeline_.input().source != nullptr;
 }
 
 QPoint AlignController::previewPoint(int x, int y) const {
-    if (!app_.shell.PreviewFitted) return {x, y};
-    const float scale = app_.shell.PreviewFitScale;
+    if (!ports_.shell.PreviewFitted) return {x, y};
+    const float scale = ports_.shell.PreviewFitScale;
     return {static_cast<int>(std::lrint(x * scale)), static_cast<int>(std::lrint(y * scale))};
 }
 
@@ -203,13 +204,13 @@ void AlignController::computeReference(Work work) {
     try {
         work();
     } catch (const KestraveError& error) {
-        app_.messages().error("Error", error.what());
+        ports_.messages().error("Error", error.what());
     }
 }
 
 void AlignController::recomputeReference() {
     AlignPorts ports = window_->ports();
-    computeReference([&] { app_.pipeline.computeReference(readReferenceOptions(), readAlignOptions(), ports); });
+    computeReference([&] { pipeline_.computeReference(readReferenceOptions(), readAlignOptions(), ports); });
 }
 
 // --- Reading the controls ----------------------------------------------------------------------
@@ -236,7 +237,7 @@ ReferenceOptions AlignController::readReferenceOptions() const {
     const AlignPage& page = parts_.page;
     const QualityMethodFlags quality = methodChoice(page).flags;
     ReferenceOptions options;
-    options.LumWeights = app_.pipeline.state().LumWeights;
+    options.LumWeights = pipeline_.state().LumWeights;
     options.levels = levelOptions(page);
     options.spectralQuality = !quality.QualityFromImage;
     options.HVSWeighting = quality.HVSWeighting;
@@ -252,7 +253,7 @@ AlignOptions AlignController::readAlignOptions() const {
     const AlignPage& page = parts_.page;
     AlignOptions options;
     options.Colourstack = page.Colourstack->Checked();
-    options.LumWeights = app_.pipeline.state().LumWeights;
+    options.LumWeights = pipeline_.state().LumWeights;
     options.levels = levelOptions(page);
     options.Trackobject = page.Trackobject->Checked();
     options.predicttrack = page.predicttrack->Checked();
@@ -277,29 +278,28 @@ AlignmentPassOptions AlignController::readPassOptions() const {
     options.align = readAlignOptions();
     options.lastFrame = parts_.entries.lastIndex();
     options.Usedarkframe = page.Usedarkframe->Checked();
-    options.DarkWidth = app_.pipeline.images().DarkPlanes[1].xCount();
-    options.DarkHeight = app_.pipeline.images().DarkPlanes[1].yCount();
+    options.DarkWidth = pipeline_.images().DarkPlanes[1].xCount();
+    options.DarkHeight = pipeline_.images().DarkPlanes[1].yCount();
     options.UseFlatfield = page.UseFlatfield->Checked();
-    options.FlatWidth = app_.pipeline.images().FlatPlanes[1].xCount();
-    options.FlatHeight = app_.pipeline.images().FlatPlanes[1].yCount();
+    options.FlatWidth = pipeline_.images().FlatPlanes[1].xCount();
+    options.FlatHeight = pipeline_.images().FlatPlanes[1].yCount();
     options.Resampled = parts_.stackPage.resampled();
     options.OptimizeQualitySpin = static_cast<double>(parts_.page.OptimizeQualitySpin->Value());
     options.Optimizegraph = parts_.optimizePage.showsOptimizerGraph();
-    options.RegistrationCaption = app_.pipeline.optimizer().RegistrationCaption;
-    options.highBitInput = app_.pipeline.model().InputType == TInputType::itAVI &&
-                           app_.pipeline.input().browseBuffers.Samples == FrameSamples::HighBit;
+    options.RegistrationCaption = pipeline_.optimizer().RegistrationCaption;
+    options.highBitInput = pipeline_.model().InputType == TInputType::itAVI &&
+                           pipeline_.input().browseBuffers.Samples == FrameSamples::HighBit;
     return options;
 }
 
 // --- Debayer switch and alignment method ---------------------------------------------------------
 
 void AlignController::applyDebayerSwitch() {
-    ApplicationContext& app = app_;
     // Only a colour video is debayered: a grey 16-bit one is read at full depth, nothing to warn of.
-    const bool highBitSer = app.pipeline.model().InputIsSER &&
-                            app.pipeline.input().readers.SerPixelDepth > 8 && parts_.page.Avidebay->Checked();
+    const bool highBitSer = pipeline_.model().InputIsSER && pipeline_.input().readers.SerPixelDepth > 8 &&
+                            parts_.page.Avidebay->Checked();
     const DebayerSwitchResult result =
-        app.pipeline.switchDebayer(parts_.page.Avidebay->Checked(), highBitSer, app.messages());
+        pipeline_.switchDebayer(parts_.page.Avidebay->Checked(), highBitSer, ports_.messages());
     TPCheck& colourstack = *parts_.page.Colourstack;
     colourstack.setCaption(QString::fromStdString(result.colourstackCaption));
     if (result.checkColour) {
@@ -311,16 +311,15 @@ void AlignController::applyDebayerSwitch() {
 
 void AlignController::AVIDEBAYClick() {
     applyDebayerSwitch();
-    if (app_.pipeline.state().ProcessStage >= TProcessStage::stInputLoaded)
-        parts_.entries.PreviewSliderChange();
+    if (pipeline_.state().ProcessStage >= TProcessStage::stInputLoaded) parts_.entries.PreviewSliderChange();
 }
 
 void AlignController::AlignmethodClick() {
     AlignPage& page = parts_.page;
     FrameWindows& windows = parts_.frameWindows;
-    const AlignmentPoints& points = app_.pipeline.alignPoints();
+    const AlignmentPoints& points = pipeline_.alignPoints();
     windows.differencecutslider->show();
-    app_.pipeline.backToFeatureSet();
+    pipeline_.backToFeatureSet();
     if (!inputLoaded()) return;
     ToolWindow& multipoint = *parts_.pointWindows.Multialignwindow;
     switch (page.Alignmethod->ItemIndex()) {
@@ -330,10 +329,10 @@ void AlignController::AlignmethodClick() {
             // the points moved it.
             if (!multipoint.isVisible() && points.Alignpoints <= 1 && !parts_.stackPage.multiPoint()) return;
             if (multipoint.isVisible()) points_->SaveTempPointFile();
-            app_.pipeline.setUserBoxPlaced(false);
+            pipeline_.setUserBoxPlaced(false);
             parts_.optimizePage.setOptimizeButtonEnabled(true);
             parts_.stackPage.setMultiPoint(false);
-            app_.pipeline.useSingleBox();
+            pipeline_.useSingleBox();
             backToSavedFeature();
             break;
         case AlignMethodMultipoint:
@@ -343,7 +342,7 @@ void AlignController::AlignmethodClick() {
             break;
         case AlignMethodNone:
             if (multipoint.isVisible()) points_->SaveTempPointFile();
-            app_.pipeline.clearWholeFrameShifts(parts_.entries.lastIndex());
+            pipeline_.clearWholeFrameShifts(parts_.entries.lastIndex());
             page.Setlimitbutton->setEnabled(true);
             parts_.stackPage.setPassButtonsEnabled(true);
             markButton(*page.Showbuttonp1, *page.Setlimitbutton, -2);
@@ -360,7 +359,7 @@ void AlignController::AlignmethodClick() {
 void AlignController::showLimitCount() {
     AlignPage& page = parts_.page;
     // The limit follows the ranking once the pass has made one ("None" keeps frames in their order).
-    if (!app_.pipeline.model().FramesRanked && !page.Setlimitbutton->isEnabled()) {
+    if (!pipeline_.model().FramesRanked && !page.Setlimitbutton->isEnabled()) {
         page.LimitCountLabel->clear();
         return;
     }
@@ -372,15 +371,15 @@ void AlignController::showLimitCount() {
 
 void AlignController::FFTsizeGroupClick() {
     AlignPage& page = parts_.page;
-    const FftSizeChoice choice = app_.pipeline.chooseBoxSize(
-        page.FFTsizeGroup->ItemIndex(), static_cast<double>(page.FFTFilterspin->Value()), app_.messages());
+    const FftSizeChoice choice = pipeline_.chooseBoxSize(
+        page.FFTsizeGroup->ItemIndex(), static_cast<double>(page.FFTFilterspin->Value()), ports_.messages());
     // The outline drawn at the old size stays; the next mouse move does not erase it.
-    if (choice.applied) app_.shell.view.keepBoxOutline = true;
+    if (choice.applied) ports_.shell.view.keepBoxOutline = true;
     page.FFTsizeGroup->setItemIndex(choice.itemIndex);
     if (choice.featureDropped) page.Alignbutton->setEnabled(false);
     if (!choice.applied) return;
     parts_.entries.PreviewSliderChange();
-    const int n = app_.pipeline.fft().FFTSize;
+    const int n = pipeline_.fft().FFTSize;
     PointWindows& pointWindows = parts_.pointWindows;
     if (pointWindows.Multialignwindow->isVisible()) {
         points_->drawPoints(Qt::white);
@@ -396,20 +395,20 @@ void AlignController::PreviewImageMouseDown(Qt::MouseButton button, Qt::Keyboard
         points_->deleteNearestPoint(at.x(), at.y());
         return;
     }
-    const RegistrationState& registration = app_.pipeline.registration();
+    const RegistrationState& registration = pipeline_.registration();
     // A pick is refused while another long operation loops; the click an alignment waits for is not.
     std::optional<LongOperation> operation;
     if (!registration.WaitForClick) {
-        operation.emplace(app_.operations);
+        operation.emplace(ports_.operations);
         if (!*operation) return;
     }
     RegistrationWindows& charts = parts_.registrationWindows;
     charts.Series6->Clear();
     charts.Series6->ShowInLegend = false;
     charts.Series5->Title = "Power spectrum";
-    if (app_.pipeline.alignPoints().FreeBox) {
+    if (pipeline_.alignPoints().FreeBox) {
         // The free box is dragged from here and placed when the button is released.
-        app_.shell.view.BoxMark = {at.x(), at.x(), at.y(), at.y()};
+        ports_.shell.view.BoxMark = {at.x(), at.x(), at.y(), at.y()};
         showFreeBoxBand();
         return;
     }
@@ -428,7 +427,7 @@ void AlignController::PreviewImageMouseDown(Qt::MouseButton button, Qt::Keyboard
 }
 
 void AlignController::enablePickControls() {
-    if (app_.pipeline.registration().WaitForClick) return;
+    if (pipeline_.registration().WaitForClick) return;
     AlignPage& page = parts_.page;
     for (QWidget* control :
          std::initializer_list<QWidget*>{page.Alignbutton, page.QualityMethodlabel, page.QualityMethodCombo,
@@ -441,16 +440,16 @@ void AlignController::pickAt(const PreviewClick& click) {
     enablePickControls();
     // A feature taken leaves no outline remembered over the preview.
     const auto forgetOutlineOnPick = [this](PickResult result) {
-        if (result == PickResult::FeatureAccepted) app_.shell.view.forgetBoxOutline();
+        if (result == PickResult::FeatureAccepted) ports_.shell.view.forgetBoxOutline();
     };
     AlignPorts ports = window_->ports();
-    if (app_.pipeline.registration().WaitForClick) {
-        forgetOutlineOnPick(app_.pipeline.pickFeature(click, readReferenceOptions(), readAlignOptions(), ports));
+    if (pipeline_.registration().WaitForClick) {
+        forgetOutlineOnPick(pipeline_.pickFeature(click, readReferenceOptions(), readAlignOptions(), ports));
         return;
     }
     PickResult result = PickResult::Ignored;
     computeReference(
-        [&] { result = app_.pipeline.pickFeature(click, readReferenceOptions(), readAlignOptions(), ports); });
+        [&] { result = pipeline_.pickFeature(click, readReferenceOptions(), readAlignOptions(), ports); });
     forgetOutlineOnPick(result);
     if (result != PickResult::FeatureAccepted) return;
 
@@ -458,7 +457,7 @@ void AlignController::pickAt(const PreviewClick& click) {
     ToolWindows& tools = parts_.tools;
     page.Frontpanel->hide();
     // Outside the multi-point mode the first point follows the clicked feature.
-    if (!app_.pipeline.alignPoints().MultiPointMode && !click.freeBox) app_.pipeline.firstPointAtFeature();
+    if (!pipeline_.alignPoints().MultiPointMode && !click.freeBox) pipeline_.firstPointAtFeature();
     page.BoxOutline->hide();
     for (ToolWindow* window : {tools.FFTWindow, tools.Registrationgraphwindow}) {
         window->show();
@@ -468,9 +467,9 @@ void AlignController::pickAt(const PreviewClick& click) {
     if (page.ShowGraphbox->Checked() && parts_.optimizePage.optimizerChartHasPoints())
         tools.RegiStration2->show();
     tools.SelectFrameswindow->hide();
-    if (app_.pipeline.model().InputType == TInputType::itAVI) {
-        const int h = app_.pipeline.fft().FFTSize / 2;
-        QImage picture = bitmapView(app_.pipeline.input().PreviewBitmap).copy();
+    if (pipeline_.model().InputType == TInputType::itAVI) {
+        const int h = pipeline_.fft().FFTSize / 2;
+        QImage picture = bitmapView(pipeline_.input().PreviewBitmap).copy();
         QPainter painter(&picture);
         painter.setPen(Qt::white);
         painter.drawRect(click.x - h, click.y - h, 2 * h, 2 * h);
@@ -484,9 +483,9 @@ void AlignController::PreviewImageMouseMove(Qt::MouseButtons buttons, Qt::Keyboa
     const QPoint at = previewPoint(x, y);
     parts_.positionPanel.setText(QString::number(at.x()) + "-" + QString::number(at.y()));
     AlignPage& page = parts_.page;
-    const ProgramState& state = app_.pipeline.state();
-    const bool freeBox = app_.pipeline.alignPoints().FreeBox;
-    ViewState& view = app_.shell.view;
+    const ProgramState& state = pipeline_.state();
+    const bool freeBox = pipeline_.alignPoints().FreeBox;
+    ViewState& view = ports_.shell.view;
     if (freeBox && (buttons & Qt::LeftButton) && view.BoxMark.Left != -1) {
         view.BoxMark.Right = at.x();
         view.BoxMark.Bottom = at.y();
@@ -494,44 +493,43 @@ void AlignController::PreviewImageMouseMove(Qt::MouseButtons buttons, Qt::Keyboa
     }
     if (!inputLoaded()) return;
     const int position = std::min(page.PreviewSlider->Value(), parts_.entries.lastIndex());
-    if (app_.pipeline.model().FrameTable[frameAtPosition(app_.pipeline.model(), position)].Excluded) {
+    if (pipeline_.model().FrameTable[frameAtPosition(pipeline_.model(), position)].Excluded) {
         page.PreviewImage->setCursor(Qt::ForbiddenCursor);
         return;
     }
     if (freeBox) return;
-    const int h = app_.pipeline.fft().FFTSize / 2;
-    const bool fits = h <= at.x() && at.x() <= app_.pipeline.model().ImageWidth - 1 - h && h <= at.y() &&
-                      at.y() <= app_.pipeline.model().ImageHeight - 1 - h;
+    const int h = pipeline_.fft().FFTSize / 2;
+    const bool fits = h <= at.x() && at.x() <= pipeline_.model().ImageWidth - 1 - h && h <= at.y() &&
+                      at.y() <= pipeline_.model().ImageHeight - 1 - h;
     page.PreviewImage->setCursor(fits ? Qt::CrossCursor : Qt::ArrowCursor);
     if (page.Previewzoom->Checked() && !(modifiers & Qt::ControlModifier)) showZoomSquare(at.x(), at.y());
     if (state.progstatus == TProgStatus::psAligned) return;
     // Before the alignment every selected frame is in use; later the limit's count stands (the
     // stack list and the project keep it), so the move leaves it alone then.
-    if (state.progstatus < TProgStatus::psAligned)
-        app_.pipeline.countSelectedFrames(parts_.entries.lastIndex());
+    if (state.progstatus < TProgStatus::psAligned) pipeline_.countSelectedFrames(parts_.entries.lastIndex());
     showBoxOutline(at, fits);
 }
 
 void AlignController::showBoxOutline(QPoint at, bool fits) {
     AlignPage& page = parts_.page;
     // The outline is a frame over the picture, so moving it leaves nothing behind at any size.
-    ViewState& view = app_.shell.view;
+    ViewState& view = ports_.shell.view;
     view.keepBoxOutline = false;
     view.boxOutlineX = fits ? at.x() : -1;
     view.boxOutlineY = fits ? at.y() : -1;
     page.BoxOutline->setVisible(fits);
     if (!fits) return;
-    const int h = app_.pipeline.fft().FFTSize / 2;
-    const float scale = app_.shell.PreviewFitted ? app_.shell.PreviewFitScale : 1.0f;
+    const int h = pipeline_.fft().FFTSize / 2;
+    const float scale = ports_.shell.PreviewFitted ? ports_.shell.PreviewFitScale : 1.0f;
     page.BoxOutline->setGeometry(static_cast<int>((at.x() - h) / scale),
                                  static_cast<int>((at.y() - h) / scale), static_cast<int>(2 * h / scale),
                                  static_cast<int>(2 * h / scale));
 }
 
 void AlignController::backToSavedFeature() {
-    app_.pipeline.restoreSavedFeature();
-    const ProgramState& state = app_.pipeline.state();
-    if (referenceBusy_ || app_.operations.running() || !featurePicked(state)) return;
+    pipeline_.restoreSavedFeature();
+    const ProgramState& state = pipeline_.state();
+    if (referenceBusy_ || ports_.operations.running() || !featurePicked(state)) return;
     // The points' alignment left the reference of a point behind: the one box's is made again.
     recomputeReference();
     parts_.page.showPlainPreview();
@@ -539,7 +537,7 @@ void AlignController::backToSavedFeature() {
 }
 
 void AlignController::showZoomSquare(int x, int y) {
-    const FrameModel& model = app_.pipeline.model();
+    const FrameModel& model = pipeline_.model();
     const std::optional<QImage> square =
         zoomSquare(parts_.page.previewPicture().toImage(), x, y, model.ImageWidth, model.ImageHeight);
     if (square) parts_.pointWindows.zoomimage->setPixmap(QPixmap::fromImage(*square));
@@ -547,7 +545,7 @@ void AlignController::showZoomSquare(int x, int y) {
 
 // From the input's arrival until the frames are aligned, a feature (and its box) is being chosen.
 bool AlignController::choosingFeature() const {
-    return inputLoaded() && app_.pipeline.state().progstatus < TProgStatus::psAligned;
+    return inputLoaded() && pipeline_.state().progstatus < TProgStatus::psAligned;
 }
 
 void AlignController::PreviewzoomClick() {
@@ -575,25 +573,25 @@ void AlignController::WMMouseWheel(int delta) {
 }
 
 void AlignController::PreviewImageMouseUp(Qt::MouseButton button, int x, int y) {
-    ViewState& view = app_.shell.view;
-    if (app_.pipeline.alignPoints().FreeBox && button != Qt::RightButton && view.BoxMark.Left != -1) {
+    ViewState& view = ports_.shell.view;
+    if (pipeline_.alignPoints().FreeBox && button != Qt::RightButton && view.BoxMark.Left != -1) {
         const QPoint at = previewPoint(x, y);
         view.BoxMark.Right = at.x();
         view.BoxMark.Bottom = at.y();
         placeFreeBox();
     }
     // A click that places an alignment point leaves the one box's feature saved for later.
-    if (!app_.pipeline.alignPoints().MultiPointMode) app_.pipeline.saveFeature();
+    if (!pipeline_.alignPoints().MultiPointMode) pipeline_.saveFeature();
 }
 
 void AlignController::showFreeBoxBand() {
     QFrame& band = *parts_.page.FreeBoxBand;
-    const TEdgeRect box = orderedCorners(app_.shell.view.BoxMark);
+    const TEdgeRect box = orderedCorners(ports_.shell.view.BoxMark);
     if (box.Left == -1) {
         band.hide();
         return;
     }
-    const float scale = app_.shell.PreviewFitted ? app_.shell.PreviewFitScale : 1.0f;
+    const float scale = ports_.shell.PreviewFitted ? ports_.shell.PreviewFitScale : 1.0f;
     const auto shown = [scale](int v) { return static_cast<int>(std::lrint(v / scale)); };
     band.setGeometry(shown(box.Left), shown(box.Top), std::max(shown(box.Right - box.Left), 1),
                      std::max(shown(box.Bottom - box.Top), 1));
@@ -605,27 +603,27 @@ void AlignController::placeFreeBox() {
     AlignPage& page = parts_.page;
     page.FreeBoxBand->hide();
     std::optional<LongOperation> operation;
-    if (!app_.pipeline.registration().WaitForClick) {
-        operation.emplace(app_.operations);
+    if (!pipeline_.registration().WaitForClick) {
+        operation.emplace(ports_.operations);
         if (!*operation) return;
     }
     if (!inputLoaded()) return;
-    const TEdgeRect dragged = orderedCorners(app_.shell.view.BoxMark);
+    const TEdgeRect dragged = orderedCorners(ports_.shell.view.BoxMark);
     page.showPlainPreview();
     page.FFTsizeGroup->setItemIndex(
         freeBoxSizeItem(std::max(dragged.Right - dragged.Left, dragged.Bottom - dragged.Top)));
     FFTsizeGroupClick();
-    const int n = app_.pipeline.fft().FFTSize;
+    const int n = pipeline_.fft().FFTSize;
     if (n <= 0) return;
     const FreeBoxFit fit =
-        fitFreeBox(dragged, n, app_.pipeline.model().ImageWidth, app_.pipeline.model().ImageHeight);
+        fitFreeBox(dragged, n, pipeline_.model().ImageWidth, pipeline_.model().ImageHeight);
     if (fit.tooLarge) {
-        app_.messages().inform("Alignment box problem", "Box larger then maximum available size");
-        app_.pipeline.setFreeBox(false);
+        ports_.messages().inform("Alignment box problem", "Box larger then maximum available size");
+        pipeline_.setFreeBox(false);
         page.Freebox->setChecked(false);
     }
-    app_.pipeline.placeFreeBox(fit);
-    app_.shell.view.BoxMark = fit.box;
+    pipeline_.placeFreeBox(fit);
+    ports_.shell.view.BoxMark = fit.box;
 
     PreviewClick click;
     click.x = fit.centreX;
@@ -638,8 +636,8 @@ void AlignController::placeFreeBox() {
 // --- Reference recalculation, quality method and options -----------------------------------------
 
 void AlignController::RecalcFFTbuttonClick() {
-    if (referenceBusy_ || !inputLoaded() || !featurePicked(app_.pipeline.state())) return;
-    const LongOperation operation(app_.operations);
+    if (referenceBusy_ || !inputLoaded() || !featurePicked(pipeline_.state())) return;
+    const LongOperation operation(ports_.operations);
     if (!operation) return;
     recomputeReference();
 }
@@ -665,18 +663,18 @@ void AlignController::QualityMethodComboChange() {
         parts_.registrationWindows.FFTLABELs->hide();
     }
     page.CopyAlignmethods->setItemIndex(page.QualityMethodCombo->currentIndex());
-    if (app_.shell.StartingUp || !featurePicked(app_.pipeline.state())) return;
-    const bool placed = app_.pipeline.setUserBoxPlaced(true);
-    const ScopeExit back([&] { app_.pipeline.setUserBoxPlaced(placed); });
+    if (ports_.shell.StartingUp || !featurePicked(pipeline_.state())) return;
+    const bool placed = pipeline_.setUserBoxPlaced(true);
+    const ScopeExit back([&] { pipeline_.setUserBoxPlaced(placed); });
     RecalcFFTbuttonClick();
 }
 
 void AlignController::armQualityFilter() {
-    app_.pipeline.armQualityFilter();
+    pipeline_.armQualityFilter();
 }
 
 void AlignController::armFFTFilter() {
-    app_.pipeline.armFFTFilter(true);
+    pipeline_.armFFTFilter(true);
 }
 
 namespace {
@@ -686,52 +684,52 @@ void takeBandAsManual(Pipeline& pipeline, TPCheck& Autofilter) {
     if (pipeline.takeQualityBandAsManual()) Autofilter.setChecked(false);
 }
 
-void storeSetting(ApplicationContext& app, const char* key, long double value) {
-    kestrave::storeSetting(app.regSettings.get(), key, static_cast<int>(std::lrint(value)));
+void storeSetting(ShellPorts& ports, const char* key, long double value) {
+    kestrave::storeSetting(ports.regSettings.get(), key, static_cast<int>(std::lrint(value)));
 }
 
 }  // namespace
 
 void AlignController::QualityFilterChange() {
-    if (app_.shell.StartingUp) return;
+    if (ports_.shell.StartingUp) return;
     AlignPage& page = parts_.page;
     const QualityMethodChoice choice = methodChoice(page);
     placeBandPointer(choice);
-    storeSetting(app_, "QualityFilter", page.QualityFilter->Value());
-    takeBandAsManual(app_.pipeline, *page.Autofilter);
+    storeSetting(ports_, "QualityFilter", page.QualityFilter->Value());
+    takeBandAsManual(pipeline_, *page.Autofilter);
     if (choice.showBandPointer) RecalcFFTbuttonClick();
 }
 
 void AlignController::CentralHVSChange() {
     AlignPage& page = parts_.page;
-    app_.pipeline.setQualityWeightingCentre(static_cast<int>(std::lrint(page.CentralHVS->Value())));
-    takeBandAsManual(app_.pipeline, *page.Autofilter);
+    pipeline_.setQualityWeightingCentre(static_cast<int>(std::lrint(page.CentralHVS->Value())));
+    takeBandAsManual(pipeline_, *page.Autofilter);
     if (methodChoice(page).flags.QualityHumanVision) RecalcFFTbuttonClick();
 }
 
 void AlignController::CompresfactorChange() {
     AlignPage& page = parts_.page;
-    takeBandAsManual(app_.pipeline, *page.Autofilter);
+    takeBandAsManual(pipeline_, *page.Autofilter);
     if (inputLoaded() && methodChoice(page).flags.QualityFromImage) RecalcFFTbuttonClick();
 }
 
 void AlignController::AutofilterClick() {
-    app_.pipeline.setAutomaticQualityBand(parts_.page.Autofilter->Checked());
+    pipeline_.setAutomaticQualityBand(parts_.page.Autofilter->Checked());
     if (inputLoaded()) RecalcFFTbuttonClick();
 }
 
 void AlignController::FFTFilterspinChange() {
     AlignPage& page = parts_.page;
     const long double radius = page.FFTFilterspin->Value();
-    storeSetting(app_, "FFTFilter", radius);
-    if (app_.pipeline.takeFFTFilterAsManual()) page.ManualFFT->setChecked(true);
-    app_.pipeline.setFFTFilterRadius(static_cast<double>(radius));
+    storeSetting(ports_, "FFTFilter", radius);
+    if (pipeline_.takeFFTFilterAsManual()) page.ManualFFT->setChecked(true);
+    pipeline_.setFFTFilterRadius(static_cast<double>(radius));
     page.RecalcFFTbutton->setEnabled(true);
-    if (app_.pipeline.state().ProcessStage != TProcessStage::stFeatureSet) RecalcFFTbuttonClick();
+    if (pipeline_.state().ProcessStage != TProcessStage::stFeatureSet) RecalcFFTbuttonClick();
 }
 
 void AlignController::TrackDetectChange() {
-    app_.pipeline.setMisalignRatio(static_cast<float>(parts_.page.TrackDetect->Value()));
+    pipeline_.setMisalignRatio(static_cast<float>(parts_.page.TrackDetect->Value()));
 }
 
 void AlignController::ShowFFTboxClick() {
@@ -756,9 +754,8 @@ void AlignController::ShowFFTSpectrum(const Bitmap24& spectrum) {
 }
 
 void AlignController::DrawRegistrationGraph() {
-    const RegistrationGraphData graph =
-        registrationGraphData(app_.pipeline.model(), parts_.page.AlignSlider->MaxValue(),
-                              app_.pipeline.optimizer().RegistrationCaption);
+    const RegistrationGraphData graph = registrationGraphData(
+        pipeline_.model(), parts_.page.AlignSlider->MaxValue(), pipeline_.optimizer().RegistrationCaption);
     RegistrationWindows& charts = parts_.registrationWindows;
     TChart& chart = *parts_.frameWindows.Chart8;
     charts.Series5->Title = "Quality";
@@ -801,7 +798,7 @@ namespace kestrave {
 
 void AlignController::ColourstackClick() {
     const bool colour = parts_.page.Colourstack->Checked();
-    kestrave::storeSetting(app_.regSettings.get(), "usecolour", colour);
+    kestrave::storeSetting(ports_.regSettings.get(), "usecolour", colour);
     mirrorColourstack(colour);
     parts_.entries.mirrorColourprocess2(colour);
 }
@@ -813,12 +810,13 @@ void AlignController::mirrorColourstack(bool colour) {
 }
 
 void AlignController::MisalignwarningClick() {
-    kestrave::storeSetting(app_.regSettings.get(), "Misalignwarning", parts_.page.Misalignwarning->Checked());
+    kestrave::storeSetting(ports_.regSettings.get(), "Misalignwarning",
+                           parts_.page.Misalignwarning->Checked());
 }
 
 void AlignController::ManualAlignboxClick() {
-    app_.pipeline.setManualAlign(parts_.page.Manualalignbox->Checked());
-    parts_.page.Misalignwarning->setChecked(!app_.pipeline.alignment().ManualAlign);
+    pipeline_.setManualAlign(parts_.page.Manualalignbox->Checked());
+    parts_.page.Misalignwarning->setChecked(!pipeline_.alignment().ManualAlign);
 }
 
 void AlignController::InterlacedClick() {

@@ -22,7 +22,8 @@ namespace kestrave {
 class WindowEntryPoints;
 class AlignPage;
 class AlignWindow;
-class ApplicationContext;
+class Pipeline;
+class ShellPorts;
 class Bitmap24;
 class OptimizePage;
 class PointController;
@@ -39,7 +40,8 @@ struct WindowDialogs;
 // handlers work on: the Align page (their own), the controls of the other pages the alignment
 // sets, the charts and tool windows, and the controllers they hand on to.
 struct AlignControllerParts {
-    ApplicationContext& app;
+    Pipeline& pipeline;
+    ShellPorts& ports;
     AlignPage& page;
     OptimizePage& optimizePage;
     StackPage& stackPage;
@@ -204,7 +206,8 @@ private:
     AlignControllerParts parts_;
     std::unique_ptr<WheelWatch> wheel_;
     Pipeline::Subscription boxSizeShown_;
-    ApplicationContext& app_;
+    Pipeline& pipeline_;
+    ShellPorts& ports_;
     std::unique_ptr<AlignWindow> window_;
     std::unique_ptr<PointController> points_;
     // A reference computation is running.

@@ -9,7 +9,7 @@
 #include "frames/frame_browsing.h"
 #include "frames/input_sources.h"
 #include "registration/alignment_points.h"
-#include "shell/application_context.h"
+#include "shell/shell_ports.h"
 #include "shell/controllers/align_controller.h"
 #include "shell/controllers/align_window.h"
 #include "shell/pages/align_page.h"
@@ -50,10 +50,10 @@ void fillCheckList(QListWidget& list, const std::vector<SelectionEntry>& entries
 }  // namespace
 
 void AlignController::AlignallButtonClick() {
-    const LongOperation operation(app_.operations);
+    const LongOperation operation(ports_.operations);
     if (!operation || !inputLoaded()) return;
     AlignPage& page = parts_.page;
-    if (!app_.pipeline.state().BatchMode) page.PreviewSlider->setFocus();
+    if (!pipeline_.state().BatchMode) page.PreviewSlider->setFocus();
     // Multi-point alignment places and aligns its points itself: the button ends the placing.
     if (page.Alignmethod->ItemIndex() == AlignMethodMultipoint) {
         FrameWindows& windows = parts_.frameWindows;
@@ -61,7 +61,7 @@ void AlignController::AlignallButtonClick() {
         parts_.stackPage.uncheckStackGraph();
         page.Freebox->setChecked(false);
         page.Alignbutton->setEnabled(true);
-        app_.pipeline.stopPlacingPoints();
+        pipeline_.stopPlacingPoints();
         parts_.tools.Zoomwindow->show();
         parts_.optimizePage.setOptimizeButtonEnabled(false);
         return;
@@ -80,7 +80,7 @@ void AlignController::AlignallButtonClick() {
     page.Previewzoom->setChecked(false);
     page.BoxOutline->hide();
     parts_.tools.Registrationgraphwindow->setWindowTitle(
-        QString::fromStdString("Initial alignment running " + app_.pipeline.optimizer().RegistrationCaption));
+        QString::fromStdString("Initial alignment running " + pipeline_.optimizer().RegistrationCaption));
     parts_.entries.selectTab(0);
     page.glPageControl1->setCurrentIndex(0);
     page.ShowFFTbox->setChecked(false);
@@ -94,11 +94,11 @@ void AlignController::AlignallButtonClick() {
     try {
         const AlignmentPassOptions options = readPassOptions();
         const std::unique_ptr<InputFrameSource> source =
-            app_.pipeline.inputFrames(options.lastFrame, parts_.entries.readSourceOptions());
+            pipeline_.inputFrames(options.lastFrame, parts_.entries.readSourceOptions());
         AlignPorts ports = window_->ports();
-        result = app_.pipeline.alignAllFrames(options, page.Manualalignbox->Checked(), *source, ports);
+        result = pipeline_.alignAllFrames(options, page.Manualalignbox->Checked(), *source, ports);
     } catch (const KestraveError& error) {
-        app_.messages().error("Error", error.what());
+        ports_.messages().error("Error", error.what());
         result.end = PassEnd::Failed;
     }
     page.glPageControl1->setEnabled(true);
@@ -114,8 +114,8 @@ void AlignController::alignmentEnded(const AlignmentPassResult& result) {
         alignmentStopped();
     parts_.tools.Registrationgraphwindow->setWindowTitle(
         QString::fromStdString((finished ? "Initial alignment done " : "Registration ") +
-                               app_.pipeline.optimizer().RegistrationCaption));
-    showPassEnd(parts_.progressBar, app_.progress(), 3, "Alignment",
+                               pipeline_.optimizer().RegistrationCaption));
+    showPassEnd(parts_.progressBar, ports_.progress(), 3, "Alignment",
                 finished                           ? PassOutcome::Finished
                 : result.end == PassEnd::Cancelled ? PassOutcome::Cancelled
                                                    : PassOutcome::Failed);
@@ -128,9 +128,9 @@ void AlignController::alignmentStopped() {
     parts_.page.LimitCountLabel->clear();
     parts_.optimizePage.greyPassButtons();
     parts_.stackPage.setPassButtonsEnabled(false);
-    if (app_.pipeline.registration().Image1.empty()) return;
-    app_.pipeline.showReferencePicture();
-    window_->showPreview(bitmapView(app_.pipeline.input().PreviewBitmap));
+    if (pipeline_.registration().Image1.empty()) return;
+    pipeline_.showReferencePicture();
+    window_->showPreview(bitmapView(pipeline_.input().PreviewBitmap));
 }
 
 void AlignController::alignmentFinished(const AlignmentPassResult& result) {
@@ -147,7 +147,7 @@ void AlignController::alignmentFinished(const AlignmentPassResult& result) {
     const int lastRank = ranking.lastRank;
     for (TRxSlider* slider : {page.AlignSlider, windows.StackSlider, windows.QUALSliderMalign})
         slider->setMaxValue(std::max(lastRank, 1));
-    app_.pipeline.keepFrameLimit(lastRank);
+    pipeline_.keepFrameLimit(lastRank);
     windows.LimitStack->setValue(lastRank);
     fillCheckList(*windows.SelectFramesChecklist, ranking.selection, ranking.selection.size());
     fillCheckList(*windows.StackFramesList, ranking.selection, static_cast<std::size_t>(lastRank) + 1);
@@ -162,13 +162,13 @@ void AlignController::alignmentFinished(const AlignmentPassResult& result) {
                                                     page.PreviewSlider->MaxValue(), windows.Chart8->width()),
                                    windows.Showgraphpointer->y());
     windows.Showgraphpointer->show();
-    if (page.Manualalignbox->Checked()) app_.messages().inform("Alignment", "Manual alignment finished");
+    if (page.Manualalignbox->Checked()) ports_.messages().inform("Alignment", "Manual alignment finished");
     parts_.tools.Zoomwindow->hide();
     parts_.stackPage.setStatisticalStackEnabled(true);
     parts_.registrationWindows.Showgraph1pointer->hide();
     parts_.optimizePage.setOptimizeButtonEnabled(true);
     // Showing the ranked frames wrote their numbers over the pass's last word.
-    app_.progress().setStatus(2, "Initial alignment done");
+    ports_.progress().setStatus(2, "Initial alignment done");
     parts_.stackPage.uncheckStackGraph();
 }
 

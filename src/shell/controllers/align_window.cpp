@@ -9,7 +9,7 @@
 #include <QSignalBlocker>
 
 #include "frames/frame_browsing.h"
-#include "shell/application_context.h"
+#include "shell/shell_ports.h"
 #include "shell/controllers/align_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
@@ -28,16 +28,17 @@ namespace kestrave {
 
 AlignWindow::AlignWindow(const AlignControllerParts& parts, AlignController& align)
     : parts_(parts),
-      app_(parts.app),
+      pipeline_(parts.pipeline),
+      ports_(parts.ports),
       align_(align),
-      pacer_(unattendedWindow(*parts.page.window(), [this] { return app_.pipeline.state().BatchMode; })) {}
+      pacer_(unattendedWindow(*parts.page.window(), [this] { return pipeline_.state().BatchMode; })) {}
 
 AlignWindow::~AlignWindow() {
     setCursor(AlignCursor::Default);
 }
 
 AlignPorts AlignWindow::ports() {
-    return AlignPorts{app_.messages(), app_.progress(), *this, *this};
+    return AlignPorts{ports_.messages(), ports_.progress(), *this, *this};
 }
 
 // --- The reference ----------------------------------------------------------------------------
@@ -52,14 +53,14 @@ void AlignWindow::showFrame(int position) {
 }
 
 void AlignWindow::applyAutomaticValues(const AutomaticFilterValues& values) {
-    const bool fftArmed = app_.pipeline.registration().FFTFilterArmed;
-    const bool qualityArmed = app_.pipeline.registration().QualityFilterArmed;
-    app_.pipeline.setFilterArming(false, false);
+    const bool fftArmed = pipeline_.registration().FFTFilterArmed;
+    const bool qualityArmed = pipeline_.registration().QualityFilterArmed;
+    pipeline_.setFilterArming(false, false);
     AlignPage& page = parts_.page;
     if (values.FFTFilter) page.FFTFilterspin->setValue(*values.FFTFilter);
     if (values.QualityFilter) page.QualityFilter->setValue(*values.QualityFilter);
     if (values.QualFilterDX) page.QualFilterDX->setValue(*values.QualFilterDX);
-    app_.pipeline.setFilterArming(fftArmed, qualityArmed);
+    pipeline_.setFilterArming(fftArmed, qualityArmed);
 }
 
 void AlignWindow::featureAccepted() {
@@ -123,9 +124,9 @@ void AlignWindow::restoreAlignmentWindows() {
 
 void AlignWindow::frameDeselected(int frame) {
     int position = frame;
-    if (app_.pipeline.model().FramesRanked) {
+    if (pipeline_.model().FramesRanked) {
         for (int rank = 0; rank <= MaxFrameIndex; ++rank) {
-            if (app_.pipeline.model().FrameRanking[rank].Frame != frame) continue;
+            if (pipeline_.model().FrameRanking[rank].Frame != frame) continue;
             position = rank;
             break;
         }
@@ -148,7 +149,7 @@ void AlignWindow::showSegmentPosition(int position) {
 // The aligned box (unless the feature was clicked), with a small circle at its centre for a
 // single input file, and for the spectral methods a circle around the feature.
 void AlignWindow::frameAligned(const AlignedFrameView& view) {
-    const bool paced = app_.pipeline.alignment().InAlignPass && pacer_.unattended();
+    const bool paced = pipeline_.alignment().InAlignPass && pacer_.unattended();
     // An unattended pass may hand frames it read only in part: the view waits for a whole one.
     const bool whole = view.picture != nullptr && !view.picture->empty();
     if (paced && (!whole || !pacer_.due())) return;
@@ -160,7 +161,7 @@ void AlignWindow::frameAligned(const AlignedFrameView& view) {
     if (view.picture == nullptr || view.picture->empty()) return;
     // The window shows what was drawn only when the pass lets events through, every tenth frame;
     // drawing the frames between would only cost time.
-    if (!paced && app_.pipeline.alignment().InAlignPass && alignedInPass_++ % 10 != 0) return;
+    if (!paced && pipeline_.alignment().InAlignPass && alignedInPass_++ % 10 != 0) return;
 
     QImage picture = bitmapView(*view.picture).copy();
     QPainter painter(&picture);
@@ -168,7 +169,7 @@ void AlignWindow::frameAligned(const AlignedFrameView& view) {
     if (!view.clicked) {
         painter.drawRect(view.boxLeft, view.boxTop, view.boxSize, view.boxSize);
         const QPoint centre(view.boxLeft + view.boxSize / 2, view.boxTop + view.boxSize / 2);
-        if (app_.pipeline.model().avicount == 0) painter.drawEllipse(centre, 5, 5);
+        if (pipeline_.model().avicount == 0) painter.drawEllipse(centre, 5, 5);
     }
     if (view.spectral) {
         painter.drawEllipse(QPoint(view.featureX, view.featureY), 15, 15);
@@ -194,7 +195,7 @@ void AlignWindow::boxOffscreen() {
 void AlignWindow::showPreview(const QImage& picture) {
     QLabel& image = *parts_.page.PreviewImage;
     image.setPixmap(QPixmap::fromImage(picture));
-    if (!app_.shell.PreviewFitted) image.resize(picture.size());
+    if (!ports_.shell.PreviewFitted) image.resize(picture.size());
 }
 
 void AlignWindow::showSpectrumUndefined() {

@@ -13,7 +13,8 @@ class QWidget;
 namespace kestrave {
 
 class AlignController;
-class ApplicationContext;
+class Pipeline;
+class ShellPorts;
 struct AlignControllerParts;
 
 class AlignWindow : public ReferenceWindow, public AlignmentView {
@@ -53,7 +54,8 @@ public:
 
 private:
     const AlignControllerParts& parts_;
-    ApplicationContext& app_;
+    Pipeline& pipeline_;
+    ShellPorts& ports_;
     AlignController& align_;
     // The cursor set over the whole application while alignment runs.
     bool overriding_ = false;

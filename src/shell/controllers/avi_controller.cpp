@@ -5,7 +5,7 @@
 
 #include "frames/input_sources.h"
 #include "output/frame_avi.h"
-#include "shell/application_context.h"
+#include "shell/shell_ports.h"
 #include "shell/busy_cursor.h"
 #include "shell/controllers/save_controller.h"
 #include "shell/pages/align_page.h"
@@ -24,64 +24,60 @@ AviController::AviController(const AviControllerParts& parts) : parts_(parts) {
 }
 
 bool AviController::chooseFile() {
-    ApplicationContext& app = parts_.app;
     try {
         parts_.SaveDialog6.InitialDir = parts_.alignPage.imageSaveFolder();
     } catch (const std::exception& error) {
-        app.messages().error("Save error", error.what());
+        parts_.ports.messages().error("Save error", error.what());
         return false;
     }
-    return app.dialogs().Execute(parts_.SaveDialog6);
+    return parts_.ports.dialogs().Execute(parts_.SaveDialog6);
 }
 
 template <class Write>
 void AviController::runWriter(Write&& write) {
-    ApplicationContext& app = parts_.app;
     const BusyCursor busy;
     PassOutcome outcome = PassOutcome::Failed;
     // No word of an earlier video stays beside this one's outcome.
-    app.progress().setStatus(3, "");
+    parts_.ports.progress().setStatus(3, "");
     try {
         const std::unique_ptr<FrameSource> frames =
             frameSources_ ? frameSources_()
-                          : app.pipeline.inputFrames(parts_.alignPage.lastFrameIndex(),
-                                            parts_.entries.readSourceOptions());
-        SaveContext context = saveContext(app);
+                          : parts_.pipeline.inputFrames(parts_.alignPage.lastFrameIndex(),
+                                                        parts_.entries.readSourceOptions());
+        SaveContext context = saveContext(parts_.pipeline, parts_.ports);
         const AviResult result = write(*frames, context);
         outcome = result.outcome == AviOutcome::Written ? PassOutcome::Finished : PassOutcome::Cancelled;
     } catch (const std::exception& error) {
         // A file that could not be written whole is not left behind; an older one stays.
-        app.progress().setStatus(3, "");
-        app.messages().error("Saving AVI", error.what());
+        parts_.ports.progress().setStatus(3, "");
+        parts_.ports.messages().error("Saving AVI", error.what());
     }
-    showPassEnd(parts_.ProgressBar1, app.progress(), 2, "Writing AVI", outcome);
+    showPassEnd(parts_.ProgressBar1, parts_.ports.progress(), 2, "Writing AVI", outcome);
 }
 
 void AviController::RegisterAVIClick() {
-    ApplicationContext& app = parts_.app;
-    const LongOperation operation(app.operations);
+    const LongOperation operation(parts_.ports.operations);
     if (!operation || !chooseFile()) return;
     RegisteredAviOptions options;
     options.size = parts_.controls.Registeravichoice->ItemIndex() == 1 ? RegisteredAviSize::MaximumArea
                                                                        : RegisteredAviSize::AlignmentArea;
     options.lastRank = parts_.StackSlider.MaxValue();
-    options.FFTSize = app.pipeline.fft().FFTSize;
-    options.FeatureX = app.pipeline.state().FeatureX;
-    options.FeatureY = app.pipeline.state().FeatureY;
+    options.FFTSize = parts_.pipeline.fft().FFTSize;
+    options.FeatureX = parts_.pipeline.state().FeatureX;
+    options.FeatureY = parts_.pipeline.state().FeatureY;
     runWriter([&](FrameSource& frames, SaveContext& context) {
-        return writeRegisteredAvi(parts_.SaveDialog6.FileName, app.pipeline.model(), frames, options, context,
-                                  app.progress());
+        return writeRegisteredAvi(parts_.SaveDialog6.FileName, parts_.pipeline.model(), frames, options,
+                                  context, parts_.ports.progress());
     });
 }
 
 void AviController::IntegratedClick() {
-    ApplicationContext& app = parts_.app;
-    const LongOperation operation(app.operations);
+    const LongOperation operation(parts_.ports.operations);
     if (!operation) return;
     // The frame limit is the stack list's end.
-    const int lastRank = app.pipeline.frameLimit();
+    const int lastRank = parts_.pipeline.frameLimit();
     if (lastRank < parts_.alignPage.lastFrameIndex())
-        app.messages().warn(
+        parts_.ports.messages().warn(
             "Saving AVI warning",
             "Not all frames are available in the stacklist, this option can only frames from the stacklist");
     if (!chooseFile()) return;
@@ -93,8 +89,8 @@ void AviController::IntegratedClick() {
     options.lastRank = lastRank;
     options.stack = parts_.entries.readStackOptions();
     runWriter([&](FrameSource& frames, SaveContext& context) {
-        return app.pipeline.writeIntegratedAvi(parts_.SaveDialog6.FileName, frames, options, context,
-                                               app.progress());
+        return parts_.pipeline.writeIntegratedAvi(parts_.SaveDialog6.FileName, frames, options, context,
+                                                  parts_.ports.progress());
     });
 }
 

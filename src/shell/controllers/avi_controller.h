@@ -14,7 +14,8 @@ namespace kestrave {
 class WindowEntryPoints;
 class AlignPage;
 class FrameSource;
-class ApplicationContext;
+class Pipeline;
+class ShellPorts;
 class AviControls;
 class TRxSlider;
 struct TFileDialog;
@@ -23,7 +24,8 @@ struct TFileDialog;
 // folder, the input's last frame), the stack slider (the stack list), the AVI save dialog, the
 // progress bar, and the input's frame source and the stack's options.
 struct AviControllerParts {
-    ApplicationContext& app;
+    Pipeline& pipeline;
+    ShellPorts& ports;
     AviControls& controls;
     AlignPage& alignPage;
     const TRxSlider& StackSlider;

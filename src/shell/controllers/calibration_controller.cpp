@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "persist/ignore_case.h"
-#include "shell/application_context.h"
+#include "shell/shell_ports.h"
 #include "shell/busy_cursor.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
@@ -66,17 +66,17 @@ void CalibrationController::FlatfieldbuttonClick() {
 }
 
 void CalibrationController::loadFromDialog(CalibrationKind kind) {
-    ApplicationContext& app = parts_.app;
     TFileDialog& dialog = parts_.OpenDialog;
-    if (!app.dialogs().Execute(dialog)) return;
+    if (!parts_.ports.dialogs().Execute(dialog)) return;
     const std::string file = dialog.FileName.string();
     const int type = calibrationTypeOfName(dialog.FileName, dialog.FilterIndex);
-    app.pipeline.nameCalibrationFile(kind, file, type);
+    parts_.pipeline.nameCalibrationFile(kind, file, type);
     parts_.alignPage.useCalibration(kind);
     // A FITS file's type is remembered once it was opened, a picture's once it was read.
     const bool loaded = load(kind, file, type, CalibrationOrigin::Dialog);
-    if (app.regSettings && (loaded || isFits(type)))
-        app.regSettings->WriteString(kRegFilesSection, "LastDarkFlattype", lastDarkFlatType(kind, type));
+    if (parts_.ports.regSettings && (loaded || isFits(type)))
+        parts_.ports.regSettings->WriteString(kRegFilesSection, "LastDarkFlattype",
+                                              lastDarkFlatType(kind, type));
 }
 
 void CalibrationController::LoadDarkframeFile(const std::string& FileName, int FileType) {
@@ -86,39 +86,38 @@ void CalibrationController::LoadDarkframeFile(const std::string& FileName, int F
 
 void CalibrationController::LoadFlatfieldFile(const std::string& FileName, int FileType) {
     parts_.alignPage.allowCalibration(CalibrationKind::Flat);
-    parts_.app.pipeline.setCalibrationFileType(CalibrationKind::Flat, FileType);
+    parts_.pipeline.setCalibrationFileType(CalibrationKind::Flat, FileType);
     load(CalibrationKind::Flat, FileName, FileType, CalibrationOrigin::Project);
 }
 
 bool CalibrationController::load(CalibrationKind kind, const std::string& file, int type,
                                  CalibrationOrigin origin) {
-    ApplicationContext& app = parts_.app;
     const bool dark = kind == CalibrationKind::Dark;
     // A FITS calibration frame is grey.
     if (isFits(type)) parts_.alignPage.setColourInput(false);
     try {
         const BusyCursor busy;
         const CalibrationLoad result =
-            app.pipeline.loadCalibrationFile(kind, file, type, origin, app.messages());
+            parts_.pipeline.loadCalibrationFile(kind, file, type, origin, parts_.ports.messages());
         if (result.loaded)
-            app.progress().setStatus(2, std::string(dark ? "Darkframe loaded: " : "Flatfield loaded: ") +
-                                            std::filesystem::path(file).filename().string());
+            parts_.ports.progress().setStatus(
+                2, std::string(dark ? "Darkframe loaded: " : "Flatfield loaded: ") +
+                       std::filesystem::path(file).filename().string());
         return result.loaded;
     } catch (const CalibrationError& error) {
         parts_.alignPage.switchCalibrationOff(dark, !dark, false);
         if (dynamic_cast<const CalibrationTooLarge*>(&error)) parts_.alignPage.disallowCalibration(kind);
-        app.messages().show(error.message());
+        parts_.ports.messages().show(error.message());
     }
     return false;
 }
 
 void CalibrationController::CreateDarkframeClick() {
-    ApplicationContext& app = parts_.app;
-    const LongOperation operation(app.operations);
+    const LongOperation operation(parts_.ports.operations);
     if (!operation) return;
     // Every frame of the input, in frame order and with equal weight.
     const int last = parts_.entries.lastIndex();
-    app.pipeline.prepareMasterFrame(last);
+    parts_.pipeline.prepareMasterFrame(last);
     parts_.stackPage.setPassButtonsEnabled(true);
     parts_.entries.selectTab(StackTab);
     parts_.frameWindows.StackSlider->setValue(last);

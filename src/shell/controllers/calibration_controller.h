@@ -16,7 +16,8 @@ namespace kestrave {
 
 class WindowEntryPoints;
 class AlignPage;
-class ApplicationContext;
+class Pipeline;
+class ShellPorts;
 class StackPage;
 struct FrameWindows;
 struct TFileDialog;
@@ -26,7 +27,8 @@ struct TFileDialog;
 // calibration boxes, the Stack page's buttons, the stack slider, and the controllers a master
 // frame's stack goes through.
 struct CalibrationControllerParts {
-    ApplicationContext& app;
+    Pipeline& pipeline;
+    ShellPorts& ports;
     QWidget& window;
     QToolButton& Flatdarkbutton;
     TFileDialog& OpenDialog;

@@ -19,7 +19,7 @@
 #include "output/image_savers.h"
 #include "persist/reg_settings.h"
 #include "platform/errors.h"
-#include "shell/application_context.h"
+#include "shell/shell_ports.h"
 #include "shell/busy_cursor.h"
 #include "shell/controllers/curve_mouse.h"
 #include "shell/controllers/save_controller.h"

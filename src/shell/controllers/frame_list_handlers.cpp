@@ -10,7 +10,7 @@
 #include <optional>
 
 #include "frames/frame_browsing.h"
-#include "shell/application_context.h"
+#include "shell/shell_ports.h"
 #include "shell/controllers/input_controller.h"
 #include "shell/message_routine.h"
 #include "shell/pages/align_page.h"
@@ -67,13 +67,12 @@ std::optional<FrameListEntries> listedFrames(MessageRoutine& messages, const std
 }  // namespace
 
 std::vector<std::string> InputController::openSeriesFiles() const {
-    return app_.pipeline.input().source ? seriesFiles(app_.pipeline.model(), lastIndex_)
-                                        : std::vector<std::string>{};
+    return pipeline_.input().source ? seriesFiles(pipeline_.model(), lastIndex_) : std::vector<std::string>{};
 }
 
 bool InputController::takeEntries(const FrameListEntries& entries, InputTaking how, const char* caption,
                                   bool append) {
-    const FrameModel& model = app_.pipeline.model();
+    const FrameModel& model = pipeline_.model();
     const AppendedInput input = appendToSeries(append ? openSeriesFiles() : std::vector<std::string>{},
                                                filterOfInputType(model.InputType), entries);
     std::vector<bool> excluded(input.kept);
@@ -89,16 +88,16 @@ bool InputController::takeEntries(const FrameListEntries& entries, InputTaking h
         QListWidget& list = *parts_.frameWindows.SelectFramesChecklist;
         for (std::size_t i = 0; i < input.kept; ++i) {
             const int frame = static_cast<int>(i);
-            app_.pipeline.selectFrame(frame, !excluded[i]);
+            pipeline_.selectFrame(frame, !excluded[i]);
             syncEntry(list, frame);
         }
-        app_.pipeline.countSelectedFrames(lastIndex_);
+        pipeline_.countSelectedFrames(lastIndex_);
         colourSign(frameAtPosition(model, position()));
     }
     if (entries.leftOut > 0)
-        app_.messages().warn(caption, std::to_string(entries.leftOut) +
-                                          " file(s) left out: an input holds frames of one kind, and "
-                                          "one SER video at most");
+        ports_.messages().warn(caption, std::to_string(entries.leftOut) +
+                                            " file(s) left out: an input holds frames of one kind, and "
+                                            "one SER video at most");
     return true;
 }
 
@@ -106,24 +105,24 @@ bool InputController::takeEntries(const FrameListEntries& entries, InputTaking h
 
 void InputController::SaveFramelistbuttonClick() {
     const QListWidget& list = *parts_.frameWindows.SelectFramesChecklist;
-    MessageRoutine& messages = app_.messages();
+    MessageRoutine& messages = ports_.messages();
     std::vector<bool> checked(static_cast<std::size_t>(list.count()));
     for (int j = 0; j < list.count(); ++j)
         checked[static_cast<std::size_t>(j)] = list.item(j)->checkState() == Qt::Checked;
     // A list without a checked frame could never be loaded again.
-    const std::vector<std::string> files = checkedFrameFiles(app_.pipeline.model(), checked);
+    const std::vector<std::string> files = checkedFrameFiles(pipeline_.model(), checked);
     if (files.empty()) {
         messages.warn("Empty framelist", "Empty list cannot be saved");
         return;
     }
     // A list names files: for a SER video it names the video, whose frames all come back.
-    if (app_.pipeline.model().InputIsSER && std::find(checked.begin(), checked.end(), false) != checked.end())
+    if (pipeline_.model().InputIsSER && std::find(checked.begin(), checked.end(), false) != checked.end())
         messages.inform("Framelist",
                         "A frame list of a SER file keeps the whole file: the frames left out "
                         "here are taken again when the list is loaded.");
     TFileDialog& dialog = parts_.dialogs.SaveDialog2;
     dialog.InitialDir = parts_.page.DirectoryListBox1->Directory();
-    if (!app_.dialogs().Execute(dialog)) return;
+    if (!ports_.dialogs().Execute(dialog)) return;
     if (askOverwrite(messages, dialog.FileName, " Overwrite existing file ?") == mrYes) {
         try {
             writeFrameList(dialog.FileName, files);
@@ -131,22 +130,22 @@ void InputController::SaveFramelistbuttonClick() {
             messages.error(ListCaption, error.what());
         }
     }
-    app_.progress().setCaption(savedListCaption(app_.pipeline.model()));
+    ports_.progress().setCaption(savedListCaption(pipeline_.model()));
 }
 
 void InputController::LoadframelistbuttonClick() {
     TFileDialog& dialog = parts_.dialogs.OpenDialog1;
     dialog.InitialDir = parts_.page.DirectoryListBox1->Directory();
-    if (app_.dialogs().Execute(dialog)) loadFrameList(dialog.FileName);
+    if (ports_.dialogs().Execute(dialog)) loadFrameList(dialog.FileName);
 }
 
 void InputController::loadFrameList(const std::filesystem::path& file) {
     changeInput([&] {
         const std::optional<FrameListEntries> entries =
-            listedFrames(app_.messages(), file, InputFilter::None);
+            listedFrames(ports_.messages(), file, InputFilter::None);
         // More frames can then be added to a still-frame series.
         if (entries && takeEntries(*entries, listTaking(), ListCaption, false) &&
-            !app_.pipeline.model().InputIsSER)
+            !pipeline_.model().InputIsSER)
             parts_.frameWindows.Addframelistbutton->show();
     });
 }
@@ -154,24 +153,23 @@ void InputController::loadFrameList(const std::filesystem::path& file) {
 void InputController::AddframelistbuttonClick() {
     TFileDialog& dialog = parts_.dialogs.OpenDialog1;
     dialog.InitialDir = parts_.page.DirectoryListBox1->Directory();
-    if (!app_.dialogs().Execute(dialog)) return;
+    if (!ports_.dialogs().Execute(dialog)) return;
     changeInput([&] {
         // Lines of another kind than the open series' are left out.
-        const InputFilter kind = openSeriesFiles().empty()
-                                     ? InputFilter::None
-                                     : filterOfInputType(app_.pipeline.model().InputType);
-        if (const auto entries = listedFrames(app_.messages(), dialog.FileName, kind))
+        const InputFilter kind =
+            openSeriesFiles().empty() ? InputFilter::None : filterOfInputType(pipeline_.model().InputType);
+        if (const auto entries = listedFrames(ports_.messages(), dialog.FileName, kind))
             takeEntries(*entries, listTaking(), ListCaption, true);
     });
 }
 
 void InputController::EmptyframelistbuttonClick() {
-    if (!app_.pipeline.model().InputIsSeries) return;
+    if (!pipeline_.model().InputIsSeries) return;
     changeInput([this] {
         AlignPage& align = parts_.page;
         FrameWindows& windows = parts_.frameWindows;
         // No frame is read (browsed, aligned or stacked) until new files come.
-        app_.pipeline.emptyFrameList();
+        pipeline_.emptyFrameList();
         fillFrameList({});
         disablePassButtons();
         {
@@ -182,10 +180,10 @@ void InputController::EmptyframelistbuttonClick() {
         align.Sliderset->setMaxValue(2);
         align.AlignSlider->setMaxValue(1);
         windows.StackSlider->setMaxValue(1);
-        app_.pipeline.keepFrameLimit(1);
+        pipeline_.keepFrameLimit(1);
         windows.LimitStack->setMaxValue(1);
         windows.QUALSliderMalign->setMaxValue(1);
-        app_.pipeline.blankPreview();
+        pipeline_.blankPreview();
         showPicture();
     });
 }
@@ -197,7 +195,7 @@ void InputController::PJFormDropFiles1DropFiles(const std::vector<std::string>& 
     changeInput([&] {
         const FrameListEntries entries = droppedEntries(files);
         if (entries.kind == InputFilter::None) {
-            app_.messages().warn(DropCaption, "USed File-format not available for drag&drop");
+            ports_.messages().warn(DropCaption, "USed File-format not available for drag&drop");
             return;
         }
         takeEntries(entries, dropTaking(), DropCaption, true);

@@ -4,7 +4,7 @@
 #include <QPlainTextEdit>
 #include <QToolButton>
 
-#include "shell/application_context.h"
+#include "shell/shell_ports.h"
 #include "shell/controllers/wavelet_controller.h"
 #include "shell/image_info_tag.h"
 #include "shell/pages/image_info_window.h"

@@ -19,7 +19,7 @@
 #include "frames/still_frames.h"
 #include "persist/reg_settings.h"
 #include "registration/fft_setup.h"
-#include "shell/application_context.h"
+#include "shell/shell_ports.h"
 #include "shell/controllers/frame_texts.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
@@ -72,7 +72,8 @@ std::string frameFileName(const FrameModel& model, int frame) {
 
 }  // namespace
 
-InputController::InputController(const InputControllerParts& parts) : parts_(parts), app_(parts.app) {
+InputController::InputController(const InputControllerParts& parts)
+    : parts_(parts), pipeline_(parts.pipeline), ports_(parts.ports) {
     chooseInput = [this] { return runInputDialog(); };
     AlignPage& align = parts_.page;
     FrameWindows& windows = parts_.frameWindows;
@@ -122,7 +123,7 @@ ChosenInput InputController::runInputDialog() {
     TFileDialog& dialog = parts_.dialogs.Addbitmapdialog;
     // It opens in the current folder: the last input's, or the one remembered from the last run.
     dialog.InitialDir = parts_.page.DirectoryListBox1->Directory();
-    if (!app_.dialogs().Execute(dialog)) return {};
+    if (!ports_.dialogs().Execute(dialog)) return {};
     ChosenInput chosen;
     chosen.filter = static_cast<InputFilter>(dialog.FilterIndex);
     for (const std::filesystem::path& file : dialog.Files) chosen.files.push_back(file.string());
@@ -133,9 +134,9 @@ bool InputController::askStretch(const char* caption) {
     TRadioGroup& choice = *parts_.page.Fittifstretch;
     if (choice.ItemIndex() == 1) return true;
     if (choice.ItemIndex() == 2) return false;
-    const bool yes = app_.messages().ask(mtConfirmation, caption, StretchQuestion, mbYesNo, mrYes,
-                                         StretchDefaultBox) == mrYes;
-    if (app_.messages().DoNotRepeat()) choice.setItemIndex(yes ? 1 : 2);
+    const bool yes = ports_.messages().ask(mtConfirmation, caption, StretchQuestion, mbYesNo, mrYes,
+                                           StretchDefaultBox) == mrYes;
+    if (ports_.messages().DoNotRepeat()) choice.setItemIndex(yes ? 1 : 2);
     return yes;
 }
 
@@ -145,22 +146,22 @@ bool InputController::decideStretch(StretchRule rule, bool current, const char* 
 }
 
 void InputController::changeInput(const std::function<void()>& change) {
-    const LongOperation operation(app_.operations);
+    const LongOperation operation(ports_.operations);
     if (!operation || selecting_) return;
     const QScopedValueRollback busy(selecting_, true);
     change();
 }
 
 void InputController::reportMissing(const std::string& file) {
-    app_.messages().error("Missing file", "non existing file :" + file);
+    ports_.messages().error("Missing file", "non existing file :" + file);
 }
 
 void InputController::SelectFileButtonClick() {
     changeInput([this] {
         ChosenInput chosen;
-        if (app_.pipeline.state().BatchMode) {
-            chosen.files = {app_.pipeline.input().BatchInputFile};
-            chosen.filter = filterOfFile(app_.pipeline.input().BatchInputFile);
+        if (pipeline_.state().BatchMode) {
+            chosen.files = {pipeline_.input().BatchInputFile};
+            chosen.filter = filterOfFile(pipeline_.input().BatchInputFile);
         } else {
             chosen = chooseInput();
             if (chosen.files.empty()) return;
@@ -173,15 +174,15 @@ void InputController::SelectFileButtonClick() {
         if (const InputFilter typed = filterOfFile(chosen.files.front());
             plan.files.empty() && typed != InputFilter::None && typed != chosen.filter) {
             plan = planInput(chosen.files, typed);
-            if (!app_.pipeline.state().BatchMode)
+            if (!pipeline_.state().BatchMode)
                 parts_.dialogs.Addbitmapdialog.FilterIndex = static_cast<int>(typed);
         }
         if (plan.files.empty()) {
             if (!std::filesystem::is_regular_file(chosen.files.front()))
                 reportMissing(chosen.files.front());
             else
-                app_.messages().error("File warning",
-                                      "not an input file of the chosen kind :" + chosen.files.front());
+                ports_.messages().error("File warning",
+                                        "not an input file of the chosen kind :" + chosen.files.front());
             return;
         }
         takeInput(plan, {});
@@ -217,7 +218,7 @@ bool InputController::takeInput(const InputPlan& plan, const InputTaking& how) {
         return false;
     }
     // A file that cannot be read is told before any question about the input is asked.
-    const bool probedStretch = app_.pipeline.model().TifStretch;
+    const bool probedStretch = pipeline_.model().TifStretch;
     InputProbe probe;
     try {
         probe = probeInput(plan, probedStretch);
@@ -226,7 +227,8 @@ bool InputController::takeInput(const InputPlan& plan, const InputTaking& how) {
         return false;
     }
     // The stack or wavelet result of the open input goes with it; Cancel keeps both.
-    if (!mayGiveUpResult(app_, parts_.entries, "New input", "Save before opening the new input ?", mbCancel))
+    if (!mayGiveUpResult(pipeline_, ports_, parts_.entries, "New input",
+                         "Save before opening the new input ?", mbCancel))
         return false;
     const InputStretch stretch = decideStretches(plan.filter, how);
     // Only the first TIFF frame's samples depend on the stretch chosen.
@@ -246,12 +248,12 @@ bool InputController::takeInput(const InputPlan& plan, const InputTaking& how) {
     showKindControls(probe);
     InputRecord record;
     try {
-        record = app_.pipeline.takeInput(std::move(probe), options, stretch.fit, stretch.tif, stretch.ser);
+        record = pipeline_.takeInput(std::move(probe), options, stretch.fit, stretch.tif, stretch.ser);
     } catch (const std::exception& error) {
         showFrameError(error, plan.files.front());
         return false;
     }
-    app_.shell.view.forgetBoxOutline();
+    ports_.shell.view.forgetBoxOutline();
     showTakenInput(plan.filter, facts, record, how);
     if (record.singleImage) {
         takeSingleImage(record);
@@ -262,7 +264,7 @@ bool InputController::takeInput(const InputPlan& plan, const InputTaking& how) {
 }
 
 InputController::InputStretch InputController::decideStretches(InputFilter filter, const InputTaking& how) {
-    const FrameModel& current = app_.pipeline.model();
+    const FrameModel& current = pipeline_.model();
     InputStretch stretch;
     stretch.fit = filter == InputFilter::FIT && decideStretch(how.fit, current.FitStretch, "Fit format");
     stretch.tif = filter == InputFilter::TIF && decideStretch(how.tif, current.TifStretch, "Tiff format");
@@ -289,15 +291,15 @@ void InputController::showTakenInput(InputFilter filter, const ProbedFacts& fact
     AlignPage& align = parts_.page;
     colourSign(0);
     // The input's folder becomes the current folder.
-    align.DirectoryListBox1->setDirectory(app_.pipeline.input().inputFolder);
-    if (app_.regSettings) {
-        app_.regSettings->WriteString(kRegFilesSection, "Lasttype", inputKindName(filter));
-        app_.regSettings->WriteString(kRegFilesSection, "Dir", app_.pipeline.input().inputFolder.string());
+    align.DirectoryListBox1->setDirectory(pipeline_.input().inputFolder);
+    if (ports_.regSettings) {
+        ports_.regSettings->WriteString(kRegFilesSection, "Lasttype", inputKindName(filter));
+        ports_.regSettings->WriteString(kRegFilesSection, "Dir", pipeline_.input().inputFolder.string());
     }
-    app_.progress().setCaption(record.caption);
+    ports_.progress().setCaption(record.caption);
     parts_.imageInfoWindow.showObjectAndDate(record.objectName, record.fileDate);
     if (record.seriesFramesTooLarge)
-        app_.messages().ask(how.tooLarge.type, how.tooLarge.caption, how.tooLarge.text, mbOK, mrOk);
+        ports_.messages().ask(how.tooLarge.type, how.tooLarge.caption, how.tooLarge.text, mbOK, mrOk);
     if (filter == InputFilter::SER) {
         // A colour-sensor video is debayered with its own pattern; any other is not.
         if (facts.serBayer && facts.serDebayerItem >= 0)
@@ -313,7 +315,7 @@ void InputController::showTakenInput(InputFilter filter, const ProbedFacts& fact
 // A series (or a video) taken: the image section set up, the sliders and lists sized to its
 // frames, the first frame shown and (`decideColour`) colour or black-and-white chosen from it.
 void InputController::showTakenSeries(const InputRecord& record, bool decideColourNow) {
-    MessageRoutine& messages = app_.messages();
+    MessageRoutine& messages = ports_.messages();
     AlignPage& align = parts_.page;
     FrameWindows& windows = parts_.frameWindows;
     parts_.optimizePage.showRestartAlign(true);
@@ -322,9 +324,9 @@ void InputController::showTakenSeries(const InputRecord& record, bool decideColo
     align.PreviewImage->show();
     if (record.aviFrameTooLarge) messages.warn("File warning", "AVI or BMP frame too large !!!!");
     if (!record.aviMissingFrames.empty()) messages.warn("File warning", record.aviMissingFrames);
-    app_.pipeline.setUpImagePlanes(app_.progress(), messages);
+    pipeline_.setUpImagePlanes(ports_.progress(), messages);
     // After the section's own status text, so that the input's facts stay readable.
-    app_.progress().setStatus(3, record.statusText);
+    ports_.progress().setStatus(3, record.statusText);
 
     const int last = lastIndex_ = record.lastIndex;
     windows.differencecutslider->setValue(1000);
@@ -347,7 +349,7 @@ void InputController::showTakenSeries(const InputRecord& record, bool decideColo
 
     windows.StackSlider->setMinValue(0);
     windows.StackSlider->setMaxValue(std::max(last, 1));
-    app_.pipeline.keepFrameLimit(last);
+    pipeline_.keepFrameLimit(last);
     windows.LimitStack->setValue(last);
     windows.QUALSliderMalign->setMaxValue(std::max(last, 1));
     fillFrameList(record.listItems);
@@ -355,15 +357,15 @@ void InputController::showTakenSeries(const InputRecord& record, bool decideColo
 
 void InputController::resetControlsBeforeInput() {
     AlignPage& align = parts_.page;
-    app_.pipeline.resetBeforeInput();
-    app_.shell.PreviewFitted = app_.shell.ProcessFitted = false;
-    app_.shell.PreviewFitScale = app_.shell.ProcessFitScale = 1.0f;
+    pipeline_.resetBeforeInput();
+    ports_.shell.PreviewFitted = ports_.shell.ProcessFitted = false;
+    ports_.shell.PreviewFitScale = ports_.shell.ProcessFitScale = 1.0f;
     align.PreviewFull->setChecked(false);
     align.PreviewFull->setEnabled(true);
     parts_.waveletPage.setProcessedViewFitted(false);
     parts_.optimizePage.setPassButtonsEnabled(true);
     align.Alignmethod->setItemIndex(0);
-    app_.shell.ImageSaved = false;
+    ports_.shell.ImageSaved = false;
     parts_.stackPage.setMultiPoint(false);
     align.Showpanel->hide();
     align.RectShape1->hide();
@@ -387,7 +389,7 @@ void InputController::disablePassButtons() {
 }
 
 void InputController::clearLastInputTexts() {
-    clearPassTexts(parts_.progressBar, app_.progress());
+    clearPassTexts(parts_.progressBar, ports_.progress());
     for (ToolWindow* window : {parts_.tools.Registrationgraphwindow, parts_.tools.RegiStration2})
         window->setWindowTitle("Registration ");
     const RegistrationWindows& registration = parts_.registrationWindows;
@@ -406,8 +408,8 @@ void InputController::initializesettings() {
     FrameWindows& windows = parts_.frameWindows;
     const ResetControls controls{parts_.waveletPage.showsProcessingArea(), align.FFTsizeGroup->ItemIndex(),
                                  static_cast<double>(align.FFTFilterspin->Value())};
-    const ResetResult reset = app_.pipeline.resetForInput(controls, app_.progress());
-    app_.shell.view.resetForInput();
+    const ResetResult reset = pipeline_.resetForInput(controls, ports_.progress());
+    ports_.shell.view.resetForInput();
 
     parts_.entries.selectTab(0);
     markButton(*align.Showbutton, parts_.selectButton, -2);
@@ -449,17 +451,17 @@ void InputController::takeSingleImage(const InputRecord& record) {
     AlignPage& align = parts_.page;
     FrameWindows& windows = parts_.frameWindows;
     parts_.stackPage.uncheckStackGraph();
-    if (colourimage(app_.pipeline.input().PreviewBitmap)) {
+    if (colourimage(pipeline_.input().PreviewBitmap)) {
         parts_.page.Colourstack->setChecked(true);
         parts_.waveletPage.setColourProcessing(true);
     }
-    if (app_.pipeline.model().InputIsFIT) parts_.page.Colourstack->setChecked(false);
+    if (pipeline_.model().InputIsFIT) parts_.page.Colourstack->setChecked(false);
     parts_.stackPage.setStackButtonEnabled(true);
     parts_.stackPage.uncheckResampling();
     parts_.optimizePage.showRestartAlign(false);
     align.Frontpanel->hide();
     align.FFTsizeGroup->show();
-    app_.pipeline.setUpImagePlanes(app_.progress(), app_.messages());
+    pipeline_.setUpImagePlanes(ports_.progress(), ports_.messages());
     {
         const QSignalBlocker quiet(align.PreviewSlider);
         align.PreviewSlider->setMaxValue(record.lastIndex);
@@ -470,7 +472,7 @@ void InputController::takeSingleImage(const InputRecord& record) {
     fillFrameList({});
     showPicture();
     windows.StackSlider->setMaxValue(1);
-    app_.pipeline.keepFrameLimit(1);
+    pipeline_.keepFrameLimit(1);
     windows.QUALSliderMalign->setMaxValue(1);
     windows.LimitStack->setMaxValue(1);
     parts_.waveletPage.allowSaving();
@@ -482,7 +484,7 @@ void InputController::takeSingleImage(const InputRecord& record) {
 }
 
 void InputController::decideColour() {
-    const bool colour = colourimage(app_.pipeline.input().PreviewBitmap);
+    const bool colour = colourimage(pipeline_.input().PreviewBitmap);
     const auto apply = [&] {
         parts_.page.Colourstack->setChecked(colour);
         parts_.waveletPage.setColourProcessing(colour);
@@ -496,7 +498,7 @@ void InputController::decideColour() {
         return;
     }
     if (colour == parts_.page.Colourstack->Checked()) return;
-    MessageRoutine& messages = app_.messages();
+    MessageRoutine& messages = ports_.messages();
     const bool yes =
         colour
             ? messages.ask(mtInformation, "Colourimage", "Image seems to be in colour, process in colour ?",
@@ -522,15 +524,14 @@ void InputController::fillFrameList(const std::vector<std::string>& items) {
 
 FrameSourceOptions InputController::readSourceOptions() const {
     FrameSourceOptions options;
-    options.DebayerEnabled = app_.pipeline.debayer().DebayerEnabled;
+    options.DebayerEnabled = pipeline_.debayer().DebayerEnabled;
     options.debayer.pattern = bayerPatternForItem(parts_.page.debayergroup->ItemIndex());
     // A raw dark of another size than the frames is left out (stacking tells the user).
-    options.debayer.Rawdark =
-        parts_.page.Rawdark->Checked() &&
-        planesMatchFrame(app_.pipeline.images().DarkPlanes, app_.pipeline.model().FrameWidth,
-                         app_.pipeline.model().FrameHeight);
-    options.DarkPlanes = &app_.pipeline.images().DarkPlanes;
-    options.TifStretch = app_.pipeline.model().TifStretch;
+    options.debayer.Rawdark = parts_.page.Rawdark->Checked() &&
+                              planesMatchFrame(pipeline_.images().DarkPlanes, pipeline_.model().FrameWidth,
+                                               pipeline_.model().FrameHeight);
+    options.DarkPlanes = &pipeline_.images().DarkPlanes;
+    options.TifStretch = pipeline_.model().TifStretch;
     return options;
 }
 
@@ -540,7 +541,7 @@ void InputController::showFrameError(const std::exception& error, const std::str
     // The text names the file unless it does so already.
     if (!file.empty() && text.find(std::filesystem::path(file).filename().string()) == std::string::npos)
         text += "\n" + file;
-    app_.messages().error(format ? format->caption() : "File error", text);
+    ports_.messages().error(format ? format->caption() : "File error", text);
 }
 
 void InputController::showLuminanceChoice() {
@@ -550,8 +551,8 @@ void InputController::showLuminanceChoice() {
 
 void InputController::showPicture() {
     QLabel& image = *parts_.page.PreviewImage;
-    image.setPixmap(QPixmap::fromImage(bitmapView(app_.pipeline.input().PreviewBitmap)));
-    if (!app_.shell.PreviewFitted) image.resize(image.pixmap().size());
+    image.setPixmap(QPixmap::fromImage(bitmapView(pipeline_.input().PreviewBitmap)));
+    if (!ports_.shell.PreviewFitted) image.resize(image.pixmap().size());
 }
 
 // --- Browsing ----------------------------------------------------------------------------------
@@ -566,19 +567,19 @@ int InputController::position() const {
 }
 
 void InputController::colourSign(int frame) {
-    parts_.page.UseFramesign->setBrush(signColour(frameSignColour(app_.pipeline.model().FrameTable[frame])));
+    parts_.page.UseFramesign->setBrush(signColour(frameSignColour(pipeline_.model().FrameTable[frame])));
 }
 
 void InputController::PreviewSliderChange() {
-    if (previewBusy_ || !app_.pipeline.input().source) return;
+    if (previewBusy_ || !pipeline_.input().source) return;
     const QScopedValueRollback guard(previewBusy_, true);
     AlignPage& align = parts_.page;
     FrameWindows& windows = parts_.frameWindows;
-    const FrameModel& model = app_.pipeline.model();
+    const FrameModel& model = pipeline_.model();
     const int p = position();
     const int max = lastIndex();
     const int frame = frameAtPosition(model, p);
-    const bool referenceReady = app_.pipeline.state().ProcessStage == TProcessStage::stReferenceReady;
+    const bool referenceReady = pipeline_.state().ProcessStage == TProcessStage::stReferenceReady;
 
     windows.Showgraphpointer->move(graphPointerLeft(p, max, windows.Chart8->width()),
                                    windows.Showgraphpointer->y());
@@ -586,15 +587,15 @@ void InputController::PreviewSliderChange() {
         referenceReady ? referenceFrameLabelText(frame, stackSizeAt(model, p), max, relativeQuality(model, p))
                        : frameLabelText(frame, p, max)));
     windows.Chart8->setTitle(QString::fromStdString(qualityTitleText(frame, model.FrameRanking[p].Key)));
-    app_.shell.view.forgetBoxOutline();
+    ports_.shell.view.forgetBoxOutline();
     if (parts_.tools.SelectFrameswindow->isVisible()) {
         const QSignalBlocker quiet(windows.SelectFramesChecklist);
         windows.SelectFramesChecklist->setCurrentRow(p);
     }
 
-    if (model.InputIsSeries) app_.progress().setStatus(2, "Processing bitmap :" + std::to_string(frame));
+    if (model.InputIsSeries) ports_.progress().setStatus(2, "Processing bitmap :" + std::to_string(frame));
     try {
-        if (app_.pipeline
+        if (pipeline_
                 .showFrame(frame, readSourceOptions(), align.Negativeimage->Checked(),
                            align.Pregamma->Checked())
                 .luminance)
@@ -602,23 +603,23 @@ void InputController::PreviewSliderChange() {
     } catch (const std::exception& error) {
         showFrameError(error, frameFileName(model, frame));
     }
-    if (model.InputIsSeries) app_.progress().setCaption(seriesCaption(model, frame));
+    if (model.InputIsSeries) ports_.progress().setCaption(seriesCaption(model, frame));
     showPicture();
     colourSign(frame);
     align.DroppedFrameText->setVisible(model.FrameTable[frame].Dropped);
 }
 
 void InputController::AlignSliderChange() {
-    if (!app_.pipeline.input().source) return;
-    const FrameModel& model = app_.pipeline.model();
+    if (!pipeline_.input().source) return;
+    const FrameModel& model = pipeline_.model();
     const int frame = model.FrameRanking[parts_.page.AlignSlider->Value()].Frame;
-    if (model.InputIsSeries) app_.progress().setStatus(2, "Processing bitmap :" + std::to_string(frame));
+    if (model.InputIsSeries) ports_.progress().setStatus(2, "Processing bitmap :" + std::to_string(frame));
     try {
-        app_.pipeline.showFrame(frame, readSourceOptions(), false, false);
+        pipeline_.showFrame(frame, readSourceOptions(), false, false);
     } catch (const std::exception& error) {
         showFrameError(error, frameFileName(model, frame));
     }
-    if (model.InputIsSeries) app_.progress().setCaption("Kestrave processing : " + model.FrameNames[frame]);
+    if (model.InputIsSeries) ports_.progress().setCaption("Kestrave processing : " + model.FrameNames[frame]);
     showPicture();
 }
 
@@ -627,30 +628,29 @@ void InputController::AlignSliderChange() {
 void InputController::syncEntry(QListWidget& list, int entry) {
     if (QListWidgetItem* item = list.item(entry)) {
         const QSignalBlocker quiet(&list);
-        setChecked(*item,
-                   !app_.pipeline.model().FrameTable[frameAtPosition(app_.pipeline.model(), entry)].Excluded);
+        setChecked(*item, !pipeline_.model().FrameTable[frameAtPosition(pipeline_.model(), entry)].Excluded);
     }
 }
 
 void InputController::recountAndLabel() {
-    const FrameModel& model = app_.pipeline.model();
+    const FrameModel& model = pipeline_.model();
     const int p = position();
     const int max = lastIndex();
-    app_.pipeline.recountUsedFrames(p, max);
+    pipeline_.recountUsedFrames(p, max);
     const int frame = frameAtPosition(model, p);
-    const bool referenceReady = app_.pipeline.state().ProcessStage == TProcessStage::stReferenceReady;
+    const bool referenceReady = pipeline_.state().ProcessStage == TProcessStage::stReferenceReady;
     parts_.page.Frames->setText(
         QString::fromStdString(referenceReady ? frameLabelWithStackSize(frame, p, max, model.usedframes)
                                               : frameLabelText(frame, p, max)));
 }
 
 void InputController::PreviewSliderKeyDown(int key) {
-    if (key != 32 || !app_.pipeline.input().source) return;
+    if (key != 32 || !pipeline_.input().source) return;
     const int p = position();
-    const int frame = frameAtPosition(app_.pipeline.model(), p);
-    const TFrameRec& record = app_.pipeline.model().FrameTable[frame];
+    const int frame = frameAtPosition(pipeline_.model(), p);
+    const TFrameRec& record = pipeline_.model().FrameTable[frame];
     if (record.Dropped) return;
-    app_.pipeline.selectFrame(frame, record.Excluded);
+    pipeline_.selectFrame(frame, record.Excluded);
     syncEntry(*parts_.frameWindows.SelectFramesChecklist, p);
     colourSign(frame);
     recountAndLabel();
@@ -660,8 +660,8 @@ void InputController::SelectFramesChecklistClickCheck(QListWidgetItem* item) {
     QListWidget& list = *parts_.frameWindows.SelectFramesChecklist;
     const int entry = list.row(item);
     if (entry < 0) return;
-    const int frame = frameAtPosition(app_.pipeline.model(), entry);
-    app_.pipeline.selectFrame(frame, isChecked(*item));
+    const int frame = frameAtPosition(pipeline_.model(), entry);
+    pipeline_.selectFrame(frame, isChecked(*item));
     syncEntry(list, entry);
     colourSign(frame);
     recountAndLabel();
@@ -675,9 +675,9 @@ void InputController::ShowFramelistClick() {
     // A dropped frame can never take part: the list shows it unchecked.
     QListWidget& list = *parts_.frameWindows.SelectFramesChecklist;
     for (int entry = 0; entry < list.count(); ++entry) {
-        const int frame = frameAtPosition(app_.pipeline.model(), entry);
-        if (!app_.pipeline.model().FrameTable[frame].Dropped) continue;
-        app_.pipeline.selectFrame(frame, false);
+        const int frame = frameAtPosition(pipeline_.model(), entry);
+        if (!pipeline_.model().FrameTable[frame].Dropped) continue;
+        pipeline_.selectFrame(frame, false);
         syncEntry(list, entry);
     }
 }
@@ -686,17 +686,17 @@ void InputController::SelectFramesChecklistClick() {
     const int entry = parts_.frameWindows.SelectFramesChecklist->currentRow();
     if (entry < 0) return;
     parts_.page.PreviewSlider->setValue(entry);
-    app_.pipeline.countSelectedFrames(lastIndex());
+    pipeline_.countSelectedFrames(lastIndex());
 }
 
 void InputController::SelectFramesChecklistDblClick() {
     QListWidget& list = *parts_.frameWindows.SelectFramesChecklist;
     for (QListWidgetItem* item : list.selectedItems()) {
         const int entry = list.row(item);
-        app_.pipeline.selectFrame(frameAtPosition(app_.pipeline.model(), entry), !isChecked(*item));
+        pipeline_.selectFrame(frameAtPosition(pipeline_.model(), entry), !isChecked(*item));
         syncEntry(list, entry);
     }
-    colourSign(frameAtPosition(app_.pipeline.model(), position()));
+    colourSign(frameAtPosition(pipeline_.model(), position()));
     recountAndLabel();
 }
 
@@ -704,22 +704,22 @@ void InputController::SetallbuttonClick() {
     QListWidget& list = *parts_.frameWindows.SelectFramesChecklist;
     if (list.count() == 0) return;
     const int max = lastIndex();
-    app_.pipeline.selectAllFrames(max);
+    pipeline_.selectAllFrames(max);
     for (int entry = 0; entry < list.count(); ++entry) syncEntry(list, entry);
     // Dropped frames stay out: the count is of the frames selected, not of all.
     parts_.page.Frames->setText(
-        QString::fromStdString(allFramesLabelText(position(), max, app_.pipeline.model().usedframes)));
-    colourSign(frameAtPosition(app_.pipeline.model(), position()));
+        QString::fromStdString(allFramesLabelText(position(), max, pipeline_.model().usedframes)));
+    colourSign(frameAtPosition(pipeline_.model(), position()));
 }
 
 void InputController::SetnoneframelistbuttonClick() {
     QListWidget& list = *parts_.frameWindows.SelectFramesChecklist;
     if (list.count() == 0) return;
     const int max = lastIndex();
-    app_.pipeline.excludeAllFrames(max);
+    pipeline_.excludeAllFrames(max);
     for (int entry = 0; entry < list.count(); ++entry) syncEntry(list, entry);
     parts_.page.Frames->setText(QString::fromStdString(noFramesLabelText(position(), max)));
-    colourSign(frameAtPosition(app_.pipeline.model(), position()));
+    colourSign(frameAtPosition(pipeline_.model(), position()));
 }
 
 void InputController::StackFramesListClick() {
@@ -742,8 +742,7 @@ void InputController::StackFramesListClickCheck(QListWidgetItem* item) {
         entries.push_back(entry);
     }
     for (const int entry : entries) {
-        app_.pipeline.selectFrame(frameAtPosition(app_.pipeline.model(), entry),
-                                  isChecked(*list.item(entry)));
+        pipeline_.selectFrame(frameAtPosition(pipeline_.model(), entry), isChecked(*list.item(entry)));
         syncEntry(list, entry);
         syncEntry(*windows.SelectFramesChecklist, entry);
     }
@@ -760,7 +759,7 @@ void InputController::StackFramesListDblClick() {
     QListWidget& list = *windows.StackFramesList;
     for (QListWidgetItem* item : list.selectedItems()) {
         const int entry = list.row(item);
-        app_.pipeline.selectFrame(frameAtPosition(app_.pipeline.model(), entry), !isChecked(*item));
+        pipeline_.selectFrame(frameAtPosition(pipeline_.model(), entry), !isChecked(*item));
         syncEntry(list, entry);
         syncEntry(*windows.SelectFramesChecklist, entry);
     }

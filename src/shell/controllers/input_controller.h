@@ -24,7 +24,8 @@ namespace kestrave {
 
 class WindowEntryPoints;
 class AlignPage;
-class ApplicationContext;
+class Pipeline;
+class ShellPorts;
 class OptimizePage;
 class StackPage;
 class WaveletPage;
@@ -38,7 +39,8 @@ struct WindowDialogs;
 // What the input's handlers work on: the Align page (their own), the controls of the other pages
 // that a new input resets, the frame lists and charts, and the controllers they hand on to.
 struct InputControllerParts {
-    ApplicationContext& app;
+    Pipeline& pipeline;
+    ShellPorts& ports;
     AlignPage& page;
     OptimizePage& optimizePage;
     StackPage& stackPage;
@@ -211,7 +213,8 @@ private:
     void recountAndLabel();
 
     InputControllerParts parts_;
-    ApplicationContext& app_;
+    Pipeline& pipeline_;
+    ShellPorts& ports_;
     // The highest frame index of the input (the frame slider's MaxValue).
     int lastIndex_ = 0;
     bool previewBusy_ = false;

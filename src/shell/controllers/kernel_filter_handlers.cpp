@@ -4,7 +4,7 @@
 #include <QComboBox>
 #include <QPushButton>
 
-#include "shell/application_context.h"
+#include "shell/shell_ports.h"
 #include "shell/controllers/kernel_editing.h"
 #include "shell/controllers/optimize_controller.h"
 #include "shell/controllers/stack_controller.h"
@@ -35,19 +35,19 @@ void OptimizeController::connectPrefilter() {
 }
 
 void OptimizeController::ResetPrefilterClick() {
-    editKernel(app_.pipeline, page_.prefilter(), resetKernel);
+    editKernel(pipeline_, page_.prefilter(), resetKernel);
 }
 
 void OptimizeController::SetprefilterClick() {
-    editKernel(app_.pipeline, page_.prefilter(), takeKernel);
+    editKernel(pipeline_, page_.prefilter(), takeKernel);
 }
 
 void OptimizeController::FilteralignmentClick() {
-    editKernel(app_.pipeline, page_.prefilter(), takeKernel);
+    editKernel(pipeline_, page_.prefilter(), takeKernel);
 }
 
 void OptimizeController::FiltertypeChange() {
-    editKernel(app_.pipeline, page_.prefilter(), choosePresetKernel);
+    editKernel(pipeline_, page_.prefilter(), choosePresetKernel);
 }
 
 void StackController::connectStackFilter() {
@@ -59,19 +59,19 @@ void StackController::connectStackFilter() {
 }
 
 void StackController::StackfilterresetbuttonClick() {
-    editKernel(parts_.app.pipeline, parts_.stackPage.stackFilter(), resetKernel);
+    editKernel(parts_.pipeline, parts_.stackPage.stackFilter(), resetKernel);
 }
 
 void StackController::StackfiltersetbuttonClick() {
-    editKernel(parts_.app.pipeline, parts_.stackPage.stackFilter(), takeKernel);
+    editKernel(parts_.pipeline, parts_.stackPage.stackFilter(), takeKernel);
 }
 
 void StackController::StackfiltersetClick() {
-    editKernel(parts_.app.pipeline, parts_.stackPage.stackFilter(), takeKernel);
+    editKernel(parts_.pipeline, parts_.stackPage.stackFilter(), takeKernel);
 }
 
 void StackController::StackfiltermethodChange() {
-    editKernel(parts_.app.pipeline, parts_.stackPage.stackFilter(), choosePresetKernel);
+    editKernel(parts_.pipeline, parts_.stackPage.stackFilter(), choosePresetKernel);
 }
 
 }  // namespace kestrave

@@ -22,7 +22,7 @@
 #include "registration/frame_limit_reference.h"
 #include "registration/point_alignment.h"
 #include "registration/point_optimizer.h"
-#include "shell/application_context.h"
+#include "shell/shell_ports.h"
 #include "shell/busy_cursor.h"
 #include "shell/controllers/optimize_view.h"
 #include "shell/pages/align_page.h"
@@ -91,18 +91,17 @@ QListWidgetItem* checkItem(const QString& text, bool checked) {
 
 OptimizerOptions readOptimizerOptions(const OptimizeControllerParts& parts) {
     const OptimizePage& page = parts.optimizePage;
-    const ApplicationContext& app = parts.app;
     OptimizerOptions options;
     OptimizerSearchOptions& search = options.search;
     search.SearchArea = static_cast<double>(page.SearchArea->Value());
     search.FastOptim = page.FastOptim->Checked();
     search.Filteralignment = page.Filteralignment->Checked();
-    search.Kernel3x3 = app.pipeline.state().Kernel3x3;
-    search.LumWeights = app.pipeline.state().LumWeights;
+    search.Kernel3x3 = parts.pipeline.state().Kernel3x3;
+    search.LumWeights = parts.pipeline.state().LumWeights;
     parts.alignPage.readGeneralOptions(search);
-    if (parts.alignPage.usesDarkFrame()) search.darkGreen = &app.pipeline.images().DarkPlanes[1];
+    if (parts.alignPage.usesDarkFrame()) search.darkGreen = &parts.pipeline.images().DarkPlanes[1];
     parts.stackPage.readResampling(search);
-    options.FFTSize = app.pipeline.fft().FFTSize;
+    options.FFTSize = parts.pipeline.fft().FFTSize;
     options.OptimizeSpin = static_cast<double>(page.OptimizeSpin->Value());
     options.Warnings = page.Warnings->Checked();
     options.lastPosition = parts.alignPage.lastRankPosition();
@@ -125,13 +124,13 @@ public:
 
     bool stack() override {
         TRxSlider& slider = *parts_.frameWindows.StackSlider;
-        slider.setValue(parts_.app.pipeline.frameLimit());
+        slider.setValue(parts_.pipeline.frameLimit());
         parts_.tools.FFTWindow->setVisible(parts_.alignPage.fftWindowChosen());
         parts_.tools.Registrationgraphwindow->setVisible(parts_.alignPage.graphWindowChosen());
         parts_.entries.selectTab(StackTab);
         parts_.entries.StackButtonClick();
         // The passes left the program optimized; only a completed stack moves it on.
-        return parts_.app.pipeline.state().progstatus == TProgStatus::psStacked;
+        return parts_.pipeline.state().progstatus == TProgStatus::psStacked;
     }
     void process() override {
         parts_.entries.selectTab(WaveletTab);
@@ -154,14 +153,14 @@ public:
         CreateReferenceSettings settings;
         parts_.stackPage.readCreateSettings(settings);
         settings.AlignMethodIndex = parts_.alignPage.alignMethodIndex();
-        settings.MultiPointMode = parts_.app.pipeline.alignPoints().MultiPointMode;
+        settings.MultiPointMode = parts_.pipeline.alignPoints().MultiPointMode;
         return settings;
     }
     void applyStackSettings(const CreateReferenceSettings& settings) override {
         parts_.stackPage.applyCreateSettings(settings);
         // The wavelet page's drizzle switch follows, or the stack keeps the drizzled canvas.
         parts_.entries.DrizzlingClick();
-        parts_.app.pipeline.setMultiPointMode(settings.MultiPointMode);
+        parts_.pipeline.setMultiPointMode(settings.MultiPointMode);
         parts_.alignPage.setAlignMethodIndex(settings.AlignMethodIndex);
     }
     int frameLimit() override { return parts_.alignPage.lastRankPosition(); }
@@ -171,7 +170,7 @@ public:
         stack.setMaxValue(last);
         parts_.frameWindows.LimitStack->setMaxValue(last);
         if (!wholeLimit) return;
-        parts_.app.pipeline.keepFrameLimit(last);
+        parts_.pipeline.keepFrameLimit(last);
         parts_.alignPage.showRank(last);
         stack.setValue(last);
     }
@@ -197,20 +196,19 @@ public:
     explicit PointProgress(const OptimizeControllerParts& parts) : parts_(parts) {}
 
     void pointStarting(int point, int countdown) override {
-        ApplicationContext& app = parts_.app;
         PointWindows& windows = parts_.pointWindows;
-        const int count = app.pipeline.alignPoints().Alignpoints;
+        const int count = parts_.pipeline.alignPoints().Alignpoints;
         parts_.tools.MultiAlignprogresswindow->setWindowTitle("optimizing " + QString::number(count) +
                                                               " alignmentpoints");
         if (countdown > 0) {
-            app.shell.view.TimeLeft = countdown;
+            parts_.ports.shell.view.TimeLeft = countdown;
             windows.startCountdown(timeLeftText(countdown));
         }
         parts_.tools.RegiStration2->setWindowTitle(" Starting alignment of  point " + QString::number(point));
         // The box size in force for the point.
-        app.pipeline.useBoxSizeItem(
-            app.pipeline.alignPoints().PointFFTIndex[static_cast<std::size_t>(point)]);
-        app.progress().processMessages();
+        parts_.pipeline.useBoxSizeItem(
+            parts_.pipeline.alignPoints().PointFFTIndex[static_cast<std::size_t>(point)]);
+        parts_.ports.progress().processMessages();
     }
     void pointFinished(int, int done) override { parts_.pointWindows.showPointsDone(done); }
 
@@ -219,7 +217,11 @@ private:
 };
 
 OptimizeController::OptimizeController(const OptimizeControllerParts& parts)
-    : parts_(parts), app_(parts.app), page_(parts.optimizePage), view_(std::make_unique<PassView>(parts_)) {
+    : parts_(parts),
+      pipeline_(parts.pipeline),
+      ports_(parts.ports),
+      page_(parts.optimizePage),
+      view_(std::make_unique<PassView>(parts_)) {
     connect(page_.Optimizebutton, &QPushButton::clicked, this, &OptimizeController::OptimizebuttonClick);
     connect(&parts.alignPage, &AlignPage::limitRequested, this, &OptimizeController::SetLimitClick);
     connect(page_.Referbutton, &QPushButton::clicked, this, &OptimizeController::MakerefClick);
@@ -237,7 +239,7 @@ OptimizeController::OptimizeController(const OptimizeControllerParts& parts)
 OptimizeController::~OptimizeController() = default;
 
 void OptimizeController::showError(const char* caption, const std::exception& error) {
-    app_.messages().error(caption, error.what());
+    ports_.messages().error(caption, error.what());
 }
 
 void OptimizeController::withPasses(const std::function<void(const OptimizerPorts&)>& work) {
@@ -247,36 +249,36 @@ void OptimizeController::withPasses(const std::function<void(const OptimizerPort
     FrameSourceOptions sourceOptions = parts_.entries.readSourceOptions();
     sourceOptions.debayer.InOptimizePass = true;
     const std::unique_ptr<InputFrameSource> frames =
-        app_.pipeline.inputFrames(parts_.entries.lastIndex(), sourceOptions);
-    work({*frames, app_.progress(), app_.messages(), *view_});
+        pipeline_.inputFrames(parts_.entries.lastIndex(), sourceOptions);
+    work({*frames, ports_.progress(), ports_.messages(), *view_});
 }
 
 void OptimizeController::runOptimizer(int last, const std::function<bool(const OptimizerPorts&)>& run) {
-    const Pipeline::OptimizerRecords before = app_.pipeline.keepOptimizerRecords(last);
+    const Pipeline::OptimizerRecords before = pipeline_.keepOptimizerRecords(last);
     view_->startRun();
     bool cancelled = false;
     try {
         withPasses([&](const OptimizerPorts& ports) { cancelled = run(ports); });
     } catch (...) {
-        if (view_->passesFinished() == 0) app_.pipeline.restoreOptimizerRecords(before);
+        if (view_->passesFinished() == 0) pipeline_.restoreOptimizerRecords(before);
         throw;
     }
-    if (cancelled && view_->passesFinished() <= 1) app_.pipeline.restoreOptimizerRecords(before);
+    if (cancelled && view_->passesFinished() <= 1) pipeline_.restoreOptimizerRecords(before);
 }
 
 void OptimizeController::OptimizebuttonClick() {
-    const LongOperation operation(app_.operations);
+    const LongOperation operation(ports_.operations);
     if (!operation) return;
     parts_.stackPage.setOptionsEnabled(false);
     parts_.stackPage.uncheckStackGraph();
     parts_.tools.Stackgraphpanel->hide();
-    if (app_.pipeline.alignPoints().Alignpoints > 1) {
+    if (pipeline_.alignPoints().Alignpoints > 1) {
         page_.MultiOptimtoWavelet->setChecked(false);
         Optimize_AllAlignpoints();
         parts_.stackPage.setOptionsEnabled(true);
         return;
     }
-    app_.progress().setCancelRequested(false);
+    ports_.progress().setCancelRequested(false);
     PassOutcome outcome = PassOutcome::Failed;
     try {
         const BusyCursor busy;
@@ -284,7 +286,7 @@ void OptimizeController::OptimizebuttonClick() {
         const OptimizerOptions optimizerOptions = readOptimizerOptions(parts_);
         OptimizerRunResult result;
         runOptimizer(optimizerOptions.lastPosition, [&](const OptimizerPorts& ports) {
-            result = app_.pipeline.optimize(optimizerOptions, ports);
+            result = pipeline_.optimize(optimizerOptions, ports);
             return result.cancelled;
         });
         if (result.Warnings) page_.Warnings->setChecked(*result.Warnings);
@@ -292,17 +294,17 @@ void OptimizeController::OptimizebuttonClick() {
     } catch (const std::exception& error) {
         showError("Optimizing", error);
     }
-    showPassEnd(parts_.ProgressBar1, app_.progress(), 2, "Optimizing", outcome);
+    showPassEnd(parts_.ProgressBar1, ports_.progress(), 2, "Optimizing", outcome);
     parts_.stackPage.setOptionsEnabled(true);
 }
 
 void OptimizeController::SetLimitClick() {
-    const LongOperation operation(app_.operations);
+    const LongOperation operation(ports_.operations);
     // Without ranked frames (a cancelled pass) there is nothing to limit.
     if (!operation || !parts_.alignPage.limitAllowed()) return;
     FrameWindows& windows = parts_.frameWindows;
-    app_.progress().setCancelRequested(false);
-    const int Alignpoints = app_.pipeline.alignPoints().Alignpoints;
+    ports_.progress().setCancelRequested(false);
+    const int Alignpoints = pipeline_.alignPoints().Alignpoints;
     ToolWindow& graph = *parts_.tools.Stackgraphpanel;
     if (graph.isVisible())
         graph.resize(graph.width(), Alignpoints < 2 ? StackGraphHeightSingle : StackGraphHeightPoints);
@@ -316,7 +318,7 @@ void OptimizeController::SetLimitClick() {
     input.OptimizeQualitySpin = parts_.alignPage.qualityLimit();
     input.Refframes = static_cast<double>(page_.Refframes->Value());
     input.checked = checkStates(*windows.SelectFramesChecklist);
-    const FrameLimitResult result = app_.pipeline.limitFrames(input);
+    const FrameLimitResult result = pipeline_.limitFrames(input);
 
     if (result.OptimizeQualitySpin) parts_.alignPage.setQualityLimit(*result.OptimizeQualitySpin);
     QListWidget& selection = *windows.SelectFramesChecklist;
@@ -342,7 +344,7 @@ void OptimizeController::SetLimitClick() {
     const int last = result.sliderMaximum;
     parts_.alignPage.setLastRankPosition(last);
     windows.StackSlider->setMaxValue(last);
-    app_.pipeline.keepFrameLimit(last);
+    pipeline_.keepFrameLimit(last);
     windows.LimitStack->setMaxValue(last);
     windows.QUALSliderMalign->setMaxValue(last);
     if (result.Refframes) page_.Refframes->setValue(*result.Refframes);
@@ -355,7 +357,7 @@ void OptimizeController::SetLimitClick() {
     if (result.ToStackPage) parts_.entries.selectTab(StackTab);
     page_.AlignImage->setPixmap(parts_.alignPage.previewPicture());
     page_.AlignImage->resize(page_.AlignImage->pixmap().size());
-    app_.progress().setStatus(2, result.statusText);
+    ports_.progress().setStatus(2, result.statusText);
     for (QWidget* button : {page_.Referbutton, page_.Optimizebutton, page_.Optimizeandstackbutton})
         button->setEnabled(true);
     markButton(*page_.Showbuttonp2, *page_.Optimizeandstackbutton);
@@ -364,10 +366,10 @@ void OptimizeController::SetLimitClick() {
 void OptimizeController::OptimizeQualitySpinChange() {
     // Inside a pass or the limit the value is written by the program, which places the slider
     // itself.
-    if (app_.operations.running() || !app_.pipeline.model().FramesRanked || !parts_.alignPage.limitAllowed())
+    if (ports_.operations.running() || !pipeline_.model().FramesRanked || !parts_.alignPage.limitAllowed())
         return;
     parts_.alignPage.setPreviewPosition(qualityCutoffPosition(
-        app_.pipeline.model(), parts_.alignPage.lastFrameIndex(), parts_.alignPage.qualityLimit()));
+        pipeline_.model(), parts_.alignPage.lastFrameIndex(), parts_.alignPage.qualityLimit()));
 }
 
 void OptimizeController::RefframesChange() {
@@ -377,7 +379,7 @@ void OptimizeController::RefframesChange() {
 }
 
 void OptimizeController::AlignStackButtonClick() {
-    const LongOperation operation(app_.operations);
+    const LongOperation operation(ports_.operations);
     if (!operation) return;
     parts_.stackPage.setOptionsEnabled(false);
     parts_.stackPage.uncheckStackGraph();
@@ -401,7 +403,7 @@ void OptimizeController::AlignStackButtonClick() {
             OptimizeAndStackResult result;
             runOptimizer(optimizerOptions.lastPosition, [&](const OptimizerPorts& ports) {
                 if (page_.Optimizegraph->Checked()) parts_.entries.DrawRegistrationGraph();
-                result = app_.pipeline.optimizeAndStack(optimizerOptions, scale, steps, ports);
+                result = pipeline_.optimizeAndStack(optimizerOptions, scale, steps, ports);
                 return result.outcome == OptimizeAndStackOutcome::CancelledOptimizing;
             });
             if (result.optimizer.Warnings) page_.Warnings->setChecked(*result.optimizer.Warnings);
@@ -410,21 +412,21 @@ void OptimizeController::AlignStackButtonClick() {
         } catch (const std::exception& error) {
             showError("Optimizing", error);
         }
-        showPassEnd(parts_.ProgressBar1, app_.progress(), 2, "Optimize and stack", outcome);
+        showPassEnd(parts_.ProgressBar1, ports_.progress(), 2, "Optimize and stack", outcome);
         parts_.waveletPage.moveProcessedImageToOrigin();
     }
     parts_.stackPage.setOptionsEnabled(true);
 }
 
 void OptimizeController::Optimize_AllAlignpoints() {
-    const LongOperation operation(app_.operations);
+    const LongOperation operation(ports_.operations);
     if (!operation) return;
     const bool toWavelet = page_.MultiOptimtoWavelet->Checked();
     FrameWindows& windows = parts_.frameWindows;
     PointWindows& pointWindows = parts_.pointWindows;
     ToolWindow& progressWindow = *parts_.tools.MultiAlignprogresswindow;
-    const int count = app_.pipeline.alignPoints().Alignpoints;
-    app_.progress().setCancelRequested(false);
+    const int count = pipeline_.alignPoints().Alignpoints;
+    ports_.progress().setCancelRequested(false);
     progressWindow.show();
     progressWindow.raise();
     pointWindows.startPointProgress(count);
@@ -439,14 +441,14 @@ void OptimizeController::Optimize_AllAlignpoints() {
     input.lastFrame = parts_.entries.lastIndex();
     input.MultiQuantity = page_.multiQuantity();
     input.wholeFrameStart = !input.MultiQuantity && count > 1;
-    const bool sharpest = input.wholeFrameStart && !app_.pipeline.optimizer().MultiPointReference &&
-                          !parts_.stackPage.resampled() && app_.pipeline.model().FramesRanked;
-    if (sharpest) input.referenceFrame = app_.pipeline.model().FrameRanking[0].Frame;
+    const bool sharpest = input.wholeFrameStart && !pipeline_.optimizer().MultiPointReference &&
+                          !parts_.stackPage.resampled() && pipeline_.model().FramesRanked;
+    if (sharpest) input.referenceFrame = pipeline_.model().FrameRanking[0].Frame;
     parts_.alignPage.setPreviewPosition(sharpest ? 0
-                                                 : rankOfFrame(app_.pipeline.model(),
-                                                               app_.pipeline.registration().FeatureFrame,
+                                                 : rankOfFrame(pipeline_.model(),
+                                                               pipeline_.registration().FeatureFrame,
                                                                parts_.alignPage.lastFrameIndex()));
-    app_.pipeline.takePointReferencePicture();
+    pipeline_.takePointReferencePicture();
     input.DifSliderMalign = windows.DifSliderMalign->Value();
     input.StackSliderMax = windows.StackSlider->MaxValue();
     PointProgress progress(parts_);
@@ -458,7 +460,7 @@ void OptimizeController::Optimize_AllAlignpoints() {
         view_->startRun();
         markPhase("optimizer");
         withPasses([&](const OptimizerPorts& ports) {
-            result = app_.pipeline.optimizePoints(options, input, progress, ports);
+            result = pipeline_.optimizePoints(options, input, progress, ports);
         });
     } catch (const std::exception& error) {
         showError("Optimizing", error);
@@ -466,9 +468,9 @@ void OptimizeController::Optimize_AllAlignpoints() {
     }
     if (result.Warnings) page_.Warnings->setChecked(*result.Warnings);
     pointWindows.stopCountdown();
-    const bool cancelled = result.cancelled || app_.CancelRequested();
+    const bool cancelled = result.cancelled || ports_.CancelRequested();
     if (!cancelled && !result.followers.empty())
-        app_.messages().inform("Alignment points", pointFollowersText(result.followers));
+        ports_.messages().inform("Alignment points", pointFollowersText(result.followers));
     if (!cancelled) {
         // Each point's stack graph is drawn once, its quality cut-off one short of the end.
         windows.Alignmentpointstackgraph->setMaxValue(count);
@@ -481,18 +483,18 @@ void OptimizeController::Optimize_AllAlignpoints() {
     }
     progressWindow.hide();
     if (cancelled || !toWavelet) {
-        showPassEnd(parts_.ProgressBar1, app_.progress(), 2, "Optimizing",
+        showPassEnd(parts_.ProgressBar1, ports_.progress(), 2, "Optimizing",
                     cancelled ? PassOutcome::Cancelled : PassOutcome::Finished);
         return;
     }
     StackSteps steps(parts_);
-    const bool processed = app_.pipeline.stackAndProcessPoints(steps, app_.progress());
-    showPassEnd(parts_.ProgressBar1, app_.progress(), 2, "Optimize and stack",
+    const bool processed = pipeline_.stackAndProcessPoints(steps, ports_.progress());
+    showPassEnd(parts_.ProgressBar1, ports_.progress(), 2, "Optimize and stack",
                 processed ? PassOutcome::Finished : PassOutcome::Cancelled);
 }
 
 void OptimizeController::MakerefClick() {
-    const LongOperation operation(app_.operations);
+    const LongOperation operation(ports_.operations);
     if (!operation) return;
     FrameWindows& windows = parts_.frameWindows;
     {
@@ -500,7 +502,7 @@ void OptimizeController::MakerefClick() {
         const QSignalBlocker quiet(windows.differencecutslider);
         windows.differencecutslider->setValue(NoDifferenceCut);
     }
-    app_.shell.view.forgetBoxOutline(-app_.pipeline.fft().FFTSize);
+    ports_.shell.view.forgetBoxOutline(-pipeline_.fft().FFTSize);
     page_.Continuebutton->show();
     const bool realignEnabled = page_.Restartalign->isEnabled();
     page_.Restartalign->setEnabled(false);
@@ -515,38 +517,38 @@ void OptimizeController::MakerefClick() {
     PassOutcome outcome = PassOutcome::Failed;
     try {
         const CreateReferenceResult result =
-            app_.pipeline.createReference(options, steps, app_.progress(), app_.messages());
+            pipeline_.createReference(options, steps, ports_.progress(), ports_.messages());
         page_.CreateRefMessage->setChecked(result.CreateRefMessage);
         created = result.outcome == CreateReferenceOutcome::Created;
         outcome = created ? PassOutcome::Finished : PassOutcome::Cancelled;
     } catch (const std::exception& error) {
         showError("Reference frame", error);
     }
-    showPassEnd(parts_.ProgressBar1, app_.progress(), 2, "Create reference", outcome);
+    showPassEnd(parts_.ProgressBar1, ports_.progress(), 2, "Create reference", outcome);
     page_.Continuebutton->hide();
     page_.Restartalign->setEnabled(created || realignEnabled);
 }
 
 void OptimizeController::RestartAlignClick() {
-    const LongOperation operation(app_.operations);
+    const LongOperation operation(ports_.operations);
     if (!operation) return;
-    const Bitmap24& processed = app_.pipeline.wavelet().ProcessPicture;
+    const Bitmap24& processed = pipeline_.wavelet().ProcessPicture;
     // Only a processed picture of the frame's size can take the reference's place; anything else
     // would leave the alignment without a reference.
-    if (processed.empty() || processed.width() != app_.pipeline.model().FrameWidth ||
-        processed.height() != app_.pipeline.model().FrameHeight) {
-        app_.messages().warn("Realign", "There is no processed image of the frame size to align with");
+    if (processed.empty() || processed.width() != pipeline_.model().FrameWidth ||
+        processed.height() != pipeline_.model().FrameHeight) {
+        ports_.messages().warn("Realign", "There is no processed image of the frame size to align with");
         return;
     }
     try {
         const AutomaticFilterValues values =
-            app_.pipeline.restartAlignment(processed, parts_.entries.readReferenceOptions(), app_.messages());
+            pipeline_.restartAlignment(processed, parts_.entries.readReferenceOptions(), ports_.messages());
         if (values.FFTFilter) {
             // An automatic value is not the user's: the spin's change handler must not take it so.
-            const bool armed = app_.pipeline.registration().FFTFilterArmed;
-            app_.pipeline.armFFTFilter(false);
+            const bool armed = pipeline_.registration().FFTFilterArmed;
+            pipeline_.armFFTFilter(false);
             parts_.alignPage.setFilterRadius(*values.FFTFilter);
-            app_.pipeline.armFFTFilter(armed);
+            pipeline_.armFFTFilter(armed);
         }
         // The band's handlers would compute the reference again from the reference frame and
         // lose the processed picture: the spins only show the new band.
@@ -568,21 +570,21 @@ void OptimizeController::RestartAlignClick() {
         window->hide();
     parts_.alignPage.setFftWindowChosen(true);
     parts_.alignPage.setGraphWindowChosen(true);
-    page_.AlignImage->setPixmap(QPixmap::fromImage(bitmapView(app_.pipeline.registration().Image1)));
+    page_.AlignImage->setPixmap(QPixmap::fromImage(bitmapView(pipeline_.registration().Image1)));
     markButton(*page_.Showbuttonp2, *page_.Optimizeandstackbutton);
     page_.Optimizeandstackbutton->setEnabled(true);
     page_.Optimizebutton->setEnabled(true);
 }
 
 void OptimizeController::ContourClick() {
-    app_.pipeline.setContourMode(page_.Contour->Checked());
+    pipeline_.setContourMode(page_.Contour->Checked());
 }
 
 void OptimizeController::SearchAreaChange() {
     const long double value = page_.SearchArea->Value();
     const int radius = static_cast<int>(std::clamp(std::nearbyint(static_cast<double>(value)), 1.0, 10.0));
     if (value != radius) page_.SearchArea->setValue(radius);
-    storeSetting(app_.regSettings.get(), "SearchArea", radius);
+    storeSetting(ports_.regSettings.get(), "SearchArea", radius);
 }
 
 }  // namespace kestrave

@@ -18,7 +18,8 @@ namespace kestrave {
 
 class WindowEntryPoints;
 class AlignPage;
-class ApplicationContext;
+class Pipeline;
+class ShellPorts;
 class OptimizePage;
 class StackPage;
 class TabStrip;
@@ -34,7 +35,8 @@ struct ToolWindows;
 // optimizer reads or whose views it moves on, the frame, point and optimizer windows, the tab
 // strip and progress bar, and the controllers whose steps optimize-and-stack and "Create" run.
 struct OptimizeControllerParts {
-    ApplicationContext& app;
+    Pipeline& pipeline;
+    ShellPorts& ports;
     OptimizePage& optimizePage;
     AlignPage& alignPage;
     StackPage& stackPage;
@@ -111,7 +113,8 @@ private:
     void showError(const char* caption, const std::exception& error);
 
     OptimizeControllerParts parts_;
-    ApplicationContext& app_;
+    Pipeline& pipeline_;
+    ShellPorts& ports_;
     OptimizePage& page_;
     std::unique_ptr<PassView> view_;
 };

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "shell/application_context.h"
+#include "shell/shell_ports.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/line_chart.h"
@@ -44,18 +44,16 @@ void showPassChart(OptimizePage& page, const OptimizerChart& chart) {
 
 OptimizeController::PassView::PassView(const OptimizeControllerParts& parts)
     : parts_(parts), pacer_(unattendedWindow(*parts.optimizePage.window(), [this] {
-          return parts_.app.pipeline.state().BatchMode;
+          return parts_.pipeline.state().BatchMode;
       })) {}
 
 int OptimizeController::PassView::windowSide() const {
-    const ApplicationContext& app = parts_.app;
-    const int n = app.pipeline.fft().FFTSize;
+    const int n = parts_.pipeline.fft().FFTSize;
     if (!parts_.stackPage.resampled()) return n;
     return static_cast<int>(std::nearbyint(n * std::clamp(parts_.stackPage.resampleSpin(), 1.0L, 4.0L)));
 }
 
 void OptimizeController::PassView::passStarted(const OptimizerChart& chart) {
-    ApplicationContext& app = parts_.app;
     OptimizePage& page = parts_.optimizePage;
     parts_.tools.movements->setVisible(page.ShowMovementwindow->Checked());
     movePicture_ = QImage(MoveSide, MoveSide, QImage::Format_RGB32);
@@ -72,15 +70,15 @@ void OptimizeController::PassView::passStarted(const OptimizerChart& chart) {
 
     // The reference window; each frame's compared box is shown beside it.
     const int side = windowSide();
-    const int n = app.pipeline.fft().FFTSize;
+    const int n = parts_.pipeline.fft().FFTSize;
     reference_ = QImage(side + 1, side + 1, QImage::Format_RGB32);
     reference_.fill(Qt::white);
-    const Bitmap24& reference = app.pipeline.registration().Image1;
+    const Bitmap24& reference = parts_.pipeline.registration().Image1;
     if (!reference.empty()) {
         QPainter painter(&reference_);
         painter.drawImage(QRect(0, 0, side + 1, side + 1), bitmapView(reference),
-                          QRect(app.pipeline.state().FeatureX - n / 2, app.pipeline.state().FeatureY - n / 2,
-                                n + 1, n + 1));
+                          QRect(parts_.pipeline.state().FeatureX - n / 2,
+                                parts_.pipeline.state().FeatureY - n / 2, n + 1, n + 1));
     }
     current_ = QImage();
     frame_ = -1;
@@ -94,7 +92,6 @@ void OptimizeController::PassView::passStarted(const OptimizerChart& chart) {
 
 void OptimizeController::PassView::frameOptimized(int, int frame, const TFrameRec& record,
                                                   const Bitmap24& currentBox) {
-    ApplicationContext& app = parts_.app;
     ++shown_;
     // The movements plot gathers every frame; the rest shows only the frame in hand.
     if (parts_.tools.movements->isVisible()) {
@@ -105,7 +102,7 @@ void OptimizeController::PassView::frameOptimized(int, int frame, const TFrameRe
     const bool paced = pacer_.unattended();
     if (paced && !pacer_.due()) return;
     parts_.alignPage.showFrameNote(
-        QStringLiteral("Processing frame %1 of %2").arg(frame + 1).arg(app.pipeline.model().usedframes));
+        QStringLiteral("Processing frame %1 of %2").arg(frame + 1).arg(parts_.pipeline.model().usedframes));
     const TChart& chart = *parts_.frameWindows.Chart8;
     TRectShape& pointer = *parts_.optimizerWindows.Showgraph2pointer;
     pointer.move(static_cast<int>(std::nearbyint(
@@ -119,14 +116,13 @@ void OptimizeController::PassView::frameOptimized(int, int frame, const TFrameRe
 
 void OptimizeController::PassView::passFinished(const OptimizerPassResult& result, double) {
     ++passesFinished_;
-    ApplicationContext& app = parts_.app;
     OptimizePage& page = parts_.optimizePage;
     OptimizerWindows& windows = parts_.optimizerWindows;
     TRectShape& pointer = *windows.Showgraph2pointer;
     pointer.move(parts_.frameWindows.Chart8->width() + 5, pointer.y());
     // The chart shows the differences the pass reached.
-    const OptimizerChart chart = optimizerChart(app.pipeline.model(), parts_.alignPage.lastRankPosition(),
-                                                app.pipeline.optimizer().RelativeLimit);
+    const OptimizerChart chart = optimizerChart(parts_.pipeline.model(), parts_.alignPage.lastRankPosition(),
+                                                parts_.pipeline.optimizer().RelativeLimit);
     showPassChart(page, chart);
     if (page.Optimizegraph->Checked()) parts_.entries.DrawRegistrationGraph();
     showPictures();

@@ -16,7 +16,7 @@
 #include "frames/gamma_table.h"
 #include "frames/input_sources.h"
 #include "output/bmp_writer.h"
-#include "shell/application_context.h"
+#include "shell/shell_ports.h"
 #include "shell/busy_cursor.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"

@@ -17,7 +17,7 @@
 #include "registration/point_estimator.h"
 #include "registration/point_file.h"
 #include "registration/voronoi_diagram.h"
-#include "shell/application_context.h"
+#include "shell/shell_ports.h"
 #include "shell/controllers/align_controller.h"
 #include "shell/controllers/align_window.h"
 #include "shell/pages/align_page.h"
@@ -60,7 +60,12 @@ std::filesystem::path proposedName(const TFileDialog& saved) {
 
 PointController::PointController(const AlignControllerParts& parts, AlignController& align,
                                  AlignWindow& window)
-    : parts_(parts), app_(parts.app), align_(align), windows_(parts.pointWindows), window_(window) {
+    : parts_(parts),
+      pipeline_(parts.pipeline),
+      ports_(parts.ports),
+      align_(align),
+      windows_(parts.pointWindows),
+      window_(window) {
     SavePointDialog = makeFileDialog(TFileDialog::Kind::Save, SaveFilter, "KAP");
     LoadPointDialog = makeFileDialog(TFileDialog::Kind::Open, LoadFilter, "KAP");
     PointWindows& w = windows_;
@@ -89,8 +94,8 @@ bool PointController::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool PointController::inputLoaded() const {
-    return app_.pipeline.state().ProcessStage >= TProcessStage::stInputLoaded &&
-           app_.pipeline.input().source != nullptr;
+    return pipeline_.state().ProcessStage >= TProcessStage::stInputLoaded &&
+           pipeline_.input().source != nullptr;
 }
 
 std::vector<PointRowText> PointController::gridRows() const {
@@ -115,25 +120,25 @@ void PointController::takePoints(const std::vector<AlignPoint>& points) {
         grid.setItem(r, 2, new QTableWidgetItem(QString::number(point.Y)));
         grid.setItem(r, 3, new QTableWidgetItem(QString::number(point.FFTSize)));
     }
-    app_.pipeline.takeAlignPoints(points);
+    pipeline_.takeAlignPoints(points);
     windows_.Label52->setText("Alignmentpoints: " + QString::number(count));
 }
 
 void PointController::reportProblem(const std::string& text) {
-    app_.messages().warn(PointsCaption, text);
+    ports_.messages().warn(PointsCaption, text);
 }
 
 void PointController::drawPoints(const QColor& pen) {
-    if (app_.pipeline.input().PreviewBitmap.empty()) return;
+    if (pipeline_.input().PreviewBitmap.empty()) return;
     const std::vector<PointRowText> rows = gridRows();
     std::vector<std::pair<int, AlignPoint>> points;
     for (std::size_t r = 0; r < rows.size(); ++r) {
         const int number = static_cast<int>(r) + 1;
-        const PointRowReading reading = readPointRow(number, rows[r], app_.pipeline.model().ImageWidth,
-                                                     app_.pipeline.model().ImageHeight);
+        const PointRowReading reading =
+            readPointRow(number, rows[r], pipeline_.model().ImageWidth, pipeline_.model().ImageHeight);
         if (reading.point) points.emplace_back(number, *reading.point);
     }
-    Bitmap24 frame = app_.pipeline.input().PreviewBitmap;
+    Bitmap24 frame = pipeline_.input().PreviewBitmap;
     if (windows_.Alignmentzones->Checked()) {
         std::vector<DiagramPoint> sites;
         for (const auto& [number, point] : points)
@@ -163,12 +168,12 @@ void PointController::drawPoints(const QColor& pen) {
 // --- The estimator and the grid ------------------------------------------------------------------
 
 void PointController::EstimatebestalignClick() {
-    const int n = app_.pipeline.fft().FFTSize;
+    const int n = pipeline_.fft().FFTSize;
     if (!inputLoaded() || n <= 0) return;
     const int md = static_cast<int>(std::lrint(windows_.MaxDist->Value()));
-    app_.pipeline.markReferenceReady();
+    pipeline_.markReferenceReady();
     std::vector<AlignPoint> points;
-    for (const PointXY& at : estimateAlignPoints(app_.pipeline.input().PreviewBitmap, n, md))
+    for (const PointXY& at : estimateAlignPoints(pipeline_.input().PreviewBitmap, n, md))
         points.push_back({at.X, at.Y, n});
     takePoints(points);
     drawPoints(Yellow);
@@ -189,7 +194,7 @@ void PointController::stringgrid1delrow() {
     std::vector<PointRowText> rows = gridRows();
     rows.erase(rows.begin() + row);
     const PointRowsCheck check =
-        readPointRows(rows, app_.pipeline.model().ImageWidth, app_.pipeline.model().ImageHeight);
+        readPointRows(rows, pipeline_.model().ImageWidth, pipeline_.model().ImageHeight);
     if (!check.problem.empty()) {
         reportProblem(check.problem);
         return;
@@ -206,7 +211,7 @@ void PointController::StringGrid1Click() {
 
 void PointController::deleteNearestPoint(int x, int y) {
     if (!windows_.Multialignwindow->isVisible()) return;
-    const int row = nearestPointRow(gridRows(), x, y, app_.pipeline.model().ImageWidth);
+    const int row = nearestPointRow(gridRows(), x, y, pipeline_.model().ImageWidth);
     if (row < 0) return;
     windows_.StringGrid1->setCurrentCell(row, 0);
     stringgrid1delrow();
@@ -218,7 +223,7 @@ bool PointController::writeGrid(const std::filesystem::path& path) {
     std::vector<PointRowText> rows = gridRows();
     std::erase_if(rows, [](const PointRowText& row) { return row.X.empty(); });
     const PointRowsCheck check =
-        readPointRows(rows, app_.pipeline.model().ImageWidth, app_.pipeline.model().ImageHeight);
+        readPointRows(rows, pipeline_.model().ImageWidth, pipeline_.model().ImageHeight);
     if (!check.problem.empty()) {
         reportProblem(check.problem);
         return false;
@@ -235,8 +240,8 @@ bool PointController::writeGrid(const std::filesystem::path& path) {
 void PointController::SavePointsClick() {
     SavePointDialog.InitialDir = parts_.page.DirectoryListBox1->Directory();
     SavePointDialog.FileName = proposedName(parts_.dialogs.SaveDialog1);
-    if (!app_.dialogs().Execute(SavePointDialog)) return;
-    if (askOverwrite(app_.messages(), SavePointDialog.FileName,
+    if (!ports_.dialogs().Execute(SavePointDialog)) return;
+    if (askOverwrite(ports_.messages(), SavePointDialog.FileName,
                      " Overwrite existing alignmentpointsettings ?") != mrYes)
         return;
     writeGrid(SavePointDialog.FileName);
@@ -246,11 +251,11 @@ void PointController::LoadpointsClick() {
     if (!inputLoaded()) return;
     LoadPointDialog.InitialDir = parts_.page.DirectoryListBox1->Directory();
     LoadPointDialog.FileName = proposedName(parts_.dialogs.SaveDialog1);
-    if (!app_.dialogs().Execute(LoadPointDialog)) return;
+    if (!ports_.dialogs().Execute(LoadPointDialog)) return;
     PointFileContent content;
     try {
-        content = readAlignPointFile(LoadPointDialog.FileName, app_.pipeline.model().ImageWidth,
-                                     app_.pipeline.model().ImageHeight);
+        content = readAlignPointFile(LoadPointDialog.FileName, pipeline_.model().ImageWidth,
+                                     pipeline_.model().ImageHeight);
     } catch (const FileError& error) {
         reportProblem(error.what());
         return;
@@ -260,7 +265,7 @@ void PointController::LoadpointsClick() {
 
 void PointController::takePointFile(const PointFileContent& content) {
     AlignPage& page = parts_.page;
-    app_.pipeline.markReferenceReady();
+    pipeline_.markReferenceReady();
     page.Alignbutton->setEnabled(true);
     markButton(*page.Showbuttonp1, *page.Alignbutton);
     if (content.frameNumber >= 0 && content.frameNumber < page.PreviewSlider->MaxValue())
@@ -278,11 +283,11 @@ void PointController::takePointFile(const PointFileContent& content) {
 }
 
 void PointController::SaveTempPointFile() {
-    const std::filesystem::path& folder = app_.pipeline.input().inputFolder;
+    const std::filesystem::path& folder = pipeline_.input().inputFolder;
     if (!folder.empty()) writeGrid(folder / TempPointFile);
     parts_.page.Alignbutton->setEnabled(true);
     windows_.Multialignwindow->hide();
-    app_.pipeline.closePointPlacing();
+    pipeline_.closePointPlacing();
 }
 
 // --- Zones, reset, countdown, toggles ------------------------------------------------------------
@@ -290,11 +295,11 @@ void PointController::SaveTempPointFile() {
 void PointController::ResetalignpointsClick() {
     TPCheck& check = *windows_.Resetalignpoints;
     if (!check.Checked()) return;
-    const std::uint16_t answer = app_.messages().ask(
+    const std::uint16_t answer = ports_.messages().ask(
         mtConfirmation, "Reset alignment ",
         "This will reset all alignmentpoints to the initial values for alignmentpoint 1", mbYesNo, mrNo);
-    if (answer == mrYes && app_.pipeline.alignPoints().Alignpoints >= 2)
-        app_.pipeline.resetShiftsToFirstPoint(parts_.page.PreviewSlider->MaxValue());
+    if (answer == mrYes && pipeline_.alignPoints().Alignpoints >= 2)
+        pipeline_.resetShiftsToFirstPoint(parts_.page.PreviewSlider->MaxValue());
     check.setChecked(false);
 }
 
@@ -303,19 +308,19 @@ void PointController::AlignmentzonesClick() {
 }
 
 void PointController::Timer1Timer() {
-    int& timeLeft = app_.shell.view.TimeLeft;
+    int& timeLeft = ports_.shell.view.TimeLeft;
     timeLeft = std::max(timeLeft - windows_.Timer1->interval(), 0);
     windows_.Multialigntimer->setText(QString::fromStdString(timeLeftText(timeLeft)));
 }
 
 void PointController::FreeboxClick() {
-    app_.pipeline.setFreeBox(parts_.page.Freebox->Checked());
+    pipeline_.setFreeBox(parts_.page.Freebox->Checked());
     parts_.page.BoxOutline->hide();
     parts_.entries.PreviewSliderChange();
 }
 
 void PointController::MultiClick() {
-    app_.pipeline.setMultiPointMode(parts_.stackPage.multiPoint());
+    pipeline_.setMultiPointMode(parts_.stackPage.multiPoint());
 }
 
 void PointController::AlignmentsChange() {
@@ -331,28 +336,28 @@ void PointController::ShowalignpointsClick() {
 void PointController::Multialignsetup() {
     // "Multipoint" chosen again while the points are placed starts nothing new.
     if (settingUp_) return;
-    const LongOperation operation(app_.operations);
+    const LongOperation operation(ports_.operations);
     if (!operation) return;
     const QScopedValueRollback settingUp(settingUp_, true);
-    const AlignmentPoints& points = app_.pipeline.alignPoints();
+    const AlignmentPoints& points = pipeline_.alignPoints();
     AlignPage& page = parts_.page;
-    app_.progress().setCancelRequested(false);
+    ports_.progress().setCancelRequested(false);
     windows_.Multialigntimer->clear();
     const bool multiQuantity = parts_.optimizePage.multiQuantity();
     parts_.optimizePage.setPassButtonsEnabled(false);
     page.Freebox->setChecked(false);
-    app_.pipeline.startPlacingPoints();
+    pipeline_.startPlacingPoints();
     windows_.Multialignwindow->show();
     windows_.Multialignwindow->raise();
     parts_.stackPage.setMultiPoint(true);
     takePoints({});
-    windows_.MaxDist->setValue(app_.pipeline.fft().FFTSize / 2);
+    windows_.MaxDist->setValue(pipeline_.fft().FFTSize / 2);
     takeRememberedPoints();
 
     const bool manualAlign = page.Manualalignbox->Checked();
     placePoints();
     // The points placed before a cancel are aligned all the same.
-    app_.progress().setCancelRequested(false);
+    ports_.progress().setCancelRequested(false);
     parts_.entries.PreviewSliderChange();
     // The grid holds the points (after a 100th click Alignpoints stands at 99 with 99 points).
     const int count = std::min(windows_.StringGrid1->rowCount(), MaxAlignPoints);
@@ -367,13 +372,13 @@ PointReference PointController::referenceAt(int p, int x, int y, int item) {
         page.FFTsizeGroup->setItemIndex(item);
         align_.FFTsizeGroupClick();
     }
-    app_.pipeline.takeFeatureAt(x, y);
+    pipeline_.takeFeatureAt(x, y);
     align_.RecalcFFTbuttonClick();
-    return app_.pipeline.pointReference(p, align_.readAlignOptions());
+    return pipeline_.pointReference(p, align_.readAlignOptions());
 }
 
 void PointController::takeRememberedPoints() {
-    const std::filesystem::path& folder = app_.pipeline.input().inputFolder;
+    const std::filesystem::path& folder = pipeline_.input().inputFolder;
     if (folder.empty()) return;
     std::error_code ignored;
     TFileDialog& saved = parts_.dialogs.SaveDialog1;
@@ -385,19 +390,18 @@ void PointController::takeRememberedPoints() {
     if (!std::filesystem::exists(file, ignored) && name == "temp") file = folder / TempPointFile;
     if (!std::filesystem::exists(file, ignored)) return;
     try {
-        takePointFile(
-            readAlignPointFile(file, app_.pipeline.model().ImageWidth, app_.pipeline.model().ImageHeight));
+        takePointFile(readAlignPointFile(file, pipeline_.model().ImageWidth, pipeline_.model().ImageHeight));
     } catch (const FileError& error) {
         reportProblem(error.what());
     }
 }
 
 void PointController::placePoints() {
-    const AlignmentPoints& points = app_.pipeline.alignPoints();
+    const AlignmentPoints& points = pipeline_.alignPoints();
     AlignPage& page = parts_.page;
     for (;;) {
         page.Manualalignbox->setChecked(false);
-        app_.pipeline.readyForPointPick();
+        pipeline_.readyForPointPick();
         // The charts of the last pick would cover the points' window.
         for (ToolWindow* chart :
              {parts_.tools.FFTWindow, parts_.tools.Registrationgraphwindow, parts_.tools.RegiStration2})
@@ -405,24 +409,24 @@ void PointController::placePoints() {
         page.PreviewImage->setCursor(Qt::CrossCursor);
         drawPoints(Qt::white);
         // A click on the preview picks the next point; the Align button ends the placing.
-        if (app_.pipeline.state().BatchMode) app_.pipeline.haltPointPlacing();
-        while (!app_.pipeline.registration().FeatureChosen && !points.StopPlacing &&
-               !app_.CancelRequested() && !app_.operations.closing()) {
-            const LongOperations::Pump wait(app_.operations, LongOperations::PumpKind::Wait);
+        if (pipeline_.state().BatchMode) pipeline_.haltPointPlacing();
+        while (!pipeline_.registration().FeatureChosen && !points.StopPlacing && !ports_.CancelRequested() &&
+               !ports_.operations.closing()) {
+            const LongOperations::Pump wait(ports_.operations, LongOperations::PumpKind::Wait);
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         }
         page.Alignbutton->setEnabled(true);
         markButton(*page.Showbuttonp1, *page.Alignbutton);
-        if (!points.StopPlacing && app_.pipeline.registration().FeatureChosen) addPickedPoint();
+        if (!points.StopPlacing && pipeline_.registration().FeatureChosen) addPickedPoint();
         if (points.Alignpoints == MaxAlignPoints + 1) {
-            app_.messages().warn("Maximum alignmentpoints used",
-                                 "next alignmentpoint will overwrite the last");
-            app_.pipeline.setPointCount(MaxAlignPoints);
+            ports_.messages().warn("Maximum alignmentpoints used",
+                                   "next alignmentpoint will overwrite the last");
+            pipeline_.setPointCount(MaxAlignPoints);
         }
-        if (app_.CancelRequested() || app_.operations.closing()) {
+        if (ports_.CancelRequested() || ports_.operations.closing()) {
             windows_.Multialignwindow->hide();
             page.Alignbutton->setEnabled(true);
-            app_.pipeline.haltPointPlacing();
+            pipeline_.haltPointPlacing();
         }
         if (points.StopPlacing) break;
     }
@@ -433,15 +437,14 @@ void PointController::placePoints() {
 // points are full).
 void PointController::addPickedPoint() {
     const PointRowsCheck check =
-        readPointRows(gridRows(), app_.pipeline.model().ImageWidth, app_.pipeline.model().ImageHeight);
+        readPointRows(gridRows(), pipeline_.model().ImageWidth, pipeline_.model().ImageHeight);
     if (!check.problem.empty()) {
         reportProblem(check.problem);
         return;
     }
     std::vector<AlignPoint> placed = check.points;
-    const AlignPoint picked{app_.pipeline.state().FeatureX, app_.pipeline.state().FeatureY,
-                            app_.pipeline.fft().FFTSize};
-    const auto index = static_cast<std::size_t>(app_.pipeline.alignPoints().Alignpoints - 1);
+    const AlignPoint picked{pipeline_.state().FeatureX, pipeline_.state().FeatureY, pipeline_.fft().FFTSize};
+    const auto index = static_cast<std::size_t>(pipeline_.alignPoints().Alignpoints - 1);
     if (index < placed.size())
         placed[index] = picked;
     else
@@ -455,14 +458,14 @@ void PointController::takeThumbnails(int count) {
     QListWidget& list = *windows_.Alignmentpointlist;
     list.clear();
     ImageList1.clear();
-    const QImage frame = bitmapView(app_.pipeline.input().PreviewBitmap);
+    const QImage frame = bitmapView(pipeline_.input().PreviewBitmap);
     for (int p = 1; p <= count; ++p) {
         auto* item = new QListWidgetItem("Point " + QString::number(p));
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Checked);
         list.addItem(item);
-        app_.pipeline.enablePoint(p, true);
-        const PointXY at = app_.pipeline.alignPoints().PointPos[static_cast<std::size_t>(p)];
+        pipeline_.enablePoint(p, true);
+        const PointXY at = pipeline_.alignPoints().PointPos[static_cast<std::size_t>(p)];
         QImage thumbnail(255, 255, QImage::Format_RGB32);
         thumbnail.fill(Qt::white);
         QPainter painter(&thumbnail);
@@ -482,7 +485,7 @@ void PointController::alignPlacedPoints(int count, bool multiQuantity, bool manu
     progressWindow.raise();
     windows_.MultiAlignProgressbar->setMaximum(count);
     windows_.MultiAlignProgressbar->setValue(0);
-    app_.pipeline.setPointCount(count);
+    pipeline_.setPointCount(count);
     takeThumbnails(count);
     windows_.Alignments->setValue(count);
     PlacedPointsOptions options;
@@ -492,12 +495,12 @@ void PointController::alignPlacedPoints(int count, bool multiQuantity, bool manu
     // The frames are not ranked while points are placed: the position shown is the frame itself.
     options.referenceFrame = page.PreviewSlider->Value();
     options.lastFrame = parts_.entries.lastIndex();
-    app_.pipeline.alignPointsOnFrame(options.referenceFrame);
+    pipeline_.alignPointsOnFrame(options.referenceFrame);
     windows_.Multialignwindow->hide();
     parts_.tools.Registrationgraphwindow->show();
     parts_.tools.Registrationgraphwindow->raise();
 
-    const AlignmentPassResult pass = app_.pipeline.alignPlacedPoints(options, *this, app_.progress());
+    const AlignmentPassResult pass = pipeline_.alignPlacedPoints(options, *this, ports_.progress());
     progressWindow.hide();
     zoom.setWindowTitle("Zoom");
     zoom.hide();
@@ -525,11 +528,11 @@ AlignmentPassResult PointController::alignReferences(std::vector<PointReference>
     try {
         const AlignmentPassOptions options = align_.readPassOptions();
         const std::unique_ptr<InputFrameSource> source =
-            app_.pipeline.inputFrames(options.lastFrame, parts_.entries.readSourceOptions());
+            pipeline_.inputFrames(options.lastFrame, parts_.entries.readSourceOptions());
         AlignPorts ports = window_.ports();
-        pass = app_.pipeline.alignPoints(references, manualAlign, options, *source, ports);
+        pass = pipeline_.alignPoints(references, manualAlign, options, *source, ports);
     } catch (const KestraveError& error) {
-        app_.messages().error("Error", error.what());
+        ports_.messages().error("Error", error.what());
         pass.end = PassEnd::Failed;
     }
     page.glPageControl1->setEnabled(true);

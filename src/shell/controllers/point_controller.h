@@ -21,7 +21,8 @@ namespace kestrave {
 
 class AlignController;
 class AlignWindow;
-class ApplicationContext;
+class Pipeline;
+class ShellPorts;
 struct AlignControllerParts;
 struct PointWindows;
 
@@ -98,7 +99,8 @@ private:
     void reportProblem(const std::string& text);
 
     const AlignControllerParts& parts_;
-    ApplicationContext& app_;
+    Pipeline& pipeline_;
+    ShellPorts& ports_;
     AlignController& align_;
     PointWindows& windows_;
     AlignWindow& window_;

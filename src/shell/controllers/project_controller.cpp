@@ -17,7 +17,7 @@
 #include "frames/frame_list.h"
 #include "platform/scope_exit.h"
 #include "registration/reference.h"
-#include "shell/application_context.h"
+#include "shell/shell_ports.h"
 #include "shell/long_operation.h"
 #include "shell/message_routine.h"
 #include "shell/pages/align_page.h"
@@ -123,7 +123,8 @@ bool isFrameList(const fs::path& file, int filterIndex) {
 
 }  // namespace
 
-ProjectController::ProjectController(const ProjectControllerParts& parts) : parts_(parts), app_(parts.app) {
+ProjectController::ProjectController(const ProjectControllerParts& parts)
+    : parts_(parts), pipeline_(parts.pipeline), ports_(parts.ports) {
     SpeedBar& bar = parts.speedBar;
     connect(bar.Projectsave, &QToolButton::clicked, this, &ProjectController::SaveProjectClick);
     connect(bar.ProjectSaveas, &QToolButton::clicked, this, &ProjectController::ProjectSaveAsClick);
@@ -135,7 +136,7 @@ ProjectController::ProjectController(const ProjectControllerParts& parts) : part
 ProjectControls ProjectController::readControls() {
     ProjectControls c;
     c.lastFrame = parts_.alignPage.lastFrameIndex();
-    c.refframe = app_.pipeline.registration().refframe;
+    c.refframe = pipeline_.registration().refframe;
     const StackOptions switches = calibrationSwitches(parts_.alignPage);
     c.Usedarkframe = switches.Usedarkframe;
     c.UseFlatfield = switches.UseFlatfield;
@@ -148,41 +149,41 @@ ProjectControls ProjectController::readControls() {
     c.StackSlider = parts_.frameWindows.StackSlider->Value();
     c.differencecutslider = parts_.frameWindows.differencecutslider->Value();
     c.wavelet = projectWavelet(parts_.waveletPage.layerValues());
-    c.FFTSize = app_.pipeline.fft().FFTSize;
+    c.FFTSize = pipeline_.fft().FFTSize;
     c.formLines = storedFormLines(parts_.formSettings);
     return c;
 }
 
 bool ProjectController::saveProject(const fs::path& file, ProjectForm form) {
     try {
-        writeProject(file, captureProject(app_.pipeline.model(), app_.pipeline.state(),
-                                          app_.pipeline.alignPoints(), readControls(), form));
+        writeProject(file, captureProject(pipeline_.model(), pipeline_.state(), pipeline_.alignPoints(),
+                                          readControls(), form));
     } catch (const FileError& error) {
-        app_.messages().error("Save error", error.what());
+        ports_.messages().error("Save error", error.what());
         return false;
     }
-    app_.progress().setStatus(2, " ");
+    ports_.progress().setStatus(2, " ");
     return true;
 }
 
 void ProjectController::refreshCaption() {
-    const FrameModel& model = app_.pipeline.model();
+    const FrameModel& model = pipeline_.model();
     if (model.InputIsSeries || model.InputIsSER)
-        app_.progress().setCaption(savedListCaption(model));
+        ports_.progress().setCaption(savedListCaption(model));
     else if (!model.AviSegments[0].FileName.empty())
-        app_.progress().setCaption("Kestrave processing AVI: " + model.AviSegments[0].FileName);
+        ports_.progress().setCaption("Kestrave processing AVI: " + model.AviSegments[0].FileName);
 }
 
 void ProjectController::SaveProjectClick() {
-    if (app_.pipeline.state().progstatus < TProgStatus::psAligned) {
-        app_.messages().error("Save error", "Project can only be saved after initial alignment");
+    if (pipeline_.state().progstatus < TProgStatus::psAligned) {
+        ports_.messages().error("Save error", "Project can only be saved after initial alignment");
         refreshCaption();
         return;
     }
     TFileDialog& dialog = parts_.dialogs.SaveDialog3;
     dialog.InitialDir = parts_.alignPage.currentFolder();
-    if (app_.dialogs().Execute(dialog)) {
-        if (askOverwrite(app_.messages(), dialog.FileName, " Overwrite existing projectfile ?") != mrYes)
+    if (ports_.dialogs().Execute(dialog)) {
+        if (askOverwrite(ports_.messages(), dialog.FileName, " Overwrite existing projectfile ?") != mrYes)
             return;
         saveProject(dialog.FileName, ProjectForm::Full);
     }
@@ -192,9 +193,9 @@ void ProjectController::SaveProjectClick() {
 // The older form: the video is renamed after the project, in its own folder, and never over
 // another file; an earlier project is left as it is.
 void ProjectController::ProjectSaveAsClick() {
-    const FrameModel& model = app_.pipeline.model();
+    const FrameModel& model = pipeline_.model();
     if (model.InputType != TInputType::itAVI || model.AviSegments[0].FileName.empty()) {
-        app_.messages().inform("Save project as", "Only allowed for AVI-projects");
+        ports_.messages().inform("Save project as", "Only allowed for AVI-projects");
         return;
     }
     const fs::path video = model.AviSegments[0].FileName;
@@ -203,29 +204,30 @@ void ProjectController::ProjectSaveAsClick() {
     const QDateTime modified = QFileInfo(QString::fromStdString(video.string())).lastModified();
     dialog.FileName =
         (QStringLiteral("_") + modified.toString(QStringLiteral("yyyyMMdd_hhmmss"))).toStdString();
-    if (!app_.dialogs().Execute(dialog)) return;
-    if (askOverwrite(app_.messages(), dialog.FileName, " Overwrite existing projectfile ?") != mrYes) return;
+    if (!ports_.dialogs().Execute(dialog)) return;
+    if (askOverwrite(ports_.messages(), dialog.FileName, " Overwrite existing projectfile ?") != mrYes)
+        return;
 
     const fs::path renamed = videoNamedAfterProject(video, dialog.FileName);
     if (renamed != video) {
         const auto refuse = [this] {
-            app_.messages().ask(mtWarning, "File exists", "Avi does allready exist, no renaming !! ", mbYes,
-                                mrYes);
+            ports_.messages().ask(mtWarning, "File exists", "Avi does allready exist, no renaming !! ", mbYes,
+                                  mrYes);
         };
         if (fs::exists(renamed)) return refuse();
         // The user's own file changes its name: said first, and only done when agreed.
-        if (app_.messages().ask(mtConfirmation, "Save project as",
-                                "The recording " + video.filename().string() + " is renamed to " +
-                                    renamed.filename().string() + " (in " + renamed.parent_path().string() +
-                                    "), after the project.\nRename the recording and save the project ?",
-                                mbOKCancel, mrCancel, {}, mbCancel) != mrOk)
+        if (ports_.messages().ask(mtConfirmation, "Save project as",
+                                  "The recording " + video.filename().string() + " is renamed to " +
+                                      renamed.filename().string() + " (in " + renamed.parent_path().string() +
+                                      "), after the project.\nRename the recording and save the project ?",
+                                  mbOKCancel, mrCancel, {}, mbCancel) != mrOk)
             return;
         try {
             moveFile(video, renamed);
         } catch (const FileError&) {
             return refuse();
         }
-        app_.pipeline.renameVideo(video, renamed);
+        pipeline_.renameVideo(video, renamed);
     }
     saveProject(dialog.FileName, ProjectForm::Older);
     // The window's title names the recording as it is now called.
@@ -239,7 +241,7 @@ void ProjectController::LoadProjectClick() {
     TFileDialog& dialog = parts_.dialogs.OpenDialog2;
     if (!commandLine) {
         dialog.InitialDir = parts_.alignPage.currentFolder();
-        if (!app_.dialogs().Execute(dialog)) return;
+        if (!ports_.dialogs().Execute(dialog)) return;
     }
     if (isFrameList(dialog.FileName, dialog.FilterIndex)) {
         parts_.entries.loadFrameList(dialog.FileName);
@@ -249,9 +251,9 @@ void ProjectController::LoadProjectClick() {
 }
 
 void ProjectController::loadProject(const fs::path& file) {
-    const LongOperation operation(app_.operations);
+    const LongOperation operation(ports_.operations);
     if (!operation) return;
-    MessageRoutine& messages = app_.messages();
+    MessageRoutine& messages = ports_.messages();
 
     // Everything that can refuse the project is tried before the current work is given up.
     ProjectRead read;
@@ -263,7 +265,7 @@ void ProjectController::loadProject(const fs::path& file) {
             messages.error(MissingFileCaption, missing);
             return;
         }
-        const InputProbe probe = probeInput(plan, app_.pipeline.model().TifStretch);
+        const InputProbe probe = probeInput(plan, pipeline_.model().TifStretch);
         checkProjectFitsInput(read.project,
                               static_cast<int>(std::min<std::int64_t>(probe.frameCount, FrameCapacity)),
                               probe.width, probe.height);
@@ -277,27 +279,26 @@ void ProjectController::loadProject(const fs::path& file) {
 
     restoreFormLines(parts_.formSettings, project.formLines);
     entries.FFTsizeGroupClick();
-    app_.progress().setStatus(2, "Loading project");
+    ports_.progress().setStatus(2, "Loading project");
     const StackOptions switches = calibrationSwitches(parts_.alignPage);
-    app_.pipeline.takeProject(project, switches.interlaced, parts_.alignPage.lastFrameIndex());
-    const int refframe = app_.pipeline.registration().refframe;
+    pipeline_.takeProject(project, switches.interlaced, parts_.alignPage.lastFrameIndex());
+    const int refframe = pipeline_.registration().refframe;
 
     parts_.stackPage.restoreResampling(project.resampled, project.resamplevalue);
     // The list shows the project's choice; its handlers would recount it from the reader's marks.
     QListWidget& list = *parts_.frameWindows.SelectFramesChecklist;
     const QSignalBlocker quiet(&list);
     for (int i = 0; i < list.count() && i < project.sequencelength; ++i)
-        list.item(i)->setCheckState(app_.pipeline.model().FrameTable[i].Excluded ? Qt::Unchecked
-                                                                                 : Qt::Checked);
+        list.item(i)->setCheckState(pipeline_.model().FrameTable[i].Excluded ? Qt::Unchecked : Qt::Checked);
     parts_.alignPage.showReferenceFrame(refframe);
     entries.PreviewSliderChange();
 
     replay(project, switches);
 
-    const LoadedPages pages = loadedPages(project.activepage, app_.pipeline.state().activepage);
-    app_.pipeline.setActivePage(pages.activepage);
+    const LoadedPages pages = loadedPages(project.activepage, pipeline_.state().activepage);
+    pipeline_.setActivePage(pages.activepage);
     if (pages.shownTab) entries.selectTab(static_cast<int>(*pages.shownTab));
-    app_.progress().setStatus(2, " ");
+    ports_.progress().setStatus(2, " ");
     if (!read.problems.empty()) {
         std::string text;
         for (const std::string& problem : read.problems) text += (text.empty() ? "" : "\n") + problem;
@@ -311,7 +312,7 @@ void ProjectController::showStackList(int count) {
     QListWidget& stack = *parts_.frameWindows.StackFramesList;
     const QSignalBlocker quiet(&stack);
     stack.clear();
-    const FrameModel& model = app_.pipeline.model();
+    const FrameModel& model = pipeline_.model();
     for (int j = 0; j < count; ++j) {
         const QListWidgetItem* frame = frames.item(model.FrameRanking[j].Frame);
         if (frame == nullptr) continue;
@@ -343,21 +344,21 @@ void ProjectController::replay(const ProjectData& project, const StackOptions& s
                 entries.LoadFlatfieldFile(project.flat->FileName, project.flat->FileType);
                 break;
             case ReplayStep::DrawRegistrationGraph:
-                app_.pipeline.markAligned();
+                pipeline_.markAligned();
                 showGraph();
                 break;
             case ReplayStep::OpenStackPage:
                 parts_.optimizePage.setPassButtonsEnabled(true);
-                app_.pipeline.openStackStage();
+                pipeline_.openStackStage();
                 entries.selectTab(static_cast<int>(TMainTab::tabStack));
                 break;
             case ReplayStep::RebuildReference: {
                 parts_.alignPage.hideFeatureHint();
-                app_.shell.view.forgetBoxOutline();
+                ports_.shell.view.forgetBoxOutline();
                 try {
-                    app_.pipeline.rebuildReference(entries.readReferenceOptions(), app_.messages());
+                    pipeline_.rebuildReference(entries.readReferenceOptions(), ports_.messages());
                 } catch (const KestraveError& error) {
-                    app_.messages().error("Error", error.what());
+                    ports_.messages().error("Error", error.what());
                 }
                 if (parts_.alignPage.fftWindowChosen()) {
                     tools.FFTWindow->show();
@@ -381,15 +382,15 @@ void ProjectController::replay(const ProjectData& project, const StackOptions& s
                 if (project.wavelet) parts_.waveletPage.setLayerValues(waveletLayerValues(*project.wavelet));
                 break;
             case ReplayStep::StackAgain:
-                app_.pipeline.openStackStage();
+                pipeline_.openStackStage();
                 entries.selectTab(static_cast<int>(TMainTab::tabOptimize));
                 entries.selectTab(static_cast<int>(TMainTab::tabStack));
-                unattended(app_.pipeline, app_.messages(), [&] { entries.StackButtonClick(); });
+                unattended(pipeline_, ports_.messages(), [&] { entries.StackButtonClick(); });
                 tools.StackFrameswindow->hide();
                 tools.Registrationgraphwindow->hide();
                 break;
             case ReplayStep::ProcessAgain:
-                unattended(app_.pipeline, app_.messages(), [&] { entries.ProcessButtonClick(); });
+                unattended(pipeline_, ports_.messages(), [&] { entries.ProcessButtonClick(); });
                 break;
         }
     }

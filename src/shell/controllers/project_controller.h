@@ -13,7 +13,8 @@ namespace kestrave {
 
 class WindowEntryPoints;
 class AlignPage;
-class ApplicationContext;
+class Pipeline;
+class ShellPorts;
 class OptimizePage;
 class SpeedBar;
 class StackPage;
@@ -31,7 +32,8 @@ struct WindowDialogs;
 // frame windows, the form storage of the stored control values, the project dialogs, and the
 // other areas' handlers that the replay runs.
 struct ProjectControllerParts {
-    ApplicationContext& app;
+    Pipeline& pipeline;
+    ShellPorts& ports;
     SpeedBar& speedBar;
     QStackedWidget& pages;
     AlignPage& alignPage;
@@ -72,7 +74,8 @@ private:
     void showStackList(int count);
 
     ProjectControllerParts parts_;
-    ApplicationContext& app_;
+    Pipeline& pipeline_;
+    ShellPorts& ports_;
 };
 
 }  // namespace kestrave

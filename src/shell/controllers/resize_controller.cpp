@@ -9,7 +9,7 @@
 
 #include "output/image_savers.h"
 #include "output/resize.h"
-#include "shell/application_context.h"
+#include "shell/shell_ports.h"
 #include "shell/controllers/save_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/final_page.h"
@@ -67,7 +67,7 @@ void ResizeController::openView() {
     ToolWindow& window = parts_.Shrinkview;
     // The view shows frame pixels: an unresampled (or drizzled) stack has the factor 1.
     if (!parts_.stackPage.resampled() || parts_.waveletPage.drizzled())
-        parts_.app.pipeline.setResampleFactor(1.0f);
+        parts_.pipeline.setResampleFactor(1.0f);
     parts_.view.RadioGroup2->setItemIndex(parts_.view.CopyResize->ItemIndex());
     // Sized to the picture before it shows, so that it opens where that size has room.
     RadioGroup2Click();
@@ -84,12 +84,12 @@ void ResizeController::RadioGroup2Click() {
     // size (also before anything was processed: then nothing shows). Other pages size the view
     // for the final image and draw nothing new.
     const int page = parts_.pages.currentIndex();
-    const Bitmap24& finalImage = parts_.app.pipeline.finalImage().shown;
+    const Bitmap24& finalImage = parts_.pipeline.finalImage().shown;
     PictureSize size;
     if (page == static_cast<int>(TMainTab::tabFinal) || page == static_cast<int>(TMainTab::tabWavelet)) {
         const Bitmap24& source = page == static_cast<int>(TMainTab::tabFinal)
                                      ? finalImage
-                                     : parts_.app.pipeline.wavelet().ProcessPicture;
+                                     : parts_.pipeline.wavelet().ProcessPicture;
         scaled_ = resizePicture(source, ratio, std::max(view.ResizeFilters->ItemIndex(), 0));
         view.ShrinkImage->setPixmap(QPixmap::fromImage(bitmapView(scaled_)));
         size = {scaled_.width(), scaled_.height()};
@@ -112,20 +112,19 @@ void ResizeController::ShrinktooriginalClick() {
 }
 
 void ResizeController::SaveShrinkClick() {
-    ApplicationContext& app = parts_.app;
     TFileDialog& dialog = parts_.SaveDialog4;
     if (scaled_.empty()) return;
     try {
         dialog.InitialDir = parts_.alignPage.imageSaveFolder();
-        if (!app.dialogs().Execute(dialog)) return;
+        if (!parts_.ports.dialogs().Execute(dialog)) return;
     } catch (const std::exception& error) {
         // The folder could not be made.
-        app.messages().error("Save error", error.what());
+        parts_.ports.messages().error("Save error", error.what());
         return;
     }
     const ResizeSaveType type = saveFormatAt(resizeSaveFormats(), dialog.FilterIndex).type;
-    runSaveCommand(app.messages(), app.progress(), app.shell.ImageSaved, [&] {
-        SaveContext context = saveContext(app);
+    runSaveCommand(parts_.ports.messages(), parts_.ports.progress(), parts_.ports.shell.ImageSaved, [&] {
+        SaveContext context = saveContext(parts_.pipeline, parts_.ports);
         return saveResizedImage(dialog.FileName, type, scaled_, context);
     });
 }

@@ -15,7 +15,8 @@ class QStackedWidget;
 namespace kestrave {
 
 class AlignPage;
-class ApplicationContext;
+class Pipeline;
+class ShellPorts;
 class FinalPage;
 class StackPage;
 class ToolWindow;
@@ -27,7 +28,8 @@ struct TFileDialog;
 // picture, the tool window and its controls, the Wavelet page's and the Final page's buttons, the
 // Stack page's resampling choice, the Align page's save folder and the resize save dialog.
 struct ResizeControllerParts {
-    ApplicationContext& app;
+    Pipeline& pipeline;
+    ShellPorts& ports;
     ToolWindow& Shrinkview;
     ShrinkView& view;
     WaveletPage& waveletPage;

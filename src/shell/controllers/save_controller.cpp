@@ -8,7 +8,7 @@
 #include "frames/png_io.h"
 #include "output/image_savers.h"
 #include "platform/errors.h"
-#include "shell/application_context.h"
+#include "shell/shell_ports.h"
 #include "shell/busy_cursor.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
@@ -35,8 +35,8 @@ const Png16Writer writePng = [](const std::filesystem::path& file, const Bitmap2
 
 }  // namespace
 
-SaveContext saveContext(ApplicationContext& app) {
-    return saveContext(app.pipeline, app.messages(), app.regSettings.get());
+SaveContext saveContext(Pipeline& pipeline, ShellPorts& ports) {
+    return saveContext(pipeline, ports.messages(), ports.regSettings.get());
 }
 
 SaveContext saveContext(Pipeline& pipeline, MessagePort& messages, RegSettings* settings) {
@@ -70,14 +70,13 @@ void SaveController::SaveSubcontrolClick() {
 }
 
 bool SaveController::chooseFile(TFileDialog& dialog) {
-    ApplicationContext& app = parts_.app;
     try {
         dialog.InitialDir = parts_.align.imageSaveFolder();
     } catch (const KestraveError& error) {
-        app.messages().error("Save error", error.what());
+        parts_.ports.messages().error("Save error", error.what());
         return false;
     }
-    if (!app.pipeline.state().BatchMode) return app.dialogs().Execute(dialog);
+    if (!parts_.pipeline.state().BatchMode) return parts_.ports.dialogs().Execute(dialog);
     // The runner's preset name; a name without a folder goes into the save folder.
     if (dialog.FileName.parent_path().empty()) dialog.FileName = dialog.InitialDir / dialog.FileName;
     return true;
@@ -99,37 +98,34 @@ void runSaveCommand(MessagePort& messages, ProgressPort& progress, bool& ImageSa
 }
 
 void SaveController::runSaver(const std::function<SaveOutcome()>& saver) {
-    ApplicationContext& app = parts_.app;
-    runSaveCommand(app.messages(), app.progress(), app.shell.ImageSaved, saver);
+    runSaveCommand(parts_.ports.messages(), parts_.ports.progress(), parts_.ports.shell.ImageSaved, saver);
 }
 
 void SaveController::SaveButtonClick() {
-    ApplicationContext& app = parts_.app;
     TFileDialog& dialog = parts_.dialogs.SaveDialog1;
-    if (!app.pipeline.stack().exists() || !chooseFile(dialog)) return;
-    const StackResult& stack = app.pipeline.stack().result;
-    const StackSaveSources sources{app.pipeline.wavelet().Stackimage,
-                                   app.pipeline.images().StackPlanes,
+    if (!parts_.pipeline.stack().exists() || !chooseFile(dialog)) return;
+    const StackResult& stack = parts_.pipeline.stack().result;
+    const StackSaveSources sources{parts_.pipeline.wavelet().Stackimage,
+                                   parts_.pipeline.images().StackPlanes,
                                    stack.ImageWidth,
                                    stack.ImageHeight,
-                                   app.pipeline.stack().Colourstack,
+                                   parts_.pipeline.stack().Colourstack,
                                    stack.StackMinValue,
                                    stack.StackMaxValue};
     const StackSaveType type = saveFormatAt(stackSaveFormats(), dialog.FilterIndex).type;
     runSaver([&] {
-        SaveContext context = saveContext(app);
+        SaveContext context = saveContext(parts_.pipeline, parts_.ports);
         return saveStackImage(dialog.FileName, type, sources, context, writePng);
     });
 }
 
 void SaveController::SaveBMP2buttonClick() {
-    ApplicationContext& app = parts_.app;
-    const WaveletData& wavelet = app.pipeline.wavelet();
+    const WaveletData& wavelet = parts_.pipeline.wavelet();
     // Nothing processed yet: nothing to save.
     if (wavelet.ProcessPicture.empty()) return;
     {
-        SaveContext context = saveContext(app);
-        if (!app.pipeline.state().DoAllDone && confirmDoAll(context)) parts_.entries.DoAllClick();
+        SaveContext context = saveContext(parts_.pipeline, parts_.ports);
+        if (!parts_.pipeline.state().DoAllDone && confirmDoAll(context)) parts_.entries.DoAllClick();
     }
     TFileDialog& dialog = parts_.dialogs.WaveletSave;
     if (!chooseFile(dialog)) return;
@@ -144,15 +140,15 @@ void SaveController::SaveBMP2buttonClick() {
     stamp.Multiplicant = values.step;
     stamp.Layers = values.layers;
     const WaveletSaveSources sources{wavelet.ProcessPicture,
-                                     app.pipeline.images().ResultImage16,
-                                     app.pipeline.images().StackPlanes,
-                                     app.pipeline.model().ImageWidth,
-                                     app.pipeline.model().ImageHeight,
+                                     parts_.pipeline.images().ResultImage16,
+                                     parts_.pipeline.images().StackPlanes,
+                                     parts_.pipeline.model().ImageWidth,
+                                     parts_.pipeline.model().ImageHeight,
                                      parts_.wavelet.colourProcessing(),
                                      info.stampsPictures() ? &stamp : nullptr};
     const WaveletSaveType type = saveFormatAt(waveletSaveFormats(), dialog.FilterIndex).type;
     runSaver([&] {
-        SaveContext context = saveContext(app);
+        SaveContext context = saveContext(parts_.pipeline, parts_.ports);
         return saveWaveletImage(dialog.FileName, type, sources, context, writePng);
     });
 }

@@ -15,7 +15,8 @@ namespace kestrave {
 
 class WindowEntryPoints;
 class AlignPage;
-class ApplicationContext;
+class Pipeline;
+class ShellPorts;
 class StackPage;
 class TRxSlider;
 class WaveletPage;
@@ -33,7 +34,7 @@ class Pipeline;
 std::vector<std::filesystem::path> inputFiles(const FrameModel& model);
 // What every saver of the window is given: the ports, the program's save state, the input files
 // and the settings store (none when it could not be opened).
-SaveContext saveContext(ApplicationContext& app);
+SaveContext saveContext(Pipeline& pipeline, ShellPorts& ports);
 SaveContext saveContext(Pipeline& pipeline, MessagePort& messages, RegSettings* settings);
 // The 16-bit PNG writer of the window's savers.
 const Png16Writer& windowPngWriter();
@@ -45,7 +46,8 @@ void runSaveCommand(MessagePort& messages, ProgressPort& progress, bool& ImageSa
 // What the save handlers work with: the save folder's controls on the Align page, the save
 // buttons, the processed picture's settings and info stamp, and the save dialogs.
 struct SaveControllerParts {
-    ApplicationContext& app;
+    Pipeline& pipeline;
+    ShellPorts& ports;
     AlignPage& align;
     StackPage& stack;
     WaveletPage& wavelet;

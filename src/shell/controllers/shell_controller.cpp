@@ -17,7 +17,7 @@
 
 #include "frames/pixel_memory.h"
 #include "platform/memory_report.h"
-#include "shell/application_context.h"
+#include "shell/shell_ports.h"
 #include "shell/developer_mode.h"
 #include "shell/error_report.h"
 #include "shell/pages/about_page.h"
@@ -62,7 +62,10 @@ QColor qColor(Rgb rgb) {
 }  // namespace
 
 ShellController::ShellController(const ShellControllerParts& parts)
-    : parts_(parts), app_(parts.app), toolWindowPages_(std::make_unique<ToolWindowPages>(parts.tools)) {
+    : parts_(parts),
+      pipeline_(parts.pipeline),
+      ports_(parts.ports),
+      toolWindowPages_(std::make_unique<ToolWindowPages>(parts.tools)) {
     connect(&parts.tabs, &QTabBar::currentChanged, this, &ShellController::TabpagesChange);
     connect(&parts.pages, &QStackedWidget::currentChanged, this, &ShellController::PageControl1Change);
     const SpeedBar& bar = parts.speedBar;
@@ -71,10 +74,10 @@ ShellController::ShellController(const ShellControllerParts& parts)
     bar.Cancelbutton->installEventFilter(this);
     // A fitted picture follows its box whenever the layout gives the box another size.
     connect(&parts.align, &AlignPage::previewBoxResized, this, [this] {
-        if (app_.shell.PreviewFitted) fitPreview();
+        if (ports_.shell.PreviewFitted) fitPreview();
     });
     connect(&parts.wavelet, &WaveletPage::processedViewResized, this, [this] {
-        if (app_.shell.ProcessFitted) fitProcessed();
+        if (ports_.shell.ProcessFitted) fitProcessed();
     });
     connect(&parts.optimize, &OptimizePage::continueRequested, this, &ShellController::ContinuebuttonClick);
     connect(parts.tools.HaltRegister, &QPushButton::clicked, this, &ShellController::HaltRegisterClick);
@@ -101,14 +104,14 @@ void ShellController::selectTab(int tab) {
 }
 
 void ShellController::TabpagesChange() {
-    const ProgramState& state = app_.pipeline.state();
+    const ProgramState& state = pipeline_.state();
     showClipboardItem();
 
     const TabGate gate = gateTab(parts_.tabs.currentIndex(), state.activepage);
     if (!gate.refusal.empty()) {
         setTabIndex(gate.tab);
         parts_.pages.setCurrentIndex(gate.tab);
-        app_.messages().inform("Illegal Tabpage", gate.refusal);
+        ports_.messages().inform("Illegal Tabpage", gate.refusal);
     }
     int tab = parts_.tabs.currentIndex();
     // The page's own tool windows come back before the page redraws them.
@@ -125,14 +128,14 @@ void ShellController::TabpagesChange() {
     if (tab == OptimizeTab) parts_.entries.redrawPointCutoffs();
     if (tab == WaveletTab) {
         parts_.wavelet.restoreFilterChoice();
-        if (app_.shell.WaveletTabPending) parts_.entries.ProcessButtonClick();
+        if (ports_.shell.WaveletTabPending) parts_.entries.ProcessButtonClick();
     }
-    if (tab == StackTab) app_.pipeline.enterPageStage(TProcessStage::stStackPage);
-    if (tab == WaveletTab) app_.pipeline.enterPageStage(TProcessStage::stWaveletPage);
+    if (tab == StackTab) pipeline_.enterPageStage(TProcessStage::stStackPage);
+    if (tab == WaveletTab) pipeline_.enterPageStage(TProcessStage::stWaveletPage);
     if (tab == FinalTab) parts_.entries.UpdateFinalBitmap();
 
-    if (app_.pipeline.model().SingleImage && tab < StackTab) {
-        app_.messages().inform("Illegal tabpage", "single image: alignment/optimizer page not available");
+    if (pipeline_.model().SingleImage && tab < StackTab) {
+        ports_.messages().inform("Illegal tabpage", "single image: alignment/optimizer page not available");
         tab = WaveletTab;
         setTabIndex(tab);
     }
@@ -159,12 +162,12 @@ void ShellController::showClipboardItem() {
 }
 
 void ShellController::followAutoprocessbox() {
-    app_.shell.AutoProcess = parts_.wavelet.followAutoProcessing();
+    ports_.shell.AutoProcess = parts_.wavelet.followAutoProcessing();
 }
 
 void ShellController::colourTabs() {
-    const auto colours = tabColours(parts_.tabs.currentIndex(), app_.pipeline.state().activepage,
-                                    app_.pipeline.model().SingleImage);
+    const auto colours =
+        tabColours(parts_.tabs.currentIndex(), pipeline_.state().activepage, pipeline_.model().SingleImage);
     for (int tab = 0; tab < parts_.tabs.count() && tab < TabCount; ++tab) {
         parts_.tabs.setTabColor(tab, qColor(colours[static_cast<std::size_t>(tab)]));
     }
@@ -173,10 +176,10 @@ void ShellController::colourTabs() {
 void ShellController::CancelButtonClick() {
     // An unattended run never cancels itself.
     const bool yes =
-        app_.messages().ask(mtWarning, "Cancelling ...", "Do you want to cancel ?", mbYesNo, mrNo) == mrYes;
+        ports_.messages().ask(mtWarning, "Cancelling ...", "Do you want to cancel ?", mbYesNo, mrNo) == mrYes;
     // Only a running loop takes the flag: with nothing running a "Yes" must not stop the next run
     // the user starts. A close already under way keeps its cancel.
-    if (app_.operations.running()) app_.progress().setCancelRequested(yes || app_.operations.closing());
+    if (ports_.operations.running()) ports_.progress().setCancelRequested(yes || ports_.operations.closing());
     if (yes) {
         parts_.tools.MultiAlignprogresswindow->hide();
         parts_.align.setOptionsEnabled(true);
@@ -190,29 +193,29 @@ void ShellController::CancelButtonClick() {
 }
 
 void ShellController::PauseButtonClick() {
-    app_.messages().platformBox().inform("Information", "Pausing program, click OK to continue");
+    ports_.messages().platformBox().inform("Information", "Pausing program, click OK to continue");
 }
 
 void ShellController::ContinuebuttonClick() {
-    app_.shell.ContinueRequested = true;
+    ports_.shell.ContinueRequested = true;
     parts_.optimize.showContinueButton(false);
 }
 
 void ShellController::HaltRegisterClick() {
-    app_.pipeline.requestHalt();
+    pipeline_.requestHalt();
 }
 
 bool ShellController::waitForContinue() {
-    ShellState& shell = app_.shell;
+    ShellState& shell = ports_.shell;
     shell.ContinueRequested = false;
-    if (app_.pipeline.state().BatchMode) {
+    if (pipeline_.state().BatchMode) {
         if (batchContinueWork) batchContinueWork();
         shell.ContinueRequested = false;
         return true;
     }
     parts_.optimize.showContinueButton(true);
-    while (!shell.ContinueRequested && !app_.CancelRequested() && !app_.operations.closing()) {
-        const LongOperations::Pump wait(app_.operations, LongOperations::PumpKind::Wait);
+    while (!shell.ContinueRequested && !ports_.CancelRequested() && !ports_.operations.closing()) {
+        const LongOperations::Pump wait(ports_.operations, LongOperations::PumpKind::Wait);
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     parts_.optimize.showContinueButton(false);
@@ -223,15 +226,15 @@ bool ShellController::waitForContinue() {
 
 bool ShellController::FormCloseQuery() {
     // "No" has the focus, so a stray Enter starts no save.
-    const bool canClose =
-        mayGiveUpResult(app_, parts_.entries, "Closing Kestrave ", "Save before quitting ?", mbNo);
+    const bool canClose = mayGiveUpResult(pipeline_, ports_, parts_.entries, "Closing Kestrave ",
+                                          "Save before quitting ?", mbNo);
     // Only a close that goes ahead stops the running loop; staying keeps the user's run.
-    if (canClose) app_.progress().setCancelRequested(true);
+    if (canClose) ports_.progress().setCancelRequested(true);
     return canClose;
 }
 
 bool ShellController::closeRequested() {
-    LongOperations& operations = app_.operations;
+    LongOperations& operations = ports_.operations;
     if (operations.closing()) return !operations.running();
     if (!FormCloseQuery()) return false;
     if (!operations.running()) return true;
@@ -242,11 +245,11 @@ bool ShellController::closeRequested() {
 }
 
 void ShellController::fitPreview() {
-    app_.shell.PreviewFitScale = parts_.align.fitPreview(app_.shell.PreviewFitted);
+    ports_.shell.PreviewFitScale = parts_.align.fitPreview(ports_.shell.PreviewFitted);
 }
 
 void ShellController::fitProcessed() {
-    app_.shell.ProcessFitScale = parts_.wavelet.fitProcessedImage(app_.shell.ProcessFitted);
+    ports_.shell.ProcessFitScale = parts_.wavelet.fitProcessedImage(ports_.shell.ProcessFitted);
 }
 
 void ShellController::FormKeyDown() {
@@ -258,17 +261,17 @@ void ShellController::FormKeyDown() {
 
 void ShellController::FormResize() {
     // The layouts place and size the controls; fitted views follow the new box size.
-    if (app_.shell.PreviewFitted) fitPreview();
-    if (app_.shell.ProcessFitted) fitProcessed();
+    if (ports_.shell.PreviewFitted) fitPreview();
+    if (ports_.shell.ProcessFitted) fitProcessed();
 }
 
 void ShellController::PreviewFullClick() {
-    app_.shell.PreviewFitted = parts_.align.fitChosen();
+    ports_.shell.PreviewFitted = parts_.align.fitChosen();
     fitPreview();
 }
 
 void ShellController::ProcessViewfullClick() {
-    app_.shell.ProcessFitted = parts_.wavelet.processedViewFitted();
+    ports_.shell.ProcessFitted = parts_.wavelet.processedViewFitted();
     parts_.wavelet.scrollToOrigin();
     parts_.wavelet.moveProcessedImageToOrigin();
     fitProcessed();
@@ -292,11 +295,11 @@ void ShellController::MailLabelClick() {
     ErrorReportFacts facts = systemReportFacts();
     facts.version = parts_.speedBar.VersionLabel->text().toStdString();
     facts.fileDate = parts_.speedBar.fshVersionLabel2->text().toStdString();
-    facts.imageWidth = app_.pipeline.model().ImageWidth;
-    facts.imageHeight = app_.pipeline.model().ImageHeight;
+    facts.imageWidth = pipeline_.model().ImageWidth;
+    facts.imageHeight = pipeline_.model().ImageHeight;
     facts.formCaption = parts_.window.windowTitle().toStdString();
-    facts.processArea = app_.pipeline.images().ProcessAreaSize;
-    facts.alignBox = app_.pipeline.fft().FFTSize;
+    facts.processArea = pipeline_.images().ProcessAreaSize;
+    facts.alignBox = pipeline_.fft().FFTSize;
     facts.lastFrame = parts_.align.lastFrameIndex();
     if (const QScreen* screen = parts_.window.screen()) {
         facts.screenDepth = screen->depth();

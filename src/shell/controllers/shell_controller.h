@@ -15,7 +15,8 @@ namespace kestrave {
 
 class WindowEntryPoints;
 class AlignPage;
-class ApplicationContext;
+class Pipeline;
+class ShellPorts;
 class OptimizePage;
 class SpeedBar;
 class StackPage;
@@ -28,7 +29,8 @@ struct ToolWindows;
 // speed bar, the tool windows, the pages whose views they fit or whose controls they release,
 // and the developer controls.
 struct ShellControllerParts {
-    ApplicationContext& app;
+    Pipeline& pipeline;
+    ShellPorts& ports;
     QWidget& window;
     TabStrip& tabs;
     QStackedWidget& pages;
@@ -113,7 +115,8 @@ private:
     void fitProcessed();
 
     ShellControllerParts parts_;
-    ApplicationContext& app_;
+    Pipeline& pipeline_;
+    ShellPorts& ports_;
     std::unique_ptr<ToolWindowPages> toolWindowPages_;
     bool arrowOverCancel_ = false;
 };

@@ -11,7 +11,7 @@
 
 #include "persist/big_ini_file.h"
 #include "platform/errors.h"
-#include "shell/application_context.h"
+#include "shell/shell_ports.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
 #include "shell/pages/frame_windows.h"
@@ -81,11 +81,11 @@ SigmaController::SigmaController(const SigmaControllerParts& parts)
 SigmaController::~SigmaController() = default;
 
 fs::path SigmaController::eventLogPath() const {
-    return parts_.app.pipeline.input().inputFolder / SigmaEventFile;
+    return parts_.pipeline.input().inputFolder / SigmaEventFile;
 }
 
 fs::path SigmaController::savedListPath() const {
-    return savedEventListPath(parts_.app.pipeline.input().inputFolder, parts_.app.pipeline.model());
+    return savedEventListPath(parts_.pipeline.input().inputFolder, parts_.pipeline.model());
 }
 
 bool SigmaController::savedListExists() const {
@@ -100,7 +100,7 @@ std::unique_ptr<TBigIniFile> SigmaController::openSavedList() {
     try {
         return std::make_unique<TBigIniFile>(saved);
     } catch (const FileError& error) {
-        parts_.app.messages().error("Sigma events", error.what());
+        parts_.ports.messages().error("Sigma events", error.what());
         return nullptr;
     }
 }
@@ -110,12 +110,12 @@ void SigmaController::StatisticalstackbuttonClick() {
 }
 
 bool SigmaController::runSigmaStack() {
-    ApplicationContext& app = parts_.app;
-    app.progress().setCancelRequested(false);
+    parts_.ports.progress().setCancelRequested(false);
     if (parts_.stackPage.resampled() || parts_.stackPage.drizzling()) {
-        if (app.messages().ask(mtInformation, "Not available option",
-                               " Drizzling/Resampling is not available during sigma-clipping, continue ?",
-                               mbYesNo, mrYes) != mrYes)
+        if (parts_.ports.messages().ask(
+                mtInformation, "Not available option",
+                " Drizzling/Resampling is not available during sigma-clipping, continue ?", mbYesNo,
+                mrYes) != mrYes)
             return false;
         parts_.stackPage.dropResamplingAndDrizzling();
         // The resampling controls hide; the wavelet page's Drizzle2 follows Drizzling.
@@ -139,7 +139,8 @@ bool SigmaController::runSigmaStack() {
     SigmaStackRun sigma;
     const fs::path log = eventLogPath();
     parts_.entries.runStack(options, [&](const StackOptions& run, FrameSource& frames) {
-        sigma = app.pipeline.sigmaStack(run, frames, app.progress(), app.messages(), log);
+        sigma =
+            parts_.pipeline.sigmaStack(run, frames, parts_.ports.progress(), parts_.ports.messages(), log);
         return std::move(sigma.published());
     });
     parts_.stackPage.setSigmaStackRunning(false);
@@ -167,7 +168,7 @@ void SigmaController::StartClick() {
         try {
             keepEventList(eventLogPath(), savedListPath());
         } catch (const FileError& error) {
-            parts_.app.messages().error("Sigma events", error.what());
+            parts_.ports.messages().error("Sigma events", error.what());
         }
     }
     window.LoaDevent->setEnabled(savedListExists());
@@ -204,7 +205,7 @@ void SigmaController::ShowframeClick() {
     if (!frame) return;
     const SigmaEventsWindow& window = parts_.sigmaEventsWindow;
     TRxSlider& slider = *parts_.frameWindows.StackSlider;
-    const int rank = lastRankOf(parts_.app.pipeline.model(), *frame - 1, parts_.app.pipeline.frameLimit());
+    const int rank = lastRankOf(parts_.pipeline.model(), *frame - 1, parts_.pipeline.frameLimit());
     ShownEventFrame = *frame - 1;
     std::vector<EventMark> marks;
     if (const std::unique_ptr<TBigIniFile> list = openSavedList())
@@ -234,7 +235,7 @@ void SigmaController::SigmaeventsigmaChange() {
 
 void SigmaController::SigmaEdgechange() {
     const SigmaEventsWindow& window = parts_.sigmaEventsWindow;
-    const FrameModel& model = parts_.app.pipeline.model();
+    const FrameModel& model = parts_.pipeline.model();
     const int e = roundedValue(*window.SigmaEdge);
     setBoxEdges(e, e, model.ImageWidth - e, model.ImageHeight - e);
 }
@@ -273,7 +274,7 @@ void SigmaController::drawOnStackimage(const std::function<void(QPainter&)>& dra
 
 void SigmaController::showFrameAtRank(int frame) {
     TRxSlider& slider = *parts_.frameWindows.StackSlider;
-    const int rank = lastRankOf(parts_.app.pipeline.model(), frame, parts_.app.pipeline.frameLimit());
+    const int rank = lastRankOf(parts_.pipeline.model(), frame, parts_.pipeline.frameLimit());
     if (rank >= 0) slider.setValue(rank);
 }
 
@@ -288,10 +289,10 @@ void SigmaController::PreviousFrameClick() {
 }
 
 void SigmaController::SaveedgeboxClick() {
-    ApplicationContext& app = parts_.app;
     SaveBoxdialog.InitialDir = parts_.alignPage.currentFolder();
-    if (!app.dialogs().Execute(SaveBoxdialog)) return;
-    if (askOverwrite(app.messages(), SaveBoxdialog.FileName, " overwrite existing boxsettings ?") != mrYes)
+    if (!parts_.ports.dialogs().Execute(SaveBoxdialog)) return;
+    if (askOverwrite(parts_.ports.messages(), SaveBoxdialog.FileName, " overwrite existing boxsettings ?") !=
+        mrYes)
         return;
     const SigmaEventsWindow& window = parts_.sigmaEventsWindow;
     SigmaBox box;
@@ -303,20 +304,19 @@ void SigmaController::SaveedgeboxClick() {
     try {
         writeSigmaBox(SaveBoxdialog.FileName, box);
     } catch (const FileError& failure) {
-        app.messages().error("Save Box", failure.what());
+        parts_.ports.messages().error("Save Box", failure.what());
     }
 }
 
 void SigmaController::LoadedgeboxClick() {
-    ApplicationContext& app = parts_.app;
     Loadboxdialog.InitialDir = parts_.alignPage.currentFolder();
-    if (!app.dialogs().Execute(Loadboxdialog)) return;
+    if (!parts_.ports.dialogs().Execute(Loadboxdialog)) return;
     SigmaBox box;
     try {
-        box = readSigmaBox(Loadboxdialog.FileName, app.pipeline.model().ImageWidth,
-                           app.pipeline.model().ImageHeight);
+        box = readSigmaBox(Loadboxdialog.FileName, parts_.pipeline.model().ImageWidth,
+                           parts_.pipeline.model().ImageHeight);
     } catch (const FileError& failure) {
-        app.messages().error("Load Box", failure.what());
+        parts_.ports.messages().error("Load Box", failure.what());
         return;
     }
     parts_.sigmaEventsWindow.INCLEXCLbox->setItemIndex(box.Type);

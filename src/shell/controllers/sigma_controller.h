@@ -21,7 +21,8 @@ namespace kestrave {
 
 class WindowEntryPoints;
 class AlignPage;
-class ApplicationContext;
+class Pipeline;
+class ShellPorts;
 class StackPage;
 class TBigIniFile;
 struct FrameWindows;
@@ -32,7 +33,8 @@ struct ToolWindows;
 // and picture), the Align page's frame-number box, preview slider and folder, the stack slider,
 // the sigma event window and its tool window, and the stack controller that runs the stacks.
 struct SigmaControllerParts {
-    ApplicationContext& app;
+    Pipeline& pipeline;
+    ShellPorts& ports;
     StackPage& stackPage;
     AlignPage& alignPage;
     FrameWindows& frameWindows;

@@ -17,7 +17,7 @@
 #include "frames/frame_browsing.h"
 #include "frames/input_selection.h"
 #include "frames/input_sources.h"
-#include "shell/application_context.h"
+#include "shell/shell_ports.h"
 #include "shell/busy_cursor.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
@@ -52,10 +52,9 @@ constexpr int ScrollHalfHeight = 312;
 
 StackOptions StackController::readStackOptions() const {
     const StackPage& page = parts_.stackPage;
-    const ApplicationContext& app = parts_.app;
     StackOptions options;
     const FrameWindows& windows = parts_.frameWindows;
-    options.StackSlider = {windows.StackSlider->Value(), app.pipeline.frameLimit()};
+    options.StackSlider = {windows.StackSlider->Value(), parts_.pipeline.frameLimit()};
     options.differencecutslider = windows.differencecutslider->Value();
 
     options.Expandstack = page.Expandstack->Checked();
@@ -71,7 +70,7 @@ StackOptions StackController::readStackOptions() const {
     options.IntensBalance = page.IntensBalance->Checked();
 
     options.Statistical = page.Statistical->Checked();
-    options.SigmaFinalPass = app.pipeline.stack().result.SigmaFinalPass;
+    options.SigmaFinalPass = parts_.pipeline.stack().result.SigmaFinalPass;
     options.RejectMax = page.RejectMax->Checked();
     options.sigmahi = page.sigmahi->Checked();
     options.Sigmalo = page.Sigmalo->Checked();
@@ -85,18 +84,17 @@ StackOptions StackController::readStackOptions() const {
     options.Histostretch = page.Histostretch->Checked();
     options.Stackfilterset = page.Stackfilterset->Checked();
     // What the input is: debayered or raw, and the sample depth the readers found.
-    options.DebayerEnabled = app.pipeline.debayer().DebayerEnabled;
-    options.FitsBitpix = app.pipeline.input().readers.FitsBitpix;
-    options.SerPixelDepth = app.pipeline.input().readers.SerPixelDepth;
-    options.SerStretch = app.pipeline.model().SerStretch;
-    options.MasterFrameMode = app.pipeline.state().MasterFrameMode;
-    options.Kernel3x3 = app.pipeline.state().Kernel3x3;
+    options.DebayerEnabled = parts_.pipeline.debayer().DebayerEnabled;
+    options.FitsBitpix = parts_.pipeline.input().readers.FitsBitpix;
+    options.SerPixelDepth = parts_.pipeline.input().readers.SerPixelDepth;
+    options.SerStretch = parts_.pipeline.model().SerStretch;
+    options.MasterFrameMode = parts_.pipeline.state().MasterFrameMode;
+    options.Kernel3x3 = parts_.pipeline.state().Kernel3x3;
     return options;
 }
 
 StackPointSet StackController::readStackPoints() const {
-    const ApplicationContext& app = parts_.app;
-    const AlignmentPoints& arrays = app.pipeline.alignPoints();
+    const AlignmentPoints& arrays = parts_.pipeline.alignPoints();
     StackPointSet points;
     points.MultiPointMode = arrays.MultiPointMode && arrays.Alignpoints > 1;
     points.MultiQuantity = parts_.optimizePage.multiQuantity();
@@ -104,8 +102,8 @@ StackPointSet StackController::readStackPoints() const {
     points.PointPos = arrays.PointPos;
     points.PointEnabled = arrays.PointEnabled;
     points.StopPlacing = arrays.StopPlacing;
-    points.PointQualityCut = app.pipeline.points().PointQualityCut;
-    points.PointDifferenceCut = app.pipeline.points().PointDifferenceCut;
+    points.PointQualityCut = parts_.pipeline.points().PointQualityCut;
+    points.PointDifferenceCut = parts_.pipeline.points().PointDifferenceCut;
     return points;
 }
 
@@ -120,10 +118,10 @@ StackController::StackController(const StackControllerParts& parts) : parts_(par
     connect(page.Drizzling, &TPCheck::OnClick, this, &StackController::DrizzlingClick);
     connect(page.Resampled, &TPCheck::OnClick, this, &StackController::ResampledClick);
     connect(page.ResampleSpin, &TRxSpinEdit::OnChange, this, &StackController::ResampleSpinChange);
-    page.Savebutton->setEnabled(parts.app.pipeline.stack().exists());
-    frameLimitShown_ = parts.app.pipeline.subscribe([this](PipelineChange change) {
+    page.Savebutton->setEnabled(parts.pipeline.stack().exists());
+    frameLimitShown_ = parts.pipeline.subscribe([this](PipelineChange change) {
         if (change == PipelineChange::FrameLimit)
-            parts_.frameWindows.StackSlider->setTag(parts_.app.pipeline.frameLimit());
+            parts_.frameWindows.StackSlider->setTag(parts_.pipeline.frameLimit());
     });
 
     connect(windows.StackSlider, &TRxSlider::OnChanged, this, &StackController::StackSliderChanged);
@@ -147,23 +145,20 @@ StackController::~StackController() = default;
 
 std::unique_ptr<FrameSource> StackController::inputFrames() {
     if (frameSources_) return frameSources_();
-    return parts_.app.pipeline.inputFrames(parts_.alignPage.lastFrameIndex(),
-                                           parts_.entries.readSourceOptions());
+    return parts_.pipeline.inputFrames(parts_.alignPage.lastFrameIndex(), parts_.entries.readSourceOptions());
 }
 
 void StackController::StackButtonClick() {
-    ApplicationContext& app = parts_.app;
-    runStack(readStackOptions(), [&app](const StackOptions& options, FrameSource& frames) {
-        return app.pipeline.stack(options, frames, app.progress(), app.messages());
+    runStack(readStackOptions(), [this](const StackOptions& options, FrameSource& frames) {
+        return parts_.pipeline.stack(options, frames, parts_.ports.progress(), parts_.ports.messages());
     });
 }
 
 StackOutcome StackController::runStack(const StackOptions& options, const StackRun& run) {
-    const LongOperation operation(parts_.app.operations);
+    const LongOperation operation(parts_.ports.operations);
     if (!operation) return StackOutcome::Failed;
-    ApplicationContext& app = parts_.app;
     // The factors the run uses are the program's from now on.
-    app.pipeline.useStackFactors(options.ResampleFactor, options.Drizzlefact);
+    parts_.pipeline.useStackFactors(options.ResampleFactor, options.Drizzlefact);
     prepareStackRun(options);
     const BusyCursor busy;
 
@@ -174,7 +169,7 @@ StackOutcome StackController::runStack(const StackOptions& options, const StackR
         result = run(options, *frames);
     } catch (const std::exception& error) {
         // Reader errors and running out of memory end the run; nothing of it is published.
-        app.messages().error("Stacking", error.what());
+        parts_.ports.messages().error("Stacking", error.what());
     }
     // The dark frame or flat field did not fit the frames: it stays switched off.
     parts_.alignPage.switchCalibrationOff(result.darkSwitchedOff, result.flatSwitchedOff,
@@ -183,10 +178,10 @@ StackOutcome StackController::runStack(const StackOptions& options, const StackR
     if (outcome == StackOutcome::Stacked) {
         showStack(std::move(result), options);
         // A new result that nobody saved yet: closing the window asks again.
-        app.shell.ImageSaved = false;
+        parts_.ports.shell.ImageSaved = false;
     }
     finishStackRun();
-    showPassEnd(parts_.ProgressBar1, app.progress(), 2, "Stacking",
+    showPassEnd(parts_.ProgressBar1, parts_.ports.progress(), 2, "Stacking",
                 outcome == StackOutcome::Stacked ? PassOutcome::Finished
                 : outcome == StackOutcome::Cancelled || outcome == StackOutcome::Declined
                     ? PassOutcome::Cancelled
@@ -195,14 +190,14 @@ StackOutcome StackController::runStack(const StackOptions& options, const StackR
 }
 
 void StackController::warnOfEmptyZones(const StackOptions& options) {
-    ApplicationContext& app = parts_.app;
     if (!options.Points.MultiPointMode) return;
-    const std::vector<int> empty = pointsWithoutFrames(
-        app.pipeline.model(), options.Points, chooseStackFrames(app.pipeline.model(), options, true).list);
+    const std::vector<int> empty =
+        pointsWithoutFrames(parts_.pipeline.model(), options.Points,
+                            chooseStackFrames(parts_.pipeline.model(), options, true).list);
     if (empty.empty()) return;
     std::string numbers;
     for (const int p : empty) numbers += (numbers.empty() ? "" : ", ") + std::to_string(p);
-    app.messages().warn(
+    parts_.ports.messages().warn(
         "Stacking",
         "No frame of the stack is usable for alignment point(s) " + numbers +
             ": their zones stay empty. Optimize the alignment points (which measures them) or change their "
@@ -218,7 +213,7 @@ void StackController::prepareStackRun(const StackOptions& options) {
     parts_.optimizePage.showRestartAlign(!options.Expandstack && !options.Resampled && !options.Drizzling);
 
     // The stack page shows while the stack is made; a page not yet open comes at the end.
-    if (parts_.app.pipeline.state().activepage >= TMainTab::tabStack &&
+    if (parts_.pipeline.state().activepage >= TMainTab::tabStack &&
         parts_.Tabpages.currentIndex() != StackTab)
         parts_.entries.selectTab(StackTab);
     parts_.optimizePage.setOptionsEnabled(false);
@@ -234,15 +229,14 @@ void StackController::finishStackRun() {
     page.setEnabled(true);
     parts_.Tabpages.setEnabled(true);
     page.Stacklabel->hide();
-    page.Savebutton->setEnabled(parts_.app.pipeline.stack().exists());
+    page.Savebutton->setEnabled(parts_.pipeline.stack().exists());
     parts_.waveletPage.scrollToOrigin();
 }
 
 void StackController::showStack(StackResult&& result, const StackOptions& options) {
-    ApplicationContext& app = parts_.app;
     StackPage& page = parts_.stackPage;
-    const StackResult& stack = app.pipeline.keepStack(std::move(result), options.Colourstack);
-    showStackPicture(app.pipeline.wavelet().Stackimage);
+    const StackResult& stack = parts_.pipeline.keepStack(std::move(result), options.Colourstack);
+    showStackPicture(parts_.pipeline.wavelet().Stackimage);
     if (stack.luminanceStacked) {
         // FITS luminance frames were stacked into their own plane: the wavelet page uses it.
         parts_.waveletPage.useLuminanceStack();
@@ -251,11 +245,11 @@ void StackController::showStack(StackResult&& result, const StackOptions& option
     // A stack larger than the view opens at the feature.
     if (stack.ImageWidth > ScrollWidthLimit)
         page.ScrollBox2->horizontalScrollBar()->setValue(
-            static_cast<int>(std::nearbyint(app.pipeline.state().FeatureX * stack.displayFactor)) -
+            static_cast<int>(std::nearbyint(parts_.pipeline.state().FeatureX * stack.displayFactor)) -
             ScrollHalfWidth);
     if (stack.ImageHeight > ScrollHeightLimit)
         page.ScrollBox2->verticalScrollBar()->setValue(
-            static_cast<int>(std::nearbyint(app.pipeline.state().FeatureY * stack.displayFactor)) -
+            static_cast<int>(std::nearbyint(parts_.pipeline.state().FeatureY * stack.displayFactor)) -
             ScrollHalfHeight);
 
     if (parts_.tools.Stackgraphpanel->isVisible()) {
@@ -294,14 +288,14 @@ void StackController::ResampledClick() {
     // Realigning on the result needs the frame-sized canvas.
     parts_.optimizePage.showRestartAlign(!resampled);
     if (resampled) page.Expandstack->setChecked(false);
-    parts_.app.pipeline.setResampleFactor(page.resampleFactor());
+    parts_.pipeline.setResampleFactor(page.resampleFactor());
 }
 
 void StackController::ResampleSpinChange() {
     StackPage& page = parts_.stackPage;
     page.Drizzlefact->setValue(page.resampleSpin());
     // The spins keep the value typed; the factor used stays within 1..4.
-    parts_.app.pipeline.setResampleFactor(page.resampleFactor());
+    parts_.pipeline.setResampleFactor(page.resampleFactor());
 }
 
 }  // namespace kestrave

@@ -25,7 +25,8 @@ namespace kestrave {
 
 class WindowEntryPoints;
 class AlignPage;
-class ApplicationContext;
+class Pipeline;
+class ShellPorts;
 class OptimizePage;
 class StackPage;
 class TabStrip;
@@ -39,7 +40,8 @@ struct ToolWindows;
 // the frame at the quality cut-off), the pages whose options a stack reads or whose views it
 // moves on, the frame, registration and point windows, the tab strip and the progress bar.
 struct StackControllerParts {
-    ApplicationContext& app;
+    Pipeline& pipeline;
+    ShellPorts& ports;
     QWidget& window;
     StackPage& stackPage;
     AlignPage& alignPage;

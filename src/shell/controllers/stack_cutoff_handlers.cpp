@@ -14,7 +14,7 @@
 #include "frames/frame_browsing.h"
 #include "registration/chart_text.h"
 #include "registration/voronoi_diagram.h"
-#include "shell/application_context.h"
+#include "shell/shell_ports.h"
 #include "shell/controllers/stack_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
@@ -67,14 +67,12 @@ void StackController::StackSliderChange() {
         bool& flag;
         ~Leave() { flag = false; }
     } leave{inSliderChange_};
-
-    ApplicationContext& app = parts_.app;
     StackPage& page = parts_.stackPage;
     FrameWindows& graph = parts_.frameWindows;
     RegistrationWindows& charts = parts_.registrationWindows;
     const TRxSlider& slider = *graph.StackSlider;
     const int rank = slider.Value();
-    const StackCutoffs cutoffs = stackCutoffs(app.pipeline.model(), rank, app.pipeline.frameLimit(),
+    const StackCutoffs cutoffs = stackCutoffs(parts_.pipeline.model(), rank, parts_.pipeline.frameLimit(),
                                               graph.differencecutslider->Value());
 
     page.stackshape->setBrush(cutoffs.excluded ? QColor(Qt::red) : QColor(0, 0x80, 0));
@@ -87,7 +85,7 @@ void StackController::StackSliderChange() {
     chart.BottomAxis.Increment = chartAxisIncrement(static_cast<std::size_t>(charts.Series5->Count()));
     chart.update();
 
-    if (app.pipeline.state().ProcessStage >= TProcessStage::stFFTSizeSet) {
+    if (parts_.pipeline.state().ProcessStage >= TProcessStage::stFFTSizeSet) {
         graph.RxLabel4->setText(
             multiPoint()
                 ? QStringLiteral(" ")
@@ -100,34 +98,35 @@ void StackController::StackSliderChange() {
     }
     // Before the frames are aligned the cut-offs only move: the input selection sets them while
     // the preview shows its first frame, and the stack page cannot be opened yet.
-    if (app.pipeline.state().ProcessStage <= TProcessStage::stReferenceReady) return;
-    app.progress().setStatus(3, "Stacksize: " + std::to_string(cutoffs.stackSize) +
-                                    " Low quality :" + fixedPointText(cutoffs.lowQuality, 5, 2) + "%");
+    if (parts_.pipeline.state().ProcessStage <= TProcessStage::stReferenceReady) return;
+    parts_.ports.progress().setStatus(3, "Stacksize: " + std::to_string(cutoffs.stackSize) +
+                                             " Low quality :" + fixedPointText(cutoffs.lowQuality, 5, 2) +
+                                             "%");
     showFrameAtCutoff(cutoffs.frame);
     // A dark or flat frame being built has no registration to show.
-    if (app.pipeline.state().MasterFrameMode) return;
+    if (parts_.pipeline.state().MasterFrameMode) return;
     parts_.entries.DrawRegistrationGraph();
     placeCutoffIndicators();
 }
 
 void StackController::showFrameAtCutoff(int frame) {
-    ApplicationContext& app = parts_.app;
-    const FrameModel& model = app.pipeline.model();
-    if (!app.pipeline.input().source || model.ImageWidth <= 0 || model.ImageHeight <= 0) return;
-    if (model.InputIsSeries) app.progress().setStatus(2, "Processing bitmap :" + std::to_string(frame));
+    const FrameModel& model = parts_.pipeline.model();
+    if (!parts_.pipeline.input().source || model.ImageWidth <= 0 || model.ImageHeight <= 0) return;
+    if (model.InputIsSeries)
+        parts_.ports.progress().setStatus(2, "Processing bitmap :" + std::to_string(frame));
     try {
-        app.pipeline.showFrameAtCutoff(frame);
+        parts_.pipeline.showFrameAtCutoff(frame);
     } catch (const std::exception& error) {
         // The slider may move many times a second: a frame that cannot be read is named in the
         // status bar instead of a message for every step.
-        app.progress().setStatus(2, error.what());
+        parts_.ports.progress().setStatus(2, error.what());
         return;
     }
     parts_.entries.showPicture();
     if (const std::string caption = seriesCaption(model, frame); !caption.empty())
         parts_.window.setWindowTitle(QString::fromStdString(caption));
     // The frame on a picture of the stack's size, from the top-left corner.
-    const Bitmap24& preview = app.pipeline.input().PreviewBitmap;
+    const Bitmap24& preview = parts_.pipeline.input().PreviewBitmap;
     Bitmap24 picture(model.ImageWidth, model.ImageHeight);
     const int width = std::min(preview.width(), picture.width());
     for (int y = 0; y < std::min(preview.height(), picture.height()); ++y)
@@ -140,7 +139,7 @@ void StackController::showFrameAtCutoff(int frame) {
     painter.setPen(Yellow);
     painter.setBrush(Qt::NoBrush);
     for (int p = 1; p <= pointCount(); ++p) {
-        const PointXY& at = app.pipeline.alignPoints().PointPos[p];
+        const PointXY& at = parts_.pipeline.alignPoints().PointPos[p];
         painter.drawEllipse(QPoint(rec.Slots[p].X + at.X, rec.Slots[p].Y + at.Y), PointMarkRadius,
                             PointMarkRadius);
     }
@@ -155,7 +154,7 @@ void StackController::placeCutoffIndicators() {
     const TRxSlider& difference = *windows.differencecutslider;
     const QRect plot = charts.Chart9->plotRect();
     // With the single box the quality cut-off is shown within the ranks the last stack took.
-    const double range = multiPoint() ? slider.MaxValue() : parts_.app.pipeline.frameLimit();
+    const double range = multiPoint() ? slider.MaxValue() : parts_.pipeline.frameLimit();
     const int left = plot.left() + indicatorOffset(plot.width(), slider.Value(), range + 0.001);
     charts.StackQuality->setGeometry(left, plot.top(), 2, plot.height());
     charts.Selectoff->setGeometry(left, plot.top(), plot.right() + 1 - left, plot.height());
@@ -168,46 +167,44 @@ void StackController::LimitStackChange() {
     TRxSpinEdit& limit = *parts_.frameWindows.LimitStack;
     TRxSlider& slider = *parts_.frameWindows.StackSlider;
     if (limit.Value() <= 0) return;
-    if (limit.Value() > parts_.app.pipeline.frameLimit()) setQuietly(limit, slider.MaxValue());
+    if (limit.Value() > parts_.pipeline.frameLimit()) setQuietly(limit, slider.MaxValue());
     slider.setValue(static_cast<int>(std::nearbyint(static_cast<double>(limit.Value()))));
     StackSliderChanged();
 }
 
 void StackController::StackSliderChanged() {
-    ApplicationContext& app = parts_.app;
-    if (app.pipeline.state().ProcessStage < TProcessStage::stStackPage ||
-        app.pipeline.alignPoints().Alignpoints <= 1)
+    if (parts_.pipeline.state().ProcessStage < TProcessStage::stStackPage ||
+        parts_.pipeline.alignPoints().Alignpoints <= 1)
         return;
     FrameWindows& windows = parts_.frameWindows;
     TRxSlider& quality = *windows.QUALSliderMalign;
     const double shown = static_cast<double>(windows.Alignmentpointstackgraph->Value());
-    int smallest = app.pipeline.frameLimit();
+    int smallest = parts_.pipeline.frameLimit();
     for (int p = 1; p <= pointCount(); ++p) {
         setQuietly(*windows.Alignmentpointstackgraph, p);
         AlignmentpointstackgraphChange();
         quality.setValue(std::min(windows.StackSlider->Value(), quality.MaxValue()));
-        app.pipeline.setPointLimitCount(p, quality.Value());
+        parts_.pipeline.setPointLimitCount(p, quality.Value());
         smallest = std::min(smallest, quality.Value());
     }
     windows.Alignmentpointstackgraph->setValue(shown);
-    app.progress().setStatus(3, "Stacksize : " + std::to_string(smallest + 1) + " Frames");
+    parts_.ports.progress().setStatus(3, "Stacksize : " + std::to_string(smallest + 1) + " Frames");
 }
 
 // --- The alignment points' graphs ----------------------------------------------------------------
 
 bool StackController::multiPoint() const {
-    return parts_.app.pipeline.alignPoints().MultiPointMode &&
-           parts_.app.pipeline.alignPoints().Alignpoints > 1;
+    return parts_.pipeline.alignPoints().MultiPointMode && parts_.pipeline.alignPoints().Alignpoints > 1;
 }
 
 int StackController::pointCount() const {
-    return std::clamp(parts_.app.pipeline.alignPoints().Alignpoints, 0, MaxAlignPoints);
+    return std::clamp(parts_.pipeline.alignPoints().Alignpoints, 0, MaxAlignPoints);
 }
 
 bool StackController::pointChecked(int p) const {
     const QListWidget& list = *parts_.frameWindows.Alignmentpointlist;
     if (p - 1 < list.count()) return list.item(p - 1)->checkState() == Qt::Checked;
-    return parts_.app.pipeline.alignPoints().PointEnabled[static_cast<std::size_t>(p)];
+    return parts_.pipeline.alignPoints().PointEnabled[static_cast<std::size_t>(p)];
 }
 
 int StackController::shownPoint() const {
@@ -220,11 +217,11 @@ PointStackGraph StackController::pointGraph(int p) const {
     const FrameWindows& windows = parts_.frameWindows;
     PointGraphInput input;
     input.point = p;
-    input.tag = parts_.app.pipeline.frameLimit();
+    input.tag = parts_.pipeline.frameLimit();
     input.differencecut = windows.differencecutslider->Value();
     input.MultiQuantity = parts_.optimizePage.multiQuantity();
-    input.qualityFloor = parts_.app.pipeline.points().PointQualityCutInit[static_cast<std::size_t>(p)];
-    return pointStackGraph(parts_.app.pipeline.model(), input);
+    input.qualityFloor = parts_.pipeline.points().PointQualityCutInit[static_cast<std::size_t>(p)];
+    return pointStackGraph(parts_.pipeline.model(), input);
 }
 
 void StackController::showPointGraph(const PointStackGraph& graph) {
@@ -253,7 +250,7 @@ void StackController::placePointIndicators() {
 
 void StackController::showPointCutoffs(int p, const PointStackGraph& graph, double qualityDivisor) {
     const FrameWindows& windows = parts_.frameWindows;
-    const PointLimits& points = parts_.app.pipeline.points();
+    const PointLimits& points = parts_.pipeline.points();
     const auto at = static_cast<std::size_t>(p);
     const int frames = pointFramesToStack(graph, windows.QUALSliderMalign->Value(),
                                           pointDifferenceCut(graph, windows.DifSliderMalign->Value()),
@@ -267,7 +264,6 @@ void StackController::showPointCutoffs(int p, const PointStackGraph& graph, doub
 }
 
 void StackController::AlignmentpointstackgraphChange() {
-    ApplicationContext& app = parts_.app;
     FrameWindows& windows = parts_.frameWindows;
     const int p = shownPoint();
     const auto at = static_cast<std::size_t>(p);
@@ -280,32 +276,31 @@ void StackController::AlignmentpointstackgraphChange() {
     showPointGraph(graph);
     // The sliders take the point's remembered positions; their handlers set its cuts.
     windows.QUALSliderMalign->setMaxValue(graph.qualitySliderMax());
-    windows.DifSliderMalign->setValue(app.pipeline.points().PointDifferenceSlider[at]);
-    windows.QUALSliderMalign->setValue(app.pipeline.points().PointQualitySlider[at]);
+    windows.DifSliderMalign->setValue(parts_.pipeline.points().PointDifferenceSlider[at]);
+    windows.QUALSliderMalign->setValue(parts_.pipeline.points().PointQualitySlider[at]);
     placePointIndicators();
-    app.pipeline.setPointQualityCut(p, pointQualityCutAt(graph, windows.QUALSliderMalign->Value(),
-                                                         app.pipeline.points().PointQualityCut[at]));
+    parts_.pipeline.setPointQualityCut(p, pointQualityCutAt(graph, windows.QUALSliderMalign->Value(),
+                                                            parts_.pipeline.points().PointQualityCut[at]));
     showPointCutoffs(p, graph, graph.largestQuality);
 }
 
 void StackController::QUALSliderMalignChange() {
-    ApplicationContext& app = parts_.app;
-    const TProgStatus status = app.pipeline.state().progstatus;
+    const TProgStatus status = parts_.pipeline.state().progstatus;
     if (!multiPoint() || (status != TProgStatus::psOptimized && status != TProgStatus::psStacked)) return;
     const int p = shownPoint();
     const auto at = static_cast<std::size_t>(p);
     const int s = parts_.frameWindows.QUALSliderMalign->Value();
-    app.pipeline.setPointQualitySlider(p, s);
+    parts_.pipeline.setPointQualitySlider(p, s);
     const PointStackGraph graph = pointGraph(p);
     if (s >= graph.count()) return;
-    app.pipeline.setPointQualityCut(p,
-                                    pointQualityCutAt(graph, s, app.pipeline.points().PointQualityCut[at]));
+    parts_.pipeline.setPointQualityCut(
+        p, pointQualityCutAt(graph, s, parts_.pipeline.points().PointQualityCut[at]));
     placePointIndicators();
     showPointCutoffs(p, graph, graph.largestQuality + 0.0001);
 }
 
 void StackController::redrawPointCutoffs() {
-    if (parts_.app.pipeline.state().ProcessStage < TProcessStage::stStackPage || !multiPoint()) return;
+    if (parts_.pipeline.state().ProcessStage < TProcessStage::stStackPage || !multiPoint()) return;
     FrameWindows& windows = parts_.frameWindows;
     for (int p = 1; p <= pointCount(); ++p) {
         setQuietly(*windows.Alignmentpointstackgraph, p);
@@ -316,7 +311,7 @@ void StackController::redrawPointCutoffs() {
 }
 
 void StackController::openPointCutoffs() {
-    if (!parts_.app.pipeline.alignPoints().MultiPointMode) return;
+    if (!parts_.pipeline.alignPoints().MultiPointMode) return;
     FrameWindows& windows = parts_.frameWindows;
     TRxSlider& quality = *windows.QUALSliderMalign;
     for (int p = 1; p <= pointCount(); ++p) {
@@ -324,33 +319,33 @@ void StackController::openPointCutoffs() {
         AlignmentpointstackgraphChange();
         quality.setValue(quality.MaxValue());
         // The point keeps the position as its own, also where the slider did not move.
-        parts_.app.pipeline.setPointQualitySlider(p, quality.Value());
+        parts_.pipeline.setPointQualitySlider(p, quality.Value());
     }
     windows.StackSlider->setMaxValue(quality.MaxValue());
 }
 
 void StackController::DifSliderMalignChange() {
-    ApplicationContext& app = parts_.app;
     const int p = shownPoint();
     const int d = parts_.frameWindows.DifSliderMalign->Value();
-    app.pipeline.setPointDifferenceSlider(p, d);
+    parts_.pipeline.setPointDifferenceSlider(p, d);
     const PointStackGraph graph = pointGraph(p);
-    app.pipeline.setPointDifferenceCut(p, static_cast<float>(pointDifferenceCut(graph, d)));
+    parts_.pipeline.setPointDifferenceCut(p, static_cast<float>(pointDifferenceCut(graph, d)));
     placePointIndicators();
     showPointCutoffs(p, graph, graph.largestQuality);
 }
 
 QRect StackController::pointBox(int p) const {
-    const ApplicationContext& app = parts_.app;
     const auto at = static_cast<std::size_t>(p);
-    const int x = app.pipeline.alignPoints().PointPos[at].X + app.pipeline.stack().result.StackMaxShiftX;
-    const int y = app.pipeline.alignPoints().PointPos[at].Y + app.pipeline.stack().result.StackMaxShiftY;
-    const int h = app.pipeline.alignPoints().PointFFTSize[at] / 2;
+    const int x =
+        parts_.pipeline.alignPoints().PointPos[at].X + parts_.pipeline.stack().result.StackMaxShiftX;
+    const int y =
+        parts_.pipeline.alignPoints().PointPos[at].Y + parts_.pipeline.stack().result.StackMaxShiftY;
+    const int h = parts_.pipeline.alignPoints().PointFFTSize[at] / 2;
     return {QPoint(x - h, y - h), QPoint(x + h, y + h)};
 }
 
 void StackController::showPointBox(int p, bool crossed) {
-    const Bitmap24& stack = parts_.app.pipeline.wavelet().Stackimage;
+    const Bitmap24& stack = parts_.pipeline.wavelet().Stackimage;
     if (stack.empty()) return;
     QImage image = bitmapView(stack).convertToFormat(QImage::Format_RGB32);
     QPainter painter(&image);
@@ -398,8 +393,7 @@ void StackController::ShowstackgraphClick() {
     windows.Alignmentpointstackgraph->setValue(points);
     int largest = 1;
     for (int p = 1; p <= points; ++p)
-        largest =
-            std::max(largest, parts_.app.pipeline.points().PointLimitCount[static_cast<std::size_t>(p)]);
+        largest = std::max(largest, parts_.pipeline.points().PointLimitCount[static_cast<std::size_t>(p)]);
     slider.setMaxValue(largest);
     limit.setMaxValue(largest);
     // Down one and back, so that every change handler runs once.
@@ -427,21 +421,20 @@ void StackController::PCheck2Click() {
 void StackController::FastStackClick() {
     const StackPage& page = parts_.stackPage;
     if (page.FastStack->Checked() && (page.Resampled->Checked() || page.Drizzling->Checked()))
-        parts_.app.messages().warn(
+        parts_.ports.messages().warn(
             "WARNING", "Drizzling/Resampling cannot be done using the Fast Method in multi-point alignment");
 }
 
 void StackController::ShowStackCountClick() {
-    ApplicationContext& app = parts_.app;
     if (!parts_.waveletPage.showsStackDepth()) {
         parts_.entries.ProcessButtonClick();
         return;
     }
-    const Bitmap24& shown = app.pipeline.wavelet().ProcessPicture;
-    const int width = shown.empty() ? app.pipeline.stack().result.ImageWidth : shown.width();
-    const int height = shown.empty() ? app.pipeline.stack().result.ImageHeight : shown.height();
-    if (!app.pipeline.stack().exists() || width <= 0 || height <= 0) return;
-    Bitmap24 depth = stackDepthPicture(app.pipeline.images().StackWeightPlane, width, height);
+    const Bitmap24& shown = parts_.pipeline.wavelet().ProcessPicture;
+    const int width = shown.empty() ? parts_.pipeline.stack().result.ImageWidth : shown.width();
+    const int height = shown.empty() ? parts_.pipeline.stack().result.ImageHeight : shown.height();
+    if (!parts_.pipeline.stack().exists() || width <= 0 || height <= 0) return;
+    Bitmap24 depth = stackDepthPicture(parts_.pipeline.images().StackWeightPlane, width, height);
     if (parts_.alignPage.showsAlignPoints()) {
         QImage view = paintableView(depth);
         QPainter painter(&view);
@@ -454,30 +447,28 @@ void StackController::ShowStackCountClick() {
             const int h = box.width() / 2;
             painter.drawEllipse(centre, DepthMarkRadius, DepthMarkRadius);
             painter.drawRect(box);
-            const int stacked = app.pipeline.stack().result.PointStackDepth[static_cast<std::size_t>(p)];
+            const int stacked = parts_.pipeline.stack().result.PointStackDepth[static_cast<std::size_t>(p)];
             painter.drawText(QRect(centre.x() - h, centre.y() - h - 16, 200, 16),
                              Qt::AlignLeft | Qt::AlignTop, QString::number(stacked));
             painter.drawText(QRect(centre.x() - h, centre.y() - 8, 200, 16), Qt::AlignLeft | Qt::AlignTop,
                              QString::number(p));
         }
     }
-    app.pipeline.showStackDepth(std::move(depth));
+    parts_.pipeline.showStackDepth(std::move(depth));
     parts_.entries.showProcessedView();
 }
 
 void StackController::restoreStackPicture() {
-    if (!parts_.app.pipeline.wavelet().Stackimage.empty())
-        showStackPicture(parts_.app.pipeline.wavelet().Stackimage);
+    if (!parts_.pipeline.wavelet().Stackimage.empty()) showStackPicture(parts_.pipeline.wavelet().Stackimage);
 }
 
 void StackController::showPointZones() {
-    const ApplicationContext& app = parts_.app;
-    if (app.pipeline.wavelet().Stackimage.empty()) return;
-    Bitmap24 picture = app.pipeline.wavelet().Stackimage;
+    if (parts_.pipeline.wavelet().Stackimage.empty()) return;
+    Bitmap24 picture = parts_.pipeline.wavelet().Stackimage;
     std::vector<DiagramPoint> sites;
     for (int p = 1; p <= pointCount(); ++p) {
         if (!pointChecked(p)) continue;
-        const PointXY& at = app.pipeline.alignPoints().PointPos[static_cast<std::size_t>(p)];
+        const PointXY& at = parts_.pipeline.alignPoints().PointPos[static_cast<std::size_t>(p)];
         sites.push_back({static_cast<long double>(at.X), static_cast<long double>(at.Y)});
     }
     drawPointZones(picture, sites);
@@ -497,7 +488,7 @@ void StackController::AlignmentpointsClick() {
 void StackController::AlignmentpointlistClick() {
     const QListWidget& list = *parts_.frameWindows.Alignmentpointlist;
     for (int p = 1; p <= std::min(pointCount(), static_cast<int>(list.count())); ++p)
-        parts_.app.pipeline.enablePoint(p, list.item(p - 1)->checkState() == Qt::Checked);
+        parts_.pipeline.enablePoint(p, list.item(p - 1)->checkState() == Qt::Checked);
     if (parts_.tools.Stackgraphpanel->isVisible()) AlignmentpointstackgraphChange();
     if (parts_.stackPage.showsPointZones()) {
         restoreStackPicture();

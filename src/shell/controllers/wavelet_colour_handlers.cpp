@@ -9,7 +9,7 @@
 
 #include "enhance/tone_tables.h"
 #include "enhance/wavelet_decomposition.h"
-#include "shell/application_context.h"
+#include "shell/shell_ports.h"
 #include "shell/controllers/wavelet_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/curve_graph.h"
@@ -96,7 +96,7 @@ void WaveletController::connectColourControls() {
 
 bool WaveletController::composeWorkingImage() {
     try {
-        app_.pipeline.composeWorkingImage(processOptions());
+        pipeline_.composeWorkingImage(processOptions());
     } catch (const WaveletError& error) {
         reportWaveletError(error);
         return false;
@@ -105,18 +105,18 @@ bool WaveletController::composeWorkingImage() {
 }
 
 void WaveletController::shiftSpinChange() {
-    app_.pipeline.setColourShifts(readShiftSpins(page_));
-    app_.pipeline.markLayersDirty();
+    pipeline_.setColourShifts(readShiftSpins(page_));
+    pipeline_.markLayersDirty();
     if (composeWorkingImage()) Layer1sliderChanged();
 }
 
 void WaveletController::RGBShifterClick() {
-    const int width = app_.pipeline.model().ImageWidth;
-    const int height = app_.pipeline.model().ImageHeight;
+    const int width = pipeline_.model().ImageWidth;
+    const int height = pipeline_.model().ImageHeight;
     ShiftSpins spins;
     try {
-        spins = app_.pipeline.findColourShifts(rgbSearchBox(searchBoxOptions(false), width, height),
-                                               app_.progress());
+        spins = pipeline_.findColourShifts(rgbSearchBox(searchBoxOptions(false), width, height),
+                                           ports_.progress());
     } catch (const WaveletError& error) {
         reportWaveletError(error);
         return;
@@ -126,7 +126,7 @@ void WaveletController::RGBShifterClick() {
     page_.BDYSpin->setValue(spins.BDYSpin);
     page_.RDXSpin->setValue(spins.RDXSpin);
     page_.RdySpin->setValue(spins.RdySpin);
-    app_.pipeline.markLayersDirty();
+    pipeline_.markLayersDirty();
     Layer1sliderChanged();
 }
 
@@ -136,9 +136,9 @@ SearchBoxOptions WaveletController::searchBoxOptions(bool forDrawing) const {
     options.Resampled = parts_.stack.resampled();
     options.ResampleSpin = static_cast<double>(parts_.stack.resampleSpin());
     options.Drizzling = parts_.stack.drizzling();
-    options.FeatureX = app_.pipeline.state().FeatureX;
-    options.FeatureY = app_.pipeline.state().FeatureY;
-    options.RGBArea = app_.shell.view.RGBArea;
+    options.FeatureX = pipeline_.state().FeatureX;
+    options.FeatureY = pipeline_.state().FeatureY;
+    options.RGBArea = ports_.shell.view.RGBArea;
     options.forDrawing = forDrawing;
     return options;
 }
@@ -151,9 +151,9 @@ void WaveletController::RGBSHIFTClick() {
 }
 
 void WaveletController::RedLRGBsliderChanged() {
-    app_.pipeline.markLayersDirty();
-    app_.pipeline.setLRGBWeights(lrgbWeightsFor(page_.RedLRGBslider->Value(), page_.GreenLRGBSlider->Value(),
-                                                page_.BlueLRGBSlider->Value()));
+    pipeline_.markLayersDirty();
+    pipeline_.setLRGBWeights(lrgbWeightsFor(page_.RedLRGBslider->Value(), page_.GreenLRGBSlider->Value(),
+                                            page_.BlueLRGBSlider->Value()));
     ProcessButtonClick();
 }
 
@@ -164,7 +164,7 @@ void WaveletController::LRGB2Click() {
         slider->setEnabled(true);
     }
     // The working image is composed another way now.
-    app_.pipeline.markLayersDirty();
+    pipeline_.markLayersDirty();
 }
 
 void WaveletController::LumichannelClick() {
@@ -174,7 +174,7 @@ void WaveletController::LumichannelClick() {
         }
     }
     // The luminance comes from another source now.
-    app_.pipeline.markLayersDirty();
+    pipeline_.markLayersDirty();
     ProcessButtonClick();
 }
 
@@ -194,7 +194,7 @@ void WaveletController::followColourChoice(bool colour) {
     RgbBalancePanel& balance = *parts_.panels.rgbBalance;
     balance.RedSlider->setEnabled(colour);
     balance.blueslider->setEnabled(colour);
-    app_.pipeline.markLayersDirty();
+    pipeline_.markLayersDirty();
 }
 
 void WaveletController::Drizzle2Click() {
@@ -203,9 +203,9 @@ void WaveletController::Drizzle2Click() {
 
 void WaveletController::balanceChange() {
     const RgbBalancePanel& balance = *parts_.panels.rgbBalance;
-    app_.pipeline.setColourBalance(static_cast<float>(balance.Rbalance->Value()),
-                                   static_cast<float>(balance.Gbalance->Value()),
-                                   static_cast<float>(balance.Bbalance->Value()));
+    pipeline_.setColourBalance(static_cast<float>(balance.Rbalance->Value()),
+                               static_cast<float>(balance.Gbalance->Value()),
+                               static_cast<float>(balance.Bbalance->Value()));
     Layer1sliderChanged();
 }
 
@@ -218,9 +218,9 @@ void WaveletController::resethisto1buttonClick() {
 }
 
 void WaveletController::luminanceFormulaChange() {
-    app_.pipeline.setLuminanceWeights(lumWeightsFor(static_cast<double>(page_.RxSpinEdit1->Value()),
-                                                    static_cast<double>(page_.RxSpinEdit2->Value()),
-                                                    static_cast<double>(page_.RxSpinEdit3->Value())));
+    pipeline_.setLuminanceWeights(lumWeightsFor(static_cast<double>(page_.RxSpinEdit1->Value()),
+                                                static_cast<double>(page_.RxSpinEdit2->Value()),
+                                                static_cast<double>(page_.RxSpinEdit3->Value())));
 }
 
 void WaveletController::ResetluminanceformulaClick() {
@@ -235,11 +235,11 @@ void WaveletController::resetrgbbuttonClick() {
 
 void WaveletController::Gamma1spinChange() {
     TRxSpinEdit& spin = *parts_.panels.gamma->Gamma1spin;
-    if (app_.pipeline.setGamma(static_cast<double>(spin.Value()))) {
+    if (pipeline_.setGamma(static_cast<double>(spin.Value()))) {
         Layer1sliderChanged();
         // The gamma graph shows the spin's curve in red in place of the edited one.
         std::vector<QPoint> curve;
-        for (const GraphPoint& p : gammaCurvePoints(*app_.pipeline.wavelet().GammaTable))
+        for (const GraphPoint& p : gammaCurvePoints(*pipeline_.wavelet().GammaTable))
             curve.emplace_back(p.x, p.y);
         parts_.panels.gamma->GammaSplineGraph->showGammaCurve(std::move(curve));
     } else {
@@ -252,7 +252,7 @@ void WaveletController::RxSpinEdit5Change() {
     TonemapPanel& tonemap = *parts_.panels.tonemap;
     const ToneTableOptions options{static_cast<float>(tonemap.RxSpinEdit5->Value()),
                                    tonemap.RxSlider2->Value(), tonemap.Tonegraph->Checked()};
-    const float scale = app_.pipeline.rebuildTones(options);
+    const float scale = pipeline_.rebuildTones(options);
     {
         // The scale spin shows the scale in use; writing it is no new change.
         const QSignalBlocker quiet(tonemap.RxSpinEdit8);

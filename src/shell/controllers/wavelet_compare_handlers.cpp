@@ -8,7 +8,7 @@
 
 #include "enhance/clipboard_compare.h"
 #include "frames/pixel_helpers.h"
-#include "shell/application_context.h"
+#include "shell/shell_ports.h"
 #include "shell/controllers/wavelet_controller.h"
 #include "shell/pages/wavelet_page.h"
 #include "widgets/bitmap_view.h"
@@ -30,21 +30,21 @@ void WaveletController::connectCompareControls() {
 }
 
 void WaveletController::keepRenderedView() {
-    app_.pipeline.keepRenderedView();
+    pipeline_.keepRenderedView();
 }
 
 void WaveletController::ClipcopyClick() {
-    const Bitmap24& picture = app_.pipeline.wavelet().ProcessPicture;
+    const Bitmap24& picture = pipeline_.wavelet().ProcessPicture;
     if (picture.empty()) return;
     // The view shares the bitmap's memory; the clipboard keeps a copy of its own.
     QGuiApplication::clipboard()->setImage(bitmapView(picture).copy());
-    app_.pipeline.keepClipboardPicture();
+    pipeline_.keepClipboardPicture();
     page_.RadioGroup1->setEnabled(true);
 }
 
 void WaveletController::DifferClick() {
-    if (app_.pipeline.wavelet().ClipTemp.empty()) return;
-    app_.pipeline.showDifferenceToClipboard();
+    if (pipeline_.wavelet().ClipTemp.empty()) return;
+    pipeline_.showDifferenceToClipboard();
     showProcessedView();
 }
 
@@ -52,7 +52,7 @@ void WaveletController::RadioGroup1Click() {
     const int item = page_.RadioGroup1->ItemIndex();
     page_.Clipcopy->setEnabled(item == CurrentImage);
     page_.Differ->setEnabled(item == CurrentImage);
-    app_.pipeline.showKeptPicture(item == ClipboardImage);
+    pipeline_.showKeptPicture(item == ClipboardImage);
     showProcessedView();
 }
 

@@ -12,7 +12,7 @@
 #include "enhance/wavelet_decomposition.h"
 #include "enhance/wavelet_processing.h"
 #include "persist/reg_settings.h"
-#include "shell/application_context.h"
+#include "shell/shell_ports.h"
 #include "shell/busy_cursor.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
@@ -80,10 +80,11 @@ WaveletScheme readWaveletScheme(const WaveletPage& page) {
 }
 
 WaveletController::WaveletController(const WaveletControllerParts& parts)
-    : parts_(parts), app_(parts.app), page_(parts.page) {
+    : parts_(parts), pipeline_(parts.pipeline), ports_(parts.ports), page_(parts.page) {
     // The page takes a new stack over when its tab is chosen or the page entered.
-    newStackPending_ = app_.pipeline.subscribe([this](PipelineChange change) {
-        if (change == PipelineChange::Stack) app_.shell.WaveletTabPending = app_.shell.WaveletPagePending = true;
+    newStackPending_ = pipeline_.subscribe([this](PipelineChange change) {
+        if (change == PipelineChange::Stack)
+            ports_.shell.WaveletTabPending = ports_.shell.WaveletPagePending = true;
     });
     connect(page_.Processbutton, &QPushButton::clicked, this, &WaveletController::ProcessButtonClick);
     connect(&parts.pages, &QStackedWidget::currentChanged, this, [this](int) {
@@ -141,21 +142,21 @@ RenderOptions WaveletController::renderOptions() const {
 }
 
 void WaveletController::ProcessButtonClick() {
-    const LongOperation operation(app_.operations);
+    const LongOperation operation(ports_.operations);
     if (!operation) return;
     const WaveletProcessOptions options = processOptions();
-    app_.shell.WaveletTabPending = app_.shell.WaveletPagePending = false;
-    app_.pipeline.beginProcessing(options);
+    ports_.shell.WaveletTabPending = ports_.shell.WaveletPagePending = false;
+    pipeline_.beginProcessing(options);
     page_.savebmp2button->setEnabled(true);
     if (!stackExists()) return;
     const BusyCursor busy;
-    app_.pipeline.showStackInProcessedView();
+    pipeline_.showStackInProcessedView();
     page_.ProcessImage->move(0, 0);
     try {
-        if (app_.pipeline.decomposeWhenDirty(options, app_.progress())) {
+        if (pipeline_.decomposeWhenDirty(options, ports_.progress())) {
             updateLayerCaptions(options.steps);
             // A new result that nobody saved yet: closing the window asks again.
-            app_.shell.ImageSaved = false;
+            ports_.shell.ImageSaved = false;
         }
     } catch (const WaveletError& error) {
         reportWaveletError(error);
@@ -165,7 +166,7 @@ void WaveletController::ProcessButtonClick() {
 }
 
 void WaveletController::TabSheet4Enter() {
-    if (app_.shell.WaveletPagePending) ProcessButtonClick();
+    if (ports_.shell.WaveletPagePending) ProcessButtonClick();
 }
 
 void WaveletController::updateLayerCaptions(const WaveletStepOptions& steps) {
@@ -176,7 +177,7 @@ void WaveletController::updateLayerCaptions(const WaveletStepOptions& steps) {
 }
 
 void WaveletController::WaveletschemeClick() {
-    app_.pipeline.markLayersDirty();
+    pipeline_.markLayersDirty();
     const bool linear = page_.Waveletscheme->ItemIndex() == static_cast<int>(TWaveletScheme::Linear);
     page_.LevelStep->setEnabled(linear);
     page_.Multiplicant->setEnabled(linear);
@@ -189,26 +190,26 @@ void WaveletController::askProcessAfterSetupChange() {
         return;
     }
     if (setupMessageSilenced_) return;
-    MessageRoutine& messages = app_.messages();
+    MessageRoutine& messages = ports_.messages();
     messages.inform("Wavelet setup changed", "Press Process to update \n\r or set Autoprocess ",
                     "Do not repeat this message");
     if (messages.DoNotRepeat()) setupMessageSilenced_ = true;
 }
 
 void WaveletController::LevelStepChange() {
-    app_.pipeline.markLayersDirty();
+    pipeline_.markLayersDirty();
     updateLayerCaptions(readStepOptions(page_));
     // The message only once the wavelet page can be reached.
-    if (page_.Autoprocessbox->Checked() || app_.pipeline.state().activepage > TMainTab::tabWavelet) {
+    if (page_.Autoprocessbox->Checked() || pipeline_.state().activepage > TMainTab::tabWavelet) {
         askProcessAfterSetupChange();
     }
 }
 
 void WaveletController::MultiplicantChange() {
-    app_.pipeline.markLayersDirty();
+    pipeline_.markLayersDirty();
     updateLayerCaptions(readStepOptions(page_));
     // Restoring the stored values at start-up stays silent.
-    if (page_.Autoprocessbox->Checked() || !app_.shell.StartingUp) askProcessAfterSetupChange();
+    if (page_.Autoprocessbox->Checked() || !ports_.shell.StartingUp) askProcessAfterSetupChange();
 }
 
 void WaveletController::layerCheckboxClick(int n) {
@@ -225,23 +226,23 @@ void WaveletController::ResetButtonClick() {
         page_.LevelStep->setValue(1.0);
         page_.Multiplicant->setValue(0.0);
     }
-    app_.pipeline.markLayersDirty();
+    pipeline_.markLayersDirty();
     for (TRxSlider* slider : page_.layerSliders()) slider->setValue(10);
     ProcessButtonClick();
 }
 
 void WaveletController::AutoprocessboxClick() {
     const bool automatic = page_.followAutoProcessing();
-    app_.shell.AutoProcess = automatic;
-    storeSetting(app_.regSettings.get(), "Autoprocess", automatic);
+    ports_.shell.AutoProcess = automatic;
+    storeSetting(ports_.regSettings.get(), "Autoprocess", automatic);
 }
 
 void WaveletController::ContrastSliderChange() {
-    if (app_.shell.AutoProcess) Layer1sliderChanged();
+    if (ports_.shell.AutoProcess) Layer1sliderChanged();
 }
 
 void WaveletController::ProcessareaChange() {
-    app_.pipeline.changeProcessArea(page_.Processarea->currentIndex(), app_.messages());
+    pipeline_.changeProcessArea(page_.Processarea->currentIndex(), ports_.messages());
 }
 
 KernelSpins WaveletController::readKernelSpins() const {
@@ -258,9 +259,9 @@ void WaveletController::writeKernelSpins(const KernelSpins& spins) {
 
 void WaveletController::SetwaveletbuttonClick() {
     page_.Convolvemethod->setItemIndex(static_cast<int>(TConvolveMethod::Default));
-    app_.pipeline.markLayersDirty();
+    pipeline_.markLayersDirty();
     parts_.panels.filter->CentreWavelet->setText(
-        QString::fromStdString(app_.pipeline.setWaveletKernel(readKernelSpins())));
+        QString::fromStdString(pipeline_.setWaveletKernel(readKernelSpins())));
     ProcessButtonClick();
 }
 
@@ -280,9 +281,9 @@ void WaveletController::GaussianClick() {
     WaveletFilterPanel& panel = *parts_.panels.filter;
     page_.Convolvemethod->setItemIndex(static_cast<int>(TConvolveMethod::Gaussian));
     // The working image is composed again by "Process", which finds the layers out of date.
-    app_.pipeline.markLayersDirty();
+    pipeline_.markLayersDirty();
     panel.CentreGaussian->setText(QString::fromStdString(
-        app_.pipeline.buildGaussianLayers(static_cast<float>(panel.Gauss->Value()), gaussWidths(page_))));
+        pipeline_.buildGaussianLayers(static_cast<float>(panel.Gauss->Value()), gaussWidths(page_))));
     ProcessButtonClick();
 }
 
@@ -356,16 +357,15 @@ void WaveletController::applyWaveletScheme(const WaveletScheme& scheme) {
     if (scheme.Convolvemethod == TConvolveMethod::Gaussian &&
         (methodChanged || scheme.Gausslayer != before.Gausslayer)) {
         panel.CentreGaussian->setText(QString::fromStdString(
-            app_.pipeline.buildGaussianLayers(static_cast<float>(panel.Gauss->Value()), gaussWidths(page_))));
+            pipeline_.buildGaussianLayers(static_cast<float>(panel.Gauss->Value()), gaussWidths(page_))));
     } else if (scheme.Convolvemethod == TConvolveMethod::Default && methodChanged) {
-        panel.CentreWavelet->setText(
-            QString::fromStdString(app_.pipeline.setWaveletKernel(readKernelSpins())));
+        panel.CentreWavelet->setText(QString::fromStdString(pipeline_.setWaveletKernel(readKernelSpins())));
     }
-    app_.pipeline.markLayersDirty();
+    pipeline_.markLayersDirty();
 }
 
 void WaveletController::reportWaveletError(const std::exception& error) {
-    app_.messages().error("Wavelet processing", error.what());
+    ports_.messages().error("Wavelet processing", error.what());
 }
 
 }  // namespace kestrave

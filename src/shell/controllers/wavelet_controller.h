@@ -35,7 +35,8 @@ namespace kestrave {
 
 class WindowEntryPoints;
 class AlignPage;
-class ApplicationContext;
+class Pipeline;
+class ShellPorts;
 class CurveGraph;
 class TBSpline;
 class StackPage;
@@ -56,7 +57,8 @@ RenderOptions readRenderOptions(const WaveletPage& page, const WaveletToolPanels
 // stack's style on the Stack page, the alignment box size on the Align page, the page switcher
 // (entering the page processes), the progress bar and the shell's handlers.
 struct WaveletControllerParts {
-    ApplicationContext& app;
+    Pipeline& pipeline;
+    ShellPorts& ports;
     WaveletPage& page;
     WaveletToolPanels& panels;
     HistogramWindows& histograms;
@@ -273,7 +275,8 @@ private:
     void reportWaveletError(const std::exception& error);
 
     WaveletControllerParts parts_;
-    ApplicationContext& app_;
+    Pipeline& pipeline_;
+    ShellPorts& ports_;
     WaveletPage& page_;
     // "Wavelet setup changed" was silenced with its check box for the rest of the run.
     bool setupMessageSilenced_ = false;

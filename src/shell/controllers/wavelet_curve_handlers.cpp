@@ -11,7 +11,7 @@
 #include "enhance/curve_editing.h"
 #include "enhance/gamma_curve_file.h"
 #include "enhance/render_controls.h"
-#include "shell/application_context.h"
+#include "shell/shell_ports.h"
 #include "shell/controllers/curve_mouse.h"
 #include "shell/controllers/wavelet_controller.h"
 #include "shell/pages/curve_graph.h"
@@ -88,11 +88,11 @@ void WaveletController::connectCurveControls() {
 }
 
 const TBSpline& WaveletController::curveOf(EditedCurve curve) const {
-    return curveIn(app_.pipeline.curves(), curve);
+    return curveIn(pipeline_.curves(), curve);
 }
 
 void WaveletController::editCurve(EditedCurve curve, const std::function<void(TBSpline&)>& edit) {
-    app_.pipeline.editCurve(curve, edit);
+    pipeline_.editCurve(curve, edit);
 }
 
 CurveGraph& WaveletController::graphOf(EditedCurve curve) {
@@ -101,9 +101,9 @@ CurveGraph& WaveletController::graphOf(EditedCurve curve) {
 }
 
 void WaveletController::createCurveObjects() {
-    app_.pipeline.createCurves(parts_.panels.gamma->Linearspline->Checked());
-    graphOf(EditedCurve::Gamma).showCurve(&app_.pipeline.curves().GammaSpline);
-    graphOf(EditedCurve::Tone).showCurve(&app_.pipeline.curves().ToneSpline);
+    pipeline_.createCurves(parts_.panels.gamma->Linearspline->Checked());
+    graphOf(EditedCurve::Gamma).showCurve(&pipeline_.curves().GammaSpline);
+    graphOf(EditedCurve::Tone).showCurve(&pipeline_.curves().ToneSpline);
 }
 
 void WaveletController::curveMouseDown(EditedCurve curve, Qt::MouseButton button, Qt::KeyboardModifiers shift,
@@ -122,7 +122,7 @@ void WaveletController::curveMouseMove(EditedCurve curve, Qt::MouseButtons butto
 }
 
 void WaveletController::curveMouseUp(EditedCurve curve) {
-    app_.pipeline.buildCurveTable(curve);
+    pipeline_.buildCurveTable(curve);
     Layer1sliderChanged();
 }
 
@@ -139,32 +139,32 @@ void WaveletController::TonemapgraphDblClick() {
 void WaveletController::resetCurve(EditedCurve curve) {
     editCurve(curve, setDefaultCurve);
     graphOf(curve).showCurve(&curveOf(curve));
-    app_.pipeline.buildCurveTable(curve);
+    pipeline_.buildCurveTable(curve);
     Layer1sliderChanged();
 }
 
 void WaveletController::LoadgammabuttonClick() {
-    if (!app_.dialogs().Execute(GammaLoad)) return;
+    if (!ports_.dialogs().Execute(GammaLoad)) return;
     std::vector<SplinePoint> points;
     try {
         points = loadGammaCurve(GammaLoad.FileName);
     } catch (const FileError& error) {
         // The file is read whole before the curve changes: a bad one leaves the curve as it was.
-        app_.messages().error("Load gamma curve", error.what());
+        ports_.messages().error("Load gamma curve", error.what());
         return;
     }
-    app_.pipeline.takeGammaCurve(points, parts_.panels.gamma->Linearspline->Checked());
-    graphOf(EditedCurve::Gamma).showCurve(&app_.pipeline.curves().GammaSpline);
+    pipeline_.takeGammaCurve(points, parts_.panels.gamma->Linearspline->Checked());
+    graphOf(EditedCurve::Gamma).showCurve(&pipeline_.curves().GammaSpline);
     curveMouseUp(EditedCurve::Gamma);
 }
 
 void WaveletController::savegammabuttonClick() {
-    if (!app_.dialogs().Execute(GammaSave)) return;
-    if (askOverwrite(app_.messages(), GammaSave.FileName, " overwrite existing file ?") != mrYes) return;
+    if (!ports_.dialogs().Execute(GammaSave)) return;
+    if (askOverwrite(ports_.messages(), GammaSave.FileName, " overwrite existing file ?") != mrYes) return;
     try {
-        saveGammaCurve(GammaSave.FileName, app_.pipeline.curves().GammaSpline);
+        saveGammaCurve(GammaSave.FileName, pipeline_.curves().GammaSpline);
     } catch (const FileError& error) {
-        app_.messages().error("Save gamma curve", error.what());
+        ports_.messages().error("Save gamma curve", error.what());
     }
 }
 
@@ -204,7 +204,7 @@ void WaveletController::RxSlider2Changed() {
 }
 
 void WaveletController::TonegraphClick() {
-    app_.pipeline.buildCurveTable(EditedCurve::Tone);
+    pipeline_.buildCurveTable(EditedCurve::Tone);
     showToneSliders();
     Layer1sliderChanged();
 }
@@ -215,8 +215,8 @@ void WaveletController::showLevels() {
     const TmkRangeSlider& slider = *parts_.histograms.mkRangeSlider1;
     const RenderLevels levels =
         levelsFromSlider(slider.MinPosition(), slider.MaxPosition(), levelRangeLo_, levelRangeHi_);
-    app_.pipeline.setLevels(levels.LevelLo, levels.LevelHi);
-    const ProgramState& state = app_.pipeline.state();
+    pipeline_.setLevels(levels.LevelLo, levels.LevelHi);
+    const ProgramState& state = pipeline_.state();
     HistogramView& view = *parts_.histograms.histogram;
     const int width = view.chartWidth();
     view.placeLevelLines(lowLevelLineX(slider.MinPosition(), width),
@@ -241,8 +241,8 @@ void WaveletController::mkRangeSlider1Change() {
     showLevels();
     if (levelSliderActive_) {
         HistogramWindows& histograms = parts_.histograms;
-        histograms.LovalSpin->setValue(std::nearbyint(app_.pipeline.state().LevelLo));
-        histograms.Hivalspin->setValue(std::nearbyint(app_.pipeline.state().LevelHi));
+        histograms.LovalSpin->setValue(std::nearbyint(pipeline_.state().LevelLo));
+        histograms.Hivalspin->setValue(std::nearbyint(pipeline_.state().LevelHi));
     }
     levelSliderActive_ = false;
     levelSpinActive_ = false;
@@ -289,7 +289,7 @@ void WaveletController::Button1Click() {
     histograms.LovalSpin->setValue(0);
     histograms.Hivalspin->setValue(255);
     showLevels();
-    app_.pipeline.setLevels(0.0f, 255.0f);
+    pipeline_.setLevels(0.0f, 255.0f);
     Layer1sliderChanged();
 }
 
@@ -312,13 +312,13 @@ void WaveletController::BitBtn3Click() {
     }
     showLevels();
     // The slider's last step falls just short of the range's end: the spins' levels hold.
-    app_.pipeline.setLevels(lo, hi);
+    pipeline_.setLevels(lo, hi);
     Layer1sliderChanged();
 }
 
 void WaveletController::LinearSplineClick() {
-    app_.pipeline.setCurveStyle(EditedCurve::Gamma, parts_.panels.gamma->Linearspline->Checked());
-    graphOf(EditedCurve::Gamma).showCurve(&app_.pipeline.curves().GammaSpline);
+    pipeline_.setCurveStyle(EditedCurve::Gamma, parts_.panels.gamma->Linearspline->Checked());
+    graphOf(EditedCurve::Gamma).showCurve(&pipeline_.curves().GammaSpline);
 }
 
 void WaveletController::LogClick() {

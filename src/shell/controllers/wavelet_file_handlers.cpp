@@ -5,7 +5,7 @@
 
 #include "enhance/filter_file.h"
 #include "platform/program_dir.h"
-#include "shell/application_context.h"
+#include "shell/shell_ports.h"
 #include "shell/controllers/wavelet_controller.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/pages/wavelet_tool_panels.h"
@@ -36,25 +36,25 @@ void WaveletController::connectFileControls() {
 }
 
 void WaveletController::saveschembuttonClick() {
-    if (!app_.dialogs().Execute(savewaveletdialog)) return;
-    if (askOverwrite(app_.messages(), savewaveletdialog.FileName, " overwrite existing waveletsettings ?") !=
-        mrYes)
+    if (!ports_.dialogs().Execute(savewaveletdialog)) return;
+    if (askOverwrite(ports_.messages(), savewaveletdialog.FileName,
+                     " overwrite existing waveletsettings ?") != mrYes)
         return;
     try {
         saveWaveletScheme(savewaveletdialog.FileName, readWaveletScheme(page_));
     } catch (const FileError& error) {
-        app_.messages().error("Save scheme", error.what());
+        ports_.messages().error("Save scheme", error.what());
     }
 }
 
 void WaveletController::loadschemebuttonClick(bool batch) {
-    if (!batch && !app_.dialogs().Execute(loadwaveletdialog)) return;
+    if (!batch && !ports_.dialogs().Execute(loadwaveletdialog)) return;
     WaveletScheme scheme;
     try {
         scheme = loadWaveletScheme(loadwaveletdialog.FileName);
     } catch (const WaveletFileError& error) {
         // A scheme that cannot be read changes nothing.
-        app_.messages().error("Load scheme", error.what());
+        ports_.messages().error("Load scheme", error.what());
         return;
     }
     applyWaveletScheme(scheme);
@@ -65,26 +65,26 @@ void WaveletController::loadschemebuttonClick(bool batch) {
 
 void WaveletController::SaveFilterClick() {
     SaveDialog5.InitialDir = ProgramDir();
-    if (!app_.dialogs().Execute(SaveDialog5)) return;
-    if (askOverwrite(app_.messages(), SaveDialog5.FileName, " Overwrite existing projectfile ?") != mrYes)
+    if (!ports_.dialogs().Execute(SaveDialog5)) return;
+    if (askOverwrite(ports_.messages(), SaveDialog5.FileName, " Overwrite existing projectfile ?") != mrYes)
         return;
     const KernelSpins spins = readKernelSpins();
     try {
         saveFilterKernel(SaveDialog5.FileName, spins);
         saveFilterKernel(filterCopyPath(), spins);
     } catch (const FileError& error) {
-        app_.messages().error("Save filter", error.what());
+        ports_.messages().error("Save filter", error.what());
     }
 }
 
 void WaveletController::LoadfilterClick() {
     OpenDialog3.InitialDir = ProgramDir();
-    if (!app_.dialogs().Execute(OpenDialog3)) return;
+    if (!ports_.dialogs().Execute(OpenDialog3)) return;
     KernelSpins spins = readKernelSpins();
     try {
         loadFilterKernel(OpenDialog3.FileName, spins);
     } catch (const WaveletFileError& error) {
-        app_.messages().error("Load filter", error.what());
+        ports_.messages().error("Load filter", error.what());
         return;
     }
     // The kernel shows in the spins; it goes into use with "Set".
@@ -92,7 +92,7 @@ void WaveletController::LoadfilterClick() {
     try {
         saveFilterKernel(filterCopyPath(), spins);
     } catch (const FileError& error) {
-        app_.messages().error("Save filter", error.what());
+        ports_.messages().error("Save filter", error.what());
     }
 }
 

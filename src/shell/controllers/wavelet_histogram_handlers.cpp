@@ -6,7 +6,7 @@
 #include <QSignalBlocker>
 
 #include "enhance/render_controls.h"
-#include "shell/application_context.h"
+#include "shell/shell_ports.h"
 #include "shell/controllers/wavelet_controller.h"
 #include "shell/pages/histogram_windows.h"
 #include "shell/pages/wavelet_page.h"
@@ -61,12 +61,12 @@ bool WaveletController::histogramWindowShown() const {
 }
 
 void WaveletController::showHistograms() {
-    const DisplayHistograms& histograms = app_.pipeline.wavelet().displayHistograms;
+    const DisplayHistograms& histograms = pipeline_.wavelet().displayHistograms;
     const double smoother = static_cast<double>(parts_.histograms.HistoSmoother->Value());
     std::array<std::array<double, 255>, 4> curves{};
     for (std::size_t c = 0; c < curves.size(); ++c) curves[c] = smoothedHistogram(histograms[c], smoother);
-    const QString lo = QString::fromStdString(levelLoCaption(app_.pipeline.state().LevelLo));
-    const QString hi = QString::fromStdString(levelHiCaption(app_.pipeline.state().LevelHi));
+    const QString lo = QString::fromStdString(levelLoCaption(pipeline_.state().LevelLo));
+    const QString hi = QString::fromStdString(levelHiCaption(pipeline_.state().LevelHi));
     for (HistogramView* view : parts_.histograms.views()) view->showCurves(curves, lo, hi);
 }
 

@@ -8,7 +8,7 @@
 
 #include "enhance/do_all.h"
 #include "enhance/render_controls.h"
-#include "shell/application_context.h"
+#include "shell/shell_ports.h"
 #include "shell/busy_cursor.h"
 #include "shell/controllers/wavelet_controller.h"
 #include "shell/pages/histogram_windows.h"
@@ -56,8 +56,8 @@ void WaveletController::connectRenderControls() {
 }
 
 bool WaveletController::stackExists() const {
-    return app_.pipeline.state().activepage >= TMainTab::tabWavelet && app_.pipeline.model().ImageWidth > 0 &&
-           app_.pipeline.model().ImageHeight > 0;
+    return pipeline_.state().activepage >= TMainTab::tabWavelet && pipeline_.model().ImageWidth > 0 &&
+           pipeline_.model().ImageHeight > 0;
 }
 
 void WaveletController::showLayerWeights() {
@@ -74,7 +74,7 @@ void WaveletController::Layer1sliderChanged() {
 void WaveletController::render(bool autoBalance) {
     if (stackExists()) {
         const BusyCursor busy;
-        if (app_.shell.ImageInfoOn) parts_.entries.ShowWaveletschemeClick();
+        if (ports_.shell.ImageInfoOn) parts_.entries.ShowWaveletschemeClick();
         showLayerWeights();
         {
             // The level spins mirror the sliders; their own change would move the sliders back.
@@ -88,8 +88,8 @@ void WaveletController::render(bool autoBalance) {
         // The balance belongs to the histogram step: it runs only while a histogram window shows.
         const bool histograms = histogramWindowShown();
         try {
-            app_.pipeline.renderProcessedView(wavelet, options, autoBalance,
-                                              histograms && parts_.histograms.Autobalance->Checked());
+            pipeline_.renderProcessedView(wavelet, options, autoBalance,
+                                          histograms && parts_.histograms.Autobalance->Checked());
             keepRenderedView();
             if (histograms) showHistograms();
             if (autoBalance) {
@@ -103,14 +103,14 @@ void WaveletController::render(bool autoBalance) {
         }
     }
     showProcessedView();
-    app_.pipeline.finishRender();
+    pipeline_.finishRender();
 }
 
 void WaveletController::Layer1sliderChange() {
-    app_.progress().setStatus(2, LayerSettingChangedStatus);
+    ports_.progress().setStatus(2, LayerSettingChangedStatus);
     showLayerWeights();
     if (page_.Autoprocessbox->Checked()) Layer1sliderChanged();
-    app_.pipeline.noteWholeImageArea();
+    pipeline_.noteWholeImageArea();
 }
 
 void WaveletController::ContrastresetClick() {
@@ -139,23 +139,23 @@ void WaveletController::BrightnesslevelChange() {
 }
 
 void WaveletController::DoAllClick() {
-    const LongOperation operation(app_.operations);
+    const LongOperation operation(ports_.operations);
     if (!operation || !stackExists()) return;
     const BusyCursor busy;
     page_.ProcessImage->move(0, 0);
     try {
-        const bool completed = app_.pipeline.processWholeImage(
-            processOptions(), renderOptions(), page_.Showprocessingarea->Checked(), app_.progress());
+        const bool completed = pipeline_.processWholeImage(
+            processOptions(), renderOptions(), page_.Showprocessingarea->Checked(), ports_.progress());
         // The status says it was cancelled; the bar does not stay where the tiles stopped.
         if (!completed) parts_.progressBar.reset();
         // The whole picture processed is a new result that nobody saved yet.
-        if (completed) app_.shell.ImageSaved = false;
+        if (completed) ports_.shell.ImageSaved = false;
         keepRenderedView();
     } catch (const KestraveError& error) {
         reportWaveletError(error);
     }
     showProcessedView();
-    app_.pipeline.finishRender();
+    pipeline_.finishRender();
 }
 
 }  // namespace kestrave

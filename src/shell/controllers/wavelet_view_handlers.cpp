@@ -12,7 +12,7 @@
 #include "enhance/wavelet_decomposition.h"
 #include "enhance/wavelet_processing.h"
 #include "frames/pixel_helpers.h"
-#include "shell/application_context.h"
+#include "shell/shell_ports.h"
 #include "shell/controllers/wavelet_controller.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
@@ -93,7 +93,7 @@ bool WaveletController::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void WaveletController::showProcessedView() {
-    const Bitmap24& picture = app_.pipeline.wavelet().ProcessPicture;
+    const Bitmap24& picture = pipeline_.wavelet().ProcessPicture;
     if (picture.empty()) {
         page_.ProcessImage->clear();
         return;
@@ -104,7 +104,7 @@ void WaveletController::showProcessedView() {
         drawOverlays(painter);
     }
     page_.ProcessImage->setPixmap(pixmap);
-    if (app_.shell.ProcessFitted) {
+    if (ports_.shell.ProcessFitted) {
         parts_.entries.FormResize();
     } else {
         page_.ProcessImage->resize(pixmap.size());
@@ -112,11 +112,11 @@ void WaveletController::showProcessedView() {
 }
 
 void WaveletController::drawOverlays(QPainter& painter) const {
-    const ImageDataSection& section = app_.pipeline.images();
-    const int width = app_.pipeline.model().ImageWidth;
-    const int height = app_.pipeline.model().ImageHeight;
+    const ImageDataSection& section = pipeline_.images();
+    const int width = pipeline_.model().ImageWidth;
+    const int height = pipeline_.model().ImageHeight;
     painter.setBrush(Qt::NoBrush);
-    if (app_.pipeline.state().showProcessingArea) {
+    if (pipeline_.state().showProcessingArea) {
         const int x0 = section.ProcessAreaX;
         const int y0 = section.ProcessAreaY;
         drawAreaCorners(painter, x0, y0, x0 + section.ProcessAreaWidth - 1,
@@ -131,7 +131,7 @@ void WaveletController::drawOverlays(QPainter& painter) const {
         painter.drawRect(QRect(QPoint(box.cx - box.hx - SearchMargin, box.cy - box.hy - SearchMargin),
                                QPoint(box.cx + box.hx + SearchMargin, box.cy + box.hy + SearchMargin)));
     }
-    const TCornerRect& area = app_.shell.view.RGBArea;
+    const TCornerRect& area = ports_.shell.view.RGBArea;
     if (defineAreaMode_ && area.X1 >= 0) {
         painter.setPen(Qt::white);
         painter.drawRect(QRect(QPoint(area.X1, area.Y1), QPoint(area.X2, area.Y2)).normalized());
@@ -145,31 +145,31 @@ void WaveletController::drawOverlays(QPainter& painter) const {
 }
 
 QPoint WaveletController::imagePoint(QPoint at) const {
-    if (!app_.shell.ProcessFitted) return at;
-    const double scale = app_.shell.ProcessFitScale;
+    if (!ports_.shell.ProcessFitted) return at;
+    const double scale = ports_.shell.ProcessFitScale;
     return {clampedRound(at.x() * scale, -1'000'000, 1'000'000),
             clampedRound(at.y() * scale, -1'000'000, 1'000'000)};
 }
 
 void WaveletController::ProcessImageMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift,
                                               QPoint at) {
-    if (app_.pipeline.wavelet().ProcessPicture.empty()) return;
+    if (pipeline_.wavelet().ProcessPicture.empty()) return;
     const QPoint point = imagePoint(at);
-    if (defineAreaMode_) app_.shell.view.RGBArea = {point.x(), point.y(), point.x(), point.y()};
+    if (defineAreaMode_) ports_.shell.view.RGBArea = {point.x(), point.y(), point.x(), point.y()};
     if (button == Qt::LeftButton && shift == Qt::NoModifier) {
         // The feature is kept in frame pixels. The processing area is centred on the click and,
         // like every move of the area, kept whole inside the image.
-        app_.pipeline.chooseFeatureOnProcessedView(point.x(), point.y(), featureScale(parts_.stack));
+        pipeline_.chooseFeatureOnProcessedView(point.x(), point.y(), featureScale(parts_.stack));
     }
     showProcessedView();
 }
 
 void WaveletController::ProcessImageMouseMove(Qt::KeyboardModifiers shift, QPoint at) {
-    if (app_.pipeline.wavelet().ProcessPicture.empty()) return;
+    if (pipeline_.wavelet().ProcessPicture.empty()) return;
     const QPoint point = imagePoint(at);
-    if (const auto readout = pixelReadout(app_.pipeline.images(), point.x(), point.y()))
-        app_.progress().setStatus(3, *readout);
-    TCornerRect& area = app_.shell.view.RGBArea;
+    if (const auto readout = pixelReadout(pipeline_.images(), point.x(), point.y()))
+        ports_.progress().setStatus(3, *readout);
+    TCornerRect& area = ports_.shell.view.RGBArea;
     if (defineAreaMode_ && area.X1 >= 0) {
         area.X2 = point.x();
         area.Y2 = point.y();
@@ -177,8 +177,8 @@ void WaveletController::ProcessImageMouseMove(Qt::KeyboardModifiers shift, QPoin
     }
     if (moveAreaMode_) {
         // The area keeps its size, centred on the pointer; the feature follows it.
-        app_.shell.view.moveColourArea(point.x(), point.y());
-        app_.pipeline.followColourArea(point.x(), point.y(), featureScale(parts_.stack));
+        ports_.shell.view.moveColourArea(point.x(), point.y());
+        pipeline_.followColourArea(point.x(), point.y(), featureScale(parts_.stack));
         showProcessedView();
     }
     if (zoomOn_) {
@@ -188,28 +188,28 @@ void WaveletController::ProcessImageMouseMove(Qt::KeyboardModifiers shift, QPoin
 }
 
 void WaveletController::ProcessImageMouseUp(QPoint at) {
-    if (app_.pipeline.wavelet().ProcessPicture.empty()) return;
+    if (pipeline_.wavelet().ProcessPicture.empty()) return;
     const QPoint point = imagePoint(at);
-    app_.pipeline.showStackInProcessedView();
+    pipeline_.showStackInProcessedView();
     if (!composeWorkingImage()) return;
     if (defineAreaMode_) {
-        app_.shell.view.RGBArea.X2 = point.x();
-        app_.shell.view.RGBArea.Y2 = point.y();
+        ports_.shell.view.RGBArea.X2 = point.x();
+        ports_.shell.view.RGBArea.Y2 = point.y();
         defineAreaMode_ = false;
         page_.RGBshiftset->setChecked(false);
     }
-    const ImageDataSection& section = app_.pipeline.images();
+    const ImageDataSection& section = pipeline_.images();
     if (moveAreaMode_) {
-        app_.pipeline.centreProcessAreaOnFeature(featureScale(parts_.stack));
+        pipeline_.centreProcessAreaOnFeature(featureScale(parts_.stack));
         moveAreaMode_ = false;
         page_.setrgbareacheckbox->setChecked(false);
     }
     const WaveletProcessOptions options = processOptions();
     try {
         for (int n = 1; n <= WaveletLayerCount; ++n) {
-            app_.progress().setStatus(2, "X1= " + std::to_string(section.ProcessAreaX) +
-                                             " Y1=" + std::to_string(section.ProcessAreaY));
-            app_.pipeline.computeWaveletLayer(options, n);
+            ports_.progress().setStatus(2, "X1= " + std::to_string(section.ProcessAreaX) +
+                                               " Y1=" + std::to_string(section.ProcessAreaY));
+            pipeline_.computeWaveletLayer(options, n);
         }
     } catch (const WaveletError& error) {
         reportWaveletError(error);
@@ -233,7 +233,7 @@ void WaveletController::RGBshiftsetClick() {
     if (defineAreaMode_) {
         moveAreaMode_ = false;
         page_.setrgbareacheckbox->setChecked(false);
-        app_.shell.view.RGBArea = {};
+        ports_.shell.view.RGBArea = {};
     } else {
         page_.ProcessImage->move(0, 0);
     }
@@ -241,7 +241,7 @@ void WaveletController::RGBshiftsetClick() {
 }
 
 void WaveletController::ShowProcessingAreaClick() {
-    app_.pipeline.setShowProcessingArea(page_.Showprocessingarea->Checked());
+    pipeline_.setShowProcessingArea(page_.Showprocessingarea->Checked());
     Layer1sliderChanged();
 }
 
@@ -254,8 +254,8 @@ void WaveletController::ZoomWaveletClick() {
 }
 
 void WaveletController::refreshZoom(QPoint at) {
-    const int width = app_.pipeline.model().ImageWidth;
-    const int height = app_.pipeline.model().ImageHeight;
+    const int width = pipeline_.model().ImageWidth;
+    const int height = pipeline_.model().ImageHeight;
     const bool anchored = zoomAnchor_.x() != -1;
     if (!anchored && !(ZoomHalf < at.x() && at.x() < width - ZoomHalf && ZoomHalf < at.y() &&
                        at.y() < height - ZoomHalf)) {
@@ -271,7 +271,7 @@ void WaveletController::refreshZoom(QPoint at) {
 void WaveletController::layerButtonMouseDown(int n) {
     if (!PrepareLayerView()) return;
     try {
-        app_.pipeline.drawWaveletLayer(n);
+        pipeline_.drawWaveletLayer(n);
     } catch (const WaveletError& error) {
         RestoreProcessedView();
         reportWaveletError(error);
@@ -287,14 +287,14 @@ void WaveletController::layerButtonMouseUp(int) {
 
 bool WaveletController::PrepareLayerView() {
     const WaveletProcessOptions options = processOptions();
-    if (options.Resampled) app_.pipeline.takeResampledImageSize(options);
-    return app_.pipeline.keepViewBeforeLayer();
+    if (options.Resampled) pipeline_.takeResampledImageSize(options);
+    return pipeline_.keepViewBeforeLayer();
 }
 
 void WaveletController::RestoreProcessedView() {
-    if (!layerViewShown_ && app_.pipeline.wavelet().layerViewSaved.empty()) return;
+    if (!layerViewShown_ && pipeline_.wavelet().layerViewSaved.empty()) return;
     page_.ProcessImage->move(0, 0);
-    app_.pipeline.restoreViewAfterLayer();
+    pipeline_.restoreViewAfterLayer();
     layerViewShown_ = false;
     showProcessedView();
 }
