@@ -59,8 +59,8 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
       histogramWindows(tools),
       frameWindows(tools, this),
       imageInfoWindow(tools),
-      registrationWindows(tools, *frameWindows.Chart8),
-      optimizerWindows(tools, *frameWindows.Chart8),
+      registrationWindows(tools, frameWindows.registrationChart()),
+      optimizerWindows(tools, frameWindows.registrationChart()),
       pointWindows(tools, this),
       sigmaEventsWindow(tools),
       shrinkView(*tools.Shrinkview) {
@@ -100,12 +100,12 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
     }
 
     // The optimizer's chart is shown in the Optimize page's registration window.
-    tools.RegiStration2->Body->addWidget(optimizePage->Chart7, 1);
+    tools.RegiStration2->Body->addWidget(&optimizePage->optimizerChart(), 1);
     for (ToolWindow* chart : {tools.Registrationgraphwindow, tools.RegiStration2}) chart->resize(360, 230);
 
     // The tab indicator points at speed-bar items, so it lies over the whole window's content.
-    alignPage->Showbutton->setParent(central);
-    markButton(*alignPage->Showbutton, *Speedbar->Selectbutton, -2);
+    alignPage->tabMarker().setParent(central);
+    markButton(alignPage->tabMarker(), *Speedbar->Selectbutton, -2);
 
     layout->addWidget(Speedbar);
     layout->addWidget(Tabpages);
@@ -158,12 +158,13 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
 // points; none is given another controller, so the order below does not matter.
 void TMainForm::makeControllers() {
     WindowEntryPoints& entries = *this;
-    shell = std::make_unique<ShellController>(ShellControllerParts{
-        app.pipeline, app.ports, *this, *Tabpages, *PageControl1, *Speedbar, tools, *alignPage, *optimizePage,
-        *stackPage, *waveletPage,
-        DeveloperControls{*alignPage, *waveletPage, *aboutPage, *tools.Tonemapwindow,
-                          *waveletTools.tonemap->Tonegraph, [this] { QualityMethodComboChange(); }},
-        entries});
+    shell = std::make_unique<ShellController>(
+        ShellControllerParts{app.pipeline, app.ports, *this, *Tabpages, *PageControl1, *Speedbar, tools,
+                             *alignPage, *optimizePage, *stackPage, *waveletPage,
+                             DeveloperControls{*alignPage, *waveletPage, *aboutPage, *tools.Tonemapwindow,
+                                               *control<TPCheck>(*waveletTools.tonemap, "Tonegraph"),
+                                               [this] { QualityMethodComboChange(); }},
+                             entries});
     toolWindows = std::make_unique<ToolWindowController>(
         ToolWindowControllerParts{tools, *this, *alignPage, *stackPage, *waveletPage, *finalPage, entries});
     stack = std::make_unique<StackController>(StackControllerParts{.pipeline = app.pipeline,
@@ -190,7 +191,7 @@ void TMainForm::makeControllers() {
                                                                    .entries = entries});
     save = std::make_unique<SaveController>(SaveControllerParts{app.pipeline, app.ports, *alignPage,
                                                                 *stackPage, *waveletPage, imageInfoWindow,
-                                                                *frameWindows.StackSlider, dialogs, entries});
+                                                                frameWindows, dialogs, entries});
     wavelet = std::make_unique<WaveletController>(
         WaveletControllerParts{app.pipeline, app.ports, *waveletPage, waveletTools, histogramWindows, tools,
                                *stackPage, *alignPage, *PageControl1, *ProgressBar1, entries});
@@ -228,7 +229,7 @@ void TMainForm::makeControllers() {
                                 .entries = entries});
     imageInfo = std::make_unique<ImageInfoController>(ImageInfoControllerParts{
         app.shell, imageInfoWindow, *tools.Imageinfowindow, *Speedbar->ImageInfobutton, *waveletPage,
-        *frameWindows.StackSlider, *control<TRxSpinEdit>(*this, "Gamma1spin"), dialogs});
+        frameWindows, *waveletTools.gamma, dialogs});
     calibration = std::make_unique<CalibrationController>(
         CalibrationControllerParts{.pipeline = app.pipeline,
                                    .ports = app.ports,
@@ -243,8 +244,8 @@ void TMainForm::makeControllers() {
         OptionsControllerParts{app.pipeline, app.shell, app.messages(), *this, *alignPage, *stackPage,
                                frameWindows, *Speedbar, tools, entries});
     avi = std::make_unique<AviController>(AviControllerParts{app.pipeline, app.ports, stackPage->aviOutput(),
-                                                             *alignPage, *frameWindows.StackSlider,
-                                                             dialogs.SaveDialog6, *ProgressBar1, entries});
+                                                             *alignPage, frameWindows, dialogs.SaveDialog6,
+                                                             *ProgressBar1, entries});
     resizeView = std::make_unique<ResizeController>(
         ResizeControllerParts{app.pipeline, app.ports, *tools.Shrinkview, shrinkView, *waveletPage,
                               *finalPage, *stackPage, *alignPage, dialogs.SaveDialog4, *PageControl1});

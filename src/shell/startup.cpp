@@ -31,7 +31,6 @@
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
 #include "shell/pages/language_box.h"
-#include "shell/pages/named_control.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
@@ -59,6 +58,10 @@ void readVideo(QPlainTextEdit& memo) {
     for (const std::string& line : AviCodecListLines()) memo.appendPlainText(QString::fromStdString(line));
 }
 
+}  // namespace
+
+// The window's start-up: it restores and sets the controls of every page, so the pages count it
+// as a part of the window.
 class Startup {
 public:
     Startup(TMainForm& form, const StartupOptions& options)
@@ -180,11 +183,11 @@ void Startup::restoreStoredControls() {
     chooseQualityMethod();
     align_.Usedarkframe->setChecked(false);
     align_.UseFlatfield->setChecked(false);
-    control<TPCheck>(form_, "Resampled")->setChecked(false);
+    form_.stackPage->Resampled->setChecked(false);
     hideToolWindows();
     wavelet_.Colourprocess2->setChecked(align_.Colourstack->Checked());
-    if (!app_.batch.BatchPending && !options_.headless && control<TPCheck>(about_, "Checkupdates")->Checked())
-        newversion(control<QLabel>(about_, "VersionNo")->text(), updateCheckFiles(), app_.messages(), &form_);
+    if (!app_.batch.BatchPending && !options_.headless && about_.Checkupdates->Checked())
+        newversion(about_.VersionNo->text(), updateCheckFiles(), app_.messages(), &form_);
 }
 
 // The processing area chosen and its planes made, the placement saved, the colour controls and
@@ -199,8 +202,8 @@ void Startup::settleProcessingControls() {
         }
     }
     WaveletFilterPanel& filter = *form_.waveletTools.filter;
-    control<QLabel>(filter, "Waveletcentrelabel")
-        ->setText("Wavelet centre: " + QString::number(std::llrint(filter.Filter22()->Value())));
+    filter.Waveletcentrelabel->setText("Wavelet centre: " +
+                                       QString::number(std::llrint(filter.Filter22()->Value())));
     form_.shell->followAutoprocessbox();
     const bool colour = align_.Colourstack->Checked();
     align_.LRGB->setEnabled(colour);
@@ -208,7 +211,7 @@ void Startup::settleProcessingControls() {
     if (!colour) align_.LRGB->setChecked(false);
     if (processAreaSizeForItem(processareaItem) != app_.pipeline.images().ProcessAreaSize)
         createPlanes(processareaItem);
-    QComboBox& resampleFilter = *control<QComboBox>(form_, "ResampleMethod");
+    QComboBox& resampleFilter = *form_.stackPage->ResampleMethod;
     const int resampleMethod = resampleMethodItemForText(resampleFilter.currentText().toStdString());
     if (resampleMethod >= 0) resampleFilter.setCurrentIndex(resampleMethod);
     form_.wavelet->createCurveObjects();
@@ -263,17 +266,17 @@ void Startup::runPendingBatch() {
 // Combo defaults, the pipeline's factors and kernel, the codec list, the first tab, the caption.
 void Startup::setDefaults() {
     wavelet_.Processarea->setCurrentIndex(DefaultProcessAreaItem);
-    control<QComboBox>(form_, "ResampleMethod")->setCurrentIndex(0);
+    form_.stackPage->ResampleMethod->setCurrentIndex(0);
     form_.optimizePage->Filtertype->setCurrentIndex(0);
-    control<QComboBox>(form_, "Stackfiltermethod")->setCurrentIndex(0);
+    form_.stackPage->Stackfiltermethod->setCurrentIndex(0);
     align_.QualityMethodCombo->setCurrentIndex(DefaultQualityMethod);
     app_.pipeline.setStartState();
 
-    readVideo(*control<QPlainTextEdit>(about_, "Memo1"));
+    readVideo(*about_.Memo1);
     form_.shell->selectTab(0);
     form_.dialogs.Addbitmapdialog.Title = "Open file(s)";
 
-    control<QLabel>(about_, "logolabel")->setText(VersionCaption);
+    about_.logolabel->setText(VersionCaption);
     form_.setWindowTitle(VersionCaption);
 }
 
@@ -391,7 +394,7 @@ void Startup::resetViews() {
         layer->setValue(10);
     wavelet_.ContrastSlider->setValue(250);
     wavelet_.BrightnessSlider->setValue(0);
-    control<TRxSpinEdit>(form_, "Gamma1spin")->setValue(1.0L);
+    form_.waveletTools.gamma->Gamma1spin->setValue(1.0L);
     for (TPCheck* layer : {wavelet_.Layer1checkbox, wavelet_.Layer2checkbox, wavelet_.Layer3checkbox,
                            wavelet_.layer4checkbox, wavelet_.layer5checkbox, wavelet_.layer6checkbox})
         layer->setChecked(true);
@@ -431,8 +434,6 @@ void Startup::reportInterlacing() {
         app_.messages().inform("Interlacing", "activated ");
 }
 
-}  // namespace
-
 StartupOutcome runStartup(TMainForm& form, const StartupOptions& options) {
     return Startup(form, options).run();
 }
@@ -443,8 +444,8 @@ int ScreenColourDepth(const TMainForm& form) {
 }
 
 void ShowMemoryUsage(TMainForm& form) {
-    control<QLabel>(form, "Label22")->setText(QString::fromStdString(memoryUsageText(readMemoryFacts())));
-    control<QLabel>(form, "Label22")->repaint();
+    form.aboutPage->showMemoryUsage(memoryUsageText(readMemoryFacts()));
+    form.aboutPage->repaintMemoryUsage();
 }
 
 }  // namespace kestrave

@@ -42,7 +42,6 @@ namespace {
 struct PointsPageTest : ShellWindowTest {
     TempDir dir;
     AlignPage& page = *form->alignPage;
-    PointWindows& windows = form->pointWindows;
     PointController& points = form->align->points();
     ScriptedFileDialogs* dialogs = nullptr;
 
@@ -62,10 +61,10 @@ struct PointsPageTest : ShellWindowTest {
             writeSampleRecording(dir.path(), options).path.string();
         form->input->SelectFileButtonClick();
         editRun(context.pipeline).state.BatchMode = false;
-        page.FFTsizeGroup->setItemIndex(1);
+        control<TRadioGroup>(page, "FFTsizeGroup")->setItemIndex(1);
         form->align->FFTsizeGroupClick();
     }
-    void chooseMethod(int item) { page.Alignmethod->button(item)->click(); }
+    void chooseMethod(int item) { control<TRadioGroup>(page, "Alignmethod")->button(item)->click(); }
     // Runs `steps` while the multi-point setup waits for points to be placed; unless the steps end
     // the placing themselves, the multi-point mode is left afterwards ("Default(single)").
     void whilePlacing(const std::function<void()>& steps) {
@@ -92,9 +91,9 @@ struct PointsPageTest : ShellWindowTest {
     void rightClickAndDelete();
     void saveAndLoad();
     void drag(QPoint from, QPoint to) {
-        QTest::mousePress(page.PreviewImage, Qt::LeftButton, Qt::NoModifier, from);
-        QTest::mouseMove(page.PreviewImage, (from + to) / 2);
-        QTest::mouseRelease(page.PreviewImage, Qt::LeftButton, Qt::NoModifier, to);
+        QTest::mousePress(control<QLabel>(page, "PreviewImage"), Qt::LeftButton, Qt::NoModifier, from);
+        QTest::mouseMove(control<QLabel>(page, "PreviewImage"), (from + to) / 2);
+        QTest::mouseRelease(control<QLabel>(page, "PreviewImage"), Qt::LeftButton, Qt::NoModifier, to);
     }
 };
 
@@ -113,26 +112,28 @@ TEST_F(PointsPageTest, NoneStacksTheFramesWithoutShifts) {
         EXPECT_EQ(context.pipeline.model().FrameTable[f].Slots[0].Y, 0) << f;
         EXPECT_EQ(context.pipeline.model().FrameTable[f].Slots[1].X, 9) << "point shifts stay";
     }
-    EXPECT_TRUE(form->alignPage->Setlimitbutton->isEnabled());
+    EXPECT_TRUE(control<TRxSpeedButton>(*form, "Setlimitbutton")->isEnabled());
     EXPECT_TRUE(control<TRxSpeedButton>(*form, "Stackbutton")->isEnabled());
     EXPECT_TRUE(control<TRxSpeedButton>(*form, "Statisticalstackbutton")->isEnabled());
-    EXPECT_FALSE(form->optimizePage->Optimizebutton->isEnabled());
-    EXPECT_EQ(page.PreviewSlider->Value(), page.PreviewSlider->MaxValue());
-    EXPECT_EQ(form->frameWindows.StackSlider->Value(), page.PreviewSlider->Value());
-    EXPECT_FALSE(form->frameWindows.Showgraphpointer->isHidden());
+    EXPECT_FALSE(control<TRxSpeedButton>(*form, "Optimizebutton")->isEnabled());
+    EXPECT_EQ(control<TRxSlider>(page, "PreviewSlider")->Value(),
+              control<TRxSlider>(page, "PreviewSlider")->MaxValue());
+    EXPECT_EQ(control<TRxSlider>(*form, "StackSlider")->Value(),
+              control<TRxSlider>(page, "PreviewSlider")->Value());
+    EXPECT_FALSE(control<TRectShape>(*form, "Showgraphpointer")->isHidden());
     EXPECT_EQ(context.pipeline.state().progstatus, TProgStatus::psFeatureSet);
 }
 
 TEST_F(PointsPageTest, MultipointOpensThePointWindowAndDefaultLeavesItKeepingThePoints) {
     selectRecording();
-    QTest::mouseClick(page.PreviewImage, Qt::LeftButton, Qt::NoModifier, QPoint(80, 60));
+    QTest::mouseClick(control<QLabel>(page, "PreviewImage"), Qt::LeftButton, Qt::NoModifier, QPoint(80, 60));
     ASSERT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stReferenceReady);
     EXPECT_EQ(context.pipeline.alignPoints().SavedFeatureX, 80);
     EXPECT_EQ(context.pipeline.alignPoints().PointPos[1].X, 80) << "the first point follows the feature";
 
     const std::vector<AlignPoint> placed{{40, 40, 64}, {120, 70, 64}};
     whilePlacing([&] {
-        EXPECT_TRUE(form->frameWindows.differencecutslider->isHidden());
+        EXPECT_TRUE(control<TRxSlider>(*form, "differencecutslider")->isHidden());
         EXPECT_TRUE(control<ToolWindow>(*form, "Multialignwindow")->isVisible());
         loadPoints(placed);
         EXPECT_EQ(control<QTableWidget>(*form, "StringGrid1")->rowCount(), 2);
@@ -146,11 +147,11 @@ TEST_F(PointsPageTest, MultipointOpensThePointWindowAndDefaultLeavesItKeepingThe
     EXPECT_EQ(context.pipeline.state().FeatureX, 80);
     EXPECT_EQ(context.pipeline.state().FeatureY, 60);
     EXPECT_FALSE(control<ToolWindow>(*form, "Multialignwindow")->isVisible());
-    EXPECT_FALSE(form->frameWindows.differencecutslider->isHidden());
+    EXPECT_FALSE(control<TRxSlider>(*form, "differencecutslider")->isHidden());
     EXPECT_EQ(context.pipeline.alignPoints().Alignpoints, 1);
     EXPECT_FALSE(context.pipeline.alignPoints().MultiPointMode);
     EXPECT_TRUE(context.pipeline.alignPoints().StopPlacing);
-    EXPECT_TRUE(form->optimizePage->Optimizebutton->isEnabled());
+    EXPECT_TRUE(control<TRxSpeedButton>(*form, "Optimizebutton")->isEnabled());
     const PointFileContent kept = readAlignPointFile(dir / TempPointFile, 160, 120);
     EXPECT_EQ(kept.points, placed);
 
@@ -166,17 +167,17 @@ TEST_F(PointsPageTest, MultipointOpensThePointWindowAndDefaultLeavesItKeepingThe
 TEST_F(PointsPageTest, ADraggedFreeBoxBecomesTheReference) {
     selectRecording();
     const std::size_t shownBefore = messages.shown.size();
-    page.Freebox->setChecked(true);
+    control<TPCheck>(page, "Freebox")->setChecked(true);
     points.FreeboxClick();
     ASSERT_TRUE(context.pipeline.alignPoints().FreeBox);
     drag({60, 45}, {100, 75});  // 40 x 30: the 64 box around (80, 60)
     EXPECT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stReferenceReady);
-    EXPECT_EQ(page.FFTsizeGroup->ItemIndex(), 1);
+    EXPECT_EQ(control<TRadioGroup>(page, "FFTsizeGroup")->ItemIndex(), 1);
     EXPECT_EQ(QPoint(context.pipeline.state().FeatureX, context.pipeline.state().FeatureY), QPoint(80, 60));
     EXPECT_EQ(context.pipeline.alignPoints().FreeBoxCentreX, 80);
     EXPECT_EQ(context.pipeline.alignPoints().SavedFeatureY, 60);
     EXPECT_EQ(context.pipeline.registration().RefSpectrumRe.xCount(), 64);
-    EXPECT_TRUE(page.FreeBoxBand->isHidden());
+    EXPECT_TRUE(control<QFrame>(page, "FreeBoxBand")->isHidden());
     EXPECT_EQ(messages.shown.size(), shownBefore);
 
     // 148 pixels on a 160 x 120 frame: the group steps down to 64, the box is cut to 64 around the
@@ -185,7 +186,7 @@ TEST_F(PointsPageTest, ADraggedFreeBoxBecomesTheReference) {
     ASSERT_GT(messages.shown.size(), shownBefore);
     EXPECT_EQ(messages.shown.back().caption, "Alignment box problem");
     EXPECT_EQ(messages.shown.back().text, "Box larger then maximum available size");
-    EXPECT_FALSE(page.Freebox->Checked());
+    EXPECT_FALSE(control<TPCheck>(page, "Freebox")->Checked());
     EXPECT_FALSE(context.pipeline.alignPoints().FreeBox);
     EXPECT_EQ(context.pipeline.fft().FFTSize, 64);
     EXPECT_EQ(QPoint(context.pipeline.state().FeatureX, context.pipeline.state().FeatureY), QPoint(76, 56));
@@ -215,7 +216,7 @@ void PointsPageTest::estimateAndClear() {
     EXPECT_EQ(context.pipeline.alignPoints().Alignpoints, count + 1);
     EXPECT_EQ(control<QLabel>(*form, "Label52")->text(), "Alignmentpoints: " + QString::number(count));
     EXPECT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stReferenceReady);
-    EXPECT_TRUE(page.Alignbutton->isEnabled());
+    EXPECT_TRUE(control<TRxSpeedButton>(page, "Alignbutton")->isEnabled());
 
     control<QPushButton>(*form, "ClearAlignmentpoints")->click();
     EXPECT_EQ(control<QTableWidget>(*form, "StringGrid1")->rowCount(), 0);
@@ -225,13 +226,15 @@ void PointsPageTest::estimateAndClear() {
 
 TEST_F(PointsPageTest, ARightClickDeletesTheNearestPointAndABadCellBlocksTheRebuild) {
     selectRecording();
-    QTest::mouseClick(page.PreviewImage, Qt::RightButton, Qt::NoModifier, QPoint(40, 40));  // no window
+    QTest::mouseClick(control<QLabel>(page, "PreviewImage"), Qt::RightButton, Qt::NoModifier,
+                      QPoint(40, 40));  // no window
     whilePlacing([&] { rightClickAndDelete(); });
 }
 
 void PointsPageTest::rightClickAndDelete() {
     loadPoints({{40, 40, 32}, {120, 40, 32}, {80, 90, 64}});
-    QTest::mouseClick(page.PreviewImage, Qt::RightButton, Qt::NoModifier, QPoint(115, 45));
+    QTest::mouseClick(control<QLabel>(page, "PreviewImage"), Qt::RightButton, Qt::NoModifier,
+                      QPoint(115, 45));
     ASSERT_EQ(control<QTableWidget>(*form, "StringGrid1")->rowCount(), 2);
     EXPECT_EQ(gridRow(0), (std::vector<QString>{"1", "40", "40", "32"}));
     EXPECT_EQ(gridRow(1), (std::vector<QString>{"2", "80", "90", "64"}));
@@ -266,7 +269,7 @@ void PointsPageTest::saveAndLoad() {
     points.LoadpointsClick();
     EXPECT_EQ(control<QTableWidget>(*form, "StringGrid1")->rowCount(), 98);
     EXPECT_EQ(context.pipeline.alignPoints().Alignpoints, 99);
-    EXPECT_EQ(page.PreviewSlider->Value(), 0);
+    EXPECT_EQ(control<TRxSlider>(page, "PreviewSlider")->Value(), 0);
     ASSERT_FALSE(messages.shown.empty());
     EXPECT_EQ(messages.shown.back().caption, "Alignment points");
     EXPECT_NE(messages.shown.back().text.find("only the first 99 are read"), std::string::npos);
@@ -299,17 +302,19 @@ TEST_F(PointsPageTest, ClicksPlacePointsUpTo99AndSimpleAlignmentCopiesPointOne) 
     QTimer::singleShot(0, [&] {
         EXPECT_EQ(control<QTableWidget>(*form, "StringGrid1")->rowCount(), 98);
         EXPECT_EQ(context.pipeline.alignPoints().Alignpoints, 99);
-        QTest::mouseClick(page.PreviewImage, Qt::LeftButton, Qt::NoModifier, QPoint(50, 50));
+        QTest::mouseClick(control<QLabel>(page, "PreviewImage"), Qt::LeftButton, Qt::NoModifier,
+                          QPoint(50, 50));
         QTimer::singleShot(0, [&] {
             EXPECT_EQ(gridRow(98), (std::vector<QString>{"99", "50", "50", "64"}));
             EXPECT_EQ(maximumMessages(), 1);
             EXPECT_EQ(context.pipeline.alignPoints().Alignpoints, 99) << "the next click replaces point 99";
-            QTest::mouseClick(page.PreviewImage, Qt::LeftButton, Qt::NoModifier, QPoint(100, 70));
+            QTest::mouseClick(control<QLabel>(page, "PreviewImage"), Qt::LeftButton, Qt::NoModifier,
+                              QPoint(100, 70));
             QTimer::singleShot(0, [&] {
                 EXPECT_EQ(control<QTableWidget>(*form, "StringGrid1")->rowCount(), 99);
                 EXPECT_EQ(gridRow(98), (std::vector<QString>{"99", "100", "70", "64"}));
                 EXPECT_EQ(maximumMessages(), 2);
-                page.Alignbutton->click();
+                control<TRxSpeedButton>(page, "Alignbutton")->click();
             });
         });
     });
@@ -351,14 +356,14 @@ TEST_F(PointsPageTest, ACancelDuringTheAlignmentLeavesTheSlotsFilledAndNoAngles)
     selectRecording(160, 120, 24);
     writeAlignPointFile(dir / TempPointFile, 0,
                         std::vector<AlignPoint>{{60, 60, 64}, {100, 60, 64}, {80, 55, 64}});
-    form->optimizePage->MultiAlign->setItemIndex(1);
+    control<TRadioGroup>(*form, "MultiAlign")->setItemIndex(1);
     for (int f = 0; f < 24; ++f) editRun(context.pipeline).model.FrameTable[f].Angle = 7.0f;
     auto progress = std::make_unique<NullProgress>();
     progress->onPoll = [](NullProgress& port) {
         if (port.position() >= 10) port.setCancelRequested(true);
     };
     context.setProgress(std::move(progress));
-    QTimer::singleShot(0, [&] { page.Alignbutton->click(); });
+    QTimer::singleShot(0, [&] { control<TRxSpeedButton>(page, "Alignbutton")->click(); });
     chooseMethod(AlignMethodMultipoint);
 
     EXPECT_EQ(context.pipeline.alignPoints().Alignpoints, 3);

@@ -75,7 +75,7 @@ TEST_F(AviWindowTest, ResizeViewShowsAndSavesTheScaledPicture) {
     Bitmap24& processed = editRun(context.pipeline).wavelet.ProcessPicture;
     processed.resize(300, 200);
     processed.fill(10, 120, 200);
-    QToolButton& button = *form->waveletPage->Resizebutton;
+    QToolButton& button = *control<TRxSpeedButton>(*form, "Resizebutton");
     form->PageControl1->setCurrentWidget(form->waveletPage);
     button.click();
     ASSERT_TRUE(form->tools.Shrinkview->isVisible());

@@ -68,7 +68,7 @@ TEST_F(CurveEditorTest, MouseEditsChangeTheCurveAndTheReleaseBuildsTheTable) {
     EXPECT_EQ(pointsOf(curve), (std::vector<SplinePoint>{{0, 255}, {128, 128}, {255, 0}}));
 
     // The tone graph edits the tone curve into the tone table.
-    CurveGraph& toneGraph = *tools.tonemap->Tonemapgraph;
+    CurveGraph& toneGraph = *control<CurveGraph>(*tools.tonemap, "Tonemapgraph");
     toneGraph.show();
     QTest::mouseClick(&toneGraph, Qt::RightButton, {}, QPoint(200, 20));
     EXPECT_EQ(context.pipeline.curves().ToneSpline.NumberOfPoints(), 4);
@@ -145,22 +145,23 @@ TEST_F(CurveEditorTest, TheRangeSliderSetsTheLevelsAndTheSpinsFollow) {
 
 TEST_F(CurveEditorTest, ActivatingToneMappingSetsItsSlidersAndTheGraphSwitchChoosesWhichShow) {
     TonemapPanel& tone = *tools.tonemap;
-    page.Colourprocess2->setChecked(true);
-    tone.ActiveTonemap->setChecked(true);
+    control<TPCheck>(page, "Colourprocess2")->setChecked(true);
+    control<TPCheck>(tone, "ActiveTonemap")->setChecked(true);
     wavelet.ActiveTonemapClick();
-    EXPECT_EQ(tone.RxSlider2->Value(), 1125);
+    EXPECT_EQ(control<TRxSlider>(tone, "RxSlider2")->Value(), 1125);
     // The bias spin holds two decimals.
-    EXPECT_NEAR(static_cast<double>(tone.RxSpinEdit5->Value()), 666 * 0.0015, 0.005);
-    EXPECT_FALSE(tone.RxSlider1->isHidden());
-    EXPECT_TRUE(tone.RxSlider3->isHidden()) << "the curves, not the photoreceptor, are in use";
-    tone.Tonegraph->setChecked(false);
+    EXPECT_NEAR(static_cast<double>(control<TRxSpinEdit>(tone, "RxSpinEdit5")->Value()), 666 * 0.0015, 0.005);
+    EXPECT_FALSE(control<TRxSlider>(tone, "RxSlider1")->isHidden());
+    EXPECT_TRUE(control<TRxSlider>(tone, "RxSlider3")->isHidden())
+        << "the curves, not the photoreceptor, are in use";
+    control<TPCheck>(tone, "Tonegraph")->setChecked(false);
     wavelet.TonegraphClick();
-    EXPECT_FALSE(tone.RxSlider3->isHidden());
-    EXPECT_FALSE(tone.RxSlider4->isHidden());
-    tone.ActiveTonemap->setChecked(false);
+    EXPECT_FALSE(control<TRxSlider>(tone, "RxSlider3")->isHidden());
+    EXPECT_FALSE(control<TRxSlider>(tone, "RxSlider4")->isHidden());
+    control<TPCheck>(tone, "ActiveTonemap")->setChecked(false);
     wavelet.ActiveTonemapClick();
-    EXPECT_TRUE(tone.RxSlider1->isHidden());
-    EXPECT_TRUE(tone.RxSlider4->isHidden());
+    EXPECT_TRUE(control<TRxSlider>(tone, "RxSlider1")->isHidden());
+    EXPECT_TRUE(control<TRxSlider>(tone, "RxSlider4")->isHidden());
 }
 
 TEST_F(CurveEditorTest, TheCurveWindowsFitTheSmallestScreenWithTheirGraphsWhole) {

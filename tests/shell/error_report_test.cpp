@@ -92,8 +92,8 @@ TEST_F(MailLabelTest, AClickOpensTheLinkBuiltFromTheWindowAsItIsNow) {
         const QString body = QUrlQuery(opened.back()).queryItemValue("body", QUrl::FullyDecoded);
         EXPECT_TRUE(body.contains("Formcaption :" + caption)) << body.toStdString();
         EXPECT_TRUE(body.contains("Imagesize   : 0 x 0\r\n")) << "no input loaded yet";
-        EXPECT_TRUE(
-            body.contains(QString(" Images#     : %1\r\n").arg(form->alignPage->PreviewSlider->MaxValue())));
+        EXPECT_TRUE(body.contains(
+            QString(" Images#     : %1\r\n").arg(control<TRxSlider>(*form, "PreviewSlider")->MaxValue())));
         EXPECT_TRUE(body.endsWith("MB")) << "the body runs to its last line";
     }
     EXPECT_EQ(opened.size(), 2u);

@@ -61,7 +61,7 @@ struct FinalPageTest : ShellWindowTest {
         dialogs = scripted.get();
         context.setDialogs(std::move(scripted));
         context.regSettings = std::make_unique<RegSettings>();
-        form->alignPage->DirectoryListBox1->setDirectory(folder.path());
+        control<TDirectoryListBox>(*form, "DirectoryListBox1")->setDirectory(folder.path());
         Bitmap24& rendered = editRun(context.pipeline).wavelet.ProcessPicture;
         rendered.resize(W, H);
         TTIFFBitMap& result = editRun(context.pipeline).images.ResultImage16;

@@ -38,17 +38,16 @@ struct HistogramWindowTest : WaveletPageTest {
             for (int x = 0; x < width; ++x)
                 for (int y = 0; y < height; ++y) images.StackPlanes[c][x][y] = values[c];
     }
-    HistogramWindows& windows = form->histogramWindows;
 };
 
 TEST_F(HistogramWindowTest, TheHistogramWindowShowsTheSmoothedCurvesAndTheLevelsAfterARender) {
     // 40 × 30 grey pixels at 100: the display maps them onto byte 100.
     flatStack(40, 30, false, 100.0f, 100.0f, 100.0f);
-    page.Processbutton->click();
+    control<TRxSpeedButton>(page, "Processbutton")->click();
     EXPECT_EQ(control<HistogramView>(*form, "HistogramView")->series[1]->count(), 0)
         << "nothing drawn while no histogram window shows";
 
-    page.Histogramspeedbutton->click();  // opens the window and renders
+    control<TRxSpeedButton>(page, "Histogramspeedbutton")->click();  // opens the window and renders
     ASSERT_TRUE(form->tools.HistoWindow->isVisible());
     // Smoothing 5: the 1200 pixels of bin 100 spread evenly over the 11 bins 95..105. A grey
     // picture counts the same in all four histograms.
@@ -76,14 +75,14 @@ TEST_F(HistogramWindowTest, TheHistogramWindowShowsTheSmoothedCurvesAndTheLevels
 TEST_F(HistogramWindowTest, AutomaticBalanceFromTheRgbWindowMovesRedAndBlueOntoGreen) {
     // Channel means 100, 150, 130: red is raised by 50 and blue by 20, green stays.
     flatStack(40, 30, true, 100.0f, 150.0f, 130.0f);
-    page.Processbutton->click();
-    page.RGBbalancespeedbutton->click();
+    control<TRxSpeedButton>(page, "Processbutton")->click();
+    control<TRxSpeedButton>(page, "RGBbalancespeedbutton")->click();
     control<QPushButton>(*form, "Autobalancebutton")->click();
 
     const RgbBalancePanel& balance = *tools.rgbBalance;
-    EXPECT_EQ(balance.RedSlider->Value(), 50);
-    EXPECT_EQ(balance.GreenSlider->Value(), 0);
-    EXPECT_EQ(balance.blueslider->Value(), 20);
+    EXPECT_EQ(control<TRxSlider>(balance, "RedSlider")->Value(), 50);
+    EXPECT_EQ(control<TRxSlider>(balance, "GreenSlider")->Value(), 0);
+    EXPECT_EQ(control<TRxSlider>(balance, "blueslider")->Value(), 20);
     EXPECT_FALSE(control<TPCheck>(*form, "Autobalance")->Checked());
     // The second pass rendered with the balanced offsets: the picture is grey at 150.
     const std::uint8_t* pixel = context.pipeline.wavelet().ProcessPicture.pixel(20, 15);
@@ -95,18 +94,18 @@ TEST_F(HistogramWindowTest, AutomaticBalanceFromTheRgbWindowMovesRedAndBlueOntoG
 
 TEST_F(HistogramWindowTest, TheChannelTwinsChooseWhatTheProcessedViewShows) {
     flatStack(40, 30, true, 100.0f, 150.0f, 130.0f);
-    page.Processbutton->click();
+    control<TRxSpeedButton>(page, "Processbutton")->click();
     QTest::mouseClick(control<TPCheck>(*form, "Redshow"), Qt::LeftButton);
-    EXPECT_FALSE(page.Showred->Checked());
+    EXPECT_FALSE(control<TPCheck>(page, "Showred")->Checked());
     EXPECT_EQ(context.pipeline.wavelet().ProcessPicture.pixel(20, 15)[2], 0) << "rendered without red";
     EXPECT_EQ(context.pipeline.wavelet().ProcessPicture.pixel(20, 15)[1], 150);
 }
 
 TEST_F(HistogramWindowTest, ADoubleClickOnALayerSliderGivesWeightOneAndRendersAgain) {
     setStack(40, 30, false);
-    page.Processbutton->click();
+    control<TRxSpeedButton>(page, "Processbutton")->click();
     const auto unitWeights = pictureBytes(context.pipeline.wavelet().ProcessPicture);
-    TRxSlider& slider = *page.Layer2slider;
+    TRxSlider& slider = *control<TRxSlider>(page, "Layer2slider");
     slider.setValue(300);
     wavelet.Layer1sliderChanged();
     ASSERT_NE(pictureBytes(context.pipeline.wavelet().ProcessPicture), unitWeights);
@@ -118,24 +117,25 @@ TEST_F(HistogramWindowTest, ADoubleClickOnALayerSliderGivesWeightOneAndRendersAg
     QTest::mouseDClick(&slider, Qt::LeftButton, {}, thumb);
     QTest::mouseRelease(&slider, Qt::LeftButton, {}, thumb);
     EXPECT_EQ(slider.Value(), 10);
-    EXPECT_EQ(page.layer2button->text(), "1.0");
+    EXPECT_EQ(control<QPushButton>(page, "layer2button")->text(), "1.0");
     EXPECT_EQ(pictureBytes(context.pipeline.wavelet().ProcessPicture), unitWeights);
 }
 
 TEST_F(HistogramWindowTest, ArrowsMoveTheContrastSliderByTenAndWithCtrlByOne) {
     setStack(40, 30, false);
-    page.Processbutton->click();
-    TRxSlider& contrast = *page.ContrastSlider;
+    control<TRxSpeedButton>(page, "Processbutton")->click();
+    TRxSlider& contrast = *control<TRxSlider>(page, "ContrastSlider");
     QTest::keyClick(&contrast, Qt::Key_Right);
     EXPECT_EQ(contrast.Value(), 260);
     QTest::keyClick(&contrast, Qt::Key_Right, Qt::ControlModifier);
     EXPECT_EQ(contrast.Value(), 261);
-    EXPECT_EQ(page.Contrastlevel->Value(), 104) << "the step was rendered: the level spin follows";
+    EXPECT_EQ(control<TRxSpinEdit>(page, "Contrastlevel")->Value(), 104)
+        << "the step was rendered: the level spin follows";
     QTest::keyClick(&contrast, Qt::Key_Left, Qt::ControlModifier);
     QTest::keyClick(&contrast, Qt::Key_Left, Qt::ShiftModifier);
     EXPECT_EQ(contrast.Value(), 250);
-    QTest::keyClick(page.BrightnessSlider, Qt::Key_Left, Qt::ControlModifier);
-    EXPECT_EQ(page.BrightnessSlider->Value(), -1);
+    QTest::keyClick(control<TRxSlider>(page, "BrightnessSlider"), Qt::Key_Left, Qt::ControlModifier);
+    EXPECT_EQ(control<TRxSlider>(page, "BrightnessSlider")->Value(), -1);
 }
 
 }  // namespace kestrave::test

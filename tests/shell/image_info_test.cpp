@@ -51,13 +51,12 @@ TEST(ProcessingInfoTag, NamesTheSettingsTheWindowAsksFor) {
 }
 
 struct ImageInfoTest : WaveletPageTest {
-    ImageInfoWindow& info = form->imageInfoWindow;
     QString tag() const { return control<QPlainTextEdit>(*form, "Memo3")->toPlainText(); }
 };
 
 TEST_F(ImageInfoTest, TheImageInfoItemTogglesTheWindowAndRendersKeepTheTagCurrent) {
     setStack(40, 30, false);
-    page.Processbutton->click();
+    control<TRxSpeedButton>(page, "Processbutton")->click();
     QToolButton& item = *form->Speedbar->ImageInfobutton;
     item.click();
     EXPECT_TRUE(form->tools.Imageinfowindow->isVisible());
@@ -68,7 +67,7 @@ TEST_F(ImageInfoTest, TheImageInfoItemTogglesTheWindowAndRendersKeepTheTagCurren
     QTest::mouseClick(control<TPCheck>(*form, "Showwaveletvalues"), Qt::LeftButton);
     EXPECT_EQ(tag(), "Jup__WV10_10_10_10_10_10");
     // A render rebuilds the tag with the settings it renders.
-    page.Layer1slider->setValue(20);
+    control<TRxSlider>(page, "Layer1slider")->setValue(20);
     wavelet.Layer1sliderChanged();
     EXPECT_EQ(tag(), "Jup__WV20_10_10_10_10_10");
 
@@ -79,9 +78,9 @@ TEST_F(ImageInfoTest, TheImageInfoItemTogglesTheWindowAndRendersKeepTheTagCurren
 
 TEST_F(ImageInfoTest, UseImageinfoMakesTheTagTheSaveDialogsProposal) {
     setStack(40, 30, false);
-    page.Processbutton->click();
+    control<TRxSpeedButton>(page, "Processbutton")->click();
     editRun(context.pipeline).state.DoAllDone = true;
-    form->frameWindows.StackSlider->setValue(150);
+    control<TRxSlider>(*form, "StackSlider")->setValue(150);
     QTest::keyClicks(control<QLineEdit>(*form, "Objectnameedit"), "Jup");
     QTest::keyClicks(control<QLineEdit>(*form, "Datetimeedit"), "0412");
     QTest::mouseClick(control<TPCheck>(*form, "Showstacksize"), Qt::LeftButton);
@@ -91,7 +90,7 @@ TEST_F(ImageInfoTest, UseImageinfoMakesTheTagTheSaveDialogsProposal) {
     for (const TFileDialog* save :
          {&form->dialogs.SaveDialog1, &form->dialogs.WaveletSave, &form->dialogs.SaveDialog4})
         EXPECT_EQ(save->FileName, "Jup_0412_ST151");
-    page.savebmp2button->click();
+    control<TRxSpeedButton>(page, "savebmp2button")->click();
     ASSERT_EQ(dialogs->shown, 1);
     EXPECT_EQ(dialogs->lastShown.FileName, "Jup_0412_ST151");
 }

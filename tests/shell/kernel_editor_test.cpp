@@ -47,28 +47,28 @@ TEST_F(ShellWindowTest, BothKernelEditorsWriteTheOneKernelStore) {
     EXPECT_EQ(kernel, DefaultKernel3x3);
 
     // A preset shows its weights and divides by their sum, not by the divisor stored with it.
-    choosePreset(*optimize.Filtertype, "Flat");
+    choosePreset(*control<QComboBox>(optimize, "Filtertype"), "Flat");
     EXPECT_EQ(kernel, (TKernel3x3{9, 1, 1, 1, 1, 1, 1, 1, 1, 1}));
-    choosePreset(*optimize.Filtertype, "laplaceedge");
+    choosePreset(*control<QComboBox>(optimize, "Filtertype"), "laplaceedge");
     EXPECT_EQ(kernel, (TKernel3x3{1, -1, -1, -1, -1, 8, -1, -1, -1, -1}));
     EXPECT_EQ(shownWeights(optimize.prefilter()), (std::array<int, 9>{-1, -1, -1, -1, 8, -1, -1, -1, -1}));
-    EXPECT_EQ(optimize.prefilter22->Value(), 8);
+    EXPECT_EQ(control<TRxSpinEdit>(optimize, "prefilter22")->Value(), 8);
 
     // An edited weight takes effect with "Set": row 1, column 3 is element 3.
-    optimize.prefilter13->setValue(3);
+    control<TRxSpinEdit>(optimize, "prefilter13")->setValue(3);
     EXPECT_EQ(kernel[3], -1) << "not before Set";
-    optimize.SetPrefilter->click();
+    control<QPushButton>(optimize, "SetPrefilter")->click();
     EXPECT_EQ(kernel, (TKernel3x3{4, -1, -1, 3, -1, 8, -1, -1, -1, -1}));
 
     // The stack filter's editor replaces the prefilter's kernel.
     choosePreset(*control<QComboBox>(stack, "Stackfiltermethod"), "lowpass4");
     EXPECT_EQ(kernel, (TKernel3x3{5, 0, 1, 0, 1, 1, 1, 0, 1, 0}));
     EXPECT_EQ(form->stack->readStackOptions().Kernel3x3, kernel);
-    EXPECT_EQ(optimize.prefilter13->Value(), 3) << "the other editor's weights stay";
+    EXPECT_EQ(control<TRxSpinEdit>(optimize, "prefilter13")->Value(), 3) << "the other editor's weights stay";
 
     // "Active" takes the kernel from its own editor's weights.
-    tick(*optimize.Filteralignment);
-    EXPECT_TRUE(optimize.Filteralignment->Checked());
+    tick(*control<TPCheck>(optimize, "Filteralignment"));
+    EXPECT_TRUE(control<TPCheck>(optimize, "Filteralignment")->Checked());
     EXPECT_EQ(kernel, (TKernel3x3{4, -1, -1, 3, -1, 8, -1, -1, -1, -1}));
 
     // "Reset" gives nine 1s, the start-up kernel.
@@ -111,8 +111,8 @@ TEST_F(StackPageTest, TheStackFilterUsesTheKernelAsLastEdited) {
 
     // An edit of the other editor is what the next stack uses.
     OptimizePage& optimize = *form->optimizePage;
-    optimize.prefilter22->setValue(-4);
-    optimize.SetPrefilter->click();
+    control<TRxSpinEdit>(optimize, "prefilter22")->setValue(-4);
+    control<QPushButton>(optimize, "SetPrefilter")->click();
     control<TRxSpeedButton>(page, "Stackbutton")->click();
     expectStackFiltered(TKernel3x3{4, 1, 1, 1, 1, -4, 1, 1, 1, 1});
 }

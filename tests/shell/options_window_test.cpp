@@ -71,7 +71,9 @@ struct OptionsWindowTest : ShellWindowTest {
         box.setChecked(!box.Checked());
         emit box.OnClick(&box);
     }
-    int shownLevel() const { return qGray(align.PreviewImage->pixmap().toImage().pixel(0, 0)); }
+    int shownLevel() const {
+        return qGray(control<QLabel>(align, "PreviewImage")->pixmap().toImage().pixel(0, 0));
+    }
     int countShown(const char* caption) const {
         return static_cast<int>(std::count_if(messages.shown.begin(), messages.shown.end(),
                                               [caption](const Message& m) { return m.caption == caption; }));
@@ -94,7 +96,7 @@ TEST_F(OptionsWindowTest, TheStyleSetsTheStackBoxesAndResamplingATiffFallsBackTo
     selectSeries({"a.tif", "b.tif"}, InputFilter::TIF);
     chooseStyle(2);
     EXPECT_TRUE(control<TPCheck>(stack, "Drizzling")->Checked());
-    EXPECT_TRUE(form->waveletPage->Drizzle2->Checked());
+    EXPECT_TRUE(control<TPCheck>(*form, "Drizzle2")->Checked());
     EXPECT_EQ(countShown("Resampling warning"), 0);
     chooseStyle(1);
     EXPECT_EQ(countShown("Resampling warning"), 1);
@@ -102,31 +104,31 @@ TEST_F(OptionsWindowTest, TheStyleSetsTheStackBoxesAndResamplingATiffFallsBackTo
     EXPECT_FALSE(control<TPCheck>(stack, "Resampled")->Checked());
     EXPECT_FALSE(control<TPCheck>(stack, "Drizzling")->Checked());
     // No drizzle-sized canvas is left behind by the style given up.
-    EXPECT_FALSE(form->waveletPage->Drizzle2->Checked());
+    EXPECT_FALSE(control<TPCheck>(*form, "Drizzle2")->Checked());
     EXPECT_TRUE(control<TPCheck>(stack, "FastStack")->Checked());
 }
 
 TEST_F(OptionsWindowTest, ThePreviewShowsTheFrameThroughItsGammaOrAsANegative) {
     selectSeries({"a.bmp", "b.bmp"}, InputFilter::BMP);
-    align.PreviewSlider->setValue(1);
-    align.Previewgamma->setValue(2.0);
-    click(*align.Pregamma);
-    EXPECT_FALSE(align.Previewgamma->isHidden());
-    EXPECT_FALSE(align.HoldPreGamma->isHidden());
-    EXPECT_FALSE(align.Negativeimage->isEnabled());
+    control<TRxSlider>(align, "PreviewSlider")->setValue(1);
+    control<TRxSpinEdit>(align, "Previewgamma")->setValue(2.0);
+    click(*control<TPCheck>(align, "Pregamma"));
+    EXPECT_FALSE(control<TRxSpinEdit>(align, "Previewgamma")->isHidden());
+    EXPECT_FALSE(control<TPCheck>(align, "HoldPreGamma")->isHidden());
+    EXPECT_FALSE(control<TPCheck>(align, "Negativeimage")->isEnabled());
     // Level 20 through gamma 1 / 2: Round(sqrt(Round(20 / 255 × 30000) / 30000) × 255) = 71.
     EXPECT_EQ(shownLevel(), 71);
 
     // Typed below its range, the value counts as 0.1: the table's gamma is 10, 0.500001 ^ 10.
-    align.Previewgamma->setText("0.05");
+    control<TRxSpinEdit>(align, "Previewgamma")->setText("0.05");
     EXPECT_NEAR((*context.pipeline.wavelet().GammaTable)[15000], 9.7658203142578219e-4, 1e-17);
     EXPECT_EQ(shownLevel(), 0);
 
-    click(*align.Pregamma);
-    EXPECT_TRUE(align.Previewgamma->isHidden());
-    click(*align.Negativeimage);
+    click(*control<TPCheck>(align, "Pregamma"));
+    EXPECT_TRUE(control<TRxSpinEdit>(align, "Previewgamma")->isHidden());
+    click(*control<TPCheck>(align, "Negativeimage"));
     EXPECT_EQ(shownLevel(), 255 - 20);
-    EXPECT_FALSE(align.Pregamma->isEnabled());
+    EXPECT_FALSE(control<TPCheck>(align, "Pregamma")->isEnabled());
 }
 
 TEST_F(OptionsWindowTest, SortPutsTheSeriesInNameOrderAndShowsItsFirstFrame) {
@@ -136,10 +138,10 @@ TEST_F(OptionsWindowTest, SortPutsTheSeriesInNameOrderAndShowsItsFirstFrame) {
     std::swap(model.FrameNames[0], model.FrameNames[2]);
     editRun(context.pipeline).input.source = makeFrameSource(model, 2, form->input->readSourceOptions());
     model.FrameTable[1].Excluded = true;
-    align.PreviewSlider->setValue(2);
+    control<TRxSlider>(align, "PreviewSlider")->setValue(2);
 
-    form->frameWindows.SortFramelistbutton->click();
-    QListWidget& list = *form->frameWindows.SelectFramesChecklist;
+    control<QPushButton>(*form, "SortFramelistbutton")->click();
+    QListWidget& list = *control<CheckListBox>(*form, "SelectFramesChecklist");
     ASSERT_EQ(list.count(), 3);
     const char* sorted[] = {"a.bmp", "B.bmp", "c.bmp"};
     for (int j = 0; j < 3; ++j) {
@@ -147,12 +149,12 @@ TEST_F(OptionsWindowTest, SortPutsTheSeriesInNameOrderAndShowsItsFirstFrame) {
         EXPECT_EQ(list.item(j)->checkState(), Qt::Checked);
         EXPECT_FALSE(model.FrameTable[j].Excluded);
     }
-    EXPECT_EQ(align.PreviewSlider->Value(), 0);
+    EXPECT_EQ(control<TRxSlider>(align, "PreviewSlider")->Value(), 0);
     EXPECT_EQ(shownLevel(), 10);  // a.bmp, read from the sorted list
 }
 
 TEST_F(OptionsWindowTest, TheClipboardPictureIsStackedAsOneImage) {
-    align.DirectoryListBox1->setDirectory(dir.path());
+    control<TDirectoryListBox>(align, "DirectoryListBox1")->setDirectory(dir.path());
     QApplication::clipboard()->clear();
     form->options->ClipboardFrontClick();
     EXPECT_FALSE(std::filesystem::exists(dir / "clipkestrave.bmp"));
@@ -169,7 +171,7 @@ TEST_F(OptionsWindowTest, TheClipboardPictureIsStackedAsOneImage) {
     EXPECT_EQ(saved.pixel(39, 29)[2], 200);
     EXPECT_TRUE(context.pipeline.model().SingleImage);
     EXPECT_EQ(context.pipeline.model().FrameNames[0], (dir / "clipkestrave.bmp").string());
-    EXPECT_TRUE(align.Colourstack->Checked());
+    EXPECT_TRUE(control<TPCheck>(align, "Colourstack")->Checked());
     EXPECT_EQ(context.pipeline.state().progstatus, TProgStatus::psStacked);
     EXPECT_EQ(form->Tabpages->currentIndex(), static_cast<int>(TMainTab::tabWavelet));
     EXPECT_EQ(context.pipeline.model().ImageWidth, 40);
@@ -178,14 +180,14 @@ TEST_F(OptionsWindowTest, TheClipboardPictureIsStackedAsOneImage) {
 TEST_F(OptionsWindowTest, TheStretchChoiceAndTheBreakWindowTakeEffect) {
     // "Yes" stretches FITS, TIFF and SER levels without asking; "No" and "Always ask" do not.
     for (const int item : {1, 2, 1, 0}) {
-        align.Fittifstretch->button(item)->click();
+        control<TRadioGroup>(align, "Fittifstretch")->button(item)->click();
         const FrameModel& model = context.pipeline.model();
         EXPECT_EQ(model.FitStretch && model.TifStretch && model.SerStretch, item == 1) << item;
         EXPECT_EQ(model.FitStretch || model.TifStretch || model.SerStretch, item == 1) << item;
         EXPECT_EQ(form->stack->readStackOptions().SerStretch, item == 1) << item;
     }
 
-    click(*align.Haltwindow);
+    click(*control<TPCheck>(align, "Haltwindow"));
     ToolWindow& window = *form->tools.Registerhaltwindow;
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(window.windowTitle(), "Break");
@@ -199,7 +201,7 @@ TEST_F(OptionsWindowTest, TheStretchChoiceAndTheBreakWindowTakeEffect) {
     EXPECT_EQ(messages.shown.back().text, "Do you want to cancel ?");
     EXPECT_TRUE(context.CancelRequested());
     window.close();
-    EXPECT_FALSE(align.Haltwindow->Checked());
+    EXPECT_FALSE(control<TPCheck>(align, "Haltwindow")->Checked());
 }
 
 TEST(ClipboardPicture, KeepsTheTopLeftOfAPictureLargerThanAFrame) {

@@ -19,6 +19,7 @@
 #include "shell/controllers/stack_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
+#include "shell/pages/named_control.h"
 #include "shell/shell_test_support.h"
 #include "shell/tool_windows.h"
 #include "support/temp_dir.h"
@@ -93,7 +94,7 @@ struct StackedProject {
         writeGreyAvi(recording, video);
         run = runHeadless({video.string(), "-NF30", "-ASpng"});
         frames = run->form->alignPage->lastFrameIndex() + 1;
-        TRxSpinEdit& filter = *run->form->alignPage->QualityFilter;
+        TRxSpinEdit& filter = *control<TRxSpinEdit>(*run->form, "QualityFilter");
         qualityFilter = filter.Value() + 1;
         filter.setValue(qualityFilter);
         run->form->PageControl1->setCurrentIndex(0);
@@ -114,7 +115,8 @@ TEST(ProjectWindow, AStackedProjectLoadedAtStartUpReachesTheSameStageAndStack) {
     const Pipeline& pipeline = loaded->context.pipeline;
     EXPECT_EQ(workOf(pipeline, saved.frames), workOf(saved.run->context.pipeline, saved.frames));
     EXPECT_TRUE(pipeline.model().FramesRanked) << "the stack follows the saved ranking";
-    EXPECT_EQ(loaded->form->alignPage->QualityFilter->Value(), saved.qualityFilter) << "stored control value";
+    EXPECT_EQ(control<TRxSpinEdit>(*loaded->form, "QualityFilter")->Value(), saved.qualityFilter)
+        << "stored control value";
     EXPECT_TRUE(pipeline.stack().exists());
     EXPECT_EQ(stackPlane(pipeline), stackPlane(saved.run->context.pipeline)) << "stacked again alike";
     // Saved on "Align", stacked: the stacked pages stay open, and "Align" is shown.
@@ -203,9 +205,9 @@ TEST(ProjectWindow, TheOlderFormRenamesTheVideoOnlyWhenAgreedAndNeverOverAnother
         controller.ProjectSaveAsClick();
         ASSERT_EQ(messages.shown.size(), 1u);
         EXPECT_EQ(messages.shown[0].caption, "Save project as");
-        EXPECT_EQ(messages.shown[0].text, "The recording night.avi is renamed to moon.avi (in " +
-                                              saved.dir.path().string() +
-                                              "), after the project.\nRename the recording and save the project ?");
+        EXPECT_EQ(messages.shown[0].text,
+                  "The recording night.avi is renamed to moon.avi (in " + saved.dir.path().string() +
+                      "), after the project.\nRename the recording and save the project ?");
         EXPECT_EQ(fs::exists(video), answer == mrCancel);
         EXPECT_EQ(fs::exists(saved.dir.path() / "moon.ksp"), answer == mrOk);
     }
@@ -253,24 +255,24 @@ TEST(ProjectWindow, EachStageComesBackWithItsGraphWindowSliderAndStackList) {
             p.formLines.push_back("ShowGraphbox_Checked=False");
         });
         TMainForm& form = *loaded->form;
-        const bool graphTicked = form.alignPage->ShowGraphbox->Checked();
+        const bool graphTicked = control<TPCheck>(form, "ShowGraphbox")->Checked();
         EXPECT_EQ(graphTicked, stage >= 2);
         // Shown with its box, until a stack made again hides it.
         EXPECT_EQ(form.tools.Registrationgraphwindow->isVisible(), stage == 2 || stage == 3);
         EXPECT_FALSE(form.tools.SelectFrameswindow->isVisible());
-        EXPECT_EQ(form.tools.FFTWindow->isVisible(), form.alignPage->ShowFFTbox->Checked());
+        EXPECT_EQ(form.tools.FFTWindow->isVisible(), control<TPCheck>(form, "ShowFFTbox")->Checked());
         EXPECT_EQ(loaded->context.pipeline.state().activepage >= TMainTab::tabStack, stage >= 3);
         if (stage < 4) continue;
         // The stack list holds the first ranks as the frame list shows them; the frame slider
         // stands where the stack slider does.
-        EXPECT_EQ(form.alignPage->PreviewSlider->Value(), stacked.stackslider);
-        const QListWidget& frames = *form.frameWindows.SelectFramesChecklist;
+        EXPECT_EQ(control<TRxSlider>(form, "PreviewSlider")->Value(), stacked.stackslider);
+        const QListWidget& frames = *control<CheckListBox>(form, "SelectFramesChecklist");
         std::vector<std::string> expected;
         for (int j = 0; j < stacked.usedframes; ++j) {
             const QListWidgetItem* item = frames.item(stacked.ranking[static_cast<std::size_t>(j)]);
             expected.push_back(item->text().toStdString() + (item->checkState() == Qt::Checked ? "+" : "-"));
         }
-        EXPECT_EQ(listTexts(*form.frameWindows.StackFramesList), expected);
+        EXPECT_EQ(listTexts(*control<CheckListBox>(form, "StackFramesList")), expected);
         EXPECT_FALSE(form.tools.StackFrameswindow->isVisible());
     }
 }
@@ -363,7 +365,7 @@ TEST(ProjectWindow, ASerProjectAndAStillSeriesProjectComeBackWithTheirInput) {
     auto stills = runHeadless({seriesFile.string()});
     EXPECT_TRUE(stills->context.pipeline.model().InputIsSeries);
     EXPECT_EQ(stills->context.pipeline.state().progstatus, TProgStatus::psStacked);
-    const QListWidget& stackList = *stills->form->frameWindows.StackFramesList;
+    const QListWidget& stackList = *control<CheckListBox>(*stills->form, "StackFramesList");
     ASSERT_EQ(stackList.count(), series.usedframes);
     EXPECT_EQ(stackList.item(0)->text().toStdString(),
               series.frameNames[static_cast<std::size_t>(series.ranking[0])]);

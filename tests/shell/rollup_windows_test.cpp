@@ -194,7 +194,7 @@ TEST(PageStrip, UnselectedTabsArePaleRedAndTheChosenOnePaleGreenBetweenSideBevel
 TEST_F(ShellWindowTest, TheAlignPagesFrontPanelFadesFromTealToPaleGreen) {
     form->resize(1024, 768);
     form->show();
-    TglBevel& bevel = *form->alignPage->glBevel1;
+    TglBevel& bevel = *control<TglBevel>(*form, "glBevel1");
     ASSERT_TRUE(bevel.isVisible());
     ASSERT_GE(bevel.height(), 8);
     const QImage image = bevel.grab().toImage();

@@ -10,6 +10,7 @@
 #include "save_test_support.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/stack_page.h"
 #include "support/run_command.h"
 #include "widgets/check_box.h"
@@ -63,8 +64,8 @@ TEST_F(SaveStackTest, BatchSavesWriteEveryTypeWithoutAskingAndOnlyThenCountAsSav
 TEST_F(SaveStackTest, InteractiveSavesGoThroughTheDialogAndTheOverwriteQuestion) {
     stack();
     AlignPage& location = *form->alignPage;
-    location.Savesubcontrol->setChecked(true);
-    location.Subdirname->setText("night/jupiter");
+    control<TPCheck>(location, "Savesubcontrol")->setChecked(true);
+    control<QLineEdit>(location, "Subdirname")->setText("night/jupiter");
     const fs::path sub = folder / "night" / "jupiter";
 
     // Cancel: nothing written, nothing marked; the subfolder was made for the dialog to open in.
@@ -125,8 +126,8 @@ TEST_F(SaveStackTest, FailedSavesAreReportedAndLeaveTheImageUnsaved) {
     // A subfolder that cannot be made.
     messages.shown.clear();
     writeFileAtomically(folder / "blocked", std::string("a file"));
-    form->alignPage->Savesubcontrol->setChecked(true);
-    form->alignPage->Subdirname->setText("blocked/sub");
+    control<TPCheck>(*form, "Savesubcontrol")->setChecked(true);
+    control<QLineEdit>(*form, "Subdirname")->setText("blocked/sub");
     const int dialogsShown = dialogs->shown;
     save.SaveButtonClick();
     EXPECT_TRUE(asked("Save error"));

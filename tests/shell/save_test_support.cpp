@@ -24,7 +24,7 @@ SaveTest::SaveTest() {
     dialogs = scripted.get();
     context.setDialogs(std::move(scripted));
     context.regSettings = std::make_unique<RegSettings>();
-    form->alignPage->DirectoryListBox1->setDirectory(folder.path());
+    control<TDirectoryListBox>(*form, "DirectoryListBox1")->setDirectory(folder.path());
 }
 
 void SaveTest::stack() {

@@ -134,7 +134,7 @@ TEST_F(ScreenFit, AToolWindowKeepsItsPlaceAndStaysOnTheScreenAsItsContentsGrow) 
     form->PageControl1->setCurrentIndex(3);
     QApplication::processEvents();
     ToolWindow& view = *form->tools.Shrinkview;
-    form->waveletPage->Resizebutton->click();
+    control<TRxSpeedButton>(*form, "Resizebutton")->click();
     QApplication::processEvents();
     ASSERT_TRUE(view.isVisible());
     const QPoint corner = view.pos();

@@ -113,20 +113,20 @@ TEST_F(ShellWindowTest, SingleImageInputRefusesAlignAndOptimize) {
 TEST_F(ShellWindowTest, TabChangeFollowsAutoProcessAndTheClipboard) {
     editRun(context.pipeline).state.activepage = TMainTab::tabFinal;
     WaveletPage& wavelet = *form->waveletPage;
-    wavelet.Autoprocessbox->setChecked(true);
+    control<TPCheck>(wavelet, "Autoprocessbox")->setChecked(true);
     form->shell->selectTab(3);
-    EXPECT_FALSE(wavelet.Processbutton->isEnabled());
+    EXPECT_FALSE(control<TRxSpeedButton>(wavelet, "Processbutton")->isEnabled());
     EXPECT_TRUE(context.shell.AutoProcess);
-    EXPECT_TRUE(wavelet.Showbuttonp3->isHidden());
+    EXPECT_TRUE(control<TRectShape>(wavelet, "Showbuttonp3")->isHidden());
 
-    wavelet.Autoprocessbox->setChecked(false);
+    control<TPCheck>(wavelet, "Autoprocessbox")->setChecked(false);
     QImage picture(8, 8, QImage::Format_RGB32);
     picture.fill(Qt::red);
     QApplication::clipboard()->setImage(picture);
     form->shell->selectTab(2);
-    EXPECT_TRUE(wavelet.Processbutton->isEnabled());
+    EXPECT_TRUE(control<TRxSpeedButton>(wavelet, "Processbutton")->isEnabled());
     EXPECT_FALSE(context.shell.AutoProcess);
-    EXPECT_FALSE(wavelet.Showbuttonp3->isHidden());
+    EXPECT_FALSE(control<TRectShape>(wavelet, "Showbuttonp3")->isHidden());
     EXPECT_FALSE(form->Speedbar->ClipboardFront->isHidden());
     QApplication::clipboard()->clear();
 }
@@ -134,21 +134,21 @@ TEST_F(ShellWindowTest, TabChangeFollowsAutoProcessAndTheClipboard) {
 TEST_F(ShellWindowTest, CancelAsksAlwaysAndSetsTheFlagOnlyOnYesWhileSomethingRuns) {
     // Nothing runs: the question comes, a "Yes" releases the window, and the next run the user
     // starts is not cancelled by it.
-    form->alignPage->glPageControl1->setEnabled(false);
+    control<QTabWidget>(*form, "glPageControl1")->setEnabled(false);
     form->Tabpages->setEnabled(false);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     messages.reply(mrYes);
     form->Speedbar->Cancelbutton->click();
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_FALSE(context.CancelRequested());
-    EXPECT_TRUE(form->alignPage->glPageControl1->isEnabled());
+    EXPECT_TRUE(control<QTabWidget>(*form, "glPageControl1")->isEnabled());
     EXPECT_TRUE(form->Tabpages->isEnabled());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(runLongLoop(context, 10), 10);
     messages.shown.clear();
 
     const LongOperation running(context.operations);
-    form->alignPage->glPageControl1->setEnabled(false);
+    control<QTabWidget>(*form, "glPageControl1")->setEnabled(false);
     form->Tabpages->setEnabled(false);
     messages.reply(mrNo);
     form->Speedbar->Cancelbutton->click();
@@ -157,13 +157,13 @@ TEST_F(ShellWindowTest, CancelAsksAlwaysAndSetsTheFlagOnlyOnYesWhileSomethingRun
     EXPECT_EQ(messages.shown[0].text, "Do you want to cancel ?");
     EXPECT_EQ(messages.shown[0].buttons, mbYesNo);
     EXPECT_FALSE(context.CancelRequested());
-    EXPECT_FALSE(form->alignPage->glPageControl1->isEnabled());
+    EXPECT_FALSE(control<QTabWidget>(*form, "glPageControl1")->isEnabled());
     EXPECT_TRUE(form->Tabpages->isEnabled()) << "the strip comes back either way";
 
     messages.reply(mrYes);
     form->Speedbar->Cancelbutton->click();
     EXPECT_TRUE(context.CancelRequested());
-    EXPECT_TRUE(form->alignPage->glPageControl1->isEnabled());
+    EXPECT_TRUE(control<QTabWidget>(*form, "glPageControl1")->isEnabled());
 
     editRun(context.pipeline).state.BatchMode = true;  // an unattended run never cancels itself
     form->Speedbar->Cancelbutton->click();
@@ -215,7 +215,7 @@ TEST_F(ShellWindowTest, ASecondLongOperationClickedDuringALoopIsRefusedCodeAndTh
         if (step == 3) {
             // Create's wait: the user works, then presses Continue.
             postClick(&other);
-            postClick(form->optimizePage->Continuebutton);
+            postClick(control<TRxSpeedButton>(*form, "Continuebutton"));
             continued = form->shell->waitForContinue();
         }
     });
@@ -223,7 +223,7 @@ TEST_F(ShellWindowTest, ASecondLongOperationClickedDuringALoopIsRefusedCodeAndTh
     EXPECT_EQ(otherResults, (std::vector<int>{-1, 3, 2}));
     EXPECT_TRUE(continued);
     EXPECT_FALSE(context.shell.ContinueRequested) << "the wait consumes the flag";
-    EXPECT_TRUE(form->optimizePage->Continuebutton->isHidden());
+    EXPECT_TRUE(control<TRxSpeedButton>(*form, "Continuebutton")->isHidden());
 }
 
 TEST_F(ShellWindowTest, CancelEndsTheContinueWaitAndBatchRunsNeverWait) {
@@ -303,10 +303,10 @@ TEST_F(ShellWindowTest, MessagesBringTheWindowForwardOnlyWhenTheOptionAsks) {
 }
 
 TEST_F(ShellWindowTest, ContinueAndHaltSetTheirFlags) {
-    form->optimizePage->Continuebutton->show();
-    form->optimizePage->Continuebutton->click();
+    control<TRxSpeedButton>(*form, "Continuebutton")->show();
+    control<TRxSpeedButton>(*form, "Continuebutton")->click();
     EXPECT_TRUE(context.shell.ContinueRequested);
-    EXPECT_TRUE(form->optimizePage->Continuebutton->isHidden());
+    EXPECT_TRUE(control<TRxSpeedButton>(*form, "Continuebutton")->isHidden());
     form->tools.HaltRegister->click();
     EXPECT_TRUE(context.pipeline.alignment().HaltRequested);
 }
@@ -314,7 +314,7 @@ TEST_F(ShellWindowTest, ContinueAndHaltSetTheirFlags) {
 TEST_F(ShellWindowTest, ToolWindowsFollowTheirButtonsAndComeBackInside) {
     form->move(100, 100);
     form->show();
-    QToolButton& button = *form->waveletPage->Gammaspeedbutton;
+    QToolButton& button = *control<TRxSpeedButton>(*form, "Gammaspeedbutton");
     ToolWindow& window = *form->tools.Gammawindow;
     button.click();
     EXPECT_TRUE(window.isVisible());
@@ -361,10 +361,10 @@ TEST_F(ShellWindowTest, ClosingAToolWindowUnchecksTheControlThatOpenedIt) {
     form->tools.Stackgraphpanel->close();
     EXPECT_FALSE(control<TPCheck>(stack, "Showstackgraph")->Checked());
 
-    form->alignPage->Haltwindow->setChecked(true);
+    control<TPCheck>(*form, "Haltwindow")->setChecked(true);
     form->tools.Registerhaltwindow->show();
     form->tools.Registerhaltwindow->close();
-    EXPECT_FALSE(form->alignPage->Haltwindow->Checked());
+    EXPECT_FALSE(control<TPCheck>(*form, "Haltwindow")->Checked());
 
     control<TPCheck>(*form, "AdvancedHLS")->setChecked(true);
     form->tools.HLSwindow->show();
@@ -384,22 +384,22 @@ TEST_F(ShellWindowTest, AFittedPreviewFillsItsBoxAndUnfittingRestoresFullSize) {
     AlignPage& align = *form->alignPage;
     QPixmap picture(100, 80);
     picture.fill(Qt::gray);
-    align.PreviewImage->setPixmap(picture);
-    align.ScrollBox1->setMinimumSize(530, 430);
-    align.ScrollBox1->setMaximumSize(530, 430);
+    control<QLabel>(align, "PreviewImage")->setPixmap(picture);
+    control<QScrollArea>(align, "ScrollBox1")->setMinimumSize(530, 430);
+    control<QScrollArea>(align, "ScrollBox1")->setMaximumSize(530, 430);
     form->show();
-    ASSERT_EQ(align.ScrollBox1->size(), QSize(530, 430));
+    ASSERT_EQ(control<QScrollArea>(align, "ScrollBox1")->size(), QSize(530, 430));
 
-    align.PreviewFull->setChecked(true);
+    control<TPCheck>(align, "PreviewFull")->setChecked(true);
     form->shell->PreviewFullClick();
     EXPECT_FLOAT_EQ(context.shell.PreviewFitScale, 0.2f);
-    EXPECT_EQ(align.PreviewImage->size(), QSize(500, 400));
-    EXPECT_TRUE(align.PreviewImage->hasScaledContents());
+    EXPECT_EQ(control<QLabel>(align, "PreviewImage")->size(), QSize(500, 400));
+    EXPECT_TRUE(control<QLabel>(align, "PreviewImage")->hasScaledContents());
 
-    align.PreviewFull->setChecked(false);
+    control<TPCheck>(align, "PreviewFull")->setChecked(false);
     form->shell->PreviewFullClick();
     EXPECT_FLOAT_EQ(context.shell.PreviewFitScale, 1.0f);
-    EXPECT_EQ(align.PreviewImage->size(), QSize(100, 80));
+    EXPECT_EQ(control<QLabel>(align, "PreviewImage")->size(), QSize(100, 80));
 }
 
 TEST_F(ShellWindowTest, ProgressShowsInTheBarAndStatusPanels) {
@@ -452,20 +452,20 @@ TEST_F(ShellWindowTest, TheDeveloperChordTogglesTheModeAndTheQualityMethodStays)
     form->show();
     form->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
-    QComboBox& methods = *form->alignPage->QualityMethodCombo;
+    QComboBox& methods = *control<QComboBox>(*form, "QualityMethodCombo");
     const auto chord = [this] {
-        QTest::keyClick(form->alignPage->PreviewSlider, Qt::Key_D,
+        QTest::keyClick(control<TRxSlider>(*form, "PreviewSlider"), Qt::Key_D,
                         Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
     };
     methods.setCurrentIndex(3);
     chord();
     EXPECT_FALSE(control<QLabel>(*form, "Developersmode")->isHidden());
-    EXPECT_FALSE(form->waveletPage->Differ->isHidden());
+    EXPECT_FALSE(control<TRxSpeedButton>(*form, "Differ")->isHidden());
     EXPECT_EQ(methods.count(), 7);
     EXPECT_EQ(methods.currentIndex(), 3);
     chord();
     EXPECT_TRUE(control<QLabel>(*form, "Developersmode")->isHidden());
-    EXPECT_TRUE(form->waveletPage->Differ->isHidden());
+    EXPECT_TRUE(control<TRxSpeedButton>(*form, "Differ")->isHidden());
     EXPECT_EQ(methods.count(), 5);
     EXPECT_EQ(methods.currentIndex(), 3);
 
@@ -474,7 +474,7 @@ TEST_F(ShellWindowTest, TheDeveloperChordTogglesTheModeAndTheQualityMethodStays)
     methods.setCurrentIndex(6);
     chord();
     EXPECT_EQ(methods.currentIndex(), 4);
-    EXPECT_EQ(form->alignPage->CopyAlignmethods->ItemIndex(), 4);
+    EXPECT_EQ(control<TRadioGroup>(*form, "CopyAlignmethods")->ItemIndex(), 4);
 }
 
 }  // namespace kestrave::test

@@ -61,7 +61,6 @@ struct SigmaWindowTest : StackPageTest {
     }
 
     TempDir dir;
-    SigmaEventsWindow& window = form->sigmaEventsWindow;
 };
 
 TEST_F(SigmaWindowTest, RecordingRunClipsListsShowsAndKeepsItsEvents) {
@@ -92,7 +91,7 @@ TEST_F(SigmaWindowTest, RecordingRunClipsListsShowsAndKeepsItsEvents) {
     ASSERT_GE(keys.size(), 4u);
     EXPECT_EQ(std::vector<std::string>(keys.begin(), keys.begin() + 4),
               (std::vector<std::string>{"Events=1", "X1=20", "Y1=15", "Pixval1=250"}));
-    EXPECT_EQ(form->frameWindows.StackSlider->Value(), 5);
+    EXPECT_EQ(control<TRxSlider>(*form, "StackSlider")->Value(), 5);
     EXPECT_EQ(control<QLabel>(*form, "CurrentEventnumber")->text(), "Events 1");
     EXPECT_EQ(shownPicture().pixel(0, 15), qRgb(255, 255, 0));
 
@@ -104,7 +103,7 @@ TEST_F(SigmaWindowTest, RecordingRunClipsListsShowsAndKeepsItsEvents) {
     // A second run of the input logs its own events, and the list shows them, not the first run's.
     addTransient(9);
     control<TRxSpinEdit>(*form, "Sigmaeventsigma")->setValue(2.0);
-    form->frameWindows.StackSlider->setValue(Count - 1);
+    control<TRxSlider>(*form, "StackSlider")->setValue(Count - 1);
     control<QPushButton>(*form, "Start")->click();
     EXPECT_EQ(fileText(kept), fileText(dir / "Sigmaini.ini"));
     EXPECT_EQ(lines(*control<QListWidget>(*form, "Sigmalist")).size(), 1u);
@@ -184,18 +183,18 @@ TEST_F(SigmaWindowTest, BoxFileFrameNumberBoxAndFrameSteps) {
 
     // "Goto Frame" is 1-based and kept within the frames.
     AlignPage& align = *form->alignPage;
-    align.PreviewSlider->setMaxValue(Count - 1);
-    align.Sliderset->setMaxValue(Count);
+    control<TRxSlider>(align, "PreviewSlider")->setMaxValue(Count - 1);
+    control<TRxSpinEdit>(align, "Sliderset")->setMaxValue(Count);
     for (const auto& [typed, frame] :
          std::vector<std::pair<const char*, int>>{{"7", 6}, {"0", 0}, {"16", 15}}) {
-        align.PreviewSlider->setValue(3);
-        align.Sliderset->setText(typed);
-        EXPECT_EQ(align.PreviewSlider->Value(), frame) << typed;
+        control<TRxSlider>(align, "PreviewSlider")->setValue(3);
+        control<TRxSpinEdit>(align, "Sliderset")->setText(typed);
+        EXPECT_EQ(control<TRxSlider>(align, "PreviewSlider")->Value(), frame) << typed;
     }
-    EXPECT_EQ(align.Sliderset->Value(), 16);
+    EXPECT_EQ(control<TRxSpinEdit>(align, "Sliderset")->Value(), 16);
 
     // The frame steps stop at the first and the last frame.
-    TRxSlider& ranks = *form->frameWindows.StackSlider;
+    TRxSlider& ranks = *control<TRxSlider>(*form, "StackSlider");
     SigmaController& sigma = *form->sigma;
     sigma.ShownEventFrame = 0;
     ranks.setValue(9);

@@ -30,7 +30,7 @@ StackPageTest::StackPageTest() {
     frames.kind = FrameSamples::Bitmap;
     fillFrames(100.0f);
     form->stack->setFrameSourceFactory([this] { return std::make_unique<ForwardingSource>(frames); });
-    TRxSlider& slider = *form->frameWindows.StackSlider;
+    TRxSlider& slider = *control<TRxSlider>(*form, "StackSlider");
     slider.setMaxValue(Count - 1);
     context.pipeline.keepFrameLimit(Count - 1);
     slider.setValue(Count - 1);

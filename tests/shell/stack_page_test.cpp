@@ -42,7 +42,7 @@ bool shown(const ScriptedPresenter& presenter, const std::string& caption, const
 
 TEST_F(StackPageTest, StackButtonStacksShowsTheStackAndOpensTheLaterPages) {
     StackPage& page = *form->stackPage;
-    form->frameWindows.StackSlider->setValue(3);  // ranks 0..3
+    control<TRxSlider>(*form, "StackSlider")->setValue(3);  // ranks 0..3
     control<TRxSpeedButton>(page, "Stackbutton")->click();
 
     ASSERT_TRUE(context.pipeline.stack().exists());
@@ -53,7 +53,7 @@ TEST_F(StackPageTest, StackButtonStacksShowsTheStackAndOpensTheLaterPages) {
     EXPECT_EQ(form->Tabpages->currentIndex(), 2);
     EXPECT_EQ(form->PageControl1->currentWidget(), static_cast<QWidget*>(&page));
     EXPECT_EQ(context.pipeline.stack().result.stackList, (std::vector<int>{0, 1, 2, 3}));
-    EXPECT_EQ(form->frameWindows.StackSlider->Tag(), 3);
+    EXPECT_EQ(control<TRxSlider>(*form, "StackSlider")->Tag(), 3);
     EXPECT_EQ(form->StatusPanels[3]->text(), "Stack size (n=4) - (40x30)");
     const QImage picture = shownPicture();
     EXPECT_EQ(picture.size(), QSize(Width, Height));
@@ -62,7 +62,7 @@ TEST_F(StackPageTest, StackButtonStacksShowsTheStackAndOpensTheLaterPages) {
     // Everything the run switched off for its time is back.
     EXPECT_TRUE(page.isEnabled());
     EXPECT_TRUE(form->Tabpages->isEnabled());
-    EXPECT_TRUE(form->optimizePage->glPageControl2->isEnabled());
+    EXPECT_TRUE(control<QTabWidget>(*form, "glPageControl2")->isEnabled());
     EXPECT_TRUE(control<TRxSpeedButton>(page, "Savebutton")->isEnabled());
     EXPECT_FALSE(control<QLabel>(page, "Stacklabel")->isVisible());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -76,7 +76,7 @@ TEST_F(StackPageTest, StackButtonStacksShowsTheStackAndOpensTheLaterPages) {
     control<TRxSpeedButton>(page, "Stackbutton")->click();
     EXPECT_EQ(shownPicture().size(), QSize(2 * Width - 1, 2 * Height - 1));
     EXPECT_EQ(context.pipeline.model().ImageWidth, 2 * Width - 1);
-    EXPECT_FALSE(form->optimizePage->Restartalign->isVisible());
+    EXPECT_FALSE(control<TRxSpeedButton>(*form, "Restartalign")->isVisible());
 
     control<TRxSpinEdit>(page, "Drizzlefact")->setValue(3.0);
     control<TPCheck>(page, "Drizzling")->setChecked(true);
@@ -142,10 +142,10 @@ TEST_F(StackPageTest, RefusalsAndFailuresReportAndLeaveTheStackAsItWas) {
 
     // A dark frame of another size than the frames is switched off, and its box unchecked.
     frames.onRead = nullptr;
-    form->alignPage->Usedarkframe->setChecked(true);
+    control<TPCheck>(*form, "Usedarkframe")->setChecked(true);
     control<TRxSpeedButton>(page, "Stackbutton")->click();
     EXPECT_TRUE(shown(messages, "Imagesize error", " darkframe size does not match imagesize !!"));
-    EXPECT_FALSE(form->alignPage->Usedarkframe->Checked());
+    EXPECT_FALSE(control<TPCheck>(*form, "Usedarkframe")->Checked());
     EXPECT_EQ(shownGrey(5, 5), 200);
 }
 
@@ -182,11 +182,10 @@ struct SerStackTest : ShellWindowTest {
     }
 
     TempDir dir;
-    FrameWindows& windows = form->frameWindows;
 };
 
 TEST_F(SerStackTest, CutoffsShowTheFrameTheStackSizeAndItsQuality) {
-    ASSERT_EQ(windows.StackSlider->MaxValue(), Frames - 1);
+    ASSERT_EQ(control<TRxSlider>(*form, "StackSlider")->MaxValue(), Frames - 1);
     editRun(context.pipeline).model.FrameTable[Frames - 1 - 2].Excluded = true;  // the frame at rank 2
     StackPage& page = *form->stackPage;
     const auto shapeColour = [&] { return control<TRectShape>(page, "stackshape")->Brush().color(); };
@@ -195,12 +194,13 @@ TEST_F(SerStackTest, CutoffsShowTheFrameTheStackSizeAndItsQuality) {
     editRun(context.pipeline).model.FrameTable[2].Slots[0].X = 2;
     editRun(context.pipeline).model.FrameTable[2].Slots[0].Y = -1;
 
-    windows.StackSlider->setValue(5);
+    control<TRxSlider>(*form, "StackSlider")->setValue(5);
     // Ranks 0..4 less the excluded one, and the frame at the cut-off itself; the quality of rank
     // 4 is 4 of the best 8.
     EXPECT_EQ(form->StatusPanels[3]->text(), "Stacksize: 5 Low quality :50.00%");
     EXPECT_EQ(shapeColour(), QColor(0, 0x80, 0));
-    EXPECT_EQ(windows.RxLabel4->text(), "Difference Cutoff (green line) (max =1.000) ( % 100)");
+    EXPECT_EQ(control<QLabel>(*form, "RxLabel4")->text(),
+              "Difference Cutoff (green line) (max =1.000) ( % 100)");
     // The frame at rank 5 (frame 2) is read into the preview and shown on the stack picture.
     EXPECT_NE(form->windowTitle().toStdString().find("planet.ser 2"), std::string::npos)
         << form->windowTitle().toStdString();
@@ -210,28 +210,30 @@ TEST_F(SerStackTest, CutoffsShowTheFrameTheStackSizeAndItsQuality) {
     EXPECT_EQ(shown.pixel(19, 7), qRgb(255, 255, 0));
     EXPECT_EQ(shown.pixel(14, 7), preview.pixel(14, 7));
     EXPECT_EQ(shown.copy(0, 0, 8, 16), preview.copy(0, 0, 8, 16));
-    EXPECT_EQ(form->alignPage->PreviewImage->pixmap().toImage().convertToFormat(QImage::Format_RGB32),
-              previewPicture());
+    EXPECT_EQ(
+        control<QLabel>(*form, "PreviewImage")->pixmap().toImage().convertToFormat(QImage::Format_RGB32),
+        previewPicture());
 
-    windows.StackSlider->setValue(2);
+    control<TRxSlider>(*form, "StackSlider")->setValue(2);
     EXPECT_EQ(shapeColour(), QColor(Qt::red));
     EXPECT_NE(form->windowTitle().toStdString().find("planet.ser 5"), std::string::npos);
 
     // Half the largest difference lets no other frame through.
-    windows.StackSlider->setValue(5);
-    windows.differencecutslider->setValue(500);
+    control<TRxSlider>(*form, "StackSlider")->setValue(5);
+    control<TRxSlider>(*form, "differencecutslider")->setValue(500);
     EXPECT_EQ(form->StatusPanels[3]->text(), "Stacksize: 1 Low quality :100.00%");
 
     // The frame limit sets the quality cut-off; above the range it takes the range's end.
-    windows.LimitStack->setValue(3);
-    EXPECT_EQ(windows.StackSlider->Value(), 3);
-    windows.LimitStack->setValue(100);
-    EXPECT_EQ(windows.StackSlider->Value(), Frames - 1);
-    EXPECT_EQ(static_cast<int>(windows.LimitStack->Value()), Frames - 1);
+    control<TRxSpinEdit>(*form, "LimitStack")->setValue(3);
+    EXPECT_EQ(control<TRxSlider>(*form, "StackSlider")->Value(), 3);
+    control<TRxSpinEdit>(*form, "LimitStack")->setValue(100);
+    EXPECT_EQ(control<TRxSlider>(*form, "StackSlider")->Value(), Frames - 1);
+    EXPECT_EQ(static_cast<int>(control<TRxSpinEdit>(*form, "LimitStack")->Value()), Frames - 1);
 }
 
 TEST_F(SerStackTest, StackingOneFrameOfTheSerFileGivesItsSamples) {
-    windows.StackSlider->setValue(0);  // the best frame alone (frame 7), read by the slider
+    control<TRxSlider>(*form, "StackSlider")
+        ->setValue(0);  // the best frame alone (frame 7), read by the slider
     const T2dArrays samples = context.pipeline.images().RawFramePlane;
     messages.reply(mrYes);  // " Only one frame to stack, continue ??? "
     control<TRxSpeedButton>(*form, "Stackbutton")->click();

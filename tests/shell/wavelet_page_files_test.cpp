@@ -31,12 +31,12 @@ WaveletScheme unusualScheme() {
 }
 
 void setControls(WaveletPage& page, const WaveletScheme& scheme) {
-    page.Waveletscheme->setItemIndex(static_cast<int>(scheme.Waveletscheme));
-    page.Convolvemethod->setItemIndex(static_cast<int>(scheme.Convolvemethod));
-    const QSignalBlocker quietStep(page.LevelStep);
-    const QSignalBlocker quietIncrement(page.Multiplicant);
-    page.LevelStep->setValue(scheme.LevelStep);
-    page.Multiplicant->setValue(scheme.Multiplicant);
+    control<TRadioGroup>(page, "Waveletscheme")->setItemIndex(static_cast<int>(scheme.Waveletscheme));
+    control<TRadioGroup>(page, "Convolvemethod")->setItemIndex(static_cast<int>(scheme.Convolvemethod));
+    const QSignalBlocker quietStep(control<TRxSpinEdit>(page, "LevelStep"));
+    const QSignalBlocker quietIncrement(control<TRxSpinEdit>(page, "Multiplicant"));
+    control<TRxSpinEdit>(page, "LevelStep")->setValue(scheme.LevelStep);
+    control<TRxSpinEdit>(page, "Multiplicant")->setValue(scheme.Multiplicant);
     for (std::size_t i = 0; i < 6; ++i) {
         const QSignalBlocker quietWidth(page.gaussLayers()[i]);
         page.layerCheckboxes()[i]->setChecked(scheme.layerChecked[i]);
@@ -57,27 +57,27 @@ TEST_F(WaveletPageTest, ASavedSchemeLoadsBackIntoEveryControlAndIsProcessed) {
     const std::filesystem::path file = scripted.home.path() / "jupiter";
     setControls(page, unusualScheme());
     dialogs->willChoose(file);
-    page.saveschembutton->click();
+    control<TRxSpeedButton>(page, "saveschembutton")->click();
     const std::filesystem::path saved = scripted.home.path() / "jupiter.kwv";
     ASSERT_TRUE(std::filesystem::exists(saved)) << "the default extension is added";
 
     setControls(page, WaveletScheme{});
     dialogs->willChoose(saved);
-    page.loadschemebutton->click();
+    control<TRxSpeedButton>(page, "loadschemebutton")->click();
 
     EXPECT_EQ(readWaveletScheme(page), unusualScheme());
-    EXPECT_TRUE(page.LevelStep->isEnabled()) << "linear";
-    EXPECT_FALSE(page.Layer2slider->isEnabled()) << "layer 2 is off";
-    EXPECT_TRUE(page.Layer3slider->isEnabled());
-    EXPECT_EQ(page.CopyConvolveMethod->ItemIndex(), 1);
-    EXPECT_EQ(page.layer4checkbox->Caption(), "4 : 11");
+    EXPECT_TRUE(control<TRxSpinEdit>(page, "LevelStep")->isEnabled()) << "linear";
+    EXPECT_FALSE(control<TRxSlider>(page, "Layer2slider")->isEnabled()) << "layer 2 is off";
+    EXPECT_TRUE(control<TRxSlider>(page, "Layer3slider")->isEnabled());
+    EXPECT_EQ(control<TRadioGroup>(page, "CopyConvolveMethod")->ItemIndex(), 1);
+    EXPECT_EQ(control<TPCheck>(page, "layer4checkbox")->Caption(), "4 : 11");
     EXPECT_FALSE(context.pipeline.state().LayersDirty) << "the loaded scheme was processed";
     EXPECT_TRUE(messages.shown.empty()) << messages.shown.front().text;
 
     // The same controls save the same file again.
     const std::filesystem::path again = scripted.home.path() / "again.kwv";
     dialogs->willChoose(again);
-    page.saveschembutton->click();
+    control<TRxSpeedButton>(page, "saveschembutton")->click();
     EXPECT_EQ(fileText(again), fileText(saved));
 }
 
@@ -86,14 +86,14 @@ TEST_F(WaveletPageTest, ADefaultFilterSchemeStaysDefaultWhateverItsWidths) {
     scheme.Convolvemethod = TConvolveMethod::Default;
     const std::filesystem::path file = scripted.home.path() / "default.kwv";
     saveWaveletScheme(file, scheme);
-    page.Convolvemethod->setItemIndex(1);
+    control<TRadioGroup>(page, "Convolvemethod")->setItemIndex(1);
 
     wavelet.loadwaveletdialog.FileName = file;
     wavelet.loadschemebuttonClick(true);
 
     EXPECT_EQ(dialogs->shown, 0) << "batch loads show no dialog";
     EXPECT_EQ(readWaveletScheme(page), scheme);
-    EXPECT_FALSE(page.Gausslayer1->isVisibleTo(&page));
+    EXPECT_FALSE(control<TRxSpinEdit>(page, "Gausslayer1")->isVisibleTo(&page));
     EXPECT_EQ(control<QLabel>(*tools.filter, "CentreWavelet")->text(), "centre :51 %")
         << "the kernel went into use";
 }
@@ -105,7 +105,7 @@ TEST_F(WaveletPageTest, ASchemeThatCannotBeReadGivesAMessageAndChangesNothing) {
     const std::filesystem::path missing = scripted.home.path() / "missing.kwv";
 
     dialogs->willChoose(missing);
-    page.loadschemebutton->click();
+    control<TRxSpeedButton>(page, "loadschemebutton")->click();
 
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].dlgType, mtError);
@@ -117,8 +117,8 @@ TEST_F(WaveletPageTest, ASchemeThatCannotBeReadGivesAMessageAndChangesNothing) {
     const std::filesystem::path foreign = scripted.home.path() / "notes.kwv";
     std::ofstream(foreign) << "[other]\nkey=1\n";
     dialogs->willChoose(foreign);
-    page.loadschemebutton->click();
-    page.loadschemebutton->click();
+    control<TRxSpeedButton>(page, "loadschemebutton")->click();
+    control<TRxSpeedButton>(page, "loadschemebutton")->click();
     EXPECT_EQ(messages.shown.size(), 2u);
     EXPECT_EQ(readWaveletScheme(page), before);
 }
@@ -128,7 +128,7 @@ TEST_F(WaveletPageTest, SavingOverASchemeAsksFirstAndNoKeepsTheOldFile) {
     std::ofstream(file) << "old";
     messages.reply(mrNo);
     dialogs->willChoose(file);
-    page.saveschembutton->click();
+    control<TRxSpeedButton>(page, "saveschembutton")->click();
 
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].caption, "File exists");
@@ -137,7 +137,7 @@ TEST_F(WaveletPageTest, SavingOverASchemeAsksFirstAndNoKeepsTheOldFile) {
 
     messages.reply(mrYes);
     dialogs->willChoose(file);
-    page.saveschembutton->click();
+    control<TRxSpeedButton>(page, "saveschembutton")->click();
     EXPECT_EQ(loadWaveletScheme(file), readWaveletScheme(page));
 }
 

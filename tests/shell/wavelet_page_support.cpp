@@ -2,6 +2,7 @@
 
 #include <random>
 
+#include "shell/pages/named_control.h"
 #include "widgets/check_box.h"
 
 namespace kestrave::test {
@@ -26,7 +27,7 @@ void WaveletPageTest::setStack(int width, int height, bool colour) {
             for (int y = 0; y < height; ++y) images.StackPlanes[c][x][y] = value(random);
         }
     }
-    page.Colourprocess2->setChecked(colour);
+    control<TPCheck>(page, "Colourprocess2")->setChecked(colour);
     editRun(context.pipeline).state.LayersDirty = true;
     context.shell.WaveletTabPending = context.shell.WaveletPagePending = true;
     editRun(context.pipeline).state.activepage = TMainTab::tabFinal;

@@ -38,6 +38,7 @@
 #include "shell/tab_strip.h"
 #include "shell/tool_windows.h"
 #include "shell_test_support.h"
+#include "support/page_test_access.h"
 #include "support/sample_recording.h"
 #include "widgets/check_box.h"
 #include "widgets/event_scroll_box.h"
@@ -167,15 +168,16 @@ struct WorkflowWindowTest : ShellWindowTest {
     // Select, the recording in the dialog, the 64 box and a click on the planet; frames whose
     // lock is lost are left out without a question (which would wait for a click).
     void openAndPick() {
-        click(align.Ignoredefault);
+        click(control<TPCheck>(align, "Ignoredefault"));
         dialogs->willChoose(recording.path, SerKind);
         click(form->Speedbar->Selectbutton);
         ASSERT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stInputLoaded);
-        click(align.FFTsizeGroup->button(1));
-        const QSize picture = align.PreviewImage->pixmap().size();
+        click(control<TRadioGroup>(align, "FFTsizeGroup")->button(1));
+        const QSize picture = control<QLabel>(align, "PreviewImage")->pixmap().size();
         ASSERT_EQ(picture, QSize(160, 120));
         // The preview is shown at full size: a picture pixel is a pixel of the control.
-        QTest::mouseClick(align.PreviewImage, Qt::LeftButton, Qt::NoModifier, QPoint(80, 60));
+        QTest::mouseClick(control<QLabel>(align, "PreviewImage"), Qt::LeftButton, Qt::NoModifier,
+                          QPoint(80, 60));
         ASSERT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stReferenceReady);
     }
 
@@ -185,8 +187,9 @@ struct WorkflowWindowTest : ShellWindowTest {
 
     QWidget* pictureOfPage() const {
         const std::array<QWidget*, 5> pictures{
-            align.ScrollBox1, form->optimizePage->AlignImageBox, control<QScrollArea>(*form, "ScrollBox2"),
-            form->waveletPage->Scrollbox3, control<TEventScrollBox>(*form, "EventScrollBox1")};
+            control<QScrollArea>(align, "ScrollBox1"), control<QScrollArea>(*form, "AlignImageBox"),
+            control<QScrollArea>(*form, "ScrollBox2"), control<QScrollArea>(*form, "Scrollbox3"),
+            control<TEventScrollBox>(*form, "EventScrollBox1")};
         const int page = form->PageControl1->currentIndex();
         return page < 5 ? pictures[static_cast<std::size_t>(page)] : nullptr;
     }
@@ -222,12 +225,10 @@ struct WorkflowWindowTest : ShellWindowTest {
 
     // Every page at both window sizes, as the work has left the controls.
     void expectEveryPageLaidOut() {
-        const std::array<QWidget*, 6> pictures{align.ScrollBox1,
-                                               form->optimizePage->AlignImageBox,
-                                               control<QScrollArea>(*form, "ScrollBox2"),
-                                               form->waveletPage->Scrollbox3,
-                                               control<TEventScrollBox>(*form, "EventScrollBox1"),
-                                               nullptr};
+        const std::array<QWidget*, 6> pictures{
+            control<QScrollArea>(align, "ScrollBox1"),          control<QScrollArea>(*form, "AlignImageBox"),
+            control<QScrollArea>(*form, "ScrollBox2"),          control<QScrollArea>(*form, "Scrollbox3"),
+            control<TEventScrollBox>(*form, "EventScrollBox1"), nullptr};
         const int shown = form->PageControl1->currentIndex();
         for (const QSize size : {QSize(1024, 768), QSize(1600, 1000)}) {
             form->resize(size);
@@ -260,27 +261,28 @@ struct WorkflowWindowTest : ShellWindowTest {
 }  // namespace
 
 TEST_F(WorkflowWindowTest, AUserStacksARecordingFromTheWindowAlone) {
-    EXPECT_FALSE(align.Alignbutton->isEnabled()) << "nothing to align before an input";
+    EXPECT_FALSE(control<TRxSpeedButton>(align, "Alignbutton")->isEnabled())
+        << "nothing to align before an input";
     openAndPick();
-    click(align.Alignbutton);
+    click(control<TRxSpeedButton>(align, "Alignbutton"));
     ASSERT_EQ(context.pipeline.state().progstatus, TProgStatus::psAligned);
 
     // The frame limit is where the user is when the pass ends; it opens the Optimize page.
-    click(align.Setlimitbutton);
+    click(control<TRxSpeedButton>(align, "Setlimitbutton"));
     clickTab(*form->Tabpages, 1);
     ASSERT_EQ(form->PageControl1->currentWidget(), static_cast<QWidget*>(form->optimizePage));
-    click(form->optimizePage->Optimizeandstackbutton);
+    click(control<TRxSpeedButton>(*form, "Optimizeandstackbutton"));
     ASSERT_EQ(context.pipeline.state().progstatus, TProgStatus::psStacked);
 
     clickTab(*form->Tabpages, 3);
     WaveletPage& wavelet = *form->waveletPage;
     ASSERT_EQ(form->PageControl1->currentWidget(), static_cast<QWidget*>(&wavelet));
-    click(wavelet.DoAll);
+    click(control<TRxSpeedButton>(wavelet, "DoAll"));
     EXPECT_TRUE(context.pipeline.state().DoAllDone);
 
     const std::filesystem::path result = dir / "jupiter-result.png";
     dialogs->willChoose(result, PngKind);
-    click(wavelet.savebmp2button);
+    click(control<TRxSpeedButton>(wavelet, "savebmp2button"));
     std::ifstream written(result, std::ios::binary);
     char signature[8] = {};
     written.read(signature, sizeof signature);
@@ -340,45 +342,45 @@ TEST_P(SecondRoad, PointsLimitSigmaAndBackToOneBox) {
     const std::array<QPoint, 3> points{QPoint(62, 46), QPoint(98, 46), QPoint(80, 74)};
     for (std::size_t i = 0; i < points.size(); ++i)
         QTimer::singleShot(150 * static_cast<int>(i + 1), form.get(), [this, at = points[i]] {
-            QTest::mouseClick(align.PreviewImage, Qt::LeftButton, Qt::NoModifier, at);
+            QTest::mouseClick(control<QLabel>(align, "PreviewImage"), Qt::LeftButton, Qt::NoModifier, at);
         });
     QTimer::singleShot(150 * 4 + 150, form.get(), [this] {
         EXPECT_EQ(context.pipeline.alignPoints().Alignpoints, 4) << "three points placed";
         EXPECT_TRUE(control<ToolWindow>(*form, "Multialignwindow")->isVisible());
         expectToolWindowsClear("points placed");
-        QTest::mouseClick(align.Alignbutton, Qt::LeftButton);
+        QTest::mouseClick(control<TRxSpeedButton>(align, "Alignbutton"), Qt::LeftButton);
     });
-    click(align.Alignmethod->button(1));
+    click(control<TRadioGroup>(align, "Alignmethod")->button(1));
     ASSERT_EQ(context.pipeline.alignPoints().Alignpoints, 3);
     ASSERT_EQ(context.pipeline.state().progstatus, TProgStatus::psAligned);
     expectPassEnd(3, "Alignment finished");
     expectToolWindowsClear("the points aligned");
 
     // The limit typed as a percentage: the slider, the count shown and the frames kept follow it.
-    TRxSpinEdit& percent = *align.OptimizeQualitySpin;
+    TRxSpinEdit& percent = *control<TRxSpinEdit>(align, "OptimizeQualitySpin");
     percent.selectAll();
     QTest::keyClicks(&percent, "50");
     const auto& ranking = context.pipeline.model().FrameRanking;
-    const int last = align.PreviewSlider->MaxValue();
+    const int last = control<TRxSlider>(align, "PreviewSlider")->MaxValue();
     int above = 1;
     while (above <= last && ranking[above].Key > 0.5f * ranking[0].Key) ++above;
     const int kept = std::max(above - 1, 1) + 1;
-    EXPECT_EQ(align.PreviewSlider->Value(), above - 1);
-    EXPECT_EQ(align.LimitCountLabel->text().toStdString(),
+    EXPECT_EQ(control<TRxSlider>(align, "PreviewSlider")->Value(), above - 1);
+    EXPECT_EQ(control<QLabel>(align, "LimitCountLabel")->text().toStdString(),
               "Frames to stack: " + std::to_string(kept) + " of " + std::to_string(last + 1));
-    click(align.Setlimitbutton);
-    EXPECT_EQ(align.AlignSlider->MaxValue() + 1, kept);
+    click(control<TRxSpeedButton>(align, "Setlimitbutton"));
+    EXPECT_EQ(control<TRxSlider>(align, "AlignSlider")->MaxValue() + 1, kept);
     EXPECT_EQ(panel(2), "Processing limited to " + std::to_string(kept) + " frames");
     // The frame slider is back at the best frame; the count beside "Limit" stays the limit's.
-    EXPECT_EQ(align.PreviewSlider->Value(), 0);
-    EXPECT_EQ(align.LimitCountLabel->text().toStdString(),
+    EXPECT_EQ(control<TRxSlider>(align, "PreviewSlider")->Value(), 0);
+    EXPECT_EQ(control<QLabel>(align, "LimitCountLabel")->text().toStdString(),
               "Frames to stack: " + std::to_string(kept) + " of " + std::to_string(last + 1));
 
     clickTab(*form->Tabpages, 1);
-    click(form->optimizePage->Optimizeandstackbutton);
+    click(control<TRxSpeedButton>(*form, "Optimizeandstackbutton"));
     ASSERT_EQ(context.pipeline.state().progstatus, TProgStatus::psStacked);
     expectPassEnd(2, "Optimize and stack finished");
-    EXPECT_EQ(align.Framelabel->text(), "") << "no frame of the ended run is shown";
+    EXPECT_EQ(control<QLabel>(align, "Framelabel")->text(), "") << "no frame of the ended run is shown";
     expectToolWindowsClear("the points stacked");
     expectNoZeroInStack("the multi-point stack");
     // The stack graph with the points' graphs counts the frames stacked.
@@ -386,9 +388,12 @@ TEST_P(SecondRoad, PointsLimitSigmaAndBackToOneBox) {
     clickTab(*form->Tabpages, 2);
     click(control<TPCheck>(*form, "Showstackgraph"));
     EXPECT_EQ(panel(3), "Stacksize : " + stacked + " Frames");
-    EXPECT_EQ(form->frameWindows.Stackframelabel->text().toStdString().rfind("Frames to stack:" + stacked, 0),
+    EXPECT_EQ(control<QLabel>(*form, "Stackframelabel")
+                  ->text()
+                  .toStdString()
+                  .rfind("Frames to stack:" + stacked, 0),
               0u)
-        << form->frameWindows.Stackframelabel->text().toStdString();
+        << control<QLabel>(*form, "Stackframelabel")->text().toStdString();
     click(control<TPCheck>(*form, "Showstackgraph"));
 
     click(control<TRxSpeedButton>(*form, "Statisticalstackbutton"));
@@ -398,15 +403,16 @@ TEST_P(SecondRoad, PointsLimitSigmaAndBackToOneBox) {
 
     // Back to one box: the stack has no zones any more.
     clickTab(*form->Tabpages, 0);
-    click(align.Alignmethod->button(0));
+    click(control<TRadioGroup>(align, "Alignmethod")->button(0));
     // The one box is the feature picked before the points, its reference made there again and
     // its box shown on the preview.
     EXPECT_EQ(QPoint(context.pipeline.state().FeatureX, context.pipeline.state().FeatureY), QPoint(80, 60));
     const int half = context.pipeline.fft().FFTSize / 2;
     EXPECT_EQ(QPoint(context.pipeline.registration().BoxLeft, context.pipeline.registration().BoxTop),
               QPoint(80 - half, 60 - half));
-    EXPECT_TRUE(align.BoxOutline->isVisible());
-    EXPECT_EQ(align.BoxOutline->geometry(), QRect(80 - half, 60 - half, 2 * half, 2 * half));
+    EXPECT_TRUE(control<QFrame>(align, "BoxOutline")->isVisible());
+    EXPECT_EQ(control<QFrame>(align, "BoxOutline")->geometry(),
+              QRect(80 - half, 60 - half, 2 * half, 2 * half));
     EXPECT_FALSE(control<TPCheck>(*form, "Multi")->Checked());
     clickTab(*form->Tabpages, 2);
     click(control<TRxSpeedButton>(*form, "Stackbutton"));
@@ -456,9 +462,9 @@ TEST(ToolWindowPlace, BesideTheWindowElseOverTheOptionColumnAndUnderTheOthers) {
 TEST_F(WorkflowWindowTest, EveryPageFitsTheWindowAndThePictureTakesMostOfIt) {
     expectEveryPageLaidOut();  // as the program starts
     openAndPick();
-    click(align.Alignbutton);
-    click(align.Setlimitbutton);
-    click(form->optimizePage->Optimizeandstackbutton);
+    click(control<TRxSpeedButton>(align, "Alignbutton"));
+    click(control<TRxSpeedButton>(align, "Setlimitbutton"));
+    click(control<TRxSpeedButton>(*form, "Optimizeandstackbutton"));
     ASSERT_EQ(context.pipeline.state().progstatus, TProgStatus::psStacked);
     expectEveryPageLaidOut();  // with the controls the work has shown
 }
@@ -496,45 +502,47 @@ std::string longerLanguage(const std::string& written) {
 }
 
 TEST_F(WorkflowWindowTest, EveryPageStillFitsInALanguageWithLongerTexts) {
-    align.Languagebox->addItem("lang_ll");
-    align.Languagebox->setCurrentIndex(align.Languagebox->findText("lang_ll"));
+    control<LanguageBox>(align, "Languagebox")->addItem("lang_ll");
+    control<LanguageBox>(align, "Languagebox")
+        ->setCurrentIndex(control<LanguageBox>(align, "Languagebox")->findText("lang_ll"));
     const LanguageWindow window = languageWindow(*form);
-    SpeedButton1Click(window, *align.Languagebox, messages);
+    SpeedButton1Click(window, *control<LanguageBox>(align, "Languagebox"), messages);
     std::ifstream written(scripted.home.path() / "lang_ll1.txt", std::ios::binary);
     std::ofstream(scripted.home.path() / "lang_ll.txt", std::ios::binary)
         << longerLanguage({std::istreambuf_iterator<char>(written), std::istreambuf_iterator<char>()});
-    LanguageControls controls{*align.Languagebox, *align.charset1, *align.QualityMethodCombo,
-                              *align.CopyAlignmethods};
+    LanguageControls controls{
+        *control<LanguageBox>(align, "Languagebox"), *control<QLabel>(align, "charset1"),
+        *control<QComboBox>(align, "QualityMethodCombo"), *control<TRadioGroup>(align, "CopyAlignmethods")};
     LanguageboxChange(window, controls);
     ASSERT_EQ(form->Tabpages->tabText(0), "Aligner");
-    ASSERT_EQ(align.Alignbutton->text().size(), 7);
+    ASSERT_EQ(control<TRxSpeedButton>(align, "Alignbutton")->text().size(), 7);
     expectEveryPageLaidOut();
 }
 
 TEST_F(WorkflowWindowTest, FitFillsTheLargePreviewAndFollowsTheWindow) {
     dialogs->willChoose(recording.path, SerKind);
     click(form->Speedbar->Selectbutton);
-    click(align.PreviewFull);
+    click(control<TPCheck>(align, "PreviewFull"));
     // The frame enlarged as far as the box allows, 30 pixels inside it, its shape kept.
     const auto expected = [&] {
-        const QSize box = align.ScrollBox1->size() - QSize(30, 30);
+        const QSize box = control<QScrollArea>(align, "ScrollBox1")->size() - QSize(30, 30);
         const double enlarge = std::min(box.width() / 160.0, box.height() / 120.0);
         return QSize(static_cast<int>(std::lrint(160 * enlarge)),
                      static_cast<int>(std::lrint(120 * enlarge)));
     };
     // The factor is a single float: a pixel either way.
     const auto fits = [&] {
-        const QSize shown = align.PreviewImage->size(), wanted = expected();
+        const QSize shown = control<QLabel>(align, "PreviewImage")->size(), wanted = expected();
         return std::abs(shown.width() - wanted.width()) <= 1 &&
                std::abs(shown.height() - wanted.height()) <= 1;
     };
-    const QSize small = align.PreviewImage->size();
+    const QSize small = control<QLabel>(align, "PreviewImage")->size();
     EXPECT_TRUE(fits());
     EXPECT_GT(small.width(), 600) << "the preview takes most of a 1024 x 768 window";
     form->resize(1600, 1000);
     QApplication::processEvents();
     EXPECT_TRUE(fits());
-    EXPECT_GT(align.PreviewImage->width(), small.width());
+    EXPECT_GT(control<QLabel>(align, "PreviewImage")->width(), small.width());
 }
 
 TEST_F(WorkflowWindowTest, APassEndsWithItsBarAndStatusSayingHowAndANewInputClearsThem) {
@@ -544,20 +552,20 @@ TEST_F(WorkflowWindowTest, APassEndsWithItsBarAndStatusSayingHowAndANewInputClea
     QTimer::singleShot(0, form.get(),
                        [this] { QTest::mouseClick(form->Speedbar->Cancelbutton, Qt::LeftButton); });
     messages.reply(mrYes);
-    click(align.Alignbutton);
+    click(control<TRxSpeedButton>(align, "Alignbutton"));
     EXPECT_EQ(context.pipeline.state().progstatus, TProgStatus::psNone);
     EXPECT_EQ(panel(3), "Alignment cancelled");
     EXPECT_EQ(panel(2), "");
     EXPECT_LT(bar.value(), bar.minimum()) << "an empty bar";
-    EXPECT_FALSE(align.Setlimitbutton->isEnabled());
+    EXPECT_FALSE(control<TRxSpeedButton>(align, "Setlimitbutton")->isEnabled());
 
-    click(align.Alignbutton);
+    click(control<TRxSpeedButton>(align, "Alignbutton"));
     EXPECT_EQ(context.pipeline.state().progstatus, TProgStatus::psAligned);
     EXPECT_EQ(panel(3), "Alignment finished");
     EXPECT_EQ(panel(2), "Initial alignment done");
     EXPECT_EQ(bar.value(), bar.maximum());
     EXPECT_TRUE(form->tools.Registrationgraphwindow->windowTitle().startsWith("Initial alignment done"));
-    EXPECT_TRUE(align.Setlimitbutton->isEnabled());
+    EXPECT_TRUE(control<TRxSpeedButton>(align, "Setlimitbutton")->isEnabled());
 
     // A new input starts with nothing of the last one's pass.
     dialogs->willChoose(recording.path, SerKind);
@@ -565,8 +573,8 @@ TEST_F(WorkflowWindowTest, APassEndsWithItsBarAndStatusSayingHowAndANewInputClea
     EXPECT_LT(bar.value(), bar.minimum());
     EXPECT_EQ(panel(3), "Frames : 20 Imagesize : 160x120");
     EXPECT_EQ(form->tools.Registrationgraphwindow->windowTitle(), "Registration ");
-    EXPECT_EQ(form->registrationWindows.Series6->Count(), 0);
-    EXPECT_FALSE(align.Setlimitbutton->isEnabled());
+    EXPECT_EQ(chartSeries(form->registrationWindows, "Series6")->Count(), 0);
+    EXPECT_FALSE(control<TRxSpeedButton>(align, "Setlimitbutton")->isEnabled());
 }
 
 TEST_F(WorkflowWindowTest, TheInputDialogReopensInTheLastFolderWithTheLastKind) {

@@ -16,12 +16,12 @@
 #include "frames/gamma_table.h"
 #include "frames/input_sources.h"
 #include "output/bmp_writer.h"
-#include "shell/shell_ports.h"
 #include "shell/busy_cursor.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/stack_page.h"
+#include "shell/shell_ports.h"
 #include "shell/speed_bar.h"
 #include "shell/tool_windows.h"
 #include "shell/window_entry_points.h"
@@ -60,8 +60,7 @@ OptionsController::OptionsController(const OptionsControllerParts& parts) : part
     connect(&parts.align, &AlignPage::inputStretchChosen, this, &OptionsController::FittifstretchClick);
     connect(&parts.align, &AlignPage::haltWindowClicked, this, &OptionsController::HaltwindowClick);
     connect(&parts.stack, &StackPage::stackStylePicked, this, &OptionsController::ResampleDrizzlegroupClick);
-    connect(parts.frameWindows.SortFramelistbutton, &QPushButton::clicked, this,
-            &OptionsController::SortFramelistbuttonClick);
+    parts.frameWindows.connectSortRequest(*this, [this] { SortFramelistbuttonClick(); });
     connect(parts.speedBar.ClipboardFront, &QToolButton::clicked, this,
             &OptionsController::ClipboardFrontClick);
     connect(parts.tools.Cancel2button, &QPushButton::clicked, this, &OptionsController::Cancel2buttonClick);
@@ -137,13 +136,13 @@ void OptionsController::ResampleDrizzlegroupClick() {
 // --- The frame list ------------------------------------------------------------------------------
 
 void OptionsController::SortFramelistbuttonClick() {
-    const QListWidget& list = *parts_.frameWindows.SelectFramesChecklist;
     const FrameModel& model = parts_.pipeline.model();
     // A video's frames keep the order they were recorded in.
     if (parts_.pipeline.input().source && model.InputIsSeries && !model.InputIsSER) {
         const BusyCursor busy;
-        const std::vector<std::string> entries = parts_.pipeline.sortSeries(
-            list.count(), parts_.entries.lastIndex(), parts_.entries.readSourceOptions());
+        const std::vector<std::string> entries =
+            parts_.pipeline.sortSeries(parts_.frameWindows.frameListCount(), parts_.entries.lastIndex(),
+                                       parts_.entries.readSourceOptions());
         parts_.entries.fillFrameList(entries);
     }
     parts_.align.moveToFirstFrameQuietly();

@@ -8,7 +8,6 @@
 #include "frames/png_io.h"
 #include "output/image_savers.h"
 #include "platform/errors.h"
-#include "shell/shell_ports.h"
 #include "shell/busy_cursor.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
@@ -16,6 +15,7 @@
 #include "shell/pages/image_info_window.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
+#include "shell/shell_ports.h"
 #include "shell/window_dialogs.h"
 #include "shell/window_entry_points.h"
 #include "widgets/check_box.h"
@@ -134,7 +134,7 @@ void SaveController::SaveBMP2buttonClick() {
     StampInfo stamp;
     stamp.ObjectName = info.objectName();
     stamp.DateTime = info.dateTime();
-    stamp.Stack = parts_.stackSlider.Value();
+    stamp.Stack = parts_.frameWindows.stackCutoff();
     const WaveletLayerValues values = parts_.wavelet.layerValues();
     stamp.LevelStep = values.initial;
     stamp.Multiplicant = values.step;

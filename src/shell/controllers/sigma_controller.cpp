@@ -11,12 +11,12 @@
 
 #include "persist/big_ini_file.h"
 #include "platform/errors.h"
-#include "shell/shell_ports.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/sigma_events_window.h"
 #include "shell/pages/stack_page.h"
+#include "shell/shell_ports.h"
 #include "shell/tool_windows.h"
 #include "shell/window_entry_points.h"
 #include "stacking/sigma_events.h"

@@ -12,11 +12,11 @@
 #include "enhance/wavelet_decomposition.h"
 #include "enhance/wavelet_processing.h"
 #include "persist/reg_settings.h"
-#include "shell/shell_ports.h"
 #include "shell/busy_cursor.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/pages/wavelet_tool_panels.h"
+#include "shell/shell_ports.h"
 #include "shell/stored_settings.h"
 #include "shell/window_entry_points.h"
 #include "widgets/check_box.h"
@@ -26,14 +26,14 @@
 
 namespace kestrave {
 
-namespace {
-
 WaveletStepOptions readStepOptions(const WaveletPage& page) {
     return {page.Waveletscheme->ItemIndex() == static_cast<int>(TWaveletScheme::Linear)
                 ? TWaveletScheme::Linear
                 : TWaveletScheme::Dyadic,
             static_cast<double>(page.LevelStep->Value()), static_cast<double>(page.Multiplicant->Value())};
 }
+
+namespace {
 
 TConvolveMethod convolveMethodOf(const TRadioGroup& group) {
     return group.ItemIndex() == static_cast<int>(TConvolveMethod::Gaussian) ? TConvolveMethod::Gaussian

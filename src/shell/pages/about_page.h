@@ -22,6 +22,7 @@ public:
     // friends below) alone; the rest of the window uses its functions.
     friend class ShellController;
 
+    friend class Startup;  // the window's start-up restores and sets its controls
 private:
     TPCheck* Formmessage;   // bring the window to the front with every message
     TPCheck* Checkupdates;  // look for a newer version at start-up (developer mode)
@@ -51,6 +52,13 @@ private:
 
 public:
     // What other parts of the window read or set here.
+    // The developer mode: Checkupdates, Developersmode and Memo1 shown, or Developersmode hidden;
+    // the mode is on while Developersmode shows.
+    void showDeveloperControls();
+    void hideDeveloperControls();
+    bool developerControlsShown() const;
+    // Label22 painted at once (start-up shows the memory before the window is drawn).
+    void repaintMemoryUsage();
     // The memory the program uses (Label22).
     void showMemoryUsage(const std::string& text);
     // The mail link of the error report, written when it is clicked.

@@ -44,4 +44,14 @@ void RegistrationWindows::showSpectrumUndefined() {
     spectrum.setPixmap(blank);
 }
 
+void RegistrationWindows::clearSeries() {
+    for (TFastLineSeries* series : {Series5, Series6, Series8, FastLineSeries1, FastLineSeries2})
+        series->Clear();
+}
+
+void RegistrationWindows::clearStackGraphTexts() {
+    Chart9->setTitle({});
+    Chart9->clearTexts();
+}
+
 }  // namespace kestrave

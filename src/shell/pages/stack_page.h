@@ -35,6 +35,7 @@ public:
     friend class StackController;
     friend class SigmaController;
 
+    friend class Startup;  // the window's start-up restores and sets its controls
 private:
     QTabWidget* glPageControl3;
 
