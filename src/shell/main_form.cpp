@@ -254,8 +254,12 @@ void TMainForm::makeControllers() {
         *waveletPage, frameWindows, tools, *FormSettings, dialogs, entries});
 }
 
-TMainForm::~TMainForm() {
+void TMainForm::storeFormSettings() {
     FormSettings->FormDestroy();
+}
+
+TMainForm::~TMainForm() {
+    storeFormSettings();
     app.operations.onIdleWhileClosing = nullptr;
     app.messages().setAttention(nullptr);
     app.setProgress(nullptr);

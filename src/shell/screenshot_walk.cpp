@@ -50,10 +50,14 @@ namespace {
 // Time for the window to lay itself out and paint before a picture is taken.
 constexpr int SettleMs = 600;
 
-class Walk {
+}  // namespace
+
+// The walk drives the window as a user would and takes its pictures; the window counts it as its
+// own.
+class ScreenshotWalk {
 public:
-    Walk(TMainForm& form, QString prefix, QString input, std::shared_ptr<bool> ending,
-         std::shared_ptr<QString> balloonName)
+    ScreenshotWalk(TMainForm& form, QString prefix, QString input, std::shared_ptr<bool> ending,
+                   std::shared_ptr<QString> balloonName)
         : form_(form),
           prefix_(std::move(prefix)),
           input_(std::move(input)),
@@ -378,6 +382,8 @@ private:
     std::size_t step_ = 0;
 };
 
+namespace {
+
 // The assistant's balloon waiting for an answer, once it has opened.
 TAssistantBalloon* waitingBalloon() {
     for (QWidget* top : QApplication::topLevelWidgets())
@@ -432,8 +438,8 @@ bool startScreenshotWalk(TMainForm& form) {
     if (!prefix || !*prefix || !input || !*input) return false;
     auto ending = std::make_shared<bool>(false);
     auto balloonName = std::make_shared<QString>();
-    auto* walk =
-        new Walk(form, QString::fromLocal8Bit(prefix), QString::fromLocal8Bit(input), ending, balloonName);
+    auto* walk = new ScreenshotWalk(form, QString::fromLocal8Bit(prefix), QString::fromLocal8Bit(input),
+                                    ending, balloonName);
     QObject::connect(&form, &QObject::destroyed, [walk] { delete walk; });
     answerMessages(QString::fromLocal8Bit(prefix), ending, balloonName);
     walk->start();

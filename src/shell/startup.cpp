@@ -250,7 +250,7 @@ void Startup::applyCommandLineAndLanguage() {
     }
     reportInterlacing();
     if (showCmd_ == "3") form_.setWindowState(form_.windowState() | Qt::WindowMaximized);
-    ShowMemoryUsage(form_);
+    ShowMemoryUsage(about_);
 }
 
 // Batch work from the command line runs once start-up is over.
@@ -443,9 +443,9 @@ int ScreenColourDepth(const TMainForm& form) {
     return screen ? screen->depth() : 24;
 }
 
-void ShowMemoryUsage(TMainForm& form) {
-    form.aboutPage->showMemoryUsage(memoryUsageText(readMemoryFacts()));
-    form.aboutPage->repaintMemoryUsage();
+void ShowMemoryUsage(AboutPage& about) {
+    about.showMemoryUsage(memoryUsageText(readMemoryFacts()));
+    about.repaintMemoryUsage();
 }
 
 }  // namespace kestrave

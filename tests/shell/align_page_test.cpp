@@ -50,17 +50,17 @@ constexpr QPoint Feature(48, 36);
 
 struct AlignPageTest : ShellWindowTest {
     TempDir dir;
-    AlignPage& page = *form->alignPage;
+    AlignPage& page = *pieces(*form).alignPage;
 
     // The recording chosen as a batch run chooses it, with the 32-pixel box.
     void selectRecording(const synth::SynthOptions& options = smallRecordingOptions()) {
         editRun(context.pipeline).state.BatchMode = true;
         editRun(context.pipeline).input.BatchInputFile =
             writeSampleRecording(dir.path(), options).path.string();
-        form->input->SelectFileButtonClick();
+        pieces(*form).input->SelectFileButtonClick();
         editRun(context.pipeline).state.BatchMode = false;
         control<TRadioGroup>(page, "FFTsizeGroup")->setItemIndex(0);
-        form->align->FFTsizeGroupClick();
+        pieces(*form).align->FFTsizeGroupClick();
     }
     void click(QPoint at, Qt::MouseButton button = Qt::LeftButton) {
         QTest::mouseClick(control<QLabel>(page, "PreviewImage"), button, Qt::NoModifier, at);
@@ -84,7 +84,7 @@ struct AlignPageTest : ShellWindowTest {
         EXPECT_FALSE(context.pipeline.registration().WaitForClick);
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
         EXPECT_TRUE(control<QTabWidget>(page, "glPageControl1")->isEnabled());
-        EXPECT_TRUE(form->Tabpages->isEnabled());
+        EXPECT_TRUE(pieces(*form).Tabpages->isEnabled());
     }
 };
 
@@ -93,7 +93,7 @@ struct AlignPageTest : ShellWindowTest {
 TEST_F(AlignPageTest, AClickOnTheFittedPreviewPicksTheFeatureAndComputesTheReference) {
     selectRecording();
     EXPECT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stFFTSizeSet);
-    EXPECT_EQ(form->tools.FFTWindow->windowTitle(), "FFT spectrum 32x32");
+    EXPECT_EQ(pieces(*form).tools.FFTWindow->windowTitle(), "FFT spectrum 32x32");
     // The outline drawn at the old box size stays until the pointer moves.
     EXPECT_TRUE(context.shell.view.keepBoxOutline);
     context.shell.view.boxOutlineX = 50;
@@ -114,11 +114,11 @@ TEST_F(AlignPageTest, AClickOnTheFittedPreviewPicksTheFeatureAndComputesTheRefer
     // The reference frame was aligned against itself: no shift, its spectrum charted.
     EXPECT_EQ(context.pipeline.model().FrameTable[0].Slots[0].X, 0);
     EXPECT_EQ(context.pipeline.model().FrameTable[0].Slots[0].Y, 0);
-    EXPECT_EQ(chartSeries(form->registrationWindows, "Series5")->Count(), 51);
+    EXPECT_EQ(chartSeries(pieces(*form).registrationWindows, "Series5")->Count(), 51);
     EXPECT_TRUE(control<TPCheck>(page, "ShowFFTbox")->Checked());
     EXPECT_FALSE(control<QLabel>(*form, "imgFFT")->pixmap().isNull());
-    EXPECT_TRUE(form->tools.FFTWindow->isVisible());
-    EXPECT_TRUE(form->tools.Registrationgraphwindow->isVisible());
+    EXPECT_TRUE(pieces(*form).tools.FFTWindow->isVisible());
+    EXPECT_TRUE(pieces(*form).tools.Registrationgraphwindow->isVisible());
     EXPECT_TRUE(control<TRxSpeedButton>(page, "Alignbutton")->isEnabled());
     EXPECT_EQ(context.shell.view.boxOutlineX, -1);
     EXPECT_EQ(context.shell.view.boxOutlineY, -1);
@@ -155,14 +155,14 @@ TEST_F(AlignPageTest, AutomaticValuesNeverCountAsTheUsersAndTheUsersStay) {
     control<TRxSlider>(page, "PreviewSlider")->setValue(5);
     context.shell.StartingUp = true;
     control<QComboBox>(page, "QualityMethodCombo")->setCurrentIndex(4);
-    form->align->QualityMethodComboChange();
+    pieces(*form).align->QualityMethodComboChange();
     EXPECT_EQ(control<QLabel>(page, "Currentquality")->text(), "Current Filter: Gradient");
     EXPECT_EQ(control<TRadioGroup>(page, "CopyAlignmethods")->ItemIndex(), 4);
     EXPECT_FALSE(
         control<TRectShape>(*form, "Showgraph1pointer")->isVisibleTo(control<TChart>(*form, "Chart8")));
     EXPECT_EQ(control<TRxSlider>(page, "PreviewSlider")->Value(), 5);
     context.shell.StartingUp = false;
-    form->align->QualityMethodComboChange();
+    pieces(*form).align->QualityMethodComboChange();
     EXPECT_EQ(control<TRxSlider>(page, "PreviewSlider")->Value(), 0);
     EXPECT_FALSE(context.pipeline.registration().UserBoxPlaced);
 }
@@ -184,8 +184,8 @@ TEST_F(AlignPageTest, EachQualityItemRunsTheMethodItNames) {
         ASSERT_TRUE(grading.count(caption)) << caption.toStdString();
         EXPECT_EQ(control<TRadioGroup>(page, "CopyAlignmethods")->Items().value(item), caption);
         control<QComboBox>(page, "QualityMethodCombo")->setCurrentIndex(item);
-        form->align->QualityMethodComboChange();
-        const QualityKind kind = qualityKind(form->align->readAlignOptions().quality);
+        pieces(*form).align->QualityMethodComboChange();
+        const QualityKind kind = qualityKind(pieces(*form).align->readAlignOptions().quality);
         EXPECT_EQ(kind, grading.at(caption)) << caption.toStdString();
         EXPECT_TRUE(control<QLabel>(page, "Currentquality")->text().startsWith("Current Filter: "))
             << caption.toStdString();
@@ -225,17 +225,17 @@ TEST_F(AlignPageTest, AlignRanksTheFramesAndFillsTheListsAndTheRegistrationGraph
     EXPECT_EQ(control<TRxSlider>(page, "AlignSlider")->MaxValue(), Frames - 1);
 
     // The graph: every rank's quality relative to the best, falling; the stack graph's copy.
-    ASSERT_EQ(chartSeries(form->registrationWindows, "Series5")->Count(), Frames);
-    EXPECT_EQ(chartSeries(form->registrationWindows, "Series5")->Title, "Quality");
-    EXPECT_DOUBLE_EQ(chartSeries(form->registrationWindows, "Series5")->values().front(), 1.0);
-    EXPECT_TRUE(std::is_sorted(chartSeries(form->registrationWindows, "Series5")->values().rbegin(),
-                               chartSeries(form->registrationWindows, "Series5")->values().rend()));
-    EXPECT_EQ(chartSeries(form->registrationWindows, "Series8")->Count(), Frames);
-    EXPECT_EQ(chartSeries(form->registrationWindows, "FastLineSeries1")->values(),
-              chartSeries(form->registrationWindows, "Series5")->values());
-    EXPECT_EQ(chartSeries(form->registrationWindows, "FastLineSeries2")->values(),
-              chartSeries(form->registrationWindows, "Series6")->values());
-    EXPECT_TRUE(form->tools.RegiStration2->windowTitle().contains("Average pixel difference :"));
+    ASSERT_EQ(chartSeries(pieces(*form).registrationWindows, "Series5")->Count(), Frames);
+    EXPECT_EQ(chartSeries(pieces(*form).registrationWindows, "Series5")->Title, "Quality");
+    EXPECT_DOUBLE_EQ(chartSeries(pieces(*form).registrationWindows, "Series5")->values().front(), 1.0);
+    EXPECT_TRUE(std::is_sorted(chartSeries(pieces(*form).registrationWindows, "Series5")->values().rbegin(),
+                               chartSeries(pieces(*form).registrationWindows, "Series5")->values().rend()));
+    EXPECT_EQ(chartSeries(pieces(*form).registrationWindows, "Series8")->Count(), Frames);
+    EXPECT_EQ(chartSeries(pieces(*form).registrationWindows, "FastLineSeries1")->values(),
+              chartSeries(pieces(*form).registrationWindows, "Series5")->values());
+    EXPECT_EQ(chartSeries(pieces(*form).registrationWindows, "FastLineSeries2")->values(),
+              chartSeries(pieces(*form).registrationWindows, "Series6")->values());
+    EXPECT_TRUE(pieces(*form).tools.RegiStration2->windowTitle().contains("Average pixel difference :"));
     // The preview ends at the last rank whose quality stays near the best.
     const float best = model.FrameRanking[0].Key;
     const int cut = control<TRxSlider>(page, "PreviewSlider")->Value();
@@ -251,7 +251,7 @@ TEST_F(AlignPageTest, ABatchRunDeselectsFramesThatLoseTheLockWithoutEverWaiting)
     // As the batch runner does: the feature at the centre, the reference without a pick.
     editRun(context.pipeline).state.FeatureX = 48;
     editRun(context.pipeline).state.FeatureY = 36;
-    form->align->RecalcFFTbuttonClick();
+    pieces(*form).align->RecalcFFTbuttonClick();
     // Any frame whose peak falls below the previous frame's loses the lock.
     control<TRxSpinEdit>(page, "TrackDetect")->setValue(1.0);
     ASSERT_FLOAT_EQ(context.pipeline.alignment().MisalignRatio, 1.0f);
@@ -264,7 +264,7 @@ TEST_F(AlignPageTest, ABatchRunDeselectsFramesThatLoseTheLockWithoutEverWaiting)
     };
     context.setProgress(std::move(progress));
 
-    form->align->AlignallButtonClick();
+    pieces(*form).align->AlignallButtonClick();
     EXPECT_EQ(waits, 0);
     ASSERT_TRUE(context.pipeline.model().FramesRanked);
     expectNoPassFlag();
@@ -341,11 +341,12 @@ TEST_F(AlignPageTest, ACancelledRealignmentLeavesTheLimitRefusedAndTheLaterPages
     EXPECT_FALSE(control<TRxSpeedButton>(page, "Setlimitbutton")->isEnabled());
     EXPECT_FALSE(control<TRxSpeedButton>(*form, "Optimizeandstackbutton")->isEnabled());
     // Limit refuses: nothing is limited on the half-made ranking.
-    form->optimize->SetLimitClick();
+    pieces(*form).optimize->SetLimitClick();
     EXPECT_EQ(context.pipeline.state().activepage, TMainTab::tabAlign);
     EXPECT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stReferenceReady);
-    QTest::mouseClick(form->Tabpages, Qt::LeftButton, Qt::NoModifier, form->Tabpages->tabRect(1).center());
-    EXPECT_EQ(form->Tabpages->currentIndex(), 0);
+    QTest::mouseClick(pieces(*form).Tabpages, Qt::LeftButton, Qt::NoModifier,
+                      pieces(*form).Tabpages->tabRect(1).center());
+    EXPECT_EQ(pieces(*form).Tabpages->currentIndex(), 0);
     expectNoPassFlag();
     // Aligned to the end, the run goes on from there.
     context.setProgress(std::make_unique<NullProgress>());
@@ -366,7 +367,7 @@ TEST_F(AlignPageTest, TheZoomWindowShowsTheSquareAroundThePointerTwiceAsLarge) {
     selectRecording(large);
     QTest::mouseClick(control<TPCheck>(page, "Previewzoom"), Qt::LeftButton);
     ASSERT_TRUE(control<TPCheck>(page, "Previewzoom")->Checked());
-    EXPECT_TRUE(form->tools.Zoomwindow->isVisible());
+    EXPECT_TRUE(pieces(*form).tools.Zoomwindow->isVisible());
 
     const auto shown = [](const QPixmap& picture) {
         return picture.toImage().convertToFormat(QImage::Format_RGB32);
@@ -396,19 +397,20 @@ TEST_F(AlignPageTest, TheZoomWindowShowsTheSquareAroundThePointerTwiceAsLarge) {
     move(QPoint(110, 85));  // a plain move: the square follows…
     const QImage moved = zoomShown();
     EXPECT_NE(moved, before);
-    form->align->PreviewImageMouseMove(Qt::NoButton, Qt::ControlModifier, 100, 80);  // … Ctrl keeps it
+    pieces(*form).align->PreviewImageMouseMove(Qt::NoButton, Qt::ControlModifier, 100,
+                                               80);  // … Ctrl keeps it
     EXPECT_EQ(zoomShown(), moved);
 
     // A double click on the caption of the zoom window, the break window or the wavelet zoom
     // unticks the box and closes the zoom window.
-    for (ToolWindow* window :
-         {form->tools.Zoomwindow, form->tools.Registerhaltwindow, form->tools.WaveZoom}) {
+    for (ToolWindow* window : {pieces(*form).tools.Zoomwindow, pieces(*form).tools.Registerhaltwindow,
+                               pieces(*form).tools.WaveZoom}) {
         if (!control<TPCheck>(page, "Previewzoom")->Checked())
             QTest::mouseClick(control<TPCheck>(page, "Previewzoom"), Qt::LeftButton);
-        ASSERT_TRUE(form->tools.Zoomwindow->isVisible());
+        ASSERT_TRUE(pieces(*form).tools.Zoomwindow->isVisible());
         emit window->OnCaptionDblClick(window);
         EXPECT_FALSE(control<TPCheck>(page, "Previewzoom")->Checked()) << window->objectName().toStdString();
-        EXPECT_FALSE(form->tools.Zoomwindow->isVisible()) << window->objectName().toStdString();
+        EXPECT_FALSE(pieces(*form).tools.Zoomwindow->isVisible()) << window->objectName().toStdString();
     }
 }
 
@@ -437,7 +439,7 @@ TEST_F(AlignPageTest, TheWheelStepsTheBoxSizeOnlyWhileTheFeatureIsChosen) {
     }
     // Once the frames are aligned the wheel leaves the box alone.
     click(QPoint(80, 80));
-    form->align->AlignallButtonClick();
+    pieces(*form).align->AlignallButtonClick();
     ASSERT_EQ(context.pipeline.state().progstatus, TProgStatus::psAligned);
     wheel(120);
     EXPECT_EQ(control<TRadioGroup>(page, "FFTsizeGroup")->ItemIndex(), 0);

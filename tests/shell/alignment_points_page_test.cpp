@@ -41,8 +41,8 @@ namespace {
 
 struct PointsPageTest : ShellWindowTest {
     TempDir dir;
-    AlignPage& page = *form->alignPage;
-    PointController& points = form->align->points();
+    AlignPage& page = *pieces(*form).alignPage;
+    PointController& points = pieces(*form).align->points();
     ScriptedFileDialogs* dialogs = nullptr;
 
     PointsPageTest() {
@@ -59,10 +59,10 @@ struct PointsPageTest : ShellWindowTest {
         editRun(context.pipeline).state.BatchMode = true;
         editRun(context.pipeline).input.BatchInputFile =
             writeSampleRecording(dir.path(), options).path.string();
-        form->input->SelectFileButtonClick();
+        pieces(*form).input->SelectFileButtonClick();
         editRun(context.pipeline).state.BatchMode = false;
         control<TRadioGroup>(page, "FFTsizeGroup")->setItemIndex(1);
-        form->align->FFTsizeGroupClick();
+        pieces(*form).align->FFTsizeGroupClick();
     }
     void chooseMethod(int item) { control<TRadioGroup>(page, "Alignmethod")->button(item)->click(); }
     // Runs `steps` while the multi-point setup waits for points to be placed; unless the steps end
@@ -101,7 +101,7 @@ struct PointsPageTest : ShellWindowTest {
 
 TEST_F(PointsPageTest, NoneStacksTheFramesWithoutShifts) {
     selectRecording();
-    const int last = form->input->lastIndex();
+    const int last = pieces(*form).input->lastIndex();
     for (int f = 0; f <= last; ++f) {
         editRun(context.pipeline).model.FrameTable[f].Slots[0] = {f + 1, -f - 1};
         editRun(context.pipeline).model.FrameTable[f].Slots[1].X = 9;
@@ -326,7 +326,7 @@ TEST_F(PointsPageTest, ClicksPlacePointsUpTo99AndSimpleAlignmentCopiesPointOne) 
     EXPECT_FALSE(control<ToolWindow>(*form, "Multialignwindow")->isVisible());
     EXPECT_EQ(QPoint(context.pipeline.state().FeatureX, context.pipeline.state().FeatureY), QPoint(80, 60))
         << "point 1";
-    const int last = form->input->lastIndex();
+    const int last = pieces(*form).input->lastIndex();
     for (int f = 0; f <= last; ++f) {
         const TAlignSlotRec* point = context.pipeline.model().FrameTable[f].Slots;
         for (int p : {2, 50, 99}) {
@@ -344,7 +344,7 @@ TEST_F(PointsPageTest, ClicksPlacePointsUpTo99AndSimpleAlignmentCopiesPointOne) 
     // Stacked before the points are optimized (which sets their cuts and measures them), the zones
     // of the unmeasured points would stay empty: the user is told. (Point 1 passes its cut of 0 in
     // the reference frame.)
-    form->stack->StackButtonClick();
+    pieces(*form).stack->StackButtonClick();
     EXPECT_TRUE(std::any_of(messages.shown.begin(), messages.shown.end(), [](const Message& m) {
         return m.caption == "Stacking" && m.text.find("alignment point(s) 2, 3, 4, ") != std::string::npos;
     }));

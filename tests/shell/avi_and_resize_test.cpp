@@ -29,9 +29,10 @@ namespace fs = std::filesystem;
 
 struct AviWindowTest : SaveTest {
     AviWindowTest() {
-        form->avi->setFrameSourceFactory([this] { return std::make_unique<ForwardingSource>(frames); });
+        pieces(*form).avi->setFrameSourceFactory(
+            [this] { return std::make_unique<ForwardingSource>(frames); });
     }
-    AviControls& controls = form->stackPage->aviOutput();
+    AviControls& controls = pieces(*form).stackPage->aviOutput();
 };
 
 TEST_F(AviWindowTest, RegisteredAndIntegratedVideosGoToTheChosenFile) {
@@ -44,7 +45,7 @@ TEST_F(AviWindowTest, RegisteredAndIntegratedVideosGoToTheChosenFile) {
     EXPECT_EQ(registered.indexedSampleCount(), static_cast<std::size_t>(Count - 1));
     EXPECT_EQ(registered.bitmapInfo().width(), Width);
     const auto status = [&](int panel) {
-        return form->StatusPanels[static_cast<std::size_t>(panel)]->text().toStdString();
+        return pieces(*form).StatusPanels[static_cast<std::size_t>(panel)]->text().toStdString();
     };
     EXPECT_EQ(status(2), "Writing AVI finished");
     EXPECT_EQ(status(3), "Avi written");
@@ -76,13 +77,13 @@ TEST_F(AviWindowTest, ResizeViewShowsAndSavesTheScaledPicture) {
     processed.resize(300, 200);
     processed.fill(10, 120, 200);
     QToolButton& button = *control<TRxSpeedButton>(*form, "Resizebutton");
-    form->PageControl1->setCurrentWidget(form->waveletPage);
+    pieces(*form).PageControl1->setCurrentWidget(pieces(*form).waveletPage);
     button.click();
-    ASSERT_TRUE(form->tools.Shrinkview->isVisible());
+    ASSERT_TRUE(pieces(*form).tools.Shrinkview->isVisible());
     EXPECT_EQ(control<QLabel>(*form, "ShrinkImage")->pixmap().size(), QSize(150, 100));
     EXPECT_EQ(control<QLabel>(*form, "Imagesize")->text(), "Imagesize: 150x100");
-    EXPECT_GE(form->tools.Shrinkview->width(), 670);
-    EXPECT_GE(form->tools.Shrinkview->height(), 390);
+    EXPECT_GE(pieces(*form).tools.Shrinkview->width(), 670);
+    EXPECT_GE(pieces(*form).tools.Shrinkview->height(), 390);
 
     control<QPushButton>(*form, "Shrinktooriginal")->click();
     EXPECT_EQ(control<QLabel>(*form, "ShrinkImage")->pixmap().size(), QSize(300, 200));
@@ -97,7 +98,7 @@ TEST_F(AviWindowTest, ResizeViewShowsAndSavesTheScaledPicture) {
     EXPECT_TRUE(context.shell.ImageSaved);
 
     button.click();
-    EXPECT_FALSE(form->tools.Shrinkview->isVisible());
+    EXPECT_FALSE(pieces(*form).tools.Shrinkview->isVisible());
 }
 
 TEST_F(AviWindowTest, ResizeViewShowsTheFinalImageOnTheFinalPageAndNothingNewElsewhere) {
@@ -106,13 +107,13 @@ TEST_F(AviWindowTest, ResizeViewShowsTheFinalImageOnTheFinalPageAndNothingNewEls
     finalImage.resize(120, 80);
     finalImage.fill(0, 0, 255);
     control<TRadioGroup>(*form, "RadioGroup2")->setItemIndex(OriginalResizeRatio);
-    form->PageControl1->setCurrentWidget(form->finalPage);
+    pieces(*form).PageControl1->setCurrentWidget(pieces(*form).finalPage);
     control<TRadioGroup>(*form, "RadioGroup2")->OnClick(control<TRadioGroup>(*form, "RadioGroup2"));
     EXPECT_EQ(control<QLabel>(*form, "ShrinkImage")->pixmap().size(), QSize(120, 80));
     EXPECT_EQ(control<QLabel>(*form, "ShrinkImage")->pixmap().toImage().pixelColor(5, 5), QColor(255, 0, 0));
 
     // On the Stack page the view takes the final image's size at the ratio and keeps its picture.
-    form->PageControl1->setCurrentWidget(form->stackPage);
+    pieces(*form).PageControl1->setCurrentWidget(pieces(*form).stackPage);
     control<TRadioGroup>(*form, "RadioGroup2")->setItemIndex(2);
     control<TRadioGroup>(*form, "RadioGroup2")->OnClick(control<TRadioGroup>(*form, "RadioGroup2"));
     EXPECT_EQ(control<QLabel>(*form, "Imagesize")->text(), "Imagesize: 60x40");

@@ -54,8 +54,8 @@ struct CalibrationWindowTest : ShellWindowTest {
 
     TempDir folder;
     ScriptedFileDialogs* dialogs = nullptr;
-    CalibrationController& calibration = *form->calibration;
-    AlignPage& align = *form->alignPage;
+    CalibrationController& calibration = *pieces(*form).calibration;
+    AlignPage& align = *pieces(*form).alignPage;
 };
 
 // A FITS file of the given header values with `samples` (big-endian 16 or 8 bits).
@@ -80,7 +80,7 @@ void writeFits(const fs::path& file, int bitpix, int width, int height, const st
 }
 
 TEST_F(CalibrationWindowTest, TheDialogLoadsCheckTheirBoxAndFailuresLeaveItOff) {
-    QToolButton& item = *form->Speedbar->Flatdarkbutton;
+    QToolButton& item = *pieces(*form).Speedbar->Flatdarkbutton;
     EXPECT_TRUE(item.isEnabled());
     ASSERT_EQ(item.menu(), calibration.menu.PopupMenu1);
     QStringList names;
@@ -94,7 +94,7 @@ TEST_F(CalibrationWindowTest, TheDialogLoadsCheckTheirBoxAndFailuresLeaveItOff) 
 
     // A cancelled dialog changes nothing.
     calibration.menu.LoadDarkframe1->trigger();
-    EXPECT_EQ(dialogs->lastShown.Filter, form->dialogs.OpenDialog.Filter);
+    EXPECT_EQ(dialogs->lastShown.Filter, pieces(*form).dialogs.OpenDialog.Filter);
     EXPECT_FALSE(control<TPCheck>(align, "Usedarkframe")->isEnabled());
     EXPECT_EQ(context.pipeline.images().DarkPlanes[1].xCount(), 2);
 
@@ -196,10 +196,10 @@ struct DarkRecording : CalibrationWindowTest {
                     bytes += static_cast<char>(v);
                 }
         std::ofstream(folder / "dark.ser", std::ios::binary) << bytes;
-        form->input->chooseInput = [this] {
+        pieces(*form).input->chooseInput = [this] {
             return ChosenInput{{(folder / "dark.ser").string()}, InputFilter::SER};
         };
-        form->input->SelectFileButtonClick();
+        pieces(*form).input->SelectFileButtonClick();
     }
     // The mean of the frames at (x, y): a whole number of sixteenths, exact in a float.
     float mean(int x, int y) const { return sums[static_cast<std::size_t>(y * Width + x)] / float{Frames}; }
@@ -221,7 +221,7 @@ TEST_F(DarkRecording, CreatedDarkSavedAsSpecialFitsLoadsBackAsTheSamePlanes) {
     for (const auto& [x, y] : {std::pair{3, 4}, {0, 0}, {19, 11}, {7, 5}}) EXPECT_EQ(stack[x][y], mean(x, y));
 
     dialogs->willChoose(folder / "master", 5);  // "special FITS"
-    form->save->SaveButtonClick();
+    pieces(*form).save->SaveButtonClick();
     ASSERT_TRUE(fs::exists(folder / "master.fitk"));
     dialogs->willChoose(folder / "master.fitk", SpecialFitsCalibration);
     calibration.menu.LoadDarkframe1->trigger();

@@ -111,9 +111,9 @@ TEST_F(CurveEditorTest, AGammaCurveGoesToAFileAndBackAndABadFileChangesNothing) 
 
 TEST_F(CurveEditorTest, TheRangeSliderSetsTheLevelsAndTheSpinsFollow) {
     TmkRangeSlider& slider = *control<TmkRangeSlider>(*form, "mkRangeSlider1");
-    form->tools.HistoWindow->show();
+    pieces(*form).tools.HistoWindow->show();
     slider.setFocus();
-    QApplication::setActiveWindow(form->tools.HistoWindow);
+    QApplication::setActiveWindow(pieces(*form).tools.HistoWindow);
     // An idle press on a thumb, then changes by code: they still take effect.
     QTest::mouseClick(&slider, Qt::LeftButton, {}, slider.minThumbRect().center());
     slider.setMinPosition(256);
@@ -165,7 +165,8 @@ TEST_F(CurveEditorTest, ActivatingToneMappingSetsItsSlidersAndTheGraphSwitchChoo
 }
 
 TEST_F(CurveEditorTest, TheCurveWindowsFitTheSmallestScreenWithTheirGraphsWhole) {
-    for (ToolWindow* window : {form->tools.Gammawindow, form->tools.Tonemapwindow, form->tools.HistoWindow}) {
+    for (ToolWindow* window : {pieces(*form).tools.Gammawindow, pieces(*form).tools.Tonemapwindow,
+                               pieces(*form).tools.HistoWindow}) {
         window->show();
         QApplication::processEvents();
         const QSize size = window->frameGeometry().size();

@@ -82,7 +82,7 @@ TEST_F(MailLabelTest, AClickOpensTheLinkBuiltFromTheWindowAsItIsNow) {
         opened.push_back(url);
         return true;
     });
-    form->PageControl1->setCurrentWidget(form->aboutPage);
+    test::pieces(*form).PageControl1->setCurrentWidget(test::pieces(*form).aboutPage);
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     for (const QString caption : {"Kestrave", "Kestrave processing AVI: moon & stars.avi"}) {

@@ -52,8 +52,8 @@ bool samePicture(const Bitmap24& a, const Bitmap24& b) {
 struct FinalPageTest : ShellWindowTest {
     TempDir folder;
     ScriptedFileDialogs* dialogs = nullptr;
-    FinalPage& page = *form->finalPage;
-    FinalController& controller = *form->finalImage;
+    FinalPage& page = *pieces(*form).finalPage;
+    FinalController& controller = *pieces(*form).finalImage;
     const std::vector<float> flat = std::vector<float>(HueCurveTableSize, 0.0f);
 
     FinalPageTest() {
@@ -84,7 +84,7 @@ struct FinalPageTest : ShellWindowTest {
         createCurveObjects(editRun(context.pipeline).curves, false);
         editRun(context.pipeline).state.activepage = TMainTab::tabFinal;
         form->show();
-        form->shell->selectTab(static_cast<int>(TMainTab::tabFinal));
+        pieces(*form).shell->selectTab(static_cast<int>(TMainTab::tabFinal));
     }
 
     // The picture the core makes of these settings, mirrored as shown.
@@ -208,7 +208,7 @@ TEST_F(FinalPageTest, TheMouseDrawsTheCropAndChoosesTheCentreOfRotation) {
 
 TEST_F(FinalPageTest, HueCurvesEditedInTheirWindowChangeOnlyTheirHues) {
     QTest::mouseClick(control<TPCheck>(page, "AdvancedHLS"), Qt::LeftButton);
-    ASSERT_TRUE(form->tools.HLSwindow->isVisible());
+    ASSERT_TRUE(pieces(*form).tools.HLSwindow->isVisible());
     CurveGraph& graph = *control<CurveGraph>(*form, "Huegraph");
     // A point at 200 degrees, raised by 30.
     press(graph, QPoint(200, 50), Qt::RightButton);
@@ -237,14 +237,14 @@ TEST_F(FinalPageTest, HueCurvesEditedInTheirWindowChangeOnlyTheirHues) {
     EXPECT_EQ(context.pipeline.curves().HueSpline.NumberOfPoints(), 9);
     EXPECT_EQ(*std::max_element(table.begin(), table.end()), 0.0f);
     QTest::mouseClick(control<TPCheck>(page, "AdvancedHLS"), Qt::LeftButton);
-    EXPECT_FALSE(form->tools.HLSwindow->isVisible());
+    EXPECT_FALSE(pieces(*form).tools.HLSwindow->isVisible());
 }
 
 TEST_F(FinalPageTest, EverySaveTypeTakesItsPartOfThePictureAndOnlyAWriteCountsAsSaved) {
     QTest::mouseClick(control<TPCheck>(page, "FlipX"), Qt::LeftButton);
     control<TRxSpinEdit>(page, "RxSpinEdit4")->setValue(30);
     drag(*control<QLabel>(page, "RotateImage"), QPoint(10, 20), QPoint(110, 70));
-    form->dialogs.SaveDialog1.FilterIndex = 4;
+    pieces(*form).dialogs.SaveDialog1.FilterIndex = 4;
     const Bitmap24& shown = context.pipeline.finalImage().shown;
 
     struct Case {
@@ -266,7 +266,8 @@ TEST_F(FinalPageTest, EverySaveTypeTakesItsPartOfThePictureAndOnlyAWriteCountsAs
         EXPECT_EQ(dialogs->lastShown.InitialDir, folder.path());
         for (const char* file : c.written) EXPECT_TRUE(fs::exists(folder / file)) << file;
         EXPECT_TRUE(context.shell.ImageSaved) << c.chosen;
-        EXPECT_EQ(form->StatusPanels[2]->text().toStdString(), std::string("Saved ") + c.written.front());
+        EXPECT_EQ(pieces(*form).StatusPanels[2]->text().toStdString(),
+                  std::string("Saved ") + c.written.front());
     }
     // The BMP is the cropped picture as shown; the TIFF and PNG keep the whole image.
     const Bitmap24 bmp = readBmpFile(folder / "default.bmp");
@@ -280,7 +281,7 @@ TEST_F(FinalPageTest, EverySaveTypeTakesItsPartOfThePictureAndOnlyAWriteCountsAs
     const PngPicture png = decodePng(readWholeFile(folder / "x.png"), "x.png");
     EXPECT_EQ(QSize(png.preview.width(), png.preview.height()), QSize(W, H));
     EXPECT_EQ(png.bitDepth, 16);
-    EXPECT_EQ(form->dialogs.SaveDialog1.FilterIndex, 1);
+    EXPECT_EQ(pieces(*form).dialogs.SaveDialog1.FilterIndex, 1);
 
     // A file that cannot be written is reported, and the picture is not saved; a cancelled
     // dialog writes nothing.
@@ -310,7 +311,7 @@ TEST_F(FinalPageTest, ClipboardAndResizeViewTakeThePictureAsShown) {
 
     // "Shrink" opens the resize view of the final picture, and closes it again.
     control<QPushButton>(page, "Shrink")->click();
-    ASSERT_TRUE(form->tools.Shrinkview->isVisible());
+    ASSERT_TRUE(pieces(*form).tools.Shrinkview->isVisible());
     control<QPushButton>(*form, "Shrinktooriginal")->click();
     const QImage scaled = control<QLabel>(*form, "ShrinkImage")->pixmap().toImage();
     ASSERT_EQ(scaled.size(), QSize(W, H));
@@ -319,9 +320,9 @@ TEST_F(FinalPageTest, ClipboardAndResizeViewTakeThePictureAsShown) {
     dialogs->willChoose(folder / "small.bmp", 1);
     control<QPushButton>(*form, "Saveshrink")->click();
     EXPECT_TRUE(fs::exists(folder / "small.bmp"));
-    EXPECT_EQ(form->StatusPanels[2]->text(), "Saved small.bmp");
+    EXPECT_EQ(pieces(*form).StatusPanels[2]->text(), "Saved small.bmp");
     control<QPushButton>(page, "Shrink")->click();
-    EXPECT_FALSE(form->tools.Shrinkview->isVisible());
+    EXPECT_FALSE(pieces(*form).tools.Shrinkview->isVisible());
 }
 
 }  // namespace kestrave::test

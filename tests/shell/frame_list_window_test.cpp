@@ -55,12 +55,12 @@ struct FrameListWindowTest : ShellWindowTest {
         return files;
     }
     void select(const std::vector<std::filesystem::path>& files, InputFilter filter) {
-        form->input->chooseInput = [files, filter] {
+        pieces(*form).input->chooseInput = [files, filter] {
             ChosenInput chosen{{}, filter};
             for (const auto& file : files) chosen.files.push_back(file.string());
             return chosen;
         };
-        form->Speedbar->Selectbutton->click();
+        pieces(*form).Speedbar->Selectbutton->click();
     }
     void drop(const std::vector<std::filesystem::path>& files) {
         QMimeData data;
@@ -93,7 +93,7 @@ struct FrameListWindowTest : ShellWindowTest {
 
     TempDir dir;
     ScriptedFileDialogs* dialogs = nullptr;
-    AlignPage& align = *form->alignPage;
+    AlignPage& align = *pieces(*form).alignPage;
     QListWidget& list = *control<CheckListBox>(*form, "SelectFramesChecklist");
 };
 
@@ -229,11 +229,11 @@ TEST_F(FrameListWindowTest, DroppedFilesExtendTheSeriesOrBecomeTheInput) {
     EXPECT_EQ(list.count(), 5);
 
     // Elsewhere than on the Align page a drop is ignored.
-    form->PageControl1->setCurrentWidget(form->stackPage);
+    pieces(*form).PageControl1->setCurrentWidget(pieces(*form).stackPage);
     drop({added[0]});
     EXPECT_EQ(list.count(), 5);
     EXPECT_EQ(messages.shown.size(), 1u);
-    form->PageControl1->setCurrentWidget(form->alignPage);
+    pieces(*form).PageControl1->setCurrentWidget(pieces(*form).alignPage);
 
     // A SER video becomes the input, one entry per frame.
     synth::SynthOptions options = smallRecordingOptions();

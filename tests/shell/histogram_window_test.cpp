@@ -48,7 +48,7 @@ TEST_F(HistogramWindowTest, TheHistogramWindowShowsTheSmoothedCurvesAndTheLevels
         << "nothing drawn while no histogram window shows";
 
     control<TRxSpeedButton>(page, "Histogramspeedbutton")->click();  // opens the window and renders
-    ASSERT_TRUE(form->tools.HistoWindow->isVisible());
+    ASSERT_TRUE(pieces(*form).tools.HistoWindow->isVisible());
     // Smoothing 5: the 1200 pixels of bin 100 spread evenly over the 11 bins 95..105. A grey
     // picture counts the same in all four histograms.
     for (QLineSeries* series : {control<HistogramView>(*form, "HistogramView")->series[0],

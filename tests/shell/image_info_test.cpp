@@ -57,9 +57,9 @@ struct ImageInfoTest : WaveletPageTest {
 TEST_F(ImageInfoTest, TheImageInfoItemTogglesTheWindowAndRendersKeepTheTagCurrent) {
     setStack(40, 30, false);
     control<TRxSpeedButton>(page, "Processbutton")->click();
-    QToolButton& item = *form->Speedbar->ImageInfobutton;
+    QToolButton& item = *pieces(*form).Speedbar->ImageInfobutton;
     item.click();
-    EXPECT_TRUE(form->tools.Imageinfowindow->isVisible());
+    EXPECT_TRUE(pieces(*form).tools.Imageinfowindow->isVisible());
     EXPECT_TRUE(context.shell.ImageInfoOn);
 
     QTest::keyClicks(control<QLineEdit>(*form, "Objectnameedit"), "Jup");
@@ -72,7 +72,7 @@ TEST_F(ImageInfoTest, TheImageInfoItemTogglesTheWindowAndRendersKeepTheTagCurren
     EXPECT_EQ(tag(), "Jup__WV20_10_10_10_10_10");
 
     item.click();
-    EXPECT_FALSE(form->tools.Imageinfowindow->isVisible());
+    EXPECT_FALSE(pieces(*form).tools.Imageinfowindow->isVisible());
     EXPECT_TRUE(context.shell.ImageInfoOn) << "the tag stays current once the window was used";
 }
 
@@ -84,11 +84,11 @@ TEST_F(ImageInfoTest, UseImageinfoMakesTheTagTheSaveDialogsProposal) {
     QTest::keyClicks(control<QLineEdit>(*form, "Objectnameedit"), "Jup");
     QTest::keyClicks(control<QLineEdit>(*form, "Datetimeedit"), "0412");
     QTest::mouseClick(control<TPCheck>(*form, "Showstacksize"), Qt::LeftButton);
-    EXPECT_TRUE(form->dialogs.WaveletSave.FileName.empty()) << "proposed only with Use Imageinfo";
+    EXPECT_TRUE(pieces(*form).dialogs.WaveletSave.FileName.empty()) << "proposed only with Use Imageinfo";
 
     QTest::mouseClick(control<TPCheck>(*form, "ActiveImageinfo"), Qt::LeftButton);
-    for (const TFileDialog* save :
-         {&form->dialogs.SaveDialog1, &form->dialogs.WaveletSave, &form->dialogs.SaveDialog4})
+    for (const TFileDialog* save : {&pieces(*form).dialogs.SaveDialog1, &pieces(*form).dialogs.WaveletSave,
+                                    &pieces(*form).dialogs.SaveDialog4})
         EXPECT_EQ(save->FileName, "Jup_0412_ST151");
     control<TRxSpeedButton>(page, "savebmp2button")->click();
     ASSERT_EQ(dialogs->shown, 1);

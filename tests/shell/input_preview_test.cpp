@@ -138,7 +138,7 @@ TEST_F(ShellWindowTest, BrowsingInTheInputDialogAndCancellingLeavesTheInputAsItW
     writeTaggedAvi(dir / "current.avi", 5);
     editRun(context.pipeline).state.BatchMode = true;
     editRun(context.pipeline).input.BatchInputFile = (dir / "current.avi").string();
-    form->input->SelectFileButtonClick();
+    pieces(*form).input->SelectFileButtonClick();
     editRun(context.pipeline).state.BatchMode = false;
     ASSERT_EQ(context.pipeline.model().ImageWidth, 8);
     const std::string before = describeInput(context, *form);
@@ -165,7 +165,7 @@ TEST_F(ShellWindowTest, BrowsingInTheInputDialogAndCancellingLeavesTheInputAsItW
         }
         dialog->reject();
     });
-    form->Speedbar->Selectbutton->click();
+    pieces(*form).Speedbar->Selectbutton->click();
 
     EXPECT_EQ(captions, (std::vector<std::string>{"size:64x48 fr:1 vidsY800", "Image :96x72 8 bit",
                                                   "2x2 pixels 8bits, lo:1 hi:100"}));

@@ -60,22 +60,22 @@ bool samePicture(const Bitmap24& a, const Bitmap24& b) {
 
 struct InputWindowTest : ShellWindowTest {
     TempDir dir;
-    AlignPage& align = *form->alignPage;
+    AlignPage& align = *pieces(*form).alignPage;
     QListWidget& list = *control<CheckListBox>(*form, "SelectFramesChecklist");
 
     void selectBatch(const std::filesystem::path& file) {
         editRun(context.pipeline).state.BatchMode = true;
         editRun(context.pipeline).input.BatchInputFile = file.string();
-        form->input->SelectFileButtonClick();
+        pieces(*form).input->SelectFileButtonClick();
     }
     void selectInDialog(std::vector<std::filesystem::path> files, InputFilter filter) {
-        form->input->chooseInput = [files, filter] {
+        pieces(*form).input->chooseInput = [files, filter] {
             ChosenInput chosen;
             for (const auto& file : files) chosen.files.push_back(file.string());
             chosen.filter = filter;
             return chosen;
         };
-        form->Speedbar->Selectbutton->click();
+        pieces(*form).Speedbar->Selectbutton->click();
     }
     std::filesystem::path writeSer(int frames) {
         synth::SynthOptions options = smallRecordingOptions();
@@ -117,7 +117,7 @@ TEST_F(InputWindowTest, ABatchRunTakesItsSerFileAndShowsTheFirstFrame) {
     EXPECT_EQ(frames(), "Frame (1): 1/30");
     EXPECT_EQ(control<TChart>(*form, "Chart8")->title(), "Frame 1 Quality =0.00000");
     EXPECT_EQ(control<QLabel>(align, "PreviewImage")->pixmap().size(), QSize(24, 16));
-    EXPECT_EQ(form->StatusPanels[3]->text(), "Frames : 30 Imagesize : 24x16");
+    EXPECT_EQ(pieces(*form).StatusPanels[3]->text(), "Frames : 30 Imagesize : 24x16");
     EXPECT_EQ(control<QLineEdit>(*form, "Objectnameedit")->text(), "planet");
     EXPECT_EQ(control<TRxSlider>(*form, "StackSlider")->Tag(), 29);
     EXPECT_EQ(context.pipeline.images().AllocWidth, 24);
@@ -164,13 +164,13 @@ TEST_F(InputWindowTest, TheFrameListBoxShowsTheListWithDroppedFramesExcluded) {
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     QTest::mouseClick(control<TPCheck>(align, "ShowFramelist"), Qt::LeftButton);
-    EXPECT_TRUE(form->tools.SelectFrameswindow->isVisible());
+    EXPECT_TRUE(pieces(*form).tools.SelectFrameswindow->isVisible());
     EXPECT_TRUE(context.pipeline.model().FrameTable[3].Excluded);
     EXPECT_FALSE(entryChecked(3));
     EXPECT_TRUE(entryChecked(4));
 
     QTest::mouseClick(control<TPCheck>(align, "ShowFramelist"), Qt::LeftButton);
-    EXPECT_FALSE(form->tools.SelectFrameswindow->isVisible());
+    EXPECT_FALSE(pieces(*form).tools.SelectFrameswindow->isVisible());
     // Ranked frames: entry 7 stands for the frame of rank 7.
     editRun(context.pipeline).model.FramesRanked = true;
     for (int p = 0; p < 10; ++p) editRun(context.pipeline).model.FrameRanking[p].Frame = 9 - p;
@@ -294,7 +294,7 @@ TEST_F(InputWindowTest, ColourIsDecidedByDetectionOrByTheAnswer) {
 }
 
 TEST_F(InputWindowTest, ANewInputPutsTheControlsBackUnlessHeld) {
-    WaveletPage& wavelet = *form->waveletPage;
+    WaveletPage& wavelet = *pieces(*form).waveletPage;
     control<TRxSlider>(wavelet, "Layer3slider")->setValue(400);
     control<TRxSlider>(wavelet, "ContrastSlider")->setValue(600);
     control<TPCheck>(wavelet, "HoldContrastBrightness")->setChecked(true);
@@ -322,7 +322,7 @@ TEST_F(InputWindowTest, ANewInputPutsTheControlsBackUnlessHeld) {
     EXPECT_DOUBLE_EQ(static_cast<double>(control<TRxSpinEdit>(*form, "ResampleSpin")->Value()), 2.0);
     EXPECT_EQ(control<TRadioGroup>(align, "FFTsizeGroup")->ItemIndex(), 0);
     EXPECT_EQ(context.pipeline.fft().FFTSize, 32);
-    EXPECT_EQ(form->Tabpages->currentIndex(), 0);
+    EXPECT_EQ(pieces(*form).Tabpages->currentIndex(), 0);
     EXPECT_FALSE(view.keepBoxOutline);
     EXPECT_FALSE(view.CentrePickMode);
     EXPECT_EQ(view.BoxMark.Left, -1);
@@ -345,8 +345,8 @@ TEST_F(InputWindowTest, OneStillImageGoesStraightToTheWaveletPage) {
     EXPECT_TRUE(context.pipeline.model().SingleImage);
     EXPECT_EQ(context.pipeline.model().FrameNames[1], file.string());
     EXPECT_EQ(control<TRxSlider>(align, "PreviewSlider")->MaxValue(), 1);
-    EXPECT_EQ(form->Tabpages->currentIndex(), 3);
-    EXPECT_EQ(form->PageControl1->currentIndex(), 3);
+    EXPECT_EQ(pieces(*form).Tabpages->currentIndex(), 3);
+    EXPECT_EQ(pieces(*form).PageControl1->currentIndex(), 3);
     EXPECT_TRUE(control<TRxSpeedButton>(*form, "Stackbutton")->isEnabled());
     EXPECT_EQ(control<QLabel>(align, "PreviewImage")->pixmap().size(), QSize(40, 30));
     EXPECT_EQ(context.pipeline.state().FeatureX, 20);
@@ -393,7 +393,7 @@ TEST_F(InputWindowTest, TheStackListTogglesTheClickedAndHighlightedEntriesOnce) 
     EXPECT_EQ(stackList.currentRow(), 3);
 
     stackList.setCurrentRow(4);
-    form->input->StackFramesListClick();
+    pieces(*form).input->StackFramesListClick();
     EXPECT_EQ(control<TRxSlider>(*form, "StackSlider")->Value(), 4);
 }
 
@@ -432,14 +432,14 @@ TEST_F(InputWindowTest, ANewInputAsksBeforeAnUnsavedStackIsGivenUp) {
     EXPECT_EQ(messages.shown[0].buttons, mbYesNoCancel);
     EXPECT_EQ(messages.shown[0].defaultButton, mbCancel);
     messages.reply(mrYes);  // the save writes nothing
-    form->input->PJFormDropFiles1DropFiles({bmps[0].string()});
+    pieces(*form).input->PJFormDropFiles1DropFiles({bmps[0].string()});
     EXPECT_EQ(messages.shown.size(), 2u);
     EXPECT_EQ(context.pipeline.model().SerName, ser.string());
     EXPECT_EQ(context.pipeline.state().activepage, TMainTab::tabWavelet);
     EXPECT_EQ(list.count(), 12);
 
     messages.reply(mrNo);
-    form->input->PJFormDropFiles1DropFiles({bmps[0].string(), bmps[1].string()});
+    pieces(*form).input->PJFormDropFiles1DropFiles({bmps[0].string(), bmps[1].string()});
     EXPECT_TRUE(context.pipeline.model().InputIsSeries);
     EXPECT_EQ(list.count(), 2);
     // Nothing stacked from the new input: the next one comes without a question.

@@ -41,8 +41,8 @@ std::array<int, 9> shownWeights(const KernelEditor& editor) {
 }  // namespace
 
 TEST_F(ShellWindowTest, BothKernelEditorsWriteTheOneKernelStore) {
-    OptimizePage& optimize = *form->optimizePage;
-    StackPage& stack = *form->stackPage;
+    OptimizePage& optimize = *pieces(*form).optimizePage;
+    StackPage& stack = *pieces(*form).stackPage;
     const TKernel3x3& kernel = context.pipeline.state().Kernel3x3;
     EXPECT_EQ(kernel, DefaultKernel3x3);
 
@@ -63,7 +63,7 @@ TEST_F(ShellWindowTest, BothKernelEditorsWriteTheOneKernelStore) {
     // The stack filter's editor replaces the prefilter's kernel.
     choosePreset(*control<QComboBox>(stack, "Stackfiltermethod"), "lowpass4");
     EXPECT_EQ(kernel, (TKernel3x3{5, 0, 1, 0, 1, 1, 1, 0, 1, 0}));
-    EXPECT_EQ(form->stack->readStackOptions().Kernel3x3, kernel);
+    EXPECT_EQ(pieces(*form).stack->readStackOptions().Kernel3x3, kernel);
     EXPECT_EQ(control<TRxSpinEdit>(optimize, "prefilter13")->Value(), 3) << "the other editor's weights stay";
 
     // "Active" takes the kernel from its own editor's weights.
@@ -103,14 +103,14 @@ TEST_F(StackPageTest, TheStackFilterUsesTheKernelAsLastEdited) {
         EXPECT_EQ(differing, 0);
     };
 
-    StackPage& page = *form->stackPage;
+    StackPage& page = *pieces(*form).stackPage;
     tick(*control<TPCheck>(page, "Stackfilterset"));
     choosePreset(*control<QComboBox>(page, "Stackfiltermethod"), "laplace");
     control<TRxSpeedButton>(page, "Stackbutton")->click();
     expectStackFiltered(KernelPresets[6]);
 
     // An edit of the other editor is what the next stack uses.
-    OptimizePage& optimize = *form->optimizePage;
+    OptimizePage& optimize = *pieces(*form).optimizePage;
     control<TRxSpinEdit>(optimize, "prefilter22")->setValue(-4);
     control<QPushButton>(optimize, "SetPrefilter")->click();
     control<TRxSpeedButton>(page, "Stackbutton")->click();

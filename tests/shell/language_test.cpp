@@ -41,7 +41,7 @@ std::string readFile(const fs::path& path) {
 }
 
 struct LanguageTest : ShellWindowTest {
-    AlignPage& align = *form->alignPage;
+    AlignPage& align = *pieces(*form).alignPage;
     const LanguageWindow window = languageWindow(*form);
     const fs::path home = scripted.home.path();
 
@@ -116,7 +116,7 @@ TEST_F(LanguageTest, StartUpAppliesTheStoredLanguageWhenAutolanguageIsTicked) {
     writeFile(home / "lang_fr.txt", "[Translations]\r\nTabSheet1.caption=Aligner\r\n");
     writeFile(home / "kestrave.ini", "[Form]\r\nAutolanguage_Checked=True\r\nLanguagebox_Text=lang_fr\r\n");
     form->FormCreate({{}, false});
-    EXPECT_EQ(form->Tabpages->tabText(0), "Aligner");
+    EXPECT_EQ(pieces(*form).Tabpages->tabText(0), "Aligner");
     EXPECT_TRUE(fs::exists(home / "lang_de1.txt")) << "the template has the texts before the language";
     EXPECT_NE(readFile(home / "lang_de1.txt").find("=Align\r\n"), std::string::npos);
 }
@@ -169,8 +169,8 @@ TEST_F(LanguageTest, ALanguageFileSetsCaptionsListsAndHintsAndSkipsWhatItCannotU
     emit control<LanguageBox>(align, "Languagebox")
         ->activated(control<LanguageBox>(align, "Languagebox")->currentIndex());
 
-    EXPECT_EQ(form->Tabpages->tabText(0), "Ausrichten");
-    EXPECT_EQ(form->Tabpages->tabText(2), "Stack") << "a shorter list leaves the other tabs";
+    EXPECT_EQ(pieces(*form).Tabpages->tabText(0), "Ausrichten");
+    EXPECT_EQ(pieces(*form).Tabpages->tabText(2), "Stack") << "a shorter list leaves the other tabs";
     EXPECT_EQ(control<TPCheck>(align, "Autolanguage")->Caption(), "Automatisch\nan");
     EXPECT_EQ(control<TPCheck>(align, "Autolanguage")->Hint(), "Automatisch\nan");
     EXPECT_EQ(control<QLabel>(align, "Currentquality")->text(), "Qualit\u00e4t\nder*Bilder");
@@ -179,9 +179,9 @@ TEST_F(LanguageTest, ALanguageFileSetsCaptionsListsAndHintsAndSkipsWhatItCannotU
     EXPECT_EQ(control<TRadioGroup>(align, "FFTsizeGroup")->Items(),
               (QStringList{"32", "64", "128", "256", "512"}));
     EXPECT_EQ(control<TRadioGroup>(align, "FFTsizeGroup")->ItemIndex(), 1) << "the bad number is skipped";
-    EXPECT_EQ(form->Speedbar->Selectbutton->text(), "W\u00e4hlen");
-    EXPECT_EQ(form->Speedbar->Selectbutton->toolTip(), "W\u00e4hlen");
-    EXPECT_EQ(form->tools.FFTWindow->windowTitle(), "FFT-Spektrum");
+    EXPECT_EQ(pieces(*form).Speedbar->Selectbutton->text(), "W\u00e4hlen");
+    EXPECT_EQ(pieces(*form).Speedbar->Selectbutton->toolTip(), "W\u00e4hlen");
+    EXPECT_EQ(pieces(*form).tools.FFTWindow->windowTitle(), "FFT-Spektrum");
     EXPECT_EQ(form->findChild<QAction*>("LoadDarkframe1")->text(), "Dunkelbild laden");
     EXPECT_EQ(form->findChild<QWidget*>("Continuebutton")->property("text").toString(), "Continue");
     EXPECT_EQ(control<QLabel>(align, "charset1")->text(), "1");
@@ -278,7 +278,7 @@ TEST_F(LanguageTest, ANewFileIsListedWhenTheListOpensAndTheBuiltInTextsComeBack)
     }();
     chooseItem("lang_de");
     applyChosen();
-    ASSERT_EQ(form->Tabpages->tabText(0), "Ausrichten");
+    ASSERT_EQ(pieces(*form).Tabpages->tabText(0), "Ausrichten");
     ASSERT_EQ(control<TPCheck>(align, "Autolanguage")->Caption(), "Auto\nde");
     ASSERT_EQ(control<QComboBox>(*form, "Processarea")->itemText(0), "a");
 
@@ -287,10 +287,10 @@ TEST_F(LanguageTest, ANewFileIsListedWhenTheListOpensAndTheBuiltInTextsComeBack)
     writeFile(home / "lang_fr.txt", "[Translations]\r\nTabSheet1.caption=Aligner\r\n");
     chooseItem("lang_fr");
     applyChosen();
-    ASSERT_EQ(form->Tabpages->tabText(0), "Aligner");
+    ASSERT_EQ(pieces(*form).Tabpages->tabText(0), "Aligner");
     chooseItem(builtIn);
     applyChosen();
-    EXPECT_EQ(form->Tabpages->tabText(0), "Align");
+    EXPECT_EQ(pieces(*form).Tabpages->tabText(0), "Align");
     EXPECT_EQ(control<TPCheck>(align, "Autolanguage")->Caption(), "Auto");
     EXPECT_EQ(control<TPCheck>(align, "Autolanguage")->toolTip(), hintBefore);
     for (int i = 0; i < areasBefore.size(); ++i)

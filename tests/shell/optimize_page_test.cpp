@@ -47,8 +47,8 @@ struct OptimizedShift {
 
 struct OptimizePageTest : ShellWindowTest {
     TempDir dir;
-    OptimizePage& page = *form->optimizePage;
-    AlignPage& align = *form->alignPage;
+    OptimizePage& page = *pieces(*form).optimizePage;
+    AlignPage& align = *pieces(*form).alignPage;
 
     // Chooses the recording as a batch run does, picks the planet on frame 0 and aligns every
     // frame.
@@ -63,17 +63,17 @@ struct OptimizePageTest : ShellWindowTest {
         const SampleRecording recording = writeSampleRecording(dir.path(), options, "planet.ser");
         editRun(context.pipeline).state.BatchMode = true;
         editRun(context.pipeline).input.BatchInputFile = recording.path.string();
-        form->input->SelectFileButtonClick();
+        pieces(*form).input->SelectFileButtonClick();
         editRun(context.pipeline).state.BatchMode = false;
 
         // The 64 box around the planet, picked on frame 0; every frame aligned.
         control<TRadioGroup>(align, "FFTsizeGroup")->setItemIndex(1);
-        form->align->FFTsizeGroupClick();
+        pieces(*form).align->FFTsizeGroupClick();
         QTest::mouseClick(control<QLabel>(align, "PreviewImage"), Qt::LeftButton, Qt::NoModifier,
                           QPoint(options.width / 2, options.height / 2));
         EXPECT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stReferenceReady);
         editRun(context.pipeline).state.BatchMode = true;
-        form->align->AlignallButtonClick();
+        pieces(*form).align->AlignallButtonClick();
         editRun(context.pipeline).state.BatchMode = false;
         EXPECT_EQ(context.pipeline.state().progstatus, TProgStatus::psAligned);
         messages.shown.clear();
@@ -121,8 +121,8 @@ TEST_F(OptimizePageTest, LimitKeepsTheBestFramesUpToThePreviewPosition) {
         context.pipeline.model().FrameRanking[9].Key / context.pipeline.model().FrameRanking[0].Key);
     EXPECT_EQ(control<TRxSpinEdit>(page, "Refframes")->Value(), 4);  // at most half the limited frames
     EXPECT_EQ(control<TRxSlider>(align, "PreviewSlider")->Value(), 0);
-    EXPECT_EQ(form->Tabpages->currentIndex(), static_cast<int>(TMainTab::tabOptimize));
-    EXPECT_EQ(form->StatusPanels[2]->text(), "Processing limited to 10 frames");
+    EXPECT_EQ(pieces(*form).Tabpages->currentIndex(), static_cast<int>(TMainTab::tabOptimize));
+    EXPECT_EQ(pieces(*form).StatusPanels[2]->text(), "Processing limited to 10 frames");
     EXPECT_TRUE(control<TRxSpeedButton>(page, "Optimizeandstackbutton")->isEnabled());
 
     // The reference count never reaches beyond the limit.
@@ -133,15 +133,15 @@ TEST_F(OptimizePageTest, LimitKeepsTheBestFramesUpToThePreviewPosition) {
 TEST_F(OptimizePageTest, OptimizeAndStackInABatchRunStacksTheLimitedFramesAndProcessesTheStack) {
     limitAt(15);
     editRun(context.pipeline).state.BatchMode = true;
-    form->optimize->AlignStackButtonClick();
+    pieces(*form).optimize->AlignStackButtonClick();
 
     EXPECT_GE(context.pipeline.alignment().OptimizePass, 1);
     EXPECT_EQ(context.pipeline.state().progstatus, TProgStatus::psStacked);
-    EXPECT_EQ(form->Tabpages->currentIndex(), static_cast<int>(TMainTab::tabWavelet));
+    EXPECT_EQ(pieces(*form).Tabpages->currentIndex(), static_cast<int>(TMainTab::tabWavelet));
     EXPECT_FALSE(context.pipeline.state().LayersDirty) << "the new stack was decomposed";
     EXPECT_EQ(context.pipeline.wavelet().ProcessPicture.width(), context.pipeline.model().FrameWidth);
     EXPECT_EQ(context.pipeline.wavelet().ProcessPicture.height(), context.pipeline.model().FrameHeight);
-    EXPECT_TRUE(form->Tabpages->isEnabled());
+    EXPECT_TRUE(pieces(*form).Tabpages->isEnabled());
     EXPECT_TRUE(control<QTabWidget>(*form, "glPageControl3")->isEnabled());
     EXPECT_FALSE(context.operations.running());
     // The optimizer worked on the limited frames only.
@@ -163,13 +163,13 @@ TEST_F(OptimizePageTest, OptimizeAndStackInABatchRunStacksTheLimitedFramesAndPro
 TEST_F(OptimizePageTest, CreateInABatchRunMakesTheReferenceWithoutWaitingAndPutsTheLimitBack) {
     limitAt(11);
     control<TRxSpinEdit>(page, "Refframes")->setValue(4);
-    StackPage& stack = *form->stackPage;
+    StackPage& stack = *pieces(*form).stackPage;
     control<TRxSpinEdit>(stack, "ResampleSpin")->setValue(3.0);
     control<TPCheck>(stack, "Expandstack")->setChecked(true);
     control<TPCheck>(stack, "Drizzling")->setChecked(true);
-    form->stack->DrizzlingClick();
+    pieces(*form).stack->DrizzlingClick();
     editRun(context.pipeline).state.BatchMode = true;
-    form->optimize->MakerefClick();
+    pieces(*form).optimize->MakerefClick();
 
     EXPECT_TRUE(context.pipeline.optimizer().NewReferenceMade);
     EXPECT_EQ(context.pipeline.state().progstatus, TProgStatus::psFeatureSet);
@@ -217,14 +217,15 @@ TEST_F(OptimizePageTest, ACancelInTheFirstPassLeavesEveryShiftAsItWas) {
 
     // Cancel, answered Yes, arrives at the pass's first poll.
     messages.reply(mrYes);
-    QMetaObject::invokeMethod(form->Speedbar->Cancelbutton, &QAbstractButton::click, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(pieces(*form).Speedbar->Cancelbutton, &QAbstractButton::click,
+                              Qt::QueuedConnection);
     control<TRxSpeedButton>(page, "Optimizebutton")->click();
 
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].caption, "Cancelling ...");
     EXPECT_TRUE(shifts() == optimized);
     EXPECT_EQ(context.pipeline.alignment().DifferenceSum, total);
-    EXPECT_TRUE(form->Tabpages->isEnabled());
+    EXPECT_TRUE(pieces(*form).Tabpages->isEnabled());
     EXPECT_TRUE(control<QTabWidget>(*form, "glPageControl3")->isEnabled());
     EXPECT_FALSE(context.operations.running());
 }

@@ -45,8 +45,8 @@ Bitmap24 greyPicture(int width, int height, std::uint8_t level) {
 
 struct OptionsWindowTest : ShellWindowTest {
     TempDir dir;
-    AlignPage& align = *form->alignPage;
-    StackPage& stack = *form->stackPage;
+    AlignPage& align = *pieces(*form).alignPage;
+    StackPage& stack = *pieces(*form).stackPage;
 
     // Still frames of the given names, frame k grey at level 10 (k + 1), chosen in the dialog.
     void selectSeries(const std::vector<std::string>& names, InputFilter filter) {
@@ -62,8 +62,8 @@ struct OptionsWindowTest : ShellWindowTest {
                 writeBmp24(files.back(), greyPicture(12, 8, level));
             }
         }
-        form->input->chooseInput = [files, filter] { return ChosenInput{files, filter}; };
-        form->input->SelectFileButtonClick();
+        pieces(*form).input->chooseInput = [files, filter] { return ChosenInput{files, filter}; };
+        pieces(*form).input->SelectFileButtonClick();
     }
     void chooseStyle(int item) { control<TRadioGroup>(stack, "ResampleDrizzlegroup")->button(item)->click(); }
     // What a click on the box does, wherever the layout puts it: the state turns, then its click event.
@@ -136,7 +136,8 @@ TEST_F(OptionsWindowTest, SortPutsTheSeriesInNameOrderAndShowsItsFirstFrame) {
     // A list in another order, as a frame list file may bring it: c, B, a, with B left out.
     FrameModel& model = editRun(context.pipeline).model;
     std::swap(model.FrameNames[0], model.FrameNames[2]);
-    editRun(context.pipeline).input.source = makeFrameSource(model, 2, form->input->readSourceOptions());
+    editRun(context.pipeline).input.source =
+        makeFrameSource(model, 2, pieces(*form).input->readSourceOptions());
     model.FrameTable[1].Excluded = true;
     control<TRxSlider>(align, "PreviewSlider")->setValue(2);
 
@@ -156,13 +157,13 @@ TEST_F(OptionsWindowTest, SortPutsTheSeriesInNameOrderAndShowsItsFirstFrame) {
 TEST_F(OptionsWindowTest, TheClipboardPictureIsStackedAsOneImage) {
     control<TDirectoryListBox>(align, "DirectoryListBox1")->setDirectory(dir.path());
     QApplication::clipboard()->clear();
-    form->options->ClipboardFrontClick();
+    pieces(*form).options->ClipboardFrontClick();
     EXPECT_FALSE(std::filesystem::exists(dir / "clipkestrave.bmp"));
 
     QImage picture(40, 30, QImage::Format_RGB32);
     picture.fill(qRgb(200, 120, 40));
     QApplication::clipboard()->setImage(picture);
-    form->options->ClipboardFrontClick();
+    pieces(*form).options->ClipboardFrontClick();
 
     const Bitmap24 saved = readBmpFile(dir / "clipkestrave.bmp");
     ASSERT_EQ(saved.width(), 40);
@@ -173,7 +174,7 @@ TEST_F(OptionsWindowTest, TheClipboardPictureIsStackedAsOneImage) {
     EXPECT_EQ(context.pipeline.model().FrameNames[0], (dir / "clipkestrave.bmp").string());
     EXPECT_TRUE(control<TPCheck>(align, "Colourstack")->Checked());
     EXPECT_EQ(context.pipeline.state().progstatus, TProgStatus::psStacked);
-    EXPECT_EQ(form->Tabpages->currentIndex(), static_cast<int>(TMainTab::tabWavelet));
+    EXPECT_EQ(pieces(*form).Tabpages->currentIndex(), static_cast<int>(TMainTab::tabWavelet));
     EXPECT_EQ(context.pipeline.model().ImageWidth, 40);
 }
 
@@ -184,18 +185,18 @@ TEST_F(OptionsWindowTest, TheStretchChoiceAndTheBreakWindowTakeEffect) {
         const FrameModel& model = context.pipeline.model();
         EXPECT_EQ(model.FitStretch && model.TifStretch && model.SerStretch, item == 1) << item;
         EXPECT_EQ(model.FitStretch || model.TifStretch || model.SerStretch, item == 1) << item;
-        EXPECT_EQ(form->stack->readStackOptions().SerStretch, item == 1) << item;
+        EXPECT_EQ(pieces(*form).stack->readStackOptions().SerStretch, item == 1) << item;
     }
 
     click(*control<TPCheck>(align, "Haltwindow"));
-    ToolWindow& window = *form->tools.Registerhaltwindow;
+    ToolWindow& window = *pieces(*form).tools.Registerhaltwindow;
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(window.windowTitle(), "Break");
     {
         // Its Cancel asks as the Cancel item does while a long operation runs.
         const LongOperation running(context.operations);
         messages.reply(mrYes);
-        form->tools.Cancel2button->click();
+        pieces(*form).tools.Cancel2button->click();
     }
     ASSERT_FALSE(messages.shown.empty());
     EXPECT_EQ(messages.shown.back().text, "Do you want to cancel ?");

@@ -36,8 +36,8 @@ TEST_F(SaveStackTest, BatchSavesWriteEveryTypeWithoutAskingAndOnlyThenCountAsSav
     testing::internal::CaptureStderr();
     for (const auto& [filter, name] : types) {
         context.shell.ImageSaved = false;
-        form->dialogs.SaveDialog1.FileName = "m1";
-        form->dialogs.SaveDialog1.FilterIndex = filter;
+        pieces(*form).dialogs.SaveDialog1.FileName = "m1";
+        pieces(*form).dialogs.SaveDialog1.FilterIndex = filter;
         save.SaveButtonClick();
         EXPECT_NE(fileText(folder / name), "older") << name;
         EXPECT_TRUE(context.shell.ImageSaved) << name;
@@ -63,7 +63,7 @@ TEST_F(SaveStackTest, BatchSavesWriteEveryTypeWithoutAskingAndOnlyThenCountAsSav
 
 TEST_F(SaveStackTest, InteractiveSavesGoThroughTheDialogAndTheOverwriteQuestion) {
     stack();
-    AlignPage& location = *form->alignPage;
+    AlignPage& location = *pieces(*form).alignPage;
     control<TPCheck>(location, "Savesubcontrol")->setChecked(true);
     control<QLineEdit>(location, "Subdirname")->setText("night/jupiter");
     const fs::path sub = folder / "night" / "jupiter";
@@ -72,7 +72,7 @@ TEST_F(SaveStackTest, InteractiveSavesGoThroughTheDialogAndTheOverwriteQuestion)
     save.SaveButtonClick();
     ASSERT_EQ(dialogs->shown, 1);
     EXPECT_EQ(dialogs->lastShown.InitialDir, sub);
-    EXPECT_EQ(dialogs->lastShown.Filter, form->dialogs.SaveDialog1.Filter);
+    EXPECT_EQ(dialogs->lastShown.Filter, pieces(*form).dialogs.SaveDialog1.Filter);
     EXPECT_TRUE(fs::is_directory(sub));
     EXPECT_FALSE(context.shell.ImageSaved);
 
@@ -81,7 +81,7 @@ TEST_F(SaveStackTest, InteractiveSavesGoThroughTheDialogAndTheOverwriteQuestion)
     save.SaveButtonClick();
     EXPECT_TRUE(fs::exists(sub / "pick.bmp"));
     EXPECT_FALSE(fs::exists(sub / "pick.jpg"));
-    EXPECT_EQ(form->dialogs.SaveDialog1.FilterIndex, 1);
+    EXPECT_EQ(pieces(*form).dialogs.SaveDialog1.FilterIndex, 1);
     EXPECT_TRUE(context.shell.ImageSaved);
 
     // An existing file: No keeps it and the image stays unsaved; Yes replaces it.

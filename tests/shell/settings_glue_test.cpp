@@ -31,9 +31,9 @@ namespace {
 
 struct SettingsGlueTest : ShellWindowTest {
     TempDir dir;
-    AlignPage& align = *form->alignPage;
-    StackPage& stack = *form->stackPage;
-    WaveletPage& wavelet = *form->waveletPage;
+    AlignPage& align = *pieces(*form).alignPage;
+    StackPage& stack = *pieces(*form).stackPage;
+    WaveletPage& wavelet = *pieces(*form).waveletPage;
 
     SettingsGlueTest() { context.regSettings = std::make_unique<RegSettings>(dir / "registry.ini"); }
     // The stored value, read from the file as another run would.
@@ -86,7 +86,7 @@ TEST_F(SettingsGlueTest, ResamplingFactorFollowsItsSpinWithinOneToFour) {
 }
 
 TEST_F(SettingsGlueTest, ColourChoiceIsMirroredAndSwitchesTheColourControls) {
-    RgbBalancePanel& balance = *form->waveletTools.rgbBalance;
+    RgbBalancePanel& balance = *pieces(*form).waveletTools.rgbBalance;
     for (bool colour : {false, true}) {
         control<TPCheck>(align, "Colourstack")->setChecked(!colour);
         click(*control<TPCheck>(align, "Colourstack"));
@@ -123,8 +123,8 @@ TEST_F(SettingsGlueTest, ChoicesShowTheirDependentControls) {
 TEST_F(SettingsGlueTest, FittedPreviewShowsTheFramePositionUnderTheMouse) {
     context.shell.PreviewFitted = true;
     context.shell.PreviewFitScale = 2.0f;
-    form->align->PreviewImageMouseMove(Qt::NoButton, Qt::NoModifier, 100, 50);
-    EXPECT_EQ(form->StatusPanels[2]->text(), "200-100");
+    pieces(*form).align->PreviewImageMouseMove(Qt::NoButton, Qt::NoModifier, 100, 50);
+    EXPECT_EQ(pieces(*form).StatusPanels[2]->text(), "200-100");
 }
 
 TEST_F(SettingsGlueTest, StretchMakesTheSpinLevelsTheWholeRangeAndResetUndoesIt) {
@@ -139,7 +139,7 @@ TEST_F(SettingsGlueTest, StretchMakesTheSpinLevelsTheWholeRangeAndResetUndoesIt)
 }
 
 TEST_F(SettingsGlueTest, AboutPageShowsTheMemoryReport) {
-    form->shell->selectTab(static_cast<int>(TMainTab::tabAbout));
+    pieces(*form).shell->selectTab(static_cast<int>(TMainTab::tabAbout));
     const QStringList lines = control<QPlainTextEdit>(*form, "Memo1")->toPlainText().split('\n');
     ASSERT_EQ(lines.size(), 5);
     EXPECT_TRUE(lines[0].startsWith("Current memory load: "));

@@ -67,54 +67,54 @@ QColor colour(Rgb rgb) {
 TEST_F(ShellWindowTest, ATabBeyondTheStageIsRefusedAndTheStripFallsBack) {
     form->show();
     editRun(context.pipeline).state.activepage = TMainTab::tabStack;
-    form->Tabpages->setCurrentIndex(4);  // the user's click
+    pieces(*form).Tabpages->setCurrentIndex(4);  // the user's click
 
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].caption, "Illegal Tabpage");
     EXPECT_EQ(messages.shown[0].text, "Final page not available at this stage");
     EXPECT_EQ(messages.shown[0].dlgType, mtInformation);
     EXPECT_EQ(messages.shown[0].buttons, mbOK);
-    EXPECT_EQ(form->Tabpages->currentIndex(), 2);
-    EXPECT_EQ(form->PageControl1->currentWidget(), static_cast<QWidget*>(form->stackPage));
+    EXPECT_EQ(pieces(*form).Tabpages->currentIndex(), 2);
+    EXPECT_EQ(pieces(*form).PageControl1->currentWidget(), static_cast<QWidget*>(pieces(*form).stackPage));
     EXPECT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stStackPage);
-    EXPECT_EQ(form->Tabpages->tabColor(2), colour(SelectedTabColour));
-    EXPECT_EQ(form->Tabpages->tabColor(4), colour(RefusedTabColour));
+    EXPECT_EQ(pieces(*form).Tabpages->tabColor(2), colour(SelectedTabColour));
+    EXPECT_EQ(pieces(*form).Tabpages->tabColor(4), colour(RefusedTabColour));
 
     messages.shown.clear();
-    form->Tabpages->setCurrentIndex(5);
+    pieces(*form).Tabpages->setCurrentIndex(5);
     EXPECT_TRUE(messages.shown.empty()) << "About is always open";
-    EXPECT_EQ(form->PageControl1->currentWidget(), static_cast<QWidget*>(form->aboutPage));
-    EXPECT_EQ(form->Tabpages->tabColor(5), colour(AllowedTabColour));
+    EXPECT_EQ(pieces(*form).PageControl1->currentWidget(), static_cast<QWidget*>(pieces(*form).aboutPage));
+    EXPECT_EQ(pieces(*form).Tabpages->tabColor(5), colour(AllowedTabColour));
 }
 
 TEST_F(ShellWindowTest, OpeningTheWaveletTabProcessesAPendingStackOnce) {
     editRun(context.pipeline).state.activepage = TMainTab::tabFinal;
     context.shell.WaveletTabPending = true;
-    form->shell->selectTab(3);
+    pieces(*form).shell->selectTab(3);
     EXPECT_FALSE(context.shell.WaveletTabPending);
     EXPECT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stWaveletPage);
-    EXPECT_EQ(form->PageControl1->currentWidget(), static_cast<QWidget*>(form->waveletPage));
+    EXPECT_EQ(pieces(*form).PageControl1->currentWidget(), static_cast<QWidget*>(pieces(*form).waveletPage));
     EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(ShellWindowTest, SingleImageInputRefusesAlignAndOptimize) {
     editRun(context.pipeline).state.activepage = TMainTab::tabFinal;
     editRun(context.pipeline).model.SingleImage = true;
-    form->shell->selectTab(3);
-    form->shell->selectTab(1);
+    pieces(*form).shell->selectTab(3);
+    pieces(*form).shell->selectTab(1);
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].caption, "Illegal tabpage");
     EXPECT_EQ(messages.shown[0].text, "single image: alignment/optimizer page not available");
-    EXPECT_EQ(form->Tabpages->currentIndex(), 3);
-    EXPECT_EQ(form->PageControl1->currentWidget(), static_cast<QWidget*>(form->waveletPage));
-    EXPECT_EQ(form->Tabpages->tabColor(0), colour(RefusedTabColour));
+    EXPECT_EQ(pieces(*form).Tabpages->currentIndex(), 3);
+    EXPECT_EQ(pieces(*form).PageControl1->currentWidget(), static_cast<QWidget*>(pieces(*form).waveletPage));
+    EXPECT_EQ(pieces(*form).Tabpages->tabColor(0), colour(RefusedTabColour));
 }
 
 TEST_F(ShellWindowTest, TabChangeFollowsAutoProcessAndTheClipboard) {
     editRun(context.pipeline).state.activepage = TMainTab::tabFinal;
-    WaveletPage& wavelet = *form->waveletPage;
+    WaveletPage& wavelet = *pieces(*form).waveletPage;
     control<TPCheck>(wavelet, "Autoprocessbox")->setChecked(true);
-    form->shell->selectTab(3);
+    pieces(*form).shell->selectTab(3);
     EXPECT_FALSE(control<TRxSpeedButton>(wavelet, "Processbutton")->isEnabled());
     EXPECT_TRUE(context.shell.AutoProcess);
     EXPECT_TRUE(control<TRectShape>(wavelet, "Showbuttonp3")->isHidden());
@@ -123,11 +123,11 @@ TEST_F(ShellWindowTest, TabChangeFollowsAutoProcessAndTheClipboard) {
     QImage picture(8, 8, QImage::Format_RGB32);
     picture.fill(Qt::red);
     QApplication::clipboard()->setImage(picture);
-    form->shell->selectTab(2);
+    pieces(*form).shell->selectTab(2);
     EXPECT_TRUE(control<TRxSpeedButton>(wavelet, "Processbutton")->isEnabled());
     EXPECT_FALSE(context.shell.AutoProcess);
     EXPECT_FALSE(control<TRectShape>(wavelet, "Showbuttonp3")->isHidden());
-    EXPECT_FALSE(form->Speedbar->ClipboardFront->isHidden());
+    EXPECT_FALSE(pieces(*form).Speedbar->ClipboardFront->isHidden());
     QApplication::clipboard()->clear();
 }
 
@@ -135,45 +135,45 @@ TEST_F(ShellWindowTest, CancelAsksAlwaysAndSetsTheFlagOnlyOnYesWhileSomethingRun
     // Nothing runs: the question comes, a "Yes" releases the window, and the next run the user
     // starts is not cancelled by it.
     control<QTabWidget>(*form, "glPageControl1")->setEnabled(false);
-    form->Tabpages->setEnabled(false);
+    pieces(*form).Tabpages->setEnabled(false);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     messages.reply(mrYes);
-    form->Speedbar->Cancelbutton->click();
+    pieces(*form).Speedbar->Cancelbutton->click();
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_FALSE(context.CancelRequested());
     EXPECT_TRUE(control<QTabWidget>(*form, "glPageControl1")->isEnabled());
-    EXPECT_TRUE(form->Tabpages->isEnabled());
+    EXPECT_TRUE(pieces(*form).Tabpages->isEnabled());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(runLongLoop(context, 10), 10);
     messages.shown.clear();
 
     const LongOperation running(context.operations);
     control<QTabWidget>(*form, "glPageControl1")->setEnabled(false);
-    form->Tabpages->setEnabled(false);
+    pieces(*form).Tabpages->setEnabled(false);
     messages.reply(mrNo);
-    form->Speedbar->Cancelbutton->click();
+    pieces(*form).Speedbar->Cancelbutton->click();
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].caption, "Cancelling ...");
     EXPECT_EQ(messages.shown[0].text, "Do you want to cancel ?");
     EXPECT_EQ(messages.shown[0].buttons, mbYesNo);
     EXPECT_FALSE(context.CancelRequested());
     EXPECT_FALSE(control<QTabWidget>(*form, "glPageControl1")->isEnabled());
-    EXPECT_TRUE(form->Tabpages->isEnabled()) << "the strip comes back either way";
+    EXPECT_TRUE(pieces(*form).Tabpages->isEnabled()) << "the strip comes back either way";
 
     messages.reply(mrYes);
-    form->Speedbar->Cancelbutton->click();
+    pieces(*form).Speedbar->Cancelbutton->click();
     EXPECT_TRUE(context.CancelRequested());
     EXPECT_TRUE(control<QTabWidget>(*form, "glPageControl1")->isEnabled());
 
     editRun(context.pipeline).state.BatchMode = true;  // an unattended run never cancels itself
-    form->Speedbar->Cancelbutton->click();
+    pieces(*form).Speedbar->Cancelbutton->click();
     EXPECT_FALSE(context.CancelRequested());
 }
 
 TEST_F(ShellWindowTest, ALongLoopStopsWithinOneStepOfCancel) {
     messages.reply(mrYes);
     const int done = runLongLoop(context, 100, [&](int step) {
-        if (step == 5) postClick(form->Speedbar->Cancelbutton);
+        if (step == 5) postClick(pieces(*form).Speedbar->Cancelbutton);
     });
     EXPECT_EQ(done, 5);
     EXPECT_FALSE(context.operations.running());
@@ -181,7 +181,7 @@ TEST_F(ShellWindowTest, ALongLoopStopsWithinOneStepOfCancel) {
     messages.reply(mrNo);
     EXPECT_EQ(runLongLoop(context, 20,
                           [&](int step) {
-                              if (step == 5) postClick(form->Speedbar->Cancelbutton);
+                              if (step == 5) postClick(pieces(*form).Speedbar->Cancelbutton);
                           }),
               20);
 }
@@ -193,8 +193,8 @@ TEST_F(ShellWindowTest, PauseHoldsTheLoopInThePlatformBoxAndCancelStaysUsable) {
     messages.reply(mrYes);
     const int done = runLongLoop(context, 100, [&](int current) {
         step = current;
-        if (current == 3) postClick(form->Speedbar->PauseButton);
-        if (current == 7) postClick(form->Speedbar->Cancelbutton);
+        if (current == 3) postClick(pieces(*form).Speedbar->PauseButton);
+        if (current == 7) postClick(pieces(*form).Speedbar->Cancelbutton);
     });
     ASSERT_EQ(platformBox.shown.size(), 1u);
     EXPECT_EQ(platformBox.shown[0].text, "Pausing program, click OK to continue");
@@ -216,7 +216,7 @@ TEST_F(ShellWindowTest, ASecondLongOperationClickedDuringALoopIsRefusedCodeAndTh
             // Create's wait: the user works, then presses Continue.
             postClick(&other);
             postClick(control<TRxSpeedButton>(*form, "Continuebutton"));
-            continued = form->shell->waitForContinue();
+            continued = pieces(*form).shell->waitForContinue();
         }
     });
     EXPECT_EQ(done, 6);
@@ -230,12 +230,12 @@ TEST_F(ShellWindowTest, CancelEndsTheContinueWaitAndBatchRunsNeverWait) {
     // The wait belongs to Create, a long operation.
     const LongOperation create(context.operations);
     messages.reply(mrYes);
-    postClick(form->Speedbar->Cancelbutton);
-    EXPECT_FALSE(form->shell->waitForContinue());
+    postClick(pieces(*form).Speedbar->Cancelbutton);
+    EXPECT_FALSE(pieces(*form).shell->waitForContinue());
 
     context.progress().setCancelRequested(false);
     editRun(context.pipeline).state.BatchMode = true;
-    EXPECT_TRUE(form->shell->waitForContinue());
+    EXPECT_TRUE(pieces(*form).shell->waitForContinue());
 }
 
 TEST_F(ShellWindowTest, ACloseDuringALoopStopsItAndClosesOnceItHasUnwound) {
@@ -307,7 +307,7 @@ TEST_F(ShellWindowTest, ContinueAndHaltSetTheirFlags) {
     control<TRxSpeedButton>(*form, "Continuebutton")->click();
     EXPECT_TRUE(context.shell.ContinueRequested);
     EXPECT_TRUE(control<TRxSpeedButton>(*form, "Continuebutton")->isHidden());
-    form->tools.HaltRegister->click();
+    pieces(*form).tools.HaltRegister->click();
     EXPECT_TRUE(context.pipeline.alignment().HaltRequested);
 }
 
@@ -315,7 +315,7 @@ TEST_F(ShellWindowTest, ToolWindowsFollowTheirButtonsAndComeBackInside) {
     form->move(100, 100);
     form->show();
     QToolButton& button = *control<TRxSpeedButton>(*form, "Gammaspeedbutton");
-    ToolWindow& window = *form->tools.Gammawindow;
+    ToolWindow& window = *pieces(*form).tools.Gammawindow;
     button.click();
     EXPECT_TRUE(window.isVisible());
     button.click();
@@ -336,39 +336,39 @@ TEST_F(ShellWindowTest, ToolWindowsFollowTheirButtonsAndComeBackInside) {
 TEST_F(ShellWindowTest, AToolWindowShowsOnlyWithItsPage) {
     form->show();
     editRun(context.pipeline).state.activepage = TMainTab::tabFinal;
-    ToolWindow& registration = *form->tools.Registrationgraphwindow;  // the Align page's
-    ToolWindow& information = *form->tools.Imageinfowindow;           // the whole window's
+    ToolWindow& registration = *pieces(*form).tools.Registrationgraphwindow;  // the Align page's
+    ToolWindow& information = *pieces(*form).tools.Imageinfowindow;           // the whole window's
     registration.show();
     information.show();
-    form->shell->selectTab(3);
+    pieces(*form).shell->selectTab(3);
     EXPECT_FALSE(registration.isVisible());
     EXPECT_TRUE(information.isVisible());
-    form->shell->selectTab(0);
+    pieces(*form).shell->selectTab(0);
     EXPECT_TRUE(registration.isVisible());
 
     // Closed by its handler while its page is away, it stays closed.
-    form->shell->selectTab(3);
+    pieces(*form).shell->selectTab(3);
     registration.hide();
-    form->shell->selectTab(0);
+    pieces(*form).shell->selectTab(0);
     EXPECT_FALSE(registration.isVisible());
 }
 
 TEST_F(ShellWindowTest, ClosingAToolWindowUnchecksTheControlThatOpenedIt) {
-    StackPage& stack = *form->stackPage;
+    StackPage& stack = *pieces(*form).stackPage;
     control<TPCheck>(stack, "Showstackgraph")->setChecked(true);
-    form->stack->ShowstackgraphClick();
-    EXPECT_TRUE(form->tools.Stackgraphpanel->isVisible());
-    form->tools.Stackgraphpanel->close();
+    pieces(*form).stack->ShowstackgraphClick();
+    EXPECT_TRUE(pieces(*form).tools.Stackgraphpanel->isVisible());
+    pieces(*form).tools.Stackgraphpanel->close();
     EXPECT_FALSE(control<TPCheck>(stack, "Showstackgraph")->Checked());
 
     control<TPCheck>(*form, "Haltwindow")->setChecked(true);
-    form->tools.Registerhaltwindow->show();
-    form->tools.Registerhaltwindow->close();
+    pieces(*form).tools.Registerhaltwindow->show();
+    pieces(*form).tools.Registerhaltwindow->close();
     EXPECT_FALSE(control<TPCheck>(*form, "Haltwindow")->Checked());
 
     control<TPCheck>(*form, "AdvancedHLS")->setChecked(true);
-    form->tools.HLSwindow->show();
-    form->tools.HLSwindow->close();
+    pieces(*form).tools.HLSwindow->show();
+    pieces(*form).tools.HLSwindow->close();
     EXPECT_FALSE(control<TPCheck>(*form, "AdvancedHLS")->Checked());
 }
 
@@ -381,7 +381,7 @@ TEST_F(ShellWindowTest, TickingMultiOnTheStackPageTurnsTheAlignmentPointsOnAndOf
 }
 
 TEST_F(ShellWindowTest, AFittedPreviewFillsItsBoxAndUnfittingRestoresFullSize) {
-    AlignPage& align = *form->alignPage;
+    AlignPage& align = *pieces(*form).alignPage;
     QPixmap picture(100, 80);
     picture.fill(Qt::gray);
     control<QLabel>(align, "PreviewImage")->setPixmap(picture);
@@ -391,13 +391,13 @@ TEST_F(ShellWindowTest, AFittedPreviewFillsItsBoxAndUnfittingRestoresFullSize) {
     ASSERT_EQ(control<QScrollArea>(align, "ScrollBox1")->size(), QSize(530, 430));
 
     control<TPCheck>(align, "PreviewFull")->setChecked(true);
-    form->shell->PreviewFullClick();
+    pieces(*form).shell->PreviewFullClick();
     EXPECT_FLOAT_EQ(context.shell.PreviewFitScale, 0.2f);
     EXPECT_EQ(control<QLabel>(align, "PreviewImage")->size(), QSize(500, 400));
     EXPECT_TRUE(control<QLabel>(align, "PreviewImage")->hasScaledContents());
 
     control<TPCheck>(align, "PreviewFull")->setChecked(false);
-    form->shell->PreviewFullClick();
+    pieces(*form).shell->PreviewFullClick();
     EXPECT_FLOAT_EQ(context.shell.PreviewFitScale, 1.0f);
     EXPECT_EQ(control<QLabel>(align, "PreviewImage")->size(), QSize(100, 80));
 }
@@ -408,9 +408,9 @@ TEST_F(ShellWindowTest, ProgressShowsInTheBarAndStatusPanels) {
     progress.setPosition(10);
     progress.setStatus(3, "Stack size (n=10)");
     progress.setStatus(7, "ignored");
-    EXPECT_EQ(form->ProgressBar1->maximum(), 40);
-    EXPECT_EQ(form->ProgressBar1->value(), 10);
-    EXPECT_EQ(form->StatusPanels[3]->text(), "Stack size (n=10)");
+    EXPECT_EQ(pieces(*form).ProgressBar1->maximum(), 40);
+    EXPECT_EQ(pieces(*form).ProgressBar1->value(), 10);
+    EXPECT_EQ(pieces(*form).StatusPanels[3]->text(), "Stack size (n=10)");
 }
 
 TEST_F(ShellWindowTest, AWindowNobodyWatchesShowsTheLastValuesOfALongOperationWhenItEnds) {
@@ -426,9 +426,9 @@ TEST_F(ShellWindowTest, AWindowNobodyWatchesShowsTheLastValuesOfALongOperationWh
             progress.processMessages();
         }
     }
-    EXPECT_EQ(form->ProgressBar1->maximum(), 400);
-    EXPECT_EQ(form->ProgressBar1->value(), 400);
-    EXPECT_EQ(form->StatusPanels[2]->text(), "Processing frame :400");
+    EXPECT_EQ(pieces(*form).ProgressBar1->maximum(), 400);
+    EXPECT_EQ(pieces(*form).ProgressBar1->value(), 400);
+    EXPECT_EQ(pieces(*form).StatusPanels[2]->text(), "Processing frame :400");
     EXPECT_EQ(form->windowTitle(), "Kestrave processing frame 400");
 }
 

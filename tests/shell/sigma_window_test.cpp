@@ -64,9 +64,9 @@ struct SigmaWindowTest : StackPageTest {
 };
 
 TEST_F(SigmaWindowTest, RecordingRunClipsListsShowsAndKeepsItsEvents) {
-    StackPage& page = *form->stackPage;
+    StackPage& page = *pieces(*form).stackPage;
     control<TRxSpeedButton>(page, "Recordingbutton")->click();
-    EXPECT_TRUE(form->tools.Sigmaevents->isVisible());
+    EXPECT_TRUE(pieces(*form).tools.Sigmaevents->isVisible());
     // The default box: margin 10 around the 40 x 30 stack.
     EXPECT_EQ(control<TRxSpinEdit>(*form, "Sigmaboxleft")->Value(), 10);
     EXPECT_EQ(control<TRxSpinEdit>(*form, "Sigmaboxright")->Value(), 30);
@@ -115,7 +115,7 @@ TEST_F(SigmaWindowTest, RecordingRunClipsListsShowsAndKeepsItsEvents) {
 }
 
 TEST_F(SigmaWindowTest, CancelledOrDeclinedSigmaStackLeavesThePreviousStack) {
-    StackPage& page = *form->stackPage;
+    StackPage& page = *pieces(*form).stackPage;
     control<TRxSpeedButton>(page, "Stackbutton")->click();
     ASSERT_EQ(shownGrey(5, 5), 100);
 
@@ -182,7 +182,7 @@ TEST_F(SigmaWindowTest, BoxFileFrameNumberBoxAndFrameSteps) {
         std::vector<double>({5, 6, 30, 25}));
 
     // "Goto Frame" is 1-based and kept within the frames.
-    AlignPage& align = *form->alignPage;
+    AlignPage& align = *pieces(*form).alignPage;
     control<TRxSlider>(align, "PreviewSlider")->setMaxValue(Count - 1);
     control<TRxSpinEdit>(align, "Sliderset")->setMaxValue(Count);
     for (const auto& [typed, frame] :
@@ -195,7 +195,7 @@ TEST_F(SigmaWindowTest, BoxFileFrameNumberBoxAndFrameSteps) {
 
     // The frame steps stop at the first and the last frame.
     TRxSlider& ranks = *control<TRxSlider>(*form, "StackSlider");
-    SigmaController& sigma = *form->sigma;
+    SigmaController& sigma = *pieces(*form).sigma;
     sigma.ShownEventFrame = 0;
     ranks.setValue(9);
     control<QPushButton>(*form, "PreviousFrame")->click();

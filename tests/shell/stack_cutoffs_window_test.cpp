@@ -47,7 +47,6 @@ struct StackCutoffsTest : StackPageTest {
         }
         editRun(context.pipeline).model.FrameTable[4].Excluded = true;
     }
-
 };
 
 TEST_F(StackCutoffsTest, CutoffsChooseTheStackListAndTheLimitJumpsToTheSliderEnd) {
@@ -67,11 +66,11 @@ TEST_F(StackCutoffsTest, CutoffsChooseTheStackListAndTheLimitJumpsToTheSliderEnd
     editRun(context.pipeline).state.ProcessStage = TProcessStage::stAligned;
     context.pipeline.keepFrameLimit(8);
     control<TRxSlider>(*form, "StackSlider")->setValue(8);
-    EXPECT_EQ(form->StatusPanels[3]->text(), "Stacksize: 4 Low quality :81.25%");
+    EXPECT_EQ(pieces(*form).StatusPanels[3]->text(), "Stacksize: 4 Low quality :81.25%");
     // The stack graph is open while the stack is made (and shown again by it): the frame limit
     // shows the slider's end, the cut-off stays.
     control<TPCheck>(*form, "Showstackgraph")->setChecked(true);
-    form->stack->ShowstackgraphClick();
+    pieces(*form).stack->ShowstackgraphClick();
     control<TRxSpeedButton>(*form, "Stackbutton")->click();
     ASSERT_TRUE(context.pipeline.stack().exists());
     EXPECT_EQ(context.pipeline.stack().result.stackList, (std::vector<int>{0, 1, 2}));
@@ -80,10 +79,12 @@ TEST_F(StackCutoffsTest, CutoffsChooseTheStackListAndTheLimitJumpsToTheSliderEnd
     EXPECT_EQ(static_cast<int>(control<TRxSpinEdit>(*form, "LimitStack")->Value()), Count - 1);
 
     // The stack graph: quality and difference per rank, and the cut-offs' lines placed on it.
-    EXPECT_EQ(chartSeries(form->registrationWindows, "FastLineSeries1")->SeriesColor, QColor(Qt::red));
-    EXPECT_EQ(chartSeries(form->registrationWindows, "FastLineSeries1")->Count(), Count);
-    EXPECT_EQ(chartSeries(form->registrationWindows, "FastLineSeries2")->SeriesColor, QColor(Qt::green));
-    EXPECT_EQ(chartSeries(form->registrationWindows, "FastLineSeries2")->Count(), Count);
+    EXPECT_EQ(chartSeries(pieces(*form).registrationWindows, "FastLineSeries1")->SeriesColor,
+              QColor(Qt::red));
+    EXPECT_EQ(chartSeries(pieces(*form).registrationWindows, "FastLineSeries1")->Count(), Count);
+    EXPECT_EQ(chartSeries(pieces(*form).registrationWindows, "FastLineSeries2")->SeriesColor,
+              QColor(Qt::green));
+    EXPECT_EQ(chartSeries(pieces(*form).registrationWindows, "FastLineSeries2")->Count(), Count);
     const QRect plot = control<TChart>(*form, "Chart9")->plotRect();
     EXPECT_EQ(control<TRectShape>(*form, "StackQuality")->x(), plot.right() + 1);  // rank 8 of 8
     EXPECT_EQ(control<TRectShape>(*form, "Stackdifference")->y(),
@@ -104,14 +105,14 @@ TEST_F(StackCutoffsTest, PointSlidersSetTheCutsTheStackReads) {
     // Point 2's graph: the 15 frames that are not excluded, best quality first; the unmeasured
     // difference of the best shows as 0.
     const std::vector<double> sorted{15, 14, 13, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0};
-    EXPECT_EQ(chartSeries(form->frameWindows, "FastLineSeries3")->SeriesColor, QColor(Qt::red));
-    EXPECT_EQ(chartSeries(form->frameWindows, "FastLineSeries3")->values(), sorted);
-    EXPECT_EQ(chartSeries(form->frameWindows, "FastLineSeries4")->SeriesColor, QColor(Qt::green));
-    ASSERT_EQ(chartSeries(form->frameWindows, "FastLineSeries4")->Count(), 15);
-    EXPECT_EQ(chartSeries(form->frameWindows, "FastLineSeries4")->values()[0], 0.0);  // rank 9
-    EXPECT_EQ(chartSeries(form->frameWindows, "FastLineSeries4")->values()[1], 2.0);  // rank 2
-    EXPECT_EQ(chartSeries(form->frameWindows, "Series7")->SeriesColor, QColor(Qt::yellow));
-    EXPECT_EQ(chartSeries(form->frameWindows, "Series7")->Count(), 0);
+    EXPECT_EQ(chartSeries(pieces(*form).frameWindows, "FastLineSeries3")->SeriesColor, QColor(Qt::red));
+    EXPECT_EQ(chartSeries(pieces(*form).frameWindows, "FastLineSeries3")->values(), sorted);
+    EXPECT_EQ(chartSeries(pieces(*form).frameWindows, "FastLineSeries4")->SeriesColor, QColor(Qt::green));
+    ASSERT_EQ(chartSeries(pieces(*form).frameWindows, "FastLineSeries4")->Count(), 15);
+    EXPECT_EQ(chartSeries(pieces(*form).frameWindows, "FastLineSeries4")->values()[0], 0.0);  // rank 9
+    EXPECT_EQ(chartSeries(pieces(*form).frameWindows, "FastLineSeries4")->values()[1], 2.0);  // rank 2
+    EXPECT_EQ(chartSeries(pieces(*form).frameWindows, "Series7")->SeriesColor, QColor(Qt::yellow));
+    EXPECT_EQ(chartSeries(pieces(*form).frameWindows, "Series7")->Count(), 0);
     EXPECT_EQ(control<TRxSlider>(*form, "QUALSliderMalign")->MaxValue(), 14);
 
     // Half the largest measured difference (8.5 at rank 15), and the fourth best quality.
@@ -125,7 +126,7 @@ TEST_F(StackCutoffsTest, PointSlidersSetTheCutsTheStackReads) {
     // Of the four best, ranks 9 (0) and 2 (2.0) are within 4.25; 11 of the best 15.
     EXPECT_EQ(control<QLabel>(*form, "Stackframelabel")->text(),
               "Frames to stack:2\n\rLow quality :73.33%.Dif. cutoff  :4.25");
-    const StackPointSet stacked = form->stack->readStackOptions().Points;
+    const StackPointSet stacked = pieces(*form).stack->readStackOptions().Points;
     EXPECT_TRUE(stacked.MultiPointMode);
     EXPECT_EQ(stacked.Alignpoints, 3);
     EXPECT_EQ(stacked.PointDifferenceCut[2], 4.25f);
@@ -137,7 +138,7 @@ TEST_F(StackCutoffsTest, PointSlidersSetTheCutsTheStackReads) {
     editRun(context.pipeline).points.PointQualityCutInit[3] = 100.0f;
     editRun(context.pipeline).model.FrameTable[6].Slots[3].Quality = 200.0f;
     control<TRxSpinEdit>(*form, "Alignmentpointstackgraph")->setValue(3);
-    EXPECT_EQ(chartSeries(form->frameWindows, "FastLineSeries3")->Count(), 1);
+    EXPECT_EQ(chartSeries(pieces(*form).frameWindows, "FastLineSeries3")->Count(), 1);
     EXPECT_EQ(control<TRxSlider>(*form, "QUALSliderMalign")->MaxValue(), 1);
     control<TRadioGroup>(*form, "MultiAlign")->setItemIndex(0);
     control<TRxSpinEdit>(*form, "Alignmentpointstackgraph")->setValue(2);
@@ -152,15 +153,15 @@ TEST_F(StackCutoffsTest, GraphWithPointsStartsFromTheLargestPointStack) {
     editRun(context.pipeline).points.PointLimitCount[2] = 12;
     editRun(context.pipeline).points.PointLimitCount[3] = 5;
     control<TPCheck>(*form, "Showstackgraph")->setChecked(true);
-    form->stack->ShowstackgraphClick();
+    pieces(*form).stack->ShowstackgraphClick();
 
     EXPECT_EQ(control<TRxSlider>(*form, "StackSlider")->MaxValue(), 12);
     EXPECT_EQ(control<TRxSlider>(*form, "StackSlider")->Value(), 12);
-    EXPECT_FALSE(chartSeries(form->registrationWindows, "FastLineSeries2")->Active);
+    EXPECT_FALSE(chartSeries(pieces(*form).registrationWindows, "FastLineSeries2")->Active);
     EXPECT_EQ(control<TRxSpinEdit>(*form, "Alignmentpointstackgraph")->MaxValue(), 3);
     // Every point follows the global cut-off within its own graph of 15 frames.
     for (int p = 1; p <= 3; ++p) EXPECT_EQ(context.pipeline.points().PointLimitCount[p], 12) << p;
-    EXPECT_EQ(form->StatusPanels[3]->text(), "Stacksize : 13 Frames");
+    EXPECT_EQ(pieces(*form).StatusPanels[3]->text(), "Stacksize : 13 Frames");
 }
 
 TEST_F(StackCutoffsTest, StackDepthViewShowsTheWeightsAndThePoints) {
@@ -197,12 +198,12 @@ TEST_F(StackCutoffsTest, PointCutoffsAreRedrawnOnTheOptimizePageAndOpenedForANew
 
     // Back on the Optimize page each point's cut is applied again from its remembered position
     // (point 2's fourth best quality is 11), and the stack slider reaches to the last point's.
-    form->shell->selectTab(1);
+    pieces(*form).shell->selectTab(1);
     EXPECT_EQ(context.pipeline.points().PointQualityCut[2], 11.0f);
     EXPECT_EQ(control<TRxSlider>(*form, "StackSlider")->MaxValue(), 7);
 
     // Before a second alignment pass every point's cut opens to its whole graph of 15 frames.
-    form->stack->openPointCutoffs();
+    pieces(*form).stack->openPointCutoffs();
     for (int p = 1; p <= 3; ++p) EXPECT_EQ(context.pipeline.points().PointQualitySlider[p], 14) << p;
     EXPECT_EQ(control<TRxSlider>(*form, "StackSlider")->MaxValue(), 14);
 }

@@ -29,7 +29,7 @@ StackPageTest::StackPageTest() {
 
     frames.kind = FrameSamples::Bitmap;
     fillFrames(100.0f);
-    form->stack->setFrameSourceFactory([this] { return std::make_unique<ForwardingSource>(frames); });
+    pieces(*form).stack->setFrameSourceFactory([this] { return std::make_unique<ForwardingSource>(frames); });
     TRxSlider& slider = *control<TRxSlider>(*form, "StackSlider");
     slider.setMaxValue(Count - 1);
     context.pipeline.keepFrameLimit(Count - 1);
@@ -43,7 +43,7 @@ void StackPageTest::fillFrames(float level) {
 void StackPageTest::cancelOnRead(int frame) {
     frames.onRead = [this, frame](int read) {
         if (read == frame)
-            QMetaObject::invokeMethod(form->Speedbar->Cancelbutton, &QAbstractButton::click,
+            QMetaObject::invokeMethod(pieces(*form).Speedbar->Cancelbutton, &QAbstractButton::click,
                                       Qt::QueuedConnection);
     };
 }

@@ -41,7 +41,7 @@ bool shown(const ScriptedPresenter& presenter, const std::string& caption, const
 }  // namespace
 
 TEST_F(StackPageTest, StackButtonStacksShowsTheStackAndOpensTheLaterPages) {
-    StackPage& page = *form->stackPage;
+    StackPage& page = *pieces(*form).stackPage;
     control<TRxSlider>(*form, "StackSlider")->setValue(3);  // ranks 0..3
     control<TRxSpeedButton>(page, "Stackbutton")->click();
 
@@ -50,18 +50,18 @@ TEST_F(StackPageTest, StackButtonStacksShowsTheStackAndOpensTheLaterPages) {
     EXPECT_EQ(context.pipeline.state().activepage, TMainTab::tabFinal);
     EXPECT_TRUE(context.shell.WaveletTabPending);
     EXPECT_TRUE(context.shell.WaveletPagePending);
-    EXPECT_EQ(form->Tabpages->currentIndex(), 2);
-    EXPECT_EQ(form->PageControl1->currentWidget(), static_cast<QWidget*>(&page));
+    EXPECT_EQ(pieces(*form).Tabpages->currentIndex(), 2);
+    EXPECT_EQ(pieces(*form).PageControl1->currentWidget(), static_cast<QWidget*>(&page));
     EXPECT_EQ(context.pipeline.stack().result.stackList, (std::vector<int>{0, 1, 2, 3}));
     EXPECT_EQ(control<TRxSlider>(*form, "StackSlider")->Tag(), 3);
-    EXPECT_EQ(form->StatusPanels[3]->text(), "Stack size (n=4) - (40x30)");
+    EXPECT_EQ(pieces(*form).StatusPanels[3]->text(), "Stack size (n=4) - (40x30)");
     const QImage picture = shownPicture();
     EXPECT_EQ(picture.size(), QSize(Width, Height));
     EXPECT_EQ(shownGrey(0, 0), 100);
     EXPECT_EQ(shownGrey(Width - 1, Height - 1), 100);
     // Everything the run switched off for its time is back.
     EXPECT_TRUE(page.isEnabled());
-    EXPECT_TRUE(form->Tabpages->isEnabled());
+    EXPECT_TRUE(pieces(*form).Tabpages->isEnabled());
     EXPECT_TRUE(control<QTabWidget>(*form, "glPageControl2")->isEnabled());
     EXPECT_TRUE(control<TRxSpeedButton>(page, "Savebutton")->isEnabled());
     EXPECT_FALSE(control<QLabel>(page, "Stacklabel")->isVisible());
@@ -72,7 +72,7 @@ TEST_F(StackPageTest, StackButtonStacksShowsTheStackAndOpensTheLaterPages) {
     // factor 3 (ticking Drizzling unticks Resampled and sizes the canvas).
     control<TRxSpinEdit>(page, "ResampleSpin")->setValue(2.0);
     control<TPCheck>(page, "Resampled")->setChecked(true);
-    form->stack->ResampledClick();
+    pieces(*form).stack->ResampledClick();
     control<TRxSpeedButton>(page, "Stackbutton")->click();
     EXPECT_EQ(shownPicture().size(), QSize(2 * Width - 1, 2 * Height - 1));
     EXPECT_EQ(context.pipeline.model().ImageWidth, 2 * Width - 1);
@@ -80,14 +80,14 @@ TEST_F(StackPageTest, StackButtonStacksShowsTheStackAndOpensTheLaterPages) {
 
     control<TRxSpinEdit>(page, "Drizzlefact")->setValue(3.0);
     control<TPCheck>(page, "Drizzling")->setChecked(true);
-    form->stack->DrizzlingClick();
+    pieces(*form).stack->DrizzlingClick();
     EXPECT_FALSE(control<TPCheck>(page, "Resampled")->Checked());
     control<TRxSpeedButton>(page, "Stackbutton")->click();
     EXPECT_EQ(shownPicture().size(), QSize(3 * Width - 1, 3 * Height - 1));
 }
 
 TEST_F(StackPageTest, CancelDuringTheStackKeepsThePreviousStack) {
-    StackPage& page = *form->stackPage;
+    StackPage& page = *pieces(*form).stackPage;
     control<TRxSpeedButton>(page, "Stackbutton")->click();
     ASSERT_TRUE(context.pipeline.stack().exists());
     context.shell.WaveletTabPending = false;
@@ -103,7 +103,7 @@ TEST_F(StackPageTest, CancelDuringTheStackKeepsThePreviousStack) {
     EXPECT_FLOAT_EQ(context.pipeline.images().StackPlanes[1][5][5], 100.0f);
     EXPECT_FALSE(context.shell.WaveletTabPending);
     EXPECT_TRUE(page.isEnabled());
-    EXPECT_TRUE(form->Tabpages->isEnabled());
+    EXPECT_TRUE(pieces(*form).Tabpages->isEnabled());
     EXPECT_FALSE(control<QLabel>(page, "Stacklabel")->isVisible());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
@@ -114,7 +114,7 @@ TEST_F(StackPageTest, CancelDuringTheStackKeepsThePreviousStack) {
 }
 
 TEST_F(StackPageTest, RefusalsAndFailuresReportAndLeaveTheStackAsItWas) {
-    StackPage& page = *form->stackPage;
+    StackPage& page = *pieces(*form).stackPage;
     control<TRxSpeedButton>(page, "Stackbutton")->click();
     ASSERT_TRUE(context.pipeline.stack().exists());
     context.shell.WaveletTabPending = false;
@@ -159,8 +159,8 @@ struct SerStackTest : ShellWindowTest {
         options.height = 16;
         options.frames = Frames;
         const fs::path file = writeSampleRecording(dir.path(), options, "planet.ser").path;
-        form->input->chooseInput = [file] { return ChosenInput{{file.string()}, InputFilter::SER}; };
-        form->input->SelectFileButtonClick();
+        pieces(*form).input->chooseInput = [file] { return ChosenInput{{file.string()}, InputFilter::SER}; };
+        pieces(*form).input->SelectFileButtonClick();
         // Ranked as the alignment leaves it: the best frame first, each with its difference.
         FrameModel& model = editRun(context.pipeline).model;
         model.FramesRanked = true;
@@ -187,7 +187,7 @@ struct SerStackTest : ShellWindowTest {
 TEST_F(SerStackTest, CutoffsShowTheFrameTheStackSizeAndItsQuality) {
     ASSERT_EQ(control<TRxSlider>(*form, "StackSlider")->MaxValue(), Frames - 1);
     editRun(context.pipeline).model.FrameTable[Frames - 1 - 2].Excluded = true;  // the frame at rank 2
-    StackPage& page = *form->stackPage;
+    StackPage& page = *pieces(*form).stackPage;
     const auto shapeColour = [&] { return control<TRectShape>(page, "stackshape")->Brush().color(); };
     // The box's feature, and the shift of frame 2 (at rank 5).
     editRun(context.pipeline).alignPoints.PointPos[1] = {12, 8};
@@ -197,7 +197,7 @@ TEST_F(SerStackTest, CutoffsShowTheFrameTheStackSizeAndItsQuality) {
     control<TRxSlider>(*form, "StackSlider")->setValue(5);
     // Ranks 0..4 less the excluded one, and the frame at the cut-off itself; the quality of rank
     // 4 is 4 of the best 8.
-    EXPECT_EQ(form->StatusPanels[3]->text(), "Stacksize: 5 Low quality :50.00%");
+    EXPECT_EQ(pieces(*form).StatusPanels[3]->text(), "Stacksize: 5 Low quality :50.00%");
     EXPECT_EQ(shapeColour(), QColor(0, 0x80, 0));
     EXPECT_EQ(control<QLabel>(*form, "RxLabel4")->text(),
               "Difference Cutoff (green line) (max =1.000) ( % 100)");
@@ -221,7 +221,7 @@ TEST_F(SerStackTest, CutoffsShowTheFrameTheStackSizeAndItsQuality) {
     // Half the largest difference lets no other frame through.
     control<TRxSlider>(*form, "StackSlider")->setValue(5);
     control<TRxSlider>(*form, "differencecutslider")->setValue(500);
-    EXPECT_EQ(form->StatusPanels[3]->text(), "Stacksize: 1 Low quality :100.00%");
+    EXPECT_EQ(pieces(*form).StatusPanels[3]->text(), "Stacksize: 1 Low quality :100.00%");
 
     // The frame limit sets the quality cut-off; above the range it takes the range's end.
     control<TRxSpinEdit>(*form, "LimitStack")->setValue(3);

@@ -59,8 +59,8 @@ struct StartedWindow {
     std::unique_ptr<TMainForm> form;
     StartupOutcome outcome;
 
-    AlignPage& align() { return *form->alignPage; }
-    WaveletPage& wavelet() { return *form->waveletPage; }
+    AlignPage& align() { return *pieces(*form).alignPage; }
+    WaveletPage& wavelet() { return *pieces(*form).waveletPage; }
 };
 
 struct Startup : ::testing::Test {
@@ -103,7 +103,7 @@ TEST_F(Startup, AFreshStartCreatesTheSettingsFilesAndShowsTheDefaults) {
 
     EXPECT_EQ(form.windowTitle(), "Kestrave V 4.0 ");
     EXPECT_EQ(control<QLabel>(form, "logolabel")->text(), "Kestrave V 4.0 ");
-    EXPECT_EQ(form.PageControl1->currentWidget(), form.alignPage);
+    EXPECT_EQ(pieces(form).PageControl1->currentWidget(), pieces(form).alignPage);
     EXPECT_TRUE(control<TRxSlider>(run->align(), "AlignSlider")->isHidden());
 
     // Processing area 512 and its layer planes with their start-up margin; a 2 x 2 section.
@@ -167,10 +167,10 @@ TEST_F(Startup, AFreshStartCreatesTheSettingsFilesAndShowsTheDefaults) {
     // The codec list, the memory read-out and the dialogs.
     EXPECT_TRUE(control<QPlainTextEdit>(form, "Memo1")->toPlainText().contains("vidc.MJPG"));
     EXPECT_TRUE(control<QLabel>(form, "Label22")->text().startsWith("Memory used :"));
-    EXPECT_EQ(form.dialogs.Addbitmapdialog.Title, "Open file(s)");
-    EXPECT_EQ(form.dialogs.Addbitmapdialog.FilterIndex, 1);
-    EXPECT_EQ(form.dialogs.Addbitmapdialog.InitialDir, cwd);
-    EXPECT_EQ(form.wavelet->loadwaveletdialog.InitialDir, ProgramDir());
+    EXPECT_EQ(pieces(form).dialogs.Addbitmapdialog.Title, "Open file(s)");
+    EXPECT_EQ(pieces(form).dialogs.Addbitmapdialog.FilterIndex, 1);
+    EXPECT_EQ(pieces(form).dialogs.Addbitmapdialog.InitialDir, cwd);
+    EXPECT_EQ(pieces(form).wavelet->loadwaveletdialog.InitialDir, ProgramDir());
 }
 
 TEST_F(Startup, ASecondStartRestoresWhatTheFirstStored) {
@@ -192,7 +192,7 @@ TEST_F(Startup, ASecondStartRestoresWhatTheFirstStored) {
         control<TPCheck>(first->align(), "Colourstack")->setChecked(true);
         control<TPCheck>(first->align(), "Usedarkframe")->setChecked(true);
         control<TPCheck>(first->wavelet(), "Autoprocessbox")->setChecked(true);
-        form.tools.SelectFrameswindow->move(33, 44);
+        pieces(form).tools.SelectFrameswindow->move(33, 44);
         ASSERT_TRUE(form.close());
     }
     EXPECT_EQ(formValue("Processarea_Text"), "256");
@@ -226,7 +226,7 @@ TEST_F(Startup, ASecondStartRestoresWhatTheFirstStored) {
     EXPECT_TRUE(context.shell.AutoProcess);
     EXPECT_FALSE(control<TPCheck>(second->align(), "Usedarkframe")->Checked())
         << "a dark frame must be loaded anew";
-    EXPECT_EQ(form.tools.SelectFrameswindow->pos(), QPoint(33, 44));
+    EXPECT_EQ(pieces(form).tools.SelectFrameswindow->pos(), QPoint(33, 44));
 
     // Without "Hold" the next start is back at 512.
     control<TPCheck>(second->wavelet(), "HoldProcesarea")->setChecked(false);
@@ -299,7 +299,7 @@ TEST_F(Startup, TheDeveloperModeOffersEveryQualityMethodAndItsControls) {
     auto run = start();
     TMainForm& form = *run->form;
     control<QComboBox>(run->align(), "QualityMethodCombo")->setCurrentIndex(3);
-    DeveloperControls& developer = form.shell->developerControls();
+    DeveloperControls& developer = pieces(form).shell->developerControls();
     EXPECT_FALSE(developerModeOn(developer));
     showDeveloperControls(developer);
     EXPECT_TRUE(developerModeOn(developer));
@@ -310,7 +310,7 @@ TEST_F(Startup, TheDeveloperModeOffersEveryQualityMethodAndItsControls) {
              control<TRxSpinEdit>(run->align(), "Pix2"), control<QPlainTextEdit>(form, "Memo1"),
              control<TPCheck>(form, "Checkupdates"), control<TRxSpeedButton>(run->wavelet(), "Differ")})
         EXPECT_FALSE(control->isHidden()) << control->objectName().toStdString();
-    EXPECT_EQ(form.tools.Tonemapwindow->height(), 517);
+    EXPECT_EQ(pieces(form).tools.Tonemapwindow->height(), 517);
 }
 
 TEST_F(Startup, RememberedFoldersAndTypesReachTheDialogs) {
@@ -321,12 +321,12 @@ TEST_F(Startup, RememberedFoldersAndTypesReachTheDialogs) {
     auto run = start();
     EXPECT_TRUE(run->messages->shown.empty());
     EXPECT_EQ(control<TDirectoryListBox>(run->align(), "DirectoryListBox1")->Directory(), captures.path());
-    EXPECT_EQ(run->form->dialogs.Addbitmapdialog.FilterIndex, 7);
-    EXPECT_EQ(run->form->dialogs.OpenDialog.FilterIndex, 3);
-    EXPECT_EQ(run->form->dialogs.WaveletSave.FilterIndex, 4);
-    EXPECT_EQ(run->form->dialogs.SaveDialog1.FilterIndex, 1);
-    EXPECT_EQ(run->form->dialogs.SaveDialog1.InitialDir, "/results");
-    EXPECT_EQ(run->form->dialogs.Addbitmapdialog.InitialDir, captures.path());
+    EXPECT_EQ(pieces(*run->form).dialogs.Addbitmapdialog.FilterIndex, 7);
+    EXPECT_EQ(pieces(*run->form).dialogs.OpenDialog.FilterIndex, 3);
+    EXPECT_EQ(pieces(*run->form).dialogs.WaveletSave.FilterIndex, 4);
+    EXPECT_EQ(pieces(*run->form).dialogs.SaveDialog1.FilterIndex, 1);
+    EXPECT_EQ(pieces(*run->form).dialogs.SaveDialog1.InitialDir, "/results");
+    EXPECT_EQ(pieces(*run->form).dialogs.Addbitmapdialog.InitialDir, captures.path());
     run.reset();
 
     writeFile(home.path() / "registry.ini", "[Files]\r\nDir=/no/such/folder\r\n");
@@ -334,7 +334,7 @@ TEST_F(Startup, RememberedFoldersAndTypesReachTheDialogs) {
     EXPECT_EQ(
         captions(run->messages->shown),
         std::vector<std::string>{"Missing directory: Previously used directory /no/such/folder not found"});
-    EXPECT_EQ(run->form->dialogs.Addbitmapdialog.Title, "Open file(s)") << "start-up goes on";
+    EXPECT_EQ(pieces(*run->form).dialogs.Addbitmapdialog.Title, "Open file(s)") << "start-up goes on";
     run.reset();
 
     // A store that cannot be read is reported and left alone; the program starts without it.
@@ -424,8 +424,8 @@ TEST_F(Startup, AProjectOrFrameListArgumentGoesToTheProjectLoader) {
     for (const auto& [file, filterIndex] :
          {std::pair{std::string("/data/moon.KSP"), 1}, std::pair{(dir / "moon.kfl").string(), 2}}) {
         auto run = start({file});
-        EXPECT_EQ(run->form->dialogs.OpenDialog2.FileName, file);
-        EXPECT_EQ(run->form->dialogs.OpenDialog2.FilterIndex, filterIndex);
+        EXPECT_EQ(pieces(*run->form).dialogs.OpenDialog2.FileName, file);
+        EXPECT_EQ(pieces(*run->form).dialogs.OpenDialog2.FilterIndex, filterIndex);
         EXPECT_EQ(run->outcome.exitCode, 0) << "a single line is no batch work";
         EXPECT_TRUE(run->form->isVisible());
         if (filterIndex == 1) {
@@ -453,8 +453,8 @@ namespace kestrave::test {
 TEST_F(Startup, AWebLinkOpensTheAddressStoredForItAndALinkWithoutOneOpensNothing) {
     writeFile(home.path() / "kestrave.ini", "[Form]\r\nImage7_UrlOrEmail=https://example.org/capture\r\n");
     auto run = start();
-    AboutPage& about = *run->form->aboutPage;
-    run->form->PageControl1->setCurrentWidget(&about);
+    AboutPage& about = *pieces(*run->form).aboutPage;
+    pieces(*run->form).PageControl1->setCurrentWidget(&about);
     run->form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(run->form.get()));
     std::vector<std::pair<QString, QUrl>> opened;
@@ -497,14 +497,14 @@ TEST_F(Startup, TheChosenLanguageIsChosenAgainAtTheNextStartAndAppliedOnlyWithAu
             control<TPCheck>(run->align(), "Autolanguage")->setChecked(automatic);
             control<LanguageBox>(run->align(), "Languagebox")->setCurrentIndex(1);
             emit control<LanguageBox>(run->align(), "Languagebox")->activated(1);
-            ASSERT_EQ(run->form->Tabpages->tabText(0), "Aligner");
+            ASSERT_EQ(pieces(*run->form).Tabpages->tabText(0), "Aligner");
             run->form->close();
         }
         auto again = start();
         EXPECT_EQ(control<LanguageBox>(again->align(), "Languagebox")->currentText(), "lang_fr");
         EXPECT_EQ(control<LanguageBox>(again->align(), "Languagebox")->currentIndex(), 1)
             << "the list opens on the language chosen";
-        EXPECT_EQ(again->form->Tabpages->tabText(0), automatic ? "Aligner" : "Align");
+        EXPECT_EQ(pieces(*again->form).Tabpages->tabText(0), automatic ? "Aligner" : "Align");
     }
 }
 

@@ -191,7 +191,7 @@ TEST_F(WaveletPageTest, AClickOnTheProcessedViewCentresTheAreaAndTheReleaseCompu
     QMouseEvent move(QEvent::MouseMove, QPointF(20, 30), QPointF(20, 30), Qt::NoButton, Qt::NoButton,
                      Qt::NoModifier);
     QApplication::sendEvent(control<QLabel>(page, "ProcessImage"), &move);
-    EXPECT_EQ(form->StatusPanels[3]->text().left(16), "pixel x:20 y:30 ");
+    EXPECT_EQ(pieces(*form).StatusPanels[3]->text().left(16), "pixel x:20 y:30 ");
 }
 
 }  // namespace kestrave::test

@@ -155,7 +155,7 @@ TEST_F(WaveletPageTest, ChoosingTheGaussianShowsTheWidthsAndTheTabBringsTheCopyB
 
     control<TRadioGroup>(page, "Convolvemethod")->setItemIndex(0);  // moved without its handler
     editRun(context.pipeline).state.activepage = TMainTab::tabFinal;
-    form->Tabpages->setCurrentIndex(3);
+    pieces(*form).Tabpages->setCurrentIndex(3);
     EXPECT_EQ(control<TRadioGroup>(page, "Convolvemethod")->ItemIndex(), 1);
 }
 
@@ -241,8 +241,8 @@ TEST_F(WaveletPageTest, TheFinalPageFollowsEachRenderWhileItShows) {
     wavelet.ProcessButtonClick();
     form->show();
     const auto openFinalPage = [&] {
-        form->shell->selectTab(static_cast<int>(TMainTab::tabWavelet));
-        form->shell->selectTab(static_cast<int>(TMainTab::tabFinal));
+        pieces(*form).shell->selectTab(static_cast<int>(TMainTab::tabWavelet));
+        pieces(*form).shell->selectTab(static_cast<int>(TMainTab::tabFinal));
     };
     openFinalPage();
     const QLabel& finalPicture = *control<QLabel>(*form, "RotateImage");
@@ -293,7 +293,7 @@ TEST_F(WaveletPageTest, DoAllProcessesAnImageLargerThanTheAreaInTiles) {
     EXPECT_TRUE(context.pipeline.state().DoAllDone);
     EXPECT_TRUE(context.pipeline.state().WholeImageArea);
     EXPECT_FALSE(context.pipeline.state().LayersDirty);
-    EXPECT_EQ(form->StatusPanels[2]->text(), "Do_all processing finished");
+    EXPECT_EQ(pieces(*form).StatusPanels[2]->text(), "Do_all processing finished");
     // A corner far from the user's area was rendered too: it is no longer the (black) stack view.
     bool rendered = false;
     for (int x = 280; x < 300 && !rendered; ++x)

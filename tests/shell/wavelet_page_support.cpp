@@ -8,7 +8,7 @@
 namespace kestrave::test {
 
 WaveletPageTest::WaveletPageTest()
-    : page(*form->waveletPage), wavelet(*form->wavelet), tools(form->waveletTools) {
+    : page(*pieces(*form).waveletPage), wavelet(*pieces(*form).wavelet), tools(pieces(*form).waveletTools) {
     auto scripted = std::make_unique<ScriptedFileDialogs>();
     dialogs = scripted.get();
     context.setDialogs(std::move(scripted));

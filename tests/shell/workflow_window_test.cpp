@@ -75,7 +75,7 @@ std::vector<std::string> layoutFaults(TMainForm& form, QWidget* picture) {
         return widget->isVisible() && !widget->size().isEmpty() && !markers.contains(widget->objectName());
     };
     std::vector<std::string> faults;
-    const QString page = form.PageControl1->currentWidget()->objectName();
+    const QString page = pieces(form).PageControl1->currentWidget()->objectName();
     const auto name = [&](const QWidget* widget) {
         return (page + ": " + widget->metaObject()->className() + " '" + widget->objectName() + "'")
             .toStdString();
@@ -110,7 +110,7 @@ std::vector<std::string> layoutFaults(TMainForm& form, QWidget* picture) {
 // Tool windows open over the picture or over the page's action buttons (those in the group of
 // action buttons, and any button outside the option area).
 std::vector<std::string> toolWindowFaults(TMainForm& form, QWidget* picture) {
-    QWidget* page = form.PageControl1->currentWidget();
+    QWidget* page = pieces(form).PageControl1->currentWidget();
     std::vector<std::pair<std::string, QRect>> kept;
     const auto global = [](const QWidget* widget) {
         return QRect(widget->mapToGlobal(QPoint(0, 0)), widget->size());
@@ -148,7 +148,7 @@ bool refusedATab(const std::vector<Message>& shown) {
 struct WorkflowWindowTest : ShellWindowTest {
     TempDir dir;
     ScriptedFileDialogs* dialogs = nullptr;
-    AlignPage& align = *form->alignPage;
+    AlignPage& align = *pieces(*form).alignPage;
     SampleRecording recording;
 
     WorkflowWindowTest() {
@@ -170,7 +170,7 @@ struct WorkflowWindowTest : ShellWindowTest {
     void openAndPick() {
         click(control<TPCheck>(align, "Ignoredefault"));
         dialogs->willChoose(recording.path, SerKind);
-        click(form->Speedbar->Selectbutton);
+        click(pieces(*form).Speedbar->Selectbutton);
         ASSERT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stInputLoaded);
         click(control<TRadioGroup>(align, "FFTsizeGroup")->button(1));
         const QSize picture = control<QLabel>(align, "PreviewImage")->pixmap().size();
@@ -182,7 +182,7 @@ struct WorkflowWindowTest : ShellWindowTest {
     }
 
     std::string panel(int i) const {
-        return form->StatusPanels[static_cast<std::size_t>(i)]->text().toStdString();
+        return pieces(*form).StatusPanels[static_cast<std::size_t>(i)]->text().toStdString();
     }
 
     QWidget* pictureOfPage() const {
@@ -190,7 +190,7 @@ struct WorkflowWindowTest : ShellWindowTest {
             control<QScrollArea>(align, "ScrollBox1"), control<QScrollArea>(*form, "AlignImageBox"),
             control<QScrollArea>(*form, "ScrollBox2"), control<QScrollArea>(*form, "Scrollbox3"),
             control<TEventScrollBox>(*form, "EventScrollBox1")};
-        const int page = form->PageControl1->currentIndex();
+        const int page = pieces(*form).PageControl1->currentIndex();
         return page < 5 ? pictures[static_cast<std::size_t>(page)] : nullptr;
     }
 
@@ -206,7 +206,7 @@ struct WorkflowWindowTest : ShellWindowTest {
     // The pass ended finished: the bar full and its word in the status.
     void expectPassEnd(int panelIndex, const std::string& text) {
         EXPECT_EQ(panel(panelIndex), text);
-        EXPECT_EQ(form->ProgressBar1->value(), form->ProgressBar1->maximum()) << text;
+        EXPECT_EQ(pieces(*form).ProgressBar1->value(), pieces(*form).ProgressBar1->maximum()) << text;
     }
 
     // A stacked pixel is never exactly 0 on this recording (its sky is not black); the rim that
@@ -229,14 +229,15 @@ struct WorkflowWindowTest : ShellWindowTest {
             control<QScrollArea>(align, "ScrollBox1"),          control<QScrollArea>(*form, "AlignImageBox"),
             control<QScrollArea>(*form, "ScrollBox2"),          control<QScrollArea>(*form, "Scrollbox3"),
             control<TEventScrollBox>(*form, "EventScrollBox1"), nullptr};
-        const int shown = form->PageControl1->currentIndex();
+        const int shown = pieces(*form).PageControl1->currentIndex();
         for (const QSize size : {QSize(1024, 768), QSize(1600, 1000)}) {
             form->resize(size);
             EXPECT_EQ(form->size(), size) << "the window's controls want more room than the screen has";
-            for (int page = 0; page < form->PageControl1->count(); ++page) {
-                form->PageControl1->setCurrentIndex(page);
+            for (int page = 0; page < pieces(*form).PageControl1->count(); ++page) {
+                pieces(*form).PageControl1->setCurrentIndex(page);
                 // Every tab of the page's option groups in turn.
-                for (QTabWidget* options : form->PageControl1->currentWidget()->findChildren<QTabWidget*>()) {
+                for (QTabWidget* options :
+                     pieces(*form).PageControl1->currentWidget()->findChildren<QTabWidget*>()) {
                     const int chosen = options->currentIndex();
                     for (int tab = 0; tab < options->count(); ++tab) {
                         options->setCurrentIndex(tab);
@@ -254,7 +255,7 @@ struct WorkflowWindowTest : ShellWindowTest {
             }
         }
         form->resize(1024, 768);
-        form->PageControl1->setCurrentIndex(shown);
+        pieces(*form).PageControl1->setCurrentIndex(shown);
     }
 };
 
@@ -269,14 +270,14 @@ TEST_F(WorkflowWindowTest, AUserStacksARecordingFromTheWindowAlone) {
 
     // The frame limit is where the user is when the pass ends; it opens the Optimize page.
     click(control<TRxSpeedButton>(align, "Setlimitbutton"));
-    clickTab(*form->Tabpages, 1);
-    ASSERT_EQ(form->PageControl1->currentWidget(), static_cast<QWidget*>(form->optimizePage));
+    clickTab(*pieces(*form).Tabpages, 1);
+    ASSERT_EQ(pieces(*form).PageControl1->currentWidget(), static_cast<QWidget*>(pieces(*form).optimizePage));
     click(control<TRxSpeedButton>(*form, "Optimizeandstackbutton"));
     ASSERT_EQ(context.pipeline.state().progstatus, TProgStatus::psStacked);
 
-    clickTab(*form->Tabpages, 3);
-    WaveletPage& wavelet = *form->waveletPage;
-    ASSERT_EQ(form->PageControl1->currentWidget(), static_cast<QWidget*>(&wavelet));
+    clickTab(*pieces(*form).Tabpages, 3);
+    WaveletPage& wavelet = *pieces(*form).waveletPage;
+    ASSERT_EQ(pieces(*form).PageControl1->currentWidget(), static_cast<QWidget*>(&wavelet));
     click(control<TRxSpeedButton>(wavelet, "DoAll"));
     EXPECT_TRUE(context.pipeline.state().DoAllDone);
 
@@ -291,9 +292,9 @@ TEST_F(WorkflowWindowTest, AUserStacksARecordingFromTheWindowAlone) {
     EXPECT_FALSE(refusedATab(messages.shown));
 
     // The Final page: turned a quarter, a rectangle drawn on the picture, saved as BMP.
-    clickTab(*form->Tabpages, 4);
-    FinalPage& final = *form->finalPage;
-    ASSERT_EQ(form->PageControl1->currentWidget(), static_cast<QWidget*>(&final));
+    clickTab(*pieces(*form).Tabpages, 4);
+    FinalPage& final = *pieces(*form).finalPage;
+    ASSERT_EQ(pieces(*form).PageControl1->currentWidget(), static_cast<QWidget*>(&final));
     click(control<QComboBox>(final, "ComboBox2"));
     QTest::keyClick(control<QComboBox>(final, "ComboBox2")->view(), Qt::Key_Down);
     QTest::keyClick(control<QComboBox>(final, "ComboBox2")->view(), Qt::Key_Return);
@@ -311,7 +312,7 @@ TEST_F(WorkflowWindowTest, AUserStacksARecordingFromTheWindowAlone) {
     EXPECT_EQ(readBmpFile(dir / "jupiter-final.bmp").width(), 80);
 
     // A new stack is not saved yet: closing asks, and Cancel keeps the window.
-    clickTab(*form->Tabpages, 2);
+    clickTab(*pieces(*form).Tabpages, 2);
     click(control<TRxSpeedButton>(*form, "Stackbutton"));
     EXPECT_FALSE(context.shell.ImageSaved);
     messages.reply(mrCancel);
@@ -376,7 +377,7 @@ TEST_P(SecondRoad, PointsLimitSigmaAndBackToOneBox) {
     EXPECT_EQ(control<QLabel>(align, "LimitCountLabel")->text().toStdString(),
               "Frames to stack: " + std::to_string(kept) + " of " + std::to_string(last + 1));
 
-    clickTab(*form->Tabpages, 1);
+    clickTab(*pieces(*form).Tabpages, 1);
     click(control<TRxSpeedButton>(*form, "Optimizeandstackbutton"));
     ASSERT_EQ(context.pipeline.state().progstatus, TProgStatus::psStacked);
     expectPassEnd(2, "Optimize and stack finished");
@@ -385,7 +386,7 @@ TEST_P(SecondRoad, PointsLimitSigmaAndBackToOneBox) {
     expectNoZeroInStack("the multi-point stack");
     // The stack graph with the points' graphs counts the frames stacked.
     const auto stacked = std::to_string(context.pipeline.stack().result.stackList.size());
-    clickTab(*form->Tabpages, 2);
+    clickTab(*pieces(*form).Tabpages, 2);
     click(control<TPCheck>(*form, "Showstackgraph"));
     EXPECT_EQ(panel(3), "Stacksize : " + stacked + " Frames");
     EXPECT_EQ(control<QLabel>(*form, "Stackframelabel")
@@ -402,7 +403,7 @@ TEST_P(SecondRoad, PointsLimitSigmaAndBackToOneBox) {
     expectNoZeroInStack("the sigma stack");
 
     // Back to one box: the stack has no zones any more.
-    clickTab(*form->Tabpages, 0);
+    clickTab(*pieces(*form).Tabpages, 0);
     click(control<TRadioGroup>(align, "Alignmethod")->button(0));
     // The one box is the feature picked before the points, its reference made there again and
     // its box shown on the preview.
@@ -414,7 +415,7 @@ TEST_P(SecondRoad, PointsLimitSigmaAndBackToOneBox) {
     EXPECT_EQ(control<QFrame>(align, "BoxOutline")->geometry(),
               QRect(80 - half, 60 - half, 2 * half, 2 * half));
     EXPECT_FALSE(control<TPCheck>(*form, "Multi")->Checked());
-    clickTab(*form->Tabpages, 2);
+    clickTab(*pieces(*form).Tabpages, 2);
     click(control<TRxSpeedButton>(*form, "Stackbutton"));
     EXPECT_FALSE(context.pipeline.alignPoints().MultiPointMode);
     EXPECT_EQ(context.pipeline.alignPoints().Alignpoints, 1);
@@ -514,14 +515,14 @@ TEST_F(WorkflowWindowTest, EveryPageStillFitsInALanguageWithLongerTexts) {
         *control<LanguageBox>(align, "Languagebox"), *control<QLabel>(align, "charset1"),
         *control<QComboBox>(align, "QualityMethodCombo"), *control<TRadioGroup>(align, "CopyAlignmethods")};
     LanguageboxChange(window, controls);
-    ASSERT_EQ(form->Tabpages->tabText(0), "Aligner");
+    ASSERT_EQ(pieces(*form).Tabpages->tabText(0), "Aligner");
     ASSERT_EQ(control<TRxSpeedButton>(align, "Alignbutton")->text().size(), 7);
     expectEveryPageLaidOut();
 }
 
 TEST_F(WorkflowWindowTest, FitFillsTheLargePreviewAndFollowsTheWindow) {
     dialogs->willChoose(recording.path, SerKind);
-    click(form->Speedbar->Selectbutton);
+    click(pieces(*form).Speedbar->Selectbutton);
     click(control<TPCheck>(align, "PreviewFull"));
     // The frame enlarged as far as the box allows, 30 pixels inside it, its shape kept.
     const auto expected = [&] {
@@ -546,11 +547,11 @@ TEST_F(WorkflowWindowTest, FitFillsTheLargePreviewAndFollowsTheWindow) {
 }
 
 TEST_F(WorkflowWindowTest, APassEndsWithItsBarAndStatusSayingHowAndANewInputClearsThem) {
-    QProgressBar& bar = *form->ProgressBar1;
+    QProgressBar& bar = *pieces(*form).ProgressBar1;
     openAndPick();
     // The user cancels in the middle of the pass.
     QTimer::singleShot(0, form.get(),
-                       [this] { QTest::mouseClick(form->Speedbar->Cancelbutton, Qt::LeftButton); });
+                       [this] { QTest::mouseClick(pieces(*form).Speedbar->Cancelbutton, Qt::LeftButton); });
     messages.reply(mrYes);
     click(control<TRxSpeedButton>(align, "Alignbutton"));
     EXPECT_EQ(context.pipeline.state().progstatus, TProgStatus::psNone);
@@ -564,28 +565,29 @@ TEST_F(WorkflowWindowTest, APassEndsWithItsBarAndStatusSayingHowAndANewInputClea
     EXPECT_EQ(panel(3), "Alignment finished");
     EXPECT_EQ(panel(2), "Initial alignment done");
     EXPECT_EQ(bar.value(), bar.maximum());
-    EXPECT_TRUE(form->tools.Registrationgraphwindow->windowTitle().startsWith("Initial alignment done"));
+    EXPECT_TRUE(
+        pieces(*form).tools.Registrationgraphwindow->windowTitle().startsWith("Initial alignment done"));
     EXPECT_TRUE(control<TRxSpeedButton>(align, "Setlimitbutton")->isEnabled());
 
     // A new input starts with nothing of the last one's pass.
     dialogs->willChoose(recording.path, SerKind);
-    click(form->Speedbar->Selectbutton);
+    click(pieces(*form).Speedbar->Selectbutton);
     EXPECT_LT(bar.value(), bar.minimum());
     EXPECT_EQ(panel(3), "Frames : 20 Imagesize : 160x120");
-    EXPECT_EQ(form->tools.Registrationgraphwindow->windowTitle(), "Registration ");
-    EXPECT_EQ(chartSeries(form->registrationWindows, "Series6")->Count(), 0);
+    EXPECT_EQ(pieces(*form).tools.Registrationgraphwindow->windowTitle(), "Registration ");
+    EXPECT_EQ(chartSeries(pieces(*form).registrationWindows, "Series6")->Count(), 0);
     EXPECT_FALSE(control<TRxSpeedButton>(align, "Setlimitbutton")->isEnabled());
 }
 
 TEST_F(WorkflowWindowTest, TheInputDialogReopensInTheLastFolderWithTheLastKind) {
     // A fresh program: the dialog offers videos. The user types the SER file's name anyway.
     dialogs->willChoose(recording.path);
-    click(form->Speedbar->Selectbutton);
+    click(pieces(*form).Speedbar->Selectbutton);
     EXPECT_EQ(dialogs->lastShown.FilterIndex, 1);
     ASSERT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stInputLoaded)
         << "the kind follows the name";
 
-    click(form->Speedbar->Selectbutton);  // cancelled
+    click(pieces(*form).Speedbar->Selectbutton);  // cancelled
     EXPECT_EQ(dialogs->lastShown.InitialDir, dir.path());
     EXPECT_EQ(dialogs->lastShown.FilterIndex, SerKind);
 
@@ -599,7 +601,7 @@ TEST_F(WorkflowWindowTest, TheInputDialogReopensInTheLastFolderWithTheLastKind) 
     TMainForm started(next);
     started.FormCreate({{}, false});
     started.show();
-    click(started.Speedbar->Selectbutton);
+    click(pieces(started).Speedbar->Selectbutton);
     EXPECT_EQ(shown.lastShown.InitialDir, dir.path());
     EXPECT_EQ(shown.lastShown.FilterIndex, SerKind);
 }
