@@ -18,8 +18,8 @@ class AboutPage : public QWidget {
     Q_OBJECT
 public:
     explicit AboutPage(QWidget* parent = nullptr);
-    // The shell area owns this page. Its controls are reached by itself and by its area's controllers (the
-    // friends below) alone; the rest of the window uses its functions.
+    // The shell area owns this page. Only that area's controllers (the friends below) reach its controls; the
+    // rest of the window uses its functions.
     friend class ShellController;
 
     friend class Startup;  // the window's start-up restores and sets its controls

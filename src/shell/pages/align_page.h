@@ -37,8 +37,8 @@ class AlignPage : public QWidget {
     Q_OBJECT
 public:
     explicit AlignPage(QWidget* parent = nullptr);
-    // The input and alignment area owns this page. Its controls are reached by itself and by its area's
-    // controllers (the friends below) alone; the rest of the window uses its functions.
+    // The input and alignment area owns this page. Only that area's controllers (the friends below) reach its
+    // controls; the rest of the window uses its functions.
     friend class InputController;
     friend class AlignController;
     friend class AlignWindow;

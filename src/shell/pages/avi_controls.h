@@ -16,8 +16,8 @@ class AviControls : public QWidget {
     Q_OBJECT
 public:
     explicit AviControls(QWidget* parent = nullptr);
-    // The stack area's video output owns these controls. Its controls are reached by itself and by its area's
-    // controllers (the friends below) alone; the rest of the window uses its functions.
+    // The stack area's video output owns these controls. Only that area's controllers (the friends below)
+    // reach its controls; the rest of the window uses its functions.
     friend class AviController;
 
 private:

@@ -28,8 +28,8 @@ class ToolWindow;
 // histogram 360 × 50, all with hue 0 at the same x.
 struct HueSaturationWindow {
     explicit HueSaturationWindow(ToolWindow& window);
-    // The final area owns this tool window. Its controls are reached by itself and by its area's controllers
-    // (the friends below) alone; the rest of the window uses its functions.
+    // The final area owns this tool window. Only that area's controllers (the friends below) reach its
+    // controls; the rest of the window uses its functions.
     friend class FinalController;
 
 private:
@@ -51,8 +51,8 @@ class FinalPage : public QWidget {
     Q_OBJECT
 public:
     FinalPage(QWidget* parent, ToolWindow& HLSwindow);
-    // The final area owns this page. Its controls are reached by itself and by its area's controllers (the
-    // friends below) alone; the rest of the window uses its functions.
+    // The final area owns this page. Only that area's controllers (the friends below) reach its controls; the
+    // rest of the window uses its functions.
     friend class FinalController;
 
 private:

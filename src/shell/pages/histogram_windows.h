@@ -64,8 +64,8 @@ private:
 
 struct HistogramWindows {
     explicit HistogramWindows(ToolWindows& tools);
-    // The wavelet area owns these tool windows. Its controls are reached by itself and by its area's
-    // controllers (the friends below) alone; the rest of the window uses its functions.
+    // The wavelet area owns these tool windows. Only that area's controllers (the friends below) reach its
+    // controls; the rest of the window uses its functions.
     friend class WaveletController;
 
 private:

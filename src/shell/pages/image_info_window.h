@@ -15,8 +15,8 @@ struct ToolWindows;
 
 struct ImageInfoWindow {
     explicit ImageInfoWindow(ToolWindows& tools);
-    // The image info area owns this tool window. Its controls are reached by itself and by its area's
-    // controllers (the friends below) alone; the rest of the window uses its functions.
+    // The image info area owns this tool window. Only that area's controllers (the friends below) reach its
+    // controls; the rest of the window uses its functions.
     friend class ImageInfoController;
 
 private:

@@ -29,8 +29,8 @@ class OptimizePage : public QWidget {
     Q_OBJECT
 public:
     explicit OptimizePage(QWidget* parent = nullptr);
-    // The optimize area owns this page. Its controls are reached by itself and by its area's controllers (the
-    // friends below) alone; the rest of the window uses its functions.
+    // The optimize area owns this page. Only that area's controllers (the friends below) reach its controls;
+    // the rest of the window uses its functions.
     friend class OptimizeController;
 
     friend class Startup;  // the window's start-up restores and sets its controls

@@ -14,8 +14,8 @@ struct ToolWindows;
 
 struct OptimizerWindows {
     OptimizerWindows(ToolWindows& tools, TChart& Chart8);
-    // The optimize area owns these tool windows. Its controls are reached by itself and by its area's
-    // controllers (the friends below) alone; the rest of the window uses its functions.
+    // The optimize area owns these tool windows. Only that area's controllers (the friends below) reach its
+    // controls; the rest of the window uses its functions.
     friend class OptimizeController;
 
 private:

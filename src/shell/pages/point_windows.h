@@ -30,8 +30,8 @@ struct ToolWindows;
 
 struct PointWindows {
     PointWindows(ToolWindows& tools, QWidget* form);
-    // The alignment area owns these tool windows. Its controls are reached by itself and by its area's
-    // controllers (the friends below) alone; the rest of the window uses its functions.
+    // The alignment area owns these tool windows. Only that area's controllers (the friends below) reach its
+    // controls; the rest of the window uses its functions.
     friend class PointController;
     friend class AlignController;
 

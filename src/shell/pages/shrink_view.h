@@ -14,8 +14,8 @@ class ToolWindow;
 
 struct ShrinkView {
     explicit ShrinkView(ToolWindow& window);
-    // The resize area owns this tool window. Its controls are reached by itself and by its area's controllers
-    // (the friends below) alone; the rest of the window uses its functions.
+    // The resize area owns this tool window. Only that area's controllers (the friends below) reach its
+    // controls; the rest of the window uses its functions.
     friend class ResizeController;
 
 private:

@@ -17,8 +17,8 @@ struct ToolWindows;
 
 struct SigmaEventsWindow {
     explicit SigmaEventsWindow(ToolWindows& tools);
-    // The stack area's sigma events own this tool window. Its controls are reached by itself and by its
-    // area's controllers (the friends below) alone; the rest of the window uses its functions.
+    // The stack area's sigma events own this tool window. Only that area's controllers (the friends below)
+    // reach its controls; the rest of the window uses its functions.
     friend class SigmaController;
 
 private:

@@ -30,8 +30,8 @@ class StackPage : public QWidget {
     Q_OBJECT
 public:
     explicit StackPage(QWidget* parent = nullptr);
-    // The stack area owns this page. Its controls are reached by itself and by its area's controllers (the
-    // friends below) alone; the rest of the window uses its functions.
+    // The stack area owns this page. Only that area's controllers (the friends below) reach its controls; the
+    // rest of the window uses its functions.
     friend class StackController;
     friend class SigmaController;
 

@@ -49,8 +49,8 @@ class WaveletPage : public QWidget {
     Q_OBJECT
 public:
     explicit WaveletPage(QWidget* parent = nullptr);
-    // The wavelet area owns this page. Its controls are reached by itself and by its area's controllers (the
-    // friends below) alone; the rest of the window uses its functions.
+    // The wavelet area owns this page. Only that area's controllers (the friends below) reach its controls;
+    // the rest of the window uses its functions.
     friend class WaveletController;
 
     friend class Startup;  // the window's start-up restores and sets its controls

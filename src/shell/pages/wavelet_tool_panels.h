@@ -24,8 +24,8 @@ class WaveletFilterPanel : public QWidget {
     Q_OBJECT
 public:
     explicit WaveletFilterPanel(QWidget* parent);
-    // The wavelet area owns this tool window. Its controls are reached by itself and by its area's
-    // controllers (the friends below) alone; the rest of the window uses its functions.
+    // The wavelet area owns this tool window. Only that area's controllers (the friends below) reach its
+    // controls; the rest of the window uses its functions.
     friend class WaveletController;
 
     friend class Startup;  // the window's start-up restores and sets its controls
@@ -53,8 +53,8 @@ class GammaPanel : public QWidget {
     Q_OBJECT
 public:
     explicit GammaPanel(QWidget* parent);
-    // The wavelet area owns this tool window. Its controls are reached by itself and by its area's
-    // controllers (the friends below) alone; the rest of the window uses its functions.
+    // The wavelet area owns this tool window. Only that area's controllers (the friends below) reach its
+    // controls; the rest of the window uses its functions.
     friend class WaveletController;
 
     friend class Startup;  // the window's start-up restores and sets its controls
@@ -78,8 +78,8 @@ class RgbBalancePanel : public QWidget {
     Q_OBJECT
 public:
     explicit RgbBalancePanel(QWidget* parent);
-    // The wavelet area owns this tool window. Its controls are reached by itself and by its area's
-    // controllers (the friends below) alone; the rest of the window uses its functions.
+    // The wavelet area owns this tool window. Only that area's controllers (the friends below) reach its
+    // controls; the rest of the window uses its functions.
     friend class WaveletController;
 
     friend RenderOptions readRenderOptions(const WaveletPage& page, const WaveletToolPanels& panels);
@@ -103,8 +103,8 @@ class TonemapPanel : public QWidget {
     Q_OBJECT
 public:
     explicit TonemapPanel(QWidget* parent);
-    // The wavelet area owns this tool window. Its controls are reached by itself and by its area's
-    // controllers (the friends below) alone; the rest of the window uses its functions.
+    // The wavelet area owns this tool window. Only that area's controllers (the friends below) reach its
+    // controls; the rest of the window uses its functions.
     friend class WaveletController;
 
     friend class Startup;  // the window's start-up restores and sets its controls
