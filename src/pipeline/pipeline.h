@@ -20,9 +20,8 @@
 // `keepStack`, which keeps it (`stack()`), gives the stack picture, its value range, means and
 // luminance histogram to the wavelet data (`wavelet()`), keeps the frame limit the stack left
 // (`frameLimit()`) and announces `Stack` and `FrameLimit`; the controller shows the picture on its
-// page. Entering the Wavelet page processes that stack: `beginProcessing`, `decomposeWhenDirty`
-// and the render pass; when the render is over (`finishRender`) the pipeline announces
-// `Processed`, so the Final page's picture follows.
+// page. Entering the Wavelet page processes that stack (`process`) and renders it; when the render is over
+// (`finishRender`) the pipeline announces `Processed`, so the Final page's picture follows.
 //
 // The program changes the state only through operations, and only the pipeline announces. Tests that
 // build a run's state directly reach it through `PipelineTestAccess`, which only the tests define.
@@ -46,9 +45,9 @@
 #include "frames/per_input_reset.h"
 #include "frames/program_state.h"
 #include "output/frame_avi.h"
-#include "pipeline/optimize_and_stack.h"
 #include "output/save_rules.h"
 #include "pipeline/final_data.h"
+#include "pipeline/optimize_and_stack.h"
 #include "pipeline/stack_data.h"
 #include "pipeline/wavelet_data.h"
 #include "registration/align_frame.h"
@@ -103,6 +102,12 @@ struct RunState {
 };
 
 // What an operation changed, as its observers hear it.
+// What the process stage found: a stack to process, and its layers computed anew (a new result).
+struct ProcessStart {
+    bool stack = false;
+    bool decomposed = false;
+};
+
 enum class PipelineChange {
     Input,       // a new input was taken (or the input was reset)
     Stage,       // the program state moved on (or back): progstatus, ProcessStage, activepage
@@ -142,7 +147,8 @@ public:
     virtual void pointStarting(int p) = 0;
     virtual PointReference referenceAt(int p, int x, int y, int item) = 0;
     virtual void pointsDone(int done) = 0;
-    virtual AlignmentPassResult alignReferences(std::vector<PointReference>& references, bool manualAlign) = 0;
+    virtual AlignmentPassResult alignReferences(std::vector<PointReference>& references,
+                                                bool manualAlign) = 0;
 };
 
 // The points placed and how they are aligned: "Multi-Quantity" measures every point; the first
@@ -261,13 +267,13 @@ public:
                                            AlignPorts& ports);
     // A click on the preview: the feature picked there and its reference computed, or the click an
     // alignment waits for taken. Throws KestraveError as the reference does.
-    PickResult pickFeature(const PreviewClick& click, const ReferenceOptions& reference, const AlignOptions& align,
-                           AlignPorts& ports);
+    PickResult pickFeature(const PreviewClick& click, const ReferenceOptions& reference,
+                           const AlignOptions& align, AlignPorts& ports);
     // The frames of `frames` aligned on the one box and ranked; `manualAlign`: the user points
     // the feature out in each frame. A reference made from a processed stack belongs to the
     // alignment before. Announces `Frames` and `Stage`.
-    AlignmentPassResult alignAllFrames(const AlignmentPassOptions& options, bool manualAlign, FrameSource& frames,
-                                       AlignPorts& ports);
+    AlignmentPassResult alignAllFrames(const AlignmentPassOptions& options, bool manualAlign,
+                                       FrameSource& frames, AlignPorts& ports);
     // The placed points aligned: their references taken from the last point down, the frames
     // aligned on them, and after a finished pass a "Simple" setup copies point 1 to the others.
     // With two points or more "Simple" aligns the frames once on the largest box around the points
@@ -280,7 +286,8 @@ public:
     // point 1's box alone; each point filed with its best grade. Only the first reference's
     // alignment is pointed out by hand when `manualAlign`. Announces `Frames` and `Stage`.
     AlignmentPassResult alignPoints(std::vector<PointReference>& references, bool manualAlign,
-                                    const AlignmentPassOptions& options, FrameSource& frames, AlignPorts& ports);
+                                    const AlignmentPassOptions& options, FrameSource& frames,
+                                    AlignPorts& ports);
     // The box size item (of the box sizes the Align page offers) in force for an alignment point
     // the optimizer works on. Announces `BoxSize`.
     void useBoxSizeItem(int item);
@@ -396,11 +403,11 @@ public:
     // A setting the layers are computed with changed: they are computed again before the next
     // rendering.
     void markLayersDirty();
-    // "Process": the processing starts (stage and image size from the stack), the stack is shown
-    // in the processed view, and the layers are computed when out of date (true then).
-    void beginProcessing(const WaveletProcessOptions& options);
+    // "Process", the process stage: the image size follows the stack (resampled or not); when a
+    // stack is there for the Wavelet page it is shown in the processed view and the layers are
+    // computed when out of date (throws WaveletError). The stack's own picture shown again.
+    ProcessStart process(const WaveletProcessOptions& options, ProgressPort& progress);
     void showStackInProcessedView();
-    bool decomposeWhenDirty(const WaveletProcessOptions& options, ProgressPort& progress);
     // A click on the processed view: the feature in frame pixels (the view's point divided by
     // `scale`), the processing area centred on the point.
     void chooseFeatureOnProcessedView(int x, int y, double scale);
@@ -544,12 +551,14 @@ public:
     void restoreViewAfterLayer();
     // The final page: the picture pressed, dragged and released (a crop rectangle, or the centre
     // of rotation while the window's centre pick mode is on; the release ends that mode); the
-    // final picture and its hue histogram (none when the processed view is empty); a right click
-    // adding a hue point (true when one was added).
+    // final stage: the processed picture's 16-bit result with the final page's settings (hue,
+    // saturation and lightness curves, turn, flips) and its hue histogram, none when the processed
+    // view is empty (throws when a picture this large cannot be made: the last one stays); a right
+    // click adding a hue point (true when one was added).
     bool pressFinalPicture(int x, int y, bool centrePickMode);
     void dragFinalPicture(int x, int y, bool centrePickMode);
     bool releaseFinalPicture(bool& centrePickMode);
-    void takeFinalPicture(Bitmap24&& shown, const HueHistogram& histogram);
+    const FinalData& renderFinalPicture(const FinalSettings& settings);
     bool addHuePoint(float hue);
     // (end of the wavelet views section)
 

@@ -12,18 +12,21 @@ void Pipeline::markLayersDirty() {
     run_.state.LayersDirty = true;
 }
 
-void Pipeline::beginProcessing(const WaveletProcessOptions& options) {
+ProcessStart Pipeline::process(const WaveletProcessOptions& options, ProgressPort& progress) {
     beginWaveletProcessing(run_.model, options);
+    if (run_.state.activepage < TMainTab::tabWavelet || run_.model.ImageWidth <= 0 ||
+        run_.model.ImageHeight <= 0)
+        return {};
+    showStackInProcessedView();
+    return {
+        .stack = true,
+        .decomposed = kestrave::decomposeWhenDirty(run_.images, run_.model.ImageWidth, run_.model.ImageHeight,
+                                                   run_.state, run_.wavelet.filter, options, progress)};
 }
 
 void Pipeline::showStackInProcessedView() {
     showStackView(run_.wavelet.Stackimage, run_.wavelet.ProcessPicture, run_.model.ImageWidth,
                   run_.model.ImageHeight);
-}
-
-bool Pipeline::decomposeWhenDirty(const WaveletProcessOptions& options, ProgressPort& progress) {
-    return kestrave::decomposeWhenDirty(run_.images, run_.model.ImageWidth, run_.model.ImageHeight, run_.state,
-                                        run_.wavelet.filter, options, progress);
 }
 
 void Pipeline::chooseFeatureOnProcessedView(int x, int y, double scale) {
@@ -41,7 +44,8 @@ void Pipeline::keepClipboardPicture() {
 }
 
 void Pipeline::showDifferenceToClipboard() {
-    diffGreen(run_.wavelet.ProcessPicture, run_.wavelet.ClipTemp, run_.model.ImageWidth, run_.model.ImageHeight);
+    diffGreen(run_.wavelet.ProcessPicture, run_.wavelet.ClipTemp, run_.model.ImageWidth,
+              run_.model.ImageHeight);
 }
 
 void Pipeline::showKeptPicture(bool clipboardPicture) {

@@ -216,9 +216,18 @@ bool Pipeline::releaseFinalPicture(bool& centrePickMode) {
     return kestrave::releaseFinalPicture(run_.state, centrePickMode);
 }
 
-void Pipeline::takeFinalPicture(Bitmap24&& shown, const HueHistogram& histogram) {
-    run_.finalImage.shown = std::move(shown);
-    run_.finalImage.histogram = histogram;
+const FinalData& Pipeline::renderFinalPicture(const FinalSettings& settings) {
+    const Bitmap24& rendered = run_.wavelet.ProcessPicture;
+    if (rendered.empty()) {
+        run_.finalImage.shown = Bitmap24();
+        run_.finalImage.histogram = {};
+        return run_.finalImage;
+    }
+    const FinalPicture picture =
+        renderFinal(run_.images.ResultImage16, rendered.width(), rendered.height(), settings);
+    run_.finalImage.shown = FlipBitmap(settings.FlipY, settings.FlipX, picture.image);
+    run_.finalImage.histogram = picture.histogram;
+    return run_.finalImage;
 }
 
 bool Pipeline::addHuePoint(float hue) {

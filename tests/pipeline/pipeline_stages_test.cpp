@@ -258,10 +258,10 @@ TEST(PipelineStages, ProcessingGivesTheStackBackOrChangesItsDetailAndTheFinalPic
     run.takeFrames(sceneFrames(6.0, false), true);
     run.pipeline.keepStack(run.stack(), false);
     const WaveletProcessOptions wavelet;
-    run.pipeline.beginProcessing(wavelet);
-    run.pipeline.showStackInProcessedView();
-    EXPECT_TRUE(run.pipeline.decomposeWhenDirty(wavelet, run.progress));
-    EXPECT_FALSE(run.pipeline.decomposeWhenDirty(wavelet, run.progress));
+    const ProcessStart first = run.pipeline.process(wavelet, run.progress);
+    EXPECT_TRUE(first.stack && first.decomposed);
+    const ProcessStart again = run.pipeline.process(wavelet, run.progress);
+    EXPECT_TRUE(again.stack && !again.decomposed);
 
     enum class Detail { Same, More, Less };
     struct Case {
@@ -308,9 +308,7 @@ TEST(PipelineStages, ProcessingGivesTheStackBackOrChangesItsDetailAndTheFinalPic
     settings.SatCurveTable = tables.SatCurveTable;
     settings.HueCurveTable = tables.HueCurveTable;
     settings.LightCurveTable = tables.LightCurveTable;
-    FinalPicture picture = renderFinal(run.pipeline.images().ResultImage16, Width, Height, settings);
-    run.pipeline.takeFinalPicture(std::move(picture.image), picture.histogram);
-    EXPECT_LE(largestDifference(run.pipeline.finalImage().shown, processed), 1);
+    EXPECT_LE(largestDifference(run.pipeline.renderFinalPicture(settings).shown, processed), 1);
 }
 
 // A fixed pattern of the camera: a gradient and a hot pixel, at most 58 levels.

@@ -101,8 +101,14 @@ AlignController::AlignController(const AlignControllerParts& parts)
     : parts_(parts),
       pipeline_(parts.pipeline),
       ports_(parts.ports),
-      window_(std::make_unique<AlignWindow>(parts_, *this)),
-      points_(std::make_unique<PointController>(parts_, *this, *window_)) {
+      window_(std::make_unique<AlignWindow>(parts_)),
+      points_(std::make_unique<PointController>(
+          parts_, *window_,
+          OneBoxAlignment{.boxSizeChosen = [this] { FFTsizeGroupClick(); },
+                          .recomputeReference = [this] { RecalcFFTbuttonClick(); },
+                          .alignOptions = [this] { return readAlignOptions(); },
+                          .passOptions = [this] { return readPassOptions(); },
+                          .passEnded = [this](const AlignmentPassResult& pass) { alignmentEnded(pass); }})) {
     AlignPage& page = parts_.page;
     // The box size an alignment point's optimizing puts in force shows in the page's choice.
     boxSizeShown_ = pipeline_.subscribe([this](PipelineChange change) {
@@ -745,8 +751,7 @@ void AlignController::showSpectrumUndefined() {
 }
 
 void AlignController::ShowFFTSpectrum(const Bitmap24& spectrum) {
-    QLabel& picture = *parts_.registrationWindows.imgFFT;
-    picture.setPixmap(QPixmap::fromImage(bitmapView(spectrum).scaled(picture.size())));
+    window_->showSpectrum(spectrum);
 }
 
 void AlignController::DrawRegistrationGraph() {

@@ -26,11 +26,10 @@
 
 namespace kestrave {
 
-AlignWindow::AlignWindow(const AlignControllerParts& parts, AlignController& align)
+AlignWindow::AlignWindow(const AlignControllerParts& parts)
     : parts_(parts),
       pipeline_(parts.pipeline),
       ports_(parts.ports),
-      align_(align),
       pacer_(unattendedWindow(*parts.page.window(), [this] { return pipeline_.state().BatchMode; })) {}
 
 AlignWindow::~AlignWindow() {
@@ -96,7 +95,7 @@ void AlignWindow::setCursor(AlignCursor cursor) {
 }
 
 void AlignWindow::showCorrelationSurface(const Bitmap24& picture) {
-    align_.ShowFFTSpectrum(picture);
+    showSpectrum(picture);
 }
 
 void AlignWindow::hideSpectrumWindow() {
@@ -200,6 +199,11 @@ void AlignWindow::showPreview(const QImage& picture) {
 
 void AlignWindow::showSpectrumUndefined() {
     parts_.registrationWindows.showSpectrumUndefined();
+}
+
+void AlignWindow::showSpectrum(const Bitmap24& spectrum) {
+    QLabel& picture = *parts_.registrationWindows.imgFFT;
+    picture.setPixmap(QPixmap::fromImage(bitmapView(spectrum).scaled(picture.size())));
 }
 
 }  // namespace kestrave

@@ -12,14 +12,14 @@ class QWidget;
 
 namespace kestrave {
 
-class AlignController;
+class Bitmap24;
 class Pipeline;
 class ShellPorts;
 struct AlignControllerParts;
 
 class AlignWindow : public ReferenceWindow, public AlignmentView {
 public:
-    AlignWindow(const AlignControllerParts& parts, AlignController& align);
+    explicit AlignWindow(const AlignControllerParts& parts);
     ~AlignWindow() override;
     AlignWindow(const AlignWindow&) = delete;
     AlignWindow& operator=(const AlignWindow&) = delete;
@@ -51,12 +51,13 @@ public:
     void showPreview(const QImage& picture);
     // imgFFT cleared, with " Not defined " in its middle.
     void showSpectrumUndefined();
+    // The spectrum picture stretched over imgFFT.
+    void showSpectrum(const Bitmap24& spectrum);
 
 private:
     const AlignControllerParts& parts_;
     Pipeline& pipeline_;
     ShellPorts& ports_;
-    AlignController& align_;
     // The cursor set over the whole application while alignment runs.
     bool overriding_ = false;
     // Frames aligned in this pass; the preview is drawn for one in ten of them.

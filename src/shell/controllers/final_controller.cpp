@@ -153,17 +153,12 @@ FinalSettings FinalController::readFinalSettings() const {
 
 void FinalController::UpdateFinalBitmap() {
     sliderPause_->stop();
-    const Bitmap24& rendered = parts_.pipeline.wavelet().ProcessPicture;
-    if (rendered.empty()) {
-        parts_.pipeline.takeFinalPicture(Bitmap24(), {});
+    if (parts_.pipeline.wavelet().ProcessPicture.empty()) {
+        parts_.pipeline.renderFinalPicture({});
     } else {
         const BusyCursor busy;
         try {
-            const FinalSettings settings = readFinalSettings();
-            const FinalPicture picture = renderFinal(parts_.pipeline.images().ResultImage16, rendered.width(),
-                                                     rendered.height(), settings);
-            parts_.pipeline.takeFinalPicture(FlipBitmap(settings.FlipY, settings.FlipX, picture.image),
-                                             picture.histogram);
+            parts_.pipeline.renderFinalPicture(readFinalSettings());
         } catch (const std::exception& error) {
             // Out of memory for a picture this large: the last picture stays.
             parts_.messages.error("Final image", error.what());

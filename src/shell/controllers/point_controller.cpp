@@ -11,6 +11,7 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <cmath>
+#include <utility>
 
 #include "frames/input_sources.h"
 #include "platform/bitmap24.h"
@@ -58,12 +59,12 @@ std::filesystem::path proposedName(const TFileDialog& saved) {
 
 }  // namespace
 
-PointController::PointController(const AlignControllerParts& parts, AlignController& align,
-                                 AlignWindow& window)
+PointController::PointController(const AlignControllerParts& parts, AlignWindow& window,
+                                 OneBoxAlignment alignment)
     : parts_(parts),
       pipeline_(parts.pipeline),
       ports_(parts.ports),
-      align_(align),
+      alignment_(std::move(alignment)),
       windows_(parts.pointWindows),
       window_(window) {
     SavePointDialog = makeFileDialog(TFileDialog::Kind::Save, SaveFilter, "KAP");
@@ -276,7 +277,7 @@ void PointController::takePointFile(const PointFileContent& content) {
         const int item = fftItemForSize(content.points.front().FFTSize);
         if (item != page.FFTsizeGroup->ItemIndex()) {
             page.FFTsizeGroup->setItemIndex(item);
-            align_.FFTsizeGroupClick();
+            alignment_.boxSizeChosen();
         }
     }
     drawPoints(Qt::white);
@@ -370,11 +371,11 @@ PointReference PointController::referenceAt(int p, int x, int y, int item) {
     AlignPage& page = parts_.page;
     if (item >= 0 && item != page.FFTsizeGroup->ItemIndex()) {
         page.FFTsizeGroup->setItemIndex(item);
-        align_.FFTsizeGroupClick();
+        alignment_.boxSizeChosen();
     }
     pipeline_.takeFeatureAt(x, y);
-    align_.RecalcFFTbuttonClick();
-    return pipeline_.pointReference(p, align_.readAlignOptions());
+    alignment_.recomputeReference();
+    return pipeline_.pointReference(p, alignment_.alignOptions());
 }
 
 void PointController::takeRememberedPoints() {
@@ -504,7 +505,7 @@ void PointController::alignPlacedPoints(int count, bool multiQuantity, bool manu
     progressWindow.hide();
     zoom.setWindowTitle("Zoom");
     zoom.hide();
-    align_.alignmentEnded(pass);
+    alignment_.passEnded(pass);
 }
 
 void PointController::pointStarting(int p) {
@@ -526,7 +527,7 @@ AlignmentPassResult PointController::alignReferences(std::vector<PointReference>
     parts_.tabs.setEnabled(false);
     AlignmentPassResult pass;
     try {
-        const AlignmentPassOptions options = align_.readPassOptions();
+        const AlignmentPassOptions options = alignment_.passOptions();
         const std::unique_ptr<InputFrameSource> source =
             pipeline_.inputFrames(options.lastFrame, parts_.entries.readSourceOptions());
         AlignPorts ports = window_.ports();

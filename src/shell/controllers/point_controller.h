@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QObject>
 #include <filesystem>
+#include <functional>
 #include <vector>
 
 #include "pipeline/pipeline.h"
@@ -19,16 +20,28 @@ class QColor;
 
 namespace kestrave {
 
-class AlignController;
 class AlignWindow;
 class Pipeline;
 class ShellPorts;
 struct AlignControllerParts;
 struct PointWindows;
 
+// What the points' handlers ask of the one-box alignment they work beside; its owner fills it in.
+struct OneBoxAlignment {
+    // The box size chosen in FFTsizeGroup put in force.
+    std::function<void()> boxSizeChosen;
+    // The reference computed again from the box around the feature.
+    std::function<void()> recomputeReference;
+    // The control values the alignment of one frame and a pass read.
+    std::function<AlignOptions()> alignOptions;
+    std::function<AlignmentPassOptions()> passOptions;
+    // How a pass over every frame ended, shown in the window.
+    std::function<void(const AlignmentPassResult&)> passEnded;
+};
+
 class PointController : public QObject, public PointPassWindow {
 public:
-    PointController(const AlignControllerParts& parts, AlignController& align, AlignWindow& window);
+    PointController(const AlignControllerParts& parts, AlignWindow& window, OneBoxAlignment alignment);
 
     // Places points on the shown frame where it holds most detail, replacing the grid's.
     void EstimatebestalignClick();
@@ -101,7 +114,7 @@ private:
     const AlignControllerParts& parts_;
     Pipeline& pipeline_;
     ShellPorts& ports_;
-    AlignController& align_;
+    const OneBoxAlignment alignment_;
     PointWindows& windows_;
     AlignWindow& window_;
     // The multi-point setup runs.

@@ -146,19 +146,19 @@ void WaveletController::ProcessButtonClick() {
     if (!operation) return;
     const WaveletProcessOptions options = processOptions();
     ports_.shell.WaveletTabPending = ports_.shell.WaveletPagePending = false;
-    pipeline_.beginProcessing(options);
     page_.savebmp2button->setEnabled(true);
-    if (!stackExists()) return;
     const BusyCursor busy;
-    pipeline_.showStackInProcessedView();
-    page_.ProcessImage->move(0, 0);
     try {
-        if (pipeline_.decomposeWhenDirty(options, ports_.progress())) {
+        const ProcessStart start = pipeline_.process(options, ports_.progress());
+        if (!start.stack) return;
+        page_.ProcessImage->move(0, 0);
+        if (start.decomposed) {
             updateLayerCaptions(options.steps);
             // A new result that nobody saved yet: closing the window asks again.
             ports_.shell.ImageSaved = false;
         }
     } catch (const WaveletError& error) {
+        page_.ProcessImage->move(0, 0);
         reportWaveletError(error);
         return;
     }
