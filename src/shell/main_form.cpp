@@ -28,8 +28,10 @@
 #include "shell/language_handlers.h"
 #include "shell/pages/about_page.h"
 #include "shell/pages/align_page.h"
+#include "shell/pages/avi_controls.h"
 #include "shell/pages/final_page.h"
 #include "shell/pages/line_chart.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/page_controls.h"
 #include "shell/pages/stack_page.h"
@@ -43,6 +45,7 @@
 #include "widgets/check_box.h"
 #include "widgets/drop_files.h"
 #include "widgets/form_storage.h"
+#include "widgets/spin_edit.h"
 #include "widgets/splines.h"
 #include "widgets/statusbar_autofeed.h"
 
@@ -56,8 +59,8 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
       histogramWindows(tools),
       frameWindows(tools, this),
       imageInfoWindow(tools),
-      registrationWindows(tools, *frameWindows.Chart8),
-      optimizerWindows(tools, *frameWindows.Chart8),
+      registrationWindows(tools, frameWindows.registrationChart()),
+      optimizerWindows(tools, frameWindows.registrationChart()),
       pointWindows(tools, this),
       sigmaEventsWindow(tools),
       shrinkView(*tools.Shrinkview) {
@@ -97,12 +100,12 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
     }
 
     // The optimizer's chart is shown in the Optimize page's registration window.
-    tools.RegiStration2->Body->addWidget(optimizePage->Chart7, 1);
+    tools.RegiStration2->Body->addWidget(&optimizePage->optimizerChart(), 1);
     for (ToolWindow* chart : {tools.Registrationgraphwindow, tools.RegiStration2}) chart->resize(360, 230);
 
     // The tab indicator points at speed-bar items, so it lies over the whole window's content.
-    alignPage->Showbutton->setParent(central);
-    markButton(*alignPage->Showbutton, *Speedbar->Selectbutton, -2);
+    alignPage->tabMarker().setParent(central);
+    markButton(alignPage->tabMarker(), *Speedbar->Selectbutton, -2);
 
     layout->addWidget(Speedbar);
     layout->addWidget(Tabpages);
@@ -133,7 +136,8 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
     AdvStatusBar1->holdAtRight(Panel5);
 
     app.setProgress(std::make_unique<WindowProgress>(*this, *ProgressBar1, StatusPanels, app.operations));
-    app.messages().setAttention(std::make_unique<WindowAttention>(*this, *aboutPage->Formmessage));
+    app.messages().setAttention(
+        std::make_unique<WindowAttention>(*this, *control<TPCheck>(*aboutPage, "Formmessage")));
     app.operations.onIdleWhileClosing = [this] {
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
     };
@@ -154,12 +158,13 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
 // points; none is given another controller, so the order below does not matter.
 void TMainForm::makeControllers() {
     WindowEntryPoints& entries = *this;
-    shell = std::make_unique<ShellController>(ShellControllerParts{
-        app.pipeline, app.ports, *this, *Tabpages, *PageControl1, *Speedbar, tools, *alignPage, *optimizePage,
-        *stackPage, *waveletPage,
-        DeveloperControls{*alignPage, *waveletPage, *aboutPage, *tools.Tonemapwindow,
-                          *waveletTools.tonemap->Tonegraph, [this] { align->QualityMethodComboChange(); }},
-        entries});
+    shell = std::make_unique<ShellController>(
+        ShellControllerParts{app.pipeline, app.ports, *this, *Tabpages, *PageControl1, *Speedbar, tools,
+                             *alignPage, *optimizePage, *stackPage, *waveletPage,
+                             DeveloperControls{*alignPage, *waveletPage, *aboutPage, *tools.Tonemapwindow,
+                                               *control<TPCheck>(*waveletTools.tonemap, "Tonegraph"),
+                                               [this] { align->QualityMethodComboChange(); }},
+                             entries});
     toolWindows = std::make_unique<ToolWindowController>(
         ToolWindowControllerParts{tools, *this, *alignPage, *stackPage, *waveletPage, *finalPage, entries});
     stack = std::make_unique<StackController>(StackControllerParts{.pipeline = app.pipeline,
@@ -186,7 +191,7 @@ void TMainForm::makeControllers() {
                                                                    .entries = entries});
     save = std::make_unique<SaveController>(SaveControllerParts{app.pipeline, app.ports, *alignPage,
                                                                 *stackPage, *waveletPage, imageInfoWindow,
-                                                                *frameWindows.StackSlider, dialogs, entries});
+                                                                frameWindows, dialogs, entries});
     wavelet = std::make_unique<WaveletController>(
         WaveletControllerParts{app.pipeline, app.ports, *waveletPage, waveletTools, histogramWindows, tools,
                                *stackPage, *alignPage, *PageControl1, *ProgressBar1, entries});
@@ -224,7 +229,7 @@ void TMainForm::makeControllers() {
                                 .entries = entries});
     imageInfo = std::make_unique<ImageInfoController>(ImageInfoControllerParts{
         app.shell, imageInfoWindow, *tools.Imageinfowindow, *Speedbar->ImageInfobutton, *waveletPage,
-        *frameWindows.StackSlider, *waveletTools.gamma->Gamma1spin, dialogs});
+        frameWindows, *waveletTools.gamma, dialogs});
     calibration = std::make_unique<CalibrationController>(
         CalibrationControllerParts{.pipeline = app.pipeline,
                                    .ports = app.ports,
@@ -238,9 +243,9 @@ void TMainForm::makeControllers() {
     options = std::make_unique<OptionsController>(
         OptionsControllerParts{app.pipeline, app.shell, app.messages(), *this, *alignPage, *stackPage,
                                tools, entries});
-    avi = std::make_unique<AviController>(AviControllerParts{app.pipeline, app.ports, *stackPage->aviControls,
-                                                             *alignPage, *frameWindows.StackSlider,
-                                                             dialogs.SaveDialog6, *ProgressBar1, entries});
+    avi = std::make_unique<AviController>(AviControllerParts{app.pipeline, app.ports, stackPage->aviOutput(),
+                                                             *alignPage, frameWindows, dialogs.SaveDialog6,
+                                                             *ProgressBar1, entries});
     resizeView = std::make_unique<ResizeController>(
         ResizeControllerParts{app.pipeline, app.ports, *tools.Shrinkview, shrinkView, *waveletPage,
                               *finalPage, *stackPage, *alignPage, dialogs.SaveDialog4, *PageControl1});
@@ -249,8 +254,12 @@ void TMainForm::makeControllers() {
         *waveletPage, frameWindows, tools, *FormSettings, dialogs, entries, *this});
 }
 
-TMainForm::~TMainForm() {
+void TMainForm::storeFormSettings() {
     FormSettings->FormDestroy();
+}
+
+TMainForm::~TMainForm() {
+    storeFormSettings();
     app.operations.onIdleWhileClosing = nullptr;
     app.messages().setAttention(nullptr);
     app.setProgress(nullptr);

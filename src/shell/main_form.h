@@ -69,6 +69,21 @@ public:
     explicit TMainForm(ApplicationContext& app, QWidget* parent = nullptr);
     ~TMainForm() override;
 
+    // The start-up: settings, command line and batch work, in their fixed order.
+    StartupOutcome FormCreate(const StartupOptions& options);
+    // The window's placement and stored control values written to their file, as closing writes
+    // them.
+    void storeFormSettings();
+
+private:
+    // The window's own start-up, languages and screenshot walk reach its pieces; the tests reach
+    // them through their accessor.
+    friend class Startup;
+    friend class ScreenshotWalk;
+    friend LanguageWindow languageWindow(TMainForm& form);
+    friend void connectLanguageControls(TMainForm& form);
+    friend struct MainFormTestAccess;
+
     ApplicationContext& app;
 
     SpeedBar* Speedbar = nullptr;
@@ -140,9 +155,6 @@ public:
     std::unique_ptr<AviController> avi;
     std::unique_ptr<ResizeController> resizeView;
     std::unique_ptr<ProjectController> project;
-
-    // The start-up: settings, command line and batch work, in their fixed order.
-    StartupOutcome FormCreate(const StartupOptions& options);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

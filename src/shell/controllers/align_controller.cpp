@@ -23,7 +23,6 @@
 #include "registration/fft.h"
 #include "registration/frame_limit.h"
 #include "registration/quality_method.h"
-#include "shell/shell_ports.h"
 #include "shell/controllers/align_page_options.h"
 #include "shell/controllers/align_window.h"
 #include "shell/controllers/point_controller.h"
@@ -36,6 +35,7 @@
 #include "shell/pages/registration_windows.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
+#include "shell/shell_ports.h"
 #include "shell/stored_settings.h"
 #include "shell/tab_strip.h"
 #include "shell/tool_windows.h"
@@ -223,23 +223,19 @@ void AlignController::recomputeReference() {
 
 // --- Reading the controls ----------------------------------------------------------------------
 
-namespace {
-
-QualityMethodChoice methodChoice(const AlignPage& page) {
-    return QualityMethodComboChange(page.QualityMethodCombo->currentIndex(),
-                                    static_cast<double>(page.QualityFilter->Value()),
-                                    static_cast<double>(page.QualFilterDX->Value()));
+QualityMethodChoice AlignController::methodChoice(const AlignPage& page) {
+    return kestrave::QualityMethodComboChange(page.QualityMethodCombo->currentIndex(),
+                                              static_cast<double>(page.QualityFilter->Value()),
+                                              static_cast<double>(page.QualFilterDX->Value()));
 }
 
-BoxLevelOptions levelOptions(const AlignPage& page) {
+BoxLevelOptions AlignController::levelOptions(const AlignPage& page) {
     BoxLevelOptions levels;
     levels.biasSubtract = page.Blurbox->Checked();
     levels.bias = static_cast<double>(page.Bias->Value());
     levels.darkSubtract = page.Usedarkframe->Checked() && !page.Rawdark->Checked();
     return levels;
 }
-
-}  // namespace
 
 ReferenceOptions AlignController::readReferenceOptions() const {
     return readReferenceOptions(parts_.page, pipeline_);

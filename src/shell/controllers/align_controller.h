@@ -30,6 +30,7 @@ class PointController;
 class StackPage;
 class TRxSpinEdit;
 class WaveletPage;
+struct BoxLevelOptions;
 struct FrameWindows;
 struct PointWindows;
 struct RegistrationWindows;
@@ -179,6 +180,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // What the page's quality and level options say.
+    static QualityMethodChoice methodChoice(const AlignPage& page);
+    static BoxLevelOptions levelOptions(const AlignPage& page);
     // The reference computed again at the feature with the page's options, under the guard below.
     void recomputeReference();
     // Runs one reference computation (the recalculation or the pick) with the re-entry guard up;

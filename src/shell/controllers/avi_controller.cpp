@@ -5,13 +5,14 @@
 
 #include "frames/input_sources.h"
 #include "output/frame_avi.h"
-#include "shell/shell_ports.h"
 #include "shell/busy_cursor.h"
 #include "shell/controllers/align_page_options.h"
 #include "shell/controllers/save_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/avi_controls.h"
+#include "shell/pages/frame_windows.h"
 #include "shell/pass_status.h"
+#include "shell/shell_ports.h"
 #include "shell/window_entry_points.h"
 #include "widgets/radio_group.h"
 #include "widgets/slider.h"
@@ -62,7 +63,7 @@ void AviController::RegisterAVIClick() {
     RegisteredAviOptions options;
     options.size = parts_.controls.Registeravichoice->ItemIndex() == 1 ? RegisteredAviSize::MaximumArea
                                                                        : RegisteredAviSize::AlignmentArea;
-    options.lastRank = parts_.StackSlider.MaxValue();
+    options.lastRank = parts_.frameWindows.stackCutoffMax();
     options.FFTSize = parts_.pipeline.fft().FFTSize;
     options.FeatureX = parts_.pipeline.state().FeatureX;
     options.FeatureY = parts_.pipeline.state().FeatureY;

@@ -17,7 +17,7 @@ class FrameSource;
 class Pipeline;
 class ShellPorts;
 class AviControls;
-class TRxSlider;
+struct FrameWindows;
 struct TFileDialog;
 
 // What the AVI handlers work with: the program state, the AVI controls, the Align page (save
@@ -28,7 +28,7 @@ struct AviControllerParts {
     ShellPorts& ports;
     AviControls& controls;
     AlignPage& alignPage;
-    const TRxSlider& StackSlider;
+    const FrameWindows& frameWindows;
     TFileDialog& SaveDialog6;
     QProgressBar& ProgressBar1;
     // The handlers of the other areas, reached through the window.

@@ -7,11 +7,11 @@
 #include <filesystem>
 
 #include "persist/ignore_case.h"
-#include "shell/shell_ports.h"
 #include "shell/busy_cursor.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/stack_page.h"
+#include "shell/shell_ports.h"
 #include "shell/window_entry_points.h"
 #include "widgets/check_box.h"
 #include "widgets/slider.h"
@@ -120,7 +120,7 @@ void CalibrationController::CreateDarkframeClick() {
     parts_.pipeline.prepareMasterFrame(last);
     parts_.stackPage.setPassButtonsEnabled(true);
     parts_.entries.selectTab(StackTab);
-    parts_.frameWindows.StackSlider->setValue(last);
+    parts_.frameWindows.setStackCutoff(last);
     parts_.entries.StackButtonClick();
 }
 

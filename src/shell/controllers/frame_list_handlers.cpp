@@ -11,12 +11,12 @@
 
 #include "frames/frame_browsing.h"
 #include "shell/busy_cursor.h"
-#include "shell/shell_ports.h"
 #include "shell/controllers/input_controller.h"
 #include "shell/message_routine.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
 #include "shell/pages/frame_windows.h"
+#include "shell/shell_ports.h"
 #include "shell/window_dialogs.h"
 #include "widgets/slider.h"
 #include "widgets/spin_edit.h"

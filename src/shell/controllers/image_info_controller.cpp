@@ -4,11 +4,13 @@
 #include <QPlainTextEdit>
 #include <QToolButton>
 
-#include "shell/shell_ports.h"
 #include "shell/controllers/wavelet_controller.h"
 #include "shell/image_info_tag.h"
+#include "shell/pages/frame_windows.h"
 #include "shell/pages/image_info_window.h"
 #include "shell/pages/wavelet_page.h"
+#include "shell/pages/wavelet_tool_panels.h"
+#include "shell/shell_ports.h"
 #include "shell/tool_windows.h"
 #include "shell/window_dialogs.h"
 #include "widgets/check_box.h"
@@ -43,7 +45,7 @@ void ImageInfoController::ShowWaveletschemeClick() {
     options.Datetime = window.Datetimeedit->text().toStdString();
     options.Showstacksize = window.Showstacksize->Checked();
     // The tag names the number of frames stacked (positions 0 .. the slider's), as the status does.
-    options.StackSlider = parts_.stackSlider.Value() + 1;
+    options.StackSlider = parts_.frameWindows.stackCutoff() + 1;
     options.ShowWaveletscheme = window.ShowWaveletscheme->Checked();
     options.Showwaveletvalues = window.Showwaveletvalues->Checked();
     options.scheme = readWaveletScheme(parts_.wavelet);
@@ -52,7 +54,7 @@ void ImageInfoController::ShowWaveletschemeClick() {
     options.ContrastSlider = tone.contrast;
     options.BrightnessSlider = tone.brightness;
     options.Showgamma = window.Showgamma->Checked();
-    options.Gamma = static_cast<double>(parts_.gamma.Value());
+    options.Gamma = parts_.gamma.displayGamma();
     const std::string tag = processingInfoTag(options);
 
     window.Memo3->setPlainText(QString::fromStdString(tag));

@@ -13,9 +13,9 @@ struct ImageInfoWindow;
 struct ShellState;
 struct WindowDialogs;
 class ToolWindow;
-class TRxSlider;
-class TRxSpinEdit;
+class GammaPanel;
 class WaveletPage;
+struct FrameWindows;
 
 // What the image-information handlers work with.
 struct ImageInfoControllerParts {
@@ -25,8 +25,8 @@ struct ImageInfoControllerParts {
     ToolWindow& toolWindow;
     QToolButton& button;
     const WaveletPage& wavelet;
-    const TRxSlider& stackSlider;
-    const TRxSpinEdit& gamma;
+    const FrameWindows& frameWindows;
+    const GammaPanel& gamma;
     // The save dialogs that propose the tag as the file name.
     WindowDialogs& dialogs;
 };

@@ -24,7 +24,6 @@
 #include "output/bmp_writer.h"
 #include "persist/reg_settings.h"
 #include "registration/fft_setup.h"
-#include "shell/shell_ports.h"
 #include "shell/controllers/align_page_options.h"
 #include "shell/controllers/frame_texts.h"
 #include "shell/pages/align_page.h"
@@ -39,6 +38,7 @@
 #include "shell/pages/wavelet_page.h"
 #include "shell/pages/wavelet_tool_panels.h"
 #include "shell/pass_status.h"
+#include "shell/shell_ports.h"
 #include "shell/speed_bar.h"
 #include "shell/tool_windows.h"
 #include "shell/unsaved_result.h"
@@ -335,8 +335,7 @@ void InputController::showTakenInput(InputFilter filter, const ProbedFacts& fact
         ports_.regSettings->WriteString(kRegFilesSection, "Dir", pipeline_.input().inputFolder.string());
     }
     ports_.progress().setCaption(record.caption);
-    parts_.imageInfoWindow.Objectnameedit->setText(QString::fromStdString(record.objectName));
-    parts_.imageInfoWindow.Datetimeedit->setText(QString::fromStdString(record.fileDate));
+    parts_.imageInfoWindow.showObjectAndDate(record.objectName, record.fileDate);
     if (record.seriesFramesTooLarge)
         ports_.messages().ask(how.tooLarge.type, how.tooLarge.caption, how.tooLarge.text, mbOK, mrOk);
     if (filter == InputFilter::SER) {
@@ -431,14 +430,10 @@ void InputController::clearLastInputTexts() {
     clearPassTexts(parts_.progressBar, ports_.progress());
     for (ToolWindow* window : {parts_.tools.Registrationgraphwindow, parts_.tools.RegiStration2})
         window->setWindowTitle("Registration ");
-    const RegistrationWindows& registration = parts_.registrationWindows;
-    for (TFastLineSeries* series : {registration.Series5, registration.Series6, registration.Series8,
-                                    registration.FastLineSeries1, registration.FastLineSeries2})
-        series->Clear();
-    for (TChart* chart : {parts_.frameWindows.Chart8, registration.Chart9}) {
-        chart->setTitle({});
-        chart->clearTexts();
-    }
+    parts_.registrationWindows.clearSeries();
+    parts_.frameWindows.Chart8->setTitle({});
+    parts_.frameWindows.Chart8->clearTexts();
+    parts_.registrationWindows.clearStackGraphTexts();
     parts_.optimizePage.clearCharts();
 }
 
@@ -456,11 +451,8 @@ void InputController::initializesettings() {
     windows.Showgraphpointer->hide();
     windows.gbRollup1->show();
     if (!align.Colourstack->Checked()) align.LRGB->setChecked(false);
-    RgbBalancePanel& balance = *parts_.waveletTools.rgbBalance;
-    for (TRxSpinEdit* factor : {balance.Rbalance, balance.Gbalance, balance.Bbalance}) factor->setValue(1.0);
-    for (TRxSlider* slider : {balance.RedSlider, balance.GreenSlider, balance.blueslider})
-        slider->setValue(0);
-    if (parts_.waveletPage.resetForNewInput()) parts_.waveletTools.gamma->Gamma1spin->setValue(1.0);
+    parts_.waveletTools.rgbBalance->resetForNewInput();
+    if (parts_.waveletPage.resetForNewInput()) parts_.waveletTools.gamma->resetDisplayGamma();
     if (align.FFTsizeGroup->ItemIndex() < 0) align.FFTsizeGroup->setItemIndex(reset.fftSizeItemIndex);
     parts_.stackPage.resetResampleFactor();
     align.AlignSlider->hide();

@@ -22,7 +22,6 @@
 #include "registration/frame_limit_reference.h"
 #include "registration/point_alignment.h"
 #include "registration/point_optimizer.h"
-#include "shell/shell_ports.h"
 #include "shell/busy_cursor.h"
 #include "shell/controllers/align_page_options.h"
 #include "shell/controllers/optimize_view.h"
@@ -37,6 +36,7 @@
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/pass_status.h"
+#include "shell/shell_ports.h"
 #include "shell/stored_settings.h"
 #include "shell/tab_strip.h"
 #include "shell/tool_windows.h"
@@ -71,20 +71,6 @@ public:
 private:
     QWidget& tabs_;
 };
-
-std::vector<bool> checkStates(const QListWidget& list) {
-    std::vector<bool> states(static_cast<std::size_t>(list.count()));
-    for (int j = 0; j < list.count(); ++j)
-        states[static_cast<std::size_t>(j)] = list.item(j)->checkState() == Qt::Checked;
-    return states;
-}
-
-QListWidgetItem* checkItem(const QString& text, bool checked) {
-    auto* item = new QListWidgetItem(text);
-    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-    item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
-    return item;
-}
 
 // The marker under a button: at its left edge, just below it.
 
@@ -124,8 +110,7 @@ public:
     explicit StackSteps(const OptimizeControllerParts& parts) : parts_(parts) {}
 
     bool stack() override {
-        TRxSlider& slider = *parts_.frameWindows.StackSlider;
-        slider.setValue(parts_.pipeline.frameLimit());
+        parts_.frameWindows.setStackCutoff(parts_.pipeline.frameLimit());
         parts_.tools.FFTWindow->setVisible(parts_.alignPage.fftWindowChosen());
         parts_.tools.Registrationgraphwindow->setVisible(parts_.alignPage.graphWindowChosen());
         parts_.entries.selectTab(StackTab);
@@ -166,14 +151,14 @@ public:
     }
     int frameLimit() override { return parts_.alignPage.lastRankPosition(); }
     void setFrameLimit(int last, bool wholeLimit) override {
-        TRxSlider& stack = *parts_.frameWindows.StackSlider;
+        FrameWindows& windows = parts_.frameWindows;
         parts_.alignPage.setLastRankPosition(last);
-        stack.setMaxValue(last);
-        parts_.frameWindows.LimitStack->setMaxValue(last);
+        windows.setStackCutoffMax(last);
+        windows.setLimitStackMax(last);
         if (!wholeLimit) return;
         parts_.pipeline.keepFrameLimit(last);
         parts_.alignPage.showRank(last);
-        stack.setValue(last);
+        windows.setStackCutoff(last);
     }
     void setStackLabelPrefix(const std::string& prefix) override {
         parts_.entries.setStackLabelPrefix(prefix);
@@ -207,8 +192,7 @@ public:
                                                               " alignmentpoints");
         if (countdown > 0) {
             parts_.ports.shell.view.TimeLeft = countdown;
-            windows.Timer1->start();
-            windows.Multialigntimer->setText(QString::fromStdString(timeLeftText(countdown)));
+            windows.startCountdown(timeLeftText(countdown));
         }
         parts_.tools.RegiStration2->setWindowTitle(" Starting alignment of  point " + QString::number(point));
         // The box size in force for the point.
@@ -216,7 +200,7 @@ public:
             parts_.pipeline.alignPoints().PointFFTIndex[static_cast<std::size_t>(point)]);
         parts_.ports.progress().processMessages();
     }
-    void pointFinished(int, int done) override { parts_.pointWindows.MultiAlignProgressbar->setValue(done); }
+    void pointFinished(int, int done) override { parts_.pointWindows.showPointsDone(done); }
 
 private:
     const OptimizeControllerParts& parts_;
@@ -323,39 +307,25 @@ void OptimizeController::SetLimitClick() {
     input.Alignpoints = Alignpoints;
     input.OptimizeQualitySpin = parts_.alignPage.qualityLimit();
     input.Refframes = static_cast<double>(page_.Refframes->Value());
-    input.checked = checkStates(*windows.SelectFramesChecklist);
+    input.checked = windows.frameChecks();
     const FrameLimitResult result = pipeline_.limitFrames(input);
 
     if (result.OptimizeQualitySpin) parts_.alignPage.setQualityLimit(*result.OptimizeQualitySpin);
-    QListWidget& selection = *windows.SelectFramesChecklist;
-    if (result.checked) {
-        const QSignalBlocker quiet(&selection);
-        for (int j = 0; j < selection.count() && j < static_cast<int>(result.checked->size()); ++j)
-            selection.item(j)->setCheckState((*result.checked)[static_cast<std::size_t>(j)] ? Qt::Checked
-                                                                                            : Qt::Unchecked);
-    }
-    {
-        QListWidget& stacked = *windows.StackFramesList;
-        const QSignalBlocker quiet(&stacked);
-        stacked.clear();
-        for (std::size_t j = 0; j < result.stackFramesChecked.size(); ++j) {
-            const QListWidgetItem* entry = selection.item(static_cast<int>(j));
-            stacked.addItem(checkItem(entry ? entry->text() : QString(), result.stackFramesChecked[j]));
-        }
-    }
+    if (result.checked) windows.showFrameChecks(*result.checked);
+    windows.showStackChecks(result.stackFramesChecked);
     showOptimizerChart(page_, result.qualities, result.differences, result.frameIncrement);
     // The optimizer's chart has its first values now: it joins the registration graph.
     if (parts_.tools.Registrationgraphwindow->isVisible()) parts_.tools.RegiStration2->show();
 
     const int last = result.sliderMaximum;
     parts_.alignPage.setLastRankPosition(last);
-    windows.StackSlider->setMaxValue(last);
+    windows.setStackCutoffMax(last);
     pipeline_.keepFrameLimit(last);
-    windows.LimitStack->setMaxValue(last);
-    windows.QUALSliderMalign->setMaxValue(last);
+    windows.setLimitStackMax(last);
+    windows.setPointCutoffMax(last);
     if (result.Refframes) page_.Refframes->setValue(*result.Refframes);
     parts_.stackPage.setStackButtonEnabled(true);
-    windows.StackSlider->setValue(last);
+    windows.setStackCutoff(last);
     parts_.entries.selectTab(OptimizeTab);
     parts_.alignPage.setPreviewPosition(0);
     // The frame slider is back at the best frame; beside "Limit" stands what the limit kept.
@@ -438,9 +408,7 @@ void OptimizeController::Optimize_AllAlignpoints() {
     ports_.progress().setCancelRequested(false);
     progressWindow.show();
     progressWindow.raise();
-    pointWindows.MultiAlignProgressbar->setMaximum(count);
-    pointWindows.MultiAlignProgressbar->setValue(0);
-    pointWindows.Multialigntimer->clear();
+    pointWindows.startPointProgress(count);
 
     // The reference picture of the run: the frame the points were placed on, or the reference
     // made from a processed stack. Points aligned on the whole-frame box ("Simple") are measured
@@ -460,8 +428,8 @@ void OptimizeController::Optimize_AllAlignpoints() {
                                                                pipeline_.registration().FeatureFrame,
                                                                parts_.alignPage.lastFrameIndex()));
     pipeline_.takePointReferencePicture();
-    input.DifSliderMalign = windows.DifSliderMalign->Value();
-    input.StackSliderMax = windows.StackSlider->MaxValue();
+    input.DifSliderMalign = windows.pointDifferenceCut();
+    input.StackSliderMax = windows.stackCutoffMax();
     PointProgress progress(parts_);
     PointOptimizerResult result;
     try {
@@ -478,19 +446,13 @@ void OptimizeController::Optimize_AllAlignpoints() {
         result.cancelled = true;
     }
     if (result.Warnings) page_.Warnings->setChecked(*result.Warnings);
-    pointWindows.Timer1->stop();
+    pointWindows.stopCountdown();
     const bool cancelled = result.cancelled || ports_.CancelRequested();
     if (!cancelled && !result.followers.empty())
         ports_.messages().inform("Alignment points", pointFollowersText(result.followers));
     if (!cancelled) {
         // Each point's stack graph is drawn once, its quality cut-off one short of the end.
-        windows.Alignmentpointstackgraph->setMaxValue(count);
-        windows.Alignmentpointstackgraph->setValue(count);
-        for (int q = 1; q <= count; ++q) {
-            windows.Alignmentpointstackgraph->setValue(q);
-            if (windows.QUALSliderMalign->MaxValue() > 0)
-                windows.QUALSliderMalign->setValue(windows.QUALSliderMalign->MaxValue() - 1);
-        }
+        windows.drawPointStackGraphs(count);
     }
     progressWindow.hide();
     if (cancelled || !toWavelet) {
@@ -508,11 +470,8 @@ void OptimizeController::MakerefClick() {
     const LongOperation operation(ports_.operations);
     if (!operation) return;
     FrameWindows& windows = parts_.frameWindows;
-    {
-        // No difference cut for the reference stack; the cut-off's handler stays out of it.
-        const QSignalBlocker quiet(windows.differencecutslider);
-        windows.differencecutslider->setValue(NoDifferenceCut);
-    }
+    // No difference cut for the reference stack; the cut-off's handler stays out of it.
+    windows.setDifferenceCutQuietly(NoDifferenceCut);
     ports_.shell.view.forgetBoxOutline(-pipeline_.fft().FFTSize);
     page_.Continuebutton->show();
     const bool realignEnabled = page_.Restartalign->isEnabled();

@@ -7,9 +7,9 @@
 #include <algorithm>
 
 #include "frames/gamma_table.h"
-#include "shell/shell_ports.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/stack_page.h"
+#include "shell/shell_ports.h"
 #include "shell/tool_windows.h"
 #include "shell/window_entry_points.h"
 #include "stacking/stack_style.h"

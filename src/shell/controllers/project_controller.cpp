@@ -18,7 +18,6 @@
 #include "platform/scope_exit.h"
 #include "registration/reference.h"
 #include "shell/controllers/align_page_options.h"
-#include "shell/shell_ports.h"
 #include "shell/long_operation.h"
 #include "shell/message_routine.h"
 #include "shell/pages/align_page.h"
@@ -27,6 +26,7 @@
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/project_replay_ports.h"
+#include "shell/shell_ports.h"
 #include "shell/speed_bar.h"
 #include "shell/tool_windows.h"
 #include "shell/window_dialogs.h"
@@ -148,8 +148,8 @@ ProjectControls ProjectController::readControls() {
     // Pages 0..4 ("Align".."Final") are recorded as 1..5; "About" as none.
     const int page = parts_.pages.currentIndex();
     c.shownPage = page >= 0 && page < static_cast<int>(TMainTab::tabAbout) ? page + 1 : 0;
-    c.StackSlider = parts_.frameWindows.StackSlider->Value();
-    c.differencecutslider = parts_.frameWindows.differencecutslider->Value();
+    c.StackSlider = parts_.frameWindows.stackCutoff();
+    c.differencecutslider = parts_.frameWindows.differenceCut();
     c.wavelet = projectWavelet(parts_.waveletPage.layerValues());
     c.FFTSize = pipeline_.fft().FFTSize;
     c.formLines = storedFormLines(parts_.formSettings);
@@ -289,10 +289,10 @@ void ProjectController::loadProject(const fs::path& file) {
 
     parts_.stackPage.restoreResampling(project.resampled, project.resamplevalue);
     // The list shows the project's choice; its handlers would recount it from the reader's marks.
-    QListWidget& list = *parts_.frameWindows.SelectFramesChecklist;
-    const QSignalBlocker quiet(&list);
-    for (int i = 0; i < list.count() && i < project.sequencelength; ++i)
-        list.item(i)->setCheckState(pipeline_.model().FrameTable[i].Excluded ? Qt::Unchecked : Qt::Checked);
+    std::vector<bool> checked;
+    for (int i = 0; i < parts_.frameWindows.frameListCount() && i < project.sequencelength; ++i)
+        checked.push_back(!pipeline_.model().FrameTable[i].Excluded);
+    parts_.frameWindows.showFrameChecks(checked);
     parts_.alignPage.showReferenceFrame(refframe);
     parts_.alignPage.showFrameAgain();
 
@@ -311,19 +311,9 @@ void ProjectController::loadProject(const fs::path& file) {
 
 // StackFramesList: the first `count` frames of the ranking, each as the frame list shows it.
 void ProjectController::showStackList(int count) {
-    const QListWidget& frames = *parts_.frameWindows.SelectFramesChecklist;
-    QListWidget& stack = *parts_.frameWindows.StackFramesList;
-    const QSignalBlocker quiet(&stack);
-    stack.clear();
-    const FrameModel& model = pipeline_.model();
-    for (int j = 0; j < count; ++j) {
-        const QListWidgetItem* frame = frames.item(model.FrameRanking[j].Frame);
-        if (frame == nullptr) continue;
-        auto* item = new QListWidgetItem(frame->text());
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(frame->checkState());
-        stack.addItem(item);
-    }
+    std::vector<int> frames;
+    for (int j = 0; j < count; ++j) frames.push_back(pipeline_.model().FrameRanking[j].Frame);
+    parts_.frameWindows.showStackFrames(frames);
 }
 
 // The stages the project had reached, in the order the work first went through them; each runs
@@ -376,9 +366,9 @@ void ProjectController::replay(const ProjectData& project, const StackOptions& s
                 break;
             case ReplayStep::RestoreStackControls:
                 parts_.stackPage.setPassButtonsEnabled(true);
-                parts_.frameWindows.StackSlider->setValue(plan.stackSlider);
+                parts_.frameWindows.setStackCutoff(plan.stackSlider);
                 parts_.alignPage.setPreviewPosition(plan.stackSlider);
-                parts_.frameWindows.differencecutslider->setValue(plan.differenceCut);
+                parts_.frameWindows.setDifferenceCut(plan.differenceCut);
                 showStackList(plan.stackListCount);
                 break;
             case ReplayStep::RestoreWaveletControls:

@@ -8,7 +8,6 @@
 #include "frames/png_io.h"
 #include "output/image_savers.h"
 #include "platform/errors.h"
-#include "shell/shell_ports.h"
 #include "shell/busy_cursor.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
@@ -16,6 +15,7 @@
 #include "shell/pages/image_info_window.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
+#include "shell/shell_ports.h"
 #include "shell/window_dialogs.h"
 #include "shell/window_entry_points.h"
 #include "widgets/check_box.h"
@@ -132,9 +132,9 @@ void SaveController::SaveBMP2buttonClick() {
 
     const ImageInfoWindow& info = parts_.imageInfo;
     StampInfo stamp;
-    stamp.ObjectName = info.Objectnameedit->text().toStdString();
-    stamp.DateTime = info.Datetimeedit->text().toStdString();
-    stamp.Stack = parts_.stackSlider.Value();
+    stamp.ObjectName = info.objectName();
+    stamp.DateTime = info.dateTime();
+    stamp.Stack = parts_.frameWindows.stackCutoff();
     const WaveletLayerValues values = parts_.wavelet.layerValues();
     stamp.LevelStep = values.initial;
     stamp.Multiplicant = values.step;
@@ -145,7 +145,7 @@ void SaveController::SaveBMP2buttonClick() {
                                      parts_.pipeline.model().ImageWidth,
                                      parts_.pipeline.model().ImageHeight,
                                      parts_.wavelet.colourProcessing(),
-                                     info.StampImage->Checked() ? &stamp : nullptr};
+                                     info.stampsPictures() ? &stamp : nullptr};
     const WaveletSaveType type = saveFormatAt(waveletSaveFormats(), dialog.FilterIndex).type;
     runSaver([&] {
         SaveContext context = saveContext(parts_.pipeline, parts_.ports);

@@ -13,12 +13,13 @@
 
 namespace kestrave {
 
+struct FrameWindows;
+
 class WindowEntryPoints;
 class AlignPage;
 class Pipeline;
 class ShellPorts;
 class StackPage;
-class TRxSlider;
 class WaveletPage;
 struct ImageInfoWindow;
 struct TFileDialog;
@@ -52,7 +53,7 @@ struct SaveControllerParts {
     StackPage& stack;
     WaveletPage& wavelet;
     const ImageInfoWindow& imageInfo;
-    const TRxSlider& stackSlider;
+    const FrameWindows& frameWindows;
     WindowDialogs& dialogs;
     // The handlers of the other areas, reached through the window.
     WindowEntryPoints& entries;

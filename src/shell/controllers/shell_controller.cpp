@@ -17,7 +17,6 @@
 
 #include "frames/pixel_memory.h"
 #include "platform/memory_report.h"
-#include "shell/shell_ports.h"
 #include "shell/developer_mode.h"
 #include "shell/error_report.h"
 #include "shell/pages/about_page.h"
@@ -26,6 +25,7 @@
 #include "shell/pages/page_controls.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
+#include "shell/shell_ports.h"
 #include "shell/shell_rules.h"
 #include "shell/speed_bar.h"
 #include "shell/tab_strip.h"

@@ -17,7 +17,6 @@
 #include "frames/frame_browsing.h"
 #include "frames/input_selection.h"
 #include "frames/input_sources.h"
-#include "shell/shell_ports.h"
 #include "shell/busy_cursor.h"
 #include "shell/controllers/align_page_options.h"
 #include "shell/pages/align_page.h"
@@ -27,6 +26,7 @@
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/pass_status.h"
+#include "shell/shell_ports.h"
 #include "shell/tab_strip.h"
 #include "shell/tool_windows.h"
 #include "shell/window_entry_points.h"
@@ -79,9 +79,7 @@ StackOptions StackController::readStackOptions() const {
 
     options.Macorrect = page.Macorrect->Checked();
     options.FastStack = page.FastStack->Checked();
-    const PointWindows& pointWindows = parts_.pointWindows;
-    options.Seams = pointWindows.Seams->Checked();
-    options.SeamWidths = static_cast<float>(pointWindows.SeamWidths->Value());
+    parts_.pointWindows.readSeams(options);
     options.Points = readStackPoints();
 
     options.Histostretch = page.Histostretch->Checked();

@@ -72,4 +72,14 @@ void RegistrationWindows::showRegistrationGraph(const FrameModel& model, int las
     stackGraph.update();
 }
 
+void RegistrationWindows::clearSeries() {
+    for (TFastLineSeries* series : {Series5, Series6, Series8, FastLineSeries1, FastLineSeries2})
+        series->Clear();
+}
+
+void RegistrationWindows::clearStackGraphTexts() {
+    Chart9->setTitle({});
+    Chart9->clearTexts();
+}
+
 }  // namespace kestrave

@@ -20,7 +20,18 @@ struct FrameModel;
 
 struct RegistrationWindows {
     RegistrationWindows(ToolWindows& tools, TChart& Chart8);
+    // The spectrum picture and the registration chart's series belong to the alignment area, the
+    // stack graph's copy of them (Chart9 on Stackgraphpanel) to the stack area. Their controls are
+    // reached by them and by those areas' controllers (the friends below) alone; the rest of the
+    // window uses the functions below.
+    friend class AlignController;
+    friend class AlignWindow;
+    friend class StackController;
 
+    // The tests read the chart series.
+    friend struct PageTestAccess;
+
+private:
     // FFTWindow: the reference spectrum, or the correlation surface of the frame just aligned,
     // stretched over 256 x 256 pixels.
     QLabel* imgFFT;
@@ -44,7 +55,11 @@ struct RegistrationWindows {
     TRectShape* Selectoff;
     TRectShape* Stackdifference;
 
+public:
     // What other parts of the window read or set here.
+    // A new input: the series emptied, and Chart9's title and texts cleared.
+    void clearSeries();
+    void clearStackGraphTexts();
     // imgFFT cleared, with " Not defined " in its middle.
     void showSpectrumUndefined();
     // The registration chart (Chart8) and the stack graph's copy (Chart9) show the quality, the

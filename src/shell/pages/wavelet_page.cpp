@@ -484,4 +484,15 @@ bool WaveletPage::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
+void WaveletPage::showDeveloperControls() {
+    for (QWidget* control :
+         {static_cast<QWidget*>(Clipcopy), static_cast<QWidget*>(Differ), static_cast<QWidget*>(RadioGroup1)})
+        control->setVisible(true);
+}
+
+void WaveletPage::hideDeveloperControls() {
+    for (QWidget* control : {static_cast<QWidget*>(Differ), static_cast<QWidget*>(RadioGroup1)})
+        control->setVisible(false);
+}
+
 }  // namespace kestrave

@@ -26,7 +26,14 @@ class TRadioGroup;
 class TRxSlider;
 class TRxSpinEdit;
 class ToolWindow;
+class StackPage;
+struct RenderOptions;
+struct ShiftSpins;
 struct ToolWindows;
+struct WaveletProcessOptions;
+struct WaveletScheme;
+struct WaveletStepOptions;
+struct WaveletToolPanels;
 
 // The layer weights, the layer steps and the tone of the rendering, as a project keeps them.
 struct WaveletLayerValues {
@@ -42,7 +49,19 @@ class WaveletPage : public QWidget {
     Q_OBJECT
 public:
     explicit WaveletPage(QWidget* parent = nullptr);
+    // The wavelet area owns this page. Only that area's controllers (the friends below) reach its controls;
+    // the rest of the window uses its functions.
+    friend class WaveletController;
 
+    friend class Startup;  // the window's start-up restores and sets its controls
+    // The wavelet area's readers of the page's options.
+    friend WaveletStepOptions readStepOptions(const WaveletPage& page);
+    friend WaveletProcessOptions readWaveletProcessOptions(const WaveletPage& page, const StackPage& stack);
+    friend WaveletScheme readWaveletScheme(const WaveletPage& page);
+    friend RenderOptions readRenderOptions(const WaveletPage& page, const WaveletToolPanels& panels);
+    friend ShiftSpins readShiftSpins(const WaveletPage& page);
+
+private:
     QTabWidget* glPageControl4;
 
     // Layers and scheme.
@@ -152,6 +171,7 @@ public:
     TRxSpeedButton* Differ;
     TRadioGroup* RadioGroup1;
 
+public:
     // The per-layer controls in layer order 1..6.
     std::array<TPCheck*, 6> layerCheckboxes() const;
     std::array<TRxSlider*, 6> layerSliders() const;
@@ -159,6 +179,9 @@ public:
     std::array<TRxSpinEdit*, 6> gaussLayers() const;
 
     // What other parts of the window read or set here.
+    // The developer mode: Clipcopy, Differ and RadioGroup1 shown, or Differ and RadioGroup1 hidden.
+    void showDeveloperControls();
+    void hideDeveloperControls();
     // The input's handlers: the processing area's switch, read by the per-input reset.
     bool showsProcessingArea() const;
     void setProcessedViewFitted(bool fitted);
