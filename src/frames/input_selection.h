@@ -107,6 +107,9 @@ struct InputState {
     FrameBuffers browseBuffers;
     // The input file of a batch run, taken in place of the dialog's choice.
     std::string BatchInputFile;
+    // The highest frame index of the input taken last, after the 10001-frame cap (0 before any);
+    // a new input's reset keeps it until the next input is taken.
+    int lastIndex = 0;
 };
 
 // The per-input part of InputState that the reset puts back before a new input is taken.

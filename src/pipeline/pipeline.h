@@ -134,6 +134,7 @@ enum class PipelineChange {
     FrameLimit,  // the frame limit changed
     StackCount,  // the stack count or its range changed
     StackDepth,  // the processed view holds the stack depth of every pixel
+    Preview,     // a frame was read into the shown picture for another page than the browser's
 };
 
 // What the align stage reaches of whoever runs it: the messages and their questions, the progress
@@ -283,7 +284,8 @@ public:
     // (`controls` are the page's values it keeps), and the shown picture's state.
     ResetResult resetForInput(const ResetControls& controls, ProgressPort& progress);
     // Takes the probed input: the frame model, the stage and the shown first frame, with the
-    // stretch chosen for FITS, TIFF and SER frames. Announces `Input`. Throws FileError when a SER
+    // stretch chosen for FITS, TIFF and SER frames; the input's last frame index is kept
+    // (`input().lastIndex`). Announces `Input`. Throws FileError when a SER
     // file can no longer be opened (nothing is announced then).
     InputRecord takeInput(InputProbe&& probe, const FrameSourceOptions& options, bool fitStretch,
                           bool tifStretch, bool serStretch);
@@ -521,6 +523,7 @@ public:
     void showStackDepth(Bitmap24&& picture);
     // Frame `frame` of the input is read into the shown picture (a failed read throws and leaves
     // the frame shown before); with the single box, the frame's point 1 takes the box's shift.
+    // Announces `Preview`.
     void showFrameAtCutoff(int frame);
     // A dark frame or flat field is named, or only its type; it is read into its planes (a FITS
     // file's depth becomes the input's). Throws CalibrationError as the loader does.

@@ -31,6 +31,7 @@ InputRecord Pipeline::takeInput(InputProbe&& probe, const FrameSourceOptions& op
                                 bool tifStretch, bool serStretch) {
     InputRecord record =
         applyInput(run_.model, run_.state, run_.images, run_.input, std::move(probe), options);
+    run_.input.lastIndex = record.lastIndex;
     run_.model.FitStretch = fitStretch;
     run_.model.TifStretch = tifStretch;
     run_.model.SerStretch = serStretch;

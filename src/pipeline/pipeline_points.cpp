@@ -109,6 +109,7 @@ void Pipeline::showFrameAtCutoff(int frame) {
         rec.Slots[1].X = rec.Slots[0].X;
         rec.Slots[1].Y = rec.Slots[0].Y;
     }
+    announce(PipelineChange::Preview);
 }
 
 void Pipeline::nameCalibrationFile(CalibrationKind kind, const std::filesystem::path& file, int type) {

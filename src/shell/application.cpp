@@ -29,7 +29,7 @@ bool envSet(const char* name) {
 // settings store are saved and the output flushed, and the process ends without taking the window
 // and Qt apart piece by piece, which nobody would see.
 [[noreturn]] void endAfterBatch(TMainForm& form, ApplicationContext& context, int exitCode) {
-    form.FormSettings->FormDestroy();
+    form.storeFormSettings();
     // Closing the store writes what it still holds (and says so on standard error if it cannot).
     context.regSettings.reset();
     std::cout.flush();

@@ -109,7 +109,7 @@ BatchOutcome RunBatchCommands(const WindowBatchParts& parts) {
     ApplicationContext& app = parts.app;
     MessageRoutine& messages = app.messages();
     parts.window.show();
-    parts.align.PreviewImage->update();
+    parts.align.repaintPreview();
     // An alignment-point file left from an earlier run in the input's folder is removed when the
     // input is taken; none elsewhere is touched.
     std::error_code ignored;

@@ -20,6 +20,7 @@
 #include "shell/main_form.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/language_box.h"
+#include "shell/pages/named_control.h"
 #include "shell/startup_rules.h"
 #include "shell/tab_strip.h"
 #include "shell/tool_windows.h"
@@ -294,20 +295,25 @@ void connectLanguageControls(TMainForm& form) {
     AlignPage& align = *form.alignPage;
     MessagePort& messages = form.app.messages();
     const LanguageWindow window = languageWindow(form);
-    QObject::connect(align.Speedbutton1, &QToolButton::clicked, &form, [window, &align, &messages] {
-        SpeedButton1Click(window, *align.Languagebox, messages);
+    QObject::connect(control<QToolButton>(align, "Speedbutton1"), &QToolButton::clicked, &form,
+                     [window, &align, &messages] {
+                         SpeedButton1Click(window, *control<LanguageBox>(align, "Languagebox"), messages);
+                     });
+    QObject::connect(control<LanguageBox>(align, "Languagebox"), &LanguageBox::listRequested, &form,
+                     [&align] { listLanguages(*control<LanguageBox>(align, "Languagebox")); });
+    QObject::connect(control<LanguageBox>(align, "Languagebox"), &QComboBox::activated, &form,
+                     [window, &align] {
+                         LanguageControls controls{*control<LanguageBox>(align, "Languagebox"),
+                                                   *control<QLabel>(align, "charset1"),
+                                                   *control<QComboBox>(align, "QualityMethodCombo"),
+                                                   *control<TRadioGroup>(align, "CopyAlignmethods")};
+                         LanguageboxChange(window, controls);
+                     });
+    QObject::connect(control<QComboBox>(align, "ComboBox5"), &QComboBox::activated, &form, [&form, &align] {
+        ComboBox5Change(form, *control<QComboBox>(align, "ComboBox5"), *control<QLabel>(align, "charset1"));
     });
-    QObject::connect(align.Languagebox, &LanguageBox::listRequested, &form,
-                     [&align] { listLanguages(*align.Languagebox); });
-    QObject::connect(align.Languagebox, &QComboBox::activated, &form, [window, &align] {
-        LanguageControls controls{*align.Languagebox, *align.charset1, *align.QualityMethodCombo,
-                                  *align.CopyAlignmethods};
-        LanguageboxChange(window, controls);
-    });
-    QObject::connect(align.ComboBox5, &QComboBox::activated, &form,
-                     [&form, &align] { ComboBox5Change(form, *align.ComboBox5, *align.charset1); });
-    QObject::connect(align.Fontsize, &TRxSpinEdit::OnChange, &form,
-                     [&form, &align] { FontsizeChange(form, *align.Fontsize); });
+    QObject::connect(control<TRxSpinEdit>(align, "Fontsize"), &TRxSpinEdit::OnChange, &form,
+                     [&form, &align] { FontsizeChange(form, *control<TRxSpinEdit>(align, "Fontsize")); });
 }
 
 }  // namespace kestrave

@@ -28,8 +28,10 @@
 #include "shell/language_handlers.h"
 #include "shell/pages/about_page.h"
 #include "shell/pages/align_page.h"
+#include "shell/pages/avi_controls.h"
 #include "shell/pages/final_page.h"
 #include "shell/pages/line_chart.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/page_controls.h"
 #include "shell/pages/stack_page.h"
@@ -43,6 +45,7 @@
 #include "widgets/check_box.h"
 #include "widgets/drop_files.h"
 #include "widgets/form_storage.h"
+#include "widgets/spin_edit.h"
 #include "widgets/splines.h"
 #include "widgets/statusbar_autofeed.h"
 
@@ -56,8 +59,8 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
       histogramWindows(tools),
       frameWindows(tools, this),
       imageInfoWindow(tools),
-      registrationWindows(tools, *frameWindows.Chart8),
-      optimizerWindows(tools, *frameWindows.Chart8),
+      registrationWindows(tools, frameWindows.registrationChart()),
+      optimizerWindows(tools, frameWindows.registrationChart()),
       pointWindows(tools, this),
       sigmaEventsWindow(tools),
       shrinkView(*tools.Shrinkview) {
@@ -97,12 +100,12 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
     }
 
     // The optimizer's chart is shown in the Optimize page's registration window.
-    tools.RegiStration2->Body->addWidget(optimizePage->Chart7, 1);
+    tools.RegiStration2->Body->addWidget(&optimizePage->optimizerChart(), 1);
     for (ToolWindow* chart : {tools.Registrationgraphwindow, tools.RegiStration2}) chart->resize(360, 230);
 
     // The tab indicator points at speed-bar items, so it lies over the whole window's content.
-    alignPage->Showbutton->setParent(central);
-    markButton(*alignPage->Showbutton, *Speedbar->Selectbutton, -2);
+    alignPage->tabMarker().setParent(central);
+    markButton(alignPage->tabMarker(), *Speedbar->Selectbutton, -2);
 
     layout->addWidget(Speedbar);
     layout->addWidget(Tabpages);
@@ -133,7 +136,8 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
     AdvStatusBar1->holdAtRight(Panel5);
 
     app.setProgress(std::make_unique<WindowProgress>(*this, *ProgressBar1, StatusPanels, app.operations));
-    app.messages().setAttention(std::make_unique<WindowAttention>(*this, *aboutPage->Formmessage));
+    app.messages().setAttention(
+        std::make_unique<WindowAttention>(*this, *control<TPCheck>(*aboutPage, "Formmessage")));
     app.operations.onIdleWhileClosing = [this] {
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
     };
@@ -156,12 +160,13 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
 void TMainForm::makeControllers() {
     WindowEntryPoints& entries = *this;
     AreaStages& stages = *this;
-    shell = std::make_unique<ShellController>(ShellControllerParts{
-        app.pipeline, app.ports, *this, *Tabpages, *PageControl1, *Speedbar, tools, *alignPage, *optimizePage,
-        *stackPage, *waveletPage,
-        DeveloperControls{*alignPage, *waveletPage, *aboutPage, *tools.Tonemapwindow,
-                          *waveletTools.tonemap->Tonegraph, [this] { QualityMethodComboChange(); }},
-        stages, entries});
+    shell = std::make_unique<ShellController>(
+        ShellControllerParts{app.pipeline, app.ports, *this, *Tabpages, *PageControl1, *Speedbar, tools,
+                             *alignPage, *optimizePage, *stackPage, *waveletPage,
+                             DeveloperControls{*alignPage, *waveletPage, *aboutPage, *tools.Tonemapwindow,
+                                               *control<TPCheck>(*waveletTools.tonemap, "Tonegraph"),
+                                               [this] { align->QualityMethodComboChange(); }},
+                             stages, entries});
     toolWindows = std::make_unique<ToolWindowController>(
         ToolWindowControllerParts{tools, *this, *alignPage, *stackPage, *waveletPage, *finalPage});
     stack = std::make_unique<StackController>(StackControllerParts{.pipeline = app.pipeline,
@@ -202,10 +207,10 @@ void TMainForm::makeControllers() {
     finalPictureFollows_ = app.pipeline.subscribe([this](PipelineChange change) {
         if (change == PipelineChange::Processed) finalImage->showProcessed();
     });
-    input = std::make_unique<InputController>(
-        InputControllerParts{app.pipeline, app.ports, *alignPage, *optimizePage, *stackPage, *waveletPage,
-                             waveletTools, frameWindows, registrationWindows, tools, imageInfoWindow, dialogs,
-                             *Speedbar->Selectbutton, *ProgressBar1, *PageControl1, *this, stages, entries});
+    input = std::make_unique<InputController>(InputControllerParts{
+        app.pipeline, app.ports, *alignPage, *optimizePage, *stackPage, *waveletPage, waveletTools,
+        frameWindows, registrationWindows, tools, imageInfoWindow, dialogs, *Speedbar->Selectbutton,
+        *Speedbar->ClipboardFront, *ProgressBar1, *PageControl1, *this, stages, entries});
     align = std::make_unique<AlignController>(
         AlignControllerParts{app.pipeline, app.ports, *alignPage, *optimizePage, *stackPage, *waveletPage,
                              frameWindows, registrationWindows, pointWindows, tools, dialogs,
@@ -228,7 +233,7 @@ void TMainForm::makeControllers() {
                                 .entries = entries});
     imageInfo = std::make_unique<ImageInfoController>(ImageInfoControllerParts{
         app.shell, imageInfoWindow, *tools.Imageinfowindow, *Speedbar->ImageInfobutton, *waveletPage,
-        app.pipeline, *waveletTools.gamma->Gamma1spin, dialogs});
+        app.pipeline, *waveletTools.gamma, dialogs});
     calibration = std::make_unique<CalibrationController>(
         CalibrationControllerParts{.pipeline = app.pipeline,
                                    .ports = app.ports,
@@ -242,20 +247,24 @@ void TMainForm::makeControllers() {
                                    .entries = entries});
     options = std::make_unique<OptionsController>(
         OptionsControllerParts{app.pipeline, app.shell, app.messages(), *this, *alignPage, *stackPage,
-                               frameWindows, *Speedbar, tools, entries});
-    avi = std::make_unique<AviController>(AviControllerParts{app.pipeline, app.ports, *stackPage->aviControls,
+                               tools, entries});
+    avi = std::make_unique<AviController>(AviControllerParts{app.pipeline, app.ports, stackPage->aviOutput(),
                                                              *alignPage, dialogs.SaveDialog6, *ProgressBar1,
-                                                             *stack, entries});
+                                                             *stack});
     resizeView = std::make_unique<ResizeController>(
         ResizeControllerParts{app.pipeline, app.ports, *tools.Shrinkview, shrinkView, *waveletPage,
                               *finalPage, *stackPage, *alignPage, dialogs.SaveDialog4, *PageControl1});
     project = std::make_unique<ProjectController>(ProjectControllerParts{
         app.pipeline, app.ports, *Speedbar, *PageControl1, *alignPage, *optimizePage, *stackPage,
-        *waveletPage, frameWindows, tools, *FormSettings, dialogs, stages, entries});
+        *waveletPage, frameWindows, tools, *FormSettings, dialogs, stages, entries, *this});
+}
+
+void TMainForm::storeFormSettings() {
+    FormSettings->FormDestroy();
 }
 
 TMainForm::~TMainForm() {
-    FormSettings->FormDestroy();
+    storeFormSettings();
     app.operations.onIdleWhileClosing = nullptr;
     app.messages().setAttention(nullptr);
     app.setProgress(nullptr);

@@ -18,6 +18,7 @@
 #include "shell/pages/shrink_view.h"
 #include "shell/pages/sigma_events_window.h"
 #include "shell/pages/wavelet_tool_panels.h"
+#include "shell/project_replay_ports.h"
 #include "shell/tool_windows.h"
 #include "shell/window_dialogs.h"
 #include "shell/area_stages.h"
@@ -63,11 +64,26 @@ class TFormStorage;
 struct StartupOptions;
 struct StartupOutcome;
 
-class TMainForm : public QMainWindow, public WindowEntryPoints, private AreaStages {
+class TMainForm : public QMainWindow, public WindowEntryPoints, private AreaStages, private ProjectReplayPorts {
     Q_OBJECT
 public:
     explicit TMainForm(ApplicationContext& app, QWidget* parent = nullptr);
     ~TMainForm() override;
+
+    // The start-up: settings, command line and batch work, in their fixed order.
+    StartupOutcome FormCreate(const StartupOptions& options);
+    // The window's placement and stored control values written to their file, as closing writes
+    // them.
+    void storeFormSettings();
+
+private:
+    // The window's own start-up, languages and screenshot walk reach its pieces; the tests reach
+    // them through their accessor.
+    friend class Startup;
+    friend class ScreenshotWalk;
+    friend LanguageWindow languageWindow(TMainForm& form);
+    friend void connectLanguageControls(TMainForm& form);
+    friend struct MainFormTestAccess;
 
     ApplicationContext& app;
 
@@ -141,9 +157,6 @@ public:
     std::unique_ptr<ResizeController> resizeView;
     std::unique_ptr<ProjectController> project;
 
-    // The start-up: settings, command line and batch work, in their fixed order.
-    StartupOutcome FormCreate(const StartupOptions& options);
-
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -154,26 +167,6 @@ protected:
     void selectTab(int tab) override;
     void waitForContinue() override;
     void CancelButtonClick() override;
-    void ProcessViewfullClick() override;
-    void FormResize() override;
-    void PreviewSliderChange() override;
-    void showPicture() override;
-    int lastIndex() const override;
-    FrameSourceOptions readSourceOptions() const override;
-    void fillFrameList(const std::vector<std::string>& items) override;
-    void openInputFile(const std::string& file, InputFilter filter) override;
-    void loadFrameList(const std::filesystem::path& file) override;
-    bool takeProjectInput(const InputPlan& plan) override;
-    void LoadDarkframeFile(const std::string& FileName, int FileType) override;
-    void LoadFlatfieldFile(const std::string& FileName, int FileType) override;
-    void AlignmethodClick() override;
-    void FFTsizeGroupClick() override;
-    void applyDebayerSwitch() override;
-    void DrawRegistrationGraph() override;
-    void ShowgraphboxClick() override;
-    void QualityMethodComboChange() override;
-    void mirrorColourstack(bool colour) override;
-    ReferenceOptions readReferenceOptions() const override;
 
 private:
     // The stages one area runs inside another's work, each handed to the controller of its area.
@@ -181,6 +174,14 @@ private:
     void processStack() override;
     void processWholePicture() override;
     void saveProcessedPicture() override;
+    // The steps of other areas a project's load takes again, each forwarded to its controller;
+    // only the project's controller is given them.
+    bool takeInput(const InputPlan& plan) override;
+    void takeFrameList(const std::filesystem::path& file) override;
+    void applyBoxSize() override;
+    void loadDarkFrame(const std::string& file, int type) override;
+    void loadFlatField(const std::string& file, int type) override;
+    void showRegistrationGraph() override;
 
     // The final picture follows every new rendering while the window lives.
     Pipeline::Subscription finalPictureFollows_;

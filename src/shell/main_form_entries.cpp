@@ -1,6 +1,6 @@
-// The main window's entry points: each forwards to the controller of its area.
+// The main window's entry points and the project load's steps: each forwards to the controller of
+// its area.
 
-#include "registration/reference.h"
 #include "shell/controllers/align_controller.h"
 #include "shell/controllers/calibration_controller.h"
 #include "shell/controllers/final_controller.h"
@@ -17,32 +17,17 @@ namespace kestrave {
 void TMainForm::selectTab(int tab) { shell->selectTab(tab); }
 void TMainForm::waitForContinue() { shell->waitForContinue(); }
 void TMainForm::CancelButtonClick() { shell->CancelButtonClick(); }
-void TMainForm::ProcessViewfullClick() { shell->ProcessViewfullClick(); }
-void TMainForm::FormResize() { shell->FormResize(); }
 
-void TMainForm::PreviewSliderChange() { input->PreviewSliderChange(); }
-void TMainForm::showPicture() { input->showPicture(); }
-int TMainForm::lastIndex() const { return input->lastIndex(); }
-FrameSourceOptions TMainForm::readSourceOptions() const { return input->readSourceOptions(); }
-void TMainForm::fillFrameList(const std::vector<std::string>& items) { input->fillFrameList(items); }
-void TMainForm::openInputFile(const std::string& file, InputFilter filter) { input->openInputFile(file, filter); }
-void TMainForm::loadFrameList(const std::filesystem::path& file) { input->loadFrameList(file); }
-bool TMainForm::takeProjectInput(const InputPlan& plan) { return input->takeProjectInput(plan); }
-void TMainForm::LoadDarkframeFile(const std::string& FileName, int FileType) {
-    calibration->LoadDarkframeFile(FileName, FileType);
+// The project's load: each step it takes again goes to the controller of its area.
+bool TMainForm::takeInput(const InputPlan& plan) { return input->takeProjectInput(plan); }
+void TMainForm::takeFrameList(const std::filesystem::path& file) { input->loadFrameList(file); }
+void TMainForm::applyBoxSize() { align->FFTsizeGroupClick(); }
+void TMainForm::loadDarkFrame(const std::string& file, int type) { calibration->LoadDarkframeFile(file, type); }
+void TMainForm::loadFlatField(const std::string& file, int type) { calibration->LoadFlatfieldFile(file, type); }
+void TMainForm::showRegistrationGraph() {
+    align->ShowgraphboxClick();
+    align->DrawRegistrationGraph();
 }
-void TMainForm::LoadFlatfieldFile(const std::string& FileName, int FileType) {
-    calibration->LoadFlatfieldFile(FileName, FileType);
-}
-
-void TMainForm::AlignmethodClick() { align->AlignmethodClick(); }
-void TMainForm::FFTsizeGroupClick() { align->FFTsizeGroupClick(); }
-void TMainForm::applyDebayerSwitch() { align->applyDebayerSwitch(); }
-void TMainForm::DrawRegistrationGraph() { align->DrawRegistrationGraph(); }
-void TMainForm::ShowgraphboxClick() { align->ShowgraphboxClick(); }
-void TMainForm::QualityMethodComboChange() { align->QualityMethodComboChange(); }
-void TMainForm::mirrorColourstack(bool colour) { align->mirrorColourstack(colour); }
-ReferenceOptions TMainForm::readReferenceOptions() const { return align->readReferenceOptions(); }
 
 void TMainForm::stackFrames() { stack->StackButtonClick(); }
 void TMainForm::processStack() { wavelet->ProcessButtonClick(); }

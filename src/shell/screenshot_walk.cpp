@@ -29,6 +29,7 @@
 #include "shell/pages/curve_graph.h"
 #include "shell/pages/final_page.h"
 #include "shell/pages/frame_windows.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/point_windows.h"
 #include "shell/pages/shrink_view.h"
@@ -49,10 +50,14 @@ namespace {
 // Time for the window to lay itself out and paint before a picture is taken.
 constexpr int SettleMs = 600;
 
-class Walk {
+}  // namespace
+
+// The walk drives the window as a user would and takes its pictures; the window counts it as its
+// own.
+class ScreenshotWalk {
 public:
-    Walk(TMainForm& form, QString prefix, QString input, std::shared_ptr<bool> ending,
-         std::shared_ptr<QString> balloonName)
+    ScreenshotWalk(TMainForm& form, QString prefix, QString input, std::shared_ptr<bool> ending,
+                   std::shared_ptr<QString> balloonName)
         : form_(form),
           prefix_(std::move(prefix)),
           input_(std::move(input)),
@@ -72,16 +77,16 @@ public:
             [this] { shoot("2-input-loaded"); },
             // The zoom window follows the pointer over the preview.
             [&align] {
-                pressOn(*align.Previewzoom, QPoint(8, 8));
-                const QPoint centre(align.PreviewImage->width() / 2 + 12,
-                                    align.PreviewImage->height() / 2 - 6);
+                pressOn(*control<TPCheck>(align, "Previewzoom"), QPoint(8, 8));
+                const QPoint centre(control<QLabel>(align, "PreviewImage")->width() / 2 + 12,
+                                    control<QLabel>(align, "PreviewImage")->height() / 2 - 6);
                 QMouseEvent move(QEvent::MouseMove, QPointF(centre),
-                                 QPointF(align.PreviewImage->mapToGlobal(centre)), Qt::NoButton, Qt::NoButton,
-                                 Qt::NoModifier);
-                QApplication::sendEvent(align.PreviewImage, &move);
+                                 QPointF(control<QLabel>(align, "PreviewImage")->mapToGlobal(centre)),
+                                 Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+                QApplication::sendEvent(control<QLabel>(align, "PreviewImage"), &move);
             },
             [this] { shoot("2f-zoom"); },
-            [&align] { pressOn(*align.Previewzoom, QPoint(8, 8)); },
+            [&align] { pressOn(*control<TPCheck>(align, "Previewzoom"), QPoint(8, 8)); },
             // The balloon as the user reads it most: a question, a warning that offers "do not
             // repeat", the lost-lock question; then the guide and one of its hints.
             [this] {
@@ -119,60 +124,65 @@ public:
             },
             [this, &align] {
                 // A lost lock would wait for a click on the preview.
-                if (!align.Ignoredefault->Checked()) pressOn(*align.Ignoredefault, QPoint(8, 8));
-                const QSize picture = align.PreviewImage->size();
-                pressOn(*align.PreviewImage, QPoint(picture.width() / 2, picture.height() / 2));
+                if (!control<TPCheck>(align, "Ignoredefault")->Checked())
+                    pressOn(*control<TPCheck>(align, "Ignoredefault"), QPoint(8, 8));
+                const QSize picture = control<QLabel>(align, "PreviewImage")->size();
+                pressOn(*control<QLabel>(align, "PreviewImage"),
+                        QPoint(picture.width() / 2, picture.height() / 2));
             },
-            [&align] { align.Alignbutton->click(); },
+            [&align] { control<TRxSpeedButton>(align, "Alignbutton")->click(); },
             [this] { shoot("3-aligned"); },
             [this, &align] {
                 // The registration chart lies over the column; the language options are under it.
                 form_.tools.Registrationgraphwindow->hide();
-                showOptionTab(*align.glPageControl1, "Additional");
+                showOptionTab(*control<QTabWidget>(align, "glPageControl1"), "Additional");
             },
             [this] { shoot("3a-additional-options"); },
             [this, &align] {
-                showOptionTab(*align.glPageControl1, "General");
+                showOptionTab(*control<QTabWidget>(align, "glPageControl1"), "General");
                 form_.tools.Registrationgraphwindow->show();
             },
-            [&align] { align.Setlimitbutton->click(); },
-            [this] { form_.optimizePage->Optimizeandstackbutton->click(); },
+            [&align] { control<TRxSpeedButton>(align, "Setlimitbutton")->click(); },
+            [this] { control<TRxSpeedButton>(form_, "Optimizeandstackbutton")->click(); },
             [this] { form_.Tabpages->setCurrentIndex(1); },
             [this] { shoot("4-optimized"); },
-            [this] { showOptionTab(*form_.optimizePage->glPageControl2, "PreFilter"); },
+            [this] { showOptionTab(*control<QTabWidget>(form_, "glPageControl2"), "PreFilter"); },
             [this] { shoot("4-prefilter"); },
             [this] { form_.Tabpages->setCurrentIndex(2); },
             [this] { shoot("5-stacked"); },
-            [this] { form_.stackPage->glPageControl3->setCurrentWidget(form_.stackPage->aviControls); },
+            [this] {
+                control<QTabWidget>(form_, "glPageControl3")->setCurrentWidget(&form_.stackPage->aviOutput());
+            },
             [this] { shoot("5a-stack-avi"); },
-            [this] { showOptionTab(*form_.stackPage->glPageControl3, "Stack filter"); },
+            [this] { showOptionTab(*control<QTabWidget>(form_, "glPageControl3"), "Stack filter"); },
             [this] { shoot("5b-stack-filter"); },
             // The stack graph's window, then with its additional graphs rolled up.
-            [this] { pressOn(*form_.stackPage->Showstackgraph, QPoint(8, 8)); },
+            [this] { pressOn(*control<TPCheck>(form_, "Showstackgraph"), QPoint(8, 8)); },
             [this] { shoot("5c-stack-graph"); },
-            [this] { form_.frameWindows.gbRollup1->rollUp(); },
+            [this] { control<TgbRollup>(form_, "gbRollup1")->rollUp(); },
             [this] { shoot("5d-stack-graph-rolled-up"); },
             [this] {
-                form_.frameWindows.gbRollup1->rollDown();
-                pressOn(*form_.stackPage->Showstackgraph, QPoint(8, 8));
+                control<TgbRollup>(form_, "gbRollup1")->rollDown();
+                pressOn(*control<TPCheck>(form_, "Showstackgraph"), QPoint(8, 8));
             },
             [this] { form_.Tabpages->setCurrentIndex(3); },
-            [&wavelet] { wavelet.DoAll->click(); },
+            [&wavelet] { control<TRxSpeedButton>(wavelet, "DoAll")->click(); },
             [this] { shoot("6-wavelet"); },
-            [&wavelet] { wavelet.Resizebutton->click(); },
+            [&wavelet] { control<TRxSpeedButton>(wavelet, "Resizebutton")->click(); },
             [this] { shoot("6a-resize"); },
             // 200 %: the picture grows, the window keeps its place on the screen.
             [this] {
-                form_.shrinkView.RadioGroup2->setItemIndex(6);
-                emit form_.shrinkView.RadioGroup2->OnClick(form_.shrinkView.RadioGroup2);
+                control<TRadioGroup>(form_, "RadioGroup2")->setItemIndex(6);
+                emit control<TRadioGroup>(form_, "RadioGroup2")
+                    ->OnClick(control<TRadioGroup>(form_, "RadioGroup2"));
             },
             [this] { shoot("6a2-resize-200"); },
-            [&wavelet] { wavelet.Resizebutton->click(); },
+            [&wavelet] { control<TRxSpeedButton>(wavelet, "Resizebutton")->click(); },
             [this] {
                 // The curve editors: a point added to the gamma curve and dragged up, then the levels
                 // narrowed on the histogram window's range slider.
                 form_.tools.Gammawindow->show();
-                QWidget& graph = *form_.waveletTools.gamma->GammaSplineGraph;
+                QWidget& graph = *control<CurveGraph>(form_, "GammaSplineGraph");
                 pressOn(graph, QPoint(60, 200), Qt::RightButton);
                 dragOn(graph, QPoint(60, 200), QPoint(64, 150));
             },
@@ -180,8 +190,8 @@ public:
             [this] {
                 form_.tools.Gammawindow->hide();
                 form_.tools.HistoWindow->show();
-                form_.histogramWindows.mkRangeSlider1->setMinPosition(120);
-                form_.histogramWindows.mkRangeSlider1->setMaxPosition(900);
+                control<TmkRangeSlider>(form_, "mkRangeSlider1")->setMinPosition(120);
+                control<TmkRangeSlider>(form_, "mkRangeSlider1")->setMaxPosition(900);
             },
             [this] { shoot("6c-histogram"); },
             [this] {
@@ -191,8 +201,9 @@ public:
             [this] { shoot("6d-tonemap"); },
             [this] { form_.tools.Tonemapwindow->hide(); },
             [&wavelet] {
-                for (QToolButton* tool :
-                     {wavelet.Gammaspeedbutton, wavelet.Histogramspeedbutton, wavelet.Tonemapspeedbutton})
+                for (QToolButton* tool : {control<TRxSpeedButton>(wavelet, "Gammaspeedbutton"),
+                                          control<TRxSpeedButton>(wavelet, "Histogramspeedbutton"),
+                                          control<TRxSpeedButton>(wavelet, "Tonemapspeedbutton")})
                     tool->click();
             },
             [this] { shoot("6e-wavelet-tool-windows"); },
@@ -206,8 +217,9 @@ public:
                     window->rollDown();
             },
             [&wavelet] {
-                for (QToolButton* tool :
-                     {wavelet.Gammaspeedbutton, wavelet.Histogramspeedbutton, wavelet.Tonemapspeedbutton})
+                for (QToolButton* tool : {control<TRxSpeedButton>(wavelet, "Gammaspeedbutton"),
+                                          control<TRxSpeedButton>(wavelet, "Histogramspeedbutton"),
+                                          control<TRxSpeedButton>(wavelet, "Tonemapspeedbutton")})
                     tool->click();
             },
             // The final page: turned by 20 degrees and a crop rectangle drawn; then the hue curve
@@ -215,21 +227,21 @@ public:
             [this] { form_.Tabpages->setCurrentIndex(4); },
             [this] {
                 FinalPage& final = *form_.finalPage;
-                final.RxSpinEdit4->setValue(20);
-                dragOn(*final.RotateImage, QPoint(40, 30), QPoint(260, 200));
+                control<TRxSpinEdit>(final, "RxSpinEdit4")->setValue(20);
+                dragOn(*control<QLabel>(final, "RotateImage"), QPoint(40, 30), QPoint(260, 200));
             },
             [this] { shoot("6f-final"); },
-            [this] { pressOn(*form_.finalPage->AdvancedHLS, QPoint(8, 8)); },
+            [this] { pressOn(*control<TPCheck>(form_, "AdvancedHLS"), QPoint(8, 8)); },
             [this] {
-                QWidget& graph = *form_.finalPage->hls.Huegraph;
+                QWidget& graph = *control<CurveGraph>(form_, "Huegraph");
                 pressOn(graph, QPoint(200, 50), Qt::RightButton);
                 dragOn(graph, QPoint(200, 50), QPoint(200, 15));
             },
             [this] { shoot("6g-final-hsl"); },
-            [this] { pressOn(*form_.finalPage->AdvancedHLS, QPoint(8, 8)); },
+            [this] { pressOn(*control<TPCheck>(form_, "AdvancedHLS"), QPoint(8, 8)); },
             [this, &wavelet] {
                 answerFileDialog("7-save-dialog", {});
-                wavelet.savebmp2button->click();
+                control<TRxSpeedButton>(wavelet, "savebmp2button")->click();
             },
             // The project dialogs of the speed bar, each closed again.
             [this] {
@@ -245,11 +257,11 @@ public:
             [this] { form_.Tabpages->setCurrentIndex(0); },
             [this, &align] { placePointsAndAlign(align); },
             [this] { shoot("9-points-aligned"); },
-            [&align] { align.Setlimitbutton->click(); },
-            [this] { form_.optimizePage->Optimizeandstackbutton->click(); },
+            [&align] { control<TRxSpeedButton>(align, "Setlimitbutton")->click(); },
+            [this] { control<TRxSpeedButton>(form_, "Optimizeandstackbutton")->click(); },
             [this] { form_.Tabpages->setCurrentIndex(2); },
             [this] { shoot("10-multipoint-stack"); },
-            [this] { form_.stackPage->Statisticalstackbutton->click(); },
+            [this] { control<TRxSpeedButton>(form_, "Statisticalstackbutton")->click(); },
             [this] { shoot("11-sigma-stack"); },
             // Another input over the unsaved stack: the question, answered with the focused
             // button (Cancel), keeps the stack.
@@ -281,17 +293,21 @@ private:
     // "Multipoint" waits for clicks on the preview until Align: three points around the middle,
     // the zones shown, a picture, then Align (which aligns the points before the click returns).
     void placePointsAndAlign(AlignPage& align) {
-        const QPoint middle(align.PreviewImage->width() / 2, align.PreviewImage->height() / 2);
+        const QPoint middle(control<QLabel>(align, "PreviewImage")->width() / 2,
+                            control<QLabel>(align, "PreviewImage")->height() / 2);
         const QPoint points[] = {middle + QPoint(-40, -25), middle + QPoint(40, -25), middle + QPoint(0, 30)};
         int at = SettleMs;
         for (const QPoint point : points) {
-            QTimer::singleShot(at, &form_, [&align, point] { pressOn(*align.PreviewImage, point); });
+            QTimer::singleShot(at, &form_,
+                               [&align, point] { pressOn(*control<QLabel>(align, "PreviewImage"), point); });
             at += SettleMs;
         }
-        QTimer::singleShot(at, &form_, [this] { pressOn(*form_.pointWindows.Alignmentzones, QPoint(8, 8)); });
+        QTimer::singleShot(at, &form_,
+                           [this] { pressOn(*control<TPCheck>(form_, "Alignmentzones"), QPoint(8, 8)); });
         QTimer::singleShot(at + SettleMs, &form_, [this] { shoot("8-points-placed"); });
-        QTimer::singleShot(at + 2 * SettleMs, &form_, [&align] { align.Alignbutton->click(); });
-        align.Alignmethod->button(1)->click();
+        QTimer::singleShot(at + 2 * SettleMs, &form_,
+                           [&align] { control<TRxSpeedButton>(align, "Alignbutton")->click(); });
+        control<TRadioGroup>(align, "Alignmethod")->button(1)->click();
     }
 
     void shoot(const char* name) {
@@ -366,6 +382,8 @@ private:
     std::size_t step_ = 0;
 };
 
+namespace {
+
 // The assistant's balloon waiting for an answer, once it has opened.
 TAssistantBalloon* waitingBalloon() {
     for (QWidget* top : QApplication::topLevelWidgets())
@@ -420,8 +438,8 @@ bool startScreenshotWalk(TMainForm& form) {
     if (!prefix || !*prefix || !input || !*input) return false;
     auto ending = std::make_shared<bool>(false);
     auto balloonName = std::make_shared<QString>();
-    auto* walk =
-        new Walk(form, QString::fromLocal8Bit(prefix), QString::fromLocal8Bit(input), ending, balloonName);
+    auto* walk = new ScreenshotWalk(form, QString::fromLocal8Bit(prefix), QString::fromLocal8Bit(input),
+                                    ending, balloonName);
     QObject::connect(&form, &QObject::destroyed, [walk] { delete walk; });
     answerMessages(QString::fromLocal8Bit(prefix), ending, balloonName);
     walk->start();

@@ -58,6 +58,10 @@ void readVideo(QPlainTextEdit& memo) {
     for (const std::string& line : AviCodecListLines()) memo.appendPlainText(QString::fromStdString(line));
 }
 
+}  // namespace
+
+// The window's start-up: it restores and sets the controls of every page, so the pages count it
+// as a part of the window.
 class Startup {
 public:
     Startup(TMainForm& form, const StartupOptions& options)
@@ -246,7 +250,7 @@ void Startup::applyCommandLineAndLanguage() {
     }
     reportInterlacing();
     if (showCmd_ == "3") form_.setWindowState(form_.windowState() | Qt::WindowMaximized);
-    ShowMemoryUsage(form_);
+    ShowMemoryUsage(about_);
 }
 
 // Batch work from the command line runs once start-up is over.
@@ -430,8 +434,6 @@ void Startup::reportInterlacing() {
         app_.messages().inform("Interlacing", "activated ");
 }
 
-}  // namespace
-
 StartupOutcome runStartup(TMainForm& form, const StartupOptions& options) {
     return Startup(form, options).run();
 }
@@ -441,9 +443,9 @@ int ScreenColourDepth(const TMainForm& form) {
     return screen ? screen->depth() : 24;
 }
 
-void ShowMemoryUsage(TMainForm& form) {
-    form.aboutPage->Label22->setText(QString::fromStdString(memoryUsageText(readMemoryFacts())));
-    form.aboutPage->Label22->repaint();
+void ShowMemoryUsage(AboutPage& about) {
+    about.showMemoryUsage(memoryUsageText(readMemoryFacts()));
+    about.repaintMemoryUsage();
 }
 
 }  // namespace kestrave

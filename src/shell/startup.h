@@ -10,6 +10,7 @@
 
 namespace kestrave {
 
+class AboutPage;
 class TMainForm;
 
 struct StartupOptions {
@@ -36,6 +37,6 @@ StartupOutcome runStartup(TMainForm& form, const StartupOptions& options);
 // The bits per pixel of the screen the window is on.
 int ScreenColourDepth(const TMainForm& form);
 // The memory label Label22: "Memory used :" + the resident memory in MB + "MB".
-void ShowMemoryUsage(TMainForm& form);
+void ShowMemoryUsage(AboutPage& about);
 
 }  // namespace kestrave

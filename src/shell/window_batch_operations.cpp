@@ -51,7 +51,7 @@ BatchInput WindowBatchOperations::input() {
 
 void WindowBatchOperations::setFeature(int x, int y) {
     // What a click on the frame shown in the preview chooses.
-    app_.pipeline.chooseFeature(x, y, parts_.align.PreviewSlider->Value());
+    app_.pipeline.chooseFeature(x, y, parts_.align.previewPosition());
 }
 
 bool WindowBatchOperations::RecalcFFTbuttonClick() {
@@ -66,8 +66,7 @@ bool WindowBatchOperations::AlignallButtonClick() {
 }
 
 void WindowBatchOperations::setSeams(int width) {
-    parts_.points.SeamWidths->setValue(width);
-    parts_.points.Seams->setChecked(true);
+    parts_.points.useSeams(width);
 }
 
 bool WindowBatchOperations::alignPoints(const std::filesystem::path& pointsFile) {
@@ -84,7 +83,7 @@ bool WindowBatchOperations::alignPoints(const std::filesystem::path& pointsFile)
         return false;
     }
     parts_.dialogs.SaveDialog1.FileName = pointsFile.stem();
-    parts_.align.Alignmethod->setItemIndex(AlignMethodMultipoint);
+    parts_.align.setAlignMethodIndex(AlignMethodMultipoint);
     if (!run([&] { parts_.alignHandlers.AlignmethodClick(); })) return false;
     // One point is aligned as one box on that point; only a file without any point aligns nothing.
     const bool aligned =
@@ -96,7 +95,7 @@ bool WindowBatchOperations::alignPoints(const std::filesystem::path& pointsFile)
 }
 
 void WindowBatchOperations::setPreviewSlider(int position) {
-    parts_.align.PreviewSlider->setValue(position);
+    parts_.align.setPreviewPosition(position);
 }
 
 bool WindowBatchOperations::SetLimitClick() {
@@ -105,7 +104,7 @@ bool WindowBatchOperations::SetLimitClick() {
 }
 
 void WindowBatchOperations::setRefframes(int frames) {
-    parts_.optimize.Refframes->setValue(frames);
+    parts_.optimize.setReferenceFrames(frames);
 }
 
 bool WindowBatchOperations::MakerefClick(const std::function<bool()>& atContinue) {

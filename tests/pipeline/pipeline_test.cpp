@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "support/pipeline_test_access.h"
+#include "support/sample_recording.h"
+#include "support/temp_dir.h"
 
 namespace kestrave {
 namespace {
@@ -77,6 +81,39 @@ TEST(Pipeline, TheStackCountStaysInItsRange) {
         EXPECT_EQ(pipeline.stackCount().last, step.last) << step.value;
         EXPECT_EQ(heard - before, step.heard ? 1 : 0) << step.value;
     }
+}
+
+// The input's last frame index is the run's from the moment the input is taken, and a reset before
+// the next input leaves it; a frame read for the stack graph's cut-off is announced as the
+// preview's once it is read, a failed read announces nothing.
+TEST(Pipeline, TheInputKeepsItsLastIndexAndACutoffFrameIsAnnounced) {
+    test::TempDir dir;
+    const test::SampleRecording recording = test::writeSampleRecording(dir.path());
+    Pipeline pipeline;
+    NullProgress progress;
+    std::vector<PipelineChange> heard;
+    const auto subscription = pipeline.subscribe([&](PipelineChange change) { heard.push_back(change); });
+    EXPECT_THROW(pipeline.showFrameAtCutoff(0), KestraveError);
+    EXPECT_EQ(pipeline.input().lastIndex, 0);
+
+    const InputRecord record = pipeline.takeInput(
+        probeInput(planInput({recording.path.string()}, InputFilter::SER), false), {}, false, false, false);
+    EXPECT_EQ(record.lastIndex, recording.truth.options.frames - 1);
+    EXPECT_EQ(pipeline.input().lastIndex, record.lastIndex);
+    pipeline.resetBeforeInput();
+    pipeline.resetForInput(ResetControls{}, progress);
+    EXPECT_EQ(pipeline.input().lastIndex, record.lastIndex);
+
+    heard.clear();
+    pipeline.showFrame(5, {}, false, false);
+    const Bitmap24 fifth = pipeline.input().PreviewBitmap;
+    pipeline.showFrame(0, {}, false, false);
+    EXPECT_TRUE(heard.empty());
+    pipeline.showFrameAtCutoff(5);
+    EXPECT_EQ(heard, std::vector{PipelineChange::Preview});
+    const Bitmap24& shown = pipeline.input().PreviewBitmap;
+    ASSERT_EQ(shown.byteCount(), fifth.byteCount());
+    EXPECT_TRUE(std::equal(shown.bits(), shown.bits() + shown.byteCount(), fifth.bits()));
 }
 
 }  // namespace

@@ -26,11 +26,13 @@
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/line_chart.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/point_windows.h"
 #include "shell/tab_strip.h"
 #include "shell/tool_windows.h"
 #include "shell_test_support.h"
+#include "support/page_test_access.h"
 #include "support/sample_recording.h"
 #include "widgets/bitmap_view.h"
 #include "widgets/check_box.h"
@@ -48,22 +50,20 @@ constexpr QPoint Feature(48, 36);
 
 struct AlignPageTest : ShellWindowTest {
     TempDir dir;
-    AlignPage& page = *form->alignPage;
-    FrameWindows& windows = form->frameWindows;
-    RegistrationWindows& charts = form->registrationWindows;
+    AlignPage& page = *pieces(*form).alignPage;
 
     // The recording chosen as a batch run chooses it, with the 32-pixel box.
     void selectRecording(const synth::SynthOptions& options = smallRecordingOptions()) {
         editRun(context.pipeline).state.BatchMode = true;
         editRun(context.pipeline).input.BatchInputFile =
             writeSampleRecording(dir.path(), options).path.string();
-        form->input->SelectFileButtonClick();
+        pieces(*form).input->SelectFileButtonClick();
         editRun(context.pipeline).state.BatchMode = false;
-        page.FFTsizeGroup->setItemIndex(0);
-        form->align->FFTsizeGroupClick();
+        control<TRadioGroup>(page, "FFTsizeGroup")->setItemIndex(0);
+        pieces(*form).align->FFTsizeGroupClick();
     }
     void click(QPoint at, Qt::MouseButton button = Qt::LeftButton) {
-        QTest::mouseClick(page.PreviewImage, button, Qt::NoModifier, at);
+        QTest::mouseClick(control<QLabel>(page, "PreviewImage"), button, Qt::NoModifier, at);
     }
     void pick() {
         selectRecording();
@@ -71,9 +71,9 @@ struct AlignPageTest : ShellWindowTest {
         ASSERT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stReferenceReady);
     }
     void move(QPoint at) {
-        QMouseEvent event(QEvent::MouseMove, at, page.PreviewImage->mapToGlobal(at), Qt::NoButton,
-                          Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(page.PreviewImage, &event);
+        QMouseEvent event(QEvent::MouseMove, at, control<QLabel>(page, "PreviewImage")->mapToGlobal(at),
+                          Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(control<QLabel>(page, "PreviewImage"), &event);
     }
     bool checked(QListWidget& list, int j) const { return list.item(j)->checkState() == Qt::Checked; }
     void expectNoPassFlag() const {
@@ -83,8 +83,8 @@ struct AlignPageTest : ShellWindowTest {
         EXPECT_FALSE(context.pipeline.alignment().HaltRequested);
         EXPECT_FALSE(context.pipeline.registration().WaitForClick);
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-        EXPECT_TRUE(page.glPageControl1->isEnabled());
-        EXPECT_TRUE(form->Tabpages->isEnabled());
+        EXPECT_TRUE(control<QTabWidget>(page, "glPageControl1")->isEnabled());
+        EXPECT_TRUE(pieces(*form).Tabpages->isEnabled());
     }
 };
 
@@ -93,7 +93,7 @@ struct AlignPageTest : ShellWindowTest {
 TEST_F(AlignPageTest, AClickOnTheFittedPreviewPicksTheFeatureAndComputesTheReference) {
     selectRecording();
     EXPECT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stFFTSizeSet);
-    EXPECT_EQ(form->tools.FFTWindow->windowTitle(), "FFT spectrum 32x32");
+    EXPECT_EQ(pieces(*form).tools.FFTWindow->windowTitle(), "FFT spectrum 32x32");
     // The outline drawn at the old box size stays until the pointer moves.
     EXPECT_TRUE(context.shell.view.keepBoxOutline);
     context.shell.view.boxOutlineX = 50;
@@ -114,12 +114,12 @@ TEST_F(AlignPageTest, AClickOnTheFittedPreviewPicksTheFeatureAndComputesTheRefer
     // The reference frame was aligned against itself: no shift, its spectrum charted.
     EXPECT_EQ(context.pipeline.model().FrameTable[0].Slots[0].X, 0);
     EXPECT_EQ(context.pipeline.model().FrameTable[0].Slots[0].Y, 0);
-    EXPECT_EQ(charts.Series5->Count(), 51);
-    EXPECT_TRUE(page.ShowFFTbox->Checked());
-    EXPECT_FALSE(charts.imgFFT->pixmap().isNull());
-    EXPECT_TRUE(form->tools.FFTWindow->isVisible());
-    EXPECT_TRUE(form->tools.Registrationgraphwindow->isVisible());
-    EXPECT_TRUE(page.Alignbutton->isEnabled());
+    EXPECT_EQ(chartSeries(pieces(*form).registrationWindows, "Series5")->Count(), 51);
+    EXPECT_TRUE(control<TPCheck>(page, "ShowFFTbox")->Checked());
+    EXPECT_FALSE(control<QLabel>(*form, "imgFFT")->pixmap().isNull());
+    EXPECT_TRUE(pieces(*form).tools.FFTWindow->isVisible());
+    EXPECT_TRUE(pieces(*form).tools.Registrationgraphwindow->isVisible());
+    EXPECT_TRUE(control<TRxSpeedButton>(page, "Alignbutton")->isEnabled());
     EXPECT_EQ(context.shell.view.boxOutlineX, -1);
     EXPECT_EQ(context.shell.view.boxOutlineY, -1);
 
@@ -134,34 +134,36 @@ TEST_F(AlignPageTest, AClickOnTheFittedPreviewPicksTheFeatureAndComputesTheRefer
 TEST_F(AlignPageTest, AutomaticValuesNeverCountAsTheUsersAndTheUsersStay) {
     pick();
     // A press arms the band; the automatic values of a new pick are still not the user's.
-    QTest::mousePress(page.QualityFilter, Qt::LeftButton);
+    QTest::mousePress(control<TRxSpinEdit>(page, "QualityFilter"), Qt::LeftButton);
     EXPECT_TRUE(context.pipeline.registration().QualityFilterArmed);
     click(Feature + QPoint(2, 1));
     EXPECT_FALSE(context.pipeline.registration().QualityFilterManual);
-    EXPECT_TRUE(page.Autofilter->Checked());
+    EXPECT_TRUE(control<TPCheck>(page, "Autofilter")->Checked());
     EXPECT_TRUE(context.pipeline.registration().QualityFilterArmed);
 
     // The user's own value: manual from now on, and the reference is computed again on the
     // reference frame (the slider goes back to it).
-    page.PreviewSlider->setValue(5);
-    page.QualityFilter->setValue(20);
+    control<TRxSlider>(page, "PreviewSlider")->setValue(5);
+    control<TRxSpinEdit>(page, "QualityFilter")->setValue(20);
     EXPECT_TRUE(context.pipeline.registration().QualityFilterManual);
-    EXPECT_FALSE(page.Autofilter->Checked());
-    EXPECT_EQ(page.PreviewSlider->Value(), 0);
-    EXPECT_EQ(page.QualityFilter->Value(), 20) << "a recomputation keeps the user's band";
+    EXPECT_FALSE(control<TPCheck>(page, "Autofilter")->Checked());
+    EXPECT_EQ(control<TRxSlider>(page, "PreviewSlider")->Value(), 0);
+    EXPECT_EQ(control<TRxSpinEdit>(page, "QualityFilter")->Value(), 20)
+        << "a recomputation keeps the user's band";
 
     // The quality method: label and kept item always; the reference again only after start-up.
-    page.PreviewSlider->setValue(5);
+    control<TRxSlider>(page, "PreviewSlider")->setValue(5);
     context.shell.StartingUp = true;
-    page.QualityMethodCombo->setCurrentIndex(4);
-    form->align->QualityMethodComboChange();
-    EXPECT_EQ(page.Currentquality->text(), "Current Filter: Gradient");
-    EXPECT_EQ(page.CopyAlignmethods->ItemIndex(), 4);
-    EXPECT_FALSE(charts.Showgraph1pointer->isVisibleTo(windows.Chart8));
-    EXPECT_EQ(page.PreviewSlider->Value(), 5);
+    control<QComboBox>(page, "QualityMethodCombo")->setCurrentIndex(4);
+    pieces(*form).align->QualityMethodComboChange();
+    EXPECT_EQ(control<QLabel>(page, "Currentquality")->text(), "Current Filter: Gradient");
+    EXPECT_EQ(control<TRadioGroup>(page, "CopyAlignmethods")->ItemIndex(), 4);
+    EXPECT_FALSE(
+        control<TRectShape>(*form, "Showgraph1pointer")->isVisibleTo(control<TChart>(*form, "Chart8")));
+    EXPECT_EQ(control<TRxSlider>(page, "PreviewSlider")->Value(), 5);
     context.shell.StartingUp = false;
-    form->align->QualityMethodComboChange();
-    EXPECT_EQ(page.PreviewSlider->Value(), 0);
+    pieces(*form).align->QualityMethodComboChange();
+    EXPECT_EQ(control<TRxSlider>(page, "PreviewSlider")->Value(), 0);
     EXPECT_FALSE(context.pipeline.registration().UserBoxPlaced);
 }
 
@@ -173,30 +175,34 @@ TEST_F(AlignPageTest, EachQualityItemRunsTheMethodItNames) {
         {"Compress", QualityKind::Compress}, {"Local contrast", QualityKind::LocalContrast},
         {"Gradient", QualityKind::Gradient}, {"Deviation", QualityKind::Deviation},
         {"DLL", QualityKind::Plugin}};
-    EXPECT_EQ(page.QualityMethodCombo->count(), 5);
-    fillQualityMethodCombo(page, static_cast<int>(page.CopyAlignmethods->Items().size()), 0);
-    ASSERT_EQ(page.QualityMethodCombo->count(), static_cast<int>(grading.size()));
-    for (int item = 0; item < page.QualityMethodCombo->count(); ++item) {
-        const QString caption = page.QualityMethodCombo->itemText(item);
+    EXPECT_EQ(control<QComboBox>(page, "QualityMethodCombo")->count(), 5);
+    fillQualityMethodCombo(
+        page, static_cast<int>(control<TRadioGroup>(page, "CopyAlignmethods")->Items().size()), 0);
+    ASSERT_EQ(control<QComboBox>(page, "QualityMethodCombo")->count(), static_cast<int>(grading.size()));
+    for (int item = 0; item < control<QComboBox>(page, "QualityMethodCombo")->count(); ++item) {
+        const QString caption = control<QComboBox>(page, "QualityMethodCombo")->itemText(item);
         ASSERT_TRUE(grading.count(caption)) << caption.toStdString();
-        EXPECT_EQ(page.CopyAlignmethods->Items().value(item), caption);
-        page.QualityMethodCombo->setCurrentIndex(item);
-        form->align->QualityMethodComboChange();
-        const QualityKind kind = qualityKind(form->align->readAlignOptions().quality);
+        EXPECT_EQ(control<TRadioGroup>(page, "CopyAlignmethods")->Items().value(item), caption);
+        control<QComboBox>(page, "QualityMethodCombo")->setCurrentIndex(item);
+        pieces(*form).align->QualityMethodComboChange();
+        const QualityKind kind = qualityKind(pieces(*form).align->readAlignOptions().quality);
         EXPECT_EQ(kind, grading.at(caption)) << caption.toStdString();
-        EXPECT_TRUE(page.Currentquality->text().startsWith("Current Filter: ")) << caption.toStdString();
-        EXPECT_EQ(charts.Showgraph1pointer->isVisibleTo(windows.Chart8), kind == QualityKind::Spectral)
+        EXPECT_TRUE(control<QLabel>(page, "Currentquality")->text().startsWith("Current Filter: "))
+            << caption.toStdString();
+        EXPECT_EQ(
+            control<TRectShape>(*form, "Showgraph1pointer")->isVisibleTo(control<TChart>(*form, "Chart8")),
+            kind == QualityKind::Spectral)
             << caption.toStdString();
     }
-    EXPECT_EQ(page.Currentquality->text(), "Current Filter: User DLL");
+    EXPECT_EQ(control<QLabel>(page, "Currentquality")->text(), "Current Filter: User DLL");
 }
 
 TEST_F(AlignPageTest, AlignRanksTheFramesAndFillsTheListsAndTheRegistrationGraph) {
     pick();
     // A frame that loses the lock is left out without a question.
-    page.Ignoredefault->setChecked(true);
+    control<TPCheck>(page, "Ignoredefault")->setChecked(true);
     editRun(context.pipeline).optimizer.NewReferenceMade = true;
-    page.Alignbutton->click();
+    control<TRxSpeedButton>(page, "Alignbutton")->click();
 
     const FrameModel& model = context.pipeline.model();
     ASSERT_TRUE(model.FramesRanked);
@@ -206,7 +212,7 @@ TEST_F(AlignPageTest, AlignRanksTheFramesAndFillsTheListsAndTheRegistrationGraph
     for (int j = 0; j + 1 < Frames; ++j)
         EXPECT_GE(model.FrameRanking[j].Key, model.FrameRanking[j + 1].Key) << j;
 
-    QListWidget& select = *windows.SelectFramesChecklist;
+    QListWidget& select = *control<CheckListBox>(*form, "SelectFramesChecklist");
     ASSERT_EQ(select.count(), Frames);
     for (int j = 0; j < Frames; ++j) {
         EXPECT_EQ(select.item(j)->text().toStdString(),
@@ -214,22 +220,25 @@ TEST_F(AlignPageTest, AlignRanksTheFramesAndFillsTheListsAndTheRegistrationGraph
             << j;
         EXPECT_EQ(checked(select, j), !model.FrameTable[model.FrameRanking[j].Frame].Excluded) << j;
     }
-    EXPECT_EQ(windows.StackFramesList->count(), Frames);
-    EXPECT_EQ(windows.StackSlider->Tag(), Frames - 1);
-    EXPECT_EQ(page.AlignSlider->MaxValue(), Frames - 1);
+    EXPECT_EQ(control<CheckListBox>(*form, "StackFramesList")->count(), Frames);
+    EXPECT_EQ(control<TRxSlider>(*form, "StackSlider")->Tag(), Frames - 1);
+    EXPECT_EQ(control<TRxSlider>(page, "AlignSlider")->MaxValue(), Frames - 1);
 
     // The graph: every rank's quality relative to the best, falling; the stack graph's copy.
-    ASSERT_EQ(charts.Series5->Count(), Frames);
-    EXPECT_EQ(charts.Series5->Title, "Quality");
-    EXPECT_DOUBLE_EQ(charts.Series5->values().front(), 1.0);
-    EXPECT_TRUE(std::is_sorted(charts.Series5->values().rbegin(), charts.Series5->values().rend()));
-    EXPECT_EQ(charts.Series8->Count(), Frames);
-    EXPECT_EQ(charts.FastLineSeries1->values(), charts.Series5->values());
-    EXPECT_EQ(charts.FastLineSeries2->values(), charts.Series6->values());
-    EXPECT_TRUE(form->tools.RegiStration2->windowTitle().contains("Average pixel difference :"));
+    ASSERT_EQ(chartSeries(pieces(*form).registrationWindows, "Series5")->Count(), Frames);
+    EXPECT_EQ(chartSeries(pieces(*form).registrationWindows, "Series5")->Title, "Quality");
+    EXPECT_DOUBLE_EQ(chartSeries(pieces(*form).registrationWindows, "Series5")->values().front(), 1.0);
+    EXPECT_TRUE(std::is_sorted(chartSeries(pieces(*form).registrationWindows, "Series5")->values().rbegin(),
+                               chartSeries(pieces(*form).registrationWindows, "Series5")->values().rend()));
+    EXPECT_EQ(chartSeries(pieces(*form).registrationWindows, "Series8")->Count(), Frames);
+    EXPECT_EQ(chartSeries(pieces(*form).registrationWindows, "FastLineSeries1")->values(),
+              chartSeries(pieces(*form).registrationWindows, "Series5")->values());
+    EXPECT_EQ(chartSeries(pieces(*form).registrationWindows, "FastLineSeries2")->values(),
+              chartSeries(pieces(*form).registrationWindows, "Series6")->values());
+    EXPECT_TRUE(pieces(*form).tools.RegiStration2->windowTitle().contains("Average pixel difference :"));
     // The preview ends at the last rank whose quality stays near the best.
     const float best = model.FrameRanking[0].Key;
-    const int cut = page.PreviewSlider->Value();
+    const int cut = control<TRxSlider>(page, "PreviewSlider")->Value();
     EXPECT_GT(model.FrameRanking[cut].Key, 0.8f * best);
     if (cut + 1 < Frames) {
         EXPECT_LE(model.FrameRanking[cut + 1].Key, 0.8f * best);
@@ -242,9 +251,9 @@ TEST_F(AlignPageTest, ABatchRunDeselectsFramesThatLoseTheLockWithoutEverWaiting)
     // As the batch runner does: the feature at the centre, the reference without a pick.
     editRun(context.pipeline).state.FeatureX = 48;
     editRun(context.pipeline).state.FeatureY = 36;
-    form->align->RecalcFFTbuttonClick();
+    pieces(*form).align->RecalcFFTbuttonClick();
     // Any frame whose peak falls below the previous frame's loses the lock.
-    page.TrackDetect->setValue(1.0);
+    control<TRxSpinEdit>(page, "TrackDetect")->setValue(1.0);
     ASSERT_FLOAT_EQ(context.pipeline.alignment().MisalignRatio, 1.0f);
     int waits = 0;
     auto progress = std::make_unique<NullProgress>();
@@ -255,7 +264,7 @@ TEST_F(AlignPageTest, ABatchRunDeselectsFramesThatLoseTheLockWithoutEverWaiting)
     };
     context.setProgress(std::move(progress));
 
-    form->align->AlignallButtonClick();
+    pieces(*form).align->AlignallButtonClick();
     EXPECT_EQ(waits, 0);
     ASSERT_TRUE(context.pipeline.model().FramesRanked);
     expectNoPassFlag();
@@ -263,14 +272,14 @@ TEST_F(AlignPageTest, ABatchRunDeselectsFramesThatLoseTheLockWithoutEverWaiting)
     for (int j = 0; j < Frames; ++j)
         if (context.pipeline.model().FrameTable[context.pipeline.model().FrameRanking[j].Frame].Excluded) {
             ++deselected;
-            EXPECT_FALSE(checked(*windows.SelectFramesChecklist, j)) << j;
+            EXPECT_FALSE(checked(*control<CheckListBox>(*form, "SelectFramesChecklist"), j)) << j;
         }
     EXPECT_GT(deselected, 0) << "no frame lost the lock";
 }
 
 TEST_F(AlignPageTest, AClickEndsTheLostLockWaitAndACancelLeavesNoPassFlagSet) {
     pick();
-    page.TrackDetect->setValue(1.0);
+    control<TRxSpinEdit>(page, "TrackDetect")->setValue(1.0);
     // The first lost lock is answered OK: the user points at the feature, then cancels.
     bool asked = false;
     QImage shownInWait;
@@ -279,20 +288,21 @@ TEST_F(AlignPageTest, AClickEndsTheLostLockWaitAndACancelLeavesNoPassFlagSet) {
         if (message.caption != "Alignment " || asked) return;
         asked = true;
         QMetaObject::invokeMethod(
-            page.PreviewImage,
+            control<QLabel>(page, "PreviewImage"),
             [&] {
-                shownInWait = page.PreviewImage->pixmap().toImage();
+                shownInWait = control<QLabel>(page, "PreviewImage")->pixmap().toImage();
                 waitedFrame = context.pipeline.alignment().CurrentFrame;
                 click(Feature + QPoint(1, 0));
             },
             Qt::QueuedConnection);
         QMetaObject::invokeMethod(
-            page.PreviewImage, [this] { context.progress().setCancelRequested(true); }, Qt::QueuedConnection);
+            control<QLabel>(page, "PreviewImage"), [this] { context.progress().setCancelRequested(true); },
+            Qt::QueuedConnection);
     };
     // Any later lost lock deselects its frame.
     messages.reply(mrOk);
     for (int k = 0; k < 2 * Frames; ++k) messages.reply(mrIgnore);
-    page.Alignbutton->click();
+    control<TRxSpeedButton>(page, "Alignbutton")->click();
 
     ASSERT_TRUE(asked) << "no frame lost the lock";
     // While it waited, the preview showed the frame the click was for.
@@ -307,14 +317,14 @@ TEST_F(AlignPageTest, AClickEndsTheLostLockWaitAndACancelLeavesNoPassFlagSet) {
     EXPECT_EQ(context.pipeline.state().progstatus, TProgStatus::psNone);
     expectNoPassFlag();
     // The stored reference picture is back in the preview.
-    EXPECT_EQ(page.PreviewImage->pixmap().size(), QSize(96, 72));
+    EXPECT_EQ(control<QLabel>(page, "PreviewImage")->pixmap().size(), QSize(96, 72));
 }
 
 TEST_F(AlignPageTest, ACancelledRealignmentLeavesTheLimitRefusedAndTheLaterPagesShut) {
     pick();
-    page.Alignbutton->click();
+    control<TRxSpeedButton>(page, "Alignbutton")->click();
     ASSERT_TRUE(context.pipeline.model().FramesRanked);
-    page.Setlimitbutton->click();
+    control<TRxSpeedButton>(page, "Setlimitbutton")->click();
     ASSERT_EQ(context.pipeline.state().activepage, TMainTab::tabStack);
 
     // Aligned again and cancelled on the way: the ranking is half made.
@@ -324,24 +334,25 @@ TEST_F(AlignPageTest, ACancelledRealignmentLeavesTheLimitRefusedAndTheLaterPages
         if (++polls == 2) p.setCancelRequested(true);
     };
     context.setProgress(std::move(progress));
-    page.Alignbutton->click();
+    control<TRxSpeedButton>(page, "Alignbutton")->click();
     ASSERT_FALSE(context.pipeline.model().FramesRanked);
     EXPECT_EQ(context.pipeline.state().activepage, TMainTab::tabAlign);
     EXPECT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stReferenceReady);
-    EXPECT_FALSE(page.Setlimitbutton->isEnabled());
-    EXPECT_FALSE(form->optimizePage->Optimizeandstackbutton->isEnabled());
+    EXPECT_FALSE(control<TRxSpeedButton>(page, "Setlimitbutton")->isEnabled());
+    EXPECT_FALSE(control<TRxSpeedButton>(*form, "Optimizeandstackbutton")->isEnabled());
     // Limit refuses: nothing is limited on the half-made ranking.
-    form->optimize->SetLimitClick();
+    pieces(*form).optimize->SetLimitClick();
     EXPECT_EQ(context.pipeline.state().activepage, TMainTab::tabAlign);
     EXPECT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stReferenceReady);
-    QTest::mouseClick(form->Tabpages, Qt::LeftButton, Qt::NoModifier, form->Tabpages->tabRect(1).center());
-    EXPECT_EQ(form->Tabpages->currentIndex(), 0);
+    QTest::mouseClick(pieces(*form).Tabpages, Qt::LeftButton, Qt::NoModifier,
+                      pieces(*form).Tabpages->tabRect(1).center());
+    EXPECT_EQ(pieces(*form).Tabpages->currentIndex(), 0);
     expectNoPassFlag();
     // Aligned to the end, the run goes on from there.
     context.setProgress(std::make_unique<NullProgress>());
-    page.Alignbutton->click();
+    control<TRxSpeedButton>(page, "Alignbutton")->click();
     EXPECT_TRUE(context.pipeline.model().FramesRanked);
-    EXPECT_TRUE(page.Setlimitbutton->isEnabled());
+    EXPECT_TRUE(control<TRxSpeedButton>(page, "Setlimitbutton")->isEnabled());
 }
 
 }  // namespace kestrave::test
@@ -354,12 +365,14 @@ TEST_F(AlignPageTest, TheZoomWindowShowsTheSquareAroundThePointerTwiceAsLarge) {
     large.height = 160;
     large.frames = 3;
     selectRecording(large);
-    QTest::mouseClick(page.Previewzoom, Qt::LeftButton);
-    ASSERT_TRUE(page.Previewzoom->Checked());
-    EXPECT_TRUE(form->tools.Zoomwindow->isVisible());
+    QTest::mouseClick(control<TPCheck>(page, "Previewzoom"), Qt::LeftButton);
+    ASSERT_TRUE(control<TPCheck>(page, "Previewzoom")->Checked());
+    EXPECT_TRUE(pieces(*form).tools.Zoomwindow->isVisible());
 
-    const auto shown = [](const QPixmap& picture) { return picture.toImage().convertToFormat(QImage::Format_RGB32); };
-    const auto zoomShown = [&] { return shown(form->pointWindows.zoomimage->pixmap()); };
+    const auto shown = [](const QPixmap& picture) {
+        return picture.toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    const auto zoomShown = [&] { return shown(control<QLabel>(*form, "zoomimage")->pixmap()); };
     const QImage preview = shown(page.previewPicture());
     const QPoint pointer(100, 80);
     move(pointer);
@@ -384,18 +397,20 @@ TEST_F(AlignPageTest, TheZoomWindowShowsTheSquareAroundThePointerTwiceAsLarge) {
     move(QPoint(110, 85));  // a plain move: the square follows…
     const QImage moved = zoomShown();
     EXPECT_NE(moved, before);
-    form->align->PreviewImageMouseMove(Qt::NoButton, Qt::ControlModifier, 100, 80);  // … Ctrl keeps it
+    pieces(*form).align->PreviewImageMouseMove(Qt::NoButton, Qt::ControlModifier, 100,
+                                               80);  // … Ctrl keeps it
     EXPECT_EQ(zoomShown(), moved);
 
     // A double click on the caption of the zoom window, the break window or the wavelet zoom
     // unticks the box and closes the zoom window.
-    for (ToolWindow* window :
-         {form->tools.Zoomwindow, form->tools.Registerhaltwindow, form->tools.WaveZoom}) {
-        if (!page.Previewzoom->Checked()) QTest::mouseClick(page.Previewzoom, Qt::LeftButton);
-        ASSERT_TRUE(form->tools.Zoomwindow->isVisible());
+    for (ToolWindow* window : {pieces(*form).tools.Zoomwindow, pieces(*form).tools.Registerhaltwindow,
+                               pieces(*form).tools.WaveZoom}) {
+        if (!control<TPCheck>(page, "Previewzoom")->Checked())
+            QTest::mouseClick(control<TPCheck>(page, "Previewzoom"), Qt::LeftButton);
+        ASSERT_TRUE(pieces(*form).tools.Zoomwindow->isVisible());
         emit window->OnCaptionDblClick(window);
-        EXPECT_FALSE(page.Previewzoom->Checked()) << window->objectName().toStdString();
-        EXPECT_FALSE(form->tools.Zoomwindow->isVisible()) << window->objectName().toStdString();
+        EXPECT_FALSE(control<TPCheck>(page, "Previewzoom")->Checked()) << window->objectName().toStdString();
+        EXPECT_FALSE(pieces(*form).tools.Zoomwindow->isVisible()) << window->objectName().toStdString();
     }
 }
 
@@ -408,7 +423,7 @@ TEST_F(AlignPageTest, TheWheelStepsTheBoxSizeOnlyWhileTheFeatureIsChosen) {
     const auto wheel = [&](int delta) {
         QWheelEvent event(QPointF(50, 50), QPointF(50, 50), QPoint(), QPoint(0, delta), Qt::NoButton,
                           Qt::NoModifier, Qt::NoScrollPhase, false);
-        QApplication::sendEvent(page.PreviewImage, &event);
+        QApplication::sendEvent(control<QLabel>(page, "PreviewImage"), &event);
     };
     // Up steps to the larger box, down to the smaller; a small delta does nothing; at the
     // smallest box a step down stays.
@@ -419,15 +434,15 @@ TEST_F(AlignPageTest, TheWheelStepsTheBoxSizeOnlyWhileTheFeatureIsChosen) {
     } steps[] = {{120, 1, 64}, {120, 2, 128}, {5, 2, 128}, {-120, 1, 64}, {-120, 0, 32}, {-120, 0, 32}};
     for (const auto& step : steps) {
         wheel(step.delta);
-        EXPECT_EQ(page.FFTsizeGroup->ItemIndex(), step.item) << step.delta;
+        EXPECT_EQ(control<TRadioGroup>(page, "FFTsizeGroup")->ItemIndex(), step.item) << step.delta;
         EXPECT_EQ(context.pipeline.fft().FFTSize, step.size) << step.delta;
     }
     // Once the frames are aligned the wheel leaves the box alone.
     click(QPoint(80, 80));
-    form->align->AlignallButtonClick();
+    pieces(*form).align->AlignallButtonClick();
     ASSERT_EQ(context.pipeline.state().progstatus, TProgStatus::psAligned);
     wheel(120);
-    EXPECT_EQ(page.FFTsizeGroup->ItemIndex(), 0);
+    EXPECT_EQ(control<TRadioGroup>(page, "FFTsizeGroup")->ItemIndex(), 0);
 }
 
 }  // namespace kestrave::test

@@ -24,6 +24,7 @@
 #include "shell/controllers/stack_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/point_windows.h"
 #include "shell/pages/stack_page.h"
@@ -40,9 +41,8 @@ namespace {
 
 struct PointsPageTest : ShellWindowTest {
     TempDir dir;
-    AlignPage& page = *form->alignPage;
-    PointWindows& windows = form->pointWindows;
-    PointController& points = form->align->points();
+    AlignPage& page = *pieces(*form).alignPage;
+    PointController& points = pieces(*form).align->points();
     ScriptedFileDialogs* dialogs = nullptr;
 
     PointsPageTest() {
@@ -59,12 +59,12 @@ struct PointsPageTest : ShellWindowTest {
         editRun(context.pipeline).state.BatchMode = true;
         editRun(context.pipeline).input.BatchInputFile =
             writeSampleRecording(dir.path(), options).path.string();
-        form->input->SelectFileButtonClick();
+        pieces(*form).input->SelectFileButtonClick();
         editRun(context.pipeline).state.BatchMode = false;
-        page.FFTsizeGroup->setItemIndex(1);
-        form->align->FFTsizeGroupClick();
+        control<TRadioGroup>(page, "FFTsizeGroup")->setItemIndex(1);
+        pieces(*form).align->FFTsizeGroupClick();
     }
-    void chooseMethod(int item) { page.Alignmethod->button(item)->click(); }
+    void chooseMethod(int item) { control<TRadioGroup>(page, "Alignmethod")->button(item)->click(); }
     // Runs `steps` while the multi-point setup waits for points to be placed; unless the steps end
     // the placing themselves, the multi-point mode is left afterwards ("Default(single)").
     void whilePlacing(const std::function<void()>& steps) {
@@ -83,16 +83,17 @@ struct PointsPageTest : ShellWindowTest {
     }
     std::vector<QString> gridRow(int r) const {
         std::vector<QString> cells;
-        for (int c = 0; c < 4; ++c) cells.push_back(windows.StringGrid1->item(r, c)->text());
+        for (int c = 0; c < 4; ++c)
+            cells.push_back(control<QTableWidget>(*form, "StringGrid1")->item(r, c)->text());
         return cells;
     }
     void estimateAndClear();
     void rightClickAndDelete();
     void saveAndLoad();
     void drag(QPoint from, QPoint to) {
-        QTest::mousePress(page.PreviewImage, Qt::LeftButton, Qt::NoModifier, from);
-        QTest::mouseMove(page.PreviewImage, (from + to) / 2);
-        QTest::mouseRelease(page.PreviewImage, Qt::LeftButton, Qt::NoModifier, to);
+        QTest::mousePress(control<QLabel>(page, "PreviewImage"), Qt::LeftButton, Qt::NoModifier, from);
+        QTest::mouseMove(control<QLabel>(page, "PreviewImage"), (from + to) / 2);
+        QTest::mouseRelease(control<QLabel>(page, "PreviewImage"), Qt::LeftButton, Qt::NoModifier, to);
     }
 };
 
@@ -100,7 +101,7 @@ struct PointsPageTest : ShellWindowTest {
 
 TEST_F(PointsPageTest, NoneStacksTheFramesWithoutShifts) {
     selectRecording();
-    const int last = form->input->lastIndex();
+    const int last = pieces(*form).input->lastIndex();
     for (int f = 0; f <= last; ++f) {
         editRun(context.pipeline).model.FrameTable[f].Slots[0] = {f + 1, -f - 1};
         editRun(context.pipeline).model.FrameTable[f].Slots[1].X = 9;
@@ -111,30 +112,32 @@ TEST_F(PointsPageTest, NoneStacksTheFramesWithoutShifts) {
         EXPECT_EQ(context.pipeline.model().FrameTable[f].Slots[0].Y, 0) << f;
         EXPECT_EQ(context.pipeline.model().FrameTable[f].Slots[1].X, 9) << "point shifts stay";
     }
-    EXPECT_TRUE(form->alignPage->Setlimitbutton->isEnabled());
-    EXPECT_TRUE(form->stackPage->Stackbutton->isEnabled());
-    EXPECT_TRUE(form->stackPage->Statisticalstackbutton->isEnabled());
-    EXPECT_FALSE(form->optimizePage->Optimizebutton->isEnabled());
-    EXPECT_EQ(page.PreviewSlider->Value(), page.PreviewSlider->MaxValue());
-    EXPECT_EQ(form->frameWindows.StackSlider->Value(), page.PreviewSlider->Value());
-    EXPECT_FALSE(form->frameWindows.Showgraphpointer->isHidden());
+    EXPECT_TRUE(control<TRxSpeedButton>(*form, "Setlimitbutton")->isEnabled());
+    EXPECT_TRUE(control<TRxSpeedButton>(*form, "Stackbutton")->isEnabled());
+    EXPECT_TRUE(control<TRxSpeedButton>(*form, "Statisticalstackbutton")->isEnabled());
+    EXPECT_FALSE(control<TRxSpeedButton>(*form, "Optimizebutton")->isEnabled());
+    EXPECT_EQ(control<TRxSlider>(page, "PreviewSlider")->Value(),
+              control<TRxSlider>(page, "PreviewSlider")->MaxValue());
+    EXPECT_EQ(control<TRxSlider>(*form, "StackSlider")->Value(),
+              control<TRxSlider>(page, "PreviewSlider")->Value());
+    EXPECT_FALSE(control<TRectShape>(*form, "Showgraphpointer")->isHidden());
     EXPECT_EQ(context.pipeline.state().progstatus, TProgStatus::psFeatureSet);
 }
 
 TEST_F(PointsPageTest, MultipointOpensThePointWindowAndDefaultLeavesItKeepingThePoints) {
     selectRecording();
-    QTest::mouseClick(page.PreviewImage, Qt::LeftButton, Qt::NoModifier, QPoint(80, 60));
+    QTest::mouseClick(control<QLabel>(page, "PreviewImage"), Qt::LeftButton, Qt::NoModifier, QPoint(80, 60));
     ASSERT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stReferenceReady);
     EXPECT_EQ(context.pipeline.alignPoints().SavedFeatureX, 80);
     EXPECT_EQ(context.pipeline.alignPoints().PointPos[1].X, 80) << "the first point follows the feature";
 
     const std::vector<AlignPoint> placed{{40, 40, 64}, {120, 70, 64}};
     whilePlacing([&] {
-        EXPECT_TRUE(form->frameWindows.differencecutslider->isHidden());
-        EXPECT_TRUE(windows.Multialignwindow->isVisible());
+        EXPECT_TRUE(control<TRxSlider>(*form, "differencecutslider")->isHidden());
+        EXPECT_TRUE(control<ToolWindow>(*form, "Multialignwindow")->isVisible());
         loadPoints(placed);
-        EXPECT_EQ(windows.StringGrid1->rowCount(), 2);
-        EXPECT_EQ(windows.Label52->text(), "Alignmentpoints: 2");
+        EXPECT_EQ(control<QTableWidget>(*form, "StringGrid1")->rowCount(), 2);
+        EXPECT_EQ(control<QLabel>(*form, "Label52")->text(), "Alignmentpoints: 2");
         EXPECT_EQ(context.pipeline.alignPoints().Alignpoints, 3);
         EXPECT_EQ(context.pipeline.alignPoints().PointPos[2].X, 120);
         editRun(context.pipeline).state.FeatureX = editRun(context.pipeline).state.FeatureY =
@@ -143,18 +146,18 @@ TEST_F(PointsPageTest, MultipointOpensThePointWindowAndDefaultLeavesItKeepingThe
     });
     EXPECT_EQ(context.pipeline.state().FeatureX, 80);
     EXPECT_EQ(context.pipeline.state().FeatureY, 60);
-    EXPECT_FALSE(windows.Multialignwindow->isVisible());
-    EXPECT_FALSE(form->frameWindows.differencecutslider->isHidden());
+    EXPECT_FALSE(control<ToolWindow>(*form, "Multialignwindow")->isVisible());
+    EXPECT_FALSE(control<TRxSlider>(*form, "differencecutslider")->isHidden());
     EXPECT_EQ(context.pipeline.alignPoints().Alignpoints, 1);
     EXPECT_FALSE(context.pipeline.alignPoints().MultiPointMode);
     EXPECT_TRUE(context.pipeline.alignPoints().StopPlacing);
-    EXPECT_TRUE(form->optimizePage->Optimizebutton->isEnabled());
+    EXPECT_TRUE(control<TRxSpeedButton>(*form, "Optimizebutton")->isEnabled());
     const PointFileContent kept = readAlignPointFile(dir / TempPointFile, 160, 120);
     EXPECT_EQ(kept.points, placed);
 
     // Back in the multi-point mode the kept points come back, and "None" keeps them again.
     whilePlacing([&] {
-        EXPECT_EQ(windows.StringGrid1->rowCount(), 2);
+        EXPECT_EQ(control<QTableWidget>(*form, "StringGrid1")->rowCount(), 2);
         std::filesystem::remove(dir / TempPointFile);
         chooseMethod(AlignMethodNone);
     });
@@ -164,17 +167,17 @@ TEST_F(PointsPageTest, MultipointOpensThePointWindowAndDefaultLeavesItKeepingThe
 TEST_F(PointsPageTest, ADraggedFreeBoxBecomesTheReference) {
     selectRecording();
     const std::size_t shownBefore = messages.shown.size();
-    page.Freebox->setChecked(true);
+    control<TPCheck>(page, "Freebox")->setChecked(true);
     points.FreeboxClick();
     ASSERT_TRUE(context.pipeline.alignPoints().FreeBox);
     drag({60, 45}, {100, 75});  // 40 x 30: the 64 box around (80, 60)
     EXPECT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stReferenceReady);
-    EXPECT_EQ(page.FFTsizeGroup->ItemIndex(), 1);
+    EXPECT_EQ(control<TRadioGroup>(page, "FFTsizeGroup")->ItemIndex(), 1);
     EXPECT_EQ(QPoint(context.pipeline.state().FeatureX, context.pipeline.state().FeatureY), QPoint(80, 60));
     EXPECT_EQ(context.pipeline.alignPoints().FreeBoxCentreX, 80);
     EXPECT_EQ(context.pipeline.alignPoints().SavedFeatureY, 60);
     EXPECT_EQ(context.pipeline.registration().RefSpectrumRe.xCount(), 64);
-    EXPECT_TRUE(page.FreeBoxBand->isHidden());
+    EXPECT_TRUE(control<QFrame>(page, "FreeBoxBand")->isHidden());
     EXPECT_EQ(messages.shown.size(), shownBefore);
 
     // 148 pixels on a 160 x 120 frame: the group steps down to 64, the box is cut to 64 around the
@@ -183,7 +186,7 @@ TEST_F(PointsPageTest, ADraggedFreeBoxBecomesTheReference) {
     ASSERT_GT(messages.shown.size(), shownBefore);
     EXPECT_EQ(messages.shown.back().caption, "Alignment box problem");
     EXPECT_EQ(messages.shown.back().text, "Box larger then maximum available size");
-    EXPECT_FALSE(page.Freebox->Checked());
+    EXPECT_FALSE(control<TPCheck>(page, "Freebox")->Checked());
     EXPECT_FALSE(context.pipeline.alignPoints().FreeBox);
     EXPECT_EQ(context.pipeline.fft().FFTSize, 64);
     EXPECT_EQ(QPoint(context.pipeline.state().FeatureX, context.pipeline.state().FeatureY), QPoint(76, 56));
@@ -197,12 +200,12 @@ TEST_F(PointsPageTest, EstimatedPointsFillTheGridAndTheArrays) {
 
 void PointsPageTest::estimateAndClear() {
     // The setup sets the minimum distance to half the box.
-    EXPECT_EQ(windows.MaxDist->Value(), 32);
+    EXPECT_EQ(control<TRxSpinEdit>(*form, "MaxDist")->Value(), 32);
     const std::vector<PointXY> expected = estimateAlignPoints(context.pipeline.input().PreviewBitmap, 64, 32);
     ASSERT_FALSE(expected.empty());
-    windows.EstimateBestAlign->click();
+    control<QPushButton>(*form, "EstimateBestAlign")->click();
     const int count = static_cast<int>(expected.size());
-    ASSERT_EQ(windows.StringGrid1->rowCount(), count);
+    ASSERT_EQ(control<QTableWidget>(*form, "StringGrid1")->rowCount(), count);
     for (int p = 1; p <= count; ++p) {
         EXPECT_EQ(gridRow(p - 1),
                   (std::vector<QString>{QString::number(p), QString::number(expected[p - 1].X),
@@ -211,38 +214,40 @@ void PointsPageTest::estimateAndClear() {
         EXPECT_EQ(context.pipeline.alignPoints().PointFFTIndex[p], 1);
     }
     EXPECT_EQ(context.pipeline.alignPoints().Alignpoints, count + 1);
-    EXPECT_EQ(windows.Label52->text(), "Alignmentpoints: " + QString::number(count));
+    EXPECT_EQ(control<QLabel>(*form, "Label52")->text(), "Alignmentpoints: " + QString::number(count));
     EXPECT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stReferenceReady);
-    EXPECT_TRUE(page.Alignbutton->isEnabled());
+    EXPECT_TRUE(control<TRxSpeedButton>(page, "Alignbutton")->isEnabled());
 
-    windows.ClearAlignmentpoints->click();
-    EXPECT_EQ(windows.StringGrid1->rowCount(), 0);
+    control<QPushButton>(*form, "ClearAlignmentpoints")->click();
+    EXPECT_EQ(control<QTableWidget>(*form, "StringGrid1")->rowCount(), 0);
     EXPECT_EQ(context.pipeline.alignPoints().Alignpoints, 1);
-    EXPECT_EQ(windows.Label52->text(), "Alignmentpoints: 0");
+    EXPECT_EQ(control<QLabel>(*form, "Label52")->text(), "Alignmentpoints: 0");
 }
 
 TEST_F(PointsPageTest, ARightClickDeletesTheNearestPointAndABadCellBlocksTheRebuild) {
     selectRecording();
-    QTest::mouseClick(page.PreviewImage, Qt::RightButton, Qt::NoModifier, QPoint(40, 40));  // no window
+    QTest::mouseClick(control<QLabel>(page, "PreviewImage"), Qt::RightButton, Qt::NoModifier,
+                      QPoint(40, 40));  // no window
     whilePlacing([&] { rightClickAndDelete(); });
 }
 
 void PointsPageTest::rightClickAndDelete() {
     loadPoints({{40, 40, 32}, {120, 40, 32}, {80, 90, 64}});
-    QTest::mouseClick(page.PreviewImage, Qt::RightButton, Qt::NoModifier, QPoint(115, 45));
-    ASSERT_EQ(windows.StringGrid1->rowCount(), 2);
+    QTest::mouseClick(control<QLabel>(page, "PreviewImage"), Qt::RightButton, Qt::NoModifier,
+                      QPoint(115, 45));
+    ASSERT_EQ(control<QTableWidget>(*form, "StringGrid1")->rowCount(), 2);
     EXPECT_EQ(gridRow(0), (std::vector<QString>{"1", "40", "40", "32"}));
     EXPECT_EQ(gridRow(1), (std::vector<QString>{"2", "80", "90", "64"}));
     EXPECT_EQ(context.pipeline.alignPoints().PointPos[2].X, 80);
     EXPECT_EQ(context.pipeline.alignPoints().PointFFTSize[2], 64);
     EXPECT_EQ(context.pipeline.alignPoints().Alignpoints, 3);
-    EXPECT_EQ(windows.Label52->text(), "Alignmentpoints: 2");
+    EXPECT_EQ(control<QLabel>(*form, "Label52")->text(), "Alignmentpoints: 2");
 
     // The user typed a bad value into point 1; deleting point 2 would rebuild from it.
-    windows.StringGrid1->item(0, 1)->setText("4O");
-    windows.StringGrid1->setCurrentCell(1, 0);
-    QTest::keyClick(windows.StringGrid1, Qt::Key_Delete);
-    EXPECT_EQ(windows.StringGrid1->rowCount(), 2);
+    control<QTableWidget>(*form, "StringGrid1")->item(0, 1)->setText("4O");
+    control<QTableWidget>(*form, "StringGrid1")->setCurrentCell(1, 0);
+    QTest::keyClick(control<QTableWidget>(*form, "StringGrid1"), Qt::Key_Delete);
+    EXPECT_EQ(control<QTableWidget>(*form, "StringGrid1")->rowCount(), 2);
     EXPECT_EQ(context.pipeline.alignPoints().PointPos[2].X, 80);
     EXPECT_EQ(messages.shown.back().text, "Point 1: '4O' is not a valid integer value");
 }
@@ -262,9 +267,9 @@ void PointsPageTest::saveAndLoad() {
     std::ofstream(dir / "hostile.kap", std::ios::binary) << text;
     dialogs->willChoose(dir / "hostile.kap");
     points.LoadpointsClick();
-    EXPECT_EQ(windows.StringGrid1->rowCount(), 98);
+    EXPECT_EQ(control<QTableWidget>(*form, "StringGrid1")->rowCount(), 98);
     EXPECT_EQ(context.pipeline.alignPoints().Alignpoints, 99);
-    EXPECT_EQ(page.PreviewSlider->Value(), 0);
+    EXPECT_EQ(control<TRxSlider>(page, "PreviewSlider")->Value(), 0);
     ASSERT_FALSE(messages.shown.empty());
     EXPECT_EQ(messages.shown.back().caption, "Alignment points");
     EXPECT_NE(messages.shown.back().text.find("only the first 99 are read"), std::string::npos);
@@ -274,7 +279,7 @@ void PointsPageTest::saveAndLoad() {
     dialogs->willChoose(dir / "saved.kap");
     points.SavePointsClick();
     EXPECT_EQ(readAlignPointFile(dir / "saved.kap", 160, 120).points.size(), 98u);
-    windows.StringGrid1->setRowCount(1);
+    control<QTableWidget>(*form, "StringGrid1")->setRowCount(1);
     messages.reply(mrNo);
     dialogs->willChoose(dir / "saved.kap");
     points.SavePointsClick();
@@ -295,19 +300,21 @@ TEST_F(PointsPageTest, ClicksPlacePointsUpTo99AndSimpleAlignmentCopiesPointOne) 
                              [](const Message& m) { return m.caption == "Maximum alignmentpoints used"; });
     };
     QTimer::singleShot(0, [&] {
-        EXPECT_EQ(windows.StringGrid1->rowCount(), 98);
+        EXPECT_EQ(control<QTableWidget>(*form, "StringGrid1")->rowCount(), 98);
         EXPECT_EQ(context.pipeline.alignPoints().Alignpoints, 99);
-        QTest::mouseClick(page.PreviewImage, Qt::LeftButton, Qt::NoModifier, QPoint(50, 50));
+        QTest::mouseClick(control<QLabel>(page, "PreviewImage"), Qt::LeftButton, Qt::NoModifier,
+                          QPoint(50, 50));
         QTimer::singleShot(0, [&] {
             EXPECT_EQ(gridRow(98), (std::vector<QString>{"99", "50", "50", "64"}));
             EXPECT_EQ(maximumMessages(), 1);
             EXPECT_EQ(context.pipeline.alignPoints().Alignpoints, 99) << "the next click replaces point 99";
-            QTest::mouseClick(page.PreviewImage, Qt::LeftButton, Qt::NoModifier, QPoint(100, 70));
+            QTest::mouseClick(control<QLabel>(page, "PreviewImage"), Qt::LeftButton, Qt::NoModifier,
+                              QPoint(100, 70));
             QTimer::singleShot(0, [&] {
-                EXPECT_EQ(windows.StringGrid1->rowCount(), 99);
+                EXPECT_EQ(control<QTableWidget>(*form, "StringGrid1")->rowCount(), 99);
                 EXPECT_EQ(gridRow(98), (std::vector<QString>{"99", "100", "70", "64"}));
                 EXPECT_EQ(maximumMessages(), 2);
-                page.Alignbutton->click();
+                control<TRxSpeedButton>(page, "Alignbutton")->click();
             });
         });
     });
@@ -316,10 +323,10 @@ TEST_F(PointsPageTest, ClicksPlacePointsUpTo99AndSimpleAlignmentCopiesPointOne) 
     ASSERT_TRUE(context.pipeline.model().FramesRanked);
     EXPECT_EQ(context.pipeline.alignPoints().Alignpoints, 99);
     EXPECT_TRUE(context.pipeline.alignPoints().MultiPointMode);
-    EXPECT_FALSE(windows.Multialignwindow->isVisible());
+    EXPECT_FALSE(control<ToolWindow>(*form, "Multialignwindow")->isVisible());
     EXPECT_EQ(QPoint(context.pipeline.state().FeatureX, context.pipeline.state().FeatureY), QPoint(80, 60))
         << "point 1";
-    const int last = form->input->lastIndex();
+    const int last = pieces(*form).input->lastIndex();
     for (int f = 0; f <= last; ++f) {
         const TAlignSlotRec* point = context.pipeline.model().FrameTable[f].Slots;
         for (int p : {2, 50, 99}) {
@@ -337,7 +344,7 @@ TEST_F(PointsPageTest, ClicksPlacePointsUpTo99AndSimpleAlignmentCopiesPointOne) 
     // Stacked before the points are optimized (which sets their cuts and measures them), the zones
     // of the unmeasured points would stay empty: the user is told. (Point 1 passes its cut of 0 in
     // the reference frame.)
-    form->stack->StackButtonClick();
+    pieces(*form).stack->StackButtonClick();
     EXPECT_TRUE(std::any_of(messages.shown.begin(), messages.shown.end(), [](const Message& m) {
         return m.caption == "Stacking" && m.text.find("alignment point(s) 2, 3, 4, ") != std::string::npos;
     }));
@@ -349,14 +356,14 @@ TEST_F(PointsPageTest, ACancelDuringTheAlignmentLeavesTheSlotsFilledAndNoAngles)
     selectRecording(160, 120, 24);
     writeAlignPointFile(dir / TempPointFile, 0,
                         std::vector<AlignPoint>{{60, 60, 64}, {100, 60, 64}, {80, 55, 64}});
-    form->optimizePage->MultiAlign->setItemIndex(1);
+    control<TRadioGroup>(*form, "MultiAlign")->setItemIndex(1);
     for (int f = 0; f < 24; ++f) editRun(context.pipeline).model.FrameTable[f].Angle = 7.0f;
     auto progress = std::make_unique<NullProgress>();
     progress->onPoll = [](NullProgress& port) {
         if (port.position() >= 10) port.setCancelRequested(true);
     };
     context.setProgress(std::move(progress));
-    QTimer::singleShot(0, [&] { page.Alignbutton->click(); });
+    QTimer::singleShot(0, [&] { control<TRxSpeedButton>(page, "Alignbutton")->click(); });
     chooseMethod(AlignMethodMultipoint);
 
     EXPECT_EQ(context.pipeline.alignPoints().Alignpoints, 3);
@@ -372,7 +379,7 @@ TEST_F(PointsPageTest, TheCountdownStopsAtZero) {
     context.shell.view.TimeLeft = 12000;
     for (const char* shown : {"Time left: 00:00:07", "Time left: 00:00:02", "Time left: 00:00:00"}) {
         points.Timer1Timer();
-        EXPECT_EQ(windows.Multialigntimer->text(), shown);
+        EXPECT_EQ(control<QLabel>(*form, "Multialigntimer")->text(), shown);
     }
     EXPECT_EQ(context.shell.view.TimeLeft, 0);
 }

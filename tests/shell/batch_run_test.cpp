@@ -15,6 +15,7 @@
 #include "platform/program_dir.h"
 #include "registration/point_file.h"
 #include "shell/batch_runner.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/wavelet_page.h"
 #include "support/qt_test_application.h"
 #include "support/run_command.h"
@@ -84,7 +85,7 @@ TEST_F(BatchRunTest, ASixteenBitSerWithCreateAndASchemeGainsTheSame) {
     auto run = runHeadless({sample.path.string(), "-CR10", "-WSmild.kwv", "-ASpng", "-EX"});
     EXPECT_EQ(run->outcome.exitCode, 0);
     EXPECT_TRUE(run->context.pipeline.optimizer().NewReferenceMade);
-    EXPECT_EQ(run->form->waveletPage->Layer1slider->Value(), 12);
+    EXPECT_EQ(control<TRxSlider>(*run->form, "Layer1slider")->Value(), 12);
     EXPECT_FALSE(run->logged("Image not fully processed")) << "the scheme was applied to the whole image";
     expectStackingGain(sample.truth, data / "jupiter.png");
 }
@@ -120,7 +121,7 @@ TEST_F(BatchRunTest, ASingleTiffTakesTheSchemeAndIsNeverSavedOverItself) {
 
     auto run = runHeadless({input.string(), "-wsfine.kwv", "-AStif", "-EX"});
     EXPECT_EQ(run->outcome.exitCode, 0);
-    EXPECT_EQ(run->form->waveletPage->Layer1slider->Value(), 40);
+    EXPECT_EQ(control<TRxSlider>(*run->form, "Layer1slider")->Value(), 40);
     EXPECT_TRUE(run->context.pipeline.state().DoAllDone);
     EXPECT_EQ(fileBytes(input), inputBytes);
     TTIFFBitMap result;
@@ -197,8 +198,8 @@ TEST_F(BatchRunTest, AMultiPointBatchFollowsALocallyWarpedRecordingBetterThanOne
     auto single = runHeadless({(data / "warped.ser").string(), "-ASpng", "-EX"});
     ASSERT_EQ(single->outcome.exitCode, 0);
     std::filesystem::rename(data / "warped.png", data / "single.png");
-    auto points = runHeadless(
-        {(data / "warped.ser").string(), "-MA" + (data / "halves.kap").string(), "-FW4", "-NF40", "-ASpng", "-EX"});
+    auto points = runHeadless({(data / "warped.ser").string(), "-MA" + (data / "halves.kap").string(), "-FW4",
+                               "-NF40", "-ASpng", "-EX"});
     ASSERT_EQ(points->outcome.exitCode, 0);
     EXPECT_TRUE(points->context.pipeline.alignPoints().MultiPointMode);
     EXPECT_EQ(points->context.pipeline.alignPoints().Alignpoints, 2);
@@ -223,10 +224,12 @@ TEST_F(BatchRunTest, PointsOnEmptyGroundStackAsSharpAsOneBox) {
     auto single = runHeadless({(data / "sky.ser").string(), "-NF20", "-ASpng", "-EX"});
     ASSERT_EQ(single->outcome.exitCode, 0);
     std::filesystem::rename(data / "sky.png", data / "single.png");
-    auto points = runHeadless({(data / "sky.ser").string(), "-MA" + (data / "sky.kap").string(), "-NF20", "-ASpng", "-EX"});
+    auto points = runHeadless(
+        {(data / "sky.ser").string(), "-MA" + (data / "sky.kap").string(), "-NF20", "-ASpng", "-EX"});
     ASSERT_EQ(points->outcome.exitCode, 0);
     EXPECT_EQ(points->context.pipeline.alignPoints().Alignpoints, 4);
-    EXPECT_TRUE(points->logged("Alignment point(s) 1 (follows point 3), 2 (follows point 3), 4 (follows point 3)"));
+    EXPECT_TRUE(
+        points->logged("Alignment point(s) 1 (follows point 3), 2 (follows point 3), 4 (follows point 3)"));
 
     const GreyImage scene = sceneImage(recording);
     const double singlePsnr = registeredPsnr(readResultPng(data / "single.png"), scene);
@@ -248,16 +251,16 @@ TEST_F(BatchRunTest, AGridOfPointsOverFlatPlainsStacksSharperThanOneBox) {
     for (int j = 0; j < 3; ++j)
         for (int i = 0; i < 4; ++i) grid.push_back({40 + 58 * i, 40 + 56 * j, 32});
     const auto spread = [&](const AlignPoint& p) { return boxVariance(scene, p.X, p.Y, 32); };
-    std::iter_swap(grid.begin(), std::min_element(grid.begin(), grid.end(), [&](const auto& a, const auto& b) {
-                       return spread(a) < spread(b);
-                   }));
+    std::iter_swap(grid.begin(),
+                   std::min_element(grid.begin(), grid.end(),
+                                    [&](const auto& a, const auto& b) { return spread(a) < spread(b); }));
     writeAlignPointFile(data / "grid.kap", 0, grid);
 
     auto single = runHeadless({(data / "plains.ser").string(), "-NF15", "-ASpng", "-EX"});
     ASSERT_EQ(single->outcome.exitCode, 0);
     std::filesystem::rename(data / "plains.png", data / "single.png");
-    auto points =
-        runHeadless({(data / "plains.ser").string(), "-MA" + (data / "grid.kap").string(), "-NF15", "-ASpng", "-EX"});
+    auto points = runHeadless(
+        {(data / "plains.ser").string(), "-MA" + (data / "grid.kap").string(), "-NF15", "-ASpng", "-EX"});
     ASSERT_EQ(points->outcome.exitCode, 0);
     const GreyImage one = readResultPng(data / "single.png");
     const GreyImage zones = readResultPng(data / "plains.png");

@@ -21,6 +21,7 @@
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
 #include "shell/pages/frame_windows.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/stack_page.h"
 #include "shell/speed_bar.h"
 #include "shell_test_support.h"
@@ -40,7 +41,7 @@ struct CalibrationWindowTest : ShellWindowTest {
         dialogs = scripted.get();
         context.setDialogs(std::move(scripted));
         context.regSettings = std::make_unique<RegSettings>();
-        form->alignPage->DirectoryListBox1->setDirectory(folder.path());
+        control<TDirectoryListBox>(*form, "DirectoryListBox1")->setDirectory(folder.path());
         createImagePlanes(editRun(context.pipeline).images, DefaultProcessAreaItem, context.progress(),
                           context.messages());
     }
@@ -53,8 +54,8 @@ struct CalibrationWindowTest : ShellWindowTest {
 
     TempDir folder;
     ScriptedFileDialogs* dialogs = nullptr;
-    CalibrationController& calibration = *form->calibration;
-    AlignPage& align = *form->alignPage;
+    CalibrationController& calibration = *pieces(*form).calibration;
+    AlignPage& align = *pieces(*form).alignPage;
 };
 
 // A FITS file of the given header values with `samples` (big-endian 16 or 8 bits).
@@ -79,7 +80,7 @@ void writeFits(const fs::path& file, int bitpix, int width, int height, const st
 }
 
 TEST_F(CalibrationWindowTest, TheDialogLoadsCheckTheirBoxAndFailuresLeaveItOff) {
-    QToolButton& item = *form->Speedbar->Flatdarkbutton;
+    QToolButton& item = *pieces(*form).Speedbar->Flatdarkbutton;
     EXPECT_TRUE(item.isEnabled());
     ASSERT_EQ(item.menu(), calibration.menu.PopupMenu1);
     QStringList names;
@@ -88,13 +89,13 @@ TEST_F(CalibrationWindowTest, TheDialogLoadsCheckTheirBoxAndFailuresLeaveItOff) 
               QStringList({"LoadDarkframe1", "CreateDarkframe1", "LoadFlatfield1", "CreateFlatfield1"}));
     EXPECT_TRUE(calibration.menu.LoadDarkframe1->isEnabled());
     EXPECT_FALSE(calibration.menu.CreateDarkframe1->isEnabled());  // until an input is chosen
-    EXPECT_FALSE(align.Usedarkframe->isEnabled());
-    EXPECT_FALSE(align.UseFlatfield->isEnabled());
+    EXPECT_FALSE(control<TPCheck>(align, "Usedarkframe")->isEnabled());
+    EXPECT_FALSE(control<TPCheck>(align, "UseFlatfield")->isEnabled());
 
     // A cancelled dialog changes nothing.
     calibration.menu.LoadDarkframe1->trigger();
-    EXPECT_EQ(dialogs->lastShown.Filter, form->dialogs.OpenDialog.Filter);
-    EXPECT_FALSE(align.Usedarkframe->isEnabled());
+    EXPECT_EQ(dialogs->lastShown.Filter, pieces(*form).dialogs.OpenDialog.Filter);
+    EXPECT_FALSE(control<TPCheck>(align, "Usedarkframe")->isEnabled());
     EXPECT_EQ(context.pipeline.images().DarkPlanes[1].xCount(), 2);
 
     // A bitmap dark (written by Qt): every channel times 128; its box and "Raw" become usable.
@@ -107,8 +108,9 @@ TEST_F(CalibrationWindowTest, TheDialogLoadsCheckTheirBoxAndFailuresLeaveItOff) 
     const PlaneTriple& dark = context.pipeline.images().DarkPlanes;
     EXPECT_EQ((std::array{dark[0][1][2], dark[1][1][2], dark[2][1][2]}),
               (std::array{384.0f, 512.0f, 640.0f}));
-    EXPECT_TRUE(align.Usedarkframe->isEnabled() && align.Usedarkframe->Checked());
-    EXPECT_TRUE(align.Rawdark->isEnabled());
+    EXPECT_TRUE(control<TPCheck>(align, "Usedarkframe")->isEnabled() &&
+                control<TPCheck>(align, "Usedarkframe")->Checked());
+    EXPECT_TRUE(control<TPCheck>(align, "Rawdark")->isEnabled());
     EXPECT_EQ(context.pipeline.model().DarkFileName, (folder / "dark.bmp").string());
     EXPECT_EQ(context.pipeline.model().DarkFileType, BitmapCalibration);
     EXPECT_EQ(lastType(), "BMP");
@@ -119,17 +121,17 @@ TEST_F(CalibrationWindowTest, TheDialogLoadsCheckTheirBoxAndFailuresLeaveItOff) 
     dialogs->willChoose(folder / "flat.png", PngCalibration);
     calibration.menu.LoadFlatfield1->trigger();
     EXPECT_EQ(context.pipeline.images().FlatPlanes[2][5][3], 1.0f);
-    EXPECT_TRUE(align.UseFlatfield->Checked());
+    EXPECT_TRUE(control<TPCheck>(align, "UseFlatfield")->Checked());
     EXPECT_EQ(context.pipeline.model().FlatFileType, PngCalibration);
     EXPECT_EQ(lastType(), "PNG");
 
     // A special FITS flat is grey: "Colour" goes off, and its depth is the last FITS depth.
-    align.Colourstack->setChecked(true);
+    control<TPCheck>(align, "Colourstack")->setChecked(true);
     writeFits(folder / "flat.fitk", 16, 2, 2, {100, 300, 100, 300});
     dialogs->willChoose(folder / "flat.fitk", SpecialFitsCalibration);
     calibration.menu.LoadFlatfield1->trigger();
     EXPECT_EQ(context.pipeline.images().FlatPlanes[0][1][0], 1.5f);
-    EXPECT_FALSE(align.Colourstack->Checked());
+    EXPECT_FALSE(control<TPCheck>(align, "Colourstack")->Checked());
     EXPECT_EQ(context.pipeline.input().readers.FitsBitpix, 16);
     EXPECT_EQ(lastType(), "FIT");
 
@@ -138,7 +140,8 @@ TEST_F(CalibrationWindowTest, TheDialogLoadsCheckTheirBoxAndFailuresLeaveItOff) 
     dialogs->willChoose(folder / "huge.fit", FitsCalibration);
     calibration.menu.LoadFlatfield1->trigger();
     EXPECT_TRUE(told("Flatfield warning", " Flatfield too large !!"));
-    EXPECT_FALSE(align.UseFlatfield->Checked() || align.UseFlatfield->isEnabled());
+    EXPECT_FALSE(control<TPCheck>(align, "UseFlatfield")->Checked() ||
+                 control<TPCheck>(align, "UseFlatfield")->isEnabled());
     EXPECT_EQ(context.pipeline.images().FlatPlanes[0].xCount(), 2);
 
     // An 8-bit FITS dark is not taken: nothing of it is loaded and the box goes off.
@@ -146,26 +149,26 @@ TEST_F(CalibrationWindowTest, TheDialogLoadsCheckTheirBoxAndFailuresLeaveItOff) 
     dialogs->willChoose(folder / "dark8.fit", FitsCalibration);
     calibration.menu.LoadDarkframe1->trigger();
     EXPECT_TRUE(told("Fits format error", "Unsupported fits format"));
-    EXPECT_FALSE(align.Usedarkframe->Checked());
+    EXPECT_FALSE(control<TPCheck>(align, "Usedarkframe")->Checked());
     EXPECT_EQ(dark[1][0][0] + dark[1][1][1], 0.0f);
 
     // "Raw" and "Darkframe" exclude each other.
-    align.Usedarkframe->setChecked(true);
-    QTest::mouseClick(align.Rawdark, Qt::LeftButton);
-    EXPECT_TRUE(align.Rawdark->Checked());
-    EXPECT_FALSE(align.Usedarkframe->Checked());
-    QTest::mouseClick(align.Usedarkframe, Qt::LeftButton);
-    EXPECT_TRUE(align.Usedarkframe->Checked());
-    EXPECT_FALSE(align.Rawdark->Checked());
+    control<TPCheck>(align, "Usedarkframe")->setChecked(true);
+    QTest::mouseClick(control<TPCheck>(align, "Rawdark"), Qt::LeftButton);
+    EXPECT_TRUE(control<TPCheck>(align, "Rawdark")->Checked());
+    EXPECT_FALSE(control<TPCheck>(align, "Usedarkframe")->Checked());
+    QTest::mouseClick(control<TPCheck>(align, "Usedarkframe"), Qt::LeftButton);
+    EXPECT_TRUE(control<TPCheck>(align, "Usedarkframe")->Checked());
+    EXPECT_FALSE(control<TPCheck>(align, "Rawdark")->Checked());
 }
 
 TEST_F(CalibrationWindowTest, AProjectNamingAMissingDarkLeavesItUnchecked) {
-    align.Usedarkframe->setChecked(true);
+    control<TPCheck>(align, "Usedarkframe")->setChecked(true);
     const std::string gone = (folder / "gone.fit").string();
     calibration.LoadDarkframeFile(gone, FitsCalibration);
     EXPECT_TRUE(told("Missing file", "Warning : darkframe " + gone + " missing "));
-    EXPECT_TRUE(align.Usedarkframe->isEnabled());
-    EXPECT_FALSE(align.Usedarkframe->Checked());
+    EXPECT_TRUE(control<TPCheck>(align, "Usedarkframe")->isEnabled());
+    EXPECT_FALSE(control<TPCheck>(align, "Usedarkframe")->Checked());
     calibration.LoadFlatfieldFile(gone, SpecialFitsCalibration);
     EXPECT_TRUE(told("File missing", "Warning : flatfield " + gone + " missing "));
     EXPECT_EQ(context.pipeline.model().FlatFileType, SpecialFitsCalibration);
@@ -193,10 +196,10 @@ struct DarkRecording : CalibrationWindowTest {
                     bytes += static_cast<char>(v);
                 }
         std::ofstream(folder / "dark.ser", std::ios::binary) << bytes;
-        form->input->chooseInput = [this] {
+        pieces(*form).input->chooseInput = [this] {
             return ChosenInput{{(folder / "dark.ser").string()}, InputFilter::SER};
         };
-        form->input->SelectFileButtonClick();
+        pieces(*form).input->SelectFileButtonClick();
     }
     // The mean of the frames at (x, y): a whole number of sixteenths, exact in a float.
     float mean(int x, int y) const { return sums[static_cast<std::size_t>(y * Width + x)] / float{Frames}; }
@@ -208,7 +211,7 @@ TEST_F(DarkRecording, CreatedDarkSavedAsSpecialFitsLoadsBackAsTheSamePlanes) {
     ASSERT_TRUE(calibration.menu.CreateDarkframe1->isEnabled());
     calibration.menu.CreateDarkframe1->trigger();
     EXPECT_TRUE(context.pipeline.state().MasterFrameMode);
-    EXPECT_EQ(form->frameWindows.StackSlider->Value(), Frames - 1);
+    EXPECT_EQ(control<TRxSlider>(*form, "StackSlider")->Value(), Frames - 1);
     for (int i = 0; i < Frames; ++i) {
         EXPECT_EQ(context.pipeline.model().FrameRanking[i].Frame, i);
         EXPECT_EQ(context.pipeline.model().FrameRanking[i].Key, static_cast<float>(i + 1));
@@ -218,12 +221,12 @@ TEST_F(DarkRecording, CreatedDarkSavedAsSpecialFitsLoadsBackAsTheSamePlanes) {
     for (const auto& [x, y] : {std::pair{3, 4}, {0, 0}, {19, 11}, {7, 5}}) EXPECT_EQ(stack[x][y], mean(x, y));
 
     dialogs->willChoose(folder / "master", 5);  // "special FITS"
-    form->save->SaveButtonClick();
+    pieces(*form).save->SaveButtonClick();
     ASSERT_TRUE(fs::exists(folder / "master.fitk"));
     dialogs->willChoose(folder / "master.fitk", SpecialFitsCalibration);
     calibration.menu.LoadDarkframe1->trigger();
     EXPECT_EQ(lastType(), "FTR");
-    ASSERT_TRUE(align.Usedarkframe->Checked());
+    ASSERT_TRUE(control<TPCheck>(align, "Usedarkframe")->Checked());
     for (const T2dArrays& plane : context.pipeline.images().DarkPlanes) {
         ASSERT_EQ(plane.xCount(), Width);
         ASSERT_EQ(plane.yCount(), Height);
@@ -232,7 +235,7 @@ TEST_F(DarkRecording, CreatedDarkSavedAsSpecialFitsLoadsBackAsTheSamePlanes) {
     }
 
     // The recording less its own dark is black.
-    form->stackPage->Stackbutton->click();
+    control<TRxSpeedButton>(*form, "Stackbutton")->click();
     for (int x = 0; x < Width; ++x)
         for (int y = 0; y < Height; ++y)
             ASSERT_EQ(context.pipeline.images().StackPlanes[1][x][y], 0.0f) << x << "," << y;

@@ -37,6 +37,7 @@
 #include "shell/pages/directory_list_box.h"
 #include "shell/pages/final_page.h"
 #include "shell/pages/line_chart.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
@@ -54,14 +55,6 @@
 namespace kestrave::test {
 
 namespace {
-
-// The widget of this type and object name under `root`; a missing one fails the test.
-template <typename Widget>
-Widget& named(const QObject& root, const char* name) {
-    auto* widget = root.findChild<Widget*>(QString::fromUtf8(name));
-    if (widget == nullptr) throw std::runtime_error(std::string("no widget ") + name);
-    return *widget;
-}
 
 // The window's pieces as the main window makes them, but standalone: every page, tool window and
 // status-bar part a controller can be given, around a pipeline and the shell's ports whose
@@ -82,7 +75,7 @@ struct ControllerAloneTest : ::testing::Test {
             tabs.addTab(QString::fromUtf8(caption));
             pages.addWidget(page);
         }
-        named<TDirectoryListBox>(alignPage, "DirectoryListBox1").setDirectory(folder.path());
+        control<TDirectoryListBox>(alignPage, "DirectoryListBox1")->setDirectory(folder.path());
         // What a controller asks of another area through that area's page is recorded by the
         // handler it reaches, as the window's entry points are.
         const auto record = [this](const char* handler) {
@@ -127,6 +120,7 @@ struct ControllerAloneTest : ::testing::Test {
     ScriptedPresenter& messages = *scripted.messages;
     ScriptedFileDialogs* dialogs = nullptr;
     RecordingEntryPoints entries;
+    RecordingReplaySteps replaySteps;
 
     QApplication& application = app();
     QMainWindow window;
@@ -135,11 +129,11 @@ struct ControllerAloneTest : ::testing::Test {
     HistogramWindows histogramWindows{tools};
     FrameWindows frameWindows{tools, &window};
     ImageInfoWindow imageInfoWindow{tools};
-    RegistrationWindows registrationWindows{tools, named<TChart>(window, "Chart8")};
-    OptimizerWindows optimizerWindows{tools, named<TChart>(window, "Chart8")};
+    RegistrationWindows registrationWindows{tools, *control<TChart>(window, "Chart8")};
+    OptimizerWindows optimizerWindows{tools, *control<TChart>(window, "Chart8")};
     PointWindows pointWindows{tools, &window};
     SigmaEventsWindow sigmaEventsWindow{tools};
-    ShrinkView shrinkView{named<ToolWindow>(window, "Shrinkview")};
+    ShrinkView shrinkView{*control<ToolWindow>(window, "Shrinkview")};
     WindowDialogs windowDialogs;
     QStackedWidget& pages = *new QStackedWidget(&window);
     TabStrip& tabs = *new TabStrip(&window);
@@ -147,7 +141,7 @@ struct ControllerAloneTest : ::testing::Test {
     OptimizePage& optimizePage = *new OptimizePage(&pages);
     StackPage& stackPage = *new StackPage(&pages);
     WaveletPage& waveletPage = *new WaveletPage(&pages);
-    FinalPage& finalPage = *new FinalPage(&pages, named<ToolWindow>(window, "HLSwindow"));
+    FinalPage& finalPage = *new FinalPage(&pages, *control<ToolWindow>(window, "HLSwindow"));
     AboutPage& aboutPage = *new AboutPage(&pages);
     SpeedBar& speedBar = *new SpeedBar(&window);
     QProgressBar& progressBar = *new QProgressBar(&window);
@@ -161,8 +155,8 @@ TEST_F(ControllerAloneTest, ShellRefusesATabTheRunHasNotReached) {
     ShellController shell(ShellControllerParts{
         pipeline, ports, window, tabs, pages, speedBar, tools, alignPage, optimizePage, stackPage,
         waveletPage,
-        DeveloperControls{alignPage, waveletPage, aboutPage, named<ToolWindow>(window, "Tonemapwindow"),
-                          named<QWidget>(window, "Tonegraph"), [] {}},
+        DeveloperControls{alignPage, waveletPage, aboutPage, *control<ToolWindow>(window, "Tonemapwindow"),
+                          *control<QWidget>(window, "Tonegraph"), [] {}},
         entries, entries});
     shell.selectTab(static_cast<int>(TMainTab::tabStack));
     EXPECT_TRUE(told("Illegal Tabpage", "Stacking page not available at this stage"));
@@ -173,8 +167,8 @@ TEST_F(ControllerAloneTest, ShellRefusesATabTheRunHasNotReached) {
 TEST_F(ControllerAloneTest, ToolWindowButtonsOpenAndCloseTheirWindows) {
     ToolWindowController toolWindows(
         ToolWindowControllerParts{tools, window, alignPage, stackPage, waveletPage, finalPage});
-    auto& button = named<QAbstractButton>(waveletPage, "Gammaspeedbutton");
-    ToolWindow& view = named<ToolWindow>(window, "Gammawindow");
+    auto& button = *control<QAbstractButton>(waveletPage, "Gammaspeedbutton");
+    ToolWindow& view = *control<ToolWindow>(window, "Gammawindow");
     button.click();
     EXPECT_TRUE(view.isVisible());
     button.click();
@@ -184,11 +178,11 @@ TEST_F(ControllerAloneTest, ToolWindowButtonsOpenAndCloseTheirWindows) {
 
 TEST_F(ControllerAloneTest, ImageInfoItemOpensTheWindowAndKeepsTheTagFromThenOn) {
     ImageInfoController imageInfo(ImageInfoControllerParts{
-        ports.shell, imageInfoWindow, named<ToolWindow>(window, "Imageinfowindow"),
-        named<QToolButton>(speedBar, "ImageInfobutton"), waveletPage, pipeline,
-        named<TRxSpinEdit>(window, "Gamma1spin"), windowDialogs});
-    named<QToolButton>(speedBar, "ImageInfobutton").click();
-    EXPECT_TRUE(named<ToolWindow>(window, "Imageinfowindow").isVisible());
+        ports.shell, imageInfoWindow, *control<ToolWindow>(window, "Imageinfowindow"),
+        *control<QToolButton>(speedBar, "ImageInfobutton"), waveletPage, pipeline, *waveletTools.gamma,
+        windowDialogs});
+    control<QToolButton>(speedBar, "ImageInfobutton")->click();
+    EXPECT_TRUE(control<ToolWindow>(window, "Imageinfowindow")->isVisible());
     EXPECT_TRUE(ports.shell.ImageInfoOn);
 }
 
@@ -198,11 +192,12 @@ TEST_F(ControllerAloneTest, InputTakesASerRecordingAndOffersEveryFrame) {
     InputController input(InputControllerParts{
         pipeline, ports, alignPage, optimizePage, stackPage, waveletPage, waveletTools, frameWindows,
         registrationWindows, tools, imageInfoWindow, windowDialogs,
-        named<QToolButton>(speedBar, "Selectbutton"), progressBar, pages, window, entries, entries});
+        *control<QToolButton>(speedBar, "Selectbutton"), *control<QToolButton>(speedBar, "ClipboardFront"),
+        progressBar, pages, window, entries, entries});
     const SampleRecording sample = writeSampleRecording(folder.path());
     input.openInputFile(sample.path.string(), InputFilter::SER);
     const int frames = static_cast<int>(sample.truth.truth.size());
-    EXPECT_EQ(named<TRxSlider>(alignPage, "PreviewSlider").MaxValue(), frames - 1);
+    EXPECT_EQ(control<TRxSlider>(alignPage, "PreviewSlider")->MaxValue(), frames - 1);
     EXPECT_EQ(pipeline.model().usedframes, frames);
     EXPECT_EQ(pipeline.state().ProcessStage, TProcessStage::stInputLoaded);
     EXPECT_EQ(pipeline.images().AllocWidth, sample.truth.options.width);
@@ -212,10 +207,10 @@ TEST_F(ControllerAloneTest, AlignColourIsStoredAndAllowsLrgb) {
     AlignController align(AlignControllerParts{
         pipeline, ports, alignPage, optimizePage, stackPage, waveletPage, frameWindows, registrationWindows,
         pointWindows, tools, windowDialogs, positionPanel, tabs, progressBar, entries});
-    auto& lrgb = named<TPCheck>(alignPage, "LRGB");
+    auto& lrgb = *control<TPCheck>(alignPage, "LRGB");
     for (const bool colour : {true, false}) {
         lrgb.setChecked(true);
-        QTest::mouseClick(&named<TPCheck>(alignPage, "Colourstack"), Qt::LeftButton);
+        QTest::mouseClick(&*control<TPCheck>(alignPage, "Colourstack"), Qt::LeftButton);
         EXPECT_EQ(ports.regSettings->ReadBool(kRegSettingsSection, "usecolour", !colour), colour);
         EXPECT_EQ(lrgb.isEnabled(), colour);
         EXPECT_EQ(lrgb.Checked(), colour);
@@ -228,8 +223,8 @@ TEST_F(ControllerAloneTest, OptimizeKeepsTheReferenceFramesWithinTheRankedFrames
     OptimizeController optimize(OptimizeControllerParts{
         pipeline, ports, optimizePage, alignPage, stackPage, waveletPage, frameWindows, pointWindows,
         registrationWindows, optimizerWindows, tools, tabs, progressBar, entries, entries});
-    named<TRxSlider>(alignPage, "AlignSlider").setMaxValue(12);
-    auto& refframes = named<TRxSpinEdit>(optimizePage, "Refframes");
+    control<TRxSlider>(alignPage, "AlignSlider")->setMaxValue(12);
+    auto& refframes = *control<TRxSpinEdit>(optimizePage, "Refframes");
     refframes.setValue(40);
     EXPECT_EQ(refframes.Value(), 12);
     refframes.setValue(7);
@@ -242,10 +237,10 @@ TEST_F(ControllerAloneTest, StackResamplingExcludesDrizzlingAndSetsTheFactor) {
     StackController stack(StackControllerParts{pipeline, ports, window, stackPage, alignPage, optimizePage,
                                                waveletPage, frameWindows, registrationWindows, pointWindows,
                                                tools, tabs, progressBar, entries, entries});
-    auto& drizzling = named<TPCheck>(stackPage, "Drizzling");
+    auto& drizzling = *control<TPCheck>(stackPage, "Drizzling");
     drizzling.setChecked(true);
-    named<TRxSpinEdit>(stackPage, "ResampleSpin").setValue(1.5);
-    QTest::mouseClick(&named<TPCheck>(stackPage, "Resampled"), Qt::LeftButton);
+    control<TRxSpinEdit>(stackPage, "ResampleSpin")->setValue(1.5);
+    QTest::mouseClick(&*control<TPCheck>(stackPage, "Resampled"), Qt::LeftButton);
     EXPECT_FALSE(drizzling.Checked());
     EXPECT_EQ(pipeline.state().ResampleFactor, 1.5f);
 }
@@ -257,7 +252,7 @@ TEST_F(ControllerAloneTest, SigmaStackDeclinedWithResamplingChangesNothing) {
                                                tools, tabs, progressBar, entries, entries});
     SigmaController sigma(SigmaControllerParts{pipeline, ports, stackPage, alignPage, frameWindows,
                                                sigmaEventsWindow, tools, stack});
-    auto& resampled = named<TPCheck>(stackPage, "Resampled");
+    auto& resampled = *control<TPCheck>(stackPage, "Resampled");
     resampled.setChecked(true);
     messages.reply(mrNo);
     sigma.StatisticalstackbuttonClick();
@@ -271,7 +266,7 @@ TEST_F(ControllerAloneTest, SigmaStackDeclinedWithResamplingChangesNothing) {
 
 TEST_F(ControllerAloneTest, CalibrationLoadsABitmapDarkAndChecksItsBox) {
     CalibrationController calibration(
-        CalibrationControllerParts{pipeline, ports, window, named<QToolButton>(speedBar, "Flatdarkbutton"),
+        CalibrationControllerParts{pipeline, ports, window, *control<QToolButton>(speedBar, "Flatdarkbutton"),
                                    windowDialogs.OpenDialog, alignPage, stackPage, frameWindows, entries,
                                    entries});
     ASSERT_TRUE(pipeline.createImagePlanes(DefaultProcessAreaItem, ports.progress(), ports.messages()));
@@ -285,14 +280,15 @@ TEST_F(ControllerAloneTest, CalibrationLoadsABitmapDarkAndChecksItsBox) {
     const PlaneTriple& dark = pipeline.images().DarkPlanes;
     EXPECT_EQ((std::array{dark[0][1][2], dark[1][1][2], dark[2][1][2]}),
               (std::array{384.0f, 512.0f, 640.0f}));
-    EXPECT_TRUE(named<TPCheck>(alignPage, "Usedarkframe").Checked());
+    EXPECT_TRUE(control<TPCheck>(alignPage, "Usedarkframe")->Checked());
     EXPECT_EQ(pipeline.model().DarkFileName, (folder / "dark.bmp").string());
 }
 
 TEST_F(ControllerAloneTest, ProjectIsNotSavedBeforeTheFramesAreAligned) {
     ProjectController project(ProjectControllerParts{pipeline, ports, speedBar, pages, alignPage,
                                                      optimizePage, stackPage, waveletPage, frameWindows,
-                                                     tools, formSettings, windowDialogs, entries, entries});
+                                                     tools, formSettings, windowDialogs, entries, entries,
+                                                     replaySteps});
     project.SaveProjectClick();
     EXPECT_TRUE(told("Save error", "Project can only be saved after initial alignment"));
     EXPECT_EQ(dialogs->shown, 0);
@@ -314,19 +310,19 @@ TEST_F(ControllerAloneTest, WaveletProcessOfAFlatStackShowsItFlat) {
         for (int y = 0; y < H; ++y) images.StackPlanes[1][x][y] = 100.0f;
     editRun(pipeline).state.LayersDirty = true;
     editRun(pipeline).state.activepage = TMainTab::tabWavelet;
-    named<QAbstractButton>(waveletPage, "Processbutton").click();
+    control<QAbstractButton>(waveletPage, "Processbutton")->click();
     EXPECT_FALSE(pipeline.state().LayersDirty);
     const Bitmap24& shown = pipeline.wavelet().ProcessPicture;
     ASSERT_EQ(shown.width(), W);
     ASSERT_EQ(shown.height(), H);
     for (const QPoint at : {QPoint(0, 0), QPoint(W / 2, H / 2), QPoint(W - 1, H - 1)})
         EXPECT_EQ(shown.pixel(at.x(), at.y())[1], 100) << at.x() << "," << at.y();
-    EXPECT_EQ(named<QLabel>(waveletPage, "ProcessImage").pixmap().size(), QSize(W, H));
+    EXPECT_EQ(control<QLabel>(waveletPage, "ProcessImage")->pixmap().size(), QSize(W, H));
 }
 
 TEST_F(ControllerAloneTest, FinalFlipXMirrorsTheRenderedPicture) {
     FinalController finalImage(
-        FinalControllerParts{finalPage, named<ToolWindow>(window, "HLSwindow"), pipeline, ports.shell,
+        FinalControllerParts{finalPage, *control<ToolWindow>(window, "HLSwindow"), pipeline, ports.shell,
                              ports.messages(), [this]() -> FileDialogPort& { return ports.dialogs(); },
                              [this]() -> ProgressPort& { return ports.progress(); }, ports.regSettings,
                              windowDialogs, [this] { return alignPage.imageSaveFolder(); }, tabs});
@@ -335,7 +331,7 @@ TEST_F(ControllerAloneTest, FinalFlipXMirrorsTheRenderedPicture) {
     createCurveObjects(editRun(pipeline).curves, false);
     finalImage.UpdateFinalBitmap();
     const Bitmap24 unflipped = pipeline.finalImage().shown;
-    QTest::mouseClick(&named<TPCheck>(finalPage, "FlipX"), Qt::LeftButton);
+    QTest::mouseClick(&*control<TPCheck>(finalPage, "FlipX"), Qt::LeftButton);
     const Bitmap24& shown = pipeline.finalImage().shown;
     ASSERT_EQ(unflipped.width(), W);
     ASSERT_EQ(shown.width(), W);
@@ -364,23 +360,22 @@ TEST_F(ControllerAloneTest, SaveOffersDoAllThenWritesTheRenderedPicture) {
 }
 
 TEST_F(ControllerAloneTest, ResizeViewShowsTheProcessedPictureAtHalfSize) {
-    ResizeController resize(ResizeControllerParts{pipeline, ports, named<ToolWindow>(window, "Shrinkview"),
+    ResizeController resize(ResizeControllerParts{pipeline, ports, *control<ToolWindow>(window, "Shrinkview"),
                                                   shrinkView, waveletPage, finalPage, stackPage, alignPage,
                                                   windowDialogs.SaveDialog4, pages});
     render(300, 200);
     pages.setCurrentWidget(&waveletPage);
-    named<QToolButton>(waveletPage, "Resizebutton").click();
-    EXPECT_TRUE(named<ToolWindow>(window, "Shrinkview").isVisible());
-    EXPECT_EQ(named<QLabel>(window, "Imagesize").text(), "Imagesize: 150x100");
-    EXPECT_EQ(named<QLabel>(window, "ShrinkImage").pixmap().size(), QSize(150, 100));
+    control<QToolButton>(waveletPage, "Resizebutton")->click();
+    EXPECT_TRUE(control<ToolWindow>(window, "Shrinkview")->isVisible());
+    EXPECT_EQ(control<QLabel>(window, "Imagesize")->text(), "Imagesize: 150x100");
+    EXPECT_EQ(control<QLabel>(window, "ShrinkImage")->pixmap().size(), QSize(150, 100));
 }
 
 TEST_F(ControllerAloneTest, OptionsHaltWindowFollowsItsBox) {
     OptionsController options(OptionsControllerParts{pipeline, ports.shell, ports.messages(), window,
-                                                     alignPage, stackPage, frameWindows, speedBar, tools,
-                                                     entries});
-    auto& box = named<TPCheck>(alignPage, "Haltwindow");
-    ToolWindow& halt = named<ToolWindow>(window, "Registerhaltwindow");
+                                                     alignPage, stackPage, tools, entries});
+    auto& box = *control<TPCheck>(alignPage, "Haltwindow");
+    ToolWindow& halt = *control<ToolWindow>(window, "Registerhaltwindow");
     for (const bool shown : {true, false}) {
         QTest::mouseClick(&box, Qt::LeftButton);
         EXPECT_EQ(halt.isVisible(), shown);
@@ -392,8 +387,8 @@ TEST_F(ControllerAloneTest, AviDialogCancelledWritesNothingAndEndsTheOperation) 
     StackController stack(StackControllerParts{pipeline, ports, window, stackPage, alignPage, optimizePage,
                                                waveletPage, frameWindows, registrationWindows, pointWindows,
                                                tools, tabs, progressBar, entries, entries});
-    AviController avi(AviControllerParts{pipeline, ports, named<AviControls>(stackPage, "AviControls"),
-                                         alignPage, windowDialogs.SaveDialog6, progressBar, stack, entries});
+    AviController avi(AviControllerParts{pipeline, ports, *control<AviControls>(stackPage, "AviControls"),
+                                         alignPage, windowDialogs.SaveDialog6, progressBar, stack});
     for (const int shown : {1, 2}) {
         avi.RegisterAVIClick();
         EXPECT_EQ(dialogs->shown, shown);

@@ -8,6 +8,7 @@
 #include "enhance/curve_editing.h"
 #include "shell/pages/curve_graph.h"
 #include "shell/pages/histogram_windows.h"
+#include "shell/pages/named_control.h"
 #include "shell/tool_windows.h"
 #include "wavelet_page_support.h"
 #include "widgets/check_box.h"
@@ -42,7 +43,7 @@ struct CurveEditorTest : WaveletPageTest {
     std::vector<double> gammaTable() const {
         return {context.pipeline.wavelet().GammaTable->begin(), context.pipeline.wavelet().GammaTable->end()};
     }
-    CurveGraph& graph = *tools.gamma->GammaSplineGraph;
+    CurveGraph& graph = *control<CurveGraph>(*tools.gamma, "GammaSplineGraph");
     TBSpline& curve = editRun(context.pipeline).curves.GammaSpline;
 };
 
@@ -67,7 +68,7 @@ TEST_F(CurveEditorTest, MouseEditsChangeTheCurveAndTheReleaseBuildsTheTable) {
     EXPECT_EQ(pointsOf(curve), (std::vector<SplinePoint>{{0, 255}, {128, 128}, {255, 0}}));
 
     // The tone graph edits the tone curve into the tone table.
-    CurveGraph& toneGraph = *tools.tonemap->Tonemapgraph;
+    CurveGraph& toneGraph = *control<CurveGraph>(*tools.tonemap, "Tonemapgraph");
     toneGraph.show();
     QTest::mouseClick(&toneGraph, Qt::RightButton, {}, QPoint(200, 20));
     EXPECT_EQ(context.pipeline.curves().ToneSpline.NumberOfPoints(), 4);
@@ -109,61 +110,63 @@ TEST_F(CurveEditorTest, AGammaCurveGoesToAFileAndBackAndABadFileChangesNothing) 
 }
 
 TEST_F(CurveEditorTest, TheRangeSliderSetsTheLevelsAndTheSpinsFollow) {
-    HistogramWindows& histograms = form->histogramWindows;
-    TmkRangeSlider& slider = *histograms.mkRangeSlider1;
-    form->tools.HistoWindow->show();
+    TmkRangeSlider& slider = *control<TmkRangeSlider>(*form, "mkRangeSlider1");
+    pieces(*form).tools.HistoWindow->show();
     slider.setFocus();
-    QApplication::setActiveWindow(form->tools.HistoWindow);
+    QApplication::setActiveWindow(pieces(*form).tools.HistoWindow);
     // An idle press on a thumb, then changes by code: they still take effect.
     QTest::mouseClick(&slider, Qt::LeftButton, {}, slider.minThumbRect().center());
     slider.setMinPosition(256);
     slider.setMaxPosition(768);
     EXPECT_FLOAT_EQ(context.pipeline.state().LevelLo, 63.75f);
     EXPECT_FLOAT_EQ(context.pipeline.state().LevelHi, 191.25f);
-    EXPECT_EQ(histograms.Label4->text().toStdString(), "  lo: 64");
-    EXPECT_EQ(static_cast<int>(histograms.LovalSpin->Value()), 64) << "the spins follow the slider in use";
+    EXPECT_EQ(control<QLabel>(*form, "Label4")->text().toStdString(), "  lo: 64");
+    EXPECT_EQ(static_cast<int>(control<TRxSpinEdit>(*form, "LovalSpin")->Value()), 64)
+        << "the spins follow the slider in use";
 
     // A level typed into a spin moves its thumb: 100 of 0..255 is position 402 of 1024.
-    histograms.LovalSpin->setFocus();
-    histograms.LovalSpin->setValue(100);
+    control<TRxSpinEdit>(*form, "LovalSpin")->setFocus();
+    control<TRxSpinEdit>(*form, "LovalSpin")->setValue(100);
     EXPECT_EQ(slider.MinPosition(), 402);
     EXPECT_FLOAT_EQ(context.pipeline.state().LevelLo, 402 * 255.0f / 1024);
 
-    histograms.Log->setChecked(true);
+    control<TPCheck>(*form, "Log")->setChecked(true);
     wavelet.LogClick();
-    EXPECT_TRUE(histograms.histogram->logScale());
-    EXPECT_TRUE(histograms.rgbHistogram->logScale());
+    EXPECT_TRUE(control<HistogramView>(*form, "HistogramView")->logScale());
+    EXPECT_TRUE(control<HistogramView>(*form, "RGBHistogramView")->logScale());
 
     wavelet.Button1Click();
     EXPECT_EQ(context.pipeline.state().LevelLo, 0.0f);
     EXPECT_EQ(context.pipeline.state().LevelHi, 255.0f);
     EXPECT_EQ(slider.MinPosition(), 0);
     EXPECT_EQ(slider.MaxPosition(), 1023);
-    EXPECT_EQ(static_cast<int>(histograms.Hivalspin->Value()), 255);
+    EXPECT_EQ(static_cast<int>(control<TRxSpinEdit>(*form, "Hivalspin")->Value()), 255);
 }
 
 TEST_F(CurveEditorTest, ActivatingToneMappingSetsItsSlidersAndTheGraphSwitchChoosesWhichShow) {
     TonemapPanel& tone = *tools.tonemap;
-    page.Colourprocess2->setChecked(true);
-    tone.ActiveTonemap->setChecked(true);
+    control<TPCheck>(page, "Colourprocess2")->setChecked(true);
+    control<TPCheck>(tone, "ActiveTonemap")->setChecked(true);
     wavelet.ActiveTonemapClick();
-    EXPECT_EQ(tone.RxSlider2->Value(), 1125);
+    EXPECT_EQ(control<TRxSlider>(tone, "RxSlider2")->Value(), 1125);
     // The bias spin holds two decimals.
-    EXPECT_NEAR(static_cast<double>(tone.RxSpinEdit5->Value()), 666 * 0.0015, 0.005);
-    EXPECT_FALSE(tone.RxSlider1->isHidden());
-    EXPECT_TRUE(tone.RxSlider3->isHidden()) << "the curves, not the photoreceptor, are in use";
-    tone.Tonegraph->setChecked(false);
+    EXPECT_NEAR(static_cast<double>(control<TRxSpinEdit>(tone, "RxSpinEdit5")->Value()), 666 * 0.0015, 0.005);
+    EXPECT_FALSE(control<TRxSlider>(tone, "RxSlider1")->isHidden());
+    EXPECT_TRUE(control<TRxSlider>(tone, "RxSlider3")->isHidden())
+        << "the curves, not the photoreceptor, are in use";
+    control<TPCheck>(tone, "Tonegraph")->setChecked(false);
     wavelet.TonegraphClick();
-    EXPECT_FALSE(tone.RxSlider3->isHidden());
-    EXPECT_FALSE(tone.RxSlider4->isHidden());
-    tone.ActiveTonemap->setChecked(false);
+    EXPECT_FALSE(control<TRxSlider>(tone, "RxSlider3")->isHidden());
+    EXPECT_FALSE(control<TRxSlider>(tone, "RxSlider4")->isHidden());
+    control<TPCheck>(tone, "ActiveTonemap")->setChecked(false);
     wavelet.ActiveTonemapClick();
-    EXPECT_TRUE(tone.RxSlider1->isHidden());
-    EXPECT_TRUE(tone.RxSlider4->isHidden());
+    EXPECT_TRUE(control<TRxSlider>(tone, "RxSlider1")->isHidden());
+    EXPECT_TRUE(control<TRxSlider>(tone, "RxSlider4")->isHidden());
 }
 
 TEST_F(CurveEditorTest, TheCurveWindowsFitTheSmallestScreenWithTheirGraphsWhole) {
-    for (ToolWindow* window : {form->tools.Gammawindow, form->tools.Tonemapwindow, form->tools.HistoWindow}) {
+    for (ToolWindow* window : {pieces(*form).tools.Gammawindow, pieces(*form).tools.Tonemapwindow,
+                               pieces(*form).tools.HistoWindow}) {
         window->show();
         QApplication::processEvents();
         const QSize size = window->frameGeometry().size();

@@ -12,6 +12,7 @@
 #include "shell/error_report.h"
 #include "shell/pages/about_page.h"
 #include "shell/pages/align_page.h"
+#include "shell/pages/named_control.h"
 #include "shell_test_support.h"
 #include "widgets/slider.h"
 #include "widgets/web_label.h"
@@ -75,13 +76,13 @@ TEST(ErrorReport, ValuesWithLinkSyntaxStayInsideTheBody) {
 struct MailLabelTest : test::ShellWindowTest {};
 
 TEST_F(MailLabelTest, AClickOpensTheLinkBuiltFromTheWindowAsItIsNow) {
-    TjanWebLabel& label = *form->aboutPage->MailLabel;
+    TjanWebLabel& label = *control<TjanWebLabel>(*form, "MailLabel");
     std::vector<QUrl> opened;
     label.setOpener([&](const QUrl& url) {
         opened.push_back(url);
         return true;
     });
-    form->PageControl1->setCurrentWidget(form->aboutPage);
+    test::pieces(*form).PageControl1->setCurrentWidget(test::pieces(*form).aboutPage);
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     for (const QString caption : {"Kestrave", "Kestrave processing AVI: moon & stars.avi"}) {
@@ -91,16 +92,16 @@ TEST_F(MailLabelTest, AClickOpensTheLinkBuiltFromTheWindowAsItIsNow) {
         const QString body = QUrlQuery(opened.back()).queryItemValue("body", QUrl::FullyDecoded);
         EXPECT_TRUE(body.contains("Formcaption :" + caption)) << body.toStdString();
         EXPECT_TRUE(body.contains("Imagesize   : 0 x 0\r\n")) << "no input loaded yet";
-        EXPECT_TRUE(
-            body.contains(QString(" Images#     : %1\r\n").arg(form->alignPage->PreviewSlider->MaxValue())));
+        EXPECT_TRUE(body.contains(
+            QString(" Images#     : %1\r\n").arg(control<TRxSlider>(*form, "PreviewSlider")->MaxValue())));
         EXPECT_TRUE(body.endsWith("MB")) << "the body runs to its last line";
     }
     EXPECT_EQ(opened.size(), 2u);
     EXPECT_EQ(opened.back().scheme(), "mailto");
     // Memo1 holds the memory report afresh, whatever it showed before.
-    form->aboutPage->Memo1->setPlainText("old text");
+    control<QPlainTextEdit>(*form, "Memo1")->setPlainText("old text");
     QTest::mouseClick(&label, Qt::LeftButton);
-    const QStringList memo = form->aboutPage->Memo1->toPlainText().split('\n');
+    const QStringList memo = control<QPlainTextEdit>(*form, "Memo1")->toPlainText().split('\n');
     ASSERT_EQ(memo.size(), 5);
     EXPECT_TRUE(memo[0].startsWith("Current memory load: "));
     EXPECT_TRUE(memo[4].startsWith("Used virtual memory: "));

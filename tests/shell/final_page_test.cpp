@@ -20,6 +20,7 @@
 #include "shell/pages/curve_graph.h"
 #include "shell/pages/directory_list_box.h"
 #include "shell/pages/final_page.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/shrink_view.h"
 #include "shell/tool_windows.h"
 #include "shell/window_dialogs.h"
@@ -51,8 +52,8 @@ bool samePicture(const Bitmap24& a, const Bitmap24& b) {
 struct FinalPageTest : ShellWindowTest {
     TempDir folder;
     ScriptedFileDialogs* dialogs = nullptr;
-    FinalPage& page = *form->finalPage;
-    FinalController& controller = *form->finalImage;
+    FinalPage& page = *pieces(*form).finalPage;
+    FinalController& controller = *pieces(*form).finalImage;
     const std::vector<float> flat = std::vector<float>(HueCurveTableSize, 0.0f);
 
     FinalPageTest() {
@@ -60,7 +61,7 @@ struct FinalPageTest : ShellWindowTest {
         dialogs = scripted.get();
         context.setDialogs(std::move(scripted));
         context.regSettings = std::make_unique<RegSettings>();
-        form->alignPage->DirectoryListBox1->setDirectory(folder.path());
+        control<TDirectoryListBox>(*form, "DirectoryListBox1")->setDirectory(folder.path());
         Bitmap24& rendered = editRun(context.pipeline).wavelet.ProcessPicture;
         rendered.resize(W, H);
         TTIFFBitMap& result = editRun(context.pipeline).images.ResultImage16;
@@ -83,7 +84,7 @@ struct FinalPageTest : ShellWindowTest {
         createCurveObjects(editRun(context.pipeline).curves, false);
         editRun(context.pipeline).state.activepage = TMainTab::tabFinal;
         form->show();
-        form->shell->selectTab(static_cast<int>(TMainTab::tabFinal));
+        pieces(*form).shell->selectTab(static_cast<int>(TMainTab::tabFinal));
     }
 
     // The picture the core makes of these settings, mirrored as shown.
@@ -113,7 +114,8 @@ struct FinalPageTest : ShellWindowTest {
 }  // namespace
 
 TEST_F(FinalPageTest, ControlsTurnAdjustAndMirrorThePictureAsTheCoreDoes) {
-    ASSERT_EQ(page.RotateImage->pixmap().size(), QSize(W, H)) << "opening the page computes the picture";
+    ASSERT_EQ(control<QLabel>(page, "RotateImage")->pixmap().size(), QSize(W, H))
+        << "opening the page computes the picture";
     EXPECT_TRUE(samePicture(context.pipeline.finalImage().shown, expected(neutral())));
 
     struct Case {
@@ -125,25 +127,26 @@ TEST_F(FinalPageTest, ControlsTurnAdjustAndMirrorThePictureAsTheCoreDoes) {
     };
     const std::vector<Case> cases{
         {[&] {
-             page.ComboBox2->setCurrentIndex(6);
-             emit page.ComboBox2->activated(6);
+             control<QComboBox>(page, "ComboBox2")->setCurrentIndex(6);
+             emit control<QComboBox>(page, "ComboBox2")->activated(6);
          },
          90, false, false, 0, 0, 0, 9},
-        {[&] { QTest::mouseClick(page.FlipX, Qt::LeftButton); }, 90, true, false, 0, 0, 0, 9},
+        {[&] { QTest::mouseClick(control<TPCheck>(page, "FlipX"), Qt::LeftButton); }, 90, true, false, 0, 0,
+         0, 9},
         {[&] {
-             page.ASSwitcher1->setPosition(3);
-             QTest::mouseRelease(page.ASSwitcher1, Qt::LeftButton);
+             control<TASSwitcher>(page, "ASSwitcher1")->setPosition(3);
+             QTest::mouseRelease(control<TASSwitcher>(page, "ASSwitcher1"), Qt::LeftButton);
          },
          30, true, false, 0, 0, 0, 3},
         {[&] {
-             page.RxSpinEdit4->setValue(-17);
-             QTest::mouseClick(page.FlipY, Qt::LeftButton);
+             control<TRxSpinEdit>(page, "RxSpinEdit4")->setValue(-17);
+             QTest::mouseClick(control<TPCheck>(page, "FlipY"), Qt::LeftButton);
          },
          -17, true, true, 0, 0, 0, 34},
         {[&] {
-             page.HueSlider->setValue(25);
-             page.SaturationSlider->setValue(-50);
-             page.Lightnessslider->setValue(40);
+             control<TRxSlider>(page, "HueSlider")->setValue(25);
+             control<TRxSlider>(page, "SaturationSlider")->setValue(-50);
+             control<TRxSlider>(page, "Lightnessslider")->setValue(40);
          },
          -17, true, true, 25, -50, 40, 34},
     };
@@ -158,44 +161,45 @@ TEST_F(FinalPageTest, ControlsTurnAdjustAndMirrorThePictureAsTheCoreDoes) {
         for (int wait = 0; wait < 200 && !samePicture(context.pipeline.finalImage().shown, wanted); ++wait)
             QTest::qWait(10);
         EXPECT_TRUE(samePicture(context.pipeline.finalImage().shown, wanted)) << "case " << i;
-        EXPECT_DOUBLE_EQ(static_cast<double>(page.RxSpinEdit4->Value()), c.angle) << "case " << i;
-        EXPECT_EQ(page.ASSwitcher1->Position(), c.dial) << "case " << i;
+        EXPECT_DOUBLE_EQ(static_cast<double>(control<TRxSpinEdit>(page, "RxSpinEdit4")->Value()), c.angle)
+            << "case " << i;
+        EXPECT_EQ(control<TASSwitcher>(page, "ASSwitcher1")->Position(), c.dial) << "case " << i;
     }
-    EXPECT_EQ(page.Huelabel->text(), "Hue :25");
-    EXPECT_EQ(page.Saturationlabel->text(), "Saturation :-50");
+    EXPECT_EQ(control<QLabel>(page, "Huelabel")->text(), "Hue :25");
+    EXPECT_EQ(control<QLabel>(page, "Saturationlabel")->text(), "Saturation :-50");
 
-    page.resethslbutton->click();
-    EXPECT_EQ(page.Huelabel->text(), "Hue        :0");
-    EXPECT_EQ(page.Lightnesslabel->text(), "Lightness  :0");
-    EXPECT_EQ(page.HueSlider->Value(), 0);
+    control<QPushButton>(page, "resethslbutton")->click();
+    EXPECT_EQ(control<QLabel>(page, "Huelabel")->text(), "Hue        :0");
+    EXPECT_EQ(control<QLabel>(page, "Lightnesslabel")->text(), "Lightness  :0");
+    EXPECT_EQ(control<TRxSlider>(page, "HueSlider")->Value(), 0);
     FinalSettings reset = neutral();
     reset.Angle = -17, reset.FlipX = reset.FlipY = true;
     EXPECT_TRUE(samePicture(context.pipeline.finalImage().shown, expected(reset)));
 }
 
 TEST_F(FinalPageTest, TheMouseDrawsTheCropAndChoosesTheCentreOfRotation) {
-    EXPECT_FALSE(page.Cropping->isVisible()) << "offered once a rectangle exists";
-    drag(*page.RotateImage, QPoint(110, 70), QPoint(10, 20));
+    EXPECT_FALSE(control<TPCheck>(page, "Cropping")->isVisible()) << "offered once a rectangle exists";
+    drag(*control<QLabel>(page, "RotateImage"), QPoint(110, 70), QPoint(10, 20));
     const TEdgeRect crop = context.pipeline.state().CropRect;
     EXPECT_EQ((std::array{crop.Left, crop.Right, crop.Top, crop.Bottom}), (std::array{10, 110, 20, 70}));
-    EXPECT_TRUE(page.Cropping->isVisible());
-    EXPECT_TRUE(page.Cropping->Checked());
-    EXPECT_EQ(page.Croppedarea->text(), "x:110,y:70 w:100 h:50");
+    EXPECT_TRUE(control<TPCheck>(page, "Cropping")->isVisible());
+    EXPECT_TRUE(control<TPCheck>(page, "Cropping")->Checked());
+    EXPECT_EQ(control<QLabel>(page, "Croppedarea")->text(), "x:110,y:70 w:100 h:50");
 
     // A click without a drag leaves no rectangle.
-    QTest::mouseClick(page.RotateImage, Qt::LeftButton, Qt::NoModifier, QPoint(30, 30));
+    QTest::mouseClick(control<QLabel>(page, "RotateImage"), Qt::LeftButton, Qt::NoModifier, QPoint(30, 30));
     EXPECT_EQ(context.pipeline.state().CropRect.Left, -1);
 
-    page.RxSpinEdit4->setValue(45);
-    page.RxSpeedButton1->Click();
-    EXPECT_EQ(static_cast<int>(page.RxSpinEdit4->Value()), 0);
+    control<TRxSpinEdit>(page, "RxSpinEdit4")->setValue(45);
+    control<TRxSpeedButton>(page, "RxSpeedButton1")->Click();
+    EXPECT_EQ(static_cast<int>(control<TRxSpinEdit>(page, "RxSpinEdit4")->Value()), 0);
     ASSERT_FALSE(messages.shown.empty());
     EXPECT_EQ(messages.shown.back().caption, "Reposition rotation centre");
-    QTest::mouseClick(page.RotateImage, Qt::LeftButton, Qt::NoModifier, QPoint(40, 25));
+    QTest::mouseClick(control<QLabel>(page, "RotateImage"), Qt::LeftButton, Qt::NoModifier, QPoint(40, 25));
     EXPECT_TRUE(context.pipeline.state().RotationCentreSet);
     EXPECT_FALSE(context.shell.view.CentrePickMode);
     EXPECT_EQ(context.pipeline.state().CropRect.Left, -1) << "choosing the centre draws no rectangle";
-    page.RxSpinEdit4->setValue(90);
+    control<TRxSpinEdit>(page, "RxSpinEdit4")->setValue(90);
     FinalSettings settings = neutral();
     settings.Angle = 90, settings.RotationCentreSet = true;
     settings.RotationCentreX = 40, settings.RotationCentreY = 25;
@@ -203,9 +207,9 @@ TEST_F(FinalPageTest, TheMouseDrawsTheCropAndChoosesTheCentreOfRotation) {
 }
 
 TEST_F(FinalPageTest, HueCurvesEditedInTheirWindowChangeOnlyTheirHues) {
-    QTest::mouseClick(page.AdvancedHLS, Qt::LeftButton);
-    ASSERT_TRUE(form->tools.HLSwindow->isVisible());
-    CurveGraph& graph = *page.hls.Huegraph;
+    QTest::mouseClick(control<TPCheck>(page, "AdvancedHLS"), Qt::LeftButton);
+    ASSERT_TRUE(pieces(*form).tools.HLSwindow->isVisible());
+    CurveGraph& graph = *control<CurveGraph>(*form, "Huegraph");
     // A point at 200 degrees, raised by 30.
     press(graph, QPoint(200, 50), Qt::RightButton);
     ASSERT_EQ(context.pipeline.curves().HueSpline.NumberOfPoints(), 10);
@@ -219,27 +223,28 @@ TEST_F(FinalPageTest, HueCurvesEditedInTheirWindowChangeOnlyTheirHues) {
     EXPECT_TRUE(samePicture(context.pipeline.finalImage().shown, expected(settings)));
 
     // The pointer over a bright pixel marks its hue; a right click there adds it to the hue curve.
-    QTest::mouseMove(page.RotateImage, QPoint(100, 60));
-    EXPECT_TRUE(page.hls.huepoint->isVisible());
-    press(*page.RotateImage, QPoint(100, 60), Qt::RightButton);
-    QTest::mouseRelease(page.RotateImage, Qt::RightButton, Qt::NoModifier, QPoint(100, 60));
+    QTest::mouseMove(control<QLabel>(page, "RotateImage"), QPoint(100, 60));
+    EXPECT_TRUE(control<TRectShape>(*form, "huepoint")->isVisible());
+    press(*control<QLabel>(page, "RotateImage"), QPoint(100, 60), Qt::RightButton);
+    QTest::mouseRelease(control<QLabel>(page, "RotateImage"), Qt::RightButton, Qt::NoModifier,
+                        QPoint(100, 60));
     EXPECT_EQ(context.pipeline.curves().HueSpline.NumberOfPoints(), 11);
 
     // Ctrl + click deletes the point again; Reset HSL puts everything back.
     QTest::mouseClick(&graph, Qt::LeftButton, Qt::ControlModifier, QPoint(200, 20));
     EXPECT_EQ(context.pipeline.curves().HueSpline.NumberOfPoints(), 10);
-    page.resethslbutton->click();
+    control<QPushButton>(page, "resethslbutton")->click();
     EXPECT_EQ(context.pipeline.curves().HueSpline.NumberOfPoints(), 9);
     EXPECT_EQ(*std::max_element(table.begin(), table.end()), 0.0f);
-    QTest::mouseClick(page.AdvancedHLS, Qt::LeftButton);
-    EXPECT_FALSE(form->tools.HLSwindow->isVisible());
+    QTest::mouseClick(control<TPCheck>(page, "AdvancedHLS"), Qt::LeftButton);
+    EXPECT_FALSE(pieces(*form).tools.HLSwindow->isVisible());
 }
 
 TEST_F(FinalPageTest, EverySaveTypeTakesItsPartOfThePictureAndOnlyAWriteCountsAsSaved) {
-    QTest::mouseClick(page.FlipX, Qt::LeftButton);
-    page.RxSpinEdit4->setValue(30);
-    drag(*page.RotateImage, QPoint(10, 20), QPoint(110, 70));
-    form->dialogs.SaveDialog1.FilterIndex = 4;
+    QTest::mouseClick(control<TPCheck>(page, "FlipX"), Qt::LeftButton);
+    control<TRxSpinEdit>(page, "RxSpinEdit4")->setValue(30);
+    drag(*control<QLabel>(page, "RotateImage"), QPoint(10, 20), QPoint(110, 70));
+    pieces(*form).dialogs.SaveDialog1.FilterIndex = 4;
     const Bitmap24& shown = context.pipeline.finalImage().shown;
 
     struct Case {
@@ -257,11 +262,12 @@ TEST_F(FinalPageTest, EverySaveTypeTakesItsPartOfThePictureAndOnlyAWriteCountsAs
     for (const Case& c : cases) {
         context.shell.ImageSaved = false;
         dialogs->willChoose(folder / c.chosen, c.filter);
-        page.savefinalbutton->click();
+        control<QPushButton>(page, "savefinalbutton")->click();
         EXPECT_EQ(dialogs->lastShown.InitialDir, folder.path());
         for (const char* file : c.written) EXPECT_TRUE(fs::exists(folder / file)) << file;
         EXPECT_TRUE(context.shell.ImageSaved) << c.chosen;
-        EXPECT_EQ(form->StatusPanels[2]->text().toStdString(), std::string("Saved ") + c.written.front());
+        EXPECT_EQ(pieces(*form).StatusPanels[2]->text().toStdString(),
+                  std::string("Saved ") + c.written.front());
     }
     // The BMP is the cropped picture as shown; the TIFF and PNG keep the whole image.
     const Bitmap24 bmp = readBmpFile(folder / "default.bmp");
@@ -275,7 +281,7 @@ TEST_F(FinalPageTest, EverySaveTypeTakesItsPartOfThePictureAndOnlyAWriteCountsAs
     const PngPicture png = decodePng(readWholeFile(folder / "x.png"), "x.png");
     EXPECT_EQ(QSize(png.preview.width(), png.preview.height()), QSize(W, H));
     EXPECT_EQ(png.bitDepth, 16);
-    EXPECT_EQ(form->dialogs.SaveDialog1.FilterIndex, 1);
+    EXPECT_EQ(pieces(*form).dialogs.SaveDialog1.FilterIndex, 1);
 
     // A file that cannot be written is reported, and the picture is not saved; a cancelled
     // dialog writes nothing.
@@ -283,40 +289,40 @@ TEST_F(FinalPageTest, EverySaveTypeTakesItsPartOfThePictureAndOnlyAWriteCountsAs
     context.shell.ImageSaved = false;
     dialogs->willChoose(folder / "busy", 1);
     messages.reply(mrYes);
-    page.savefinalbutton->click();
+    control<QPushButton>(page, "savefinalbutton")->click();
     EXPECT_FALSE(context.shell.ImageSaved);
     EXPECT_EQ(messages.shown.back().caption, "Save error");
-    page.savefinalbutton->click();
+    control<QPushButton>(page, "savefinalbutton")->click();
     EXPECT_FALSE(context.shell.ImageSaved);
 }
 
 TEST_F(FinalPageTest, ClipboardAndResizeViewTakeThePictureAsShown) {
-    page.RxSpinEdit4->setValue(15);
-    drag(*page.RotateImage, QPoint(5, 6), QPoint(65, 46));
-    page.clipboardbutton->click();
+    control<TRxSpinEdit>(page, "RxSpinEdit4")->setValue(15);
+    drag(*control<QLabel>(page, "RotateImage"), QPoint(5, 6), QPoint(65, 46));
+    control<QPushButton>(page, "clipboardbutton")->click();
     EXPECT_EQ(QGuiApplication::clipboard()->image().size(), QSize(60, 40));
-    QTest::mouseClick(page.Cropping, Qt::LeftButton);
-    ASSERT_FALSE(page.Cropping->Checked());
-    page.clipboardbutton->click();
+    QTest::mouseClick(control<TPCheck>(page, "Cropping"), Qt::LeftButton);
+    ASSERT_FALSE(control<TPCheck>(page, "Cropping")->Checked());
+    control<QPushButton>(page, "clipboardbutton")->click();
     const QImage copied = QGuiApplication::clipboard()->image();
     ASSERT_EQ(copied.size(), QSize(W, H));
     const std::uint8_t* p = context.pipeline.finalImage().shown.pixel(50, 30);
     EXPECT_EQ(copied.pixelColor(50, 30), QColor(p[2], p[1], p[0]));
 
     // "Shrink" opens the resize view of the final picture, and closes it again.
-    page.Shrink->click();
-    ASSERT_TRUE(form->tools.Shrinkview->isVisible());
-    form->shrinkView.Shrinktooriginal->click();
-    const QImage scaled = form->shrinkView.ShrinkImage->pixmap().toImage();
+    control<QPushButton>(page, "Shrink")->click();
+    ASSERT_TRUE(pieces(*form).tools.Shrinkview->isVisible());
+    control<QPushButton>(*form, "Shrinktooriginal")->click();
+    const QImage scaled = control<QLabel>(*form, "ShrinkImage")->pixmap().toImage();
     ASSERT_EQ(scaled.size(), QSize(W, H));
     EXPECT_EQ(scaled.pixelColor(50, 30), QColor(p[2], p[1], p[0]));
     // Its save is confirmed like every other.
     dialogs->willChoose(folder / "small.bmp", 1);
-    form->shrinkView.Saveshrink->click();
+    control<QPushButton>(*form, "Saveshrink")->click();
     EXPECT_TRUE(fs::exists(folder / "small.bmp"));
-    EXPECT_EQ(form->StatusPanels[2]->text(), "Saved small.bmp");
-    page.Shrink->click();
-    EXPECT_FALSE(form->tools.Shrinkview->isVisible());
+    EXPECT_EQ(pieces(*form).StatusPanels[2]->text(), "Saved small.bmp");
+    control<QPushButton>(page, "Shrink")->click();
+    EXPECT_FALSE(pieces(*form).tools.Shrinkview->isVisible());
 }
 
 }  // namespace kestrave::test

@@ -20,6 +20,7 @@
 #include "shell/controllers/input_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/stack_page.h"
 #include "shell/speed_bar.h"
 #include "shell_test_support.h"
@@ -54,12 +55,12 @@ struct FrameListWindowTest : ShellWindowTest {
         return files;
     }
     void select(const std::vector<std::filesystem::path>& files, InputFilter filter) {
-        form->input->chooseInput = [files, filter] {
+        pieces(*form).input->chooseInput = [files, filter] {
             ChosenInput chosen{{}, filter};
             for (const auto& file : files) chosen.files.push_back(file.string());
             return chosen;
         };
-        form->Speedbar->Selectbutton->click();
+        pieces(*form).Speedbar->Selectbutton->click();
     }
     void drop(const std::vector<std::filesystem::path>& files) {
         QMimeData data;
@@ -92,9 +93,8 @@ struct FrameListWindowTest : ShellWindowTest {
 
     TempDir dir;
     ScriptedFileDialogs* dialogs = nullptr;
-    AlignPage& align = *form->alignPage;
-    FrameWindows& windows = form->frameWindows;
-    QListWidget& list = *windows.SelectFramesChecklist;
+    AlignPage& align = *pieces(*form).alignPage;
+    QListWidget& list = *control<CheckListBox>(*form, "SelectFramesChecklist");
 };
 
 }  // namespace
@@ -105,7 +105,7 @@ TEST_F(FrameListWindowTest, CheckedFramesAreSavedAndLoadedBackAndAListIsAdded) {
     for (const int entry : {2, 5}) tickAsUser(list, entry, false);
 
     dialogs->willChoose(dir / "kept");
-    windows.SaveFramelistbutton->click();
+    control<QPushButton>(*form, "SaveFramelistbutton")->click();
     EXPECT_EQ(dialogs->lastShown.Filter, "Kestrave Frame list|*.kfl");
     std::string expected;
     for (int k = 0; k < 20; ++k)
@@ -114,16 +114,16 @@ TEST_F(FrameListWindowTest, CheckedFramesAreSavedAndLoadedBackAndAListIsAdded) {
     EXPECT_EQ(form->windowTitle().toStdString(), "Kestrave processing BMPs: " + frames[0].string());
 
     // Loaded back: the 18 frames, every one checked and counted.
-    EXPECT_TRUE(windows.Addframelistbutton->isHidden());
+    EXPECT_TRUE(control<QPushButton>(*form, "Addframelistbutton")->isHidden());
     dialogs->willChoose(dir / "kept.kfl");
-    windows.Loadframelistbutton->click();
+    control<QPushButton>(*form, "Loadframelistbutton")->click();
     EXPECT_EQ(list.count(), 18);
     EXPECT_EQ(checkedCount(), 18);
     EXPECT_EQ(context.pipeline.model().usedframes, 18);
-    EXPECT_EQ(align.PreviewSlider->MaxValue(), 17);
+    EXPECT_EQ(control<TRxSlider>(align, "PreviewSlider")->MaxValue(), 17);
     EXPECT_EQ(context.pipeline.model().FrameNames[2], frames[3].string());
     EXPECT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stInputLoaded);
-    EXPECT_FALSE(windows.Addframelistbutton->isHidden());
+    EXPECT_FALSE(control<QPushButton>(*form, "Addframelistbutton")->isHidden());
 
     // A list of ten appended to twenty: the open frames keep their ticks, the new ones are ticked.
     select(frames, InputFilter::BMP);
@@ -134,9 +134,9 @@ TEST_F(FrameListWindowTest, CheckedFramesAreSavedAndLoadedBackAndAListIsAdded) {
     moreNames.push_back((dir / "other.png").string());  // of another kind: left out
     writeFrameList(dir / "more.kfl", moreNames);
     dialogs->willChoose(dir / "more.kfl");
-    windows.Addframelistbutton->click();
+    control<QPushButton>(*form, "Addframelistbutton")->click();
     EXPECT_EQ(list.count(), 30);
-    EXPECT_EQ(align.PreviewSlider->MaxValue(), 29);
+    EXPECT_EQ(control<TRxSlider>(align, "PreviewSlider")->MaxValue(), 29);
     EXPECT_EQ(list.item(29)->text().toStdString(), more[9].filename().string());
     EXPECT_EQ(list.item(4)->checkState(), Qt::Unchecked);
     EXPECT_TRUE(context.pipeline.model().FrameTable[4].Excluded);
@@ -165,7 +165,7 @@ TEST_F(FrameListWindowTest, AListThatCannotBeTakenLeavesTheOpenInput) {
         std::ofstream(dir / "bad.kfl", std::ios::binary) << text;
         messages.shown.clear();
         dialogs->willChoose(dir / "bad.kfl");
-        windows.Loadframelistbutton->click();
+        control<QPushButton>(*form, "Loadframelistbutton")->click();
         ASSERT_EQ(messages.shown.size(), 1u) << text;
         EXPECT_EQ(told().front().substr(0, message.size()), message);
         EXPECT_EQ(list.count(), 4);
@@ -176,14 +176,14 @@ TEST_F(FrameListWindowTest, AListThatCannotBeTakenLeavesTheOpenInput) {
 
 TEST_F(FrameListWindowTest, AnEmptiedListReadsNothingAndDropsStartANewOne) {
     select(writeFrames("f", 3, ".bmp"), InputFilter::BMP);
-    windows.Emptyframelistbutton->click();
+    control<QPushButton>(*form, "Emptyframelistbutton")->click();
     EXPECT_EQ(list.count(), 0);
-    EXPECT_EQ(align.PreviewSlider->MaxValue(), 1);
-    EXPECT_FALSE(align.Alignbutton->isEnabled());
-    EXPECT_EQ(align.PreviewImage->pixmap().size(), QSize(1, 1));
-    align.PreviewSlider->setValue(1);
-    EXPECT_EQ(align.PreviewImage->pixmap().size(), QSize(1, 1)) << "no frame is read";
-    windows.SaveFramelistbutton->click();
+    EXPECT_EQ(control<TRxSlider>(align, "PreviewSlider")->MaxValue(), 1);
+    EXPECT_FALSE(control<TRxSpeedButton>(align, "Alignbutton")->isEnabled());
+    EXPECT_EQ(control<QLabel>(align, "PreviewImage")->pixmap().size(), QSize(1, 1));
+    control<TRxSlider>(align, "PreviewSlider")->setValue(1);
+    EXPECT_EQ(control<QLabel>(align, "PreviewImage")->pixmap().size(), QSize(1, 1)) << "no frame is read";
+    control<QPushButton>(*form, "SaveFramelistbutton")->click();
     EXPECT_EQ(told().back(), "Empty framelist: Empty list cannot be saved");
 
     // Two PNG files and a JPG: the JPG is of another kind than the first file.
@@ -229,11 +229,11 @@ TEST_F(FrameListWindowTest, DroppedFilesExtendTheSeriesOrBecomeTheInput) {
     EXPECT_EQ(list.count(), 5);
 
     // Elsewhere than on the Align page a drop is ignored.
-    form->PageControl1->setCurrentWidget(form->stackPage);
+    pieces(*form).PageControl1->setCurrentWidget(pieces(*form).stackPage);
     drop({added[0]});
     EXPECT_EQ(list.count(), 5);
     EXPECT_EQ(messages.shown.size(), 1u);
-    form->PageControl1->setCurrentWidget(form->alignPage);
+    pieces(*form).PageControl1->setCurrentWidget(pieces(*form).alignPage);
 
     // A SER video becomes the input, one entry per frame.
     synth::SynthOptions options = smallRecordingOptions();
@@ -246,7 +246,7 @@ TEST_F(FrameListWindowTest, DroppedFilesExtendTheSeriesOrBecomeTheInput) {
     EXPECT_EQ(list.item(299)->text(), "Frame 300");
     EXPECT_TRUE(context.pipeline.model().InputIsSER);
     EXPECT_EQ(context.pipeline.model().SerName, ser.string());
-    EXPECT_EQ(align.PreviewSlider->MaxValue(), 299);
+    EXPECT_EQ(control<TRxSlider>(align, "PreviewSlider")->MaxValue(), 299);
 }
 
 }  // namespace kestrave::test

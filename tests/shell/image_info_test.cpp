@@ -9,6 +9,7 @@
 #include <QToolButton>
 
 #include "shell/image_info_tag.h"
+#include "shell/pages/named_control.h"
 #include "shell/speed_bar.h"
 #include "wavelet_page_support.h"
 #include "widgets/check_box.h"
@@ -50,47 +51,46 @@ TEST(ProcessingInfoTag, NamesTheSettingsTheWindowAsksFor) {
 }
 
 struct ImageInfoTest : WaveletPageTest {
-    ImageInfoWindow& info = form->imageInfoWindow;
-    QString tag() const { return info.Memo3->toPlainText(); }
+    QString tag() const { return control<QPlainTextEdit>(*form, "Memo3")->toPlainText(); }
 };
 
 TEST_F(ImageInfoTest, TheImageInfoItemTogglesTheWindowAndRendersKeepTheTagCurrent) {
     setStack(40, 30, false);
-    page.Processbutton->click();
-    QToolButton& item = *form->Speedbar->ImageInfobutton;
+    control<TRxSpeedButton>(page, "Processbutton")->click();
+    QToolButton& item = *pieces(*form).Speedbar->ImageInfobutton;
     item.click();
-    EXPECT_TRUE(form->tools.Imageinfowindow->isVisible());
+    EXPECT_TRUE(pieces(*form).tools.Imageinfowindow->isVisible());
     EXPECT_TRUE(context.shell.ImageInfoOn);
 
-    QTest::keyClicks(info.Objectnameedit, "Jup");
+    QTest::keyClicks(control<QLineEdit>(*form, "Objectnameedit"), "Jup");
     EXPECT_EQ(tag(), "Jup_");
-    QTest::mouseClick(info.Showwaveletvalues, Qt::LeftButton);
+    QTest::mouseClick(control<TPCheck>(*form, "Showwaveletvalues"), Qt::LeftButton);
     EXPECT_EQ(tag(), "Jup__WV10_10_10_10_10_10");
     // A render rebuilds the tag with the settings it renders.
-    page.Layer1slider->setValue(20);
+    control<TRxSlider>(page, "Layer1slider")->setValue(20);
     wavelet.Layer1sliderChanged();
     EXPECT_EQ(tag(), "Jup__WV20_10_10_10_10_10");
 
     item.click();
-    EXPECT_FALSE(form->tools.Imageinfowindow->isVisible());
+    EXPECT_FALSE(pieces(*form).tools.Imageinfowindow->isVisible());
     EXPECT_TRUE(context.shell.ImageInfoOn) << "the tag stays current once the window was used";
 }
 
 TEST_F(ImageInfoTest, UseImageinfoMakesTheTagTheSaveDialogsProposal) {
     setStack(40, 30, false);
-    page.Processbutton->click();
+    control<TRxSpeedButton>(page, "Processbutton")->click();
     editRun(context.pipeline).state.DoAllDone = true;
-    form->frameWindows.StackSlider->setValue(150);
-    QTest::keyClicks(info.Objectnameedit, "Jup");
-    QTest::keyClicks(info.Datetimeedit, "0412");
-    QTest::mouseClick(info.Showstacksize, Qt::LeftButton);
-    EXPECT_TRUE(form->dialogs.WaveletSave.FileName.empty()) << "proposed only with Use Imageinfo";
+    control<TRxSlider>(*form, "StackSlider")->setValue(150);
+    QTest::keyClicks(control<QLineEdit>(*form, "Objectnameedit"), "Jup");
+    QTest::keyClicks(control<QLineEdit>(*form, "Datetimeedit"), "0412");
+    QTest::mouseClick(control<TPCheck>(*form, "Showstacksize"), Qt::LeftButton);
+    EXPECT_TRUE(pieces(*form).dialogs.WaveletSave.FileName.empty()) << "proposed only with Use Imageinfo";
 
-    QTest::mouseClick(info.ActiveImageinfo, Qt::LeftButton);
-    for (const TFileDialog* save :
-         {&form->dialogs.SaveDialog1, &form->dialogs.WaveletSave, &form->dialogs.SaveDialog4})
+    QTest::mouseClick(control<TPCheck>(*form, "ActiveImageinfo"), Qt::LeftButton);
+    for (const TFileDialog* save : {&pieces(*form).dialogs.SaveDialog1, &pieces(*form).dialogs.WaveletSave,
+                                    &pieces(*form).dialogs.SaveDialog4})
         EXPECT_EQ(save->FileName, "Jup_0412_ST151");
-    page.savebmp2button->click();
+    control<TRxSpeedButton>(page, "savebmp2button")->click();
     ASSERT_EQ(dialogs->shown, 1);
     EXPECT_EQ(dialogs->lastShown.FileName, "Jup_0412_ST151");
 }

@@ -16,6 +16,7 @@
 #include "shell/controllers/input_controller.h"
 #include "shell/input_preview.h"
 #include "shell/pages/align_page.h"
+#include "shell/pages/named_control.h"
 #include "shell/qt_file_dialogs.h"
 #include "shell/speed_bar.h"
 #include "shell_test_support.h"
@@ -125,7 +126,7 @@ std::string describeInput(const ApplicationContext& context, const TMainForm& fo
          << m.AviSegments[0].FrameCount << " " << m.avicount << " " << m.FrameWidthRaw << "x"
          << m.FrameHeightRaw << " " << m.FrameWidth << "x" << m.FrameHeight << " " << m.ImageWidth << "x"
          << m.ImageHeight << " " << r.SerPixelDepth << r.SerFrameCount << r.FitsInfoText << r.SerFrameWidth
-         << r.FitsFrameWidth << " " << form.alignPage->Avidebay->Checked() << " "
+         << r.FitsFrameWidth << " " << control<TPCheck>(form, "Avidebay")->Checked() << " "
          << form.windowTitle().toStdString();
     return text.str();
 }
@@ -137,7 +138,7 @@ TEST_F(ShellWindowTest, BrowsingInTheInputDialogAndCancellingLeavesTheInputAsItW
     writeTaggedAvi(dir / "current.avi", 5);
     editRun(context.pipeline).state.BatchMode = true;
     editRun(context.pipeline).input.BatchInputFile = (dir / "current.avi").string();
-    form->input->SelectFileButtonClick();
+    pieces(*form).input->SelectFileButtonClick();
     editRun(context.pipeline).state.BatchMode = false;
     ASSERT_EQ(context.pipeline.model().ImageWidth, 8);
     const std::string before = describeInput(context, *form);
@@ -164,7 +165,7 @@ TEST_F(ShellWindowTest, BrowsingInTheInputDialogAndCancellingLeavesTheInputAsItW
         }
         dialog->reject();
     });
-    form->Speedbar->Selectbutton->click();
+    pieces(*form).Speedbar->Selectbutton->click();
 
     EXPECT_EQ(captions, (std::vector<std::string>{"size:64x48 fr:1 vidsY800", "Image :96x72 8 bit",
                                                   "2x2 pixels 8bits, lo:1 hi:100"}));
@@ -174,7 +175,7 @@ TEST_F(ShellWindowTest, BrowsingInTheInputDialogAndCancellingLeavesTheInputAsItW
               0);
     EXPECT_EQ(messages.shown.size(), messagesBefore);
     // The current input's reader still reads its own file.
-    form->alignPage->PreviewSlider->setValue(3);
+    control<TRxSlider>(*form, "PreviewSlider")->setValue(3);
     EXPECT_EQ(tagOf(context.pipeline.input().PreviewBitmap), 3);
 }
 

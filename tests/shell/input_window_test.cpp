@@ -22,6 +22,7 @@
 #include "shell/pages/directory_list_box.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/line_chart.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/pages/wavelet_tool_panels.h"
@@ -59,23 +60,22 @@ bool samePicture(const Bitmap24& a, const Bitmap24& b) {
 
 struct InputWindowTest : ShellWindowTest {
     TempDir dir;
-    AlignPage& align = *form->alignPage;
-    FrameWindows& windows = form->frameWindows;
-    QListWidget& list = *windows.SelectFramesChecklist;
+    AlignPage& align = *pieces(*form).alignPage;
+    QListWidget& list = *control<CheckListBox>(*form, "SelectFramesChecklist");
 
     void selectBatch(const std::filesystem::path& file) {
         editRun(context.pipeline).state.BatchMode = true;
         editRun(context.pipeline).input.BatchInputFile = file.string();
-        form->input->SelectFileButtonClick();
+        pieces(*form).input->SelectFileButtonClick();
     }
     void selectInDialog(std::vector<std::filesystem::path> files, InputFilter filter) {
-        form->input->chooseInput = [files, filter] {
+        pieces(*form).input->chooseInput = [files, filter] {
             ChosenInput chosen;
             for (const auto& file : files) chosen.files.push_back(file.string());
             chosen.filter = filter;
             return chosen;
         };
-        form->Speedbar->Selectbutton->click();
+        pieces(*form).Speedbar->Selectbutton->click();
     }
     std::filesystem::path writeSer(int frames) {
         synth::SynthOptions options = smallRecordingOptions();
@@ -92,7 +92,7 @@ struct InputWindowTest : ShellWindowTest {
         }
         return files;
     }
-    std::string frames() const { return align.Frames->text().toStdString(); }
+    std::string frames() const { return control<QLabel>(align, "Frames")->text().toStdString(); }
     std::string caption() const { return form->windowTitle().toStdString(); }
     bool entryChecked(int j) const { return list.item(j)->checkState() == Qt::Checked; }
     void tick(QListWidget& target, int j, bool checked) { tickAsUser(target, j, checked); }
@@ -105,8 +105,8 @@ TEST_F(InputWindowTest, ABatchRunTakesItsSerFileAndShowsTheFirstFrame) {
     context.regSettings = std::make_unique<RegSettings>();
     selectBatch(ser);
 
-    EXPECT_EQ(align.PreviewSlider->MaxValue(), 29);
-    EXPECT_EQ(align.PreviewSlider->Value(), 0);
+    EXPECT_EQ(control<TRxSlider>(align, "PreviewSlider")->MaxValue(), 29);
+    EXPECT_EQ(control<TRxSlider>(align, "PreviewSlider")->Value(), 0);
     ASSERT_EQ(list.count(), 30);
     EXPECT_EQ(list.item(0)->text(), "Frame 1");
     EXPECT_EQ(list.item(29)->text(), "Frame 30");
@@ -115,25 +115,25 @@ TEST_F(InputWindowTest, ABatchRunTakesItsSerFileAndShowsTheFirstFrame) {
     EXPECT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stInputLoaded);
     EXPECT_EQ(caption(), "Kestrave processing SER: " + ser.string() + " 0");
     EXPECT_EQ(frames(), "Frame (1): 1/30");
-    EXPECT_EQ(windows.Chart8->title(), "Frame 1 Quality =0.00000");
-    EXPECT_EQ(align.PreviewImage->pixmap().size(), QSize(24, 16));
-    EXPECT_EQ(form->StatusPanels[3]->text(), "Frames : 30 Imagesize : 24x16");
-    EXPECT_EQ(form->imageInfoWindow.Objectnameedit->text(), "planet");
-    EXPECT_EQ(windows.StackSlider->Tag(), 29);
+    EXPECT_EQ(control<TChart>(*form, "Chart8")->title(), "Frame 1 Quality =0.00000");
+    EXPECT_EQ(control<QLabel>(align, "PreviewImage")->pixmap().size(), QSize(24, 16));
+    EXPECT_EQ(pieces(*form).StatusPanels[3]->text(), "Frames : 30 Imagesize : 24x16");
+    EXPECT_EQ(control<QLineEdit>(*form, "Objectnameedit")->text(), "planet");
+    EXPECT_EQ(control<TRxSlider>(*form, "StackSlider")->Tag(), 29);
     EXPECT_EQ(context.pipeline.images().AllocWidth, 24);
-    EXPECT_FALSE(align.Avidebay->Checked());
-    EXPECT_TRUE(windows.CreateDarkframe1->isEnabled());
+    EXPECT_FALSE(control<TPCheck>(align, "Avidebay")->Checked());
+    EXPECT_TRUE(control<QAction>(*form, "CreateDarkframe1")->isEnabled());
     EXPECT_EQ(RegSettings().ReadString(kRegFilesSection, "Lasttype", ""), "SER");
     EXPECT_EQ(RegSettings().ReadString(kRegFilesSection, "Dir", ""), dir.path().string());
-    EXPECT_EQ(align.DirectoryListBox1->Directory(), dir.path());
+    EXPECT_EQ(control<TDirectoryListBox>(align, "DirectoryListBox1")->Directory(), dir.path());
 }
 
 TEST_F(InputWindowTest, SteppingTheSliderShowsEachFrameWithItsCaption) {
     auto files = writeBmps(5, true);
     selectInDialog({files[3], files[0], files[4], files[1], files[2]}, InputFilter::BMP);
-    ASSERT_EQ(align.PreviewSlider->MaxValue(), 4);
+    ASSERT_EQ(control<TRxSlider>(align, "PreviewSlider")->MaxValue(), 4);
     for (int k = 0; k < 5; ++k) {
-        align.PreviewSlider->setValue(k);
+        control<TRxSlider>(align, "PreviewSlider")->setValue(k);
         const auto& file = files[static_cast<std::size_t>(k)];
         EXPECT_EQ(caption(), "Kestrave processing BMP: " + file.string());
         EXPECT_EQ(frames(), "Frame (" + std::to_string(k + 1) + "): " + std::to_string(k + 1) + "/5");
@@ -145,11 +145,11 @@ TEST_F(InputWindowTest, SteppingTheSliderShowsEachFrameWithItsCaption) {
     writeTaggedAvi(dir / "second.avi", 4, 100);
     writeTaggedAvi(dir / "First.avi", 6, 0);
     selectInDialog({dir / "second.avi", dir / "First.avi"}, InputFilter::AVI);
-    EXPECT_EQ(align.PreviewSlider->MaxValue(), 9);
+    EXPECT_EQ(control<TRxSlider>(align, "PreviewSlider")->MaxValue(), 9);
     EXPECT_EQ(caption(), "Kestrave processing AVI: " + (dir / "First.avi").string());
     EXPECT_EQ(list.item(9)->text(), "Frame 10");
     for (const auto& [position, tag] : {std::pair{5, 5}, {6, 100}, {9, 103}, {2, 2}}) {
-        align.PreviewSlider->setValue(position);
+        control<TRxSlider>(align, "PreviewSlider")->setValue(position);
         EXPECT_EQ(tagOf(context.pipeline.input().PreviewBitmap), tag);
     }
 }
@@ -163,19 +163,19 @@ TEST_F(InputWindowTest, TheFrameListBoxShowsTheListWithDroppedFramesExcluded) {
     form->resize(1600, 1200);
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-    QTest::mouseClick(align.ShowFramelist, Qt::LeftButton);
-    EXPECT_TRUE(form->tools.SelectFrameswindow->isVisible());
+    QTest::mouseClick(control<TPCheck>(align, "ShowFramelist"), Qt::LeftButton);
+    EXPECT_TRUE(pieces(*form).tools.SelectFrameswindow->isVisible());
     EXPECT_TRUE(context.pipeline.model().FrameTable[3].Excluded);
     EXPECT_FALSE(entryChecked(3));
     EXPECT_TRUE(entryChecked(4));
 
-    QTest::mouseClick(align.ShowFramelist, Qt::LeftButton);
-    EXPECT_FALSE(form->tools.SelectFrameswindow->isVisible());
+    QTest::mouseClick(control<TPCheck>(align, "ShowFramelist"), Qt::LeftButton);
+    EXPECT_FALSE(pieces(*form).tools.SelectFrameswindow->isVisible());
     // Ranked frames: entry 7 stands for the frame of rank 7.
     editRun(context.pipeline).model.FramesRanked = true;
     for (int p = 0; p < 10; ++p) editRun(context.pipeline).model.FrameRanking[p].Frame = 9 - p;
     editRun(context.pipeline).model.FrameTable[2].Dropped = true;
-    QTest::mouseClick(align.ShowFramelist, Qt::LeftButton);
+    QTest::mouseClick(control<TPCheck>(align, "ShowFramelist"), Qt::LeftButton);
     EXPECT_TRUE(context.pipeline.model().FrameTable[2].Excluded);
     EXPECT_FALSE(entryChecked(7));
 }
@@ -187,13 +187,13 @@ TEST_F(InputWindowTest, CheckAllKeepsDroppedFramesOutAndUsedframesCountsTheSelec
     editRun(context.pipeline).model.FrameTable[3].Dropped =
         editRun(context.pipeline).model.FrameTable[3].Excluded = true;
 
-    windows.Setnoneframelistbutton->click();
+    control<QPushButton>(*form, "Setnoneframelistbutton")->click();
     EXPECT_EQ(context.pipeline.model().usedframes, 0);
     EXPECT_FALSE(entryChecked(0));
     EXPECT_TRUE(context.pipeline.model().FrameTable[6].Excluded);
     EXPECT_EQ(frames(), "Frame : 1/10");
 
-    windows.Setallbutton->click();
+    control<QPushButton>(*form, "Setallbutton")->click();
     EXPECT_TRUE(context.pipeline.model().FrameTable[3].Excluded);
     EXPECT_FALSE(entryChecked(3));
     EXPECT_TRUE(entryChecked(4));
@@ -201,14 +201,16 @@ TEST_F(InputWindowTest, CheckAllKeepsDroppedFramesOutAndUsedframesCountsTheSelec
     EXPECT_EQ(frames(), "Frame : 1/10 ( selected = 9) ");
 
     // Space on the dropped frame does nothing; on another frame it excludes it.
-    align.PreviewSlider->setValue(3);
-    EXPECT_TRUE(align.DroppedFrameText->isVisibleTo(align.PreviewImage));
-    QTest::keyClick(align.PreviewSlider, Qt::Key_Space);
+    control<TRxSlider>(align, "PreviewSlider")->setValue(3);
+    EXPECT_TRUE(
+        control<QLabel>(align, "DroppedFrameText")->isVisibleTo(control<QLabel>(align, "PreviewImage")));
+    QTest::keyClick(control<TRxSlider>(align, "PreviewSlider"), Qt::Key_Space);
     EXPECT_TRUE(context.pipeline.model().FrameTable[3].Excluded);
     EXPECT_EQ(context.pipeline.model().usedframes, 9);
-    align.PreviewSlider->setValue(4);
-    EXPECT_FALSE(align.DroppedFrameText->isVisibleTo(align.PreviewImage));
-    QTest::keyClick(align.PreviewSlider, Qt::Key_Space);
+    control<TRxSlider>(align, "PreviewSlider")->setValue(4);
+    EXPECT_FALSE(
+        control<QLabel>(align, "DroppedFrameText")->isVisibleTo(control<QLabel>(align, "PreviewImage")));
+    QTest::keyClick(control<TRxSlider>(align, "PreviewSlider"), Qt::Key_Space);
     EXPECT_TRUE(context.pipeline.model().FrameTable[4].Excluded);
     EXPECT_FALSE(entryChecked(4));
     EXPECT_EQ(context.pipeline.model().usedframes, 8);
@@ -225,7 +227,7 @@ TEST_F(InputWindowTest, CheckAllKeepsDroppedFramesOutAndUsedframesCountsTheSelec
 
     // While the reference is ready the count runs to the slider position.
     editRun(context.pipeline).state.ProcessStage = TProcessStage::stReferenceReady;
-    align.PreviewSlider->setValue(5);
+    control<TRxSlider>(align, "PreviewSlider")->setValue(5);
     tick(list, 0, false);
     EXPECT_EQ(context.pipeline.model().usedframes, 4);  // positions 0..5 without 0 and the dropped 3
     EXPECT_EQ(frames(), "Frame (6): 6/10 (stacksize 4)");
@@ -248,7 +250,7 @@ TEST_F(InputWindowTest, AMissingFileKeepsTheInputInUse) {
 
     EXPECT_EQ(context.pipeline.model().SerName, ser.string());
     EXPECT_EQ(list.count(), 12);
-    align.PreviewSlider->setValue(7);
+    control<TRxSlider>(align, "PreviewSlider")->setValue(7);
     EXPECT_EQ(frames(), "Frame (8): 8/12");
     EXPECT_EQ(caption(), "Kestrave processing SER: " + ser.string() + " 7");
 }
@@ -259,8 +261,8 @@ TEST_F(InputWindowTest, AShowCalledWhileAFrameIsShownReturnsAtOnce) {
     std::filesystem::remove(files[2]);
     // The read error of frame 2 is shown from inside the slider's handler; moving the slider
     // meanwhile starts no second show.
-    messages.onShow = [&](const Message&) { align.PreviewSlider->setValue(3); };
-    align.PreviewSlider->setValue(2);
+    messages.onShow = [&](const Message&) { control<TRxSlider>(align, "PreviewSlider")->setValue(3); };
+    control<TRxSlider>(align, "PreviewSlider")->setValue(2);
     messages.onShow = nullptr;
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(frames(), "Frame (3): 3/5");
@@ -268,15 +270,15 @@ TEST_F(InputWindowTest, AShowCalledWhileAFrameIsShownReturnsAtOnce) {
 }
 
 TEST_F(InputWindowTest, ColourIsDecidedByDetectionOrByTheAnswer) {
-    align.Colourstack->setChecked(false);
-    align.AutoDetectColour->setChecked(false);
+    control<TPCheck>(align, "Colourstack")->setChecked(false);
+    control<TPCheck>(align, "AutoDetectColour")->setChecked(false);
     messages.reply(mrYes, true);
     selectInDialog(writeBmps(3, false), InputFilter::BMP);
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].caption, "Colourimage");
-    EXPECT_TRUE(align.Colourstack->Checked());
-    EXPECT_TRUE(form->waveletPage->Colourprocess2->Checked());
-    EXPECT_TRUE(align.AutoDetectColour->Checked());
+    EXPECT_TRUE(control<TPCheck>(align, "Colourstack")->Checked());
+    EXPECT_TRUE(control<TPCheck>(*form, "Colourprocess2")->Checked());
+    EXPECT_TRUE(control<TPCheck>(align, "AutoDetectColour")->Checked());
 
     // Detected without asking from now on.
     TempDir grey;
@@ -287,20 +289,20 @@ TEST_F(InputWindowTest, ColourIsDecidedByDetectionOrByTheAnswer) {
     }
     selectInDialog(files, InputFilter::BMP);
     EXPECT_EQ(messages.shown.size(), 1u);
-    EXPECT_FALSE(align.Colourstack->Checked());
-    EXPECT_FALSE(align.LRGB->isEnabled());
+    EXPECT_FALSE(control<TPCheck>(align, "Colourstack")->Checked());
+    EXPECT_FALSE(control<TPCheck>(align, "LRGB")->isEnabled());
 }
 
 TEST_F(InputWindowTest, ANewInputPutsTheControlsBackUnlessHeld) {
-    WaveletPage& wavelet = *form->waveletPage;
-    wavelet.Layer3slider->setValue(400);
-    wavelet.ContrastSlider->setValue(600);
-    wavelet.HoldContrastBrightness->setChecked(true);
-    wavelet.layer5checkbox->setChecked(false);
-    form->waveletTools.rgbBalance->Rbalance->setValue(0.5);
-    wavelet.RDXSpin->setValue(3);
-    wavelet.Lumichannel->show();
-    form->stackPage->ResampleSpin->setValue(3.5);
+    WaveletPage& wavelet = *pieces(*form).waveletPage;
+    control<TRxSlider>(wavelet, "Layer3slider")->setValue(400);
+    control<TRxSlider>(wavelet, "ContrastSlider")->setValue(600);
+    control<TPCheck>(wavelet, "HoldContrastBrightness")->setChecked(true);
+    control<TPCheck>(wavelet, "layer5checkbox")->setChecked(false);
+    control<TRxSpinEdit>(*form, "Rbalance")->setValue(0.5);
+    control<TRxSpinEdit>(wavelet, "RDXSpin")->setValue(3);
+    control<TPCheck>(wavelet, "Lumichannel")->show();
+    control<TRxSpinEdit>(*form, "ResampleSpin")->setValue(3.5);
     // What the window drew over its pictures for the input before.
     ViewState& view = context.shell.view;
     view.keepBoxOutline = view.CentrePickMode = true;
@@ -311,16 +313,16 @@ TEST_F(InputWindowTest, ANewInputPutsTheControlsBackUnlessHeld) {
     view.RGBArea = TCornerRect{7, 7, 7, 7};
     selectBatch(writeSer(4));
 
-    EXPECT_EQ(wavelet.Layer3slider->Value(), 10);
-    EXPECT_EQ(wavelet.ContrastSlider->Value(), 600);
-    EXPECT_TRUE(wavelet.layer5checkbox->Checked());
-    EXPECT_DOUBLE_EQ(static_cast<double>(form->waveletTools.rgbBalance->Rbalance->Value()), 1.0);
-    EXPECT_EQ(static_cast<int>(wavelet.RDXSpin->Value()), 0);
-    EXPECT_FALSE(wavelet.Lumichannel->isVisibleTo(&wavelet));
-    EXPECT_DOUBLE_EQ(static_cast<double>(form->stackPage->ResampleSpin->Value()), 2.0);
-    EXPECT_EQ(align.FFTsizeGroup->ItemIndex(), 0);
+    EXPECT_EQ(control<TRxSlider>(wavelet, "Layer3slider")->Value(), 10);
+    EXPECT_EQ(control<TRxSlider>(wavelet, "ContrastSlider")->Value(), 600);
+    EXPECT_TRUE(control<TPCheck>(wavelet, "layer5checkbox")->Checked());
+    EXPECT_DOUBLE_EQ(static_cast<double>(control<TRxSpinEdit>(*form, "Rbalance")->Value()), 1.0);
+    EXPECT_EQ(static_cast<int>(control<TRxSpinEdit>(wavelet, "RDXSpin")->Value()), 0);
+    EXPECT_FALSE(control<TPCheck>(wavelet, "Lumichannel")->isVisibleTo(&wavelet));
+    EXPECT_DOUBLE_EQ(static_cast<double>(control<TRxSpinEdit>(*form, "ResampleSpin")->Value()), 2.0);
+    EXPECT_EQ(control<TRadioGroup>(align, "FFTsizeGroup")->ItemIndex(), 0);
     EXPECT_EQ(context.pipeline.fft().FFTSize, 32);
-    EXPECT_EQ(form->Tabpages->currentIndex(), 0);
+    EXPECT_EQ(pieces(*form).Tabpages->currentIndex(), 0);
     EXPECT_FALSE(view.keepBoxOutline);
     EXPECT_FALSE(view.CentrePickMode);
     EXPECT_EQ(view.BoxMark.Left, -1);
@@ -342,11 +344,11 @@ TEST_F(InputWindowTest, OneStillImageGoesStraightToTheWaveletPage) {
 
     EXPECT_TRUE(context.pipeline.model().SingleImage);
     EXPECT_EQ(context.pipeline.model().FrameNames[1], file.string());
-    EXPECT_EQ(align.PreviewSlider->MaxValue(), 1);
-    EXPECT_EQ(form->Tabpages->currentIndex(), 3);
-    EXPECT_EQ(form->PageControl1->currentIndex(), 3);
-    EXPECT_TRUE(form->stackPage->Stackbutton->isEnabled());
-    EXPECT_EQ(align.PreviewImage->pixmap().size(), QSize(40, 30));
+    EXPECT_EQ(control<TRxSlider>(align, "PreviewSlider")->MaxValue(), 1);
+    EXPECT_EQ(pieces(*form).Tabpages->currentIndex(), 3);
+    EXPECT_EQ(pieces(*form).PageControl1->currentIndex(), 3);
+    EXPECT_TRUE(control<TRxSpeedButton>(*form, "Stackbutton")->isEnabled());
+    EXPECT_EQ(control<QLabel>(align, "PreviewImage")->pixmap().size(), QSize(40, 30));
     EXPECT_EQ(context.pipeline.state().FeatureX, 20);
     EXPECT_EQ(list.count(), 0);
     // The one image was stacked.
@@ -364,7 +366,7 @@ TEST_F(InputWindowTest, TheStackListTogglesTheClickedAndHighlightedEntriesOnce) 
     const int order[8] = {5, 2, 7, 0, 1, 3, 4, 6};
     for (int j = 0; j < 8; ++j) model.FrameRanking[j].Frame = order[j];
     model.FramesRanked = true;
-    QListWidget& stackList = *windows.StackFramesList;
+    QListWidget& stackList = *control<CheckListBox>(*form, "StackFramesList");
     for (int j = 0; j < 8; ++j) {
         auto* item = new QListWidgetItem("Frame " + QString::number(order[j] + 1));
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
@@ -386,13 +388,13 @@ TEST_F(InputWindowTest, TheStackListTogglesTheClickedAndHighlightedEntriesOnce) 
     EXPECT_TRUE(entryChecked(1));
     EXPECT_EQ(model.usedframes, 6);
     // Not one of the last two: single selection from now on, the next entry current.
-    EXPECT_FALSE(windows.PCheck2->Checked());
+    EXPECT_FALSE(control<TPCheck>(*form, "PCheck2")->Checked());
     EXPECT_EQ(stackList.selectionMode(), QAbstractItemView::SingleSelection);
     EXPECT_EQ(stackList.currentRow(), 3);
 
     stackList.setCurrentRow(4);
-    form->input->StackFramesListClick();
-    EXPECT_EQ(windows.StackSlider->Value(), 4);
+    pieces(*form).input->StackFramesListClick();
+    EXPECT_EQ(control<TRxSlider>(*form, "StackSlider")->Value(), 4);
 }
 
 // Qt reads a filter's patterns from its last parentheses, separated by blanks: a pattern list in
@@ -430,14 +432,14 @@ TEST_F(InputWindowTest, ANewInputAsksBeforeAnUnsavedStackIsGivenUp) {
     EXPECT_EQ(messages.shown[0].buttons, mbYesNoCancel);
     EXPECT_EQ(messages.shown[0].defaultButton, mbCancel);
     messages.reply(mrYes);  // the save writes nothing
-    form->input->PJFormDropFiles1DropFiles({bmps[0].string()});
+    pieces(*form).input->PJFormDropFiles1DropFiles({bmps[0].string()});
     EXPECT_EQ(messages.shown.size(), 2u);
     EXPECT_EQ(context.pipeline.model().SerName, ser.string());
     EXPECT_EQ(context.pipeline.state().activepage, TMainTab::tabWavelet);
     EXPECT_EQ(list.count(), 12);
 
     messages.reply(mrNo);
-    form->input->PJFormDropFiles1DropFiles({bmps[0].string(), bmps[1].string()});
+    pieces(*form).input->PJFormDropFiles1DropFiles({bmps[0].string(), bmps[1].string()});
     EXPECT_TRUE(context.pipeline.model().InputIsSeries);
     EXPECT_EQ(list.count(), 2);
     // Nothing stacked from the new input: the next one comes without a question.
@@ -452,7 +454,8 @@ std::filesystem::path writePackedTiff(const std::filesystem::path& file) {
     image.fill(50, 50, 50);
     TTIFFBitMap::SaveToTIFF(image, file, 24, false);
     std::fstream tiff(file, std::ios::in | std::ios::out | std::ios::binary);
-    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(tiff)), std::istreambuf_iterator<char>());
+    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(tiff)),
+                                     std::istreambuf_iterator<char>());
     const bool little = bytes.at(0) == 'I';
     const auto word = [&](std::size_t at) {
         return little ? bytes.at(at) | bytes.at(at + 1) << 8 : bytes.at(at) << 8 | bytes.at(at + 1);
@@ -471,7 +474,8 @@ std::filesystem::path writePackedTiff(const std::filesystem::path& file) {
 // A series of stills the reader cannot decode is refused before anything about it is asked,
 // and the message names the file.
 TEST_F(InputWindowTest, AnUnreadableTiffSeriesIsToldFirstAndByName) {
-    align.Fittifstretch->setItemIndex(0);  // the stretch is asked for every TIFF input
+    control<TRadioGroup>(align, "Fittifstretch")
+        ->setItemIndex(0);  // the stretch is asked for every TIFF input
     const auto first = writePackedTiff(dir / "moon1.tif");
     selectInDialog({first, writePackedTiff(dir / "moon2.tif")}, InputFilter::TIF);
     ASSERT_EQ(messages.shown.size(), 1u);

@@ -6,6 +6,7 @@
 
 #include "enhance/kernel_presets.h"
 #include "frames/pixel_helpers.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/stack_page.h"
 #include "stack_page_support.h"
@@ -40,43 +41,43 @@ std::array<int, 9> shownWeights(const KernelEditor& editor) {
 }  // namespace
 
 TEST_F(ShellWindowTest, BothKernelEditorsWriteTheOneKernelStore) {
-    OptimizePage& optimize = *form->optimizePage;
-    StackPage& stack = *form->stackPage;
+    OptimizePage& optimize = *pieces(*form).optimizePage;
+    StackPage& stack = *pieces(*form).stackPage;
     const TKernel3x3& kernel = context.pipeline.state().Kernel3x3;
     EXPECT_EQ(kernel, DefaultKernel3x3);
 
     // A preset shows its weights and divides by their sum, not by the divisor stored with it.
-    choosePreset(*optimize.Filtertype, "Flat");
+    choosePreset(*control<QComboBox>(optimize, "Filtertype"), "Flat");
     EXPECT_EQ(kernel, (TKernel3x3{9, 1, 1, 1, 1, 1, 1, 1, 1, 1}));
-    choosePreset(*optimize.Filtertype, "laplaceedge");
+    choosePreset(*control<QComboBox>(optimize, "Filtertype"), "laplaceedge");
     EXPECT_EQ(kernel, (TKernel3x3{1, -1, -1, -1, -1, 8, -1, -1, -1, -1}));
     EXPECT_EQ(shownWeights(optimize.prefilter()), (std::array<int, 9>{-1, -1, -1, -1, 8, -1, -1, -1, -1}));
-    EXPECT_EQ(optimize.prefilter22->Value(), 8);
+    EXPECT_EQ(control<TRxSpinEdit>(optimize, "prefilter22")->Value(), 8);
 
     // An edited weight takes effect with "Set": row 1, column 3 is element 3.
-    optimize.prefilter13->setValue(3);
+    control<TRxSpinEdit>(optimize, "prefilter13")->setValue(3);
     EXPECT_EQ(kernel[3], -1) << "not before Set";
-    optimize.SetPrefilter->click();
+    control<QPushButton>(optimize, "SetPrefilter")->click();
     EXPECT_EQ(kernel, (TKernel3x3{4, -1, -1, 3, -1, 8, -1, -1, -1, -1}));
 
     // The stack filter's editor replaces the prefilter's kernel.
-    choosePreset(*stack.Stackfiltermethod, "lowpass4");
+    choosePreset(*control<QComboBox>(stack, "Stackfiltermethod"), "lowpass4");
     EXPECT_EQ(kernel, (TKernel3x3{5, 0, 1, 0, 1, 1, 1, 0, 1, 0}));
-    EXPECT_EQ(form->stack->readStackOptions().Kernel3x3, kernel);
-    EXPECT_EQ(optimize.prefilter13->Value(), 3) << "the other editor's weights stay";
+    EXPECT_EQ(pieces(*form).stack->readStackOptions().Kernel3x3, kernel);
+    EXPECT_EQ(control<TRxSpinEdit>(optimize, "prefilter13")->Value(), 3) << "the other editor's weights stay";
 
     // "Active" takes the kernel from its own editor's weights.
-    tick(*optimize.Filteralignment);
-    EXPECT_TRUE(optimize.Filteralignment->Checked());
+    tick(*control<TPCheck>(optimize, "Filteralignment"));
+    EXPECT_TRUE(control<TPCheck>(optimize, "Filteralignment")->Checked());
     EXPECT_EQ(kernel, (TKernel3x3{4, -1, -1, 3, -1, 8, -1, -1, -1, -1}));
 
     // "Reset" gives nine 1s, the start-up kernel.
-    stack.Stackfilterresetbutton->click();
+    control<QPushButton>(stack, "Stackfilterresetbutton")->click();
     EXPECT_EQ(kernel, DefaultKernel3x3);
     EXPECT_EQ(shownWeights(stack.stackFilter()), (std::array<int, 9>{1, 1, 1, 1, 1, 1, 1, 1, 1}));
 
     // The spins hold the weights within their bound.
-    EXPECT_EQ(stack.Stackfilter22->MaxValue(), KernelWeightLimit);
+    EXPECT_EQ(control<TRxSpinEdit>(stack, "Stackfilter22")->MaxValue(), KernelWeightLimit);
 }
 
 TEST_F(StackPageTest, TheStackFilterUsesTheKernelAsLastEdited) {
@@ -102,17 +103,17 @@ TEST_F(StackPageTest, TheStackFilterUsesTheKernelAsLastEdited) {
         EXPECT_EQ(differing, 0);
     };
 
-    StackPage& page = *form->stackPage;
-    tick(*page.Stackfilterset);
-    choosePreset(*page.Stackfiltermethod, "laplace");
-    page.Stackbutton->click();
+    StackPage& page = *pieces(*form).stackPage;
+    tick(*control<TPCheck>(page, "Stackfilterset"));
+    choosePreset(*control<QComboBox>(page, "Stackfiltermethod"), "laplace");
+    control<TRxSpeedButton>(page, "Stackbutton")->click();
     expectStackFiltered(KernelPresets[6]);
 
     // An edit of the other editor is what the next stack uses.
-    OptimizePage& optimize = *form->optimizePage;
-    optimize.prefilter22->setValue(-4);
-    optimize.SetPrefilter->click();
-    page.Stackbutton->click();
+    OptimizePage& optimize = *pieces(*form).optimizePage;
+    control<TRxSpinEdit>(optimize, "prefilter22")->setValue(-4);
+    control<QPushButton>(optimize, "SetPrefilter")->click();
+    control<TRxSpeedButton>(page, "Stackbutton")->click();
     expectStackFiltered(TKernel3x3{4, 1, 1, 1, 1, -4, 1, 1, 1, 1});
 }
 

@@ -15,6 +15,7 @@
 #include "shell/language_handlers.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/language_box.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/speed_bar.h"
 #include "shell/startup.h"
@@ -40,19 +41,23 @@ std::string readFile(const fs::path& path) {
 }
 
 struct LanguageTest : ShellWindowTest {
-    AlignPage& align = *form->alignPage;
+    AlignPage& align = *pieces(*form).alignPage;
     const LanguageWindow window = languageWindow(*form);
     const fs::path home = scripted.home.path();
 
     // The item chosen in Languagebox (added when the list lacks it).
     void chooseItem(const QString& item) {
-        if (align.Languagebox->findText(item) < 0) align.Languagebox->addItem(item);
-        align.Languagebox->setCurrentIndex(align.Languagebox->findText(item));
+        if (control<LanguageBox>(align, "Languagebox")->findText(item) < 0)
+            control<LanguageBox>(align, "Languagebox")->addItem(item);
+        control<LanguageBox>(align, "Languagebox")
+            ->setCurrentIndex(control<LanguageBox>(align, "Languagebox")->findText(item));
     }
-    void writeTemplate() { SpeedButton1Click(window, *align.Languagebox, messages); }
+    void writeTemplate() { SpeedButton1Click(window, *control<LanguageBox>(align, "Languagebox"), messages); }
     void applyChosen() {
-        LanguageControls controls{*align.Languagebox, *align.charset1, *align.QualityMethodCombo,
-                                  *align.CopyAlignmethods};
+        LanguageControls controls{*control<LanguageBox>(align, "Languagebox"),
+                                  *control<QLabel>(align, "charset1"),
+                                  *control<QComboBox>(align, "QualityMethodCombo"),
+                                  *control<TRadioGroup>(align, "CopyAlignmethods")};
         LanguageboxChange(window, controls);
     }
     std::vector<TemplateEntry> texts() const {
@@ -111,15 +116,15 @@ TEST_F(LanguageTest, StartUpAppliesTheStoredLanguageWhenAutolanguageIsTicked) {
     writeFile(home / "lang_fr.txt", "[Translations]\r\nTabSheet1.caption=Aligner\r\n");
     writeFile(home / "kestrave.ini", "[Form]\r\nAutolanguage_Checked=True\r\nLanguagebox_Text=lang_fr\r\n");
     form->FormCreate({{}, false});
-    EXPECT_EQ(form->Tabpages->tabText(0), "Aligner");
+    EXPECT_EQ(pieces(*form).Tabpages->tabText(0), "Aligner");
     EXPECT_TRUE(fs::exists(home / "lang_de1.txt")) << "the template has the texts before the language";
     EXPECT_NE(readFile(home / "lang_de1.txt").find("=Align\r\n"), std::string::npos);
 }
 
 TEST_F(LanguageTest, TheTemplateReadBackAsALanguageChangesNothing) {
     chooseItem("lang_en");
-    form->waveletPage->Processarea->setCurrentIndex(3);
-    align.FFTsizeGroup->setItemIndex(2);
+    control<QComboBox>(*form, "Processarea")->setCurrentIndex(3);
+    control<TRadioGroup>(align, "FFTsizeGroup")->setItemIndex(2);
     const std::vector<TemplateEntry> before = texts();
     writeTemplate();
     const std::string first = readFile(home / "lang_en1.txt");
@@ -130,15 +135,16 @@ TEST_F(LanguageTest, TheTemplateReadBackAsALanguageChangesNothing) {
     ASSERT_EQ(after.size(), before.size());
     for (std::size_t i = 0; i < before.size(); ++i)
         EXPECT_EQ(after[i].text, before[i].text) << before[i].path;
-    EXPECT_EQ(form->waveletPage->Processarea->currentIndex(), 3) << "translated lists keep their choice";
-    EXPECT_EQ(align.FFTsizeGroup->ItemIndex(), 2);
+    EXPECT_EQ(control<QComboBox>(*form, "Processarea")->currentIndex(), 3)
+        << "translated lists keep their choice";
+    EXPECT_EQ(control<TRadioGroup>(align, "FFTsizeGroup")->ItemIndex(), 2);
     writeTemplate();
     EXPECT_EQ(readFile(home / "lang_en1.txt"), first);
 }
 
 TEST_F(LanguageTest, ALanguageFileSetsCaptionsListsAndHintsAndSkipsWhatItCannotUse) {
     chooseItem("lang_de");
-    align.Speedbutton1->click();
+    control<QToolButton>(align, "Speedbutton1")->click();
     std::ofstream(home / "caplist.txt", std::ios::app) << "FFTsizeGroup.ItemIndex\r\nLabel22.Nothing\r\n";
     writeFile(home / "lang_de.txt",
               "[Translations]\r\n"
@@ -159,29 +165,31 @@ TEST_F(LanguageTest, ALanguageFileSetsCaptionsListsAndHintsAndSkipsWhatItCannotU
               "Nobody.caption=no such component\r\n"
               "[Other]\r\n"
               "Continuebutton.caption=not a translation\r\n");
-    align.FFTsizeGroup->setItemIndex(1);
-    emit align.Languagebox->activated(align.Languagebox->currentIndex());
+    control<TRadioGroup>(align, "FFTsizeGroup")->setItemIndex(1);
+    emit control<LanguageBox>(align, "Languagebox")
+        ->activated(control<LanguageBox>(align, "Languagebox")->currentIndex());
 
-    EXPECT_EQ(form->Tabpages->tabText(0), "Ausrichten");
-    EXPECT_EQ(form->Tabpages->tabText(2), "Stack") << "a shorter list leaves the other tabs";
-    EXPECT_EQ(align.Autolanguage->Caption(), "Automatisch\nan");
-    EXPECT_EQ(align.Autolanguage->Hint(), "Automatisch\nan");
-    EXPECT_EQ(align.Currentquality->text(), "Qualit\u00e4t\nder*Bilder");
-    EXPECT_EQ(align.Currentquality->toolTip(), "Qualit\u00e4t\nder\nBilder");
-    EXPECT_EQ(align.FFTsizeGroup->title(), "Ausrichtbox");
-    EXPECT_EQ(align.FFTsizeGroup->Items(), (QStringList{"32", "64", "128", "256", "512"}));
-    EXPECT_EQ(align.FFTsizeGroup->ItemIndex(), 1) << "the bad number is skipped";
-    EXPECT_EQ(form->Speedbar->Selectbutton->text(), "W\u00e4hlen");
-    EXPECT_EQ(form->Speedbar->Selectbutton->toolTip(), "W\u00e4hlen");
-    EXPECT_EQ(form->tools.FFTWindow->windowTitle(), "FFT-Spektrum");
+    EXPECT_EQ(pieces(*form).Tabpages->tabText(0), "Ausrichten");
+    EXPECT_EQ(pieces(*form).Tabpages->tabText(2), "Stack") << "a shorter list leaves the other tabs";
+    EXPECT_EQ(control<TPCheck>(align, "Autolanguage")->Caption(), "Automatisch\nan");
+    EXPECT_EQ(control<TPCheck>(align, "Autolanguage")->Hint(), "Automatisch\nan");
+    EXPECT_EQ(control<QLabel>(align, "Currentquality")->text(), "Qualit\u00e4t\nder*Bilder");
+    EXPECT_EQ(control<QLabel>(align, "Currentquality")->toolTip(), "Qualit\u00e4t\nder\nBilder");
+    EXPECT_EQ(control<TRadioGroup>(align, "FFTsizeGroup")->title(), "Ausrichtbox");
+    EXPECT_EQ(control<TRadioGroup>(align, "FFTsizeGroup")->Items(),
+              (QStringList{"32", "64", "128", "256", "512"}));
+    EXPECT_EQ(control<TRadioGroup>(align, "FFTsizeGroup")->ItemIndex(), 1) << "the bad number is skipped";
+    EXPECT_EQ(pieces(*form).Speedbar->Selectbutton->text(), "W\u00e4hlen");
+    EXPECT_EQ(pieces(*form).Speedbar->Selectbutton->toolTip(), "W\u00e4hlen");
+    EXPECT_EQ(pieces(*form).tools.FFTWindow->windowTitle(), "FFT-Spektrum");
     EXPECT_EQ(form->findChild<QAction*>("LoadDarkframe1")->text(), "Dunkelbild laden");
     EXPECT_EQ(form->findChild<QWidget*>("Continuebutton")->property("text").toString(), "Continue");
-    EXPECT_EQ(align.charset1->text(), "1");
+    EXPECT_EQ(control<QLabel>(align, "charset1")->text(), "1");
 
     // A number where the property takes one is set.
     writeFile(home / "lang_de.txt", "[Translations]\r\nFFTsizeGroup.ItemIndex=3\r\n");
     applyChosen();
-    EXPECT_EQ(align.FFTsizeGroup->ItemIndex(), 3);
+    EXPECT_EQ(control<TRadioGroup>(align, "FFTsizeGroup")->ItemIndex(), 3);
 }
 
 TEST_F(LanguageTest, ACyrillicFileIsDecodedInItsCharacterSet) {
@@ -189,8 +197,8 @@ TEST_F(LanguageTest, ACyrillicFileIsDecodedInItsCharacterSet) {
     writeTemplate();
     writeFile(home / "lang_ru.txt", "[Translations]\r\nAutolanguage.caption=\xC0\xE2\xF2\xEE\r\n");
     applyChosen();
-    EXPECT_EQ(align.Autolanguage->Caption(), "\u0410\u0432\u0442\u043e");
-    EXPECT_EQ(align.charset1->text(), "204");
+    EXPECT_EQ(control<TPCheck>(align, "Autolanguage")->Caption(), "\u0410\u0432\u0442\u043e");
+    EXPECT_EQ(control<QLabel>(align, "charset1")->text(), "204");
     EXPECT_EQ(windowCharset(*form), 204);
 
     // A language missing from the table names its own set.
@@ -198,7 +206,7 @@ TEST_F(LanguageTest, ACyrillicFileIsDecodedInItsCharacterSet) {
     writeFile(home / "lang_xx.txt",
               "[Translations]\r\ncharset1.caption=238\r\nAutolanguage.caption=\xA3\xF3\xB3\r\n");
     applyChosen();
-    EXPECT_EQ(align.Autolanguage->Caption(), "\u0141\u00f3\u0142");
+    EXPECT_EQ(control<TPCheck>(align, "Autolanguage")->Caption(), "\u0141\u00f3\u0142");
     EXPECT_EQ(windowCharset(*form), 238);
 }
 
@@ -206,11 +214,11 @@ TEST_F(LanguageTest, NothingIsAppliedWithoutACaptionListOrAChosenItemAndTemplate
     chooseItem("lang_de");
     writeFile(home / "lang_de.txt", "[Translations]\r\nAutolanguage.caption=Auto de\r\n");
     applyChosen();
-    EXPECT_EQ(align.Autolanguage->Caption(), "Auto") << "no caption list";
+    EXPECT_EQ(control<TPCheck>(align, "Autolanguage")->Caption(), "Auto") << "no caption list";
     writeTemplate();
-    align.Languagebox->setEditText("../x");
+    control<LanguageBox>(align, "Languagebox")->setEditText("../x");
     applyChosen();
-    EXPECT_EQ(align.Autolanguage->Caption(), "Auto") << "typed text chooses nothing";
+    EXPECT_EQ(control<TPCheck>(align, "Autolanguage")->Caption(), "Auto") << "typed text chooses nothing";
 
     messages.shown.clear();
     fs::remove(home / "caplist.txt");
@@ -224,21 +232,22 @@ TEST_F(LanguageTest, NothingIsAppliedWithoutACaptionListOrAChosenItemAndTemplate
 TEST_F(LanguageTest, TheCharacterSetAndTheFontHeightAreSetByHand) {
     const std::vector<std::pair<int, int>> cases{{0, 0}, {3, 128}, {9, 177}, {16, 204}};
     for (const auto& [item, charset] : cases) {
-        align.ComboBox5->setCurrentIndex(item);
-        ComboBox5Change(*form, *align.ComboBox5, *align.charset1);
+        control<QComboBox>(align, "ComboBox5")->setCurrentIndex(item);
+        ComboBox5Change(*form, *control<QComboBox>(align, "ComboBox5"), *control<QLabel>(align, "charset1"));
         EXPECT_EQ(windowCharset(*form), charset) << item;
-        EXPECT_EQ(align.charset1->text(), QString::number(charset));
+        EXPECT_EQ(control<QLabel>(align, "charset1")->text(), QString::number(charset));
     }
-    align.ComboBox5->setCurrentIndex(-1);
-    ComboBox5Change(*form, *align.ComboBox5, *align.charset1);
+    control<QComboBox>(align, "ComboBox5")->setCurrentIndex(-1);
+    ComboBox5Change(*form, *control<QComboBox>(align, "ComboBox5"), *control<QLabel>(align, "charset1"));
     EXPECT_EQ(windowCharset(*form), 204) << "no item changes nothing";
-    align.ComboBox5->setCurrentIndex(11);
-    emit align.ComboBox5->activated(11);  // chosen by the user
-    EXPECT_EQ(align.charset1->text(), "161");
+    control<QComboBox>(align, "ComboBox5")->setCurrentIndex(11);
+    emit control<QComboBox>(align, "ComboBox5")->activated(11);  // chosen by the user
+    EXPECT_EQ(control<QLabel>(align, "charset1")->text(), "161");
 
-    align.Fontsize->setText("18");  // as typed: the spin edit tells its change
+    control<TRxSpinEdit>(align, "Fontsize")->setText("18");  // as typed: the spin edit tells its change
     EXPECT_EQ(form->font().pixelSize(), 18);
-    EXPECT_EQ(QFontInfo(align.Languagebox->font()).pixelSize(), 18) << "the window's controls follow";
+    EXPECT_EQ(QFontInfo(control<LanguageBox>(align, "Languagebox")->font()).pixelSize(), 18)
+        << "the window's controls follow";
 }
 
 }  // namespace
@@ -248,43 +257,45 @@ namespace kestrave::test {
 
 TEST_F(LanguageTest, ANewFileIsListedWhenTheListOpensAndTheBuiltInTextsComeBack) {
     writeTemplate();
-    listLanguages(*align.Languagebox);
-    const QString builtIn = align.Languagebox->itemText(align.Languagebox->count() - 1);
-    EXPECT_EQ(align.Languagebox->count(), 1) << "no language file yet: only the built-in texts";
+    listLanguages(*control<LanguageBox>(align, "Languagebox"));
+    const QString builtIn = control<LanguageBox>(align, "Languagebox")
+                                ->itemText(control<LanguageBox>(align, "Languagebox")->count() - 1);
+    EXPECT_EQ(control<LanguageBox>(align, "Languagebox")->count(), 1)
+        << "no language file yet: only the built-in texts";
 
     // A file put into the folder while the program runs shows once the list opens.
     writeFile(home / "lang_de.txt",
               "[Translations]\r\nTabSheet1.caption=Ausrichten\r\nAutolanguage.caption=Auto*de\r\n"
               "Processarea.items=a,b,c,d,e\r\n");
-    emit align.Languagebox->listRequested();
-    ASSERT_EQ(align.Languagebox->count(), 2);
-    const QString hintBefore = align.Autolanguage->toolTip();
+    emit control<LanguageBox>(align, "Languagebox")->listRequested();
+    ASSERT_EQ(control<LanguageBox>(align, "Languagebox")->count(), 2);
+    const QString hintBefore = control<TPCheck>(align, "Autolanguage")->toolTip();
     const QStringList areasBefore = [&] {
         QStringList items;
-        for (int i = 0; i < form->waveletPage->Processarea->count(); ++i)
-            items << form->waveletPage->Processarea->itemText(i);
+        for (int i = 0; i < control<QComboBox>(*form, "Processarea")->count(); ++i)
+            items << control<QComboBox>(*form, "Processarea")->itemText(i);
         return items;
     }();
     chooseItem("lang_de");
     applyChosen();
-    ASSERT_EQ(form->Tabpages->tabText(0), "Ausrichten");
-    ASSERT_EQ(align.Autolanguage->Caption(), "Auto\nde");
-    ASSERT_EQ(form->waveletPage->Processarea->itemText(0), "a");
+    ASSERT_EQ(pieces(*form).Tabpages->tabText(0), "Ausrichten");
+    ASSERT_EQ(control<TPCheck>(align, "Autolanguage")->Caption(), "Auto\nde");
+    ASSERT_EQ(control<QComboBox>(*form, "Processarea")->itemText(0), "a");
 
     // The built-in texts' item puts back every text, hint and list the file changed; a second
     // language applied in between changes nothing of what comes back.
     writeFile(home / "lang_fr.txt", "[Translations]\r\nTabSheet1.caption=Aligner\r\n");
     chooseItem("lang_fr");
     applyChosen();
-    ASSERT_EQ(form->Tabpages->tabText(0), "Aligner");
+    ASSERT_EQ(pieces(*form).Tabpages->tabText(0), "Aligner");
     chooseItem(builtIn);
     applyChosen();
-    EXPECT_EQ(form->Tabpages->tabText(0), "Align");
-    EXPECT_EQ(align.Autolanguage->Caption(), "Auto");
-    EXPECT_EQ(align.Autolanguage->toolTip(), hintBefore);
+    EXPECT_EQ(pieces(*form).Tabpages->tabText(0), "Align");
+    EXPECT_EQ(control<TPCheck>(align, "Autolanguage")->Caption(), "Auto");
+    EXPECT_EQ(control<TPCheck>(align, "Autolanguage")->toolTip(), hintBefore);
     for (int i = 0; i < areasBefore.size(); ++i)
-        EXPECT_EQ(form->waveletPage->Processarea->itemText(i), areasBefore[i]);
-    EXPECT_EQ(align.charset1->text(), "1");
+        EXPECT_EQ(control<QComboBox>(*form, "Processarea")->itemText(i), areasBefore[i]);
+    EXPECT_EQ(control<QLabel>(align, "charset1")->text(), "1");
 
     // The built-in item names no template: only the caption list is written, without a word.
     messages.shown.clear();

@@ -14,7 +14,7 @@ TEST_F(ShellWindowTest, OpensWithTheSixTabsInWorkflowOrder) {
     const QStringList expected{"Align", "Optimize", "Stack", "Wavelet", "Final", "About"};
     ASSERT_EQ(tabs->count(), expected.size());
     for (int i = 0; i < tabs->count(); ++i) EXPECT_EQ(tabs->tabText(i), expected[i]);
-    EXPECT_EQ(form->PageControl1->count(), 6);
+    EXPECT_EQ(pieces(*form).PageControl1->count(), 6);
 }
 
 }  // namespace kestrave::test

@@ -16,12 +16,14 @@
 #include "shell/controllers/stack_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/line_chart.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/speed_bar.h"
 #include "shell/tab_strip.h"
 #include "shell_test_support.h"
+#include "support/page_test_access.h"
 #include "support/sample_recording.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
@@ -45,9 +47,8 @@ struct OptimizedShift {
 
 struct OptimizePageTest : ShellWindowTest {
     TempDir dir;
-    OptimizePage& page = *form->optimizePage;
-    AlignPage& align = *form->alignPage;
-    FrameWindows& windows = form->frameWindows;
+    OptimizePage& page = *pieces(*form).optimizePage;
+    AlignPage& align = *pieces(*form).alignPage;
 
     // Chooses the recording as a batch run does, picks the planet on frame 0 and aligns every
     // frame.
@@ -62,22 +63,22 @@ struct OptimizePageTest : ShellWindowTest {
         const SampleRecording recording = writeSampleRecording(dir.path(), options, "planet.ser");
         editRun(context.pipeline).state.BatchMode = true;
         editRun(context.pipeline).input.BatchInputFile = recording.path.string();
-        form->input->SelectFileButtonClick();
+        pieces(*form).input->SelectFileButtonClick();
         editRun(context.pipeline).state.BatchMode = false;
 
         // The 64 box around the planet, picked on frame 0; every frame aligned.
-        align.FFTsizeGroup->setItemIndex(1);
-        form->align->FFTsizeGroupClick();
-        QTest::mouseClick(align.PreviewImage, Qt::LeftButton, Qt::NoModifier,
+        control<TRadioGroup>(align, "FFTsizeGroup")->setItemIndex(1);
+        pieces(*form).align->FFTsizeGroupClick();
+        QTest::mouseClick(control<QLabel>(align, "PreviewImage"), Qt::LeftButton, Qt::NoModifier,
                           QPoint(options.width / 2, options.height / 2));
         EXPECT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stReferenceReady);
         editRun(context.pipeline).state.BatchMode = true;
-        form->align->AlignallButtonClick();
+        pieces(*form).align->AlignallButtonClick();
         editRun(context.pipeline).state.BatchMode = false;
         EXPECT_EQ(context.pipeline.state().progstatus, TProgStatus::psAligned);
         messages.shown.clear();
-        page.Optimizeandstackbutton->setEnabled(true);
-        page.FastOptim->setChecked(false);
+        control<TRxSpeedButton>(page, "Optimizeandstackbutton")->setEnabled(true);
+        control<TPCheck>(page, "FastOptim")->setChecked(false);
     }
 
     std::vector<OptimizedShift> shifts() const {
@@ -90,57 +91,58 @@ struct OptimizePageTest : ShellWindowTest {
         return all;
     }
     void limitAt(int position) {
-        align.PreviewSlider->setValue(position);
-        align.Setlimitbutton->click();
+        control<TRxSlider>(align, "PreviewSlider")->setValue(position);
+        control<TRxSpeedButton>(align, "Setlimitbutton")->click();
     }
 };
 
 }  // namespace
 
 TEST_F(OptimizePageTest, ANewInputKeepsTheReferenceFramesWithinHalfOfIt) {
-    EXPECT_EQ(page.Refframes->Value(), (FrameCount - 1) / 2);
+    EXPECT_EQ(control<TRxSpinEdit>(page, "Refframes")->Value(), (FrameCount - 1) / 2);
 }
 
 TEST_F(OptimizePageTest, LimitKeepsTheBestFramesUpToThePreviewPosition) {
-    page.Refframes->setValue(50);
+    control<TRxSpinEdit>(page, "Refframes")->setValue(50);
     limitAt(9);
 
-    EXPECT_EQ(align.AlignSlider->MaxValue(), 9);
-    EXPECT_EQ(windows.StackSlider->MaxValue(), 9);
-    EXPECT_EQ(windows.StackSlider->Tag(), 9);
-    EXPECT_EQ(windows.StackSlider->Value(), 9);
-    EXPECT_EQ(windows.LimitStack->MaxValue(), 9);
-    EXPECT_EQ(windows.StackFramesList->count(), 10);
-    EXPECT_EQ(windows.StackFramesList->item(3)->text(), windows.SelectFramesChecklist->item(3)->text());
-    ASSERT_EQ(page.Series3->Count(), 10);
-    EXPECT_EQ(page.Series3->values()[9], context.pipeline.model().FrameRanking[9].Key);
+    EXPECT_EQ(control<TRxSlider>(align, "AlignSlider")->MaxValue(), 9);
+    EXPECT_EQ(control<TRxSlider>(*form, "StackSlider")->MaxValue(), 9);
+    EXPECT_EQ(control<TRxSlider>(*form, "StackSlider")->Tag(), 9);
+    EXPECT_EQ(control<TRxSlider>(*form, "StackSlider")->Value(), 9);
+    EXPECT_EQ(control<TRxSpinEdit>(*form, "LimitStack")->MaxValue(), 9);
+    EXPECT_EQ(control<CheckListBox>(*form, "StackFramesList")->count(), 10);
+    EXPECT_EQ(control<CheckListBox>(*form, "StackFramesList")->item(3)->text(),
+              control<CheckListBox>(*form, "SelectFramesChecklist")->item(3)->text());
+    ASSERT_EQ(chartSeries(page, "Series3")->Count(), 10);
+    EXPECT_EQ(chartSeries(page, "Series3")->values()[9], context.pipeline.model().FrameRanking[9].Key);
     EXPECT_FLOAT_EQ(
         context.pipeline.optimizer().RelativeLimit,
         context.pipeline.model().FrameRanking[9].Key / context.pipeline.model().FrameRanking[0].Key);
-    EXPECT_EQ(page.Refframes->Value(), 4);  // at most half the limited frames
-    EXPECT_EQ(align.PreviewSlider->Value(), 0);
-    EXPECT_EQ(form->Tabpages->currentIndex(), static_cast<int>(TMainTab::tabOptimize));
-    EXPECT_EQ(form->StatusPanels[2]->text(), "Processing limited to 10 frames");
-    EXPECT_TRUE(page.Optimizeandstackbutton->isEnabled());
+    EXPECT_EQ(control<TRxSpinEdit>(page, "Refframes")->Value(), 4);  // at most half the limited frames
+    EXPECT_EQ(control<TRxSlider>(align, "PreviewSlider")->Value(), 0);
+    EXPECT_EQ(pieces(*form).Tabpages->currentIndex(), static_cast<int>(TMainTab::tabOptimize));
+    EXPECT_EQ(pieces(*form).StatusPanels[2]->text(), "Processing limited to 10 frames");
+    EXPECT_TRUE(control<TRxSpeedButton>(page, "Optimizeandstackbutton")->isEnabled());
 
     // The reference count never reaches beyond the limit.
-    page.Refframes->setValue(30);
-    EXPECT_EQ(page.Refframes->Value(), 9);
+    control<TRxSpinEdit>(page, "Refframes")->setValue(30);
+    EXPECT_EQ(control<TRxSpinEdit>(page, "Refframes")->Value(), 9);
 }
 
 TEST_F(OptimizePageTest, OptimizeAndStackInABatchRunStacksTheLimitedFramesAndProcessesTheStack) {
     limitAt(15);
     editRun(context.pipeline).state.BatchMode = true;
-    form->optimize->AlignStackButtonClick();
+    pieces(*form).optimize->AlignStackButtonClick();
 
     EXPECT_GE(context.pipeline.alignment().OptimizePass, 1);
     EXPECT_EQ(context.pipeline.state().progstatus, TProgStatus::psStacked);
-    EXPECT_EQ(form->Tabpages->currentIndex(), static_cast<int>(TMainTab::tabWavelet));
+    EXPECT_EQ(pieces(*form).Tabpages->currentIndex(), static_cast<int>(TMainTab::tabWavelet));
     EXPECT_FALSE(context.pipeline.state().LayersDirty) << "the new stack was decomposed";
     EXPECT_EQ(context.pipeline.wavelet().ProcessPicture.width(), context.pipeline.model().FrameWidth);
     EXPECT_EQ(context.pipeline.wavelet().ProcessPicture.height(), context.pipeline.model().FrameHeight);
-    EXPECT_TRUE(form->Tabpages->isEnabled());
-    EXPECT_TRUE(form->stackPage->glPageControl3->isEnabled());
+    EXPECT_TRUE(pieces(*form).Tabpages->isEnabled());
+    EXPECT_TRUE(control<QTabWidget>(*form, "glPageControl3")->isEnabled());
     EXPECT_FALSE(context.operations.running());
     // The optimizer worked on the limited frames only.
     int refined = 0;
@@ -160,14 +162,14 @@ TEST_F(OptimizePageTest, OptimizeAndStackInABatchRunStacksTheLimitedFramesAndPro
 
 TEST_F(OptimizePageTest, CreateInABatchRunMakesTheReferenceWithoutWaitingAndPutsTheLimitBack) {
     limitAt(11);
-    page.Refframes->setValue(4);
-    StackPage& stack = *form->stackPage;
-    stack.ResampleSpin->setValue(3.0);
-    stack.Expandstack->setChecked(true);
-    stack.Drizzling->setChecked(true);
-    form->stack->DrizzlingClick();
+    control<TRxSpinEdit>(page, "Refframes")->setValue(4);
+    StackPage& stack = *pieces(*form).stackPage;
+    control<TRxSpinEdit>(stack, "ResampleSpin")->setValue(3.0);
+    control<TPCheck>(stack, "Expandstack")->setChecked(true);
+    control<TPCheck>(stack, "Drizzling")->setChecked(true);
+    pieces(*form).stack->DrizzlingClick();
     editRun(context.pipeline).state.BatchMode = true;
-    form->optimize->MakerefClick();
+    pieces(*form).optimize->MakerefClick();
 
     EXPECT_TRUE(context.pipeline.optimizer().NewReferenceMade);
     EXPECT_EQ(context.pipeline.state().progstatus, TProgStatus::psFeatureSet);
@@ -185,27 +187,27 @@ TEST_F(OptimizePageTest, CreateInABatchRunMakesTheReferenceWithoutWaitingAndPuts
     EXPECT_EQ(context.pipeline.registration().BoxLeft, context.pipeline.state().FeatureX - Box / 2);
     // The limit and the settings are as before; every limited frame restarts against the new
     // reference.
-    EXPECT_EQ(align.AlignSlider->MaxValue(), 11);
-    EXPECT_EQ(windows.StackSlider->MaxValue(), 11);
-    EXPECT_EQ(windows.StackSlider->Tag(), 11);
-    EXPECT_EQ(windows.LimitStack->MaxValue(), 11);
-    EXPECT_EQ(stack.ResampleSpin->Value(), 3.0);
-    EXPECT_TRUE(stack.Expandstack->Checked());
-    EXPECT_TRUE(stack.Drizzling->Checked());
-    EXPECT_TRUE(form->waveletPage->Drizzle2->Checked());
+    EXPECT_EQ(control<TRxSlider>(align, "AlignSlider")->MaxValue(), 11);
+    EXPECT_EQ(control<TRxSlider>(*form, "StackSlider")->MaxValue(), 11);
+    EXPECT_EQ(control<TRxSlider>(*form, "StackSlider")->Tag(), 11);
+    EXPECT_EQ(control<TRxSpinEdit>(*form, "LimitStack")->MaxValue(), 11);
+    EXPECT_EQ(control<TRxSpinEdit>(stack, "ResampleSpin")->Value(), 3.0);
+    EXPECT_TRUE(control<TPCheck>(stack, "Expandstack")->Checked());
+    EXPECT_TRUE(control<TPCheck>(stack, "Drizzling")->Checked());
+    EXPECT_TRUE(control<TPCheck>(*form, "Drizzle2")->Checked());
     EXPECT_EQ(context.pipeline.model()
                   .FrameTable[context.pipeline.model().FrameRanking[11].Frame]
                   .Slots[0]
                   .Difference,
               65535.0f);
-    EXPECT_TRUE(page.Continuebutton->isHidden());
-    EXPECT_TRUE(page.Restartalign->isEnabled());
+    EXPECT_TRUE(control<TRxSpeedButton>(page, "Continuebutton")->isHidden());
+    EXPECT_TRUE(control<TRxSpeedButton>(page, "Restartalign")->isEnabled());
     EXPECT_FALSE(context.operations.running());
 }
 
 TEST_F(OptimizePageTest, ACancelInTheFirstPassLeavesEveryShiftAsItWas) {
     limitAt(FrameCount - 1);
-    page.Optimizebutton->click();
+    control<TRxSpeedButton>(page, "Optimizebutton")->click();
     const std::vector<OptimizedShift> optimized = shifts();
     int subPixel = 0;
     for (const OptimizedShift& shift : optimized) subPixel += shift.subX != 0.0f || shift.subY != 0.0f;
@@ -215,15 +217,16 @@ TEST_F(OptimizePageTest, ACancelInTheFirstPassLeavesEveryShiftAsItWas) {
 
     // Cancel, answered Yes, arrives at the pass's first poll.
     messages.reply(mrYes);
-    QMetaObject::invokeMethod(form->Speedbar->Cancelbutton, &QAbstractButton::click, Qt::QueuedConnection);
-    page.Optimizebutton->click();
+    QMetaObject::invokeMethod(pieces(*form).Speedbar->Cancelbutton, &QAbstractButton::click,
+                              Qt::QueuedConnection);
+    control<TRxSpeedButton>(page, "Optimizebutton")->click();
 
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].caption, "Cancelling ...");
     EXPECT_TRUE(shifts() == optimized);
     EXPECT_EQ(context.pipeline.alignment().DifferenceSum, total);
-    EXPECT_TRUE(form->Tabpages->isEnabled());
-    EXPECT_TRUE(form->stackPage->glPageControl3->isEnabled());
+    EXPECT_TRUE(pieces(*form).Tabpages->isEnabled());
+    EXPECT_TRUE(control<QTabWidget>(*form, "glPageControl3")->isEnabled());
     EXPECT_FALSE(context.operations.running());
 }
 

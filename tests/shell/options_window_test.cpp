@@ -22,6 +22,7 @@
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
 #include "shell/pages/frame_windows.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/tab_strip.h"
@@ -44,8 +45,8 @@ Bitmap24 greyPicture(int width, int height, std::uint8_t level) {
 
 struct OptionsWindowTest : ShellWindowTest {
     TempDir dir;
-    AlignPage& align = *form->alignPage;
-    StackPage& stack = *form->stackPage;
+    AlignPage& align = *pieces(*form).alignPage;
+    StackPage& stack = *pieces(*form).stackPage;
 
     // Still frames of the given names, frame k grey at level 10 (k + 1), chosen in the dialog.
     void selectSeries(const std::vector<std::string>& names, InputFilter filter) {
@@ -61,16 +62,18 @@ struct OptionsWindowTest : ShellWindowTest {
                 writeBmp24(files.back(), greyPicture(12, 8, level));
             }
         }
-        form->input->chooseInput = [files, filter] { return ChosenInput{files, filter}; };
-        form->input->SelectFileButtonClick();
+        pieces(*form).input->chooseInput = [files, filter] { return ChosenInput{files, filter}; };
+        pieces(*form).input->SelectFileButtonClick();
     }
-    void chooseStyle(int item) { stack.ResampleDrizzlegroup->button(item)->click(); }
+    void chooseStyle(int item) { control<TRadioGroup>(stack, "ResampleDrizzlegroup")->button(item)->click(); }
     // What a click on the box does, wherever the layout puts it: the state turns, then its click event.
     static void click(TPCheck& box) {
         box.setChecked(!box.Checked());
         emit box.OnClick(&box);
     }
-    int shownLevel() const { return qGray(align.PreviewImage->pixmap().toImage().pixel(0, 0)); }
+    int shownLevel() const {
+        return qGray(control<QLabel>(align, "PreviewImage")->pixmap().toImage().pixel(0, 0));
+    }
     int countShown(const char* caption) const {
         return static_cast<int>(std::count_if(messages.shown.begin(), messages.shown.end(),
                                               [caption](const Message& m) { return m.caption == caption; }));
@@ -81,51 +84,51 @@ struct OptionsWindowTest : ShellWindowTest {
 
 TEST_F(OptionsWindowTest, TheStyleSetsTheStackBoxesAndResamplingATiffFallsBackToNone) {
     selectSeries({"a.bmp", "b.bmp"}, InputFilter::BMP);
-    stack.Expandstack->setChecked(true);
-    stack.ResampleSpin->setValue(3.0);
+    control<TPCheck>(stack, "Expandstack")->setChecked(true);
+    control<TRxSpinEdit>(stack, "ResampleSpin")->setValue(3.0);
     chooseStyle(1);
-    EXPECT_TRUE(stack.Resampled->Checked());
-    EXPECT_FALSE(stack.FastStack->Checked());
-    EXPECT_FALSE(stack.Expandstack->Checked());
-    EXPECT_FALSE(stack.ResampleSpin->isHidden());
+    EXPECT_TRUE(control<TPCheck>(stack, "Resampled")->Checked());
+    EXPECT_FALSE(control<TPCheck>(stack, "FastStack")->Checked());
+    EXPECT_FALSE(control<TPCheck>(stack, "Expandstack")->Checked());
+    EXPECT_FALSE(control<TRxSpinEdit>(stack, "ResampleSpin")->isHidden());
     EXPECT_FLOAT_EQ(context.pipeline.state().ResampleFactor, 3.0f);
 
     selectSeries({"a.tif", "b.tif"}, InputFilter::TIF);
     chooseStyle(2);
-    EXPECT_TRUE(stack.Drizzling->Checked());
-    EXPECT_TRUE(form->waveletPage->Drizzle2->Checked());
+    EXPECT_TRUE(control<TPCheck>(stack, "Drizzling")->Checked());
+    EXPECT_TRUE(control<TPCheck>(*form, "Drizzle2")->Checked());
     EXPECT_EQ(countShown("Resampling warning"), 0);
     chooseStyle(1);
     EXPECT_EQ(countShown("Resampling warning"), 1);
-    EXPECT_EQ(stack.ResampleDrizzlegroup->ItemIndex(), 0);
-    EXPECT_FALSE(stack.Resampled->Checked());
-    EXPECT_FALSE(stack.Drizzling->Checked());
+    EXPECT_EQ(control<TRadioGroup>(stack, "ResampleDrizzlegroup")->ItemIndex(), 0);
+    EXPECT_FALSE(control<TPCheck>(stack, "Resampled")->Checked());
+    EXPECT_FALSE(control<TPCheck>(stack, "Drizzling")->Checked());
     // No drizzle-sized canvas is left behind by the style given up.
-    EXPECT_FALSE(form->waveletPage->Drizzle2->Checked());
-    EXPECT_TRUE(stack.FastStack->Checked());
+    EXPECT_FALSE(control<TPCheck>(*form, "Drizzle2")->Checked());
+    EXPECT_TRUE(control<TPCheck>(stack, "FastStack")->Checked());
 }
 
 TEST_F(OptionsWindowTest, ThePreviewShowsTheFrameThroughItsGammaOrAsANegative) {
     selectSeries({"a.bmp", "b.bmp"}, InputFilter::BMP);
-    align.PreviewSlider->setValue(1);
-    align.Previewgamma->setValue(2.0);
-    click(*align.Pregamma);
-    EXPECT_FALSE(align.Previewgamma->isHidden());
-    EXPECT_FALSE(align.HoldPreGamma->isHidden());
-    EXPECT_FALSE(align.Negativeimage->isEnabled());
+    control<TRxSlider>(align, "PreviewSlider")->setValue(1);
+    control<TRxSpinEdit>(align, "Previewgamma")->setValue(2.0);
+    click(*control<TPCheck>(align, "Pregamma"));
+    EXPECT_FALSE(control<TRxSpinEdit>(align, "Previewgamma")->isHidden());
+    EXPECT_FALSE(control<TPCheck>(align, "HoldPreGamma")->isHidden());
+    EXPECT_FALSE(control<TPCheck>(align, "Negativeimage")->isEnabled());
     // Level 20 through gamma 1 / 2: Round(sqrt(Round(20 / 255 × 30000) / 30000) × 255) = 71.
     EXPECT_EQ(shownLevel(), 71);
 
     // Typed below its range, the value counts as 0.1: the table's gamma is 10, 0.500001 ^ 10.
-    align.Previewgamma->setText("0.05");
+    control<TRxSpinEdit>(align, "Previewgamma")->setText("0.05");
     EXPECT_NEAR((*context.pipeline.wavelet().GammaTable)[15000], 9.7658203142578219e-4, 1e-17);
     EXPECT_EQ(shownLevel(), 0);
 
-    click(*align.Pregamma);
-    EXPECT_TRUE(align.Previewgamma->isHidden());
-    click(*align.Negativeimage);
+    click(*control<TPCheck>(align, "Pregamma"));
+    EXPECT_TRUE(control<TRxSpinEdit>(align, "Previewgamma")->isHidden());
+    click(*control<TPCheck>(align, "Negativeimage"));
     EXPECT_EQ(shownLevel(), 255 - 20);
-    EXPECT_FALSE(align.Pregamma->isEnabled());
+    EXPECT_FALSE(control<TPCheck>(align, "Pregamma")->isEnabled());
 }
 
 TEST_F(OptionsWindowTest, SortPutsTheSeriesInNameOrderAndShowsItsFirstFrame) {
@@ -133,12 +136,13 @@ TEST_F(OptionsWindowTest, SortPutsTheSeriesInNameOrderAndShowsItsFirstFrame) {
     // A list in another order, as a frame list file may bring it: c, B, a, with B left out.
     FrameModel& model = editRun(context.pipeline).model;
     std::swap(model.FrameNames[0], model.FrameNames[2]);
-    editRun(context.pipeline).input.source = makeFrameSource(model, 2, form->input->readSourceOptions());
+    editRun(context.pipeline).input.source =
+        makeFrameSource(model, 2, pieces(*form).input->readSourceOptions());
     model.FrameTable[1].Excluded = true;
-    align.PreviewSlider->setValue(2);
+    control<TRxSlider>(align, "PreviewSlider")->setValue(2);
 
-    form->frameWindows.SortFramelistbutton->click();
-    QListWidget& list = *form->frameWindows.SelectFramesChecklist;
+    control<QPushButton>(*form, "SortFramelistbutton")->click();
+    QListWidget& list = *control<CheckListBox>(*form, "SelectFramesChecklist");
     ASSERT_EQ(list.count(), 3);
     const char* sorted[] = {"a.bmp", "B.bmp", "c.bmp"};
     for (int j = 0; j < 3; ++j) {
@@ -146,20 +150,20 @@ TEST_F(OptionsWindowTest, SortPutsTheSeriesInNameOrderAndShowsItsFirstFrame) {
         EXPECT_EQ(list.item(j)->checkState(), Qt::Checked);
         EXPECT_FALSE(model.FrameTable[j].Excluded);
     }
-    EXPECT_EQ(align.PreviewSlider->Value(), 0);
+    EXPECT_EQ(control<TRxSlider>(align, "PreviewSlider")->Value(), 0);
     EXPECT_EQ(shownLevel(), 10);  // a.bmp, read from the sorted list
 }
 
 TEST_F(OptionsWindowTest, TheClipboardPictureIsStackedAsOneImage) {
-    align.DirectoryListBox1->setDirectory(dir.path());
+    control<TDirectoryListBox>(align, "DirectoryListBox1")->setDirectory(dir.path());
     QApplication::clipboard()->clear();
-    form->options->ClipboardFrontClick();
+    pieces(*form).input->ClipboardFrontClick();
     EXPECT_FALSE(std::filesystem::exists(dir / "clipkestrave.bmp"));
 
     QImage picture(40, 30, QImage::Format_RGB32);
     picture.fill(qRgb(200, 120, 40));
     QApplication::clipboard()->setImage(picture);
-    form->options->ClipboardFrontClick();
+    pieces(*form).input->ClipboardFrontClick();
 
     const Bitmap24 saved = readBmpFile(dir / "clipkestrave.bmp");
     ASSERT_EQ(saved.width(), 40);
@@ -168,37 +172,37 @@ TEST_F(OptionsWindowTest, TheClipboardPictureIsStackedAsOneImage) {
     EXPECT_EQ(saved.pixel(39, 29)[2], 200);
     EXPECT_TRUE(context.pipeline.model().SingleImage);
     EXPECT_EQ(context.pipeline.model().FrameNames[0], (dir / "clipkestrave.bmp").string());
-    EXPECT_TRUE(align.Colourstack->Checked());
+    EXPECT_TRUE(control<TPCheck>(align, "Colourstack")->Checked());
     EXPECT_EQ(context.pipeline.state().progstatus, TProgStatus::psStacked);
-    EXPECT_EQ(form->Tabpages->currentIndex(), static_cast<int>(TMainTab::tabWavelet));
+    EXPECT_EQ(pieces(*form).Tabpages->currentIndex(), static_cast<int>(TMainTab::tabWavelet));
     EXPECT_EQ(context.pipeline.model().ImageWidth, 40);
 }
 
 TEST_F(OptionsWindowTest, TheStretchChoiceAndTheBreakWindowTakeEffect) {
     // "Yes" stretches FITS, TIFF and SER levels without asking; "No" and "Always ask" do not.
     for (const int item : {1, 2, 1, 0}) {
-        align.Fittifstretch->button(item)->click();
+        control<TRadioGroup>(align, "Fittifstretch")->button(item)->click();
         const FrameModel& model = context.pipeline.model();
         EXPECT_EQ(model.FitStretch && model.TifStretch && model.SerStretch, item == 1) << item;
         EXPECT_EQ(model.FitStretch || model.TifStretch || model.SerStretch, item == 1) << item;
-        EXPECT_EQ(form->stack->readStackOptions().SerStretch, item == 1) << item;
+        EXPECT_EQ(pieces(*form).stack->readStackOptions().SerStretch, item == 1) << item;
     }
 
-    click(*align.Haltwindow);
-    ToolWindow& window = *form->tools.Registerhaltwindow;
+    click(*control<TPCheck>(align, "Haltwindow"));
+    ToolWindow& window = *pieces(*form).tools.Registerhaltwindow;
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(window.windowTitle(), "Break");
     {
         // Its Cancel asks as the Cancel item does while a long operation runs.
         const LongOperation running(context.operations);
         messages.reply(mrYes);
-        form->tools.Cancel2button->click();
+        pieces(*form).tools.Cancel2button->click();
     }
     ASSERT_FALSE(messages.shown.empty());
     EXPECT_EQ(messages.shown.back().text, "Do you want to cancel ?");
     EXPECT_TRUE(context.CancelRequested());
     window.close();
-    EXPECT_FALSE(align.Haltwindow->Checked());
+    EXPECT_FALSE(control<TPCheck>(align, "Haltwindow")->Checked());
 }
 
 TEST(ClipboardPicture, KeepsTheTopLeftOfAPictureLargerThanAFrame) {

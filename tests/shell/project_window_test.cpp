@@ -19,6 +19,7 @@
 #include "shell/controllers/stack_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
+#include "shell/pages/named_control.h"
 #include "shell/shell_test_support.h"
 #include "shell/tool_windows.h"
 #include "support/temp_dir.h"
@@ -92,11 +93,11 @@ struct StackedProject {
         const fs::path video = dir.path() / "night.avi";
         writeGreyAvi(recording, video);
         run = runHeadless({video.string(), "-NF30", "-ASpng"});
-        frames = run->form->alignPage->lastFrameIndex() + 1;
-        TRxSpinEdit& filter = *run->form->alignPage->QualityFilter;
+        frames = pieces(*run->form).alignPage->lastFrameIndex() + 1;
+        TRxSpinEdit& filter = *control<TRxSpinEdit>(*run->form, "QualityFilter");
         qualityFilter = filter.Value() + 1;
         filter.setValue(qualityFilter);
-        run->form->PageControl1->setCurrentIndex(0);
+        pieces(*run->form).PageControl1->setCurrentIndex(0);
         // One frame left out by hand: the exclusion travels with the project.
         editRun(run->context.pipeline).model.FrameTable[3].Excluded = true;
     }
@@ -105,28 +106,29 @@ struct StackedProject {
 TEST(ProjectWindow, AStackedProjectLoadedAtStartUpReachesTheSameStageAndStack) {
     StackedProject saved;
     ASSERT_EQ(saved.run->context.pipeline.state().progstatus, TProgStatus::psStacked);
-    ASSERT_TRUE(saved.run->form->project->saveProject(saved.project, ProjectForm::Full));
+    ASSERT_TRUE(pieces(*saved.run->form).project->saveProject(saved.project, ProjectForm::Full));
     const auto savedTime = fs::last_write_time(saved.project);
 
     // What the Stack button makes of the saved work is what the replay must make again.
-    saved.run->form->stack->StackButtonClick();
+    pieces(*saved.run->form).stack->StackButtonClick();
     auto loaded = runHeadless({saved.project.string()});
     const Pipeline& pipeline = loaded->context.pipeline;
     EXPECT_EQ(workOf(pipeline, saved.frames), workOf(saved.run->context.pipeline, saved.frames));
     EXPECT_TRUE(pipeline.model().FramesRanked) << "the stack follows the saved ranking";
-    EXPECT_EQ(loaded->form->alignPage->QualityFilter->Value(), saved.qualityFilter) << "stored control value";
+    EXPECT_EQ(control<TRxSpinEdit>(*loaded->form, "QualityFilter")->Value(), saved.qualityFilter)
+        << "stored control value";
     EXPECT_TRUE(pipeline.stack().exists());
     EXPECT_EQ(stackPlane(pipeline), stackPlane(saved.run->context.pipeline)) << "stacked again alike";
     // Saved on "Align", stacked: the stacked pages stay open, and "Align" is shown.
     EXPECT_GE(pipeline.state().activepage, TMainTab::tabStack);
-    EXPECT_EQ(loaded->form->PageControl1->currentIndex(), 0);
+    EXPECT_EQ(pieces(*loaded->form).PageControl1->currentIndex(), 0);
     EXPECT_FALSE(loaded->logged("Error")) << "a clean load reports nothing wrong";
     EXPECT_EQ(fs::last_write_time(saved.project), savedTime) << "loading leaves the file as it was";
 }
 
 TEST(ProjectWindow, AProjectThatCannotBeTakenChangesNothing) {
     StackedProject saved;
-    ProjectController& controller = *saved.run->form->project;
+    ProjectController& controller = *pieces(*saved.run->form).project;
     ASSERT_TRUE(controller.saveProject(saved.project, ProjectForm::Full));
     const ProjectData good = readProject(saved.project).project;
     ASSERT_NE(fileBytes(saved.project).find("sequencelength=" + std::to_string(saved.frames)),
@@ -180,7 +182,7 @@ TEST(ProjectWindow, TheOlderFormRenamesTheVideoOnlyWhenAgreedAndNeverOverAnother
     auto presenter = std::make_unique<ScriptedPresenter>();
     ScriptedPresenter& messages = *presenter;
     saved.run->context.messages().setPresenter(std::move(presenter));
-    ProjectController& controller = *saved.run->form->project;
+    ProjectController& controller = *pieces(*saved.run->form).project;
     const fs::path video = saved.run->context.pipeline.model().AviSegments[0].FileName;
 
     // Another file already holds the name: nothing is renamed and nothing written.
@@ -203,9 +205,9 @@ TEST(ProjectWindow, TheOlderFormRenamesTheVideoOnlyWhenAgreedAndNeverOverAnother
         controller.ProjectSaveAsClick();
         ASSERT_EQ(messages.shown.size(), 1u);
         EXPECT_EQ(messages.shown[0].caption, "Save project as");
-        EXPECT_EQ(messages.shown[0].text, "The recording night.avi is renamed to moon.avi (in " +
-                                              saved.dir.path().string() +
-                                              "), after the project.\nRename the recording and save the project ?");
+        EXPECT_EQ(messages.shown[0].text,
+                  "The recording night.avi is renamed to moon.avi (in " + saved.dir.path().string() +
+                      "), after the project.\nRename the recording and save the project ?");
         EXPECT_EQ(fs::exists(video), answer == mrCancel);
         EXPECT_EQ(fs::exists(saved.dir.path() / "moon.ksp"), answer == mrOk);
     }
@@ -217,7 +219,7 @@ TEST(ProjectWindow, TheOlderFormRenamesTheVideoOnlyWhenAgreedAndNeverOverAnother
     EXPECT_EQ(fs::path(read.project.AviName).filename(), "moon.avi");
     // The work goes on with the renamed video.
     const int errors = saved.run->context.messages().errorsShown();
-    saved.run->form->stack->StackButtonClick();
+    pieces(*saved.run->form).stack->StackButtonClick();
     EXPECT_EQ(saved.run->context.messages().errorsShown(), errors);
 }
 
@@ -241,7 +243,7 @@ std::vector<std::string> listTexts(const QListWidget& list) {
 
 TEST(ProjectWindow, EachStageComesBackWithItsGraphWindowSliderAndStackList) {
     StackedProject saved;
-    ASSERT_TRUE(saved.run->form->project->saveProject(saved.project, ProjectForm::Full));
+    ASSERT_TRUE(pieces(*saved.run->form).project->saveProject(saved.project, ProjectForm::Full));
     const ProjectData stacked = readProject(saved.project).project;
     for (const int stage : {1, 2, 3, 4}) {
         SCOPED_TRACE(stage);
@@ -253,31 +255,31 @@ TEST(ProjectWindow, EachStageComesBackWithItsGraphWindowSliderAndStackList) {
             p.formLines.push_back("ShowGraphbox_Checked=False");
         });
         TMainForm& form = *loaded->form;
-        const bool graphTicked = form.alignPage->ShowGraphbox->Checked();
+        const bool graphTicked = control<TPCheck>(form, "ShowGraphbox")->Checked();
         EXPECT_EQ(graphTicked, stage >= 2);
         // Shown with its box, until a stack made again hides it.
-        EXPECT_EQ(form.tools.Registrationgraphwindow->isVisible(), stage == 2 || stage == 3);
-        EXPECT_FALSE(form.tools.SelectFrameswindow->isVisible());
-        EXPECT_EQ(form.tools.FFTWindow->isVisible(), form.alignPage->ShowFFTbox->Checked());
+        EXPECT_EQ(pieces(form).tools.Registrationgraphwindow->isVisible(), stage == 2 || stage == 3);
+        EXPECT_FALSE(pieces(form).tools.SelectFrameswindow->isVisible());
+        EXPECT_EQ(pieces(form).tools.FFTWindow->isVisible(), control<TPCheck>(form, "ShowFFTbox")->Checked());
         EXPECT_EQ(loaded->context.pipeline.state().activepage >= TMainTab::tabStack, stage >= 3);
         if (stage < 4) continue;
         // The stack list holds the first ranks as the frame list shows them; the frame slider
         // stands where the stack slider does.
-        EXPECT_EQ(form.alignPage->PreviewSlider->Value(), stacked.stackslider);
-        const QListWidget& frames = *form.frameWindows.SelectFramesChecklist;
+        EXPECT_EQ(control<TRxSlider>(form, "PreviewSlider")->Value(), stacked.stackslider);
+        const QListWidget& frames = *control<CheckListBox>(form, "SelectFramesChecklist");
         std::vector<std::string> expected;
         for (int j = 0; j < stacked.usedframes; ++j) {
             const QListWidgetItem* item = frames.item(stacked.ranking[static_cast<std::size_t>(j)]);
             expected.push_back(item->text().toStdString() + (item->checkState() == Qt::Checked ? "+" : "-"));
         }
-        EXPECT_EQ(listTexts(*form.frameWindows.StackFramesList), expected);
-        EXPECT_FALSE(form.tools.StackFrameswindow->isVisible());
+        EXPECT_EQ(listTexts(*control<CheckListBox>(form, "StackFramesList")), expected);
+        EXPECT_FALSE(pieces(form).tools.StackFrameswindow->isVisible());
     }
 }
 
 TEST(ProjectWindow, SecondFieldDataIsTakenOnlyWhileInterlacedIsTicked) {
     StackedProject saved;
-    ASSERT_TRUE(saved.run->form->project->saveProject(saved.project, ProjectForm::Full));
+    ASSERT_TRUE(pieces(*saved.run->form).project->saveProject(saved.project, ProjectForm::Full));
     for (const bool ticked : {false, true}) {
         SCOPED_TRACE(ticked);
         auto loaded = loadChanged(saved, "fields.ksp", [&](ProjectData& p) {
@@ -303,7 +305,7 @@ TEST(ProjectWindow, SavingAsksBeforeReplacingAndReportsAFileItCannotWrite) {
     auto scripted = std::make_unique<ScriptedFileDialogs>();
     ScriptedFileDialogs& dialogs = *scripted;
     saved.run->context.setDialogs(std::move(scripted));
-    ProjectController& controller = *saved.run->form->project;
+    ProjectController& controller = *pieces(*saved.run->form).project;
 
     std::ofstream(saved.project) << "an earlier project";
     dialogs.willChoose(saved.project);
@@ -331,7 +333,7 @@ TEST(ProjectWindow, ASerProjectAndAStillSeriesProjectComeBackWithTheirInput) {
     const fs::path ser = writeSampleRecording(dir.path(), batchRecordingOptions(), "night.ser").path;
     auto run = runHeadless({ser.string(), "-NF30", "-ASpng"});
     const fs::path project = dir.path() / "night.ksp";
-    ASSERT_TRUE(run->form->project->saveProject(project, ProjectForm::Full));
+    ASSERT_TRUE(pieces(*run->form).project->saveProject(project, ProjectForm::Full));
     auto loaded = runHeadless({project.string()});
     const Pipeline& pipeline = loaded->context.pipeline;
     EXPECT_TRUE(pipeline.model().InputIsSER);
@@ -363,7 +365,7 @@ TEST(ProjectWindow, ASerProjectAndAStillSeriesProjectComeBackWithTheirInput) {
     auto stills = runHeadless({seriesFile.string()});
     EXPECT_TRUE(stills->context.pipeline.model().InputIsSeries);
     EXPECT_EQ(stills->context.pipeline.state().progstatus, TProgStatus::psStacked);
-    const QListWidget& stackList = *stills->form->frameWindows.StackFramesList;
+    const QListWidget& stackList = *control<CheckListBox>(*stills->form, "StackFramesList");
     ASSERT_EQ(stackList.count(), series.usedframes);
     EXPECT_EQ(stackList.item(0)->text().toStdString(),
               series.frameNames[static_cast<std::size_t>(series.ranking[0])]);

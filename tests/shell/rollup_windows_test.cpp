@@ -10,6 +10,7 @@
 #include "shell/controllers/shell_controller.h"
 #include "shell/controllers/stack_controller.h"
 #include "shell/pages/align_page.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/point_windows.h"
 #include "shell/pages/stack_page.h"
 #include "shell/tab_strip.h"
@@ -90,8 +91,8 @@ TEST_F(ShellWindowTest, ToolWindowsAreRollupsNamedCaptionedAndSizedByTheirTable)
         EXPECT_EQ(window->CaptionShowHint(), c.tag == 910);
     }
     // A caption set at run time shows on the bar.
-    form->tools.FFTWindow->setWindowTitle("FFT spectrum 64x64");
-    EXPECT_EQ(form->tools.FFTWindow->CaptionBar->text(), "FFT spectrum 64x64");
+    pieces(*form).tools.FFTWindow->setWindowTitle("FFT spectrum 64x64");
+    EXPECT_EQ(pieces(*form).tools.FFTWindow->CaptionBar->text(), "FFT spectrum 64x64");
     EXPECT_EQ(rollupSetting("Registerhaltwindow")->dropHeight, 57);
     EXPECT_FALSE(rollupSetting("Nowindow"));
 }
@@ -99,11 +100,11 @@ TEST_F(ShellWindowTest, ToolWindowsAreRollupsNamedCaptionedAndSizedByTheirTable)
 TEST_F(ShellWindowTest, AToolWindowRollsClosesThroughItsBarAndStaysWhereItWasDragged) {
     form->show();
     editRun(context.pipeline).state.activepage = TMainTab::tabFinal;
-    StackPage& stack = *form->stackPage;
-    form->shell->selectTab(2);
-    stack.Showstackgraph->setChecked(true);
-    form->stack->ShowstackgraphClick();
-    ToolWindow& window = *form->tools.Stackgraphpanel;
+    StackPage& stack = *pieces(*form).stackPage;
+    pieces(*form).shell->selectTab(2);
+    control<TPCheck>(stack, "Showstackgraph")->setChecked(true);
+    pieces(*form).stack->ShowstackgraphClick();
+    ToolWindow& window = *pieces(*form).tools.Stackgraphpanel;
     ASSERT_TRUE(window.isVisible());
     const int dropped = window.height();
 
@@ -118,9 +119,9 @@ TEST_F(ShellWindowTest, AToolWindowRollsClosesThroughItsBarAndStaysWhereItWasDra
     dragCaption(window, QPoint(40, 10), QPoint(100, 40));
     const QPoint dragged = before + QPoint(60, 30);
     EXPECT_EQ(window.pos(), dragged);
-    form->shell->selectTab(0);
+    pieces(*form).shell->selectTab(0);
     EXPECT_FALSE(window.isVisible());
-    form->shell->selectTab(2);
+    pieces(*form).shell->selectTab(2);
     ASSERT_TRUE(window.isVisible());
     EXPECT_EQ(window.pos(), dragged);
     EXPECT_EQ(window.height(), RolledUpHeight);
@@ -134,7 +135,7 @@ TEST_F(ShellWindowTest, AToolWindowRollsClosesThroughItsBarAndStaysWhereItWasDra
     QTest::mouseClick(window.CloseButton, Qt::LeftButton);
     EXPECT_EQ(closed.count(), 1);
     EXPECT_FALSE(window.isVisible());
-    EXPECT_FALSE(stack.Showstackgraph->Checked());
+    EXPECT_FALSE(control<TPCheck>(stack, "Showstackgraph")->Checked());
 }
 
 TEST(NestedRollup, TheWindowGivesUpTheRoomOfARolledUpInnerRollupAndTakesItBack) {
@@ -193,7 +194,7 @@ TEST(PageStrip, UnselectedTabsArePaleRedAndTheChosenOnePaleGreenBetweenSideBevel
 TEST_F(ShellWindowTest, TheAlignPagesFrontPanelFadesFromTealToPaleGreen) {
     form->resize(1024, 768);
     form->show();
-    TglBevel& bevel = *form->alignPage->glBevel1;
+    TglBevel& bevel = *control<TglBevel>(*form, "glBevel1");
     ASSERT_TRUE(bevel.isVisible());
     ASSERT_GE(bevel.height(), 8);
     const QImage image = bevel.grab().toImage();

@@ -10,6 +10,7 @@
 #include "save_test_support.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/stack_page.h"
 #include "support/run_command.h"
 #include "widgets/check_box.h"
@@ -35,8 +36,8 @@ TEST_F(SaveStackTest, BatchSavesWriteEveryTypeWithoutAskingAndOnlyThenCountAsSav
     testing::internal::CaptureStderr();
     for (const auto& [filter, name] : types) {
         context.shell.ImageSaved = false;
-        form->dialogs.SaveDialog1.FileName = "m1";
-        form->dialogs.SaveDialog1.FilterIndex = filter;
+        pieces(*form).dialogs.SaveDialog1.FileName = "m1";
+        pieces(*form).dialogs.SaveDialog1.FilterIndex = filter;
         save.SaveButtonClick();
         EXPECT_NE(fileText(folder / name), "older") << name;
         EXPECT_TRUE(context.shell.ImageSaved) << name;
@@ -62,16 +63,16 @@ TEST_F(SaveStackTest, BatchSavesWriteEveryTypeWithoutAskingAndOnlyThenCountAsSav
 
 TEST_F(SaveStackTest, InteractiveSavesGoThroughTheDialogAndTheOverwriteQuestion) {
     stack();
-    AlignPage& location = *form->alignPage;
-    location.Savesubcontrol->setChecked(true);
-    location.Subdirname->setText("night/jupiter");
+    AlignPage& location = *pieces(*form).alignPage;
+    control<TPCheck>(location, "Savesubcontrol")->setChecked(true);
+    control<QLineEdit>(location, "Subdirname")->setText("night/jupiter");
     const fs::path sub = folder / "night" / "jupiter";
 
     // Cancel: nothing written, nothing marked; the subfolder was made for the dialog to open in.
     save.SaveButtonClick();
     ASSERT_EQ(dialogs->shown, 1);
     EXPECT_EQ(dialogs->lastShown.InitialDir, sub);
-    EXPECT_EQ(dialogs->lastShown.Filter, form->dialogs.SaveDialog1.Filter);
+    EXPECT_EQ(dialogs->lastShown.Filter, pieces(*form).dialogs.SaveDialog1.Filter);
     EXPECT_TRUE(fs::is_directory(sub));
     EXPECT_FALSE(context.shell.ImageSaved);
 
@@ -80,7 +81,7 @@ TEST_F(SaveStackTest, InteractiveSavesGoThroughTheDialogAndTheOverwriteQuestion)
     save.SaveButtonClick();
     EXPECT_TRUE(fs::exists(sub / "pick.bmp"));
     EXPECT_FALSE(fs::exists(sub / "pick.jpg"));
-    EXPECT_EQ(form->dialogs.SaveDialog1.FilterIndex, 1);
+    EXPECT_EQ(pieces(*form).dialogs.SaveDialog1.FilterIndex, 1);
     EXPECT_TRUE(context.shell.ImageSaved);
 
     // An existing file: No keeps it and the image stays unsaved; Yes replaces it.
@@ -125,8 +126,8 @@ TEST_F(SaveStackTest, FailedSavesAreReportedAndLeaveTheImageUnsaved) {
     // A subfolder that cannot be made.
     messages.shown.clear();
     writeFileAtomically(folder / "blocked", std::string("a file"));
-    form->alignPage->Savesubcontrol->setChecked(true);
-    form->alignPage->Subdirname->setText("blocked/sub");
+    control<TPCheck>(*form, "Savesubcontrol")->setChecked(true);
+    control<QLineEdit>(*form, "Subdirname")->setText("blocked/sub");
     const int dialogsShown = dialogs->shown;
     save.SaveButtonClick();
     EXPECT_TRUE(asked("Save error"));

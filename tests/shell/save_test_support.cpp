@@ -9,6 +9,7 @@
 #include "persist/reg_settings.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/stack_page.h"
 
 namespace kestrave::test {
@@ -23,11 +24,11 @@ SaveTest::SaveTest() {
     dialogs = scripted.get();
     context.setDialogs(std::move(scripted));
     context.regSettings = std::make_unique<RegSettings>();
-    form->alignPage->DirectoryListBox1->setDirectory(folder.path());
+    control<TDirectoryListBox>(*form, "DirectoryListBox1")->setDirectory(folder.path());
 }
 
 void SaveTest::stack() {
-    form->stackPage->Stackbutton->click();
+    control<TRxSpeedButton>(*form, "Stackbutton")->click();
     ASSERT_TRUE(context.pipeline.stack().exists());
 }
 

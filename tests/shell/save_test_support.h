@@ -24,7 +24,7 @@ struct SaveTest : StackPageTest {
 
     TempDir folder;
     ScriptedFileDialogs* dialogs = nullptr;
-    SaveController& save = *form->save;
+    SaveController& save = *pieces(*form).save;
 };
 
 }  // namespace kestrave::test

@@ -10,6 +10,7 @@
 #include "save_test_support.h"
 #include "shell/controllers/wavelet_controller.h"
 #include "shell/pages/frame_windows.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/wavelet_page.h"
 #include "support/run_command.h"
 #include "widgets/check_box.h"
@@ -24,7 +25,7 @@ struct SaveWaveletTest : SaveTest {
     // Stacks and processes the stack, as the wavelet page does when it opens.
     void process() {
         stack();
-        form->wavelet->ProcessButtonClick();
+        pieces(*form).wavelet->ProcessButtonClick();
         ASSERT_FALSE(context.pipeline.wavelet().ProcessPicture.empty());
     }
 };
@@ -63,7 +64,7 @@ TEST_F(SaveWaveletTest, SavesTheRenderedResultAsASixteenBitPngAfterOfferingDoAll
     save.SaveBMP2buttonClick();
     EXPECT_TRUE(asked("Image not fully processed"));
     EXPECT_FALSE(context.pipeline.state().DoAllDone);
-    EXPECT_EQ(dialogs->lastShown.Filter, form->dialogs.WaveletSave.Filter);
+    EXPECT_EQ(dialogs->lastShown.Filter, pieces(*form).dialogs.WaveletSave.Filter);
     EXPECT_EQ(dialogs->lastShown.InitialDir, folder.path());
     ASSERT_TRUE(fs::exists(folder / "w1.png"));
     EXPECT_TRUE(context.shell.ImageSaved);
@@ -99,12 +100,12 @@ TEST_F(SaveWaveletTest, BatchSavesTakeThePresetNameAndTypeAndCarryTheStamp) {
     process();
     editRun(context.pipeline).state.BatchMode = true;
     editRun(context.pipeline).state.DoAllDone = false;
-    form->imageInfoWindow.StampImage->setChecked(true);
-    form->imageInfoWindow.Objectnameedit->setText("jupiter");
+    control<TPCheck>(*form, "StampImage")->setChecked(true);
+    control<QLineEdit>(*form, "Objectnameedit")->setText("jupiter");
 
     // A name of ".bmp" is saved as "default" with the type's extension.
-    form->dialogs.WaveletSave.FileName = ".bmp";
-    form->dialogs.WaveletSave.FilterIndex = 1;
+    pieces(*form).dialogs.WaveletSave.FileName = ".bmp";
+    pieces(*form).dialogs.WaveletSave.FilterIndex = 1;
     save.SaveBMP2buttonClick();
     EXPECT_EQ(dialogs->shown, 0);
     EXPECT_TRUE(context.pipeline.state().DoAllDone);  // the batch answer to the "Do All" offer is Yes
@@ -122,8 +123,8 @@ TEST_F(SaveWaveletTest, BatchSavesTakeThePresetNameAndTypeAndCarryTheStamp) {
 
     // A TIFF of the result without asking over an existing file.
     writeFileAtomically(folder / "default.tif", std::string("older"));
-    form->dialogs.WaveletSave.FileName = "";
-    form->dialogs.WaveletSave.FilterIndex = 4;
+    pieces(*form).dialogs.WaveletSave.FileName = "";
+    pieces(*form).dialogs.WaveletSave.FilterIndex = 4;
     save.SaveBMP2buttonClick();
     EXPECT_NE(fileText(folder / "default.tif"), "older");
     EXPECT_EQ(context.regSettings->ReadString("Files", "lastwaveletsavetype", ""), "TIF");

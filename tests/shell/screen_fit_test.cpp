@@ -11,6 +11,7 @@
 #include <fstream>
 
 #include "shell/controllers/resize_controller.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/shrink_view.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/screen_fit.h"
@@ -89,7 +90,7 @@ TEST_F(ScreenFit, EveryToolWindowOpensOnTheScreenWithItsCloseButtonAndTogglesInR
     const bool madeForScreen = area.width() >= 1024 && area.height() >= 768;
     for (ToolWindow* window : form->findChildren<ToolWindow*>()) {
         const std::string name = window->objectName().toStdString();
-        form->PageControl1->setCurrentIndex(pageOf(*window));
+        pieces(*form).PageControl1->setCurrentIndex(pageOf(*window));
         QApplication::processEvents();
         window->show();
         QApplication::processEvents();
@@ -112,9 +113,9 @@ TEST_F(ScreenFit, EveryToolWindowOpensOnTheScreenWithItsCloseButtonAndTogglesInR
     }
     if (!madeForScreen) return;
     // The pages' own check boxes, every tab of their option groups in turn.
-    for (int page = 0; page < form->PageControl1->count(); ++page) {
-        form->PageControl1->setCurrentIndex(page);
-        for (QTabWidget* options : form->PageControl1->currentWidget()->findChildren<QTabWidget*>()) {
+    for (int page = 0; page < pieces(*form).PageControl1->count(); ++page) {
+        pieces(*form).PageControl1->setCurrentIndex(page);
+        for (QTabWidget* options : pieces(*form).PageControl1->currentWidget()->findChildren<QTabWidget*>()) {
             for (int tab = 0; tab < options->count(); ++tab) {
                 options->setCurrentIndex(tab);
                 QApplication::processEvents();
@@ -123,23 +124,23 @@ TEST_F(ScreenFit, EveryToolWindowOpensOnTheScreenWithItsCloseButtonAndTogglesInR
             }
         }
         QApplication::processEvents();
-        for (const std::string& cut : cutCaptions(*form->PageControl1->currentWidget()))
+        for (const std::string& cut : cutCaptions(*pieces(*form).PageControl1->currentWidget()))
             ADD_FAILURE() << "page " << page << ": caption cut: " << cut;
     }
 }
 
 TEST_F(ScreenFit, AToolWindowKeepsItsPlaceAndStaysOnTheScreenAsItsContentsGrow) {
     showWindowOnScreen(*form);
-    form->PageControl1->setCurrentIndex(3);
+    pieces(*form).PageControl1->setCurrentIndex(3);
     QApplication::processEvents();
-    ToolWindow& view = *form->tools.Shrinkview;
-    form->waveletPage->Resizebutton->click();
+    ToolWindow& view = *pieces(*form).tools.Shrinkview;
+    control<TRxSpeedButton>(*form, "Resizebutton")->click();
     QApplication::processEvents();
     ASSERT_TRUE(view.isVisible());
     const QPoint corner = view.pos();
     // 200 %: the picture (and the window with it) wants more room than the screen has.
-    form->shrinkView.RadioGroup2->setItemIndex(6);
-    emit form->shrinkView.RadioGroup2->OnClick(form->shrinkView.RadioGroup2);
+    control<TRadioGroup>(*form, "RadioGroup2")->setItemIndex(6);
+    emit control<TRadioGroup>(*form, "RadioGroup2")->OnClick(control<TRadioGroup>(*form, "RadioGroup2"));
     QApplication::processEvents();
     EXPECT_EQ(view.pos(), corner) << "nothing moves under the pointer";
     EXPECT_TRUE(freeArea(*form).contains(view.frameGeometry()));

@@ -17,6 +17,7 @@
 #include "shell/application_context.h"
 #include "shell/file_dialogs.h"
 #include "shell/main_form.h"
+#include "support/main_form_test_access.h"
 #include "support/pipeline_test_access.h"
 #include "support/qt_test_application.h"
 #include "support/temp_dir.h"

@@ -21,6 +21,7 @@
 #include "shell/pages/about_page.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/final_page.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
@@ -66,113 +67,113 @@ QColor colour(Rgb rgb) {
 TEST_F(ShellWindowTest, ATabBeyondTheStageIsRefusedAndTheStripFallsBack) {
     form->show();
     editRun(context.pipeline).state.activepage = TMainTab::tabStack;
-    form->Tabpages->setCurrentIndex(4);  // the user's click
+    pieces(*form).Tabpages->setCurrentIndex(4);  // the user's click
 
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].caption, "Illegal Tabpage");
     EXPECT_EQ(messages.shown[0].text, "Final page not available at this stage");
     EXPECT_EQ(messages.shown[0].dlgType, mtInformation);
     EXPECT_EQ(messages.shown[0].buttons, mbOK);
-    EXPECT_EQ(form->Tabpages->currentIndex(), 2);
-    EXPECT_EQ(form->PageControl1->currentWidget(), static_cast<QWidget*>(form->stackPage));
+    EXPECT_EQ(pieces(*form).Tabpages->currentIndex(), 2);
+    EXPECT_EQ(pieces(*form).PageControl1->currentWidget(), static_cast<QWidget*>(pieces(*form).stackPage));
     EXPECT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stStackPage);
-    EXPECT_EQ(form->Tabpages->tabColor(2), colour(SelectedTabColour));
-    EXPECT_EQ(form->Tabpages->tabColor(4), colour(RefusedTabColour));
+    EXPECT_EQ(pieces(*form).Tabpages->tabColor(2), colour(SelectedTabColour));
+    EXPECT_EQ(pieces(*form).Tabpages->tabColor(4), colour(RefusedTabColour));
 
     messages.shown.clear();
-    form->Tabpages->setCurrentIndex(5);
+    pieces(*form).Tabpages->setCurrentIndex(5);
     EXPECT_TRUE(messages.shown.empty()) << "About is always open";
-    EXPECT_EQ(form->PageControl1->currentWidget(), static_cast<QWidget*>(form->aboutPage));
-    EXPECT_EQ(form->Tabpages->tabColor(5), colour(AllowedTabColour));
+    EXPECT_EQ(pieces(*form).PageControl1->currentWidget(), static_cast<QWidget*>(pieces(*form).aboutPage));
+    EXPECT_EQ(pieces(*form).Tabpages->tabColor(5), colour(AllowedTabColour));
 }
 
 TEST_F(ShellWindowTest, OpeningTheWaveletTabProcessesAPendingStackOnce) {
     editRun(context.pipeline).state.activepage = TMainTab::tabFinal;
     context.shell.WaveletTabPending = true;
-    form->shell->selectTab(3);
+    pieces(*form).shell->selectTab(3);
     EXPECT_FALSE(context.shell.WaveletTabPending);
     EXPECT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stWaveletPage);
-    EXPECT_EQ(form->PageControl1->currentWidget(), static_cast<QWidget*>(form->waveletPage));
+    EXPECT_EQ(pieces(*form).PageControl1->currentWidget(), static_cast<QWidget*>(pieces(*form).waveletPage));
     EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(ShellWindowTest, SingleImageInputRefusesAlignAndOptimize) {
     editRun(context.pipeline).state.activepage = TMainTab::tabFinal;
     editRun(context.pipeline).model.SingleImage = true;
-    form->shell->selectTab(3);
-    form->shell->selectTab(1);
+    pieces(*form).shell->selectTab(3);
+    pieces(*form).shell->selectTab(1);
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].caption, "Illegal tabpage");
     EXPECT_EQ(messages.shown[0].text, "single image: alignment/optimizer page not available");
-    EXPECT_EQ(form->Tabpages->currentIndex(), 3);
-    EXPECT_EQ(form->PageControl1->currentWidget(), static_cast<QWidget*>(form->waveletPage));
-    EXPECT_EQ(form->Tabpages->tabColor(0), colour(RefusedTabColour));
+    EXPECT_EQ(pieces(*form).Tabpages->currentIndex(), 3);
+    EXPECT_EQ(pieces(*form).PageControl1->currentWidget(), static_cast<QWidget*>(pieces(*form).waveletPage));
+    EXPECT_EQ(pieces(*form).Tabpages->tabColor(0), colour(RefusedTabColour));
 }
 
 TEST_F(ShellWindowTest, TabChangeFollowsAutoProcessAndTheClipboard) {
     editRun(context.pipeline).state.activepage = TMainTab::tabFinal;
-    WaveletPage& wavelet = *form->waveletPage;
-    wavelet.Autoprocessbox->setChecked(true);
-    form->shell->selectTab(3);
-    EXPECT_FALSE(wavelet.Processbutton->isEnabled());
+    WaveletPage& wavelet = *pieces(*form).waveletPage;
+    control<TPCheck>(wavelet, "Autoprocessbox")->setChecked(true);
+    pieces(*form).shell->selectTab(3);
+    EXPECT_FALSE(control<TRxSpeedButton>(wavelet, "Processbutton")->isEnabled());
     EXPECT_TRUE(context.shell.AutoProcess);
-    EXPECT_TRUE(wavelet.Showbuttonp3->isHidden());
+    EXPECT_TRUE(control<TRectShape>(wavelet, "Showbuttonp3")->isHidden());
 
-    wavelet.Autoprocessbox->setChecked(false);
+    control<TPCheck>(wavelet, "Autoprocessbox")->setChecked(false);
     QImage picture(8, 8, QImage::Format_RGB32);
     picture.fill(Qt::red);
     QApplication::clipboard()->setImage(picture);
-    form->shell->selectTab(2);
-    EXPECT_TRUE(wavelet.Processbutton->isEnabled());
+    pieces(*form).shell->selectTab(2);
+    EXPECT_TRUE(control<TRxSpeedButton>(wavelet, "Processbutton")->isEnabled());
     EXPECT_FALSE(context.shell.AutoProcess);
-    EXPECT_FALSE(wavelet.Showbuttonp3->isHidden());
-    EXPECT_FALSE(form->Speedbar->ClipboardFront->isHidden());
+    EXPECT_FALSE(control<TRectShape>(wavelet, "Showbuttonp3")->isHidden());
+    EXPECT_FALSE(pieces(*form).Speedbar->ClipboardFront->isHidden());
     QApplication::clipboard()->clear();
 }
 
 TEST_F(ShellWindowTest, CancelAsksAlwaysAndSetsTheFlagOnlyOnYesWhileSomethingRuns) {
     // Nothing runs: the question comes, a "Yes" releases the window, and the next run the user
     // starts is not cancelled by it.
-    form->alignPage->glPageControl1->setEnabled(false);
-    form->Tabpages->setEnabled(false);
+    control<QTabWidget>(*form, "glPageControl1")->setEnabled(false);
+    pieces(*form).Tabpages->setEnabled(false);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     messages.reply(mrYes);
-    form->Speedbar->Cancelbutton->click();
+    pieces(*form).Speedbar->Cancelbutton->click();
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_FALSE(context.CancelRequested());
-    EXPECT_TRUE(form->alignPage->glPageControl1->isEnabled());
-    EXPECT_TRUE(form->Tabpages->isEnabled());
+    EXPECT_TRUE(control<QTabWidget>(*form, "glPageControl1")->isEnabled());
+    EXPECT_TRUE(pieces(*form).Tabpages->isEnabled());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(runLongLoop(context, 10), 10);
     messages.shown.clear();
 
     const LongOperation running(context.operations);
-    form->alignPage->glPageControl1->setEnabled(false);
-    form->Tabpages->setEnabled(false);
+    control<QTabWidget>(*form, "glPageControl1")->setEnabled(false);
+    pieces(*form).Tabpages->setEnabled(false);
     messages.reply(mrNo);
-    form->Speedbar->Cancelbutton->click();
+    pieces(*form).Speedbar->Cancelbutton->click();
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].caption, "Cancelling ...");
     EXPECT_EQ(messages.shown[0].text, "Do you want to cancel ?");
     EXPECT_EQ(messages.shown[0].buttons, mbYesNo);
     EXPECT_FALSE(context.CancelRequested());
-    EXPECT_FALSE(form->alignPage->glPageControl1->isEnabled());
-    EXPECT_TRUE(form->Tabpages->isEnabled()) << "the strip comes back either way";
+    EXPECT_FALSE(control<QTabWidget>(*form, "glPageControl1")->isEnabled());
+    EXPECT_TRUE(pieces(*form).Tabpages->isEnabled()) << "the strip comes back either way";
 
     messages.reply(mrYes);
-    form->Speedbar->Cancelbutton->click();
+    pieces(*form).Speedbar->Cancelbutton->click();
     EXPECT_TRUE(context.CancelRequested());
-    EXPECT_TRUE(form->alignPage->glPageControl1->isEnabled());
+    EXPECT_TRUE(control<QTabWidget>(*form, "glPageControl1")->isEnabled());
 
     editRun(context.pipeline).state.BatchMode = true;  // an unattended run never cancels itself
-    form->Speedbar->Cancelbutton->click();
+    pieces(*form).Speedbar->Cancelbutton->click();
     EXPECT_FALSE(context.CancelRequested());
 }
 
 TEST_F(ShellWindowTest, ALongLoopStopsWithinOneStepOfCancel) {
     messages.reply(mrYes);
     const int done = runLongLoop(context, 100, [&](int step) {
-        if (step == 5) postClick(form->Speedbar->Cancelbutton);
+        if (step == 5) postClick(pieces(*form).Speedbar->Cancelbutton);
     });
     EXPECT_EQ(done, 5);
     EXPECT_FALSE(context.operations.running());
@@ -180,7 +181,7 @@ TEST_F(ShellWindowTest, ALongLoopStopsWithinOneStepOfCancel) {
     messages.reply(mrNo);
     EXPECT_EQ(runLongLoop(context, 20,
                           [&](int step) {
-                              if (step == 5) postClick(form->Speedbar->Cancelbutton);
+                              if (step == 5) postClick(pieces(*form).Speedbar->Cancelbutton);
                           }),
               20);
 }
@@ -192,8 +193,8 @@ TEST_F(ShellWindowTest, PauseHoldsTheLoopInThePlatformBoxAndCancelStaysUsable) {
     messages.reply(mrYes);
     const int done = runLongLoop(context, 100, [&](int current) {
         step = current;
-        if (current == 3) postClick(form->Speedbar->PauseButton);
-        if (current == 7) postClick(form->Speedbar->Cancelbutton);
+        if (current == 3) postClick(pieces(*form).Speedbar->PauseButton);
+        if (current == 7) postClick(pieces(*form).Speedbar->Cancelbutton);
     });
     ASSERT_EQ(platformBox.shown.size(), 1u);
     EXPECT_EQ(platformBox.shown[0].text, "Pausing program, click OK to continue");
@@ -214,27 +215,27 @@ TEST_F(ShellWindowTest, ASecondLongOperationClickedDuringALoopIsRefusedCodeAndTh
         if (step == 3) {
             // Create's wait: the user works, then presses Continue.
             postClick(&other);
-            postClick(form->optimizePage->Continuebutton);
-            continued = form->shell->waitForContinue();
+            postClick(control<TRxSpeedButton>(*form, "Continuebutton"));
+            continued = pieces(*form).shell->waitForContinue();
         }
     });
     EXPECT_EQ(done, 6);
     EXPECT_EQ(otherResults, (std::vector<int>{-1, 3, 2}));
     EXPECT_TRUE(continued);
     EXPECT_FALSE(context.shell.ContinueRequested) << "the wait consumes the flag";
-    EXPECT_TRUE(form->optimizePage->Continuebutton->isHidden());
+    EXPECT_TRUE(control<TRxSpeedButton>(*form, "Continuebutton")->isHidden());
 }
 
 TEST_F(ShellWindowTest, CancelEndsTheContinueWaitAndBatchRunsNeverWait) {
     // The wait belongs to Create, a long operation.
     const LongOperation create(context.operations);
     messages.reply(mrYes);
-    postClick(form->Speedbar->Cancelbutton);
-    EXPECT_FALSE(form->shell->waitForContinue());
+    postClick(pieces(*form).Speedbar->Cancelbutton);
+    EXPECT_FALSE(pieces(*form).shell->waitForContinue());
 
     context.progress().setCancelRequested(false);
     editRun(context.pipeline).state.BatchMode = true;
-    EXPECT_TRUE(form->shell->waitForContinue());
+    EXPECT_TRUE(pieces(*form).shell->waitForContinue());
 }
 
 TEST_F(ShellWindowTest, ACloseDuringALoopStopsItAndClosesOnceItHasUnwound) {
@@ -296,25 +297,25 @@ TEST_F(ShellWindowTest, MessagesBringTheWindowForwardOnlyWhenTheOptionAsks) {
     EXPECT_FALSE(form->isVisible());
     context.messages().NewMessagedlg("Warning", "text", mtWarning, mbOK, 0, false, "");
     EXPECT_FALSE(form->isVisible());
-    form->aboutPage->Formmessage->setChecked(true);
+    control<TPCheck>(*form, "Formmessage")->setChecked(true);
     context.messages().NewMessagedlg("Warning", "text", mtWarning, mbOK, 0, false, "");
     EXPECT_TRUE(form->isVisible());
 }
 
 TEST_F(ShellWindowTest, ContinueAndHaltSetTheirFlags) {
-    form->optimizePage->Continuebutton->show();
-    form->optimizePage->Continuebutton->click();
+    control<TRxSpeedButton>(*form, "Continuebutton")->show();
+    control<TRxSpeedButton>(*form, "Continuebutton")->click();
     EXPECT_TRUE(context.shell.ContinueRequested);
-    EXPECT_TRUE(form->optimizePage->Continuebutton->isHidden());
-    form->tools.HaltRegister->click();
+    EXPECT_TRUE(control<TRxSpeedButton>(*form, "Continuebutton")->isHidden());
+    pieces(*form).tools.HaltRegister->click();
     EXPECT_TRUE(context.pipeline.alignment().HaltRequested);
 }
 
 TEST_F(ShellWindowTest, ToolWindowsFollowTheirButtonsAndComeBackInside) {
     form->move(100, 100);
     form->show();
-    QToolButton& button = *form->waveletPage->Gammaspeedbutton;
-    ToolWindow& window = *form->tools.Gammawindow;
+    QToolButton& button = *control<TRxSpeedButton>(*form, "Gammaspeedbutton");
+    ToolWindow& window = *pieces(*form).tools.Gammawindow;
     button.click();
     EXPECT_TRUE(window.isVisible());
     button.click();
@@ -335,44 +336,44 @@ TEST_F(ShellWindowTest, ToolWindowsFollowTheirButtonsAndComeBackInside) {
 TEST_F(ShellWindowTest, AToolWindowShowsOnlyWithItsPage) {
     form->show();
     editRun(context.pipeline).state.activepage = TMainTab::tabFinal;
-    ToolWindow& registration = *form->tools.Registrationgraphwindow;  // the Align page's
-    ToolWindow& information = *form->tools.Imageinfowindow;           // the whole window's
+    ToolWindow& registration = *pieces(*form).tools.Registrationgraphwindow;  // the Align page's
+    ToolWindow& information = *pieces(*form).tools.Imageinfowindow;           // the whole window's
     registration.show();
     information.show();
-    form->shell->selectTab(3);
+    pieces(*form).shell->selectTab(3);
     EXPECT_FALSE(registration.isVisible());
     EXPECT_TRUE(information.isVisible());
-    form->shell->selectTab(0);
+    pieces(*form).shell->selectTab(0);
     EXPECT_TRUE(registration.isVisible());
 
     // Closed by its handler while its page is away, it stays closed.
-    form->shell->selectTab(3);
+    pieces(*form).shell->selectTab(3);
     registration.hide();
-    form->shell->selectTab(0);
+    pieces(*form).shell->selectTab(0);
     EXPECT_FALSE(registration.isVisible());
 }
 
 TEST_F(ShellWindowTest, ClosingAToolWindowUnchecksTheControlThatOpenedIt) {
-    StackPage& stack = *form->stackPage;
-    stack.Showstackgraph->setChecked(true);
-    form->stack->ShowstackgraphClick();
-    EXPECT_TRUE(form->tools.Stackgraphpanel->isVisible());
-    form->tools.Stackgraphpanel->close();
-    EXPECT_FALSE(stack.Showstackgraph->Checked());
+    StackPage& stack = *pieces(*form).stackPage;
+    control<TPCheck>(stack, "Showstackgraph")->setChecked(true);
+    pieces(*form).stack->ShowstackgraphClick();
+    EXPECT_TRUE(pieces(*form).tools.Stackgraphpanel->isVisible());
+    pieces(*form).tools.Stackgraphpanel->close();
+    EXPECT_FALSE(control<TPCheck>(stack, "Showstackgraph")->Checked());
 
-    form->alignPage->Haltwindow->setChecked(true);
-    form->tools.Registerhaltwindow->show();
-    form->tools.Registerhaltwindow->close();
-    EXPECT_FALSE(form->alignPage->Haltwindow->Checked());
+    control<TPCheck>(*form, "Haltwindow")->setChecked(true);
+    pieces(*form).tools.Registerhaltwindow->show();
+    pieces(*form).tools.Registerhaltwindow->close();
+    EXPECT_FALSE(control<TPCheck>(*form, "Haltwindow")->Checked());
 
-    form->finalPage->AdvancedHLS->setChecked(true);
-    form->tools.HLSwindow->show();
-    form->tools.HLSwindow->close();
-    EXPECT_FALSE(form->finalPage->AdvancedHLS->Checked());
+    control<TPCheck>(*form, "AdvancedHLS")->setChecked(true);
+    pieces(*form).tools.HLSwindow->show();
+    pieces(*form).tools.HLSwindow->close();
+    EXPECT_FALSE(control<TPCheck>(*form, "AdvancedHLS")->Checked());
 }
 
 TEST_F(ShellWindowTest, TickingMultiOnTheStackPageTurnsTheAlignmentPointsOnAndOff) {
-    TPCheck& multi = *form->stackPage->Multi;
+    TPCheck& multi = *control<TPCheck>(*form, "Multi");
     QTest::mouseClick(&multi, Qt::LeftButton);
     EXPECT_TRUE(context.pipeline.alignPoints().MultiPointMode);
     QTest::mouseClick(&multi, Qt::LeftButton);
@@ -380,25 +381,25 @@ TEST_F(ShellWindowTest, TickingMultiOnTheStackPageTurnsTheAlignmentPointsOnAndOf
 }
 
 TEST_F(ShellWindowTest, AFittedPreviewFillsItsBoxAndUnfittingRestoresFullSize) {
-    AlignPage& align = *form->alignPage;
+    AlignPage& align = *pieces(*form).alignPage;
     QPixmap picture(100, 80);
     picture.fill(Qt::gray);
-    align.PreviewImage->setPixmap(picture);
-    align.ScrollBox1->setMinimumSize(530, 430);
-    align.ScrollBox1->setMaximumSize(530, 430);
+    control<QLabel>(align, "PreviewImage")->setPixmap(picture);
+    control<QScrollArea>(align, "ScrollBox1")->setMinimumSize(530, 430);
+    control<QScrollArea>(align, "ScrollBox1")->setMaximumSize(530, 430);
     form->show();
-    ASSERT_EQ(align.ScrollBox1->size(), QSize(530, 430));
+    ASSERT_EQ(control<QScrollArea>(align, "ScrollBox1")->size(), QSize(530, 430));
 
-    align.PreviewFull->setChecked(true);
-    form->shell->PreviewFullClick();
+    control<TPCheck>(align, "PreviewFull")->setChecked(true);
+    pieces(*form).shell->PreviewFullClick();
     EXPECT_FLOAT_EQ(context.shell.PreviewFitScale, 0.2f);
-    EXPECT_EQ(align.PreviewImage->size(), QSize(500, 400));
-    EXPECT_TRUE(align.PreviewImage->hasScaledContents());
+    EXPECT_EQ(control<QLabel>(align, "PreviewImage")->size(), QSize(500, 400));
+    EXPECT_TRUE(control<QLabel>(align, "PreviewImage")->hasScaledContents());
 
-    align.PreviewFull->setChecked(false);
-    form->shell->PreviewFullClick();
+    control<TPCheck>(align, "PreviewFull")->setChecked(false);
+    pieces(*form).shell->PreviewFullClick();
     EXPECT_FLOAT_EQ(context.shell.PreviewFitScale, 1.0f);
-    EXPECT_EQ(align.PreviewImage->size(), QSize(100, 80));
+    EXPECT_EQ(control<QLabel>(align, "PreviewImage")->size(), QSize(100, 80));
 }
 
 TEST_F(ShellWindowTest, ProgressShowsInTheBarAndStatusPanels) {
@@ -407,9 +408,9 @@ TEST_F(ShellWindowTest, ProgressShowsInTheBarAndStatusPanels) {
     progress.setPosition(10);
     progress.setStatus(3, "Stack size (n=10)");
     progress.setStatus(7, "ignored");
-    EXPECT_EQ(form->ProgressBar1->maximum(), 40);
-    EXPECT_EQ(form->ProgressBar1->value(), 10);
-    EXPECT_EQ(form->StatusPanels[3]->text(), "Stack size (n=10)");
+    EXPECT_EQ(pieces(*form).ProgressBar1->maximum(), 40);
+    EXPECT_EQ(pieces(*form).ProgressBar1->value(), 10);
+    EXPECT_EQ(pieces(*form).StatusPanels[3]->text(), "Stack size (n=10)");
 }
 
 TEST_F(ShellWindowTest, AWindowNobodyWatchesShowsTheLastValuesOfALongOperationWhenItEnds) {
@@ -425,9 +426,9 @@ TEST_F(ShellWindowTest, AWindowNobodyWatchesShowsTheLastValuesOfALongOperationWh
             progress.processMessages();
         }
     }
-    EXPECT_EQ(form->ProgressBar1->maximum(), 400);
-    EXPECT_EQ(form->ProgressBar1->value(), 400);
-    EXPECT_EQ(form->StatusPanels[2]->text(), "Processing frame :400");
+    EXPECT_EQ(pieces(*form).ProgressBar1->maximum(), 400);
+    EXPECT_EQ(pieces(*form).ProgressBar1->value(), 400);
+    EXPECT_EQ(pieces(*form).StatusPanels[2]->text(), "Processing frame :400");
     EXPECT_EQ(form->windowTitle(), "Kestrave processing frame 400");
 }
 
@@ -451,20 +452,20 @@ TEST_F(ShellWindowTest, TheDeveloperChordTogglesTheModeAndTheQualityMethodStays)
     form->show();
     form->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
-    QComboBox& methods = *form->alignPage->QualityMethodCombo;
+    QComboBox& methods = *control<QComboBox>(*form, "QualityMethodCombo");
     const auto chord = [this] {
-        QTest::keyClick(form->alignPage->PreviewSlider, Qt::Key_D,
+        QTest::keyClick(control<TRxSlider>(*form, "PreviewSlider"), Qt::Key_D,
                         Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
     };
     methods.setCurrentIndex(3);
     chord();
-    EXPECT_FALSE(form->aboutPage->Developersmode->isHidden());
-    EXPECT_FALSE(form->waveletPage->Differ->isHidden());
+    EXPECT_FALSE(control<QLabel>(*form, "Developersmode")->isHidden());
+    EXPECT_FALSE(control<TRxSpeedButton>(*form, "Differ")->isHidden());
     EXPECT_EQ(methods.count(), 7);
     EXPECT_EQ(methods.currentIndex(), 3);
     chord();
-    EXPECT_TRUE(form->aboutPage->Developersmode->isHidden());
-    EXPECT_TRUE(form->waveletPage->Differ->isHidden());
+    EXPECT_TRUE(control<QLabel>(*form, "Developersmode")->isHidden());
+    EXPECT_TRUE(control<TRxSpeedButton>(*form, "Differ")->isHidden());
     EXPECT_EQ(methods.count(), 5);
     EXPECT_EQ(methods.currentIndex(), 3);
 
@@ -473,7 +474,7 @@ TEST_F(ShellWindowTest, TheDeveloperChordTogglesTheModeAndTheQualityMethodStays)
     methods.setCurrentIndex(6);
     chord();
     EXPECT_EQ(methods.currentIndex(), 4);
-    EXPECT_EQ(form->alignPage->CopyAlignmethods->ItemIndex(), 4);
+    EXPECT_EQ(control<TRadioGroup>(*form, "CopyAlignmethods")->ItemIndex(), 4);
 }
 
 }  // namespace kestrave::test

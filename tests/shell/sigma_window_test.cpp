@@ -12,6 +12,7 @@
 #include "shell/controllers/sigma_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/sigma_events_window.h"
 #include "shell/pages/stack_page.h"
 #include "stack_page_support.h"
@@ -60,60 +61,62 @@ struct SigmaWindowTest : StackPageTest {
     }
 
     TempDir dir;
-    SigmaEventsWindow& window = form->sigmaEventsWindow;
 };
 
 TEST_F(SigmaWindowTest, RecordingRunClipsListsShowsAndKeepsItsEvents) {
-    StackPage& page = *form->stackPage;
-    page.Recordingbutton->click();
-    EXPECT_TRUE(form->tools.Sigmaevents->isVisible());
+    StackPage& page = *pieces(*form).stackPage;
+    control<TRxSpeedButton>(page, "Recordingbutton")->click();
+    EXPECT_TRUE(pieces(*form).tools.Sigmaevents->isVisible());
     // The default box: margin 10 around the 40 x 30 stack.
-    EXPECT_EQ(window.Sigmaboxleft->Value(), 10);
-    EXPECT_EQ(window.Sigmaboxright->Value(), 30);
-    EXPECT_EQ(window.Sigmaboxbottom->Value(), 20);
-    EXPECT_FALSE(window.LoaDevent->isEnabled());
+    EXPECT_EQ(control<TRxSpinEdit>(*form, "Sigmaboxleft")->Value(), 10);
+    EXPECT_EQ(control<TRxSpinEdit>(*form, "Sigmaboxright")->Value(), 30);
+    EXPECT_EQ(control<TRxSpinEdit>(*form, "Sigmaboxbottom")->Value(), 20);
+    EXPECT_FALSE(control<QPushButton>(*form, "LoaDevent")->isEnabled());
 
-    window.Start->click();
+    control<QPushButton>(*form, "Start")->click();
     // The transient is clipped (the plain mean would be 109).
     EXPECT_EQ(shownGrey(20, 15), 100);
-    EXPECT_FALSE(page.Statistical->Checked() || window.Recordsigma->Checked());
+    EXPECT_FALSE(control<TPCheck>(page, "Statistical")->Checked() ||
+                 control<TPCheck>(*form, "Recordsigma")->Checked());
     EXPECT_FALSE(context.pipeline.stack().result.SigmaFinalPass);
-    EXPECT_EQ(lines(*window.Sigmalist), std::vector<std::string>{"Frame6 Events (max: 1)"});
-    EXPECT_TRUE(window.LoaDevent->isEnabled());
+    EXPECT_EQ(lines(*control<QListWidget>(*form, "Sigmalist")),
+              std::vector<std::string>{"Frame6 Events (max: 1)"});
+    EXPECT_TRUE(control<QPushButton>(*form, "LoaDevent")->isEnabled());
     const fs::path kept = dir / "saturn.kel";
     EXPECT_EQ(fileText(kept), fileText(dir / "Sigmaini.ini"));
 
     // Choosing the line lists its keys and circles the event on the frame's rank.
-    window.Sigmalist->setCurrentRow(0);
-    const std::vector<std::string> keys = lines(*window.Eventlist);
+    control<QListWidget>(*form, "Sigmalist")->setCurrentRow(0);
+    const std::vector<std::string> keys = lines(*control<QListWidget>(*form, "Eventlist"));
     ASSERT_GE(keys.size(), 4u);
     EXPECT_EQ(std::vector<std::string>(keys.begin(), keys.begin() + 4),
               (std::vector<std::string>{"Events=1", "X1=20", "Y1=15", "Pixval1=250"}));
-    EXPECT_EQ(form->frameWindows.StackSlider->Value(), 5);
-    EXPECT_EQ(window.CurrentEventnumber->text(), "Events 1");
+    EXPECT_EQ(control<TRxSlider>(*form, "StackSlider")->Value(), 5);
+    EXPECT_EQ(control<QLabel>(*form, "CurrentEventnumber")->text(), "Events 1");
     EXPECT_EQ(shownPicture().pixel(0, 15), qRgb(255, 255, 0));
 
     // A factor above the event's ratio (500) relabels the line and circles nothing.
-    window.Sigmaeventsigma->setValue(6.0);
-    EXPECT_EQ(lines(*window.Sigmalist), std::vector<std::string>{"Frame6 Events No"});
-    EXPECT_EQ(window.CurrentEventnumber->text(), "Events 0");
+    control<TRxSpinEdit>(*form, "Sigmaeventsigma")->setValue(6.0);
+    EXPECT_EQ(lines(*control<QListWidget>(*form, "Sigmalist")), std::vector<std::string>{"Frame6 Events No"});
+    EXPECT_EQ(control<QLabel>(*form, "CurrentEventnumber")->text(), "Events 0");
 
     // A second run of the input logs its own events, and the list shows them, not the first run's.
     addTransient(9);
-    window.Sigmaeventsigma->setValue(2.0);
-    form->frameWindows.StackSlider->setValue(Count - 1);
-    window.Start->click();
+    control<TRxSpinEdit>(*form, "Sigmaeventsigma")->setValue(2.0);
+    control<TRxSlider>(*form, "StackSlider")->setValue(Count - 1);
+    control<QPushButton>(*form, "Start")->click();
     EXPECT_EQ(fileText(kept), fileText(dir / "Sigmaini.ini"));
-    EXPECT_EQ(lines(*window.Sigmalist).size(), 1u);
-    EXPECT_TRUE(lines(*window.Sigmalist).front().starts_with("Frame10 ")) << lines(*window.Sigmalist).front();
+    EXPECT_EQ(lines(*control<QListWidget>(*form, "Sigmalist")).size(), 1u);
+    EXPECT_TRUE(lines(*control<QListWidget>(*form, "Sigmalist")).front().starts_with("Frame10 "))
+        << lines(*control<QListWidget>(*form, "Sigmalist")).front();
     std::vector<std::string> sections;
     TBigIniFile(dir / "Sigmaini.ini").ReadSections(sections);
     EXPECT_EQ(sections, std::vector<std::string>{"Frame10"});
 }
 
 TEST_F(SigmaWindowTest, CancelledOrDeclinedSigmaStackLeavesThePreviousStack) {
-    StackPage& page = *form->stackPage;
-    page.Stackbutton->click();
+    StackPage& page = *pieces(*form).stackPage;
+    control<TRxSpeedButton>(page, "Stackbutton")->click();
     ASSERT_EQ(shownGrey(5, 5), 100);
 
     // A cancel in the statistics pass ends the run: no clipped pass, nothing new shown.
@@ -121,25 +124,25 @@ TEST_F(SigmaWindowTest, CancelledOrDeclinedSigmaStackLeavesThePreviousStack) {
     cancelOnRead(6);
     messages.reply(mrYes);
     const int readsBefore = frames.reads.load();
-    page.Statisticalstackbutton->click();
+    control<TRxSpeedButton>(page, "Statisticalstackbutton")->click();
     EXPECT_LE(frames.reads.load() - readsBefore, Count);  // the clipped pass read nothing
     EXPECT_EQ(shownGrey(5, 5), 100);
-    EXPECT_FALSE(page.Statistical->Checked());
+    EXPECT_FALSE(control<TPCheck>(page, "Statistical")->Checked());
     EXPECT_FALSE(context.pipeline.stack().result.SigmaFinalPass);
     EXPECT_TRUE(page.isEnabled());
     frames.onRead = nullptr;
 
     // Resampling asks first: No changes nothing, Yes switches it off and stacks.
     const std::string question = " Drizzling/Resampling is not available during sigma-clipping, continue ?";
-    page.Resampled->setChecked(true);
+    control<TPCheck>(page, "Resampled")->setChecked(true);
     messages.reply(mrNo);
-    page.Statisticalstackbutton->click();
+    control<TRxSpeedButton>(page, "Statisticalstackbutton")->click();
     EXPECT_TRUE(shown(messages, question));
-    EXPECT_TRUE(page.Resampled->Checked());
+    EXPECT_TRUE(control<TPCheck>(page, "Resampled")->Checked());
     EXPECT_EQ(shownGrey(5, 5), 100);
     messages.reply(mrYes);
-    page.Statisticalstackbutton->click();
-    EXPECT_FALSE(page.Resampled->Checked());
+    control<TRxSpeedButton>(page, "Statisticalstackbutton")->click();
+    EXPECT_FALSE(control<TPCheck>(page, "Resampled")->Checked());
     EXPECT_EQ(shownGrey(5, 5), 200);
 }
 
@@ -148,59 +151,60 @@ TEST_F(SigmaWindowTest, BoxFileFrameNumberBoxAndFrameSteps) {
     ScriptedFileDialogs& dialogs = *scripted;
     context.setDialogs(std::move(scripted));
     const auto setBox = [this](int top, int left, int right, int bottom) {
-        window.Sigmaboxtop->setValue(top);
-        window.Sigmaboxleft->setValue(left);
-        window.Sigmaboxright->setValue(right);
-        window.Sigmaboxbottom->setValue(bottom);
+        control<TRxSpinEdit>(*form, "Sigmaboxtop")->setValue(top);
+        control<TRxSpinEdit>(*form, "Sigmaboxleft")->setValue(left);
+        control<TRxSpinEdit>(*form, "Sigmaboxright")->setValue(right);
+        control<TRxSpinEdit>(*form, "Sigmaboxbottom")->setValue(bottom);
     };
     const fs::path box = dir / "box.ksb";
     setBox(5, 6, 30, 25);
-    window.INCLEXCLbox->setItemIndex(1);
+    control<TRadioGroup>(*form, "INCLEXCLbox")->setItemIndex(1);
     dialogs.willChoose(box);
-    window.Saveedgebox->click();
+    control<QPushButton>(*form, "Saveedgebox")->click();
     EXPECT_EQ(fileText(box), "[Edges]\r\nType=1\r\nTop=5\r\nBottom=25\r\nLeft=6\r\nRight=30\r\n\r\n");
 
     // Declining the overwrite keeps the file; loading it brings the box back.
     setBox(0, 0, 40, 30);
-    window.INCLEXCLbox->setItemIndex(0);
+    control<TRadioGroup>(*form, "INCLEXCLbox")->setItemIndex(0);
     dialogs.willChoose(box);
     messages.reply(mrNo);
-    window.Saveedgebox->click();
+    control<QPushButton>(*form, "Saveedgebox")->click();
     EXPECT_TRUE(shown(messages, " overwrite existing boxsettings ?"));
     EXPECT_EQ(fileText(box), "[Edges]\r\nType=1\r\nTop=5\r\nBottom=25\r\nLeft=6\r\nRight=30\r\n\r\n");
     dialogs.willChoose(box);
-    window.Loadedgebox->click();
-    EXPECT_EQ(window.INCLEXCLbox->ItemIndex(), 1);
-    EXPECT_EQ(std::vector<double>({static_cast<double>(window.Sigmaboxtop->Value()),
-                                   static_cast<double>(window.Sigmaboxleft->Value()),
-                                   static_cast<double>(window.Sigmaboxright->Value()),
-                                   static_cast<double>(window.Sigmaboxbottom->Value())}),
-              std::vector<double>({5, 6, 30, 25}));
+    control<QPushButton>(*form, "Loadedgebox")->click();
+    EXPECT_EQ(control<TRadioGroup>(*form, "INCLEXCLbox")->ItemIndex(), 1);
+    EXPECT_EQ(
+        std::vector<double>({static_cast<double>(control<TRxSpinEdit>(*form, "Sigmaboxtop")->Value()),
+                             static_cast<double>(control<TRxSpinEdit>(*form, "Sigmaboxleft")->Value()),
+                             static_cast<double>(control<TRxSpinEdit>(*form, "Sigmaboxright")->Value()),
+                             static_cast<double>(control<TRxSpinEdit>(*form, "Sigmaboxbottom")->Value())}),
+        std::vector<double>({5, 6, 30, 25}));
 
     // "Goto Frame" is 1-based and kept within the frames.
-    AlignPage& align = *form->alignPage;
-    align.PreviewSlider->setMaxValue(Count - 1);
-    align.Sliderset->setMaxValue(Count);
+    AlignPage& align = *pieces(*form).alignPage;
+    control<TRxSlider>(align, "PreviewSlider")->setMaxValue(Count - 1);
+    control<TRxSpinEdit>(align, "Sliderset")->setMaxValue(Count);
     for (const auto& [typed, frame] :
          std::vector<std::pair<const char*, int>>{{"7", 6}, {"0", 0}, {"16", 15}}) {
-        align.PreviewSlider->setValue(3);
-        align.Sliderset->setText(typed);
-        EXPECT_EQ(align.PreviewSlider->Value(), frame) << typed;
+        control<TRxSlider>(align, "PreviewSlider")->setValue(3);
+        control<TRxSpinEdit>(align, "Sliderset")->setText(typed);
+        EXPECT_EQ(control<TRxSlider>(align, "PreviewSlider")->Value(), frame) << typed;
     }
-    EXPECT_EQ(align.Sliderset->Value(), 16);
+    EXPECT_EQ(control<TRxSpinEdit>(align, "Sliderset")->Value(), 16);
 
     // The frame steps stop at the first and the last frame.
-    TRxSlider& ranks = *form->frameWindows.StackSlider;
-    SigmaController& sigma = *form->sigma;
+    TRxSlider& ranks = *control<TRxSlider>(*form, "StackSlider");
+    SigmaController& sigma = *pieces(*form).sigma;
     sigma.ShownEventFrame = 0;
     ranks.setValue(9);
-    window.PreviousFrame->click();
+    control<QPushButton>(*form, "PreviousFrame")->click();
     EXPECT_EQ(ranks.Value(), 9);
-    window.NextFrame->click();
+    control<QPushButton>(*form, "NextFrame")->click();
     EXPECT_EQ(sigma.ShownEventFrame, 1);
     EXPECT_EQ(ranks.Value(), 1);
     sigma.ShownEventFrame = Count - 1;
-    window.NextFrame->click();
+    control<QPushButton>(*form, "NextFrame")->click();
     EXPECT_EQ(sigma.ShownEventFrame, Count - 1);
 }
 

@@ -12,11 +12,13 @@
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/line_chart.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/registration_windows.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "stack_page_support.h"
+#include "support/page_test_access.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
 #include "widgets/slider.h"
@@ -29,7 +31,7 @@ namespace {
 constexpr float NotMeasured = 10000000.0f;
 
 struct StackCutoffsTest : StackPageTest {
-    StackCutoffsTest() { form->alignPage->AlignSlider->setMaxValue(Count - 1); }
+    StackCutoffsTest() { control<TRxSlider>(*form, "AlignSlider")->setMaxValue(Count - 1); }
 
     // Three alignment points after the optimizer; point 2 has the quality (7 j) mod 16 at rank j
     // and the difference j / 2 + 1, but for the best of them (rank 9) that was never measured.
@@ -45,8 +47,6 @@ struct StackCutoffsTest : StackPageTest {
         }
         editRun(context.pipeline).model.FrameTable[4].Excluded = true;
     }
-
-    FrameWindows& windows = form->frameWindows;
 };
 
 TEST_F(StackCutoffsTest, CutoffsChooseTheStackListAndTheLimitJumpsToTheSliderEnd) {
@@ -56,73 +56,77 @@ TEST_F(StackCutoffsTest, CutoffsChooseTheStackListAndTheLimitJumpsToTheSliderEnd
     editRun(context.pipeline).model.FrameTable[12].Slots[0].Difference = NotMeasured;
     editRun(context.pipeline).model.FrameTable[3].Excluded = true;
     editRun(context.pipeline).state.ProcessStage = TProcessStage::stFFTSizeSet;  // the labels, not the frame
-    windows.differencecutslider->setValue(500);
+    control<TRxSlider>(*form, "differencecutslider")->setValue(500);
     // The largest difference over the ranks 0..14 passes over the one never measured.
-    EXPECT_EQ(windows.RxLabel4->text(), "Difference Cutoff (green line) (max =15.000) ( % 50)");
+    EXPECT_EQ(control<QLabel>(*form, "RxLabel4")->text(),
+              "Difference Cutoff (green line) (max =15.000) ( % 50)");
 
     // After a stack of the ranks 0..8: half of the largest 8 of the ranks 0..7 lets the ranks
     // 0..2 through, with the one at the cut-off 4 frames; rank 3 has 13 of the best 16.
     editRun(context.pipeline).state.ProcessStage = TProcessStage::stAligned;
     context.pipeline.keepFrameLimit(8);
-    windows.StackSlider->setValue(8);
-    EXPECT_EQ(form->StatusPanels[3]->text(), "Stacksize: 4 Low quality :81.25%");
+    control<TRxSlider>(*form, "StackSlider")->setValue(8);
+    EXPECT_EQ(pieces(*form).StatusPanels[3]->text(), "Stacksize: 4 Low quality :81.25%");
     // The stack graph is open while the stack is made (and shown again by it): the frame limit
     // shows the slider's end, the cut-off stays.
-    form->stackPage->Showstackgraph->setChecked(true);
-    form->stack->ShowstackgraphClick();
-    form->stackPage->Stackbutton->click();
+    control<TPCheck>(*form, "Showstackgraph")->setChecked(true);
+    pieces(*form).stack->ShowstackgraphClick();
+    control<TRxSpeedButton>(*form, "Stackbutton")->click();
     ASSERT_TRUE(context.pipeline.stack().exists());
     EXPECT_EQ(context.pipeline.stack().result.stackList, (std::vector<int>{0, 1, 2}));
-    EXPECT_EQ(windows.StackSlider->Value(), 8);
-    EXPECT_EQ(windows.StackSlider->Tag(), 8);
-    EXPECT_EQ(static_cast<int>(windows.LimitStack->Value()), Count - 1);
+    EXPECT_EQ(control<TRxSlider>(*form, "StackSlider")->Value(), 8);
+    EXPECT_EQ(control<TRxSlider>(*form, "StackSlider")->Tag(), 8);
+    EXPECT_EQ(static_cast<int>(control<TRxSpinEdit>(*form, "LimitStack")->Value()), Count - 1);
 
     // The stack graph: quality and difference per rank, and the cut-offs' lines placed on it.
-    const RegistrationWindows& charts = form->registrationWindows;
-    EXPECT_EQ(charts.FastLineSeries1->SeriesColor, QColor(Qt::red));
-    EXPECT_EQ(charts.FastLineSeries1->Count(), Count);
-    EXPECT_EQ(charts.FastLineSeries2->SeriesColor, QColor(Qt::green));
-    EXPECT_EQ(charts.FastLineSeries2->Count(), Count);
-    const QRect plot = charts.Chart9->plotRect();
-    EXPECT_EQ(charts.StackQuality->x(), plot.right() + 1);  // rank 8 of 8
-    EXPECT_EQ(charts.Stackdifference->y(), plot.top() + std::lrint(plot.height() * 501 / 1002.0));
+    EXPECT_EQ(chartSeries(pieces(*form).registrationWindows, "FastLineSeries1")->SeriesColor,
+              QColor(Qt::red));
+    EXPECT_EQ(chartSeries(pieces(*form).registrationWindows, "FastLineSeries1")->Count(), Count);
+    EXPECT_EQ(chartSeries(pieces(*form).registrationWindows, "FastLineSeries2")->SeriesColor,
+              QColor(Qt::green));
+    EXPECT_EQ(chartSeries(pieces(*form).registrationWindows, "FastLineSeries2")->Count(), Count);
+    const QRect plot = control<TChart>(*form, "Chart9")->plotRect();
+    EXPECT_EQ(control<TRectShape>(*form, "StackQuality")->x(), plot.right() + 1);  // rank 8 of 8
+    EXPECT_EQ(control<TRectShape>(*form, "Stackdifference")->y(),
+              plot.top() + std::lrint(plot.height() * 501 / 1002.0));
 
     // A limit above the last stacked rank takes the slider's end, not that rank.
-    windows.LimitStack->setValue(10);
-    EXPECT_EQ(windows.StackSlider->Value(), Count - 1);
-    EXPECT_EQ(static_cast<int>(windows.LimitStack->Value()), Count - 1);
-    windows.LimitStack->setValue(5);
-    EXPECT_EQ(windows.StackSlider->Value(), 5);
+    control<TRxSpinEdit>(*form, "LimitStack")->setValue(10);
+    EXPECT_EQ(control<TRxSlider>(*form, "StackSlider")->Value(), Count - 1);
+    EXPECT_EQ(static_cast<int>(control<TRxSpinEdit>(*form, "LimitStack")->Value()), Count - 1);
+    control<TRxSpinEdit>(*form, "LimitStack")->setValue(5);
+    EXPECT_EQ(control<TRxSlider>(*form, "StackSlider")->Value(), 5);
 }
 
 TEST_F(StackCutoffsTest, PointSlidersSetTheCutsTheStackReads) {
     optimizedPoints();
-    windows.Alignmentpointstackgraph->setValue(2);
+    control<TRxSpinEdit>(*form, "Alignmentpointstackgraph")->setValue(2);
 
     // Point 2's graph: the 15 frames that are not excluded, best quality first; the unmeasured
     // difference of the best shows as 0.
     const std::vector<double> sorted{15, 14, 13, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0};
-    EXPECT_EQ(windows.FastLineSeries3->SeriesColor, QColor(Qt::red));
-    EXPECT_EQ(windows.FastLineSeries3->values(), sorted);
-    EXPECT_EQ(windows.FastLineSeries4->SeriesColor, QColor(Qt::green));
-    ASSERT_EQ(windows.FastLineSeries4->Count(), 15);
-    EXPECT_EQ(windows.FastLineSeries4->values()[0], 0.0);  // rank 9
-    EXPECT_EQ(windows.FastLineSeries4->values()[1], 2.0);  // rank 2
-    EXPECT_EQ(windows.Series7->SeriesColor, QColor(Qt::yellow));
-    EXPECT_EQ(windows.Series7->Count(), 0);
-    EXPECT_EQ(windows.QUALSliderMalign->MaxValue(), 14);
+    EXPECT_EQ(chartSeries(pieces(*form).frameWindows, "FastLineSeries3")->SeriesColor, QColor(Qt::red));
+    EXPECT_EQ(chartSeries(pieces(*form).frameWindows, "FastLineSeries3")->values(), sorted);
+    EXPECT_EQ(chartSeries(pieces(*form).frameWindows, "FastLineSeries4")->SeriesColor, QColor(Qt::green));
+    ASSERT_EQ(chartSeries(pieces(*form).frameWindows, "FastLineSeries4")->Count(), 15);
+    EXPECT_EQ(chartSeries(pieces(*form).frameWindows, "FastLineSeries4")->values()[0], 0.0);  // rank 9
+    EXPECT_EQ(chartSeries(pieces(*form).frameWindows, "FastLineSeries4")->values()[1], 2.0);  // rank 2
+    EXPECT_EQ(chartSeries(pieces(*form).frameWindows, "Series7")->SeriesColor, QColor(Qt::yellow));
+    EXPECT_EQ(chartSeries(pieces(*form).frameWindows, "Series7")->Count(), 0);
+    EXPECT_EQ(control<TRxSlider>(*form, "QUALSliderMalign")->MaxValue(), 14);
 
     // Half the largest measured difference (8.5 at rank 15), and the fourth best quality.
-    windows.DifSliderMalign->setValue(500);
-    windows.QUALSliderMalign->setValue(3);
+    control<TRxSlider>(*form, "DifSliderMalign")->setValue(500);
+    control<TRxSlider>(*form, "QUALSliderMalign")->setValue(3);
     const PointLimits& points = context.pipeline.points();
     EXPECT_EQ(points.PointDifferenceCut[2], 4.25f);
     EXPECT_EQ(points.PointQualityCut[2], 11.0f);
     EXPECT_EQ(points.PointDifferenceSlider[2], 500);
     EXPECT_EQ(points.PointQualitySlider[2], 3);
     // Of the four best, ranks 9 (0) and 2 (2.0) are within 4.25; 11 of the best 15.
-    EXPECT_EQ(windows.Stackframelabel->text(), "Frames to stack:2\n\rLow quality :73.33%.Dif. cutoff  :4.25");
-    const StackPointSet stacked = form->stack->readStackOptions().Points;
+    EXPECT_EQ(control<QLabel>(*form, "Stackframelabel")->text(),
+              "Frames to stack:2\n\rLow quality :73.33%.Dif. cutoff  :4.25");
+    const StackPointSet stacked = pieces(*form).stack->readStackOptions().Points;
     EXPECT_TRUE(stacked.MultiPointMode);
     EXPECT_EQ(stacked.Alignpoints, 3);
     EXPECT_EQ(stacked.PointDifferenceCut[2], 4.25f);
@@ -130,16 +134,16 @@ TEST_F(StackCutoffsTest, PointSlidersSetTheCutsTheStackReads) {
 
     // Point 3 with Multi-Quantity: only one frame reaches its quality floor, the slider still
     // has a range; back on point 2 the sliders return to where they were.
-    form->optimizePage->MultiAlign->setItemIndex(1);
+    control<TRadioGroup>(*form, "MultiAlign")->setItemIndex(1);
     editRun(context.pipeline).points.PointQualityCutInit[3] = 100.0f;
     editRun(context.pipeline).model.FrameTable[6].Slots[3].Quality = 200.0f;
-    windows.Alignmentpointstackgraph->setValue(3);
-    EXPECT_EQ(windows.FastLineSeries3->Count(), 1);
-    EXPECT_EQ(windows.QUALSliderMalign->MaxValue(), 1);
-    form->optimizePage->MultiAlign->setItemIndex(0);
-    windows.Alignmentpointstackgraph->setValue(2);
-    EXPECT_EQ(windows.DifSliderMalign->Value(), 500);
-    EXPECT_EQ(windows.QUALSliderMalign->Value(), 3);
+    control<TRxSpinEdit>(*form, "Alignmentpointstackgraph")->setValue(3);
+    EXPECT_EQ(chartSeries(pieces(*form).frameWindows, "FastLineSeries3")->Count(), 1);
+    EXPECT_EQ(control<TRxSlider>(*form, "QUALSliderMalign")->MaxValue(), 1);
+    control<TRadioGroup>(*form, "MultiAlign")->setItemIndex(0);
+    control<TRxSpinEdit>(*form, "Alignmentpointstackgraph")->setValue(2);
+    EXPECT_EQ(control<TRxSlider>(*form, "DifSliderMalign")->Value(), 500);
+    EXPECT_EQ(control<TRxSlider>(*form, "QUALSliderMalign")->Value(), 3);
 }
 
 TEST_F(StackCutoffsTest, GraphWithPointsStartsFromTheLargestPointStack) {
@@ -148,26 +152,26 @@ TEST_F(StackCutoffsTest, GraphWithPointsStartsFromTheLargestPointStack) {
     editRun(context.pipeline).points.PointLimitCount[1] = 9;
     editRun(context.pipeline).points.PointLimitCount[2] = 12;
     editRun(context.pipeline).points.PointLimitCount[3] = 5;
-    form->stackPage->Showstackgraph->setChecked(true);
-    form->stack->ShowstackgraphClick();
+    control<TPCheck>(*form, "Showstackgraph")->setChecked(true);
+    pieces(*form).stack->ShowstackgraphClick();
 
-    EXPECT_EQ(windows.StackSlider->MaxValue(), 12);
-    EXPECT_EQ(windows.StackSlider->Value(), 12);
-    EXPECT_FALSE(form->registrationWindows.FastLineSeries2->Active);
-    EXPECT_EQ(windows.Alignmentpointstackgraph->MaxValue(), 3);
+    EXPECT_EQ(control<TRxSlider>(*form, "StackSlider")->MaxValue(), 12);
+    EXPECT_EQ(control<TRxSlider>(*form, "StackSlider")->Value(), 12);
+    EXPECT_FALSE(chartSeries(pieces(*form).registrationWindows, "FastLineSeries2")->Active);
+    EXPECT_EQ(control<TRxSpinEdit>(*form, "Alignmentpointstackgraph")->MaxValue(), 3);
     // Every point follows the global cut-off within its own graph of 15 frames.
     for (int p = 1; p <= 3; ++p) EXPECT_EQ(context.pipeline.points().PointLimitCount[p], 12) << p;
-    EXPECT_EQ(form->StatusPanels[3]->text(), "Stacksize : 13 Frames");
+    EXPECT_EQ(pieces(*form).StatusPanels[3]->text(), "Stacksize : 13 Frames");
 }
 
 TEST_F(StackCutoffsTest, StackDepthViewShowsTheWeightsAndThePoints) {
-    form->stackPage->Stackbutton->click();
+    control<TRxSpeedButton>(*form, "Stackbutton")->click();
     ASSERT_TRUE(context.pipeline.stack().exists());
     editRun(context.pipeline).alignPoints.Alignpoints = 2;
     editRun(context.pipeline).alignPoints.PointPos[1] = {10, 12};
     editRun(context.pipeline).alignPoints.PointFFTSize[1] = 8;
-    form->alignPage->Showalignpoints->setChecked(true);
-    form->waveletPage->Showstackcount->click();
+    control<TPCheck>(*form, "Showalignpoints")->setChecked(true);
+    control<TRxSpeedButton>(*form, "Showstackcount")->click();
 
     // Every pixel took all 16 frames: the largest weight, white; point 1's box in lime.
     const Bitmap24& depth = context.pipeline.wavelet().ProcessPicture;
@@ -194,14 +198,14 @@ TEST_F(StackCutoffsTest, PointCutoffsAreRedrawnOnTheOptimizePageAndOpenedForANew
 
     // Back on the Optimize page each point's cut is applied again from its remembered position
     // (point 2's fourth best quality is 11), and the stack slider reaches to the last point's.
-    form->shell->selectTab(1);
+    pieces(*form).shell->selectTab(1);
     EXPECT_EQ(context.pipeline.points().PointQualityCut[2], 11.0f);
-    EXPECT_EQ(windows.StackSlider->MaxValue(), 7);
+    EXPECT_EQ(control<TRxSlider>(*form, "StackSlider")->MaxValue(), 7);
 
     // Before a second alignment pass every point's cut opens to its whole graph of 15 frames.
-    form->stack->openPointCutoffs();
+    pieces(*form).stack->openPointCutoffs();
     for (int p = 1; p <= 3; ++p) EXPECT_EQ(context.pipeline.points().PointQualitySlider[p], 14) << p;
-    EXPECT_EQ(windows.StackSlider->MaxValue(), 14);
+    EXPECT_EQ(control<TRxSlider>(*form, "StackSlider")->MaxValue(), 14);
 }
 
 }  // namespace kestrave::test

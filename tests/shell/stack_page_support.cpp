@@ -4,6 +4,7 @@
 #include <QLabel>
 
 #include "shell/pages/frame_windows.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/stack_page.h"
 #include "shell/speed_bar.h"
 #include "widgets/slider.h"
@@ -28,11 +29,11 @@ StackPageTest::StackPageTest() {
 
     frames.kind = FrameSamples::Bitmap;
     fillFrames(100.0f);
-    form->stack->setFrameSourceFactory([this] { return std::make_unique<ForwardingSource>(frames); });
+    pieces(*form).stack->setFrameSourceFactory([this] { return std::make_unique<ForwardingSource>(frames); });
     // The stack count's range is the run's; the slider shows it.
     context.pipeline.setStackCountRange(Count - 1);
     context.pipeline.keepFrameLimit(Count - 1);
-    form->frameWindows.StackSlider->setValue(Count - 1);
+    control<TRxSlider>(*form, "StackSlider")->setValue(Count - 1);
 }
 
 void StackPageTest::fillFrames(float level) {
@@ -42,13 +43,13 @@ void StackPageTest::fillFrames(float level) {
 void StackPageTest::cancelOnRead(int frame) {
     frames.onRead = [this, frame](int read) {
         if (read == frame)
-            QMetaObject::invokeMethod(form->Speedbar->Cancelbutton, &QAbstractButton::click,
+            QMetaObject::invokeMethod(pieces(*form).Speedbar->Cancelbutton, &QAbstractButton::click,
                                       Qt::QueuedConnection);
     };
 }
 
 QImage StackPageTest::shownPicture() const {
-    return form->stackPage->Stackimage->pixmap().toImage();
+    return control<QLabel>(*form, "Stackimage")->pixmap().toImage();
 }
 
 int StackPageTest::shownGrey(int x, int y) const {

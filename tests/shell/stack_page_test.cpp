@@ -14,6 +14,7 @@
 #include "shell/controllers/input_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/stack_page.h"
 #include "shell/tab_strip.h"
@@ -40,61 +41,61 @@ bool shown(const ScriptedPresenter& presenter, const std::string& caption, const
 }  // namespace
 
 TEST_F(StackPageTest, StackButtonStacksShowsTheStackAndOpensTheLaterPages) {
-    StackPage& page = *form->stackPage;
-    form->frameWindows.StackSlider->setValue(3);  // ranks 0..3
-    page.Stackbutton->click();
+    StackPage& page = *pieces(*form).stackPage;
+    control<TRxSlider>(*form, "StackSlider")->setValue(3);  // ranks 0..3
+    control<TRxSpeedButton>(page, "Stackbutton")->click();
 
     ASSERT_TRUE(context.pipeline.stack().exists());
     EXPECT_EQ(context.pipeline.state().progstatus, TProgStatus::psStacked);
     EXPECT_EQ(context.pipeline.state().activepage, TMainTab::tabFinal);
     EXPECT_TRUE(context.shell.WaveletTabPending);
     EXPECT_TRUE(context.shell.WaveletPagePending);
-    EXPECT_EQ(form->Tabpages->currentIndex(), 2);
-    EXPECT_EQ(form->PageControl1->currentWidget(), static_cast<QWidget*>(&page));
+    EXPECT_EQ(pieces(*form).Tabpages->currentIndex(), 2);
+    EXPECT_EQ(pieces(*form).PageControl1->currentWidget(), static_cast<QWidget*>(&page));
     EXPECT_EQ(context.pipeline.stack().result.stackList, (std::vector<int>{0, 1, 2, 3}));
-    EXPECT_EQ(form->frameWindows.StackSlider->Tag(), 3);
-    EXPECT_EQ(form->StatusPanels[3]->text(), "Stack size (n=4) - (40x30)");
+    EXPECT_EQ(control<TRxSlider>(*form, "StackSlider")->Tag(), 3);
+    EXPECT_EQ(pieces(*form).StatusPanels[3]->text(), "Stack size (n=4) - (40x30)");
     const QImage picture = shownPicture();
     EXPECT_EQ(picture.size(), QSize(Width, Height));
     EXPECT_EQ(shownGrey(0, 0), 100);
     EXPECT_EQ(shownGrey(Width - 1, Height - 1), 100);
     // Everything the run switched off for its time is back.
     EXPECT_TRUE(page.isEnabled());
-    EXPECT_TRUE(form->Tabpages->isEnabled());
-    EXPECT_TRUE(form->optimizePage->glPageControl2->isEnabled());
-    EXPECT_TRUE(page.Savebutton->isEnabled());
-    EXPECT_FALSE(page.Stacklabel->isVisible());
+    EXPECT_TRUE(pieces(*form).Tabpages->isEnabled());
+    EXPECT_TRUE(control<QTabWidget>(*form, "glPageControl2")->isEnabled());
+    EXPECT_TRUE(control<TRxSpeedButton>(page, "Savebutton")->isEnabled());
+    EXPECT_FALSE(control<QLabel>(page, "Stacklabel")->isVisible());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_TRUE(messages.shown.empty());
 
     // The page's options reach the run: a resampled stack of factor 2, then a drizzled one of
     // factor 3 (ticking Drizzling unticks Resampled and sizes the canvas).
-    page.ResampleSpin->setValue(2.0);
-    page.Resampled->setChecked(true);
-    form->stack->ResampledClick();
-    page.Stackbutton->click();
+    control<TRxSpinEdit>(page, "ResampleSpin")->setValue(2.0);
+    control<TPCheck>(page, "Resampled")->setChecked(true);
+    pieces(*form).stack->ResampledClick();
+    control<TRxSpeedButton>(page, "Stackbutton")->click();
     EXPECT_EQ(shownPicture().size(), QSize(2 * Width - 1, 2 * Height - 1));
     EXPECT_EQ(context.pipeline.model().ImageWidth, 2 * Width - 1);
-    EXPECT_FALSE(form->optimizePage->Restartalign->isVisible());
+    EXPECT_FALSE(control<TRxSpeedButton>(*form, "Restartalign")->isVisible());
 
-    page.Drizzlefact->setValue(3.0);
-    page.Drizzling->setChecked(true);
-    form->stack->DrizzlingClick();
-    EXPECT_FALSE(page.Resampled->Checked());
-    page.Stackbutton->click();
+    control<TRxSpinEdit>(page, "Drizzlefact")->setValue(3.0);
+    control<TPCheck>(page, "Drizzling")->setChecked(true);
+    pieces(*form).stack->DrizzlingClick();
+    EXPECT_FALSE(control<TPCheck>(page, "Resampled")->Checked());
+    control<TRxSpeedButton>(page, "Stackbutton")->click();
     EXPECT_EQ(shownPicture().size(), QSize(3 * Width - 1, 3 * Height - 1));
 }
 
 TEST_F(StackPageTest, CancelDuringTheStackKeepsThePreviousStack) {
-    StackPage& page = *form->stackPage;
-    page.Stackbutton->click();
+    StackPage& page = *pieces(*form).stackPage;
+    control<TRxSpeedButton>(page, "Stackbutton")->click();
     ASSERT_TRUE(context.pipeline.stack().exists());
     context.shell.WaveletTabPending = false;
 
     fillFrames(200.0f);
     cancelOnRead(6);
     messages.reply(mrYes);
-    page.Stackbutton->click();
+    control<TRxSpeedButton>(page, "Stackbutton")->click();
 
     EXPECT_TRUE(shown(messages, "Cancelling ...", "Do you want to cancel ?"));
     EXPECT_EQ(shownGrey(5, 5), 100);
@@ -102,19 +103,19 @@ TEST_F(StackPageTest, CancelDuringTheStackKeepsThePreviousStack) {
     EXPECT_FLOAT_EQ(context.pipeline.images().StackPlanes[1][5][5], 100.0f);
     EXPECT_FALSE(context.shell.WaveletTabPending);
     EXPECT_TRUE(page.isEnabled());
-    EXPECT_TRUE(form->Tabpages->isEnabled());
-    EXPECT_FALSE(page.Stacklabel->isVisible());
+    EXPECT_TRUE(pieces(*form).Tabpages->isEnabled());
+    EXPECT_FALSE(control<QLabel>(page, "Stacklabel")->isVisible());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
     // The next stack runs to its end again.
     frames.onRead = nullptr;
-    page.Stackbutton->click();
+    control<TRxSpeedButton>(page, "Stackbutton")->click();
     EXPECT_EQ(shownGrey(5, 5), 200);
 }
 
 TEST_F(StackPageTest, RefusalsAndFailuresReportAndLeaveTheStackAsItWas) {
-    StackPage& page = *form->stackPage;
-    page.Stackbutton->click();
+    StackPage& page = *pieces(*form).stackPage;
+    control<TRxSpeedButton>(page, "Stackbutton")->click();
     ASSERT_TRUE(context.pipeline.stack().exists());
     context.shell.WaveletTabPending = false;
     fillFrames(200.0f);
@@ -122,7 +123,7 @@ TEST_F(StackPageTest, RefusalsAndFailuresReportAndLeaveTheStackAsItWas) {
     // Every frame excluded: nothing is read.
     for (int i = 0; i < Count; ++i) editRun(context.pipeline).model.FrameTable[i].Excluded = true;
     const int readsBefore = frames.reads.load();
-    page.Stackbutton->click();
+    control<TRxSpeedButton>(page, "Stackbutton")->click();
     EXPECT_TRUE(shown(messages, "Stacking", "No frames to stack, please change slider(s)"));
     EXPECT_EQ(frames.reads.load(), readsBefore);
     for (int i = 0; i < Count; ++i) editRun(context.pipeline).model.FrameTable[i].Excluded = false;
@@ -131,7 +132,7 @@ TEST_F(StackPageTest, RefusalsAndFailuresReportAndLeaveTheStackAsItWas) {
     frames.onRead = [](int frame) {
         if (frame == 3) throw FileError("Frame 3 is truncated.");
     };
-    page.Stackbutton->click();
+    control<TRxSpeedButton>(page, "Stackbutton")->click();
     EXPECT_TRUE(shown(messages, "Stacking", "Frame 3 is truncated."));
     EXPECT_EQ(shownGrey(5, 5), 100);
     EXPECT_FLOAT_EQ(context.pipeline.images().StackPlanes[1][5][5], 100.0f);
@@ -141,10 +142,10 @@ TEST_F(StackPageTest, RefusalsAndFailuresReportAndLeaveTheStackAsItWas) {
 
     // A dark frame of another size than the frames is switched off, and its box unchecked.
     frames.onRead = nullptr;
-    form->alignPage->Usedarkframe->setChecked(true);
-    page.Stackbutton->click();
+    control<TPCheck>(*form, "Usedarkframe")->setChecked(true);
+    control<TRxSpeedButton>(page, "Stackbutton")->click();
     EXPECT_TRUE(shown(messages, "Imagesize error", " darkframe size does not match imagesize !!"));
-    EXPECT_FALSE(form->alignPage->Usedarkframe->Checked());
+    EXPECT_FALSE(control<TPCheck>(*form, "Usedarkframe")->Checked());
     EXPECT_EQ(shownGrey(5, 5), 200);
 }
 
@@ -158,8 +159,8 @@ struct SerStackTest : ShellWindowTest {
         options.height = 16;
         options.frames = Frames;
         const fs::path file = writeSampleRecording(dir.path(), options, "planet.ser").path;
-        form->input->chooseInput = [file] { return ChosenInput{{file.string()}, InputFilter::SER}; };
-        form->input->SelectFileButtonClick();
+        pieces(*form).input->chooseInput = [file] { return ChosenInput{{file.string()}, InputFilter::SER}; };
+        pieces(*form).input->SelectFileButtonClick();
         // Ranked as the alignment leaves it: the best frame first, each with its difference.
         FrameModel& model = editRun(context.pipeline).model;
         model.FramesRanked = true;
@@ -171,35 +172,35 @@ struct SerStackTest : ShellWindowTest {
         }
         editRun(context.pipeline).state.ProcessStage = TProcessStage::stAligned;
         editRun(context.pipeline).state.activepage = TMainTab::tabStack;
-        form->stackPage->Stackbutton->setEnabled(true);
+        control<TRxSpeedButton>(*form, "Stackbutton")->setEnabled(true);
     }
     QImage shownPicture() const {
-        return form->stackPage->Stackimage->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
+        return control<QLabel>(*form, "Stackimage")->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
     }
     QImage previewPicture() const {
         return bitmapView(context.pipeline.input().PreviewBitmap).convertToFormat(QImage::Format_RGB32);
     }
 
     TempDir dir;
-    FrameWindows& windows = form->frameWindows;
 };
 
 TEST_F(SerStackTest, CutoffsShowTheFrameTheStackSizeAndItsQuality) {
-    ASSERT_EQ(windows.StackSlider->MaxValue(), Frames - 1);
+    ASSERT_EQ(control<TRxSlider>(*form, "StackSlider")->MaxValue(), Frames - 1);
     editRun(context.pipeline).model.FrameTable[Frames - 1 - 2].Excluded = true;  // the frame at rank 2
-    StackPage& page = *form->stackPage;
-    const auto shapeColour = [&] { return page.stackshape->Brush().color(); };
+    StackPage& page = *pieces(*form).stackPage;
+    const auto shapeColour = [&] { return control<TRectShape>(page, "stackshape")->Brush().color(); };
     // The box's feature, and the shift of frame 2 (at rank 5).
     editRun(context.pipeline).alignPoints.PointPos[1] = {12, 8};
     editRun(context.pipeline).model.FrameTable[2].Slots[0].X = 2;
     editRun(context.pipeline).model.FrameTable[2].Slots[0].Y = -1;
 
-    windows.StackSlider->setValue(5);
+    control<TRxSlider>(*form, "StackSlider")->setValue(5);
     // Ranks 0..4 less the excluded one, and the frame at the cut-off itself; the quality of rank
     // 4 is 4 of the best 8.
-    EXPECT_EQ(form->StatusPanels[3]->text(), "Stacksize: 5 Low quality :50.00%");
+    EXPECT_EQ(pieces(*form).StatusPanels[3]->text(), "Stacksize: 5 Low quality :50.00%");
     EXPECT_EQ(shapeColour(), QColor(0, 0x80, 0));
-    EXPECT_EQ(windows.RxLabel4->text(), "Difference Cutoff (green line) (max =1.000) ( % 100)");
+    EXPECT_EQ(control<QLabel>(*form, "RxLabel4")->text(),
+              "Difference Cutoff (green line) (max =1.000) ( % 100)");
     // The frame at rank 5 (frame 2) is read into the preview and shown on the stack picture.
     EXPECT_NE(form->windowTitle().toStdString().find("planet.ser 2"), std::string::npos)
         << form->windowTitle().toStdString();
@@ -209,31 +210,33 @@ TEST_F(SerStackTest, CutoffsShowTheFrameTheStackSizeAndItsQuality) {
     EXPECT_EQ(shown.pixel(19, 7), qRgb(255, 255, 0));
     EXPECT_EQ(shown.pixel(14, 7), preview.pixel(14, 7));
     EXPECT_EQ(shown.copy(0, 0, 8, 16), preview.copy(0, 0, 8, 16));
-    EXPECT_EQ(form->alignPage->PreviewImage->pixmap().toImage().convertToFormat(QImage::Format_RGB32),
-              previewPicture());
+    EXPECT_EQ(
+        control<QLabel>(*form, "PreviewImage")->pixmap().toImage().convertToFormat(QImage::Format_RGB32),
+        previewPicture());
 
-    windows.StackSlider->setValue(2);
+    control<TRxSlider>(*form, "StackSlider")->setValue(2);
     EXPECT_EQ(shapeColour(), QColor(Qt::red));
     EXPECT_NE(form->windowTitle().toStdString().find("planet.ser 5"), std::string::npos);
 
     // Half the largest difference lets no other frame through.
-    windows.StackSlider->setValue(5);
-    windows.differencecutslider->setValue(500);
-    EXPECT_EQ(form->StatusPanels[3]->text(), "Stacksize: 1 Low quality :100.00%");
+    control<TRxSlider>(*form, "StackSlider")->setValue(5);
+    control<TRxSlider>(*form, "differencecutslider")->setValue(500);
+    EXPECT_EQ(pieces(*form).StatusPanels[3]->text(), "Stacksize: 1 Low quality :100.00%");
 
     // The frame limit sets the quality cut-off; above the range it takes the range's end.
-    windows.LimitStack->setValue(3);
-    EXPECT_EQ(windows.StackSlider->Value(), 3);
-    windows.LimitStack->setValue(100);
-    EXPECT_EQ(windows.StackSlider->Value(), Frames - 1);
-    EXPECT_EQ(static_cast<int>(windows.LimitStack->Value()), Frames - 1);
+    control<TRxSpinEdit>(*form, "LimitStack")->setValue(3);
+    EXPECT_EQ(control<TRxSlider>(*form, "StackSlider")->Value(), 3);
+    control<TRxSpinEdit>(*form, "LimitStack")->setValue(100);
+    EXPECT_EQ(control<TRxSlider>(*form, "StackSlider")->Value(), Frames - 1);
+    EXPECT_EQ(static_cast<int>(control<TRxSpinEdit>(*form, "LimitStack")->Value()), Frames - 1);
 }
 
 TEST_F(SerStackTest, StackingOneFrameOfTheSerFileGivesItsSamples) {
-    windows.StackSlider->setValue(0);  // the best frame alone (frame 7), read by the slider
+    control<TRxSlider>(*form, "StackSlider")
+        ->setValue(0);  // the best frame alone (frame 7), read by the slider
     const T2dArrays samples = context.pipeline.images().RawFramePlane;
     messages.reply(mrYes);  // " Only one frame to stack, continue ??? "
-    form->stackPage->Stackbutton->click();
+    control<TRxSpeedButton>(*form, "Stackbutton")->click();
 
     ASSERT_TRUE(context.pipeline.stack().exists());
     EXPECT_EQ(context.pipeline.stack().result.stackList, std::vector<int>{Frames - 1});

@@ -24,6 +24,7 @@
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
 #include "shell/pages/language_box.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
@@ -58,8 +59,8 @@ struct StartedWindow {
     std::unique_ptr<TMainForm> form;
     StartupOutcome outcome;
 
-    AlignPage& align() { return *form->alignPage; }
-    WaveletPage& wavelet() { return *form->waveletPage; }
+    AlignPage& align() { return *pieces(*form).alignPage; }
+    WaveletPage& wavelet() { return *pieces(*form).waveletPage; }
 };
 
 struct Startup : ::testing::Test {
@@ -101,42 +102,46 @@ TEST_F(Startup, AFreshStartCreatesTheSettingsFilesAndShowsTheDefaults) {
     EXPECT_EQ(formValue("CopyAlignmethods_ItemIndex"), "4");
 
     EXPECT_EQ(form.windowTitle(), "Kestrave V 4.0 ");
-    EXPECT_EQ(form.aboutPage->logolabel->text(), "Kestrave V 4.0 ");
-    EXPECT_EQ(form.PageControl1->currentWidget(), form.alignPage);
-    EXPECT_TRUE(run->align().AlignSlider->isHidden());
+    EXPECT_EQ(control<QLabel>(form, "logolabel")->text(), "Kestrave V 4.0 ");
+    EXPECT_EQ(pieces(form).PageControl1->currentWidget(), pieces(form).alignPage);
+    EXPECT_TRUE(control<TRxSlider>(run->align(), "AlignSlider")->isHidden());
 
     // Processing area 512 and its layer planes with their start-up margin; a 2 x 2 section.
-    EXPECT_EQ(run->wavelet().Processarea->currentIndex(), 2);
+    EXPECT_EQ(control<QComboBox>(run->wavelet(), "Processarea")->currentIndex(), 2);
     EXPECT_EQ(context.pipeline.images().ProcessAreaSize, 512);
     EXPECT_EQ(context.pipeline.images().LayerPlanes[6][2].xCount(), 517);
     EXPECT_EQ(context.pipeline.images().AllocWidth, 2);
     EXPECT_EQ(context.pipeline.images().DarkPlanes[2].xCount(), 2);
 
-    EXPECT_EQ(form.stackPage->ResampleMethod->currentIndex(), 0);
-    EXPECT_EQ(form.optimizePage->Filtertype->currentIndex(), 0);
-    EXPECT_EQ(form.stackPage->Stackfiltermethod->currentIndex(), 0);
-    EXPECT_EQ(run->align().QualityMethodCombo->count(), 5);
-    EXPECT_EQ(run->align().QualityMethodCombo->currentText(), "Gradient");
-    EXPECT_EQ(run->align().CopyAlignmethods->ItemIndex(), 4);
+    EXPECT_EQ(control<QComboBox>(form, "ResampleMethod")->currentIndex(), 0);
+    EXPECT_EQ(control<QComboBox>(form, "Filtertype")->currentIndex(), 0);
+    EXPECT_EQ(control<QComboBox>(form, "Stackfiltermethod")->currentIndex(), 0);
+    EXPECT_EQ(control<QComboBox>(run->align(), "QualityMethodCombo")->count(), 5);
+    EXPECT_EQ(control<QComboBox>(run->align(), "QualityMethodCombo")->currentText(), "Gradient");
+    EXPECT_EQ(control<TRadioGroup>(run->align(), "CopyAlignmethods")->ItemIndex(), 4);
 
     WaveletPage& wavelet = run->wavelet();
-    EXPECT_EQ(wavelet.RedLRGBslider->Value(), 299);
-    EXPECT_EQ(wavelet.GreenLRGBSlider->Value(), 587);
-    EXPECT_EQ(wavelet.BlueLRGBSlider->Value(), 114);
+    EXPECT_EQ(control<TRxSlider>(wavelet, "RedLRGBslider")->Value(), 299);
+    EXPECT_EQ(control<TRxSlider>(wavelet, "GreenLRGBSlider")->Value(), 587);
+    EXPECT_EQ(control<TRxSlider>(wavelet, "BlueLRGBSlider")->Value(), 114);
     EXPECT_FLOAT_EQ(context.pipeline.state().LRGBWeights[0], 0.299f);
     EXPECT_EQ(context.pipeline.state().RGBBalance, (std::array<float, 3>{1.0f, 1.0f, 1.0f}));
-    for (TRxSlider* layer : {wavelet.Layer1slider, wavelet.Layer2slider, wavelet.Layer3slider,
-                             wavelet.Layer4slider, wavelet.Layer5slider, wavelet.Layer6slider})
+    for (TRxSlider* layer :
+         {control<TRxSlider>(wavelet, "Layer1slider"), control<TRxSlider>(wavelet, "Layer2slider"),
+          control<TRxSlider>(wavelet, "Layer3slider"), control<TRxSlider>(wavelet, "Layer4slider"),
+          control<TRxSlider>(wavelet, "Layer5slider"), control<TRxSlider>(wavelet, "Layer6slider")})
         EXPECT_EQ(layer->Value(), 10);
-    for (TPCheck* layer : {wavelet.Layer1checkbox, wavelet.Layer2checkbox, wavelet.Layer3checkbox,
-                           wavelet.layer4checkbox, wavelet.layer5checkbox, wavelet.layer6checkbox})
+    for (TPCheck* layer :
+         {control<TPCheck>(wavelet, "Layer1checkbox"), control<TPCheck>(wavelet, "Layer2checkbox"),
+          control<TPCheck>(wavelet, "Layer3checkbox"), control<TPCheck>(wavelet, "layer4checkbox"),
+          control<TPCheck>(wavelet, "layer5checkbox"), control<TPCheck>(wavelet, "layer6checkbox")})
         EXPECT_TRUE(layer->Checked());
-    EXPECT_EQ(wavelet.ContrastSlider->Value(), 250);
-    EXPECT_EQ(wavelet.BrightnessSlider->Value(), 0);
-    EXPECT_EQ(form.waveletTools.gamma->Gamma1spin->Value(), 1.0L);
-    EXPECT_EQ(form.waveletTools.filter->Waveletcentrelabel->text(), "Wavelet centre: 50");
-    EXPECT_TRUE(wavelet.Processbutton->isEnabled());
-    EXPECT_FALSE(run->align().LRGB->isEnabled()) << "LRGB needs a colour stack";
+    EXPECT_EQ(control<TRxSlider>(wavelet, "ContrastSlider")->Value(), 250);
+    EXPECT_EQ(control<TRxSlider>(wavelet, "BrightnessSlider")->Value(), 0);
+    EXPECT_EQ(control<TRxSpinEdit>(form, "Gamma1spin")->Value(), 1.0L);
+    EXPECT_EQ(control<QLabel>(form, "Waveletcentrelabel")->text(), "Wavelet centre: 50");
+    EXPECT_TRUE(control<TRxSpeedButton>(wavelet, "Processbutton")->isEnabled());
+    EXPECT_FALSE(control<TPCheck>(run->align(), "LRGB")->isEnabled()) << "LRGB needs a colour stack";
 
     // The pipeline's defaults and tables.
     EXPECT_EQ(context.pipeline.state().Kernel3x3, DefaultKernel3x3);
@@ -150,7 +155,7 @@ TEST_F(Startup, AFreshStartCreatesTheSettingsFilesAndShowsTheDefaults) {
     EXPECT_NEAR((*context.pipeline.wavelet().GammaTable)[15000], 0.5, 0.004);
     EXPECT_EQ(context.pipeline.curves().GammaSpline.NumberOfPoints(), 3);
     EXPECT_EQ(context.pipeline.curves().HueSpline.NumberOfPoints(), 9);
-    EXPECT_EQ(run->align().FFTsizeGroup->ItemIndex(), 0);
+    EXPECT_EQ(control<TRadioGroup>(run->align(), "FFTsizeGroup")->ItemIndex(), 0);
     EXPECT_EQ(context.pipeline.fft().FFTSize, 32);
     EXPECT_EQ(context.pipeline.registration().BoxLeft, 160);
     EXPECT_EQ(context.pipeline.registration().BoxTop, 128);
@@ -160,12 +165,12 @@ TEST_F(Startup, AFreshStartCreatesTheSettingsFilesAndShowsTheDefaults) {
     ASSERT_NE(context.regSettings, nullptr);
 
     // The codec list, the memory read-out and the dialogs.
-    EXPECT_TRUE(form.aboutPage->Memo1->toPlainText().contains("vidc.MJPG"));
-    EXPECT_TRUE(form.aboutPage->Label22->text().startsWith("Memory used :"));
-    EXPECT_EQ(form.dialogs.Addbitmapdialog.Title, "Open file(s)");
-    EXPECT_EQ(form.dialogs.Addbitmapdialog.FilterIndex, 1);
-    EXPECT_EQ(form.dialogs.Addbitmapdialog.InitialDir, cwd);
-    EXPECT_EQ(form.wavelet->loadwaveletdialog.InitialDir, ProgramDir());
+    EXPECT_TRUE(control<QPlainTextEdit>(form, "Memo1")->toPlainText().contains("vidc.MJPG"));
+    EXPECT_TRUE(control<QLabel>(form, "Label22")->text().startsWith("Memory used :"));
+    EXPECT_EQ(pieces(form).dialogs.Addbitmapdialog.Title, "Open file(s)");
+    EXPECT_EQ(pieces(form).dialogs.Addbitmapdialog.FilterIndex, 1);
+    EXPECT_EQ(pieces(form).dialogs.Addbitmapdialog.InitialDir, cwd);
+    EXPECT_EQ(pieces(form).wavelet->loadwaveletdialog.InitialDir, ProgramDir());
 }
 
 TEST_F(Startup, ASecondStartRestoresWhatTheFirstStored) {
@@ -178,16 +183,16 @@ TEST_F(Startup, ASecondStartRestoresWhatTheFirstStored) {
         form.setGeometry(40, 30, 500, 400);
         placed = form.normalGeometry();
         placedCorner = form.frameGeometry().topLeft();
-        first->wavelet().HoldProcesarea->setChecked(true);
-        first->wavelet().Processarea->setCurrentIndex(3);
-        form.stackPage->ResampleMethod->setCurrentIndex(2);
-        first->align().FFTsizeGroup->setItemIndex(3);
-        first->align().QualityMethodCombo->setCurrentIndex(1);
-        first->align().CopyAlignmethods->setItemIndex(1);
-        first->align().Colourstack->setChecked(true);
-        first->align().Usedarkframe->setChecked(true);
-        first->wavelet().Autoprocessbox->setChecked(true);
-        form.tools.SelectFrameswindow->move(33, 44);
+        control<TPCheck>(first->wavelet(), "HoldProcesarea")->setChecked(true);
+        control<QComboBox>(first->wavelet(), "Processarea")->setCurrentIndex(3);
+        control<QComboBox>(form, "ResampleMethod")->setCurrentIndex(2);
+        control<TRadioGroup>(first->align(), "FFTsizeGroup")->setItemIndex(3);
+        control<QComboBox>(first->align(), "QualityMethodCombo")->setCurrentIndex(1);
+        control<TRadioGroup>(first->align(), "CopyAlignmethods")->setItemIndex(1);
+        control<TPCheck>(first->align(), "Colourstack")->setChecked(true);
+        control<TPCheck>(first->align(), "Usedarkframe")->setChecked(true);
+        control<TPCheck>(first->wavelet(), "Autoprocessbox")->setChecked(true);
+        pieces(form).tools.SelectFrameswindow->move(33, 44);
         ASSERT_TRUE(form.close());
     }
     EXPECT_EQ(formValue("Processarea_Text"), "256");
@@ -202,32 +207,33 @@ TEST_F(Startup, ASecondStartRestoresWhatTheFirstStored) {
     EXPECT_EQ(placed.topLeft(), QPoint(40, 30));
     EXPECT_EQ(form.pos(), placedCorner);
     EXPECT_EQ(form.size(), QSize(std::min(placed.width(), screenWidth - placedCorner.x()), placed.height()));
-    EXPECT_EQ(second->wavelet().Processarea->currentIndex(), 3);
+    EXPECT_EQ(control<QComboBox>(second->wavelet(), "Processarea")->currentIndex(), 3);
     EXPECT_EQ(context.pipeline.images().ProcessAreaSize, 256);
     EXPECT_EQ(context.pipeline.images().LayerPlanes[0][0].xCount(), 261);
-    EXPECT_EQ(form.stackPage->ResampleMethod->currentText(), "Lanczos");
-    EXPECT_EQ(second->align().FFTsizeGroup->ItemIndex(), 3);
+    EXPECT_EQ(control<QComboBox>(form, "ResampleMethod")->currentText(), "Lanczos");
+    EXPECT_EQ(control<TRadioGroup>(second->align(), "FFTsizeGroup")->ItemIndex(), 3);
     EXPECT_EQ(context.pipeline.fft().FFTSize, 256);
     EXPECT_EQ(context.pipeline.registration().BoxLeft, 48);
     EXPECT_EQ(context.pipeline.registration().BoxTop, 16);
-    EXPECT_EQ(second->align().QualityMethodCombo->currentText(), "Human");
+    EXPECT_EQ(control<QComboBox>(second->align(), "QualityMethodCombo")->currentText(), "Human");
     // A colour stack enables both LRGB switches and the wavelet page's colour processing.
-    EXPECT_TRUE(second->align().LRGB->isEnabled());
-    EXPECT_TRUE(second->wavelet().LRGB2->isEnabled());
-    EXPECT_TRUE(second->wavelet().Colourprocess2->Checked());
+    EXPECT_TRUE(control<TPCheck>(second->align(), "LRGB")->isEnabled());
+    EXPECT_TRUE(control<TPCheck>(second->wavelet(), "LRGB2")->isEnabled());
+    EXPECT_TRUE(control<TPCheck>(second->wavelet(), "Colourprocess2")->Checked());
     // Auto-processing makes the Process button unnecessary.
-    EXPECT_FALSE(second->wavelet().Processbutton->isEnabled());
-    EXPECT_TRUE(second->wavelet().Showbuttonp3->isHidden());
+    EXPECT_FALSE(control<TRxSpeedButton>(second->wavelet(), "Processbutton")->isEnabled());
+    EXPECT_TRUE(control<TRectShape>(second->wavelet(), "Showbuttonp3")->isHidden());
     EXPECT_TRUE(context.shell.AutoProcess);
-    EXPECT_FALSE(second->align().Usedarkframe->Checked()) << "a dark frame must be loaded anew";
-    EXPECT_EQ(form.tools.SelectFrameswindow->pos(), QPoint(33, 44));
+    EXPECT_FALSE(control<TPCheck>(second->align(), "Usedarkframe")->Checked())
+        << "a dark frame must be loaded anew";
+    EXPECT_EQ(pieces(form).tools.SelectFrameswindow->pos(), QPoint(33, 44));
 
     // Without "Hold" the next start is back at 512.
-    second->wavelet().HoldProcesarea->setChecked(false);
+    control<TPCheck>(second->wavelet(), "HoldProcesarea")->setChecked(false);
     ASSERT_TRUE(form.close());
     second.reset();
     auto third = start();
-    EXPECT_EQ(third->wavelet().Processarea->currentIndex(), 2);
+    EXPECT_EQ(control<QComboBox>(third->wavelet(), "Processarea")->currentIndex(), 2);
     EXPECT_EQ(third->context.pipeline.images().ProcessAreaSize, 512);
 }
 
@@ -263,7 +269,7 @@ TEST_F(Startup, StoredWindowKeysThatAreMalformedOrMaximisedStartNormally) {
     auto malformed = start();
     EXPECT_TRUE(malformed->messages->shown.empty());
     EXPECT_FALSE(malformed->outcome.endProgram);
-    EXPECT_TRUE(malformed->form->aboutPage->Label22->text().startsWith("Memory used :"))
+    EXPECT_TRUE(control<QLabel>(*malformed->form, "Label22")->text().startsWith("Memory used :"))
         << "start-up must run to its end";
     malformed.reset();
 
@@ -280,29 +286,31 @@ TEST_F(Startup, WhatStartUpSetsAfterTheRestoreStaysWhenTheWindowIsShown) {
     writeFile(home.path() / "night.kco", "moon.avi\r\n");
     auto run = start({(home.path() / "night.kco").string()});
     ASSERT_TRUE(run->form->isVisible());
-    EXPECT_FALSE(run->form->stackPage->Resampled->Checked());
-    EXPECT_FALSE(run->align().Usedarkframe->Checked());
-    EXPECT_EQ(run->wavelet().Processarea->currentText(), "512") << "the area is held only with Hold";
+    EXPECT_FALSE(control<TPCheck>(*run->form, "Resampled")->Checked());
+    EXPECT_FALSE(control<TPCheck>(run->align(), "Usedarkframe")->Checked());
+    EXPECT_EQ(control<QComboBox>(run->wavelet(), "Processarea")->currentText(), "512")
+        << "the area is held only with Hold";
     // A method offered only in the developer mode falls back to the default, never to none.
-    EXPECT_EQ(run->align().QualityMethodCombo->currentText(), "Gradient");
-    EXPECT_EQ(run->align().CopyAlignmethods->ItemIndex(), 4);
+    EXPECT_EQ(control<QComboBox>(run->align(), "QualityMethodCombo")->currentText(), "Gradient");
+    EXPECT_EQ(control<TRadioGroup>(run->align(), "CopyAlignmethods")->ItemIndex(), 4);
 }
 
 TEST_F(Startup, TheDeveloperModeOffersEveryQualityMethodAndItsControls) {
     auto run = start();
     TMainForm& form = *run->form;
-    run->align().QualityMethodCombo->setCurrentIndex(3);
-    DeveloperControls& developer = form.shell->developerControls();
+    control<QComboBox>(run->align(), "QualityMethodCombo")->setCurrentIndex(3);
+    DeveloperControls& developer = pieces(form).shell->developerControls();
     EXPECT_FALSE(developerModeOn(developer));
     showDeveloperControls(developer);
     EXPECT_TRUE(developerModeOn(developer));
-    EXPECT_EQ(run->align().QualityMethodCombo->count(), 7);
-    EXPECT_EQ(run->align().QualityMethodCombo->currentIndex(), 3);
+    EXPECT_EQ(control<QComboBox>(run->align(), "QualityMethodCombo")->count(), 7);
+    EXPECT_EQ(control<QComboBox>(run->align(), "QualityMethodCombo")->currentIndex(), 3);
     for (QWidget* control : std::initializer_list<QWidget*>{
-             run->align().TrackDetect, run->align().FOMspin, run->align().Pix2, form.aboutPage->Memo1,
-             form.aboutPage->Checkupdates, run->wavelet().Differ})
+             control<TRxSpinEdit>(run->align(), "TrackDetect"), control<TRxSpinEdit>(run->align(), "FOMspin"),
+             control<TRxSpinEdit>(run->align(), "Pix2"), control<QPlainTextEdit>(form, "Memo1"),
+             control<TPCheck>(form, "Checkupdates"), control<TRxSpeedButton>(run->wavelet(), "Differ")})
         EXPECT_FALSE(control->isHidden()) << control->objectName().toStdString();
-    EXPECT_EQ(form.tools.Tonemapwindow->height(), 517);
+    EXPECT_EQ(pieces(form).tools.Tonemapwindow->height(), 517);
 }
 
 TEST_F(Startup, RememberedFoldersAndTypesReachTheDialogs) {
@@ -312,13 +320,13 @@ TEST_F(Startup, RememberedFoldersAndTypesReachTheDialogs) {
                                                 "Lastwaveletsavetype=TIF\r\nSaveDir=/results\r\n");
     auto run = start();
     EXPECT_TRUE(run->messages->shown.empty());
-    EXPECT_EQ(run->align().DirectoryListBox1->Directory(), captures.path());
-    EXPECT_EQ(run->form->dialogs.Addbitmapdialog.FilterIndex, 7);
-    EXPECT_EQ(run->form->dialogs.OpenDialog.FilterIndex, 3);
-    EXPECT_EQ(run->form->dialogs.WaveletSave.FilterIndex, 4);
-    EXPECT_EQ(run->form->dialogs.SaveDialog1.FilterIndex, 1);
-    EXPECT_EQ(run->form->dialogs.SaveDialog1.InitialDir, "/results");
-    EXPECT_EQ(run->form->dialogs.Addbitmapdialog.InitialDir, captures.path());
+    EXPECT_EQ(control<TDirectoryListBox>(run->align(), "DirectoryListBox1")->Directory(), captures.path());
+    EXPECT_EQ(pieces(*run->form).dialogs.Addbitmapdialog.FilterIndex, 7);
+    EXPECT_EQ(pieces(*run->form).dialogs.OpenDialog.FilterIndex, 3);
+    EXPECT_EQ(pieces(*run->form).dialogs.WaveletSave.FilterIndex, 4);
+    EXPECT_EQ(pieces(*run->form).dialogs.SaveDialog1.FilterIndex, 1);
+    EXPECT_EQ(pieces(*run->form).dialogs.SaveDialog1.InitialDir, "/results");
+    EXPECT_EQ(pieces(*run->form).dialogs.Addbitmapdialog.InitialDir, captures.path());
     run.reset();
 
     writeFile(home.path() / "registry.ini", "[Files]\r\nDir=/no/such/folder\r\n");
@@ -326,7 +334,7 @@ TEST_F(Startup, RememberedFoldersAndTypesReachTheDialogs) {
     EXPECT_EQ(
         captions(run->messages->shown),
         std::vector<std::string>{"Missing directory: Previously used directory /no/such/folder not found"});
-    EXPECT_EQ(run->form->dialogs.Addbitmapdialog.Title, "Open file(s)") << "start-up goes on";
+    EXPECT_EQ(pieces(*run->form).dialogs.Addbitmapdialog.Title, "Open file(s)") << "start-up goes on";
     run.reset();
 
     // A store that cannot be read is reported and left alone; the program starts without it.
@@ -337,7 +345,7 @@ TEST_F(Startup, RememberedFoldersAndTypesReachTheDialogs) {
     EXPECT_EQ(run->messages->shown.front().dlgType, mtError);
     EXPECT_EQ(run->context.regSettings, nullptr);
     EXPECT_TRUE(std::filesystem::is_directory(home.path() / "registry.ini"));
-    EXPECT_TRUE(run->form->aboutPage->Label22->text().startsWith("Memory used :"));
+    EXPECT_TRUE(control<QLabel>(*run->form, "Label22")->text().startsWith("Memory used :"));
 }
 
 TEST_F(Startup, LanguageFilesAndInterlacingAreFoundAtStartUp) {
@@ -346,12 +354,12 @@ TEST_F(Startup, LanguageFilesAndInterlacingAreFoundAtStartUp) {
     writeFile(home.path() / "kestrave.ini",
               "[Form]\r\ninterlaced_Checked=True\r\nInterlacehoriz_Checked=True\r\n");
     auto run = start();
-    QComboBox& languages = *run->align().Languagebox;
+    QComboBox& languages = *control<LanguageBox>(run->align(), "Languagebox");
     ASSERT_GE(languages.count(), 2);
     EXPECT_NE(languages.findText("lang_de"), -1);
     EXPECT_NE(languages.findText("lang_fr"), -1);
     EXPECT_EQ(captions(run->messages->shown), std::vector<std::string>{"Interlacing: activated "});
-    EXPECT_FALSE(run->align().Interlacehoriz->isHidden());
+    EXPECT_FALSE(control<TPCheck>(run->align(), "Interlacehoriz")->isHidden());
 }
 
 TEST_F(Startup, ACommandFileBecomesTheBatchAndAMissingOneIsReported) {
@@ -416,8 +424,8 @@ TEST_F(Startup, AProjectOrFrameListArgumentGoesToTheProjectLoader) {
     for (const auto& [file, filterIndex] :
          {std::pair{std::string("/data/moon.KSP"), 1}, std::pair{(dir / "moon.kfl").string(), 2}}) {
         auto run = start({file});
-        EXPECT_EQ(run->form->dialogs.OpenDialog2.FileName, file);
-        EXPECT_EQ(run->form->dialogs.OpenDialog2.FilterIndex, filterIndex);
+        EXPECT_EQ(pieces(*run->form).dialogs.OpenDialog2.FileName, file);
+        EXPECT_EQ(pieces(*run->form).dialogs.OpenDialog2.FilterIndex, filterIndex);
         EXPECT_EQ(run->outcome.exitCode, 0) << "a single line is no batch work";
         EXPECT_TRUE(run->form->isVisible());
         if (filterIndex == 1) {
@@ -428,7 +436,7 @@ TEST_F(Startup, AProjectOrFrameListArgumentGoesToTheProjectLoader) {
             EXPECT_NE(shown[0].find(file), std::string::npos) << shown[0];
         } else {
             EXPECT_EQ(run->context.pipeline.model().usedframes, 3);
-            EXPECT_EQ(run->form->frameWindows.SelectFramesChecklist->count(), 3);
+            EXPECT_EQ(control<CheckListBox>(*run->form, "SelectFramesChecklist")->count(), 3);
             EXPECT_EQ(run->context.pipeline.model().FrameNames[2], (dir / "f2.bmp").string());
         }
     }
@@ -445,13 +453,16 @@ namespace kestrave::test {
 TEST_F(Startup, AWebLinkOpensTheAddressStoredForItAndALinkWithoutOneOpensNothing) {
     writeFile(home.path() / "kestrave.ini", "[Form]\r\nImage7_UrlOrEmail=https://example.org/capture\r\n");
     auto run = start();
-    AboutPage& about = *run->form->aboutPage;
-    run->form->PageControl1->setCurrentWidget(&about);
+    AboutPage& about = *pieces(*run->form).aboutPage;
+    pieces(*run->form).PageControl1->setCurrentWidget(&about);
     run->form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(run->form.get()));
     std::vector<std::pair<QString, QUrl>> opened;
-    for (TjanWebLabel* link : {about.Quindarselimage, about.Quindarsellabel, about.Image7, about.Image6,
-                               about.Image8, about.RxLabel1, about.janWebLabel1}) {
+    for (TjanWebLabel* link :
+         {control<TjanWebLabel>(about, "Quindarselimage"), control<TjanWebLabel>(about, "Quindarsellabel"),
+          control<TjanWebLabel>(about, "Image7"), control<TjanWebLabel>(about, "Image6"),
+          control<TjanWebLabel>(about, "Image8"), control<TjanWebLabel>(about, "RxLabel1"),
+          control<TjanWebLabel>(about, "janWebLabel1")}) {
         link->setOpener([&opened, link](const QUrl& url) {
             opened.emplace_back(link->objectName(), url);
             return true;
@@ -461,9 +472,11 @@ TEST_F(Startup, AWebLinkOpensTheAddressStoredForItAndALinkWithoutOneOpensNothing
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0].first, "Image7");
     EXPECT_EQ(opened[0].second, QUrl("https://example.org/capture"));
-    EXPECT_EQ(about.Image7->toolTip(), "https://example.org/capture");
-    EXPECT_EQ(about.Image6->toolTip(), "No address is set for the SER capture program's page");
-    EXPECT_EQ(about.janWebLabel1->toolTip(), "No address is set for the program's home page");
+    EXPECT_EQ(control<TjanWebLabel>(about, "Image7")->toolTip(), "https://example.org/capture");
+    EXPECT_EQ(control<TjanWebLabel>(about, "Image6")->toolTip(),
+              "No address is set for the SER capture program's page");
+    EXPECT_EQ(control<TjanWebLabel>(about, "janWebLabel1")->toolTip(),
+              "No address is set for the program's home page");
 
     // The address stays with the settings.
     run->form->close();
@@ -481,16 +494,17 @@ TEST_F(Startup, TheChosenLanguageIsChosenAgainAtTheNextStartAndAppliedOnlyWithAu
     for (const bool automatic : {false, true}) {
         {
             auto run = start();
-            run->align().Autolanguage->setChecked(automatic);
-            run->align().Languagebox->setCurrentIndex(1);
-            emit run->align().Languagebox->activated(1);
-            ASSERT_EQ(run->form->Tabpages->tabText(0), "Aligner");
+            control<TPCheck>(run->align(), "Autolanguage")->setChecked(automatic);
+            control<LanguageBox>(run->align(), "Languagebox")->setCurrentIndex(1);
+            emit control<LanguageBox>(run->align(), "Languagebox")->activated(1);
+            ASSERT_EQ(pieces(*run->form).Tabpages->tabText(0), "Aligner");
             run->form->close();
         }
         auto again = start();
-        EXPECT_EQ(again->align().Languagebox->currentText(), "lang_fr");
-        EXPECT_EQ(again->align().Languagebox->currentIndex(), 1) << "the list opens on the language chosen";
-        EXPECT_EQ(again->form->Tabpages->tabText(0), automatic ? "Aligner" : "Align");
+        EXPECT_EQ(control<LanguageBox>(again->align(), "Languagebox")->currentText(), "lang_fr");
+        EXPECT_EQ(control<LanguageBox>(again->align(), "Languagebox")->currentIndex(), 1)
+            << "the list opens on the language chosen";
+        EXPECT_EQ(pieces(*again->form).Tabpages->tabText(0), automatic ? "Aligner" : "Align");
     }
 }
 

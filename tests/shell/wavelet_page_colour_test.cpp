@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "frames/program_state.h"
+#include "shell/pages/named_control.h"
 #include "wavelet_page_support.h"
 #include "widgets/check_box.h"
 #include "widgets/slider.h"
@@ -20,9 +21,9 @@ namespace kestrave::test {
 TEST_F(WaveletPageTest, TheShiftSpinsMoveTheirChannelInTheWorkingImage) {
     setStack(40, 30, true);
     wavelet.ProcessButtonClick();
-    page.RDXSpin->setValue(-3);  // red work pixel x comes from stack pixel x + 3
-    page.upl->click();           // red one row down the stack: RdySpin 1
-    page.BDYSpin->setValue(-2);
+    control<TRxSpinEdit>(page, "RDXSpin")->setValue(-3);  // red work pixel x comes from stack pixel x + 3
+    control<QPushButton>(page, "upl")->click();           // red one row down the stack: RdySpin 1
+    control<TRxSpinEdit>(page, "BDYSpin")->setValue(-2);
 
     EXPECT_EQ(context.pipeline.state().RedShiftX, 3);
     EXPECT_EQ(context.pipeline.state().RedShiftY, 1);
@@ -38,7 +39,7 @@ TEST_F(WaveletPageTest, TheShiftSpinsMoveTheirChannelInTheWorkingImage) {
     EXPECT_EQ(work[2][10][1], 0.0f);
     EXPECT_EQ(work[1][12][13], stack[1][12][13]) << "green stays in place";
 
-    page.resetrgbbutton->click();
+    control<TRxSpeedButton>(page, "resetrgbbutton")->click();
     EXPECT_EQ(context.pipeline.state().RedShiftX, 0);
     EXPECT_EQ(context.pipeline.state().BlueShiftY, 0);
     EXPECT_EQ(work[0][5][7], stack[0][5][7]);
@@ -63,16 +64,16 @@ TEST_F(WaveletPageTest, TheSearchFindsTheDisplacementOfRedAndBlueAndShowsItInThe
     }
     editRun(context.pipeline).state.FeatureX = 64;
     editRun(context.pipeline).state.FeatureY = 64;
-    page.RGBShifter->click();
+    control<TRxSpeedButton>(page, "RGBShifter")->click();
 
     EXPECT_EQ(context.pipeline.state().RedShiftX, 3);
     EXPECT_EQ(context.pipeline.state().RedShiftY, -2);
     EXPECT_EQ(context.pipeline.state().BlueShiftX, -1);
     EXPECT_EQ(context.pipeline.state().BlueShiftY, 4);
-    EXPECT_EQ(page.RDXSpin->Value(), -3);
-    EXPECT_EQ(page.RdySpin->Value(), -2);
-    EXPECT_EQ(page.BDXspin->Value(), 1);
-    EXPECT_EQ(page.BDYSpin->Value(), 4);
+    EXPECT_EQ(control<TRxSpinEdit>(page, "RDXSpin")->Value(), -3);
+    EXPECT_EQ(control<TRxSpinEdit>(page, "RdySpin")->Value(), -2);
+    EXPECT_EQ(control<TRxSpinEdit>(page, "BDXspin")->Value(), 1);
+    EXPECT_EQ(control<TRxSpinEdit>(page, "BDYSpin")->Value(), 4);
     EXPECT_EQ(images.WorkPlanes[0][50][50], images.StackPlanes[1][50][50]) << "red now lines up with green";
 }
 
@@ -80,9 +81,9 @@ TEST_F(WaveletPageTest, TheColourAreaIsDraggedOutThenMovedWholeWithTheFeatureFol
     setStack(128, 128, true);
     wavelet.ProcessButtonClick();
     const auto moveTo = [&](QPoint at) {
-        QMouseEvent event(QEvent::MouseMove, at, page.ProcessImage->mapToGlobal(at), Qt::NoButton,
-                          Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(page.ProcessImage, &event);
+        QMouseEvent event(QEvent::MouseMove, at, control<QLabel>(page, "ProcessImage")->mapToGlobal(at),
+                          Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(control<QLabel>(page, "ProcessImage"), &event);
     };
     // The user ticks a mode box.
     const auto tick = [](TPCheck& box) {
@@ -90,19 +91,20 @@ TEST_F(WaveletPageTest, TheColourAreaIsDraggedOutThenMovedWholeWithTheFeatureFol
         emit box.OnClick(&box);
     };
     const TCornerRect& area = context.shell.view.RGBArea;
-    tick(*page.RGBshiftset);
-    QTest::mousePress(page.ProcessImage, Qt::LeftButton, Qt::NoModifier, QPoint(20, 30));
+    tick(*control<TPCheck>(page, "RGBshiftset"));
+    QTest::mousePress(control<QLabel>(page, "ProcessImage"), Qt::LeftButton, Qt::NoModifier, QPoint(20, 30));
     moveTo(QPoint(60, 50));
     EXPECT_EQ(area.X2, 60) << "the far corner follows the drag";
-    QTest::mouseRelease(page.ProcessImage, Qt::LeftButton, Qt::NoModifier, QPoint(61, 51));
+    QTest::mouseRelease(control<QLabel>(page, "ProcessImage"), Qt::LeftButton, Qt::NoModifier,
+                        QPoint(61, 51));
     EXPECT_EQ(area.X1, 20);
     EXPECT_EQ(area.Y1, 30);
     EXPECT_EQ(area.X2, 61);
     EXPECT_EQ(area.Y2, 51);
-    EXPECT_FALSE(page.RGBshiftset->Checked());
+    EXPECT_FALSE(control<TPCheck>(page, "RGBshiftset")->Checked());
 
     // Moved, the area keeps its half sizes (20, 10) around the pointer.
-    tick(*page.setrgbareacheckbox);
+    tick(*control<TPCheck>(page, "setrgbareacheckbox"));
     moveTo(QPoint(100, 80));
     EXPECT_EQ(area.X1, 80);
     EXPECT_EQ(area.Y1, 70);
@@ -112,21 +114,21 @@ TEST_F(WaveletPageTest, TheColourAreaIsDraggedOutThenMovedWholeWithTheFeatureFol
     EXPECT_EQ(context.pipeline.state().FeatureY, 80);
 
     // Defining a new area starts from none.
-    tick(*page.RGBshiftset);
+    tick(*control<TPCheck>(page, "RGBshiftset"));
     EXPECT_EQ(area.X1, -1);
 }
 
 TEST_F(WaveletPageTest, TheMixAndTheLuminanceControlsChangeTheComposition) {
     setStack(32, 32, true);
     wavelet.ProcessButtonClick();
-    page.LRGB2->setChecked(true);
+    control<TPCheck>(page, "LRGB2")->setChecked(true);
     wavelet.LRGB2Click();
-    EXPECT_FALSE(page.LRGBmixer->isHidden());
+    EXPECT_FALSE(control<QGroupBox>(page, "LRGBmixer")->isHidden());
     EXPECT_TRUE(context.pipeline.state().LayersDirty) << "the working image is composed another way";
 
-    page.RedLRGBslider->setValue(1);
-    page.GreenLRGBSlider->setValue(1);
-    page.BlueLRGBSlider->setValue(2);
+    control<TRxSlider>(page, "RedLRGBslider")->setValue(1);
+    control<TRxSlider>(page, "GreenLRGBSlider")->setValue(1);
+    control<TRxSlider>(page, "BlueLRGBSlider")->setValue(2);
     wavelet.RedLRGBsliderChanged();
     EXPECT_FLOAT_EQ(context.pipeline.state().LRGBWeights[2], 0.5f);
     EXPECT_FALSE(context.pipeline.state().LayersDirty);
@@ -136,22 +138,22 @@ TEST_F(WaveletPageTest, TheMixAndTheLuminanceControlsChangeTheComposition) {
     for (int n = 1; n <= 6; ++n) sum += images.LayerPlanes[n][1][9][9];
     EXPECT_NEAR(sum, mixed, 1e-3f);
 
-    page.RxSpinEdit1->setValue(0.5);
+    control<TRxSpinEdit>(page, "RxSpinEdit1")->setValue(0.5);
     EXPECT_FLOAT_EQ(context.pipeline.state().LumWeights[0], 0.5f + 0.000001f);
-    page.Resetluminanceformula->click();
+    control<TRxSpeedButton>(page, "Resetluminanceformula")->click();
     EXPECT_FLOAT_EQ(context.pipeline.state().LumWeights[0], 0.299f + 0.000001f);
 }
 
 TEST_F(WaveletPageTest, BalanceGammaAndToneControlsReachTheRenderValues) {
     RgbBalancePanel& balance = *tools.rgbBalance;
-    balance.Gbalance->setValue(0.5);
-    balance.RedSlider->setValue(40);
+    control<TRxSpinEdit>(balance, "Gbalance")->setValue(0.5);
+    control<TRxSlider>(balance, "RedSlider")->setValue(40);
     EXPECT_FLOAT_EQ(context.pipeline.state().RGBBalance[1], 0.5f);
-    balance.resethisto1button->click();
+    control<QPushButton>(balance, "resethisto1button")->click();
     EXPECT_FLOAT_EQ(context.pipeline.state().RGBBalance[1], 1.0f);
-    EXPECT_EQ(balance.RedSlider->Value(), 0);
+    EXPECT_EQ(control<TRxSlider>(balance, "RedSlider")->Value(), 0);
 
-    TRxSpinEdit& gamma = *tools.gamma->Gamma1spin;
+    TRxSpinEdit& gamma = *control<TRxSpinEdit>(*tools.gamma, "Gamma1spin");
     gamma.setValue(2.0);
     EXPECT_NEAR((*context.pipeline.wavelet().GammaTable)[7500], 0.5, 1e-3);
     gamma.setText("0");
@@ -159,19 +161,20 @@ TEST_F(WaveletPageTest, BalanceGammaAndToneControlsReachTheRenderValues) {
     EXPECT_NEAR((*context.pipeline.wavelet().GammaTable)[30000], 1.0, 1e-5);
 
     TonemapPanel& tonemap = *tools.tonemap;
-    tonemap.RxSlider2->setValue(1500);
-    tonemap.RxSpinEdit5->setValue(0.5);
-    EXPECT_EQ(tonemap.RxSpinEdit8->Value(), 502);
+    control<TRxSlider>(tonemap, "RxSlider2")->setValue(1500);
+    control<TRxSpinEdit>(tonemap, "RxSpinEdit5")->setValue(0.5);
+    EXPECT_EQ(control<TRxSpinEdit>(tonemap, "RxSpinEdit8")->Value(), 502);
 }
 
 TEST_F(WaveletPageTest, AClickOnTheProcessedViewCentresTheAreaAndTheReleaseComputesIt) {
     setStack(300, 200, false);
-    page.Processarea->setCurrentIndex(4);
+    control<QComboBox>(page, "Processarea")->setCurrentIndex(4);
     wavelet.ProcessareaChange();  // 128 × 128
     wavelet.ProcessButtonClick();
     editRun(context.pipeline).state.LayersDirty = false;
 
-    QTest::mouseClick(page.ProcessImage, Qt::LeftButton, Qt::NoModifier, QPoint(150, 100));
+    QTest::mouseClick(control<QLabel>(page, "ProcessImage"), Qt::LeftButton, Qt::NoModifier,
+                      QPoint(150, 100));
     EXPECT_EQ(context.pipeline.state().FeatureX, 150);
     EXPECT_EQ(images.ProcessAreaX, 86);
     EXPECT_EQ(images.ProcessAreaY, 36);
@@ -180,14 +183,15 @@ TEST_F(WaveletPageTest, AClickOnTheProcessedViewCentresTheAreaAndTheReleaseCompu
     EXPECT_NEAR(sum, images.StackPlanes[1][100][70], 1e-3f) << "the layers belong to the new area";
 
     // Near the edge the area stays whole inside the image.
-    QTest::mouseClick(page.ProcessImage, Qt::LeftButton, Qt::NoModifier, QPoint(290, 190));
+    QTest::mouseClick(control<QLabel>(page, "ProcessImage"), Qt::LeftButton, Qt::NoModifier,
+                      QPoint(290, 190));
     EXPECT_EQ(images.ProcessAreaX, 300 - 128);
     EXPECT_EQ(images.ProcessAreaY, 200 - 128);
 
     QMouseEvent move(QEvent::MouseMove, QPointF(20, 30), QPointF(20, 30), Qt::NoButton, Qt::NoButton,
                      Qt::NoModifier);
-    QApplication::sendEvent(page.ProcessImage, &move);
-    EXPECT_EQ(form->StatusPanels[3]->text().left(16), "pixel x:20 y:30 ");
+    QApplication::sendEvent(control<QLabel>(page, "ProcessImage"), &move);
+    EXPECT_EQ(pieces(*form).StatusPanels[3]->text().left(16), "pixel x:20 y:30 ");
 }
 
 }  // namespace kestrave::test

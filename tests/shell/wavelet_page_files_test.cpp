@@ -6,6 +6,7 @@
 
 #include "enhance/filter_file.h"
 #include "platform/program_dir.h"
+#include "shell/pages/named_control.h"
 #include "wavelet_page_support.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
@@ -30,12 +31,12 @@ WaveletScheme unusualScheme() {
 }
 
 void setControls(WaveletPage& page, const WaveletScheme& scheme) {
-    page.Waveletscheme->setItemIndex(static_cast<int>(scheme.Waveletscheme));
-    page.Convolvemethod->setItemIndex(static_cast<int>(scheme.Convolvemethod));
-    const QSignalBlocker quietStep(page.LevelStep);
-    const QSignalBlocker quietIncrement(page.Multiplicant);
-    page.LevelStep->setValue(scheme.LevelStep);
-    page.Multiplicant->setValue(scheme.Multiplicant);
+    control<TRadioGroup>(page, "Waveletscheme")->setItemIndex(static_cast<int>(scheme.Waveletscheme));
+    control<TRadioGroup>(page, "Convolvemethod")->setItemIndex(static_cast<int>(scheme.Convolvemethod));
+    const QSignalBlocker quietStep(control<TRxSpinEdit>(page, "LevelStep"));
+    const QSignalBlocker quietIncrement(control<TRxSpinEdit>(page, "Multiplicant"));
+    control<TRxSpinEdit>(page, "LevelStep")->setValue(scheme.LevelStep);
+    control<TRxSpinEdit>(page, "Multiplicant")->setValue(scheme.Multiplicant);
     for (std::size_t i = 0; i < 6; ++i) {
         const QSignalBlocker quietWidth(page.gaussLayers()[i]);
         page.layerCheckboxes()[i]->setChecked(scheme.layerChecked[i]);
@@ -56,27 +57,27 @@ TEST_F(WaveletPageTest, ASavedSchemeLoadsBackIntoEveryControlAndIsProcessed) {
     const std::filesystem::path file = scripted.home.path() / "jupiter";
     setControls(page, unusualScheme());
     dialogs->willChoose(file);
-    page.saveschembutton->click();
+    control<TRxSpeedButton>(page, "saveschembutton")->click();
     const std::filesystem::path saved = scripted.home.path() / "jupiter.kwv";
     ASSERT_TRUE(std::filesystem::exists(saved)) << "the default extension is added";
 
     setControls(page, WaveletScheme{});
     dialogs->willChoose(saved);
-    page.loadschemebutton->click();
+    control<TRxSpeedButton>(page, "loadschemebutton")->click();
 
     EXPECT_EQ(readWaveletScheme(page), unusualScheme());
-    EXPECT_TRUE(page.LevelStep->isEnabled()) << "linear";
-    EXPECT_FALSE(page.Layer2slider->isEnabled()) << "layer 2 is off";
-    EXPECT_TRUE(page.Layer3slider->isEnabled());
-    EXPECT_EQ(page.CopyConvolveMethod->ItemIndex(), 1);
-    EXPECT_EQ(page.layer4checkbox->Caption(), "4 : 11");
+    EXPECT_TRUE(control<TRxSpinEdit>(page, "LevelStep")->isEnabled()) << "linear";
+    EXPECT_FALSE(control<TRxSlider>(page, "Layer2slider")->isEnabled()) << "layer 2 is off";
+    EXPECT_TRUE(control<TRxSlider>(page, "Layer3slider")->isEnabled());
+    EXPECT_EQ(control<TRadioGroup>(page, "CopyConvolveMethod")->ItemIndex(), 1);
+    EXPECT_EQ(control<TPCheck>(page, "layer4checkbox")->Caption(), "4 : 11");
     EXPECT_FALSE(context.pipeline.state().LayersDirty) << "the loaded scheme was processed";
     EXPECT_TRUE(messages.shown.empty()) << messages.shown.front().text;
 
     // The same controls save the same file again.
     const std::filesystem::path again = scripted.home.path() / "again.kwv";
     dialogs->willChoose(again);
-    page.saveschembutton->click();
+    control<TRxSpeedButton>(page, "saveschembutton")->click();
     EXPECT_EQ(fileText(again), fileText(saved));
 }
 
@@ -85,15 +86,16 @@ TEST_F(WaveletPageTest, ADefaultFilterSchemeStaysDefaultWhateverItsWidths) {
     scheme.Convolvemethod = TConvolveMethod::Default;
     const std::filesystem::path file = scripted.home.path() / "default.kwv";
     saveWaveletScheme(file, scheme);
-    page.Convolvemethod->setItemIndex(1);
+    control<TRadioGroup>(page, "Convolvemethod")->setItemIndex(1);
 
     wavelet.loadwaveletdialog.FileName = file;
     wavelet.loadschemebuttonClick(true);
 
     EXPECT_EQ(dialogs->shown, 0) << "batch loads show no dialog";
     EXPECT_EQ(readWaveletScheme(page), scheme);
-    EXPECT_FALSE(page.Gausslayer1->isVisibleTo(&page));
-    EXPECT_EQ(tools.filter->CentreWavelet->text(), "centre :51 %") << "the kernel went into use";
+    EXPECT_FALSE(control<TRxSpinEdit>(page, "Gausslayer1")->isVisibleTo(&page));
+    EXPECT_EQ(control<QLabel>(*tools.filter, "CentreWavelet")->text(), "centre :51 %")
+        << "the kernel went into use";
 }
 
 TEST_F(WaveletPageTest, ASchemeThatCannotBeReadGivesAMessageAndChangesNothing) {
@@ -103,7 +105,7 @@ TEST_F(WaveletPageTest, ASchemeThatCannotBeReadGivesAMessageAndChangesNothing) {
     const std::filesystem::path missing = scripted.home.path() / "missing.kwv";
 
     dialogs->willChoose(missing);
-    page.loadschemebutton->click();
+    control<TRxSpeedButton>(page, "loadschemebutton")->click();
 
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].dlgType, mtError);
@@ -115,8 +117,8 @@ TEST_F(WaveletPageTest, ASchemeThatCannotBeReadGivesAMessageAndChangesNothing) {
     const std::filesystem::path foreign = scripted.home.path() / "notes.kwv";
     std::ofstream(foreign) << "[other]\nkey=1\n";
     dialogs->willChoose(foreign);
-    page.loadschemebutton->click();
-    page.loadschemebutton->click();
+    control<TRxSpeedButton>(page, "loadschemebutton")->click();
+    control<TRxSpeedButton>(page, "loadschemebutton")->click();
     EXPECT_EQ(messages.shown.size(), 2u);
     EXPECT_EQ(readWaveletScheme(page), before);
 }
@@ -126,7 +128,7 @@ TEST_F(WaveletPageTest, SavingOverASchemeAsksFirstAndNoKeepsTheOldFile) {
     std::ofstream(file) << "old";
     messages.reply(mrNo);
     dialogs->willChoose(file);
-    page.saveschembutton->click();
+    control<TRxSpeedButton>(page, "saveschembutton")->click();
 
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].caption, "File exists");
@@ -135,36 +137,36 @@ TEST_F(WaveletPageTest, SavingOverASchemeAsksFirstAndNoKeepsTheOldFile) {
 
     messages.reply(mrYes);
     dialogs->willChoose(file);
-    page.saveschembutton->click();
+    control<TRxSpeedButton>(page, "saveschembutton")->click();
     EXPECT_EQ(loadWaveletScheme(file), readWaveletScheme(page));
 }
 
 TEST_F(WaveletPageTest, AKernelFileRestoresTheSpinsButTheKernelWaitsForSet) {
     WaveletFilterPanel& filter = *tools.filter;
-    filter.Filter[0]->setValue(-3);
-    filter.Filter[24]->setValue(9);
+    control<TRxSpinEdit>(filter, "Filter00")->setValue(-3);
+    control<TRxSpinEdit>(filter, "Filter44")->setValue(9);
     const std::filesystem::path file = scripted.home.path() / "sharp";
     dialogs->willChoose(file);
-    filter.SaveFilter->click();
+    control<QPushButton>(filter, "SaveFilter")->click();
     ASSERT_TRUE(std::filesystem::exists(scripted.home.path() / "sharp.ksf"));
     EXPECT_EQ(fileText(filterCopyPath()), fileText(scripted.home.path() / "sharp.ksf"));
 
-    filter.ResetWaveletbutton->click();
+    control<QPushButton>(filter, "ResetWaveletbutton")->click();
     const auto inUse = context.pipeline.wavelet().filter.WaveletKernel5x5;
     std::filesystem::remove(filterCopyPath());
     dialogs->willChoose(scripted.home.path() / "sharp.ksf");
-    filter.Loadfilter->click();
+    control<QPushButton>(filter, "Loadfilter")->click();
 
-    EXPECT_EQ(filter.Filter[0]->Value(), -3);
-    EXPECT_EQ(filter.Filter[24]->Value(), 9);
+    EXPECT_EQ(control<TRxSpinEdit>(filter, "Filter00")->Value(), -3);
+    EXPECT_EQ(control<TRxSpinEdit>(filter, "Filter44")->Value(), 9);
     EXPECT_EQ(context.pipeline.wavelet().filter.WaveletKernel5x5, inUse);
     EXPECT_TRUE(std::filesystem::exists(filterCopyPath()));
 
     // A missing kernel file changes no spin.
     dialogs->willChoose(scripted.home.path() / "gone.ksf");
-    filter.Loadfilter->click();
+    control<QPushButton>(filter, "Loadfilter")->click();
     ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(filter.Filter[0]->Value(), -3);
+    EXPECT_EQ(control<TRxSpinEdit>(filter, "Filter00")->Value(), -3);
 }
 
 }  // namespace kestrave::test

@@ -11,6 +11,7 @@
 #include "persist/reg_settings.h"
 #include "shell/controllers/shell_controller.h"
 #include "shell/pages/final_page.h"
+#include "shell/pages/named_control.h"
 #include "shell/tab_strip.h"
 #include "wavelet_page_support.h"
 #include "widgets/check_box.h"
@@ -49,7 +50,7 @@ float largestMagnitude(const T2dArrays& plane, int width, int height) {
 
 TEST_F(WaveletPageTest, ProcessSplitsTheStackIntoLayersOnceAndShowsTheView) {
     setStack(64, 48, false);
-    page.Processbutton->click();
+    control<TRxSpeedButton>(page, "Processbutton")->click();
 
     EXPECT_FALSE(context.pipeline.state().LayersDirty);
     EXPECT_FALSE(context.shell.WaveletTabPending);
@@ -57,9 +58,9 @@ TEST_F(WaveletPageTest, ProcessSplitsTheStackIntoLayersOnceAndShowsTheView) {
     EXPECT_GT(largestMagnitude(images.LayerPlanes[1][1], 64, 48), 1.0f) << "a noisy stack has fine detail";
     EXPECT_LT(reconstructionError(images, 1), 1e-3f) << "layers and residual add up to the stack";
     EXPECT_EQ(largestMagnitude(images.LayerPlanes[1][0], 64, 48), 0.0f) << "monochrome: red untouched";
-    EXPECT_EQ(page.ProcessImage->pixmap().size(), QSize(64, 48));
+    EXPECT_EQ(control<QLabel>(page, "ProcessImage")->pixmap().size(), QSize(64, 48));
     // The design scheme is linear with step 1 and increment 0.
-    EXPECT_EQ(page.Layer3checkbox->Caption(), "3 : 1");
+    EXPECT_EQ(control<TPCheck>(page, "Layer3checkbox")->Caption(), "3 : 1");
 
     // Layers that are up to date are not computed again.
     const float before = images.LayerPlanes[1][1][10][10];
@@ -70,20 +71,20 @@ TEST_F(WaveletPageTest, ProcessSplitsTheStackIntoLayersOnceAndShowsTheView) {
 
 TEST_F(WaveletPageTest, ColourStacksSplitEveryChannelWithTheChosenSchemeAndFilter) {
     setStack(40, 40, true);
-    page.Waveletscheme->setItemIndex(0);  // dyadic
-    page.Convolvemethod->setItemIndex(1);
-    tools.filter->Gaussian->click();  // builds the Gaussian and processes
+    control<TRadioGroup>(page, "Waveletscheme")->setItemIndex(0);  // dyadic
+    control<TRadioGroup>(page, "Convolvemethod")->setItemIndex(1);
+    control<QPushButton>(*tools.filter, "Gaussian")->click();  // builds the Gaussian and processes
 
     EXPECT_FALSE(context.pipeline.state().LayersDirty);
     for (int c = 0; c < 3; ++c) EXPECT_LT(reconstructionError(images, c), 1e-3f) << "channel " << c;
-    EXPECT_EQ(page.layer6checkbox->Caption(), "6 : 32");
-    EXPECT_TRUE(tools.filter->CentreGaussian->text().startsWith("centre :"));
+    EXPECT_EQ(control<TPCheck>(page, "layer6checkbox")->Caption(), "6 : 32");
+    EXPECT_TRUE(control<QLabel>(*tools.filter, "CentreGaussian")->text().startsWith("centre :"));
 }
 
 TEST_F(WaveletPageTest, PlanesThatDoNotFitTheImageAreReportedAndTheLayersStayOutOfDate) {
     setStack(32, 32, false);
     editRun(context.pipeline).model.ImageWidth = 200;  // larger than the section was built for
-    page.Processbutton->click();
+    control<TRxSpeedButton>(page, "Processbutton")->click();
 
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].caption, "Wavelet processing");
@@ -95,74 +96,74 @@ TEST_F(WaveletPageTest, StepChangesMarkTheLayersAndAskForProcessUntilSilenced) {
     setStack(32, 32, false);
     wavelet.ProcessButtonClick();
     messages.reply(mrOk, true);  // "Do not repeat this message"
-    page.LevelStep->setValue(3);
+    control<TRxSpinEdit>(page, "LevelStep")->setValue(3);
 
     EXPECT_TRUE(context.pipeline.state().LayersDirty);
-    EXPECT_EQ(page.Layer2checkbox->Caption(), "2 : 3");
+    EXPECT_EQ(control<TPCheck>(page, "Layer2checkbox")->Caption(), "2 : 3");
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].caption, "Wavelet setup changed");
     EXPECT_EQ(messages.shown[0].text, "Press Process to update \n\r or set Autoprocess ");
     EXPECT_TRUE(messages.shown[0].showCheckBox);
 
-    page.Multiplicant->setValue(2);
+    control<TRxSpinEdit>(page, "Multiplicant")->setValue(2);
     EXPECT_EQ(messages.shown.size(), 1u) << "silenced for the rest of the run";
-    EXPECT_EQ(page.Layer2checkbox->Caption(), "2 : 5");
+    EXPECT_EQ(control<TPCheck>(page, "Layer2checkbox")->Caption(), "2 : 5");
 
     // With automatic processing the change is processed at once.
-    page.Autoprocessbox->setChecked(true);
-    page.LevelStep->setValue(1);
+    control<TPCheck>(page, "Autoprocessbox")->setChecked(true);
+    control<TRxSpinEdit>(page, "LevelStep")->setValue(1);
     EXPECT_FALSE(context.pipeline.state().LayersDirty);
     EXPECT_EQ(messages.shown.size(), 1u);
 }
 
 TEST_F(WaveletPageTest, TheKernelGoesIntoUseWithSetAndResetRestoresTheDesignKernel) {
     WaveletFilterPanel& filter = *tools.filter;
-    filter.Filter[12]->setValue(0);
-    EXPECT_EQ(filter.Waveletcentrelabel->text(), "Wavelet centre: 0");
-    filter.Setwaveletbutton->click();
+    control<TRxSpinEdit>(filter, "Filter22")->setValue(0);
+    EXPECT_EQ(control<QLabel>(filter, "Waveletcentrelabel")->text(), "Wavelet centre: 0");
+    control<QPushButton>(filter, "Setwaveletbutton")->click();
     EXPECT_FLOAT_EQ(context.pipeline.wavelet().filter.WaveletKernel5x5[kernelIndex(0, 0)], 0.0f);
     EXPECT_FLOAT_EQ(context.pipeline.wavelet().filter.WaveletKernel5x5[kernelIndex(1, 0)], 6.0f / 48.0f);
-    EXPECT_EQ(filter.CentreWavelet->text(), "centre :0 %");
+    EXPECT_EQ(control<QLabel>(filter, "CentreWavelet")->text(), "centre :0 %");
 
-    filter.ResetWaveletbutton->click();
-    EXPECT_EQ(filter.Filter[12]->Value(), 50);
-    EXPECT_EQ(filter.Filter[0]->Value(), 0);
-    EXPECT_EQ(filter.CentreWavelet->text(), "centre :51 %");
-    EXPECT_EQ(page.Convolvemethod->ItemIndex(), 0);
+    control<QPushButton>(filter, "ResetWaveletbutton")->click();
+    EXPECT_EQ(control<TRxSpinEdit>(filter, "Filter22")->Value(), 50);
+    EXPECT_EQ(control<TRxSpinEdit>(filter, "Filter00")->Value(), 0);
+    EXPECT_EQ(control<QLabel>(filter, "CentreWavelet")->text(), "centre :51 %");
+    EXPECT_EQ(control<TRadioGroup>(page, "Convolvemethod")->ItemIndex(), 0);
 }
 
 TEST_F(WaveletPageTest, SetLayersWritesTheSixWidthsAndBuildsTheGaussianOnce) {
     WaveletFilterPanel& filter = *tools.filter;
     {
-        const QSignalBlocker quiet(filter.Gaussstep);
-        filter.Gaussstep->setValue(1.0);
+        const QSignalBlocker quiet(control<TRxSpinEdit>(filter, "Gaussstep"));
+        control<TRxSpinEdit>(filter, "Gaussstep")->setValue(1.0);
     }
-    filter.Gauss->setValue(0.2);  // its change runs "Set layers"
+    control<TRxSpinEdit>(filter, "Gauss")->setValue(0.2);  // its change runs "Set layers"
 
-    EXPECT_NEAR(static_cast<double>(page.Gausslayer1->Value()), 0.2, 1e-9);
-    EXPECT_NEAR(static_cast<double>(page.Gausslayer6->Value()), 1.2, 1e-9);
-    EXPECT_EQ(page.Convolvemethod->ItemIndex(), 1);
+    EXPECT_NEAR(static_cast<double>(control<TRxSpinEdit>(page, "Gausslayer1")->Value()), 0.2, 1e-9);
+    EXPECT_NEAR(static_cast<double>(control<TRxSpinEdit>(page, "Gausslayer6")->Value()), 1.2, 1e-9);
+    EXPECT_EQ(control<TRadioGroup>(page, "Convolvemethod")->ItemIndex(), 1);
     EXPECT_TRUE(context.pipeline.state().LayersDirty) << "no stack to process yet";
     EXPECT_GT(context.pipeline.wavelet().filter.LayerHalfWidth[6],
               context.pipeline.wavelet().filter.LayerHalfWidth[1]);
 }
 
 TEST_F(WaveletPageTest, ChoosingTheGaussianShowsTheWidthsAndTheTabBringsTheCopyBack) {
-    page.Convolvemethod->button(1)->click();
-    EXPECT_FALSE(page.Gausslayer3->isHidden());
-    EXPECT_EQ(page.CopyConvolveMethod->ItemIndex(), 1);
+    control<TRadioGroup>(page, "Convolvemethod")->button(1)->click();
+    EXPECT_FALSE(control<TRxSpinEdit>(page, "Gausslayer3")->isHidden());
+    EXPECT_EQ(control<TRadioGroup>(page, "CopyConvolveMethod")->ItemIndex(), 1);
 
-    page.Convolvemethod->setItemIndex(0);  // moved without its handler
+    control<TRadioGroup>(page, "Convolvemethod")->setItemIndex(0);  // moved without its handler
     editRun(context.pipeline).state.activepage = TMainTab::tabFinal;
-    form->Tabpages->setCurrentIndex(3);
-    EXPECT_EQ(page.Convolvemethod->ItemIndex(), 1);
+    pieces(*form).Tabpages->setCurrentIndex(3);
+    EXPECT_EQ(control<TRadioGroup>(page, "Convolvemethod")->ItemIndex(), 1);
 }
 
 TEST_F(WaveletPageTest, AChangedProcessingAreaMarksTheLayersOutOfDate) {
     setStack(300, 200, false);
     wavelet.ProcessButtonClick();
-    page.Processarea->setCurrentIndex(4);
-    emit page.Processarea->activated(4);
+    control<QComboBox>(page, "Processarea")->setCurrentIndex(4);
+    emit control<QComboBox>(page, "Processarea")->activated(4);
 
     EXPECT_EQ(images.ProcessAreaSize, 128);
     EXPECT_EQ(images.ProcessAreaWidth, 128);
@@ -176,7 +177,7 @@ TEST_F(WaveletPageTest, HoldingALayerButtonShowsTheLayerAndReleasingItRestoresTh
     wavelet.ProcessButtonClick();
     const Bitmap24 rendered = context.pipeline.wavelet().ProcessPicture;
 
-    emit page.layer1button->pressed();
+    emit control<QPushButton>(page, "layer1button")->pressed();
     const Bitmap24& shown = context.pipeline.wavelet().ProcessPicture;
     bool differs = false;
     for (int y = 0; y < 48 && !differs; ++y)
@@ -184,23 +185,23 @@ TEST_F(WaveletPageTest, HoldingALayerButtonShowsTheLayerAndReleasingItRestoresTh
     EXPECT_TRUE(differs);
     EXPECT_EQ(shown.pixel(20, 20)[0], 0) << "blue stays 0 in the layer view";
 
-    emit page.layer1button->released();
+    emit control<QPushButton>(page, "layer1button")->released();
     for (int y = 0; y < 48; ++y)
         ASSERT_EQ(std::memcmp(shown.row(y), rendered.row(y), 48 * 3), 0) << "row " << y;
 }
 
 TEST_F(WaveletPageTest, ACheckBoxEnablesItsSliderAndAutoprocessLocksTheProcessButton) {
     setStack(32, 32, false);
-    page.layer5checkbox->setChecked(false);
+    control<TPCheck>(page, "layer5checkbox")->setChecked(false);
     wavelet.layerCheckboxClick(5);
-    EXPECT_FALSE(page.Layer5slider->isEnabled());
+    EXPECT_FALSE(control<TRxSlider>(page, "Layer5slider")->isEnabled());
     EXPECT_FALSE(context.pipeline.state().LayersDirty);
 
     // The window's settings store, opened by start-up in the program's folder.
     context.regSettings = std::make_unique<RegSettings>();
-    page.Autoprocessbox->setChecked(true);
+    control<TPCheck>(page, "Autoprocessbox")->setChecked(true);
     wavelet.AutoprocessboxClick();
-    EXPECT_FALSE(page.Processbutton->isEnabled());
+    EXPECT_FALSE(control<TRxSpeedButton>(page, "Processbutton")->isEnabled());
     EXPECT_TRUE(context.shell.AutoProcess);
     RegSettings stored;
     EXPECT_TRUE(stored.ReadBool("Settings", "Autoprocess", false));
@@ -219,15 +220,16 @@ TEST_F(WaveletPageTest, LayerSlidersRenderWithTheirWeightsWhenTheMoveEnds) {
     for (int n = 1; n <= 6; ++n) all += images.LayerPlanes[n][1][20][20];
     EXPECT_NEAR(images.LayerPlanes[0][1][20][20], all, 1e-3f) << "weights 1.0 give the stack back";
 
-    page.Layer1slider->setValue(125);  // a drag: no render without automatic processing
-    EXPECT_EQ(page.layer1button->text(), "12.5");
+    control<TRxSlider>(page, "Layer1slider")
+        ->setValue(125);  // a drag: no render without automatic processing
+    EXPECT_EQ(control<QPushButton>(page, "layer1button")->text(), "12.5");
     EXPECT_NEAR(images.LayerPlanes[0][1][20][20], all, 1e-3f);
-    emit page.Layer1slider->OnChanged(page.Layer1slider);
+    emit control<TRxSlider>(page, "Layer1slider")->OnChanged(control<TRxSlider>(page, "Layer1slider"));
     EXPECT_NEAR(images.LayerPlanes[0][1][20][20], all + 11.5f * layer1, 1e-2f);
 
-    page.Autoprocessbox->setChecked(true);
+    control<TPCheck>(page, "Autoprocessbox")->setChecked(true);
     for (TPCheck* check : page.layerCheckboxes()) check->setChecked(false);
-    page.Layer2slider->setValue(0);
+    control<TRxSlider>(page, "Layer2slider")->setValue(0);
     EXPECT_FLOAT_EQ(images.LayerPlanes[0][1][20][20], residual) << "no layer checked: the residual";
     EXPECT_EQ(context.pipeline.state().WholeImageArea, true) << "the area covers the 48 × 48 image";
 }
@@ -239,21 +241,22 @@ TEST_F(WaveletPageTest, TheFinalPageFollowsEachRenderWhileItShows) {
     wavelet.ProcessButtonClick();
     form->show();
     const auto openFinalPage = [&] {
-        form->shell->selectTab(static_cast<int>(TMainTab::tabWavelet));
-        form->shell->selectTab(static_cast<int>(TMainTab::tabFinal));
+        pieces(*form).shell->selectTab(static_cast<int>(TMainTab::tabWavelet));
+        pieces(*form).shell->selectTab(static_cast<int>(TMainTab::tabFinal));
     };
     openFinalPage();
-    const QLabel& finalPicture = *form->finalPage->RotateImage;
+    const QLabel& finalPicture = *control<QLabel>(*form, "RotateImage");
     const std::vector<std::pair<const char*, std::function<void()>>> renders{
         {"a layer slider",
          [&] {
-             page.Layer1slider->setValue(400);
-             emit page.Layer1slider->OnChanged(page.Layer1slider);
+             control<TRxSlider>(page, "Layer1slider")->setValue(400);
+             emit control<TRxSlider>(page, "Layer1slider")
+                 ->OnChanged(control<TRxSlider>(page, "Layer1slider"));
          }},
         {"Do All",
          [&] {
-             page.Layer1slider->setValue(20);
-             page.DoAll->click();
+             control<TRxSlider>(page, "Layer1slider")->setValue(20);
+             control<TRxSpeedButton>(page, "DoAll")->click();
          }},
     };
     for (const auto& [name, render] : renders) {
@@ -269,28 +272,28 @@ TEST_F(WaveletPageTest, TheFinalPageFollowsEachRenderWhileItShows) {
 TEST_F(WaveletPageTest, ContrastAndBrightnessKeepTheirLevelSpinsInStep) {
     setStack(32, 32, false);
     wavelet.ProcessButtonClick();
-    page.ContrastSlider->setValue(500);
-    emit page.ContrastSlider->OnChanged(page.ContrastSlider);
-    EXPECT_EQ(page.Contrastlevel->Value(), 200);
+    control<TRxSlider>(page, "ContrastSlider")->setValue(500);
+    emit control<TRxSlider>(page, "ContrastSlider")->OnChanged(control<TRxSlider>(page, "ContrastSlider"));
+    EXPECT_EQ(control<TRxSpinEdit>(page, "Contrastlevel")->Value(), 200);
 
-    page.Brightnesslevel->setValue(-20);
-    EXPECT_EQ(page.BrightnessSlider->Value(), -80);
-    page.Contrastreset->click();
-    EXPECT_EQ(page.ContrastSlider->Value(), 250);
-    EXPECT_EQ(page.BrightnessSlider->Value(), 0);
-    EXPECT_EQ(page.Brightnesslevel->Value(), 0);
+    control<TRxSpinEdit>(page, "Brightnesslevel")->setValue(-20);
+    EXPECT_EQ(control<TRxSlider>(page, "BrightnessSlider")->Value(), -80);
+    control<TRxSpeedButton>(page, "Contrastreset")->click();
+    EXPECT_EQ(control<TRxSlider>(page, "ContrastSlider")->Value(), 250);
+    EXPECT_EQ(control<TRxSlider>(page, "BrightnessSlider")->Value(), 0);
+    EXPECT_EQ(control<TRxSpinEdit>(page, "Brightnesslevel")->Value(), 0);
 }
 
 TEST_F(WaveletPageTest, DoAllProcessesAnImageLargerThanTheAreaInTiles) {
     setStack(300, 200, false);
-    page.Processarea->setCurrentIndex(4);
+    control<QComboBox>(page, "Processarea")->setCurrentIndex(4);
     wavelet.ProcessareaChange();
-    page.DoAll->click();
+    control<TRxSpeedButton>(page, "DoAll")->click();
 
     EXPECT_TRUE(context.pipeline.state().DoAllDone);
     EXPECT_TRUE(context.pipeline.state().WholeImageArea);
     EXPECT_FALSE(context.pipeline.state().LayersDirty);
-    EXPECT_EQ(form->StatusPanels[2]->text(), "Do_all processing finished");
+    EXPECT_EQ(pieces(*form).StatusPanels[2]->text(), "Do_all processing finished");
     // A corner far from the user's area was rendered too: it is no longer the (black) stack view.
     bool rendered = false;
     for (int x = 280; x < 300 && !rendered; ++x)

@@ -2,12 +2,13 @@
 
 #include <random>
 
+#include "shell/pages/named_control.h"
 #include "widgets/check_box.h"
 
 namespace kestrave::test {
 
 WaveletPageTest::WaveletPageTest()
-    : page(*form->waveletPage), wavelet(*form->wavelet), tools(form->waveletTools) {
+    : page(*pieces(*form).waveletPage), wavelet(*pieces(*form).wavelet), tools(pieces(*form).waveletTools) {
     auto scripted = std::make_unique<ScriptedFileDialogs>();
     dialogs = scripted.get();
     context.setDialogs(std::move(scripted));
@@ -26,7 +27,7 @@ void WaveletPageTest::setStack(int width, int height, bool colour) {
             for (int y = 0; y < height; ++y) images.StackPlanes[c][x][y] = value(random);
         }
     }
-    page.Colourprocess2->setChecked(colour);
+    control<TPCheck>(page, "Colourprocess2")->setChecked(colour);
     editRun(context.pipeline).state.LayersDirty = true;
     context.shell.WaveletTabPending = context.shell.WaveletPagePending = true;
     editRun(context.pipeline).state.activepage = TMainTab::tabFinal;

@@ -24,8 +24,8 @@ TEST_F(ShellWindowTest, StatusBarHoldsFivePanelsTheProgressBarAndTheGrip) {
     const int widths[] = {250, 2, 200, 450};
     for (int i = 0; i < 4; ++i) EXPECT_EQ(bar->panelRect(i).width(), widths[i]) << i;
     EXPECT_EQ(bar->panelRect(4).left(), 902);
-    EXPECT_EQ(form->StatusPanels[3], bar->panel(3));
-    EXPECT_EQ(form->ProgressBar1->parentWidget(), bar);
+    EXPECT_EQ(pieces(*form).StatusPanels[3], bar->panel(3));
+    EXPECT_EQ(pieces(*form).ProgressBar1->parentWidget(), bar);
     EXPECT_EQ(form->findChild<QWidget*>("Panel5")->parentWidget(), bar);
     EXPECT_NE(form->findChild<QSizeGrip*>("Gripimage"), nullptr);
     EXPECT_NE(form->findChild<TSplines*>("Splines1"), nullptr);
@@ -59,7 +59,7 @@ TEST_F(ShellWindowTest, LabelsAndSpeedBarItemsAreDressed) {
     EXPECT_GE(sizes[2], 5);
     EXPECT_EQ(form->findChild<TRxLabel*>("Stacklabel")->ShadowSize(), 3);
 
-    const SpeedBar& bar = *form->Speedbar;
+    const SpeedBar& bar = *pieces(*form).Speedbar;
     EXPECT_EQ(bar.Options(), TSpeedBar::sbGrayedBtns | TSpeedBar::sbTransparentBtns);
     for (const TSpeedItem* item : bar.items()) {
         EXPECT_TRUE(item->button()->Transparent());

@@ -5,7 +5,6 @@
 // where the tool windows open, Cancel with nothing running, and the input dialog remembering its
 // folder and kind from one start to the next.
 
-#include <QScreen>
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -13,6 +12,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QStackedWidget>
 #include <QTabWidget>
@@ -28,6 +28,7 @@
 #include "shell/pages/final_page.h"
 #include "shell/pages/language_box.h"
 #include "shell/pages/line_chart.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/point_windows.h"
 #include "shell/pages/stack_page.h"
@@ -37,6 +38,7 @@
 #include "shell/tab_strip.h"
 #include "shell/tool_windows.h"
 #include "shell_test_support.h"
+#include "support/page_test_access.h"
 #include "support/sample_recording.h"
 #include "widgets/check_box.h"
 #include "widgets/event_scroll_box.h"
@@ -73,7 +75,7 @@ std::vector<std::string> layoutFaults(TMainForm& form, QWidget* picture) {
         return widget->isVisible() && !widget->size().isEmpty() && !markers.contains(widget->objectName());
     };
     std::vector<std::string> faults;
-    const QString page = form.PageControl1->currentWidget()->objectName();
+    const QString page = pieces(form).PageControl1->currentWidget()->objectName();
     const auto name = [&](const QWidget* widget) {
         return (page + ": " + widget->metaObject()->className() + " '" + widget->objectName() + "'")
             .toStdString();
@@ -108,7 +110,7 @@ std::vector<std::string> layoutFaults(TMainForm& form, QWidget* picture) {
 // Tool windows open over the picture or over the page's action buttons (those in the group of
 // action buttons, and any button outside the option area).
 std::vector<std::string> toolWindowFaults(TMainForm& form, QWidget* picture) {
-    QWidget* page = form.PageControl1->currentWidget();
+    QWidget* page = pieces(form).PageControl1->currentWidget();
     std::vector<std::pair<std::string, QRect>> kept;
     const auto global = [](const QWidget* widget) {
         return QRect(widget->mapToGlobal(QPoint(0, 0)), widget->size());
@@ -146,7 +148,7 @@ bool refusedATab(const std::vector<Message>& shown) {
 struct WorkflowWindowTest : ShellWindowTest {
     TempDir dir;
     ScriptedFileDialogs* dialogs = nullptr;
-    AlignPage& align = *form->alignPage;
+    AlignPage& align = *pieces(*form).alignPage;
     SampleRecording recording;
 
     WorkflowWindowTest() {
@@ -166,27 +168,29 @@ struct WorkflowWindowTest : ShellWindowTest {
     // Select, the recording in the dialog, the 64 box and a click on the planet; frames whose
     // lock is lost are left out without a question (which would wait for a click).
     void openAndPick() {
-        click(align.Ignoredefault);
+        click(control<TPCheck>(align, "Ignoredefault"));
         dialogs->willChoose(recording.path, SerKind);
-        click(form->Speedbar->Selectbutton);
+        click(pieces(*form).Speedbar->Selectbutton);
         ASSERT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stInputLoaded);
-        click(align.FFTsizeGroup->button(1));
-        const QSize picture = align.PreviewImage->pixmap().size();
+        click(control<TRadioGroup>(align, "FFTsizeGroup")->button(1));
+        const QSize picture = control<QLabel>(align, "PreviewImage")->pixmap().size();
         ASSERT_EQ(picture, QSize(160, 120));
         // The preview is shown at full size: a picture pixel is a pixel of the control.
-        QTest::mouseClick(align.PreviewImage, Qt::LeftButton, Qt::NoModifier, QPoint(80, 60));
+        QTest::mouseClick(control<QLabel>(align, "PreviewImage"), Qt::LeftButton, Qt::NoModifier,
+                          QPoint(80, 60));
         ASSERT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stReferenceReady);
     }
 
     std::string panel(int i) const {
-        return form->StatusPanels[static_cast<std::size_t>(i)]->text().toStdString();
+        return pieces(*form).StatusPanels[static_cast<std::size_t>(i)]->text().toStdString();
     }
 
     QWidget* pictureOfPage() const {
-        const std::array<QWidget*, 5> pictures{align.ScrollBox1, form->optimizePage->AlignImageBox,
-                                               form->stackPage->ScrollBox2, form->waveletPage->Scrollbox3,
-                                               form->finalPage->EventScrollBox1};
-        const int page = form->PageControl1->currentIndex();
+        const std::array<QWidget*, 5> pictures{
+            control<QScrollArea>(align, "ScrollBox1"), control<QScrollArea>(*form, "AlignImageBox"),
+            control<QScrollArea>(*form, "ScrollBox2"), control<QScrollArea>(*form, "Scrollbox3"),
+            control<TEventScrollBox>(*form, "EventScrollBox1")};
+        const int page = pieces(*form).PageControl1->currentIndex();
         return page < 5 ? pictures[static_cast<std::size_t>(page)] : nullptr;
     }
 
@@ -202,7 +206,7 @@ struct WorkflowWindowTest : ShellWindowTest {
     // The pass ended finished: the bar full and its word in the status.
     void expectPassEnd(int panelIndex, const std::string& text) {
         EXPECT_EQ(panel(panelIndex), text);
-        EXPECT_EQ(form->ProgressBar1->value(), form->ProgressBar1->maximum()) << text;
+        EXPECT_EQ(pieces(*form).ProgressBar1->value(), pieces(*form).ProgressBar1->maximum()) << text;
     }
 
     // A stacked pixel is never exactly 0 on this recording (its sky is not black); the rim that
@@ -221,20 +225,19 @@ struct WorkflowWindowTest : ShellWindowTest {
 
     // Every page at both window sizes, as the work has left the controls.
     void expectEveryPageLaidOut() {
-        const std::array<QWidget*, 6> pictures{align.ScrollBox1,
-                                               form->optimizePage->AlignImageBox,
-                                               form->stackPage->ScrollBox2,
-                                               form->waveletPage->Scrollbox3,
-                                               form->finalPage->EventScrollBox1,
-                                               nullptr};
-        const int shown = form->PageControl1->currentIndex();
+        const std::array<QWidget*, 6> pictures{
+            control<QScrollArea>(align, "ScrollBox1"),          control<QScrollArea>(*form, "AlignImageBox"),
+            control<QScrollArea>(*form, "ScrollBox2"),          control<QScrollArea>(*form, "Scrollbox3"),
+            control<TEventScrollBox>(*form, "EventScrollBox1"), nullptr};
+        const int shown = pieces(*form).PageControl1->currentIndex();
         for (const QSize size : {QSize(1024, 768), QSize(1600, 1000)}) {
             form->resize(size);
             EXPECT_EQ(form->size(), size) << "the window's controls want more room than the screen has";
-            for (int page = 0; page < form->PageControl1->count(); ++page) {
-                form->PageControl1->setCurrentIndex(page);
+            for (int page = 0; page < pieces(*form).PageControl1->count(); ++page) {
+                pieces(*form).PageControl1->setCurrentIndex(page);
                 // Every tab of the page's option groups in turn.
-                for (QTabWidget* options : form->PageControl1->currentWidget()->findChildren<QTabWidget*>()) {
+                for (QTabWidget* options :
+                     pieces(*form).PageControl1->currentWidget()->findChildren<QTabWidget*>()) {
                     const int chosen = options->currentIndex();
                     for (int tab = 0; tab < options->count(); ++tab) {
                         options->setCurrentIndex(tab);
@@ -252,34 +255,35 @@ struct WorkflowWindowTest : ShellWindowTest {
             }
         }
         form->resize(1024, 768);
-        form->PageControl1->setCurrentIndex(shown);
+        pieces(*form).PageControl1->setCurrentIndex(shown);
     }
 };
 
 }  // namespace
 
 TEST_F(WorkflowWindowTest, AUserStacksARecordingFromTheWindowAlone) {
-    EXPECT_FALSE(align.Alignbutton->isEnabled()) << "nothing to align before an input";
+    EXPECT_FALSE(control<TRxSpeedButton>(align, "Alignbutton")->isEnabled())
+        << "nothing to align before an input";
     openAndPick();
-    click(align.Alignbutton);
+    click(control<TRxSpeedButton>(align, "Alignbutton"));
     ASSERT_EQ(context.pipeline.state().progstatus, TProgStatus::psAligned);
 
     // The frame limit is where the user is when the pass ends; it opens the Optimize page.
-    click(align.Setlimitbutton);
-    clickTab(*form->Tabpages, 1);
-    ASSERT_EQ(form->PageControl1->currentWidget(), static_cast<QWidget*>(form->optimizePage));
-    click(form->optimizePage->Optimizeandstackbutton);
+    click(control<TRxSpeedButton>(align, "Setlimitbutton"));
+    clickTab(*pieces(*form).Tabpages, 1);
+    ASSERT_EQ(pieces(*form).PageControl1->currentWidget(), static_cast<QWidget*>(pieces(*form).optimizePage));
+    click(control<TRxSpeedButton>(*form, "Optimizeandstackbutton"));
     ASSERT_EQ(context.pipeline.state().progstatus, TProgStatus::psStacked);
 
-    clickTab(*form->Tabpages, 3);
-    WaveletPage& wavelet = *form->waveletPage;
-    ASSERT_EQ(form->PageControl1->currentWidget(), static_cast<QWidget*>(&wavelet));
-    click(wavelet.DoAll);
+    clickTab(*pieces(*form).Tabpages, 3);
+    WaveletPage& wavelet = *pieces(*form).waveletPage;
+    ASSERT_EQ(pieces(*form).PageControl1->currentWidget(), static_cast<QWidget*>(&wavelet));
+    click(control<TRxSpeedButton>(wavelet, "DoAll"));
     EXPECT_TRUE(context.pipeline.state().DoAllDone);
 
     const std::filesystem::path result = dir / "jupiter-result.png";
     dialogs->willChoose(result, PngKind);
-    click(wavelet.savebmp2button);
+    click(control<TRxSpeedButton>(wavelet, "savebmp2button"));
     std::ifstream written(result, std::ios::binary);
     char signature[8] = {};
     written.read(signature, sizeof signature);
@@ -288,27 +292,28 @@ TEST_F(WorkflowWindowTest, AUserStacksARecordingFromTheWindowAlone) {
     EXPECT_FALSE(refusedATab(messages.shown));
 
     // The Final page: turned a quarter, a rectangle drawn on the picture, saved as BMP.
-    clickTab(*form->Tabpages, 4);
-    FinalPage& final = *form->finalPage;
-    ASSERT_EQ(form->PageControl1->currentWidget(), static_cast<QWidget*>(&final));
-    click(final.ComboBox2);
-    QTest::keyClick(final.ComboBox2->view(), Qt::Key_Down);
-    QTest::keyClick(final.ComboBox2->view(), Qt::Key_Return);
-    ASSERT_EQ(static_cast<int>(final.RxSpinEdit4->Value()), 15);
-    ASSERT_EQ(final.RotateImage->pixmap().size(), QSize(160, 120));
-    QTest::mousePress(final.RotateImage, Qt::LeftButton, Qt::NoModifier, QPoint(20, 10));
+    clickTab(*pieces(*form).Tabpages, 4);
+    FinalPage& final = *pieces(*form).finalPage;
+    ASSERT_EQ(pieces(*form).PageControl1->currentWidget(), static_cast<QWidget*>(&final));
+    click(control<QComboBox>(final, "ComboBox2"));
+    QTest::keyClick(control<QComboBox>(final, "ComboBox2")->view(), Qt::Key_Down);
+    QTest::keyClick(control<QComboBox>(final, "ComboBox2")->view(), Qt::Key_Return);
+    ASSERT_EQ(static_cast<int>(control<TRxSpinEdit>(final, "RxSpinEdit4")->Value()), 15);
+    ASSERT_EQ(control<QLabel>(final, "RotateImage")->pixmap().size(), QSize(160, 120));
+    QTest::mousePress(control<QLabel>(final, "RotateImage"), Qt::LeftButton, Qt::NoModifier, QPoint(20, 10));
     QMouseEvent move(QEvent::MouseMove, QPointF(100, 70), QPointF(), Qt::NoButton, Qt::LeftButton,
                      Qt::NoModifier);
-    QApplication::sendEvent(final.RotateImage, &move);
-    QTest::mouseRelease(final.RotateImage, Qt::LeftButton, Qt::NoModifier, QPoint(100, 70));
-    EXPECT_TRUE(final.Cropping->Checked());
+    QApplication::sendEvent(control<QLabel>(final, "RotateImage"), &move);
+    QTest::mouseRelease(control<QLabel>(final, "RotateImage"), Qt::LeftButton, Qt::NoModifier,
+                        QPoint(100, 70));
+    EXPECT_TRUE(control<TPCheck>(final, "Cropping")->Checked());
     dialogs->willChoose(dir / "jupiter-final.bmp", 1);
-    click(final.savefinalbutton);
+    click(control<QPushButton>(final, "savefinalbutton"));
     EXPECT_EQ(readBmpFile(dir / "jupiter-final.bmp").width(), 80);
 
     // A new stack is not saved yet: closing asks, and Cancel keeps the window.
-    clickTab(*form->Tabpages, 2);
-    click(form->stackPage->Stackbutton);
+    clickTab(*pieces(*form).Tabpages, 2);
+    click(control<TRxSpeedButton>(*form, "Stackbutton"));
     EXPECT_FALSE(context.shell.ImageSaved);
     messages.reply(mrCancel);
     EXPECT_FALSE(form->close());
@@ -338,76 +343,80 @@ TEST_P(SecondRoad, PointsLimitSigmaAndBackToOneBox) {
     const std::array<QPoint, 3> points{QPoint(62, 46), QPoint(98, 46), QPoint(80, 74)};
     for (std::size_t i = 0; i < points.size(); ++i)
         QTimer::singleShot(150 * static_cast<int>(i + 1), form.get(), [this, at = points[i]] {
-            QTest::mouseClick(align.PreviewImage, Qt::LeftButton, Qt::NoModifier, at);
+            QTest::mouseClick(control<QLabel>(align, "PreviewImage"), Qt::LeftButton, Qt::NoModifier, at);
         });
     QTimer::singleShot(150 * 4 + 150, form.get(), [this] {
         EXPECT_EQ(context.pipeline.alignPoints().Alignpoints, 4) << "three points placed";
-        EXPECT_TRUE(form->pointWindows.Multialignwindow->isVisible());
+        EXPECT_TRUE(control<ToolWindow>(*form, "Multialignwindow")->isVisible());
         expectToolWindowsClear("points placed");
-        QTest::mouseClick(align.Alignbutton, Qt::LeftButton);
+        QTest::mouseClick(control<TRxSpeedButton>(align, "Alignbutton"), Qt::LeftButton);
     });
-    click(align.Alignmethod->button(1));
+    click(control<TRadioGroup>(align, "Alignmethod")->button(1));
     ASSERT_EQ(context.pipeline.alignPoints().Alignpoints, 3);
     ASSERT_EQ(context.pipeline.state().progstatus, TProgStatus::psAligned);
     expectPassEnd(3, "Alignment finished");
     expectToolWindowsClear("the points aligned");
 
     // The limit typed as a percentage: the slider, the count shown and the frames kept follow it.
-    TRxSpinEdit& percent = *align.OptimizeQualitySpin;
+    TRxSpinEdit& percent = *control<TRxSpinEdit>(align, "OptimizeQualitySpin");
     percent.selectAll();
     QTest::keyClicks(&percent, "50");
     const auto& ranking = context.pipeline.model().FrameRanking;
-    const int last = align.PreviewSlider->MaxValue();
+    const int last = control<TRxSlider>(align, "PreviewSlider")->MaxValue();
     int above = 1;
     while (above <= last && ranking[above].Key > 0.5f * ranking[0].Key) ++above;
     const int kept = std::max(above - 1, 1) + 1;
-    EXPECT_EQ(align.PreviewSlider->Value(), above - 1);
-    EXPECT_EQ(align.LimitCountLabel->text().toStdString(),
+    EXPECT_EQ(control<TRxSlider>(align, "PreviewSlider")->Value(), above - 1);
+    EXPECT_EQ(control<QLabel>(align, "LimitCountLabel")->text().toStdString(),
               "Frames to stack: " + std::to_string(kept) + " of " + std::to_string(last + 1));
-    click(align.Setlimitbutton);
-    EXPECT_EQ(align.AlignSlider->MaxValue() + 1, kept);
+    click(control<TRxSpeedButton>(align, "Setlimitbutton"));
+    EXPECT_EQ(control<TRxSlider>(align, "AlignSlider")->MaxValue() + 1, kept);
     EXPECT_EQ(panel(2), "Processing limited to " + std::to_string(kept) + " frames");
     // The frame slider is back at the best frame; the count beside "Limit" stays the limit's.
-    EXPECT_EQ(align.PreviewSlider->Value(), 0);
-    EXPECT_EQ(align.LimitCountLabel->text().toStdString(),
+    EXPECT_EQ(control<TRxSlider>(align, "PreviewSlider")->Value(), 0);
+    EXPECT_EQ(control<QLabel>(align, "LimitCountLabel")->text().toStdString(),
               "Frames to stack: " + std::to_string(kept) + " of " + std::to_string(last + 1));
 
-    clickTab(*form->Tabpages, 1);
-    click(form->optimizePage->Optimizeandstackbutton);
+    clickTab(*pieces(*form).Tabpages, 1);
+    click(control<TRxSpeedButton>(*form, "Optimizeandstackbutton"));
     ASSERT_EQ(context.pipeline.state().progstatus, TProgStatus::psStacked);
     expectPassEnd(2, "Optimize and stack finished");
-    EXPECT_EQ(align.Framelabel->text(), "") << "no frame of the ended run is shown";
+    EXPECT_EQ(control<QLabel>(align, "Framelabel")->text(), "") << "no frame of the ended run is shown";
     expectToolWindowsClear("the points stacked");
     expectNoZeroInStack("the multi-point stack");
     // The stack graph with the points' graphs counts the frames stacked.
     const auto stacked = std::to_string(context.pipeline.stack().result.stackList.size());
-    clickTab(*form->Tabpages, 2);
-    click(form->stackPage->Showstackgraph);
+    clickTab(*pieces(*form).Tabpages, 2);
+    click(control<TPCheck>(*form, "Showstackgraph"));
     EXPECT_EQ(panel(3), "Stacksize : " + stacked + " Frames");
-    EXPECT_EQ(form->frameWindows.Stackframelabel->text().toStdString().rfind("Frames to stack:" + stacked, 0),
+    EXPECT_EQ(control<QLabel>(*form, "Stackframelabel")
+                  ->text()
+                  .toStdString()
+                  .rfind("Frames to stack:" + stacked, 0),
               0u)
-        << form->frameWindows.Stackframelabel->text().toStdString();
-    click(form->stackPage->Showstackgraph);
+        << control<QLabel>(*form, "Stackframelabel")->text().toStdString();
+    click(control<TPCheck>(*form, "Showstackgraph"));
 
-    click(form->stackPage->Statisticalstackbutton);
+    click(control<TRxSpeedButton>(*form, "Statisticalstackbutton"));
     expectPassEnd(2, "Stacking finished");
     expectToolWindowsClear("the sigma stack");
     expectNoZeroInStack("the sigma stack");
 
     // Back to one box: the stack has no zones any more.
-    clickTab(*form->Tabpages, 0);
-    click(align.Alignmethod->button(0));
+    clickTab(*pieces(*form).Tabpages, 0);
+    click(control<TRadioGroup>(align, "Alignmethod")->button(0));
     // The one box is the feature picked before the points, its reference made there again and
     // its box shown on the preview.
     EXPECT_EQ(QPoint(context.pipeline.state().FeatureX, context.pipeline.state().FeatureY), QPoint(80, 60));
     const int half = context.pipeline.fft().FFTSize / 2;
     EXPECT_EQ(QPoint(context.pipeline.registration().BoxLeft, context.pipeline.registration().BoxTop),
               QPoint(80 - half, 60 - half));
-    EXPECT_TRUE(align.BoxOutline->isVisible());
-    EXPECT_EQ(align.BoxOutline->geometry(), QRect(80 - half, 60 - half, 2 * half, 2 * half));
-    EXPECT_FALSE(form->stackPage->Multi->Checked());
-    clickTab(*form->Tabpages, 2);
-    click(form->stackPage->Stackbutton);
+    EXPECT_TRUE(control<QFrame>(align, "BoxOutline")->isVisible());
+    EXPECT_EQ(control<QFrame>(align, "BoxOutline")->geometry(),
+              QRect(80 - half, 60 - half, 2 * half, 2 * half));
+    EXPECT_FALSE(control<TPCheck>(*form, "Multi")->Checked());
+    clickTab(*pieces(*form).Tabpages, 2);
+    click(control<TRxSpeedButton>(*form, "Stackbutton"));
     EXPECT_FALSE(context.pipeline.alignPoints().MultiPointMode);
     EXPECT_EQ(context.pipeline.alignPoints().Alignpoints, 1);
     expectPassEnd(2, "Stacking finished");
@@ -454,9 +463,9 @@ TEST(ToolWindowPlace, BesideTheWindowElseOverTheOptionColumnAndUnderTheOthers) {
 TEST_F(WorkflowWindowTest, EveryPageFitsTheWindowAndThePictureTakesMostOfIt) {
     expectEveryPageLaidOut();  // as the program starts
     openAndPick();
-    click(align.Alignbutton);
-    click(align.Setlimitbutton);
-    click(form->optimizePage->Optimizeandstackbutton);
+    click(control<TRxSpeedButton>(align, "Alignbutton"));
+    click(control<TRxSpeedButton>(align, "Setlimitbutton"));
+    click(control<TRxSpeedButton>(*form, "Optimizeandstackbutton"));
     ASSERT_EQ(context.pipeline.state().progstatus, TProgStatus::psStacked);
     expectEveryPageLaidOut();  // with the controls the work has shown
 }
@@ -494,88 +503,91 @@ std::string longerLanguage(const std::string& written) {
 }
 
 TEST_F(WorkflowWindowTest, EveryPageStillFitsInALanguageWithLongerTexts) {
-    align.Languagebox->addItem("lang_ll");
-    align.Languagebox->setCurrentIndex(align.Languagebox->findText("lang_ll"));
+    control<LanguageBox>(align, "Languagebox")->addItem("lang_ll");
+    control<LanguageBox>(align, "Languagebox")
+        ->setCurrentIndex(control<LanguageBox>(align, "Languagebox")->findText("lang_ll"));
     const LanguageWindow window = languageWindow(*form);
-    SpeedButton1Click(window, *align.Languagebox, messages);
+    SpeedButton1Click(window, *control<LanguageBox>(align, "Languagebox"), messages);
     std::ifstream written(scripted.home.path() / "lang_ll1.txt", std::ios::binary);
     std::ofstream(scripted.home.path() / "lang_ll.txt", std::ios::binary)
         << longerLanguage({std::istreambuf_iterator<char>(written), std::istreambuf_iterator<char>()});
-    LanguageControls controls{*align.Languagebox, *align.charset1, *align.QualityMethodCombo,
-                              *align.CopyAlignmethods};
+    LanguageControls controls{
+        *control<LanguageBox>(align, "Languagebox"), *control<QLabel>(align, "charset1"),
+        *control<QComboBox>(align, "QualityMethodCombo"), *control<TRadioGroup>(align, "CopyAlignmethods")};
     LanguageboxChange(window, controls);
-    ASSERT_EQ(form->Tabpages->tabText(0), "Aligner");
-    ASSERT_EQ(align.Alignbutton->text().size(), 7);
+    ASSERT_EQ(pieces(*form).Tabpages->tabText(0), "Aligner");
+    ASSERT_EQ(control<TRxSpeedButton>(align, "Alignbutton")->text().size(), 7);
     expectEveryPageLaidOut();
 }
 
 TEST_F(WorkflowWindowTest, FitFillsTheLargePreviewAndFollowsTheWindow) {
     dialogs->willChoose(recording.path, SerKind);
-    click(form->Speedbar->Selectbutton);
-    click(align.PreviewFull);
+    click(pieces(*form).Speedbar->Selectbutton);
+    click(control<TPCheck>(align, "PreviewFull"));
     // The frame enlarged as far as the box allows, 30 pixels inside it, its shape kept.
     const auto expected = [&] {
-        const QSize box = align.ScrollBox1->size() - QSize(30, 30);
+        const QSize box = control<QScrollArea>(align, "ScrollBox1")->size() - QSize(30, 30);
         const double enlarge = std::min(box.width() / 160.0, box.height() / 120.0);
         return QSize(static_cast<int>(std::lrint(160 * enlarge)),
                      static_cast<int>(std::lrint(120 * enlarge)));
     };
     // The factor is a single float: a pixel either way.
     const auto fits = [&] {
-        const QSize shown = align.PreviewImage->size(), wanted = expected();
+        const QSize shown = control<QLabel>(align, "PreviewImage")->size(), wanted = expected();
         return std::abs(shown.width() - wanted.width()) <= 1 &&
                std::abs(shown.height() - wanted.height()) <= 1;
     };
-    const QSize small = align.PreviewImage->size();
+    const QSize small = control<QLabel>(align, "PreviewImage")->size();
     EXPECT_TRUE(fits());
     EXPECT_GT(small.width(), 600) << "the preview takes most of a 1024 x 768 window";
     form->resize(1600, 1000);
     QApplication::processEvents();
     EXPECT_TRUE(fits());
-    EXPECT_GT(align.PreviewImage->width(), small.width());
+    EXPECT_GT(control<QLabel>(align, "PreviewImage")->width(), small.width());
 }
 
 TEST_F(WorkflowWindowTest, APassEndsWithItsBarAndStatusSayingHowAndANewInputClearsThem) {
-    QProgressBar& bar = *form->ProgressBar1;
+    QProgressBar& bar = *pieces(*form).ProgressBar1;
     openAndPick();
     // The user cancels in the middle of the pass.
     QTimer::singleShot(0, form.get(),
-                       [this] { QTest::mouseClick(form->Speedbar->Cancelbutton, Qt::LeftButton); });
+                       [this] { QTest::mouseClick(pieces(*form).Speedbar->Cancelbutton, Qt::LeftButton); });
     messages.reply(mrYes);
-    click(align.Alignbutton);
+    click(control<TRxSpeedButton>(align, "Alignbutton"));
     EXPECT_EQ(context.pipeline.state().progstatus, TProgStatus::psNone);
     EXPECT_EQ(panel(3), "Alignment cancelled");
     EXPECT_EQ(panel(2), "");
     EXPECT_LT(bar.value(), bar.minimum()) << "an empty bar";
-    EXPECT_FALSE(align.Setlimitbutton->isEnabled());
+    EXPECT_FALSE(control<TRxSpeedButton>(align, "Setlimitbutton")->isEnabled());
 
-    click(align.Alignbutton);
+    click(control<TRxSpeedButton>(align, "Alignbutton"));
     EXPECT_EQ(context.pipeline.state().progstatus, TProgStatus::psAligned);
     EXPECT_EQ(panel(3), "Alignment finished");
     EXPECT_EQ(panel(2), "Initial alignment done");
     EXPECT_EQ(bar.value(), bar.maximum());
-    EXPECT_TRUE(form->tools.Registrationgraphwindow->windowTitle().startsWith("Initial alignment done"));
-    EXPECT_TRUE(align.Setlimitbutton->isEnabled());
+    EXPECT_TRUE(
+        pieces(*form).tools.Registrationgraphwindow->windowTitle().startsWith("Initial alignment done"));
+    EXPECT_TRUE(control<TRxSpeedButton>(align, "Setlimitbutton")->isEnabled());
 
     // A new input starts with nothing of the last one's pass.
     dialogs->willChoose(recording.path, SerKind);
-    click(form->Speedbar->Selectbutton);
+    click(pieces(*form).Speedbar->Selectbutton);
     EXPECT_LT(bar.value(), bar.minimum());
     EXPECT_EQ(panel(3), "Frames : 20 Imagesize : 160x120");
-    EXPECT_EQ(form->tools.Registrationgraphwindow->windowTitle(), "Registration ");
-    EXPECT_EQ(form->registrationWindows.Series6->Count(), 0);
-    EXPECT_FALSE(align.Setlimitbutton->isEnabled());
+    EXPECT_EQ(pieces(*form).tools.Registrationgraphwindow->windowTitle(), "Registration ");
+    EXPECT_EQ(chartSeries(pieces(*form).registrationWindows, "Series6")->Count(), 0);
+    EXPECT_FALSE(control<TRxSpeedButton>(align, "Setlimitbutton")->isEnabled());
 }
 
 TEST_F(WorkflowWindowTest, TheInputDialogReopensInTheLastFolderWithTheLastKind) {
     // A fresh program: the dialog offers videos. The user types the SER file's name anyway.
     dialogs->willChoose(recording.path);
-    click(form->Speedbar->Selectbutton);
+    click(pieces(*form).Speedbar->Selectbutton);
     EXPECT_EQ(dialogs->lastShown.FilterIndex, 1);
     ASSERT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stInputLoaded)
         << "the kind follows the name";
 
-    click(form->Speedbar->Selectbutton);  // cancelled
+    click(pieces(*form).Speedbar->Selectbutton);  // cancelled
     EXPECT_EQ(dialogs->lastShown.InitialDir, dir.path());
     EXPECT_EQ(dialogs->lastShown.FilterIndex, SerKind);
 
@@ -589,7 +601,7 @@ TEST_F(WorkflowWindowTest, TheInputDialogReopensInTheLastFolderWithTheLastKind) 
     TMainForm started(next);
     started.FormCreate({{}, false});
     started.show();
-    click(started.Speedbar->Selectbutton);
+    click(pieces(started).Speedbar->Selectbutton);
     EXPECT_EQ(shown.lastShown.InitialDir, dir.path());
     EXPECT_EQ(shown.lastShown.FilterIndex, SerKind);
 }

@@ -23,8 +23,7 @@
 #include "registration/fft.h"
 #include "registration/frame_limit.h"
 #include "registration/quality_method.h"
-#include "registration/registration_graph.h"
-#include "shell/shell_ports.h"
+#include "shell/controllers/align_page_options.h"
 #include "shell/controllers/align_window.h"
 #include "shell/controllers/point_controller.h"
 #include "shell/pages/align_page.h"
@@ -36,6 +35,7 @@
 #include "shell/pages/registration_windows.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
+#include "shell/shell_ports.h"
 #include "shell/stored_settings.h"
 #include "shell/tab_strip.h"
 #include "shell/tool_windows.h"
@@ -119,6 +119,8 @@ AlignController::AlignController(const AlignControllerParts& parts)
     connect(page.Avidebay, &TPCheck::OnClick, this, &AlignController::AVIDEBAYClick);
     connect(page.FFTsizeGroup, &TRadioGroup::OnClick, this, &AlignController::FFTsizeGroupClick);
     connect(page.Alignmethod, &TRadioGroup::OnClick, this, &AlignController::AlignmethodClick);
+    connect(&page, &AlignPage::alignMethodRequested, this, &AlignController::AlignmethodClick);
+    connect(&page, &AlignPage::debayerSwitchRequested, this, &AlignController::applyDebayerSwitch);
     connect(page.RecalcFFTbutton, &QPushButton::clicked, this, &AlignController::RecalcFFTbuttonClick);
     connect(page.QualityMethodCombo, &QComboBox::activated, this, &AlignController::QualityMethodComboChange);
     connect(page.QualityFilter, &TRxSpinEdit::OnChange, this, &AlignController::QualityFilterChange);
@@ -221,15 +223,13 @@ void AlignController::recomputeReference() {
 
 // --- Reading the controls ----------------------------------------------------------------------
 
-namespace {
-
-QualityMethodChoice methodChoice(const AlignPage& page) {
-    return QualityMethodComboChange(page.QualityMethodCombo->currentIndex(),
-                                    static_cast<double>(page.QualityFilter->Value()),
-                                    static_cast<double>(page.QualFilterDX->Value()));
+QualityMethodChoice AlignController::methodChoice(const AlignPage& page) {
+    return kestrave::QualityMethodComboChange(page.QualityMethodCombo->currentIndex(),
+                                              static_cast<double>(page.QualityFilter->Value()),
+                                              static_cast<double>(page.QualFilterDX->Value()));
 }
 
-BoxLevelOptions levelOptions(const AlignPage& page) {
+BoxLevelOptions AlignController::levelOptions(const AlignPage& page) {
     BoxLevelOptions levels;
     levels.biasSubtract = page.Blurbox->Checked();
     levels.bias = static_cast<double>(page.Bias->Value());
@@ -237,13 +237,18 @@ BoxLevelOptions levelOptions(const AlignPage& page) {
     return levels;
 }
 
-}  // namespace
-
 ReferenceOptions AlignController::readReferenceOptions() const {
-    const AlignPage& page = parts_.page;
+    return readReferenceOptions(parts_.page, pipeline_);
+}
+
+ReferenceOptions readReferenceOptions(const AlignPage& alignPage, const Pipeline& pipeline) {
+    return AlignController::readReferenceOptions(alignPage, pipeline);
+}
+
+ReferenceOptions AlignController::readReferenceOptions(const AlignPage& page, const Pipeline& pipeline) {
     const QualityMethodFlags quality = methodChoice(page).flags;
     ReferenceOptions options;
-    options.LumWeights = pipeline_.state().LumWeights;
+    options.LumWeights = pipeline.state().LumWeights;
     options.levels = levelOptions(page);
     options.spectralQuality = !quality.QualityFromImage;
     options.HVSWeighting = quality.HVSWeighting;
@@ -282,7 +287,7 @@ AlignmentPassOptions AlignController::readPassOptions() const {
     const AlignPage& page = parts_.page;
     AlignmentPassOptions options;
     options.align = readAlignOptions();
-    options.lastFrame = parts_.entries.lastIndex();
+    options.lastFrame = pipeline_.input().lastIndex;
     options.Usedarkframe = page.Usedarkframe->Checked();
     options.DarkWidth = pipeline_.images().DarkPlanes[1].xCount();
     options.DarkHeight = pipeline_.images().DarkPlanes[1].yCount();
@@ -317,7 +322,7 @@ void AlignController::applyDebayerSwitch() {
 
 void AlignController::AVIDEBAYClick() {
     applyDebayerSwitch();
-    if (pipeline_.state().ProcessStage >= TProcessStage::stInputLoaded) parts_.entries.PreviewSliderChange();
+    if (pipeline_.state().ProcessStage >= TProcessStage::stInputLoaded) parts_.page.showFrameAgain();
 }
 
 void AlignController::AlignmethodClick() {
@@ -348,7 +353,7 @@ void AlignController::AlignmethodClick() {
             break;
         case AlignMethodNone:
             if (multipoint.isVisible()) points_->SaveTempPointFile();
-            pipeline_.clearWholeFrameShifts(parts_.entries.lastIndex());
+            pipeline_.clearWholeFrameShifts(pipeline_.input().lastIndex);
             page.Setlimitbutton->setEnabled(true);
             parts_.stackPage.setPassButtonsEnabled(true);
             markButton(*page.Showbuttonp1, *page.Setlimitbutton, -2);
@@ -384,7 +389,7 @@ void AlignController::FFTsizeGroupClick() {
     page.FFTsizeGroup->setItemIndex(choice.itemIndex);
     if (choice.featureDropped) page.Alignbutton->setEnabled(false);
     if (!choice.applied) return;
-    parts_.entries.PreviewSliderChange();
+    parts_.page.showFrameAgain();
     const int n = pipeline_.fft().FFTSize;
     PointWindows& pointWindows = parts_.pointWindows;
     if (pointWindows.Multialignwindow->isVisible()) {
@@ -428,7 +433,7 @@ void AlignController::PreviewImageMouseDown(Qt::MouseButton button, Qt::Keyboard
     PreviewClick click;
     click.x = at.x();
     click.y = at.y();
-    click.position = std::min(page.PreviewSlider->Value(), parts_.entries.lastIndex());
+    click.position = std::min(page.PreviewSlider->Value(), pipeline_.input().lastIndex);
     pickAt(click);
 }
 
@@ -498,7 +503,7 @@ void AlignController::PreviewImageMouseMove(Qt::MouseButtons buttons, Qt::Keyboa
         showFreeBoxBand();
     }
     if (!inputLoaded()) return;
-    const int position = std::min(page.PreviewSlider->Value(), parts_.entries.lastIndex());
+    const int position = std::min(page.PreviewSlider->Value(), pipeline_.input().lastIndex);
     if (pipeline_.model().FrameTable[frameAtPosition(pipeline_.model(), position)].Excluded) {
         page.PreviewImage->setCursor(Qt::ForbiddenCursor);
         return;
@@ -512,7 +517,7 @@ void AlignController::PreviewImageMouseMove(Qt::MouseButtons buttons, Qt::Keyboa
     if (state.progstatus == TProgStatus::psAligned) return;
     // Before the alignment every selected frame is in use; later the limit's count stands (the
     // stack list and the project keep it), so the move leaves it alone then.
-    if (state.progstatus < TProgStatus::psAligned) pipeline_.countSelectedFrames(parts_.entries.lastIndex());
+    if (state.progstatus < TProgStatus::psAligned) pipeline_.countSelectedFrames(pipeline_.input().lastIndex);
     showBoxOutline(at, fits);
 }
 
@@ -634,7 +639,7 @@ void AlignController::placeFreeBox() {
     PreviewClick click;
     click.x = fit.centreX;
     click.y = fit.centreY;
-    click.position = std::min(page.PreviewSlider->Value(), parts_.entries.lastIndex());
+    click.position = std::min(page.PreviewSlider->Value(), pipeline_.input().lastIndex);
     click.freeBox = true;
     pickAt(click);
 }
@@ -759,30 +764,8 @@ void AlignController::ShowFFTSpectrum(const Bitmap24& spectrum) {
 }
 
 void AlignController::DrawRegistrationGraph() {
-    const RegistrationGraphData graph = registrationGraphData(
-        pipeline_.model(), parts_.page.AlignSlider->MaxValue(), pipeline_.optimizer().RegistrationCaption);
-    RegistrationWindows& charts = parts_.registrationWindows;
-    TChart& chart = *parts_.frameWindows.Chart8;
-    charts.Series5->Title = "Quality";
-    charts.Series5->Assign(graph.quality);
-    charts.Series8->Assign(graph.correlation);
-    parts_.tools.RegiStration2->setWindowTitle(QString::fromStdString(graph.caption));
-    charts.Series6->Title = "Difference";
-    charts.Series6->ShowInLegend = true;
-    charts.Series6->Assign(graph.difference);
-    chart.LeftAxis.Increment = graph.qualityAxisIncrement;
-    chart.LeftAxis.Visible = true;
-    chart.BottomAxis.setRange(0.0, graph.rankAxisMaximum);
-    chart.BottomAxis.Increment = graph.rankAxisIncrement;
-    chart.update();
-
-    TChart& stackGraph = *charts.Chart9;
-    charts.FastLineSeries1->Assign(graph.quality);
-    charts.FastLineSeries2->Assign(graph.difference);
-    stackGraph.LeftAxis.setRange(0.0, graph.largestDifference);
-    stackGraph.LeftAxis.Increment = 0.1 * graph.largestDifference;
-    stackGraph.BottomAxis.Increment = graph.stackRankAxisIncrement;
-    stackGraph.update();
+    parts_.registrationWindows.showRegistrationGraph(pipeline_.model(), parts_.page.lastRankPosition(),
+                                                     pipeline_.optimizer().RegistrationCaption);
 }
 
 void AlignController::OptimizegraphClick() {
@@ -804,14 +787,8 @@ namespace kestrave {
 void AlignController::ColourstackClick() {
     const bool colour = parts_.page.Colourstack->Checked();
     kestrave::storeSetting(ports_.regSettings.get(), "usecolour", colour);
-    mirrorColourstack(colour);
+    parts_.page.followColourChoice(colour);
     parts_.waveletPage.followColourChoice(colour);
-}
-
-void AlignController::mirrorColourstack(bool colour) {
-    parts_.page.Colourstack->setChecked(colour);
-    parts_.page.LRGB->setEnabled(colour);
-    if (!colour) parts_.page.LRGB->setChecked(false);
 }
 
 void AlignController::MisalignwarningClick() {

@@ -30,6 +30,7 @@ class PointController;
 class StackPage;
 class TRxSpinEdit;
 class WaveletPage;
+struct BoxLevelOptions;
 struct FrameWindows;
 struct PointWindows;
 struct RegistrationWindows;
@@ -129,8 +130,6 @@ public:
     // warning off; the horizontal interlace choice shows only for interlaced input; the bias
     // value only while bias subtraction is ticked.
     void ColourstackClick();
-    // The colour choice made on the Wavelet page: set here alike, with LRGB.
-    void mirrorColourstack(bool colour);
     void MisalignwarningClick();
     void ManualAlignboxClick();
     void InterlacedClick();
@@ -170,8 +169,10 @@ public:
     // The pass ended without a ranking: the stored reference picture goes back to the preview.
     void alignmentStopped();
 
-    // The control values the reference computation, the alignment of one frame and the pass read.
+    // The control values the reference computation, the alignment of one frame and the pass read
+    // (other areas read the reference's through `readReferenceOptions` of align_page_options.h).
     ReferenceOptions readReferenceOptions() const;
+    static ReferenceOptions readReferenceOptions(const AlignPage& page, const Pipeline& pipeline);
     AlignOptions readAlignOptions() const;
     AlignmentPassOptions readPassOptions() const;
 
@@ -179,6 +180,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // What the page's quality and level options say.
+    static QualityMethodChoice methodChoice(const AlignPage& page);
+    static BoxLevelOptions levelOptions(const AlignPage& page);
     // The reference computed again at the feature with the page's options, under the guard below.
     void recomputeReference();
     // Runs one reference computation (the recalculation or the pick) with the re-entry guard up;

@@ -9,9 +9,9 @@
 #include "frames/frame_browsing.h"
 #include "frames/input_sources.h"
 #include "registration/alignment_points.h"
-#include "shell/shell_ports.h"
 #include "shell/controllers/align_controller.h"
 #include "shell/controllers/align_window.h"
+#include "shell/controllers/align_page_options.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/line_chart.h"
@@ -20,6 +20,7 @@
 #include "shell/pages/registration_windows.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pass_status.h"
+#include "shell/shell_ports.h"
 #include "shell/tab_strip.h"
 #include "shell/tool_windows.h"
 #include "shell/window_entry_points.h"
@@ -94,7 +95,7 @@ void AlignController::AlignallButtonClick() {
     try {
         const AlignmentPassOptions options = readPassOptions();
         const std::unique_ptr<InputFrameSource> source =
-            pipeline_.inputFrames(options.lastFrame, parts_.entries.readSourceOptions());
+            pipeline_.inputFrames(options.lastFrame, readSourceOptions(parts_.page, pipeline_));
         AlignPorts ports = window_->ports();
         result = pipeline_.alignAllFrames(options, page.Manualalignbox->Checked(), *source, ports);
     } catch (const KestraveError& error) {

@@ -9,7 +9,6 @@
 #include <QSignalBlocker>
 
 #include "frames/frame_browsing.h"
-#include "shell/shell_ports.h"
 #include "shell/controllers/align_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
@@ -17,6 +16,7 @@
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/page_controls.h"
 #include "shell/pages/registration_windows.h"
+#include "shell/shell_ports.h"
 #include "shell/tool_windows.h"
 #include "shell/window_entry_points.h"
 #include "widgets/bitmap_view.h"
@@ -48,7 +48,7 @@ void AlignWindow::showFrame(int position) {
         const QSignalBlocker quiet(&slider);
         slider.setValue(position);
     }
-    parts_.entries.PreviewSliderChange();
+    parts_.page.showFrameAgain();
 }
 
 void AlignWindow::applyAutomaticValues(const AutomaticFilterValues& values) {

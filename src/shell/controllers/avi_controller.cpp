@@ -5,14 +5,15 @@
 
 #include "frames/input_sources.h"
 #include "output/frame_avi.h"
-#include "shell/shell_ports.h"
 #include "shell/busy_cursor.h"
+#include "shell/controllers/align_page_options.h"
 #include "shell/controllers/save_controller.h"
 #include "shell/controllers/stack_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/avi_controls.h"
+#include "shell/pages/frame_windows.h"
 #include "shell/pass_status.h"
-#include "shell/window_entry_points.h"
+#include "shell/shell_ports.h"
 #include "widgets/radio_group.h"
 #include "widgets/slider.h"
 #include "widgets/spin_edit.h"
@@ -44,7 +45,7 @@ void AviController::runWriter(Write&& write) {
         const std::unique_ptr<FrameSource> frames =
             frameSources_ ? frameSources_()
                           : parts_.pipeline.inputFrames(parts_.alignPage.lastFrameIndex(),
-                                                        parts_.entries.readSourceOptions());
+                                                        readSourceOptions(parts_.alignPage, parts_.pipeline));
         const AviResult result = write(*frames, savePorts(parts_.ports));
         outcome = result.outcome == AviOutcome::Written ? PassOutcome::Finished : PassOutcome::Cancelled;
     } catch (const std::exception& error) {

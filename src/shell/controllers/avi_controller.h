@@ -11,7 +11,6 @@ class QProgressBar;
 
 namespace kestrave {
 
-class WindowEntryPoints;
 class AlignPage;
 class FrameSource;
 class Pipeline;
@@ -33,8 +32,6 @@ struct AviControllerParts {
     // The Stack page's handlers, of this area: the options each group of the integrated video is
     // stacked with.
     const StackController& stack;
-    // The handlers of the other areas, reached through the window.
-    WindowEntryPoints& entries;
 };
 
 class AviController : public QObject {

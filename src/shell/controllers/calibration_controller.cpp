@@ -8,11 +8,11 @@
 
 #include "persist/ignore_case.h"
 #include "shell/area_stages.h"
-#include "shell/shell_ports.h"
 #include "shell/busy_cursor.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/stack_page.h"
+#include "shell/shell_ports.h"
 #include "shell/window_entry_points.h"
 #include "widgets/check_box.h"
 #include "widgets/slider.h"
@@ -117,7 +117,7 @@ void CalibrationController::CreateDarkframeClick() {
     const LongOperation operation(parts_.ports.operations);
     if (!operation) return;
     // Every frame of the input, in frame order and with equal weight.
-    const int last = parts_.entries.lastIndex();
+    const int last = parts_.pipeline.input().lastIndex;
     parts_.pipeline.prepareMasterFrame(last);
     parts_.stackPage.setPassButtonsEnabled(true);
     parts_.entries.selectTab(StackTab);
@@ -131,7 +131,7 @@ void CalibrationController::UsedarkframeClick() {
 
 void CalibrationController::RawdarkClick() {
     parts_.alignPage.setUsesDarkFrame(!parts_.alignPage.usesRawDark());
-    parts_.entries.PreviewSliderChange();
+    parts_.alignPage.showFrameAgain();
 }
 
 }  // namespace kestrave

@@ -10,12 +10,13 @@
 #include <optional>
 
 #include "frames/frame_browsing.h"
-#include "shell/shell_ports.h"
+#include "shell/busy_cursor.h"
 #include "shell/controllers/input_controller.h"
 #include "shell/message_routine.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
 #include "shell/pages/frame_windows.h"
+#include "shell/shell_ports.h"
 #include "shell/window_dialogs.h"
 #include "widgets/slider.h"
 #include "widgets/spin_edit.h"
@@ -67,7 +68,8 @@ std::optional<FrameListEntries> listedFrames(MessageRoutine& messages, const std
 }  // namespace
 
 std::vector<std::string> InputController::openSeriesFiles() const {
-    return pipeline_.input().source ? seriesFiles(pipeline_.model(), lastIndex_) : std::vector<std::string>{};
+    return pipeline_.input().source ? seriesFiles(pipeline_.model(), lastIndex())
+                                    : std::vector<std::string>{};
 }
 
 bool InputController::takeEntries(const FrameListEntries& entries, InputTaking how, const char* caption,
@@ -91,7 +93,7 @@ bool InputController::takeEntries(const FrameListEntries& entries, InputTaking h
             pipeline_.selectFrame(frame, !excluded[i]);
             syncEntry(list, frame);
         }
-        pipeline_.countSelectedFrames(lastIndex_);
+        pipeline_.countSelectedFrames(lastIndex());
         colourSign(frameAtPosition(model, position()));
     }
     if (entries.leftOut > 0)
@@ -161,6 +163,20 @@ void InputController::AddframelistbuttonClick() {
         if (const auto entries = listedFrames(ports_.messages(), dialog.FileName, kind))
             takeEntries(*entries, listTaking(), ListCaption, true);
     });
+}
+
+void InputController::SortFramelistbuttonClick() {
+    const QListWidget& list = *parts_.frameWindows.SelectFramesChecklist;
+    const FrameModel& model = pipeline_.model();
+    // A video's frames keep the order they were recorded in.
+    if (pipeline_.input().source && model.InputIsSeries && !model.InputIsSER) {
+        const BusyCursor busy;
+        const std::vector<std::string> entries =
+            pipeline_.sortSeries(list.count(), lastIndex(), readSourceOptions());
+        fillFrameList(entries);
+    }
+    parts_.page.moveToFirstFrameQuietly();
+    PreviewSliderChange();
 }
 
 void InputController::EmptyframelistbuttonClick() {

@@ -4,11 +4,12 @@
 #include <QPlainTextEdit>
 #include <QToolButton>
 
-#include "shell/shell_ports.h"
 #include "shell/controllers/wavelet_controller.h"
 #include "shell/image_info_tag.h"
 #include "shell/pages/image_info_window.h"
 #include "shell/pages/wavelet_page.h"
+#include "shell/pages/wavelet_tool_panels.h"
+#include "shell/shell_ports.h"
 #include "shell/tool_windows.h"
 #include "shell/window_dialogs.h"
 #include "widgets/check_box.h"
@@ -57,7 +58,7 @@ void ImageInfoController::ShowWaveletschemeClick() {
     options.ContrastSlider = tone.contrast;
     options.BrightnessSlider = tone.brightness;
     options.Showgamma = window.Showgamma->Checked();
-    options.Gamma = static_cast<double>(parts_.gamma.Value());
+    options.Gamma = parts_.gamma.displayGamma();
     const std::string tag = processingInfoTag(options);
 
     window.Memo3->setPlainText(QString::fromStdString(tag));

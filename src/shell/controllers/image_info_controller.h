@@ -13,8 +13,8 @@ struct ImageInfoWindow;
 struct ShellState;
 struct WindowDialogs;
 class ToolWindow;
+class GammaPanel;
 class Pipeline;
-class TRxSpinEdit;
 class WaveletPage;
 
 // What the image-information handlers work with.
@@ -27,7 +27,7 @@ struct ImageInfoControllerParts {
     const WaveletPage& wavelet;
     // The stack count the tag names.
     const Pipeline& pipeline;
-    const TRxSpinEdit& gamma;
+    const GammaPanel& gamma;
     // The save dialogs that propose the tag as the file name.
     WindowDialogs& dialogs;
 };

@@ -1,7 +1,10 @@
 #include "shell/controllers/input_controller.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,15 +15,17 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <cstring>
 
 #include "frames/calibration_frames.h"
 #include "frames/frame_browsing.h"
 #include "frames/per_input_reset.h"
 #include "frames/still_frames.h"
+#include "output/bmp_writer.h"
 #include "persist/reg_settings.h"
 #include "registration/fft_setup.h"
 #include "shell/area_stages.h"
-#include "shell/shell_ports.h"
+#include "shell/controllers/align_page_options.h"
 #include "shell/controllers/frame_texts.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
@@ -34,6 +39,7 @@
 #include "shell/pages/wavelet_page.h"
 #include "shell/pages/wavelet_tool_panels.h"
 #include "shell/pass_status.h"
+#include "shell/shell_ports.h"
 #include "shell/speed_bar.h"
 #include "shell/tool_windows.h"
 #include "shell/unsaved_result.h"
@@ -52,6 +58,8 @@ namespace {
 constexpr char StretchQuestion[] = "Stretch intensity-levels ";
 constexpr char StretchDefaultBox[] = "Make my choice the default for TIF/FITS";
 constexpr char ColourDefaultBox[] = "Do not ask this again, autodetect colour/B-W ";
+// The clipboard picture taken as the input lives in the current folder under this name.
+constexpr char ClipboardFileName[] = "clipkestrave.bmp";
 
 QColor signColour(std::uint32_t bgr) {
     return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
@@ -73,13 +81,30 @@ std::string frameFileName(const FrameModel& model, int frame) {
 
 }  // namespace
 
+Bitmap24 clipboardPicture(const QImage& image) {
+    const QImage bgr = image.convertToFormat(QImage::Format_BGR888);
+    const int width = std::min(bgr.width(), MaxFrameSize);
+    const int height = std::min(bgr.height(), MaxFrameSize);
+    Bitmap24 picture(width, height);
+    for (int y = 0; y < height; ++y)
+        std::memcpy(picture.row(y), bgr.constScanLine(y), 3 * std::size_t(width));
+    return picture;
+}
+
 InputController::InputController(const InputControllerParts& parts)
     : parts_(parts), pipeline_(parts.pipeline), ports_(parts.ports) {
     chooseInput = [this] { return runInputDialog(); };
     AlignPage& align = parts_.page;
     FrameWindows& windows = parts_.frameWindows;
     connect(&parts_.selectButton, &QToolButton::clicked, this, &InputController::SelectFileButtonClick);
+    connect(windows.SortFramelistbutton, &QPushButton::clicked, this,
+            &InputController::SortFramelistbuttonClick);
+    connect(&parts_.clipboardButton, &QToolButton::clicked, this, &InputController::ClipboardFrontClick);
     connect(align.PreviewSlider, &TRxSlider::OnChange, this, &InputController::PreviewSliderChange);
+    connect(&align, &AlignPage::frameShowRequested, this, &InputController::PreviewSliderChange);
+    previewFollows_ = pipeline_.subscribe([this](PipelineChange change) {
+        if (change == PipelineChange::Preview) showPicture();
+    });
     connect(align.AlignSlider, &TRxSlider::OnChange, this, &InputController::AlignSliderChange);
     align.PreviewSlider->installEventFilter(this);
     connect(windows.SelectFramesChecklist, &QListWidget::itemClicked, this,
@@ -201,6 +226,19 @@ void InputController::openInputFile(const std::string& file, InputFilter filter)
     });
 }
 
+void InputController::ClipboardFrontClick() {
+    const QImage image = QApplication::clipboard()->image();
+    if (image.isNull()) return;
+    std::filesystem::path file = parts_.page.currentFolder() / ClipboardFileName;
+    try {
+        writeBmp24(file, clipboardPicture(image));
+    } catch (const std::exception& error) {
+        ports_.messages().error("File error", error.what());
+        return;
+    }
+    openInputFile(file.string(), InputFilter::BMP);
+}
+
 bool InputController::takeProjectInput(const InputPlan& plan) {
     bool taken = false;
     changeInput([&] {
@@ -282,7 +320,7 @@ void InputController::prepareControlsForInput() {
     parts_.page.Lowerqualitylabel->setEnabled(true);
     parts_.frameWindows.CreateDarkframe1->setEnabled(true);
     parts_.frameWindows.CreateFlatfield1->setEnabled(true);
-    parts_.entries.AlignmethodClick();
+    parts_.page.applyAlignMethod();
 }
 
 // What every input shows once taken: its folder, caption and facts, its debayering, its
@@ -298,8 +336,7 @@ void InputController::showTakenInput(InputFilter filter, const ProbedFacts& fact
         ports_.regSettings->WriteString(kRegFilesSection, "Dir", pipeline_.input().inputFolder.string());
     }
     ports_.progress().setCaption(record.caption);
-    parts_.imageInfoWindow.Objectnameedit->setText(QString::fromStdString(record.objectName));
-    parts_.imageInfoWindow.Datetimeedit->setText(QString::fromStdString(record.fileDate));
+    parts_.imageInfoWindow.showObjectAndDate(record.objectName, record.fileDate);
     if (record.seriesFramesTooLarge)
         ports_.messages().ask(how.tooLarge.type, how.tooLarge.caption, how.tooLarge.text, mbOK, mrOk);
     if (filter == InputFilter::SER) {
@@ -308,7 +345,7 @@ void InputController::showTakenInput(InputFilter filter, const ProbedFacts& fact
             align.debayergroup->setItemIndex(facts.serDebayerItem);
         align.Avidebay->setChecked(facts.serBayer);
         if (!facts.serBayer) align.Colourstack->setChecked(false);
-        parts_.entries.applyDebayerSwitch();
+        align.applyDebayerSwitch();
     }
     if (facts.luminance) showLuminanceChoice();
     align.Showalignpoints->setEnabled(true);
@@ -330,7 +367,7 @@ void InputController::showTakenSeries(const InputRecord& record, bool decideColo
     // After the section's own status text, so that the input's facts stay readable.
     ports_.progress().setStatus(3, record.statusText);
 
-    const int last = lastIndex_ = record.lastIndex;
+    const int last = record.lastIndex;
     windows.differencecutslider->setValue(1000);
     {
         const QSignalBlocker quiet(align.PreviewSlider);
@@ -393,14 +430,10 @@ void InputController::clearLastInputTexts() {
     clearPassTexts(parts_.progressBar, ports_.progress());
     for (ToolWindow* window : {parts_.tools.Registrationgraphwindow, parts_.tools.RegiStration2})
         window->setWindowTitle("Registration ");
-    const RegistrationWindows& registration = parts_.registrationWindows;
-    for (TFastLineSeries* series : {registration.Series5, registration.Series6, registration.Series8,
-                                    registration.FastLineSeries1, registration.FastLineSeries2})
-        series->Clear();
-    for (TChart* chart : {parts_.frameWindows.Chart8, registration.Chart9}) {
-        chart->setTitle({});
-        chart->clearTexts();
-    }
+    parts_.registrationWindows.clearSeries();
+    parts_.frameWindows.Chart8->setTitle({});
+    parts_.frameWindows.Chart8->clearTexts();
+    parts_.registrationWindows.clearStackGraphTexts();
     parts_.optimizePage.clearCharts();
 }
 
@@ -418,11 +451,8 @@ void InputController::initializesettings() {
     windows.Showgraphpointer->hide();
     windows.gbRollup1->show();
     if (!align.Colourstack->Checked()) align.LRGB->setChecked(false);
-    RgbBalancePanel& balance = *parts_.waveletTools.rgbBalance;
-    for (TRxSpinEdit* factor : {balance.Rbalance, balance.Gbalance, balance.Bbalance}) factor->setValue(1.0);
-    for (TRxSlider* slider : {balance.RedSlider, balance.GreenSlider, balance.blueslider})
-        slider->setValue(0);
-    if (parts_.waveletPage.resetForNewInput()) parts_.waveletTools.gamma->Gamma1spin->setValue(1.0);
+    parts_.waveletTools.rgbBalance->resetForNewInput();
+    if (parts_.waveletPage.resetForNewInput()) parts_.waveletTools.gamma->resetDisplayGamma();
     if (align.FFTsizeGroup->ItemIndex() < 0) align.FFTsizeGroup->setItemIndex(reset.fftSizeItemIndex);
     parts_.stackPage.resetResampleFactor();
     align.AlignSlider->hide();
@@ -469,7 +499,6 @@ void InputController::takeSingleImage(const InputRecord& record) {
         align.PreviewSlider->setValue(0);
     }
     align.Sliderset->setMaxValue(record.lastIndex + 1);
-    lastIndex_ = record.lastIndex;
     fillFrameList({});
     showPicture();
     pipeline_.setStackCountRange(1);
@@ -524,15 +553,23 @@ void InputController::fillFrameList(const std::vector<std::string>& items) {
 }
 
 FrameSourceOptions InputController::readSourceOptions() const {
+    return readSourceOptions(parts_.page, pipeline_);
+}
+
+FrameSourceOptions readSourceOptions(const AlignPage& alignPage, const Pipeline& pipeline) {
+    return InputController::readSourceOptions(alignPage, pipeline);
+}
+
+FrameSourceOptions InputController::readSourceOptions(const AlignPage& page, const Pipeline& pipeline) {
     FrameSourceOptions options;
-    options.DebayerEnabled = pipeline_.debayer().DebayerEnabled;
-    options.debayer.pattern = bayerPatternForItem(parts_.page.debayergroup->ItemIndex());
+    options.DebayerEnabled = pipeline.debayer().DebayerEnabled;
+    options.debayer.pattern = bayerPatternForItem(page.debayergroup->ItemIndex());
     // A raw dark of another size than the frames is left out (stacking tells the user).
-    options.debayer.Rawdark = parts_.page.Rawdark->Checked() &&
-                              planesMatchFrame(pipeline_.images().DarkPlanes, pipeline_.model().FrameWidth,
-                                               pipeline_.model().FrameHeight);
-    options.DarkPlanes = &pipeline_.images().DarkPlanes;
-    options.TifStretch = pipeline_.model().TifStretch;
+    options.debayer.Rawdark =
+        page.Rawdark->Checked() && planesMatchFrame(pipeline.images().DarkPlanes, pipeline.model().FrameWidth,
+                                                    pipeline.model().FrameHeight);
+    options.DarkPlanes = &pipeline.images().DarkPlanes;
+    options.TifStretch = pipeline.model().TifStretch;
     return options;
 }
 
@@ -559,12 +596,12 @@ void InputController::showPicture() {
 // --- Browsing ----------------------------------------------------------------------------------
 
 int InputController::lastIndex() const {
-    return lastIndex_;
+    return pipeline_.input().lastIndex;
 }
 
 int InputController::position() const {
     // A slider cannot end at its start: with one frame it still reaches position 1.
-    return std::min(parts_.page.PreviewSlider->Value(), lastIndex_);
+    return std::min(parts_.page.PreviewSlider->Value(), lastIndex());
 }
 
 void InputController::colourSign(int frame) {

@@ -11,8 +11,10 @@
 
 #include "frames/frame_list.h"
 #include "frames/input_selection.h"
+#include "pipeline/pipeline.h"
 #include "platform/message_port.h"
 
+class QImage;
 class QListWidget;
 class QListWidgetItem;
 class QProgressBar;
@@ -25,6 +27,7 @@ namespace kestrave {
 class WindowEntryPoints;
 class AreaStages;
 class AlignPage;
+class Bitmap24;
 class Pipeline;
 class ShellPorts;
 class OptimizePage;
@@ -52,8 +55,9 @@ struct InputControllerParts {
     ToolWindows& tools;
     ImageInfoWindow& imageInfoWindow;
     WindowDialogs& dialogs;
-    // The speed bar's Select item, marked while no input is taken.
+    // The speed bar's Select item, marked while no input is taken, and its clipboard item.
     QToolButton& selectButton;
+    QToolButton& clipboardButton;
     QProgressBar& progressBar;
     // Files are dropped on the Align page only.
     QStackedWidget& pages;
@@ -64,6 +68,10 @@ struct InputControllerParts {
     // The handlers of the other areas, reached through the window.
     WindowEntryPoints& entries;
 };
+
+// The clipboard picture as the input picture: 24 bits, blue-green-red; a picture wider or higher
+// than the largest frame keeps its top-left part, as the frame readers keep it.
+Bitmap24 clipboardPicture(const QImage& image);
 
 // What the input dialog returned: the chosen files (full paths) and the filter index; no files
 // when the user cancelled.
@@ -127,6 +135,11 @@ public:
     // Files dropped on the main window (Align page only): still frames or one SER video, made the
     // input or appended to the open series of their kind.
     void PJFormDropFiles1DropFiles(const std::vector<std::string>& files);
+    // Sorts a still-frame series by file name and shows its first frame.
+    void SortFramelistbuttonClick();
+    // The picture on the clipboard becomes the input: saved as "clipkestrave.bmp" in the current
+    // folder and taken as one still image, which is stacked and processed at once.
+    void ClipboardFrontClick();
 
     // Shows the frame at the frame slider's position. A call made while one runs (from a loop
     // that lets events through) returns at once.
@@ -152,9 +165,11 @@ public:
 
     // SelectFramesChecklist holds these entries, every one checked.
     void fillFrameList(const std::vector<std::string>& items);
-    // How frames are read now: the debayer switch and pattern, the dark frame, the TIFF stretch.
+    // How frames are read now: the debayer switch and pattern, the dark frame, the TIFF stretch
+    // (other areas read them through `readSourceOptions` of align_page_options.h).
     FrameSourceOptions readSourceOptions() const;
-    // The highest frame index of the input (the frame slider's MaxValue, which cannot be 0).
+    static FrameSourceOptions readSourceOptions(const AlignPage& page, const Pipeline& pipeline);
+    // The highest frame index of the input (the run's, `input().lastIndex`).
     int lastIndex() const;
 
     // The multi-select open dialog (a Qt file dialog); tests put their own choice here.
@@ -218,8 +233,8 @@ private:
     InputControllerParts parts_;
     Pipeline& pipeline_;
     ShellPorts& ports_;
-    // The highest frame index of the input (the frame slider's MaxValue).
-    int lastIndex_ = 0;
+    // A frame read for another page (the stack graph's cut-off) shows on the preview.
+    Pipeline::Subscription previewFollows_;
     bool previewBusy_ = false;
     bool selecting_ = false;
 };

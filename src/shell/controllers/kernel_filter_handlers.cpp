@@ -4,12 +4,12 @@
 #include <QComboBox>
 #include <QPushButton>
 
-#include "shell/shell_ports.h"
 #include "shell/controllers/kernel_editing.h"
 #include "shell/controllers/optimize_controller.h"
 #include "shell/controllers/stack_controller.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/stack_page.h"
+#include "shell/shell_ports.h"
 #include "widgets/check_box.h"
 
 namespace kestrave {

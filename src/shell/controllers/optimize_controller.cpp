@@ -23,8 +23,8 @@
 #include "registration/point_alignment.h"
 #include "registration/point_optimizer.h"
 #include "shell/area_stages.h"
-#include "shell/shell_ports.h"
 #include "shell/busy_cursor.h"
+#include "shell/controllers/align_page_options.h"
 #include "shell/controllers/optimize_view.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
@@ -37,6 +37,7 @@
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/pass_status.h"
+#include "shell/shell_ports.h"
 #include "shell/stored_settings.h"
 #include "shell/tab_strip.h"
 #include "shell/tool_windows.h"
@@ -71,20 +72,6 @@ public:
 private:
     QWidget& tabs_;
 };
-
-std::vector<bool> checkStates(const QListWidget& list) {
-    std::vector<bool> states(static_cast<std::size_t>(list.count()));
-    for (int j = 0; j < list.count(); ++j)
-        states[static_cast<std::size_t>(j)] = list.item(j)->checkState() == Qt::Checked;
-    return states;
-}
-
-QListWidgetItem* checkItem(const QString& text, bool checked) {
-    auto* item = new QListWidgetItem(text);
-    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-    item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
-    return item;
-}
 
 // The marker under a button: at its left edge, just below it.
 
@@ -167,7 +154,7 @@ public:
     void setFrameLimit(int last, bool wholeLimit) override {
         parts_.alignPage.setLastRankPosition(last);
         parts_.pipeline.setStackCountRange(last);
-        parts_.frameWindows.LimitStack->setMaxValue(last);
+        parts_.frameWindows.setLimitStackMax(last);
         if (!wholeLimit) return;
         parts_.pipeline.keepFrameLimit(last);
         parts_.alignPage.showRank(last);
@@ -178,7 +165,11 @@ public:
     }
     void optimizeAndStack() override { controller_.AlignStackButtonClick(); }
     void process() override { parts_.stages.processStack(); }
-    void showRegistrationGraph() override { parts_.entries.DrawRegistrationGraph(); }
+    void showRegistrationGraph() override {
+        parts_.registrationWindows.showRegistrationGraph(parts_.pipeline.model(),
+                                                         parts_.alignPage.lastRankPosition(),
+                                                         parts_.pipeline.optimizer().RegistrationCaption);
+    }
     void waitForUser() override { parts_.entries.waitForContinue(); }
     void processWholePicture() override { parts_.stages.processWholePicture(); }
     void realignOnProcessed() override { controller_.RestartAlignClick(); }
@@ -201,13 +192,12 @@ public:
                                                               " alignmentpoints");
         if (countdown > 0) {
             parts_.ports.shell.view.TimeLeft = countdown;
-            windows.Timer1->start();
-            windows.Multialigntimer->setText(QString::fromStdString(timeLeftText(countdown)));
+            windows.startCountdown(timeLeftText(countdown));
         }
         parts_.tools.RegiStration2->setWindowTitle(" Starting alignment of  point " + QString::number(point));
         // The pipeline puts the point's box size in force next; the Align page shows it.
     }
-    void pointFinished(int, int done) override { parts_.pointWindows.MultiAlignProgressbar->setValue(done); }
+    void pointFinished(int, int done) override { parts_.pointWindows.showPointsDone(done); }
 
 private:
     const OptimizeControllerParts& parts_;
@@ -243,10 +233,10 @@ void OptimizeController::withPasses(const std::function<void(const OptimizerPort
     // The frame a run worked on last is no news once it ended, however it ended.
     const ScopeExit clearNote([this] { parts_.alignPage.clearFrameNote(); });
     // A source of its own: the browser's source stays where the user left it.
-    FrameSourceOptions sourceOptions = parts_.entries.readSourceOptions();
+    FrameSourceOptions sourceOptions = readSourceOptions(parts_.alignPage, pipeline_);
     sourceOptions.debayer.InOptimizePass = true;
     const std::unique_ptr<InputFrameSource> frames =
-        pipeline_.inputFrames(parts_.entries.lastIndex(), sourceOptions);
+        pipeline_.inputFrames(pipeline_.input().lastIndex, sourceOptions);
     work({*frames, ports_.progress(), ports_.messages(), *view_});
 }
 
@@ -308,32 +298,18 @@ void OptimizeController::SetLimitClick() {
 
     FrameLimitInput input;
     input.PreviewSliderValue = parts_.alignPage.previewPosition();
-    input.PreviewSliderMax = parts_.entries.lastIndex();
+    input.PreviewSliderMax = pipeline_.input().lastIndex;
     input.AlignMethodIndex = parts_.alignPage.alignMethodIndex();
     input.MultiQuantity = page_.multiQuantity();
     input.Alignpoints = Alignpoints;
     input.OptimizeQualitySpin = parts_.alignPage.qualityLimit();
     input.Refframes = static_cast<double>(page_.Refframes->Value());
-    input.checked = checkStates(*windows.SelectFramesChecklist);
+    input.checked = windows.frameChecks();
     const FrameLimitResult result = pipeline_.limitFrames(input);
 
     if (result.OptimizeQualitySpin) parts_.alignPage.setQualityLimit(*result.OptimizeQualitySpin);
-    QListWidget& selection = *windows.SelectFramesChecklist;
-    if (result.checked) {
-        const QSignalBlocker quiet(&selection);
-        for (int j = 0; j < selection.count() && j < static_cast<int>(result.checked->size()); ++j)
-            selection.item(j)->setCheckState((*result.checked)[static_cast<std::size_t>(j)] ? Qt::Checked
-                                                                                            : Qt::Unchecked);
-    }
-    {
-        QListWidget& stacked = *windows.StackFramesList;
-        const QSignalBlocker quiet(&stacked);
-        stacked.clear();
-        for (std::size_t j = 0; j < result.stackFramesChecked.size(); ++j) {
-            const QListWidgetItem* entry = selection.item(static_cast<int>(j));
-            stacked.addItem(checkItem(entry ? entry->text() : QString(), result.stackFramesChecked[j]));
-        }
-    }
+    if (result.checked) windows.showFrameChecks(*result.checked);
+    windows.showStackChecks(result.stackFramesChecked);
     showOptimizerChart(page_, result.qualities, result.differences, result.frameIncrement);
     // The optimizer's chart has its first values now: it joins the registration graph.
     if (parts_.tools.Registrationgraphwindow->isVisible()) parts_.tools.RegiStration2->show();
@@ -342,15 +318,15 @@ void OptimizeController::SetLimitClick() {
     parts_.alignPage.setLastRankPosition(last);
     pipeline_.setStackCountRange(last);
     pipeline_.keepFrameLimit(last);
-    windows.LimitStack->setMaxValue(last);
-    windows.QUALSliderMalign->setMaxValue(last);
+    windows.setLimitStackMax(last);
+    windows.setPointCutoffMax(last);
     if (result.Refframes) page_.Refframes->setValue(*result.Refframes);
     parts_.stackPage.setStackButtonEnabled(true);
     pipeline_.setStackCount(last);
     parts_.entries.selectTab(OptimizeTab);
     parts_.alignPage.setPreviewPosition(0);
     // The frame slider is back at the best frame; beside "Limit" stands what the limit kept.
-    parts_.alignPage.showFramesToStack(last + 1, parts_.entries.lastIndex() + 1);
+    parts_.alignPage.showFramesToStack(last + 1, pipeline_.input().lastIndex + 1);
     if (result.ToStackPage) parts_.entries.selectTab(StackTab);
     page_.AlignImage->setPixmap(parts_.alignPage.previewPicture());
     page_.AlignImage->resize(page_.AlignImage->pixmap().size());
@@ -399,7 +375,10 @@ void OptimizeController::AlignStackButtonClick() {
             StackSteps steps(parts_);
             OptimizeAndStackResult result;
             runOptimizer(optimizerOptions.lastPosition, [&](const OptimizerPorts& ports) {
-                if (page_.Optimizegraph->Checked()) parts_.entries.DrawRegistrationGraph();
+                if (page_.Optimizegraph->Checked())
+                    parts_.registrationWindows.showRegistrationGraph(
+                        parts_.pipeline.model(), parts_.alignPage.lastRankPosition(),
+                        parts_.pipeline.optimizer().RegistrationCaption);
                 result = pipeline_.optimizeAndStack(optimizerOptions, scale, steps, ports);
                 return result.outcome == OptimizeAndStackOutcome::CancelledOptimizing;
             });
@@ -426,9 +405,7 @@ void OptimizeController::Optimize_AllAlignpoints() {
     ports_.progress().setCancelRequested(false);
     progressWindow.show();
     progressWindow.raise();
-    pointWindows.MultiAlignProgressbar->setMaximum(count);
-    pointWindows.MultiAlignProgressbar->setValue(0);
-    pointWindows.Multialigntimer->clear();
+    pointWindows.startPointProgress(count);
 
     // The reference picture of the run: the frame the points were placed on, or the reference
     // made from a processed stack. Points aligned on the whole-frame box ("Simple") are measured
@@ -437,7 +414,7 @@ void OptimizeController::Optimize_AllAlignpoints() {
     // distortions and noise. Their shifts share that frame's whole-frame shift, so the zones keep
     // their places.
     PointOptimizerInput input;
-    input.lastFrame = parts_.entries.lastIndex();
+    input.lastFrame = pipeline_.input().lastIndex;
     input.MultiQuantity = page_.multiQuantity();
     input.wholeFrameStart = !input.MultiQuantity && count > 1;
     const bool sharpest = input.wholeFrameStart && !pipeline_.optimizer().MultiPointReference &&
@@ -448,7 +425,7 @@ void OptimizeController::Optimize_AllAlignpoints() {
                                                                pipeline_.registration().FeatureFrame,
                                                                parts_.alignPage.lastFrameIndex()));
     pipeline_.takePointReferencePicture();
-    input.DifSliderMalign = windows.DifSliderMalign->Value();
+    input.DifSliderMalign = windows.pointDifferenceCut();
     input.StackSliderMax = pipeline_.stackCount().last;
     PointProgress progress(parts_);
     PointOptimizerResult result;
@@ -466,19 +443,13 @@ void OptimizeController::Optimize_AllAlignpoints() {
         result.cancelled = true;
     }
     if (result.Warnings) page_.Warnings->setChecked(*result.Warnings);
-    pointWindows.Timer1->stop();
+    pointWindows.stopCountdown();
     const bool cancelled = result.cancelled || ports_.CancelRequested();
     if (!cancelled && !result.followers.empty())
         ports_.messages().inform("Alignment points", pointFollowersText(result.followers));
     if (!cancelled) {
         // Each point's stack graph is drawn once, its quality cut-off one short of the end.
-        windows.Alignmentpointstackgraph->setMaxValue(count);
-        windows.Alignmentpointstackgraph->setValue(count);
-        for (int q = 1; q <= count; ++q) {
-            windows.Alignmentpointstackgraph->setValue(q);
-            if (windows.QUALSliderMalign->MaxValue() > 0)
-                windows.QUALSliderMalign->setValue(windows.QUALSliderMalign->MaxValue() - 1);
-        }
+        windows.drawPointStackGraphs(count);
     }
     progressWindow.hide();
     if (cancelled || !toWavelet) {
@@ -496,11 +467,8 @@ void OptimizeController::MakerefClick() {
     const LongOperation operation(ports_.operations);
     if (!operation) return;
     FrameWindows& windows = parts_.frameWindows;
-    {
-        // No difference cut for the reference stack; the cut-off's handler stays out of it.
-        const QSignalBlocker quiet(windows.differencecutslider);
-        windows.differencecutslider->setValue(NoDifferenceCut);
-    }
+    // No difference cut for the reference stack; the cut-off's handler stays out of it.
+    windows.setDifferenceCutQuietly(NoDifferenceCut);
     ports_.shell.view.forgetBoxOutline(-pipeline_.fft().FFTSize);
     page_.Continuebutton->show();
     const bool realignEnabled = page_.Restartalign->isEnabled();
@@ -540,8 +508,8 @@ void OptimizeController::RestartAlignClick() {
         return;
     }
     try {
-        const AutomaticFilterValues values =
-            pipeline_.restartAlignment(processed, parts_.entries.readReferenceOptions(), ports_.messages());
+        const AutomaticFilterValues values = pipeline_.restartAlignment(
+            processed, readReferenceOptions(parts_.alignPage, pipeline_), ports_.messages());
         if (values.FFTFilter) {
             // An automatic value is not the user's: the spin's change handler must not take it so.
             const bool armed = pipeline_.registration().FFTFilterArmed;

@@ -7,13 +7,14 @@
 #include <algorithm>
 #include <cmath>
 
-#include "shell/shell_ports.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/line_chart.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/optimizer_windows.h"
+#include "shell/pages/registration_windows.h"
 #include "shell/pages/stack_page.h"
+#include "shell/shell_ports.h"
 #include "shell/tool_windows.h"
 #include "shell/window_entry_points.h"
 #include "widgets/bitmap_view.h"
@@ -35,9 +36,7 @@ constexpr int FramesPerRefresh = 16;
 // The chart of a pass; the axes show only when a difference above 1 was measured.
 void showPassChart(OptimizePage& page, const OptimizerChart& chart) {
     showOptimizerChart(page, chart.quality, chart.difference, chart.frameIncrement);
-    TChart& chart7 = *page.Chart7;
-    chart7.LeftAxis.Visible = chart7.BottomAxis.Visible = chart.showDifferenceAxis;
-    if (chart.showDifferenceAxis) chart7.LeftAxis.Increment = chart.differenceIncrement;
+    page.showDifferenceAxis(chart.showDifferenceAxis, chart.differenceIncrement);
 }
 
 }  // namespace
@@ -103,10 +102,10 @@ void OptimizeController::PassView::frameOptimized(int, int frame, const TFrameRe
     if (paced && !pacer_.due()) return;
     parts_.alignPage.showFrameNote(
         QStringLiteral("Processing frame %1 of %2").arg(frame + 1).arg(parts_.pipeline.model().usedframes));
-    const TChart& chart = *parts_.frameWindows.Chart8;
+    const int chartWidth = parts_.frameWindows.registrationChartWidth();
     TRectShape& pointer = *parts_.optimizerWindows.Showgraph2pointer;
-    pointer.move(static_cast<int>(std::nearbyint(
-                     chart.width() * static_cast<double>(shown_) / std::max(charted_, 1) + 5.0)),
+    pointer.move(static_cast<int>(
+                     std::nearbyint(chartWidth * static_cast<double>(shown_) / std::max(charted_, 1) + 5.0)),
                  pointer.y());
 
     current_ = bitmapView(currentBox).copy();
@@ -119,12 +118,15 @@ void OptimizeController::PassView::passFinished(const OptimizerPassResult& resul
     OptimizePage& page = parts_.optimizePage;
     OptimizerWindows& windows = parts_.optimizerWindows;
     TRectShape& pointer = *windows.Showgraph2pointer;
-    pointer.move(parts_.frameWindows.Chart8->width() + 5, pointer.y());
+    pointer.move(parts_.frameWindows.registrationChartWidth() + 5, pointer.y());
     // The chart shows the differences the pass reached.
     const OptimizerChart chart = optimizerChart(parts_.pipeline.model(), parts_.alignPage.lastRankPosition(),
                                                 parts_.pipeline.optimizer().RelativeLimit);
     showPassChart(page, chart);
-    if (page.Optimizegraph->Checked()) parts_.entries.DrawRegistrationGraph();
+    if (page.Optimizegraph->Checked())
+        parts_.registrationWindows.showRegistrationGraph(parts_.pipeline.model(),
+                                                         parts_.alignPage.lastRankPosition(),
+                                                         parts_.pipeline.optimizer().RegistrationCaption);
     showPictures();
     windows.Xmove->setText(QStringLiteral("x sum:%1").arg(result.xSum));
     windows.Ymove->setText(QStringLiteral("y sum:%1").arg(result.ySum));

@@ -1,28 +1,15 @@
 #include "shell/controllers/options_controller.h"
 
-#include <QApplication>
-#include <QClipboard>
 #include <QComboBox>
-#include <QImage>
 #include <QLabel>
-#include <QListWidget>
 #include <QPushButton>
 #include <QSignalBlocker>
-#include <QToolButton>
 #include <algorithm>
-#include <cstring>
 
-#include "frames/frame_browsing.h"
 #include "frames/gamma_table.h"
-#include "frames/input_sources.h"
-#include "output/bmp_writer.h"
-#include "shell/shell_ports.h"
-#include "shell/busy_cursor.h"
 #include "shell/pages/align_page.h"
-#include "shell/pages/directory_list_box.h"
-#include "shell/pages/frame_windows.h"
 #include "shell/pages/stack_page.h"
-#include "shell/speed_bar.h"
+#include "shell/shell_ports.h"
 #include "shell/tool_windows.h"
 #include "shell/window_entry_points.h"
 #include "stacking/stack_style.h"
@@ -35,22 +22,10 @@ namespace kestrave {
 
 namespace {
 
-// The clipboard picture taken as the input lives in the current folder under this name.
-constexpr char ClipboardFileName[] = "clipkestrave.bmp";
 // The break window's distance from the top of the main window.
 constexpr int HaltWindowTop = 88;
 
 }  // namespace
-
-Bitmap24 clipboardPicture(const QImage& image) {
-    const QImage bgr = image.convertToFormat(QImage::Format_BGR888);
-    const int width = std::min(bgr.width(), MaxFrameSize);
-    const int height = std::min(bgr.height(), MaxFrameSize);
-    Bitmap24 picture(width, height);
-    for (int y = 0; y < height; ++y)
-        std::memcpy(picture.row(y), bgr.constScanLine(y), 3 * std::size_t(width));
-    return picture;
-}
 
 OptionsController::OptionsController(const OptionsControllerParts& parts) : parts_(parts) {
     connect(&parts.align, &AlignPage::debayerMethodChosen, this, &OptionsController::debayergroupClick);
@@ -60,15 +35,11 @@ OptionsController::OptionsController(const OptionsControllerParts& parts) : part
     connect(&parts.align, &AlignPage::inputStretchChosen, this, &OptionsController::FittifstretchClick);
     connect(&parts.align, &AlignPage::haltWindowClicked, this, &OptionsController::HaltwindowClick);
     connect(&parts.stack, &StackPage::stackStylePicked, this, &OptionsController::ResampleDrizzlegroupClick);
-    connect(parts.frameWindows.SortFramelistbutton, &QPushButton::clicked, this,
-            &OptionsController::SortFramelistbuttonClick);
-    connect(parts.speedBar.ClipboardFront, &QToolButton::clicked, this,
-            &OptionsController::ClipboardFrontClick);
     connect(parts.tools.Cancel2button, &QPushButton::clicked, this, &OptionsController::Cancel2buttonClick);
 }
 
 void OptionsController::showFrameAgain() {
-    parts_.entries.PreviewSliderChange();
+    parts_.align.showFrameAgain();
 }
 
 // --- How the preview shows a frame ---------------------------------------------------------------
@@ -132,37 +103,6 @@ void OptionsController::ResampleDrizzlegroupClick() {
         // Drizzle2 follows Drizzling, so that no drizzle-sized canvas outlives the choice.
         parts_.stack.applyDrizzlingChoice();
     }
-}
-
-// --- The frame list ------------------------------------------------------------------------------
-
-void OptionsController::SortFramelistbuttonClick() {
-    const QListWidget& list = *parts_.frameWindows.SelectFramesChecklist;
-    const FrameModel& model = parts_.pipeline.model();
-    // A video's frames keep the order they were recorded in.
-    if (parts_.pipeline.input().source && model.InputIsSeries && !model.InputIsSER) {
-        const BusyCursor busy;
-        const std::vector<std::string> entries = parts_.pipeline.sortSeries(
-            list.count(), parts_.entries.lastIndex(), parts_.entries.readSourceOptions());
-        parts_.entries.fillFrameList(entries);
-    }
-    parts_.align.moveToFirstFrameQuietly();
-    showFrameAgain();
-}
-
-// --- The clipboard picture as the input ----------------------------------------------------------
-
-void OptionsController::ClipboardFrontClick() {
-    const QImage image = QApplication::clipboard()->image();
-    if (image.isNull()) return;
-    std::filesystem::path file = parts_.align.currentFolder() / ClipboardFileName;
-    try {
-        writeBmp24(file, clipboardPicture(image));
-    } catch (const std::exception& error) {
-        parts_.messages.error("File error", error.what());
-        return;
-    }
-    parts_.entries.openInputFile(file.string(), InputFilter::BMP);
 }
 
 }  // namespace kestrave

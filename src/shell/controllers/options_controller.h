@@ -1,30 +1,26 @@
 #pragma once
 // Handlers of the small options of the Align, Optimize and Stack pages that are no part of one
 // pipeline step: how the preview shows a frame (negative, preview gamma, debayer pattern), the
-// stretch choice for 16-bit input, the style of a stack (plain, resampled, drizzled), the sort
-// of the frame list, the break window, and the clipboard picture taken as the input.
+// stretch choice for 16-bit input, the style of a stack (plain, resampled, drizzled) and the
+// break window.
 
 #include <QObject>
 
-class QImage;
 class QWidget;
 
 namespace kestrave {
 
 class WindowEntryPoints;
 class AlignPage;
-class Bitmap24;
 class MessageRoutine;
 class Pipeline;
-class SpeedBar;
 class StackPage;
-struct FrameWindows;
 struct ShellState;
 struct ToolWindows;
 
-// What the options' handlers work with: the pages that hold the options, the frame list, the
-// speed bar's clipboard item, the break window inside the main window, and the handlers of the
-// input, the shell and the stack that they call; the pipeline whose operations change the run.
+// What the options' handlers work with: the pages that hold the options, the break window inside
+// the main window, and the handlers of the shell and the stack that they call; the pipeline whose
+// operations change the run.
 struct OptionsControllerParts {
     Pipeline& pipeline;
     const ShellState& shellState;
@@ -32,16 +28,10 @@ struct OptionsControllerParts {
     QWidget& window;
     AlignPage& align;
     StackPage& stack;
-    FrameWindows& frameWindows;
-    SpeedBar& speedBar;
     ToolWindows& tools;
     // The handlers of the other areas, reached through the window.
     WindowEntryPoints& entries;
 };
-
-// The clipboard picture as the input picture: 24 bits, blue-green-red; a picture wider or higher
-// than the largest frame keeps its top-left part, as the frame readers keep it.
-Bitmap24 clipboardPicture(const QImage& image);
 
 class OptionsController : public QObject {
 public:
@@ -64,11 +54,6 @@ public:
     void HaltwindowClick();
     // The stack style: "None", "Resampling" (refused for 16-bit input) or "Drizzling".
     void ResampleDrizzlegroupClick();
-    // Sorts a still-frame series by file name and shows its first frame.
-    void SortFramelistbuttonClick();
-    // The picture on the clipboard becomes the input: saved as "clipkestrave.bmp" in the current
-    // folder and taken as one still image, which is stacked and processed at once.
-    void ClipboardFrontClick();
     // The Cancel item's question, from the break window.
     void Cancel2buttonClick();
 

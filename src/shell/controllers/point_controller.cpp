@@ -18,9 +18,9 @@
 #include "registration/point_estimator.h"
 #include "registration/point_file.h"
 #include "registration/voronoi_diagram.h"
-#include "shell/shell_ports.h"
 #include "shell/controllers/align_controller.h"
 #include "shell/controllers/align_window.h"
+#include "shell/controllers/align_page_options.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
 #include "shell/pages/optimize_page.h"
@@ -28,6 +28,7 @@
 #include "shell/pages/point_windows.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
+#include "shell/shell_ports.h"
 #include "shell/tab_strip.h"
 #include "shell/tool_windows.h"
 #include "shell/window_dialogs.h"
@@ -186,7 +187,7 @@ void PointController::EstimatebestalignClick() {
 
 void PointController::ClearAlignmentpointsClick() {
     takePoints({});
-    parts_.entries.PreviewSliderChange();
+    parts_.page.showFrameAgain();
 }
 
 void PointController::stringgrid1delrow() {
@@ -203,7 +204,7 @@ void PointController::stringgrid1delrow() {
     }
     takePoints(check.points);
     grid.setCurrentCell(std::min(row, grid.rowCount() - 1), 0);
-    parts_.entries.PreviewSliderChange();
+    parts_.page.showFrameAgain();
     drawPoints(Qt::white);
 }
 
@@ -318,7 +319,7 @@ void PointController::Timer1Timer() {
 void PointController::FreeboxClick() {
     pipeline_.setFreeBox(parts_.page.Freebox->Checked());
     parts_.page.BoxOutline->hide();
-    parts_.entries.PreviewSliderChange();
+    parts_.page.showFrameAgain();
 }
 
 void PointController::MultiClick() {
@@ -326,7 +327,7 @@ void PointController::MultiClick() {
 }
 
 void PointController::AlignmentsChange() {
-    parts_.entries.PreviewSliderChange();
+    parts_.page.showFrameAgain();
 }
 
 void PointController::ShowalignpointsClick() {
@@ -360,7 +361,7 @@ void PointController::Multialignsetup() {
     placePoints();
     // The points placed before a cancel are aligned all the same.
     ports_.progress().setCancelRequested(false);
-    parts_.entries.PreviewSliderChange();
+    parts_.page.showFrameAgain();
     // The grid holds the points (after a 100th click Alignpoints stands at 99 with 99 points).
     const int count = std::min(windows_.StringGrid1->rowCount(), MaxAlignPoints);
     if (points.Alignpoints <= 1 || count < 1) return;
@@ -452,7 +453,7 @@ void PointController::addPickedPoint() {
     else
         placed.push_back(picked);
     takePoints(placed);
-    parts_.entries.PreviewSliderChange();
+    parts_.page.showFrameAgain();
 }
 
 // The 255 x 255 area around each point, with a circle at the point, and its line in the list.
@@ -496,7 +497,7 @@ void PointController::alignPlacedPoints(int count, bool multiQuantity, bool manu
     options.manualAlign = manualAlign;
     // The frames are not ranked while points are placed: the position shown is the frame itself.
     options.referenceFrame = page.PreviewSlider->Value();
-    options.lastFrame = parts_.entries.lastIndex();
+    options.lastFrame = pipeline_.input().lastIndex;
     pipeline_.alignPointsOnFrame(options.referenceFrame);
     windows_.Multialignwindow->hide();
     parts_.tools.Registrationgraphwindow->show();
@@ -530,7 +531,7 @@ AlignmentPassResult PointController::alignReferences(std::vector<PointReference>
     try {
         const AlignmentPassOptions options = alignment_.passOptions();
         const std::unique_ptr<InputFrameSource> source =
-            pipeline_.inputFrames(options.lastFrame, parts_.entries.readSourceOptions());
+            pipeline_.inputFrames(options.lastFrame, readSourceOptions(parts_.page, pipeline_));
         AlignPorts ports = window_.ports();
         pass = pipeline_.alignPoints(references, manualAlign, options, *source, ports);
     } catch (const KestraveError& error) {

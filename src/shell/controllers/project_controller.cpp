@@ -18,7 +18,7 @@
 #include "frames/frame_list.h"
 #include "platform/scope_exit.h"
 #include "registration/reference.h"
-#include "shell/shell_ports.h"
+#include "shell/controllers/align_page_options.h"
 #include "shell/long_operation.h"
 #include "shell/message_routine.h"
 #include "shell/pages/align_page.h"
@@ -26,6 +26,8 @@
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
+#include "shell/project_replay_ports.h"
+#include "shell/shell_ports.h"
 #include "shell/speed_bar.h"
 #include "shell/tool_windows.h"
 #include "shell/window_dialogs.h"
@@ -148,7 +150,7 @@ ProjectControls ProjectController::readControls() {
     const int page = parts_.pages.currentIndex();
     c.shownPage = page >= 0 && page < static_cast<int>(TMainTab::tabAbout) ? page + 1 : 0;
     c.StackSlider = pipeline_.stackCount().value;
-    c.differencecutslider = parts_.frameWindows.differencecutslider->Value();
+    c.differencecutslider = parts_.frameWindows.differenceCut();
     c.wavelet = projectWavelet(parts_.waveletPage.layerValues());
     c.FFTSize = pipeline_.fft().FFTSize;
     c.formLines = storedFormLines(parts_.formSettings);
@@ -245,7 +247,7 @@ void ProjectController::LoadProjectClick() {
         if (!ports_.dialogs().Execute(dialog)) return;
     }
     if (isFrameList(dialog.FileName, dialog.FilterIndex)) {
-        parts_.entries.loadFrameList(dialog.FileName);
+        parts_.replaySteps.takeFrameList(dialog.FileName);
         return;
     }
     loadProject(dialog.FileName);
@@ -276,10 +278,11 @@ void ProjectController::loadProject(const fs::path& file) {
     }
     const ProjectData& project = read.project;
     WindowEntryPoints& entries = parts_.entries;
-    if (!entries.takeProjectInput(plan)) return;
+    ProjectReplayPorts& steps = parts_.replaySteps;
+    if (!steps.takeInput(plan)) return;
 
     restoreFormLines(parts_.formSettings, project.formLines);
-    entries.FFTsizeGroupClick();
+    steps.applyBoxSize();
     ports_.progress().setStatus(2, "Loading project");
     const StackOptions switches = calibrationSwitches(parts_.alignPage);
     pipeline_.takeProject(project, switches.interlaced, parts_.alignPage.lastFrameIndex());
@@ -287,12 +290,12 @@ void ProjectController::loadProject(const fs::path& file) {
 
     parts_.stackPage.restoreResampling(project.resampled, project.resamplevalue);
     // The list shows the project's choice; its handlers would recount it from the reader's marks.
-    QListWidget& list = *parts_.frameWindows.SelectFramesChecklist;
-    const QSignalBlocker quiet(&list);
-    for (int i = 0; i < list.count() && i < project.sequencelength; ++i)
-        list.item(i)->setCheckState(pipeline_.model().FrameTable[i].Excluded ? Qt::Unchecked : Qt::Checked);
+    std::vector<bool> checked;
+    for (int i = 0; i < parts_.frameWindows.frameListCount() && i < project.sequencelength; ++i)
+        checked.push_back(!pipeline_.model().FrameTable[i].Excluded);
+    parts_.frameWindows.showFrameChecks(checked);
     parts_.alignPage.showReferenceFrame(refframe);
-    entries.PreviewSliderChange();
+    parts_.alignPage.showFrameAgain();
 
     replay(project, switches);
 
@@ -309,19 +312,9 @@ void ProjectController::loadProject(const fs::path& file) {
 
 // StackFramesList: the first `count` frames of the ranking, each as the frame list shows it.
 void ProjectController::showStackList(int count) {
-    const QListWidget& frames = *parts_.frameWindows.SelectFramesChecklist;
-    QListWidget& stack = *parts_.frameWindows.StackFramesList;
-    const QSignalBlocker quiet(&stack);
-    stack.clear();
-    const FrameModel& model = pipeline_.model();
-    for (int j = 0; j < count; ++j) {
-        const QListWidgetItem* frame = frames.item(model.FrameRanking[j].Frame);
-        if (frame == nullptr) continue;
-        auto* item = new QListWidgetItem(frame->text());
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(frame->checkState());
-        stack.addItem(item);
-    }
+    std::vector<int> frames;
+    for (int j = 0; j < count; ++j) frames.push_back(pipeline_.model().FrameRanking[j].Frame);
+    parts_.frameWindows.showStackFrames(frames);
 }
 
 // The stages the project had reached, in the order the work first went through them; each runs
@@ -333,16 +326,15 @@ void ProjectController::replay(const ProjectData& project, const StackOptions& s
     // Ticked, the box shows its windows, as a click on it does.
     const auto showGraph = [&] {
         parts_.alignPage.setGraphWindowChosen(true);
-        entries.ShowgraphboxClick();
-        entries.DrawRegistrationGraph();
+        parts_.replaySteps.showRegistrationGraph();
     };
     for (const ReplayStep step : plan.steps) {
         switch (step) {
             case ReplayStep::LoadDarkFrame:
-                entries.LoadDarkframeFile(project.dark->FileName, project.dark->FileType);
+                parts_.replaySteps.loadDarkFrame(project.dark->FileName, project.dark->FileType);
                 break;
             case ReplayStep::LoadFlatField:
-                entries.LoadFlatfieldFile(project.flat->FileName, project.flat->FileType);
+                parts_.replaySteps.loadFlatField(project.flat->FileName, project.flat->FileType);
                 break;
             case ReplayStep::DrawRegistrationGraph:
                 pipeline_.markAligned();
@@ -357,7 +349,8 @@ void ProjectController::replay(const ProjectData& project, const StackOptions& s
                 parts_.alignPage.hideFeatureHint();
                 ports_.shell.view.forgetBoxOutline();
                 try {
-                    pipeline_.rebuildReference(entries.readReferenceOptions(), ports_.messages());
+                    pipeline_.rebuildReference(readReferenceOptions(parts_.alignPage, pipeline_),
+                                               ports_.messages());
                 } catch (const KestraveError& error) {
                     ports_.messages().error("Error", error.what());
                 }
@@ -376,7 +369,7 @@ void ProjectController::replay(const ProjectData& project, const StackOptions& s
                 parts_.stackPage.setPassButtonsEnabled(true);
                 pipeline_.setStackCount(plan.stackSlider);
                 parts_.alignPage.setPreviewPosition(plan.stackSlider);
-                parts_.frameWindows.differencecutslider->setValue(plan.differenceCut);
+                parts_.frameWindows.setDifferenceCut(plan.differenceCut);
                 showStackList(plan.stackListCount);
                 break;
             case ReplayStep::RestoreWaveletControls:

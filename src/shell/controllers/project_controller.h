@@ -13,6 +13,7 @@ namespace kestrave {
 
 class WindowEntryPoints;
 class AreaStages;
+class ProjectReplayPorts;
 class AlignPage;
 class Pipeline;
 class ShellPorts;
@@ -30,8 +31,8 @@ enum class ProjectForm : std::uint8_t;
 struct WindowDialogs;
 
 // What a project holds of the window: the controls it records and restores on the pages and
-// frame windows, the form storage of the stored control values, the project dialogs, and the
-// other areas' handlers that the replay runs.
+// frame windows, the form storage of the stored control values, the project dialogs, the steps of
+// other areas that its load takes again, and the other areas' handlers that the replay runs.
 struct ProjectControllerParts {
     Pipeline& pipeline;
     ShellPorts& ports;
@@ -49,6 +50,7 @@ struct ProjectControllerParts {
     // The stacking and the processing a project's replay runs again.
     AreaStages& stages;
     WindowEntryPoints& entries;
+    ProjectReplayPorts& replaySteps;
 };
 
 class ProjectController : public QObject {

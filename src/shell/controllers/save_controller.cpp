@@ -8,7 +8,6 @@
 #include "frames/png_io.h"
 #include "output/image_savers.h"
 #include "platform/errors.h"
-#include "shell/shell_ports.h"
 #include "shell/area_stages.h"
 #include "shell/busy_cursor.h"
 #include "shell/pages/align_page.h"
@@ -17,6 +16,7 @@
 #include "shell/pages/image_info_window.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
+#include "shell/shell_ports.h"
 #include "shell/window_dialogs.h"
 #include "widgets/check_box.h"
 #include "widgets/slider.h"
@@ -106,10 +106,10 @@ void SaveController::SaveBMP2buttonClick() {
     options.file = dialog.FileName;
     options.type = saveFormatAt(waveletSaveFormats(), dialog.FilterIndex).type;
     options.colour = parts_.wavelet.colourProcessing();
-    if (info.StampImage->Checked()) {
+    if (info.stampsPictures()) {
         StampInfo& stamp = options.stamp.emplace();
-        stamp.ObjectName = info.Objectnameedit->text().toStdString();
-        stamp.DateTime = info.Datetimeedit->text().toStdString();
+        stamp.ObjectName = info.objectName();
+        stamp.DateTime = info.dateTime();
         stamp.Stack = parts_.pipeline.stackCount().value;
         const WaveletLayerValues values = parts_.wavelet.layerValues();
         stamp.LevelStep = values.initial;

@@ -17,7 +17,6 @@
 
 #include "frames/pixel_memory.h"
 #include "platform/memory_report.h"
-#include "shell/shell_ports.h"
 #include "shell/developer_mode.h"
 #include "shell/error_report.h"
 #include "shell/pages/about_page.h"
@@ -26,6 +25,7 @@
 #include "shell/pages/page_controls.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
+#include "shell/shell_ports.h"
 #include "shell/shell_rules.h"
 #include "shell/speed_bar.h"
 #include "shell/tab_strip.h"
@@ -83,6 +83,7 @@ ShellController::ShellController(const ShellControllerParts& parts)
     connect(&parts.align, &AlignPage::fitPreviewClicked, this, &ShellController::PreviewFullClick);
     connect(&parts.wavelet, &WaveletPage::processedViewFitToggled, this,
             &ShellController::ProcessViewfullClick);
+    connect(&parts.wavelet, &WaveletPage::fittedPictureChanged, this, &ShellController::FormResize);
     // The window sees the chord whichever of its controls has the focus.
     auto* chord = new QShortcut(QKeySequence(DeveloperModeChord), &parts.window);
     connect(chord, &QShortcut::activated, this, &ShellController::FormKeyDown);

@@ -11,13 +11,13 @@
 
 #include "persist/big_ini_file.h"
 #include "platform/errors.h"
-#include "shell/shell_ports.h"
 #include "shell/controllers/stack_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/sigma_events_window.h"
 #include "shell/pages/stack_page.h"
+#include "shell/shell_ports.h"
 #include "shell/tool_windows.h"
 #include "stacking/sigma_events.h"
 #include "stacking/sigma_stack.h"
@@ -42,7 +42,7 @@ int roundedValue(const TRxSpinEdit& spin) {
 
 // Events are shown when their ratio exceeds the window's sigma factor x 100.
 double eventThreshold(const SigmaEventsWindow& window) {
-    return static_cast<double>(window.Sigmaeventsigma->Value()) * 100.0;
+    return window.eventSigma() * 100.0;
 }
 
 void fillList(QListWidget& list, const std::vector<std::string>& lines) {

@@ -17,8 +17,8 @@
 #include "frames/frame_browsing.h"
 #include "frames/input_selection.h"
 #include "frames/input_sources.h"
-#include "shell/shell_ports.h"
 #include "shell/busy_cursor.h"
+#include "shell/controllers/align_page_options.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/optimize_page.h"
@@ -26,6 +26,7 @@
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/pass_status.h"
+#include "shell/shell_ports.h"
 #include "shell/tab_strip.h"
 #include "shell/tool_windows.h"
 #include "shell/window_entry_points.h"
@@ -79,9 +80,7 @@ StackOptions StackController::readStackOptions() const {
 
     options.Macorrect = page.Macorrect->Checked();
     options.FastStack = page.FastStack->Checked();
-    const PointWindows& pointWindows = parts_.pointWindows;
-    options.Seams = pointWindows.Seams->Checked();
-    options.SeamWidths = static_cast<float>(pointWindows.SeamWidths->Value());
+    parts_.pointWindows.readSeams(options);
     options.Points = readStackPoints();
 
     options.Histostretch = page.Histostretch->Checked();
@@ -158,7 +157,8 @@ StackController::~StackController() = default;
 
 std::unique_ptr<FrameSource> StackController::inputFrames() {
     if (frameSources_) return frameSources_();
-    return parts_.pipeline.inputFrames(parts_.alignPage.lastFrameIndex(), parts_.entries.readSourceOptions());
+    return parts_.pipeline.inputFrames(parts_.alignPage.lastFrameIndex(),
+                                       readSourceOptions(parts_.alignPage, parts_.pipeline));
 }
 
 void StackController::StackButtonClick() {
@@ -219,7 +219,7 @@ void StackController::warnOfEmptyZones(const StackOptions& options) {
 
 void StackController::prepareStackRun(const StackOptions& options) {
     StackPage& page = parts_.stackPage;
-    if (parts_.waveletPage.leaveFittedView()) parts_.entries.ProcessViewfullClick();
+    parts_.waveletPage.leaveFittedView();
     parts_.tools.Shrinkview->hide();
     parts_.tools.MultiAlignprogresswindow->hide();
     // Realigning on the result needs the frame-sized canvas.

@@ -15,7 +15,6 @@
 #include "registration/chart_text.h"
 #include "registration/voronoi_diagram.h"
 #include "shell/area_stages.h"
-#include "shell/shell_ports.h"
 #include "shell/controllers/stack_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
@@ -24,6 +23,7 @@
 #include "shell/pages/registration_windows.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
+#include "shell/shell_ports.h"
 #include "shell/tool_windows.h"
 #include "shell/window_entry_points.h"
 #include "widgets/bitmap_view.h"
@@ -106,7 +106,9 @@ void StackController::StackSliderChange() {
     showFrameAtCutoff(cutoffs.frame);
     // A dark or flat frame being built has no registration to show.
     if (parts_.pipeline.state().MasterFrameMode) return;
-    parts_.entries.DrawRegistrationGraph();
+    parts_.registrationWindows.showRegistrationGraph(parts_.pipeline.model(),
+                                                     parts_.alignPage.lastRankPosition(),
+                                                     parts_.pipeline.optimizer().RegistrationCaption);
     placeCutoffIndicators();
 }
 
@@ -123,7 +125,7 @@ void StackController::showFrameAtCutoff(int frame) {
         parts_.ports.progress().setStatus(2, error.what());
         return;
     }
-    parts_.entries.showPicture();
+    // The preview shows the frame read (the input's controller hears `Preview`).
     if (const std::string caption = seriesCaption(model, frame); !caption.empty())
         parts_.window.setWindowTitle(QString::fromStdString(caption));
     // The frame on a picture of the stack's size, from the top-left corner.

@@ -9,13 +9,13 @@
 
 #include "enhance/tone_tables.h"
 #include "enhance/wavelet_decomposition.h"
-#include "shell/shell_ports.h"
 #include "shell/controllers/wavelet_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/curve_graph.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/pages/wavelet_tool_panels.h"
+#include "shell/shell_ports.h"
 #include "shell/window_entry_points.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
@@ -24,12 +24,12 @@
 
 namespace kestrave {
 
-namespace {
-
 ShiftSpins readShiftSpins(const WaveletPage& page) {
     return {static_cast<double>(page.RDXSpin->Value()), static_cast<double>(page.RdySpin->Value()),
             static_cast<double>(page.BDXspin->Value()), static_cast<double>(page.BDYSpin->Value())};
 }
+
+namespace {
 
 void nudge(TRxSpinEdit& spin, int step) {
     spin.setValue(spin.Value() + step);
@@ -182,7 +182,7 @@ void WaveletController::LumichannelClick() {
 
 void WaveletController::Colourprocess2Click() {
     const bool colour = page_.Colourprocess2->Checked();
-    parts_.entries.mirrorColourstack(colour);
+    parts_.align.followColourChoice(colour);
     followColourChoice(colour);
 }
 

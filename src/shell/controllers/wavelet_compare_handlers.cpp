@@ -8,9 +8,9 @@
 
 #include "enhance/clipboard_compare.h"
 #include "frames/pixel_helpers.h"
-#include "shell/shell_ports.h"
 #include "shell/controllers/wavelet_controller.h"
 #include "shell/pages/wavelet_page.h"
+#include "shell/shell_ports.h"
 #include "widgets/bitmap_view.h"
 #include "widgets/radio_group.h"
 

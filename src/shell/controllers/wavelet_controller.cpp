@@ -27,14 +27,14 @@
 
 namespace kestrave {
 
-namespace {
-
 WaveletStepOptions readStepOptions(const WaveletPage& page) {
     return {page.Waveletscheme->ItemIndex() == static_cast<int>(TWaveletScheme::Linear)
                 ? TWaveletScheme::Linear
                 : TWaveletScheme::Dyadic,
             static_cast<double>(page.LevelStep->Value()), static_cast<double>(page.Multiplicant->Value())};
 }
+
+namespace {
 
 TConvolveMethod convolveMethodOf(const TRadioGroup& group) {
     return group.ItemIndex() == static_cast<int>(TConvolveMethod::Gaussian) ? TConvolveMethod::Gaussian

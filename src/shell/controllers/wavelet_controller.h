@@ -55,8 +55,9 @@ WaveletProcessOptions readWaveletProcessOptions(const WaveletPage& page, const S
 RenderOptions readRenderOptions(const WaveletPage& page, const WaveletToolPanels& panels);
 
 // What the wavelet handlers work with: the page and its tool windows, the histogram windows, the
-// stack's style on the Stack page, the alignment box size on the Align page, the page switcher
-// (entering the page processes), the progress bar and the shell's handlers.
+// stack's style on the Stack page, the alignment box size and the colour choice on the Align
+// page, the page switcher (entering the page processes), the progress bar and the shell's
+// handlers.
 struct WaveletControllerParts {
     Pipeline& pipeline;
     ShellPorts& ports;
@@ -65,7 +66,7 @@ struct WaveletControllerParts {
     HistogramWindows& histograms;
     ToolWindows& tools;
     StackPage& stack;
-    const AlignPage& align;
+    AlignPage& align;
     QStackedWidget& pages;
     // Entering the Wavelet tab processes a stack that is new to the page.
     TabStrip& tabs;

@@ -6,10 +6,10 @@
 #include <QSignalBlocker>
 
 #include "enhance/render_controls.h"
-#include "shell/shell_ports.h"
 #include "shell/controllers/wavelet_controller.h"
 #include "shell/pages/histogram_windows.h"
 #include "shell/pages/wavelet_page.h"
+#include "shell/shell_ports.h"
 #include "shell/tool_windows.h"
 #include "widgets/check_box.h"
 #include "widgets/slider.h"

@@ -8,12 +8,12 @@
 
 #include "enhance/do_all.h"
 #include "enhance/render_controls.h"
-#include "shell/shell_ports.h"
 #include "shell/busy_cursor.h"
 #include "shell/controllers/wavelet_controller.h"
 #include "shell/pages/histogram_windows.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/pages/wavelet_tool_panels.h"
+#include "shell/shell_ports.h"
 #include "shell/window_entry_points.h"
 #include "widgets/check_box.h"
 #include "widgets/slider.h"

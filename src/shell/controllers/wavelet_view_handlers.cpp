@@ -12,11 +12,11 @@
 #include "enhance/wavelet_decomposition.h"
 #include "enhance/wavelet_processing.h"
 #include "frames/pixel_helpers.h"
-#include "shell/shell_ports.h"
 #include "shell/controllers/wavelet_controller.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/pages/wavelet_tool_panels.h"
+#include "shell/shell_ports.h"
 #include "shell/tool_windows.h"
 #include "shell/window_entry_points.h"
 #include "widgets/bitmap_view.h"
@@ -105,7 +105,7 @@ void WaveletController::showProcessedView() {
     }
     page_.ProcessImage->setPixmap(pixmap);
     if (ports_.shell.ProcessFitted) {
-        parts_.entries.FormResize();
+        page_.refitProcessedView();
     } else {
         page_.ProcessImage->resize(pixmap.size());
     }

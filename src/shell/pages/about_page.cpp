@@ -96,4 +96,22 @@ QStringList AboutPage::linkStoredProps() {
     return props;
 }
 
+void AboutPage::showDeveloperControls() {
+    for (QWidget* control : {static_cast<QWidget*>(Checkupdates), static_cast<QWidget*>(Developersmode),
+                             static_cast<QWidget*>(Memo1)})
+        control->setVisible(true);
+}
+
+void AboutPage::hideDeveloperControls() {
+    Developersmode->setVisible(false);
+}
+
+bool AboutPage::developerControlsShown() const {
+    return !Developersmode->isHidden();
+}
+
+void AboutPage::repaintMemoryUsage() {
+    Label22->repaint();
+}
+
 }  // namespace kestrave

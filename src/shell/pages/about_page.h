@@ -18,7 +18,12 @@ class AboutPage : public QWidget {
     Q_OBJECT
 public:
     explicit AboutPage(QWidget* parent = nullptr);
+    // The shell area owns this page. Only that area's controllers (the friends below) reach its controls; the
+    // rest of the window uses its functions.
+    friend class ShellController;
 
+    friend class Startup;  // the window's start-up restores and sets its controls
+private:
     TPCheck* Formmessage;   // bring the window to the front with every message
     TPCheck* Checkupdates;  // look for a newer version at start-up (developer mode)
     QLabel* logolabel;      // the program's name and version
@@ -45,7 +50,15 @@ public:
     // the program INI file, so the server can move without a new build; none is set by default.
     QLabel* VersionNo;
 
+public:
     // What other parts of the window read or set here.
+    // The developer mode: Checkupdates, Developersmode and Memo1 shown, or Developersmode hidden;
+    // the mode is on while Developersmode shows.
+    void showDeveloperControls();
+    void hideDeveloperControls();
+    bool developerControlsShown() const;
+    // Label22 painted at once (start-up shows the memory before the window is drawn).
+    void repaintMemoryUsage();
     // The memory the program uses (Label22).
     void showMemoryUsage(const std::string& text);
     // The mail link of the error report, written when it is clicked.

@@ -14,10 +14,10 @@
 #include "output/save_rules.h"
 #include "persist/language_file.h"
 #include "registration/optimizer_search.h"
+#include "registration/quality_method.h"
 #include "shell/pages/directory_list_box.h"
 #include "shell/pages/number_controls.h"
 #include "shell/pages/page_controls.h"
-#include "registration/quality_method.h"
 #include "shell/tool_windows.h"
 #include "stacking/stack_options.h"
 #include "widgets/form_props.h"
@@ -474,6 +474,24 @@ void AlignPage::setColourInput(bool colour) {
     Colourstack->setChecked(colour);
 }
 
+void AlignPage::followColourChoice(bool colour) {
+    Colourstack->setChecked(colour);
+    LRGB->setEnabled(colour);
+    if (!colour) LRGB->setChecked(false);
+}
+
+void AlignPage::showFrameAgain() {
+    emit frameShowRequested();
+}
+
+void AlignPage::applyAlignMethod() {
+    emit alignMethodRequested();
+}
+
+void AlignPage::applyDebayerSwitch() {
+    emit debayerSwitchRequested();
+}
+
 int AlignPage::previewPosition() const {
     return PreviewSlider->Value();
 }
@@ -594,6 +612,34 @@ void AlignPage::setOptionsEnabled(bool enabled) {
 
 void AlignPage::followSaveSubfolderChoice() {
     Subdirname->setEnabled(Savesubcontrol->Checked());
+}
+
+void AlignPage::showDeveloperControls() {
+    for (QWidget* control : {static_cast<QWidget*>(TrackDetector), static_cast<QWidget*>(TrackDetect),
+                             static_cast<QWidget*>(FOMlabel), static_cast<QWidget*>(FOMspin),
+                             static_cast<QWidget*>(Pix1), static_cast<QWidget*>(Pix2)})
+        control->setVisible(true);
+    FOMlabel->setStyleSheet("color: red");
+    fillQualityMethodCombo(static_cast<int>(CopyAlignmethods->Items().size()),
+                           QualityMethodCombo->currentIndex());
+}
+
+bool AlignPage::hideDeveloperControls() {
+    for (QWidget* control :
+         {static_cast<QWidget*>(FOMlabel), static_cast<QWidget*>(Pix1), static_cast<QWidget*>(Pix2)})
+        control->setVisible(false);
+    fillQualityMethodCombo(QualityMethodListCount, QualityMethodCombo->currentIndex());
+    if (QualityMethodCombo->currentIndex() >= 0) return false;
+    // Aligning without a method is not possible: the default takes over, as the user would
+    // choose it.
+    QualityMethodCombo->setCurrentIndex(DefaultQualityMethod);
+    return true;
+}
+
+void AlignPage::fillQualityMethodCombo(int count, int index) {
+    QualityMethodCombo->clear();
+    QualityMethodCombo->addItems(CopyAlignmethods->Items().mid(0, count));
+    QualityMethodCombo->setCurrentIndex(index < QualityMethodCombo->count() ? index : -1);
 }
 
 }  // namespace kestrave

@@ -26,6 +26,7 @@ class TDirectoryListBox;
 class TglBevel;
 class TPCheck;
 class TRadioGroup;
+class TRectShape;
 class TRxSlider;
 class TRxSpinEdit;
 struct OptimizerSearchOptions;
@@ -36,7 +37,15 @@ class AlignPage : public QWidget {
     Q_OBJECT
 public:
     explicit AlignPage(QWidget* parent = nullptr);
+    // The input and alignment area owns this page. Only that area's controllers (the friends below) reach its
+    // controls; the rest of the window uses its functions.
+    friend class InputController;
+    friend class AlignController;
+    friend class AlignWindow;
+    friend class PointController;
 
+    friend class Startup;  // the window's start-up restores and sets its controls
+private:
     QTabWidget* glPageControl1;
     TPCheck* PreviewFull;    // fit the preview to its box
     TPCheck* Previewzoom;    // the zoom tool window
@@ -150,7 +159,19 @@ public:
     QFrame* Showpanel;
     TRectShape* RectShape1;
 
+public:
     // What other parts of the window read or set here.
+    // The tab marker, which the window lays over its whole content under the speed bar.
+    TRectShape& tabMarker() const { return *Showbutton; }
+    // The developer mode: its controls here (TrackDetector, TrackDetect, FOMlabel in red, FOMspin,
+    // Pix1, Pix2) shown with every quality method offered, or FOMlabel, Pix1 and Pix2 hidden with
+    // the first five offered; the chosen method is kept where it is offered. Hiding returns
+    // whether no method was left chosen, so that the default took over.
+    void showDeveloperControls();
+    bool hideDeveloperControls();
+    // Fills QualityMethodCombo with the first `count` items of CopyAlignmethods and chooses `index`
+    // (no item when there is no such item).
+    void fillQualityMethodCombo(int count, int index);
     // The general options the stack and the optimizer read beside their own: colour, the
     // calibration switches, interlacing, and the optimizer's bias, blur and preview gamma.
     void readGeneralOptions(StackOptions& options) const;
@@ -252,6 +273,16 @@ public:
     void setOptionsEnabled(bool enabled);
     // The subfolder's name can be edited while "Save in subdirectory" is ticked.
     void followSaveSubfolderChoice();
+    // "Colour" as chosen here or on the Wavelet page; "LRGB" is open only with colour.
+    void followColourChoice(bool colour);
+
+    // Asked of the page's own handlers by the steps that change how frames are read, marked or
+    // taken (each emits the signal of the same intent below): the frame at the slider's position
+    // is shown again, the alignment method is put in force again (a new input), the debayer
+    // switch follows its box (a colour video taken).
+    void showFrameAgain();
+    void applyAlignMethod();
+    void applyDebayerSwitch();
 
 signals:
     // "Limit" was pressed: the ranked frames up to the preview slider's position are kept.
@@ -277,6 +308,10 @@ signals:
     void haltWindowClicked();
     // "Save in subdirectory" was clicked.
     void saveSubfolderClicked();
+    // What the functions of the same intent above ask for.
+    void frameShowRequested();
+    void alignMethodRequested();
+    void debayerSwitchRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

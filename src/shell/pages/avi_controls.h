@@ -16,7 +16,11 @@ class AviControls : public QWidget {
     Q_OBJECT
 public:
     explicit AviControls(QWidget* parent = nullptr);
+    // The stack area's video output owns these controls. Only that area's controllers (the friends below)
+    // reach its controls; the rest of the window uses its functions.
+    friend class AviController;
 
+private:
     QPushButton* RegisterAVI;
     TRadioGroup* Registeravichoice;  // "Alignment area", "Maximum area"
     QPushButton* Integrated;

@@ -28,7 +28,11 @@ class ToolWindow;
 // histogram 360 × 50, all with hue 0 at the same x.
 struct HueSaturationWindow {
     explicit HueSaturationWindow(ToolWindow& window);
+    // The final area owns this tool window. Only that area's controllers (the friends below) reach its
+    // controls; the rest of the window uses its functions.
+    friend class FinalController;
 
+private:
     QLabel* HueHistoImage;
     CurveGraph* Huegraph;
     CurveGraph* Saturationgraph;
@@ -38,6 +42,7 @@ struct HueSaturationWindow {
     QLabel* Hueview;  // the hue spectrum under the graphs
     QLabel* Clicklabel;
 
+public:
     // The bar at the hue (degrees, 0..360), or hidden.
     void showHuePoint(std::optional<int> hue);
 };
@@ -46,7 +51,11 @@ class FinalPage : public QWidget {
     Q_OBJECT
 public:
     FinalPage(QWidget* parent, ToolWindow& HLSwindow);
+    // The final area owns this page. Only that area's controllers (the friends below) reach its controls; the
+    // rest of the window uses its functions.
+    friend class FinalController;
 
+private:
     // The picture: the final image (shown 1:1) in its scroll box, and the whole image reduced.
     TEventScrollBox* EventScrollBox1;
     QLabel* RotateImage;
@@ -78,6 +87,7 @@ public:
 
     HueSaturationWindow hls;
 
+public:
     // What other parts of the window read or set here.
     // The hue, saturation and lightness tool window was closed: "Advanced HSL" is cleared (without
     // running its handler).

@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QListWidget>
+#include <QPushButton>
+#include <QSignalBlocker>
 
 #include "shell/pages/line_chart.h"
 #include "shell/pages/number_controls.h"
@@ -97,6 +99,90 @@ FrameWindows::FrameWindows(ToolWindows& tools, QWidget* form) {
 
     CreateDarkframe1 = menuItem(form, "CreateDarkframe1", "Create Darkframe");
     CreateFlatfield1 = menuItem(form, "CreateFlatfield1", "Create Flatfield");
+}
+
+void FrameWindows::setLimitStackMax(int last) {
+    LimitStack->setMaxValue(last);
+}
+
+void FrameWindows::setPointCutoffMax(int last) {
+    QUALSliderMalign->setMaxValue(last);
+}
+
+int FrameWindows::differenceCut() const {
+    return differencecutslider->Value();
+}
+
+void FrameWindows::setDifferenceCut(int cut) {
+    differencecutslider->setValue(cut);
+}
+
+void FrameWindows::setDifferenceCutQuietly(int cut) {
+    const QSignalBlocker quiet(differencecutslider);
+    differencecutslider->setValue(cut);
+}
+
+int FrameWindows::pointDifferenceCut() const {
+    return DifSliderMalign->Value();
+}
+
+void FrameWindows::drawPointStackGraphs(int count) {
+    Alignmentpointstackgraph->setMaxValue(count);
+    Alignmentpointstackgraph->setValue(count);
+    for (int q = 1; q <= count; ++q) {
+        Alignmentpointstackgraph->setValue(q);
+        if (QUALSliderMalign->MaxValue() > 0) QUALSliderMalign->setValue(QUALSliderMalign->MaxValue() - 1);
+    }
+}
+
+std::vector<bool> FrameWindows::frameChecks() const {
+    const QListWidget& list = *SelectFramesChecklist;
+    std::vector<bool> states(static_cast<std::size_t>(list.count()));
+    for (int j = 0; j < list.count(); ++j)
+        states[static_cast<std::size_t>(j)] = list.item(j)->checkState() == Qt::Checked;
+    return states;
+}
+
+void FrameWindows::showFrameChecks(const std::vector<bool>& checked) {
+    QListWidget& list = *SelectFramesChecklist;
+    const QSignalBlocker quiet(&list);
+    for (int j = 0; j < list.count() && j < static_cast<int>(checked.size()); ++j)
+        list.item(j)->setCheckState(checked[static_cast<std::size_t>(j)] ? Qt::Checked : Qt::Unchecked);
+}
+
+void FrameWindows::showStackChecks(const std::vector<bool>& checked) {
+    QListWidget& stacked = *StackFramesList;
+    const QSignalBlocker quiet(&stacked);
+    stacked.clear();
+    for (std::size_t j = 0; j < checked.size(); ++j) {
+        const QListWidgetItem* entry = SelectFramesChecklist->item(static_cast<int>(j));
+        auto* item = new QListWidgetItem(entry ? entry->text() : QString());
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(checked[j] ? Qt::Checked : Qt::Unchecked);
+        stacked.addItem(item);
+    }
+}
+
+void FrameWindows::showStackFrames(const std::vector<int>& frames) {
+    QListWidget& stack = *StackFramesList;
+    const QSignalBlocker quiet(&stack);
+    stack.clear();
+    for (const int frame : frames) {
+        const QListWidgetItem* entry = SelectFramesChecklist->item(frame);
+        if (entry == nullptr) continue;
+        auto* item = new QListWidgetItem(entry->text());
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(entry->checkState());
+        stack.addItem(item);
+    }
+}
+
+int FrameWindows::registrationChartWidth() const {
+    return Chart8->width();
+}
+
+int FrameWindows::frameListCount() const {
+    return SelectFramesChecklist->count();
 }
 
 }  // namespace kestrave

@@ -7,6 +7,7 @@
 // position j.
 
 #include <QWidget>
+#include <vector>
 
 #include "widgets/check_list_box.h"
 #include "widgets/rect_shape.h"
@@ -29,7 +30,20 @@ struct ToolWindows;
 
 struct FrameWindows {
     FrameWindows(ToolWindows& tools, QWidget* form);
+    // These tool windows belong to three areas: the frame selection list to the input, the
+    // registration chart to the alignment, the stack list and the stack graph (with its point graph)
+    // to the stack. Their controls are reached by them and by those areas' controllers (the friends
+    // below) alone; the rest of the window uses the functions below.
+    friend class InputController;
+    friend class AlignController;
+    friend class AlignWindow;
+    friend class StackController;
+    friend class SigmaController;
 
+    // The tests read the chart series.
+    friend struct PageTestAccess;
+
+private:
     // SelectFrameswindow.
     CheckListBox* SelectFramesChecklist;
     QPushButton* Setallbutton;            // "Check all"
@@ -76,6 +90,37 @@ struct FrameWindows {
     // Menu items of the dark and flat frames, enabled once an input is chosen.
     QAction* CreateDarkframe1;
     QAction* CreateFlatfield1;
+    // The calibration menu holds these two items.
+    friend class CalibrationMenu;
+
+public:
+    // What other parts of the window read or set here.
+    // The stack graph's quality cut-off (StackSlider: the last rank to stack) and its range are the
+    // run's stack count (`Pipeline::stackCount`); the stack's controller shows it there.
+    // "Limit to maximum frameno:" and the point graph's quality cut-off reach as far as the ranks
+    // kept.
+    void setLimitStackMax(int last);
+    void setPointCutoffMax(int last);
+    // The difference cut-off (differencecutslider); set quietly, its handler stays out of it.
+    int differenceCut() const;
+    void setDifferenceCut(int cut);
+    void setDifferenceCutQuietly(int cut);
+    // The point graph's difference cut-off (DifSliderMalign).
+    int pointDifferenceCut() const;
+    // Each point's stack graph drawn once, its quality cut-off one short of the end.
+    void drawPointStackGraphs(int count);
+    // The frame selection list's entries and checks, and checks shown quietly (its handlers would recount
+    // them); entries beyond `checked` keep theirs.
+    int frameListCount() const;
+    std::vector<bool> frameChecks() const;
+    void showFrameChecks(const std::vector<bool>& checked);
+    // The stack list, quietly: the selection list's first entries with the given checks, or the
+    // entries of the given frames as the selection list shows them.
+    void showStackChecks(const std::vector<bool>& checked);
+    void showStackFrames(const std::vector<int>& frames);
+    // The registration chart, which the registration and optimizer windows draw on, and its width.
+    TChart& registrationChart() const { return *Chart8; }
+    int registrationChartWidth() const;
 };
 
 }  // namespace kestrave

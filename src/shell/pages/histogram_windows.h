@@ -64,7 +64,11 @@ private:
 
 struct HistogramWindows {
     explicit HistogramWindows(ToolWindows& tools);
+    // The wavelet area owns these tool windows. Only that area's controllers (the friends below) reach its
+    // controls; the rest of the window uses its functions.
+    friend class WaveletController;
 
+private:
     // HistoWindow.
     HistogramView* histogram;
     QLineSeries* Series1;        // red
@@ -92,6 +96,7 @@ struct HistogramWindows {
     TPCheck* Autobalance;  // hidden: checked while the automatic balance runs
     QPushButton* Autobalancebutton;
 
+public:
     // Both views, for drawing the same curves into each.
     std::array<HistogramView*, 2> views() const { return {histogram, rgbHistogram}; }
 };

@@ -35,4 +35,21 @@ ImageInfoWindow::ImageInfoWindow(ToolWindows& tools) {
     window->fitContents();
 }
 
+void ImageInfoWindow::showObjectAndDate(const std::string& objectName, const std::string& date) {
+    Objectnameedit->setText(QString::fromStdString(objectName));
+    Datetimeedit->setText(QString::fromStdString(date));
+}
+
+std::string ImageInfoWindow::objectName() const {
+    return Objectnameedit->text().toStdString();
+}
+
+std::string ImageInfoWindow::dateTime() const {
+    return Datetimeedit->text().toStdString();
+}
+
+bool ImageInfoWindow::stampsPictures() const {
+    return StampImage->Checked();
+}
+
 }  // namespace kestrave

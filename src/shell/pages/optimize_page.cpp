@@ -172,4 +172,13 @@ void OptimizePage::limitReferenceFrames(int lastIndex) {
     Refframes->setValue(limitRefframes(static_cast<int>(Refframes->Value()), lastIndex));
 }
 
+void OptimizePage::showDifferenceAxis(bool shown, double increment) {
+    Chart7->LeftAxis.Visible = Chart7->BottomAxis.Visible = shown;
+    if (shown) Chart7->LeftAxis.Increment = increment;
+}
+
+void OptimizePage::setReferenceFrames(int frames) {
+    Refframes->setValue(frames);
+}
+
 }  // namespace kestrave

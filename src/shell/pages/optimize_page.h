@@ -2,6 +2,7 @@
 // The "Optimize" tab page: builds its controls; the handlers live in the controllers.
 
 #include <QWidget>
+#include <vector>
 
 #include "shell/pages/kernel_editor.h"
 #include "widgets/rect_shape.h"
@@ -16,6 +17,8 @@ class QTabWidget;
 
 namespace kestrave {
 
+struct OptimizeControllerParts;
+struct OptimizerOptions;
 class TChart;
 class TFastLineSeries;
 class TPCheck;
@@ -26,7 +29,20 @@ class OptimizePage : public QWidget {
     Q_OBJECT
 public:
     explicit OptimizePage(QWidget* parent = nullptr);
+    // The optimize area owns this page. Only that area's controllers (the friends below) reach its controls;
+    // the rest of the window uses its functions.
+    friend class OptimizeController;
 
+    friend class Startup;  // the window's start-up restores and sets its controls
+    // The optimize area's readers and writers of the page.
+    friend OptimizerOptions readOptimizerOptions(const OptimizeControllerParts& parts);
+    friend void showOptimizerChart(OptimizePage& page, const std::vector<double>& qualities,
+                                   const std::vector<double>& differences, double frameIncrement);
+
+    // The tests read the chart series.
+    friend struct PageTestAccess;
+
+private:
     QTabWidget* glPageControl2;
     TRxSpeedButton* Continuebutton;  // shown while Create waits for the user
     // The prefilter: its kernel preset, weights (row, column), "Reset", "Set", and "Active":
@@ -72,7 +88,15 @@ public:
     QLabel* AlignImage;
     TRectShape* Showbuttonp2;
 
+public:
     // What other parts of the window read or set here.
+    // The optimizer's chart, which the window shows in the Optimize page's registration window.
+    TChart& optimizerChart() const { return *Chart7; }
+    // The optimizer chart's axes show only when a difference above 1 was measured; the difference
+    // axis then steps by `increment`.
+    void showDifferenceAxis(bool shown, double increment);
+    // The frames that make a new reference (Refframes).
+    void setReferenceFrames(int frames);
     // The prefilter's editor.
     const KernelEditor& prefilter() const { return prefilter_; }
     // A new input: the registration chart of the last run emptied.

@@ -14,7 +14,11 @@ struct ToolWindows;
 
 struct OptimizerWindows {
     OptimizerWindows(ToolWindows& tools, TChart& Chart8);
+    // The optimize area owns these tool windows. Only that area's controllers (the friends below) reach its
+    // controls; the rest of the window uses its functions.
+    friend class OptimizeController;
 
+private:
     // In "movements": every optimized frame's shift as a red point (X + 100, Y + 100) and the sums
     // of |X| and |Y|.
     QLabel* Moveimage;

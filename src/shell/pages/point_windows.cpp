@@ -9,6 +9,7 @@
 #include "shell/pages/number_controls.h"
 #include "shell/pages/page_controls.h"
 #include "shell/tool_windows.h"
+#include "stacking/stack_options.h"
 
 namespace kestrave {
 
@@ -62,6 +63,35 @@ PointWindows::PointWindows(ToolWindows& tools, QWidget* form)
     Alignmentpointlist->setItemHeight(14);
     Alignmentpointlist->setCheckKind(CheckKind::CheckMarks);
     Alignmentpointswindow->Body->addWidget(Alignmentpointlist, 1);
+}
+
+void PointWindows::startPointProgress(int count) {
+    MultiAlignProgressbar->setMaximum(count);
+    MultiAlignProgressbar->setValue(0);
+    Multialigntimer->clear();
+}
+
+void PointWindows::showPointsDone(int done) {
+    MultiAlignProgressbar->setValue(done);
+}
+
+void PointWindows::startCountdown(const std::string& timeLeft) {
+    Timer1->start();
+    Multialigntimer->setText(QString::fromStdString(timeLeft));
+}
+
+void PointWindows::stopCountdown() {
+    Timer1->stop();
+}
+
+void PointWindows::readSeams(StackOptions& options) const {
+    options.Seams = Seams->Checked();
+    options.SeamWidths = static_cast<float>(SeamWidths->Value());
+}
+
+void PointWindows::useSeams(int width) {
+    SeamWidths->setValue(width);
+    Seams->setChecked(true);
 }
 
 }  // namespace kestrave

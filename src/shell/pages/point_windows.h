@@ -8,6 +8,8 @@
 // StringGrid1 stands in for the string grid: its header row holds the captions "X", "Y", "FFT" of
 // columns 1..3, and table row p - 1 holds point p with its number in column 0.
 
+#include <string>
+
 #include "widgets/check_list_box.h"
 
 class QLabel;
@@ -23,11 +25,17 @@ namespace kestrave {
 class TPCheck;
 class TRxSpinEdit;
 class ToolWindow;
+struct StackOptions;
 struct ToolWindows;
 
 struct PointWindows {
     PointWindows(ToolWindows& tools, QWidget* form);
+    // The alignment area owns these tool windows. Only that area's controllers (the friends below) reach its
+    // controls; the rest of the window uses its functions.
+    friend class PointController;
+    friend class AlignController;
 
+private:
     ToolWindow* Multialignwindow;
     QTableWidget* StringGrid1;
     QPushButton* EstimateBestAlign;
@@ -53,6 +61,19 @@ struct PointWindows {
     // Alignmentpointswindow: one checkable line per point ("Point p").
     ToolWindow* Alignmentpointswindow;
     CheckListBox* Alignmentpointlist;
+
+public:
+    // What other parts of the window read or set here.
+    // The point optimizer's progress: a run over `count` points begins, `done` points are done,
+    // the time left counts down from the text shown, and stops.
+    void startPointProgress(int count);
+    void showPointsDone(int done);
+    void startCountdown(const std::string& timeLeft);
+    void stopCountdown();
+    // The seams between the points' zones: read into the stack's options, and switched on with
+    // their width.
+    void readSeams(StackOptions& options) const;
+    void useSeams(int width);
 };
 
 }  // namespace kestrave

@@ -4,13 +4,15 @@
 #include <QPainter>
 #include <QPixmap>
 
+#include "registration/registration_graph.h"
 #include "shell/pages/line_chart.h"
 #include "shell/pages/page_controls.h"
 #include "shell/tool_windows.h"
 
 namespace kestrave {
 
-RegistrationWindows::RegistrationWindows(ToolWindows& tools, TChart& Chart8) {
+RegistrationWindows::RegistrationWindows(ToolWindows& tools, TChart& Chart8)
+    : registrationChart_(Chart8), optimizerChartWindow_(*tools.RegiStration2) {
     imgFFT = named(new QLabel(tools.FFTWindow), "imgFFT");
     imgFFT->setFixedSize(256, 256);
     imgFFT->setScaledContents(true);
@@ -42,6 +44,42 @@ void RegistrationWindows::showSpectrumUndefined() {
     painter.drawText(spectrum.width() / 2 - 40, spectrum.height() / 2 - 16, " Not defined ");
     painter.end();
     spectrum.setPixmap(blank);
+}
+
+void RegistrationWindows::showRegistrationGraph(const FrameModel& model, int lastRank,
+                                                const std::string& caption) {
+    const RegistrationGraphData graph = registrationGraphData(model, lastRank, caption);
+    TChart& chart = registrationChart_;
+    Series5->Title = "Quality";
+    Series5->Assign(graph.quality);
+    Series8->Assign(graph.correlation);
+    optimizerChartWindow_.setWindowTitle(QString::fromStdString(graph.caption));
+    Series6->Title = "Difference";
+    Series6->ShowInLegend = true;
+    Series6->Assign(graph.difference);
+    chart.LeftAxis.Increment = graph.qualityAxisIncrement;
+    chart.LeftAxis.Visible = true;
+    chart.BottomAxis.setRange(0.0, graph.rankAxisMaximum);
+    chart.BottomAxis.Increment = graph.rankAxisIncrement;
+    chart.update();
+
+    TChart& stackGraph = *Chart9;
+    FastLineSeries1->Assign(graph.quality);
+    FastLineSeries2->Assign(graph.difference);
+    stackGraph.LeftAxis.setRange(0.0, graph.largestDifference);
+    stackGraph.LeftAxis.Increment = 0.1 * graph.largestDifference;
+    stackGraph.BottomAxis.Increment = graph.stackRankAxisIncrement;
+    stackGraph.update();
+}
+
+void RegistrationWindows::clearSeries() {
+    for (TFastLineSeries* series : {Series5, Series6, Series8, FastLineSeries1, FastLineSeries2})
+        series->Clear();
+}
+
+void RegistrationWindows::clearStackGraphTexts() {
+    Chart9->setTitle({});
+    Chart9->clearTexts();
 }
 
 }  // namespace kestrave

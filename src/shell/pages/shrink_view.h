@@ -14,7 +14,11 @@ class ToolWindow;
 
 struct ShrinkView {
     explicit ShrinkView(ToolWindow& window);
+    // The resize area owns this tool window. Only that area's controllers (the friends below) reach its
+    // controls; the rest of the window uses its functions.
+    friend class ResizeController;
 
+private:
     TRadioGroup* RadioGroup2;    // "Resize ratio": "10%" .. "200%"
     TRadioGroup* CopyResize;     // hidden: the stored copy of RadioGroup2's item
     TRadioGroup* ResizeFilters;  // "Bell", "B-Spline", "Lanczos", "Mitchell"

@@ -69,4 +69,8 @@ SigmaEventsWindow::SigmaEventsWindow(ToolWindows& tools) {
     window->fitContents();
 }
 
+double SigmaEventsWindow::eventSigma() const {
+    return static_cast<double>(Sigmaeventsigma->Value());
+}
+
 }  // namespace kestrave

@@ -17,7 +17,11 @@ struct ToolWindows;
 
 struct SigmaEventsWindow {
     explicit SigmaEventsWindow(ToolWindows& tools);
+    // The stack area's sigma events own this tool window. Only that area's controllers (the friends below)
+    // reach its controls; the rest of the window uses its functions.
+    friend class SigmaController;
 
+private:
     TRxSpinEdit* Sigmaeventsigma;  // sigma factor of a recording run and display threshold, 2..10
     TRxSpinEdit* Lowpixdetect;     // brightness floor of an event, on the 0..255 scale
     TRxSpinEdit* SigmaEdge;        // margin of the default box (hidden)
@@ -26,13 +30,13 @@ struct SigmaEventsWindow {
     TRxSpinEdit* Sigmaboxleft;
     TRxSpinEdit* Sigmaboxright;
     TRxSpinEdit* Sigmaboxbottom;
-    TRadioGroup* INCLEXCLbox;  // events inside ("Include") or outside ("Exclude") the box
-    QPushButton* Start;        // the recording run
-    QPushButton* LoaDevent;    // "Load events": lists the input's saved events
-    QListWidget* Sigmalist;    // one line per frame with events
-    QListWidget* Eventlist;    // the key=value lines of the chosen frame
-    TPCheck* AutoFrame;        // choosing a frame also shows it (hidden, checked)
-    QPushButton* Showframe;    // shows the chosen frame with its events (hidden)
+    TRadioGroup* INCLEXCLbox;    // events inside ("Include") or outside ("Exclude") the box
+    QPushButton* Start;          // the recording run
+    QPushButton* LoaDevent;      // "Load events": lists the input's saved events
+    QListWidget* Sigmalist;      // one line per frame with events
+    QListWidget* Eventlist;      // the key=value lines of the chosen frame
+    TPCheck* AutoFrame;          // choosing a frame also shows it (hidden, checked)
+    QPushButton* Showframe;      // shows the chosen frame with its events (hidden)
     QLabel* CurrentEventnumber;  // "Events :" and the number drawn
     QPushButton* NextFrame;
     QPushButton* PreviousFrame;
@@ -40,6 +44,11 @@ struct SigmaEventsWindow {
     QPushButton* Loadedgebox;
     // Checked only while a recording run is under way (hidden).
     TPCheck* Recordsigma;
+
+public:
+    // What other parts of the window read or set here.
+    // The sigma factor of the events shown (Sigmaeventsigma).
+    double eventSigma() const;
 };
 
 }  // namespace kestrave

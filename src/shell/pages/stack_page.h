@@ -31,7 +31,13 @@ class StackPage : public QWidget {
     Q_OBJECT
 public:
     explicit StackPage(QWidget* parent = nullptr);
+    // The stack area owns this page. Only that area's controllers (the friends below) reach its controls; the
+    // rest of the window uses its functions.
+    friend class StackController;
+    friend class SigmaController;
 
+    friend class Startup;  // the window's start-up restores and sets its controls
+private:
     QTabWidget* glPageControl3;
 
     // Stack options (colour, dark and flat, and interlacing are among the Align page's general
@@ -96,7 +102,10 @@ public:
     QScrollArea* ScrollBox2;
     QLabel* Stackimage;
 
+public:
     // What other parts of the window read or set here.
+    // The controls of the registered and integrated videos (the "AVI" tab), a part of their own.
+    AviControls& aviOutput() const { return *aviControls; }
     // The stack filter's editor.
     const KernelEditor& stackFilter() const { return stackFilter_; }
     // The alignment pass reads whether the stack is resampled.

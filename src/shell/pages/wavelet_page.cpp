@@ -399,11 +399,15 @@ void WaveletPage::useLuminanceStack() {
     for (TRxSlider* slider : {RedLRGBslider, GreenLRGBSlider, BlueLRGBSlider}) slider->setEnabled(false);
 }
 
-bool WaveletPage::leaveFittedView() {
+void WaveletPage::leaveFittedView() {
     const bool fitted = ProcessViewfull->Checked();
     ProcessViewfull->setChecked(false);
     Resizebutton->setChecked(false);
-    return fitted;
+    if (fitted) emit processedViewFitToggled();
+}
+
+void WaveletPage::refitProcessedView() {
+    emit fittedPictureChanged();
 }
 
 void WaveletPage::scrollToOrigin() {
@@ -483,6 +487,17 @@ void WaveletPage::releaseControlsOnClose(const ToolWindows& tools) {
 bool WaveletPage::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Scrollbox3 && event->type() == QEvent::Resize) emit processedViewResized();
     return QWidget::eventFilter(watched, event);
+}
+
+void WaveletPage::showDeveloperControls() {
+    for (QWidget* control :
+         {static_cast<QWidget*>(Clipcopy), static_cast<QWidget*>(Differ), static_cast<QWidget*>(RadioGroup1)})
+        control->setVisible(true);
+}
+
+void WaveletPage::hideDeveloperControls() {
+    for (QWidget* control : {static_cast<QWidget*>(Differ), static_cast<QWidget*>(RadioGroup1)})
+        control->setVisible(false);
 }
 
 }  // namespace kestrave

@@ -26,7 +26,14 @@ class TRadioGroup;
 class TRxSlider;
 class TRxSpinEdit;
 class ToolWindow;
+class StackPage;
+struct RenderOptions;
+struct ShiftSpins;
 struct ToolWindows;
+struct WaveletProcessOptions;
+struct WaveletScheme;
+struct WaveletStepOptions;
+struct WaveletToolPanels;
 
 // The layer weights, the layer steps and the tone of the rendering, as a project keeps them.
 struct WaveletLayerValues {
@@ -42,7 +49,19 @@ class WaveletPage : public QWidget {
     Q_OBJECT
 public:
     explicit WaveletPage(QWidget* parent = nullptr);
+    // The wavelet area owns this page. Only that area's controllers (the friends below) reach its controls;
+    // the rest of the window uses its functions.
+    friend class WaveletController;
 
+    friend class Startup;  // the window's start-up restores and sets its controls
+    // The wavelet area's readers of the page's options.
+    friend WaveletStepOptions readStepOptions(const WaveletPage& page);
+    friend WaveletProcessOptions readWaveletProcessOptions(const WaveletPage& page, const StackPage& stack);
+    friend WaveletScheme readWaveletScheme(const WaveletPage& page);
+    friend RenderOptions readRenderOptions(const WaveletPage& page, const WaveletToolPanels& panels);
+    friend ShiftSpins readShiftSpins(const WaveletPage& page);
+
+private:
     QTabWidget* glPageControl4;
 
     // Layers and scheme.
@@ -152,6 +171,7 @@ public:
     TRxSpeedButton* Differ;
     TRadioGroup* RadioGroup1;
 
+public:
     // The per-layer controls in layer order 1..6.
     std::array<TPCheck*, 6> layerCheckboxes() const;
     std::array<TRxSlider*, 6> layerSliders() const;
@@ -159,6 +179,9 @@ public:
     std::array<TRxSpinEdit*, 6> gaussLayers() const;
 
     // What other parts of the window read or set here.
+    // The developer mode: Clipcopy, Differ and RadioGroup1 shown, or Differ and RadioGroup1 hidden.
+    void showDeveloperControls();
+    void hideDeveloperControls();
     // The input's handlers: the processing area's switch, read by the per-input reset.
     bool showsProcessingArea() const;
     void setProcessedViewFitted(bool fitted);
@@ -186,9 +209,11 @@ public:
     // A stack with its own luminance plane (FITS luminance frames): the plane is used, the mix
     // weights are off.
     void useLuminanceStack();
-    // A new stack: the processed view is no longer fitted (true when it was, so that the fit's
-    // handler runs), and the shrink button is released.
-    bool leaveFittedView();
+    // A new stack: the processed view is no longer fitted (when it was, the fit's handler runs,
+    // as a click on "Fit" runs it), and the shrink button is released.
+    void leaveFittedView();
+    // A new picture in the fitted view: the window's fitted views are fitted again.
+    void refitProcessedView();
     // The processed view scrolled back to its origin.
     void scrollToOrigin();
     // The processed picture placed back at the top left corner of its box.
@@ -235,6 +260,8 @@ signals:
     void processedViewFitToggled();
     // The processed view's box has a new size.
     void processedViewResized();
+    // The fitted view shows a new picture (what `refitProcessedView` asks for).
+    void fittedPictureChanged();
     // "Save" was pressed: the processed image is to be saved.
     void saveRequested();
     void colourChoiceFollowed(bool colour);

@@ -130,4 +130,17 @@ WaveletToolPanels::WaveletToolPanels(ToolWindows& tools)
     tools.WaveZoom->Body->addWidget(Zoomimage2);
 }
 
+void GammaPanel::resetDisplayGamma() {
+    Gamma1spin->setValue(1.0);
+}
+
+void RgbBalancePanel::resetForNewInput() {
+    for (TRxSpinEdit* factor : {Rbalance, Gbalance, Bbalance}) factor->setValue(1.0);
+    for (TRxSlider* slider : {RedSlider, GreenSlider, blueslider}) slider->setValue(0);
+}
+
+double GammaPanel::displayGamma() const {
+    return static_cast<double>(Gamma1spin->Value());
+}
+
 }  // namespace kestrave

@@ -15,13 +15,21 @@ class CurveGraph;
 class TPCheck;
 class TRxSlider;
 class TRxSpinEdit;
+class WaveletPage;
+struct RenderOptions;
 struct ToolWindows;
+struct WaveletToolPanels;
 
 class WaveletFilterPanel : public QWidget {
     Q_OBJECT
 public:
     explicit WaveletFilterPanel(QWidget* parent);
+    // The wavelet area owns this tool window. Only that area's controllers (the friends below) reach its
+    // controls; the rest of the window uses its functions.
+    friend class WaveletController;
 
+    friend class Startup;  // the window's start-up restores and sets its controls
+private:
     // Filter<a><b>: the tap dx = a - 2, dy = b - 2 of the kernel, at index b × 5 + a.
     std::array<TRxSpinEdit*, 25> Filter{};
     QPushButton* Setwaveletbutton;    // "Set": the kernel goes into use
@@ -37,6 +45,7 @@ public:
     QPushButton* Gaussian;         // "Set Gaussian"
     QLabel* CentreGaussian;
 
+public:
     TRxSpinEdit* Filter22() const { return Filter[12]; }
 };
 
@@ -44,20 +53,38 @@ class GammaPanel : public QWidget {
     Q_OBJECT
 public:
     explicit GammaPanel(QWidget* parent);
+    // The wavelet area owns this tool window. Only that area's controllers (the friends below) reach its
+    // controls; the rest of the window uses its functions.
+    friend class WaveletController;
 
-    TRxSpinEdit* Gamma1spin;  // display gamma 0.1..10
+    friend class Startup;  // the window's start-up restores and sets its controls
+private:
+    TRxSpinEdit* Gamma1spin;       // display gamma 0.1..10
     CurveGraph* GammaSplineGraph;  // the gamma curve, edited with the mouse
     QPushButton* ResetGamma;       // "Reset": the default curve
     QPushButton* Loadgammabutton;  // "Load" a ".kgs" curve
     QPushButton* savegammabutton;  // "Save" the curve as ".kgs"
     TPCheck* Linearspline;         // "Linear": straight lines between the points
+
+public:
+    // What other parts of the window read or set here.
+    // A new input shows its pictures at display gamma 1.0 again.
+    void resetDisplayGamma();
+    // The display gamma (Gamma1spin).
+    double displayGamma() const;
 };
 
 class RgbBalancePanel : public QWidget {
     Q_OBJECT
 public:
     explicit RgbBalancePanel(QWidget* parent);
+    // The wavelet area owns this tool window. Only that area's controllers (the friends below) reach its
+    // controls; the rest of the window uses its functions.
+    friend class WaveletController;
 
+    friend RenderOptions readRenderOptions(const WaveletPage& page, const WaveletToolPanels& panels);
+
+private:
     TRxSlider* RedSlider;  // additive colour offsets -100..100
     TRxSlider* GreenSlider;
     TRxSlider* blueslider;
@@ -65,13 +92,25 @@ public:
     TRxSpinEdit* Gbalance;
     TRxSpinEdit* Bbalance;
     QPushButton* resethisto1button;  // offsets 0 and factors 1.0
+
+public:
+    // What other parts of the window read or set here.
+    // A new input: the balance factors 1.0, then the offsets 0.
+    void resetForNewInput();
 };
 
 class TonemapPanel : public QWidget {
     Q_OBJECT
 public:
     explicit TonemapPanel(QWidget* parent);
+    // The wavelet area owns this tool window. Only that area's controllers (the friends below) reach its
+    // controls; the rest of the window uses its functions.
+    friend class WaveletController;
 
+    friend class Startup;  // the window's start-up restores and sets its controls
+    friend RenderOptions readRenderOptions(const WaveletPage& page, const WaveletToolPanels& panels);
+
+private:
     TPCheck* ActiveTonemap;     // "Activate"
     TPCheck* Tonegraph;         // "UseGraph": the curves instead of the photoreceptor
     TPCheck* LogHist;           // "LogHist": a logarithmic map instead of the tone histogram
@@ -85,14 +124,18 @@ public:
     CurveGraph* Tonemapgraph;   // the tone curve, edited with the mouse
 };
 
-// The four panels, each in its tool window.
+// The four panels, each in its tool window and with controls of its own, and the wavelet page's
+// zoom window. The wavelet area owns these tool windows.
 struct WaveletToolPanels {
     explicit WaveletToolPanels(ToolWindows& tools);
+    friend class WaveletController;
 
     WaveletFilterPanel* filter;
     GammaPanel* gamma;
     RgbBalancePanel* rgbBalance;
     TonemapPanel* tonemap;
+
+private:
     // In WaveZoom: the square around the pointer (or the anchor), enlarged to 250 × 250.
     QLabel* Zoomimage2;
 };
