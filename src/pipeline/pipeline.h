@@ -68,7 +68,9 @@
 #include "registration/point_optimizer.h"
 #include "registration/registration_state.h"
 #include "stacking/sigma_stack.h"
+#include "stacking/stack_cutoff_values.h"
 #include "stacking/stack_frames.h"
+#include "stacking/stack_style_values.h"
 
 namespace kestrave {
 
@@ -372,6 +374,10 @@ public:
     // The frame limit after an alignment, a new input, a limit or a new reference (its one home:
     // the sliders show it). Announces `FrameLimit`.
     void keepFrameLimit(int last);
+    // Where the quality limit in percent places the frame slider over the ranked frames 0 .. last.
+    int qualityCutoffPosition(int last, double percent) const;
+    // The ranking position of `frame` among the positions 0 .. lastPosition (0 when not ranked).
+    int rankOfFrame(int frame, int lastPosition) const;
     // "Create": the reference stack made, processed and taken as the reference, each stage run
     // through `stages`, the user's wait among them.
     CreateReferenceResult createReference(const CreateReferenceOptions& options, ReferenceStages& stages,
@@ -441,6 +447,17 @@ public:
     // means and luminance histogram go to the wavelet data; the frame limit becomes the rank
     // bound the stack left. Announces `Stack` and `FrameLimit`.
     const StackResult& keepStack(StackResult&& result, bool colour);
+    // The style of the next stack as the user picked it: resampling is refused for input that
+    // carries more than 8 bits per sample (a warning says so) and falls back to no style.
+    StackStyleChoice chooseStackStyle(StackStyle wanted, MessagePort& messages) const;
+    // The alignment points whose zones no frame of the stack `options` choose would serve.
+    std::vector<int> pointsWithoutFrames(const StackOptions& options) const;
+    // The stack cut-offs over the ranking at the quality cut-off `rank` and the difference cut-off
+    // `differencecut`, within the frame limit; and one alignment point's stack graph.
+    StackCutoffs stackCutoffs(int rank, int differencecut) const;
+    PointStackGraph pointStackGraph(const PointGraphInput& input) const;
+    // The last stack's depth of every pixel as a grey picture of width x height.
+    Bitmap24 stackDepthPicture(int width, int height) const;
 
     // --- Projects -------------------------------------------------------------------------------
     // The video was renamed after its project: the model names the new file.

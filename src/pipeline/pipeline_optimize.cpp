@@ -20,6 +20,14 @@ void Pipeline::keepFrameLimit(int last) {
     announce(PipelineChange::FrameLimit);
 }
 
+int Pipeline::qualityCutoffPosition(int last, double percent) const {
+    return kestrave::qualityCutoffPosition(run_.model, last, percent);
+}
+
+int Pipeline::rankOfFrame(int frame, int lastPosition) const {
+    return kestrave::rankOfFrame(run_.model, frame, lastPosition);
+}
+
 CreateReferenceResult Pipeline::createReference(const CreateReferenceOptions& options, ReferenceStages& stages,
                                                 ProgressPort& progress, MessagePort& messages) {
     CreateReferenceResult result = createReferenceFrame(run_.model, run_.state, run_.alignment, run_.optimizer,

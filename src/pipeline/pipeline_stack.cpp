@@ -3,6 +3,9 @@
 #include <algorithm>
 
 #include "pipeline/pipeline.h"
+#include "stacking/stack_cutoffs.h"
+#include "stacking/stack_list.h"
+#include "stacking/stack_style.h"
 
 namespace kestrave {
 
@@ -69,6 +72,28 @@ const StackResult& Pipeline::keepStack(StackResult&& result, bool colour) {
     announce(PipelineChange::Stack);
     keepFrameLimit(stack.StackSliderTag);
     return stack;
+}
+
+StackStyleChoice Pipeline::chooseStackStyle(StackStyle wanted, MessagePort& messages) const {
+    return kestrave::chooseStackStyle(wanted, resamplingRefused(run_.model, run_.input.browseBuffers.Samples),
+                                      messages);
+}
+
+std::vector<int> Pipeline::pointsWithoutFrames(const StackOptions& options) const {
+    return kestrave::pointsWithoutFrames(run_.model, options.Points,
+                                         chooseStackFrames(run_.model, options, true).list);
+}
+
+StackCutoffs Pipeline::stackCutoffs(int rank, int differencecut) const {
+    return kestrave::stackCutoffs(run_.model, rank, run_.frameLimit, differencecut);
+}
+
+PointStackGraph Pipeline::pointStackGraph(const PointGraphInput& input) const {
+    return kestrave::pointStackGraph(run_.model, input);
+}
+
+Bitmap24 Pipeline::stackDepthPicture(int width, int height) const {
+    return kestrave::stackDepthPicture(run_.images.StackWeightPlane, width, height);
 }
 
 }  // namespace kestrave

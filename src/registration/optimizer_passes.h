@@ -21,56 +21,12 @@
 #include "platform/message_port.h"
 #include "platform/progress_port.h"
 #include "registration/align_state.h"
+#include "registration/optimizer_options.h"
 #include "registration/optimizer_search.h"
 #include "registration/optimizer_state.h"
 #include "registration/registration_state.h"
 
 namespace kestrave {
-
-// The start Improvement of every frame of a run, and the value that makes a pass take a frame
-// again.
-inline constexpr float RunStartImprovement = 90.0f;
-inline constexpr float ForcedImprovement = 100.0f;
-
-struct OptimizerOptions {
-    OptimizerSearchOptions search;
-    int FFTSize = 128;
-    double OptimizeSpin = 1.0;  // percent: stop threshold of the loop, skip threshold per frame
-    bool Warnings = true;       // ask before a restart
-    int lastPosition = 0;       // AlignSlider.MaxValue: the last ranking position optimized
-};
-
-// The optimizer chart: one point per frame a pass optimizes.
-struct OptimizerChart {
-    std::vector<double> quality;     // Series3: the ranking key
-    std::vector<double> difference;  // Series4: the slot-0 difference, 0 when not measured
-    std::vector<bool> unmeasured;    // the point is labelled " " (difference 1e7)
-    double frameIncrement = 1.0;
-    bool showDifferenceAxis = false;  // the largest difference exceeds 1.0
-    double differenceIncrement = 0.0;
-};
-
-struct OptimizerPassResult {
-    bool cancelled = false;
-    int counted = 0;    // points of the chart (Series3)
-    int optimized = 0;  // frames that were given an optimizer step
-    double xSum = 0.0;  // "x sum:" of |X| over the optimized frames
-    double ySum = 0.0;
-};
-
-// What the window shows of the passes; every call comes on the caller's thread.
-class OptimizerObserver {
-public:
-    virtual ~OptimizerObserver() = default;
-    virtual void passStarted(const OptimizerChart& /*chart*/) {}
-    // A frame was optimized; `currentBox` is its compared box after the step.
-    virtual void frameOptimized(int /*position*/, int /*frame*/, const TFrameRec& /*record*/,
-                                const Bitmap24& /*currentBox*/) {}
-    // A pass ended (also after a cancel) with the new DifferenceSum.
-    virtual void passFinished(const OptimizerPassResult& /*result*/, double /*DifferenceSum*/) {}
-    // The caption of the registration graph window.
-    virtual void captionChanged(const std::string& /*caption*/) {}
-};
 
 // Everything the passes work on.
 struct OptimizerContext {
@@ -104,13 +60,6 @@ OptimizerChart optimizerChart(const FrameModel& model, int lastPosition, float R
 // stacking page may be opened. With resampling the frames a pass optimizes have their shifts in
 // resampled pixels afterwards (each slot records its unit); the frames it leaves alone keep theirs.
 OptimizerPassResult Run_Optimizer(OptimizerContext& context, const OptimizerOptions& options);
-
-struct OptimizerRunResult {
-    bool cancelled = false;
-    int passes = 0;
-    // The new state of the Warnings check box when a question's "do not repeat" box changed it.
-    std::optional<bool> Warnings;
-};
 
 // The optimizer loop for the current feature position: every position 0..lastPosition restarts
 // from the alignment (shift SavedX/Y, difference AlignDifference or 1e7 with resampling,

@@ -20,45 +20,9 @@
 #include "frames/plane.h"
 #include "platform/bitmap24.h"
 #include "platform/level_bitmap.h"
+#include "registration/optimizer_options.h"
 
 namespace kestrave {
-
-// The search radius never exceeds 10 pixels; the difference table covers -10..10 each way.
-inline constexpr int MaxSearchRadius = 10;
-inline constexpr int DifferenceTableSide = 2 * MaxSearchRadius + 1;
-// A difference of exactly 1.0 stands for "not measured" and becomes UnmeasuredStartDifference.
-inline constexpr float UnmeasuredStartDifference = 1.5e38f;
-// The start difference of a run that restarts every frame (new reference, resampling).
-inline constexpr float RestartDifference = 1e7f;
-// A table entry that was not computed.
-inline constexpr float NotComputed = -1.0f;
-
-// The control values one optimizer step reads.
-struct OptimizerSearchOptions {
-    double SearchArea = 2.0;       // search radius, pixels (1..10)
-    bool FastOptim = true;         // diamond walk with radius 10 instead of the full raster
-    bool Blurbox = false;          // subtract the bias before comparing
-    double Bias = 50.0;            // rounded before use
-    bool Filteralignment = false;  // filter the compared part of the frame with Kernel3x3 first
-    TKernel3x3 Kernel3x3{9, 1, 1, 1, 1, 1, 1, 1, 1, 1};
-    bool Pregamma = false;     // put the frame through the gamma table first
-    bool Colourstack = false;  // luminance from red, green and blue instead of green alone
-    std::array<float, 3> LumWeights{0.299f, 0.587f, 0.114f};
-    // The green dark plane (128 times the dark level) when the dark frame is subtracted; it is used
-    // only when it covers the frame.
-    const T2dArrays* darkGreen = nullptr;
-    bool interlaced = false;
-    bool Interlacehoriz = false;  // the fields are columns, not rows
-    bool Resampled = false;       // compare in resampled pixels
-    float ResampleFactor = 2.0f;
-    int ResampleMethod = 0;  // item of "Bell", "Bspline", "Lanczos", "Mitchell"
-    // A free alignment box: its centre and size in frame pixels.
-    bool FreeBox = false;
-    int FreeBoxCentreX = 0;
-    int FreeBoxCentreY = 0;
-    int FreeBoxWidth = 0;
-    int FreeBoxHeight = 0;
-};
 
 // Where the windows lie and what is compared, in working pixels (resampled pixels when
 // resampling, frame pixels otherwise).

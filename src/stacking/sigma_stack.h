@@ -13,22 +13,9 @@
 #include <vector>
 
 #include "stacking/stack_frames.h"
+#include "stacking/stack_result.h"
 
 namespace kestrave {
-
-struct SigmaStackRun {
-    StackResult first;  // the statistics pass
-    StackResult final;  // the clipped pass; outcome Failed when it did not run
-    bool finalRan = false;
-    // A recording run: the list line of every frame with events ("Frame12 Events 2"), and
-    // whether the run completed with its log written.
-    std::vector<std::string> Sigmalist;
-    bool recorded = false;
-
-    // The stack the image data section holds afterwards: the clipped one when that pass
-    // completed, else the statistics pass's own stack when that one completed.
-    StackResult& published() { return final.outcome == StackOutcome::Stacked ? final : first; }
-};
 
 // Runs both passes with `options` as the controls give them; the run sets Statistical and
 // SigmaFinalPass itself, and neither pass resamples or drizzles. With options.Recordsigma the

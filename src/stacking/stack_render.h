@@ -10,10 +10,9 @@
 #include "platform/bitmap24.h"
 #include "stacking/stack_accumulator.h"
 #include "stacking/stack_options.h"
+#include "stacking/stack_result.h"
 
 namespace kestrave {
-
-inline constexpr int ToneHistogramBins = 1001;
 
 // Divides every stack pixel of the width x height canvas by its weight (a weight of at most
 // 1e-10 counts, and is stored, as 1). Red, blue and luminance of FITS colour input have weights
@@ -33,24 +32,6 @@ struct StackValueRange {
 // else the measured range.
 StackValueRange stackValueRange(double measuredMin, double measuredMax, const StackOptions& options,
                                 const FrameModel& model, bool rawSer);
-
-struct StackStatistics {
-    float StackMeanR = 0.0f;
-    float StackMeanG = 0.0f;
-    float StackMeanB = 0.0f;
-    float StackMeanLum = 0.0f;
-    float StackGeoMeanLum = 0.0f;
-    float StackMaxLum = 0.0f;
-    float StackMinLum = 0.0f;
-    // The tone curve: the luminance histogram clipped at 1 % of its total until at most 2.5 % is
-    // clipped away, then summed up to 0..255 (bin 0 keeps its count). The raw counts beside it.
-    std::array<double, ToneHistogramBins> ToneHistogram{};
-    std::array<double, ToneHistogramBins> ToneHistogramRaw{};
-    double ToneHistTotal = 0.0;
-    double ToneHistClip = 0.0;
-    double ToneHistTarget = 0.0;
-    double ToneHistExcess = 0.0;
-};
 
 // Measured minimum and maximum of the rendered channels (red, green and blue, or green alone).
 StackValueRange measureStack(const ImageDataSection& section, bool colour, int width, int height);

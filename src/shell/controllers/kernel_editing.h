@@ -2,7 +2,7 @@
 // The steps of the 3 x 3 kernel editors. The prefilter (Optimize page) and the stack filter
 // (Stack page) write one kernel store, so the editor used last decides the kernel of both.
 
-#include "frames/kernel3x3.h"
+#include "frames/kernel3x3_values.h"
 
 namespace kestrave {
 

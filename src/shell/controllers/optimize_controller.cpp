@@ -18,10 +18,8 @@
 #include "platform/errors.h"
 #include "platform/phase_marks.h"
 #include "platform/scope_exit.h"
-#include "registration/frame_limit.h"
-#include "registration/frame_limit_reference.h"
-#include "registration/point_alignment.h"
-#include "registration/point_optimizer.h"
+#include "registration/frame_limit_values.h"
+#include "registration/point_optimizer_values.h"
 #include "shell/area_stages.h"
 #include "shell/busy_cursor.h"
 #include "shell/controllers/align_page_options.h"
@@ -341,8 +339,8 @@ void OptimizeController::OptimizeQualitySpinChange() {
     // itself.
     if (ports_.operations.running() || !pipeline_.model().FramesRanked || !parts_.alignPage.limitAllowed())
         return;
-    parts_.alignPage.setPreviewPosition(qualityCutoffPosition(
-        pipeline_.model(), parts_.alignPage.lastFrameIndex(), parts_.alignPage.qualityLimit()));
+    parts_.alignPage.setPreviewPosition(
+        pipeline_.qualityCutoffPosition(parts_.alignPage.lastFrameIndex(), parts_.alignPage.qualityLimit()));
 }
 
 void OptimizeController::RefframesChange() {
@@ -420,10 +418,10 @@ void OptimizeController::Optimize_AllAlignpoints() {
     const bool sharpest = input.wholeFrameStart && !pipeline_.optimizer().MultiPointReference &&
                           !parts_.stackPage.resampled() && pipeline_.model().FramesRanked;
     if (sharpest) input.referenceFrame = pipeline_.model().FrameRanking[0].Frame;
-    parts_.alignPage.setPreviewPosition(sharpest ? 0
-                                                 : rankOfFrame(pipeline_.model(),
-                                                               pipeline_.registration().FeatureFrame,
-                                                               parts_.alignPage.lastFrameIndex()));
+    parts_.alignPage.setPreviewPosition(sharpest
+                                            ? 0
+                                            : pipeline_.rankOfFrame(pipeline_.registration().FeatureFrame,
+                                                                    parts_.alignPage.lastFrameIndex()));
     pipeline_.takePointReferencePicture();
     input.DifSliderMalign = windows.pointDifferenceCut();
     input.StackSliderMax = pipeline_.stackCount().last;

@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-#include "registration/optimizer_passes.h"
+#include "registration/optimizer_options.h"
 
 class QProgressBar;
 

@@ -5,7 +5,7 @@
 
 #include <QImage>
 
-#include "registration/optimizer_passes.h"
+#include "registration/optimizer_options.h"
 #include "shell/controllers/optimize_controller.h"
 #include "shell/redraw_pacer.h"
 

@@ -6,13 +6,12 @@
 #include <QSignalBlocker>
 #include <algorithm>
 
-#include "frames/gamma_table.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/stack_page.h"
 #include "shell/shell_ports.h"
 #include "shell/tool_windows.h"
 #include "shell/window_entry_points.h"
-#include "stacking/stack_style.h"
+#include "stacking/stack_style_values.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
 #include "widgets/slider.h"
@@ -89,10 +88,8 @@ void OptionsController::Cancel2buttonClick() {
 // --- The style of a stack ------------------------------------------------------------------------
 
 void OptionsController::ResampleDrizzlegroupClick() {
-    const bool refused =
-        resamplingRefused(parts_.pipeline.model(), parts_.pipeline.input().browseBuffers.Samples);
     const StackStyleChoice choice =
-        chooseStackStyle(parts_.stack.pickedStackStyle(), refused, parts_.messages);
+        parts_.pipeline.chooseStackStyle(parts_.stack.pickedStackStyle(), parts_.messages);
     parts_.stack.applyStackStyle(choice);
     if (choice.style == StackStyle::Resampling) {
         // The resampling controls show, the wavelet page's Drizzle2 follows Drizzling, and

@@ -20,7 +20,7 @@
 #include "shell/shell_ports.h"
 #include "shell/tool_windows.h"
 #include "stacking/sigma_events.h"
-#include "stacking/sigma_stack.h"
+#include "stacking/stack_result.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
 #include "widgets/slider.h"

@@ -14,7 +14,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include "frames/frame_browsing.h"
 #include "frames/input_selection.h"
 #include "frames/input_sources.h"
 #include "shell/busy_cursor.h"
@@ -30,8 +29,6 @@
 #include "shell/tab_strip.h"
 #include "shell/tool_windows.h"
 #include "shell/window_entry_points.h"
-#include "stacking/stack_frames.h"
-#include "stacking/stack_list.h"
 #include "widgets/bitmap_view.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
@@ -204,9 +201,7 @@ StackOutcome StackController::runStack(const StackOptions& options, const StackR
 
 void StackController::warnOfEmptyZones(const StackOptions& options) {
     if (!options.Points.MultiPointMode) return;
-    const std::vector<int> empty =
-        pointsWithoutFrames(parts_.pipeline.model(), options.Points,
-                            chooseStackFrames(parts_.pipeline.model(), options, true).list);
+    const std::vector<int> empty = parts_.pipeline.pointsWithoutFrames(options);
     if (empty.empty()) return;
     std::string numbers;
     for (const int p : empty) numbers += (numbers.empty() ? "" : ", ") + std::to_string(p);

@@ -9,13 +9,12 @@
 #include <memory>
 #include <string>
 
-#include "frames/frame_source.h"
 #include "pipeline/pipeline.h"
 #include "registration/alignment_points.h"
-#include "registration/frame_limit.h"
-#include "stacking/stack_cutoffs.h"
-#include "stacking/stack_frames.h"
+#include "registration/frame_limit_values.h"
+#include "stacking/stack_cutoff_values.h"
 #include "stacking/stack_options.h"
+#include "stacking/stack_result.h"
 
 class QImage;
 class QProgressBar;
@@ -23,6 +22,7 @@ class QWidget;
 
 namespace kestrave {
 
+class FrameSource;
 class WindowEntryPoints;
 class AreaStages;
 class AlignPage;

@@ -11,7 +11,6 @@
 #include <cmath>
 #include <vector>
 
-#include "frames/frame_browsing.h"
 #include "registration/chart_text.h"
 #include "registration/voronoi_diagram.h"
 #include "shell/area_stages.h"
@@ -73,8 +72,7 @@ void StackController::StackSliderChange() {
     RegistrationWindows& charts = parts_.registrationWindows;
     const TRxSlider& slider = *graph.StackSlider;
     const int rank = slider.Value();
-    const StackCutoffs cutoffs = stackCutoffs(parts_.pipeline.model(), rank, parts_.pipeline.frameLimit(),
-                                              graph.differencecutslider->Value());
+    const StackCutoffs cutoffs = parts_.pipeline.stackCutoffs(rank, graph.differencecutslider->Value());
 
     page.stackshape->setBrush(cutoffs.excluded ? QColor(Qt::red) : QColor(0, 0x80, 0));
 
@@ -223,7 +221,7 @@ PointStackGraph StackController::pointGraph(int p) const {
     input.differencecut = windows.differencecutslider->Value();
     input.MultiQuantity = parts_.optimizePage.multiQuantity();
     input.qualityFloor = parts_.pipeline.points().PointQualityCutInit[static_cast<std::size_t>(p)];
-    return pointStackGraph(parts_.pipeline.model(), input);
+    return parts_.pipeline.pointStackGraph(input);
 }
 
 void StackController::showPointGraph(const PointStackGraph& graph) {
@@ -436,7 +434,7 @@ void StackController::ShowStackCountClick() {
     const int width = shown.empty() ? parts_.pipeline.stack().result.ImageWidth : shown.width();
     const int height = shown.empty() ? parts_.pipeline.stack().result.ImageHeight : shown.height();
     if (!parts_.pipeline.stack().exists() || width <= 0 || height <= 0) return;
-    Bitmap24 depth = stackDepthPicture(parts_.pipeline.images().StackWeightPlane, width, height);
+    Bitmap24 depth = parts_.pipeline.stackDepthPicture(width, height);
     if (parts_.alignPage.showsAlignPoints()) {
         QImage view = paintableView(depth);
         QPainter painter(&view);

@@ -9,13 +9,13 @@
 #include <tuple>
 
 #include "pipeline/optimize_and_stack.h"
-#include "registration/optimizer_search.h"
+#include "registration/optimizer_options.h"
 #include "shell/pages/avi_controls.h"
 #include "shell/pages/number_controls.h"
 #include "shell/pages/page_controls.h"
 #include "shell/startup_rules.h"
 #include "shell/tool_windows.h"
-#include "stacking/stack_style.h"
+#include "stacking/stack_style_values.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
 #include "widgets/rect_shape.h"
