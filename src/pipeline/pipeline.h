@@ -67,6 +67,7 @@
 #include "registration/point_alignment.h"
 #include "registration/point_optimizer.h"
 #include "registration/registration_state.h"
+#include "stacking/sigma_event_values.h"
 #include "stacking/sigma_stack.h"
 #include "stacking/stack_cutoff_values.h"
 #include "stacking/stack_frames.h"
@@ -438,6 +439,23 @@ public:
     // The passes of a sigma-clipped stack (events logged to `eventLog` when named).
     SigmaStackRun sigmaStack(const StackOptions& options, FrameSource& frames, ProgressPort& progress,
                              MessagePort& messages, const std::filesystem::path& eventLog);
+    // The sigma events of the input: the log a recording run writes in the input's folder, and the
+    // list kept of a complete run's log (empty without an input). A file that cannot be read or
+    // written throws FileError.
+    std::filesystem::path sigmaEventLog() const;
+    std::filesystem::path savedSigmaEvents() const;
+    // The log of a complete recording run replaces the kept list.
+    void keepSigmaEvents() const;
+    // From the kept list (nothing without an input): the event list marked against `threshold`,
+    // the lines of frame `frameNumber` (1-based) and the positions of its events above `threshold`.
+    std::vector<std::string> sigmaEventList(double threshold) const;
+    std::vector<std::string> sigmaFrameEvents(int frameNumber) const;
+    std::vector<EventMark> sigmaEventMarks(int frameNumber, double threshold) const;
+    // The last rank within the frame limit that holds frame index `frame`; -1 when none does.
+    int sigmaEventRank(int frame) const;
+    // The event box file, written whole; read with the image's size for the edges it lacks.
+    void writeSigmaBox(const std::filesystem::path& file, const SigmaBox& box) const;
+    SigmaBox readSigmaBox(const std::filesystem::path& file) const;
     // The stack count: the last ranking position the next stack takes, and the end of the range it
     // moves in (its one home: the stack slider shows it). A count outside the range is clamped; a
     // range end not above 0 is refused. Each announces `StackCount` when something changed.

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "persist/big_ini_file.h"
 #include "pipeline/pipeline.h"
+#include "stacking/sigma_events.h"
 #include "stacking/stack_cutoffs.h"
 #include "stacking/stack_list.h"
 #include "stacking/stack_style.h"
@@ -94,6 +96,48 @@ PointStackGraph Pipeline::pointStackGraph(const PointGraphInput& input) const {
 
 Bitmap24 Pipeline::stackDepthPicture(int width, int height) const {
     return kestrave::stackDepthPicture(run_.images.StackWeightPlane, width, height);
+}
+
+std::filesystem::path Pipeline::sigmaEventLog() const {
+    return run_.input.inputFolder / SigmaEventFile;
+}
+
+std::filesystem::path Pipeline::savedSigmaEvents() const {
+    return savedEventListPath(run_.input.inputFolder, run_.model);
+}
+
+void Pipeline::keepSigmaEvents() const {
+    keepEventList(sigmaEventLog(), savedSigmaEvents());
+}
+
+std::vector<std::string> Pipeline::sigmaEventList(double threshold) const {
+    const std::filesystem::path saved = savedSigmaEvents();
+    if (saved.empty()) return {};
+    return eventListLines(TBigIniFile(saved), threshold);
+}
+
+std::vector<std::string> Pipeline::sigmaFrameEvents(int frameNumber) const {
+    const std::filesystem::path saved = savedSigmaEvents();
+    if (saved.empty()) return {};
+    return frameEventLines(TBigIniFile(saved), frameNumber);
+}
+
+std::vector<EventMark> Pipeline::sigmaEventMarks(int frameNumber, double threshold) const {
+    const std::filesystem::path saved = savedSigmaEvents();
+    if (saved.empty()) return {};
+    return shownEvents(TBigIniFile(saved), frameNumber, threshold);
+}
+
+int Pipeline::sigmaEventRank(int frame) const {
+    return lastRankOf(run_.model, frame, run_.frameLimit);
+}
+
+void Pipeline::writeSigmaBox(const std::filesystem::path& file, const SigmaBox& box) const {
+    kestrave::writeSigmaBox(file, box);
+}
+
+SigmaBox Pipeline::readSigmaBox(const std::filesystem::path& file) const {
+    return kestrave::readSigmaBox(file, run_.model.ImageWidth, run_.model.ImageHeight);
 }
 
 }  // namespace kestrave

@@ -28,6 +28,7 @@
 
 #include "frames/frame_model.h"
 #include "persist/big_ini_file.h"
+#include "stacking/sigma_event_values.h"
 #include "stacking/stack_options.h"
 
 namespace kestrave {
@@ -74,19 +75,11 @@ private:
 // HiSigma exceeds `threshold`, else "Frame12 Events No".
 std::vector<std::string> eventListLines(const TBigIniFile& log, double threshold);
 
-// The 1-based frame number a list line names: the digits between "Frame" and " Event"; none for
-// a line without "Event" or without a number there.
-std::optional<int> listLineFrame(std::string_view line);
-
 // The key=value lines of frame `frameNumber` (1-based).
 std::vector<std::string> frameEventLines(const TBigIniFile& log, int frameNumber);
 
 // The positions of the events of frame `frameNumber` (1-based) whose "Sigma" exceeds `threshold`.
 // The count is taken from "Events", but never beyond what the section can hold.
-struct EventMark {
-    int X = 0;
-    int Y = 0;
-};
 std::vector<EventMark> shownEvents(const TBigIniFile& log, int frameNumber, double threshold);
 
 // The last rank of 0..lastRank that holds frame index `frame`; -1 when none does.
@@ -100,14 +93,6 @@ std::filesystem::path savedEventListPath(const std::filesystem::path& folder, co
 // a missing log copies nothing. Returns whether the copy was made. Throws FileError when the copy cannot be written.
 bool keepEventList(const std::filesystem::path& log, const std::filesystem::path& saved);
 
-// The event box.
-struct SigmaBox {
-    int Type = 0;  // 0 events inside the box, 1 outside
-    int Top = 0;
-    int Bottom = 0;
-    int Left = 0;
-    int Right = 0;
-};
 // Replaces the file with the box (whole, once written). Throws FileError.
 void writeSigmaBox(const std::filesystem::path& file, const SigmaBox& box);
 // Reads the box; a missing key reads as 0, the bottom and right as the image height and width;

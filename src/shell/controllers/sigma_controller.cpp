@@ -9,7 +9,6 @@
 #include <cmath>
 #include <system_error>
 
-#include "persist/big_ini_file.h"
 #include "platform/errors.h"
 #include "shell/controllers/stack_controller.h"
 #include "shell/pages/align_page.h"
@@ -19,7 +18,7 @@
 #include "shell/pages/stack_page.h"
 #include "shell/shell_ports.h"
 #include "shell/tool_windows.h"
-#include "stacking/sigma_events.h"
+#include "stacking/sigma_event_values.h"
 #include "stacking/stack_result.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
@@ -80,28 +79,19 @@ SigmaController::SigmaController(const SigmaControllerParts& parts)
 
 SigmaController::~SigmaController() = default;
 
-fs::path SigmaController::eventLogPath() const {
-    return parts_.pipeline.input().inputFolder / SigmaEventFile;
-}
-
-fs::path SigmaController::savedListPath() const {
-    return savedEventListPath(parts_.pipeline.input().inputFolder, parts_.pipeline.model());
-}
-
 bool SigmaController::savedListExists() const {
-    const fs::path saved = savedListPath();
+    const fs::path saved = parts_.pipeline.savedSigmaEvents();
     std::error_code error;
     return !saved.empty() && fs::exists(saved, error);
 }
 
-std::unique_ptr<TBigIniFile> SigmaController::openSavedList() {
-    const fs::path saved = savedListPath();
-    if (saved.empty()) return nullptr;
+template <class Read>
+auto SigmaController::fromSavedList(Read&& read) -> std::optional<decltype(read())> {
     try {
-        return std::make_unique<TBigIniFile>(saved);
+        return read();
     } catch (const FileError& error) {
         parts_.ports.messages().error("Sigma events", error.what());
-        return nullptr;
+        return std::nullopt;
     }
 }
 
@@ -137,7 +127,7 @@ bool SigmaController::runSigmaStack() {
     }
     parts_.stackPage.setSigmaStackRunning(true);
     SigmaStackRun sigma;
-    const fs::path log = eventLogPath();
+    const fs::path log = parts_.pipeline.sigmaEventLog();
     parts_.stack.runStack(options, [&](const StackOptions& run, FrameSource& frames) {
         sigma =
             parts_.pipeline.sigmaStack(run, frames, parts_.ports.progress(), parts_.ports.messages(), log);
@@ -166,7 +156,7 @@ void SigmaController::StartClick() {
     // Only a complete run's log is kept; it replaces the list of an earlier run.
     if (recorded) {
         try {
-            keepEventList(eventLogPath(), savedListPath());
+            parts_.pipeline.keepSigmaEvents();
         } catch (const FileError& error) {
             parts_.ports.messages().error("Sigma events", error.what());
         }
@@ -177,10 +167,12 @@ void SigmaController::StartClick() {
 
 void SigmaController::Button4Click() {
     if (!savedListExists()) return;
-    const std::unique_ptr<TBigIniFile> list = openSavedList();
-    if (!list) return;
     const SigmaEventsWindow& window = parts_.sigmaEventsWindow;
-    fillList(*window.Sigmalist, eventListLines(*list, eventThreshold(window)));
+    const double threshold = eventThreshold(window);
+    const std::optional<std::vector<std::string>> lines =
+        fromSavedList([&] { return parts_.pipeline.sigmaEventList(threshold); });
+    if (!lines) return;
+    fillList(*window.Sigmalist, *lines);
 }
 
 std::optional<int> SigmaController::chosenFrame() const {
@@ -194,8 +186,9 @@ void SigmaController::SigmalistClick() {
     const std::optional<int> frame = chosenFrame();
     if (!frame) return;
     const SigmaEventsWindow& window = parts_.sigmaEventsWindow;
-    std::vector<std::string> lines;
-    if (const std::unique_ptr<TBigIniFile> list = openSavedList()) lines = frameEventLines(*list, *frame);
+    const std::vector<std::string> lines = fromSavedList([&] {
+                                               return parts_.pipeline.sigmaFrameEvents(*frame);
+                                           }).value_or(std::vector<std::string>{});
     fillList(*window.Eventlist, lines);
     if (window.AutoFrame->Checked()) ShowframeClick();
 }
@@ -204,11 +197,12 @@ void SigmaController::ShowframeClick() {
     const std::optional<int> frame = chosenFrame();
     if (!frame) return;
     const SigmaEventsWindow& window = parts_.sigmaEventsWindow;
-    const int rank = lastRankOf(parts_.pipeline.model(), *frame - 1, parts_.pipeline.frameLimit());
+    const int rank = parts_.pipeline.sigmaEventRank(*frame - 1);
     ShownEventFrame = *frame - 1;
-    std::vector<EventMark> marks;
-    if (const std::unique_ptr<TBigIniFile> list = openSavedList())
-        marks = shownEvents(*list, *frame, eventThreshold(window));
+    const double threshold = eventThreshold(window);
+    const std::vector<EventMark> marks = fromSavedList([&] {
+                                             return parts_.pipeline.sigmaEventMarks(*frame, threshold);
+                                         }).value_or(std::vector<EventMark>{});
 
     parts_.stack.StackSliderChange();
     if (rank >= 0) parts_.pipeline.setStackCount(rank);
@@ -272,7 +266,7 @@ void SigmaController::drawOnStackimage(const std::function<void(QPainter&)>& dra
 }
 
 void SigmaController::showFrameAtRank(int frame) {
-    const int rank = lastRankOf(parts_.pipeline.model(), frame, parts_.pipeline.frameLimit());
+    const int rank = parts_.pipeline.sigmaEventRank(frame);
     if (rank >= 0) parts_.pipeline.setStackCount(rank);
 }
 
@@ -300,7 +294,7 @@ void SigmaController::SaveedgeboxClick() {
     box.Left = roundedValue(*window.Sigmaboxleft);
     box.Right = roundedValue(*window.Sigmaboxright);
     try {
-        writeSigmaBox(SaveBoxdialog.FileName, box);
+        parts_.pipeline.writeSigmaBox(SaveBoxdialog.FileName, box);
     } catch (const FileError& failure) {
         parts_.ports.messages().error("Save Box", failure.what());
     }
@@ -311,8 +305,7 @@ void SigmaController::LoadedgeboxClick() {
     if (!parts_.ports.dialogs().Execute(Loadboxdialog)) return;
     SigmaBox box;
     try {
-        box = readSigmaBox(Loadboxdialog.FileName, parts_.pipeline.model().ImageWidth,
-                           parts_.pipeline.model().ImageHeight);
+        box = parts_.pipeline.readSigmaBox(Loadboxdialog.FileName);
     } catch (const FileError& failure) {
         parts_.ports.messages().error("Load Box", failure.what());
         return;

@@ -24,7 +24,6 @@ class Pipeline;
 class ShellPorts;
 class StackPage;
 class StackController;
-class TBigIniFile;
 struct FrameWindows;
 struct SigmaEventsWindow;
 struct ToolWindows;
@@ -88,11 +87,11 @@ private:
     // The sigma stack of StatisticalstackbuttonClick; true when a recording run completed and
     // wrote its log.
     bool runSigmaStack();
-    std::filesystem::path eventLogPath() const;
-    std::filesystem::path savedListPath() const;
     bool savedListExists() const;
-    // The saved event list read whole; none (with the reason shown) when it cannot be read.
-    std::unique_ptr<TBigIniFile> openSavedList();
+    // What `read` takes from the saved event list; none (with the reason shown) when the list
+    // cannot be read.
+    template <class Read>
+    auto fromSavedList(Read&& read) -> std::optional<decltype(read())>;
     // The 1-based frame number of the chosen list line.
     std::optional<int> chosenFrame() const;
     // The stack slider to the last stacked rank that holds the frame (the frame shows).
