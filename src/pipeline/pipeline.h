@@ -476,6 +476,8 @@ public:
     PointStackGraph pointStackGraph(const PointGraphInput& input) const;
     // The last stack's depth of every pixel as a grey picture of width x height.
     Bitmap24 stackDepthPicture(int width, int height) const;
+    // The stack picture with the zones of the alignment points `points` drawn over it.
+    Bitmap24 stackPointZones(const std::vector<int>& points) const;
 
     // --- Projects -------------------------------------------------------------------------------
     // The video was renamed after its project: the model names the new file.

@@ -4,6 +4,7 @@
 
 #include "persist/big_ini_file.h"
 #include "pipeline/pipeline.h"
+#include "registration/voronoi_diagram.h"
 #include "stacking/sigma_events.h"
 #include "stacking/stack_cutoffs.h"
 #include "stacking/stack_list.h"
@@ -96,6 +97,17 @@ PointStackGraph Pipeline::pointStackGraph(const PointGraphInput& input) const {
 
 Bitmap24 Pipeline::stackDepthPicture(int width, int height) const {
     return kestrave::stackDepthPicture(run_.images.StackWeightPlane, width, height);
+}
+
+Bitmap24 Pipeline::stackPointZones(const std::vector<int>& points) const {
+    Bitmap24 picture = run_.wavelet.Stackimage;
+    std::vector<DiagramPoint> sites;
+    for (const int p : points) {
+        const PointXY& at = run_.alignPoints.PointPos[static_cast<std::size_t>(p)];
+        sites.push_back({static_cast<long double>(at.X), static_cast<long double>(at.Y)});
+    }
+    drawPointZones(picture, sites);
+    return picture;
 }
 
 std::filesystem::path Pipeline::sigmaEventLog() const {

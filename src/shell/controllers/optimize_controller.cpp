@@ -18,6 +18,7 @@
 #include "platform/errors.h"
 #include "platform/phase_marks.h"
 #include "platform/scope_exit.h"
+#include "registration/alignment_points.h"
 #include "registration/frame_limit_values.h"
 #include "registration/point_optimizer_values.h"
 #include "shell/area_stages.h"

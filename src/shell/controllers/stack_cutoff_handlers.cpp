@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "registration/chart_text.h"
-#include "registration/voronoi_diagram.h"
 #include "shell/area_stages.h"
 #include "shell/controllers/stack_controller.h"
 #include "shell/pages/align_page.h"
@@ -464,15 +463,10 @@ void StackController::restoreStackPicture() {
 
 void StackController::showPointZones() {
     if (parts_.pipeline.wavelet().Stackimage.empty()) return;
-    Bitmap24 picture = parts_.pipeline.wavelet().Stackimage;
-    std::vector<DiagramPoint> sites;
-    for (int p = 1; p <= pointCount(); ++p) {
-        if (!pointChecked(p)) continue;
-        const PointXY& at = parts_.pipeline.alignPoints().PointPos[static_cast<std::size_t>(p)];
-        sites.push_back({static_cast<long double>(at.X), static_cast<long double>(at.Y)});
-    }
-    drawPointZones(picture, sites);
-    showStackPicture(picture);
+    std::vector<int> points;
+    for (int p = 1; p <= pointCount(); ++p)
+        if (pointChecked(p)) points.push_back(p);
+    showStackPicture(parts_.pipeline.stackPointZones(points));
 }
 
 void StackController::AlignmentpointsClick() {
