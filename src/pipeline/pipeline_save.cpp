@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "output/image_savers.h"
+#include "output/resize.h"
 #include "pipeline/pipeline.h"
 
 namespace kestrave {
@@ -69,6 +70,10 @@ SaveOutcome Pipeline::saveResized(const std::filesystem::path& file, ResizeSaveT
                                   const Bitmap24& picture, const SavePorts& ports) {
     SaveContext context = saveContext(ports);
     return saveResizedImage(file, type, picture, context);
+}
+
+Bitmap24 Pipeline::resizedPicture(bool finalPicture, int ratioItem, int filterItem) const {
+    return resizePicture(finalPicture ? run_.finalImage.shown : run_.wavelet.ProcessPicture, ratioItem, filterItem);
 }
 
 bool Pipeline::wantsDoAllBeforeSave(const SavePorts& ports) {

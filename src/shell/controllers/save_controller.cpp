@@ -6,7 +6,8 @@
 #include <cmath>
 
 #include "frames/png_io.h"
-#include "output/image_savers.h"
+#include "output/save_formats.h"
+#include "output/stamp_info.h"
 #include "platform/errors.h"
 #include "shell/area_stages.h"
 #include "shell/busy_cursor.h"

@@ -6,7 +6,8 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 
-#include "enhance/do_all.h"
+#include "enhance/wavelet_area.h"
+#include "platform/errors.h"
 #include "enhance/render_controls.h"
 #include "shell/busy_cursor.h"
 #include "shell/controllers/wavelet_controller.h"
