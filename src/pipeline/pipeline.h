@@ -186,15 +186,12 @@ struct PlacedPointsOptions {
 std::vector<std::filesystem::path> inputFiles(const FrameModel& model);
 
 // What a save reaches of whoever runs it: the messages with their questions, the settings store
-// that remembers the folder and the type (none when it could not be opened), the version text a
-// PNG names ("V4.0.0") and the 16-bit PNG writer.
+// that remembers the folder and the type (none when it could not be opened) and the version text a
+// PNG names ("V4.0.0").
 struct SavePorts {
     MessagePort& messages;
     RegSettings* settings = nullptr;
     std::string versionCaption;
-    // The 16-bit PNG writer (a `Png16Writer`).
-    std::function<void(const std::filesystem::path&, const Bitmap24&, const TTIFFBitMap&, std::string_view)>
-        writePng;
 };
 
 // The processed picture saved: the chosen file (the dialog's, or the batch's preset name), the
