@@ -17,8 +17,8 @@
 #include <array>
 #include <cstdint>
 
-#include "enhance/tone_mapping.h"
 #include "enhance/render_options.h"
+#include "enhance/tone_mapping.h"
 #include "enhance/wavelet_decomposition.h"
 #include "enhance/wavelet_filter.h"
 #include "enhance/wavelet_options.h"

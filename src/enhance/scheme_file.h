@@ -15,8 +15,8 @@
 #include <filesystem>
 #include <string>
 
-#include "enhance/wavelet_filter.h"
 #include "enhance/scheme_types.h"
+#include "enhance/wavelet_filter.h"
 #include "platform/errors.h"
 
 namespace kestrave {

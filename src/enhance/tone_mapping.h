@@ -6,8 +6,8 @@
 // the tone curve. Everything here is read-only after construction, so render rows may call it
 // from several threads.
 
-#include "enhance/tone_tables.h"
 #include "enhance/tone_options.h"
+#include "enhance/tone_tables.h"
 
 namespace kestrave {
 

@@ -6,8 +6,8 @@
 
 #include <array>
 
-#include "frames/gamma_table.h"
 #include "enhance/tone_options.h"
+#include "frames/gamma_table.h"
 
 namespace kestrave {
 

@@ -11,8 +11,8 @@
 // by column on every core: each pass writes only a plane it does not read, so the result is the
 // same for any thread count.
 
-#include "enhance/wavelet_options.h"
 #include "enhance/wavelet_area.h"
+#include "enhance/wavelet_options.h"
 #include "frames/image_data_section.h"
 #include "platform/bitmap24.h"
 #include "platform/errors.h"

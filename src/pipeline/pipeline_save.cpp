@@ -81,7 +81,8 @@ SaveOutcome Pipeline::saveResized(const std::filesystem::path& file, ResizeSaveT
 }
 
 Bitmap24 Pipeline::resizedPicture(bool finalPicture, int ratioItem, int filterItem) const {
-    return resizePicture(finalPicture ? run_.finalImage.shown : run_.wavelet.ProcessPicture, ratioItem, filterItem);
+    return resizePicture(finalPicture ? run_.finalImage.shown : run_.wavelet.ProcessPicture, ratioItem,
+                         filterItem);
 }
 
 bool Pipeline::wantsDoAllBeforeSave(const SavePorts& ports) {

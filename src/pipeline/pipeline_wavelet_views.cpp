@@ -95,7 +95,8 @@ bool Pipeline::deleteCurvePoint(EditedCurve curve, float x, float y, const Curve
     return kestrave::deleteCurvePoint(curveIn(run_.curves, curve), x, y, graph);
 }
 
-bool Pipeline::dragCurvePoint(EditedCurve curve, float x, float y, const CurveGraphRules& graph, bool linear) {
+bool Pipeline::dragCurvePoint(EditedCurve curve, float x, float y, const CurveGraphRules& graph,
+                              bool linear) {
     TBSpline& spline = curveIn(run_.curves, curve);
     const bool moved = kestrave::dragCurvePoint(spline, x, y, graph);
     setEditedCurveStyle(spline, linear);

@@ -415,8 +415,7 @@ void FinalController::savefinalbuttonClick() {
 void FinalController::clipboardbuttonClick() {
     const Bitmap24& shown = parts_.pipeline.finalImage().shown;
     if (shown.empty()) return;
-    const Bitmap24 picture =
-        page_.Cropping->Checked() ? parts_.pipeline.croppedFinalPicture() : shown;
+    const Bitmap24 picture = page_.Cropping->Checked() ? parts_.pipeline.croppedFinalPicture() : shown;
     QGuiApplication::clipboard()->setImage(bitmapView(picture).copy());
 }
 

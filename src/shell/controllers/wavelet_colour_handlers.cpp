@@ -237,8 +237,7 @@ void WaveletController::Gamma1spinChange() {
         Layer1sliderChanged();
         // The gamma graph shows the spin's curve in red in place of the edited one.
         std::vector<QPoint> curve;
-        for (const GraphPoint& p : pipeline_.gammaCurvePoints())
-            curve.emplace_back(p.x, p.y);
+        for (const GraphPoint& p : pipeline_.gammaCurvePoints()) curve.emplace_back(p.x, p.y);
         parts_.panels.gamma->GammaSplineGraph->showGammaCurve(std::move(curve));
     } else {
         // The change of the spin builds the table with gamma 1.
