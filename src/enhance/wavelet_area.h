@@ -24,6 +24,7 @@ struct WaveletArea {
     int height() const { return y1 - y0 + 1; }
 };
 
+// The legend the window writes over the single-layer view.
 inline constexpr const char* LayerViewLegend = "Red=decreasing , Green=increasing (*when layer is enhanced*)";
 
 }  // namespace kestrave
