@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstring>
@@ -339,7 +340,8 @@ TEST(AlignmentPass, ABatchRunReadingBandsOrLevelsOfTheFramesGivesTheSameResults)
                     std::fill(into.Preview.row(y), into.Preview.row(y) + into.Preview.stride(),
                               std::uint8_t{0xAB});
                 if (!into.Levels.empty())
-                    std::fill(into.Levels.row(y), into.Levels.row(y) + into.Levels.stride(), std::uint8_t{0xAB});
+                    std::fill(into.Levels.row(y), into.Levels.row(y) + into.Levels.stride(),
+                              std::uint8_t{0xAB});
             }
             return kind;
         }
@@ -382,9 +384,26 @@ TEST(AlignmentPass, ABatchRunReadingBandsOrLevelsOfTheFramesGivesTheSameResults)
                 EXPECT_GT(band.banded, count / 2);
                 readAgain += band.reads - count;
             }
-            // The levels' frames are shown as the bands' are.
+            // The levels' frames are shown as the bands' are. Which frames a run reads whole
+            // besides the charted ones depends on how far the tracking got when they were read
+            // ahead, so with several threads only the frames both runs showed are compared.
             if (read == std::string("levels")) {
-                EXPECT_EQ(view.shown, shown);
+                if (threads == 1) {
+                    EXPECT_EQ(view.shown, shown);
+                } else {
+                    std::map<int, int> bands;
+                    for (int entry : shown) bands[entry / 1000] = entry % 1000;
+                    for (int entry : view.shown)
+                        if (bands.contains(entry / 1000)) {
+                            EXPECT_EQ(entry % 1000, bands[entry / 1000]) << entry;
+                        }
+                    for (int charted = 0; charted < count; charted += 25) {
+                        EXPECT_TRUE(bands.contains(charted)) << charted;
+                        EXPECT_TRUE(std::ranges::any_of(view.shown, [&](int e) {
+                            return e / 1000 == charted;
+                        })) << charted;
+                    }
+                }
             }
             shown = view.shown;
         }
