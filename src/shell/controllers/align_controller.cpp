@@ -14,12 +14,12 @@
 #include <cmath>
 #include <optional>
 
-#include "frames/frame_browsing.h"
-#include "frames/input_sources.h"
+#include "frames/frame_positions.h"
+#include "frames/frame_source_options.h"
 #include "persist/reg_settings.h"
 #include "platform/scope_exit.h"
-#include "registration/alignment_points.h"
-#include "registration/debayer_switch.h"
+#include "registration/alignment_point_types.h"
+#include "registration/debayer_switch_types.h"
 #include "registration/fft.h"
 #include "registration/frame_limit.h"
 #include "registration/quality_method.h"

@@ -13,11 +13,7 @@
 #include <cmath>
 #include <utility>
 
-#include "frames/input_sources.h"
 #include "platform/bitmap24.h"
-#include "registration/point_estimator.h"
-#include "registration/point_file.h"
-#include "registration/voronoi_diagram.h"
 #include "shell/controllers/align_controller.h"
 #include "shell/controllers/align_window.h"
 #include "shell/controllers/align_page_options.h"
@@ -143,10 +139,9 @@ void PointController::drawPoints(const QColor& pen) {
     }
     Bitmap24 frame = pipeline_.input().PreviewBitmap;
     if (windows_.Alignmentzones->Checked()) {
-        std::vector<DiagramPoint> sites;
-        for (const auto& [number, point] : points)
-            sites.push_back({static_cast<long double>(point.X), static_cast<long double>(point.Y)});
-        drawPointZones(frame, sites);
+        std::vector<AlignPoint> sites;
+        for (const auto& [number, point] : points) sites.push_back(point);
+        frame = pipeline_.previewWithPointZones(sites);
     }
     QImage picture = bitmapView(frame).copy();
     QPainter painter(&picture);
@@ -176,7 +171,7 @@ void PointController::EstimatebestalignClick() {
     const int md = static_cast<int>(std::lrint(windows_.MaxDist->Value()));
     pipeline_.markReferenceReady();
     std::vector<AlignPoint> points;
-    for (const PointXY& at : estimateAlignPoints(pipeline_.input().PreviewBitmap, n, md))
+    for (const PointXY& at : pipeline_.estimatePoints(n, md))
         points.push_back({at.X, at.Y, n});
     takePoints(points);
     drawPoints(Yellow);
@@ -232,7 +227,7 @@ bool PointController::writeGrid(const std::filesystem::path& path) {
         return false;
     }
     try {
-        writeAlignPointFile(path, parts_.page.PreviewSlider->Value(), check.points);
+        pipeline_.writePointFile(path, parts_.page.PreviewSlider->Value(), check.points);
     } catch (const FileError& error) {
         reportProblem(error.what());
         return false;
@@ -257,8 +252,7 @@ void PointController::LoadpointsClick() {
     if (!ports_.dialogs().Execute(LoadPointDialog)) return;
     PointFileContent content;
     try {
-        content = readAlignPointFile(LoadPointDialog.FileName, pipeline_.model().ImageWidth,
-                                     pipeline_.model().ImageHeight);
+        content = pipeline_.readPointFile(LoadPointDialog.FileName);
     } catch (const FileError& error) {
         reportProblem(error.what());
         return;
@@ -393,7 +387,7 @@ void PointController::takeRememberedPoints() {
     if (!std::filesystem::exists(file, ignored) && name == "temp") file = folder / TempPointFile;
     if (!std::filesystem::exists(file, ignored)) return;
     try {
-        takePointFile(readAlignPointFile(file, pipeline_.model().ImageWidth, pipeline_.model().ImageHeight));
+        takePointFile(pipeline_.readPointFile(file));
     } catch (const FileError& error) {
         reportProblem(error.what());
     }
@@ -530,10 +524,9 @@ AlignmentPassResult PointController::alignReferences(std::vector<PointReference>
     AlignmentPassResult pass;
     try {
         const AlignmentPassOptions options = alignment_.passOptions();
-        const std::unique_ptr<InputFrameSource> source =
-            pipeline_.inputFrames(options.lastFrame, readSourceOptions(parts_.page, pipeline_));
         AlignPorts ports = window_.ports();
-        pass = pipeline_.alignPoints(references, manualAlign, options, *source, ports);
+        pass = pipeline_.alignPoints(references, manualAlign, options, readSourceOptions(parts_.page, pipeline_),
+                                     ports);
     } catch (const KestraveError& error) {
         ports_.messages().error("Error", error.what());
         pass.end = PassEnd::Failed;
