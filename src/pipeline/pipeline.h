@@ -269,6 +269,8 @@ public:
     const CurveObjects& curves() const { return run_.curves; }
     const StackData& stack() const { return run_.stack; }
     const FftEngine& fft() const { return run_.fft; }
+    // The side of the alignment box in force: the registration's transform size.
+    int boxSide() const { return run_.fft.FFTSize; }
     const RegistrationState& registration() const { return run_.registration; }
     const AlignmentState& alignment() const { return run_.alignment; }
     const OptimizerState& optimizer() const { return run_.optimizer; }

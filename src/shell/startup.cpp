@@ -11,7 +11,7 @@
 #include <exception>
 
 #include "enhance/tone_tables.h"
-#include "frames/avi_decode.h"
+#include "frames/avi_codecs.h"
 #include "frames/pixel_memory.h"
 #include "platform/errors.h"
 #include "platform/program_dir.h"

@@ -166,7 +166,7 @@ void PointController::drawPoints(const QColor& pen) {
 // --- The estimator and the grid ------------------------------------------------------------------
 
 void PointController::EstimatebestalignClick() {
-    const int n = pipeline_.fft().FFTSize;
+    const int n = pipeline_.boxSide();
     if (!inputLoaded() || n <= 0) return;
     const int md = static_cast<int>(std::lrint(windows_.MaxDist->Value()));
     pipeline_.markReferenceReady();
@@ -348,7 +348,7 @@ void PointController::Multialignsetup() {
     windows_.Multialignwindow->raise();
     parts_.stackPage.setMultiPoint(true);
     takePoints({});
-    windows_.MaxDist->setValue(pipeline_.fft().FFTSize / 2);
+    windows_.MaxDist->setValue(pipeline_.boxSide() / 2);
     takeRememberedPoints();
 
     const bool manualAlign = page.Manualalignbox->Checked();
@@ -440,7 +440,7 @@ void PointController::addPickedPoint() {
         return;
     }
     std::vector<AlignPoint> placed = check.points;
-    const AlignPoint picked{pipeline_.state().FeatureX, pipeline_.state().FeatureY, pipeline_.fft().FFTSize};
+    const AlignPoint picked{pipeline_.state().FeatureX, pipeline_.state().FeatureY, pipeline_.boxSide()};
     const auto index = static_cast<std::size_t>(pipeline_.alignPoints().Alignpoints - 1);
     if (index < placed.size())
         placed[index] = picked;

@@ -149,7 +149,7 @@ ProjectControls ProjectController::readControls() {
     c.StackSlider = pipeline_.stackCount().value;
     c.differencecutslider = parts_.frameWindows.differenceCut();
     c.wavelet = projectWavelet(parts_.waveletPage.layerValues());
-    c.FFTSize = pipeline_.fft().FFTSize;
+    c.FFTSize = pipeline_.boxSide();
     c.formLines = storedFormLines(parts_.formSettings);
     return c;
 }
