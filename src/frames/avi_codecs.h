@@ -1,4 +1,5 @@
 #pragma once
+// The video formats the AVI reader decodes, as the program lists them.
 
 #include <string>
 #include <vector>
