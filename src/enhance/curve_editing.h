@@ -9,34 +9,13 @@
 #include <span>
 
 #include "enhance/bspline.h"
+#include "enhance/curve_types.h"
 
 namespace kestrave {
-
-// The editors' pick distance and the least gap a dragged point keeps to its neighbours.
-inline constexpr int CurvePickDistance = 15;
-// The hue-dependent curves' tables: one entry per tenth of a degree of hue, 0..360.
-inline constexpr int HueCurveTableSize = 3601;
-inline constexpr int CurveGraphSize = 255;
-inline constexpr int CurveGridStep = 51;
-// Segments drawn for an edited curve.
-inline constexpr int EditedCurveSegments = 50;
 
 // The default curve: (0, 255), (128, 128), (255, 0), approximating, the component's defaults.
 void setDefaultCurve(TBSpline& spline);
 
-// The program's five curves: gamma and tone (255 × 255 graphs), and the hue-dependent hue,
-// saturation and lightness curves (360 × 100 graphs, y = 50 means no change).
-struct CurveObjects {
-    TBSpline GammaSpline;
-    TBSpline ToneSpline;
-    TBSpline HueSpline;
-    TBSpline SatSpline;
-    TBSpline LightSpline;
-};
-// The curves by name, as the graphs edit them.
-enum class EditedCurve { Gamma, Tone, Hue, Saturation, Lightness };
-TBSpline& curveIn(CurveObjects& curves, EditedCurve curve);
-const TBSpline& curveIn(const CurveObjects& curves, EditedCurve curve);
 // The curves as the program starts: the gamma curve the default one in the edited look (`linear`
 // as the "Linear" box says), the tone curve the default one with the component's defaults, and
 // each hue-dependent curve flat through (45·k, 50), k = 0..8, interpolated, points shown, 50
@@ -60,33 +39,9 @@ bool deleteCurvePoint(TBSpline& spline, float X, float Y);
 // x = 255. False when nothing moved.
 bool dragCurvePoint(TBSpline& spline, float X, float Y);
 
-// A curve editor's graph: its size in pixels, the distances within which a click deletes and a
-// drag picks a point, and whether the two end points move together (a hue curve meets itself at
-// 0 and 360 degrees, so dragging either end moves both to the new height).
-struct CurveGraphRules {
-    float width = 255.0f;
-    float height = 255.0f;
-    int deleteDistance = CurvePickDistance;
-    int pickDistance = CurvePickDistance;
-    bool endsTogether = false;
-};
-inline constexpr CurveGraphRules LevelCurveGraph{};
-inline constexpr CurveGraphRules HueCurveGraph{360.0f, 100.0f, 15, 10, true};
-inline constexpr CurveGraphRules SatCurveGraph{360.0f, 100.0f, 10, 15, true};
-inline constexpr CurveGraphRules LightCurveGraph = SatCurveGraph;
 // The delete and drag rules above with the graph's own distances and size.
 bool deleteCurvePoint(TBSpline& spline, float X, float Y, const CurveGraphRules& graph);
 bool dragCurvePoint(TBSpline& spline, float X, float Y, const CurveGraphRules& graph);
-
-// A lookup table sampled from a curve (gamma: last index 30000 of a 32001-entry table, 60000
-// samples, values clamped to 0..1; tone: last index 32000, 64000 samples, values kept ≥ 0).
-struct CurveTableShape {
-    int fullScale = 30000;
-    int samples = 60000;
-    bool clampToOne = true;
-};
-inline constexpr CurveTableShape GammaCurveShape{30000, 60000, true};
-inline constexpr CurveTableShape ToneCurveShape{32000, 64000, false};
 
 // Fills `table` from the curve: entry Round(px × M / 255) = (255 − py) / 255 for each sample (the
 // last one wins), entry M + 1 (when the table has one) repeats entry M, entries no sample reached
@@ -102,18 +57,5 @@ bool buildCurveTable(const TBSpline& spline, const CurveTableShape& shape, std::
 // sample reached repeats the one before. Indexing by the curve's x rather than by its parameter
 // keeps the table on the hues the graph shows even when the points are not evenly spaced.
 void buildHueCurveTable(const TBSpline& spline, std::span<float> table);
-
-// The black and white levels that the range slider's positions (0..1024 across the span
-// LevelRangeLo..LevelRangeHi) stand for; the black level is at least 0, the white at most 255.
-struct RenderLevels {
-    float LevelLo = 0.0f;
-    float LevelHi = 255.0f;
-};
-RenderLevels levelsFromSlider(int lowerPosition, int upperPosition, float LevelRangeLo, float LevelRangeHi);
-// The slider position of a level spin's value: Round((value − LevelRangeLo) / span × 1024).
-int sliderPositionForLevel(double value, float LevelRangeLo, float LevelRangeHi);
-// Where the level lines stand over a chart `width` pixels wide.
-int lowLevelLineX(int lowerPosition, int width);
-int highLevelLineX(int upperPosition, int width);
 
 }  // namespace kestrave

@@ -24,64 +24,17 @@
 
 #include "codecs/tiff_bitmap.h"
 #include "enhance/curve_editing.h"
+#include "enhance/final_types.h"
 #include "frames/program_state.h"
 #include "platform/bitmap24.h"
 
 namespace kestrave {
 
-inline constexpr int HueHistogramSize = 361;
-using HueHistogram = std::array<std::uint32_t, HueHistogramSize>;
-
-// What the final page's controls say: flips, the slider offsets, the hue-dependent curve tables
-// (3601 entries each, index Round(10·hue), 0 = no change) and the turn.
-struct FinalSettings {
-    bool FlipX = false;
-    bool FlipY = false;
-    // SaturationSlider, HueSlider, Lightnessslider, rounded.
-    int S0 = 0;
-    int H0 = 0;
-    int L0 = 0;
-    std::span<const float> SatCurveTable;
-    std::span<const float> HueCurveTable;
-    std::span<const float> LightCurveTable;
-    // The angle in degrees (clockwise), and the source point kept at the picture's centre when
-    // RotationCentreSet.
-    double Angle = 0.0;
-    bool RotationCentreSet = false;
-    int RotationCentreX = 0;
-    int RotationCentreY = 0;
-};
-
-// Whether an angle turns the picture: a finite angle other than 0 (angle 0 reads the samples
-// directly, without the turn's sampling or the chosen centre).
-bool isTurned(double angle);
-
-// The hue-dependent curves' tables, index Round(10·hue); all zero (no change) at start.
-struct HueCurveTables {
-    std::vector<float> HueCurveTable = std::vector<float>(HueCurveTableSize, 0.0f);
-    std::vector<float> SatCurveTable = std::vector<float>(HueCurveTableSize, 0.0f);
-    std::vector<float> LightCurveTable = std::vector<float>(HueCurveTableSize, 0.0f);
-};
 // "Reset HSL" for the curves: each one flat again through its nine points, every entry 0.
 void resetHueCurves(CurveObjects& curves, HueCurveTables& tables);
 
-// The bar heights of the hue histogram in its 50-pixel-high chart: Round(count / M × 50), M the
-// largest count (1 when every count is 0).
-std::array<int, HueHistogramSize> hueHistogramBars(const HueHistogram& histogram);
-
 // Throws std::invalid_argument when a curve table is shorter than 3601 entries.
 void checkFinalTables(const FinalSettings& settings);
-
-// One colour in the final page's terms: hue 0..360 degrees, saturation and value on 0..255.
-struct FinalHsv {
-    float H = 0.0f;
-    float S = 0.0f;
-    float V = 0.0f;
-};
-// The slider and curve offsets applied to a colour whose hue H is in degrees and S, V on 0..255:
-// with k = Round(10·H), H + H0 + 2·hue[k] clamped to 0..360 (not wrapped), S + S0 + 2·sat[k] and
-// V + L0 + 2·light[k] clamped to 0..255. The tables must hold 3601 entries.
-FinalHsv adjustFinalColour(FinalHsv colour, const FinalSettings& settings);
 
 // Where one output pixel samples the source, and with what weights.
 struct BilinearTap {
@@ -122,9 +75,6 @@ struct FinalPicture {
 // goes to HSV, is counted in the histogram, adjusted by adjustFinalColour and stored through the
 // integer HSV conversion. Not flipped (see FlipBitmap). Pixels beyond the result's samples are
 // black (and then adjusted like every other black pixel); without samples the whole picture is.
-// Whether an angle turns the picture: a finite angle other than 0 (angle 0 reads the samples
-// directly, without the turn's sampling or the chosen centre).
-bool isTurned(double angle);
 
 // Throws std::invalid_argument when a curve table is too short.
 FinalPicture renderFinal(const TTIFFBitMap& ResultImage16, int width, int height,
@@ -149,12 +99,6 @@ void dragFinalPicture(ProgramState& state, bool centrePickMode, int X, int Y);
 // leaves no rectangle. Returns whether a rectangle exists (the "Use Cropping" box is then checked).
 bool releaseFinalPicture(ProgramState& state, bool& centrePickMode);
 
-// The status text of a drag: "x:" Left ",y:" Top " w:" |X − Left| " h:" |Y − Top|.
-std::string cropDragText(const TEdgeRect& crop, int X, int Y);
-
-// The part of a W × H picture the crop rectangle covers (Right and Bottom exclusive), its corners
-// in order and clipped to the picture; none without a rectangle or when nothing is left of it.
-std::optional<TEdgeRect> cropArea(const TEdgeRect& crop, int width, int height);
 // The cropped copy of the picture, or the whole picture when `crop` holds no area on it.
 Bitmap24 cropBitmap(const Bitmap24& picture, const TEdgeRect& crop);
 

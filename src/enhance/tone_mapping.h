@@ -6,28 +6,10 @@
 // the tone curve. Everything here is read-only after construction, so render rows may call it
 // from several threads.
 
+#include "enhance/tone_options.h"
 #include "enhance/tone_tables.h"
 
 namespace kestrave {
-
-// The tone-map controls, read once per render pass.
-struct ToneMapOptions {
-    bool Tonegraph = true;       // "UseGraph": curves instead of the photoreceptor
-    bool LogHist = false;        // "LogHist": a logarithmic map instead of the tone histogram
-    float LogHistFactor = 0.1f;  // RxSpinEdit10
-    int Contrast = 666;          // RxSlider1 "Tonemap-Contrast", 1..2000
-    int Intensity = 1;           // RxSlider2 "Tonemap-Intensity", 1..2000
-    int LightAdaptation = 1000;  // RxSlider3 "Tonemap-light adaptation", 1..1000 (global..local)
-    int ColourAdaptation = 1;    // RxSlider4 "Tonemap-color-adaptation", 1..1000
-};
-
-// The stack means of stacking's statistics, all on the 0..1 scale.
-struct StackMeans {
-    float Red = 0.0f;
-    float Green = 0.0f;
-    float Blue = 0.0f;
-    float Luminance = 0.0f;
-};
 
 // f: intensity, m: contrast exponent, a: light adaptation, c: colour adaptation.
 struct PhotoreceptorParameters {

@@ -6,12 +6,10 @@
 
 #include <array>
 
+#include "enhance/tone_options.h"
 #include "frames/gamma_table.h"
 
 namespace kestrave {
-
-inline constexpr int ToneCurveLast = 32000;
-inline constexpr int ToneHistogramLast = 1000;
 
 // Entries 0..32000; entry 0 stays 0, the others lie near 0..1.
 using ToneCurveArray = std::array<double, ToneCurveLast + 1>;
@@ -28,19 +26,11 @@ struct ToneTables {
     ToneHistogramArray ToneHistogram{};
 };
 
-// Start-up values of the tone curve.
-inline constexpr float StartupToneBias = 2.2f;
-inline constexpr float StartupToneScale = 230.0f;
-
 // ToneCurve[i] = log10(i + 1) / log10(2 + 8 (i / S)^(ln B / ln 0.5)) / log10(S) for i = 1..32000.
 // A bias of 0 becomes 0.00001; a scale below 2 is raised to 2 (at 1 or less log10(S) would
 // divide by zero or flip the curve). Does nothing while Tonegraph is checked: the tone-curve
 // editor owns the table then.
 void BuildToneCurve(ToneCurveArray& ToneCurve, float Bias, float Scale, bool Tonegraph);
-
-// The tone-curve scale that the intensity slider (1..2000) sets: 2002 - slider, within the scale
-// spin's range 0..2000.
-float toneScaleForIntensity(int intensitySlider);
 
 // The stack histogram clipped and cumulated into ToneHistogram: repeatedly every bin above
 // (current total) / Scale is cut to that limit, the cut counts dropped, until a round cuts no
@@ -48,14 +38,6 @@ float toneScaleForIntensity(int intensitySlider);
 // is 255. An empty histogram gives the straight ramp i / 1000 × 255.
 void BuildToneHistogram(ToneHistogramArray& ToneHistogram, const LuminanceHistogram& stackHistogram,
                         float Scale);
-
-// The options read by the tone-table rebuild (handler of the bias and scale spins and the
-// LogHist factor).
-struct ToneTableOptions {
-    float Bias = StartupToneBias;  // RxSpinEdit5
-    int Intensity = 1;             // RxSlider2 "Tonemap-Intensity"
-    bool Tonegraph = true;         // "UseGraph"
-};
 
 // Rebuilds the tone curve and the tone histogram with the scale 2002 - Intensity; returns that
 // scale, the new value of the scale spin (RxSpinEdit8). The caller renders afterwards.
@@ -69,10 +51,6 @@ bool applyGammaSpin(GammaTableArray& GammaTable, double Gamma1spin);
 
 // The red gamma curve of the gamma graph (255 × 255, y downwards): the polyline from (0, 255)
 // through (Round(j × 0.004 × 255), 255 - Round(GammaTable[Round(j × 120)] × 255)), j = 0..250.
-struct GraphPoint {
-    int x = 0;
-    int y = 0;
-};
 std::array<GraphPoint, 251> gammaCurvePoints(const GammaTableArray& GammaTable);
 
 }  // namespace kestrave

@@ -11,6 +11,7 @@
 // by column on every core: each pass writes only a plane it does not read, so the result is the
 // same for any thread count.
 
+#include "enhance/wavelet_area.h"
 #include "enhance/wavelet_options.h"
 #include "frames/image_data_section.h"
 #include "platform/bitmap24.h"
@@ -18,23 +19,6 @@
 
 namespace kestrave {
 
-// The planes do not fit the working image (for example the resampling option was changed after
-// stacking).
-class WaveletError : public KestraveError {
-public:
-    using KestraveError::KestraveError;
-};
-
-// The processing area clipped to the image, inclusive corners; empty when x1 < x0 or y1 < y0.
-struct WaveletArea {
-    int x0 = 0;
-    int y0 = 0;
-    int x1 = -1;
-    int y1 = -1;
-    bool empty() const { return x1 < x0 || y1 < y0; }
-    int width() const { return x1 - x0 + 1; }
-    int height() const { return y1 - y0 + 1; }
-};
 // x0 = ProcessAreaX raised to 0, x1 = x0 + ProcessAreaWidth - 1 lowered to ImageWidth - 1; y alike.
 WaveletArea waveletArea(const ImageDataSection& section, int ImageWidth, int ImageHeight);
 
@@ -52,7 +36,6 @@ void ComputeWaveletLayer(ImageDataSection& section, int ImageWidth, int ImageHei
 // background at (x0 + 5, y0)) is the window's part.
 void DrawWaveletLayer(const ImageDataSection& section, int ImageWidth, int ImageHeight, int n,
                       Bitmap24& picture);
-inline constexpr const char* LayerViewLegend = "Red=decreasing , Green=increasing (*when layer is enhanced*)";
 
 // Throws WaveletError unless every plane is at least xCount × yCount cells.
 void requirePlaneSize(const T2dArrays& plane, int xCount, int yCount);

@@ -37,7 +37,9 @@
 #include <vector>
 
 #include "enhance/curve_editing.h"
+#include "enhance/scheme_types.h"
 #include "enhance/tone_tables.h"
+#include "enhance/wavelet_area.h"
 #include "enhance/wavelet_processing.h"
 #include "frames/calibration_frames.h"
 #include "frames/frame_browsing.h"
@@ -226,15 +228,12 @@ struct PlacedPointsOptions {
 std::vector<std::filesystem::path> inputFiles(const FrameModel& model);
 
 // What a save reaches of whoever runs it: the messages with their questions, the settings store
-// that remembers the folder and the type (none when it could not be opened), the version text a
-// PNG names ("V4.0.0") and the 16-bit PNG writer.
+// that remembers the folder and the type (none when it could not be opened) and the version text a
+// PNG names ("V4.0.0").
 struct SavePorts {
     MessagePort& messages;
     RegSettings* settings = nullptr;
     std::string versionCaption;
-    // The 16-bit PNG writer (a `Png16Writer`).
-    std::function<void(const std::filesystem::path&, const Bitmap24&, const TTIFFBitMap&, std::string_view)>
-        writePng;
 };
 
 // The processed picture saved: the chosen file (the dialog's, or the batch's preset name), the
@@ -630,6 +629,9 @@ public:
     // A picture the resize view scaled.
     SaveOutcome saveResized(const std::filesystem::path& file, ResizeSaveType type, const Bitmap24& picture,
                             const SavePorts& ports);
+    // The resize view's picture: the final picture (or the processed one) scaled by the ratio item
+    // through the filter item.
+    Bitmap24 resizedPicture(bool finalPicture, int ratioItem, int filterItem) const;
     // The question before a processed picture is saved while "Do All" has not run since the last
     // change: true when the whole picture is to be processed first (a batch run: always).
     bool wantsDoAllBeforeSave(const SavePorts& ports);
@@ -661,10 +663,9 @@ public:
     // the centre.
     std::string setWaveletKernel(const KernelSpins& spins);
     std::string buildGaussianLayers(float gauss, const std::array<float, 6>& widths);
-    // The curves as the program starts; a curve changed by `edit` (a graph's mouse, a reset); the
-    // gamma curve loaded from points in the edited look; a curve's look, straight or not.
+    // The curves as the program starts; the gamma curve loaded from points in the edited look; a
+    // curve's look, straight or not.
     void createCurves(bool linear);
-    void editCurve(EditedCurve curve, const std::function<void(TBSpline&)>& edit);
     void takeGammaCurve(const std::vector<SplinePoint>& points, bool linear);
     void setCurveStyle(EditedCurve curve, bool linear);
     // The hue-dependent curves flat again.
@@ -672,6 +673,29 @@ public:
     // A curve's table built from it (a gamma or tone curve lying wholly on the bottom edge keeps
     // the table in use).
     void buildCurveTable(EditedCurve curve);
+    // The mouse on a curve editor's graph: a point inserted at (x, y), the point near it deleted,
+    // the point near it dragged there (the curve then takes the edited look, straight segments
+    // with `linear`); each says whether a point was found. The curve back to the default one.
+    bool insertCurvePoint(EditedCurve curve, float x, float y);
+    bool deleteCurvePoint(EditedCurve curve, float x, float y, const CurveGraphRules& graph);
+    bool dragCurvePoint(EditedCurve curve, float x, float y, const CurveGraphRules& graph, bool linear);
+    void resetCurve(EditedCurve curve);
+    // The gamma curve read from a curve file in the edited look (the file is read whole first: one
+    // that cannot be used throws FileError and leaves the curve as it was); the gamma curve
+    // written to a curve file (throws FileError).
+    void loadGammaCurve(const std::filesystem::path& file, bool linear);
+    void saveGammaCurve(const std::filesystem::path& file) const;
+    // The page's scheme and filter files. A scheme written (throws FileError) and read (throws
+    // WaveletFileError). A kernel written to its file and to the program's copy (throws
+    // FileError); read into `spins` (throws WaveletFileError, changing nothing); the program's
+    // copy of a loaded kernel written (throws FileError).
+    void saveScheme(const std::filesystem::path& file, const WaveletScheme& scheme) const;
+    WaveletScheme loadScheme(const std::filesystem::path& file) const;
+    void saveFilter(const std::filesystem::path& file, const KernelSpins& spins) const;
+    void loadFilter(const std::filesystem::path& file, KernelSpins& spins) const;
+    void keepFilterCopy(const KernelSpins& spins) const;
+    // The red curve of the gamma graph from the gamma table in use.
+    std::array<GraphPoint, 251> gammaCurvePoints() const;
     // The gamma table of the gamma spin; false (and the table of gamma 1) for a gamma it refuses.
     bool setGamma(double gamma);
     // The tone tables of the tone-map options; returns the scale in use.
@@ -701,6 +725,11 @@ public:
     // Layer n (1..6) computed again. Throws WaveletError.
     void computeWaveletLayer(const WaveletProcessOptions& options, int n);
     void setShowProcessingArea(bool show);
+    // The processing area clipped to the image, as the layers cover it.
+    WaveletArea clippedProcessArea() const;
+    // The status text for the pointer at pixel (x, y) of the processed view; none outside the
+    // stack.
+    std::optional<std::string> pixelReadout(int x, int y) const;
     // The single-layer view: the image size of a resampled stack taken, the processed view kept
     // (false when there is none), layer n drawn over it (throws WaveletError), the view put back.
     void takeResampledImageSize(const WaveletProcessOptions& options);
@@ -718,6 +747,10 @@ public:
     bool releaseFinalPicture(bool& centrePickMode);
     const FinalData& renderFinalPicture(const FinalSettings& settings);
     bool addHuePoint(float hue);
+    // The hue of the processed picture's pixel (x, y), unturned and unflipped; none outside the
+    // picture or for a dark pixel. The final picture cut to the crop rectangle (whole without one).
+    std::optional<float> finalHueAt(int x, int y) const;
+    Bitmap24 croppedFinalPicture() const;
     // (end of the wavelet views section)
 
     // --- Align page glue, frame lists, kernels, batch (pipeline_glue.cpp) ----------------------

@@ -3,10 +3,19 @@
 
 #include <algorithm>
 
+#include "frames/png_io.h"
 #include "output/image_savers.h"
+#include "output/resize.h"
 #include "pipeline/pipeline.h"
 
 namespace kestrave {
+
+namespace {
+
+// The savers' 16-bit PNG files.
+const Png16Writer writePng = SavePNGImage;
+
+}  // namespace
 
 std::vector<std::filesystem::path> inputFiles(const FrameModel& model) {
     std::vector<std::filesystem::path> files;
@@ -36,7 +45,7 @@ SaveOutcome Pipeline::saveStack(const std::filesystem::path& file, StackSaveType
                                    stack.ImageHeight,       run_.stack.Colourstack,  stack.StackMinValue,
                                    stack.StackMaxValue};
     SaveContext context = saveContext(ports);
-    return saveStackImage(file, type, sources, context, ports.writePng);
+    return saveStackImage(file, type, sources, context, writePng);
 }
 
 SaveOutcome Pipeline::saveProcessed(const ProcessedSaveOptions& options, const SavePorts& ports) {
@@ -48,7 +57,7 @@ SaveOutcome Pipeline::saveProcessed(const ProcessedSaveOptions& options, const S
                                      options.colour,
                                      options.stamp ? &*options.stamp : nullptr};
     SaveContext context = saveContext(ports);
-    return saveWaveletImage(options.file, options.type, sources, context, ports.writePng);
+    return saveWaveletImage(options.file, options.type, sources, context, writePng);
 }
 
 SaveOutcome Pipeline::saveFinal(const FinalSaveOptions& options, const SavePorts& ports) {
@@ -62,13 +71,18 @@ SaveOutcome Pipeline::saveFinal(const FinalSaveOptions& options, const SavePorts
                                    options.settings,
                                    options.crop};
     SaveContext context = saveContext(ports);
-    return saveFinalImage(options.file, options.type, sources, context, ports.writePng);
+    return saveFinalImage(options.file, options.type, sources, context, writePng);
 }
 
 SaveOutcome Pipeline::saveResized(const std::filesystem::path& file, ResizeSaveType type,
                                   const Bitmap24& picture, const SavePorts& ports) {
     SaveContext context = saveContext(ports);
     return saveResizedImage(file, type, picture, context);
+}
+
+Bitmap24 Pipeline::resizedPicture(bool finalPicture, int ratioItem, int filterItem) const {
+    return resizePicture(finalPicture ? run_.finalImage.shown : run_.wavelet.ProcessPicture, ratioItem,
+                         filterItem);
 }
 
 bool Pipeline::wantsDoAllBeforeSave(const SavePorts& ports) {

@@ -5,6 +5,8 @@
 #include "enhance/channel_composition.h"
 #include "enhance/clamped_round.h"
 #include "enhance/do_all.h"
+#include "enhance/filter_file.h"
+#include "enhance/gamma_curve_file.h"
 #include "enhance/render_controls.h"
 #include "frames/gamma_table.h"
 #include "pipeline/pipeline.h"
@@ -70,10 +72,6 @@ void Pipeline::createCurves(bool linear) {
     createCurveObjects(run_.curves, linear);
 }
 
-void Pipeline::editCurve(EditedCurve curve, const std::function<void(TBSpline&)>& edit) {
-    edit(curveIn(run_.curves, curve));
-}
-
 void Pipeline::takeGammaCurve(const std::vector<SplinePoint>& points, bool linear) {
     TBSpline& spline = run_.curves.GammaSpline;
     spline.Clear();
@@ -87,6 +85,59 @@ void Pipeline::setCurveStyle(EditedCurve curve, bool linear) {
 
 void Pipeline::resetHueCurves() {
     kestrave::resetHueCurves(run_.curves, run_.finalImage.tables);
+}
+
+bool Pipeline::insertCurvePoint(EditedCurve curve, float x, float y) {
+    return kestrave::insertCurvePoint(curveIn(run_.curves, curve), x, y);
+}
+
+bool Pipeline::deleteCurvePoint(EditedCurve curve, float x, float y, const CurveGraphRules& graph) {
+    return kestrave::deleteCurvePoint(curveIn(run_.curves, curve), x, y, graph);
+}
+
+bool Pipeline::dragCurvePoint(EditedCurve curve, float x, float y, const CurveGraphRules& graph,
+                              bool linear) {
+    TBSpline& spline = curveIn(run_.curves, curve);
+    const bool moved = kestrave::dragCurvePoint(spline, x, y, graph);
+    setEditedCurveStyle(spline, linear);
+    return moved;
+}
+
+void Pipeline::resetCurve(EditedCurve curve) {
+    setDefaultCurve(curveIn(run_.curves, curve));
+}
+
+void Pipeline::loadGammaCurve(const std::filesystem::path& file, bool linear) {
+    takeGammaCurve(kestrave::loadGammaCurve(file), linear);
+}
+
+void Pipeline::saveGammaCurve(const std::filesystem::path& file) const {
+    kestrave::saveGammaCurve(file, run_.curves.GammaSpline);
+}
+
+void Pipeline::saveScheme(const std::filesystem::path& file, const WaveletScheme& scheme) const {
+    saveWaveletScheme(file, scheme);
+}
+
+WaveletScheme Pipeline::loadScheme(const std::filesystem::path& file) const {
+    return loadWaveletScheme(file);
+}
+
+void Pipeline::saveFilter(const std::filesystem::path& file, const KernelSpins& spins) const {
+    saveFilterKernel(file, spins);
+    keepFilterCopy(spins);
+}
+
+void Pipeline::loadFilter(const std::filesystem::path& file, KernelSpins& spins) const {
+    loadFilterKernel(file, spins);
+}
+
+void Pipeline::keepFilterCopy(const KernelSpins& spins) const {
+    saveFilterKernel(filterCopyPath(), spins);
+}
+
+std::array<GraphPoint, 251> Pipeline::gammaCurvePoints() const {
+    return kestrave::gammaCurvePoints(*run_.wavelet.GammaTable);
 }
 
 void Pipeline::buildCurveTable(EditedCurve curve) {
@@ -185,6 +236,14 @@ void Pipeline::takeResampledImageSize(const WaveletProcessOptions& options) {
     run_.model.ImageHeight = size.height;
 }
 
+WaveletArea Pipeline::clippedProcessArea() const {
+    return waveletArea(run_.images, run_.model.ImageWidth, run_.model.ImageHeight);
+}
+
+std::optional<std::string> Pipeline::pixelReadout(int x, int y) const {
+    return kestrave::pixelReadout(run_.images, x, y);
+}
+
 bool Pipeline::keepViewBeforeLayer() {
     const Bitmap24& picture = run_.wavelet.ProcessPicture;
     if (picture.empty()) return false;
@@ -231,7 +290,15 @@ const FinalData& Pipeline::renderFinalPicture(const FinalSettings& settings) {
 }
 
 bool Pipeline::addHuePoint(float hue) {
-    return insertCurvePoint(run_.curves.HueSpline, hue, 50.0f);
+    return kestrave::insertCurvePoint(run_.curves.HueSpline, hue, 50.0f);
+}
+
+std::optional<float> Pipeline::finalHueAt(int x, int y) const {
+    return pointedHue(run_.images.ResultImage16, x, y, run_.model.ImageWidth, run_.model.ImageHeight);
+}
+
+Bitmap24 Pipeline::croppedFinalPicture() const {
+    return cropBitmap(run_.finalImage.shown, run_.state.CropRect);
 }
 
 }  // namespace kestrave

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "enhance/scheme_file.h"
+#include "enhance/scheme_types.h"
 
 namespace kestrave {
 

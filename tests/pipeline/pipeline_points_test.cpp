@@ -25,7 +25,7 @@ TEST(PipelinePoints, ASaveSwitchesTheRunsMasterFrameModeOn) {
     run.stack.result.StackMaxValue = 1;
     for (T2dArrays& plane : run.images.StackPlanes) plane.reset(3, 4);
     run.wavelet.Stackimage = Bitmap24(4, 3);
-    const SavePorts ports{messages, nullptr, "V1", {}};
+    const SavePorts ports{messages, nullptr, "V1"};
     EXPECT_FALSE(pipeline.state().MasterFrameMode);
     // The save writes through the run's own flag, not a copy of it.
     EXPECT_FALSE(pipeline.saveStack(dir / "dark", StackSaveType::FITSpecial, ports).written.empty());
@@ -47,7 +47,7 @@ TEST(PipelinePoints, EachSaveWritesTheRunsPictureUnderTheChosenName) {
     run.wavelet.Stackimage = Bitmap24(4, 3);
     run.wavelet.ProcessPicture = Bitmap24(4, 3);
     run.finalImage.shown = Bitmap24(4, 3);
-    const SavePorts ports{messages, nullptr, "V1", {}};
+    const SavePorts ports{messages, nullptr, "V1"};
     const Bitmap24 resized(2, 2);
     const std::vector<std::pair<SaveOutcome, std::string>> saves = {
         {pipeline.saveStack(dir / "stack.png", StackSaveType::BMP, ports), "stack.bmp"},

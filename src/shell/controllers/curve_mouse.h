@@ -6,18 +6,19 @@
 #include <QPointF>
 #include <Qt>
 
+#include "enhance/curve_types.h"
+
 namespace kestrave {
 
 class CurveGraph;
-class TBSpline;
-struct CurveGraphRules;
+class Pipeline;
 
-// A press on the graph.
-void curveGraphPress(TBSpline& spline, CurveGraph& graph, const CurveGraphRules& rules,
+// A press on the graph of the run's curve `curve`.
+void curveGraphPress(Pipeline& pipeline, EditedCurve curve, CurveGraph& graph, const CurveGraphRules& rules,
                      Qt::MouseButton button, Qt::KeyboardModifiers shift, QPointF at);
 // A move over the graph; only the left button alone drags. `linear`: the edited look with
 // straight segments.
-void curveGraphMove(TBSpline& spline, CurveGraph& graph, const CurveGraphRules& rules, bool linear,
-                    Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, QPointF at);
+void curveGraphMove(Pipeline& pipeline, EditedCurve curve, CurveGraph& graph, const CurveGraphRules& rules,
+                    bool linear, Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, QPointF at);
 
 }  // namespace kestrave

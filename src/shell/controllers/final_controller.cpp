@@ -13,10 +13,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "enhance/curve_editing.h"
+#include "enhance/final_types.h"
 #include "frames/frame_model.h"
-#include "frames/image_data_section.h"
-#include "output/image_savers.h"
+#include "output/save_formats.h"
 #include "persist/reg_settings.h"
 #include "platform/errors.h"
 #include "shell/busy_cursor.h"
@@ -308,10 +307,6 @@ const TBSpline& FinalController::splineOf(EditedCurve curve) const {
     return curveIn(parts_.pipeline.curves(), curve);
 }
 
-void FinalController::editSpline(EditedCurve curve, const std::function<void(TBSpline&)>& edit) {
-    parts_.pipeline.editCurve(curve, edit);
-}
-
 CurveGraph& FinalController::graphOf(EditedCurve curve) const {
     const HueSaturationWindow& hls = page_.hls;
     return curve == EditedCurve::Hue
@@ -326,16 +321,12 @@ const CurveGraphRules& FinalController::rulesOf(EditedCurve curve) const {
 
 void FinalController::hueGraphMouseDown(EditedCurve curve, Qt::MouseButton button,
                                         Qt::KeyboardModifiers shift, QPointF at) {
-    editSpline(curve, [&](TBSpline& spline) {
-        curveGraphPress(spline, graphOf(curve), rulesOf(curve), button, shift, at);
-    });
+    curveGraphPress(parts_.pipeline, curve, graphOf(curve), rulesOf(curve), button, shift, at);
 }
 
 void FinalController::hueGraphMouseMove(EditedCurve curve, Qt::MouseButtons buttons,
                                         Qt::KeyboardModifiers shift, QPointF at) {
-    editSpline(curve, [&](TBSpline& spline) {
-        curveGraphMove(spline, graphOf(curve), rulesOf(curve), false, buttons, shift, at);
-    });
+    curveGraphMove(parts_.pipeline, curve, graphOf(curve), rulesOf(curve), false, buttons, shift, at);
 }
 
 void FinalController::hueGraphMouseUp(EditedCurve curve) {
@@ -352,9 +343,7 @@ std::optional<int> FinalController::hueUnderPointer(QPoint at) const {
     // The shown picture is the result mirrored by the flips.
     const int x = page_.FlipX->Checked() ? shown.width() - 1 - at.x() : at.x();
     const int y = page_.FlipY->Checked() ? shown.height() - 1 - at.y() : at.y();
-    const std::optional<float> hue =
-        pointedHue(parts_.pipeline.images().ResultImage16, x, y, parts_.pipeline.model().ImageWidth,
-                   parts_.pipeline.model().ImageHeight);
+    const std::optional<float> hue = parts_.pipeline.finalHueAt(x, y);
     if (!hue) return std::nullopt;
     return static_cast<int>(std::nearbyint(*hue));
 }
@@ -426,8 +415,7 @@ void FinalController::savefinalbuttonClick() {
 void FinalController::clipboardbuttonClick() {
     const Bitmap24& shown = parts_.pipeline.finalImage().shown;
     if (shown.empty()) return;
-    const Bitmap24 picture =
-        page_.Cropping->Checked() ? cropBitmap(shown, parts_.pipeline.state().CropRect) : shown;
+    const Bitmap24 picture = page_.Cropping->Checked() ? parts_.pipeline.croppedFinalPicture() : shown;
     QGuiApplication::clipboard()->setImage(bitmapView(picture).copy());
 }
 

@@ -12,7 +12,7 @@
 #include <memory>
 #include <optional>
 
-#include "enhance/final_image.h"
+#include "enhance/final_types.h"
 #include "pipeline/pipeline.h"
 
 class QTimer;
@@ -105,8 +105,7 @@ private:
     // shown and the picture is not turned.
     std::optional<int> hueUnderPointer(QPoint at) const;
     const TBSpline& splineOf(EditedCurve curve) const;
-    // The curve changed by `edit` (the graph's mouse, its look).
-    void editSpline(EditedCurve curve, const std::function<void(TBSpline&)>& edit);
+    // The graph that shows a curve and its mouse rules.
     CurveGraph& graphOf(EditedCurve curve) const;
     const CurveGraphRules& rulesOf(EditedCurve curve) const;
 

@@ -7,8 +7,8 @@
 #include <QStackedWidget>
 #include <QToolButton>
 
-#include "output/image_savers.h"
-#include "output/resize.h"
+#include "output/resize_options.h"
+#include "output/save_formats.h"
 #include "shell/controllers/save_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/final_page.h"
@@ -87,10 +87,8 @@ void ResizeController::RadioGroup2Click() {
     const Bitmap24& finalImage = parts_.pipeline.finalImage().shown;
     PictureSize size;
     if (page == static_cast<int>(TMainTab::tabFinal) || page == static_cast<int>(TMainTab::tabWavelet)) {
-        const Bitmap24& source = page == static_cast<int>(TMainTab::tabFinal)
-                                     ? finalImage
-                                     : parts_.pipeline.wavelet().ProcessPicture;
-        scaled_ = resizePicture(source, ratio, std::max(view.ResizeFilters->ItemIndex(), 0));
+        scaled_ = parts_.pipeline.resizedPicture(page == static_cast<int>(TMainTab::tabFinal), ratio,
+                                                 std::max(view.ResizeFilters->ItemIndex(), 0));
         view.ShrinkImage->setPixmap(QPixmap::fromImage(bitmapView(scaled_)));
         size = {scaled_.width(), scaled_.height()};
     } else {

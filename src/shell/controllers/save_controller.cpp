@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "frames/png_io.h"
-#include "output/image_savers.h"
+#include "output/save_formats.h"
+#include "output/stamp_info.h"
 #include "platform/errors.h"
 #include "shell/area_stages.h"
 #include "shell/busy_cursor.h"
@@ -29,10 +29,6 @@ namespace {
 // The version text of the About page; a PNG names "Kestrave " + it as its software.
 constexpr char VersionCaption[] = "V" KESTRAVE_VERSION;
 
-const Png16Writer writePng = [](const std::filesystem::path& file, const Bitmap24& picture,
-                                const TTIFFBitMap& samples,
-                                std::string_view version) { SavePNGImage(file, picture, samples, version); };
-
 }  // namespace
 
 SavePorts savePorts(ShellPorts& ports) {
@@ -40,7 +36,7 @@ SavePorts savePorts(ShellPorts& ports) {
 }
 
 SavePorts savePorts(MessagePort& messages, RegSettings* settings) {
-    return SavePorts{messages, settings, VersionCaption, writePng};
+    return SavePorts{messages, settings, VersionCaption};
 }
 
 SaveController::SaveController(const SaveControllerParts& parts) : parts_(parts) {

@@ -7,8 +7,9 @@
 #include <QSignalBlocker>
 #include <QTabWidget>
 
-#include "enhance/tone_tables.h"
-#include "enhance/wavelet_decomposition.h"
+#include "enhance/composition_types.h"
+#include "enhance/tone_options.h"
+#include "enhance/wavelet_area.h"
 #include "shell/controllers/wavelet_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/curve_graph.h"
@@ -236,8 +237,7 @@ void WaveletController::Gamma1spinChange() {
         Layer1sliderChanged();
         // The gamma graph shows the spin's curve in red in place of the edited one.
         std::vector<QPoint> curve;
-        for (const GraphPoint& p : gammaCurvePoints(*pipeline_.wavelet().GammaTable))
-            curve.emplace_back(p.x, p.y);
+        for (const GraphPoint& p : pipeline_.gammaCurvePoints()) curve.emplace_back(p.x, p.y);
         parts_.panels.gamma->GammaSplineGraph->showGammaCurve(std::move(curve));
     } else {
         // The change of the spin builds the table with gamma 1.

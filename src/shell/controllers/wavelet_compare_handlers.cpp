@@ -6,8 +6,6 @@
 #include <QGuiApplication>
 #include <QPushButton>
 
-#include "enhance/clipboard_compare.h"
-#include "frames/pixel_helpers.h"
 #include "shell/controllers/wavelet_controller.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/shell_ports.h"

@@ -9,8 +9,7 @@
 #include <memory>
 #include <vector>
 
-#include "enhance/wavelet_decomposition.h"
-#include "enhance/wavelet_processing.h"
+#include "enhance/wavelet_area.h"
 #include "persist/reg_settings.h"
 #include "shell/busy_cursor.h"
 #include "shell/pages/stack_page.h"

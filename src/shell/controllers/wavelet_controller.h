@@ -19,10 +19,10 @@
 #include <functional>
 #include <string>
 
-#include "enhance/channel_composition.h"
-#include "enhance/curve_editing.h"
-#include "enhance/render.h"
-#include "enhance/scheme_file.h"
+#include "enhance/composition_types.h"
+#include "enhance/curve_types.h"
+#include "enhance/render_options.h"
+#include "enhance/scheme_types.h"
 #include "enhance/wavelet_options.h"
 #include "pipeline/pipeline.h"
 #include "shell/file_dialogs.h"
@@ -239,8 +239,7 @@ private:
     void keepRenderedView();
     void connectCurveControls();
     const TBSpline& curveOf(EditedCurve curve) const;
-    // The curve changed by `edit` (the graph's mouse, a reset).
-    void editCurve(EditedCurve curve, const std::function<void(TBSpline&)>& edit);
+    // The graph that shows a curve.
     CurveGraph& graphOf(EditedCurve curve);
     // GammaSplineGraphMouseDown/Move/Up and TonemapgraphMouseDown/Move/Up, in graph pixels.
     void curveMouseDown(EditedCurve curve, Qt::MouseButton button, Qt::KeyboardModifiers shift, QPointF at);

@@ -8,9 +8,9 @@
 #include <QSignalBlocker>
 #include <cmath>
 
-#include "enhance/curve_editing.h"
-#include "enhance/gamma_curve_file.h"
+#include "enhance/curve_types.h"
 #include "enhance/render_controls.h"
+#include "platform/errors.h"
 #include "shell/controllers/curve_mouse.h"
 #include "shell/controllers/wavelet_controller.h"
 #include "shell/pages/curve_graph.h"
@@ -91,10 +91,6 @@ const TBSpline& WaveletController::curveOf(EditedCurve curve) const {
     return curveIn(pipeline_.curves(), curve);
 }
 
-void WaveletController::editCurve(EditedCurve curve, const std::function<void(TBSpline&)>& edit) {
-    pipeline_.editCurve(curve, edit);
-}
-
 CurveGraph& WaveletController::graphOf(EditedCurve curve) {
     return curve == EditedCurve::Gamma ? *parts_.panels.gamma->GammaSplineGraph
                                        : *parts_.panels.tonemap->Tonemapgraph;
@@ -108,17 +104,13 @@ void WaveletController::createCurveObjects() {
 
 void WaveletController::curveMouseDown(EditedCurve curve, Qt::MouseButton button, Qt::KeyboardModifiers shift,
                                        QPointF at) {
-    editCurve(curve, [&](TBSpline& spline) {
-        curveGraphPress(spline, graphOf(curve), LevelCurveGraph, button, shift, at);
-    });
+    curveGraphPress(pipeline_, curve, graphOf(curve), LevelCurveGraph, button, shift, at);
 }
 
 void WaveletController::curveMouseMove(EditedCurve curve, Qt::MouseButtons buttons,
                                        Qt::KeyboardModifiers shift, QPointF at) {
     const bool linear = parts_.panels.gamma->Linearspline->Checked();
-    editCurve(curve, [&](TBSpline& spline) {
-        curveGraphMove(spline, graphOf(curve), LevelCurveGraph, linear, buttons, shift, at);
-    });
+    curveGraphMove(pipeline_, curve, graphOf(curve), LevelCurveGraph, linear, buttons, shift, at);
 }
 
 void WaveletController::curveMouseUp(EditedCurve curve) {
@@ -137,7 +129,7 @@ void WaveletController::TonemapgraphDblClick() {
 }
 
 void WaveletController::resetCurve(EditedCurve curve) {
-    editCurve(curve, setDefaultCurve);
+    pipeline_.resetCurve(curve);
     graphOf(curve).showCurve(&curveOf(curve));
     pipeline_.buildCurveTable(curve);
     Layer1sliderChanged();
@@ -145,15 +137,13 @@ void WaveletController::resetCurve(EditedCurve curve) {
 
 void WaveletController::LoadgammabuttonClick() {
     if (!ports_.dialogs().Execute(GammaLoad)) return;
-    std::vector<SplinePoint> points;
     try {
-        points = loadGammaCurve(GammaLoad.FileName);
+        pipeline_.loadGammaCurve(GammaLoad.FileName, parts_.panels.gamma->Linearspline->Checked());
     } catch (const FileError& error) {
         // The file is read whole before the curve changes: a bad one leaves the curve as it was.
         ports_.messages().error("Load gamma curve", error.what());
         return;
     }
-    pipeline_.takeGammaCurve(points, parts_.panels.gamma->Linearspline->Checked());
     graphOf(EditedCurve::Gamma).showCurve(&pipeline_.curves().GammaSpline);
     curveMouseUp(EditedCurve::Gamma);
 }
@@ -162,7 +152,7 @@ void WaveletController::savegammabuttonClick() {
     if (!ports_.dialogs().Execute(GammaSave)) return;
     if (askOverwrite(ports_.messages(), GammaSave.FileName, " overwrite existing file ?") != mrYes) return;
     try {
-        saveGammaCurve(GammaSave.FileName, pipeline_.curves().GammaSpline);
+        pipeline_.saveGammaCurve(GammaSave.FileName);
     } catch (const FileError& error) {
         ports_.messages().error("Save gamma curve", error.what());
     }

@@ -3,7 +3,8 @@
 
 #include <QPushButton>
 
-#include "enhance/filter_file.h"
+#include "enhance/scheme_types.h"
+#include "platform/errors.h"
 #include "platform/program_dir.h"
 #include "shell/controllers/wavelet_controller.h"
 #include "shell/pages/wavelet_page.h"
@@ -41,7 +42,7 @@ void WaveletController::saveschembuttonClick() {
                      " overwrite existing waveletsettings ?") != mrYes)
         return;
     try {
-        saveWaveletScheme(savewaveletdialog.FileName, readWaveletScheme(page_));
+        pipeline_.saveScheme(savewaveletdialog.FileName, readWaveletScheme(page_));
     } catch (const FileError& error) {
         ports_.messages().error("Save scheme", error.what());
     }
@@ -51,7 +52,7 @@ void WaveletController::loadschemebuttonClick(bool batch) {
     if (!batch && !ports_.dialogs().Execute(loadwaveletdialog)) return;
     WaveletScheme scheme;
     try {
-        scheme = loadWaveletScheme(loadwaveletdialog.FileName);
+        scheme = pipeline_.loadScheme(loadwaveletdialog.FileName);
     } catch (const WaveletFileError& error) {
         // A scheme that cannot be read changes nothing.
         ports_.messages().error("Load scheme", error.what());
@@ -70,8 +71,7 @@ void WaveletController::SaveFilterClick() {
         return;
     const KernelSpins spins = readKernelSpins();
     try {
-        saveFilterKernel(SaveDialog5.FileName, spins);
-        saveFilterKernel(filterCopyPath(), spins);
+        pipeline_.saveFilter(SaveDialog5.FileName, spins);
     } catch (const FileError& error) {
         ports_.messages().error("Save filter", error.what());
     }
@@ -82,7 +82,7 @@ void WaveletController::LoadfilterClick() {
     if (!ports_.dialogs().Execute(OpenDialog3)) return;
     KernelSpins spins = readKernelSpins();
     try {
-        loadFilterKernel(OpenDialog3.FileName, spins);
+        pipeline_.loadFilter(OpenDialog3.FileName, spins);
     } catch (const WaveletFileError& error) {
         ports_.messages().error("Load filter", error.what());
         return;
@@ -90,7 +90,7 @@ void WaveletController::LoadfilterClick() {
     // The kernel shows in the spins; it goes into use with "Set".
     writeKernelSpins(spins);
     try {
-        saveFilterKernel(filterCopyPath(), spins);
+        pipeline_.keepFilterCopy(spins);
     } catch (const FileError& error) {
         ports_.messages().error("Save filter", error.what());
     }

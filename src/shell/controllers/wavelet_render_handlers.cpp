@@ -6,8 +6,9 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 
-#include "enhance/do_all.h"
 #include "enhance/render_controls.h"
+#include "enhance/wavelet_area.h"
+#include "platform/errors.h"
 #include "shell/busy_cursor.h"
 #include "shell/controllers/wavelet_controller.h"
 #include "shell/pages/histogram_windows.h"

@@ -9,9 +9,8 @@
 #include <QPushButton>
 
 #include "enhance/clamped_round.h"
-#include "enhance/wavelet_decomposition.h"
-#include "enhance/wavelet_processing.h"
-#include "frames/pixel_helpers.h"
+#include "enhance/composition_types.h"
+#include "enhance/wavelet_area.h"
 #include "shell/controllers/wavelet_controller.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
@@ -137,7 +136,7 @@ void WaveletController::drawOverlays(QPainter& painter) const {
         painter.drawRect(QRect(QPoint(area.X1, area.Y1), QPoint(area.X2, area.Y2)).normalized());
     }
     if (layerViewShown_) {
-        const WaveletArea layerArea = waveletArea(section, width, height);
+        const WaveletArea layerArea = pipeline_.clippedProcessArea();
         painter.setPen(Qt::yellow);
         painter.drawText(QRect(layerArea.x0 + 5, layerArea.y0, width, height), Qt::AlignLeft | Qt::AlignTop,
                          LayerViewLegend);
@@ -167,7 +166,7 @@ void WaveletController::ProcessImageMouseDown(Qt::MouseButton button, Qt::Keyboa
 void WaveletController::ProcessImageMouseMove(Qt::KeyboardModifiers shift, QPoint at) {
     if (pipeline_.wavelet().ProcessPicture.empty()) return;
     const QPoint point = imagePoint(at);
-    if (const auto readout = pixelReadout(pipeline_.images(), point.x(), point.y()))
+    if (const auto readout = pipeline_.pixelReadout(point.x(), point.y()))
         ports_.progress().setStatus(3, *readout);
     TCornerRect& area = ports_.shell.view.RGBArea;
     if (defineAreaMode_ && area.X1 >= 0) {

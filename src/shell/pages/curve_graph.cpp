@@ -4,7 +4,7 @@
 #include <QPainter>
 #include <QPolygon>
 
-#include "enhance/curve_editing.h"
+#include "enhance/curve_types.h"
 
 namespace kestrave {
 

@@ -2,7 +2,7 @@
 
 #include <QPushButton>
 
-#include "output/resize.h"
+#include "output/resize_options.h"
 #include "shell/pages/number_controls.h"
 #include "shell/pages/page_controls.h"
 #include "shell/tool_windows.h"
