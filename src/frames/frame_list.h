@@ -19,8 +19,8 @@
 #include <string_view>
 #include <vector>
 
-#include "frames/frame_model.h"
 #include "frames/frame_list_entries.h"
+#include "frames/frame_model.h"
 #include "frames/input_selection.h"
 
 namespace kestrave {

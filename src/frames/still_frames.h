@@ -77,7 +77,6 @@ struct ReadFrameSize {
 // frame grey.
 using DebayerHook = std::function<void(Bitmap24&)>;
 
-
 // The grey level of value v on a scale where lo shows as 0 and lo + range as 255:
 // ClampByte(Round((v - lo) / range * 255)), clamped in floating point before the conversion.
 inline std::uint8_t greyLevel(double v, double lo, double range) {

@@ -75,7 +75,6 @@
 
 namespace kestrave {
 
-
 // How the frames of a new input are stretched: FITS, TIFF and SER samples.
 struct InputStretches {
     bool fit = false;
@@ -506,7 +505,8 @@ public:
     void renameVideo(const std::filesystem::path& video, const std::filesystem::path& renamed);
     // The current work written as a project (`form` Older: the feature and the whole-frame
     // alignment only), with what the window's controls add. Throws FileError.
-    void saveProject(const std::filesystem::path& file, const ProjectControls& controls, ProjectForm form) const;
+    void saveProject(const std::filesystem::path& file, const ProjectControls& controls,
+                     ProjectForm form) const;
     // A project file opened for loading, before anything of the current work is given up: the
     // project read, the files of its input found, and the input probed and checked to hold the
     // project. `missingInput` is the "Missing file" text when a file of the input is not there

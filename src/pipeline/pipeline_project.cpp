@@ -35,8 +35,8 @@ ProjectOpening Pipeline::openProject(const std::filesystem::path& file) const {
     if (!opening.missingInput.empty()) return opening;
     const InputProbe probe = probeInput(opening.plan, run_.model.TifStretch);
     checkProjectFitsInput(opening.read.project,
-                          static_cast<int>(std::min<std::int64_t>(probe.frameCount, FrameCapacity)), probe.width,
-                          probe.height);
+                          static_cast<int>(std::min<std::int64_t>(probe.frameCount, FrameCapacity)),
+                          probe.width, probe.height);
     return opening;
 }
 

@@ -18,9 +18,9 @@
 #include <cstring>
 
 #include "frames/calibration_types.h"
+#include "frames/frame_errors.h"
 #include "frames/frame_positions.h"
 #include "frames/input_reset_options.h"
-#include "frames/frame_errors.h"
 #include "output/bmp_writer.h"
 #include "persist/reg_settings.h"
 #include "shell/area_stages.h"

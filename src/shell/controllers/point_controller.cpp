@@ -15,8 +15,8 @@
 
 #include "platform/bitmap24.h"
 #include "shell/controllers/align_controller.h"
-#include "shell/controllers/align_window.h"
 #include "shell/controllers/align_page_options.h"
+#include "shell/controllers/align_window.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
 #include "shell/pages/optimize_page.h"
@@ -171,8 +171,7 @@ void PointController::EstimatebestalignClick() {
     const int md = static_cast<int>(std::lrint(windows_.MaxDist->Value()));
     pipeline_.markReferenceReady();
     std::vector<AlignPoint> points;
-    for (const PointXY& at : pipeline_.estimatePoints(n, md))
-        points.push_back({at.X, at.Y, n});
+    for (const PointXY& at : pipeline_.estimatePoints(n, md)) points.push_back({at.X, at.Y, n});
     takePoints(points);
     drawPoints(Yellow);
     AlignPage& page = parts_.page;
@@ -525,8 +524,8 @@ AlignmentPassResult PointController::alignReferences(std::vector<PointReference>
     try {
         const AlignmentPassOptions options = alignment_.passOptions();
         AlignPorts ports = window_.ports();
-        pass = pipeline_.alignPoints(references, manualAlign, options, readSourceOptions(parts_.page, pipeline_),
-                                     ports);
+        pass = pipeline_.alignPoints(references, manualAlign, options,
+                                     readSourceOptions(parts_.page, pipeline_), ports);
     } catch (const KestraveError& error) {
         ports_.messages().error("Error", error.what());
         pass.end = PassEnd::Failed;
