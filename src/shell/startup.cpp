@@ -10,7 +10,7 @@
 #include <cmath>
 #include <exception>
 
-#include "enhance/tone_tables.h"
+#include "enhance/tone_options.h"
 #include "frames/avi_codecs.h"
 #include "frames/pixel_memory.h"
 #include "platform/errors.h"
