@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "codecs/tiff_bitmap.h"
+#include "frames/avi_codecs.h"
 #include "platform/avi_file.h"
 #include "platform/bitmap24.h"
 
@@ -78,14 +79,5 @@ private:
 // Decodes a JPEG picture of exactly width x height pixels into the preview; false when the data
 // is no such picture.
 bool decodeMotionJpeg(std::span<const std::uint8_t> data, int width, int height, Bitmap24& preview);
-
-// The video formats this program decodes; the program lists them where the installed video codecs
-// would be listed, one line per format: "vidc." + code + two blanks + description.
-struct AviCodecInfo {
-    std::string fourCC;
-    std::string description;
-};
-const std::vector<AviCodecInfo>& AviDecodableCodecs();
-std::vector<std::string> AviCodecListLines();
 
 }  // namespace kestrave

@@ -14,27 +14,13 @@
 #include <filesystem>
 #include <string>
 
+#include "frames/calibration_types.h"
 #include "frames/frame_model.h"
 #include "frames/image_data_section.h"
 #include "platform/errors.h"
 #include "platform/message_port.h"
 
 namespace kestrave {
-
-enum class CalibrationKind : std::uint8_t { Dark, Flat };
-
-// The file types: the filter entries of the dark and flat dialog, 1 for the first.
-enum CalibrationFileType : int {
-    BitmapCalibration = 1,       // "bitmap 24bits (*.bmp)": byte x 128
-    SpecialFitsCalibration = 2,  // "special kestrave fits": sample + BZERO, already x 128
-    FitsCalibration = 3,         // "fits": (sample + BZERO) x 128 for a dark
-    PngCalibration = 4,          // "PNG ": byte x 128
-};
-
-// Who loads the frame. The dialog refuses a FITS file larger than MaxFrameSize and tells of a
-// picture cut to it; a project reload cuts either without a word (a FITS file keeps its first
-// MaxFrameSize columns and file rows, which are the bottom rows of the picture).
-enum class CalibrationOrigin : std::uint8_t { Dialog, Project };
 
 // A failed load, with the caption, text and kind of the message that reports it. The planes are
 // then a zeroed 2 x 2 set (no frame matches it, so nothing uses it).
@@ -64,15 +50,6 @@ public:
     using CalibrationError::CalibrationError;
 };
 
-struct CalibrationLoad {
-    // False for a file type other than 1..4: nothing was loaded and the planes are as they were.
-    bool loaded = false;
-    int width = 0;
-    int height = 0;
-    // BITPIX of a FITS file (16, 32 or -32); 0 for a picture.
-    int fitsBitpix = 0;
-};
-
 // Loads `file` of `type` as a dark frame or flat field into `planes` (a flat is normalised).
 // A picture cut to MaxFrameSize (dialog only) and a file that ends before its data do (the
 // missing samples are 0) are told through `messages`; the load goes on. Throws
@@ -86,17 +63,6 @@ CalibrationLoad loadCalibrationFrame(const std::filesystem::path& file, int type
 // value (a mean of exactly 0 counts as 1.0); a result of exactly 0 becomes 0.00001, so that a
 // division by the flat never divides by 0.
 void normaliseFlat(PlaneTriple& planes);
-
-// Whether all three planes hold exactly width x height values.
-bool planesMatchFrame(const PlaneTriple& planes, int width, int height);
-
-// "Imagesize error": the dark frame or flat field does not match the frames and is switched off.
-Message calibrationSizeMessage(CalibrationKind kind);
-
-// The value "LastDarkFlattype" of section "Files" takes after the dialog loaded a file of that
-// type: "BMP", "FTR" (a special FITS dark; a special FITS flat writes "FIT"), "FIT" or "PNG";
-// empty for any other type.
-std::string lastDarkFlatType(CalibrationKind kind, int type);
 
 // Ranks the frames 0..lastFrame for a master frame: each has slot-0 quality and difference 1.0
 // and slot-2 difference 1.0, and rank i holds frame i with the key i + 1, so that a stack of the

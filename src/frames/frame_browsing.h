@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "frames/frame_model.h"
+#include "frames/frame_positions.h"
 #include "frames/frame_source.h"
 #include "frames/image_data_section.h"
 #include "frames/input_selection.h"
@@ -17,25 +18,6 @@
 
 namespace kestrave {
 
-// Colours (blue-green-red values) of the sign beside the frame slider.
-inline constexpr std::uint32_t FrameSignSelected = 0x008000;  // green
-inline constexpr std::uint32_t FrameSignExcluded = 0x0000FF;  // red
-inline constexpr std::uint32_t FrameSignDropped = 0x808080;   // grey
-
-// The frame shown at slider position (and list entry) `position`.
-int frameAtPosition(const FrameModel& model, int position);
-
-std::uint32_t frameSignColour(const TFrameRec& frame);
-
-// Frames 0..lastIndex that are not Excluded.
-int selectedFrameCount(const FrameModel& model, int lastIndex);
-// Frames not Excluded among positions 0..position, or 0..1 at position 0: what "Limit" would
-// keep with the slider there (the stack size while the reference is ready).
-int stackSizeAt(const FrameModel& model, int position);
-// usedframes after a change in the frame lists: while the reference is ready (stage 4) the
-// frames kept among positions 0..position, at every other stage all frames not Excluded.
-int recountUsedframes(const FrameModel& model, TProcessStage stage, int position, int lastIndex);
-
 // Selects or excludes the frame; a dropped frame stays excluded. Returns whether the frame is
 // selected afterwards.
 bool setFrameSelected(FrameModel& model, int frame, bool selected);
@@ -43,9 +25,6 @@ bool setFrameSelected(FrameModel& model, int frame, bool selected);
 void selectAllFrames(FrameModel& model, int lastIndex);
 void excludeAllFrames(FrameModel& model, int lastIndex);
 
-// Left edge of the graph pointer over a chart of `chartWidth` pixels:
-// Round(position / maxValue × (chartWidth − 4)); at the chart's left edge when the input has
-// one frame.
 // "Sort" of the frame list of a still-frame series: frames 0..count-1 put in the order of their
 // full paths, letters compared without regard to case (a stable sort, so names that differ only
 // in case keep their order). Each frame's record goes with its file and the ranking follows the
@@ -53,10 +32,6 @@ void excludeAllFrames(FrameModel& model, int lastIndex);
 // (usedframes counts them).
 // Returns the list entries in the new order: each path's file name without its folder.
 std::vector<std::string> sortFrameList(FrameModel& model, int count);
-
-int graphPointerLeft(int position, int maxValue, int chartWidth);
-// Quality of the frame at `position` relative to the best one, percent: Key[p] / (0.01 + Key[0]) × 100.
-double relativeQuality(const FrameModel& model, int position);
 
 // What reading the shown frame found.
 struct ShownFrame {

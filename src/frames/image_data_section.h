@@ -18,6 +18,7 @@
 
 #include "codecs/tiff_bitmap.h"
 #include "frames/plane.h"
+#include "frames/process_area.h"
 #include "platform/message_port.h"
 #include "platform/progress_port.h"
 
@@ -30,8 +31,6 @@ inline constexpr int StartupLayerMargin = 5;
 // Processing-area side when no valid stored choice exists, and its item in Processarea.
 inline constexpr int DefaultProcessAreaSize = 512;
 inline constexpr int DefaultProcessAreaItem = 2;
-
-using PlaneTriple = std::array<T2dArrays, 3>;
 
 struct ImageDataSection {
     ImageDataSection() = default;
@@ -73,12 +72,6 @@ struct ImageDataSection {
     // The current input frame when it has more than 8 bits per sample.
     TTIFFBitMap HighBitFrame;
 };
-
-// Processing-area side of a Processarea item: 0 → 2048, 1 → 1024, 2 → 512, 3 → 256, 4 → 128;
-// 0 for any other item.
-int processAreaSizeForItem(int itemIndex);
-// The Processarea item of a side, or -1.
-int processAreaItemForSize(int size);
 
 // Start-up: the dark, flat and raw frame planes at 2 × 2, the section at 2 × 2, the processing
 // area from the stored Processarea item (an item outside 0..4 gives item 2, 512) and the layer

@@ -20,22 +20,12 @@
 #include "frames/debayer.h"
 #include "frames/frame_model.h"
 #include "frames/frame_source.h"
+#include "frames/frame_source_options.h"
 #include "frames/image_data_section.h"
 #include "frames/ser_reader.h"
 #include "platform/bitmap24.h"
 
 namespace kestrave {
-
-// What every read of a source follows.
-struct FrameSourceOptions {
-    // DebayerEnabled: frames of colour-sensor video (SER, AVI) are turned into colour.
-    bool DebayerEnabled = false;
-    DebayerOptions debayer;
-    // The dark frame a raw-dark debayer subtracts (debayer.Rawdark); must outlive the source.
-    const PlaneTriple* DarkPlanes = nullptr;
-    // Intensity levels of TIFF frames are stretched.
-    bool TifStretch = false;
-};
 
 // A source whose options may change between reads (the browser re-reads the shown frame after
 // a change of the debayer choice). Options must not change while a pass reads through it.

@@ -5,6 +5,7 @@
 
 #include "frames/frame_model.h"
 #include "frames/image_data_section.h"
+#include "frames/input_reset_options.h"
 #include "frames/program_state.h"
 #include "platform/progress_port.h"
 
@@ -20,22 +21,6 @@ public:
     // the cell's frequency radius, else 0.
     virtual void BuildBandMask(double filterRadius) = 0;
 };
-
-// The control values the reset reads.
-struct ResetControls {
-    bool showProcessingArea = false;  // Showprocessingarea checked
-    int fftSizeItemIndex = -1;        // FFTsizeGroup item, -1 when none is selected
-    double fftFilter = 10.0;          // FFTFilterspin value
-};
-
-struct ResetResult {
-    int fftSizeItemIndex = 0;  // the FFTsizeGroup item in force afterwards
-    int fftSize = 32;          // the box size given to InitFFT
-};
-
-// FFT box side of an FFTsizeGroup item: 2^(item + 5), items 0..4 giving 32..512; a negative item
-// counts as item 0 and the size never exceeds 512.
-int fftSizeForItem(int itemIndex);
 
 // Puts the per-input state back before a new input is taken: the per-frame results and the
 // ranking keys of the tables, the input flags that a new input sets again, the feature, the boxes

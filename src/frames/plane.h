@@ -4,6 +4,7 @@
 // loops run x outside and y inside. Planes are zero-filled on creation (by zeroed pages: a
 // cell costs nothing until it is first used).
 
+#include <array>
 #include <cstddef>
 #include <vector>
 
@@ -42,5 +43,8 @@ public:
 private:
     std::vector<float, ZeroedAllocator<float>> cells_;
 };
+
+// The three colour planes (red, green, blue) of a picture.
+using PlaneTriple = std::array<T2dArrays, 3>;
 
 }  // namespace kestrave

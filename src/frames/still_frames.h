@@ -22,6 +22,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "frames/frame_errors.h"
 #include "frames/frame_model.h"
 #include "frames/pixel_helpers.h"
 #include "frames/plane.h"
@@ -75,18 +76,6 @@ struct ReadFrameSize {
 // Turns the grey mosaic of a colour-sensor frame into colour, in place. An empty hook leaves the
 // frame grey.
 using DebayerHook = std::function<void(Bitmap24&)>;
-
-// A file that is readable but whose contents this reader cannot take, with the caption of the
-// message that reports it.
-class FrameFormatError : public FileError {
-public:
-    FrameFormatError(std::string caption, const std::string& text)
-        : FileError(text), caption_(std::move(caption)) {}
-    const std::string& caption() const { return caption_; }
-
-private:
-    std::string caption_;
-};
 
 // The grey level of value v on a scale where lo shows as 0 and lo + range as 255:
 // ClampByte(Round((v - lo) / range * 255)), clamped in floating point before the conversion.

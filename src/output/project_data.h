@@ -28,7 +28,7 @@
 
 #include "frames/frame_model.h"
 #include "platform/errors.h"
-#include "registration/alignment_points.h"
+#include "registration/alignment_point_types.h"
 
 namespace kestrave {
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "output/project_data.h"
+#include "output/project_values.h"
 #include "persist/big_ini_file.h"
 
 namespace kestrave {
@@ -25,26 +26,12 @@ std::string projectFloatText(double value);
 // float (infinities, NaN).
 std::optional<float> parseProjectFloat(std::string_view text);
 
-// The section of the window's stored control values.
-inline constexpr char ProjectFormSection[] = "Form";
-// Puts "Key=Value" lines into that section (lines without a key are left out); the window's form
-// storage restores from such an object and saves into one, so the values never pass through a
-// file of their own.
-void putFormLines(TBigIniFile& ini, const std::vector<std::string>& lines);
-
 // The project's INI content, in the order of the layout.
 void fillProjectIni(const ProjectData& project, TBigIniFile& ini);
 // Writes the project as a new file that replaces `path` only once it is complete, so a failed
 // save leaves an older project as it was, and a save over a project keeps none of its keys.
 // Throws FileError when it cannot be written.
 void writeProject(const std::filesystem::path& path, const ProjectData& project);
-
-struct ProjectRead {
-    ProjectData project;
-    // What was clipped or put back to its default on the way, one line each; empty when the file
-    // was taken as it stands.
-    std::vector<std::string> problems;
-};
 
 // Builds the project from INI content. Missing keys take their defaults (D and Q 0, Rank 1,
 // usedframes 1, …); values outside their ranges are clipped and named in `problems`. Throws

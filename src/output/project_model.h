@@ -12,26 +12,10 @@
 #include "frames/frame_model.h"
 #include "frames/program_state.h"
 #include "output/project_data.h"
+#include "output/project_values.h"
 #include "registration/alignment_points.h"
 
 namespace kestrave {
-
-// What the window's controls add to a project.
-struct ProjectControls {
-    int lastFrame = 0;  // PreviewSlider's maximum: the project holds frames 0..lastFrame
-    int refframe = 0;
-    bool Usedarkframe = false;
-    bool UseFlatfield = false;
-    bool interlaced = false;
-    bool Resampled = false;
-    int ResampleSpin = 1;         // rounded
-    int shownPage = 0;            // 1 "Align" .. 5 "Final", 0 on "About"
-    int StackSlider = 0;          // position
-    int differencecutslider = 0;  // position
-    ProjectWavelet wavelet;
-    int FFTSize = 0;                     // the single alignment box's side (FFTsizeGroup)
-    std::vector<std::string> formLines;  // "Key=Value" lines of the form storage's "Form" section
-};
 
 // The project of the current work. `form` Older keeps the feature and the whole-frame alignment
 // only (video input).

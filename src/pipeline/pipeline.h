@@ -26,6 +26,7 @@
 // The program changes the state only through operations, and only the pipeline announces. Tests that
 // build a run's state directly reach it through `PipelineTestAccess`, which only the tests define.
 
+#include <exception>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -77,7 +78,47 @@
 
 namespace kestrave {
 
+// How the frames of a new input are stretched: FITS, TIFF and SER samples.
+struct InputStretches {
+    bool fit = false;
+    bool tif = false;
+    bool ser = false;
+};
+
+// What the probe of a new input found that the window shows once the input is taken.
+struct ProbedInput {
+    InputFilter filter = InputFilter::None;
+    bool serBayer = false;
+    int serDebayerItem = -1;
+    bool luminance = false;
+};
+
+// A new input taken: what the window shows of it.
+struct InputTaken {
+    InputRecord record;
+    ProbedInput probed;
+};
+
+// The window's part in taking an input (Pipeline::takeInput): what it is told and asked.
+class InputTakePorts {
+public:
+    virtual ~InputTakePorts() = default;
+    // The file of the plan that is not there; nothing was opened.
+    virtual void missingFile(const std::string& file) = 0;
+    // The input could not be read; the current one stays.
+    virtual void unreadable(const std::exception& error) = 0;
+    // Whether the current work may be given up, and how the new frames are stretched; none when
+    // the user keeps the current work.
+    virtual std::optional<InputStretches> giveUpCurrent() = 0;
+    // The current input is given up: the window puts its controls back (the per-input reset) and
+    // shows those of the probed kind. Returns how the new input's frames are read.
+    virtual FrameSourceOptions prepareFor(const ProbedInput& probed) = 0;
+};
+
+struct ProjectControls;
 struct ProjectData;
+enum class ProjectForm : std::uint8_t;
+struct ProjectOpening;
 // The savers' types (output/save_formats.h).
 struct SaveOutcome;
 enum class StackSaveType;
@@ -229,6 +270,8 @@ public:
     const CurveObjects& curves() const { return run_.curves; }
     const StackData& stack() const { return run_.stack; }
     const FftEngine& fft() const { return run_.fft; }
+    // The side of the alignment box in force: the registration's transform size.
+    int boxSide() const { return run_.fft.FFTSize; }
     const RegistrationState& registration() const { return run_.registration; }
     const AlignmentState& alignment() const { return run_.alignment; }
     const OptimizerState& optimizer() const { return run_.optimizer; }
@@ -285,6 +328,12 @@ public:
     // The per-input reset of the tables, the feature, the boxes, the levels and the FFT engine
     // (`controls` are the page's values it keeps), and the shown picture's state.
     ResetResult resetForInput(const ResetControls& controls, ProgressPort& progress);
+    // Takes the planned files as the new input, asking the window through `ports`: a missing
+    // file or a first frame that cannot be read is told before any question and changes nothing;
+    // the current work is given up only when the window agrees, and the window's controls are
+    // put back before the probed input becomes the current one. None when the input was not
+    // taken (the old one stays). Announces `Input`.
+    std::optional<InputTaken> takeInput(const InputPlan& plan, InputTakePorts& ports);
     // Takes the probed input: the frame model, the stage and the shown first frame, with the
     // stretch chosen for FITS, TIFF and SER frames; the input's last frame index is kept
     // (`input().lastIndex`). Announces `Input`. Throws FileError when a SER
@@ -331,6 +380,10 @@ public:
     // alignment before. Announces `Frames` and `Stage`.
     AlignmentPassResult alignAllFrames(const AlignmentPassOptions& options, bool manualAlign,
                                        FrameSource& frames, AlignPorts& ports);
+    // The same over the current input's frames 0 .. options.lastFrame, read as `read` says.
+    // Throws FileError when a SER input cannot be opened.
+    AlignmentPassResult alignAllFrames(const AlignmentPassOptions& options, bool manualAlign,
+                                       const FrameSourceOptions& read, AlignPorts& ports);
     // The placed points aligned: their references taken from the last point down, the frames
     // aligned on them, and after a finished pass a "Simple" setup copies point 1 to the others.
     // With two points or more "Simple" aligns the frames once on the largest box around the points
@@ -344,6 +397,11 @@ public:
     // alignment is pointed out by hand when `manualAlign`. Announces `Frames` and `Stage`.
     AlignmentPassResult alignPoints(std::vector<PointReference>& references, bool manualAlign,
                                     const AlignmentPassOptions& options, FrameSource& frames,
+                                    AlignPorts& ports);
+    // The same over the current input's frames 0 .. options.lastFrame, read as `read` says.
+    // Throws FileError when a SER input cannot be opened.
+    AlignmentPassResult alignPoints(std::vector<PointReference>& references, bool manualAlign,
+                                    const AlignmentPassOptions& options, const FrameSourceOptions& read,
                                     AlignPorts& ports);
     // The box size item (of the box sizes the Align page offers) in force for the alignment point
     // the optimizer works on: the points' optimizer puts each point's in force as it starts.
@@ -479,8 +537,18 @@ public:
     Bitmap24 stackPointZones(const std::vector<int>& points) const;
 
     // --- Projects -------------------------------------------------------------------------------
-    // The video was renamed after its project: the model names the new file.
+    // The video moved to `renamed`, after its project: the model names the new file. Throws
+    // FileError, changing nothing, when it cannot be moved (see moveFile).
     void renameVideo(const std::filesystem::path& video, const std::filesystem::path& renamed);
+    // The current work written as a project (`form` Older: the feature and the whole-frame
+    // alignment only), with what the window's controls add. Throws FileError.
+    void saveProject(const std::filesystem::path& file, const ProjectControls& controls,
+                     ProjectForm form) const;
+    // A project file opened for loading, before anything of the current work is given up: the
+    // project read, the files of its input found, and the input probed and checked to hold the
+    // project. `missingInput` is the "Missing file" text when a file of the input is not there
+    // (the input is then not probed). Throws (FileError, ProjectError) what refuses the project.
+    ProjectOpening openProject(const std::filesystem::path& file) const;
     // A loaded project's shifts, qualities, ranking, points and stage; an aligned project keeps
     // its ranking valid; the reference frame is clamped to the frames 0..lastFrame. Announces
     // `Frames`, `Points` and `Stage`.
@@ -519,6 +587,16 @@ public:
     // The points placed: their positions and box sizes, as the points' grid lists them (at most
     // MaxAlignPoints). Announces `Points`.
     void takeAlignPoints(std::span<const AlignPoint> points);
+    // The points found on the shown frame for boxes of `boxSize`, at least `minDistance` apart,
+    // best first (see estimateAlignPoints).
+    std::vector<PointXY> estimatePoints(int boxSize, int minDistance) const;
+    // The shown frame with the zones of `points` drawn over it: each pixel's nearest point.
+    Bitmap24 previewWithPointZones(std::span<const AlignPoint> points) const;
+    // The point file `path` read for frames of the input's size; the points placed on preview
+    // position `frameNumber` written to `path`. Both throw FileError.
+    PointFileContent readPointFile(const std::filesystem::path& path) const;
+    void writePointFile(const std::filesystem::path& path, int frameNumber,
+                        std::span<const AlignPoint> points) const;
     // The number of alignment points in use (the next free number while points are placed).
     // Announces `Points`.
     void setPointCount(int count);

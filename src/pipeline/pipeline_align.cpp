@@ -91,6 +91,12 @@ PickResult Pipeline::pickFeature(const PreviewClick& click, const ReferenceOptio
 }
 
 AlignmentPassResult Pipeline::alignAllFrames(const AlignmentPassOptions& options, bool manualAlign,
+                                             const FrameSourceOptions& read, AlignPorts& ports) {
+    const std::unique_ptr<InputFrameSource> frames = inputFrames(options.lastFrame, read);
+    return alignAllFrames(options, manualAlign, *frames, ports);
+}
+
+AlignmentPassResult Pipeline::alignAllFrames(const AlignmentPassOptions& options, bool manualAlign,
                                              FrameSource& frames, AlignPorts& ports) {
     run_.alignment.ManualAlign = manualAlign;
     run_.optimizer.NewReferenceMade = false;
@@ -148,6 +154,13 @@ AlignmentPassResult Pipeline::alignPlacedPoints(const PlacedPointsOptions& optio
 
 PointReference Pipeline::pointReference(int p, const AlignOptions& align) const {
     return takePointReference(p, run_.fft, run_.registration, run_.state, align);
+}
+
+AlignmentPassResult Pipeline::alignPoints(std::vector<PointReference>& references, bool manualAlign,
+                                          const AlignmentPassOptions& options, const FrameSourceOptions& read,
+                                          AlignPorts& ports) {
+    const std::unique_ptr<InputFrameSource> frames = inputFrames(options.lastFrame, read);
+    return alignPoints(references, manualAlign, options, *frames, ports);
 }
 
 AlignmentPassResult Pipeline::alignPoints(std::vector<PointReference>& references, bool manualAlign,

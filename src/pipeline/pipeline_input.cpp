@@ -27,6 +27,44 @@ ResetResult Pipeline::resetForInput(const ResetControls& controls, ProgressPort&
     return reset;
 }
 
+std::optional<InputTaken> Pipeline::takeInput(const InputPlan& plan, InputTakePorts& ports) {
+    if (const std::string missing = firstMissingFile(plan); !missing.empty()) {
+        ports.missingFile(missing);
+        return std::nullopt;
+    }
+    // A file that cannot be read is told before any question about the input is asked.
+    const bool probedStretch = run_.model.TifStretch;
+    InputProbe probe;
+    try {
+        probe = probeInput(plan, probedStretch);
+    } catch (const std::exception& error) {
+        ports.unreadable(error);
+        return std::nullopt;
+    }
+    const std::optional<InputStretches> stretch = ports.giveUpCurrent();
+    if (!stretch) return std::nullopt;
+    // Only the first TIFF frame's samples depend on the stretch chosen.
+    if (plan.filter == InputFilter::TIF && stretch->tif != probedStretch) {
+        try {
+            probe = probeInput(plan, stretch->tif);
+        } catch (const std::exception& error) {
+            ports.unreadable(error);
+            return std::nullopt;
+        }
+    }
+    InputTaken taken;
+    taken.probed = {probe.plan.filter, probe.serBayer, probe.serDebayerItem, probe.luminance};
+    FrameSourceOptions options = ports.prepareFor(taken.probed);
+    options.TifStretch = stretch->tif;
+    try {
+        taken.record = takeInput(std::move(probe), options, stretch->fit, stretch->tif, stretch->ser);
+    } catch (const std::exception& error) {
+        ports.unreadable(error);
+        return std::nullopt;
+    }
+    return taken;
+}
+
 InputRecord Pipeline::takeInput(InputProbe&& probe, const FrameSourceOptions& options, bool fitStretch,
                                 bool tifStretch, bool serStretch) {
     InputRecord record =

@@ -2,12 +2,37 @@
 
 #include "pipeline/pipeline.h"
 #include "registration/point_alignment.h"
+#include "registration/point_estimator.h"
+#include "registration/point_file.h"
+#include "registration/voronoi_diagram.h"
 
 namespace kestrave {
 
 void Pipeline::takeAlignPoints(std::span<const AlignPoint> points) {
     setAlignPoints(run_.alignPoints, points);
     announce(PipelineChange::Points);
+}
+
+std::vector<PointXY> Pipeline::estimatePoints(int boxSize, int minDistance) const {
+    return estimateAlignPoints(run_.input.PreviewBitmap, boxSize, minDistance);
+}
+
+Bitmap24 Pipeline::previewWithPointZones(std::span<const AlignPoint> points) const {
+    Bitmap24 frame = run_.input.PreviewBitmap;
+    std::vector<DiagramPoint> sites;
+    for (const AlignPoint& point : points)
+        sites.push_back({static_cast<long double>(point.X), static_cast<long double>(point.Y)});
+    drawPointZones(frame, sites);
+    return frame;
+}
+
+PointFileContent Pipeline::readPointFile(const std::filesystem::path& path) const {
+    return readAlignPointFile(path, run_.model.ImageWidth, run_.model.ImageHeight);
+}
+
+void Pipeline::writePointFile(const std::filesystem::path& path, int frameNumber,
+                              std::span<const AlignPoint> points) const {
+    writeAlignPointFile(path, frameNumber, points);
 }
 
 void Pipeline::setPointCount(int count) {

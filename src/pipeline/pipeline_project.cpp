@@ -4,6 +4,8 @@
 #include <algorithm>
 
 #include "output/project_data.h"
+#include "output/project_file.h"
+#include "output/project_load.h"
 #include "output/project_model.h"
 #include "pipeline/pipeline.h"
 #include "platform/scope_exit.h"
@@ -12,11 +14,30 @@
 namespace kestrave {
 
 void Pipeline::renameVideo(const std::filesystem::path& video, const std::filesystem::path& renamed) {
+    moveFile(video, renamed);
     FrameModel& model = run_.model;
     for (int s = 0; s <= std::min(model.avicount, MaxAviSegments - 1); ++s)
         if (std::filesystem::path(model.AviSegments[s].FileName) == video)
             model.AviSegments[s].FileName = renamed.string();
     model.AviName = renamed.filename().string();
+}
+
+void Pipeline::saveProject(const std::filesystem::path& file, const ProjectControls& controls,
+                           ProjectForm form) const {
+    writeProject(file, captureProject(run_.model, run_.state, run_.alignPoints, controls, form));
+}
+
+ProjectOpening Pipeline::openProject(const std::filesystem::path& file) const {
+    ProjectOpening opening;
+    opening.read = readProject(file);
+    opening.plan = projectInputPlan(opening.read.project, file);
+    opening.missingInput = missingInputText(opening.plan);
+    if (!opening.missingInput.empty()) return opening;
+    const InputProbe probe = probeInput(opening.plan, run_.model.TifStretch);
+    checkProjectFitsInput(opening.read.project,
+                          static_cast<int>(std::min<std::int64_t>(probe.frameCount, FrameCapacity)),
+                          probe.width, probe.height);
+    return opening;
 }
 
 void Pipeline::takeProject(const ProjectData& project, bool interlaced, int lastFrame) {

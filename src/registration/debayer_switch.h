@@ -5,23 +5,9 @@
 #include <string>
 
 #include "platform/message_port.h"
+#include "registration/debayer_switch_types.h"
 
 namespace kestrave {
-
-struct DebayerState {
-    // Frames are debayered (Avidebay checked); the frame readers take it from here.
-    bool DebayerEnabled = false;
-    // The 16-bit debayer warning is still to be shown.
-    bool WarnDebayer16 = true;
-};
-
-// What the window shows after the switch.
-struct DebayerSwitchResult {
-    // Caption of Colourstack: "Colour(debayered)" while debayering, else "Colour".
-    std::string colourstackCaption;
-    // Debayering: Colourstack and Colourprocess2 are enabled and checked.
-    bool checkColour = false;
-};
 
 // Avidebay was clicked (or checked by the input selection): DebayerEnabled follows the box. For
 // SER input of more than 8 bits the user is warned, until the message's "Do not repeat this

@@ -20,14 +20,6 @@ namespace kestrave {
 void writeAlignPointFile(const std::filesystem::path& path, int frameNumber,
                          std::span<const AlignPoint> points);
 
-struct PointFileContent {
-    int frameNumber = 0;
-    // The rows that are points, in file order: at most MaxAlignPoints.
-    std::vector<AlignPoint> points;
-    // What was left out and why, one line each; empty when the file was taken whole.
-    std::string problems;
-};
-
 // Reads a point file for a frame of the given size. Only rows 1..99 are read, whatever count the
 // file claims; a row that is not a point (a value that is not an integer, a box side other than
 // the five sizes, a position off the frame) is left out and named in `problems`, so the arrays

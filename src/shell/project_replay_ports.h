@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "frames/input_selection.h"
+#include "frames/input_plan.h"
 
 namespace kestrave {
 

@@ -10,8 +10,8 @@
 #include <cmath>
 #include <exception>
 
-#include "enhance/tone_tables.h"
-#include "frames/avi_decode.h"
+#include "enhance/tone_options.h"
+#include "frames/avi_codecs.h"
 #include "frames/pixel_memory.h"
 #include "platform/errors.h"
 #include "platform/program_dir.h"

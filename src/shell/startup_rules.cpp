@@ -7,8 +7,8 @@
 #include <set>
 #include <utility>
 
-#include "frames/image_data_section.h"
-#include "frames/per_input_reset.h"
+#include "frames/input_reset_options.h"
+#include "frames/process_area.h"
 #include "output/save_formats.h"
 #include "persist/reg_settings.h"
 

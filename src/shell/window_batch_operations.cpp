@@ -1,6 +1,6 @@
 #include "shell/window_batch_operations.h"
 
-#include "frames/input_selection.h"
+#include "frames/input_plan.h"
 #include "platform/scope_exit.h"
 #include "shell/application_context.h"
 #include "shell/controllers/align_controller.h"

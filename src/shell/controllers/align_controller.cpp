@@ -14,13 +14,12 @@
 #include <cmath>
 #include <optional>
 
-#include "frames/frame_browsing.h"
-#include "frames/input_sources.h"
+#include "frames/frame_positions.h"
+#include "frames/frame_source_options.h"
 #include "persist/reg_settings.h"
 #include "platform/scope_exit.h"
-#include "registration/alignment_points.h"
-#include "registration/debayer_switch.h"
-#include "registration/fft.h"
+#include "registration/alignment_point_types.h"
+#include "registration/debayer_switch_types.h"
 #include "registration/frame_limit.h"
 #include "registration/quality_method.h"
 #include "shell/controllers/align_page_options.h"
@@ -390,7 +389,7 @@ void AlignController::FFTsizeGroupClick() {
     if (choice.featureDropped) page.Alignbutton->setEnabled(false);
     if (!choice.applied) return;
     parts_.page.showFrameAgain();
-    const int n = pipeline_.fft().FFTSize;
+    const int n = pipeline_.boxSide();
     PointWindows& pointWindows = parts_.pointWindows;
     if (pointWindows.Multialignwindow->isVisible()) {
         points_->drawPoints(Qt::white);
@@ -479,7 +478,7 @@ void AlignController::pickAt(const PreviewClick& click) {
         tools.RegiStration2->show();
     tools.SelectFrameswindow->hide();
     if (pipeline_.model().InputType == TInputType::itAVI) {
-        const int h = pipeline_.fft().FFTSize / 2;
+        const int h = pipeline_.boxSide() / 2;
         QImage picture = bitmapView(pipeline_.input().PreviewBitmap).copy();
         QPainter painter(&picture);
         painter.setPen(Qt::white);
@@ -509,7 +508,7 @@ void AlignController::PreviewImageMouseMove(Qt::MouseButtons buttons, Qt::Keyboa
         return;
     }
     if (freeBox) return;
-    const int h = pipeline_.fft().FFTSize / 2;
+    const int h = pipeline_.boxSide() / 2;
     const bool fits = h <= at.x() && at.x() <= pipeline_.model().ImageWidth - 1 - h && h <= at.y() &&
                       at.y() <= pipeline_.model().ImageHeight - 1 - h;
     page.PreviewImage->setCursor(fits ? Qt::CrossCursor : Qt::ArrowCursor);
@@ -530,7 +529,7 @@ void AlignController::showBoxOutline(QPoint at, bool fits) {
     view.boxOutlineY = fits ? at.y() : -1;
     page.BoxOutline->setVisible(fits);
     if (!fits) return;
-    const int h = pipeline_.fft().FFTSize / 2;
+    const int h = pipeline_.boxSide() / 2;
     const float scale = ports_.shell.PreviewFitted ? ports_.shell.PreviewFitScale : 1.0f;
     page.BoxOutline->setGeometry(static_cast<int>((at.x() - h) / scale),
                                  static_cast<int>((at.y() - h) / scale), static_cast<int>(2 * h / scale),
@@ -624,7 +623,7 @@ void AlignController::placeFreeBox() {
     page.FFTsizeGroup->setItemIndex(
         freeBoxSizeItem(std::max(dragged.Right - dragged.Left, dragged.Bottom - dragged.Top)));
     FFTsizeGroupClick();
-    const int n = pipeline_.fft().FFTSize;
+    const int n = pipeline_.boxSide();
     if (n <= 0) return;
     const FreeBoxFit fit =
         fitFreeBox(dragged, n, pipeline_.model().ImageWidth, pipeline_.model().ImageHeight);

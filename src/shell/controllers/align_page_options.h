@@ -4,8 +4,8 @@
 // reference. Each reads the page and the run and changes neither; the input's and the
 // alignment's controllers read them the same way.
 
-#include "frames/input_sources.h"
-#include "registration/reference.h"
+#include "frames/frame_source_options.h"
+#include "registration/reference_options.h"
 
 namespace kestrave {
 

@@ -6,12 +6,11 @@
 #include <QSignalBlocker>
 #include <QTabWidget>
 
-#include "frames/frame_browsing.h"
-#include "frames/input_sources.h"
-#include "registration/alignment_points.h"
+#include "frames/frame_positions.h"
+#include "registration/alignment_point_types.h"
 #include "shell/controllers/align_controller.h"
-#include "shell/controllers/align_window.h"
 #include "shell/controllers/align_page_options.h"
+#include "shell/controllers/align_window.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/line_chart.h"
@@ -94,10 +93,9 @@ void AlignController::AlignallButtonClick() {
     AlignmentPassResult result;
     try {
         const AlignmentPassOptions options = readPassOptions();
-        const std::unique_ptr<InputFrameSource> source =
-            pipeline_.inputFrames(options.lastFrame, readSourceOptions(parts_.page, pipeline_));
         AlignPorts ports = window_->ports();
-        result = pipeline_.alignAllFrames(options, page.Manualalignbox->Checked(), *source, ports);
+        result = pipeline_.alignAllFrames(options, page.Manualalignbox->Checked(),
+                                          readSourceOptions(parts_.page, pipeline_), ports);
     } catch (const KestraveError& error) {
         ports_.messages().error("Error", error.what());
         result.end = PassEnd::Failed;

@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 
-#include "frames/frame_browsing.h"
+#include "frames/frame_positions.h"
 #include "shell/controllers/align_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"

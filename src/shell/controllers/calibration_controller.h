@@ -9,7 +9,7 @@
 class QToolButton;
 class QWidget;
 
-#include "frames/calibration_frames.h"
+#include "frames/calibration_types.h"
 #include "shell/pages/calibration_menu.h"
 
 namespace kestrave {

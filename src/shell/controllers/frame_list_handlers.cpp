@@ -9,7 +9,8 @@
 #include <algorithm>
 #include <optional>
 
-#include "frames/frame_browsing.h"
+#include "frames/frame_list.h"
+#include "frames/frame_positions.h"
 #include "shell/busy_cursor.h"
 #include "shell/controllers/input_controller.h"
 #include "shell/message_routine.h"

@@ -17,13 +17,12 @@
 #include <QSignalBlocker>
 #include <cstring>
 
-#include "frames/calibration_frames.h"
-#include "frames/frame_browsing.h"
-#include "frames/per_input_reset.h"
-#include "frames/still_frames.h"
+#include "frames/calibration_types.h"
+#include "frames/frame_errors.h"
+#include "frames/frame_positions.h"
+#include "frames/input_reset_options.h"
 #include "output/bmp_writer.h"
 #include "persist/reg_settings.h"
-#include "registration/fft_setup.h"
 #include "shell/area_stages.h"
 #include "shell/controllers/align_page_options.h"
 #include "shell/controllers/frame_texts.h"
@@ -251,49 +250,37 @@ bool InputController::takeProjectInput(const InputPlan& plan) {
     return taken;
 }
 
-bool InputController::takeInput(const InputPlan& plan, const InputTaking& how) {
-    if (const std::string missing = firstMissingFile(plan); !missing.empty()) {
-        reportMissing(missing);
-        return false;
+struct InputController::TakeSteps final : InputTakePorts {
+    TakeSteps(InputController& input, const InputPlan& plan, const InputTaking& how)
+        : input(input), plan(plan), how(how) {}
+    void missingFile(const std::string& file) override { input.reportMissing(file); }
+    void unreadable(const std::exception& error) override { input.showFrameError(error, plan.files.front()); }
+    std::optional<InputStretches> giveUpCurrent() override {
+        // The stack or wavelet result of the open input goes with it; Cancel keeps both.
+        if (!mayGiveUpResult(input.pipeline_, input.ports_, input.parts_.stages, "New input",
+                             "Save before opening the new input ?", mbCancel))
+            return std::nullopt;
+        return input.decideStretches(plan.filter, how);
     }
-    // A file that cannot be read is told before any question about the input is asked.
-    const bool probedStretch = pipeline_.model().TifStretch;
-    InputProbe probe;
-    try {
-        probe = probeInput(plan, probedStretch);
-    } catch (const std::exception& error) {
-        showFrameError(error, plan.files.front());
-        return false;
+    FrameSourceOptions prepareFor(const ProbedInput& probed) override {
+        input.prepareControlsForInput();
+        const FrameSourceOptions options = input.readSourceOptions();
+        input.showKindControls(probed.filter);
+        return options;
     }
-    // The stack or wavelet result of the open input goes with it; Cancel keeps both.
-    if (!mayGiveUpResult(pipeline_, ports_, parts_.stages, "New input",
-                         "Save before opening the new input ?", mbCancel))
-        return false;
-    const InputStretch stretch = decideStretches(plan.filter, how);
-    // Only the first TIFF frame's samples depend on the stretch chosen.
-    if (plan.filter == InputFilter::TIF && stretch.tif != probedStretch) {
-        try {
-            probe = probeInput(plan, stretch.tif);
-        } catch (const std::exception& error) {
-            showFrameError(error, plan.files.front());
-            return false;
-        }
-    }
-    prepareControlsForInput();
 
-    const ProbedFacts facts{probe.serBayer, probe.serDebayerItem, probe.luminance};
-    FrameSourceOptions options = readSourceOptions();
-    options.TifStretch = stretch.tif;
-    showKindControls(probe);
-    InputRecord record;
-    try {
-        record = pipeline_.takeInput(std::move(probe), options, stretch.fit, stretch.tif, stretch.ser);
-    } catch (const std::exception& error) {
-        showFrameError(error, plan.files.front());
-        return false;
-    }
+    InputController& input;
+    const InputPlan& plan;
+    const InputTaking& how;
+};
+
+bool InputController::takeInput(const InputPlan& plan, const InputTaking& how) {
+    TakeSteps steps(*this, plan, how);
+    const std::optional<InputTaken> taken = pipeline_.takeInput(plan, steps);
+    if (!taken) return false;
+    const InputRecord& record = taken->record;
     ports_.shell.view.forgetBoxOutline();
-    showTakenInput(plan.filter, facts, record, how);
+    showTakenInput(plan.filter, taken->probed, record, how);
     if (record.singleImage) {
         takeSingleImage(record);
         return true;
@@ -302,9 +289,9 @@ bool InputController::takeInput(const InputPlan& plan, const InputTaking& how) {
     return true;
 }
 
-InputController::InputStretch InputController::decideStretches(InputFilter filter, const InputTaking& how) {
+InputStretches InputController::decideStretches(InputFilter filter, const InputTaking& how) {
     const FrameModel& current = pipeline_.model();
-    InputStretch stretch;
+    InputStretches stretch;
     stretch.fit = filter == InputFilter::FIT && decideStretch(how.fit, current.FitStretch, "Fit format");
     stretch.tif = filter == InputFilter::TIF && decideStretch(how.tif, current.TifStretch, "Tiff format");
     stretch.ser = filter == InputFilter::SER ? decideStretch(how.ser, current.SerStretch, "Ser format")
@@ -325,7 +312,7 @@ void InputController::prepareControlsForInput() {
 
 // What every input shows once taken: its folder, caption and facts, its debayering, its
 // luminance channel.
-void InputController::showTakenInput(InputFilter filter, const ProbedFacts& facts, const InputRecord& record,
+void InputController::showTakenInput(InputFilter filter, const ProbedInput& facts, const InputRecord& record,
                                      const InputTaking& how) {
     AlignPage& align = parts_.page;
     colourSign(0);
@@ -463,9 +450,8 @@ void InputController::initializesettings() {
     parts_.window.unsetCursor();
 }
 
-void InputController::showKindControls(const InputProbe& probe) {
+void InputController::showKindControls(InputFilter filter) {
     FrameWindows& windows = parts_.frameWindows;
-    const InputFilter filter = probe.plan.filter;
     const bool series = filter != InputFilter::AVI;
     // 16-bit kinds are not resampled.
     const bool resampling =

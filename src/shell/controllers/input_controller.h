@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "frames/frame_list.h"
-#include "frames/input_selection.h"
+#include "frames/frame_list_entries.h"
+#include "frames/input_plan.h"
 #include "pipeline/pipeline.h"
 #include "platform/message_port.h"
 
@@ -187,21 +187,11 @@ private:
     // Takes the planned files as the new input; false (the old input kept) when a file is missing
     // or the first frame cannot be read.
     bool takeInput(const InputPlan& plan, const InputTaking& how);
-    // The steps of taking an input.
-    struct InputStretch {
-        bool fit = false;
-        bool tif = false;
-        bool ser = false;
-    };
-    // What the probe found that is shown once the input is taken (the probe itself is consumed).
-    struct ProbedFacts {
-        bool serBayer = false;
-        int serDebayerItem = -1;
-        bool luminance = false;
-    };
-    InputStretch decideStretches(InputFilter filter, const InputTaking& how);
+    // The steps of taking an input: the window's part in the pipeline's take.
+    struct TakeSteps;
+    InputStretches decideStretches(InputFilter filter, const InputTaking& how);
     void prepareControlsForInput();
-    void showTakenInput(InputFilter filter, const ProbedFacts& facts, const InputRecord& record,
+    void showTakenInput(InputFilter filter, const ProbedInput& facts, const InputRecord& record,
                         const InputTaking& how);
     void showTakenSeries(const InputRecord& record, bool decideColourNow);
     // Takes `entries` as the input, or (`append`) appends them to the open series of their kind
@@ -215,7 +205,7 @@ private:
     // The buttons of the passes that need frames (align, limit, optimize, stack) are greyed.
     void disablePassButtons();
     void clearLastInputTexts();
-    void showKindControls(const InputProbe& probe);
+    void showKindControls(InputFilter filter);
     void takeSingleImage(const InputRecord& record);
     void decideColour();
     // A luminance frame was read: the luminance channel is offered and LRGB chosen.

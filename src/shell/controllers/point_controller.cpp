@@ -13,14 +13,10 @@
 #include <cmath>
 #include <utility>
 
-#include "frames/input_sources.h"
 #include "platform/bitmap24.h"
-#include "registration/point_estimator.h"
-#include "registration/point_file.h"
-#include "registration/voronoi_diagram.h"
 #include "shell/controllers/align_controller.h"
-#include "shell/controllers/align_window.h"
 #include "shell/controllers/align_page_options.h"
+#include "shell/controllers/align_window.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
 #include "shell/pages/optimize_page.h"
@@ -143,10 +139,9 @@ void PointController::drawPoints(const QColor& pen) {
     }
     Bitmap24 frame = pipeline_.input().PreviewBitmap;
     if (windows_.Alignmentzones->Checked()) {
-        std::vector<DiagramPoint> sites;
-        for (const auto& [number, point] : points)
-            sites.push_back({static_cast<long double>(point.X), static_cast<long double>(point.Y)});
-        drawPointZones(frame, sites);
+        std::vector<AlignPoint> sites;
+        for (const auto& [number, point] : points) sites.push_back(point);
+        frame = pipeline_.previewWithPointZones(sites);
     }
     QImage picture = bitmapView(frame).copy();
     QPainter painter(&picture);
@@ -171,13 +166,12 @@ void PointController::drawPoints(const QColor& pen) {
 // --- The estimator and the grid ------------------------------------------------------------------
 
 void PointController::EstimatebestalignClick() {
-    const int n = pipeline_.fft().FFTSize;
+    const int n = pipeline_.boxSide();
     if (!inputLoaded() || n <= 0) return;
     const int md = static_cast<int>(std::lrint(windows_.MaxDist->Value()));
     pipeline_.markReferenceReady();
     std::vector<AlignPoint> points;
-    for (const PointXY& at : estimateAlignPoints(pipeline_.input().PreviewBitmap, n, md))
-        points.push_back({at.X, at.Y, n});
+    for (const PointXY& at : pipeline_.estimatePoints(n, md)) points.push_back({at.X, at.Y, n});
     takePoints(points);
     drawPoints(Yellow);
     AlignPage& page = parts_.page;
@@ -232,7 +226,7 @@ bool PointController::writeGrid(const std::filesystem::path& path) {
         return false;
     }
     try {
-        writeAlignPointFile(path, parts_.page.PreviewSlider->Value(), check.points);
+        pipeline_.writePointFile(path, parts_.page.PreviewSlider->Value(), check.points);
     } catch (const FileError& error) {
         reportProblem(error.what());
         return false;
@@ -257,8 +251,7 @@ void PointController::LoadpointsClick() {
     if (!ports_.dialogs().Execute(LoadPointDialog)) return;
     PointFileContent content;
     try {
-        content = readAlignPointFile(LoadPointDialog.FileName, pipeline_.model().ImageWidth,
-                                     pipeline_.model().ImageHeight);
+        content = pipeline_.readPointFile(LoadPointDialog.FileName);
     } catch (const FileError& error) {
         reportProblem(error.what());
         return;
@@ -354,7 +347,7 @@ void PointController::Multialignsetup() {
     windows_.Multialignwindow->raise();
     parts_.stackPage.setMultiPoint(true);
     takePoints({});
-    windows_.MaxDist->setValue(pipeline_.fft().FFTSize / 2);
+    windows_.MaxDist->setValue(pipeline_.boxSide() / 2);
     takeRememberedPoints();
 
     const bool manualAlign = page.Manualalignbox->Checked();
@@ -393,7 +386,7 @@ void PointController::takeRememberedPoints() {
     if (!std::filesystem::exists(file, ignored) && name == "temp") file = folder / TempPointFile;
     if (!std::filesystem::exists(file, ignored)) return;
     try {
-        takePointFile(readAlignPointFile(file, pipeline_.model().ImageWidth, pipeline_.model().ImageHeight));
+        takePointFile(pipeline_.readPointFile(file));
     } catch (const FileError& error) {
         reportProblem(error.what());
     }
@@ -446,7 +439,7 @@ void PointController::addPickedPoint() {
         return;
     }
     std::vector<AlignPoint> placed = check.points;
-    const AlignPoint picked{pipeline_.state().FeatureX, pipeline_.state().FeatureY, pipeline_.fft().FFTSize};
+    const AlignPoint picked{pipeline_.state().FeatureX, pipeline_.state().FeatureY, pipeline_.boxSide()};
     const auto index = static_cast<std::size_t>(pipeline_.alignPoints().Alignpoints - 1);
     if (index < placed.size())
         placed[index] = picked;
@@ -530,10 +523,9 @@ AlignmentPassResult PointController::alignReferences(std::vector<PointReference>
     AlignmentPassResult pass;
     try {
         const AlignmentPassOptions options = alignment_.passOptions();
-        const std::unique_ptr<InputFrameSource> source =
-            pipeline_.inputFrames(options.lastFrame, readSourceOptions(parts_.page, pipeline_));
         AlignPorts ports = window_.ports();
-        pass = pipeline_.alignPoints(references, manualAlign, options, *source, ports);
+        pass = pipeline_.alignPoints(references, manualAlign, options,
+                                     readSourceOptions(parts_.page, pipeline_), ports);
     } catch (const KestraveError& error) {
         ports_.messages().error("Error", error.what());
         pass.end = PassEnd::Failed;

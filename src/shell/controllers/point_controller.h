@@ -12,8 +12,7 @@
 #include <vector>
 
 #include "pipeline/pipeline.h"
-#include "registration/alignment_points.h"
-#include "registration/point_file.h"
+#include "registration/alignment_point_types.h"
 #include "shell/file_dialogs.h"
 
 class QColor;

@@ -1,7 +1,5 @@
 // The project's own headers come before Qt's, whose "slots" keyword is a member name there.
-#include "output/project_file.h"
-#include "output/project_load.h"
-#include "output/project_model.h"
+#include "output/project_values.h"
 
 #include "shell/area_stages.h"
 #include "shell/controllers/project_controller.h"
@@ -15,9 +13,8 @@
 #include <cmath>
 #include <utility>
 
-#include "frames/frame_list.h"
+#include "frames/frame_list_entries.h"
 #include "platform/scope_exit.h"
-#include "registration/reference.h"
 #include "shell/controllers/align_page_options.h"
 #include "shell/long_operation.h"
 #include "shell/message_routine.h"
@@ -152,15 +149,14 @@ ProjectControls ProjectController::readControls() {
     c.StackSlider = pipeline_.stackCount().value;
     c.differencecutslider = parts_.frameWindows.differenceCut();
     c.wavelet = projectWavelet(parts_.waveletPage.layerValues());
-    c.FFTSize = pipeline_.fft().FFTSize;
+    c.FFTSize = pipeline_.boxSide();
     c.formLines = storedFormLines(parts_.formSettings);
     return c;
 }
 
 bool ProjectController::saveProject(const fs::path& file, ProjectForm form) {
     try {
-        writeProject(file, captureProject(pipeline_.model(), pipeline_.state(), pipeline_.alignPoints(),
-                                          readControls(), form));
+        pipeline_.saveProject(file, readControls(), form);
     } catch (const FileError& error) {
         ports_.messages().error("Save error", error.what());
         return false;
@@ -226,11 +222,10 @@ void ProjectController::ProjectSaveAsClick() {
                                   mbOKCancel, mrCancel, {}, mbCancel) != mrOk)
             return;
         try {
-            moveFile(video, renamed);
+            pipeline_.renameVideo(video, renamed);
         } catch (const FileError&) {
             return refuse();
         }
-        pipeline_.renameVideo(video, renamed);
     }
     saveProject(dialog.FileName, ProjectForm::Older);
     // The window's title names the recording as it is now called.
@@ -259,23 +254,19 @@ void ProjectController::loadProject(const fs::path& file) {
     MessageRoutine& messages = ports_.messages();
 
     // Everything that can refuse the project is tried before the current work is given up.
-    ProjectRead read;
-    InputPlan plan;
+    ProjectOpening opening;
     try {
-        read = readProject(file);
-        plan = projectInputPlan(read.project, file);
-        if (const std::string missing = missingInputText(plan); !missing.empty()) {
-            messages.error(MissingFileCaption, missing);
-            return;
-        }
-        const InputProbe probe = probeInput(plan, pipeline_.model().TifStretch);
-        checkProjectFitsInput(read.project,
-                              static_cast<int>(std::min<std::int64_t>(probe.frameCount, FrameCapacity)),
-                              probe.width, probe.height);
+        opening = pipeline_.openProject(file);
     } catch (const std::exception& error) {
         messages.error(ProjectCaption, error.what());
         return;
     }
+    if (!opening.missingInput.empty()) {
+        messages.error(MissingFileCaption, opening.missingInput);
+        return;
+    }
+    const ProjectRead& read = opening.read;
+    const InputPlan& plan = opening.plan;
     const ProjectData& project = read.project;
     WindowEntryPoints& entries = parts_.entries;
     ProjectReplayPorts& steps = parts_.replaySteps;

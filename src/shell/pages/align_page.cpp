@@ -10,7 +10,7 @@
 #include <cmath>
 #include <utility>
 
-#include "frames/per_input_reset.h"
+#include "frames/input_reset_options.h"
 #include "output/save_rules.h"
 #include "persist/language_file.h"
 #include "registration/optimizer_search.h"

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <optional>
 
-#include "frames/calibration_frames.h"
+#include "frames/calibration_types.h"
 #include "widgets/rect_shape.h"
 #include "widgets/speed_button.h"  // handlers hold the speed buttons as the tool buttons they are
 
