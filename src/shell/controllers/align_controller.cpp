@@ -20,7 +20,7 @@
 #include "platform/scope_exit.h"
 #include "registration/alignment_point_types.h"
 #include "registration/debayer_switch_types.h"
-#include "registration/frame_limit.h"
+#include "registration/frame_limit_values.h"
 #include "registration/quality_method.h"
 #include "shell/controllers/align_page_options.h"
 #include "shell/controllers/align_window.h"

@@ -3,7 +3,7 @@
 #include <QPushButton>
 #include <cmath>
 
-#include "frames/input_sources.h"
+#include "frames/frame_source_options.h"
 #include "output/frame_avi.h"
 #include "shell/busy_cursor.h"
 #include "shell/controllers/align_page_options.h"

@@ -12,13 +12,13 @@
 #include <algorithm>
 #include <cmath>
 
-#include "frames/input_sources.h"
+#include "frames/frame_source_options.h"
 #include "persist/reg_settings.h"
 #include "pipeline/optimize_and_stack.h"
 #include "platform/errors.h"
 #include "platform/phase_marks.h"
 #include "platform/scope_exit.h"
-#include "registration/alignment_points.h"
+#include "registration/alignment_point_types.h"
 #include "registration/frame_limit_values.h"
 #include "registration/point_optimizer_values.h"
 #include "shell/area_stages.h"

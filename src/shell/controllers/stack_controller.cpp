@@ -14,8 +14,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "frames/input_selection.h"
-#include "frames/input_sources.h"
+#include "frames/frame_source_options.h"
+#include "frames/input_plan.h"
 #include "shell/busy_cursor.h"
 #include "shell/controllers/align_page_options.h"
 #include "shell/pages/align_page.h"

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "pipeline/pipeline.h"
-#include "registration/alignment_points.h"
+#include "registration/alignment_point_types.h"
 #include "registration/frame_limit_values.h"
 #include "stacking/stack_cutoff_values.h"
 #include "stacking/stack_options.h"

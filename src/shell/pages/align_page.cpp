@@ -13,7 +13,7 @@
 #include "frames/input_reset_options.h"
 #include "output/save_rules.h"
 #include "persist/language_file.h"
-#include "registration/optimizer_search.h"
+#include "registration/optimizer_options.h"
 #include "registration/quality_method.h"
 #include "shell/pages/directory_list_box.h"
 #include "shell/pages/number_controls.h"

@@ -4,7 +4,7 @@
 #include <QPushButton>
 #include <tuple>
 
-#include "frames/input_selection.h"
+#include "frames/input_plan.h"
 #include "shell/pages/line_chart.h"
 #include "shell/pages/number_controls.h"
 #include "shell/pages/page_controls.h"
