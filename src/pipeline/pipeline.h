@@ -15,12 +15,11 @@
 // One stage from the click to the picture, for a newcomer: the Stack page's "Stack" button runs
 // the Stack controller's handler. It reads the page's controls into `StackOptions`, makes the
 // factors the program's (`useStackFactors`), opens the frames of the input (`inputFrames`) and
-// calls `stack`, which stacks the ranked, aligned frames into the image planes (`images()`) and
-// moves the program state on (`state().progstatus`). The controller hands the result to
-// `keepStack`, which keeps it (`stack()`), gives the stack picture, its value range, means and
-// luminance histogram to the wavelet data (`wavelet()`), keeps the frame limit the stack left
-// (`frameLimit()`) and announces `Stack` and `FrameLimit`; the controller shows the picture on its
-// page. Entering the Wavelet page processes that stack (`process`) and renders it; when the render is over
+// calls `makeStack`, which stacks the ranked, aligned frames into the image planes (`images()`),
+// moves the program state on (`state().progstatus`) and, for a completed stack, keeps it (`stack()`),
+// gives the stack picture, its value range, means and luminance histogram to the wavelet data
+// (`wavelet()`), keeps the frame limit the stack left (`frameLimit()`) and announces `Stack` and
+// `FrameLimit`; the controller shows the picture on its page. Entering the Wavelet page processes that stack (`process`) and renders it; when the render is over
 // (`finishRender`) the pipeline announces `Processed`, so the Final page's picture follows.
 //
 // The program changes the state only through operations, and only the pipeline announces. Tests that
@@ -257,6 +256,24 @@ struct FinalSaveOptions {
     std::optional<TEdgeRect> crop;
 };
 
+// How a stacking stage ended, for the window: the outcome, the calibration the run switched off
+// (the dark frame, flat field or raw dark did not fit the frames) and, when the stack completed,
+// the stack kept (`Pipeline::stack()`; null otherwise).
+struct StackEnd {
+    StackOutcome outcome = StackOutcome::Failed;
+    bool darkSwitchedOff = false;
+    bool flatSwitchedOff = false;
+    bool rawDarkSwitchedOff = false;
+    const StackResult* kept = nullptr;
+};
+
+// The end of a sigma-clipped stacking stage and its passes (the published pass moved into the
+// kept stack when it completed).
+struct SigmaStackEnd {
+    StackEnd end;
+    SigmaStackRun passes;
+};
+
 class Pipeline {
 public:
     Pipeline() = default;
@@ -490,7 +507,16 @@ public:
     // The factors a stacking run uses become the program's.
     void useStackFactors(float resampleFactor, float drizzleFactor);
     void setResampleFactor(float resampleFactor);
-    // Stacks the ranked, aligned frames into the image planes; the result is not kept yet.
+    // The stacking stage: the ranked, aligned frames stacked into the image planes and a
+    // completed stack kept with the colour `options` name (`keepStack`). Throws what the frames'
+    // reader throws; nothing is kept then.
+    StackEnd makeStack(const StackOptions& options, FrameSource& frames, ProgressPort& progress,
+                       MessagePort& messages);
+    // The same for a sigma-clipped stack: its passes, the one published kept when it completed.
+    SigmaStackEnd makeSigmaStack(const StackOptions& options, FrameSource& frames, ProgressPort& progress,
+                                 MessagePort& messages, const std::filesystem::path& eventLog);
+    // The stage's parts. Stacks the ranked, aligned frames into the image planes; the result is
+    // not kept yet.
     StackResult stack(const StackOptions& options, FrameSource& frames, ProgressPort& progress,
                       MessagePort& messages);
     // The passes of a sigma-clipped stack (events logged to `eventLog` when named).
@@ -518,10 +544,6 @@ public:
     // range end not above 0 is refused. Each announces `StackCount` when something changed.
     void setStackCount(int count);
     void setStackCountRange(int last);
-    // A completed stack is kept with the colour it was made with; its picture, value range,
-    // means and luminance histogram go to the wavelet data; the frame limit becomes the rank
-    // bound the stack left. Announces `Stack` and `FrameLimit`.
-    const StackResult& keepStack(StackResult&& result, bool colour);
     // The style of the next stack as the user picked it: resampling is refused for input that
     // carries more than 8 bits per sample (a warning says so) and falls back to no style.
     StackStyleChoice chooseStackStyle(StackStyle wanted, MessagePort& messages) const;
@@ -840,6 +862,12 @@ private:
     friend struct PipelineTestAccess;
 
     void announce(PipelineChange change) const;
+    // A completed stack is kept with the colour it was made with; its picture, value range,
+    // means and luminance histogram go to the wavelet data; the frame limit becomes the rank
+    // bound the stack left. Announces `Stack` and `FrameLimit`.
+    const StackResult& keepStack(StackResult&& result, bool colour);
+    // The stage's end of `result`: kept when it completed.
+    StackEnd endStack(StackResult&& result, bool colour);
     // The box size item in force for an alignment point. Announces `BoxSize`.
     void useBoxSizeItem(int item);
     // The context the savers work in: the run's master-frame mode, the batch mode and the files

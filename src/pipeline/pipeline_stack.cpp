@@ -47,6 +47,27 @@ void Pipeline::setResampleFactor(float resampleFactor) {
     run_.state.ResampleFactor = resampleFactor;
 }
 
+StackEnd Pipeline::makeStack(const StackOptions& options, FrameSource& frames, ProgressPort& progress,
+                             MessagePort& messages) {
+    return endStack(stack(options, frames, progress, messages), options.Colourstack);
+}
+
+SigmaStackEnd Pipeline::makeSigmaStack(const StackOptions& options, FrameSource& frames, ProgressPort& progress,
+                                       MessagePort& messages, const std::filesystem::path& eventLog) {
+    SigmaStackEnd sigma{.passes = sigmaStack(options, frames, progress, messages, eventLog)};
+    sigma.end = endStack(std::move(sigma.passes.published()), options.Colourstack);
+    return sigma;
+}
+
+StackEnd Pipeline::endStack(StackResult&& result, bool colour) {
+    StackEnd end{.outcome = result.outcome,
+                 .darkSwitchedOff = result.darkSwitchedOff,
+                 .flatSwitchedOff = result.flatSwitchedOff,
+                 .rawDarkSwitchedOff = result.rawDarkSwitchedOff};
+    if (end.outcome == StackOutcome::Stacked) end.kept = &keepStack(std::move(result), colour);
+    return end;
+}
+
 StackResult Pipeline::stack(const StackOptions& options, FrameSource& frames, ProgressPort& progress,
                             MessagePort& messages) {
     return stackFrames(run_.model, run_.state, run_.images, options, frames, progress, messages);

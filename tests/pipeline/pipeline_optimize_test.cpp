@@ -123,7 +123,7 @@ TEST(PipelineOptimize, FrameLimitIsWhatTheLastStageLeft) {
     StackResult stack;
     stack.outcome = StackOutcome::Stacked;
     stack.StackSliderTag = 5;
-    run.pipeline.keepStack(std::move(stack), false);
+    PipelineTestAccess::keepStack(run.pipeline, std::move(stack), false);
     EXPECT_EQ(run.pipeline.frameLimit(), 5);
     EXPECT_EQ(run.heard,
               (std::vector{PipelineChange::FrameLimit, PipelineChange::Stack, PipelineChange::FrameLimit}));

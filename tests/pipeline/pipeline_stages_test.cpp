@@ -243,7 +243,7 @@ TEST(PipelineStages, StacksComeCloserToTheSceneAndTheSigmaStackDropsAStreak) {
 
         // Kept, the stack is the wavelet page's and the frame limit is the last rank it took.
         run.heard.clear();
-        run.pipeline.keepStack(std::move(result), false);
+        PipelineTestAccess::keepStack(run.pipeline, std::move(result), false);
         EXPECT_EQ(run.heard, (std::vector{PipelineChange::Stack, PipelineChange::FrameLimit}));
         EXPECT_EQ(run.pipeline.frameLimit(), Frames - 1);
         EXPECT_EQ(run.pipeline.wavelet().Stackimage.pixel(40, 30)[1], std::lround(run.stacked(40, 30)));
@@ -256,7 +256,7 @@ TEST(PipelineStages, StacksComeCloserToTheSceneAndTheSigmaStackDropsAStreak) {
 TEST(PipelineStages, ProcessingGivesTheStackBackOrChangesItsDetailAndTheFinalPictureFollows) {
     StageRun run;
     run.takeFrames(sceneFrames(6.0, false), true);
-    run.pipeline.keepStack(run.stack(), false);
+    PipelineTestAccess::keepStack(run.pipeline, run.stack(), false);
     const WaveletProcessOptions wavelet;
     const ProcessStart first = run.pipeline.process(wavelet, run.progress);
     EXPECT_TRUE(first.stack && first.decomposed);

@@ -129,9 +129,10 @@ bool SigmaController::runSigmaStack() {
     SigmaStackRun sigma;
     const fs::path log = parts_.pipeline.sigmaEventLog();
     parts_.stack.runStack(options, [&](const StackOptions& run, FrameSource& frames) {
-        sigma =
-            parts_.pipeline.sigmaStack(run, frames, parts_.ports.progress(), parts_.ports.messages(), log);
-        return std::move(sigma.published());
+        SigmaStackEnd stage =
+            parts_.pipeline.makeSigmaStack(run, frames, parts_.ports.progress(), parts_.ports.messages(), log);
+        sigma = std::move(stage.passes);
+        return stage.end;
     });
     parts_.stackPage.setSigmaStackRunning(false);
     // The list holds the frames of this run once its clipped pass started.

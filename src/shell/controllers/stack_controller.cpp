@@ -160,7 +160,7 @@ std::unique_ptr<FrameSource> StackController::inputFrames() {
 
 void StackController::StackButtonClick() {
     runStack(readStackOptions(), [this](const StackOptions& options, FrameSource& frames) {
-        return parts_.pipeline.stack(options, frames, parts_.ports.progress(), parts_.ports.messages());
+        return parts_.pipeline.makeStack(options, frames, parts_.ports.progress(), parts_.ports.messages());
     });
 }
 
@@ -173,20 +173,19 @@ StackOutcome StackController::runStack(const StackOptions& options, const StackR
     const BusyCursor busy;
 
     warnOfEmptyZones(options);
-    StackResult result;
+    StackEnd end;
     try {
         const std::unique_ptr<FrameSource> frames = inputFrames();
-        result = run(options, *frames);
+        end = run(options, *frames);
     } catch (const std::exception& error) {
         // Reader errors and running out of memory end the run; nothing of it is published.
         parts_.ports.messages().error("Stacking", error.what());
     }
     // The dark frame or flat field did not fit the frames: it stays switched off.
-    parts_.alignPage.switchCalibrationOff(result.darkSwitchedOff, result.flatSwitchedOff,
-                                          result.rawDarkSwitchedOff);
-    const StackOutcome outcome = result.outcome;
-    if (outcome == StackOutcome::Stacked) {
-        showStack(std::move(result), options);
+    parts_.alignPage.switchCalibrationOff(end.darkSwitchedOff, end.flatSwitchedOff, end.rawDarkSwitchedOff);
+    const StackOutcome outcome = end.outcome;
+    if (end.kept) {
+        showStack(*end.kept);
         // A new result that nobody saved yet: closing the window asks again.
         parts_.ports.shell.ImageSaved = false;
     }
@@ -241,9 +240,8 @@ void StackController::finishStackRun() {
     parts_.waveletPage.scrollToOrigin();
 }
 
-void StackController::showStack(StackResult&& result, const StackOptions& options) {
+void StackController::showStack(const StackResult& stack) {
     StackPage& page = parts_.stackPage;
-    const StackResult& stack = parts_.pipeline.keepStack(std::move(result), options.Colourstack);
     showStackPicture(parts_.pipeline.wavelet().Stackimage);
     if (stack.luminanceStacked) {
         // FITS luminance frames were stacked into their own plane: the wavelet page uses it.

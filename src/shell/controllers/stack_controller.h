@@ -76,12 +76,12 @@ public:
     // operation runs for the user. A completed run shows the stack and opens the later pages; a
     // cancel, a declined question or a failure leaves the previous stack and program state.
     void StackButtonClick();
-    // A stack made by `run` (one stacking run, or the passes of a sigma stack) from frames of the
-    // current input, inside the frame StackButtonClick gives its own run: refused while another
-    // long operation runs for the user, the pages disabled meanwhile, a completed stack shown, an
-    // error of `run` reported. Returns the outcome of the stack `run` returned (Failed when the
-    // run was refused or threw).
-    using StackRun = std::function<StackResult(const StackOptions&, FrameSource&)>;
+    // A stacking stage run by `run` (one stacking run, or the passes of a sigma stack; a completed
+    // stack kept by it) from frames of the current input, inside the frame StackButtonClick gives
+    // its own run: refused while another long operation runs for the user, the pages disabled
+    // meanwhile, the kept stack shown, an error of `run` reported. Returns the outcome of the
+    // stage `run` ended (Failed when the run was refused or threw).
+    using StackRun = std::function<StackEnd(const StackOptions&, FrameSource&)>;
     StackOutcome runStack(const StackOptions& options, const StackRun& run);
     // The cut-offs moved: the frame at the quality cut-off is read into the preview and shown on
     // the stack picture with the alignment points, the stack size and lowest quality go to the
@@ -152,7 +152,7 @@ private:
     // cut off in every frame): the user is told that their zones will stay empty.
     void warnOfEmptyZones(const StackOptions& options);
     void finishStackRun();
-    void showStack(StackResult&& result, const StackOptions& options);
+    void showStack(const StackResult& stack);
     // The stack image shows the stack, or the frame at the quality cut-off.
     void showStackPicture(const Bitmap24& picture);
     void showStackImage(const QImage& picture);
