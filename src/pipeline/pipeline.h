@@ -118,6 +118,8 @@ struct ProjectControls;
 struct ProjectData;
 enum class ProjectForm : std::uint8_t;
 struct ProjectOpening;
+struct ProjectLoad;
+class ProjectReplaySteps;
 // The savers' types (output/save_formats.h).
 struct SaveOutcome;
 enum class StackSaveType;
@@ -581,6 +583,11 @@ public:
     // The reference computed again at the feature (the tracking starts afresh). Throws
     // KestraveError as the reference does.
     void rebuildReference(const ReferenceOptions& options, MessagePort& messages);
+    // A project loaded: opened (what refuses it is reported and changes nothing), its input
+    // taken, its controls restored, and the stages it had reached run again through `steps` in
+    // the order the work first went through them.
+    ProjectLoad loadProject(const std::filesystem::path& file, ProjectReplaySteps& steps, MessagePort& messages,
+                            ProgressPort& progress);
     // The furthest page a user may open.
     void setActivePage(TMainTab page);
     // Runs `stage` with every question taking its unattended answer, as in a batch run.

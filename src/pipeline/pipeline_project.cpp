@@ -7,7 +7,9 @@
 #include "output/project_file.h"
 #include "output/project_load.h"
 #include "output/project_model.h"
+#include "output/project_values.h"
 #include "pipeline/pipeline.h"
+#include "pipeline/project_replay_steps.h"
 #include "platform/scope_exit.h"
 #include "registration/reference.h"
 
@@ -76,6 +78,90 @@ void Pipeline::rebuildReference(const ReferenceOptions& options, MessagePort& me
     if (state.ProcessStage < TProcessStage::stReferenceReady)
         setProcessStage(state, TProcessStage::stReferenceReady);
     announce(PipelineChange::Stage);
+}
+
+ProjectLoad Pipeline::loadProject(const std::filesystem::path& file, ProjectReplaySteps& steps,
+                                  MessagePort& messages, ProgressPort& progress) {
+    ProjectLoad load;
+    // Everything that can refuse the project is tried before the current work is given up.
+    ProjectOpening opening;
+    try {
+        opening = openProject(file);
+    } catch (const std::exception& error) {
+        messages.error("Project", error.what());
+        return load;
+    }
+    if (!opening.missingInput.empty()) {
+        messages.error(MissingFileCaption, opening.missingInput);
+        return load;
+    }
+    const ProjectData& project = opening.read.project;
+    if (!steps.takeInput(opening.plan)) return load;
+
+    steps.restoreControls(project);
+    steps.applyBoxSize();
+    progress.setStatus(2, "Loading project");
+    const RestoredSwitches switches = steps.switches();
+    takeProject(project, switches.interlaced, switches.lastFrame);
+    steps.showProject(project);
+
+    // The stages the project had reached, in the order the work first went through them.
+    const ReplayPlan plan = planReplay(project, switches.Usedarkframe, switches.UseFlatfield);
+    for (const ReplayStep step : plan.steps) {
+        switch (step) {
+            case ReplayStep::LoadDarkFrame:
+                steps.loadDarkFrame(project.dark->FileName, project.dark->FileType);
+                break;
+            case ReplayStep::LoadFlatField:
+                steps.loadFlatField(project.flat->FileName, project.flat->FileType);
+                break;
+            case ReplayStep::DrawRegistrationGraph:
+                markAligned();
+                steps.showRegistrationGraph();
+                break;
+            case ReplayStep::OpenStackPage:
+                steps.enableOptimizePasses();
+                openStackStage();
+                steps.selectTab(TMainTab::tabStack);
+                break;
+            case ReplayStep::RebuildReference:
+                steps.beforeReference();
+                try {
+                    rebuildReference(steps.referenceOptions(), messages);
+                } catch (const KestraveError& error) {
+                    messages.error("Error", error.what());
+                }
+                steps.afterReference();
+                break;
+            case ReplayStep::ShowRegistrationGraph:
+                steps.showRegistrationGraph();
+                break;
+            case ReplayStep::RestoreStackControls:
+                steps.enableStackPasses();
+                setStackCount(plan.stackSlider);
+                steps.showStackControls(plan.stackSlider, plan.differenceCut, plan.stackListCount);
+                break;
+            case ReplayStep::RestoreWaveletControls:
+                if (project.wavelet) steps.showWavelet(*project.wavelet);
+                break;
+            case ReplayStep::StackAgain:
+                openStackStage();
+                steps.selectTab(TMainTab::tabOptimize);
+                steps.selectTab(TMainTab::tabStack);
+                steps.stackAgain();
+                break;
+            case ReplayStep::ProcessAgain:
+                steps.processAgain();
+                break;
+        }
+    }
+
+    const LoadedPages pages = loadedPages(project.activepage, run_.state.activepage);
+    setActivePage(pages.activepage);
+    load.loaded = true;
+    load.shownTab = pages.shownTab;
+    load.problems = opening.read.problems;
+    return load;
 }
 
 void Pipeline::setActivePage(TMainTab page) {

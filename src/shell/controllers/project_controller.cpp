@@ -23,6 +23,7 @@
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
+#include "pipeline/project_replay_steps.h"
 #include "shell/project_replay_ports.h"
 #include "shell/shell_ports.h"
 #include "shell/speed_bar.h"
@@ -120,6 +121,82 @@ bool isFrameList(const fs::path& file, int filterIndex) {
     if (extension == ".kfl") return true;
     return extension != ProjectExtension && filterIndex == 2;
 }
+
+// The steps of a project's load as the window carries them out: its own controls restored and
+// shown, the other areas' steps handed to their controllers.
+class WindowReplaySteps final : public ProjectReplaySteps {
+public:
+    explicit WindowReplaySteps(const ProjectControllerParts& parts) : parts_(parts), pipeline_(parts.pipeline) {}
+
+    bool takeInput(const InputPlan& plan) override { return parts_.replaySteps.takeInput(plan); }
+    void restoreControls(const ProjectData& project) override {
+        restoreFormLines(parts_.formSettings, project.formLines);
+    }
+    void applyBoxSize() override { parts_.replaySteps.applyBoxSize(); }
+    RestoredSwitches switches() override {
+        const StackOptions options = calibrationSwitches(parts_.alignPage);
+        return {options.interlaced, options.Usedarkframe, options.UseFlatfield, parts_.alignPage.lastFrameIndex()};
+    }
+    void showProject(const ProjectData& project) override {
+        parts_.stackPage.restoreResampling(project.resampled, project.resamplevalue);
+        // The list shows the project's choice; its handlers would recount it from the reader's marks.
+        std::vector<bool> checked;
+        for (int i = 0; i < parts_.frameWindows.frameListCount() && i < project.sequencelength; ++i)
+            checked.push_back(!pipeline_.model().FrameTable[i].Excluded);
+        parts_.frameWindows.showFrameChecks(checked);
+        parts_.alignPage.showReferenceFrame(pipeline_.registration().refframe);
+        parts_.alignPage.showFrameAgain();
+    }
+    void loadDarkFrame(const std::string& file, int type) override { parts_.replaySteps.loadDarkFrame(file, type); }
+    void loadFlatField(const std::string& file, int type) override { parts_.replaySteps.loadFlatField(file, type); }
+    // Ticked, the box shows its windows, as a click on it does.
+    void showRegistrationGraph() override {
+        parts_.alignPage.setGraphWindowChosen(true);
+        parts_.replaySteps.showRegistrationGraph();
+    }
+    void enableOptimizePasses() override { parts_.optimizePage.setPassButtonsEnabled(true); }
+    void selectTab(TMainTab tab) override { parts_.entries.selectTab(static_cast<int>(tab)); }
+    void beforeReference() override {
+        parts_.alignPage.hideFeatureHint();
+        parts_.ports.shell.view.forgetBoxOutline();
+    }
+    ReferenceOptions referenceOptions() override { return readReferenceOptions(parts_.alignPage, pipeline_); }
+    void afterReference() override {
+        ToolWindows& tools = parts_.tools;
+        if (parts_.alignPage.fftWindowChosen()) {
+            tools.FFTWindow->show();
+            tools.FFTWindow->raise();
+        }
+        if (parts_.alignPage.graphWindowChosen()) tools.Registrationgraphwindow->show();
+        tools.SelectFrameswindow->hide();
+    }
+    void enableStackPasses() override { parts_.stackPage.setPassButtonsEnabled(true); }
+    void showStackControls(int stackSlider, int differenceCut, int stackListCount) override {
+        parts_.alignPage.setPreviewPosition(stackSlider);
+        parts_.frameWindows.setDifferenceCut(differenceCut);
+        // StackFramesList: the first frames of the ranking, each as the frame list shows it.
+        std::vector<int> frames;
+        for (int j = 0; j < stackListCount; ++j) frames.push_back(pipeline_.model().FrameRanking[j].Frame);
+        parts_.frameWindows.showStackFrames(frames);
+    }
+    void showWavelet(const ProjectWavelet& wavelet) override {
+        parts_.waveletPage.setLayerValues(waveletLayerValues(wavelet));
+    }
+    // Each runs the handler the window's button runs, so the window and a batch run reach the
+    // same result.
+    void stackAgain() override {
+        unattended(pipeline_, parts_.ports.messages(), [&] { parts_.stages.stackFrames(); });
+        parts_.tools.StackFrameswindow->hide();
+        parts_.tools.Registrationgraphwindow->hide();
+    }
+    void processAgain() override {
+        unattended(pipeline_, parts_.ports.messages(), [&] { parts_.stages.processStack(); });
+    }
+
+private:
+    const ProjectControllerParts& parts_;
+    Pipeline& pipeline_;
+};
 
 }  // namespace
 
@@ -251,133 +328,15 @@ void ProjectController::LoadProjectClick() {
 void ProjectController::loadProject(const fs::path& file) {
     const LongOperation operation(ports_.operations);
     if (!operation) return;
-    MessageRoutine& messages = ports_.messages();
-
-    // Everything that can refuse the project is tried before the current work is given up.
-    ProjectOpening opening;
-    try {
-        opening = pipeline_.openProject(file);
-    } catch (const std::exception& error) {
-        messages.error(ProjectCaption, error.what());
-        return;
-    }
-    if (!opening.missingInput.empty()) {
-        messages.error(MissingFileCaption, opening.missingInput);
-        return;
-    }
-    const ProjectRead& read = opening.read;
-    const InputPlan& plan = opening.plan;
-    const ProjectData& project = read.project;
-    WindowEntryPoints& entries = parts_.entries;
-    ProjectReplayPorts& steps = parts_.replaySteps;
-    if (!steps.takeInput(plan)) return;
-
-    restoreFormLines(parts_.formSettings, project.formLines);
-    steps.applyBoxSize();
-    ports_.progress().setStatus(2, "Loading project");
-    const StackOptions switches = calibrationSwitches(parts_.alignPage);
-    pipeline_.takeProject(project, switches.interlaced, parts_.alignPage.lastFrameIndex());
-    const int refframe = pipeline_.registration().refframe;
-
-    parts_.stackPage.restoreResampling(project.resampled, project.resamplevalue);
-    // The list shows the project's choice; its handlers would recount it from the reader's marks.
-    std::vector<bool> checked;
-    for (int i = 0; i < parts_.frameWindows.frameListCount() && i < project.sequencelength; ++i)
-        checked.push_back(!pipeline_.model().FrameTable[i].Excluded);
-    parts_.frameWindows.showFrameChecks(checked);
-    parts_.alignPage.showReferenceFrame(refframe);
-    parts_.alignPage.showFrameAgain();
-
-    replay(project, switches);
-
-    const LoadedPages pages = loadedPages(project.activepage, pipeline_.state().activepage);
-    pipeline_.setActivePage(pages.activepage);
-    if (pages.shownTab) entries.selectTab(static_cast<int>(*pages.shownTab));
+    WindowReplaySteps steps(parts_);
+    const ProjectLoad load = pipeline_.loadProject(file, steps, ports_.messages(), ports_.progress());
+    if (!load.loaded) return;
+    if (load.shownTab) parts_.entries.selectTab(static_cast<int>(*load.shownTab));
     ports_.progress().setStatus(2, " ");
-    if (!read.problems.empty()) {
+    if (!load.problems.empty()) {
         std::string text;
-        for (const std::string& problem : read.problems) text += (text.empty() ? "" : "\n") + problem;
-        messages.warn(ProjectCaption, text);
-    }
-}
-
-// StackFramesList: the first `count` frames of the ranking, each as the frame list shows it.
-void ProjectController::showStackList(int count) {
-    std::vector<int> frames;
-    for (int j = 0; j < count; ++j) frames.push_back(pipeline_.model().FrameRanking[j].Frame);
-    parts_.frameWindows.showStackFrames(frames);
-}
-
-// The stages the project had reached, in the order the work first went through them; each runs
-// the handler the window's button runs, so the window and a batch run reach the same result.
-void ProjectController::replay(const ProjectData& project, const StackOptions& switches) {
-    const ReplayPlan plan = planReplay(project, switches.Usedarkframe, switches.UseFlatfield);
-    WindowEntryPoints& entries = parts_.entries;
-    ToolWindows& tools = parts_.tools;
-    // Ticked, the box shows its windows, as a click on it does.
-    const auto showGraph = [&] {
-        parts_.alignPage.setGraphWindowChosen(true);
-        parts_.replaySteps.showRegistrationGraph();
-    };
-    for (const ReplayStep step : plan.steps) {
-        switch (step) {
-            case ReplayStep::LoadDarkFrame:
-                parts_.replaySteps.loadDarkFrame(project.dark->FileName, project.dark->FileType);
-                break;
-            case ReplayStep::LoadFlatField:
-                parts_.replaySteps.loadFlatField(project.flat->FileName, project.flat->FileType);
-                break;
-            case ReplayStep::DrawRegistrationGraph:
-                pipeline_.markAligned();
-                showGraph();
-                break;
-            case ReplayStep::OpenStackPage:
-                parts_.optimizePage.setPassButtonsEnabled(true);
-                pipeline_.openStackStage();
-                entries.selectTab(static_cast<int>(TMainTab::tabStack));
-                break;
-            case ReplayStep::RebuildReference: {
-                parts_.alignPage.hideFeatureHint();
-                ports_.shell.view.forgetBoxOutline();
-                try {
-                    pipeline_.rebuildReference(readReferenceOptions(parts_.alignPage, pipeline_),
-                                               ports_.messages());
-                } catch (const KestraveError& error) {
-                    ports_.messages().error("Error", error.what());
-                }
-                if (parts_.alignPage.fftWindowChosen()) {
-                    tools.FFTWindow->show();
-                    tools.FFTWindow->raise();
-                }
-                if (parts_.alignPage.graphWindowChosen()) tools.Registrationgraphwindow->show();
-                tools.SelectFrameswindow->hide();
-                break;
-            }
-            case ReplayStep::ShowRegistrationGraph:
-                showGraph();
-                break;
-            case ReplayStep::RestoreStackControls:
-                parts_.stackPage.setPassButtonsEnabled(true);
-                pipeline_.setStackCount(plan.stackSlider);
-                parts_.alignPage.setPreviewPosition(plan.stackSlider);
-                parts_.frameWindows.setDifferenceCut(plan.differenceCut);
-                showStackList(plan.stackListCount);
-                break;
-            case ReplayStep::RestoreWaveletControls:
-                if (project.wavelet) parts_.waveletPage.setLayerValues(waveletLayerValues(*project.wavelet));
-                break;
-            case ReplayStep::StackAgain:
-                pipeline_.openStackStage();
-                entries.selectTab(static_cast<int>(TMainTab::tabOptimize));
-                entries.selectTab(static_cast<int>(TMainTab::tabStack));
-                unattended(pipeline_, ports_.messages(), [&] { parts_.stages.stackFrames(); });
-                tools.StackFrameswindow->hide();
-                tools.Registrationgraphwindow->hide();
-                break;
-            case ReplayStep::ProcessAgain:
-                unattended(pipeline_, ports_.messages(), [&] { parts_.stages.processStack(); });
-                break;
-        }
+        for (const std::string& problem : load.problems) text += (text.empty() ? "" : "\n") + problem;
+        ports_.messages().warn(ProjectCaption, text);
     }
 }
 

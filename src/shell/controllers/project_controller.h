@@ -75,8 +75,6 @@ public:
 private:
     ProjectControls readControls();
     void refreshCaption();
-    void replay(const ProjectData& project, const StackOptions& switches);
-    void showStackList(int count);
 
     ProjectControllerParts parts_;
     Pipeline& pipeline_;
