@@ -47,6 +47,7 @@
 #include "frames/image_data_section.h"
 #include "frames/input_selection.h"
 #include "frames/input_sources.h"
+#include "frames/memory_facts.h"
 #include "frames/per_input_reset.h"
 #include "frames/program_state.h"
 #include "output/frame_avi.h"
@@ -320,6 +321,8 @@ public:
     // The per-input marks as for a fresh input: no feature, the full level range, the processing
     // area at the origin, no single image.
     void resetMarks();
+    // The memory this process holds and the machine has, read from the system now.
+    MemoryFacts memoryFacts() const;
 
     // --- The input ----------------------------------------------------------------------------
     // Before a new input: the furthest page back to Align, one alignment box, no master-frame
