@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "frames/frame_source_options.h"
-#include "output/frame_avi.h"
+#include "output/avi_options.h"
 #include "shell/busy_cursor.h"
 #include "shell/controllers/align_page_options.h"
 #include "shell/controllers/save_controller.h"
