@@ -343,6 +343,10 @@ public:
     // file can no longer be opened (nothing is announced then).
     InputRecord takeInput(InputProbe&& probe, const FrameSourceOptions& options, bool fitStretch,
                           bool tifStretch, bool serStretch);
+    // A pasted picture kept as the BMP file "clipkestrave.bmp" in `folder` (written through a
+    // temporary file), ready to be taken as the input; returns the file. Throws FileError when it
+    // cannot be written (an older file is then left as it was).
+    std::filesystem::path keepPastedPicture(const std::filesystem::path& folder, const Bitmap24& picture) const;
     // The image planes for frames of the input's size.
     bool setUpImagePlanes(ProgressPort& progress, MessagePort& messages);
     // Reads frame `frame` with the read options `read` into the shown picture, then its negative

@@ -4,6 +4,7 @@
 #include "frames/avi_reader.h"
 #include "frames/frame_browsing.h"
 #include "frames/gamma_table.h"
+#include "output/bmp_writer.h"
 #include "pipeline/pipeline.h"
 #include "registration/fft_setup.h"
 
@@ -130,6 +131,13 @@ int Pipeline::recountUsedFrames(int position, int lastIndex) {
 
 int Pipeline::countSelectedFrames(int lastIndex) {
     return run_.model.usedframes = selectedFrameCount(run_.model, lastIndex);
+}
+
+std::filesystem::path Pipeline::keepPastedPicture(const std::filesystem::path& folder,
+                                                  const Bitmap24& picture) const {
+    std::filesystem::path file = folder / "clipkestrave.bmp";
+    writeBmp24(file, picture);
+    return file;
 }
 
 }  // namespace kestrave
