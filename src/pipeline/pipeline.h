@@ -43,6 +43,7 @@
 #include "enhance/wavelet_processing.h"
 #include "frames/calibration_frames.h"
 #include "frames/frame_browsing.h"
+#include "frames/frame_list_entries.h"
 #include "frames/frame_model.h"
 #include "frames/image_data_section.h"
 #include "frames/input_selection.h"
@@ -359,6 +360,19 @@ public:
     // A series of pictures sorted by name; the frame source reads them in that order. Returns the
     // sorted names (`count` of them); other inputs keep their order and return nothing.
     std::vector<std::string> sortSeries(int count, int lastFrame, const FrameSourceOptions& options);
+    // Frame lists. The frames a list file names of `kind` (None: the kind of its first line);
+    // throws FileError when it cannot be read or is too large.
+    FrameListEntries listedFrames(const std::filesystem::path& file, InputFilter kind) const;
+    // The files a saved list holds: those of the frames whose list entry is checked, in frame
+    // order (entry j stands for the frame at position j). A SER input is its video file, once,
+    // when any entry is checked. None for AVI input.
+    std::vector<std::string> checkedFrameFiles(const std::vector<bool>& entryChecked) const;
+    // The files of the open still-frame series, frames 0..lastIndex in frame order; none for
+    // video input.
+    std::vector<std::string> seriesFiles(int lastIndex) const;
+    // Writes the list of `files`; an existing file is replaced only once the new one is complete.
+    // Throws FileError when it cannot.
+    void saveFrameList(const std::filesystem::path& file, const std::vector<std::string>& files) const;
     // The user's choice of frames: one frame in or out, all in (dropped frames stay out), all
     // out; each recounts `usedframes` over frames 0 .. lastIndex. Announces `Frames`.
     void selectFrame(int frame, bool selected);

@@ -3,6 +3,7 @@
 
 #include "frames/avi_reader.h"
 #include "frames/frame_browsing.h"
+#include "frames/frame_list.h"
 #include "frames/gamma_table.h"
 #include "output/bmp_writer.h"
 #include "pipeline/pipeline.h"
@@ -138,6 +139,22 @@ std::filesystem::path Pipeline::keepPastedPicture(const std::filesystem::path& f
     std::filesystem::path file = folder / "clipkestrave.bmp";
     writeBmp24(file, picture);
     return file;
+}
+
+FrameListEntries Pipeline::listedFrames(const std::filesystem::path& file, InputFilter kind) const {
+    return readFrameList(file, kind);
+}
+
+std::vector<std::string> Pipeline::checkedFrameFiles(const std::vector<bool>& entryChecked) const {
+    return kestrave::checkedFrameFiles(run_.model, entryChecked);
+}
+
+std::vector<std::string> Pipeline::seriesFiles(int lastIndex) const {
+    return kestrave::seriesFiles(run_.model, lastIndex);
+}
+
+void Pipeline::saveFrameList(const std::filesystem::path& file, const std::vector<std::string>& files) const {
+    writeFrameList(file, files);
 }
 
 }  // namespace kestrave
