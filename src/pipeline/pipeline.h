@@ -54,6 +54,7 @@
 #include "output/frame_avi.h"
 #include "output/info_stamp.h"
 #include "enhance/final_image.h"
+#include "output/save_folder_choice.h"
 #include "output/save_rules.h"
 #include "pipeline/final_data.h"
 #include "pipeline/optimize_and_stack.h"
@@ -360,6 +361,9 @@ public:
     // A series of pictures sorted by name; the frame source reads them in that order. Returns the
     // sorted names (`count` of them); other inputs keep their order and return nothing.
     std::vector<std::string> sortSeries(int count, int lastFrame, const FrameSourceOptions& options);
+    // The folder a saved image goes into: the chosen folder, or its subfolder while one is chosen,
+    // made with any missing parents. Throws FileError when it cannot be made.
+    std::filesystem::path saveFolder(const SaveFolderChoice& choice) const;
     // Frame lists. The frames a list file names of `kind` (None: the kind of its first line);
     // throws FileError when it cannot be read or is too large.
     FrameListEntries listedFrames(const std::filesystem::path& file, InputFilter kind) const;

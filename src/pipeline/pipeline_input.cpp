@@ -157,4 +157,8 @@ void Pipeline::saveFrameList(const std::filesystem::path& file, const std::vecto
     writeFrameList(file, files);
 }
 
+std::filesystem::path Pipeline::saveFolder(const SaveFolderChoice& choice) const {
+    return kestrave::saveFolder(choice.directory, choice.savesubcontrol, choice.subdirname);
+}
+
 }  // namespace kestrave

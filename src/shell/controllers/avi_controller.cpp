@@ -27,7 +27,7 @@ AviController::AviController(const AviControllerParts& parts) : parts_(parts) {
 
 bool AviController::chooseFile() {
     try {
-        parts_.SaveDialog6.InitialDir = parts_.alignPage.imageSaveFolder();
+        parts_.SaveDialog6.InitialDir = parts_.pipeline.saveFolder(parts_.alignPage.saveFolderChoice());
     } catch (const std::exception& error) {
         parts_.ports.messages().error("Save error", error.what());
         return false;
