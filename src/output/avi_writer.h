@@ -18,6 +18,7 @@
 #include <memory>
 #include <vector>
 
+#include "output/avi_writer_layout.h"
 #include "platform/bitmap24.h"
 #include "platform/errors.h"
 
@@ -35,17 +36,6 @@ struct AviWriterMessages {
 class AviWriteError : public FileError {
 public:
     using FileError::FileError;
-};
-
-// Readers of AVI 1.0 stop at 1 GiB per RIFF chunk.
-inline constexpr std::uint64_t AviRiffLimit = std::uint64_t{1} << 30;
-
-struct AviWriterLayout {
-    // Largest size of one RIFF chunk; beyond it the file continues as OpenDML. A RIFF chunk holds
-    // at least one frame whatever the limit.
-    std::uint64_t riffLimit = AviRiffLimit;
-    // Most frames the file will get: the super index is reserved in the header for them.
-    int frameCapacity = 10001;
 };
 
 class AviWriter {

@@ -20,6 +20,7 @@
 #include "frames/frame_source.h"
 #include "frames/image_data_section.h"
 #include "frames/program_state.h"
+#include "output/avi_options.h"
 #include "output/avi_writer.h"
 #include "output/save_rules.h"
 #include "platform/bitmap24.h"
@@ -31,38 +32,6 @@ namespace kestrave {
 // Copies the width x height rectangle of `source` whose top-left is (left, top) into `dest`
 // (resized to it); the parts outside the source are black.
 void cutOut(const Bitmap24& source, int left, int top, int width, int height, Bitmap24& dest);
-
-// `Registeravichoice`: the size of the registered frames.
-enum class RegisteredAviSize { AlignmentArea = 0, MaximumArea = 1 };
-// `MethodIntegratedAVI`.
-enum class IntegrationMethod { MovingAverage = 0, Compressed = 1 };
-
-enum class AviOutcome {
-    Written,    // the video holds every frame it was to hold (unreadable frames left out)
-    Cancelled,  // finished early at the user's request: the frames written so far
-    NoFrames,   // nothing to write; nothing written
-    NoArea,     // "Maximum area" leaves no area that every frame covers; nothing written
-    Declined,   // the file exists and was not to be replaced
-};
-
-struct AviResult {
-    AviOutcome outcome = AviOutcome::NoFrames;
-    std::filesystem::path file;
-    int framesWritten = 0;
-    int width = 0;
-    int height = 0;
-    // Frames whose reading failed (the first frame of a group for the integrated video).
-    std::vector<int> unreadable;
-};
-
-struct RegisteredAviOptions {
-    RegisteredAviSize size = RegisteredAviSize::AlignmentArea;
-    int lastRank = 0;   // the stack list: ranks 0..lastRank (the stack slider's maximum)
-    int FFTSize = 128;  // the alignment box's side
-    int FeatureX = 0;
-    int FeatureY = 0;
-    AviWriterLayout layout;
-};
 
 // The frames among the ranks 0..lastRank that are not excluded, in frame-number order.
 std::vector<int> registeredAviFrames(const FrameModel& model, int lastRank);
@@ -83,14 +52,6 @@ AviCutOutPlan registeredCutOut(const FrameModel& model, const std::vector<int>& 
 AviResult writeRegisteredAvi(const std::filesystem::path& chosenFile, const FrameModel& model,
                              FrameSource& frames, const RegisteredAviOptions& options, SaveContext& context,
                              ProgressPort& progress);
-
-struct IntegratedAviOptions {
-    int Integratestep = 5;  // frames per output frame, 3..50
-    IntegrationMethod method = IntegrationMethod::MovingAverage;
-    int lastRank = 0;    // the stack list's last rank as the frame limit recorded it
-    StackOptions stack;  // how each group is stacked
-    AviWriterLayout layout;
-};
 
 // A group of list positions [first, last] stacked into one output frame.
 struct IntegrationGroup {

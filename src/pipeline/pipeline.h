@@ -42,15 +42,18 @@
 #include "enhance/wavelet_processing.h"
 #include "frames/calibration_frames.h"
 #include "frames/frame_browsing.h"
+#include "frames/frame_list_entries.h"
 #include "frames/frame_model.h"
 #include "frames/image_data_section.h"
 #include "frames/input_selection.h"
 #include "frames/input_sources.h"
+#include "frames/memory_facts.h"
 #include "frames/per_input_reset.h"
 #include "frames/program_state.h"
 #include "output/frame_avi.h"
 #include "output/info_stamp.h"
 #include "enhance/final_image.h"
+#include "output/save_folder_choice.h"
 #include "output/save_rules.h"
 #include "pipeline/final_data.h"
 #include "pipeline/optimize_and_stack.h"
@@ -339,6 +342,8 @@ public:
     // The per-input marks as for a fresh input: no feature, the full level range, the processing
     // area at the origin, no single image.
     void resetMarks();
+    // The memory this process holds and the machine has, read from the system now.
+    MemoryFacts memoryFacts() const;
 
     // --- The input ----------------------------------------------------------------------------
     // Before a new input: the furthest page back to Align, one alignment box, no master-frame
@@ -359,6 +364,10 @@ public:
     // file can no longer be opened (nothing is announced then).
     InputRecord takeInput(InputProbe&& probe, const FrameSourceOptions& options, bool fitStretch,
                           bool tifStretch, bool serStretch);
+    // A pasted picture kept as the BMP file "clipkestrave.bmp" in `folder` (written through a
+    // temporary file), ready to be taken as the input; returns the file. Throws FileError when it
+    // cannot be written (an older file is then left as it was).
+    std::filesystem::path keepPastedPicture(const std::filesystem::path& folder, const Bitmap24& picture) const;
     // The image planes for frames of the input's size.
     bool setUpImagePlanes(ProgressPort& progress, MessagePort& messages);
     // Reads frame `frame` with the read options `read` into the shown picture, then its negative
@@ -371,6 +380,22 @@ public:
     // A series of pictures sorted by name; the frame source reads them in that order. Returns the
     // sorted names (`count` of them); other inputs keep their order and return nothing.
     std::vector<std::string> sortSeries(int count, int lastFrame, const FrameSourceOptions& options);
+    // The folder a saved image goes into: the chosen folder, or its subfolder while one is chosen,
+    // made with any missing parents. Throws FileError when it cannot be made.
+    std::filesystem::path saveFolder(const SaveFolderChoice& choice) const;
+    // Frame lists. The frames a list file names of `kind` (None: the kind of its first line);
+    // throws FileError when it cannot be read or is too large.
+    FrameListEntries listedFrames(const std::filesystem::path& file, InputFilter kind) const;
+    // The files a saved list holds: those of the frames whose list entry is checked, in frame
+    // order (entry j stands for the frame at position j). A SER input is its video file, once,
+    // when any entry is checked. None for AVI input.
+    std::vector<std::string> checkedFrameFiles(const std::vector<bool>& entryChecked) const;
+    // The files of the open still-frame series, frames 0..lastIndex in frame order; none for
+    // video input.
+    std::vector<std::string> seriesFiles(int lastIndex) const;
+    // Writes the list of `files`; an existing file is replaced only once the new one is complete.
+    // Throws FileError when it cannot.
+    void saveFrameList(const std::filesystem::path& file, const std::vector<std::string>& files) const;
     // The user's choice of frames: one frame in or out, all in (dropped frames stay out), all
     // out; each recounts `usedframes` over frames 0 .. lastIndex. Announces `Frames`.
     void selectFrame(int frame, bool selected);

@@ -3,7 +3,9 @@
 
 #include "frames/avi_reader.h"
 #include "frames/frame_browsing.h"
+#include "frames/frame_list.h"
 #include "frames/gamma_table.h"
+#include "output/bmp_writer.h"
 #include "pipeline/pipeline.h"
 #include "registration/fft_setup.h"
 
@@ -130,6 +132,33 @@ int Pipeline::recountUsedFrames(int position, int lastIndex) {
 
 int Pipeline::countSelectedFrames(int lastIndex) {
     return run_.model.usedframes = selectedFrameCount(run_.model, lastIndex);
+}
+
+std::filesystem::path Pipeline::keepPastedPicture(const std::filesystem::path& folder,
+                                                  const Bitmap24& picture) const {
+    std::filesystem::path file = folder / "clipkestrave.bmp";
+    writeBmp24(file, picture);
+    return file;
+}
+
+FrameListEntries Pipeline::listedFrames(const std::filesystem::path& file, InputFilter kind) const {
+    return readFrameList(file, kind);
+}
+
+std::vector<std::string> Pipeline::checkedFrameFiles(const std::vector<bool>& entryChecked) const {
+    return kestrave::checkedFrameFiles(run_.model, entryChecked);
+}
+
+std::vector<std::string> Pipeline::seriesFiles(int lastIndex) const {
+    return kestrave::seriesFiles(run_.model, lastIndex);
+}
+
+void Pipeline::saveFrameList(const std::filesystem::path& file, const std::vector<std::string>& files) const {
+    writeFrameList(file, files);
+}
+
+std::filesystem::path Pipeline::saveFolder(const SaveFolderChoice& choice) const {
+    return kestrave::saveFolder(choice.directory, choice.savesubcontrol, choice.subdirname);
 }
 
 }  // namespace kestrave

@@ -2,6 +2,8 @@
 
 #include "pipeline/pipeline.h"
 
+#include "frames/pixel_memory.h"
+
 namespace kestrave {
 
 void Pipeline::setStartState() {
@@ -48,6 +50,10 @@ void Pipeline::resetMarks() {
     state.MasterFrameMode = false;
     run_.model.SingleImage = false;
     run_.images.ProcessAreaX = run_.images.ProcessAreaY = 0;
+}
+
+MemoryFacts Pipeline::memoryFacts() const {
+    return readMemoryFacts();
 }
 
 }  // namespace kestrave

@@ -8,7 +8,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include "frames/pixel_memory.h"
 #include "platform/program_dir.h"
 #include "shell/startup_rules.h"
 
@@ -53,10 +52,10 @@ std::string GetOSINFO() {
     return (name + " " + QSysInfo::kernelType() + " " + QSysInfo::kernelVersion()).toStdString();
 }
 
-ErrorReportFacts systemReportFacts() {
+ErrorReportFacts systemReportFacts(const MemoryFacts& memory) {
     ErrorReportFacts facts;
     facts.os = GetOSINFO();
-    facts.physicalMemoryBytes = readMemoryFacts().totalPhysicalBytes;
+    facts.physicalMemoryBytes = memory.totalPhysicalBytes;
     facts.volumeSerial = GetSystemVolumeSerial();
     facts.programDir = ProgramDir().string();
     const struct mallinfo2 heap = mallinfo2();

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "frames/memory_facts.h"
+
 namespace kestrave {
 
 // Where error reports go.
@@ -38,8 +40,8 @@ std::string errorReportLink(const ErrorReportFacts& facts);
 // The operating system: its name, then the kernel's name and version; empty when unknown.
 std::string GetOSINFO();
 
-// The facts of this process and machine that need no window: system, memory, identification
-// number and program folder.
-ErrorReportFacts systemReportFacts();
+// The facts of this process and machine that need no window: system, memory (of `memory`),
+// identification number and program folder.
+ErrorReportFacts systemReportFacts(const MemoryFacts& memory);
 
 }  // namespace kestrave

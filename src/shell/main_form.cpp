@@ -202,7 +202,7 @@ void TMainForm::makeControllers() {
         FinalControllerParts{*finalPage, *tools.HLSwindow, app.pipeline, app.shell, app.messages(),
                              [this]() -> FileDialogPort& { return app.dialogs(); },
                              [this]() -> ProgressPort& { return app.progress(); }, app.regSettings, dialogs,
-                             [this] { return alignPage->imageSaveFolder(); }, *Tabpages});
+                             [this] { return app.pipeline.saveFolder(alignPage->saveFolderChoice()); }, *Tabpages});
     // The final picture follows every new rendering while its page shows.
     finalPictureFollows_ = app.pipeline.subscribe([this](PipelineChange change) {
         if (change == PipelineChange::Processed) finalImage->showProcessed();

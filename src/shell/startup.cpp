@@ -12,7 +12,7 @@
 
 #include "enhance/tone_options.h"
 #include "frames/avi_codecs.h"
-#include "frames/pixel_memory.h"
+#include "frames/memory_facts.h"
 #include "platform/errors.h"
 #include "platform/program_dir.h"
 #include "registration/quality_method.h"
@@ -250,7 +250,7 @@ void Startup::applyCommandLineAndLanguage() {
     }
     reportInterlacing();
     if (showCmd_ == "3") form_.setWindowState(form_.windowState() | Qt::WindowMaximized);
-    ShowMemoryUsage(about_);
+    ShowMemoryUsage(about_, app_.pipeline.memoryFacts());
 }
 
 // Batch work from the command line runs once start-up is over.
@@ -443,8 +443,8 @@ int ScreenColourDepth(const TMainForm& form) {
     return screen ? screen->depth() : 24;
 }
 
-void ShowMemoryUsage(AboutPage& about) {
-    about.showMemoryUsage(memoryUsageText(readMemoryFacts()));
+void ShowMemoryUsage(AboutPage& about, const MemoryFacts& memory) {
+    about.showMemoryUsage(memoryUsageText(memory));
     about.repaintMemoryUsage();
 }
 

@@ -11,6 +11,7 @@
 namespace kestrave {
 
 class AboutPage;
+struct MemoryFacts;
 class TMainForm;
 
 struct StartupOptions {
@@ -36,7 +37,7 @@ StartupOutcome runStartup(TMainForm& form, const StartupOptions& options);
 
 // The bits per pixel of the screen the window is on.
 int ScreenColourDepth(const TMainForm& form);
-// The memory label Label22: "Memory used :" + the resident memory in MB + "MB".
-void ShowMemoryUsage(AboutPage& about);
+// The memory label Label22: "Memory used :" + the resident memory of `memory` in MB + "MB".
+void ShowMemoryUsage(AboutPage& about, const MemoryFacts& memory);
 
 }  // namespace kestrave

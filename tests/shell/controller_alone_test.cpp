@@ -325,7 +325,7 @@ TEST_F(ControllerAloneTest, FinalFlipXMirrorsTheRenderedPicture) {
         FinalControllerParts{finalPage, *control<ToolWindow>(window, "HLSwindow"), pipeline, ports.shell,
                              ports.messages(), [this]() -> FileDialogPort& { return ports.dialogs(); },
                              [this]() -> ProgressPort& { return ports.progress(); }, ports.regSettings,
-                             windowDialogs, [this] { return alignPage.imageSaveFolder(); }, tabs});
+                             windowDialogs, [this] { return pipeline.saveFolder(alignPage.saveFolderChoice()); }, tabs});
     constexpr int W = 20, H = 10;
     render(W, H);
     createCurveObjects(editRun(pipeline).curves, false);

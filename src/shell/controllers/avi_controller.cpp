@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "frames/frame_source_options.h"
-#include "output/frame_avi.h"
+#include "output/avi_options.h"
 #include "shell/busy_cursor.h"
 #include "shell/controllers/align_page_options.h"
 #include "shell/controllers/save_controller.h"
@@ -27,7 +27,7 @@ AviController::AviController(const AviControllerParts& parts) : parts_(parts) {
 
 bool AviController::chooseFile() {
     try {
-        parts_.SaveDialog6.InitialDir = parts_.alignPage.imageSaveFolder();
+        parts_.SaveDialog6.InitialDir = parts_.pipeline.saveFolder(parts_.alignPage.saveFolderChoice());
     } catch (const std::exception& error) {
         parts_.ports.messages().error("Save error", error.what());
         return false;

@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "frames/frame_list.h"
+#include "frames/frame_list_entries.h"
 #include "frames/frame_positions.h"
 #include "shell/busy_cursor.h"
 #include "shell/controllers/input_controller.h"
@@ -48,11 +48,11 @@ InputTaking dropTaking() {
 
 // The frames a list names of `kind` (None: the kind of its first line); nothing, after a message,
 // when it cannot be read or names none.
-std::optional<FrameListEntries> listedFrames(MessageRoutine& messages, const std::filesystem::path& file,
-                                             InputFilter kind) {
+std::optional<FrameListEntries> listedFrames(const Pipeline& pipeline, MessageRoutine& messages,
+                                             const std::filesystem::path& file, InputFilter kind) {
     FrameListEntries entries;
     try {
-        entries = readFrameList(file, kind);
+        entries = pipeline.listedFrames(file, kind);
     } catch (const FileError& error) {
         messages.error(ListCaption, error.what());
         return std::nullopt;
@@ -69,7 +69,7 @@ std::optional<FrameListEntries> listedFrames(MessageRoutine& messages, const std
 }  // namespace
 
 std::vector<std::string> InputController::openSeriesFiles() const {
-    return pipeline_.input().source ? seriesFiles(pipeline_.model(), lastIndex())
+    return pipeline_.input().source ? pipeline_.seriesFiles(lastIndex())
                                     : std::vector<std::string>{};
 }
 
@@ -113,7 +113,7 @@ void InputController::SaveFramelistbuttonClick() {
     for (int j = 0; j < list.count(); ++j)
         checked[static_cast<std::size_t>(j)] = list.item(j)->checkState() == Qt::Checked;
     // A list without a checked frame could never be loaded again.
-    const std::vector<std::string> files = checkedFrameFiles(pipeline_.model(), checked);
+    const std::vector<std::string> files = pipeline_.checkedFrameFiles(checked);
     if (files.empty()) {
         messages.warn("Empty framelist", "Empty list cannot be saved");
         return;
@@ -128,7 +128,7 @@ void InputController::SaveFramelistbuttonClick() {
     if (!ports_.dialogs().Execute(dialog)) return;
     if (askOverwrite(messages, dialog.FileName, " Overwrite existing file ?") == mrYes) {
         try {
-            writeFrameList(dialog.FileName, files);
+            pipeline_.saveFrameList(dialog.FileName, files);
         } catch (const FileError& error) {
             messages.error(ListCaption, error.what());
         }
@@ -145,7 +145,7 @@ void InputController::LoadframelistbuttonClick() {
 void InputController::loadFrameList(const std::filesystem::path& file) {
     changeInput([&] {
         const std::optional<FrameListEntries> entries =
-            listedFrames(ports_.messages(), file, InputFilter::None);
+            listedFrames(pipeline_, ports_.messages(), file, InputFilter::None);
         // More frames can then be added to a still-frame series.
         if (entries && takeEntries(*entries, listTaking(), ListCaption, false) &&
             !pipeline_.model().InputIsSER)
@@ -161,7 +161,7 @@ void InputController::AddframelistbuttonClick() {
         // Lines of another kind than the open series' are left out.
         const InputFilter kind =
             openSeriesFiles().empty() ? InputFilter::None : filterOfInputType(pipeline_.model().InputType);
-        if (const auto entries = listedFrames(ports_.messages(), dialog.FileName, kind))
+        if (const auto entries = listedFrames(pipeline_, ports_.messages(), dialog.FileName, kind))
             takeEntries(*entries, listTaking(), ListCaption, true);
     });
 }

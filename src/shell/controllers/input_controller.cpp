@@ -21,7 +21,6 @@
 #include "frames/frame_errors.h"
 #include "frames/frame_positions.h"
 #include "frames/input_reset_options.h"
-#include "output/bmp_writer.h"
 #include "persist/reg_settings.h"
 #include "shell/area_stages.h"
 #include "shell/controllers/align_page_options.h"
@@ -57,8 +56,6 @@ namespace {
 constexpr char StretchQuestion[] = "Stretch intensity-levels ";
 constexpr char StretchDefaultBox[] = "Make my choice the default for TIF/FITS";
 constexpr char ColourDefaultBox[] = "Do not ask this again, autodetect colour/B-W ";
-// The clipboard picture taken as the input lives in the current folder under this name.
-constexpr char ClipboardFileName[] = "clipkestrave.bmp";
 
 QColor signColour(std::uint32_t bgr) {
     return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
@@ -228,9 +225,9 @@ void InputController::openInputFile(const std::string& file, InputFilter filter)
 void InputController::ClipboardFrontClick() {
     const QImage image = QApplication::clipboard()->image();
     if (image.isNull()) return;
-    std::filesystem::path file = parts_.page.currentFolder() / ClipboardFileName;
+    std::filesystem::path file;
     try {
-        writeBmp24(file, clipboardPicture(image));
+        file = pipeline_.keepPastedPicture(parts_.page.currentFolder(), clipboardPicture(image));
     } catch (const std::exception& error) {
         ports_.messages().error("File error", error.what());
         return;

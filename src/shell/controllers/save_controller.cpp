@@ -51,7 +51,7 @@ void SaveController::SaveSubcontrolClick() {
 
 bool SaveController::chooseFile(TFileDialog& dialog) {
     try {
-        dialog.InitialDir = parts_.align.imageSaveFolder();
+        dialog.InitialDir = parts_.pipeline.saveFolder(parts_.align.saveFolderChoice());
     } catch (const KestraveError& error) {
         parts_.ports.messages().error("Save error", error.what());
         return false;

@@ -15,7 +15,7 @@
 #include <QStackedWidget>
 #include <QTabWidget>
 
-#include "frames/pixel_memory.h"
+#include "frames/memory_facts.h"
 #include "platform/memory_report.h"
 #include "shell/developer_mode.h"
 #include "shell/error_report.h"
@@ -279,9 +279,10 @@ bool ShellController::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void ShellController::MailLabelClick() {
-    parts_.developer.about.showMemoryUsage(memoryUsageText(readMemoryFacts()));
+    const MemoryFacts memory = pipeline_.memoryFacts();
+    parts_.developer.about.showMemoryUsage(memoryUsageText(memory));
     showMemoryReport();
-    ErrorReportFacts facts = systemReportFacts();
+    ErrorReportFacts facts = systemReportFacts(memory);
     facts.version = parts_.speedBar.VersionLabel->text().toStdString();
     facts.fileDate = parts_.speedBar.fshVersionLabel2->text().toStdString();
     facts.imageWidth = pipeline_.model().ImageWidth;

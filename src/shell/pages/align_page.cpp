@@ -11,7 +11,6 @@
 #include <utility>
 
 #include "frames/input_reset_options.h"
-#include "output/save_rules.h"
 #include "persist/language_file.h"
 #include "registration/optimizer_options.h"
 #include "registration/quality_method.h"
@@ -369,9 +368,8 @@ std::filesystem::path AlignPage::currentFolder() const {
     return DirectoryListBox1->Directory();
 }
 
-std::filesystem::path AlignPage::imageSaveFolder() const {
-    return saveFolder(DirectoryListBox1->Directory(), Savesubcontrol->Checked(),
-                      Subdirname->text().toStdString());
+SaveFolderChoice AlignPage::saveFolderChoice() const {
+    return {DirectoryListBox1->Directory(), Savesubcontrol->Checked(), Subdirname->text().toStdString()};
 }
 
 int AlignPage::lastFrameIndex() const {

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "frames/calibration_types.h"
+#include "output/save_folder_choice.h"
 #include "widgets/rect_shape.h"
 #include "widgets/speed_button.h"  // handlers hold the speed buttons as the tool buttons they are
 
@@ -186,9 +187,9 @@ public:
     void switchCalibrationOff(bool dark, bool flat, bool rawDark);
     // The folder of the input browser, where the file dialogs open.
     std::filesystem::path currentFolder() const;
-    // The folder a saved image goes into: the browser's folder, or its subfolder "Subdirname"
-    // while Savesubcontrol is ticked (made when missing; throws when it cannot be made).
-    std::filesystem::path imageSaveFolder() const;
+    // Where a saved image goes: the browser's folder, or its subfolder "Subdirname" while
+    // Savesubcontrol is ticked.
+    SaveFolderChoice saveFolderChoice() const;
     // The last rank position within the frame limit (AlignSlider's MaxValue), and the rank the
     // slider shows.
     int lastRankPosition() const;
