@@ -237,18 +237,14 @@ BoxLevelOptions AlignController::levelOptions(const AlignPage& page) {
 }
 
 ReferenceOptions AlignController::readReferenceOptions() const {
-    return readReferenceOptions(parts_.page, pipeline_);
+    return kestrave::readReferenceOptions(parts_.page, pipeline_);
 }
 
-ReferenceOptions readReferenceOptions(const AlignPage& alignPage, const Pipeline& pipeline) {
-    return AlignController::readReferenceOptions(alignPage, pipeline);
-}
-
-ReferenceOptions AlignController::readReferenceOptions(const AlignPage& page, const Pipeline& pipeline) {
-    const QualityMethodFlags quality = methodChoice(page).flags;
+ReferenceOptions readReferenceOptions(const AlignPage& page, const Pipeline& pipeline) {
+    const QualityMethodFlags quality = AlignController::methodChoice(page).flags;
     ReferenceOptions options;
     options.LumWeights = pipeline.state().LumWeights;
-    options.levels = levelOptions(page);
+    options.levels = AlignController::levelOptions(page);
     options.spectralQuality = !quality.QualityFromImage;
     options.HVSWeighting = quality.HVSWeighting;
     options.interlaced = page.interlaced->Checked();

@@ -170,19 +170,18 @@ public:
     void alignmentStopped();
 
     // The control values the reference computation, the alignment of one frame and the pass read
-    // (other areas read the reference's through `readReferenceOptions` of align_page_options.h).
+    // (the reference's are `readReferenceOptions` of align_page_options.h, on its own page).
     ReferenceOptions readReferenceOptions() const;
-    static ReferenceOptions readReferenceOptions(const AlignPage& page, const Pipeline& pipeline);
     AlignOptions readAlignOptions() const;
     AlignmentPassOptions readPassOptions() const;
+    // What the page's quality and level options say.
+    static QualityMethodChoice methodChoice(const AlignPage& page);
+    static BoxLevelOptions levelOptions(const AlignPage& page);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // What the page's quality and level options say.
-    static QualityMethodChoice methodChoice(const AlignPage& page);
-    static BoxLevelOptions levelOptions(const AlignPage& page);
     // The reference computed again at the feature with the page's options, under the guard below.
     void recomputeReference();
     // Runs one reference computation (the recalculation or the pick) with the re-entry guard up;

@@ -536,14 +536,10 @@ void InputController::fillFrameList(const std::vector<std::string>& items) {
 }
 
 FrameSourceOptions InputController::readSourceOptions() const {
-    return readSourceOptions(parts_.page, pipeline_);
+    return kestrave::readSourceOptions(parts_.page, pipeline_);
 }
 
-FrameSourceOptions readSourceOptions(const AlignPage& alignPage, const Pipeline& pipeline) {
-    return InputController::readSourceOptions(alignPage, pipeline);
-}
-
-FrameSourceOptions InputController::readSourceOptions(const AlignPage& page, const Pipeline& pipeline) {
+FrameSourceOptions readSourceOptions(const AlignPage& page, const Pipeline& pipeline) {
     FrameSourceOptions options;
     options.DebayerEnabled = pipeline.debayer().DebayerEnabled;
     options.debayer.pattern = bayerPatternForItem(page.debayergroup->ItemIndex());

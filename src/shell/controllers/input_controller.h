@@ -166,9 +166,8 @@ public:
     // SelectFramesChecklist holds these entries, every one checked.
     void fillFrameList(const std::vector<std::string>& items);
     // How frames are read now: the debayer switch and pattern, the dark frame, the TIFF stretch
-    // (other areas read them through `readSourceOptions` of align_page_options.h).
+    // (the same reader as `readSourceOptions` of align_page_options.h, on its own page).
     FrameSourceOptions readSourceOptions() const;
-    static FrameSourceOptions readSourceOptions(const AlignPage& page, const Pipeline& pipeline);
     // The highest frame index of the input (the run's, `input().lastIndex`).
     int lastIndex() const;
 

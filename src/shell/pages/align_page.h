@@ -30,7 +30,10 @@ class TRadioGroup;
 class TRectShape;
 class TRxSlider;
 class TRxSpinEdit;
+struct FrameSourceOptions;
 struct OptimizerSearchOptions;
+struct ReferenceOptions;
+class Pipeline;
 struct StackOptions;
 struct ToolWindows;
 
@@ -44,6 +47,9 @@ public:
     friend class AlignController;
     friend class AlignWindow;
     friend class PointController;
+    // The readers of the options other areas take from this page (align_page_options.h).
+    friend FrameSourceOptions readSourceOptions(const AlignPage& alignPage, const Pipeline& pipeline);
+    friend ReferenceOptions readReferenceOptions(const AlignPage& alignPage, const Pipeline& pipeline);
 
     friend class Startup;  // the window's start-up restores and sets its controls
 private:
