@@ -87,6 +87,34 @@ TEST(RenderControls, AutoBalanceMovesRedAndBlueOntoGreen) {
     EXPECT_EQ(offsets.blue, 30);
 }
 
+// Whichever offset would pass the slider's end, green takes the excess and the other offset
+// moves with green, so that both differences to green are kept.
+TEST(RenderControls, AutoBalanceHandsTheExcessOfEitherEndToGreen) {
+    const struct {
+        int red, green, blue;  // the spike of each channel's histogram
+        ColourOffsets current;
+        ColourOffsets expected;
+    } cases[] = {
+        // r = -150: green +50, blue -40 + 50.
+        {170, 20, 60, {}, {-100, 50, 10}},
+        // b = 130: green -30, red 50 - 30.
+        {100, 150, 20, {}, {20, -30, 100}},
+        // b = -160: green +60, red -60 + 60.
+        {100, 40, 200, {}, {0, 60, -100}},
+        // The current offsets count: r = 90 + 20 = 110, then b = 100 - 10 = 90 stays.
+        {60, 150, 50, {20, 7, 0}, {100, -10, 90}},
+        // Red past one end, then blue past the other: the later one sets green and pushes red
+        // on past its end again (the slider holds it at its end).
+        {20, 150, 200, {0, 0, -120}, {200, 100, -100}},
+    };
+    for (const auto& c : cases) {
+        const ColourOffsets offsets = autoBalance(spikes(c.red, c.green, c.blue), c.current);
+        EXPECT_EQ(offsets.red, c.expected.red) << c.red << " " << c.green << " " << c.blue;
+        EXPECT_EQ(offsets.green, c.expected.green) << c.red << " " << c.green << " " << c.blue;
+        EXPECT_EQ(offsets.blue, c.expected.blue) << c.red << " " << c.green << " " << c.blue;
+    }
+}
+
 TEST(RenderControls, AutoBalanceRendersTwiceWhileAHistogramWindowShows) {
     RenderFixture f(32, 32);
     f.wavelet.Colourstack = true;

@@ -32,6 +32,15 @@ TEST(WaveletKernel, SpinsAreNormalisedBySumOfAllTwentyFiveIncludingNegatives) {
     mixed[kernelIndex(1, 0)] = -2;  // negative taps count in the sum although they are not used
     SetWaveletKernel(filter, mixed);
     EXPECT_FLOAT_EQ(filter.WaveletKernel5x5[kernelIndex(0, 0)], 1.5f);
+
+    // Weights that sum to 0 are taken as they stand (divided by 1), and so is an empty kernel.
+    KernelSpins balanced{};
+    balanced[kernelIndex(0, 0)] = 3;
+    balanced[kernelIndex(0, 1)] = -3;
+    EXPECT_EQ(SetWaveletKernel(filter, balanced), "centre :300 %");
+    EXPECT_EQ(filter.WaveletKernel5x5[kernelIndex(0, 1)], -3.0f);
+    EXPECT_EQ(SetWaveletKernel(filter, KernelSpins{}), "centre :0 %");
+    for (const float weight : filter.WaveletKernel5x5) EXPECT_EQ(weight, 0.0f);
 }
 
 TEST(WaveletGaussian, TapsAreNormalisedAndCutWhereTheyFallBelowOneThousandth) {
