@@ -149,6 +149,28 @@ TEST(BigIniFile, SameValuesLeaveTheFileUntouchedAndAKeyInAnotherCaseIsRewritten)
     EXPECT_EQ(fileText(path).find("alignpoints"), std::string::npos);
 }
 
+// Letters fold across the whole alphabet, its ends included; the characters next to the letter
+// ranges do not.
+TEST(BigIniFile, NamesFoldEveryLetterAndNothingBesideTheLetters) {
+    test::TempDir dir;
+    TBigIniFile ini(dir / "settings.ini");
+    const struct {
+        const char* written;
+        const char* read;
+        bool same;
+    } names[] = {{"Zoom", "zOOM", true}, {"zx", "ZX", true},  {"Area", "aREA", true}, {"Mid", "mID", true},
+                 {"@k", "`k", false},    {"[k", "{k", false}, {"Z", "[", false},      {"z", "{", false}};
+    for (const auto& name : names) {
+        // As a section name and as a key.
+        ini.WriteString(name.written, "k", "1");
+        ini.WriteString("Keys", name.written, "2");
+        EXPECT_EQ(ini.ReadString(name.read, "k", "-"), name.same ? "1" : "-") << name.written;
+        EXPECT_EQ(ini.ReadString("Keys", name.read, "-"), name.same ? "2" : "-") << name.written;
+        ini.EraseSection(name.written);
+        ini.EraseSection("Keys");
+    }
+}
+
 TEST(BigIniFile, ReadIntegerAndReadBoolForms) {
     TBigIniFile ini("");
     const int def = 777;
