@@ -426,12 +426,14 @@ TEST_F(AlignPageTest, TheWheelStepsTheBoxSizeOnlyWhileTheFeatureIsChosen) {
         QApplication::sendEvent(control<QLabel>(page, "PreviewImage"), &event);
     };
     // Up steps to the larger box, down to the smaller; a small delta does nothing; at the
-    // smallest box a step down stays.
+    // smallest box a step down stays. A turn of 10 either way is still small (at a box that could
+    // step both ways), 11 is a step.
     const struct {
         int delta;
         int item;
         int size;
-    } steps[] = {{120, 1, 64}, {120, 2, 128}, {5, 2, 128}, {-120, 1, 64}, {-120, 0, 32}, {-120, 0, 32}};
+    } steps[] = {{120, 1, 64}, {120, 2, 128}, {5, 2, 128},  {-120, 1, 64}, {-120, 0, 32}, {-120, 0, 32},
+                 {120, 1, 64}, {10, 1, 64},   {-10, 1, 64}, {11, 2, 128},  {-11, 1, 64},  {-11, 0, 32}};
     for (const auto& step : steps) {
         wheel(step.delta);
         EXPECT_EQ(control<TRadioGroup>(page, "FFTsizeGroup")->ItemIndex(), step.item) << step.delta;
