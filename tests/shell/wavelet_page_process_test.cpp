@@ -116,6 +116,25 @@ TEST_F(WaveletPageTest, StepChangesMarkTheLayersAndAskForProcessUntilSilenced) {
     EXPECT_EQ(messages.shown.size(), 1u);
 }
 
+// A new step asks for Process only once a later page than the wavelet page may be opened; before
+// that the step is silent (the layers are still marked out of date).
+TEST_F(WaveletPageTest, TheStepAsksForProcessOnlyOnceThePagesBeyondTheWaveletPageOpen) {
+    setStack(32, 32, false);
+    wavelet.ProcessButtonClick();
+    const struct {
+        TMainTab highest;
+        double step;
+        std::size_t shown;
+    } cases[] = {{TMainTab::tabStack, 2, 0}, {TMainTab::tabWavelet, 3, 0}, {TMainTab::tabFinal, 2, 1}};
+    for (const auto& c : cases) {
+        editRun(context.pipeline).state.activepage = c.highest;
+        messages.shown.clear();
+        control<TRxSpinEdit>(page, "LevelStep")->setValue(c.step);
+        EXPECT_TRUE(context.pipeline.state().LayersDirty);
+        EXPECT_EQ(messages.shown.size(), c.shown) << static_cast<int>(c.highest);
+    }
+}
+
 TEST_F(WaveletPageTest, TheKernelGoesIntoUseWithSetAndResetRestoresTheDesignKernel) {
     WaveletFilterPanel& filter = *tools.filter;
     control<TRxSpinEdit>(filter, "Filter22")->setValue(0);
