@@ -205,6 +205,25 @@ TEST_F(OptimizePageTest, CreateInABatchRunMakesTheReferenceWithoutWaitingAndPuts
     EXPECT_FALSE(context.operations.running());
 }
 
+// Realigning on the processed picture starts the points' work again: every point's quality
+// cut-off opens to the whole of its graph, and the stack reaches as far.
+TEST_F(OptimizePageTest, RealignOnTheProcessedPictureOpensEveryPointsCutoff) {
+    limitAt(11);
+    RunState& run = editRun(context.pipeline);
+    run.alignPoints.MultiPointMode = true;
+    run.alignPoints.Alignpoints = 3;
+    run.state.progstatus = TProgStatus::psOptimized;
+    for (int p = 1; p <= 3; ++p) run.points.PointQualitySlider[static_cast<std::size_t>(p)] = 2;
+    run.wavelet.ProcessPicture = context.pipeline.input().PreviewBitmap;
+    control<TRxSpeedButton>(page, "Restartalign")->setEnabled(true);
+    control<TRxSpeedButton>(page, "Restartalign")->click();
+
+    ASSERT_TRUE(context.pipeline.optimizer().NewReferenceMade);
+    // The ranks 0..11 all enter every point's graph.
+    for (int p = 1; p <= 3; ++p) EXPECT_EQ(context.pipeline.points().PointQualitySlider[p], 11) << p;
+    EXPECT_EQ(control<TRxSlider>(*form, "StackSlider")->MaxValue(), 11);
+}
+
 TEST_F(OptimizePageTest, ACancelInTheFirstPassLeavesEveryShiftAsItWas) {
     limitAt(FrameCount - 1);
     control<TRxSpeedButton>(page, "Optimizebutton")->click();
