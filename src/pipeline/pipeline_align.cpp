@@ -144,7 +144,13 @@ AlignmentPassResult Pipeline::alignPlacedPoints(const PlacedPointsOptions& optio
     if (!progress.cancelRequested()) pass = window.alignReferences(references, options.manualAlign);
     if (pass.end == PassEnd::Finished && progress.cancelRequested()) pass.end = PassEnd::Cancelled;
     if (wholeFrame && pass.end == PassEnd::Finished) {
+        // Taking point 1's reference measures the reference frame on point 1's box; every frame
+        // keeps the quality the pass ranked it by, so that the ranking and the qualities agree.
+        std::vector<float> ranked;
+        for (int f = 0; f <= std::min(options.lastFrame, MaxFrameIndex); ++f)
+            ranked.push_back(run_.model.FrameTable[f].Slots[0].Quality);
         pointReference(1);
+        for (std::size_t f = 0; f < ranked.size(); ++f) run_.model.FrameTable[f].Slots[0].Quality = ranked[f];
         window.pointsDone(count);
     }
     if (pass.end == PassEnd::Finished)

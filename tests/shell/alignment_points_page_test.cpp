@@ -350,6 +350,36 @@ TEST_F(PointsPageTest, ClicksPlacePointsUpTo99AndSimpleAlignmentCopiesPointOne) 
     }));
 }
 
+// In "Simple" mode the frames are ranked by one pass over a box around all the points, and point
+// 1's own reference is taken afterwards on the reference frame: every frame keeps the quality it
+// was ranked by, so the lowest quality kept by a limit is never above the best.
+TEST_F(PointsPageTest, SimpleAlignmentKeepsTheQualitiesTheRankingWasMadeFrom) {
+    selectRecording(160, 120, 12);
+    writeAlignPointFile(dir / TempPointFile, 0, std::vector<AlignPoint>{{60, 50, 32}, {100, 70, 32}});
+    QTimer::singleShot(0, [&] { control<TRxSpeedButton>(page, "Alignbutton")->click(); });
+    chooseMethod(AlignMethodMultipoint);
+    ASSERT_TRUE(context.pipeline.model().FramesRanked);
+    ASSERT_EQ(context.pipeline.alignPoints().Alignpoints, 2);
+
+    const FrameModel& model = context.pipeline.model();
+    const int last = pieces(*form).input->lastIndex();
+    for (int j = 0; j <= last; ++j)
+        EXPECT_EQ(model.FrameTable[model.FrameRanking[j].Frame].Slots[0].Quality, model.FrameRanking[j].Key)
+            << j;
+    control<TRxSlider>(page, "PreviewSlider")->setValue(last - 2);
+    control<TRxSpeedButton>(page, "Setlimitbutton")->click();
+    // "Stacksize: n Low quality :q%", q the quality at rank n - 1 over the best.
+    int n = 0;
+    double shown = 0.0;
+    ASSERT_EQ(std::sscanf(pieces(*form).StatusPanels[3]->text().toStdString().c_str(),
+                          "Stacksize: %d Low quality :%lf%%", &n, &shown),
+              2)
+        << pieces(*form).StatusPanels[3]->text().toStdString();
+    ASSERT_GE(n, 1);
+    EXPECT_NEAR(shown, model.FrameRanking[n - 1].Key / model.FrameRanking[0].Key * 100.0, 0.005);
+    EXPECT_LE(shown, 100.0);
+}
+
 // A cancel while three points are aligned side by side ("Multi-Quantity"): every point keeps what
 // it measured in its slot, and the setup stops there, without angles.
 TEST_F(PointsPageTest, ACancelDuringTheAlignmentLeavesTheSlotsFilledAndNoAngles) {
