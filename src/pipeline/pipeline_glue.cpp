@@ -34,6 +34,7 @@ bool Pipeline::setUserBoxPlaced(bool placed) {
 }
 
 void Pipeline::useSingleBox() {
+    run_.optimizer.RegistrationCaption.clear();
     run_.alignPoints.Alignpoints = 1;
     run_.alignPoints.MultiPointMode = false;
     announce(PipelineChange::Points);

@@ -60,6 +60,8 @@ void Pipeline::haltPointPlacing() {
 }
 
 void Pipeline::closePointPlacing() {
+    // The registration windows name a point only while there are points.
+    run_.optimizer.RegistrationCaption.clear();
     run_.alignPoints.MultiPointMode = false;
     run_.alignPoints.StopPlacing = true;
     run_.alignPoints.Alignpoints = 1;

@@ -87,6 +87,15 @@ struct PointsPageTest : ShellWindowTest {
             cells.push_back(control<QTableWidget>(*form, "StringGrid1")->item(r, c)->text());
         return cells;
     }
+    // Two points of 32-pixel boxes from the remembered point file, aligned in "Simple" mode.
+    void alignTwoRememberedPoints() {
+        selectRecording(160, 120, 12);
+        writeAlignPointFile(dir / TempPointFile, 0, std::vector<AlignPoint>{{60, 50, 32}, {100, 70, 32}});
+        QTimer::singleShot(0, [&] { control<TRxSpeedButton>(page, "Alignbutton")->click(); });
+        chooseMethod(AlignMethodMultipoint);
+        ASSERT_TRUE(context.pipeline.model().FramesRanked);
+        ASSERT_EQ(context.pipeline.alignPoints().Alignpoints, 2);
+    }
     void estimateAndClear();
     void rightClickAndDelete();
     void saveAndLoad();
@@ -354,12 +363,7 @@ TEST_F(PointsPageTest, ClicksPlacePointsUpTo99AndSimpleAlignmentCopiesPointOne) 
 // 1's own reference is taken afterwards on the reference frame: every frame keeps the quality it
 // was ranked by, so the lowest quality kept by a limit is never above the best.
 TEST_F(PointsPageTest, SimpleAlignmentKeepsTheQualitiesTheRankingWasMadeFrom) {
-    selectRecording(160, 120, 12);
-    writeAlignPointFile(dir / TempPointFile, 0, std::vector<AlignPoint>{{60, 50, 32}, {100, 70, 32}});
-    QTimer::singleShot(0, [&] { control<TRxSpeedButton>(page, "Alignbutton")->click(); });
-    chooseMethod(AlignMethodMultipoint);
-    ASSERT_TRUE(context.pipeline.model().FramesRanked);
-    ASSERT_EQ(context.pipeline.alignPoints().Alignpoints, 2);
+    alignTwoRememberedPoints();
 
     const FrameModel& model = context.pipeline.model();
     const int last = pieces(*form).input->lastIndex();
@@ -378,6 +382,23 @@ TEST_F(PointsPageTest, SimpleAlignmentKeepsTheQualitiesTheRankingWasMadeFrom) {
     ASSERT_GE(n, 1);
     EXPECT_NEAR(shown, model.FrameRanking[n - 1].Key / model.FrameRanking[0].Key * 100.0, 0.005);
     EXPECT_LE(shown, 100.0);
+}
+
+// The registration windows name the point they work on while there are points, and no point once
+// one box is back.
+TEST_F(PointsPageTest, TheRegistrationWindowsNameAPointOnlyWhileThereArePoints) {
+    alignTwoRememberedPoints();
+    const ToolWindow& passWindow = *control<ToolWindow>(*form, "Registrationgraphwindow");
+    const ToolWindow& differenceWindow = *control<ToolWindow>(*form, "RegiStration2");
+    EXPECT_TRUE(passWindow.windowTitle().contains("point #1")) << passWindow.windowTitle().toStdString();
+
+    chooseMethod(AlignMethodSingle);
+    pieces(*form).align->AlignallButtonClick();
+    ASSERT_EQ(context.pipeline.state().progstatus, TProgStatus::psAligned);
+    for (const ToolWindow* window : {&passWindow, &differenceWindow})
+        EXPECT_FALSE(window->windowTitle().contains("point", Qt::CaseInsensitive))
+            << window->windowTitle().toStdString();
+    EXPECT_EQ(passWindow.windowTitle().toStdString(), "Initial alignment done ");
 }
 
 // A cancel while three points are aligned side by side ("Multi-Quantity"): every point keeps what
