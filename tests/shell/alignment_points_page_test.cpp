@@ -401,6 +401,40 @@ TEST_F(PointsPageTest, TheRegistrationWindowsNameAPointOnlyWhileThereArePoints) 
     EXPECT_EQ(passWindow.windowTitle().toStdString(), "Initial alignment done ");
 }
 
+// The stack size and the quality beside the frame are figures of the ranking: before the frames
+// are ranked, and while points are placed after a one-box pass (the frames are in their own order
+// then), the label and the count beside "Limit" give none.
+TEST_F(PointsPageTest, TheFrameLabelGivesRankingFiguresOnlyWhileTheFramesAreRanked) {
+    selectRecording(160, 120, 12);
+    const auto label = [&](const char* name) { return control<QLabel>(page, name)->text().toStdString(); };
+    TRxSlider& slider = *control<TRxSlider>(page, "PreviewSlider");
+    QTest::mouseClick(control<QLabel>(page, "PreviewImage"), Qt::LeftButton, Qt::NoModifier, QPoint(80, 60));
+    ASSERT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stReferenceReady);
+    slider.setValue(3);
+    EXPECT_EQ(label("Frames"), "Frame (4): 4/12");
+    EXPECT_EQ(label("LimitCountLabel"), "");
+
+    editRun(context.pipeline).state.BatchMode = true;
+    pieces(*form).align->AlignallButtonClick();
+    editRun(context.pipeline).state.BatchMode = false;
+    ASSERT_TRUE(context.pipeline.model().FramesRanked);
+    slider.setValue(3);
+    const FrameModel& model = context.pipeline.model();
+    char ranked[96];
+    std::snprintf(ranked, sizeof ranked, "Frame (%d) :  (stacksize 4 / 12) [Low quality %.1f %%]",
+                  model.FrameRanking[3].Frame + 1,
+                  model.FrameRanking[3].Key / (0.01 + model.FrameRanking[0].Key) * 100.0);
+    EXPECT_EQ(label("Frames"), ranked);
+    EXPECT_EQ(label("LimitCountLabel"), "Frames to stack: 4 of 12");
+
+    whilePlacing([&] {
+        EXPECT_EQ(label("LimitCountLabel"), "");
+        slider.setValue(5);
+        EXPECT_EQ(label("Frames"), "Frame (6): 6/12");
+        EXPECT_EQ(label("LimitCountLabel"), "");
+    });
+}
+
 // A cancel while three points are aligned side by side ("Multi-Quantity"): every point keeps what
 // it measured in its slot, and the setup stops there, without angles.
 TEST_F(PointsPageTest, ACancelDuringTheAlignmentLeavesTheSlotsFilledAndNoAngles) {

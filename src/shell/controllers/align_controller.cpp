@@ -364,8 +364,10 @@ void AlignController::AlignmethodClick() {
 
 void AlignController::showLimitCount() {
     AlignPage& page = parts_.page;
-    // The limit follows the ranking once the pass has made one ("None" keeps frames in their order).
-    if (!pipeline_.model().FramesRanked && !page.Setlimitbutton->isEnabled()) {
+    // The limit follows the ranking once the pass has made one ("None" keeps frames in their order);
+    // while alignment points are placed the frames wait for the ranking of the points' pass.
+    const bool ranked = pipeline_.model().FramesRanked;
+    if (!ranked && (!page.Setlimitbutton->isEnabled() || pipeline_.alignPoints().MultiPointMode)) {
         page.LimitCountLabel->clear();
         return;
     }

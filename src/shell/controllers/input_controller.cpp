@@ -596,7 +596,10 @@ void InputController::PreviewSliderChange() {
     const int p = position();
     const int max = lastIndex();
     const int frame = frameAtPosition(model, p);
-    const bool referenceReady = pipeline_.state().ProcessStage == TProcessStage::stReferenceReady;
+    // The stack size and the quality at the position are figures of the ranking: before the frames
+    // are ranked (or while alignment points are placed) position p is frame p, not the p-th best.
+    const bool referenceReady =
+        pipeline_.state().ProcessStage == TProcessStage::stReferenceReady && model.FramesRanked;
 
     windows.Showgraphpointer->move(graphPointerLeft(p, max, windows.Chart8->width()),
                                    windows.Showgraphpointer->y());

@@ -343,6 +343,8 @@ void PointController::Multialignsetup() {
     parts_.optimizePage.setPassButtonsEnabled(false);
     page.Freebox->setChecked(false);
     pipeline_.startPlacingPoints();
+    // The count of the last ranking no longer holds: the points' pass ranks the frames again.
+    page.LimitCountLabel->clear();
     windows_.Multialignwindow->show();
     windows_.Multialignwindow->raise();
     parts_.stackPage.setMultiPoint(true);
