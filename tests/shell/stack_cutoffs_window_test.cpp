@@ -98,6 +98,29 @@ TEST_F(StackCutoffsTest, CutoffsChooseTheStackListAndTheLimitJumpsToTheSliderEnd
     EXPECT_EQ(control<TRxSlider>(*form, "StackSlider")->Value(), 5);
 }
 
+// The stack graph's quality (relative to the best frame) has a scale of its own beside the
+// differences' scale, as on the registration graph: the best frame's quality is drawn at the top
+// of the plot however large the differences are.
+TEST_F(StackCutoffsTest, TheStackGraphDrawsTheQualityOnItsOwnScale) {
+    for (int j = 0; j < Count; ++j) {
+        editRun(context.pipeline).model.FrameTable[j].Slots[0].Difference = 10.0f * static_cast<float>(j + 1);
+        editRun(context.pipeline).model.FrameRanking[j].Key = static_cast<float>(Count - j);
+    }
+    control<TRxSlider>(*form, "StackSlider")->setValue(Count - 2);
+    ASSERT_EQ(chartSeries(pieces(*form).registrationWindows, "FastLineSeries1")->values().front(), 1.0);
+
+    TChart& chart = *control<TChart>(*form, "Chart9");
+    const QImage drawn = chart.grab().toImage();
+    const QRect plot = chart.plotRect();
+    int highestRed = plot.bottom() + 1;
+    for (int y = plot.top(); y <= plot.bottom() && highestRed > plot.bottom(); ++y)
+        for (int x = plot.left(); x <= plot.left() + plot.width() / 4; ++x) {
+            const QColor colour = drawn.pixelColor(x, y);
+            if (colour.red() > 150 && colour.green() < 100 && colour.blue() < 100) highestRed = y;
+        }
+    EXPECT_LE(highestRed, plot.top() + 3) << "plot " << plot.top() << ".." << plot.bottom();
+}
+
 TEST_F(StackCutoffsTest, PointSlidersSetTheCutsTheStackReads) {
     optimizedPoints();
     control<TRxSpinEdit>(*form, "Alignmentpointstackgraph")->setValue(2);

@@ -28,7 +28,9 @@ RegistrationWindows::RegistrationWindows(ToolWindows& tools, TChart& Chart8)
     tools.Registrationgraphwindow->Body->addWidget(FFTLABELs);
 
     Chart9 = named(new TChart(tools.Stackgraphpanel), "Chart9");
-    FastLineSeries1 = Chart9->addSeries("Quality", Qt::red);
+    // The quality relative to the best frame keeps its own scale (0..1) beside the differences', as
+    // on the registration graph.
+    FastLineSeries1 = Chart9->addSeries("Quality", Qt::red, true);
     FastLineSeries2 = Chart9->addSeries("Difference", Qt::green);
     Selectoff = shape(Chart9, "Selectoff", 0, 0, QBrush(Qt::blue, Qt::BDiagPattern));
     StackQuality = shape(Chart9, "StackQuality", 0, 0, Qt::green, 1);
