@@ -21,7 +21,7 @@
 #include "actor/animation_frames.h"
 #include "actor/assistant_actor.h"
 #include "actor/shared_handler.h"
-#include "actor/sound_sink.h"
+#include "platform/sound_sink.h"
 #include "actor/timed_waiter.h"
 
 namespace kestrave {
