@@ -270,6 +270,7 @@ int TAssistant::MaxIdleTime() const {
 void TAssistant::setMaxIdleTime(int ms) {
     director_->setMaxIdleTime(ms);
 }
+
 QMenu* TAssistant::PopupMenu() const {
     return stage_->PopupMenu();
 }

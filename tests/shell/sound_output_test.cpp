@@ -22,7 +22,9 @@
 namespace kestrave {
 namespace {
 
-TEST_F(test::ShellWindowTest, EveryCheckBoxClicksAndTheCharacterSoundsThroughTheWindowsSinks) {
+using WindowSounds = test::ShellWindowTest;
+
+TEST_F(WindowSounds, EveryCheckBoxClicksAndTheCharacterSoundsThroughTheWindowsSinks) {
     test::RecordingSoundSink clicks, character;
     installSounds(*form, clicks, character);
     const QList<TPCheck*> boxes = form->findChildren<TPCheck*>();
