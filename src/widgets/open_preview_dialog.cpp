@@ -30,8 +30,9 @@ namespace {
 
 // Text files are shown from their beginning; a huge log is not read whole.
 constexpr qint64 MaxTextBytes = 1 << 20;
-// A sound file is read whole before it plays; a longer recording than this is only named.
-constexpr qint64 MaxSoundBytes = 64 << 20;
+// A sound file is read into memory before it plays; of a long recording (over a minute and a
+// half at CD quality) only the beginning is read and played.
+constexpr qint64 MaxSoundBytes = 16 << 20;
 const QStringList TextExtensions{"txt", "rtf", "ini", "inf", "bat", "log", "pas", "dpr", "dpk"};
 const QString SoundExtension = QStringLiteral("wav");
 
@@ -280,8 +281,8 @@ bool TPBOpenPreviewDialog::showTypeName(const QString& file) {
 void TPBOpenPreviewDialog::playSoundFile(const QString& file) {
     if (!sound_) return;
     QFile wave(file);
-    if (!wave.open(QIODevice::ReadOnly) || wave.size() > MaxSoundBytes) return;
-    const QByteArray bytes = wave.readAll();
+    if (!wave.open(QIODevice::ReadOnly)) return;
+    const QByteArray bytes = wave.read(MaxSoundBytes);
     sound_->play(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
                            static_cast<std::size_t>(bytes.size())));
     soundStarted_ = true;
