@@ -35,8 +35,20 @@ std::string TAssistantActor::ActorLibrary() const {
     return fileName_;
 }
 
+bool TAssistantActor::namesCurrentLibrary(const std::string& fileName) const {
+    const std::string current = ActorLibrary();
+    if (fileName == current) return true;
+    if (!equalIgnoringCase(fileName, current)) return false;
+    // Names in other letters lead to one file, to two, or (when neither exists) to nothing that
+    // could tell them apart.
+    std::error_code ec;
+    const bool exists = std::filesystem::exists(fileName, ec);
+    if (exists != std::filesystem::exists(current, ec)) return false;
+    return !exists || std::filesystem::equivalent(fileName, current, ec);
+}
+
 void TAssistantActor::setActorLibrary(const std::string& fileName) {
-    if (equalIgnoringCase(fileName, ActorLibrary())) return;
+    if (namesCurrentLibrary(fileName)) return;
     unload();
     {
         std::lock_guard guard(dataMutex_);

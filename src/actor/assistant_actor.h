@@ -27,7 +27,12 @@ public:
     TAssistantActor& operator=(const TAssistantActor&) = delete;
 
     std::string ActorLibrary() const;
-    // A name equal to the current one, ignoring case, does nothing. Otherwise the current
+    // True when `fileName` names the current library: the same name, or one that differs only in
+    // letter case and leads to the same file (as on a file system that ignores case, or through
+    // a link) or, like the current name, to no file at all. On a file system that keeps case,
+    // "OWL.actor" and "owl.actor" are two files.
+    bool namesCurrentLibrary(const std::string& fileName) const;
+    // A name of the current library does nothing. Otherwise the current
     // library is unloaded, the name stored and, when not empty, the file loaded. Throws
     // EActorError ("File not found" or "File is not a valid actor library", a line break and the
     // name); the name stays set and no library is loaded then.

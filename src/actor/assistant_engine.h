@@ -21,8 +21,8 @@
 #include "actor/animation_frames.h"
 #include "actor/assistant_actor.h"
 #include "actor/shared_handler.h"
-#include "actor/sound_sink.h"
 #include "actor/timed_waiter.h"
+#include "platform/sound_sink.h"
 
 namespace kestrave {
 

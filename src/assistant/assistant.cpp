@@ -170,7 +170,7 @@ QString TAssistant::ActorLibrary() const {
 }
 
 void TAssistant::setActorLibrary(const QString& name) {
-    if (name.compare(ActorLibrary(), Qt::CaseInsensitive) == 0) return;
+    if (director_->actor().namesCurrentLibrary(name.toStdString())) return;
     suspendIfAttached();
     {
         // The balloon comes back even when the file cannot be read: a suspended balloon would
@@ -270,6 +270,19 @@ int TAssistant::MaxIdleTime() const {
 void TAssistant::setMaxIdleTime(int ms) {
     director_->setMaxIdleTime(ms);
 }
+
+QMenu* TAssistant::PopupMenu() const {
+    return stage_->PopupMenu();
+}
+
+void TAssistant::setPopupMenu(QMenu* menu) {
+    stage_->setPopupMenu(menu);
+}
+
+void TAssistant::setSoundSink(SoundSink* sink) {
+    director_->engine().setSoundSink(sink);
+}
+
 bool TAssistant::Mute() const {
     return director_->engine().Mute();
 }
@@ -370,11 +383,11 @@ int TAssistant::MessageDlgEx(const QString& Msg, int DlgType, std::uint16_t Butt
     if (!waitBeforeBalloon()) return 0;
     // The stage's menu is put back however the dialog ends.
     struct MenuGuard {
-        TAssistant& self;
+        TAssistantStage& stage;
         QPointer<QMenu> menu;
-        ~MenuGuard() { self.popupMenu_ = menu; }
-    } guard{*this, popupMenu_};
-    popupMenu_ = nullptr;
+        ~MenuGuard() { stage.setPopupMenu(menu); }
+    } guard{*stage_, stage_->PopupMenu()};
+    stage_->setPopupMenu(nullptr);
     return balloon_->MessageDlg(Msg, DlgType, DefaultButton, Buttons, HelpCtx);
 }
 

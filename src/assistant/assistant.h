@@ -22,6 +22,7 @@ class QWidget;
 
 namespace kestrave {
 
+class SoundSink;
 class TAssistantBalloon;
 class TAssistantDirector;
 class TAssistantStage;
@@ -38,7 +39,8 @@ public:
 
     TAboutMe About;
 
-    // The file name of the actor library; a name that differs (ignoring case) loads it. Throws
+    // The file name of the actor library; a name of another file loads it (a name that differs
+    // only in letter case may name another file on this system's file systems). Throws
     // EActorError for a missing or invalid file: no actor is loaded then and the name stays.
     QString ActorLibrary() const;
     void setActorLibrary(const QString& name);
@@ -62,8 +64,9 @@ public:
     void setStageTop(int top);
     bool HintBulb() const { return hintBulb_; }
     void setHintBulb(bool on);
-    QMenu* PopupMenu() const { return popupMenu_; }
-    void setPopupMenu(QMenu* menu) { popupMenu_ = menu; }
+    // The stage's context menu, shown by a right click on the character.
+    QMenu* PopupMenu() const;
+    void setPopupMenu(QMenu* menu);
     int Priority() const;
     void setPriority(int priority);
     int MinIdleTime() const;
@@ -74,8 +77,12 @@ public:
     void setMoveStep(int step) {
         if (step > 0) moveStep_ = step;
     }
+    // Silences the character's own sounds.
     bool Mute() const;
     void setMute(bool on);
+    // Where the character's sounds go; none (the default) keeps it silent. The sink must outlive
+    // the assistant or be replaced first: the engine's thread plays into it.
+    void setSoundSink(SoundSink* sink);
     int Speed() const;
     void setSpeed(int speed);
     TBalloonOptions& Balloon();
@@ -158,7 +165,6 @@ private:
     std::unique_ptr<TAssistantStage> stage_;
     std::unique_ptr<TAssistantBalloon> balloon_;
     QPointer<QWidget> dockSite_;
-    QPointer<QMenu> popupMenu_;
     bool hintBulb_ = false;
     bool fastShowHide_ = false;
     bool visible_ = false;

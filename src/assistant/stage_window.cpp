@@ -1,6 +1,7 @@
 #include "assistant/stage_window.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QThread>
@@ -255,6 +256,12 @@ void TAssistantStage::mouseMoveEvent(QMouseEvent* event) {
 void TAssistantStage::mouseReleaseEvent(QMouseEvent* event) {
     endDrag();
     if (event->button() == Qt::LeftButton) emit OnClick();
+}
+
+void TAssistantStage::contextMenuEvent(QContextMenuEvent* event) {
+    if (!popupMenu_) return QWidget::contextMenuEvent(event);
+    popupMenu_->popup(event->globalPos());
+    event->accept();
 }
 
 void TAssistantStage::mouseDoubleClickEvent(QMouseEvent*) {

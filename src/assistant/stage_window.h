@@ -5,6 +5,8 @@
 // light-bulb button in its top-right corner.
 
 #include <QImage>
+#include <QMenu>
+#include <QPointer>
 #include <QRegion>
 #include <QWidget>
 #include <functional>
@@ -70,6 +72,10 @@ public:
     // A stage with a parent window lives inside it; without one it is a top-level window.
     void setParentWindow(QWidget* parent);
 
+    // Shown at the pointer by a right click on the stage; none: no menu.
+    QMenu* PopupMenu() const { return popupMenu_; }
+    void setPopupMenu(QMenu* menu) { popupMenu_ = menu; }
+
     THintBulb* bulb() const { return bulb_; }
     bool BulbVisible() const { return bulbVisible_; }
     void setBulbVisible(bool on);
@@ -90,6 +96,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -115,6 +122,7 @@ private:
     bool bulbVisible_ = false;
     bool onTopBand_ = true;
     QPoint dragFrom_;
+    QPointer<QMenu> popupMenu_;
 };
 
 }  // namespace kestrave

@@ -10,10 +10,10 @@
 #include "shell/application_context.h"
 #include "shell/dialog_presenter.h"
 #include "shell/main_form.h"
-#include "shell/message_sound.h"
 #include "shell/qt_file_dialogs.h"
 #include "shell/screen_fit.h"
 #include "shell/screenshot_walk.h"
+#include "shell/sound_output.h"
 #include "shell/startup.h"
 #include "widgets/form_storage.h"
 
@@ -55,16 +55,19 @@ int runApplication(int argc, char** argv) {
     QApplication::setApplicationVersion(KESTRAVE_VERSION);
     StartupOptions options{{argv + std::min(argc, 1), argv + argc}, headless};
     auto context = std::make_unique<ApplicationContext>();
+    // The sounds outlive the window, whose character plays into them from its own thread.
+    SoundOutput sounds;
     TMainForm form(*context);
     // The assistant's balloon shows messages; the window's own dialog serves as the platform's
     // box (the pause notice and the fallback), and Qt's file dialogs
     // open files. Without a display nobody could answer a dialog: messages then go to standard
-    // error, every file dialog is cancelled and messages make no sound.
+    // error, every file dialog is cancelled and nothing makes a sound.
     if (!headless) {
         context->messages().setPresenter(makeWindowPresenter(form));
         context->messages().setPlatformBox(std::make_unique<DialogMessagePresenter>(&form));
-        context->messages().setSoundPlayer(soundEffectPlayer(form));
-        context->setDialogs(std::make_unique<QtFileDialogs>(&form));
+        context->messages().setSoundPlayer(messageSoundPlayer(sounds.channel()));
+        context->setDialogs(std::make_unique<QtFileDialogs>(&form, &sounds.channel()));
+        installSounds(form, sounds.channel(), sounds.channel());
     }
     const StartupOutcome outcome = form.FormCreate(options);
     if (outcome.endProgram && outcome.afterBatch) endAfterBatch(form, *context, outcome.exitCode);

@@ -62,6 +62,7 @@ std::vector<std::filesystem::path> QtFileDialogs::run(const TFileDialog& dialog,
     if (dialog.Preview && dialog.kind == TFileDialog::Kind::Open) {
         TPBOpenPreviewDialog preview(parent_, title, folder);
         joinInputPreview(preview);
+        preview.setSoundSink(sounds_);
         preview.setObjectName("Addbitmapdialog");
         preview.setFileMode(several ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
         preview.setNameFilters(entries);

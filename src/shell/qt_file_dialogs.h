@@ -10,9 +10,12 @@ class QWidget;
 
 namespace kestrave {
 
+class SoundSink;
+
 class QtFileDialogs : public FileDialogPort {
 public:
-    explicit QtFileDialogs(QWidget* parent) : parent_(parent) {}
+    // `sounds`: where the open dialog plays a sound file it previews; none: it only names it.
+    explicit QtFileDialogs(QWidget* parent, SoundSink* sounds = nullptr) : parent_(parent), sounds_(sounds) {}
 
 protected:
     std::optional<std::filesystem::path> choose(const TFileDialog& dialog) override;
@@ -23,6 +26,7 @@ private:
     std::vector<std::filesystem::path> run(const TFileDialog& dialog, bool several);
 
     QWidget* parent_;
+    SoundSink* sounds_;
     int chosenFilter_ = 0;
 };
 

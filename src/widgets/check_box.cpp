@@ -7,6 +7,8 @@
 #include <QStyleOptionFocusRect>
 #include <algorithm>
 
+#include "platform/sound_sink.h"
+#include "widgets/click_sound.h"
 #include "widgets/component_graphics.h"
 #include "widgets/published.h"
 
@@ -147,10 +149,15 @@ void TPCheck::takeFocus(Qt::FocusReason reason) {
     if (focusPolicy() != Qt::NoFocus) setFocus(reason);
 }
 
+void TPCheck::click() const {
+    if (playMusic_ && sound_) sound_->play(clickSoundWave());
+}
+
 void TPCheck::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
     takeFocus(Qt::MouseFocusReason);
     run(presses_.press());
+    click();
 }
 
 void TPCheck::mouseReleaseEvent(QMouseEvent* event) {
@@ -162,6 +169,7 @@ void TPCheck::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return QWidget::mouseDoubleClickEvent(event);
     takeFocus(Qt::MouseFocusReason);
     run(presses_.doublePress());
+    click();
 }
 
 void TPCheck::keyPressEvent(QKeyEvent* event) {

@@ -1,12 +1,15 @@
 #pragma once
 // The check box drawn entirely by the component: a box, a tick of one of seven kinds, a caption,
-// an optional frame and a hover highlight. Writing `Checked` from code never runs `OnClick`.
+// an optional frame, a hover highlight and a click sound. Writing `Checked` from code never runs
+// `OnClick` and makes no sound.
 
 #include <QWidget>
 
 #include "widgets/check_box_model.h"
 
 namespace kestrave {
+
+class SoundSink;
 
 class TPCheck : public QWidget {
     Q_OBJECT
@@ -59,9 +62,12 @@ public:
     void setHotTrack(bool on) { hotTrack_ = on; }
     bool ShowHandCursor() const { return showHandCursor_; }
     void setShowHandCursor(bool on) { showHandCursor_ = on; }
-    // The click sound is silent where the system has no sound output for Qt.
+    // Each press of the mouse that toggles the box clicks, unless this is off.
     bool PlayMusic() const { return playMusic_; }
     void setPlayMusic(bool on) { playMusic_ = on; }
+    // Where the click goes; without a sink the box is silent.
+    SoundSink* soundSink() const { return sound_; }
+    void setSoundSink(SoundSink* sink) { sound_ = sink; }
     bool ShowFocused() const { return showFocused_; }
     void setShowFocused(bool on) { showFocused_ = on; }
     bool Transparent() const { return transparent_; }
@@ -99,6 +105,7 @@ protected:
 
 private:
     void run(const CheckPressMachine::Actions& actions);
+    void click() const;
     void takeFocus(Qt::FocusReason reason);
     void paintBox(QPainter& p, QPoint at) const;
     void paintTick(QPainter& p, QPoint at) const;
@@ -118,6 +125,7 @@ private:
     QString hint_;
     QString hintSecondLine_;
     int tag_ = 0;
+    SoundSink* sound_ = nullptr;
 
     CheckPressMachine presses_;
     bool hovered_ = false;

@@ -20,6 +20,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <span>
+
+#include "platform/sound_sink.h"
 
 namespace kestrave {
 
@@ -27,6 +30,9 @@ namespace {
 
 // Text files are shown from their beginning; a huge log is not read whole.
 constexpr qint64 MaxTextBytes = 1 << 20;
+// A sound file is read into memory before it plays; of a long recording (over a minute and a
+// half at CD quality) only the beginning is read and played.
+constexpr qint64 MaxSoundBytes = 16 << 20;
 const QStringList TextExtensions{"txt", "rtf", "ini", "inf", "bat", "log", "pas", "dpr", "dpk"};
 const QString SoundExtension = QStringLiteral("wav");
 
@@ -72,6 +78,15 @@ TPBOpenPreviewDialog::TPBOpenPreviewDialog(QWidget* parent, const QString& capti
     if (const QScreen* shown = parent ? parent->screen() : QGuiApplication::primaryScreen())
         wanted = wanted.boundedTo(shown->availableGeometry().size() * 0.95);
     resize(wanted);
+}
+
+TPBOpenPreviewDialog::~TPBOpenPreviewDialog() {
+    stopSound();
+}
+
+void TPBOpenPreviewDialog::done(int result) {
+    stopSound();
+    QFileDialog::done(result);
 }
 
 QWidget* TPBOpenPreviewDialog::buildPane() {
@@ -210,6 +225,7 @@ void TPBOpenPreviewDialog::clearPane() {
 }
 
 void TPBOpenPreviewDialog::previewFile(const QString& file) {
+    stopSound();
     clearPane();
     fileName_ = file;
     const QFileInfo info(file);
@@ -235,8 +251,8 @@ void TPBOpenPreviewDialog::previewFile(const QString& file) {
                 setToggleKind(Shown::Text);
             }
         } else {
-            // A sound file is named by its type; no sound is played.
             made = showTypeName(file);
+            playSoundFile(file);
         }
     }
     if (!made) showCentred(localizedText(NoPreviewTexts, LanguageId));
@@ -260,6 +276,22 @@ bool TPBOpenPreviewDialog::showTypeName(const QString& file) {
     if (name.isEmpty()) return false;
     showCentred(name);
     return true;
+}
+
+void TPBOpenPreviewDialog::playSoundFile(const QString& file) {
+    if (!sound_) return;
+    QFile wave(file);
+    if (!wave.open(QIODevice::ReadOnly)) return;
+    const QByteArray bytes = wave.read(MaxSoundBytes);
+    sound_->play(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                           static_cast<std::size_t>(bytes.size())));
+    soundStarted_ = true;
+}
+
+void TPBOpenPreviewDialog::stopSound() {
+    if (!soundStarted_) return;
+    soundStarted_ = false;
+    if (sound_) sound_->stop();
 }
 
 void TPBOpenPreviewDialog::showCentred(const QString& text) {

@@ -1,6 +1,6 @@
 #pragma once
 // The open-file dialog with a preview pane. While the user moves from file to file the pane
-// shows a picture, a text file, or the file's type name; files of the program's own formats
+// shows a picture, a text file, or the file's type name, and plays a sound file; files of the program's own formats
 // (`CustomPreviewExtensions`) are handed to `OnPreview`, which draws its own preview into the
 // pane. The dialog is Qt's own (not the desktop's) file dialog, so that the pane can join it.
 //
@@ -23,6 +23,8 @@ class QToolButton;
 
 namespace kestrave {
 
+class SoundSink;
+
 // The size a picture is shown at in a box: with `scale` and a picture larger than the box in
 // either direction, the largest size inside the box with the picture's proportions (the other
 // side truncated); else the picture's own size.
@@ -42,6 +44,7 @@ public:
 
     explicit TPBOpenPreviewDialog(QWidget* parent = nullptr, const QString& caption = {},
                                   const QString& directory = {});
+    ~TPBOpenPreviewDialog() override;
 
     // Previews are made; the show-preview toggle is down.
     bool ShowPreview() const { return showPreview_; }
@@ -87,6 +90,12 @@ public:
     // Shows the preview of `file`, as moving to it in the list does.
     void previewFile(const QString& file);
 
+    // Where a previewed sound file is played; without a sink sound files are only named. The
+    // sound stops at the next file and when the dialog closes.
+    SoundSink* soundSink() const { return sound_; }
+    void setSoundSink(SoundSink* sink) { sound_ = sink; }
+    void done(int result) override;
+
     // The pane's parts.
     QLabel* PreviewCaption;
     QToolButton* ShowPreviewButton;
@@ -110,6 +119,8 @@ private:
     void showCentred(const QString& text);
     void showPicture();
     void setToggleKind(Shown kind);
+    void playSoundFile(const QString& file);
+    void stopSound();
 
     bool showPreview_ = true;
     bool wordWrapAndScale_ = true;
@@ -119,6 +130,8 @@ private:
     Shown shown_ = Shown::Nothing;
     bool drawn_ = false;  // OnPreview drew a picture
     QStackedLayout* boxPages_;
+    SoundSink* sound_ = nullptr;
+    bool soundStarted_ = false;  // a sound of this dialog may still play
 };
 
 }  // namespace kestrave

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <set>
 
 #include "actor/actor_errors.h"
@@ -56,11 +57,37 @@ TEST_F(ActorFile, TheMinimalActorLoadsAndIsIndexed) {
     EXPECT_FALSE(actor.animation(2));
     EXPECT_EQ(loads, 1);
 
-    std::string upper = path;
+    // The same file under its name in other letters (a link here; a file system that ignores
+    // case gives it by itself) is the library already loaded.
+    std::string upper = "merlin.actor";
     std::transform(upper.begin(), upper.end(), upper.begin(), ::toupper);
-    actor.setActorLibrary(upper);
+    std::filesystem::create_symlink("merlin.actor", dir / upper);
+    actor.setActorLibrary((dir / upper).string());
     EXPECT_EQ(loads, 1);
     EXPECT_FALSE(actor.isEmpty());
+}
+
+TEST_F(ActorFile, ANameInOtherLettersIsAnotherFileWhereTheFileSystemSaysSo) {
+    TestActor small = test::minimalActor();
+    TestActor wide = test::minimalActor();
+    wide.width = 6;
+    const std::string lower = write(small, "owl.actor");
+    const std::string upper = write(wide, "OWL.actor");
+    int loads = 0;
+    actor.setOnLoad([&] { ++loads; });
+    actor.setActorLibrary(lower);
+    actor.setActorLibrary(upper);
+    EXPECT_EQ(loads, 2);
+    EXPECT_EQ(actor.ActorLibrary(), upper);
+    EXPECT_EQ(actor.frameWidth(), 6);
+    EXPECT_TRUE(actor.namesCurrentLibrary(upper));
+    EXPECT_FALSE(actor.namesCurrentLibrary(lower));
+
+    // A name in other letters that leads to no file is no library either.
+    const std::string missing = (dir / "Owl.actor").string();
+    EXPECT_THROW(actor.setActorLibrary(missing), EActorError);
+    EXPECT_TRUE(actor.isEmpty());
+    EXPECT_EQ(actor.ActorLibrary(), missing);
 }
 
 TEST_F(ActorFile, TheTransparentColourIsThatOfTheTransparentEntry) {

@@ -10,49 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "actor/sound_sink.h"
 #include "actor/timed_waiter.h"
+#include "support/recorder.h"
+#include "support/recording_sound_sink.h"
 
 namespace kestrave::test {
-
-// Values recorded by one thread and awaited by another.
-template <class T>
-class Recorder {
-public:
-    void add(T value) {
-        {
-            std::lock_guard guard(m_);
-            values_.push_back(std::move(value));
-        }
-        cv_.notify_all();
-    }
-    void clear() {
-        std::lock_guard guard(m_);
-        values_.clear();
-    }
-    std::vector<T> values() const {
-        std::lock_guard guard(m_);
-        return values_;
-    }
-    // Returns the values once `ready(values)` holds.
-    std::vector<T> await(const std::function<bool(const std::vector<T>&)>& ready) const {
-        std::unique_lock guard(m_);
-        cv_.wait(guard, [&] { return ready(values_); });
-        return values_;
-    }
-    std::vector<T> awaitCount(std::size_t n) const {
-        return await([n](const std::vector<T>& v) { return v.size() >= n; });
-    }
-    std::vector<T> awaitValue(const T& value) const {
-        return await(
-            [&](const std::vector<T>& v) { return std::find(v.begin(), v.end(), value) != v.end(); });
-    }
-
-private:
-    mutable std::mutex m_;
-    mutable std::condition_variable cv_;
-    std::vector<T> values_;
-};
 
 // Records every time asked for. The first `immediate` timed waits end at once, as if the time
 // had passed; later ones, and waits without limit, last until their condition holds.
@@ -76,13 +38,5 @@ private:
     int immediate_;
 };
 
-class RecordingSoundSink final : public SoundSink {
-public:
-    void play(std::span<const std::uint8_t> wave) override {
-        events.add("play " + std::to_string(wave.size()));
-    }
-    void stop() override { events.add("stop"); }
-    Recorder<std::string> events;
-};
 
 }  // namespace kestrave::test

@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QTest>
 #include <QTimer>
@@ -22,7 +23,9 @@
 #include "assistant/speech_balloon.h"
 #include "assistant/stage_window.h"
 #include "assistant_test_support.h"
+#include "platform/wave_sound.h"
 #include "support/actor_test_file.h"
+#include "support/recording_sound_sink.h"
 #include "support/temp_dir.h"
 
 namespace kestrave {
@@ -395,8 +398,14 @@ TEST_F(AssistantTest, AnActorShowsOnTheStageInTheShapeOfItsFrame) {
     ASSERT_TRUE(eventually([&] { return !stage.shape().isEmpty(); }));
     EXPECT_TRUE(stage.shape().xored(QRegion(1, 0, 2, 2)).isEmpty());
 
-    assistant.setActorLibrary(QString::fromStdString(file.string()).toUpper());
+    // The same file under a name in other letters (a link here) is the library already loaded;
+    // another file whose name differs only in case is another library.
+    std::filesystem::create_symlink(file.filename(), dir.path() / "M.ACTOR");
+    assistant.setActorLibrary(QString::fromStdString((dir.path() / "M.ACTOR").string()));
     EXPECT_EQ(changes, 1) << "the same library in other letters";
+    test::writeActorFile(dir.path() / "M.actor", actor);
+    assistant.setActorLibrary(QString::fromStdString((dir.path() / "M.actor").string()));
+    EXPECT_EQ(changes, 2) << "another file";
     assistant.setActorLibrary({});
     EXPECT_FALSE(stage.Shown());
     EXPECT_TRUE(assistant.Visible()) << "the wish stays for the next library";
@@ -450,6 +459,75 @@ TEST_F(AssistantTest, AProgrammedMoveSetsOffInItsMoveAnimation) {
     }
     assistant.EndMove();
     EXPECT_TRUE(stage.isEnabled());
+}
+
+TEST_F(AssistantTest, FrameSoundsReachTheSinkUnlessMuted) {
+    test::TempDir dir;
+    test::TestActor actor = test::minimalActor();
+    const std::int16_t samples[] = {0, 4000, -4000, 0};
+    const std::vector<std::uint8_t> chirp = makeWave(samples, 8000);
+    actor.sounds.push_back({9, chirp});
+    actor.animations[0].frames[1].sound = 9;
+    test::writeActorFile(dir.path() / "s.actor", actor);
+    test::RecordingSoundSink sink;
+    assistant.setSoundSink(&sink);
+    assistant.setSpeed(1000);
+    assistant.setFastShowHide(true);
+    assistant.setVisible(true);
+    assistant.setActorLibrary(QString::fromStdString((dir.path() / "s.actor").string()));
+    ASSERT_TRUE(assistant.stage().Shown());
+    TAssistantDirector& director = assistant.director();
+    const auto playRest = [&] {
+        director.waitForRequest(director.playAnimation(1));
+        return sink.sounds.values().size();
+    };
+
+    ASSERT_TRUE(eventually([&] { return !sink.sounds.values().empty(); })) << "the rest pose sounds";
+    EXPECT_EQ(sink.sounds.values().front(), chirp) << "the library's own sound";
+    const std::size_t heard = playRest();
+    EXPECT_GT(heard, 1u);
+    assistant.setMute(true);
+    EXPECT_EQ(playRest(), heard) << "muted";
+    assistant.setMute(false);
+    EXPECT_GT(playRest(), heard);
+    assistant.setVisible(false);
+    assistant.setSoundSink(nullptr);
+}
+
+TEST_F(AssistantTest, ARightClickOnTheStageShowsItsMenuExceptDuringAMessage) {
+    test::TempDir dir;
+    test::writeActorFile(dir.path() / "m.actor", test::minimalActor());
+    assistant.setFastShowHide(true);
+    assistant.setVisible(true);
+    assistant.setActorLibrary(QString::fromStdString((dir.path() / "m.actor").string()));
+    TAssistantStage& stage = assistant.stage();
+    ASSERT_TRUE(stage.isVisible());
+    const auto rightClick = [&stage] {
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(1, 1), stage.mapToGlobal(QPoint(1, 1)));
+        QApplication::sendEvent(&stage, &event);
+    };
+    rightClick();  // no menu: nothing happens
+
+    QMenu menu;
+    menu.addAction("Hide the character");
+    assistant.setPopupMenu(&menu);
+    EXPECT_EQ(stage.PopupMenu(), &menu);
+    rightClick();
+    EXPECT_TRUE(menu.isVisible());
+    EXPECT_LT((menu.geometry().topLeft() - stage.mapToGlobal(QPoint(1, 1))).manhattanLength(), 2);
+    menu.hide();
+
+    // While a message waits for its answer the stage has no menu; it comes back afterwards.
+    bool menuDuringMessage = true;
+    whenOpen(assistant.balloon(), [&](TAssistantBalloon& balloon) {
+        rightClick();
+        menuDuringMessage = menu.isVisible() || assistant.PopupMenu() != nullptr;
+        buttonCaptioned(balloon, "&OK")->click();
+    });
+    EXPECT_EQ(assistant.MessageDlg("Stacking done", 2, OK, 0), 1);
+    EXPECT_FALSE(menuDuringMessage);
+    EXPECT_EQ(assistant.PopupMenu(), &menu);
+    assistant.setVisible(false);
 }
 
 // A press on the stage that hands the window to the platform's move loop.

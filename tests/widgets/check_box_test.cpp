@@ -5,6 +5,9 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "platform/riff_file.h"
+#include "platform/wave_sound.h"
+#include "support/recording_sound_sink.h"
 #include "widget_test_support.h"
 #include "widgets/check_box.h"
 
@@ -123,6 +126,62 @@ TEST_F(PCheckWidget, TheAcceleratorClicksBeforeInverting) {
     EXPECT_TRUE(check.Checked());
     EXPECT_TRUE(check.hasFocus());
     check.setParent(nullptr);
+}
+
+TEST_F(PCheckWidget, EachPressOfTheMouseClicksAndNothingElseDoes) {
+    QWidget window;
+    check.setParent(&window);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    test::RecordingSoundSink sink;
+    check.setSoundSink(&sink);
+    const auto clicksHeard = [&] { return sink.sounds.values().size(); };
+
+    QTest::mouseClick(&check, Qt::LeftButton);
+    EXPECT_EQ(clicksHeard(), 1u);
+    // Pressed inside and released outside: the state changed, and so it clicked.
+    QTest::mousePress(&check, Qt::LeftButton, {}, QPoint(5, 10));
+    QTest::mouseRelease(&check, Qt::LeftButton, {}, QPoint(500, 10));
+    EXPECT_EQ(clicksHeard(), 2u);
+    // A double click is two presses: two clicks.
+    QTest::mouseClick(&check, Qt::LeftButton, {}, QPoint(5, 10));
+    QTest::mouseDClick(&check, Qt::LeftButton, {}, QPoint(5, 10));
+    EXPECT_EQ(clicksHeard(), 4u);
+
+    // Changes made by code, the keyboard and the other buttons are silent.
+    check.setChecked(!check.Checked());
+    check.setProperty("Checked", !check.Checked());
+    QTest::keyClick(&check, Qt::Key_Return);
+    QTest::keyClick(&window, Qt::Key_D, Qt::AltModifier);
+    QTest::mouseClick(&check, Qt::RightButton);
+    EXPECT_EQ(clicksHeard(), 4u);
+
+    // PlayMusic off, or the box disabled: the state may change, but no click sounds.
+    check.setPlayMusic(false);
+    const bool before = check.Checked();
+    QTest::mouseClick(&check, Qt::LeftButton);
+    EXPECT_NE(check.Checked(), before);
+    check.setPlayMusic(true);
+    check.setEnabled(false);
+    QTest::mouseClick(&check, Qt::LeftButton);
+    EXPECT_EQ(clicksHeard(), 4u);
+    check.setParent(nullptr);
+
+    // The click is a sound of a few milliseconds that the output can play.
+    const std::vector<std::uint8_t> wave = sink.sounds.values().front();
+    const std::optional<WaveSound> click = readWave(wave);
+    ASSERT_TRUE(click);
+    EXPECT_EQ(click->channels, 1);
+    EXPECT_EQ(click->bitsPerSample, 16);
+    const double ms = 1000.0 * static_cast<double>(click->samples.size()) / 2 / click->sampleRate;
+    EXPECT_GE(ms, 2.0);
+    EXPECT_LE(ms, 20.0);
+    int loudest = 0;
+    for (std::size_t i = 0; i + 1 < click->samples.size(); i += 2)
+        loudest = std::max(loudest, std::abs(static_cast<int>(static_cast<std::int16_t>(readLE16(&click->samples[i])))));
+    EXPECT_GT(loudest, 3000) << "audible";
+    EXPECT_LT(loudest, 20000) << "not harsh";
 }
 
 TEST_F(PCheckWidget, ABoxNarrowerThanItsCaptionEndsTheCaptionInsideIt) {
