@@ -232,6 +232,56 @@ TEST(PointOptimizer, AFollowingPointOneLeavesSlotZeroWhereItsZoneWent) {
     }
 }
 
+// Every point's start is one pixel or more off the true shift, with a difference no candidate can
+// beat. Started from its measured difference a point keeps its start; after a pass on the
+// whole-frame box, measured on none of the points' boxes, every point's optimizer starts afresh
+// and finds the true shift.
+TEST(PointOptimizer, TheWholeFrameStartStartsEveryPointAfresh) {
+    for (const bool wholeFrame : {false, true}) {
+        SCOPED_TRACE(wholeFrame);
+        PointBench bench(2);
+        for (int j = 0; j < Frames; ++j)
+            for (int p = 1; p <= 2; ++p) bench.bench.model->FrameTable[j].Slots[p].Difference = 0.0f;
+        bench.input.wholeFrameStart = wholeFrame;
+        ASSERT_FALSE(bench.run().cancelled);
+        for (int j = 0; j < Frames; ++j)
+            for (int p = 1; p <= 2; ++p) {
+                const TAlignSlotRec& slot = bench.bench.model->FrameTable[j].Slots[p];
+                EXPECT_EQ(slot.X, wholeFrame ? j % 3 - 1 : slot.SavedX) << j << " point " << p;
+            }
+    }
+}
+
+// Which boxes can carry the alignment of every frame: enough detail over the noise, summed over
+// the box, and a box of 64 pixels or more.
+TEST(PointOptimizer, ABoxCarriesTheAlignmentWithEnoughDetailOverItsNoise) {
+    struct Case {
+        const char* name;
+        int half;         // half side of the box
+        double contrast;  // peak-to-peak of a sine across the box, levels
+        bool carries;
+    };
+    const Case cases[] = {
+        {"noise alone", 32, 0, false},
+        {"faint detail", 32, 4, false},
+        {"clear detail", 32, 40, true},
+        {"clear detail in a 32-pixel box", 16, 40, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bitmap24 picture(96, 96);
+        unsigned state = 4321;
+        for (int y = 0; y < 96; ++y)
+            for (int x = 0; x < 96; ++x) {
+                state = state * 1103515245u + 12345u;
+                const double v = 100 + c.contrast / 2 * std::sin(x * 0.3) * std::cos(y * 0.25) +
+                                 static_cast<int>((state >> 16) % 13u) - 6;
+                std::fill_n(picture.pixel(x, y), 3, static_cast<std::uint8_t>(std::clamp(v, 0.0, 255.0)));
+            }
+        EXPECT_EQ(boxCarriesAlignment(picture, 48, 48, c.half), c.carries);
+    }
+}
+
 // Which boxes hold something to lock on: noise alone does not, any structure above it does.
 TEST(PointOptimizer, ABoxHoldsNothingWhenItVariesNoMoreThanItsNoise) {
     struct Case {
