@@ -124,7 +124,8 @@ TEST(Sigma, ZonesOfAlignmentPointsAreClippedAndLoggedInTheirOwnPlaces) {
     bench.source.kind = FrameSamples::Bitmap;
     const auto content = [](int x) { return static_cast<float>(20 + x / 2); };
     for (int i = 0; i < Frames; ++i)
-        bench.source.frames.push_back(makePlane(W, H, [&](int x, int) { return content(x < 50 ? x - d : x + d); }));
+        bench.source.frames.push_back(
+            makePlane(W, H, [&](int x, int) { return content(x < 50 ? x - d : x + d); }));
     const double cleanMean = bench.source.frames[0][70][60];
     bench.source.frames[7][70][60] = 250.0f;
     StackOptions& o = bench.options;
