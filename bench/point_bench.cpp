@@ -14,10 +14,24 @@
 // the grid's flattest point numbered first. Reported against the true scene: the PSNR after the
 // best linear sharpening (psnr_restored, dB), the blur the stack still carries (blur_px) and the
 // gain over the one box (gain_dB).
+//
+// The same grids on recordings made by the bench tools beside the project (PointQualityOn/...):
+// each NAME.ser in the folder that KESTRAVE_POINT_RECORDINGS names, with its NAME_shifts.csv
+// (the frames' sharpness ranks) and NAME_truth_float.npy (the true scene); the points are placed
+// on the recording's sharpest frame and the best quarter of the frames is stacked.
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <sstream>
+#include <string>
 #include <memory>
 #include <optional>
 #include <thread>
@@ -167,7 +181,7 @@ synth::SynthOptions plainsRecording() {
 // An evenly spaced grid of columns x rows points with boxes of `box` pixels; with `flattestFirst`
 // the point whose box varies least on the scene is numbered 1.
 std::filesystem::path gridFile(const std::filesystem::path& folder, int columns, int rows, int box,
-                               bool flattestFirst, const kestrave::test::GreyImage& scene) {
+                               bool flattestFirst, const kestrave::test::GreyImage& scene, int frame = 0) {
     const int margin = box / 2 + 8;
     std::vector<AlignPoint> grid;
     for (int j = 0; j < rows; ++j)
@@ -181,7 +195,7 @@ std::filesystem::path gridFile(const std::filesystem::path& folder, int columns,
                        }));
     }
     const std::filesystem::path file = folder / "grid.kap";
-    writeAlignPointFile(file, 0, grid);
+    writeAlignPointFile(file, frame, grid);
     return file;
 }
 
@@ -222,6 +236,111 @@ void pointQuality(benchmark::State& state, const GridChoice& grid) {
     }
 }
 
+// A two-dimensional array of 32- or 64-bit floats saved by numpy, as a grey picture (empty when
+// the file is not one).
+kestrave::test::GreyImage readNpy(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    kestrave::test::GreyImage image;
+    if (bytes.size() < 12 || bytes.compare(1, 5, "NUMPY") != 0) return image;
+    const bool wide = bytes[6] >= 2;
+    const std::size_t length = wide ? static_cast<unsigned char>(bytes[8]) |
+                                          static_cast<unsigned char>(bytes[9]) << 8 |
+                                          static_cast<std::size_t>(static_cast<unsigned char>(bytes[10])) << 16
+                                    : static_cast<unsigned char>(bytes[8]) | static_cast<unsigned char>(bytes[9]) << 8;
+    const std::size_t start = (wide ? 12 : 10) + length;
+    const std::string header = bytes.substr(wide ? 12 : 10, length);
+    const bool doubles = header.find("'<f8'") != std::string::npos;
+    if ((!doubles && header.find("'<f4'") == std::string::npos) ||
+        header.find("'fortran_order': False") == std::string::npos)
+        return image;
+    const std::size_t shape = header.find("'shape': (");
+    if (shape == std::string::npos) return image;
+    if (std::sscanf(header.c_str() + shape + 10, "%d, %d", &image.height, &image.width) != 2) return {};
+    const std::size_t count = static_cast<std::size_t>(image.width) * image.height;
+    if (bytes.size() < start + count * (doubles ? 8 : 4)) return {};
+    image.values.resize(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (doubles) {
+            std::memcpy(&image.values[i], bytes.data() + start + 8 * i, 8);
+        } else {
+            float v;
+            std::memcpy(&v, bytes.data() + start + 4 * i, 4);
+            image.values[i] = v;
+        }
+    }
+    return image;
+}
+
+// The sharpest frame (the lowest sharpness rank) and the frame count of a NAME_shifts.csv.
+std::pair<int, int> sharpestOf(const std::filesystem::path& file) {
+    std::ifstream in(file);
+    std::string line;
+    const auto readLine = [&] {
+        if (!std::getline(in, line)) return false;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        return true;
+    };
+    readLine();
+    std::vector<std::string> names;
+    for (std::stringstream header(line); std::getline(header, names.emplace_back(), ',');) {
+    }
+    const auto column = [&](const std::string& name) {
+        return static_cast<std::size_t>(std::find(names.begin(), names.end(), name) - names.begin());
+    };
+    const std::size_t frameColumn = column("frame"), rankColumn = column("sharpness_rank");
+    int sharpest = 0, best = 0, frames = 0;
+    while (readLine()) {
+        std::vector<std::string> cells;
+        for (std::stringstream row(line); std::getline(row, cells.emplace_back(), ',');) {
+        }
+        if (cells.size() <= std::max(frameColumn, rankColumn)) continue;
+        const int rank = std::stoi(cells[rankColumn]);
+        if (frames++ == 0 || rank < best) {
+            best = rank;
+            sharpest = std::stoi(cells[frameColumn]);
+        }
+    }
+    return {sharpest, frames};
+}
+
+void pointQualityOn(benchmark::State& state, const std::filesystem::path& input, const GridChoice& grid) {
+    const std::string name = input.stem().string();
+    const kestrave::test::GreyImage scene = readNpy(input.parent_path() / (name + "_truth_float.npy"));
+    const auto [sharpest, frames] = sharpestOf(input.parent_path() / (name + "_shifts.csv"));
+    if (scene.values.empty() || frames == 0) {
+        state.SkipWithError("the true scene or the frames' ranks cannot be read");
+        return;
+    }
+    const kestrave::test::TempDir folder;
+    const std::string limit = "-NF" + std::to_string(std::max(1, frames / 4));
+    const auto measure = [&](std::vector<std::string> options) -> std::array<double, 2> {
+        options.insert(options.begin(), limit);
+        const std::filesystem::path result = kestrave::bench::batchResult(input, options, folder.path());
+        if (result.empty()) return {0, 0};
+        const kestrave::test::GreyImage image = kestrave::test::readResultPng(result);
+        return {kestrave::test::psnrAfterSharpening(image, scene), kestrave::test::residualBlur(image, scene)};
+    };
+    static std::map<std::string, std::array<double, 2>> oneBoxes;
+    for (auto _ : state) {
+        if (!oneBoxes.contains(name)) oneBoxes[name] = measure({});
+        const std::array<double, 2> oneBox = oneBoxes[name];
+        std::array<double, 2> points = oneBox;
+        if (grid.columns > 0)
+            points = measure({"-MA" + gridFile(folder.path(), grid.columns, grid.rows, grid.box, false, scene,
+                                               sharpest)
+                                          .string()});
+        if (points[0] == 0 || oneBox[0] == 0) {
+            state.SkipWithError("the batch run failed");
+            break;
+        }
+        state.counters["psnr_restored"] = points[0];
+        state.counters["blur_px"] = points[1];
+        state.counters["gain_dB"] = points[0] - oneBox[0];
+        state.counters["blur_gain_px"] = oneBox[1] - points[1];
+    }
+}
+
 const bool pointQualityRegistered = [] {
     static const GridChoice grids[] = {
         {"one-box", 0, 0, 0, false},       {"3x3-of-64", 3, 3, 64, false},
@@ -233,6 +352,20 @@ const bool pointQualityRegistered = [] {
                                      [&grid](benchmark::State& state) { pointQuality(state, grid); })
             ->Iterations(1)
             ->Unit(benchmark::kMillisecond);
+    const char* recordings = std::getenv("KESTRAVE_POINT_RECORDINGS");
+    std::error_code error;
+    if (recordings == nullptr) return true;
+    std::vector<std::filesystem::path> inputs;
+    for (const auto& entry : std::filesystem::directory_iterator(recordings, error))
+        if (entry.path().extension() == ".ser") inputs.push_back(entry.path());
+    std::sort(inputs.begin(), inputs.end());
+    for (const std::filesystem::path& input : inputs)
+        for (std::size_t g = 0; g < 4; ++g)
+            benchmark::RegisterBenchmark(
+                ("PointQualityOn/" + input.stem().string() + "/" + grids[g].name).c_str(),
+                [input, g](benchmark::State& state) { pointQualityOn(state, input, grids[g]); })
+                ->Iterations(1)
+                ->Unit(benchmark::kMillisecond);
     return true;
 }();
 #endif

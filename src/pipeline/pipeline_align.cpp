@@ -2,6 +2,7 @@
 
 #include "pipeline/pipeline.h"
 #include "platform/scope_exit.h"
+#include "registration/point_optimizer.h"
 
 namespace kestrave {
 
@@ -114,10 +115,11 @@ AlignmentPassResult Pipeline::alignPlacedPoints(const PlacedPointsOptions& optio
     const int count = options.count;
     // Each point's reference on the reference frame, from the last point down to point 1, so that
     // the box size, the reference and the feature end at point 1. "Multi-Quantity" measures every
-    // point; one point alone is one box on that point. With more points "Simple" aligns the
-    // frames once, on the largest box around the points, and every point starts from that shift:
-    // point 1's box may hold too little to lock on (a flat plain, the empty sky), and frames
-    // aligned on it would land anywhere. Point 1's reference is taken after the pass.
+    // point; "Simple" measures point 1 alone. When point 1's box on the frame shown cannot carry
+    // the alignment (a flat plain, the empty sky, a small box on faint ground), frames aligned on
+    // it would land anywhere: "Simple" with two or more points then aligns the frames once, on the
+    // largest box around the points, every point starts from that shift, and point 1's reference
+    // is taken after the pass.
     std::vector<PointReference> references;
     const auto pointReference = [&](int p) {
         const auto at = static_cast<std::size_t>(p);
@@ -125,7 +127,10 @@ AlignmentPassResult Pipeline::alignPlacedPoints(const PlacedPointsOptions& optio
         window.pointStarting(p);
         return window.referenceAt(p, points.PointPos[at].X, points.PointPos[at].Y, points.PointFFTIndex[at]);
     };
-    const bool wholeFrame = !options.multiQuantity && count > 1;
+    const bool wholeFrame = !options.multiQuantity && count > 1 &&
+                            !boxCarriesAlignment(run_.input.PreviewBitmap, points.PointPos[1].X,
+                                                 points.PointPos[1].Y, points.PointFFTSize[1] / 2);
+    run_.alignPoints.WholeFrameStart = wholeFrame;
     if (!wholeFrame) {
         for (int p = options.multiQuantity ? count : 1; p >= 1 && !progress.cancelRequested(); --p) {
             references.push_back(pointReference(p));

@@ -99,9 +99,11 @@ PointOptimizerResult Pipeline::optimizePoints(const OptimizerOptions& options, c
         pointObserver,
         [this](int point) { useBoxSizeItem(run_.alignPoints.PointFFTIndex[static_cast<std::size_t>(point)]); },
         ports.progress);
+    PointOptimizerInput points = input;
+    points.wholeFrameStart = run_.alignPoints.WholeFrameStart;
     PointOptimizerResult result;
     withOptimizer(ports, [&](OptimizerContext& context) {
-        result = Optimize_AllAlignpoints(context, options, run_.alignPoints, run_.points, input, observer);
+        result = Optimize_AllAlignpoints(context, options, run_.alignPoints, run_.points, points, observer);
     });
     return result;
 }

@@ -46,6 +46,9 @@ struct AlignmentPoints {
     // Multi-point alignment is on; the points are placed (the placing loop ends).
     bool MultiPointMode = false;
     bool StopPlacing = false;
+    // The points' setup aligned the frames once on the whole-frame box, point 1's box holding
+    // nothing to lock on: every point's optimizer starts afresh from that shift.
+    bool WholeFrameStart = false;
     // The free alignment box ("Userdefined Alignment Box"): its centre and size in frame pixels.
     bool FreeBox = false;
     int FreeBoxCentreX = 0;

@@ -103,6 +103,10 @@ std::vector<PointXY> estimateAlignPoints(const Bitmap24& frame, int boxSize, int
         }
     }
 
+    return acceptedPoints(ranked);
+}
+
+std::vector<PointXY> acceptedPoints(const RankedPoints& ranked) {
     const auto& entries = ranked.entries();
     const double best = entries[0].score == 0 ? 0.0001 : static_cast<double>(entries[0].score);
     std::vector<PointXY> points;

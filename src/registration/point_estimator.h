@@ -50,6 +50,10 @@ private:
     std::array<Entry, Size> entries_{};
 };
 
+// The points a ranked list gives: its entries in order while their score is above a quarter of
+// the best (a best of 0 counting as 0.0001), at most 99.
+std::vector<PointXY> acceptedPoints(const RankedPoints& ranked);
+
 // The alignment points of `frame` for box side `boxSize` and minimum distance `minDistance`, best
 // first; none on a frame narrower or lower than boxSize + 80 pixels.
 std::vector<PointXY> estimateAlignPoints(const Bitmap24& frame, int boxSize, int minDistance);

@@ -30,13 +30,19 @@ namespace kestrave {
 // the steps.
 bool boxHoldsNothing(const Bitmap24& picture, int x, int y, int h);
 
+// Whether the frames can be aligned on the box of half side h around (x, y) of `picture` alone:
+// its detail, measured over its noise as above and summed over its pixels, is large enough for
+// every frame to find its place on it, and the box is at least 64 pixels wide. A small box or
+// one on faint ground is not, even when it holds something.
+bool boxCarriesAlignment(const Bitmap24& picture, int x, int y, int h);
+
 // The ranking position of `frame`, or 0 when the frame is not ranked.
 int rankOfFrame(const FrameModel& model, int frame, int lastPosition);
 
 // Optimizes points Alignpoints .. 1. A point whose box on the reference picture holds nothing to
 // lock on (boxHoldsNothing) places its zone as the nearest point that holds does, frame by frame;
-// with no such point it keeps the alignment's shifts. The reference picture (Image1) is the caller's: the frame the
-// points were placed on, the reference made from a processed stack, or the frame
+// with no such point it keeps the alignment's shifts. The reference picture (Image1) is the caller's: the
+// frame the points were placed on, the reference made from a processed stack, or the frame
 // input.referenceFrame (in frame pixels only: not with resampling). A point whose best grade is
 // 0 counts it as 1. A cancel ends the run after the point in progress has been filed back;
 // differences of 1e7 (never measured) do not raise a cut, and a point with no measured difference

@@ -19,9 +19,9 @@ struct PointOptimizerInput {
     // were placed on (-1: it is). Every point's shifts are measured from that frame's own shift of
     // the point and filed back as shifts from the frame the points were placed on.
     int referenceFrame = -1;
-    // The points' shifts come from one pass on the whole-frame box ("Simple" with two or more
-    // points): its differences were measured on none of the points' boxes, and every point's
-    // optimizer starts afresh.
+    // The points' shifts come from one pass on the whole-frame box (the setup's WholeFrameStart,
+    // filled in by the pipeline): its differences were measured on none of the points' boxes, and
+    // every point's optimizer starts afresh.
     bool wholeFrameStart = false;
 };
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <string>
 #include <vector>
@@ -171,10 +172,11 @@ TEST(PipelineAlign, ThePointsPassFilesEachPointWithItsBestGrade) {
     }
 }
 
-// The points' setup pass asks the window for references in this order. "Simple" with two points
-// or more aligns once on the largest box around the points (the box of 64 of a 160 x 120 frame,
-// item 1, centred between the extreme points) and takes point 1's reference after the pass;
-// "Multi-Quantity" takes every point's from the last down; a cancel aligns nothing.
+// The points' setup pass asks the window for references in this order. "Simple" aligns on point
+// 1 alone; when point 1's box on the frame shown holds nothing to lock on, "Simple" with two
+// points or more aligns once on the largest box around the points (the box of 64 of a 160 x 120
+// frame, item 1, centred between the extreme points) and takes point 1's reference after the
+// pass; "Multi-Quantity" takes every point's from the last down; a cancel aligns nothing.
 TEST(PipelineAlign, ThePlacedPointsAreAlignedInTheOrderTheSetupAsks) {
     class NotedWindow : public PointPassWindow {
     public:
@@ -196,21 +198,27 @@ TEST(PipelineAlign, ThePlacedPointsAreAlignedInTheOrderTheSetupAsks) {
     };
     struct Case {
         int count;
-        bool multiQuantity, cancelled;
+        bool multiQuantity, cancelled, flatShown;
         std::vector<std::string> calls;
     };
     const std::vector<Case> cases{
-        {3, false, false,
+        {3, false, false, true,
          {"reference 1 at 75,65 item 1", "align 1 by hand", "show 1", "reference 1 at 30,40 item 1", "done 3"}},
-        {3, true, false,
+        {3, false, false, false, {"show 1", "reference 1 at 30,40 item 1", "done 3", "align 1 by hand"}},
+        {3, true, false, true,
          {"show 3", "reference 3 at 70,90 item 1", "done 1", "show 2", "reference 2 at 120,50 item 0", "done 2",
           "show 1", "reference 1 at 30,40 item 1", "done 3", "align 3 by hand"}},
-        {1, false, false, {"show 1", "reference 1 at 30,40 item 1", "done 1", "align 1 by hand"}},
-        {3, false, true, {}},
+        {1, false, false, true, {"show 1", "reference 1 at 30,40 item 1", "done 1", "align 1 by hand"}},
+        {3, false, true, true, {}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.count << c.multiQuantity << c.cancelled);
+        SCOPED_TRACE(testing::Message() << c.count << c.multiQuantity << c.cancelled << c.flatShown);
         AlignRun run(shiftsOf(4));
+        if (c.flatShown) {
+            Bitmap24& shown = editRun(run.pipeline).input.PreviewBitmap;
+            for (int y = 0; y < shown.height(); ++y)
+                for (int x = 0; x < shown.width(); ++x) std::fill_n(shown.pixel(x, y), 3, std::uint8_t{100});
+        }
         run.pipeline.takeAlignPoints(std::vector<AlignPoint>{{30, 40, 64}, {120, 50, 32}, {70, 90, 64}});
         run.progress.setCancelRequested(c.cancelled);
         NotedWindow window;
@@ -222,6 +230,8 @@ TEST(PipelineAlign, ThePlacedPointsAreAlignedInTheOrderTheSetupAsks) {
         run.heard.clear();
         const AlignmentPassResult pass = run.pipeline.alignPlacedPoints(options, window, run.progress);
         EXPECT_EQ(window.calls, c.calls);
+        // The points' optimizer starts afresh from a whole-frame pass alone.
+        EXPECT_EQ(run.pipeline.alignPoints().WholeFrameStart, c.count > 1 && !c.multiQuantity && c.flatShown);
         EXPECT_EQ(pass.end, c.cancelled ? PassEnd::Cancelled : PassEnd::Finished);
         // A finished pass files the points' shifts; a cancelled one leaves them.
         EXPECT_EQ(run.heard, c.cancelled ? std::vector<PipelineChange>{} : std::vector{PipelineChange::Frames});

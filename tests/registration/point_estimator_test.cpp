@@ -1,7 +1,7 @@
 // The automatic alignment points: on frames of textured blobs on black the points land on the
 // blobs, never two within the minimum distance on both axes, none on a frame too small for the
 // box and its margins, and no more than 99; the ranked list keeps its spacing when a newcomer
-// pushes out several worse entries at once.
+// pushes out several worse entries at once; the points stop at a quarter of the best score.
 
 #include <gtest/gtest.h>
 
@@ -130,4 +130,18 @@ TEST(PointEstimator, ANewcomerPushesOutEveryWorseEntryNearIt) {
     EXPECT_EQ(entries[1].score, 9);
     EXPECT_EQ(entries[2].score, 0);
     EXPECT_EQ(ranked.floor(), 0.0);
+}
+
+// Entries far apart, best first: those above a quarter of the best score become points, the one
+// at exactly a quarter and every later one do not.
+TEST(PointEstimator, PointsStopAtAQuarterOfTheBestScore) {
+    RankedPoints ranked(10);
+    const std::int64_t scores[] = {1000, 260, 251, 250, 240, 900};
+    for (int i = 0; i < 6; ++i) ASSERT_TRUE(ranked.offer(100 * i, 0, scores[i]));
+    // Ranked: 1000, 900, 260, 251, 250, 240.
+    const std::vector<PointXY> points = acceptedPoints(ranked);
+    std::vector<int> xs;
+    for (const PointXY& p : points) xs.push_back(p.X);
+    EXPECT_EQ(xs, (std::vector<int>{0, 500, 100, 200}));
+    EXPECT_TRUE(acceptedPoints(RankedPoints(10)).empty()) << "an empty list gives no point";
 }

@@ -182,19 +182,113 @@ TEST(PointOptimizer, APointOnFlatGroundFollowsTheNearestPointThatHolds) {
     EXPECT_EQ(pointFollowersText(bench.run().followers),
               "Alignment point(s) 2 (follows point 1) hold no detail to align on: each zone moves with the "
               "point named, the nearest that holds detail.");
-    EXPECT_EQ(pointFollowersText({{1, 0}, {2, 0}}),
-              "Alignment point(s) 1, 2 hold no detail to align on: their zones keep the whole-frame alignment.");
+    EXPECT_EQ(
+        pointFollowersText({{1, 0}, {2, 0}}),
+        "Alignment point(s) 1, 2 hold no detail to align on: their zones keep the whole-frame alignment.");
     EXPECT_TRUE(boxHoldsNothing(reference, 40, 40, 16));
     EXPECT_FALSE(boxHoldsNothing(reference, 120, 120, 16));
+}
+
+// Point 1 on flat ground follows its nearest point that holds (or, when none holds, keeps the
+// alignment's shifts): slot 0 must end where point 1's zone went, since the stack places every
+// zone at slot 0 plus the zone's offset from point 1. Under "Multi-Quantity", on the whole-frame
+// start and from the reference frame the points were placed on.
+TEST(PointOptimizer, AFollowingPointOneLeavesSlotZeroWhereItsZoneWent) {
+    struct Case {
+        const char* name;
+        bool multiQuantity, wholeFrameStart, noneHolds;
+    };
+    for (const Case c :
+         {Case{"Multi-Quantity", true, false, false}, Case{"whole-frame start", false, true, false},
+          Case{"no point holds", false, true, true}}) {
+        SCOPED_TRACE(c.name);
+        PointBench bench(3);
+        setAlignPoints(bench.points, std::vector<AlignPoint>{{40, 40, 32}, {80, 80, 64}, {120, 120, 32}});
+        bench.points.Alignpoints = 3;
+        Bitmap24& reference = bench.bench.registration.Image1;
+        for (int y = 0; y < reference.height(); ++y)
+            for (int x = 0; x < reference.width(); ++x) {
+                if (!c.noneHolds && (x > 64 || y > 64)) continue;
+                std::uint8_t* pixel = reference.pixel(x, y);
+                pixel[0] = pixel[1] = pixel[2] = static_cast<std::uint8_t>(100 + (x * 7 + y * 13) % 3);
+            }
+        for (int j = 0; j < Frames; ++j) bench.bench.model->FrameTable[j].Slots[1].Quality = 2.0f;
+        bench.input.MultiQuantity = c.multiQuantity;
+        bench.input.wholeFrameStart = c.wholeFrameStart;
+        const PointOptimizerResult result = bench.run();
+        ASSERT_FALSE(result.cancelled);
+        ASSERT_FALSE(result.followers.empty());
+        EXPECT_EQ(result.followers.front(), (std::pair<int, int>{1, c.noneHolds ? 0 : 2}));
+        for (int j = 0; j < Frames; ++j) {
+            const TFrameRec& rec = bench.bench.model->FrameTable[j];
+            EXPECT_EQ(rec.Slots[0].X, rec.Slots[1].X) << j;
+            EXPECT_EQ(rec.Slots[0].Y, rec.Slots[1].Y) << j;
+            EXPECT_EQ(rec.Slots[0].ShiftScale, rec.Slots[1].ShiftScale) << j;
+            EXPECT_EQ(rec.Slots[0].SavedX, rec.Slots[1].SavedX) << j;
+            if (!c.noneHolds) {
+                EXPECT_EQ(rec.Slots[1].X, rec.Slots[2].X) << j;
+            }
+        }
+    }
+}
+
+// Every point's start is one pixel or more off the true shift, with a difference no candidate can
+// beat. Started from its measured difference a point keeps its start; after a pass on the
+// whole-frame box, measured on none of the points' boxes, every point's optimizer starts afresh
+// and finds the true shift.
+TEST(PointOptimizer, TheWholeFrameStartStartsEveryPointAfresh) {
+    for (const bool wholeFrame : {false, true}) {
+        SCOPED_TRACE(wholeFrame);
+        PointBench bench(2);
+        for (int j = 0; j < Frames; ++j)
+            for (int p = 1; p <= 2; ++p) bench.bench.model->FrameTable[j].Slots[p].Difference = 0.0f;
+        bench.input.wholeFrameStart = wholeFrame;
+        ASSERT_FALSE(bench.run().cancelled);
+        for (int j = 0; j < Frames; ++j)
+            for (int p = 1; p <= 2; ++p) {
+                const TAlignSlotRec& slot = bench.bench.model->FrameTable[j].Slots[p];
+                EXPECT_EQ(slot.X, wholeFrame ? j % 3 - 1 : slot.SavedX) << j << " point " << p;
+            }
+    }
+}
+
+// Which boxes can carry the alignment of every frame: enough detail over the noise, summed over
+// the box, and a box of 64 pixels or more.
+TEST(PointOptimizer, ABoxCarriesTheAlignmentWithEnoughDetailOverItsNoise) {
+    struct Case {
+        const char* name;
+        int half;         // half side of the box
+        double contrast;  // peak-to-peak of a sine across the box, levels
+        bool carries;
+    };
+    const Case cases[] = {
+        {"noise alone", 32, 0, false},
+        {"faint detail", 32, 4, false},
+        {"clear detail", 32, 40, true},
+        {"clear detail in a 32-pixel box", 16, 40, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bitmap24 picture(96, 96);
+        unsigned state = 4321;
+        for (int y = 0; y < 96; ++y)
+            for (int x = 0; x < 96; ++x) {
+                state = state * 1103515245u + 12345u;
+                const double v = 100 + c.contrast / 2 * std::sin(x * 0.3) * std::cos(y * 0.25) +
+                                 static_cast<int>((state >> 16) % 13u) - 6;
+                std::fill_n(picture.pixel(x, y), 3, static_cast<std::uint8_t>(std::clamp(v, 0.0, 255.0)));
+            }
+        EXPECT_EQ(boxCarriesAlignment(picture, 48, 48, c.half), c.carries);
+    }
 }
 
 // Which boxes hold something to lock on: noise alone does not, any structure above it does.
 TEST(PointOptimizer, ABoxHoldsNothingWhenItVariesNoMoreThanItsNoise) {
     struct Case {
         const char* name;
-        double slope;     // levels per pixel across the box
-        double crater;    // depth of a 6-pixel bowl at the centre
-        int noise;        // peak-to-peak noise, levels
+        double slope;   // levels per pixel across the box
+        double crater;  // depth of a 6-pixel bowl at the centre
+        int noise;      // peak-to-peak noise, levels
         bool nothing;
     };
     const Case cases[] = {
@@ -212,7 +306,8 @@ TEST(PointOptimizer, ABoxHoldsNothingWhenItVariesNoMoreThanItsNoise) {
                 state = state * 1103515245u + 12345u;
                 const double r = std::hypot(x - 32, y - 32);
                 double v = 100 + c.slope * x + (r < 6 ? -c.crater * (1 - r / 6) : 0.0);
-                if (c.noise > 0) v += static_cast<int>((state >> 16) % static_cast<unsigned>(c.noise + 1)) - c.noise / 2;
+                if (c.noise > 0)
+                    v += static_cast<int>((state >> 16) % static_cast<unsigned>(c.noise + 1)) - c.noise / 2;
                 std::uint8_t* pixel = picture.pixel(x, y);
                 pixel[0] = pixel[1] = pixel[2] = static_cast<std::uint8_t>(std::clamp(v, 0.0, 255.0));
             }

@@ -238,6 +238,41 @@ TEST_F(BatchRunTest, PointsOnEmptyGroundStackAsSharpAsOneBox) {
     EXPECT_GT(pointsPsnr, singlePsnr - 0.5);
 }
 
+// The points of the sky recording, measured against the frame they were placed on, and again with
+// a reference made from the best frames first ("-CR10"): point 1 on the sky follows point 3, and
+// slot 0, where the stack places every zone from, holds point 1's shifts in every frame. Measured
+// against the frame they were placed on, the stack is as close to the scene as the one box's.
+TEST_F(BatchRunTest, AFollowingPointOneLeavesEveryZoneInPlace) {
+    const synth::Recording recording = synth::planRecording(batchRecordingOptions(8));
+    synth::writeSerRecording(recording, data / "sky.ser");
+    writeAlignPointFile(data / "sky.kap", 0,
+                        std::vector<AlignPoint>{{24, 24, 32}, {136, 24, 32}, {80, 60, 64}, {24, 96, 32}});
+    const GreyImage scene = sceneImage(recording);
+    for (const bool create : {false, true}) {
+        SCOPED_TRACE(create ? "-CR10" : "placement frame");
+        std::vector<std::string> arguments{(data / "sky.ser").string(), "-NF20", "-ASpng", "-EX"};
+        if (create) arguments.insert(arguments.begin() + 1, "-CR10");
+        ASSERT_EQ(runHeadless(arguments)->outcome.exitCode, 0);
+        std::filesystem::rename(data / "sky.png", data / "single.png");
+        arguments.insert(arguments.begin() + 1, "-MA" + (data / "sky.kap").string());
+        auto points = runHeadless(arguments);
+        ASSERT_EQ(points->outcome.exitCode, 0);
+        EXPECT_TRUE(points->logged("1 (follows point 3)"));
+        const Pipeline& pipeline = points->context.pipeline;
+        for (int j = 0; j <= pipeline.input().lastIndex; ++j) {
+            const TAlignSlotRec* records = pipeline.model().FrameTable[j].Slots;
+            EXPECT_EQ(records[0].X, records[1].X) << j;
+            EXPECT_EQ(records[0].Y, records[1].Y) << j;
+        }
+        const double singlePsnr = registeredPsnr(readResultPng(data / "single.png"), scene);
+        const double pointsPsnr = registeredPsnr(readResultPng(data / "sky.png"), scene);
+        std::printf("PSNR one box %.2f dB, points numbered from the sky %.2f dB\n", singlePsnr, pointsPsnr);
+        if (!create) {
+            EXPECT_GT(pointsPsnr, singlePsnr - 0.5);
+        }
+    }
+}
+
 // A close-up of a cratered surface with flat plains under a local warp, and a grid of points
 // whose first point lies on a plain: each grid stacks at least as sharp as the one box, however
 // the points are numbered.

@@ -111,6 +111,67 @@ TEST(Sigma, TransientIsClippedFromTheStackAndLoggedAsOneEvent) {
     EXPECT_GT(bench.section.StackPlanes[1][50][60], t.cleanMean + (250.0 - t.cleanMean) / Frames - 0.5);
 }
 
+// Two alignment points, the left half of every frame's content displaced d pixels right and the
+// right half d pixels left, over a ramp of one level every two pixels, the same in every frame:
+// the clip bounds follow each frame's own placement, so no sample of either zone is clipped (a
+// bound looked up 2 d columns off would clip them all), and frame 8's transient at (70, 60) of
+// the frame (right zone) is clipped where its zone puts it and logged once, at its place without
+// the zone's offset.
+TEST(Sigma, ZonesOfAlignmentPointsAreClippedAndLoggedInTheirOwnPlaces) {
+    constexpr int d = 3;
+    test::TempDir dir;
+    StackBench bench(W, H, Frames);
+    bench.source.kind = FrameSamples::Bitmap;
+    const auto content = [](int x) { return static_cast<float>(20 + x / 2); };
+    for (int i = 0; i < Frames; ++i)
+        bench.source.frames.push_back(
+            makePlane(W, H, [&](int x, int) { return content(x < 50 ? x - d : x + d); }));
+    const double cleanMean = bench.source.frames[0][70][60];
+    bench.source.frames[7][70][60] = 250.0f;
+    StackOptions& o = bench.options;
+    o.Statisticspin = 2.0f;
+    o.Lowpixdetect = 100.0f;
+    o.SigmaBoxLeft = 10;
+    o.SigmaBoxTop = 10;
+    o.SigmaBoxRight = W - 10;
+    o.SigmaBoxBottom = H - 10;
+    o.Recordsigma = true;
+    o.Points.MultiPointMode = true;
+    o.Points.Alignpoints = 2;
+    o.Points.PointPos[1] = {25, 45};
+    o.Points.PointPos[2] = {75, 45};
+    for (int p = 1; p <= 2; ++p) {
+        o.Points.PointEnabled[p] = true;
+        o.Points.PointDifferenceCut[p] = 1e6f;
+    }
+    for (int i = 0; i < Frames; ++i) {
+        TFrameRec& rec = bench.model->FrameTable[i];
+        rec.Slots[0].X = rec.Slots[1].X = d;
+        rec.Slots[2].X = -d;
+        rec.Slots[1].Difference = rec.Slots[2].Difference = 1.0f;
+    }
+    const fs::path log = dir / SigmaEventFile;
+    const SigmaStackRun run = sigmaRun(bench, log);
+    ASSERT_EQ(run.final.outcome, StackOutcome::Stacked);
+    // Frame column 70 is stack column 70 - d before the zone's offset, 70 + d after it.
+    EXPECT_EQ(bench.section.StackWeightPlane[70 + d][60], Frames - 1.0f);
+    EXPECT_NEAR(bench.section.StackPlanes[1][70 + d][60], cleanMean, 0.5);
+    EXPECT_EQ(run.Sigmalist, std::vector<std::string>{"Frame8 Events 1"});
+    const std::vector<std::string> lines = sectionLines(log, "Frame8");
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 3),
+              (std::vector<std::string>{"Events=1", "X1=" + std::to_string(70 - d), "Y1=60"}));
+    // Away from the seam every zone pixel holds every frame, in place on the ramp.
+    int clipped = 0;
+    for (int x = 12; x < W - 12; ++x)
+        for (int y = 12; y < H - 12; ++y) {
+            if ((x > 44 && x < 56) || (x == 70 + d && y == 60)) continue;
+            clipped += bench.section.StackWeightPlane[x][y] != Frames;
+            EXPECT_NEAR(bench.section.StackPlanes[1][x][y], content(x), 0.01) << x << "," << y;
+        }
+    EXPECT_EQ(clipped, 0);
+}
+
 TEST(Sigma, BoxEdgeCountsAsOutside) {
     struct Case {
         int INCLEXCLbox;

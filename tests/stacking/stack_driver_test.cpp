@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "frames/pixel_helpers.h"
+#include "frames/stretch.h"
 #include "stack_test_support.h"
 #include "support/thread_count_scope.h"
 
@@ -289,6 +290,41 @@ TEST(Stack, ResampledStackKeepsAnEvenField) {
     for (int x = 4; x < 55; ++x)
         for (int y = 4; y < 35; ++y)
             ASSERT_NEAR(bench.section.StackPlanes[1][x][y], 90.0f, 1.0f) << x << "," << y;
+}
+
+// Each item of the resampling choice stacks a textured frame as that filter enlarges it: "Bell",
+// "Bspline", "Lanczos", "Mitchell" are the kernels of those names, and no two of them give the
+// same stack.
+TEST(Stack, EachResamplingChoiceStacksWithItsOwnFilter) {
+    const char* names[] = {"Bell", "B-Spline", "Lanczos3", "Mitchell"};
+    Bitmap24 frame(30, 20);
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 30; ++x)
+            std::fill_n(frame.pixel(x, y), 3, static_cast<std::uint8_t>(128 + 100 * ((x * 7 + y * 3) % 5 == 0) -
+                                                                         60 * ((x + 2 * y) % 7 == 0)));
+    std::vector<T2dArrays> stacks;
+    for (int item = 0; item < 4; ++item) {
+        SCOPED_TRACE(names[item]);
+        StackBench bench(30, 20, 2);
+        bench.source.kind = FrameSamples::Bitmap;
+        for (int i = 0; i < 2; ++i)
+            bench.source.frames.push_back(
+                makePlane(30, 20, [&](int x, int y) { return static_cast<float>(frame.pixel(x, y)[1]); }));
+        bench.options.Resampled = true;
+        bench.options.ResampleFactor = 2.0f;
+        bench.options.ResampleMethod = item;
+        ASSERT_EQ(bench.stack().outcome, StackOutcome::Stacked);
+        const auto filter = std::find_if(ResampleFilters.begin(), ResampleFilters.end(),
+                                         [&](const ResampleFilter& f) { return f.Name == names[item]; });
+        ASSERT_NE(filter, ResampleFilters.end());
+        Bitmap24 enlarged(59, 39);
+        Stretch(frame, enlarged, filter->Filter, filter->Width);
+        for (int x = 2; x < 57; ++x)
+            for (int y = 2; y < 37; ++y)
+                ASSERT_NEAR(bench.section.StackPlanes[1][x][y], enlarged.pixel(x, y)[1], 0.01) << x << "," << y;
+        for (const T2dArrays& other : stacks) EXPECT_FALSE(samePlane(other, bench.section.StackPlanes[1]));
+        stacks.push_back(bench.section.StackPlanes[1]);
+    }
 }
 
 TEST(Stack, PrefetchedFramesArriveInListOrderAndErrorsInTheirPlace) {

@@ -407,22 +407,12 @@ void OptimizeController::Optimize_AllAlignpoints() {
     pointWindows.startPointProgress(count);
 
     // The reference picture of the run: the frame the points were placed on, or the reference
-    // made from a processed stack. Points aligned on the whole-frame box ("Simple") are measured
-    // against the sharpest frame of the ranking instead (without resampling): the frame they were
-    // placed on may be one of the blurriest, and every frame's local shifts would follow its
-    // distortions and noise. Their shifts share that frame's whole-frame shift, so the zones keep
-    // their places.
+    // made from a processed stack.
     PointOptimizerInput input;
     input.lastFrame = pipeline_.input().lastIndex;
     input.MultiQuantity = page_.multiQuantity();
-    input.wholeFrameStart = !input.MultiQuantity && count > 1;
-    const bool sharpest = input.wholeFrameStart && !pipeline_.optimizer().MultiPointReference &&
-                          !parts_.stackPage.resampled() && pipeline_.model().FramesRanked;
-    if (sharpest) input.referenceFrame = pipeline_.model().FrameRanking[0].Frame;
-    parts_.alignPage.setPreviewPosition(sharpest
-                                            ? 0
-                                            : pipeline_.rankOfFrame(pipeline_.registration().FeatureFrame,
-                                                                    parts_.alignPage.lastFrameIndex()));
+    parts_.alignPage.setPreviewPosition(
+        pipeline_.rankOfFrame(pipeline_.registration().FeatureFrame, parts_.alignPage.lastFrameIndex()));
     pipeline_.takePointReferencePicture();
     input.DifSliderMalign = windows.pointDifferenceCut();
     input.StackSliderMax = pipeline_.stackCount().last;
