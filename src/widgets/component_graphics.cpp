@@ -153,22 +153,30 @@ namespace {
 // of the event loop.
 class OneEventEater : public QObject {
 public:
-    OneEventEater(QObject* receiver, QEvent::Type type) : QObject(receiver), type_(type) {
+    OneEventEater(QObject* receiver, QEvent::Type type)
+        : QObject(receiver), receiver_(receiver), type_(type) {
         receiver->installEventFilter(this);
-        QTimer::singleShot(0, this, [this] { deleteLater(); });
+        QTimer::singleShot(0, this, [this] { finish(); });
     }
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
-        if (eaten_ || event->type() != type_) return false;
-        eaten_ = true;
-        deleteLater();
+        if (done_ || event->type() != type_) return false;
+        finish();
         return true;
     }
 
 private:
+    void finish() {
+        if (done_) return;
+        done_ = true;
+        receiver_->removeEventFilter(this);
+        deleteLater();
+    }
+
+    QObject* receiver_;
     const QEvent::Type type_;
-    bool eaten_ = false;
+    bool done_ = false;
 };
 
 }  // namespace
