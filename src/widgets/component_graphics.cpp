@@ -1,6 +1,7 @@
 #include "widgets/component_graphics.h"
 
 #include <QApplication>
+#include <QBackingStore>
 #include <QCoreApplication>
 #include <QLocale>
 #include <QPainter>
@@ -70,24 +71,21 @@ bool FourDigitYear() {
 }
 
 void CopyParentImage(const QWidget& control, QPainter& painter) {
-    QWidget* parent = control.parentWidget();
-    if (!parent) return;
-    const QRect area = control.geometry();
-    QPixmap under(area.size());
-    under.fill(Qt::transparent);
-    parent->render(&under, QPoint(), QRegion(area), QWidget::DrawWindowBackground);
-    // Siblings beneath the control come before it among the parent's children.
-    for (QObject* child : parent->children()) {
-        if (child == &control) break;
-        auto* sibling = qobject_cast<QWidget*>(child);
-        if (!sibling || sibling->isWindow() || !sibling->isVisible()) continue;
-        const QRect overlap = sibling->geometry().intersected(area);
-        if (overlap.isEmpty()) continue;
-        sibling->render(&under, overlap.topLeft() - area.topLeft(),
-                        QRegion(overlap.translated(-sibling->pos())),
-                        QWidget::DrawWindowBackground | QWidget::DrawChildren);
-    }
-    painter.drawPixmap(0, 0, under);
+    // The window's backing store holds what was painted under the control: the parent paints
+    // there, and the siblings beneath it, before the control does. A window not on the screen
+    // has painted nothing.
+    const QWidget* window = control.window();
+    QBackingStore* store = window->backingStore();
+    if (!control.parentWidget() || !window->isVisible() || !store) return;
+    QPaintDevice* device = store->paintDevice();
+    if (!device || device->devType() != QInternal::Image) return;
+    const auto* stored = static_cast<const QImage*>(device);
+    const qreal ratio = stored->devicePixelRatio();
+    const QRect area(control.mapTo(window, QPoint(0, 0)), control.size());
+    const QRect pixels(QPointF(area.topLeft()).toPoint() * ratio, area.size() * ratio);
+    QImage under = stored->copy(pixels);
+    under.setDevicePixelRatio(ratio);
+    painter.drawImage(QPoint(0, 0), under);
 }
 
 namespace {

@@ -211,7 +211,7 @@ void TSpeedBar::setPosition(TBarPosition position) {
 }
 
 void TSpeedBar::arrangeButtons() {
-    const bool row = align_ == alTop || align_ == alBottom;
+    const bool row = acrossTopOrBottom();
     int next = row ? BtnOffsetHorz : BtnOffsetVert;
     for (TSpeedItem* item : items_) {
         if (item->button()->isHidden()) continue;
@@ -229,18 +229,18 @@ void TSpeedBar::arrangeButtons() {
 }
 
 int TSpeedBar::thickness() const {
-    return (align_ == alTop || align_ == alBottom) ? height() : width();
+    return acrossTopOrBottom() ? height() : width();
 }
 
 void TSpeedBar::setThickness(int thickness) {
     if (managedByLayout()) {
-        if (align_ == alTop || align_ == alBottom)
+        if (acrossTopOrBottom())
             setFixedHeight(thickness);
         else
             setFixedWidth(thickness);
         return;
     }
-    if (align_ == alTop || align_ == alBottom)
+    if (acrossTopOrBottom())
         resize(width(), thickness);
     else
         resize(thickness, height());
@@ -250,11 +250,11 @@ void TSpeedBar::setThickness(int thickness) {
 void TSpeedBar::setAlign(TBarAlign align) {
     if (align == align_) return;
     const int keep = thickness();
-    const bool turned = (align == alTop || align == alBottom) != (align_ == alTop || align_ == alBottom);
+    const bool turned = (align == alTop || align == alBottom) != acrossTopOrBottom();
     align_ = align;
     if (turned) {
         // The bar keeps its thickness across the new edge.
-        if (align_ == alTop || align_ == alBottom)
+        if (acrossTopOrBottom())
             resize(width(), keep);
         else
             resize(keep, height());
@@ -379,7 +379,7 @@ void TSpeedBar::mouseMoveEvent(QMouseEvent* event) {
     switch (drag_) {
         case Drag::None:
             if ((options_ & sbAllowResize) && !Locked && inResizeZone(size(), align_, at))
-                setCursor((align_ == alTop || align_ == alBottom) ? Qt::SizeVerCursor : Qt::SizeHorCursor);
+                setCursor(acrossTopOrBottom() ? Qt::SizeVerCursor : Qt::SizeHorCursor);
             else
                 unsetCursor();
             return;
@@ -548,7 +548,7 @@ void TSpeedBar::placeButton(TSpeedItem& item) {
     const int least = minButtonOffset();
     int left = item.Left();
     int top = item.Top();
-    if (align_ == alTop || align_ == alBottom)
+    if (acrossTopOrBottom())
         top = std::max(top, std::max(BtnOffsetVert, least));
     else
         left = std::max(left, std::max(BtnOffsetHorz, least));

@@ -151,6 +151,8 @@ public:
     void setAlign(TBarAlign align);
     // Height along the top or bottom, width along the left or right.
     int thickness() const;
+    // Whether the bar lies along the top or the bottom edge (its buttons in a row).
+    bool acrossTopOrBottom() const { return align_ == alTop || align_ == alBottom; }
     void setThickness(int thickness);
     // A locked bar can neither be moved, resized nor customised.
     bool Locked = false;

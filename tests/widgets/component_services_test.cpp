@@ -110,34 +110,50 @@ struct Painted : QWidget {
     void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), colour); }
 };
 
+// A control that keeps what lay under it when it last painted.
+struct Capturing : QWidget {
+    using QWidget::QWidget;
+    QImage seen;
+    void paintEvent(QPaintEvent*) override {
+        seen = QImage(size(), QImage::Format_RGB32);
+        seen.fill(Qt::white);
+        QPainter painter(&seen);
+        CopyParentImage(*this, painter);
+    }
+};
+
 TEST(CopyParentImage, ThePartsBeneathTheControlShowInItsCoordinates) {
     test::app();
     Painted parent(Qt::red);
     parent.resize(200, 100);
     auto* beneath = new Painted(Qt::green, &parent);
     beneath->setGeometry(40, 10, 20, 20);
-    auto* control = new QWidget(&parent);
+    auto* control = new Capturing(&parent);
     control->setGeometry(30, 10, 40, 30);
     auto* above = new Painted(Qt::blue, &parent);
     above->setGeometry(60, 10, 20, 20);
     parent.show();
-
-    QImage picture(control->size(), QImage::Format_RGB32);
-    picture.fill(Qt::white);
-    QPainter painter(&picture);
-    CopyParentImage(*control, painter);
-    painter.end();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&parent));
+    control->repaint();
+    const QImage& picture = control->seen;
+    ASSERT_EQ(picture.size(), QSize(40, 30));
     EXPECT_EQ(QColor(picture.pixel(2, 2)), QColor(Qt::red));
     EXPECT_EQ(QColor(picture.pixel(12, 2)), QColor(Qt::green)) << "a sibling beneath shows";
     EXPECT_EQ(QColor(picture.pixel(12, 25)), QColor(Qt::red));
     EXPECT_EQ(QColor(picture.pixel(35, 5)), QColor(Qt::red)) << "a sibling above is not under it";
 
     beneath->hide();
-    picture.fill(Qt::white);
-    painter.begin(&picture);
+    control->repaint();
+    EXPECT_EQ(QColor(control->seen.pixel(12, 2)), QColor(Qt::red)) << "a hidden sibling is not";
+
+    parent.hide();
+    control->seen = QImage();
+    QImage untouched(40, 30, QImage::Format_RGB32);
+    untouched.fill(Qt::white);
+    QPainter painter(&untouched);
     CopyParentImage(*control, painter);
     painter.end();
-    EXPECT_EQ(QColor(picture.pixel(12, 2)), QColor(Qt::red)) << "a hidden sibling is not";
+    EXPECT_EQ(QColor(untouched.pixel(2, 2)), QColor(Qt::white)) << "a window not shown has nothing to give";
 }
 
 TEST(CopyParentImage, ATransparentButtonShowsThePaintingOfItsParent) {
@@ -148,8 +164,11 @@ TEST(CopyParentImage, ATransparentButtonShowsThePaintingOfItsParent) {
     button->setGeometry(10, 5, 70, 24);
     button->setTransparent(true);
     parent.show();
-    const QImage picture = button->grab().toImage();
-    EXPECT_EQ(QColor(picture.pixel(20, 4)), QColor(10, 120, 200));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&parent));
+    parent.repaint();
+    // What the window shows where the button stands.
+    const QImage shown = parent.grab().toImage();
+    EXPECT_EQ(QColor(shown.pixel(10 + 20, 5 + 4)), QColor(10, 120, 200));
 }
 
 // The columns that hold caption pixels of a button's picture.
