@@ -165,7 +165,6 @@ std::vector<EtchedLine> boundLines(QSize size, int lines) {
 }
 
 TSpeedBar::TSpeedBar(QWidget* parent) : QWidget(parent) {
-    setAttribute(Qt::WA_Hover);
     setFont(QApplication::font("QMenu"));
     setAutoFillBackground(true);
     iniLink_.OnSave = [this] {
