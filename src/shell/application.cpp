@@ -15,6 +15,7 @@
 #include "shell/screenshot_walk.h"
 #include "shell/sound_output.h"
 #include "shell/startup.h"
+#include "widgets/component_graphics.h"
 #include "widgets/form_storage.h"
 
 namespace kestrave {
@@ -53,6 +54,7 @@ int runApplication(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Kestrave");
     QApplication::setApplicationVersion(KESTRAVE_VERSION);
+    InitComponentSet();
     StartupOptions options{{argv + std::min(argc, 1), argv + argc}, headless};
     auto context = std::make_unique<ApplicationContext>();
     // The sounds outlive the window, whose character plays into them from its own thread.

@@ -120,7 +120,7 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
     AdvStatusBar1->setPanelWidths({250, 2, 200, 450, 150});
     for (std::size_t i = 0; i < StatusPanels.size(); ++i)
         StatusPanels[i] = AdvStatusBar1->panel(static_cast<int>(i));
-    UCStatusbarAutofeed1 = new TUCStatusbarAutofeed({StatusPanels.begin(), StatusPanels.end()}, this);
+    UCStatusbarAutofeed1 = new TUCStatusbarAutofeed(AdvStatusBar1, this);
     UCStatusbarAutofeed1->setObjectName("UCStatusbarAutofeed1");
     ProgressBar1 = new QProgressBar(AdvStatusBar1);
     ProgressBar1->setObjectName("ProgressBar1");

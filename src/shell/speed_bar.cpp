@@ -46,6 +46,8 @@ SpeedBar::SpeedBar(QWidget* parent) : TSpeedBar(parent) {
     setPalette(colours);
     setFixedHeight(30);
     resize(1016, 30);
+    // Every button at its item's stored place.
+    setPosition(bpCustom);
     const int section = AddSection("Kestrave Main");
     const auto button = [&](const char* name, const char* caption) {
         return AddItem(section, QString::fromUtf8(name), QString::fromUtf8(caption))->button();

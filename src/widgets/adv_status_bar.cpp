@@ -18,10 +18,28 @@ std::vector<QRect> statusPanelRects(const std::vector<int>& widths, int barWidth
     return rects;
 }
 
-TAdvStatusBar::TAdvStatusBar(QWidget* parent) : QStatusBar(parent) {
+TAdvStatusBar::TAdvStatusBar(QWidget* parent) : QStatusBar(parent), simpleLabel_(new QLabel(this)) {
     // The panels are the bar's own: nothing goes through the box layout of a plain status bar.
     setSizeGripEnabled(false);
     setMinimumHeight(fontMetrics().height() + 8);
+    simpleLabel_->setObjectName("SimpleText");
+    simpleLabel_->setIndent(2);
+    simpleLabel_->hide();
+}
+
+void TAdvStatusBar::setSimplePanel(bool simple) {
+    if (simple == simplePanel_) return;
+    simplePanel_ = simple;
+    placeChildren();
+    update();
+}
+
+QString TAdvStatusBar::SimpleText() const {
+    return simpleLabel_->text();
+}
+
+void TAdvStatusBar::setSimpleText(const QString& text) {
+    simpleLabel_->setText(text);
 }
 
 void TAdvStatusBar::setPanelWidths(const std::vector<int>& widths) {
@@ -65,12 +83,14 @@ void TAdvStatusBar::placeChildren() {
     const int rightWidth =
         right_ != nullptr ? std::max(right_->sizeHint().width(), right_->minimumWidth()) : 0;
     const int usable = width() - rightWidth;
-    // Text panels sit inside their sunken frames.
+    // Text panels sit inside their sunken frames; the simple text spans them all.
+    simpleLabel_->setGeometry(QRect(0, 0, usable, height()).adjusted(2, 2, -2, -2));
+    simpleLabel_->setVisible(simplePanel_);
     for (std::size_t i = 0; i < panels_.size(); ++i) {
         QRect inside = rects[i].adjusted(2, 2, -2, -2);
         inside.setRight(std::min(inside.right(), usable - 3));
         panels_[i]->setGeometry(inside);
-        panels_[i]->setVisible(inside.width() > 0);
+        panels_[i]->setVisible(!simplePanel_ && inside.width() > 0);
     }
     for (auto [child, index] : held_) {
         if (index < 0 || index >= panelCount()) continue;
@@ -90,6 +110,7 @@ void TAdvStatusBar::resizeEvent(QResizeEvent* event) {
 void TAdvStatusBar::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), palette().color(QPalette::Window));
+    if (simplePanel_) return;
     const std::vector<QRect> rects = statusPanelRects(widths_, width(), height());
     for (const QRect& r : rects)
         if (r.width() > 2) drawBevelFrame(painter, r.adjusted(0, 1, -2, -1), true, palette());

@@ -26,6 +26,11 @@ public:
     void holdInPanel(QWidget* child, int index);
     // Keeps `child` at the bar's right end, the full height of the bar.
     void holdAtRight(QWidget* child);
+    // In simple mode one text across the whole bar takes the place of the panels.
+    bool SimplePanel() const { return simplePanel_; }
+    void setSimplePanel(bool simple);
+    QString SimpleText() const;
+    void setSimpleText(const QString& text);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -38,6 +43,8 @@ private:
     std::vector<QLabel*> panels_;
     std::vector<std::pair<QWidget*, int>> held_;
     QWidget* right_ = nullptr;
+    bool simplePanel_ = false;
+    QLabel* simpleLabel_;
 };
 
 }  // namespace kestrave

@@ -8,6 +8,7 @@
 #include <QTextOption>
 #include <algorithm>
 
+#include "persist/big_ini_file.h"
 #include "widgets/component_graphics.h"
 
 namespace kestrave {
@@ -161,6 +162,12 @@ QRect checkCellRect(int cell) {
 
 CheckListBox::CheckListBox(QWidget* parent) : QListWidget(parent) {
     setItemDelegate(new CheckListDelegate(*this));
+    iniLink_.OnSave = [this] {
+        if (TBigIniFile* ini = iniLink_.IniObject()) SaveStatesToIni(*ini, iniSection());
+    };
+    iniLink_.OnLoad = [this] {
+        if (TBigIniFile* ini = iniLink_.IniObject()) RestoreStatesFromIni(*ini, iniSection());
+    };
 }
 
 void CheckListBox::setGraySelection(bool gray) {
@@ -301,6 +308,45 @@ void CheckListBox::focusOutEvent(QFocusEvent* event) {
     if (graySelection_) viewport()->update();
 }
 
+void CheckListBox::CheckAll() {
+    if (kind_ == CheckKind::RadioButtons) return;
+    CheckListModel model = snapshot();
+    const std::vector<int> changed = model.setAllEnabled(true);
+    apply(model, changed);
+}
+
+void CheckListBox::UncheckAll() {
+    if (kind_ == CheckKind::RadioButtons) return;
+    CheckListModel model = snapshot();
+    const std::vector<int> changed = model.setAllEnabled(false);
+    apply(model, changed);
+}
+
+std::string CheckListBox::iniSection() const {
+    return (iniLink_.RootSection() + GetDefaultSection(this)).toStdString();
+}
+
+void CheckListBox::SaveStatesToIni(TBigIniFile& ini, const std::string& section) const {
+    const std::map<std::string, int> states = snapshot().saveStates();
+    ini.EraseSection(section);
+    ini.WriteInteger(section, "Count", states.at("Count"));
+    for (int i = 0; i < count(); ++i) {
+        const std::string key = "Item" + std::to_string(i);
+        ini.WriteInteger(section, key, states.at(key));
+    }
+}
+
+void CheckListBox::RestoreStatesFromIni(TBigIniFile& ini, const std::string& section) {
+    std::map<std::string, int> states{{"Count", ini.ReadInteger(section, "Count", 0)}};
+    for (int i = 0; i < std::min(states["Count"], count()); ++i) {
+        const std::string key = "Item" + std::to_string(i);
+        states[key] = ini.ReadInteger(section, key, 0);
+    }
+    CheckListModel model = snapshot();
+    const std::vector<int> changed = model.restoreStates(states);
+    apply(model, changed);
+}
+
 void CheckListBox::keyPressEvent(QKeyEvent* event) {
     const QString text = event->text();
     if (event->key() == Qt::Key_Space && currentRow() >= 0) {
@@ -308,9 +354,10 @@ void CheckListBox::keyPressEvent(QKeyEvent* event) {
         return;
     }
     if ((text == "+" || text == "-") && kind_ != CheckKind::RadioButtons) {
-        CheckListModel model = snapshot();
-        const std::vector<int> changed = model.setAllEnabled(text == "+");
-        apply(model, changed);
+        if (text == "+")
+            CheckAll();
+        else
+            UncheckAll();
         emit OnClickCheck();
         return;
     }

@@ -9,6 +9,7 @@
 #include <QListWidget>
 
 #include "widgets/check_list_model.h"
+#include "widgets/form_placement.h"
 
 namespace kestrave {
 
@@ -59,6 +60,19 @@ public:
     int cellOf(int index) const;
     // The user's toggle of one item (a press in the check area, or space).
     void toggleByUser(int index);
+    // Every enabled item checked, or unchecked; radio buttons keep their one checked item.
+    void CheckAll();
+    void UncheckAll();
+
+    // The check states are saved and restored with this placement's file, in the placement's
+    // section followed by the list's own default section: "Count", then "Item0", "Item1", ...
+    // holding each item's state (0 unchecked, 1 checked, 2 grayed).
+    TFormPlacement* IniStorage() const { return iniLink_.Storage(); }
+    void setIniStorage(TFormPlacement* storage) { iniLink_.setStorage(storage); }
+    void SaveStatesToIni(TBigIniFile& ini, const std::string& section) const;
+    void RestoreStatesFromIni(TBigIniFile& ini, const std::string& section);
+    // The list's section in its storage's file.
+    std::string iniSection() const;
 
 signals:
     // A check was changed by the user.
@@ -82,6 +96,7 @@ private:
     bool graySelection_ = false;
     int tabWidth_ = 0;
     int itemHeight_ = 16;
+    TIniLink iniLink_;
 };
 
 }  // namespace kestrave

@@ -2,6 +2,7 @@
 // Picture helpers and cursors shared by the components.
 
 #include <QCursor>
+#include <QEvent>
 #include <QFontMetrics>
 #include <QImage>
 #include <QString>
@@ -13,12 +14,29 @@ namespace kestrave {
 
 // The component set's screen cursors, by number.
 enum ComponentCursor : int { crRxHand = 14000, crRxDrag = 14001 };
-// The cursor registered under `id`: a hand for crRxHand, a grabbing hand for crRxDrag, the
-// arrow for any other number.
+// What the component set sets up once at start-up: its two cursors and the date-format flag.
+void InitComponentSet();
+// The cursor registered under `id`: a pointing hand for crRxHand, our own drag cursor (an arrow
+// carrying a bar) for crRxDrag, the arrow for any other number.
 QCursor componentCursor(int id);
 
-// Set once from the locale's short date format: dates are shown with four-digit years.
+// Set at start-up from the locale's short date format: dates are shown with four-digit years.
 bool FourDigitYear();
+
+// What lies under `control` (its parent's own painting, then every visible sibling beneath it
+// that overlaps it) painted into `painter` in the control's coordinates.
+void CopyParentImage(const QWidget& control, QPainter& painter);
+// `width` nested dotted frames just inside `screenRect`, shown above every window. Drawing the
+// same frame a second time takes it away again, so a moving frame is drawn, then drawn again at
+// its old place to erase it.
+void DrawInvertFrame(const QRect& screenRect, int width);
+// The frames DrawInvertFrame shows at present (for a test's eyes).
+QList<QRect> shownInvertFrames();
+// Takes a waiting event of this type for `receiver` out of the queue, so that it never reaches
+// the receiver (one press after a menu closed gives no second click).
+void KillMessage(QObject* receiver, QEvent::Type type);
+// Whether the active window is one of this program's, run by its user-interface thread.
+bool IsForegroundTask();
 
 // An 8 x 8 picture in `color1` whose pixel (x, y) is `color2` when x and y are both even or both
 // odd: the checker pattern of hovered and held-down controls.

@@ -1,5 +1,6 @@
 #include "widgets/component_text.h"
 
+#include <algorithm>
 #include <cctype>
 #include <optional>
 
@@ -68,8 +69,10 @@ std::size_t WordPosition(std::size_t n, std::string_view text, std::string_view 
 }
 
 std::string ExtractWord(std::size_t n, std::string_view text, std::string_view delims) {
-    const auto word = findWord(n, text, delims);
-    return word ? std::string(text.substr(word->first, word->second)) : std::string();
+    const std::size_t position = WordPosition(n, text, delims);
+    if (position == 0) return {};
+    const std::string_view rest = text.substr(position - 1);
+    return std::string(rest.substr(0, std::min(rest.size(), rest.find_first_of(delims))));
 }
 
 std::string XorEncode(std::string_view key, std::string_view source) {

@@ -16,6 +16,7 @@
 #include "widgets/component_text.h"
 #include "widgets/form_value_text.h"
 #include "widgets/window_hook.h"
+
 namespace kestrave {
 
 namespace {
@@ -152,6 +153,57 @@ QRect keepOnScreens(const QRect& rect, const QList<QRect>& areas) {
     return {left, top, width, height};
 }
 
+QString GetDefaultIniRegKey() {
+    QString name = QCoreApplication::applicationName();
+    if (name.isEmpty()) name = QStringLiteral("kestrave");
+    const QString company = QCoreApplication::organizationName();
+    return QStringLiteral("Software\\") + (company.isEmpty() ? name : company + "\\" + name);
+}
+
+std::filesystem::path registryRootFile(TFormPlacement::TPlacementRegRoot root) {
+    static constexpr std::array<const char*, 6> names{"CurrentUser", "LocalMachine", "CurrentConfig",
+                                                      "ClassesRoot", "Users",        "DynData"};
+    return ProgramDir() / (std::string("registry-") + names[static_cast<std::size_t>(root)] + ".ini");
+}
+
+// ---- TWinMinMaxInfo ----
+
+void TWinMinMaxInfo::setValue(Field field, int value) {
+    if (values_[field] == value) return;
+    values_[field] = value;
+    if (OnChange) OnChange();
+}
+
+void TWinMinMaxInfo::Assign(const TWinMinMaxInfo& other) {
+    values_ = other.values_;
+    if (OnChange) OnChange();
+}
+
+bool TWinMinMaxInfo::DefaultMinMaxInfo() const {
+    return std::all_of(values_.begin(), values_.end(), [](int value) { return value == 0; });
+}
+
+MinMaxRequest applyMinMaxInfo(MinMaxRequest request, const TWinMinMaxInfo& info) {
+    using F = TWinMinMaxInfo;
+    const auto put = [&](int& member, F::Field field) {
+        if (const int value = info.value(field)) member = value;
+    };
+    int x = request.maxPosition.x(), y = request.maxPosition.y();
+    put(x, F::MaxPosLeft);
+    put(y, F::MaxPosTop);
+    request.maxPosition = {x, y};
+    const auto putSize = [&](QSize& size, F::Field width, F::Field height) {
+        int w = size.width(), h = size.height();
+        put(w, width);
+        put(h, height);
+        size = {w, h};
+    };
+    putSize(request.maxSize, F::MaxSizeWidth, F::MaxSizeHeight);
+    putSize(request.minTrack, F::MinTrackWidth, F::MinTrackHeight);
+    putSize(request.maxTrack, F::MaxTrackWidth, F::MaxTrackHeight);
+    return request;
+}
+
 // ---- TIniLink ----
 
 TIniLink::~TIniLink() {
@@ -181,6 +233,7 @@ TFormPlacement::TFormPlacement(QWidget* form) : QObject(form), form_(form) {
     connect(hook, &TRxWindowHook::BeforeMessage, this,
             [this](QObject*, QEvent* event, bool& handled) { handled = formMessage(event); });
     hook->setWinControl(form_);
+    minMaxInfo_.OnChange = [this] { UpdatePlacement(); };
 }
 
 TFormPlacement::~TFormPlacement() {
@@ -188,11 +241,16 @@ TFormPlacement::~TFormPlacement() {
 }
 
 std::filesystem::path TFormPlacement::iniFileName() const {
+    if (useRegistry_) return registryRootFile(registryRoot_);
     return iniFileName_.empty() ? GetDefaultIniName() : iniFileName_;
 }
 
 std::string TFormPlacement::iniSection() const {
-    return text(iniSection_.isEmpty() ? GetDefaultSection(form_) : iniSection_);
+    const QString section = iniSection_.isEmpty() ? GetDefaultSection(form_) : iniSection_;
+    if (!useRegistry_) return text(section);
+    const QString key =
+        iniFileName_.empty() ? GetDefaultIniRegKey() : QString::fromStdString(iniFileName_.string());
+    return text(key + "\\" + section);
 }
 
 // Runs the action on the file open for a save or restore, or on one opened for the call and
@@ -237,6 +295,77 @@ void TFormPlacement::RestoreFormPlacement() {
         if (control && control->focusPolicy() != Qt::NoFocus && control->isEnabled()) control->setFocus();
     });
     restored_ = true;
+    UpdatePlacement();
+}
+
+void TFormPlacement::setPreventResize(bool prevent) {
+    if (preventResize_ == prevent) return;
+    preventResize_ = prevent;
+    const bool wasVisible = form_->isVisible();
+    // A window that cannot be sized cannot be maximised either; the button comes back only for
+    // a window that had it and is no dialog.
+    if (prevent) {
+        hadMaximizeButton_ = form_->windowFlags().testFlag(Qt::WindowMaximizeButtonHint);
+        if (hadMaximizeButton_) form_->setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+    } else if (hadMaximizeButton_ && form_->windowType() != Qt::Dialog) {
+        form_->setWindowFlag(Qt::WindowMaximizeButtonHint, true);
+    }
+    // Changing the flags of a shown window hides it.
+    if (wasVisible && !form_->isVisible()) form_->show();
+    UpdatePlacement();
+}
+
+void TFormPlacement::updateSizeHook() {
+    const bool needed = preventResize_ || !minMaxInfo_.DefaultMinMaxInfo();
+    if (needed && !sizeHook_) {
+        sizeHook_ = new TRxWindowHook(this);
+        connect(sizeHook_, &TRxWindowHook::AfterMessage, this,
+                [this](QObject*, QEvent* event, bool&) { sizeMessage(event); });
+        sizeHook_->setWinControl(form_);
+    } else if (!needed && sizeHook_) {
+        delete sizeHook_;
+        sizeHook_ = nullptr;
+    }
+}
+
+void TFormPlacement::UpdatePlacement() {
+    updateSizeHook();
+    if (!ownLimits_) {
+        if (!sizeHook_) return;
+        ownLimits_ = std::pair{form_->minimumSize(), form_->maximumSize()};
+    }
+    const auto [ownMin, ownMax] = *ownLimits_;
+    if (preventResize_) {
+        // Frozen while shown; a hidden window keeps its limits until it shows.
+        if (form_->isVisible()) form_->setFixedSize(form_->size());
+        return;
+    }
+    MinMaxRequest request{ownMax, {}, ownMin, ownMax};
+    request = applyMinMaxInfo(request, minMaxInfo_);
+    form_->setMinimumSize(request.minTrack);
+    // A maximised window is never larger than its maximised size.
+    form_->setMaximumSize(request.maxTrack.boundedTo(request.maxSize));
+    if (!sizeHook_) ownLimits_.reset();
+}
+
+void TFormPlacement::sizeMessage(QEvent* event) {
+    switch (event->type()) {
+        case QEvent::Show:
+            if (preventResize_) form_->setFixedSize(form_->size());
+            break;
+        case QEvent::WindowStateChange: {
+            // The maximised window at the position and size the limits give.
+            if (!form_->isMaximized() || minMaxInfo_.DefaultMinMaxInfo()) break;
+            const MinMaxRequest request = applyMinMaxInfo({form_->maximumSize(), form_->geometry().topLeft(),
+                                                           form_->minimumSize(), form_->maximumSize()},
+                                                          minMaxInfo_);
+            if (minMaxInfo_.value(TWinMinMaxInfo::MaxPosLeft) || minMaxInfo_.value(TWinMinMaxInfo::MaxPosTop))
+                form_->move(request.maxPosition);
+            break;
+        }
+        default:
+            break;
+    }
 }
 
 void TFormPlacement::FormDestroy() {

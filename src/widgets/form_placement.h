@@ -41,6 +41,7 @@ namespace kestrave {
 
 class TBigIniFile;
 class TFormPlacement;
+class TRxWindowHook;
 
 // The section a component's settings go to when none is named: a window's class name; for a
 // control, its window's class name directly followed by the control's name; for another object
@@ -62,6 +63,47 @@ std::optional<Qt::WindowState> windowStateOfShowCmd(int showCmd);
 // overlaps most, or of the first screen when it overlaps none: a window stored on a screen that
 // is gone comes back where it can be seen.
 QRect keepOnScreens(const QRect& rect, const QList<QRect>& availableAreas);
+// The default key of the registry stand-in: "Software\" and the program's name, with the
+// organisation's name and "\" in front of that when one is set.
+QString GetDefaultIniRegKey();
+
+// Size and position limits imposed on a window; 0 leaves a limit to the window system. Any change
+// (an assignment copies all eight) makes the owning placement apply the limits anew.
+class TWinMinMaxInfo {
+public:
+    enum Field {
+        MaxPosLeft,
+        MaxPosTop,
+        MaxSizeHeight,
+        MaxSizeWidth,
+        MaxTrackHeight,
+        MaxTrackWidth,
+        MinTrackHeight,
+        MinTrackWidth,
+        FieldCount
+    };
+    int value(Field field) const { return values_[field]; }
+    void setValue(Field field, int value);
+    void Assign(const TWinMinMaxInfo& other);
+    // All eight are 0.
+    bool DefaultMinMaxInfo() const;
+    bool operator==(const TWinMinMaxInfo& other) const { return values_ == other.values_; }
+
+    std::function<void()> OnChange;
+
+private:
+    std::array<int, FieldCount> values_{};
+};
+
+// The window system's limits of one window, as it asks for them before sizing or maximising.
+struct MinMaxRequest {
+    QSize maxSize;       // the size of the maximised window
+    QPoint maxPosition;  // where the maximised window's corner goes
+    QSize minTrack;      // the least size the user may drag the window to
+    QSize maxTrack;      // the largest
+};
+// The request with every non-zero field of `info` put in place of its member.
+MinMaxRequest applyMinMaxInfo(MinMaxRequest request, const TWinMinMaxInfo& info);
 
 // Lets another component keep its own state in a placement's file, saved and loaded together
 // with the placement.
@@ -99,6 +141,15 @@ class TFormPlacement : public QObject {
     Q_OBJECT
 public:
     enum TPlacementOption { fpState = 1, fpPosition = 2, fpActiveControl = 4 };
+    // Which settings store stands for the registry root (see UseRegistry).
+    enum TPlacementRegRoot {
+        prCurrentUser,
+        prLocalMachine,
+        prCurrentConfig,
+        prClassesRoot,
+        prUsers,
+        prDynData
+    };
     Q_DECLARE_FLAGS(TPlacementOptions, TPlacementOption)
     Q_FLAG(TPlacementOptions)
 
@@ -119,6 +170,22 @@ public:
     // The lowest stored "FormVersion" that is restored.
     int Version() const { return version_; }
     void setVersion(int version) { version_ = version; }
+    // Keep the placement in the settings store of RegistryRoot instead of an INI file: IniFileName
+    // then names the key (default "Software\<program name>"), and the sections lie under it.
+    bool UseRegistry() const { return useRegistry_; }
+    void setUseRegistry(bool use) { useRegistry_ = use; }
+    TPlacementRegRoot RegistryRoot() const { return registryRoot_; }
+    void setRegistryRoot(TPlacementRegRoot root) { registryRoot_ = root; }
+    // Size and position limits of the window; changes apply at once.
+    TWinMinMaxInfo& MinMaxInfo() { return minMaxInfo_; }
+    const TWinMinMaxInfo& MinMaxInfo() const { return minMaxInfo_; }
+    void setMinMaxInfo(const TWinMinMaxInfo& info) { minMaxInfo_.Assign(info); }
+    // Freezes the window's size (and takes away its maximise button while on).
+    bool PreventResize() const { return preventResize_; }
+    void setPreventResize(bool prevent);
+    // The window's limits as PreventResize and MinMaxInfo make them: frozen to the current size,
+    // narrowed by the non-zero limits, or the window's own ones.
+    void UpdatePlacement();
     // A batch run never writes the file.
     bool BatchRun() const { return batchRun_; }
     void setBatchRun(bool batch) { batchRun_ = batch; }
@@ -126,7 +193,8 @@ public:
     // default on standard error.
     void setErrorHandler(std::function<void(const QString&)> handler) { errorHandler_ = std::move(handler); }
 
-    // The file and section in use, defaults applied.
+    // The file and section in use, defaults applied. With UseRegistry the file is the store of
+    // RegistryRoot and the section lies under the key.
     std::filesystem::path iniFileName() const;
     std::string iniSection() const;
 
@@ -167,6 +235,10 @@ protected:
     bool formMessage(QEvent* event);
 
 private:
+    // The size hook's view of the window: the limits follow its show, resize and maximising.
+    void sizeMessage(QEvent* event);
+    // Attaches the size hook when PreventResize is on or MinMaxInfo is set, else detaches it.
+    void updateSizeHook();
     friend class TIniLink;
     void writePlacement(TBigIniFile& ini) const;
     void readPlacement(TBigIniFile& ini);
@@ -183,6 +255,14 @@ private:
     TPlacementOptions options_ = TPlacementOptions(fpState | fpPosition);
     int version_ = 0;
     bool batchRun_ = false;
+    bool useRegistry_ = false;
+    TPlacementRegRoot registryRoot_ = prCurrentUser;
+    TWinMinMaxInfo minMaxInfo_;
+    bool preventResize_ = false;
+    bool hadMaximizeButton_ = false;
+    // The window's own limits, taken before the placement first narrows them.
+    std::optional<std::pair<QSize, QSize>> ownLimits_;
+    TRxWindowHook* sizeHook_ = nullptr;
     std::function<void(const QString&)> errorHandler_;
 
     TBigIniFile* ini_ = nullptr;
@@ -194,5 +274,9 @@ private:
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(TFormPlacement::TPlacementOptions)
+
+// The file that stands for a registry root: one INI file per root in the program directory, the
+// current user's beside the program's other settings.
+std::filesystem::path registryRootFile(TFormPlacement::TPlacementRegRoot root);
 
 }  // namespace kestrave

@@ -1,10 +1,12 @@
 #include "widgets/form_value_text.h"
 
-#include <QRegularExpression>
+#include <QLocale>
 #include <QStringList>
 #include <charconv>
 #include <cmath>
 #include <string>
+
+#include "widgets/component_text.h"
 
 namespace kestrave {
 
@@ -110,10 +112,13 @@ StoredValueType storedValueType(QMetaType type, const QMetaEnum& enumerator) {
     return result;
 }
 
-QString floatText(double value, int digits) {
-    if (std::isnan(value)) return QStringLiteral("NAN");
-    if (std::isinf(value)) return value > 0 ? QStringLiteral("INF") : QStringLiteral("-INF");
-    if (value == 0.0) return QStringLiteral("0");
+namespace {
+
+// The general format with the locale's decimal separator, as the number is shown to the user.
+std::string generalFormat(double value, int digits, const std::string& decimalPoint) {
+    if (std::isnan(value)) return "NAN";
+    if (std::isinf(value)) return value > 0 ? "INF" : "-INF";
+    if (value == 0.0) return "0";
 
     // d.ddd…e±xx with the digits rounded once, then laid out anew.
     char buffer[64];
@@ -139,16 +144,24 @@ QString floatText(double value, int digits) {
     std::string out = negative ? "-" : "";
     if (point > digits || point < LowestFixedPoint) {
         out += mantissa.front();
-        if (mantissa.size() > 1) out.append(1, '.').append(mantissa, 1);
+        if (mantissa.size() > 1) out.append(decimalPoint).append(mantissa, 1);
         out.append(1, 'E').append(std::to_string(exponent));
     } else if (point <= 0) {
-        out.append("0.").append(count(-point), '0').append(mantissa);
+        out.append("0").append(decimalPoint).append(count(-point), '0').append(mantissa);
     } else if (count(point) >= mantissa.size()) {
         out.append(mantissa).append(count(point) - mantissa.size(), '0');
     } else {
-        out.append(mantissa, 0, count(point)).append(1, '.').append(mantissa, count(point));
+        out.append(mantissa, 0, count(point)).append(decimalPoint).append(mantissa, count(point));
     }
-    return QString::fromStdString(out);
+    return out;
+}
+
+}  // namespace
+
+QString floatText(double value, int digits) {
+    // The file always holds a point, whatever the locale writes.
+    const std::string decimalPoint = QLocale().decimalPoint().toStdString();
+    return QString::fromStdString(ReplaceStr(generalFormat(value, digits, decimalPoint), decimalPoint, "."));
 }
 
 std::optional<double> parseFloatText(QStringView text) {
@@ -222,9 +235,11 @@ std::optional<QVariant> valueFromText(const QString& text, const StoredValueType
             return QVariant(text);
         case StoredKind::Set: {
             int bits = 0;
-            static const QRegularExpression delimiters(QStringLiteral("[\\[\\], ]"));
-            for (const QString& word : text.split(delimiters, Qt::SkipEmptyParts)) {
-                const std::optional<int> member = enumValue(type.enumerator, word);
+            static constexpr std::string_view delimiters = "[], ";
+            const std::string words = text.toStdString();
+            for (std::size_t n = 1; n <= WordCount(words, delimiters); ++n) {
+                const std::optional<int> member =
+                    enumValue(type.enumerator, QString::fromStdString(ExtractWord(n, words, delimiters)));
                 if (member && isSingleBit(*member)) bits |= *member;
             }
             return QVariant(bits);

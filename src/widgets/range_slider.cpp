@@ -1,6 +1,7 @@
 #include "widgets/range_slider.h"
 
 #include <QKeyEvent>
+#include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPolygon>
@@ -17,12 +18,29 @@ TmkRangeSlider::TmkRangeSlider(QWidget* parent) : QWidget(parent) {
 void TmkRangeSlider::rebuild() {
     minThumb_ = minThumb(thumbStyle_, orientation_, tickStyle_);
     maxThumb_ = maxThumb(thumbStyle_, orientation_, tickStyle_);
-    ruler_ = rulerGeometry(horizontal() ? width() : height(), minThumb_, orientation_, min_, max_);
+    if (isSignalConnected(QMetaMethod::fromSignal(&TmkRangeSlider::OnGetRullerLength))) {
+        int length = ruler_.length;
+        emit OnGetRullerLength(this, length);
+        const AskedRuler asked = askedRulerGeometry(length, minThumb_, orientation_, min_, max_);
+        ruler_ = asked.ruler;
+        // The new size comes back through resizeEvent with the same answer.
+        if (horizontal())
+            resize(asked.controlLength, height());
+        else
+            resize(width(), asked.controlLength);
+    } else {
+        ruler_ = rulerGeometry(horizontal() ? width() : height(), minThumb_, orientation_, min_, max_);
+    }
     update();
 }
 
 void TmkRangeSlider::resizeEvent(QResizeEvent*) {
     rebuild();
+}
+
+void TmkRangeSlider::connectNotify(const QMetaMethod& signal) {
+    QWidget::connectNotify(signal);
+    if (signal == QMetaMethod::fromSignal(&TmkRangeSlider::OnGetRullerLength)) rebuild();
 }
 
 void TmkRangeSlider::setMinPosition(int value) {

@@ -66,10 +66,15 @@ signals:
     void OnMaxPosChange(QObject* Sender, int Value);
     void OnMinChange(QObject* Sender, int Value);
     void OnMaxChange(QObject* Sender, int Value);
+    // Asks the owner for the ruler's length in pixels; when bound, the control takes the length
+    // that holds that ruler (at least 30 pixels) and its thumbs.
+    void OnGetRullerLength(QObject* Sender, int& Value);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // Binding OnGetRullerLength asks for the ruler's length at once.
+    void connectNotify(const QMetaMethod& signal) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;

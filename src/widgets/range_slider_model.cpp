@@ -112,6 +112,14 @@ RulerGeometry rulerGeometry(int controlLength, const ThumbOutline& thumb, RangeO
     return ruler;
 }
 
+AskedRuler askedRulerGeometry(int askedLength, const ThumbOutline& thumb, RangeOrientation orientation,
+                              int Min, int Max) {
+    constexpr int LeastRuler = 30;
+    const int thumbLength = orientation == RangeOrientation::rsHorizontal ? thumb.width() : thumb.height();
+    const int controlLength = 2 * thumbLength + std::max(LeastRuler, askedLength) + 6;
+    return {rulerGeometry(controlLength, thumb, orientation, Min, Max), controlLength};
+}
+
 TickPlan tickPlan(int Frequency, int rulerLength, int Min, int Max) {
     TickPlan plan;
     if (Frequency > 0) {

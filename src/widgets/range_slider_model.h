@@ -54,6 +54,14 @@ struct RulerGeometry {
 };
 RulerGeometry rulerGeometry(int controlLength, const ThumbOutline& thumb, RangeOrientation orientation,
                             int Min, int Max);
+// The ruler of the length the slider's owner asks for (raised to at least 30 pixels), and the
+// control length that holds it: 2 × thumb length + ruler length + 6.
+struct AskedRuler {
+    RulerGeometry ruler;
+    int controlLength = 0;
+};
+AskedRuler askedRulerGeometry(int askedLength, const ThumbOutline& thumb, RangeOrientation orientation,
+                              int Min, int Max);
 
 // The tick step (Frequency, or the first of 1, 2, 5, 10, 20, 50, … whose ticks lie 5 pixels
 // apart) and the interval of the long ticks.

@@ -60,14 +60,22 @@ void TRxLabel::setCaption(const QString& caption) {
     adjustBounds();
 }
 
+void TRxLabel::setShowAccelChar(bool show) {
+    if (show == showAccelChar_) return;
+    showAccelChar_ = show;
+    adjustBounds();
+    update();
+}
+
 QString TRxLabel::measuredText() const {
     const QString caption = text();
-    if (caption.isEmpty() || caption == "&") return QStringLiteral(" ");
+    if (caption.isEmpty() || (showAccelChar_ && caption == "&")) return QStringLiteral(" ");
     return caption;
 }
 
 int TRxLabel::textFlags() const {
-    int flags = static_cast<int>(alignment()) | Qt::TextExpandTabs | Qt::TextShowMnemonic;
+    int flags = static_cast<int>(alignment()) | Qt::TextExpandTabs;
+    if (showAccelChar_) flags |= Qt::TextShowMnemonic;
     if (wordWrap()) flags |= Qt::TextWordWrap;
     return flags;
 }
@@ -163,7 +171,7 @@ void TRxLabel::setMouseInside(bool inside) {
 }
 
 void TRxLabel::enterEvent(QEnterEvent*) {
-    if (isEnabled()) setMouseInside(true);
+    if (isEnabled() && IsForegroundTask()) setMouseInside(true);
 }
 
 void TRxLabel::leaveEvent(QEvent*) {

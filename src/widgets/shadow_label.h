@@ -37,6 +37,10 @@ public:
     // measures as a blank); a right-aligned label keeps its right edge.
     bool AutoSize() const { return autoSize_; }
     void setAutoSize(bool autoSize);
+    // With ShowAccelChar (the default) an "&" marks the next character as the accelerator and
+    // is not drawn; without it the caption is drawn as it is written.
+    bool ShowAccelChar() const { return showAccelChar_; }
+    void setShowAccelChar(bool show);
     // The caption set through here resizes an AutoSize label at once.
     void setCaption(const QString& caption);
     // Where the caption is drawn, once measured; a focus rectangle goes around it.
@@ -73,6 +77,7 @@ private:
     bool mouseInside_ = false;
     bool showFocus_ = false;
     bool autoSize_ = true;
+    bool showAccelChar_ = true;
 };
 
 }  // namespace kestrave

@@ -195,6 +195,19 @@ GlyphCaptionPlace TRxSpeedButton::contentPlace() const {
     return placeGlyphAndCaption(content, glyph_.cellSize(), text, layout_, margin_, spacing_);
 }
 
+void TRxSpeedButton::setAlignment(Qt::Alignment alignment) {
+    alignment &= Qt::AlignHorizontal_Mask;
+    if (alignment == alignment_) return;
+    alignment_ = alignment;
+    update();
+}
+
+void TRxSpeedButton::setStyle(TButtonStyle style) {
+    if (style == style_) return;
+    style_ = style;
+    update();
+}
+
 GlyphState TRxSpeedButton::glyphState() const {
     if (!isEnabled()) return GlyphState::Disabled;
     const bool inactive = flat_ && !mouseInside_ && press_.state != ButtonState::Exclusive;
@@ -210,8 +223,11 @@ void TRxSpeedButton::mousePressEvent(QMouseEvent* event) {
     update();
     if (menu() != nullptr) {
         menu()->exec(mapToGlobal(menuPoint(Qt::AlignLeft)));
-        // The press ends with the menu, as a release outside the button: no click.
+        // The press ends with the menu, as a release outside the button: no click. The press
+        // that closed the menu over the button must not start another.
         press_.release(false, groupIndex_, down_);
+        KillMessage(this, QEvent::MouseButtonPress);
+        KillMessage(this, QEvent::MouseButtonDblClick);
         update();
         return;
     }
@@ -251,7 +267,8 @@ void TRxSpeedButton::setMouseInside(bool inside) {
 }
 
 void TRxSpeedButton::enterEvent(QEnterEvent*) {
-    if (isEnabled()) setMouseInside(true);
+    // Hovering shows only while one of the program's windows is the active one.
+    if (isEnabled() && IsForegroundTask()) setMouseInside(true);
 }
 
 void TRxSpeedButton::leaveEvent(QEvent*) {
@@ -280,9 +297,17 @@ void TRxSpeedButton::paintEvent(QPaintEvent*) {
     const bool pressed = press_.state != ButtonState::Up;
     const bool exclusive = press_.state == ButtonState::Exclusive;
     const bool inactive = flat_ && !mouseInside_ && !exclusive;
-    if (!transparent_) painter.fillRect(rect(), colours.color(QPalette::Button));
+    if (transparent_)
+        CopyParentImage(*this, painter);
+    else
+        painter.fillRect(rect(), colours.color(QPalette::Button));
     if (!inactive) {
-        if (transparent_) {
+        if (style_ == bsWin31) {
+            // The older look: a black outline around a narrower bevel.
+            painter.setPen(colours.color(QPalette::Shadow));
+            painter.drawRect(rect().adjusted(0, 0, -1, -1));
+            drawBevelFrame(painter, rect().adjusted(1, 1, -1, -1), pressed, colours);
+        } else if (transparent_) {
             // The frame alone, over what lies under the button.
             drawBevelFrame(painter, rect(), pressed, colours);
             drawBevelFrame(painter, rect().adjusted(1, 1, -1, -1), pressed, colours);
@@ -314,8 +339,17 @@ void TRxSpeedButton::paintEvent(QPaintEvent*) {
     if (!glyph_.isEmpty()) painter.drawImage(place.glyph + shift, glyph_.picture(glyphState(), colours));
     const QString caption = shownCaption();
     if (caption.isEmpty()) return;
-    const int flags = Qt::AlignCenter | Qt::TextShowMnemonic | (WordWrap ? Qt::TextWordWrap : 0);
-    const QRect textRect = place.caption.translated(shift);
+    const int flags =
+        int(alignment_) | Qt::AlignVCenter | Qt::TextShowMnemonic | (WordWrap ? Qt::TextWordWrap : 0);
+    QRect textRect = place.caption.translated(shift);
+    // A caption not centred takes the whole width its line has: beside no glyph, or above or
+    // below one.
+    if (alignment_ != Qt::AlignHCenter &&
+        (glyph_.isEmpty() || layout_ == ButtonLayout::GlyphTop || layout_ == ButtonLayout::GlyphBottom)) {
+        const QRect content = contentRect().translated(shift);
+        textRect.setLeft(content.left());
+        textRect.setRight(content.right());
+    }
     if (!isEnabled()) {
         // Embossed: the highlight one pixel down and right under the shadow colour.
         painter.setPen(colours.color(QPalette::Light));

@@ -60,6 +60,14 @@ public:
     // Only the frame is drawn: what lies under the button shows through.
     bool Transparent() const { return transparent_; }
     void setTransparent(bool transparent);
+    // Where the caption lies in its line: left, centre (the default) or right.
+    Qt::Alignment Alignment() const { return alignment_; }
+    void setAlignment(Qt::Alignment alignment);
+    // The look of the frame: bsAutoDetect and bsNew draw the raised 3-D frame of today's
+    // buttons, bsWin31 the older one with a black outline around it.
+    enum TButtonStyle { bsAutoDetect, bsWin31, bsNew };
+    TButtonStyle Style() const { return style_; }
+    void setStyle(TButtonStyle style);
     // A click ends the dialog the button stands on with this result (0: it does not).
     int ModalResult = 0;
     // A caption that does not fit wraps instead of being shortened with "...".
@@ -129,6 +137,8 @@ private:
     int spacing_ = 1;
     bool grayedInactive_ = true;
     bool transparent_ = false;
+    Qt::Alignment alignment_ = Qt::AlignHCenter;
+    TButtonStyle style_ = bsAutoDetect;
     bool mouseInside_ = false;
     bool syncing_ = false;
     SpeedButtonPress press_;

@@ -4,10 +4,17 @@
 #include <QEvent>
 #include <QWidget>
 
+#include "widgets/adv_status_bar.h"
+
 namespace kestrave {
 
 TUCStatusbarAutofeed::TUCStatusbarAutofeed(std::vector<QLabel*> panels, QObject* parent)
     : QObject(parent), panels_(std::move(panels)) {
+    setEnabled(true);
+}
+
+TUCStatusbarAutofeed::TUCStatusbarAutofeed(TAdvStatusBar* statusbar, QObject* parent)
+    : QObject(parent), statusbar_(statusbar) {
     setEnabled(true);
 }
 
@@ -37,8 +44,16 @@ bool TUCStatusbarAutofeed::eventFilter(QObject* watched, QEvent* event) {
 void TUCStatusbarAutofeed::showHint(const QString& hint) {
     if (hint == hint_) return;
     hint_ = hint;
-    if (panelIndex_ < static_cast<int>(panels_.size()) && panels_[panelIndex_])
-        panels_[panelIndex_]->setText(hint);
+    if (statusbar_ && statusbar_->SimplePanel()) {
+        statusbar_->setSimpleText(hint);
+        return;
+    }
+    QLabel* panel = nullptr;
+    if (statusbar_)
+        panel = statusbar_->panel(panelIndex_);
+    else if (panelIndex_ < static_cast<int>(panels_.size()))
+        panel = panels_[static_cast<std::size_t>(panelIndex_)];
+    if (panel) panel->setText(hint);
 }
 
 }  // namespace kestrave

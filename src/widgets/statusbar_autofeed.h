@@ -10,11 +10,16 @@
 
 namespace kestrave {
 
+class TAdvStatusBar;
+
 class TUCStatusbarAutofeed : public QObject {
     Q_OBJECT
 public:
     // Watches the whole application while enabled (from creation on).
     TUCStatusbarAutofeed(std::vector<QLabel*> panels, QObject* parent = nullptr);
+    // Feeds the bar: its simple text while it is in simple mode, else its panel PanelIndex.
+    TUCStatusbarAutofeed(TAdvStatusBar* statusbar, QObject* parent = nullptr);
+    TAdvStatusBar* Statusbar() const { return statusbar_; }
 
     int PanelIndex() const { return panelIndex_; }
     // Negative indexes are refused; an index past the last panel writes nothing.
@@ -29,6 +34,7 @@ private:
     void showHint(const QString& hint);
 
     std::vector<QLabel*> panels_;
+    QPointer<TAdvStatusBar> statusbar_;
     int panelIndex_ = 0;
     bool enabled_ = false;
     QString hint_;

@@ -30,6 +30,8 @@ TEST_F(ShellWindowTest, StatusBarHoldsFivePanelsTheProgressBarAndTheGrip) {
     EXPECT_NE(form->findChild<QSizeGrip*>("Gripimage"), nullptr);
     EXPECT_NE(form->findChild<TSplines*>("Splines1"), nullptr);
     EXPECT_NE(form->findChild<TEventScrollBox*>("Scrollbox3"), nullptr);
+    EXPECT_NE(form->findChild<TEventScrollBox*>("EventScrollBox2"), nullptr);
+    EXPECT_NE(form->findChild<TEventScrollBox*>("EventScrollBox1"), nullptr);
 }
 
 TEST_F(ShellWindowTest, EighteenIndicatorsTwelveOfThemOnAShadow) {

@@ -187,7 +187,7 @@ struct WorkflowWindowTest : ShellWindowTest {
 
     QWidget* pictureOfPage() const {
         const std::array<QWidget*, 5> pictures{
-            control<QScrollArea>(align, "ScrollBox1"), control<QScrollArea>(*form, "AlignImageBox"),
+            control<QScrollArea>(align, "ScrollBox1"), control<QScrollArea>(*form, "EventScrollBox2"),
             control<QScrollArea>(*form, "ScrollBox2"), control<QScrollArea>(*form, "Scrollbox3"),
             control<TEventScrollBox>(*form, "EventScrollBox1")};
         const int page = pieces(*form).PageControl1->currentIndex();
@@ -226,7 +226,7 @@ struct WorkflowWindowTest : ShellWindowTest {
     // Every page at both window sizes, as the work has left the controls.
     void expectEveryPageLaidOut() {
         const std::array<QWidget*, 6> pictures{
-            control<QScrollArea>(align, "ScrollBox1"),          control<QScrollArea>(*form, "AlignImageBox"),
+            control<QScrollArea>(align, "ScrollBox1"),          control<QScrollArea>(*form, "EventScrollBox2"),
             control<QScrollArea>(*form, "ScrollBox2"),          control<QScrollArea>(*form, "Scrollbox3"),
             control<TEventScrollBox>(*form, "EventScrollBox1"), nullptr};
         const int shown = pieces(*form).PageControl1->currentIndex();

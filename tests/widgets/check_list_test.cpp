@@ -6,6 +6,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "persist/big_ini_file.h"
+#include "support/temp_dir.h"
 #include "widget_test_support.h"
 #include "widgets/check_list_box.h"
 
@@ -241,6 +243,78 @@ TEST_F(CheckListBoxWidget, ChangesMadeByCodeAreNoClickCheck) {
     list.setState(1, CheckState::Grayed);
     EXPECT_EQ(clicks.count(), 0);
     EXPECT_EQ(states.count(), 2);
+}
+
+TEST_F(CheckListBoxWidget, CheckAllAndUncheckAllSkipDisabledItemsAndAreNoClickCheck) {
+    QSignalSpy clicks(&list, &CheckListBox::OnClickCheck);
+    list.setEnabledItem(1, false);
+    list.CheckAll();
+    EXPECT_TRUE(list.Checked(0));
+    EXPECT_FALSE(list.Checked(1));
+    EXPECT_TRUE(list.Checked(2));
+    list.setEnabledItem(1, true);
+    list.setChecked(1, true);
+    list.setEnabledItem(0, false);
+    list.UncheckAll();
+    EXPECT_TRUE(list.Checked(0));
+    EXPECT_FALSE(list.Checked(1));
+    EXPECT_FALSE(list.Checked(2));
+    EXPECT_EQ(clicks.count(), 0);
+    // The keys do the same and report it.
+    list.setFocus();
+    QTest::keyClick(&list, '+');
+    EXPECT_TRUE(list.Checked(2));
+    EXPECT_EQ(clicks.count(), 1);
+
+    list.setCheckKind(CheckKind::RadioButtons);
+    const int checked = list.CheckedIndex();
+    list.UncheckAll();
+    list.CheckAll();
+    EXPECT_EQ(list.CheckedIndex(), checked) << "radio buttons keep their one item";
+}
+
+TEST_F(CheckListBoxWidget, StatesGoThroughTheStorageInTheListsOwnSection) {
+    test::ProgramDirScope home;
+    QWidget form;
+    form.setObjectName("FramesForm");
+    list.setParent(&form);
+    list.setObjectName("FrameList");
+    auto* storage = new TFormPlacement(&form);
+    storage->setIniFileName(home.path() / "frames.ini");
+    storage->setIniSection("Frames");
+    storage->setOptions({});
+    storage->setActive(false);
+    list.setIniStorage(storage);
+    list.setState(0, CheckState::Checked);
+    list.setState(2, CheckState::Grayed);
+    storage->SaveFormPlacement();
+
+    const std::string section = "Frames\\QWidgetFrameList";
+    EXPECT_EQ(list.iniSection(), section);
+    TBigIniFile file(home.path() / "frames.ini");
+    std::vector<std::string> values;
+    file.ReadSectionValues(section, values);
+    EXPECT_EQ(values, (std::vector<std::string>{"Count=3", "Item0=1", "Item1=0", "Item2=2"}));
+
+    list.UncheckAll();
+    storage->RestoreFormPlacement();
+    EXPECT_EQ(list.State(0), CheckState::Checked);
+    EXPECT_EQ(list.State(1), CheckState::Unchecked);
+    EXPECT_EQ(list.State(2), CheckState::Grayed);
+
+    // A save erases what an earlier, longer list left.
+    {
+        TBigIniFile longer(home.path() / "frames.ini");
+        longer.WriteInteger(section, "Item7", 1);
+        longer.flush();
+    }
+    delete list.takeItem(2);
+    storage->SaveFormPlacement();
+    values.clear();
+    TBigIniFile(home.path() / "frames.ini").ReadSectionValues(section, values);
+    EXPECT_EQ(values, (std::vector<std::string>{"Count=2", "Item0=1", "Item1=0"}));
+    list.setIniStorage(nullptr);
+    list.setParent(nullptr);
 }
 
 }  // namespace

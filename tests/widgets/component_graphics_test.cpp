@@ -65,7 +65,11 @@ TEST(ComponentGraphics, MinimizeTextEndsInAnEllipsisThatFits) {
 TEST(ComponentGraphics, CursorsByNumber) {
     test::app();
     EXPECT_EQ(componentCursor(crRxHand).shape(), Qt::PointingHandCursor);
-    EXPECT_EQ(componentCursor(crRxDrag).shape(), Qt::ClosedHandCursor);
+    // The drag cursor is a picture of our own, its hot spot at the arrow's tip.
+    const QCursor drag = componentCursor(crRxDrag);
+    EXPECT_EQ(drag.shape(), Qt::BitmapCursor);
+    EXPECT_EQ(drag.pixmap().size(), QSize(32, 32));
+    EXPECT_EQ(drag.hotSpot(), QPoint(0, 0));
     EXPECT_EQ(componentCursor(1).shape(), Qt::ArrowCursor);
 }
 

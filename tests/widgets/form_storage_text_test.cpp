@@ -146,7 +146,8 @@ TEST_F(FormStorageProps, EachKindIsWrittenAsItsTextAndRestoredFromIt) {
     ini.WriteString("Form", "Layer1slider_Options", "[ soshowpoints , soThumbOpaque, nonsense ]");
     ini.WriteString("Form", "Autofilter_Checked", "false");
     ini.WriteString("Form", "Autofilter_ImageType", "IGCIRCE");
-    ini.WriteString("Form", "VersionNo_Caption", "https://example.org/v.txt");
+    // Values are trimmed: blanks around a string do not reach the control either.
+    ini.WriteString("Form", "VersionNo_Caption", "  https://example.org/v.txt \t ");
     ini.WriteString("Form", "Languagebox_Text", "lang_fr");
     load(*spin, "Value");
     load(*slider, "Value");

@@ -149,5 +149,41 @@ TEST_F(RangeSliderWidget, MinThumbStandsOnePixelBeforeItsValueAndVerticalKeysRun
     EXPECT_EQ(slider.MaxPosition(), 299) << "right lowers a vertical slider's max thumb with Ctrl";
 }
 
+TEST(RangeSliderRuler, TheOwnersRulerLengthSizesTheControl) {
+    test::app();
+    TmkRangeSlider slider;
+    slider.resize(400, 30);
+    const int thumb =
+        minThumb(RangeThumbStyle::rsStandard, RangeOrientation::rsHorizontal, RangeTickStyle::rsBottomRight)
+            .width();
+    int asked = 250;
+    int askedTimes = 0;
+    QObject::connect(&slider, &TmkRangeSlider::OnGetRullerLength, [&](QObject* sender, int& value) {
+        EXPECT_EQ(sender, &slider);
+        ++askedTimes;
+        value = asked;
+    });
+    EXPECT_GE(askedTimes, 1) << "binding the event asks at once";
+    EXPECT_EQ(slider.ruler().length, 250);
+    EXPECT_EQ(slider.width(), 2 * thumb + 250 + 6);
+    EXPECT_EQ(slider.ruler().along, thumb + 3);
+    EXPECT_DOUBLE_EQ(slider.ruler().scale, 250.0 / 10);
+
+    asked = 12;  // below the least ruler
+    slider.setMax(20);
+    EXPECT_EQ(slider.ruler().length, 30);
+    EXPECT_EQ(slider.width(), 2 * thumb + 36);
+    EXPECT_DOUBLE_EQ(slider.ruler().scale, 30.0 / 20);
+
+    // A vertical slider takes the length as its height.
+    asked = 100;
+    slider.setOrientation(RangeOrientation::rsVertical);
+    const int tall =
+        minThumb(RangeThumbStyle::rsStandard, RangeOrientation::rsVertical, RangeTickStyle::rsBottomRight)
+            .height();
+    EXPECT_EQ(slider.height(), 2 * tall + 106);
+    EXPECT_EQ(slider.ruler().length, 100);
+}
+
 }  // namespace
 }  // namespace kestrave

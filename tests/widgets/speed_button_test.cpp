@@ -256,6 +256,10 @@ TEST(ButtonGlyph, MissingCellsAreMadeFromTheUpCell) {
     bitmap.setPixel(1, 1, qRgb(200, 100, 50));
     bitmap.setPixel(2, 1, qRgb(192, 192, 192));
     bitmap.setPixel(4 + 2, 2, qRgb(0, 0, 255));
+    // Full red, green and blue tell each weight from its neighbours: 255 x w / 256 is w - 1.
+    bitmap.setPixel(3, 1, qRgb(255, 0, 0));
+    bitmap.setPixel(1, 3, qRgb(0, 255, 0));
+    bitmap.setPixel(3, 3, qRgb(0, 0, 255));
     TRxButtonGlyph glyph;
     glyph.setGlyph(bitmap);
     glyph.setNumGlyphs(2);
@@ -267,6 +271,9 @@ TEST(ButtonGlyph, MissingCellsAreMadeFromTheUpCell) {
     // (77 x 200 + 150 x 100 + 29 x 50) / 256 = 124; the face and the transparent colour stay.
     EXPECT_EQ(inactive.pixel(1, 1), qRgb(124, 124, 124));
     EXPECT_EQ(inactive.pixel(2, 1), qRgb(192, 192, 192));
+    EXPECT_EQ(inactive.pixel(3, 1), qRgb(76, 76, 76));
+    EXPECT_EQ(inactive.pixel(1, 3), qRgb(149, 149, 149));
+    EXPECT_EQ(inactive.pixel(3, 3), qRgb(28, 28, 28));
     EXPECT_EQ(qAlpha(inactive.pixel(0, 0)), 0);
     EXPECT_EQ(glyph.picture(GlyphState::Disabled, palette).pixel(2, 2), qRgb(0, 0, 255))
         << "a cell of its own";

@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "support/qt_test_application.h"
+#include "widgets/adv_status_bar.h"
 #include "widgets/statusbar_autofeed.h"
 
 namespace kestrave {
@@ -42,6 +43,42 @@ TEST(StatusbarAutofeed, HintsGoToTheChosenPanelAndNowhereWithoutIt) {
     feed.setEnabled(true);
     QApplication::sendEvent(button, &leave);
     EXPECT_EQ(panels[2]->text(), "The window");
+}
+
+TEST(StatusbarAutofeed, ABarInSimpleModeTakesTheHintAsItsSimpleText) {
+    test::app();
+    QWidget window;
+    auto* button = new QPushButton("Align", &window);
+    button->setToolTip("Aligns the frames");
+    auto* bar = new TAdvStatusBar(&window);
+    bar->setPanelWidths({250, 2, 200, 450, 150});
+    bar->resize(1000, 22);
+    window.show();
+    TUCStatusbarAutofeed feed(bar);
+    EXPECT_EQ(feed.Statusbar(), bar);
+
+    QEvent enter(QEvent::Enter);
+    QApplication::sendEvent(button, &enter);
+    EXPECT_EQ(bar->panel(0)->text(), "Aligns the frames");
+
+    bar->setSimplePanel(true);
+    EXPECT_FALSE(bar->panel(0)->isVisible()) << "the simple text takes the panels' place";
+    button->setToolTip("Aligns the frames again");
+    QApplication::sendEvent(button, &enter);
+    EXPECT_EQ(bar->SimpleText(), "Aligns the frames again");
+    EXPECT_EQ(bar->panel(0)->text(), "Aligns the frames") << "the panels keep their text";
+    EXPECT_TRUE(bar->findChild<QLabel*>("SimpleText")->isVisible());
+
+    bar->setSimplePanel(false);
+    EXPECT_TRUE(bar->panel(0)->isVisible());
+    feed.setPanelIndex(3);
+    button->setToolTip("Third");
+    QApplication::sendEvent(button, &enter);
+    EXPECT_EQ(bar->panel(3)->text(), "Third");
+    feed.setPanelIndex(7);
+    button->setToolTip("Nowhere");
+    QApplication::sendEvent(button, &enter);
+    for (int i = 0; i < bar->panelCount(); ++i) EXPECT_NE(bar->panel(i)->text(), "Nowhere");
 }
 
 }  // namespace

@@ -152,7 +152,7 @@ QImage OptimizeController::PassView::comparePicture() const {
     const QFontMetrics text(page.AlignImage->font());
     constexpr int Gap = 10;
     const int captionHeight = 2 * text.height() + Gap;
-    const QSize room = page.AlignImageBox->viewport()->size();
+    const QSize room = page.EventScrollBox2->viewport()->size();
     const int side = std::max(reference_.width(), 1);
     // Whole-number enlargements keep the pixels sharp; beyond eight they only show blocks.
     constexpr int LargestZoom = 8;

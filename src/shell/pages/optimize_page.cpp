@@ -10,6 +10,7 @@
 #include "shell/pages/page_controls.h"
 #include "shell/tool_windows.h"
 #include "widgets/check_box.h"
+#include "widgets/event_scroll_box.h"
 #include "widgets/radio_group.h"
 
 namespace kestrave {
@@ -41,8 +42,8 @@ OptimizePage::OptimizePage(QWidget* parent) : QWidget(parent) {
     Chart7 = named(new TChart(this), "Chart7");
     Series3 = Chart7->addSeries("Quality", Qt::blue, true);
     Series4 = Chart7->addSeries("Difference", Qt::red);
-    const ImageBox align = imageBox(this, "AlignImageBox", "AlignImage");
-    AlignImageBox = align.box;
+    const ImageBox align = imageBox(this, "EventScrollBox2", "AlignImage", new TEventScrollBox(this));
+    EventScrollBox2 = align.box;
     AlignImage = align.image;
     Showbuttonp2 = shape(this, "Showbuttonp2", 20, 4, {}, 1);
     Showbuttonp2->hide();
@@ -52,7 +53,7 @@ OptimizePage::OptimizePage(QWidget* parent) : QWidget(parent) {
 
     // The reference window and the frame being optimized, with the step's options beside them.
     const PageFrame frame = pictureAndColumn(this, ColumnWidth);
-    frame.picture->addWidget(AlignImageBox, 1);
+    frame.picture->addWidget(EventScrollBox2, 1);
     QWidget* column = frame.column->parentWidget();
     frame.column->addWidget(glPageControl2);
     auto* reference = new QVBoxLayout;

@@ -84,7 +84,8 @@ private:
     TChart* Chart7;
     TFastLineSeries* Series3;
     TFastLineSeries* Series4;
-    QScrollArea* AlignImageBox;
+    // Reports its scrolling; nothing on this page listens.
+    QScrollArea* EventScrollBox2;
     QLabel* AlignImage;
     TRectShape* Showbuttonp2;
 

@@ -58,6 +58,9 @@ WaveletPage::WaveletPage(QWidget* parent) : QWidget(parent) {
     connect(ProcessViewfull, &TPCheck::OnClick, this, &WaveletPage::processedViewFitToggled);
     connect(savebmp2button, &QToolButton::clicked, this, &WaveletPage::saveRequested);
     Scrollbox3->installEventFilter(this);
+    auto* scrolling = static_cast<TEventScrollBox*>(Scrollbox3);
+    connect(scrolling, &TEventScrollBox::OnScrollHorz, this, &WaveletPage::Scrollbox3ScrollHorz);
+    connect(scrolling, &TEventScrollBox::OnScrollVert, this, &WaveletPage::Scrollbox3ScrollVert);
 }
 
 // Layers and scheme.
@@ -376,6 +379,14 @@ void WaveletPage::allowSaving() {
 void WaveletPage::centreView() {
     for (QScrollBar* bar : {Scrollbox3->horizontalScrollBar(), Scrollbox3->verticalScrollBar()})
         bar->setValue((bar->maximum() - bar->minimum()) / 2 - bar->pageStep() / 2);
+}
+
+void WaveletPage::Scrollbox3ScrollHorz() {
+    ProcessImage->update();
+}
+
+void WaveletPage::Scrollbox3ScrollVert() {
+    ProcessImage->update();
 }
 
 bool WaveletPage::drizzled() const {

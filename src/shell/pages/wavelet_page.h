@@ -199,6 +199,9 @@ public:
     // A single image goes straight to processing: it may be saved, and the view is centred.
     void allowSaving();
     void centreView();
+    // The processed view's scroll handlers: the picture is drawn anew where it now lies.
+    void Scrollbox3ScrollHorz();
+    void Scrollbox3ScrollVert();
     // Drizzle2 mirrors the Stack page's Drizzling.
     bool drizzled() const;
     void setDrizzled(bool drizzled);
