@@ -135,7 +135,10 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
     gripLayout->addWidget(Gripimage, 0, Qt::AlignRight | Qt::AlignBottom);
     AdvStatusBar1->holdAtRight(Panel5);
 
-    app.setProgress(std::make_unique<WindowProgress>(*this, *ProgressBar1, StatusPanels, app.operations));
+    auto progress = std::make_unique<WindowProgress>(*this, *ProgressBar1, StatusPanels, app.operations);
+    // The stacking's progress texts show in the Stack page's label.
+    progress->showActivity = [this](const std::string& text) { stack->showStackActivity(text); };
+    app.setProgress(std::move(progress));
     app.messages().setAttention(
         std::make_unique<WindowAttention>(*this, *control<TPCheck>(*aboutPage, "Formmessage")));
     app.operations.onIdleWhileClosing = [this] {
@@ -192,17 +195,16 @@ void TMainForm::makeControllers() {
                                                                    .sigmaEventsWindow = sigmaEventsWindow,
                                                                    .tools = tools,
                                                                    .stack = *stack});
-    save = std::make_unique<SaveController>(SaveControllerParts{app.pipeline, app.ports, *alignPage,
-                                                                *stackPage, *waveletPage, imageInfoWindow,
-                                                                dialogs, stages});
+    save = std::make_unique<SaveController>(SaveControllerParts{
+        app.pipeline, app.ports, *alignPage, *stackPage, *waveletPage, imageInfoWindow, dialogs, stages});
     wavelet = std::make_unique<WaveletController>(
         WaveletControllerParts{app.pipeline, app.ports, *waveletPage, waveletTools, histogramWindows, tools,
                                *stackPage, *alignPage, *PageControl1, *Tabpages, *ProgressBar1, entries});
-    finalImage = std::make_unique<FinalController>(
-        FinalControllerParts{*finalPage, *tools.HLSwindow, app.pipeline, app.shell, app.messages(),
-                             [this]() -> FileDialogPort& { return app.dialogs(); },
-                             [this]() -> ProgressPort& { return app.progress(); }, app.regSettings, dialogs,
-                             [this] { return app.pipeline.saveFolder(alignPage->saveFolderChoice()); }, *Tabpages});
+    finalImage = std::make_unique<FinalController>(FinalControllerParts{
+        *finalPage, *tools.HLSwindow, app.pipeline, app.shell, app.messages(),
+        [this]() -> FileDialogPort& { return app.dialogs(); },
+        [this]() -> ProgressPort& { return app.progress(); }, app.regSettings, dialogs,
+        [this] { return app.pipeline.saveFolder(alignPage->saveFolderChoice()); }, *Tabpages});
     // The final picture follows every new rendering while its page shows.
     finalPictureFollows_ = app.pipeline.subscribe([this](PipelineChange change) {
         if (change == PipelineChange::Processed) finalImage->showProcessed();
@@ -214,7 +216,7 @@ void TMainForm::makeControllers() {
     align = std::make_unique<AlignController>(
         AlignControllerParts{app.pipeline, app.ports, *alignPage, *optimizePage, *stackPage, *waveletPage,
                              frameWindows, registrationWindows, pointWindows, tools, dialogs,
-                             *StatusPanels[2], *Tabpages, *ProgressBar1, entries});
+                             *StatusPanels[2], *Tabpages, *ProgressBar1, stages, entries});
     optimize = std::make_unique<OptimizeController>(
         OptimizeControllerParts{.pipeline = app.pipeline,
                                 .ports = app.ports,
@@ -245,9 +247,8 @@ void TMainForm::makeControllers() {
                                    .frameWindows = frameWindows,
                                    .stages = stages,
                                    .entries = entries});
-    options = std::make_unique<OptionsController>(
-        OptionsControllerParts{app.pipeline, app.shell, app.messages(), *this, *alignPage, *stackPage,
-                               tools, entries});
+    options = std::make_unique<OptionsController>(OptionsControllerParts{
+        app.pipeline, app.shell, app.messages(), *this, *alignPage, *stackPage, tools, entries});
     avi = std::make_unique<AviController>(AviControllerParts{app.pipeline, app.ports, stackPage->aviOutput(),
                                                              *alignPage, dialogs.SaveDialog6, *ProgressBar1,
                                                              *stack});

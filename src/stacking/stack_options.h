@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstddef>
+#include <string>
 #include <vector>
 
 #include "frames/frame_model.h"
@@ -79,7 +80,7 @@ struct StackOptions {
     bool DebayerEnabled = false;  // Avidebay
     bool Usedarkframe = false;
     bool UseFlatfield = false;
-    bool Rawdark = false;  // the debayering source takes the dark off the raw mosaic
+    bool Rawdark = false;         // the debayering source takes the dark off the raw mosaic
     bool Stackfilterset = false;  // 3 x 3 stack filter
     TKernel3x3 Kernel3x3{9, 1, 1, 1, 1, 1, 1, 1, 1, 1};
     float Edgewidth = 0.0f;
@@ -121,6 +122,8 @@ struct StackOptions {
 
     // The registered-AVI writer drives the run: it goes on without frames and never asks.
     bool StackToAviMode = false;
+    // Put before the texts the run shows of its progress ("Reference" while a reference is made).
+    std::string StackLabelPrefix;
 };
 
 // The unit the stack places frames in: resampled frames in resampled pixels, everything else

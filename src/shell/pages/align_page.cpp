@@ -123,6 +123,9 @@ void AlignPage::buildStepControls() {
     Manualalignbox = optionCheck(this, "Manualalignbox", "Manual");
     Setlimitbutton = speedButton(this, "Setlimitbutton", "Limit");
     LimitCountLabel = named(new QLabel(this), "LimitCountLabel");
+    Autoprocess = optionCheck(this, "Autoprocess", "Automatic processing");
+    Autoprocess->setToolTip(
+        "After the alignment: limit, optimize, stack and process without a further click");
     // Aligning needs an input and a feature, the limit an alignment.
     for (QWidget* step : std::initializer_list<QWidget*>{Alignbutton, Manualalignbox, Setlimitbutton})
         step->setEnabled(false);
@@ -203,6 +206,7 @@ void AlignPage::layOutPage() {
     steps->addLayout(controlRow({Alignbutton, Manualalignbox}));
     steps->addLayout(controlRow({Lowerqualitylabel, OptimizeQualitySpin}));
     steps->addLayout(controlRow({Setlimitbutton, LimitCountLabel}));
+    steps->addWidget(Autoprocess);
     QGroupBox* actions = captionedGroup(column, "Alignment", steps);
     actions->setProperty(ActionButtonsProperty, true);
     frame.column->addWidget(actions);
