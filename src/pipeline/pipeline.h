@@ -19,8 +19,7 @@
 // moves the program state on (`state().progstatus`) and, for a completed stack, keeps it (`stack()`),
 // gives the stack picture, its value range, means and luminance histogram to the wavelet data
 // (`wavelet()`), keeps the frame limit the stack left (`frameLimit()`) and announces `Stack` and
-// `FrameLimit`; the controller shows the picture on its page. Entering the Wavelet page processes that stack
-// (`process`) and renders it; when the render is over
+// `FrameLimit`; the controller shows the picture on its page. Entering the Wavelet page processes that stack (`process`) and renders it; when the render is over
 // (`finishRender`) the pipeline announces `Processed`, so the Final page's picture follows.
 //
 // The program changes the state only through operations, and only the pipeline announces. Tests that
@@ -37,7 +36,6 @@
 #include <vector>
 
 #include "enhance/curve_editing.h"
-#include "enhance/final_image.h"
 #include "enhance/scheme_types.h"
 #include "enhance/tone_tables.h"
 #include "enhance/wavelet_area.h"
@@ -54,6 +52,7 @@
 #include "frames/program_state.h"
 #include "output/frame_avi.h"
 #include "output/info_stamp.h"
+#include "enhance/final_image.h"
 #include "output/save_folder_choice.h"
 #include "output/save_rules.h"
 #include "pipeline/final_data.h"
@@ -368,8 +367,7 @@ public:
     // A pasted picture kept as the BMP file "clipkestrave.bmp" in `folder` (written through a
     // temporary file), ready to be taken as the input; returns the file. Throws FileError when it
     // cannot be written (an older file is then left as it was).
-    std::filesystem::path keepPastedPicture(const std::filesystem::path& folder,
-                                            const Bitmap24& picture) const;
+    std::filesystem::path keepPastedPicture(const std::filesystem::path& folder, const Bitmap24& picture) const;
     // The image planes for frames of the input's size.
     bool setUpImagePlanes(ProgressPort& progress, MessagePort& messages);
     // Reads frame `frame` with the read options `read` into the shown picture, then its negative
@@ -613,8 +611,8 @@ public:
     // A project loaded: opened (what refuses it is reported and changes nothing), its input
     // taken, its controls restored, and the stages it had reached run again through `steps` in
     // the order the work first went through them.
-    ProjectLoad loadProject(const std::filesystem::path& file, ProjectReplaySteps& steps,
-                            MessagePort& messages, ProgressPort& progress);
+    ProjectLoad loadProject(const std::filesystem::path& file, ProjectReplaySteps& steps, MessagePort& messages,
+                            ProgressPort& progress);
     // The furthest page a user may open.
     void setActivePage(TMainTab page);
     // Runs `stage` with every question taking its unattended answer, as in a batch run.

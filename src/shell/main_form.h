@@ -8,7 +8,6 @@
 #include <memory>
 
 #include "pipeline/pipeline.h"
-#include "shell/area_stages.h"
 #include "shell/language_handlers.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/histogram_windows.h"
@@ -22,6 +21,7 @@
 #include "shell/project_replay_ports.h"
 #include "shell/tool_windows.h"
 #include "shell/window_dialogs.h"
+#include "shell/area_stages.h"
 #include "shell/window_entry_points.h"
 
 class QLabel;
@@ -64,10 +64,7 @@ class TFormStorage;
 struct StartupOptions;
 struct StartupOutcome;
 
-class TMainForm : public QMainWindow,
-                  public WindowEntryPoints,
-                  private AreaStages,
-                  private ProjectReplayPorts {
+class TMainForm : public QMainWindow, public WindowEntryPoints, private AreaStages, private ProjectReplayPorts {
     Q_OBJECT
 public:
     explicit TMainForm(ApplicationContext& app, QWidget* parent = nullptr);
