@@ -382,21 +382,23 @@ void PointController::Multialignsetup() {
     takeRememberedPoints();
 
     const bool manualAlign = page.Manualalignbox->Checked();
-    // Nothing runs by itself while the points are placed; the user's choice comes back however
-    // the setup ends.
-    TPCheck& automatic = *page.Autoprocess;
-    const bool automaticChosen = automatic.Checked();
-    automatic.setChecked(false);
-    const ScopeExit automaticBack([&] { automatic.setChecked(automaticChosen); });
-    placePoints();
-    // The points placed before a cancel are aligned all the same.
-    ports_.progress().setCancelRequested(false);
-    parts_.page.showFrameAgain();
-    // The grid holds the points (after a 100th click Alignpoints stands at 99 with 99 points).
-    const int count = std::min(windows_.StringGrid1->rowCount(), MaxAlignPoints);
-    if (points.Alignpoints <= 1 || count < 1) return;
-    const bool aligned = alignPlacedPoints(count, multiQuantity, manualAlign);
-    automatic.setChecked(automaticChosen);
+    bool aligned = false;
+    {
+        // Nothing runs by itself while the points are placed and aligned; the user's choice comes
+        // back however that ends.
+        TPCheck& automatic = *page.Autoprocess;
+        const ScopeExit automaticBack(
+            [&automatic, chosen = automatic.Checked()] { automatic.setChecked(chosen); });
+        automatic.setChecked(false);
+        placePoints();
+        // The points placed before a cancel are aligned all the same.
+        ports_.progress().setCancelRequested(false);
+        parts_.page.showFrameAgain();
+        // The grid holds the points (after a 100th click Alignpoints stands at 99 with 99 points).
+        const int count = std::min(windows_.StringGrid1->rowCount(), MaxAlignPoints);
+        if (points.Alignpoints <= 1 || count < 1) return;
+        aligned = alignPlacedPoints(count, multiQuantity, manualAlign);
+    }
     if (!aligned || !automaticProcessing(page, pipeline_)) return;
     // "Automatic processing": the limit, then the points' optimizer, which stacks and processes.
     parts_.stages.limitFrames();

@@ -203,10 +203,9 @@ void AlignPage::layOutPage() {
     frame.column->addWidget(glPageControl1, 1);
     frame.column->addWidget(CopyAlignmethods);
     auto* steps = new QVBoxLayout;
-    steps->addLayout(controlRow({Alignbutton, Manualalignbox}));
+    steps->addLayout(controlRow({Alignbutton, Manualalignbox, Autoprocess}));
     steps->addLayout(controlRow({Lowerqualitylabel, OptimizeQualitySpin}));
     steps->addLayout(controlRow({Setlimitbutton, LimitCountLabel}));
-    steps->addWidget(Autoprocess);
     QGroupBox* actions = captionedGroup(column, "Alignment", steps);
     actions->setProperty(ActionButtonsProperty, true);
     frame.column->addWidget(actions);

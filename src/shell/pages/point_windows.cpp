@@ -73,8 +73,6 @@ PointWindows::PointWindows(ToolWindows& tools, QWidget* form)
     LineSeries1 = AngleDistChart->addSeries("Distance", Qt::red);
     angles.Body->addWidget(AngleDistChart, 1);
     angles.resize(320, 200);
-    // Rolled down again, the window shows its chart.
-    angles.setDropHeight(200);
 }
 
 void PointWindows::startPointProgress(int count) {
