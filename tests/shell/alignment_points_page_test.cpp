@@ -403,6 +403,11 @@ TEST_F(PointsPageTest, AutomaticProcessingWaitsWhilePlacingAndGoesOnToTheProcess
         EXPECT_EQ(context.pipeline.state().progstatus,
                   ticked ? TProgStatus::psStacked : TProgStatus::psAligned);
         EXPECT_EQ(control<TRxSpeedButton>(*form, "Stackbutton")->isEnabled(), ticked) << "the limit ran";
+        // The pass showed its time left and stopped counting down; a stack made afterwards says so.
+        EXPECT_FALSE(control<QTimer>(*form, "Timer1")->isActive());
+        const QString timer = control<QLabel>(*form, "Multialigntimer")->text();
+        EXPECT_TRUE(ticked ? timer == "Stacking started ..." : timer.startsWith("Time left: 00:00:"))
+            << timer.toStdString();
         if (ticked) {
             EXPECT_EQ(pieces(*form).Tabpages->currentIndex(), static_cast<int>(TMainTab::tabWavelet));
             EXPECT_FALSE(context.pipeline.state().LayersDirty) << "the stack was processed";
