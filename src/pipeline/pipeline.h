@@ -678,8 +678,10 @@ public:
     void takeFeatureAtPoint(int p);
     // After the points' pass over the frames 0..lastFrame: a "Simple" setup copies point 1 to the
     // other `count` - 1 points; with two points or more each frame's rotation is measured against
-    // `referenceFrame`. Announces `Frames`.
-    void finishPointAlignment(bool multiQuantity, int count, int lastFrame, int referenceFrame);
+    // `referenceFrame`; returns the distance between points 1 and 2 in every frame. Announces
+    // `Frames`.
+    std::vector<double> finishPointAlignment(bool multiQuantity, int count, int lastFrame,
+                                             int referenceFrame);
     // The stack cut-offs of point p: the frames it stacks, the quality slider and cut-off, the
     // difference slider and cut-off.
     void setPointLimitCount(int p, int count);

@@ -159,7 +159,8 @@ AlignmentPassResult Pipeline::alignPlacedPoints(const PlacedPointsOptions& optio
         window.pointsDone(count);
     }
     if (pass.end == PassEnd::Finished)
-        finishPointAlignment(options.multiQuantity, count, options.lastFrame, options.referenceFrame);
+        pass.pointDistances =
+            finishPointAlignment(options.multiQuantity, count, options.lastFrame, options.referenceFrame);
     return pass;
 }
 

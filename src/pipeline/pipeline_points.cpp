@@ -96,12 +96,17 @@ void Pipeline::takeFeatureAt(int x, int y) {
     run_.state.FeatureY = y;
 }
 
-void Pipeline::finishPointAlignment(bool multiQuantity, int count, int lastFrame, int referenceFrame) {
+std::vector<double> Pipeline::finishPointAlignment(bool multiQuantity, int count, int lastFrame,
+                                                   int referenceFrame) {
     AlignmentPoints& points = run_.alignPoints;
     if (!multiQuantity && count >= 2)
         copyFirstPointToAll(run_.model, count, lastFrame, points.PointBestQuality);
-    if (count > 1) pointAngles(run_.model, points.PointPos[1], points.PointPos[2], lastFrame, referenceFrame);
+    std::vector<double> distances;
+    if (count > 1)
+        distances =
+            pointAngles(run_.model, points.PointPos[1], points.PointPos[2], lastFrame, referenceFrame);
     announce(PipelineChange::Frames);
+    return distances;
 }
 
 void Pipeline::setPointLimitCount(int p, int count) {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <iosfwd>
 #include <string>
+#include <vector>
 
 namespace kestrave {
 
@@ -19,6 +20,9 @@ public:
     virtual void setStatus(int panel, const std::string& text) = 0;
     // Window caption during work ("Kestrave processing AVI: name").
     virtual void setCaption(const std::string& /*caption*/) {}
+    // The short text beside the picture that shows the work going on (" Stacking",
+    // "Finishing stack").
+    virtual void setActivity(const std::string& /*text*/) {}
     // Lets the window process pending events (so Cancel and Pause can be clicked) and waits
     // while the pause state is on.
     virtual void processMessages() {}
@@ -41,6 +45,7 @@ public:
     void setMaximum(int maximum) override { maximum_ = maximum; }
     void setPosition(int position) override { position_ = position; }
     void setStatus(int panel, const std::string& text) override;
+    void setActivity(const std::string& text) override { activities.push_back(text); }
     void processMessages() override {
         if (onPoll) onPoll(*this);
     }
@@ -49,6 +54,8 @@ public:
     const std::string& status(int panel) const { return status_[panel < 0 || panel > 4 ? 0 : panel]; }
 
     std::function<void(NullProgress&)> onPoll;
+    // Every activity text, in order.
+    std::vector<std::string> activities;
 
 private:
     int maximum_ = 0;

@@ -11,6 +11,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "frames/frame_source.h"
 #include "registration/align_frame.h"
@@ -59,6 +60,9 @@ struct AlignmentPassResult {
     RankingOutcome ranking;
     // With Optimizegraph: the registration graph over the ranks 0 .. ranking.lastRank.
     std::optional<RegistrationGraphData> graph;
+    // After the alignment of two or more points: the distance between points 1 and 2 in every
+    // frame, by frame index.
+    std::vector<double> pointDistances;
 };
 
 // Aligns frames 0 .. lastFrame of the input. Every flag of the pass (InAlignPass, WaitForClick,

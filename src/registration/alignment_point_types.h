@@ -103,6 +103,9 @@ struct PointFileContent {
 
 // The remaining time as the multi-point window shows it: "Time left: hh:mm:ss".
 std::string timeLeftText(int milliseconds);
+// The time left before point p is aligned (or optimized), at `average` milliseconds per point:
+// whole 5-second steps, plus 5 seconds.
+int pointCountdown(int average, int point);
 
 // --- The free alignment box ----------------------------------------------------------------------
 

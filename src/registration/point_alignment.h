@@ -87,8 +87,4 @@ PointXY wholeFrameBoxCentre(const AlignmentPoints& points, int count, int width,
 std::vector<double> pointAngles(FrameModel& model, const PointXY& first, const PointXY& second, int lastFrame,
                                 int referenceFrame);
 
-// The time left before point p is aligned (or optimized), at `average` milliseconds per point:
-// whole 5-second steps, plus 5 seconds.
-int pointCountdown(int average, int point);
-
 }  // namespace kestrave

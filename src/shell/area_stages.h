@@ -1,9 +1,10 @@
 #pragma once
 // The stages one area runs inside another's work: optimize-and-stack and "Create" stack and
 // process, a master frame and a single image are stacked, a project's replay stacks and processes
-// again, a save processes the whole picture first, and the close question saves the processed
-// picture. Each stage runs with the options its own page holds; the window hands it to the
-// controller of the area that owns it, so that no controller is given another area's.
+// again, a save processes the whole picture first, the close question saves the processed
+// picture, and the automatic processing after an alignment limits, optimizes and stacks. Each stage runs with
+// the options its own page holds; the window hands it to the controller of the area that owns it, so that no
+// controller is given another area's.
 
 namespace kestrave {
 
@@ -17,6 +18,11 @@ public:
     virtual void processWholePicture() = 0;
     // The processed picture saved as the wavelet page's save does.
     virtual void saveProcessedPicture() = 0;
+    // The Optimize page's steps after an alignment: "Limit", optimize-and-stack, and the
+    // alignment points' optimizer.
+    virtual void limitFrames() = 0;
+    virtual void optimizeAndStack() = 0;
+    virtual void optimizeAlignPoints() = 0;
 };
 
 }  // namespace kestrave

@@ -135,7 +135,10 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
     gripLayout->addWidget(Gripimage, 0, Qt::AlignRight | Qt::AlignBottom);
     AdvStatusBar1->holdAtRight(Panel5);
 
-    app.setProgress(std::make_unique<WindowProgress>(*this, *ProgressBar1, StatusPanels, app.operations));
+    auto progress = std::make_unique<WindowProgress>(*this, *ProgressBar1, StatusPanels, app.operations);
+    // The stacking's progress texts show in the Stack page's label.
+    progress->showActivity = [this](const std::string& text) { stack->showStackActivity(text); };
+    app.setProgress(std::move(progress));
     app.messages().setAttention(
         std::make_unique<WindowAttention>(*this, *control<TPCheck>(*aboutPage, "Formmessage")));
     app.operations.onIdleWhileClosing = [this] {
@@ -214,7 +217,7 @@ void TMainForm::makeControllers() {
     align = std::make_unique<AlignController>(
         AlignControllerParts{app.pipeline, app.ports, *alignPage, *optimizePage, *stackPage, *waveletPage,
                              frameWindows, registrationWindows, pointWindows, tools, dialogs,
-                             *StatusPanels[2], *Tabpages, *ProgressBar1, entries});
+                             *StatusPanels[2], *Tabpages, *ProgressBar1, stages, entries});
     optimize = std::make_unique<OptimizeController>(
         OptimizeControllerParts{.pipeline = app.pipeline,
                                 .ports = app.ports,

@@ -174,6 +174,9 @@ private:
     void processStack() override;
     void processWholePicture() override;
     void saveProcessedPicture() override;
+    void limitFrames() override;
+    void optimizeAndStack() override;
+    void optimizeAlignPoints() override;
     // The steps of other areas a project's load takes again, each forwarded to its controller;
     // only the project's controller is given them.
     bool takeInput(const InputPlan& plan) override;

@@ -6,6 +6,7 @@
 #include "shell/controllers/final_controller.h"
 #include "shell/controllers/image_info_controller.h"
 #include "shell/controllers/input_controller.h"
+#include "shell/controllers/optimize_controller.h"
 #include "shell/controllers/save_controller.h"
 #include "shell/controllers/shell_controller.h"
 #include "shell/controllers/stack_controller.h"
@@ -33,5 +34,8 @@ void TMainForm::stackFrames() { stack->StackButtonClick(); }
 void TMainForm::processStack() { wavelet->ProcessButtonClick(); }
 void TMainForm::processWholePicture() { wavelet->DoAllClick(); }
 void TMainForm::saveProcessedPicture() { save->SaveBMP2buttonClick(); }
+void TMainForm::limitFrames() { optimize->SetLimitClick(); }
+void TMainForm::optimizeAndStack() { optimize->AlignStackButtonClick(); }
+void TMainForm::optimizeAlignPoints() { optimize->Optimize_AllAlignpoints(); }
 
 }  // namespace kestrave

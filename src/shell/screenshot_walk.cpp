@@ -257,8 +257,27 @@ public:
             [this] { form_.Tabpages->setCurrentIndex(0); },
             [this, &align] { placePointsAndAlign(align); },
             [this] { shoot("9-points-aligned"); },
+            // The distance between points 1 and 2 in every frame.
+            [this] {
+                form_.tools.AngleDist->show();
+                form_.tools.AngleDist->raise();
+            },
+            [this] { shoot("9a-angle-distance"); },
+            [this] { form_.tools.AngleDist->hide(); },
             [&align] { control<TRxSpeedButton>(align, "Setlimitbutton")->click(); },
-            [this] { control<TRxSpeedButton>(form_, "Optimizeandstackbutton")->click(); },
+            // While the points are optimized their time left counts down; while the stack is made
+            // its label alternates.
+            [this] {
+                shootWhen("9b-optimizer-countdown", [this] {
+                    return form_.tools.MultiAlignprogresswindow->isVisible() &&
+                           control<QLabel>(form_, "Multialigntimer")->text().startsWith("Time left");
+                });
+                shootWhen("10a-stacking-label", [this] {
+                    const QLabel& label = *control<QLabel>(*form_.stackPage, "Stacklabel");
+                    return label.isVisible() && label.text().startsWith(" Stacking");
+                });
+                control<TRxSpeedButton>(form_, "Optimizeandstackbutton")->click();
+            },
             [this] { form_.Tabpages->setCurrentIndex(2); },
             [this] { shoot("10-multipoint-stack"); },
             [this] { control<TRxSpeedButton>(form_, "Statisticalstackbutton")->click(); },
@@ -304,10 +323,32 @@ private:
         }
         QTimer::singleShot(at, &form_,
                            [this] { pressOn(*control<TPCheck>(form_, "Alignmentzones"), QPoint(8, 8)); });
-        QTimer::singleShot(at + SettleMs, &form_, [this] { shoot("8-points-placed"); });
+        QTimer::singleShot(at + SettleMs, &form_, [this] {
+            shoot("8-points-placed");
+            shootWhen("8a-points-countdown", [this] {
+                return form_.tools.MultiAlignprogresswindow->isVisible() &&
+                       control<QLabel>(form_, "Multialigntimer")->text().startsWith("Time left");
+            });
+        });
         QTimer::singleShot(at + 2 * SettleMs, &form_,
                            [&align] { control<TRxSpeedButton>(align, "Alignbutton")->click(); });
         control<TRadioGroup>(align, "Alignmethod")->button(1)->click();
+    }
+
+    // A picture taken inside a long operation, at the first moment it lets events through with
+    // `shown` true (never, when that moment does not come).
+    void shootWhen(const char* name, std::function<bool()> shown) {
+        auto* watch = new QTimer(&form_);
+        watch->setInterval(5);
+        QObject::connect(watch, &QTimer::timeout, &form_, [this, watch, name, shown = std::move(shown)] {
+            if (!shown()) return;
+            watch->stop();
+            watch->deleteLater();
+            for (QWidget* top : QApplication::topLevelWidgets())
+                if (top->isVisible()) top->repaint();
+            shoot(name);
+        });
+        watch->start();
     }
 
     void shoot(const char* name) {

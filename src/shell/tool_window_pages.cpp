@@ -13,6 +13,7 @@ ToolWindowPages::ToolWindowPages(ToolWindows& tools) {
                 {tools.Zoomwindow, 0},
                 {tools.SelectFrameswindow, 0},
                 {tools.FFTWindow, 0},
+                {tools.AngleDist, 0},
                 {tools.RegiStration2, 1},
                 {tools.movements, 1},
                 {tools.Stackgraphpanel, 2},

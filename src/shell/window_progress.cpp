@@ -43,6 +43,10 @@ void WindowProgress::setCaption(const std::string& caption) {
     if (!keepingBack()) showKept();
 }
 
+void WindowProgress::setActivity(const std::string& text) {
+    if (showActivity) showActivity(text);
+}
+
 void WindowProgress::showKept() {
     if (maximum_ && bar_) bar_->setMaximum(*maximum_);
     if (position_ && bar_) bar_->setValue(*position_);

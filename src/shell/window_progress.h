@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -35,7 +36,11 @@ public:
     void setPosition(int position) override;
     void setStatus(int panel, const std::string& text) override;
     void setCaption(const std::string& caption) override;
+    void setActivity(const std::string& text) override;
     void processMessages() override;
+
+    // Shows the activity texts (the Stack page's label); none until the window sets it.
+    std::function<void(const std::string&)> showActivity;
 
     // The port that also receives the bar's and the panels' values; none outside a batch run.
     void setEcho(ProgressPort* echo) { echo_ = echo; }

@@ -235,10 +235,17 @@ bool FrameStacking::addFrames(const std::vector<int>& list, StackAccumulator& ac
         for (std::size_t k = 0; k < held; ++k) prefetcher.release();
     };
     Bitmap24 fieldCopy;
+    // The label of the run alternates between two texts every 5 % of the list, so that the user
+    // sees the work go on.
+    bool dots = true;
     for (int i = 0; i < count; ++i) {
         // Pending events (the cancel button above all) are served every 5 % of the list.
         if (i % step == 0) progress_.processMessages();
         if (progress_.cancelRequested()) return false;
+        if (i % step == 0) {
+            dots = !dots;
+            progress_.setActivity(options_.StackLabelPrefix + (dots ? " Stacking ..." : " Stacking"));
+        }
         progress_.setPosition(i);
         const int f = list[static_cast<std::size_t>(i)];
         if (model_.InputIsSeries) progress_.setStatus(2, "Processing bitmap :" + std::to_string(f));
@@ -277,6 +284,7 @@ bool FrameStacking::addFrames(const std::vector<int>& list, StackAccumulator& ac
         prefetcher.release();
     }
     addQueued();
+    progress_.setActivity("Finishing stack");
     progress_.setPosition(count);
 
     return true;

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstddef>
+#include <string>
 #include <vector>
 
 #include "frames/frame_model.h"
@@ -121,6 +122,8 @@ struct StackOptions {
 
     // The registered-AVI writer drives the run: it goes on without frames and never asks.
     bool StackToAviMode = false;
+    // Put before the texts the run shows of its progress ("Reference" while a reference is made).
+    std::string StackLabelPrefix;
 };
 
 // The unit the stack places frames in: resampled frames in resampled pixels, everything else

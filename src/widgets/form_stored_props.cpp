@@ -46,6 +46,7 @@ QStringList buildList() {
         "VersionNo.Caption",
         // Options whose restored state start-up acts on.
         "Autoprocessbox.Checked",
+        "Autoprocess.Checked",
         "Colourstack.Checked",
         "interlaced.Checked",
         "Interlacehoriz.Checked",

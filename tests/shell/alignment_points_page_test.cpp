@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <fstream>
 #include <functional>
+#include <optional>
 
 #include "registration/point_estimator.h"
 #include "registration/point_file.h"
@@ -28,6 +29,8 @@
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/point_windows.h"
 #include "shell/pages/stack_page.h"
+#include "shell/tab_strip.h"
+#include "support/page_test_access.h"
 #include "support/sample_recording.h"
 #include "wavelet_page_support.h"
 #include "widgets/check_box.h"
@@ -458,6 +461,66 @@ TEST_F(PointsPageTest, ACancelDuringTheAlignmentLeavesTheSlotsFilledAndNoAngles)
     }
     for (int f = 0; f < 24; ++f) EXPECT_EQ(context.pipeline.model().FrameTable[f].Angle, 7.0f) << f;
     EXPECT_EQ(context.pipeline.state().progstatus, TProgStatus::psNone);
+}
+
+// "Automatic processing" is off while points are placed and comes back after. Ticked, the setup
+// goes on from the alignment to the limit and the points' optimizer, which stacks and opens the
+// Wavelet page processed; the points' distances fill "Angle & Distance" either way.
+TEST_F(PointsPageTest, AutomaticProcessingWaitsWhilePlacingAndGoesOnToTheProcessedStack) {
+    createImagePlanes(editRun(context.pipeline).images, DefaultProcessAreaItem, context.progress(),
+                      context.messages());
+    selectRecording(160, 120, 12);
+    auto& automatic = *control<TPCheck>(page, "Autoprocess");
+    for (const bool ticked : {false, true}) {
+        SCOPED_TRACE(ticked ? "ticked" : "unticked");
+        writeAlignPointFile(dir / TempPointFile, 0, std::vector<AlignPoint>{{60, 60, 64}, {100, 60, 64}});
+        automatic.setChecked(ticked);
+        std::optional<bool> whilePlacing;
+        QTimer::singleShot(0, [&] {
+            whilePlacing = automatic.Checked();
+            control<TRxSpeedButton>(page, "Alignbutton")->click();
+        });
+        chooseMethod(AlignMethodMultipoint);
+
+        EXPECT_EQ(whilePlacing, std::optional<bool>(false));
+        EXPECT_EQ(automatic.Checked(), ticked);
+        EXPECT_EQ(chartSeries(pieces(*form).pointWindows, "LineSeries1")->Count(), 12);
+        EXPECT_EQ(context.pipeline.state().progstatus,
+                  ticked ? TProgStatus::psStacked : TProgStatus::psAligned);
+        EXPECT_EQ(control<TRxSpeedButton>(*form, "Stackbutton")->isEnabled(), ticked) << "the limit ran";
+        // The pass showed its time left and stopped counting down; a stack made afterwards says so.
+        EXPECT_FALSE(control<QTimer>(*form, "Timer1")->isActive());
+        const QString timer = control<QLabel>(*form, "Multialigntimer")->text();
+        EXPECT_TRUE(ticked ? timer == "Stacking started ..." : timer.startsWith("Time left: 00:00:"))
+            << timer.toStdString();
+        if (ticked) {
+            EXPECT_EQ(pieces(*form).Tabpages->currentIndex(), static_cast<int>(TMainTab::tabWavelet));
+            EXPECT_FALSE(context.pipeline.state().LayersDirty) << "the stack was processed";
+            EXPECT_GT(context.pipeline.points().PointDifferenceCut[2], 0.0f) << "the points were optimized";
+        }
+        EXPECT_FALSE(context.operations.running());
+        chooseMethod(AlignMethodSingle);
+    }
+}
+
+// The points' optimizer ("Optimize" with two points) stacks and processes when "Automatic
+// processing" is ticked, and stops at the optimized points otherwise.
+TEST_F(PointsPageTest, ThePointOptimizerStacksAndProcessesWithAutomaticProcessing) {
+    createImagePlanes(editRun(context.pipeline).images, DefaultProcessAreaItem, context.progress(),
+                      context.messages());
+    selectRecording(160, 120, 12);
+    writeAlignPointFile(dir / TempPointFile, 0, std::vector<AlignPoint>{{60, 60, 64}, {100, 60, 64}});
+    QTimer::singleShot(0, [&] { control<TRxSpeedButton>(page, "Alignbutton")->click(); });
+    chooseMethod(AlignMethodMultipoint);
+    control<TRxSpeedButton>(page, "Setlimitbutton")->click();
+    for (const bool ticked : {false, true}) {
+        SCOPED_TRACE(ticked ? "ticked" : "unticked");
+        control<TPCheck>(page, "Autoprocess")->setChecked(ticked);
+        pieces(*form).optimize->OptimizebuttonClick();
+        EXPECT_EQ(context.pipeline.state().progstatus,
+                  ticked ? TProgStatus::psStacked : TProgStatus::psOptimized);
+        EXPECT_EQ(pieces(*form).Tabpages->currentIndex() == static_cast<int>(TMainTab::tabWavelet), ticked);
+    }
 }
 
 TEST_F(PointsPageTest, TheCountdownStopsAtZero) {

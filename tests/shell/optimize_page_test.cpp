@@ -104,7 +104,10 @@ TEST_F(OptimizePageTest, ANewInputKeepsTheReferenceFramesWithinHalfOfIt) {
 
 TEST_F(OptimizePageTest, LimitKeepsTheBestFramesUpToThePreviewPosition) {
     control<TRxSpinEdit>(page, "Refframes")->setValue(50);
+    control<TRxSpeedButton>(*form, "Stackbutton")->setEnabled(false);
     limitAt(9);
+    EXPECT_TRUE(control<TRxSpeedButton>(*form, "Stackbutton")->isEnabled())
+        << "the limited frames can be stacked";
 
     EXPECT_EQ(control<TRxSlider>(align, "AlignSlider")->MaxValue(), 9);
     EXPECT_EQ(control<TRxSlider>(*form, "StackSlider")->MaxValue(), 9);
@@ -157,6 +160,36 @@ TEST_F(OptimizePageTest, OptimizeAndStackInABatchRunStacksTheLimitedFramesAndPro
             context.pipeline.model().FrameTable[context.pipeline.model().FrameRanking[j].Frame];
         EXPECT_EQ(rec.SubPixelX, 0.0f);
         EXPECT_EQ(rec.SubPixelY, 0.0f);
+    }
+}
+
+// "Automatic processing" ticked, the alignment goes on by itself: the limit, the optimizer and the
+// stack, and the Wavelet page opens with the stack processed. Unticked, or in a batch run (whose
+// command line names its own steps), the alignment stops at the ranking.
+TEST_F(OptimizePageTest, AutomaticProcessingGoesOnFromTheAlignmentToTheProcessedStack) {
+    const struct {
+        bool ticked, batch, processed;
+    } cases[] = {{true, false, true}, {false, false, false}, {true, true, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "ticked " << c.ticked << ", batch " << c.batch);
+        control<TPCheck>(align, "Autoprocess")->setChecked(c.ticked);
+        pieces(*form).Tabpages->setCurrentIndex(static_cast<int>(TMainTab::tabAlign));
+        editRun(context.pipeline).state.BatchMode = c.batch;
+        pieces(*form).align->AlignallButtonClick();
+        editRun(context.pipeline).state.BatchMode = false;
+
+        EXPECT_EQ(context.pipeline.state().progstatus,
+                  c.processed ? TProgStatus::psStacked : TProgStatus::psAligned);
+        EXPECT_EQ(pieces(*form).Tabpages->currentIndex(),
+                  static_cast<int>(c.processed ? TMainTab::tabWavelet : TMainTab::tabAlign));
+        if (!c.processed) continue;
+        EXPECT_GE(context.pipeline.alignment().OptimizePass, 1);
+        EXPECT_TRUE(control<TRxSpeedButton>(*form, "Stackbutton")->isEnabled()) << "the limit ran";
+        EXPECT_FALSE(context.pipeline.state().LayersDirty) << "the new stack was decomposed";
+        EXPECT_EQ(context.pipeline.wavelet().ProcessPicture.width(), context.pipeline.model().FrameWidth);
+        EXPECT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stAligned);
+        EXPECT_EQ(context.pipeline.state().activepage, TMainTab::tabAbout);
+        EXPECT_FALSE(context.operations.running());
     }
 }
 

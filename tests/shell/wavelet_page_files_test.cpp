@@ -81,6 +81,20 @@ TEST_F(WaveletPageTest, ASavedSchemeLoadsBackIntoEveryControlAndIsProcessed) {
     EXPECT_EQ(fileText(again), fileText(saved));
 }
 
+// "Automatic processing" ticked on the Align page processes the stack as its steps reach it: a
+// scheme loaded meanwhile only sets the controls.
+TEST_F(WaveletPageTest, WithAutomaticProcessingALoadedSchemeLeavesTheProcessingToIt) {
+    setStack(32, 32, false);
+    const std::filesystem::path file = scripted.home.path() / "automatic.kwv";
+    saveWaveletScheme(file, unusualScheme());
+    control<TPCheck>(*form, "Autoprocess")->setChecked(true);
+    dialogs->willChoose(file);
+    control<TRxSpeedButton>(page, "loadschemebutton")->click();
+
+    EXPECT_EQ(readWaveletScheme(page), unusualScheme());
+    EXPECT_TRUE(context.pipeline.state().LayersDirty) << "the scheme was not processed on loading";
+}
+
 TEST_F(WaveletPageTest, ADefaultFilterSchemeStaysDefaultWhateverItsWidths) {
     WaveletScheme scheme = unusualScheme();
     scheme.Convolvemethod = TConvolveMethod::Default;

@@ -176,6 +176,21 @@ TEST(Stack, CancelDuringThePassPublishesNothing) {
     EXPECT_TRUE(bench.state.LayersDirty);
 }
 
+// The run's label alternates every 5 % of the list, after the run's name, and ends with the
+// finishing text.
+TEST(Stack, TheLabelAlternatesEveryTwentiethOfTheListAndEndsFinishing) {
+    StackBench bench(8, 8, 40);
+    for (int i = 0; i < 40; ++i)
+        bench.source.frames.push_back(makePlane(8, 8, [](int, int) { return 1.0f; }));
+    bench.options.StackLabelPrefix = "Reference";
+    ASSERT_EQ(bench.stack().outcome, StackOutcome::Stacked);
+    std::vector<std::string> expected;
+    for (int step = 0; step < 20; ++step)
+        expected.push_back(step % 2 == 0 ? "Reference Stacking" : "Reference Stacking ...");
+    expected.push_back("Finishing stack");
+    EXPECT_EQ(bench.progress.activities, expected);
+}
+
 TEST(Stack, OneFrameAsksFirstAndADeclineChangesNothing) {
     StackBench bench(6, 5, 1);
     bench.source.frames.push_back(makePlane(6, 5, [](int, int) { return 9.0f; }));

@@ -11,6 +11,7 @@
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/line_chart.h"
 #include "shell/pages/optimize_page.h"
+#include "shell/pages/point_windows.h"
 #include "shell/pages/registration_windows.h"
 
 namespace kestrave {
@@ -30,6 +31,9 @@ struct PageTestAccess {
     }
     static const TFastLineSeries* series(const OptimizePage& page, std::string_view name) {
         return pick(name, {{"Series3", page.Series3}, {"Series4", page.Series4}});
+    }
+    static const TFastLineSeries* series(const PointWindows& windows, std::string_view name) {
+        return pick(name, {{"LineSeries1", windows.LineSeries1}});
     }
 
 private:

@@ -28,6 +28,9 @@ public:
     void processStack() override { calls.push_back("ProcessButtonClick"); }
     void processWholePicture() override { calls.push_back("DoAllClick"); }
     void saveProcessedPicture() override { calls.push_back("SaveBMP2buttonClick"); }
+    void limitFrames() override { calls.push_back("SetLimitClick"); }
+    void optimizeAndStack() override { calls.push_back("AlignStackButtonClick"); }
+    void optimizeAlignPoints() override { calls.push_back("Optimize_AllAlignpoints"); }
 };
 
 // The steps a project's load asks of other areas, recorded by name alike; no input is taken.

@@ -255,6 +255,10 @@ ReferenceOptions readReferenceOptions(const AlignPage& page, const Pipeline& pip
     return options;
 }
 
+bool automaticProcessing(const AlignPage& page, const Pipeline& pipeline) {
+    return page.Autoprocess->Checked() && !pipeline.state().BatchMode;
+}
+
 AlignOptions AlignController::readAlignOptions() const {
     const AlignPage& page = parts_.page;
     AlignOptions options;

@@ -20,6 +20,7 @@ class QWidget;
 namespace kestrave {
 
 class WindowEntryPoints;
+class AreaStages;
 class AlignPage;
 class AlignWindow;
 class Pipeline;
@@ -58,6 +59,8 @@ struct AlignControllerParts {
     // The tab strip, locked while a pass runs.
     QWidget& tabs;
     QProgressBar& progressBar;
+    // The Optimize page's steps the automatic processing runs after an alignment.
+    AreaStages& stages;
     // The handlers of the other areas, reached through the window.
     WindowEntryPoints& entries;
 };
@@ -136,7 +139,8 @@ public:
     void BlurBoxClick();
 
     // Aligns and grades every frame, ranks them, and shows the ranking in the sliders, the lists
-    // and the registration graph.
+    // and the registration graph; with "Automatic processing" ticked the limit, optimize-and-stack
+    // and the wavelet processing follow.
     void AlignallButtonClick();
 
     // imgFFT cleared, with " Not defined " in its middle.
@@ -182,6 +186,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // "Automatic processing" after the one-box alignment: the limit, then optimize-and-stack,
+    // which stacks and processes.
+    void processAutomatically();
     // The reference computed again at the feature with the page's options, under the guard below.
     void recomputeReference();
     // Runs one reference computation (the recalculation or the pick) with the re-entry guard up;

@@ -8,6 +8,7 @@
 
 #include "frames/frame_positions.h"
 #include "registration/alignment_point_types.h"
+#include "shell/area_stages.h"
 #include "shell/controllers/align_controller.h"
 #include "shell/controllers/align_page_options.h"
 #include "shell/controllers/align_window.h"
@@ -103,6 +104,14 @@ void AlignController::AlignallButtonClick() {
     page.glPageControl1->setEnabled(true);
     parts_.tabs.setEnabled(true);
     alignmentEnded(result);
+    if (result.end == PassEnd::Finished && automaticProcessing(page, pipeline_)) processAutomatically();
+}
+
+void AlignController::processAutomatically() {
+    parts_.stages.limitFrames();
+    parts_.stages.optimizeAndStack();
+    // Only a stack made here opens every page; a cancelled run leaves the pages where it stopped.
+    if (pipeline_.state().progstatus == TProgStatus::psStacked) pipeline_.finishOptimizeAndStack();
 }
 
 void AlignController::alignmentEnded(const AlignmentPassResult& result) {
@@ -154,7 +163,6 @@ void AlignController::alignmentFinished(const AlignmentPassResult& result) {
     fillCheckList(*windows.StackFramesList, ranking.selection, static_cast<std::size_t>(lastRank) + 1);
     window_->showFrame(ranking.cutoffPosition);
     if (parts_.optimizePage.showsOptimizerGraph()) DrawRegistrationGraph();
-    // "Automatic processing" (frame limit, optimize and stack) joins here with the Optimize page.
 
     page.Setlimitbutton->setEnabled(true);
     showLimitCount();

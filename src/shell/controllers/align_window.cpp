@@ -148,6 +148,7 @@ void AlignWindow::showSegmentPosition(int position) {
 // The aligned box (unless the feature was clicked), with a small circle at its centre for a
 // single input file, and for the spectral methods a circle around the feature.
 void AlignWindow::frameAligned(const AlignedFrameView& view) {
+    if (frameWatch_) frameWatch_(view.frame);
     const bool paced = pipeline_.alignment().InAlignPass && pacer_.unattended();
     // An unattended pass may hand frames it read only in part: the view waits for a whole one.
     const bool whole = view.picture != nullptr && !view.picture->empty();

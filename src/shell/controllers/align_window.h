@@ -4,6 +4,9 @@
 // registration chart during alignment, the cursor, the frame lists and the automatic values
 // written into the spin edits.
 
+#include <functional>
+#include <utility>
+
 #include "pipeline/pipeline.h"
 #include "shell/redraw_pacer.h"
 
@@ -47,6 +50,9 @@ public:
     int framesPerSpectrum() const override;
     void boxOffscreen() override;
 
+    // Told the index of every frame a pass aligns, until it is given none.
+    void watchAlignedFrames(std::function<void(int frame)> watch) { frameWatch_ = std::move(watch); }
+
     // The picture in PreviewImage, at its own size unless the preview is fitted.
     void showPreview(const QImage& picture);
     // imgFFT cleared, with " Not defined " in its middle.
@@ -64,6 +70,7 @@ private:
     int alignedInPass_ = 0;
     // A pass nobody watches is drawn a few times per second.
     RedrawPacer pacer_;
+    std::function<void(int frame)> frameWatch_;
 };
 
 }  // namespace kestrave

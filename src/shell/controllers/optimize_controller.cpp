@@ -441,7 +441,8 @@ void OptimizeController::Optimize_AllAlignpoints() {
         windows.drawPointStackGraphs(count);
     }
     progressWindow.hide();
-    if (cancelled || !toWavelet) {
+    // Optimize-and-stack, or "Automatic processing", goes on to the stack and its processing.
+    if (cancelled || !(toWavelet || automaticProcessing(parts_.alignPage, pipeline_))) {
         showPassEnd(parts_.ProgressBar1, ports_.progress(), 2, "Optimizing",
                     cancelled ? PassOutcome::Cancelled : PassOutcome::Finished);
         return;

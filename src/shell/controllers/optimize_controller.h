@@ -84,7 +84,8 @@ public:
     // Optimize, stack and process in one action.
     void AlignStackButtonClick();
     // The optimizer once per alignment point, from the last down to point 1; then each point's
-    // stack graph, and with MultiOptimtoWavelet the stack and the wavelet processing.
+    // stack graph, and with MultiOptimtoWavelet or "Automatic processing" the stack and the
+    // wavelet processing.
     void Optimize_AllAlignpoints();
     // The processed picture becomes the reference picture and the work returns to alignment.
     void RestartAlignClick();

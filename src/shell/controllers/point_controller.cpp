@@ -1,6 +1,7 @@
 #include "shell/controllers/point_controller.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
@@ -14,6 +15,8 @@
 #include <utility>
 
 #include "platform/bitmap24.h"
+#include "platform/scope_exit.h"
+#include "shell/area_stages.h"
 #include "shell/controllers/align_controller.h"
 #include "shell/controllers/align_page_options.h"
 #include "shell/controllers/align_window.h"
@@ -54,6 +57,34 @@ std::filesystem::path proposedName(const TFileDialog& saved) {
     const std::filesystem::path name = saved.FileName.filename();
     return name.empty() ? name : std::filesystem::path(name.string() + ".KAP");
 }
+
+// The time left of the points' pass, from the part of the frames it has aligned: shown each time
+// another 5 % of them is done, in whole 5-second steps plus 5 seconds, and counted down by Timer1
+// in between.
+class PassCountdown {
+public:
+    PassCountdown(PointWindows& windows, ViewState& view, int frames)
+        : windows_(windows), view_(view), frames_(std::max(frames, 1)) {
+        clock_.start();
+    }
+
+    void frameAligned(int frame) {
+        const int done = std::min(frame + 1, frames_);
+        const int step = done * 20 / frames_;
+        if (step <= shownStep_ || done >= frames_) return;
+        shownStep_ = step;
+        const double left = static_cast<double>(clock_.elapsed()) * (frames_ - done) / done;
+        view_.TimeLeft = pointCountdown(static_cast<int>(std::min(left, 2e9)), 1);
+        windows_.startCountdown(timeLeftText(view_.TimeLeft));
+    }
+
+private:
+    PointWindows& windows_;
+    ViewState& view_;
+    const int frames_;
+    QElapsedTimer clock_;
+    int shownStep_ = 0;
+};
 
 }  // namespace
 
@@ -353,14 +384,27 @@ void PointController::Multialignsetup() {
     takeRememberedPoints();
 
     const bool manualAlign = page.Manualalignbox->Checked();
-    placePoints();
-    // The points placed before a cancel are aligned all the same.
-    ports_.progress().setCancelRequested(false);
-    parts_.page.showFrameAgain();
-    // The grid holds the points (after a 100th click Alignpoints stands at 99 with 99 points).
-    const int count = std::min(windows_.StringGrid1->rowCount(), MaxAlignPoints);
-    if (points.Alignpoints <= 1 || count < 1) return;
-    alignPlacedPoints(count, multiQuantity, manualAlign);
+    bool aligned = false;
+    {
+        // Nothing runs by itself while the points are placed and aligned; the user's choice comes
+        // back however that ends.
+        TPCheck& automatic = *page.Autoprocess;
+        const ScopeExit automaticBack(
+            [&automatic, chosen = automatic.Checked()] { automatic.setChecked(chosen); });
+        automatic.setChecked(false);
+        placePoints();
+        // The points placed before a cancel are aligned all the same.
+        ports_.progress().setCancelRequested(false);
+        parts_.page.showFrameAgain();
+        // The grid holds the points (after a 100th click Alignpoints stands at 99 with 99 points).
+        const int count = std::min(windows_.StringGrid1->rowCount(), MaxAlignPoints);
+        if (points.Alignpoints <= 1 || count < 1) return;
+        aligned = alignPlacedPoints(count, multiQuantity, manualAlign);
+    }
+    if (!aligned || !automaticProcessing(page, pipeline_)) return;
+    // "Automatic processing": the limit, then the points' optimizer, which stacks and processes.
+    parts_.stages.limitFrames();
+    if (!ports_.CancelRequested()) parts_.stages.optimizeAlignPoints();
 }
 
 // The reference for point p taken at (x, y) with box item `item`.
@@ -475,7 +519,7 @@ void PointController::takeThumbnails(int count) {
     }
 }
 
-void PointController::alignPlacedPoints(int count, bool multiQuantity, bool manualAlign) {
+bool PointController::alignPlacedPoints(int count, bool multiQuantity, bool manualAlign) {
     AlignPage& page = parts_.page;
     ToolWindow& progressWindow = *parts_.tools.MultiAlignprogresswindow;
     ToolWindow& zoom = *parts_.tools.Zoomwindow;
@@ -498,11 +542,20 @@ void PointController::alignPlacedPoints(int count, bool multiQuantity, bool manu
     parts_.tools.Registrationgraphwindow->show();
     parts_.tools.Registrationgraphwindow->raise();
 
+    windows_.Multialigntimer->clear();
     const AlignmentPassResult pass = pipeline_.alignPlacedPoints(options, *this, ports_.progress());
+    windows_.stopCountdown();
     progressWindow.hide();
     zoom.setWindowTitle("Zoom");
     zoom.hide();
+    const bool finished = pass.end == PassEnd::Finished;
+    if (finished) {
+        // The distance between points 1 and 2 in every frame; none with a single point.
+        windows_.showPointDistances(pass.pointDistances);
+        if (!pass.pointDistances.empty() && page.graphWindowChosen()) parts_.tools.AngleDist->show();
+    }
     alignment_.passEnded(pass);
+    return finished;
 }
 
 void PointController::pointStarting(int p) {
@@ -526,6 +579,9 @@ AlignmentPassResult PointController::alignReferences(std::vector<PointReference>
     try {
         const AlignmentPassOptions options = alignment_.passOptions();
         AlignPorts ports = window_.ports();
+        PassCountdown countdown(windows_, ports_.shell.view, options.lastFrame + 1);
+        window_.watchAlignedFrames([&countdown](int frame) { countdown.frameAligned(frame); });
+        const ScopeExit unwatch([this] { window_.watchAlignedFrames({}); });
         pass = pipeline_.alignPoints(references, manualAlign, options,
                                      readSourceOptions(parts_.page, pipeline_), ports);
     } catch (const KestraveError& error) {

@@ -67,8 +67,10 @@ public:
     // file are taken, the user places more by clicks on the preview (the Align button ends the
     // placing; a 100th point replaces point 99), and every frame is aligned once per point ("Simple":
     // on point 1 alone, whose shifts the other points take unmeasured). Then the frames' rotation
-    // from points 1 and 2, and the ranking of point 1 in the window. A cancel during the alignment
-    // leaves what was measured filed and stops there.
+    // from points 1 and 2 with the points' distance in "Angle & Distance", and the ranking of
+    // point 1 in the window. A cancel during the alignment leaves what was measured filed and
+    // stops there. "Automatic processing" is off while the points are placed; ticked, it goes on
+    // from a finished alignment to the limit and the points' optimizer.
     void Multialignsetup();
 
     // A right click at frame pixel (x, y) while the multi-point window is shown: the nearest point
@@ -103,7 +105,8 @@ private:
     void placePoints();
     void addPickedPoint();
     void takeThumbnails(int count);
-    void alignPlacedPoints(int count, bool multiQuantity, bool manualAlign);
+    // Aligns the placed points and shows how the pass ended; true when it finished.
+    bool alignPlacedPoints(int count, bool multiQuantity, bool manualAlign);
     AlignmentPassResult alignReferences(std::vector<PointReference>& references, bool manualAlign) override;
     // Writes the grid's points (rows without X are left out) as a point file; a row that is not a
     // point, or a failed write, is reported and nothing is written.

@@ -89,6 +89,7 @@ StackOptions StackController::readStackOptions() const {
     options.SerStretch = parts_.pipeline.model().SerStretch;
     options.MasterFrameMode = parts_.pipeline.state().MasterFrameMode;
     options.Kernel3x3 = parts_.pipeline.state().Kernel3x3;
+    options.StackLabelPrefix = page.stackCaptionPrefix();
     return options;
 }
 
@@ -228,6 +229,11 @@ void StackController::prepareStackRun(const StackOptions& options) {
     parts_.Tabpages.setEnabled(false);
     page.Stacklabel->setText(QString::fromStdString(page.stackCaptionPrefix() + "Stacking started  ..."));
     page.Stacklabel->show();
+    parts_.pointWindows.showStackingStarted();
+}
+
+void StackController::showStackActivity(const std::string& text) {
+    parts_.stackPage.Stacklabel->setText(QString::fromStdString(text));
 }
 
 void StackController::finishStackRun() {

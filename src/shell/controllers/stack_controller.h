@@ -76,6 +76,8 @@ public:
     // operation runs for the user. A completed run shows the stack and opens the later pages; a
     // cancel, a declined question or a failure leaves the previous stack and program state.
     void StackButtonClick();
+    // The stacking's progress text in the Stack page's label (" Stacking", "Finishing stack").
+    void showStackActivity(const std::string& text);
     // A stacking stage run by `run` (one stacking run, or the passes of a sigma stack; a completed
     // stack kept by it) from frames of the current input, inside the frame StackButtonClick gives
     // its own run: refused while another long operation runs for the user, the pages disabled

@@ -6,6 +6,7 @@
 #include "enhance/scheme_types.h"
 #include "platform/errors.h"
 #include "platform/program_dir.h"
+#include "shell/controllers/align_page_options.h"
 #include "shell/controllers/wavelet_controller.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/pages/wavelet_tool_panels.h"
@@ -59,9 +60,8 @@ void WaveletController::loadschemebuttonClick(bool batch) {
         return;
     }
     applyWaveletScheme(scheme);
-    // The controls were set without their handlers, so the scheme is processed here also when
-    // automatic processing is on.
-    ProcessButtonClick();
+    // "Automatic processing" processes the stack as its steps reach it: the scheme waits for it.
+    if (!automaticProcessing(parts_.align, pipeline_)) ProcessButtonClick();
 }
 
 void WaveletController::SaveFilterClick() {

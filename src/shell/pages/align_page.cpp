@@ -123,6 +123,9 @@ void AlignPage::buildStepControls() {
     Manualalignbox = optionCheck(this, "Manualalignbox", "Manual");
     Setlimitbutton = speedButton(this, "Setlimitbutton", "Limit");
     LimitCountLabel = named(new QLabel(this), "LimitCountLabel");
+    Autoprocess = optionCheck(this, "Autoprocess", "Automatic processing");
+    Autoprocess->setToolTip(
+        "After the alignment: limit, optimize, stack and process without a further click");
     // Aligning needs an input and a feature, the limit an alignment.
     for (QWidget* step : std::initializer_list<QWidget*>{Alignbutton, Manualalignbox, Setlimitbutton})
         step->setEnabled(false);
@@ -200,7 +203,7 @@ void AlignPage::layOutPage() {
     frame.column->addWidget(glPageControl1, 1);
     frame.column->addWidget(CopyAlignmethods);
     auto* steps = new QVBoxLayout;
-    steps->addLayout(controlRow({Alignbutton, Manualalignbox}));
+    steps->addLayout(controlRow({Alignbutton, Manualalignbox, Autoprocess}));
     steps->addLayout(controlRow({Lowerqualitylabel, OptimizeQualitySpin}));
     steps->addLayout(controlRow({Setlimitbutton, LimitCountLabel}));
     QGroupBox* actions = captionedGroup(column, "Alignment", steps);

@@ -50,6 +50,7 @@ public:
     // The readers of the options other areas take from this page (align_page_options.h).
     friend FrameSourceOptions readSourceOptions(const AlignPage& alignPage, const Pipeline& pipeline);
     friend ReferenceOptions readReferenceOptions(const AlignPage& alignPage, const Pipeline& pipeline);
+    friend bool automaticProcessing(const AlignPage& alignPage, const Pipeline& pipeline);
 
     friend class Startup;  // the window's start-up restores and sets its controls
 private:
@@ -93,6 +94,9 @@ private:
     // Beside "Limit": how many ranked frames it keeps with the frame slider where it stands
     // ("Frames to stack: 101 of 300"); empty until the frames are ranked.
     QLabel* LimitCountLabel;
+    // "Automatic processing": the alignment goes on by itself to the limit, the optimizer, the stack
+    // and the wavelet processing.
+    TPCheck* Autoprocess;
     QLabel* QualityMethodlabel;
     // The quality limit in percent of the best frame's: where the alignment pass leaves the
     // frame slider, and so what "Limit" keeps; Lowerqualitylabel is its caption.

@@ -6,6 +6,7 @@
 #include <QTableWidget>
 #include <QTimer>
 
+#include "shell/pages/line_chart.h"
 #include "shell/pages/number_controls.h"
 #include "shell/pages/page_controls.h"
 #include "shell/tool_windows.h"
@@ -32,7 +33,7 @@ PointWindows::PointWindows(ToolWindows& tools, QWidget* form)
     Label52 = textLabel(window, "Label52", "Alignmentpoints: 0", 2);
     Alignmentzones = optionCheck(window, "Alignmentzones", "Alignment zones");
     Resetalignpoints = optionCheck(window, "Resetalignpoints", "Reset alignmentpoints");
-    Multialigntimer = textLabel(window, "Multialigntimer", "");
+    Multialigntimer = textLabel(tools.MultiAlignprogresswindow, "Multialigntimer", "");
     Alignments = integerSpin(window, "Alignments", 2, 49, 2);
     Alignments->hide();
     Timer1 = named(new QTimer(form), "Timer1");
@@ -49,11 +50,13 @@ PointWindows::PointWindows(ToolWindows& tools, QWidget* form)
     Multialignwindow->Body->addLayout(controlRow({Alignmentzones, Resetalignpoints, Alignments}));
     Multialignwindow->Body->addLayout(
         controlRow({Seams, textLabel(window, "SeamWidthsLabel", "Seam width"), SeamWidths}));
-    Multialignwindow->Body->addWidget(Multialigntimer);
     Multialignwindow->resize(340, 420);
 
+    // The time left shows under the bar of the points done, where the user watches the work.
     MultiAlignProgressbar = named(new QProgressBar(tools.MultiAlignprogresswindow), "MultiAlignProgressbar");
     tools.MultiAlignprogresswindow->Body->addWidget(MultiAlignProgressbar);
+    tools.MultiAlignprogresswindow->Body->addWidget(Multialigntimer);
+    tools.MultiAlignprogresswindow->fitContents();
     zoomimage = textLabel(tools.Zoomwindow, "zoomimage", "");
     zoomimage->setFixedSize(256, 256);
     tools.Zoomwindow->Body->addWidget(zoomimage);
@@ -63,6 +66,13 @@ PointWindows::PointWindows(ToolWindows& tools, QWidget* form)
     Alignmentpointlist->setItemHeight(14);
     Alignmentpointlist->setCheckKind(CheckKind::CheckMarks);
     Alignmentpointswindow->Body->addWidget(Alignmentpointlist, 1);
+
+    ToolWindow& angles = *tools.AngleDist;
+    AngleDistChart = named(new TChart(&angles), "AngleDistChart");
+    AngleDistChart->setTitle("Distance of points 1 and 2");
+    LineSeries1 = AngleDistChart->addSeries("Distance", Qt::red);
+    angles.Body->addWidget(AngleDistChart, 1);
+    angles.resize(320, 200);
 }
 
 void PointWindows::startPointProgress(int count) {
@@ -82,6 +92,15 @@ void PointWindows::startCountdown(const std::string& timeLeft) {
 
 void PointWindows::stopCountdown() {
     Timer1->stop();
+}
+
+void PointWindows::showStackingStarted() {
+    Multialigntimer->setText("Stacking started ...");
+}
+
+void PointWindows::showPointDistances(const std::vector<double>& distances) {
+    LineSeries1->Assign(distances);
+    AngleDistChart->update();
 }
 
 void PointWindows::readSeams(StackOptions& options) const {
