@@ -56,6 +56,7 @@
 #include "output/save_folder_choice.h"
 #include "output/save_rules.h"
 #include "pipeline/final_data.h"
+#include "pipeline/frame_limit_commit.h"
 #include "pipeline/optimize_and_stack.h"
 #include "pipeline/stack_data.h"
 #include "pipeline/wavelet_data.h"
@@ -156,10 +157,12 @@ struct RunState {
     DebayerState debayer;
     // The final page's curve tables and pictures.
     FinalData finalImage;
-    // The frame limit: the last ranking position the optimizer and the stacks take, as the last
-    // limit, alignment, input or stack left it.
+    // The frame limit, committed whole by the stage that sets it, with the stack count and the
+    // range it moves in: the ranked frames kept (positions 0 .. rankLimit are browsed, optimized
+    // and taken for the reference; 100 before any input), and the last ranking position the stacks
+    // take (the limit's, until a stack leaves its own).
+    int rankLimit = 100;
     int frameLimit = 0;
-    // The stack count and the range it moves in.
     StackCount stackCount;
     // The item of the box sizes the Align page offers that is in force for the alignment point
     // being optimized (-1 before the first).
@@ -181,8 +184,8 @@ enum class PipelineChange {
     Stack,       // a new stack: its planes, result and picture
     Processed,   // the processed (rendered) picture
     BoxSize,     // the alignment box size in force changed (an alignment point's own size)
-    FrameLimit,  // the frame limit changed
-    StackCount,  // the stack count or its range changed
+    FrameLimit,  // the frame limit changed, and with it perhaps the stack count and its range
+    StackCount,  // the stack count or its range changed alone
     StackDepth,  // the processed view holds the stack depth of every pixel
     Preview,     // a frame was read into the shown picture for another page than the browser's
 };
@@ -297,6 +300,7 @@ public:
     const RegistrationState& registration() const { return run_.registration; }
     const AlignmentState& alignment() const { return run_.alignment; }
     const OptimizerState& optimizer() const { return run_.optimizer; }
+    int rankLimit() const { return run_.rankLimit; }
     int frameLimit() const { return run_.frameLimit; }
     const StackCount& stackCount() const { return run_.stackCount; }
     const PointLimits& points() const { return run_.points; }
@@ -470,12 +474,14 @@ public:
     void setMisalignRatio(float ratio);
 
     // --- Limit, reference and optimizer ------------------------------------------------------
-    // The frame limit: the frames kept, the reference frames and the points' limits. Announces
-    // `Frames` and `Stage`.
+    // The frame limit: the frames kept, the reference frames and the points' limits; the frame
+    // limit, the stack count and its range all become the last position kept. Announces `Frames`,
+    // `Stage` and `FrameLimit` (once, for the limit and the stack count together).
     FrameLimitResult limitFrames(const FrameLimitInput& input);
-    // The frame limit after an alignment, a new input, a limit or a new reference (its one home:
-    // the sliders show it). Announces `FrameLimit`.
-    void keepFrameLimit(int last);
+    // The frame limit as an input, an alignment, the empty frame list, a stack or a new reference
+    // leaves it: the parts `commit` sets, together (the run is their one home: the sliders show
+    // them). Announces `FrameLimit` once.
+    void commitFrameLimit(const FrameLimitCommit& commit);
     // Where the quality limit in percent places the frame slider over the ranked frames 0 .. last.
     int qualityCutoffPosition(int last, double percent) const;
     // The ranking position of `frame` among the positions 0 .. lastPosition (0 when not ranked).

@@ -12,11 +12,17 @@ FrameLimitResult Pipeline::limitFrames(const FrameLimitInput& input) {
     FrameLimitResult result = kestrave::limitFrames(run_.model, run_.state, run_.optimizer, run_.points, input);
     announce(PipelineChange::Frames);
     announce(PipelineChange::Stage);
+    const int last = result.sliderMaximum;
+    commitFrameLimit({.ranks = last, .countRange = last, .stackBound = last, .stackCount = last});
     return result;
 }
 
-void Pipeline::keepFrameLimit(int last) {
-    run_.frameLimit = last;
+void Pipeline::commitFrameLimit(const FrameLimitCommit& commit) {
+    if (commit.ranks && *commit.ranks > 0) run_.rankLimit = *commit.ranks;
+    // The range first, so that the count lands within the new one.
+    if (commit.countRange) run_.stackCount.setLast(*commit.countRange);
+    if (commit.stackBound) run_.frameLimit = *commit.stackBound;
+    if (commit.stackCount) run_.stackCount.set(*commit.stackCount);
     announce(PipelineChange::FrameLimit);
 }
 

@@ -94,7 +94,7 @@ const StackResult& Pipeline::keepStack(StackResult&& result, bool colour) {
     std::transform(statistics.ToneHistogramRaw.begin(), statistics.ToneHistogramRaw.end(),
                    wavelet.StackLuminanceHistogram.begin(), [](double count) { return static_cast<float>(count); });
     announce(PipelineChange::Stack);
-    keepFrameLimit(stack.StackSliderTag);
+    commitFrameLimit({.stackBound = stack.StackSliderTag});
     return stack;
 }
 

@@ -124,8 +124,8 @@ int framesKeptByLimit(int position) {
     return std::max(std::clamp(position, 0, MaxFrameIndex), 1) + 1;
 }
 
-std::optional<double> RefframesChange(double Refframes, int alignSliderMax) {
-    if (Refframes > alignSliderMax) return alignSliderMax;
+std::optional<double> RefframesChange(double Refframes, int rankLimit) {
+    if (Refframes > rankLimit) return rankLimit;
     return std::nullopt;
 }
 

@@ -69,8 +69,8 @@ struct FrameLimitResult {
 // at least two.
 int framesKeptByLimit(int position);
 
-// RefframesChange: the reference-frame count never exceeds AlignSlider.MaxValue; returns the value
-// to write when it must change.
-std::optional<double> RefframesChange(double Refframes, int alignSliderMax);
+// RefframesChange: the reference-frame count never exceeds the last ranked position the frame limit
+// keeps; returns the value to write when it must change.
+std::optional<double> RefframesChange(double Refframes, int rankLimit);
 
 }  // namespace kestrave

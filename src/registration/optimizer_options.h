@@ -62,7 +62,7 @@ struct OptimizerOptions {
     int FFTSize = 128;
     double OptimizeSpin = 1.0;  // percent: stop threshold of the loop, skip threshold per frame
     bool Warnings = true;       // ask before a restart
-    int lastPosition = 0;       // AlignSlider.MaxValue: the last ranking position optimized
+    int lastPosition = 0;       // the frame limit's last ranked position: the last one optimized
 };
 
 // The optimizer chart: one point per frame a pass optimizes.

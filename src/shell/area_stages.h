@@ -18,8 +18,8 @@ public:
     virtual void processWholePicture() = 0;
     // The processed picture saved as the wavelet page's save does.
     virtual void saveProcessedPicture() = 0;
-    // The Optimize page's steps after an alignment: "Limit", optimize-and-stack, and the
-    // alignment points' optimizer.
+    // The steps after an alignment: "Limit" (the Align page's), and the Optimize page's
+    // optimize-and-stack and alignment points' optimizer.
     virtual void limitFrames() = 0;
     virtual void optimizeAndStack() = 0;
     virtual void optimizeAlignPoints() = 0;

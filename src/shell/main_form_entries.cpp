@@ -34,7 +34,7 @@ void TMainForm::stackFrames() { stack->StackButtonClick(); }
 void TMainForm::processStack() { wavelet->ProcessButtonClick(); }
 void TMainForm::processWholePicture() { wavelet->DoAllClick(); }
 void TMainForm::saveProcessedPicture() { save->SaveBMP2buttonClick(); }
-void TMainForm::limitFrames() { optimize->SetLimitClick(); }
+void TMainForm::limitFrames() { align->SetLimitClick(); }
 void TMainForm::optimizeAndStack() { optimize->AlignStackButtonClick(); }
 void TMainForm::optimizeAlignPoints() { optimize->Optimize_AllAlignpoints(); }
 

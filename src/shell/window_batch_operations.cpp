@@ -99,7 +99,7 @@ void WindowBatchOperations::setPreviewSlider(int position) {
 }
 
 bool WindowBatchOperations::SetLimitClick() {
-    return run([&] { parts_.optimizeHandlers.SetLimitClick(); }) &&
+    return run([&] { parts_.alignHandlers.SetLimitClick(); }) &&
            app_.pipeline.state().ProcessStage == TProcessStage::stAligned;
 }
 

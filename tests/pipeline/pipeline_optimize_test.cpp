@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -118,7 +119,7 @@ TEST(PipelineOptimize, PointsStackIsProcessedOnlyWhenCompletedAndNotCancelled) {
 // is what its readers find, and each change is announced for the sliders that show it.
 TEST(PipelineOptimize, FrameLimitIsWhatTheLastStageLeft) {
     OptimizeRun run;
-    run.pipeline.keepFrameLimit(12);
+    run.pipeline.commitFrameLimit({.stackBound = 12});
     EXPECT_EQ(run.pipeline.frameLimit(), 12);
     StackResult stack;
     stack.outcome = StackOutcome::Stacked;
@@ -127,6 +128,100 @@ TEST(PipelineOptimize, FrameLimitIsWhatTheLastStageLeft) {
     EXPECT_EQ(run.pipeline.frameLimit(), 5);
     EXPECT_EQ(run.heard,
               (std::vector{PipelineChange::FrameLimit, PipelineChange::Stack, PipelineChange::FrameLimit}));
+}
+
+// "Limit" commits its whole result at once: the ranked frames kept, the stacks' bound, the stack
+// count and its range all become the last position kept, whatever the run held before (a range
+// narrower or wider than the new limit, a count anywhere in it), and the sliders hear it once,
+// with everything in place by then.
+TEST(PipelineOptimize, LimitCommitsTheFrameLimitAndTheStackCountTogether) {
+    struct Case {
+        const char* before;
+        FrameLimitCommit previous;
+        int position;  // where the preview slider stands
+        int last;      // the last position kept
+    };
+    const Case cases[] = {
+        {"a new run", {}, 7, 7},
+        {"a wider limit, the count at its end",
+         {.ranks = 20, .countRange = 20, .stackBound = 20, .stackCount = 20},
+         5,
+         5},
+        {"a narrower range, the count at its end",
+         {.ranks = 3, .countRange = 3, .stackBound = 3, .stackCount = 3},
+         12,
+         12},
+        {"a count below the new limit", {.countRange = 25, .stackCount = 2}, 18, 18},
+        {"the best frame alone: two are kept", {}, 0, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.before);
+        OptimizeRun run;
+        run.pipeline.commitFrameLimit(c.previous);
+        struct Seen {
+            int rankLimit, frameLimit, count, countRange;
+        };
+        std::vector<Seen> seen;
+        const Pipeline::Subscription sliders = run.pipeline.subscribe([&](PipelineChange change) {
+            const Pipeline& p = run.pipeline;
+            if (change == PipelineChange::FrameLimit || change == PipelineChange::StackCount)
+                seen.push_back({p.rankLimit(), p.frameLimit(), p.stackCount().value, p.stackCount().last});
+        });
+        run.heard.clear();
+        FrameLimitInput input;
+        input.PreviewSliderValue = c.position;
+        input.PreviewSliderMax = 29;
+        input.checked.assign(30, true);
+        EXPECT_EQ(run.pipeline.limitFrames(input).sliderMaximum, c.last);
+
+        EXPECT_EQ(run.pipeline.rankLimit(), c.last);
+        EXPECT_EQ(run.pipeline.frameLimit(), c.last);
+        EXPECT_EQ(run.pipeline.stackCount().value, c.last);
+        EXPECT_EQ(run.pipeline.stackCount().last, c.last);
+        EXPECT_EQ(std::count(run.heard.begin(), run.heard.end(), PipelineChange::FrameLimit), 1);
+        EXPECT_EQ(std::count(run.heard.begin(), run.heard.end(), PipelineChange::StackCount), 0);
+        ASSERT_EQ(seen.size(), 1u);
+        EXPECT_EQ(seen[0].rankLimit, c.last);
+        EXPECT_EQ(seen[0].frameLimit, c.last);
+        EXPECT_EQ(seen[0].count, c.last);
+        EXPECT_EQ(seen[0].countRange, c.last);
+    }
+}
+
+// The other stages commit the parts they set and leave the rest: a new reference's narrowed limit
+// keeps the stacks' bound, a stack's bound keeps the ranked frames, and a range that would end at
+// its start (an input of one frame) is refused while the bound still comes in force.
+TEST(PipelineOptimize, AFrameLimitCommitKeepsWhatItDoesNotSet) {
+    OptimizeRun run;
+    EXPECT_EQ(run.pipeline.rankLimit(), 100);  // before any input
+    run.pipeline.commitFrameLimit({.ranks = 20, .countRange = 20, .stackBound = 20, .stackCount = 15});
+    struct Step {
+        const char* stage;
+        FrameLimitCommit commit;
+        int rankLimit, frameLimit, count, countRange;
+    };
+    const Step steps[] = {
+        {"narrowed for a reference", {.ranks = 4, .countRange = 4}, 4, 20, 4, 4},
+        {"a stack's bound", {.stackBound = 3}, 4, 3, 4, 4},
+        {"a range ending at its start", {.ranks = 0, .countRange = 0, .stackBound = 0}, 4, 0, 4, 4},
+        {"put back whole",
+         {.ranks = 20, .countRange = 20, .stackBound = 20, .stackCount = 20},
+         20,
+         20,
+         20,
+         20},
+        {"a count beyond the range", {.stackCount = 30}, 20, 20, 20, 20},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.stage);
+        run.heard.clear();
+        run.pipeline.commitFrameLimit(step.commit);
+        EXPECT_EQ(run.pipeline.rankLimit(), step.rankLimit);
+        EXPECT_EQ(run.pipeline.frameLimit(), step.frameLimit);
+        EXPECT_EQ(run.pipeline.stackCount().value, step.count);
+        EXPECT_EQ(run.pipeline.stackCount().last, step.countRange);
+        EXPECT_EQ(run.heard, std::vector{PipelineChange::FrameLimit});
+    }
 }
 
 // Each point the points' optimizer starts is shown first, then its own box size comes in force

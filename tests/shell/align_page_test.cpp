@@ -341,7 +341,7 @@ TEST_F(AlignPageTest, ACancelledRealignmentLeavesTheLimitRefusedAndTheLaterPages
     EXPECT_FALSE(control<TRxSpeedButton>(page, "Setlimitbutton")->isEnabled());
     EXPECT_FALSE(control<TRxSpeedButton>(*form, "Optimizeandstackbutton")->isEnabled());
     // Limit refuses: nothing is limited on the half-made ranking.
-    pieces(*form).optimize->SetLimitClick();
+    pieces(*form).align->SetLimitClick();
     EXPECT_EQ(context.pipeline.state().activepage, TMainTab::tabAlign);
     EXPECT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stReferenceReady);
     QTest::mouseClick(pieces(*form).Tabpages, Qt::LeftButton, Qt::NoModifier,

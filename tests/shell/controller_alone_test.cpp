@@ -223,7 +223,7 @@ TEST_F(ControllerAloneTest, OptimizeKeepsTheReferenceFramesWithinTheRankedFrames
     OptimizeController optimize(OptimizeControllerParts{
         pipeline, ports, optimizePage, alignPage, stackPage, waveletPage, frameWindows, pointWindows,
         registrationWindows, optimizerWindows, tools, tabs, progressBar, entries, entries});
-    control<TRxSlider>(alignPage, "AlignSlider")->setMaxValue(12);
+    pipeline.commitFrameLimit({.ranks = 12});
     auto& refframes = *control<TRxSpinEdit>(optimizePage, "Refframes");
     refframes.setValue(40);
     EXPECT_EQ(refframes.Value(), 12);

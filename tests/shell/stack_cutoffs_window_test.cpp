@@ -31,7 +31,7 @@ namespace {
 constexpr float NotMeasured = 10000000.0f;
 
 struct StackCutoffsTest : StackPageTest {
-    StackCutoffsTest() { control<TRxSlider>(*form, "AlignSlider")->setMaxValue(Count - 1); }
+    StackCutoffsTest() { context.pipeline.commitFrameLimit({.ranks = Count - 1}); }
 
     // Three alignment points after the optimizer; point 2 has the quality (7 j) mod 16 at rank j
     // and the difference j / 2 + 1, but for the best of them (rank 9) that was never measured.
@@ -64,7 +64,7 @@ TEST_F(StackCutoffsTest, CutoffsChooseTheStackListAndTheLimitJumpsToTheSliderEnd
     // After a stack of the ranks 0..8: half of the largest 8 of the ranks 0..7 lets the ranks
     // 0..2 through, with the one at the cut-off 4 frames; rank 3 has 13 of the best 16.
     editRun(context.pipeline).state.ProcessStage = TProcessStage::stAligned;
-    context.pipeline.keepFrameLimit(8);
+    context.pipeline.commitFrameLimit({.stackBound = 8});
     control<TRxSlider>(*form, "StackSlider")->setValue(8);
     EXPECT_EQ(pieces(*form).StatusPanels[3]->text(), "Stacksize: 4 Low quality :81.25%");
     // The stack graph is open while the stack is made (and shown again by it): the frame limit

@@ -31,8 +31,7 @@ StackPageTest::StackPageTest() {
     fillFrames(100.0f);
     pieces(*form).stack->setFrameSourceFactory([this] { return std::make_unique<ForwardingSource>(frames); });
     // The stack count's range is the run's; the slider shows it.
-    context.pipeline.setStackCountRange(Count - 1);
-    context.pipeline.keepFrameLimit(Count - 1);
+    context.pipeline.commitFrameLimit({.countRange = Count - 1, .stackBound = Count - 1});
     control<TRxSlider>(*form, "StackSlider")->setValue(Count - 1);
 }
 

@@ -115,6 +115,11 @@ AlignController::AlignController(const AlignControllerParts& parts)
         const int item = pipeline_.boxSizeItem();
         if (item != parts_.page.FFTsizeGroup->ItemIndex()) parts_.page.FFTsizeGroup->setItemIndex(item);
     });
+    // The ranked frames the frame limit keeps show as the alignment slider's range.
+    rankLimitShown_ = pipeline_.subscribe([this](PipelineChange change) {
+        if (change == PipelineChange::FrameLimit) parts_.page.setLastRankPosition(pipeline_.rankLimit());
+    });
+    connect(&page, &AlignPage::limitRequested, this, &AlignController::SetLimitClick);
     connect(page.Avidebay, &TPCheck::OnClick, this, &AlignController::AVIDEBAYClick);
     connect(page.FFTsizeGroup, &TRadioGroup::OnClick, this, &AlignController::FFTsizeGroupClick);
     connect(page.Alignmethod, &TRadioGroup::OnClick, this, &AlignController::AlignmethodClick);
@@ -765,7 +770,7 @@ void AlignController::ShowFFTSpectrum(const Bitmap24& spectrum) {
 }
 
 void AlignController::DrawRegistrationGraph() {
-    parts_.registrationWindows.showRegistrationGraph(pipeline_.model(), parts_.page.lastRankPosition(),
+    parts_.registrationWindows.showRegistrationGraph(pipeline_.model(), pipeline_.rankLimit(),
                                                      pipeline_.optimizer().RegistrationCaption);
 }
 

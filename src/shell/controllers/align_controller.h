@@ -2,8 +2,9 @@
 // Handlers of the Align page: the debayer switch, the alignment method, the alignment box's size,
 // the feature pick on the preview (or the free box dragged on it) and the box outline that follows
 // the mouse, the recalculation of the reference,
-// the quality method and the quality and filter options, the alignment of every frame, and the
-// spectrum and registration charts.
+// the quality method and the quality and filter options, the alignment of every frame, the frame
+// limit ("Limit"), and the spectrum and registration charts. The batch runner calls SetLimitClick
+// as the button does.
 
 #include <QObject>
 #include <memory>
@@ -142,6 +143,9 @@ public:
     // and the registration graph; with "Automatic processing" ticked the limit, optimize-and-stack
     // and the wavelet processing follow.
     void AlignallButtonClick();
+    // "Limit": the best frames up to the preview slider's position are kept; the frame limit, the
+    // stack count and its range become the last position kept.
+    void SetLimitClick();
 
     // imgFFT cleared, with " Not defined " in its middle.
     void showSpectrumUndefined();
@@ -216,6 +220,7 @@ private:
     AlignControllerParts parts_;
     std::unique_ptr<WheelWatch> wheel_;
     Pipeline::Subscription boxSizeShown_;
+    Pipeline::Subscription rankLimitShown_;
     Pipeline& pipeline_;
     ShellPorts& ports_;
     std::unique_ptr<AlignWindow> window_;

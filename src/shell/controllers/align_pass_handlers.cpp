@@ -1,4 +1,5 @@
-// The Align button: the alignment pass over every frame and the window after it.
+// The Align button: the alignment pass over every frame and the window after it; and "Limit", which
+// keeps the best of the ranked frames.
 
 #include <QLabel>
 #include <QListWidget>
@@ -8,6 +9,7 @@
 
 #include "frames/frame_positions.h"
 #include "registration/alignment_point_types.h"
+#include "registration/frame_limit_values.h"
 #include "shell/area_stages.h"
 #include "shell/controllers/align_controller.h"
 #include "shell/controllers/align_page_options.h"
@@ -35,6 +37,11 @@ namespace kestrave {
 namespace {
 
 constexpr int SingleBoxMethod = 0;
+constexpr int OptimizeTab = static_cast<int>(TMainTab::tabOptimize);
+constexpr int StackTab = static_cast<int>(TMainTab::tabStack);
+// The heights of the stack graph window with one alignment box and with several points.
+constexpr int StackGraphHeightSingle = 328;
+constexpr int StackGraphHeightPoints = 609;
 
 // The first `count` entries of the ranking's selection, ticked as selected.
 void fillCheckList(QListWidget& list, const std::vector<SelectionEntry>& entries, std::size_t count) {
@@ -86,7 +93,8 @@ void AlignController::AlignallButtonClick() {
     page.glPageControl1->setCurrentIndex(0);
     page.ShowFFTbox->setChecked(false);
     parts_.tools.FFTWindow->hide();
-    page.AlignSlider->setMaxValue(page.PreviewSlider->MaxValue());
+    // While the pass ranks them, every frame is among the ranked ones.
+    pipeline_.commitFrameLimit({.ranks = page.lastFrameIndex()});
     page.AlignSlider->show();
     page.Framelabel->setText("FFT spectrum ");
     page.Framelabel->show();
@@ -154,10 +162,8 @@ void AlignController::alignmentFinished(const AlignmentPassResult& result) {
     // A slider's range cannot end at its start: one ranked frame still reaches position 1.
     const int lastRank = ranking.lastRank;
     const int sliderEnd = std::max(lastRank, 1);
-    page.AlignSlider->setMaxValue(sliderEnd);
-    pipeline_.setStackCountRange(sliderEnd);
+    pipeline_.commitFrameLimit({.ranks = sliderEnd, .countRange = sliderEnd, .stackBound = lastRank});
     windows.QUALSliderMalign->setMaxValue(sliderEnd);
-    pipeline_.keepFrameLimit(lastRank);
     windows.LimitStack->setValue(lastRank);
     fillCheckList(*windows.SelectFramesChecklist, ranking.selection, ranking.selection.size());
     fillCheckList(*windows.StackFramesList, ranking.selection, static_cast<std::size_t>(lastRank) + 1);
@@ -179,6 +185,52 @@ void AlignController::alignmentFinished(const AlignmentPassResult& result) {
     // Showing the ranked frames wrote their numbers over the pass's last word.
     ports_.progress().setStatus(2, "Initial alignment done");
     parts_.stackPage.uncheckStackGraph();
+}
+
+void AlignController::SetLimitClick() {
+    const LongOperation operation(ports_.operations);
+    AlignPage& page = parts_.page;
+    // Without ranked frames (a cancelled pass) there is nothing to limit.
+    if (!operation || !page.limitAllowed()) return;
+    FrameWindows& windows = parts_.frameWindows;
+    OptimizePage& optimizePage = parts_.optimizePage;
+    ports_.progress().setCancelRequested(false);
+    const int Alignpoints = pipeline_.alignPoints().Alignpoints;
+    ToolWindow& graph = *parts_.tools.Stackgraphpanel;
+    if (graph.isVisible())
+        graph.resize(graph.width(), Alignpoints < 2 ? StackGraphHeightSingle : StackGraphHeightPoints);
+
+    FrameLimitInput input;
+    input.PreviewSliderValue = page.previewPosition();
+    input.PreviewSliderMax = pipeline_.input().lastIndex;
+    input.AlignMethodIndex = page.alignMethodIndex();
+    input.MultiQuantity = optimizePage.multiQuantity();
+    input.Alignpoints = Alignpoints;
+    input.OptimizeQualitySpin = page.qualityLimit();
+    input.Refframes = optimizePage.referenceFrames();
+    input.checked = windows.frameChecks();
+    // The limit, the stack count and its range come in force together; the sliders show them.
+    const FrameLimitResult result = pipeline_.limitFrames(input);
+
+    if (result.OptimizeQualitySpin) page.setQualityLimit(*result.OptimizeQualitySpin);
+    if (result.checked) windows.showFrameChecks(*result.checked);
+    windows.showStackChecks(result.stackFramesChecked);
+    optimizePage.showOptimizerChart(result.qualities, result.differences, result.frameIncrement);
+    // The optimizer's chart has its first values now: it joins the registration graph.
+    if (parts_.tools.Registrationgraphwindow->isVisible()) parts_.tools.RegiStration2->show();
+
+    const int last = result.sliderMaximum;
+    windows.setLimitStackMax(last);
+    windows.setPointCutoffMax(last);
+    if (result.Refframes) optimizePage.setReferenceFrames(static_cast<int>(*result.Refframes));
+    parts_.stackPage.setStackButtonEnabled(true);
+    parts_.entries.selectTab(OptimizeTab);
+    page.setPreviewPosition(0);
+    // The frame slider is back at the best frame; beside "Limit" stands what the limit kept.
+    page.showFramesToStack(last + 1, pipeline_.input().lastIndex + 1);
+    if (result.ToStackPage) parts_.entries.selectTab(StackTab);
+    ports_.progress().setStatus(2, result.statusText);
+    optimizePage.showFramesLimited(page.previewPicture());
 }
 
 }  // namespace kestrave

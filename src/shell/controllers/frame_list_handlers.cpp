@@ -195,9 +195,7 @@ void InputController::EmptyframelistbuttonClick() {
             align.PreviewSlider->setValue(0);
         }
         align.Sliderset->setMaxValue(2);
-        align.AlignSlider->setMaxValue(1);
-        pipeline_.setStackCountRange(1);
-        pipeline_.keepFrameLimit(1);
+        pipeline_.commitFrameLimit({.ranks = 1, .countRange = 1, .stackBound = 1});
         windows.LimitStack->setMaxValue(1);
         windows.QUALSliderMalign->setMaxValue(1);
         pipeline_.blankPreview();

@@ -360,7 +360,9 @@ void InputController::showTakenSeries(const InputRecord& record, bool decideColo
         align.PreviewSlider->setMaxValue(last);
         align.PreviewSlider->setValue(0);
     }
-    align.AlignSlider->setMaxValue(std::max(last, 1));
+    // A range cannot end at its start: one frame still reaches position 1.
+    pipeline_.commitFrameLimit(
+        {.ranks = std::max(last, 1), .countRange = std::max(last, 1), .stackBound = last});
     parts_.optimizePage.limitReferenceFrames(last);
     if (record.tooManyFrames) messages.warn(TooManyFramesCaption, TooManyFramesText);
     if (record.aviFilesLeftOut)
@@ -370,8 +372,6 @@ void InputController::showTakenSeries(const InputRecord& record, bool decideColo
 
     if (decideColourNow) decideColour();
 
-    pipeline_.setStackCountRange(std::max(last, 1));
-    pipeline_.keepFrameLimit(last);
     windows.LimitStack->setValue(last);
     windows.QUALSliderMalign->setMaxValue(std::max(last, 1));
     fillFrameList(record.listItems);
@@ -484,8 +484,7 @@ void InputController::takeSingleImage(const InputRecord& record) {
     align.Sliderset->setMaxValue(record.lastIndex + 1);
     fillFrameList({});
     showPicture();
-    pipeline_.setStackCountRange(1);
-    pipeline_.keepFrameLimit(1);
+    pipeline_.commitFrameLimit({.countRange = 1, .stackBound = 1});
     windows.QUALSliderMalign->setMaxValue(1);
     windows.LimitStack->setMaxValue(1);
     parts_.waveletPage.allowSaving();

@@ -54,9 +54,6 @@ namespace {
 constexpr int OptimizeTab = static_cast<int>(TMainTab::tabOptimize);
 constexpr int StackTab = static_cast<int>(TMainTab::tabStack);
 constexpr int WaveletTab = static_cast<int>(TMainTab::tabWavelet);
-// The heights of the stack graph window with one alignment box and with several points.
-constexpr int StackGraphHeightSingle = 328;
-constexpr int StackGraphHeightPoints = 609;
 // The difference cut-off that lets every frame through.
 constexpr int NoDifferenceCut = 1001;
 
@@ -91,16 +88,8 @@ OptimizerOptions readOptimizerOptions(const OptimizeControllerParts& parts) {
     options.FFTSize = parts.pipeline.fft().FFTSize;
     options.OptimizeSpin = static_cast<double>(page.OptimizeSpin->Value());
     options.Warnings = page.Warnings->Checked();
-    options.lastPosition = parts.alignPage.lastRankPosition();
+    options.lastPosition = parts.pipeline.rankLimit();
     return options;
-}
-
-void showOptimizerChart(OptimizePage& page, const std::vector<double>& qualities,
-                        const std::vector<double>& differences, double frameIncrement) {
-    page.Series3->Assign(qualities);
-    page.Series4->Assign(differences);
-    page.Chart7->BottomAxis.Increment = frameIncrement;
-    page.Chart7->update();
 }
 
 // The stacking and processing stages of optimize-and-stack: the Stack and Wavelet areas' own
@@ -149,15 +138,16 @@ public:
         parts_.pipeline.setMultiPointMode(settings.MultiPointMode);
         parts_.alignPage.setAlignMethodIndex(settings.AlignMethodIndex);
     }
-    int frameLimit() override { return parts_.alignPage.lastRankPosition(); }
+    int frameLimit() override { return parts_.pipeline.rankLimit(); }
     void setFrameLimit(int last, bool wholeLimit) override {
-        parts_.alignPage.setLastRankPosition(last);
-        parts_.pipeline.setStackCountRange(last);
+        // The narrowed limit is this run's alone: the stacks keep their bound.
+        if (wholeLimit)
+            parts_.pipeline.commitFrameLimit(
+                {.ranks = last, .countRange = last, .stackBound = last, .stackCount = last});
+        else
+            parts_.pipeline.commitFrameLimit({.ranks = last, .countRange = last});
         parts_.frameWindows.setLimitStackMax(last);
-        if (!wholeLimit) return;
-        parts_.pipeline.keepFrameLimit(last);
-        parts_.alignPage.showRank(last);
-        parts_.pipeline.setStackCount(last);
+        if (wholeLimit) parts_.alignPage.showRank(last);
     }
     void setStackLabelPrefix(const std::string& prefix) override {
         parts_.stackPage.setStackCaptionPrefix(prefix);
@@ -165,8 +155,7 @@ public:
     void optimizeAndStack() override { controller_.AlignStackButtonClick(); }
     void process() override { parts_.stages.processStack(); }
     void showRegistrationGraph() override {
-        parts_.registrationWindows.showRegistrationGraph(parts_.pipeline.model(),
-                                                         parts_.alignPage.lastRankPosition(),
+        parts_.registrationWindows.showRegistrationGraph(parts_.pipeline.model(), parts_.pipeline.rankLimit(),
                                                          parts_.pipeline.optimizer().RegistrationCaption);
     }
     void waitForUser() override { parts_.entries.waitForContinue(); }
@@ -209,7 +198,6 @@ OptimizeController::OptimizeController(const OptimizeControllerParts& parts)
       page_(parts.optimizePage),
       view_(std::make_unique<PassView>(parts_)) {
     connect(page_.Optimizebutton, &QPushButton::clicked, this, &OptimizeController::OptimizebuttonClick);
-    connect(&parts.alignPage, &AlignPage::limitRequested, this, &OptimizeController::SetLimitClick);
     connect(page_.Referbutton, &QPushButton::clicked, this, &OptimizeController::MakerefClick);
     connect(page_.Optimizeandstackbutton, &QPushButton::clicked, this,
             &OptimizeController::AlignStackButtonClick);
@@ -284,57 +272,6 @@ void OptimizeController::OptimizebuttonClick() {
     parts_.stackPage.setOptionsEnabled(true);
 }
 
-void OptimizeController::SetLimitClick() {
-    const LongOperation operation(ports_.operations);
-    // Without ranked frames (a cancelled pass) there is nothing to limit.
-    if (!operation || !parts_.alignPage.limitAllowed()) return;
-    FrameWindows& windows = parts_.frameWindows;
-    ports_.progress().setCancelRequested(false);
-    const int Alignpoints = pipeline_.alignPoints().Alignpoints;
-    ToolWindow& graph = *parts_.tools.Stackgraphpanel;
-    if (graph.isVisible())
-        graph.resize(graph.width(), Alignpoints < 2 ? StackGraphHeightSingle : StackGraphHeightPoints);
-
-    FrameLimitInput input;
-    input.PreviewSliderValue = parts_.alignPage.previewPosition();
-    input.PreviewSliderMax = pipeline_.input().lastIndex;
-    input.AlignMethodIndex = parts_.alignPage.alignMethodIndex();
-    input.MultiQuantity = page_.multiQuantity();
-    input.Alignpoints = Alignpoints;
-    input.OptimizeQualitySpin = parts_.alignPage.qualityLimit();
-    input.Refframes = static_cast<double>(page_.Refframes->Value());
-    input.checked = windows.frameChecks();
-    const FrameLimitResult result = pipeline_.limitFrames(input);
-
-    if (result.OptimizeQualitySpin) parts_.alignPage.setQualityLimit(*result.OptimizeQualitySpin);
-    if (result.checked) windows.showFrameChecks(*result.checked);
-    windows.showStackChecks(result.stackFramesChecked);
-    showOptimizerChart(page_, result.qualities, result.differences, result.frameIncrement);
-    // The optimizer's chart has its first values now: it joins the registration graph.
-    if (parts_.tools.Registrationgraphwindow->isVisible()) parts_.tools.RegiStration2->show();
-
-    const int last = result.sliderMaximum;
-    parts_.alignPage.setLastRankPosition(last);
-    pipeline_.setStackCountRange(last);
-    pipeline_.keepFrameLimit(last);
-    windows.setLimitStackMax(last);
-    windows.setPointCutoffMax(last);
-    if (result.Refframes) page_.Refframes->setValue(*result.Refframes);
-    parts_.stackPage.setStackButtonEnabled(true);
-    pipeline_.setStackCount(last);
-    parts_.entries.selectTab(OptimizeTab);
-    parts_.alignPage.setPreviewPosition(0);
-    // The frame slider is back at the best frame; beside "Limit" stands what the limit kept.
-    parts_.alignPage.showFramesToStack(last + 1, pipeline_.input().lastIndex + 1);
-    if (result.ToStackPage) parts_.entries.selectTab(StackTab);
-    page_.AlignImage->setPixmap(parts_.alignPage.previewPicture());
-    page_.AlignImage->resize(page_.AlignImage->pixmap().size());
-    ports_.progress().setStatus(2, result.statusText);
-    for (QWidget* button : {page_.Referbutton, page_.Optimizebutton, page_.Optimizeandstackbutton})
-        button->setEnabled(true);
-    markButton(*page_.Showbuttonp2, *page_.Optimizeandstackbutton);
-}
-
 void OptimizeController::OptimizeQualitySpinChange() {
     // Inside a pass or the limit the value is written by the program, which places the slider
     // itself.
@@ -345,8 +282,8 @@ void OptimizeController::OptimizeQualitySpinChange() {
 }
 
 void OptimizeController::RefframesChange() {
-    const auto value = kestrave::RefframesChange(static_cast<double>(page_.Refframes->Value()),
-                                                 parts_.alignPage.lastRankPosition());
+    const auto value =
+        kestrave::RefframesChange(static_cast<double>(page_.Refframes->Value()), parts_.pipeline.rankLimit());
     if (value) page_.Refframes->setValue(*value);
 }
 
@@ -376,7 +313,7 @@ void OptimizeController::AlignStackButtonClick() {
             runOptimizer(optimizerOptions.lastPosition, [&](const OptimizerPorts& ports) {
                 if (page_.Optimizegraph->Checked())
                     parts_.registrationWindows.showRegistrationGraph(
-                        parts_.pipeline.model(), parts_.alignPage.lastRankPosition(),
+                        parts_.pipeline.model(), parts_.pipeline.rankLimit(),
                         parts_.pipeline.optimizer().RegistrationCaption);
                 result = pipeline_.optimizeAndStack(optimizerOptions, scale, steps, ports);
                 return result.outcome == OptimizeAndStackOutcome::CancelledOptimizing;
@@ -463,7 +400,7 @@ void OptimizeController::MakerefClick() {
     page_.Continuebutton->show();
     const bool realignEnabled = page_.Restartalign->isEnabled();
     page_.Restartalign->setEnabled(false);
-    page_.Refframes->setMaxValue(parts_.alignPage.lastRankPosition());
+    page_.Refframes->setMaxValue(pipeline_.rankLimit());
 
     CreateReferenceOptions options;
     options.Refframes = static_cast<double>(page_.Refframes->Value());

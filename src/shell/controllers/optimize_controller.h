@@ -1,9 +1,9 @@
 #pragma once
-// Handlers of the Optimize page: the optimizer ("Optimize"), the frame limit ("Limit"), the
-// reference-frame count, a new reference from the best frames ("Create"), optimize-and-stack and
-// the realignment on the processed picture. Each reads the controls into the core's options,
-// calls the core and shows what it returns. The batch runner calls SetLimitClick, MakerefClick and
-// AlignStackButtonClick as the buttons do; in a batch run they ask nothing and never wait.
+// Handlers of the Optimize page: the optimizer ("Optimize"), the reference-frame count, a new
+// reference from the best frames ("Create"), optimize-and-stack and the realignment on the
+// processed picture. Each reads the controls into the core's options, calls the core and shows
+// what it returns. The batch runner calls MakerefClick and AlignStackButtonClick as the buttons
+// do; in a batch run they ask nothing and never wait.
 
 #include <QObject>
 #include <functional>
@@ -55,13 +55,9 @@ struct OptimizeControllerParts {
     WindowEntryPoints& entries;
 };
 
-// The optimizer's options as the controls hold them; the passes walk ranking positions
-// 0 .. AlignSlider.MaxValue.
+// The optimizer's options as the controls hold them; the passes walk the ranked frames the frame
+// limit keeps.
 OptimizerOptions readOptimizerOptions(const OptimizeControllerParts& parts);
-// The optimizer chart Chart7: the keys (Series3) and differences (Series4) of the frames a pass
-// optimizes, `frameIncrement` the step of the frame axis.
-void showOptimizerChart(OptimizePage& page, const std::vector<double>& qualities,
-                        const std::vector<double>& differences, double frameIncrement);
 
 class OptimizeController : public QObject {
 public:
@@ -70,8 +66,6 @@ public:
 
     // "Optimize": the optimizer loop on the frames up to the limit.
     void OptimizebuttonClick();
-    // "Limit": the best frames up to the preview slider's position are kept.
-    void SetLimitClick();
     // The reference-frame count stays below the number of limited frames.
     void RefframesChange();
     // The quality limit typed or stepped after the alignment pass places the frame slider as the

@@ -35,7 +35,7 @@ constexpr int FramesPerRefresh = 16;
 
 // The chart of a pass; the axes show only when a difference above 1 was measured.
 void showPassChart(OptimizePage& page, const OptimizerChart& chart) {
-    showOptimizerChart(page, chart.quality, chart.difference, chart.frameIncrement);
+    page.showOptimizerChart(chart.quality, chart.difference, chart.frameIncrement);
     page.showDifferenceAxis(chart.showDifferenceAxis, chart.differenceIncrement);
 }
 
@@ -120,12 +120,11 @@ void OptimizeController::PassView::passFinished(const OptimizerPassResult& resul
     TRectShape& pointer = *windows.Showgraph2pointer;
     pointer.move(parts_.frameWindows.registrationChartWidth() + 5, pointer.y());
     // The chart shows the differences the pass reached.
-    const OptimizerChart chart = optimizerChart(parts_.pipeline.model(), parts_.alignPage.lastRankPosition(),
+    const OptimizerChart chart = optimizerChart(parts_.pipeline.model(), parts_.pipeline.rankLimit(),
                                                 parts_.pipeline.optimizer().RelativeLimit);
     showPassChart(page, chart);
     if (page.Optimizegraph->Checked())
-        parts_.registrationWindows.showRegistrationGraph(parts_.pipeline.model(),
-                                                         parts_.alignPage.lastRankPosition(),
+        parts_.registrationWindows.showRegistrationGraph(parts_.pipeline.model(), parts_.pipeline.rankLimit(),
                                                          parts_.pipeline.optimizer().RegistrationCaption);
     showPictures();
     windows.Xmove->setText(QStringLiteral("x sum:%1").arg(result.xSum));

@@ -128,10 +128,11 @@ StackController::StackController(const StackControllerParts& parts) : parts_(par
     connect(&page, &StackPage::pointCutoffsOpenRequested, this, &StackController::openPointCutoffs);
     connect(&parts.Tabpages, &TabStrip::pageEntering, this, &StackController::enterPage);
     page.Savebutton->setEnabled(parts.pipeline.stack().exists());
+    // A new frame limit may bring the stack count and its range with it.
     frameLimitShown_ = parts.pipeline.subscribe([this](PipelineChange change) {
         if (change == PipelineChange::FrameLimit)
             parts_.frameWindows.StackSlider->setTag(parts_.pipeline.frameLimit());
-        if (change == PipelineChange::StackCount) showStackCount();
+        if (change == PipelineChange::FrameLimit || change == PipelineChange::StackCount) showStackCount();
     });
 
     connect(windows.StackSlider, &TRxSlider::OnChanged, this, &StackController::StackSliderChanged);

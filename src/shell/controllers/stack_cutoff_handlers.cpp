@@ -103,8 +103,7 @@ void StackController::StackSliderChange() {
     showFrameAtCutoff(cutoffs.frame);
     // A dark or flat frame being built has no registration to show.
     if (parts_.pipeline.state().MasterFrameMode) return;
-    parts_.registrationWindows.showRegistrationGraph(parts_.pipeline.model(),
-                                                     parts_.alignPage.lastRankPosition(),
+    parts_.registrationWindows.showRegistrationGraph(parts_.pipeline.model(), parts_.pipeline.rankLimit(),
                                                      parts_.pipeline.optimizer().RegistrationCaption);
     placeCutoffIndicators();
 }

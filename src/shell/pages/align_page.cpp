@@ -422,10 +422,6 @@ void AlignPage::setGraphWindowChosen(bool chosen) {
     ShowGraphbox->setChecked(chosen);
 }
 
-int AlignPage::lastRankPosition() const {
-    return AlignSlider->MaxValue();
-}
-
 void AlignPage::setLastRankPosition(int last) {
     AlignSlider->setMaxValue(last);
 }

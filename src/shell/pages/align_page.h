@@ -200,9 +200,8 @@ public:
     // Where a saved image goes: the browser's folder, or its subfolder "Subdirname" while
     // Savesubcontrol is ticked.
     SaveFolderChoice saveFolderChoice() const;
-    // The last rank position within the frame limit (AlignSlider's MaxValue), and the rank the
-    // slider shows.
-    int lastRankPosition() const;
+    // The ranked frames the frame limit keeps, 0 .. last, as AlignSlider's range (the run holds
+    // the limit; the slider shows it), and the rank the slider shows.
     void setLastRankPosition(int last);
     void showRank(int position);
     // The highest frame index of the input (PreviewSlider's MaxValue).

@@ -1,6 +1,8 @@
 #include "shell/pages/optimize_page.h"
 
 #include <QComboBox>
+#include <QLabel>
+#include <QPixmap>
 #include <QPushButton>
 #include <tuple>
 
@@ -178,8 +180,27 @@ void OptimizePage::showDifferenceAxis(bool shown, double increment) {
     if (shown) Chart7->LeftAxis.Increment = increment;
 }
 
+void OptimizePage::showOptimizerChart(const std::vector<double>& qualities,
+                                      const std::vector<double>& differences, double frameIncrement) {
+    Series3->Assign(qualities);
+    Series4->Assign(differences);
+    Chart7->BottomAxis.Increment = frameIncrement;
+    Chart7->update();
+}
+
+double OptimizePage::referenceFrames() const {
+    return static_cast<double>(Refframes->Value());
+}
+
 void OptimizePage::setReferenceFrames(int frames) {
     Refframes->setValue(frames);
+}
+
+void OptimizePage::showFramesLimited(const QPixmap& preview) {
+    AlignImage->setPixmap(preview);
+    AlignImage->resize(AlignImage->pixmap().size());
+    for (QWidget* button : {Referbutton, Optimizebutton, Optimizeandstackbutton}) button->setEnabled(true);
+    markButton(*Showbuttonp2, *Optimizeandstackbutton);
 }
 
 }  // namespace kestrave

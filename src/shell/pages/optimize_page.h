@@ -11,6 +11,7 @@
 class QComboBox;
 class QFrame;
 class QLabel;
+class QPixmap;
 class QPushButton;
 class QScrollArea;
 class QTabWidget;
@@ -36,8 +37,6 @@ public:
     friend class Startup;  // the window's start-up restores and sets its controls
     // The optimize area's readers and writers of the page.
     friend OptimizerOptions readOptimizerOptions(const OptimizeControllerParts& parts);
-    friend void showOptimizerChart(OptimizePage& page, const std::vector<double>& qualities,
-                                   const std::vector<double>& differences, double frameIncrement);
 
     // The tests read the chart series.
     friend struct PageTestAccess;
@@ -96,8 +95,16 @@ public:
     // The optimizer chart's axes show only when a difference above 1 was measured; the difference
     // axis then steps by `increment`.
     void showDifferenceAxis(bool shown, double increment);
+    // The optimizer chart: the keys (Series3) and differences (Series4) of the frames a pass
+    // optimizes or a limit keeps, `frameIncrement` the step of the frame axis.
+    void showOptimizerChart(const std::vector<double>& qualities, const std::vector<double>& differences,
+                            double frameIncrement);
     // The frames that make a new reference (Refframes).
+    double referenceFrames() const;
     void setReferenceFrames(int frames);
+    // After a limit: `preview` beside the chart, and the passes and "Create" ready with the marker
+    // under "Optimize and stack".
+    void showFramesLimited(const QPixmap& preview);
     // The prefilter's editor.
     const KernelEditor& prefilter() const { return prefilter_; }
     // A new input: the registration chart of the last run emptied.
