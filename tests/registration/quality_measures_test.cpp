@@ -151,13 +151,13 @@ TEST(Quality, MethodItemsChooseTheirMethodAndPlaceTheBandPointer) {
         QualityKind::Gradient, QualityKind::Deviation, QualityKind::Plugin};
     for (int item = 0; item < 7; ++item) {
         const QualityMethodChoice choice = QualityMethodComboChange(item, 12.0, 5.0);
-        EXPECT_EQ(qualityKind(choice.flags), kinds[static_cast<std::size_t>(item)]) << item;
-        EXPECT_EQ(choice.flags.QualityFromImage, item >= 2) << item;
+        EXPECT_EQ(choice.grading.kind, kinds[static_cast<std::size_t>(item)]) << item;
+        EXPECT_EQ(choice.grading.fromImage(), item >= 2) << item;
         EXPECT_EQ(choice.showBandPointer, item < 2) << item;
     }
     const QualityMethodChoice human = QualityMethodComboChange(1, 12.0, 5.0);
     EXPECT_EQ(human.label, "Current Filter: Human V.");
-    EXPECT_EQ(human.flags.HVSWeighting, 1);
+    EXPECT_EQ(human.grading.HVSWeighting, 1);
     EXPECT_EQ(human.pointerLeft, 88);
     EXPECT_EQ(human.pointerWidth, 40);
     EXPECT_EQ(QualityMethodComboChange(6, 12.0, 5.0).label, "Current Filter: User DLL");
