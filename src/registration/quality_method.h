@@ -110,8 +110,8 @@ struct QualityMethodChoice {
 };
 
 // The row of `itemIndex` in QualityMethods; an item outside the table has no label and the
-// unweighted spectral grading. The
-// pointer is placed for the band QualityFilter .. + QualFilterDX on the 400-pixel chart of 50 bins.
+// unweighted spectral grading. The pointer is placed for the band QualityFilter .. + QualFilterDX
+// on the 400-pixel chart of 50 bins.
 QualityMethodChoice QualityMethodComboChange(int itemIndex, double QualityFilter, double QualFilterDX);
 
 }  // namespace kestrave
