@@ -1,8 +1,8 @@
 #pragma once
 // The quality methods, one row each: the item of QualityMethodCombo, the label the window shows
 // and the grading the alignment runs. A new method is a row here and, when it grades in a way of
-// its own, its kind and that kind's figure in methodQuality (align_frame.cpp); the window's lists
-// and the start-up choice follow.
+// its own, its kind (with what QualityGrading tells of it) and that kind's figure in
+// methodQuality (align_frame.cpp); the window's lists and the start-up choice follow.
 
 #include <algorithm>
 #include <array>
@@ -25,6 +25,10 @@ struct QualityGrading {
     // The figure is the picture's own, not the spectrum's band.
     constexpr bool fromImage() const { return kind != QualityKind::Spectral; }
     constexpr bool humanVision() const { return HVSWeighting == 1; }
+    // The figure is made from a copy of the box's 24-bit picture rather than from its levels.
+    constexpr bool gradesBoxPicture() const {
+        return kind == QualityKind::Compress || kind == QualityKind::Plugin;
+    }
 };
 
 // One quality method: an item of QualityMethodCombo (its index is the row's place in
