@@ -88,14 +88,14 @@ public:
     // The mouse over the preview: its frame position in the status bar; with the free box the
     // rubber band follows it while the left button is held; otherwise the cross cursor where the
     // box fits, and the box outline around it until a feature is picked.
-    // With "Zoom" ticked the zoom window shows the square around the pointer, enlarged (Ctrl
+    // With "Show Zoomed Image" ticked the zoom window shows the square around the pointer, enlarged (Ctrl
     // held keeps the square where it is). Before the frames are aligned the move also counts the
     // frames in use.
     void PreviewImageMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x, int y);
-    // "Zoom" ticked or unticked: the zoom window follows it.
+    // "Show Zoomed Image" ticked or unticked: the zoom window follows it.
     void PreviewzoomClick();
     // A double click on the caption of the zoom window, the break window or the wavelet zoom
-    // unticks "Zoom" (and so closes the zoom window).
+    // unticks "Show Zoomed Image" (and so closes the zoom window).
     void ZoomwindowCaptionDblClick();
     // The mouse wheel anywhere in the window while the user chooses the feature: a step away
     // from the user chooses the next larger box, towards the user the next smaller one.

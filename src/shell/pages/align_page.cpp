@@ -65,7 +65,7 @@ bool AlignPage::eventFilter(QObject* watched, QEvent* event) {
 
 void AlignPage::buildPreview() {
     PreviewFull = optionCheck(this, "PreviewFull", "Fit");
-    Previewzoom = optionCheck(this, "Previewzoom", "Zoom");
+    Previewzoom = optionCheck(this, "Previewzoom", "Show Zoomed Image");
     ShowFramelist = optionCheck(this, "ShowFramelist", "Frame list");
     Haltwindow = optionCheck(this, "Haltwindow", "Haltwindow");
     const ImageBox preview = imageBox(this, "ScrollBox1", "PreviewImage");
