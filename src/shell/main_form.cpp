@@ -214,7 +214,7 @@ void TMainForm::makeControllers() {
     align = std::make_unique<AlignController>(
         AlignControllerParts{app.pipeline, app.ports, *alignPage, *optimizePage, *stackPage, *waveletPage,
                              frameWindows, registrationWindows, pointWindows, tools, dialogs,
-                             *StatusPanels[2], *Tabpages, *ProgressBar1, entries});
+                             *StatusPanels[2], *Tabpages, *ProgressBar1, entries, stages});
     optimize = std::make_unique<OptimizeController>(
         OptimizeControllerParts{.pipeline = app.pipeline,
                                 .ports = app.ports,

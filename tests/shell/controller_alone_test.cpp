@@ -206,7 +206,7 @@ TEST_F(ControllerAloneTest, InputTakesASerRecordingAndOffersEveryFrame) {
 TEST_F(ControllerAloneTest, AlignColourIsStoredAndAllowsLrgb) {
     AlignController align(AlignControllerParts{
         pipeline, ports, alignPage, optimizePage, stackPage, waveletPage, frameWindows, registrationWindows,
-        pointWindows, tools, windowDialogs, positionPanel, tabs, progressBar, entries});
+        pointWindows, tools, windowDialogs, positionPanel, tabs, progressBar, entries, entries});
     auto& lrgb = *control<TPCheck>(alignPage, "LRGB");
     for (const bool colour : {true, false}) {
         lrgb.setChecked(true);

@@ -20,6 +20,7 @@ class QWidget;
 namespace kestrave {
 
 class WindowEntryPoints;
+class AreaStages;
 class AlignPage;
 class AlignWindow;
 class Pipeline;
@@ -60,6 +61,8 @@ struct AlignControllerParts {
     QProgressBar& progressBar;
     // The handlers of the other areas, reached through the window.
     WindowEntryPoints& entries;
+    // The save the question before another alignment pass offers.
+    AreaStages& stages;
 };
 
 class AlignController : public QObject {
