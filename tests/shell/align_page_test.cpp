@@ -414,6 +414,29 @@ TEST_F(AlignPageTest, TheZoomWindowShowsTheSquareAroundThePointerTwiceAsLarge) {
     }
 }
 
+// Tab from the quality limit goes on to Limit, the control the user takes next.
+TEST_F(AlignPageTest, TabFromTheQualityLimitGoesOnToLimit) {
+    synth::SynthOptions options = smallRecordingOptions();
+    options.width = 160;
+    options.height = 160;
+    options.frames = 3;
+    selectRecording(options);
+    click(QPoint(80, 80));
+    pieces(*form).align->AlignallButtonClick();
+    ASSERT_EQ(context.pipeline.state().progstatus, TProgStatus::psAligned);
+    // The next control that Tab gives the focus to.
+    const auto nextByTab = [](QWidget* from) -> QWidget* {
+        for (QWidget* next = from->nextInFocusChain(); next != from; next = next->nextInFocusChain())
+            if ((next->focusPolicy() & Qt::TabFocus) && next->isEnabled() &&
+                next->isVisibleTo(next->window()) && !next->focusProxy())
+                return next;
+        return nullptr;
+    };
+    QWidget* limit = nextByTab(control<TRxSpinEdit>(page, "OptimizeQualitySpin"));
+    ASSERT_NE(limit, nullptr);
+    EXPECT_EQ(limit->objectName().toStdString(), "Setlimitbutton");
+}
+
 TEST_F(AlignPageTest, TheWheelStepsTheBoxSizeOnlyWhileTheFeatureIsChosen) {
     synth::SynthOptions large = smallRecordingOptions();
     large.width = 160;
@@ -437,6 +460,24 @@ TEST_F(AlignPageTest, TheWheelStepsTheBoxSizeOnlyWhileTheFeatureIsChosen) {
         EXPECT_EQ(control<TRadioGroup>(page, "FFTsizeGroup")->ItemIndex(), step.item) << step.delta;
         EXPECT_EQ(context.pipeline.fft().FFTSize, step.size) << step.delta;
     }
+    // The outline around the pointer takes the new size at once, without a move.
+    QFrame& outline = *control<QFrame>(page, "BoxOutline");
+    pieces(*form).align->PreviewImageMouseMove(Qt::NoButton, Qt::NoModifier, 70, 90);
+    ASSERT_EQ(outline.geometry(), QRect(54, 74, 32, 32));
+    for (const auto& [delta, geometry] :
+         {std::pair{120, QRect(38, 58, 64, 64)}, std::pair{120, QRect(6, 26, 128, 128)},
+          std::pair{-120, QRect(38, 58, 64, 64)}}) {
+        wheel(delta);
+        EXPECT_FALSE(outline.isHidden());
+        EXPECT_EQ(outline.geometry(), geometry) << delta;
+    }
+    // At 128 the box around the pointer would leave the frame at the bottom: no outline.
+    pieces(*form).align->PreviewImageMouseMove(Qt::NoButton, Qt::NoModifier, 80, 100);
+    wheel(120);
+    EXPECT_TRUE(outline.isHidden());
+    wheel(-120);
+    wheel(-120);
+
     // Once the frames are aligned the wheel leaves the box alone.
     click(QPoint(80, 80));
     pieces(*form).align->AlignallButtonClick();

@@ -163,6 +163,8 @@ public:
     void showLimitCount();
     // The box outline over the preview, centred at frame pixel `at`; hidden when it does not fit.
     void showBoxOutline(QPoint at, bool fits);
+    // Whether the alignment box of the current size, centred at frame pixel `at`, lies in the frame.
+    bool boxFitsAt(QPoint at) const;
     // Back to one box: the saved feature in force again, its reference made again there and its
     // box shown on the preview.
     void backToSavedFeature();

@@ -198,6 +198,10 @@ void AlignPage::layOutPage() {
     frame.column->addWidget(Alignmethod);
     frame.column->addWidget(Freebox);
     frame.column->addWidget(glPageControl1, 1);
+    // Tool windows (the registration chart, the spectrum, the points' window) may cover the option
+    // pages, never the box size, quality and method above them that the step needs.
+    column->setProperty(ToolAreaProperty, false);
+    glPageControl1->setProperty(ToolAreaProperty, true);
     frame.column->addWidget(CopyAlignmethods);
     auto* steps = new QVBoxLayout;
     steps->addLayout(controlRow({Alignbutton, Manualalignbox}));
@@ -206,6 +210,11 @@ void AlignPage::layOutPage() {
     QGroupBox* actions = captionedGroup(column, "Alignment", steps);
     actions->setProperty(ActionButtonsProperty, true);
     frame.column->addWidget(actions);
+    // Tab goes through the step's controls in the order they are used: the quality limit leads to
+    // Limit, not to the view options made after it.
+    setTabOrder(Alignbutton, Manualalignbox);
+    setTabOrder(Manualalignbox, OptimizeQualitySpin);
+    setTabOrder(OptimizeQualitySpin, Setlimitbutton);
 }
 
 QWidget* AlignPage::buildGeneralOptions() {
@@ -235,12 +244,13 @@ QWidget* AlignPage::buildGeneralOptions() {
     auto* layout = new QVBoxLayout(page);
     compact(layout, 4);
     auto* bias = controlRow({Blurbox, caption(page, "Bias", Bias), Bias});
-    layout->addLayout(controlGrid({{Colourstack, LRGB},
+    // The chart windows' switches first: the charts open under them, over the rest of the page.
+    layout->addLayout(controlGrid({{ShowFFTbox, ShowGraphbox},
+                                   {Colourstack, LRGB},
                                    {Usedarkframe, Rawdark},
                                    {UseFlatfield, AutoDetectColour},
                                    {interlaced, Interlacehoriz},
                                    {Trackobject, predicttrack},
-                                   {ShowFFTbox, ShowGraphbox},
                                    {Misalignwarning, Showalignpoints},
                                    {Ignoredefault}}));
     layout->addLayout(bias);
