@@ -62,6 +62,14 @@ struct AlignPageTest : ShellWindowTest {
         control<TRadioGroup>(page, "FFTsizeGroup")->setItemIndex(0);
         pieces(*form).align->FFTsizeGroupClick();
     }
+    // A recording of three frames of this size.
+    void selectRecordingOfSize(int width, int height) {
+        synth::SynthOptions options = smallRecordingOptions();
+        options.width = width;
+        options.height = height;
+        options.frames = 3;
+        selectRecording(options);
+    }
     void click(QPoint at, Qt::MouseButton button = Qt::LeftButton) {
         QTest::mouseClick(control<QLabel>(page, "PreviewImage"), button, Qt::NoModifier, at);
     }
@@ -360,11 +368,7 @@ TEST_F(AlignPageTest, ACancelledRealignmentLeavesTheLimitRefusedAndTheLaterPages
 namespace kestrave::test {
 
 TEST_F(AlignPageTest, TheZoomWindowShowsTheSquareAroundThePointerTwiceAsLarge) {
-    synth::SynthOptions large = smallRecordingOptions();
-    large.width = 200;
-    large.height = 160;
-    large.frames = 3;
-    selectRecording(large);
+    selectRecordingOfSize(200, 160);
     QTest::mouseClick(control<TPCheck>(page, "Previewzoom"), Qt::LeftButton);
     ASSERT_TRUE(control<TPCheck>(page, "Previewzoom")->Checked());
     EXPECT_TRUE(pieces(*form).tools.Zoomwindow->isVisible());
@@ -416,11 +420,7 @@ TEST_F(AlignPageTest, TheZoomWindowShowsTheSquareAroundThePointerTwiceAsLarge) {
 
 // Tab from the quality limit goes on to Limit, the control the user takes next.
 TEST_F(AlignPageTest, TabFromTheQualityLimitGoesOnToLimit) {
-    synth::SynthOptions options = smallRecordingOptions();
-    options.width = 160;
-    options.height = 160;
-    options.frames = 3;
-    selectRecording(options);
+    selectRecordingOfSize(160, 160);
     click(QPoint(80, 80));
     pieces(*form).align->AlignallButtonClick();
     ASSERT_EQ(context.pipeline.state().progstatus, TProgStatus::psAligned);
@@ -438,11 +438,7 @@ TEST_F(AlignPageTest, TabFromTheQualityLimitGoesOnToLimit) {
 }
 
 TEST_F(AlignPageTest, TheWheelStepsTheBoxSizeOnlyWhileTheFeatureIsChosen) {
-    synth::SynthOptions large = smallRecordingOptions();
-    large.width = 160;
-    large.height = 160;
-    large.frames = 3;
-    selectRecording(large);
+    selectRecordingOfSize(160, 160);
     const auto wheel = [&](int delta) {
         QWheelEvent event(QPointF(50, 50), QPointF(50, 50), QPoint(), QPoint(0, delta), Qt::NoButton,
                           Qt::NoModifier, Qt::NoScrollPhase, false);
