@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "enhance/final_types.h"
 #include "frames/frame_model.h"
@@ -375,7 +376,9 @@ void FinalController::RotateImageMouseMove(Qt::MouseButtons buttons, QPoint at) 
 
 void FinalController::RotateImageMouseUp() {
     dragging_ = false;
-    if (parts_.pipeline.releaseFinalPicture(parts_.shell.view.CentrePickMode)) {
+    // The release ends the centre pick mode.
+    const bool centrePickMode = std::exchange(parts_.shell.view.CentrePickMode, false);
+    if (parts_.pipeline.releaseFinalPicture(centrePickMode)) {
         page_.Cropping->setChecked(true);
         page_.Cropping->show();
     }
