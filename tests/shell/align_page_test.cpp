@@ -185,7 +185,7 @@ TEST_F(AlignPageTest, EachQualityItemRunsTheMethodItNames) {
         EXPECT_EQ(control<TRadioGroup>(page, "CopyAlignmethods")->Items().value(item), caption);
         control<QComboBox>(page, "QualityMethodCombo")->setCurrentIndex(item);
         pieces(*form).align->QualityMethodComboChange();
-        const QualityKind kind = qualityKind(pieces(*form).align->readAlignOptions().quality);
+        const QualityKind kind = pieces(*form).align->readAlignOptions().quality.kind;
         EXPECT_EQ(kind, grading.at(caption)) << caption.toStdString();
         EXPECT_TRUE(control<QLabel>(page, "Currentquality")->text().startsWith("Current Filter: "))
             << caption.toStdString();

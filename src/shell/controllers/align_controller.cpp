@@ -241,11 +241,11 @@ ReferenceOptions AlignController::readReferenceOptions() const {
 }
 
 ReferenceOptions readReferenceOptions(const AlignPage& page, const Pipeline& pipeline) {
-    const QualityMethodFlags quality = AlignController::methodChoice(page).flags;
+    const QualityGrading quality = AlignController::methodChoice(page).grading;
     ReferenceOptions options;
     options.LumWeights = pipeline.state().LumWeights;
     options.levels = AlignController::levelOptions(page);
-    options.spectralQuality = !quality.QualityFromImage;
+    options.spectralQuality = !quality.fromImage();
     options.HVSWeighting = quality.HVSWeighting;
     options.interlaced = page.interlaced->Checked();
     options.Interlacehoriz = page.Interlacehoriz->Checked();
@@ -272,7 +272,7 @@ AlignOptions AlignController::readAlignOptions() const {
     options.ShowFFTbox = page.ShowFFTbox->Checked();
     options.interlaced = page.interlaced->Checked();
     options.Interlacehoriz = page.Interlacehoriz->Checked();
-    options.quality = methodChoice(page).flags;
+    options.quality = methodChoice(page).grading;
     options.QualityFilter = static_cast<double>(page.QualityFilter->Value());
     options.QualFilterDX = static_cast<double>(page.QualFilterDX->Value());
     options.Compresfactor = static_cast<double>(page.Compresfactor->Value());
@@ -716,13 +716,13 @@ void AlignController::CentralHVSChange() {
     AlignPage& page = parts_.page;
     pipeline_.setQualityWeightingCentre(static_cast<int>(std::lrint(page.CentralHVS->Value())));
     takeBandAsManual(pipeline_, *page.Autofilter);
-    if (methodChoice(page).flags.QualityHumanVision) RecalcFFTbuttonClick();
+    if (methodChoice(page).grading.humanVision()) RecalcFFTbuttonClick();
 }
 
 void AlignController::CompresfactorChange() {
     AlignPage& page = parts_.page;
     takeBandAsManual(pipeline_, *page.Autofilter);
-    if (inputLoaded() && methodChoice(page).flags.QualityFromImage) RecalcFFTbuttonClick();
+    if (inputLoaded() && methodChoice(page).grading.fromImage()) RecalcFFTbuttonClick();
 }
 
 void AlignController::AutofilterClick() {
