@@ -48,16 +48,14 @@ struct FinalSaveOptions {
 
 class FinalStage : public virtual PipelineCore {
 public:
-    // The final page: the picture pressed, dragged and released (a crop rectangle, or the centre
-    // of rotation while the window's centre pick mode is on; the window ends that mode on the
-    // release; true when a crop rectangle was drawn); the
-    // final stage: the processed picture's 16-bit result with the final page's settings (hue,
-    // saturation and lightness curves, turn, flips) and its hue histogram, none when the processed
-    // view is empty (throws when a picture this large cannot be made: the last one stays); a right
-    // click adding a hue point (true when one was added).
-    bool pressFinalPicture(int x, int y, bool centrePickMode);
-    void dragFinalPicture(int x, int y, bool centrePickMode);
-    bool releaseFinalPicture(bool centrePickMode);
+    // The final page: the centre of rotation chosen on the picture, and the crop rectangle the
+    // mouse drew on it (Left = -1: none); the final stage: the processed picture's 16-bit result
+    // with the final page's settings (hue, saturation and lightness curves, turn, flips) and its
+    // hue histogram, none when the processed view is empty (throws when a picture this large
+    // cannot be made: the last one stays); a right click adding a hue point (true when one was
+    // added).
+    void setRotationCentre(int x, int y);
+    void setCropRect(const TEdgeRect& crop);
     const FinalData& renderFinalPicture(const FinalSettings& settings);
     bool addHuePoint(float hue);
     // The hue of the processed picture's pixel (x, y), unturned and unflipped; none outside the

@@ -256,16 +256,13 @@ Bitmap24 WaveletStage::waveletLayerView(int n) const {
 
 // ---- the final page ----
 
-bool FinalStage::pressFinalPicture(int x, int y, bool centrePickMode) {
-    return kestrave::pressFinalPicture(run_.state, centrePickMode, x, y);
+void FinalStage::setRotationCentre(int x, int y) {
+    // A press in the centre pick mode chooses the centre.
+    kestrave::pressFinalPicture(run_.state, true, x, y);
 }
 
-void FinalStage::dragFinalPicture(int x, int y, bool centrePickMode) {
-    kestrave::dragFinalPicture(run_.state, centrePickMode, x, y);
-}
-
-bool FinalStage::releaseFinalPicture(bool centrePickMode) {
-    return kestrave::releaseFinalPicture(run_.state, centrePickMode);
+void FinalStage::setCropRect(const TEdgeRect& crop) {
+    run_.state.CropRect = crop;
 }
 
 const FinalData& FinalStage::renderFinalPicture(const FinalSettings& settings) {

@@ -186,7 +186,8 @@ void FinalController::showFinalPicture() {
         return;
     }
     QPixmap pixmap = QPixmap::fromImage(bitmapView(shown));
-    const TEdgeRect& crop = parts_.pipeline.state().CropRect;
+    const TEdgeRect& mark = parts_.shell.view.CropMark;
+    const TEdgeRect& crop = mark.Left != -1 ? mark : parts_.pipeline.state().CropRect;
     if (crop.Left != -1 && (dragging_ || page_.Cropping->Checked())) {
         const TEdgeRect box = orderedCorners(crop);
         QPainter painter(&pixmap);
@@ -351,7 +352,12 @@ std::optional<int> FinalController::hueUnderPointer(QPoint at) const {
 
 void FinalController::RotateImageMouseDown(Qt::MouseButton button, QPoint at) {
     if (parts_.pipeline.finalImage().shown.empty()) return;
-    if (!parts_.pipeline.pressFinalPicture(at.x(), at.y(), parts_.shell.view.CentrePickMode)) return;
+    ViewState& view = parts_.shell.view;
+    if (view.CentrePickMode) {
+        parts_.pipeline.setRotationCentre(at.x(), at.y());
+        return;
+    }
+    view.CropMark = startCropRect(at.x(), at.y());
     dragging_ = button == Qt::LeftButton;
     showFinalPicture();
     if (!parts_.HLSwindow.isVisible()) return;
@@ -362,13 +368,12 @@ void FinalController::RotateImageMouseDown(Qt::MouseButton button, QPoint at) {
 }
 
 void FinalController::RotateImageMouseMove(Qt::MouseButtons buttons, QPoint at) {
-    const ProgramState& state = parts_.pipeline.state();
-    const bool centrePickMode = parts_.shell.view.CentrePickMode;
-    if (centrePickMode || parts_.pipeline.finalImage().shown.empty()) return;
+    TEdgeRect& mark = parts_.shell.view.CropMark;
+    if (parts_.shell.view.CentrePickMode || parts_.pipeline.finalImage().shown.empty()) return;
     page_.Croppedarea->setText(QString("%1,%2").arg(at.x()).arg(at.y()));
-    if ((buttons & Qt::LeftButton) && dragging_ && state.CropRect.Left != -1) {
-        page_.Croppedarea->setText(QString::fromStdString(cropDragText(state.CropRect, at.x(), at.y())));
-        parts_.pipeline.dragFinalPicture(at.x(), at.y(), centrePickMode);
+    if ((buttons & Qt::LeftButton) && dragging_ && mark.Left != -1) {
+        page_.Croppedarea->setText(QString::fromStdString(cropDragText(mark, at.x(), at.y())));
+        dragCropCorner(mark, at.x(), at.y());
         showFinalPicture();
     }
     if (parts_.HLSwindow.isVisible()) page_.hls.showHuePoint(hueUnderPointer(at));
@@ -376,9 +381,17 @@ void FinalController::RotateImageMouseMove(Qt::MouseButtons buttons, QPoint at) 
 
 void FinalController::RotateImageMouseUp() {
     dragging_ = false;
-    // The release ends the centre pick mode.
-    const bool centrePickMode = std::exchange(parts_.shell.view.CentrePickMode, false);
-    if (parts_.pipeline.releaseFinalPicture(centrePickMode)) {
+    // The release ends the centre pick mode and hands the rectangle drawn to the run.
+    ViewState& view = parts_.shell.view;
+    const bool centrePickMode = std::exchange(view.CentrePickMode, false);
+    const TEdgeRect mark = std::exchange(view.CropMark, TEdgeRect{});
+    if (centrePickMode || mark.Left == -1) {
+        showFinalPicture();
+        return;
+    }
+    const TEdgeRect crop = releasedCropRect(mark);
+    parts_.pipeline.setCropRect(crop);
+    if (crop.Left != -1) {
         page_.Cropping->setChecked(true);
         page_.Cropping->show();
     }
