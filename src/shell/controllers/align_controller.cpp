@@ -510,9 +510,7 @@ void AlignController::PreviewImageMouseMove(Qt::MouseButtons buttons, Qt::Keyboa
         return;
     }
     if (freeBox) return;
-    const int h = pipeline_.boxSide() / 2;
-    const bool fits = h <= at.x() && at.x() <= pipeline_.model().ImageWidth - 1 - h && h <= at.y() &&
-                      at.y() <= pipeline_.model().ImageHeight - 1 - h;
+    const bool fits = boxFitsAt(at);
     page.PreviewImage->setCursor(fits ? Qt::CrossCursor : Qt::ArrowCursor);
     if (page.Previewzoom->Checked() && !(modifiers & Qt::ControlModifier)) showZoomSquare(at.x(), at.y());
     if (state.progstatus == TProgStatus::psAligned) return;
@@ -520,6 +518,12 @@ void AlignController::PreviewImageMouseMove(Qt::MouseButtons buttons, Qt::Keyboa
     // stack list and the project keep it), so the move leaves it alone then.
     if (state.progstatus < TProgStatus::psAligned) pipeline_.countSelectedFrames(pipeline_.input().lastIndex);
     showBoxOutline(at, fits);
+}
+
+bool AlignController::boxFitsAt(QPoint at) const {
+    const int h = pipeline_.boxSide() / 2;
+    return h <= at.x() && at.x() <= pipeline_.model().ImageWidth - 1 - h && h <= at.y() &&
+           at.y() <= pipeline_.model().ImageHeight - 1 - h;
 }
 
 void AlignController::showBoxOutline(QPoint at, bool fits) {
@@ -580,8 +584,11 @@ void AlignController::WMMouseWheel(int delta) {
     if (delta > 10) wanted = std::min(item + 1, static_cast<int>(sizes.Items().size()) - 1);
     if (delta < -10 && item > 0) wanted = item - 1;
     if (wanted == item) return;
+    // The pointer stays where the wheel turned: the outline around it takes the new size at once.
+    const QPoint pointer(ports_.shell.view.boxOutlineX, ports_.shell.view.boxOutlineY);
     sizes.setItemIndex(wanted);
     FFTsizeGroupClick();
+    if (pointer.x() != -1 && !pipeline_.alignPoints().FreeBox) showBoxOutline(pointer, boxFitsAt(pointer));
 }
 
 void AlignController::PreviewImageMouseUp(Qt::MouseButton button, int x, int y) {

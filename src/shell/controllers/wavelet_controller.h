@@ -277,7 +277,11 @@ private:
     void drawOverlays(QPainter& painter) const;
     SearchBoxOptions searchBoxOptions(bool forDrawing) const;
     QPoint imagePoint(QPoint at) const;
+    // The pointer at `at` over the processed view: the zoom follows it unless anchored.
     void refreshZoom(QPoint at);
+    // The zoom window shows the square around its centre (the anchor, else the pointer where the
+    // zoom last followed it) as the processed view now shows it.
+    void showZoomSquare();
     void reportWaveletError(const std::exception& error);
 
     WaveletControllerParts parts_;
@@ -293,6 +297,7 @@ private:
     bool moveAreaMode_ = false;
     bool zoomOn_ = false;
     QPoint zoomAnchor_{-1, -1};
+    QPoint zoomPointer_{-1, -1};
     // The single-layer view: readied (engaged) while a layer button is held, and the picture shown
     // instead of the rendered view once drawn (its legend is drawn over it).
     std::optional<Bitmap24> layerView_;
