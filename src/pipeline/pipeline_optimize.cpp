@@ -8,36 +8,38 @@
 
 namespace kestrave {
 
-FrameLimitResult Pipeline::limitFrames(const FrameLimitInput& input) {
+FrameLimitResult OptimizeStage::limitFrames(const FrameLimitInput& input) {
     FrameLimitResult result = kestrave::limitFrames(run_.model, run_.state, run_.optimizer, run_.points, input);
     announce(PipelineChange::Frames);
     announce(PipelineChange::Stage);
     return result;
 }
 
-void Pipeline::keepFrameLimit(int last) {
+void OptimizeStage::keepFrameLimit(int last) {
     run_.frameLimit = last;
     announce(PipelineChange::FrameLimit);
 }
 
-int Pipeline::qualityCutoffPosition(int last, double percent) const {
+int OptimizeStage::qualityCutoffPosition(int last, double percent) const {
     return kestrave::qualityCutoffPosition(run_.model, last, percent);
 }
 
-int Pipeline::rankOfFrame(int frame, int lastPosition) const {
+int OptimizeStage::rankOfFrame(int frame, int lastPosition) const {
     return kestrave::rankOfFrame(run_.model, frame, lastPosition);
 }
 
-CreateReferenceResult Pipeline::createReference(const CreateReferenceOptions& options, ReferenceStages& stages,
-                                                ProgressPort& progress, MessagePort& messages) {
+CreateReferenceResult OptimizeStage::createReference(const CreateReferenceOptions& options,
+                                                     ReferenceStages& stages, ProgressPort& progress,
+                                                     MessagePort& messages) {
     CreateReferenceResult result = createReferenceFrame(run_.model, run_.state, run_.alignment, run_.optimizer,
                                                         run_.images, progress, messages, options, stages);
     announce(PipelineChange::Stage);
     return result;
 }
 
-AutomaticFilterValues Pipeline::restartAlignment(const Bitmap24& processed, const ReferenceOptions& options,
-                                                 MessagePort& messages) {
+AutomaticFilterValues OptimizeStage::restartAlignment(const Bitmap24& processed,
+                                                      const ReferenceOptions& options,
+                                                      MessagePort& messages) {
     AutomaticFilterValues values = kestrave::restartAlignment(run_.fft, run_.registration, run_.state, run_.optimizer,
                                                               run_.model, run_.images, processed, options, messages);
     // The steps of the tracking start again with the offsets.
@@ -46,7 +48,8 @@ AutomaticFilterValues Pipeline::restartAlignment(const Bitmap24& processed, cons
     return values;
 }
 
-void Pipeline::withOptimizer(const OptimizerPorts& ports, const std::function<void(OptimizerContext&)>& work) {
+void OptimizeStage::withOptimizer(const OptimizerPorts& ports,
+                                  const std::function<void(OptimizerContext&)>& work) {
     OptimizerContext context{run_.model,     run_.state,           run_.registration, run_.alignment,
                              run_.optimizer, *run_.wavelet.GammaTable, ports.frames,  ports.progress,
                              ports.messages, ports.observer};
@@ -55,14 +58,15 @@ void Pipeline::withOptimizer(const OptimizerPorts& ports, const std::function<vo
     announce(PipelineChange::Stage);
 }
 
-OptimizerRunResult Pipeline::optimize(const OptimizerOptions& options, const OptimizerPorts& ports) {
+OptimizerRunResult OptimizeStage::optimize(const OptimizerOptions& options, const OptimizerPorts& ports) {
     OptimizerRunResult result;
     withOptimizer(ports, [&](OptimizerContext& context) { result = Optimize_Alignpoint(context, options); });
     return result;
 }
 
-OptimizeAndStackResult Pipeline::optimizeAndStack(const OptimizerOptions& options, const StackScaleOptions& scale,
-                                                  StackStages& stages, const OptimizerPorts& ports) {
+OptimizeAndStackResult OptimizeStage::optimizeAndStack(const OptimizerOptions& options,
+                                                       const StackScaleOptions& scale, StackStages& stages,
+                                                       const OptimizerPorts& ports) {
     OptimizeAndStackResult result;
     withOptimizer(ports, [&](OptimizerContext& context) {
         result = kestrave::optimizeAndStack(context, run_.images, options, scale, stages);
@@ -93,8 +97,10 @@ private:
 
 }  // namespace
 
-PointOptimizerResult Pipeline::optimizePoints(const OptimizerOptions& options, const PointOptimizerInput& input,
-                                              PointOptimizerObserver& pointObserver, const OptimizerPorts& ports) {
+PointOptimizerResult OptimizeStage::optimizePoints(const OptimizerOptions& options,
+                                                   const PointOptimizerInput& input,
+                                                   PointOptimizerObserver& pointObserver,
+                                                   const OptimizerPorts& ports) {
     PointStart observer(
         pointObserver,
         [this](int point) { useBoxSizeItem(run_.alignPoints.PointFFTIndex[static_cast<std::size_t>(point)]); },
@@ -115,7 +121,7 @@ PointOptimizerResult Pipeline::optimizePoints(const OptimizerOptions& options, c
     return result;
 }
 
-Pipeline::OptimizerRecords Pipeline::keepOptimizerRecords(int last) const {
+OptimizeStage::OptimizerRecords OptimizeStage::keepOptimizerRecords(int last) const {
     OptimizerRecords records;
     records.DifferenceSum = run_.alignment.DifferenceSum;
     records.OptimizePass = run_.alignment.OptimizePass;
@@ -127,7 +133,7 @@ Pipeline::OptimizerRecords Pipeline::keepOptimizerRecords(int last) const {
     return records;
 }
 
-void Pipeline::restoreOptimizerRecords(const OptimizerRecords& records) {
+void OptimizeStage::restoreOptimizerRecords(const OptimizerRecords& records) {
     for (const OptimizerRecords::Entry& entry : records.entries) {
         TFrameRec& rec = run_.model.FrameTable[entry.frame];
         rec.Slots[0] = entry.slot0;
@@ -141,13 +147,13 @@ void Pipeline::restoreOptimizerRecords(const OptimizerRecords& records) {
     announce(PipelineChange::Frames);
 }
 
-void Pipeline::finishOptimizeAndStack() {
+void OptimizeStage::finishOptimizeAndStack() {
     run_.state.ProcessStage = TProcessStage::stAligned;
     run_.state.activepage = TMainTab::tabAbout;
     announce(PipelineChange::Stage);
 }
 
-bool Pipeline::stackAndProcessPoints(StackStages& stages, ProgressPort& progress) {
+bool OptimizeStage::stackAndProcessPoints(StackStages& stages, ProgressPort& progress) {
     markPhase("stacking");
     if (!stages.stack() || progress.cancelRequested()) return false;
     finishOptimizeAndStack();
@@ -157,22 +163,22 @@ bool Pipeline::stackAndProcessPoints(StackStages& stages, ProgressPort& progress
     return true;
 }
 
-void Pipeline::setMultiPointMode(bool multiPoint) {
+void OptimizeStage::setMultiPointMode(bool multiPoint) {
     run_.alignPoints.MultiPointMode = multiPoint;
     announce(PipelineChange::Points);
 }
 
-void Pipeline::takePointReferencePicture() {
+void OptimizeStage::takePointReferencePicture() {
     if (run_.optimizer.MultiPointReference && !run_.optimizer.ReferenceImage.empty())
         CopyBitmap(run_.optimizer.ReferenceImage, run_.input.PreviewBitmap);
     CopyBitmap(run_.input.PreviewBitmap, run_.registration.Image1);
 }
 
-void Pipeline::setContourMode(bool contour) {
+void OptimizeStage::setContourMode(bool contour) {
     run_.fft.ContourMode = contour;
 }
 
-void Pipeline::armFFTFilter(bool armed) {
+void OptimizeStage::armFFTFilter(bool armed) {
     run_.registration.FFTFilterArmed = armed;
 }
 
