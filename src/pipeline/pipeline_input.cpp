@@ -79,6 +79,14 @@ InputRecord Pipeline::takeInput(InputProbe&& probe, const FrameSourceOptions& op
     return record;
 }
 
+void Pipeline::restoreInputCaption(ProgressPort& progress) const {
+    const FrameModel& model = run_.model;
+    const bool video = model.InputType == TInputType::itAVI;
+    if (video && model.AviSegments[0].FileName.empty()) return;
+    progress.setCaption(
+        inputCaption(model, video && run_.input.browseBuffers.Samples == FrameSamples::HighBit));
+}
+
 bool Pipeline::setUpImagePlanes(ProgressPort& progress, MessagePort& messages) {
     return SetupImageDataSection(run_.images, run_.model.ImageWidth, run_.model.ImageHeight, progress,
                                  messages);

@@ -52,6 +52,8 @@ int runApplication(int argc, char** argv) {
     chooseQtPlatform();
     QApplication app(argc, argv);
     QApplication::setApplicationName("Kestrave");
+    // The program's title, as the desktop shows it beside the window's own caption.
+    QApplication::setApplicationDisplayName(QStringLiteral("Kestrave V4"));
     QApplication::setApplicationVersion(KESTRAVE_VERSION);
     StartupOptions options{{argv + std::min(argc, 1), argv + argc}, headless};
     auto context = std::make_unique<ApplicationContext>();

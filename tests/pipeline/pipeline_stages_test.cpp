@@ -381,7 +381,8 @@ TEST(PipelineStages, AProjectsShiftsAndRankingAreWhatTheStackUses) {
 
         StageRun run;
         run.takeFrames(sceneFrames(0.0, false), false);
-        run.pipeline.takeProject(read.project, false, Frames - 1);
+        NullProgress silent;
+        run.pipeline.takeProject(read.project, false, Frames - 1, silent);
         EXPECT_EQ(run.heard,
                   (std::vector{PipelineChange::Frames, PipelineChange::Points, PipelineChange::Stage}));
         const FrameModel& model = run.pipeline.model();

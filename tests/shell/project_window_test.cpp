@@ -100,6 +100,8 @@ struct StackedProject {
         pieces(*run->form).PageControl1->setCurrentIndex(0);
         // One frame left out by hand: the exclusion travels with the project.
         editRun(run->context.pipeline).model.FrameTable[3].Excluded = true;
+        // The warning before a save or a load has a test of its own.
+        control<TPCheck>(*run->form, "Projectmessages")->setChecked(false);
     }
 };
 
