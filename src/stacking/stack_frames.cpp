@@ -242,7 +242,8 @@ bool FrameStacking::addFrames(const std::vector<int>& list, StackAccumulator& ac
         progress_.setPosition(i);
         const int f = list[static_cast<std::size_t>(i)];
         if (model_.InputIsSeries) progress_.setStatus(2, "Processing bitmap :" + std::to_string(f));
-        FrameBuffers& frame = prefetcher.next();
+        std::size_t position = 0;
+        FrameBuffers& frame = prefetcher.next(position);
         if (model_.InputIsSeries && progress_.cancelled()) return false;
         const TFrameRec& rec = model_.FrameTable[f];
         StackFrameCall call;
@@ -258,7 +259,15 @@ bool FrameStacking::addFrames(const std::vector<int>& list, StackAccumulator& ac
         };
         if (!options_.interlaced) {
             placeAt(rec.Slots[0]);
+            const std::size_t queued = accumulator.queued();
             accumulator.queueFrame(frame, call, rec.Slots[0].Brightness);
+            if (accumulator.queued() == queued) {
+                // A frame that adds nothing (no point of it is used, it lies off the stack) is
+                // given back at once, after the frames before it: the readers reuse the frames'
+                // places in list order, so a frame held back would keep them from the rest.
+                addQueued();
+                prefetcher.release(position);
+            }
             if (static_cast<int>(accumulator.queued()) == batch) addQueued();
             continue;
         }
