@@ -345,8 +345,8 @@ InputRecord applyInput(FrameModel& model, ProgramState& state, ImageDataSection&
     input.readers = probe.facts;
     input.source = makeFrameSource(model, record.lastIndex, sourceOptions);
 
-    record.caption = model.InputIsSeries ? seriesCaption(model, 0)
-                                         : inputCaption(model, probe.firstSamples == FrameSamples::HighBit);
+    input.highBitVideo = !model.InputIsSeries && probe.firstSamples == FrameSamples::HighBit;
+    record.caption = model.InputIsSeries ? seriesCaption(model, 0) : inputCaption(model, input.highBitVideo);
     record.objectName = firstFile.stem().string();
     record.fileDate = probe.fileDate;
     return record;

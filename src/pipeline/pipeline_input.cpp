@@ -83,8 +83,7 @@ void Pipeline::restoreInputCaption(ProgressPort& progress) const {
     const FrameModel& model = run_.model;
     const bool video = model.InputType == TInputType::itAVI;
     if (video && model.AviSegments[0].FileName.empty()) return;
-    progress.setCaption(
-        inputCaption(model, video && run_.input.browseBuffers.Samples == FrameSamples::HighBit));
+    progress.setCaption(inputCaption(model, video && run_.input.highBitVideo));
 }
 
 bool Pipeline::setUpImagePlanes(ProgressPort& progress, MessagePort& messages) {
