@@ -390,7 +390,7 @@ std::string inputCaption(const FrameModel& model, bool highBitVideo) {
     if (model.InputIsSeries)
         return std::string("Kestrave processing ") + kindNameOf(model.InputType) +
                "s: " + model.FrameNames[0];
-    return std::string("Kestrave processing ") + (highBitVideo ? "HI-AVI" : "AVI") + ": " +
+    return (highBitVideo ? "Kestrave processing HI-AVI: " : "Kestrave processing AVI: ") +
            model.AviSegments[0].FileName;
 }
 

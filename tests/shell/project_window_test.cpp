@@ -293,6 +293,19 @@ TEST(ProjectWindow, EachStageComesBackWithItsGraphWindowSliderAndStackList) {
     }
 }
 
+// The stored page is shown when it is one of the first four; a project saved on "Final" shows
+// the page its replay ended on (the stack made again, on "Stack"), with every page open.
+TEST(ProjectWindow, TheStoredPageIsShownUpToWaveletAndFinalLeavesTheReplaysPage) {
+    StackedProject saved;
+    ASSERT_TRUE(pieces(*saved.run->form).project->saveProject(saved.project, ProjectForm::Full));
+    for (const auto& [stored, shown] : {std::pair{1, 0}, std::pair{4, 3}, std::pair{5, 2}}) {
+        SCOPED_TRACE(stored);
+        auto loaded = loadChanged(saved, "page.ksp", [&](ProjectData& p) { p.activepage = stored; });
+        EXPECT_EQ(pieces(*loaded->form).PageControl1->currentIndex(), shown);
+        EXPECT_GE(static_cast<int>(loaded->context.pipeline.state().activepage), std::max(stored, 2));
+    }
+}
+
 TEST(ProjectWindow, SecondFieldDataIsTakenOnlyWhileInterlacedIsTicked) {
     StackedProject saved;
     ASSERT_TRUE(pieces(*saved.run->form).project->saveProject(saved.project, ProjectForm::Full));
