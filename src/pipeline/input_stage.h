@@ -87,6 +87,9 @@ public:
     // file can no longer be opened (nothing is announced then).
     InputRecord takeInput(InputProbe&& probe, const FrameSourceOptions& options, bool fitStretch,
                           bool tifStretch, bool serStretch);
+    // The window's caption of the current input (see inputCaption), set again after a save:
+    // "HI-AVI" for a video of more than 8 bits per sample. Nothing before any input.
+    void restoreInputCaption(ProgressPort& progress) const;
     // A pasted picture kept as the BMP file "clipkestrave.bmp" in `folder` (written through a
     // temporary file), ready to be taken as the input; returns the file. Throws FileError when it
     // cannot be written (an older file is then left as it was).

@@ -79,6 +79,13 @@ InputRecord InputStage::takeInput(InputProbe&& probe, const FrameSourceOptions& 
     return record;
 }
 
+void InputStage::restoreInputCaption(ProgressPort& progress) const {
+    const FrameModel& model = run_.model;
+    const bool video = model.InputType == TInputType::itAVI;
+    if (video && model.AviSegments[0].FileName.empty()) return;
+    progress.setCaption(inputCaption(model, video && run_.input.highBitVideo));
+}
+
 bool InputStage::setUpImagePlanes(ProgressPort& progress, MessagePort& messages) {
     return SetupImageDataSection(run_.images, run_.model.ImageWidth, run_.model.ImageHeight, progress,
                                  messages);

@@ -24,9 +24,9 @@ void ProjectStage::renameVideo(const std::filesystem::path& video, const std::fi
     model.AviName = renamed.filename().string();
 }
 
-void ProjectStage::saveProject(const std::filesystem::path& file, const ProjectControls& controls,
-                               ProjectForm form) const {
-    writeProject(file, captureProject(run_.model, run_.state, run_.alignPoints, controls, form));
+void ProjectStage::saveProject(const std::filesystem::path& file, const ProjectControls& controls, ProjectForm form,
+                           ProgressPort& progress) const {
+    writeProject(file, captureProject(run_.model, run_.state, run_.alignPoints, controls, form), progress);
 }
 
 ProjectOpening ProjectStage::openProject(const std::filesystem::path& file) const {
@@ -36,14 +36,15 @@ ProjectOpening ProjectStage::openProject(const std::filesystem::path& file) cons
     opening.missingInput = missingInputText(opening.plan);
     if (!opening.missingInput.empty()) return opening;
     const InputProbe probe = probeInput(opening.plan, run_.model.TifStretch);
+    // The points must lie on the frames as they are worked on: cut to MaxFrameSize.
     checkProjectFitsInput(opening.read.project,
                           static_cast<int>(std::min<std::int64_t>(probe.frameCount, FrameCapacity)),
-                          probe.width, probe.height);
+                          std::min(probe.width, MaxFrameSize), std::min(probe.height, MaxFrameSize));
     return opening;
 }
 
-void ProjectStage::takeProject(const ProjectData& project, bool interlaced, int lastFrame) {
-    applyProject(project, run_.model, run_.alignPoints, run_.state, interlaced);
+void ProjectStage::takeProject(const ProjectData& project, bool interlaced, int lastFrame, ProgressPort& progress) {
+    applyProject(project, run_.model, run_.alignPoints, run_.state, interlaced, progress);
     // The ranking of an aligned project orders the stack as it did when it was saved.
     run_.model.FramesRanked = project.progstatus >= static_cast<int>(TProgStatus::psAligned);
     const int refframe = std::clamp(project.refframe, 0, std::max(lastFrame, 0));
@@ -102,7 +103,7 @@ ProjectLoad ProjectStage::loadProject(const std::filesystem::path& file, Project
     steps.applyBoxSize();
     progress.setStatus(2, "Loading project");
     const RestoredSwitches switches = steps.switches();
-    takeProject(project, switches.interlaced, switches.lastFrame);
+    takeProject(project, switches.interlaced, switches.lastFrame, progress);
     steps.showProject(project);
 
     // The stages the project had reached, in the order the work first went through them.

@@ -19,9 +19,10 @@ public:
     // FileError, changing nothing, when it cannot be moved (see moveFile).
     void renameVideo(const std::filesystem::path& video, const std::filesystem::path& renamed);
     // The current work written as a project (`form` Older: the feature and the whole-frame
-    // alignment only), with what the window's controls add. Throws FileError.
-    void saveProject(const std::filesystem::path& file, const ProjectControls& controls,
-                     ProjectForm form) const;
+    // alignment only), with what the window's controls add; the status panels follow the
+    // writing. Throws FileError.
+    void saveProject(const std::filesystem::path& file, const ProjectControls& controls, ProjectForm form,
+                     ProgressPort& progress) const;
     // A project file opened for loading, before anything of the current work is given up: the
     // project read, the files of its input found, and the input probed and checked to hold the
     // project. `missingInput` is the "Missing file" text when a file of the input is not there
@@ -47,8 +48,8 @@ private:
 
     // A loaded project's shifts, qualities, ranking, points and stage; an aligned project keeps
     // its ranking valid; the reference frame is clamped to the frames 0..lastFrame. Announces
-    // `Frames`, `Points` and `Stage`.
-    void takeProject(const ProjectData& project, bool interlaced, int lastFrame);
+    // `Frames`, `Points` and `Stage`. The status panels follow the parts as they are taken in.
+    void takeProject(const ProjectData& project, bool interlaced, int lastFrame, ProgressPort& progress);
     // The stages a replay moves through: aligned; the reference ready with the Stack page open.
     void markAligned();
     void openStackStage();

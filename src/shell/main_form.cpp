@@ -259,7 +259,7 @@ void TMainForm::makeControllers() {
                               *finalPage, *stackPage, *alignPage, dialogs.SaveDialog4, *PageControl1});
     project = std::make_unique<ProjectController>(ProjectControllerParts{
         app.pipeline, app.ports, *Speedbar, *PageControl1, *alignPage, *optimizePage, *stackPage,
-        *waveletPage, frameWindows, tools, *FormSettings, dialogs, stages, entries, *this});
+        *waveletPage, frameWindows, tools, *FormSettings, dialogs, stages, entries, *this, *aboutPage});
 }
 
 void TMainForm::storeFormSettings() {

@@ -382,7 +382,8 @@ TEST(PipelineStages, AProjectsShiftsAndRankingAreWhatTheStackUses) {
 
         StageRun run;
         run.takeFrames(sceneFrames(0.0, false), false);
-        PipelineTestAccess::takeProject(run.pipeline, read.project, false, Frames - 1);
+        NullProgress silent;
+        PipelineTestAccess::takeProject(run.pipeline, read.project, false, Frames - 1, silent);
         EXPECT_EQ(run.heard,
                   (std::vector{PipelineChange::Frames, PipelineChange::Points, PipelineChange::Stage}));
         const FrameModel& model = run.pipeline.model();

@@ -288,7 +288,7 @@ TEST_F(ControllerAloneTest, ProjectIsNotSavedBeforeTheFramesAreAligned) {
     ProjectController project(ProjectControllerParts{pipeline, ports, speedBar, pages, alignPage,
                                                      optimizePage, stackPage, waveletPage, frameWindows,
                                                      tools, formSettings, windowDialogs, entries, entries,
-                                                     replaySteps});
+                                                     replaySteps, aboutPage});
     project.SaveProjectClick();
     EXPECT_TRUE(told("Save error", "Project can only be saved after initial alignment"));
     EXPECT_EQ(dialogs->shown, 0);

@@ -27,8 +27,9 @@ struct PipelineTestAccess {
                                     const std::filesystem::path& eventLog) {
         return pipeline.sigmaStack(options, frames, progress, messages, eventLog);
     }
-    static void takeProject(Pipeline& pipeline, const ProjectData& project, bool interlaced, int lastFrame) {
-        pipeline.takeProject(project, interlaced, lastFrame);
+    static void takeProject(Pipeline& pipeline, const ProjectData& project, bool interlaced, int lastFrame,
+                            ProgressPort& progress) {
+        pipeline.takeProject(project, interlaced, lastFrame, progress);
     }
 };
 

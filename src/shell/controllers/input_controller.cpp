@@ -242,6 +242,8 @@ bool InputController::takeProjectInput(const InputPlan& plan) {
         how.fit = how.ser = StretchRule::Stretch;
         how.tif = StretchRule::Keep;
         how.decideColour = false;
+        how.tooLarge = {"Frame size error", "AVI or BMP too large !!!!", mtError};
+        how.tooLargeForVideo = true;
         taken = takeInput(plan, how);
     });
     return taken;
@@ -282,7 +284,7 @@ bool InputController::takeInput(const InputPlan& plan, const InputTaking& how) {
         takeSingleImage(record);
         return true;
     }
-    showTakenSeries(record, how.decideColour && plan.filter != InputFilter::SER);
+    showTakenSeries(record, how.decideColour && plan.filter != InputFilter::SER, how.tooLargeForVideo);
     return true;
 }
 
@@ -321,7 +323,7 @@ void InputController::showTakenInput(InputFilter filter, const ProbedInput& fact
     }
     ports_.progress().setCaption(record.caption);
     parts_.imageInfoWindow.showObjectAndDate(record.objectName, record.fileDate);
-    if (record.seriesFramesTooLarge)
+    if (record.seriesFramesTooLarge || (how.tooLargeForVideo && record.aviFrameTooLarge))
         ports_.messages().ask(how.tooLarge.type, how.tooLarge.caption, how.tooLarge.text, mbOK, mrOk);
     if (filter == InputFilter::SER) {
         // A colour-sensor video is debayered with its own pattern; any other is not.
@@ -337,7 +339,7 @@ void InputController::showTakenInput(InputFilter filter, const ProbedInput& fact
 
 // A series (or a video) taken: the image section set up, the sliders and lists sized to its
 // frames, the first frame shown and (`decideColour`) colour or black-and-white chosen from it.
-void InputController::showTakenSeries(const InputRecord& record, bool decideColourNow) {
+void InputController::showTakenSeries(const InputRecord& record, bool decideColourNow, bool videoSizeTold) {
     MessageRoutine& messages = ports_.messages();
     AlignPage& align = parts_.page;
     FrameWindows& windows = parts_.frameWindows;
@@ -345,7 +347,8 @@ void InputController::showTakenSeries(const InputRecord& record, bool decideColo
 
     align.Showpanel->hide();
     align.PreviewImage->show();
-    if (record.aviFrameTooLarge) messages.warn("File warning", "AVI or BMP frame too large !!!!");
+    if (record.aviFrameTooLarge && !videoSizeTold)
+        messages.warn("File warning", "AVI or BMP frame too large !!!!");
     if (!record.aviMissingFrames.empty()) messages.warn("File warning", record.aviMissingFrames);
     pipeline_.setUpImagePlanes(ports_.progress(), messages);
     // After the section's own status text, so that the input's facts stay readable.

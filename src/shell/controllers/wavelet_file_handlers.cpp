@@ -75,6 +75,7 @@ void WaveletController::SaveFilterClick() {
     } catch (const FileError& error) {
         ports_.messages().error("Save filter", error.what());
     }
+    pipeline_.restoreInputCaption(ports_.progress());
 }
 
 void WaveletController::LoadfilterClick() {

@@ -25,6 +25,8 @@ public:
     friend class Startup;  // the window's start-up restores and sets its controls
 private:
     TPCheck* Formmessage;   // bring the window to the front with every message
+    // Warn before a project is saved or loaded; the warning's "do not show again" unticks it.
+    TPCheck* Projectmessages;
     TPCheck* Checkupdates;  // look for a newer version at start-up (developer mode)
     QLabel* logolabel;      // the program's name and version
     QLabel* Label22;        // the memory the program uses
@@ -59,6 +61,9 @@ public:
     bool developerControlsShown() const;
     // Label22 painted at once (start-up shows the memory before the window is drawn).
     void repaintMemoryUsage();
+    // Whether a project's save and load warn first, and the warning turned off for good.
+    bool projectWarningWanted() const;
+    void stopProjectWarning();
     // The memory the program uses (Label22).
     void showMemoryUsage(const std::string& text);
     // The mail link of the error report, written when it is clicked.
