@@ -97,7 +97,6 @@ InputController::InputController(const InputControllerParts& parts)
             &InputController::SortFramelistbuttonClick);
     connect(&parts_.clipboardButton, &QToolButton::clicked, this, &InputController::ClipboardFrontClick);
     connect(align.PreviewSlider, &TRxSlider::OnChange, this, &InputController::PreviewSliderChange);
-    connect(&align, &AlignPage::frameShowRequested, this, &InputController::PreviewSliderChange);
     previewFollows_ = pipeline_.subscribe([this](PipelineChange change) {
         if (change == PipelineChange::Preview) showPicture();
     });
@@ -490,7 +489,7 @@ void InputController::takeSingleImage(const InputRecord& record) {
     windows.LimitStack->setMaxValue(1);
     parts_.waveletPage.allowSaving();
     pipeline_.setStackCount(0);
-    parts_.stackPage.showCutoffsAgain();
+    parts_.stages.showCutoffsAgain();
     parts_.stages.stackFrames();
     parts_.entries.selectTab(static_cast<int>(TMainTab::tabWavelet));
     parts_.waveletPage.centreView();

@@ -145,7 +145,7 @@ public:
     void applyStackSettings(const CreateReferenceSettings& settings) override {
         parts_.stackPage.applyCreateSettings(settings);
         // The wavelet page's drizzle switch follows, or the stack keeps the drizzled canvas.
-        parts_.stackPage.applyDrizzlingChoice();
+        parts_.stages.applyDrizzlingChoice();
         parts_.pipeline.setMultiPointMode(settings.MultiPointMode);
         parts_.alignPage.setAlignMethodIndex(settings.AlignMethodIndex);
     }
@@ -514,7 +514,7 @@ void OptimizeController::RestartAlignClick() {
         showError("Realign", error);
         return;
     }
-    parts_.stackPage.openPointCutoffs();
+    parts_.stages.openPointCutoffs();
     parts_.entries.selectTab(OptimizeTab);
     parts_.registrationWindows.showSpectrumUndefined();
     ToolWindows& tools = parts_.tools;

@@ -173,15 +173,6 @@ public:
     void setStackCaptionPrefix(const std::string& prefix) { stackCaptionPrefix_ = prefix; }
     const std::string& stackCaptionPrefix() const { return stackCaptionPrefix_; }
 
-    // Asked of the page's handlers by other areas' steps (each emits the signal of the same
-    // intent below): the cut-offs shown again at the stack count, the resampling and the drizzling
-    // choice followed (the controls they show or exclude, the wavelet page's Drizzle2), every
-    // point's quality cut-off opened to its whole graph (a new alignment pass ahead).
-    void showCutoffsAgain() { emit cutoffsShowRequested(); }
-    void applyResamplingChoice() { emit resamplingChoiceApplied(); }
-    void applyDrizzlingChoice() { emit drizzlingChoiceApplied(); }
-    void openPointCutoffs() { emit pointCutoffsOpenRequested(); }
-
 signals:
     // "Multi" was ticked or cleared.
     void multiPointClicked();
@@ -191,10 +182,6 @@ signals:
     void sigmaStackRequested();
     void sigmaEventsRequested();
     void saveRequested();
-    void cutoffsShowRequested();
-    void resamplingChoiceApplied();
-    void drizzlingChoiceApplied();
-    void pointCutoffsOpenRequested();
 
 private:
     void buildStackFilter();
