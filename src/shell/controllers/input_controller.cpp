@@ -340,7 +340,6 @@ void InputController::showTakenSeries(const InputRecord& record, bool decideColo
     MessageRoutine& messages = ports_.messages();
     AlignPage& align = parts_.page;
     FrameWindows& windows = parts_.frameWindows;
-    parts_.optimizePage.showRestartAlign(true);
 
     align.Showpanel->hide();
     align.PreviewImage->show();
@@ -471,7 +470,6 @@ void InputController::takeSingleImage(const InputRecord& record) {
     if (pipeline_.model().InputIsFIT) parts_.page.Colourstack->setChecked(false);
     parts_.stackPage.setStackButtonEnabled(true);
     parts_.stackPage.uncheckResampling();
-    parts_.optimizePage.showRestartAlign(false);
     align.Frontpanel->hide();
     align.FFTsizeGroup->show();
     pipeline_.setUpImagePlanes(ports_.progress(), ports_.messages());

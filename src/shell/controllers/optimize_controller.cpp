@@ -220,6 +220,9 @@ OptimizeController::OptimizeController(const OptimizeControllerParts& parts)
     connect(page_.Contour, &TPCheck::OnClick, this, &OptimizeController::ContourClick);
     connect(page_.SearchArea, &TRxSpinEdit::OnChange, this, &OptimizeController::SearchAreaChange);
     connectPrefilter();
+    inputShown_ = pipeline_.subscribe([this](PipelineChange change) {
+        if (change == PipelineChange::Input) page_.showRestartAlign(!pipeline_.model().SingleImage);
+    });
 }
 
 OptimizeController::~OptimizeController() = default;
