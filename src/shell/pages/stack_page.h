@@ -36,7 +36,6 @@ public:
     friend class StackController;
     friend class SigmaController;
 
-    friend class Startup;  // the window's start-up restores and sets its controls
 private:
     QTabWidget* glPageControl3;
 
@@ -122,6 +121,11 @@ public:
     void restoreResampling(bool resampled, int factor);
     // A single image is not resampled.
     void uncheckResampling();
+    // Start-up: the resampling filter named by its restored text is chosen (an unknown text
+    // changes nothing); the first resampling filter and the first stack filter are chosen.
+    void chooseResampleMethodByName();
+    void chooseFirstResampleMethod();
+    void chooseFirstStackFilter();
     // Neither resampled nor drizzled; the style group follows.
     void dropResamplingAndDrizzling();
     // The resampling factor of ResampleSpin: the spin keeps what was typed, the factor stays
