@@ -29,10 +29,13 @@ void rememberChoice(const fs::path& chosenFile, std::string_view typeKeyName, st
     if (!typeKeyName.empty()) context.settings->WriteString(kRegFilesSection, typeKeyName, typeKey);
 }
 
+// The question before a file is replaced.
+const std::string OverwriteQuestion = " Overwrite existing file ?";
+
 // One file of a single-file type: never an input file, replaced only after the question.
 SaveOutcome writeOneFile(const fs::path& chosenFile, std::string_view extension, SaveContext& context,
                          const std::function<void(const fs::path&)>& write,
-                         const std::string& question = " Overwrite existing file ?") {
+                         const std::string& question = OverwriteQuestion) {
     const fs::path target = outputFileName(chosenFile, extension);
     refuseInputFile(target, context.inputFiles);
     if (!confirmOverwrite(target, question, context)) return {};
@@ -91,84 +94,12 @@ SaveOutcome stackPng16(const SaveFilter& filter, const fs::path& chosenFile, con
     });
 }
 
-SaveOutcome waveletBmp(const SaveFilter& filter, const fs::path& chosenFile,
-                       const WaveletSaveSources& sources, SaveContext& context, const Png16Writer&) {
-    return writeOneFile(chosenFile, filter.extension, context, [&](const fs::path& target) {
-        writeBmp24(target, stampedImage(sources.ProcessImage, sources.stamp));
-    });
-}
-
-SaveOutcome waveletJpeg(const SaveFilter& filter, const fs::path& chosenFile,
-                        const WaveletSaveSources& sources, SaveContext& context, const Png16Writer&) {
-    return writeOneFile(chosenFile, filter.extension, context, [&](const fs::path& target) {
-        writeJpeg(target, stampedImage(sources.ProcessImage, sources.stamp));
-    });
-}
-
-// The 16-bit result (master-frame mode: the stack), as the wavelet and the final page save it.
-template <class Sources>
-SaveOutcome resultFits(const SaveFilter&, const fs::path& chosenFile, const Sources& sources,
-                       SaveContext& context, const Png16Writer&) {
-    return fitFiles(chosenFile, sources.ImageWidth, sources.ImageHeight, 16, FitSource::Result,
-                    {&sources.StackPlanes, &sources.ResultImage16, sources.Colourstack}, context);
-}
-
-SaveOutcome waveletTiff(const SaveFilter& filter, const fs::path& chosenFile,
-                        const WaveletSaveSources& sources, SaveContext& context, const Png16Writer&) {
-    return writeOneFile(chosenFile, filter.extension, context, [&](const fs::path& target) {
-        TTIFFBitMap::SaveToTIFF(cropHighBits(sources.ResultImage16, sources.ImageWidth, sources.ImageHeight),
-                                target, 48, false);
-    });
-}
-
-SaveOutcome waveletPng(const SaveFilter& filter, const fs::path& chosenFile,
-                       const WaveletSaveSources& sources, SaveContext& context, const Png16Writer& writePng) {
-    requirePngWriter(writePng);
-    return writeOneFile(chosenFile, filter.extension, context, [&](const fs::path& target) {
-        writePng(target, sources.ProcessImage, sources.ResultImage16, context.versionCaption);
-    });
-}
-
 // The final page's 16-bit files have the question's other wording (a small "o").
 const std::string FinalQuestion = " overwrite existing file ?";
 
 // The shown picture, cropped when a crop is given.
 Bitmap24 shownAsCropped(const FinalSaveSources& sources) {
     return sources.crop ? cropBitmap(sources.shown, *sources.crop) : sources.shown;
-}
-
-SaveOutcome finalBmp(const SaveFilter& filter, const fs::path& chosenFile, const FinalSaveSources& sources,
-                     SaveContext& context, const Png16Writer&) {
-    return writeOneFile(chosenFile, filter.extension, context,
-                        [&](const fs::path& target) { writeBmp24(target, shownAsCropped(sources)); });
-}
-
-SaveOutcome finalJpeg(const SaveFilter& filter, const fs::path& chosenFile, const FinalSaveSources& sources,
-                      SaveContext& context, const Png16Writer&) {
-    return writeOneFile(chosenFile, filter.extension, context,
-                        [&](const fs::path& target) { writeJpeg(target, shownAsCropped(sources)); });
-}
-
-SaveOutcome finalTiff(const SaveFilter& filter, const fs::path& chosenFile, const FinalSaveSources& sources,
-                      SaveContext& context, const Png16Writer&) {
-    return writeOneFile(
-        chosenFile, filter.extension, context,
-        [&](const fs::path& target) {
-            SaveRotatedFinalTiff16(target, sources.ResultImage16, sources.ProcessImage.width(),
-                                   sources.ProcessImage.height(), sources.settings);
-        },
-        FinalQuestion);
-}
-
-SaveOutcome finalPng(const SaveFilter& filter, const fs::path& chosenFile, const FinalSaveSources& sources,
-                     SaveContext& context, const Png16Writer& writePng) {
-    requirePngWriter(writePng);
-    return writeOneFile(
-        chosenFile, filter.extension, context,
-        [&](const fs::path& target) {
-            writePng(target, sources.ProcessImage, sources.ResultImage16, context.versionCaption);
-        },
-        FinalQuestion);
 }
 
 SaveOutcome resizedBmp(const SaveFilter& filter, const fs::path& chosenFile, const Bitmap24& picture,
@@ -198,6 +129,46 @@ const Format& formatOf(std::span<const Format> formats, decltype(Format::type) t
 
 }  // namespace
 
+// --- The writers of the wavelet dialog's rows ----------------------------------------------------
+
+SaveOutcome saveResultBmp(const SaveFilter& filter, const fs::path& chosenFile,
+                          const ResultSaveSources& sources, SaveContext& context, const Png16Writer&) {
+    return writeOneFile(chosenFile, filter.extension, context,
+                        [&](const fs::path& target) { writeBmp24(target, sources.picture()); });
+}
+
+SaveOutcome saveResultJpeg(const SaveFilter& filter, const fs::path& chosenFile,
+                           const ResultSaveSources& sources, SaveContext& context, const Png16Writer&) {
+    return writeOneFile(chosenFile, filter.extension, context,
+                        [&](const fs::path& target) { writeJpeg(target, sources.picture()); });
+}
+
+// The 16-bit result (master-frame mode: the stack).
+SaveOutcome saveResultFits(const SaveFilter&, const fs::path& chosenFile, const ResultSaveSources& sources,
+                           SaveContext& context, const Png16Writer&) {
+    const ResultPictures& pictures = sources.pictures;
+    return fitFiles(chosenFile, pictures.ImageWidth, pictures.ImageHeight, 16, FitSource::Result,
+                    {&pictures.StackPlanes, &pictures.ResultImage16, pictures.Colourstack}, context);
+}
+
+SaveOutcome saveResultTiff(const SaveFilter& filter, const fs::path& chosenFile,
+                           const ResultSaveSources& sources, SaveContext& context, const Png16Writer&) {
+    return writeOneFile(chosenFile, filter.extension, context, sources.writeTiff16, sources.question16);
+}
+
+SaveOutcome saveResultPng(const SaveFilter& filter, const fs::path& chosenFile,
+                          const ResultSaveSources& sources, SaveContext& context,
+                          const Png16Writer& writePng) {
+    requirePngWriter(writePng);
+    const ResultPictures& pictures = sources.pictures;
+    return writeOneFile(
+        chosenFile, filter.extension, context,
+        [&](const fs::path& target) {
+            writePng(target, pictures.ProcessImage, pictures.ResultImage16, context.versionCaption);
+        },
+        sources.question16);
+}
+
 // --- The dialogs' tables --------------------------------------------------------------------------
 
 std::span<const StackSaveFormat> stackSaveFormats() {
@@ -209,18 +180,6 @@ std::span<const StackSaveFormat> stackSaveFormats() {
         {StackSaveType::FITSpecial, {"special FITS", "*.fit", "FIT", ".fit", true}, stackFits<-16>},
         {StackSaveType::TIFF, {"TIFF", "*.tif", "TIF", ".tif"}, stackTiff},
         {StackSaveType::PNG16, {"PNG (16 bit)", "*.png", "PNG", ".png"}, stackPng16},
-    }};
-    return formats;
-}
-
-std::span<const WaveletSaveFormat> waveletSaveFormats() {
-    const std::span<const SaveFilter> filters = waveletSaveFilters();
-    static const std::array<WaveletSaveFormat, 5> formats{{
-        {WaveletSaveType::BMP, filters[0], waveletBmp, finalBmp},
-        {WaveletSaveType::JPEG, filters[1], waveletJpeg, finalJpeg},
-        {WaveletSaveType::FIT, filters[2], resultFits<WaveletSaveSources>, resultFits<FinalSaveSources>},
-        {WaveletSaveType::TIFF, filters[3], waveletTiff, finalTiff},
-        {WaveletSaveType::PNG, filters[4], waveletPng, finalPng},
     }};
     return formats;
 }
@@ -249,14 +208,31 @@ SaveOutcome saveWaveletImage(const fs::path& chosenFile, WaveletSaveType type,
                              const Png16Writer& writePng) {
     const WaveletSaveFormat& format = formatOf(waveletSaveFormats(), type);
     rememberChoice(chosenFile, "lastwaveletsavetype", format.filter.key, context);
-    return format.save(format.filter, chosenFile, sources, context, writePng);
+    const ResultPictures& pictures = sources.pictures;
+    const ResultSaveSources result{
+        pictures, [&] { return stampedImage(pictures.ProcessImage, sources.stamp); },
+        [&](const fs::path& target) {
+            TTIFFBitMap::SaveToTIFF(
+                cropHighBits(pictures.ResultImage16, pictures.ImageWidth, pictures.ImageHeight), target, 48,
+                false);
+        },
+        OverwriteQuestion};
+    return format.save(format.filter, chosenFile, result, context, writePng);
 }
 
 SaveOutcome saveFinalImage(const fs::path& chosenFile, WaveletSaveType type, const FinalSaveSources& sources,
                            SaveContext& context, const Png16Writer& writePng) {
     const WaveletSaveFormat& format = formatOf(waveletSaveFormats(), type);
     rememberChoice(chosenFile, "", "", context);
-    return format.saveFinal(format.filter, chosenFile, sources, context, writePng);
+    const ResultPictures& pictures = sources.pictures;
+    const ResultSaveSources result{pictures, [&] { return shownAsCropped(sources); },
+                                   [&](const fs::path& target) {
+                                       SaveRotatedFinalTiff16(
+                                           target, pictures.ResultImage16, pictures.ProcessImage.width(),
+                                           pictures.ProcessImage.height(), sources.settings);
+                                   },
+                                   FinalQuestion};
+    return format.save(format.filter, chosenFile, result, context, writePng);
 }
 
 SaveOutcome saveResizedImage(const fs::path& chosenFile, ResizeSaveType type, const Bitmap24& picture,

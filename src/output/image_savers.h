@@ -9,7 +9,9 @@
 // by the FITS writer. No save ever replaces a file of the current input.
 
 #include <filesystem>
+#include <functional>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -34,28 +36,42 @@ struct StackSaveSources {
     float StackMaxValue;
 };
 
-struct WaveletSaveSources {
-    const Bitmap24& ProcessImage;      // the rendered picture as shown
+// The pictures the wavelet page's save types are written from, on the wavelet page and the
+// final page alike.
+struct ResultPictures {
+    const Bitmap24& ProcessImage;      // the rendered picture, whose size the 16-bit files take
     const TTIFFBitMap& ResultImage16;  // its 16-bit samples, (ImageWidth + 1) x (ImageHeight + 1)
     const PlaneTriple& StackPlanes;    // FITS files in master-frame mode are made from the stack
     int ImageWidth;
     int ImageHeight;
     bool Colourstack;
+};
+
+// The wavelet page's sources: its rendered picture is the one shown.
+struct WaveletSaveSources {
+    ResultPictures pictures;
     const StampInfo* stamp = nullptr;  // StampImage checked: BMP and JPEG carry the info stamp
 };
 
 // The final page's sources. Its save dialog has the filters of the wavelet page's.
 struct FinalSaveSources {
-    const Bitmap24& shown;             // the final picture as shown: turned, adjusted, flipped
-    const Bitmap24& ProcessImage;      // the rendered picture, whose size the 16-bit files take
-    const TTIFFBitMap& ResultImage16;  // its 16-bit samples
-    const PlaneTriple& StackPlanes;    // FITS files in master-frame mode are made from the stack
-    int ImageWidth;
-    int ImageHeight;
-    bool Colourstack;
+    const Bitmap24& shown;  // the final picture as shown: turned, adjusted, flipped
+    ResultPictures pictures;
     const FinalSettings& settings;  // turn, colour and flips the 16-bit TIFF repeats
     // CropRect while "Use Cropping" is checked; BMP and JPEG then take only that part.
     std::optional<TEdgeRect> crop;
+};
+
+// What a row of the wavelet dialog writes from: the pictures, and what the page saving them
+// makes of them.
+struct ResultSaveSources {
+    const ResultPictures& pictures;
+    // The 8-bit picture BMP and JPEG write.
+    std::function<Bitmap24()> picture;
+    // Writes the 16-bit TIFF file.
+    std::function<void(const std::filesystem::path&)> writeTiff16;
+    // Asked before a 16-bit TIFF or PNG replaces a file.
+    std::string question16;
 };
 
 // The stack saver. Stores "SaveDir" and "LastStacksavetype". BMP and JPEG write Stackimage;

@@ -2,10 +2,12 @@
 // The save dialogs' tables. Each dialog lists one row per file type, in the table's order: the
 // filter's caption and pattern, the key the choice is remembered by (the batch option "-AS"
 // names the wavelet types by it), the extension of the file written, and the function that
-// writes it. A new type is a row and its function in image_savers.cpp; the dialogs' filters,
-// the remembered choices and the batch's names follow.
+// writes it. A new type is a row (the wavelet dialog's below, the others' in image_savers.cpp)
+// and its function in image_savers.cpp; the dialogs' filters, the remembered choices and the
+// batch's names follow, and a wavelet type is saved by the final page too.
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <filesystem>
 #include <functional>
@@ -22,8 +24,7 @@ class Bitmap24;
 class TTIFFBitMap;
 struct SaveContext;
 struct StackSaveSources;
-struct WaveletSaveSources;
-struct FinalSaveSources;
+struct ResultSaveSources;
 
 // The types of the stack page's save dialog. They name the rows of stackSaveFormats(), whose
 // order is the dialog's.
@@ -66,15 +67,16 @@ struct StackSaveFormat {
                         const StackSaveSources& sources, SaveContext& context, const Png16Writer& writePng);
 };
 
+// A writer of the wavelet dialog's types. The wavelet page and the final page save through the
+// same rows, each from its own pictures (see ResultSaveSources).
+using ResultWriter = SaveOutcome(const SaveFilter& filter, const std::filesystem::path& chosenFile,
+                                 const ResultSaveSources& sources, SaveContext& context,
+                                 const Png16Writer& writePng);
+
 struct WaveletSaveFormat {
     WaveletSaveType type;
     SaveFilter filter;
-    SaveOutcome (*save)(const SaveFilter& filter, const std::filesystem::path& chosenFile,
-                        const WaveletSaveSources& sources, SaveContext& context, const Png16Writer& writePng);
-    // The final page saves through the same dialog.
-    SaveOutcome (*saveFinal)(const SaveFilter& filter, const std::filesystem::path& chosenFile,
-                             const FinalSaveSources& sources, SaveContext& context,
-                             const Png16Writer& writePng);
+    ResultWriter* save;
 };
 
 struct ResizeSaveFormat {
@@ -84,13 +86,31 @@ struct ResizeSaveFormat {
                         const Bitmap24& picture, SaveContext& context);
 };
 
-// The wavelet dialog's filters in its order: the rows of its table take them, and the batch names
-// its save types by their keys without the writers.
-std::span<const SaveFilter> waveletSaveFilters();
+// The writers of the wavelet dialog's rows (image_savers.cpp).
+ResultWriter saveResultBmp, saveResultJpeg, saveResultFits, saveResultTiff, saveResultPng;
+
+// The wavelet dialog's rows, in its order.
+inline constexpr std::array<WaveletSaveFormat, 5> WaveletSaveFormats{{
+    {WaveletSaveType::BMP, {"BMP (8BIT*RGB)", "*.bmp", "BMP", ".bmp"}, saveResultBmp},
+    {WaveletSaveType::JPEG, {"JPEG(8BIT*RGB)", "*.JPG", "JPG", ".jpg"}, saveResultJpeg},
+    {WaveletSaveType::FIT, {"FIT (16BIT) RGB separate ", "*.FIT", "FIT", ".fit", true}, saveResultFits},
+    {WaveletSaveType::TIFF, {"TIFF(16BIT *RGB)", "*.TIF", "TIF", ".tif"}, saveResultTiff},
+    {WaveletSaveType::PNG, {"PNG (16BIT*RGB)", "*.PNG", "PNG", ".png"}, saveResultPng},
+}};
+
+// The filters of those rows alone, taken from them as the program is compiled: the batch names
+// its save types by their keys, and the command-file reader is built without the writers.
+inline constexpr std::array<SaveFilter, WaveletSaveFormats.size()> WaveletSaveFilters = [] {
+    std::array<SaveFilter, WaveletSaveFormats.size()> filters{};
+    for (std::size_t i = 0; i < filters.size(); ++i) filters[i] = WaveletSaveFormats[i].filter;
+    return filters;
+}();
 
 // The save dialogs' tables, in the dialogs' order.
 std::span<const StackSaveFormat> stackSaveFormats();
-std::span<const WaveletSaveFormat> waveletSaveFormats();
+inline std::span<const WaveletSaveFormat> waveletSaveFormats() {
+    return WaveletSaveFormats;
+}
 std::span<const ResizeSaveFormat> resizeSaveFormats();
 
 // The row of a dialog's filter index; an index outside the table takes the nearer end.

@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "output/save_formats.h"
 #include "platform/errors.h"
 #include "platform/safe_file.h"
 
@@ -37,6 +38,17 @@ std::string chosenBaseName(const fs::path& chosenFile) {
 
 fs::path outputFileName(const fs::path& chosenFile, std::string_view extension) {
     return chosenFile.parent_path() / (stripExtension(chosenBaseName(chosenFile)) + std::string(extension));
+}
+
+std::vector<fs::path> savedFileNames(const SaveFilter& filter, const fs::path& chosenFile) {
+    std::vector<fs::path> files{outputFileName(chosenFile, filter.extension)};
+    if (filter.fits) {
+        for (const char* suffix : {"_R.fit", "_G.fit", "_B.fit", ".fitk"}) {
+            fs::path base = outputFileName(chosenFile, "");
+            files.push_back(base += suffix);
+        }
+    }
+    return files;
 }
 
 void writeFileBytes(const fs::path& target, const std::vector<std::uint8_t>& bytes) {

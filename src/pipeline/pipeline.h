@@ -150,6 +150,9 @@ struct RunState {
     PointLimits points;
     // The alignment points, the free alignment box and the multi-point mode.
     AlignmentPoints alignPoints;
+    // The frame the points were placed on, kept when their setup aligned the frames on the
+    // whole-frame box (empty otherwise).
+    Bitmap24 pointsPlacedOn;
     // The input: the shown picture, what the readers found, the current folder, the frame source
     // of the browser; and the debayer switch.
     InputState input;

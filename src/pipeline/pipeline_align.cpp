@@ -131,6 +131,7 @@ AlignmentPassResult Pipeline::alignPlacedPoints(const PlacedPointsOptions& optio
                             !boxCarriesAlignment(run_.input.PreviewBitmap, points.PointPos[1].X,
                                                  points.PointPos[1].Y, points.PointFFTSize[1] / 2);
     run_.alignPoints.WholeFrameStart = wholeFrame;
+    run_.pointsPlacedOn = wholeFrame ? run_.input.PreviewBitmap : Bitmap24();
     if (!wholeFrame) {
         for (int p = options.multiQuantity ? count : 1; p >= 1 && !progress.cancelRequested(); --p) {
             references.push_back(pointReference(p));

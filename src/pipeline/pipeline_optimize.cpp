@@ -101,6 +101,13 @@ PointOptimizerResult Pipeline::optimizePoints(const OptimizerOptions& options, c
         ports.progress);
     PointOptimizerInput points = input;
     points.wholeFrameStart = run_.alignPoints.WholeFrameStart;
+    // A reference made from a stack of the best frames holds a fraction of one frame's noise: the
+    // faint edge of a disc in a corner of a box on the sky stands out on it, yet no frame, with
+    // its own noise, can lock on that edge, and the point's zone would be thrown about. After the
+    // whole-frame start the boxes are judged on the frame the points were placed on, as the
+    // frames would see them.
+    if (points.wholeFrameStart && run_.optimizer.MultiPointReference && !run_.pointsPlacedOn.empty())
+        points.placementPicture = &run_.pointsPlacedOn;
     PointOptimizerResult result;
     withOptimizer(ports, [&](OptimizerContext& context) {
         result = Optimize_AllAlignpoints(context, options, run_.alignPoints, run_.points, points, observer);

@@ -293,7 +293,7 @@ Correlation correlateBox(const AlignInputs& inputs, const FramePixels& frame, in
     // A line the mask shuts wholly is left out of the inverse transform's first pass.
     const std::vector<std::uint8_t>& bandLines = inputs.engine->FFTBandLines;
     const bool someLines = static_cast<int>(bandLines.size()) == n;
-    const bool profile = charted && qualityKind(options.quality) != QualityKind::Spectral;
+    const bool profile = charted && options.quality.kind != QualityKind::Spectral;
     if (someLines && !profile) {
         FFT2DForwardOfLines(fft, bandLines, true);
     } else {
@@ -502,7 +502,7 @@ double methodQuality(const AlignInputs& inputs, const FramePixels& frame, const 
     // The box's top-left pixel.
     const int left = inputs.FeatureX - n / 2 + g.sx, top = inputs.FeatureY - n / 2 + g.sy;
     const float meanF = g.meanF;
-    switch (qualityKind(options.quality)) {
+    switch (options.quality.kind) {
         case QualityKind::Gradient:
             return gradientQuality(options, frame, area, left, top, meanF, scratch);
         case QualityKind::Plugin:
@@ -554,7 +554,7 @@ Grade gradeAlignedBox(const AlignInputs& inputs, const FramePixels& frame, int s
 
 FrameAlignment::FrameAlignment(AlignContext& context, const AlignOptions& options, const Bitmap24& preview)
     : context_(context), options_(options), preview_(preview) {
-    if (qualityKind(options_.quality) == QualityKind::Plugin) plugin_ = std::make_unique<QualityPlugin>();
+    if (options_.quality.kind == QualityKind::Plugin) plugin_ = std::make_unique<QualityPlugin>();
     const FrameModel& model = context_.model;
     inputs_.options = &options_;
     inputs_.engine = &context_.fft;
@@ -819,7 +819,7 @@ void FrameAlignment::finish(const Verdict& verdict, const Correlation& correlati
     record.MeanBrightness = grade.meanF;
     record.Slots[0].Brightness = grade.meanF;
 
-    const bool spectral = qualityKind(options_.quality) == QualityKind::Spectral;
+    const bool spectral = options_.quality.kind == QualityKind::Spectral;
     if (!spectral) record.Slots[0].Quality = grade.imageQuality;
     if (options_.interlaced) record.Slots[2].Quality = record.Slots[0].Quality;
 
@@ -829,8 +829,8 @@ void FrameAlignment::finish(const Verdict& verdict, const Correlation& correlati
     FrameQualityInput input;
     input.QualityFilter = options_.QualityFilter;
     input.QualFilterDX = options_.QualFilterDX;
-    input.QualityHumanVision = options_.quality.QualityHumanVision;
-    input.QualityFromImage = options_.quality.QualityFromImage;
+    input.QualityHumanVision = options_.quality.humanVision();
+    input.QualityFromImage = options_.quality.fromImage();
     input.progstatus = context_.program.progstatus;
     input.CurrentFrame = current;
     input.interlaced = options_.interlaced;

@@ -54,7 +54,7 @@ struct AlignOptions {
     bool interlaced = false;
     bool Interlacehoriz = false;
     bool FreeBox = false;
-    QualityMethodFlags quality;
+    QualityGrading quality;
     double QualityFilter = 12.0;
     double QualFilterDX = 5.0;
     double Compresfactor = 60.0;

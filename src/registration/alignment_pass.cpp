@@ -224,9 +224,8 @@ bool Pass::measureFrames() {
     // Where a grey picture's levels are all the alignment reads of it (no colour, no method that
     // grades a copy of the box), such a run holds them alone: a third of the memory, so that
     // more frames are measured side by side.
-    const QualityKind kind = qualityKind(o_.align.quality);
-    levels_ = banded_ && source_.makesLevels() && !o_.align.Colourstack && kind != QualityKind::Plugin &&
-              kind != QualityKind::Compress;
+    levels_ =
+        banded_ && source_.makesLevels() && !o_.align.Colourstack && !o_.align.quality.gradesBoxPicture();
     const std::size_t frameBytes = (levels_ ? static_cast<std::size_t>(std::max(model.FrameWidth, 1))
                                             : Bitmap24::strideFor(model.FrameWidth)) *
                                    static_cast<std::size_t>(std::max(model.FrameHeight, 1)) *

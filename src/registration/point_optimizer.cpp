@@ -209,8 +209,12 @@ PointOptimizerResult Optimize_AllAlignpoints(OptimizerContext& context, const Op
         }
         context.program.FeatureX = points.PointPos[p].X + offset.X;
         context.program.FeatureY = points.PointPos[p].Y + offset.Y;
-        const bool nothing = boxHoldsNothing(context.registration.Image1, context.program.FeatureX,
-                                             context.program.FeatureY, points.PointFFTSize[p] / 2);
+        const int half = points.PointFFTSize[p] / 2;
+        const bool nothing =
+            input.placementPicture != nullptr
+                ? boxHoldsNothing(*input.placementPicture, points.PointPos[p].X, points.PointPos[p].Y, half)
+                : boxHoldsNothing(context.registration.Image1, context.program.FeatureX,
+                                  context.program.FeatureY, half);
         empty[static_cast<std::size_t>(p)] = nothing;
         limits.PointQualitySlider[p] = input.StackSliderMax;
         limits.PointDifferenceSlider[p] = 1000;

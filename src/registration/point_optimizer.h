@@ -39,9 +39,10 @@ bool boxCarriesAlignment(const Bitmap24& picture, int x, int y, int h);
 // The ranking position of `frame`, or 0 when the frame is not ranked.
 int rankOfFrame(const FrameModel& model, int frame, int lastPosition);
 
-// Optimizes points Alignpoints .. 1. A point whose box on the reference picture holds nothing to
-// lock on (boxHoldsNothing) places its zone as the nearest point that holds does, frame by frame;
-// with no such point it keeps the alignment's shifts. The reference picture (Image1) is the caller's: the
+// Optimizes points Alignpoints .. 1. A point whose box on the reference picture (or on
+// input.placementPicture, when given) holds nothing to lock on (boxHoldsNothing) places its zone as
+// the nearest point that holds does, frame by frame; with no such point it keeps the alignment's
+// shifts. The reference picture (Image1) is the caller's: the
 // frame the points were placed on, the reference made from a processed stack, or the frame
 // input.referenceFrame (in frame pixels only: not with resampling). A point whose best grade is
 // 0 counts it as 1. A cancel ends the run after the point in progress has been filed back;

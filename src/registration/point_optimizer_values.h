@@ -9,6 +9,8 @@
 
 namespace kestrave {
 
+class Bitmap24;
+
 // What the point optimizer reads besides the optimizer's options.
 struct PointOptimizerInput {
     int lastFrame = 0;           // PreviewSlider.MaxValue: the records parked and filed back
@@ -23,6 +25,10 @@ struct PointOptimizerInput {
     // filled in by the pipeline): its differences were measured on none of the points' boxes, and
     // every point's optimizer starts afresh.
     bool wholeFrameStart = false;
+    // The picture on which each point's box is judged to hold anything to lock on when it is not
+    // the reference picture: the frame the points were placed on, read at the points' own places
+    // (nullptr: the reference picture, at the points as measured on it).
+    const Bitmap24* placementPicture = nullptr;
 };
 
 // What the window shows while the points are optimized; every call comes on the caller's thread.

@@ -1,7 +1,8 @@
 #pragma once
 // The quality methods, one row each: the item of QualityMethodCombo, the label the window shows
-// and the flags the alignment reads (which tell how a frame is graded). A new method is a row
-// here and its grading in the alignment; the window's lists and the start-up choice follow.
+// and the grading the alignment runs. A new method is a row here and, when it grades in a way of
+// its own, its kind (with what QualityGrading tells of it) and that kind's figure in
+// methodQuality (align_frame.cpp); the window's lists and the start-up choice follow.
 
 #include <algorithm>
 #include <array>
@@ -10,31 +11,32 @@
 
 namespace kestrave {
 
-// The flags of the quality method. At most one of the methods that grade the picture itself
-// (QualityFromImage) is named by a further flag; "Compress" is the one with none.
-struct QualityMethodFlags {
-    bool QualityClassic = true;
-    bool QualityHumanVision = false;
-    bool QualityFromImage = false;
-    bool QualityLocalContrast = false;
-    bool QualityGradient = false;
-    bool QualityDeviation = false;
-    bool QualityUserDLL = false;
+// The method that grades a frame. Spectral reads the band of the frame's radial spectrum; every
+// other kind grades the aligned picture itself.
+enum class QualityKind { Gradient, Plugin, Compress, LocalContrast, Deviation, Spectral };
+
+// How a quality method grades a frame: its kind and, for the spectral kind, the weighting of the
+// radial profile.
+struct QualityGrading {
+    QualityKind kind = QualityKind::Spectral;
     // 1 for "Human Visual": the radial profile is weighted by the contrast sensitivity.
     int HVSWeighting = 0;
+
+    // The figure is the picture's own, not the spectrum's band.
+    constexpr bool fromImage() const { return kind != QualityKind::Spectral; }
+    constexpr bool humanVision() const { return HVSWeighting == 1; }
+    // The figure is made from a copy of the box's 24-bit picture rather than from its levels.
+    constexpr bool gradesBoxPicture() const {
+        return kind == QualityKind::Compress || kind == QualityKind::Plugin;
+    }
 };
 
-// The method that grades a frame, in the order the flags are tested.
-enum class QualityKind { Gradient, Plugin, Compress, LocalContrast, Deviation, Spectral };
-QualityKind qualityKind(const QualityMethodFlags& flags);
-
 // One quality method: an item of QualityMethodCombo (its index is the row's place in
-// QualityMethods) and what choosing it sets. How a frame is graded follows from the flags
-// (qualityKind).
+// QualityMethods) and how it grades a frame.
 struct QualityMethod {
     std::string_view caption;  // the item's text
     std::string_view label;    // caption of Currentquality
-    QualityMethodFlags flags;
+    QualityGrading grading;
     // Offered in QualityMethodCombo outside the developer mode. The offered rows come first.
     bool offered = true;
     // The figure depends on a setting of the "Quality options" sheet (the band, or the
@@ -46,29 +48,27 @@ struct QualityMethod {
 inline constexpr std::array<QualityMethod, 7> QualityMethods{{
     {.caption = "Classic",
      .label = "Current Filter: Classic",
-     .flags = {.QualityClassic = true},
+     .grading = {QualityKind::Spectral},
      .tunedOnOptionsSheet = true},
     {.caption = "Human",
      .label = "Current Filter: Human V.",
-     .flags = {.QualityClassic = false, .QualityHumanVision = true, .HVSWeighting = 1},
+     .grading = {QualityKind::Spectral, 1},
      .tunedOnOptionsSheet = true},
     {.caption = "Compress",
      .label = "Current Filter: Compress",
-     .flags = {.QualityClassic = false, .QualityFromImage = true},
+     .grading = {QualityKind::Compress},
      .tunedOnOptionsSheet = true},
     {.caption = "Local contrast",
      .label = "Current Filter: Lcontrast",
-     .flags = {.QualityClassic = false, .QualityFromImage = true, .QualityLocalContrast = true}},
-    {.caption = "Gradient",
-     .label = "Current Filter: Gradient",
-     .flags = {.QualityClassic = false, .QualityFromImage = true, .QualityGradient = true}},
+     .grading = {QualityKind::LocalContrast}},
+    {.caption = "Gradient", .label = "Current Filter: Gradient", .grading = {QualityKind::Gradient}},
     {.caption = "Deviation",
      .label = "Current Filter: STD",
-     .flags = {.QualityClassic = false, .QualityFromImage = true, .QualityDeviation = true},
+     .grading = {QualityKind::Deviation},
      .offered = false},
     {.caption = "DLL",
      .label = "Current Filter: User DLL",
-     .flags = {.QualityClassic = false, .QualityFromImage = true, .QualityUserDLL = true},
+     .grading = {QualityKind::Plugin},
      .offered = false},
 }};
 
@@ -105,7 +105,7 @@ static_assert(DefaultQualityMethod >= 0 && DefaultQualityMethod < QualityMethodL
 
 // What QualityMethodComboChange sets for an item of QualityMethodCombo.
 struct QualityMethodChoice {
-    QualityMethodFlags flags;
+    QualityGrading grading;
     std::string label;  // caption of Currentquality
     // The band pointer Showgraph1pointer and the labels FFTLABELs (spectral methods only).
     bool showBandPointer = false;
@@ -113,8 +113,9 @@ struct QualityMethodChoice {
     int pointerWidth = 0;
 };
 
-// The row of `itemIndex` in QualityMethods; an item outside the table clears every flag. The
-// pointer is placed for the band QualityFilter .. + QualFilterDX on the 400-pixel chart of 50 bins.
+// The row of `itemIndex` in QualityMethods; an item outside the table has no label and the
+// unweighted spectral grading. The pointer is placed for the band QualityFilter .. + QualFilterDX
+// on the 400-pixel chart of 50 bins.
 QualityMethodChoice QualityMethodComboChange(int itemIndex, double QualityFilter, double QualFilterDX);
 
 }  // namespace kestrave

@@ -111,7 +111,7 @@ std::filesystem::path batchSchemeFile(const std::string& scheme, const std::file
 int batchSaveFilterIndex(std::string_view saveType, int current) {
     const std::string type = lowered(saveType);
     if (type.empty()) return 1;
-    const std::span<const SaveFilter> filters = waveletSaveFilters();
+    const std::span<const SaveFilter> filters = WaveletSaveFilters;
     const auto found = std::find_if(filters.begin(), filters.end(),
                                     [&](const SaveFilter& filter) { return lowered(filter.key) == type; });
     return found == filters.end() ? current : static_cast<int>(found - filters.begin()) + 1;
@@ -139,9 +139,7 @@ BatchFeature placeBatchFeature(int x, int y, int width, int height, int box) {
 std::filesystem::path batchSaveName(const std::filesystem::path& inputFile, int filterIndex,
                                     const std::vector<std::filesystem::path>& inputFiles) {
     const std::vector<std::filesystem::path> outputs =
-        savedFileNames(waveletSaveFilters()[static_cast<std::size_t>(
-                           std::clamp(filterIndex, 1, static_cast<int>(waveletSaveFilters().size())) - 1)],
-                       inputFile);
+        savedFileNames(saveFormatAt<SaveFilter>(WaveletSaveFilters, filterIndex), inputFile);
     if (std::none_of(outputs.begin(), outputs.end(),
                      [&](const std::filesystem::path& output) { return isInputFile(output, inputFiles); }))
         return inputFile;

@@ -57,12 +57,13 @@ constexpr int SettleMs = 600;
 class ScreenshotWalk {
 public:
     ScreenshotWalk(TMainForm& form, QString prefix, QString input, std::shared_ptr<bool> ending,
-                   std::shared_ptr<QString> balloonName)
+                   std::shared_ptr<QString> balloonName, std::shared_ptr<QString> answer)
         : form_(form),
           prefix_(std::move(prefix)),
           input_(std::move(input)),
           ending_(std::move(ending)),
-          balloonName_(std::move(balloonName)) {}
+          balloonName_(std::move(balloonName)),
+          answer_(std::move(answer)) {}
 
     void start() {
         // Without a window manager the window takes the whole screen, as a maximised one would.
@@ -325,13 +326,17 @@ private:
                            [this] { pressOn(*control<TPCheck>(form_, "Alignmentzones"), QPoint(8, 8)); });
         QTimer::singleShot(at + SettleMs, &form_, [this] {
             shoot("8-points-placed");
-            shootWhen("8a-points-countdown", [this] {
+            shootWhen("8b-points-countdown", [this] {
                 return form_.tools.MultiAlignprogresswindow->isVisible() &&
                        control<QLabel>(form_, "Multialigntimer")->text().startsWith("Time left");
             });
         });
-        QTimer::singleShot(at + 2 * SettleMs, &form_,
-                           [&align] { control<TRxSpeedButton>(align, "Alignbutton")->click(); });
+        // The processed result is not saved: Align asks first; "No" gives it up.
+        QTimer::singleShot(at + 2 * SettleMs, &form_, [this, &align] {
+            *balloonName_ = "8a-align-again-question";
+            *answer_ = "No";
+            control<TRxSpeedButton>(align, "Alignbutton")->click();
+        });
         control<TRadioGroup>(align, "Alignmethod")->button(1)->click();
     }
 
@@ -419,6 +424,7 @@ private:
     QString input_;
     std::shared_ptr<bool> ending_;
     std::shared_ptr<QString> balloonName_;
+    std::shared_ptr<QString> answer_;
     std::vector<std::function<void()>> steps_;
     std::size_t step_ = 0;
 };
@@ -434,14 +440,19 @@ TAssistantBalloon* waitingBalloon() {
 }
 
 // A message during the walk, in the balloon or in a box: its picture (not of the question closing
-// the program asks at the end), then its default (or first) button.
+// the program asks at the end), then the button the walk named for it, else its default (or
+// first) button.
 void answerMessages(const QString& prefix, std::shared_ptr<const bool> ending,
-                    std::shared_ptr<QString> balloonName) {
+                    std::shared_ptr<QString> balloonName, std::shared_ptr<QString> answerWith) {
     auto* watch = new QTimer(qApp);
     auto count = std::make_shared<int>(0);
-    QObject::connect(watch, &QTimer::timeout, [prefix, count, ending, balloonName] {
+    QObject::connect(watch, &QTimer::timeout, [prefix, count, ending, balloonName, answerWith] {
         if (TAssistantBalloon* balloon = waitingBalloon()) {
             auto* answer = qobject_cast<TOffice97Button*>(balloon->focusWidget());
+            for (TOffice97Button* button : balloon->buttons())
+                if (!answerWith->isEmpty() && QString(button->Caption()).remove('&') == *answerWith)
+                    answer = button;
+            answerWith->clear();
             if (!answer && !balloon->buttons().empty()) answer = balloon->buttons().front();
             if (!*ending) {
                 const QString name =
@@ -479,10 +490,11 @@ bool startScreenshotWalk(TMainForm& form) {
     if (!prefix || !*prefix || !input || !*input) return false;
     auto ending = std::make_shared<bool>(false);
     auto balloonName = std::make_shared<QString>();
+    auto answer = std::make_shared<QString>();
     auto* walk = new ScreenshotWalk(form, QString::fromLocal8Bit(prefix), QString::fromLocal8Bit(input),
-                                    ending, balloonName);
+                                    ending, balloonName, answer);
     QObject::connect(&form, &QObject::destroyed, [walk] { delete walk; });
-    answerMessages(QString::fromLocal8Bit(prefix), ending, balloonName);
+    answerMessages(QString::fromLocal8Bit(prefix), ending, balloonName, answer);
     walk->start();
     return true;
 }

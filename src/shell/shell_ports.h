@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <optional>
 
 #include "persist/reg_settings.h"
 #include "pipeline/pipeline.h"
@@ -57,8 +58,10 @@ struct ViewState {
 // Flags of the main window's shell. (The cancel flag lives in the progress port, the "do not
 // repeat" state in the message routine.)
 struct ShellState {
-    // Set by the image savers once a file was written; closing then asks nothing.
+    // Set by the image savers once a file was written; closing then asks nothing. The result as
+    // it was written (`resultFingerprint`): once it differs, the saved mark no longer holds.
     bool ImageSaved = false;
+    std::optional<std::size_t> savedResult;
     // Set by "Continue"; Create's wait consumes it.
     bool ContinueRequested = false;
     // Set while start-up runs (it restores the stored control values then): handlers leave the

@@ -1,12 +1,13 @@
 #include "shell/tool_window_pages.h"
 
 #include <QScopedValueRollback>
+#include <QStackedWidget>
 
 #include "shell/tool_windows.h"
 
 namespace kestrave {
 
-ToolWindowPages::ToolWindowPages(ToolWindows& tools) {
+ToolWindowPages::ToolWindowPages(ToolWindows& tools, const QStackedWidget& pages) : pages_(pages) {
     // The tab of the page each window belongs to.
     members_ = {{tools.Registrationgraphwindow, 0},
                 {tools.Registerhaltwindow, 0},
@@ -27,8 +28,11 @@ ToolWindowPages::ToolWindowPages(ToolWindows& tools) {
                 {tools.HLSwindow, 4}};
     // Shown or hidden by its handler: the window no longer waits for its page.
     for (std::size_t i = 0; i < members_.size(); ++i)
-        connect(members_[i].window, &ToolWindow::visibilitySet, this, [this, i] {
-            if (!switching_) members_[i].away = false;
+        connect(members_[i].window, &ToolWindow::visibilitySet, this, [this, i](bool visible) {
+            if (switching_) return;
+            Member& member = members_[i];
+            member.away = false;
+            member.placedElsewhere = visible && pages_.isVisible() && pages_.currentIndex() != member.tab;
         });
 }
 
@@ -41,6 +45,13 @@ void ToolWindowPages::showPage(int tab) {
         } else if (member.tab == tab && member.away) {
             member.away = false;
             member.window->show();
+            if (pages_.isVisible() && pages_.currentIndex() != tab) member.placedElsewhere = true;
+        }
+        // Over the page it belongs to, now that this page shows.
+        if (member.tab == tab && member.placedElsewhere && pages_.currentIndex() == tab &&
+            member.window->isVisible()) {
+            member.placedElsewhere = false;
+            member.window->placeAgain();
         }
     }
 }

@@ -201,15 +201,19 @@ QRect toolWindowPlace(const QRect& screen, const QRect& owner, const QRect& opti
     const QRect overColumn = onScreen(QRect(
         QPoint(left, freeTop(left, optionArea.top(), optionArea.top() + room, fitted, cascaded)), fitted));
     // Where it would hide a control that must stay in reach (a button that shows and hides it,
-    // the page's action buttons): cascaded over the other tool windows, under those controls, or
-    // else beside the column over the picture.
+    // the page's action buttons): cascaded over the other tool windows, under those controls in
+    // the column (given only the room left there down to the column's end, where its contents
+    // allow), or else beside the column over the picture.
     int under = optionArea.top();
     for (const QRect& control : kept)
-        if (control.intersects(QRect(optionArea.left(), control.top(), optionArea.width(), 1)))
+        if (control.top() <= optionArea.bottom() &&
+            control.intersects(QRect(optionArea.left(), control.top(), optionArea.width(), 1)))
             under = std::max(under, control.bottom() + 1);
+    const QSize shortened(fitted.width(),
+                          std::clamp(optionArea.bottom() + 1 - under, smallest.height(), fitted.height()));
     for (const QRect& candidate :
          {overColumn, onScreen(QRect(QPoint(left, cascaded), fitted)),
-          onScreen(QRect(QPoint(left, under), fitted)),
+          onScreen(QRect(QPoint(left, under), fitted)), onScreen(QRect(QPoint(left, under), shortened)),
           onScreen(QRect(QPoint(optionArea.left() - outer.width(), optionArea.top()), outer))})
         if (!coversKept(candidate)) return inside(candidate);
     return inside(overColumn);
@@ -273,6 +277,10 @@ void ToolWindow::place() {
     placed_ = true;
 }
 
+void ToolWindow::placeAgain() {
+    if (isVisible() && !userPlaced_) place();
+}
+
 void ToolWindow::showEvent(QShowEvent* event) {
     TgbRollup::showEvent(event);
     if (!parentWidget() || event->spontaneous()) return;
@@ -280,7 +288,18 @@ void ToolWindow::showEvent(QShowEvent* event) {
     // settings): it stays there. The window system's own nudge on framing it does not count.
     constexpr int Nudge = 48;
     if ((pos() - placedAt_).manhattanLength() > Nudge) userPlaced_ = true;
-    if (!userPlaced_) place();
+    const bool firstShow = !shownBefore_;
+    shownBefore_ = true;
+    if (!userPlaced_) {
+        place();
+        return;
+    }
+    // Put back by the stored settings where it stood last time: wholly on the screen, since that
+    // place may come from a larger screen or another layout.
+    if (firstShow) {
+        const QScopedValueRollback keeping(keepingOnScreen_, true);
+        keepWindowOnScreen(*this);
+    }
 }
 
 void ToolWindow::closeEvent(QCloseEvent* event) {

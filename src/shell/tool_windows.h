@@ -23,7 +23,8 @@ namespace kestrave {
 // without covering them; otherwise `cascade` steps each further window a little lower. A window
 // never gets smaller than `minimum` (what its contents need, inside) and always lies wholly on the
 // screen. Where it would cover a control of `kept` (the buttons that show and hide it, the page's
-// action buttons), it goes beside the column over the picture, or else under those controls.
+// action buttons), it goes under those controls in the column (shortened to the room left there
+// where its contents allow), or else beside the column over the picture.
 // Returns the outer corner and the inside size.
 QRect toolWindowPlace(const QRect& screen, const QRect& owner, const QRect& optionArea, QSize size,
                       QSize decoration, int cascade, const std::vector<QRect>& taken = {}, QSize minimum = {},
@@ -61,6 +62,9 @@ public:
     void fitContents();
     // Also tells who keeps track of the window that it was shown or hidden (already so or not).
     void setVisible(bool visible) override;
+    // An open window that the user has not moved takes its place again (the page it belongs to
+    // shows only now).
+    void placeAgain();
     // The free part of the shown page's option column, in screen coordinates (empty when the
     // page has none).
     static QRect optionArea(const QWidget& mainWindow);
@@ -88,6 +92,7 @@ private:
     QPoint placedAt_;  // where the window was put last (by the program)
     QSize wanted_;     // the size the window asked for before a placement shrank it
     bool placed_ = false;
+    bool shownBefore_ = false;
     bool userPlaced_ = false;
     bool keepingOnScreen_ = false;
 };

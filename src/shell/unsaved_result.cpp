@@ -1,19 +1,56 @@
 #include "shell/unsaved_result.h"
 
+#include <functional>
+#include <string_view>
+
 #include "platform/message_port.h"
+#include "shell/area_stages.h"
 #include "shell/shell_ports.h"
 #include "shell/shell_rules.h"
-#include "shell/area_stages.h"
 
 namespace kestrave {
 
+namespace {
+
+std::size_t hashBytes(const void* data, std::size_t size) {
+    return std::hash<std::string_view>{}(std::string_view(static_cast<const char*>(data), size));
+}
+
+}  // namespace
+
+std::size_t resultFingerprint(const Pipeline& pipeline) {
+    const Bitmap24& view = pipeline.wavelet().ProcessPicture;
+    const TTIFFBitMap& result = pipeline.images().ResultImage16;
+    std::size_t fingerprint = hashBytes(view.bits(), view.byteCount());
+    if (result.HighBitsAllocated() && !result.empty()) {
+        const std::size_t samples = result.samplesPerRow() * static_cast<std::size_t>(result.height());
+        fingerprint = fingerprint * 31 + hashBytes(result.HighBitRow(0), samples * sizeof(std::uint16_t));
+    }
+    return fingerprint;
+}
+
+void markResultSaved(ShellState& shell, const Pipeline& pipeline) {
+    shell.ImageSaved = true;
+    shell.savedResult = resultFingerprint(pipeline);
+}
+
+void noteResultChanges(ShellState& shell, const Pipeline& pipeline) {
+    if (shell.ImageSaved && shell.savedResult && *shell.savedResult != resultFingerprint(pipeline))
+        shell.ImageSaved = false;
+}
+
 bool mayGiveUpResult(const Pipeline& pipeline, ShellPorts& ports, AreaStages& stages,
                      const std::string& caption, const std::string& question, std::uint16_t focus) {
+    noteResultChanges(ports.shell, pipeline);
     if (!closeNeedsQuestion(ports.shell.ImageSaved, pipeline.state().activepage)) return true;
     const std::uint16_t answer = ports.messages().ask(mtCustom, caption, "You have not saved.\n\r" + question,
                                                       mbYesNoCancel, mrNo, {}, focus);
     if (answer == mrYes) stages.saveProcessedPicture();
     return closeProceeds(answer, ports.shell.ImageSaved);
+}
+
+bool mayAlignAgain(const Pipeline& pipeline, ShellPorts& ports, AreaStages& stages) {
+    return mayGiveUpResult(pipeline, ports, stages, "Alignment", "Save before aligning again ?", mbCancel);
 }
 
 }  // namespace kestrave

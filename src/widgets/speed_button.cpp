@@ -181,7 +181,10 @@ QString TRxSpeedButton::shownCaption() const {
     if (glyph.isValid() && (layout_ == ButtonLayout::GlyphLeft || layout_ == ButtonLayout::GlyphRight))
         room -= glyph.width() + spacing_ + std::max(margin_, 0);
     QStringList lines = caption.split('\n');
-    for (QString& line : lines) line = MinimizeText(line, fontMetrics(), room);
+    // Measured as drawn: "&&" shows as one ampersand.
+    for (QString& line : lines)
+        if (fontMetrics().size(Qt::TextShowMnemonic, line).width() > room)
+            line = MinimizeText(line, fontMetrics(), room);
     return lines.join('\n');
 }
 

@@ -71,6 +71,14 @@ known=$(cat "$work/mime/types" /usr/share/mime/types; cut -d' ' -f1 /usr/share/m
 for type in $(key MimeType | tr ';' ' '); do
   grep -qx "$type" <<<"$known" || fail "the entry offers the unknown MIME type $type"
 done
+# Given alone, the program loads a project, a frame list or a command file and nothing else (a
+# recording alone opens an empty window): the entry offers those three kinds only.
+for type in $(key MimeType | tr ';' ' '); do
+  case $type in
+    application/x-kestrave-project | application/x-kestrave-frame-list | application/x-kestrave-command-file) ;;
+    *) fail "the entry offers $type, which the program does not open given alone" ;;
+  esac
+done
 
 # `make install PREFIX=` installs the same build and brings the prefix's MIME cache up to date.
 if [ "$build_dir" = "$source_dir/build/release" ]; then

@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <map>
+#include <sstream>
 
 #include "enhance/curve_editing.h"
 #include "frames/png_io.h"
@@ -477,5 +480,80 @@ TEST_F(Savers, EachDialogRowWritesItsOwnFormatUnderItsNames) {
         const std::string row = "resize " + std::string(format.filter.caption);
         SaveContext ctx = context();
         expectFormat(saveResizedImage(dir / "r.xyz", format.type, processImage, ctx), format.filter.key, row);
+    }
+}
+
+namespace {
+
+// The save type a file's first bytes show, by the key the save rows use; empty for none.
+std::string_view keyOfFileFormat(const fs::path& file) {
+    const std::vector<std::uint8_t> bytes = fileBytes(file);
+    const std::string start(
+        bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(bytes.size(), 6)));
+    if (start.rfind("BM", 0) == 0) return "BMP";
+    if (start.rfind("\xFF\xD8\xFF", 0) == 0) return "JPG";
+    if (start.rfind("SIMPLE", 0) == 0) return "FIT";
+    if (start.rfind("II*", 0) == 0 || start.rfind("MM", 0) == 0) return "TIF";
+    if (start.rfind("\x89PNG", 0) == 0) return "PNG";
+    return {};
+}
+
+std::string lowerCase(std::string_view text) {
+    std::string lowered(text);
+    for (char& c : lowered) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lowered;
+}
+
+}  // namespace
+
+// The wavelet dialog's rows serve the wavelet page, the final page and the batch: each row's
+// place in the dialog's filter text chooses that row back, its pattern lists the files of its
+// extension, the batch's filters are the rows' own, and both pages write through the row a file
+// of the row's format under the names the row gives.
+TEST_F(Savers, EveryWaveletRowRoundTripsItsFilterExtensionAndWriterOnBothPages) {
+    const std::span<const WaveletSaveFormat> formats = waveletSaveFormats();
+    std::vector<std::string> filterText;
+    std::stringstream text(saveDialogFilter(formats));
+    for (std::string part; std::getline(text, part, '|');) filterText.push_back(part);
+    ASSERT_EQ(filterText.size(), 2 * formats.size());
+    ASSERT_EQ(WaveletSaveFilters.size(), formats.size());
+
+    const std::vector<float> table(HueCurveTableSize, 0.0f);
+    const FinalSettings final{false, false, 0, 0, 0, table, table, table};
+    const Bitmap24 shown = makePicture(w, h, 4);
+    const Png16Writer png = SavePNGImage;
+    batchMode = true;
+    for (std::size_t i = 0; i < formats.size(); ++i) {
+        const SaveFilter& filter = formats[i].filter;
+        const std::string row(filter.caption);
+        const int filterIndex = static_cast<int>(i) + 1;
+        EXPECT_EQ(filterText[2 * i], filter.caption) << row;
+        EXPECT_EQ(filterText[2 * i + 1], filter.pattern) << row;
+        EXPECT_EQ(saveFormatAt(formats, filterIndex).type, formats[i].type) << row;
+        EXPECT_EQ(filterIndexOf(formats, formats[i].type), filterIndex) << row;
+        EXPECT_EQ(lowerCase(filter.pattern), "*" + lowerCase(filter.extension)) << row;
+        EXPECT_EQ(WaveletSaveFilters[i].key, filter.key) << row;
+        EXPECT_EQ(WaveletSaveFilters[i].extension, filter.extension) << row;
+        EXPECT_EQ(WaveletSaveFilters[i].fits, filter.fits) << row;
+
+        SaveContext ctx = context();
+        ctx.batchMode = true;
+        const fs::path waveletName = dir / ("wavelet" + std::to_string(i) + ".xyz");
+        const fs::path finalName = dir / ("final" + std::to_string(i) + ".xyz");
+        const std::pair<fs::path, SaveOutcome> saves[] = {
+            {waveletName, saveWavelet(waveletName, formats[i].type, nullptr, png)},
+            {finalName,
+             saveFinalImage(finalName, formats[i].type,
+                            {shown, processImage, result16, planes, w, h, true, final, std::nullopt}, ctx,
+                            png)}};
+        for (const auto& [chosen, outcome] : saves) {
+            ASSERT_TRUE(outcome.saved()) << row;
+            EXPECT_EQ(outcome.written.front().extension(), filter.extension) << row;
+            const std::vector<fs::path> names = savedFileNames(filter, chosen);
+            for (const fs::path& file : outcome.written) {
+                EXPECT_EQ(keyOfFileFormat(file), filter.key) << row << ": " << file;
+                EXPECT_EQ(std::count(names.begin(), names.end(), file), 1) << row << ": " << file;
+            }
+        }
     }
 }

@@ -365,7 +365,7 @@ TEST(Align, AFrameReadAsItsLevelsAloneIsMeasuredAsItsPicture) {
         for (int x = 0; x < w; ++x) levels.row(y)[x] = frames[1].pixel(x, y)[1];
     for (const auto& [n, gradient] : {std::pair{32, true}, std::pair{64, true}, std::pair{64, false}}) {
         AlignBench bench(w, h, n, 2);
-        bench.align().quality.QualityGradient = gradient;
+        bench.align().quality.kind = gradient ? QualityKind::Gradient : QualityKind::Spectral;
         bench.pick(frames[0], 78, 61);
         FrameAlignment aligner(bench.context, bench.align(), frames[0]);
         FrameAlignment once(bench.context, bench.align(), frames[0]);

@@ -139,7 +139,7 @@ struct AlignBench {
         registration.UserBoxPlaced = !registration.FFTFilterManual;
         if (registration.FFTFilterManual) BuildFFTBandMask(fft, fftFilter);
         ReferenceOptions options;
-        options.spectralQuality = !align().quality.QualityFromImage;
+        options.spectralQuality = !align().quality.fromImage();
         options.HVSWeighting = align().quality.HVSWeighting;
         options.FFTFilter = fftFilter;
         options.QualityFilter = align().QualityFilter;
@@ -163,7 +163,7 @@ struct AlignBench {
         return {fft, registration, alignment, program, *model, *section, *gamma, port, progress, view};
     }
 
-    void setQualityItem(int item) { align().quality = QualityMethodComboChange(item, 12.0, 5.0).flags; }
+    void setQualityItem(int item) { align().quality = QualityMethodComboChange(item, 12.0, 5.0).grading; }
 
     AlignmentPassResult run(FrameSource& source) { return Alignallframes(context, passOptions, source); }
 

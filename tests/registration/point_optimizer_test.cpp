@@ -157,17 +157,21 @@ TEST(PointOptimizer, AgainstAnotherFrameTheShiftsStayThoseFromThePlacementFrame)
     EXPECT_EQ(benches[1]->bench.program.FeatureY, benches[1]->points.PointPos[1].Y);
 }
 
+// The square 20..60 of the picture, around a point at (40, 40), becomes flat ground: one level and
+// a ripple of a level or two.
+void flattenAroundPoint2(Bitmap24& picture) {
+    for (int y = 20; y <= 60; ++y)
+        for (int x = 20; x <= 60; ++x)
+            std::fill_n(picture.pixel(x, y), 3, static_cast<std::uint8_t>(100 + (x * 7 + y * 13) % 3));
+}
+
 // A point whose box on the reference holds nothing (a flat plain) places its zone as the nearest
 // point that holds does, in every frame.
 TEST(PointOptimizer, APointOnFlatGroundFollowsTheNearestPointThatHolds) {
     PointBench bench(3);
     setAlignPoints(bench.points, std::vector<AlignPoint>{{80, 80, 64}, {40, 40, 32}, {120, 120, 32}});
     Bitmap24& reference = bench.bench.registration.Image1;
-    for (int y = 20; y <= 60; ++y)
-        for (int x = 20; x <= 60; ++x) {
-            std::uint8_t* pixel = reference.pixel(x, y);
-            pixel[0] = pixel[1] = pixel[2] = static_cast<std::uint8_t>(100 + (x * 7 + y * 13) % 3);
-        }
+    flattenAroundPoint2(reference);
     bench.input.wholeFrameStart = true;
     ASSERT_FALSE(bench.run().cancelled);
     int apart = 0;
@@ -187,6 +191,37 @@ TEST(PointOptimizer, APointOnFlatGroundFollowsTheNearestPointThatHolds) {
         "Alignment point(s) 1, 2 hold no detail to align on: their zones keep the whole-frame alignment.");
     EXPECT_TRUE(boxHoldsNothing(reference, 40, 40, 16));
     EXPECT_FALSE(boxHoldsNothing(reference, 120, 120, 16));
+}
+
+// A box is judged to hold anything on the placement picture when one is given, not on the
+// reference: a reference made from a stack shows a faint edge no frame can lock on, and a flat
+// patch of the reference says nothing of the frames when the placement picture holds detail there.
+TEST(PointOptimizer, ABoxIsJudgedOnThePlacementPictureWhenOneIsGiven) {
+    struct Case {
+        const char* name;
+        bool flatReference, flatPlacement, placementGiven, follows;
+    };
+    const Case cases[] = {
+        {"flat on the reference alone", true, false, false, true},
+        {"flat on the placement picture", false, true, true, true},
+        {"detail on the placement picture", true, false, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PointBench bench(3);
+        setAlignPoints(bench.points, std::vector<AlignPoint>{{80, 80, 64}, {40, 40, 32}, {120, 120, 32}});
+        Bitmap24& reference = bench.bench.registration.Image1;
+        Bitmap24 placement = reference;
+        if (c.flatReference) flattenAroundPoint2(reference);
+        if (c.flatPlacement) flattenAroundPoint2(placement);
+        if (c.placementGiven) bench.input.placementPicture = &placement;
+        bench.input.wholeFrameStart = true;
+        const PointOptimizerResult result = bench.run();
+        ASSERT_FALSE(result.cancelled);
+        using Followers = std::vector<std::pair<int, int>>;
+        const Followers expected = c.follows ? Followers{{2, 1}} : Followers{};
+        EXPECT_EQ(result.followers, expected);
+    }
 }
 
 // Point 1 on flat ground follows its nearest point that holds (or, when none holds, keeps the

@@ -1,6 +1,6 @@
 // The quality figures: a blur ladder ranked by every method that should see blur, the gradient
 // figure of merit on a ramp, the area-average downscale, the deviation and the local contrast as
-// written, the JPEG size, and the method items.
+// written, the JPEG size, the method items, and each method's figure of an aligned box.
 
 #include <gtest/gtest.h>
 
@@ -8,6 +8,8 @@
 
 #include "align_test_bench.h"
 #include "registration/quality_measures.h"
+#include "registration/quality_plugin.h"
+#include "support/temp_dir.h"
 
 using namespace kestrave;
 using namespace kestrave::test;
@@ -151,14 +153,97 @@ TEST(Quality, MethodItemsChooseTheirMethodAndPlaceTheBandPointer) {
         QualityKind::Gradient, QualityKind::Deviation, QualityKind::Plugin};
     for (int item = 0; item < 7; ++item) {
         const QualityMethodChoice choice = QualityMethodComboChange(item, 12.0, 5.0);
-        EXPECT_EQ(qualityKind(choice.flags), kinds[static_cast<std::size_t>(item)]) << item;
-        EXPECT_EQ(choice.flags.QualityFromImage, item >= 2) << item;
+        EXPECT_EQ(choice.grading.kind, kinds[static_cast<std::size_t>(item)]) << item;
+        EXPECT_EQ(choice.grading.fromImage(), item >= 2) << item;
         EXPECT_EQ(choice.showBandPointer, item < 2) << item;
     }
     const QualityMethodChoice human = QualityMethodComboChange(1, 12.0, 5.0);
     EXPECT_EQ(human.label, "Current Filter: Human V.");
-    EXPECT_EQ(human.flags.HVSWeighting, 1);
+    EXPECT_EQ(human.grading.HVSWeighting, 1);
     EXPECT_EQ(human.pointerLeft, 88);
     EXPECT_EQ(human.pointerWidth, 40);
     EXPECT_EQ(QualityMethodComboChange(6, 12.0, 5.0).label, "Current Filter: User DLL");
+}
+
+// Every quality method grades an aligned box with the figure of its kind, worked out here from
+// the box's pixels by the measures themselves: the box's levels less their mean for the deviation
+// and the local contrast, the levels and their shrunk copies for the gradient, the box's picture
+// for the JPEG size and for the plug-in. The spectral methods leave the figure to the band and
+// the radial profile, which "Human" weights.
+TEST(Quality, EveryMethodGradesTheAlignedBoxWithTheFigureOfItsKind) {
+    const ProgramDirScope home;
+    std::filesystem::copy_file(KESTRAVE_QUALITY_TEST_PLUGIN, home.path() / QualityPluginFile);
+    const int w = 160, h = 160, n = 64, featureX = 84, featureY = 76;
+    const Bitmap24 frame = texturedFrames(w, h, {{0, 0}})[0];
+    // The box around the feature, its levels (the green bytes) and their mean.
+    const int left = featureX - n / 2, top = featureY - n / 2;
+    Bitmap24 box(n, n);
+    T2dArrays levels(n, n);
+    double sum = 0.0;
+    for (int y = 0; y < n; ++y)
+        for (int x = 0; x < n; ++x) {
+            std::copy_n(frame.pixel(left + x, top + y), 3, box.pixel(x, y));
+            levels[x][y] = box.pixel(x, y)[1];
+            sum += levels[x][y];
+        }
+    const auto mean = static_cast<float>(sum / (n * n));
+    T2dArrays meanRemoved(n, n);
+    double s = 0.0, q = 0.0;
+    for (int x = 0; x < n; ++x)
+        for (int y = 0; y < n; ++y) {
+            meanRemoved[x][y] = levels[x][y] - mean;
+            s += meanRemoved[x][y];
+            q += static_cast<double>(meanRemoved[x][y]) * meanRemoved[x][y];
+        }
+
+    std::vector<std::array<float, kRadialBins>> spectralProfiles;
+    for (const QualityMethod& method : QualityMethods) {
+        SCOPED_TRACE(std::string(method.caption));
+        AlignBench bench(w, h, n, 1);
+        bench.align().quality = method.grading;
+        bench.pick(frame, featureX, featureY);
+        const AlignOptions& options = bench.align();
+        FrameAlignment aligner(bench.context, options, frame);
+        AlignScratch scratch;
+        const Grade grade = gradeAlignedBox(aligner.inputs(), frame, 0, 0, scratch);
+        EXPECT_EQ(grade.meanF, mean);
+        const double figure = grade.imageQuality;
+        switch (method.grading.kind) {
+            case QualityKind::Spectral:
+                EXPECT_EQ(figure, 0.0);
+                EXPECT_GT(grade.profileMax, 0.0f);
+                spectralProfiles.push_back(grade.profile);
+                break;
+            case QualityKind::Compress:
+                EXPECT_EQ(figure, static_cast<float>(compressedSize(box, n, options.Compresfactor)));
+                break;
+            case QualityKind::LocalContrast:
+                EXPECT_NEAR(figure, localContrastQuality(meanRemoved, n), 1e-4 * std::abs(figure));
+                break;
+            case QualityKind::Deviation:
+                EXPECT_NEAR(figure, deviationQuality(n * n, s, q), 1e-5 * figure);
+                break;
+            case QualityKind::Gradient: {
+                const GradientSettings settings = gradientSettings(options.FOMspin, options.Pix);
+                double expected = ComputeFrameFom(levels, 0, 0, n, n, settings);
+                for (const int m : {n / 2, n / 3, n / 4}) {
+                    Bitmap24 shrunk;
+                    boxAverageDownscale(box, n, m, shrunk);
+                    T2dArrays shrunkLevels(m, m);
+                    for (int y = 0; y < m; ++y)
+                        for (int x = 0; x < m; ++x) shrunkLevels[x][y] = shrunk.pixel(x, y)[1];
+                    expected += ComputeFrameFom(shrunkLevels, 0, 0, m, m, settings);
+                }
+                EXPECT_GT(expected, 0.0);
+                EXPECT_NEAR(figure, expected, 1e-5 * expected);
+                break;
+            }
+            case QualityKind::Plugin:
+                // The test plug-in: the box's side x 1000 + side + the green byte of pixel (0, 1) / 256.
+                EXPECT_EQ(figure, static_cast<float>(n * 1000.0 + n + box.pixel(0, 1)[1] / 256.0));
+                break;
+        }
+    }
+    ASSERT_EQ(spectralProfiles.size(), 2u);
+    EXPECT_NE(spectralProfiles[0], spectralProfiles[1]) << "the human-vision weighting reaches the profile";
 }

@@ -62,6 +62,14 @@ struct AlignPageTest : ShellWindowTest {
         control<TRadioGroup>(page, "FFTsizeGroup")->setItemIndex(0);
         pieces(*form).align->FFTsizeGroupClick();
     }
+    // A recording of three frames of this size.
+    void selectRecordingOfSize(int width, int height) {
+        synth::SynthOptions options = smallRecordingOptions();
+        options.width = width;
+        options.height = height;
+        options.frames = 3;
+        selectRecording(options);
+    }
     void click(QPoint at, Qt::MouseButton button = Qt::LeftButton) {
         QTest::mouseClick(control<QLabel>(page, "PreviewImage"), button, Qt::NoModifier, at);
     }
@@ -185,7 +193,7 @@ TEST_F(AlignPageTest, EachQualityItemRunsTheMethodItNames) {
         EXPECT_EQ(control<TRadioGroup>(page, "CopyAlignmethods")->Items().value(item), caption);
         control<QComboBox>(page, "QualityMethodCombo")->setCurrentIndex(item);
         pieces(*form).align->QualityMethodComboChange();
-        const QualityKind kind = qualityKind(pieces(*form).align->readAlignOptions().quality);
+        const QualityKind kind = pieces(*form).align->readAlignOptions().quality.kind;
         EXPECT_EQ(kind, grading.at(caption)) << caption.toStdString();
         EXPECT_TRUE(control<QLabel>(page, "Currentquality")->text().startsWith("Current Filter: "))
             << caption.toStdString();
@@ -360,11 +368,7 @@ TEST_F(AlignPageTest, ACancelledRealignmentLeavesTheLimitRefusedAndTheLaterPages
 namespace kestrave::test {
 
 TEST_F(AlignPageTest, TheZoomWindowShowsTheSquareAroundThePointerTwiceAsLarge) {
-    synth::SynthOptions large = smallRecordingOptions();
-    large.width = 200;
-    large.height = 160;
-    large.frames = 3;
-    selectRecording(large);
+    selectRecordingOfSize(200, 160);
     QTest::mouseClick(control<TPCheck>(page, "Previewzoom"), Qt::LeftButton);
     ASSERT_TRUE(control<TPCheck>(page, "Previewzoom")->Checked());
     EXPECT_TRUE(pieces(*form).tools.Zoomwindow->isVisible());
@@ -414,12 +418,27 @@ TEST_F(AlignPageTest, TheZoomWindowShowsTheSquareAroundThePointerTwiceAsLarge) {
     }
 }
 
+// Tab from the quality limit goes on to Limit, the control the user takes next.
+TEST_F(AlignPageTest, TabFromTheQualityLimitGoesOnToLimit) {
+    selectRecordingOfSize(160, 160);
+    click(QPoint(80, 80));
+    pieces(*form).align->AlignallButtonClick();
+    ASSERT_EQ(context.pipeline.state().progstatus, TProgStatus::psAligned);
+    // The next control that Tab gives the focus to.
+    const auto nextByTab = [](QWidget* from) -> QWidget* {
+        for (QWidget* next = from->nextInFocusChain(); next != from; next = next->nextInFocusChain())
+            if ((next->focusPolicy() & Qt::TabFocus) && next->isEnabled() &&
+                next->isVisibleTo(next->window()) && !next->focusProxy())
+                return next;
+        return nullptr;
+    };
+    QWidget* limit = nextByTab(control<TRxSpinEdit>(page, "OptimizeQualitySpin"));
+    ASSERT_NE(limit, nullptr);
+    EXPECT_EQ(limit->objectName().toStdString(), "Setlimitbutton");
+}
+
 TEST_F(AlignPageTest, TheWheelStepsTheBoxSizeOnlyWhileTheFeatureIsChosen) {
-    synth::SynthOptions large = smallRecordingOptions();
-    large.width = 160;
-    large.height = 160;
-    large.frames = 3;
-    selectRecording(large);
+    selectRecordingOfSize(160, 160);
     const auto wheel = [&](int delta) {
         QWheelEvent event(QPointF(50, 50), QPointF(50, 50), QPoint(), QPoint(0, delta), Qt::NoButton,
                           Qt::NoModifier, Qt::NoScrollPhase, false);
@@ -439,6 +458,24 @@ TEST_F(AlignPageTest, TheWheelStepsTheBoxSizeOnlyWhileTheFeatureIsChosen) {
         EXPECT_EQ(control<TRadioGroup>(page, "FFTsizeGroup")->ItemIndex(), step.item) << step.delta;
         EXPECT_EQ(context.pipeline.fft().FFTSize, step.size) << step.delta;
     }
+    // The outline around the pointer takes the new size at once, without a move.
+    QFrame& outline = *control<QFrame>(page, "BoxOutline");
+    pieces(*form).align->PreviewImageMouseMove(Qt::NoButton, Qt::NoModifier, 70, 90);
+    ASSERT_EQ(outline.geometry(), QRect(54, 74, 32, 32));
+    for (const auto& [delta, geometry] :
+         {std::pair{120, QRect(38, 58, 64, 64)}, std::pair{120, QRect(6, 26, 128, 128)},
+          std::pair{-120, QRect(38, 58, 64, 64)}}) {
+        wheel(delta);
+        EXPECT_FALSE(outline.isHidden());
+        EXPECT_EQ(outline.geometry(), geometry) << delta;
+    }
+    // At 128 the box around the pointer would leave the frame at the bottom: no outline.
+    pieces(*form).align->PreviewImageMouseMove(Qt::NoButton, Qt::NoModifier, 80, 100);
+    wheel(120);
+    EXPECT_TRUE(outline.isHidden());
+    wheel(-120);
+    wheel(-120);
+
     // Once the frames are aligned the wheel leaves the box alone.
     click(QPoint(80, 80));
     pieces(*form).align->AlignallButtonClick();

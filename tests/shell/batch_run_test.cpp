@@ -240,8 +240,10 @@ TEST_F(BatchRunTest, PointsOnEmptyGroundStackAsSharpAsOneBox) {
 
 // The points of the sky recording, measured against the frame they were placed on, and again with
 // a reference made from the best frames first ("-CR10"): point 1 on the sky follows point 3, and
-// slot 0, where the stack places every zone from, holds point 1's shifts in every frame. Measured
-// against the frame they were placed on, the stack is as close to the scene as the one box's.
+// slot 0, where the stack places every zone from, holds point 1's shifts in every frame. Either
+// way the stack is as close to the scene as the one box's: on the reference, a stack of ten frames
+// with a tenth of a frame's noise, the faint edge of the disc in a corner of point 2's sky box
+// stands out, yet no frame can lock on it; point 2 follows point 3 there as well.
 TEST_F(BatchRunTest, AFollowingPointOneLeavesEveryZoneInPlace) {
     const synth::Recording recording = synth::planRecording(batchRecordingOptions(8));
     synth::writeSerRecording(recording, data / "sky.ser");
@@ -257,7 +259,8 @@ TEST_F(BatchRunTest, AFollowingPointOneLeavesEveryZoneInPlace) {
         arguments.insert(arguments.begin() + 1, "-MA" + (data / "sky.kap").string());
         auto points = runHeadless(arguments);
         ASSERT_EQ(points->outcome.exitCode, 0);
-        EXPECT_TRUE(points->logged("1 (follows point 3)"));
+        EXPECT_TRUE(points->logged(
+            "Alignment point(s) 1 (follows point 3), 2 (follows point 3), 4 (follows point 3)"));
         const Pipeline& pipeline = points->context.pipeline;
         for (int j = 0; j <= pipeline.input().lastIndex; ++j) {
             const TAlignSlotRec* records = pipeline.model().FrameTable[j].Slots;
@@ -267,9 +270,7 @@ TEST_F(BatchRunTest, AFollowingPointOneLeavesEveryZoneInPlace) {
         const double singlePsnr = registeredPsnr(readResultPng(data / "single.png"), scene);
         const double pointsPsnr = registeredPsnr(readResultPng(data / "sky.png"), scene);
         std::printf("PSNR one box %.2f dB, points numbered from the sky %.2f dB\n", singlePsnr, pointsPsnr);
-        if (!create) {
-            EXPECT_GT(pointsPsnr, singlePsnr - 0.5);
-        }
+        EXPECT_GT(pointsPsnr, singlePsnr - 0.5);
     }
 }
 

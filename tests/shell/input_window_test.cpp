@@ -1,6 +1,7 @@
 // Choosing the input in the window (the batch path and the dialog path), stepping through the
 // frames with the slider, and choosing frames in the lists.
 
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,6 +10,7 @@
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QTest>
+#include <QTimer>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -33,6 +35,7 @@
 #include "shell_test_support.h"
 #include "support/sample_recording.h"
 #include "support/tagged_avi.h"
+#include "support/temp_dir.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
 #include "widgets/slider.h"
@@ -397,6 +400,35 @@ TEST_F(InputWindowTest, TheStackListTogglesTheClickedAndHighlightedEntriesOnce) 
     EXPECT_EQ(control<TRxSlider>(*form, "StackSlider")->Value(), 4);
 }
 
+// The window's file dialogs select the name they propose: a name typed replaces it, for a save
+// and for an open.
+TEST_F(InputWindowTest, ANameTypedIntoAFileDialogReplacesTheOneItProposes) {
+    TempDir folder;
+    std::ofstream(folder.path() / "typed.png") << "png";
+    QtFileDialogs dialogs(form.get());
+    for (const auto& [kind, preview] :
+         {std::pair{TFileDialog::Kind::Save, false}, std::pair{TFileDialog::Kind::Open, false},
+          std::pair{TFileDialog::Kind::Open, true}}) {
+        TFileDialog dialog;
+        dialog.kind = kind;
+        dialog.Preview = preview;
+        dialog.Filter = "PNG (16BIT*RGB)|*.png";
+        dialog.FilterIndex = 1;
+        dialog.InitialDir = folder.path();
+        dialog.FileName = folder.path() / "earlier-result.png";
+        QTimer::singleShot(50, [] {
+            auto* shown = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(shown, nullptr);
+            auto* name = shown->findChild<QLineEdit*>("fileNameEdit");
+            ASSERT_NE(name, nullptr);
+            QTest::keyClicks(name, "typed.png");
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+        ASSERT_TRUE(dialogs.Execute(dialog)) << static_cast<int>(kind) << preview;
+        EXPECT_EQ(dialog.FileName, folder.path() / "typed.png") << static_cast<int>(kind) << preview;
+    }
+}
+
 // Qt reads a filter's patterns from its last parentheses, separated by blanks: a pattern list in
 // the description gives way to the whole list, and semicolons become blanks.
 TEST(QtNameFilters, GiveQtEveryPatternOfEachFilter) {
@@ -446,6 +478,18 @@ TEST_F(InputWindowTest, ANewInputAsksBeforeAnUnsavedStackIsGivenUp) {
     selectInDialog({ser}, InputFilter::SER);
     EXPECT_EQ(messages.shown.size(), 3u);
     EXPECT_EQ(context.pipeline.model().SerName, ser.string());
+}
+
+// The result of a new input is saved under a name of its own: the save dialog no longer proposes
+// the name the earlier input's result was saved under (a Yes at the next input's question would
+// otherwise offer to write over it).
+TEST_F(InputWindowTest, TheSaveDialogProposesNoNameOfTheInputBefore) {
+    const auto ser = writeSer(12);
+    selectInDialog({ser}, InputFilter::SER);
+    TFileDialog& save = pieces(*form).dialogs.WaveletSave;
+    save.FileName = ser.parent_path() / "night-result.png";
+    selectInDialog(writeBmps(3, true), InputFilter::BMP);
+    EXPECT_TRUE(save.FileName.empty()) << save.FileName;
 }
 
 // A TIFF still whose compression tag says 32773 (a scheme the reader does not decode).

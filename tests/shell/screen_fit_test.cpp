@@ -11,6 +11,7 @@
 #include <fstream>
 
 #include "shell/controllers/resize_controller.h"
+#include "shell/controllers/shell_controller.h"
 #include "shell/pages/named_control.h"
 #include "shell/pages/shrink_view.h"
 #include "shell/pages/wavelet_page.h"
@@ -20,6 +21,7 @@
 #include "shell_test_support.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
+#include "widgets/speed_button.h"
 
 namespace kestrave::test {
 
@@ -33,20 +35,43 @@ QRect freeArea(const QWidget& window) {
     return window.screen()->availableGeometry();
 }
 
-// The page each tool window belongs to (by its tag: page × 100 + group; 910 for the whole window).
+// The page each tool window belongs to, by its tag: 901 to 905 for the roll-ups of the pages, 910
+// for those of the whole window (shown here over the first page, as the zoom window's 109).
 int pageOf(const ToolWindow& window) {
-    const int page = window.Tag() / 100 - 9;
-    return page >= 0 && page <= 4 ? page : 0;
+    const int group = window.Tag() % 100;
+    return window.Tag() / 100 == 9 && group >= 1 && group <= 5 ? group - 1 : 0;
 }
 
-// Check boxes whose captions are cut short (shown with "…") in `parent` as it is laid out.
+// Check boxes and buttons whose captions are cut short (shown with "…") in `parent` as it is laid
+// out.
 std::vector<std::string> cutCaptions(const QWidget& parent) {
     std::vector<std::string> cut;
     for (const TPCheck* check : parent.findChildren<TPCheck*>())
         if (check->isVisible() && check->window() == parent.window() &&
             check->width() < check->sizeHint().width())
             cut.push_back(check->objectName().toStdString() + " '" + check->Caption().toStdString() + "'");
+    for (const TRxSpeedButton* button : parent.findChildren<TRxSpeedButton*>())
+        if (button->isVisible() && button->window() == parent.window() &&
+            button->shownCaption() != QString(button->text()).remove('\r'))
+            cut.push_back(button->objectName().toStdString() + " '" + button->shownCaption().toStdString() +
+                          "'");
     return cut;
+}
+
+// The controls a step needs while its tool windows are open, by page: the box size, the quality
+// method and filter and the alignment method on "Align"; the optimizer's options, the new
+// reference and the graph switches on "Optimize". Tool windows leave them in sight.
+std::vector<const char*> stepControls(int page) {
+    switch (page) {
+        case 0:
+            return {"FFTsizeGroup",    "QualityMethodCombo", "FFTFilterspin",
+                    "RecalcFFTbutton", "Alignmethod",        "Freebox"};
+        case 1:
+            return {"glPageControl2", "Referbutton",   "Refframes",
+                    "Restartalign",   "Optimizegraph", "ShowMovementwindow"};
+        default:
+            return {};
+    }
 }
 
 struct ScreenFit : ShellWindowTest {
@@ -99,6 +124,12 @@ TEST_F(ScreenFit, EveryToolWindowOpensOnTheScreenWithItsCloseButtonAndTogglesInR
             EXPECT_TRUE(window->CloseButton->isVisible()) << name;
             EXPECT_TRUE(area.contains(globalRect(*window->CloseButton))) << name;
         }
+        for (const char* needed : stepControls(pageOf(*window))) {
+            const QWidget* control = form->findChild<QWidget*>(needed);
+            ASSERT_TRUE(control) << needed;
+            EXPECT_FALSE(control->isVisible() && window->frameGeometry().intersects(globalRect(*control)))
+                << name << " covers " << needed;
+        }
         for (const QString& toggle : toolWindowToggles(window->objectName())) {
             const QWidget* control = form->findChild<QWidget*>(toggle);
             ASSERT_TRUE(control) << toggle.toStdString();
@@ -150,6 +181,38 @@ TEST_F(ScreenFit, AToolWindowKeepsItsPlaceAndStaysOnTheScreenAsItsContentsGrow) 
     EXPECT_TRUE(freeArea(*form).contains(view.frameGeometry()));
 }
 
+// A page's chart opened while another page shows (a pass moves on to the next page) takes its
+// place over its own page once that page shows; one put back past the screen's edge by the stored
+// settings opens wholly on the screen, where it stood as far as it can.
+TEST_F(ScreenFit, AToolWindowOpensOverItsOwnPageAndWhollyOnTheScreen) {
+    showWindowOnScreen(*form);
+    form->move(freeArea(*form).topLeft());
+    form->resize(freeArea(*form).size() - (form->frameGeometry().size() - form->size()));
+    editRun(context.pipeline).state.activepage = TMainTab::tabFinal;
+    ShellController& shell = *pieces(*form).shell;
+    shell.selectTab(static_cast<int>(TMainTab::tabWavelet));
+    QApplication::processEvents();
+    ToolWindow& chart = *pieces(*form).tools.RegiStration2;
+    chart.show();
+    QApplication::processEvents();
+    shell.selectTab(static_cast<int>(TMainTab::tabOptimize));
+    QApplication::processEvents();
+    ASSERT_TRUE(chart.isVisible());
+    for (const char* needed : stepControls(1))
+        EXPECT_FALSE(chart.frameGeometry().intersects(globalRect(*form->findChild<QWidget*>(needed))))
+            << "covers " << needed;
+    chart.hide();
+
+    ToolWindow& graph = *pieces(*form).tools.Registrationgraphwindow;
+    shell.selectTab(static_cast<int>(TMainTab::tabAlign));
+    const QRect area = freeArea(*form);
+    graph.move(area.right() - 100, area.top() + 40);
+    graph.show();
+    QApplication::processEvents();
+    EXPECT_TRUE(area.contains(graph.frameGeometry()));
+    EXPECT_EQ(graph.frameGeometry().top(), area.top() + 40) << "it stays where it was put as far as it can";
+}
+
 // The place of a tool window that needs more room than the option column has: it reaches out of
 // the column to the left; it never covers the controls it must leave in reach while there is
 // another place (in the column first, over the picture last); and it always lies on the screen.
@@ -168,8 +231,11 @@ TEST(ToolWindowPlace, LargeContentsReachOutOfTheColumnAndKeptControlsStayClear) 
         {{300, 900}, {300, 740}, {}, {724, 28, 300, 740}},
         // Its toggle in the column's top part: under it, still over the column.
         {{300, 300}, {}, {{900, 300, 80, 20}}, {724, 320, 300, 300}},
-        // No room in the column between its toggle and the action buttons: beside the column.
-        {{300, 500}, {}, {{900, 200, 80, 20}, {700, 620, 324, 100}}, {400, 60, 300, 500}},
+        // No room in the column between its toggle and the action buttons for what its contents
+        // need: beside the column.
+        {{300, 500}, {300, 450}, {{900, 200, 80, 20}, {700, 620, 324, 100}}, {400, 60, 300, 500}},
+        // Room for less than it asks but what its contents need: under its toggle, shortened.
+        {{300, 500}, {300, 300}, {{900, 200, 80, 20}, {700, 620, 324, 100}}, {724, 220, 300, 400}},
         // A row of buttons across the whole width under the options: under that row.
         {{300, 300}, {}, {{0, 300, 1024, 20}, {380, 60, 20, 20}}, {724, 320, 300, 300}},
     };

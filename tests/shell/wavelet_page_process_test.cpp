@@ -2,6 +2,7 @@
 // split into layers once, the layers follow the page's controls, failures leave the layers marked
 // out of date, and the Final page follows each render.
 
+#include <QMouseEvent>
 #include <QPushButton>
 #include <cmath>
 #include <cstring>
@@ -285,6 +286,69 @@ TEST_F(WaveletPageTest, TheFinalPageFollowsEachRenderWhileItShows) {
         openFinalPage();
         EXPECT_NE(followed, before) << name;
         EXPECT_EQ(followed, finalPicture.pixmap().toImage()) << name;
+    }
+}
+
+// The zoom window follows each render (a layer slider, Do All) at once, anchored with Ctrl or
+// following the pointer: it shows the square around its centre as the view now shows it.
+TEST_F(WaveletPageTest, TheZoomWindowFollowsEachRenderWithoutAPointerMove) {
+    setStack(200, 160, false);
+    wavelet.ProcessButtonClick();
+    QLabel& view = *control<QLabel>(page, "ProcessImage");
+    const QLabel& zoom = *control<QLabel>(*form, "Zoomimage2");
+    TPCheck& zoomBox = *control<TPCheck>(page, "ZoomWavelet");
+    zoomBox.setChecked(true);
+    emit zoomBox.OnClick(&zoomBox);
+    const auto moveTo = [&](QPoint at, Qt::KeyboardModifiers keys) {
+        QMouseEvent event(QEvent::MouseMove, at, view.mapToGlobal(at), Qt::NoButton, Qt::NoButton, keys);
+        QApplication::sendEvent(&view, &event);
+    };
+    // What the window should show: the 128-pixel square around `centre`, enlarged to 250.
+    const auto squareAround = [&](QPoint centre) {
+        return view.pixmap().copy(centre.x() - 64, centre.y() - 64, 128, 128).scaled(250, 250).toImage();
+    };
+    int weight = 10;
+    const std::vector<std::pair<const char*, std::function<void()>>> renders{
+        {"a layer slider",
+         [&] {
+             TRxSlider& slider = *control<TRxSlider>(page, "Layer1slider");
+             slider.setValue(weight += 60);
+             emit slider.OnChanged(&slider);
+         }},
+        {"Do All",
+         [&] {
+             control<TRxSlider>(page, "Layer1slider")->setValue(weight += 60);
+             control<TRxSpeedButton>(page, "DoAll")->click();
+         }},
+    };
+    struct Road {
+        const char* name;
+        QPoint centre;
+        // The pointer's last move, after which nothing moves until the renders.
+        std::function<void()> moves;
+    };
+    const Road roads[] = {
+        {"following the pointer",
+         {90, 80},
+         [&] {
+             moveTo({90, 80}, Qt::NoModifier);
+         }},
+        {"anchored with Ctrl",
+         {110, 70},
+         [&] {
+             moveTo({110, 70}, Qt::ControlModifier);
+             moveTo({70, 90}, Qt::NoModifier);
+         }},
+    };
+    for (const Road& road : roads) {
+        road.moves();
+        ASSERT_EQ(zoom.pixmap().toImage(), squareAround(road.centre)) << road.name;
+        for (const auto& [name, render] : renders) {
+            const QImage before = zoom.pixmap().toImage();
+            render();
+            EXPECT_NE(zoom.pixmap().toImage(), before) << road.name << ", " << name;
+            EXPECT_EQ(zoom.pixmap().toImage(), squareAround(road.centre)) << road.name << ", " << name;
+        }
     }
 }
 

@@ -23,6 +23,7 @@
 #include <sstream>
 
 #include "frames/bmp_reader.h"
+#include "shell/controllers/shell_controller.h"
 #include "shell/language_handlers.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/final_page.h"
@@ -319,6 +320,96 @@ TEST_F(WorkflowWindowTest, AUserStacksARecordingFromTheWindowAlone) {
     EXPECT_FALSE(form->close());
     ASSERT_FALSE(messages.shown.empty());
     EXPECT_EQ(messages.shown.back().caption, "Closing Kestrave ");
+}
+
+// Work is given up only after a question once it changed since it was saved: every change of the
+// result (a layer slider, a Final-page control) marks it unsaved, a render that changes nothing
+// does not, and closing, Select and a project load then ask. Another alignment pass over the
+// unsaved result asks too (a cancelled pass gives the stack up); Cancel keeps the result.
+TEST_F(WorkflowWindowTest, ChangedWorkIsGivenUpOnlyAfterAQuestion) {
+    openAndPick();
+    click(control<TRxSpeedButton>(align, "Alignbutton"));
+    click(control<TRxSpeedButton>(align, "Setlimitbutton"));
+    clickTab(*pieces(*form).Tabpages, 1);
+    click(control<TRxSpeedButton>(*form, "Optimizeandstackbutton"));
+    clickTab(*pieces(*form).Tabpages, 3);
+    WaveletPage& wavelet = *pieces(*form).waveletPage;
+    click(control<TRxSpeedButton>(wavelet, "DoAll"));
+    ASSERT_GE(context.pipeline.state().activepage, TMainTab::tabWavelet);
+    const std::filesystem::path project = dir / "jupiter.ksp";
+    dialogs->willChoose(project, 1);
+    click(pieces(*form).Speedbar->Projectsave);
+    ASSERT_TRUE(std::filesystem::exists(project));
+    const auto saveResult = [&] {
+        dialogs->willChoose(dir / "jupiter-result.png", PngKind);
+        click(control<TRxSpeedButton>(wavelet, "savebmp2button"));
+        ASSERT_TRUE(context.shell.ImageSaved);
+    };
+    // Each question about unsaved work is answered Cancel.
+    messages.onShow = [&](const Message& message) {
+        if (message.text.starts_with("You have not saved.")) messages.reply(mrCancel);
+    };
+    const auto asked = [&](const std::string& caption) {
+        return std::any_of(messages.shown.begin(), messages.shown.end(),
+                           [&](const Message& message) { return message.caption == caption; });
+    };
+    struct Road {
+        const char* name;
+        const char* caption;
+        std::function<void()> giveUp;
+    };
+    const Road roads[] = {
+        {"close", "Closing Kestrave ", [&] { form->close(); }},
+        {"Select", "New input",
+         [&] {
+             dialogs->willChoose(recording.path, SerKind);
+             click(pieces(*form).Speedbar->Selectbutton);
+         }},
+        {"Load", "New input",
+         [&] {
+             dialogs->willChoose(project, 1);
+             click(pieces(*form).Speedbar->projectload);
+         }},
+    };
+    const auto expectAskedAndKept = [&](const char* change) {
+        for (const Road& road : roads) {
+            messages.shown.clear();
+            road.giveUp();
+            EXPECT_TRUE(asked(road.caption)) << change << ", then " << road.name;
+            EXPECT_TRUE(form->isVisible()) << change << ", then " << road.name;
+            EXPECT_GE(context.pipeline.state().activepage, TMainTab::tabWavelet)
+                << change << ", then " << road.name;
+        }
+    };
+
+    saveResult();
+    // Histogram and back: rendered again, nothing changed.
+    click(control<TRxSpeedButton>(wavelet, "Histogramspeedbutton"));
+    click(control<TRxSpeedButton>(wavelet, "Histogramspeedbutton"));
+    messages.shown.clear();
+    EXPECT_TRUE(pieces(*form).shell->FormCloseQuery());
+    EXPECT_TRUE(messages.shown.empty()) << "the result is as it was saved";
+    context.progress().setCancelRequested(false);
+
+    TRxSlider& layer1 = *control<TRxSlider>(wavelet, "Layer1slider");
+    layer1.setValue(70);
+    emit layer1.OnChanged(&layer1);
+    expectAskedAndKept("a layer slider moved after the save");
+
+    saveResult();
+    clickTab(*pieces(*form).Tabpages, 4);
+    click(control<TPCheck>(*form, "FlipX"));
+    expectAskedAndKept("the Final page's picture flipped after the save");
+
+    // Align again over the unsaved result: asked first; Cancel aligns nothing and keeps it all.
+    clickTab(*pieces(*form).Tabpages, 0);
+    messages.shown.clear();
+    click(control<TRxSpeedButton>(align, "Alignbutton"));
+    EXPECT_TRUE(asked("Alignment"));
+    EXPECT_EQ(context.pipeline.state().progstatus, TProgStatus::psStacked);
+    EXPECT_GE(context.pipeline.state().activepage, TMainTab::tabWavelet);
+    EXPECT_TRUE(context.pipeline.stack().exists());
+    EXPECT_FALSE(refusedATab(messages.shown));
 }
 
 // The second road, at both window sizes: alignment points, the limit typed, a sigma stack and one

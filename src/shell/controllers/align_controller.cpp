@@ -242,11 +242,11 @@ ReferenceOptions AlignController::readReferenceOptions() const {
 }
 
 ReferenceOptions readReferenceOptions(const AlignPage& page, const Pipeline& pipeline) {
-    const QualityMethodFlags quality = AlignController::methodChoice(page).flags;
+    const QualityGrading quality = AlignController::methodChoice(page).grading;
     ReferenceOptions options;
     options.LumWeights = pipeline.state().LumWeights;
     options.levels = AlignController::levelOptions(page);
-    options.spectralQuality = !quality.QualityFromImage;
+    options.spectralQuality = !quality.fromImage();
     options.HVSWeighting = quality.HVSWeighting;
     options.interlaced = page.interlaced->Checked();
     options.Interlacehoriz = page.Interlacehoriz->Checked();
@@ -273,7 +273,7 @@ AlignOptions AlignController::readAlignOptions() const {
     options.ShowFFTbox = page.ShowFFTbox->Checked();
     options.interlaced = page.interlaced->Checked();
     options.Interlacehoriz = page.Interlacehoriz->Checked();
-    options.quality = methodChoice(page).flags;
+    options.quality = methodChoice(page).grading;
     options.QualityFilter = static_cast<double>(page.QualityFilter->Value());
     options.QualFilterDX = static_cast<double>(page.QualFilterDX->Value());
     options.Compresfactor = static_cast<double>(page.Compresfactor->Value());
@@ -511,9 +511,7 @@ void AlignController::PreviewImageMouseMove(Qt::MouseButtons buttons, Qt::Keyboa
         return;
     }
     if (freeBox) return;
-    const int h = pipeline_.boxSide() / 2;
-    const bool fits = h <= at.x() && at.x() <= pipeline_.model().ImageWidth - 1 - h && h <= at.y() &&
-                      at.y() <= pipeline_.model().ImageHeight - 1 - h;
+    const bool fits = boxFitsAt(at);
     page.PreviewImage->setCursor(fits ? Qt::CrossCursor : Qt::ArrowCursor);
     if (page.Previewzoom->Checked() && !(modifiers & Qt::ControlModifier)) showZoomSquare(at.x(), at.y());
     if (state.progstatus == TProgStatus::psAligned) return;
@@ -521,6 +519,12 @@ void AlignController::PreviewImageMouseMove(Qt::MouseButtons buttons, Qt::Keyboa
     // stack list and the project keep it), so the move leaves it alone then.
     if (state.progstatus < TProgStatus::psAligned) pipeline_.countSelectedFrames(pipeline_.input().lastIndex);
     showBoxOutline(at, fits);
+}
+
+bool AlignController::boxFitsAt(QPoint at) const {
+    const int h = pipeline_.boxSide() / 2;
+    return h <= at.x() && at.x() <= pipeline_.model().ImageWidth - 1 - h && h <= at.y() &&
+           at.y() <= pipeline_.model().ImageHeight - 1 - h;
 }
 
 void AlignController::showBoxOutline(QPoint at, bool fits) {
@@ -581,8 +585,11 @@ void AlignController::WMMouseWheel(int delta) {
     if (delta > 10) wanted = std::min(item + 1, static_cast<int>(sizes.Items().size()) - 1);
     if (delta < -10 && item > 0) wanted = item - 1;
     if (wanted == item) return;
+    // The pointer stays where the wheel turned: the outline around it takes the new size at once.
+    const QPoint pointer(ports_.shell.view.boxOutlineX, ports_.shell.view.boxOutlineY);
     sizes.setItemIndex(wanted);
     FFTsizeGroupClick();
+    if (pointer.x() != -1 && !pipeline_.alignPoints().FreeBox) showBoxOutline(pointer, boxFitsAt(pointer));
 }
 
 void AlignController::PreviewImageMouseUp(Qt::MouseButton button, int x, int y) {
@@ -717,13 +724,13 @@ void AlignController::CentralHVSChange() {
     AlignPage& page = parts_.page;
     pipeline_.setQualityWeightingCentre(static_cast<int>(std::lrint(page.CentralHVS->Value())));
     takeBandAsManual(pipeline_, *page.Autofilter);
-    if (methodChoice(page).flags.QualityHumanVision) RecalcFFTbuttonClick();
+    if (methodChoice(page).grading.humanVision()) RecalcFFTbuttonClick();
 }
 
 void AlignController::CompresfactorChange() {
     AlignPage& page = parts_.page;
     takeBandAsManual(pipeline_, *page.Autofilter);
-    if (inputLoaded() && methodChoice(page).flags.QualityFromImage) RecalcFFTbuttonClick();
+    if (inputLoaded() && methodChoice(page).grading.fromImage()) RecalcFFTbuttonClick();
 }
 
 void AlignController::AutofilterClick() {

@@ -59,7 +59,8 @@ struct AlignControllerParts {
     // The tab strip, locked while a pass runs.
     QWidget& tabs;
     QProgressBar& progressBar;
-    // The Optimize page's steps the automatic processing runs after an alignment.
+    // The Optimize page's steps the automatic processing runs after an alignment, and the save
+    // the question before another alignment pass offers.
     AreaStages& stages;
     // The handlers of the other areas, reached through the window.
     WindowEntryPoints& entries;
@@ -91,14 +92,14 @@ public:
     // The mouse over the preview: its frame position in the status bar; with the free box the
     // rubber band follows it while the left button is held; otherwise the cross cursor where the
     // box fits, and the box outline around it until a feature is picked.
-    // With "Zoom" ticked the zoom window shows the square around the pointer, enlarged (Ctrl
+    // With "Show Zoomed Image" ticked the zoom window shows the square around the pointer, enlarged (Ctrl
     // held keeps the square where it is). Before the frames are aligned the move also counts the
     // frames in use.
     void PreviewImageMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x, int y);
-    // "Zoom" ticked or unticked: the zoom window follows it.
+    // "Show Zoomed Image" ticked or unticked: the zoom window follows it.
     void PreviewzoomClick();
     // A double click on the caption of the zoom window, the break window or the wavelet zoom
-    // unticks "Zoom" (and so closes the zoom window).
+    // unticks "Show Zoomed Image" (and so closes the zoom window).
     void ZoomwindowCaptionDblClick();
     // The mouse wheel anywhere in the window while the user chooses the feature: a step away
     // from the user chooses the next larger box, towards the user the next smaller one.
@@ -164,6 +165,8 @@ public:
     void showLimitCount();
     // The box outline over the preview, centred at frame pixel `at`; hidden when it does not fit.
     void showBoxOutline(QPoint at, bool fits);
+    // Whether the alignment box of the current size, centred at frame pixel `at`, lies in the frame.
+    bool boxFitsAt(QPoint at) const;
     // Back to one box: the saved feature in force again, its reference made again there and its
     // box shown on the preview.
     void backToSavedFeature();

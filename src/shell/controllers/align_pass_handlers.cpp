@@ -23,6 +23,7 @@
 #include "shell/shell_ports.h"
 #include "shell/tab_strip.h"
 #include "shell/tool_windows.h"
+#include "shell/unsaved_result.h"
 #include "shell/window_entry_points.h"
 #include "widgets/bitmap_view.h"
 #include "widgets/check_box.h"
@@ -69,6 +70,7 @@ void AlignController::AlignallButtonClick() {
     }
     // "None" aligns nothing.
     if (page.Alignmethod->ItemIndex() != SingleBoxMethod) return;
+    if (!mayAlignAgain(pipeline_, ports_, parts_.stages)) return;
     // The window while frames are aligned: only Cancel, Pause and the halt button stay usable.
     RegistrationWindows& charts = parts_.registrationWindows;
     page.glPageControl1->setEnabled(false);

@@ -70,7 +70,7 @@ FinalController::FinalController(const FinalControllerParts& parts)
 void FinalController::connectControls() {
     FinalPage& page = page_;
     connect(page.ComboBox2, &QComboBox::activated, this, &FinalController::ComboBox2Change);
-    connect(page.RxSpinEdit4, &TRxSpinEdit::OnChange, this, &FinalController::UpdateFinalBitmap);
+    connect(page.RxSpinEdit4, &TRxSpinEdit::OnChange, this, &FinalController::settingChanged);
     // The dial turns the picture when the mouse lets it go, or at once from the keyboard.
     page.ASSwitcher1->installEventFilter(this);
     connect(page.ASSwitcher1, &TASSwitcher::OnChange, this, [this] {
@@ -173,6 +173,11 @@ void FinalController::UpdateFinalBitmap() {
     EventScrollBox1ScrollHorz();
 }
 
+void FinalController::settingChanged() {
+    parts_.shell.ImageSaved = false;
+    UpdateFinalBitmap();
+}
+
 void FinalController::showProcessed() {
     if (page_.isVisible()) UpdateFinalBitmap();
 }
@@ -259,15 +264,15 @@ void FinalController::RxSpeedButton1Click() {
 }
 
 void FinalController::FlipXClick() {
-    UpdateFinalBitmap();
+    settingChanged();
 }
 
 void FinalController::FlipYClick() {
-    UpdateFinalBitmap();
+    settingChanged();
 }
 
 void FinalController::CroppingClick() {
-    UpdateFinalBitmap();
+    settingChanged();
 }
 
 // ---- colour ----
@@ -276,6 +281,7 @@ void FinalController::HueSliderChanged() {
     page_.Huelabel->setText(sliderCaption("Hue", *page_.HueSlider));
     page_.Saturationlabel->setText(sliderCaption("Saturation", *page_.SaturationSlider));
     page_.Lightnesslabel->setText(sliderCaption("Lightness", *page_.Lightnessslider));
+    parts_.shell.ImageSaved = false;
     sliderPause_->start();
 }
 
@@ -291,7 +297,7 @@ void FinalController::resethslbuttonClick() {
     parts_.pipeline.resetHueCurves();
     for (EditedCurve curve : {EditedCurve::Hue, EditedCurve::Saturation, EditedCurve::Lightness})
         graphOf(curve).showCurve(&splineOf(curve));
-    UpdateFinalBitmap();
+    settingChanged();
 }
 
 void FinalController::AdvancedHLSClick() {
@@ -331,7 +337,7 @@ void FinalController::hueGraphMouseMove(EditedCurve curve, Qt::MouseButtons butt
 
 void FinalController::hueGraphMouseUp(EditedCurve curve) {
     parts_.pipeline.buildCurveTable(curve);
-    UpdateFinalBitmap();
+    settingChanged();
 }
 
 // ---- the mouse on the picture ----
@@ -350,6 +356,8 @@ std::optional<int> FinalController::hueUnderPointer(QPoint at) const {
 
 void FinalController::RotateImageMouseDown(Qt::MouseButton button, QPoint at) {
     if (parts_.pipeline.finalImage().shown.empty()) return;
+    // A press sets the centre of rotation, or starts a new crop rectangle in place of the old.
+    parts_.shell.ImageSaved = false;
     if (!parts_.pipeline.pressFinalPicture(at.x(), at.y(), parts_.shell.view.CentrePickMode)) return;
     dragging_ = button == Qt::LeftButton;
     showFinalPicture();
@@ -401,7 +409,7 @@ void FinalController::savefinalbuttonClick() {
     options.settings = readFinalSettings();
     const Pipeline& run = parts_.pipeline;
     if (page_.Cropping->Checked() && run.state().CropRect.Left != -1) options.crop = run.state().CropRect;
-    runSaveCommand(parts_.messages, parts_.progress(), parts_.shell.ImageSaved, [&] {
+    runSaveCommand(parts_.messages, parts_.progress(), parts_.shell, parts_.pipeline, [&] {
         return parts_.pipeline.saveFinal(options, savePorts(parts_.messages, parts_.settings.get()));
     });
     // The stack page's save dialog goes back to BMP from its FITS types.

@@ -99,6 +99,9 @@ protected:
 
 private:
     void connectControls();
+    // A control of the page changed the final picture: the result counts as unsaved, and the
+    // picture is computed again.
+    void settingChanged();
     void showFinalPicture();
     void drawHueHistogram();
     // The hue (whole degrees) of the result under the shown pixel, while the tool window is

@@ -386,6 +386,9 @@ void InputController::resetControlsBeforeInput() {
     parts_.optimizePage.setPassButtonsEnabled(true);
     align.Alignmethod->setItemIndex(0);
     ports_.shell.ImageSaved = false;
+    // The result's save dialog proposes no name of the input before (its folder stays the save
+    // folder): a save of the new result must not go over the earlier one unasked.
+    parts_.dialogs.WaveletSave.FileName.clear();
     parts_.stackPage.setMultiPoint(false);
     align.Showpanel->hide();
     align.RectShape1->hide();

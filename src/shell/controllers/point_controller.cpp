@@ -30,6 +30,7 @@
 #include "shell/shell_ports.h"
 #include "shell/tab_strip.h"
 #include "shell/tool_windows.h"
+#include "shell/unsaved_result.h"
 #include "shell/window_dialogs.h"
 #include "shell/window_entry_points.h"
 #include "widgets/bitmap_view.h"
@@ -399,6 +400,11 @@ void PointController::Multialignsetup() {
         // The grid holds the points (after a 100th click Alignpoints stands at 99 with 99 points).
         const int count = std::min(windows_.StringGrid1->rowCount(), MaxAlignPoints);
         if (points.Alignpoints <= 1 || count < 1) return;
+        if (!mayAlignAgain(pipeline_, ports_, parts_.stages)) {
+            // The stack stays; the points come back when "Multipoint" is chosen again.
+            SaveTempPointFile();
+            return;
+        }
         aligned = alignPlacedPoints(count, multiQuantity, manualAlign);
     }
     if (!aligned || !automaticProcessing(page, pipeline_)) return;

@@ -121,9 +121,9 @@ void ResizeController::SaveShrinkClick() {
         return;
     }
     const ResizeSaveType type = saveFormatAt(resizeSaveFormats(), dialog.FilterIndex).type;
-    runSaveCommand(parts_.ports.messages(), parts_.ports.progress(), parts_.ports.shell.ImageSaved, [&] {
-        return parts_.pipeline.saveResized(dialog.FileName, type, scaled_, savePorts(parts_.ports));
-    });
+    runSaveCommand(
+        parts_.ports.messages(), parts_.ports.progress(), parts_.ports.shell, parts_.pipeline,
+        [&] { return parts_.pipeline.saveResized(dialog.FileName, type, scaled_, savePorts(parts_.ports)); });
 }
 
 }  // namespace kestrave

@@ -17,6 +17,7 @@
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/shell_ports.h"
+#include "shell/unsaved_result.h"
 #include "shell/window_dialogs.h"
 #include "widgets/check_box.h"
 #include "widgets/slider.h"
@@ -62,13 +63,13 @@ bool SaveController::chooseFile(TFileDialog& dialog) {
     return true;
 }
 
-void runSaveCommand(MessagePort& messages, ProgressPort& progress, bool& ImageSaved,
-                    const std::function<SaveOutcome()>& saver) {
+void runSaveCommand(MessagePort& messages, ProgressPort& progress, ShellState& shell,
+                    const Pipeline& pipeline, const std::function<SaveOutcome()>& saver) {
     const BusyCursor busy;
     try {
         const SaveOutcome outcome = saver();
         if (outcome.saved()) {
-            ImageSaved = true;
+            markResultSaved(shell, pipeline);
             progress.setStatus(2, "Saved " + outcome.written.front().filename().string());
         }
     } catch (const std::exception& error) {
@@ -78,7 +79,8 @@ void runSaveCommand(MessagePort& messages, ProgressPort& progress, bool& ImageSa
 }
 
 void SaveController::runSaver(const std::function<SaveOutcome()>& saver) {
-    runSaveCommand(parts_.ports.messages(), parts_.ports.progress(), parts_.ports.shell.ImageSaved, saver);
+    runSaveCommand(parts_.ports.messages(), parts_.ports.progress(), parts_.ports.shell, parts_.pipeline,
+                   saver);
 }
 
 void SaveController::SaveButtonClick() {

@@ -18,6 +18,7 @@ class AreaStages;
 class AlignPage;
 class Pipeline;
 class ShellPorts;
+struct ShellState;
 class StackPage;
 class WaveletPage;
 struct ImageInfoWindow;
@@ -31,10 +32,11 @@ class RegSettings;
 // not be opened), the program's version text and the window's 16-bit PNG writer.
 SavePorts savePorts(ShellPorts& ports);
 SavePorts savePorts(MessagePort& messages, RegSettings* settings);
-// Runs a saver of any page under the busy cursor: a written file marks the image saved and is
-// named in status panel 2 ("Saved " + its name); a failure is shown as a "Save error".
-void runSaveCommand(MessagePort& messages, ProgressPort& progress, bool& ImageSaved,
-                    const std::function<SaveOutcome()>& saver);
+// Runs a saver of any page under the busy cursor: a written file marks the result saved as it is
+// now (`markResultSaved`) and is named in status panel 2 ("Saved " + its name); a failure is shown
+// as a "Save error".
+void runSaveCommand(MessagePort& messages, ProgressPort& progress, ShellState& shell,
+                    const Pipeline& pipeline, const std::function<SaveOutcome()>& saver);
 
 // What the save handlers work with: the save folder's controls on the Align page, the save
 // buttons, the processed picture's settings and info stamp, and the save dialogs.

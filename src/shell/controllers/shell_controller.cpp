@@ -63,7 +63,7 @@ ShellController::ShellController(const ShellControllerParts& parts)
     : parts_(parts),
       pipeline_(parts.pipeline),
       ports_(parts.ports),
-      toolWindowPages_(std::make_unique<ToolWindowPages>(parts.tools)) {
+      toolWindowPages_(std::make_unique<ToolWindowPages>(parts.tools, parts.pages)) {
     connect(&parts.tabs, &QTabBar::currentChanged, this, &ShellController::TabpagesChange);
     connect(&parts.pages, &QStackedWidget::currentChanged, this, &ShellController::PageControl1Change);
     const SpeedBar& bar = parts.speedBar;

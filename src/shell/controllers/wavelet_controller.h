@@ -273,7 +273,11 @@ private:
     void drawOverlays(QPainter& painter) const;
     SearchBoxOptions searchBoxOptions(bool forDrawing) const;
     QPoint imagePoint(QPoint at) const;
+    // The pointer at `at` over the processed view: the zoom follows it unless anchored.
     void refreshZoom(QPoint at);
+    // The zoom window shows the square around its centre (the anchor, else the pointer where the
+    // zoom last followed it) as the processed view now shows it.
+    void showZoomSquare();
     void reportWaveletError(const std::exception& error);
 
     WaveletControllerParts parts_;
@@ -289,6 +293,7 @@ private:
     bool moveAreaMode_ = false;
     bool zoomOn_ = false;
     QPoint zoomAnchor_{-1, -1};
+    QPoint zoomPointer_{-1, -1};
     // The single-layer view is shown (its legend is drawn over it).
     bool layerViewShown_ = false;
     // Which of the level controls the user is changing: the range slider or a level spin.

@@ -108,6 +108,8 @@ void WaveletController::showProcessedView() {
     } else {
         page_.ProcessImage->resize(pixmap.size());
     }
+    // The zoom window follows every new view (a render, Do All), not only the pointer's moves.
+    showZoomSquare();
 }
 
 void WaveletController::drawOverlays(QPainter& painter) const {
@@ -245,7 +247,7 @@ void WaveletController::ShowProcessingAreaClick() {
 }
 
 void WaveletController::ZoomWaveletClick() {
-    zoomAnchor_ = {-1, -1};
+    zoomAnchor_ = zoomPointer_ = {-1, -1};
     zoomOn_ = page_.ZoomWavelet->Checked();
     ToolWindow& window = *parts_.tools.WaveZoom;
     window.setVisible(zoomOn_);
@@ -255,12 +257,14 @@ void WaveletController::ZoomWaveletClick() {
 void WaveletController::refreshZoom(QPoint at) {
     const int width = pipeline_.model().ImageWidth;
     const int height = pipeline_.model().ImageHeight;
-    const bool anchored = zoomAnchor_.x() != -1;
-    if (!anchored && !(ZoomHalf < at.x() && at.x() < width - ZoomHalf && ZoomHalf < at.y() &&
-                       at.y() < height - ZoomHalf)) {
-        return;
-    }
-    const QPoint centre = anchored ? zoomAnchor_ : at;
+    if (ZoomHalf < at.x() && at.x() < width - ZoomHalf && ZoomHalf < at.y() && at.y() < height - ZoomHalf)
+        zoomPointer_ = at;
+    showZoomSquare();
+}
+
+void WaveletController::showZoomSquare() {
+    const QPoint centre = zoomAnchor_.x() != -1 ? zoomAnchor_ : zoomPointer_;
+    if (!zoomOn_ || centre.x() == -1) return;
     const QPixmap shown = page_.ProcessImage->pixmap();
     const QPixmap square =
         shown.copy(centre.x() - ZoomHalf, centre.y() - ZoomHalf, 2 * ZoomHalf, 2 * ZoomHalf);

@@ -65,7 +65,7 @@ bool AlignPage::eventFilter(QObject* watched, QEvent* event) {
 
 void AlignPage::buildPreview() {
     PreviewFull = optionCheck(this, "PreviewFull", "Fit");
-    Previewzoom = optionCheck(this, "Previewzoom", "Zoom");
+    Previewzoom = optionCheck(this, "Previewzoom", "Show Zoomed Image");
     ShowFramelist = optionCheck(this, "ShowFramelist", "Frame list");
     Haltwindow = optionCheck(this, "Haltwindow", "Haltwindow");
     const ImageBox preview = imageBox(this, "ScrollBox1", "PreviewImage");
@@ -201,6 +201,10 @@ void AlignPage::layOutPage() {
     frame.column->addWidget(Alignmethod);
     frame.column->addWidget(Freebox);
     frame.column->addWidget(glPageControl1, 1);
+    // Tool windows (the registration chart, the spectrum, the points' window) may cover the option
+    // pages, never the box size, quality and method above them that the step needs.
+    column->setProperty(ToolAreaProperty, false);
+    glPageControl1->setProperty(ToolAreaProperty, true);
     frame.column->addWidget(CopyAlignmethods);
     auto* steps = new QVBoxLayout;
     steps->addLayout(controlRow({Alignbutton, Manualalignbox, Autoprocess}));
@@ -209,6 +213,11 @@ void AlignPage::layOutPage() {
     QGroupBox* actions = captionedGroup(column, "Alignment", steps);
     actions->setProperty(ActionButtonsProperty, true);
     frame.column->addWidget(actions);
+    // Tab goes through the step's controls in the order they are used: the quality limit leads to
+    // Limit, not to the view options made after it.
+    setTabOrder(Alignbutton, Manualalignbox);
+    setTabOrder(Manualalignbox, OptimizeQualitySpin);
+    setTabOrder(OptimizeQualitySpin, Setlimitbutton);
 }
 
 QWidget* AlignPage::buildGeneralOptions() {
@@ -238,12 +247,13 @@ QWidget* AlignPage::buildGeneralOptions() {
     auto* layout = new QVBoxLayout(page);
     compact(layout, 4);
     auto* bias = controlRow({Blurbox, caption(page, "Bias", Bias), Bias});
-    layout->addLayout(controlGrid({{Colourstack, LRGB},
+    // The chart windows' switches first: the charts open under them, over the rest of the page.
+    layout->addLayout(controlGrid({{ShowFFTbox, ShowGraphbox},
+                                   {Colourstack, LRGB},
                                    {Usedarkframe, Rawdark},
                                    {UseFlatfield, AutoDetectColour},
                                    {interlaced, Interlacehoriz},
                                    {Trackobject, predicttrack},
-                                   {ShowFFTbox, ShowGraphbox},
                                    {Misalignwarning, Showalignpoints},
                                    {Ignoredefault}}));
     layout->addLayout(bias);

@@ -63,7 +63,13 @@ OptimizePage::OptimizePage(QWidget* parent) : QWidget(parent) {
     frame.column->addWidget(captionedGroup(column, "New reference", reference));
     frame.column->addWidget(
         captionedGroup(column, "Graphs", controlRow({Optimizegraph, ShowMovementwindow})));
-    frame.column->addStretch(1);
+    // The free room under the options is where the optimizer's charts open; they leave the options
+    // above it and the buttons under it in sight.
+    auto* toolRoom = new QWidget(column);
+    toolRoom->setObjectName("OptimizeToolRoom");
+    frame.column->addWidget(toolRoom, 1);
+    column->setProperty(ToolAreaProperty, false);
+    toolRoom->setProperty(ToolAreaProperty, true);
     QGroupBox* actions =
         captionedGroup(column, "Optimizing", controlRow({Optimizebutton, Optimizeandstackbutton}));
     actions->setProperty(ActionButtonsProperty, true);
