@@ -97,7 +97,6 @@ InputController::InputController(const InputControllerParts& parts)
             &InputController::SortFramelistbuttonClick);
     connect(&parts_.clipboardButton, &QToolButton::clicked, this, &InputController::ClipboardFrontClick);
     connect(align.PreviewSlider, &TRxSlider::OnChange, this, &InputController::PreviewSliderChange);
-    connect(&align, &AlignPage::frameShowRequested, this, &InputController::PreviewSliderChange);
     previewFollows_ = pipeline_.subscribe([this](PipelineChange change) {
         if (change == PipelineChange::Preview) showPicture();
     });
@@ -343,7 +342,6 @@ void InputController::showTakenSeries(const InputRecord& record, bool decideColo
     MessageRoutine& messages = ports_.messages();
     AlignPage& align = parts_.page;
     FrameWindows& windows = parts_.frameWindows;
-    parts_.optimizePage.showRestartAlign(true);
 
     align.Showpanel->hide();
     align.PreviewImage->show();
@@ -478,7 +476,6 @@ void InputController::takeSingleImage(const InputRecord& record) {
     if (pipeline_.model().InputIsFIT) parts_.page.Colourstack->setChecked(false);
     parts_.stackPage.setStackButtonEnabled(true);
     parts_.stackPage.uncheckResampling();
-    parts_.optimizePage.showRestartAlign(false);
     align.Frontpanel->hide();
     align.FFTsizeGroup->show();
     pipeline_.setUpImagePlanes(ports_.progress(), ports_.messages());
@@ -496,7 +493,7 @@ void InputController::takeSingleImage(const InputRecord& record) {
     windows.LimitStack->setMaxValue(1);
     parts_.waveletPage.allowSaving();
     pipeline_.setStackCount(0);
-    parts_.stackPage.showCutoffsAgain();
+    parts_.stages.showCutoffsAgain();
     parts_.stages.stackFrames();
     parts_.entries.selectTab(static_cast<int>(TMainTab::tabWavelet));
     parts_.waveletPage.centreView();

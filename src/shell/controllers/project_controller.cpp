@@ -147,7 +147,7 @@ public:
             checked.push_back(!pipeline_.model().FrameTable[i].Excluded);
         parts_.frameWindows.showFrameChecks(checked);
         parts_.alignPage.showReferenceFrame(pipeline_.registration().refframe);
-        parts_.alignPage.showFrameAgain();
+        parts_.stages.showFrameAgain();
     }
     void loadDarkFrame(const std::string& file, int type) override {
         parts_.replaySteps.loadDarkFrame(file, type);

@@ -126,4 +126,20 @@ void AboutPage::repaintMemoryUsage() {
     Label22->repaint();
 }
 
+bool AboutPage::checksForUpdates() const {
+    return Checkupdates->Checked();
+}
+
+QString AboutPage::versionFileAddress() const {
+    return VersionNo->text();
+}
+
+void AboutPage::appendMemoLines(const std::vector<std::string>& lines) {
+    for (const std::string& line : lines) Memo1->appendPlainText(QString::fromStdString(line));
+}
+
+void AboutPage::showVersionCaption(const QString& caption) {
+    logolabel->setText(caption);
+}
+
 }  // namespace kestrave

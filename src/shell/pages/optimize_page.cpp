@@ -188,4 +188,8 @@ void OptimizePage::setReferenceFrames(int frames) {
     Refframes->setValue(frames);
 }
 
+void OptimizePage::chooseFirstPrefilter() {
+    Filtertype->setCurrentIndex(0);
+}
+
 }  // namespace kestrave
