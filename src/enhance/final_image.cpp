@@ -206,28 +206,38 @@ bool pressFinalPicture(ProgramState& state, bool centrePickMode, int X, int Y) {
         state.RotationCentreSet = true;
         return false;
     }
-    state.CropRect = TEdgeRect{X, X, Y, Y};
+    state.CropRect = startCropRect(X, Y);
     return true;
 }
 
 void dragFinalPicture(ProgramState& state, bool centrePickMode, int X, int Y) {
-    if (centrePickMode || state.CropRect.Left == -1) return;
-    // The pointer may leave the picture to the left or top; -1 would read as "no rectangle".
-    state.CropRect.Right = std::max(X, 0);
-    state.CropRect.Bottom = std::max(Y, 0);
+    if (!centrePickMode) dragCropCorner(state.CropRect, X, Y);
 }
 
 bool releaseFinalPicture(ProgramState& state, bool& centrePickMode) {
     const bool picking = centrePickMode;
     centrePickMode = false;
     if (picking || state.CropRect.Left == -1) return false;
-    state.CropRect = orderedCorners(state.CropRect);
+    state.CropRect = releasedCropRect(state.CropRect);
+    return state.CropRect.Left != -1;
+}
+
+TEdgeRect startCropRect(int X, int Y) {
+    return TEdgeRect{X, X, Y, Y};
+}
+
+void dragCropCorner(TEdgeRect& crop, int X, int Y) {
+    if (crop.Left == -1) return;
+    // The pointer may leave the picture to the left or top; -1 would read as "no rectangle".
+    crop.Right = std::max(X, 0);
+    crop.Bottom = std::max(Y, 0);
+}
+
+TEdgeRect releasedCropRect(const TEdgeRect& crop) {
+    const TEdgeRect ordered = orderedCorners(crop);
     // A click without a drag is no rectangle (a 0 × 0 crop would make an empty image).
-    if (state.CropRect.Left == state.CropRect.Right || state.CropRect.Top == state.CropRect.Bottom) {
-        state.CropRect = TEdgeRect{};
-        return false;
-    }
-    return true;
+    if (ordered.Left == ordered.Right || ordered.Top == ordered.Bottom) return TEdgeRect{};
+    return ordered;
 }
 
 std::string cropDragText(const TEdgeRect& crop, int X, int Y) {

@@ -67,6 +67,13 @@ FinalHsv adjustFinalColour(FinalHsv colour, const FinalSettings& settings);
 // The status text of a drag: "x:" Left ",y:" Top " w:" |X − Left| " h:" |Y − Top|.
 std::string cropDragText(const TEdgeRect& crop, int X, int Y);
 
+// The crop rectangle (Left = -1: none) as the mouse draws it on the final picture: started at
+// (X, Y) with all four edges on the point; its open corner following the pointer; the rectangle
+// the release leaves, its corners in order (none after a click without a drag).
+TEdgeRect startCropRect(int X, int Y);
+void dragCropCorner(TEdgeRect& crop, int X, int Y);
+TEdgeRect releasedCropRect(const TEdgeRect& crop);
+
 // The part of a W × H picture the crop rectangle covers (Right and Bottom exclusive), its corners
 // in order and clipped to the picture; none without a rectangle or when nothing is left of it.
 std::optional<TEdgeRect> cropArea(const TEdgeRect& crop, int width, int height);

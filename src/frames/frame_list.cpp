@@ -174,10 +174,4 @@ InputFilter filterOfInputType(TInputType type) {
     return static_cast<InputFilter>(static_cast<int>(type) + 1);
 }
 
-std::string savedListCaption(const FrameModel& model) {
-    if (model.InputIsSER) return "Kestrave processing SER: " + model.SerName + " 0";
-    return std::string("Kestrave processing ") + inputKindName(filterOfInputType(model.InputType)) +
-           "s: " + model.FrameNames[0];
-}
-
 }  // namespace kestrave

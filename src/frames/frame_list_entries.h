@@ -54,9 +54,5 @@ AppendedInput appendToSeries(const std::vector<std::string>& current, InputFilte
 // The filter index of an input type.
 InputFilter filterOfInputType(TInputType type);
 
-// The window caption after a list was saved: "Kestrave processing BMPs: " (or "JPGs: ", "FITs: ",
-// "TIFs: ", "PNGs: ") and the first frame's path; for SER "Kestrave processing SER: ", the video
-// and " 0".
-std::string savedListCaption(const FrameModel& model);
 
 }  // namespace kestrave

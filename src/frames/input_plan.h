@@ -74,4 +74,10 @@ int limitRefframes(int refframes, int lastIndex);
 // AVI input.
 std::string seriesCaption(const FrameModel& model, int frame);
 
+// The main window's caption of the input as a whole, set again after a save: "Kestrave processing
+// BMPs: " (or "JPGs: ", "FITs: ", "TIFs: ", "PNGs: ") and the first frame's path; for SER
+// "Kestrave processing SER: ", the video and " 0"; for video "Kestrave processing AVI: " (or
+// "HI-AVI: " while its frames hold more than 8 bits per sample) and the first video file.
+std::string inputCaption(const FrameModel& model, bool highBitVideo);
+
 }  // namespace kestrave

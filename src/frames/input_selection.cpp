@@ -77,7 +77,8 @@ void probeAvi(InputProbe& probe) {
         const std::int64_t missing = std::int64_t{reader.state.AviFrameCount} -
                                      reader.state.AviStreamInfo.dwStart - reader.state.AviIndexedFrames;
         if (missing > 0)
-            probe.aviMissingFrames += (probe.aviMissingFrames.empty() ? "" : "\n") + probe.plan.files[i] + ": " + std::to_string(missing) + " of its " +
+            probe.aviMissingFrames += (probe.aviMissingFrames.empty() ? "" : "\n") + probe.plan.files[i] +
+                                      ": " + std::to_string(missing) + " of its " +
                                       std::to_string(reader.state.AviFrameCount) +
                                       " frames are missing (the file is cut short); they are left out as "
                                       "dropped frames.";
@@ -344,8 +345,8 @@ InputRecord applyInput(FrameModel& model, ProgramState& state, ImageDataSection&
     input.readers = probe.facts;
     input.source = makeFrameSource(model, record.lastIndex, sourceOptions);
 
-    record.caption = model.InputIsSeries ? seriesCaption(model, 0)
-                                         : "Kestrave processing AVI: " + model.AviSegments[0].FileName;
+    input.highBitVideo = !model.InputIsSeries && probe.firstSamples == FrameSamples::HighBit;
+    record.caption = model.InputIsSeries ? seriesCaption(model, 0) : inputCaption(model, input.highBitVideo);
     record.objectName = firstFile.stem().string();
     record.fileDate = probe.fileDate;
     return record;
@@ -382,6 +383,15 @@ std::string seriesCaption(const FrameModel& model, int frame) {
     if (!model.InputIsSeries) return {};
     if (model.InputIsSER) return "Kestrave processing SER: " + model.SerName + " " + std::to_string(frame);
     return std::string("Kestrave processing ") + kindNameOf(model.InputType) + ": " + model.FrameNames[frame];
+}
+
+std::string inputCaption(const FrameModel& model, bool highBitVideo) {
+    if (model.InputIsSER) return "Kestrave processing SER: " + model.SerName + " 0";
+    if (model.InputIsSeries)
+        return std::string("Kestrave processing ") + kindNameOf(model.InputType) +
+               "s: " + model.FrameNames[0];
+    return (highBitVideo ? "Kestrave processing HI-AVI: " : "Kestrave processing AVI: ") +
+           model.AviSegments[0].FileName;
 }
 
 }  // namespace kestrave

@@ -72,6 +72,8 @@ struct InputState {
     FrameBuffers browseBuffers;
     // The input file of a batch run, taken in place of the dialog's choice.
     std::string BatchInputFile;
+    // The video taken last holds more than 8 bits per sample (its caption says "HI-AVI").
+    bool highBitVideo = false;
     // The highest frame index of the input taken last, after the 10001-frame cap (0 before any);
     // a new input's reset keeps it until the next input is taken.
     int lastIndex = 0;

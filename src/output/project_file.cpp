@@ -52,18 +52,23 @@ struct SlotKeys {
     std::string x, y, d, q;
 };
 
-void writeSlots(TBigIniFile& ini, const std::string& shifts, const std::string& info, std::string_view suffix,
-                const std::vector<ProjectSlot>& slots, int frames) {
-    const auto [x, y, d, q] = SlotKeys(suffix);
+void writeShifts(TBigIniFile& ini, const std::string& section, std::string_view suffix,
+                 const std::vector<ProjectSlot>& slots, int frames) {
+    const SlotKeys keys(suffix);
     for (int i = 0; i < frames; ++i) {
         const ProjectSlot slot = valueAt(slots, static_cast<std::size_t>(i));
-        ini.WriteInteger(shifts, indexed(x, i), slot.X);
-        ini.WriteInteger(shifts, indexed(y, i), slot.Y);
+        ini.WriteInteger(section, indexed(keys.x, i), slot.X);
+        ini.WriteInteger(section, indexed(keys.y, i), slot.Y);
     }
+}
+
+void writeInfo(TBigIniFile& ini, const std::string& section, std::string_view suffix,
+               const std::vector<ProjectSlot>& slots, int frames) {
+    const SlotKeys keys(suffix);
     for (int i = 0; i < frames; ++i) {
         const ProjectSlot slot = valueAt(slots, static_cast<std::size_t>(i));
-        ini.WriteString(info, indexed(d, i), projectFloatText(slot.Difference));
-        ini.WriteString(info, indexed(q, i), projectFloatText(slot.Quality));
+        ini.WriteString(section, indexed(keys.d, i), projectFloatText(slot.Difference));
+        ini.WriteString(section, indexed(keys.q, i), projectFloatText(slot.Quality));
     }
 }
 
@@ -137,7 +142,10 @@ void writeInput(const ProjectData& p, TBigIniFile& ini) {
         for (int i = 0; i < frames; ++i)
             ini.WriteString(Input, indexed("im", i), valueAt(p.frameNames, static_cast<std::size_t>(i)));
     }
-    for (int i = 0; i < frames; ++i)
+}
+
+void writeExcluded(const ProjectData& p, TBigIniFile& ini) {
+    for (int i = 0; i < p.sequencelength; ++i)
         ini.WriteBool(Input, indexed("Ex", i), valueAt(p.excluded, static_cast<std::size_t>(i)));
 }
 
@@ -367,18 +375,36 @@ std::optional<float> parseProjectFloat(std::string_view text) {
     return single;
 }
 
-void fillProjectIni(const ProjectData& p, TBigIniFile& ini) {
+void fillProjectIni(const ProjectData& p, TBigIniFile& ini, ProgressPort& progress) {
+    // The status panels follow the writing: the third names the part being written, the fourth
+    // the ranking.
     writeInput(p, ini);
+    progress.setStatus(2, "Writing projectfile");
+    writeExcluded(p, ini);
     const int frames = p.sequencelength;
     const int sections = p.form == ProjectForm::Full ? p.alignpoints() : 1;
-    for (int n = 1; n <= sections; ++n) {
-        writeSlots(ini, pointSection("Shifts", p.form, n), pointSection("Info", p.form, n), "",
-                   valueAt(p.slots, static_cast<std::size_t>(n - 1)), frames);
+    const auto slotsOf = [&](int n) { return valueAt(p.slots, static_cast<std::size_t>(n - 1)); };
+    progress.setStatus(2, "-X,Y shifts ");
+    for (int n = 1; n <= sections; ++n)
+        writeShifts(ini, pointSection("Shifts", p.form, n), "", slotsOf(n), frames);
+    progress.setStatus(2, "-Difference, Quality ");
+    for (int n = 1; n <= sections; ++n)
+        writeInfo(ini, pointSection("Info", p.form, n), "", slotsOf(n), frames);
+    if (p.interlaced) {
+        progress.setStatus(2, "-Interlace info ");
+        writeShifts(ini, InterlacedShifts, "a", *p.interlaced, frames);
+        writeInfo(ini, InterlacedInfo, "a", *p.interlaced, frames);
     }
-    if (p.interlaced) writeSlots(ini, InterlacedShifts, InterlacedInfo, "a", *p.interlaced, frames);
+    progress.setStatus(3, " Ranking ");
     for (int j = 0; j < frames; ++j)
         ini.WriteInteger(Ranking, indexed("Rank", j), valueAt(p.ranking, static_cast<std::size_t>(j)));
+    progress.setStatus(2, " ");
     putFormLines(ini, p.formLines);
+}
+
+void fillProjectIni(const ProjectData& p, TBigIniFile& ini) {
+    NullProgress silent;
+    fillProjectIni(p, ini, silent);
 }
 
 void putFormLines(TBigIniFile& ini, const std::vector<std::string>& lines) {
@@ -390,10 +416,15 @@ void putFormLines(TBigIniFile& ini, const std::vector<std::string>& lines) {
     }
 }
 
-void writeProject(const fs::path& path, const ProjectData& project) {
+void writeProject(const fs::path& path, const ProjectData& project, ProgressPort& progress) {
     TBigIniFile ini{fs::path()};
-    fillProjectIni(project, ini);
+    fillProjectIni(project, ini, progress);
     writeFreshIniFile(path, ini);
+}
+
+void writeProject(const fs::path& path, const ProjectData& project) {
+    NullProgress silent;
+    writeProject(path, project, silent);
 }
 
 ProjectRead parseProject(const TBigIniFile& ini) {

@@ -14,6 +14,7 @@
 #include "output/project_data.h"
 #include "output/project_values.h"
 #include "persist/big_ini_file.h"
+#include "platform/progress_port.h"
 
 namespace kestrave {
 
@@ -26,11 +27,15 @@ std::string projectFloatText(double value);
 // float (infinities, NaN).
 std::optional<float> parseProjectFloat(std::string_view text);
 
-// The project's INI content, in the order of the layout.
+// The project's INI content, in the order of the layout: every point's shifts, then every
+// point's qualities. The status panels name each part as it is written ("Writing projectfile",
+// "-X,Y shifts ", "-Difference, Quality ", "-Interlace info ", " Ranking ", then " ").
+void fillProjectIni(const ProjectData& project, TBigIniFile& ini, ProgressPort& progress);
 void fillProjectIni(const ProjectData& project, TBigIniFile& ini);
 // Writes the project as a new file that replaces `path` only once it is complete, so a failed
 // save leaves an older project as it was, and a save over a project keeps none of its keys.
 // Throws FileError when it cannot be written.
+void writeProject(const std::filesystem::path& path, const ProjectData& project, ProgressPort& progress);
 void writeProject(const std::filesystem::path& path, const ProjectData& project);
 
 // Builds the project from INI content. Missing keys take their defaults (D and Q 0, Rank 1,

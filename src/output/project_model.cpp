@@ -28,16 +28,16 @@ void captureVideo(const FrameModel& model, ProjectData& p) {
     }
 }
 
-void setSlot(TAlignSlotRec& slot, const ProjectSlot& value, bool savedShift) {
-    slot.X = value.X;
-    slot.Y = value.Y;
-    if (savedShift) {
-        slot.SavedX = value.X;
-        slot.SavedY = value.Y;
-    }
+// A slot's shift as aligned: also the shift saved at alignment.
+void setShift(TAlignSlotRec& slot, const ProjectSlot& value) {
+    slot.X = slot.SavedX = value.X;
+    slot.Y = slot.SavedY = value.Y;
+    slot.ShiftScale = 1.0f;
+}
+
+void setInfo(TAlignSlotRec& slot, const ProjectSlot& value) {
     slot.Difference = value.Difference;
     slot.Quality = value.Quality;
-    slot.ShiftScale = 1.0f;
 }
 
 }  // namespace
@@ -114,25 +114,61 @@ void checkProjectFitsInput(const ProjectData& p, int inputFrames, int frameWidth
 }
 
 void applyProject(const ProjectData& p, FrameModel& model, AlignmentPoints& points, ProgramState& state,
-                  bool interlacedTicked) {
+                  bool interlacedTicked, ProgressPort& progress) {
     const int frames = std::min(p.sequencelength, FrameCapacity);
     const bool full = p.form == ProjectForm::Full;
+    const auto has = [](const std::vector<ProjectSlot>& slots, int i) {
+        return static_cast<std::size_t>(i) < slots.size();
+    };
+    // The status panels and the progress bar follow the parts as they are taken in, a point at a
+    // time.
+    progress.setStatus(2, " - excluded frames");
     for (int i = 0; i < frames; ++i) {
         const auto k = static_cast<std::size_t>(i);
-        TFrameRec& record = model.FrameTable[i];
-        record.Excluded = k < p.excluded.size() && p.excluded[k];
-        for (std::size_t n = 0; n < p.slots.size(); ++n) {
-            if (k < p.slots[n].size()) setSlot(record.Slots[full ? n + 1 : 0], p.slots[n][k], true);
-        }
-        // Only now is slot 1 whole, quality and difference included.
-        if (full && !p.slots.empty()) record.Slots[0] = record.Slots[1];
-        if (interlacedTicked && p.interlaced && k < p.interlaced->size())
-            setSlot(record.Slots[2], (*p.interlaced)[k], false);
+        model.FrameTable[i].Excluded = k < p.excluded.size() && p.excluded[k];
     }
+    progress.setStatus(2, " - X,Y shifts");
+    progress.setMaximum(static_cast<int>(p.slots.size()));
+    for (std::size_t n = 0; n < p.slots.size(); ++n) {
+        const int slot = full ? static_cast<int>(n) + 1 : 0;
+        for (int i = 0; i < frames; ++i)
+            if (has(p.slots[n], i))
+                setShift(model.FrameTable[i].Slots[slot], p.slots[n][static_cast<std::size_t>(i)]);
+        progress.setPosition(static_cast<int>(n) + 1);
+    }
+    progress.setStatus(2, " - Quality,Difference");
+    for (std::size_t n = 0; n < p.slots.size(); ++n) {
+        const int slot = full ? static_cast<int>(n) + 1 : 0;
+        for (int i = 0; i < frames; ++i)
+            if (has(p.slots[n], i))
+                setInfo(model.FrameTable[i].Slots[slot], p.slots[n][static_cast<std::size_t>(i)]);
+        progress.setPosition(static_cast<int>(n) + 1);
+    }
+    // Only now is slot 1 whole, quality and difference included.
+    if (full && !p.slots.empty())
+        for (int i = 0; i < frames; ++i) model.FrameTable[i].Slots[0] = model.FrameTable[i].Slots[1];
+    // The second field of interlaced frames, only while interlacing is switched on.
+    if (interlacedTicked) {
+        progress.setStatus(2, " - interlaced X,Y");
+        for (int i = 0; p.interlaced && i < frames; ++i) {
+            if (!has(*p.interlaced, i)) continue;
+            TAlignSlotRec& slot = model.FrameTable[i].Slots[2];
+            slot.X = (*p.interlaced)[static_cast<std::size_t>(i)].X;
+            slot.Y = (*p.interlaced)[static_cast<std::size_t>(i)].Y;
+            slot.ShiftScale = 1.0f;
+        }
+        progress.setStatus(3, " - interlaced info");
+        for (int i = 0; p.interlaced && i < frames; ++i)
+            if (has(*p.interlaced, i))
+                setInfo(model.FrameTable[i].Slots[2], (*p.interlaced)[static_cast<std::size_t>(i)]);
+    }
+    progress.setStatus(2, "- frame ranking ");
     for (int j = 0; j < frames && static_cast<std::size_t>(j) < p.ranking.size(); ++j) {
         const int frame = std::clamp(p.ranking[static_cast<std::size_t>(j)], 0, frames - 1);
         model.FrameRanking[j] = TRankRec{frame, model.FrameTable[frame].Slots[0].Quality, 0.0f};
     }
+    progress.setPosition(0);
+    progress.setStatus(2, " ");
     model.FramesRanked = false;
     model.usedframes = p.usedframes;
     model.SingleImage = p.usedframes == 1;

@@ -13,6 +13,7 @@
 #include "frames/program_state.h"
 #include "output/project_data.h"
 #include "output/project_values.h"
+#include "platform/progress_port.h"
 #include "registration/alignment_points.h"
 
 namespace kestrave {
@@ -33,8 +34,10 @@ void checkProjectFitsInput(const ProjectData& project, int inputFrames, int fram
 // field (slot 2) when `interlacedTicked` and the project has it, the ranking keyed by slot 0's
 // quality, usedframes and SingleImage, the points (more than one: multi-point mode), the
 // feature, stackx/stacky and progstatus. The ranking is not marked valid (FramesRanked stays
-// clear): the preview browses frames in frame order after a load.
+// clear): the preview browses frames in frame order after a load. The status panels and the
+// progress bar follow the parts as they are taken in (" - excluded frames", " - X,Y shifts",
+// " - Quality,Difference", " - interlaced X,Y", " - interlaced info", "- frame ranking ", " ").
 void applyProject(const ProjectData& project, FrameModel& model, AlignmentPoints& points, ProgramState& state,
-                  bool interlacedTicked);
+                  bool interlacedTicked, ProgressPort& progress);
 
 }  // namespace kestrave

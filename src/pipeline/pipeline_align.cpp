@@ -72,33 +72,33 @@ private:
 
 }  // namespace
 
-FftSizeChoice Pipeline::chooseBoxSize(int item, double fftFilter, MessagePort& messages) {
+FftSizeChoice AlignStage::chooseBoxSize(int item, double fftFilter, MessagePort& messages) {
     ReferenceContext context = referenceContextOf(run_, messages);
     return chooseFftSize(context, item, fftFilter, run_.alignPoints.FreeBox);
 }
 
-AutomaticFilterValues Pipeline::computeReference(const ReferenceOptions& reference, const AlignOptions& align,
-                                                 AlignPorts& ports) {
+AutomaticFilterValues AlignStage::computeReference(const ReferenceOptions& reference,
+                                                   const AlignOptions& align, AlignPorts& ports) {
     ReferenceAligner aligner(run_, align, ports);
     ReferenceContext context = referenceContextOf(run_, ports.messages);
     return recalculateReference(context, reference, aligner, aligner);
 }
 
-PickResult Pipeline::pickFeature(const PreviewClick& click, const ReferenceOptions& reference,
-                                 const AlignOptions& align, AlignPorts& ports) {
+PickResult AlignStage::pickFeature(const PreviewClick& click, const ReferenceOptions& reference,
+                                   const AlignOptions& align, AlignPorts& ports) {
     ReferenceAligner aligner(run_, align, ports);
     ReferenceContext context = referenceContextOf(run_, ports.messages);
     return kestrave::pickFeature(context, click, reference, aligner, aligner, ports.progress);
 }
 
-AlignmentPassResult Pipeline::alignAllFrames(const AlignmentPassOptions& options, bool manualAlign,
-                                             const FrameSourceOptions& read, AlignPorts& ports) {
-    const std::unique_ptr<InputFrameSource> frames = inputFrames(options.lastFrame, read);
+AlignmentPassResult AlignStage::alignAllFrames(const AlignmentPassOptions& options, bool manualAlign,
+                                               const FrameSourceOptions& read, AlignPorts& ports) {
+    const std::unique_ptr<InputFrameSource> frames = self().inputFrames(options.lastFrame, read);
     return alignAllFrames(options, manualAlign, *frames, ports);
 }
 
-AlignmentPassResult Pipeline::alignAllFrames(const AlignmentPassOptions& options, bool manualAlign,
-                                             FrameSource& frames, AlignPorts& ports) {
+AlignmentPassResult AlignStage::alignAllFrames(const AlignmentPassOptions& options, bool manualAlign,
+                                               FrameSource& frames, AlignPorts& ports) {
     run_.alignment.ManualAlign = manualAlign;
     run_.optimizer.NewReferenceMade = false;
     run_.optimizer.MultiPointReference = false;
@@ -109,8 +109,8 @@ AlignmentPassResult Pipeline::alignAllFrames(const AlignmentPassOptions& options
     return pass;
 }
 
-AlignmentPassResult Pipeline::alignPlacedPoints(const PlacedPointsOptions& options, PointPassWindow& window,
-                                                ProgressPort& progress) {
+AlignmentPassResult AlignStage::alignPlacedPoints(const PlacedPointsOptions& options, PointPassWindow& window,
+                                                  ProgressPort& progress) {
     const AlignmentPoints& points = run_.alignPoints;
     const int count = options.count;
     // Each point's reference on the reference frame, from the last point down to point 1, so that
@@ -131,7 +131,7 @@ AlignmentPassResult Pipeline::alignPlacedPoints(const PlacedPointsOptions& optio
                             !boxCarriesAlignment(run_.input.PreviewBitmap, points.PointPos[1].X,
                                                  points.PointPos[1].Y, points.PointFFTSize[1] / 2);
     run_.alignPoints.WholeFrameStart = wholeFrame;
-    run_.pointsPlacedOn = wholeFrame ? run_.input.PreviewBitmap : Bitmap24();
+    run_.pointsPlacedOn = run_.input.PreviewBitmap;
     if (!wholeFrame) {
         for (int p = options.multiQuantity ? count : 1; p >= 1 && !progress.cancelRequested(); --p) {
             references.push_back(pointReference(p));
@@ -165,20 +165,20 @@ AlignmentPassResult Pipeline::alignPlacedPoints(const PlacedPointsOptions& optio
     return pass;
 }
 
-PointReference Pipeline::pointReference(int p, const AlignOptions& align) const {
+PointReference AlignStage::pointReference(int p, const AlignOptions& align) const {
     return takePointReference(p, run_.fft, run_.registration, run_.state, align);
 }
 
-AlignmentPassResult Pipeline::alignPoints(std::vector<PointReference>& references, bool manualAlign,
-                                          const AlignmentPassOptions& options, const FrameSourceOptions& read,
-                                          AlignPorts& ports) {
-    const std::unique_ptr<InputFrameSource> frames = inputFrames(options.lastFrame, read);
+AlignmentPassResult AlignStage::alignPoints(std::vector<PointReference>& references, bool manualAlign,
+                                            const AlignmentPassOptions& options,
+                                            const FrameSourceOptions& read, AlignPorts& ports) {
+    const std::unique_ptr<InputFrameSource> frames = self().inputFrames(options.lastFrame, read);
     return alignPoints(references, manualAlign, options, *frames, ports);
 }
 
-AlignmentPassResult Pipeline::alignPoints(std::vector<PointReference>& references, bool manualAlign,
-                                          const AlignmentPassOptions& options, FrameSource& frames,
-                                          AlignPorts& ports) {
+AlignmentPassResult AlignStage::alignPoints(std::vector<PointReference>& references, bool manualAlign,
+                                            const AlignmentPassOptions& options, FrameSource& frames,
+                                            AlignPorts& ports) {
     run_.optimizer.NewReferenceMade = false;
     run_.optimizer.MultiPointReference = false;
     // However the pass ends, no later alignment is pointed out by hand unless asked again.
@@ -203,63 +203,63 @@ AlignmentPassResult Pipeline::alignPoints(std::vector<PointReference>& reference
     return pass;
 }
 
-void Pipeline::useBoxSizeItem(int item) {
+void PipelineCore::useBoxSizeItem(int item) {
     run_.boxSizeItem = item;
     announce(PipelineChange::BoxSize);
 }
 
-void Pipeline::stopPlacingPoints() {
+void AlignStage::stopPlacingPoints() {
     run_.alignPoints.FreeBox = false;
     run_.alignPoints.StopPlacing = true;
     announce(PipelineChange::Points);
 }
 
-void Pipeline::setFreeBox(bool freeBox) {
+void AlignStage::setFreeBox(bool freeBox) {
     run_.alignPoints.FreeBox = freeBox;
 }
 
-void Pipeline::setManualAlign(bool manualAlign) {
+void AlignStage::setManualAlign(bool manualAlign) {
     run_.alignment.ManualAlign = manualAlign;
 }
 
-void Pipeline::firstPointAtFeature() {
+void AlignStage::firstPointAtFeature() {
     run_.alignPoints.PointPos[1] = {run_.state.FeatureX, run_.state.FeatureY};
     announce(PipelineChange::Points);
 }
 
-void Pipeline::showReferencePicture() {
+void AlignStage::showReferencePicture() {
     if (!run_.registration.Image1.empty()) run_.input.PreviewBitmap = run_.registration.Image1;
 }
 
-void Pipeline::setQualityWeightingCentre(int centre) {
+void AlignStage::setQualityWeightingCentre(int centre) {
     run_.registration.HVSCentre = centre;
 }
 
-bool Pipeline::takeQualityBandAsManual() {
+bool AlignStage::takeQualityBandAsManual() {
     if (!run_.registration.QualityFilterArmed) return false;
     run_.registration.QualityFilterManual = true;
     return true;
 }
 
-void Pipeline::setAutomaticQualityBand(bool automatic) {
+void AlignStage::setAutomaticQualityBand(bool automatic) {
     run_.registration.QualityFilterManual = run_.registration.QualityFilterArmed = !automatic;
 }
 
-void Pipeline::armQualityFilter() {
+void AlignStage::armQualityFilter() {
     run_.registration.QualityFilterArmed = true;
 }
 
-bool Pipeline::takeFFTFilterAsManual() {
+bool AlignStage::takeFFTFilterAsManual() {
     if (!run_.registration.FFTFilterArmed) return false;
     run_.registration.FFTFilterManual = true;
     return true;
 }
 
-void Pipeline::setFFTFilterRadius(double radius) {
+void AlignStage::setFFTFilterRadius(double radius) {
     if (run_.fft.FFTSize > 0) BuildFFTBandMask(run_.fft, radius);
 }
 
-void Pipeline::setMisalignRatio(float ratio) {
+void AlignStage::setMisalignRatio(float ratio) {
     run_.alignment.MisalignRatio = ratio;
 }
 

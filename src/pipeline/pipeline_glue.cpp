@@ -5,47 +5,47 @@
 
 namespace kestrave {
 
-DebayerSwitchResult Pipeline::switchDebayer(bool debayer, bool highBitSer, MessagePort& messages) {
+DebayerSwitchResult InputStage::switchDebayer(bool debayer, bool highBitSer, MessagePort& messages) {
     return kestrave::switchDebayer(run_.debayer, debayer, highBitSer, messages);
 }
 
-void Pipeline::backToFeatureSet() {
+void AlignStage::backToFeatureSet() {
     run_.state.progstatus = TProgStatus::psFeatureSet;
     run_.registration.WaitForClick = false;
     announce(PipelineChange::Stage);
 }
 
-void Pipeline::restoreSavedFeature() {
+void AlignStage::restoreSavedFeature() {
     // Nothing was saved yet (a run restored from a project): the feature in force stays.
     if (run_.alignPoints.SavedFeatureX == 0 && run_.alignPoints.SavedFeatureY == 0) return;
     run_.state.FeatureX = run_.alignPoints.SavedFeatureX;
     run_.state.FeatureY = run_.alignPoints.SavedFeatureY;
 }
 
-void Pipeline::saveFeature() {
+void AlignStage::saveFeature() {
     run_.alignPoints.SavedFeatureX = run_.state.FeatureX;
     run_.alignPoints.SavedFeatureY = run_.state.FeatureY;
 }
 
-bool Pipeline::setUserBoxPlaced(bool placed) {
+bool AlignStage::setUserBoxPlaced(bool placed) {
     const bool before = run_.registration.UserBoxPlaced;
     run_.registration.UserBoxPlaced = placed;
     return before;
 }
 
-void Pipeline::useSingleBox() {
+void AlignStage::useSingleBox() {
     run_.optimizer.RegistrationCaption.clear();
     run_.alignPoints.Alignpoints = 1;
     run_.alignPoints.MultiPointMode = false;
     announce(PipelineChange::Points);
 }
 
-void Pipeline::clearWholeFrameShifts(int lastIndex) {
+void AlignStage::clearWholeFrameShifts(int lastIndex) {
     kestrave::clearWholeFrameShifts(run_.model, lastIndex);
     announce(PipelineChange::Frames);
 }
 
-void Pipeline::placeFreeBox(const FreeBoxFit& fit) {
+void AlignStage::placeFreeBox(const FreeBoxFit& fit) {
     AlignmentPoints& points = run_.alignPoints;
     points.FreeBoxCentreX = fit.centreX;
     points.FreeBoxCentreY = fit.centreY;
@@ -53,7 +53,7 @@ void Pipeline::placeFreeBox(const FreeBoxFit& fit) {
     points.FreeBoxHeight = fit.box.Bottom - fit.box.Top;
 }
 
-void Pipeline::emptyFrameList() {
+void InputStage::emptyFrameList() {
     run_.model.FramesRanked = false;
     run_.model.usedframes = 0;
     run_.input.source = nullptr;
@@ -63,28 +63,28 @@ void Pipeline::emptyFrameList() {
     announce(PipelineChange::Stage);
 }
 
-void Pipeline::blankPreview() {
+void InputStage::blankPreview() {
     run_.input.PreviewBitmap = Bitmap24(1, 1);
 }
 
-void Pipeline::setKernel(const TKernel3x3& kernel) {
+void AlignStage::setKernel(const TKernel3x3& kernel) {
     run_.state.Kernel3x3 = kernel;
 }
 
-void Pipeline::enterPageStage(TProcessStage stage) {
+void InputStage::enterPageStage(TProcessStage stage) {
     run_.state.ProcessStage = stage;
     announce(PipelineChange::Stage);
 }
 
-void Pipeline::requestHalt() {
+void AlignStage::requestHalt() {
     run_.alignment.HaltRequested = true;
 }
 
-void Pipeline::nameBatchInput(const std::string& file) {
+void InputStage::nameBatchInput(const std::string& file) {
     run_.input.BatchInputFile = file;
 }
 
-void Pipeline::chooseFeature(int x, int y, int position) {
+void AlignStage::chooseFeature(int x, int y, int position) {
     run_.state.FeatureX = x;
     run_.state.FeatureY = y;
     run_.state.progstatus = TProgStatus::psFeatureSet;
@@ -94,22 +94,22 @@ void Pipeline::chooseFeature(int x, int y, int position) {
     announce(PipelineChange::Stage);
 }
 
-void Pipeline::markReferenceReady() {
+void AlignStage::markReferenceReady() {
     setProcessStage(run_.state, TProcessStage::stReferenceReady);
     announce(PipelineChange::Stage);
 }
 
-void Pipeline::forgetNewReference() {
+void OptimizeStage::forgetNewReference() {
     run_.optimizer.NewReferenceMade = false;
 }
 
-bool Pipeline::setBatchMode(bool batch) {
+bool InputStage::setBatchMode(bool batch) {
     const bool before = run_.state.BatchMode;
     run_.state.BatchMode = batch;
     return before;
 }
 
-void Pipeline::clearFrameTables() {
+void InputStage::clearFrameTables() {
     run_.model.FrameTable.forEach([](TFrameRec& frame) {
         for (TAlignSlotRec& slot : frame.Slots) {
             slot.X = slot.Y = 0;

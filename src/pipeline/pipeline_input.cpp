@@ -11,7 +11,7 @@
 
 namespace kestrave {
 
-void Pipeline::resetBeforeInput() {
+void InputStage::resetBeforeInput() {
     run_.state.activepage = TMainTab::tabAlign;
     run_.alignPoints.Alignpoints = 1;
     run_.state.MasterFrameMode = false;
@@ -20,7 +20,7 @@ void Pipeline::resetBeforeInput() {
     announce(PipelineChange::Stage);
 }
 
-ResetResult Pipeline::resetForInput(const ResetControls& controls, ProgressPort& progress) {
+ResetResult InputStage::resetForInput(const ResetControls& controls, ProgressPort& progress) {
     FftEngineSetup fft(run_.fft);
     const ResetResult reset =
         initializesettings(run_.model, run_.state, run_.images, controls, fft, progress);
@@ -29,7 +29,7 @@ ResetResult Pipeline::resetForInput(const ResetControls& controls, ProgressPort&
     return reset;
 }
 
-std::optional<InputTaken> Pipeline::takeInput(const InputPlan& plan, InputTakePorts& ports) {
+std::optional<InputTaken> InputStage::takeInput(const InputPlan& plan, InputTakePorts& ports) {
     if (const std::string missing = firstMissingFile(plan); !missing.empty()) {
         ports.missingFile(missing);
         return std::nullopt;
@@ -67,8 +67,8 @@ std::optional<InputTaken> Pipeline::takeInput(const InputPlan& plan, InputTakePo
     return taken;
 }
 
-InputRecord Pipeline::takeInput(InputProbe&& probe, const FrameSourceOptions& options, bool fitStretch,
-                                bool tifStretch, bool serStretch) {
+InputRecord InputStage::takeInput(InputProbe&& probe, const FrameSourceOptions& options, bool fitStretch,
+                                  bool tifStretch, bool serStretch) {
     InputRecord record =
         applyInput(run_.model, run_.state, run_.images, run_.input, std::move(probe), options);
     run_.input.lastIndex = record.lastIndex;
@@ -79,12 +79,19 @@ InputRecord Pipeline::takeInput(InputProbe&& probe, const FrameSourceOptions& op
     return record;
 }
 
-bool Pipeline::setUpImagePlanes(ProgressPort& progress, MessagePort& messages) {
+void InputStage::restoreInputCaption(ProgressPort& progress) const {
+    const FrameModel& model = run_.model;
+    const bool video = model.InputType == TInputType::itAVI;
+    if (video && model.AviSegments[0].FileName.empty()) return;
+    progress.setCaption(inputCaption(model, video && run_.input.highBitVideo));
+}
+
+bool InputStage::setUpImagePlanes(ProgressPort& progress, MessagePort& messages) {
     return SetupImageDataSection(run_.images, run_.model.ImageWidth, run_.model.ImageHeight, progress,
                                  messages);
 }
 
-ShownFrame Pipeline::showFrame(int frame, const FrameSourceOptions& read, bool negative, bool pregamma) {
+ShownFrame InputStage::showFrame(int frame, const FrameSourceOptions& read, bool negative, bool pregamma) {
     if (run_.input.source) run_.input.source->setOptions(read);
     const ShownFrame shown = readShownFrame(run_.input, run_.images, run_.model, frame);
     if (negative) invertBitmap(run_.input.PreviewBitmap);
@@ -92,15 +99,15 @@ ShownFrame Pipeline::showFrame(int frame, const FrameSourceOptions& read, bool n
     return shown;
 }
 
-void Pipeline::setPreviewGamma(double gamma) {
+void InputStage::setPreviewGamma(double gamma) {
     applyPreviewGamma(*run_.wavelet.GammaTable, gamma);
 }
 
-void Pipeline::setInputStretch(bool stretch) {
+void InputStage::setInputStretch(bool stretch) {
     run_.model.FitStretch = run_.model.TifStretch = run_.model.SerStretch = stretch;
 }
 
-std::vector<std::string> Pipeline::sortSeries(int count, int lastFrame, const FrameSourceOptions& options) {
+std::vector<std::string> InputStage::sortSeries(int count, int lastFrame, const FrameSourceOptions& options) {
     if (!run_.input.source || !run_.model.InputIsSeries || run_.model.InputIsSER) return {};
     std::vector<std::string> names = sortFrameList(run_.model, count);
     run_.input.source = makeFrameSource(run_.model, lastFrame, options);
@@ -108,56 +115,57 @@ std::vector<std::string> Pipeline::sortSeries(int count, int lastFrame, const Fr
     return names;
 }
 
-void Pipeline::selectFrame(int frame, bool selected) {
+void InputStage::selectFrame(int frame, bool selected) {
     setFrameSelected(run_.model, frame, selected);
     announce(PipelineChange::Frames);
 }
 
-void Pipeline::selectAllFrames(int lastIndex) {
+void InputStage::selectAllFrames(int lastIndex) {
     kestrave::selectAllFrames(run_.model, lastIndex);
     run_.model.usedframes = selectedFrameCount(run_.model, lastIndex);
     announce(PipelineChange::Frames);
 }
 
-void Pipeline::excludeAllFrames(int lastIndex) {
+void InputStage::excludeAllFrames(int lastIndex) {
     kestrave::excludeAllFrames(run_.model, lastIndex);
     run_.model.usedframes = 0;
     announce(PipelineChange::Frames);
 }
 
-int Pipeline::recountUsedFrames(int position, int lastIndex) {
+int InputStage::recountUsedFrames(int position, int lastIndex) {
     return run_.model.usedframes =
                recountUsedframes(run_.model, run_.state.ProcessStage, position, lastIndex);
 }
 
-int Pipeline::countSelectedFrames(int lastIndex) {
+int InputStage::countSelectedFrames(int lastIndex) {
     return run_.model.usedframes = selectedFrameCount(run_.model, lastIndex);
 }
 
-std::filesystem::path Pipeline::keepPastedPicture(const std::filesystem::path& folder,
-                                                  const Bitmap24& picture) const {
+std::filesystem::path InputStage::keepPastedPicture(const std::filesystem::path& folder,
+                                                    const Bitmap24& picture) const {
     std::filesystem::path file = folder / "clipkestrave.bmp";
     writeBmp24(file, picture);
     return file;
 }
 
-FrameListEntries Pipeline::listedFrames(const std::filesystem::path& file, InputFilter kind) const {
+FrameListEntries InputStage::listedFrames(const std::filesystem::path& file, InputFilter kind) const {
     return readFrameList(file, kind);
 }
 
-std::vector<std::string> Pipeline::checkedFrameFiles(const std::vector<bool>& entryChecked) const {
+std::vector<std::string> InputStage::checkedFrameFiles(const std::vector<bool>& entryChecked) const {
     return kestrave::checkedFrameFiles(run_.model, entryChecked);
 }
 
-std::vector<std::string> Pipeline::seriesFiles(int lastIndex) const {
+std::vector<std::string> InputStage::seriesFiles(int lastIndex) const {
     return kestrave::seriesFiles(run_.model, lastIndex);
 }
 
-void Pipeline::saveFrameList(const std::filesystem::path& file, const std::vector<std::string>& files) const {
+void InputStage::saveFrameList(const std::filesystem::path& file,
+                               const std::vector<std::string>& files) const {
     writeFrameList(file, files);
 }
 
-std::filesystem::path Pipeline::saveFolder(const SaveFolderChoice& choice) const {
+std::filesystem::path InputStage::saveFolder(const SaveFolderChoice& choice) const {
     return kestrave::saveFolder(choice.directory, choice.savesubcontrol, choice.subdirname);
 }
 

@@ -8,7 +8,7 @@
 
 namespace kestrave {
 
-FrameLimitResult Pipeline::limitFrames(const FrameLimitInput& input) {
+FrameLimitResult OptimizeStage::limitFrames(const FrameLimitInput& input) {
     FrameLimitResult result = kestrave::limitFrames(run_.model, run_.state, run_.optimizer, run_.points, input);
     announce(PipelineChange::Frames);
     announce(PipelineChange::Stage);
@@ -17,7 +17,7 @@ FrameLimitResult Pipeline::limitFrames(const FrameLimitInput& input) {
     return result;
 }
 
-void Pipeline::commitFrameLimit(const FrameLimitCommit& commit) {
+void OptimizeStage::commitFrameLimit(const FrameLimitCommit& commit) {
     if (commit.ranks && *commit.ranks > 0) run_.rankLimit = *commit.ranks;
     // The range first, so that the count lands within the new one.
     if (commit.countRange) run_.stackCount.setLast(*commit.countRange);
@@ -26,24 +26,26 @@ void Pipeline::commitFrameLimit(const FrameLimitCommit& commit) {
     announce(PipelineChange::FrameLimit);
 }
 
-int Pipeline::qualityCutoffPosition(int last, double percent) const {
+int OptimizeStage::qualityCutoffPosition(int last, double percent) const {
     return kestrave::qualityCutoffPosition(run_.model, last, percent);
 }
 
-int Pipeline::rankOfFrame(int frame, int lastPosition) const {
+int OptimizeStage::rankOfFrame(int frame, int lastPosition) const {
     return kestrave::rankOfFrame(run_.model, frame, lastPosition);
 }
 
-CreateReferenceResult Pipeline::createReference(const CreateReferenceOptions& options, ReferenceStages& stages,
-                                                ProgressPort& progress, MessagePort& messages) {
+CreateReferenceResult OptimizeStage::createReference(const CreateReferenceOptions& options,
+                                                     ReferenceStages& stages, ProgressPort& progress,
+                                                     MessagePort& messages) {
     CreateReferenceResult result = createReferenceFrame(run_.model, run_.state, run_.alignment, run_.optimizer,
                                                         run_.images, progress, messages, options, stages);
     announce(PipelineChange::Stage);
     return result;
 }
 
-AutomaticFilterValues Pipeline::restartAlignment(const Bitmap24& processed, const ReferenceOptions& options,
-                                                 MessagePort& messages) {
+AutomaticFilterValues OptimizeStage::restartAlignment(const Bitmap24& processed,
+                                                      const ReferenceOptions& options,
+                                                      MessagePort& messages) {
     AutomaticFilterValues values = kestrave::restartAlignment(run_.fft, run_.registration, run_.state, run_.optimizer,
                                                               run_.model, run_.images, processed, options, messages);
     // The steps of the tracking start again with the offsets.
@@ -52,7 +54,8 @@ AutomaticFilterValues Pipeline::restartAlignment(const Bitmap24& processed, cons
     return values;
 }
 
-void Pipeline::withOptimizer(const OptimizerPorts& ports, const std::function<void(OptimizerContext&)>& work) {
+void OptimizeStage::withOptimizer(const OptimizerPorts& ports,
+                                  const std::function<void(OptimizerContext&)>& work) {
     OptimizerContext context{run_.model,     run_.state,           run_.registration, run_.alignment,
                              run_.optimizer, *run_.wavelet.GammaTable, ports.frames,  ports.progress,
                              ports.messages, ports.observer};
@@ -61,14 +64,15 @@ void Pipeline::withOptimizer(const OptimizerPorts& ports, const std::function<vo
     announce(PipelineChange::Stage);
 }
 
-OptimizerRunResult Pipeline::optimize(const OptimizerOptions& options, const OptimizerPorts& ports) {
+OptimizerRunResult OptimizeStage::optimize(const OptimizerOptions& options, const OptimizerPorts& ports) {
     OptimizerRunResult result;
     withOptimizer(ports, [&](OptimizerContext& context) { result = Optimize_Alignpoint(context, options); });
     return result;
 }
 
-OptimizeAndStackResult Pipeline::optimizeAndStack(const OptimizerOptions& options, const StackScaleOptions& scale,
-                                                  StackStages& stages, const OptimizerPorts& ports) {
+OptimizeAndStackResult OptimizeStage::optimizeAndStack(const OptimizerOptions& options,
+                                                       const StackScaleOptions& scale, StackStages& stages,
+                                                       const OptimizerPorts& ports) {
     OptimizeAndStackResult result;
     withOptimizer(ports, [&](OptimizerContext& context) {
         result = kestrave::optimizeAndStack(context, run_.images, options, scale, stages);
@@ -99,8 +103,10 @@ private:
 
 }  // namespace
 
-PointOptimizerResult Pipeline::optimizePoints(const OptimizerOptions& options, const PointOptimizerInput& input,
-                                              PointOptimizerObserver& pointObserver, const OptimizerPorts& ports) {
+PointOptimizerResult OptimizeStage::optimizePoints(const OptimizerOptions& options,
+                                                   const PointOptimizerInput& input,
+                                                   PointOptimizerObserver& pointObserver,
+                                                   const OptimizerPorts& ports) {
     PointStart observer(
         pointObserver,
         [this](int point) { useBoxSizeItem(run_.alignPoints.PointFFTIndex[static_cast<std::size_t>(point)]); },
@@ -109,10 +115,10 @@ PointOptimizerResult Pipeline::optimizePoints(const OptimizerOptions& options, c
     points.wholeFrameStart = run_.alignPoints.WholeFrameStart;
     // A reference made from a stack of the best frames holds a fraction of one frame's noise: the
     // faint edge of a disc in a corner of a box on the sky stands out on it, yet no frame, with
-    // its own noise, can lock on that edge, and the point's zone would be thrown about. After the
-    // whole-frame start the boxes are judged on the frame the points were placed on, as the
-    // frames would see them.
-    if (points.wholeFrameStart && run_.optimizer.MultiPointReference && !run_.pointsPlacedOn.empty())
+    // its own noise, can lock on that edge, and the point's zone would be thrown about. Against
+    // such a reference the boxes are judged on the frame the points were placed on, as the frames
+    // would see them.
+    if (run_.optimizer.MultiPointReference && !run_.pointsPlacedOn.empty())
         points.placementPicture = &run_.pointsPlacedOn;
     PointOptimizerResult result;
     withOptimizer(ports, [&](OptimizerContext& context) {
@@ -121,7 +127,7 @@ PointOptimizerResult Pipeline::optimizePoints(const OptimizerOptions& options, c
     return result;
 }
 
-Pipeline::OptimizerRecords Pipeline::keepOptimizerRecords(int last) const {
+OptimizeStage::OptimizerRecords OptimizeStage::keepOptimizerRecords(int last) const {
     OptimizerRecords records;
     records.DifferenceSum = run_.alignment.DifferenceSum;
     records.OptimizePass = run_.alignment.OptimizePass;
@@ -133,7 +139,7 @@ Pipeline::OptimizerRecords Pipeline::keepOptimizerRecords(int last) const {
     return records;
 }
 
-void Pipeline::restoreOptimizerRecords(const OptimizerRecords& records) {
+void OptimizeStage::restoreOptimizerRecords(const OptimizerRecords& records) {
     for (const OptimizerRecords::Entry& entry : records.entries) {
         TFrameRec& rec = run_.model.FrameTable[entry.frame];
         rec.Slots[0] = entry.slot0;
@@ -147,13 +153,13 @@ void Pipeline::restoreOptimizerRecords(const OptimizerRecords& records) {
     announce(PipelineChange::Frames);
 }
 
-void Pipeline::finishOptimizeAndStack() {
+void OptimizeStage::finishOptimizeAndStack() {
     run_.state.ProcessStage = TProcessStage::stAligned;
     run_.state.activepage = TMainTab::tabAbout;
     announce(PipelineChange::Stage);
 }
 
-bool Pipeline::stackAndProcessPoints(StackStages& stages, ProgressPort& progress) {
+bool OptimizeStage::stackAndProcessPoints(StackStages& stages, ProgressPort& progress) {
     markPhase("stacking");
     if (!stages.stack() || progress.cancelRequested()) return false;
     finishOptimizeAndStack();
@@ -163,22 +169,22 @@ bool Pipeline::stackAndProcessPoints(StackStages& stages, ProgressPort& progress
     return true;
 }
 
-void Pipeline::setMultiPointMode(bool multiPoint) {
+void OptimizeStage::setMultiPointMode(bool multiPoint) {
     run_.alignPoints.MultiPointMode = multiPoint;
     announce(PipelineChange::Points);
 }
 
-void Pipeline::takePointReferencePicture() {
+void OptimizeStage::takePointReferencePicture() {
     if (run_.optimizer.MultiPointReference && !run_.optimizer.ReferenceImage.empty())
         CopyBitmap(run_.optimizer.ReferenceImage, run_.input.PreviewBitmap);
     CopyBitmap(run_.input.PreviewBitmap, run_.registration.Image1);
 }
 
-void Pipeline::setContourMode(bool contour) {
+void OptimizeStage::setContourMode(bool contour) {
     run_.fft.ContourMode = contour;
 }
 
-void Pipeline::armFFTFilter(bool armed) {
+void OptimizeStage::armFFTFilter(bool armed) {
     run_.registration.FFTFilterArmed = armed;
 }
 

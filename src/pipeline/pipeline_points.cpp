@@ -8,16 +8,16 @@
 
 namespace kestrave {
 
-void Pipeline::takeAlignPoints(std::span<const AlignPoint> points) {
+void AlignStage::takeAlignPoints(std::span<const AlignPoint> points) {
     setAlignPoints(run_.alignPoints, points);
     announce(PipelineChange::Points);
 }
 
-std::vector<PointXY> Pipeline::estimatePoints(int boxSize, int minDistance) const {
+std::vector<PointXY> AlignStage::estimatePoints(int boxSize, int minDistance) const {
     return estimateAlignPoints(run_.input.PreviewBitmap, boxSize, minDistance);
 }
 
-Bitmap24 Pipeline::previewWithPointZones(std::span<const AlignPoint> points) const {
+Bitmap24 AlignStage::previewWithPointZones(std::span<const AlignPoint> points) const {
     Bitmap24 frame = run_.input.PreviewBitmap;
     std::vector<DiagramPoint> sites;
     for (const AlignPoint& point : points)
@@ -26,21 +26,21 @@ Bitmap24 Pipeline::previewWithPointZones(std::span<const AlignPoint> points) con
     return frame;
 }
 
-PointFileContent Pipeline::readPointFile(const std::filesystem::path& path) const {
+PointFileContent AlignStage::readPointFile(const std::filesystem::path& path) const {
     return readAlignPointFile(path, run_.model.ImageWidth, run_.model.ImageHeight);
 }
 
-void Pipeline::writePointFile(const std::filesystem::path& path, int frameNumber,
-                              std::span<const AlignPoint> points) const {
+void AlignStage::writePointFile(const std::filesystem::path& path, int frameNumber,
+                                std::span<const AlignPoint> points) const {
     writeAlignPointFile(path, frameNumber, points);
 }
 
-void Pipeline::setPointCount(int count) {
+void AlignStage::setPointCount(int count) {
     run_.alignPoints.Alignpoints = count;
     announce(PipelineChange::Points);
 }
 
-void Pipeline::startPlacingPoints() {
+void AlignStage::startPlacingPoints() {
     run_.alignPoints.FreeBox = false;
     run_.alignPoints.StopPlacing = false;
     run_.state.progstatus = TProgStatus::psFeatureSet;
@@ -49,17 +49,17 @@ void Pipeline::startPlacingPoints() {
     announce(PipelineChange::Stage);
 }
 
-void Pipeline::readyForPointPick() {
+void AlignStage::readyForPointPick() {
     run_.registration.WaitForClick = false;
     run_.registration.FeatureChosen = false;
     run_.model.FramesRanked = false;
 }
 
-void Pipeline::haltPointPlacing() {
+void AlignStage::haltPointPlacing() {
     run_.alignPoints.StopPlacing = true;
 }
 
-void Pipeline::closePointPlacing() {
+void AlignStage::closePointPlacing() {
     // The registration windows name a point only while there are points.
     run_.optimizer.RegistrationCaption.clear();
     run_.alignPoints.MultiPointMode = false;
@@ -68,36 +68,31 @@ void Pipeline::closePointPlacing() {
     announce(PipelineChange::Points);
 }
 
-void Pipeline::resetShiftsToFirstPoint(int lastFrame) {
+void AlignStage::resetShiftsToFirstPoint(int lastFrame) {
     resetPointShifts(run_.model, run_.alignPoints.Alignpoints, lastFrame);
     announce(PipelineChange::Frames);
 }
 
-void Pipeline::enablePoint(int p, bool enabled) {
+void AlignStage::enablePoint(int p, bool enabled) {
     run_.alignPoints.PointEnabled[static_cast<std::size_t>(p)] = enabled;
 }
 
-void Pipeline::alignPointsOnFrame(int frame) {
+void AlignStage::alignPointsOnFrame(int frame) {
     run_.registration.FeatureChosen = false;
     run_.registration.FeatureFrame = run_.registration.refframe = frame;
 }
 
-void Pipeline::setRegistrationCaption(const std::string& caption) {
+void AlignStage::setRegistrationCaption(const std::string& caption) {
     run_.optimizer.RegistrationCaption = caption;
 }
 
-void Pipeline::takeFeatureAtPoint(int p) {
-    const PointXY& at = run_.alignPoints.PointPos[static_cast<std::size_t>(p)];
-    takeFeatureAt(at.X, at.Y);
-}
-
-void Pipeline::takeFeatureAt(int x, int y) {
+void AlignStage::takeFeatureAt(int x, int y) {
     run_.state.FeatureX = x;
     run_.state.FeatureY = y;
 }
 
-std::vector<double> Pipeline::finishPointAlignment(bool multiQuantity, int count, int lastFrame,
-                                                   int referenceFrame) {
+std::vector<double> AlignStage::finishPointAlignment(bool multiQuantity, int count, int lastFrame,
+                                                     int referenceFrame) {
     AlignmentPoints& points = run_.alignPoints;
     if (!multiQuantity && count >= 2)
         copyFirstPointToAll(run_.model, count, lastFrame, points.PointBestQuality);
@@ -109,32 +104,32 @@ std::vector<double> Pipeline::finishPointAlignment(bool multiQuantity, int count
     return distances;
 }
 
-void Pipeline::setPointLimitCount(int p, int count) {
+void StackStage::setPointLimitCount(int p, int count) {
     run_.points.PointLimitCount[static_cast<std::size_t>(p)] = count;
 }
 
-void Pipeline::setPointQualitySlider(int p, int slider) {
+void StackStage::setPointQualitySlider(int p, int slider) {
     run_.points.PointQualitySlider[static_cast<std::size_t>(p)] = slider;
 }
 
-void Pipeline::setPointQualityCut(int p, float cut) {
+void StackStage::setPointQualityCut(int p, float cut) {
     run_.points.PointQualityCut[static_cast<std::size_t>(p)] = cut;
 }
 
-void Pipeline::setPointDifferenceSlider(int p, int slider) {
+void StackStage::setPointDifferenceSlider(int p, int slider) {
     run_.points.PointDifferenceSlider[static_cast<std::size_t>(p)] = slider;
 }
 
-void Pipeline::setPointDifferenceCut(int p, float cut) {
+void StackStage::setPointDifferenceCut(int p, float cut) {
     run_.points.PointDifferenceCut[static_cast<std::size_t>(p)] = cut;
 }
 
-void Pipeline::showStackDepth(Bitmap24&& picture) {
+void StackStage::showStackDepth(Bitmap24&& picture) {
     run_.wavelet.ProcessPicture = std::move(picture);
     announce(PipelineChange::StackDepth);
 }
 
-void Pipeline::showFrameAtCutoff(int frame) {
+void StackStage::showFrameAtCutoff(int frame) {
     readShownFrame(run_.input, run_.images, run_.model, frame);
     if (run_.alignPoints.Alignpoints == 1) {
         TFrameRec& rec = run_.model.FrameTable[frame];
@@ -144,18 +139,18 @@ void Pipeline::showFrameAtCutoff(int frame) {
     announce(PipelineChange::Preview);
 }
 
-void Pipeline::nameCalibrationFile(CalibrationKind kind, const std::filesystem::path& file, int type) {
+void StackStage::nameCalibrationFile(CalibrationKind kind, const std::filesystem::path& file, int type) {
     const bool dark = kind == CalibrationKind::Dark;
     (dark ? run_.model.DarkFileName : run_.model.FlatFileName) = file;
     setCalibrationFileType(kind, type);
 }
 
-void Pipeline::setCalibrationFileType(CalibrationKind kind, int type) {
+void StackStage::setCalibrationFileType(CalibrationKind kind, int type) {
     (kind == CalibrationKind::Dark ? run_.model.DarkFileType : run_.model.FlatFileType) = type;
 }
 
-CalibrationLoad Pipeline::loadCalibrationFile(CalibrationKind kind, const std::filesystem::path& file,
-                                              int type, CalibrationOrigin origin, MessagePort& messages) {
+CalibrationLoad StackStage::loadCalibrationFile(CalibrationKind kind, const std::filesystem::path& file,
+                                                int type, CalibrationOrigin origin, MessagePort& messages) {
     PlaneTriple& planes = kind == CalibrationKind::Dark ? run_.images.DarkPlanes : run_.images.FlatPlanes;
     const CalibrationLoad result = loadCalibrationFrame(file, type, kind, origin, planes, messages);
     // Stacks of FITS input take their value range from the depth of the last FITS file.
@@ -163,7 +158,7 @@ CalibrationLoad Pipeline::loadCalibrationFile(CalibrationKind kind, const std::f
     return result;
 }
 
-void Pipeline::prepareMasterFrame(int lastFrame) {
+void StackStage::prepareMasterFrame(int lastFrame) {
     run_.state.MasterFrameMode = true;
     run_.state.activepage = TMainTab::tabStack;
     run_.model.FitStretch = false;
@@ -172,7 +167,7 @@ void Pipeline::prepareMasterFrame(int lastFrame) {
     announce(PipelineChange::Stage);
 }
 
-void Pipeline::setFilterArming(bool fftArmed, bool qualityArmed) {
+void StackStage::setFilterArming(bool fftArmed, bool qualityArmed) {
     run_.registration.FFTFilterArmed = fftArmed;
     run_.registration.QualityFilterArmed = qualityArmed;
 }

@@ -15,7 +15,7 @@
 
 namespace kestrave {
 
-void Pipeline::renameVideo(const std::filesystem::path& video, const std::filesystem::path& renamed) {
+void ProjectStage::renameVideo(const std::filesystem::path& video, const std::filesystem::path& renamed) {
     moveFile(video, renamed);
     FrameModel& model = run_.model;
     for (int s = 0; s <= std::min(model.avicount, MaxAviSegments - 1); ++s)
@@ -24,26 +24,27 @@ void Pipeline::renameVideo(const std::filesystem::path& video, const std::filesy
     model.AviName = renamed.filename().string();
 }
 
-void Pipeline::saveProject(const std::filesystem::path& file, const ProjectControls& controls,
-                           ProjectForm form) const {
-    writeProject(file, captureProject(run_.model, run_.state, run_.alignPoints, controls, form));
+void ProjectStage::saveProject(const std::filesystem::path& file, const ProjectControls& controls, ProjectForm form,
+                           ProgressPort& progress) const {
+    writeProject(file, captureProject(run_.model, run_.state, run_.alignPoints, controls, form), progress);
 }
 
-ProjectOpening Pipeline::openProject(const std::filesystem::path& file) const {
+ProjectOpening ProjectStage::openProject(const std::filesystem::path& file) const {
     ProjectOpening opening;
     opening.read = readProject(file);
     opening.plan = projectInputPlan(opening.read.project, file);
     opening.missingInput = missingInputText(opening.plan);
     if (!opening.missingInput.empty()) return opening;
     const InputProbe probe = probeInput(opening.plan, run_.model.TifStretch);
+    // The points must lie on the frames as they are worked on: cut to MaxFrameSize.
     checkProjectFitsInput(opening.read.project,
                           static_cast<int>(std::min<std::int64_t>(probe.frameCount, FrameCapacity)),
-                          probe.width, probe.height);
+                          std::min(probe.width, MaxFrameSize), std::min(probe.height, MaxFrameSize));
     return opening;
 }
 
-void Pipeline::takeProject(const ProjectData& project, bool interlaced, int lastFrame) {
-    applyProject(project, run_.model, run_.alignPoints, run_.state, interlaced);
+void ProjectStage::takeProject(const ProjectData& project, bool interlaced, int lastFrame, ProgressPort& progress) {
+    applyProject(project, run_.model, run_.alignPoints, run_.state, interlaced, progress);
     // The ranking of an aligned project orders the stack as it did when it was saved.
     run_.model.FramesRanked = project.progstatus >= static_cast<int>(TProgStatus::psAligned);
     const int refframe = std::clamp(project.refframe, 0, std::max(lastFrame, 0));
@@ -54,18 +55,18 @@ void Pipeline::takeProject(const ProjectData& project, bool interlaced, int last
     announce(PipelineChange::Stage);
 }
 
-void Pipeline::markAligned() {
+void ProjectStage::markAligned() {
     setProcessStage(run_.state, TProcessStage::stAligned);
     announce(PipelineChange::Stage);
 }
 
-void Pipeline::openStackStage() {
+void ProjectStage::openStackStage() {
     setProcessStage(run_.state, TProcessStage::stReferenceReady);
     run_.state.activepage = TMainTab::tabStack;
     announce(PipelineChange::Stage);
 }
 
-void Pipeline::rebuildReference(const ReferenceOptions& options, MessagePort& messages) {
+void ProjectStage::rebuildReference(const ReferenceOptions& options, MessagePort& messages) {
     ProgramState& state = run_.state;
     state.TrackOffsetX = state.TrackOffsetY = 0;
     run_.registration.TrackStepX = run_.registration.TrackStepY = 0;
@@ -80,8 +81,8 @@ void Pipeline::rebuildReference(const ReferenceOptions& options, MessagePort& me
     announce(PipelineChange::Stage);
 }
 
-ProjectLoad Pipeline::loadProject(const std::filesystem::path& file, ProjectReplaySteps& steps,
-                                  MessagePort& messages, ProgressPort& progress) {
+ProjectLoad ProjectStage::loadProject(const std::filesystem::path& file, ProjectReplaySteps& steps,
+                                      MessagePort& messages, ProgressPort& progress) {
     ProjectLoad load;
     // Everything that can refuse the project is tried before the current work is given up.
     ProjectOpening opening;
@@ -102,7 +103,7 @@ ProjectLoad Pipeline::loadProject(const std::filesystem::path& file, ProjectRepl
     steps.applyBoxSize();
     progress.setStatus(2, "Loading project");
     const RestoredSwitches switches = steps.switches();
-    takeProject(project, switches.interlaced, switches.lastFrame);
+    takeProject(project, switches.interlaced, switches.lastFrame, progress);
     steps.showProject(project);
 
     // The stages the project had reached, in the order the work first went through them.
@@ -138,7 +139,7 @@ ProjectLoad Pipeline::loadProject(const std::filesystem::path& file, ProjectRepl
                 break;
             case ReplayStep::RestoreStackControls:
                 steps.enableStackPasses();
-                setStackCount(plan.stackSlider);
+                self().setStackCount(plan.stackSlider);
                 steps.showStackControls(plan.stackSlider, plan.differenceCut, plan.stackListCount);
                 break;
             case ReplayStep::RestoreWaveletControls:
@@ -164,12 +165,12 @@ ProjectLoad Pipeline::loadProject(const std::filesystem::path& file, ProjectRepl
     return load;
 }
 
-void Pipeline::setActivePage(TMainTab page) {
+void ProjectStage::setActivePage(TMainTab page) {
     run_.state.activepage = page;
     announce(PipelineChange::Stage);
 }
 
-void Pipeline::runUnattended(const std::function<void()>& stage) {
+void ProjectStage::runUnattended(const std::function<void()>& stage) {
     const bool batch = run_.state.BatchMode;
     run_.state.BatchMode = true;
     const ScopeExit back([&] { run_.state.BatchMode = batch; });

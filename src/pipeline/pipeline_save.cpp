@@ -29,7 +29,7 @@ std::vector<std::filesystem::path> inputFiles(const FrameModel& model) {
     return files;
 }
 
-SaveContext Pipeline::saveContext(const SavePorts& ports) {
+SaveContext FinalStage::saveContext(const SavePorts& ports) {
     SaveContext context{ports.messages, run_.state.MasterFrameMode};
     context.batchMode = run_.state.BatchMode;
     context.inputFiles = inputFiles(run_.model);
@@ -38,8 +38,8 @@ SaveContext Pipeline::saveContext(const SavePorts& ports) {
     return context;
 }
 
-SaveOutcome Pipeline::saveStack(const std::filesystem::path& file, StackSaveType type,
-                                const SavePorts& ports) {
+SaveOutcome FinalStage::saveStack(const std::filesystem::path& file, StackSaveType type,
+                                  const SavePorts& ports) {
     const StackResult& stack = run_.stack.result;
     const StackSaveSources sources{run_.wavelet.Stackimage, run_.images.StackPlanes, stack.ImageWidth,
                                    stack.ImageHeight,       run_.stack.Colourstack,  stack.StackMinValue,
@@ -48,7 +48,7 @@ SaveOutcome Pipeline::saveStack(const std::filesystem::path& file, StackSaveType
     return saveStackImage(file, type, sources, context, writePng);
 }
 
-SaveOutcome Pipeline::saveProcessed(const ProcessedSaveOptions& options, const SavePorts& ports) {
+SaveOutcome FinalStage::saveProcessed(const ProcessedSaveOptions& options, const SavePorts& ports) {
     const WaveletSaveSources sources{run_.wavelet.ProcessPicture,
                                      run_.images.ResultImage16,
                                      run_.images.StackPlanes,
@@ -60,7 +60,7 @@ SaveOutcome Pipeline::saveProcessed(const ProcessedSaveOptions& options, const S
     return saveWaveletImage(options.file, options.type, sources, context, writePng);
 }
 
-SaveOutcome Pipeline::saveFinal(const FinalSaveOptions& options, const SavePorts& ports) {
+SaveOutcome FinalStage::saveFinal(const FinalSaveOptions& options, const SavePorts& ports) {
     const FinalSaveSources sources{run_.finalImage.shown,
                                    run_.wavelet.ProcessPicture,
                                    run_.images.ResultImage16,
@@ -74,32 +74,32 @@ SaveOutcome Pipeline::saveFinal(const FinalSaveOptions& options, const SavePorts
     return saveFinalImage(options.file, options.type, sources, context, writePng);
 }
 
-SaveOutcome Pipeline::saveResized(const std::filesystem::path& file, ResizeSaveType type,
-                                  const Bitmap24& picture, const SavePorts& ports) {
+SaveOutcome FinalStage::saveResized(const std::filesystem::path& file, ResizeSaveType type,
+                                    const Bitmap24& picture, const SavePorts& ports) {
     SaveContext context = saveContext(ports);
     return saveResizedImage(file, type, picture, context);
 }
 
-Bitmap24 Pipeline::resizedPicture(bool finalPicture, int ratioItem, int filterItem) const {
+Bitmap24 FinalStage::resizedPicture(bool finalPicture, int ratioItem, int filterItem) const {
     return resizePicture(finalPicture ? run_.finalImage.shown : run_.wavelet.ProcessPicture, ratioItem,
                          filterItem);
 }
 
-bool Pipeline::wantsDoAllBeforeSave(const SavePorts& ports) {
+bool FinalStage::wantsDoAllBeforeSave(const SavePorts& ports) {
     SaveContext context = saveContext(ports);
     return confirmDoAll(context);
 }
 
-AviResult Pipeline::writeRegisteredAvi(const std::filesystem::path& file, FrameSource& frames,
-                                       const RegisteredAviOptions& options, const SavePorts& ports,
-                                       ProgressPort& progress) {
+AviResult FinalStage::writeRegisteredAvi(const std::filesystem::path& file, FrameSource& frames,
+                                         const RegisteredAviOptions& options, const SavePorts& ports,
+                                         ProgressPort& progress) {
     SaveContext context = saveContext(ports);
     return kestrave::writeRegisteredAvi(file, run_.model, frames, options, context, progress);
 }
 
-AviResult Pipeline::writeIntegratedAvi(const std::filesystem::path& file, FrameSource& frames,
-                                       const IntegratedAviOptions& options, const SavePorts& ports,
-                                       ProgressPort& progress) {
+AviResult FinalStage::writeIntegratedAvi(const std::filesystem::path& file, FrameSource& frames,
+                                         const IntegratedAviOptions& options, const SavePorts& ports,
+                                         ProgressPort& progress) {
     SaveContext context = saveContext(ports);
     return kestrave::writeIntegratedAvi(file, run_.model, run_.state, run_.images, frames, options, context,
                                         progress);

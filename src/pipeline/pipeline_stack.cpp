@@ -26,40 +26,41 @@ bool StackCount::setLast(int end) {
     return true;
 }
 
-void Pipeline::setStackCount(int count) {
+void StackStage::setStackCount(int count) {
     if (run_.stackCount.set(count)) announce(PipelineChange::StackCount);
 }
 
-void Pipeline::setStackCountRange(int last) {
+void StackStage::setStackCountRange(int last) {
     if (run_.stackCount.setLast(last)) announce(PipelineChange::StackCount);
 }
 
-std::unique_ptr<InputFrameSource> Pipeline::inputFrames(int lastFrame, const FrameSourceOptions& options) {
+std::unique_ptr<InputFrameSource> InputStage::inputFrames(int lastFrame, const FrameSourceOptions& options) {
     return makeFrameSource(run_.model, lastFrame, options);
 }
 
-void Pipeline::useStackFactors(float resampleFactor, float drizzleFactor) {
+void StackStage::useStackFactors(float resampleFactor, float drizzleFactor) {
     run_.state.ResampleFactor = resampleFactor;
     run_.state.DrizzleFactor = drizzleFactor;
 }
 
-void Pipeline::setResampleFactor(float resampleFactor) {
+void StackStage::setResampleFactor(float resampleFactor) {
     run_.state.ResampleFactor = resampleFactor;
 }
 
-StackEnd Pipeline::makeStack(const StackOptions& options, FrameSource& frames, ProgressPort& progress,
-                             MessagePort& messages) {
+StackEnd StackStage::makeStack(const StackOptions& options, FrameSource& frames, ProgressPort& progress,
+                               MessagePort& messages) {
     return endStack(stack(options, frames, progress, messages), options.Colourstack);
 }
 
-SigmaStackEnd Pipeline::makeSigmaStack(const StackOptions& options, FrameSource& frames, ProgressPort& progress,
-                                       MessagePort& messages, const std::filesystem::path& eventLog) {
+SigmaStackEnd StackStage::makeSigmaStack(const StackOptions& options, FrameSource& frames,
+                                         ProgressPort& progress, MessagePort& messages,
+                                         const std::filesystem::path& eventLog) {
     SigmaStackEnd sigma{.passes = sigmaStack(options, frames, progress, messages, eventLog)};
     sigma.end = endStack(std::move(sigma.passes.published()), options.Colourstack);
     return sigma;
 }
 
-StackEnd Pipeline::endStack(StackResult&& result, bool colour) {
+StackEnd StackStage::endStack(StackResult&& result, bool colour) {
     StackEnd end{.outcome = result.outcome,
                  .darkSwitchedOff = result.darkSwitchedOff,
                  .flatSwitchedOff = result.flatSwitchedOff,
@@ -68,18 +69,18 @@ StackEnd Pipeline::endStack(StackResult&& result, bool colour) {
     return end;
 }
 
-StackResult Pipeline::stack(const StackOptions& options, FrameSource& frames, ProgressPort& progress,
-                            MessagePort& messages) {
+StackResult StackStage::stack(const StackOptions& options, FrameSource& frames, ProgressPort& progress,
+                              MessagePort& messages) {
     return stackFrames(run_.model, run_.state, run_.images, options, frames, progress, messages);
 }
 
-SigmaStackRun Pipeline::sigmaStack(const StackOptions& options, FrameSource& frames, ProgressPort& progress,
-                                   MessagePort& messages, const std::filesystem::path& eventLog) {
+SigmaStackRun StackStage::sigmaStack(const StackOptions& options, FrameSource& frames, ProgressPort& progress,
+                                     MessagePort& messages, const std::filesystem::path& eventLog) {
     return kestrave::sigmaStack(run_.model, run_.state, run_.images, options, frames, progress, messages,
                                 eventLog);
 }
 
-const StackResult& Pipeline::keepStack(StackResult&& result, bool colour) {
+const StackResult& StackStage::keepStack(StackResult&& result, bool colour) {
     run_.stack.result = std::move(result);
     run_.stack.Colourstack = colour;
     StackResult& stack = run_.stack.result;
@@ -94,33 +95,33 @@ const StackResult& Pipeline::keepStack(StackResult&& result, bool colour) {
     std::transform(statistics.ToneHistogramRaw.begin(), statistics.ToneHistogramRaw.end(),
                    wavelet.StackLuminanceHistogram.begin(), [](double count) { return static_cast<float>(count); });
     announce(PipelineChange::Stack);
-    commitFrameLimit({.stackBound = stack.StackSliderTag});
+    self().commitFrameLimit({.stackBound = stack.StackSliderTag});
     return stack;
 }
 
-StackStyleChoice Pipeline::chooseStackStyle(StackStyle wanted, MessagePort& messages) const {
+StackStyleChoice StackStage::chooseStackStyle(StackStyle wanted, MessagePort& messages) const {
     return kestrave::chooseStackStyle(wanted, resamplingRefused(run_.model, run_.input.browseBuffers.Samples),
                                       messages);
 }
 
-std::vector<int> Pipeline::pointsWithoutFrames(const StackOptions& options) const {
+std::vector<int> StackStage::pointsWithoutFrames(const StackOptions& options) const {
     return kestrave::pointsWithoutFrames(run_.model, options.Points,
                                          chooseStackFrames(run_.model, options, true).list);
 }
 
-StackCutoffs Pipeline::stackCutoffs(int rank, int differencecut) const {
+StackCutoffs StackStage::stackCutoffs(int rank, int differencecut) const {
     return kestrave::stackCutoffs(run_.model, rank, run_.frameLimit, differencecut);
 }
 
-PointStackGraph Pipeline::pointStackGraph(const PointGraphInput& input) const {
+PointStackGraph StackStage::pointStackGraph(const PointGraphInput& input) const {
     return kestrave::pointStackGraph(run_.model, input);
 }
 
-Bitmap24 Pipeline::stackDepthPicture(int width, int height) const {
+Bitmap24 StackStage::stackDepthPicture(int width, int height) const {
     return kestrave::stackDepthPicture(run_.images.StackWeightPlane, width, height);
 }
 
-Bitmap24 Pipeline::stackPointZones(const std::vector<int>& points) const {
+Bitmap24 StackStage::stackPointZones(const std::vector<int>& points) const {
     Bitmap24 picture = run_.wavelet.Stackimage;
     std::vector<DiagramPoint> sites;
     for (const int p : points) {
@@ -131,45 +132,45 @@ Bitmap24 Pipeline::stackPointZones(const std::vector<int>& points) const {
     return picture;
 }
 
-std::filesystem::path Pipeline::sigmaEventLog() const {
+std::filesystem::path StackStage::sigmaEventLog() const {
     return run_.input.inputFolder / SigmaEventFile;
 }
 
-std::filesystem::path Pipeline::savedSigmaEvents() const {
+std::filesystem::path StackStage::savedSigmaEvents() const {
     return savedEventListPath(run_.input.inputFolder, run_.model);
 }
 
-void Pipeline::keepSigmaEvents() const {
+void StackStage::keepSigmaEvents() const {
     keepEventList(sigmaEventLog(), savedSigmaEvents());
 }
 
-std::vector<std::string> Pipeline::sigmaEventList(double threshold) const {
+std::vector<std::string> StackStage::sigmaEventList(double threshold) const {
     const std::filesystem::path saved = savedSigmaEvents();
     if (saved.empty()) return {};
     return eventListLines(TBigIniFile(saved), threshold);
 }
 
-std::vector<std::string> Pipeline::sigmaFrameEvents(int frameNumber) const {
+std::vector<std::string> StackStage::sigmaFrameEvents(int frameNumber) const {
     const std::filesystem::path saved = savedSigmaEvents();
     if (saved.empty()) return {};
     return frameEventLines(TBigIniFile(saved), frameNumber);
 }
 
-std::vector<EventMark> Pipeline::sigmaEventMarks(int frameNumber, double threshold) const {
+std::vector<EventMark> StackStage::sigmaEventMarks(int frameNumber, double threshold) const {
     const std::filesystem::path saved = savedSigmaEvents();
     if (saved.empty()) return {};
     return shownEvents(TBigIniFile(saved), frameNumber, threshold);
 }
 
-int Pipeline::sigmaEventRank(int frame) const {
+int StackStage::sigmaEventRank(int frame) const {
     return lastRankOf(run_.model, frame, run_.frameLimit);
 }
 
-void Pipeline::writeSigmaBox(const std::filesystem::path& file, const SigmaBox& box) const {
+void StackStage::writeSigmaBox(const std::filesystem::path& file, const SigmaBox& box) const {
     kestrave::writeSigmaBox(file, box);
 }
 
-SigmaBox Pipeline::readSigmaBox(const std::filesystem::path& file) const {
+SigmaBox StackStage::readSigmaBox(const std::filesystem::path& file) const {
     return kestrave::readSigmaBox(file, run_.model.ImageWidth, run_.model.ImageHeight);
 }
 

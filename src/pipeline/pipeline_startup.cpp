@@ -6,7 +6,7 @@
 
 namespace kestrave {
 
-void Pipeline::setStartState() {
+void InputStage::setStartState() {
     run_.registration.WaitForClick = false;
     run_.state.DrizzleFactor = 2.0f;
     setProcessStage(run_.state, TProcessStage::stNone);
@@ -17,31 +17,31 @@ void Pipeline::setStartState() {
     announce(PipelineChange::Stage);
 }
 
-void Pipeline::setStandardColourWeights() {
+void InputStage::setStandardColourWeights() {
     run_.state.LRGBWeights = {0.299f, 0.587f, 0.114f};
     run_.state.RGBBalance = {1.0f, 1.0f, 1.0f};
 }
 
-void Pipeline::clearProgress() {
+void InputStage::clearProgress() {
     run_.state.progstatus = TProgStatus::psNone;
     announce(PipelineChange::Stage);
 }
 
-void Pipeline::forgetVideoName() {
+void InputStage::forgetVideoName() {
     run_.model.AviName = "none";
 }
 
-bool Pipeline::createImagePlanes(int processareaItem, ProgressPort& progress, MessagePort& messages) {
+bool InputStage::createImagePlanes(int processareaItem, ProgressPort& progress, MessagePort& messages) {
     return kestrave::createImagePlanes(run_.images, processareaItem, progress, messages);
 }
 
-void Pipeline::setUpAlignmentBox(int size, int left, int top) {
+void InputStage::setUpAlignmentBox(int size, int left, int top) {
     InitFFT(run_.fft, size);
     run_.registration.BoxLeft = left;
     run_.registration.BoxTop = top;
 }
 
-void Pipeline::resetMarks() {
+void InputStage::resetMarks() {
     ProgramState& state = run_.state;
     state.FeatureX = state.FeatureY = 0;
     state.LevelLo = 0.0f;
@@ -52,7 +52,7 @@ void Pipeline::resetMarks() {
     run_.images.ProcessAreaX = run_.images.ProcessAreaY = 0;
 }
 
-MemoryFacts Pipeline::memoryFacts() const {
+MemoryFacts InputStage::memoryFacts() const {
     return readMemoryFacts();
 }
 

@@ -8,11 +8,11 @@
 
 namespace kestrave {
 
-void Pipeline::markLayersDirty() {
+void WaveletStage::markLayersDirty() {
     run_.state.LayersDirty = true;
 }
 
-ProcessStart Pipeline::process(const WaveletProcessOptions& options, ProgressPort& progress) {
+ProcessStart WaveletStage::process(const WaveletProcessOptions& options, ProgressPort& progress) {
     beginWaveletProcessing(run_.model, options);
     if (run_.state.activepage < TMainTab::tabWavelet || run_.model.ImageWidth <= 0 ||
         run_.model.ImageHeight <= 0)
@@ -24,31 +24,31 @@ ProcessStart Pipeline::process(const WaveletProcessOptions& options, ProgressPor
                                                    run_.state, run_.wavelet.filter, options, progress)};
 }
 
-void Pipeline::showStackInProcessedView() {
+void WaveletStage::showStackInProcessedView() {
     showStackView(run_.wavelet.Stackimage, run_.wavelet.ProcessPicture, run_.model.ImageWidth,
                   run_.model.ImageHeight);
 }
 
-void Pipeline::chooseFeatureOnProcessedView(int x, int y, double scale) {
+void WaveletStage::chooseFeatureOnProcessedView(int x, int y, double scale) {
     run_.state.FeatureX = clampedRound(x / scale, 0, MaxFrameSize);
     run_.state.FeatureY = clampedRound(y / scale, 0, MaxFrameSize);
     moveProcessAreaToFeature(run_.images, x, y);
 }
 
-void Pipeline::keepRenderedView() {
+void WaveletStage::keepRenderedView() {
     CopyBitmap(run_.wavelet.ProcessPicture, run_.wavelet.Tempimage2);
 }
 
-void Pipeline::keepClipboardPicture() {
+void WaveletStage::keepClipboardPicture() {
     CopyBitmap(run_.wavelet.ProcessPicture, run_.wavelet.ClipTemp);
 }
 
-void Pipeline::showDifferenceToClipboard() {
+void WaveletStage::showDifferenceToClipboard() {
     diffGreen(run_.wavelet.ProcessPicture, run_.wavelet.ClipTemp, run_.model.ImageWidth,
               run_.model.ImageHeight);
 }
 
-void Pipeline::showKeptPicture(bool clipboardPicture) {
+void WaveletStage::showKeptPicture(bool clipboardPicture) {
     const Bitmap24& shown = clipboardPicture ? run_.wavelet.ClipTemp : run_.wavelet.Tempimage2;
     if (!shown.empty()) CopyBitmap(shown, run_.wavelet.ProcessPicture);
 }

@@ -25,122 +25,124 @@ RenderContext renderContextOf(RunState& run) {
 
 // ---- colour ----
 
-void Pipeline::composeWorkingImage(const WaveletProcessOptions& options) {
+void WaveletStage::composeWorkingImage(const WaveletProcessOptions& options) {
     ApplyRGBShift(run_.images, run_.model.ImageWidth, run_.model.ImageHeight, run_.state, options);
 }
 
-void Pipeline::setColourShifts(const ShiftSpins& spins) {
+void WaveletStage::setColourShifts(const ShiftSpins& spins) {
     setShiftsFromSpins(run_.state, spins);
 }
 
-ShiftSpins Pipeline::findColourShifts(const SearchBox& box, ProgressPort& progress) {
+ShiftSpins WaveletStage::findColourShifts(const SearchBox& box, ProgressPort& progress) {
     return RGBShifter(run_.images, run_.model.ImageWidth, run_.model.ImageHeight, box, run_.state, progress);
 }
 
-void Pipeline::setLRGBWeights(const std::array<float, 3>& weights) {
+void WaveletStage::setLRGBWeights(const std::array<float, 3>& weights) {
     run_.state.LRGBWeights = weights;
 }
 
-void Pipeline::setColourBalance(float red, float green, float blue) {
+void WaveletStage::setColourBalance(float red, float green, float blue) {
     run_.state.RGBBalance = {red, green, blue};
 }
 
-void Pipeline::setLuminanceWeights(const std::array<float, 3>& weights) {
+void WaveletStage::setLuminanceWeights(const std::array<float, 3>& weights) {
     run_.state.LumWeights = weights;
 }
 
 // ---- the filter ----
 
-bool Pipeline::changeProcessArea(int item, MessagePort& messages) {
+bool WaveletStage::changeProcessArea(int item, MessagePort& messages) {
     if (!ProcessareaChange(run_.images, item, messages)) return false;
     // The layer planes were replaced: the layers must be computed again for the new area.
     markLayersDirty();
     return true;
 }
 
-std::string Pipeline::setWaveletKernel(const KernelSpins& spins) {
+std::string WaveletStage::setWaveletKernel(const KernelSpins& spins) {
     return SetWaveletKernel(run_.wavelet.filter, spins);
 }
 
-std::string Pipeline::buildGaussianLayers(float gauss, const std::array<float, 6>& widths) {
+std::string WaveletStage::buildGaussianLayers(float gauss, const std::array<float, 6>& widths) {
     return BuildGaussianLayers(run_.wavelet.filter, gauss, widths);
 }
 
 // ---- curves and levels ----
 
-void Pipeline::createCurves(bool linear) {
+void WaveletStage::createCurves(bool linear) {
     createCurveObjects(run_.curves, linear);
 }
 
-void Pipeline::takeGammaCurve(const std::vector<SplinePoint>& points, bool linear) {
+void WaveletStage::takeGammaCurve(const std::vector<SplinePoint>& points, bool linear) {
     TBSpline& spline = run_.curves.GammaSpline;
     spline.Clear();
     for (const SplinePoint& p : points) spline.AddPoint(p);
     setEditedCurveStyle(spline, linear);
 }
 
-void Pipeline::setCurveStyle(EditedCurve curve, bool linear) {
+void WaveletStage::setCurveStyle(EditedCurve curve, bool linear) {
     setEditedCurveStyle(curveIn(run_.curves, curve), linear);
 }
 
-void Pipeline::resetHueCurves() {
+void WaveletStage::resetHueCurves() {
     kestrave::resetHueCurves(run_.curves, run_.finalImage.tables);
 }
 
-bool Pipeline::insertCurvePoint(EditedCurve curve, float x, float y) {
+bool WaveletStage::insertCurvePoint(EditedCurve curve, float x, float y) {
     return kestrave::insertCurvePoint(curveIn(run_.curves, curve), x, y);
 }
 
-bool Pipeline::deleteCurvePoint(EditedCurve curve, float x, float y, const CurveGraphRules& graph) {
+bool WaveletStage::deleteCurvePoint(EditedCurve curve, float x, float y, const CurveGraphRules& graph) {
     return kestrave::deleteCurvePoint(curveIn(run_.curves, curve), x, y, graph);
 }
 
-bool Pipeline::dragCurvePoint(EditedCurve curve, float x, float y, const CurveGraphRules& graph,
-                              bool linear) {
+bool WaveletStage::dragCurvePoint(EditedCurve curve, float x, float y, const CurveGraphRules& graph,
+                                  bool linear) {
     TBSpline& spline = curveIn(run_.curves, curve);
     const bool moved = kestrave::dragCurvePoint(spline, x, y, graph);
     setEditedCurveStyle(spline, linear);
     return moved;
 }
 
-void Pipeline::resetCurve(EditedCurve curve) {
+void WaveletStage::resetCurve(EditedCurve curve) {
     setDefaultCurve(curveIn(run_.curves, curve));
 }
 
-void Pipeline::loadGammaCurve(const std::filesystem::path& file, bool linear) {
+void WaveletStage::loadGammaCurve(const std::filesystem::path& file, bool linear) {
     takeGammaCurve(kestrave::loadGammaCurve(file), linear);
 }
 
-void Pipeline::saveGammaCurve(const std::filesystem::path& file) const {
+void WaveletStage::saveGammaCurve(const std::filesystem::path& file) const {
     kestrave::saveGammaCurve(file, run_.curves.GammaSpline);
 }
 
-void Pipeline::saveScheme(const std::filesystem::path& file, const WaveletScheme& scheme) const {
+void WaveletStage::saveScheme(const std::filesystem::path& file, const WaveletScheme& scheme) const {
     saveWaveletScheme(file, scheme);
 }
 
-WaveletScheme Pipeline::loadScheme(const std::filesystem::path& file) const {
+WaveletScheme WaveletStage::loadScheme(const std::filesystem::path& file) const {
     return loadWaveletScheme(file);
 }
 
-void Pipeline::saveFilter(const std::filesystem::path& file, const KernelSpins& spins) const {
+void WaveletStage::saveFilter(const std::filesystem::path& file, const KernelSpins& spins) const {
     saveFilterKernel(file, spins);
     keepFilterCopy(spins);
 }
 
-void Pipeline::loadFilter(const std::filesystem::path& file, KernelSpins& spins) const {
-    loadFilterKernel(file, spins);
+KernelSpins WaveletStage::loadFilter(const std::filesystem::path& file, const KernelSpins& spins) const {
+    KernelSpins loaded = spins;
+    loadFilterKernel(file, loaded);
+    return loaded;
 }
 
-void Pipeline::keepFilterCopy(const KernelSpins& spins) const {
+void WaveletStage::keepFilterCopy(const KernelSpins& spins) const {
     saveFilterKernel(filterCopyPath(), spins);
 }
 
-std::array<GraphPoint, 251> Pipeline::gammaCurvePoints() const {
+std::array<GraphPoint, 251> WaveletStage::gammaCurvePoints() const {
     return kestrave::gammaCurvePoints(*run_.wavelet.GammaTable);
 }
 
-void Pipeline::buildCurveTable(EditedCurve curve) {
+void WaveletStage::buildCurveTable(EditedCurve curve) {
     const TBSpline& spline = curveIn(run_.curves, curve);
     HueCurveTables& hue = run_.finalImage.tables;
     switch (curve) {
@@ -162,120 +164,108 @@ void Pipeline::buildCurveTable(EditedCurve curve) {
     }
 }
 
-bool Pipeline::setGamma(double gamma) {
+bool WaveletStage::setGamma(double gamma) {
     return applyGammaSpin(*run_.wavelet.GammaTable, gamma);
 }
 
-float Pipeline::rebuildTones(const ToneTableOptions& options) {
+float WaveletStage::rebuildTones(const ToneTableOptions& options) {
     return rebuildToneTables(*run_.wavelet.toneTables, options, run_.wavelet.StackLuminanceHistogram);
 }
 
-void Pipeline::resetGammaAndTone(float toneBias, float toneScale, bool toneGraph) {
+void WaveletStage::resetGammaAndTone(float toneBias, float toneScale, bool toneGraph) {
     BuildGammaTable(*run_.wavelet.GammaTable, 1.0f);
     BuildToneCurve(run_.wavelet.toneTables->ToneCurve, toneBias, toneScale, toneGraph);
 }
 
-void Pipeline::setLevels(float lo, float hi) {
+void WaveletStage::setLevels(float lo, float hi) {
     run_.state.LevelLo = lo;
     run_.state.LevelHi = hi;
 }
 
 // ---- rendering ----
 
-void Pipeline::renderProcessedView(const WaveletProcessOptions& wavelet, RenderOptions& options,
-                                   bool autoBalance, bool balanceHistograms) {
+RenderOptions WaveletStage::renderProcessedView(const WaveletProcessOptions& wavelet, RenderOptions options,
+                                                bool autoBalance, bool balanceHistograms) {
     RenderContext context = renderContextOf(run_);
     run_.wavelet.displayHistograms = autoBalance
                                          ? renderWithAutoBalance(context, wavelet, options, balanceHistograms)
                                          : renderPass(context, wavelet, options);
+    return options;
 }
 
-bool Pipeline::processWholeImage(const WaveletProcessOptions& wavelet, const RenderOptions& options,
-                                 bool showProcessingArea, ProgressPort& progress) {
+bool WaveletStage::processWholeImage(const WaveletProcessOptions& wavelet, const RenderOptions& options,
+                                     bool showProcessingArea, ProgressPort& progress) {
     RenderContext context = renderContextOf(run_);
     return !kestrave::processWholeImage(context, run_.wavelet.filter, wavelet, options,
                                         run_.wavelet.Stackimage, showProcessingArea, progress)
                 .cancelled;
 }
 
-void Pipeline::finishRender() {
+void WaveletStage::finishRender() {
     announce(PipelineChange::Processed);
 }
 
-void Pipeline::noteWholeImageArea() {
+void WaveletStage::noteWholeImageArea() {
     run_.state.WholeImageArea = wholeImageArea(run_.images, run_.model.ImageWidth, run_.model.ImageHeight);
 }
 
 // ---- the areas on the processed view ----
 
-void Pipeline::followColourArea(int x, int y, double scale) {
+void WaveletStage::followColourArea(int x, int y, double scale) {
     run_.state.FeatureX = clampedRound(x / scale, 0, MaxFrameSize);
     run_.state.FeatureY = clampedRound(y / scale, 0, MaxFrameSize);
 }
 
-void Pipeline::centreProcessAreaOnFeature(double scale) {
+void WaveletStage::centreProcessAreaOnFeature(double scale) {
     kestrave::moveProcessAreaToFeature(run_.images,
                                        clampedRound(run_.state.FeatureX * scale, 0, MaxFrameSize),
                                        clampedRound(run_.state.FeatureY * scale, 0, MaxFrameSize));
 }
 
-void Pipeline::computeWaveletLayer(const WaveletProcessOptions& options, int n) {
+void WaveletStage::computeWaveletLayer(const WaveletProcessOptions& options, int n) {
     ComputeWaveletLayer(run_.images, run_.model.ImageWidth, run_.model.ImageHeight, run_.wavelet.filter,
                         options, n);
 }
 
-void Pipeline::setShowProcessingArea(bool show) {
+void WaveletStage::setShowProcessingArea(bool show) {
     run_.state.showProcessingArea = show;
 }
 
 // ---- the single-layer view ----
 
-void Pipeline::takeResampledImageSize(const WaveletProcessOptions& options) {
+void WaveletStage::takeResampledImageSize(const WaveletProcessOptions& options) {
     const ImageSize size = resampledImageSize(run_.model.FrameWidth, run_.model.FrameHeight, options);
     run_.model.ImageWidth = size.width;
     run_.model.ImageHeight = size.height;
 }
 
-WaveletArea Pipeline::clippedProcessArea() const {
+WaveletArea WaveletStage::clippedProcessArea() const {
     return waveletArea(run_.images, run_.model.ImageWidth, run_.model.ImageHeight);
 }
 
-std::optional<std::string> Pipeline::pixelReadout(int x, int y) const {
+std::optional<std::string> WaveletStage::pixelReadout(int x, int y) const {
     return kestrave::pixelReadout(run_.images, x, y);
 }
 
-bool Pipeline::keepViewBeforeLayer() {
-    const Bitmap24& picture = run_.wavelet.ProcessPicture;
-    if (picture.empty()) return false;
-    CopyBitmap(picture, run_.wavelet.layerViewSaved);
-    return true;
-}
-
-void Pipeline::drawWaveletLayer(int n) {
-    DrawWaveletLayer(run_.images, run_.model.ImageWidth, run_.model.ImageHeight, n,
-                     run_.wavelet.ProcessPicture);
-}
-
-void Pipeline::restoreViewAfterLayer() {
-    CopyBitmap(run_.wavelet.layerViewSaved, run_.wavelet.ProcessPicture);
-    run_.wavelet.layerViewSaved = Bitmap24();
+Bitmap24 WaveletStage::waveletLayerView(int n) const {
+    Bitmap24 view;
+    CopyBitmap(run_.wavelet.ProcessPicture, view);
+    DrawWaveletLayer(run_.images, run_.model.ImageWidth, run_.model.ImageHeight, n, view);
+    return view;
 }
 
 // ---- the final page ----
 
-bool Pipeline::pressFinalPicture(int x, int y, bool centrePickMode) {
-    return kestrave::pressFinalPicture(run_.state, centrePickMode, x, y);
+void FinalStage::setRotationCentre(int x, int y) {
+    // A press in the centre pick mode chooses the centre.
+    kestrave::pressFinalPicture(run_.state, true, x, y);
 }
 
-void Pipeline::dragFinalPicture(int x, int y, bool centrePickMode) {
-    kestrave::dragFinalPicture(run_.state, centrePickMode, x, y);
+void FinalStage::setCropRect(const TEdgeRect& crop) {
+    run_.state.CropRect = crop;
 }
 
-bool Pipeline::releaseFinalPicture(bool& centrePickMode) {
-    return kestrave::releaseFinalPicture(run_.state, centrePickMode);
-}
-
-const FinalData& Pipeline::renderFinalPicture(const FinalSettings& settings) {
+const FinalData& FinalStage::renderFinalPicture(const FinalSettings& settings) {
     const Bitmap24& rendered = run_.wavelet.ProcessPicture;
     if (rendered.empty()) {
         run_.finalImage.shown = Bitmap24();
@@ -289,15 +279,15 @@ const FinalData& Pipeline::renderFinalPicture(const FinalSettings& settings) {
     return run_.finalImage;
 }
 
-bool Pipeline::addHuePoint(float hue) {
+bool FinalStage::addHuePoint(float hue) {
     return kestrave::insertCurvePoint(run_.curves.HueSpline, hue, 50.0f);
 }
 
-std::optional<float> Pipeline::finalHueAt(int x, int y) const {
+std::optional<float> FinalStage::finalHueAt(int x, int y) const {
     return pointedHue(run_.images.ResultImage16, x, y, run_.model.ImageWidth, run_.model.ImageHeight);
 }
 
-Bitmap24 Pipeline::croppedFinalPicture() const {
+Bitmap24 FinalStage::croppedFinalPicture() const {
     return cropBitmap(run_.finalImage.shown, run_.state.CropRect);
 }
 

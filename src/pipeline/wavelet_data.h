@@ -32,10 +32,8 @@ struct WaveletData {
     LuminanceHistogram StackLuminanceHistogram{};
     Bitmap24 Stackimage;
 
-    // The picture of ProcessImage (the processed view), and the hidden copy of it that holds the
-    // rendered view while a single layer is shown.
+    // The picture of ProcessImage (the processed view).
     Bitmap24 ProcessPicture;
-    Bitmap24 layerViewSaved;
     // The compare tools' pictures: the last rendered view, and the copy "Copy to Clipboard" took.
     Bitmap24 Tempimage2;
     Bitmap24 ClipTemp;

@@ -53,6 +53,8 @@ int runApplication(int argc, char** argv) {
     chooseQtPlatform();
     QApplication app(argc, argv);
     QApplication::setApplicationName("Kestrave");
+    // The program's title, as the desktop shows it beside the window's own caption.
+    QApplication::setApplicationDisplayName(QStringLiteral("Kestrave V4"));
     QApplication::setApplicationVersion(KESTRAVE_VERSION);
     InitComponentSet();
     StartupOptions options{{argv + std::min(argc, 1), argv + argc}, headless};

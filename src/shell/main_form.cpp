@@ -171,7 +171,7 @@ void TMainForm::makeControllers() {
                                                [this] { align->QualityMethodComboChange(); }},
                              stages, entries});
     toolWindows = std::make_unique<ToolWindowController>(
-        ToolWindowControllerParts{tools, *this, *alignPage, *stackPage, *waveletPage, *finalPage});
+        ToolWindowControllerParts{tools, *this, *alignPage, *stackPage, *waveletPage, *finalPage, stages});
     stack = std::make_unique<StackController>(StackControllerParts{.pipeline = app.pipeline,
                                                                    .ports = app.ports,
                                                                    .window = *this,
@@ -250,7 +250,7 @@ void TMainForm::makeControllers() {
                                    .entries = entries});
     options = std::make_unique<OptionsController>(
         OptionsControllerParts{app.pipeline, app.shell, app.messages(), *this, *alignPage, *stackPage,
-                               tools, entries});
+                               tools, entries, stages});
     avi = std::make_unique<AviController>(AviControllerParts{app.pipeline, app.ports, stackPage->aviOutput(),
                                                              *alignPage, dialogs.SaveDialog6, *ProgressBar1,
                                                              *stack});
@@ -259,7 +259,7 @@ void TMainForm::makeControllers() {
                               *finalPage, *stackPage, *alignPage, dialogs.SaveDialog4, *PageControl1});
     project = std::make_unique<ProjectController>(ProjectControllerParts{
         app.pipeline, app.ports, *Speedbar, *PageControl1, *alignPage, *optimizePage, *stackPage,
-        *waveletPage, frameWindows, tools, *FormSettings, dialogs, stages, entries, *this});
+        *waveletPage, frameWindows, tools, *FormSettings, dialogs, stages, entries, *this, *aboutPage});
 }
 
 void TMainForm::storeFormSettings() {

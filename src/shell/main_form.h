@@ -177,6 +177,12 @@ private:
     void limitFrames() override;
     void optimizeAndStack() override;
     void optimizeAlignPoints() override;
+    void showFrameAgain() override;
+    void showCutoffsAgain() override;
+    void applyResamplingChoice() override;
+    void applyDrizzlingChoice() override;
+    void openPointCutoffs() override;
+    void renderAgain() override;
     // The steps of other areas a project's load takes again, each forwarded to its controller;
     // only the project's controller is given them.
     bool takeInput(const InputPlan& plan) override;

@@ -37,5 +37,23 @@ void TMainForm::saveProcessedPicture() { save->SaveBMP2buttonClick(); }
 void TMainForm::limitFrames() { align->SetLimitClick(); }
 void TMainForm::optimizeAndStack() { optimize->AlignStackButtonClick(); }
 void TMainForm::optimizeAlignPoints() { optimize->Optimize_AllAlignpoints(); }
+void TMainForm::showFrameAgain() {
+    if (input) input->PreviewSliderChange();
+}
+void TMainForm::showCutoffsAgain() {
+    if (stack) stack->StackSliderChange();
+}
+void TMainForm::applyResamplingChoice() {
+    if (stack) stack->ResampledClick();
+}
+void TMainForm::applyDrizzlingChoice() {
+    if (stack) stack->DrizzlingClick();
+}
+void TMainForm::openPointCutoffs() {
+    if (stack) stack->openPointCutoffs();
+}
+void TMainForm::renderAgain() {
+    if (wavelet) wavelet->Layer1sliderChanged();
+}
 
 }  // namespace kestrave

@@ -111,6 +111,11 @@ public:
                                          "\n\r  or Press All to deselect frames with warnings ",
                                          mbOK | mbIgnore | mbAll, mrIgnore);
             },
+            // The warning before a project's save (refused here: nothing is aligned yet).
+            [this] {
+                *balloonName_ = "2g-balloon-project-warning";
+                form_.Speedbar->Projectsave->click();
+            },
             [this] { form_.Speedbar->Wizard->click(); },
             [this] { shoot("2d-guide"); },
             [this] {

@@ -30,6 +30,9 @@ struct ViewState {
     int graphBestFrame = 0;
     // The next click on the final picture chooses the centre of rotation.
     bool CentrePickMode = false;
+    // The crop rectangle on the final picture while the mouse draws it (Left = -1: none); the
+    // release hands it to the run.
+    TEdgeRect CropMark;
     // The colour area drawn on the processed view (X1 = -1: none); the colour shifts are searched
     // inside it.
     TCornerRect RGBArea;

@@ -53,11 +53,6 @@ namespace {
 // The program's name and version as the window's caption and the About page show it.
 const QString VersionCaption = QStringLiteral("Kestrave V 4.0 ");
 
-// The installed video codecs: the formats our AVI reader decodes, one line each, in Memo1.
-void readVideo(QPlainTextEdit& memo) {
-    for (const std::string& line : AviCodecListLines()) memo.appendPlainText(QString::fromStdString(line));
-}
-
 }  // namespace
 
 // The window's start-up: it restores and sets the controls of every page, so the pages count it
@@ -183,11 +178,11 @@ void Startup::restoreStoredControls() {
     chooseQualityMethod();
     align_.Usedarkframe->setChecked(false);
     align_.UseFlatfield->setChecked(false);
-    form_.stackPage->Resampled->setChecked(false);
+    form_.stackPage->uncheckResampling();
     hideToolWindows();
     wavelet_.Colourprocess2->setChecked(align_.Colourstack->Checked());
-    if (!app_.batch.BatchPending && !options_.headless && about_.Checkupdates->Checked())
-        newversion(about_.VersionNo->text(), updateCheckFiles(), app_.messages(), &form_);
+    if (!app_.batch.BatchPending && !options_.headless && about_.checksForUpdates())
+        newversion(about_.versionFileAddress(), updateCheckFiles(), app_.messages(), &form_);
 }
 
 // The processing area chosen and its planes made, the placement saved, the colour controls and
@@ -201,9 +196,7 @@ void Startup::settleProcessingControls() {
             reportError(error);
         }
     }
-    WaveletFilterPanel& filter = *form_.waveletTools.filter;
-    filter.Waveletcentrelabel->setText("Wavelet centre: " +
-                                       QString::number(std::llrint(filter.Filter22()->Value())));
+    form_.waveletTools.filter->showWaveletCentre();
     form_.shell->followAutoprocessbox();
     const bool colour = align_.Colourstack->Checked();
     align_.LRGB->setEnabled(colour);
@@ -211,9 +204,7 @@ void Startup::settleProcessingControls() {
     if (!colour) align_.LRGB->setChecked(false);
     if (processAreaSizeForItem(processareaItem) != app_.pipeline.images().ProcessAreaSize)
         createPlanes(processareaItem);
-    QComboBox& resampleFilter = *form_.stackPage->ResampleMethod;
-    const int resampleMethod = resampleMethodItemForText(resampleFilter.currentText().toStdString());
-    if (resampleMethod >= 0) resampleFilter.setCurrentIndex(resampleMethod);
+    form_.stackPage->chooseResampleMethodByName();
     form_.wavelet->createCurveObjects();
 }
 
@@ -226,7 +217,7 @@ void Startup::readStoredSettings() {
     form_.wavelet->SetwaveletbuttonClick();
     readFileSettings();
     app_.pipeline.resetGammaAndTone(StartupToneBias, StartupToneScale,
-                                    form_.waveletTools.tonemap->Tonegraph->Checked());
+                                    form_.waveletTools.tonemap->usesToneGraph());
     form_.wavelet->GammaSplineGraphDblClick();
     setUpFft();
     resetViews();
@@ -266,17 +257,17 @@ void Startup::runPendingBatch() {
 // Combo defaults, the pipeline's factors and kernel, the codec list, the first tab, the caption.
 void Startup::setDefaults() {
     wavelet_.Processarea->setCurrentIndex(DefaultProcessAreaItem);
-    form_.stackPage->ResampleMethod->setCurrentIndex(0);
-    form_.optimizePage->Filtertype->setCurrentIndex(0);
-    form_.stackPage->Stackfiltermethod->setCurrentIndex(0);
+    form_.stackPage->chooseFirstResampleMethod();
+    form_.optimizePage->chooseFirstPrefilter();
+    form_.stackPage->chooseFirstStackFilter();
     align_.QualityMethodCombo->setCurrentIndex(DefaultQualityMethod);
     app_.pipeline.setStartState();
 
-    readVideo(*about_.Memo1);
+    about_.appendMemoLines(AviCodecListLines());
     form_.shell->selectTab(0);
     form_.dialogs.Addbitmapdialog.Title = "Open file(s)";
 
-    about_.logolabel->setText(VersionCaption);
+    about_.showVersionCaption(VersionCaption);
     form_.setWindowTitle(VersionCaption);
 }
 
@@ -394,7 +385,7 @@ void Startup::resetViews() {
         layer->setValue(10);
     wavelet_.ContrastSlider->setValue(250);
     wavelet_.BrightnessSlider->setValue(0);
-    form_.waveletTools.gamma->Gamma1spin->setValue(1.0L);
+    form_.waveletTools.gamma->resetDisplayGamma();
     for (TPCheck* layer : {wavelet_.Layer1checkbox, wavelet_.Layer2checkbox, wavelet_.Layer3checkbox,
                            wavelet_.layer4checkbox, wavelet_.layer5checkbox, wavelet_.layer6checkbox})
         layer->setChecked(true);

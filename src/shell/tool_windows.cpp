@@ -95,7 +95,26 @@ ToolWindow::ToolWindow(QWidget* owner, const char* name, const QString& caption)
         setCaptionShowHint(setting->captionHint);
     }
     resize(260, DropHeight());
-    placedAt_ = pos();
+    placedAt_ = keptAt_ = pos();
+}
+
+// The window system's own nudge on framing a window the program placed does not count as a move.
+constexpr int FramingNudge = 48;
+
+QPoint ToolWindow::storedPosition() const {
+    const bool atProgramsPlace =
+        placed_ && !userPlaced_ && (pos() - placedAt_).manhattanLength() <= FramingNudge;
+    return atProgramsPlace ? keptAt_ : pos();
+}
+
+void ToolWindow::setStoredLeft(int left) {
+    keptAt_.setX(left);
+    move(left, y());
+}
+
+void ToolWindow::setStoredTop(int top) {
+    keptAt_.setY(top);
+    move(x(), top);
 }
 
 TgbRollup* nestedRollup(ToolWindow& outer, const char* name) {
@@ -263,6 +282,7 @@ void ToolWindow::place() {
     if (decoration.isEmpty() && !(windowFlags() & Qt::FramelessWindowHint))
         decoration = owner->frameGeometry().size() - owner->size();
     if (!placed_) wanted_ = size();
+    if (!placed_) keptAt_ = pos();
     std::vector<QRect> taken;
     for (const ToolWindow* other : owner->findChildren<ToolWindow*>())
         if (other != this && other->isVisible()) taken.push_back(other->frameGeometry());
@@ -286,8 +306,7 @@ void ToolWindow::showEvent(QShowEvent* event) {
     if (!parentWidget() || event->spontaneous()) return;
     // Moved since it was placed (dragged by the user, or put back where it stood by the stored
     // settings): it stays there. The window system's own nudge on framing it does not count.
-    constexpr int Nudge = 48;
-    if ((pos() - placedAt_).manhattanLength() > Nudge) userPlaced_ = true;
+    if ((pos() - placedAt_).manhattanLength() > FramingNudge) userPlaced_ = true;
     const bool firstShow = !shownBefore_;
     shownBefore_ = true;
     if (!userPlaced_) {

@@ -52,6 +52,11 @@ std::optional<RollupSetting> rollupSetting(const QString& name);
 
 class ToolWindow : public TgbRollup {
     Q_OBJECT
+    // The position the stored control values keep: where the user (or the stored values) put the
+    // window. A place the program chose as the window opened is not kept, so the stored values
+    // (and a project's) do not depend on which windows the stages happened to open.
+    Q_PROPERTY(int Left READ storedLeft WRITE setStoredLeft)
+    Q_PROPERTY(int Top READ storedTop WRITE setStoredTop)
 public:
     // `caption` is used only for a window that the roll-up table does not name.
     ToolWindow(QWidget* owner, const char* name, const QString& caption);
@@ -68,6 +73,11 @@ public:
     // The free part of the shown page's option column, in screen coordinates (empty when the
     // page has none).
     static QRect optionArea(const QWidget& mainWindow);
+
+    int storedLeft() const { return storedPosition().x(); }
+    int storedTop() const { return storedPosition().y(); }
+    void setStoredLeft(int left);
+    void setStoredTop(int top);
 
 signals:
     void visibilitySet(bool visible);
@@ -88,8 +98,12 @@ private:
     // The controls of the main window this window must leave in reach where it opens (outer
     // rectangles on the screen).
     std::vector<QRect> keptControls(const QWidget& mainWindow) const;
+    // Where the window stands, or where it stood before the program placed it while it stays
+    // there.
+    QPoint storedPosition() const;
 
     QPoint placedAt_;  // where the window was put last (by the program)
+    QPoint keptAt_;    // where it stood before the program placed it
     QSize wanted_;     // the size the window asked for before a placement shrank it
     bool placed_ = false;
     bool shownBefore_ = false;

@@ -228,9 +228,14 @@ bool FrameStacking::addFrames(const std::vector<int>& list, StackAccumulator& ac
     const int batch = frameBatch(model_, options_, canvasW_, canvasH_);
     // The stack reads a frame's samples, and its picture only to resample it or fill its fields.
     const bool picture = (options_.Resampled && !options_.Drizzling) || options_.interlaced;
-    FramePrefetcher prefetcher(frames_, list, batch, batch, picture ? FrameParts::Both : FrameParts::Samples);
+    // The pass holds a batch of frames to add and, between them, the frames that add nothing (no
+    // point of theirs is used, they lie off the stack) until the batch is added: at most two
+    // batches' worth, and then the batch is added early.
+    const int hold = 2 * batch;
+    FramePrefetcher prefetcher(frames_, list, batch, hold, picture ? FrameParts::Both : FrameParts::Samples);
+    std::size_t skipped = 0;
     const auto addQueued = [&] {
-        const std::size_t held = accumulator.queued();
+        const std::size_t held = accumulator.queued() + std::exchange(skipped, 0);
         accumulator.flush();
         for (std::size_t k = 0; k < held; ++k) prefetcher.release();
     };
@@ -265,8 +270,12 @@ bool FrameStacking::addFrames(const std::vector<int>& list, StackAccumulator& ac
         };
         if (!options_.interlaced) {
             placeAt(rec.Slots[0]);
+            const std::size_t queued = accumulator.queued();
             accumulator.queueFrame(frame, call, rec.Slots[0].Brightness);
-            if (static_cast<int>(accumulator.queued()) == batch) addQueued();
+            if (accumulator.queued() == queued) ++skipped;
+            if (static_cast<int>(accumulator.queued()) == batch ||
+                static_cast<int>(accumulator.queued() + skipped) == hold)
+                addQueued();
             continue;
         }
         // Interlaced: each field fills the other field's lines from its own and takes its own

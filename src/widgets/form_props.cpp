@@ -52,9 +52,19 @@ std::optional<StoredProperty> StoredProperty::find(QObject& object, QStringView 
     StoredProperty result;
     result.object_ = &object;
 
+    const QMetaObject* meta = object.metaObject();
     if (object.isWidgetType()) {
         for (std::size_t i = 0; i < GeometryNames.size(); ++i) {
             if (!sameName(name, GeometryNames[i])) continue;
+            // A widget that declares the property keeps its own value (a window the program
+            // places keeps where the user put it); others store their geometry.
+            if (const int own = meta->indexOfProperty(GeometryNames[i]);
+                own >= 0 && usable(meta->property(own))) {
+                result.name_ = QLatin1String(GeometryNames[i]);
+                result.propertyIndex_ = own;
+                result.type_ = typeOf(meta->property(own));
+                return result;
+            }
             result.name_ = QLatin1String(GeometryNames[i]);
             result.geometry_ = static_cast<Geometry>(i + 1);
             result.type_ = storedValueType(QMetaType::fromType<int>());
@@ -62,7 +72,6 @@ std::optional<StoredProperty> StoredProperty::find(QObject& object, QStringView 
         }
     }
 
-    const QMetaObject* meta = object.metaObject();
     for (int i = 0; i < meta->propertyCount(); ++i) {
         const QMetaProperty property = meta->property(i);
         if (!usable(property) || !sameName(name, property.name())) continue;

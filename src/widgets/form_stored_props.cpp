@@ -41,6 +41,8 @@ QStringList buildList() {
         "FFTsizeGroup.ItemIndex",
         "Languagebox.Text",
         "Autolanguage.Checked",
+        // Whether a project's save and load warn first ("do not show again" unticks it for good).
+        "Projectmessages.Checked",
         // Update check: whether to ask, and where.
         "Checkupdates.Checked",
         "VersionNo.Caption",

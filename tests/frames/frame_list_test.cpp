@@ -194,13 +194,19 @@ TEST(FrameList, TheOpenSeriesAndTheCaptionAfterSaving) {
     FrameModel model;
     setSeries(model, names("f", 4, ".fit"), TInputType::itFIT);
     EXPECT_EQ(seriesFiles(model, 3), names("f", 4, ".fit"));
-    EXPECT_EQ(savedListCaption(model), "Kestrave processing FITs: /d/f0.fit");
+    EXPECT_EQ(inputCaption(model, false), "Kestrave processing FITs: /d/f0.fit");
     model.SingleImage = true;
     EXPECT_EQ(seriesFiles(model, 1), std::vector<std::string>{"/d/f0.fit"});
     model.InputIsSER = true;
     model.SerName = "/d/v.ser";
     EXPECT_TRUE(seriesFiles(model, 3).empty());
-    EXPECT_EQ(savedListCaption(model), "Kestrave processing SER: /d/v.ser 0");
+    EXPECT_EQ(inputCaption(model, true), "Kestrave processing SER: /d/v.ser 0");
+    // A video: the first file, "HI-AVI" while its frames hold more than 8 bits.
+    model.InputIsSER = model.InputIsSeries = false;
+    model.InputType = TInputType::itAVI;
+    model.AviSegments[0].FileName = "/d/moon.avi";
+    EXPECT_EQ(inputCaption(model, false), "Kestrave processing AVI: /d/moon.avi");
+    EXPECT_EQ(inputCaption(model, true), "Kestrave processing HI-AVI: /d/moon.avi");
 }
 
 TEST(FrameList, AListOfTheProgramsOwnReloadsAsItsKind) {

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <locale>
 #include <random>
+#include <sstream>
 
 #include "output/project_file.h"
 #include "output/project_model.h"
@@ -91,14 +92,6 @@ const std::string GoldenProject = crlf({
     "X2=0",
     "Y2=0",
     "",
-    "[Info1]",
-    "D0=12.5",
-    "Q0=0.100000001490116",
-    "D1=0",
-    "Q1=1.00000002725642E16",
-    "D2=-3.75",
-    "Q2=2.49999993684469E-6",
-    "",
     "[Shifts2]",
     "X0=5",
     "Y0=6",
@@ -106,6 +99,14 @@ const std::string GoldenProject = crlf({
     "Y1=8",
     "X2=9",
     "Y2=10",
+    "",
+    "[Info1]",
+    "D0=12.5",
+    "Q0=0.100000001490116",
+    "D1=0",
+    "Q1=1.00000002725642E16",
+    "D2=-3.75",
+    "Q2=2.49999993684469E-6",
     "",
     "[Info2]",
     "D0=1",
@@ -196,7 +197,8 @@ void expectRoundTrip(const Work& saved, ProjectForm form, const fs::path& file) 
     const ProjectRead read = readProject(file);
     EXPECT_TRUE(read.problems.empty());
     Work loaded;
-    applyProject(read.project, loaded.model, loaded.points, loaded.state, true);
+    NullProgress silent;
+    applyProject(read.project, loaded.model, loaded.points, loaded.state, true, silent);
 
     const bool multi = saved.points.MultiPointMode;
     const int frames = saved.controls.lastFrame + 1;
@@ -316,6 +318,98 @@ TEST(ProjectWriter, OlderFormHoldsTheFeatureAndTheWholeFrameAlignment) {
         EXPECT_NE(text.find(present), std::string::npos) << present;
     for (const char* absent : {"Alignpoints", "avicount", "activepage", "[Shifts1]", "[IShifts]"})
         EXPECT_EQ(text.find(absent), std::string::npos) << absent;
+}
+
+// Notes every status text with what `snapshot` tells of the work at that moment.
+class StatusTrail : public NullProgress {
+public:
+    std::function<std::string()> snapshot;
+    std::vector<std::string> trail;
+    void setStatus(int panel, const std::string& text) override {
+        NullProgress::setStatus(panel, text);
+        trail.push_back(std::to_string(panel) + "'" + text + "' " + snapshot());
+    }
+};
+
+std::string sectionsOf(const TBigIniFile& ini) {
+    std::vector<std::string> sections;
+    ini.ReadSections(sections);
+    std::string text;
+    for (const std::string& section : sections) text += (text.empty() ? "" : ",") + section;
+    return text;
+}
+
+TEST(ProjectWriter, StatusTextsFollowTheWritingAndAllShiftsComeBeforeAllQualities) {
+    ProjectData p = threeFrameProject();
+    p.points.push_back({400, 300, 32});
+    p.slots.push_back({{1, 1, 1.0f, 1.0f}, {2, 2, 2.0f, 2.0f}, {3, 3, 3.0f, 3.0f}});
+    TBigIniFile ini{fs::path()};
+    StatusTrail trail;
+    trail.snapshot = [&] {
+        return sectionsOf(ini) + (ini.ReadString("Input", "Ex0", "\n") == "\n" ? "" : " Ex");
+    };
+    fillProjectIni(p, ini, trail);
+    EXPECT_EQ(trail.trail,
+              (std::vector<std::string>{
+                  "2'Writing projectfile' Input",
+                  "2'-X,Y shifts ' Input Ex",
+                  "2'-Difference, Quality ' Input,Shifts1,Shifts2,Shifts3 Ex",
+                  "2'-Interlace info ' Input,Shifts1,Shifts2,Shifts3,Info1,Info2,Info3 Ex",
+                  "3' Ranking ' Input,Shifts1,Shifts2,Shifts3,Info1,Info2,Info3,IShifts,IInfo Ex",
+                  "2' ' Input,Shifts1,Shifts2,Shifts3,Info1,Info2,Info3,IShifts,IInfo,Ranking Ex",
+              }));
+    EXPECT_EQ(sectionsOf(ini), "Input,Shifts1,Shifts2,Shifts3,Info1,Info2,Info3,IShifts,IInfo,Ranking,Form");
+
+    // Without interlacing, and in the older form, the same texts but the interlace one.
+    for (const ProjectForm form : {ProjectForm::Full, ProjectForm::Older}) {
+        p.form = form;
+        p.interlaced.reset();
+        TBigIniFile plain{fs::path()};
+        StatusTrail texts;
+        texts.snapshot = [] { return std::string(); };
+        fillProjectIni(p, plain, texts);
+        EXPECT_EQ(texts.trail,
+                  (std::vector<std::string>{"2'Writing projectfile' ", "2'-X,Y shifts ' ",
+                                            "2'-Difference, Quality ' ", "3' Ranking ' ", "2' ' "}));
+    }
+}
+
+TEST(ProjectReader, StatusTextsFollowWhatIsTakenIn) {
+    // Frame 1 excluded; frame 0 holds point 1 (1, -2, quality 0.1), point 2 (5, 6, quality 2)
+    // and, in slot 2 too, the second field (1, 1, quality 0.25); frame 2 ranks first.
+    const ProjectData p = threeFrameProject();
+    for (const bool interlaced : {true, false}) {
+        SCOPED_TRACE(interlaced);
+        FrameModel model;
+        AlignmentPoints points;
+        ProgramState state;
+        StatusTrail trail;
+        trail.snapshot = [&] {
+            const TFrameRec& f = model.FrameTable[0];
+            std::ostringstream o;
+            o << "ex" << model.FrameTable[1].Excluded << " p1 " << f.Slots[1].X << "/" << f.Slots[1].Quality
+              << " p2 " << f.Slots[2].X << "/" << f.Slots[2].Quality << " s0 " << f.Slots[0].X << " first "
+              << model.FrameRanking[0].Frame;
+            return o.str();
+        };
+        applyProject(p, model, points, state, interlaced, trail);
+        std::vector<std::string> expected{
+            "2' - excluded frames' ex0 p1 0/0 p2 0/0 s0 0 first 0",
+            "2' - X,Y shifts' ex1 p1 0/0 p2 0/0 s0 0 first 0",
+            "2' - Quality,Difference' ex1 p1 1/0 p2 5/0 s0 0 first 0",
+        };
+        if (interlaced) {
+            expected.push_back("2' - interlaced X,Y' ex1 p1 1/0.1 p2 5/2 s0 1 first 0");
+            expected.push_back("3' - interlaced info' ex1 p1 1/0.1 p2 1/2 s0 1 first 0");
+        }
+        const char* field = interlaced ? "1/0.25" : "5/2";
+        expected.push_back(std::string("2'- frame ranking ' ex1 p1 1/0.1 p2 ") + field + " s0 1 first 0");
+        expected.push_back(std::string("2' ' ex1 p1 1/0.1 p2 ") + field + " s0 1 first 2");
+        EXPECT_EQ(trail.trail, expected);
+        // The bar counts the points and is empty afterwards.
+        EXPECT_EQ(trail.maximum(), 2);
+        EXPECT_EQ(trail.position(), 0);
+    }
 }
 
 TEST(ProjectRoundTrip, ShiftsQualitiesRankingPointsAndStoredValuesComeBack) {

@@ -103,7 +103,7 @@ struct StageRun {
         options.StackSlider = {Frames - 1, Frames - 1};
     }
 
-    StackResult stack() { return pipeline.stack(options, source, progress, messages); }
+    StackResult stack() { return PipelineTestAccess::stack(pipeline, options, source, progress, messages); }
     float stacked(int x, int y) const { return pipeline.images().StackPlanes[1][x][y]; }
 
     // Root mean square of the stack less the scene over the inner part.
@@ -204,8 +204,9 @@ TEST(PipelineStages, ASerInputIsTakenShownAndStackedFromTheFile) {
     run.pipeline.prepareMasterFrame(last);
     run.options.StackSlider = {last, last};
     const std::unique_ptr<InputFrameSource> frames = run.pipeline.inputFrames(last, {});
-    ASSERT_EQ(run.pipeline.stack(run.options, *frames, run.progress, run.messages).outcome,
-              StackOutcome::Stacked);
+    ASSERT_EQ(
+        PipelineTestAccess::stack(run.pipeline, run.options, *frames, run.progress, run.messages).outcome,
+        StackOutcome::Stacked);
     const test::GreyImage average = test::averageOfFrames(recording.truth);
     for (int y = 0; y < o.height; y += 7)
         for (int x = 0; x < o.width; x += 5)
@@ -223,8 +224,8 @@ TEST(PipelineStages, StacksComeCloserToTheSceneAndTheSigmaStackDropsAStreak) {
         StackResult result;
         if (sigma) {
             run.options.Statisticspin = 2.0f;
-            SigmaStackRun passes =
-                run.pipeline.sigmaStack(run.options, run.source, run.progress, run.messages, {});
+            SigmaStackRun passes = PipelineTestAccess::sigmaStack(run.pipeline, run.options, run.source,
+                                                                  run.progress, run.messages, {});
             ASSERT_TRUE(passes.finalRan);
             result = std::move(passes.published());
         } else {
@@ -381,7 +382,8 @@ TEST(PipelineStages, AProjectsShiftsAndRankingAreWhatTheStackUses) {
 
         StageRun run;
         run.takeFrames(sceneFrames(0.0, false), false);
-        run.pipeline.takeProject(read.project, false, Frames - 1);
+        NullProgress silent;
+        PipelineTestAccess::takeProject(run.pipeline, read.project, false, Frames - 1, silent);
         EXPECT_EQ(run.heard,
                   (std::vector{PipelineChange::Frames, PipelineChange::Points, PipelineChange::Stage}));
         const FrameModel& model = run.pipeline.model();

@@ -77,16 +77,11 @@ struct ControllerAloneTest : ::testing::Test {
         }
         control<TDirectoryListBox>(alignPage, "DirectoryListBox1")->setDirectory(folder.path());
         // What a controller asks of another area through that area's page is recorded by the
-        // handler it reaches, as the window's entry points are.
+        // handler it reaches, as the window's entry points and stages are.
         const auto record = [this](const char* handler) {
             return [this, handler] { entries.calls.push_back(handler); };
         };
-        QObject::connect(&waveletPage, &WaveletPage::renderRequested, record("Layer1sliderChanged"));
         QObject::connect(&waveletPage, &WaveletPage::colourChoiceFollowed, record("mirrorColourprocess2"));
-        QObject::connect(&stackPage, &StackPage::cutoffsShowRequested, record("StackSliderChange"));
-        QObject::connect(&stackPage, &StackPage::resamplingChoiceApplied, record("ResampledClick"));
-        QObject::connect(&stackPage, &StackPage::drizzlingChoiceApplied, record("DrizzlingClick"));
-        QObject::connect(&stackPage, &StackPage::pointCutoffsOpenRequested, record("openPointCutoffs"));
     }
     // A rendered picture of W x H in the run, as the wavelet page leaves it: 8-bit (blue, green, red)
     // = (x, y, 50) and its 16-bit result, each level times 255.
@@ -166,7 +161,7 @@ TEST_F(ControllerAloneTest, ShellRefusesATabTheRunHasNotReached) {
 
 TEST_F(ControllerAloneTest, ToolWindowButtonsOpenAndCloseTheirWindows) {
     ToolWindowController toolWindows(
-        ToolWindowControllerParts{tools, window, alignPage, stackPage, waveletPage, finalPage});
+        ToolWindowControllerParts{tools, window, alignPage, stackPage, waveletPage, finalPage, entries});
     auto& button = *control<QAbstractButton>(waveletPage, "Gammaspeedbutton");
     ToolWindow& view = *control<ToolWindow>(window, "Gammawindow");
     button.click();
@@ -288,7 +283,7 @@ TEST_F(ControllerAloneTest, ProjectIsNotSavedBeforeTheFramesAreAligned) {
     ProjectController project(ProjectControllerParts{pipeline, ports, speedBar, pages, alignPage,
                                                      optimizePage, stackPage, waveletPage, frameWindows,
                                                      tools, formSettings, windowDialogs, entries, entries,
-                                                     replaySteps});
+                                                     replaySteps, aboutPage});
     project.SaveProjectClick();
     EXPECT_TRUE(told("Save error", "Project can only be saved after initial alignment"));
     EXPECT_EQ(dialogs->shown, 0);
@@ -373,7 +368,7 @@ TEST_F(ControllerAloneTest, ResizeViewShowsTheProcessedPictureAtHalfSize) {
 
 TEST_F(ControllerAloneTest, OptionsHaltWindowFollowsItsBox) {
     OptionsController options(OptionsControllerParts{pipeline, ports.shell, ports.messages(), window,
-                                                     alignPage, stackPage, tools, entries});
+                                                     alignPage, stackPage, tools, entries, entries});
     auto& box = *control<TPCheck>(alignPage, "Haltwindow");
     ToolWindow& halt = *control<ToolWindow>(window, "Registerhaltwindow");
     for (const bool shown : {true, false}) {

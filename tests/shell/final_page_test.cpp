@@ -177,6 +177,28 @@ TEST_F(FinalPageTest, ControlsTurnAdjustAndMirrorThePictureAsTheCoreDoes) {
     EXPECT_TRUE(samePicture(context.pipeline.finalImage().shown, expected(reset)));
 }
 
+// The rectangle being drawn is the window's: the run keeps the crop it had until the release hands
+// the new one over, corners in order; a right click (no drag) leaves none.
+TEST_F(FinalPageTest, TheRunTakesTheCropRectangleAtTheRelease) {
+    QLabel& picture = *control<QLabel>(page, "RotateImage");
+    const auto edges = [](const TEdgeRect& r) { return std::array{r.Left, r.Right, r.Top, r.Bottom}; };
+    drag(picture, QPoint(110, 70), QPoint(10, 20));
+    ASSERT_EQ(edges(context.pipeline.state().CropRect), (std::array{10, 110, 20, 70}));
+
+    QTest::mousePress(&picture, Qt::LeftButton, Qt::NoModifier, QPoint(60, 50));
+    QMouseEvent move(QEvent::MouseMove, QPointF(30, 40), QPointF(), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(&picture, &move);
+    EXPECT_EQ(edges(context.pipeline.state().CropRect), (std::array{10, 110, 20, 70})) << "while drawn";
+    EXPECT_EQ(edges(context.shell.view.CropMark), (std::array{60, 30, 50, 40}));
+    QTest::mouseRelease(&picture, Qt::LeftButton, Qt::NoModifier, QPoint(30, 40));
+    EXPECT_EQ(edges(context.pipeline.state().CropRect), (std::array{30, 60, 40, 50}));
+    EXPECT_EQ(context.shell.view.CropMark.Left, -1);
+
+    QTest::mouseClick(&picture, Qt::RightButton, Qt::NoModifier, QPoint(20, 20));
+    EXPECT_EQ(context.pipeline.state().CropRect.Left, -1);
+}
+
 TEST_F(FinalPageTest, TheMouseDrawsTheCropAndChoosesTheCentreOfRotation) {
     EXPECT_FALSE(control<TPCheck>(page, "Cropping")->isVisible()) << "offered once a rectangle exists";
     drag(*control<QLabel>(page, "RotateImage"), QPoint(110, 70), QPoint(10, 20));

@@ -1,6 +1,7 @@
 // What one step asks of a page's own handlers, through the page, reaches them: a colour-sensor
-// video taken puts the debayer switch and the alignment method in force, a new picture in the
-// fitted processed view is fitted again, and a stack leaves the fitted view.
+// video taken puts the debayer switch and the alignment method in force (and the Optimize page
+// offers to realign it), a new picture in the fitted processed view is fitted again, and a stack
+// leaves the fitted view.
 
 #include <QLabel>
 #include <QScrollArea>
@@ -26,7 +27,10 @@ TEST_F(ShellWindowTest, WhatAStepAsksOfAnotherHandlerThroughItsPageReachesIt) {
     const auto ser = writeSampleRecording(dir.path(), options, "colour.ser").path;
     TRxSlider& cut = *control<TRxSlider>(*form, "differencecutslider");
     cut.hide();
+    auto& realign = *control<QWidget>(*form, "Restartalign");
+    realign.hide();
     pieces(*form).input->openInputFile(ser.string(), InputFilter::SER);
+    EXPECT_FALSE(realign.isHidden()) << "a video can be aligned again";
     ASSERT_EQ(context.pipeline.input().lastIndex, 2);
     EXPECT_TRUE(control<TPCheck>(*form, "Avidebay")->Checked());
     EXPECT_TRUE(context.pipeline.debayer().DebayerEnabled) << "the switch follows the box";

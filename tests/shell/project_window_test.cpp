@@ -15,6 +15,8 @@
 
 #include "batch_test_support.h"
 #include "output/bmp_writer.h"
+#include "registration/point_file.h"
+#include "shell/controllers/input_controller.h"
 #include "shell/controllers/project_controller.h"
 #include "shell/controllers/stack_controller.h"
 #include "shell/pages/align_page.h"
@@ -22,6 +24,7 @@
 #include "shell/pages/named_control.h"
 #include "shell/shell_test_support.h"
 #include "shell/tool_windows.h"
+#include "support/avi_test_writer.h"
 #include "support/temp_dir.h"
 #include "widgets/check_box.h"
 #include "widgets/slider.h"
@@ -74,6 +77,17 @@ void PrintTo(const Work& w, std::ostream* out) {
     for (const auto& s : w.shifts) *out << " " << s[0] << "/" << s[1] << "/" << s[2];
 }
 
+// Frame i of the recording as a grey 24-bit picture.
+Bitmap24 framePicture(const synth::Recording& recording, int i) {
+    const GreyImage frame = frameImage(recording, i);
+    Bitmap24 picture(frame.width, frame.height);
+    for (int y = 0; y < frame.height; ++y)
+        for (int x = 0; x < frame.width; ++x)
+            std::fill_n(picture.pixel(x, y), 3,
+                        static_cast<std::uint8_t>(std::lround(std::clamp(frame.at(x, y), 0.0, 1.0) * 255)));
+    return picture;
+}
+
 std::vector<float> stackPlane(const Pipeline& pipeline) {
     const T2dArrays& plane = pipeline.images().StackPlanes[1];
     return {plane.data(), plane.data() + plane.cellCount()};
@@ -100,6 +114,8 @@ struct StackedProject {
         pieces(*run->form).PageControl1->setCurrentIndex(0);
         // One frame left out by hand: the exclusion travels with the project.
         editRun(run->context.pipeline).model.FrameTable[3].Excluded = true;
+        // The warning before a save or a load has a test of its own.
+        control<TPCheck>(*run->form, "Projectmessages")->setChecked(false);
     }
 };
 
@@ -277,6 +293,19 @@ TEST(ProjectWindow, EachStageComesBackWithItsGraphWindowSliderAndStackList) {
     }
 }
 
+// The stored page is shown when it is one of the first four; a project saved on "Final" shows
+// the page its replay ended on (the stack made again, on "Stack"), with every page open.
+TEST(ProjectWindow, TheStoredPageIsShownUpToWaveletAndFinalLeavesTheReplaysPage) {
+    StackedProject saved;
+    ASSERT_TRUE(pieces(*saved.run->form).project->saveProject(saved.project, ProjectForm::Full));
+    for (const auto& [stored, shown] : {std::pair{1, 0}, std::pair{4, 3}, std::pair{5, 2}}) {
+        SCOPED_TRACE(stored);
+        auto loaded = loadChanged(saved, "page.ksp", [&](ProjectData& p) { p.activepage = stored; });
+        EXPECT_EQ(pieces(*loaded->form).PageControl1->currentIndex(), shown);
+        EXPECT_GE(static_cast<int>(loaded->context.pipeline.state().activepage), std::max(stored, 2));
+    }
+}
+
 TEST(ProjectWindow, SecondFieldDataIsTakenOnlyWhileInterlacedIsTicked) {
     StackedProject saved;
     ASSERT_TRUE(pieces(*saved.run->form).project->saveProject(saved.project, ProjectForm::Full));
@@ -349,15 +378,8 @@ TEST(ProjectWindow, ASerProjectAndAStillSeriesProjectComeBackWithTheirInput) {
     series.SerName.clear();
     series.frameNames.clear();
     for (int i = 0; i < series.sequencelength; ++i) {
-        const GreyImage frame = frameImage(recording, i);
-        Bitmap24 picture(frame.width, frame.height);
-        for (int y = 0; y < frame.height; ++y)
-            for (int x = 0; x < frame.width; ++x)
-                std::fill_n(
-                    picture.pixel(x, y), 3,
-                    static_cast<std::uint8_t>(std::lround(std::clamp(frame.at(x, y), 0.0, 1.0) * 255)));
         const std::string name = "f" + std::to_string(100 + i) + ".bmp";
-        writeBmp24(dir.path() / name, picture);
+        writeBmp24(dir.path() / name, framePicture(recording, i));
         series.frameNames.push_back(name);
     }
     const fs::path seriesFile = dir.path() / "series.ksp";
@@ -370,6 +392,220 @@ TEST(ProjectWindow, ASerProjectAndAStillSeriesProjectComeBackWithTheirInput) {
     EXPECT_EQ(stackList.item(0)->text().toStdString(),
               series.frameNames[static_cast<std::size_t>(series.ranking[0])]);
     EXPECT_FALSE(stills->logged("Error"));
+}
+
+// A project saved, loaded at a fresh start and saved again, twice; each save is compared with the
+// one before it.
+void expectSameFileAfterEachLoad(const fs::path& first, const fs::path& folder) {
+    fs::path saved = first;
+    for (const char* name : {"second.ksp", "third.ksp"}) {
+        SCOPED_TRACE(name);
+        auto loaded = runHeadless({saved.string()});
+        const fs::path again = folder / name;
+        ASSERT_TRUE(pieces(*loaded->form).project->saveProject(again, ProjectForm::Full));
+        EXPECT_EQ(fileBytes(again), fileBytes(saved));
+        saved = again;
+    }
+}
+
+// Saved, loaded and saved again, a project is the same file from the first cycle on: the tool
+// windows the replay opens (the registration graph) are not stored where the program put them, so
+// the stored values are the same whether the stages ran in a batch, in the window or in a replay.
+TEST(ProjectWindow, SaveLoadSaveGivesTheSameFileFromTheFirstCycle) {
+    TempDir dir;
+    const synth::Recording recording = synth::planRecording(batchRecordingOptions());
+    const fs::path ser = dir.path() / "sky.ser";
+    synth::writeSerRecording(recording, ser);
+    writeAlignPointFile(dir.path() / "sky.kap", 0,
+                        std::vector<AlignPoint>{{40, 40, 32}, {120, 40, 32}, {80, 80, 64}});
+    for (const bool points : {false, true}) {
+        SCOPED_TRACE(points ? "SER with points" : "SER with one box");
+        std::vector<std::string> arguments{ser.string(), "-NF20", "-ASpng"};
+        if (points) arguments.push_back("-MA" + (dir.path() / "sky.kap").string());
+        auto run = runHeadless(arguments);
+        ASSERT_EQ(run->context.pipeline.alignPoints().Alignpoints, points ? 3 : 1);
+        const fs::path first = dir.path() / "first.ksp";
+        ASSERT_TRUE(pieces(*run->form).project->saveProject(first, ProjectForm::Full));
+        expectSameFileAfterEachLoad(first, dir.path());
+        if (!points) fs::copy_file(first, dir.path() / "onebox.ksp");
+    }
+
+    // A still series: the recording's frames as pictures, with the one-box project's alignment.
+    ProjectData series = readProject(dir.path() / "onebox.ksp").project;
+    ASSERT_EQ(series.alignpoints(), 1);
+    series.InputType = TInputType::itBMP;
+    series.SerName.clear();
+    for (int i = 0; i < series.sequencelength; ++i) {
+        const std::string name = "f" + std::to_string(100 + i) + ".bmp";
+        writeBmp24(dir.path() / name, framePicture(recording, i));
+        series.frameNames.push_back(name);
+    }
+    const fs::path stills = dir.path() / "stills.ksp";
+    writeProject(stills, series);
+    auto run = runHeadless({stills.string()});
+    ASSERT_TRUE(run->context.pipeline.model().InputIsSeries);
+    const fs::path first = dir.path() / "first.ksp";
+    ASSERT_TRUE(pieces(*run->form).project->saveProject(first, ProjectForm::Full));
+    expectSameFileAfterEachLoad(first, dir.path());
+}
+
+constexpr char ProjectWarning[] =
+    "Some of the projectfunction in V4 might not work as planned yet, please send in your comments";
+
+TEST(ProjectWindow, TheProjectWarningComesFirstUntilTurnedOffAndNeverWaitsInABatch) {
+    StackedProject saved;
+    TMainForm& form = *saved.run->form;
+    TPCheck& box = *control<TPCheck>(form, "Projectmessages");
+    box.setChecked(true);
+    auto presenter = std::make_unique<ScriptedPresenter>();
+    ScriptedPresenter& messages = *presenter;
+    saved.run->context.messages().setPresenter(std::move(presenter));
+    auto scripted = std::make_unique<ScriptedFileDialogs>();
+    ScriptedFileDialogs& dialogs = *scripted;
+    saved.run->context.setDialogs(std::move(scripted));
+    ProjectController& controller = *pieces(form).project;
+
+    // Before a save, with its box left as it is: the box stays ticked and the save goes on.
+    dialogs.willChoose(saved.project);
+    controller.SaveProjectClick();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    const Message& warning = messages.shown[0];
+    EXPECT_EQ(warning.caption, "Warning");
+    EXPECT_EQ(warning.text, ProjectWarning);
+    EXPECT_EQ(warning.dlgType, mtWarning);
+    EXPECT_EQ(warning.buttons, mbOK);
+    EXPECT_TRUE(warning.showCheckBox);
+    EXPECT_EQ(warning.checkBoxCaption.rfind("Do not show this message again", 0), 0u);
+    EXPECT_TRUE(box.Checked());
+    EXPECT_TRUE(fs::exists(saved.project));
+
+    // Before the load's dialog (cancelled here) and before the older form's save; "Do not show
+    // this message again" unticks the box.
+    messages.shown.clear();
+    messages.reply(mrOk, true);
+    controller.LoadProjectClick();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, ProjectWarning);
+    EXPECT_EQ(dialogs.shown, 2) << "the dialog opens after the warning";
+    EXPECT_FALSE(box.Checked());
+
+    // Unticked, nothing is said before a load or a save.
+    messages.shown.clear();
+    controller.LoadProjectClick();
+    controller.ProjectSaveAsClick();
+    for (const Message& shown : messages.shown) EXPECT_NE(shown.text, ProjectWarning);
+
+    // A batch run never waits on it: it goes to the run's log.
+    box.setChecked(true);
+    messages.shown.clear();
+    const std::size_t logged = saved.run->log().size();
+    saved.run->context.pipeline.runUnattended([&] { controller.LoadProjectClick(); });
+    EXPECT_TRUE(messages.shown.empty());
+    ASSERT_GT(saved.run->log().size(), logged);
+    EXPECT_EQ(saved.run->log()[logged].text, ProjectWarning);
+}
+
+// Every status text a progress port is given, as "panel:text".
+class StatusLog : public NullProgress {
+public:
+    void setStatus(int panel, const std::string& text) override {
+        texts.push_back(std::to_string(panel) + ":" + text);
+    }
+    std::vector<std::string> texts;
+};
+
+TEST(ProjectWindow, ALoadNamesItsPartsAndCutsAnOversizedFirstFrameWithAFrameSizeError) {
+    StackedProject saved;
+    ASSERT_TRUE(pieces(*saved.run->form).project->saveProject(saved.project, ProjectForm::Full));
+    auto log = std::make_unique<StatusLog>();
+    StatusLog& status = *log;
+    saved.run->context.setProgress(std::move(log));
+    pieces(*saved.run->form).project->loadProject(saved.project);
+    const auto loading = std::find(status.texts.begin(), status.texts.end(), "2:Loading project");
+    ASSERT_NE(loading, status.texts.end());
+    EXPECT_EQ(std::vector<std::string>(loading, loading + 6),
+              (std::vector<std::string>{"2:Loading project", "2: - excluded frames", "2: - X,Y shifts",
+                                        "2: - Quality,Difference", "2:- frame ranking ", "2: "}));
+    EXPECT_EQ(status.texts.back(), "2: ");
+
+    // Two frames 4100 pixels wide: the frame size error, and the frames cut to 4096 pixels.
+    auto presenter = std::make_unique<ScriptedPresenter>();
+    ScriptedPresenter& messages = *presenter;
+    saved.run->context.messages().setPresenter(std::move(presenter));
+    ProjectData wide;
+    wide.InputType = TInputType::itBMP;
+    wide.filedir = saved.dir.path().string();
+    wide.sequencelength = 2;
+    wide.usedframes = 2;
+    wide.points = {{4090, 4, 32}};
+    wide.excluded = {false, false};
+    wide.ranking = {0, 1};
+    for (const char* name : {"w0.bmp", "w1.bmp"}) {
+        Bitmap24 picture(4100, 8);
+        std::fill_n(picture.row(0), 3 * 4100, std::uint8_t{200});
+        writeBmp24(saved.dir.path() / name, picture);
+        wide.frameNames.push_back(name);
+    }
+    const fs::path file = saved.dir.path() / "wide.ksp";
+    writeProject(file, wide);
+    messages.reply(mrNo);  // the stacked work is given up unsaved
+    pieces(*saved.run->form).project->loadProject(file);
+    const auto sizeError = std::find_if(messages.shown.begin(), messages.shown.end(),
+                                        [](const Message& m) { return m.caption == "Frame size error"; });
+    ASSERT_NE(sizeError, messages.shown.end());
+    EXPECT_EQ(sizeError->text, "AVI or BMP too large !!!!");
+    EXPECT_EQ(sizeError->dlgType, mtError);
+    EXPECT_EQ(sizeError->buttons, mbOK);
+    EXPECT_EQ(std::count_if(messages.shown.begin(), messages.shown.end(),
+                            [](const Message& m) { return m.text.find("too large") != std::string::npos; }),
+              1);
+    const FrameModel& model = saved.run->context.pipeline.model();
+    EXPECT_TRUE(model.InputIsSeries);
+    EXPECT_EQ(model.ImageWidth, MaxFrameSize);
+    EXPECT_EQ(model.FrameWidth, MaxFrameSize);
+    EXPECT_EQ(model.FrameWidthRaw, 4100);
+    EXPECT_EQ(model.ImageHeight, 8);
+}
+
+// A video of 12-bit samples: its caption says so when it is taken, after a project is saved and
+// when its project is loaded.
+TEST(ProjectWindow, AHighBitVideoIsNamedHiAviInTheCaption) {
+    TempDir dir;
+    AviTestFormat k3cc;
+    k3cc.handler = "K3CC";
+    k3cc.width = 64;
+    k3cc.height = 48;
+    k3cc.bitCount = 12;
+    std::vector<std::vector<std::uint8_t>> frames;
+    for (int f = 0; f < 4; ++f) {
+        std::vector<std::uint8_t> frame(64 * 48 * 3 / 2);
+        for (std::size_t k = 0; k < frame.size(); ++k)
+            frame[k] = static_cast<std::uint8_t>((k * 7 + f * 13) % 251);
+        frames.push_back(std::move(frame));
+    }
+    const fs::path video = dir.path() / "deep.avi";
+    writeTestAvi(video, k3cc, frames);
+    const std::string caption = "Kestrave processing HI-AVI: " + video.string();
+
+    auto run = runHeadless({});
+    TMainForm& form = *run->form;
+    control<TPCheck>(form, "Projectmessages")->setChecked(false);
+    pieces(form).input->openInputFile(video.string(), InputFilter::AVI);
+    EXPECT_EQ(form.windowTitle().toStdString(), caption);
+
+    auto scripted = std::make_unique<ScriptedFileDialogs>();
+    ScriptedFileDialogs& dialogs = *scripted;
+    run->context.setDialogs(std::move(scripted));
+    editRun(run->context.pipeline).state.progstatus = TProgStatus::psAligned;
+    form.setWindowTitle("elsewhere");
+    const fs::path project = dir.path() / "deep.ksp";
+    dialogs.willChoose(project);
+    pieces(form).project->SaveProjectClick();
+    ASSERT_TRUE(fs::exists(project));
+    EXPECT_EQ(form.windowTitle().toStdString(), caption);
+
+    auto loaded = runHeadless({project.string()});
+    EXPECT_EQ(loaded->form->windowTitle().toStdString(), caption);
 }
 
 }  // namespace

@@ -198,16 +198,23 @@ TEST_F(WaveletPageTest, HoldingALayerButtonShowsTheLayerAndReleasingItRestoresTh
     const Bitmap24 rendered = context.pipeline.wavelet().ProcessPicture;
 
     emit control<QPushButton>(page, "layer1button")->pressed();
-    const Bitmap24& shown = context.pipeline.wavelet().ProcessPicture;
+    const Bitmap24& shown = wavelet.shownPicture();
     bool differs = false;
     for (int y = 0; y < 48 && !differs; ++y)
         differs = std::memcmp(shown.row(y), rendered.row(y), 48 * 3) != 0;
     EXPECT_TRUE(differs);
     EXPECT_EQ(shown.pixel(20, 20)[0], 0) << "blue stays 0 in the layer view";
+    // The layer is shown over a copy: the run's processed picture (what a save writes) stays.
+    for (int y = 0; y < 48; ++y)
+        ASSERT_EQ(std::memcmp(context.pipeline.wavelet().ProcessPicture.row(y), rendered.row(y), 48 * 3), 0)
+            << "row " << y;
 
     emit control<QPushButton>(page, "layer1button")->released();
-    for (int y = 0; y < 48; ++y)
-        ASSERT_EQ(std::memcmp(shown.row(y), rendered.row(y), 48 * 3), 0) << "row " << y;
+    {
+        const Bitmap24& shown = wavelet.shownPicture();
+        for (int y = 0; y < 48; ++y)
+            ASSERT_EQ(std::memcmp(shown.row(y), rendered.row(y), 48 * 3), 0) << "row " << y;
+    }
 }
 
 TEST_F(WaveletPageTest, ACheckBoxEnablesItsSliderAndAutoprocessLocksTheProcessButton) {

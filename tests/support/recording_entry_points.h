@@ -31,6 +31,14 @@ public:
     void limitFrames() override { calls.push_back("SetLimitClick"); }
     void optimizeAndStack() override { calls.push_back("AlignStackButtonClick"); }
     void optimizeAlignPoints() override { calls.push_back("Optimize_AllAlignpoints"); }
+    // What one area asks of another's handlers; the frame shown again is the preview's own and
+    // leaves no record.
+    void showFrameAgain() override {}
+    void showCutoffsAgain() override { calls.push_back("StackSliderChange"); }
+    void applyResamplingChoice() override { calls.push_back("ResampledClick"); }
+    void applyDrizzlingChoice() override { calls.push_back("DrizzlingClick"); }
+    void openPointCutoffs() override { calls.push_back("openPointCutoffs"); }
+    void renderAgain() override { calls.push_back("Layer1sliderChanged"); }
 };
 
 // The steps a project's load asks of other areas, recorded by name alike; no input is taken.

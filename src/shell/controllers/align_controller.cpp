@@ -22,6 +22,7 @@
 #include "registration/debayer_switch_types.h"
 #include "registration/frame_limit_values.h"
 #include "registration/quality_method.h"
+#include "shell/area_stages.h"
 #include "shell/controllers/align_page_options.h"
 #include "shell/controllers/align_window.h"
 #include "shell/controllers/point_controller.h"
@@ -326,7 +327,7 @@ void AlignController::applyDebayerSwitch() {
 
 void AlignController::AVIDEBAYClick() {
     applyDebayerSwitch();
-    if (pipeline_.state().ProcessStage >= TProcessStage::stInputLoaded) parts_.page.showFrameAgain();
+    if (pipeline_.state().ProcessStage >= TProcessStage::stInputLoaded) parts_.stages.showFrameAgain();
 }
 
 void AlignController::AlignmethodClick() {
@@ -395,7 +396,7 @@ void AlignController::FFTsizeGroupClick() {
     page.FFTsizeGroup->setItemIndex(choice.itemIndex);
     if (choice.featureDropped) page.Alignbutton->setEnabled(false);
     if (!choice.applied) return;
-    parts_.page.showFrameAgain();
+    parts_.stages.showFrameAgain();
     const int n = pipeline_.boxSide();
     PointWindows& pointWindows = parts_.pointWindows;
     if (pointWindows.Multialignwindow->isVisible()) {

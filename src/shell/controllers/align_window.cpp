@@ -9,6 +9,7 @@
 #include <QSignalBlocker>
 
 #include "frames/frame_positions.h"
+#include "shell/area_stages.h"
 #include "shell/controllers/align_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
@@ -48,7 +49,7 @@ void AlignWindow::showFrame(int position) {
         const QSignalBlocker quiet(&slider);
         slider.setValue(position);
     }
-    parts_.page.showFrameAgain();
+    parts_.stages.showFrameAgain();
 }
 
 void AlignWindow::applyAutomaticValues(const AutomaticFilterValues& values) {

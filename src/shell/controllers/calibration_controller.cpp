@@ -131,7 +131,7 @@ void CalibrationController::UsedarkframeClick() {
 
 void CalibrationController::RawdarkClick() {
     parts_.alignPage.setUsesDarkFrame(!parts_.alignPage.usesRawDark());
-    parts_.alignPage.showFrameAgain();
+    parts_.stages.showFrameAgain();
 }
 
 }  // namespace kestrave

@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "enhance/final_types.h"
 #include "frames/frame_model.h"
@@ -190,7 +191,8 @@ void FinalController::showFinalPicture() {
         return;
     }
     QPixmap pixmap = QPixmap::fromImage(bitmapView(shown));
-    const TEdgeRect& crop = parts_.pipeline.state().CropRect;
+    const TEdgeRect& mark = parts_.shell.view.CropMark;
+    const TEdgeRect& crop = mark.Left != -1 ? mark : parts_.pipeline.state().CropRect;
     if (crop.Left != -1 && (dragging_ || page_.Cropping->Checked())) {
         const TEdgeRect box = orderedCorners(crop);
         QPainter painter(&pixmap);
@@ -358,7 +360,12 @@ void FinalController::RotateImageMouseDown(Qt::MouseButton button, QPoint at) {
     if (parts_.pipeline.finalImage().shown.empty()) return;
     // A press sets the centre of rotation, or starts a new crop rectangle in place of the old.
     parts_.shell.ImageSaved = false;
-    if (!parts_.pipeline.pressFinalPicture(at.x(), at.y(), parts_.shell.view.CentrePickMode)) return;
+    ViewState& view = parts_.shell.view;
+    if (view.CentrePickMode) {
+        parts_.pipeline.setRotationCentre(at.x(), at.y());
+        return;
+    }
+    view.CropMark = startCropRect(at.x(), at.y());
     dragging_ = button == Qt::LeftButton;
     showFinalPicture();
     if (!parts_.HLSwindow.isVisible()) return;
@@ -369,13 +376,12 @@ void FinalController::RotateImageMouseDown(Qt::MouseButton button, QPoint at) {
 }
 
 void FinalController::RotateImageMouseMove(Qt::MouseButtons buttons, QPoint at) {
-    const ProgramState& state = parts_.pipeline.state();
-    const bool centrePickMode = parts_.shell.view.CentrePickMode;
-    if (centrePickMode || parts_.pipeline.finalImage().shown.empty()) return;
+    TEdgeRect& mark = parts_.shell.view.CropMark;
+    if (parts_.shell.view.CentrePickMode || parts_.pipeline.finalImage().shown.empty()) return;
     page_.Croppedarea->setText(QString("%1,%2").arg(at.x()).arg(at.y()));
-    if ((buttons & Qt::LeftButton) && dragging_ && state.CropRect.Left != -1) {
-        page_.Croppedarea->setText(QString::fromStdString(cropDragText(state.CropRect, at.x(), at.y())));
-        parts_.pipeline.dragFinalPicture(at.x(), at.y(), centrePickMode);
+    if ((buttons & Qt::LeftButton) && dragging_ && mark.Left != -1) {
+        page_.Croppedarea->setText(QString::fromStdString(cropDragText(mark, at.x(), at.y())));
+        dragCropCorner(mark, at.x(), at.y());
         showFinalPicture();
     }
     if (parts_.HLSwindow.isVisible()) page_.hls.showHuePoint(hueUnderPointer(at));
@@ -383,7 +389,17 @@ void FinalController::RotateImageMouseMove(Qt::MouseButtons buttons, QPoint at) 
 
 void FinalController::RotateImageMouseUp() {
     dragging_ = false;
-    if (parts_.pipeline.releaseFinalPicture(parts_.shell.view.CentrePickMode)) {
+    // The release ends the centre pick mode and hands the rectangle drawn to the run.
+    ViewState& view = parts_.shell.view;
+    const bool centrePickMode = std::exchange(view.CentrePickMode, false);
+    const TEdgeRect mark = std::exchange(view.CropMark, TEdgeRect{});
+    if (centrePickMode || mark.Left == -1) {
+        showFinalPicture();
+        return;
+    }
+    const TEdgeRect crop = releasedCropRect(mark);
+    parts_.pipeline.setCropRect(crop);
+    if (crop.Left != -1) {
         page_.Cropping->setChecked(true);
         page_.Cropping->show();
     }

@@ -133,7 +133,7 @@ void InputController::SaveFramelistbuttonClick() {
             messages.error(ListCaption, error.what());
         }
     }
-    ports_.progress().setCaption(savedListCaption(pipeline_.model()));
+    ports_.progress().setCaption(inputCaption(pipeline_.model(), false));
 }
 
 void InputController::LoadframelistbuttonClick() {

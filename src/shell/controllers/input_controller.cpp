@@ -97,7 +97,6 @@ InputController::InputController(const InputControllerParts& parts)
             &InputController::SortFramelistbuttonClick);
     connect(&parts_.clipboardButton, &QToolButton::clicked, this, &InputController::ClipboardFrontClick);
     connect(align.PreviewSlider, &TRxSlider::OnChange, this, &InputController::PreviewSliderChange);
-    connect(&align, &AlignPage::frameShowRequested, this, &InputController::PreviewSliderChange);
     previewFollows_ = pipeline_.subscribe([this](PipelineChange change) {
         if (change == PipelineChange::Preview) showPicture();
     });
@@ -242,6 +241,8 @@ bool InputController::takeProjectInput(const InputPlan& plan) {
         how.fit = how.ser = StretchRule::Stretch;
         how.tif = StretchRule::Keep;
         how.decideColour = false;
+        how.tooLarge = {"Frame size error", "AVI or BMP too large !!!!", mtError};
+        how.tooLargeForVideo = true;
         taken = takeInput(plan, how);
     });
     return taken;
@@ -282,7 +283,7 @@ bool InputController::takeInput(const InputPlan& plan, const InputTaking& how) {
         takeSingleImage(record);
         return true;
     }
-    showTakenSeries(record, how.decideColour && plan.filter != InputFilter::SER);
+    showTakenSeries(record, how.decideColour && plan.filter != InputFilter::SER, how.tooLargeForVideo);
     return true;
 }
 
@@ -321,7 +322,7 @@ void InputController::showTakenInput(InputFilter filter, const ProbedInput& fact
     }
     ports_.progress().setCaption(record.caption);
     parts_.imageInfoWindow.showObjectAndDate(record.objectName, record.fileDate);
-    if (record.seriesFramesTooLarge)
+    if (record.seriesFramesTooLarge || (how.tooLargeForVideo && record.aviFrameTooLarge))
         ports_.messages().ask(how.tooLarge.type, how.tooLarge.caption, how.tooLarge.text, mbOK, mrOk);
     if (filter == InputFilter::SER) {
         // A colour-sensor video is debayered with its own pattern; any other is not.
@@ -337,15 +338,15 @@ void InputController::showTakenInput(InputFilter filter, const ProbedInput& fact
 
 // A series (or a video) taken: the image section set up, the sliders and lists sized to its
 // frames, the first frame shown and (`decideColour`) colour or black-and-white chosen from it.
-void InputController::showTakenSeries(const InputRecord& record, bool decideColourNow) {
+void InputController::showTakenSeries(const InputRecord& record, bool decideColourNow, bool videoSizeTold) {
     MessageRoutine& messages = ports_.messages();
     AlignPage& align = parts_.page;
     FrameWindows& windows = parts_.frameWindows;
-    parts_.optimizePage.showRestartAlign(true);
 
     align.Showpanel->hide();
     align.PreviewImage->show();
-    if (record.aviFrameTooLarge) messages.warn("File warning", "AVI or BMP frame too large !!!!");
+    if (record.aviFrameTooLarge && !videoSizeTold)
+        messages.warn("File warning", "AVI or BMP frame too large !!!!");
     if (!record.aviMissingFrames.empty()) messages.warn("File warning", record.aviMissingFrames);
     pipeline_.setUpImagePlanes(ports_.progress(), messages);
     // After the section's own status text, so that the input's facts stay readable.
@@ -475,7 +476,6 @@ void InputController::takeSingleImage(const InputRecord& record) {
     if (pipeline_.model().InputIsFIT) parts_.page.Colourstack->setChecked(false);
     parts_.stackPage.setStackButtonEnabled(true);
     parts_.stackPage.uncheckResampling();
-    parts_.optimizePage.showRestartAlign(false);
     align.Frontpanel->hide();
     align.FFTsizeGroup->show();
     pipeline_.setUpImagePlanes(ports_.progress(), ports_.messages());
@@ -492,7 +492,7 @@ void InputController::takeSingleImage(const InputRecord& record) {
     windows.LimitStack->setMaxValue(1);
     parts_.waveletPage.allowSaving();
     pipeline_.setStackCount(0);
-    parts_.stackPage.showCutoffsAgain();
+    parts_.stages.showCutoffsAgain();
     parts_.stages.stackFrames();
     parts_.entries.selectTab(static_cast<int>(TMainTab::tabWavelet));
     parts_.waveletPage.centreView();

@@ -103,6 +103,8 @@ struct InputTaking {
                          "AVI or BMP frames too large (max " + std::to_string(MaxFrameSize) + "x" +
                              std::to_string(MaxFrameSize) + " !!!",
                          mtWarning};
+    // The notice also stands for a video's first frame, in place of the video's own.
+    bool tooLargeForVideo = false;
 };
 
 class InputController : public QObject {
@@ -192,7 +194,8 @@ private:
     void prepareControlsForInput();
     void showTakenInput(InputFilter filter, const ProbedInput& facts, const InputRecord& record,
                         const InputTaking& how);
-    void showTakenSeries(const InputRecord& record, bool decideColourNow);
+    // `videoSizeTold`: a video's oversized frame was already reported.
+    void showTakenSeries(const InputRecord& record, bool decideColourNow, bool videoSizeTold);
     // Takes `entries` as the input, or (`append`) appends them to the open series of their kind
     // keeping the open frames' choices; tells what was left out under `caption`. False when the
     // old input was kept.

@@ -134,7 +134,7 @@ public:
     void applyStackSettings(const CreateReferenceSettings& settings) override {
         parts_.stackPage.applyCreateSettings(settings);
         // The wavelet page's drizzle switch follows, or the stack keeps the drizzled canvas.
-        parts_.stackPage.applyDrizzlingChoice();
+        parts_.stages.applyDrizzlingChoice();
         parts_.pipeline.setMultiPointMode(settings.MultiPointMode);
         parts_.alignPage.setAlignMethodIndex(settings.AlignMethodIndex);
     }
@@ -208,6 +208,9 @@ OptimizeController::OptimizeController(const OptimizeControllerParts& parts)
     connect(page_.Contour, &TPCheck::OnClick, this, &OptimizeController::ContourClick);
     connect(page_.SearchArea, &TRxSpinEdit::OnChange, this, &OptimizeController::SearchAreaChange);
     connectPrefilter();
+    inputShown_ = pipeline_.subscribe([this](PipelineChange change) {
+        if (change == PipelineChange::Input) page_.showRestartAlign(!pipeline_.model().SingleImage);
+    });
 }
 
 OptimizeController::~OptimizeController() = default;
@@ -451,7 +454,7 @@ void OptimizeController::RestartAlignClick() {
         showError("Realign", error);
         return;
     }
-    parts_.stackPage.openPointCutoffs();
+    parts_.stages.openPointCutoffs();
     parts_.entries.selectTab(OptimizeTab);
     parts_.registrationWindows.showSpectrumUndefined();
     ToolWindows& tools = parts_.tools;

@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "pipeline/pipeline.h"
 #include "registration/optimizer_options.h"
 
 class QProgressBar;
@@ -115,6 +116,8 @@ private:
     ShellPorts& ports_;
     OptimizePage& page_;
     std::unique_ptr<PassView> view_;
+    // A new input shows "Restart align" unless it is one still image (nothing to align).
+    Pipeline::Subscription inputShown_;
 };
 
 }  // namespace kestrave

@@ -6,6 +6,7 @@
 #include <QSignalBlocker>
 #include <algorithm>
 
+#include "shell/area_stages.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/stack_page.h"
 #include "shell/shell_ports.h"
@@ -38,7 +39,7 @@ OptionsController::OptionsController(const OptionsControllerParts& parts) : part
 }
 
 void OptionsController::showFrameAgain() {
-    parts_.align.showFrameAgain();
+    parts_.stages.showFrameAgain();
 }
 
 // --- How the preview shows a frame ---------------------------------------------------------------
@@ -94,11 +95,11 @@ void OptionsController::ResampleDrizzlegroupClick() {
     if (choice.style == StackStyle::Resampling) {
         // The resampling controls show, the wavelet page's Drizzle2 follows Drizzling, and
         // neither the expanded canvas nor realigning on the result goes with it.
-        parts_.stack.applyResamplingChoice();
+        parts_.stages.applyResamplingChoice();
         parts_.pipeline.setResampleFactor(parts_.stack.resampleFactor());
     } else {
         // Drizzle2 follows Drizzling, so that no drizzle-sized canvas outlives the choice.
-        parts_.stack.applyDrizzlingChoice();
+        parts_.stages.applyDrizzlingChoice();
     }
 }
 

@@ -11,6 +11,7 @@ class QWidget;
 namespace kestrave {
 
 class WindowEntryPoints;
+class AreaStages;
 class AlignPage;
 class MessageRoutine;
 class Pipeline;
@@ -31,6 +32,7 @@ struct OptionsControllerParts {
     ToolWindows& tools;
     // The handlers of the other areas, reached through the window.
     WindowEntryPoints& entries;
+    AreaStages& stages;
 };
 
 class OptionsController : public QObject {

@@ -213,7 +213,7 @@ void PointController::EstimatebestalignClick() {
 
 void PointController::ClearAlignmentpointsClick() {
     takePoints({});
-    parts_.page.showFrameAgain();
+    parts_.stages.showFrameAgain();
 }
 
 void PointController::stringgrid1delrow() {
@@ -230,7 +230,7 @@ void PointController::stringgrid1delrow() {
     }
     takePoints(check.points);
     grid.setCurrentCell(std::min(row, grid.rowCount() - 1), 0);
-    parts_.page.showFrameAgain();
+    parts_.stages.showFrameAgain();
     drawPoints(Qt::white);
 }
 
@@ -344,7 +344,7 @@ void PointController::Timer1Timer() {
 void PointController::FreeboxClick() {
     pipeline_.setFreeBox(parts_.page.Freebox->Checked());
     parts_.page.BoxOutline->hide();
-    parts_.page.showFrameAgain();
+    parts_.stages.showFrameAgain();
 }
 
 void PointController::MultiClick() {
@@ -352,11 +352,11 @@ void PointController::MultiClick() {
 }
 
 void PointController::AlignmentsChange() {
-    parts_.page.showFrameAgain();
+    parts_.stages.showFrameAgain();
 }
 
 void PointController::ShowalignpointsClick() {
-    parts_.waveletPage.renderAgain();
+    parts_.stages.renderAgain();
 }
 
 // --- The multi-point setup ----------------------------------------------------------------------
@@ -396,7 +396,7 @@ void PointController::Multialignsetup() {
         placePoints();
         // The points placed before a cancel are aligned all the same.
         ports_.progress().setCancelRequested(false);
-        parts_.page.showFrameAgain();
+        parts_.stages.showFrameAgain();
         // The grid holds the points (after a 100th click Alignpoints stands at 99 with 99 points).
         const int count = std::min(windows_.StringGrid1->rowCount(), MaxAlignPoints);
         if (points.Alignpoints <= 1 || count < 1) return;
@@ -498,7 +498,7 @@ void PointController::addPickedPoint() {
     else
         placed.push_back(picked);
     takePoints(placed);
-    parts_.page.showFrameAgain();
+    parts_.stages.showFrameAgain();
 }
 
 // The 255 x 255 area around each point, with a circle at the point, and its line in the list.

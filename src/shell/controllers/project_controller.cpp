@@ -13,17 +13,17 @@
 #include <cmath>
 #include <utility>
 
-#include "frames/frame_list_entries.h"
+#include "pipeline/project_replay_steps.h"
 #include "platform/scope_exit.h"
 #include "shell/controllers/align_page_options.h"
 #include "shell/long_operation.h"
 #include "shell/message_routine.h"
+#include "shell/pages/about_page.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
-#include "pipeline/project_replay_steps.h"
 #include "shell/project_replay_ports.h"
 #include "shell/shell_ports.h"
 #include "shell/speed_bar.h"
@@ -126,7 +126,8 @@ bool isFrameList(const fs::path& file, int filterIndex) {
 // shown, the other areas' steps handed to their controllers.
 class WindowReplaySteps final : public ProjectReplaySteps {
 public:
-    explicit WindowReplaySteps(const ProjectControllerParts& parts) : parts_(parts), pipeline_(parts.pipeline) {}
+    explicit WindowReplaySteps(const ProjectControllerParts& parts)
+        : parts_(parts), pipeline_(parts.pipeline) {}
 
     bool takeInput(const InputPlan& plan) override { return parts_.replaySteps.takeInput(plan); }
     void restoreControls(const ProjectData& project) override {
@@ -135,7 +136,8 @@ public:
     void applyBoxSize() override { parts_.replaySteps.applyBoxSize(); }
     RestoredSwitches switches() override {
         const StackOptions options = calibrationSwitches(parts_.alignPage);
-        return {options.interlaced, options.Usedarkframe, options.UseFlatfield, parts_.alignPage.lastFrameIndex()};
+        return {options.interlaced, options.Usedarkframe, options.UseFlatfield,
+                parts_.alignPage.lastFrameIndex()};
     }
     void showProject(const ProjectData& project) override {
         parts_.stackPage.restoreResampling(project.resampled, project.resamplevalue);
@@ -145,10 +147,14 @@ public:
             checked.push_back(!pipeline_.model().FrameTable[i].Excluded);
         parts_.frameWindows.showFrameChecks(checked);
         parts_.alignPage.showReferenceFrame(pipeline_.registration().refframe);
-        parts_.alignPage.showFrameAgain();
+        parts_.stages.showFrameAgain();
     }
-    void loadDarkFrame(const std::string& file, int type) override { parts_.replaySteps.loadDarkFrame(file, type); }
-    void loadFlatField(const std::string& file, int type) override { parts_.replaySteps.loadFlatField(file, type); }
+    void loadDarkFrame(const std::string& file, int type) override {
+        parts_.replaySteps.loadDarkFrame(file, type);
+    }
+    void loadFlatField(const std::string& file, int type) override {
+        parts_.replaySteps.loadFlatField(file, type);
+    }
     // Ticked, the box shows its windows, as a click on it does.
     void showRegistrationGraph() override {
         parts_.alignPage.setGraphWindowChosen(true);
@@ -233,27 +239,30 @@ ProjectControls ProjectController::readControls() {
 
 bool ProjectController::saveProject(const fs::path& file, ProjectForm form) {
     try {
-        pipeline_.saveProject(file, readControls(), form);
+        pipeline_.saveProject(file, readControls(), form, ports_.progress());
     } catch (const FileError& error) {
         ports_.messages().error("Save error", error.what());
         return false;
     }
-    ports_.progress().setStatus(2, " ");
     return true;
 }
 
-void ProjectController::refreshCaption() {
-    const FrameModel& model = pipeline_.model();
-    if (model.InputIsSeries || model.InputIsSER)
-        ports_.progress().setCaption(savedListCaption(model));
-    else if (!model.AviSegments[0].FileName.empty())
-        ports_.progress().setCaption("Kestrave processing AVI: " + model.AviSegments[0].FileName);
+void ProjectController::projectWarning() {
+    AboutPage& about = parts_.aboutPage;
+    if (!about.projectWarningWanted()) return;
+    MessageRoutine& messages = ports_.messages();
+    messages.warn(
+        "Warning",
+        "Some of the projectfunction in V4 might not work as planned yet, please send in your comments",
+        "Do not show this message again");
+    if (messages.DoNotRepeat()) about.stopProjectWarning();
 }
 
 void ProjectController::SaveProjectClick() {
+    projectWarning();
     if (pipeline_.state().progstatus < TProgStatus::psAligned) {
         ports_.messages().error("Save error", "Project can only be saved after initial alignment");
-        refreshCaption();
+        pipeline_.restoreInputCaption(ports_.progress());
         return;
     }
     TFileDialog& dialog = parts_.dialogs.SaveDialog3;
@@ -263,12 +272,13 @@ void ProjectController::SaveProjectClick() {
             return;
         saveProject(dialog.FileName, ProjectForm::Full);
     }
-    refreshCaption();
+    pipeline_.restoreInputCaption(ports_.progress());
 }
 
 // The older form: the video is renamed after the project, in its own folder, and never over
 // another file; an earlier project is left as it is.
 void ProjectController::ProjectSaveAsClick() {
+    projectWarning();
     const FrameModel& model = pipeline_.model();
     if (model.InputType != TInputType::itAVI || model.AviSegments[0].FileName.empty()) {
         ports_.messages().inform("Save project as", "Only allowed for AVI-projects");
@@ -306,13 +316,14 @@ void ProjectController::ProjectSaveAsClick() {
     }
     saveProject(dialog.FileName, ProjectForm::Older);
     // The window's title names the recording as it is now called.
-    refreshCaption();
+    pipeline_.restoreInputCaption(ports_.progress());
 }
 
 // --- Loading ------------------------------------------------------------------------------------
 
 void ProjectController::LoadProjectClick() {
     const bool commandLine = std::exchange(startedFromCommandLine, false);
+    projectWarning();
     TFileDialog& dialog = parts_.dialogs.OpenDialog2;
     if (!commandLine) {
         dialog.InitialDir = parts_.alignPage.currentFolder();

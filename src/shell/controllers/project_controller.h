@@ -12,6 +12,7 @@ class QStackedWidget;
 namespace kestrave {
 
 class WindowEntryPoints;
+class AboutPage;
 class AreaStages;
 class ProjectReplayPorts;
 class AlignPage;
@@ -51,6 +52,8 @@ struct ProjectControllerParts {
     AreaStages& stages;
     WindowEntryPoints& entries;
     ProjectReplayPorts& replaySteps;
+    // The option that warns before a project is saved or loaded.
+    AboutPage& aboutPage;
 };
 
 class ProjectController : public QObject {
@@ -74,7 +77,8 @@ public:
 
 private:
     ProjectControls readControls();
-    void refreshCaption();
+    // The warning before a save or a load, while the option asks for it.
+    void projectWarning();
 
     ProjectControllerParts parts_;
     Pipeline& pipeline_;

@@ -88,6 +88,7 @@ void SaveController::SaveButtonClick() {
     if (!parts_.pipeline.stack().exists() || !chooseFile(dialog)) return;
     const StackSaveType type = saveFormatAt(stackSaveFormats(), dialog.FilterIndex).type;
     runSaver([&] { return parts_.pipeline.saveStack(dialog.FileName, type, savePorts(parts_.ports)); });
+    parts_.pipeline.restoreInputCaption(parts_.ports.progress());
 }
 
 void SaveController::SaveBMP2buttonClick() {
@@ -115,6 +116,7 @@ void SaveController::SaveBMP2buttonClick() {
         stamp.Layers = values.layers;
     }
     runSaver([&] { return parts_.pipeline.saveProcessed(options, savePorts(parts_.ports)); });
+    parts_.pipeline.restoreInputCaption(parts_.ports.progress());
 }
 
 }  // namespace kestrave

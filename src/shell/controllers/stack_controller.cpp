@@ -122,10 +122,6 @@ StackController::StackController(const StackControllerParts& parts) : parts_(par
     connect(page.Drizzling, &TPCheck::OnClick, this, &StackController::DrizzlingClick);
     connect(page.Resampled, &TPCheck::OnClick, this, &StackController::ResampledClick);
     connect(page.ResampleSpin, &TRxSpinEdit::OnChange, this, &StackController::ResampleSpinChange);
-    connect(&page, &StackPage::cutoffsShowRequested, this, &StackController::StackSliderChange);
-    connect(&page, &StackPage::resamplingChoiceApplied, this, &StackController::ResampledClick);
-    connect(&page, &StackPage::drizzlingChoiceApplied, this, &StackController::DrizzlingClick);
-    connect(&page, &StackPage::pointCutoffsOpenRequested, this, &StackController::openPointCutoffs);
     connect(&parts.Tabpages, &TabStrip::pageEntering, this, &StackController::enterPage);
     page.Savebutton->setEnabled(parts.pipeline.stack().exists());
     // A new frame limit may bring the stack count and its range with it.

@@ -5,6 +5,7 @@
 #include <functional>
 #include <utility>
 
+#include "shell/area_stages.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/final_page.h"
 #include "shell/pages/stack_page.h"
@@ -16,7 +17,7 @@
 namespace kestrave {
 
 ToolWindowController::ToolWindowController(const ToolWindowControllerParts& parts)
-    : window_(parts.window), wavelet_(parts.wavelet) {
+    : window_(parts.window), stages_(parts.stages) {
     ToolWindows& tools = parts.tools;
     for (const auto& [button, window] : parts.wavelet.toolWindowButtons(tools)) {
         connect(button, &QAbstractButton::clicked, this,
@@ -48,7 +49,7 @@ void ToolWindowController::toolWindowButtonClick(QAbstractButton& button, ToolWi
         window.move(main.left() + place.left, main.top() + place.top);
     }
     if (window.isVisible()) window.raise();
-    wavelet_.renderAgain();
+    stages_.renderAgain();
 }
 
 }  // namespace kestrave

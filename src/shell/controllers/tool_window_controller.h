@@ -9,6 +9,7 @@ class QWidget;
 namespace kestrave {
 
 class AlignPage;
+class AreaStages;
 class FinalPage;
 class StackPage;
 class ToolWindow;
@@ -16,7 +17,7 @@ class WaveletPage;
 struct ToolWindows;
 
 // What the tool-window handlers work with: the tool windows, the pages whose controls open them,
-// and the main window they are kept inside.
+// the main window they are kept inside, and the wavelet stage that renders the processed view again.
 struct ToolWindowControllerParts {
     ToolWindows& tools;
     QWidget& window;
@@ -24,6 +25,7 @@ struct ToolWindowControllerParts {
     StackPage& stack;
     WaveletPage& wavelet;
     FinalPage& finalPage;
+    AreaStages& stages;
 };
 
 class ToolWindowController : public QObject {
@@ -38,7 +40,7 @@ public:
 private:
     QWidget& window_;
     // The processed view is rendered again after a tool window opens or closes.
-    WaveletPage& wavelet_;
+    AreaStages& stages_;
 };
 
 }  // namespace kestrave

@@ -89,7 +89,6 @@ WaveletController::WaveletController(const WaveletControllerParts& parts)
         if (change == PipelineChange::StackDepth) showProcessedView();
     });
     connect(page_.Processbutton, &QPushButton::clicked, this, &WaveletController::ProcessButtonClick);
-    connect(&page_, &WaveletPage::renderRequested, this, &WaveletController::Layer1sliderChanged);
     connect(&parts.tabs, &TabStrip::pageEntering, this, [this](int tab) {
         if (tab == static_cast<int>(TMainTab::tabWavelet) && ports_.shell.WaveletTabPending)
             ProcessButtonClick();

@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "enhance/composition_types.h"
@@ -180,9 +181,12 @@ public:
     // layer1buttonMouseDown .. layer6buttonMouseDown and the matching MouseUp: layer n alone.
     void layerButtonMouseDown(int n);
     void layerButtonMouseUp(int n);
-    // Keeps the rendered view aside (false when there is none) and puts it back.
+    // Readies the single-layer view (false when there is no rendered view) and shows the rendered
+    // view again; the picture the processed view shows: the single layer while its button is held,
+    // the rendered view otherwise.
     bool PrepareLayerView();
     void RestoreProcessedView();
+    const Bitmap24& shownPicture() const;
 
     // ---- the compare tools ----
     // "Copy to Clipboard": the processed view onto the system clipboard and into ClipTemp.
@@ -294,7 +298,9 @@ private:
     bool zoomOn_ = false;
     QPoint zoomAnchor_{-1, -1};
     QPoint zoomPointer_{-1, -1};
-    // The single-layer view is shown (its legend is drawn over it).
+    // The single-layer view: readied (engaged) while a layer button is held, and the picture shown
+    // instead of the rendered view once drawn (its legend is drawn over it).
+    std::optional<Bitmap24> layerView_;
     bool layerViewShown_ = false;
     // Which of the level controls the user is changing: the range slider or a level spin.
     bool levelSliderActive_ = false;

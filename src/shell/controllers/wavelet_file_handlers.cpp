@@ -75,6 +75,7 @@ void WaveletController::SaveFilterClick() {
     } catch (const FileError& error) {
         ports_.messages().error("Save filter", error.what());
     }
+    pipeline_.restoreInputCaption(ports_.progress());
 }
 
 void WaveletController::LoadfilterClick() {
@@ -82,7 +83,7 @@ void WaveletController::LoadfilterClick() {
     if (!ports_.dialogs().Execute(OpenDialog3)) return;
     KernelSpins spins = readKernelSpins();
     try {
-        pipeline_.loadFilter(OpenDialog3.FileName, spins);
+        spins = pipeline_.loadFilter(OpenDialog3.FileName, spins);
     } catch (const WaveletFileError& error) {
         ports_.messages().error("Load filter", error.what());
         return;

@@ -84,13 +84,13 @@ void WaveletController::render(bool autoBalance) {
             page_.Contrastlevel->setValue(contrastLevelFor(page_.ContrastSlider->Value()));
             page_.Brightnesslevel->setValue(brightnessLevelFor(page_.BrightnessSlider->Value()));
         }
-        RenderOptions options = renderOptions();
         const WaveletProcessOptions wavelet = processOptions();
         // The balance belongs to the histogram step: it runs only while a histogram window shows.
         const bool histograms = histogramWindowShown();
         try {
-            pipeline_.renderProcessedView(wavelet, options, autoBalance,
-                                          histograms && parts_.histograms.Autobalance->Checked());
+            const RenderOptions options =
+                pipeline_.renderProcessedView(wavelet, renderOptions(), autoBalance,
+                                              histograms && parts_.histograms.Autobalance->Checked());
             keepRenderedView();
             if (histograms) showHistograms();
             if (autoBalance) {

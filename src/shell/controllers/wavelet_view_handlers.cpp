@@ -92,7 +92,7 @@ bool WaveletController::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void WaveletController::showProcessedView() {
-    const Bitmap24& picture = pipeline_.wavelet().ProcessPicture;
+    const Bitmap24& picture = shownPicture();
     if (picture.empty()) {
         page_.ProcessImage->clear();
         return;
@@ -274,7 +274,7 @@ void WaveletController::showZoomSquare() {
 void WaveletController::layerButtonMouseDown(int n) {
     if (!PrepareLayerView()) return;
     try {
-        pipeline_.drawWaveletLayer(n);
+        layerView_ = pipeline_.waveletLayerView(n);
     } catch (const WaveletError& error) {
         RestoreProcessedView();
         reportWaveletError(error);
@@ -291,13 +291,19 @@ void WaveletController::layerButtonMouseUp(int) {
 bool WaveletController::PrepareLayerView() {
     const WaveletProcessOptions options = processOptions();
     if (options.Resampled) pipeline_.takeResampledImageSize(options);
-    return pipeline_.keepViewBeforeLayer();
+    if (pipeline_.wavelet().ProcessPicture.empty()) return false;
+    layerView_.emplace();
+    return true;
+}
+
+const Bitmap24& WaveletController::shownPicture() const {
+    return layerViewShown_ ? *layerView_ : pipeline_.wavelet().ProcessPicture;
 }
 
 void WaveletController::RestoreProcessedView() {
-    if (!layerViewShown_ && pipeline_.wavelet().layerViewSaved.empty()) return;
+    if (!layerViewShown_ && !layerView_) return;
     page_.ProcessImage->move(0, 0);
-    pipeline_.restoreViewAfterLayer();
+    layerView_.reset();
     layerViewShown_ = false;
     showProcessedView();
 }

@@ -3,6 +3,7 @@
 #include <QPlainTextEdit>
 
 #include "shell/pages/page_controls.h"
+#include "widgets/check_box.h"
 #include "widgets/web_label.h"
 
 namespace kestrave {
@@ -32,6 +33,8 @@ AboutPage::AboutPage(QWidget* parent) : QWidget(parent) {
     setObjectName("AboutPage");
     auto* layout = new QVBoxLayout(this);
     Formmessage = optionCheck(this, "Formmessage", "Bring the window forward with messages");
+    Projectmessages = optionCheck(this, "Projectmessages", "Warn before saving or loading a project");
+    Projectmessages->setChecked(true);
     Checkupdates = optionCheck(this, "Checkupdates", "Check for updates");
     logolabel = named(new QLabel(this), "logolabel");
     Label22 = named(new QLabel(this), "Label22");
@@ -51,6 +54,7 @@ AboutPage::AboutPage(QWidget* parent) : QWidget(parent) {
         developer->setVisible(false);
     layout->addWidget(logolabel);
     layout->addWidget(Formmessage, 0, Qt::AlignLeft);
+    layout->addWidget(Projectmessages, 0, Qt::AlignLeft);
     layout->addWidget(Checkupdates, 0, Qt::AlignLeft);
     layout->addWidget(Label22);
     layout->addWidget(Developersmode);
@@ -62,6 +66,14 @@ AboutPage::AboutPage(QWidget* parent) : QWidget(parent) {
 }
 
 // --- What other parts of the window read or set here -------------------------------------------
+
+bool AboutPage::projectWarningWanted() const {
+    return Projectmessages->Checked();
+}
+
+void AboutPage::stopProjectWarning() {
+    Projectmessages->setChecked(false);
+}
 
 void AboutPage::showMemoryUsage(const std::string& text) {
     Label22->setText(QString::fromStdString(text));
@@ -112,6 +124,22 @@ bool AboutPage::developerControlsShown() const {
 
 void AboutPage::repaintMemoryUsage() {
     Label22->repaint();
+}
+
+bool AboutPage::checksForUpdates() const {
+    return Checkupdates->Checked();
+}
+
+QString AboutPage::versionFileAddress() const {
+    return VersionNo->text();
+}
+
+void AboutPage::appendMemoLines(const std::vector<std::string>& lines) {
+    for (const std::string& line : lines) Memo1->appendPlainText(QString::fromStdString(line));
+}
+
+void AboutPage::showVersionCaption(const QString& caption) {
+    logolabel->setText(caption);
 }
 
 }  // namespace kestrave

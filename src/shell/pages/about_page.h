@@ -22,9 +22,10 @@ public:
     // rest of the window uses its functions.
     friend class ShellController;
 
-    friend class Startup;  // the window's start-up restores and sets its controls
 private:
     TPCheck* Formmessage;   // bring the window to the front with every message
+    // Warn before a project is saved or loaded; the warning's "do not show again" unticks it.
+    TPCheck* Projectmessages;
     TPCheck* Checkupdates;  // look for a newer version at start-up (developer mode)
     QLabel* logolabel;      // the program's name and version
     QLabel* Label22;        // the memory the program uses
@@ -59,6 +60,9 @@ public:
     bool developerControlsShown() const;
     // Label22 painted at once (start-up shows the memory before the window is drawn).
     void repaintMemoryUsage();
+    // Whether a project's save and load warn first, and the warning turned off for good.
+    bool projectWarningWanted() const;
+    void stopProjectWarning();
     // The memory the program uses (Label22).
     void showMemoryUsage(const std::string& text);
     // The mail link of the error report, written when it is clicked.
@@ -67,6 +71,13 @@ public:
     void showMemoryReport(const std::vector<std::string>& lines);
     // Each web link's hint: its address, or that it has none (after the stored values are read).
     void showLinkHints();
+    // Start-up: whether a newer version is looked for (Checkupdates), the address of the version
+    // file it fetches (VersionNo), the lines added to Memo1 (the installed video codecs), the
+    // program's name and version in logolabel.
+    bool checksForUpdates() const;
+    QString versionFileAddress() const;
+    void appendMemoLines(const std::vector<std::string>& lines);
+    void showVersionCaption(const QString& caption);
     // The web links' addresses as stored properties of the form storage.
     static QStringList linkStoredProps();
 

@@ -487,10 +487,6 @@ void AlignPage::followColourChoice(bool colour) {
     if (!colour) LRGB->setChecked(false);
 }
 
-void AlignPage::showFrameAgain() {
-    emit frameShowRequested();
-}
-
 void AlignPage::applyAlignMethod() {
     emit alignMethodRequested();
 }

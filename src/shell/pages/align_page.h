@@ -286,11 +286,9 @@ public:
     // "Colour" as chosen here or on the Wavelet page; "LRGB" is open only with colour.
     void followColourChoice(bool colour);
 
-    // Asked of the page's own handlers by the steps that change how frames are read, marked or
-    // taken (each emits the signal of the same intent below): the frame at the slider's position
-    // is shown again, the alignment method is put in force again (a new input), the debayer
-    // switch follows its box (a colour video taken).
-    void showFrameAgain();
+    // Asked of the page's own handlers by the steps that take an input (each emits the signal of
+    // the same intent below): the alignment method is put in force again (a new input), the
+    // debayer switch follows its box (a colour video taken).
     void applyAlignMethod();
     void applyDebayerSwitch();
 
@@ -319,7 +317,6 @@ signals:
     // "Save in subdirectory" was clicked.
     void saveSubfolderClicked();
     // What the functions of the same intent above ask for.
-    void frameShowRequested();
     void alignMethodRequested();
     void debayerSwitchRequested();
 

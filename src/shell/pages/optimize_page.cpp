@@ -209,4 +209,8 @@ void OptimizePage::showFramesLimited(const QPixmap& preview) {
     markButton(*Showbuttonp2, *Optimizeandstackbutton);
 }
 
+void OptimizePage::chooseFirstPrefilter() {
+    Filtertype->setCurrentIndex(0);
+}
+
 }  // namespace kestrave

@@ -34,7 +34,6 @@ public:
     // the rest of the window uses its functions.
     friend class OptimizeController;
 
-    friend class Startup;  // the window's start-up restores and sets its controls
     // The optimize area's readers and writers of the page.
     friend OptimizerOptions readOptimizerOptions(const OptimizeControllerParts& parts);
 
@@ -90,6 +89,8 @@ private:
 
 public:
     // What other parts of the window read or set here.
+    // Start-up: the first prefilter is chosen.
+    void chooseFirstPrefilter();
     // The optimizer's chart, which the window shows in the Optimize page's registration window.
     TChart& optimizerChart() const { return *Chart7; }
     // The optimizer chart's axes show only when a difference above 1 was measured; the difference

@@ -310,4 +310,17 @@ void StackPage::setMultiPoint(bool multiPoint) {
     Multi->setChecked(multiPoint);
 }
 
+void StackPage::chooseResampleMethodByName() {
+    const int method = resampleMethodItemForText(ResampleMethod->currentText().toStdString());
+    if (method >= 0) ResampleMethod->setCurrentIndex(method);
+}
+
+void StackPage::chooseFirstResampleMethod() {
+    ResampleMethod->setCurrentIndex(0);
+}
+
+void StackPage::chooseFirstStackFilter() {
+    Stackfiltermethod->setCurrentIndex(0);
+}
+
 }  // namespace kestrave

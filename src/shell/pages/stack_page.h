@@ -36,7 +36,6 @@ public:
     friend class StackController;
     friend class SigmaController;
 
-    friend class Startup;  // the window's start-up restores and sets its controls
 private:
     QTabWidget* glPageControl3;
 
@@ -122,6 +121,11 @@ public:
     void restoreResampling(bool resampled, int factor);
     // A single image is not resampled.
     void uncheckResampling();
+    // Start-up: the resampling filter named by its restored text is chosen (an unknown text
+    // changes nothing); the first resampling filter and the first stack filter are chosen.
+    void chooseResampleMethodByName();
+    void chooseFirstResampleMethod();
+    void chooseFirstStackFilter();
     // Neither resampled nor drizzled; the style group follows.
     void dropResamplingAndDrizzling();
     // The resampling factor of ResampleSpin: the spin keeps what was typed, the factor stays
@@ -173,15 +177,6 @@ public:
     void setStackCaptionPrefix(const std::string& prefix) { stackCaptionPrefix_ = prefix; }
     const std::string& stackCaptionPrefix() const { return stackCaptionPrefix_; }
 
-    // Asked of the page's handlers by other areas' steps (each emits the signal of the same
-    // intent below): the cut-offs shown again at the stack count, the resampling and the drizzling
-    // choice followed (the controls they show or exclude, the wavelet page's Drizzle2), every
-    // point's quality cut-off opened to its whole graph (a new alignment pass ahead).
-    void showCutoffsAgain() { emit cutoffsShowRequested(); }
-    void applyResamplingChoice() { emit resamplingChoiceApplied(); }
-    void applyDrizzlingChoice() { emit drizzlingChoiceApplied(); }
-    void openPointCutoffs() { emit pointCutoffsOpenRequested(); }
-
 signals:
     // "Multi" was ticked or cleared.
     void multiPointClicked();
@@ -191,10 +186,6 @@ signals:
     void sigmaStackRequested();
     void sigmaEventsRequested();
     void saveRequested();
-    void cutoffsShowRequested();
-    void resamplingChoiceApplied();
-    void drizzlingChoiceApplied();
-    void pointCutoffsOpenRequested();
 
 private:
     void buildStackFilter();

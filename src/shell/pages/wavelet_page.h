@@ -243,12 +243,9 @@ public:
     // opened it, without running its handler.
     void releaseControlsOnClose(const ToolWindows& tools);
 
-    // Asked of the page's handlers by other areas' steps (each emits the signal of the same
-    // intent below): "Colour" follows the Align page's colour choice, with the colour controls
-    // it opens; the processed view rendered again (the alignment points' marks or a tool window
-    // changed).
+    // Asked of the page's handlers by other areas' steps (emits the signal of the same intent
+    // below): "Colour" follows the Align page's colour choice, with the colour controls it opens.
     void followColourChoice(bool colour);
-    void renderAgain() { emit renderRequested(); }
 
 protected:
     // Scrollbox3 reports its new size.
@@ -268,7 +265,6 @@ signals:
     // "Save" was pressed: the processed image is to be saved.
     void saveRequested();
     void colourChoiceFollowed(bool colour);
-    void renderRequested();
     // A rendering of the processed view begins (the image info shows the wavelet scheme it uses).
     void renderStarting();
 

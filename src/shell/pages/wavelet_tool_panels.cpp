@@ -3,12 +3,15 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <cmath>
 
 #include "enhance/wavelet_filter.h"
 #include "shell/pages/curve_graph.h"
 #include "shell/pages/number_controls.h"
 #include "shell/pages/page_controls.h"
 #include "shell/tool_windows.h"
+#include "widgets/check_box.h"
+#include "widgets/spin_edit.h"
 
 namespace kestrave {
 
@@ -141,6 +144,14 @@ void RgbBalancePanel::resetForNewInput() {
 
 double GammaPanel::displayGamma() const {
     return static_cast<double>(Gamma1spin->Value());
+}
+
+void WaveletFilterPanel::showWaveletCentre() {
+    Waveletcentrelabel->setText("Wavelet centre: " + QString::number(std::llrint(Filter22()->Value())));
+}
+
+bool TonemapPanel::usesToneGraph() const {
+    return Tonegraph->Checked();
 }
 
 }  // namespace kestrave

@@ -28,7 +28,6 @@ public:
     // controls; the rest of the window uses its functions.
     friend class WaveletController;
 
-    friend class Startup;  // the window's start-up restores and sets its controls
 private:
     // Filter<a><b>: the tap dx = a - 2, dy = b - 2 of the kernel, at index b × 5 + a.
     std::array<TRxSpinEdit*, 25> Filter{};
@@ -47,6 +46,8 @@ private:
 
 public:
     TRxSpinEdit* Filter22() const { return Filter[12]; }
+    // Start-up: Waveletcentrelabel shows the kernel's centre tap.
+    void showWaveletCentre();
 };
 
 class GammaPanel : public QWidget {
@@ -57,7 +58,6 @@ public:
     // controls; the rest of the window uses its functions.
     friend class WaveletController;
 
-    friend class Startup;  // the window's start-up restores and sets its controls
 private:
     TRxSpinEdit* Gamma1spin;       // display gamma 0.1..10
     CurveGraph* GammaSplineGraph;  // the gamma curve, edited with the mouse
@@ -107,7 +107,6 @@ public:
     // controls; the rest of the window uses its functions.
     friend class WaveletController;
 
-    friend class Startup;  // the window's start-up restores and sets its controls
     friend RenderOptions readRenderOptions(const WaveletPage& page, const WaveletToolPanels& panels);
 
 private:
@@ -122,6 +121,10 @@ private:
     TRxSlider* RxSlider3;       // "Tonemap-light adaptation"
     TRxSlider* RxSlider4;       // "Tonemap-color-adaptation"
     CurveGraph* Tonemapgraph;   // the tone curve, edited with the mouse
+
+public:
+    // "UseGraph": the curves instead of the photoreceptor.
+    bool usesToneGraph() const;
 };
 
 // The four panels, each in its tool window and with controls of its own, and the wavelet page's

@@ -1,0 +1,91 @@
+#pragma once
+// The optimize stage: the frame limit, the reference made from a stack ("Create") and the
+// optimizer of the single box and of the alignment points.
+
+#include "pipeline/frame_limit_commit.h"
+#include "pipeline/pipeline_core.h"
+
+namespace kestrave {
+
+// What an optimizer run reaches of whoever runs it: the frames it reads, its progress and
+// messages, and the view of its passes.
+struct OptimizerPorts {
+    FrameSource& frames;
+    ProgressPort& progress;
+    MessagePort& messages;
+    OptimizerObserver& observer;
+};
+
+class OptimizeStage : public virtual PipelineCore {
+public:
+    // The frame limit: the frames kept, the reference frames and the points' limits; the frame
+    // limit, the stack count and its range all become the last position kept. Announces `Frames`,
+    // `Stage` and `FrameLimit` (once, for the limit and the stack count together).
+    FrameLimitResult limitFrames(const FrameLimitInput& input);
+    // The frame limit as an input, an alignment, the empty frame list, a stack or a new reference
+    // leaves it: the parts `commit` sets, together (the run is their one home: the sliders show
+    // them). Announces `FrameLimit` once.
+    void commitFrameLimit(const FrameLimitCommit& commit);
+    // Where the quality limit in percent places the frame slider over the ranked frames 0 .. last.
+    int qualityCutoffPosition(int last, double percent) const;
+    // The ranking position of `frame` among the positions 0 .. lastPosition (0 when not ranked).
+    int rankOfFrame(int frame, int lastPosition) const;
+    // "Create": the reference stack made, processed and taken as the reference, each stage run
+    // through `stages`, the user's wait among them.
+    CreateReferenceResult createReference(const CreateReferenceOptions& options, ReferenceStages& stages,
+                                          ProgressPort& progress, MessagePort& messages);
+    // The processed picture becomes the alignment's reference; the tracking steps start again.
+    AutomaticFilterValues restartAlignment(const Bitmap24& processed, const ReferenceOptions& options,
+                                           MessagePort& messages);
+    // The optimizer runs: the single box, the single-box optimize-and-stack and the optimizer of
+    // the points. Each announces `Frames` and `Stage` once its passes ended without a failure.
+    OptimizerRunResult optimize(const OptimizerOptions& options, const OptimizerPorts& ports);
+    OptimizeAndStackResult optimizeAndStack(const OptimizerOptions& options, const StackScaleOptions& scale,
+                                            StackStages& stages, const OptimizerPorts& ports);
+    // Each point's box size comes in force as the point starts, once `pointObserver` has shown the
+    // point, and the window's pending events are handled before the point is optimized.
+    PointOptimizerResult optimizePoints(const OptimizerOptions& options, const PointOptimizerInput& input,
+                                        PointOptimizerObserver& pointObserver, const OptimizerPorts& ports);
+    // What an optimizer run changes in the records of ranking positions 0..last and the totals,
+    // kept so that a run cancelled in its first pass can put them back.
+    struct OptimizerRecords {
+        struct Entry {
+            int frame;
+            TAlignSlotRec slot0;
+            TAlignSlotRec slot2;  // field 0 of interlaced frames
+            float SubPixelX;
+            float SubPixelY;
+            float Improvement;
+        };
+        std::vector<Entry> entries;
+        double DifferenceSum = 0;
+        int OptimizePass = 0;
+    };
+    OptimizerRecords keepOptimizerRecords(int last) const;
+    void restoreOptimizerRecords(const OptimizerRecords& records);
+    // Optimize and stack has ended with a processed stack.
+    void finishOptimizeAndStack();
+    // Optimize-and-stack's end after the points' optimizer: the stack, and when it was completed
+    // and not cancelled, the end of the stage and the processing. True when processed.
+    bool stackAndProcessPoints(StackStages& stages, ProgressPort& progress);
+    // The multi-point mode "Create" sets and puts back.
+    void setMultiPointMode(bool multiPoint);
+    // The frame the points were placed on (or the reference made from a processed stack) becomes
+    // the reference picture of the point optimizer.
+    void takePointReferencePicture();
+    // The contour of the FFT spectrum, and whether a change of the filter spin is the user's.
+    void setContourMode(bool contour);
+    void armFFTFilter(bool armed);
+    // No new reference has been made by the optimizer.
+    void forgetNewReference();
+
+protected:
+    ~OptimizeStage() = default;
+
+private:
+    // Runs `work` with the optimizer's context over the run's state, then announces `Frames` and
+    // `Stage`.
+    void withOptimizer(const OptimizerPorts& ports, const std::function<void(OptimizerContext&)>& work);
+};
+
+}  // namespace kestrave
