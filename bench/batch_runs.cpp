@@ -39,10 +39,10 @@ using namespace kestrave::test;
 const std::array<RecordingSize, 3>& recordingSizes() {
     // Made on first use: the benchmarks register themselves while the program's statics are made.
     static const std::array<RecordingSize, 3> sizes{{
-    {1000, 640, 480, 8, {32, 256}},
-    {500, 1280, 960, 16, {32, 256, 512}},
-    {200, 320, 240, 8, {32}},
-}};
+        {1000, 640, 480, 8, {32, 256}},
+        {500, 1280, 960, 16, {32, 256, 512}},
+        {200, 320, 240, 8, {32}},
+    }};
     return sizes;
 }
 
@@ -219,7 +219,8 @@ std::filesystem::path batchResult(const std::filesystem::path& input, const std:
     arguments.insert(arguments.end(), {"-ASpng", "-EX"});
     const std::filesystem::path result = std::filesystem::path(linked).replace_extension(".png");
     std::filesystem::remove(result, ignored);
-    if (runProgram(arguments, allThreads(), folder).status != 0 || !std::filesystem::exists(result)) return {};
+    if (runProgram(arguments, allThreads(), folder).status != 0 || !std::filesystem::exists(result))
+        return {};
     return result;
 }
 

@@ -30,10 +30,10 @@
 #include <fstream>
 #include <iterator>
 #include <map>
-#include <sstream>
-#include <string>
 #include <memory>
 #include <optional>
+#include <sstream>
+#include <string>
 #include <thread>
 
 #include "batch_runs.h"
@@ -189,10 +189,12 @@ std::filesystem::path gridFile(const std::filesystem::path& folder, int columns,
             grid.push_back({margin + (scene.width - 2 * margin) * (2 * i + 1) / (2 * columns),
                             margin + (scene.height - 2 * margin) * (2 * j + 1) / (2 * rows), box});
     if (flattestFirst) {
-        const auto spread = [&](const AlignPoint& p) { return kestrave::test::boxVariance(scene, p.X, p.Y, box); };
-        std::iter_swap(grid.begin(), std::min_element(grid.begin(), grid.end(), [&](const auto& a, const auto& b) {
-                           return spread(a) < spread(b);
-                       }));
+        const auto spread = [&](const AlignPoint& p) {
+            return kestrave::test::boxVariance(scene, p.X, p.Y, box);
+        };
+        std::iter_swap(grid.begin(),
+                       std::min_element(grid.begin(), grid.end(),
+                                        [&](const auto& a, const auto& b) { return spread(a) < spread(b); }));
     }
     const std::filesystem::path file = folder / "grid.kap";
     writeAlignPointFile(file, frame, grid);
@@ -208,7 +210,8 @@ struct GridChoice {
 void pointQuality(benchmark::State& state, const GridChoice& grid) {
     static const synth::Recording recording = synth::planRecording(plainsRecording());
     static const kestrave::test::GreyImage scene = kestrave::test::sceneImage(recording);
-    const std::filesystem::path input = kestrave::bench::cachedRecording(plainsRecording(), "plains400x640x480");
+    const std::filesystem::path input =
+        kestrave::bench::cachedRecording(plainsRecording(), "plains400x640x480");
     const kestrave::test::TempDir folder;
     struct Measure {
         double restored = 0, blur = 0;
@@ -217,7 +220,8 @@ void pointQuality(benchmark::State& state, const GridChoice& grid) {
         const std::filesystem::path result = kestrave::bench::batchResult(input, options, folder.path());
         if (result.empty()) return std::nullopt;
         const kestrave::test::GreyImage image = kestrave::test::readResultPng(result);
-        return Measure{kestrave::test::psnrAfterSharpening(image, scene), kestrave::test::residualBlur(image, scene)};
+        return Measure{kestrave::test::psnrAfterSharpening(image, scene),
+                       kestrave::test::residualBlur(image, scene)};
     };
     static const std::optional<Measure> oneBox = measure({"-NF100"});
     for (auto _ : state) {
@@ -244,10 +248,10 @@ kestrave::test::GreyImage readNpy(const std::filesystem::path& file) {
     kestrave::test::GreyImage image;
     if (bytes.size() < 12 || bytes.compare(1, 5, "NUMPY") != 0) return image;
     const bool wide = bytes[6] >= 2;
-    const std::size_t length = wide ? static_cast<unsigned char>(bytes[8]) |
-                                          static_cast<unsigned char>(bytes[9]) << 8 |
-                                          static_cast<std::size_t>(static_cast<unsigned char>(bytes[10])) << 16
-                                    : static_cast<unsigned char>(bytes[8]) | static_cast<unsigned char>(bytes[9]) << 8;
+    const std::size_t length =
+        wide ? static_cast<unsigned char>(bytes[8]) | static_cast<unsigned char>(bytes[9]) << 8 |
+                   static_cast<std::size_t>(static_cast<unsigned char>(bytes[10])) << 16
+             : static_cast<unsigned char>(bytes[8]) | static_cast<unsigned char>(bytes[9]) << 8;
     const std::size_t start = (wide ? 12 : 10) + length;
     const std::string header = bytes.substr(wide ? 12 : 10, length);
     const bool doubles = header.find("'<f8'") != std::string::npos;
@@ -319,7 +323,8 @@ void pointQualityOn(benchmark::State& state, const std::filesystem::path& input,
         const std::filesystem::path result = kestrave::bench::batchResult(input, options, folder.path());
         if (result.empty()) return {0, 0};
         const kestrave::test::GreyImage image = kestrave::test::readResultPng(result);
-        return {kestrave::test::psnrAfterSharpening(image, scene), kestrave::test::residualBlur(image, scene)};
+        return {kestrave::test::psnrAfterSharpening(image, scene),
+                kestrave::test::residualBlur(image, scene)};
     };
     static std::map<std::string, std::array<double, 2>> oneBoxes;
     for (auto _ : state) {
@@ -327,9 +332,9 @@ void pointQualityOn(benchmark::State& state, const std::filesystem::path& input,
         const std::array<double, 2> oneBox = oneBoxes[name];
         std::array<double, 2> points = oneBox;
         if (grid.columns > 0)
-            points = measure({"-MA" + gridFile(folder.path(), grid.columns, grid.rows, grid.box, false, scene,
-                                               sharpest)
-                                          .string()});
+            points = measure(
+                {"-MA" + gridFile(folder.path(), grid.columns, grid.rows, grid.box, false, scene, sharpest)
+                             .string()});
         if (points[0] == 0 || oneBox[0] == 0) {
             state.SkipWithError("the batch run failed");
             break;
@@ -343,9 +348,12 @@ void pointQualityOn(benchmark::State& state, const std::filesystem::path& input,
 
 const bool pointQualityRegistered = [] {
     static const GridChoice grids[] = {
-        {"one-box", 0, 0, 0, false},       {"3x3-of-64", 3, 3, 64, false},
-        {"6x5-of-64", 6, 5, 64, false},    {"11x9-of-32", 11, 9, 32, false},
-        {"6x5-of-64-flattest-first", 6, 5, 64, true}, {"11x9-of-32-flattest-first", 11, 9, 32, true},
+        {"one-box", 0, 0, 0, false},
+        {"3x3-of-64", 3, 3, 64, false},
+        {"6x5-of-64", 6, 5, 64, false},
+        {"11x9-of-32", 11, 9, 32, false},
+        {"6x5-of-64-flattest-first", 6, 5, 64, true},
+        {"11x9-of-32-flattest-first", 11, 9, 32, true},
     };
     for (const GridChoice& grid : grids)
         benchmark::RegisterBenchmark((std::string("PointQuality/") + grid.name).c_str(),

@@ -67,8 +67,7 @@ public:
     Observed(const Observed&) = delete;
     Observed& operator=(const Observed& other) { return *this = other.value_; }
     template <class U>
-        requires std::convertible_to<U, T>
-    Observed& operator=(U&& value) {
+    requires std::convertible_to<U, T> Observed& operator=(U&& value) {
         T next(std::forward<U>(value));
         if (!sameOption(value_, next)) {
             value_ = std::move(next);

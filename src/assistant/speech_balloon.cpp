@@ -523,7 +523,7 @@ void TAssistantBalloon::layOutTopics(const QString& title, const QString& descri
         button->setObjectName(QString("Topic%1").arg(line));
         // The guide's topics are hint bullets unless they are choices (a request's result).
         button->setControlType(guide && !GuideDlg.RequestResult ? TOffice97Button::bsHintButton
-                                                                 : TOffice97Button::bsRadioButton);
+                                                                : TOffice97Button::bsRadioButton);
         button->setWordWrap(true);
         button->setCaption(topic.text);
         button->setColor(Balloon.Color);

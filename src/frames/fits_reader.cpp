@@ -161,8 +161,8 @@ FitsReadResult ReadFitsFrame(const std::filesystem::path& FileName, T2dArrays& R
     return ReadFitsFrame(FileName, &RawFramePlane, &preview, state);
 }
 
-FitsReadResult ReadFitsFrame(const std::filesystem::path& FileName, T2dArrays* RawFramePlane, Bitmap24* preview,
-                             FrameReaderState& state) {
+FitsReadResult ReadFitsFrame(const std::filesystem::path& FileName, T2dArrays* RawFramePlane,
+                             Bitmap24* preview, FrameReaderState& state) {
     const std::optional<FrameFile> file = FrameFile::openIfExists(FileName);
     if (!file) return {};
     const FitsHeader header = readFitsHeader(*file);
@@ -198,7 +198,8 @@ FitsReadResult ReadFitsFrame(const std::filesystem::path& FileName, T2dArrays* R
         const auto rowOf = [in = values.data(), width](int y) {
             return in + static_cast<std::size_t>(y) * width;
         };
-        if (RawFramePlane) fillPlaneByRows(*RawFramePlane, rowOf, [](const float* row, int x) { return row[x]; });
+        if (RawFramePlane)
+            fillPlaneByRows(*RawFramePlane, rowOf, [](const float* row, int x) { return row[x]; });
         if (preview) {
             fillGreyPreview(*preview, rowOf,
                             [lo, range = static_cast<double>(hi) - lo + 1.0](const float* row, int x) {

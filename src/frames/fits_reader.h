@@ -62,7 +62,7 @@ struct FitsReadResult {
 FitsReadResult ReadFitsFrame(const std::filesystem::path& FileName, T2dArrays& RawFramePlane,
                              Bitmap24& preview, FrameReaderState& state);
 // As above, filling only those of the plane and the preview that are given (not null).
-FitsReadResult ReadFitsFrame(const std::filesystem::path& FileName, T2dArrays* RawFramePlane, Bitmap24* preview,
-                             FrameReaderState& state);
+FitsReadResult ReadFitsFrame(const std::filesystem::path& FileName, T2dArrays* RawFramePlane,
+                             Bitmap24* preview, FrameReaderState& state);
 
 }  // namespace kestrave

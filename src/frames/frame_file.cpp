@@ -52,7 +52,8 @@ void FrameFile::readRows(std::uint64_t offset, std::uint64_t strideBytes, std::s
     readRowsTo(offset, strideBytes, rowBytes, rows, block.data());
 }
 
-void FrameFile::checkRows(std::uint64_t offset, std::uint64_t strideBytes, std::size_t rowBytes, int rows) const {
+void FrameFile::checkRows(std::uint64_t offset, std::uint64_t strideBytes, std::size_t rowBytes,
+                          int rows) const {
     if (rows > 0 && !file_.contains(offset, static_cast<std::uint64_t>(rows - 1) * strideBytes + rowBytes))
         truncated(path_);
 }

@@ -54,5 +54,4 @@ AppendedInput appendToSeries(const std::vector<std::string>& current, InputFilte
 // The filter index of an input type.
 InputFilter filterOfInputType(TInputType type);
 
-
 }  // namespace kestrave

@@ -45,12 +45,12 @@ struct InputProbe {
     // AVI: what is said of files that hold fewer frames than their headers count (empty when
     // none is cut short); their missing frames count as dropped.
     std::string aviMissingFrames;
-    FrameReaderState facts;           // what the still and SER readers left about frame 0
-    bool serBayer = false;            // SER: a colour-sensor mosaic
-    int serDebayerItem = -1;          // SER: the Bayer pattern's item, -1 for none
-    bool luminance = false;           // FITS: a luminance frame
-    bool png16 = false;               // PNG: 16 bits per sample
-    std::string fileDate;             // the first file's date, "yyyymmdd_hhmmss" (local time)
+    FrameReaderState facts;   // what the still and SER readers left about frame 0
+    bool serBayer = false;    // SER: a colour-sensor mosaic
+    int serDebayerItem = -1;  // SER: the Bayer pattern's item, -1 for none
+    bool luminance = false;   // FITS: a luminance frame
+    bool png16 = false;       // PNG: 16 bits per sample
+    std::string fileDate;     // the first file's date, "yyyymmdd_hhmmss" (local time)
 };
 
 // Opens the input of the plan and reads its first frame (AVI: frame 0 of every file, for its

@@ -5,9 +5,9 @@
 //
 // A source reads one frame into the hand-over buffers it is given and keeps nothing of it:
 // the SER and still sources may run on several threads at once, each call on its own buffers
-// (the SER source keeps only the preview scales its reads found, safe to share between them); the AVI source keeps its file open between calls and
-// reads one frame at a time. Colour-sensor video is debayered by the source when the debayer
-// switch is on.
+// (the SER source keeps only the preview scales its reads found, safe to share between them); the AVI source
+// keeps its file open between calls and reads one frame at a time. Colour-sensor video is debayered by the
+// source when the debayer switch is on.
 
 #include <filesystem>
 #include <memory>

@@ -193,7 +193,6 @@ std::span<const ResizeSaveFormat> resizeSaveFormats() {
     return formats;
 }
 
-
 // --- The savers ------------------------------------------------------------------------------------
 
 SaveOutcome saveStackImage(const fs::path& chosenFile, StackSaveType type, const StackSaveSources& sources,

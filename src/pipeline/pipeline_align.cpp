@@ -9,11 +9,12 @@ namespace kestrave {
 namespace {
 
 ReferenceContext referenceContextOf(RunState& run, MessagePort& messages) {
-    return ReferenceContext{run.fft,    run.registration, run.state, run.model,
+    return ReferenceContext{run.fft,    run.registration,        run.state, run.model,
                             run.images, run.input.PreviewBitmap, messages};
 }
 
-AlignContext alignContextOf(RunState& run, MessagePort& messages, ProgressPort& progress, AlignmentView& view) {
+AlignContext alignContextOf(RunState& run, MessagePort& messages, ProgressPort& progress,
+                            AlignmentView& view) {
     return AlignContext{run.fft,    run.registration,        run.alignment, run.state, run.model,
                         run.images, *run.wavelet.GammaTable, messages,      progress,  view};
 }
@@ -40,7 +41,9 @@ public:
     }
 
     void setCursor(AlignCursor cursor) override { ports_.view.setCursor(cursor); }
-    void showCorrelationSurface(const Bitmap24& picture) override { ports_.view.showCorrelationSurface(picture); }
+    void showCorrelationSurface(const Bitmap24& picture) override {
+        ports_.view.showCorrelationSurface(picture);
+    }
     void hideSpectrumWindow() override { ports_.view.hideSpectrumWindow(); }
     void showClickFrame(const Bitmap24& picture) override { ports_.view.showClickFrame(picture); }
     void hideAlignmentWindows() override { ports_.view.hideAlignmentWindows(); }
@@ -139,7 +142,8 @@ AlignmentPassResult AlignStage::alignPlacedPoints(const PlacedPointsOptions& opt
         }
     } else if (!progress.cancelRequested()) {
         setRegistrationCaption("point #1");
-        const PointXY centre = wholeFrameBoxCentre(points, count, run_.model.ImageWidth, run_.model.ImageHeight);
+        const PointXY centre =
+            wholeFrameBoxCentre(points, count, run_.model.ImageWidth, run_.model.ImageHeight);
         const int size = wholeFrameBoxSize(run_.model.ImageWidth, run_.model.ImageHeight);
         references.push_back(window.referenceAt(1, centre.X, centre.Y, fftItemForSize(size)));
     }

@@ -9,7 +9,8 @@
 namespace kestrave {
 
 FrameLimitResult OptimizeStage::limitFrames(const FrameLimitInput& input) {
-    FrameLimitResult result = kestrave::limitFrames(run_.model, run_.state, run_.optimizer, run_.points, input);
+    FrameLimitResult result =
+        kestrave::limitFrames(run_.model, run_.state, run_.optimizer, run_.points, input);
     announce(PipelineChange::Frames);
     announce(PipelineChange::Stage);
     const int last = result.sliderMaximum;
@@ -37,8 +38,9 @@ int OptimizeStage::rankOfFrame(int frame, int lastPosition) const {
 CreateReferenceResult OptimizeStage::createReference(const CreateReferenceOptions& options,
                                                      ReferenceStages& stages, ProgressPort& progress,
                                                      MessagePort& messages) {
-    CreateReferenceResult result = createReferenceFrame(run_.model, run_.state, run_.alignment, run_.optimizer,
-                                                        run_.images, progress, messages, options, stages);
+    CreateReferenceResult result =
+        createReferenceFrame(run_.model, run_.state, run_.alignment, run_.optimizer, run_.images, progress,
+                             messages, options, stages);
     announce(PipelineChange::Stage);
     return result;
 }
@@ -46,8 +48,9 @@ CreateReferenceResult OptimizeStage::createReference(const CreateReferenceOption
 AutomaticFilterValues OptimizeStage::restartAlignment(const Bitmap24& processed,
                                                       const ReferenceOptions& options,
                                                       MessagePort& messages) {
-    AutomaticFilterValues values = kestrave::restartAlignment(run_.fft, run_.registration, run_.state, run_.optimizer,
-                                                              run_.model, run_.images, processed, options, messages);
+    AutomaticFilterValues values =
+        kestrave::restartAlignment(run_.fft, run_.registration, run_.state, run_.optimizer, run_.model,
+                                   run_.images, processed, options, messages);
     // The steps of the tracking start again with the offsets.
     run_.registration.TrackStepX = run_.registration.TrackStepY = 0;
     announce(PipelineChange::Stage);
@@ -56,9 +59,10 @@ AutomaticFilterValues OptimizeStage::restartAlignment(const Bitmap24& processed,
 
 void OptimizeStage::withOptimizer(const OptimizerPorts& ports,
                                   const std::function<void(OptimizerContext&)>& work) {
-    OptimizerContext context{run_.model,     run_.state,           run_.registration, run_.alignment,
-                             run_.optimizer, *run_.wavelet.GammaTable, ports.frames,  ports.progress,
-                             ports.messages, ports.observer};
+    OptimizerContext context{run_.model,     run_.state,     run_.registration,
+                             run_.alignment, run_.optimizer, *run_.wavelet.GammaTable,
+                             ports.frames,   ports.progress, ports.messages,
+                             ports.observer};
     work(context);
     announce(PipelineChange::Frames);
     announce(PipelineChange::Stage);
@@ -109,7 +113,9 @@ PointOptimizerResult OptimizeStage::optimizePoints(const OptimizerOptions& optio
                                                    const OptimizerPorts& ports) {
     PointStart observer(
         pointObserver,
-        [this](int point) { useBoxSizeItem(run_.alignPoints.PointFFTIndex[static_cast<std::size_t>(point)]); },
+        [this](int point) {
+            useBoxSizeItem(run_.alignPoints.PointFFTIndex[static_cast<std::size_t>(point)]);
+        },
         ports.progress);
     PointOptimizerInput points = input;
     points.wholeFrameStart = run_.alignPoints.WholeFrameStart;
@@ -134,7 +140,8 @@ OptimizeStage::OptimizerRecords OptimizeStage::keepOptimizerRecords(int last) co
     for (int j = 0; j <= std::min(last, MaxFrameIndex); ++j) {
         const int frame = run_.model.FrameRanking[j].Frame;
         const TFrameRec& rec = run_.model.FrameTable[frame];
-        records.entries.push_back({frame, rec.Slots[0], rec.Slots[2], rec.SubPixelX, rec.SubPixelY, rec.Improvement});
+        records.entries.push_back(
+            {frame, rec.Slots[0], rec.Slots[2], rec.SubPixelX, rec.SubPixelY, rec.Improvement});
     }
     return records;
 }

@@ -24,8 +24,8 @@ void ProjectStage::renameVideo(const std::filesystem::path& video, const std::fi
     model.AviName = renamed.filename().string();
 }
 
-void ProjectStage::saveProject(const std::filesystem::path& file, const ProjectControls& controls, ProjectForm form,
-                           ProgressPort& progress) const {
+void ProjectStage::saveProject(const std::filesystem::path& file, const ProjectControls& controls,
+                               ProjectForm form, ProgressPort& progress) const {
     writeProject(file, captureProject(run_.model, run_.state, run_.alignPoints, controls, form), progress);
 }
 
@@ -43,7 +43,8 @@ ProjectOpening ProjectStage::openProject(const std::filesystem::path& file) cons
     return opening;
 }
 
-void ProjectStage::takeProject(const ProjectData& project, bool interlaced, int lastFrame, ProgressPort& progress) {
+void ProjectStage::takeProject(const ProjectData& project, bool interlaced, int lastFrame,
+                               ProgressPort& progress) {
     applyProject(project, run_.model, run_.alignPoints, run_.state, interlaced, progress);
     // The ranking of an aligned project orders the stack as it did when it was saved.
     run_.model.FramesRanked = project.progstatus >= static_cast<int>(TProgStatus::psAligned);
@@ -73,8 +74,8 @@ void ProjectStage::rebuildReference(const ReferenceOptions& options, MessagePort
     const int half = run_.fft.FFTSize / 2;
     run_.registration.BoxLeft = state.FeatureX - half;
     run_.registration.BoxTop = state.FeatureY - half;
-    CalculateReferenceFFT(run_.fft, run_.registration, state, run_.model, run_.images, run_.input.PreviewBitmap,
-                          options, messages);
+    CalculateReferenceFFT(run_.fft, run_.registration, state, run_.model, run_.images,
+                          run_.input.PreviewBitmap, options, messages);
     // As after picking the feature; a later stage the replay reached stays.
     if (state.ProcessStage < TProcessStage::stReferenceReady)
         setProcessStage(state, TProcessStage::stReferenceReady);

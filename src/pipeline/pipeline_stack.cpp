@@ -93,7 +93,8 @@ const StackResult& StackStage::keepStack(StackResult&& result, bool colour) {
     wavelet.stack.means = {statistics.StackMeanR, statistics.StackMeanG, statistics.StackMeanB,
                            statistics.StackMeanLum};
     std::transform(statistics.ToneHistogramRaw.begin(), statistics.ToneHistogramRaw.end(),
-                   wavelet.StackLuminanceHistogram.begin(), [](double count) { return static_cast<float>(count); });
+                   wavelet.StackLuminanceHistogram.begin(),
+                   [](double count) { return static_cast<float>(count); });
     announce(PipelineChange::Stack);
     self().commitFrameLimit({.stackBound = stack.StackSliderTag});
     return stack;

@@ -4,7 +4,9 @@
 
 namespace kestrave {
 
-Bitmap24::Bitmap24(int width, int height) { resize(width, height); }
+Bitmap24::Bitmap24(int width, int height) {
+    resize(width, height);
+}
 
 void Bitmap24::resize(int width, int height) {
     if (width < 0 || height < 0) throw std::invalid_argument("negative bitmap size");

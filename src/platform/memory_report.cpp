@@ -17,7 +17,8 @@ double counter(std::string_view text, std::string_view key) {
         const std::size_t colon = at + key.size();
         if (lineStart && colon < text.size() && text[colon] == ':') {
             const std::size_t end = text.find('\n', colon);
-            const std::string value(text.substr(colon + 1, end == std::string_view::npos ? end : end - colon - 1));
+            const std::string value(
+                text.substr(colon + 1, end == std::string_view::npos ? end : end - colon - 1));
             double number = 0;
             char unit[8] = "";
             const int read = std::sscanf(value.c_str(), "%lf %7s", &number, unit);
@@ -72,7 +73,8 @@ std::string formatMegabytes(double bytes) {
 std::vector<std::string> memoryReport(const MemoryStatus& status) {
     return {"Current memory load: " + std::to_string(status.loadPercent) + "%",
             "Free physical memory: " + formatMegabytes(status.availablePhysical) + " Mbytes",
-            "Used physical memory: " + formatMegabytes(status.totalPhysical - status.availablePhysical) + " Mbytes",
+            "Used physical memory: " + formatMegabytes(status.totalPhysical - status.availablePhysical) +
+                " Mbytes",
             "Used paging file memory: " + formatMegabytes(status.committed) + " Mbytes",
             "Used virtual memory: " + formatMegabytes(status.virtualSize) + " Mbytes"};
 }

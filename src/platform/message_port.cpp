@@ -6,17 +6,28 @@ namespace kestrave {
 
 std::uint16_t resultForButton(std::uint16_t buttonBit) {
     switch (buttonBit) {
-        case mbYes: return mrYes;
-        case mbNo: return mrNo;
-        case mbOK: return mrOk;
-        case mbCancel: return mrCancel;
-        case mbAbort: return mrAbort;
-        case mbRetry: return mrRetry;
-        case mbIgnore: return mrIgnore;
-        case mbAll: return mrAll;
-        case mbNoToAll: return mrNoToAll;
-        case mbYesToAll: return mrYesToAll;
-        default: return mrNone;
+        case mbYes:
+            return mrYes;
+        case mbNo:
+            return mrNo;
+        case mbOK:
+            return mrOk;
+        case mbCancel:
+            return mrCancel;
+        case mbAbort:
+            return mrAbort;
+        case mbRetry:
+            return mrRetry;
+        case mbIgnore:
+            return mrIgnore;
+        case mbAll:
+            return mrAll;
+        case mbNoToAll:
+            return mrNoToAll;
+        case mbYesToAll:
+            return mrYesToAll;
+        default:
+            return mrNone;
     }
 }
 

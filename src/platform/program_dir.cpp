@@ -1,8 +1,8 @@
 #include "platform/program_dir.h"
 
+#include <unistd.h>
 #include <cstdlib>
 #include <system_error>
-#include <unistd.h>
 
 namespace kestrave {
 

@@ -1,11 +1,11 @@
 #include "platform/safe_file.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 #include "platform/errors.h"
 
@@ -14,7 +14,9 @@ namespace kestrave {
 namespace fs = std::filesystem;
 
 namespace {
-std::string describe(const fs::path& path) { return path.string() + ": " + std::strerror(errno); }
+std::string describe(const fs::path& path) {
+    return path.string() + ": " + std::strerror(errno);
+}
 }  // namespace
 
 SafeFileWriter::SafeFileWriter(fs::path target) : target_(std::move(target)) {
@@ -74,7 +76,8 @@ void SafeFileWriter::commit() {
     const int fd = fd_;
     fd_ = -1;
     if (::close(fd) != 0) throw FileError("Cannot write file " + describe(target_));
-    if (::rename(temp_.c_str(), target_.c_str()) != 0) throw FileError("Cannot write file " + describe(target_));
+    if (::rename(temp_.c_str(), target_.c_str()) != 0)
+        throw FileError("Cannot write file " + describe(target_));
     committed_ = true;
 }
 

@@ -195,17 +195,16 @@ void TMainForm::makeControllers() {
                                                                    .sigmaEventsWindow = sigmaEventsWindow,
                                                                    .tools = tools,
                                                                    .stack = *stack});
-    save = std::make_unique<SaveController>(SaveControllerParts{app.pipeline, app.ports, *alignPage,
-                                                                *stackPage, *waveletPage, imageInfoWindow,
-                                                                dialogs, stages});
+    save = std::make_unique<SaveController>(SaveControllerParts{
+        app.pipeline, app.ports, *alignPage, *stackPage, *waveletPage, imageInfoWindow, dialogs, stages});
     wavelet = std::make_unique<WaveletController>(
         WaveletControllerParts{app.pipeline, app.ports, *waveletPage, waveletTools, histogramWindows, tools,
                                *stackPage, *alignPage, *PageControl1, *Tabpages, *ProgressBar1, entries});
-    finalImage = std::make_unique<FinalController>(
-        FinalControllerParts{*finalPage, *tools.HLSwindow, app.pipeline, app.shell, app.messages(),
-                             [this]() -> FileDialogPort& { return app.dialogs(); },
-                             [this]() -> ProgressPort& { return app.progress(); }, app.regSettings, dialogs,
-                             [this] { return app.pipeline.saveFolder(alignPage->saveFolderChoice()); }, *Tabpages});
+    finalImage = std::make_unique<FinalController>(FinalControllerParts{
+        *finalPage, *tools.HLSwindow, app.pipeline, app.shell, app.messages(),
+        [this]() -> FileDialogPort& { return app.dialogs(); },
+        [this]() -> ProgressPort& { return app.progress(); }, app.regSettings, dialogs,
+        [this] { return app.pipeline.saveFolder(alignPage->saveFolderChoice()); }, *Tabpages});
     // The final picture follows every new rendering while its page shows.
     finalPictureFollows_ = app.pipeline.subscribe([this](PipelineChange change) {
         if (change == PipelineChange::Processed) finalImage->showProcessed();
@@ -248,9 +247,8 @@ void TMainForm::makeControllers() {
                                    .frameWindows = frameWindows,
                                    .stages = stages,
                                    .entries = entries});
-    options = std::make_unique<OptionsController>(
-        OptionsControllerParts{app.pipeline, app.shell, app.messages(), *this, *alignPage, *stackPage,
-                               tools, entries, stages});
+    options = std::make_unique<OptionsController>(OptionsControllerParts{
+        app.pipeline, app.shell, app.messages(), *this, *alignPage, *stackPage, tools, entries, stages});
     avi = std::make_unique<AviController>(AviControllerParts{app.pipeline, app.ports, stackPage->aviOutput(),
                                                              *alignPage, dialogs.SaveDialog6, *ProgressBar1,
                                                              *stack});

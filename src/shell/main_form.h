@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "pipeline/pipeline.h"
+#include "shell/area_stages.h"
 #include "shell/language_handlers.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/histogram_windows.h"
@@ -21,7 +22,6 @@
 #include "shell/project_replay_ports.h"
 #include "shell/tool_windows.h"
 #include "shell/window_dialogs.h"
-#include "shell/area_stages.h"
 #include "shell/window_entry_points.h"
 
 class QLabel;
@@ -64,7 +64,10 @@ class TFormStorage;
 struct StartupOptions;
 struct StartupOutcome;
 
-class TMainForm : public QMainWindow, public WindowEntryPoints, private AreaStages, private ProjectReplayPorts {
+class TMainForm : public QMainWindow,
+                  public WindowEntryPoints,
+                  private AreaStages,
+                  private ProjectReplayPorts {
     Q_OBJECT
 public:
     explicit TMainForm(ApplicationContext& app, QWidget* parent = nullptr);

@@ -15,28 +15,58 @@
 
 namespace kestrave {
 
-void TMainForm::selectTab(int tab) { shell->selectTab(tab); }
-void TMainForm::waitForContinue() { shell->waitForContinue(); }
-void TMainForm::CancelButtonClick() { shell->CancelButtonClick(); }
+void TMainForm::selectTab(int tab) {
+    shell->selectTab(tab);
+}
+void TMainForm::waitForContinue() {
+    shell->waitForContinue();
+}
+void TMainForm::CancelButtonClick() {
+    shell->CancelButtonClick();
+}
 
 // The project's load: each step it takes again goes to the controller of its area.
-bool TMainForm::takeInput(const InputPlan& plan) { return input->takeProjectInput(plan); }
-void TMainForm::takeFrameList(const std::filesystem::path& file) { input->loadFrameList(file); }
-void TMainForm::applyBoxSize() { align->FFTsizeGroupClick(); }
-void TMainForm::loadDarkFrame(const std::string& file, int type) { calibration->LoadDarkframeFile(file, type); }
-void TMainForm::loadFlatField(const std::string& file, int type) { calibration->LoadFlatfieldFile(file, type); }
+bool TMainForm::takeInput(const InputPlan& plan) {
+    return input->takeProjectInput(plan);
+}
+void TMainForm::takeFrameList(const std::filesystem::path& file) {
+    input->loadFrameList(file);
+}
+void TMainForm::applyBoxSize() {
+    align->FFTsizeGroupClick();
+}
+void TMainForm::loadDarkFrame(const std::string& file, int type) {
+    calibration->LoadDarkframeFile(file, type);
+}
+void TMainForm::loadFlatField(const std::string& file, int type) {
+    calibration->LoadFlatfieldFile(file, type);
+}
 void TMainForm::showRegistrationGraph() {
     align->ShowgraphboxClick();
     align->DrawRegistrationGraph();
 }
 
-void TMainForm::stackFrames() { stack->StackButtonClick(); }
-void TMainForm::processStack() { wavelet->ProcessButtonClick(); }
-void TMainForm::processWholePicture() { wavelet->DoAllClick(); }
-void TMainForm::saveProcessedPicture() { save->SaveBMP2buttonClick(); }
-void TMainForm::limitFrames() { align->SetLimitClick(); }
-void TMainForm::optimizeAndStack() { optimize->AlignStackButtonClick(); }
-void TMainForm::optimizeAlignPoints() { optimize->Optimize_AllAlignpoints(); }
+void TMainForm::stackFrames() {
+    stack->StackButtonClick();
+}
+void TMainForm::processStack() {
+    wavelet->ProcessButtonClick();
+}
+void TMainForm::processWholePicture() {
+    wavelet->DoAllClick();
+}
+void TMainForm::saveProcessedPicture() {
+    save->SaveBMP2buttonClick();
+}
+void TMainForm::limitFrames() {
+    align->SetLimitClick();
+}
+void TMainForm::optimizeAndStack() {
+    optimize->AlignStackButtonClick();
+}
+void TMainForm::optimizeAlignPoints() {
+    optimize->Optimize_AllAlignpoints();
+}
 void TMainForm::showFrameAgain() {
     if (input) input->PreviewSliderChange();
 }

@@ -64,14 +64,16 @@ void SigmaEventLog::frameEvents(int frameIndex, const std::vector<SigmaEvent>& e
         std::nth_element(taken.begin(), taken.begin() + static_cast<std::ptrdiff_t>(room), taken.end(),
                          brighterEvent);
         taken.resize(room);
-        std::sort(taken.begin(), taken.end(),
-                  [](const SigmaEvent& a, const SigmaEvent& b) { return a.Y != b.Y ? a.Y < b.Y : a.X < b.X; });
+        std::sort(taken.begin(), taken.end(), [](const SigmaEvent& a, const SigmaEvent& b) {
+            return a.Y != b.Y ? a.Y < b.Y : a.X < b.X;
+        });
     }
 
     const std::string section = eventSection(frameIndex);
     const double L = scale_.L;
     const double S = scale_.S;
-    for (const SigmaEvent& event : events) hiSigma_ = std::max(hiSigma_, event.Value / (L + HiSigmaFloorBias) * S);
+    for (const SigmaEvent& event : events)
+        hiSigma_ = std::max(hiSigma_, event.Value / (L + HiSigmaFloorBias) * S);
     if (!taken.empty()) {
         // "HiSigma" stays the section's last key.
         if (sameFrame) log_.DeleteKey(section, "HiSigma");

@@ -90,7 +90,8 @@ int lastRankOf(const FrameModel& model, int frame, int lastRank);
 std::filesystem::path savedEventListPath(const std::filesystem::path& folder, const FrameModel& model);
 // Copies the log of a complete recording run to the saved event list, replacing the list of an
 // earlier run (a list kept from the first run would show events that the last run did not find);
-// a missing log copies nothing. Returns whether the copy was made. Throws FileError when the copy cannot be written.
+// a missing log copies nothing. Returns whether the copy was made. Throws FileError when the copy cannot be
+// written.
 bool keepEventList(const std::filesystem::path& log, const std::filesystem::path& saved);
 
 // Replaces the file with the box (whole, once written). Throws FileError.

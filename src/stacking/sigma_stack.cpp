@@ -32,10 +32,10 @@ void announceCappedFrames(const SigmaEventLog& log, MessagePort& messages) {
     const std::string cap = std::to_string(SigmaEventsPerFrame);
     const std::string first = eventSection(log.firstCappedFrame());
     const std::string text =
-        frames == 1 ? first + " had more than " + cap + " sigma events: only its " + cap +
-                          " brightest are recorded."
-                    : first + " and " + std::to_string(frames - 1) + " more frames had more than " + cap +
-                          " sigma events: only the " + cap + " brightest of each are recorded.";
+        frames == 1
+            ? first + " had more than " + cap + " sigma events: only its " + cap + " brightest are recorded."
+            : first + " and " + std::to_string(frames - 1) + " more frames had more than " + cap +
+                  " sigma events: only the " + cap + " brightest of each are recorded.";
     messages.show(Message{"Sigma events", text, mtInformation, mbOK});
 }
 

@@ -80,7 +80,7 @@ struct StackOptions {
     bool DebayerEnabled = false;  // Avidebay
     bool Usedarkframe = false;
     bool UseFlatfield = false;
-    bool Rawdark = false;  // the debayering source takes the dark off the raw mosaic
+    bool Rawdark = false;         // the debayering source takes the dark off the raw mosaic
     bool Stackfilterset = false;  // 3 x 3 stack filter
     TKernel3x3 Kernel3x3{9, 1, 1, 1, 1, 1, 1, 1, 1, 1};
     float Edgewidth = 0.0f;

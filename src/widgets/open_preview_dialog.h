@@ -1,6 +1,7 @@
 #pragma once
 // The open-file dialog with a preview pane. While the user moves from file to file the pane
-// shows a picture, a text file, or the file's type name, and plays a sound file; files of the program's own formats
+// shows a picture, a text file, or the file's type name, and plays a sound file; files of the program's own
+// formats
 // (`CustomPreviewExtensions`) are handed to `OnPreview`, which draws its own preview into the
 // pane. The dialog is Qt's own (not the desktop's) file dialog, so that the pane can join it.
 //

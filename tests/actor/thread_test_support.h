@@ -38,5 +38,4 @@ private:
     int immediate_;
 };
 
-
 }  // namespace kestrave::test

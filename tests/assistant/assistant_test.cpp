@@ -238,7 +238,8 @@ TEST_F(AssistantTest, GuideTopicsAreBulletsUnlessTheyAreARequestsResult) {
         assistant.GuideDlg().RequestResult = c.requestResult;
         c.guide ? assistant.ShowGuide() : assistant.ShowHint();
         ASSERT_EQ(assistant.balloon().topicButtons().size(), 1u);
-        EXPECT_EQ(assistant.balloon().topicButtons()[0]->ControlType(), c.expected) << c.guide << c.requestResult;
+        EXPECT_EQ(assistant.balloon().topicButtons()[0]->ControlType(), c.expected)
+            << c.guide << c.requestResult;
         assistant.balloon().Close();
     }
 }
@@ -554,7 +555,8 @@ TEST_F(AssistantTest, ADragByThePlatformEndsWhenThePointerIsHeardAgain) {
             QApplication::sendEvent(&window, &release);
         },
         [&] {
-            QMouseEvent hover(moveType, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+            QMouseEvent hover(moveType, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::NoButton,
+                              Qt::NoModifier);
             QApplication::sendEvent(&window, &hover);
         },
         [&] {
@@ -568,7 +570,8 @@ TEST_F(AssistantTest, ADragByThePlatformEndsWhenThePointerIsHeardAgain) {
         EXPECT_TRUE(stage.Dragging());
         EXPECT_EQ(stops, 0) << "the platform's move has only begun";
         EXPECT_FALSE(assistant.balloon().isVisible());
-        QMouseEvent held(moveType, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent held(moveType, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
         QApplication::sendEvent(&window, &held);
         EXPECT_TRUE(stage.Dragging());
         end();

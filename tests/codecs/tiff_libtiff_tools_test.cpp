@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-
 #include "support/temp_dir.h"
 #include "tiff_test_files.h"
 

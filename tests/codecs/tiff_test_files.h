@@ -41,7 +41,6 @@ std::vector<std::uint16_t> randomSamples(std::size_t count, std::uint32_t limit,
 // A width x height image with distinct 16-bit samples and the view holding their high bytes.
 TTIFFBitMap makeImage48(int width, int height, std::uint32_t seed);
 
-
 // Loads a file; HiValue as LoadFromTIFF takes and returns it.
 TTIFFBitMap loadTiff(const std::filesystem::path& path, std::uint16_t hiValue = 0);
 TTIFFBitMap loadTiff(const std::vector<std::uint8_t>& bytes, std::uint16_t hiValue = 0);

@@ -54,7 +54,8 @@ std::vector<int> allFrames(int count) {
 
 // Reads every frame through a prefetcher at 1 and at 4 threads and hands each to `check`.
 template <typename Check>
-void readAtOneAndManyThreads(FrameSource& source, int count, Check check, FrameParts parts = FrameParts::Both) {
+void readAtOneAndManyThreads(FrameSource& source, int count, Check check,
+                             FrameParts parts = FrameParts::Both) {
     for (const int threads : {1, 4}) {
         SCOPED_TRACE(threads);
         const ThreadCountScope scope(threads);
@@ -120,7 +121,8 @@ TEST(InputSources, RawFramesReadInPartsAreThoseOfAFullRead) {
     TempDir dir;
     const int w = 21, h = 13, n = 5;
     std::vector<std::uint16_t> samples(static_cast<std::size_t>(w) * h * n);
-    for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<std::uint16_t>((i * 977) % 40000);
+    for (std::size_t i = 0; i < samples.size(); ++i)
+        samples[i] = static_cast<std::uint16_t>((i * 977) % 40000);
     writeFile(dir / "deep.ser", makeSer({8, 0, w, h, 16, n}, samples));
     std::vector<std::string> fits;
     for (int k = 0; k < n; ++k) {
@@ -135,7 +137,9 @@ TEST(InputSources, RawFramesReadInPartsAreThoseOfAFullRead) {
     const auto ser = [&](const char* name, const FrameSourceOptions& options) {
         return [&, name, options] { return std::make_unique<SerInputSource>(dir / name, options); };
     };
-    const auto fit = [&] { return std::make_unique<StillInputSource>(TInputType::itFIT, fits, FrameSourceOptions{}); };
+    const auto fit = [&] {
+        return std::make_unique<StillInputSource>(TInputType::itFIT, fits, FrameSourceOptions{});
+    };
     const struct {
         const char* what;
         std::function<std::unique_ptr<FrameSource>()> source;
@@ -161,7 +165,8 @@ TEST(InputSources, RawFramesReadInPartsAreThoseOfAFullRead) {
             [&](int i, FrameBuffers& frame) {
                 FrameBuffers full;
                 EXPECT_EQ(frame.Samples, whole->readFrame(i, full));
-                EXPECT_TRUE(c.plane ? samePlane(frame.RawFramePlane, full.RawFramePlane) : frame.RawFramePlane.empty());
+                EXPECT_TRUE(c.plane ? samePlane(frame.RawFramePlane, full.RawFramePlane)
+                                    : frame.RawFramePlane.empty());
                 EXPECT_TRUE(c.picture ? samePicture(frame.Preview, full.Preview) : frame.Preview.empty());
                 // The levels are the preview's green bytes.
                 bool sameLevels = frame.Levels.width() == full.Preview.width() &&

@@ -179,7 +179,8 @@ TEST(SerReader, APreviewBandAndTheLevelsMakeTheirRowsAsTheWholePreviewWould) {
                     const int made = whole.pixel(x, y)[1];
                     EXPECT_EQ(band.pixel(x, y)[1], inside ? made : 77)
                         << depth << " bits, frame " << f << " at " << x << "," << y;
-                    EXPECT_EQ(levels.row(y)[x], made) << depth << " bits, frame " << f << " at " << x << "," << y;
+                    EXPECT_EQ(levels.row(y)[x], made)
+                        << depth << " bits, frame " << f << " at " << x << "," << y;
                     EXPECT_EQ(levelBand.row(y)[x], inside ? made : 77)
                         << depth << " bits, frame " << f << " at " << x << "," << y;
                 }

@@ -24,7 +24,8 @@ constexpr int Height = 120;
 // The reference frame's window: a frame shown is the picture in memory at that position.
 class ShownFrames : public ReferenceWindow {
 public:
-    ShownFrames(Pipeline& pipeline, const std::vector<Bitmap24>& frames) : pipeline_(pipeline), frames_(frames) {}
+    ShownFrames(Pipeline& pipeline, const std::vector<Bitmap24>& frames)
+        : pipeline_(pipeline), frames_(frames) {}
     void showFrame(int position) override {
         shown.push_back(position);
         editRun(pipeline_).input.PreviewBitmap = frames_[static_cast<std::size_t>(position)];
@@ -202,12 +203,19 @@ TEST(PipelineAlign, ThePlacedPointsAreAlignedInTheOrderTheSetupAsks) {
         std::vector<std::string> calls;
     };
     const std::vector<Case> cases{
-        {3, false, false, true,
-         {"reference 1 at 75,65 item 1", "align 1 by hand", "show 1", "reference 1 at 30,40 item 1", "done 3"}},
+        {3,
+         false,
+         false,
+         true,
+         {"reference 1 at 75,65 item 1", "align 1 by hand", "show 1", "reference 1 at 30,40 item 1",
+          "done 3"}},
         {3, false, false, false, {"show 1", "reference 1 at 30,40 item 1", "done 3", "align 1 by hand"}},
-        {3, true, false, true,
-         {"show 3", "reference 3 at 70,90 item 1", "done 1", "show 2", "reference 2 at 120,50 item 0", "done 2",
-          "show 1", "reference 1 at 30,40 item 1", "done 3", "align 3 by hand"}},
+        {3,
+         true,
+         false,
+         true,
+         {"show 3", "reference 3 at 70,90 item 1", "done 1", "show 2", "reference 2 at 120,50 item 0",
+          "done 2", "show 1", "reference 1 at 30,40 item 1", "done 3", "align 3 by hand"}},
         {1, false, false, true, {"show 1", "reference 1 at 30,40 item 1", "done 1", "align 1 by hand"}},
         {3, false, true, true, {}},
     };
@@ -234,7 +242,8 @@ TEST(PipelineAlign, ThePlacedPointsAreAlignedInTheOrderTheSetupAsks) {
         EXPECT_EQ(run.pipeline.alignPoints().WholeFrameStart, c.count > 1 && !c.multiQuantity && c.flatShown);
         EXPECT_EQ(pass.end, c.cancelled ? PassEnd::Cancelled : PassEnd::Finished);
         // A finished pass files the points' shifts; a cancelled one leaves them.
-        EXPECT_EQ(run.heard, c.cancelled ? std::vector<PipelineChange>{} : std::vector{PipelineChange::Frames});
+        EXPECT_EQ(run.heard,
+                  c.cancelled ? std::vector<PipelineChange>{} : std::vector{PipelineChange::Frames});
     }
 }
 

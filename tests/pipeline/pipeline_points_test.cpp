@@ -6,8 +6,8 @@
 #include "pipeline/pipeline.h"
 #include "platform/errors.h"
 #include "support/pipeline_test_access.h"
-#include "support/temp_dir.h"
 #include "support/scripted_messages.h"
+#include "support/temp_dir.h"
 
 namespace kestrave {
 namespace {

@@ -64,9 +64,9 @@ TEST(Pipeline, TheStackCountStaysInItsRange) {
         bool heard;
     };
     const Step steps[] = {
-        {false, 40, 40, 1000, true},  {false, 40, 40, 1000, false}, {true, 30, 30, 30, true},
-        {false, 31, 30, 30, false},   {false, -3, 0, 30, true},     {true, 0, 0, 30, false},
-        {true, -1, 0, 30, false},     {true, 1, 0, 1, true},        {false, 5, 1, 1, true},
+        {false, 40, 40, 1000, true}, {false, 40, 40, 1000, false}, {true, 30, 30, 30, true},
+        {false, 31, 30, 30, false},  {false, -3, 0, 30, true},     {true, 0, 0, 30, false},
+        {true, -1, 0, 30, false},    {true, 1, 0, 1, true},        {false, 5, 1, 1, true},
         {true, 30, 1, 30, true},
     };
     Pipeline pipeline;

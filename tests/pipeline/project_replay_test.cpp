@@ -18,7 +18,8 @@ namespace {
 // Takes the input as the window does and writes down every step it is asked for.
 class RecordingSteps final : public ProjectReplaySteps, private InputTakePorts {
 public:
-    RecordingSteps(Pipeline& pipeline, RestoredSwitches restored) : pipeline_(pipeline), restored_(restored) {}
+    RecordingSteps(Pipeline& pipeline, RestoredSwitches restored)
+        : pipeline_(pipeline), restored_(restored) {}
     std::vector<std::string> steps;
 
     bool takeInput(const InputPlan& plan) override {
@@ -69,7 +70,8 @@ private:
 };
 
 TEST(ProjectReplay, TheStepsFollowTheProjectsStageAndCalibrationFrames) {
-    const std::vector<std::string> opening{"takeInput", "restoreControls", "applyBoxSize", "switches", "showProject"};
+    const std::vector<std::string> opening{"takeInput", "restoreControls", "applyBoxSize", "switches",
+                                           "showProject"};
     struct Case {
         TProgStatus status;
         bool calibration;  // the project names a dark frame and a flat field, and the switches use them
@@ -80,9 +82,10 @@ TEST(ProjectReplay, TheStepsFollowTheProjectsStageAndCalibrationFrames) {
         {TProgStatus::psAligned, false, {"graph", "beforeReference", "afterReference"}},
         // Optimized, with calibration: dark and flat first, then the Stack page (tab 2) opened
         // before the reference, the graph after it.
-        {TProgStatus::psOptimized, true,
-         {"dark dark.fit 1", "flat flat.fit 2", "optimizePasses", "tab 2", "beforeReference", "afterReference",
-          "graph"}},
+        {TProgStatus::psOptimized,
+         true,
+         {"dark dark.fit 1", "flat flat.fit 2", "optimizePasses", "tab 2", "beforeReference",
+          "afterReference", "graph"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.status));

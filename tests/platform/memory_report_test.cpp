@@ -13,10 +13,10 @@ TEST(MemoryReport, ReadsTheKernelCountersIntoFiveLines) {
     const auto status = parseMemoryStatus(meminfo, self);
     ASSERT_TRUE(status);
     EXPECT_EQ(status->loadPercent, 75);
-    const std::vector<std::string> expected{"Current memory load: 75%", "Free physical memory: 2,048.0 Mbytes",
-                                            "Used physical memory: 6,144.0 Mbytes",
-                                            "Used paging file memory: 1,024.0 Mbytes",
-                                            "Used virtual memory:   50.0 Mbytes"};
+    const std::vector<std::string> expected{
+        "Current memory load: 75%", "Free physical memory: 2,048.0 Mbytes",
+        "Used physical memory: 6,144.0 Mbytes", "Used paging file memory: 1,024.0 Mbytes",
+        "Used virtual memory:   50.0 Mbytes"};
     EXPECT_EQ(memoryReport(*status), expected);
     // This machine's own counters give a report too.
     const auto here = readMemoryStatus();
@@ -33,9 +33,11 @@ TEST(MemoryReport, RefusesCountersWithoutATotalAndFormatsSizes) {
     // Without MemAvailable the free memory stands for it; more available than total is capped.
     EXPECT_EQ(parseMemoryStatus("MemTotal: 1000 kB\nMemFree: 250 kB\n", "")->loadPercent, 75);
     EXPECT_EQ(parseMemoryStatus("MemTotal: 1000 kB\nMemAvailable: 5000 kB\n", "")->loadPercent, 0);
-    const std::pair<double, const char*> sizes[] = {
-        {0, "   0.0"}, {524288, "   0.5"}, {1048576.0 * 999.96, "1,000.0"}, {1048576.0 * 12345.67, "12,345.7"},
-        {1048576.0 * 1234567.0, "1,234,567.0"}};
+    const std::pair<double, const char*> sizes[] = {{0, "   0.0"},
+                                                    {524288, "   0.5"},
+                                                    {1048576.0 * 999.96, "1,000.0"},
+                                                    {1048576.0 * 12345.67, "12,345.7"},
+                                                    {1048576.0 * 1234567.0, "1,234,567.0"}};
     for (const auto& [bytes, text] : sizes) EXPECT_EQ(formatMegabytes(bytes), text) << bytes;
 }
 

@@ -348,7 +348,8 @@ TEST(Align, BoxReachingOutsideTheFrameIsJudgedByItsOverlap) {
             FrameAlignment aligner(bench.context, bench.align(), reference);
             if (once) aligner.keepReferenceLevels();
             AlignScratch scratch;
-            EXPECT_NEAR(gradeAlignedBox(aligner.inputs(), frame, 0, 0, scratch).difference, 100.0, 1e-6) << once;
+            EXPECT_NEAR(gradeAlignedBox(aligner.inputs(), frame, 0, 0, scratch).difference, 100.0, 1e-6)
+                << once;
         }
     }
 }
@@ -371,8 +372,10 @@ TEST(Align, AFrameReadAsItsLevelsAloneIsMeasuredAsItsPicture) {
         FrameAlignment once(bench.context, bench.align(), frames[0]);
         once.keepReferenceLevels();
         AlignScratch one, other;
-        for (const Shift offset : {Shift{0, 0}, Shift{-70, 5}, Shift{60, -50}, Shift{-9, 55}, Shift{75, 58}}) {
-            SCOPED_TRACE(std::to_string(n) + " at " + std::to_string(offset[0]) + "," + std::to_string(offset[1]));
+        for (const Shift offset :
+             {Shift{0, 0}, Shift{-70, 5}, Shift{60, -50}, Shift{-9, 55}, Shift{75, 58}}) {
+            SCOPED_TRACE(std::to_string(n) + " at " + std::to_string(offset[0]) + "," +
+                         std::to_string(offset[1]));
             const Correlation a = correlateBox(aligner.inputs(), frames[1], offset[0], offset[1], one);
             const Correlation b = correlateBox(aligner.inputs(), levels, offset[0], offset[1], other);
             EXPECT_EQ(std::tie(a.peak, a.pi, a.pj, a.profile), std::tie(b.peak, b.pi, b.pj, b.profile));

@@ -170,7 +170,8 @@ TEST(PointAlignment, PointsSideBySideGiveThePassByPassResultAtAnyThreadCount) {
         for (const Message& message : points.bench.messages.history())
             if (message.text.find("Cannot lock") != std::string::npos) lost.push_back(message.caption);
         EXPECT_FALSE(lost.empty());
-        for (const std::string& caption : lost) EXPECT_TRUE(caption.starts_with("Alignment point ")) << caption;
+        for (const std::string& caption : lost)
+            EXPECT_TRUE(caption.starts_with("Alignment point ")) << caption;
         EXPECT_EQ(points.bench.program.FeatureX, 50) << "the feature ends on point 1";
         EXPECT_EQ(points.bench.registration.RefSpectrumRe.data()[5],
                   passes.bench.registration.RefSpectrumRe.data()[5]);

@@ -11,7 +11,6 @@
 
 namespace kestrave::test {
 
-
 synth::SynthOptions batchRecordingOptions(int bitsPerSample) {
     synth::SynthOptions options;
     options.width = 160;

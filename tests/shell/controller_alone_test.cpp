@@ -260,10 +260,9 @@ TEST_F(ControllerAloneTest, SigmaStackDeclinedWithResamplingChangesNothing) {
 // --- Calibration, options, saving and the rest -------------------------------------------------------
 
 TEST_F(ControllerAloneTest, CalibrationLoadsABitmapDarkAndChecksItsBox) {
-    CalibrationController calibration(
-        CalibrationControllerParts{pipeline, ports, window, *control<QToolButton>(speedBar, "Flatdarkbutton"),
-                                   windowDialogs.OpenDialog, alignPage, stackPage, frameWindows, entries,
-                                   entries});
+    CalibrationController calibration(CalibrationControllerParts{
+        pipeline, ports, window, *control<QToolButton>(speedBar, "Flatdarkbutton"), windowDialogs.OpenDialog,
+        alignPage, stackPage, frameWindows, entries, entries});
     ASSERT_TRUE(pipeline.createImagePlanes(DefaultProcessAreaItem, ports.progress(), ports.messages()));
     QImage picture(6, 4, QImage::Format_RGB888);
     picture.fill(Qt::black);
@@ -280,10 +279,9 @@ TEST_F(ControllerAloneTest, CalibrationLoadsABitmapDarkAndChecksItsBox) {
 }
 
 TEST_F(ControllerAloneTest, ProjectIsNotSavedBeforeTheFramesAreAligned) {
-    ProjectController project(ProjectControllerParts{pipeline, ports, speedBar, pages, alignPage,
-                                                     optimizePage, stackPage, waveletPage, frameWindows,
-                                                     tools, formSettings, windowDialogs, entries, entries,
-                                                     replaySteps, aboutPage});
+    ProjectController project(ProjectControllerParts{
+        pipeline, ports, speedBar, pages, alignPage, optimizePage, stackPage, waveletPage, frameWindows,
+        tools, formSettings, windowDialogs, entries, entries, replaySteps, aboutPage});
     project.SaveProjectClick();
     EXPECT_TRUE(told("Save error", "Project can only be saved after initial alignment"));
     EXPECT_EQ(dialogs->shown, 0);
@@ -316,11 +314,11 @@ TEST_F(ControllerAloneTest, WaveletProcessOfAFlatStackShowsItFlat) {
 }
 
 TEST_F(ControllerAloneTest, FinalFlipXMirrorsTheRenderedPicture) {
-    FinalController finalImage(
-        FinalControllerParts{finalPage, *control<ToolWindow>(window, "HLSwindow"), pipeline, ports.shell,
-                             ports.messages(), [this]() -> FileDialogPort& { return ports.dialogs(); },
-                             [this]() -> ProgressPort& { return ports.progress(); }, ports.regSettings,
-                             windowDialogs, [this] { return pipeline.saveFolder(alignPage.saveFolderChoice()); }, tabs});
+    FinalController finalImage(FinalControllerParts{
+        finalPage, *control<ToolWindow>(window, "HLSwindow"), pipeline, ports.shell, ports.messages(),
+        [this]() -> FileDialogPort& { return ports.dialogs(); },
+        [this]() -> ProgressPort& { return ports.progress(); }, ports.regSettings, windowDialogs,
+        [this] { return pipeline.saveFolder(alignPage.saveFolderChoice()); }, tabs});
     constexpr int W = 20, H = 10;
     render(W, H);
     createCurveObjects(editRun(pipeline).curves, false);

@@ -226,10 +226,12 @@ struct WorkflowWindowTest : ShellWindowTest {
 
     // Every page at both window sizes, as the work has left the controls.
     void expectEveryPageLaidOut() {
-        const std::array<QWidget*, 6> pictures{
-            control<QScrollArea>(align, "ScrollBox1"),          control<QScrollArea>(*form, "EventScrollBox2"),
-            control<QScrollArea>(*form, "ScrollBox2"),          control<QScrollArea>(*form, "Scrollbox3"),
-            control<TEventScrollBox>(*form, "EventScrollBox1"), nullptr};
+        const std::array<QWidget*, 6> pictures{control<QScrollArea>(align, "ScrollBox1"),
+                                               control<QScrollArea>(*form, "EventScrollBox2"),
+                                               control<QScrollArea>(*form, "ScrollBox2"),
+                                               control<QScrollArea>(*form, "Scrollbox3"),
+                                               control<TEventScrollBox>(*form, "EventScrollBox1"),
+                                               nullptr};
         const int shown = pieces(*form).PageControl1->currentIndex();
         for (const QSize size : {QSize(1024, 768), QSize(1600, 1000)}) {
             form->resize(size);

@@ -261,7 +261,8 @@ TEST(Sigma, WithoutTheUpperSideSamplesAbove255Stay) {
         bench.source.kind = c.kind;
         bench.model->InputIsFIT = c.fits;
         bench.model->InputIsSER = c.ser;
-        for (const float v : c.samples) bench.source.frames.push_back(makePlane(4, 4, [v](int, int) { return v; }));
+        for (const float v : c.samples)
+            bench.source.frames.push_back(makePlane(4, 4, [v](int, int) { return v; }));
         bench.options.sigmahi = false;
         ASSERT_EQ(sigmaRun(bench).final.outcome, StackOutcome::Stacked) << c.name;
         EXPECT_NEAR(bench.section.StackPlanes[1][2][2], c.mean, 1e-3) << c.name;
@@ -287,8 +288,8 @@ TEST(Sigma, EventsBeyondTheFrameCapAreAnnounced) {
         std::vector<Message> shown;
     } messages;
     test::TempDir dir;
-    const SigmaStackRun run = sigmaStack(*bench.model, bench.state, bench.section, bench.options, bench.source,
-                                         bench.progress, messages, dir / SigmaEventFile);
+    const SigmaStackRun run = sigmaStack(*bench.model, bench.state, bench.section, bench.options,
+                                         bench.source, bench.progress, messages, dir / SigmaEventFile);
     EXPECT_EQ(run.Sigmalist, std::vector<std::string>{"Frame8 Events 1000"});
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].caption, "Sigma events");
@@ -314,14 +315,14 @@ TEST(Sigma, EventLogListAndBoxFilesReadBack) {
         ini.flush();
     }
     // Sigma = Round(v / 100.001 x 250), HiSigma = Round(largest v / 100.01 x 250).
-    EXPECT_EQ(sectionLines(file, "Frame12"),
-              (std::vector<std::string>{"Events=2", "X1=5", "Y1=6", "Pixval1=180", "Hival1=150", "Sigma1=450",
-                                        "X2=7", "Y2=8", "Pixval2=120", "Hival2=110", "Sigma2=300",
-                                        "HiSigma=450"}));
-    EXPECT_EQ(sectionLines(file, "Frame21"),
-              (std::vector<std::string>{"Events=2", "X1=1", "Y1=2", "Pixval1=300", "Hival1=200", "Sigma1=750",
-                                        "X2=3", "Y2=4", "Pixval2=90", "Hival2=80", "Sigma2=226",
-                                        "HiSigma=750"}));
+    EXPECT_EQ(
+        sectionLines(file, "Frame12"),
+        (std::vector<std::string>{"Events=2", "X1=5", "Y1=6", "Pixval1=180", "Hival1=150", "Sigma1=450",
+                                  "X2=7", "Y2=8", "Pixval2=120", "Hival2=110", "Sigma2=300", "HiSigma=450"}));
+    EXPECT_EQ(
+        sectionLines(file, "Frame21"),
+        (std::vector<std::string>{"Events=2", "X1=1", "Y1=2", "Pixval1=300", "Hival1=200", "Sigma1=750",
+                                  "X2=3", "Y2=4", "Pixval2=90", "Hival2=80", "Sigma2=226", "HiSigma=750"}));
 
     const TBigIniFile log(file);
     EXPECT_EQ(eventListLines(log, 500.0),
@@ -338,17 +339,18 @@ TEST(Sigma, EventLogListAndBoxFilesReadBack) {
 
     // List lines name their frame between "Frame" and " Event"; anything else names none.
     for (const auto& [line, frame] : std::vector<std::pair<std::string, int>>{{"Frame12 Events No", 12},
-                                                                             {"Frame21 Events (max: 2)", 21},
-                                                                             {"Frame Events 1", 0},
-                                                                             {"Framex1 Events 3", 0},
-                                                                             {"Frame-3 Events 1", 0},
-                                                                             {"Frame12", 0},
-                                                                             {"", 0}})
+                                                                              {"Frame21 Events (max: 2)", 21},
+                                                                              {"Frame Events 1", 0},
+                                                                              {"Framex1 Events 3", 0},
+                                                                              {"Frame-3 Events 1", 0},
+                                                                              {"Frame12", 0},
+                                                                              {"", 0}})
         EXPECT_EQ(listLineFrame(line).value_or(0), frame) << line;
 
     // A count beyond what the section holds stops at the section's end.
     const fs::path hostile = dir / "hostile.kel";
-    writeFileAtomically(hostile, "[Frame1]\nEvents=2147483647\nX1=3\nY1=4\nPixval1=9\nHival1=8\nSigma1=900\n");
+    writeFileAtomically(hostile,
+                        "[Frame1]\nEvents=2147483647\nX1=3\nY1=4\nPixval1=9\nHival1=8\nSigma1=900\n");
     EXPECT_EQ(shownEvents(TBigIniFile(hostile), 1, 0.0).size(), 1u);
 
     // The saved list follows every complete recording run, so that the list shows the last run.

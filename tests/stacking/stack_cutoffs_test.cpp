@@ -61,7 +61,8 @@ TEST(StackCutoffs, CountTheRanksInsideBothCutoffs) {
         {0, 5, 1000, 3, false, 4.002f, 1, 100.0},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "rank " << c.rank << " tag " << c.tag << " cut " << c.differencecut);
+        SCOPED_TRACE(testing::Message()
+                     << "rank " << c.rank << " tag " << c.tag << " cut " << c.differencecut);
         const StackCutoffs cutoffs = stackCutoffs(*frames.model, c.rank, c.tag, c.differencecut);
         EXPECT_EQ(cutoffs.frame, c.frame);
         EXPECT_EQ(cutoffs.excluded, c.excluded);
@@ -125,10 +126,8 @@ TEST(StackCutoffs, PointCutsCountTheSortedPositionsInsideBoth) {
         int frames;
     };
     const Case cases[] = {
-        {2, 1000, 0.0f, 5.0f, 3},
-        {2, 500, 0.0f, 5.0f, 1},   // only the unmeasured 0 is within 0.25
-        {3, 1000, 0.0f, 1.0f, 4},
-        {1, 1000, 0.0f, 7.0f, 2},
+        {2, 1000, 0.0f, 5.0f, 3},  {2, 500, 0.0f, 5.0f, 1},  // only the unmeasured 0 is within 0.25
+        {3, 1000, 0.0f, 1.0f, 4},  {1, 1000, 0.0f, 7.0f, 2},
         {10, 1000, 6.0f, 6.0f, 2},  // past the graph: the cut stays, every position counts
     };
     for (const Case& c : cases) {

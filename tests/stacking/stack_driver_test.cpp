@@ -315,8 +315,9 @@ TEST(Stack, EachResamplingChoiceStacksWithItsOwnFilter) {
     Bitmap24 frame(30, 20);
     for (int y = 0; y < 20; ++y)
         for (int x = 0; x < 30; ++x)
-            std::fill_n(frame.pixel(x, y), 3, static_cast<std::uint8_t>(128 + 100 * ((x * 7 + y * 3) % 5 == 0) -
-                                                                         60 * ((x + 2 * y) % 7 == 0)));
+            std::fill_n(frame.pixel(x, y), 3,
+                        static_cast<std::uint8_t>(128 + 100 * ((x * 7 + y * 3) % 5 == 0) -
+                                                  60 * ((x + 2 * y) % 7 == 0)));
     std::vector<T2dArrays> stacks;
     for (int item = 0; item < 4; ++item) {
         SCOPED_TRACE(names[item]);
@@ -336,7 +337,8 @@ TEST(Stack, EachResamplingChoiceStacksWithItsOwnFilter) {
         Stretch(frame, enlarged, filter->Filter, filter->Width);
         for (int x = 2; x < 57; ++x)
             for (int y = 2; y < 37; ++y)
-                ASSERT_NEAR(bench.section.StackPlanes[1][x][y], enlarged.pixel(x, y)[1], 0.01) << x << "," << y;
+                ASSERT_NEAR(bench.section.StackPlanes[1][x][y], enlarged.pixel(x, y)[1], 0.01)
+                    << x << "," << y;
         for (const T2dArrays& other : stacks) EXPECT_FALSE(samePlane(other, bench.section.StackPlanes[1]));
         stacks.push_back(bench.section.StackPlanes[1]);
     }

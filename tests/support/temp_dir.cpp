@@ -20,7 +20,8 @@ void writeBytes(const std::filesystem::path& path, const std::vector<std::uint8_
 
 TempDir::~TempDir() {
     std::error_code ec;
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
+                                 ec);
     std::filesystem::remove_all(path_, ec);
 }
 
@@ -33,8 +34,10 @@ ProgramDirScope::ProgramDirScope() {
 }
 
 ProgramDirScope::~ProgramDirScope() {
-    if (hadPrevious_) setenv("KESTRAVE_HOME", previous_.c_str(), 1);
-    else unsetenv("KESTRAVE_HOME");
+    if (hadPrevious_)
+        setenv("KESTRAVE_HOME", previous_.c_str(), 1);
+    else
+        unsetenv("KESTRAVE_HOME");
 }
 
 }  // namespace kestrave::test

@@ -179,7 +179,8 @@ TEST_F(PCheckWidget, EachPressOfTheMouseClicksAndNothingElseDoes) {
     EXPECT_LE(ms, 20.0);
     int loudest = 0;
     for (std::size_t i = 0; i + 1 < click->samples.size(); i += 2)
-        loudest = std::max(loudest, std::abs(static_cast<int>(static_cast<std::int16_t>(readLE16(&click->samples[i])))));
+        loudest = std::max(
+            loudest, std::abs(static_cast<int>(static_cast<std::int16_t>(readLE16(&click->samples[i])))));
     EXPECT_GT(loudest, 3000) << "audible";
     EXPECT_LT(loudest, 20000) << "not harsh";
 }

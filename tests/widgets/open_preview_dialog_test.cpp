@@ -10,10 +10,10 @@
 #include <QToolButton>
 #include <stdexcept>
 
-#include "support/temp_dir.h"
-#include "widget_test_support.h"
 #include "platform/wave_sound.h"
 #include "support/recording_sound_sink.h"
+#include "support/temp_dir.h"
+#include "widget_test_support.h"
 #include "widgets/open_preview_dialog.h"
 
 namespace kestrave {
@@ -171,14 +171,17 @@ TEST_F(PreviewDialogTest, ASoundFilePlaysUntilTheNextFileOrTheDialogCloses) {
     dialog.setSoundSink(&sink);
     const std::int16_t samples[] = {0, 1000, -1000, 0};
     const std::vector<std::uint8_t> wave = makeWave(samples, 8000);
-    const QString chime = write("chime.WAV", QByteArray(reinterpret_cast<const char*>(wave.data()), wave.size()));
+    const QString chime =
+        write("chime.WAV", QByteArray(reinterpret_cast<const char*>(wave.data()), wave.size()));
 
     emit dialog.currentChanged(chime);
-    EXPECT_EQ(sink.sounds.values(), std::vector<std::vector<std::uint8_t>>{wave}) << "the file as it is, from memory";
+    EXPECT_EQ(sink.sounds.values(), std::vector<std::vector<std::uint8_t>>{wave})
+        << "the file as it is, from memory";
     const QString typeName = QMimeDatabase().mimeTypeForFile(chime).comment();
     EXPECT_EQ(dialog.PreviewTextBox->toPlainText().trimmed(), typeName.isEmpty() ? "No preview" : typeName);
     emit dialog.currentChanged(write("notes.txt"));
-    EXPECT_EQ(sink.events.values(), (std::vector<std::string>{"play 52", "stop"})) << "stopped by the next file";
+    EXPECT_EQ(sink.events.values(), (std::vector<std::string>{"play 52", "stop"}))
+        << "stopped by the next file";
     emit dialog.currentChanged(write("more.txt"));
     EXPECT_EQ(sink.events.values().size(), 2u) << "nothing more to stop";
 

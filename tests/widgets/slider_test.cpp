@@ -287,7 +287,8 @@ TEST_F(SliderWidget, KeysJumpAndEndTheAction) {
 
 TEST_F(SliderWidget, KeyDownReceivesZeroForKeysTheSliderUsed) {
     QList<int> keys;
-    QObject::connect(&slider, &TRxSlider::OnKeyDown, [&](QObject*, int key, Qt::KeyboardModifiers) { keys << key; });
+    QObject::connect(&slider, &TRxSlider::OnKeyDown,
+                     [&](QObject*, int key, Qt::KeyboardModifiers) { keys << key; });
     slider.setValue(50);
     QTest::keyClick(&slider, Qt::Key_Right);
     QTest::keyClick(&slider, Qt::Key_Right, Qt::ControlModifier);

@@ -54,7 +54,8 @@ SurfaceModel makeSurface(SeededRandom& random, int width, int height, double fla
     std::vector<Plain> plains;
     if (flatShare > 0.0) {
         const double radius = std::sqrt(flatShare * width * height / (3.0 * std::numbers::pi));
-        for (int i = 0; i < 3; ++i) plains.push_back({random.uniform(0.0, width), random.uniform(0.0, height), radius});
+        for (int i = 0; i < 3; ++i)
+            plains.push_back({random.uniform(0.0, width), random.uniform(0.0, height), radius});
     }
     const auto onPlain = [&plains](double x, double y, double reachOut) {
         return std::any_of(plains.begin(), plains.end(), [&](const Plain& p) {

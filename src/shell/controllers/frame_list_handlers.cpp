@@ -69,8 +69,7 @@ std::optional<FrameListEntries> listedFrames(const Pipeline& pipeline, MessageRo
 }  // namespace
 
 std::vector<std::string> InputController::openSeriesFiles() const {
-    return pipeline_.input().source ? pipeline_.seriesFiles(lastIndex())
-                                    : std::vector<std::string>{};
+    return pipeline_.input().source ? pipeline_.seriesFiles(lastIndex()) : std::vector<std::string>{};
 }
 
 bool InputController::takeEntries(const FrameListEntries& entries, InputTaking how, const char* caption,

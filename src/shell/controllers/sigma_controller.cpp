@@ -129,8 +129,8 @@ bool SigmaController::runSigmaStack() {
     SigmaStackRun sigma;
     const fs::path log = parts_.pipeline.sigmaEventLog();
     parts_.stack.runStack(options, [&](const StackOptions& run, FrameSource& frames) {
-        SigmaStackEnd stage =
-            parts_.pipeline.makeSigmaStack(run, frames, parts_.ports.progress(), parts_.ports.messages(), log);
+        SigmaStackEnd stage = parts_.pipeline.makeSigmaStack(run, frames, parts_.ports.progress(),
+                                                             parts_.ports.messages(), log);
         sigma = std::move(stage.passes);
         return stage.end;
     });

@@ -23,7 +23,7 @@ public:
     friend class ShellController;
 
 private:
-    TPCheck* Formmessage;   // bring the window to the front with every message
+    TPCheck* Formmessage;  // bring the window to the front with every message
     // Warn before a project is saved or loaded; the warning's "do not show again" unticks it.
     TPCheck* Projectmessages;
     TPCheck* Checkupdates;  // look for a newer version at start-up (developer mode)
