@@ -367,10 +367,16 @@ private:
             std::fprintf(stderr, "screenshot walk: cannot write %s\n", qPrintable(file));
     }
 
-    // Once the dialog is open: its picture, then the file chosen (or the dialog closed).
-    void answerFileDialog(const char* name, const QString& file) {
-        QTimer::singleShot(SettleMs, &form_, [this, name, file] {
+    // Once the dialog is open: its picture, then the file chosen (or the dialog closed). A question
+    // may come first (the project warning): the dialog is waited for until it shows.
+    void answerFileDialog(const char* name, const QString& file, int waitedMs = 0) {
+        constexpr int PollMs = 100, LongestWaitMs = 20000;
+        QTimer::singleShot(waitedMs == 0 ? SettleMs : PollMs, &form_, [this, name, file, waitedMs] {
             auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog && waitedMs < LongestWaitMs) {
+                answerFileDialog(name, file, waitedMs + PollMs);
+                return;
+            }
             if (!dialog) {
                 std::fprintf(stderr, "screenshot walk: no file dialog for %s\n", name);
                 return;
