@@ -67,7 +67,7 @@ void checkSavedAgain(const FrameListEntries& entries, std::span<const std::uint8
     else
         FUZZ_CHECK(series ==
                    (model->SingleImage ? std::vector<std::string>{entries.files.front()} : entries.files));
-    FUZZ_CHECK(savedListCaption(*model).find(entries.files.front()) != std::string::npos);
+    FUZZ_CHECK(inputCaption(*model, false).find(entries.files.front()) != std::string::npos);
 }
 
 }  // namespace

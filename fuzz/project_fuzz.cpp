@@ -64,7 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         checkProjectFitsInput(p, FrameCapacity, MaxFrameSize, MaxFrameSize);
         AlignmentPoints points;
         ProgramState state;
-        applyProject(p, model, points, state, true);
+        NullProgress progress;
+        applyProject(p, model, points, state, true, progress);
         FUZZ_CHECK(points.Alignpoints == p.alignpoints() && points.MultiPointMode == (p.alignpoints() > 1));
         for (int j = 0; j < p.sequencelength; ++j) FUZZ_CHECK(model.FrameRanking[j].Frame < p.sequencelength);
 
