@@ -228,14 +228,16 @@ bool FrameStacking::addFrames(const std::vector<int>& list, StackAccumulator& ac
     const int batch = frameBatch(model_, options_, canvasW_, canvasH_);
     // The stack reads a frame's samples, and its picture only to resample it or fill its fields.
     const bool picture = (options_.Resampled && !options_.Drizzling) || options_.interlaced;
-    // The pass holds a batch of frames to add and, between them, the frames that add nothing (no
-    // point of theirs is used, they lie off the stack) until the batch is added: at most two
-    // batches' worth, and then the batch is added early.
-    const int hold = 2 * batch;
-    FramePrefetcher prefetcher(frames_, list, batch, hold, picture ? FrameParts::Both : FrameParts::Samples);
+    // The pass holds a batch of frames to add, while a batch more is read ahead. A frame that adds
+    // nothing (no point of its is used, it lies off the stack) is given back at once, yet its
+    // place comes free only with the queued frames before it: when the queued frames and those
+    // behind them fill a batch, the batch is added early (the reader would wait for ever on a
+    // place otherwise).
+    FramePrefetcher prefetcher(frames_, list, batch, batch, picture ? FrameParts::Both : FrameParts::Samples);
     std::size_t skipped = 0;
     const auto addQueued = [&] {
-        const std::size_t held = accumulator.queued() + std::exchange(skipped, 0);
+        const std::size_t held = accumulator.queued();
+        skipped = 0;
         accumulator.flush();
         for (std::size_t k = 0; k < held; ++k) prefetcher.release();
     };
@@ -254,7 +256,8 @@ bool FrameStacking::addFrames(const std::vector<int>& list, StackAccumulator& ac
         progress_.setPosition(i);
         const int f = list[static_cast<std::size_t>(i)];
         if (model_.InputIsSeries) progress_.setStatus(2, "Processing bitmap :" + std::to_string(f));
-        FrameBuffers& frame = prefetcher.next();
+        std::size_t position = 0;
+        FrameBuffers& frame = prefetcher.next(position);
         if (model_.InputIsSeries && progress_.cancelled()) return false;
         const TFrameRec& rec = model_.FrameTable[f];
         StackFrameCall call;
@@ -272,10 +275,12 @@ bool FrameStacking::addFrames(const std::vector<int>& list, StackAccumulator& ac
             placeAt(rec.Slots[0]);
             const std::size_t queued = accumulator.queued();
             accumulator.queueFrame(frame, call, rec.Slots[0].Brightness);
-            if (accumulator.queued() == queued) ++skipped;
-            if (static_cast<int>(accumulator.queued()) == batch ||
-                static_cast<int>(accumulator.queued() + skipped) == hold)
-                addQueued();
+            if (accumulator.queued() == queued) {
+                prefetcher.release(position);
+                // Behind a queued frame its place stays taken until that frame is given back.
+                if (queued > 0) ++skipped;
+            }
+            if (static_cast<int>(accumulator.queued() + skipped) == batch) addQueued();
             continue;
         }
         // Interlaced: each field fills the other field's lines from its own and takes its own
