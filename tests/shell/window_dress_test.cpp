@@ -60,6 +60,9 @@ TEST_F(ShellWindowTest, LabelsAndSpeedBarItemsAreDressed) {
     EXPECT_EQ(sizes[1], 0) << "a label's shadow is 0, 2 or 3 pixels";
     EXPECT_GE(sizes[2], 5);
     EXPECT_EQ(form->findChild<TRxLabel*>("Stacklabel")->ShadowSize(), 3);
+    // The colour balance's labels are the shadowed labels of the component set, found by name.
+    for (const char* name : {"LabelR", "labelG", "LabelB", "Xmove", "Ymove"})
+        EXPECT_NE(form->findChild<TRxLabel*>(name), nullptr) << name;
 
     const SpeedBar& bar = *pieces(*form).Speedbar;
     EXPECT_EQ(bar.Options(), TSpeedBar::sbGrayedBtns | TSpeedBar::sbTransparentBtns);

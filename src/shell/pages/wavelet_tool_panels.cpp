@@ -74,11 +74,12 @@ RgbBalancePanel::RgbBalancePanel(QWidget* parent) : QWidget(parent) {
     Bbalance = floatSpin(this, "Bbalance", 0.001, 1.5, 0.05, 1.0, 3);
     resethisto1button = pushButton(this, "resethisto1button", "Reset");
     auto* grid = new QGridLayout(this);
-    const char* names[] = {"Red", "Green", "Blue"};
+    QLabel* labels[] = {textLabel(this, "LabelR", "Red"), textLabel(this, "labelG", "Green"),
+                        textLabel(this, "LabelB", "Blue")};
     TRxSlider* sliders[] = {RedSlider, GreenSlider, blueslider};
     TRxSpinEdit* spins[] = {Rbalance, Gbalance, Bbalance};
     for (int i = 0; i < 3; ++i) {
-        grid->addWidget(new QLabel(names[i], this), i, 0);
+        grid->addWidget(labels[i], i, 0);
         grid->addWidget(sliders[i], i, 1);
         grid->addWidget(spins[i], i, 2);
     }
