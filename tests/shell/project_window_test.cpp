@@ -88,6 +88,19 @@ Bitmap24 framePicture(const synth::Recording& recording, int i) {
     return picture;
 }
 
+// The project made the project of a series of stills: the recording's frames written as BMP
+// pictures "f100.bmp", "f101.bmp", … in `folder`.
+void asStillSeries(ProjectData& project, const synth::Recording& recording, const fs::path& folder) {
+    project.InputType = TInputType::itBMP;
+    project.SerName.clear();
+    project.frameNames.clear();
+    for (int i = 0; i < project.sequencelength; ++i) {
+        const std::string name = "f" + std::to_string(100 + i) + ".bmp";
+        writeBmp24(folder / name, framePicture(recording, i));
+        project.frameNames.push_back(name);
+    }
+}
+
 std::vector<float> stackPlane(const Pipeline& pipeline) {
     const T2dArrays& plane = pipeline.images().StackPlanes[1];
     return {plane.data(), plane.data() + plane.cellCount()};
@@ -374,14 +387,7 @@ TEST(ProjectWindow, ASerProjectAndAStillSeriesProjectComeBackWithTheirInput) {
     // names the files.
     const synth::Recording recording = synth::planRecording(batchRecordingOptions());
     ProjectData series = readProject(project).project;
-    series.InputType = TInputType::itBMP;
-    series.SerName.clear();
-    series.frameNames.clear();
-    for (int i = 0; i < series.sequencelength; ++i) {
-        const std::string name = "f" + std::to_string(100 + i) + ".bmp";
-        writeBmp24(dir.path() / name, framePicture(recording, i));
-        series.frameNames.push_back(name);
-    }
+    asStillSeries(series, recording, dir.path());
     const fs::path seriesFile = dir.path() / "series.ksp";
     writeProject(seriesFile, series);
     auto stills = runHeadless({seriesFile.string()});
@@ -433,13 +439,7 @@ TEST(ProjectWindow, SaveLoadSaveGivesTheSameFileFromTheFirstCycle) {
     // A still series: the recording's frames as pictures, with the one-box project's alignment.
     ProjectData series = readProject(dir.path() / "onebox.ksp").project;
     ASSERT_EQ(series.alignpoints(), 1);
-    series.InputType = TInputType::itBMP;
-    series.SerName.clear();
-    for (int i = 0; i < series.sequencelength; ++i) {
-        const std::string name = "f" + std::to_string(100 + i) + ".bmp";
-        writeBmp24(dir.path() / name, framePicture(recording, i));
-        series.frameNames.push_back(name);
-    }
+    asStillSeries(series, recording, dir.path());
     const fs::path stills = dir.path() / "stills.ksp";
     writeProject(stills, series);
     auto run = runHeadless({stills.string()});

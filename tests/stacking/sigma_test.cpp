@@ -31,8 +31,19 @@ struct Transient {
     double high = 0.0;       // mean + 2 sigma of the 20 samples, transient included
 };
 
-// 20 frames of 40 +- 3 on bytes; frame 7 holds 250 at (50, 60). Sigma factor 2, floor 100, and
-// the default box of margin 10 around the stack.
+// Sigma factor 2, floor 100, and the default box of margin 10 around the stack.
+StackOptions& useSigmaDefaults(StackBench& bench) {
+    StackOptions& o = bench.options;
+    o.Statisticspin = 2.0f;
+    o.Lowpixdetect = 100.0f;
+    o.SigmaBoxLeft = 10;
+    o.SigmaBoxTop = 10;
+    o.SigmaBoxRight = W - 10;
+    o.SigmaBoxBottom = H - 10;
+    return o;
+}
+
+// 20 frames of 40 +- 3 on bytes; frame 7 holds 250 at (50, 60); the sigma defaults.
 Transient fillTransient(StackBench& bench) {
     bench.source.kind = FrameSamples::Bitmap;
     const auto noise = test::gaussian(3.0, 5);
@@ -49,13 +60,7 @@ Transient fillTransient(StackBench& bench) {
     }
     const double mean = sum / Frames;
     t.high = mean + 2.0 * std::sqrt(squares / Frames - mean * mean);
-    StackOptions& o = bench.options;
-    o.Statisticspin = 2.0f;
-    o.Lowpixdetect = 100.0f;
-    o.SigmaBoxLeft = 10;
-    o.SigmaBoxTop = 10;
-    o.SigmaBoxRight = W - 10;
-    o.SigmaBoxBottom = H - 10;
+    useSigmaDefaults(bench);
     return t;
 }
 
@@ -128,13 +133,7 @@ TEST(Sigma, ZonesOfAlignmentPointsAreClippedAndLoggedInTheirOwnPlaces) {
             makePlane(W, H, [&](int x, int) { return content(x < 50 ? x - d : x + d); }));
     const double cleanMean = bench.source.frames[0][70][60];
     bench.source.frames[7][70][60] = 250.0f;
-    StackOptions& o = bench.options;
-    o.Statisticspin = 2.0f;
-    o.Lowpixdetect = 100.0f;
-    o.SigmaBoxLeft = 10;
-    o.SigmaBoxTop = 10;
-    o.SigmaBoxRight = W - 10;
-    o.SigmaBoxBottom = H - 10;
+    StackOptions& o = useSigmaDefaults(bench);
     o.Recordsigma = true;
     o.Points.MultiPointMode = true;
     o.Points.Alignpoints = 2;
