@@ -72,6 +72,9 @@ public:
     // and takes point 1's reference after the pass. A cancel (`progress`) ends the pass.
     AlignmentPassResult alignPlacedPoints(const PlacedPointsOptions& options, PointPassWindow& window,
                                           ProgressPort& progress);
+    // The pass over the frames (one box or the placed points) is over, ended as `end`.
+    // Announces `PassEnded`.
+    void endPass(PassEnd end);
     // Point p's reference as the box, the reference and the feature now stand.
     PointReference pointReference(int p, const AlignOptions& align) const;
     // The frames aligned on the points' references (taken from the last point down), or on

@@ -212,6 +212,11 @@ void PipelineCore::useBoxSizeItem(int item) {
     announce(PipelineChange::BoxSize);
 }
 
+void AlignStage::endPass(PassEnd end) {
+    run_.lastPassEnd = end;
+    announce(PipelineChange::PassEnded);
+}
+
 void AlignStage::stopPlacingPoints() {
     run_.alignPoints.FreeBox = false;
     run_.alignPoints.StopPlacing = true;

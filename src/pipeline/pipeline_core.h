@@ -99,6 +99,10 @@ struct RunState {
     // The item of the box sizes the Align page offers that is in force for the alignment point
     // being optimized (-1 before the first).
     int boxSizeItem = -1;
+    // The inputs given up so far (each new input gives up the open one first).
+    int inputsGivenUp = 0;
+    // How the last pass over the frames ended.
+    PassEnd lastPassEnd = PassEnd::Finished;
 };
 
 // What the process stage found: a stack to process, and its layers computed anew (a new result).
@@ -120,6 +124,7 @@ enum class PipelineChange {
     StackCount,  // the stack count or its range changed alone
     StackDepth,  // the processed view holds the stack depth of every pixel
     Preview,     // a frame was read into the shown picture for another page than the browser's
+    PassEnded,   // a pass over the frames (one box or the placed points) ended; lastPassEnd() tells how
 };
 
 // The run's state, read through const accessors, and the announcements of what changed. Only the
@@ -154,6 +159,10 @@ public:
     // The box size item (of the box sizes the Align page offers) in force for the alignment point
     // the optimizer works on: the points' optimizer puts each point's in force as it starts.
     int boxSizeItem() const { return run_.boxSizeItem; }
+    // The inputs given up so far: a page that keeps something of the open input sees it go.
+    int inputsGivenUp() const { return run_.inputsGivenUp; }
+    // How the last pass over the frames (one box or the placed points) ended.
+    PassEnd lastPassEnd() const { return run_.lastPassEnd; }
 
     // Observers hear every change an operation announces, in the order they subscribed, for as
     // long as the subscription they were given lives (a window closes, the pipeline stays).

@@ -17,6 +17,7 @@ void InputStage::resetBeforeInput() {
     run_.state.MasterFrameMode = false;
     run_.registration.FeatureChosen = false;
     run_.model.InputPNG16 = false;
+    ++run_.inputsGivenUp;
     announce(PipelineChange::Stage);
 }
 

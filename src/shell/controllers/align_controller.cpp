@@ -150,10 +150,6 @@ AlignController::AlignController(const AlignControllerParts& parts)
          {parts_.tools.Zoomwindow, parts_.tools.Registerhaltwindow, parts_.tools.WaveZoom})
         connect(window, &TgbRollup::OnCaptionDblClick, this, &AlignController::ZoomwindowCaptionDblClick);
     connect(page.PreviewSlider, &TRxSlider::OnChange, this, &AlignController::showLimitCount);
-    connect(&parts_.optimizePage, &OptimizePage::optimizerGraphClicked, this,
-            &AlignController::OptimizegraphClick);
-    connect(&parts_.optimizePage, &OptimizePage::movementWindowClicked, this,
-            &AlignController::ShowMovementwindowClick);
     for (TRxSpinEdit* spin : {page.QualityFilter, page.QualFilterDX, page.CentralHVS, page.Compresfactor})
         connectArming(*spin, &AlignController::armQualityFilter);
     connectArming(*page.FFTFilterspin, &AlignController::armFFTFilter);
@@ -780,16 +776,6 @@ void AlignController::ShowFFTSpectrum(const Bitmap24& spectrum) {
 void AlignController::DrawRegistrationGraph() {
     parts_.registrationWindows.showRegistrationGraph(pipeline_.model(), pipeline_.rankLimit(),
                                                      pipeline_.optimizer().RegistrationCaption);
-}
-
-void AlignController::OptimizegraphClick() {
-    const bool shown = parts_.optimizePage.showsOptimizerGraph();
-    parts_.tools.Registrationgraphwindow->setVisible(shown);
-    parts_.tools.RegiStration2->setVisible(shown && parts_.optimizePage.optimizerChartHasPoints());
-}
-
-void AlignController::ShowMovementwindowClick() {
-    parts_.tools.movements->setVisible(parts_.optimizePage.showsMovements());
 }
 
 }  // namespace kestrave

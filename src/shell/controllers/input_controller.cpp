@@ -364,7 +364,6 @@ void InputController::showTakenSeries(const InputRecord& record, bool decideColo
     // A range cannot end at its start: one frame still reaches position 1.
     pipeline_.commitFrameLimit(
         {.ranks = std::max(last, 1), .countRange = std::max(last, 1), .stackBound = last});
-    parts_.optimizePage.limitReferenceFrames(last);
     if (record.tooManyFrames) messages.warn(TooManyFramesCaption, TooManyFramesText);
     if (record.aviFilesLeftOut)
         messages.warn("Too many files", "Warning : at most 101 AVI files are taken as one input ");
@@ -386,7 +385,6 @@ void InputController::resetControlsBeforeInput() {
     align.PreviewFull->setChecked(false);
     align.PreviewFull->setEnabled(true);
     parts_.waveletPage.setProcessedViewFitted(false);
-    parts_.optimizePage.setPassButtonsEnabled(true);
     align.Alignmethod->setItemIndex(0);
     ports_.shell.ImageSaved = false;
     // The result's save dialog proposes no name of the input before (its folder stays the save
@@ -410,7 +408,6 @@ void InputController::disablePassButtons() {
     for (QWidget* control :
          std::initializer_list<QWidget*>{align.Alignbutton, align.Manualalignbox, align.Setlimitbutton})
         control->setEnabled(false);
-    parts_.optimizePage.greyPassButtons();
     parts_.stackPage.setPassButtonsEnabled(false);
 }
 
@@ -422,7 +419,6 @@ void InputController::clearLastInputTexts() {
     parts_.frameWindows.Chart8->setTitle({});
     parts_.frameWindows.Chart8->clearTexts();
     parts_.registrationWindows.clearStackGraphTexts();
-    parts_.optimizePage.clearCharts();
 }
 
 void InputController::initializesettings() {

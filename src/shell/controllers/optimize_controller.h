@@ -88,6 +88,10 @@ public:
     // Small option handlers of the page.
     void ContourClick();
     void SearchAreaChange();
+    // "Difference" shows the registration windows (the optimizer's chart once it has points);
+    // "Movements" the window of the frames' shifts.
+    void OptimizegraphClick();
+    void ShowMovementwindowClick();
 
     // The prefilter's editor: "Reset", "Set", "Active" and the preset chooser `Filtertype`.
     void ResetPrefilterClick();
@@ -102,6 +106,10 @@ private:
     class CreateSteps;
 
     void connectPrefilter();
+    // The page follows what the other areas' operations change in the run, as the pipeline
+    // announces it.
+    void hearOtherAreas();
+    void heardFromOtherArea(PipelineChange change);
 
     // Runs `work` with the optimizer's ports over a frame source of its own for the current input.
     void withPasses(const std::function<void(const OptimizerPorts&)>& work);
@@ -118,6 +126,13 @@ private:
     std::unique_ptr<PassView> view_;
     // A new input shows "Restart align" unless it is one still image (nothing to align).
     Pipeline::Subscription inputShown_;
+    Pipeline::Subscription otherAreasHeard_;
+    // The inputs given up when the page last heard the run.
+    int inputsGivenUp_ = 0;
+    // A series was taken: the frame limit committed for it next bounds the reference frames.
+    bool newSeriesLimit_ = false;
+    // The series in hand has no frames left (its list was emptied).
+    bool framesGone_ = false;
 };
 
 }  // namespace kestrave
