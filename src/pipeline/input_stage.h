@@ -70,7 +70,8 @@ public:
 
     // --- The input ----------------------------------------------------------------------------
     // Before a new input: the furthest page back to Align, one alignment box, no master-frame
-    // mode, no feature, no 16-bit PNG; one more input given up. Announces `Stage`.
+    // mode, no feature, no 16-bit PNG, nothing charted; one more input given up. Announces
+    // `Stage`.
     void resetBeforeInput();
     // The per-input reset of the tables, the feature, the boxes, the levels and the FFT engine
     // (`controls` are the page's values it keeps), and the shown picture's state.

@@ -18,6 +18,7 @@ void InputStage::resetBeforeInput() {
     run_.registration.FeatureChosen = false;
     run_.model.InputPNG16 = false;
     ++run_.inputsGivenUp;
+    run_.optimizer.ChartedFrames = 0;
     announce(PipelineChange::Stage);
 }
 

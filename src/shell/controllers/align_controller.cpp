@@ -478,7 +478,7 @@ void AlignController::pickAt(const PreviewClick& click) {
         window->raise();
     }
     // The optimizer's chart has nothing to show before a limit or an optimizer pass.
-    if (page.ShowGraphbox->Checked() && parts_.optimizePage.optimizerChartHasPoints())
+    if (page.ShowGraphbox->Checked() && pipeline_.optimizer().ChartedFrames > 0)
         tools.RegiStration2->show();
     tools.SelectFrameswindow->hide();
     if (pipeline_.model().InputType == TInputType::itAVI) {
@@ -760,7 +760,7 @@ void AlignController::ShowFFTboxClick() {
 void AlignController::ShowgraphboxClick() {
     const bool shown = parts_.page.ShowGraphbox->Checked();
     parts_.tools.Registrationgraphwindow->setVisible(shown);
-    parts_.tools.RegiStration2->setVisible(shown && parts_.optimizePage.optimizerChartHasPoints());
+    parts_.tools.RegiStration2->setVisible(shown && pipeline_.optimizer().ChartedFrames > 0);
 }
 
 // --- Charts --------------------------------------------------------------------------------------

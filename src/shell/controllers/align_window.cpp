@@ -118,7 +118,7 @@ void AlignWindow::restoreAlignmentWindows() {
     if (parts_.page.ShowFFTbox->Checked()) parts_.tools.FFTWindow->show();
     if (graph) {
         parts_.tools.Registrationgraphwindow->show();
-        if (parts_.optimizePage.optimizerChartHasPoints()) parts_.tools.RegiStration2->show();
+        if (pipeline_.optimizer().ChartedFrames > 0) parts_.tools.RegiStration2->show();
     }
 }
 
