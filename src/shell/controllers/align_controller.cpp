@@ -478,8 +478,7 @@ void AlignController::pickAt(const PreviewClick& click) {
         window->raise();
     }
     // The optimizer's chart has nothing to show before a limit or an optimizer pass.
-    if (page.ShowGraphbox->Checked() && pipeline_.optimizer().ChartedFrames > 0)
-        tools.RegiStration2->show();
+    if (page.ShowGraphbox->Checked() && pipeline_.optimizer().ChartedFrames > 0) tools.RegiStration2->show();
     tools.SelectFrameswindow->hide();
     if (pipeline_.model().InputType == TInputType::itAVI) {
         const int h = pipeline_.boxSide() / 2;
