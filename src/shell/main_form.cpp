@@ -167,8 +167,7 @@ void TMainForm::makeControllers() {
         ShellControllerParts{app.pipeline, app.ports, *this, *Tabpages, *PageControl1, *Speedbar, tools,
                              *alignPage, *optimizePage, *stackPage, *waveletPage,
                              DeveloperControls{*alignPage, *waveletPage, *aboutPage, *tools.Tonemapwindow,
-                                               *control<TPCheck>(*waveletTools.tonemap, "Tonegraph"),
-                                               [this] { align->QualityMethodComboChange(); }},
+                                               *control<TPCheck>(*waveletTools.tonemap, "Tonegraph")},
                              stages, entries});
     toolWindows = std::make_unique<ToolWindowController>(
         ToolWindowControllerParts{tools, *this, *alignPage, *stackPage, *waveletPage, *finalPage, stages});

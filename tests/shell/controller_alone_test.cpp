@@ -151,7 +151,7 @@ TEST_F(ControllerAloneTest, ShellRefusesATabTheRunHasNotReached) {
         pipeline, ports, window, tabs, pages, speedBar, tools, alignPage, optimizePage, stackPage,
         waveletPage,
         DeveloperControls{alignPage, waveletPage, aboutPage, *control<ToolWindow>(window, "Tonemapwindow"),
-                          *control<QWidget>(window, "Tonegraph"), [] {}},
+                          *control<QWidget>(window, "Tonegraph")},
         entries, entries});
     shell.selectTab(static_cast<int>(TMainTab::tabStack));
     EXPECT_TRUE(told("Illegal Tabpage", "Stacking page not available at this stage"));
