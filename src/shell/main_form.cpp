@@ -200,9 +200,7 @@ void TMainForm::makeControllers() {
         WaveletControllerParts{app.pipeline, app.ports, *waveletPage, waveletTools, histogramWindows, tools,
                                *stackPage, *alignPage, *PageControl1, *Tabpages, *ProgressBar1, entries});
     finalImage = std::make_unique<FinalController>(FinalControllerParts{
-        *finalPage, *tools.HLSwindow, app.pipeline, app.shell, app.messages(),
-        [this]() -> FileDialogPort& { return app.dialogs(); },
-        [this]() -> ProgressPort& { return app.progress(); }, app.regSettings, dialogs,
+        *finalPage, *tools.HLSwindow, app.pipeline, app.ports, dialogs,
         [this] { return app.pipeline.saveFolder(alignPage->saveFolderChoice()); }, *Tabpages});
     // The final picture follows every new rendering while its page shows.
     finalPictureFollows_ = app.pipeline.subscribe([this](PipelineChange change) {

@@ -315,9 +315,7 @@ TEST_F(ControllerAloneTest, WaveletProcessOfAFlatStackShowsItFlat) {
 
 TEST_F(ControllerAloneTest, FinalFlipXMirrorsTheRenderedPicture) {
     FinalController finalImage(FinalControllerParts{
-        finalPage, *control<ToolWindow>(window, "HLSwindow"), pipeline, ports.shell, ports.messages(),
-        [this]() -> FileDialogPort& { return ports.dialogs(); },
-        [this]() -> ProgressPort& { return ports.progress(); }, ports.regSettings, windowDialogs,
+        finalPage, *control<ToolWindow>(window, "HLSwindow"), pipeline, ports, windowDialogs,
         [this] { return pipeline.saveFolder(alignPage.saveFolderChoice()); }, tabs});
     constexpr int W = 20, H = 10;
     render(W, H);
