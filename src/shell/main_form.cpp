@@ -202,10 +202,6 @@ void TMainForm::makeControllers() {
     finalImage = std::make_unique<FinalController>(FinalControllerParts{
         *finalPage, *tools.HLSwindow, app.pipeline, app.ports, dialogs,
         [this] { return app.pipeline.saveFolder(alignPage->saveFolderChoice()); }, *Tabpages});
-    // The final picture follows every new rendering while its page shows.
-    finalPictureFollows_ = app.pipeline.subscribe([this](PipelineChange change) {
-        if (change == PipelineChange::Processed) finalImage->showProcessed();
-    });
     input = std::make_unique<InputController>(InputControllerParts{
         app.pipeline, app.ports, *alignPage, *optimizePage, *stackPage, *waveletPage, waveletTools,
         frameWindows, registrationWindows, tools, imageInfoWindow, dialogs, *Speedbar->Selectbutton,

@@ -64,6 +64,9 @@ FinalController::FinalController(const FinalControllerParts& parts)
             if (tab == static_cast<int>(TMainTab::tabFinal)) UpdateFinalBitmap();
         });
     connectControls();
+    processedShown_ = parts.pipeline.subscribe([this](PipelineChange change) {
+        if (change == PipelineChange::Processed) showProcessed();
+    });
     for (EditedCurve curve : {EditedCurve::Hue, EditedCurve::Saturation, EditedCurve::Lightness})
         graphOf(curve).showCurve(&splineOf(curve));
 }
@@ -425,9 +428,11 @@ void FinalController::savefinalbuttonClick() {
     options.settings = readFinalSettings();
     const Pipeline& run = parts_.pipeline;
     if (page_.Cropping->Checked() && run.state().CropRect.Left != -1) options.crop = run.state().CropRect;
-    runSaveCommand(parts_.ports.messages(), parts_.ports.progress(), parts_.ports.shell, parts_.pipeline, [&] {
-        return parts_.pipeline.saveFinal(options, savePorts(parts_.ports.messages(), parts_.ports.regSettings.get()));
-    });
+    runSaveCommand(parts_.ports.messages(), parts_.ports.progress(), parts_.ports.shell, parts_.pipeline,
+                   [&] {
+                       return parts_.pipeline.saveFinal(
+                           options, savePorts(parts_.ports.messages(), parts_.ports.regSettings.get()));
+                   });
     // The stack page's save dialog goes back to BMP from its FITS types.
     const std::span<const StackSaveFormat> stackFormats = stackSaveFormats();
     int& stackType = parts_.fileDialogs.SaveDialog1.FilterIndex;

@@ -107,6 +107,8 @@ private:
     FinalControllerParts parts_;
     FinalPage& page_;
     QTimer* sliderPause_;
+    // The final picture follows every new rendering while its page shows.
+    Pipeline::Subscription processedShown_;
     // The left button is held on the picture while a rectangle is drawn.
     bool dragging_ = false;
 };
