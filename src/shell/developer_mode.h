@@ -2,7 +2,6 @@
 // The developer mode of the main window: extra controls for the developer's own measurements and
 // the full list of quality methods. Start-up switches it on on the developer's machine.
 
-
 class QWidget;
 
 namespace kestrave {
