@@ -54,7 +54,8 @@ public:
     AutomaticFilterValues computeReference(const ReferenceOptions& reference, const AlignOptions& align,
                                            AlignPorts& ports);
     // A click on the preview: the feature picked there and its reference computed, or the click an
-    // alignment waits for taken. Throws KestraveError as the reference does.
+    // alignment waits for taken. Throws KestraveError as the reference does. A feature accepted
+    // counts in `featuresAccepted()` and announces `Stage` before its reference is computed.
     PickResult pickFeature(const PreviewClick& click, const ReferenceOptions& reference,
                            const AlignOptions& align, AlignPorts& ports);
     // The frames of `frames` aligned on the one box and ranked; `manualAlign`: the user points

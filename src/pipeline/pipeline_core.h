@@ -101,6 +101,8 @@ struct RunState {
     int boxSizeItem = -1;
     // The inputs given up so far (each new input gives up the open one first).
     int inputsGivenUp = 0;
+    // The features accepted so far (each click on the preview that sets the feature).
+    int featuresAccepted = 0;
     // How the last pass over the frames ended.
     PassEnd lastPassEnd = PassEnd::Finished;
 };
@@ -161,6 +163,8 @@ public:
     int boxSizeItem() const { return run_.boxSizeItem; }
     // The inputs given up so far: a page that keeps something of the open input sees it go.
     int inputsGivenUp() const { return run_.inputsGivenUp; }
+    // The features accepted so far: a page that shows something of the feature sees a new one.
+    int featuresAccepted() const { return run_.featuresAccepted; }
     // How the last pass over the frames (one box or the placed points) ended.
     PassEnd lastPassEnd() const { return run_.lastPassEnd; }
 

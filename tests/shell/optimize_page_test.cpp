@@ -319,6 +319,24 @@ TEST_F(OptimizePageTest, ThePassesTheChartAndTheReferenceFramesFollowTheOtherAre
     }
 }
 
+// A feature picked on the preview asks for the registration windows: "Difference" is ticked
+// again, and a click that sets no feature leaves it.
+TEST_F(OptimizePageTest, ANewFeatureTicksDifferenceAgain) {
+    auto& difference = *control<TPCheck>(page, "Optimizegraph");
+    const struct {
+        QPoint at;
+        bool ticked;
+    } clicks[] = {{{2, 2}, false}, {{64, 48}, true}};
+    for (const auto& click : clicks) {
+        SCOPED_TRACE(click.ticked);
+        difference.setChecked(false);
+        const int accepted = context.pipeline.featuresAccepted();
+        QTest::mouseClick(control<QLabel>(align, "PreviewImage"), Qt::LeftButton, Qt::NoModifier, click.at);
+        EXPECT_EQ(context.pipeline.featuresAccepted(), accepted + (click.ticked ? 1 : 0));
+        EXPECT_EQ(difference.Checked(), click.ticked);
+    }
+}
+
 TEST_F(OptimizePageTest, ACancelInTheFirstPassLeavesEveryShiftAsItWas) {
     limitAt(FrameCount - 1);
     control<TRxSpeedButton>(page, "Optimizebutton")->click();

@@ -70,7 +70,6 @@ void AlignWindow::featureAccepted() {
     page.Framelabel->hide();
     showSpectrumUndefined();
     page.ShowGraphbox->setChecked(true);
-    parts_.optimizePage.showRegistrationWindows();
     parts_.tools.FFTWindow->hide();
     parts_.tools.Registrationgraphwindow->hide();
 }

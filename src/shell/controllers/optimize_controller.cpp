@@ -221,12 +221,16 @@ void OptimizeController::hearOtherAreas() {
     connect(&page_, &OptimizePage::movementWindowClicked, this, &OptimizeController::ShowMovementwindowClick);
     framesGone_ = !pipeline_.input().source;
     inputsGivenUp_ = pipeline_.inputsGivenUp();
+    featuresAccepted_ = pipeline_.featuresAccepted();
     otherAreasHeard_ = pipeline_.subscribe([this](PipelineChange change) { heardFromOtherArea(change); });
 }
 
 void OptimizeController::heardFromOtherArea(PipelineChange change) {
     switch (change) {
         case PipelineChange::Stage:
+            // A new feature: its registration windows are asked for.
+            if (pipeline_.featuresAccepted() != featuresAccepted_) page_.showRegistrationWindows();
+            featuresAccepted_ = pipeline_.featuresAccepted();
             // The open input was given up: nothing of its passes is charted, none can run yet.
             if (pipeline_.inputsGivenUp() == inputsGivenUp_) break;
             inputsGivenUp_ = pipeline_.inputsGivenUp();

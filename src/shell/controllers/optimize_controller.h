@@ -127,8 +127,9 @@ private:
     // A new input shows "Restart align" unless it is one still image (nothing to align).
     Pipeline::Subscription inputShown_;
     Pipeline::Subscription otherAreasHeard_;
-    // The inputs given up when the page last heard the run.
+    // The inputs given up and the features accepted when the page last heard the run.
     int inputsGivenUp_ = 0;
+    int featuresAccepted_ = 0;
     // A series was taken: the frame limit committed for it next bounds the reference frames.
     bool newSeriesLimit_ = false;
     // The series in hand has no frames left (its list was emptied).
