@@ -235,6 +235,12 @@ void AlignStage::stopPlacingPoints() {
     run_.alignPoints.FreeBox = false;
     run_.alignPoints.StopPlacing = true;
     announce(PipelineChange::Points);
+    setUpAlignment(AlignSetup::PointsPlaced);
+}
+
+void AlignStage::setUpAlignment(AlignSetup setup) {
+    run_.alignSetup = setup;
+    announce(PipelineChange::AlignSetup);
 }
 
 void AlignStage::setFreeBox(bool freeBox) {

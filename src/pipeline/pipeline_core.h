@@ -61,6 +61,14 @@ namespace kestrave {
 
 class Pipeline;
 
+// How the frames are to be aligned, as the Align page's choice last set it up.
+enum class AlignSetup {
+    OneBox,         // one box aligns the frames
+    NoAlignment,    // the frames keep no shift
+    PlacingPoints,  // alignment points are being placed
+    PointsPlaced,   // the placing ended; the points wait for their pass
+};
+
 // The state of one run.
 struct RunState {
     ProgramState state;
@@ -105,6 +113,7 @@ struct RunState {
     int featuresAccepted = 0;
     // How the last pass over the frames ended.
     PassEnd lastPassEnd = PassEnd::Finished;
+    AlignSetup alignSetup = AlignSetup::OneBox;
 };
 
 // What the process stage found: a stack to process, and its layers computed anew (a new result).
@@ -127,6 +136,7 @@ enum class PipelineChange {
     StackDepth,  // the processed view holds the stack depth of every pixel
     Preview,     // a frame was read into the shown picture for another page than the browser's
     PassEnded,   // a pass over the frames (one box or the placed points) ended; lastPassEnd() tells how
+    AlignSetup,  // the way the frames are aligned was set up anew; alignSetup() tells which
 };
 
 // The run's state, read through const accessors, and the announcements of what changed. Only the
@@ -167,6 +177,8 @@ public:
     int featuresAccepted() const { return run_.featuresAccepted; }
     // How the last pass over the frames (one box or the placed points) ended.
     PassEnd lastPassEnd() const { return run_.lastPassEnd; }
+    // How the frames are to be aligned, as the last choice set it up.
+    AlignSetup alignSetup() const { return run_.alignSetup; }
 
     // Observers hear every change an operation announces, in the order they subscribed, for as
     // long as the subscription they were given lives (a window closes, the pipeline stays).

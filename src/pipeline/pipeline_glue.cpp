@@ -38,11 +38,13 @@ void AlignStage::useSingleBox() {
     run_.alignPoints.Alignpoints = 1;
     run_.alignPoints.MultiPointMode = false;
     announce(PipelineChange::Points);
+    setUpAlignment(AlignSetup::OneBox);
 }
 
 void AlignStage::clearWholeFrameShifts(int lastIndex) {
     kestrave::clearWholeFrameShifts(run_.model, lastIndex);
     announce(PipelineChange::Frames);
+    setUpAlignment(AlignSetup::NoAlignment);
 }
 
 void AlignStage::placeFreeBox(const FreeBoxFit& fit) {

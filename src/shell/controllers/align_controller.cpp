@@ -343,7 +343,6 @@ void AlignController::AlignmethodClick() {
             if (!multipoint.isVisible() && points.Alignpoints <= 1 && !parts_.stackPage.multiPoint()) return;
             if (multipoint.isVisible()) points_->SaveTempPointFile();
             pipeline_.setUserBoxPlaced(false);
-            parts_.optimizePage.setOptimizeButtonEnabled(true);
             parts_.stackPage.setMultiPoint(false);
             pipeline_.useSingleBox();
             backToSavedFeature();
@@ -361,7 +360,6 @@ void AlignController::AlignmethodClick() {
             markButton(*page.Showbuttonp1, *page.Setlimitbutton, -2);
             page.PreviewSlider->setValue(page.PreviewSlider->MaxValue());
             pipeline_.setStackCount(page.PreviewSlider->Value());
-            parts_.optimizePage.setOptimizeButtonEnabled(false);
             windows.Showgraphpointer->show();
             break;
         default:

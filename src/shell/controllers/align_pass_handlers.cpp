@@ -72,7 +72,6 @@ void AlignController::AlignallButtonClick() {
         page.Alignbutton->setEnabled(true);
         pipeline_.stopPlacingPoints();
         parts_.tools.Zoomwindow->show();
-        parts_.optimizePage.setOptimizeButtonEnabled(false);
         return;
     }
     // "None" aligns nothing.

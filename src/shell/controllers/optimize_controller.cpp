@@ -246,6 +246,14 @@ void OptimizeController::heardFromOtherArea(PipelineChange change) {
             if (newSeriesLimit_) page_.limitReferenceFrames(pipeline_.input().lastIndex);
             newSeriesLimit_ = false;
             break;
+        case PipelineChange::AlignSetup:
+            // One box can be optimized at once; without alignment nothing can; placed points
+            // wait for their pass, and while they are placed no pass runs.
+            if (pipeline_.alignSetup() == AlignSetup::PlacingPoints)
+                page_.setPassButtonsEnabled(false);
+            else
+                page_.setOptimizeButtonEnabled(pipeline_.alignSetup() == AlignSetup::OneBox);
+            break;
         case PipelineChange::PassEnded:
             // A finished pass ranked the frames for the optimizer; a stopped one took the ranking
             // away from every pass.
