@@ -99,6 +99,9 @@ struct RunState {
     // The item of the box sizes the Align page offers that is in force for the alignment point
     // being optimized (-1 before the first).
     int boxSizeItem = -1;
+    // The folder the program works in (files are opened and saved there) and the save subfolder
+    // chosen beside it, as the Align page's general options show them.
+    SaveFolderChoice folders;
 };
 
 // What the process stage found: a stack to process, and its layers computed anew (a new result).
@@ -150,6 +153,7 @@ public:
     const InputState& input() const { return run_.input; }
     const DebayerState& debayer() const { return run_.debayer; }
     const FinalData& finalImage() const { return run_.finalImage; }
+    const SaveFolderChoice& folders() const { return run_.folders; }
 
     // The box size item (of the box sizes the Align page offers) in force for the alignment point
     // the optimizer works on: the points' optimizer puts each point's in force as it starts.

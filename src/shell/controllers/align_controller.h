@@ -23,6 +23,7 @@ namespace kestrave {
 class WindowEntryPoints;
 class AreaStages;
 class AlignPage;
+class AlignOptionHandlers;
 class AlignWindow;
 class Pipeline;
 class ShellPorts;
@@ -232,6 +233,8 @@ private:
     bool referenceBusy_ = false;
     // The spin edits (and their step buttons) whose press or key arms a filter value.
     std::vector<std::pair<QObject*, void (AlignController::*)()>> arming_;
+    // The handlers of the page's own options, its tool windows' switches and its folders.
+    std::unique_ptr<AlignOptionHandlers> options_;
 };
 
 }  // namespace kestrave

@@ -50,12 +50,6 @@ CalibrationController::CalibrationController(const CalibrationControllerParts& p
     connect(menu.LoadFlatfield1, &QAction::triggered, this, &CalibrationController::FlatfieldbuttonClick);
     connect(menu.CreateDarkframe1, &QAction::triggered, this, &CalibrationController::CreateDarkframeClick);
     connect(menu.CreateFlatfield1, &QAction::triggered, this, &CalibrationController::CreateDarkframeClick);
-
-    // The boxes wait for a frame to use.
-    parts.alignPage.disallowCalibration(CalibrationKind::Dark);
-    parts.alignPage.disallowCalibration(CalibrationKind::Flat);
-    connect(&parts.alignPage, &AlignPage::darkFrameClicked, this, &CalibrationController::UsedarkframeClick);
-    connect(&parts.alignPage, &AlignPage::rawDarkClicked, this, &CalibrationController::RawdarkClick);
 }
 
 void CalibrationController::LoadDarkframeClick() {
@@ -123,15 +117,6 @@ void CalibrationController::CreateDarkframeClick() {
     parts_.entries.selectTab(StackTab);
     parts_.pipeline.setStackCount(last);
     parts_.stages.stackFrames();
-}
-
-void CalibrationController::UsedarkframeClick() {
-    if (parts_.alignPage.usesDarkFrame()) parts_.alignPage.switchCalibrationOff(false, false, true);
-}
-
-void CalibrationController::RawdarkClick() {
-    parts_.alignPage.setUsesDarkFrame(!parts_.alignPage.usesRawDark());
-    parts_.stages.showFrameAgain();
 }
 
 }  // namespace kestrave

@@ -60,10 +60,6 @@ public:
     // into a master frame (what it becomes depends only on the recording), to be saved as
     // special FITS and loaded back.
     void CreateDarkframeClick();
-    // The dark frame is taken off either in stacking ("Darkframe") or from the raw mosaic before
-    // debayering ("Raw"), never both.
-    void UsedarkframeClick();
-    void RawdarkClick();
 
     CalibrationMenu menu;
 

@@ -137,7 +137,7 @@ public:
     RestoredSwitches switches() override {
         const StackOptions options = calibrationSwitches(parts_.alignPage);
         return {options.interlaced, options.Usedarkframe, options.UseFlatfield,
-                parts_.alignPage.lastFrameIndex()};
+                pipeline_.input().browseLast};
     }
     void showProject(const ProjectData& project) override {
         parts_.stackPage.restoreResampling(project.resampled, project.resamplevalue);
@@ -218,7 +218,7 @@ ProjectController::ProjectController(const ProjectControllerParts& parts)
 
 ProjectControls ProjectController::readControls() {
     ProjectControls c;
-    c.lastFrame = parts_.alignPage.lastFrameIndex();
+    c.lastFrame = pipeline_.input().browseLast;
     c.refframe = pipeline_.registration().refframe;
     const StackOptions switches = calibrationSwitches(parts_.alignPage);
     c.Usedarkframe = switches.Usedarkframe;
@@ -266,7 +266,7 @@ void ProjectController::SaveProjectClick() {
         return;
     }
     TFileDialog& dialog = parts_.dialogs.SaveDialog3;
-    dialog.InitialDir = parts_.alignPage.currentFolder();
+    dialog.InitialDir = pipeline_.folders().directory;
     if (ports_.dialogs().Execute(dialog)) {
         if (askOverwrite(ports_.messages(), dialog.FileName, " Overwrite existing projectfile ?") != mrYes)
             return;
@@ -286,7 +286,7 @@ void ProjectController::ProjectSaveAsClick() {
     }
     const fs::path video = model.AviSegments[0].FileName;
     TFileDialog& dialog = parts_.dialogs.SaveDialog3;
-    dialog.InitialDir = parts_.alignPage.currentFolder();
+    dialog.InitialDir = pipeline_.folders().directory;
     const QDateTime modified = QFileInfo(QString::fromStdString(video.string())).lastModified();
     dialog.FileName =
         (QStringLiteral("_") + modified.toString(QStringLiteral("yyyyMMdd_hhmmss"))).toStdString();
@@ -326,7 +326,7 @@ void ProjectController::LoadProjectClick() {
     projectWarning();
     TFileDialog& dialog = parts_.dialogs.OpenDialog2;
     if (!commandLine) {
-        dialog.InitialDir = parts_.alignPage.currentFolder();
+        dialog.InitialDir = pipeline_.folders().directory;
         if (!ports_.dialogs().Execute(dialog)) return;
     }
     if (isFrameList(dialog.FileName, dialog.FilterIndex)) {

@@ -75,8 +75,6 @@ public:
     void PreviousFrameClick();
     void SaveedgeboxClick();
     void LoadedgeboxClick();
-    // "Goto Frame": shows frame Sliderset - 1, the value kept within 1 .. the frame count.
-    void SlidersetChange();
 
     // The frame index the viewer shows.
     int ShownEventFrame = 0;

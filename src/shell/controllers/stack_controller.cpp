@@ -152,7 +152,7 @@ StackController::~StackController() = default;
 
 std::unique_ptr<FrameSource> StackController::inputFrames() {
     if (frameSources_) return frameSources_();
-    return parts_.pipeline.inputFrames(parts_.alignPage.lastFrameIndex(),
+    return parts_.pipeline.inputFrames(parts_.pipeline.input().browseLast,
                                        readSourceOptions(parts_.alignPage, parts_.pipeline));
 }
 

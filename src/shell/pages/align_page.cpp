@@ -55,6 +55,9 @@ AlignPage::AlignPage(QWidget* parent) : QWidget(parent) {
     connect(Fittifstretch, &TRadioGroup::OnClick, this, &AlignPage::inputStretchChosen);
     connect(Haltwindow, &TPCheck::OnClick, this, &AlignPage::haltWindowClicked);
     connect(Savesubcontrol, &TPCheck::OnClick, this, &AlignPage::saveSubfolderClicked);
+    connect(DirectoryListBox1, &TDirectoryListBox::directoryChanged, this, &AlignPage::foldersChanged);
+    connect(Savesubcontrol, &TPCheck::CheckedChanged, this, &AlignPage::foldersChanged);
+    connect(Subdirname, &QLineEdit::textChanged, this, &AlignPage::foldersChanged);
     ScrollBox1->installEventFilter(this);
 }
 

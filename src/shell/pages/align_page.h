@@ -316,6 +316,9 @@ signals:
     void haltWindowClicked();
     // "Save in subdirectory" was clicked.
     void saveSubfolderClicked();
+    // The folder of the input browser, "Save in subdirectory" or the subfolder's name changed,
+    // by the user or by code (`saveFolderChoice()` tells what they are now).
+    void foldersChanged();
     // What the functions of the same intent above ask for.
     void alignMethodRequested();
     void debayerSwitchRequested();
