@@ -102,6 +102,8 @@ struct RunState {
     // The folder the program works in (files are opened and saved there) and the save subfolder
     // chosen beside it, as the Align page's general options show them.
     SaveFolderChoice folders;
+    // What the last operation on the calibration frames did to the switches that use them.
+    CalibrationSwitching calibrationSwitching;
 };
 
 // What the process stage found: a stack to process, and its layers computed anew (a new result).
@@ -123,6 +125,7 @@ enum class PipelineChange {
     StackCount,  // the stack count or its range changed alone
     StackDepth,  // the processed view holds the stack depth of every pixel
     Preview,     // a frame was read into the shown picture for another page than the browser's
+    Calibration,  // the calibration frames' switches changed (`calibrationSwitching()`)
 };
 
 // The run's state, read through const accessors, and the announcements of what changed. Only the
@@ -154,6 +157,7 @@ public:
     const DebayerState& debayer() const { return run_.debayer; }
     const FinalData& finalImage() const { return run_.finalImage; }
     const SaveFolderChoice& folders() const { return run_.folders; }
+    const CalibrationSwitching& calibrationSwitching() const { return run_.calibrationSwitching; }
 
     // The box size item (of the box sizes the Align page offers) in force for the alignment point
     // the optimizer works on: the points' optimizer puts each point's in force as it starts.

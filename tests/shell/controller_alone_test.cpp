@@ -260,6 +260,10 @@ TEST_F(ControllerAloneTest, SigmaStackDeclinedWithResamplingChangesNothing) {
 // --- Calibration, options, saving and the rest -------------------------------------------------------
 
 TEST_F(ControllerAloneTest, CalibrationLoadsABitmapDarkAndChecksItsBox) {
+    // The Align page's controller shows the switches the run's calibration frames change.
+    AlignController align(AlignControllerParts{
+        pipeline, ports, alignPage, optimizePage, stackPage, waveletPage, frameWindows, registrationWindows,
+        pointWindows, tools, windowDialogs, positionPanel, tabs, progressBar, entries, entries});
     CalibrationController calibration(CalibrationControllerParts{
         pipeline, ports, window, *control<QToolButton>(speedBar, "Flatdarkbutton"), windowDialogs.OpenDialog,
         alignPage, stackPage, frameWindows, entries, entries});

@@ -28,6 +28,9 @@ AlignOptionHandlers::AlignOptionHandlers(const AlignControllerParts& parts)
     // The calibration boxes wait for a frame to use.
     page_.disallowCalibration(CalibrationKind::Dark);
     page_.disallowCalibration(CalibrationKind::Flat);
+    calibrationShown_ = pipeline_.subscribe([this](PipelineChange change) {
+        if (change == PipelineChange::Calibration) showCalibrationSwitching();
+    });
     connect(&page_, &AlignPage::darkFrameClicked, this, &AlignOptionHandlers::UsedarkframeClick);
     connect(&page_, &AlignPage::rawDarkClicked, this, &AlignOptionHandlers::RawdarkClick);
     // Closing one of the page's tool windows releases the switch that opened it.
@@ -84,6 +87,15 @@ void AlignOptionHandlers::SlidersetChange() {
 
 void AlignOptionHandlers::SaveSubcontrolClick() {
     page_.followSaveSubfolderChoice();
+}
+
+void AlignOptionHandlers::showCalibrationSwitching() {
+    const CalibrationSwitching& switching = pipeline_.calibrationSwitching();
+    if (switching.offered) page_.allowCalibration(switching.kind);
+    if (switching.used) page_.useCalibration(switching.kind);
+    if (switching.grey) page_.setColourInput(false);
+    page_.switchCalibrationOff(switching.darkOff, switching.flatOff, switching.rawDarkOff);
+    if (switching.refused) page_.disallowCalibration(switching.kind);
 }
 
 void AlignOptionHandlers::UsedarkframeClick() {

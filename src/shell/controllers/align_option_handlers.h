@@ -2,16 +2,18 @@
 // Handlers of the Align page's own options that are no part of one pipeline step: how the preview
 // shows a frame (negative, preview gamma), the stretch of 16-bit input, the break window's switch,
 // "Goto Frame", the save subfolder, and the calibration switches "Darkframe" and "Raw". The
-// switches of the page's tool windows are released when those close, and the folders the page
-// chooses are kept in the run (`Pipeline::folders()`), where the other areas read them.
+// switches of the page's tool windows are released when those close, the folders the page
+// chooses are kept in the run (`Pipeline::folders()`), where the other areas read them, and the
+// calibration switches follow what the run's calibration frames did (`Calibration`).
 
 #include <QObject>
+
+#include "pipeline/pipeline.h"
 
 namespace kestrave {
 
 class AlignPage;
 class AreaStages;
-class Pipeline;
 struct AlignControllerParts;
 struct ToolWindows;
 
@@ -44,12 +46,15 @@ public:
 private:
     // The folders as the page shows them now become the run's.
     void keepFolders();
+    // The calibration switches changed as the run's calibration frames say.
+    void showCalibrationSwitching();
 
     AlignPage& page_;
     Pipeline& pipeline_;
     ToolWindows& tools_;
     // The frame at the preview slider's position, shown again.
     AreaStages& stages_;
+    Pipeline::Subscription calibrationShown_;
 };
 
 }  // namespace kestrave

@@ -179,8 +179,6 @@ StackOutcome StackController::runStack(const StackOptions& options, const StackR
         // Reader errors and running out of memory end the run; nothing of it is published.
         parts_.ports.messages().error("Stacking", error.what());
     }
-    // The dark frame or flat field did not fit the frames: it stays switched off.
-    parts_.alignPage.switchCalibrationOff(end.darkSwitchedOff, end.flatSwitchedOff, end.rawDarkSwitchedOff);
     const StackOutcome outcome = end.outcome;
     if (end.kept) {
         showStack(*end.kept);
