@@ -36,6 +36,7 @@
 #include "output/save_rules.h"
 #include "pipeline/final_data.h"
 #include "pipeline/optimize_and_stack.h"
+#include "pipeline/replay_showing.h"
 #include "pipeline/stack_data.h"
 #include "pipeline/wavelet_data.h"
 #include "registration/align_frame.h"
@@ -104,6 +105,8 @@ struct RunState {
     SaveFolderChoice folders;
     // What the last operation on the calibration frames did to the switches that use them.
     CalibrationSwitching calibrationSwitching;
+    // The step of a project's load the pages show next.
+    ReplayShowing replayShown;
 };
 
 // What the process stage found: a stack to process, and its layers computed anew (a new result).
@@ -125,7 +128,10 @@ enum class PipelineChange {
     StackCount,  // the stack count or its range changed alone
     StackDepth,  // the processed view holds the stack depth of every pixel
     Preview,     // a frame was read into the shown picture for another page than the browser's
-    Calibration,  // the calibration frames' switches changed (`calibrationSwitching()`)
+    // The calibration frames' switches changed (`calibrationSwitching()`).
+    Calibration,
+    // A project's load reached a step the pages show (`replayShown()`).
+    ProjectStep,
 };
 
 // The run's state, read through const accessors, and the announcements of what changed. Only the
@@ -158,6 +164,7 @@ public:
     const FinalData& finalImage() const { return run_.finalImage; }
     const SaveFolderChoice& folders() const { return run_.folders; }
     const CalibrationSwitching& calibrationSwitching() const { return run_.calibrationSwitching; }
+    const ReplayShowing& replayShown() const { return run_.replayShown; }
 
     // The box size item (of the box sizes the Align page offers) in force for the alignment point
     // the optimizer works on: the points' optimizer puts each point's in force as it starts.

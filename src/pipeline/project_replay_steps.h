@@ -11,6 +11,7 @@
 
 #include "frames/input_plan.h"
 #include "output/project_data.h"
+#include "pipeline/replay_showing.h"
 #include "registration/reference_options.h"
 
 namespace kestrave {

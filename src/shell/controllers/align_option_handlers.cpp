@@ -33,6 +33,9 @@ AlignOptionHandlers::AlignOptionHandlers(const AlignControllerParts& parts)
     });
     connect(&page_, &AlignPage::darkFrameClicked, this, &AlignOptionHandlers::UsedarkframeClick);
     connect(&page_, &AlignPage::rawDarkClicked, this, &AlignOptionHandlers::RawdarkClick);
+    replayShown_ = pipeline_.subscribe([this](PipelineChange change) {
+        if (change == PipelineChange::ProjectStep) showReplayStep();
+    });
     // Closing one of the page's tool windows releases the switch that opened it.
     page_.releaseSwitchesOnClose(tools_);
     keepFolders();
@@ -96,6 +99,32 @@ void AlignOptionHandlers::showCalibrationSwitching() {
     if (switching.grey) page_.setColourInput(false);
     page_.switchCalibrationOff(switching.darkOff, switching.flatOff, switching.rawDarkOff);
     if (switching.refused) page_.disallowCalibration(switching.kind);
+}
+
+void AlignOptionHandlers::showReplayStep() {
+    const ReplayShowing& shown = pipeline_.replayShown();
+    switch (shown.step) {
+        case ReplayShown::None:
+            break;
+        // Ticked, the box shows its windows as a click on it does (the replay's next step).
+        case ReplayShown::RegistrationGraph:
+            page_.setGraphWindowChosen(true);
+            break;
+        case ReplayShown::BeforeReference:
+            page_.hideFeatureHint();
+            break;
+        case ReplayShown::AfterReference:
+            if (page_.fftWindowChosen()) {
+                tools_.FFTWindow->show();
+                tools_.FFTWindow->raise();
+            }
+            if (page_.graphWindowChosen()) tools_.Registrationgraphwindow->show();
+            tools_.SelectFrameswindow->hide();
+            break;
+        case ReplayShown::StackControls:
+            page_.setPreviewPosition(shown.previewPosition);
+            break;
+    }
 }
 
 void AlignOptionHandlers::UsedarkframeClick() {

@@ -4,7 +4,8 @@
 // "Goto Frame", the save subfolder, and the calibration switches "Darkframe" and "Raw". The
 // switches of the page's tool windows are released when those close, the folders the page
 // chooses are kept in the run (`Pipeline::folders()`), where the other areas read them, and the
-// calibration switches follow what the run's calibration frames did (`Calibration`).
+// calibration switches follow what the run's calibration frames did (`Calibration`), and the page
+// and its tool windows show the steps of a project's load (`ProjectStep`).
 
 #include <QObject>
 
@@ -48,6 +49,8 @@ private:
     void keepFolders();
     // The calibration switches changed as the run's calibration frames say.
     void showCalibrationSwitching();
+    // The Align page's part of a project's load step.
+    void showReplayStep();
 
     AlignPage& page_;
     Pipeline& pipeline_;
@@ -55,6 +58,7 @@ private:
     // The frame at the preview slider's position, shown again.
     AreaStages& stages_;
     Pipeline::Subscription calibrationShown_;
+    Pipeline::Subscription replayShown_;
 };
 
 }  // namespace kestrave

@@ -136,8 +136,7 @@ public:
     void applyBoxSize() override { parts_.replaySteps.applyBoxSize(); }
     RestoredSwitches switches() override {
         const StackOptions options = calibrationSwitches(parts_.alignPage);
-        return {options.interlaced, options.Usedarkframe, options.UseFlatfield,
-                pipeline_.input().browseLast};
+        return {options.interlaced, options.Usedarkframe, options.UseFlatfield, pipeline_.input().browseLast};
     }
     void showProject(const ProjectData& project) override {
         parts_.stackPage.restoreResampling(project.resampled, project.resamplevalue);
@@ -156,29 +155,15 @@ public:
         parts_.replaySteps.loadFlatField(file, type);
     }
     // Ticked, the box shows its windows, as a click on it does.
-    void showRegistrationGraph() override {
-        parts_.alignPage.setGraphWindowChosen(true);
-        parts_.replaySteps.showRegistrationGraph();
-    }
+    void showRegistrationGraph() override { parts_.replaySteps.showRegistrationGraph(); }
     void enableOptimizePasses() override { parts_.optimizePage.setPassButtonsEnabled(true); }
     void selectTab(TMainTab tab) override { parts_.entries.selectTab(static_cast<int>(tab)); }
-    void beforeReference() override {
-        parts_.alignPage.hideFeatureHint();
-        parts_.ports.shell.view.forgetBoxOutline();
-    }
+    void beforeReference() override { parts_.ports.shell.view.forgetBoxOutline(); }
     ReferenceOptions referenceOptions() override { return readReferenceOptions(parts_.alignPage, pipeline_); }
-    void afterReference() override {
-        ToolWindows& tools = parts_.tools;
-        if (parts_.alignPage.fftWindowChosen()) {
-            tools.FFTWindow->show();
-            tools.FFTWindow->raise();
-        }
-        if (parts_.alignPage.graphWindowChosen()) tools.Registrationgraphwindow->show();
-        tools.SelectFrameswindow->hide();
-    }
+    // The alignment's tool windows are the Align page's controller's (`ProjectStep`).
+    void afterReference() override {}
     void enableStackPasses() override { parts_.stackPage.setPassButtonsEnabled(true); }
-    void showStackControls(int stackSlider, int differenceCut, int stackListCount) override {
-        parts_.alignPage.setPreviewPosition(stackSlider);
+    void showStackControls(int /*stackSlider*/, int differenceCut, int stackListCount) override {
         parts_.frameWindows.setDifferenceCut(differenceCut);
         // StackFramesList: the first frames of the ranking, each as the frame list shows it.
         std::vector<int> frames;
