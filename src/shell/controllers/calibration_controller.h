@@ -1,7 +1,7 @@
 #pragma once
 // Handlers of dark frames and flat fields: the items of the "Flat/Dark" speed-bar menu (load
-// through the dialog, create by stacking every frame of the input), the reloads a project asks
-// for, and the two check boxes that choose where the dark frame is taken off.
+// through the dialog, create by stacking every frame of the input) and the reloads a project asks
+// for. The Align page's controller shows what they do to the page's calibration switches.
 
 #include <QObject>
 #include <string>

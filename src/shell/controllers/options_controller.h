@@ -1,8 +1,8 @@
 #pragma once
 // Handlers of the small options of the Align, Optimize and Stack pages that are no part of one
-// pipeline step: how the preview shows a frame (negative, preview gamma, debayer pattern), the
-// stretch choice for 16-bit input, the style of a stack (plain, resampled, drizzled) and the
-// break window.
+// pipeline step: the debayer pattern the preview shows a frame with, the style of a stack (plain,
+// resampled, drizzled) and the break window's Cancel. The Align page's own view options are its
+// controller's (align_option_handlers.h).
 
 #include <QObject>
 
