@@ -105,6 +105,7 @@ ProjectLoad ProjectStage::loadProject(const std::filesystem::path& file, Project
     progress.setStatus(2, "Loading project");
     const RestoredSwitches switches = steps.switches();
     takeProject(project, switches.interlaced, switches.lastFrame, progress);
+    showReplayStep({ReplayShown::ProjectTaken});
     steps.showProject(project);
 
     // The stages the project had reached, in the order the work first went through them.

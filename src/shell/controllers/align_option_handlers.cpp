@@ -106,6 +106,9 @@ void AlignOptionHandlers::showReplayStep() {
     switch (shown.step) {
         case ReplayShown::None:
             break;
+        case ReplayShown::ProjectTaken:
+            page_.showReferenceFrame(pipeline_.registration().refframe);
+            break;
         // Ticked, the box shows its windows as a click on it does (the replay's next step).
         case ReplayShown::RegistrationGraph:
             page_.setGraphWindowChosen(true);

@@ -145,7 +145,6 @@ public:
         for (int i = 0; i < parts_.frameWindows.frameListCount() && i < project.sequencelength; ++i)
             checked.push_back(!pipeline_.model().FrameTable[i].Excluded);
         parts_.frameWindows.showFrameChecks(checked);
-        parts_.alignPage.showReferenceFrame(pipeline_.registration().refframe);
         parts_.stages.showFrameAgain();
     }
     void loadDarkFrame(const std::string& file, int type) override {
