@@ -1,8 +1,7 @@
 #pragma once
-// Handlers of the small options of the Align, Optimize and Stack pages that are no part of one
-// pipeline step: the debayer pattern the preview shows a frame with, the style of a stack (plain,
-// resampled, drizzled) and the break window's Cancel. The Align page's own view options are its
-// controller's (align_option_handlers.h).
+// Handlers of the small options that are no part of one pipeline step: the debayer pattern the
+// preview shows a frame with, and the break window's Cancel. The Align page's own view options
+// are its controller's (align_option_handlers.h).
 
 #include <QObject>
 
@@ -41,8 +40,6 @@ public:
 
     // A debayer pattern chosen: the current frame is shown again with it (not during start-up).
     void debayergroupClick();
-    // The stack style: "None", "Resampling" (refused for 16-bit input) or "Drizzling".
-    void ResampleDrizzlegroupClick();
     // The Cancel item's question, from the break window.
     void Cancel2buttonClick();
 
