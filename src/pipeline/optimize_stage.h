@@ -7,6 +7,14 @@
 
 namespace kestrave {
 
+// Where an optimizer run stands, for the pages that follow it: a pass has started, a frame is in
+// work, or the run has ended (however it ended).
+struct OptimizerProgress {
+    enum class Step { Ended, PassStarted, Frame };
+    Step step = Step::Ended;
+    int frame = -1;  // the frame in work (Frame)
+};
+
 // What an optimizer run reaches of whoever runs it: the frames it reads, its progress and
 // messages, and the view of its passes.
 struct OptimizerPorts {
@@ -35,10 +43,13 @@ public:
     CreateReferenceResult createReference(const CreateReferenceOptions& options, ReferenceStages& stages,
                                           ProgressPort& progress, MessagePort& messages);
     // The processed picture becomes the alignment's reference; the tracking steps start again.
+    // Announces `Stage`, then `Realigned` with the automatic filter values it found.
     AutomaticFilterValues restartAlignment(const Bitmap24& processed, const ReferenceOptions& options,
                                            MessagePort& messages);
+    const AutomaticFilterValues& realignValues() const { return realignValues_; }
     // The optimizer runs: the single box, the single-box optimize-and-stack and the optimizer of
-    // the points. Each announces `Frames` and `Stage` once its passes ended without a failure.
+    // the points. Each announces `Frames` and `Stage` once its passes ended without a failure, and
+    // `Optimizer` as a pass starts, as each frame is taken and as the run ends.
     OptimizerRunResult optimize(const OptimizerOptions& options, const OptimizerPorts& ports);
     OptimizeAndStackResult optimizeAndStack(const OptimizerOptions& options, const StackScaleOptions& scale,
                                             StackStages& stages, const OptimizerPorts& ports);
@@ -78,14 +89,20 @@ public:
     void armFFTFilter(bool armed);
     // No new reference has been made by the optimizer.
     void forgetNewReference();
+    const OptimizerProgress& optimizerProgress() const { return optimizerProgress_; }
 
 protected:
     ~OptimizeStage() = default;
 
 private:
     // Runs `work` with the optimizer's context over the run's state, then announces `Frames` and
-    // `Stage`.
+    // `Stage`; its passes and frames, and its end however it ends, announce `Optimizer`.
     void withOptimizer(const OptimizerPorts& ports, const std::function<void(OptimizerContext&)>& work);
+    // The step an optimizer run reached, announced as `Optimizer`.
+    void reachOptimizerStep(OptimizerProgress::Step step, int frame = -1);
+
+    OptimizerProgress optimizerProgress_;
+    AutomaticFilterValues realignValues_;
 };
 
 }  // namespace kestrave

@@ -120,6 +120,8 @@ enum class PipelineChange {
     StackCount,  // the stack count or its range changed alone
     StackDepth,  // the processed view holds the stack depth of every pixel
     Preview,     // a frame was read into the shown picture for another page than the browser's
+    Optimizer,   // an optimizer run moved on: a pass started, a frame taken, the run ended
+    Realigned,   // the processed picture became the reference, with automatic values (realignValues())
 };
 
 // The run's state, read through const accessors, and the announcements of what changed. Only the

@@ -69,9 +69,6 @@ public:
     void OptimizebuttonClick();
     // The reference-frame count stays below the number of limited frames.
     void RefframesChange();
-    // The quality limit typed or stepped after the alignment pass places the frame slider as the
-    // pass does, so that "Limit" keeps the frames above it.
-    void OptimizeQualitySpinChange();
     // "Create": the best Refframes frames are optimized, stacked and processed; after the user's
     // "Continue" the processed picture becomes the reference. The frame limit and the settings it
     // changes are put back however it ends.
