@@ -15,10 +15,11 @@ struct OptimizerProgress {
     int frame = -1;  // the frame in work (Frame)
 };
 
-// What an optimizer run reaches of whoever runs it: the frames it reads, its progress and
+// What an optimizer run reaches of whoever runs it: how it reads the input's frames (through a
+// source of its own, so that the browser's source stays where the user left it), its progress and
 // messages, and the view of its passes.
 struct OptimizerPorts {
-    FrameSource& frames;
+    const FrameSourceOptions& read;
     ProgressPort& progress;
     MessagePort& messages;
     OptimizerObserver& observer;
@@ -95,8 +96,9 @@ protected:
     ~OptimizeStage() = default;
 
 private:
-    // Runs `work` with the optimizer's context over the run's state, then announces `Frames` and
-    // `Stage`; its passes and frames, and its end however it ends, announce `Optimizer`.
+    // Runs `work` with the optimizer's context over the run's state and the input's frames, then
+    // announces `Frames` and `Stage`; its passes and frames, and its end however it ends (the
+    // frames not opened among it), announce `Optimizer`.
     void withOptimizer(const OptimizerPorts& ports, const std::function<void(OptimizerContext&)>& work);
     // The step an optimizer run reached, announced as `Optimizer`.
     void reachOptimizerStep(OptimizerProgress::Step step, int frame = -1);

@@ -98,9 +98,11 @@ void OptimizeStage::withOptimizer(const OptimizerPorts& ports,
     const ScopeExit ended([this] { reachOptimizerStep(OptimizerProgress::Step::Ended); });
     AnnouncedPasses passes(
         ports.observer, [this](OptimizerProgress::Step step, int frame) { reachOptimizerStep(step, frame); });
+    const std::unique_ptr<InputFrameSource> frames =
+        makeFrameSource(run_.model, run_.input.lastIndex, ports.read);
     OptimizerContext context{run_.model,     run_.state,     run_.registration,
                              run_.alignment, run_.optimizer, *run_.wavelet.GammaTable,
-                             ports.frames,   ports.progress, ports.messages,
+                             *frames,        ports.progress, ports.messages,
                              passes};
     work(context);
     announce(PipelineChange::Frames);

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "pipeline/pipeline.h"
-#include "support/memory_frame_source.h"
 #include "support/pipeline_test_access.h"
 #include "support/scripted_messages.h"
 
@@ -245,10 +244,10 @@ TEST(PipelineOptimize, EachPointStartsWithItsOwnBoxSize) {
         steps.push_back("events");
         progress.setCancelRequested(true);
     };
-    test::MemoryFrameSource frames;
+    const FrameSourceOptions read;
     OptimizerObserver observer;
     const PointOptimizerResult result = run.pipeline.optimizePoints(
-        OptimizerOptions{}, PointOptimizerInput{}, window, {frames, run.progress, run.messages, observer});
+        OptimizerOptions{}, PointOptimizerInput{}, window, {read, run.progress, run.messages, observer});
     EXPECT_TRUE(result.cancelled);
     EXPECT_EQ(steps, (std::vector<std::string>{"point 2", "box 3", "events"}));
 }

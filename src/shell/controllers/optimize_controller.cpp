@@ -17,7 +17,6 @@
 #include "pipeline/optimize_and_stack.h"
 #include "platform/errors.h"
 #include "platform/phase_marks.h"
-#include "platform/scope_exit.h"
 #include "registration/alignment_point_types.h"
 #include "registration/frame_limit_values.h"
 #include "registration/point_optimizer_values.h"
@@ -218,12 +217,9 @@ void OptimizeController::showError(const char* caption, const std::exception& er
 }
 
 void OptimizeController::withPasses(const std::function<void(const OptimizerPorts&)>& work) {
-    // A source of its own: the browser's source stays where the user left it.
     FrameSourceOptions sourceOptions = readSourceOptions(parts_.alignPage, pipeline_);
     sourceOptions.debayer.InOptimizePass = true;
-    const std::unique_ptr<InputFrameSource> frames =
-        pipeline_.inputFrames(pipeline_.input().lastIndex, sourceOptions);
-    work({*frames, ports_.progress(), ports_.messages(), *view_});
+    work({sourceOptions, ports_.progress(), ports_.messages(), *view_});
 }
 
 void OptimizeController::runOptimizer(int last, const std::function<bool(const OptimizerPorts&)>& run) {

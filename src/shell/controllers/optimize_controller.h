@@ -100,7 +100,7 @@ private:
 
     void connectPrefilter();
 
-    // Runs `work` with the optimizer's ports over a frame source of its own for the current input.
+    // Runs `work` with the optimizer's ports: the input's frames read as an optimizer pass reads them.
     void withPasses(const std::function<void(const OptimizerPorts&)>& work);
     // Runs an optimizer run (`run` answers whether a cancel ended its passes) over the ranking
     // positions 0..last. A cancel in the run's first pass, or a failure before that pass ended,
