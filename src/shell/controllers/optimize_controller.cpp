@@ -335,7 +335,7 @@ void OptimizeController::Optimize_AllAlignpoints() {
     input.lastFrame = pipeline_.input().lastIndex;
     input.MultiQuantity = page_.multiQuantity();
     parts_.alignPage.setPreviewPosition(
-        pipeline_.rankOfFrame(pipeline_.registration().FeatureFrame, parts_.alignPage.lastFrameIndex()));
+        pipeline_.rankOfFrame(pipeline_.registration().FeatureFrame, pipeline_.input().lastIndex));
     pipeline_.takePointReferencePicture();
     input.DifSliderMalign = windows.pointDifferenceCut();
     input.StackSliderMax = pipeline_.stackCount().last;
