@@ -132,6 +132,10 @@ enum class PipelineChange {
     Calibration,
     // A project's load reached a step the pages show (`replayShown()`).
     ProjectStep,
+    // An optimizer run moved on: a pass started, a frame taken, the run ended (`optimizerProgress()`).
+    Optimizer,
+    // The processed picture became the reference, with automatic values (`realignValues()`).
+    Realigned,
 };
 
 // The run's state, read through const accessors, and the announcements of what changed. Only the

@@ -122,6 +122,7 @@ AlignController::AlignController(const AlignControllerParts& parts)
     rankLimitShown_ = pipeline_.subscribe([this](PipelineChange change) {
         if (change == PipelineChange::FrameLimit) parts_.page.setLastRankPosition(pipeline_.rankLimit());
     });
+    hearOptimizeResults();
     connect(&page, &AlignPage::limitRequested, this, &AlignController::SetLimitClick);
     connect(page.Avidebay, &TPCheck::OnClick, this, &AlignController::AVIDEBAYClick);
     connect(page.FFTsizeGroup, &TRadioGroup::OnClick, this, &AlignController::FFTsizeGroupClick);
