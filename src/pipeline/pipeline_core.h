@@ -36,6 +36,7 @@
 #include "output/save_rules.h"
 #include "pipeline/final_data.h"
 #include "pipeline/optimize_and_stack.h"
+#include "pipeline/replay_showing.h"
 #include "pipeline/stack_data.h"
 #include "pipeline/wavelet_data.h"
 #include "registration/align_frame.h"
@@ -107,6 +108,13 @@ struct RunState {
     // The item of the box sizes the Align page offers that is in force for the alignment point
     // being optimized (-1 before the first).
     int boxSizeItem = -1;
+    // The folder the program works in (files are opened and saved there) and the save subfolder
+    // chosen beside it, as the Align page's general options show them.
+    SaveFolderChoice folders;
+    // What the last operation on the calibration frames did to the switches that use them.
+    CalibrationSwitching calibrationSwitching;
+    // The step of a project's load the pages show next.
+    ReplayShowing replayShown;
     // The inputs given up so far (each new input gives up the open one first).
     int inputsGivenUp = 0;
     // The features accepted so far (each click on the preview that sets the feature).
@@ -135,8 +143,18 @@ enum class PipelineChange {
     StackCount,  // the stack count or its range changed alone
     StackDepth,  // the processed view holds the stack depth of every pixel
     Preview,     // a frame was read into the shown picture for another page than the browser's
-    PassEnded,   // a pass over the frames (one box or the placed points) ended; lastPassEnd() tells how
-    AlignSetup,  // the way the frames are aligned was set up anew; alignSetup() tells which
+    // The calibration frames' switches changed (`calibrationSwitching()`).
+    Calibration,
+    // A project's load reached a step the pages show (`replayShown()`).
+    ProjectStep,
+    // An optimizer run moved on: a pass started, a frame taken, the run ended (`optimizerProgress()`).
+    Optimizer,
+    // The processed picture became the reference, with automatic values (`realignValues()`).
+    Realigned,
+    // A pass over the frames (one box or the placed points) ended (`lastPassEnd()`).
+    PassEnded,
+    // The way the frames are aligned was set up anew (`alignSetup()`).
+    AlignSetup,
 };
 
 // The run's state, read through const accessors, and the announcements of what changed. Only the
@@ -167,6 +185,9 @@ public:
     const InputState& input() const { return run_.input; }
     const DebayerState& debayer() const { return run_.debayer; }
     const FinalData& finalImage() const { return run_.finalImage; }
+    const SaveFolderChoice& folders() const { return run_.folders; }
+    const CalibrationSwitching& calibrationSwitching() const { return run_.calibrationSwitching; }
+    const ReplayShowing& replayShown() const { return run_.replayShown; }
 
     // The box size item (of the box sizes the Align page offers) in force for the alignment point
     // the optimizer works on: the points' optimizer puts each point's in force as it starts.

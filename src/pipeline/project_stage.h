@@ -58,6 +58,8 @@ private:
     void rebuildReference(const ReferenceOptions& options, MessagePort& messages);
     // The furthest page a user may open.
     void setActivePage(TMainTab page);
+    // The step of the load the pages show next. Announces `ProjectStep`.
+    void showReplayStep(const ReplayShowing& step);
 };
 
 }  // namespace kestrave
