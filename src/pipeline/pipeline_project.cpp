@@ -124,6 +124,7 @@ ProjectLoad ProjectStage::loadProject(const std::filesystem::path& file, Project
                 steps.showRegistrationGraph();
                 break;
             case ReplayStep::OpenStackPage:
+                showReplayStep({ReplayShown::OptimizerPasses});
                 steps.enableOptimizePasses();
                 openStackStage();
                 steps.selectTab(TMainTab::tabStack);

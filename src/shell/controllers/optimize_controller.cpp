@@ -251,6 +251,11 @@ void OptimizeController::heardFromOtherArea(PipelineChange change) {
             else
                 page_.setOptimizeButtonEnabled(pipeline_.alignSetup() == AlignSetup::OneBox);
             break;
+        case PipelineChange::ProjectStep:
+            // The project reached the stack: its frames can be optimized again.
+            if (pipeline_.replayShown().step == ReplayShown::OptimizerPasses)
+                page_.setPassButtonsEnabled(true);
+            break;
         case PipelineChange::PassEnded:
             // A finished pass ranked the frames for the optimizer; a stopped one took the ranking
             // away from every pass.

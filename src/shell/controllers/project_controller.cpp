@@ -155,7 +155,8 @@ public:
     }
     // Ticked, the box shows its windows, as a click on it does.
     void showRegistrationGraph() override { parts_.replaySteps.showRegistrationGraph(); }
-    void enableOptimizePasses() override { parts_.optimizePage.setPassButtonsEnabled(true); }
+    // The optimizer's passes are the Optimize page's controller's (`ProjectStep`).
+    void enableOptimizePasses() override {}
     void selectTab(TMainTab tab) override { parts_.entries.selectTab(static_cast<int>(tab)); }
     void beforeReference() override { parts_.ports.shell.view.forgetBoxOutline(); }
     ReferenceOptions referenceOptions() override { return readReferenceOptions(parts_.alignPage, pipeline_); }
