@@ -252,10 +252,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 signals:
-    // "Resize" was pressed: the resize view opens or closes.
-    void resizeViewToggled();
-    // "View Stacksize" was pressed: the stack depth is shown instead of the rendering, or no more.
-    void stackDepthToggled();
+    // "Resize" was pressed: the resize view opens (`open`) or closes.
+    void resizeViewToggled(bool open);
+    // "View Stacksize" was pressed: the stack depth is shown instead of the rendering (`shown`),
+    // or no more.
+    void stackDepthToggled(bool shown);
     // "Fit" was clicked: the processed view is fitted to its box, or shown at full size.
     void processedViewFitToggled();
     // The processed view's box has a new size.
