@@ -15,6 +15,7 @@
 #include "shell/pages/align_page.h"
 #include "shell/pages/named_control.h"
 #include "shell/pages/stack_page.h"
+#include "shell/tab_strip.h"
 #include "support/temp_dir.h"
 #include "wavelet_page_support.h"
 #include "widgets/check_box.h"
@@ -138,6 +139,28 @@ TEST_F(WaveletHearingTest, ANewInputSetsTheColourAndASingleImageMayBeSaved) {
     EXPECT_TRUE(check("Colourprocess2").Checked());
     EXPECT_TRUE(control<QAbstractButton>(page, "savebmp2button")->isEnabled());
     EXPECT_FALSE(check("ProcessViewfull").Checked());
+}
+
+// A still image taken shows centred once the Wavelet page is up, once; a series does not.
+TEST_F(WaveletHearingTest, AStillImageShowsCentredWhenItsPageIsUp) {
+    TabStrip& tabs = *pieces(*form).Tabpages;
+    QScrollBar& bar = *control<QScrollArea>(page, "Scrollbox3")->horizontalScrollBar();
+    for (const bool single : {false, true}) {
+        SCOPED_TRACE(single);
+        editRun(context.pipeline).model.SingleImage = single;
+        PipelineTestAccess::announce(context.pipeline, PipelineChange::Input);
+        bar.setRange(0, 100);
+        bar.setPageStep(20);
+        bar.setValue(0);
+        emit tabs.pageShown(static_cast<int>(TMainTab::tabStack));
+        EXPECT_EQ(bar.value(), 0);
+        emit tabs.pageShown(static_cast<int>(TMainTab::tabWavelet));
+        // The middle of the view (40 + 20 / 2) is the middle of the picture (120 / 2).
+        EXPECT_EQ(bar.value(), single ? 40 : 0);
+        bar.setValue(0);
+        emit tabs.pageShown(static_cast<int>(TMainTab::tabWavelet));
+        EXPECT_EQ(bar.value(), 0);
+    }
 }
 
 // A stack run begins: the processed view is no longer fitted nor resized, and scrolled to its origin.

@@ -488,7 +488,6 @@ void InputController::takeSingleImage(const InputRecord& record) {
     parts_.stages.showCutoffsAgain();
     parts_.stages.stackFrames();
     parts_.entries.selectTab(static_cast<int>(TMainTab::tabWavelet));
-    parts_.waveletPage.centreView();
 }
 
 void InputController::decideColour() {

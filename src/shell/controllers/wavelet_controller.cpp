@@ -403,6 +403,11 @@ void WaveletController::hearOtherAreas() {
     // The user's choice of the drizzle-sized canvas is the run's.
     connect(page_.Drizzle2, &TPCheck::OnClick, this,
             [this] { pipeline_.setDrizzled(page_.Drizzle2->Checked()); });
+    connect(&parts_.tabs, &TabStrip::pageShown, this, [this](int tab) {
+        if (tab != static_cast<int>(TMainTab::tabWavelet) || !centreOnShow_) return;
+        centreOnShow_ = false;
+        page_.centreView();
+    });
     // Closing one of the page's tool windows (or the resize or zoom view) releases its control.
     page_.releaseControlsOnClose(parts_.tools);
 }
@@ -413,7 +418,9 @@ void WaveletController::showTakenInput() {
     page_.setProcessedViewFitted(false);
     parts_.panels.rgbBalance->resetForNewInput();
     if (page_.resetForNewInput()) parts_.panels.gamma->resetDisplayGamma();
-    // A single image goes straight to processing: it may be saved, in colour when it is coloured.
+    // A single image goes straight to processing: it may be saved, in colour when it is coloured,
+    // and it shows centred once its page is up.
+    centreOnShow_ = pipeline_.model().SingleImage;
     if (!pipeline_.model().SingleImage) return;
     if (colourimage(pipeline_.input().PreviewBitmap)) page_.setColourProcessing(true);
     page_.allowSaving();

@@ -293,6 +293,8 @@ private:
     void showColourChoice();
     WaveletLayerValues restoredLayerValues() const;
     Pipeline::Subscription otherAreasHeard_;
+    // A single image was taken: the view is centred when the page is up.
+    bool centreOnShow_ = false;
 
     WaveletControllerParts parts_;
     Pipeline& pipeline_;
