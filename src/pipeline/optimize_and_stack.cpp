@@ -81,7 +81,10 @@ CreateReferenceResult createReferenceFrame(FrameModel& model, ProgramState& prog
     result.CreateRefMessage = options.CreateRefMessage;
     const CreateReferenceSettings saved = stages.stackSettings();
     const int limit = stages.frameLimit();
-    const int frames = std::clamp(roundToInt(options.Refframes), 1, limit + 1);
+    // A limit cannot end at its start: a reference of one frame is made of the best two, as the
+    // frame limit keeps two frames where it would keep the best one alone (a limit of one frame
+    // would be refused and the reference made of every frame within the limit).
+    const int frames = std::clamp(roundToInt(options.Refframes), std::min(2, limit + 1), limit + 1);
 
     // The limit and every changed setting come back however the work ends.
     auto restore = [&] {

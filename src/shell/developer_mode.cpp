@@ -30,8 +30,7 @@ bool developerModeOn(const DeveloperControls& controls) {
 void hideDeveloperControls(DeveloperControls& controls) {
     controls.about.hideDeveloperControls();
     controls.wavelet.hideDeveloperControls();
-    if (controls.align.hideDeveloperControls() && controls.qualityMethodChanged)
-        controls.qualityMethodChanged();
+    controls.align.hideDeveloperControls();
 }
 
 }  // namespace kestrave

@@ -2,8 +2,6 @@
 // The developer mode of the main window: extra controls for the developer's own measurements and
 // the full list of quality methods. Start-up switches it on on the developer's machine.
 
-#include <functional>
-
 class QWidget;
 
 namespace kestrave {
@@ -21,8 +19,6 @@ struct DeveloperControls {
     // The tone-map window and its graph check box.
     ToolWindow& tonemapWindow;
     QWidget& tonegraph;
-    // The quality method's change handler, run when the shortened list chose the default method.
-    std::function<void()> qualityMethodChanged;
 };
 
 // Fills QualityMethodCombo with the first `count` items of CopyAlignmethods and chooses `index`

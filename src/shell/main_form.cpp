@@ -167,8 +167,7 @@ void TMainForm::makeControllers() {
         ShellControllerParts{app.pipeline, app.ports, *this, *Tabpages, *PageControl1, *Speedbar, tools,
                              *alignPage, *optimizePage, *stackPage, *waveletPage,
                              DeveloperControls{*alignPage, *waveletPage, *aboutPage, *tools.Tonemapwindow,
-                                               *control<TPCheck>(*waveletTools.tonemap, "Tonegraph"),
-                                               [this] { align->QualityMethodComboChange(); }},
+                                               *control<TPCheck>(*waveletTools.tonemap, "Tonegraph")},
                              stages, entries});
     toolWindows = std::make_unique<ToolWindowController>(
         ToolWindowControllerParts{tools, *this, *alignPage, *stackPage, *waveletPage, *finalPage, stages});
@@ -201,14 +200,8 @@ void TMainForm::makeControllers() {
         WaveletControllerParts{app.pipeline, app.ports, *waveletPage, waveletTools, histogramWindows, tools,
                                *stackPage, *alignPage, *PageControl1, *Tabpages, *ProgressBar1, entries});
     finalImage = std::make_unique<FinalController>(FinalControllerParts{
-        *finalPage, *tools.HLSwindow, app.pipeline, app.shell, app.messages(),
-        [this]() -> FileDialogPort& { return app.dialogs(); },
-        [this]() -> ProgressPort& { return app.progress(); }, app.regSettings, dialogs,
+        *finalPage, *tools.HLSwindow, app.pipeline, app.ports, dialogs,
         [this] { return app.pipeline.saveFolder(alignPage->saveFolderChoice()); }, *Tabpages});
-    // The final picture follows every new rendering while its page shows.
-    finalPictureFollows_ = app.pipeline.subscribe([this](PipelineChange change) {
-        if (change == PipelineChange::Processed) finalImage->showProcessed();
-    });
     input = std::make_unique<InputController>(InputControllerParts{
         app.pipeline, app.ports, *alignPage, *optimizePage, *stackPage, *waveletPage, waveletTools,
         frameWindows, registrationWindows, tools, imageInfoWindow, dialogs, *Speedbar->Selectbutton,

@@ -195,8 +195,6 @@ private:
     void loadFlatField(const std::string& file, int type) override;
     void showRegistrationGraph() override;
 
-    // The final picture follows every new rendering while the window lives.
-    Pipeline::Subscription finalPictureFollows_;
     // Each controller with its own page and tool windows, the pipeline and the window's entry
     // points; none is given another controller.
     void makeControllers();

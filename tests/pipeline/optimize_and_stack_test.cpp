@@ -357,6 +357,29 @@ TEST(CreateReference, BestFramesAreStackedWithPlainSettingsAndEverythingComesBac
     EXPECT_EQ(bench.window.alignMax, 40);
 }
 
+// The reference is stacked from the best Refframes frames, never from fewer than two (a limit
+// that ends at its start is refused) nor from more than the limit holds.
+TEST(CreateReference, ReferenceFramesAreTheBestWithinTheLimit) {
+    struct Case {
+        double refframes;
+        int limit;
+        const char* stacked;
+    };
+    const Case cases[] = {{12, 40, "optimize and stack 11"}, {2, 40, "optimize and stack 1"},
+                          {1, 40, "optimize and stack 1"},   {0.4, 40, "optimize and stack 1"},
+                          {90, 40, "optimize and stack 40"}, {1, 1, "optimize and stack 1"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.refframes);
+        CreateBench bench;
+        bench.options.Refframes = c.refframes;
+        bench.window.alignMax = bench.window.stackMax = c.limit;
+        bench.create();
+        ASSERT_FALSE(bench.window.calls.empty());
+        EXPECT_EQ(bench.window.calls[0], c.stacked);
+        EXPECT_EQ(bench.window.alignMax, c.limit);
+    }
+}
+
 TEST(CreateReference, DoAllIsSkippedWhenDoneDeclinedOrCoveringThePicture) {
     {
         CreateBench bench;  // single-box mode counts Do All as done

@@ -151,7 +151,7 @@ TEST_F(ControllerAloneTest, ShellRefusesATabTheRunHasNotReached) {
         pipeline, ports, window, tabs, pages, speedBar, tools, alignPage, optimizePage, stackPage,
         waveletPage,
         DeveloperControls{alignPage, waveletPage, aboutPage, *control<ToolWindow>(window, "Tonemapwindow"),
-                          *control<QWidget>(window, "Tonegraph"), [] {}},
+                          *control<QWidget>(window, "Tonegraph")},
         entries, entries});
     shell.selectTab(static_cast<int>(TMainTab::tabStack));
     EXPECT_TRUE(told("Illegal Tabpage", "Stacking page not available at this stage"));
@@ -319,9 +319,7 @@ TEST_F(ControllerAloneTest, WaveletProcessOfAFlatStackShowsItFlat) {
 
 TEST_F(ControllerAloneTest, FinalFlipXMirrorsTheRenderedPicture) {
     FinalController finalImage(FinalControllerParts{
-        finalPage, *control<ToolWindow>(window, "HLSwindow"), pipeline, ports.shell, ports.messages(),
-        [this]() -> FileDialogPort& { return ports.dialogs(); },
-        [this]() -> ProgressPort& { return ports.progress(); }, ports.regSettings, windowDialogs,
+        finalPage, *control<ToolWindow>(window, "HLSwindow"), pipeline, ports, windowDialogs,
         [this] { return pipeline.saveFolder(alignPage.saveFolderChoice()); }, tabs});
     constexpr int W = 20, H = 10;
     render(W, H);

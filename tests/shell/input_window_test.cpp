@@ -361,6 +361,63 @@ TEST_F(InputWindowTest, OneStillImageGoesStraightToTheWaveletPage) {
     for (const Message& message : messages.shown) EXPECT_NE(message.caption, "Illegal Tabpage");
 }
 
+TEST_F(InputWindowTest, TheStackPageFollowsEachNewInput) {
+    // What the Stack page shows once an input is taken, after the page was left with the points
+    // on, the graph shown, resampling by 3 and both passes open.
+    enum Kind { Series, Single, Ser };
+    struct Case {
+        const char* name;
+        std::vector<Kind> inputs;
+    };
+    const Case cases[] = {{"series", {Series}},
+                          {"single image", {Single}},
+                          {"a series after a single image", {Single, Series}},
+                          {"a single image after a series", {Series, Single}},
+                          {"a 16-bit video", {Ser}},
+                          {"still pictures after a 16-bit video", {Ser, Series}}};
+    StackPage& stack = *pieces(*form).stackPage;
+    int taken = 0;
+    for (const Case& c : cases) {
+        for (const Kind kind : c.inputs) {
+            control<TPCheck>(stack, "Multi")->setChecked(true);
+            control<TPCheck>(stack, "Showstackgraph")->setChecked(true);
+            control<TPCheck>(stack, "Resampled")->setChecked(true);
+            control<TRxSpinEdit>(stack, "ResampleSpin")->setValue(3);
+            control<TRxSpeedButton>(stack, "Stackbutton")->setEnabled(true);
+            control<TRxSpeedButton>(stack, "Statisticalstackbutton")->setEnabled(true);
+            // The stack of the input before was saved: nothing to ask.
+            context.shell.ImageSaved = true;
+            if (kind == Ser) {
+                selectInDialog({writeSer(4)}, InputFilter::SER);
+                continue;
+            }
+            // Still pictures: resampling stays offered, as it is not for 16-bit kinds.
+            std::vector<std::filesystem::path> files;
+            for (int k = 0; k < (kind == Series ? 3 : 1); ++k) {
+                files.push_back(dir / ("input" + std::to_string(++taken) + ".bmp"));
+                writeBmp24(files.back(), patternPicture(9, 5, taken, true));
+            }
+            selectInDialog(files, InputFilter::BMP);
+        }
+        const bool single = c.inputs.back() == Single;
+        const bool ser = c.inputs.back() == Ser;
+        ASSERT_EQ(context.pipeline.model().SingleImage, single) << c.name;
+        // Every input starts with one box and the resampling factor 2 (the drizzle factor follows).
+        EXPECT_FALSE(control<TPCheck>(stack, "Multi")->Checked()) << c.name;
+        EXPECT_DOUBLE_EQ(static_cast<double>(control<TRxSpinEdit>(stack, "ResampleSpin")->Value()), 2.0)
+            << c.name;
+        EXPECT_DOUBLE_EQ(static_cast<double>(control<TRxSpinEdit>(stack, "Drizzlefact")->Value()), 2.0)
+            << c.name;
+        EXPECT_FLOAT_EQ(context.pipeline.state().ResampleFactor, 2.0f) << c.name;
+        // A series waits for its ranking; a single image is stacked at once, as it is.
+        EXPECT_EQ(control<TRxSpeedButton>(stack, "Stackbutton")->isEnabled(), single) << c.name;
+        EXPECT_FALSE(control<TRxSpeedButton>(stack, "Statisticalstackbutton")->isEnabled()) << c.name;
+        EXPECT_EQ(control<TPCheck>(stack, "Showstackgraph")->Checked(), !single) << c.name;
+        EXPECT_EQ(control<TPCheck>(stack, "Resampled")->Checked(), !single && !ser) << c.name;
+        EXPECT_EQ(control<TRxSpinEdit>(stack, "ResampleSpin")->isHidden(), ser) << c.name;
+    }
+}
+
 TEST_F(InputWindowTest, TheStackListTogglesTheClickedAndHighlightedEntriesOnce) {
     writeTaggedAvi(dir / "clip.avi", 8);
     selectBatch(dir / "clip.avi");

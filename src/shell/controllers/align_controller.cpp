@@ -128,6 +128,7 @@ AlignController::AlignController(const AlignControllerParts& parts)
     connect(&page, &AlignPage::debayerSwitchRequested, this, &AlignController::applyDebayerSwitch);
     connect(page.RecalcFFTbutton, &QPushButton::clicked, this, &AlignController::RecalcFFTbuttonClick);
     connect(page.QualityMethodCombo, &QComboBox::activated, this, &AlignController::QualityMethodComboChange);
+    connect(&page, &AlignPage::qualityMethodRequested, this, &AlignController::QualityMethodComboChange);
     connect(page.QualityFilter, &TRxSpinEdit::OnChange, this, &AlignController::QualityFilterChange);
     connect(page.QualFilterDX, &TRxSpinEdit::OnChange, this, &AlignController::QualityFilterChange);
     connect(page.CentralHVS, &TRxSpinEdit::OnChange, this, &AlignController::CentralHVSChange);

@@ -64,6 +64,9 @@ FinalController::FinalController(const FinalControllerParts& parts)
             if (tab == static_cast<int>(TMainTab::tabFinal)) UpdateFinalBitmap();
         });
     connectControls();
+    processedShown_ = parts.pipeline.subscribe([this](PipelineChange change) {
+        if (change == PipelineChange::Processed) showProcessed();
+    });
     for (EditedCurve curve : {EditedCurve::Hue, EditedCurve::Saturation, EditedCurve::Lightness})
         graphOf(curve).showCurve(&splineOf(curve));
 }
@@ -166,7 +169,7 @@ void FinalController::UpdateFinalBitmap() {
             parts_.pipeline.renderFinalPicture(readFinalSettings());
         } catch (const std::exception& error) {
             // Out of memory for a picture this large: the last picture stays.
-            parts_.messages.error("Final image", error.what());
+            parts_.ports.messages().error("Final image", error.what());
         }
     }
     showFinalPicture();
@@ -175,7 +178,7 @@ void FinalController::UpdateFinalBitmap() {
 }
 
 void FinalController::settingChanged() {
-    parts_.shell.ImageSaved = false;
+    parts_.ports.shell.ImageSaved = false;
     UpdateFinalBitmap();
 }
 
@@ -191,7 +194,7 @@ void FinalController::showFinalPicture() {
         return;
     }
     QPixmap pixmap = QPixmap::fromImage(bitmapView(shown));
-    const TEdgeRect& mark = parts_.shell.view.CropMark;
+    const TEdgeRect& mark = parts_.ports.shell.view.CropMark;
     const TEdgeRect& crop = mark.Left != -1 ? mark : parts_.pipeline.state().CropRect;
     if (crop.Left != -1 && (dragging_ || page_.Cropping->Checked())) {
         const TEdgeRect box = orderedCorners(crop);
@@ -261,8 +264,8 @@ void FinalController::ASSwitcher1MouseUp() {
 
 void FinalController::RxSpeedButton1Click() {
     page_.RxSpinEdit4->setValue(0);
-    parts_.messages.inform("Reposition rotation centre", "Point/click at the centre of rotation ");
-    parts_.shell.view.CentrePickMode = true;
+    parts_.ports.messages().inform("Reposition rotation centre", "Point/click at the centre of rotation ");
+    parts_.ports.shell.view.CentrePickMode = true;
 }
 
 void FinalController::FlipXClick() {
@@ -283,7 +286,7 @@ void FinalController::HueSliderChanged() {
     page_.Huelabel->setText(sliderCaption("Hue", *page_.HueSlider));
     page_.Saturationlabel->setText(sliderCaption("Saturation", *page_.SaturationSlider));
     page_.Lightnesslabel->setText(sliderCaption("Lightness", *page_.Lightnessslider));
-    parts_.shell.ImageSaved = false;
+    parts_.ports.shell.ImageSaved = false;
     sliderPause_->start();
 }
 
@@ -359,8 +362,8 @@ std::optional<int> FinalController::hueUnderPointer(QPoint at) const {
 void FinalController::RotateImageMouseDown(Qt::MouseButton button, QPoint at) {
     if (parts_.pipeline.finalImage().shown.empty()) return;
     // A press sets the centre of rotation, or starts a new crop rectangle in place of the old.
-    parts_.shell.ImageSaved = false;
-    ViewState& view = parts_.shell.view;
+    parts_.ports.shell.ImageSaved = false;
+    ViewState& view = parts_.ports.shell.view;
     if (view.CentrePickMode) {
         parts_.pipeline.setRotationCentre(at.x(), at.y());
         return;
@@ -376,8 +379,8 @@ void FinalController::RotateImageMouseDown(Qt::MouseButton button, QPoint at) {
 }
 
 void FinalController::RotateImageMouseMove(Qt::MouseButtons buttons, QPoint at) {
-    TEdgeRect& mark = parts_.shell.view.CropMark;
-    if (parts_.shell.view.CentrePickMode || parts_.pipeline.finalImage().shown.empty()) return;
+    TEdgeRect& mark = parts_.ports.shell.view.CropMark;
+    if (parts_.ports.shell.view.CentrePickMode || parts_.pipeline.finalImage().shown.empty()) return;
     page_.Croppedarea->setText(QString("%1,%2").arg(at.x()).arg(at.y()));
     if ((buttons & Qt::LeftButton) && dragging_ && mark.Left != -1) {
         page_.Croppedarea->setText(QString::fromStdString(cropDragText(mark, at.x(), at.y())));
@@ -390,7 +393,7 @@ void FinalController::RotateImageMouseMove(Qt::MouseButtons buttons, QPoint at) 
 void FinalController::RotateImageMouseUp() {
     dragging_ = false;
     // The release ends the centre pick mode and hands the rectangle drawn to the run.
-    ViewState& view = parts_.shell.view;
+    ViewState& view = parts_.ports.shell.view;
     const bool centrePickMode = std::exchange(view.CentrePickMode, false);
     const TEdgeRect mark = std::exchange(view.CropMark, TEdgeRect{});
     if (centrePickMode || mark.Left == -1) {
@@ -415,19 +418,21 @@ void FinalController::savefinalbuttonClick() {
     try {
         dialog.InitialDir = parts_.saveFolder();
     } catch (const KestraveError& error) {
-        parts_.messages.error("Save error", error.what());
+        parts_.ports.messages().error("Save error", error.what());
         return;
     }
-    if (!parts_.dialogs().Execute(dialog)) return;
+    if (!parts_.ports.dialogs().Execute(dialog)) return;
     FinalSaveOptions options;
     options.file = dialog.FileName;
     options.type = saveFormatAt(waveletSaveFormats(), dialog.FilterIndex).type;
     options.settings = readFinalSettings();
     const Pipeline& run = parts_.pipeline;
     if (page_.Cropping->Checked() && run.state().CropRect.Left != -1) options.crop = run.state().CropRect;
-    runSaveCommand(parts_.messages, parts_.progress(), parts_.shell, parts_.pipeline, [&] {
-        return parts_.pipeline.saveFinal(options, savePorts(parts_.messages, parts_.settings.get()));
-    });
+    runSaveCommand(parts_.ports.messages(), parts_.ports.progress(), parts_.ports.shell, parts_.pipeline,
+                   [&] {
+                       return parts_.pipeline.saveFinal(
+                           options, savePorts(parts_.ports.messages(), parts_.ports.regSettings.get()));
+                   });
     // The stack page's save dialog goes back to BMP from its FITS types.
     const std::span<const StackSaveFormat> stackFormats = stackSaveFormats();
     int& stackType = parts_.fileDialogs.SaveDialog1.FilterIndex;

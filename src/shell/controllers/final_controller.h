@@ -20,15 +20,11 @@ class QTimer;
 namespace kestrave {
 
 class CurveGraph;
-class FileDialogPort;
+class ShellPorts;
 class FinalPage;
-class MessagePort;
-class ProgressPort;
-class RegSettings;
 class TBSpline;
 class ToolWindow;
 struct CurveGraphRules;
-struct ShellState;
 struct WindowDialogs;
 class TabStrip;
 
@@ -40,13 +36,9 @@ struct FinalControllerParts {
     FinalPage& page;
     ToolWindow& HLSwindow;
     Pipeline& pipeline;
-    ShellState& shell;
-    MessagePort& messages;
-    // The file dialogs, the progress port and the settings store may be put in place after the
-    // window is made.
-    std::function<FileDialogPort&()> dialogs;
-    std::function<ProgressPort&()> progress;
-    const std::unique_ptr<RegSettings>& settings;
+    // The shell's flags, the messages, the progress port, the file dialogs and the settings store
+    // (the last three may be put in place after the window is made).
+    ShellPorts& ports;
     WindowDialogs& fileDialogs;
     // The folder saved images go into (throws when it cannot be made).
     std::function<std::filesystem::path()> saveFolder;
@@ -115,6 +107,8 @@ private:
     FinalControllerParts parts_;
     FinalPage& page_;
     QTimer* sliderPause_;
+    // The final picture follows every new rendering while its page shows.
+    Pipeline::Subscription processedShown_;
     // The left button is held on the picture while a rectangle is drawn.
     bool dragging_ = false;
 };

@@ -391,7 +391,6 @@ void InputController::resetControlsBeforeInput() {
     // The result's save dialog proposes no name of the input before (its folder stays the save
     // folder): a save of the new result must not go over the earlier one unasked.
     parts_.dialogs.WaveletSave.FileName.clear();
-    parts_.stackPage.setMultiPoint(false);
     align.Showpanel->hide();
     align.RectShape1->hide();
     align.LimitCountLabel->clear();
@@ -439,7 +438,6 @@ void InputController::initializesettings() {
     windows.gbRollup1->show();
     if (!align.Colourstack->Checked()) align.LRGB->setChecked(false);
     if (align.FFTsizeGroup->ItemIndex() < 0) align.FFTsizeGroup->setItemIndex(reset.fftSizeItemIndex);
-    parts_.stackPage.resetResampleFactor();
     align.AlignSlider->hide();
     align.Framelabel->hide();
     align.Frontpanel->show();
@@ -451,10 +449,6 @@ void InputController::initializesettings() {
 void InputController::showKindControls(InputFilter filter) {
     FrameWindows& windows = parts_.frameWindows;
     const bool series = filter != InputFilter::AVI;
-    // 16-bit kinds are not resampled.
-    const bool resampling =
-        filter != InputFilter::FIT && filter != InputFilter::TIF && filter != InputFilter::SER;
-    parts_.stackPage.showResampling(resampling);
     for (QWidget* button : std::initializer_list<QWidget*>{
              windows.SaveFramelistbutton, windows.Loadframelistbutton, windows.SortFramelistbutton})
         button->setVisible(series);
@@ -465,11 +459,8 @@ void InputController::showKindControls(InputFilter filter) {
 void InputController::takeSingleImage(const InputRecord& record) {
     AlignPage& align = parts_.page;
     FrameWindows& windows = parts_.frameWindows;
-    parts_.stackPage.uncheckStackGraph();
     if (colourimage(pipeline_.input().PreviewBitmap)) parts_.page.Colourstack->setChecked(true);
     if (pipeline_.model().InputIsFIT) parts_.page.Colourstack->setChecked(false);
-    parts_.stackPage.setStackButtonEnabled(true);
-    parts_.stackPage.uncheckResampling();
     align.Frontpanel->hide();
     align.FFTsizeGroup->show();
     pipeline_.setUpImagePlanes(ports_.progress(), ports_.messages());

@@ -48,8 +48,9 @@ OptimizeController::PassView::PassView(const OptimizeControllerParts& parts)
 
 int OptimizeController::PassView::windowSide() const {
     const int n = parts_.pipeline.fft().FFTSize;
-    if (!parts_.stackPage.resampled()) return n;
-    return static_cast<int>(std::nearbyint(n * std::clamp(parts_.stackPage.resampleSpin(), 1.0L, 4.0L)));
+    const ResamplingOptions resampling = parts_.stackPage.resamplingOptions();
+    if (!resampling.resampled) return n;
+    return static_cast<int>(std::nearbyint(n * std::clamp(resampling.resampleSpin, 1.0L, 4.0L)));
 }
 
 void OptimizeController::PassView::passStarted(const OptimizerChart& chart) {

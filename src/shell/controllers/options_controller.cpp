@@ -12,7 +12,6 @@
 #include "shell/shell_ports.h"
 #include "shell/tool_windows.h"
 #include "shell/window_entry_points.h"
-#include "stacking/stack_style_values.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
 #include "widgets/slider.h"
@@ -34,7 +33,6 @@ OptionsController::OptionsController(const OptionsControllerParts& parts) : part
     connect(&parts.align, &AlignPage::negativePreviewClicked, this, &OptionsController::NegativeimageClick);
     connect(&parts.align, &AlignPage::inputStretchChosen, this, &OptionsController::FittifstretchClick);
     connect(&parts.align, &AlignPage::haltWindowClicked, this, &OptionsController::HaltwindowClick);
-    connect(&parts.stack, &StackPage::stackStylePicked, this, &OptionsController::ResampleDrizzlegroupClick);
     connect(parts.tools.Cancel2button, &QPushButton::clicked, this, &OptionsController::Cancel2buttonClick);
 }
 
@@ -84,23 +82,6 @@ void OptionsController::HaltwindowClick() {
 
 void OptionsController::Cancel2buttonClick() {
     parts_.entries.CancelButtonClick();
-}
-
-// --- The style of a stack ------------------------------------------------------------------------
-
-void OptionsController::ResampleDrizzlegroupClick() {
-    const StackStyleChoice choice =
-        parts_.pipeline.chooseStackStyle(parts_.stack.pickedStackStyle(), parts_.messages);
-    parts_.stack.applyStackStyle(choice);
-    if (choice.style == StackStyle::Resampling) {
-        // The resampling controls show, the wavelet page's Drizzle2 follows Drizzling, and
-        // neither the expanded canvas nor realigning on the result goes with it.
-        parts_.stages.applyResamplingChoice();
-        parts_.pipeline.setResampleFactor(parts_.stack.resampleFactor());
-    } else {
-        // Drizzle2 follows Drizzling, so that no drizzle-sized canvas outlives the choice.
-        parts_.stages.applyDrizzlingChoice();
-    }
 }
 
 }  // namespace kestrave

@@ -1,8 +1,7 @@
 #pragma once
-// Handlers of the small options of the Align, Optimize and Stack pages that are no part of one
-// pipeline step: how the preview shows a frame (negative, preview gamma, debayer pattern), the
-// stretch choice for 16-bit input, the style of a stack (plain, resampled, drizzled) and the
-// break window.
+// Handlers of the small options of the Align and Optimize pages that are no part of one pipeline
+// step: how the preview shows a frame (negative, preview gamma, debayer pattern), the stretch
+// choice for 16-bit input and the break window.
 
 #include <QObject>
 
@@ -54,8 +53,6 @@ public:
     void FittifstretchClick();
     // The break window shows while "Haltwindow" is checked, at the right edge of the picture.
     void HaltwindowClick();
-    // The stack style: "None", "Resampling" (refused for 16-bit input) or "Drizzling".
-    void ResampleDrizzlegroupClick();
     // The Cancel item's question, from the break window.
     void Cancel2buttonClick();
 

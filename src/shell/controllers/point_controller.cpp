@@ -111,7 +111,6 @@ PointController::PointController(const AlignControllerParts& parts, AlignWindow&
     connect(w.Timer1, &QTimer::timeout, this, &PointController::Timer1Timer);
     connect(parts_.page.Freebox, &TPCheck::OnClick, this, &PointController::FreeboxClick);
     connect(parts_.page.Showalignpoints, &TPCheck::OnClick, this, &PointController::ShowalignpointsClick);
-    connect(&parts_.stackPage, &StackPage::multiPointClicked, this, &PointController::MultiClick);
     w.StringGrid1->installEventFilter(this);
 }
 
@@ -345,10 +344,6 @@ void PointController::FreeboxClick() {
     pipeline_.setFreeBox(parts_.page.Freebox->Checked());
     parts_.page.BoxOutline->hide();
     parts_.stages.showFrameAgain();
-}
-
-void PointController::MultiClick() {
-    pipeline_.setMultiPointMode(parts_.stackPage.multiPoint());
 }
 
 void PointController::AlignmentsChange() {

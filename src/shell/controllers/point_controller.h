@@ -59,7 +59,6 @@ public:
     void AlignmentzonesClick();
     void Timer1Timer();
     void FreeboxClick();
-    void MultiClick();
     void AlignmentsChange();
     void ShowalignpointsClick();
 

@@ -217,8 +217,9 @@ ProjectControls ProjectController::readControls() {
     c.Usedarkframe = switches.Usedarkframe;
     c.UseFlatfield = switches.UseFlatfield;
     c.interlaced = switches.interlaced;
-    c.Resampled = parts_.stackPage.resampled();
-    c.ResampleSpin = rounded(parts_.stackPage.resampleSpin());
+    const ResamplingOptions resampling = parts_.stackPage.resamplingOptions();
+    c.Resampled = resampling.resampled;
+    c.ResampleSpin = rounded(resampling.resampleSpin);
     // Pages 0..4 ("Align".."Final") are recorded as 1..5; "About" as none.
     const int page = parts_.pages.currentIndex();
     c.shownPage = page >= 0 && page < static_cast<int>(TMainTab::tabAbout) ? page + 1 : 0;

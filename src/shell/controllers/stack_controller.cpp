@@ -29,6 +29,7 @@
 #include "shell/tab_strip.h"
 #include "shell/tool_windows.h"
 #include "shell/window_entry_points.h"
+#include "stacking/stack_style_values.h"
 #include "widgets/bitmap_view.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
@@ -122,6 +123,8 @@ StackController::StackController(const StackControllerParts& parts) : parts_(par
     connect(page.Drizzling, &TPCheck::OnClick, this, &StackController::DrizzlingClick);
     connect(page.Resampled, &TPCheck::OnClick, this, &StackController::ResampledClick);
     connect(page.ResampleSpin, &TRxSpinEdit::OnChange, this, &StackController::ResampleSpinChange);
+    connect(&page, &StackPage::stackStylePicked, this, &StackController::ResampleDrizzlegroupClick);
+    connect(&page, &StackPage::multiPointClicked, this, &StackController::MultiClick);
     connect(&parts.Tabpages, &TabStrip::pageEntering, this, &StackController::enterPage);
     page.Savebutton->setEnabled(parts.pipeline.stack().exists());
     // A new frame limit may bring the stack count and its range with it.
@@ -146,9 +149,31 @@ StackController::StackController(const StackControllerParts& parts) : parts_(par
     connect(page.FastStack, &TPCheck::OnClick, this, &StackController::FastStackClick);
     connect(&parts.waveletPage, &WaveletPage::stackDepthToggled, this, &StackController::ShowStackCountClick);
     connectStackFilter();
+    hearOtherAreas();
 }
 
 StackController::~StackController() = default;
+
+// --- What the Stack page learns from the other areas' operations ---------------------------------
+
+void StackController::hearOtherAreas() {
+    otherAreasHeard_ = parts_.pipeline.subscribe([this](PipelineChange change) {
+        if (change != PipelineChange::Input) return;
+        // A new input stacks with one box and is resampled by 2 again; 16-bit kinds are not
+        // resampled.
+        StackPage& page = parts_.stackPage;
+        const FrameModel& model = parts_.pipeline.model();
+        page.setMultiPoint(false);
+        page.resetResampleFactor();
+        page.showResampling(!model.InputIsFIT && !model.InputIsTIF && !model.InputIsSER);
+        if (model.SingleImage) {
+            // A single image is stacked as it is, at once: no stack graph, no resampling.
+            page.uncheckStackGraph();
+            page.setStackButtonEnabled(true);
+            page.uncheckResampling();
+        }
+    });
+}
 
 std::unique_ptr<FrameSource> StackController::inputFrames() {
     if (frameSources_) return frameSources_();
@@ -289,6 +314,26 @@ void StackController::enterPage(int tab) {
         ShowstackgraphClick();
     }
     if (tab == OptimizeTab) redrawPointCutoffs();
+}
+
+void StackController::ResampleDrizzlegroupClick() {
+    StackPage& page = parts_.stackPage;
+    const StackStyleChoice choice =
+        parts_.pipeline.chooseStackStyle(page.pickedStackStyle(), parts_.ports.messages());
+    page.applyStackStyle(choice);
+    if (choice.style == StackStyle::Resampling) {
+        // The resampling controls show, the wavelet page's Drizzle2 follows Drizzling, and
+        // neither the expanded canvas nor realigning on the result goes with it.
+        ResampledClick();
+        parts_.pipeline.setResampleFactor(page.resampleFactor());
+    } else {
+        // Drizzle2 follows Drizzling, so that no drizzle-sized canvas outlives the choice.
+        DrizzlingClick();
+    }
+}
+
+void StackController::MultiClick() {
+    parts_.pipeline.setMultiPointMode(parts_.stackPage.Multi->Checked());
 }
 
 void StackController::DrizzlingClick() {

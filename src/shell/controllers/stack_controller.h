@@ -110,6 +110,10 @@ public:
     // A new alignment pass ahead: every point's quality cut-off opened to its whole graph, and
     // the stack slider with it.
     void openPointCutoffs();
+    // The stack style: "None", "Resampling" (refused for 16-bit input) or "Drizzling".
+    void ResampleDrizzlegroupClick();
+    // "Multi" ticked or cleared: the stacks use the alignment points or not.
+    void MultiClick();
     // Drizzling and resampling exclude each other; the wavelet page's Drizzle2 follows Drizzling.
     void DrizzlingClick();
     void ResampledClick();
@@ -143,6 +147,9 @@ public:
 
 private:
     void connectStackFilter();
+    // What the Stack page shows after the other areas' operations, redrawn from the run when the
+    // pipeline announces them.
+    void hearOtherAreas();
     // The Stack page entered: the stack graph drawn anew while it shows; the Optimize page
     // entered: the points' cut-offs drawn again.
     void enterPage(int tab);
@@ -189,6 +196,7 @@ private:
     bool inSliderChange_ = false;
     // The stack slider's Tag follows the frame limit, its value and range the stack count.
     Pipeline::Subscription frameLimitShown_;
+    Pipeline::Subscription otherAreasHeard_;
 };
 
 }  // namespace kestrave

@@ -136,9 +136,10 @@ void WaveletController::RGBShifterClick() {
 SearchBoxOptions WaveletController::searchBoxOptions(bool forDrawing) const {
     SearchBoxOptions options;
     options.FFTSize = parts_.align.alignmentBoxSize();
-    options.Resampled = parts_.stack.resampled();
-    options.ResampleSpin = static_cast<double>(parts_.stack.resampleSpin());
-    options.Drizzling = parts_.stack.drizzling();
+    const ResamplingOptions resampling = parts_.stack.resamplingOptions();
+    options.Resampled = resampling.resampled;
+    options.ResampleSpin = static_cast<double>(resampling.resampleSpin);
+    options.Drizzling = resampling.drizzling;
     options.FeatureX = pipeline_.state().FeatureX;
     options.FeatureY = pipeline_.state().FeatureY;
     options.RGBArea = ports_.shell.view.RGBArea;

@@ -627,16 +627,16 @@ void AlignPage::showDeveloperControls() {
                            QualityMethodCombo->currentIndex());
 }
 
-bool AlignPage::hideDeveloperControls() {
+void AlignPage::hideDeveloperControls() {
     for (QWidget* control :
          {static_cast<QWidget*>(FOMlabel), static_cast<QWidget*>(Pix1), static_cast<QWidget*>(Pix2)})
         control->setVisible(false);
     fillQualityMethodCombo(QualityMethodListCount, QualityMethodCombo->currentIndex());
-    if (QualityMethodCombo->currentIndex() >= 0) return false;
+    if (QualityMethodCombo->currentIndex() >= 0) return;
     // Aligning without a method is not possible: the default takes over, as the user would
     // choose it.
     QualityMethodCombo->setCurrentIndex(DefaultQualityMethod);
-    return true;
+    emit qualityMethodRequested();
 }
 
 void AlignPage::fillQualityMethodCombo(int count, int index) {

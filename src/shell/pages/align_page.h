@@ -176,10 +176,11 @@ public:
     TRectShape& tabMarker() const { return *Showbutton; }
     // The developer mode: its controls here (TrackDetector, TrackDetect, FOMlabel in red, FOMspin,
     // Pix1, Pix2) shown with every quality method offered, or FOMlabel, Pix1 and Pix2 hidden with
-    // the first five offered; the chosen method is kept where it is offered. Hiding returns
-    // whether no method was left chosen, so that the default took over.
+    // the first five offered; the chosen method is kept where it is offered. Where hiding leaves
+    // no method chosen, the default takes over as the user would choose it
+    // (`qualityMethodRequested`).
     void showDeveloperControls();
-    bool hideDeveloperControls();
+    void hideDeveloperControls();
     // Fills QualityMethodCombo with the first `count` items of CopyAlignmethods and chooses `index`
     // (no item when there is no such item).
     void fillQualityMethodCombo(int count, int index);
@@ -319,6 +320,7 @@ signals:
     // What the functions of the same intent above ask for.
     void alignMethodRequested();
     void debayerSwitchRequested();
+    void qualityMethodRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -198,6 +198,10 @@ long double StackPage::resampleSpin() const {
     return ResampleSpin->Value();
 }
 
+ResamplingOptions StackPage::resamplingOptions() const {
+    return {Resampled->Checked(), ResampleSpin->Value(), Drizzling->Checked()};
+}
+
 bool StackPage::drizzling() const {
     return Drizzling->Checked();
 }

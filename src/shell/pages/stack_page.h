@@ -27,6 +27,14 @@ struct OptimizerSearchOptions;
 struct StackStyleChoice;
 enum class StackStyle : int;
 
+// The resampling and drizzling options as the Stack page holds them, read at once by the steps
+// that size a box or a picture by them.
+struct ResamplingOptions {
+    bool resampled = false;
+    long double resampleSpin = 2;  // the resampling spin's value as typed (not clamped)
+    bool drizzling = false;
+};
+
 class StackPage : public QWidget {
     Q_OBJECT
 public:
@@ -133,6 +141,8 @@ public:
     float resampleFactor() const;
     // The resampling spin's value as typed (not clamped).
     long double resampleSpin() const;
+    // Resampled, the spin as typed and Drizzling, read together.
+    ResamplingOptions resamplingOptions() const;
     // The frames are drizzled (Drizzling).
     bool drizzling() const;
     // Drizzling chosen or not from elsewhere (the wavelet page's Drizzle2): drizzling and
