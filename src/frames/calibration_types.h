@@ -25,6 +25,31 @@ enum CalibrationFileType : int {
 // MaxFrameSize columns and file rows, which are the bottom rows of the picture).
 enum class CalibrationOrigin : std::uint8_t { Dialog, Project };
 
+// What the last operation on the calibration frames did to the switches that use them (the Align
+// page's "Darkframe", "Flatfield" and "Raw"): each flag is a change; what none names stays as the
+// user left it.
+struct CalibrationSwitching {
+    // The kind that was named, offered or refused.
+    CalibrationKind kind = CalibrationKind::Dark;
+    // A frame was named for the project's reload: its switch may be ticked.
+    bool offered = false;
+    // A frame was chosen in the dialog: its switch is ticked (a dark frame allows "Raw" too).
+    bool used = false;
+    // A FITS frame is loaded: the input is taken in grey.
+    bool grey = false;
+    // Did not load, or did not fit the frames: unticked.
+    bool darkOff = false;
+    bool flatOff = false;
+    bool rawDarkOff = false;
+    // A FITS file too large: unticked and no longer offered.
+    bool refused = false;
+};
+
+// FITS calibration files (special or plain).
+inline bool isFitsCalibration(int type) {
+    return type == SpecialFitsCalibration || type == FitsCalibration;
+}
+
 struct CalibrationLoad {
     // False for a file type other than 1..4: nothing was loaded and the planes are as they were.
     bool loaded = false;

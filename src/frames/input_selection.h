@@ -77,6 +77,10 @@ struct InputState {
     // The highest frame index of the input taken last, after the 10001-frame cap (0 before any);
     // a new input's reset keeps it until the next input is taken.
     int lastIndex = 0;
+    // The last frame position the frame browser reaches: the last frame index of a series (1 for
+    // a series of one frame or an emptied list, as a range cannot end at its start); a single
+    // image of one frame leaves it where it was.
+    int browseLast = 1;
 };
 
 // The per-input part of InputState that the reset puts back before a new input is taken.

@@ -110,6 +110,9 @@ public:
     // The folder a saved image goes into: the chosen folder, or its subfolder while one is chosen,
     // made with any missing parents. Throws FileError when it cannot be made.
     std::filesystem::path saveFolder(const SaveFolderChoice& choice) const;
+    // The folder the program works in and the save subfolder beside it, as chosen on the Align
+    // page (`folders()`).
+    void chooseFolders(const SaveFolderChoice& choice);
     // Frame lists. The frames a list file names of `kind` (None: the kind of its first line);
     // throws FileError when it cannot be read or is too large.
     FrameListEntries listedFrames(const std::filesystem::path& file, InputFilter kind) const;
@@ -140,8 +143,8 @@ public:
     // Colour or black-and-white processing chosen, and by what. Announces `Colour`, also when the
     // choice stays.
     void chooseColour(bool colour, ColourChoice::By by);
-    // The frame list emptied: no frame is ranked, used or read, no stage, the Align page the
-    // furthest. Announces `Frames` and `Stage`.
+    // The frame list emptied: no frame is ranked, used or read (the browser reaches position 1),
+    // no stage, the Align page the furthest. Announces `Frames` and `Stage`.
     void emptyFrameList();
     // The preview shows nothing (a one-pixel picture).
     void blankPreview();

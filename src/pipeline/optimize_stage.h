@@ -7,10 +7,19 @@
 
 namespace kestrave {
 
-// What an optimizer run reaches of whoever runs it: the frames it reads, its progress and
+// Where an optimizer run stands, for the pages that follow it: a pass has started, a frame is in
+// work, or the run has ended (however it ended).
+struct OptimizerProgress {
+    enum class Step { Ended, PassStarted, Frame };
+    Step step = Step::Ended;
+    int frame = -1;  // the frame in work (Frame)
+};
+
+// What an optimizer run reaches of whoever runs it: how it reads the input's frames (through a
+// source of its own, so that the browser's source stays where the user left it), its progress and
 // messages, and the view of its passes.
 struct OptimizerPorts {
-    FrameSource& frames;
+    const FrameSourceOptions& read;
     ProgressPort& progress;
     MessagePort& messages;
     OptimizerObserver& observer;
@@ -35,10 +44,13 @@ public:
     CreateReferenceResult createReference(const CreateReferenceOptions& options, ReferenceStages& stages,
                                           ProgressPort& progress, MessagePort& messages);
     // The processed picture becomes the alignment's reference; the tracking steps start again.
+    // Announces `Stage`, then `Realigned` with the automatic filter values it found.
     AutomaticFilterValues restartAlignment(const Bitmap24& processed, const ReferenceOptions& options,
                                            MessagePort& messages);
+    const AutomaticFilterValues& realignValues() const { return realignValues_; }
     // The optimizer runs: the single box, the single-box optimize-and-stack and the optimizer of
-    // the points. Each announces `Frames` and `Stage` once its passes ended without a failure.
+    // the points. Each announces `Frames` and `Stage` once its passes ended without a failure, and
+    // `Optimizer` as a pass starts, as each frame is taken and as the run ends.
     OptimizerRunResult optimize(const OptimizerOptions& options, const OptimizerPorts& ports);
     OptimizeAndStackResult optimizeAndStack(const OptimizerOptions& options, const StackScaleOptions& scale,
                                             StackStages& stages, const OptimizerPorts& ports);
@@ -78,14 +90,21 @@ public:
     void armFFTFilter(bool armed);
     // No new reference has been made by the optimizer.
     void forgetNewReference();
+    const OptimizerProgress& optimizerProgress() const { return optimizerProgress_; }
 
 protected:
     ~OptimizeStage() = default;
 
 private:
-    // Runs `work` with the optimizer's context over the run's state, then announces `Frames` and
-    // `Stage`.
+    // Runs `work` with the optimizer's context over the run's state and the input's frames, then
+    // announces `Frames` and `Stage`; its passes and frames, and its end however it ends (the
+    // frames not opened among it), announce `Optimizer`.
     void withOptimizer(const OptimizerPorts& ports, const std::function<void(OptimizerContext&)>& work);
+    // The step an optimizer run reached, announced as `Optimizer`.
+    void reachOptimizerStep(OptimizerProgress::Step step, int frame = -1);
+
+    OptimizerProgress optimizerProgress_;
+    AutomaticFilterValues realignValues_;
 };
 
 }  // namespace kestrave

@@ -38,6 +38,7 @@
 #include "output/save_rules.h"
 #include "pipeline/final_data.h"
 #include "pipeline/optimize_and_stack.h"
+#include "pipeline/replay_showing.h"
 #include "pipeline/stack_data.h"
 #include "pipeline/wavelet_data.h"
 #include "registration/align_frame.h"
@@ -115,6 +116,13 @@ struct RunState {
     bool drizzled = false;
     ColourChoice colourChoice;
     ProjectWavelet restoredWavelet;
+    // The folder the program works in (files are opened and saved there) and the save subfolder
+    // chosen beside it, as the Align page's general options show them.
+    SaveFolderChoice folders;
+    // What the last operation on the calibration frames did to the switches that use them.
+    CalibrationSwitching calibrationSwitching;
+    // The step of a project's load the pages show next.
+    ReplayShowing replayShown;
 };
 
 // What the process stage found: a stack to process, and its layers computed anew (a new result).
@@ -140,6 +148,14 @@ enum class PipelineChange {
     StackRun,    // a stack run begins, with its factors in force
     Colour,      // colour or black-and-white processing chosen (`colourChoice()`)
     Wavelet,     // a project's wavelet values restored (`restoredWavelet()`)
+    // The calibration frames' switches changed (`calibrationSwitching()`).
+    Calibration,
+    // A project's load reached a step the pages show (`replayShown()`).
+    ProjectStep,
+    // An optimizer run moved on: a pass started, a frame taken, the run ended (`optimizerProgress()`).
+    Optimizer,
+    // The processed picture became the reference, with automatic values (`realignValues()`).
+    Realigned,
 };
 
 // The run's state, read through const accessors, and the announcements of what changed. Only the
@@ -170,6 +186,9 @@ public:
     const InputState& input() const { return run_.input; }
     const DebayerState& debayer() const { return run_.debayer; }
     const FinalData& finalImage() const { return run_.finalImage; }
+    const SaveFolderChoice& folders() const { return run_.folders; }
+    const CalibrationSwitching& calibrationSwitching() const { return run_.calibrationSwitching; }
+    const ReplayShowing& replayShown() const { return run_.replayShown; }
 
     // The box size item (of the box sizes the Align page offers) in force for the alignment point
     // the optimizer works on: the points' optimizer puts each point's in force as it starts.

@@ -64,6 +64,7 @@ void InputStage::emptyFrameList() {
     run_.model.FramesRanked = false;
     run_.model.usedframes = 0;
     run_.input.source = nullptr;
+    run_.input.browseLast = 1;
     run_.state.ProcessStage = TProcessStage::stNone;
     run_.state.activepage = TMainTab::tabAlign;
     announce(PipelineChange::Frames);

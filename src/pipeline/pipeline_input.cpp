@@ -1,6 +1,8 @@
 // The input stage of the pipeline: taking an input, the per-input reset, the shown frame and the
 // user's choice of frames.
 
+#include <algorithm>
+
 #include "frames/avi_reader.h"
 #include "frames/frame_browsing.h"
 #include "frames/frame_list.h"
@@ -72,6 +74,12 @@ InputRecord InputStage::takeInput(InputProbe&& probe, const FrameSourceOptions& 
     InputRecord record =
         applyInput(run_.model, run_.state, run_.images, run_.input, std::move(probe), options);
     run_.input.lastIndex = record.lastIndex;
+    // The browser's range cannot end at its start: a series of one frame still reaches 1, and a
+    // single image of one frame leaves the range as it was.
+    if (!record.singleImage)
+        run_.input.browseLast = std::max(record.lastIndex, 1);
+    else if (record.lastIndex > 0)
+        run_.input.browseLast = record.lastIndex;
     run_.model.FitStretch = fitStretch;
     run_.model.TifStretch = tifStretch;
     run_.model.SerStretch = serStretch;
@@ -163,6 +171,10 @@ std::vector<std::string> InputStage::seriesFiles(int lastIndex) const {
 void InputStage::saveFrameList(const std::filesystem::path& file,
                                const std::vector<std::string>& files) const {
     writeFrameList(file, files);
+}
+
+void InputStage::chooseFolders(const SaveFolderChoice& choice) {
+    run_.folders = choice;
 }
 
 std::filesystem::path InputStage::saveFolder(const SaveFolderChoice& choice) const {

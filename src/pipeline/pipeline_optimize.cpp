@@ -5,6 +5,7 @@
 
 #include "pipeline/pipeline.h"
 #include "platform/phase_marks.h"
+#include "platform/scope_exit.h"
 
 namespace kestrave {
 
@@ -54,15 +55,55 @@ AutomaticFilterValues OptimizeStage::restartAlignment(const Bitmap24& processed,
     // The steps of the tracking start again with the offsets.
     run_.registration.TrackStepX = run_.registration.TrackStepY = 0;
     announce(PipelineChange::Stage);
+    realignValues_ = values;
+    announce(PipelineChange::Realigned);
     return values;
+}
+
+namespace {
+
+// The view of the passes, with each pass's start and each frame taken announced after it.
+class AnnouncedPasses : public OptimizerObserver {
+public:
+    AnnouncedPasses(OptimizerObserver& view, std::function<void(OptimizerProgress::Step, int)> reach)
+        : view_(view), reach_(std::move(reach)) {}
+    void passStarted(const OptimizerChart& chart) override {
+        view_.passStarted(chart);
+        reach_(OptimizerProgress::Step::PassStarted, -1);
+    }
+    void frameOptimized(int position, int frame, const TFrameRec& record,
+                        const Bitmap24& currentBox) override {
+        view_.frameOptimized(position, frame, record, currentBox);
+        reach_(OptimizerProgress::Step::Frame, frame);
+    }
+    void passFinished(const OptimizerPassResult& result, double DifferenceSum) override {
+        view_.passFinished(result, DifferenceSum);
+    }
+    void captionChanged(const std::string& caption) override { view_.captionChanged(caption); }
+
+private:
+    OptimizerObserver& view_;
+    std::function<void(OptimizerProgress::Step, int)> reach_;
+};
+
+}  // namespace
+
+void OptimizeStage::reachOptimizerStep(OptimizerProgress::Step step, int frame) {
+    optimizerProgress_ = {step, frame};
+    announce(PipelineChange::Optimizer);
 }
 
 void OptimizeStage::withOptimizer(const OptimizerPorts& ports,
                                   const std::function<void(OptimizerContext&)>& work) {
+    const ScopeExit ended([this] { reachOptimizerStep(OptimizerProgress::Step::Ended); });
+    AnnouncedPasses passes(
+        ports.observer, [this](OptimizerProgress::Step step, int frame) { reachOptimizerStep(step, frame); });
+    const std::unique_ptr<InputFrameSource> frames =
+        makeFrameSource(run_.model, run_.input.lastIndex, ports.read);
     OptimizerContext context{run_.model,     run_.state,     run_.registration,
                              run_.alignment, run_.optimizer, *run_.wavelet.GammaTable,
-                             ports.frames,   ports.progress, ports.messages,
-                             ports.observer};
+                             *frames,        ports.progress, ports.messages,
+                             passes};
     work(context);
     announce(PipelineChange::Frames);
     announce(PipelineChange::Stage);

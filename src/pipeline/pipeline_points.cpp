@@ -143,6 +143,7 @@ void StackStage::nameCalibrationFile(CalibrationKind kind, const std::filesystem
     const bool dark = kind == CalibrationKind::Dark;
     (dark ? run_.model.DarkFileName : run_.model.FlatFileName) = file;
     setCalibrationFileType(kind, type);
+    switchCalibration({.kind = kind, .used = true});
 }
 
 void StackStage::setCalibrationFileType(CalibrationKind kind, int type) {
@@ -152,7 +153,22 @@ void StackStage::setCalibrationFileType(CalibrationKind kind, int type) {
 CalibrationLoad StackStage::loadCalibrationFile(CalibrationKind kind, const std::filesystem::path& file,
                                                 int type, CalibrationOrigin origin, MessagePort& messages) {
     PlaneTriple& planes = kind == CalibrationKind::Dark ? run_.images.DarkPlanes : run_.images.FlatPlanes;
-    const CalibrationLoad result = loadCalibrationFrame(file, type, kind, origin, planes, messages);
+    // A project's frame may be used; a FITS frame is grey, and so is the input then.
+    const bool offered = origin == CalibrationOrigin::Project;
+    if (offered || isFitsCalibration(type))
+        switchCalibration({.kind = kind, .offered = offered, .grey = isFitsCalibration(type)});
+    CalibrationLoad result;
+    try {
+        result = loadCalibrationFrame(file, type, kind, origin, planes, messages);
+    } catch (const CalibrationError& error) {
+        // The frame is not used; a FITS file too large cannot be.
+        const bool dark = kind == CalibrationKind::Dark;
+        switchCalibration({.kind = kind,
+                           .darkOff = dark,
+                           .flatOff = !dark,
+                           .refused = dynamic_cast<const CalibrationTooLarge*>(&error) != nullptr});
+        throw;
+    }
     // Stacks of FITS input take their value range from the depth of the last FITS file.
     if (result.fitsBitpix != 0) run_.input.readers.FitsBitpix = result.fitsBitpix;
     return result;

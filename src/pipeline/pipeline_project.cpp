@@ -105,6 +105,7 @@ ProjectLoad ProjectStage::loadProject(const std::filesystem::path& file, Project
     progress.setStatus(2, "Loading project");
     const RestoredSwitches switches = steps.switches();
     takeProject(project, switches.interlaced, switches.lastFrame, progress);
+    showReplayStep({ReplayShown::ProjectTaken});
     steps.showProject(project);
 
     // The stages the project had reached, in the order the work first went through them.
@@ -119,6 +120,7 @@ ProjectLoad ProjectStage::loadProject(const std::filesystem::path& file, Project
                 break;
             case ReplayStep::DrawRegistrationGraph:
                 markAligned();
+                showReplayStep({ReplayShown::RegistrationGraph});
                 steps.showRegistrationGraph();
                 break;
             case ReplayStep::OpenStackPage:
@@ -127,20 +129,24 @@ ProjectLoad ProjectStage::loadProject(const std::filesystem::path& file, Project
                 steps.selectTab(TMainTab::tabStack);
                 break;
             case ReplayStep::RebuildReference:
+                showReplayStep({ReplayShown::BeforeReference});
                 steps.beforeReference();
                 try {
                     rebuildReference(steps.referenceOptions(), messages);
                 } catch (const KestraveError& error) {
                     messages.error("Error", error.what());
                 }
+                showReplayStep({ReplayShown::AfterReference});
                 steps.afterReference();
                 break;
             case ReplayStep::ShowRegistrationGraph:
+                showReplayStep({ReplayShown::RegistrationGraph});
                 steps.showRegistrationGraph();
                 break;
             case ReplayStep::RestoreStackControls:
                 steps.enableStackPasses();
                 self().setStackCount(plan.stackSlider);
+                showReplayStep({ReplayShown::StackControls, plan.stackSlider});
                 steps.showStackControls(plan.stackSlider, plan.differenceCut, plan.stackListCount);
                 break;
             case ReplayStep::RestoreWaveletControls:
@@ -164,6 +170,11 @@ ProjectLoad ProjectStage::loadProject(const std::filesystem::path& file, Project
     load.shownTab = pages.shownTab;
     load.problems = opening.read.problems;
     return load;
+}
+
+void ProjectStage::showReplayStep(const ReplayShowing& step) {
+    run_.replayShown = step;
+    announce(PipelineChange::ProjectStep);
 }
 
 void ProjectStage::setActivePage(TMainTab page) {

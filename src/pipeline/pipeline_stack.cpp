@@ -73,7 +73,16 @@ StackEnd StackStage::endStack(StackResult&& result, bool colour) {
                  .flatSwitchedOff = result.flatSwitchedOff,
                  .rawDarkSwitchedOff = result.rawDarkSwitchedOff};
     if (end.outcome == StackOutcome::Stacked) end.kept = &keepStack(std::move(result), colour);
+    if (end.darkSwitchedOff || end.flatSwitchedOff || end.rawDarkSwitchedOff)
+        switchCalibration({.darkOff = end.darkSwitchedOff,
+                           .flatOff = end.flatSwitchedOff,
+                           .rawDarkOff = end.rawDarkSwitchedOff});
     return end;
+}
+
+void StackStage::switchCalibration(const CalibrationSwitching& switching) {
+    run_.calibrationSwitching = switching;
+    announce(PipelineChange::Calibration);
 }
 
 StackResult StackStage::stack(const StackOptions& options, FrameSource& frames, ProgressPort& progress,

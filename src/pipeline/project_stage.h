@@ -60,6 +60,8 @@ private:
     void setActivePage(TMainTab page);
     // A stacked project's wavelet values restored. Announces `Wavelet`.
     void restoreWavelet(const ProjectWavelet& wavelet);
+    // The step of the load the pages show next. Announces `ProjectStep`.
+    void showReplayStep(const ReplayShowing& step);
 };
 
 }  // namespace kestrave

@@ -92,7 +92,10 @@ public:
     // Announces `Preview`.
     void showFrameAtCutoff(int frame);
     // A dark frame or flat field is named, or only its type; it is read into its planes (a FITS
-    // file's depth becomes the input's). Throws CalibrationError as the loader does.
+    // file's depth becomes the input's). Throws CalibrationError as the loader does. Naming
+    // announces `Calibration` (its switch ticked); so does a load that offers the frame (a
+    // project's reload), takes a FITS file (the input grey) or fails (its switch unticked, and no
+    // longer offered when the file is too large).
     void nameCalibrationFile(CalibrationKind kind, const std::filesystem::path& file, int type);
     void setCalibrationFileType(CalibrationKind kind, int type);
     CalibrationLoad loadCalibrationFile(CalibrationKind kind, const std::filesystem::path& file, int type,
@@ -125,8 +128,11 @@ private:
     // means and luminance histogram go to the wavelet data; the frame limit becomes the rank
     // bound the stack left. Announces `Stack` and `FrameLimit`.
     const StackResult& keepStack(StackResult&& result, bool colour);
-    // The stage's end of `result`: kept when it completed.
+    // The stage's end of `result`: kept when it completed; a calibration frame that did not fit
+    // stays switched off (announces `Calibration`).
     StackEnd endStack(StackResult&& result, bool colour);
+    // The calibration switches changed as `switching` says. Announces `Calibration`.
+    void switchCalibration(const CalibrationSwitching& switching);
 };
 
 }  // namespace kestrave

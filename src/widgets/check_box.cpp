@@ -54,6 +54,7 @@ void TPCheck::setChecked(bool checked) {
     if (checked == checked_) return;
     checked_ = checked;
     update();
+    emit CheckedChanged(checked);
 }
 
 void TPCheck::setCaption(const QString& caption) {

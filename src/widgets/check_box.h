@@ -44,7 +44,8 @@ public:
     explicit TPCheck(QWidget* parent = nullptr);
 
     bool Checked() const { return checked_; }
-    // Stores and repaints; fires nothing.
+    // Stores and repaints; fires no handler (only `CheckedChanged`, which tells whoever keeps a
+    // copy of the value).
     void setChecked(bool checked);
     QString Caption() const { return caption_; }
     void setCaption(const QString& caption);
@@ -89,6 +90,8 @@ public:
 
 signals:
     void OnClick(QObject* Sender);
+    // Checked changed, by a click or by code.
+    void CheckedChanged(bool checked);
     void OnDblClick(QObject* Sender);
     void OnMouseEnter(QObject* Sender);
     void OnMouseExit(QObject* Sender);

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "pipeline/pipeline.h"
-#include "support/memory_frame_source.h"
 #include "support/pipeline_test_access.h"
 #include "support/scripted_messages.h"
 
@@ -245,12 +244,42 @@ TEST(PipelineOptimize, EachPointStartsWithItsOwnBoxSize) {
         steps.push_back("events");
         progress.setCancelRequested(true);
     };
-    test::MemoryFrameSource frames;
+    const FrameSourceOptions read;
     OptimizerObserver observer;
     const PointOptimizerResult result = run.pipeline.optimizePoints(
-        OptimizerOptions{}, PointOptimizerInput{}, window, {frames, run.progress, run.messages, observer});
+        OptimizerOptions{}, PointOptimizerInput{}, window, {read, run.progress, run.messages, observer});
     EXPECT_TRUE(result.cancelled);
     EXPECT_EQ(steps, (std::vector<std::string>{"point 2", "box 3", "events"}));
+}
+
+// An optimizer run whose recording cannot be opened any more ends all the same: each of the three
+// runs fails and announces its end (and nothing else), so that a page showing the frame in work
+// lets go of it.
+TEST(PipelineOptimize, ARunWhoseFramesCannotBeOpenedStillAnnouncesItsEnd) {
+    struct NoPoints : PointOptimizerObserver {
+    } points;
+    const std::vector<std::function<void(OptimizeRun&, const OptimizerPorts&)>> runs{
+        [](OptimizeRun& run, const OptimizerPorts& ports) {
+            run.pipeline.optimize(OptimizerOptions{}, ports);
+        },
+        [](OptimizeRun& run, const OptimizerPorts& ports) {
+            run.pipeline.optimizeAndStack(OptimizerOptions{}, StackScaleOptions{}, run.stages, ports);
+        },
+        [&points](OptimizeRun& run, const OptimizerPorts& ports) {
+            run.pipeline.optimizePoints(OptimizerOptions{}, PointOptimizerInput{}, points, ports);
+        }};
+    for (std::size_t r = 0; r < runs.size(); ++r) {
+        SCOPED_TRACE(r);
+        OptimizeRun run;
+        editRun(run.pipeline).model.InputType = TInputType::itSER;
+        editRun(run.pipeline).model.SerName = "/nonexistent/recording.ser";
+        const FrameSourceOptions read;
+        OptimizerObserver view;
+        EXPECT_ANY_THROW(runs[r](run, {read, run.progress, run.messages, view}));
+        EXPECT_EQ(run.heard, std::vector{PipelineChange::Optimizer});
+        EXPECT_EQ(run.pipeline.optimizerProgress().step, OptimizerProgress::Step::Ended);
+        EXPECT_TRUE(run.stages.calls.empty());
+    }
 }
 
 }  // namespace

@@ -264,6 +264,10 @@ TEST_F(ControllerAloneTest, SigmaStackDeclinedWithResamplingChangesNothing) {
 // --- Calibration, options, saving and the rest -------------------------------------------------------
 
 TEST_F(ControllerAloneTest, CalibrationLoadsABitmapDarkAndChecksItsBox) {
+    // The Align page's controller shows the switches the run's calibration frames change.
+    AlignController align(AlignControllerParts{
+        pipeline, ports, alignPage, optimizePage, stackPage, waveletPage, frameWindows, registrationWindows,
+        pointWindows, tools, windowDialogs, positionPanel, tabs, progressBar, entries, entries});
     CalibrationController calibration(CalibrationControllerParts{
         pipeline, ports, window, *control<QToolButton>(speedBar, "Flatdarkbutton"), windowDialogs.OpenDialog,
         alignPage, stackPage, frameWindows, entries, entries});
@@ -367,8 +371,10 @@ TEST_F(ControllerAloneTest, ResizeViewShowsTheProcessedPictureAtHalfSize) {
 }
 
 TEST_F(ControllerAloneTest, OptionsHaltWindowFollowsItsBox) {
-    OptionsController options(OptionsControllerParts{pipeline, ports.shell, ports.messages(), window,
-                                                     alignPage, stackPage, tools, entries, entries});
+    // The break window's switch is the Align page's own option.
+    AlignController align(AlignControllerParts{
+        pipeline, ports, alignPage, optimizePage, stackPage, waveletPage, frameWindows, registrationWindows,
+        pointWindows, tools, windowDialogs, positionPanel, tabs, progressBar, entries, entries});
     auto& box = *control<TPCheck>(alignPage, "Haltwindow");
     ToolWindow& halt = *control<ToolWindow>(window, "Registerhaltwindow");
     for (const bool shown : {true, false}) {

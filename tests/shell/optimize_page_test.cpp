@@ -5,9 +5,12 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTabBar>
 #include <QTest>
 #include <cstring>
+#include <filesystem>
+#include <utility>
 #include <vector>
 
 #include "shell/controllers/align_controller.h"
@@ -22,6 +25,7 @@
 #include "shell/pages/wavelet_page.h"
 #include "shell/speed_bar.h"
 #include "shell/tab_strip.h"
+#include "shell/tool_windows.h"
 #include "shell_test_support.h"
 #include "support/page_test_access.h"
 #include "support/sample_recording.h"
@@ -258,6 +262,108 @@ TEST_F(OptimizePageTest, RealignOnTheProcessedPictureOpensEveryPointsCutoff) {
     // The ranks 0..11 all enter every point's graph.
     for (int p = 1; p <= 3; ++p) EXPECT_EQ(context.pipeline.points().PointQualitySlider[p], 11) << p;
     EXPECT_EQ(control<TRxSlider>(*form, "StackSlider")->MaxValue(), 11);
+}
+
+// The Align page follows an optimizer run from the pipeline's announcements: as a pass starts the
+// alignment slider hides and the spectrum's switch goes off, each frame taken is named under the
+// slider, and the run's end clears the note, also when the recording cannot be read any more.
+TEST_F(OptimizePageTest, TheAlignPageFollowsAnOptimizerRunAndClearsItsNoteWhenTheRunEnds) {
+    const struct {
+        const char* button;
+        bool recordingGone, passes;
+    } cases[] = {{"Optimizebutton", false, true},
+                 {"Optimizeandstackbutton", false, true},
+                 {"Optimizebutton", true, false}};
+    limitAt(11);
+    QLabel& note = *control<QLabel>(align, "Framelabel");
+    TRxSlider& ranks = *control<TRxSlider>(align, "AlignSlider");
+    TPCheck& spectrum = *control<TPCheck>(align, "ShowFFTbox");
+    std::vector<QString> notes;
+    const auto watch = context.pipeline.subscribe([&](PipelineChange change) {
+        if (change == PipelineChange::Optimizer &&
+            context.pipeline.optimizerProgress().step == OptimizerProgress::Step::Frame &&
+            (notes.empty() || notes.back() != note.text()))
+            notes.push_back(note.text());
+    });
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.button << (c.recordingGone ? ", recording gone" : ""));
+        if (c.recordingGone) std::filesystem::remove(dir.path() / "planet.ser");
+        notes.clear();
+        messages.shown.clear();
+        note.setText("FFT spectrum ");
+        ranks.show();
+        spectrum.setChecked(true);
+        pieces(*form).Tabpages->setCurrentIndex(static_cast<int>(TMainTab::tabOptimize));
+        control<TRxSpeedButton>(page, c.button)->setEnabled(true);
+        control<TRxSpeedButton>(page, c.button)->click();
+
+        EXPECT_EQ(note.text().toStdString(), "") << "the run's note goes when the run ends, however it ends";
+        EXPECT_EQ(ranks.isHidden(), c.passes);
+        EXPECT_EQ(spectrum.Checked(), !c.passes) << "the spectrum is not drawn while the optimizer runs";
+        EXPECT_EQ(messages.shown.size(), c.recordingGone ? 1u : 0u);
+        if (!c.passes) {
+            EXPECT_TRUE(notes.empty());
+            continue;
+        }
+        // Every frame named is one of the ranked frames the limit keeps.
+        ASSERT_FALSE(notes.empty());
+        const FrameModel& model = context.pipeline.model();
+        for (const QString& shown : notes) {
+            bool kept = false;
+            for (int j = 0; j <= 11; ++j)
+                kept = kept || shown == QStringLiteral("Processing frame %1 of %2")
+                                            .arg(model.FrameRanking[j].Frame + 1)
+                                            .arg(model.usedframes);
+            EXPECT_TRUE(kept) << shown.toStdString();
+        }
+    }
+}
+
+// Realigning on the processed picture shows the new reference's automatic filter values on the
+// Align page as values of the program's: the FFT filter does not count as set by hand, and the
+// switch the user armed by pressing the spin stays armed. The spectrum and registration windows
+// show as their switches chose them, and both switches are ticked afterwards.
+TEST_F(OptimizePageTest, RealignShowsTheAutomaticFilterValuesAndTheChosenWindows) {
+    const struct { bool fft, graph; } cases[] = {{true, false}, {false, true}};
+    limitAt(11);
+    TRxSpinEdit& radius = *control<TRxSpinEdit>(align, "FFTFilterspin");
+    TRxSpinEdit& bandStart = *control<TRxSpinEdit>(align, "QualityFilter");
+    TRxSpinEdit& bandWidth = *control<TRxSpinEdit>(align, "QualFilterDX");
+    ToolWindows& tools = pieces(*form).tools;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "spectrum " << c.fft << ", graph " << c.graph);
+        RunState& run = editRun(context.pipeline);
+        run.wavelet.ProcessPicture = context.pipeline.input().PreviewBitmap;
+        // The automatic radius is given while the feature is set.
+        run.state.ProcessStage = TProcessStage::stFeatureSet;
+        for (auto [spin, value] : {std::pair{&radius, 79.0L}, {&bandStart, 249.0L}, {&bandWidth, 49.0L}}) {
+            const QSignalBlocker quiet(spin);
+            spin->setValue(value);
+        }
+        control<TPCheck>(align, "ManualFFT")->setChecked(false);
+        context.pipeline.armFFTFilter(true);
+        control<TPCheck>(align, "ShowFFTbox")->setChecked(c.fft);
+        control<TPCheck>(align, "ShowGraphbox")->setChecked(c.graph);
+        tools.FFTWindow->hide();
+        tools.Registrationgraphwindow->hide();
+        control<TRxSpeedButton>(page, "Restartalign")->setEnabled(true);
+        control<TRxSpeedButton>(page, "Restartalign")->click();
+
+        ASSERT_TRUE(context.pipeline.optimizer().NewReferenceMade);
+        const AutomaticFilterValues& values = context.pipeline.realignValues();
+        ASSERT_TRUE(values.FFTFilter && values.QualityFilter && values.QualFilterDX);
+        EXPECT_EQ(static_cast<double>(radius.Value()), *values.FFTFilter);
+        EXPECT_EQ(static_cast<double>(bandStart.Value()), *values.QualityFilter);
+        EXPECT_EQ(static_cast<double>(bandWidth.Value()), *values.QualFilterDX);
+        EXPECT_NE(radius.Value(), 79.0L);
+        EXPECT_FALSE(control<TPCheck>(align, "ManualFFT")->Checked())
+            << "an automatic value is not the user's";
+        EXPECT_TRUE(context.pipeline.registration().FFTFilterArmed);
+        EXPECT_EQ(tools.FFTWindow->isVisible(), c.fft);
+        EXPECT_EQ(tools.Registrationgraphwindow->isVisible(), c.graph);
+        EXPECT_TRUE(control<TPCheck>(align, "ShowFFTbox")->Checked());
+        EXPECT_TRUE(control<TPCheck>(align, "ShowGraphbox")->Checked());
+    }
 }
 
 TEST_F(OptimizePageTest, ACancelInTheFirstPassLeavesEveryShiftAsItWas) {

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QListWidget>
 #include <QStackedWidget>
 #include <algorithm>
@@ -303,6 +304,25 @@ TEST(ProjectWindow, EachStageComesBackWithItsGraphWindowSliderAndStackList) {
         }
         EXPECT_EQ(listTexts(*control<CheckListBox>(form, "StackFramesList")), expected);
         EXPECT_FALSE(pieces(form).tools.StackFrameswindow->isVisible());
+    }
+}
+
+// The frame slider shows the project's reference frame and the alignment's steps are open; from
+// the picked feature on, the hint to pick one is gone.
+TEST(ProjectWindow, TheReferenceFrameIsShownWithTheAlignmentsStepsOpen) {
+    StackedProject saved;
+    ASSERT_TRUE(pieces(*saved.run->form).project->saveProject(saved.project, ProjectForm::Full));
+    for (const int stage : {0, 1, 2, 3}) {
+        SCOPED_TRACE(stage);
+        auto loaded = loadChanged(saved, "reference.ksp", [&](ProjectData& p) {
+            p.progstatus = stage;
+            p.refframe = 3;
+        });
+        AlignPage& align = *pieces(*loaded->form).alignPage;
+        EXPECT_EQ(control<TRxSlider>(align, "PreviewSlider")->Value(), 3);
+        EXPECT_TRUE(control<QAbstractButton>(align, "Alignbutton")->isEnabled());
+        EXPECT_TRUE(control<QAbstractButton>(align, "Setlimitbutton")->isEnabled());
+        EXPECT_EQ(control<QWidget>(align, "Frontpanel")->isHidden(), stage >= 1);
     }
 }
 

@@ -23,6 +23,7 @@
 #include "registration/frame_limit_values.h"
 #include "registration/quality_method.h"
 #include "shell/area_stages.h"
+#include "shell/controllers/align_option_handlers.h"
 #include "shell/controllers/align_page_options.h"
 #include "shell/controllers/align_window.h"
 #include "shell/controllers/point_controller.h"
@@ -110,6 +111,7 @@ AlignController::AlignController(const AlignControllerParts& parts)
                           .passOptions = [this] { return readPassOptions(); },
                           .passEnded = [this](const AlignmentPassResult& pass) { alignmentEnded(pass); }})) {
     AlignPage& page = parts_.page;
+    options_ = std::make_unique<AlignOptionHandlers>(parts_);
     // The box size an alignment point's optimizing puts in force shows in the page's choice.
     boxSizeShown_ = pipeline_.subscribe([this](PipelineChange change) {
         if (change != PipelineChange::BoxSize) return;
@@ -120,6 +122,7 @@ AlignController::AlignController(const AlignControllerParts& parts)
     rankLimitShown_ = pipeline_.subscribe([this](PipelineChange change) {
         if (change == PipelineChange::FrameLimit) parts_.page.setLastRankPosition(pipeline_.rankLimit());
     });
+    hearOptimizeResults();
     connect(&page, &AlignPage::limitRequested, this, &AlignController::SetLimitClick);
     connect(page.Avidebay, &TPCheck::OnClick, this, &AlignController::AVIDEBAYClick);
     connect(page.FFTsizeGroup, &TRadioGroup::OnClick, this, &AlignController::FFTsizeGroupClick);

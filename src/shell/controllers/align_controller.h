@@ -23,6 +23,7 @@ namespace kestrave {
 class WindowEntryPoints;
 class AreaStages;
 class AlignPage;
+class AlignOptionHandlers;
 class AlignWindow;
 class Pipeline;
 class ShellPorts;
@@ -161,6 +162,10 @@ public:
     // The handlers of the alignment points and the multi-point window.
     PointController& points() { return *points_; }
 
+    // The quality limit typed or stepped after the alignment pass places the frame slider as the
+    // pass does, so that "Limit" keeps the frames above it.
+    void OptimizeQualitySpinChange();
+
     // How a pass over every frame ended, in the window: the ranking and the next step after a
     // finished pass, the reference picture back after a stopped one; the graph's caption, the bar
     // and the status say which (for the one-box pass and the points' passes alike).
@@ -220,6 +225,14 @@ private:
 
     class WheelWatch;
 
+    // What the page shows of the optimizer's runs (the alignment slider hidden and the spectrum
+    // switch off as a pass starts, the frame in work, cleared when the run ends) and of the
+    // realignment on the processed picture (its automatic filter values), as the pipeline
+    // announces them; and the quality limit's handler (align_optimizer_hearers.cpp).
+    void hearOptimizeResults();
+    Pipeline::Subscription optimizerFollowed_;
+    Pipeline::Subscription realignShown_;
+
     AlignControllerParts parts_;
     std::unique_ptr<WheelWatch> wheel_;
     Pipeline::Subscription boxSizeShown_;
@@ -232,6 +245,8 @@ private:
     bool referenceBusy_ = false;
     // The spin edits (and their step buttons) whose press or key arms a filter value.
     std::vector<std::pair<QObject*, void (AlignController::*)()>> arming_;
+    // The handlers of the page's own options, its tool windows' switches and its folders.
+    std::unique_ptr<AlignOptionHandlers> options_;
 };
 
 }  // namespace kestrave

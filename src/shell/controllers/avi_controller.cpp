@@ -27,7 +27,7 @@ AviController::AviController(const AviControllerParts& parts) : parts_(parts) {
 
 bool AviController::chooseFile() {
     try {
-        parts_.SaveDialog6.InitialDir = parts_.pipeline.saveFolder(parts_.alignPage.saveFolderChoice());
+        parts_.SaveDialog6.InitialDir = parts_.pipeline.saveFolder(parts_.pipeline.folders());
     } catch (const std::exception& error) {
         parts_.ports.messages().error("Save error", error.what());
         return false;
@@ -44,7 +44,7 @@ void AviController::runWriter(Write&& write) {
     try {
         const std::unique_ptr<FrameSource> frames =
             frameSources_ ? frameSources_()
-                          : parts_.pipeline.inputFrames(parts_.alignPage.lastFrameIndex(),
+                          : parts_.pipeline.inputFrames(parts_.pipeline.input().browseLast,
                                                         readSourceOptions(parts_.alignPage, parts_.pipeline));
         const AviResult result = write(*frames, savePorts(parts_.ports));
         outcome = result.outcome == AviOutcome::Written ? PassOutcome::Finished : PassOutcome::Cancelled;
@@ -77,7 +77,7 @@ void AviController::IntegratedClick() {
     if (!operation) return;
     // The frame limit is the stack list's end.
     const int lastRank = parts_.pipeline.frameLimit();
-    if (lastRank < parts_.alignPage.lastFrameIndex())
+    if (lastRank < parts_.pipeline.input().browseLast)
         parts_.ports.messages().warn(
             "Saving AVI warning",
             "Not all frames are available in the stacklist, this option can only frames from the stacklist");

@@ -23,10 +23,6 @@ namespace {
 
 constexpr int StackTab = static_cast<int>(TMainTab::tabStack);
 
-bool isFits(int type) {
-    return type == SpecialFitsCalibration || type == FitsCalibration;
-}
-
 // The kind a typed name says, whatever filter the dialog showed (the input dialog takes any
 // kind typed too); a name that says no kind keeps the filter's.
 int calibrationTypeOfName(const std::filesystem::path& file, int filterIndex) {
@@ -50,12 +46,6 @@ CalibrationController::CalibrationController(const CalibrationControllerParts& p
     connect(menu.LoadFlatfield1, &QAction::triggered, this, &CalibrationController::FlatfieldbuttonClick);
     connect(menu.CreateDarkframe1, &QAction::triggered, this, &CalibrationController::CreateDarkframeClick);
     connect(menu.CreateFlatfield1, &QAction::triggered, this, &CalibrationController::CreateDarkframeClick);
-
-    // The boxes wait for a frame to use.
-    parts.alignPage.disallowCalibration(CalibrationKind::Dark);
-    parts.alignPage.disallowCalibration(CalibrationKind::Flat);
-    connect(&parts.alignPage, &AlignPage::darkFrameClicked, this, &CalibrationController::UsedarkframeClick);
-    connect(&parts.alignPage, &AlignPage::rawDarkClicked, this, &CalibrationController::RawdarkClick);
 }
 
 void CalibrationController::LoadDarkframeClick() {
@@ -72,21 +62,18 @@ void CalibrationController::loadFromDialog(CalibrationKind kind) {
     const std::string file = dialog.FileName.string();
     const int type = calibrationTypeOfName(dialog.FileName, dialog.FilterIndex);
     parts_.pipeline.nameCalibrationFile(kind, file, type);
-    parts_.alignPage.useCalibration(kind);
     // A FITS file's type is remembered once it was opened, a picture's once it was read.
     const bool loaded = load(kind, file, type, CalibrationOrigin::Dialog);
-    if (parts_.ports.regSettings && (loaded || isFits(type)))
+    if (parts_.ports.regSettings && (loaded || isFitsCalibration(type)))
         parts_.ports.regSettings->WriteString(kRegFilesSection, "LastDarkFlattype",
                                               lastDarkFlatType(kind, type));
 }
 
 void CalibrationController::LoadDarkframeFile(const std::string& FileName, int FileType) {
-    parts_.alignPage.allowCalibration(CalibrationKind::Dark);
     load(CalibrationKind::Dark, FileName, FileType, CalibrationOrigin::Project);
 }
 
 void CalibrationController::LoadFlatfieldFile(const std::string& FileName, int FileType) {
-    parts_.alignPage.allowCalibration(CalibrationKind::Flat);
     parts_.pipeline.setCalibrationFileType(CalibrationKind::Flat, FileType);
     load(CalibrationKind::Flat, FileName, FileType, CalibrationOrigin::Project);
 }
@@ -94,8 +81,6 @@ void CalibrationController::LoadFlatfieldFile(const std::string& FileName, int F
 bool CalibrationController::load(CalibrationKind kind, const std::string& file, int type,
                                  CalibrationOrigin origin) {
     const bool dark = kind == CalibrationKind::Dark;
-    // A FITS calibration frame is grey.
-    if (isFits(type)) parts_.alignPage.setColourInput(false);
     try {
         const BusyCursor busy;
         const CalibrationLoad result =
@@ -106,8 +91,7 @@ bool CalibrationController::load(CalibrationKind kind, const std::string& file, 
                        std::filesystem::path(file).filename().string());
         return result.loaded;
     } catch (const CalibrationError& error) {
-        parts_.alignPage.switchCalibrationOff(dark, !dark, false);
-        if (dynamic_cast<const CalibrationTooLarge*>(&error)) parts_.alignPage.disallowCalibration(kind);
+        // The run switched the frame off (`Pipeline::calibrationSwitching()`).
         parts_.ports.messages().show(error.message());
     }
     return false;
@@ -123,15 +107,6 @@ void CalibrationController::CreateDarkframeClick() {
     parts_.entries.selectTab(StackTab);
     parts_.pipeline.setStackCount(last);
     parts_.stages.stackFrames();
-}
-
-void CalibrationController::UsedarkframeClick() {
-    if (parts_.alignPage.usesDarkFrame()) parts_.alignPage.switchCalibrationOff(false, false, true);
-}
-
-void CalibrationController::RawdarkClick() {
-    parts_.alignPage.setUsesDarkFrame(!parts_.alignPage.usesRawDark());
-    parts_.stages.showFrameAgain();
 }
 
 }  // namespace kestrave

@@ -1,7 +1,7 @@
 #pragma once
 // Handlers of dark frames and flat fields: the items of the "Flat/Dark" speed-bar menu (load
-// through the dialog, create by stacking every frame of the input), the reloads a project asks
-// for, and the two check boxes that choose where the dark frame is taken off.
+// through the dialog, create by stacking every frame of the input) and the reloads a project asks
+// for. The Align page's controller shows what they do to the page's calibration switches.
 
 #include <QObject>
 #include <string>
@@ -60,10 +60,6 @@ public:
     // into a master frame (what it becomes depends only on the recording), to be saved as
     // special FITS and loaded back.
     void CreateDarkframeClick();
-    // The dark frame is taken off either in stacking ("Darkframe") or from the raw mosaic before
-    // debayering ("Raw"), never both.
-    void UsedarkframeClick();
-    void RawdarkClick();
 
     CalibrationMenu menu;
 

@@ -17,7 +17,6 @@
 #include "pipeline/optimize_and_stack.h"
 #include "platform/errors.h"
 #include "platform/phase_marks.h"
-#include "platform/scope_exit.h"
 #include "registration/alignment_point_types.h"
 #include "registration/frame_limit_values.h"
 #include "registration/point_optimizer_values.h"
@@ -82,8 +81,7 @@ OptimizerOptions readOptimizerOptions(const OptimizeControllerParts& parts) {
     search.Filteralignment = page.Filteralignment->Checked();
     search.Kernel3x3 = parts.pipeline.state().Kernel3x3;
     search.LumWeights = parts.pipeline.state().LumWeights;
-    parts.alignPage.readGeneralOptions(search);
-    if (parts.alignPage.usesDarkFrame()) search.darkGreen = &parts.pipeline.images().DarkPlanes[1];
+    parts.alignPage.readGeneralOptions(search, parts.pipeline.images().DarkPlanes[1]);
     parts.stackPage.readResampling(search);
     options.FFTSize = parts.pipeline.fft().FFTSize;
     options.OptimizeSpin = static_cast<double>(page.OptimizeSpin->Value());
@@ -100,8 +98,9 @@ public:
 
     bool stack() override {
         parts_.pipeline.setStackCount(parts_.pipeline.frameLimit());
-        parts_.tools.FFTWindow->setVisible(parts_.alignPage.fftWindowChosen());
-        parts_.tools.Registrationgraphwindow->setVisible(parts_.alignPage.graphWindowChosen());
+        const AlignPage::WindowChoice windows = parts_.alignPage.windowChoice();
+        parts_.tools.FFTWindow->setVisible(windows.fft);
+        parts_.tools.Registrationgraphwindow->setVisible(windows.graph);
         parts_.entries.selectTab(StackTab);
         parts_.stages.stackFrames();
         // The passes left the program optimized; only a completed stack moves it on.
@@ -203,8 +202,6 @@ OptimizeController::OptimizeController(const OptimizeControllerParts& parts)
             &OptimizeController::AlignStackButtonClick);
     connect(page_.Restartalign, &QPushButton::clicked, this, &OptimizeController::RestartAlignClick);
     connect(page_.Refframes, &TRxSpinEdit::OnChange, this, &OptimizeController::RefframesChange);
-    connect(&parts.alignPage, &AlignPage::qualityLimitChanged, this,
-            &OptimizeController::OptimizeQualitySpinChange);
     connect(page_.Contour, &TPCheck::OnClick, this, &OptimizeController::ContourClick);
     connect(page_.SearchArea, &TRxSpinEdit::OnChange, this, &OptimizeController::SearchAreaChange);
     connectPrefilter();
@@ -220,14 +217,9 @@ void OptimizeController::showError(const char* caption, const std::exception& er
 }
 
 void OptimizeController::withPasses(const std::function<void(const OptimizerPorts&)>& work) {
-    // The frame a run worked on last is no news once it ended, however it ended.
-    const ScopeExit clearNote([this] { parts_.alignPage.clearFrameNote(); });
-    // A source of its own: the browser's source stays where the user left it.
     FrameSourceOptions sourceOptions = readSourceOptions(parts_.alignPage, pipeline_);
     sourceOptions.debayer.InOptimizePass = true;
-    const std::unique_ptr<InputFrameSource> frames =
-        pipeline_.inputFrames(pipeline_.input().lastIndex, sourceOptions);
-    work({*frames, ports_.progress(), ports_.messages(), *view_});
+    work({sourceOptions, ports_.progress(), ports_.messages(), *view_});
 }
 
 void OptimizeController::runOptimizer(int last, const std::function<bool(const OptimizerPorts&)>& run) {
@@ -273,15 +265,6 @@ void OptimizeController::OptimizebuttonClick() {
     }
     showPassEnd(parts_.ProgressBar1, ports_.progress(), 2, "Optimizing", outcome);
     parts_.stackPage.setOptionsEnabled(true);
-}
-
-void OptimizeController::OptimizeQualitySpinChange() {
-    // Inside a pass or the limit the value is written by the program, which places the slider
-    // itself.
-    if (ports_.operations.running() || !pipeline_.model().FramesRanked || !parts_.alignPage.limitAllowed())
-        return;
-    parts_.alignPage.setPreviewPosition(
-        pipeline_.qualityCutoffPosition(parts_.alignPage.lastFrameIndex(), parts_.alignPage.qualityLimit()));
 }
 
 void OptimizeController::RefframesChange() {
@@ -352,7 +335,7 @@ void OptimizeController::Optimize_AllAlignpoints() {
     input.lastFrame = pipeline_.input().lastIndex;
     input.MultiQuantity = page_.multiQuantity();
     parts_.alignPage.setPreviewPosition(
-        pipeline_.rankOfFrame(pipeline_.registration().FeatureFrame, parts_.alignPage.lastFrameIndex()));
+        pipeline_.rankOfFrame(pipeline_.registration().FeatureFrame, pipeline_.input().lastIndex));
     pipeline_.takePointReferencePicture();
     input.DifSliderMalign = windows.pointDifferenceCut();
     input.StackSliderMax = pipeline_.stackCount().last;
@@ -438,18 +421,9 @@ void OptimizeController::RestartAlignClick() {
         return;
     }
     try {
-        const AutomaticFilterValues values = pipeline_.restartAlignment(
-            processed, readReferenceOptions(parts_.alignPage, pipeline_), ports_.messages());
-        if (values.FFTFilter) {
-            // An automatic value is not the user's: the spin's change handler must not take it so.
-            const bool armed = pipeline_.registration().FFTFilterArmed;
-            pipeline_.armFFTFilter(false);
-            parts_.alignPage.setFilterRadius(*values.FFTFilter);
-            pipeline_.armFFTFilter(armed);
-        }
-        // The band's handlers would compute the reference again from the reference frame and
-        // lose the processed picture: the spins only show the new band.
-        parts_.alignPage.showQualityBand(values.QualityFilter, values.QualFilterDX);
+        // The Align page shows the automatic filter values it hears of.
+        pipeline_.restartAlignment(processed, readReferenceOptions(parts_.alignPage, pipeline_),
+                                   ports_.messages());
     } catch (const std::exception& error) {
         showError("Realign", error);
         return;
@@ -458,15 +432,15 @@ void OptimizeController::RestartAlignClick() {
     parts_.entries.selectTab(OptimizeTab);
     parts_.registrationWindows.showSpectrumUndefined();
     ToolWindows& tools = parts_.tools;
-    if (parts_.alignPage.fftWindowChosen()) {
+    const AlignPage::WindowChoice chosen = parts_.alignPage.windowChoice();
+    if (chosen.fft) {
         tools.FFTWindow->show();
         tools.FFTWindow->raise();
     }
-    if (parts_.alignPage.graphWindowChosen()) tools.Registrationgraphwindow->show();
+    if (chosen.graph) tools.Registrationgraphwindow->show();
     for (ToolWindow* window : {tools.HLSwindow, tools.Gammawindow, tools.HistoWindow, tools.Filterwindow})
         window->hide();
-    parts_.alignPage.setFftWindowChosen(true);
-    parts_.alignPage.setGraphWindowChosen(true);
+    parts_.alignPage.setWindowChoice({.fft = true, .graph = true});
     page_.AlignImage->setPixmap(QPixmap::fromImage(bitmapView(pipeline_.registration().Image1)));
     markButton(*page_.Showbuttonp2, *page_.Optimizeandstackbutton);
     page_.Optimizeandstackbutton->setEnabled(true);

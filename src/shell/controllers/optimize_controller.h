@@ -69,9 +69,6 @@ public:
     void OptimizebuttonClick();
     // The reference-frame count stays below the number of limited frames.
     void RefframesChange();
-    // The quality limit typed or stepped after the alignment pass places the frame slider as the
-    // pass does, so that "Limit" keeps the frames above it.
-    void OptimizeQualitySpinChange();
     // "Create": the best Refframes frames are optimized, stacked and processed; after the user's
     // "Continue" the processed picture becomes the reference. The frame limit and the settings it
     // changes are put back however it ends.
@@ -103,7 +100,7 @@ private:
 
     void connectPrefilter();
 
-    // Runs `work` with the optimizer's ports over a frame source of its own for the current input.
+    // Runs `work` with the optimizer's ports: the input's frames read as an optimizer pass reads them.
     void withPasses(const std::function<void(const OptimizerPorts&)>& work);
     // Runs an optimizer run (`run` answers whether a cancel ended its passes) over the ranking
     // positions 0..last. A cancel in the run's first pass, or a failure before that pass ended,

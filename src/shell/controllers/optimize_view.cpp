@@ -65,8 +65,6 @@ void OptimizeController::PassView::passStarted(const OptimizerChart& chart) {
     }
 
     parts_.entries.selectTab(OptimizeTab);
-    parts_.alignPage.hideAlignSlider();
-    parts_.alignPage.setFftWindowChosen(false);
 
     // The reference window; each frame's compared box is shown beside it.
     const int side = windowSide();
@@ -101,8 +99,6 @@ void OptimizeController::PassView::frameOptimized(int, int frame, const TFrameRe
     }
     const bool paced = pacer_.unattended();
     if (paced && !pacer_.due()) return;
-    parts_.alignPage.showFrameNote(
-        QStringLiteral("Processing frame %1 of %2").arg(frame + 1).arg(parts_.pipeline.model().usedframes));
     const int chartWidth = parts_.frameWindows.registrationChartWidth();
     TRectShape& pointer = *parts_.optimizerWindows.Showgraph2pointer;
     pointer.move(static_cast<int>(

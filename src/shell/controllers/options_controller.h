@@ -1,7 +1,7 @@
 #pragma once
-// Handlers of the small options of the Align and Optimize pages that are no part of one pipeline
-// step: how the preview shows a frame (negative, preview gamma, debayer pattern), the stretch
-// choice for 16-bit input and the break window.
+// Handlers of the small options that are no part of one pipeline step: the debayer pattern the
+// preview shows a frame with, and the break window's Cancel. The Align page's own view options
+// are its controller's (align_option_handlers.h).
 
 #include <QObject>
 
@@ -40,19 +40,6 @@ public:
 
     // A debayer pattern chosen: the current frame is shown again with it (not during start-up).
     void debayergroupClick();
-    // "Preview gamma": its value and "Hold" show while it is checked, "Preview negative" is
-    // usable while it is not; the current frame is shown again.
-    void PregammaClick();
-    // The preview gamma's value (below 0.1 taken as 0.1) builds the gamma table with its inverse;
-    // the current frame is shown again.
-    void PreviewgammaChange();
-    // The current frame is shown again; "Preview gamma" is usable while the negative is off.
-    void NegativeimageClick();
-    // "Yes" stretches the levels of FITS, TIFF and SER frames without asking; the other items
-    // do not stretch them.
-    void FittifstretchClick();
-    // The break window shows while "Haltwindow" is checked, at the right edge of the picture.
-    void HaltwindowClick();
     // The Cancel item's question, from the break window.
     void Cancel2buttonClick();
 

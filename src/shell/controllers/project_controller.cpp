@@ -132,8 +132,7 @@ public:
     void applyBoxSize() override { parts_.replaySteps.applyBoxSize(); }
     RestoredSwitches switches() override {
         const StackOptions options = calibrationSwitches(parts_.alignPage);
-        return {options.interlaced, options.Usedarkframe, options.UseFlatfield,
-                parts_.alignPage.lastFrameIndex()};
+        return {options.interlaced, options.Usedarkframe, options.UseFlatfield, pipeline_.input().browseLast};
     }
     void showProject(const ProjectData& project) override {
         parts_.stackPage.restoreResampling(project.resampled, project.resamplevalue);
@@ -142,7 +141,6 @@ public:
         for (int i = 0; i < parts_.frameWindows.frameListCount() && i < project.sequencelength; ++i)
             checked.push_back(!pipeline_.model().FrameTable[i].Excluded);
         parts_.frameWindows.showFrameChecks(checked);
-        parts_.alignPage.showReferenceFrame(pipeline_.registration().refframe);
         parts_.stages.showFrameAgain();
     }
     void loadDarkFrame(const std::string& file, int type) override {
@@ -152,29 +150,15 @@ public:
         parts_.replaySteps.loadFlatField(file, type);
     }
     // Ticked, the box shows its windows, as a click on it does.
-    void showRegistrationGraph() override {
-        parts_.alignPage.setGraphWindowChosen(true);
-        parts_.replaySteps.showRegistrationGraph();
-    }
+    void showRegistrationGraph() override { parts_.replaySteps.showRegistrationGraph(); }
     void enableOptimizePasses() override { parts_.optimizePage.setPassButtonsEnabled(true); }
     void selectTab(TMainTab tab) override { parts_.entries.selectTab(static_cast<int>(tab)); }
-    void beforeReference() override {
-        parts_.alignPage.hideFeatureHint();
-        parts_.ports.shell.view.forgetBoxOutline();
-    }
+    void beforeReference() override { parts_.ports.shell.view.forgetBoxOutline(); }
     ReferenceOptions referenceOptions() override { return readReferenceOptions(parts_.alignPage, pipeline_); }
-    void afterReference() override {
-        ToolWindows& tools = parts_.tools;
-        if (parts_.alignPage.fftWindowChosen()) {
-            tools.FFTWindow->show();
-            tools.FFTWindow->raise();
-        }
-        if (parts_.alignPage.graphWindowChosen()) tools.Registrationgraphwindow->show();
-        tools.SelectFrameswindow->hide();
-    }
+    // The alignment's tool windows are the Align page's controller's (`ProjectStep`).
+    void afterReference() override {}
     void enableStackPasses() override { parts_.stackPage.setPassButtonsEnabled(true); }
-    void showStackControls(int stackSlider, int differenceCut, int stackListCount) override {
-        parts_.alignPage.setPreviewPosition(stackSlider);
+    void showStackControls(int /*stackSlider*/, int differenceCut, int stackListCount) override {
         parts_.frameWindows.setDifferenceCut(differenceCut);
         // StackFramesList: the first frames of the ranking, each as the frame list shows it.
         std::vector<int> frames;
@@ -211,7 +195,7 @@ ProjectController::ProjectController(const ProjectControllerParts& parts)
 
 ProjectControls ProjectController::readControls() {
     ProjectControls c;
-    c.lastFrame = parts_.alignPage.lastFrameIndex();
+    c.lastFrame = pipeline_.input().browseLast;
     c.refframe = pipeline_.registration().refframe;
     const StackOptions switches = calibrationSwitches(parts_.alignPage);
     c.Usedarkframe = switches.Usedarkframe;
@@ -260,7 +244,7 @@ void ProjectController::SaveProjectClick() {
         return;
     }
     TFileDialog& dialog = parts_.dialogs.SaveDialog3;
-    dialog.InitialDir = parts_.alignPage.currentFolder();
+    dialog.InitialDir = pipeline_.folders().directory;
     if (ports_.dialogs().Execute(dialog)) {
         if (askOverwrite(ports_.messages(), dialog.FileName, " Overwrite existing projectfile ?") != mrYes)
             return;
@@ -280,7 +264,7 @@ void ProjectController::ProjectSaveAsClick() {
     }
     const fs::path video = model.AviSegments[0].FileName;
     TFileDialog& dialog = parts_.dialogs.SaveDialog3;
-    dialog.InitialDir = parts_.alignPage.currentFolder();
+    dialog.InitialDir = pipeline_.folders().directory;
     const QDateTime modified = QFileInfo(QString::fromStdString(video.string())).lastModified();
     dialog.FileName =
         (QStringLiteral("_") + modified.toString(QStringLiteral("yyyyMMdd_hhmmss"))).toStdString();
@@ -320,7 +304,7 @@ void ProjectController::LoadProjectClick() {
     projectWarning();
     TFileDialog& dialog = parts_.dialogs.OpenDialog2;
     if (!commandLine) {
-        dialog.InitialDir = parts_.alignPage.currentFolder();
+        dialog.InitialDir = pipeline_.folders().directory;
         if (!ports_.dialogs().Execute(dialog)) return;
     }
     if (isFrameList(dialog.FileName, dialog.FilterIndex)) {

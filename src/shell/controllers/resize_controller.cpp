@@ -112,7 +112,7 @@ void ResizeController::SaveShrinkClick() {
     TFileDialog& dialog = parts_.SaveDialog4;
     if (scaled_.empty()) return;
     try {
-        dialog.InitialDir = parts_.pipeline.saveFolder(parts_.alignPage.saveFolderChoice());
+        dialog.InitialDir = parts_.pipeline.saveFolder(parts_.pipeline.folders());
         if (!parts_.ports.dialogs().Execute(dialog)) return;
     } catch (const std::exception& error) {
         // The folder could not be made.

@@ -43,16 +43,11 @@ SavePorts savePorts(MessagePort& messages, RegSettings* settings) {
 SaveController::SaveController(const SaveControllerParts& parts) : parts_(parts) {
     connect(&parts.stack, &StackPage::saveRequested, this, &SaveController::SaveButtonClick);
     connect(&parts.wavelet, &WaveletPage::saveRequested, this, &SaveController::SaveBMP2buttonClick);
-    connect(&parts.align, &AlignPage::saveSubfolderClicked, this, &SaveController::SaveSubcontrolClick);
-}
-
-void SaveController::SaveSubcontrolClick() {
-    parts_.align.followSaveSubfolderChoice();
 }
 
 bool SaveController::chooseFile(TFileDialog& dialog) {
     try {
-        dialog.InitialDir = parts_.pipeline.saveFolder(parts_.align.saveFolderChoice());
+        dialog.InitialDir = parts_.pipeline.saveFolder(parts_.pipeline.folders());
     } catch (const KestraveError& error) {
         parts_.ports.messages().error("Save error", error.what());
         return false;

@@ -64,8 +64,6 @@ public:
     // when the whole image has not been processed. Also called by the batch runner and by the
     // close question.
     void SaveBMP2buttonClick();
-    // `Subdirname` can be edited while `Savesubcontrol` is ticked.
-    void SaveSubcontrolClick();
 
 private:
     // The save folder is made the dialog's start; interactive runs show it. False when nothing is

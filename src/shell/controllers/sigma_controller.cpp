@@ -74,7 +74,6 @@ SigmaController::SigmaController(const SigmaControllerParts& parts)
     connect(window.PreviousFrame, &QPushButton::clicked, this, &SigmaController::PreviousFrameClick);
     connect(window.Saveedgebox, &QPushButton::clicked, this, &SigmaController::SaveedgeboxClick);
     connect(window.Loadedgebox, &QPushButton::clicked, this, &SigmaController::LoadedgeboxClick);
-    connect(&parts.alignPage, &AlignPage::gotoFrameRequested, this, &SigmaController::SlidersetChange);
 }
 
 SigmaController::~SigmaController() = default;
@@ -272,7 +271,7 @@ void SigmaController::showFrameAtRank(int frame) {
 }
 
 void SigmaController::NextFrameClick() {
-    if (ShownEventFrame > parts_.alignPage.lastFrameIndex() - 1) return;
+    if (ShownEventFrame > parts_.pipeline.input().browseLast - 1) return;
     showFrameAtRank(++ShownEventFrame);
 }
 
@@ -282,7 +281,7 @@ void SigmaController::PreviousFrameClick() {
 }
 
 void SigmaController::SaveedgeboxClick() {
-    SaveBoxdialog.InitialDir = parts_.alignPage.currentFolder();
+    SaveBoxdialog.InitialDir = parts_.pipeline.folders().directory;
     if (!parts_.ports.dialogs().Execute(SaveBoxdialog)) return;
     if (askOverwrite(parts_.ports.messages(), SaveBoxdialog.FileName, " overwrite existing boxsettings ?") !=
         mrYes)
@@ -302,7 +301,7 @@ void SigmaController::SaveedgeboxClick() {
 }
 
 void SigmaController::LoadedgeboxClick() {
-    Loadboxdialog.InitialDir = parts_.alignPage.currentFolder();
+    Loadboxdialog.InitialDir = parts_.pipeline.folders().directory;
     if (!parts_.ports.dialogs().Execute(Loadboxdialog)) return;
     SigmaBox box;
     try {
@@ -313,10 +312,6 @@ void SigmaController::LoadedgeboxClick() {
     }
     parts_.sigmaEventsWindow.INCLEXCLbox->setItemIndex(box.Type);
     setBoxEdges(box.Top, box.Left, box.Right, box.Bottom);
-}
-
-void SigmaController::SlidersetChange() {
-    parts_.alignPage.goToTypedFrame();
 }
 
 }  // namespace kestrave

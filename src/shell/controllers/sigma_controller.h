@@ -1,7 +1,7 @@
 #pragma once
 // Handlers of sigma clipping and sigma events: the two-pass sigma stack of the Stack page, the
 // "Sigma event recording" tool window (recording run, event list, viewer, event box and its
-// file) and the frame-number box beside the preview slider.
+// file).
 //
 // The event list and the viewer read the input's saved event list (".kel"): the working log
 // "Sigmaini.ini" is rebuilt by every recording run of any input, the saved list belongs to this
@@ -75,8 +75,6 @@ public:
     void PreviousFrameClick();
     void SaveedgeboxClick();
     void LoadedgeboxClick();
-    // "Goto Frame": shows frame Sliderset - 1, the value kept within 1 .. the frame count.
-    void SlidersetChange();
 
     // The frame index the viewer shows.
     int ShownEventFrame = 0;

@@ -177,7 +177,7 @@ void StackController::hearOtherAreas() {
 
 std::unique_ptr<FrameSource> StackController::inputFrames() {
     if (frameSources_) return frameSources_();
-    return parts_.pipeline.inputFrames(parts_.alignPage.lastFrameIndex(),
+    return parts_.pipeline.inputFrames(parts_.pipeline.input().browseLast,
                                        readSourceOptions(parts_.alignPage, parts_.pipeline));
 }
 
@@ -204,8 +204,6 @@ StackOutcome StackController::runStack(const StackOptions& options, const StackR
         // Reader errors and running out of memory end the run; nothing of it is published.
         parts_.ports.messages().error("Stacking", error.what());
     }
-    // The dark frame or flat field did not fit the frames: it stays switched off.
-    parts_.alignPage.switchCalibrationOff(end.darkSwitchedOff, end.flatSwitchedOff, end.rawDarkSwitchedOff);
     const StackOutcome outcome = end.outcome;
     if (end.kept) {
         showStack(*end.kept);

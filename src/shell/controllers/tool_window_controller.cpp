@@ -32,7 +32,6 @@ ToolWindowController::ToolWindowController(const ToolWindowControllerParts& part
         {tools.HLSwindow, [&finalPage = parts.finalPage] { finalPage.releaseAdvancedHls(); }},
     };
     for (const auto& [window, reset] : closes) connect(window, &ToolWindow::OnRollClose, this, reset);
-    parts.align.releaseSwitchesOnClose(tools);
 }
 
 void ToolWindowController::toolWindowButtonClick(QAbstractButton& button, ToolWindow& window) {

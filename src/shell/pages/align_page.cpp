@@ -55,6 +55,9 @@ AlignPage::AlignPage(QWidget* parent) : QWidget(parent) {
     connect(Fittifstretch, &TRadioGroup::OnClick, this, &AlignPage::inputStretchChosen);
     connect(Haltwindow, &TPCheck::OnClick, this, &AlignPage::haltWindowClicked);
     connect(Savesubcontrol, &TPCheck::OnClick, this, &AlignPage::saveSubfolderClicked);
+    connect(DirectoryListBox1, &TDirectoryListBox::directoryChanged, this, &AlignPage::foldersChanged);
+    connect(Savesubcontrol, &TPCheck::CheckedChanged, this, &AlignPage::foldersChanged);
+    connect(Subdirname, &QLineEdit::textChanged, this, &AlignPage::foldersChanged);
     ScrollBox1->installEventFilter(this);
 }
 
@@ -350,7 +353,8 @@ void AlignPage::readGeneralOptions(StackOptions& options) const {
     options.Interlacehoriz = Interlacehoriz->Checked();
 }
 
-void AlignPage::readGeneralOptions(OptimizerSearchOptions& search) const {
+void AlignPage::readGeneralOptions(OptimizerSearchOptions& search, const T2dArrays& darkGreen) const {
+    if (Usedarkframe->Checked()) search.darkGreen = &darkGreen;
     search.Blurbox = Blurbox->Checked();
     search.Bias = static_cast<double>(Bias->Value());
     search.Pregamma = Pregamma->Checked();
@@ -430,6 +434,15 @@ void AlignPage::setFftWindowChosen(bool chosen) {
 
 void AlignPage::setGraphWindowChosen(bool chosen) {
     ShowGraphbox->setChecked(chosen);
+}
+
+AlignPage::WindowChoice AlignPage::windowChoice() const {
+    return {.fft = ShowFFTbox->Checked(), .graph = ShowGraphbox->Checked()};
+}
+
+void AlignPage::setWindowChoice(WindowChoice choice) {
+    ShowFFTbox->setChecked(choice.fft);
+    ShowGraphbox->setChecked(choice.graph);
 }
 
 void AlignPage::setLastRankPosition(int last) {

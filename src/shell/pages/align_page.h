@@ -35,6 +35,7 @@ struct OptimizerSearchOptions;
 struct ReferenceOptions;
 class Pipeline;
 struct StackOptions;
+class T2dArrays;
 struct ToolWindows;
 
 class AlignPage : public QWidget {
@@ -187,7 +188,8 @@ public:
     // The general options the stack and the optimizer read beside their own: colour, the
     // calibration switches, interlacing, and the optimizer's bias, blur and preview gamma.
     void readGeneralOptions(StackOptions& options) const;
-    void readGeneralOptions(OptimizerSearchOptions& search) const;
+    // The optimizer's take also holds the dark frame's green plane while "Use dark frame" is ticked.
+    void readGeneralOptions(OptimizerSearchOptions& search, const T2dArrays& darkGreen) const;
     // "Use dark frame" is ticked.
     bool usesDarkFrame() const;
     // "Show alignment points" is ticked.
@@ -223,6 +225,13 @@ public:
     bool graphWindowChosen() const;
     void setFftWindowChosen(bool chosen);
     void setGraphWindowChosen(bool chosen);
+    // Both switches at once, as the optimizer's steps read and set them.
+    struct WindowChoice {
+        bool fft = false;
+        bool graph = false;
+    };
+    WindowChoice windowChoice() const;
+    void setWindowChoice(WindowChoice choice);
     // Closing one of the page's tool windows (zoom, frame list, halt, FFT graph, registration
     // graphs) releases the switch that opened it, without running the switch's handlers.
     void releaseSwitchesOnClose(const ToolWindows& tools);
@@ -317,6 +326,9 @@ signals:
     void haltWindowClicked();
     // "Save in subdirectory" was clicked.
     void saveSubfolderClicked();
+    // The folder of the input browser, "Save in subdirectory" or the subfolder's name changed,
+    // by the user or by code (`saveFolderChoice()` tells what they are now).
+    void foldersChanged();
     // What the functions of the same intent above ask for.
     void alignMethodRequested();
     void debayerSwitchRequested();

@@ -14,6 +14,7 @@ void TDirectoryListBox::setDirectory(const std::filesystem::path& directory) {
         if (!part.empty()) addItem(QString::fromStdString(part.string()));
     }
     setCurrentRow(count() - 1);
+    emit directoryChanged();
 }
 
 }  // namespace kestrave

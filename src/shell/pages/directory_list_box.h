@@ -17,6 +17,10 @@ public:
     const std::filesystem::path& Directory() const { return directory_; }
     void setDirectory(const std::filesystem::path& directory);
 
+signals:
+    // The folder was set.
+    void directoryChanged();
+
 private:
     std::filesystem::path directory_;
 };
