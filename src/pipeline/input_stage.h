@@ -139,7 +139,11 @@ public:
     // when a SER input cannot be opened.
     std::unique_ptr<InputFrameSource> inputFrames(int lastFrame, const FrameSourceOptions& options);
     // The debayer switch of the Align page turned on or off (a 16-bit colour SER input warns).
+    // Debayering chooses colour (`colourChoice()`, announced as `Colour`).
     DebayerSwitchResult switchDebayer(bool debayer, bool highBitSer, MessagePort& messages);
+    // Colour or black-and-white processing chosen, and by what. Announces `Colour`, also when the
+    // choice stays.
+    void chooseColour(bool colour, ColourChoice::By by);
     // The frame list emptied: no frame is ranked, used or read (the browser reaches position 1),
     // no stage, the Align page the furthest. Announces `Frames` and `Stage`.
     void emptyFrameList();

@@ -4,6 +4,7 @@
 // that hear the announcements. The stages (input_stage.h, align_stage.h, …) derive from it and
 // `Pipeline` (pipeline.h) joins them into the one object that owns a run.
 
+#include <cstdint>
 #include <exception>
 #include <filesystem>
 #include <functional>
@@ -32,6 +33,7 @@
 #include "frames/program_state.h"
 #include "output/frame_avi.h"
 #include "output/info_stamp.h"
+#include "output/project_wavelet.h"
 #include "output/save_folder_choice.h"
 #include "output/save_rules.h"
 #include "pipeline/final_data.h"
@@ -68,6 +70,15 @@ enum class AlignSetup {
     NoAlignment,    // the frames keep no shift
     PlacingPoints,  // alignment points are being placed
     PointsPlaced,   // the placing ended; the points wait for their pass
+};
+
+// The last choice of colour or black-and-white processing an operation made, and what made it:
+// the input (its first picture judged, or the user's answer to the question), the debayer switch
+// turned on (colour), or the user's colour switch on the Align page.
+struct ColourChoice {
+    enum class By : std::uint8_t { Input, Debayering, User };
+    bool colour = false;
+    By by = By::Input;
 };
 
 // The state of one run.
@@ -108,6 +119,11 @@ struct RunState {
     // The item of the box sizes the Align page offers that is in force for the alignment point
     // being optimized (-1 before the first).
     int boxSizeItem = -1;
+    // What the Wavelet page mirrors: whether the canvas is drizzle-sized (the drizzling chosen),
+    // the last colour choice, and the wavelet values a project restored.
+    bool drizzled = false;
+    ColourChoice colourChoice;
+    ProjectWavelet restoredWavelet;
     // The folder the program works in (files are opened and saved there) and the save subfolder
     // chosen beside it, as the Align page's general options show them.
     SaveFolderChoice folders;
@@ -143,6 +159,10 @@ enum class PipelineChange {
     StackCount,  // the stack count or its range changed alone
     StackDepth,  // the processed view holds the stack depth of every pixel
     Preview,     // a frame was read into the shown picture for another page than the browser's
+    Drizzle,     // the drizzle-sized canvas chosen or dropped (`drizzled()`)
+    StackRun,    // a stack run begins, with its factors in force
+    Colour,      // colour or black-and-white processing chosen (`colourChoice()`)
+    Wavelet,     // a project's wavelet values restored (`restoredWavelet()`)
     // The calibration frames' switches changed (`calibrationSwitching()`).
     Calibration,
     // A project's load reached a step the pages show (`replayShown()`).
@@ -200,6 +220,11 @@ public:
     PassEnd lastPassEnd() const { return run_.lastPassEnd; }
     // How the frames are to be aligned, as the last choice set it up.
     AlignSetup alignSetup() const { return run_.alignSetup; }
+
+    // What the Wavelet page mirrors (see RunState).
+    bool drizzled() const { return run_.drizzled; }
+    const ColourChoice& colourChoice() const { return run_.colourChoice; }
+    const ProjectWavelet& restoredWavelet() const { return run_.restoredWavelet; }
 
     // Observers hear every change an operation announces, in the order they subscribed, for as
     // long as the subscription they were given lives (a window closes, the pipeline stays).

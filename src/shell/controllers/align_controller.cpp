@@ -321,7 +321,6 @@ void AlignController::applyDebayerSwitch() {
     if (result.checkColour) {
         colourstack.setEnabled(true);
         colourstack.setChecked(true);
-        parts_.waveletPage.enableColourProcessing();
     }
 }
 
@@ -789,7 +788,7 @@ void AlignController::ColourstackClick() {
     const bool colour = parts_.page.Colourstack->Checked();
     kestrave::storeSetting(ports_.regSettings.get(), "usecolour", colour);
     parts_.page.followColourChoice(colour);
-    parts_.waveletPage.followColourChoice(colour);
+    pipeline_.chooseColour(colour, ColourChoice::By::User);
 }
 
 void AlignController::MisalignwarningClick() {
