@@ -13,6 +13,9 @@ struct OptimizerProgress {
     enum class Step { Ended, PassStarted, Frame };
     Step step = Step::Ended;
     int frame = -1;  // the frame in work (Frame)
+    // The points' run that ends a point alignment's automatic processing, not an optimize step
+    // of its own.
+    bool afterPointAlignment = false;
 };
 
 // What an optimizer run reaches of whoever runs it: how it reads the input's frames (through a
@@ -55,9 +58,11 @@ public:
     OptimizeAndStackResult optimizeAndStack(const OptimizerOptions& options, const StackScaleOptions& scale,
                                             StackStages& stages, const OptimizerPorts& ports);
     // Each point's box size comes in force as the point starts, once `pointObserver` has shown the
-    // point, and the window's pending events are handled before the point is optimized.
+    // point, and the window's pending events are handled before the point is optimized. The run's
+    // progress says whether it ends a point alignment's automatic processing.
     PointOptimizerResult optimizePoints(const OptimizerOptions& options, const PointOptimizerInput& input,
-                                        PointOptimizerObserver& pointObserver, const OptimizerPorts& ports);
+                                        PointOptimizerObserver& pointObserver, const OptimizerPorts& ports,
+                                        bool afterPointAlignment = false);
     // What an optimizer run changes in the records of ranking positions 0..last and the totals,
     // kept so that a run cancelled in its first pass can put them back.
     struct OptimizerRecords {
@@ -99,7 +104,8 @@ private:
     // Runs `work` with the optimizer's context over the run's state and the input's frames, then
     // announces `Frames` and `Stage`; its passes and frames, and its end however it ends (the
     // frames not opened among it), announce `Optimizer`.
-    void withOptimizer(const OptimizerPorts& ports, const std::function<void(OptimizerContext&)>& work);
+    void withOptimizer(const OptimizerPorts& ports, const std::function<void(OptimizerContext&)>& work,
+                       bool afterPointAlignment = false);
     // The step an optimizer run reached, announced as `Optimizer`.
     void reachOptimizerStep(OptimizerProgress::Step step, int frame = -1);
 

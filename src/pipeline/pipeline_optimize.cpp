@@ -89,12 +89,15 @@ private:
 }  // namespace
 
 void OptimizeStage::reachOptimizerStep(OptimizerProgress::Step step, int frame) {
-    optimizerProgress_ = {step, frame};
+    optimizerProgress_.step = step;
+    optimizerProgress_.frame = frame;
     announce(PipelineChange::Optimizer);
 }
 
 void OptimizeStage::withOptimizer(const OptimizerPorts& ports,
-                                  const std::function<void(OptimizerContext&)>& work) {
+                                  const std::function<void(OptimizerContext&)>& work,
+                                  bool afterPointAlignment) {
+    optimizerProgress_.afterPointAlignment = afterPointAlignment;
     const ScopeExit ended([this] { reachOptimizerStep(OptimizerProgress::Step::Ended); });
     AnnouncedPasses passes(
         ports.observer, [this](OptimizerProgress::Step step, int frame) { reachOptimizerStep(step, frame); });
@@ -151,7 +154,7 @@ private:
 PointOptimizerResult OptimizeStage::optimizePoints(const OptimizerOptions& options,
                                                    const PointOptimizerInput& input,
                                                    PointOptimizerObserver& pointObserver,
-                                                   const OptimizerPorts& ports) {
+                                                   const OptimizerPorts& ports, bool afterPointAlignment) {
     PointStart observer(
         pointObserver,
         [this](int point) {
@@ -168,9 +171,13 @@ PointOptimizerResult OptimizeStage::optimizePoints(const OptimizerOptions& optio
     if (run_.optimizer.MultiPointReference && !run_.pointsPlacedOn.empty())
         points.placementPicture = &run_.pointsPlacedOn;
     PointOptimizerResult result;
-    withOptimizer(ports, [&](OptimizerContext& context) {
-        result = Optimize_AllAlignpoints(context, options, run_.alignPoints, run_.points, points, observer);
-    });
+    withOptimizer(
+        ports,
+        [&](OptimizerContext& context) {
+            result =
+                Optimize_AllAlignpoints(context, options, run_.alignPoints, run_.points, points, observer);
+        },
+        afterPointAlignment);
     return result;
 }
 

@@ -65,7 +65,7 @@ void TMainForm::optimizeAndStack() {
     optimize->AlignStackButtonClick();
 }
 void TMainForm::optimizeAlignPoints() {
-    optimize->Optimize_AllAlignpoints();
+    optimize->Optimize_AllAlignpoints(true);
 }
 void TMainForm::showFrameAgain() {
     if (input) input->PreviewSliderChange();

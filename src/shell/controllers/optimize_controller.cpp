@@ -311,13 +311,11 @@ void OptimizeController::runOptimizer(int last, const std::function<bool(const O
 void OptimizeController::OptimizebuttonClick() {
     const LongOperation operation(ports_.operations);
     if (!operation) return;
-    parts_.stackPage.setOptionsEnabled(false);
-    parts_.stackPage.uncheckStackGraph();
+    // The Stack page's controller locks its options and unticks its graph while the run works.
     parts_.tools.Stackgraphpanel->hide();
     if (pipeline_.alignPoints().Alignpoints > 1) {
         page_.MultiOptimtoWavelet->setChecked(false);
         Optimize_AllAlignpoints();
-        parts_.stackPage.setOptionsEnabled(true);
         return;
     }
     ports_.progress().setCancelRequested(false);
@@ -337,7 +335,6 @@ void OptimizeController::OptimizebuttonClick() {
         showError("Optimizing", error);
     }
     showPassEnd(parts_.ProgressBar1, ports_.progress(), 2, "Optimizing", outcome);
-    parts_.stackPage.setOptionsEnabled(true);
 }
 
 void OptimizeController::RefframesChange() {
@@ -349,8 +346,7 @@ void OptimizeController::RefframesChange() {
 void OptimizeController::AlignStackButtonClick() {
     const LongOperation operation(ports_.operations);
     if (!operation) return;
-    parts_.stackPage.setOptionsEnabled(false);
-    parts_.stackPage.uncheckStackGraph();
+    // The Stack page's controller locks its options and unticks its graph while the run works.
     parts_.tools.Stackgraphpanel->hide();
     const int method = parts_.alignPage.alignMethodIndex();
     if (method == AlignMethodMultipoint) {
@@ -385,11 +381,13 @@ void OptimizeController::AlignStackButtonClick() {
         }
         showPassEnd(parts_.ProgressBar1, ports_.progress(), 2, "Optimize and stack", outcome);
         parts_.waveletPage.moveProcessedImageToOrigin();
+    } else {
+        // Nothing to optimize: no run tells the Stack page, whose graph goes all the same.
+        parts_.stackPage.uncheckStackGraph();
     }
-    parts_.stackPage.setOptionsEnabled(true);
 }
 
-void OptimizeController::Optimize_AllAlignpoints() {
+void OptimizeController::Optimize_AllAlignpoints(bool afterPointAlignment) {
     const LongOperation operation(ports_.operations);
     if (!operation) return;
     const bool toWavelet = page_.MultiOptimtoWavelet->Checked();
@@ -421,7 +419,7 @@ void OptimizeController::Optimize_AllAlignpoints() {
         view_->startRun();
         markPhase("optimizer");
         withPasses([&](const OptimizerPorts& ports) {
-            result = pipeline_.optimizePoints(options, input, progress, ports);
+            result = pipeline_.optimizePoints(options, input, progress, ports, afterPointAlignment);
         });
     } catch (const std::exception& error) {
         showError("Optimizing", error);

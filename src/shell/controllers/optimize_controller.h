@@ -77,8 +77,9 @@ public:
     void AlignStackButtonClick();
     // The optimizer once per alignment point, from the last down to point 1; then each point's
     // stack graph, and with MultiOptimtoWavelet or "Automatic processing" the stack and the
-    // wavelet processing.
-    void Optimize_AllAlignpoints();
+    // wavelet processing. `afterPointAlignment`: the run ends a point alignment's automatic
+    // processing rather than being the Optimize page's own step (the Stack page stays as it is).
+    void Optimize_AllAlignpoints(bool afterPointAlignment = false);
     // The processed picture becomes the reference picture and the work returns to alignment.
     void RestartAlignClick();
 

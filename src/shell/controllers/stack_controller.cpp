@@ -150,6 +150,7 @@ StackController::StackController(const StackControllerParts& parts) : parts_(par
     connect(&parts.waveletPage, &WaveletPage::stackDepthToggled, this, &StackController::ShowStackCountClick);
     connectStackFilter();
     hearOtherAreas();
+    hearOptimizerRuns();
 }
 
 StackController::~StackController() = default;
@@ -171,6 +172,25 @@ void StackController::hearOtherAreas() {
             page.uncheckStackGraph();
             page.setStackButtonEnabled(true);
             page.uncheckResampling();
+        }
+    });
+}
+
+void StackController::hearOptimizerRuns() {
+    optimizerRunsHeard_ = parts_.pipeline.subscribe([this](PipelineChange change) {
+        if (change != PipelineChange::Optimizer) return;
+        const OptimizerProgress& progress = parts_.pipeline.optimizerProgress();
+        if (progress.afterPointAlignment) return;
+        StackPage& page = parts_.stackPage;
+        if (!optimizerRunLocked_) {
+            // Once per run: a cancel that unlocks the options mid-run leaves them unlocked.
+            page.setOptionsEnabled(false);
+            page.uncheckStackGraph();
+            optimizerRunLocked_ = true;
+        }
+        if (progress.step == OptimizerProgress::Step::Ended) {
+            page.setOptionsEnabled(true);
+            optimizerRunLocked_ = false;
         }
     });
 }

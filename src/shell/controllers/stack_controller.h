@@ -150,6 +150,9 @@ private:
     // What the Stack page shows after the other areas' operations, redrawn from the run when the
     // pipeline announces them.
     void hearOtherAreas();
+    // While an optimize step of the Optimize page runs (however it ends), the stack options wait
+    // and the last stack's graph goes.
+    void hearOptimizerRuns();
     // The Stack page entered: the stack graph drawn anew while it shows; the Optimize page
     // entered: the points' cut-offs drawn again.
     void enterPage(int tab);
@@ -197,6 +200,9 @@ private:
     // The stack slider's Tag follows the frame limit, its value and range the stack count.
     Pipeline::Subscription frameLimitShown_;
     Pipeline::Subscription otherAreasHeard_;
+    Pipeline::Subscription optimizerRunsHeard_;
+    // The optimizer run under way has locked the stack options.
+    bool optimizerRunLocked_ = false;
 };
 
 }  // namespace kestrave
