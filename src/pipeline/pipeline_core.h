@@ -122,6 +122,9 @@ struct RunState {
     // What the Wavelet page mirrors: whether the canvas is drizzle-sized (the drizzling chosen),
     // the last colour choice, and the wavelet values a project restored.
     bool drizzled = false;
+    // Whether the last stack run's canvas is the frame's own (neither expanded, resampled nor
+    // drizzled): the processed picture may then become the reference.
+    bool stackRunFrameSized = false;
     ColourChoice colourChoice;
     ProjectWavelet restoredWavelet;
     // The folder the program works in (files are opened and saved there) and the save subfolder
@@ -175,6 +178,8 @@ enum class PipelineChange {
     PassEnded,
     // The way the frames are aligned was set up anew (`alignSetup()`).
     AlignSetup,
+    // The stack run under way ended, however it ended (`endStackRun`).
+    StackRunEnded,
 };
 
 // The run's state, read through const accessors, and the announcements of what changed. Only the
@@ -223,6 +228,7 @@ public:
 
     // What the Wavelet page mirrors (see RunState).
     bool drizzled() const { return run_.drizzled; }
+    bool stackRunFrameSized() const { return run_.stackRunFrameSized; }
     const ColourChoice& colourChoice() const { return run_.colourChoice; }
     const ProjectWavelet& restoredWavelet() const { return run_.restoredWavelet; }
 

@@ -38,10 +38,15 @@ std::unique_ptr<InputFrameSource> InputStage::inputFrames(int lastFrame, const F
     return makeFrameSource(run_.model, lastFrame, options);
 }
 
-void StackStage::useStackFactors(float resampleFactor, float drizzleFactor) {
+void StackStage::useStackFactors(float resampleFactor, float drizzleFactor, bool frameSized) {
     run_.state.ResampleFactor = resampleFactor;
     run_.state.DrizzleFactor = drizzleFactor;
+    run_.stackRunFrameSized = frameSized;
     announce(PipelineChange::StackRun);
+}
+
+void StackStage::endStackRun() {
+    announce(PipelineChange::StackRunEnded);
 }
 
 void StackStage::setDrizzled(bool drizzled) {

@@ -28,8 +28,11 @@ class StackStage : public virtual PipelineCore {
 public:
     using PipelineCore::stack;
 
-    // The factors a stacking run uses become the program's: the run begins. Announces `StackRun`.
-    void useStackFactors(float resampleFactor, float drizzleFactor);
+    // The factors a stacking run uses become the program's, with whether its canvas is the
+    // frame's own: the run begins. Announces `StackRun`.
+    void useStackFactors(float resampleFactor, float drizzleFactor, bool frameSized = false);
+    // The stack run under way ended, however it ended. Announces `StackRunEnded`.
+    void endStackRun();
     // The canvas drizzle-sized (the drizzling chosen) or not. Announces `Drizzle` when it changes.
     void setDrizzled(bool drizzled);
     void setResampleFactor(float resampleFactor);

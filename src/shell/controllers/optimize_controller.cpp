@@ -209,6 +209,7 @@ OptimizeController::OptimizeController(const OptimizeControllerParts& parts)
         if (change == PipelineChange::Input) page_.showRestartAlign(!pipeline_.model().SingleImage);
     });
     hearOtherAreas();
+    hearStackRuns();
 }
 
 // --- What the page learns from the other areas' operations --------------------------------------
@@ -220,6 +221,18 @@ void OptimizeController::hearOtherAreas() {
     inputsGivenUp_ = pipeline_.inputsGivenUp();
     featuresAccepted_ = pipeline_.featuresAccepted();
     otherAreasHeard_ = pipeline_.subscribe([this](PipelineChange change) { heardFromOtherArea(change); });
+}
+
+void OptimizeController::hearStackRuns() {
+    stackRunsHeard_ = pipeline_.subscribe([this](PipelineChange change) {
+        if (change == PipelineChange::StackRun) {
+            // Realigning on the result needs the frame-sized canvas.
+            page_.showRestartAlign(pipeline_.stackRunFrameSized());
+            page_.setOptionsEnabled(false);
+        } else if (change == PipelineChange::StackRunEnded) {
+            page_.setOptionsEnabled(true);
+        }
+    });
 }
 
 void OptimizeController::heardFromOtherArea(PipelineChange change) {

@@ -108,6 +108,9 @@ private:
     // announces it.
     void hearOtherAreas();
     void heardFromOtherArea(PipelineChange change);
+    // While a stack run works the page's options wait; "Restart align" shows when the run's canvas
+    // is the frame's own.
+    void hearStackRuns();
 
     // Runs `work` with the optimizer's ports: the input's frames read as an optimizer pass reads them.
     void withPasses(const std::function<void(const OptimizerPorts&)>& work);
@@ -125,6 +128,7 @@ private:
     // A new input shows "Restart align" unless it is one still image (nothing to align).
     Pipeline::Subscription inputShown_;
     Pipeline::Subscription otherAreasHeard_;
+    Pipeline::Subscription stackRunsHeard_;
     // The inputs given up and the features accepted when the page last heard the run.
     int inputsGivenUp_ = 0;
     int featuresAccepted_ = 0;

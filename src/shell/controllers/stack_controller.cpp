@@ -211,8 +211,10 @@ StackOutcome StackController::runStack(const StackOptions& options, const StackR
     const LongOperation operation(parts_.ports.operations);
     if (!operation) return StackOutcome::Failed;
     // The factors the run uses are the program's from now on.
-    parts_.pipeline.useStackFactors(options.ResampleFactor, options.Drizzlefact);
-    prepareStackRun(options);
+    // The Optimize page's controller hears the run begin and end: its options wait meanwhile.
+    parts_.pipeline.useStackFactors(options.ResampleFactor, options.Drizzlefact,
+                                    !options.Expandstack && !options.Resampled && !options.Drizzling);
+    prepareStackRun();
     const BusyCursor busy;
 
     warnOfEmptyZones(options);
@@ -252,18 +254,15 @@ void StackController::warnOfEmptyZones(const StackOptions& options) {
             "cut-offs before stacking.");
 }
 
-void StackController::prepareStackRun(const StackOptions& options) {
+void StackController::prepareStackRun() {
     StackPage& page = parts_.stackPage;
     parts_.tools.Shrinkview->hide();
     parts_.tools.MultiAlignprogresswindow->hide();
-    // Realigning on the result needs the frame-sized canvas.
-    parts_.optimizePage.showRestartAlign(!options.Expandstack && !options.Resampled && !options.Drizzling);
 
     // The stack page shows while the stack is made; a page not yet open comes at the end.
     if (parts_.pipeline.state().activepage >= TMainTab::tabStack &&
         parts_.Tabpages.currentIndex() != StackTab)
         parts_.entries.selectTab(StackTab);
-    parts_.optimizePage.setOptionsEnabled(false);
     page.setEnabled(false);
     parts_.Tabpages.setEnabled(false);
     page.Stacklabel->setText(QString::fromStdString(page.stackCaptionPrefix() + "Stacking started  ..."));
@@ -277,7 +276,7 @@ void StackController::showStackActivity(const std::string& text) {
 
 void StackController::finishStackRun() {
     StackPage& page = parts_.stackPage;
-    parts_.optimizePage.setOptionsEnabled(true);
+    parts_.pipeline.endStackRun();
     page.setEnabled(true);
     parts_.Tabpages.setEnabled(true);
     page.Stacklabel->hide();

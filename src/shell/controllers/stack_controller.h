@@ -159,7 +159,7 @@ private:
     // The stack slider shows the stack count within its range.
     void showStackCount();
     std::unique_ptr<FrameSource> inputFrames();
-    void prepareStackRun(const StackOptions& options);
+    void prepareStackRun();
     // A multi-point stack with points that no frame of the stack can place (never measured, or
     // cut off in every frame): the user is told that their zones will stay empty.
     void warnOfEmptyZones(const StackOptions& options);
