@@ -8,6 +8,7 @@
 #include <QSignalBlocker>
 #include <QTabBar>
 #include <QTest>
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -393,6 +394,38 @@ TEST_F(OptimizePageTest, TheAlignPageFollowsAnOptimizerRunAndClearsItsNoteWhenTh
                                             .arg(model.usedframes);
             EXPECT_TRUE(kept) << shown.toStdString();
         }
+    }
+}
+
+// While an optimize step runs the Stack page's options wait and the last stack's graph goes; the
+// options come back however the run ends, also when the recording cannot be read any more.
+TEST_F(OptimizePageTest, TheStackPageWaitsWhileTheOptimizerRunsAndDropsItsGraph) {
+    const struct {
+        const char* button;
+        bool recordingGone;
+    } cases[] = {{"Optimizebutton", false}, {"Optimizeandstackbutton", false}, {"Optimizebutton", true}};
+    limitAt(11);
+    const QWidget& options = *control<QTabWidget>(*form, "glPageControl3");
+    TPCheck& graph = *control<TPCheck>(*form, "Showstackgraph");
+    std::vector<bool> enabledWhileRunning;
+    const auto watch = context.pipeline.subscribe([&](PipelineChange change) {
+        if (change == PipelineChange::Optimizer &&
+            context.pipeline.optimizerProgress().step == OptimizerProgress::Step::Frame)
+            enabledWhileRunning.push_back(options.isEnabled() || graph.Checked());
+    });
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.button << (c.recordingGone ? ", recording gone" : ""));
+        if (c.recordingGone) std::filesystem::remove(dir.path() / "planet.ser");
+        enabledWhileRunning.clear();
+        graph.setChecked(true);
+        pieces(*form).Tabpages->setCurrentIndex(static_cast<int>(TMainTab::tabOptimize));
+        control<TRxSpeedButton>(page, c.button)->setEnabled(true);
+        control<TRxSpeedButton>(page, c.button)->click();
+
+        EXPECT_EQ(enabledWhileRunning.empty(), c.recordingGone);
+        EXPECT_EQ(std::count(enabledWhileRunning.begin(), enabledWhileRunning.end(), true), 0);
+        EXPECT_FALSE(graph.Checked()) << "the graph goes however the run ends";
+        EXPECT_TRUE(options.isEnabled());
     }
 }
 

@@ -149,6 +149,35 @@ TEST_F(StackPageTest, RefusalsAndFailuresReportAndLeaveTheStackAsItWas) {
     EXPECT_EQ(shownGrey(5, 5), 200);
 }
 
+// While a stack runs the Optimize page's options wait, and they come back however the run ends;
+// "Restart align" shows only for a stack on the frame's own canvas.
+TEST_F(StackPageTest, TheOptimizePageWaitsWhileAStackRunsAndRealignsOnlyOnTheFramesCanvas) {
+    StackPage& page = *pieces(*form).stackPage;
+    const QWidget& options = *control<QTabWidget>(*form, "glPageControl2");
+    const QWidget& realign = *control<TRxSpeedButton>(*form, "Restartalign");
+    const struct {
+        const char* name;
+        bool expanded, unreadable;
+    } cases[] = {{"expanded", true, false}, {"frame-sized", false, false}, {"unreadable", true, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        control<TPCheck>(page, "Expandstack")->setChecked(c.expanded);
+        bool optionsDuring = true;
+        bool realignDuring = c.expanded;
+        frames.onRead = [&](int frame) {
+            optionsDuring = options.isEnabled();
+            realignDuring = !realign.isHidden();
+            if (c.unreadable && frame == 3) throw FileError("Frame 3 is truncated.");
+        };
+        control<TRxSpeedButton>(page, "Stackbutton")->click();
+        EXPECT_EQ(shown(messages, "Stacking", "Frame 3 is truncated."), c.unreadable);
+        EXPECT_FALSE(optionsDuring);
+        EXPECT_EQ(realignDuring, !c.expanded);
+        EXPECT_EQ(realign.isHidden(), c.expanded);
+        EXPECT_TRUE(options.isEnabled());
+    }
+}
+
 // A recording chosen as the user does: a SER file through the input selection.
 struct SerStackTest : ShellWindowTest {
     static constexpr int Frames = 8;
