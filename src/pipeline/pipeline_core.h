@@ -125,6 +125,8 @@ struct RunState {
     // Whether the last stack run's canvas is the frame's own (neither expanded, resampled nor
     // drizzled): the processed picture may then become the reference.
     bool stackRunFrameSized = false;
+    // Whether the stack is to be resampled, as the Stack page's choice last set it.
+    bool resampled = false;
     ColourChoice colourChoice;
     ProjectWavelet restoredWavelet;
     // The folder the program works in (files are opened and saved there) and the save subfolder
@@ -180,6 +182,8 @@ enum class PipelineChange {
     AlignSetup,
     // The stack run under way ended, however it ended (`endStackRun`).
     StackRunEnded,
+    // Resampling the stack chosen or dropped on the Stack page (`resampled()`).
+    Resampling,
 };
 
 // The run's state, read through const accessors, and the announcements of what changed. Only the
@@ -229,6 +233,7 @@ public:
     // What the Wavelet page mirrors (see RunState).
     bool drizzled() const { return run_.drizzled; }
     bool stackRunFrameSized() const { return run_.stackRunFrameSized; }
+    bool resampled() const { return run_.resampled; }
     const ColourChoice& colourChoice() const { return run_.colourChoice; }
     const ProjectWavelet& restoredWavelet() const { return run_.restoredWavelet; }
 

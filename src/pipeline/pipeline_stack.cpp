@@ -55,6 +55,11 @@ void StackStage::setDrizzled(bool drizzled) {
     announce(PipelineChange::Drizzle);
 }
 
+void StackStage::setResampled(bool resampled) {
+    run_.resampled = resampled;
+    announce(PipelineChange::Resampling);
+}
+
 void StackStage::setResampleFactor(float resampleFactor) {
     run_.state.ResampleFactor = resampleFactor;
 }

@@ -35,6 +35,8 @@ public:
     void endStackRun();
     // The canvas drizzle-sized (the drizzling chosen) or not. Announces `Drizzle` when it changes.
     void setDrizzled(bool drizzled);
+    // Resampling chosen or dropped. Announces `Resampling`.
+    void setResampled(bool resampled);
     void setResampleFactor(float resampleFactor);
     // The stacking stage: the ranked, aligned frames stacked into the image planes and a
     // completed stack kept with the colour `options` name (`keepStack`). Throws what the frames'

@@ -150,7 +150,8 @@ TEST_F(StackPageTest, RefusalsAndFailuresReportAndLeaveTheStackAsItWas) {
 }
 
 // While a stack runs the Optimize page's options wait, and they come back however the run ends;
-// "Restart align" shows only for a stack on the frame's own canvas.
+// "Restart align" shows only for a stack on the frame's own canvas, and goes while resampling is
+// chosen.
 TEST_F(StackPageTest, TheOptimizePageWaitsWhileAStackRunsAndRealignsOnlyOnTheFramesCanvas) {
     StackPage& page = *pieces(*form).stackPage;
     const QWidget& options = *control<QTabWidget>(*form, "glPageControl2");
@@ -175,6 +176,14 @@ TEST_F(StackPageTest, TheOptimizePageWaitsWhileAStackRunsAndRealignsOnlyOnTheFra
         EXPECT_EQ(realignDuring, !c.expanded);
         EXPECT_EQ(realign.isHidden(), c.expanded);
         EXPECT_TRUE(options.isEnabled());
+    }
+
+    // Choosing resampling takes "Restart align" away, dropping it brings it back.
+    control<TPCheck>(page, "Expandstack")->setChecked(false);
+    for (const bool resampled : {true, false, true}) {
+        control<TPCheck>(page, "Resampled")->setChecked(resampled);
+        pieces(*form).stack->ResampledClick();
+        EXPECT_EQ(realign.isHidden(), resampled);
     }
 }
 

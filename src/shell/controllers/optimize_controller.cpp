@@ -231,6 +231,8 @@ void OptimizeController::hearStackRuns() {
             page_.setOptionsEnabled(false);
         } else if (change == PipelineChange::StackRunEnded) {
             page_.setOptionsEnabled(true);
+        } else if (change == PipelineChange::Resampling) {
+            page_.showRestartAlign(!pipeline_.resampled());
         }
     });
 }

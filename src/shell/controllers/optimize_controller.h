@@ -109,7 +109,7 @@ private:
     void hearOtherAreas();
     void heardFromOtherArea(PipelineChange change);
     // While a stack run works the page's options wait; "Restart align" shows when the run's canvas
-    // is the frame's own.
+    // is the frame's own, and goes while resampling is chosen.
     void hearStackRuns();
 
     // Runs `work` with the optimizer's ports: the input's frames read as an optimizer pass reads them.

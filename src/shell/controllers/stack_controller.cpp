@@ -366,8 +366,8 @@ void StackController::ResampledClick() {
     page.ResampleSpin->setVisible(resampled);
     if (resampled) page.Drizzling->setChecked(false);
     parts_.pipeline.setDrizzled(page.Drizzling->Checked());
-    // Realigning on the result needs the frame-sized canvas.
-    parts_.optimizePage.showRestartAlign(!resampled);
+    // The Optimize page's controller hears it: realigning on the result needs the frame-sized canvas.
+    parts_.pipeline.setResampled(resampled);
     if (resampled) page.Expandstack->setChecked(false);
     parts_.pipeline.setResampleFactor(page.resampleFactor());
 }
