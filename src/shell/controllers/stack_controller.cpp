@@ -150,6 +150,8 @@ StackController::StackController(const StackControllerParts& parts) : parts_(par
     connect(&parts.waveletPage, &WaveletPage::stackDepthToggled, this, &StackController::ShowStackCountClick);
     connectStackFilter();
     hearOtherAreas();
+    hearStage();
+    hearPoints();
 }
 
 StackController::~StackController() = default;
@@ -172,6 +174,32 @@ void StackController::hearOtherAreas() {
             page.setStackButtonEnabled(true);
             page.uncheckResampling();
         }
+    });
+}
+
+// --- The Stack page's passes follow the stage of the run --------------------------------------------
+
+void StackController::hearStage() {
+    passesFollowStage_ = parts_.pipeline.subscribe([this](PipelineChange change) {
+        // With no input open (the last one given up, or the frame list emptied) no stack pass has
+        // frames to run on.
+        if (change == PipelineChange::Stage && !parts_.pipeline.input().source)
+            parts_.stackPage.setPassButtonsEnabled(false);
+    });
+}
+
+// --- The Stack page's multi-point box follows the points ------------------------------------------
+
+void StackController::hearPoints() {
+    multiPointShown_ = parts_.pipeline.subscribe([this](PipelineChange change) {
+        // Alignment points are being placed (the feature to be set again, the placing not ended):
+        // the stack is to be made with them, and the Multi box is ticked. A user's untick ends the
+        // points' mode.
+        const AlignmentPoints& points = parts_.pipeline.alignPoints();
+        const bool placing = points.MultiPointMode && !points.StopPlacing &&
+                             parts_.pipeline.state().progstatus == TProgStatus::psFeatureSet;
+        if (change == PipelineChange::Points && placing && !parts_.stackPage.multiPoint())
+            parts_.stackPage.setMultiPoint(true);
     });
 }
 
