@@ -411,6 +411,7 @@ void InputController::disablePassButtons() {
          std::initializer_list<QWidget*>{align.Alignbutton, align.Manualalignbox, align.Setlimitbutton})
         control->setEnabled(false);
     parts_.optimizePage.greyPassButtons();
+    parts_.stackPage.setPassButtonsEnabled(false);
 }
 
 void InputController::clearLastInputTexts() {

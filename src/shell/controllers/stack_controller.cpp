@@ -150,7 +150,6 @@ StackController::StackController(const StackControllerParts& parts) : parts_(par
     connect(&parts.waveletPage, &WaveletPage::stackDepthToggled, this, &StackController::ShowStackCountClick);
     connectStackFilter();
     hearOtherAreas();
-    hearStage();
     hearPoints();
 }
 
@@ -174,17 +173,6 @@ void StackController::hearOtherAreas() {
             page.setStackButtonEnabled(true);
             page.uncheckResampling();
         }
-    });
-}
-
-// --- The Stack page's passes follow the stage of the run --------------------------------------------
-
-void StackController::hearStage() {
-    passesFollowStage_ = parts_.pipeline.subscribe([this](PipelineChange change) {
-        // With no input open (the last one given up, or the frame list emptied) no stack pass has
-        // frames to run on.
-        if (change == PipelineChange::Stage && !parts_.pipeline.input().source)
-            parts_.stackPage.setPassButtonsEnabled(false);
     });
 }
 

@@ -150,8 +150,6 @@ private:
     // What the Stack page shows after the other areas' operations, redrawn from the run when the
     // pipeline announces them.
     void hearOtherAreas();
-    // The Stack page's passes follow the stage the run moved to.
-    void hearStage();
     // The Stack page's Multi box follows the placing of alignment points.
     void hearPoints();
     // The Stack page entered: the stack graph drawn anew while it shows; the Optimize page
@@ -201,8 +199,6 @@ private:
     // The stack slider's Tag follows the frame limit, its value and range the stack count.
     Pipeline::Subscription frameLimitShown_;
     Pipeline::Subscription otherAreasHeard_;
-    // The passes greyed while no input is open (`hearStage`).
-    Pipeline::Subscription passesFollowStage_;
     // The Multi box ticked while points are placed (`hearPoints`).
     Pipeline::Subscription multiPointShown_;
 };
