@@ -11,6 +11,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QTest>
 #include <QUrl>
 #include <fstream>
 
@@ -25,6 +26,7 @@
 #include "shell/speed_bar.h"
 #include "shell_test_support.h"
 #include "support/sample_recording.h"
+#include "widgets/rect_shape.h"
 #include "widgets/slider.h"
 
 namespace kestrave::test {
@@ -143,6 +145,41 @@ TEST_F(FrameListWindowTest, CheckedFramesAreSavedAndLoadedBackAndAListIsAdded) {
     EXPECT_EQ(context.pipeline.model().usedframes, 29);
     EXPECT_EQ(told().back(),
               "Frame list: 1 file(s) left out: an input holds frames of one kind, and one SER video at most");
+}
+
+// The sign beside the preview says whether the frame shown takes part, however its record changed:
+// Check none, Check all, the space key on the preview, and a list appended to the open series
+// (the shown frame keeps the user's choice).
+TEST_F(FrameListWindowTest, TheSignBesideThePreviewFollowsTheShownFramesRecord) {
+    const QColor selected(0, 0x80, 0);
+    const QColor excluded(0xFF, 0, 0);
+    const auto frames = writeFrames("s", 6, ".bmp");
+    select(frames, InputFilter::BMP);
+    const TRectShape& sign = *control<TRectShape>(align, "UseFramesign");
+    TRxSlider& slider = *control<TRxSlider>(align, "PreviewSlider");
+    slider.setValue(2);
+    ASSERT_EQ(sign.Brush().color(), selected);
+
+    control<QPushButton>(*form, "Setnoneframelistbutton")->click();
+    EXPECT_EQ(sign.Brush().color(), excluded) << "Check none";
+    control<QPushButton>(*form, "Setallbutton")->click();
+    EXPECT_EQ(sign.Brush().color(), selected) << "Check all";
+    QTest::keyClick(&slider, Qt::Key_Space);
+    ASSERT_TRUE(context.pipeline.model().FrameTable[2].Excluded);
+    EXPECT_EQ(sign.Brush().color(), excluded) << "space on the preview";
+    QTest::keyClick(&slider, Qt::Key_Space);
+    EXPECT_EQ(sign.Brush().color(), selected) << "space again";
+
+    slider.setValue(0);
+    QTest::keyClick(&slider, Qt::Key_Space);
+    const auto more = writeFrames("t", 3, ".bmp");
+    writeFrameList(dir / "more.kfl", {more[0].string(), more[1].string(), more[2].string()});
+    dialogs->willChoose(dir / "more.kfl");
+    control<QPushButton>(*form, "Addframelistbutton")->click();
+    ASSERT_EQ(list.count(), 9);
+    ASSERT_EQ(slider.Value(), 0);
+    EXPECT_TRUE(context.pipeline.model().FrameTable[0].Excluded);
+    EXPECT_EQ(sign.Brush().color(), excluded) << "a list appended";
 }
 
 TEST_F(FrameListWindowTest, AListThatCannotBeTakenLeavesTheOpenInput) {
