@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "frames/frame_model.h"
+#include "output/project_wavelet.h"
 #include "platform/errors.h"
 #include "registration/alignment_point_types.h"
 
@@ -65,17 +66,6 @@ struct ProjectCalibration {
     std::string FileName;
     int FileType = -1;
     bool operator==(const ProjectCalibration&) const = default;
-};
-
-// The wavelet page as a stacked project records it.
-struct ProjectWavelet {
-    std::array<int, 6> layer{10, 10, 10, 10, 10, 10};  // Layer1slider..Layer6slider
-    int initial = 1;                                   // Round(LevelStep)
-    int step = 0;                                      // Round(Multiplicant)
-    int scaletype = 0;                                 // Waveletscheme item
-    int contrast = 0;                                  // ContrastSlider
-    int brightness = 0;                                // BrightnessSlider
-    bool operator==(const ProjectWavelet&) const = default;
 };
 
 struct ProjectData {

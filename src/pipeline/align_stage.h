@@ -54,7 +54,8 @@ public:
     AutomaticFilterValues computeReference(const ReferenceOptions& reference, const AlignOptions& align,
                                            AlignPorts& ports);
     // A click on the preview: the feature picked there and its reference computed, or the click an
-    // alignment waits for taken. Throws KestraveError as the reference does.
+    // alignment waits for taken. Throws KestraveError as the reference does. A feature accepted
+    // counts in `featuresAccepted()` and announces `Stage` before its reference is computed.
     PickResult pickFeature(const PreviewClick& click, const ReferenceOptions& reference,
                            const AlignOptions& align, AlignPorts& ports);
     // The frames of `frames` aligned on the one box and ranked; `manualAlign`: the user points
@@ -72,6 +73,9 @@ public:
     // and takes point 1's reference after the pass. A cancel (`progress`) ends the pass.
     AlignmentPassResult alignPlacedPoints(const PlacedPointsOptions& options, PointPassWindow& window,
                                           ProgressPort& progress);
+    // The pass over the frames (one box or the placed points) is over, ended as `end`.
+    // Announces `PassEnded`.
+    void endPass(PassEnd end);
     // Point p's reference as the box, the reference and the feature now stand.
     PointReference pointReference(int p, const AlignOptions& align) const;
     // The frames aligned on the points' references (taken from the last point down), or on
@@ -85,7 +89,8 @@ public:
     AlignmentPassResult alignPoints(std::vector<PointReference>& references, bool manualAlign,
                                     const AlignmentPassOptions& options, const FrameSourceOptions& read,
                                     AlignPorts& ports);
-    // The placing of alignment points ends (the Align button in multi-point mode).
+    // The placing of alignment points ends (the Align button in multi-point mode). Announces
+    // `Points` and `AlignSetup`.
     void stopPlacingPoints();
     void setFreeBox(bool freeBox);
     void setManualAlign(bool manualAlign);
@@ -122,7 +127,7 @@ public:
     // Announces `Points`.
     void setPointCount(int count);
     // The placing of points starts: no free box, the multi-point mode on, the feature to be set
-    // again. Announces `Points` and `Stage`.
+    // again. Announces `Points`, `Stage` and `AlignSetup`.
     void startPlacingPoints();
     // Before each point is picked: no click awaited yet, no feature chosen, the frames unranked.
     void readyForPointPick();
@@ -148,10 +153,11 @@ public:
     void saveFeature();
     // Whether the user placed the box; returns what it was.
     bool setUserBoxPlaced(bool placed);
-    // One box aligns and stacks from now on, not the points' zones. Announces `Points`.
+    // One box aligns and stacks from now on, not the points' zones. Announces `Points` and
+    // `AlignSetup`.
     void useSingleBox();
     // No alignment: every frame's whole-frame shift of positions 0..lastIndex back to none.
-    // Announces `Frames`.
+    // Announces `Frames` and `AlignSetup`.
     void clearWholeFrameShifts(int lastIndex);
     // The free box fitted to the box side in force takes its place.
     void placeFreeBox(const FreeBoxFit& fit);
@@ -175,6 +181,8 @@ private:
 
     // The caption the registration graph shows for the pass running.
     void setRegistrationCaption(const std::string& caption);
+    // The frames are to be aligned as `setup` says. Announces `AlignSetup`.
+    void setUpAlignment(AlignSetup setup);
     // After the points' pass over the frames 0..lastFrame: a "Simple" setup copies point 1 to the
     // other `count` - 1 points; with two points or more each frame's rotation is measured against
     // `referenceFrame`; returns the distance between points 1 and 2 in every frame. Announces

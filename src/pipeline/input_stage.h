@@ -70,7 +70,8 @@ public:
 
     // --- The input ----------------------------------------------------------------------------
     // Before a new input: the furthest page back to Align, one alignment box, no master-frame
-    // mode, no feature, no 16-bit PNG. Announces `Stage`.
+    // mode, no feature, no 16-bit PNG, nothing charted; one more input given up. Announces
+    // `Stage`.
     void resetBeforeInput();
     // The per-input reset of the tables, the feature, the boxes, the levels and the FFT engine
     // (`controls` are the page's values it keeps), and the shown picture's state.
@@ -138,7 +139,11 @@ public:
     // when a SER input cannot be opened.
     std::unique_ptr<InputFrameSource> inputFrames(int lastFrame, const FrameSourceOptions& options);
     // The debayer switch of the Align page turned on or off (a 16-bit colour SER input warns).
+    // Debayering chooses colour (`colourChoice()`, announced as `Colour`).
     DebayerSwitchResult switchDebayer(bool debayer, bool highBitSer, MessagePort& messages);
+    // Colour or black-and-white processing chosen, and by what. Announces `Colour`, also when the
+    // choice stays.
+    void chooseColour(bool colour, ColourChoice::By by);
     // The frame list emptied: no frame is ranked, used or read (the browser reaches position 1),
     // no stage, the Align page the furthest. Announces `Frames` and `Stage`.
     void emptyFrameList();

@@ -1,6 +1,10 @@
 // The feature, box and alignment stage of the pipeline.
 
 #include "pipeline/pipeline.h"
+
+#include <functional>
+#include <utility>
+
 #include "platform/scope_exit.h"
 #include "registration/point_optimizer.h"
 
@@ -25,8 +29,9 @@ AlignContext alignContextOf(RunState& run, MessagePort& messages, ProgressPort& 
 // questions ignored from the moment the user said so.
 class ReferenceAligner final : public ReferenceWindow, public AlignmentView, public FrameAligner {
 public:
-    ReferenceAligner(RunState& run, const AlignOptions& options, AlignPorts& ports)
-        : run_(run), options_(options), ports_(ports) {}
+    ReferenceAligner(RunState& run, const AlignOptions& options, AlignPorts& ports,
+                     std::function<void()> accepted = {})
+        : run_(run), options_(options), ports_(ports), accepted_(std::move(accepted)) {}
 
     void showFrame(int position) override { ports_.reference.showFrame(position); }
     void applyAutomaticValues(const AutomaticFilterValues& values) override {
@@ -34,7 +39,10 @@ public:
         options_.QualityFilter = values.QualityFilter.value_or(options_.QualityFilter);
         options_.QualFilterDX = values.QualFilterDX.value_or(options_.QualFilterDX);
     }
-    void featureAccepted() override { ports_.reference.featureAccepted(); }
+    void featureAccepted() override {
+        ports_.reference.featureAccepted();
+        if (accepted_) accepted_();
+    }
     void referenceComputedOnce() override {
         ports_.reference.referenceComputedOnce();
         options_.ShowFFTbox = true;
@@ -71,6 +79,8 @@ private:
     RunState& run_;
     AlignOptions options_;
     AlignPorts& ports_;
+    // Called once the feature is set, before its reference is computed.
+    std::function<void()> accepted_;
 };
 
 }  // namespace
@@ -89,7 +99,11 @@ AutomaticFilterValues AlignStage::computeReference(const ReferenceOptions& refer
 
 PickResult AlignStage::pickFeature(const PreviewClick& click, const ReferenceOptions& reference,
                                    const AlignOptions& align, AlignPorts& ports) {
-    ReferenceAligner aligner(run_, align, ports);
+    // The feature is set before its reference is computed: the run has moved on to it.
+    ReferenceAligner aligner(run_, align, ports, [this] {
+        ++run_.featuresAccepted;
+        announce(PipelineChange::Stage);
+    });
     ReferenceContext context = referenceContextOf(run_, ports.messages);
     return kestrave::pickFeature(context, click, reference, aligner, aligner, ports.progress);
 }
@@ -212,10 +226,21 @@ void PipelineCore::useBoxSizeItem(int item) {
     announce(PipelineChange::BoxSize);
 }
 
+void AlignStage::endPass(PassEnd end) {
+    run_.lastPassEnd = end;
+    announce(PipelineChange::PassEnded);
+}
+
 void AlignStage::stopPlacingPoints() {
     run_.alignPoints.FreeBox = false;
     run_.alignPoints.StopPlacing = true;
     announce(PipelineChange::Points);
+    setUpAlignment(AlignSetup::PointsPlaced);
+}
+
+void AlignStage::setUpAlignment(AlignSetup setup) {
+    run_.alignSetup = setup;
+    announce(PipelineChange::AlignSetup);
 }
 
 void AlignStage::setFreeBox(bool freeBox) {

@@ -4,6 +4,7 @@
 // that hear the announcements. The stages (input_stage.h, align_stage.h, …) derive from it and
 // `Pipeline` (pipeline.h) joins them into the one object that owns a run.
 
+#include <cstdint>
 #include <exception>
 #include <filesystem>
 #include <functional>
@@ -32,6 +33,7 @@
 #include "frames/program_state.h"
 #include "output/frame_avi.h"
 #include "output/info_stamp.h"
+#include "output/project_wavelet.h"
 #include "output/save_folder_choice.h"
 #include "output/save_rules.h"
 #include "pipeline/final_data.h"
@@ -61,6 +63,23 @@
 namespace kestrave {
 
 class Pipeline;
+
+// How the frames are to be aligned, as the Align page's choice last set it up.
+enum class AlignSetup {
+    OneBox,         // one box aligns the frames
+    NoAlignment,    // the frames keep no shift
+    PlacingPoints,  // alignment points are being placed
+    PointsPlaced,   // the placing ended; the points wait for their pass
+};
+
+// The last choice of colour or black-and-white processing an operation made, and what made it:
+// the input (its first picture judged, or the user's answer to the question), the debayer switch
+// turned on (colour), or the user's colour switch on the Align page.
+struct ColourChoice {
+    enum class By : std::uint8_t { Input, Debayering, User };
+    bool colour = false;
+    By by = By::Input;
+};
 
 // The state of one run.
 struct RunState {
@@ -100,6 +119,11 @@ struct RunState {
     // The item of the box sizes the Align page offers that is in force for the alignment point
     // being optimized (-1 before the first).
     int boxSizeItem = -1;
+    // What the Wavelet page mirrors: whether the canvas is drizzle-sized (the drizzling chosen),
+    // the last colour choice, and the wavelet values a project restored.
+    bool drizzled = false;
+    ColourChoice colourChoice;
+    ProjectWavelet restoredWavelet;
     // The folder the program works in (files are opened and saved there) and the save subfolder
     // chosen beside it, as the Align page's general options show them.
     SaveFolderChoice folders;
@@ -107,6 +131,13 @@ struct RunState {
     CalibrationSwitching calibrationSwitching;
     // The step of a project's load the pages show next.
     ReplayShowing replayShown;
+    // The inputs given up so far (each new input gives up the open one first).
+    int inputsGivenUp = 0;
+    // The features accepted so far (each click on the preview that sets the feature).
+    int featuresAccepted = 0;
+    // How the last pass over the frames ended.
+    PassEnd lastPassEnd = PassEnd::Finished;
+    AlignSetup alignSetup = AlignSetup::OneBox;
 };
 
 // What the process stage found: a stack to process, and its layers computed anew (a new result).
@@ -128,6 +159,10 @@ enum class PipelineChange {
     StackCount,  // the stack count or its range changed alone
     StackDepth,  // the processed view holds the stack depth of every pixel
     Preview,     // a frame was read into the shown picture for another page than the browser's
+    Drizzle,     // the drizzle-sized canvas chosen or dropped (`drizzled()`)
+    StackRun,    // a stack run begins, with its factors in force
+    Colour,      // colour or black-and-white processing chosen (`colourChoice()`)
+    Wavelet,     // a project's wavelet values restored (`restoredWavelet()`)
     // The calibration frames' switches changed (`calibrationSwitching()`).
     Calibration,
     // A project's load reached a step the pages show (`replayShown()`).
@@ -136,6 +171,10 @@ enum class PipelineChange {
     Optimizer,
     // The processed picture became the reference, with automatic values (`realignValues()`).
     Realigned,
+    // A pass over the frames (one box or the placed points) ended (`lastPassEnd()`).
+    PassEnded,
+    // The way the frames are aligned was set up anew (`alignSetup()`).
+    AlignSetup,
 };
 
 // The run's state, read through const accessors, and the announcements of what changed. Only the
@@ -173,6 +212,19 @@ public:
     // The box size item (of the box sizes the Align page offers) in force for the alignment point
     // the optimizer works on: the points' optimizer puts each point's in force as it starts.
     int boxSizeItem() const { return run_.boxSizeItem; }
+    // The inputs given up so far: a page that keeps something of the open input sees it go.
+    int inputsGivenUp() const { return run_.inputsGivenUp; }
+    // The features accepted so far: a page that shows something of the feature sees a new one.
+    int featuresAccepted() const { return run_.featuresAccepted; }
+    // How the last pass over the frames (one box or the placed points) ended.
+    PassEnd lastPassEnd() const { return run_.lastPassEnd; }
+    // How the frames are to be aligned, as the last choice set it up.
+    AlignSetup alignSetup() const { return run_.alignSetup; }
+
+    // What the Wavelet page mirrors (see RunState).
+    bool drizzled() const { return run_.drizzled; }
+    const ColourChoice& colourChoice() const { return run_.colourChoice; }
+    const ProjectWavelet& restoredWavelet() const { return run_.restoredWavelet; }
 
     // Observers hear every change an operation announces, in the order they subscribed, for as
     // long as the subscription they were given lives (a window closes, the pipeline stays).

@@ -6,7 +6,14 @@
 namespace kestrave {
 
 DebayerSwitchResult InputStage::switchDebayer(bool debayer, bool highBitSer, MessagePort& messages) {
-    return kestrave::switchDebayer(run_.debayer, debayer, highBitSer, messages);
+    const DebayerSwitchResult result = kestrave::switchDebayer(run_.debayer, debayer, highBitSer, messages);
+    if (result.checkColour) chooseColour(true, ColourChoice::By::Debayering);
+    return result;
+}
+
+void InputStage::chooseColour(bool colour, ColourChoice::By by) {
+    run_.colourChoice = {colour, by};
+    announce(PipelineChange::Colour);
 }
 
 void AlignStage::backToFeatureSet() {
@@ -38,11 +45,13 @@ void AlignStage::useSingleBox() {
     run_.alignPoints.Alignpoints = 1;
     run_.alignPoints.MultiPointMode = false;
     announce(PipelineChange::Points);
+    setUpAlignment(AlignSetup::OneBox);
 }
 
 void AlignStage::clearWholeFrameShifts(int lastIndex) {
     kestrave::clearWholeFrameShifts(run_.model, lastIndex);
     announce(PipelineChange::Frames);
+    setUpAlignment(AlignSetup::NoAlignment);
 }
 
 void AlignStage::placeFreeBox(const FreeBoxFit& fit) {

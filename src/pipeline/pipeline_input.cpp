@@ -19,6 +19,8 @@ void InputStage::resetBeforeInput() {
     run_.state.MasterFrameMode = false;
     run_.registration.FeatureChosen = false;
     run_.model.InputPNG16 = false;
+    ++run_.inputsGivenUp;
+    run_.optimizer.ChartedFrames = 0;
     announce(PipelineChange::Stage);
 }
 

@@ -47,6 +47,7 @@ void AlignStage::startPlacingPoints() {
     run_.alignPoints.MultiPointMode = true;
     announce(PipelineChange::Points);
     announce(PipelineChange::Stage);
+    setUpAlignment(AlignSetup::PlacingPoints);
 }
 
 void AlignStage::readyForPointPick() {

@@ -124,6 +124,7 @@ ProjectLoad ProjectStage::loadProject(const std::filesystem::path& file, Project
                 steps.showRegistrationGraph();
                 break;
             case ReplayStep::OpenStackPage:
+                showReplayStep({ReplayShown::OptimizerPasses});
                 steps.enableOptimizePasses();
                 openStackStage();
                 steps.selectTab(TMainTab::tabStack);
@@ -150,7 +151,7 @@ ProjectLoad ProjectStage::loadProject(const std::filesystem::path& file, Project
                 steps.showStackControls(plan.stackSlider, plan.differenceCut, plan.stackListCount);
                 break;
             case ReplayStep::RestoreWaveletControls:
-                if (project.wavelet) steps.showWavelet(*project.wavelet);
+                if (project.wavelet) restoreWavelet(*project.wavelet);
                 break;
             case ReplayStep::StackAgain:
                 openStackStage();
@@ -180,6 +181,11 @@ void ProjectStage::showReplayStep(const ReplayShowing& step) {
 void ProjectStage::setActivePage(TMainTab page) {
     run_.state.activepage = page;
     announce(PipelineChange::Stage);
+}
+
+void ProjectStage::restoreWavelet(const ProjectWavelet& wavelet) {
+    run_.restoredWavelet = wavelet;
+    announce(PipelineChange::Wavelet);
 }
 
 void ProjectStage::runUnattended(const std::function<void()>& stage) {

@@ -41,6 +41,13 @@ std::unique_ptr<InputFrameSource> InputStage::inputFrames(int lastFrame, const F
 void StackStage::useStackFactors(float resampleFactor, float drizzleFactor) {
     run_.state.ResampleFactor = resampleFactor;
     run_.state.DrizzleFactor = drizzleFactor;
+    announce(PipelineChange::StackRun);
+}
+
+void StackStage::setDrizzled(bool drizzled) {
+    if (run_.drizzled == drizzled) return;
+    run_.drizzled = drizzled;
+    announce(PipelineChange::Drizzle);
 }
 
 void StackStage::setResampleFactor(float resampleFactor) {

@@ -58,6 +58,8 @@ private:
     void rebuildReference(const ReferenceOptions& options, MessagePort& messages);
     // The furthest page a user may open.
     void setActivePage(TMainTab page);
+    // A stacked project's wavelet values restored. Announces `Wavelet`.
+    void restoreWavelet(const ProjectWavelet& wavelet);
     // The step of the load the pages show next. Announces `ProjectStep`.
     void showReplayStep(const ReplayShowing& step);
 };

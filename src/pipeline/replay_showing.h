@@ -9,14 +9,16 @@ namespace kestrave {
 // carries the step out (`Pipeline::replayShown()`): the project's reference frame shown with the
 // alignment's steps open, the registration graph's switch ticked, the
 // feature's hint put away before the reference is computed again, the alignment's tool windows
-// shown as chosen after it, the preview at the stack count the project recorded.
+// shown as chosen after it, the preview at the stack count the project recorded, the optimizer's
+// passes ready once the project reached the stack.
 enum class ReplayShown : std::uint8_t {
     None,
     ProjectTaken,
     RegistrationGraph,
     BeforeReference,
     AfterReference,
-    StackControls
+    StackControls,
+    OptimizerPasses
 };
 struct ReplayShowing {
     ReplayShown step = ReplayShown::None;

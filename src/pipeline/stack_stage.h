@@ -28,8 +28,10 @@ class StackStage : public virtual PipelineCore {
 public:
     using PipelineCore::stack;
 
-    // The factors a stacking run uses become the program's.
+    // The factors a stacking run uses become the program's: the run begins. Announces `StackRun`.
     void useStackFactors(float resampleFactor, float drizzleFactor);
+    // The canvas drizzle-sized (the drizzling chosen) or not. Announces `Drizzle` when it changes.
+    void setDrizzled(bool drizzled);
     void setResampleFactor(float resampleFactor);
     // The stacking stage: the ranked, aligned frames stacked into the image planes and a
     // completed stack kept with the colour `options` name (`keepStack`). Throws what the frames'

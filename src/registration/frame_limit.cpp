@@ -101,6 +101,7 @@ FrameLimitResult limitFrames(FrameModel& model, ProgramState& program, Optimizer
         result.differences.push_back(rec.Slots[0].Difference);
     }
     result.frameIncrement = chartAxisIncrement(result.qualities.size());
+    optimizer.ChartedFrames = static_cast<int>(result.qualities.size());
 
     result.LimitCount = limitCount;
     result.sliderMaximum = limitCount;

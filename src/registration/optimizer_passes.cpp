@@ -273,6 +273,7 @@ OptimizerPassResult Run_Optimizer(OptimizerContext& context, const OptimizerOpti
 
     const OptimizerChart chart = optimizerChart(model, last, state.RelativeLimit);
     result.counted = static_cast<int>(chart.quality.size());
+    state.ChartedFrames = result.counted;
     context.observer.passStarted(chart);
     const int maximum = std::max(result.counted, 1);
     context.progress.setMaximum(maximum);

@@ -31,6 +31,9 @@ struct OptimizerState {
     Bitmap24 ReferenceImage;
     // The reference was made with multi-point mode on.
     bool MultiPointReference = false;
+    // The frames of the optimizer's chart: those the last limit kept or the last optimizer pass
+    // took (none for a new input).
+    int ChartedFrames = 0;
 };
 
 }  // namespace kestrave

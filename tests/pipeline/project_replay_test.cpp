@@ -19,7 +19,12 @@ namespace {
 class RecordingSteps final : public ProjectReplaySteps, private InputTakePorts {
 public:
     RecordingSteps(Pipeline& pipeline, RestoredSwitches restored)
-        : pipeline_(pipeline), restored_(restored) {}
+        : pipeline_(pipeline),
+          restored_(restored),
+          // The wavelet values restored are announced in their place among the steps.
+          waveletHeard_(pipeline.subscribe([this](PipelineChange change) {
+              if (change == PipelineChange::Wavelet) steps.push_back("wavelet");
+          })) {}
     std::vector<std::string> steps;
 
     bool takeInput(const InputPlan& plan) override {
@@ -54,7 +59,6 @@ public:
         steps.push_back("stackControls " + std::to_string(slider) + " " + std::to_string(cut) + " " +
                         std::to_string(count));
     }
-    void showWavelet(const ProjectWavelet&) override { steps.push_back("wavelet"); }
     void stackAgain() override { steps.push_back("stackAgain"); }
     void processAgain() override { steps.push_back("processAgain"); }
 
@@ -67,6 +71,7 @@ private:
     Pipeline& pipeline_;
     BatchMessagePresenter messages_{[](const std::string&) {}};
     RestoredSwitches restored_;
+    Pipeline::Subscription waveletHeard_;
 };
 
 TEST(ProjectReplay, TheStepsFollowTheProjectsStageAndCalibrationFrames) {

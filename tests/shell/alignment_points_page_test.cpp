@@ -136,6 +136,26 @@ TEST_F(PointsPageTest, NoneStacksTheFramesWithoutShifts) {
     EXPECT_EQ(context.pipeline.state().progstatus, TProgStatus::psFeatureSet);
 }
 
+// While points are placed no pass of the Optimize page runs; the Align button ends the placing,
+// and the optimizer still waits for the points' pass.
+TEST_F(PointsPageTest, PlacingPointsHoldsTheOptimizersPasses) {
+    selectRecording();
+    QTest::mouseClick(control<QLabel>(page, "PreviewImage"), Qt::LeftButton, Qt::NoModifier, QPoint(80, 60));
+    auto& optimize = *control<TRxSpeedButton>(*form, "Optimizebutton");
+    auto& optimizeAndStack = *control<TRxSpeedButton>(*form, "Optimizeandstackbutton");
+    optimize.setEnabled(true);
+    optimizeAndStack.setEnabled(true);
+    whilePlacing([&] {
+        EXPECT_FALSE(optimize.isEnabled());
+        EXPECT_FALSE(optimizeAndStack.isEnabled());
+        optimize.setEnabled(true);
+        control<TRxSpeedButton>(page, "Alignbutton")->click();
+    });
+    EXPECT_TRUE(context.pipeline.alignPoints().StopPlacing);
+    EXPECT_FALSE(optimize.isEnabled());
+    EXPECT_FALSE(optimizeAndStack.isEnabled());
+}
+
 TEST_F(PointsPageTest, MultipointOpensThePointWindowAndDefaultLeavesItKeepingThePoints) {
     selectRecording();
     QTest::mouseClick(control<QLabel>(page, "PreviewImage"), Qt::LeftButton, Qt::NoModifier, QPoint(80, 60));

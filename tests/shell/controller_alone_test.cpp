@@ -202,6 +202,10 @@ TEST_F(ControllerAloneTest, AlignColourIsStoredAndAllowsLrgb) {
     AlignController align(AlignControllerParts{
         pipeline, ports, alignPage, optimizePage, stackPage, waveletPage, frameWindows, registrationWindows,
         pointWindows, tools, windowDialogs, positionPanel, tabs, progressBar, entries, entries});
+    // The wavelet page hears the run's colour choice through its own controller.
+    WaveletController wavelet(WaveletControllerParts{pipeline, ports, waveletPage, waveletTools,
+                                                     histogramWindows, tools, stackPage, alignPage, pages,
+                                                     tabs, progressBar, entries});
     auto& lrgb = *control<TPCheck>(alignPage, "LRGB");
     for (const bool colour : {true, false}) {
         lrgb.setChecked(true);

@@ -232,6 +232,19 @@ TEST_F(FrameListWindowTest, AnEmptiedListReadsNothingAndDropsStartANewOne) {
     EXPECT_EQ(context.pipeline.model().usedframes, 2);
 }
 
+// An emptied list leaves nothing to optimize: the Optimize page's passes go grey, whatever
+// enabled them before.
+TEST_F(FrameListWindowTest, AnEmptiedListGreysTheOptimizersPasses) {
+    select(writeFrames("f", 3, ".bmp"), InputFilter::BMP);
+    const std::vector<TRxSpeedButton*> passes{control<TRxSpeedButton>(*form, "Optimizebutton"),
+                                              control<TRxSpeedButton>(*form, "Optimizeandstackbutton"),
+                                              control<TRxSpeedButton>(*form, "Referbutton")};
+    for (TRxSpeedButton* button : passes) button->setEnabled(true);
+    control<QPushButton>(*form, "Emptyframelistbutton")->click();
+    for (const TRxSpeedButton* button : passes)
+        EXPECT_FALSE(button->isEnabled()) << button->objectName().toStdString();
+}
+
 TEST_F(FrameListWindowTest, DroppedFilesExtendTheSeriesOrBecomeTheInput) {
     const auto bmps = writeFrames("f", 3, ".bmp");
     select(bmps, InputFilter::BMP);

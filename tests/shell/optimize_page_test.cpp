@@ -10,6 +10,7 @@
 #include <QTest>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -262,6 +263,82 @@ TEST_F(OptimizePageTest, RealignOnTheProcessedPictureOpensEveryPointsCutoff) {
     // The ranks 0..11 all enter every point's graph.
     for (int p = 1; p <= 3; ++p) EXPECT_EQ(context.pipeline.points().PointQualitySlider[p], 11) << p;
     EXPECT_EQ(control<TRxSlider>(*form, "StackSlider")->MaxValue(), 11);
+}
+
+// What the page shows of the other areas' work, step by step: the passes' buttons after a limit,
+// a cancelled and a finished alignment and a new (shorter) input; the reference frames within the
+// new input; and the run's charted frames agreeing with the chart the page shows.
+TEST_F(OptimizePageTest, ThePassesTheChartAndTheReferenceFramesFollowTheOtherAreasWork) {
+    const auto alignAgain = [&](bool cancel) {
+        context.shell.ImageSaved = true;
+        if (cancel) {
+            // Cancel, answered Yes, arrives at the pass's first poll.
+            messages.reply(mrYes);
+            QMetaObject::invokeMethod(pieces(*form).Speedbar->Cancelbutton, &QAbstractButton::click,
+                                      Qt::QueuedConnection);
+        }
+        editRun(context.pipeline).state.BatchMode = !cancel;
+        pieces(*form).align->AlignallButtonClick();
+        editRun(context.pipeline).state.BatchMode = false;
+    };
+    const auto takeShorterInput = [&] {
+        synth::SynthOptions options = smallRecordingOptions();
+        options.width = 128;
+        options.height = 96;
+        options.frames = 8;
+        const SampleRecording recording = writeSampleRecording(dir.path(), options, "short.ser");
+        editRun(context.pipeline).state.BatchMode = true;
+        editRun(context.pipeline).input.BatchInputFile = recording.path.string();
+        pieces(*form).input->SelectFileButtonClick();
+        editRun(context.pipeline).state.BatchMode = false;
+    };
+    const struct {
+        const char* step;
+        std::function<void()> act;
+        bool optimize, optimizeAndStack, create;
+        int charted, refframes;
+    } steps[] = {
+        {"limit at 9", [&] { limitAt(9); }, true, true, true, 10, 4},
+        {"alignment cancelled", [&] { alignAgain(true); }, false, false, false, 10, 4},
+        {"alignment finished", [&] { alignAgain(false); }, true, false, false, 10, 4},
+        // At most half the frames of the new input (8 frames: 3).
+        {"new input",
+         [&] {
+             control<TRxSpinEdit>(page, "Refframes")->setValue(9);
+             takeShorterInput();
+         },
+         false, false, false, 0, 3},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.step);
+        step.act();
+        EXPECT_EQ(control<TRxSpeedButton>(page, "Optimizebutton")->isEnabled(), step.optimize);
+        EXPECT_EQ(control<TRxSpeedButton>(page, "Optimizeandstackbutton")->isEnabled(),
+                  step.optimizeAndStack);
+        EXPECT_EQ(control<TRxSpeedButton>(page, "Referbutton")->isEnabled(), step.create);
+        EXPECT_EQ(context.pipeline.optimizer().ChartedFrames, step.charted);
+        EXPECT_EQ(chartSeries(page, "Series3")->Count(), step.charted);
+        EXPECT_EQ(page.optimizerChart().hasPoints(), context.pipeline.optimizer().ChartedFrames > 0);
+        EXPECT_EQ(control<TRxSpinEdit>(page, "Refframes")->Value(), step.refframes);
+    }
+}
+
+// A feature picked on the preview asks for the registration windows: "Difference" is ticked
+// again, and a click that sets no feature leaves it.
+TEST_F(OptimizePageTest, ANewFeatureTicksDifferenceAgain) {
+    auto& difference = *control<TPCheck>(page, "Optimizegraph");
+    const struct {
+        QPoint at;
+        bool ticked;
+    } clicks[] = {{{2, 2}, false}, {{64, 48}, true}};
+    for (const auto& click : clicks) {
+        SCOPED_TRACE(click.ticked);
+        difference.setChecked(false);
+        const int accepted = context.pipeline.featuresAccepted();
+        QTest::mouseClick(control<QLabel>(align, "PreviewImage"), Qt::LeftButton, Qt::NoModifier, click.at);
+        EXPECT_EQ(context.pipeline.featuresAccepted(), accepted + (click.ticked ? 1 : 0));
+        EXPECT_EQ(difference.Checked(), click.ticked);
+    }
 }
 
 // The Align page follows an optimizer run from the pipeline's announcements: as a pass starts the

@@ -29,6 +29,7 @@
 #include "support/temp_dir.h"
 #include "widgets/check_box.h"
 #include "widgets/slider.h"
+#include "widgets/speed_button.h"
 #include "widgets/spin_edit.h"
 
 namespace kestrave::test {
@@ -304,6 +305,18 @@ TEST(ProjectWindow, EachStageComesBackWithItsGraphWindowSliderAndStackList) {
         }
         EXPECT_EQ(listTexts(*control<CheckListBox>(form, "StackFramesList")), expected);
         EXPECT_FALSE(pieces(form).tools.StackFrameswindow->isVisible());
+    }
+}
+
+// A project that reached the optimizer opens its passes again; an aligned one leaves them grey.
+TEST(ProjectWindow, AnOptimizedProjectOpensTheOptimizersPasses) {
+    StackedProject saved;
+    ASSERT_TRUE(pieces(*saved.run->form).project->saveProject(saved.project, ProjectForm::Full));
+    for (const int stage : {2, 3}) {
+        SCOPED_TRACE(stage);
+        auto loaded = loadChanged(saved, "stage.ksp", [&](ProjectData& p) { p.progstatus = stage; });
+        for (const char* name : {"Optimizebutton", "Optimizeandstackbutton"})
+            EXPECT_EQ(control<TRxSpeedButton>(*loaded->form, name)->isEnabled(), stage == 3) << name;
     }
 }
 

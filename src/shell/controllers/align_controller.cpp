@@ -154,10 +154,6 @@ AlignController::AlignController(const AlignControllerParts& parts)
          {parts_.tools.Zoomwindow, parts_.tools.Registerhaltwindow, parts_.tools.WaveZoom})
         connect(window, &TgbRollup::OnCaptionDblClick, this, &AlignController::ZoomwindowCaptionDblClick);
     connect(page.PreviewSlider, &TRxSlider::OnChange, this, &AlignController::showLimitCount);
-    connect(&parts_.optimizePage, &OptimizePage::optimizerGraphClicked, this,
-            &AlignController::OptimizegraphClick);
-    connect(&parts_.optimizePage, &OptimizePage::movementWindowClicked, this,
-            &AlignController::ShowMovementwindowClick);
     for (TRxSpinEdit* spin : {page.QualityFilter, page.QualFilterDX, page.CentralHVS, page.Compresfactor})
         connectArming(*spin, &AlignController::armQualityFilter);
     connectArming(*page.FFTFilterspin, &AlignController::armFFTFilter);
@@ -325,7 +321,6 @@ void AlignController::applyDebayerSwitch() {
     if (result.checkColour) {
         colourstack.setEnabled(true);
         colourstack.setChecked(true);
-        parts_.waveletPage.enableColourProcessing();
     }
 }
 
@@ -350,7 +345,6 @@ void AlignController::AlignmethodClick() {
             if (!multipoint.isVisible() && points.Alignpoints <= 1 && !parts_.stackPage.multiPoint()) return;
             if (multipoint.isVisible()) points_->SaveTempPointFile();
             pipeline_.setUserBoxPlaced(false);
-            parts_.optimizePage.setOptimizeButtonEnabled(true);
             parts_.stackPage.setMultiPoint(false);
             pipeline_.useSingleBox();
             backToSavedFeature();
@@ -368,7 +362,6 @@ void AlignController::AlignmethodClick() {
             markButton(*page.Showbuttonp1, *page.Setlimitbutton, -2);
             page.PreviewSlider->setValue(page.PreviewSlider->MaxValue());
             pipeline_.setStackCount(page.PreviewSlider->Value());
-            parts_.optimizePage.setOptimizeButtonEnabled(false);
             windows.Showgraphpointer->show();
             break;
         default:
@@ -486,8 +479,7 @@ void AlignController::pickAt(const PreviewClick& click) {
         window->raise();
     }
     // The optimizer's chart has nothing to show before a limit or an optimizer pass.
-    if (page.ShowGraphbox->Checked() && parts_.optimizePage.optimizerChartHasPoints())
-        tools.RegiStration2->show();
+    if (page.ShowGraphbox->Checked() && pipeline_.optimizer().ChartedFrames > 0) tools.RegiStration2->show();
     tools.SelectFrameswindow->hide();
     if (pipeline_.model().InputType == TInputType::itAVI) {
         const int h = pipeline_.boxSide() / 2;
@@ -768,7 +760,7 @@ void AlignController::ShowFFTboxClick() {
 void AlignController::ShowgraphboxClick() {
     const bool shown = parts_.page.ShowGraphbox->Checked();
     parts_.tools.Registrationgraphwindow->setVisible(shown);
-    parts_.tools.RegiStration2->setVisible(shown && parts_.optimizePage.optimizerChartHasPoints());
+    parts_.tools.RegiStration2->setVisible(shown && pipeline_.optimizer().ChartedFrames > 0);
 }
 
 // --- Charts --------------------------------------------------------------------------------------
@@ -786,16 +778,6 @@ void AlignController::DrawRegistrationGraph() {
                                                      pipeline_.optimizer().RegistrationCaption);
 }
 
-void AlignController::OptimizegraphClick() {
-    const bool shown = parts_.optimizePage.showsOptimizerGraph();
-    parts_.tools.Registrationgraphwindow->setVisible(shown);
-    parts_.tools.RegiStration2->setVisible(shown && parts_.optimizePage.optimizerChartHasPoints());
-}
-
-void AlignController::ShowMovementwindowClick() {
-    parts_.tools.movements->setVisible(parts_.optimizePage.showsMovements());
-}
-
 }  // namespace kestrave
 
 namespace kestrave {
@@ -806,7 +788,7 @@ void AlignController::ColourstackClick() {
     const bool colour = parts_.page.Colourstack->Checked();
     kestrave::storeSetting(ports_.regSettings.get(), "usecolour", colour);
     parts_.page.followColourChoice(colour);
-    parts_.waveletPage.followColourChoice(colour);
+    pipeline_.chooseColour(colour, ColourChoice::By::User);
 }
 
 void AlignController::MisalignwarningClick() {

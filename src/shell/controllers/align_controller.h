@@ -156,8 +156,6 @@ public:
     // The registration graph of the run: quality, correlation and difference per rank in Chart8,
     // copied into Chart9, and the average and largest difference in the caption of RegiStration2.
     void DrawRegistrationGraph();
-    void OptimizegraphClick();
-    void ShowMovementwindowClick();
 
     // The handlers of the alignment points and the multi-point window.
     PointController& points() { return *points_; }

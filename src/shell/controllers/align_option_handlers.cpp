@@ -105,6 +105,7 @@ void AlignOptionHandlers::showReplayStep() {
     const ReplayShowing& shown = pipeline_.replayShown();
     switch (shown.step) {
         case ReplayShown::None:
+        case ReplayShown::OptimizerPasses:
             break;
         case ReplayShown::ProjectTaken:
             page_.showReferenceFrame(pipeline_.registration().refframe);

@@ -72,7 +72,6 @@ void AlignController::AlignallButtonClick() {
         page.Alignbutton->setEnabled(true);
         pipeline_.stopPlacingPoints();
         parts_.tools.Zoomwindow->show();
-        parts_.optimizePage.setOptimizeButtonEnabled(false);
         return;
     }
     // "None" aligns nothing.
@@ -125,6 +124,7 @@ void AlignController::processAutomatically() {
 }
 
 void AlignController::alignmentEnded(const AlignmentPassResult& result) {
+    pipeline_.endPass(result.end);
     const bool finished = result.end == PassEnd::Finished;
     if (finished)
         alignmentFinished(result);
@@ -144,7 +144,6 @@ void AlignController::alignmentStopped() {
     // ranks the frames again.
     parts_.page.Setlimitbutton->setEnabled(false);
     parts_.page.LimitCountLabel->clear();
-    parts_.optimizePage.greyPassButtons();
     parts_.stackPage.setPassButtonsEnabled(false);
     if (pipeline_.registration().Image1.empty()) return;
     pipeline_.showReferencePicture();
@@ -170,7 +169,8 @@ void AlignController::alignmentFinished(const AlignmentPassResult& result) {
     fillCheckList(*windows.SelectFramesChecklist, ranking.selection, ranking.selection.size());
     fillCheckList(*windows.StackFramesList, ranking.selection, static_cast<std::size_t>(lastRank) + 1);
     window_->showFrame(ranking.cutoffPosition);
-    if (parts_.optimizePage.showsOptimizerGraph()) DrawRegistrationGraph();
+    // The pass measured the graph when the Optimize page asked for it.
+    if (result.graph) DrawRegistrationGraph();
 
     page.Setlimitbutton->setEnabled(true);
     showLimitCount();
@@ -183,7 +183,6 @@ void AlignController::alignmentFinished(const AlignmentPassResult& result) {
     parts_.tools.Zoomwindow->hide();
     parts_.stackPage.setStatisticalStackEnabled(true);
     parts_.registrationWindows.Showgraph1pointer->hide();
-    parts_.optimizePage.setOptimizeButtonEnabled(true);
     // Showing the ranked frames wrote their numbers over the pass's last word.
     ports_.progress().setStatus(2, "Initial alignment done");
     parts_.stackPage.uncheckStackGraph();

@@ -70,7 +70,6 @@ void AlignWindow::featureAccepted() {
     page.Framelabel->hide();
     showSpectrumUndefined();
     page.ShowGraphbox->setChecked(true);
-    parts_.optimizePage.showRegistrationWindows();
     parts_.tools.FFTWindow->hide();
     parts_.tools.Registrationgraphwindow->hide();
 }
@@ -118,7 +117,7 @@ void AlignWindow::restoreAlignmentWindows() {
     if (parts_.page.ShowFFTbox->Checked()) parts_.tools.FFTWindow->show();
     if (graph) {
         parts_.tools.Registrationgraphwindow->show();
-        if (parts_.optimizePage.optimizerChartHasPoints()) parts_.tools.RegiStration2->show();
+        if (pipeline_.optimizer().ChartedFrames > 0) parts_.tools.RegiStration2->show();
     }
 }
 

@@ -365,7 +365,6 @@ void InputController::showTakenSeries(const InputRecord& record, bool decideColo
     // A range cannot end at its start: one frame still reaches position 1.
     pipeline_.commitFrameLimit(
         {.ranks = std::max(last, 1), .countRange = std::max(last, 1), .stackBound = last});
-    parts_.optimizePage.limitReferenceFrames(last);
     if (record.tooManyFrames) messages.warn(TooManyFramesCaption, TooManyFramesText);
     if (record.aviFilesLeftOut)
         messages.warn("Too many files", "Warning : at most 101 AVI files are taken as one input ");
@@ -386,8 +385,6 @@ void InputController::resetControlsBeforeInput() {
     ports_.shell.PreviewFitScale = ports_.shell.ProcessFitScale = 1.0f;
     align.PreviewFull->setChecked(false);
     align.PreviewFull->setEnabled(true);
-    parts_.waveletPage.setProcessedViewFitted(false);
-    parts_.optimizePage.setPassButtonsEnabled(true);
     align.Alignmethod->setItemIndex(0);
     ports_.shell.ImageSaved = false;
     // The result's save dialog proposes no name of the input before (its folder stays the save
@@ -410,7 +407,6 @@ void InputController::disablePassButtons() {
     for (QWidget* control :
          std::initializer_list<QWidget*>{align.Alignbutton, align.Manualalignbox, align.Setlimitbutton})
         control->setEnabled(false);
-    parts_.optimizePage.greyPassButtons();
     parts_.stackPage.setPassButtonsEnabled(false);
 }
 
@@ -422,13 +418,12 @@ void InputController::clearLastInputTexts() {
     parts_.frameWindows.Chart8->setTitle({});
     parts_.frameWindows.Chart8->clearTexts();
     parts_.registrationWindows.clearStackGraphTexts();
-    parts_.optimizePage.clearCharts();
 }
 
 void InputController::initializesettings() {
     AlignPage& align = parts_.page;
     FrameWindows& windows = parts_.frameWindows;
-    const ResetControls controls{parts_.waveletPage.showsProcessingArea(), align.FFTsizeGroup->ItemIndex(),
+    const ResetControls controls{pipeline_.state().showProcessingArea, align.FFTsizeGroup->ItemIndex(),
                                  static_cast<double>(align.FFTFilterspin->Value())};
     const ResetResult reset = pipeline_.resetForInput(controls, ports_.progress());
     ports_.shell.view.resetForInput();
@@ -439,8 +434,6 @@ void InputController::initializesettings() {
     windows.Showgraphpointer->hide();
     windows.gbRollup1->show();
     if (!align.Colourstack->Checked()) align.LRGB->setChecked(false);
-    parts_.waveletTools.rgbBalance->resetForNewInput();
-    if (parts_.waveletPage.resetForNewInput()) parts_.waveletTools.gamma->resetDisplayGamma();
     if (align.FFTsizeGroup->ItemIndex() < 0) align.FFTsizeGroup->setItemIndex(reset.fftSizeItemIndex);
     align.AlignSlider->hide();
     align.Framelabel->hide();
@@ -463,10 +456,7 @@ void InputController::showKindControls(InputFilter filter) {
 void InputController::takeSingleImage(const InputRecord& record) {
     AlignPage& align = parts_.page;
     FrameWindows& windows = parts_.frameWindows;
-    if (colourimage(pipeline_.input().PreviewBitmap)) {
-        parts_.page.Colourstack->setChecked(true);
-        parts_.waveletPage.setColourProcessing(true);
-    }
+    if (colourimage(pipeline_.input().PreviewBitmap)) parts_.page.Colourstack->setChecked(true);
     if (pipeline_.model().InputIsFIT) parts_.page.Colourstack->setChecked(false);
     align.Frontpanel->hide();
     align.FFTsizeGroup->show();
@@ -482,22 +472,19 @@ void InputController::takeSingleImage(const InputRecord& record) {
     pipeline_.commitFrameLimit({.countRange = 1, .stackBound = 1});
     windows.QUALSliderMalign->setMaxValue(1);
     windows.LimitStack->setMaxValue(1);
-    parts_.waveletPage.allowSaving();
     pipeline_.setStackCount(0);
     parts_.stages.showCutoffsAgain();
     parts_.stages.stackFrames();
     parts_.entries.selectTab(static_cast<int>(TMainTab::tabWavelet));
-    parts_.waveletPage.centreView();
 }
 
 void InputController::decideColour() {
     const bool colour = colourimage(pipeline_.input().PreviewBitmap);
     const auto apply = [&] {
         parts_.page.Colourstack->setChecked(colour);
-        parts_.waveletPage.setColourProcessing(colour);
+        pipeline_.chooseColour(colour, ColourChoice::By::Input);
         if (!colour) parts_.page.LRGB->setChecked(false);
         parts_.page.LRGB->setEnabled(colour);
-        parts_.waveletPage.allowLrgb(colour);
     };
     TPCheck& autoDetect = *parts_.page.AutoDetectColour;
     if (autoDetect.Checked()) {

@@ -208,6 +208,79 @@ OptimizeController::OptimizeController(const OptimizeControllerParts& parts)
     inputShown_ = pipeline_.subscribe([this](PipelineChange change) {
         if (change == PipelineChange::Input) page_.showRestartAlign(!pipeline_.model().SingleImage);
     });
+    hearOtherAreas();
+}
+
+// --- What the page learns from the other areas' operations --------------------------------------
+
+void OptimizeController::hearOtherAreas() {
+    connect(&page_, &OptimizePage::optimizerGraphClicked, this, &OptimizeController::OptimizegraphClick);
+    connect(&page_, &OptimizePage::movementWindowClicked, this, &OptimizeController::ShowMovementwindowClick);
+    framesGone_ = !pipeline_.input().source;
+    inputsGivenUp_ = pipeline_.inputsGivenUp();
+    featuresAccepted_ = pipeline_.featuresAccepted();
+    otherAreasHeard_ = pipeline_.subscribe([this](PipelineChange change) { heardFromOtherArea(change); });
+}
+
+void OptimizeController::heardFromOtherArea(PipelineChange change) {
+    switch (change) {
+        case PipelineChange::Stage:
+            // A new feature: its registration windows are asked for.
+            if (pipeline_.featuresAccepted() != featuresAccepted_) page_.showRegistrationWindows();
+            featuresAccepted_ = pipeline_.featuresAccepted();
+            // The open input was given up: nothing of its passes is charted, none can run yet.
+            if (pipeline_.inputsGivenUp() == inputsGivenUp_) break;
+            inputsGivenUp_ = pipeline_.inputsGivenUp();
+            newSeriesLimit_ = false;
+            page_.clearCharts();
+            page_.greyPassButtons();
+            break;
+        case PipelineChange::Input:
+            newSeriesLimit_ = !pipeline_.model().SingleImage;
+            break;
+        case PipelineChange::FrameLimit:
+            // The first limit of a new series: the frames that make a reference stay within it.
+            if (newSeriesLimit_) page_.limitReferenceFrames(pipeline_.input().lastIndex);
+            newSeriesLimit_ = false;
+            break;
+        case PipelineChange::AlignSetup:
+            // One box can be optimized at once; without alignment nothing can; placed points
+            // wait for their pass, and while they are placed no pass runs.
+            if (pipeline_.alignSetup() == AlignSetup::PlacingPoints)
+                page_.setPassButtonsEnabled(false);
+            else
+                page_.setOptimizeButtonEnabled(pipeline_.alignSetup() == AlignSetup::OneBox);
+            break;
+        case PipelineChange::ProjectStep:
+            // The project reached the stack: its frames can be optimized again.
+            if (pipeline_.replayShown().step == ReplayShown::OptimizerPasses)
+                page_.setPassButtonsEnabled(true);
+            break;
+        case PipelineChange::PassEnded:
+            // A finished pass ranked the frames for the optimizer; a stopped one took the ranking
+            // away from every pass.
+            if (pipeline_.lastPassEnd() == PassEnd::Finished)
+                page_.setOptimizeButtonEnabled(true);
+            else
+                page_.greyPassButtons();
+            break;
+        default:
+            break;
+    }
+    // The series' frames are given up (the list emptied): no pass has frames to run on.
+    const bool framesGone = !pipeline_.input().source;
+    if (change == PipelineChange::Frames && framesGone && !framesGone_) page_.greyPassButtons();
+    framesGone_ = framesGone;
+}
+
+void OptimizeController::OptimizegraphClick() {
+    const bool shown = page_.showsOptimizerGraph();
+    parts_.tools.Registrationgraphwindow->setVisible(shown);
+    parts_.tools.RegiStration2->setVisible(shown && page_.optimizerChartHasPoints());
+}
+
+void OptimizeController::ShowMovementwindowClick() {
+    parts_.tools.movements->setVisible(page_.showsMovements());
 }
 
 OptimizeController::~OptimizeController() = default;

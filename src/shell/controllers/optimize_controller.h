@@ -85,6 +85,10 @@ public:
     // Small option handlers of the page.
     void ContourClick();
     void SearchAreaChange();
+    // "Difference" shows the registration windows (the optimizer's chart once it has points);
+    // "Movements" the window of the frames' shifts.
+    void OptimizegraphClick();
+    void ShowMovementwindowClick();
 
     // The prefilter's editor: "Reset", "Set", "Active" and the preset chooser `Filtertype`.
     void ResetPrefilterClick();
@@ -99,6 +103,10 @@ private:
     class CreateSteps;
 
     void connectPrefilter();
+    // The page follows what the other areas' operations change in the run, as the pipeline
+    // announces it.
+    void hearOtherAreas();
+    void heardFromOtherArea(PipelineChange change);
 
     // Runs `work` with the optimizer's ports: the input's frames read as an optimizer pass reads them.
     void withPasses(const std::function<void(const OptimizerPorts&)>& work);
@@ -115,6 +123,14 @@ private:
     std::unique_ptr<PassView> view_;
     // A new input shows "Restart align" unless it is one still image (nothing to align).
     Pipeline::Subscription inputShown_;
+    Pipeline::Subscription otherAreasHeard_;
+    // The inputs given up and the features accepted when the page last heard the run.
+    int inputsGivenUp_ = 0;
+    int featuresAccepted_ = 0;
+    // A series was taken: the frame limit committed for it next bounds the reference frames.
+    bool newSeriesLimit_ = false;
+    // The series in hand has no frames left (its list was emptied).
+    bool framesGone_ = false;
 };
 
 }  // namespace kestrave

@@ -367,7 +367,6 @@ void PointController::Multialignsetup() {
     ports_.progress().setCancelRequested(false);
     windows_.Multialigntimer->clear();
     const bool multiQuantity = parts_.optimizePage.multiQuantity();
-    parts_.optimizePage.setPassButtonsEnabled(false);
     page.Freebox->setChecked(false);
     pipeline_.startPlacingPoints();
     // The count of the last ranking no longer holds: the points' pass ranks the frames again.

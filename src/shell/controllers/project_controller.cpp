@@ -83,10 +83,6 @@ ProjectWavelet projectWavelet(const WaveletLayerValues& values) {
     return {values.layers, values.initial, values.step, values.scheme, values.contrast, values.brightness};
 }
 
-WaveletLayerValues waveletLayerValues(const ProjectWavelet& w) {
-    return {w.layer, w.initial, w.step, w.scaletype, w.contrast, w.brightness};
-}
-
 // The switches of the calibration frames and of interlacing, as the stack reads them.
 StackOptions calibrationSwitches(const AlignPage& align) {
     StackOptions options;
@@ -155,7 +151,8 @@ public:
     }
     // Ticked, the box shows its windows, as a click on it does.
     void showRegistrationGraph() override { parts_.replaySteps.showRegistrationGraph(); }
-    void enableOptimizePasses() override { parts_.optimizePage.setPassButtonsEnabled(true); }
+    // The optimizer's passes are the Optimize page's controller's (`ProjectStep`).
+    void enableOptimizePasses() override {}
     void selectTab(TMainTab tab) override { parts_.entries.selectTab(static_cast<int>(tab)); }
     void beforeReference() override { parts_.ports.shell.view.forgetBoxOutline(); }
     ReferenceOptions referenceOptions() override { return readReferenceOptions(parts_.alignPage, pipeline_); }
@@ -168,9 +165,6 @@ public:
         std::vector<int> frames;
         for (int j = 0; j < stackListCount; ++j) frames.push_back(pipeline_.model().FrameRanking[j].Frame);
         parts_.frameWindows.showStackFrames(frames);
-    }
-    void showWavelet(const ProjectWavelet& wavelet) override {
-        parts_.waveletPage.setLayerValues(waveletLayerValues(wavelet));
     }
     // Each runs the handler the window's button runs, so the window and a batch run reach the
     // same result.

@@ -46,9 +46,9 @@ void ResizeController::sizeWindow(int width, int height) {
     parts_.Shrinkview.resize(size.width, size.height);
 }
 
-void ResizeController::ResizebuttonClick() {
+void ResizeController::ResizebuttonClick(bool open) {
     ToolWindow& window = parts_.Shrinkview;
-    if (!parts_.waveletPage.resizeViewOpen()) {
+    if (!open) {
         window.hide();
         return;
     }
@@ -66,8 +66,7 @@ void ResizeController::ShrinkClick() {
 void ResizeController::openView() {
     ToolWindow& window = parts_.Shrinkview;
     // The view shows frame pixels: an unresampled (or drizzled) stack has the factor 1.
-    if (!parts_.stackPage.resampled() || parts_.waveletPage.drizzled())
-        parts_.pipeline.setResampleFactor(1.0f);
+    if (!parts_.stackPage.resampled() || parts_.pipeline.drizzled()) parts_.pipeline.setResampleFactor(1.0f);
     parts_.view.RadioGroup2->setItemIndex(parts_.view.CopyResize->ItemIndex());
     // Sized to the picture before it shows, so that it opens where that size has room.
     RadioGroup2Click();

@@ -45,8 +45,9 @@ class ResizeController : public QObject {
 public:
     explicit ResizeController(const ResizeControllerParts& parts);
 
-    // The view follows the button: shown at the stored ratio with the picture scaled, or hidden.
-    void ResizebuttonClick();
+    // The view follows the button (`open` when it is down): shown at the stored ratio with the
+    // picture scaled, or hidden.
+    void ResizebuttonClick(bool open);
     // The Final page's button: the view opens when it was hidden and closes when it was shown.
     void ShrinkClick();
     // The picture scaled by the chosen ratio (remembered in CopyResize) with the chosen filter.

@@ -99,16 +99,16 @@ void SaveController::SaveBMP2buttonClick() {
     ProcessedSaveOptions options;
     options.file = dialog.FileName;
     options.type = saveFormatAt(waveletSaveFormats(), dialog.FilterIndex).type;
-    options.colour = parts_.wavelet.colourProcessing();
+    const WaveletSaveValues values = parts_.wavelet.saveValues();
+    options.colour = values.colour;
     if (info.stampsPictures()) {
         StampInfo& stamp = options.stamp.emplace();
         stamp.ObjectName = info.objectName();
         stamp.DateTime = info.dateTime();
         stamp.Stack = parts_.pipeline.stackCount().value;
-        const WaveletLayerValues values = parts_.wavelet.layerValues();
-        stamp.LevelStep = values.initial;
-        stamp.Multiplicant = values.step;
-        stamp.Layers = values.layers;
+        stamp.LevelStep = values.layers.initial;
+        stamp.Multiplicant = values.layers.step;
+        stamp.Layers = values.layers.layers;
     }
     runSaver([&] { return parts_.pipeline.saveProcessed(options, savePorts(parts_.ports)); });
     parts_.pipeline.restoreInputCaption(parts_.ports.progress());

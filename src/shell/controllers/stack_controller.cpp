@@ -59,7 +59,7 @@ StackOptions StackController::readStackOptions() const {
 
     options.Expandstack = page.Expandstack->Checked();
     options.Resampled = page.Resampled->Checked();
-    options.Drizzle2 = parts_.waveletPage.drizzled();
+    options.Drizzle2 = parts_.pipeline.drizzled();
     options.Drizzling = page.Drizzling->Checked();
     options.ResampleFactor = page.resampleFactor();
     options.ResampleMethod = std::max(page.ResampleMethod->currentIndex(), 0);
@@ -250,7 +250,6 @@ void StackController::warnOfEmptyZones(const StackOptions& options) {
 
 void StackController::prepareStackRun(const StackOptions& options) {
     StackPage& page = parts_.stackPage;
-    parts_.waveletPage.leaveFittedView();
     parts_.tools.Shrinkview->hide();
     parts_.tools.MultiAlignprogresswindow->hide();
     // Realigning on the result needs the frame-sized canvas.
@@ -279,16 +278,11 @@ void StackController::finishStackRun() {
     parts_.Tabpages.setEnabled(true);
     page.Stacklabel->hide();
     page.Savebutton->setEnabled(parts_.pipeline.stack().exists());
-    parts_.waveletPage.scrollToOrigin();
 }
 
 void StackController::showStack(const StackResult& stack) {
     StackPage& page = parts_.stackPage;
     showStackPicture(parts_.pipeline.wavelet().Stackimage);
-    if (stack.luminanceStacked) {
-        // FITS luminance frames were stacked into their own plane: the wavelet page uses it.
-        parts_.waveletPage.useLuminanceStack();
-    }
 
     // A stack larger than the view opens at the feature.
     if (stack.ImageWidth > ScrollWidthLimit)
@@ -358,7 +352,7 @@ void StackController::MultiClick() {
 
 void StackController::DrizzlingClick() {
     StackPage& page = parts_.stackPage;
-    parts_.waveletPage.setDrizzled(page.Drizzling->Checked());
+    parts_.pipeline.setDrizzled(page.Drizzling->Checked());
     if (page.Drizzling->Checked()) page.Resampled->setChecked(false);
 }
 
@@ -368,7 +362,7 @@ void StackController::ResampledClick() {
     page.ResampleMethod->setVisible(resampled);
     page.ResampleSpin->setVisible(resampled);
     if (resampled) page.Drizzling->setChecked(false);
-    parts_.waveletPage.setDrizzled(page.Drizzling->Checked());
+    parts_.pipeline.setDrizzled(page.Drizzling->Checked());
     // Realigning on the result needs the frame-sized canvas.
     parts_.optimizePage.showRestartAlign(!resampled);
     if (resampled) page.Expandstack->setChecked(false);

@@ -124,8 +124,8 @@ public:
     void ShowstackgraphClick();
     void ShowStacklistClick();
     // "View Stacksize": the processed view shows how many frames each pixel took (with the depth
-    // at every alignment point), or the rendering again.
-    void ShowStackCountClick();
+    // at every alignment point) while `depthShown` (the button is down), or the rendering again.
+    void ShowStackCountClick(bool depthShown);
     // The zones of the switched-on alignment points over the stack.
     void AlignmentpointsClick();
     // A point switched on or off in the list.

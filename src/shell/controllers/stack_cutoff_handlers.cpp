@@ -423,8 +423,8 @@ void StackController::FastStackClick() {
             "WARNING", "Drizzling/Resampling cannot be done using the Fast Method in multi-point alignment");
 }
 
-void StackController::ShowStackCountClick() {
-    if (!parts_.waveletPage.showsStackDepth()) {
+void StackController::ShowStackCountClick(bool depthShown) {
+    if (!depthShown) {
         parts_.stages.processStack();
         return;
     }

@@ -24,8 +24,8 @@ ToolWindowController::ToolWindowController(const ToolWindowControllerParts& part
                 [this, button = button, window = window] { toolWindowButtonClick(*button, *window); });
     }
 
-    // Closing a tool window releases the control that opened it (without running its handler).
-    parts.wavelet.releaseControlsOnClose(tools);
+    // Closing a tool window releases the control that opened it (without running its handler);
+    // the Wavelet page's own controls are released by the page's controller.
     const std::pair<ToolWindow*, std::function<void()>> closes[] = {
         {tools.Stackgraphpanel, [&stack = parts.stack] { stack.uncheckStackGraph(); }},
         {tools.StackFrameswindow, [&stack = parts.stack] { stack.uncheckStackList(); }},

@@ -104,6 +104,7 @@ WaveletController::WaveletController(const WaveletControllerParts& parts)
     connectHistogramControls();
     connectCompareControls();
     connectCurveControls();
+    hearOtherAreas();
 }
 
 void WaveletController::connectLayerControls() {
@@ -372,6 +373,78 @@ void WaveletController::applyWaveletScheme(const WaveletScheme& scheme) {
 
 void WaveletController::reportWaveletError(const std::exception& error) {
     ports_.messages().error("Wavelet processing", error.what());
+}
+
+// --- What the page shows after the operations of other areas -------------------------------------
+
+void WaveletController::hearOtherAreas() {
+    otherAreasHeard_ = pipeline_.subscribe([this](PipelineChange change) {
+        switch (change) {
+            case PipelineChange::Input:
+                return showTakenInput();
+            case PipelineChange::Colour:
+                return showColourChoice();
+            case PipelineChange::Drizzle:
+                return page_.setDrizzled(pipeline_.drizzled());
+            case PipelineChange::StackRun:
+                // A new stack: the view is neither fitted nor resized, and scrolled to its origin.
+                page_.leaveFittedView();
+                return page_.scrollToOrigin();
+            case PipelineChange::Stack:
+                // FITS luminance frames were stacked into their own plane: the page uses it.
+                if (pipeline_.stack().result.luminanceStacked) page_.useLuminanceStack();
+                return;
+            case PipelineChange::Wavelet:
+                return page_.setLayerValues(restoredLayerValues());
+            default:
+                return;
+        }
+    });
+    // The user's choice of the drizzle-sized canvas is the run's.
+    connect(page_.Drizzle2, &TPCheck::OnClick, this,
+            [this] { pipeline_.setDrizzled(page_.Drizzle2->Checked()); });
+    connect(&parts_.tabs, &TabStrip::pageShown, this, [this](int tab) {
+        if (tab != static_cast<int>(TMainTab::tabWavelet) || !centreOnShow_) return;
+        centreOnShow_ = false;
+        page_.centreView();
+    });
+    // Closing one of the page's tool windows (or the resize or zoom view) releases its control.
+    page_.releaseControlsOnClose(parts_.tools);
+}
+
+void WaveletController::showTakenInput() {
+    // Nothing of the last input stays: the view unfitted, the balance, the shifts, the layers and
+    // (unless held) the tone at their start.
+    page_.setProcessedViewFitted(false);
+    parts_.panels.rgbBalance->resetForNewInput();
+    if (page_.resetForNewInput()) parts_.panels.gamma->resetDisplayGamma();
+    // A single image goes straight to processing: it may be saved, in colour when it is coloured,
+    // and it shows centred once its page is up.
+    centreOnShow_ = pipeline_.model().SingleImage;
+    if (!pipeline_.model().SingleImage) return;
+    if (colourimage(pipeline_.input().PreviewBitmap)) page_.setColourProcessing(true);
+    page_.allowSaving();
+}
+
+void WaveletController::showColourChoice() {
+    const ColourChoice& choice = pipeline_.colourChoice();
+    switch (choice.by) {
+        case ColourChoice::By::Input:
+            page_.setColourProcessing(choice.colour);
+            page_.allowLrgb(choice.colour);
+            break;
+        case ColourChoice::By::Debayering:
+            page_.enableColourProcessing();
+            break;
+        case ColourChoice::By::User:
+            page_.followColourChoice(choice.colour);
+            break;
+    }
+}
+
+WaveletLayerValues WaveletController::restoredLayerValues() const {
+    const ProjectWavelet& w = pipeline_.restoredWavelet();
+    return {w.layer, w.initial, w.step, w.scaletype, w.contrast, w.brightness};
 }
 
 }  // namespace kestrave

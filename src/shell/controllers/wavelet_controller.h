@@ -48,6 +48,7 @@ class WaveletPage;
 struct HistogramWindows;
 struct ToolWindows;
 struct WaveletToolPanels;
+struct WaveletLayerValues;
 
 // The options of composing and decomposing, as the controls hold them (the stack's resampling
 // and drizzling on the Stack page among them).
@@ -283,6 +284,17 @@ private:
     // zoom last followed it) as the processed view now shows it.
     void showZoomSquare();
     void reportWaveletError(const std::exception& error);
+
+    // What the page shows after the operations of other areas, heard from the pipeline: a new
+    // input (the page reset, a single image ready), the colour and drizzle choices, a stack run
+    // begun, a new stack, a project's wavelet values.
+    void hearOtherAreas();
+    void showTakenInput();
+    void showColourChoice();
+    WaveletLayerValues restoredLayerValues() const;
+    Pipeline::Subscription otherAreasHeard_;
+    // A single image was taken: the view is centred when the page is up.
+    bool centreOnShow_ = false;
 
     WaveletControllerParts parts_;
     Pipeline& pipeline_;

@@ -324,10 +324,6 @@ std::array<TRxSpinEdit*, 6> WaveletPage::gaussLayers() const {
 
 // --- What other parts of the window read or set here -------------------------------------------
 
-bool WaveletPage::showsProcessingArea() const {
-    return Showprocessingarea->Checked();
-}
-
 void WaveletPage::setProcessedViewFitted(bool fitted) {
     ProcessViewfull->setChecked(fitted);
 }
@@ -389,18 +385,6 @@ void WaveletPage::Scrollbox3ScrollVert() {
     ProcessImage->update();
 }
 
-bool WaveletPage::drizzled() const {
-    return Drizzle2->Checked();
-}
-
-bool WaveletPage::showsStackDepth() const {
-    return Showstackcount->isChecked();
-}
-
-bool WaveletPage::resizeViewOpen() const {
-    return Resizebutton->isChecked();
-}
-
 void WaveletPage::setDrizzled(bool drizzled) {
     Drizzle2->setChecked(drizzled);
 }
@@ -449,8 +433,8 @@ bool WaveletPage::followAutoProcessing() {
     return automatic;
 }
 
-bool WaveletPage::colourProcessing() const {
-    return Colourprocess2->Checked();
+WaveletSaveValues WaveletPage::saveValues() const {
+    return {Colourprocess2->Checked(), layerValues()};
 }
 
 WaveletLayerValues WaveletPage::layerValues() const {

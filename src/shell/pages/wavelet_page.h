@@ -45,6 +45,13 @@ struct WaveletLayerValues {
     int brightness = 0;                                 // BrightnessSlider
 };
 
+// What a save of the processed picture takes from the page: colour or black and white, and the
+// layer values its stamp names.
+struct WaveletSaveValues {
+    bool colour = false;
+    WaveletLayerValues layers;
+};
+
 class WaveletPage : public QWidget {
     Q_OBJECT
 public:
@@ -182,8 +189,7 @@ public:
     // The developer mode: Clipcopy, Differ and RadioGroup1 shown, or Differ and RadioGroup1 hidden.
     void showDeveloperControls();
     void hideDeveloperControls();
-    // The input's handlers: the processing area's switch, read by the per-input reset.
-    bool showsProcessingArea() const;
+    // A new input: the processed view is no longer fitted.
     void setProcessedViewFitted(bool fitted);
     // A new input: the luminance channel hidden and off, the colour shifts zeroed, the picture at
     // the origin, the layer weights and the contrast and brightness at their start unless held,
@@ -202,13 +208,8 @@ public:
     // The processed view's scroll handlers: the picture is drawn anew where it now lies.
     void Scrollbox3ScrollHorz();
     void Scrollbox3ScrollVert();
-    // Drizzle2 mirrors the Stack page's Drizzling.
-    bool drizzled() const;
+    // Drizzle2 mirrors the run's drizzle-sized canvas (the Stack page's Drizzling).
     void setDrizzled(bool drizzled);
-    // "View Stacksize": the stack depth shown instead of the rendering.
-    bool showsStackDepth() const;
-    // The resize view is open.
-    bool resizeViewOpen() const;
     // A stack with its own luminance plane (FITS luminance frames): the plane is used, the mix
     // weights are off.
     void useLuminanceStack();
@@ -231,8 +232,8 @@ public:
     // Process is needed only while "Auto process" is off: it and its mark follow the box. True
     // when processing is automatic.
     bool followAutoProcessing();
-    // Colour processing is chosen.
-    bool colourProcessing() const;
+    // The values a save of the processed picture takes, read together.
+    WaveletSaveValues saveValues() const;
     // The layer weights, the layer steps and the contrast and brightness, read or set together.
     WaveletLayerValues layerValues() const;
     void setLayerValues(const WaveletLayerValues& values);
@@ -252,10 +253,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 signals:
-    // "Resize" was pressed: the resize view opens or closes.
-    void resizeViewToggled();
-    // "View Stacksize" was pressed: the stack depth is shown instead of the rendering, or no more.
-    void stackDepthToggled();
+    // "Resize" was pressed: the resize view opens (`open`) or closes.
+    void resizeViewToggled(bool open);
+    // "View Stacksize" was pressed: the stack depth is shown instead of the rendering (`shown`),
+    // or no more.
+    void stackDepthToggled(bool shown);
     // "Fit" was clicked: the processed view is fitted to its box, or shown at full size.
     void processedViewFitToggled();
     // The processed view's box has a new size.
