@@ -407,7 +407,6 @@ void InputController::disablePassButtons() {
     for (QWidget* control :
          std::initializer_list<QWidget*>{align.Alignbutton, align.Manualalignbox, align.Setlimitbutton})
         control->setEnabled(false);
-    parts_.stackPage.setPassButtonsEnabled(false);
 }
 
 void InputController::clearLastInputTexts() {

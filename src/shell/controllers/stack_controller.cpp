@@ -151,6 +151,7 @@ StackController::StackController(const StackControllerParts& parts) : parts_(par
     connectStackFilter();
     hearOtherAreas();
     hearPoints();
+    hearPasses();
 }
 
 StackController::~StackController() = default;
@@ -189,6 +190,48 @@ void StackController::hearPoints() {
         if (change == PipelineChange::Points && placing && !parts_.stackPage.multiPoint())
             parts_.stackPage.setMultiPoint(true);
     });
+}
+
+// --- The Stack page's passes follow the run ---------------------------------------------------------
+
+void StackController::hearPasses() {
+    inputsGivenUp_ = parts_.pipeline.inputsGivenUp();
+    framesGone_ = !parts_.pipeline.input().source;
+    passesFollowRun_ = parts_.pipeline.subscribe([this](PipelineChange change) { followPasses(change); });
+}
+
+void StackController::followPasses(PipelineChange change) {
+    StackPage& page = parts_.stackPage;
+    const Pipeline& pipeline = parts_.pipeline;
+    switch (change) {
+        case PipelineChange::Stage:
+            // The open input was given up: no stack pass can run before the new one is aligned.
+            if (pipeline.inputsGivenUp() != inputsGivenUp_) page.setPassButtonsEnabled(false);
+            inputsGivenUp_ = pipeline.inputsGivenUp();
+            break;
+        case PipelineChange::PassEnded:
+            // A finished pass ranked the frames: a sigma stack can run; a stopped one took the
+            // ranking away from both stacks.
+            if (pipeline.lastPassEnd() == PassEnd::Finished)
+                page.setStatisticalStackEnabled(true);
+            else
+                page.setPassButtonsEnabled(false);
+            break;
+        case PipelineChange::AlignSetup:
+            // Without alignment the frames stack as they are.
+            if (pipeline.alignSetup() == AlignSetup::NoAlignment) page.setPassButtonsEnabled(true);
+            break;
+        case PipelineChange::ProjectStep:
+            // A project's load reached its stack: the frames can be stacked again.
+            if (pipeline.replayShown().step == ReplayShown::StackControls) page.setPassButtonsEnabled(true);
+            break;
+        default:
+            break;
+    }
+    // The series' frames are given up (the list emptied): no stack has frames to run on.
+    const bool framesGone = !pipeline.input().source;
+    if (change == PipelineChange::Frames && framesGone && !framesGone_) page.setPassButtonsEnabled(false);
+    framesGone_ = framesGone;
 }
 
 std::unique_ptr<FrameSource> StackController::inputFrames() {

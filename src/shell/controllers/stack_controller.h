@@ -152,6 +152,10 @@ private:
     void hearOtherAreas();
     // The Stack page's Multi box follows the placing of alignment points.
     void hearPoints();
+    // The Stack page's passes follow the run: greyed when the input is given up or a pass over the
+    // frames stopped, open again as the alignment, its absence or a project's load allow.
+    void hearPasses();
+    void followPasses(PipelineChange change);
     // The Stack page entered: the stack graph drawn anew while it shows; the Optimize page
     // entered: the points' cut-offs drawn again.
     void enterPage(int tab);
@@ -201,6 +205,11 @@ private:
     Pipeline::Subscription otherAreasHeard_;
     // The Multi box ticked while points are placed (`hearPoints`).
     Pipeline::Subscription multiPointShown_;
+    // The passes follow the run (`hearPasses`): the inputs given up and whether the series' frames
+    // are gone, as last heard.
+    Pipeline::Subscription passesFollowRun_;
+    int inputsGivenUp_ = 0;
+    bool framesGone_ = true;
 };
 
 }  // namespace kestrave
