@@ -367,6 +367,38 @@ TEST_F(AlignPageTest, ACancelledRealignmentLeavesTheLimitRefusedAndTheLaterPages
 
 namespace kestrave::test {
 
+// The Stack page's passes follow the passes over the frames: a finished pass opens the sigma stack
+// (Limit the plain one), a cancelled pass greys both, and the next finished pass opens the sigma
+// stack again.
+TEST_F(AlignPageTest, TheStackPagesPassesFollowTheEndOfEachPass) {
+    const TRxSpeedButton& stack = *control<TRxSpeedButton>(*form, "Stackbutton");
+    const TRxSpeedButton& sigma = *control<TRxSpeedButton>(*form, "Statisticalstackbutton");
+    pick();
+    ASSERT_FALSE(stack.isEnabled());
+    ASSERT_FALSE(sigma.isEnabled());
+    control<TRxSpeedButton>(page, "Alignbutton")->click();
+    EXPECT_FALSE(stack.isEnabled()) << "a finished pass";
+    EXPECT_TRUE(sigma.isEnabled()) << "a finished pass";
+    control<TRxSpeedButton>(page, "Setlimitbutton")->click();
+    EXPECT_TRUE(stack.isEnabled()) << "Limit";
+
+    auto progress = std::make_unique<NullProgress>();
+    int polls = 0;
+    progress->onPoll = [&polls](NullProgress& p) {
+        if (++polls == 2) p.setCancelRequested(true);
+    };
+    context.setProgress(std::move(progress));
+    control<TRxSpeedButton>(page, "Alignbutton")->click();
+    ASSERT_FALSE(context.pipeline.model().FramesRanked);
+    EXPECT_FALSE(stack.isEnabled()) << "a cancelled pass";
+    EXPECT_FALSE(sigma.isEnabled()) << "a cancelled pass";
+
+    context.setProgress(std::make_unique<NullProgress>());
+    control<TRxSpeedButton>(page, "Alignbutton")->click();
+    EXPECT_FALSE(stack.isEnabled()) << "the next finished pass";
+    EXPECT_TRUE(sigma.isEnabled()) << "the next finished pass";
+}
+
 TEST_F(AlignPageTest, TheZoomWindowShowsTheSquareAroundThePointerTwiceAsLarge) {
     selectRecordingOfSize(200, 160);
     QTest::mouseClick(control<TPCheck>(page, "Previewzoom"), Qt::LeftButton);

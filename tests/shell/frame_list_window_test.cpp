@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QStackedWidget>
 #include <QTest>
 #include <QUrl>
@@ -26,8 +27,10 @@
 #include "shell/speed_bar.h"
 #include "shell_test_support.h"
 #include "support/sample_recording.h"
+#include "widgets/radio_group.h"
 #include "widgets/rect_shape.h"
 #include "widgets/slider.h"
+#include "widgets/speed_button.h"
 
 namespace kestrave::test {
 
@@ -180,6 +183,19 @@ TEST_F(FrameListWindowTest, TheSignBesideThePreviewFollowsTheShownFramesRecord) 
     ASSERT_EQ(slider.Value(), 0);
     EXPECT_TRUE(context.pipeline.model().FrameTable[0].Excluded);
     EXPECT_EQ(sign.Brush().color(), excluded) << "a list appended";
+}
+
+// Without alignment the Stack page's passes open at once; the emptied list greys them again.
+TEST_F(FrameListWindowTest, AnEmptiedListGreysTheStackPagesPasses) {
+    select(writeFrames("e", 6, ".bmp"), InputFilter::BMP);
+    control<TRadioGroup>(align, "Alignmethod")->button(2)->click();  // "None"
+    const TRxSpeedButton& stack = *control<TRxSpeedButton>(*form, "Stackbutton");
+    const TRxSpeedButton& sigma = *control<TRxSpeedButton>(*form, "Statisticalstackbutton");
+    ASSERT_TRUE(stack.isEnabled());
+    ASSERT_TRUE(sigma.isEnabled());
+    control<QPushButton>(*form, "Emptyframelistbutton")->click();
+    EXPECT_FALSE(stack.isEnabled());
+    EXPECT_FALSE(sigma.isEnabled());
 }
 
 TEST_F(FrameListWindowTest, AListThatCannotBeTakenLeavesTheOpenInput) {
