@@ -94,6 +94,14 @@ struct AlignPageTest : ShellWindowTest {
         EXPECT_TRUE(control<QTabWidget>(page, "glPageControl1")->isEnabled());
         EXPECT_TRUE(pieces(*form).Tabpages->isEnabled());
     }
+    // The next pass is cancelled on the way, at its second poll: the ranking is half made.
+    void cancelAtSecondPoll() {
+        auto progress = std::make_unique<NullProgress>();
+        progress->onPoll = [polls = 0](NullProgress& p) mutable {
+            if (++polls == 2) p.setCancelRequested(true);
+        };
+        context.setProgress(std::move(progress));
+    }
 };
 
 }  // namespace
@@ -336,12 +344,7 @@ TEST_F(AlignPageTest, ACancelledRealignmentLeavesTheLimitRefusedAndTheLaterPages
     ASSERT_EQ(context.pipeline.state().activepage, TMainTab::tabStack);
 
     // Aligned again and cancelled on the way: the ranking is half made.
-    auto progress = std::make_unique<NullProgress>();
-    int polls = 0;
-    progress->onPoll = [&polls](NullProgress& p) {
-        if (++polls == 2) p.setCancelRequested(true);
-    };
-    context.setProgress(std::move(progress));
+    cancelAtSecondPoll();
     control<TRxSpeedButton>(page, "Alignbutton")->click();
     ASSERT_FALSE(context.pipeline.model().FramesRanked);
     EXPECT_EQ(context.pipeline.state().activepage, TMainTab::tabAlign);
@@ -382,12 +385,7 @@ TEST_F(AlignPageTest, TheStackPagesPassesFollowTheEndOfEachPass) {
     control<TRxSpeedButton>(page, "Setlimitbutton")->click();
     EXPECT_TRUE(stack.isEnabled()) << "Limit";
 
-    auto progress = std::make_unique<NullProgress>();
-    int polls = 0;
-    progress->onPoll = [&polls](NullProgress& p) {
-        if (++polls == 2) p.setCancelRequested(true);
-    };
-    context.setProgress(std::move(progress));
+    cancelAtSecondPoll();
     control<TRxSpeedButton>(page, "Alignbutton")->click();
     ASSERT_FALSE(context.pipeline.model().FramesRanked);
     EXPECT_FALSE(stack.isEnabled()) << "a cancelled pass";
