@@ -64,16 +64,20 @@ OptimizeAndStackResult optimizeAndStack(OptimizerContext& context, ImageDataSect
                                         const OptimizerOptions& options, const StackScaleOptions& scale,
                                         StackStages& stages);
 
-// The settings "Create" changes for the reference stack and puts back afterwards.
-struct CreateReferenceSettings {
+// The settings "Create" changes for the reference stack and puts back afterwards: the stacking
+// options' part and the alignment's part (the method and the multi-point mode).
+struct CreateStackSettings {
     double ResampleSpin = 2.0;
     bool Drizzling = false;
     bool Histostretch = false;
     bool Expandstack = false;
     bool Multi = false;
+};
+struct CreateAlignSettings {
     int AlignMethodIndex = 0;
     bool MultiPointMode = false;
 };
+struct CreateReferenceSettings : CreateStackSettings, CreateAlignSettings {};
 
 // The stages "Create" runs besides its own decisions: the stacking settings it changes for the
 // reference stack, the frame limit it narrows, optimize-and-stack as a whole, the processing, the

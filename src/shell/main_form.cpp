@@ -225,7 +225,8 @@ void TMainForm::makeControllers() {
                                 .Tabpages = *Tabpages,
                                 .ProgressBar1 = *ProgressBar1,
                                 .stages = stages,
-                                .entries = entries});
+                                .entries = entries,
+                                .referenceStages = referenceSteps});
     imageInfo = std::make_unique<ImageInfoController>(ImageInfoControllerParts{
         app.shell, imageInfoWindow, *tools.Imageinfowindow, *Speedbar->ImageInfobutton, *waveletPage,
         app.pipeline, *waveletTools.gamma, dialogs});

@@ -183,7 +183,6 @@ private:
     void showFrameAgain() override;
     void showCutoffsAgain() override;
     void applyResamplingChoice() override;
-    void applyDrizzlingChoice() override;
     void openPointCutoffs() override;
     void renderAgain() override;
     // The steps of other areas a project's load takes again, each forwarded to its controller;
@@ -198,6 +197,30 @@ private:
     // Each controller with its own page and tool windows, the pipeline and the window's entry
     // points; none is given another controller.
     void makeControllers();
+
+    // The stages of "Create", each handed to the controller of the area that owns it: the Stack
+    // page's settings and caption, the Align page's method, multi-point mode and frame limit, the
+    // Optimize page's optimize-and-stack, graph and realignment, the processing and the wait. Only
+    // the Optimize page's controller, whose command "Create" is, is given them.
+    class ReferenceSteps final : public ReferenceStages {
+    public:
+        explicit ReferenceSteps(TMainForm& form) : form_(form) {}
+        CreateReferenceSettings stackSettings() override;
+        void applyStackSettings(const CreateReferenceSettings& settings) override;
+        int frameLimit() override;
+        void setFrameLimit(int last, bool wholeLimit) override;
+        void setStackLabelPrefix(const std::string& prefix) override;
+        void optimizeAndStack() override;
+        void process() override;
+        void showRegistrationGraph() override;
+        void waitForUser() override;
+        void processWholePicture() override;
+        void realignOnProcessed() override;
+
+    private:
+        TMainForm& form_;
+    };
+    ReferenceSteps referenceSteps{*this};
 };
 
 }  // namespace kestrave

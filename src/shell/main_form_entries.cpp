@@ -1,6 +1,7 @@
 // The main window's entry points and the project load's steps: each forwards to the controller of
 // its area.
 
+#include "shell/application_context.h"
 #include "shell/controllers/align_controller.h"
 #include "shell/controllers/calibration_controller.h"
 #include "shell/controllers/final_controller.h"
@@ -76,14 +77,47 @@ void TMainForm::showCutoffsAgain() {
 void TMainForm::applyResamplingChoice() {
     if (stack) stack->ResampledClick();
 }
-void TMainForm::applyDrizzlingChoice() {
-    if (stack) stack->DrizzlingClick();
-}
 void TMainForm::openPointCutoffs() {
     if (stack) stack->openPointCutoffs();
 }
 void TMainForm::renderAgain() {
     if (wavelet) wavelet->Layer1sliderChanged();
+}
+
+// "Create"'s stages: the settings it changes are each held by their own area's page.
+CreateReferenceSettings TMainForm::ReferenceSteps::stackSettings() {
+    return {form_.stack->referenceSettings(), form_.align->referenceSettings()};
+}
+void TMainForm::ReferenceSteps::applyStackSettings(const CreateReferenceSettings& settings) {
+    form_.stack->applyReferenceSettings(settings);
+    form_.align->applyReferenceSettings(settings);
+}
+int TMainForm::ReferenceSteps::frameLimit() {
+    return form_.app.pipeline.rankLimit();
+}
+void TMainForm::ReferenceSteps::setFrameLimit(int last, bool wholeLimit) {
+    form_.align->limitReferenceFrames(last, wholeLimit);
+}
+void TMainForm::ReferenceSteps::setStackLabelPrefix(const std::string& prefix) {
+    form_.stack->setStackCaptionPrefix(prefix);
+}
+void TMainForm::ReferenceSteps::optimizeAndStack() {
+    form_.optimize->AlignStackButtonClick();
+}
+void TMainForm::ReferenceSteps::process() {
+    form_.wavelet->ProcessButtonClick();
+}
+void TMainForm::ReferenceSteps::showRegistrationGraph() {
+    form_.optimize->showRegistrationGraph();
+}
+void TMainForm::ReferenceSteps::waitForUser() {
+    form_.shell->waitForContinue();
+}
+void TMainForm::ReferenceSteps::processWholePicture() {
+    form_.wavelet->DoAllClick();
+}
+void TMainForm::ReferenceSteps::realignOnProcessed() {
+    form_.optimize->RestartAlignClick();
 }
 
 }  // namespace kestrave

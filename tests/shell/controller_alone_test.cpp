@@ -221,7 +221,7 @@ TEST_F(ControllerAloneTest, AlignColourIsStoredAndAllowsLrgb) {
 TEST_F(ControllerAloneTest, OptimizeKeepsTheReferenceFramesWithinTheRankedFrames) {
     OptimizeController optimize(OptimizeControllerParts{
         pipeline, ports, optimizePage, alignPage, stackPage, waveletPage, frameWindows, pointWindows,
-        registrationWindows, optimizerWindows, tools, tabs, progressBar, entries, entries});
+        registrationWindows, optimizerWindows, tools, tabs, progressBar, entries, entries, entries});
     pipeline.commitFrameLimit({.ranks = 12});
     auto& refframes = *control<TRxSpinEdit>(optimizePage, "Refframes");
     refframes.setValue(40);

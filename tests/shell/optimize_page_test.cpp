@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -243,6 +244,47 @@ TEST_F(OptimizePageTest, CreateInABatchRunMakesTheReferenceWithoutWaitingAndPuts
               65535.0f);
     EXPECT_TRUE(control<TRxSpeedButton>(page, "Continuebutton")->isHidden());
     EXPECT_TRUE(control<TRxSpeedButton>(page, "Restartalign")->isEnabled());
+    EXPECT_FALSE(context.operations.running());
+}
+
+// The settings "Create" changes belong to two areas: the Stack page's stacking options and the
+// Align area's method and the run's multi-point mode. The reference is stacked on one box with the
+// plain options; whatever each area held comes back after it is made, the multi-point mode in
+// force again for the realignment on the reference.
+TEST_F(OptimizePageTest, CreateStacksOnOneBoxAndPutsBackWhatTheStackAndAlignAreasHeld) {
+    limitAt(11);
+    control<TRxSpinEdit>(page, "Refframes")->setValue(4);
+    StackPage& stack = *pieces(*form).stackPage;
+    control<TPCheck>(stack, "Histostretch")->setChecked(true);
+    control<TPCheck>(stack, "Multi")->setChecked(true);
+    control<TRadioGroup>(align, "Alignmethod")->setItemIndex(1);
+    editRun(context.pipeline).alignPoints.MultiPointMode = true;
+    editRun(context.pipeline).state.BatchMode = true;
+    struct AtStack {
+        int method;
+        bool multiPointMode, histostretch, multi;
+        std::string prefix;
+        bool operator==(const AtStack&) const = default;
+    };
+    std::vector<AtStack> stacks;
+    const Pipeline::Subscription heard = context.pipeline.subscribe([&](PipelineChange change) {
+        if (change != PipelineChange::StackRun) return;
+        stacks.push_back({control<TRadioGroup>(align, "Alignmethod")->ItemIndex(),
+                          context.pipeline.alignPoints().MultiPointMode,
+                          control<TPCheck>(stack, "Histostretch")->Checked(),
+                          control<TPCheck>(stack, "Multi")->Checked(), stack.stackCaptionPrefix()});
+    });
+    pieces(*form).optimize->MakerefClick();
+
+    EXPECT_EQ(stacks, (std::vector<AtStack>{{0, false, false, false, "Reference"}}));
+    EXPECT_TRUE(context.pipeline.optimizer().NewReferenceMade);
+    EXPECT_TRUE(context.pipeline.optimizer().MultiPointReference);
+    EXPECT_EQ(control<TRadioGroup>(align, "Alignmethod")->ItemIndex(), 1);
+    EXPECT_TRUE(context.pipeline.alignPoints().MultiPointMode);
+    EXPECT_TRUE(control<TPCheck>(stack, "Histostretch")->Checked());
+    EXPECT_TRUE(control<TPCheck>(stack, "Multi")->Checked());
+    EXPECT_EQ(control<TRxSlider>(align, "AlignSlider")->Value(), 11);
+    EXPECT_EQ(stack.stackCaptionPrefix(), "");
     EXPECT_FALSE(context.operations.running());
 }
 

@@ -8,13 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "pipeline/optimize_and_stack.h"
 #include "shell/area_stages.h"
 #include "shell/project_replay_ports.h"
 #include "shell/window_entry_points.h"
 
 namespace kestrave::test {
 
-class RecordingEntryPoints : public WindowEntryPoints, public AreaStages {
+class RecordingEntryPoints : public WindowEntryPoints, public AreaStages, public ReferenceStages {
 public:
     // The entry points called, in order.
     std::vector<std::string> calls;
@@ -36,9 +37,20 @@ public:
     void showFrameAgain() override {}
     void showCutoffsAgain() override { calls.push_back("StackSliderChange"); }
     void applyResamplingChoice() override { calls.push_back("ResampledClick"); }
-    void applyDrizzlingChoice() override { calls.push_back("DrizzlingClick"); }
     void openPointCutoffs() override { calls.push_back("openPointCutoffs"); }
     void renderAgain() override { calls.push_back("Layer1sliderChanged"); }
+    // The stages of "Create" besides those above; the settings and the limit asked for are the
+    // defaults.
+    CreateReferenceSettings stackSettings() override { return {}; }
+    void applyStackSettings(const CreateReferenceSettings&) override {
+        calls.push_back("applyReferenceSettings");
+    }
+    int frameLimit() override { return 0; }
+    void setFrameLimit(int, bool) override { calls.push_back("limitReferenceFrames"); }
+    void setStackLabelPrefix(const std::string&) override { calls.push_back("setStackCaptionPrefix"); }
+    void process() override { calls.push_back("ProcessButtonClick"); }
+    void waitForUser() override { calls.push_back("waitForContinue"); }
+    void realignOnProcessed() override { calls.push_back("RestartAlignClick"); }
 };
 
 // The steps a project's load asks of other areas, recorded by name alike; no input is taken.

@@ -148,6 +148,14 @@ public:
     // "Limit": the best frames up to the preview slider's position are kept; the frame limit, the
     // stack count and its range become the last position kept.
     void SetLimitClick();
+    // The alignment settings "Create" changes for its reference stack and puts back afterwards:
+    // the page's alignment method and the run's multi-point mode.
+    CreateAlignSettings referenceSettings() const;
+    void applyReferenceSettings(const CreateAlignSettings& settings);
+    // "Create"'s frame limit: only ranking positions 0..last take part. With `wholeLimit` the limit
+    // is the one kept between runs, the stack count and the frame shown become the whole limit
+    // too; without, it narrows the limit for this run alone (the stacks keep their bound).
+    void limitReferenceFrames(int last, bool wholeLimit);
 
     // imgFFT cleared, with " Not defined " in its middle.
     void showSpectrumUndefined();

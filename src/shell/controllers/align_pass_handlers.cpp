@@ -232,4 +232,24 @@ void AlignController::SetLimitClick() {
     optimizePage.showFramesLimited(page.previewPicture());
 }
 
+CreateAlignSettings AlignController::referenceSettings() const {
+    return {.AlignMethodIndex = parts_.page.alignMethodIndex(),
+            .MultiPointMode = pipeline_.alignPoints().MultiPointMode};
+}
+
+void AlignController::applyReferenceSettings(const CreateAlignSettings& settings) {
+    pipeline_.setMultiPointMode(settings.MultiPointMode);
+    parts_.page.setAlignMethodIndex(settings.AlignMethodIndex);
+}
+
+void AlignController::limitReferenceFrames(int last, bool wholeLimit) {
+    if (wholeLimit)
+        pipeline_.commitFrameLimit(
+            {.ranks = last, .countRange = last, .stackBound = last, .stackCount = last});
+    else
+        pipeline_.commitFrameLimit({.ranks = last, .countRange = last});
+    parts_.frameWindows.setLimitStackMax(last);
+    if (wholeLimit) parts_.page.showRank(last);
+}
+
 }  // namespace kestrave

@@ -116,56 +116,6 @@ private:
     const OptimizeControllerParts& parts_;
 };
 
-// The stages of "Create": the Stack page's settings, the frame sliders, this page's own
-// optimize-and-stack and realignment, the Wavelet page's processing and the window's wait.
-class OptimizeController::CreateSteps : public ReferenceStages {
-public:
-    explicit CreateSteps(OptimizeController& controller)
-        : controller_(controller), parts_(controller.parts_) {}
-
-    CreateReferenceSettings stackSettings() override {
-        CreateReferenceSettings settings;
-        parts_.stackPage.readCreateSettings(settings);
-        settings.AlignMethodIndex = parts_.alignPage.alignMethodIndex();
-        settings.MultiPointMode = parts_.pipeline.alignPoints().MultiPointMode;
-        return settings;
-    }
-    void applyStackSettings(const CreateReferenceSettings& settings) override {
-        parts_.stackPage.applyCreateSettings(settings);
-        // The wavelet page's drizzle switch follows, or the stack keeps the drizzled canvas.
-        parts_.stages.applyDrizzlingChoice();
-        parts_.pipeline.setMultiPointMode(settings.MultiPointMode);
-        parts_.alignPage.setAlignMethodIndex(settings.AlignMethodIndex);
-    }
-    int frameLimit() override { return parts_.pipeline.rankLimit(); }
-    void setFrameLimit(int last, bool wholeLimit) override {
-        // The narrowed limit is this run's alone: the stacks keep their bound.
-        if (wholeLimit)
-            parts_.pipeline.commitFrameLimit(
-                {.ranks = last, .countRange = last, .stackBound = last, .stackCount = last});
-        else
-            parts_.pipeline.commitFrameLimit({.ranks = last, .countRange = last});
-        parts_.frameWindows.setLimitStackMax(last);
-        if (wholeLimit) parts_.alignPage.showRank(last);
-    }
-    void setStackLabelPrefix(const std::string& prefix) override {
-        parts_.stackPage.setStackCaptionPrefix(prefix);
-    }
-    void optimizeAndStack() override { controller_.AlignStackButtonClick(); }
-    void process() override { parts_.stages.processStack(); }
-    void showRegistrationGraph() override {
-        parts_.registrationWindows.showRegistrationGraph(parts_.pipeline.model(), parts_.pipeline.rankLimit(),
-                                                         parts_.pipeline.optimizer().RegistrationCaption);
-    }
-    void waitForUser() override { parts_.entries.waitForContinue(); }
-    void processWholePicture() override { parts_.stages.processWholePicture(); }
-    void realignOnProcessed() override { controller_.RestartAlignClick(); }
-
-private:
-    OptimizeController& controller_;
-    const OptimizeControllerParts& parts_;
-};
-
 // The multi-point window's view of the point optimizer: the point in work, the time left and the
 // points done.
 class OptimizeController::PointProgress : public PointOptimizerObserver {
@@ -465,12 +415,11 @@ void OptimizeController::MakerefClick() {
     options.Refframes = static_cast<double>(page_.Refframes->Value());
     options.CreateRefMessage = page_.CreateRefMessage->Checked();
     options.Optimizegraph = page_.Optimizegraph->Checked();
-    CreateSteps steps(*this);
     bool created = false;
     PassOutcome outcome = PassOutcome::Failed;
     try {
         const CreateReferenceResult result =
-            pipeline_.createReference(options, steps, ports_.progress(), ports_.messages());
+            pipeline_.createReference(options, parts_.referenceStages, ports_.progress(), ports_.messages());
         page_.CreateRefMessage->setChecked(result.CreateRefMessage);
         created = result.outcome == CreateReferenceOutcome::Created;
         outcome = created ? PassOutcome::Finished : PassOutcome::Cancelled;
@@ -480,6 +429,11 @@ void OptimizeController::MakerefClick() {
     showPassEnd(parts_.ProgressBar1, ports_.progress(), 2, "Create reference", outcome);
     page_.Continuebutton->hide();
     page_.Restartalign->setEnabled(created || realignEnabled);
+}
+
+void OptimizeController::showRegistrationGraph() {
+    parts_.registrationWindows.showRegistrationGraph(pipeline_.model(), pipeline_.rankLimit(),
+                                                     pipeline_.optimizer().RegistrationCaption);
 }
 
 void OptimizeController::RestartAlignClick() {

@@ -54,6 +54,10 @@ struct OptimizeControllerParts {
     AreaStages& stages;
     // The handlers of the other areas, reached through the window.
     WindowEntryPoints& entries;
+    // The stages "Create" runs, each the window's area's own: the Stack page's settings and
+    // captions, the Align page's method and frame limit, this page's optimize-and-stack, graph and
+    // realignment, the processing and the wait.
+    ReferenceStages& referenceStages;
 };
 
 // The optimizer's options as the controls hold them; the passes walk the ranked frames the frame
@@ -81,6 +85,8 @@ public:
     void Optimize_AllAlignpoints();
     // The processed picture becomes the reference picture and the work returns to alignment.
     void RestartAlignClick();
+    // The registration graph of the frames up to the limit, under the optimizer's caption.
+    void showRegistrationGraph();
 
     // Small option handlers of the page.
     void ContourClick();
@@ -100,7 +106,6 @@ private:
     class PassView;
     class PointProgress;
     class StackSteps;
-    class CreateSteps;
 
     void connectPrefilter();
     // The page follows what the other areas' operations change in the run, as the pipeline

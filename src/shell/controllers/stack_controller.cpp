@@ -399,6 +399,22 @@ void StackController::DrizzlingClick() {
     if (page.Drizzling->Checked()) page.Resampled->setChecked(false);
 }
 
+CreateStackSettings StackController::referenceSettings() const {
+    CreateStackSettings settings;
+    parts_.stackPage.readCreateSettings(settings);
+    return settings;
+}
+
+void StackController::applyReferenceSettings(const CreateStackSettings& settings) {
+    parts_.stackPage.applyCreateSettings(settings);
+    // Drizzle2 follows, or the stack keeps the drizzled canvas.
+    DrizzlingClick();
+}
+
+void StackController::setStackCaptionPrefix(const std::string& prefix) {
+    parts_.stackPage.setStackCaptionPrefix(prefix);
+}
+
 void StackController::ResampledClick() {
     StackPage& page = parts_.stackPage;
     const bool resampled = page.Resampled->Checked();

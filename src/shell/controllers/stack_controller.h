@@ -116,6 +116,12 @@ public:
     void MultiClick();
     // Drizzling and resampling exclude each other; the wavelet page's Drizzle2 follows Drizzling.
     void DrizzlingClick();
+    // The stacking settings "Create" changes for its reference stack and puts back afterwards, as
+    // the page holds them; put in force, the drizzling choice is followed as its click does.
+    CreateStackSettings referenceSettings() const;
+    void applyReferenceSettings(const CreateStackSettings& settings);
+    // Put before the stacking captions ("Reference" while "Create" makes its reference stack).
+    void setStackCaptionPrefix(const std::string& prefix);
     void ResampledClick();
     // The resampling factor follows its spin within 1..4; the drizzle factor takes the value.
     void ResampleSpinChange();

@@ -218,7 +218,7 @@ void StackPage::readResampling(OptimizerSearchOptions& search) const {
     search.ResampleMethod = std::max(ResampleMethod->currentIndex(), 0);
 }
 
-void StackPage::readCreateSettings(CreateReferenceSettings& settings) const {
+void StackPage::readCreateSettings(CreateStackSettings& settings) const {
     settings.ResampleSpin = static_cast<double>(ResampleSpin->Value());
     settings.Drizzling = Drizzling->Checked();
     settings.Histostretch = Histostretch->Checked();
@@ -226,7 +226,7 @@ void StackPage::readCreateSettings(CreateReferenceSettings& settings) const {
     settings.Multi = Multi->Checked();
 }
 
-void StackPage::applyCreateSettings(const CreateReferenceSettings& settings) {
+void StackPage::applyCreateSettings(const CreateStackSettings& settings) {
     ResampleSpin->setValue(settings.ResampleSpin);
     Drizzling->setChecked(settings.Drizzling);
     Histostretch->setChecked(settings.Histostretch);

@@ -22,7 +22,7 @@ class TPCheck;
 class TRadioGroup;
 class TRectShape;
 class TRxSpinEdit;
-struct CreateReferenceSettings;
+struct CreateStackSettings;
 struct OptimizerSearchOptions;
 struct StackStyleChoice;
 enum class StackStyle : int;
@@ -151,8 +151,8 @@ public:
     // The optimizer compares in resampled pixels while the stack is resampled.
     void readResampling(OptimizerSearchOptions& search) const;
     // "Create" changes the stack's settings for its own stack and puts them back afterwards.
-    void readCreateSettings(CreateReferenceSettings& settings) const;
-    void applyCreateSettings(const CreateReferenceSettings& settings);
+    void readCreateSettings(CreateStackSettings& settings) const;
+    void applyCreateSettings(const CreateStackSettings& settings);
     // "Stack" and "Statistical stack".
     void setPassButtonsEnabled(bool enabled);
     void setStackButtonEnabled(bool enabled);
