@@ -94,6 +94,14 @@ struct AlignPageTest : ShellWindowTest {
         EXPECT_TRUE(control<QTabWidget>(page, "glPageControl1")->isEnabled());
         EXPECT_TRUE(pieces(*form).Tabpages->isEnabled());
     }
+    // The next pass is cancelled on the way, at its second poll: the ranking is half made.
+    void cancelAtSecondPoll() {
+        auto progress = std::make_unique<NullProgress>();
+        progress->onPoll = [polls = 0](NullProgress& p) mutable {
+            if (++polls == 2) p.setCancelRequested(true);
+        };
+        context.setProgress(std::move(progress));
+    }
 };
 
 }  // namespace
@@ -336,12 +344,7 @@ TEST_F(AlignPageTest, ACancelledRealignmentLeavesTheLimitRefusedAndTheLaterPages
     ASSERT_EQ(context.pipeline.state().activepage, TMainTab::tabStack);
 
     // Aligned again and cancelled on the way: the ranking is half made.
-    auto progress = std::make_unique<NullProgress>();
-    int polls = 0;
-    progress->onPoll = [&polls](NullProgress& p) {
-        if (++polls == 2) p.setCancelRequested(true);
-    };
-    context.setProgress(std::move(progress));
+    cancelAtSecondPoll();
     control<TRxSpeedButton>(page, "Alignbutton")->click();
     ASSERT_FALSE(context.pipeline.model().FramesRanked);
     EXPECT_EQ(context.pipeline.state().activepage, TMainTab::tabAlign);
@@ -366,6 +369,33 @@ TEST_F(AlignPageTest, ACancelledRealignmentLeavesTheLimitRefusedAndTheLaterPages
 }  // namespace kestrave::test
 
 namespace kestrave::test {
+
+// The Stack page's passes follow the passes over the frames: a finished pass opens the sigma stack
+// (Limit the plain one), a cancelled pass greys both, and the next finished pass opens the sigma
+// stack again.
+TEST_F(AlignPageTest, TheStackPagesPassesFollowTheEndOfEachPass) {
+    const TRxSpeedButton& stack = *control<TRxSpeedButton>(*form, "Stackbutton");
+    const TRxSpeedButton& sigma = *control<TRxSpeedButton>(*form, "Statisticalstackbutton");
+    pick();
+    ASSERT_FALSE(stack.isEnabled());
+    ASSERT_FALSE(sigma.isEnabled());
+    control<TRxSpeedButton>(page, "Alignbutton")->click();
+    EXPECT_FALSE(stack.isEnabled()) << "a finished pass";
+    EXPECT_TRUE(sigma.isEnabled()) << "a finished pass";
+    control<TRxSpeedButton>(page, "Setlimitbutton")->click();
+    EXPECT_TRUE(stack.isEnabled()) << "Limit";
+
+    cancelAtSecondPoll();
+    control<TRxSpeedButton>(page, "Alignbutton")->click();
+    ASSERT_FALSE(context.pipeline.model().FramesRanked);
+    EXPECT_FALSE(stack.isEnabled()) << "a cancelled pass";
+    EXPECT_FALSE(sigma.isEnabled()) << "a cancelled pass";
+
+    context.setProgress(std::make_unique<NullProgress>());
+    control<TRxSpeedButton>(page, "Alignbutton")->click();
+    EXPECT_FALSE(stack.isEnabled()) << "the next finished pass";
+    EXPECT_TRUE(sigma.isEnabled()) << "the next finished pass";
+}
 
 TEST_F(AlignPageTest, TheZoomWindowShowsTheSquareAroundThePointerTwiceAsLarge) {
     selectRecordingOfSize(200, 160);

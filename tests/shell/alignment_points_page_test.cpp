@@ -196,6 +196,22 @@ TEST_F(PointsPageTest, MultipointOpensThePointWindowAndDefaultLeavesItKeepingThe
     EXPECT_EQ(readAlignPointFile(dir / TempPointFile, 160, 120).points, placed);
 }
 
+// While points are placed the Stack page's Multi box is ticked (the stack is to be made with them),
+// at the first placing and again after a new input unticked it; leaving the points unticks it.
+TEST_F(PointsPageTest, PlacingPointsTicksTheStackPagesMultiBox) {
+    const TPCheck& multi = *control<TPCheck>(*form, "Multi");
+    for (const char* when : {"the first placing", "a placing after a new input"}) {
+        selectRecording();
+        ASSERT_FALSE(multi.Checked()) << when;
+        QTest::mouseClick(control<QLabel>(page, "PreviewImage"), Qt::LeftButton, Qt::NoModifier,
+                          QPoint(80, 60));
+        bool tickedWhilePlacing = false;
+        whilePlacing([&] { tickedWhilePlacing = multi.Checked(); });
+        EXPECT_TRUE(tickedWhilePlacing) << when;
+        EXPECT_FALSE(multi.Checked()) << "one box again: " << when;
+    }
+}
+
 TEST_F(PointsPageTest, ADraggedFreeBoxBecomesTheReference) {
     selectRecording();
     const std::size_t shownBefore = messages.shown.size();

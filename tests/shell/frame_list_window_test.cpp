@@ -10,7 +10,9 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QStackedWidget>
+#include <QTest>
 #include <QUrl>
 #include <fstream>
 
@@ -25,7 +27,10 @@
 #include "shell/speed_bar.h"
 #include "shell_test_support.h"
 #include "support/sample_recording.h"
+#include "widgets/radio_group.h"
+#include "widgets/rect_shape.h"
 #include "widgets/slider.h"
+#include "widgets/speed_button.h"
 
 namespace kestrave::test {
 
@@ -143,6 +148,54 @@ TEST_F(FrameListWindowTest, CheckedFramesAreSavedAndLoadedBackAndAListIsAdded) {
     EXPECT_EQ(context.pipeline.model().usedframes, 29);
     EXPECT_EQ(told().back(),
               "Frame list: 1 file(s) left out: an input holds frames of one kind, and one SER video at most");
+}
+
+// The sign beside the preview says whether the frame shown takes part, however its record changed:
+// Check none, Check all, the space key on the preview, and a list appended to the open series
+// (the shown frame keeps the user's choice).
+TEST_F(FrameListWindowTest, TheSignBesideThePreviewFollowsTheShownFramesRecord) {
+    const QColor selected(0, 0x80, 0);
+    const QColor excluded(0xFF, 0, 0);
+    const auto frames = writeFrames("s", 6, ".bmp");
+    select(frames, InputFilter::BMP);
+    const TRectShape& sign = *control<TRectShape>(align, "UseFramesign");
+    TRxSlider& slider = *control<TRxSlider>(align, "PreviewSlider");
+    slider.setValue(2);
+    ASSERT_EQ(sign.Brush().color(), selected);
+
+    control<QPushButton>(*form, "Setnoneframelistbutton")->click();
+    EXPECT_EQ(sign.Brush().color(), excluded) << "Check none";
+    control<QPushButton>(*form, "Setallbutton")->click();
+    EXPECT_EQ(sign.Brush().color(), selected) << "Check all";
+    QTest::keyClick(&slider, Qt::Key_Space);
+    ASSERT_TRUE(context.pipeline.model().FrameTable[2].Excluded);
+    EXPECT_EQ(sign.Brush().color(), excluded) << "space on the preview";
+    QTest::keyClick(&slider, Qt::Key_Space);
+    EXPECT_EQ(sign.Brush().color(), selected) << "space again";
+
+    slider.setValue(0);
+    QTest::keyClick(&slider, Qt::Key_Space);
+    const auto more = writeFrames("t", 3, ".bmp");
+    writeFrameList(dir / "more.kfl", {more[0].string(), more[1].string(), more[2].string()});
+    dialogs->willChoose(dir / "more.kfl");
+    control<QPushButton>(*form, "Addframelistbutton")->click();
+    ASSERT_EQ(list.count(), 9);
+    ASSERT_EQ(slider.Value(), 0);
+    EXPECT_TRUE(context.pipeline.model().FrameTable[0].Excluded);
+    EXPECT_EQ(sign.Brush().color(), excluded) << "a list appended";
+}
+
+// Without alignment the Stack page's passes open at once; the emptied list greys them again.
+TEST_F(FrameListWindowTest, AnEmptiedListGreysTheStackPagesPasses) {
+    select(writeFrames("e", 6, ".bmp"), InputFilter::BMP);
+    control<TRadioGroup>(align, "Alignmethod")->button(2)->click();  // "None"
+    const TRxSpeedButton& stack = *control<TRxSpeedButton>(*form, "Stackbutton");
+    const TRxSpeedButton& sigma = *control<TRxSpeedButton>(*form, "Statisticalstackbutton");
+    ASSERT_TRUE(stack.isEnabled());
+    ASSERT_TRUE(sigma.isEnabled());
+    control<QPushButton>(*form, "Emptyframelistbutton")->click();
+    EXPECT_FALSE(stack.isEnabled());
+    EXPECT_FALSE(sigma.isEnabled());
 }
 
 TEST_F(FrameListWindowTest, AListThatCannotBeTakenLeavesTheOpenInput) {

@@ -320,6 +320,19 @@ TEST(ProjectWindow, AnOptimizedProjectOpensTheOptimizersPasses) {
     }
 }
 
+// A project that reached the stack opens the Stack page's passes again; an optimized one leaves
+// them grey, as the new input left them.
+TEST(ProjectWindow, AStackedProjectOpensTheStackPagesPasses) {
+    StackedProject saved;
+    ASSERT_TRUE(pieces(*saved.run->form).project->saveProject(saved.project, ProjectForm::Full));
+    for (const int stage : {3, 4}) {
+        SCOPED_TRACE(stage);
+        auto loaded = loadChanged(saved, "stacked.ksp", [&](ProjectData& p) { p.progstatus = stage; });
+        for (const char* name : {"Stackbutton", "Statisticalstackbutton"})
+            EXPECT_EQ(control<TRxSpeedButton>(*loaded->form, name)->isEnabled(), stage == 4) << name;
+    }
+}
+
 // The frame slider shows the project's reference frame and the alignment's steps are open; from
 // the picked feature on, the hint to pick one is gone.
 TEST(ProjectWindow, TheReferenceFrameIsShownWithTheAlignmentsStepsOpen) {

@@ -87,6 +87,26 @@ TEST_F(ShellWindowTest, ATabBeyondTheStageIsRefusedAndTheStripFallsBack) {
     EXPECT_EQ(pieces(*form).Tabpages->tabColor(5), colour(AllowedTabColour));
 }
 
+// The tabs' marks follow the stage the run announces, also while the same page stays shown: the
+// end of optimize-and-stack opens every page, a new input's reset closes them again.
+TEST_F(ShellWindowTest, TheTabsFollowTheStageTheRunAnnounces) {
+    form->show();
+    editRun(context.pipeline).state.activepage = TMainTab::tabStack;
+    pieces(*form).shell->selectTab(2);
+    TabStrip& tabs = *pieces(*form).Tabpages;
+    ASSERT_EQ(tabs.tabColor(4), colour(RefusedTabColour));
+
+    context.pipeline.finishOptimizeAndStack();
+    EXPECT_EQ(tabs.currentIndex(), 2);
+    EXPECT_EQ(tabs.tabColor(2), colour(SelectedTabColour));
+    for (const int tab : {0, 1, 3, 4, 5}) EXPECT_EQ(tabs.tabColor(tab), colour(AllowedTabColour)) << tab;
+
+    context.pipeline.resetBeforeInput();
+    EXPECT_EQ(tabs.tabColor(0), colour(AllowedTabColour));
+    for (const int tab : {1, 3, 4}) EXPECT_EQ(tabs.tabColor(tab), colour(RefusedTabColour)) << tab;
+    EXPECT_EQ(tabs.tabColor(5), colour(AllowedTabColour));
+}
+
 TEST_F(ShellWindowTest, OpeningTheWaveletTabProcessesAPendingStackOnce) {
     editRun(context.pipeline).state.activepage = TMainTab::tabFinal;
     context.shell.WaveletTabPending = true;

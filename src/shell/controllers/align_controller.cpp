@@ -358,7 +358,6 @@ void AlignController::AlignmethodClick() {
             if (multipoint.isVisible()) points_->SaveTempPointFile();
             pipeline_.clearWholeFrameShifts(pipeline_.input().lastIndex);
             page.Setlimitbutton->setEnabled(true);
-            parts_.stackPage.setPassButtonsEnabled(true);
             markButton(*page.Showbuttonp1, *page.Setlimitbutton, -2);
             page.PreviewSlider->setValue(page.PreviewSlider->MaxValue());
             pipeline_.setStackCount(page.PreviewSlider->Value());

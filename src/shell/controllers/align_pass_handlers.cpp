@@ -144,7 +144,6 @@ void AlignController::alignmentStopped() {
     // ranks the frames again.
     parts_.page.Setlimitbutton->setEnabled(false);
     parts_.page.LimitCountLabel->clear();
-    parts_.stackPage.setPassButtonsEnabled(false);
     if (pipeline_.registration().Image1.empty()) return;
     pipeline_.showReferencePicture();
     window_->showPreview(bitmapView(pipeline_.input().PreviewBitmap));
@@ -181,7 +180,6 @@ void AlignController::alignmentFinished(const AlignmentPassResult& result) {
     windows.Showgraphpointer->show();
     if (page.Manualalignbox->Checked()) ports_.messages().inform("Alignment", "Manual alignment finished");
     parts_.tools.Zoomwindow->hide();
-    parts_.stackPage.setStatisticalStackEnabled(true);
     parts_.registrationWindows.Showgraph1pointer->hide();
     // Showing the ranked frames wrote their numbers over the pass's last word.
     ports_.progress().setStatus(2, "Initial alignment done");

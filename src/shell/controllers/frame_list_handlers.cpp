@@ -94,7 +94,6 @@ bool InputController::takeEntries(const FrameListEntries& entries, InputTaking h
             syncEntry(list, frame);
         }
         pipeline_.countSelectedFrames(lastIndex());
-        colourSign(frameAtPosition(model, position()));
     }
     if (entries.leftOut > 0)
         ports_.messages().warn(caption, std::to_string(entries.leftOut) +

@@ -100,6 +100,7 @@ InputController::InputController(const InputControllerParts& parts)
     previewFollows_ = pipeline_.subscribe([this](PipelineChange change) {
         if (change == PipelineChange::Preview) showPicture();
     });
+    hearFrames();
     connect(align.AlignSlider, &TRxSlider::OnChange, this, &InputController::AlignSliderChange);
     align.PreviewSlider->installEventFilter(this);
     connect(windows.SelectFramesChecklist, &QListWidget::itemClicked, this,
@@ -406,7 +407,6 @@ void InputController::disablePassButtons() {
     for (QWidget* control :
          std::initializer_list<QWidget*>{align.Alignbutton, align.Manualalignbox, align.Setlimitbutton})
         control->setEnabled(false);
-    parts_.stackPage.setPassButtonsEnabled(false);
 }
 
 void InputController::clearLastInputTexts() {
@@ -567,6 +567,17 @@ void InputController::colourSign(int frame) {
     parts_.page.UseFramesign->setBrush(signColour(frameSignColour(pipeline_.model().FrameTable[frame])));
 }
 
+// --- The shown frame's sign follows the frame records --------------------------------------------
+
+void InputController::hearFrames() {
+    signFollowsFrames_ = pipeline_.subscribe([this](PipelineChange change) {
+        // A frame selected or left out (here, in the lists, or by another area's operation): the
+        // sign beside the preview shows whether the frame shown takes part.
+        if (change == PipelineChange::Frames && pipeline_.input().source)
+            colourSign(frameAtPosition(pipeline_.model(), position()));
+    });
+}
+
 void InputController::PreviewSliderChange() {
     if (previewBusy_ || !pipeline_.input().source) return;
     const QScopedValueRollback guard(previewBusy_, true);
@@ -652,7 +663,6 @@ void InputController::PreviewSliderKeyDown(int key) {
     if (record.Dropped) return;
     pipeline_.selectFrame(frame, record.Excluded);
     syncEntry(*parts_.frameWindows.SelectFramesChecklist, p);
-    colourSign(frame);
     recountAndLabel();
 }
 
@@ -709,7 +719,6 @@ void InputController::SetallbuttonClick() {
     // Dropped frames stay out: the count is of the frames selected, not of all.
     parts_.page.Frames->setText(
         QString::fromStdString(allFramesLabelText(position(), max, pipeline_.model().usedframes)));
-    colourSign(frameAtPosition(pipeline_.model(), position()));
 }
 
 void InputController::SetnoneframelistbuttonClick() {
@@ -719,7 +728,6 @@ void InputController::SetnoneframelistbuttonClick() {
     pipeline_.excludeAllFrames(max);
     for (int entry = 0; entry < list.count(); ++entry) syncEntry(list, entry);
     parts_.page.Frames->setText(QString::fromStdString(noFramesLabelText(position(), max)));
-    colourSign(frameAtPosition(pipeline_.model(), position()));
 }
 
 void InputController::StackFramesListClick() {

@@ -227,6 +227,9 @@ private:
     ShellPorts& ports_;
     // A frame read for another page (the stack graph's cut-off) shows on the preview.
     Pipeline::Subscription previewFollows_;
+    // The sign beside the preview follows the frame records (`hearFrames`).
+    void hearFrames();
+    Pipeline::Subscription signFollowsFrames_;
     bool previewBusy_ = false;
     bool selecting_ = false;
 };

@@ -373,7 +373,6 @@ void PointController::Multialignsetup() {
     page.LimitCountLabel->clear();
     windows_.Multialignwindow->show();
     windows_.Multialignwindow->raise();
-    parts_.stackPage.setMultiPoint(true);
     takePoints({});
     windows_.MaxDist->setValue(pipeline_.boxSide() / 2);
     takeRememberedPoints();

@@ -158,7 +158,8 @@ public:
     ReferenceOptions referenceOptions() override { return readReferenceOptions(parts_.alignPage, pipeline_); }
     // The alignment's tool windows are the Align page's controller's (`ProjectStep`).
     void afterReference() override {}
-    void enableStackPasses() override { parts_.stackPage.setPassButtonsEnabled(true); }
+    // The Stack page's controller opens its passes (`ProjectStep`).
+    void enableStackPasses() override {}
     void showStackControls(int /*stackSlider*/, int differenceCut, int stackListCount) override {
         parts_.frameWindows.setDifferenceCut(differenceCut);
         // StackFramesList: the first frames of the ranking, each as the frame list shows it.

@@ -88,6 +88,17 @@ ShellController::ShellController(const ShellControllerParts& parts)
     auto* chord = new QShortcut(QKeySequence(DeveloperModeChord), &parts.window);
     connect(chord, &QShortcut::activated, this, &ShellController::FormKeyDown);
     colourTabs();
+    hearStage();
+}
+
+// --- The tab strip follows the stage of the run ---------------------------------------------------
+
+void ShellController::hearStage() {
+    // The tabs' marks say which pages the work has reached: the run moving on (or back) colours
+    // them afresh, whichever area's operation moved it.
+    stageShown_ = pipeline_.subscribe([this](PipelineChange change) {
+        if (change == PipelineChange::Stage) colourTabs();
+    });
 }
 
 ShellController::~ShellController() = default;

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 
+#include "pipeline/pipeline_core.h"
 #include "shell/developer_mode.h"
 
 class QStackedWidget;
@@ -112,6 +113,8 @@ protected:
 private:
     void setTabIndex(int tab);
     void colourTabs();
+    // The tabs coloured afresh whenever the run announces a new stage.
+    void hearStage();
     // Memo1 emptied and given the memory report.
     void showMemoryReport();
     void fitPreview();
@@ -122,6 +125,7 @@ private:
     ShellPorts& ports_;
     std::unique_ptr<ToolWindowPages> toolWindowPages_;
     bool arrowOverCancel_ = false;
+    PipelineCore::Subscription stageShown_;
 };
 
 }  // namespace kestrave

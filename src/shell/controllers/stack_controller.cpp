@@ -151,6 +151,8 @@ StackController::StackController(const StackControllerParts& parts) : parts_(par
     connectStackFilter();
     hearOtherAreas();
     hearOptimizerRuns();
+    hearPoints();
+    hearPasses();
 }
 
 StackController::~StackController() = default;
@@ -193,6 +195,63 @@ void StackController::hearOptimizerRuns() {
             optimizerRunLocked_ = false;
         }
     });
+}
+
+// --- The Stack page's multi-point box follows the points ------------------------------------------
+
+void StackController::hearPoints() {
+    multiPointShown_ = parts_.pipeline.subscribe([this](PipelineChange change) {
+        // Alignment points are being placed (the feature to be set again, the placing not ended):
+        // the stack is to be made with them, and the Multi box is ticked. A user's untick ends the
+        // points' mode.
+        const AlignmentPoints& points = parts_.pipeline.alignPoints();
+        const bool placing = points.MultiPointMode && !points.StopPlacing &&
+                             parts_.pipeline.state().progstatus == TProgStatus::psFeatureSet;
+        if (change == PipelineChange::Points && placing && !parts_.stackPage.multiPoint())
+            parts_.stackPage.setMultiPoint(true);
+    });
+}
+
+// --- The Stack page's passes follow the run ---------------------------------------------------------
+
+void StackController::hearPasses() {
+    inputsGivenUp_ = parts_.pipeline.inputsGivenUp();
+    framesGone_ = !parts_.pipeline.input().source;
+    passesFollowRun_ = parts_.pipeline.subscribe([this](PipelineChange change) { followPasses(change); });
+}
+
+void StackController::followPasses(PipelineChange change) {
+    StackPage& page = parts_.stackPage;
+    const Pipeline& pipeline = parts_.pipeline;
+    switch (change) {
+        case PipelineChange::Stage:
+            // The open input was given up: no stack pass can run before the new one is aligned.
+            if (pipeline.inputsGivenUp() != inputsGivenUp_) page.setPassButtonsEnabled(false);
+            inputsGivenUp_ = pipeline.inputsGivenUp();
+            break;
+        case PipelineChange::PassEnded:
+            // A finished pass ranked the frames: a sigma stack can run; a stopped one took the
+            // ranking away from both stacks.
+            if (pipeline.lastPassEnd() == PassEnd::Finished)
+                page.setStatisticalStackEnabled(true);
+            else
+                page.setPassButtonsEnabled(false);
+            break;
+        case PipelineChange::AlignSetup:
+            // Without alignment the frames stack as they are.
+            if (pipeline.alignSetup() == AlignSetup::NoAlignment) page.setPassButtonsEnabled(true);
+            break;
+        case PipelineChange::ProjectStep:
+            // A project's load reached its stack: the frames can be stacked again.
+            if (pipeline.replayShown().step == ReplayShown::StackControls) page.setPassButtonsEnabled(true);
+            break;
+        default:
+            break;
+    }
+    // The series' frames are given up (the list emptied): no stack has frames to run on.
+    const bool framesGone = !pipeline.input().source;
+    if (change == PipelineChange::Frames && framesGone && !framesGone_) page.setPassButtonsEnabled(false);
+    framesGone_ = framesGone;
 }
 
 std::unique_ptr<FrameSource> StackController::inputFrames() {

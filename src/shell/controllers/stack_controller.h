@@ -159,6 +159,12 @@ private:
     // While an optimize step of the Optimize page runs (however it ends), the stack options wait
     // and the last stack's graph goes.
     void hearOptimizerRuns();
+    // The Stack page's Multi box follows the placing of alignment points.
+    void hearPoints();
+    // The Stack page's passes follow the run: greyed when the input is given up or a pass over the
+    // frames stopped, open again as the alignment, its absence or a project's load allow.
+    void hearPasses();
+    void followPasses(PipelineChange change);
     // The Stack page entered: the stack graph drawn anew while it shows; the Optimize page
     // entered: the points' cut-offs drawn again.
     void enterPage(int tab);
@@ -209,6 +215,13 @@ private:
     Pipeline::Subscription optimizerRunsHeard_;
     // The optimizer run under way has locked the stack options.
     bool optimizerRunLocked_ = false;
+    // The Multi box ticked while points are placed (`hearPoints`).
+    Pipeline::Subscription multiPointShown_;
+    // The passes follow the run (`hearPasses`): the inputs given up and whether the series' frames
+    // are gone, as last heard.
+    Pipeline::Subscription passesFollowRun_;
+    int inputsGivenUp_ = 0;
+    bool framesGone_ = true;
 };
 
 }  // namespace kestrave
