@@ -106,7 +106,7 @@ AlignController::AlignController(const AlignControllerParts& parts)
       points_(std::make_unique<PointController>(
           parts_, *window_,
           OneBoxAlignment{.boxSizeChosen = [this] { FFTsizeGroupClick(); },
-                          .recomputeReference = [this] { RecalcFFTbuttonClick(); },
+                          .referenceAgain = [this] { RecalcFFTbuttonClick(); },
                           .alignOptions = [this] { return readAlignOptions(); },
                           .passOptions = [this] { return readPassOptions(); },
                           .passEnded = [this](const AlignmentPassResult& pass) { alignmentEnded(pass); }})) {
@@ -228,41 +228,8 @@ void AlignController::recomputeReference() {
 
 // --- Reading the controls ----------------------------------------------------------------------
 
-QualityMethodChoice AlignController::methodChoice(const AlignPage& page) {
-    return kestrave::QualityMethodComboChange(page.QualityMethodCombo->currentIndex(),
-                                              static_cast<double>(page.QualityFilter->Value()),
-                                              static_cast<double>(page.QualFilterDX->Value()));
-}
-
-BoxLevelOptions AlignController::levelOptions(const AlignPage& page) {
-    BoxLevelOptions levels;
-    levels.biasSubtract = page.Blurbox->Checked();
-    levels.bias = static_cast<double>(page.Bias->Value());
-    levels.darkSubtract = page.Usedarkframe->Checked() && !page.Rawdark->Checked();
-    return levels;
-}
-
 ReferenceOptions AlignController::readReferenceOptions() const {
     return kestrave::readReferenceOptions(parts_.page, pipeline_);
-}
-
-ReferenceOptions readReferenceOptions(const AlignPage& page, const Pipeline& pipeline) {
-    const QualityGrading quality = AlignController::methodChoice(page).grading;
-    ReferenceOptions options;
-    options.LumWeights = pipeline.state().LumWeights;
-    options.levels = AlignController::levelOptions(page);
-    options.spectralQuality = !quality.fromImage();
-    options.HVSWeighting = quality.HVSWeighting;
-    options.interlaced = page.interlaced->Checked();
-    options.Interlacehoriz = page.Interlacehoriz->Checked();
-    options.FFTFilter = static_cast<double>(page.FFTFilterspin->Value());
-    options.QualityFilter = static_cast<double>(page.QualityFilter->Value());
-    options.QualFilterDX = static_cast<double>(page.QualFilterDX->Value());
-    return options;
-}
-
-bool automaticProcessing(const AlignPage& page, const Pipeline& pipeline) {
-    return page.Autoprocess->Checked() && !pipeline.state().BatchMode;
 }
 
 AlignOptions AlignController::readAlignOptions() const {
@@ -270,7 +237,7 @@ AlignOptions AlignController::readAlignOptions() const {
     AlignOptions options;
     options.Colourstack = page.Colourstack->Checked();
     options.LumWeights = pipeline_.state().LumWeights;
-    options.levels = levelOptions(page);
+    options.levels = boxLevelOptions(page);
     options.Trackobject = page.Trackobject->Checked();
     options.predicttrack = page.predicttrack->Checked();
     options.Misalignwarning = page.Misalignwarning->Checked();
@@ -278,7 +245,7 @@ AlignOptions AlignController::readAlignOptions() const {
     options.ShowFFTbox = page.ShowFFTbox->Checked();
     options.interlaced = page.interlaced->Checked();
     options.Interlacehoriz = page.Interlacehoriz->Checked();
-    options.quality = methodChoice(page).grading;
+    options.quality = qualityMethodChoice(page).grading;
     options.QualityFilter = static_cast<double>(page.QualityFilter->Value());
     options.QualFilterDX = static_cast<double>(page.QualFilterDX->Value());
     options.Compresfactor = static_cast<double>(page.Compresfactor->Value());
@@ -675,7 +642,7 @@ void AlignController::placeBandPointer(const QualityMethodChoice& choice) {
 
 void AlignController::QualityMethodComboChange() {
     AlignPage& page = parts_.page;
-    const QualityMethodChoice choice = methodChoice(page);
+    const QualityMethodChoice choice = qualityMethodChoice(page);
     page.Currentquality->setText(QString::fromStdString(choice.label));
     placeBandPointer(choice);
     if (!choice.showBandPointer) {
@@ -713,7 +680,7 @@ void storeSetting(ShellPorts& ports, const char* key, long double value) {
 void AlignController::QualityFilterChange() {
     if (ports_.shell.StartingUp) return;
     AlignPage& page = parts_.page;
-    const QualityMethodChoice choice = methodChoice(page);
+    const QualityMethodChoice choice = qualityMethodChoice(page);
     placeBandPointer(choice);
     storeSetting(ports_, "QualityFilter", page.QualityFilter->Value());
     takeBandAsManual(pipeline_, *page.Autofilter);
@@ -724,13 +691,13 @@ void AlignController::CentralHVSChange() {
     AlignPage& page = parts_.page;
     pipeline_.setQualityWeightingCentre(static_cast<int>(std::lrint(page.CentralHVS->Value())));
     takeBandAsManual(pipeline_, *page.Autofilter);
-    if (methodChoice(page).grading.humanVision()) RecalcFFTbuttonClick();
+    if (qualityMethodChoice(page).grading.humanVision()) RecalcFFTbuttonClick();
 }
 
 void AlignController::CompresfactorChange() {
     AlignPage& page = parts_.page;
     takeBandAsManual(pipeline_, *page.Autofilter);
-    if (inputLoaded() && methodChoice(page).grading.fromImage()) RecalcFFTbuttonClick();
+    if (inputLoaded() && qualityMethodChoice(page).grading.fromImage()) RecalcFFTbuttonClick();
 }
 
 void AlignController::AutofilterClick() {

@@ -13,6 +13,7 @@
 
 #include "pipeline/pipeline.h"
 #include "registration/quality_method.h"
+#include "shell/controllers/align_controller_parts.h"
 
 class QLabel;
 class QProgressBar;
@@ -39,34 +40,6 @@ struct PointWindows;
 struct RegistrationWindows;
 struct ToolWindows;
 struct WindowDialogs;
-
-// What the Align page's handlers, the alignment's view of the window and the alignment points'
-// handlers work on: the Align page (their own), the controls of the other pages the alignment
-// sets, the charts and tool windows, and the controllers they hand on to.
-struct AlignControllerParts {
-    Pipeline& pipeline;
-    ShellPorts& ports;
-    AlignPage& page;
-    OptimizePage& optimizePage;
-    StackPage& stackPage;
-    WaveletPage& waveletPage;
-    FrameWindows& frameWindows;
-    RegistrationWindows& registrationWindows;
-    PointWindows& pointWindows;
-    ToolWindows& tools;
-    // The point files propose the name of the image saved last.
-    WindowDialogs& dialogs;
-    // The status panel that shows the mouse's frame position.
-    QLabel& positionPanel;
-    // The tab strip, locked while a pass runs.
-    QWidget& tabs;
-    QProgressBar& progressBar;
-    // The Optimize page's steps the automatic processing runs after an alignment, and the save
-    // the question before another alignment pass offers.
-    AreaStages& stages;
-    // The handlers of the other areas, reached through the window.
-    WindowEntryPoints& entries;
-};
 
 class AlignController : public QObject {
 public:
@@ -197,8 +170,6 @@ public:
     AlignOptions readAlignOptions() const;
     AlignmentPassOptions readPassOptions() const;
     // What the page's quality and level options say.
-    static QualityMethodChoice methodChoice(const AlignPage& page);
-    static BoxLevelOptions levelOptions(const AlignPage& page);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

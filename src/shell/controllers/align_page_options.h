@@ -5,6 +5,7 @@
 // the input's and the alignment's controllers read them the same way.
 
 #include "frames/frame_source_options.h"
+#include "registration/quality_method.h"
 #include "registration/reference_options.h"
 
 namespace kestrave {
@@ -12,6 +13,9 @@ namespace kestrave {
 class AlignPage;
 class Pipeline;
 
+// The quality method chosen, with its filter values, and the box's level corrections.
+QualityMethodChoice qualityMethodChoice(const AlignPage& alignPage);
+BoxLevelOptions boxLevelOptions(const AlignPage& alignPage);
 FrameSourceOptions readSourceOptions(const AlignPage& alignPage, const Pipeline& pipeline);
 ReferenceOptions readReferenceOptions(const AlignPage& alignPage, const Pipeline& pipeline);
 // "Automatic processing" is ticked: the alignment, the point setup and the point optimizer go on

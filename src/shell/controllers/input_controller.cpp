@@ -519,19 +519,6 @@ FrameSourceOptions InputController::readSourceOptions() const {
     return kestrave::readSourceOptions(parts_.page, pipeline_);
 }
 
-FrameSourceOptions readSourceOptions(const AlignPage& page, const Pipeline& pipeline) {
-    FrameSourceOptions options;
-    options.DebayerEnabled = pipeline.debayer().DebayerEnabled;
-    options.debayer.pattern = bayerPatternForItem(page.debayergroup->ItemIndex());
-    // A raw dark of another size than the frames is left out (stacking tells the user).
-    options.debayer.Rawdark =
-        page.Rawdark->Checked() && planesMatchFrame(pipeline.images().DarkPlanes, pipeline.model().FrameWidth,
-                                                    pipeline.model().FrameHeight);
-    options.DarkPlanes = &pipeline.images().DarkPlanes;
-    options.TifStretch = pipeline.model().TifStretch;
-    return options;
-}
-
 void InputController::showFrameError(const std::exception& error, const std::string& file) {
     const auto* format = dynamic_cast<const FrameFormatError*>(&error);
     std::string text = error.what();

@@ -17,7 +17,7 @@
 #include "platform/bitmap24.h"
 #include "platform/scope_exit.h"
 #include "shell/area_stages.h"
-#include "shell/controllers/align_controller.h"
+#include "shell/controllers/align_controller_parts.h"
 #include "shell/controllers/align_page_options.h"
 #include "shell/controllers/align_window.h"
 #include "shell/pages/align_page.h"
@@ -414,7 +414,7 @@ PointReference PointController::referenceAt(int p, int x, int y, int item) {
         alignment_.boxSizeChosen();
     }
     pipeline_.takeFeatureAt(x, y);
-    alignment_.recomputeReference();
+    alignment_.referenceAgain();
     return pipeline_.pointReference(p, alignment_.alignOptions());
 }
 

@@ -30,7 +30,7 @@ struct OneBoxAlignment {
     // The box size chosen in FFTsizeGroup put in force.
     std::function<void()> boxSizeChosen;
     // The reference computed again from the box around the feature.
-    std::function<void()> recomputeReference;
+    std::function<void()> referenceAgain;
     // The control values the alignment of one frame and a pass read.
     std::function<AlignOptions()> alignOptions;
     std::function<AlignmentPassOptions()> passOptions;

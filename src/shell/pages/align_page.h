@@ -30,8 +30,10 @@ class TRadioGroup;
 class TRectShape;
 class TRxSlider;
 class TRxSpinEdit;
+struct BoxLevelOptions;
 struct FrameSourceOptions;
 struct OptimizerSearchOptions;
+struct QualityMethodChoice;
 struct ReferenceOptions;
 class Pipeline;
 struct StackOptions;
@@ -49,6 +51,8 @@ public:
     friend class AlignWindow;
     friend class PointController;
     // The readers of the options other areas take from this page (align_page_options.h).
+    friend QualityMethodChoice qualityMethodChoice(const AlignPage& alignPage);
+    friend BoxLevelOptions boxLevelOptions(const AlignPage& alignPage);
     friend FrameSourceOptions readSourceOptions(const AlignPage& alignPage, const Pipeline& pipeline);
     friend ReferenceOptions readReferenceOptions(const AlignPage& alignPage, const Pipeline& pipeline);
     friend bool automaticProcessing(const AlignPage& alignPage, const Pipeline& pipeline);
