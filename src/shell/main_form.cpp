@@ -170,7 +170,7 @@ void TMainForm::makeControllers() {
                                                *control<TPCheck>(*waveletTools.tonemap, "Tonegraph")},
                              stages, entries});
     toolWindows = std::make_unique<ToolWindowController>(
-        ToolWindowControllerParts{tools, *this, *alignPage, *stackPage, *waveletPage, *finalPage, stages});
+        ToolWindowControllerParts{tools, *this, *stackPage, *waveletPage, *finalPage, stages});
     stack = std::make_unique<StackController>(StackControllerParts{.pipeline = app.pipeline,
                                                                    .ports = app.ports,
                                                                    .window = *this,
@@ -189,13 +189,12 @@ void TMainForm::makeControllers() {
     sigma = std::make_unique<SigmaController>(SigmaControllerParts{.pipeline = app.pipeline,
                                                                    .ports = app.ports,
                                                                    .stackPage = *stackPage,
-                                                                   .alignPage = *alignPage,
                                                                    .frameWindows = frameWindows,
                                                                    .sigmaEventsWindow = sigmaEventsWindow,
                                                                    .tools = tools,
                                                                    .stack = *stack});
     save = std::make_unique<SaveController>(SaveControllerParts{
-        app.pipeline, app.ports, *alignPage, *stackPage, *waveletPage, imageInfoWindow, dialogs, stages});
+        app.pipeline, app.ports, *stackPage, *waveletPage, imageInfoWindow, dialogs, stages});
     wavelet = std::make_unique<WaveletController>(
         WaveletControllerParts{app.pipeline, app.ports, *waveletPage, waveletTools, histogramWindows, tools,
                                *stackPage, *alignPage, *PageControl1, *Tabpages, *ProgressBar1, entries});
@@ -203,13 +202,12 @@ void TMainForm::makeControllers() {
         *finalPage, *tools.HLSwindow, app.pipeline, app.ports, dialogs,
         [this] { return app.pipeline.saveFolder(alignPage->saveFolderChoice()); }, *Tabpages});
     input = std::make_unique<InputController>(InputControllerParts{
-        app.pipeline, app.ports, *alignPage, *optimizePage, *stackPage, *waveletPage, waveletTools,
-        frameWindows, registrationWindows, tools, imageInfoWindow, dialogs, *Speedbar->Selectbutton,
-        *Speedbar->ClipboardFront, *ProgressBar1, *PageControl1, *this, stages, entries});
-    align = std::make_unique<AlignController>(
-        AlignControllerParts{app.pipeline, app.ports, *alignPage, *optimizePage, *stackPage, *waveletPage,
-                             frameWindows, registrationWindows, pointWindows, tools, dialogs,
-                             *StatusPanels[2], *Tabpages, *ProgressBar1, stages, entries});
+        app.pipeline, app.ports, *alignPage, *waveletPage, waveletTools, frameWindows, registrationWindows,
+        tools, imageInfoWindow, dialogs, *Speedbar->Selectbutton, *Speedbar->ClipboardFront, *ProgressBar1,
+        *PageControl1, *this, stages, entries});
+    align = std::make_unique<AlignController>(AlignControllerParts{
+        app.pipeline, app.ports, *alignPage, *optimizePage, *stackPage, frameWindows, registrationWindows,
+        pointWindows, tools, dialogs, *StatusPanels[2], *Tabpages, *ProgressBar1, stages, entries});
     optimize = std::make_unique<OptimizeController>(
         OptimizeControllerParts{.pipeline = app.pipeline,
                                 .ports = app.ports,
@@ -236,22 +234,21 @@ void TMainForm::makeControllers() {
                                    .window = *this,
                                    .Flatdarkbutton = *Speedbar->Flatdarkbutton,
                                    .OpenDialog = dialogs.OpenDialog,
-                                   .alignPage = *alignPage,
                                    .stackPage = *stackPage,
                                    .frameWindows = frameWindows,
                                    .stages = stages,
                                    .entries = entries});
     options = std::make_unique<OptionsController>(OptionsControllerParts{
-        app.pipeline, app.shell, app.messages(), *this, *alignPage, *stackPage, tools, entries, stages});
+        app.pipeline, app.shell, app.messages(), *this, *alignPage, tools, entries, stages});
     avi = std::make_unique<AviController>(AviControllerParts{app.pipeline, app.ports, stackPage->aviOutput(),
                                                              *alignPage, dialogs.SaveDialog6, *ProgressBar1,
                                                              *stack});
     resizeView = std::make_unique<ResizeController>(
         ResizeControllerParts{app.pipeline, app.ports, *tools.Shrinkview, shrinkView, *waveletPage,
-                              *finalPage, *stackPage, *alignPage, dialogs.SaveDialog4, *PageControl1});
+                              *finalPage, *stackPage, dialogs.SaveDialog4, *PageControl1});
     project = std::make_unique<ProjectController>(ProjectControllerParts{
-        app.pipeline, app.ports, *Speedbar, *PageControl1, *alignPage, *optimizePage, *stackPage,
-        *waveletPage, frameWindows, tools, *FormSettings, dialogs, stages, entries, *this, *aboutPage});
+        app.pipeline, app.ports, *Speedbar, *PageControl1, *alignPage, *stackPage, *waveletPage, frameWindows,
+        tools, *FormSettings, dialogs, stages, entries, *this, *aboutPage});
 }
 
 void TMainForm::storeFormSettings() {

@@ -161,7 +161,7 @@ TEST_F(ControllerAloneTest, ShellRefusesATabTheRunHasNotReached) {
 
 TEST_F(ControllerAloneTest, ToolWindowButtonsOpenAndCloseTheirWindows) {
     ToolWindowController toolWindows(
-        ToolWindowControllerParts{tools, window, alignPage, stackPage, waveletPage, finalPage, entries});
+        ToolWindowControllerParts{tools, window, stackPage, waveletPage, finalPage, entries});
     auto& button = *control<QAbstractButton>(waveletPage, "Gammaspeedbutton");
     ToolWindow& view = *control<ToolWindow>(window, "Gammawindow");
     button.click();
@@ -185,10 +185,9 @@ TEST_F(ControllerAloneTest, ImageInfoItemOpensTheWindowAndKeepsTheTagFromThenOn)
 
 TEST_F(ControllerAloneTest, InputTakesASerRecordingAndOffersEveryFrame) {
     InputController input(InputControllerParts{
-        pipeline, ports, alignPage, optimizePage, stackPage, waveletPage, waveletTools, frameWindows,
-        registrationWindows, tools, imageInfoWindow, windowDialogs,
-        *control<QToolButton>(speedBar, "Selectbutton"), *control<QToolButton>(speedBar, "ClipboardFront"),
-        progressBar, pages, window, entries, entries});
+        pipeline, ports, alignPage, waveletPage, waveletTools, frameWindows, registrationWindows, tools,
+        imageInfoWindow, windowDialogs, *control<QToolButton>(speedBar, "Selectbutton"),
+        *control<QToolButton>(speedBar, "ClipboardFront"), progressBar, pages, window, entries, entries});
     const SampleRecording sample = writeSampleRecording(folder.path());
     input.openInputFile(sample.path.string(), InputFilter::SER);
     const int frames = static_cast<int>(sample.truth.truth.size());
@@ -200,8 +199,8 @@ TEST_F(ControllerAloneTest, InputTakesASerRecordingAndOffersEveryFrame) {
 
 TEST_F(ControllerAloneTest, AlignColourIsStoredAndAllowsLrgb) {
     AlignController align(AlignControllerParts{
-        pipeline, ports, alignPage, optimizePage, stackPage, waveletPage, frameWindows, registrationWindows,
-        pointWindows, tools, windowDialogs, positionPanel, tabs, progressBar, entries, entries});
+        pipeline, ports, alignPage, optimizePage, stackPage, frameWindows, registrationWindows, pointWindows,
+        tools, windowDialogs, positionPanel, tabs, progressBar, entries, entries});
     // The wavelet page hears the run's colour choice through its own controller.
     WaveletController wavelet(WaveletControllerParts{pipeline, ports, waveletPage, waveletTools,
                                                      histogramWindows, tools, stackPage, alignPage, pages,
@@ -249,8 +248,8 @@ TEST_F(ControllerAloneTest, SigmaStackDeclinedWithResamplingChangesNothing) {
     StackController stack(StackControllerParts{pipeline, ports, window, stackPage, alignPage, optimizePage,
                                                waveletPage, frameWindows, registrationWindows, pointWindows,
                                                tools, tabs, progressBar, entries, entries});
-    SigmaController sigma(SigmaControllerParts{pipeline, ports, stackPage, alignPage, frameWindows,
-                                               sigmaEventsWindow, tools, stack});
+    SigmaController sigma(
+        SigmaControllerParts{pipeline, ports, stackPage, frameWindows, sigmaEventsWindow, tools, stack});
     auto& resampled = *control<TPCheck>(stackPage, "Resampled");
     resampled.setChecked(true);
     messages.reply(mrNo);
@@ -266,11 +265,11 @@ TEST_F(ControllerAloneTest, SigmaStackDeclinedWithResamplingChangesNothing) {
 TEST_F(ControllerAloneTest, CalibrationLoadsABitmapDarkAndChecksItsBox) {
     // The Align page's controller shows the switches the run's calibration frames change.
     AlignController align(AlignControllerParts{
-        pipeline, ports, alignPage, optimizePage, stackPage, waveletPage, frameWindows, registrationWindows,
-        pointWindows, tools, windowDialogs, positionPanel, tabs, progressBar, entries, entries});
-    CalibrationController calibration(CalibrationControllerParts{
-        pipeline, ports, window, *control<QToolButton>(speedBar, "Flatdarkbutton"), windowDialogs.OpenDialog,
-        alignPage, stackPage, frameWindows, entries, entries});
+        pipeline, ports, alignPage, optimizePage, stackPage, frameWindows, registrationWindows, pointWindows,
+        tools, windowDialogs, positionPanel, tabs, progressBar, entries, entries});
+    CalibrationController calibration(
+        CalibrationControllerParts{pipeline, ports, window, *control<QToolButton>(speedBar, "Flatdarkbutton"),
+                                   windowDialogs.OpenDialog, stackPage, frameWindows, entries, entries});
     ASSERT_TRUE(pipeline.createImagePlanes(DefaultProcessAreaItem, ports.progress(), ports.messages()));
     QImage picture(6, 4, QImage::Format_RGB888);
     picture.fill(Qt::black);
@@ -288,8 +287,8 @@ TEST_F(ControllerAloneTest, CalibrationLoadsABitmapDarkAndChecksItsBox) {
 
 TEST_F(ControllerAloneTest, ProjectIsNotSavedBeforeTheFramesAreAligned) {
     ProjectController project(ProjectControllerParts{
-        pipeline, ports, speedBar, pages, alignPage, optimizePage, stackPage, waveletPage, frameWindows,
-        tools, formSettings, windowDialogs, entries, entries, replaySteps, aboutPage});
+        pipeline, ports, speedBar, pages, alignPage, stackPage, waveletPage, frameWindows, tools,
+        formSettings, windowDialogs, entries, entries, replaySteps, aboutPage});
     project.SaveProjectClick();
     EXPECT_TRUE(told("Save error", "Project can only be saved after initial alignment"));
     EXPECT_EQ(dialogs->shown, 0);
@@ -343,8 +342,8 @@ TEST_F(ControllerAloneTest, FinalFlipXMirrorsTheRenderedPicture) {
 }
 
 TEST_F(ControllerAloneTest, SaveOffersDoAllThenWritesTheRenderedPicture) {
-    SaveController save(SaveControllerParts{pipeline, ports, alignPage, stackPage, waveletPage,
-                                            imageInfoWindow, windowDialogs, entries});
+    SaveController save(SaveControllerParts{pipeline, ports, stackPage, waveletPage, imageInfoWindow,
+                                            windowDialogs, entries});
     render(20, 10);
     messages.reply(mrNo);
     dialogs->willChoose(folder / "result.bmp", 1);
@@ -360,7 +359,7 @@ TEST_F(ControllerAloneTest, SaveOffersDoAllThenWritesTheRenderedPicture) {
 
 TEST_F(ControllerAloneTest, ResizeViewShowsTheProcessedPictureAtHalfSize) {
     ResizeController resize(ResizeControllerParts{pipeline, ports, *control<ToolWindow>(window, "Shrinkview"),
-                                                  shrinkView, waveletPage, finalPage, stackPage, alignPage,
+                                                  shrinkView, waveletPage, finalPage, stackPage,
                                                   windowDialogs.SaveDialog4, pages});
     render(300, 200);
     pages.setCurrentWidget(&waveletPage);
@@ -373,8 +372,8 @@ TEST_F(ControllerAloneTest, ResizeViewShowsTheProcessedPictureAtHalfSize) {
 TEST_F(ControllerAloneTest, OptionsHaltWindowFollowsItsBox) {
     // The break window's switch is the Align page's own option.
     AlignController align(AlignControllerParts{
-        pipeline, ports, alignPage, optimizePage, stackPage, waveletPage, frameWindows, registrationWindows,
-        pointWindows, tools, windowDialogs, positionPanel, tabs, progressBar, entries, entries});
+        pipeline, ports, alignPage, optimizePage, stackPage, frameWindows, registrationWindows, pointWindows,
+        tools, windowDialogs, positionPanel, tabs, progressBar, entries, entries});
     auto& box = *control<TPCheck>(alignPage, "Haltwindow");
     ToolWindow& halt = *control<ToolWindow>(window, "Registerhaltwindow");
     for (const bool shown : {true, false}) {

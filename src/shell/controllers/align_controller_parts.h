@@ -14,7 +14,6 @@ class OptimizePage;
 class Pipeline;
 class ShellPorts;
 class StackPage;
-class WaveletPage;
 class WindowEntryPoints;
 struct FrameWindows;
 struct PointWindows;
@@ -31,7 +30,6 @@ struct AlignControllerParts {
     AlignPage& page;
     OptimizePage& optimizePage;
     StackPage& stackPage;
-    WaveletPage& waveletPage;
     FrameWindows& frameWindows;
     RegistrationWindows& registrationWindows;
     PointWindows& pointWindows;

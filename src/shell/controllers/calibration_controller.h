@@ -16,7 +16,6 @@ namespace kestrave {
 
 class WindowEntryPoints;
 class AreaStages;
-class AlignPage;
 class Pipeline;
 class ShellPorts;
 class StackPage;
@@ -33,7 +32,6 @@ struct CalibrationControllerParts {
     QWidget& window;
     QToolButton& Flatdarkbutton;
     TFileDialog& OpenDialog;
-    AlignPage& alignPage;
     StackPage& stackPage;
     FrameWindows& frameWindows;
     // The stack of a master frame.

@@ -30,8 +30,6 @@ class AlignPage;
 class Bitmap24;
 class Pipeline;
 class ShellPorts;
-class OptimizePage;
-class StackPage;
 class WaveletPage;
 struct FrameWindows;
 struct ImageInfoWindow;
@@ -46,8 +44,6 @@ struct InputControllerParts {
     Pipeline& pipeline;
     ShellPorts& ports;
     AlignPage& page;
-    OptimizePage& optimizePage;
-    StackPage& stackPage;
     WaveletPage& waveletPage;
     WaveletToolPanels& waveletTools;
     FrameWindows& frameWindows;

@@ -14,7 +14,6 @@ class AreaStages;
 class AlignPage;
 class MessageRoutine;
 class Pipeline;
-class StackPage;
 struct ShellState;
 struct ToolWindows;
 
@@ -27,7 +26,6 @@ struct OptionsControllerParts {
     MessageRoutine& messages;
     QWidget& window;
     AlignPage& align;
-    StackPage& stack;
     ToolWindows& tools;
     // The handlers of the other areas, reached through the window.
     WindowEntryPoints& entries;

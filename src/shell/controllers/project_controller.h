@@ -18,7 +18,6 @@ class ProjectReplayPorts;
 class AlignPage;
 class Pipeline;
 class ShellPorts;
-class OptimizePage;
 class SpeedBar;
 class StackPage;
 class TFormStorage;
@@ -40,7 +39,6 @@ struct ProjectControllerParts {
     SpeedBar& speedBar;
     QStackedWidget& pages;
     AlignPage& alignPage;
-    OptimizePage& optimizePage;
     StackPage& stackPage;
     WaveletPage& waveletPage;
     FrameWindows& frameWindows;

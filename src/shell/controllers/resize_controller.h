@@ -14,7 +14,6 @@ class QStackedWidget;
 
 namespace kestrave {
 
-class AlignPage;
 class Pipeline;
 class ShellPorts;
 class FinalPage;
@@ -35,7 +34,6 @@ struct ResizeControllerParts {
     WaveletPage& waveletPage;
     FinalPage& finalPage;
     const StackPage& stackPage;
-    const AlignPage& alignPage;
     TFileDialog& SaveDialog4;
     // PageControl1: the page shown decides what the view shows.
     const QStackedWidget& pages;

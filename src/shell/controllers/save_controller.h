@@ -15,7 +15,6 @@
 namespace kestrave {
 
 class AreaStages;
-class AlignPage;
 class Pipeline;
 class ShellPorts;
 struct ShellState;
@@ -43,7 +42,6 @@ void runSaveCommand(MessagePort& messages, ProgressPort& progress, ShellState& s
 struct SaveControllerParts {
     Pipeline& pipeline;
     ShellPorts& ports;
-    AlignPage& align;
     StackPage& stack;
     WaveletPage& wavelet;
     const ImageInfoWindow& imageInfo;

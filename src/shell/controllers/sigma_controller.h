@@ -19,7 +19,6 @@ class QPainter;
 
 namespace kestrave {
 
-class AlignPage;
 class Pipeline;
 class ShellPorts;
 class StackPage;
@@ -35,7 +34,6 @@ struct SigmaControllerParts {
     Pipeline& pipeline;
     ShellPorts& ports;
     StackPage& stackPage;
-    AlignPage& alignPage;
     FrameWindows& frameWindows;
     SigmaEventsWindow& sigmaEventsWindow;
     ToolWindows& tools;

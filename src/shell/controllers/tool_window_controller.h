@@ -8,7 +8,6 @@ class QWidget;
 
 namespace kestrave {
 
-class AlignPage;
 class AreaStages;
 class FinalPage;
 class StackPage;
@@ -21,7 +20,6 @@ struct ToolWindows;
 struct ToolWindowControllerParts {
     ToolWindows& tools;
     QWidget& window;
-    AlignPage& align;
     StackPage& stack;
     WaveletPage& wavelet;
     FinalPage& finalPage;
