@@ -198,9 +198,8 @@ void TMainForm::makeControllers() {
     wavelet = std::make_unique<WaveletController>(
         WaveletControllerParts{app.pipeline, app.ports, *waveletPage, waveletTools, histogramWindows, tools,
                                *stackPage, *alignPage, *PageControl1, *Tabpages, *ProgressBar1, entries});
-    finalImage = std::make_unique<FinalController>(FinalControllerParts{
-        *finalPage, *tools.HLSwindow, app.pipeline, app.ports, dialogs,
-        [this] { return app.pipeline.saveFolder(alignPage->saveFolderChoice()); }, *Tabpages});
+    finalImage = std::make_unique<FinalController>(
+        FinalControllerParts{*finalPage, *tools.HLSwindow, app.pipeline, app.ports, dialogs, *Tabpages});
     input = std::make_unique<InputController>(InputControllerParts{
         app.pipeline, app.ports, *alignPage, *waveletPage, waveletTools, frameWindows, registrationWindows,
         tools, imageInfoWindow, dialogs, *Speedbar->Selectbutton, *Speedbar->ClipboardFront, *ProgressBar1,

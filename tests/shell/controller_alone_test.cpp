@@ -321,9 +321,8 @@ TEST_F(ControllerAloneTest, WaveletProcessOfAFlatStackShowsItFlat) {
 }
 
 TEST_F(ControllerAloneTest, FinalFlipXMirrorsTheRenderedPicture) {
-    FinalController finalImage(FinalControllerParts{
-        finalPage, *control<ToolWindow>(window, "HLSwindow"), pipeline, ports, windowDialogs,
-        [this] { return pipeline.saveFolder(alignPage.saveFolderChoice()); }, tabs});
+    FinalController finalImage(FinalControllerParts{finalPage, *control<ToolWindow>(window, "HLSwindow"),
+                                                    pipeline, ports, windowDialogs, tabs});
     constexpr int W = 20, H = 10;
     render(W, H);
     createCurveObjects(editRun(pipeline).curves, false);

@@ -416,7 +416,7 @@ void FinalController::savefinalbuttonClick() {
     if (data.shown.empty()) return;
     TFileDialog& dialog = parts_.fileDialogs.WaveletSave;
     try {
-        dialog.InitialDir = parts_.saveFolder();
+        dialog.InitialDir = parts_.pipeline.saveFolder(parts_.pipeline.folders());
     } catch (const KestraveError& error) {
         parts_.ports.messages().error("Save error", error.what());
         return;

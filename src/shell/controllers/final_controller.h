@@ -7,9 +7,6 @@
 
 #include <QObject>
 #include <QPoint>
-#include <filesystem>
-#include <functional>
-#include <memory>
 #include <optional>
 
 #include "enhance/final_types.h"
@@ -40,8 +37,6 @@ struct FinalControllerParts {
     // (the last three may be put in place after the window is made).
     ShellPorts& ports;
     WindowDialogs& fileDialogs;
-    // The folder saved images go into (throws when it cannot be made).
-    std::function<std::filesystem::path()> saveFolder;
     // The final picture is made as its page is entered, and again once the page shows.
     TabStrip& tabs;
 };
