@@ -383,7 +383,12 @@ void fillProjectIni(const ProjectData& p, TBigIniFile& ini, ProgressPort& progre
     writeExcluded(p, ini);
     const int frames = p.sequencelength;
     const int sections = p.form == ProjectForm::Full ? p.alignpoints() : 1;
-    const auto slotsOf = [&](int n) { return valueAt(p.slots, static_cast<std::size_t>(n - 1)); };
+    // Each point's slots are read twice (shifts, then qualities): by reference, not copied.
+    static const std::vector<ProjectSlot> none;
+    const auto slotsOf = [&](int n) -> const std::vector<ProjectSlot>& {
+        const auto k = static_cast<std::size_t>(n - 1);
+        return k < p.slots.size() ? p.slots[k] : none;
+    };
     progress.setStatus(2, "-X,Y shifts ");
     for (int n = 1; n <= sections; ++n)
         writeShifts(ini, pointSection("Shifts", p.form, n), "", slotsOf(n), frames);
