@@ -35,6 +35,13 @@ void setShift(TAlignSlotRec& slot, const ProjectSlot& value) {
     slot.ShiftScale = 1.0f;
 }
 
+// The second field's shift: it keeps no shift saved at alignment.
+void setFieldShift(TAlignSlotRec& slot, const ProjectSlot& value) {
+    slot.X = value.X;
+    slot.Y = value.Y;
+    slot.ShiftScale = 1.0f;
+}
+
 void setInfo(TAlignSlotRec& slot, const ProjectSlot& value) {
     slot.Difference = value.Difference;
     slot.Quality = value.Quality;
@@ -117,8 +124,18 @@ void applyProject(const ProjectData& p, FrameModel& model, AlignmentPoints& poin
                   bool interlacedTicked, ProgressPort& progress) {
     const int frames = std::min(p.sequencelength, FrameCapacity);
     const bool full = p.form == ProjectForm::Full;
-    const auto has = [](const std::vector<ProjectSlot>& slots, int i) {
-        return static_cast<std::size_t>(i) < slots.size();
+    // Sets each value the project holds for frames 0 .. frames - 1 into that frame's slot.
+    const auto fill = [&](const std::vector<ProjectSlot>& values, int slot, auto set) {
+        const int count = std::min(frames, static_cast<int>(values.size()));
+        for (int i = 0; i < count; ++i)
+            set(model.FrameTable[i].Slots[slot], values[static_cast<std::size_t>(i)]);
+    };
+    // The same for every point's slots, the progress bar counting the points.
+    const auto fillPoints = [&](auto set) {
+        for (std::size_t n = 0; n < p.slots.size(); ++n) {
+            fill(p.slots[n], full ? static_cast<int>(n) + 1 : 0, set);
+            progress.setPosition(static_cast<int>(n) + 1);
+        }
     };
     // The status panels and the progress bar follow the parts as they are taken in, a point at a
     // time.
@@ -129,38 +146,18 @@ void applyProject(const ProjectData& p, FrameModel& model, AlignmentPoints& poin
     }
     progress.setStatus(2, " - X,Y shifts");
     progress.setMaximum(static_cast<int>(p.slots.size()));
-    for (std::size_t n = 0; n < p.slots.size(); ++n) {
-        const int slot = full ? static_cast<int>(n) + 1 : 0;
-        for (int i = 0; i < frames; ++i)
-            if (has(p.slots[n], i))
-                setShift(model.FrameTable[i].Slots[slot], p.slots[n][static_cast<std::size_t>(i)]);
-        progress.setPosition(static_cast<int>(n) + 1);
-    }
+    fillPoints(setShift);
     progress.setStatus(2, " - Quality,Difference");
-    for (std::size_t n = 0; n < p.slots.size(); ++n) {
-        const int slot = full ? static_cast<int>(n) + 1 : 0;
-        for (int i = 0; i < frames; ++i)
-            if (has(p.slots[n], i))
-                setInfo(model.FrameTable[i].Slots[slot], p.slots[n][static_cast<std::size_t>(i)]);
-        progress.setPosition(static_cast<int>(n) + 1);
-    }
+    fillPoints(setInfo);
     // Only now is slot 1 whole, quality and difference included.
     if (full && !p.slots.empty())
         for (int i = 0; i < frames; ++i) model.FrameTable[i].Slots[0] = model.FrameTable[i].Slots[1];
     // The second field of interlaced frames, only while interlacing is switched on.
     if (interlacedTicked) {
         progress.setStatus(2, " - interlaced X,Y");
-        for (int i = 0; p.interlaced && i < frames; ++i) {
-            if (!has(*p.interlaced, i)) continue;
-            TAlignSlotRec& slot = model.FrameTable[i].Slots[2];
-            slot.X = (*p.interlaced)[static_cast<std::size_t>(i)].X;
-            slot.Y = (*p.interlaced)[static_cast<std::size_t>(i)].Y;
-            slot.ShiftScale = 1.0f;
-        }
+        if (p.interlaced) fill(*p.interlaced, 2, setFieldShift);
         progress.setStatus(3, " - interlaced info");
-        for (int i = 0; p.interlaced && i < frames; ++i)
-            if (has(*p.interlaced, i))
-                setInfo(model.FrameTable[i].Slots[2], (*p.interlaced)[static_cast<std::size_t>(i)]);
+        if (p.interlaced) fill(*p.interlaced, 2, setInfo);
     }
     progress.setStatus(2, "- frame ranking ");
     for (int j = 0; j < frames && static_cast<std::size_t>(j) < p.ranking.size(); ++j) {
