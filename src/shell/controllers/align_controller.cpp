@@ -112,17 +112,8 @@ AlignController::AlignController(const AlignControllerParts& parts)
                           .passEnded = [this](const AlignmentPassResult& pass) { alignmentEnded(pass); }})) {
     AlignPage& page = parts_.page;
     options_ = std::make_unique<AlignOptionHandlers>(parts_);
-    // The box size an alignment point's optimizing puts in force shows in the page's choice.
-    boxSizeShown_ = pipeline_.subscribe([this](PipelineChange change) {
-        if (change != PipelineChange::BoxSize) return;
-        const int item = pipeline_.boxSizeItem();
-        if (item != parts_.page.FFTsizeGroup->ItemIndex()) parts_.page.FFTsizeGroup->setItemIndex(item);
-    });
-    // The ranked frames the frame limit keeps show as the alignment slider's range.
-    rankLimitShown_ = pipeline_.subscribe([this](PipelineChange change) {
-        if (change == PipelineChange::FrameLimit) parts_.page.setLastRankPosition(pipeline_.rankLimit());
-    });
-    hearOptimizeResults();
+    runHeard_ = pipeline_.subscribe([this](PipelineChange change) { hearRun(change); });
+    connect(&page, &AlignPage::qualityLimitChanged, this, &AlignController::OptimizeQualitySpinChange);
     connect(&page, &AlignPage::limitRequested, this, &AlignController::SetLimitClick);
     connect(page.Avidebay, &TPCheck::OnClick, this, &AlignController::AVIDEBAYClick);
     connect(page.FFTsizeGroup, &TRadioGroup::OnClick, this, &AlignController::FFTsizeGroupClick);
@@ -742,6 +733,29 @@ void AlignController::ShowFFTSpectrum(const Bitmap24& spectrum) {
 void AlignController::DrawRegistrationGraph() {
     parts_.registrationWindows.showRegistrationGraph(pipeline_.model(), pipeline_.rankLimit(),
                                                      pipeline_.optimizer().RegistrationCaption);
+}
+
+void AlignController::hearRun(PipelineChange change) {
+    switch (change) {
+        case PipelineChange::BoxSize: {
+            // The box size an alignment point's optimizing puts in force shows in the page's choice.
+            const int item = pipeline_.boxSizeItem();
+            if (item != parts_.page.FFTsizeGroup->ItemIndex()) parts_.page.FFTsizeGroup->setItemIndex(item);
+            break;
+        }
+        case PipelineChange::FrameLimit:
+            // The ranked frames the frame limit keeps show as the alignment slider's range.
+            parts_.page.setLastRankPosition(pipeline_.rankLimit());
+            break;
+        case PipelineChange::Optimizer:
+            showOptimizerProgress();
+            break;
+        case PipelineChange::Realigned:
+            showRealignValues();
+            break;
+        default:
+            break;
+    }
 }
 
 }  // namespace kestrave

@@ -202,18 +202,18 @@ private:
 
     class WheelWatch;
 
-    // What the page shows of the optimizer's runs (the alignment slider hidden and the spectrum
-    // switch off as a pass starts, the frame in work, cleared when the run ends) and of the
-    // realignment on the processed picture (its automatic filter values), as the pipeline
-    // announces them; and the quality limit's handler (align_optimizer_hearers.cpp).
-    void hearOptimizeResults();
-    Pipeline::Subscription optimizerFollowed_;
-    Pipeline::Subscription realignShown_;
+    // What the page shows of the run as the pipeline announces it: the box size in force, the
+    // frame limit's ranked frames, the optimizer's runs (the alignment slider hidden and the
+    // spectrum switch off as a pass starts, the frame in work, cleared when the run ends) and the
+    // realignment on the processed picture (its automatic filter values).
+    void hearRun(PipelineChange change);
+    // The optimizer's runs and the realignment (align_optimizer_hearers.cpp).
+    void showOptimizerProgress();
+    void showRealignValues();
 
     AlignControllerParts parts_;
     std::unique_ptr<WheelWatch> wheel_;
-    Pipeline::Subscription boxSizeShown_;
-    Pipeline::Subscription rankLimitShown_;
+    Pipeline::Subscription runHeard_;
     Pipeline& pipeline_;
     ShellPorts& ports_;
     std::unique_ptr<AlignWindow> window_;

@@ -8,43 +8,39 @@
 
 namespace kestrave {
 
-void AlignController::hearOptimizeResults() {
-    connect(&parts_.page, &AlignPage::qualityLimitChanged, this, &AlignController::OptimizeQualitySpinChange);
-    optimizerFollowed_ = pipeline_.subscribe([this](PipelineChange change) {
-        if (change != PipelineChange::Optimizer) return;
-        AlignPage& page = parts_.page;
-        const OptimizerProgress& progress = pipeline_.optimizerProgress();
-        switch (progress.step) {
-            case OptimizerProgress::Step::PassStarted:
-                // The spectrum is not drawn while the optimizer runs.
-                page.hideAlignSlider();
-                page.setFftWindowChosen(false);
-                break;
-            case OptimizerProgress::Step::Frame:
-                page.showFrameNote(QStringLiteral("Processing frame %1 of %2")
-                                       .arg(progress.frame + 1)
-                                       .arg(pipeline_.model().usedframes));
-                break;
-            case OptimizerProgress::Step::Ended:
-                // The frame a run worked on last is no news once it ended, however it ended.
-                page.clearFrameNote();
-                break;
-        }
-    });
-    realignShown_ = pipeline_.subscribe([this](PipelineChange change) {
-        if (change != PipelineChange::Realigned) return;
-        const AutomaticFilterValues& values = pipeline_.realignValues();
-        if (values.FFTFilter) {
-            // An automatic value is not the user's: the spin's change handler must not take it so.
-            const bool armed = pipeline_.registration().FFTFilterArmed;
-            pipeline_.armFFTFilter(false);
-            parts_.page.setFilterRadius(*values.FFTFilter);
-            pipeline_.armFFTFilter(armed);
-        }
-        // The band's handlers would compute the reference again from the reference frame and
-        // lose the processed picture: the spins only show the new band.
-        parts_.page.showQualityBand(values.QualityFilter, values.QualFilterDX);
-    });
+void AlignController::showOptimizerProgress() {
+    AlignPage& page = parts_.page;
+    const OptimizerProgress& progress = pipeline_.optimizerProgress();
+    switch (progress.step) {
+        case OptimizerProgress::Step::PassStarted:
+            // The spectrum is not drawn while the optimizer runs.
+            page.hideAlignSlider();
+            page.setFftWindowChosen(false);
+            break;
+        case OptimizerProgress::Step::Frame:
+            page.showFrameNote(QStringLiteral("Processing frame %1 of %2")
+                                   .arg(progress.frame + 1)
+                                   .arg(pipeline_.model().usedframes));
+            break;
+        case OptimizerProgress::Step::Ended:
+            // The frame a run worked on last is no news once it ended, however it ended.
+            page.clearFrameNote();
+            break;
+    }
+}
+
+void AlignController::showRealignValues() {
+    const AutomaticFilterValues& values = pipeline_.realignValues();
+    if (values.FFTFilter) {
+        // An automatic value is not the user's: the spin's change handler must not take it so.
+        const bool armed = pipeline_.registration().FFTFilterArmed;
+        pipeline_.armFFTFilter(false);
+        parts_.page.setFilterRadius(*values.FFTFilter);
+        pipeline_.armFFTFilter(armed);
+    }
+    // The band's handlers would compute the reference again from the reference frame and
+    // lose the processed picture: the spins only show the new band.
+    parts_.page.showQualityBand(values.QualityFilter, values.QualFilterDX);
 }
 
 void AlignController::OptimizeQualitySpinChange() {

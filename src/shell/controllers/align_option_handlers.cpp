@@ -28,14 +28,12 @@ AlignOptionHandlers::AlignOptionHandlers(const AlignControllerParts& parts)
     // The calibration boxes wait for a frame to use.
     page_.disallowCalibration(CalibrationKind::Dark);
     page_.disallowCalibration(CalibrationKind::Flat);
-    calibrationShown_ = pipeline_.subscribe([this](PipelineChange change) {
+    runHeard_ = pipeline_.subscribe([this](PipelineChange change) {
         if (change == PipelineChange::Calibration) showCalibrationSwitching();
+        if (change == PipelineChange::ProjectStep) showReplayStep();
     });
     connect(&page_, &AlignPage::darkFrameClicked, this, &AlignOptionHandlers::UsedarkframeClick);
     connect(&page_, &AlignPage::rawDarkClicked, this, &AlignOptionHandlers::RawdarkClick);
-    replayShown_ = pipeline_.subscribe([this](PipelineChange change) {
-        if (change == PipelineChange::ProjectStep) showReplayStep();
-    });
     // Closing one of the page's tool windows releases the switch that opened it.
     page_.releaseSwitchesOnClose(tools_);
     keepFolders();

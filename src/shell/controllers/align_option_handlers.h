@@ -57,8 +57,8 @@ private:
     ToolWindows& tools_;
     // The frame at the preview slider's position, shown again.
     AreaStages& stages_;
-    Pipeline::Subscription calibrationShown_;
-    Pipeline::Subscription replayShown_;
+    // The calibration switches and the project's load steps, as the run announces them.
+    Pipeline::Subscription runHeard_;
 };
 
 }  // namespace kestrave

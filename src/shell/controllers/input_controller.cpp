@@ -97,10 +97,10 @@ InputController::InputController(const InputControllerParts& parts)
             &InputController::SortFramelistbuttonClick);
     connect(&parts_.clipboardButton, &QToolButton::clicked, this, &InputController::ClipboardFrontClick);
     connect(align.PreviewSlider, &TRxSlider::OnChange, this, &InputController::PreviewSliderChange);
-    previewFollows_ = pipeline_.subscribe([this](PipelineChange change) {
+    runHeard_ = pipeline_.subscribe([this](PipelineChange change) {
         if (change == PipelineChange::Preview) showPicture();
+        if (change == PipelineChange::Frames) showFrameSign();
     });
-    hearFrames();
     connect(align.AlignSlider, &TRxSlider::OnChange, this, &InputController::AlignSliderChange);
     align.PreviewSlider->installEventFilter(this);
     connect(windows.SelectFramesChecklist, &QListWidget::itemClicked, this,
@@ -556,13 +556,10 @@ void InputController::colourSign(int frame) {
 
 // --- The shown frame's sign follows the frame records --------------------------------------------
 
-void InputController::hearFrames() {
-    signFollowsFrames_ = pipeline_.subscribe([this](PipelineChange change) {
-        // A frame selected or left out (here, in the lists, or by another area's operation): the
-        // sign beside the preview shows whether the frame shown takes part.
-        if (change == PipelineChange::Frames && pipeline_.input().source)
-            colourSign(frameAtPosition(pipeline_.model(), position()));
-    });
+void InputController::showFrameSign() {
+    // A frame selected or left out (here, in the lists, or by another area's operation): the
+    // sign beside the preview shows whether the frame shown takes part.
+    if (pipeline_.input().source) colourSign(frameAtPosition(pipeline_.model(), position()));
 }
 
 void InputController::PreviewSliderChange() {

@@ -221,11 +221,10 @@ private:
     InputControllerParts parts_;
     Pipeline& pipeline_;
     ShellPorts& ports_;
-    // A frame read for another page (the stack graph's cut-off) shows on the preview.
-    Pipeline::Subscription previewFollows_;
-    // The sign beside the preview follows the frame records (`hearFrames`).
-    void hearFrames();
-    Pipeline::Subscription signFollowsFrames_;
+    // A frame read for another page (the stack graph's cut-off) shows on the preview; the sign
+    // beside the preview follows the frame records (`showFrameSign`).
+    Pipeline::Subscription runHeard_;
+    void showFrameSign();
     bool previewBusy_ = false;
     bool selecting_ = false;
 };

@@ -155,11 +155,7 @@ OptimizeController::OptimizeController(const OptimizeControllerParts& parts)
     connect(page_.Contour, &TPCheck::OnClick, this, &OptimizeController::ContourClick);
     connect(page_.SearchArea, &TRxSpinEdit::OnChange, this, &OptimizeController::SearchAreaChange);
     connectPrefilter();
-    inputShown_ = pipeline_.subscribe([this](PipelineChange change) {
-        if (change == PipelineChange::Input) page_.showRestartAlign(!pipeline_.model().SingleImage);
-    });
     hearOtherAreas();
-    hearStackRuns();
 }
 
 // --- What the page learns from the other areas' operations --------------------------------------
@@ -171,20 +167,6 @@ void OptimizeController::hearOtherAreas() {
     inputsGivenUp_ = pipeline_.inputsGivenUp();
     featuresAccepted_ = pipeline_.featuresAccepted();
     otherAreasHeard_ = pipeline_.subscribe([this](PipelineChange change) { heardFromOtherArea(change); });
-}
-
-void OptimizeController::hearStackRuns() {
-    stackRunsHeard_ = pipeline_.subscribe([this](PipelineChange change) {
-        if (change == PipelineChange::StackRun) {
-            // Realigning on the result needs the frame-sized canvas.
-            page_.showRestartAlign(pipeline_.stackRunFrameSized());
-            page_.setOptionsEnabled(false);
-        } else if (change == PipelineChange::StackRunEnded) {
-            page_.setOptionsEnabled(true);
-        } else if (change == PipelineChange::Resampling) {
-            page_.showRestartAlign(!pipeline_.resampled());
-        }
-    });
 }
 
 void OptimizeController::heardFromOtherArea(PipelineChange change) {
@@ -201,6 +183,8 @@ void OptimizeController::heardFromOtherArea(PipelineChange change) {
             page_.greyPassButtons();
             break;
         case PipelineChange::Input:
+            // A new input shows "Restart align" unless it is one still image (nothing to align).
+            page_.showRestartAlign(!pipeline_.model().SingleImage);
             newSeriesLimit_ = !pipeline_.model().SingleImage;
             break;
         case PipelineChange::FrameLimit:
@@ -228,6 +212,18 @@ void OptimizeController::heardFromOtherArea(PipelineChange change) {
                 page_.setOptimizeButtonEnabled(true);
             else
                 page_.greyPassButtons();
+            break;
+        case PipelineChange::StackRun:
+            // While a stack run works the options wait; realigning on the result needs the
+            // frame-sized canvas.
+            page_.showRestartAlign(pipeline_.stackRunFrameSized());
+            page_.setOptionsEnabled(false);
+            break;
+        case PipelineChange::StackRunEnded:
+            page_.setOptionsEnabled(true);
+            break;
+        case PipelineChange::Resampling:
+            page_.showRestartAlign(!pipeline_.resampled());
             break;
         default:
             break;

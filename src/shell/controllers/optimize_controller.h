@@ -112,10 +112,9 @@ private:
     // The page follows what the other areas' operations change in the run, as the pipeline
     // announces it.
     void hearOtherAreas();
-    void heardFromOtherArea(PipelineChange change);
     // While a stack run works the page's options wait; "Restart align" shows when the run's canvas
     // is the frame's own, and goes while resampling is chosen.
-    void hearStackRuns();
+    void heardFromOtherArea(PipelineChange change);
 
     // Runs `work` with the optimizer's ports: the input's frames read as an optimizer pass reads them.
     void withPasses(const std::function<void(const OptimizerPorts&)>& work);
@@ -130,10 +129,7 @@ private:
     ShellPorts& ports_;
     OptimizePage& page_;
     std::unique_ptr<PassView> view_;
-    // A new input shows "Restart align" unless it is one still image (nothing to align).
-    Pipeline::Subscription inputShown_;
     Pipeline::Subscription otherAreasHeard_;
-    Pipeline::Subscription stackRunsHeard_;
     // The inputs given up and the features accepted when the page last heard the run.
     int inputsGivenUp_ = 0;
     int featuresAccepted_ = 0;

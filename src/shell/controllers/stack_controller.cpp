@@ -127,12 +127,6 @@ StackController::StackController(const StackControllerParts& parts) : parts_(par
     connect(&page, &StackPage::multiPointClicked, this, &StackController::MultiClick);
     connect(&parts.Tabpages, &TabStrip::pageEntering, this, &StackController::enterPage);
     page.Savebutton->setEnabled(parts.pipeline.stack().exists());
-    // A new frame limit may bring the stack count and its range with it.
-    frameLimitShown_ = parts.pipeline.subscribe([this](PipelineChange change) {
-        if (change == PipelineChange::FrameLimit)
-            parts_.frameWindows.StackSlider->setTag(parts_.pipeline.frameLimit());
-        if (change == PipelineChange::FrameLimit || change == PipelineChange::StackCount) showStackCount();
-    });
 
     connect(windows.StackSlider, &TRxSlider::OnChanged, this, &StackController::StackSliderChanged);
     connect(windows.Alignmentpointstackgraph, &TRxSpinEdit::OnChange, this,
@@ -149,76 +143,85 @@ StackController::StackController(const StackControllerParts& parts) : parts_(par
     connect(page.FastStack, &TPCheck::OnClick, this, &StackController::FastStackClick);
     connect(&parts.waveletPage, &WaveletPage::stackDepthToggled, this, &StackController::ShowStackCountClick);
     connectStackFilter();
-    hearOtherAreas();
-    hearOptimizerRuns();
-    hearPoints();
-    hearPasses();
+    inputsGivenUp_ = parts_.pipeline.inputsGivenUp();
+    framesGone_ = !parts_.pipeline.input().source;
+    runHeard_ = parts_.pipeline.subscribe([this](PipelineChange change) { hearRun(change); });
 }
 
 StackController::~StackController() = default;
 
 // --- What the Stack page learns from the other areas' operations ---------------------------------
 
-void StackController::hearOtherAreas() {
-    otherAreasHeard_ = parts_.pipeline.subscribe([this](PipelineChange change) {
-        if (change != PipelineChange::Input) return;
-        // A new input stacks with one box and is resampled by 2 again; 16-bit kinds are not
-        // resampled.
-        StackPage& page = parts_.stackPage;
-        const FrameModel& model = parts_.pipeline.model();
-        page.setMultiPoint(false);
-        page.resetResampleFactor();
-        page.showResampling(!model.InputIsFIT && !model.InputIsTIF && !model.InputIsSER);
-        if (model.SingleImage) {
-            // A single image is stacked as it is, at once: no stack graph, no resampling.
-            page.uncheckStackGraph();
-            page.setStackButtonEnabled(true);
-            page.uncheckResampling();
-        }
-    });
+void StackController::hearRun(PipelineChange change) {
+    switch (change) {
+        case PipelineChange::FrameLimit:
+            // A new frame limit may bring the stack count and its range with it.
+            parts_.frameWindows.StackSlider->setTag(parts_.pipeline.frameLimit());
+            showStackCount();
+            break;
+        case PipelineChange::StackCount:
+            showStackCount();
+            break;
+        case PipelineChange::Input:
+            showTakenInput();
+            break;
+        case PipelineChange::Optimizer:
+            followOptimizerRun();
+            break;
+        case PipelineChange::Points:
+            showPlacing();
+            break;
+        default:
+            break;
+    }
+    followPasses(change);
 }
 
-void StackController::hearOptimizerRuns() {
-    optimizerRunsHeard_ = parts_.pipeline.subscribe([this](PipelineChange change) {
-        if (change != PipelineChange::Optimizer) return;
-        const OptimizerProgress& progress = parts_.pipeline.optimizerProgress();
-        if (progress.afterPointAlignment) return;
-        StackPage& page = parts_.stackPage;
-        if (!optimizerRunLocked_) {
-            // Once per run: a cancel that unlocks the options mid-run leaves them unlocked.
-            page.setOptionsEnabled(false);
-            page.uncheckStackGraph();
-            optimizerRunLocked_ = true;
-        }
-        if (progress.step == OptimizerProgress::Step::Ended) {
-            page.setOptionsEnabled(true);
-            optimizerRunLocked_ = false;
-        }
-    });
+void StackController::showTakenInput() {
+    // A new input stacks with one box and is resampled by 2 again; 16-bit kinds are not
+    // resampled.
+    StackPage& page = parts_.stackPage;
+    const FrameModel& model = parts_.pipeline.model();
+    page.setMultiPoint(false);
+    page.resetResampleFactor();
+    page.showResampling(!model.InputIsFIT && !model.InputIsTIF && !model.InputIsSER);
+    if (model.SingleImage) {
+        // A single image is stacked as it is, at once: no stack graph, no resampling.
+        page.uncheckStackGraph();
+        page.setStackButtonEnabled(true);
+        page.uncheckResampling();
+    }
+}
+
+void StackController::followOptimizerRun() {
+    const OptimizerProgress& progress = parts_.pipeline.optimizerProgress();
+    if (progress.afterPointAlignment) return;
+    StackPage& page = parts_.stackPage;
+    if (!optimizerRunLocked_) {
+        // Once per run: a cancel that unlocks the options mid-run leaves them unlocked.
+        page.setOptionsEnabled(false);
+        page.uncheckStackGraph();
+        optimizerRunLocked_ = true;
+    }
+    if (progress.step == OptimizerProgress::Step::Ended) {
+        page.setOptionsEnabled(true);
+        optimizerRunLocked_ = false;
+    }
 }
 
 // --- The Stack page's multi-point box follows the points ------------------------------------------
 
-void StackController::hearPoints() {
-    multiPointShown_ = parts_.pipeline.subscribe([this](PipelineChange change) {
-        // Alignment points are being placed (the feature to be set again, the placing not ended):
-        // the stack is to be made with them, and the Multi box is ticked. A user's untick ends the
-        // points' mode.
-        const AlignmentPoints& points = parts_.pipeline.alignPoints();
-        const bool placing = points.MultiPointMode && !points.StopPlacing &&
-                             parts_.pipeline.state().progstatus == TProgStatus::psFeatureSet;
-        if (change == PipelineChange::Points && placing && !parts_.stackPage.multiPoint())
-            parts_.stackPage.setMultiPoint(true);
-    });
+void StackController::showPlacing() {
+    // Alignment points are being placed (the feature to be set again, the placing not ended):
+    // the stack is to be made with them, and the Multi box is ticked. A user's untick ends the
+    // points' mode.
+    const AlignmentPoints& points = parts_.pipeline.alignPoints();
+    const bool placing = points.MultiPointMode && !points.StopPlacing &&
+                         parts_.pipeline.state().progstatus == TProgStatus::psFeatureSet;
+    if (placing && !parts_.stackPage.multiPoint()) parts_.stackPage.setMultiPoint(true);
 }
 
 // --- The Stack page's passes follow the run ---------------------------------------------------------
-
-void StackController::hearPasses() {
-    inputsGivenUp_ = parts_.pipeline.inputsGivenUp();
-    framesGone_ = !parts_.pipeline.input().source;
-    passesFollowRun_ = parts_.pipeline.subscribe([this](PipelineChange change) { followPasses(change); });
-}
 
 void StackController::followPasses(PipelineChange change) {
     StackPage& page = parts_.stackPage;

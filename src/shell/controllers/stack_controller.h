@@ -154,16 +154,16 @@ public:
 private:
     void connectStackFilter();
     // What the Stack page shows after the other areas' operations, redrawn from the run when the
-    // pipeline announces them.
-    void hearOtherAreas();
+    // pipeline announces them: the stack slider follows the frame limit and the stack count.
+    void hearRun(PipelineChange change);
+    void showTakenInput();
     // While an optimize step of the Optimize page runs (however it ends), the stack options wait
     // and the last stack's graph goes.
-    void hearOptimizerRuns();
+    void followOptimizerRun();
     // The Stack page's Multi box follows the placing of alignment points.
-    void hearPoints();
+    void showPlacing();
     // The Stack page's passes follow the run: greyed when the input is given up or a pass over the
     // frames stopped, open again as the alignment, its absence or a project's load allow.
-    void hearPasses();
     void followPasses(PipelineChange change);
     // The Stack page entered: the stack graph drawn anew while it shows; the Optimize page
     // entered: the points' cut-offs drawn again.
@@ -209,17 +209,12 @@ private:
     StackControllerParts parts_;
     FrameSourceFactory frameSources_;
     bool inSliderChange_ = false;
-    // The stack slider's Tag follows the frame limit, its value and range the stack count.
-    Pipeline::Subscription frameLimitShown_;
-    Pipeline::Subscription otherAreasHeard_;
-    Pipeline::Subscription optimizerRunsHeard_;
+    // Every change the run announces (`hearRun`).
+    Pipeline::Subscription runHeard_;
     // The optimizer run under way has locked the stack options.
     bool optimizerRunLocked_ = false;
-    // The Multi box ticked while points are placed (`hearPoints`).
-    Pipeline::Subscription multiPointShown_;
-    // The passes follow the run (`hearPasses`): the inputs given up and whether the series' frames
-    // are gone, as last heard.
-    Pipeline::Subscription passesFollowRun_;
+    // The passes follow the run (`followPasses`): the inputs given up and whether the series'
+    // frames are gone, as last heard.
     int inputsGivenUp_ = 0;
     bool framesGone_ = true;
 };
