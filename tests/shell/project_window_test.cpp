@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 
 #include "batch_test_support.h"
 #include "output/bmp_writer.h"
@@ -308,29 +309,28 @@ TEST(ProjectWindow, EachStageComesBackWithItsGraphWindowSliderAndStackList) {
     }
 }
 
-// A project that reached the optimizer opens its passes again; an aligned one leaves them grey.
-TEST(ProjectWindow, AnOptimizedProjectOpensTheOptimizersPasses) {
+// A project saved at `stage` - 1 and at `stage`, loaded again: the page's passes `names` are open
+// only for the one that reached `stage`.
+void expectPassesOpenFromStage(const std::string& file, int stage, std::initializer_list<const char*> names) {
     StackedProject saved;
     ASSERT_TRUE(pieces(*saved.run->form).project->saveProject(saved.project, ProjectForm::Full));
-    for (const int stage : {2, 3}) {
-        SCOPED_TRACE(stage);
-        auto loaded = loadChanged(saved, "stage.ksp", [&](ProjectData& p) { p.progstatus = stage; });
-        for (const char* name : {"Optimizebutton", "Optimizeandstackbutton"})
-            EXPECT_EQ(control<TRxSpeedButton>(*loaded->form, name)->isEnabled(), stage == 3) << name;
+    for (const int stored : {stage - 1, stage}) {
+        SCOPED_TRACE(stored);
+        auto loaded = loadChanged(saved, file, [&](ProjectData& p) { p.progstatus = stored; });
+        for (const char* name : names)
+            EXPECT_EQ(control<TRxSpeedButton>(*loaded->form, name)->isEnabled(), stored == stage) << name;
     }
+}
+
+// A project that reached the optimizer opens its passes again; an aligned one leaves them grey.
+TEST(ProjectWindow, AnOptimizedProjectOpensTheOptimizersPasses) {
+    expectPassesOpenFromStage("stage.ksp", 3, {"Optimizebutton", "Optimizeandstackbutton"});
 }
 
 // A project that reached the stack opens the Stack page's passes again; an optimized one leaves
 // them grey, as the new input left them.
 TEST(ProjectWindow, AStackedProjectOpensTheStackPagesPasses) {
-    StackedProject saved;
-    ASSERT_TRUE(pieces(*saved.run->form).project->saveProject(saved.project, ProjectForm::Full));
-    for (const int stage : {3, 4}) {
-        SCOPED_TRACE(stage);
-        auto loaded = loadChanged(saved, "stacked.ksp", [&](ProjectData& p) { p.progstatus = stage; });
-        for (const char* name : {"Stackbutton", "Statisticalstackbutton"})
-            EXPECT_EQ(control<TRxSpeedButton>(*loaded->form, name)->isEnabled(), stage == 4) << name;
-    }
+    expectPassesOpenFromStage("stacked.ksp", 4, {"Stackbutton", "Statisticalstackbutton"});
 }
 
 // The frame slider shows the project's reference frame and the alignment's steps are open; from
