@@ -176,8 +176,7 @@ TSpeedBar::TSpeedBar(QWidget* parent) : QWidget(parent) {
 }
 
 TSpeedBar::~TSpeedBar() {
-    if (drag_ == Drag::Move) DrawInvertFrame(dragFrame_, 3);
-    if (drag_ != Drag::None) QApplication::restoreOverrideCursor();
+    endMove();
 }
 
 void TSpeedBar::setOptions(int options) {
