@@ -133,6 +133,20 @@ struct StackedProject {
         // The warning before a save or a load has a test of its own.
         control<TPCheck>(*run->form, "Projectmessages")->setChecked(false);
     }
+
+    // Scripted file dialogs and messages take the place of the run's own.
+    ScriptedFileDialogs& scriptDialogs() {
+        auto scripted = std::make_unique<ScriptedFileDialogs>();
+        ScriptedFileDialogs& dialogs = *scripted;
+        run->context.setDialogs(std::move(scripted));
+        return dialogs;
+    }
+    ScriptedPresenter& scriptMessages() {
+        auto presenter = std::make_unique<ScriptedPresenter>();
+        ScriptedPresenter& messages = *presenter;
+        run->context.messages().setPresenter(std::move(presenter));
+        return messages;
+    }
 };
 
 TEST(ProjectWindow, AStackedProjectLoadedAtStartUpReachesTheSameStageAndStack) {
@@ -208,12 +222,8 @@ TEST(ProjectWindow, AProjectThatCannotBeTakenChangesNothing) {
 
 TEST(ProjectWindow, TheOlderFormRenamesTheVideoOnlyWhenAgreedAndNeverOverAnotherFile) {
     StackedProject saved;
-    auto scripted = std::make_unique<ScriptedFileDialogs>();
-    ScriptedFileDialogs& dialogs = *scripted;
-    saved.run->context.setDialogs(std::move(scripted));
-    auto presenter = std::make_unique<ScriptedPresenter>();
-    ScriptedPresenter& messages = *presenter;
-    saved.run->context.messages().setPresenter(std::move(presenter));
+    ScriptedFileDialogs& dialogs = saved.scriptDialogs();
+    ScriptedPresenter& messages = saved.scriptMessages();
     ProjectController& controller = *pieces(*saved.run->form).project;
     const fs::path video = saved.run->context.pipeline.model().AviSegments[0].FileName;
 
@@ -387,12 +397,8 @@ TEST(ProjectWindow, SecondFieldDataIsTakenOnlyWhileInterlacedIsTicked) {
 
 TEST(ProjectWindow, SavingAsksBeforeReplacingAndReportsAFileItCannotWrite) {
     StackedProject saved;
-    auto presenter = std::make_unique<ScriptedPresenter>();
-    ScriptedPresenter& messages = *presenter;
-    saved.run->context.messages().setPresenter(std::move(presenter));
-    auto scripted = std::make_unique<ScriptedFileDialogs>();
-    ScriptedFileDialogs& dialogs = *scripted;
-    saved.run->context.setDialogs(std::move(scripted));
+    ScriptedPresenter& messages = saved.scriptMessages();
+    ScriptedFileDialogs& dialogs = saved.scriptDialogs();
     ProjectController& controller = *pieces(*saved.run->form).project;
 
     std::ofstream(saved.project) << "an earlier project";
@@ -503,12 +509,8 @@ TEST(ProjectWindow, TheProjectWarningComesFirstUntilTurnedOffAndNeverWaitsInABat
     TMainForm& form = *saved.run->form;
     TPCheck& box = *control<TPCheck>(form, "Projectmessages");
     box.setChecked(true);
-    auto presenter = std::make_unique<ScriptedPresenter>();
-    ScriptedPresenter& messages = *presenter;
-    saved.run->context.messages().setPresenter(std::move(presenter));
-    auto scripted = std::make_unique<ScriptedFileDialogs>();
-    ScriptedFileDialogs& dialogs = *scripted;
-    saved.run->context.setDialogs(std::move(scripted));
+    ScriptedPresenter& messages = saved.scriptMessages();
+    ScriptedFileDialogs& dialogs = saved.scriptDialogs();
     ProjectController& controller = *pieces(form).project;
 
     // Before a save, with its box left as it is: the box stays ticked and the save goes on.
@@ -575,9 +577,7 @@ TEST(ProjectWindow, ALoadNamesItsPartsAndCutsAnOversizedFirstFrameWithAFrameSize
     EXPECT_EQ(status.texts.back(), "2: ");
 
     // Two frames 4100 pixels wide: the frame size error, and the frames cut to 4096 pixels.
-    auto presenter = std::make_unique<ScriptedPresenter>();
-    ScriptedPresenter& messages = *presenter;
-    saved.run->context.messages().setPresenter(std::move(presenter));
+    ScriptedPresenter& messages = saved.scriptMessages();
     ProjectData wide;
     wide.InputType = TInputType::itBMP;
     wide.filedir = saved.dir.path().string();
