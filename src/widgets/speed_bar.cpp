@@ -83,9 +83,12 @@ bool inResizeZone(QSize size, TBarAlign edge, QPoint point) {
     return false;
 }
 
+int frameInset(int borderWidth, int bevelWidth, TPanelBevel outer, TPanelBevel inner) {
+    return borderWidth + (outer != bvNone ? bevelWidth : 0) + (inner != bvNone ? bevelWidth : 0);
+}
+
 int minButtonOffset(int borderWidth, int bevelWidth, TPanelBevel outer, TPanelBevel inner, bool flatButtons) {
-    return borderWidth + (outer != bvNone ? bevelWidth : 0) + (inner != bvNone ? bevelWidth : 0) +
-           (flatButtons ? 0 : 2);
+    return frameInset(borderWidth, bevelWidth, outer, inner) + (flatButtons ? 0 : 2);
 }
 
 TSpeedbarSection::TSpeedbarSection(TSpeedBar& bar, const QString& caption)
@@ -321,8 +324,7 @@ void TSpeedBar::setBevelInner(TPanelBevel bevel) {
 }
 
 QRect TSpeedBar::innerRect() const {
-    const int inset =
-        borderWidth_ + (bevelOuter_ != bvNone ? bevelWidth_ : 0) + (bevelInner_ != bvNone ? bevelWidth_ : 0);
+    const int inset = frameInset(borderWidth_, bevelWidth_, bevelOuter_, bevelInner_);
     return rect().adjusted(inset, inset, -inset, -inset);
 }
 
