@@ -23,7 +23,6 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -207,21 +206,30 @@ struct GridChoice {
     bool flattestFirst;
 };
 
+struct Measure {
+    double restored = 0, blur = 0;
+};
+
+// The stack of a batch run on `input` with `options`, made in `folder`, against the true scene;
+// none when the run failed.
+std::optional<Measure> measureRun(const std::filesystem::path& input, const std::vector<std::string>& options,
+                                  const std::filesystem::path& folder,
+                                  const kestrave::test::GreyImage& scene) {
+    const std::filesystem::path result = kestrave::bench::batchResult(input, options, folder);
+    if (result.empty()) return std::nullopt;
+    const kestrave::test::GreyImage image = kestrave::test::readResultPng(result);
+    return Measure{kestrave::test::psnrAfterSharpening(image, scene),
+                   kestrave::test::residualBlur(image, scene)};
+}
+
 void pointQuality(benchmark::State& state, const GridChoice& grid) {
     static const synth::Recording recording = synth::planRecording(plainsRecording());
     static const kestrave::test::GreyImage scene = kestrave::test::sceneImage(recording);
     const std::filesystem::path input =
         kestrave::bench::cachedRecording(plainsRecording(), "plains400x640x480");
     const kestrave::test::TempDir folder;
-    struct Measure {
-        double restored = 0, blur = 0;
-    };
-    const auto measure = [&](const std::vector<std::string>& options) -> std::optional<Measure> {
-        const std::filesystem::path result = kestrave::bench::batchResult(input, options, folder.path());
-        if (result.empty()) return std::nullopt;
-        const kestrave::test::GreyImage image = kestrave::test::readResultPng(result);
-        return Measure{kestrave::test::psnrAfterSharpening(image, scene),
-                       kestrave::test::residualBlur(image, scene)};
+    const auto measure = [&](const std::vector<std::string>& options) {
+        return measureRun(input, options, folder.path(), scene);
     };
     static const std::optional<Measure> oneBox = measure({"-NF100"});
     for (auto _ : state) {
@@ -318,31 +326,27 @@ void pointQualityOn(benchmark::State& state, const std::filesystem::path& input,
     }
     const kestrave::test::TempDir folder;
     const std::string limit = "-NF" + std::to_string(std::max(1, frames / 4));
-    const auto measure = [&](std::vector<std::string> options) -> std::array<double, 2> {
+    const auto measure = [&](std::vector<std::string> options) {
         options.insert(options.begin(), limit);
-        const std::filesystem::path result = kestrave::bench::batchResult(input, options, folder.path());
-        if (result.empty()) return {0, 0};
-        const kestrave::test::GreyImage image = kestrave::test::readResultPng(result);
-        return {kestrave::test::psnrAfterSharpening(image, scene),
-                kestrave::test::residualBlur(image, scene)};
+        return measureRun(input, options, folder.path(), scene);
     };
-    static std::map<std::string, std::array<double, 2>> oneBoxes;
+    static std::map<std::string, std::optional<Measure>> oneBoxes;
     for (auto _ : state) {
         if (!oneBoxes.contains(name)) oneBoxes[name] = measure({});
-        const std::array<double, 2> oneBox = oneBoxes[name];
-        std::array<double, 2> points = oneBox;
+        const std::optional<Measure> oneBox = oneBoxes[name];
+        std::optional<Measure> points = oneBox;
         if (grid.columns > 0)
             points = measure(
                 {"-MA" + gridFile(folder.path(), grid.columns, grid.rows, grid.box, false, scene, sharpest)
                              .string()});
-        if (points[0] == 0 || oneBox[0] == 0) {
+        if (!points || !oneBox) {
             state.SkipWithError("the batch run failed");
             break;
         }
-        state.counters["psnr_restored"] = points[0];
-        state.counters["blur_px"] = points[1];
-        state.counters["gain_dB"] = points[0] - oneBox[0];
-        state.counters["blur_gain_px"] = oneBox[1] - points[1];
+        state.counters["psnr_restored"] = points->restored;
+        state.counters["blur_px"] = points->blur;
+        state.counters["gain_dB"] = points->restored - oneBox->restored;
+        state.counters["blur_gain_px"] = oneBox->blur - points->blur;
     }
 }
 

@@ -83,9 +83,12 @@ bool inResizeZone(QSize size, TBarAlign edge, QPoint point) {
     return false;
 }
 
+int frameInset(int borderWidth, int bevelWidth, TPanelBevel outer, TPanelBevel inner) {
+    return borderWidth + (outer != bvNone ? bevelWidth : 0) + (inner != bvNone ? bevelWidth : 0);
+}
+
 int minButtonOffset(int borderWidth, int bevelWidth, TPanelBevel outer, TPanelBevel inner, bool flatButtons) {
-    return borderWidth + (outer != bvNone ? bevelWidth : 0) + (inner != bvNone ? bevelWidth : 0) +
-           (flatButtons ? 0 : 2);
+    return frameInset(borderWidth, bevelWidth, outer, inner) + (flatButtons ? 0 : 2);
 }
 
 TSpeedbarSection::TSpeedbarSection(TSpeedBar& bar, const QString& caption)
@@ -176,8 +179,7 @@ TSpeedBar::TSpeedBar(QWidget* parent) : QWidget(parent) {
 }
 
 TSpeedBar::~TSpeedBar() {
-    if (drag_ == Drag::Move) DrawInvertFrame(dragFrame_, 3);
-    if (drag_ != Drag::None) QApplication::restoreOverrideCursor();
+    endMove();
 }
 
 void TSpeedBar::setOptions(int options) {
@@ -322,8 +324,7 @@ void TSpeedBar::setBevelInner(TPanelBevel bevel) {
 }
 
 QRect TSpeedBar::innerRect() const {
-    const int inset =
-        borderWidth_ + (bevelOuter_ != bvNone ? bevelWidth_ : 0) + (bevelInner_ != bvNone ? bevelWidth_ : 0);
+    const int inset = frameInset(borderWidth_, bevelWidth_, bevelOuter_, bevelInner_);
     return rect().adjusted(inset, inset, -inset, -inset);
 }
 

@@ -42,6 +42,8 @@ QRect alongEdge(const QRect& client, TBarAlign edge, int thickness, int taken = 
 // Whether `point` lies in the resize zone of a bar of `size` along `edge`: within 4 pixels of
 // its inner edge (the bottom edge of a top bar, the left edge of a right bar, ...).
 bool inResizeZone(QSize size, TBarAlign edge, QPoint point);
+// The width of a bar's frame: border and shown bevels.
+int frameInset(int borderWidth, int bevelWidth, TPanelBevel outer, TPanelBevel inner);
 // The least distance of a button from the bar's edge: border, shown bevels and, for buttons
 // that are not flat, 2 more.
 int minButtonOffset(int borderWidth, int bevelWidth, TPanelBevel outer, TPanelBevel inner, bool flatButtons);

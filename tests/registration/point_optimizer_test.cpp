@@ -287,6 +287,21 @@ TEST(PointOptimizer, TheWholeFrameStartStartsEveryPointAfresh) {
     }
 }
 
+// A grey square picture `size` pixels wide: level(x, y) plus seeded noise of `noise` levels
+// peak to peak, clamped to 0..255.
+template <class Level>
+Bitmap24 greyPicture(int size, unsigned seed, int noise, const Level& level) {
+    Bitmap24 picture(size, size);
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            seed = seed * 1103515245u + 12345u;
+            const int grain = static_cast<int>((seed >> 16) % static_cast<unsigned>(noise + 1)) - noise / 2;
+            const double v = level(x, y) + grain;
+            std::fill_n(picture.pixel(x, y), 3, static_cast<std::uint8_t>(std::clamp(v, 0.0, 255.0)));
+        }
+    return picture;
+}
+
 // Which boxes can carry the alignment of every frame: enough detail over the noise, summed over
 // the box, and a box of 64 pixels or more.
 TEST(PointOptimizer, ABoxCarriesTheAlignmentWithEnoughDetailOverItsNoise) {
@@ -304,15 +319,9 @@ TEST(PointOptimizer, ABoxCarriesTheAlignmentWithEnoughDetailOverItsNoise) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Bitmap24 picture(96, 96);
-        unsigned state = 4321;
-        for (int y = 0; y < 96; ++y)
-            for (int x = 0; x < 96; ++x) {
-                state = state * 1103515245u + 12345u;
-                const double v = 100 + c.contrast / 2 * std::sin(x * 0.3) * std::cos(y * 0.25) +
-                                 static_cast<int>((state >> 16) % 13u) - 6;
-                std::fill_n(picture.pixel(x, y), 3, static_cast<std::uint8_t>(std::clamp(v, 0.0, 255.0)));
-            }
+        const Bitmap24 picture = greyPicture(96, 4321, 12, [&](int x, int y) {
+            return 100 + c.contrast / 2 * std::sin(x * 0.3) * std::cos(y * 0.25);
+        });
         EXPECT_EQ(boxCarriesAlignment(picture, 48, 48, c.half), c.carries);
     }
 }
@@ -334,18 +343,10 @@ TEST(PointOptimizer, ABoxHoldsNothingWhenItVariesNoMoreThanItsNoise) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Bitmap24 picture(64, 64);
-        unsigned state = 12345;
-        for (int y = 0; y < 64; ++y)
-            for (int x = 0; x < 64; ++x) {
-                state = state * 1103515245u + 12345u;
-                const double r = std::hypot(x - 32, y - 32);
-                double v = 100 + c.slope * x + (r < 6 ? -c.crater * (1 - r / 6) : 0.0);
-                if (c.noise > 0)
-                    v += static_cast<int>((state >> 16) % static_cast<unsigned>(c.noise + 1)) - c.noise / 2;
-                std::uint8_t* pixel = picture.pixel(x, y);
-                pixel[0] = pixel[1] = pixel[2] = static_cast<std::uint8_t>(std::clamp(v, 0.0, 255.0));
-            }
+        const Bitmap24 picture = greyPicture(64, 12345, c.noise, [&](int x, int y) {
+            const double r = std::hypot(x - 32, y - 32);
+            return 100 + c.slope * x + (r < 6 ? -c.crater * (1 - r / 6) : 0.0);
+        });
         EXPECT_EQ(boxHoldsNothing(picture, 32, 32, 24), c.nothing);
     }
 }

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 
 #include "batch_test_support.h"
 #include "output/bmp_writer.h"
@@ -132,6 +133,20 @@ struct StackedProject {
         // The warning before a save or a load has a test of its own.
         control<TPCheck>(*run->form, "Projectmessages")->setChecked(false);
     }
+
+    // Scripted file dialogs and messages take the place of the run's own.
+    ScriptedFileDialogs& scriptDialogs() {
+        auto scripted = std::make_unique<ScriptedFileDialogs>();
+        ScriptedFileDialogs& dialogs = *scripted;
+        run->context.setDialogs(std::move(scripted));
+        return dialogs;
+    }
+    ScriptedPresenter& scriptMessages() {
+        auto presenter = std::make_unique<ScriptedPresenter>();
+        ScriptedPresenter& messages = *presenter;
+        run->context.messages().setPresenter(std::move(presenter));
+        return messages;
+    }
 };
 
 TEST(ProjectWindow, AStackedProjectLoadedAtStartUpReachesTheSameStageAndStack) {
@@ -207,12 +222,8 @@ TEST(ProjectWindow, AProjectThatCannotBeTakenChangesNothing) {
 
 TEST(ProjectWindow, TheOlderFormRenamesTheVideoOnlyWhenAgreedAndNeverOverAnotherFile) {
     StackedProject saved;
-    auto scripted = std::make_unique<ScriptedFileDialogs>();
-    ScriptedFileDialogs& dialogs = *scripted;
-    saved.run->context.setDialogs(std::move(scripted));
-    auto presenter = std::make_unique<ScriptedPresenter>();
-    ScriptedPresenter& messages = *presenter;
-    saved.run->context.messages().setPresenter(std::move(presenter));
+    ScriptedFileDialogs& dialogs = saved.scriptDialogs();
+    ScriptedPresenter& messages = saved.scriptMessages();
     ProjectController& controller = *pieces(*saved.run->form).project;
     const fs::path video = saved.run->context.pipeline.model().AviSegments[0].FileName;
 
@@ -308,29 +319,28 @@ TEST(ProjectWindow, EachStageComesBackWithItsGraphWindowSliderAndStackList) {
     }
 }
 
-// A project that reached the optimizer opens its passes again; an aligned one leaves them grey.
-TEST(ProjectWindow, AnOptimizedProjectOpensTheOptimizersPasses) {
+// A project saved at `stage` - 1 and at `stage`, loaded again: the page's passes `names` are open
+// only for the one that reached `stage`.
+void expectPassesOpenFromStage(const std::string& file, int stage, std::initializer_list<const char*> names) {
     StackedProject saved;
     ASSERT_TRUE(pieces(*saved.run->form).project->saveProject(saved.project, ProjectForm::Full));
-    for (const int stage : {2, 3}) {
-        SCOPED_TRACE(stage);
-        auto loaded = loadChanged(saved, "stage.ksp", [&](ProjectData& p) { p.progstatus = stage; });
-        for (const char* name : {"Optimizebutton", "Optimizeandstackbutton"})
-            EXPECT_EQ(control<TRxSpeedButton>(*loaded->form, name)->isEnabled(), stage == 3) << name;
+    for (const int stored : {stage - 1, stage}) {
+        SCOPED_TRACE(stored);
+        auto loaded = loadChanged(saved, file, [&](ProjectData& p) { p.progstatus = stored; });
+        for (const char* name : names)
+            EXPECT_EQ(control<TRxSpeedButton>(*loaded->form, name)->isEnabled(), stored == stage) << name;
     }
+}
+
+// A project that reached the optimizer opens its passes again; an aligned one leaves them grey.
+TEST(ProjectWindow, AnOptimizedProjectOpensTheOptimizersPasses) {
+    expectPassesOpenFromStage("stage.ksp", 3, {"Optimizebutton", "Optimizeandstackbutton"});
 }
 
 // A project that reached the stack opens the Stack page's passes again; an optimized one leaves
 // them grey, as the new input left them.
 TEST(ProjectWindow, AStackedProjectOpensTheStackPagesPasses) {
-    StackedProject saved;
-    ASSERT_TRUE(pieces(*saved.run->form).project->saveProject(saved.project, ProjectForm::Full));
-    for (const int stage : {3, 4}) {
-        SCOPED_TRACE(stage);
-        auto loaded = loadChanged(saved, "stacked.ksp", [&](ProjectData& p) { p.progstatus = stage; });
-        for (const char* name : {"Stackbutton", "Statisticalstackbutton"})
-            EXPECT_EQ(control<TRxSpeedButton>(*loaded->form, name)->isEnabled(), stage == 4) << name;
-    }
+    expectPassesOpenFromStage("stacked.ksp", 4, {"Stackbutton", "Statisticalstackbutton"});
 }
 
 // The frame slider shows the project's reference frame and the alignment's steps are open; from
@@ -387,12 +397,8 @@ TEST(ProjectWindow, SecondFieldDataIsTakenOnlyWhileInterlacedIsTicked) {
 
 TEST(ProjectWindow, SavingAsksBeforeReplacingAndReportsAFileItCannotWrite) {
     StackedProject saved;
-    auto presenter = std::make_unique<ScriptedPresenter>();
-    ScriptedPresenter& messages = *presenter;
-    saved.run->context.messages().setPresenter(std::move(presenter));
-    auto scripted = std::make_unique<ScriptedFileDialogs>();
-    ScriptedFileDialogs& dialogs = *scripted;
-    saved.run->context.setDialogs(std::move(scripted));
+    ScriptedPresenter& messages = saved.scriptMessages();
+    ScriptedFileDialogs& dialogs = saved.scriptDialogs();
     ProjectController& controller = *pieces(*saved.run->form).project;
 
     std::ofstream(saved.project) << "an earlier project";
@@ -503,12 +509,8 @@ TEST(ProjectWindow, TheProjectWarningComesFirstUntilTurnedOffAndNeverWaitsInABat
     TMainForm& form = *saved.run->form;
     TPCheck& box = *control<TPCheck>(form, "Projectmessages");
     box.setChecked(true);
-    auto presenter = std::make_unique<ScriptedPresenter>();
-    ScriptedPresenter& messages = *presenter;
-    saved.run->context.messages().setPresenter(std::move(presenter));
-    auto scripted = std::make_unique<ScriptedFileDialogs>();
-    ScriptedFileDialogs& dialogs = *scripted;
-    saved.run->context.setDialogs(std::move(scripted));
+    ScriptedPresenter& messages = saved.scriptMessages();
+    ScriptedFileDialogs& dialogs = saved.scriptDialogs();
     ProjectController& controller = *pieces(form).project;
 
     // Before a save, with its box left as it is: the box stays ticked and the save goes on.
@@ -575,9 +577,7 @@ TEST(ProjectWindow, ALoadNamesItsPartsAndCutsAnOversizedFirstFrameWithAFrameSize
     EXPECT_EQ(status.texts.back(), "2: ");
 
     // Two frames 4100 pixels wide: the frame size error, and the frames cut to 4096 pixels.
-    auto presenter = std::make_unique<ScriptedPresenter>();
-    ScriptedPresenter& messages = *presenter;
-    saved.run->context.messages().setPresenter(std::move(presenter));
+    ScriptedPresenter& messages = saved.scriptMessages();
     ProjectData wide;
     wide.InputType = TInputType::itBMP;
     wide.filedir = saved.dir.path().string();

@@ -32,7 +32,17 @@ struct PCheckWidget : test::WidgetTest {
         QObject::connect(&check, &TPCheck::OnClick, [this] { stateSeenByClick << check.Checked(); });
     }
     QImage picture() { return check.grab().toImage(); }
+    // Puts the box in a shown window and waits until the window is active, so that the keyboard
+    // reaches it; false when it never becomes active.
+    bool inActiveWindow() {
+        check.setParent(&window);
+        window.show();
+        window.activateWindow();
+        return QTest::qWaitForWindowActive(&window);
+    }
 
+    // Before the box, so that the box leaves it before it goes.
+    QWidget window;
     TPCheck check;
     QSignalSpy clicks{&check, &TPCheck::OnClick};
     QSignalSpy doubleClicks{&check, &TPCheck::OnDblClick};
@@ -116,11 +126,7 @@ TEST_F(PCheckWidget, HoveringHighlightsAndReports) {
 }
 
 TEST_F(PCheckWidget, TheAcceleratorClicksBeforeInverting) {
-    QWidget window;
-    check.setParent(&window);
-    window.show();
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    ASSERT_TRUE(inActiveWindow());
     QTest::keyClick(&window, Qt::Key_D, Qt::AltModifier);
     EXPECT_EQ(stateSeenByClick, QList<bool>{false});
     EXPECT_TRUE(check.Checked());
@@ -129,11 +135,7 @@ TEST_F(PCheckWidget, TheAcceleratorClicksBeforeInverting) {
 }
 
 TEST_F(PCheckWidget, EachPressOfTheMouseClicksAndNothingElseDoes) {
-    QWidget window;
-    check.setParent(&window);
-    window.show();
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    ASSERT_TRUE(inActiveWindow());
     test::RecordingSoundSink sink;
     check.setSoundSink(&sink);
     const auto clicksHeard = [&] { return sink.sounds.values().size(); };
