@@ -40,6 +40,7 @@ struct Page {
         section.ProcessAreaX = section.ProcessAreaY = (side - areaSide) / 2;
         BuildGammaTable(GammaTable, 1.0f);
         Stackimage.resize(side, side);
+        Stackimage.allocateHighBits();
         wavelet.Colourstack = channels == 3;
         options.layerSlider = {30, 20, 15, 10, 10, 10};
         ApplyRGBShift(section, side, side, state, wavelet);
@@ -55,7 +56,7 @@ struct Page {
     GammaTableArray GammaTable{};
     std::unique_ptr<ToneTables> tones = std::make_unique<ToneTables>();
     Bitmap24 ProcessImage;
-    Bitmap24 Stackimage;
+    TTIFFBitMap Stackimage;
     WaveletFilter filter;
     WaveletProcessOptions wavelet;
     RenderOptions options;

@@ -111,7 +111,8 @@ int decompositionReach(const WaveletFilter& filter, const WaveletProcessOptions&
 
 DoAllResult processWholeImage(RenderContext& context, const WaveletFilter& filter,
                               const WaveletProcessOptions& wavelet, const RenderOptions& options,
-                              const Bitmap24& Stackimage, bool Showprocessingarea, ProgressPort& progress) {
+                              const TTIFFBitMap& Stackimage, bool Showprocessingarea,
+                              ProgressPort& progress) {
     ImageDataSection& section = context.section;
     ProgramState& state = context.state;
     const TilePlan plan = tilePlan(context.ImageWidth, context.ImageHeight, section.ProcessAreaWidth,
@@ -119,7 +120,8 @@ DoAllResult processWholeImage(RenderContext& context, const WaveletFilter& filte
     progress.setCancelRequested(false);
     state.WholeImageArea = true;
     state.DoAllDone = false;
-    showStackView(Stackimage, context.ProcessImage, context.ImageWidth, context.ImageHeight);
+    showStackView(Stackimage, context.ProcessImage, section.ResultImage16, context.ImageWidth,
+                  context.ImageHeight);
     UserArea userArea(context, Showprocessingarea);
     state.showProcessingArea = false;
     progress.setMaximum(static_cast<int>(std::min<std::int64_t>(plan.tileCount(), 1 << 30)));

@@ -11,10 +11,10 @@
 
 #include <cstdint>
 
+#include "codecs/tiff_bitmap.h"
 #include "enhance/render.h"
 #include "enhance/wavelet_filter.h"
 #include "enhance/wavelet_options.h"
-#include "platform/bitmap24.h"
 #include "platform/errors.h"
 #include "platform/progress_port.h"
 
@@ -67,18 +67,19 @@ struct DoAllResult {
 };
 
 // The core of DoAllClick. Clears the cancel flag at its start (and only there: a cancel stays set
-// for the caller); sets WholeImageArea; shows the stack view (Stackimage) in ProcessImage; turns
-// the area corners (state.showProcessingArea) off; then for each tile inside the image, unless
-// cancelled: progress position + 1, status panel 2 "position X1= " x " Y1=" y, compose the tile
-// and its reach, decompose, render, let the window process messages. Afterwards the user's area
-// is restored and processed again (not when the only tile was that area), the corners follow
-// Showprocessingarea, LayersDirty is cleared, and panel 2 reads "Do_all processing finished".
-// After a cancel the tiles done stay processed, the others show the stack view; DoAllDone stays
+// for the caller); sets WholeImageArea; shows the stack view (Stackimage) in ProcessImage and
+// ResultImage16; turns the area corners (state.showProcessingArea) off; then for each tile inside
+// the image, unless cancelled: progress position + 1, status panel 2 "position X1= " x " Y1=" y,
+// compose the tile and its reach, decompose, render, let the window process messages. Afterwards
+// the user's area is restored and processed again (not when the only tile was that area), the
+// corners follow Showprocessingarea, LayersDirty is cleared, and panel 2 reads "Do_all processing
+// finished". After a cancel the tiles done stay processed, the others show the stack view (in
+// both pictures); DoAllDone stays
 // false, WholeImageArea again says whether the area covers the image, and panel 2 reads
 // "Do_all processing cancelled". Throws DoAllError (before changing anything) for a tile step
 // below 1 and WaveletError for planes that do not fit; the user's area is restored either way.
 DoAllResult processWholeImage(RenderContext& context, const WaveletFilter& filter,
                               const WaveletProcessOptions& wavelet, const RenderOptions& options,
-                              const Bitmap24& Stackimage, bool Showprocessingarea, ProgressPort& progress);
+                              const TTIFFBitMap& Stackimage, bool Showprocessingarea, ProgressPort& progress);
 
 }  // namespace kestrave

@@ -327,9 +327,23 @@ WaveletArea displayedRegion(const ImageDataSection& section, int ImageWidth, int
     return region;
 }
 
-void showStackView(const Bitmap24& Stackimage, Bitmap24& ProcessImage, int ImageWidth, int ImageHeight) {
+void showStackView(const TTIFFBitMap& Stackimage, Bitmap24& ProcessImage, TTIFFBitMap& ResultImage16,
+                   int ImageWidth, int ImageHeight) {
     ProcessImage.resize(std::max(ImageWidth, 0), std::max(ImageHeight, 0));
     copyOverlap(Stackimage, ProcessImage);
+    if (!ResultImage16.HighBitsAllocated()) return;
+    const int rows = std::min(ImageHeight, ResultImage16.height());
+    const int columns = std::max(std::min(ImageWidth, ResultImage16.width()), 0);
+    const int stackRows = Stackimage.HighBitsAllocated() ? Stackimage.height() : 0;
+    const int stackColumns = std::min(Stackimage.width(), columns);
+    parallelFor(0, std::max(rows, 0), [&](std::ptrdiff_t row) {
+        const int y = static_cast<int>(row);
+        std::uint16_t* out = ResultImage16.HighBitRow(y);
+        const int copied = y < stackRows ? stackColumns : 0;
+        if (copied > 0) std::copy_n(Stackimage.HighBitRow(y), 3 * static_cast<std::size_t>(copied), out);
+        std::fill(out + 3 * static_cast<std::size_t>(copied), out + 3 * static_cast<std::size_t>(columns),
+                  std::uint16_t{0});
+    });
 }
 
 DisplayHistograms renderPass(RenderContext& context, const WaveletProcessOptions& wavelet,

@@ -7,7 +7,8 @@
 //
 // Only the displayed region is written: the processing area less a margin on every side that
 // does not touch the image edge, where the layers lack neighbours. Outside it the processed view
-// keeps what it had (the stack view) and ResultImage16 keeps older values. Overlays (area
+// and ResultImage16 keep what they had: the same picture, as a processing run starts by showing
+// the stack view in both (showStackView). Overlays (area
 // corners, alignment points) are the window's: they are drawn in a display layer over the view,
 // never into it, so that they cannot end up in saved files.
 //
@@ -17,6 +18,7 @@
 #include <array>
 #include <cstdint>
 
+#include "codecs/tiff_bitmap.h"
 #include "enhance/render_options.h"
 #include "enhance/tone_mapping.h"
 #include "enhance/wavelet_decomposition.h"
@@ -53,8 +55,12 @@ int displayMargin(const WaveletStepOptions& steps);
 WaveletArea displayedRegion(const ImageDataSection& section, int ImageWidth, int ImageHeight, int margin);
 
 // ProcessImage becomes ImageWidth × ImageHeight with the stack view in it (the part of
-// Stackimage that fits; black elsewhere): the view a processing run starts from.
-void showStackView(const Bitmap24& Stackimage, Bitmap24& ProcessImage, int ImageWidth, int ImageHeight);
+// Stackimage that fits; black elsewhere), and ResultImage16 takes the stack view's 16-bit
+// samples over the same pixels (0 where the view is black): the picture a processing run starts
+// from. The final page and the savers read ResultImage16, so what a run leaves outside its
+// displayed region must be what the processed view shows there, not an earlier run's pixels.
+void showStackView(const TTIFFBitMap& Stackimage, Bitmap24& ProcessImage, TTIFFBitMap& ResultImage16,
+                   int ImageWidth, int ImageHeight);
 
 // The render pass (the core of Layer1sliderChanged): recombines LayerPlanes[0] = WorkPlanes +
 // Σ checked weight × layer over the area (single precision), then writes the displayed region of

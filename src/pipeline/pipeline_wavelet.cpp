@@ -25,8 +25,8 @@ ProcessStart WaveletStage::process(const WaveletProcessOptions& options, Progres
 }
 
 void WaveletStage::showStackInProcessedView() {
-    showStackView(run_.wavelet.Stackimage, run_.wavelet.ProcessPicture, run_.model.ImageWidth,
-                  run_.model.ImageHeight);
+    showStackView(run_.wavelet.Stackimage, run_.wavelet.ProcessPicture, run_.images.ResultImage16,
+                  run_.model.ImageWidth, run_.model.ImageHeight);
 }
 
 void WaveletStage::chooseFeatureOnProcessedView(int x, int y, double scale) {

@@ -6,6 +6,7 @@
 #include <experimental/propagate_const>
 #include <memory>
 
+#include "codecs/tiff_bitmap.h"
 #include "enhance/render.h"
 #include "enhance/tone_tables.h"
 #include "enhance/wavelet_filter.h"
@@ -27,10 +28,10 @@ struct WaveletData {
     std::experimental::propagate_const<std::unique_ptr<ToneTables>> toneTables;
 
     // From stacking: the stack's value range and means, its luminance histogram and the stack
-    // view (Stackimage).
+    // view (Stackimage) with its 16-bit samples.
     StackFacts stack;
     LuminanceHistogram StackLuminanceHistogram{};
-    Bitmap24 Stackimage;
+    TTIFFBitMap Stackimage;
 
     // The picture of ProcessImage (the processed view).
     Bitmap24 ProcessPicture;

@@ -160,8 +160,9 @@ int toneBin(float level) {
 }  // namespace
 
 StackStatistics renderStack(ImageDataSection& section, StackValueRange range, bool colour, int width,
-                            int height, Bitmap24& stackImage) {
+                            int height, TTIFFBitMap& stackImage) {
     stackImage.resize(width, height);
+    stackImage.allocateHighBits();
     const double scale = 255.0 / (range.max - range.min + 1e-6);
     const int bands = (height + RenderBandRows - 1) / RenderBandRows;
     std::vector<BandSums> bandSums(static_cast<std::size_t>(std::max(bands, 0)));
@@ -171,6 +172,7 @@ StackStatistics renderStack(ImageDataSection& section, StackValueRange range, bo
         for (int y = first; y < std::min(height, first + RenderBandRows); ++y) {
             std::uint8_t* pixels = stackImage.row(y);
             std::uint16_t* words = section.ResultImage16.HighBitRow(y);
+            std::uint16_t* stackWords = stackImage.HighBitRow(y);
             for (int x = 0; x < width; ++x) {
                 float level[3];
                 for (int c = 0; c < 3; ++c) {
@@ -179,7 +181,7 @@ StackStatistics renderStack(ImageDataSection& section, StackValueRange range, bo
                     level[c] = static_cast<float>(v);
                     pixels[3 * x + (2 - c)] = static_cast<std::uint8_t>(
                         ClampByte(static_cast<int>(std::nearbyint(std::clamp(v, -1.0, 256.0)))));
-                    words[3 * x + c] =
+                    words[3 * x + c] = stackWords[3 * x + c] =
                         static_cast<std::uint16_t>(std::nearbyint(std::clamp(v * 255.0, 0.0, 65535.0)));
                 }
                 if (!colour) {

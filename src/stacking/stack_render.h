@@ -5,9 +5,9 @@
 
 #include <array>
 
+#include "codecs/tiff_bitmap.h"
 #include "frames/frame_model.h"
 #include "frames/image_data_section.h"
-#include "platform/bitmap24.h"
 #include "stacking/stack_accumulator.h"
 #include "stacking/stack_options.h"
 #include "stacking/stack_result.h"
@@ -38,10 +38,10 @@ StackValueRange measureStack(const ImageDataSection& section, bool colour, int w
 
 // Renders the width x height stack with v' = (v - min) x 255 / (max - min + 1e-6): bytes
 // Round(v') clamped to 0..255 into `stackImage`, words Round(v' x 255) clamped to 0..65535 into
-// ResultImage16, and the statistics (a mono stack gives all three channels the green value and
-// counts only its histogram).
+// its 16-bit samples and into ResultImage16, and the statistics (a mono stack gives all three channels the
+// green value and counts only its histogram).
 StackStatistics renderStack(ImageDataSection& section, StackValueRange range, bool colour, int width,
-                            int height, Bitmap24& stackImage);
+                            int height, TTIFFBitMap& stackImage);
 
 // Clips the histogram and makes it the cumulative tone curve, as StackStatistics describes.
 void clipToneHistogram(StackStatistics& stats);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "codecs/tiff_bitmap.h"
 #include "frames/frame_model.h"
 #include "platform/bitmap24.h"
 
@@ -75,7 +76,8 @@ struct StackResult {
     float StackMinValue = 0.0f;
     float StackMaxValue = 0.0f;
     StackStatistics statistics;
-    Bitmap24 Stackimage;
+    // The stack view, with the 16-bit samples it was rendered from.
+    TTIFFBitMap Stackimage;
 
     // For the window.
     bool SigmaFinalPass = false;   // after the run (a completed pass toggles it)

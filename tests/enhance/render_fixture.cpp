@@ -16,6 +16,7 @@ RenderFixture::RenderFixture(int width, int height, int areaX, int areaY, int ar
 
 void RenderFixture::makeStackView() {
     Stackimage.resize(image.width, image.height);
+    Stackimage.allocateHighBits();
     const auto& planes = image.section.StackPlanes;
     for (int y = 0; y < image.height; ++y) {
         for (int x = 0; x < image.width; ++x) {
@@ -24,12 +25,17 @@ void RenderFixture::makeStackView() {
             const int b = wavelet.Colourstack ? clampedRound(planes[2][x][y], 0, 255) : g;
             SetRGBTriple(static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(g),
                          static_cast<std::uint8_t>(b), Stackimage.pixel(x, y));
+            for (int c = 0; c < 3; ++c) {
+                const float v = planes[wavelet.Colourstack ? c : 1][x][y];
+                Stackimage.HighBitRow(y)[3 * x + c] =
+                    static_cast<std::uint16_t>(clampedRound(v * 255, 0, 65535));
+            }
         }
     }
 }
 
 DisplayHistograms RenderFixture::process() {
-    showStackView(Stackimage, ProcessImage, image.width, image.height);
+    showStackView(Stackimage, ProcessImage, image.section.ResultImage16, image.width, image.height);
     state.LayersDirty = true;
     decomposeWhenDirty(image.section, image.width, image.height, state, filter, wavelet, progress);
     return render();

@@ -24,7 +24,8 @@ struct RenderFixture {
     }
     ImageDataSection& section() { return image.section; }
 
-    // The stack view: the stack's green (or red, green, blue) values as bytes.
+    // The stack view: the stack's green (or red, green, blue) values as bytes, and × 255 as its
+    // 16-bit samples.
     void makeStackView();
     // "Process": the stack view shown, the working image composed and decomposed, one pass.
     DisplayHistograms process();
@@ -44,7 +45,7 @@ struct RenderFixture {
     std::unique_ptr<ToneTables> tones = std::make_unique<ToneTables>();
     StackFacts stack;
     Bitmap24 ProcessImage;
-    Bitmap24 Stackimage;
+    TTIFFBitMap Stackimage;
     WaveletFilter filter;
     WaveletProcessOptions wavelet;
     RenderOptions options;

@@ -24,7 +24,7 @@ TEST(PipelinePoints, ASaveSwitchesTheRunsMasterFrameModeOn) {
     run.stack.result.ImageHeight = 3;
     run.stack.result.StackMaxValue = 1;
     for (T2dArrays& plane : run.images.StackPlanes) plane.reset(3, 4);
-    run.wavelet.Stackimage = Bitmap24(4, 3);
+    run.wavelet.Stackimage = TTIFFBitMap(4, 3);
     const SavePorts ports{messages, nullptr, "V1"};
     EXPECT_FALSE(pipeline.state().MasterFrameMode);
     // The save writes through the run's own flag, not a copy of it.
@@ -44,7 +44,7 @@ TEST(PipelinePoints, EachSaveWritesTheRunsPictureUnderTheChosenName) {
     RunState& run = editRun(pipeline);
     run.stack.result.ImageWidth = run.model.ImageWidth = 4;
     run.stack.result.ImageHeight = run.model.ImageHeight = 3;
-    run.wavelet.Stackimage = Bitmap24(4, 3);
+    run.wavelet.Stackimage = TTIFFBitMap(4, 3);
     run.wavelet.ProcessPicture = Bitmap24(4, 3);
     run.finalImage.shown = Bitmap24(4, 3);
     const SavePorts ports{messages, nullptr, "V1"};

@@ -1,6 +1,7 @@
 // The work in the window as a user does it, by mouse clicks on the visible controls only: the
 // input chosen in its dialog, the feature clicked on the preview, Align, Limit, Optimize & Stack,
-// Do All and Save; and the second road: alignment points placed by clicks, the limit typed as a
+// Do All and Save, the area processed again and the Final page's picture and file alike the
+// Wavelet page's; and the second road: alignment points placed by clicks, the limit typed as a
 // percentage, a sigma stack and back to one box. Also what the window says when a pass ends,
 // where the tool windows open, Cancel with nothing running, and the input dialog remembering its
 // folder and kind from one start to the next.
@@ -15,6 +16,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QStackedWidget>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -23,6 +25,8 @@
 #include <sstream>
 
 #include "frames/bmp_reader.h"
+#include "frames/png_io.h"
+#include "platform/safe_file.h"
 #include "shell/controllers/shell_controller.h"
 #include "shell/language_handlers.h"
 #include "shell/pages/align_page.h"
@@ -281,6 +285,28 @@ TEST_F(WorkflowWindowTest, AUserStacksARecordingFromTheWindowAlone) {
     clickTab(*pieces(*form).Tabpages, 3);
     WaveletPage& wavelet = *pieces(*form).waveletPage;
     ASSERT_EQ(pieces(*form).PageControl1->currentWidget(), static_cast<QWidget*>(&wavelet));
+    // A processing area narrower than the picture, and a coarse layer raised for the whole image.
+    const auto optionTab = [&](const char* name) {
+        QTabWidget& tabs = *control<QTabWidget>(wavelet, "glPageControl4");
+        const int tab = tabs.indexOf(control<QWidget>(wavelet, name));
+        QTest::mouseClick(tabs.tabBar(), Qt::LeftButton, Qt::NoModifier,
+                          tabs.tabBar()->tabRect(tab).center());
+    };
+    optionTab("TabProcessArea");
+    click(control<QComboBox>(wavelet, "Processarea"));
+    for (int i = 0; i < 2; ++i)
+        QTest::keyClick(control<QComboBox>(wavelet, "Processarea")->view(), Qt::Key_Down);
+    QTest::keyClick(control<QComboBox>(wavelet, "Processarea")->view(), Qt::Key_Return);
+    const ImageDataSection& section = context.pipeline.images();
+    const int areaEnd = section.ProcessAreaX + section.ProcessAreaWidth;
+    ASSERT_EQ(section.ProcessAreaWidth, 128);
+    ASSERT_LT(areaEnd, 150) << "a strip of the picture lies right of the area";
+    const auto slide = [&](const char* name, int value) {
+        TRxSlider& slider = *control<TRxSlider>(wavelet, name);
+        slider.setValue(value);
+        emit slider.OnChanged(&slider);
+    };
+    slide("Layer3slider", 443);
     click(control<TRxSpeedButton>(wavelet, "DoAll"));
     EXPECT_TRUE(context.pipeline.state().DoAllDone);
 
@@ -294,10 +320,39 @@ TEST_F(WorkflowWindowTest, AUserStacksARecordingFromTheWindowAlone) {
     EXPECT_TRUE(context.shell.ImageSaved);
     EXPECT_FALSE(refusedATab(messages.shown));
 
-    // The Final page: turned a quarter, a rectangle drawn on the picture, saved as BMP.
+    // Reset and finer layers, processed over the area alone: right of it the Wavelet page shows
+    // the stack again, and so do the Final page and the file it saves (no trace of Do All's layer).
+    optionTab("TabWaveletLayers");
+    click(control<TRxSpeedButton>(wavelet, "Resetbutton"));
+    slide("Layer1slider", 88);
+    slide("Layer2slider", 56);
+    click(control<TRxSpeedButton>(wavelet, "Processbutton"));
+    const QImage shown = control<QLabel>(wavelet, "ProcessImage")->pixmap().toImage();
     clickTab(*pieces(*form).Tabpages, 4);
     FinalPage& final = *pieces(*form).finalPage;
     ASSERT_EQ(pieces(*form).PageControl1->currentWidget(), static_cast<QWidget*>(&final));
+    const QImage finished = control<QLabel>(final, "RotateImage")->pixmap().toImage();
+    dialogs->willChoose(dir / "jupiter-shown.png", PngKind);
+    click(control<QPushButton>(final, "savefinalbutton"));
+    const PngPicture saved = decodePng(readWholeFile(dir / "jupiter-shown.png"), "jupiter-shown.png");
+    ASSERT_EQ(QSize(saved.preview.width(), saved.preview.height()), shown.size());
+    ASSERT_EQ(finished.size(), shown.size());
+    // The Final page shows the 16-bit samples / 256, the file holds them: both within a grey level
+    // of the Wavelet page's view.
+    int finalDiffers = 0, fileDiffers = 0;
+    const auto compare = [&](int x, int y) {
+        const int grey = qGreen(shown.pixel(x, y));
+        finalDiffers += std::abs(qGreen(finished.pixel(x, y)) - grey) > 1;
+        const std::uint16_t sample = saved.samples[3 * (static_cast<std::size_t>(y) * shown.width() + x) + 1];
+        fileDiffers += std::abs(sample - 255 * grey) > 255;
+    };
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = areaEnd; x < shown.width(); ++x) compare(x, y);
+    compare(60, 60);
+    EXPECT_EQ(finalDiffers, 0) << "Final page pixels unlike the Wavelet page's view";
+    EXPECT_EQ(fileDiffers, 0) << "saved pixels unlike the Wavelet page's view";
+
+    // The Final page: turned a quarter, a rectangle drawn on the picture, saved as BMP.
     click(control<QComboBox>(final, "ComboBox2"));
     QTest::keyClick(control<QComboBox>(final, "ComboBox2")->view(), Qt::Key_Down);
     QTest::keyClick(control<QComboBox>(final, "ComboBox2")->view(), Qt::Key_Return);
