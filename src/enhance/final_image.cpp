@@ -199,29 +199,6 @@ Bitmap24 RotatePreviewImage(const Bitmap24& picture, int CentreX, int CentreY, f
     return turned;
 }
 
-bool pressFinalPicture(ProgramState& state, bool centrePickMode, int X, int Y) {
-    if (centrePickMode) {
-        state.RotationCentreX = X;
-        state.RotationCentreY = Y;
-        state.RotationCentreSet = true;
-        return false;
-    }
-    state.CropRect = startCropRect(X, Y);
-    return true;
-}
-
-void dragFinalPicture(ProgramState& state, bool centrePickMode, int X, int Y) {
-    if (!centrePickMode) dragCropCorner(state.CropRect, X, Y);
-}
-
-bool releaseFinalPicture(ProgramState& state, bool& centrePickMode) {
-    const bool picking = centrePickMode;
-    centrePickMode = false;
-    if (picking || state.CropRect.Left == -1) return false;
-    state.CropRect = releasedCropRect(state.CropRect);
-    return state.CropRect.Left != -1;
-}
-
 TEdgeRect startCropRect(int X, int Y) {
     return TEdgeRect{X, X, Y, Y};
 }

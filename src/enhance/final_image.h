@@ -1,7 +1,7 @@
 #pragma once
 // The final picture: the rendered 16-bit result turned by any angle, its colours shifted by the
-// hue, saturation and lightness sliders and the hue-dependent curves, then mirrored; and the
-// marks the mouse leaves on it (the crop rectangle and the centre of rotation).
+// hue, saturation and lightness sliders and the hue-dependent curves, then mirrored; and the part
+// of it the crop rectangle holds.
 //
 // The turn. A positive angle A turns the picture clockwise on the screen (rows run downwards).
 // With θ = −A·π/180, c = cos θ, s = sin θ, the output centre (cx, cy) = (W/2, H/2) and the source
@@ -25,7 +25,6 @@
 #include "codecs/tiff_bitmap.h"
 #include "enhance/curve_editing.h"
 #include "enhance/final_types.h"
-#include "frames/program_state.h"
 #include "platform/bitmap24.h"
 
 namespace kestrave {
@@ -86,18 +85,6 @@ Bitmap24 FlipBitmap(bool FlipY, bool FlipX, const Bitmap24& Source);
 // A 24-bit picture turned by Angle degrees about (CentreX, CentreY), which stays where it is;
 // each byte is the rounded bilinear sum of its neighbours (no scaling).
 Bitmap24 RotatePreviewImage(const Bitmap24& picture, int CentreX, int CentreY, float Angle);
-
-// ---- Marks of the mouse on the shown final picture ------------------------------------------------
-
-// `centrePickMode`: the window's mode in which the next click chooses the centre of rotation.
-// A press at (X, Y): in that mode it chooses the centre of rotation and returns false; otherwise
-// a crop rectangle starts there (all four edges on the point) and it returns true.
-bool pressFinalPicture(ProgramState& state, bool centrePickMode, int X, int Y);
-// A drag to (X, Y) with the left button: the open corner of the crop rectangle follows.
-void dragFinalPicture(ProgramState& state, bool centrePickMode, int X, int Y);
-// The release: the corners are put in order and the centre pick mode ends. A click without a drag
-// leaves no rectangle. Returns whether a rectangle exists (the "Use Cropping" box is then checked).
-bool releaseFinalPicture(ProgramState& state, bool& centrePickMode);
 
 // The cropped copy of the picture, or the whole picture when `crop` holds no area on it.
 Bitmap24 cropBitmap(const Bitmap24& picture, const TEdgeRect& crop);

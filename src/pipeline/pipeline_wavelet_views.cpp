@@ -257,8 +257,9 @@ Bitmap24 WaveletStage::waveletLayerView(int n) const {
 // ---- the final page ----
 
 void FinalStage::setRotationCentre(int x, int y) {
-    // A press in the centre pick mode chooses the centre.
-    kestrave::pressFinalPicture(run_.state, true, x, y);
+    run_.state.RotationCentreX = x;
+    run_.state.RotationCentreY = y;
+    run_.state.RotationCentreSet = true;
 }
 
 void FinalStage::setCropRect(const TEdgeRect& crop) {

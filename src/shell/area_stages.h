@@ -26,13 +26,11 @@ public:
 
     // What one area's step asks of another's handlers: the frame at the preview slider's position
     // shown again (how frames are read, marked or taken changed); the stack graph's cut-offs shown
-    // again at the stack count; the resampling choice followed (the controls it shows or
-    // excludes); every point's quality cut-off opened to its
-    // whole graph (a new alignment pass ahead); the processed view rendered again (the alignment
-    // points' marks or a tool window changed). Asked before the area's handlers exist, nothing runs.
+    // again at the stack count; every point's quality cut-off opened to its whole graph (a new
+    // alignment pass ahead); the processed view rendered again (the alignment points' marks or a
+    // tool window changed). Asked before the area's handlers exist, nothing runs.
     virtual void showFrameAgain() = 0;
     virtual void showCutoffsAgain() = 0;
-    virtual void applyResamplingChoice() = 0;
     virtual void openPointCutoffs() = 0;
     virtual void renderAgain() = 0;
 };

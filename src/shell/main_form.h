@@ -182,7 +182,6 @@ private:
     void optimizeAlignPoints() override;
     void showFrameAgain() override;
     void showCutoffsAgain() override;
-    void applyResamplingChoice() override;
     void openPointCutoffs() override;
     void renderAgain() override;
     // The steps of other areas a project's load takes again, each forwarded to its controller;

@@ -74,9 +74,6 @@ void TMainForm::showFrameAgain() {
 void TMainForm::showCutoffsAgain() {
     if (stack) stack->StackSliderChange();
 }
-void TMainForm::applyResamplingChoice() {
-    if (stack) stack->ResampledClick();
-}
 void TMainForm::openPointCutoffs() {
     if (stack) stack->openPointCutoffs();
 }

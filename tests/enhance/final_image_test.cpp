@@ -234,36 +234,22 @@ TEST(FinalImage, PreviewTurnKeepsItsCentreInPlace) {
 }
 
 TEST(FinalImage, MouseMarksAndTheCropStayOnThePicture) {
-    ProgramState state;
-    // The window's mode in which the next click chooses the centre of rotation.
-    bool centrePickMode = false;
     // A click without a drag leaves no rectangle.
-    EXPECT_TRUE(pressFinalPicture(state, centrePickMode, 30, 40));
-    EXPECT_FALSE(releaseFinalPicture(state, centrePickMode));
-    EXPECT_EQ(state.CropRect.Left, -1);
+    EXPECT_EQ(releasedCropRect(startCropRect(30, 40)).Left, -1);
     // A drag up and left is put in order; a pointer beyond the left edge stops at 0.
-    pressFinalPicture(state, centrePickMode, 110, 70);
-    dragFinalPicture(state, centrePickMode, 10, 20);
-    EXPECT_EQ(cropDragText(state.CropRect, 10, 20), "x:110,y:70 w:100 h:50");
-    EXPECT_TRUE(releaseFinalPicture(state, centrePickMode));
-    EXPECT_EQ(state.CropRect.Left, 10);
-    EXPECT_EQ(state.CropRect.Right, 110);
-    EXPECT_EQ(state.CropRect.Top, 20);
-    EXPECT_EQ(state.CropRect.Bottom, 70);
-    pressFinalPicture(state, centrePickMode, 5, 5);
-    dragFinalPicture(state, centrePickMode, -1, 9);
-    EXPECT_TRUE(releaseFinalPicture(state, centrePickMode));
-    EXPECT_EQ(state.CropRect.Left, 0);
-    // Choosing the centre of rotation leaves the rectangle alone and ends the pick mode.
-    centrePickMode = true;
-    EXPECT_FALSE(pressFinalPicture(state, centrePickMode, 12, 34));
-    dragFinalPicture(state, centrePickMode, 50, 50);
-    EXPECT_FALSE(releaseFinalPicture(state, centrePickMode));
-    EXPECT_TRUE(state.RotationCentreSet);
-    EXPECT_EQ(state.RotationCentreX, 12);
-    EXPECT_EQ(state.RotationCentreY, 34);
-    EXPECT_FALSE(centrePickMode);
-    EXPECT_EQ(state.CropRect.Right, 5);
+    TEdgeRect mark = startCropRect(110, 70);
+    dragCropCorner(mark, 10, 20);
+    EXPECT_EQ(cropDragText(mark, 10, 20), "x:110,y:70 w:100 h:50");
+    TEdgeRect crop = releasedCropRect(mark);
+    EXPECT_EQ(crop.Left, 10);
+    EXPECT_EQ(crop.Right, 110);
+    EXPECT_EQ(crop.Top, 20);
+    EXPECT_EQ(crop.Bottom, 70);
+    mark = startCropRect(5, 5);
+    dragCropCorner(mark, -1, 9);
+    crop = releasedCropRect(mark);
+    EXPECT_EQ(crop.Left, 0);
+    EXPECT_EQ(crop.Right, 5);
 
     struct Case {
         TEdgeRect crop;

@@ -226,6 +226,17 @@ TEST_F(FinalPageTest, TheMouseDrawsTheCropAndChoosesTheCentreOfRotation) {
     settings.Angle = 90, settings.RotationCentreSet = true;
     settings.RotationCentreX = 40, settings.RotationCentreY = 25;
     EXPECT_TRUE(samePicture(context.pipeline.finalImage().shown, expected(settings)));
+
+    // A centre chosen by a drag leaves the rectangle drawn before as it was.
+    drag(*control<QLabel>(page, "RotateImage"), QPoint(110, 70), QPoint(10, 20));
+    control<TRxSpeedButton>(page, "RxSpeedButton1")->Click();
+    drag(*control<QLabel>(page, "RotateImage"), QPoint(12, 34), QPoint(50, 50));
+    const ProgramState& state = context.pipeline.state();
+    EXPECT_EQ((std::array{state.RotationCentreX, state.RotationCentreY}), (std::array{12, 34}));
+    EXPECT_FALSE(context.shell.view.CentrePickMode);
+    EXPECT_EQ(
+        (std::array{state.CropRect.Left, state.CropRect.Right, state.CropRect.Top, state.CropRect.Bottom}),
+        (std::array{10, 110, 20, 70}));
 }
 
 TEST_F(FinalPageTest, HueCurvesEditedInTheirWindowChangeOnlyTheirHues) {

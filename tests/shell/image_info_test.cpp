@@ -87,12 +87,13 @@ TEST_F(ImageInfoTest, UseImageinfoMakesTheTagTheSaveDialogsProposal) {
     EXPECT_TRUE(pieces(*form).dialogs.WaveletSave.FileName.empty()) << "proposed only with Use Imageinfo";
 
     QTest::mouseClick(control<TPCheck>(*form, "ActiveImageinfo"), Qt::LeftButton);
-    for (const TFileDialog* save : {&pieces(*form).dialogs.SaveDialog1, &pieces(*form).dialogs.WaveletSave,
-                                    &pieces(*form).dialogs.SaveDialog4})
-        EXPECT_EQ(save->FileName, "Jup_0412_ST151");
+    const WindowDialogs& saves = pieces(*form).dialogs;
+    for (const TFileDialog* save :
+         {&saves.SaveDialog1, &saves.WaveletSave, &saves.SaveDialog3, &saves.SaveDialog4})
+        EXPECT_EQ(save->FileName, "Jup_0412_ST150");
     control<TRxSpeedButton>(page, "savebmp2button")->click();
     ASSERT_EQ(dialogs->shown, 1);
-    EXPECT_EQ(dialogs->lastShown.FileName, "Jup_0412_ST151");
+    EXPECT_EQ(dialogs->lastShown.FileName, "Jup_0412_ST150");
 }
 
 }  // namespace kestrave::test

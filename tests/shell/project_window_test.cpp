@@ -9,7 +9,9 @@
 
 #include <QAbstractButton>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QStackedWidget>
+#include <QTest>
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -170,6 +172,16 @@ TEST(ProjectWindow, AStackedProjectLoadedAtStartUpReachesTheSameStageAndStack) {
     EXPECT_EQ(pieces(*loaded->form).PageControl1->currentIndex(), 0);
     EXPECT_FALSE(loaded->logged("Error")) << "a clean load reports nothing wrong";
     EXPECT_EQ(fs::last_write_time(saved.project), savedTime) << "loading leaves the file as it was";
+
+    // The savers of the stack, the project and the resized picture propose the video's name.
+    const WindowDialogs& saves = pieces(*loaded->form).dialogs;
+    for (const TFileDialog* save : {&saves.SaveDialog1, &saves.SaveDialog3, &saves.SaveDialog4})
+        EXPECT_EQ(save->FileName, "night");
+    // The processing-info tag names the size of the 30-frame stack, as the project stored it.
+    ASSERT_EQ(readProject(saved.project).project.stackslider, 30);
+    QTest::mouseClick(control<TPCheck>(*loaded->form, "Showstacksize"), Qt::LeftButton);
+    const std::string tag = control<QPlainTextEdit>(*loaded->form, "Memo3")->toPlainText().toStdString();
+    EXPECT_TRUE(tag.starts_with("night_") && tag.ends_with("_ST30")) << tag;
 }
 
 TEST(ProjectWindow, AProjectThatCannotBeTakenChangesNothing) {
@@ -444,6 +456,9 @@ TEST(ProjectWindow, ASerProjectAndAStillSeriesProjectComeBackWithTheirInput) {
     writeProject(seriesFile, series);
     auto stills = runHeadless({seriesFile.string()});
     EXPECT_TRUE(stills->context.pipeline.model().InputIsSeries);
+    const WindowDialogs& saves = pieces(*stills->form).dialogs;
+    for (const TFileDialog* save : {&saves.SaveDialog1, &saves.SaveDialog3, &saves.SaveDialog4})
+        EXPECT_EQ(save->FileName, "f100") << "the first frame's name";
     EXPECT_EQ(stills->context.pipeline.state().progstatus, TProgStatus::psStacked);
     const QListWidget& stackList = *control<CheckListBox>(*stills->form, "StackFramesList");
     ASSERT_EQ(stackList.count(), series.usedframes);

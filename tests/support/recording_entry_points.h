@@ -36,7 +36,6 @@ public:
     // leaves no record.
     void showFrameAgain() override {}
     void showCutoffsAgain() override { calls.push_back("StackSliderChange"); }
-    void applyResamplingChoice() override { calls.push_back("ResampledClick"); }
     void openPointCutoffs() override { calls.push_back("openPointCutoffs"); }
     void renderAgain() override { calls.push_back("Layer1sliderChanged"); }
     // The stages of "Create" besides those above; the settings and the limit asked for are the

@@ -726,10 +726,6 @@ void AlignController::showSpectrumUndefined() {
     window_->showSpectrumUndefined();
 }
 
-void AlignController::ShowFFTSpectrum(const Bitmap24& spectrum) {
-    window_->showSpectrum(spectrum);
-}
-
 void AlignController::DrawRegistrationGraph() {
     parts_.registrationWindows.showRegistrationGraph(pipeline_.model(), pipeline_.rankLimit(),
                                                      pipeline_.optimizer().RegistrationCaption);

@@ -28,7 +28,6 @@ class AlignOptionHandlers;
 class AlignWindow;
 class Pipeline;
 class ShellPorts;
-class Bitmap24;
 class OptimizePage;
 class PointController;
 class StackPage;
@@ -132,8 +131,6 @@ public:
 
     // imgFFT cleared, with " Not defined " in its middle.
     void showSpectrumUndefined();
-    // The spectrum picture stretched over imgFFT.
-    void ShowFFTSpectrum(const Bitmap24& spectrum);
     // The registration graph of the run: quality, correlation and difference per rank in Chart8,
     // copied into Chart9, and the average and largest difference in the caption of RegiStration2.
     void DrawRegistrationGraph();

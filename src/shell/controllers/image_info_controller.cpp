@@ -47,9 +47,8 @@ void ImageInfoController::ShowWaveletschemeClick() {
     options.Objectname = window.Objectnameedit->text().toStdString();
     options.Datetime = window.Datetimeedit->text().toStdString();
     options.Showstacksize = window.Showstacksize->Checked();
-    // The tag names the number of frames stacked (positions 0 .. the stack count), as the status
-    // does.
-    options.StackSlider = parts_.pipeline.stackCount().value + 1;
+    // The stack slider's position, as the picture's stamp and the project name it.
+    options.StackSlider = parts_.pipeline.stackCount().value;
     options.ShowWaveletscheme = window.ShowWaveletscheme->Checked();
     options.Showwaveletvalues = window.Showwaveletvalues->Checked();
     options.scheme = readWaveletScheme(parts_.wavelet);
@@ -64,7 +63,8 @@ void ImageInfoController::ShowWaveletschemeClick() {
     window.Memo3->setPlainText(QString::fromStdString(tag));
     if (!window.ActiveImageinfo->Checked()) return;
     WindowDialogs& dialogs = parts_.dialogs;
-    for (TFileDialog* save : {&dialogs.SaveDialog1, &dialogs.WaveletSave, &dialogs.SaveDialog4})
+    for (TFileDialog* save :
+         {&dialogs.SaveDialog1, &dialogs.WaveletSave, &dialogs.SaveDialog3, &dialogs.SaveDialog4})
         save->FileName = tag;
 }
 

@@ -40,8 +40,8 @@ public:
     // shows when hidden and hides when shown, and comes to the front.
     void ImageInfobuttonClick();
     // Builds the tag into Memo3; with ActiveImageinfo checked the save dialogs of the stack, the
-    // processed picture and the resized picture propose it as the file name. Also the handler of
-    // every other control of the window.
+    // processed picture, the project and the resized picture propose it as the file name. Also
+    // the handler of every other control of the window.
     void ShowWaveletschemeClick();
 
 private:

@@ -14,7 +14,7 @@
 
 #include "frames/frame_source_options.h"
 #include "persist/reg_settings.h"
-#include "pipeline/optimize_and_stack.h"
+#include "pipeline/optimize_and_stack_values.h"
 #include "platform/errors.h"
 #include "platform/phase_marks.h"
 #include "registration/alignment_point_types.h"

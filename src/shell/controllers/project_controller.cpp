@@ -125,7 +125,16 @@ public:
     explicit WindowReplaySteps(const ProjectControllerParts& parts)
         : parts_(parts), pipeline_(parts.pipeline) {}
 
-    bool takeInput(const InputPlan& plan) override { return parts_.replaySteps.takeInput(plan); }
+    // Once the input is there, the savers of the stack, the project and the resized picture
+    // propose its name: the video's, or the first frame's, without the extension.
+    bool takeInput(const InputPlan& plan) override {
+        if (!parts_.replaySteps.takeInput(plan)) return false;
+        const std::string name = fs::path(plan.files.front()).stem().string();
+        WindowDialogs& dialogs = parts_.dialogs;
+        for (TFileDialog* save : {&dialogs.SaveDialog1, &dialogs.SaveDialog3, &dialogs.SaveDialog4})
+            save->FileName = name;
+        return true;
+    }
     void restoreControls(const ProjectData& project) override {
         restoreFormLines(parts_.formSettings, project.formLines);
     }

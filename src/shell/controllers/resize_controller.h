@@ -55,9 +55,6 @@ public:
     // Saves the scaled picture as BMP, JPEG or PNG.
     void SaveShrinkClick();
 
-    // The picture the view shows: the final picture on the Final page, else the processed one.
-    const Bitmap24& scaledPicture() const { return scaled_; }
-
 private:
     // The window sized for contents of width x height (kept on the screen).
     void sizeWindow(int width, int height);

@@ -223,9 +223,6 @@ public:
     void LinearSplineClick();
     void LogClick();
 
-    bool DefineAreaMode() const { return defineAreaMode_; }
-    bool MoveAreaMode() const { return moveAreaMode_; }
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

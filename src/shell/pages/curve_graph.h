@@ -30,7 +30,6 @@ public:
     void showCurve(const TBSpline* spline);
     // The gamma spin's curve, in red, in place of the edited curve.
     void showGammaCurve(std::vector<QPoint> points);
-    bool showsGammaCurve() const { return !gammaCurve_.empty(); }
 
     // One pixel more than the graph's extent, so that its last line shows.
     QSize sizeHint() const override {

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <tuple>
 
-#include "pipeline/optimize_and_stack.h"
+#include "pipeline/create_settings.h"
 #include "registration/optimizer_options.h"
 #include "shell/pages/avi_controls.h"
 #include "shell/pages/number_controls.h"
