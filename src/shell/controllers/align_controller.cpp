@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QCursor>
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
@@ -202,6 +203,12 @@ QPoint AlignController::previewPoint(int x, int y) const {
     return {static_cast<int>(std::lrint(x * scale)), static_cast<int>(std::lrint(y * scale))};
 }
 
+QPoint AlignController::shownPoint(int x, int y) const {
+    if (!ports_.shell.PreviewFitted) return {x, y};
+    const float scale = ports_.shell.PreviewFitScale;
+    return {static_cast<int>(std::lrint(x / scale)), static_cast<int>(std::lrint(y / scale))};
+}
+
 template <typename Work>
 void AlignController::computeReference(Work work) {
     const QScopedValueRollback busy(referenceBusy_, true);
@@ -306,6 +313,9 @@ void AlignController::AlignmethodClick() {
             parts_.stackPage.setMultiPoint(false);
             pipeline_.useSingleBox();
             backToSavedFeature();
+            // The pointer goes back to the feature, ready for the one box's Align.
+            QCursor::setPos(page.PreviewImage->mapToGlobal(
+                shownPoint(pipeline_.state().FeatureX, pipeline_.state().FeatureY)));
             break;
         case AlignMethodMultipoint:
             windows.differencecutslider->hide();
