@@ -308,14 +308,18 @@ void AlignController::AlignmethodClick() {
             // from now on, not the points' zones, and it is the box of the feature picked before
             // the points moved it.
             if (!multipoint.isVisible() && points.Alignpoints <= 1 && !parts_.stackPage.multiPoint()) return;
-            if (multipoint.isVisible()) points_->SaveTempPointFile();
-            pipeline_.setUserBoxPlaced(false);
-            parts_.stackPage.setMultiPoint(false);
-            pipeline_.useSingleBox();
-            backToSavedFeature();
-            // The pointer goes back to the feature, ready for the one box's Align.
-            QCursor::setPos(page.PreviewImage->mapToGlobal(
-                shownPoint(pipeline_.state().FeatureX, pipeline_.state().FeatureY)));
+            {
+                const bool leavingPointWindow = multipoint.isVisible();
+                if (leavingPointWindow) points_->SaveTempPointFile();
+                pipeline_.setUserBoxPlaced(false);
+                parts_.stackPage.setMultiPoint(false);
+                pipeline_.useSingleBox();
+                backToSavedFeature();
+                // Out of the points' window, the pointer goes back to the feature on the preview.
+                if (leavingPointWindow)
+                    QCursor::setPos(page.PreviewImage->mapToGlobal(
+                        shownPoint(pipeline_.state().FeatureX, pipeline_.state().FeatureY)));
+            }
             break;
         case AlignMethodMultipoint:
             windows.differencecutslider->hide();
