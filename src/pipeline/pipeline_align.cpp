@@ -116,6 +116,8 @@ AlignmentPassResult AlignStage::alignAllFrames(const AlignmentPassOptions& optio
 
 AlignmentPassResult AlignStage::alignAllFrames(const AlignmentPassOptions& options, bool manualAlign,
                                                FrameSource& frames, AlignPorts& ports) {
+    // A pass on one box: no points are in use, and the stack measures no depth under them.
+    run_.alignPoints.StopPlacing = false;
     run_.alignment.ManualAlign = manualAlign;
     run_.optimizer.NewReferenceMade = false;
     run_.optimizer.MultiPointReference = false;
@@ -156,6 +158,7 @@ AlignmentPassResult AlignStage::alignPlacedPoints(const PlacedPointsOptions& opt
         }
     } else if (!progress.cancelRequested()) {
         setRegistrationCaption("point #1");
+        window.pointStarting(1);
         const PointXY centre =
             wholeFrameBoxCentre(points, count, run_.model.ImageWidth, run_.model.ImageHeight);
         const int size = wholeFrameBoxSize(run_.model.ImageWidth, run_.model.ImageHeight);

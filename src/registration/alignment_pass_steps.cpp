@@ -197,7 +197,7 @@ void rankAlignedFrames(AlignContext& context, const AlignmentPassOptions& option
     result.ranking = rankFrames(model, ranking, keptOut);
     context.alignment.DifferenceSum = result.ranking.DifferenceSum;
     if (model.DroppedFrames && model.InputType == TInputType::itAVI)
-        context.progress.setCaption(aviCaption(model, options) + " (dropped frames)");
+        context.progress.setCaption(aviCaption(model, options) + " dropped frames ");
     if (options.Optimizegraph)
         result.graph = registrationGraphData(model, result.ranking.lastRank, options.RegistrationCaption);
     context.progress.setStatus(2, "Initial alignment done");

@@ -13,6 +13,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
+#include <QWindow>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -136,7 +137,15 @@ public:
                 pressOn(*control<QLabel>(align, "PreviewImage"),
                         QPoint(picture.width() / 2, picture.height() / 2));
             },
-            [&align] { control<TRxSpeedButton>(align, "Alignbutton")->click(); },
+            // While the frames are aligned on one box, the zoom window shows the feature's area (once
+            // the screen has it).
+            [this, &align] {
+                shootWhen("2h-zoom-while-aligning", [this] {
+                    const QWindow* zoom = form_.tools.Zoomwindow->windowHandle();
+                    return zoom && zoom->isExposed() && form_.app.pipeline.alignment().InAlignPass;
+                });
+                control<TRxSpeedButton>(align, "Alignbutton")->click();
+            },
             [this] { shoot("3-aligned"); },
             [this, &align] {
                 // The registration chart lies over the column; the language options are under it.

@@ -120,8 +120,11 @@ TEST(PipelineAlign, TheOneBoxStageFindsTheShiftOfEveryFrame) {
     EXPECT_GT(run.view.surfaces, 0);
 
     run.heard.clear();
+    // Points placed before are not in use on one box.
+    editRun(run.pipeline).alignPoints.StopPlacing = true;
     const AlignmentPassResult result = run.pipeline.alignAllFrames(run.pass, false, run.source, run.ports);
     ASSERT_EQ(result.end, PassEnd::Finished);
+    EXPECT_FALSE(run.pipeline.alignPoints().StopPlacing);
     EXPECT_TRUE(run.pipeline.model().FramesRanked);
     expectSlotShifts(run.pipeline.model(), 0, shifts);
     EXPECT_EQ(run.heard, (std::vector{PipelineChange::Frames, PipelineChange::Stage}));
@@ -176,8 +179,9 @@ TEST(PipelineAlign, ThePointsPassFilesEachPointWithItsBestGrade) {
 // The points' setup pass asks the window for references in this order. "Simple" aligns on point
 // 1 alone; when point 1's box on the frame shown holds nothing to lock on, "Simple" with two
 // points or more aligns once on the largest box around the points (the box of 64 of a 160 x 120
-// frame, item 1, centred between the extreme points) and takes point 1's reference after the
-// pass; "Multi-Quantity" takes every point's from the last down; a cancel aligns nothing.
+// frame, item 1, centred between the extreme points; point 1's area shown meanwhile) and takes
+// point 1's reference after the pass; "Multi-Quantity" takes every point's from the last down; a cancel
+// aligns nothing.
 TEST(PipelineAlign, ThePlacedPointsAreAlignedInTheOrderTheSetupAsks) {
     class NotedWindow : public PointPassWindow {
     public:
@@ -207,7 +211,7 @@ TEST(PipelineAlign, ThePlacedPointsAreAlignedInTheOrderTheSetupAsks) {
          false,
          false,
          true,
-         {"reference 1 at 75,65 item 1", "align 1 by hand", "show 1", "reference 1 at 30,40 item 1",
+         {"show 1", "reference 1 at 75,65 item 1", "align 1 by hand", "show 1", "reference 1 at 30,40 item 1",
           "done 3"}},
         {3, false, false, false, {"show 1", "reference 1 at 30,40 item 1", "done 3", "align 1 by hand"}},
         {3,

@@ -574,5 +574,5 @@ TEST(AlignmentPass, AviFilesAreReadThroughTheirFrameSource) {
     EXPECT_TRUE(model.FrameTable[2].Excluded);
     EXPECT_EQ(bench.alignment.AviSegmentFirst, 5);
     EXPECT_EQ(bench.progress.status(2), "Initial alignment done");
-    EXPECT_EQ(bench.progress.caption, "Kestrave processing AVI: first.avi (dropped frames)");
+    EXPECT_EQ(bench.progress.caption, "Kestrave processing AVI: first.avi dropped frames ");
 }

@@ -16,6 +16,7 @@
 #include <QWheelEvent>
 #include <algorithm>
 #include <map>
+#include <optional>
 
 #include "frames/input_sources.h"
 #include "registration/quality_method.h"
@@ -47,6 +48,19 @@ namespace {
 constexpr int Frames = 24;
 // The planet's centre on the 96 x 72 frames: inside every border by more than half a 32 box.
 constexpr QPoint Feature(48, 36);
+
+// Counts the events of one type that reach an object.
+struct EventCounter : QObject {
+    EventCounter(QObject& watched, QEvent::Type type) : type_(type) { watched.installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == type_) ++count;
+        return false;
+    }
+    int count = 0;
+
+private:
+    const QEvent::Type type_;
+};
 
 struct AlignPageTest : ShellWindowTest {
     TempDir dir;
@@ -397,7 +411,7 @@ TEST_F(AlignPageTest, TheStackPagesPassesFollowTheEndOfEachPass) {
     EXPECT_TRUE(sigma.isEnabled()) << "the next finished pass";
 }
 
-TEST_F(AlignPageTest, TheZoomWindowShowsTheSquareAroundThePointerTwiceAsLarge) {
+TEST_F(AlignPageTest, TheZoomWindowShowsTheSquareAroundThePointerAndTheFeaturesAreaWhileAligning) {
     selectRecordingOfSize(200, 160);
     QTest::mouseClick(control<TPCheck>(page, "Previewzoom"), Qt::LeftButton);
     ASSERT_TRUE(control<TPCheck>(page, "Previewzoom")->Checked());
@@ -446,6 +460,37 @@ TEST_F(AlignPageTest, TheZoomWindowShowsTheSquareAroundThePointerTwiceAsLarge) {
         EXPECT_FALSE(control<TPCheck>(page, "Previewzoom")->Checked()) << window->objectName().toStdString();
         EXPECT_FALSE(pieces(*form).tools.Zoomwindow->isVisible()) << window->objectName().toStdString();
     }
+
+    // While the frames are aligned on one box the zoom window shows, in front, the 255 x 255 area
+    // around the feature (white beyond the frame) with a small yellow circle on the feature.
+    ToolWindow& zoomWindow = *pieces(*form).tools.Zoomwindow;
+    const QPoint feature(60, 50);
+    QTest::mouseClick(control<QLabel>(page, "PreviewImage"), Qt::LeftButton, Qt::NoModifier, feature);
+    ASSERT_EQ(control<TRxSlider>(page, "PreviewSlider")->Value(), 0);
+    FrameBuffers first;
+    SerInputSource(context.pipeline.model().SerName, {}).readFrame(0, first);
+    const QImage picked = bitmapView(first.Preview).convertToFormat(QImage::Format_RGB32);
+    // Open already (the live zoom of the pick), perhaps behind another window: it comes to the front.
+    QTest::mouseClick(control<TPCheck>(page, "Previewzoom"), Qt::LeftButton);
+    ASSERT_TRUE(zoomWindow.isVisible());
+    const EventCounter raises(zoomWindow, QEvent::ZOrderChange);
+    std::optional<QImage> area;
+    auto progress = std::make_unique<NullProgress>();
+    progress->onPoll = [&](NullProgress&) {
+        if (!area && zoomWindow.isVisible() && raises.count > 0) area = zoomShown();
+    };
+    context.setProgress(std::move(progress));
+    pieces(*form).align->AlignallButtonClick();
+    ASSERT_TRUE(area) << "no area in front while aligning";
+    ASSERT_EQ(area->size(), QSize(255, 255));
+    const QPoint offset = QPoint(128, 128) - feature;
+    for (const QPoint& f : {QPoint(0, 0), QPoint(186, 159), QPoint(60, 50), QPoint(100, 80), QPoint(66, 56)})
+        EXPECT_EQ(area->pixel(f + offset), picked.pixel(f)) << f.x() << "," << f.y();
+    for (const QPoint& a : {QPoint(0, 0), QPoint(254, 254), QPoint(offset.x() - 1, 128)})
+        EXPECT_EQ(area->pixel(a), qRgb(255, 255, 255)) << a.x() << "," << a.y();
+    for (const QPoint& a : {QPoint(128, 123), QPoint(123, 128), QPoint(133, 128), QPoint(128, 133)})
+        EXPECT_EQ(area->pixel(a), yellow) << a.x() << "," << a.y();
+    EXPECT_FALSE(zoomWindow.isVisible()) << "the pass over, the zoom window closes";
 }
 
 // Tab from the quality limit goes on to Limit, the control the user takes next.

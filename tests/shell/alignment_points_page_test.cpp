@@ -4,6 +4,7 @@
 // reference; points are estimated, deleted by a right click, saved and loaded, and a hostile point
 // file is clipped with a message.
 
+#include <QCursor>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
@@ -90,11 +91,28 @@ struct PointsPageTest : ShellWindowTest {
             cells.push_back(control<QTableWidget>(*form, "StringGrid1")->item(r, c)->text());
         return cells;
     }
+    // The zoom window never opens without a picture.
+    void expectNoEmptyZoom(const char* when) const {
+        EXPECT_FALSE(control<ToolWindow>(*form, "Zoomwindow")->isVisible() &&
+                     control<QLabel>(*form, "zoomimage")->pixmap().isNull())
+            << when;
+    }
+    // Align in the multi-point mode with no point to align: nothing but a word on what to do.
+    void expectToldHowToAlignPoints(std::size_t shownBefore) const {
+        ASSERT_EQ(messages.shown.size(), shownBefore + 1);
+        EXPECT_EQ(messages.shown.back().caption, "Alignment points");
+        EXPECT_TRUE(messages.shown.back().text.starts_with("No alignment points are being placed"))
+            << messages.shown.back().text;
+        EXPECT_FALSE(control<ToolWindow>(*form, "Zoomwindow")->isVisible());
+    }
     // Two points of 32-pixel boxes from the remembered point file, aligned in "Simple" mode.
     void alignTwoRememberedPoints() {
         selectRecording(160, 120, 12);
         writeAlignPointFile(dir / TempPointFile, 0, std::vector<AlignPoint>{{60, 50, 32}, {100, 70, 32}});
-        QTimer::singleShot(0, [&] { control<TRxSpeedButton>(page, "Alignbutton")->click(); });
+        QTimer::singleShot(0, [&] {
+            control<TRxSpeedButton>(page, "Alignbutton")->click();
+            expectNoEmptyZoom("Align pressed");
+        });
         chooseMethod(AlignMethodMultipoint);
         ASSERT_TRUE(context.pipeline.model().FramesRanked);
         ASSERT_EQ(context.pipeline.alignPoints().Alignpoints, 2);
@@ -145,12 +163,17 @@ TEST_F(PointsPageTest, PlacingPointsHoldsTheOptimizersPasses) {
     auto& optimizeAndStack = *control<TRxSpeedButton>(*form, "Optimizeandstackbutton");
     optimize.setEnabled(true);
     optimizeAndStack.setEnabled(true);
+    std::size_t shownBefore = 0;
     whilePlacing([&] {
         EXPECT_FALSE(optimize.isEnabled());
         EXPECT_FALSE(optimizeAndStack.isEnabled());
         optimize.setEnabled(true);
+        shownBefore = messages.shown.size();
         control<TRxSpeedButton>(page, "Alignbutton")->click();
     });
+    // No point was placed: nothing is aligned, and the user is told what to do.
+    expectToldHowToAlignPoints(shownBefore);
+    EXPECT_FALSE(context.pipeline.model().FramesRanked);
     EXPECT_TRUE(context.pipeline.alignPoints().StopPlacing);
     EXPECT_FALSE(optimize.isEnabled());
     EXPECT_FALSE(optimizeAndStack.isEnabled());
@@ -164,6 +187,11 @@ TEST_F(PointsPageTest, MultipointOpensThePointWindowAndDefaultLeavesItKeepingThe
     EXPECT_EQ(context.pipeline.alignPoints().PointPos[1].X, 80) << "the first point follows the feature";
 
     const std::vector<AlignPoint> placed{{40, 40, 64}, {120, 70, 64}};
+    // The preview shown at half size; the pointer is put back where it was afterwards.
+    context.shell.PreviewFitted = true;
+    context.shell.PreviewFitScale = 2.0f;
+    const auto pointerBack = qScopeGuard([was = QCursor::pos()] { QCursor::setPos(was); });
+    QCursor::setPos(0, 0);
     whilePlacing([&] {
         EXPECT_TRUE(control<TRxSlider>(*form, "differencecutslider")->isHidden());
         EXPECT_TRUE(control<ToolWindow>(*form, "Multialignwindow")->isVisible());
@@ -178,6 +206,8 @@ TEST_F(PointsPageTest, MultipointOpensThePointWindowAndDefaultLeavesItKeepingThe
     });
     EXPECT_EQ(context.pipeline.state().FeatureX, 80);
     EXPECT_EQ(context.pipeline.state().FeatureY, 60);
+    EXPECT_EQ(QCursor::pos(), control<QLabel>(page, "PreviewImage")->mapToGlobal(QPoint(40, 30)))
+        << "the pointer is back on the feature";
     EXPECT_FALSE(control<ToolWindow>(*form, "Multialignwindow")->isVisible());
     EXPECT_FALSE(control<TRxSlider>(*form, "differencecutslider")->isHidden());
     EXPECT_EQ(context.pipeline.alignPoints().Alignpoints, 1);
@@ -424,12 +454,34 @@ TEST_F(PointsPageTest, SimpleAlignmentKeepsTheQualitiesTheRankingWasMadeFrom) {
 }
 
 // The registration windows name the point they work on while there are points, and no point once
-// one box is back.
+// one box is back; the zoom window shows the area of the point the pass works on, named after it.
+// Align again after the points' pass aligns nothing and says what to do instead.
 TEST_F(PointsPageTest, TheRegistrationWindowsNameAPointOnlyWhileThereArePoints) {
+    const ToolWindow& zoom = *control<ToolWindow>(*form, "Zoomwindow");
+    int polls = 0;
+    auto progress = std::make_unique<NullProgress>();
+    progress->onPoll = [&](NullProgress&) {
+        if (!context.pipeline.alignment().InAlignPass) return;
+        ++polls;
+        ASSERT_TRUE(zoom.isVisible());
+        EXPECT_EQ(zoom.windowTitle(), "Alignment area 1");
+        ASSERT_FALSE(points.ImageList1.empty());
+        EXPECT_EQ(control<QLabel>(*form, "zoomimage")->pixmap().toImage(), points.ImageList1.front());
+    };
+    context.setProgress(std::move(progress));
     alignTwoRememberedPoints();
+    context.setProgress(std::make_unique<NullProgress>());
+    EXPECT_GT(polls, 0);
     const ToolWindow& passWindow = *control<ToolWindow>(*form, "Registrationgraphwindow");
     const ToolWindow& differenceWindow = *control<ToolWindow>(*form, "RegiStration2");
     EXPECT_TRUE(passWindow.windowTitle().contains("point #1")) << passWindow.windowTitle().toStdString();
+    EXPECT_FALSE(zoom.isVisible());
+
+    control<TRxSpeedButton>(page, "Setlimitbutton")->click();
+    const std::size_t shownBefore = messages.shown.size();
+    control<TRxSpeedButton>(page, "Alignbutton")->click();
+    expectToldHowToAlignPoints(shownBefore);
+    EXPECT_TRUE(context.pipeline.model().FramesRanked);
 
     chooseMethod(AlignMethodSingle);
     pieces(*form).align->AlignallButtonClick();

@@ -96,6 +96,7 @@ TEST_F(LanguageTest, StartUpWritesTheTemplateAndTheCaptionListOfTheWindow) {
     EXPECT_TRUE(has("^TabSheet10\\.caption +=Quality options$"));
     EXPECT_TRUE(has("^Tabpages\\.tabs +=Align,Optimize,Stack,Wavelet,Final,About$"));
     EXPECT_TRUE(has("^Autolanguage\\.caption +=Auto$"));
+    EXPECT_TRUE(has("^Showalignpoints\\.caption +=Show Alignment Points$"));
     EXPECT_TRUE(has("^FFTsizeGroup\\.items +=32,64,128,256,512$"));
     EXPECT_TRUE(has("^Selectbutton\\.btncaption +=")) << "the speed bar's items";
     EXPECT_TRUE(has("^LoadDarkframe1\\.caption +=Load Darkframe$")) << "the menus";

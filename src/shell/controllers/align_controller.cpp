@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QCursor>
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
@@ -202,6 +203,12 @@ QPoint AlignController::previewPoint(int x, int y) const {
     return {static_cast<int>(std::lrint(x * scale)), static_cast<int>(std::lrint(y * scale))};
 }
 
+QPoint AlignController::shownPoint(int x, int y) const {
+    if (!ports_.shell.PreviewFitted) return {x, y};
+    const float scale = ports_.shell.PreviewFitScale;
+    return {static_cast<int>(std::lrint(x / scale)), static_cast<int>(std::lrint(y / scale))};
+}
+
 template <typename Work>
 void AlignController::computeReference(Work work) {
     const QScopedValueRollback busy(referenceBusy_, true);
@@ -301,11 +308,18 @@ void AlignController::AlignmethodClick() {
             // from now on, not the points' zones, and it is the box of the feature picked before
             // the points moved it.
             if (!multipoint.isVisible() && points.Alignpoints <= 1 && !parts_.stackPage.multiPoint()) return;
-            if (multipoint.isVisible()) points_->SaveTempPointFile();
-            pipeline_.setUserBoxPlaced(false);
-            parts_.stackPage.setMultiPoint(false);
-            pipeline_.useSingleBox();
-            backToSavedFeature();
+            {
+                const bool leavingPointWindow = multipoint.isVisible();
+                if (leavingPointWindow) points_->SaveTempPointFile();
+                pipeline_.setUserBoxPlaced(false);
+                parts_.stackPage.setMultiPoint(false);
+                pipeline_.useSingleBox();
+                backToSavedFeature();
+                // Out of the points' window, the pointer goes back to the feature on the preview.
+                if (leavingPointWindow)
+                    QCursor::setPos(page.PreviewImage->mapToGlobal(
+                        shownPoint(pipeline_.state().FeatureX, pipeline_.state().FeatureY)));
+            }
             break;
         case AlignMethodMultipoint:
             windows.differencecutslider->hide();

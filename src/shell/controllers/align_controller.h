@@ -183,7 +183,10 @@ private:
     void computeReference(Work work);
     void connectArming(TRxSpinEdit& spin, void (AlignController::*arm)());
     void placeBandPointer(const QualityMethodChoice& choice);
+    // The frame pixel under the preview's point (x, y), and the preview's point of frame pixel
+    // (x, y): they differ while the preview is fitted to its box.
     QPoint previewPoint(int x, int y) const;
+    QPoint shownPoint(int x, int y) const;
     // The free box's rubber band over the preview for BoxMark, hidden when none is dragged.
     void showFreeBoxBand();
     // The free box released: its size, its place, and its centre picked as the feature.

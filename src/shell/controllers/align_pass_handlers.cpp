@@ -14,6 +14,7 @@
 #include "shell/controllers/align_controller.h"
 #include "shell/controllers/align_page_options.h"
 #include "shell/controllers/align_window.h"
+#include "shell/controllers/point_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/line_chart.h"
@@ -43,6 +44,10 @@ constexpr int StackTab = static_cast<int>(TMainTab::tabStack);
 // The heights of the stack graph window with one alignment box and with several points.
 constexpr int StackGraphHeightSingle = 328;
 constexpr int StackGraphHeightPoints = 609;
+// Align in the multi-point mode with no point being placed aligns nothing: what to do instead.
+constexpr char HowToAlignPoints[] =
+    "No alignment points are being placed: nothing is aligned. Click \"Multipoint\" to place the "
+    "points on the preview (click the features, or load or estimate them), then press Align.";
 
 // The first `count` entries of the ranking's selection, ticked as selected.
 void fillCheckList(QListWidget& list, const std::vector<SelectionEntry>& entries, std::size_t count) {
@@ -63,20 +68,24 @@ void AlignController::AlignallButtonClick() {
     if (!operation || !inputLoaded()) return;
     AlignPage& page = parts_.page;
     if (!pipeline_.state().BatchMode) page.PreviewSlider->setFocus();
-    // Multi-point alignment places and aligns its points itself: the button ends the placing.
+    // Multi-point alignment places and aligns its points itself: the button ends the placing, and
+    // the points' pass shows each point's area in the zoom window as it comes to it.
     if (page.Alignmethod->ItemIndex() == AlignMethodMultipoint) {
+        const bool pointsToAlign = points_->placingPoints() && pipeline_.alignPoints().Alignpoints > 1;
         FrameWindows& windows = parts_.frameWindows;
         windows.differencecutslider->setValue(1000);
         parts_.stackPage.uncheckStackGraph();
         page.Freebox->setChecked(false);
         page.Alignbutton->setEnabled(true);
         pipeline_.stopPlacingPoints();
-        parts_.tools.Zoomwindow->show();
+        if (!pointsToAlign) ports_.messages().inform("Alignment points", HowToAlignPoints);
         return;
     }
     // "None" aligns nothing.
     if (page.Alignmethod->ItemIndex() != SingleBoxMethod) return;
     if (!mayAlignAgain(pipeline_, ports_, parts_.stages)) return;
+    const ProgramState& state = pipeline_.state();
+    points_->showBoxArea(state.FeatureX, state.FeatureY);
     // The window while frames are aligned: only Cancel, Pause and the halt button stay usable.
     RegistrationWindows& charts = parts_.registrationWindows;
     page.glPageControl1->setEnabled(false);

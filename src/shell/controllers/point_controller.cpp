@@ -48,6 +48,19 @@ constexpr char SaveFilter[] = "Kestrave Alignmentpoints|*.KAP";
 constexpr char LoadFilter[] = "Kestrave alignmentpoints|*.KAP";
 const QColor Yellow(0xFF, 0xFF, 0x00);
 
+// The 255 x 255 area of the frame around `at` (white where it leaves the frame), with a small
+// yellow circle on `at`: what the zoom window shows while the frames are aligned there.
+QImage alignmentArea(const QImage& frame, PointXY at) {
+    QImage area(255, 255, QImage::Format_RGB32);
+    area.fill(Qt::white);
+    QPainter painter(&area);
+    painter.drawImage(QPoint(0, 0), frame, QRect(at.X - 128, at.Y - 128, 255, 255));
+    painter.setPen(Yellow);
+    painter.drawEllipse(QRect(123, 123, 10, 10));
+    painter.end();
+    return area;
+}
+
 QString cellText(const QTableWidget& grid, int row, int column) {
     const QTableWidgetItem* item = grid.item(row, column);
     return item ? item->text() : QString();
@@ -437,6 +450,10 @@ void PointController::takeRememberedPoints() {
     }
 }
 
+bool PointController::placingPoints() const {
+    return settingUp_ && !pipeline_.alignPoints().StopPlacing;
+}
+
 void PointController::placePoints() {
     const AlignmentPoints& points = pipeline_.alignPoints();
     AlignPage& page = parts_.page;
@@ -494,7 +511,7 @@ void PointController::addPickedPoint() {
     parts_.stages.showFrameAgain();
 }
 
-// The 255 x 255 area around each point, with a circle at the point, and its line in the list.
+// Each point's area, and its line in the list.
 void PointController::takeThumbnails(int count) {
     QListWidget& list = *windows_.Alignmentpointlist;
     list.clear();
@@ -506,16 +523,20 @@ void PointController::takeThumbnails(int count) {
         item->setCheckState(Qt::Checked);
         list.addItem(item);
         pipeline_.enablePoint(p, true);
-        const PointXY at = pipeline_.alignPoints().PointPos[static_cast<std::size_t>(p)];
-        QImage thumbnail(255, 255, QImage::Format_RGB32);
-        thumbnail.fill(Qt::white);
-        QPainter painter(&thumbnail);
-        painter.drawImage(QPoint(0, 0), frame, QRect(at.X - 128, at.Y - 128, 255, 255));
-        painter.setPen(Yellow);
-        painter.drawEllipse(QRect(123, 123, 10, 10));
-        painter.end();
-        ImageList1.push_back(thumbnail);
+        ImageList1.push_back(
+            alignmentArea(frame, pipeline_.alignPoints().PointPos[static_cast<std::size_t>(p)]));
     }
+}
+
+void PointController::showBoxArea(int x, int y) {
+    ImageList1.assign(1, alignmentArea(bitmapView(pipeline_.input().PreviewBitmap), {x, y}));
+    showArea(0);
+    parts_.tools.Zoomwindow->raise();
+}
+
+void PointController::showArea(std::size_t index) {
+    windows_.zoomimage->setPixmap(QPixmap::fromImage(ImageList1[index]));
+    parts_.tools.Zoomwindow->show();
 }
 
 bool PointController::alignPlacedPoints(int count, bool multiQuantity, bool manualAlign) {
@@ -558,11 +579,9 @@ bool PointController::alignPlacedPoints(int count, bool multiQuantity, bool manu
 }
 
 void PointController::pointStarting(int p) {
-    ToolWindow& zoom = *parts_.tools.Zoomwindow;
     parts_.tools.MultiAlignprogresswindow->setWindowTitle("Aligning point #" + QString::number(p));
-    windows_.zoomimage->setPixmap(QPixmap::fromImage(ImageList1[static_cast<std::size_t>(p) - 1]));
-    zoom.setWindowTitle("Alignment area " + QString::number(p));
-    zoom.show();
+    parts_.tools.Zoomwindow->setWindowTitle("Alignment area " + QString::number(p));
+    showArea(static_cast<std::size_t>(p) - 1);
 }
 
 void PointController::pointsDone(int done) {

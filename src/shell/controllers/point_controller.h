@@ -79,6 +79,12 @@ public:
     // ticked): a small circle, the box and the number, white, the selected one yellow and bold.
     void drawPoints(const QColor& pen);
 
+    // The area around the one box's feature (x, y) alone in the image list, shown in the zoom
+    // window in front while the frames are aligned on it.
+    void showBoxArea(int x, int y);
+    // The points are being placed: the Align button ends the placing and aligns them.
+    bool placingPoints() const;
+
     TFileDialog SavePointDialog;
     TFileDialog LoadPointDialog;
     // The area around each point (255 x 255), shown while the point is aligned.
@@ -103,7 +109,9 @@ private:
     void pointsDone(int done) override;
     void placePoints();
     void addPickedPoint();
+    // The area around each point (ImageList1), and the zoom window showing one of them.
     void takeThumbnails(int count);
+    void showArea(std::size_t index);
     // Aligns the placed points and shows how the pass ended; true when it finished.
     bool alignPlacedPoints(int count, bool multiQuantity, bool manualAlign);
     AlignmentPassResult alignReferences(std::vector<PointReference>& references, bool manualAlign) override;

@@ -137,7 +137,7 @@ void AlignPage::buildStepControls() {
     OptimizeQualitySpin = integerSpin(this, "OptimizeQualitySpin", 0, 100, 80);
     OptimizeQualitySpin->setIncrement(5);
     OptimizeQualitySpin->setEnabled(false);
-    Showalignpoints = optionCheck(this, "Showalignpoints", "Show alignment points");
+    Showalignpoints = optionCheck(this, "Showalignpoints", "Show Alignment Points");
     Negativeimage = optionCheck(this, "Negativeimage", "Preview negative");
     Pregamma = optionCheck(this, "Pregamma", "Preview gamma");
     HoldPreGamma = optionCheck(this, "HoldPreGamma", "Hold");

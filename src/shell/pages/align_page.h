@@ -196,7 +196,7 @@ public:
     void readGeneralOptions(OptimizerSearchOptions& search, const T2dArrays& darkGreen) const;
     // "Use dark frame" is ticked.
     bool usesDarkFrame() const;
-    // "Show alignment points" is ticked.
+    // "Show Alignment Points" is ticked.
     bool showsAlignPoints() const;
     // A dark frame or flat field was chosen: its switch may be ticked.
     void allowCalibration(CalibrationKind kind);
