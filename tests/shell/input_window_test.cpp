@@ -540,13 +540,21 @@ TEST_F(InputWindowTest, ANewInputAsksBeforeAnUnsavedStackIsGivenUp) {
 // The result of a new input is saved under a name of its own: the save dialog no longer proposes
 // the name the earlier input's result was saved under (a Yes at the next input's question would
 // otherwise offer to write over it).
-TEST_F(InputWindowTest, TheSaveDialogProposesNoNameOfTheInputBefore) {
+TEST_F(InputWindowTest, TheSaveDialogsProposeNoNameOfTheInputBeforeAndAVideosOwn) {
     const auto ser = writeSer(12);
     selectInDialog({ser}, InputFilter::SER);
     TFileDialog& save = pieces(*form).dialogs.WaveletSave;
     save.FileName = ser.parent_path() / "night-result.png";
     selectInDialog(writeBmps(3, true), InputFilter::BMP);
     EXPECT_TRUE(save.FileName.empty()) << save.FileName;
+
+    // A video's saves propose the first video's own name, without its extension.
+    writeTaggedAvi(dir / "Jupiter.avi", 4, 0);
+    selectInDialog({dir / "Jupiter.avi"}, InputFilter::AVI);
+    const WindowDialogs& saves = pieces(*form).dialogs;
+    for (const TFileDialog* proposal :
+         {&saves.SaveDialog1, &saves.WaveletSave, &saves.SaveDialog3, &saves.SaveDialog4})
+        EXPECT_EQ(proposal->FileName, "Jupiter");
 }
 
 // A TIFF still whose compression tag says 32773 (a scheme the reader does not decode).
