@@ -335,6 +335,18 @@ int applyLanguage(const std::vector<std::string>& properties, const TLanguage& t
     return set;
 }
 
+std::vector<std::string> untranslatedFirst(const std::vector<std::string>& properties, const TLanguage& texts,
+                                           const std::map<std::string, std::string>& builtIn) {
+    std::vector<std::string> ordered = properties;
+    std::stable_partition(ordered.begin(), ordered.end(), [&](const std::string& entry) {
+        const std::string_view path = trimmed(entry);
+        const std::optional<std::string> value = texts.value(path);
+        const auto own = builtIn.find(lowerAscii(path));
+        return value && own != builtIn.end() && *value == trimmed(oneLine(own->second));
+    });
+    return ordered;
+}
+
 TranslationTemplate buildTranslationTemplate(const std::vector<TemplateEntry>& entries) {
     constexpr std::string_view Eol = "\r\n";
     TranslationTemplate result;

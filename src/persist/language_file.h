@@ -92,6 +92,14 @@ inline constexpr char LanguageLineBreak = '\n';
 int applyLanguage(const std::vector<std::string>& properties, const TLanguage& texts,
                   std::string_view separator, LanguageTarget& target);
 
+// The caption list in the order a file is applied in: first the paths whose value the file keeps
+// as the template wrote the window's own text (`builtIn`: path in lower case → that text, a list's
+// items joined with ","), then the others, each part in its own order. A line a translator left
+// as it was then never undoes what another line translates the same text to (a page's caption
+// and its tab on the tab strip are one text).
+std::vector<std::string> untranslatedFirst(const std::vector<std::string>& properties, const TLanguage& texts,
+                                           const std::map<std::string, std::string>& builtIn);
+
 // The pieces of a list value, as applyLanguage gives them to a list property.
 std::vector<std::string> splitLanguageList(std::string_view value, std::string_view separator);
 

@@ -109,7 +109,7 @@ void TSpeedbarSection::setIndex(int index) {
 }
 
 TSpeedItem::TSpeedItem(TSpeedBar& bar, int section, const QString& name, const QString& btnCaption)
-    : QObject(&bar), bar_(bar), section_(bar.Sections(section)), button_(new TRxSpeedButton(&bar)) {
+    : QObject(&bar), bar_(bar), section_(bar.Sections(section)), button_(new TSpeedbarButton(&bar)) {
     setObjectName(name);
     button_->setObjectName(name);
     button_->setText(btnCaption);
