@@ -442,10 +442,13 @@ void TSpeedBar::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton || drag_ == Drag::None) return;
     const bool moved = drag_ == Drag::Move;
     endMove();
-    if (!moved || dragEdge_ == align_) return;
-    // The bar goes after the bars already along that edge, where its frame showed it.
-    raise();
-    setAlign(dragEdge_);
+    if (!moved) return;
+    if (dragEdge_ != align_) {
+        // The bar goes after the bars already along that edge, where its frame showed it.
+        raise();
+        setAlign(dragEdge_);
+    }
+    // Every move ends with the owner told, back on the same edge too.
     emit OnPosChanged(this);
 }
 

@@ -208,7 +208,7 @@ public:
 signals:
     // The bar is about to be moved to `align`; clearing `apply` keeps it where it is.
     void OnApplyAlign(QObject* Sender, TBarAlign align, bool& apply);
-    // The bar was moved to another edge by the mouse.
+    // A move of the bar by the mouse ended (on another edge or on its own).
     void OnPosChanged(QObject* Sender);
     void OnCustomize(QObject* Sender);
     void OnVisibleChanged(QObject* Sender);
