@@ -257,11 +257,12 @@ void LanguageboxChange(const LanguageWindow& window, LanguageControls& controls)
     TranslatableTarget target(components);
     // The file is decoded in its character set before it is applied, so one application
     // gives the texts and the set the language needs.
-    const TLanguage texts = TLanguage::read(findResource(item + ".txt"), languageCharset(item));
+    TLanguage Language1 = TLanguage::read(findResource(item + ".txt"), languageCharset(item));
     const std::vector<std::string> paths = readCaptionList(captionList);
-    applyLanguage(untranslatedFirst(paths, texts, keepBuiltInTexts(components, paths, texts, window.builtIn)),
-                  texts, ",", target);
-    setWindowCharset(window.window, controls.charset1, texts.charset());
+    Language1.Properties =
+        untranslatedFirst(paths, Language1, keepBuiltInTexts(components, paths, Language1, window.builtIn));
+    Language1.Apply(target);
+    setWindowCharset(window.window, controls.charset1, Language1.charset());
 
     if (controls.QualityMethodCombo.count() < methods) {
         const QStringList all = controls.CopyAlignmethods.Items();
