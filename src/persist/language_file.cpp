@@ -299,14 +299,13 @@ std::vector<std::string> splitLanguageList(std::string_view value, std::string_v
     return items;
 }
 
-int applyLanguage(const std::vector<std::string>& properties, const TLanguage& texts,
-                  std::string_view separator, LanguageTarget& target) {
+int TLanguage::Apply(LanguageTarget& target) const {
     using Kind = LanguageTarget::Kind;
     int set = 0;
-    for (const std::string& entry : properties) {
+    for (const std::string& entry : Properties) {
         const std::string_view path = trimmed(entry);
         if (path.empty()) continue;
-        std::string value = texts.value(path).value_or(std::string());
+        std::string value = this->value(path).value_or(std::string());
         // Every component belongs to the window itself: a path is one name and one property.
         const std::size_t dot = path.find('.');
         if (value.empty() || dot == std::string_view::npos) continue;
@@ -324,7 +323,7 @@ int applyLanguage(const std::vector<std::string>& properties, const TLanguage& t
             if (!number) continue;
             target.setInteger(component, property, *number);
         } else if (kind == Kind::List) {
-            target.setList(component, property, splitLanguageList(value, separator));
+            target.setList(component, property, splitLanguageList(value, Separator));
         } else {
             target.setText(component, property, value);
         }
@@ -333,6 +332,18 @@ int applyLanguage(const std::vector<std::string>& properties, const TLanguage& t
         ++set;
     }
     return set;
+}
+
+std::vector<std::string> untranslatedFirst(const std::vector<std::string>& properties, const TLanguage& texts,
+                                           const std::map<std::string, std::string>& builtIn) {
+    std::vector<std::string> ordered = properties;
+    std::stable_partition(ordered.begin(), ordered.end(), [&](const std::string& entry) {
+        const std::string_view path = trimmed(entry);
+        const std::optional<std::string> value = texts.value(path);
+        const auto own = builtIn.find(lowerAscii(path));
+        return value && own != builtIn.end() && *value == trimmed(oneLine(own->second));
+    });
+    return ordered;
 }
 
 TranslationTemplate buildTranslationTemplate(const std::vector<TemplateEntry>& entries) {

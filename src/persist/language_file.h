@@ -24,8 +24,9 @@ namespace kestrave {
 // The character set of Western languages, the one a language has when nothing says otherwise.
 inline constexpr int DefaultCharset = 1;
 
-// The language component: the texts of one language file, which `applyLanguage` gives to the
-// window's components.
+class LanguageTarget;
+
+// The language component: the texts of one language file, and the paths Apply gives them to.
 class TLanguage {
 public:
     TLanguage() = default;
@@ -42,6 +43,21 @@ public:
     int charset() const { return charset_; }
     // The character set the file names itself ("charset1.caption"), when it names one.
     std::optional<int> namedCharset() const { return namedCharset_; }
+
+    // The translatable paths ("Component.property"), in the order Apply sets them.
+    std::vector<std::string> Properties;
+    // The separator of a list value's items; a blank one stands for ",".
+    std::string Separator = ",";
+
+    // Sets every path of Properties that the texts hold a non-empty value for: the property takes
+    // the value, then the component's "Hint" takes it too. Before each of the two settings the
+    // first "*" left in the value becomes a line break, so a value "a*b*c" gives the property
+    // "a", line break, "b*c" and the hint three lines. A list property takes the value split at
+    // Separator, each piece trimmed, empty pieces between separators kept and an empty last
+    // piece dropped. Paths of unknown components or properties are skipped, and so is an entry
+    // whose integer property is given text that is no decimal integer (the rest of the file
+    // still applies). Returns the number of paths set.
+    int Apply(LanguageTarget& target) const;
 
 private:
     std::map<std::string, std::string> values_;  // keys folded to lower case
@@ -81,18 +97,15 @@ public:
 // The line break that a "*" in a value stands for.
 inline constexpr char LanguageLineBreak = '\n';
 
-// Sets every path of `properties` (the caption list) that the texts hold a non-empty value for:
-// the property takes the value, then the component's "Hint" takes it too. Before each of the two
-// settings the first "*" left in the value becomes a line break, so a value "a*b*c" gives the
-// property "a", line break, "b*c" and the hint three lines. A list property takes the value
-// split at `separator` (blank: ","), each piece trimmed, empty pieces between separators kept
-// and an empty last piece dropped. Paths of unknown components or properties are skipped, and
-// so is an entry whose integer property is given text that is no decimal integer (the rest of
-// the file still applies). Returns the number of paths set.
-int applyLanguage(const std::vector<std::string>& properties, const TLanguage& texts,
-                  std::string_view separator, LanguageTarget& target);
+// The caption list in the order a file is applied in: first the paths whose value the file keeps
+// as the template wrote the window's own text (`builtIn`: path in lower case → that text, a list's
+// items joined with ","), then the others, each part in its own order. A line a translator left
+// as it was then never undoes what another line translates the same text to (a page's caption
+// and its tab on the tab strip are one text).
+std::vector<std::string> untranslatedFirst(const std::vector<std::string>& properties, const TLanguage& texts,
+                                           const std::map<std::string, std::string>& builtIn);
 
-// The pieces of a list value, as applyLanguage gives them to a list property.
+// The pieces of a list value, as TLanguage::Apply gives them to a list property.
 std::vector<std::string> splitLanguageList(std::string_view value, std::string_view separator);
 
 // One translatable property of the window as the template shows it.

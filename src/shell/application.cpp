@@ -48,14 +48,18 @@ void chooseQtPlatform() {
     if (noDisplayAvailable() && !envSet("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
 }
 
+void nameApplication() {
+    QApplication::setApplicationName("Kestrave");
+    QApplication::setApplicationVersion(KESTRAVE_VERSION);
+    // The desktop finds the program's entry and icon by it (and X11 its window class by the name).
+    QGuiApplication::setDesktopFileName(QStringLiteral("kestrave"));
+}
+
 int runApplication(int argc, char** argv) {
     const bool headless = noDisplayAvailable();
     chooseQtPlatform();
     QApplication app(argc, argv);
-    QApplication::setApplicationName("Kestrave");
-    // The program's title, as the desktop shows it beside the window's own caption.
-    QApplication::setApplicationDisplayName(QStringLiteral("Kestrave V4"));
-    QApplication::setApplicationVersion(KESTRAVE_VERSION);
+    nameApplication();
     InitComponentSet();
     StartupOptions options{{argv + std::min(argc, 1), argv + argc}, headless};
     auto context = std::make_unique<ApplicationContext>();

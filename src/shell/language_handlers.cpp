@@ -109,30 +109,33 @@ QString hintOf(const QObject& object) {
     return widget ? widget->toolTip() : QString();
 }
 
-// Before a language file sets its paths, the texts and hints they have, for those no file has
-// set before.
-void keepBuiltInTexts(const std::vector<Translatable>& components, const std::vector<std::string>& paths,
-                      const TLanguage& texts, BuiltInTexts& builtIn) {
+// Before a language file sets its paths, the window's own text and hint of every path not kept
+// yet, and the paths the file sets among the changed ones. Returns the kept texts as the
+// template writes them (a list's items joined with ","), by path.
+std::map<std::string, std::string> keepBuiltInTexts(const std::vector<Translatable>& components,
+                                                    const std::vector<std::string>& paths,
+                                                    const TLanguage& texts, BuiltInTexts& builtIn) {
+    for (const Translatable& component : components)
+        for (const TranslatableProperty& listed : component.kind->properties)
+            builtIn.byPath.try_emplace(
+                (component.name + '.' + listed.name).toLower(),
+                BuiltInTexts::Saved{listed.read(*component.object), hintOf(*component.object)});
     for (const std::string& path : paths) {
         const QString key = QString::fromStdString(path).trimmed().toLower();
-        const qsizetype dot = key.indexOf('.');
-        if (dot <= 0 || builtIn.byPath.count(key) != 0) continue;
         const std::optional<std::string> value = texts.value(path);
-        if (!value || value->empty()) continue;
-        const QString name = key.left(dot), property = key.mid(dot + 1);
-        for (const Translatable& component : components) {
-            if (component.name.toLower() != name) continue;
-            for (const TranslatableProperty& listed : component.kind->properties)
-                if (listed.name.toLower() == property)
-                    builtIn.byPath[key] = {listed.read(*component.object), hintOf(*component.object)};
-        }
+        if (value && !value->empty() && builtIn.byPath.count(key) != 0) builtIn.changed.insert(key);
     }
+    std::map<std::string, std::string> own;
+    for (const auto& [path, saved] : builtIn.byPath)
+        own[path.toStdString()] = saved.value.join(',').toStdString();
+    return own;
 }
 
 // Every text and hint a language file has changed, back as the window had it.
-void restoreBuiltInTexts(const std::vector<Translatable>& components, const BuiltInTexts& builtIn) {
+void restoreBuiltInTexts(const std::vector<Translatable>& components, BuiltInTexts& builtIn) {
     TranslatableTarget target(components);
-    for (const auto& [path, saved] : builtIn.byPath) {
+    for (const QString& path : builtIn.changed) {
+        const BuiltInTexts::Saved& saved = builtIn.byPath.at(path);
         const qsizetype dot = path.indexOf('.');
         const std::string name = path.left(dot).toStdString(), property = path.mid(dot + 1).toStdString();
         if (target.kind(name, property) == LanguageTarget::Kind::List) {
@@ -144,6 +147,7 @@ void restoreBuiltInTexts(const std::vector<Translatable>& components, const Buil
         }
         target.setText(name, "Hint", saved.hint.toStdString());
     }
+    builtIn.changed.clear();
 }
 
 }  // namespace
@@ -253,11 +257,12 @@ void LanguageboxChange(const LanguageWindow& window, LanguageControls& controls)
     TranslatableTarget target(components);
     // The file is decoded in its character set before it is applied, so one application
     // gives the texts and the set the language needs.
-    const TLanguage texts = TLanguage::read(findResource(item + ".txt"), languageCharset(item));
+    TLanguage Language1 = TLanguage::read(findResource(item + ".txt"), languageCharset(item));
     const std::vector<std::string> paths = readCaptionList(captionList);
-    keepBuiltInTexts(components, paths, texts, window.builtIn);
-    applyLanguage(paths, texts, ",", target);
-    setWindowCharset(window.window, controls.charset1, texts.charset());
+    Language1.Properties =
+        untranslatedFirst(paths, Language1, keepBuiltInTexts(components, paths, Language1, window.builtIn));
+    Language1.Apply(target);
+    setWindowCharset(window.window, controls.charset1, Language1.charset());
 
     if (controls.QualityMethodCombo.count() < methods) {
         const QStringList all = controls.CopyAlignmethods.Items();

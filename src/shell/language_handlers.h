@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 #include <map>
+#include <set>
 #include <vector>
 
 #include "widgets/translatable.h"
@@ -29,14 +30,15 @@ class TMainForm;
 class TRadioGroup;
 class TRxSpinEdit;
 
-// The window's own texts and hints of the paths a language file has set, as they were before the
-// first file set them, so that the built-in texts can come back.
+// The window's own texts and hints, as they were before the first language file set them, and
+// the paths files have set since, so that the built-in texts can come back.
 struct BuiltInTexts {
     struct Saved {
         QStringList value;  // a text is a list of one item
         QString hint;
     };
     std::map<QString, Saved> byPath;  // "component.property", in lower case
+    std::set<QString> changed;        // the paths a language file has set, as byPath names them
 };
 
 // What a language acts on.

@@ -181,10 +181,10 @@ private:
 
 void KillMessage(QObject* receiver, QEvent::Type type) {
     if (!receiver) return;
-    // Events posted to the receiver are taken from the queue; one that the window system has
-    // already queued (it is delivered, not posted) is dropped as it arrives, before the event
-    // loop turns once more. A request to quit is no event of a window, so it is never met here.
-    QCoreApplication::removePostedEvents(receiver, type);
+    // The first event of the type that reaches the receiver before the event loop turns once
+    // more is dropped: one posted to it before this call (the loop delivers those before it turns)
+    // or one the window system delivers meanwhile. Later ones, and any further waiting one, pass.
+    // A request to quit is no event of a window, so it is never met here.
     new OneEventEater(receiver, type);
 }
 

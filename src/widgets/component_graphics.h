@@ -32,8 +32,8 @@ void CopyParentImage(const QWidget& control, QPainter& painter);
 void DrawInvertFrame(const QRect& screenRect, int width);
 // The frames DrawInvertFrame shows at present (for a test's eyes).
 QList<QRect> shownInvertFrames();
-// Takes a waiting event of this type for `receiver` out of the queue, so that it never reaches
-// the receiver (one press after a menu closed gives no second click).
+// Takes one waiting event of this type for `receiver` out of the queue, so that it never reaches
+// the receiver (one press after a menu closed gives no second click); others waiting still come.
 void KillMessage(QObject* receiver, QEvent::Type type);
 // Whether the active window is one of this program's, run by its user-interface thread.
 bool IsForegroundTask();

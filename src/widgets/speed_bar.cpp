@@ -109,7 +109,7 @@ void TSpeedbarSection::setIndex(int index) {
 }
 
 TSpeedItem::TSpeedItem(TSpeedBar& bar, int section, const QString& name, const QString& btnCaption)
-    : QObject(&bar), bar_(bar), section_(bar.Sections(section)), button_(new TRxSpeedButton(&bar)) {
+    : QObject(&bar), bar_(bar), section_(bar.Sections(section)), button_(new TSpeedbarButton(&bar)) {
     setObjectName(name);
     button_->setObjectName(name);
     button_->setText(btnCaption);
@@ -442,10 +442,13 @@ void TSpeedBar::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton || drag_ == Drag::None) return;
     const bool moved = drag_ == Drag::Move;
     endMove();
-    if (!moved || dragEdge_ == align_) return;
-    // The bar goes after the bars already along that edge, where its frame showed it.
-    raise();
-    setAlign(dragEdge_);
+    if (!moved) return;
+    if (dragEdge_ != align_) {
+        // The bar goes after the bars already along that edge, where its frame showed it.
+        raise();
+        setAlign(dragEdge_);
+    }
+    // Every move ends with the owner told, back on the same edge too.
     emit OnPosChanged(this);
 }
 

@@ -28,6 +28,14 @@ QString shortHint(const QString& hint);
 
 class TSpeedBar;
 
+// The button of an item. It carries the item's name, but the item is the component: the item's
+// caption is the one a language sets, so the button has no text of its own to translate.
+class TSpeedbarButton : public TRxSpeedButton {
+    Q_OBJECT
+public:
+    using TRxSpeedButton::TRxSpeedButton;
+};
+
 // The edges a bar can lie along; the numbers are those the stored layout's "Position" holds.
 enum TBarAlign { alTop = 1, alBottom = 2, alLeft = 3, alRight = 4 };
 enum TBarPosition { bpAuto, bpCustom };
@@ -200,7 +208,7 @@ public:
 signals:
     // The bar is about to be moved to `align`; clearing `apply` keeps it where it is.
     void OnApplyAlign(QObject* Sender, TBarAlign align, bool& apply);
-    // The bar was moved to another edge by the mouse.
+    // A move of the bar by the mouse ended (on another edge or on its own).
     void OnPosChanged(QObject* Sender);
     void OnCustomize(QObject* Sender);
     void OnVisibleChanged(QObject* Sender);

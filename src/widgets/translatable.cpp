@@ -139,6 +139,8 @@ TranslatableClasses TranslatableClasses::componentSet() {
     classes.addType<QPushButton>({"TButton", {caption(&QPushButton::text, &QPushButton::setText)}});
     classes.addType<TRxSpeedButton>(
         {"TRxSpeedButton", {caption(&TRxSpeedButton::Caption, &TRxSpeedButton::setCaption)}});
+    // A speed-bar button shows its item's caption, which the item lists.
+    classes.addType<TSpeedbarButton>({"TSpeedbarButton", {}});
     classes.addType<QComboBox>(
         {"TComboBox",
          {{"items", true,

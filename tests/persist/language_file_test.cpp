@@ -109,7 +109,7 @@ TEST(LanguageApply, StarsBecomeLineBreaksInThePropertyAndThenInTheHint) {
                     {"Box.items", Kind::List},          {"Box.Hint", Kind::Text},
                     {"Group.ItemIndex", Kind::Integer}, {"Tabs.tabs", Kind::List},
                     {"NoHint.caption", Kind::Text},     {"Deep.Font.Name", Kind::Text}};
-    const TLanguage texts = translations(
+    TLanguage texts = translations(
         "Label1.caption=a*b\r\n"
         "Label2.caption=one*two*three\r\n"
         "Box.items= x , y ,z\r\n"
@@ -119,10 +119,14 @@ TEST(LanguageApply, StarsBecomeLineBreaksInThePropertyAndThenInTheHint) {
         "Label1.missing=no such property\r\n"
         "NoHint.caption=plain\r\n"
         "Deep.Font.Name=a component's component\r\n");
-    const int set = applyLanguage(
-        {"Label1.caption", "  ", "Label2.caption", "Box.items", "Group.ItemIndex", "Tabs.tabs",
-         "Unknown.caption", "Label1.missing", "Absent.caption", "Deep.Font.Name", "NoHint.caption"},
-        texts, " ", target);
+    texts.Properties = {"Label1.caption",  "  ",
+                        "Label2.caption",  "Box.items",
+                        "Group.ItemIndex", "Tabs.tabs",
+                        "Unknown.caption", "Label1.missing",
+                        "Absent.caption",  "Deep.Font.Name",
+                        "NoHint.caption"};
+    texts.Separator = " ";
+    const int set = texts.Apply(target);
     EXPECT_EQ(target.log, (std::vector<std::string>{
                               "Label1.caption=a\nb", "Label1.Hint=a\nb", "Label2.caption=one\ntwo*three",
                               "Label2.Hint=one\ntwo\nthree", "Box.items=[x][y][z]", "Box.Hint=x , y ,z",
@@ -131,8 +135,9 @@ TEST(LanguageApply, StarsBecomeLineBreaksInThePropertyAndThenInTheHint) {
 
     // A number where one is wanted is set; the entries after a bad one still apply.
     target.log.clear();
-    applyLanguage({"Group.ItemIndex", "Label1.caption"},
-                  translations("Group.ItemIndex= -3 \r\nLabel1.caption=z"), ",", target);
+    TLanguage numbers = translations("Group.ItemIndex= -3 \r\nLabel1.caption=z");
+    numbers.Properties = {"Group.ItemIndex", "Label1.caption"};
+    numbers.Apply(target);
     EXPECT_EQ(target.log,
               (std::vector<std::string>{"Group.ItemIndex=#-3", "Label1.caption=z", "Label1.Hint=z"}));
 }

@@ -11,6 +11,7 @@
 #include <QToolButton>
 #include <fstream>
 #include <iterator>
+#include <set>
 
 #include "shell/language_handlers.h"
 #include "shell/pages/align_page.h"
@@ -38,6 +39,12 @@ void writeFile(const fs::path& path, const std::string& bytes) {
 std::string readFile(const fs::path& path) {
     std::ifstream file(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+// A component's hint: its own Hint where it has one, else its tool tip.
+QString hintOf(const QObject& object) {
+    const QVariant hint = object.property("Hint");
+    return hint.isValid() ? hint.toString() : object.property("toolTip").toString();
 }
 
 struct LanguageTest : ShellWindowTest {
@@ -99,6 +106,7 @@ TEST_F(LanguageTest, StartUpWritesTheTemplateAndTheCaptionListOfTheWindow) {
     EXPECT_TRUE(has("^Showalignpoints\\.caption +=Show Alignment Points$"));
     EXPECT_TRUE(has("^FFTsizeGroup\\.items +=32,64,128,256,512$"));
     EXPECT_TRUE(has("^Selectbutton\\.btncaption +=")) << "the speed bar's items";
+    EXPECT_FALSE(has("^Selectbutton\\.caption")) << "an item's button shows the item's caption";
     EXPECT_TRUE(has("^LoadDarkframe1\\.caption +=Load Darkframe$")) << "the menus";
     EXPECT_TRUE(has("^FFTWindow\\.caption +=FFT Spectrum$"));
     EXPECT_FALSE(has("^VersionLabel\\.")) << "the program file's facts are not translated";
@@ -122,7 +130,25 @@ TEST_F(LanguageTest, StartUpAppliesTheStoredLanguageWhenAutolanguageIsTicked) {
     EXPECT_NE(readFile(home / "lang_de1.txt").find("=Align\r\n"), std::string::npos);
 }
 
-TEST_F(LanguageTest, TheTemplateReadBackAsALanguageChangesNothing) {
+TEST_F(LanguageTest, TheTemplateAsALanguageChangesWhatItTranslatesAndTheBuiltInTextsComeBack) {
+    // One entry of each kind the template lists, with its component's own hint.
+    struct Picked {
+        std::string path;
+        QObject* object;
+        QString hint;
+    };
+    std::vector<Picked> picked;
+    std::set<const TranslatableProperty*> kinds;
+    const WindowLanguage language(window);
+    for (const Translatable& component : language.components())
+        for (const TranslatableProperty& property : component.kind->properties) {
+            const std::string path = (component.name + '.' + property.name).toStdString();
+            if (component.name != "Tabpages" && !property.read(*component.object).join("").isEmpty() &&
+                kinds.insert(&property).second)
+                picked.push_back({path, component.object, hintOf(*component.object)});
+        }
+    ASSERT_GE(picked.size(), 14u) << "every kind of the template";
+
     chooseItem("lang_en");
     control<QComboBox>(*form, "Processarea")->setCurrentIndex(3);
     control<TRadioGroup>(align, "FFTsizeGroup")->setItemIndex(2);
@@ -141,6 +167,46 @@ TEST_F(LanguageTest, TheTemplateReadBackAsALanguageChangesNothing) {
     EXPECT_EQ(control<TRadioGroup>(align, "FFTsizeGroup")->ItemIndex(), 2);
     writeTemplate();
     EXPECT_EQ(readFile(home / "lang_en1.txt"), first);
+
+    // The template with those entries translated (the tab strip's own line left as it was): each
+    // follows, hint included, and the template written next shows it.
+    const auto pickedLine = [&](const std::string& line) {
+        return std::any_of(picked.begin(), picked.end(),
+                           [&](const Picked& p) { return line.starts_with(p.path + ' '); });
+    };
+    std::string translated;
+    for (std::string line : textLines(first)) {
+        if (pickedLine(line)) {
+            const std::size_t equals = line.find(" =") + 2;
+            QStringList items = QString::fromStdString(line.substr(equals)).split(',');
+            for (QString& item : items) item = "\u00dc" + item.trimmed();
+            line = line.substr(0, equals) + items.join(',').toStdString();
+        }
+        translated += line + "\r\n";
+    }
+    writeFile(home / "lang_en.txt", translated);
+    applyChosen();
+    writeTemplate();
+    const std::vector<std::string> shown = textLines(readFile(home / "lang_en1.txt"));
+    for (const std::string& line : textLines(translated))
+        if (pickedLine(line)) {
+            EXPECT_NE(std::find(shown.begin(), shown.end(), line), shown.end()) << line;
+        }
+    for (const Picked& p : picked) EXPECT_TRUE(hintOf(*p.object).startsWith("\u00dc")) << p.path;
+    int translatedTabs = 0;
+    for (int tab = 0; tab < pieces(*form).Tabpages->count(); ++tab)
+        translatedTabs += pieces(*form).Tabpages->tabText(tab).startsWith("\u00dc") ? 1 : 0;
+    EXPECT_EQ(translatedTabs, 1) << "a page's caption is its tab";
+
+    // The built-in texts put back every text and hint.
+    LanguageBox& box = *control<LanguageBox>(align, "Languagebox");
+    listLanguages(box);
+    box.setCurrentIndex(box.count() - 1);
+    applyChosen();
+    const std::vector<TemplateEntry> back = texts();
+    ASSERT_EQ(back.size(), before.size());
+    for (std::size_t i = 0; i < before.size(); ++i) EXPECT_EQ(back[i].text, before[i].text) << before[i].path;
+    for (const Picked& p : picked) EXPECT_EQ(hintOf(*p.object), p.hint) << p.path;
 }
 
 TEST_F(LanguageTest, ALanguageFileSetsCaptionsListsAndHintsAndSkipsWhatItCannotUse) {
@@ -285,7 +351,9 @@ TEST_F(LanguageTest, ANewFileIsListedWhenTheListOpensAndTheBuiltInTextsComeBack)
 
     // The built-in texts' item puts back every text, hint and list the file changed; a second
     // language applied in between changes nothing of what comes back.
-    writeFile(home / "lang_fr.txt", "[Translations]\r\nTabSheet1.caption=Aligner\r\n");
+    writeFile(home / "lang_fr.txt",
+              "[Translations]\r\nTabSheet1.caption=Aligner\r\n"
+              "Tabpages.tabs=Align,Optimize,Stack,Wavelet,Final,About\r\n");
     chooseItem("lang_fr");
     applyChosen();
     ASSERT_EQ(pieces(*form).Tabpages->tabText(0), "Aligner");

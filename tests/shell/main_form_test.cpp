@@ -1,13 +1,23 @@
-// The main window opens with its six tab pages in workflow order.
+// The main window opens with its six tab pages in workflow order, under its own caption.
 
 #include <QStackedWidget>
 #include <QTabBar>
 
+#include "shell/application.h"
 #include "shell_test_support.h"
 
 namespace kestrave::test {
 
-TEST_F(ShellWindowTest, OpensWithTheSixTabsInWorkflowOrder) {
+TEST_F(ShellWindowTest, OpensWithTheSixTabsInWorkflowOrderUnderItsOwnCaption) {
+    const QString testName = QGuiApplication::applicationName();
+    nameApplication();
+    // A display name would follow every caption on the desktop ("Registration  - Kestrave"); the
+    // desktop entry names the program instead.
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), QGuiApplication::applicationName());
+    EXPECT_EQ(QGuiApplication::desktopFileName(), "kestrave");
+    QGuiApplication::setApplicationName(testName);
+    QGuiApplication::setDesktopFileName({});
+
     form->show();
     auto* tabs = form->findChild<QTabBar*>("Tabpages");
     ASSERT_NE(tabs, nullptr);

@@ -120,10 +120,11 @@ TEST_F(MovableBar, TheOwnerMayRefuseAnEdgeAndALockedOrFixedBarStaysPut) {
     EXPECT_EQ(bar->Align(), alBottom);
     EXPECT_EQ(moved.count(), 1);
 
-    // Back to the same edge: no change to tell.
+    // Back to the same edge: the move still ends with the owner told.
     send(QEvent::MouseButtonPress, {150, 285});
     send(QEvent::MouseButtonRelease, {150, 285}, Qt::NoButton);
-    EXPECT_EQ(moved.count(), 1);
+    EXPECT_EQ(bar->Align(), alBottom);
+    EXPECT_EQ(moved.count(), 2);
 
     bar->Locked = true;
     send(QEvent::MouseButtonPress, {150, 285});
