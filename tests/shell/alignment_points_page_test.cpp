@@ -7,6 +7,7 @@
 #include <QCursor>
 #include <QFrame>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
@@ -472,6 +473,12 @@ TEST_F(PointsPageTest, TheRegistrationWindowsNameAPointOnlyWhileThereArePoints) 
     alignTwoRememberedPoints();
     context.setProgress(std::make_unique<NullProgress>());
     EXPECT_GT(polls, 0);
+    // The Stack page's window of the points lists each one, ticked for the stack.
+    const auto lists = form->findChildren<QListWidget*>("Alignmentpointlist");
+    ASSERT_EQ(lists.size(), 1);
+    ASSERT_EQ(lists.front()->count(), 2);
+    EXPECT_EQ(lists.front()->item(1)->text(), "Point 2");
+    EXPECT_EQ(lists.front()->window(), control<ToolWindow>(*form, "Alignmentpointswindow"));
     const ToolWindow& passWindow = *control<ToolWindow>(*form, "Registrationgraphwindow");
     const ToolWindow& differenceWindow = *control<ToolWindow>(*form, "RegiStration2");
     EXPECT_TRUE(passWindow.windowTitle().contains("point #1")) << passWindow.windowTitle().toStdString();

@@ -22,6 +22,7 @@
 #include "shell/controllers/align_window.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
+#include "shell/pages/frame_windows.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/page_controls.h"
 #include "shell/pages/point_windows.h"
@@ -513,15 +514,11 @@ void PointController::addPickedPoint() {
 
 // Each point's area, and its line in the list.
 void PointController::takeThumbnails(int count) {
-    QListWidget& list = *windows_.Alignmentpointlist;
-    list.clear();
+    // The Stack page's list of the points, where each is ticked for the stack or not.
+    parts_.frameWindows.listPoints(count);
     ImageList1.clear();
     const QImage frame = bitmapView(pipeline_.input().PreviewBitmap);
     for (int p = 1; p <= count; ++p) {
-        auto* item = new QListWidgetItem("Point " + QString::number(p));
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(Qt::Checked);
-        list.addItem(item);
         pipeline_.enablePoint(p, true);
         ImageList1.push_back(
             alignmentArea(frame, pipeline_.alignPoints().PointPos[static_cast<std::size_t>(p)]));

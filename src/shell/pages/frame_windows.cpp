@@ -135,6 +135,16 @@ void FrameWindows::drawPointStackGraphs(int count) {
     }
 }
 
+void FrameWindows::listPoints(int count) {
+    Alignmentpointlist->clear();
+    for (int p = 1; p <= count; ++p) {
+        auto* item = new QListWidgetItem("Point " + QString::number(p));
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(Qt::Checked);
+        Alignmentpointlist->addItem(item);
+    }
+}
+
 std::vector<bool> FrameWindows::frameChecks() const {
     const QListWidget& list = *SelectFramesChecklist;
     std::vector<bool> states(static_cast<std::size_t>(list.count()));

@@ -109,6 +109,9 @@ public:
     int pointDifferenceCut() const;
     // Each point's stack graph drawn once, its quality cut-off one short of the end.
     void drawPointStackGraphs(int count);
+    // The points' list (Alignmentpointswindow) holds "Point 1" .. "Point count", each ticked for
+    // the stack.
+    void listPoints(int count);
     // The frame selection list's entries and checks, and checks shown quietly (its handlers would recount
     // them); entries beyond `checked` keep theirs.
     int frameListCount() const;

@@ -15,8 +15,7 @@
 namespace kestrave {
 
 PointWindows::PointWindows(ToolWindows& tools, QWidget* form)
-    : Multialignwindow(new ToolWindow(form, "Multialignwindow", "Multipoint alignment")),
-      Alignmentpointswindow(new ToolWindow(form, "Alignmentpointswindow", "Alignmentpoints")) {
+    : Multialignwindow(new ToolWindow(form, "Multialignwindow", "Multipoint alignment")) {
     QWidget* window = Multialignwindow;
     StringGrid1 = named(new QTableWidget(0, 4, window), "StringGrid1");
     StringGrid1->setHorizontalHeaderLabels({"", "X", "Y", "FFT"});
@@ -61,11 +60,6 @@ PointWindows::PointWindows(ToolWindows& tools, QWidget* form)
     zoomimage->setFixedSize(256, 256);
     tools.Zoomwindow->Body->addWidget(zoomimage);
     tools.Zoomwindow->fitContents();
-
-    Alignmentpointlist = named(new CheckListBox(Alignmentpointswindow), "Alignmentpointlist");
-    Alignmentpointlist->setItemHeight(14);
-    Alignmentpointlist->setCheckKind(CheckKind::CheckMarks);
-    Alignmentpointswindow->Body->addWidget(Alignmentpointlist, 1);
 
     ToolWindow& angles = *tools.AngleDist;
     AngleDistChart = named(new TChart(&angles), "AngleDistChart");

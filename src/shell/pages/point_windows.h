@@ -11,8 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "widgets/check_list_box.h"
-
 class QLabel;
 class QListWidget;
 class QProgressBar;
@@ -63,10 +61,6 @@ private:
     // (zoomimage, 256 x 256).
     QProgressBar* MultiAlignProgressbar;
     QLabel* zoomimage;
-
-    // Alignmentpointswindow: one checkable line per point ("Point p").
-    ToolWindow* Alignmentpointswindow;
-    CheckListBox* Alignmentpointlist;
 
     // AngleDist: the distance between points 1 and 2 (in red) over the frame index.
     TChart* AngleDistChart;
