@@ -176,6 +176,7 @@ void applyProject(const ProjectData& p, FrameModel& model, AlignmentPoints& poin
         setAlignPoints(points, p.points);
         points.Alignpoints = count;
         points.MultiPointMode = true;
+        points.StopPlacing = true;
     } else {
         points.Alignpoints = 1;
         points.MultiPointMode = false;
