@@ -21,6 +21,7 @@
 #include "output/bmp_writer.h"
 #include "registration/point_file.h"
 #include "shell/controllers/input_controller.h"
+#include "shell/controllers/optimize_controller.h"
 #include "shell/controllers/project_controller.h"
 #include "shell/controllers/stack_controller.h"
 #include "shell/pages/align_page.h"
@@ -46,7 +47,7 @@ namespace fs = std::filesystem;
 
 // What a project restores of the work, for comparing two runs.
 struct Work {
-    std::vector<std::array<float, 3>> shifts;  // slot 0: X, Y, quality per frame
+    std::vector<std::array<float, 3>> shifts;  // slot 0: X, Y (frame pixels), quality per frame
     std::vector<int> ranking;
     std::vector<bool> excluded;
     int featureX = 0;
@@ -62,7 +63,8 @@ Work workOf(const Pipeline& pipeline, int frames) {
     const FrameModel& model = pipeline.model();
     for (int i = 0; i < frames; ++i) {
         const TAlignSlotRec& slot = model.FrameTable[i].Slots[0];
-        w.shifts.push_back({static_cast<float>(slot.X), static_cast<float>(slot.Y), slot.Quality});
+        const SlotShift shift = shiftAtScale(slot, 1.0);
+        w.shifts.push_back({static_cast<float>(shift.X), static_cast<float>(shift.Y), slot.Quality});
         w.ranking.push_back(model.FrameRanking[i].Frame);
         w.excluded.push_back(model.FrameTable[i].Excluded);
     }
@@ -169,19 +171,29 @@ void expectProcessedPictureCentred(TMainForm& form) {
     const QWidget& viewport = *control<QScrollArea>(form, "Scrollbox3")->viewport();
     const QRect picture = control<QLabel>(form, "ProcessImage")->geometry();
     ASSERT_LT(picture.width(), viewport.width());
-    EXPECT_EQ(picture.topLeft(),
-              QPoint((viewport.width() - picture.width()) / 2, (viewport.height() - picture.height()) / 2));
+    EXPECT_EQ(picture.topLeft(), QPoint(viewport.width() / 2 - picture.width() / 2,
+                                        viewport.height() / 2 - picture.height() / 2));
 }
 
-// Stacked on one box and on three alignment points, saved and loaded at a fresh start: the same
-// stage, alignment method, frame limit and stack, pixel for pixel. Loaded again in the window it
-// was made in, the stack given up unsaved: the same stack once more, the points to be measured
-// afresh, and the processed picture in the middle of its box.
+// Stacked on one box, on three alignment points, and on one box optimized and stacked with
+// resampling (the shifts in pixels of the enlarged frames), saved and loaded at a fresh start:
+// the same stage, alignment method, frame limit and stack, pixel for pixel. Loaded again in the
+// window it was made in, the stack given up unsaved: the same stack once more, the points to be
+// measured afresh, and the processed picture in the middle of its box.
 TEST(ProjectWindow, AStackedProjectLoadedAtStartUpReachesTheSameStageAndStack) {
-    for (const bool points : {false, true}) {
-        SCOPED_TRACE(points ? "three points" : "one box");
+    enum class Made { OneBox, Points, Resampled };
+    for (const Made how : {Made::OneBox, Made::Points, Made::Resampled}) {
+        const bool points = how == Made::Points;
+        SCOPED_TRACE(points ? "three points" : how == Made::OneBox ? "one box" : "resampled");
         StackedProject saved(points ? ThreePoints : std::vector<AlignPoint>{});
         const Pipeline& made = saved.run->context.pipeline;
+        if (how == Made::Resampled) {
+            control<TPCheck>(*saved.run->form, "Resampled")->setChecked(true);
+            pieces(*saved.run->form).stack->ResampledClick();
+            pieces(*saved.run->form).optimize->AlignStackButtonClick();
+            ASSERT_EQ(made.model().FrameTable[made.model().FrameRanking[0].Frame].Slots[0].ShiftScale, 2.0f);
+            pieces(*saved.run->form).PageControl1->setCurrentIndex(0);
+        }
         ASSERT_EQ(made.state().progstatus, TProgStatus::psStacked);
         ASSERT_EQ(made.alignPoints().Alignpoints, points ? 3 : 1);
         ASSERT_TRUE(pieces(*saved.run->form).project->saveProject(saved.project, ProjectForm::Full));
