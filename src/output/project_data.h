@@ -15,6 +15,8 @@
 //              (1 = excluded) per frame
 //   [Shifts<p>] X<i>, Y<i>  and  [Info<p>] D<i>, Q<i>  per alignment point p
 //   [IShifts] Xa<i>, Ya<i>  and  [IInfo] Da<i>, Qa<i>  the second field of interlaced frames
+//              (the shifts in pixels of the frames enlarged by resamplevalue when resampled is
+//              "yes", as the resampled stack takes them; else in frame pixels)
 //   [Ranking]  Rank<j>: the frame at rank j
 //   [Form]     the window's stored control values
 //

@@ -79,6 +79,7 @@ ReplayPlan planReplay(const ProjectData& p, bool Usedarkframe, bool UseFlatfield
         plan.differenceCut = p.stackdifslider == 100 ? 1000 : p.stackdifslider;
         plan.stackListCount = std::clamp(p.usedframes, 0, p.sequencelength);
     }
+    if (status >= 3 && p.alignpoints() > 1) steps.push_back(ReplayStep::RestorePointCutoffs);
     if (status == 4) {
         if (p.wavelet) steps.push_back(ReplayStep::RestoreWaveletControls);
         steps.push_back(ReplayStep::StackAgain);

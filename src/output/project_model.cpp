@@ -7,8 +7,15 @@ namespace kestrave {
 
 namespace {
 
-ProjectSlot projectSlot(const TAlignSlotRec& slot) {
-    return {slot.X, slot.Y, slot.Difference, slot.Quality};
+// The pixels a project's shifts are counted in: those of the frames enlarged by the resampling
+// factor when the project resamples (its stack takes them as they are), else frame pixels.
+double shiftUnit(bool resampled, int resamplevalue) {
+    return resampled ? std::max(resamplevalue, 1) : 1;
+}
+
+ProjectSlot projectSlot(const TAlignSlotRec& slot, double unit) {
+    const SlotShift shift = shiftAtScale(slot, unit);
+    return {shift.X, shift.Y, slot.Difference, slot.Quality};
 }
 
 // The frames' folder and the file name of every frame of a still series.
@@ -26,20 +33,6 @@ void captureVideo(const FrameModel& model, ProjectData& p) {
         const TAviSegmentRec& segment = model.AviSegments[s];
         p.aviFiles.push_back({segment.FileName, segment.FirstFrame, segment.LastFrame});
     }
-}
-
-// A slot's shift as aligned: also the shift saved at alignment.
-void setShift(TAlignSlotRec& slot, const ProjectSlot& value) {
-    slot.X = slot.SavedX = value.X;
-    slot.Y = slot.SavedY = value.Y;
-    slot.ShiftScale = 1.0f;
-}
-
-// The second field's shift: it keeps no shift saved at alignment.
-void setFieldShift(TAlignSlotRec& slot, const ProjectSlot& value) {
-    slot.X = value.X;
-    slot.Y = value.Y;
-    slot.ShiftScale = 1.0f;
 }
 
 void setInfo(TAlignSlotRec& slot, const ProjectSlot& value) {
@@ -87,6 +80,7 @@ ProjectData captureProject(const FrameModel& model, const ProgramState& state, c
     } else {
         p.points.push_back({state.FeatureX, state.FeatureY, form == ProjectForm::Full ? c.FFTSize : 0});
     }
+    const double unit = shiftUnit(c.Resampled, c.ResampleSpin);
     p.excluded.resize(static_cast<std::size_t>(frames));
     p.ranking.resize(static_cast<std::size_t>(frames));
     p.slots.assign(static_cast<std::size_t>(pointCount),
@@ -98,8 +92,8 @@ ProjectData captureProject(const FrameModel& model, const ProgramState& state, c
         p.excluded[k] = record.Excluded;
         p.ranking[k] = model.FrameRanking[i].Frame;
         for (int n = 1; n <= pointCount; ++n)
-            p.slots[static_cast<std::size_t>(n - 1)][k] = projectSlot(record.Slots[multiPoint ? n : 0]);
-        if (p.interlaced) (*p.interlaced)[k] = projectSlot(record.Slots[2]);
+            p.slots[static_cast<std::size_t>(n - 1)][k] = projectSlot(record.Slots[multiPoint ? n : 0], unit);
+        if (p.interlaced) (*p.interlaced)[k] = projectSlot(record.Slots[2], unit);
     }
     p.formLines = c.formLines;
     return p;
@@ -124,6 +118,23 @@ void applyProject(const ProjectData& p, FrameModel& model, AlignmentPoints& poin
                   bool interlacedTicked, ProgressPort& progress) {
     const int frames = std::min(p.sequencelength, FrameCapacity);
     const bool full = p.form == ProjectForm::Full;
+    const auto unit = static_cast<float>(shiftUnit(p.resampled, p.resamplevalue));
+    // A slot's shift as aligned: also the shift saved at alignment (the saved shift is counted in
+    // frame pixels).
+    const auto setShift = [unit](TAlignSlotRec& slot, const ProjectSlot& value) {
+        slot.X = value.X;
+        slot.Y = value.Y;
+        slot.ShiftScale = unit;
+        const SlotShift saved = shiftAtScale(slot, 1.0);
+        slot.SavedX = saved.X;
+        slot.SavedY = saved.Y;
+    };
+    // The second field's shift: it keeps no shift saved at alignment.
+    const auto setFieldShift = [unit](TAlignSlotRec& slot, const ProjectSlot& value) {
+        slot.X = value.X;
+        slot.Y = value.Y;
+        slot.ShiftScale = unit;
+    };
     // Sets each value the project holds for frames 0 .. frames - 1 into that frame's slot.
     const auto fill = [&](const std::vector<ProjectSlot>& values, int slot, auto set) {
         const int count = std::min(frames, static_cast<int>(values.size()));
@@ -176,6 +187,7 @@ void applyProject(const ProjectData& p, FrameModel& model, AlignmentPoints& poin
         setAlignPoints(points, p.points);
         points.Alignpoints = count;
         points.MultiPointMode = true;
+        points.StopPlacing = true;
     } else {
         points.Alignpoints = 1;
         points.MultiPointMode = false;

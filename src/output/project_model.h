@@ -5,6 +5,8 @@
 // The whole-frame alignment (slot 0) travels in the first point's sections: a load gives slot 0
 // a copy of slot 1 once that slot is complete. A single-box project therefore stores slot 0
 // there (its slot 1 holds nothing of its own), and a multi-point project slot p for point p.
+// The shifts are written in the pixels of the stack the project names (enlarged by its
+// resampling factor when it resamples) and read back in that unit.
 
 #include <string>
 #include <vector>

@@ -60,6 +60,8 @@ enum class ReplayStep : std::uint8_t {
                              // spectrum, the tool windows as their boxes say
     ShowRegistrationGraph,   // optimized or later: enable and tick ShowGraphbox, draw the graph
     RestoreStackControls,    // stacked: the stack sliders and the stack list (values below)
+    RestorePointCutoffs,     // optimized or later, with points: each point's cut-offs as its
+                             // optimizer left them
     RestoreWaveletControls,  // stacked: the wavelet sliders and scheme the project recorded
     StackAgain,              // stacked: the Stack page's stacking, with the unattended answers
     ProcessAgain,            // stacked: the wavelet processing of the new stack

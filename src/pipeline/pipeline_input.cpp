@@ -16,6 +16,8 @@ namespace kestrave {
 void InputStage::resetBeforeInput() {
     run_.state.activepage = TMainTab::tabAlign;
     run_.alignPoints.Alignpoints = 1;
+    // How the points of the frames given up were first measured goes with them.
+    run_.alignPoints.WholeFrameStart = false;
     run_.state.MasterFrameMode = false;
     run_.registration.FeatureChosen = false;
     run_.model.InputPNG16 = false;

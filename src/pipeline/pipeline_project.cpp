@@ -11,6 +11,7 @@
 #include "pipeline/pipeline.h"
 #include "pipeline/project_replay_steps.h"
 #include "platform/scope_exit.h"
+#include "registration/point_optimizer.h"
 #include "registration/reference.h"
 
 namespace kestrave {
@@ -146,9 +147,16 @@ ProjectLoad ProjectStage::loadProject(const std::filesystem::path& file, Project
                 break;
             case ReplayStep::RestoreStackControls:
                 steps.enableStackPasses();
-                self().setStackCount(plan.stackSlider);
+                self().commitFrameLimit({.ranks = plan.stackSlider,
+                                         .countRange = plan.stackSlider,
+                                         .stackBound = plan.stackSlider,
+                                         .stackCount = plan.stackSlider});
                 showReplayStep({ReplayShown::StackControls, plan.stackSlider});
                 steps.showStackControls(plan.stackSlider, plan.differenceCut, plan.stackListCount);
+                break;
+            case ReplayStep::RestorePointCutoffs:
+                restorePointCutoffs(steps.pointDifferenceSlider());
+                showReplayStep({ReplayShown::PointCutoffs});
                 break;
             case ReplayStep::RestoreWaveletControls:
                 if (project.wavelet) restoreWavelet(*project.wavelet);
@@ -171,6 +179,15 @@ ProjectLoad ProjectStage::loadProject(const std::filesystem::path& file, Project
     load.shownTab = pages.shownTab;
     load.problems = opening.read.problems;
     return load;
+}
+
+void ProjectStage::restorePointCutoffs(int DifSliderMalign) {
+    for (int p = 1; p <= std::min(run_.alignPoints.Alignpoints, MaxAlignPoints); ++p) {
+        fileOptimizedLimits(run_.model, p, run_.input.lastIndex, DifSliderMalign, run_.stackCount.last,
+                            run_.points);
+        // As "Limit" leaves it in "Simple": every point stacks the limited frames.
+        run_.points.PointLimitCount[static_cast<std::size_t>(p)] = run_.stackCount.last;
+    }
 }
 
 void ProjectStage::showReplayStep(const ReplayShowing& step) {

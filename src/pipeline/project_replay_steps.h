@@ -61,6 +61,8 @@ public:
     virtual void enableStackPasses() = 0;
     // The stack's controls after the stack count is restored: preview, difference cut, stack list.
     virtual void showStackControls(int stackSlider, int differenceCut, int stackListCount) = 0;
+    // The alignment points' difference slider, which scales each point's difference cut.
+    virtual int pointDifferenceSlider() = 0;
     // The stacking and the processing run again, unattended.
     virtual void stackAgain() = 0;
     virtual void processAgain() = 0;

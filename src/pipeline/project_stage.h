@@ -58,6 +58,9 @@ private:
     void rebuildReference(const ReferenceOptions& options, MessagePort& messages);
     // The furthest page a user may open.
     void setActivePage(TMainTab page);
+    // Each alignment point's cut-offs filed as its optimizer files them after a run, from the
+    // loaded slots, with the difference slider at `DifSliderMalign`.
+    void restorePointCutoffs(int DifSliderMalign);
     // A stacked project's wavelet values restored. Announces `Wavelet`.
     void restoreWavelet(const ProjectWavelet& wavelet);
     // The step of the load the pages show next. Announces `ProjectStep`.

@@ -10,7 +10,8 @@ namespace kestrave {
 // alignment's steps open, the registration graph's switch ticked, the
 // feature's hint put away before the reference is computed again, the alignment's tool windows
 // shown as chosen after it, the preview at the stack count the project recorded, the optimizer's
-// passes ready once the project reached the stack.
+// passes ready once the project reached the stack, the alignment points' graphs drawn once their
+// cut-offs are filed again.
 enum class ReplayShown : std::uint8_t {
     None,
     ProjectTaken,
@@ -18,6 +19,7 @@ enum class ReplayShown : std::uint8_t {
     BeforeReference,
     AfterReference,
     StackControls,
+    PointCutoffs,
     OptimizerPasses
 };
 struct ReplayShowing {

@@ -102,11 +102,8 @@ bool boxCarriesAlignment(const Bitmap24& picture, int x, int y, int h) {
 
 namespace {
 
-// The optimized shifts go back into slot p; the point's largest measured difference, scaled by
-// the difference slider, becomes its cut.
-float filePointBack(FrameModel& model, int point, int last, int DifSliderMalign, ReferenceOffset offset,
-                    bool holdsNothing) {
-    float largest = 0.0f;
+// The optimized shifts and differences go back into slot p.
+void filePointBack(FrameModel& model, int point, int last, ReferenceOffset offset, bool holdsNothing) {
     for (int i = 0; i <= last; ++i) {
         TFrameRec& record = model.FrameTable[i];
         TAlignSlotRec* slots = record.Slots;
@@ -124,9 +121,7 @@ float filePointBack(FrameModel& model, int point, int last, int DifSliderMalign,
         }
         slot.Difference = slots[0].Difference;
         slot.Peak = slots[0].Peak;
-        if (slot.Difference > largest && slot.Difference != NotMeasuredDifference) largest = slot.Difference;
     }
-    return static_cast<float>(DifSliderMalign * static_cast<double>(largest) * 0.001);
 }
 
 // A point whose box holds nothing to lock on places its zone as the nearest point that holds
@@ -176,6 +171,19 @@ std::string pointFollowersText(const std::vector<std::pair<int, int>>& followers
                   : "each zone moves with the point named, the nearest that holds detail.");
 }
 
+void fileOptimizedLimits(const FrameModel& model, int point, int last, int DifSliderMalign,
+                         int StackSliderMax, PointLimits& limits) {
+    float largest = 0.0f;
+    for (int i = 0; i <= last; ++i) {
+        const float difference = model.FrameTable[i].Slots[point].Difference;
+        if (difference > largest && difference != NotMeasuredDifference) largest = difference;
+    }
+    limits.PointQualitySlider[point] = StackSliderMax;
+    limits.PointDifferenceSlider[point] = 1000;
+    limits.PointDifferenceCut[point] =
+        static_cast<float>(DifSliderMalign * static_cast<double>(largest) * 0.001);
+}
+
 int rankOfFrame(const FrameModel& model, int frame, int lastPosition) {
     for (int j = 0; j <= std::clamp(lastPosition, 0, MaxFrameIndex); ++j)
         if (model.FrameRanking[j].Frame == frame) return j;
@@ -216,8 +224,6 @@ PointOptimizerResult Optimize_AllAlignpoints(OptimizerContext& context, const Op
                 : boxHoldsNothing(context.registration.Image1, context.program.FeatureX,
                                   context.program.FeatureY, half);
         empty[static_cast<std::size_t>(p)] = nothing;
-        limits.PointQualitySlider[p] = input.StackSliderMax;
-        limits.PointDifferenceSlider[p] = 1000;
         if (fftItemForSize(points.PointFFTSize[p]) >= 0) pointOptions.FFTSize = points.PointFFTSize[p];
         float& best = points.PointBestQuality[p];
         if (best == 0.0f) best = 1.0f;
@@ -230,7 +236,8 @@ PointOptimizerResult Optimize_AllAlignpoints(OptimizerContext& context, const Op
             const OptimizerRunResult run = Optimize_Alignpoint(context, pointOptions);
             if (run.Warnings) result.Warnings = pointOptions.Warnings = *run.Warnings;
         }
-        limits.PointDifferenceCut[p] = filePointBack(model, p, last, input.DifSliderMalign, offset, nothing);
+        filePointBack(model, p, last, offset, nothing);
+        fileOptimizedLimits(model, p, last, input.DifSliderMalign, input.StackSliderMax, limits);
         observer.pointFinished(p, done);
         const auto elapsed = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
         average = static_cast<int>(std::nearbyint(std::min(elapsed / done, 1e9)));

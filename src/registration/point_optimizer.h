@@ -36,6 +36,14 @@ bool boxHoldsNothing(const Bitmap24& picture, int x, int y, int h);
 // one on faint ground is not, even when it holds something.
 bool boxCarriesAlignment(const Bitmap24& picture, int x, int y, int h);
 
+// What an optimized point p keeps of its limits: its stack-graph sliders at StackSliderMax
+// (quality) and 1000 (difference), and as its difference cut the largest difference measured on
+// slot p over the records 0..last, scaled by DifSliderMalign in thousandths (differences of 1e7,
+// never measured, do not count; none measured gives the cut 0). The limits are not written to a
+// project: a project's load files them again from the loaded slots.
+void fileOptimizedLimits(const FrameModel& model, int point, int last, int DifSliderMalign,
+                         int StackSliderMax, PointLimits& limits);
+
 // The ranking position of `frame`, or 0 when the frame is not ranked.
 int rankOfFrame(const FrameModel& model, int frame, int lastPosition);
 

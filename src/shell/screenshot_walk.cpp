@@ -1,7 +1,9 @@
 #include "shell/screenshot_walk.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -295,6 +297,26 @@ public:
             },
             [this] { form_.Tabpages->setCurrentIndex(2); },
             [this] { shoot("10-multipoint-stack"); },
+            // The points' work saved as a project and loaded again (the stack given up unsaved):
+            // the same stack comes back, made with the points. The project warning was shown
+            // before; it is switched off here.
+            [this] {
+                control<TPCheck>(form_, "Projectmessages")->setChecked(false);
+                answerFileDialog("10b-points-project-save-dialog", pointsProject());
+                form_.Speedbar->Projectsave->click();
+            },
+            [this] {
+                *balloonName_ = "10c-points-project-give-up-question";
+                *answer_ = "No";
+                answerFileDialog("10c-points-project-load-dialog", pointsProject());
+                form_.Speedbar->projectload->click();
+            },
+            [this] { form_.Tabpages->setCurrentIndex(0); },
+            [this] { shoot("10d-points-project-loaded-align"); },
+            [this] { form_.Tabpages->setCurrentIndex(2); },
+            [this] { shoot("10e-points-project-loaded-stack"); },
+            [this] { form_.Tabpages->setCurrentIndex(3); },
+            [this] { shoot("10f-points-project-loaded-wavelet"); },
             [this] { control<TRxSpeedButton>(form_, "Statisticalstackbutton")->click(); },
             [this] { shoot("11-sigma-stack"); },
             // Another input over the unsaved stack: the question, answered with the focused
@@ -353,6 +375,9 @@ private:
         });
         control<TRadioGroup>(align, "Alignmethod")->button(1)->click();
     }
+
+    // The project of the points' work, beside the recording.
+    QString pointsProject() const { return QFileInfo(input_).dir().filePath("points.ksp"); }
 
     // A picture taken inside a long operation, at the first moment it lets events through with
     // `shown` true (never, when that moment does not come).

@@ -59,6 +59,10 @@ public:
         steps.push_back("stackControls " + std::to_string(slider) + " " + std::to_string(cut) + " " +
                         std::to_string(count));
     }
+    int pointDifferenceSlider() override {
+        steps.push_back("pointCutoffs");
+        return 1001;
+    }
     void stackAgain() override { steps.push_back("stackAgain"); }
     void processAgain() override { steps.push_back("processAgain"); }
 
@@ -81,6 +85,7 @@ TEST(ProjectReplay, TheStepsFollowTheProjectsStageAndCalibrationFrames) {
         TProgStatus status;
         bool calibration;  // the project names a dark frame and a flat field, and the switches use them
         std::vector<std::string> replay;
+        int points = 1;
     };
     const std::vector<Case> cases{
         // Aligned: the stage marked, the graph drawn, the reference computed again.
@@ -91,6 +96,12 @@ TEST(ProjectReplay, TheStepsFollowTheProjectsStageAndCalibrationFrames) {
          true,
          {"dark dark.fit 1", "flat flat.fit 2", "optimizePasses", "tab 2", "beforeReference",
           "afterReference", "graph"}},
+        // Optimized with two points: each point's cut-offs filed again last, at the difference
+        // slider's value.
+        {TProgStatus::psOptimized,
+         false,
+         {"optimizePasses", "tab 2", "beforeReference", "afterReference", "graph", "pointCutoffs"},
+         2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.status));
@@ -103,12 +114,15 @@ TEST(ProjectReplay, TheStepsFollowTheProjectsStageAndCalibrationFrames) {
         project.usedframes = 24;
         project.progstatus = static_cast<int>(c.status);
         project.refframe = 3;
-        project.points = {{48, 36, 64}};
+        project.points = {{48, 36, 64}, {30, 30, 32}};
+        project.points.resize(static_cast<std::size_t>(c.points));
         project.excluded.assign(24, false);
-        project.slots.resize(1);
+        project.slots.resize(project.points.size());
         for (int k = 0; k < 24; ++k) {
             project.ranking.push_back(k);
-            project.slots[0].push_back({0, 0, 1.0f, 1.0f});
+            // Point p's differences run up to p + 1.
+            for (std::size_t p = 0; p < project.slots.size(); ++p)
+                project.slots[p].push_back({0, 0, static_cast<float>(k * (p + 2)) / 23.0f, 1.0f});
         }
         if (c.calibration) {
             project.dark = ProjectCalibration{"dark.fit", 1};
@@ -130,6 +144,9 @@ TEST(ProjectReplay, TheStepsFollowTheProjectsStageAndCalibrationFrames) {
         EXPECT_EQ(steps.steps, expected);
         EXPECT_EQ(pipeline.state().progstatus, c.status);
         EXPECT_EQ(pipeline.registration().refframe, 3);
+        for (int p = 1; p <= c.points && c.points > 1; ++p)
+            EXPECT_FLOAT_EQ(pipeline.points().PointDifferenceCut[static_cast<std::size_t>(p)],
+                            1.001f * (p + 1));
     }
 }
 

@@ -431,9 +431,11 @@ TEST_F(PointsPageTest, ClicksPlacePointsUpTo99AndSimpleAlignmentCopiesPointOne) 
 
 // In "Simple" mode the frames are ranked by one pass over a box around all the points, and point
 // 1's own reference is taken afterwards on the reference frame: every frame keeps the quality it
-// was ranked by, so the lowest quality kept by a limit is never above the best.
+// was ranked by, so the lowest quality kept by a limit is never above the best. The next input's
+// points are measured afresh.
 TEST_F(PointsPageTest, SimpleAlignmentKeepsTheQualitiesTheRankingWasMadeFrom) {
     alignTwoRememberedPoints();
+    EXPECT_TRUE(context.pipeline.alignPoints().WholeFrameStart);
 
     const FrameModel& model = context.pipeline.model();
     const int last = pieces(*form).input->lastIndex();
@@ -452,6 +454,9 @@ TEST_F(PointsPageTest, SimpleAlignmentKeepsTheQualitiesTheRankingWasMadeFrom) {
     ASSERT_GE(n, 1);
     EXPECT_NEAR(shown, model.FrameRanking[n - 1].Key / model.FrameRanking[0].Key * 100.0, 0.005);
     EXPECT_LE(shown, 100.0);
+
+    selectRecording(160, 120, 12);
+    EXPECT_FALSE(context.pipeline.alignPoints().WholeFrameStart);
 }
 
 // The registration windows name the point they work on while there are points, and no point once

@@ -8,8 +8,10 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QScrollArea>
 #include <QStackedWidget>
 #include <QTest>
 #include <algorithm>
@@ -21,16 +23,20 @@
 #include "output/bmp_writer.h"
 #include "registration/point_file.h"
 #include "shell/controllers/input_controller.h"
+#include "shell/controllers/optimize_controller.h"
 #include "shell/controllers/project_controller.h"
 #include "shell/controllers/stack_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/named_control.h"
+#include "shell/pages/stack_page.h"
+#include "shell/pages/wavelet_page.h"
 #include "shell/shell_test_support.h"
 #include "shell/tool_windows.h"
 #include "support/avi_test_writer.h"
 #include "support/temp_dir.h"
 #include "widgets/check_box.h"
+#include "widgets/radio_group.h"
 #include "widgets/slider.h"
 #include "widgets/speed_button.h"
 #include "widgets/spin_edit.h"
@@ -43,7 +49,7 @@ namespace fs = std::filesystem;
 
 // What a project restores of the work, for comparing two runs.
 struct Work {
-    std::vector<std::array<float, 3>> shifts;  // slot 0: X, Y, quality per frame
+    std::vector<std::array<float, 3>> shifts;  // slot 0: X, Y (frame pixels), quality per frame
     std::vector<int> ranking;
     std::vector<bool> excluded;
     int featureX = 0;
@@ -59,7 +65,8 @@ Work workOf(const Pipeline& pipeline, int frames) {
     const FrameModel& model = pipeline.model();
     for (int i = 0; i < frames; ++i) {
         const TAlignSlotRec& slot = model.FrameTable[i].Slots[0];
-        w.shifts.push_back({static_cast<float>(slot.X), static_cast<float>(slot.Y), slot.Quality});
+        const SlotShift shift = shiftAtScale(slot, 1.0);
+        w.shifts.push_back({static_cast<float>(shift.X), static_cast<float>(shift.Y), slot.Quality});
         w.ranking.push_back(model.FrameRanking[i].Frame);
         w.excluded.push_back(model.FrameTable[i].Excluded);
     }
@@ -111,8 +118,8 @@ std::vector<float> stackPlane(const Pipeline& pipeline) {
     return {plane.data(), plane.data() + plane.cellCount()};
 }
 
-// A recording stacked by a batch run whose window stays open, saved as a project on the Align
-// page with one stored control value changed.
+// A recording stacked by a batch run whose window stays open (on one box, or on the alignment
+// points given), saved as a project on the Align page with one stored control value changed.
 struct StackedProject {
     TempDir dir;
     fs::path project = dir.path() / "night.ksp";
@@ -120,11 +127,16 @@ struct StackedProject {
     int frames = 0;
     long double qualityFilter = 0;
 
-    StackedProject() {
+    explicit StackedProject(const std::vector<AlignPoint>& points = {}) {
         const synth::Recording recording = synth::planRecording(batchRecordingOptions());
         const fs::path video = dir.path() / "night.avi";
         writeGreyAvi(recording, video);
-        run = runHeadless({video.string(), "-NF30", "-ASpng"});
+        std::vector<std::string> arguments{video.string(), "-NF30", "-ASpng"};
+        if (!points.empty()) {
+            writeAlignPointFile(dir.path() / "night.kap", 0, points);
+            arguments.push_back("-MA" + (dir.path() / "night.kap").string());
+        }
+        run = runHeadless(arguments);
         frames = pieces(*run->form).alignPage->lastFrameIndex() + 1;
         TRxSpinEdit& filter = *control<TRxSpinEdit>(*run->form, "QualityFilter");
         qualityFilter = filter.Value() + 1;
@@ -151,37 +163,95 @@ struct StackedProject {
     }
 };
 
+// Three points whose small boxes cannot carry the alignment alone: the frames are aligned once on
+// a box around them all, and each point's optimizer starts from that.
+const std::vector<AlignPoint> ThreePoints{{40, 40, 32}, {120, 40, 32}, {80, 80, 64}};
+
+// The processed picture, smaller than its box, sits in the middle of it.
+void expectProcessedPictureCentred(TMainForm& form) {
+    pieces(form).PageControl1->setCurrentIndex(static_cast<int>(TMainTab::tabWavelet));
+    const QWidget& viewport = *control<QScrollArea>(form, "Scrollbox3")->viewport();
+    const QRect picture = control<QLabel>(form, "ProcessImage")->geometry();
+    ASSERT_LT(picture.width(), viewport.width());
+    EXPECT_EQ(picture.topLeft(), QPoint(viewport.width() / 2 - picture.width() / 2,
+                                        viewport.height() / 2 - picture.height() / 2));
+}
+
+// Stacked on one box, on three alignment points, and on one box optimized and stacked with
+// resampling (the shifts in pixels of the enlarged frames), saved and loaded at a fresh start:
+// the same stage, alignment method, frame limit and stack, pixel for pixel. Loaded again in the
+// window it was made in, the stack given up unsaved: the same stack once more, the points to be
+// measured afresh, and the processed picture in the middle of its box.
 TEST(ProjectWindow, AStackedProjectLoadedAtStartUpReachesTheSameStageAndStack) {
-    StackedProject saved;
-    ASSERT_EQ(saved.run->context.pipeline.state().progstatus, TProgStatus::psStacked);
-    ASSERT_TRUE(pieces(*saved.run->form).project->saveProject(saved.project, ProjectForm::Full));
-    const auto savedTime = fs::last_write_time(saved.project);
+    enum class Made { OneBox, Points, Resampled };
+    for (const Made how : {Made::OneBox, Made::Points, Made::Resampled}) {
+        const bool points = how == Made::Points;
+        SCOPED_TRACE(points ? "three points" : how == Made::OneBox ? "one box" : "resampled");
+        StackedProject saved(points ? ThreePoints : std::vector<AlignPoint>{});
+        const Pipeline& made = saved.run->context.pipeline;
+        if (how == Made::Resampled) {
+            control<TPCheck>(*saved.run->form, "Resampled")->setChecked(true);
+            pieces(*saved.run->form).stack->ResampledClick();
+            pieces(*saved.run->form).optimize->AlignStackButtonClick();
+            ASSERT_EQ(made.model().FrameTable[made.model().FrameRanking[0].Frame].Slots[0].ShiftScale, 2.0f);
+            pieces(*saved.run->form).PageControl1->setCurrentIndex(0);
+        }
+        ASSERT_EQ(made.state().progstatus, TProgStatus::psStacked);
+        ASSERT_EQ(made.alignPoints().Alignpoints, points ? 3 : 1);
+        ASSERT_TRUE(pieces(*saved.run->form).project->saveProject(saved.project, ProjectForm::Full));
+        const auto savedTime = fs::last_write_time(saved.project);
 
-    // What the Stack button makes of the saved work is what the replay must make again.
-    pieces(*saved.run->form).stack->StackButtonClick();
-    auto loaded = runHeadless({saved.project.string()});
-    const Pipeline& pipeline = loaded->context.pipeline;
-    EXPECT_EQ(workOf(pipeline, saved.frames), workOf(saved.run->context.pipeline, saved.frames));
-    EXPECT_TRUE(pipeline.model().FramesRanked) << "the stack follows the saved ranking";
-    EXPECT_EQ(control<TRxSpinEdit>(*loaded->form, "QualityFilter")->Value(), saved.qualityFilter)
-        << "stored control value";
-    EXPECT_TRUE(pipeline.stack().exists());
-    EXPECT_EQ(stackPlane(pipeline), stackPlane(saved.run->context.pipeline)) << "stacked again alike";
-    // Saved on "Align", stacked: the stacked pages stay open, and "Align" is shown.
-    EXPECT_GE(pipeline.state().activepage, TMainTab::tabStack);
-    EXPECT_EQ(pieces(*loaded->form).PageControl1->currentIndex(), 0);
-    EXPECT_FALSE(loaded->logged("Error")) << "a clean load reports nothing wrong";
-    EXPECT_EQ(fs::last_write_time(saved.project), savedTime) << "loading leaves the file as it was";
+        // What the Stack button makes of the saved work is what the replay must make again.
+        pieces(*saved.run->form).stack->StackButtonClick();
+        const std::vector<float> stacked = stackPlane(made);
+        auto loaded = runHeadless({saved.project.string()});
+        TMainForm& form = *loaded->form;
+        const Pipeline& pipeline = loaded->context.pipeline;
+        EXPECT_EQ(workOf(pipeline, saved.frames), workOf(made, saved.frames));
+        EXPECT_TRUE(pipeline.model().FramesRanked) << "the stack follows the saved ranking";
+        EXPECT_EQ(control<TRxSpinEdit>(form, "QualityFilter")->Value(), saved.qualityFilter)
+            << "stored control value";
+        EXPECT_EQ(control<TRadioGroup>(form, "Alignmethod")->ItemIndex(),
+                  points ? AlignMethodMultipoint : AlignMethodSingle);
+        EXPECT_EQ(pieces(form).stackPage->multiPoint(), points);
+        EXPECT_EQ(pipeline.frameLimit(), made.frameLimit());
+        EXPECT_EQ(pipeline.rankLimit(), made.rankLimit());
+        EXPECT_EQ(pipeline.stackCount().value, made.stackCount().value);
+        EXPECT_TRUE(pipeline.stack().exists());
+        EXPECT_EQ(pipeline.stack().result.StackListCount, made.stack().result.StackListCount);
+        EXPECT_EQ(stackPlane(pipeline), stacked) << "stacked again alike";
+        EXPECT_EQ(pipeline.stack().result.PointStackDepth, made.stack().result.PointStackDepth);
+        // The stack graph opens on the same stack count.
+        control<TPCheck>(form, "Showstackgraph")->setChecked(true);
+        pieces(form).stack->ShowstackgraphClick();
+        EXPECT_EQ(pipeline.stackCount().value, made.stackCount().value);
+        // Saved on "Align", stacked: the stacked pages stay open, and "Align" is shown.
+        EXPECT_GE(pipeline.state().activepage, TMainTab::tabStack);
+        EXPECT_EQ(pieces(form).PageControl1->currentIndex(), 0);
+        EXPECT_FALSE(loaded->logged("Error")) << "a clean load reports nothing wrong";
+        EXPECT_EQ(fs::last_write_time(saved.project), savedTime) << "loading leaves the file as it was";
+        // The savers of the stack, the project and the resized picture propose the video's name.
+        const WindowDialogs& saves = pieces(form).dialogs;
+        for (const TFileDialog* save : {&saves.SaveDialog1, &saves.SaveDialog3, &saves.SaveDialog4})
+            EXPECT_EQ(save->FileName, "night");
+        if (how == Made::OneBox) {
+            // The processing-info tag names the size of the 30-frame stack, as the project stored it.
+            ASSERT_EQ(readProject(saved.project).project.stackslider, 30);
+            QTest::mouseClick(control<TPCheck>(form, "Showstacksize"), Qt::LeftButton);
+            const std::string tag = control<QPlainTextEdit>(form, "Memo3")->toPlainText().toStdString();
+            EXPECT_TRUE(tag.starts_with("night_") && tag.ends_with("_ST30")) << tag;
+        }
 
-    // The savers of the stack, the project and the resized picture propose the video's name.
-    const WindowDialogs& saves = pieces(*loaded->form).dialogs;
-    for (const TFileDialog* save : {&saves.SaveDialog1, &saves.SaveDialog3, &saves.SaveDialog4})
-        EXPECT_EQ(save->FileName, "night");
-    // The processing-info tag names the size of the 30-frame stack, as the project stored it.
-    ASSERT_EQ(readProject(saved.project).project.stackslider, 30);
-    QTest::mouseClick(control<TPCheck>(*loaded->form, "Showstacksize"), Qt::LeftButton);
-    const std::string tag = control<QPlainTextEdit>(*loaded->form, "Memo3")->toPlainText().toStdString();
-    EXPECT_TRUE(tag.starts_with("night_") && tag.ends_with("_ST30")) << tag;
+        TMainForm& making = *saved.run->form;
+        control<QScrollArea>(making, "Scrollbox3")->setFixedSize(530, 430);
+        making.show();
+        pieces(making).PageControl1->setCurrentIndex(static_cast<int>(TMainTab::tabWavelet));
+        EXPECT_EQ(made.alignPoints().WholeFrameStart, points);
+        pieces(making).project->loadProject(saved.project);
+        EXPECT_EQ(stackPlane(made), stacked);
+        EXPECT_FALSE(made.alignPoints().WholeFrameStart);
+        expectProcessedPictureCentred(making);
+    }
 }
 
 TEST(ProjectWindow, AProjectThatCannotBeTakenChangesNothing) {

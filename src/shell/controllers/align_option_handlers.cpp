@@ -103,10 +103,13 @@ void AlignOptionHandlers::showReplayStep() {
     const ReplayShowing& shown = pipeline_.replayShown();
     switch (shown.step) {
         case ReplayShown::None:
+        case ReplayShown::PointCutoffs:
         case ReplayShown::OptimizerPasses:
             break;
         case ReplayShown::ProjectTaken:
             page_.showReferenceFrame(pipeline_.registration().refframe);
+            page_.setAlignMethodIndex(pipeline_.alignPoints().MultiPointMode ? AlignMethodMultipoint
+                                                                             : AlignMethodSingle);
             break;
         // Ticked, the box shows its windows as a click on it does (the replay's next step).
         case ReplayShown::RegistrationGraph:

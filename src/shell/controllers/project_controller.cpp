@@ -176,6 +176,7 @@ public:
         for (int j = 0; j < stackListCount; ++j) frames.push_back(pipeline_.model().FrameRanking[j].Frame);
         parts_.frameWindows.showStackFrames(frames);
     }
+    int pointDifferenceSlider() override { return parts_.frameWindows.pointDifferenceCut(); }
     // Each runs the handler the window's button runs, so the window and a batch run reach the
     // same result.
     void stackAgain() override {

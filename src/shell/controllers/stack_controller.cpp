@@ -171,6 +171,9 @@ void StackController::hearRun(PipelineChange change) {
         case PipelineChange::Points:
             showPlacing();
             break;
+        case PipelineChange::ProjectStep:
+            showReplayStep();
+            break;
         default:
             break;
     }
@@ -219,6 +222,22 @@ void StackController::showPlacing() {
     const bool placing = points.MultiPointMode && !points.StopPlacing &&
                          parts_.pipeline.state().progstatus == TProgStatus::psFeatureSet;
     if (placing && !parts_.stackPage.multiPoint()) parts_.stackPage.setMultiPoint(true);
+}
+
+void StackController::showReplayStep() {
+    switch (parts_.pipeline.replayShown().step) {
+        case ReplayShown::ProjectTaken:
+            // A project with points stacks with them.
+            parts_.stackPage.setMultiPoint(multiPoint());
+            break;
+        case ReplayShown::PointCutoffs:
+            // Each point's graph drawn, its quality cut-off one short of the end, as after the
+            // points' optimizer.
+            parts_.frameWindows.drawPointStackGraphs(pointCount());
+            break;
+        default:
+            break;
+    }
 }
 
 // --- The Stack page's passes follow the run ---------------------------------------------------------

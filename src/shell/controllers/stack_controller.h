@@ -162,6 +162,9 @@ private:
     void followOptimizerRun();
     // The Stack page's Multi box follows the placing of alignment points.
     void showPlacing();
+    // A project's load: its points' mode on the Multi box, their graphs once their cut-offs are
+    // filed again.
+    void showReplayStep();
     // The Stack page's passes follow the run: greyed when the input is given up or a pass over the
     // frames stopped, open again as the alignment, its absence or a project's load allow.
     void followPasses(PipelineChange change);

@@ -158,14 +158,14 @@ void WaveletController::ProcessButtonClick() {
     try {
         const ProcessStart start = pipeline_.process(options, ports_.progress());
         if (!start.stack) return;
-        page_.ProcessImage->move(0, 0);
+        page_.moveProcessedImageToOrigin();
         if (start.decomposed) {
             updateLayerCaptions(options.steps);
             // A new result that nobody saved yet: closing the window asks again.
             ports_.shell.ImageSaved = false;
         }
     } catch (const WaveletError& error) {
-        page_.ProcessImage->move(0, 0);
+        page_.moveProcessedImageToOrigin();
         reportWaveletError(error);
         return;
     }

@@ -143,7 +143,7 @@ void WaveletController::DoAllClick() {
     const LongOperation operation(ports_.operations);
     if (!operation || !stackExists()) return;
     const BusyCursor busy;
-    page_.ProcessImage->move(0, 0);
+    page_.moveProcessedImageToOrigin();
     try {
         const bool completed = pipeline_.processWholeImage(
             processOptions(), renderOptions(), page_.Showprocessingarea->Checked(), ports_.progress());

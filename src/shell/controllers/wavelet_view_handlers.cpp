@@ -225,7 +225,7 @@ void WaveletController::setrgbareacheckboxClick() {
         defineAreaMode_ = false;
         page_.RGBshiftset->setChecked(false);
     } else {
-        page_.ProcessImage->move(0, 0);
+        page_.moveProcessedImageToOrigin();
     }
 }
 
@@ -236,7 +236,7 @@ void WaveletController::RGBshiftsetClick() {
         page_.setrgbareacheckbox->setChecked(false);
         ports_.shell.view.RGBArea = {};
     } else {
-        page_.ProcessImage->move(0, 0);
+        page_.moveProcessedImageToOrigin();
     }
     showProcessedView();
 }
@@ -302,7 +302,7 @@ const Bitmap24& WaveletController::shownPicture() const {
 
 void WaveletController::RestoreProcessedView() {
     if (!layerViewShown_ && !layerView_) return;
-    page_.ProcessImage->move(0, 0);
+    page_.moveProcessedImageToOrigin();
     layerView_.reset();
     layerViewShown_ = false;
     showProcessedView();

@@ -411,7 +411,10 @@ void WaveletPage::scrollToOrigin() {
 }
 
 void WaveletPage::moveProcessedImageToOrigin() {
-    ProcessImage->move(0, 0);
+    // The box places the picture: at its origin, or in its middle when the picture is smaller.
+    // Setting the alignment makes it place the picture again now; a picture moved by hand would
+    // stay where it was put until the box or the picture changed size.
+    Scrollbox3->setAlignment(Scrollbox3->alignment());
 }
 
 bool WaveletPage::processedViewFitted() const {

@@ -220,7 +220,8 @@ public:
     void refitProcessedView();
     // The processed view scrolled back to its origin.
     void scrollToOrigin();
-    // The processed picture placed back at the top left corner of its box.
+    // The processed picture placed back where its box puts it: at the top left corner, or in the
+    // middle of the box when it is smaller.
     void moveProcessedImageToOrigin();
     // "Fit" is checked: the processed view is fitted to its box.
     bool processedViewFitted() const;
