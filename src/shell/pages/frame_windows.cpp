@@ -78,7 +78,7 @@ FrameWindows::FrameWindows(ToolWindows& tools, QWidget* form) {
     StackAPDifference = shape(Chart10, "StackAPDifference", 0, 0, Qt::green, 1);
     DisabledApoint = textLabel(gbRollup1, "DisabledApoint", "Alignmentpoint Disabled");
     DisabledApoint->hide();
-    Stackframelabel = textLabel(gbRollup1, "Stackframelabel", "Frames: \r\n");
+    Stackframelabel = runningText(gbRollup1, "Stackframelabel", "Frames: \r\n");
     auto* perPoint = new QVBoxLayout(gbRollup1->Client());
     perPoint->addLayout(controlRow({new QLabel("Alignmentpoint:", gbRollup1), Alignmentpointstackgraph,
                                     DisabledApoint, Stackframelabel}));
