@@ -22,7 +22,12 @@ QString ElidedLabel::shownText() const {
     if (wordWrap() || !plainCaption()) return text();
     const int room = contentsRect().width() - 2 - ShadowSize();
     QStringList lines = text().split('\n');
-    for (QString& line : lines) line = fontMetrics().elidedText(line, mode_, std::max(room, 0));
+    for (QString& line : lines) {
+        // A line may end in CR as well as LF; the CR takes no room.
+        const QString drawn = QString(line).remove('\r');
+        const QString fitted = fontMetrics().elidedText(drawn, mode_, std::max(room, 0));
+        if (fitted != drawn) line = fitted;
+    }
     return lines.join('\n');
 }
 

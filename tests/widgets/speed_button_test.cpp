@@ -257,6 +257,7 @@ TEST(ShadowLabel, ARunningTextIsCutShortWithTheWholeOfItAsTooltip) {
     auto* label = new ElidedLabel(&window);
     layout->addWidget(label);
     layout->addWidget(new QLabel("Goto Frame", &window));
+    layout->addStretch(1);
     const int narrow = window.minimumSizeHint().width();
     const QString longText = "Frame (197) :  (stacksize 45 / 300) [Low quality 80.0 %] & more";
     label->setText(longText);
@@ -267,11 +268,12 @@ TEST(ShadowLabel, ARunningTextIsCutShortWithTheWholeOfItAsTooltip) {
     EXPECT_TRUE(label->shownText().endsWith(QChar(0x2026))) << label->shownText().toStdString();
     EXPECT_LE(label->fontMetrics().horizontalAdvance(label->shownText()), label->contentsRect().width());
     EXPECT_EQ(label->toolTip(), longText);
-    label->setText("Frame (3): 2/20");
-    window.resize(narrow + 200, 40);
+    label->setText("Frames: \r\nFrame (3): 2/20");
+    window.resize(narrow + 200, 60);
     QApplication::processEvents();
     label->grab();
-    EXPECT_EQ(label->shownText(), "Frame (3): 2/20");
+    EXPECT_EQ(label->width(), label->sizeHint().width());
+    EXPECT_EQ(label->shownText(), "Frames: \r\nFrame (3): 2/20") << "each line fits on its own";
     EXPECT_EQ(label->toolTip(), "");
     label->setToolTip("The frame shown");
     label->setText(longText);
