@@ -62,8 +62,8 @@ FrameWindows::FrameWindows(ToolWindows& tools, QWidget* form) {
     differencecutslider = rangeSlider(graph, "differencecutslider", 0, 1001, 1000);
     differencecutslider->setOrientation(TRxSlider::soVertical);
     LimitStack = integerSpin(graph, "LimitStack", 1, 10000, 1);
-    RxLabel4 = textLabel(graph, "RxLabel4", "Difference Cutoff (green line)", 2);
-    RxLabel5 = textLabel(graph, "RxLabel5", "Quality Cutoff (red line)", 2);
+    RxLabel4 = runningText(graph, "RxLabel4", "Difference Cutoff (green line)", 2);
+    RxLabel5 = runningText(graph, "RxLabel5", "Quality Cutoff (red line)", 2);
     gbRollup1 = nestedRollup(*tools.Stackgraphpanel, "gbRollup1");
     Alignmentpointstackgraph = integerSpin(gbRollup1, "Alignmentpointstackgraph", 1, 100, 1);
     Chart10 = named(new TChart(gbRollup1), "Chart10");
