@@ -6,7 +6,6 @@
 #include <QSizeGrip>
 #include <QStackedWidget>
 #include <QVBoxLayout>
-#include <algorithm>
 
 #include "shell/application_context.h"
 #include "shell/assistant_handlers.h"
@@ -118,12 +117,12 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
     AdvStatusBar1 = new TAdvStatusBar(this);
     AdvStatusBar1->setObjectName("AdvStatusBar1");
     setStatusBar(AdvStatusBar1);
-    // Panel 2 holds the frame limit's text whole in the bar's font; panel 3 gives up what panel 2
-    // takes beyond its 200 pixels.
-    const int limitText =
-        AdvStatusBar1->fontMetrics().horizontalAdvance("Processing limited to 10000 frames") + 8;
-    const int extra = std::max(limitText - 200, 0);
-    AdvStatusBar1->setPanelWidths({250, 2, 200 + extra, 450 - extra, 150});
+    // The panels' widths are made for a status font a point smaller than the window's ("Processing
+    // limited to 10000 frames" fits panel 2); a longer text is cut short, whole in its tooltip.
+    QFont statusFont = AdvStatusBar1->font();
+    if (statusFont.pointSizeF() > 1.0) statusFont.setPointSizeF(statusFont.pointSizeF() - 1.0);
+    AdvStatusBar1->setFont(statusFont);
+    AdvStatusBar1->setPanelWidths({250, 2, 200, 450, 150});
     for (std::size_t i = 0; i < StatusPanels.size(); ++i)
         StatusPanels[i] = AdvStatusBar1->panel(static_cast<int>(i));
     UCStatusbarAutofeed1 = new TUCStatusbarAutofeed(AdvStatusBar1, this);

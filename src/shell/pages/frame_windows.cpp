@@ -62,8 +62,8 @@ FrameWindows::FrameWindows(ToolWindows& tools, QWidget* form) {
     differencecutslider = rangeSlider(graph, "differencecutslider", 0, 1001, 1000);
     differencecutslider->setOrientation(TRxSlider::soVertical);
     LimitStack = integerSpin(graph, "LimitStack", 1, 10000, 1);
-    RxLabel4 = runningText(graph, "RxLabel4", "Difference Cutoff (green line)", 2);
-    RxLabel5 = runningText(graph, "RxLabel5", "Quality Cutoff (red line)", 2);
+    RxLabel4 = textLabel(graph, "RxLabel4", "Difference Cutoff (green line)", 2);
+    RxLabel5 = textLabel(graph, "RxLabel5", "Quality Cutoff (red line)", 2);
     gbRollup1 = nestedRollup(*tools.Stackgraphpanel, "gbRollup1");
     Alignmentpointstackgraph = integerSpin(gbRollup1, "Alignmentpointstackgraph", 1, 100, 1);
     Chart10 = named(new TChart(gbRollup1), "Chart10");
@@ -78,7 +78,7 @@ FrameWindows::FrameWindows(ToolWindows& tools, QWidget* form) {
     StackAPDifference = shape(Chart10, "StackAPDifference", 0, 0, Qt::green, 1);
     DisabledApoint = textLabel(gbRollup1, "DisabledApoint", "Alignmentpoint Disabled");
     DisabledApoint->hide();
-    Stackframelabel = runningText(gbRollup1, "Stackframelabel", "Frames: \r\n");
+    Stackframelabel = textLabel(gbRollup1, "Stackframelabel", "Frames: \r\n");
     auto* perPoint = new QVBoxLayout(gbRollup1->Client());
     perPoint->addLayout(controlRow({new QLabel("Alignmentpoint:", gbRollup1), Alignmentpointstackgraph,
                                     DisabledApoint, Stackframelabel}));

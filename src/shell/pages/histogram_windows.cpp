@@ -47,8 +47,10 @@ HistogramView::HistogramView(QWidget* parent, const QString& prefix) : QWidget(p
     view_->setMinimumSize(260, 150);
     Loline = shape(view_, qPrintable(prefix + "Loline"), 1, 150, QBrush(Qt::black));
     Hiline = shape(view_, qPrintable(prefix + "Hiline"), 1, 150, QBrush(Qt::black));
-    levelLo = runningText(this, qPrintable(prefix + "Label4"), "  lo: ");
-    levelHi = runningText(this, qPrintable(prefix + "Label1"), "  hi: ");
+    levelLo = new QLabel("  lo: ", this);
+    levelLo->setObjectName(prefix + "Label4");
+    levelHi = new QLabel("  hi: ", this);
+    levelHi->setObjectName(prefix + "Label1");
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(view_, 1);

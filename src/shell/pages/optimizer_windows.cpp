@@ -11,8 +11,8 @@ OptimizerWindows::OptimizerWindows(ToolWindows& tools, TChart& Chart8) {
     ToolWindow& movements = *tools.movements;
     Moveimage = named(new QLabel(&movements), "Moveimage");
     Moveimage->setFixedSize(201, 201);
-    Xmove = runningText(&movements, "Xmove", "x sum:", 2);
-    Ymove = runningText(&movements, "Ymove", "y sum:", 2);
+    Xmove = textLabel(&movements, "Xmove", "x sum:", 2);
+    Ymove = textLabel(&movements, "Ymove", "y sum:", 2);
     movements.Body->addWidget(Moveimage);
     movements.Body->addLayout(controlRow({Xmove, Ymove}));
     Showgraph2pointer = shape(&Chart8, "Showgraph2pointer", 2, 200);

@@ -30,10 +30,10 @@ PointWindows::PointWindows(ToolWindows& tools, QWidget* form)
     ClearAlignmentpoints = pushButton(window, "ClearAlignmentpoints", "Clear\nalign points");
     SavePoints = pushButton(window, "SavePoints", "Save Points");
     Loadpoints = pushButton(window, "Loadpoints", "Load Points");
-    Label52 = runningText(window, "Label52", "Alignmentpoints: 0", 2);
+    Label52 = textLabel(window, "Label52", "Alignmentpoints: 0", 2);
     Alignmentzones = optionCheck(window, "Alignmentzones", "Alignment zones");
     Resetalignpoints = optionCheck(window, "Resetalignpoints", "Reset alignmentpoints");
-    Multialigntimer = runningText(tools.MultiAlignprogresswindow, "Multialigntimer");
+    Multialigntimer = textLabel(tools.MultiAlignprogresswindow, "Multialigntimer", "");
     Alignments = integerSpin(window, "Alignments", 2, 49, 2);
     Alignments->hide();
     Timer1 = named(new QTimer(form), "Timer1");

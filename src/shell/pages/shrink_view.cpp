@@ -32,7 +32,7 @@ ShrinkView::ShrinkView(ToolWindow& window) {
     Shrinktooriginal = pushButton(parent, "Shrinktooriginal", "100%");
     Shrinktooriginal->setToolTip("Shows the picture at its own size");
     Saveshrink = pushButton(parent, "Saveshrink", "Save");
-    Imagesize = runningText(parent, "Imagesize", "Imagesize: ");
+    Imagesize = textLabel(parent, "Imagesize", "Imagesize: ");
     const ImageBox box = imageBox(parent, "ScrollBox4", "ShrinkImage");
     ScrollBox4 = box.box;
     ShrinkImage = box.image;

@@ -42,7 +42,7 @@ SigmaEventsWindow::SigmaEventsWindow(ToolWindows& tools) {
     AutoFrame->hide();
     Showframe = pushButton(window, "Showframe", "Showframe");
     Showframe->hide();
-    CurrentEventnumber = runningText(window, "CurrentEventnumber", "Events :", 2);
+    CurrentEventnumber = textLabel(window, "CurrentEventnumber", "Events :", 2);
     NextFrame = pushButton(window, "NextFrame", "Next frame");
     PreviousFrame = pushButton(window, "PreviousFrame", "Previous frame");
     Saveedgebox = pushButton(window, "Saveedgebox", "Save Box");

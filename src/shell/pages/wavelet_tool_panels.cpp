@@ -29,8 +29,8 @@ WaveletFilterPanel::WaveletFilterPanel(QWidget* parent) : QWidget(parent) {
     }
     Setwaveletbutton = pushButton(this, "Setwaveletbutton", "Set");
     ResetWaveletbutton = pushButton(this, "ResetWaveletbutton", "Reset");
-    CentreWavelet = runningText(this, "CentreWavelet");
-    Waveletcentrelabel = runningText(this, "Waveletcentrelabel");
+    CentreWavelet = textLabel(this, "CentreWavelet", "");
+    Waveletcentrelabel = textLabel(this, "Waveletcentrelabel", "");
     SaveFilter = pushButton(this, "SaveFilter", "Save");
     Loadfilter = pushButton(this, "Loadfilter", "Load");
     Gauss = floatSpin(this, "Gauss", 0.05, 5.0, 0.02, 0.1, 2);
@@ -39,7 +39,7 @@ WaveletFilterPanel::WaveletFilterPanel(QWidget* parent) : QWidget(parent) {
     Gaussstep = floatSpin(this, "Gaussstep", -1.0, 10.0, 0.1, 0.0, 1);
     Setfilterlayers = pushButton(this, "Setfilterlayers", "Set layers");
     Gaussian = pushButton(this, "Gaussian", "Set Gaussian");
-    CentreGaussian = runningText(this, "CentreGaussian");
+    CentreGaussian = textLabel(this, "CentreGaussian", "");
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
