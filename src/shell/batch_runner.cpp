@@ -2,12 +2,14 @@
 
 #include <QLabel>
 #include <cctype>
+#include <iostream>
 #include <system_error>
 
 #include "platform/phase_marks.h"
 #include "platform/program_dir.h"
 #include "platform/scope_exit.h"
 #include "shell/application_context.h"
+#include "shell/command_line.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/directory_list_box.h"
 #include "shell/window_batch_operations.h"
@@ -26,6 +28,16 @@ void reportLooseOptions(const BatchOptions& options, MessagePort& messages) {
     if (options.SaveType && batchSaveFilterIndex(*options.SaveType, 0) == 0)
         messages.warn(BatchCaption,
                       "Unknown save type '" + *options.SaveType + "': the save dialog's type is used");
+}
+
+// An input file alone on the command line opens nothing: the user is told how to go on, on
+// standard error and in the status bar.
+void tellHowToOpen(const std::string& file, ProgressPort& progress) {
+    const std::string name = std::filesystem::path(file).filename().string();
+    std::cerr << "kestrave: " << file << " was not opened: choose it with Select in the window, or add "
+              << "options after it to run it unattended, e.g. kestrave " << file << " -ASpng -EX"
+              << std::endl;
+    progress.setStatus(3, name + " not opened: choose it with Select, or add options (e.g. -ASpng -EX)");
 }
 
 }  // namespace
@@ -114,6 +126,9 @@ BatchOutcome RunBatchCommands(const WindowBatchParts& parts) {
     // input is taken; none elsewhere is touched.
     std::error_code ignored;
     const BatchCommands& batch = app.batch;
+    const bool inputAlone = batch.BatchPending && batch.BatchLineCount == 1 && batch.CommandFolder.empty() &&
+                            classifyCommandLine({batch.BatchLines.front()}) == CommandLineKind::BatchRun;
+    if (inputAlone) tellHowToOpen(batch.BatchLines.front(), app.progress());
     if (!batch.BatchPending || batch.BatchLineCount <= 1) return {};
     // Questions take their unattended answers and no wait blocks while the batch runs.
     const bool batchMode = app.pipeline.setBatchMode(true);

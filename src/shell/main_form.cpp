@@ -117,6 +117,11 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
     AdvStatusBar1 = new TAdvStatusBar(this);
     AdvStatusBar1->setObjectName("AdvStatusBar1");
     setStatusBar(AdvStatusBar1);
+    // The panels' widths are made for a status font a point smaller than the window's ("Processing
+    // limited to 10000 frames" fits panel 2); a longer text is cut short, whole in its tooltip.
+    QFont statusFont = AdvStatusBar1->font();
+    if (statusFont.pointSizeF() > 1.0) statusFont.setPointSizeF(statusFont.pointSizeF() - 1.0);
+    AdvStatusBar1->setFont(statusFont);
     AdvStatusBar1->setPanelWidths({250, 2, 200, 450, 150});
     for (std::size_t i = 0; i < StatusPanels.size(); ++i)
         StatusPanels[i] = AdvStatusBar1->panel(static_cast<int>(i));

@@ -59,11 +59,13 @@ constexpr int SettleMs = 600;
 // own.
 class ScreenshotWalk {
 public:
-    ScreenshotWalk(TMainForm& form, QString prefix, QString input, std::shared_ptr<bool> ending,
-                   std::shared_ptr<QString> balloonName, std::shared_ptr<QString> answer)
+    ScreenshotWalk(TMainForm& form, QString prefix, QString input, QString largeInput,
+                   std::shared_ptr<bool> ending, std::shared_ptr<QString> balloonName,
+                   std::shared_ptr<QString> answer)
         : form_(form),
           prefix_(std::move(prefix)),
           input_(std::move(input)),
+          largeInput_(std::move(largeInput)),
           ending_(std::move(ending)),
           balloonName_(std::move(balloonName)),
           answer_(std::move(answer)) {}
@@ -326,6 +328,20 @@ public:
                 answerFileDialog("11a-new-input-dialog", input_);
                 form_.Speedbar->Selectbutton->click();
             },
+            // A large recording over the unsaved stack (given up): its points estimated on a 64 box
+            // and aligned without a feature picked. The pick hint stays beside "Goto Frame" while
+            // the frame label is long; the window keeps to the screen.
+            [this] {
+                *balloonName_ = "13a-large-input-question";
+                *answer_ = "No";
+                answerFileDialog("13-large-input-dialog", largeInput_);
+                form_.Speedbar->Selectbutton->click();
+            },
+            [this, &align] { estimatePointsAndAlign(align); },
+            [this] {
+                shoot("13c-large-points-aligned");
+                reportWindowPlace();
+            },
             [this] { form_.Tabpages->setCurrentIndex(5); },
             [this] { shoot("12-about"); },
             [this] {
@@ -378,6 +394,28 @@ private:
 
     // The project of the points' work, beside the recording.
     QString pointsProject() const { return QFileInfo(input_).dir().filePath("points.ksp"); }
+
+    // "Multipoint" waits for points until Align: the box size chosen and the points estimated
+    // while it waits, a picture, then Align (which aligns the points before the click returns).
+    void estimatePointsAndAlign(AlignPage& align) {
+        QTimer::singleShot(SettleMs, &form_,
+                           [&align] { control<TRadioGroup>(align, "FFTsizeGroup")->button(1)->click(); });
+        QTimer::singleShot(2 * SettleMs, &form_,
+                           [this] { control<QPushButton>(form_, "EstimateBestAlign")->click(); });
+        QTimer::singleShot(3 * SettleMs, &form_, [this, &align] {
+            shoot("13b-large-points-estimated");
+            reportWindowPlace();
+            control<TRxSpeedButton>(align, "Alignbutton")->click();
+        });
+        control<TRadioGroup>(align, "Alignmethod")->button(1)->click();
+    }
+
+    // The window's place and size on standard error, to read beside the pictures.
+    void reportWindowPlace() const {
+        const QRect frame = form_.frameGeometry();
+        std::fprintf(stderr, "screenshot walk: the window at %d,%d, %d x %d, least width %d\n", frame.x(),
+                     frame.y(), frame.width(), frame.height(), form_.minimumSizeHint().width());
+    }
 
     // A picture taken inside a long operation, at the first moment it lets events through with
     // `shown` true (never, when that moment does not come).
@@ -467,6 +505,7 @@ private:
     TMainForm& form_;
     QString prefix_;
     QString input_;
+    QString largeInput_;
     std::shared_ptr<bool> ending_;
     std::shared_ptr<QString> balloonName_;
     std::shared_ptr<QString> answer_;
@@ -532,12 +571,13 @@ void answerMessages(const QString& prefix, std::shared_ptr<const bool> ending,
 bool startScreenshotWalk(TMainForm& form) {
     const char* prefix = std::getenv("KESTRAVE_SCREENSHOT_WALK");
     const char* input = std::getenv("KESTRAVE_SCREENSHOT_INPUT");
-    if (!prefix || !*prefix || !input || !*input) return false;
+    const char* largeInput = std::getenv("KESTRAVE_SCREENSHOT_LARGE_INPUT");
+    if (!prefix || !*prefix || !input || !*input || !largeInput || !*largeInput) return false;
     auto ending = std::make_shared<bool>(false);
     auto balloonName = std::make_shared<QString>();
     auto answer = std::make_shared<QString>();
     auto* walk = new ScreenshotWalk(form, QString::fromLocal8Bit(prefix), QString::fromLocal8Bit(input),
-                                    ending, balloonName, answer);
+                                    QString::fromLocal8Bit(largeInput), ending, balloonName, answer);
     QObject::connect(&form, &QObject::destroyed, [walk] { delete walk; });
     answerMessages(QString::fromLocal8Bit(prefix), ending, balloonName, answer);
     walk->start();

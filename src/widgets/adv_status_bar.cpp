@@ -4,6 +4,7 @@
 #include <QResizeEvent>
 
 #include "widgets/component_graphics.h"
+#include "widgets/elided_label.h"
 
 namespace kestrave {
 
@@ -18,12 +19,23 @@ std::vector<QRect> statusPanelRects(const std::vector<int>& widths, int barWidth
     return rects;
 }
 
-TAdvStatusBar::TAdvStatusBar(QWidget* parent) : QStatusBar(parent), simpleLabel_(new QLabel(this)) {
+namespace {
+
+// A panel's text; one longer than its panel is cut short, the whole of it in the tooltip.
+QLabel* panelLabel(QWidget* bar, const QString& name) {
+    auto* label = new ElidedLabel(bar);
+    label->setObjectName(name);
+    label->setContentsMargins(1, 0, 0, 0);
+    return label;
+}
+
+}  // namespace
+
+TAdvStatusBar::TAdvStatusBar(QWidget* parent)
+    : QStatusBar(parent), simpleLabel_(panelLabel(this, "SimpleText")) {
     // The panels are the bar's own: nothing goes through the box layout of a plain status bar.
     setSizeGripEnabled(false);
     setMinimumHeight(fontMetrics().height() + 8);
-    simpleLabel_->setObjectName("SimpleText");
-    simpleLabel_->setIndent(2);
     simpleLabel_->hide();
 }
 
@@ -47,10 +59,7 @@ void TAdvStatusBar::setPanelWidths(const std::vector<int>& widths) {
     panels_.clear();
     widths_ = widths;
     for (std::size_t i = 0; i < widths.size(); ++i) {
-        auto* label = new QLabel(this);
-        label->setObjectName(QString("StatusPanel%1").arg(i));
-        label->setIndent(2);
-        panels_.push_back(label);
+        panels_.push_back(panelLabel(this, QString("StatusPanel%1").arg(i)));
     }
     placeChildren();
 }

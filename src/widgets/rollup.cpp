@@ -4,7 +4,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <algorithm>
 
+#include "widgets/elided_label.h"
 #include "widgets/published.h"
 
 namespace kestrave {
@@ -65,7 +67,9 @@ QToolButton* captionButton(QWidget* bar, Glyph kind, const char* hint, bool visi
 
 TgbRollup::TgbRollup(QWidget* parent, Qt::WindowFlags flags)
     : QFrame(parent, flags),
-      CaptionBar(new QLabel(this)),
+      // A long caption keeps its start and its end (the figures a chart window's caption ends
+      // with) and gives up its middle.
+      CaptionBar(new ElidedLabel(this, Qt::ElideMiddle)),
       CloseButton(captionButton(CaptionBar, Glyph::Close, "Close", true)),
       RollUpButton(captionButton(CaptionBar, Glyph::Up, "Roll Up", true)),
       RollDownButton(captionButton(CaptionBar, Glyph::Down, "Roll Down", false)),
@@ -222,6 +226,10 @@ void TgbRollup::layoutButtons() {
     RollUpButton->move(lefts.roll, 1);
     RollDownButton->move(lefts.roll, 1);
     MinimizeButton->move(lefts.minimize, 1);
+    // The caption stays centred on the bar and clear of the buttons at either end.
+    const int reach =
+        std::max(lefts.roll + CaptionButtonSize, width - std::min({lefts.close, lefts.help, lefts.minimize}));
+    CaptionBar->setContentsMargins(reach, 0, reach, 0);
 }
 
 void TgbRollup::resizeEvent(QResizeEvent* event) {

@@ -129,6 +129,10 @@ bool TRxLabel::plainCaption() const {
     return textFormat() != Qt::AutoText || !Qt::mightBeRichText(text());
 }
 
+QString TRxLabel::drawnText() const {
+    return text();
+}
+
 void TRxLabel::paintEvent(QPaintEvent* event) {
     if (!plainCaption()) {
         QLabel::paintEvent(event);
@@ -136,6 +140,7 @@ void TRxLabel::paintEvent(QPaintEvent* event) {
     }
     QPainter painter(this);
     if (autoFillBackground()) painter.fillRect(rect(), palette().color(backgroundRole()));
+    drawFrame(&painter);
     const QRect area = contentsRect().adjusted(1, 0, -1, 0);
     const int flags = textFlags();
     int size = shadowSize_;
@@ -152,7 +157,7 @@ void TRxLabel::paintEvent(QPaintEvent* event) {
     } else {
         painter.setPen(palette().color(foregroundRole()));
     }
-    const QRect drawn = DrawShadowText(painter, text(), area, flags, size, shadow, pos);
+    const QRect drawn = DrawShadowText(painter, drawnText(), area, flags, size, shadow, pos);
     if (showFocus_ && buddy() != nullptr && buddy()->hasFocus()) {
         // A dotted frame one pixel around the text.
         painter.setPen(QPen(palette().color(QPalette::WindowText), 1, Qt::DotLine));

@@ -53,6 +53,10 @@ signals:
     void OnMouseLeave();
 
 protected:
+    // A plain caption is drawn with the shadow; pictures and rich text as a plain label draws them.
+    bool plainCaption() const;
+    // The caption as it is drawn (the whole of it here).
+    virtual QString drawnText() const;
     void paintEvent(QPaintEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
@@ -64,7 +68,6 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
-    bool plainCaption() const;
     // The text measured: a blank for an empty caption or a lone accelerator mark.
     QString measuredText() const;
     int textFlags() const;

@@ -266,6 +266,22 @@ TEST_F(AlignPageTest, AlignRanksTheFramesAndFillsTheListsAndTheRegistrationGraph
     EXPECT_EQ(chartSeries(pieces(*form).registrationWindows, "FastLineSeries2")->values(),
               chartSeries(pieces(*form).registrationWindows, "Series6")->values());
     EXPECT_TRUE(pieces(*form).tools.RegiStration2->windowTitle().contains("Average pixel difference :"));
+    // The frame axis counts whole ranks, in plain numbers at any count.
+    TChart& chart = *control<TChart>(*form, "Chart8");
+    const auto expectWholeNumbers = [&](const char* when) {
+        const QStringList numbers = chart.bottomNumbers();
+        ASSERT_GT(numbers.size(), 2) << when;
+        for (const QString& number : numbers) {
+            bool whole = false;
+            number.toInt(&whole);
+            EXPECT_TRUE(whole) << when << ": " << number.toStdString();
+        }
+    };
+    expectWholeNumbers("the ranks of the recording");
+    chart.BottomAxis.setRange(0.0, 1000.0);
+    chart.BottomAxis.Increment = 100.0;
+    expectWholeNumbers("a thousand ranks");
+    EXPECT_EQ(chart.bottomNumbers().back(), "1000");
     // The preview ends at the last rank whose quality stays near the best.
     const float best = model.FrameRanking[0].Key;
     const int cut = control<TRxSlider>(page, "PreviewSlider")->Value();

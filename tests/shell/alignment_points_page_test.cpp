@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
+#include <QStackedWidget>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -565,7 +566,8 @@ TEST_F(PointsPageTest, ACancelDuringTheAlignmentLeavesTheSlotsFilledAndNoAngles)
 
 // "Automatic processing" is off while points are placed and comes back after. Ticked, the setup
 // goes on from the alignment to the limit and the points' optimizer, which stacks and opens the
-// Wavelet page processed; the points' distances fill "Angle & Distance" either way.
+// Wavelet page processed; the points' distances fill "Angle & Distance" either way, until the next
+// input.
 TEST_F(PointsPageTest, AutomaticProcessingWaitsWhilePlacingAndGoesOnToTheProcessedStack) {
     createImagePlanes(editRun(context.pipeline).images, DefaultProcessAreaItem, context.progress(),
                       context.messages());
@@ -601,6 +603,13 @@ TEST_F(PointsPageTest, AutomaticProcessingWaitsWhilePlacingAndGoesOnToTheProcess
         EXPECT_FALSE(context.operations.running());
         chooseMethod(AlignMethodSingle);
     }
+    // A new input leaves neither the last one's distances nor their window.
+    pieces(*form).PageControl1->setCurrentIndex(0);
+    pieces(*form).tools.AngleDist->show();
+    ASSERT_TRUE(pieces(*form).tools.AngleDist->isVisible());
+    selectRecording(160, 120, 12);
+    EXPECT_EQ(chartSeries(pieces(*form).pointWindows, "LineSeries1")->Count(), 0);
+    EXPECT_FALSE(pieces(*form).tools.AngleDist->isVisible());
 }
 
 // The points' optimizer ("Optimize" with two points) stacks and processes when "Automatic

@@ -227,6 +227,17 @@ TEST_F(OptimizePageTest, CreateInABatchRunMakesTheReferenceWithoutWaitingAndPuts
     ASSERT_EQ(image1.byteCount(), reference.byteCount());
     EXPECT_EQ(std::memcmp(image1.bits(), reference.bits(), reference.byteCount()), 0)
         << "the alignment compares with the processed picture";
+    // The page shows the new reference whole, fitted to its box with its shape kept.
+    const QLabel& shown = *control<QLabel>(page, "AlignImage");
+    const QSize box = control<QWidget>(page, "EventScrollBox2")->size();
+    EXPECT_EQ(shown.pixmap().size(), QSize(image1.width(), image1.height()));
+    EXPECT_TRUE(shown.hasScaledContents());
+    EXPECT_NEAR(shown.width() * image1.height(), shown.height() * image1.width(),
+                image1.width() + image1.height());
+    EXPECT_TRUE(QRect(QPoint(), box).contains(QRect(QPoint(), shown.size())))
+        << shown.width() << "x" << shown.height() << " in " << box.width() << "x" << box.height();
+    EXPECT_GE(std::max(shown.width() - box.width(), shown.height() - box.height()), -40)
+        << "it fills its box";
     EXPECT_EQ(context.pipeline.registration().BoxLeft, context.pipeline.state().FeatureX - Box / 2);
     // The limit and the settings are as before; every limited frame restarts against the new
     // reference.

@@ -398,9 +398,16 @@ TEST_F(Startup, AHeadlessStartEndsWithTheBatchStatusAndNeverSavesItsPlacement) {
     withOptions.reset();
     EXPECT_FALSE(std::filesystem::exists(home.path() / "kestrave.ini"));
 
-    auto inputOnly = start({"jupiter.ser"}, true);
+    // An input file alone runs no operation; the user is told how to go on.
+    testing::internal::CaptureStderr();
+    auto inputOnly = start({"/data/jupiter.ser"}, true);
+    const std::string told = testing::internal::GetCapturedStderr();
     EXPECT_TRUE(inputOnly->outcome.endProgram);
-    EXPECT_EQ(inputOnly->outcome.exitCode, 0) << "an input file alone runs no operation";
+    EXPECT_EQ(inputOnly->outcome.exitCode, 0);
+    EXPECT_NE(told.find("/data/jupiter.ser was not opened: choose it with Select"), std::string::npos)
+        << told;
+    EXPECT_EQ(pieces(*inputOnly->form).StatusPanels[3]->text().toStdString(),
+              "jupiter.ser not opened: choose it with Select, or add options (e.g. -ASpng -EX)");
     inputOnly.reset();
     EXPECT_FALSE(std::filesystem::exists(home.path() / "kestrave.ini"));
 
@@ -428,6 +435,7 @@ TEST_F(Startup, AProjectOrFrameListArgumentGoesToTheProjectLoader) {
         EXPECT_EQ(pieces(*run->form).dialogs.OpenDialog2.FilterIndex, filterIndex);
         EXPECT_EQ(run->outcome.exitCode, 0) << "a single line is no batch work";
         EXPECT_TRUE(run->form->isVisible());
+        EXPECT_FALSE(pieces(*run->form).StatusPanels[3]->text().contains("not opened"));
         if (filterIndex == 1) {
             // The project loader reads it, after its warning: a missing file is reported by name.
             const std::vector<std::string> shown = captions(run->messages->shown);

@@ -199,11 +199,26 @@ struct WorkflowWindowTest : ShellWindowTest {
         return page < 5 ? pictures[static_cast<std::size_t>(page)] : nullptr;
     }
 
+    // The least width the window asks for before the work starts; set where the window was made
+    // to fill a screen of its size.
+    int startWidth = 0;
+    bool fillsItsScreen = false;
+
+    // No text that the work writes widens the window (nor, on a screen of its size, past that
+    // screen); the tool windows it opens leave the picture and the buttons in sight.
     void expectToolWindowsClear(const char* when) {
         QApplication::processEvents();
+        EXPECT_LE(form->minimumSizeHint().width(), startWidth) << when;
+        const QRect screen = form->screen()->availableGeometry();
+        if (fillsItsScreen) {
+            EXPECT_LE(form->width(), screen.width()) << when;
+            EXPECT_TRUE(screen.contains(form->frameGeometry()))
+                << when << ": the window at " << form->frameGeometry().x() << "," << form->frameGeometry().y()
+                << " " << form->frameGeometry().width() << "x" << form->frameGeometry().height();
+        }
         // Tool windows stay on the screen: beside a window larger than the screen they would lie
         // over its picture. The check runs where the screen holds the window.
-        if (!form->screen()->availableGeometry().contains(form->frameGeometry())) return;
+        if (!screen.contains(form->frameGeometry())) return;
         for (const std::string& fault : toolWindowFaults(*form, pictureOfPage()))
             ADD_FAILURE() << when << " at " << form->width() << "x" << form->height() << ": " << fault;
     }
@@ -480,10 +495,12 @@ TEST_P(SecondRoad, PointsLimitSigmaAndBackToOneBox) {
         // On a screen of its size the window fills it, as a maximised one does.
         form->move(screen.topLeft());
         form->resize(screen.size() - (form->frameGeometry().size() - form->size()));
+        fillsItsScreen = true;
     } else {
         form->resize(GetParam());
     }
     QApplication::processEvents();
+    startWidth = form->minimumSizeHint().width();
     openAndPick();
     expectToolWindowsClear("the feature picked");
 
@@ -569,6 +586,31 @@ TEST_P(SecondRoad, PointsLimitSigmaAndBackToOneBox) {
     EXPECT_EQ(context.pipeline.alignPoints().Alignpoints, 1);
     expectPassEnd(2, "Stacking finished");
     expectNoZeroInStack("the one-box stack");
+    expectToolWindowsClear("the one-box stack");
+
+    // A larger recording, its points estimated and aligned on a 64 box without a feature picked:
+    // the hint to pick one stays beside "Goto Frame" while the frame label grows long.
+    synth::SynthOptions larger = smallRecordingOptions();
+    larger.width = 320;
+    larger.height = 240;
+    larger.frames = 20;
+    messages.reply(mrNo);  // the unsaved stack given up
+    dialogs->willChoose(writeSampleRecording(dir.path(), larger, "saturn.ser").path, SerKind);
+    click(pieces(*form).Speedbar->Selectbutton);
+    ASSERT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stInputLoaded);
+    QTimer::singleShot(150, form.get(), [this] {
+        QTest::mouseClick(control<TRadioGroup>(align, "FFTsizeGroup")->button(1), Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(*form, "EstimateBestAlign"), Qt::LeftButton);
+        expectToolWindowsClear("points estimated");
+        QTest::mouseClick(control<TRxSpeedButton>(align, "Alignbutton"), Qt::LeftButton);
+    });
+    click(control<TRadioGroup>(align, "Alignmethod")->button(1));
+    ASSERT_EQ(context.pipeline.state().progstatus, TProgStatus::psAligned);
+    EXPECT_GT(context.pipeline.alignPoints().Alignpoints, 1);
+    EXPECT_TRUE(control<QFrame>(align, "Frontpanel")->isVisible());
+    EXPECT_TRUE(control<QLabel>(align, "Frames")->text().contains("stacksize"))
+        << control<QLabel>(align, "Frames")->text().toStdString();
+    expectToolWindowsClear("estimated points aligned without a feature");
     EXPECT_FALSE(refusedATab(messages.shown));
 }
 

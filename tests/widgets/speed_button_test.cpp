@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QDialog>
+#include <QHBoxLayout>
 #include <QImage>
 #include <QLineEdit>
 #include <QPainter>
@@ -11,6 +12,8 @@
 #include <QTest>
 
 #include "widget_test_support.h"
+#include "widgets/elided_label.h"
+#include "widgets/rollup.h"
 #include "widgets/shadow_label.h"
 #include "widgets/speed_button.h"
 
@@ -241,6 +244,52 @@ TEST(ShadowLabel, FocusRectangleFollowsTheFocusControlAndPointerIsRecheckedOnDis
     EXPECT_TRUE(label->mouseInside());
     label->hide();
     EXPECT_EQ(leaves.count(), 2);
+}
+
+// A text the program writes as it runs never widens its window: beside a fixed caption in a
+// narrow window it is cut short, with the whole of it as tooltip (unless the owner set one), and
+// shown whole again once it fits. A roll-up's caption keeps both its ends and stays off the
+// buttons of its bar.
+TEST(ShadowLabel, ARunningTextIsCutShortWithTheWholeOfItAsTooltip) {
+    test::app();
+    QWidget window;
+    auto* layout = new QHBoxLayout(&window);
+    auto* label = new ElidedLabel(&window);
+    layout->addWidget(label);
+    layout->addWidget(new QLabel("Goto Frame", &window));
+    layout->addStretch(1);
+    const int narrow = window.minimumSizeHint().width();
+    const QString longText = "Frame (197) :  (stacksize 45 / 300) [Low quality 80.0 %] & more";
+    label->setText(longText);
+    EXPECT_EQ(window.minimumSizeHint().width(), narrow) << "the text asks for no width";
+    window.resize(narrow + 60, 40);
+    window.show();
+    label->grab();
+    EXPECT_TRUE(label->shownText().endsWith(QChar(0x2026))) << label->shownText().toStdString();
+    EXPECT_LE(label->fontMetrics().horizontalAdvance(label->shownText()), label->contentsRect().width());
+    EXPECT_EQ(label->toolTip(), longText);
+    label->setText("Frames: \r\nFrame (3): 2/20");
+    window.resize(narrow + 200, 60);
+    QApplication::processEvents();
+    label->grab();
+    EXPECT_EQ(label->width(), label->sizeHint().width());
+    EXPECT_EQ(label->shownText(), "Frames: \r\nFrame (3): 2/20") << "each line fits on its own";
+    EXPECT_EQ(label->toolTip(), "");
+    label->setToolTip("The frame shown");
+    label->setText(longText);
+    label->grab();
+    EXPECT_EQ(label->toolTip(), "The frame shown");
+
+    TgbRollup rollup(&window);
+    rollup.setGeometry(0, 0, 200, 120);
+    rollup.show();
+    rollup.setWindowTitle("point #1 Average pixel difference :6.847 max :8.000");
+    auto& bar = *qobject_cast<ElidedLabel*>(rollup.CaptionBar);
+    const QString shown = bar.shownText();
+    EXPECT_TRUE(shown.startsWith("point #1") && shown.endsWith("max :8.000") && shown.contains(QChar(0x2026)))
+        << shown.toStdString();
+    EXPECT_LE(bar.contentsRect().right(), rollup.CloseButton->geometry().left());
+    EXPECT_GE(bar.contentsRect().left(), rollup.RollUpButton->geometry().right());
 }
 
 TEST(ButtonGlyph, MissingCellsAreMadeFromTheUpCell) {

@@ -763,6 +763,11 @@ void AlignController::hearRun(PipelineChange change) {
         case PipelineChange::Realigned:
             showRealignValues();
             break;
+        case PipelineChange::Input:
+            // The distances of the last input's points are no figures of the new one.
+            parts_.pointWindows.showPointDistances({});
+            parts_.tools.AngleDist->hide();
+            break;
         default:
             break;
     }

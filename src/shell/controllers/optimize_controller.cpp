@@ -477,7 +477,7 @@ void OptimizeController::RestartAlignClick() {
     for (ToolWindow* window : {tools.HLSwindow, tools.Gammawindow, tools.HistoWindow, tools.Filterwindow})
         window->hide();
     parts_.alignPage.setWindowChoice({.fft = true, .graph = true});
-    page_.AlignImage->setPixmap(QPixmap::fromImage(bitmapView(pipeline_.registration().Image1)));
+    page_.showReference(QPixmap::fromImage(bitmapView(pipeline_.registration().Image1)));
     markButton(*page_.Showbuttonp2, *page_.Optimizeandstackbutton);
     page_.Optimizeandstackbutton->setEnabled(true);
     page_.Optimizebutton->setEnabled(true);

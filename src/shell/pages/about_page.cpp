@@ -2,6 +2,7 @@
 
 #include <QPlainTextEdit>
 
+#include "shell/pages/number_controls.h"
 #include "shell/pages/page_controls.h"
 #include "widgets/check_box.h"
 #include "widgets/web_label.h"
@@ -36,8 +37,8 @@ AboutPage::AboutPage(QWidget* parent) : QWidget(parent) {
     Projectmessages = optionCheck(this, "Projectmessages", "Warn before saving or loading a project");
     Projectmessages->setChecked(true);
     Checkupdates = optionCheck(this, "Checkupdates", "Check for updates");
-    logolabel = named(new QLabel(this), "logolabel");
-    Label22 = named(new QLabel(this), "Label22");
+    logolabel = runningText(this, "logolabel");
+    Label22 = runningText(this, "Label22");
     Developersmode = named(new QLabel("Developers mode", this), "Developersmode");
     Memo1 = named(new QPlainTextEdit(this), "Memo1");
     Memo1->setReadOnly(true);

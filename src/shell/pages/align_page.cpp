@@ -91,7 +91,7 @@ void AlignPage::buildPreview() {
 void AlignPage::buildFrameBrowser() {
     PreviewSlider = rangeSlider(this, "PreviewSlider", 0, 1, 0);
     Sliderset = integerSpin(this, "Sliderset", 1, 1000, 1);
-    Frames = named(new QLabel(this), "Frames");
+    Frames = runningText(this, "Frames");
     UseFramesign = shape(this, "UseFramesign", 14, 14, {}, 2);
     UseFramesign->setFixedSize(14, 14);
     Frontpanel = named(new QFrame(this), "Frontpanel");
@@ -113,7 +113,7 @@ void AlignPage::buildStepControls() {
     CopyAlignmethods = radioGroup(this, "CopyAlignmethods", "Quality methods", methods, DefaultQualityMethod);
     CopyAlignmethods->setVisible(false);
     AlignSlider = named(new TRxSlider(this), "AlignSlider");
-    Framelabel = named(new QLabel(this), "Framelabel");
+    Framelabel = runningText(this, "Framelabel");
     FFTFilterspin = floatSpin(this, "FFTFilterspin", 2.0, 80.0, 0.1, 10.0, 1);
     ManualFFT = optionCheck(this, "ManualFFT", "Manual");
     RecalcFFTbutton = speedButton(this, "RecalcFFTbutton", "Recalc \nFFT");
@@ -125,7 +125,7 @@ void AlignPage::buildStepControls() {
     Alignbutton->setToolTip("Aligns every frame on the feature: click the feature in the picture first");
     Manualalignbox = optionCheck(this, "Manualalignbox", "Manual");
     Setlimitbutton = speedButton(this, "Setlimitbutton", "Limit");
-    LimitCountLabel = named(new QLabel(this), "LimitCountLabel");
+    LimitCountLabel = runningText(this, "LimitCountLabel");
     Autoprocess = optionCheck(this, "Autoprocess", "Automatic processing");
     Autoprocess->setToolTip(
         "After the alignment: limit, optimize, stack and process without a further click");
@@ -267,7 +267,7 @@ QWidget* AlignPage::buildGeneralOptions() {
 
 QWidget* AlignPage::buildQualityOptions() {
     auto* page = named(new QWidget, "TabSheet10");
-    Currentquality = named(new QLabel(page), "Currentquality");
+    Currentquality = runningText(page, "Currentquality");
     QualityFilter = integerSpin(page, "QualityFilter", 1, 250, 12);
     QualFilterDX = integerSpin(page, "QualFilterDX", 1, 50, 5);
     CentralHVS = integerSpin(page, "CentralHVS", 1, 50, 4);

@@ -115,11 +115,11 @@ FinalPage::FinalPage(QWidget* parent, ToolWindow& HLSwindow) : QWidget(parent), 
     FlipY = optionCheck(this, "FlipY", "Flip Y");
     Cropping = optionCheck(this, "Cropping", "Use Cropping");
     Cropping->hide();
-    Croppedarea = named(new QLabel(this), "Croppedarea");
+    Croppedarea = runningText(this, "Croppedarea");
 
-    Huelabel = named(new QLabel("Hue        :0", this), "Huelabel");
-    Saturationlabel = named(new QLabel("Saturation :0", this), "Saturationlabel");
-    Lightnesslabel = named(new QLabel("Lightness  :0", this), "Lightnesslabel");
+    Huelabel = runningText(this, "Huelabel", "Hue        :0");
+    Saturationlabel = runningText(this, "Saturationlabel", "Saturation :0");
+    Lightnesslabel = runningText(this, "Lightnesslabel", "Lightness  :0");
     HueSlider = rangeSlider(this, "HueSlider", -100, 100, 0);
     SaturationSlider = rangeSlider(this, "SaturationSlider", -50, 50, 0);
     Lightnessslider = rangeSlider(this, "Lightnessslider", -100, 100, 0);

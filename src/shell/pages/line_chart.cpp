@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
+#include <cmath>
 
 namespace kestrave {
 
@@ -14,6 +15,11 @@ constexpr int Tick = 3;
 constexpr int AxisNumbers = 44;
 constexpr int BottomNumbers = 16;
 constexpr int Edge = 8;
+// A legend entry's line and the gap to the next entry.
+constexpr int LegendLine = 18;
+constexpr int LegendGap = 12;
+// A title longer than the chart is wide goes on over more lines.
+constexpr int TitleFlags = Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap;
 
 struct Range {
     double low = 0.0;
@@ -25,12 +31,15 @@ Range rangeOf(const TChartAxis& axis, double largest) {
     return {0.0, largest > 0.0 ? largest : 1.0};
 }
 
-// The ticks of an axis every Increment (at most 20 of them), and a number at every tick that
-// keeps `spacing` pixels from the last one numbered; `place` maps a value to its pixel and draws.
+// The ticks of an axis every Increment (at most 20 of them; on an axis of whole numbers, a whole
+// number of units apart), and a number at every tick that keeps `spacing` pixels from the last
+// one numbered; `place` maps a value to its pixel and draws.
 template <typename Place>
-void drawAxis(const TChartAxis& axis, const Range& range, double pixelsPerUnit, int spacing, Place place) {
+void drawAxis(const TChartAxis& axis, const Range& range, double pixelsPerUnit, int spacing, bool whole,
+              Place place) {
     if (!axis.Visible || !(axis.Increment > 0.0)) return;
-    const double step = std::max(axis.Increment, (range.high - range.low) / 20.0);
+    double step = std::max(axis.Increment, (range.high - range.low) / 20.0);
+    if (whole) step = std::ceil(step - 1e-9);
     double lastNumbered = -1e300;
     for (double value = range.low; value <= range.high + step * 1e-6; value += step) {
         const bool numbered = (value - lastNumbered) * pixelsPerUnit >= spacing;
@@ -39,7 +48,9 @@ void drawAxis(const TChartAxis& axis, const Range& range, double pixelsPerUnit, 
     }
 }
 
+// Three significant digits, never in exponent form: a thousand and more as whole numbers.
 QString axisNumber(double value) {
+    if (std::abs(value) >= 1000.0) return QString::number(std::llround(value));
     return QString::number(value, 'g', 3);
 }
 
@@ -93,12 +104,68 @@ bool TChart::rightAxisUsed() const {
     return false;
 }
 
-// Under the title and the legend's line, with room for the axes' numbers.
-QRect TChart::plotRect() const {
+QRect TChart::titleRect() const {
+    const QRect room(2, 2, std::max(width() - 4, 1), 10 * TitleHeight);
+    const QRect lines = fontMetrics().boundingRect(room, TitleFlags, title_);
+    return {room.left(), room.top(), room.width(), std::max(lines.height(), TitleHeight)};
+}
+
+// The legend's entries from the left, a new row where the next would reach past the chart.
+std::vector<TChart::LegendEntry> TChart::legend() const {
     const QFontMetrics metrics = fontMetrics();
-    const int top = TitleHeight + 2 + metrics.height() + 4;
+    std::vector<LegendEntry> entries;
+    QPoint at(AxisNumbers, titleRect().bottom() + 1);
+    for (const auto& series : series_) {
+        if (series->Count() == 0 || !series->ShowInLegend) continue;
+        const int wide = LegendLine + metrics.horizontalAdvance(series->Title);
+        if (at.x() > AxisNumbers && at.x() + wide > width() - Edge)
+            at = QPoint(AxisNumbers, at.y() + metrics.height());
+        entries.push_back({series.get(), at});
+        at.rx() += wide + LegendGap;
+    }
+    return entries;
+}
+
+// Under the title and the legend's rows, with room for the axes' numbers.
+QRect TChart::plotRect() const {
+    const int lineHeight = fontMetrics().height();
+    const std::vector<LegendEntry> entries = legend();
+    const int top = (entries.empty() ? titleRect().bottom() + 1 : entries.back().at.y()) + lineHeight + 4;
     return {AxisNumbers, top, width() - AxisNumbers - (rightAxisUsed() ? AxisNumbers : Edge),
             height() - top - Tick - BottomNumbers - 2};
+}
+
+int TChart::pointCount() const {
+    int count = 0;
+    for (const auto& series : series_)
+        if (series->Active) count = std::max(count, series->Count());
+    return count;
+}
+
+// The x of a point is its index: the bottom axis counts in whole numbers. Each number is written
+// under its tick, kept inside the chart.
+std::vector<TChart::AxisNumber> TChart::bottomNumbers(const QRect& plot) const {
+    const QFontMetrics metrics = fontMetrics();
+    const int count = pointCount();
+    const Range bottom = rangeOf(BottomAxis, count > 1 ? count - 1 : 1);
+    std::vector<AxisNumber> numbers;
+    drawAxis(BottomAxis, bottom, plot.width() / (bottom.high - bottom.low),
+             metrics.horizontalAdvance("00000"), true, [&](double value, bool numbered) {
+                 const int x = plot.left() + static_cast<int>((value - bottom.low) /
+                                                              (bottom.high - bottom.low) * plot.width());
+                 const QString text = numbered ? axisNumber(value) : QString();
+                 const int wide = metrics.horizontalAdvance(text);
+                 const int left = std::clamp(x - wide / 2, 0, std::max(width() - wide, 0));
+                 numbers.push_back({x, text, QRect(left, plot.bottom() + Tick + 1, wide, metrics.height())});
+             });
+    return numbers;
+}
+
+QStringList TChart::bottomNumbers() const {
+    QStringList texts;
+    for (const AxisNumber& number : bottomNumbers(plotRect()))
+        if (!number.text.isEmpty()) texts << number.text;
+    return texts;
 }
 
 void TChart::paintEvent(QPaintEvent*) {
@@ -107,26 +174,22 @@ void TChart::paintEvent(QPaintEvent*) {
     const QFontMetrics metrics = painter.fontMetrics();
 
     double largestLeft = 0.0, largestRight = 0.0;
-    int count = 0;
     for (const auto& series : series_) {
         if (!series->Active) continue;
         double& largest = series->RightAxis ? largestRight : largestLeft;
         for (const double value : series->values()) largest = std::max(largest, value);
-        count = std::max(count, series->Count());
     }
+    const int count = pointCount();
     const bool rightUsed = rightAxisUsed();
 
-    // The title, then the legend on a line of its own, so that it never covers a curve.
-    painter.drawText(QRect(0, 2, width(), TitleHeight), Qt::AlignHCenter, title_);
-    int legendX = AxisNumbers;
-    const int legendY = TitleHeight + 2;
-    for (const auto& series : series_) {
-        if (series->Count() == 0 || !series->ShowInLegend) continue;
-        painter.setPen(QPen(series->SeriesColor, 2));
-        painter.drawLine(legendX, legendY + metrics.height() / 2, legendX + 14,
-                         legendY + metrics.height() / 2);
-        painter.drawText(legendX + 18, legendY + metrics.ascent(), series->Title);
-        legendX += 18 + metrics.horizontalAdvance(series->Title) + 12;
+    // The title, then the legend on rows of its own, so that it never covers a curve.
+    painter.drawText(titleRect(), TitleFlags, title_);
+    for (const LegendEntry& entry : legend()) {
+        const TFastLineSeries& series = *entry.series;
+        painter.setPen(QPen(series.SeriesColor, 2));
+        const int middle = entry.at.y() + metrics.height() / 2;
+        painter.drawLine(entry.at.x(), middle, entry.at.x() + 14, middle);
+        painter.drawText(entry.at.x() + LegendLine, entry.at.y() + metrics.ascent(), series.Title);
     }
     const QRect plot = plotRect();
     painter.setPen(Qt::gray);
@@ -139,7 +202,7 @@ void TChart::paintEvent(QPaintEvent*) {
     const int numberHeight = metrics.height();
 
     const auto vertical = [&](const TChartAxis& axis, const Range& range, bool atRight) {
-        drawAxis(axis, range, plot.height() / (range.high - range.low), 3 * numberHeight / 2,
+        drawAxis(axis, range, plot.height() / (range.high - range.low), 3 * numberHeight / 2, false,
                  [&](double value, bool numbered) {
                      const int y = plot.bottom() - static_cast<int>((value - range.low) /
                                                                     (range.high - range.low) * plot.height());
@@ -157,17 +220,13 @@ void TChart::paintEvent(QPaintEvent*) {
     };
     vertical(LeftAxis, left, false);
     if (rightUsed) vertical(RightAxis, right, true);
-    drawAxis(BottomAxis, bottom, plot.width() / (bottom.high - bottom.low),
-             metrics.horizontalAdvance("00000"), [&](double value, bool numbered) {
-                 const int x = plot.left() + static_cast<int>((value - bottom.low) /
-                                                              (bottom.high - bottom.low) * plot.width());
-                 painter.setPen(Qt::darkGray);
-                 painter.drawLine(x, plot.bottom(), x, plot.bottom() + Tick);
-                 if (!numbered) return;
-                 painter.setPen(Qt::black);
-                 painter.drawText(QRect(x - 30, plot.bottom() + Tick + 1, 60, numberHeight), Qt::AlignHCenter,
-                                  axisNumber(value));
-             });
+    for (const AxisNumber& number : bottomNumbers(plot)) {
+        painter.setPen(Qt::darkGray);
+        painter.drawLine(number.tick, plot.bottom(), number.tick, plot.bottom() + Tick);
+        if (number.text.isEmpty()) continue;
+        painter.setPen(Qt::black);
+        painter.drawText(number.box, Qt::AlignCenter, number.text);
+    }
 
     painter.save();
     painter.setClipRect(plot.adjusted(0, -1, 1, 1));

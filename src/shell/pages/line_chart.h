@@ -1,11 +1,14 @@
 #pragma once
 // A line chart of the registration windows: a few series of values drawn over their index, each
-// scaled to the left or the right axis, a title whose first line the handlers rewrite, a legend
-// of the series that show in it, and short texts written on the chart. Drawn with QPainter; the
+// scaled to the left or the right axis, a title whose first line the handlers rewrite (a long one
+// goes on over more lines), a legend of the series that show in it (on as many rows as the width
+// asks) and short texts written on the chart. Drawn with QPainter; the
 // handlers only fill the series and set the axes.
 
 #include <QColor>
+#include <QRect>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <memory>
 #include <vector>
@@ -71,6 +74,9 @@ public:
     TChartAxis RightAxis;
     TChartAxis BottomAxis;
 
+    // The numbers under the bottom axis as the chart writes them at its size.
+    QStringList bottomNumbers() const;
+
     // A text written at (x, y) of the chart until the texts are cleared.
     void textOut(int x, int y, const QString& text);
     void clearTexts();
@@ -80,6 +86,22 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    struct LegendEntry {
+        const TFastLineSeries* series;
+        QPoint at;  // the top left of its line and title
+    };
+    struct AxisNumber {
+        int tick;      // the tick's x
+        QString text;  // empty where the tick has no number
+        QRect box;
+    };
+    // The title's lines across the chart's width, the legend's rows under it.
+    QRect titleRect() const;
+    std::vector<LegendEntry> legend() const;
+    // The points of the longest shown series.
+    int pointCount() const;
+    std::vector<AxisNumber> bottomNumbers(const QRect& plot) const;
+
     struct Text {
         QPoint at;
         QString text;

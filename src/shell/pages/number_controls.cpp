@@ -1,7 +1,7 @@
 #include "shell/pages/number_controls.h"
 
 #include "shell/pages/page_controls.h"
-#include "widgets/shadow_label.h"
+#include "widgets/elided_label.h"
 
 namespace kestrave {
 
@@ -38,8 +38,10 @@ QPushButton* pushButton(QWidget* parent, const char* objectName, const char* cap
     return named(new QPushButton(QString::fromUtf8(caption), parent), objectName);
 }
 
-QLabel* textLabel(QWidget* parent, const char* objectName, const char* caption, int shadowSize) {
-    auto* label = named(new TRxLabel(parent), objectName);
+namespace {
+
+QLabel* dressed(TRxLabel* label, const char* objectName, const char* caption, int shadowSize) {
+    named(label, objectName);
     label->setShadowSize(shadowSize);
     if (shadowSize > 0) {
         label->setShadowColor(label->palette().color(QPalette::Mid));
@@ -47,6 +49,16 @@ QLabel* textLabel(QWidget* parent, const char* objectName, const char* caption, 
     }
     label->setText(QString::fromUtf8(caption));
     return label;
+}
+
+}  // namespace
+
+QLabel* textLabel(QWidget* parent, const char* objectName, const char* caption, int shadowSize) {
+    return dressed(new TRxLabel(parent), objectName, caption, shadowSize);
+}
+
+QLabel* runningText(QWidget* parent, const char* objectName, const char* text, int shadowSize) {
+    return dressed(new ElidedLabel(parent), objectName, text, shadowSize);
 }
 
 }  // namespace kestrave

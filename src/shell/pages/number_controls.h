@@ -21,5 +21,9 @@ QPushButton* pushButton(QWidget* parent, const char* objectName, const char* cap
 // A plain caption; with `shadowSize` above 0 it stands out on a drop shadow of that many pixels,
 // down and right in the button-shadow colour (the window's readouts and graph captions).
 QLabel* textLabel(QWidget* parent, const char* objectName, const char* caption, int shadowSize = 0);
+// A text on a page that the program writes as it runs (a count, a figure, the frame shown), drawn
+// as textLabel draws it: it never widens the main window; cut short, it shows the whole of it as
+// tooltip. (A tool window's readouts stay whole: the window finds room for its contents itself.)
+QLabel* runningText(QWidget* parent, const char* objectName, const char* text = "", int shadowSize = 0);
 
 }  // namespace kestrave

@@ -209,6 +209,11 @@ void OptimizePage::showFramesLimited(const QPixmap& preview) {
     markButton(*Showbuttonp2, *Optimizeandstackbutton);
 }
 
+void OptimizePage::showReference(const QPixmap& reference) {
+    AlignImage->setPixmap(reference);
+    fitImage(*AlignImage, *EventScrollBox2, true);
+}
+
 void OptimizePage::chooseFirstPrefilter() {
     Filtertype->setCurrentIndex(0);
 }

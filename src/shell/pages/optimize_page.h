@@ -106,6 +106,8 @@ public:
     // After a limit: `preview` beside the chart, and the passes and "Create" ready with the marker
     // under "Optimize and stack".
     void showFramesLimited(const QPixmap& preview);
+    // The new reference picture, whole and fitted to the picture's box.
+    void showReference(const QPixmap& reference);
     // The prefilter's editor.
     const KernelEditor& prefilter() const { return prefilter_; }
     // A new input: the registration chart of the last run emptied.

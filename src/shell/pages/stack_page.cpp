@@ -109,7 +109,7 @@ StackPage::StackPage(QWidget* parent) : QWidget(parent) {
 
     stackshape = shape(this, "stackshape", 14, 14, QColor(0, 0x80, 0), 2);
     stackshape->setFixedSize(14, 14);
-    Stacklabel = textLabel(this, "Stacklabel", "", 3);
+    Stacklabel = runningText(this, "Stacklabel", "", 3);
     Stacklabel->hide();
 
     const ImageBox stack = imageBox(this, "ScrollBox2", "Stackimage");
