@@ -75,6 +75,7 @@ TEST(KillMessage, AWaitingEventNeverArrivesAndLaterOnesDo) {
 
 TEST(ForegroundTask, HoverShowsOnlyWhileAWindowOfTheProgramIsActive) {
     test::app();
+    const test::PointerScope pointer;
     QWidget window;
     auto* button = new TRxSpeedButton(&window);
     button->setGeometry(5, 5, 60, 22);
