@@ -37,12 +37,9 @@ protected:
     // Starts `sound` on the system's output as a voice of `channel` (see addVoice); nothing when
     // the system has no output for it.
     virtual void startVoice(int channel, const WaveSound& sound);
-    // Ends a voice at once.
-    virtual void stopVoice(QObject& voice);
     // Keeps `voice`, a child of the output, as a sound of `channel` until it ends by itself
     // (finish), its channel stops it, or it has played `lengthMs` and a little more.
     void addVoice(int channel, QObject* voice, qint64 lengthMs);
-    void finish(QObject* voice);
 
 private:
     class Channel;
@@ -52,6 +49,9 @@ private:
     };
     void start(int channel, const QByteArray& wave);
     void stop(int channel);
+    void finish(QObject* voice);
+    // Silences a voice at once.
+    static void stopVoice(QObject& voice);
     bool findDevice();
 
     std::vector<std::unique_ptr<Channel>> channels_;
