@@ -5,7 +5,7 @@ FUZZ_SECONDS ?= 60
 FUZZ_JOBS ?= 4
 # make install: where the program goes (DESTDIR, when set, is put in front for packaging).
 PREFIX ?= /usr/local
-.PHONY: deps build install test test-release test-asan test-tsan test-fuzz fuzz fuzz-build demo bench clean
+.PHONY: deps build install test test-release test-order test-asan test-tsan test-fuzz fuzz fuzz-build demo bench clean
 
 deps:
 	@scripts/install-deps
@@ -32,6 +32,11 @@ install:
 # Everything, the long runs (label "long") included; `ctest --preset release` leaves those out.
 test-release: build
 	@ctest --preset release-all -j $(JOBS)
+
+# Every test program run whole and shuffled (a few fixed seeds): no test may lean on what another
+# left behind. ctest runs each test alone and cannot see that.
+test-order: build
+	@JOBS=$(JOBS) scripts/check-test-order build/release
 
 test-asan: deps
 	@cmake --preset asan >/dev/null
@@ -60,13 +65,17 @@ fuzz: fuzz-build
 	@cmake --build --preset fuzz-coverage -j $(JOBS) --target kestrave_fuzzers
 	@FUZZ_JOBS=$(FUZZ_JOBS) fuzz/run campaign $(FUZZ_SECONDS)
 
-test: test-release test-asan test-tsan test-fuzz
+# The test programs give themselves temporary settings folders; the whole run is checked to have
+# left the user's own settings folder as it found it.
+test:
+	@scripts/check-settings-untouched $(MAKE) --no-print-directory test-release test-order test-asan test-tsan \
+	  test-fuzz
 
 demo: build
 	@scripts/demo
 
 bench: build
-	@build/release/bench/kestrave_bench
+	@scripts/with-temp-home build/release/bench/kestrave_bench
 
 clean:
 	rm -rf build

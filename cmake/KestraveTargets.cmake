@@ -37,7 +37,8 @@ function(kestrave_library folder)
 endfunction()
 
 # kestrave_tests(<folder> [QT] DEPS <libs...>)
-# Builds tests/<folder>/**/*_test.cpp into kestrave_<folder>_tests and registers every test case.
+# Builds tests/<folder>/**/*_test.cpp into kestrave_<folder>_tests and registers every test case;
+# the main (tests/test_main.cpp) gives the program and each test temporary settings folders.
 # Core tests carry the label "core" so that the sanitizer run can pick them.
 function(kestrave_tests folder)
   cmake_parse_arguments(ARG "QT" "" "DEPS" ${ARGN})
@@ -47,7 +48,7 @@ function(kestrave_tests folder)
   endif()
   add_executable(kestrave_${folder}_tests ${sources})
   target_link_libraries(kestrave_${folder}_tests PRIVATE ${ARG_DEPS} kestrave_test_support
-                        GTest::gtest GTest::gmock GTest::gtest_main)
+                        GTest::gtest GTest::gmock kestrave_test_main)
   kestrave_warnings(kestrave_${folder}_tests)
   if(ARG_QT)
     set(labels gui)

@@ -34,8 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             FUZZ_CHECK(!resource.empty());
             // A damaged animation is refused on its own; the character goes on with the others.
             fuzz::expectMessages([&] {
-                fuzz::checkAnimation(
-                    *decodeAnimation(resource, library->frameWidth, library->frameHeight, library->transparentIndex));
+                fuzz::checkAnimation(*decodeAnimation(resource, library->frameWidth, library->frameHeight,
+                                                      library->transparentIndex));
             });
         }
     });

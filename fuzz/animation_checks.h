@@ -11,8 +11,9 @@ inline void checkAnimation(const AnimationFrames& frames) {
     const int n = frames.count;
     FUZZ_CHECK(n >= 1 && n <= kMaxAnimationFrames);
     const auto count = static_cast<std::size_t>(n);
-    FUZZ_CHECK(frames.sounds.size() == count && frames.durations.size() == count && frames.branches.size() == count &&
-               frames.exits.size() == count && frames.regions.size() == count);
+    FUZZ_CHECK(frames.sounds.size() == count && frames.durations.size() == count &&
+               frames.branches.size() == count && frames.exits.size() == count &&
+               frames.regions.size() == count);
     const std::size_t framePixels = static_cast<std::size_t>(frames.width) * frames.height;
     FUZZ_CHECK(frames.strip.size() == count * framePixels);
     FUZZ_CHECK(frames.framePixels(n - 1).size() == framePixels);

@@ -3,9 +3,9 @@
 // container's checks in between. What expands is compressed again and must expand to the same
 // bytes.
 
-#include "animation_checks.h"
 #include "actor/actor_library.h"
 #include "actor/lzrw1kh.h"
+#include "animation_checks.h"
 #include "support/actor_test_file.h"
 
 using namespace kestrave;

@@ -1,7 +1,7 @@
 // FITS images: header cards, BITPIX, BZERO and the data rows.
 
-#include "frames/fits_reader.h"
 #include "frame_checks.h"
+#include "frames/fits_reader.h"
 
 using namespace kestrave;
 

@@ -132,7 +132,8 @@ std::vector<AviSeed> aviSeeds() {
     }
     {
         const AviTestFormat f = aviFormat("DIB ", "", 3, 2, 32);
-        add("dib32_opendml.avi", f, {.index = AviTestIndex::OpenDml, .framesPerRiff = 2}, rawFrames(f, 5, true));
+        add("dib32_opendml.avi", f, {.index = AviTestIndex::OpenDml, .framesPerRiff = 2},
+            rawFrames(f, 5, true));
     }
     {
         const AviTestFormat f = aviFormat("DIB ", "", 5, 2, 16);
@@ -161,7 +162,8 @@ Bytes aviFrameInput(std::uint8_t flags, const AviTestFormat& f, const Bytes& sam
     };
     const auto code = [](const std::string& text) {
         if (text.empty()) return FourCC{0};
-        return static_cast<FourCC>(static_cast<unsigned char>(text[0]) | static_cast<unsigned char>(text[1]) << 8 |
+        return static_cast<FourCC>(static_cast<unsigned char>(text[0]) |
+                                   static_cast<unsigned char>(text[1]) << 8 |
                                    static_cast<unsigned char>(text[2]) << 16 |
                                    static_cast<unsigned>(static_cast<unsigned char>(text[3])) << 24);
     };
@@ -200,7 +202,8 @@ void serFiles() {
          makeSer({.littleEndian = 1, .width = 6, .height = 4, .pixelDepth = 16, .frameCount = 2},
                  samples16(48, 65536)));
     seed("ser", "bayer12_short.ser",
-         makeSer({.colorId = 9, .width = 8, .height = 4, .pixelDepth = 12, .frameCount = 4}, samples16(80, 4096)));
+         makeSer({.colorId = 9, .width = 8, .height = 4, .pixelDepth = 12, .frameCount = 4},
+                 samples16(80, 4096)));
 }
 
 void fitsFiles() {
@@ -228,18 +231,27 @@ void bmpFiles() {
     seed("bmp", "rgb24.bmp", makeBmp({.width = 5, .height = 3}, pixels(15, 0xFFFFFF)));
     seed("bmp", "rgb24_topdown_core_header.bmp",
          makeBmp({.width = 3, .height = 2, .topDown = true, .headerSize = 12}, pixels(6, 0xFFFFFF)));
-    seed("bmp", "palette1.bmp", makeBmp({.width = 9, .height = 2, .bits = 1, .palette = {palette[0], palette[15]}},
-                                        pixels(18, 1)));
-    seed("bmp", "palette4.bmp", makeBmp({.width = 5, .height = 2, .bits = 4, .palette = palette}, pixels(10, 15)));
+    seed("bmp", "palette1.bmp",
+         makeBmp({.width = 9, .height = 2, .bits = 1, .palette = {palette[0], palette[15]}}, pixels(18, 1)));
+    seed("bmp", "palette4.bmp",
+         makeBmp({.width = 5, .height = 2, .bits = 4, .palette = palette}, pixels(10, 15)));
     seed("bmp", "palette8_used.bmp",
          makeBmp({.width = 3, .height = 3, .bits = 8, .palette = palette, .colorsUsed = 16}, pixels(9, 15)));
     seed("bmp", "rgb555.bmp", makeBmp({.width = 3, .height = 2, .bits = 16}, pixels(6, 0x7FFF)));
     seed("bmp", "rgb565_v4_header.bmp",
-         makeBmp({.width = 3, .height = 2, .bits = 16, .headerSize = 108, .compression = 3,
+         makeBmp({.width = 3,
+                  .height = 2,
+                  .bits = 16,
+                  .headerSize = 108,
+                  .compression = 3,
                   .masks = {0xF800, 0x07E0, 0x001F}},
                  pixels(6, 0xFFFF)));
     seed("bmp", "bitfields32_v5_header.bmp",
-         makeBmp({.width = 2, .height = 2, .bits = 32, .headerSize = 124, .compression = 3,
+         makeBmp({.width = 2,
+                  .height = 2,
+                  .bits = 32,
+                  .headerSize = 124,
+                  .compression = 3,
                   .masks = {0x3FF00000, 0x000FFC00, 0x000003FF}},
                  pixels(4, 0xFFFFFFFF)));
     seed("bmp", "rle8.bmp",
@@ -252,7 +264,8 @@ void bmpFiles() {
 
 void pngFiles() {
     // Colour types: 0 grey, 2 RGB, 3 palette, 4 grey and alpha, 6 RGB and alpha.
-    const std::vector<std::array<std::uint8_t, 3>> palette = {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {9, 9, 255}};
+    const std::vector<std::array<std::uint8_t, 3>> palette = {
+        {0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {9, 9, 255}};
     seed("png", "grey8.png", makePng(4, 3, 0, 8, samples16(12, 256)));
     seed("png", "grey1.png", makePng(9, 2, 0, 1, samples16(18, 2)));
     seed("png", "grey16.png", makePng(3, 2, 0, 16, samples16(6, 65536)));
@@ -282,14 +295,25 @@ void tiffFiles() {
     file("grey16_white_is_zero_strips.tif",
          {.width = 3, .height = 4, .bitsPerSample = 16, .photometric = 0, .rowsPerStrip = 1});
     file("grey1.tif", {.width = 11, .height = 2, .bitsPerSample = 1, .photometric = 0});
-    file("palette4.tif", {.width = 5, .height = 2, .bitsPerSample = 4, .photometric = 3,
-                          .colorMap = samples16(48, 65536)});
-    file("rgb8_lzw_predictor.tif",
-         {.width = 6, .height = 4, .samplesPerPixel = 3, .photometric = 2, .rowsPerStrip = 2, .lzw = true,
-          .predictor = true});
-    file("rgb16_motorola_lzw_short_strips.tif",
-         {.width = 3, .height = 3, .samplesPerPixel = 3, .bitsPerSample = 16, .photometric = 2, .motorola = true,
-          .rowsPerStrip = 1, .lzw = true, .predictor = true, .shortStripArrays = true});
+    file("palette4.tif",
+         {.width = 5, .height = 2, .bitsPerSample = 4, .photometric = 3, .colorMap = samples16(48, 65536)});
+    file("rgb8_lzw_predictor.tif", {.width = 6,
+                                    .height = 4,
+                                    .samplesPerPixel = 3,
+                                    .photometric = 2,
+                                    .rowsPerStrip = 2,
+                                    .lzw = true,
+                                    .predictor = true});
+    file("rgb16_motorola_lzw_short_strips.tif", {.width = 3,
+                                                 .height = 3,
+                                                 .samplesPerPixel = 3,
+                                                 .bitsPerSample = 16,
+                                                 .photometric = 2,
+                                                 .motorola = true,
+                                                 .rowsPerStrip = 1,
+                                                 .lzw = true,
+                                                 .predictor = true,
+                                                 .shortStripArrays = true});
     file("rgba8_long_dimensions.tif",
          {.width = 2, .height = 2, .samplesPerPixel = 4, .photometric = 2, .longDimensions = true});
     file("cmyk8.tif", {.width = 3, .height = 2, .samplesPerPixel = 4, .photometric = 5});
@@ -331,9 +355,11 @@ void iniFiles() {
         for (int f = 0; f < 40; ++f) ini.WriteInteger("IShifts", "x" + std::to_string(f), f * 3 - 20);
         ini.flush();
     }
-    seedText("ini", "hand_written.ini",
-             "\xEF\xBB\xBF; before any section\r\n[Form]\r\nFormVersion=0\r\n; comment kept\r\nno equals sign\r\n"
-             "Left= 42\r\nTop=$7FFFFFFF\r\n\r\n[form]\r\nDropped=1\r\n[ spaced ]\rkey==value\r\x1A\n[]\n=empty key\n");
+    seedText(
+        "ini", "hand_written.ini",
+        "\xEF\xBB\xBF; before any section\r\n[Form]\r\nFormVersion=0\r\n; comment kept\r\nno equals sign\r\n"
+        "Left= 42\r\nTop=$7FFFFFFF\r\n\r\n[form]\r\nDropped=1\r\n[ spaced ]\rkey==value\r\x1A\n[]\n=empty "
+        "key\n");
 }
 
 void schemeFiles() {
@@ -406,11 +432,11 @@ void curveFiles() {
 
 void commandFiles() {
     seedText("kco", "full.kco",
-             "C:/capture/moon 1.avi  \r\n-XP320\r\n -YP240\t \r\n\r\n-nf20\r\n-CR5\r\n-WSsharp.kwv\r\n-ASpng\r\n-EX\r\n");
+             "C:/capture/moon 1.avi  \r\n-XP320\r\n -YP240\t "
+             "\r\n\r\n-nf20\r\n-CR5\r\n-WSsharp.kwv\r\n-ASpng\r\n-EX\r\n");
     seedText("kco", "folder.kco", "\xEF\xBB\xBFjupiter.ser\n-DI/data/night/\n-AS\n-bf3\n-EF9\n-xyz\n");
     seedText("kco", "bad_number.kco", "saturn.avi\n-XP12a\n");
 }
-
 
 // ---- actor files ----
 
@@ -453,14 +479,16 @@ void actorFiles() {
 void animationStreams() {
     const auto input = [](int width, int height, std::uint8_t transparent, const Bytes& stream) {
         Bytes out = {static_cast<std::uint8_t>(width - 1), static_cast<std::uint8_t>((width - 1) >> 8),
-                     static_cast<std::uint8_t>(height - 1), static_cast<std::uint8_t>((height - 1) >> 8), transparent};
+                     static_cast<std::uint8_t>(height - 1), static_cast<std::uint8_t>((height - 1) >> 8),
+                     transparent};
         out.insert(out.end(), stream.begin(), stream.end());
         return out;
     };
     const TestActor actor = richActor();
     for (std::size_t n = 0; n < actor.animations.size(); ++n) {
         const Bytes data = frameData(actor.animations[n], actor.width, actor.height);
-        seed("animation", "stored" + std::to_string(n) + ".lzrw", input(actor.width, actor.height, 2, storedStream(data)));
+        seed("animation", "stored" + std::to_string(n) + ".lzrw",
+             input(actor.width, actor.height, 2, storedStream(data)));
         seed("animation", "compressed" + std::to_string(n) + ".lzrw",
              input(actor.width, actor.height, 2, compressedStream(data)));
     }
@@ -512,7 +540,8 @@ void frameLists() {
                    {"/data/moon/frame0001.bmp", "/data/moon/frame0002.bmp", "/data/moon/frame0003.bmp"});
     writeFrameList(seedPath("frame_list", "ser.kfl"), {"/data/jupiter.ser"});
     seedText("frame_list", "mixed.kfl",
-             "\xEF\xBB\xBF" "C:\\caps\\a.fit\n\n  \t\nC:\\caps\\b.FITS\r\n/x/c.png\n/x/d.fit\r\n/x/e.jpeg\n");
+             "\xEF\xBB\xBF"
+             "C:\\caps\\a.fit\n\n  \t\nC:\\caps\\b.FITS\r\n/x/c.png\n/x/d.fit\r\n/x/e.jpeg\n");
     // A list of each kind, the other kinds' files among its lines.
     const std::vector<std::string> names = {"a.bmp", "b.fit", "c.fts", "d.jpg", "e.tif",  "f.tiff",
                                             "g.png", "h.ser", "i.avi", "j",     "k.JPEG", "l.FITS"};

@@ -22,7 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             FUZZ_CHECK(highBitFrame.empty());
             return;
         }
-        FUZZ_CHECK(highBitFrame.width() == preview.width() + 1 && highBitFrame.height() == preview.height() + 1);
+        FUZZ_CHECK(highBitFrame.width() == preview.width() + 1 &&
+                   highBitFrame.height() == preview.height() + 1);
         FUZZ_CHECK(highBitFrame.HighBitsAllocated());
         // The samples read, saved by the program's 16-bit PNG writer and read back, are the same.
         const auto copy = fuzz::scratchFile("copy.png");
@@ -33,7 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(reread.width() == highBitFrame.width() && reread.height() == highBitFrame.height());
         for (int y = 0; y < preview.height(); ++y) {
             const std::size_t samples = 3 * static_cast<std::size_t>(preview.width());
-            FUZZ_CHECK(std::equal(highBitFrame.HighBitRow(y), highBitFrame.HighBitRow(y) + samples, reread.HighBitRow(y)));
+            FUZZ_CHECK(std::equal(highBitFrame.HighBitRow(y), highBitFrame.HighBitRow(y) + samples,
+                                  reread.HighBitRow(y)));
         }
     });
     return 0;

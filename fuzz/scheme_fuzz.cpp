@@ -12,12 +12,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto copy = fuzz::scratchFile("copy.kwv");
     fuzz::expectMessages([&] {
         const WaveletScheme scheme = loadWaveletScheme(path);
-        FUZZ_CHECK(scheme.Waveletscheme == TWaveletScheme::Dyadic || scheme.Waveletscheme == TWaveletScheme::Linear);
+        FUZZ_CHECK(scheme.Waveletscheme == TWaveletScheme::Dyadic ||
+                   scheme.Waveletscheme == TWaveletScheme::Linear);
         FUZZ_CHECK(scheme.Convolvemethod == TConvolveMethod::Default ||
                    scheme.Convolvemethod == TConvolveMethod::Gaussian);
         FUZZ_CHECK(scheme.LevelStep >= MinLevelStep && scheme.LevelStep <= MaxLevelStep);
         FUZZ_CHECK(scheme.Multiplicant >= MinMultiplicant && scheme.Multiplicant <= MaxMultiplicant);
-        for (int slider : scheme.layerSlider) FUZZ_CHECK(slider >= MinLayerSlider && slider <= MaxLayerSlider);
+        for (int slider : scheme.layerSlider)
+            FUZZ_CHECK(slider >= MinLayerSlider && slider <= MaxLayerSlider);
         saveWaveletScheme(copy, scheme);
         FUZZ_CHECK(loadWaveletScheme(copy) == scheme);
     });

@@ -1,7 +1,7 @@
 // SER videos: the header checks and the frames, as the program opens a video and then browses it.
 
-#include "frames/ser_reader.h"
 #include "frame_checks.h"
+#include "frames/ser_reader.h"
 
 using namespace kestrave;
 

@@ -29,7 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         reread.loadFromTIFFBytes(TTIFFBitMap::encodeTIFF(frame, 48, compress), unused);
         FUZZ_CHECK(reread.width() == frame.width() && reread.height() == frame.height());
         for (int y = 0; y < frame.height(); ++y)
-            FUZZ_CHECK(std::equal(frame.HighBitRow(y), frame.HighBitRow(y) + frame.samplesPerRow(), reread.HighBitRow(y)));
+            FUZZ_CHECK(std::equal(frame.HighBitRow(y), frame.HighBitRow(y) + frame.samplesPerRow(),
+                                  reread.HighBitRow(y)));
     });
     return 0;
 }

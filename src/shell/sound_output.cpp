@@ -79,7 +79,7 @@ SoundOutput::~SoundOutput() {
     // nothing behind in the sound server.
     const std::vector<Voice> voices = std::move(voices_);
     voices_.clear();
-    for (const Voice& voice : voices) voice.sink->stop();
+    for (const Voice& voice : voices) stopVoice(*voice.voice);
 }
 
 SoundSink& SoundOutput::channel() {
@@ -100,45 +100,57 @@ void SoundOutput::start(int channel, const QByteArray& wave) {
     const std::optional<WaveSound> sound = readWave(
         {reinterpret_cast<const std::uint8_t*>(wave.constData()), static_cast<std::size_t>(wave.size())});
     if (!sound || sound->samples.empty()) return;
-    const std::optional<QAudioFormat::SampleFormat> samples = sampleFormat(*sound);
+    startVoice(channel, *sound);
+}
+
+void SoundOutput::startVoice(int channel, const WaveSound& sound) {
+    const std::optional<QAudioFormat::SampleFormat> samples = sampleFormat(sound);
     if (!samples || !findDevice()) return;
     QAudioFormat format;
-    format.setSampleRate(sound->sampleRate);
-    format.setChannelCount(sound->channels);
+    format.setSampleRate(sound.sampleRate);
+    format.setChannelCount(sound.channels);
     format.setSampleFormat(*samples);
     if (!device_->isFormatSupported(format)) return;
 
     auto* sink = new QAudioSink(*device_, format, this);
     auto* buffer = new QBuffer(sink);
-    buffer->setData(reinterpret_cast<const char*>(sound->samples.data()),
-                    static_cast<qsizetype>(sound->samples.size()));
+    buffer->setData(reinterpret_cast<const char*>(sound.samples.data()),
+                    static_cast<qsizetype>(sound.samples.size()));
     buffer->open(QIODevice::ReadOnly);
-    voices_.push_back({channel, sink});
+    addVoice(channel, sink,
+             format.durationForBytes(
+                 static_cast<qint32>(std::min<std::size_t>(sound.samples.size(), 0x7fffffff))) /
+                 1000);
     connect(sink, &QAudioSink::stateChanged, this, [this, sink](QAudio::State state) {
         if (state == QAudio::StoppedState) finish(sink);
     });
-    const qint64 lengthMs = format.durationForBytes(static_cast<qint32>(
-                                std::min<std::size_t>(sound->samples.size(), 0x7fffffff))) /
-                            1000;
-    QTimer::singleShot(static_cast<int>(std::min<qint64>(lengthMs + kTailMs, 1 << 30)), sink,
-                       [this, sink] { finish(sink); });
     sink->start(buffer);
 }
 
-void SoundOutput::stop(int channel) {
-    std::vector<QAudioSink*> ending;
-    for (const Voice& voice : voices_)
-        if (voice.channel == channel) ending.push_back(voice.sink);
-    for (QAudioSink* sink : ending) finish(sink);
+void SoundOutput::stopVoice(QObject& voice) {
+    if (auto* sink = qobject_cast<QAudioSink*>(&voice)) sink->stop();
 }
 
-void SoundOutput::finish(QAudioSink* sink) {
-    const auto voice =
-        std::find_if(voices_.begin(), voices_.end(), [sink](const Voice& v) { return v.sink == sink; });
-    if (voice == voices_.end()) return;
-    voices_.erase(voice);
-    sink->stop();
-    sink->deleteLater();
+void SoundOutput::addVoice(int channel, QObject* voice, qint64 lengthMs) {
+    voices_.push_back({channel, voice});
+    QTimer::singleShot(static_cast<int>(std::min<qint64>(lengthMs + kTailMs, 1 << 30)), voice,
+                       [this, voice] { finish(voice); });
+}
+
+void SoundOutput::stop(int channel) {
+    std::vector<QObject*> ending;
+    for (const Voice& voice : voices_)
+        if (voice.channel == channel) ending.push_back(voice.voice);
+    for (QObject* voice : ending) finish(voice);
+}
+
+void SoundOutput::finish(QObject* voice) {
+    const auto kept =
+        std::find_if(voices_.begin(), voices_.end(), [voice](const Voice& v) { return v.voice == voice; });
+    if (kept == voices_.end()) return;
+    voices_.erase(kept);
+    stopVoice(*voice);
+    voice->deleteLater();
 }
 
 MessageRoutine::SoundPlayer messageSoundPlayer(SoundSink& channel) {

@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "platform/sound_sink.h"
+#include "platform/wave_sound.h"
 #include "shell/message_routine.h"
 
-class QAudioSink;
 class QWidget;
 
 namespace kestrave {
@@ -33,15 +33,25 @@ public:
     // Sounds started and not yet over.
     int playing() const { return static_cast<int>(voices_.size()); }
 
+protected:
+    // Starts `sound` on the system's output as a voice of `channel` (see addVoice); nothing when
+    // the system has no output for it.
+    virtual void startVoice(int channel, const WaveSound& sound);
+    // Keeps `voice`, a child of the output, as a sound of `channel` until it ends by itself
+    // (finish), its channel stops it, or it has played `lengthMs` and a little more.
+    void addVoice(int channel, QObject* voice, qint64 lengthMs);
+
 private:
     class Channel;
     struct Voice {
         int channel;
-        QAudioSink* sink;
+        QObject* voice;
     };
     void start(int channel, const QByteArray& wave);
     void stop(int channel);
-    void finish(QAudioSink* sink);
+    void finish(QObject* voice);
+    // Silences a voice at once.
+    static void stopVoice(QObject& voice);
     bool findDevice();
 
     std::vector<std::unique_ptr<Channel>> channels_;

@@ -133,8 +133,7 @@ void TPCheck::run(const CheckPressMachine::Actions& actions) {
     for (const auto action : actions) {
         switch (action) {
             case CheckPressMachine::Action::Invert:
-                checked_ = !checked_;
-                update();
+                setChecked(!checked_);
                 break;
             case CheckPressMachine::Action::Click:
                 emit OnClick(this);

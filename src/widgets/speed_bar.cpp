@@ -41,16 +41,17 @@ QString hintForCaption(const QString& oldCaption, const QString& oldHint, const 
 
 TBarAlign edgeOfPoint(QSize client, QPoint point) {
     // Above the diagonal from the top-left corner and above the one from the bottom-left corner:
-    // the top triangle; below both: the bottom one; else left or right of the centre.
+    // the top triangle; below both: the bottom one; else left or right of the centre. A point on
+    // a diagonal counts as both above and below it.
     const qint64 w = std::max(1, client.width());
     const qint64 h = std::max(1, client.height());
     const qint64 x = point.x();
     const qint64 y = point.y();
-    const bool aboveFalling = y * w <= x * h;       // the diagonal from (0, 0) to (w, h)
-    const bool aboveRising = y * w <= (w - x) * h;  // the diagonal from (0, h) to (w, 0)
-    if (aboveFalling && aboveRising) return alTop;
-    if (!aboveFalling && !aboveRising) return alBottom;
-    return aboveFalling ? alRight : alLeft;
+    const qint64 falling = y * w - x * h;       // the diagonal from (0, 0) to (w, h): below when > 0
+    const qint64 rising = y * w - (w - x) * h;  // the diagonal from (0, h) to (w, 0): below when > 0
+    if (falling <= 0 && rising <= 0) return alTop;
+    if (falling >= 0 && rising >= 0) return alBottom;
+    return falling < 0 ? alRight : alLeft;
 }
 
 QRect alongEdge(const QRect& client, TBarAlign edge, int thickness, int taken) {

@@ -5,6 +5,7 @@
 
 #include <clocale>
 #include <cstdlib>
+#include <optional>
 
 #include "allocation_failure.h"
 #include "frames/fits_reader.h"
@@ -15,6 +16,7 @@ namespace kestrave {
 namespace {
 
 using test::Bytes;
+using test::EnvironmentScope;
 using test::fitsCard;
 using test::fitsCards;
 using test::makeFits;
@@ -93,18 +95,16 @@ public:
         const std::string made = (dir_ / "de_DE.UTF-8").string();
         const std::string command = "localedef -i de_DE -f UTF-8 '" + made + "' >/dev/null 2>&1";
         if (std::system(command.c_str()) != 0) return;
-        setenv("LOCPATH", dir_.path().c_str(), 1);
+        locales_.emplace("LOCPATH", dir_.path().c_str());
         std::setlocale(LC_ALL, "de_DE.UTF-8");
     }
-    ~GermanNumbers() {
-        std::setlocale(LC_ALL, previous_.c_str());
-        unsetenv("LOCPATH");
-    }
+    ~GermanNumbers() { std::setlocale(LC_ALL, previous_.c_str()); }
     bool active() const { return std::localeconv()->decimal_point[0] == ','; }
 
 private:
     TempDir dir_;
     std::string previous_;
+    std::optional<EnvironmentScope> locales_;
 };
 
 TEST(FitsReader, BzeroParsesTheSameUnderAGermanLocale) {

@@ -150,14 +150,16 @@ TEST(StderrProgress, ATerminalGetsOneLinePerStepWithThePercentageRewrittenInPlac
 
 TEST(ProgramDir, FollowsKestraveHomeThenXdgConfigHome) {
     test::TempDir root;
-    setenv("KESTRAVE_HOME", (root / "home").c_str(), 1);
-    EXPECT_EQ(ProgramDir(), root / "home");
-    EXPECT_TRUE(std::filesystem::is_directory(root / "home"));  // created on first use
-
-    unsetenv("KESTRAVE_HOME");
-    setenv("XDG_CONFIG_HOME", (root / "xdg").c_str(), 1);
-    EXPECT_EQ(ProgramDir(), root / "xdg" / "kestrave");
-    unsetenv("XDG_CONFIG_HOME");
+    {
+        const test::EnvironmentScope home("KESTRAVE_HOME", (root / "home").c_str());
+        EXPECT_EQ(ProgramDir(), root / "home");
+        EXPECT_TRUE(std::filesystem::is_directory(root / "home"));  // created on first use
+    }
+    {
+        const test::EnvironmentScope home("KESTRAVE_HOME", nullptr);
+        const test::EnvironmentScope xdg("XDG_CONFIG_HOME", (root / "xdg").c_str());
+        EXPECT_EQ(ProgramDir(), root / "xdg" / "kestrave");
+    }
 
     test::ProgramDirScope scope;
     std::ofstream(scope.path() / "lang_de.txt") << "x";

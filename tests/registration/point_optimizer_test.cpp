@@ -227,15 +227,17 @@ TEST(PointOptimizer, ABoxIsJudgedOnThePlacementPictureWhenOneIsGiven) {
 // Point 1 on flat ground follows its nearest point that holds (or, when none holds, keeps the
 // alignment's shifts): slot 0 must end where point 1's zone went, since the stack places every
 // zone at slot 0 plus the zone's offset from point 1. Under "Multi-Quantity", on the whole-frame
-// start and from the reference frame the points were placed on.
+// start and from the reference frame the points were placed on; resampled, the optimizer's shifts
+// are in resampled pixels, and slot 0 must say which unit it holds.
 TEST(PointOptimizer, AFollowingPointOneLeavesSlotZeroWhereItsZoneWent) {
     struct Case {
         const char* name;
-        bool multiQuantity, wholeFrameStart, noneHolds;
+        bool multiQuantity, wholeFrameStart, noneHolds, resampled;
     };
-    for (const Case c :
-         {Case{"Multi-Quantity", true, false, false}, Case{"whole-frame start", false, true, false},
-          Case{"no point holds", false, true, true}}) {
+    for (const Case c : {Case{"Multi-Quantity", true, false, false, false},
+                         Case{"whole-frame start", false, true, false, false},
+                         Case{"no point holds", false, true, true, false},
+                         Case{"no point holds, resampled", false, true, true, true}}) {
         SCOPED_TRACE(c.name);
         PointBench bench(3);
         setAlignPoints(bench.points, std::vector<AlignPoint>{{40, 40, 32}, {80, 80, 64}, {120, 120, 32}});
@@ -250,6 +252,8 @@ TEST(PointOptimizer, AFollowingPointOneLeavesSlotZeroWhereItsZoneWent) {
         for (int j = 0; j < Frames; ++j) bench.bench.model->FrameTable[j].Slots[1].Quality = 2.0f;
         bench.input.MultiQuantity = c.multiQuantity;
         bench.input.wholeFrameStart = c.wholeFrameStart;
+        bench.bench.options.search.Resampled = c.resampled;
+        bench.bench.options.search.ResampleFactor = 2.0f;
         const PointOptimizerResult result = bench.run();
         ASSERT_FALSE(result.cancelled);
         ASSERT_FALSE(result.followers.empty());
@@ -314,6 +318,10 @@ TEST(PointOptimizer, ABoxCarriesTheAlignmentWithEnoughDetailOverItsNoise) {
     const Case cases[] = {
         {"noise alone", 32, 0, false},
         {"faint detail", 32, 4, false},
+        // Either side of what the frames were found to need: about 2770 over the noise (faint
+        // maria threw frames off at 2787) and about 4170 (ground with 4160 aligned them well).
+        {"detail that threw frames off", 32, 12.6, false},
+        {"detail that aligned them", 32, 15.6, true},
         {"clear detail", 32, 40, true},
         {"clear detail in a 32-pixel box", 16, 40, false},
     };

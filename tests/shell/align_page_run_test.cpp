@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <functional>
 #include <tuple>
 
@@ -84,11 +85,15 @@ TEST_F(AlignPageRunTest, TheRunFollowsTheFoldersThePageChooses) {
 
     folder.setDirectory(dir.path() / "elsewhere");
     EXPECT_EQ(folders.directory, dir.path() / "elsewhere");
-    subfolder.setChecked(true);
+    // The subfolder's name can be typed only while the box is ticked.
+    EXPECT_FALSE(name.isEnabled());
+    QTest::mouseClick(&subfolder, Qt::LeftButton);
+    EXPECT_TRUE(name.isEnabled());
     name.setText("night");
     EXPECT_TRUE(folders.savesubcontrol);
     EXPECT_EQ(folders.subdirname, "night");
-    subfolder.setChecked(false);
+    QTest::mouseClick(&subfolder, Qt::LeftButton);
+    EXPECT_FALSE(name.isEnabled());
     EXPECT_FALSE(folders.savesubcontrol);
 
     // An input taken moves the browser to its folder.

@@ -399,6 +399,16 @@ TEST(ProjectWindow, EachStageComesBackWithItsGraphWindowSliderAndStackList) {
         EXPECT_EQ(listTexts(*control<CheckListBox>(form, "StackFramesList")), expected);
         EXPECT_FALSE(pieces(form).tools.StackFrameswindow->isVisible());
     }
+
+    // At stage 1 the graph is shown after the reference when the window's box is ticked.
+    TMainForm& window = *saved.run->form;
+    control<TPCheck>(window, "ShowGraphbox")->setChecked(true);
+    pieces(window).tools.Registrationgraphwindow->hide();
+    ProjectData referenced = stacked;
+    referenced.progstatus = 1;
+    writeProject(saved.dir.path() / "stage.ksp", referenced);
+    pieces(window).project->loadProject(saved.dir.path() / "stage.ksp");
+    EXPECT_TRUE(pieces(window).tools.Registrationgraphwindow->isVisible());
 }
 
 // A project saved at `stage` - 1 and at `stage`, loaded again: the page's passes `names` are open
@@ -459,7 +469,9 @@ TEST(ProjectWindow, TheStoredPageIsShownUpToWaveletAndFinalLeavesTheReplaysPage)
 
 TEST(ProjectWindow, SecondFieldDataIsTakenOnlyWhileInterlacedIsTicked) {
     StackedProject saved;
+    ASSERT_FALSE(control<TPCheck>(*saved.run->form, "interlaced")->Checked());
     ASSERT_TRUE(pieces(*saved.run->form).project->saveProject(saved.project, ProjectForm::Full));
+    EXPECT_FALSE(readProject(saved.project).project.interlaced) << "nor written while it is not";
     for (const bool ticked : {false, true}) {
         SCOPED_TRACE(ticked);
         auto loaded = loadChanged(saved, "fields.ksp", [&](ProjectData& p) {
@@ -612,14 +624,19 @@ TEST(ProjectWindow, TheProjectWarningComesFirstUntilTurnedOffAndNeverWaitsInABat
     EXPECT_TRUE(box.Checked());
     EXPECT_TRUE(fs::exists(saved.project));
 
-    // Before the load's dialog (cancelled here) and before the older form's save; "Do not show
-    // this message again" unticks the box.
+    // Before the older form's save and before the load (their dialogs cancelled here); "Do not
+    // show this message again" unticks the box.
+    messages.shown.clear();
+    controller.ProjectSaveAsClick();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, ProjectWarning);
+    EXPECT_EQ(dialogs.shown, 2) << "the dialog opens after the warning";
     messages.shown.clear();
     messages.reply(mrOk, true);
     controller.LoadProjectClick();
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text, ProjectWarning);
-    EXPECT_EQ(dialogs.shown, 2) << "the dialog opens after the warning";
+    EXPECT_EQ(dialogs.shown, 3) << "the dialog opens after the warning";
     EXPECT_FALSE(box.Checked());
 
     // Unticked, nothing is said before a load or a save.

@@ -81,6 +81,29 @@ void hear(QtMsgType, const QMessageLogContext&, const QString& text) {
     heard << text;
 }
 
+// An output whose voices play into nothing and last a minute: what the output keeps of its
+// sounds shows on a machine without a sound output too.
+class VoicesOnly : public SoundOutput {
+    void startVoice(int channel, const WaveSound&) override { addVoice(channel, new QObject(this), 60000); }
+};
+
+// Three sounds on two channels, one from another thread, and one that is none; then the first
+// channel stopped. The sounds playing before and after the stop.
+std::pair<int, int> playTwoChannels(SoundOutput& output, const std::vector<std::uint8_t>& wave) {
+    SoundSink& one = output.channel();
+    SoundSink& two = output.channel();
+    one.play(wave);
+    two.play(wave);
+    // From another thread, as the character plays, the sound reaches the output's thread.
+    std::thread([&] { one.play(wave); }).join();
+    one.play(std::vector<std::uint8_t>{'R', 'I', 'F', 'F'});  // no sound: left out
+    QApplication::processEvents();
+    const int started = output.playing();
+    one.stop();
+    QApplication::processEvents();
+    return {started, output.playing()};
+}
+
 TEST(SoundOutput, SoundsNeverWaitAndAMissingOutputSaysNothing) {
     test::app();
     const std::int16_t samples[] = {0, 3000, -3000, 0};
@@ -88,24 +111,18 @@ TEST(SoundOutput, SoundsNeverWaitAndAMissingOutputSaysNothing) {
     const QtMessageHandler previous = qInstallMessageHandler(hear);
     {
         SoundOutput output;
-        SoundSink& one = output.channel();
-        SoundSink& two = output.channel();
         QElapsedTimer clock;
         clock.start();
-        one.play(wave);
-        two.play(wave);
-        // From another thread, as the character plays, the sound reaches the output's thread.
-        std::thread([&] { one.play(wave); }).join();
-        QApplication::processEvents();
-        one.play(std::vector<std::uint8_t>{'R', 'I', 'F', 'F'});  // no sound: left out
-        EXPECT_LE(output.playing(), 3);
-        one.stop();
-        QApplication::processEvents();
-        EXPECT_LE(output.playing(), 1) << "only the other channel's sound plays on";
+        const auto [started, left] = playTwoChannels(output, wave);
+        EXPECT_LE(started, 3);
+        EXPECT_LE(left, 1) << "only the other channel's sound plays on";
         EXPECT_LT(clock.elapsed(), 2000);
     }
     qInstallMessageHandler(previous);
     EXPECT_TRUE(heard.isEmpty()) << heard.join('\n').toStdString();
+
+    VoicesOnly voices;
+    EXPECT_EQ(playTwoChannels(voices, wave), std::pair(3, 1)) << "a channel's stop ends its own sounds only";
 }
 
 }  // namespace

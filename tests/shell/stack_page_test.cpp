@@ -65,6 +65,7 @@ TEST_F(StackPageTest, StackButtonStacksShowsTheStackAndOpensTheLaterPages) {
     EXPECT_TRUE(control<QTabWidget>(*form, "glPageControl2")->isEnabled());
     EXPECT_TRUE(control<TRxSpeedButton>(page, "Savebutton")->isEnabled());
     EXPECT_FALSE(control<QLabel>(page, "Stacklabel")->isVisible());
+    EXPECT_EQ(control<QLabel>(page, "Stacklabel")->text(), "Finishing stack") << "the run's last activity";
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_TRUE(messages.shown.empty());
 

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <stdexcept>
 #include <system_error>
+#include <utility>
 
 #include "platform/safe_file.h"
 
@@ -25,19 +26,19 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ec);
 }
 
-ProgramDirScope::ProgramDirScope() {
-    if (const char* v = std::getenv("KESTRAVE_HOME")) {
-        previous_ = v;
-        hadPrevious_ = true;
-    }
-    setenv("KESTRAVE_HOME", dir_.path().c_str(), 1);
+EnvironmentScope::EnvironmentScope(std::string name, const char* value) : name_(std::move(name)) {
+    if (const char* v = std::getenv(name_.c_str())) previous_ = v;
+    if (value)
+        setenv(name_.c_str(), value, 1);
+    else
+        unsetenv(name_.c_str());
 }
 
-ProgramDirScope::~ProgramDirScope() {
-    if (hadPrevious_)
-        setenv("KESTRAVE_HOME", previous_.c_str(), 1);
+EnvironmentScope::~EnvironmentScope() {
+    if (previous_)
+        setenv(name_.c_str(), previous_->c_str(), 1);
     else
-        unsetenv("KESTRAVE_HOME");
+        unsetenv(name_.c_str());
 }
 
 }  // namespace kestrave::test

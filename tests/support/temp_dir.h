@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,16 +26,27 @@ private:
 // Writes a file whole (replacing one of that name); throws when it cannot.
 void writeBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
 
+// Sets an environment variable (removes it, given nullptr) until the scope ends, then puts back
+// what it was.
+class EnvironmentScope {
+public:
+    EnvironmentScope(std::string name, const char* value);
+    ~EnvironmentScope();
+    EnvironmentScope(const EnvironmentScope&) = delete;
+    EnvironmentScope& operator=(const EnvironmentScope&) = delete;
+
+private:
+    std::string name_;
+    std::optional<std::string> previous_;
+};
+
 class ProgramDirScope {
 public:
-    ProgramDirScope();
-    ~ProgramDirScope();
     const std::filesystem::path& path() const { return dir_.path(); }
 
 private:
     TempDir dir_;
-    std::string previous_;
-    bool hadPrevious_ = false;
+    EnvironmentScope home_{"KESTRAVE_HOME", dir_.path().c_str()};
 };
 
 }  // namespace kestrave::test

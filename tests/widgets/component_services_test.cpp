@@ -85,6 +85,7 @@ TEST(KillMessage, OneWaitingEventNeverArrivesAndTheOthersDo) {
 
 TEST(ForegroundTask, HoverShowsOnlyWhileAWindowOfTheProgramIsActive) {
     test::app();
+    const test::PointerScope pointer;
     QWidget window;
     auto* button = new TRxSpeedButton(&window);
     button->setGeometry(5, 5, 60, 22);

@@ -23,7 +23,10 @@ TEST(SpeedBarGeometry, TheDiagonalsCutTheClientAreaIntoTheFourEdges) {
     for (const Case& c : {Case{{200, 10}, alTop}, Case{{200, 190}, alBottom}, Case{{10, 100}, alLeft},
                           Case{{390, 100}, alRight}, Case{{50, 20}, alTop}, Case{{20, 20}, alLeft},
                           Case{{30, 14}, alTop}, Case{{30, 16}, alLeft}, Case{{380, 195}, alBottom},
-                          Case{{380, 180}, alRight}, Case{{100, 49}, alTop}, Case{{99, 51}, alLeft}})
+                          Case{{380, 180}, alRight}, Case{{100, 49}, alTop}, Case{{99, 51}, alLeft},
+                          // On a diagonal the top or bottom edge wins, on either diagonal.
+                          Case{{100, 50}, alTop}, Case{{300, 50}, alTop}, Case{{300, 150}, alBottom},
+                          Case{{100, 150}, alBottom}, Case{{200, 100}, alTop}})
         EXPECT_EQ(edgeOfPoint(client, c.point), c.edge) << c.point.x() << "," << c.point.y();
 
     const QRect area(0, 0, 400, 200);

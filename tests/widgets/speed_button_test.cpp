@@ -212,6 +212,7 @@ TEST(ShadowLabel, AutoSizeMeasuresTheCaptionAndAnEmptyOneAsABlank) {
 
 TEST(ShadowLabel, FocusRectangleFollowsTheFocusControlAndPointerIsRecheckedOnDisable) {
     test::app();
+    const test::PointerScope pointer;
     QWidget window;
     auto* label = new TRxLabel(&window);
     auto* edit = new QLineEdit(&window);

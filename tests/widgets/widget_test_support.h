@@ -1,8 +1,10 @@
 #pragma once
-// What the widget tests share: the one application object of the test program and a repeat
-// clock that ticks only when the test says so.
+// What the widget tests share: the one application object of the test program, a repeat clock
+// that ticks only when the test says so, and the mouse pointer put back after a test moved it.
 
 #include <gtest/gtest.h>
+
+#include <QCursor>
 
 #include "support/qt_test_application.h"
 #include "widgets/repeat_timer.h"
@@ -12,6 +14,19 @@ namespace kestrave::test {
 // A fixture base that makes sure the application exists before the fixture's widgets.
 struct WidgetTest : ::testing::Test {
     WidgetTest() { app(); }
+};
+
+// Puts the pointer back where it was when the scope ends: a window shown later finds it where the
+// program started with it, not over some control of a test long gone.
+class PointerScope {
+public:
+    PointerScope() = default;
+    ~PointerScope() { QCursor::setPos(saved_); }
+    PointerScope(const PointerScope&) = delete;
+    PointerScope& operator=(const PointerScope&) = delete;
+
+private:
+    QPoint saved_ = QCursor::pos();
 };
 
 class ManualRepeatTimer final : public RepeatTimer {
