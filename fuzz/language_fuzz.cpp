@@ -81,11 +81,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
     const auto path = fuzz::writeInput({data + 1, size - 1}, "lang_xx.txt");
     fuzz::expectMessages([&] {
-        const TLanguage texts = TLanguage::read(path, charset);
+        TLanguage texts = TLanguage::read(path, charset);
         // The file's own lines are its caption list too.
         const std::vector<std::string> paths = readCaptionList(path);
+        texts.Properties = paths;
         Recorder target;
-        const int set = applyLanguage(paths, texts, ",", target);
+        const int set = texts.Apply(target);
         FUZZ_CHECK(set >= 0 && static_cast<std::size_t>(set) <= paths.size());
 
         std::vector<TemplateEntry> entries;
