@@ -376,8 +376,7 @@ std::optional<float> parseProjectFloat(std::string_view text) {
 }
 
 void fillProjectIni(const ProjectData& p, TBigIniFile& ini, ProgressPort& progress) {
-    // The status panels follow the writing: the third names the part being written, the fourth
-    // the ranking.
+    // The status panels follow the writing: the third names the part being written.
     writeInput(p, ini);
     progress.setStatus(2, "Writing projectfile");
     writeExcluded(p, ini);
@@ -400,10 +399,13 @@ void fillProjectIni(const ProjectData& p, TBigIniFile& ini, ProgressPort& progre
         writeShifts(ini, InterlacedShifts, "a", *p.interlaced, frames);
         writeInfo(ini, InterlacedInfo, "a", *p.interlaced, frames);
     }
-    progress.setStatus(3, " Ranking ");
+    // The older form names the ranking in the fourth panel; neither form leaves it standing there.
+    const int rankingPanel = p.form == ProjectForm::Full ? 2 : 3;
+    progress.setStatus(rankingPanel, " Ranking ");
     for (int j = 0; j < frames; ++j)
         ini.WriteInteger(Ranking, indexed("Rank", j), valueAt(p.ranking, static_cast<std::size_t>(j)));
     progress.setStatus(2, " ");
+    if (rankingPanel != 2) progress.setStatus(rankingPanel, "");
     putFormLines(ini, p.formLines);
 }
 

@@ -97,13 +97,19 @@ void StackStage::switchCalibration(const CalibrationSwitching& switching) {
 
 StackResult StackStage::stack(const StackOptions& options, FrameSource& frames, ProgressPort& progress,
                               MessagePort& messages) {
-    return stackFrames(run_.model, run_.state, run_.images, options, frames, progress, messages);
+    StackResult result =
+        stackFrames(run_.model, run_.state, run_.images, options, frames, progress, messages);
+    // The run moved the program on (or left it where a refusal found it): the pages it opens follow.
+    announce(PipelineChange::Stage);
+    return result;
 }
 
 SigmaStackRun StackStage::sigmaStack(const StackOptions& options, FrameSource& frames, ProgressPort& progress,
                                      MessagePort& messages, const std::filesystem::path& eventLog) {
-    return kestrave::sigmaStack(run_.model, run_.state, run_.images, options, frames, progress, messages,
-                                eventLog);
+    SigmaStackRun run = kestrave::sigmaStack(run_.model, run_.state, run_.images, options, frames, progress,
+                                             messages, eventLog);
+    announce(PipelineChange::Stage);
+    return run;
 }
 
 const StackResult& StackStage::keepStack(StackResult&& result, bool colour) {

@@ -58,7 +58,7 @@ struct FrameLimitResult {
     std::vector<double> differences;
     double frameIncrement = 1.0;
     // The new frame limit, the last ranking position the frame sliders reach and the stack count
-    // afterwards: LimitCount. The preview slider then returns to 0.
+    // afterwards: LimitCount.
     int sliderMaximum = 0;
     std::optional<double> Refframes;  // the reference-frame count, at most LimitCount div 2
     bool ToStackPage = false;         // with "None" the tab goes on to the stacking page

@@ -8,9 +8,11 @@ namespace kestrave {
 
 namespace {
 
-// Panel 2 shows the frame a pass works on, panel 4 the pass's own progress texts.
+// Panel 2 shows the frame a pass works on, panel 4 the pass's own progress texts; panel 3 what
+// the pass does ("Optimizing 90 frames") until a finished pass puts its result there.
 constexpr int FramePanel = 2;
 constexpr int RunningPanels[] = {FramePanel, 4};
+constexpr int PassPanels[] = {FramePanel, 3, 4};
 
 const char* outcomeWord(PassOutcome outcome) {
     switch (outcome) {
@@ -33,9 +35,14 @@ void showPassEnd(QProgressBar& bar, ProgressPort& progress, int panel, const std
         bar.setValue(bar.maximum());
     } else {
         bar.reset();
-        if (panel != FramePanel) progress.setStatus(FramePanel, "");
+        for (const int running : PassPanels)
+            if (running != panel) progress.setStatus(running, "");
     }
     progress.setStatus(panel, what + outcomeWord(outcome));
+}
+
+void showPassStart(ProgressPort& progress, int panel) {
+    progress.setStatus(panel, "");
 }
 
 void clearPassTexts(QProgressBar& bar, ProgressPort& progress) {

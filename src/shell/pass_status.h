@@ -14,9 +14,12 @@ class ProgressPort;
 enum class PassOutcome { Finished, Cancelled, Failed };
 
 // "<what> finished", "<what> cancelled" or "<what> failed" in status panel `panel`; a pass that
-// did not finish also leaves no frame number in panel 2.
+// did not finish also leaves none of its running texts (a frame number, "Optimizing 90 frames").
 void showPassEnd(QProgressBar& bar, ProgressPort& progress, int panel, const std::string& what,
                  PassOutcome outcome);
+// A pass begins: the word an earlier pass's end left in `panel` (where this one's end will go)
+// goes, so that no "finished" reads as the state of the pass now running.
+void showPassStart(ProgressPort& progress, int panel);
 
 // A new input: the bar empty and the texts of the last pass gone.
 void clearPassTexts(QProgressBar& bar, ProgressPort& progress);

@@ -271,6 +271,27 @@ public:
                 answerFileDialog("7c-project-load-dialog", {});
                 form_.Speedbar->projectload->click();
             },
+            // Optimize and stack over the unsaved result: the question first, answered "No"; the
+            // run is then cancelled while it optimizes, which closes the result's pages. The Wavelet
+            // tab is refused over the Stack page; a new stack opens the pages again.
+            [this] { form_.Tabpages->setCurrentIndex(1); },
+            [this] {
+                *balloonName_ = "7d-cancel-save-question";
+                *answer_ = "No";
+                whenOptimizing([this] {
+                    *balloonName_ = "7e-cancel-question";
+                    *answer_ = "Yes";
+                    form_.Speedbar->Cancelbutton->click();
+                });
+                control<TRxSpeedButton>(form_, "Optimizeandstackbutton")->click();
+            },
+            [this] { shoot("7f-cancel-optimize-and-stack"); },
+            [this] {
+                *balloonName_ = "7g-cancel-wavelet-refused";
+                form_.Tabpages->setCurrentIndex(3);
+            },
+            [this] { control<TRxSpeedButton>(*form_.stackPage, "Stackbutton")->click(); },
+            [this] { shoot("7h-cancel-stacked-again"); },
             // The second road: alignment points placed by clicks with their zones shown, aligned,
             // stacked by zones, then a sigma stack.
             [this] { form_.Tabpages->setCurrentIndex(0); },
@@ -420,16 +441,29 @@ private:
     // A picture taken inside a long operation, at the first moment it lets events through with
     // `shown` true (never, when that moment does not come).
     void shootWhen(const char* name, std::function<bool()> shown) {
-        auto* watch = new QTimer(&form_);
-        watch->setInterval(5);
-        QObject::connect(watch, &QTimer::timeout, &form_, [this, watch, name, shown = std::move(shown)] {
-            if (!shown()) return;
-            watch->stop();
-            watch->deleteLater();
+        when(std::move(shown), [this, name] {
             for (QWidget* top : QApplication::topLevelWidgets())
                 if (top->isVisible()) top->repaint();
             shoot(name);
         });
+    }
+
+    // `act` at the first moment the optimizer's pass lets events through.
+    void whenOptimizing(std::function<void()> act) {
+        when([this] { return form_.StatusPanels[3]->text().startsWith("Optimizing"); }, std::move(act));
+    }
+
+    // `act` once, at the first moment events get through with `ready` true.
+    void when(std::function<bool()> ready, std::function<void()> act) {
+        auto* watch = new QTimer(&form_);
+        watch->setInterval(5);
+        QObject::connect(watch, &QTimer::timeout, &form_,
+                         [watch, ready = std::move(ready), act = std::move(act)] {
+                             if (!ready()) return;
+                             watch->stop();
+                             watch->deleteLater();
+                             act();
+                         });
         watch->start();
     }
 

@@ -5,6 +5,7 @@
 
 #include "platform/message_port.h"
 #include "shell/area_stages.h"
+#include "shell/long_operation.h"
 #include "shell/shell_ports.h"
 #include "shell/shell_rules.h"
 
@@ -14,6 +15,21 @@ namespace {
 
 std::size_t hashBytes(const void* data, std::size_t size) {
     return std::hash<std::string_view>{}(std::string_view(static_cast<const char*>(data), size));
+}
+
+struct PassQuestion {
+    const char* caption;
+    const char* question;
+};
+
+PassQuestion questionBefore(PassOverResult kind) {
+    switch (kind) {
+        case PassOverResult::Optimize:
+            return {"Optimizing", "Save before optimizing ?"};
+        case PassOverResult::Reference:
+            break;
+    }
+    return {"Reference frame", "Save before creating a new reference ?"};
 }
 
 }  // namespace
@@ -51,6 +67,16 @@ bool mayGiveUpResult(const Pipeline& pipeline, ShellPorts& ports, AreaStages& st
 
 bool mayAlignAgain(const Pipeline& pipeline, ShellPorts& ports, AreaStages& stages) {
     return mayGiveUpResult(pipeline, ports, stages, "Alignment", "Save before aligning again ?", mbCancel);
+}
+
+void runPassOverResult(const Pipeline& pipeline, ShellPorts& ports, AreaStages& stages, PassOverResult kind,
+                       const std::function<void()>& pass) {
+    // Held over the question too: a click refused now is not asked about, and nothing else starts
+    // while the question is open. The pass itself then runs as a call made by code.
+    const LongOperation operation(ports.operations);
+    if (!operation) return;
+    const auto [caption, question] = questionBefore(kind);
+    if (mayGiveUpResult(pipeline, ports, stages, caption, question, mbCancel)) pass();
 }
 
 }  // namespace kestrave

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace kestrave {
@@ -31,5 +32,18 @@ bool mayGiveUpResult(const Pipeline& pipeline, ShellPorts& ports, AreaStages& st
 // Before an alignment pass over a stack: a cancelled pass gives the stack and its result up (the
 // later pages close), so an unsaved result is given up only as mayGiveUpResult asks.
 bool mayAlignAgain(const Pipeline& pipeline, ShellPorts& ports, AreaStages& stages);
+
+// The passes the user starts over a stack that, finished, replace it and its processed result or,
+// cancelled, leave the Wavelet and Final pages closed with the result out of reach. (A cancelled
+// stacking run keeps the stack it was to replace, and asks nothing.)
+enum class PassOverResult {
+    Optimize,   // "Optimize", optimize-and-stack, and the alignment points' optimizer they run
+    Reference,  // "Create": a new reference from the best frames
+};
+
+// The user's click on such a pass: `pass` runs once mayGiveUpResult lets it (an unsaved result is
+// saved or given up first). A click that another running operation refuses asks nothing.
+void runPassOverResult(const Pipeline& pipeline, ShellPorts& ports, AreaStages& stages, PassOverResult kind,
+                       const std::function<void()>& pass);
 
 }  // namespace kestrave

@@ -8,6 +8,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
@@ -540,20 +541,41 @@ TEST_F(PointsPageTest, TheFrameLabelGivesRankingFiguresOnlyWhileTheFramesAreRank
 }
 
 // A cancel while three points are aligned side by side ("Multi-Quantity"): every point keeps what
-// it measured in its slot, and the setup stops there, without angles.
+// it measured in its slot, and the setup stops there, without angles. While the frames are
+// aligned the progress window counts them and names the points, and the registration window says
+// that the pass runs.
 TEST_F(PointsPageTest, ACancelDuringTheAlignmentLeavesTheSlotsFilledAndNoAngles) {
     selectRecording(160, 120, 24);
     writeAlignPointFile(dir / TempPointFile, 0,
                         std::vector<AlignPoint>{{60, 60, 64}, {100, 60, 64}, {80, 55, 64}});
     control<TRadioGroup>(*form, "MultiAlign")->setItemIndex(1);
     for (int f = 0; f < 24; ++f) editRun(context.pipeline).model.FrameTable[f].Angle = 7.0f;
+    const ToolWindow& progressWindow = *control<ToolWindow>(*form, "MultiAlignprogresswindow");
+    const QProgressBar& bar = *control<QProgressBar>(*form, "MultiAlignProgressbar");
+    const ToolWindow& passWindow = *control<ToolWindow>(*form, "Registrationgraphwindow");
+    struct Seen {
+        QString progressTitle, passTitle;
+        int done, of;
+    };
+    std::vector<Seen> seen;
     auto progress = std::make_unique<NullProgress>();
-    progress->onPoll = [](NullProgress& port) {
+    progress->onPoll = [&](NullProgress& port) {
+        if (port.position() > 0)
+            seen.push_back(
+                {progressWindow.windowTitle(), passWindow.windowTitle(), bar.value(), bar.maximum()});
         if (port.position() >= 10) port.setCancelRequested(true);
     };
     context.setProgress(std::move(progress));
     QTimer::singleShot(0, [&] { control<TRxSpeedButton>(page, "Alignbutton")->click(); });
     chooseMethod(AlignMethodMultipoint);
+
+    ASSERT_FALSE(seen.empty());
+    for (const Seen& poll : seen) {
+        EXPECT_EQ(poll.progressTitle.toStdString(), "Aligning 3 alignmentpoints");
+        EXPECT_TRUE(poll.passTitle.startsWith("Initial alignment running")) << poll.passTitle.toStdString();
+        EXPECT_LT(poll.done, poll.of) << "frames are left to align";
+    }
+    EXPECT_GT(seen.back().done, 0);
 
     EXPECT_EQ(context.pipeline.alignPoints().Alignpoints, 3);
     for (int p = 1; p <= 3; ++p) {

@@ -130,10 +130,15 @@ TEST_F(OptimizePageTest, LimitKeepsTheBestFramesUpToThePreviewPosition) {
         context.pipeline.optimizer().RelativeLimit,
         context.pipeline.model().FrameRanking[9].Key / context.pipeline.model().FrameRanking[0].Key);
     EXPECT_EQ(control<TRxSpinEdit>(page, "Refframes")->Value(), 4);  // at most half the limited frames
-    EXPECT_EQ(control<TRxSlider>(align, "PreviewSlider")->Value(), 0);
     EXPECT_EQ(pieces(*form).Tabpages->currentIndex(), static_cast<int>(TMainTab::tabOptimize));
     EXPECT_EQ(pieces(*form).StatusPanels[2]->text(), "Processing limited to 10 frames");
     EXPECT_TRUE(control<TRxSpeedButton>(page, "Optimizeandstackbutton")->isEnabled());
+    // The frame slider stays at the limit, the count beside "Limit" says so, and a second "Limit"
+    // keeps the same frames.
+    EXPECT_EQ(control<TRxSlider>(align, "PreviewSlider")->Value(), 9);
+    EXPECT_EQ(control<QLabel>(align, "LimitCountLabel")->text().toStdString(), "Frames to stack: 10 of 24");
+    control<TRxSpeedButton>(align, "Setlimitbutton")->click();
+    EXPECT_EQ(control<TRxSlider>(align, "AlignSlider")->MaxValue(), 9);
 
     // The reference count never reaches beyond the limit.
     control<TRxSpinEdit>(page, "Refframes")->setValue(30);
@@ -425,6 +430,8 @@ TEST_F(OptimizePageTest, TheAlignPageFollowsAnOptimizerRunAndClearsItsNoteWhenTh
         ranks.show();
         spectrum.setChecked(true);
         pieces(*form).Tabpages->setCurrentIndex(static_cast<int>(TMainTab::tabOptimize));
+        // The last case's stack counts as saved: nothing is asked before the run.
+        context.shell.ImageSaved = true;
         control<TRxSpeedButton>(page, c.button)->setEnabled(true);
         control<TRxSpeedButton>(page, c.button)->click();
 
@@ -472,6 +479,8 @@ TEST_F(OptimizePageTest, TheStackPageWaitsWhileTheOptimizerRunsAndDropsItsGraph)
         enabledWhileRunning.clear();
         graph.setChecked(true);
         pieces(*form).Tabpages->setCurrentIndex(static_cast<int>(TMainTab::tabOptimize));
+        // The last case's stack counts as saved: nothing is asked before the run.
+        context.shell.ImageSaved = true;
         control<TRxSpeedButton>(page, c.button)->setEnabled(true);
         control<TRxSpeedButton>(page, c.button)->click();
 

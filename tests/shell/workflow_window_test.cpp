@@ -42,6 +42,7 @@
 #include "shell/startup.h"
 #include "shell/tab_strip.h"
 #include "shell/tool_windows.h"
+#include "shell/unsaved_result.h"
 #include "shell_test_support.h"
 #include "support/page_test_access.h"
 #include "support/sample_recording.h"
@@ -482,6 +483,45 @@ TEST_F(WorkflowWindowTest, ChangedWorkIsGivenUpOnlyAfterAQuestion) {
     EXPECT_GE(context.pipeline.state().activepage, TMainTab::tabWavelet);
     EXPECT_TRUE(context.pipeline.stack().exists());
     EXPECT_FALSE(refusedATab(messages.shown));
+
+    // So do the passes that replace the result or, cancelled, close its pages: Optimize, Optimize &
+    // Stack and Create. Cancel runs none of them.
+    const std::size_t result = resultFingerprint(context.pipeline);
+    const int optimizerPasses = context.pipeline.alignment().OptimizePass;
+    // Were Create to run, its wait for "Continue" would end at once.
+    QTimer proceed;
+    proceed.callOnTimeout([this] {
+        if (TRxSpeedButton* button = control<TRxSpeedButton>(*form, "Continuebutton"); !button->isHidden())
+            button->click();
+    });
+    proceed.start(10);
+    for (const auto& [button, caption] : {std::pair{"Optimizebutton", "Optimizing"},
+                                          {"Optimizeandstackbutton", "Optimizing"},
+                                          {"Referbutton", "Reference frame"}}) {
+        clickTab(*pieces(*form).Tabpages, 1);
+        messages.shown.clear();
+        click(control<TRxSpeedButton>(*form, button));
+        ASSERT_EQ(messages.shown.size(), 1u) << button << ": nothing but the question";
+        EXPECT_EQ(messages.shown[0].caption, caption) << button;
+        EXPECT_TRUE(messages.shown[0].text.starts_with("You have not saved.")) << button;
+    }
+    EXPECT_EQ(context.pipeline.alignment().OptimizePass, optimizerPasses);
+    EXPECT_EQ(context.pipeline.state().progstatus, TProgStatus::psStacked);
+
+    // A stack run asks nothing: cancelled, it keeps the result it was to replace, and the Wavelet
+    // page opens on it.
+    clickTab(*pieces(*form).Tabpages, 2);
+    messages.shown.clear();
+    QTimer::singleShot(0, form.get(),
+                       [this] { QTest::mouseClick(pieces(*form).Speedbar->Cancelbutton, Qt::LeftButton); });
+    messages.reply(mrYes);
+    click(control<TRxSpeedButton>(*form, "Stackbutton"));
+    EXPECT_EQ(panel(2), "Stacking cancelled");
+    EXPECT_EQ(messages.shown.size(), 1u) << "nothing but the cancel's question";
+    clickTab(*pieces(*form).Tabpages, 3);
+    EXPECT_EQ(pieces(*form).PageControl1->currentWidget(), static_cast<QWidget*>(&wavelet));
+    EXPECT_FALSE(refusedATab(messages.shown));
+    EXPECT_EQ(resultFingerprint(context.pipeline), result);
 }
 
 // The second road, at both window sizes: alignment points, the limit typed, a sigma stack and one
@@ -537,10 +577,11 @@ TEST_P(SecondRoad, PointsLimitSigmaAndBackToOneBox) {
     click(control<TRxSpeedButton>(align, "Setlimitbutton"));
     EXPECT_EQ(control<TRxSlider>(align, "AlignSlider")->MaxValue() + 1, kept);
     EXPECT_EQ(panel(2), "Processing limited to " + std::to_string(kept) + " frames");
-    // The frame slider is back at the best frame; the count beside "Limit" stays the limit's.
-    EXPECT_EQ(control<TRxSlider>(align, "PreviewSlider")->Value(), 0);
+    // The frame slider, the count beside "Limit" and the percentage all stay at the limit.
+    EXPECT_EQ(control<TRxSlider>(align, "PreviewSlider")->Value(), kept - 1);
     EXPECT_EQ(control<QLabel>(align, "LimitCountLabel")->text().toStdString(),
               "Frames to stack: " + std::to_string(kept) + " of " + std::to_string(last + 1));
+    EXPECT_EQ(static_cast<int>(percent.Value()), 50);
 
     clickTab(*pieces(*form).Tabpages, 1);
     click(control<TRxSpeedButton>(*form, "Optimizeandstackbutton"));
@@ -566,6 +607,15 @@ TEST_P(SecondRoad, PointsLimitSigmaAndBackToOneBox) {
     expectPassEnd(2, "Stacking finished");
     expectToolWindowsClear("the sigma stack");
     expectNoZeroInStack("the sigma stack");
+
+    // The points' optimizer over the unsaved stack asks first; Cancel runs nothing.
+    clickTab(*pieces(*form).Tabpages, 1);
+    messages.reply(mrCancel);
+    click(control<TRxSpeedButton>(*form, "Optimizebutton"));
+    ASSERT_FALSE(messages.shown.empty());
+    EXPECT_EQ(messages.shown.back().caption, "Optimizing");
+    EXPECT_EQ(context.pipeline.state().progstatus, TProgStatus::psStacked);
+    EXPECT_FALSE(control<ToolWindow>(*form, "MultiAlignprogresswindow")->isVisible());
 
     // Back to one box: the stack has no zones any more.
     clickTab(*pieces(*form).Tabpages, 0);
@@ -759,7 +809,61 @@ TEST_F(WorkflowWindowTest, APassEndsWithItsBarAndStatusSayingHowAndANewInputClea
         pieces(*form).tools.Registrationgraphwindow->windowTitle().startsWith("Initial alignment done"));
     EXPECT_TRUE(control<TRxSpeedButton>(align, "Setlimitbutton")->isEnabled());
 
-    // A new input starts with nothing of the last one's pass.
+    // Optimize and stack, then again over the unsaved result: asked first, No goes on. While it
+    // runs nothing says that the last run finished; it is cancelled while it optimizes.
+    TabStrip& tabs = *pieces(*form).Tabpages;
+    click(control<TRxSpeedButton>(align, "Setlimitbutton"));
+    clickTab(tabs, 1);
+    click(control<TRxSpeedButton>(*form, "Optimizeandstackbutton"));
+    expectPassEnd(2, "Optimize and stack finished");
+    clickTab(tabs, 1);
+    std::string statusWhileRunning;
+    messages.onShow = [&](const Message& message) {
+        if (message.text.starts_with("You have not saved.")) messages.reply(mrNo);
+        if (message.caption != "Cancelling ...") return;
+        statusWhileRunning = panel(2);
+        messages.reply(mrYes);
+    };
+    QTimer::singleShot(0, form.get(),
+                       [this] { QTest::mouseClick(pieces(*form).Speedbar->Cancelbutton, Qt::LeftButton); });
+    click(control<TRxSpeedButton>(*form, "Optimizeandstackbutton"));
+    ASSERT_EQ(panel(2), "Optimize and stack cancelled");
+    EXPECT_NE(statusWhileRunning, "Optimize and stack finished");
+    EXPECT_EQ(panel(3), "") << "nothing of the stopped pass stays";
+    // The result's pages close, and their tabs say so at once.
+    for (const int tab : {3, 4}) EXPECT_EQ(tabs.tabColor(tab), QColor(221, 160, 160)) << tab;
+
+    // The Wavelet tab is refused: while the message is up the window shows the Stack page, its tab
+    // selected and none of the Optimize page's tool windows.
+    messages.onShow = [&](const Message& message) {
+        if (!message.caption.starts_with("Illegal")) return;
+        EXPECT_EQ(pieces(*form).PageControl1->currentIndex(), 2);
+        EXPECT_EQ(tabs.tabColor(2), QColor(166, 202, 240));
+        EXPECT_EQ(tabs.tabColor(1), QColor(192, 220, 192));
+        EXPECT_FALSE(pieces(*form).tools.RegiStration2->isVisible());
+    };
+    clickTab(tabs, 3);
+    EXPECT_TRUE(refusedATab(messages.shown));
+    messages.onShow = nullptr;
+
+    // A new stack opens the pages again, and their tabs say so at once.
+    click(control<TRxSpeedButton>(*form, "Stackbutton"));
+    expectPassEnd(2, "Stacking finished");
+    for (const int tab : {3, 4}) EXPECT_EQ(tabs.tabColor(tab), QColor(192, 220, 192)) << tab;
+
+    // Saving the project leaves the status and the frame named in the caption as they were.
+    const std::string stackSize = panel(3);
+    const QString caption = form->windowTitle();
+    dialogs->willChoose(dir / "jupiter.ksp", 1);
+    click(pieces(*form).Speedbar->Projectsave);
+    ASSERT_TRUE(std::filesystem::exists(dir / "jupiter.ksp"));
+    EXPECT_EQ(panel(3), stackSize);
+    EXPECT_EQ(form->windowTitle(), caption);
+
+    // A new input (the unsaved stack given up) starts with nothing of the last one's pass.
+    messages.onShow = [&](const Message& message) {
+        if (message.text.starts_with("You have not saved.")) messages.reply(mrNo);
+    };
     dialogs->willChoose(recording.path, SerKind);
     click(pieces(*form).Speedbar->Selectbutton);
     EXPECT_LT(bar.value(), bar.minimum());

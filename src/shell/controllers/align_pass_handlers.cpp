@@ -233,12 +233,15 @@ void AlignController::SetLimitClick() {
     if (result.Refframes) optimizePage.setReferenceFrames(static_cast<int>(*result.Refframes));
     parts_.stackPage.setStackButtonEnabled(true);
     parts_.entries.selectTab(OptimizeTab);
+    // The Optimize page starts from the best frame. The frame slider then stays where the limit
+    // ends, so that the count and the percentage beside "Limit" keep saying what it kept, and a
+    // second "Limit" keeps the same frames.
     page.setPreviewPosition(0);
-    // The frame slider is back at the best frame; beside "Limit" stands what the limit kept.
-    page.showFramesToStack(last + 1, pipeline_.input().lastIndex + 1);
+    optimizePage.showFramesLimited(page.previewPicture());
+    page.setPreviewPosition(last);
+    showLimitCount();
     if (result.ToStackPage) parts_.entries.selectTab(StackTab);
     ports_.progress().setStatus(2, result.statusText);
-    optimizePage.showFramesLimited(page.previewPicture());
 }
 
 CreateAlignSettings AlignController::referenceSettings() const {

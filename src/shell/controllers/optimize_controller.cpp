@@ -39,6 +39,7 @@
 #include "shell/stored_settings.h"
 #include "shell/tab_strip.h"
 #include "shell/tool_windows.h"
+#include "shell/unsaved_result.h"
 #include "shell/window_entry_points.h"
 #include "widgets/bitmap_view.h"
 #include "widgets/check_box.h"
@@ -146,16 +147,23 @@ OptimizeController::OptimizeController(const OptimizeControllerParts& parts)
       ports_(parts.ports),
       page_(parts.optimizePage),
       view_(std::make_unique<PassView>(parts_)) {
-    connect(page_.Optimizebutton, &QPushButton::clicked, this, &OptimizeController::OptimizebuttonClick);
-    connect(page_.Referbutton, &QPushButton::clicked, this, &OptimizeController::MakerefClick);
-    connect(page_.Optimizeandstackbutton, &QPushButton::clicked, this,
-            &OptimizeController::AlignStackButtonClick);
+    connectPass(*page_.Optimizebutton, PassOverResult::Optimize, &OptimizeController::OptimizebuttonClick);
+    connectPass(*page_.Referbutton, PassOverResult::Reference, &OptimizeController::MakerefClick);
+    connectPass(*page_.Optimizeandstackbutton, PassOverResult::Optimize,
+                &OptimizeController::AlignStackButtonClick);
     connect(page_.Restartalign, &QPushButton::clicked, this, &OptimizeController::RestartAlignClick);
     connect(page_.Refframes, &TRxSpinEdit::OnChange, this, &OptimizeController::RefframesChange);
     connect(page_.Contour, &TPCheck::OnClick, this, &OptimizeController::ContourClick);
     connect(page_.SearchArea, &TRxSpinEdit::OnChange, this, &OptimizeController::SearchAreaChange);
     connectPrefilter();
     hearOtherAreas();
+}
+
+void OptimizeController::connectPass(QAbstractButton& button, PassOverResult kind,
+                                     void (OptimizeController::*handler)()) {
+    connect(&button, &QAbstractButton::clicked, this, [this, kind, handler] {
+        runPassOverResult(pipeline_, ports_, parts_.stages, kind, [this, handler] { (this->*handler)(); });
+    });
 }
 
 // --- What the page learns from the other areas' operations --------------------------------------
@@ -280,6 +288,7 @@ void OptimizeController::OptimizebuttonClick() {
         return;
     }
     ports_.progress().setCancelRequested(false);
+    showPassStart(ports_.progress(), 2);
     PassOutcome outcome = PassOutcome::Failed;
     try {
         const BusyCursor busy;
@@ -315,6 +324,7 @@ void OptimizeController::AlignStackButtonClick() {
         page_.MultiOptimtoWavelet->setChecked(true);
         Optimize_AllAlignpoints();
     } else if (method == AlignMethodSingle) {
+        showPassStart(ports_.progress(), 2);
         parts_.alignPage.showPlainPreview();
         parts_.alignPage.setFftWindowChosen(false);
         PassOutcome outcome = PassOutcome::Failed;
@@ -357,6 +367,7 @@ void OptimizeController::Optimize_AllAlignpoints(bool afterPointAlignment) {
     ToolWindow& progressWindow = *parts_.tools.MultiAlignprogresswindow;
     const int count = pipeline_.alignPoints().Alignpoints;
     ports_.progress().setCancelRequested(false);
+    showPassStart(ports_.progress(), 2);
     progressWindow.show();
     progressWindow.raise();
     pointWindows.startPointProgress(count);
@@ -420,6 +431,7 @@ void OptimizeController::MakerefClick() {
     page_.Restartalign->setEnabled(false);
     page_.Refframes->setMaxValue(pipeline_.rankLimit());
 
+    showPassStart(ports_.progress(), 2);
     CreateReferenceOptions options;
     options.Refframes = static_cast<double>(page_.Refframes->Value());
     options.CreateRefMessage = page_.CreateRefMessage->Checked();

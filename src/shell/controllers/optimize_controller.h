@@ -12,8 +12,10 @@
 
 #include "pipeline/pipeline.h"
 #include "registration/optimizer_options.h"
+#include "shell/unsaved_result.h"
 
 class QProgressBar;
+class QAbstractButton;
 
 namespace kestrave {
 
@@ -109,6 +111,8 @@ private:
     class StackSteps;
 
     void connectPrefilter();
+    // A click on `button` runs `handler`, asked first as a pass of `kind` over an unsaved result.
+    void connectPass(QAbstractButton& button, PassOverResult kind, void (OptimizeController::*handler)());
     // The page follows what the other areas' operations change in the run, as the pipeline
     // announces it.
     void hearOtherAreas();

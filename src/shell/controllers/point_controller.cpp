@@ -88,6 +88,7 @@ public:
         const int step = done * 20 / frames_;
         if (step <= shownStep_ || done >= frames_) return;
         shownStep_ = step;
+        windows_.showPointsDone(done);
         const double left = static_cast<double>(clock_.elapsed()) * (frames_ - done) / done;
         view_.TimeLeft = pointCountdown(static_cast<int>(std::min(left, 2e9)), 1);
         windows_.startCountdown(timeLeftText(view_.TimeLeft));
@@ -590,10 +591,21 @@ AlignmentPassResult PointController::alignReferences(std::vector<PointReference>
     AlignPage& page = parts_.page;
     page.glPageControl1->setEnabled(false);
     parts_.tabs.setEnabled(false);
+    // While the frames are aligned on the references taken, the progress window counts the frames
+    // and names the points, and the registration graph's window says that the pass runs.
+    QProgressBar& bar = *windows_.MultiAlignProgressbar;
+    const int pointsTaken = bar.maximum();
+    const ScopeExit pointsCountAgain([&bar, pointsTaken] { bar.setMaximum(pointsTaken); });
+    parts_.tools.MultiAlignprogresswindow->setWindowTitle(
+        references.size() == 1 ? "Aligning point #" + QString::number(references.front().point)
+                               : "Aligning " + QString::number(references.size()) + " alignmentpoints");
+    parts_.tools.Registrationgraphwindow->setWindowTitle(
+        QString::fromStdString("Initial alignment running " + pipeline_.optimizer().RegistrationCaption));
     AlignmentPassResult pass;
     try {
         const AlignmentPassOptions options = alignment_.passOptions();
         AlignPorts ports = window_.ports();
+        windows_.startPointProgress(options.lastFrame + 1);
         PassCountdown countdown(windows_, ports_.shell.view, options.lastFrame + 1);
         window_.watchAlignedFrames([&countdown](int frame) { countdown.frameAligned(frame); });
         const ScopeExit unwatch([this] { window_.watchAlignedFrames({}); });

@@ -14,6 +14,9 @@
 #include <QSignalBlocker>
 #include <QStackedWidget>
 #include <QTabWidget>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "frames/memory_facts.h"
 #include "platform/memory_report.h"
@@ -117,11 +120,14 @@ void ShellController::TabpagesChange() {
     const ProgramState& state = pipeline_.state();
     showClipboardItem();
 
+    // A refusal is said once the window shows the page it fell back to, with that page's tool
+    // windows and the tabs' colours: while the message is up nothing of the page left stays.
+    std::vector<std::pair<std::string, std::string>> refusals;
     const TabGate gate = gateTab(parts_.tabs.currentIndex(), state.activepage);
     if (!gate.refusal.empty()) {
         setTabIndex(gate.tab);
         parts_.pages.setCurrentIndex(gate.tab);
-        ports_.messages().inform("Illegal Tabpage", gate.refusal);
+        refusals.emplace_back("Illegal Tabpage", gate.refusal);
     }
     int tab = parts_.tabs.currentIndex();
     // The page's own tool windows come back before the page redraws them.
@@ -135,7 +141,7 @@ void ShellController::TabpagesChange() {
     if (tab == WaveletTab) pipeline_.enterPageStage(TProcessStage::stWaveletPage);
 
     if (pipeline_.model().SingleImage && tab < StackTab) {
-        ports_.messages().inform("Illegal tabpage", "single image: alignment/optimizer page not available");
+        refusals.emplace_back("Illegal tabpage", "single image: alignment/optimizer page not available");
         tab = WaveletTab;
         setTabIndex(tab);
     }
@@ -145,6 +151,7 @@ void ShellController::TabpagesChange() {
     followAutoprocessbox();
     emit parts_.tabs.pageShown(tab);
     colourTabs();
+    for (const auto& [caption, text] : refusals) ports_.messages().inform(caption, text);
 }
 
 void ShellController::PageControl1Change() {

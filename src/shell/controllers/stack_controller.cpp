@@ -295,6 +295,7 @@ StackOutcome StackController::runStack(const StackOptions& options, const StackR
     // The Optimize page's controller hears the run begin and end: its options wait meanwhile.
     parts_.pipeline.useStackFactors(options.ResampleFactor, options.Drizzlefact,
                                     !options.Expandstack && !options.Resampled && !options.Drizzling);
+    showPassStart(parts_.ports.progress(), 2);
     prepareStackRun();
     const BusyCursor busy;
 

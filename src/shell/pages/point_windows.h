@@ -57,7 +57,7 @@ private:
     TPCheck* Seams;
     TRxSpinEdit* SeamWidths;
 
-    // MultiAlignprogresswindow: the points done; Zoomwindow: the area around the point in work
+    // MultiAlignprogresswindow: the points (or frames) done; Zoomwindow: the area around the point in work
     // (zoomimage, 256 x 256).
     QProgressBar* MultiAlignProgressbar;
     QLabel* zoomimage;
@@ -68,8 +68,9 @@ private:
 
 public:
     // What other parts of the window read or set here.
-    // The point optimizer's progress: a run over `count` points begins, `done` points are done,
-    // the time left counts down from the text shown, and stops.
+    // The progress of the points' optimizer or alignment: a run over `count` steps (the points, or
+    // the frames the points' pass aligns) begins, `done` of them are done, the time left counts
+    // down from the text shown, and stops.
     void startPointProgress(int count);
     void showPointsDone(int done);
     void startCountdown(const std::string& timeLeft);
