@@ -116,10 +116,12 @@ std::map<std::string, std::string> keepBuiltInTexts(const std::vector<Translatab
                                                     const std::vector<std::string>& paths,
                                                     const TLanguage& texts, BuiltInTexts& builtIn) {
     for (const Translatable& component : components)
-        for (const TranslatableProperty& listed : component.kind->properties)
-            builtIn.byPath.try_emplace(
-                (component.name + '.' + listed.name).toLower(),
-                BuiltInTexts::Saved{listed.read(*component.object), hintOf(*component.object)});
+        for (const TranslatableProperty& listed : component.kind->properties) {
+            const QString key = (component.name + '.' + listed.name).toLower();
+            if (!builtIn.byPath.contains(key))
+                builtIn.byPath.emplace(
+                    key, BuiltInTexts::Saved{listed.read(*component.object), hintOf(*component.object)});
+        }
     for (const std::string& path : paths) {
         const QString key = QString::fromStdString(path).trimmed().toLower();
         const std::optional<std::string> value = texts.value(path);
