@@ -27,4 +27,8 @@ WindowDialogs::WindowDialogs()
     Addbitmapdialog.Preview = true;
 }
 
+void WindowDialogs::proposeFileName(const std::filesystem::path& name) {
+    for (TFileDialog* save : {&SaveDialog1, &SaveDialog3, &SaveDialog4}) save->FileName = name;
+}
+
 }  // namespace kestrave

@@ -3,6 +3,8 @@
 // flat frames, projects and frame lists, and the stack, wavelet and resize savers. Start-up sets
 // their folders, titles and the filter chosen last.
 
+#include <filesystem>
+
 #include "shell/file_dialogs.h"
 
 namespace kestrave {
@@ -20,6 +22,9 @@ struct WindowDialogs {
     TFileDialog WaveletSave;      // the processed image
     TFileDialog SaveDialog4;      // the resized image
     TFileDialog SaveDialog6;      // the registered and integrated videos
+
+    // The file name the savers of the stack, the project and the resized image propose.
+    void proposeFileName(const std::filesystem::path& name);
 };
 
 }  // namespace kestrave

@@ -62,10 +62,8 @@ void ImageInfoController::ShowWaveletschemeClick() {
 
     window.Memo3->setPlainText(QString::fromStdString(tag));
     if (!window.ActiveImageinfo->Checked()) return;
-    WindowDialogs& dialogs = parts_.dialogs;
-    for (TFileDialog* save :
-         {&dialogs.SaveDialog1, &dialogs.WaveletSave, &dialogs.SaveDialog3, &dialogs.SaveDialog4})
-        save->FileName = tag;
+    parts_.dialogs.proposeFileName(tag);
+    parts_.dialogs.WaveletSave.FileName = tag;
 }
 
 }  // namespace kestrave

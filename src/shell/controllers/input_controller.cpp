@@ -325,9 +325,8 @@ void InputController::showTakenInput(InputFilter filter, const ProbedInput& fact
     parts_.imageInfoWindow.showObjectAndDate(record.objectName, record.fileDate);
     // A video's saves propose the video's own name (the first segment's, without its extension).
     if (filter == InputFilter::AVI) {
-        for (TFileDialog* save : {&parts_.dialogs.SaveDialog1, &parts_.dialogs.WaveletSave,
-                                  &parts_.dialogs.SaveDialog3, &parts_.dialogs.SaveDialog4})
-            save->FileName = record.objectName;
+        parts_.dialogs.proposeFileName(record.objectName);
+        parts_.dialogs.WaveletSave.FileName = record.objectName;
     }
     if (record.seriesFramesTooLarge || (how.tooLargeForVideo && record.aviFrameTooLarge))
         ports_.messages().ask(how.tooLarge.type, how.tooLarge.caption, how.tooLarge.text, mbOK, mrOk);

@@ -129,10 +129,7 @@ public:
     // propose its name: the video's, or the first frame's, without the extension.
     bool takeInput(const InputPlan& plan) override {
         if (!parts_.replaySteps.takeInput(plan)) return false;
-        const std::string name = fs::path(plan.files.front()).stem().string();
-        WindowDialogs& dialogs = parts_.dialogs;
-        for (TFileDialog* save : {&dialogs.SaveDialog1, &dialogs.SaveDialog3, &dialogs.SaveDialog4})
-            save->FileName = name;
+        parts_.dialogs.proposeFileName(fs::path(plan.files.front()).stem());
         return true;
     }
     void restoreControls(const ProjectData& project) override {
