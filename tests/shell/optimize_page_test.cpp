@@ -101,6 +101,14 @@ struct OptimizePageTest : ShellWindowTest {
         control<TRxSlider>(align, "PreviewSlider")->setValue(position);
         control<TRxSpeedButton>(align, "Setlimitbutton")->click();
     }
+    // A pass's button on the Optimize page clicked, the stack before it counting as saved: the
+    // question before a pass over an unsaved result is not these tests' own.
+    void clickPass(const char* button) {
+        pieces(*form).Tabpages->setCurrentIndex(static_cast<int>(TMainTab::tabOptimize));
+        context.shell.ImageSaved = true;
+        control<TRxSpeedButton>(page, button)->setEnabled(true);
+        control<TRxSpeedButton>(page, button)->click();
+    }
 };
 
 }  // namespace
@@ -429,11 +437,7 @@ TEST_F(OptimizePageTest, TheAlignPageFollowsAnOptimizerRunAndClearsItsNoteWhenTh
         note.setText("FFT spectrum ");
         ranks.show();
         spectrum.setChecked(true);
-        pieces(*form).Tabpages->setCurrentIndex(static_cast<int>(TMainTab::tabOptimize));
-        // The last case's stack counts as saved: nothing is asked before the run.
-        context.shell.ImageSaved = true;
-        control<TRxSpeedButton>(page, c.button)->setEnabled(true);
-        control<TRxSpeedButton>(page, c.button)->click();
+        clickPass(c.button);
 
         EXPECT_EQ(note.text().toStdString(), "") << "the run's note goes when the run ends, however it ends";
         EXPECT_EQ(ranks.isHidden(), c.passes);
@@ -478,11 +482,7 @@ TEST_F(OptimizePageTest, TheStackPageWaitsWhileTheOptimizerRunsAndDropsItsGraph)
         if (c.recordingGone) std::filesystem::remove(dir.path() / "planet.ser");
         enabledWhileRunning.clear();
         graph.setChecked(true);
-        pieces(*form).Tabpages->setCurrentIndex(static_cast<int>(TMainTab::tabOptimize));
-        // The last case's stack counts as saved: nothing is asked before the run.
-        context.shell.ImageSaved = true;
-        control<TRxSpeedButton>(page, c.button)->setEnabled(true);
-        control<TRxSpeedButton>(page, c.button)->click();
+        clickPass(c.button);
 
         EXPECT_EQ(enabledWhileRunning.empty(), c.recordingGone);
         EXPECT_EQ(std::count(enabledWhileRunning.begin(), enabledWhileRunning.end(), true), 0);
