@@ -74,10 +74,9 @@ struct DoAllResult {
 // the user's area is restored and processed again (not when the only tile was that area), the
 // corners follow Showprocessingarea, LayersDirty is cleared, and panel 2 reads "Do_all processing
 // finished". After a cancel the tiles done stay processed, the others show the stack view (in
-// both pictures); DoAllDone stays
-// false, WholeImageArea again says whether the area covers the image, and panel 2 reads
-// "Do_all processing cancelled". Throws DoAllError (before changing anything) for a tile step
-// below 1 and WaveletError for planes that do not fit; the user's area is restored either way.
+// both pictures); DoAllDone stays false, WholeImageArea again says whether the area covers the
+// image, and panel 2 reads "Do_all processing cancelled". Throws DoAllError (before changing anything) for a
+// tile step below 1 and WaveletError for planes that do not fit; the user's area is restored either way.
 DoAllResult processWholeImage(RenderContext& context, const WaveletFilter& filter,
                               const WaveletProcessOptions& wavelet, const RenderOptions& options,
                               const TTIFFBitMap& Stackimage, bool Showprocessingarea, ProgressPort& progress);

@@ -8,9 +8,9 @@
 // Only the displayed region is written: the processing area less a margin on every side that
 // does not touch the image edge, where the layers lack neighbours. Outside it the processed view
 // and ResultImage16 keep what they had: the same picture, as a processing run starts by showing
-// the stack view in both (showStackView). Overlays (area
-// corners, alignment points) are the window's: they are drawn in a display layer over the view,
-// never into it, so that they cannot end up in saved files.
+// the stack view in both (showStackView). Overlays (area corners, alignment points) are the
+// window's: they are drawn in a display layer over the view, never into it, so that they cannot
+// end up in saved files.
 //
 // The pass runs column by column on every core; every pixel is computed on its own and the
 // histograms are integer counts, so the result is the same for any thread count.

@@ -123,7 +123,8 @@ private:
     friend struct PipelineTestAccess;
 
     // The stage's parts. Stacks the ranked, aligned frames into the image planes; the result is
-    // not kept yet.
+    // not kept yet. Announces `Stage` (the run moved the program on, or a refusal left it where it
+    // was), as the sigma stack does.
     StackResult stack(const StackOptions& options, FrameSource& frames, ProgressPort& progress,
                       MessagePort& messages);
     // The passes of a sigma-clipped stack (events logged to `eventLog` when named).

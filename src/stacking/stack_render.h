@@ -38,8 +38,8 @@ StackValueRange measureStack(const ImageDataSection& section, bool colour, int w
 
 // Renders the width x height stack with v' = (v - min) x 255 / (max - min + 1e-6): bytes
 // Round(v') clamped to 0..255 into `stackImage`, words Round(v' x 255) clamped to 0..65535 into
-// its 16-bit samples and into ResultImage16, and the statistics (a mono stack gives all three channels the
-// green value and counts only its histogram).
+// its 16-bit samples and into ResultImage16, and the statistics (a mono stack gives all three
+// channels the green value and counts only its histogram).
 StackStatistics renderStack(ImageDataSection& section, StackValueRange range, bool colour, int width,
                             int height, TTIFFBitMap& stackImage);
 

@@ -87,7 +87,8 @@ public:
 
     TFileDialog SavePointDialog;
     TFileDialog LoadPointDialog;
-    // The area around each point (255 x 255), shown while the point is aligned.
+    // The area around each point, or around the one box's feature (255 x 255), shown while the
+    // frames are aligned there.
     std::vector<QImage> ImageList1;
 
 protected:

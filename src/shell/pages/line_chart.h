@@ -2,8 +2,8 @@
 // A line chart of the registration windows: a few series of values drawn over their index, each
 // scaled to the left or the right axis, a title whose first line the handlers rewrite (a long one
 // goes on over more lines), a legend of the series that show in it (on as many rows as the width
-// asks) and short texts written on the chart. Drawn with QPainter; the
-// handlers only fill the series and set the axes.
+// asks) and short texts written on the chart. Drawn with QPainter; the handlers only fill the
+// series and set the axes.
 
 #include <QColor>
 #include <QRect>

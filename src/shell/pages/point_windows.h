@@ -2,8 +2,8 @@
 // The multi-point window (Multialignwindow): the grid of alignment points, the estimator with its
 // minimum distance, the point files, the zones and the reset of the point shifts, the seams of
 // the zones in the stack; the progress window of the points' alignment and optimizer with the
-// time left, the zoomed area of the point, the list of the points, and the distance between
-// points 1 and 2 in every frame ("Angle & Distance"). No behaviour here.
+// time left, the zoomed area of the point, and the distance between points 1 and 2 in every
+// frame ("Angle & Distance"). No behaviour here.
 //
 // StringGrid1 stands in for the string grid: its header row holds the captions "X", "Y", "FFT" of
 // columns 1..3, and table row p - 1 holds point p with its number in column 0.
@@ -57,8 +57,8 @@ private:
     TPCheck* Seams;
     TRxSpinEdit* SeamWidths;
 
-    // MultiAlignprogresswindow: the points (or frames) done; Zoomwindow: the area around the point in work
-    // (zoomimage, 256 x 256).
+    // MultiAlignprogresswindow: the points (or frames) done; Zoomwindow: the area around the point
+    // in work (zoomimage, 256 x 256).
     QProgressBar* MultiAlignProgressbar;
     QLabel* zoomimage;
 
