@@ -52,6 +52,8 @@ void nameApplication() {
     QApplication::setApplicationName("Kestrave");
     QApplication::setApplicationVersion(KESTRAVE_VERSION);
     // The desktop finds the program's entry and icon by it (and X11 its window class by the name).
+    // The entry gives the program's title, "Kestrave V4": as Qt's display name it would follow
+    // every window's caption, and as its name it would rename the settings file and window class.
     QGuiApplication::setDesktopFileName(QStringLiteral("kestrave"));
 }
 

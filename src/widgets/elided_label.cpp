@@ -20,7 +20,7 @@ ElidedLabel::ElidedLabel(QWidget* parent, Qt::TextElideMode mode) : TRxLabel(par
 
 QString ElidedLabel::shownText() const {
     if (wordWrap() || !plainCaption()) return text();
-    const int room = contentsRect().width() - 2 - ShadowSize();
+    const int room = textArea().width() - ShadowSize();
     QStringList lines = text().split('\n');
     for (QString& line : lines) {
         // A line may end in CR as well as LF; the CR takes no room.
@@ -31,15 +31,31 @@ QString ElidedLabel::shownText() const {
     return lines.join('\n');
 }
 
+void ElidedLabel::setTextMargins(int left, int right) {
+    if (left == leftRoom_ && right == rightRoom_) return;
+    leftRoom_ = left;
+    rightRoom_ = right;
+    updateGeometry();
+    update();
+}
+
 QSize ElidedLabel::minimumSizeHint() const {
     const QMargins margins = contentsMargins();
-    const int width =
-        fontMetrics().horizontalAdvance(Ellipsis) + 2 + ShadowSize() + margins.left() + margins.right();
+    const int width = fontMetrics().horizontalAdvance(Ellipsis) + 2 + ShadowSize() + margins.left() +
+                      margins.right() + leftRoom_ + rightRoom_;
     return {wordWrap() ? TRxLabel::minimumSizeHint().width() : width, TRxLabel::minimumSizeHint().height()};
+}
+
+QSize ElidedLabel::sizeHint() const {
+    return TRxLabel::sizeHint() + QSize(leftRoom_ + rightRoom_, 0);
 }
 
 QString ElidedLabel::drawnText() const {
     return shownText();
+}
+
+QRect ElidedLabel::textArea() const {
+    return TRxLabel::textArea().adjusted(leftRoom_, 0, -rightRoom_, 0);
 }
 
 void ElidedLabel::paintEvent(QPaintEvent* event) {

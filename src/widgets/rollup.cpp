@@ -226,10 +226,11 @@ void TgbRollup::layoutButtons() {
     RollUpButton->move(lefts.roll, 1);
     RollDownButton->move(lefts.roll, 1);
     MinimizeButton->move(lefts.minimize, 1);
-    // The caption stays centred on the bar and clear of the buttons at either end.
+    // The caption stays centred on the bar and clear of the buttons at either end; the bar's
+    // lowered frame keeps to its edge.
     const int reach =
         std::max(lefts.roll + CaptionButtonSize, width - std::min({lefts.close, lefts.help, lefts.minimize}));
-    CaptionBar->setContentsMargins(reach, 0, reach, 0);
+    CaptionBar->setTextMargins(reach, reach);
 }
 
 void TgbRollup::resizeEvent(QResizeEvent* event) {

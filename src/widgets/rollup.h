@@ -8,6 +8,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "widgets/elided_label.h"
 #include "widgets/rollup_model.h"
 
 namespace kestrave {
@@ -23,7 +24,7 @@ class TgbRollup : public QFrame {
 public:
     explicit TgbRollup(QWidget* parent = nullptr, Qt::WindowFlags flags = {});
 
-    QLabel* CaptionBar;
+    ElidedLabel* CaptionBar;
     QToolButton* CloseButton;
     QToolButton* RollUpButton;
     QToolButton* RollDownButton;

@@ -80,9 +80,12 @@ int TRxLabel::textFlags() const {
     return flags;
 }
 
+QRect TRxLabel::textArea() const {
+    return contentsRect().adjusted(1, 0, -1, 0);
+}
+
 QRect TRxLabel::textRect() const {
-    const QRect area = contentsRect().adjusted(1, 0, -1, 0);
-    return fontMetrics().boundingRect(area, textFlags(), measuredText());
+    return fontMetrics().boundingRect(textArea(), textFlags(), measuredText());
 }
 
 void TRxLabel::adjustBounds() {
@@ -141,7 +144,7 @@ void TRxLabel::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     if (autoFillBackground()) painter.fillRect(rect(), palette().color(backgroundRole()));
     drawFrame(&painter);
-    const QRect area = contentsRect().adjusted(1, 0, -1, 0);
+    const QRect area = textArea();
     const int flags = textFlags();
     int size = shadowSize_;
     ShadowPos pos = shadowPos_;

@@ -57,6 +57,8 @@ protected:
     bool plainCaption() const;
     // The caption as it is drawn (the whole of it here).
     virtual QString drawnText() const;
+    // Where the caption is drawn: the contents less a pixel at either side.
+    virtual QRect textArea() const;
     void paintEvent(QPaintEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;

@@ -48,12 +48,13 @@ for foreign in "$source_dir" "$build_dir" "$work/stage"; do
   fi
 done
 
-# The desktop entry: valid (hints allowed, no warnings or errors), its program on the PATH and its
-# icon installed under the name it gives.
+# The desktop entry: valid (hints allowed, no warnings or errors), the program's title as its name,
+# its program on the PATH and its icon installed under the name it gives.
 entry=$prefix/share/applications/kestrave.desktop
 desktop-file-validate "$entry" >"$work/validate" 2>&1 || true
 if grep -Ev ": hint: " "$work/validate" | grep -q .; then fail "$(cat "$work/validate")"; fi
 key() { sed -n "s/^$1=//p" "$entry"; }
+[ "$(key Name)" = "Kestrave V4" ] || fail "the entry does not name the program \"Kestrave V4\""
 [ "$(PATH="$prefix/bin" command -v "$(key TryExec)")" = "$prefix/bin/kestrave" ] || fail "TryExec is not the program"
 [ -f "$prefix/share/icons/hicolor/scalable/apps/$(key Icon).svg" ] || fail "no icon named $(key Icon)"
 

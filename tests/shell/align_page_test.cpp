@@ -15,6 +15,7 @@
 #include <QTest>
 #include <QWheelEvent>
 #include <algorithm>
+#include <cmath>
 #include <map>
 #include <optional>
 
@@ -229,6 +230,24 @@ TEST_F(AlignPageTest, EachQualityItemRunsTheMethodItNames) {
 
 TEST_F(AlignPageTest, AlignRanksTheFramesAndFillsTheListsAndTheRegistrationGraph) {
     pick();
+    // The axis under the chart counts by a tenth of its points (above 10 of them), in plain numbers
+    // at any count.
+    TChart& chart = *control<TChart>(*form, "Chart8");
+    const auto expectSteps = [&](double increment, const char* when) {
+        const QStringList numbers = chart.bottomNumbers();
+        ASSERT_GT(numbers.size(), 2) << when;
+        for (const QString& number : numbers) {
+            bool plain = false;
+            const double steps = number.toDouble(&plain) / increment;
+            EXPECT_TRUE(plain && !number.contains('e', Qt::CaseInsensitive))
+                << when << ": " << number.toStdString();
+            EXPECT_NEAR(steps, std::round(steps), 0.01) << when << ": " << number.toStdString();
+        }
+    };
+    // The spectrum of the frame picked: its 51 bins.
+    ASSERT_EQ(chartSeries(pieces(*form).registrationWindows, "Series5")->Count(), 51);
+    EXPECT_DOUBLE_EQ(chart.BottomAxis.Increment, 5.1);
+    expectSteps(5.1, "the spectrum's 51 bins");
     // A frame that loses the lock is left out without a question.
     control<TPCheck>(page, "Ignoredefault")->setChecked(true);
     editRun(context.pipeline).optimizer.NewReferenceMade = true;
@@ -266,22 +285,17 @@ TEST_F(AlignPageTest, AlignRanksTheFramesAndFillsTheListsAndTheRegistrationGraph
     EXPECT_EQ(chartSeries(pieces(*form).registrationWindows, "FastLineSeries2")->values(),
               chartSeries(pieces(*form).registrationWindows, "Series6")->values());
     EXPECT_TRUE(pieces(*form).tools.RegiStration2->windowTitle().contains("Average pixel difference :"));
-    // The frame axis counts whole ranks, in plain numbers at any count.
-    TChart& chart = *control<TChart>(*form, "Chart8");
-    const auto expectWholeNumbers = [&](const char* when) {
-        const QStringList numbers = chart.bottomNumbers();
-        ASSERT_GT(numbers.size(), 2) << when;
-        for (const QString& number : numbers) {
-            bool whole = false;
-            number.toInt(&whole);
-            EXPECT_TRUE(whole) << when << ": " << number.toStdString();
-        }
-    };
-    expectWholeNumbers("the ranks of the recording");
+    // The frame axis counts ranks by a tenth of their number.
+    EXPECT_DOUBLE_EQ(chart.BottomAxis.Increment, 0.1 * Frames);
+    expectSteps(0.1 * Frames, "the ranks of the recording");
     chart.BottomAxis.setRange(0.0, 1000.0);
     chart.BottomAxis.Increment = 100.0;
-    expectWholeNumbers("a thousand ranks");
+    expectSteps(100.0, "a thousand ranks");
     EXPECT_EQ(chart.bottomNumbers().back(), "1000");
+    chart.BottomAxis.setRange(0.0, 2998.8);
+    chart.BottomAxis.Increment = 999.6;
+    expectSteps(999.6, "2999 ranks");
+    EXPECT_EQ(chart.bottomNumbers(), QStringList({"0", "1000", "1999", "2999"}));
     // The preview ends at the last rank whose quality stays near the best.
     const float best = model.FrameRanking[0].Key;
     const int cut = control<TRxSlider>(page, "PreviewSlider")->Value();

@@ -94,19 +94,18 @@ struct PointsPageTest : ShellWindowTest {
             cells.push_back(control<QTableWidget>(*form, "StringGrid1")->item(r, c)->text());
         return cells;
     }
-    // The zoom window never opens without a picture.
-    void expectNoEmptyZoom(const char* when) const {
-        EXPECT_FALSE(control<ToolWindow>(*form, "Zoomwindow")->isVisible() &&
-                     control<QLabel>(*form, "zoomimage")->pixmap().isNull())
-            << when;
+    // Align in the multi-point mode opens the zoom window at once, for the points' areas.
+    void expectZoomShown(const char* when) const {
+        EXPECT_TRUE(control<ToolWindow>(*form, "Zoomwindow")->isVisible()) << when;
     }
-    // Align in the multi-point mode with no point to align: nothing but a word on what to do.
+    // Align in the multi-point mode with no point to align: the zoom window and a word on what
+    // to do, nothing aligned.
     void expectToldHowToAlignPoints(std::size_t shownBefore) const {
         ASSERT_EQ(messages.shown.size(), shownBefore + 1);
         EXPECT_EQ(messages.shown.back().caption, "Alignment points");
         EXPECT_TRUE(messages.shown.back().text.starts_with("No alignment points are being placed"))
             << messages.shown.back().text;
-        EXPECT_FALSE(control<ToolWindow>(*form, "Zoomwindow")->isVisible());
+        expectZoomShown("Align with no point placed");
     }
     // Two points of 32-pixel boxes from the remembered point file, aligned in "Simple" mode.
     void alignTwoRememberedPoints() {
@@ -114,7 +113,7 @@ struct PointsPageTest : ShellWindowTest {
         writeAlignPointFile(dir / TempPointFile, 0, std::vector<AlignPoint>{{60, 50, 32}, {100, 70, 32}});
         QTimer::singleShot(0, [&] {
             control<TRxSpeedButton>(page, "Alignbutton")->click();
-            expectNoEmptyZoom("Align pressed");
+            expectZoomShown("Align pressed");
         });
         chooseMethod(AlignMethodMultipoint);
         ASSERT_TRUE(context.pipeline.model().FramesRanked);
@@ -369,8 +368,9 @@ void PointsPageTest::saveAndLoad() {
 }
 
 // The placing loop on a temporary point file of 98 points: a click adds point 99, the next one
-// replaces it (each time with the maximum message), and the Align button ends the placing. In
-// "Simple" mode point 1 alone is aligned and every other point takes its shifts, unmeasured.
+// replaces it (each time with the maximum message); the same 99 points loaded from a file, the
+// Align button ends the placing without that message. In "Simple" mode point 1 alone is aligned
+// and every other point takes its shifts, unmeasured.
 TEST_F(PointsPageTest, ClicksPlacePointsUpTo99AndSimpleAlignmentCopiesPointOne) {
     selectRecording();
     std::vector<AlignPoint> remembered{{80, 60, 64}};
@@ -395,12 +395,17 @@ TEST_F(PointsPageTest, ClicksPlacePointsUpTo99AndSimpleAlignmentCopiesPointOne) 
                 EXPECT_EQ(control<QTableWidget>(*form, "StringGrid1")->rowCount(), 99);
                 EXPECT_EQ(gridRow(98), (std::vector<QString>{"99", "100", "70", "64"}));
                 EXPECT_EQ(maximumMessages(), 2);
+                std::vector<AlignPoint> full = remembered;
+                full.push_back({100, 70, 64});
+                loadPoints(full);
+                ASSERT_EQ(context.pipeline.alignPoints().Alignpoints, 100);
                 control<TRxSpeedButton>(page, "Alignbutton")->click();
             });
         });
     });
     chooseMethod(AlignMethodMultipoint);
 
+    EXPECT_EQ(maximumMessages(), 2) << "Align placed no point";
     ASSERT_TRUE(context.pipeline.model().FramesRanked);
     EXPECT_EQ(context.pipeline.alignPoints().Alignpoints, 99);
     EXPECT_TRUE(context.pipeline.alignPoints().MultiPointMode);
@@ -498,8 +503,12 @@ TEST_F(PointsPageTest, TheRegistrationWindowsNameAPointOnlyWhileThereArePoints) 
     EXPECT_TRUE(context.pipeline.model().FramesRanked);
 
     chooseMethod(AlignMethodSingle);
+    ASSERT_TRUE(context.pipeline.alignPoints().StopPlacing);
     pieces(*form).align->AlignallButtonClick();
     ASSERT_EQ(context.pipeline.state().progstatus, TProgStatus::psAligned);
+    // The pass on one box had the box's area alone to show (not point 1's), and places no points.
+    EXPECT_EQ(points.ImageList1.size(), 1u);
+    EXPECT_FALSE(context.pipeline.alignPoints().StopPlacing);
     for (const ToolWindow* window : {&passWindow, &differenceWindow})
         EXPECT_FALSE(window->windowTitle().contains("point", Qt::CaseInsensitive))
             << window->windowTitle().toStdString();

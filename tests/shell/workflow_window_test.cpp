@@ -860,12 +860,16 @@ TEST_F(WorkflowWindowTest, APassEndsWithItsBarAndStatusSayingHowAndANewInputClea
     EXPECT_EQ(panel(3), stackSize);
     EXPECT_EQ(form->windowTitle(), caption);
 
-    // A new input (the unsaved stack given up) starts with nothing of the last one's pass.
+    // A new input (the unsaved stack given up) starts with nothing of the last one's pass, nor its
+    // spectrum.
+    const QImage spectrum = control<QLabel>(*form, "imgFFT")->pixmap().toImage();
+    ASSERT_FALSE(spectrum.isNull());
     messages.onShow = [&](const Message& message) {
         if (message.text.starts_with("You have not saved.")) messages.reply(mrNo);
     };
     dialogs->willChoose(recording.path, SerKind);
     click(pieces(*form).Speedbar->Selectbutton);
+    EXPECT_NE(control<QLabel>(*form, "imgFFT")->pixmap().toImage(), spectrum);
     EXPECT_LT(bar.value(), bar.minimum());
     EXPECT_EQ(panel(3), "Frames : 20 Imagesize : 160x120");
     EXPECT_EQ(pieces(*form).tools.Registrationgraphwindow->windowTitle(), "Registration ");

@@ -280,6 +280,24 @@ TEST(ShadowLabel, ARunningTextIsCutShortWithTheWholeOfItAsTooltip) {
     label->setText(longText);
     label->grab();
     EXPECT_EQ(label->toolTip(), "The frame shown");
+    // What is painted is the cut text, "&" and all: the same as a plain label of that text paints.
+    auto* plain = new TRxLabel(&window);
+    plain->show();
+    plain->setAutoSize(false);
+    plain->setShowAccelChar(false);
+    plain->setShadowSize(0);
+    for (const QString& text : {longText, QString("R & G & B")}) {
+        label->setText(text);
+        window.resize(narrow + 60, 40);
+        QApplication::processEvents();
+        plain->setGeometry(label->geometry().translated(0, 40));
+        plain->setText(label->shownText());
+        EXPECT_EQ(label->grab().toImage(), plain->grab().toImage()) << text.toStdString();
+    }
+    EXPECT_NE(label->grab().toImage(), [&] {
+        plain->setShowAccelChar(true);
+        return plain->grab().toImage();
+    }()) << "an \"&\" underlines no letter";
 
     TgbRollup rollup(&window);
     rollup.setGeometry(0, 0, 200, 120);
@@ -289,8 +307,18 @@ TEST(ShadowLabel, ARunningTextIsCutShortWithTheWholeOfItAsTooltip) {
     const QString shown = bar.shownText();
     EXPECT_TRUE(shown.startsWith("point #1") && shown.endsWith("max :8.000") && shown.contains(QChar(0x2026)))
         << shown.toStdString();
-    EXPECT_LE(bar.contentsRect().right(), rollup.CloseButton->geometry().left());
-    EXPECT_GE(bar.contentsRect().left(), rollup.RollUpButton->geometry().right());
+    // Centred on the bar, clear of the buttons.
+    const int textWidth = bar.fontMetrics().horizontalAdvance(shown);
+    EXPECT_LE((bar.width() + textWidth) / 2, rollup.CloseButton->geometry().left());
+    EXPECT_GE((bar.width() - textWidth) / 2, rollup.RollUpButton->geometry().right());
+    // The caption bar is a lowered panel: dark above, light below its caption colour.
+    const QImage barPicture = bar.grab().toImage();
+    const QRgb fill = bar.palette().color(QPalette::Window).rgb();
+    const QRgb top = barPicture.pixel(bar.width() / 2, 0),
+               bottom = barPicture.pixel(bar.width() / 2, bar.height() - 1);
+    EXPECT_NE(top, fill);
+    EXPECT_NE(bottom, fill);
+    EXPECT_LT(qGray(top), qGray(bottom));
 }
 
 TEST(ButtonGlyph, MissingCellsAreMadeFromTheUpCell) {

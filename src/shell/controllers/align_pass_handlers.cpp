@@ -68,8 +68,8 @@ void AlignController::AlignallButtonClick() {
     if (!operation || !inputLoaded()) return;
     AlignPage& page = parts_.page;
     if (!pipeline_.state().BatchMode) page.PreviewSlider->setFocus();
-    // Multi-point alignment places and aligns its points itself: the button ends the placing, and
-    // the points' pass shows each point's area in the zoom window as it comes to it.
+    // Multi-point alignment places and aligns its points itself: the button ends the placing and
+    // opens the zoom window, where the points' pass shows each point's area as it comes to it.
     if (page.Alignmethod->ItemIndex() == AlignMethodMultipoint) {
         const bool pointsToAlign = points_->placingPoints() && pipeline_.alignPoints().Alignpoints > 1;
         FrameWindows& windows = parts_.frameWindows;
@@ -78,6 +78,7 @@ void AlignController::AlignallButtonClick() {
         page.Freebox->setChecked(false);
         page.Alignbutton->setEnabled(true);
         pipeline_.stopPlacingPoints();
+        parts_.tools.Zoomwindow->show();
         if (!pointsToAlign) ports_.messages().inform("Alignment points", HowToAlignPoints);
         return;
     }

@@ -431,6 +431,9 @@ void InputController::initializesettings() {
                                  static_cast<double>(align.FFTFilterspin->Value())};
     const ResetResult reset = pipeline_.resetForInput(controls, ports_.progress());
     ports_.shell.view.resetForInput();
+    // The spectrum window, shown again before the new input's box is measured, shows no spectrum
+    // of the last input.
+    parts_.registrationWindows.showSpectrumUndefined();
 
     parts_.entries.selectTab(0);
     markButton(*align.Showbutton, parts_.selectButton, -2);

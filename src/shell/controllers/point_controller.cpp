@@ -477,11 +477,15 @@ void PointController::placePoints() {
         }
         page.Alignbutton->setEnabled(true);
         markButton(*page.Showbuttonp1, *page.Alignbutton);
-        if (!points.StopPlacing && pipeline_.registration().FeatureChosen) addPickedPoint();
-        if (points.Alignpoints == MaxAlignPoints + 1) {
-            ports_.messages().warn("Maximum alignmentpoints used",
-                                   "next alignmentpoint will overwrite the last");
-            pipeline_.setPointCount(MaxAlignPoints);
+        // Only a placed point that fills the last free number warns; points loaded or estimated
+        // up to it do not, nor does the Align that ends the placing.
+        if (!points.StopPlacing && pipeline_.registration().FeatureChosen) {
+            addPickedPoint();
+            if (points.Alignpoints == MaxAlignPoints + 1) {
+                ports_.messages().warn("Maximum alignmentpoints used",
+                                       "next alignmentpoint will overwrite the last");
+                pipeline_.setPointCount(MaxAlignPoints);
+            }
         }
         if (ports_.CancelRequested() || ports_.operations.closing()) {
             windows_.Multialignwindow->hide();

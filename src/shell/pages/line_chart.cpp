@@ -31,27 +31,36 @@ Range rangeOf(const TChartAxis& axis, double largest) {
     return {0.0, largest > 0.0 ? largest : 1.0};
 }
 
-// The ticks of an axis every Increment (at most 20 of them; on an axis of whole numbers, a whole
-// number of units apart), and a number at every tick that keeps `spacing` pixels from the last
-// one numbered; `place` maps a value to its pixel and draws.
+// The ticks of an axis every Increment (at most 20 of them), and a number at every tick that
+// keeps `spacing` pixels from the last one numbered; `place` maps a value to its pixel and draws.
 template <typename Place>
-void drawAxis(const TChartAxis& axis, const Range& range, double pixelsPerUnit, int spacing, bool whole,
-              Place place) {
+void drawAxis(const TChartAxis& axis, const Range& range, double pixelsPerUnit, int spacing, Place place) {
     if (!axis.Visible || !(axis.Increment > 0.0)) return;
-    double step = std::max(axis.Increment, (range.high - range.low) / 20.0);
-    if (whole) step = std::ceil(step - 1e-9);
+    const double step = std::max(axis.Increment, (range.high - range.low) / 20.0);
     double lastNumbered = -1e300;
-    for (double value = range.low; value <= range.high + step * 1e-6; value += step) {
+    // Each tick is counted from the start, so that no rounding piles up along the axis.
+    for (int i = 0;; ++i) {
+        const double value = range.low + i * step;
+        if (value > range.high + step * 1e-6) break;
         const bool numbered = (value - lastNumbered) * pixelsPerUnit >= spacing;
         if (numbered) lastNumbered = value;
         place(value, numbered);
     }
 }
 
-// Three significant digits, never in exponent form: a thousand and more as whole numbers.
+// Three significant digits in plain decimal form, never in exponent form: from 100 on as whole
+// numbers, below as many decimals as three digits take.
 QString axisNumber(double value) {
-    if (std::abs(value) >= 1000.0) return QString::number(std::llround(value));
-    return QString::number(value, 'g', 3);
+    const double size = std::abs(value);
+    if (size >= 99.5) return QString::number(std::llround(value));
+    if (size < 1e-12) return QStringLiteral("0");
+    const int decimals = std::max(0, 2 - static_cast<int>(std::floor(std::log10(size))));
+    QString text = QString::number(value, 'f', decimals);
+    if (text.contains('.')) {
+        while (text.endsWith('0')) text.chop(1);
+        if (text.endsWith('.')) text.chop(1);
+    }
+    return text;
 }
 
 }  // namespace
@@ -142,15 +151,14 @@ int TChart::pointCount() const {
     return count;
 }
 
-// The x of a point is its index: the bottom axis counts in whole numbers. Each number is written
-// under its tick, kept inside the chart.
+// The x of a point is its index. Each number is written under its tick, kept inside the chart.
 std::vector<TChart::AxisNumber> TChart::bottomNumbers(const QRect& plot) const {
     const QFontMetrics metrics = fontMetrics();
     const int count = pointCount();
     const Range bottom = rangeOf(BottomAxis, count > 1 ? count - 1 : 1);
     std::vector<AxisNumber> numbers;
     drawAxis(BottomAxis, bottom, plot.width() / (bottom.high - bottom.low),
-             metrics.horizontalAdvance("00000"), true, [&](double value, bool numbered) {
+             metrics.horizontalAdvance("00000"), [&](double value, bool numbered) {
                  const int x = plot.left() + static_cast<int>((value - bottom.low) /
                                                               (bottom.high - bottom.low) * plot.width());
                  const QString text = numbered ? axisNumber(value) : QString();
@@ -202,7 +210,7 @@ void TChart::paintEvent(QPaintEvent*) {
     const int numberHeight = metrics.height();
 
     const auto vertical = [&](const TChartAxis& axis, const Range& range, bool atRight) {
-        drawAxis(axis, range, plot.height() / (range.high - range.low), 3 * numberHeight / 2, false,
+        drawAxis(axis, range, plot.height() / (range.high - range.low), 3 * numberHeight / 2,
                  [&](double value, bool numbered) {
                      const int y = plot.bottom() - static_cast<int>((value - range.low) /
                                                                     (range.high - range.low) * plot.height());
