@@ -106,7 +106,6 @@ ShownFrame readShownFrame(InputState& input, ImageDataSection& section, const Fr
     shown.samples = input.source->readFrame(frame, buffers);
     // Swapped, not copied: the buffers keep the previous frame's storage for the next read.
     std::swap(input.PreviewBitmap, buffers.Preview);
-    input.shownFrame = frame;
     if (shown.samples == FrameSamples::Raw) std::swap(section.RawFramePlane, buffers.RawFramePlane);
     if (shown.samples == FrameSamples::HighBit) std::swap(section.HighBitFrame, buffers.HighBitFrame);
     input.readers.FrameChannel = buffers.FrameChannel;

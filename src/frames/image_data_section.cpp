@@ -100,8 +100,7 @@ bool SetupImageDataSection(ImageDataSection& section, int width, int height, Pro
     FreeImageArrays(section);
     section.AllocWidth = width;
     section.AllocHeight = height;
-    placeArea(section, centredSpan(section.ProcessAreaSize, width),
-              centredSpan(section.ProcessAreaSize, height));
+    centreProcessArea(section);
 
     progress.setStatus(3, "Setup new Image datasection");
     const int xCount = width + SectionPlaneMargin;
@@ -133,6 +132,11 @@ bool SetupImageDataSection(ImageDataSection& section, int width, int height, Pro
         return false;
     }
     return true;
+}
+
+void centreProcessArea(ImageDataSection& section) {
+    placeArea(section, centredSpan(section.ProcessAreaSize, section.AllocWidth),
+              centredSpan(section.ProcessAreaSize, section.AllocHeight));
 }
 
 void FreeImageArrays(ImageDataSection& section) {

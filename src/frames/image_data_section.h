@@ -87,6 +87,10 @@ bool createImagePlanes(ImageDataSection& section, int storedProcessareaItem, Pro
 bool SetupImageDataSection(ImageDataSection& section, int width, int height, ProgressPort& progress,
                            MessagePort& messages);
 
+// The processing area centred in the allocated image, never larger than it, as a new allocation
+// places it.
+void centreProcessArea(ImageDataSection& section);
+
 // Releases the (W + 10) × (H + 10) planes of the section (not ResultImage16 nor the planes beside
 // the section).
 void FreeImageArrays(ImageDataSection& section);

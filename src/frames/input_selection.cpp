@@ -284,7 +284,6 @@ InputProbe probeInput(const InputPlan& plan, bool TifStretch) {
 
 void resetInputState(InputState& input) {
     input.readers.LumFrameLoaded = false;
-    input.shownFrame = 0;
 }
 
 InputRecord applyInput(FrameModel& model, ProgramState& state, ImageDataSection& section, InputState& input,

@@ -81,8 +81,6 @@ struct InputState {
     // a series of one frame or an emptied list, as a range cannot end at its start); a single
     // image of one frame leaves it where it was.
     int browseLast = 1;
-    // The frame whose picture PreviewBitmap holds, as the frame browser read it last.
-    int shownFrame = 0;
 };
 
 // The per-input part of InputState that the reset puts back before a new input is taken.

@@ -197,6 +197,8 @@ void applyProject(const ProjectData& p, FrameModel& model, AlignmentPoints& poin
             points.PointFFTIndex[1] = item;
         }
     }
+    // Every point of the project stacks: the point list shows each of them ticked.
+    for (int n = 1; n <= count; ++n) points.PointEnabled[static_cast<std::size_t>(n)] = true;
     state.FeatureX = feature.X;
     state.FeatureY = feature.Y;
     state.stackx = p.stackx;

@@ -89,7 +89,7 @@ public:
     InputRecord takeInput(InputProbe&& probe, const FrameSourceOptions& options, bool fitStretch,
                           bool tifStretch, bool serStretch);
     // The window's caption of the current input (see inputCaption), set again after a save:
-    // "HI-AVI" for a video of more than 8 bits per sample, the number of the frame shown for SER.
+    // "HI-AVI" for a video of more than 8 bits per sample, frame 0 for SER.
     // Nothing before any input.
     void restoreInputCaption(ProgressPort& progress) const;
     // A pasted picture kept as the BMP file "clipkestrave.bmp" in `folder` (written through a

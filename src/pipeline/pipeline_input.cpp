@@ -95,9 +95,7 @@ void InputStage::restoreInputCaption(ProgressPort& progress) const {
     const FrameModel& model = run_.model;
     const bool video = model.InputType == TInputType::itAVI;
     if (video && model.AviSegments[0].FileName.empty()) return;
-    // A SER caption names the frame on the preview, as browsing left it.
-    progress.setCaption(model.InputIsSER ? seriesCaption(model, run_.input.shownFrame)
-                                         : inputCaption(model, video && run_.input.highBitVideo));
+    progress.setCaption(inputCaption(model, video && run_.input.highBitVideo));
 }
 
 bool InputStage::setUpImagePlanes(ProgressPort& progress, MessagePort& messages) {

@@ -47,6 +47,10 @@ ProjectOpening ProjectStage::openProject(const std::filesystem::path& file) cons
 void ProjectStage::takeProject(const ProjectData& project, bool interlaced, int lastFrame,
                                ProgressPort& progress) {
     applyProject(project, run_.model, run_.alignPoints, run_.state, interlaced, progress);
+    // The input's reset put the processing area in the image's corner, and an image section that
+    // already had the input's size was kept as it was: the area is centred as a new section places
+    // it, so that the load processes the same area in any window.
+    centreProcessArea(run_.images);
     // The ranking of an aligned project orders the stack as it did when it was saved.
     run_.model.FramesRanked = project.progstatus >= static_cast<int>(TProgStatus::psAligned);
     const int refframe = std::clamp(project.refframe, 0, std::max(lastFrame, 0));

@@ -44,8 +44,8 @@ public:
     virtual void restoreControls(const ProjectData& project) = 0;
     virtual void applyBoxSize() = 0;
     virtual RestoredSwitches switches() = 0;
-    // The taken project shown: resampling, the frames' checks and the frame (the reference frame
-    // is shown as `ProjectStep` announces it).
+    // The taken project shown: resampling, the frames' checks, the points' list and the frame
+    // (the reference frame is shown as `ProjectStep` announces it).
     virtual void showProject(const ProjectData& project) = 0;
     virtual void loadDarkFrame(const std::string& file, int type) = 0;
     virtual void loadFlatField(const std::string& file, int type) = 0;

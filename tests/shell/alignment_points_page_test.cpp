@@ -490,6 +490,7 @@ TEST_F(PointsPageTest, TheRegistrationWindowsNameAPointOnlyWhileThereArePoints) 
     ASSERT_EQ(lists.size(), 1);
     ASSERT_EQ(lists.front()->count(), 2);
     EXPECT_EQ(lists.front()->item(1)->text(), "Point 2");
+    for (int i = 0; i < 2; ++i) EXPECT_EQ(lists.front()->item(i)->checkState(), Qt::Checked) << i;
     EXPECT_EQ(lists.front()->window(), control<ToolWindow>(*form, "Alignmentpointswindow"));
     const ToolWindow& passWindow = *control<ToolWindow>(*form, "Registrationgraphwindow");
     const ToolWindow& differenceWindow = *control<ToolWindow>(*form, "RegiStration2");

@@ -127,8 +127,9 @@ struct StackedProject {
     int frames = 0;
     long double qualityFilter = 0;
 
-    explicit StackedProject(const std::vector<AlignPoint>& points = {}) {
-        const synth::Recording recording = synth::planRecording(batchRecordingOptions());
+    explicit StackedProject(const std::vector<AlignPoint>& points = {},
+                            const synth::SynthOptions& recorded = batchRecordingOptions()) {
+        const synth::Recording recording = synth::planRecording(recorded);
         const fs::path video = dir.path() / "night.avi";
         writeGreyAvi(recording, video);
         std::vector<std::string> arguments{video.string(), "-NF30", "-ASpng"};
@@ -177,6 +178,14 @@ void expectProcessedPictureCentred(TMainForm& form) {
                                         viewport.height() / 2 - picture.height() / 2));
 }
 
+// The points' list: each line's tick.
+std::vector<bool> pointTicks(TMainForm& form) {
+    const QListWidget& list = *control<CheckListBox>(form, "Alignmentpointlist");
+    std::vector<bool> ticks;
+    for (int i = 0; i < list.count(); ++i) ticks.push_back(list.item(i)->checkState() == Qt::Checked);
+    return ticks;
+}
+
 // Stacked on one box, on three alignment points, and on one box optimized and stacked with
 // resampling (the shifts in pixels of the enlarged frames), saved and loaded at a fresh start:
 // the same stage, alignment method, frame limit and stack, pixel for pixel. Loaded again in the
@@ -221,6 +230,19 @@ TEST(ProjectWindow, AStackedProjectLoadedAtStartUpReachesTheSameStageAndStack) {
         EXPECT_EQ(pipeline.stack().result.StackListCount, made.stack().result.StackListCount);
         EXPECT_EQ(stackPlane(pipeline), stacked) << "stacked again alike";
         EXPECT_EQ(pipeline.stack().result.PointStackDepth, made.stack().result.PointStackDepth);
+        if (points) {
+            // Every point listed, ticked for the stack; each point's graph drawn, its quality
+            // cut-off one short of the end as the points' pass leaves it, and the point's cut
+            // taken from there.
+            EXPECT_EQ(pointTicks(form), std::vector<bool>(3, true));
+            const auto cuts = pipeline.points().PointQualityCut;
+            const TRxSlider& quality = *control<TRxSlider>(form, "QUALSliderMalign");
+            for (std::size_t p = 1; p <= 3; ++p) {
+                control<TRxSpinEdit>(form, "Alignmentpointstackgraph")->setValue(static_cast<long double>(p));
+                EXPECT_EQ(quality.Value(), quality.MaxValue() - 1) << p;
+                EXPECT_EQ(pipeline.points().PointQualityCut[p], cuts[p]) << p;
+            }
+        }
         // The stack graph opens on the same stack count.
         control<TPCheck>(form, "Showstackgraph")->setChecked(true);
         pieces(form).stack->ShowstackgraphClick();
@@ -230,10 +252,12 @@ TEST(ProjectWindow, AStackedProjectLoadedAtStartUpReachesTheSameStageAndStack) {
         EXPECT_EQ(pieces(form).PageControl1->currentIndex(), 0);
         EXPECT_FALSE(loaded->logged("Error")) << "a clean load reports nothing wrong";
         EXPECT_EQ(fs::last_write_time(saved.project), savedTime) << "loading leaves the file as it was";
-        // The savers of the stack, the project and the resized picture propose the video's name.
+        // The savers of the stack, the project and the resized picture propose the video's name;
+        // the processed picture's saver proposes none.
         const WindowDialogs& saves = pieces(form).dialogs;
         for (const TFileDialog* save : {&saves.SaveDialog1, &saves.SaveDialog3, &saves.SaveDialog4})
             EXPECT_EQ(save->FileName, "night");
+        EXPECT_EQ(saves.WaveletSave.FileName, "");
         if (how == Made::OneBox) {
             // The processing-info tag names the size of the 30-frame stack, as the project stored it.
             ASSERT_EQ(readProject(saved.project).project.stackslider, 30);
@@ -247,11 +271,49 @@ TEST(ProjectWindow, AStackedProjectLoadedAtStartUpReachesTheSameStageAndStack) {
         making.show();
         pieces(making).PageControl1->setCurrentIndex(static_cast<int>(TMainTab::tabWavelet));
         EXPECT_EQ(made.alignPoints().WholeFrameStart, points);
+        if (points) {
+            // Point 2 left out of the stack by hand: the load stacks every point again.
+            CheckListBox& list = *control<CheckListBox>(making, "Alignmentpointlist");
+            list.setCurrentRow(1);
+            QTest::keyClick(&list, Qt::Key_Space);
+            ASSERT_FALSE(made.alignPoints().PointEnabled[2]);
+        }
         pieces(making).project->loadProject(saved.project);
         EXPECT_EQ(stackPlane(made), stacked);
+        if (points) {
+            EXPECT_EQ(pointTicks(making), std::vector<bool>(3, true));
+        }
         EXPECT_FALSE(made.alignPoints().WholeFrameStart);
         expectProcessedPictureCentred(making);
     }
+}
+
+// Frames wider than the processing area, stacked on one box and processed: loaded again in the
+// window it was made in, the project processes the area it had, centred in the image, and makes
+// the picture that a load at a fresh start makes.
+TEST(ProjectWindow, AOneBoxProjectProcessesTheSameAreaLoadedInItsOwnWindowOrAtAFreshStart) {
+    synth::SynthOptions frames = batchRecordingOptions();
+    frames.width = 640;
+    frames.height = 480;
+    StackedProject saved({}, frames);
+    const Pipeline& made = saved.run->context.pipeline;
+    const ImageDataSection& area = made.images();
+    ASSERT_EQ(area.ProcessAreaWidth, 512);
+    ASSERT_EQ(area.ProcessAreaX, 64) << "centred in the image";
+    ASSERT_TRUE(pieces(*saved.run->form).project->saveProject(saved.project, ProjectForm::Full));
+    const auto fresh = runHeadless({saved.project.string()});
+    const Pipeline& loaded = fresh->context.pipeline;
+    ASSERT_EQ(loaded.state().progstatus, TProgStatus::psStacked);
+
+    pieces(*saved.run->form).project->loadProject(saved.project);
+    EXPECT_EQ(std::pair(area.ProcessAreaX, area.ProcessAreaY), std::pair(64, 0));
+    EXPECT_EQ(std::pair(loaded.images().ProcessAreaX, loaded.images().ProcessAreaY), std::pair(64, 0));
+    const Bitmap24& picture = made.wavelet().ProcessPicture;
+    const Bitmap24& freshPicture = loaded.wavelet().ProcessPicture;
+    ASSERT_EQ(picture.width(), freshPicture.width());
+    ASSERT_EQ(picture.height(), freshPicture.height());
+    EXPECT_TRUE(std::equal(picture.bits(), picture.bits() + picture.byteCount(), freshPicture.bits()))
+        << "the same processed picture";
 }
 
 TEST(ProjectWindow, AProjectThatCannotBeTakenChangesNothing) {

@@ -244,6 +244,7 @@ bool InputController::takeProjectInput(const InputPlan& plan) {
         how.decideColour = false;
         how.tooLarge = {"Frame size error", "AVI or BMP too large !!!!", mtError};
         how.tooLargeForVideo = true;
+        how.proposeVideoName = false;
         taken = takeInput(plan, how);
     });
     return taken;
@@ -324,7 +325,7 @@ void InputController::showTakenInput(InputFilter filter, const ProbedInput& fact
     ports_.progress().setCaption(record.caption);
     parts_.imageInfoWindow.showObjectAndDate(record.objectName, record.fileDate);
     // A video's saves propose the video's own name (the first segment's, without its extension).
-    if (filter == InputFilter::AVI) {
+    if (filter == InputFilter::AVI && how.proposeVideoName) {
         parts_.dialogs.proposeFileName(record.objectName);
         parts_.dialogs.WaveletSave.FileName = record.objectName;
     }

@@ -101,6 +101,9 @@ struct InputTaking {
                          mtWarning};
     // The notice also stands for a video's first frame, in place of the video's own.
     bool tooLargeForVideo = false;
+    // A video's saves, the result's among them, propose the video's name; a project's load
+    // proposes its own names.
+    bool proposeVideoName = true;
 };
 
 class InputController : public QObject {

@@ -147,6 +147,8 @@ public:
         for (int i = 0; i < parts_.frameWindows.frameListCount() && i < project.sequencelength; ++i)
             checked.push_back(!pipeline_.model().FrameTable[i].Excluded);
         parts_.frameWindows.showFrameChecks(checked);
+        // Every point of the project, ticked: the stack takes them all.
+        parts_.frameWindows.listPoints(pipeline_.alignPoints().Alignpoints);
         parts_.stages.showFrameAgain();
     }
     void loadDarkFrame(const std::string& file, int type) override {
