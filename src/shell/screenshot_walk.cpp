@@ -311,7 +311,12 @@ public:
             },
             [this] { shoot("9a-angle-distance"); },
             [this] { form_.tools.AngleDist->hide(); },
-            [&align] { control<TRxSpeedButton>(align, "Setlimitbutton")->click(); },
+            // The points' pass kept the last result's pages open: Limit asks again; "No" gives it up.
+            [this, &align] {
+                *balloonName_ = "9c-limit-points-question";
+                *answer_ = "No";
+                control<TRxSpeedButton>(align, "Setlimitbutton")->click();
+            },
             // While the points are optimized their time left counts down; while the stack is made
             // its label alternates.
             [this] {
