@@ -271,6 +271,13 @@ public:
                 answerFileDialog("7c-project-load-dialog", {});
                 form_.Speedbar->projectload->click();
             },
+            // Limit over the unsaved result asks first; Cancel keeps the result and its pages.
+            [this] { form_.Tabpages->setCurrentIndex(0); },
+            [this, &align] {
+                *balloonName_ = "7c1-limit-question";
+                *answer_ = "Cancel";
+                control<TRxSpeedButton>(align, "Setlimitbutton")->click();
+            },
             // Optimize and stack over the unsaved result: the question first, answered "No"; the
             // run is then cancelled while it optimizes, which closes the result's pages. The Wavelet
             // tab is refused over the Stack page; a new stack opens the pages again.
@@ -304,7 +311,12 @@ public:
             },
             [this] { shoot("9a-angle-distance"); },
             [this] { form_.tools.AngleDist->hide(); },
-            [&align] { control<TRxSpeedButton>(align, "Setlimitbutton")->click(); },
+            // The points' pass kept the last result's pages open: Limit asks again; "No" gives it up.
+            [this, &align] {
+                *balloonName_ = "9c-limit-points-question";
+                *answer_ = "No";
+                control<TRxSpeedButton>(align, "Setlimitbutton")->click();
+            },
             // While the points are optimized their time left counts down; while the stack is made
             // its label alternates.
             [this] {
@@ -349,9 +361,11 @@ public:
                 answerFileDialog("11a-new-input-dialog", input_);
                 form_.Speedbar->Selectbutton->click();
             },
-            // A large recording over the unsaved stack (given up): its points estimated on a 64 box
-            // and aligned without a feature picked. The pick hint stays beside "Goto Frame" while
-            // the frame label is long; the window keeps to the screen.
+        };
+        // A large recording, when one is given, over the unsaved stack (given up): its points
+        // estimated on a 64 box and aligned without a feature picked. The pick hint stays beside
+        // "Goto Frame" while the frame label is long; the window keeps to the screen.
+        const std::vector<std::function<void()>> largeInputSteps{
             [this] {
                 *balloonName_ = "13a-large-input-question";
                 *answer_ = "No";
@@ -363,6 +377,8 @@ public:
                 shoot("13c-large-points-aligned");
                 reportWindowPlace();
             },
+        };
+        const std::vector<std::function<void()>> lastSteps{
             [this] { form_.Tabpages->setCurrentIndex(5); },
             [this] { shoot("12-about"); },
             [this] {
@@ -370,6 +386,9 @@ public:
                 QApplication::quit();
             },
         };
+        if (!largeInput_.isEmpty())
+            steps_.insert(steps_.end(), largeInputSteps.begin(), largeInputSteps.end());
+        steps_.insert(steps_.end(), lastSteps.begin(), lastSteps.end());
         next();
     }
 
@@ -606,12 +625,13 @@ bool startScreenshotWalk(TMainForm& form) {
     const char* prefix = std::getenv("KESTRAVE_SCREENSHOT_WALK");
     const char* input = std::getenv("KESTRAVE_SCREENSHOT_INPUT");
     const char* largeInput = std::getenv("KESTRAVE_SCREENSHOT_LARGE_INPUT");
-    if (!prefix || !*prefix || !input || !*input || !largeInput || !*largeInput) return false;
+    if (!prefix || !*prefix || !input || !*input) return false;
     auto ending = std::make_shared<bool>(false);
     auto balloonName = std::make_shared<QString>();
     auto answer = std::make_shared<QString>();
     auto* walk = new ScreenshotWalk(form, QString::fromLocal8Bit(prefix), QString::fromLocal8Bit(input),
-                                    QString::fromLocal8Bit(largeInput), ending, balloonName, answer);
+                                    largeInput ? QString::fromLocal8Bit(largeInput) : QString(), ending,
+                                    balloonName, answer);
     QObject::connect(&form, &QObject::destroyed, [walk] { delete walk; });
     answerMessages(QString::fromLocal8Bit(prefix), ending, balloonName, answer);
     walk->start();

@@ -24,8 +24,14 @@ struct PassQuestion {
 
 PassQuestion questionBefore(PassOverResult kind) {
     switch (kind) {
+        case PassOverResult::Align:
+            return {"Alignment", "Save before aligning again ?"};
+        case PassOverResult::Limit:
+            return {"Frame limit", "Save before limiting the frames ?"};
         case PassOverResult::Optimize:
             return {"Optimizing", "Save before optimizing ?"};
+        case PassOverResult::MasterFrame:
+            return {"Master frame", "Save before stacking a master frame ?"};
         case PassOverResult::Reference:
             break;
     }
@@ -65,8 +71,10 @@ bool mayGiveUpResult(const Pipeline& pipeline, ShellPorts& ports, AreaStages& st
     return closeProceeds(answer, ports.shell.ImageSaved);
 }
 
-bool mayAlignAgain(const Pipeline& pipeline, ShellPorts& ports, AreaStages& stages) {
-    return mayGiveUpResult(pipeline, ports, stages, "Alignment", "Save before aligning again ?", mbCancel);
+bool mayRunPassOverResult(const Pipeline& pipeline, ShellPorts& ports, AreaStages& stages,
+                          PassOverResult kind) {
+    const auto [caption, question] = questionBefore(kind);
+    return mayGiveUpResult(pipeline, ports, stages, caption, question, mbCancel);
 }
 
 void runPassOverResult(const Pipeline& pipeline, ShellPorts& ports, AreaStages& stages, PassOverResult kind,
@@ -75,8 +83,7 @@ void runPassOverResult(const Pipeline& pipeline, ShellPorts& ports, AreaStages& 
     // while the question is open. The pass itself then runs as a call made by code.
     const LongOperation operation(ports.operations);
     if (!operation) return;
-    const auto [caption, question] = questionBefore(kind);
-    if (mayGiveUpResult(pipeline, ports, stages, caption, question, mbCancel)) pass();
+    if (mayRunPassOverResult(pipeline, ports, stages, kind)) pass();
 }
 
 }  // namespace kestrave

@@ -1,6 +1,7 @@
 #pragma once
 // The question asked before an unsaved stack or wavelet result is given up: by closing the
-// window, or by a new input (another recording, dropped files, a frame list, a project).
+// window, by a new input (another recording, dropped files, a frame list, a project), or by a
+// pass over it (Align, Limit, the optimizer, Create, a master frame).
 
 #include <cstddef>
 #include <cstdint>
@@ -29,20 +30,25 @@ void noteResultChanges(ShellState& shell, const Pipeline& pipeline);
 bool mayGiveUpResult(const Pipeline& pipeline, ShellPorts& ports, AreaStages& stages,
                      const std::string& caption, const std::string& question, std::uint16_t focus);
 
-// Before an alignment pass over a stack: a cancelled pass gives the stack and its result up (the
-// later pages close), so an unsaved result is given up only as mayGiveUpResult asks.
-bool mayAlignAgain(const Pipeline& pipeline, ShellPorts& ports, AreaStages& stages);
-
-// The passes the user starts over a stack that, finished, replace it and its processed result or,
-// cancelled, leave the Wavelet and Final pages closed with the result out of reach. (A cancelled
-// stacking run keeps the stack it was to replace, and asks nothing.)
+// The passes the user starts over a stack that give it and its processed result up: finished they
+// replace them; cancelled, or by what they do at once (the frame limit), they leave the Wavelet and
+// Final pages closed with the result out of reach. (A cancelled stacking run keeps the stack it was
+// to replace, and asks nothing.)
 enum class PassOverResult {
-    Optimize,   // "Optimize", optimize-and-stack, and the alignment points' optimizer they run
-    Reference,  // "Create": a new reference from the best frames
+    Align,        // "Align": a new alignment pass, one box or the placed points
+    Limit,        // "Limit": the frame limit moves the program back to the Optimize page
+    Optimize,     // "Optimize", optimize-and-stack, and the alignment points' optimizer they run
+    Reference,    // "Create": a new reference from the best frames
+    MasterFrame,  // a master dark or flat frame stacked from every frame of the input
 };
 
-// The user's click on such a pass: `pass` runs once mayGiveUpResult lets it (an unsaved result is
-// saved or given up first). A click that another running operation refuses asks nothing.
+// The one question before such a pass: mayGiveUpResult under the pass's own caption and question,
+// "Cancel" focused. True when the pass may run.
+bool mayRunPassOverResult(const Pipeline& pipeline, ShellPorts& ports, AreaStages& stages,
+                          PassOverResult kind);
+
+// The user's click on such a pass: `pass` runs once mayRunPassOverResult lets it (an unsaved result
+// is saved or given up first). A click that another running operation refuses asks nothing.
 void runPassOverResult(const Pipeline& pipeline, ShellPorts& ports, AreaStages& stages, PassOverResult kind,
                        const std::function<void()>& pass);
 

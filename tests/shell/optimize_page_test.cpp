@@ -141,16 +141,20 @@ TEST_F(OptimizePageTest, LimitKeepsTheBestFramesUpToThePreviewPosition) {
     EXPECT_EQ(pieces(*form).Tabpages->currentIndex(), static_cast<int>(TMainTab::tabOptimize));
     EXPECT_EQ(pieces(*form).StatusPanels[2]->text(), "Processing limited to 10 frames");
     EXPECT_TRUE(control<TRxSpeedButton>(page, "Optimizeandstackbutton")->isEnabled());
-    // The frame slider stays at the limit, the count beside "Limit" says so, and a second "Limit"
-    // keeps the same frames.
-    EXPECT_EQ(control<TRxSlider>(align, "PreviewSlider")->Value(), 9);
+    // The frame slider is back at the best frame; the count beside "Limit" says what the stack
+    // takes.
+    EXPECT_EQ(control<TRxSlider>(align, "PreviewSlider")->Value(), 0);
     EXPECT_EQ(control<QLabel>(align, "LimitCountLabel")->text().toStdString(), "Frames to stack: 10 of 24");
-    control<TRxSpeedButton>(align, "Setlimitbutton")->click();
-    EXPECT_EQ(control<TRxSlider>(align, "AlignSlider")->MaxValue(), 9);
 
     // The reference count never reaches beyond the limit.
     control<TRxSpinEdit>(page, "Refframes")->setValue(30);
     EXPECT_EQ(control<TRxSpinEdit>(page, "Refframes")->Value(), 9);
+
+    // A second "Limit" with the slider at the best frame keeps two frames.
+    control<TRxSpeedButton>(align, "Setlimitbutton")->click();
+    EXPECT_EQ(control<TRxSlider>(align, "AlignSlider")->MaxValue(), 1);
+    EXPECT_EQ(pieces(*form).StatusPanels[2]->text(), "Processing limited to 2 frames");
+    EXPECT_EQ(control<QLabel>(align, "LimitCountLabel")->text().toStdString(), "Frames to stack: 2 of 24");
 }
 
 TEST_F(OptimizePageTest, OptimizeAndStackInABatchRunStacksTheLimitedFramesAndProcessesTheStack) {

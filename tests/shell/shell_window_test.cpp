@@ -80,6 +80,21 @@ TEST_F(ShellWindowTest, ATabBeyondTheStageIsRefusedAndTheStripFallsBack) {
     EXPECT_EQ(pieces(*form).Tabpages->tabColor(2), colour(SelectedTabColour));
     EXPECT_EQ(pieces(*form).Tabpages->tabColor(4), colour(RefusedTabColour));
 
+    // The refusal is said before the page fallen back to does its work: here the processing of a
+    // new stack that the Wavelet page starts.
+    editRun(context.pipeline).state.activepage = TMainTab::tabWavelet;
+    context.shell.WaveletTabPending = true;
+    messages.shown.clear();
+    bool processedBeforeTheMessage = true;
+    messages.onShow = [&](const Message&) { processedBeforeTheMessage = !context.shell.WaveletTabPending; };
+    pieces(*form).Tabpages->setCurrentIndex(4);
+    messages.onShow = nullptr;
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, "Final page not available at this stage");
+    EXPECT_FALSE(processedBeforeTheMessage);
+    EXPECT_FALSE(context.shell.WaveletTabPending) << "processed after the message";
+    EXPECT_EQ(pieces(*form).PageControl1->currentWidget(), static_cast<QWidget*>(pieces(*form).waveletPage));
+
     messages.shown.clear();
     pieces(*form).Tabpages->setCurrentIndex(5);
     EXPECT_TRUE(messages.shown.empty()) << "About is always open";
@@ -227,10 +242,21 @@ TEST_F(ShellWindowTest, ASecondLongOperationClickedDuringALoopIsRefusedCodeAndTh
     QPushButton other;
     std::vector<int> otherResults;
     QObject::connect(&other, &QPushButton::clicked, [&] { otherResults.push_back(runLongLoop(context, 2)); });
+    // An unsaved result: a pass over it clicked during the loop is refused without its question.
+    editRun(context.pipeline).state.activepage = TMainTab::tabFinal;
+    std::vector<QAbstractButton*> passes;
+    for (const char* button : {"Setlimitbutton", "Optimizebutton", "Optimizeandstackbutton", "Referbutton"}) {
+        passes.push_back(control<TRxSpeedButton>(*form, button));
+        passes.back()->setEnabled(true);
+    }
 
     bool continued = false;
     const int done = runLongLoop(context, 6, [&](int step) {
-        if (step == 1) postClick(&other);                                // user, during the loop: refused
+        if (step == 1) {
+            // The user, during the loop: refused.
+            postClick(&other);
+            for (QAbstractButton* pass : passes) postClick(pass);
+        }
         if (step == 2) otherResults.push_back(runLongLoop(context, 3));  // code: runs
         if (step == 3) {
             // Create's wait: the user works, then presses Continue.
@@ -241,6 +267,7 @@ TEST_F(ShellWindowTest, ASecondLongOperationClickedDuringALoopIsRefusedCodeAndTh
     });
     EXPECT_EQ(done, 6);
     EXPECT_EQ(otherResults, (std::vector<int>{-1, 3, 2}));
+    EXPECT_TRUE(messages.shown.empty()) << "a refused pass asks nothing";
     EXPECT_TRUE(continued);
     EXPECT_FALSE(context.shell.ContinueRequested) << "the wait consumes the flag";
     EXPECT_TRUE(control<TRxSpeedButton>(*form, "Continuebutton")->isHidden());

@@ -27,6 +27,7 @@
 #include "frames/bmp_reader.h"
 #include "frames/png_io.h"
 #include "platform/safe_file.h"
+#include "shell/controllers/calibration_controller.h"
 #include "shell/controllers/shell_controller.h"
 #include "shell/language_handlers.h"
 #include "shell/pages/align_page.h"
@@ -479,13 +480,18 @@ TEST_F(WorkflowWindowTest, ChangedWorkIsGivenUpOnlyAfterAQuestion) {
     messages.shown.clear();
     click(control<TRxSpeedButton>(align, "Alignbutton"));
     EXPECT_TRUE(asked("Alignment"));
+    ASSERT_FALSE(messages.shown.empty());
+    EXPECT_EQ(messages.shown.back().text, "You have not saved.\n\rSave before aligning again ?");
     EXPECT_EQ(context.pipeline.state().progstatus, TProgStatus::psStacked);
     EXPECT_GE(context.pipeline.state().activepage, TMainTab::tabWavelet);
     EXPECT_TRUE(context.pipeline.stack().exists());
     EXPECT_FALSE(refusedATab(messages.shown));
 
-    // So do the passes that replace the result or, cancelled, close its pages: Optimize, Optimize &
-    // Stack and Create. Cancel runs none of them.
+    // So do the passes that replace the result or, cancelled or at once, close its pages: Limit,
+    // Optimize, Optimize & Stack, Create and a master dark or flat frame. Cancel runs none of them:
+    // the page, the tabs and the result stay.
+    TabStrip& tabs = *pieces(*form).Tabpages;
+    const TMainTab activepage = context.pipeline.state().activepage;
     const std::size_t result = resultFingerprint(context.pipeline);
     const int optimizerPasses = context.pipeline.alignment().OptimizePass;
     // Were Create to run, its wait for "Continue" would end at once.
@@ -495,18 +501,45 @@ TEST_F(WorkflowWindowTest, ChangedWorkIsGivenUpOnlyAfterAQuestion) {
             button->click();
     });
     proceed.start(10);
-    for (const auto& [button, caption] : {std::pair{"Optimizebutton", "Optimizing"},
-                                          {"Optimizeandstackbutton", "Optimizing"},
-                                          {"Referbutton", "Reference frame"}}) {
-        clickTab(*pieces(*form).Tabpages, 1);
+    CalibrationController& calibration = *pieces(*form).calibration;
+    struct Pass {
+        const char* name;
+        int tab;
+        const char* caption;
+        const char* question;
+        std::function<void()> start;
+    };
+    const auto clicking = [this](const char* button) {
+        return [this, button] { click(control<TRxSpeedButton>(*form, button)); };
+    };
+    const Pass passes[] = {
+        {"Limit", 0, "Frame limit", "Save before limiting the frames ?", clicking("Setlimitbutton")},
+        {"Optimize", 1, "Optimizing", "Save before optimizing ?", clicking("Optimizebutton")},
+        {"Optimize & Stack", 1, "Optimizing", "Save before optimizing ?", clicking("Optimizeandstackbutton")},
+        {"Create", 1, "Reference frame", "Save before creating a new reference ?", clicking("Referbutton")},
+        {"Create Darkframe", 2, "Master frame", "Save before stacking a master frame ?",
+         [&] { calibration.menu.CreateDarkframe1->trigger(); }},
+        {"Create Flatfield", 2, "Master frame", "Save before stacking a master frame ?",
+         [&] { calibration.menu.CreateFlatfield1->trigger(); }},
+    };
+    for (const Pass& pass : passes) {
+        clickTab(tabs, pass.tab);
         messages.shown.clear();
-        click(control<TRxSpeedButton>(*form, button));
-        ASSERT_EQ(messages.shown.size(), 1u) << button << ": nothing but the question";
-        EXPECT_EQ(messages.shown[0].caption, caption) << button;
-        EXPECT_TRUE(messages.shown[0].text.starts_with("You have not saved.")) << button;
+        pass.start();
+        ASSERT_EQ(messages.shown.size(), 1u) << pass.name << ": nothing but the question";
+        const Message& question = messages.shown[0];
+        EXPECT_EQ(question.caption, pass.caption) << pass.name;
+        EXPECT_EQ(question.text, std::string("You have not saved.\n\r") + pass.question) << pass.name;
+        EXPECT_EQ(question.buttons, mbYesNoCancel) << pass.name;
+        EXPECT_EQ(question.defaultButton, mbCancel) << pass.name;
+        EXPECT_EQ(tabs.currentIndex(), pass.tab) << pass.name;
+        EXPECT_EQ(context.pipeline.state().activepage, activepage) << pass.name;
+        for (const int tab : {3, 4}) EXPECT_EQ(tabs.tabColor(tab), QColor(192, 220, 192)) << pass.name << tab;
     }
     EXPECT_EQ(context.pipeline.alignment().OptimizePass, optimizerPasses);
     EXPECT_EQ(context.pipeline.state().progstatus, TProgStatus::psStacked);
+    EXPECT_FALSE(context.pipeline.state().MasterFrameMode);
+    EXPECT_EQ(resultFingerprint(context.pipeline), result);
 
     // A stack run asks nothing: cancelled, it keeps the result it was to replace, and the Wavelet
     // page opens on it.
@@ -522,6 +555,31 @@ TEST_F(WorkflowWindowTest, ChangedWorkIsGivenUpOnlyAfterAQuestion) {
     EXPECT_EQ(pieces(*form).PageControl1->currentWidget(), static_cast<QWidget*>(&wavelet));
     EXPECT_FALSE(refusedATab(messages.shown));
     EXPECT_EQ(resultFingerprint(context.pipeline), result);
+
+    // The question's other answers, as for every pass: No stacks the master frame over the
+    // unsaved result; Yes saves it first and limits once a file was written.
+    std::uint16_t answer = mrNo;
+    messages.onShow = [&](const Message& message) {
+        if (message.text.starts_with("You have not saved.")) messages.reply(answer);
+    };
+    clickTab(tabs, 2);
+    calibration.menu.CreateDarkframe1->trigger();
+    EXPECT_TRUE(context.pipeline.state().MasterFrameMode);
+    EXPECT_NE(resultFingerprint(context.pipeline), result);
+    EXPECT_FALSE(context.shell.ImageSaved);
+    answer = mrYes;
+    clickTab(tabs, 0);
+    messages.shown.clear();
+    click(control<TRxSpeedButton>(align, "Setlimitbutton"));  // the save dialog cancelled
+    EXPECT_TRUE(asked("Frame limit"));
+    EXPECT_GE(context.pipeline.state().activepage, TMainTab::tabFinal) << "nothing saved, nothing limited";
+    EXPECT_EQ(tabs.currentIndex(), 0);
+    dialogs->willChoose(dir / "jupiter-master.png", PngKind);
+    click(control<TRxSpeedButton>(align, "Setlimitbutton"));
+    EXPECT_TRUE(std::filesystem::exists(dir / "jupiter-master.png"));
+    EXPECT_EQ(context.pipeline.state().activepage, TMainTab::tabStack);
+    EXPECT_EQ(tabs.currentIndex(), 1);
+    EXPECT_TRUE(panel(2).starts_with("Processing limited to ")) << panel(2);
 }
 
 // The second road, at both window sizes: alignment points, the limit typed, a sigma stack and one
@@ -577,8 +635,9 @@ TEST_P(SecondRoad, PointsLimitSigmaAndBackToOneBox) {
     click(control<TRxSpeedButton>(align, "Setlimitbutton"));
     EXPECT_EQ(control<TRxSlider>(align, "AlignSlider")->MaxValue() + 1, kept);
     EXPECT_EQ(panel(2), "Processing limited to " + std::to_string(kept) + " frames");
-    // The frame slider, the count beside "Limit" and the percentage all stay at the limit.
-    EXPECT_EQ(control<TRxSlider>(align, "PreviewSlider")->Value(), kept - 1);
+    // The frame slider is back at the best frame; the count beside "Limit" and the percentage stay
+    // at the limit.
+    EXPECT_EQ(control<TRxSlider>(align, "PreviewSlider")->Value(), 0);
     EXPECT_EQ(control<QLabel>(align, "LimitCountLabel")->text().toStdString(),
               "Frames to stack: " + std::to_string(kept) + " of " + std::to_string(last + 1));
     EXPECT_EQ(static_cast<int>(percent.Value()), 50);
@@ -846,10 +905,19 @@ TEST_F(WorkflowWindowTest, APassEndsWithItsBarAndStatusSayingHowAndANewInputClea
     EXPECT_TRUE(refusedATab(messages.shown));
     messages.onShow = nullptr;
 
-    // A new stack opens the pages again, and their tabs say so at once.
+    // A new stack of fewer frames than the limit keeps opens the pages again, and their tabs say so
+    // at once; beside "Limit" stands the number of frames it took.
+    TRxSlider& stackSlider = *control<TRxSlider>(*form, "StackSlider");
+    stackSlider.setValue(stackSlider.MaxValue() - 2);
     click(control<TRxSpeedButton>(*form, "Stackbutton"));
     expectPassEnd(2, "Stacking finished");
     for (const int tab : {3, 4}) EXPECT_EQ(tabs.tabColor(tab), QColor(192, 220, 192)) << tab;
+    const StackResult& stack = context.pipeline.stack().result;
+    EXPECT_EQ(panel(3), "Stack size (n=" + std::to_string(stack.StackListCount) + ") - (" +
+                            std::to_string(stack.ImageWidth) + "x" + std::to_string(stack.ImageHeight) + ")");
+    EXPECT_EQ(control<QLabel>(align, "LimitCountLabel")->text().toStdString(),
+              "Frames to stack: " + std::to_string(stack.StackListCount) + " of " +
+                  std::to_string(control<TRxSlider>(align, "PreviewSlider")->MaxValue() + 1));
 
     // Saving the project leaves the status as it was; the caption names the SER file and its
     // frame 0, whatever frame the preview shows.

@@ -41,6 +41,7 @@
 #include "shell/stored_settings.h"
 #include "shell/tab_strip.h"
 #include "shell/tool_windows.h"
+#include "shell/unsaved_result.h"
 #include "shell/window_entry_points.h"
 #include "widgets/bitmap_view.h"
 #include "widgets/check_box.h"
@@ -115,7 +116,11 @@ AlignController::AlignController(const AlignControllerParts& parts)
     options_ = std::make_unique<AlignOptionHandlers>(parts_);
     runHeard_ = pipeline_.subscribe([this](PipelineChange change) { hearRun(change); });
     connect(&page, &AlignPage::qualityLimitChanged, this, &AlignController::OptimizeQualitySpinChange);
-    connect(&page, &AlignPage::limitRequested, this, &AlignController::SetLimitClick);
+    // The limit moves the program back to the Optimize page: an unsaved result is asked about first.
+    connect(&page, &AlignPage::limitRequested, this, [this] {
+        runPassOverResult(pipeline_, ports_, parts_.stages, PassOverResult::Limit,
+                          [this] { SetLimitClick(); });
+    });
     connect(page.Avidebay, &TPCheck::OnClick, this, &AlignController::AVIDEBAYClick);
     connect(page.FFTsizeGroup, &TRadioGroup::OnClick, this, &AlignController::FFTsizeGroupClick);
     connect(page.Alignmethod, &TRadioGroup::OnClick, this, &AlignController::AlignmethodClick);
@@ -341,6 +346,10 @@ void AlignController::AlignmethodClick() {
 }
 
 void AlignController::showLimitCount() {
+    showFramesToStack(framesKeptByLimit(parts_.page.PreviewSlider->Value()));
+}
+
+void AlignController::showFramesToStack(int frames) {
     AlignPage& page = parts_.page;
     // The limit follows the ranking once the pass has made one ("None" keeps frames in their order);
     // while alignment points are placed the frames wait for the ranking of the points' pass.
@@ -349,8 +358,7 @@ void AlignController::showLimitCount() {
         page.LimitCountLabel->clear();
         return;
     }
-    page.showFramesToStack(framesKeptByLimit(page.PreviewSlider->Value()),
-                           page.PreviewSlider->MaxValue() + 1);
+    page.showFramesToStack(frames, page.PreviewSlider->MaxValue() + 1);
 }
 
 // --- Box size, feature pick, box outline ---------------------------------------------------------
@@ -756,6 +764,10 @@ void AlignController::hearRun(PipelineChange change) {
         case PipelineChange::FrameLimit:
             // The ranked frames the frame limit keeps show as the alignment slider's range.
             parts_.page.setLastRankPosition(pipeline_.rankLimit());
+            break;
+        case PipelineChange::Stack:
+            // Beside "Limit" stands what the new stack took.
+            showFramesToStack(pipeline_.stack().result.StackListCount);
             break;
         case PipelineChange::Optimizer:
             showOptimizerProgress();

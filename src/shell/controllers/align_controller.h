@@ -148,6 +148,8 @@ public:
     void alignmentEnded(const AlignmentPassResult& result);
     // Beside "Limit", the number of frames it keeps with the frame slider where it stands.
     void showLimitCount();
+    // Beside "Limit", "Frames to stack: `frames` of" all frames, once the frames are ranked.
+    void showFramesToStack(int frames);
     // The box outline over the preview, centred at frame pixel `at`; hidden when it does not fit.
     void showBoxOutline(QPoint at, bool fits);
     // Whether the alignment box of the current size, centred at frame pixel `at`, lies in the frame.

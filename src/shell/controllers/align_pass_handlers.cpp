@@ -84,7 +84,7 @@ void AlignController::AlignallButtonClick() {
     }
     // "None" aligns nothing.
     if (page.Alignmethod->ItemIndex() != SingleBoxMethod) return;
-    if (!mayAlignAgain(pipeline_, ports_, parts_.stages)) return;
+    if (!mayRunPassOverResult(pipeline_, ports_, parts_.stages, PassOverResult::Align)) return;
     const ProgramState& state = pipeline_.state();
     points_->showBoxArea(state.FeatureX, state.FeatureY);
     // The window while frames are aligned: only Cancel, Pause and the halt button stay usable.
@@ -234,14 +234,11 @@ void AlignController::SetLimitClick() {
     if (result.Refframes) optimizePage.setReferenceFrames(static_cast<int>(*result.Refframes));
     parts_.stackPage.setStackButtonEnabled(true);
     parts_.entries.selectTab(OptimizeTab);
-    // The Optimize page starts from the best frame. The frame slider then stays where the limit
-    // ends, so that the count and the percentage beside "Limit" keep saying what it kept, and a
-    // second "Limit" keeps the same frames.
+    // The Optimize page starts from the best frame; beside "Limit" stands what the stack takes.
     page.setPreviewPosition(0);
-    optimizePage.showFramesLimited(page.previewPicture());
-    page.setPreviewPosition(last);
-    showLimitCount();
+    showFramesToStack(last + 1);
     if (result.ToStackPage) parts_.entries.selectTab(StackTab);
+    optimizePage.showFramesLimited(page.previewPicture());
     ports_.progress().setStatus(2, result.statusText);
 }
 

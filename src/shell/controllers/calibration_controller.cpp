@@ -13,6 +13,7 @@
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/stack_page.h"
 #include "shell/shell_ports.h"
+#include "shell/unsaved_result.h"
 #include "shell/window_entry_points.h"
 #include "widgets/check_box.h"
 #include "widgets/slider.h"
@@ -44,8 +45,12 @@ CalibrationController::CalibrationController(const CalibrationControllerParts& p
     item.setPopupMode(QToolButton::InstantPopup);
     connect(menu.LoadDarkframe1, &QAction::triggered, this, &CalibrationController::LoadDarkframeClick);
     connect(menu.LoadFlatfield1, &QAction::triggered, this, &CalibrationController::FlatfieldbuttonClick);
-    connect(menu.CreateDarkframe1, &QAction::triggered, this, &CalibrationController::CreateDarkframeClick);
-    connect(menu.CreateFlatfield1, &QAction::triggered, this, &CalibrationController::CreateDarkframeClick);
+    // A master frame's stack replaces the stack and its result: an unsaved result is asked about first.
+    for (QAction* create : {menu.CreateDarkframe1, menu.CreateFlatfield1})
+        connect(create, &QAction::triggered, this, [this] {
+            runPassOverResult(parts_.pipeline, parts_.ports, parts_.stages, PassOverResult::MasterFrame,
+                              [this] { CreateDarkframeClick(); });
+        });
 }
 
 void CalibrationController::LoadDarkframeClick() {

@@ -408,7 +408,7 @@ void PointController::Multialignsetup() {
         // The grid holds the points (after a 100th click Alignpoints stands at 99 with 99 points).
         const int count = std::min(windows_.StringGrid1->rowCount(), MaxAlignPoints);
         if (points.Alignpoints <= 1 || count < 1) return;
-        if (!mayAlignAgain(pipeline_, ports_, parts_.stages)) {
+        if (!mayRunPassOverResult(pipeline_, ports_, parts_.stages, PassOverResult::Align)) {
             // The stack stays; the points come back when "Multipoint" is chosen again.
             SaveTempPointFile();
             return;

@@ -15,7 +15,6 @@
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "frames/memory_facts.h"
@@ -120,14 +119,15 @@ void ShellController::TabpagesChange() {
     const ProgramState& state = pipeline_.state();
     showClipboardItem();
 
-    // A refusal is said once the window shows the page it fell back to, with that page's tool
-    // windows and the tabs' colours: while the message is up nothing of the page left stays.
-    std::vector<std::pair<std::string, std::string>> refusals;
     const TabGate gate = gateTab(parts_.tabs.currentIndex(), state.activepage);
     if (!gate.refusal.empty()) {
+        // The page fallen back to shows, with its tool windows and the tabs' colours, before the
+        // refusal is said; its work (a pending processing) follows the message.
         setTabIndex(gate.tab);
         parts_.pages.setCurrentIndex(gate.tab);
-        refusals.emplace_back("Illegal Tabpage", gate.refusal);
+        toolWindowPages_->showPage(gate.tab);
+        colourTabs();
+        ports_.messages().inform("Illegal Tabpage", gate.refusal);
     }
     int tab = parts_.tabs.currentIndex();
     // The page's own tool windows come back before the page redraws them.
@@ -141,7 +141,7 @@ void ShellController::TabpagesChange() {
     if (tab == WaveletTab) pipeline_.enterPageStage(TProcessStage::stWaveletPage);
 
     if (pipeline_.model().SingleImage && tab < StackTab) {
-        refusals.emplace_back("Illegal tabpage", "single image: alignment/optimizer page not available");
+        ports_.messages().inform("Illegal tabpage", "single image: alignment/optimizer page not available");
         tab = WaveletTab;
         setTabIndex(tab);
     }
@@ -151,7 +151,6 @@ void ShellController::TabpagesChange() {
     followAutoprocessbox();
     emit parts_.tabs.pageShown(tab);
     colourTabs();
-    for (const auto& [caption, text] : refusals) ports_.messages().inform(caption, text);
 }
 
 void ShellController::PageControl1Change() {
