@@ -134,6 +134,10 @@ TEST_F(OptimizePageTest, LimitKeepsTheBestFramesUpToThePreviewPosition) {
               control<CheckListBox>(*form, "SelectFramesChecklist")->item(3)->text());
     ASSERT_EQ(chartSeries(page, "Series3")->Count(), 10);
     EXPECT_EQ(chartSeries(page, "Series3")->values()[9], context.pipeline.model().FrameRanking[9].Key);
+    // The frame axis ends at the number of frames kept.
+    const TChart& chart = page.optimizerChart();
+    EXPECT_FALSE(chart.BottomAxis.Automatic);
+    EXPECT_EQ(chart.BottomAxis.Maximum, 10.0);
     EXPECT_FLOAT_EQ(
         context.pipeline.optimizer().RelativeLimit,
         context.pipeline.model().FrameRanking[9].Key / context.pipeline.model().FrameRanking[0].Key);

@@ -225,6 +225,7 @@ void AlignController::SetLimitClick() {
     if (result.checked) windows.showFrameChecks(*result.checked);
     windows.showStackChecks(result.stackFramesChecked);
     optimizePage.showOptimizerChart(result.qualities, result.differences, result.frameIncrement);
+    optimizePage.endFrameAxisAt(static_cast<double>(result.qualities.size()));
     // The optimizer's chart has its first values now: it joins the registration graph.
     if (parts_.tools.Registrationgraphwindow->isVisible()) parts_.tools.RegiStration2->show();
 

@@ -194,6 +194,11 @@ void OptimizePage::showOptimizerChart(const std::vector<double>& qualities,
     Chart7->update();
 }
 
+void OptimizePage::endFrameAxisAt(double count) {
+    Chart7->BottomAxis.setRange(0.0, count);
+    Chart7->update();
+}
+
 double OptimizePage::referenceFrames() const {
     return static_cast<double>(Refframes->Value());
 }
