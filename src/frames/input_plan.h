@@ -78,6 +78,8 @@ std::string seriesCaption(const FrameModel& model, int frame);
 // BMPs: " (or "JPGs: ", "FITs: ", "TIFs: ", "PNGs: ") and the first frame's path; for SER
 // "Kestrave processing SER: ", the video and " 0"; for video "Kestrave processing AVI: " (or
 // "HI-AVI: " while its frames hold more than 8 bits per sample) and the first video file.
-std::string inputCaption(const FrameModel& model, bool highBitVideo);
+// After an image is saved a PNG series reads "PNG: " (`SavedWork::Image`).
+enum class SavedWork { Other, Image };
+std::string inputCaption(const FrameModel& model, bool highBitVideo, SavedWork saved = SavedWork::Other);
 
 }  // namespace kestrave

@@ -385,11 +385,13 @@ std::string seriesCaption(const FrameModel& model, int frame) {
     return std::string("Kestrave processing ") + kindNameOf(model.InputType) + ": " + model.FrameNames[frame];
 }
 
-std::string inputCaption(const FrameModel& model, bool highBitVideo) {
+std::string inputCaption(const FrameModel& model, bool highBitVideo, SavedWork saved) {
     if (model.InputIsSER) return "Kestrave processing SER: " + model.SerName + " 0";
-    if (model.InputIsSeries)
-        return std::string("Kestrave processing ") + kindNameOf(model.InputType) +
-               "s: " + model.FrameNames[0];
+    if (model.InputIsSeries) {
+        const bool singular = saved == SavedWork::Image && model.InputType == TInputType::itPNG;
+        return std::string("Kestrave processing ") + kindNameOf(model.InputType) + (singular ? ": " : "s: ") +
+               model.FrameNames[0];
+    }
     return (highBitVideo ? "Kestrave processing HI-AVI: " : "Kestrave processing AVI: ") +
            model.AviSegments[0].FileName;
 }

@@ -91,7 +91,7 @@ public:
     // The window's caption of the current input (see inputCaption), set again after a save:
     // "HI-AVI" for a video of more than 8 bits per sample, frame 0 for SER.
     // Nothing before any input.
-    void restoreInputCaption(ProgressPort& progress) const;
+    void restoreInputCaption(ProgressPort& progress, SavedWork saved = SavedWork::Other) const;
     // A pasted picture kept as the BMP file "clipkestrave.bmp" in `folder` (written through a
     // temporary file), ready to be taken as the input; returns the file. Throws FileError when it
     // cannot be written (an older file is then left as it was).

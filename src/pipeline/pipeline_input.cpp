@@ -91,11 +91,11 @@ InputRecord InputStage::takeInput(InputProbe&& probe, const FrameSourceOptions& 
     return record;
 }
 
-void InputStage::restoreInputCaption(ProgressPort& progress) const {
+void InputStage::restoreInputCaption(ProgressPort& progress, SavedWork saved) const {
     const FrameModel& model = run_.model;
     const bool video = model.InputType == TInputType::itAVI;
     if (video && model.AviSegments[0].FileName.empty()) return;
-    progress.setCaption(inputCaption(model, video && run_.input.highBitVideo));
+    progress.setCaption(inputCaption(model, video && run_.input.highBitVideo, saved));
 }
 
 bool InputStage::setUpImagePlanes(ProgressPort& progress, MessagePort& messages) {

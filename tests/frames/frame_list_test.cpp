@@ -195,6 +195,12 @@ TEST(FrameList, TheOpenSeriesAndTheCaptionAfterSaving) {
     setSeries(model, names("f", 4, ".fit"), TInputType::itFIT);
     EXPECT_EQ(seriesFiles(model, 3), names("f", 4, ".fit"));
     EXPECT_EQ(inputCaption(model, false), "Kestrave processing FITs: /d/f0.fit");
+    EXPECT_EQ(inputCaption(model, false, SavedWork::Image), "Kestrave processing FITs: /d/f0.fit");
+    // A PNG series reads "PNGs" after a project is saved, "PNG" after an image is.
+    setSeries(model, names("f", 4, ".png"), TInputType::itPNG);
+    EXPECT_EQ(inputCaption(model, false), "Kestrave processing PNGs: /d/f0.png");
+    EXPECT_EQ(inputCaption(model, false, SavedWork::Image), "Kestrave processing PNG: /d/f0.png");
+    setSeries(model, names("f", 4, ".fit"), TInputType::itFIT);
     model.SingleImage = true;
     EXPECT_EQ(seriesFiles(model, 1), std::vector<std::string>{"/d/f0.fit"});
     model.InputIsSER = true;

@@ -303,6 +303,10 @@ TEST_F(AlignPageTest, AlignRanksTheFramesAndFillsTheListsAndTheRegistrationGraph
     if (cut + 1 < Frames) {
         EXPECT_LE(model.FrameRanking[cut + 1].Key, 0.8f * best);
     }
+    // A frame's spectrum takes the chart's place: the last run's correlation curve goes with it.
+    click(Feature);
+    EXPECT_EQ(chartSeries(pieces(*form).registrationWindows, "Series5")->Count(), 51);
+    EXPECT_EQ(chartSeries(pieces(*form).registrationWindows, "Series8")->Count(), 0);
 }
 
 TEST_F(AlignPageTest, ABatchRunDeselectsFramesThatLoseTheLockWithoutEverWaiting) {

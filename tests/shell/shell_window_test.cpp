@@ -239,6 +239,18 @@ TEST_F(ShellWindowTest, PauseHoldsTheLoopInThePlatformBoxAndCancelStaysUsable) {
 }
 
 TEST_F(ShellWindowTest, ASecondLongOperationClickedDuringALoopIsRefusedCodeAndTheWaitAreNot) {
+    // The mark of the next button to press sits just below that button (both pages laid out).
+    form->show();
+    auto& pages = *control<QStackedWidget>(*form, "PageControl1");
+    for (const TMainTab tab : {TMainTab::tabOptimize, TMainTab::tabWavelet, TMainTab::tabAlign}) {
+        pages.setCurrentIndex(static_cast<int>(tab));
+        QCoreApplication::processEvents();
+    }
+    const auto marksNext = [&](const char* button) {
+        const QWidget& target = *control<QWidget>(*form, button);
+        return control<QWidget>(*form, "Showbuttonp3")->mapToGlobal(QPoint(0, 0)) ==
+               target.mapToGlobal(QPoint(0, target.height()));
+    };
     QPushButton other;
     std::vector<int> otherResults;
     QObject::connect(&other, &QPushButton::clicked, [&] { otherResults.push_back(runLongLoop(context, 2)); });
@@ -259,10 +271,14 @@ TEST_F(ShellWindowTest, ASecondLongOperationClickedDuringALoopIsRefusedCodeAndTh
         }
         if (step == 2) otherResults.push_back(runLongLoop(context, 3));  // code: runs
         if (step == 3) {
-            // Create's wait: the user works, then presses Continue.
+            // Create's wait: the user works, then presses Continue, which the mark points at.
             postClick(&other);
+            QMetaObject::invokeMethod(
+                form.get(), [&] { EXPECT_TRUE(marksNext("Continuebutton")) << "while waiting"; },
+                Qt::QueuedConnection);
             postClick(control<TRxSpeedButton>(*form, "Continuebutton"));
             continued = pieces(*form).shell->waitForContinue();
+            EXPECT_TRUE(marksNext("Processbutton")) << "once continued";
         }
     });
     EXPECT_EQ(done, 6);

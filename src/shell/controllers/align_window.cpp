@@ -155,7 +155,11 @@ void AlignWindow::frameAligned(const AlignedFrameView& view) {
     if (paced && (!whole || !pacer_.due())) return;
     RegistrationWindows& charts = parts_.registrationWindows;
     TChart& chart = *parts_.frameWindows.Chart8;
-    if (!view.readout.spectrum.empty()) charts.Series5->Assign(view.readout.spectrum);
+    // A frame's power spectrum replaces the run's curves: the correlation curve goes with them.
+    if (!view.readout.spectrum.empty()) {
+        charts.Series5->Assign(view.readout.spectrum);
+        charts.Series8->Clear();
+    }
     chart.BottomAxis.Increment = view.readout.bottomIncrement;
     chart.setTitle(QString::fromStdString(view.readout.title));
     if (view.picture == nullptr || view.picture->empty()) return;

@@ -83,7 +83,7 @@ void SaveController::SaveButtonClick() {
     if (!parts_.pipeline.stack().exists() || !chooseFile(dialog)) return;
     const StackSaveType type = saveFormatAt(stackSaveFormats(), dialog.FilterIndex).type;
     runSaver([&] { return parts_.pipeline.saveStack(dialog.FileName, type, savePorts(parts_.ports)); });
-    parts_.pipeline.restoreInputCaption(parts_.ports.progress());
+    parts_.pipeline.restoreInputCaption(parts_.ports.progress(), SavedWork::Image);
 }
 
 void SaveController::SaveBMP2buttonClick() {
@@ -111,7 +111,7 @@ void SaveController::SaveBMP2buttonClick() {
         stamp.Layers = values.layers.layers;
     }
     runSaver([&] { return parts_.pipeline.saveProcessed(options, savePorts(parts_.ports)); });
-    parts_.pipeline.restoreInputCaption(parts_.ports.progress());
+    parts_.pipeline.restoreInputCaption(parts_.ports.progress(), SavedWork::Image);
 }
 
 }  // namespace kestrave

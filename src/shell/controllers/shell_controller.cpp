@@ -220,12 +220,15 @@ bool ShellController::waitForContinue() {
         return true;
     }
     parts_.optimize.showContinueButton(true);
+    // The next button to press is "Continue"; once pressed, "Process" again.
+    parts_.wavelet.markNextButton(&parts_.optimize.continueButton());
     while (!shell.ContinueRequested && !ports_.CancelRequested() && !ports_.operations.closing()) {
         const LongOperations::Pump wait(ports_.operations, LongOperations::PumpKind::Wait);
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     parts_.optimize.showContinueButton(false);
     const bool continued = shell.ContinueRequested;
+    if (continued) parts_.wavelet.markNextButton(nullptr);
     shell.ContinueRequested = false;
     return continued;
 }

@@ -173,6 +173,10 @@ void OptimizePage::setOptionsEnabled(bool enabled) {
     glPageControl2->setEnabled(enabled);
 }
 
+QWidget& OptimizePage::continueButton() const {
+    return *Continuebutton;
+}
+
 void OptimizePage::showContinueButton(bool shown) {
     Continuebutton->setVisible(shown);
 }

@@ -137,6 +137,7 @@ public:
     void limitReferenceFrames(int lastIndex);
     // "Continue" shows while Create waits for the user.
     void showContinueButton(bool shown);
+    QWidget& continueButton() const;
 
 signals:
     // "Difference" and "Movements" were ticked or cleared.

@@ -436,6 +436,12 @@ bool WaveletPage::followAutoProcessing() {
     return automatic;
 }
 
+void WaveletPage::markNextButton(QWidget* button) {
+    const bool hidden = Showbuttonp3->isHidden();
+    markButton(*Showbuttonp3, button != nullptr ? *button : *Processbutton);
+    Showbuttonp3->setHidden(hidden);
+}
+
 WaveletSaveValues WaveletPage::saveValues() const {
     return {Colourprocess2->Checked(), layerValues()};
 }

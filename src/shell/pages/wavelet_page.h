@@ -233,6 +233,9 @@ public:
     // Process is needed only while "Auto process" is off: it and its mark follow the box. True
     // when processing is automatic.
     bool followAutoProcessing();
+    // The mark of the next button to press moves below `button` (Process when null); whether it
+    // shows stays as it is.
+    void markNextButton(QWidget* button);
     // The values a save of the processed picture takes, read together.
     WaveletSaveValues saveValues() const;
     // The layer weights, the layer steps and the contrast and brightness, read or set together.
