@@ -71,6 +71,7 @@ public:
         view_.passStarted(chart);
         reach_(OptimizerProgress::Step::PassStarted, -1);
     }
+    void alignmentRestored() override { view_.alignmentRestored(); }
     void frameOptimized(int position, int frame, const TFrameRec& record,
                         const Bitmap24& currentBox) override {
         view_.frameOptimized(position, frame, record, currentBox);

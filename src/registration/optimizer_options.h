@@ -88,6 +88,9 @@ class OptimizerObserver {
 public:
     virtual ~OptimizerObserver() = default;
     virtual void passStarted(const OptimizerChart& /*chart*/) {}
+    // Before the first pass of an optimize-and-stack run the frames' shifts and differences are
+    // back at what their alignment measured (or marked to be measured again).
+    virtual void alignmentRestored() {}
     // A frame was optimized; `currentBox` is its compared box after the step.
     virtual void frameOptimized(int /*position*/, int /*frame*/, const TFrameRec& /*record*/,
                                 const Bitmap24& /*currentBox*/) {}

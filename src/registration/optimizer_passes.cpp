@@ -407,6 +407,7 @@ OptimizerRunResult optimizeBeforeStacking(OptimizerContext& context, const Optim
         restoreAlignment(model, last, state.NewReferenceMade || options.search.Resampled);
     alignment.DifferenceSum = totals.sum * 0.001;
     context.program.activepage = TMainTab::tabStack;
+    context.observer.alignmentRestored();
     double previous = alignment.DifferenceSum;
 
     int counted = 0;

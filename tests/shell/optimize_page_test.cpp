@@ -164,7 +164,20 @@ TEST_F(OptimizePageTest, LimitKeepsTheBestFramesUpToThePreviewPosition) {
 TEST_F(OptimizePageTest, OptimizeAndStackInABatchRunStacksTheLimitedFramesAndProcessesTheStack) {
     limitAt(15);
     editRun(context.pipeline).state.BatchMode = true;
+    // The registration graph shows the frames as the run starts from them, also while it is not
+    // shown: after a new reference every difference is to be measured again, drawn as 0.
+    control<TPCheck>(page, "Optimizegraph")->setChecked(false);
+    editRun(context.pipeline).optimizer.NewReferenceMade = true;
+    bool shownAsRestored = false;
+    auto progress = std::make_unique<NullProgress>();
+    progress->onPoll = [&](NullProgress&) {
+        if (chartSeries(pieces(*form).registrationWindows, "FastLineSeries2")->values() ==
+            std::vector<double>(16, 0.0))
+            shownAsRestored = true;
+    };
+    context.setProgress(std::move(progress));
     pieces(*form).optimize->AlignStackButtonClick();
+    EXPECT_TRUE(shownAsRestored);
 
     EXPECT_GE(context.pipeline.alignment().OptimizePass, 1);
     EXPECT_EQ(context.pipeline.state().progstatus, TProgStatus::psStacked);

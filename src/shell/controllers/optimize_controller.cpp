@@ -337,10 +337,6 @@ void OptimizeController::AlignStackButtonClick() {
             StackSteps steps(parts_);
             OptimizeAndStackResult result;
             runOptimizer(optimizerOptions.lastPosition, [&](const OptimizerPorts& ports) {
-                if (page_.Optimizegraph->Checked())
-                    parts_.registrationWindows.showRegistrationGraph(
-                        parts_.pipeline.model(), parts_.pipeline.rankLimit(),
-                        parts_.pipeline.optimizer().RegistrationCaption);
                 result = pipeline_.optimizeAndStack(optimizerOptions, scale, steps, ports);
                 return result.outcome == OptimizeAndStackOutcome::CancelledOptimizing;
             });

@@ -110,6 +110,12 @@ void OptimizeController::PassView::frameOptimized(int, int frame, const TFrameRe
     if (paced || shown_ % FramesPerRefresh == 0) showPictures();
 }
 
+// The registration graph shows the frames as the run starts from them.
+void OptimizeController::PassView::alignmentRestored() {
+    parts_.registrationWindows.showRegistrationGraph(parts_.pipeline.model(), parts_.pipeline.rankLimit(),
+                                                     parts_.pipeline.optimizer().RegistrationCaption);
+}
+
 void OptimizeController::PassView::passFinished(const OptimizerPassResult& result, double) {
     ++passesFinished_;
     OptimizePage& page = parts_.optimizePage;

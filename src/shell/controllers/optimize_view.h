@@ -16,6 +16,7 @@ public:
     explicit PassView(const OptimizeControllerParts& parts);
 
     void passStarted(const OptimizerChart& chart) override;
+    void alignmentRestored() override;
     void frameOptimized(int position, int frame, const TFrameRec& record,
                         const Bitmap24& currentBox) override;
     void passFinished(const OptimizerPassResult& result, double DifferenceSum) override;
