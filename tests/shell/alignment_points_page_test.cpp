@@ -365,6 +365,13 @@ void PointsPageTest::saveAndLoad() {
     points.SavePointsClick();
     EXPECT_EQ(messages.shown.back().text, " Overwrite existing alignmentpointsettings ?");
     EXPECT_EQ(readAlignPointFile(dir / "saved.kap", 160, 120).points.size(), 98u);
+
+    // A file shows the frame its points were placed on, the last one too.
+    const int last = control<TRxSlider>(page, "PreviewSlider")->MaxValue();
+    writeAlignPointFile(dir / "last.kap", last, std::vector<AlignPoint>{{60, 50, 32}});
+    dialogs->willChoose(dir / "last.kap");
+    points.LoadpointsClick();
+    EXPECT_EQ(control<TRxSlider>(page, "PreviewSlider")->Value(), last);
 }
 
 // The placing loop on a temporary point file of 98 points: a click adds point 99, the next one

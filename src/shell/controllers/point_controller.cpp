@@ -310,7 +310,7 @@ void PointController::takePointFile(const PointFileContent& content) {
     pipeline_.markReferenceReady();
     page.Alignbutton->setEnabled(true);
     markButton(*page.Showbuttonp1, *page.Alignbutton);
-    if (content.frameNumber >= 0 && content.frameNumber < page.PreviewSlider->MaxValue())
+    if (content.frameNumber >= 0 && content.frameNumber <= page.PreviewSlider->MaxValue())
         page.PreviewSlider->setValue(content.frameNumber);
     takePoints(content.points);
     if (!content.problems.empty()) reportProblem(content.problems);
