@@ -72,6 +72,11 @@ void writeInfo(TBigIniFile& ini, const std::string& section, std::string_view su
     }
 }
 
+void writeResampling(const ProjectData& p, TBigIniFile& ini) {
+    ini.WriteString(Input, "resampled", p.resampled ? "yes" : "no");
+    ini.WriteInteger(Input, "resamplevalue", p.resamplevalue);
+}
+
 void writeInput(const ProjectData& p, TBigIniFile& ini) {
     const bool full = p.form == ProjectForm::Full;
     const int frames = p.sequencelength;
@@ -130,14 +135,15 @@ void writeInput(const ProjectData& p, TBigIniFile& ini) {
             ini.WriteInteger(Input, indexed("hotFFT", n), point.FFTSize);
         }
     } else {
+        // The older form has the resampling before the feature.
+        writeResampling(p, ini);
         const AlignPoint feature = valueAt(p.points, 0);
         ini.WriteInteger(Input, "hotx", feature.X);
         ini.WriteInteger(Input, "hoty", feature.Y);
     }
     ini.WriteInteger(Input, "stackx", p.stackx);
     ini.WriteInteger(Input, "stacky", p.stacky);
-    ini.WriteString(Input, "resampled", p.resampled ? "yes" : "no");
-    ini.WriteInteger(Input, "resamplevalue", p.resamplevalue);
+    if (full) writeResampling(p, ini);
     if (full && p.isStillSeries()) {
         for (int i = 0; i < frames; ++i)
             ini.WriteString(Input, indexed("im", i), valueAt(p.frameNames, static_cast<std::size_t>(i)));

@@ -314,7 +314,9 @@ TEST(ProjectWriter, OlderFormHoldsTheFeatureAndTheWholeFrameAlignment) {
     const std::string text = fileText(dir / "old.ksp");
     for (const char* present :
          {"filename=/data/moon/moon.avi\r\nsequencelength=3\r\nprogstatus=2\r\nusedframes=3",
-          "refframe=1\r\nhotx=100\r\nhoty=80\r\nstackx=0", "[Shifts]\r\nX0=1", "[Info]\r\nD0=12.5"})
+          "refframe=1\r\nresampled=no\r\nresamplevalue=2\r\nhotx=100\r\nhoty=80\r\nstackx=0\r\nstacky="
+          "0\r\nEx0=0",
+          "[Shifts]\r\nX0=1", "[Info]\r\nD0=12.5"})
         EXPECT_NE(text.find(present), std::string::npos) << present;
     for (const char* absent : {"Alignpoints", "avicount", "activepage", "[Shifts1]", "[IShifts]"})
         EXPECT_EQ(text.find(absent), std::string::npos) << absent;
