@@ -71,8 +71,10 @@ struct InputRecord {
 int limitRefframes(int refframes, int lastIndex);
 
 // The main window's caption while frame `frame` of a series or SER input is shown; empty for
-// AVI input.
-std::string seriesCaption(const FrameModel& model, int frame);
+// AVI input. Shown by the stack's quality cut-off (`ShownBy::StackCutoff`), a TIF series reads
+// "TIFs: " and a SER frame number stands after two blanks.
+enum class ShownBy { Browsing, StackCutoff };
+std::string seriesCaption(const FrameModel& model, int frame, ShownBy shownBy = ShownBy::Browsing);
 
 // The main window's caption of the input as a whole, set again after a save: "Kestrave processing
 // BMPs: " (or "JPGs: ", "FITs: ", "TIFs: ", "PNGs: ") and the first frame's path; for SER

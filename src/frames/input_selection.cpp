@@ -379,10 +379,14 @@ bool colourimage(const Bitmap24& picture) {
     return false;
 }
 
-std::string seriesCaption(const FrameModel& model, int frame) {
+std::string seriesCaption(const FrameModel& model, int frame, ShownBy shownBy) {
     if (!model.InputIsSeries) return {};
-    if (model.InputIsSER) return "Kestrave processing SER: " + model.SerName + " " + std::to_string(frame);
-    return std::string("Kestrave processing ") + kindNameOf(model.InputType) + ": " + model.FrameNames[frame];
+    const bool cutoff = shownBy == ShownBy::StackCutoff;
+    if (model.InputIsSER)
+        return "Kestrave processing SER: " + model.SerName + (cutoff ? "  " : " ") + std::to_string(frame);
+    const bool tifs = cutoff && model.InputType == TInputType::itTIF;
+    return std::string("Kestrave processing ") + kindNameOf(model.InputType) + (tifs ? "s: " : ": ") +
+           model.FrameNames[frame];
 }
 
 std::string inputCaption(const FrameModel& model, bool highBitVideo, SavedWork saved) {

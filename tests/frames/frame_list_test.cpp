@@ -200,6 +200,17 @@ TEST(FrameList, TheOpenSeriesAndTheCaptionAfterSaving) {
     setSeries(model, names("f", 4, ".png"), TInputType::itPNG);
     EXPECT_EQ(inputCaption(model, false), "Kestrave processing PNGs: /d/f0.png");
     EXPECT_EQ(inputCaption(model, false, SavedWork::Image), "Kestrave processing PNG: /d/f0.png");
+    // The stack's cut-off names a TIF series "TIFs" and puts two blanks before a SER frame.
+    setSeries(model, names("f", 4, ".tif"), TInputType::itTIF);
+    EXPECT_EQ(seriesCaption(model, 2), "Kestrave processing TIF: /d/f2.tif");
+    EXPECT_EQ(seriesCaption(model, 2, ShownBy::StackCutoff), "Kestrave processing TIFs: /d/f2.tif");
+    setSeries(model, names("f", 4, ".png"), TInputType::itPNG);
+    EXPECT_EQ(seriesCaption(model, 2, ShownBy::StackCutoff), "Kestrave processing PNG: /d/f2.png");
+    model.InputIsSER = true;
+    model.SerName = "/d/v.ser";
+    EXPECT_EQ(seriesCaption(model, 7), "Kestrave processing SER: /d/v.ser 7");
+    EXPECT_EQ(seriesCaption(model, 7, ShownBy::StackCutoff), "Kestrave processing SER: /d/v.ser  7");
+    model.InputIsSER = false;
     setSeries(model, names("f", 4, ".fit"), TInputType::itFIT);
     model.SingleImage = true;
     EXPECT_EQ(seriesFiles(model, 1), std::vector<std::string>{"/d/f0.fit"});

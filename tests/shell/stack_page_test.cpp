@@ -240,8 +240,9 @@ TEST_F(SerStackTest, CutoffsShowTheFrameTheStackSizeAndItsQuality) {
     EXPECT_EQ(shapeColour(), QColor(0, 0x80, 0));
     EXPECT_EQ(control<QLabel>(*form, "RxLabel4")->text(),
               "Difference Cutoff (green line) (max =1.000) ( % 100)");
-    // The frame at rank 5 (frame 2) is read into the preview and shown on the stack picture.
-    EXPECT_NE(form->windowTitle().toStdString().find("planet.ser 2"), std::string::npos)
+    // The frame at rank 5 (frame 2) is read into the preview and shown on the stack picture; the
+    // caption names it after two blanks.
+    EXPECT_NE(form->windowTitle().toStdString().find("planet.ser  2"), std::string::npos)
         << form->windowTitle().toStdString();
     // The feature is ringed where this frame has it, at (14, 7); the rest is the frame.
     const QImage shown = shownPicture();
@@ -255,7 +256,7 @@ TEST_F(SerStackTest, CutoffsShowTheFrameTheStackSizeAndItsQuality) {
 
     control<TRxSlider>(*form, "StackSlider")->setValue(2);
     EXPECT_EQ(shapeColour(), QColor(Qt::red));
-    EXPECT_NE(form->windowTitle().toStdString().find("planet.ser 5"), std::string::npos);
+    EXPECT_NE(form->windowTitle().toStdString().find("planet.ser  5"), std::string::npos);
 
     // Half the largest difference lets no other frame through.
     control<TRxSlider>(*form, "StackSlider")->setValue(5);

@@ -122,7 +122,7 @@ void StackController::showFrameAtCutoff(int frame) {
         return;
     }
     // The preview shows the frame read (the input's controller hears `Preview`).
-    if (const std::string caption = seriesCaption(model, frame); !caption.empty())
+    if (const std::string caption = seriesCaption(model, frame, ShownBy::StackCutoff); !caption.empty())
         parts_.window.setWindowTitle(QString::fromStdString(caption));
     // The frame on a picture of the stack's size, from the top-left corner.
     const Bitmap24& preview = parts_.pipeline.input().PreviewBitmap;
