@@ -385,17 +385,18 @@ TEST_F(OptimizePageTest, ThePassesTheChartAndTheReferenceFramesFollowTheOtherAre
         std::function<void()> act;
         bool optimize, optimizeAndStack, create;
         int charted, refframes;
+        bool axisEndsAtLimit;  // the frame axis ends at the limit's count
     } steps[] = {
-        {"limit at 9", [&] { limitAt(9); }, true, true, true, 10, 4},
-        {"alignment cancelled", [&] { alignAgain(true); }, false, false, false, 10, 4},
-        {"alignment finished", [&] { alignAgain(false); }, true, false, false, 10, 4},
+        {"limit at 9", [&] { limitAt(9); }, true, true, true, 10, 4, true},
+        {"alignment cancelled", [&] { alignAgain(true); }, false, false, false, 10, 4, true},
+        {"alignment finished", [&] { alignAgain(false); }, true, false, false, 10, 4, true},
         // At most half the frames of the new input (8 frames: 3).
         {"new input",
          [&] {
              control<TRxSpinEdit>(page, "Refframes")->setValue(9);
              takeShorterInput();
          },
-         false, false, false, 0, 3},
+         false, false, false, 0, 3, false},
     };
     for (const auto& step : steps) {
         SCOPED_TRACE(step.step);
@@ -408,6 +409,7 @@ TEST_F(OptimizePageTest, ThePassesTheChartAndTheReferenceFramesFollowTheOtherAre
         EXPECT_EQ(chartSeries(page, "Series3")->Count(), step.charted);
         EXPECT_EQ(page.optimizerChart().hasPoints(), context.pipeline.optimizer().ChartedFrames > 0);
         EXPECT_EQ(control<TRxSpinEdit>(page, "Refframes")->Value(), step.refframes);
+        EXPECT_EQ(!page.optimizerChart().BottomAxis.Automatic, step.axisEndsAtLimit);
     }
 }
 

@@ -127,6 +127,7 @@ QWidget* OptimizePage::buildPrefilter() {
 
 void OptimizePage::clearCharts() {
     for (TFastLineSeries* series : {Series3, Series4}) series->Clear();
+    Chart7->BottomAxis.Automatic = true;
     Chart7->setTitle({});
     Chart7->clearTexts();
 }
@@ -194,6 +195,8 @@ void OptimizePage::showOptimizerChart(const std::vector<double>& qualities,
                                       const std::vector<double>& differences, double frameIncrement) {
     Series3->Assign(qualities);
     Series4->Assign(differences);
+    // The frame axis spans the points shown; only a limit ends it at its own count.
+    Chart7->BottomAxis.Automatic = true;
     Chart7->BottomAxis.Increment = frameIncrement;
     Chart7->update();
 }
