@@ -103,7 +103,7 @@ public:
         : preview_(preview), highBitFrame_(highBitFrame) {}
 
     // index -1: the pass over all frames; -2: opens nothing; 0 or more: that frame. An empty
-    // name or "none" opens nothing. Failures throw AviError with the documented message.
+    // name or "none" opens nothing. Failures throw AviError with the reader's own message.
     void ReadAVIFrames(const std::string& fileName, int index, const AviReadOptions& options,
                        AviFrameSink& sink, ProgressPort& progress);
 

@@ -16,7 +16,7 @@ bool LongOperations::mayStart() const {
     // No event was let through since the innermost operation started: code called us directly.
     if (pumps_.size() == starts_.back()) return true;
     // Otherwise an event handler runs inside that operation's pump: a click during the loop is
-    // refused, one during a documented wait is not.
+    // refused, one during Create's wait for "Continue" is not.
     return pumps_.back() == PumpKind::Wait;
 }
 

@@ -4,7 +4,7 @@
 // pending events between steps, so the user can click while it runs. The rules:
 //  - a long operation the user starts while another one is looping is refused;
 //  - a long operation started directly by code (handlers call each other) always runs, and so
-//    does one the user starts during a documented wait (Create's "Continue" wait);
+//    does one the user starts during Create's wait for "Continue";
 //  - once the user has agreed to close the window, no new long operation starts, and the window
 //    closes when the last running one has ended.
 // Handlers that only set a flag (Cancel, Pause, Continue, Halt) take no guard and stay usable.
@@ -25,7 +25,7 @@ class LongOperations {
 public:
     enum class PumpKind {
         Loop,  // a long loop lets pending events through; clicks there start nothing long
-        Wait,  // a documented wait: the user may work, long operations included
+        Wait,  // Create's wait for "Continue": the user may work, long operations included
     };
 
     // Marks the time the window processes pending events from inside a long operation.

@@ -1,6 +1,6 @@
 #pragma once
 // The speed bar across the top of the main window: one section of twelve items with their
-// documented names, each button at its item's place, and the version labels at the right end.
+// own names, each button at its item's place, and the version labels at the right end.
 
 #include "widgets/speed_bar.h"
 

@@ -285,7 +285,7 @@ TEST(TiffRead, OneFourAndEightBitGreyAndPaletteImages) {
               "Invalid TIFF file: the colour map is missing or too short");
 }
 
-TEST(TiffRead, DocumentedErrorsAndAnEmptyImage) {
+TEST(TiffRead, ErrorMessagesAndAnEmptyImage) {
     TempDir dir;
     std::vector<std::uint8_t> bmp = {'B', 'M', 0x36, 0, 0, 0, 0, 0, 0, 0, 0x36, 0, 0, 0};
     EXPECT_EQ(errorText<TiffHeaderError>(bmp), "Invalid TIFF header");

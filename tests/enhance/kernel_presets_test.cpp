@@ -29,8 +29,8 @@ const TKernel3x3& preset(const char* name) {
 TEST(KernelPresets, AChosenPresetDividesByTheSumOfItsWeights) {
     struct Case {
         const char* name;
-        std::int32_t divisor;  // the documented divisor in use
-        TKernel3x3 expected;   // the documented weights (element 0 unused here)
+        std::int32_t divisor;  // the preset's divisor
+        TKernel3x3 expected;   // the preset's weights (element 0 unused here)
     };
     const Case cases[] = {
         {"Flat", 9, {0, 1, 1, 1, 1, 1, 1, 1, 1, 1}},

@@ -75,7 +75,7 @@ Bytes png(int width, int height, const std::function<std::uint32_t(int, int)>& c
     return makePng(width, height, PNG_COLOR_TYPE_RGB, 8, samples);
 }
 
-TEST(CalibrationFrames, EveryFileTypeStoresItsDocumentedScale) {
+TEST(CalibrationFrames, EveryFileTypeStoresItsOwnScale) {
     // Pictures: each channel's byte x 128 in its own plane, the top row at y = 0.
     const auto pixel = [](int x, int y) -> std::uint32_t { return x == 1 && y == 0 ? 0x030405 : 0x000000; };
     Loader pictures;

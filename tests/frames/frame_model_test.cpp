@@ -84,7 +84,7 @@ void expectSlot(const TAlignSlotRec& slot, bool shiftAndGrade, bool saved, int f
 
 }  // namespace
 
-TEST(FrameModel, EveryTableHoldsExactlyItsDocumentedEntries) {
+TEST(FrameModel, EveryTableHoldsExactlyItsFixedNumberOfEntries) {
     FrameModel model;
     model.FrameTable[MaxFrameIndex].Slots[AlignSlotCount - 1].X = 5;
     EXPECT_EQ(model.FrameTable[10000].Slots[99].X, 5);

@@ -1,4 +1,4 @@
-// The error report's mail link: the documented facts in their order, values that cannot break
+// The error report's mail link: the report's facts in their order, values that cannot break
 // out of the body, and the About page's mail label building the link from the window as it is
 // when clicked.
 

@@ -25,7 +25,7 @@ TEST(LongOperationGuard, AClickDuringALoopIsRefusedACallFromCodeIsNot) {
     EXPECT_FALSE(clicked);
 }
 
-TEST(LongOperationGuard, ADocumentedWaitLetsTheUserStartWorkButNotDuringThatWorksLoop) {
+TEST(LongOperationGuard, CreatesContinueWaitLetsTheUserStartWorkButNotDuringThatWorksLoop) {
     LongOperations operations;
     const LongOperation create(operations);
     const Pump wait(operations, Kind::Wait);

@@ -47,7 +47,7 @@ private:
 
 namespace test {
 
-// The series of this documented name in a part of the window.
+// The series of this name in a part of the window.
 template <class Part>
 const TFastLineSeries* chartSeries(const Part& part, std::string_view name) {
     return PageTestAccess::series(part, name);

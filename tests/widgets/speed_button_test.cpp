@@ -144,7 +144,7 @@ TEST_F(SpeedButtonWidget, ToolButtonCallsFollowTheGroupRules) {
     EXPECT_FALSE(other->Down());
 }
 
-TEST_F(SpeedButtonWidget, DropDownMenuOpensAtTheDocumentedCorner) {
+TEST_F(SpeedButtonWidget, DropDownMenuOpensAtTheCornerItsPositionAndAlignmentGive) {
     struct Case {
         TRxSpeedButton::MenuPosition position;
         Qt::Alignment alignment;

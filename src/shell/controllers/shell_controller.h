@@ -70,7 +70,7 @@ public:
     void PauseButtonClick();
     void ContinuebuttonClick();
     void HaltRegisterClick();
-    // Create's documented wait: the user may work (long operations included) until "Continue",
+    // Create's wait for "Continue": the user may work (long operations included) until "Continue",
     // Cancel or a close. True when the work goes on (Continue pressed, or a batch run, which
     // never waits).
     bool waitForContinue();

@@ -1,5 +1,5 @@
 #pragma once
-// Helpers that create the number controls of the pages and tool windows with their documented
+// Helpers that create the number controls of the pages and tool windows with their own
 // names, ranges and design values.
 
 #include <QLabel>

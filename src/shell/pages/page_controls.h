@@ -1,5 +1,5 @@
 #pragma once
-// Small helpers the pages use to create their controls with the documented names.
+// Small helpers the pages use to create their controls with the names the window's controls carry.
 
 #include <QComboBox>
 #include <QFrame>
