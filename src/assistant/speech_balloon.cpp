@@ -717,7 +717,9 @@ int TAssistantBalloon::runModal() {
     ModalRun run;
     ModalRun* const outer = std::exchange(run_, &run);
     open(true);
-    while (run.result == 0 && shown_) run.loop.exec();
+    // Only an answer or a hidden balloon ends the loop; a loop ended by the application quitting
+    // (it ends every loop and runs none again) answers Cancel rather than waiting on.
+    if (shown_) run.loop.exec();
     run_ = outer;
     const int result = run.result ? run.result : mrCancelResult;
     hideBalloon();
@@ -822,6 +824,11 @@ void TAssistantBalloon::paintEvent(QPaintEvent*) {
     painter.setPen(Balloon.BorderColor);
     painter.setBrush(Balloon.Color.get());
     painter.drawPath(balloonShape(placement_, Balloon.Metrics));
+}
+
+void TAssistantBalloon::closeEvent(QCloseEvent* event) {
+    event->accept();
+    hideBalloon();
 }
 
 void TAssistantBalloon::keyPressEvent(QKeyEvent* event) {

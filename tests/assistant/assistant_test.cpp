@@ -159,6 +159,15 @@ TEST_F(AssistantTest, AMessageDuringAWaitingOneEndsTheFirstWithCancel) {
     EXPECT_EQ(inner, 1);
     EXPECT_FALSE(assistant.balloon().shown());
     EXPECT_FALSE(assistant.balloon().modal());
+
+    // The application quitting while a question waits ends it with Cancel too.
+    int quitting = -1;
+    QTimer::singleShot(0, [&] {
+        whenOpen(assistant.balloon(), [](TAssistantBalloon&) { QCoreApplication::exit(0); });
+        quitting = assistant.MessageDlg("Save before quitting ?", 3, Yes | No, 0);
+    });
+    QCoreApplication::exec();
+    EXPECT_EQ(quitting, 2);
 }
 
 TEST_F(AssistantTest, PropertiesKeepTheirValuesWhereZeroIsIgnored) {
