@@ -589,6 +589,16 @@ TEST_F(AssistantTest, ADragByThePlatformEndsWhenThePointerIsHeardAgain) {
         EXPECT_TRUE(assistant.balloon().isVisible()) << "the balloon comes back at the new place";
         stops = 0;
     }
+
+    // A top-level stage while another program is in front: the press calls the window forward
+    // and goes no further, unless the window is minimised.
+    stage.setParentWindow(nullptr);
+    stage.setApplicationActive(false);
+    pressStage(stage);
+    EXPECT_FALSE(stage.Dragging());
+    window.showMinimized();
+    pressStage(stage);
+    EXPECT_TRUE(stage.Dragging());
 }
 
 TEST(AssistantStage, ShapeFollowsTheBulbAndShowsFromAnotherThread) {
