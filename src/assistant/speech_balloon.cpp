@@ -712,6 +712,11 @@ int TAssistantBalloon::runModal() {
     if (QWidget* grabber = QWidget::mouseGrabber()) grabber->releaseMouse();
     QPointer<QWidget> previous = QApplication::activeWindow();
     QPointer<QWidget> previousFocus = QApplication::focusWidget();
+    // The default cursor while the question waits (a caller's busy cursor would hide that it
+    // waits for the user); the caller's cursors come back afterwards.
+    std::vector<QCursor> cursors;
+    for (; QApplication::overrideCursor(); QApplication::restoreOverrideCursor())
+        cursors.push_back(*QApplication::overrideCursor());
     modal_ = true;
     setWindowModality(Qt::ApplicationModal);
     ModalRun run;
@@ -722,13 +727,19 @@ int TAssistantBalloon::runModal() {
     if (shown_) run.loop.exec();
     run_ = outer;
     const int result = run.result ? run.result : mrCancelResult;
+    // A window the user went to meanwhile keeps the focus.
+    const bool stillActive = isActiveWindow();
     hideBalloon();
     if (!outer) {
         setWindowModality(Qt::NonModal);
         modal_ = false;
     }
-    if (previous) previous->activateWindow();
-    if (previousFocus) previousFocus->setFocus();
+    for (auto cursor = cursors.rbegin(); cursor != cursors.rend(); ++cursor)
+        QApplication::setOverrideCursor(*cursor);
+    if (stillActive) {
+        if (previous) previous->activateWindow();
+        if (previousFocus) previousFocus->setFocus();
+    }
     return result;
 }
 

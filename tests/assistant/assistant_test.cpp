@@ -106,6 +106,28 @@ TEST_F(AssistantTest, MessageButtonsAnswerByClickEnterAndEscape) {
         EXPECT_EQ(focused, c.focused);
         EXPECT_FALSE(assistant.balloon().isVisible());
     }
+
+    // While the question waits the cursor is the default one; the caller's busy cursor comes
+    // back afterwards, and a window the user went to meanwhile stays active.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QWidget other;
+    other.show();
+    bool busyWhileAsking = true;
+    whenOpen(assistant.balloon(), [&](TAssistantBalloon& b) {
+        busyWhileAsking = QApplication::overrideCursor();
+        other.activateWindow();
+        QApplication::processEvents();
+        buttonCaptioned(b, "&OK")->click();
+    });
+    window.activateWindow();
+    QApplication::processEvents();
+    assistant.MessageDlg("Stacking done", 2, OK, 0);
+    EXPECT_FALSE(busyWhileAsking);
+    ASSERT_TRUE(QApplication::overrideCursor());
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    QApplication::restoreOverrideCursor();
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::activeWindow(), &other);
 }
 
 TEST_F(AssistantTest, TheBalloonPointsAtItsAnchorAndTheCheckBoxReachesTheOptions) {
