@@ -2,8 +2,6 @@
 
 #include <QAbstractButton>
 #include <QEvent>
-#include <QPainter>
-#include <QPixmap>
 #include <QWidget>
 
 #include "assistant/assistant.h"
@@ -12,21 +10,6 @@
 namespace kestrave {
 
 namespace {
-
-// The window's own icons of the custom message type and of the hints: a light bulb.
-QIcon bulbIcon() {
-    QPixmap picture(32, 32);
-    picture.fill(Qt::transparent);
-    QPainter painter(&picture);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(QColor(120, 90, 0), 1.5));
-    painter.setBrush(QColor(255, 226, 90));
-    painter.drawEllipse(QRectF(7, 2, 18, 18));
-    painter.setBrush(QColor(160, 160, 160));
-    painter.drawRect(QRectF(12, 20, 8, 7));
-    painter.drawLine(QPointF(13, 29.5), QPointF(19, 29.5));
-    return QIcon(picture);
-}
 
 // Keeps `centre` at the middle of the window it watches.
 class CentreKeeper : public QObject {
@@ -69,9 +52,9 @@ void applyWindowAssistantSettings(TAssistant& Assistant) {
     balloon.Metrics.MinMsgDlgWidth = 250;
     balloon.Color = colorFromValue(13434879);
     balloon.Office2000Look = false;
-    Assistant.MsgDlg().CustomIcon = bulbIcon();
+    Assistant.MsgDlg().CustomIcon = lightBulbIcon();
     Assistant.MsgDlg().CheckBox.Enabled = false;
-    Assistant.HintDlg().Icon = bulbIcon();
+    Assistant.HintDlg().Icon = lightBulbIcon();
 }
 
 void WizardClick(TAssistant& Assistant) {

@@ -233,6 +233,9 @@ TEST_F(AssistantTest, GuideTopicsClickThroughToTheirEvent) {
     guide.Topics.AddTopic("Heading", tfPlain | tfBold);
     guide.Topics.AddTopicWithID("First", tfHoverBold, 7);
     guide.Topics.AddTopic("Second", 0);
+    QFont hover = assistant.Balloon().Font;
+    hover.setPointSize(hover.pointSize() + 3);
+    assistant.Balloon().HoverFont = hover;
     std::vector<int> clicked;
     QObject::connect(&assistant, &TAssistant::OnGuideTopicClick, [&](int id) { clicked.push_back(id); });
     assistant.ShowGuide();
@@ -244,6 +247,9 @@ TEST_F(AssistantTest, GuideTopicsClickThroughToTheirEvent) {
     EXPECT_EQ(heading->focusPolicy(), Qt::NoFocus);
     EXPECT_NE(heading->cursor().shape(), Qt::PointingHandCursor);
     EXPECT_EQ(balloon.topicButtons()[1]->cursor().shape(), Qt::PointingHandCursor);
+    // Under the mouse: the balloon's hover font with the topic's hover style.
+    EXPECT_EQ(balloon.topicButtons()[1]->HoverFont().pointSize(), hover.pointSize());
+    EXPECT_TRUE(balloon.topicButtons()[1]->HoverFont().bold());
     // Options and Search stay disabled while nobody listens to them.
     EXPECT_FALSE(buttonCaptioned(balloon, "&Options")->isEnabled());
     balloon.topicButtons()[1]->click();
@@ -403,6 +409,12 @@ TEST_F(AssistantTest, TipsStepThroughTheList) {
     assistant.balloon().ShowTips();
     TAssistantBalloon& balloon = assistant.balloon();
     EXPECT_TRUE(balloon.Msg->text().endsWith("three"));
+    // The bulb at the top left, the tip's first line indented past it and half a spacing.
+    EXPECT_TRUE(balloon.Icon->isVisibleTo(balloon.ClientPanel));
+    const int blank = QFontMetrics(balloon.Msg->font()).horizontalAdvance(' ');
+    const int blanks = int(balloon.Msg->text().indexOf("three"));
+    EXPECT_GE(blanks * blank, 32 + 3);
+    EXPECT_LT((blanks - 1) * blank, 32 + 3);
     EXPECT_FALSE(buttonCaptioned(balloon, "&Next")->isEnabled());
     buttonCaptioned(balloon, "&Back")->click();
     EXPECT_EQ(assistant.TipsDlg().TipIndex(), 1);
