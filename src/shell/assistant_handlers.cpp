@@ -1,7 +1,6 @@
 #include "shell/assistant_handlers.h"
 
 #include <QAbstractButton>
-#include <QEvent>
 #include <QWidget>
 
 #include "assistant/assistant.h"
@@ -10,24 +9,6 @@
 namespace kestrave {
 
 namespace {
-
-// Keeps `centre` at the middle of the window it watches.
-class CentreKeeper : public QObject {
-public:
-    CentreKeeper(QWidget& window, QWidget& centre) : QObject(&window), window_(window), centre_(centre) {
-        window.installEventFilter(this);
-        place();
-    }
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == &window_ && event->type() == QEvent::Resize) place();
-        return false;
-    }
-
-private:
-    void place() { centre_.setGeometry(window_.width() / 2 - 80, window_.height() / 2 - 80, 2, 2); }
-    QWidget& window_;
-    QWidget& centre_;
-};
 
 void showHintTopic(TAssistant& Assistant, const char* title, std::initializer_list<const char*> lines) {
     THintDlgOptions& hint = Assistant.HintDlg();
@@ -84,7 +65,7 @@ TAssistant& createWindowAssistant(QWidget& window, QWidget& Screencentre, QAbstr
                                   std::function<bool()> onFirstPage) {
     auto* assistant = new TAssistant(&window);
     applyWindowAssistantSettings(*assistant);
-    new CentreKeeper(window, Screencentre);
+    Screencentre.setGeometry(320, 240, 2, 2);
     QObject::connect(&Wizard, &QAbstractButton::clicked, assistant,
                      [assistant, onFirstPage = std::move(onFirstPage)] {
                          if (onFirstPage()) WizardClick(*assistant);
