@@ -95,8 +95,6 @@ std::shared_ptr<const ActorLibraryData> parseActorLibrary(std::vector<std::uint8
                            [](const ActorResource& a, const ActorResource& b) { return key(a) == key(b); });
     if (twice != data->resources.end()) return nullptr;
     data->bytes = std::move(bytes);
-    for (const AnimationRecord& a : data->animations)
-        if (data->resource(ActorResourceKind::FrameData, a.resourceId).empty()) return nullptr;
     return data;
 }
 

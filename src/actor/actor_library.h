@@ -84,7 +84,8 @@ struct ActorLibraryData {
 // Checks and indexes a whole actor file. Returns null when the bytes are not a valid actor
 // library: a wrong magic or version, no animation, a record, directory or resource reaching
 // past the end, a frame size of 0 or above kMaxActorFrameSide, a resource kind other than the
-// two above, a kind and identifier given twice, or an animation whose frame data is missing.
+// two above, or a kind and identifier given twice. (An animation whose frame data is missing
+// leaves the library valid; only that animation cannot be played.)
 std::shared_ptr<const ActorLibraryData> parseActorLibrary(std::vector<std::uint8_t> bytes);
 
 }  // namespace kestrave

@@ -1,5 +1,7 @@
 #include "assistant/balloon_options.h"
 
+#include <QPainter>
+#include <QPixmap>
 #include <algorithm>
 
 namespace kestrave {
@@ -17,6 +19,20 @@ void ChangeSource::changed() const {
         if (source->quiet_ > 0) return;
     for (const ChangeSource* source = this; source; source = source->outer_)
         if (source->onChange_) source->onChange_();
+}
+
+QIcon lightBulbIcon() {
+    QPixmap picture(32, 32);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(120, 90, 0), 1.5));
+    painter.setBrush(QColor(255, 226, 90));
+    painter.drawEllipse(QRectF(7, 2, 18, 18));
+    painter.setBrush(QColor(160, 160, 160));
+    painter.drawRect(QRectF(12, 20, 8, 7));
+    painter.drawLine(QPointF(13, 29.5), QPointF(19, 29.5));
+    return QIcon(picture);
 }
 
 QColor colorFromValue(std::uint32_t value) {

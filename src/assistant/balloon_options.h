@@ -108,6 +108,10 @@ struct TBalloonMetrics : ChangeSource {
     Observed<std::uint16_t> MinQueryDlgWidth{this, 280};  // stored only
 };
 
+// A light bulb, 32 x 32: the icon of the tips balloon ("OABULBICON"), and the window's icon of
+// its own messages and hints.
+QIcon lightBulbIcon();
+
 // A colour given as the platform's 0x00BBGGRR value.
 QColor colorFromValue(std::uint32_t value);
 
@@ -165,7 +169,7 @@ public:
     TTipsDlgOptions& operator=(const TTipsDlgOptions& other);
 
     Observed<TTipsDlgButtons> VisibleButtons{this, 0x7};
-    Observed<QIcon> Icon{this};  // "OABULBICON": a light bulb of our own drawing
+    Observed<QIcon> Icon{this};  // the balloon loads lightBulbIcon() at its creation
     std::function<void()> OnTipsTipChange;
 
     const QStringList& Tips() const { return tips_; }

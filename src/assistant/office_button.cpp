@@ -169,9 +169,10 @@ void TOffice97Button::setMouseState(int state) {
 }
 
 QImage TOffice97Button::currentGlyph() const {
+    // Pressed with the mouse moved away (state 3) it looks as when the mouse is not over it.
     const GlyphRole role = !isEnabled()       ? kDisabledRole
                            : mouseState_ == 2 ? kDownRole
-                           : mouseState_ != 0 ? kActiveRole
+                           : mouseState_ == 1 ? kActiveRole
                                               : kInactiveRole;
     QImage glyph;
     if (!useCustomGlyphs_) {

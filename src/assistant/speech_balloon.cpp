@@ -115,6 +115,7 @@ TAssistantBalloon::TAssistantBalloon(QWidget* parent)
     CheckBox = new QCheckBox(ClientPanel);
     CheckBox->setObjectName("CheckBox");
     for (QWidget* control : ClientPanel->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) control->hide();
+    TipsDlg.Icon = lightBulbIcon();
     connect(CheckBox, &QCheckBox::clicked, this, [this] { CheckBoxClick(); });
     connect(InputBox, &QLineEdit::textEdited, this, [this] { InputBoxChange(); });
     connect(InputBox, &QLineEdit::returnPressed, this, [this] { InputBoxKeyPress(); });
@@ -353,15 +354,12 @@ void TAssistantBalloon::layOutTips() {
     const int space = metrics.ControlSpacing;
     const int width = metrics.MinTipsDlgWidth;
     const QIcon icon = TipsDlg.Icon;
-    Icon->setPixmap(icon.isNull() ? QPixmap() : icon.pixmap(32, 32));
-    Icon->setGeometry(space, space, 32, 32);
-    Icon->setVisible(!icon.isNull());
     const int index = TipsDlg.TipIndex();
     QString tip = index >= 0 && index < TipsDlg.Tips().size() ? TipsDlg.Tips()[index] : QString();
     // Blanks as wide as the icon and half a spacing, so the first line clears the icon.
     if (!tip.isEmpty() && !icon.isNull()) {
         const int blank = std::max(1, QFontMetrics(Msg->font()).horizontalAdvance(' '));
-        tip.prepend(QString(int(std::ceil((32 + space / 2.0) / blank)), ' '));
+        tip.prepend(QString((32 + space / 2 + blank - 1) / blank, ' '));
     }
     Msg->setText(tip);
     adjustLabels({Msg});
@@ -370,8 +368,13 @@ void TAssistantBalloon::layOutTips() {
     Msg->setGeometry(space, space, textW, textH);
     Msg->setVisible(textH > 0);
     Msg->raise();
-    // The tip (beside the icon), then the buttons, right-aligned, one spacing below.
-    int y = space + std::max(textH, icon.isNull() ? 0 : 32);
+    // The tip (beside the icon), then the buttons, right-aligned, one spacing below. The icon
+    // alone is nothing to show.
+    const bool iconShown = !icon.isNull() && (textH > 0 || TipsDlg.VisibleButtons != 0);
+    Icon->setPixmap(iconShown ? icon.pixmap(32, 32) : QPixmap());
+    Icon->setGeometry(space, space, 32, 32);
+    Icon->setVisible(iconShown);
+    int y = space + std::max(textH, iconShown ? 32 : 0);
     int x = width - space;
     int buttonH = 0;
     const int buttonY = y > space ? y + space : y;
@@ -530,7 +533,7 @@ void TAssistantBalloon::layOutTopics(const QString& title, const QString& descri
         button->setTransparent(true);
         button->setOffice2000Look(Balloon.Office2000Look);
         button->setFont(topicFont(Balloon.Font, flags));
-        button->setHoverFont(topicFont(Balloon.Font, flags | std::uint8_t(flags >> 3)));
+        button->setHoverFont(topicFont(Balloon.HoverFont, flags | std::uint8_t(flags >> 3)));
         button->setProperty("kestraveTag", line);
         const bool clickable = !(flags & tfPlain);
         button->setShowGlyph(clickable);
@@ -712,21 +715,34 @@ int TAssistantBalloon::runModal() {
     if (QWidget* grabber = QWidget::mouseGrabber()) grabber->releaseMouse();
     QPointer<QWidget> previous = QApplication::activeWindow();
     QPointer<QWidget> previousFocus = QApplication::focusWidget();
+    // The default cursor while the question waits (a caller's busy cursor would hide that it
+    // waits for the user); the caller's cursors come back afterwards.
+    std::vector<QCursor> cursors;
+    for (; QApplication::overrideCursor(); QApplication::restoreOverrideCursor())
+        cursors.push_back(*QApplication::overrideCursor());
     modal_ = true;
     setWindowModality(Qt::ApplicationModal);
     ModalRun run;
     ModalRun* const outer = std::exchange(run_, &run);
     open(true);
-    while (run.result == 0 && shown_) run.loop.exec();
+    // Only an answer or a hidden balloon ends the loop; a loop ended by the application quitting
+    // (it ends every loop and runs none again) answers Cancel rather than waiting on.
+    if (shown_) run.loop.exec();
     run_ = outer;
     const int result = run.result ? run.result : mrCancelResult;
+    // A window the user went to meanwhile keeps the focus.
+    const bool stillActive = isActiveWindow();
     hideBalloon();
     if (!outer) {
         setWindowModality(Qt::NonModal);
         modal_ = false;
     }
-    if (previous) previous->activateWindow();
-    if (previousFocus) previousFocus->setFocus();
+    for (auto cursor = cursors.rbegin(); cursor != cursors.rend(); ++cursor)
+        QApplication::setOverrideCursor(*cursor);
+    if (stillActive) {
+        if (previous) previous->activateWindow();
+        if (previousFocus) previousFocus->setFocus();
+    }
     return result;
 }
 
@@ -822,6 +838,11 @@ void TAssistantBalloon::paintEvent(QPaintEvent*) {
     painter.setPen(Balloon.BorderColor);
     painter.setBrush(Balloon.Color.get());
     painter.drawPath(balloonShape(placement_, Balloon.Metrics));
+}
+
+void TAssistantBalloon::closeEvent(QCloseEvent* event) {
+    event->accept();
+    hideBalloon();
 }
 
 void TAssistantBalloon::keyPressEvent(QKeyEvent* event) {

@@ -104,6 +104,9 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // The window manager's close (Alt+F4) closes the balloon as Esc would: a question waiting
+    // for its answer gets Cancel.
+    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -103,7 +103,8 @@ TAssistantStage::TAssistantStage(TAssistantDirector& director)
     setAttribute(Qt::WA_NoSystemBackground);
     applicationActive_ = QGuiApplication::applicationState() == Qt::ApplicationActive;
     applyWindowFlags();
-    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this] { applicationStateChanged(); });
+    connect(qApp, &QGuiApplication::applicationStateChanged, this,
+            [this](Qt::ApplicationState state) { setApplicationActive(state == Qt::ApplicationActive); });
     systemMove_ = [this] { return windowHandle() && windowHandle()->startSystemMove(); };
 }
 
@@ -116,8 +117,8 @@ void TAssistantStage::applyWindowFlags() {
     setWindowFlags(flags);
 }
 
-void TAssistantStage::applicationStateChanged() {
-    applicationActive_ = QGuiApplication::applicationState() == Qt::ApplicationActive;
+void TAssistantStage::setApplicationActive(bool active) {
+    applicationActive_ = active;
     const bool onTop = applicationActive_ || alwaysOnTop_;
     // Changing the flags makes the window anew: only on a change.
     if (onTop == onTopBand_ || parentWidget()) return;
@@ -129,7 +130,7 @@ void TAssistantStage::applicationStateChanged() {
 
 void TAssistantStage::setAlwaysOnTop(bool on) {
     alwaysOnTop_ = on;
-    applicationStateChanged();
+    setApplicationActive(applicationActive_);
 }
 
 void TAssistantStage::setParentWindow(QWidget* parent) {
@@ -194,16 +195,16 @@ void TAssistantStage::paintEvent(QPaintEvent*) {
 }
 
 void TAssistantStage::mousePressEvent(QMouseEvent* event) {
-    if (!parentWidget() && QGuiApplication::applicationState() != Qt::ApplicationActive) {
+    if (!parentWidget() && !applicationActive_) {
         // A click on the character while another program is in front brings this program
-        // forward and goes no further.
+        // forward and goes no further; with the program's window minimised it goes through.
         for (QWidget* top : QApplication::topLevelWidgets())
-            if (top != this && top->isVisible() && top->windowType() == Qt::Window && !top->isMinimized()) {
+            if (top != this && top->isVisible() && top->windowType() == Qt::Window) {
+                if (top->isMinimized()) break;
                 top->raise();
                 top->activateWindow();
-                break;
+                return;
             }
-        return;
     }
     // A platform move whose end went unheard ends at the next press.
     endDrag();

@@ -69,6 +69,10 @@ public:
     // How a drag hands the window to the platform's move loop; false: the platform has none and
     // the stage follows the mouse itself. Replaceable for tests.
     void setSystemMove(std::function<bool()> start) { systemMove_ = std::move(start); }
+    // Whether the application is active (its state changes set it): a top-level stage keeps to
+    // the topmost band while it is or while AlwaysOnTop is set.
+    bool ApplicationActive() const { return applicationActive_; }
+    void setApplicationActive(bool active);
     // A stage with a parent window lives inside it; without one it is a top-level window.
     void setParentWindow(QWidget* parent);
 
@@ -107,7 +111,6 @@ private:
     void endDrag();
     void applyShown(bool shown);
     void applyWindowFlags();
-    void applicationStateChanged();
 
     TAssistantDirector& director_;
     THintBulb* bulb_;

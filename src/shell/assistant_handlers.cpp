@@ -1,9 +1,6 @@
 #include "shell/assistant_handlers.h"
 
 #include <QAbstractButton>
-#include <QEvent>
-#include <QPainter>
-#include <QPixmap>
 #include <QWidget>
 
 #include "assistant/assistant.h"
@@ -12,39 +9,6 @@
 namespace kestrave {
 
 namespace {
-
-// The window's own icons of the custom message type and of the hints: a light bulb.
-QIcon bulbIcon() {
-    QPixmap picture(32, 32);
-    picture.fill(Qt::transparent);
-    QPainter painter(&picture);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(QColor(120, 90, 0), 1.5));
-    painter.setBrush(QColor(255, 226, 90));
-    painter.drawEllipse(QRectF(7, 2, 18, 18));
-    painter.setBrush(QColor(160, 160, 160));
-    painter.drawRect(QRectF(12, 20, 8, 7));
-    painter.drawLine(QPointF(13, 29.5), QPointF(19, 29.5));
-    return QIcon(picture);
-}
-
-// Keeps `centre` at the middle of the window it watches.
-class CentreKeeper : public QObject {
-public:
-    CentreKeeper(QWidget& window, QWidget& centre) : QObject(&window), window_(window), centre_(centre) {
-        window.installEventFilter(this);
-        place();
-    }
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == &window_ && event->type() == QEvent::Resize) place();
-        return false;
-    }
-
-private:
-    void place() { centre_.setGeometry(window_.width() / 2 - 80, window_.height() / 2 - 80, 2, 2); }
-    QWidget& window_;
-    QWidget& centre_;
-};
 
 void showHintTopic(TAssistant& Assistant, const char* title, std::initializer_list<const char*> lines) {
     THintDlgOptions& hint = Assistant.HintDlg();
@@ -69,9 +33,9 @@ void applyWindowAssistantSettings(TAssistant& Assistant) {
     balloon.Metrics.MinMsgDlgWidth = 250;
     balloon.Color = colorFromValue(13434879);
     balloon.Office2000Look = false;
-    Assistant.MsgDlg().CustomIcon = bulbIcon();
+    Assistant.MsgDlg().CustomIcon = lightBulbIcon();
     Assistant.MsgDlg().CheckBox.Enabled = false;
-    Assistant.HintDlg().Icon = bulbIcon();
+    Assistant.HintDlg().Icon = lightBulbIcon();
 }
 
 void WizardClick(TAssistant& Assistant) {
@@ -101,7 +65,7 @@ TAssistant& createWindowAssistant(QWidget& window, QWidget& Screencentre, QAbstr
                                   std::function<bool()> onFirstPage) {
     auto* assistant = new TAssistant(&window);
     applyWindowAssistantSettings(*assistant);
-    new CentreKeeper(window, Screencentre);
+    Screencentre.setGeometry(320, 240, 2, 2);
     QObject::connect(&Wizard, &QAbstractButton::clicked, assistant,
                      [assistant, onFirstPage = std::move(onFirstPage)] {
                          if (onFirstPage()) WizardClick(*assistant);

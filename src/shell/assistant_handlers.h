@@ -25,8 +25,8 @@ void WizardClick(TAssistant& Assistant);
 void AssistantGuideTopicClick(TAssistant& Assistant, int Topic);
 
 // Creates the window's assistant, applies its settings, and wires the Wizard item (which acts
-// only while `onFirstPage` holds) and the guide's topics. `Screencentre` becomes a 2 x 2 control
-// that keeps to the middle of `window` (at W/2 - 80, H/2 - 80).
+// only while `onFirstPage` holds) and the guide's topics. `Screencentre` becomes the 2 x 2 control
+// at (320, 240), the middle of the window at its first size.
 TAssistant& createWindowAssistant(QWidget& window, QWidget& Screencentre, QAbstractButton& Wizard,
                                   std::function<bool()> onFirstPage);
 

@@ -8,6 +8,7 @@
 
 #include "actor/actor_errors.h"
 #include "actor/assistant_actor.h"
+#include "actor/assistant_engine.h"
 #include "support/actor_test_file.h"
 #include "support/temp_dir.h"
 
@@ -143,7 +144,6 @@ TEST_F(ActorFile, DamagedFilesAreNotValidActorLibraries) {
         {"record past the end", patched(12, {0xFF, 0xFF})},
         {"frame width 0", patched(20 + 23, {0, 0})},
         {"frame wider than 1024", test::actorFileBytes(wide)},
-        {"missing frame data", patched(20 + 1058 + 51, {101})},
         {"resource kind", patched(20 + 1124, {2})},
         {"resource past the end", patched(20 + 1124 + 8, {200})},
         {"directory past the end", patched(16, {2})},
@@ -160,6 +160,10 @@ TEST_F(ActorFile, DamagedFilesAreNotValidActorLibraries) {
         }
         EXPECT_TRUE(actor.isEmpty()) << c.what;
     }
+    // An animation without its frame data leaves the library valid; only it cannot be played.
+    actor.setActorLibrary(writeBytes(patched(20 + 1058 + 51, {101}), "no-frames.actor"));
+    EXPECT_EQ(actor.animationCount(), 1);
+    EXPECT_FALSE(TAssistantEngine(actor).loadAnimation(1));
 }
 
 TEST_F(ActorFile, EveryTruncationOfAFileIsRefused) {

@@ -101,6 +101,13 @@ TEST_F(Director, IdleAnimationsPlayOnlyWithAutoIdle) {
     EXPECT_EQ(idleWaits.awaitCount(1), std::vector<int>{-1});
     EXPECT_TRUE(idleLevels.values().empty());
     EXPECT_TRUE(played.values().empty());
+    // Restless at level 3, the character calms down to level 1 once it is asked for something.
+    director->setIdleLevel(kStateIdle3);
+    director->waitForRequest(director->playAnimation(4));
+    EXPECT_EQ(director->idleLevel(), kStateIdle1);
+    events.awaitCount(2);
+    events.clear();
+    played.clear();
 
     // With it, the first pause of 20 ms ends in an idle tick at level 1 and the idle animation.
     director->setAutoIdle(true);

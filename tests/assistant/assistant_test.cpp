@@ -106,6 +106,28 @@ TEST_F(AssistantTest, MessageButtonsAnswerByClickEnterAndEscape) {
         EXPECT_EQ(focused, c.focused);
         EXPECT_FALSE(assistant.balloon().isVisible());
     }
+
+    // While the question waits the cursor is the default one; the caller's busy cursor comes
+    // back afterwards, and a window the user went to meanwhile stays active.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QWidget other;
+    other.show();
+    bool busyWhileAsking = true;
+    whenOpen(assistant.balloon(), [&](TAssistantBalloon& b) {
+        busyWhileAsking = QApplication::overrideCursor();
+        other.activateWindow();
+        QApplication::processEvents();
+        buttonCaptioned(b, "&OK")->click();
+    });
+    window.activateWindow();
+    QApplication::processEvents();
+    assistant.MessageDlg("Stacking done", 2, OK, 0);
+    EXPECT_FALSE(busyWhileAsking);
+    ASSERT_TRUE(QApplication::overrideCursor());
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    QApplication::restoreOverrideCursor();
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::activeWindow(), &other);
 }
 
 TEST_F(AssistantTest, TheBalloonPointsAtItsAnchorAndTheCheckBoxReachesTheOptions) {
@@ -159,6 +181,15 @@ TEST_F(AssistantTest, AMessageDuringAWaitingOneEndsTheFirstWithCancel) {
     EXPECT_EQ(inner, 1);
     EXPECT_FALSE(assistant.balloon().shown());
     EXPECT_FALSE(assistant.balloon().modal());
+
+    // The application quitting while a question waits ends it with Cancel too.
+    int quitting = -1;
+    QTimer::singleShot(0, [&] {
+        whenOpen(assistant.balloon(), [](TAssistantBalloon&) { QCoreApplication::exit(0); });
+        quitting = assistant.MessageDlg("Save before quitting ?", 3, Yes | No, 0);
+    });
+    QCoreApplication::exec();
+    EXPECT_EQ(quitting, 2);
 }
 
 TEST_F(AssistantTest, PropertiesKeepTheirValuesWhereZeroIsIgnored) {
@@ -202,6 +233,9 @@ TEST_F(AssistantTest, GuideTopicsClickThroughToTheirEvent) {
     guide.Topics.AddTopic("Heading", tfPlain | tfBold);
     guide.Topics.AddTopicWithID("First", tfHoverBold, 7);
     guide.Topics.AddTopic("Second", 0);
+    QFont hover = assistant.Balloon().Font;
+    hover.setPointSize(hover.pointSize() + 3);
+    assistant.Balloon().HoverFont = hover;
     std::vector<int> clicked;
     QObject::connect(&assistant, &TAssistant::OnGuideTopicClick, [&](int id) { clicked.push_back(id); });
     assistant.ShowGuide();
@@ -213,6 +247,9 @@ TEST_F(AssistantTest, GuideTopicsClickThroughToTheirEvent) {
     EXPECT_EQ(heading->focusPolicy(), Qt::NoFocus);
     EXPECT_NE(heading->cursor().shape(), Qt::PointingHandCursor);
     EXPECT_EQ(balloon.topicButtons()[1]->cursor().shape(), Qt::PointingHandCursor);
+    // Under the mouse: the balloon's hover font with the topic's hover style.
+    EXPECT_EQ(balloon.topicButtons()[1]->HoverFont().pointSize(), hover.pointSize());
+    EXPECT_TRUE(balloon.topicButtons()[1]->HoverFont().bold());
     // Options and Search stay disabled while nobody listens to them.
     EXPECT_FALSE(buttonCaptioned(balloon, "&Options")->isEnabled());
     balloon.topicButtons()[1]->click();
@@ -372,6 +409,12 @@ TEST_F(AssistantTest, TipsStepThroughTheList) {
     assistant.balloon().ShowTips();
     TAssistantBalloon& balloon = assistant.balloon();
     EXPECT_TRUE(balloon.Msg->text().endsWith("three"));
+    // The bulb at the top left, the tip's first line indented past it and half a spacing.
+    EXPECT_TRUE(balloon.Icon->isVisibleTo(balloon.ClientPanel));
+    const int blank = QFontMetrics(balloon.Msg->font()).horizontalAdvance(' ');
+    const int blanks = int(balloon.Msg->text().indexOf("three"));
+    EXPECT_GE(blanks * blank, 32 + 3);
+    EXPECT_LT((blanks - 1) * blank, 32 + 3);
     EXPECT_FALSE(buttonCaptioned(balloon, "&Next")->isEnabled());
     buttonCaptioned(balloon, "&Back")->click();
     EXPECT_EQ(assistant.TipsDlg().TipIndex(), 1);
@@ -580,6 +623,16 @@ TEST_F(AssistantTest, ADragByThePlatformEndsWhenThePointerIsHeardAgain) {
         EXPECT_TRUE(assistant.balloon().isVisible()) << "the balloon comes back at the new place";
         stops = 0;
     }
+
+    // A top-level stage while another program is in front: the press calls the window forward
+    // and goes no further, unless the window is minimised.
+    stage.setParentWindow(nullptr);
+    stage.setApplicationActive(false);
+    pressStage(stage);
+    EXPECT_FALSE(stage.Dragging());
+    window.showMinimized();
+    pressStage(stage);
+    EXPECT_TRUE(stage.Dragging());
 }
 
 TEST(AssistantStage, ShapeFollowsTheBulbAndShowsFromAnotherThread) {

@@ -143,6 +143,9 @@ TEST_F(OfficeButton, CustomGlyphsByStateWithTheirTransparentColour) {
     // No down glyph: the inactive one stands in.
     mouse(QEvent::MouseButtonPress, inside, Qt::LeftButton);
     EXPECT_EQ(button.currentGlyph().pixel(1, 1), qRgb(0, 0, 255));
+    // Pressed and moved away: the inactive glyph, not the active one.
+    mouse(QEvent::MouseMove, outside, Qt::LeftButton);
+    EXPECT_EQ(button.currentGlyph().pixel(1, 1), qRgb(0, 0, 255));
     mouse(QEvent::MouseButtonRelease, outside, Qt::NoButton);
 
     // Disabled without a disabled glyph: the inactive glyph's shape embossed.

@@ -22,7 +22,8 @@ TEST(WindowAssistant, TheWizardGuideOpensTheHintsOfItsFirstTwoSteps) {
     QPushButton wizardItem;
     bool firstPage = false;
     TAssistant& assistant = createWindowAssistant(window, *centre, wizardItem, [&] { return firstPage; });
-    EXPECT_EQ(centre->geometry(), QRect(240, 160, 2, 2));
+    window.resize(1200, 900);
+    EXPECT_EQ(centre->geometry(), QRect(320, 240, 2, 2));
     wizardItem.click();
     EXPECT_FALSE(assistant.balloon().shown()) << "the guide belongs to the first page";
     firstPage = true;

@@ -13,11 +13,18 @@
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
+#include <QWindow>
 
+#include "assistant/assistant.h"
+#include "assistant/office_button.h"
+#include "assistant/speech_balloon.h"
+#include "shell/assistant_handlers.h"
 #include "shell/controllers/shell_controller.h"
 #include "shell/controllers/stack_controller.h"
 #include "shell/controllers/tool_window_controller.h"
+#include "shell/dialog_presenter.h"
 #include "shell/pages/about_page.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/final_page.h"
@@ -51,6 +58,14 @@ int runLongLoop(ApplicationContext& app, int steps, const std::function<void(int
         ++done;
     }
     return done;
+}
+
+// The window manager's close of a top-level window, refused while a modal window blocks it.
+void closeByWindowManager(QWidget& window) {
+    const QWindow* modal = QGuiApplication::modalWindow();
+    if (modal && modal != window.windowHandle()) return;
+    QCloseEvent close;
+    QCoreApplication::sendEvent(window.windowHandle(), &close);
 }
 
 // Queues a click as the user would give it: it arrives when the window processes its events.
@@ -354,6 +369,34 @@ TEST_F(ShellWindowTest, TheCloseQuestionFollowsTheAnswerAndTheSave) {
     messages.shown.clear();
     EXPECT_TRUE(form->close());
     EXPECT_TRUE(messages.shown.empty());
+}
+
+// The close question in the window's own balloon, closed by the window manager (Alt+F4): that
+// answers Cancel, and the window's next close asks again and keeps the window.
+TEST_F(ShellWindowTest, ABalloonClosedByTheWindowManagerAnswersCancelAndAsksAgain) {
+    context.messages().setPresenter(makeWindowPresenter(*form));
+    editRun(context.pipeline).state.activepage = TMainTab::tabWavelet;
+    form->show();
+    TAssistantBalloon& balloon = windowAssistant(*form)->balloon();
+    int asked = 0, unseen = 0;
+    // The user: closes the first question, cancels the second; closes the window again while a
+    // question waits unseen, and then gives up.
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        if (balloon.isVisible() && balloon.ClientPanel->isVisible())
+            ++asked == 1 ? closeByWindowManager(balloon) : balloon.buttons()[2]->click();
+        else if (balloon.shown() && !balloon.isVisible() && ++unseen == 20)
+            closeByWindowManager(*form);
+        else if (unseen == 40)
+            balloon.Close();
+    });
+    user.start(5);
+    for (int close = 1; close <= 2; ++close) {
+        closeByWindowManager(*form);
+        EXPECT_EQ(asked, close);
+        EXPECT_EQ(unseen, 0);
+        EXPECT_TRUE(form->isVisible());
+    }
 }
 
 TEST_F(ShellWindowTest, MessagesBringTheWindowForwardOnlyWhenTheOptionAsks) {
