@@ -112,6 +112,12 @@ TEST_F(WaveletPageTest, TheColourAreaIsDraggedOutThenMovedWholeWithTheFeatureFol
     EXPECT_EQ(area.Y2, 90);
     EXPECT_EQ(context.pipeline.state().FeatureX, 100);
     EXPECT_EQ(context.pipeline.state().FeatureY, 80);
+    // The box follows the pointer in exclusive-or green, "Show Area" ticked or not.
+    ASSERT_FALSE(control<TPCheck>(page, "RGBshiftactive")->Checked());
+    moveTo(QPoint(64, 64));
+    const std::uint8_t* p = context.pipeline.wavelet().ProcessPicture.pixel(44, 64);
+    EXPECT_EQ(control<QLabel>(page, "ProcessImage")->pixmap().toImage().pixel(44, 64),
+              qRgb(p[2], p[1] ^ 128, p[0]));
 
     // Defining a new area starts from none.
     tick(*control<TPCheck>(page, "RGBshiftset"));
@@ -125,6 +131,15 @@ TEST_F(WaveletPageTest, TheMixAndTheLuminanceControlsChangeTheComposition) {
     wavelet.LRGB2Click();
     EXPECT_FALSE(control<QGroupBox>(page, "LRGBmixer")->isHidden());
     EXPECT_TRUE(context.pipeline.state().LayersDirty) << "the working image is composed another way";
+    // The Align page's box and this page's are kept equal both ways.
+    TPCheck& alignLrgb = *control<TPCheck>(*form, "LRGB");
+    EXPECT_TRUE(alignLrgb.Checked());
+    alignLrgb.setChecked(false);
+    emit alignLrgb.OnClick(&alignLrgb);
+    EXPECT_FALSE(control<TPCheck>(page, "LRGB2")->Checked());
+    EXPECT_TRUE(control<QGroupBox>(page, "LRGBmixer")->isHidden());
+    alignLrgb.setChecked(true);
+    emit alignLrgb.OnClick(&alignLrgb);
 
     control<TRxSlider>(page, "RedLRGBslider")->setValue(1);
     control<TRxSlider>(page, "GreenLRGBSlider")->setValue(1);
@@ -181,6 +196,13 @@ TEST_F(WaveletPageTest, AClickOnTheProcessedViewCentresTheAreaAndTheReleaseCompu
     float sum = images.WorkPlanes[1][100][70];
     for (int n = 1; n <= 6; ++n) sum += images.LayerPlanes[n][1][100 - 86][70 - 36];
     EXPECT_NEAR(sum, images.StackPlanes[1][100][70], 1e-3f) << "the layers belong to the new area";
+    // Its corners' legs are drawn in exclusive-or white.
+    TPCheck& corners = *control<TPCheck>(page, "Showprocessingarea");
+    corners.setChecked(true);
+    emit corners.OnClick(&corners);
+    const std::uint8_t* p = context.pipeline.wavelet().ProcessPicture.pixel(91, 36);
+    EXPECT_EQ(control<QLabel>(page, "ProcessImage")->pixmap().toImage().pixel(91, 36),
+              qRgb(255 - p[2], 255 - p[1], 255 - p[0]));
 
     // Near the edge the area stays whole inside the image.
     QTest::mouseClick(control<QLabel>(page, "ProcessImage"), Qt::LeftButton, Qt::NoModifier,
