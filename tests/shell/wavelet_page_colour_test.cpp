@@ -11,6 +11,7 @@
 
 #include "frames/program_state.h"
 #include "shell/pages/named_control.h"
+#include "shell/tab_strip.h"
 #include "wavelet_page_support.h"
 #include "widgets/check_box.h"
 #include "widgets/slider.h"
@@ -187,9 +188,17 @@ TEST_F(WaveletPageTest, AClickOnTheProcessedViewCentresTheAreaAndTheReleaseCompu
     wavelet.ProcessareaChange();  // 128 × 128
     wavelet.ProcessButtonClick();
     editRun(context.pipeline).state.LayersDirty = false;
+    form->show();
+    pieces(*form).Tabpages->setCurrentIndex(static_cast<int>(TMainTab::tabWavelet));
+    page.markNextButton(nullptr);
 
     QTest::mouseClick(control<QLabel>(page, "ProcessImage"), Qt::LeftButton, Qt::NoModifier,
                       QPoint(150, 100));
+    // The release marks "Do All" as the next button.
+    QCoreApplication::processEvents();
+    const QWidget& doAll = *control<QWidget>(page, "DoAll");
+    EXPECT_EQ(control<QWidget>(page, "Showbuttonp3")->mapToGlobal(QPoint(0, 0)),
+              doAll.mapToGlobal(QPoint(0, doAll.height())));
     EXPECT_EQ(context.pipeline.state().FeatureX, 150);
     EXPECT_EQ(images.ProcessAreaX, 86);
     EXPECT_EQ(images.ProcessAreaY, 36);
