@@ -205,13 +205,6 @@ TEST_F(WaveletPageTest, AClickOnTheProcessedViewCentresTheAreaAndTheReleaseCompu
     float sum = images.WorkPlanes[1][100][70];
     for (int n = 1; n <= 6; ++n) sum += images.LayerPlanes[n][1][100 - 86][70 - 36];
     EXPECT_NEAR(sum, images.StackPlanes[1][100][70], 1e-3f) << "the layers belong to the new area";
-    // Its corners' legs are drawn in exclusive-or white.
-    TPCheck& corners = *control<TPCheck>(page, "Showprocessingarea");
-    corners.setChecked(true);
-    emit corners.OnClick(&corners);
-    const std::uint8_t* p = context.pipeline.wavelet().ProcessPicture.pixel(91, 36);
-    EXPECT_EQ(control<QLabel>(page, "ProcessImage")->pixmap().toImage().pixel(91, 36),
-              qRgb(255 - p[2], 255 - p[1], 255 - p[0]));
 
     // Near the edge the area stays whole inside the image.
     QTest::mouseClick(control<QLabel>(page, "ProcessImage"), Qt::LeftButton, Qt::NoModifier,

@@ -62,6 +62,16 @@ TEST_F(WaveletPageTest, ProcessSplitsTheStackIntoLayersOnceAndShowsTheView) {
     EXPECT_EQ(control<QWidget>(page, "Showbuttonp3")->mapToGlobal(QPoint(0, 0)),
               doAll.mapToGlobal(QPoint(0, doAll.height())));
     EXPECT_FALSE(control<QLabel>(*form, "Label22")->text().isEmpty());
+    // The area's corner legs are drawn in exclusive-or white.
+    TPCheck& corners = *control<TPCheck>(page, "Showprocessingarea");
+    corners.setChecked(true);
+    emit corners.OnClick(&corners);
+    const std::uint8_t* p = context.pipeline.wavelet().ProcessPicture.pixel(5, 0);
+    ASSERT_NE(p[1], 0);
+    EXPECT_EQ(control<QLabel>(page, "ProcessImage")->pixmap().toImage().pixel(5, 0),
+              qRgb(255 - p[2], 255 - p[1], 255 - p[0]));
+    corners.setChecked(false);
+    emit corners.OnClick(&corners);
 
     EXPECT_FALSE(context.pipeline.state().LayersDirty);
     EXPECT_FALSE(context.shell.WaveletTabPending);
@@ -418,7 +428,8 @@ TEST_F(WaveletPageTest, DoAllProcessesAnImageLargerThanTheAreaInTiles) {
         rendered = context.pipeline.wavelet().ProcessPicture.pixel(x, 190)[1] != 0;
     EXPECT_TRUE(rendered);
 
-    // Cancelled during the first tile: the bar stays where the tiles stopped.
+    // Cancelled during the first tile: the bar stays where the tiles stopped (in a window shown).
+    form->show();
     QMetaObject::invokeMethod(pieces(*form).Speedbar->Cancelbutton, &QAbstractButton::click,
                               Qt::QueuedConnection);
     messages.reply(mrYes);
