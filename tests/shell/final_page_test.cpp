@@ -187,10 +187,20 @@ TEST_F(FinalPageTest, TheRunTakesTheCropRectangleAtTheRelease) {
     drag(picture, QPoint(110, 70), QPoint(10, 20));
     ASSERT_EQ(edges(context.pipeline.state().CropRect), (std::array{10, 110, 20, 70}));
     // The band is drawn in exclusive-or white; opening the page draws it plain white.
-    const std::uint8_t* p = context.pipeline.finalImage().shown.pixel(10, 40);
-    EXPECT_EQ(picture.pixmap().toImage().pixel(10, 40), qRgb(255 - p[2], 255 - p[1], 255 - p[0]));
+    const std::uint8_t* at = context.pipeline.finalImage().shown.pixel(10, 40);
+    const QRgb plain = qRgb(at[2], at[1], at[0]);
+    const QRgb inverted = plain ^ 0xffffffu;
+    EXPECT_EQ(picture.pixmap().toImage().pixel(10, 40), inverted);
     pieces(*form).shell->selectTab(static_cast<int>(TMainTab::tabFinal));
     EXPECT_EQ(picture.pixmap().toImage().pixel(10, 40), qRgb(255, 255, 255));
+    // A picture computed anew shows none.
+    QTest::mouseClick(control<TPCheck>(page, "FlipX"), Qt::LeftButton);
+    QTest::mouseClick(control<TPCheck>(page, "FlipX"), Qt::LeftButton);
+    EXPECT_EQ(picture.pixmap().toImage().pixel(10, 40), plain);
+    // "Use Cropping" ticked draws it in exclusive-or again.
+    QTest::mouseClick(control<TPCheck>(page, "Cropping"), Qt::LeftButton);
+    QTest::mouseClick(control<TPCheck>(page, "Cropping"), Qt::LeftButton);
+    EXPECT_EQ(picture.pixmap().toImage().pixel(10, 40), inverted);
 
     QTest::mousePress(&picture, Qt::LeftButton, Qt::NoModifier, QPoint(60, 50));
     QMouseEvent move(QEvent::MouseMove, QPointF(30, 40), QPointF(), Qt::NoButton, Qt::LeftButton,

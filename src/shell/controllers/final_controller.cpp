@@ -56,8 +56,9 @@ FinalController::FinalController(const FinalControllerParts& parts) : parts_(par
     for (auto signal : {&TabStrip::pageEntering, &TabStrip::pageShown})
         connect(&parts.tabs, signal, this, [this](int tab) {
             if (tab != static_cast<int>(TMainTab::tabFinal)) return;
-            solidCropBand_ = true;
             UpdateFinalBitmap();
+            cropBand_ = CropBand::Solid;
+            showFinalPicture();
         });
     connectControls();
     processedShown_ = parts.pipeline.subscribe([this](PipelineChange change) {
@@ -152,6 +153,8 @@ FinalSettings FinalController::readFinalSettings() const {
 }
 
 void FinalController::UpdateFinalBitmap() {
+    // A picture computed anew shows no crop rectangle until one is drawn on it.
+    cropBand_ = CropBand::None;
     if (parts_.pipeline.wavelet().ProcessPicture.empty()) {
         parts_.pipeline.renderFinalPicture({});
     } else {
@@ -187,11 +190,10 @@ void FinalController::showFinalPicture() {
     QImage pixmap = bitmapView(shown).convertToFormat(QImage::Format_RGB32);
     const TEdgeRect& mark = parts_.ports.shell.view.CropMark;
     const TEdgeRect& crop = mark.Left != -1 ? mark : parts_.pipeline.state().CropRect;
-    if (crop.Left != -1 && (dragging_ || page_.Cropping->Checked())) {
+    if (crop.Left != -1 && (dragging_ || cropBand_ != CropBand::None)) {
         const TEdgeRect box = orderedCorners(crop);
         QPainter painter(&pixmap);
-        // The rubber band in exclusive-or.
-        if (!solidCropBand_) painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        if (cropBand_ == CropBand::Xor) painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
         painter.setPen(Qt::white);
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(QRect(QPoint(box.Left, box.Top), QPoint(box.Right, box.Bottom)));
@@ -267,8 +269,10 @@ void FinalController::FlipYClick() {
 }
 
 void FinalController::CroppingClick() {
-    solidCropBand_ = false;
     settingChanged();
+    if (!page_.Cropping->Checked()) return;
+    cropBand_ = CropBand::Xor;
+    showFinalPicture();
 }
 
 // ---- colour ----
@@ -360,7 +364,7 @@ void FinalController::RotateImageMouseDown(Qt::MouseButton button, QPoint at) {
     }
     view.CropMark = startCropRect(at.x(), at.y());
     dragging_ = button == Qt::LeftButton;
-    solidCropBand_ = false;
+    cropBand_ = CropBand::Xor;
     showFinalPicture();
     if (!parts_.HLSwindow.isVisible()) return;
     const std::optional<int> hue = hueUnderPointer(at);

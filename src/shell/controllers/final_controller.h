@@ -103,8 +103,10 @@ private:
     Pipeline::Subscription processedShown_;
     // The left button is held on the picture while a rectangle is drawn.
     bool dragging_ = false;
-    // The crop rectangle drawn plain (the page just opened) or in exclusive-or.
-    bool solidCropBand_ = false;
+    // The crop rectangle over the picture: none (the picture was computed anew), plain white (the
+    // page opened) or the exclusive-or band (drawn by the mouse or "Use Cropping").
+    enum class CropBand { None, Solid, Xor };
+    CropBand cropBand_ = CropBand::None;
 };
 
 }  // namespace kestrave
