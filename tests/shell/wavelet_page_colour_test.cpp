@@ -116,9 +116,7 @@ TEST_F(WaveletPageTest, TheColourAreaIsDraggedOutThenMovedWholeWithTheFeatureFol
     // The box follows the pointer in exclusive-or green, "Show Area" ticked or not.
     ASSERT_FALSE(control<TPCheck>(page, "RGBshiftactive")->Checked());
     moveTo(QPoint(64, 64));
-    const std::uint8_t* p = context.pipeline.wavelet().ProcessPicture.pixel(44, 64);
-    EXPECT_EQ(control<QLabel>(page, "ProcessImage")->pixmap().toImage().pixel(44, 64),
-              qRgb(p[2], p[1] ^ 128, p[0]));
+    EXPECT_EQ(shown(44, 64), picture(44, 64) ^ 0x008000u);
 
     // Defining a new area starts from none.
     tick(*control<TPCheck>(page, "RGBshiftset"));
@@ -133,14 +131,11 @@ TEST_F(WaveletPageTest, TheMixAndTheLuminanceControlsChangeTheComposition) {
     EXPECT_FALSE(control<QGroupBox>(page, "LRGBmixer")->isHidden());
     EXPECT_TRUE(context.pipeline.state().LayersDirty) << "the working image is composed another way";
     // The Align page's box and this page's are kept equal both ways.
-    TPCheck& alignLrgb = *control<TPCheck>(*form, "LRGB");
-    EXPECT_TRUE(alignLrgb.Checked());
-    alignLrgb.setChecked(false);
-    emit alignLrgb.OnClick(&alignLrgb);
+    EXPECT_TRUE(control<TPCheck>(*form, "LRGB")->Checked());
+    tick("LRGB", false);
     EXPECT_FALSE(control<TPCheck>(page, "LRGB2")->Checked());
     EXPECT_TRUE(control<QGroupBox>(page, "LRGBmixer")->isHidden());
-    alignLrgb.setChecked(true);
-    emit alignLrgb.OnClick(&alignLrgb);
+    tick("LRGB");
 
     control<TRxSlider>(page, "RedLRGBslider")->setValue(1);
     control<TRxSlider>(page, "GreenLRGBSlider")->setValue(1);
@@ -194,11 +189,7 @@ TEST_F(WaveletPageTest, AClickOnTheProcessedViewCentresTheAreaAndTheReleaseCompu
 
     QTest::mouseClick(control<QLabel>(page, "ProcessImage"), Qt::LeftButton, Qt::NoModifier,
                       QPoint(150, 100));
-    // The release marks "Do All" as the next button.
-    QCoreApplication::processEvents();
-    const QWidget& doAll = *control<QWidget>(page, "DoAll");
-    EXPECT_EQ(control<QWidget>(page, "Showbuttonp3")->mapToGlobal(QPoint(0, 0)),
-              doAll.mapToGlobal(QPoint(0, doAll.height())));
+    EXPECT_TRUE(marksNext("DoAll")) << "the release marks Do All as the next button";
     EXPECT_EQ(context.pipeline.state().FeatureX, 150);
     EXPECT_EQ(images.ProcessAreaX, 86);
     EXPECT_EQ(images.ProcessAreaY, 36);

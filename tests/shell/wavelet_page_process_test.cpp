@@ -56,22 +56,14 @@ TEST_F(WaveletPageTest, ProcessSplitsTheStackIntoLayersOnceAndShowsTheView) {
     pieces(*form).Tabpages->setCurrentIndex(static_cast<int>(TMainTab::tabWavelet));
     control<QLabel>(*form, "Label22")->clear();
     control<TRxSpeedButton>(page, "Processbutton")->click();
-    // The mark moves on to "Do All"; the memory in use is shown.
-    QCoreApplication::processEvents();
-    const QWidget& doAll = *control<QWidget>(page, "DoAll");
-    EXPECT_EQ(control<QWidget>(page, "Showbuttonp3")->mapToGlobal(QPoint(0, 0)),
-              doAll.mapToGlobal(QPoint(0, doAll.height())));
+    // The mark moves on to "Do All"; the memory in use is shown; the area's corner legs are drawn
+    // in exclusive-or white.
+    EXPECT_TRUE(marksNext("DoAll"));
     EXPECT_FALSE(control<QLabel>(*form, "Label22")->text().isEmpty());
-    // The area's corner legs are drawn in exclusive-or white.
-    TPCheck& corners = *control<TPCheck>(page, "Showprocessingarea");
-    corners.setChecked(true);
-    emit corners.OnClick(&corners);
-    const std::uint8_t* p = context.pipeline.wavelet().ProcessPicture.pixel(5, 0);
-    ASSERT_NE(p[1], 0);
-    EXPECT_EQ(control<QLabel>(page, "ProcessImage")->pixmap().toImage().pixel(5, 0),
-              qRgb(255 - p[2], 255 - p[1], 255 - p[0]));
-    corners.setChecked(false);
-    emit corners.OnClick(&corners);
+    tick("Showprocessingarea");
+    ASSERT_NE(picture(5, 0), qRgb(0, 0, 0));
+    EXPECT_EQ(shown(5, 0), picture(5, 0) ^ 0xffffffu);
+    tick("Showprocessingarea", false);
 
     EXPECT_FALSE(context.pipeline.state().LayersDirty);
     EXPECT_FALSE(context.shell.WaveletTabPending);
@@ -82,16 +74,13 @@ TEST_F(WaveletPageTest, ProcessSplitsTheStackIntoLayersOnceAndShowsTheView) {
     EXPECT_EQ(control<QLabel>(page, "ProcessImage")->pixmap().size(), QSize(64, 48));
     // The design scheme is linear with step 1 and increment 0.
     EXPECT_EQ(control<TPCheck>(page, "Layer3checkbox")->Caption(), "3 : 1");
-    // With the points shown, one box marks the feature in lime over the view, not in the picture.
+    // With the points shown, one box marks the feature in lime over the grey picture.
     editRun(context.pipeline).state.FeatureX = 32;
     editRun(context.pipeline).state.FeatureY = 24;
     editRun(context.pipeline).fft.FFTSize = 32;
-    TPCheck& points = *control<TPCheck>(*form, "Showalignpoints");
-    points.setChecked(true);
-    emit points.OnClick(&points);
-    EXPECT_EQ(control<QLabel>(page, "ProcessImage")->pixmap().toImage().pixel(16, 24), qRgb(0, 255, 0));
-    const std::uint8_t* grey = context.pipeline.wavelet().ProcessPicture.pixel(16, 24);
-    EXPECT_EQ(grey[0], grey[1]);
+    tick("Showalignpoints");
+    EXPECT_EQ(shown(16, 24), qRgb(0, 255, 0));
+    EXPECT_EQ(qRed(picture(16, 24)), qGreen(picture(16, 24)));
 
     // Layers that are up to date are not computed again.
     const float before = images.LayerPlanes[1][1][10][10];
