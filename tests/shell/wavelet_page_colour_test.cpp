@@ -96,6 +96,7 @@ TEST_F(WaveletPageTest, TheColourAreaIsDraggedOutThenMovedWholeWithTheFeatureFol
     QTest::mousePress(control<QLabel>(page, "ProcessImage"), Qt::LeftButton, Qt::NoModifier, QPoint(20, 30));
     moveTo(QPoint(60, 50));
     EXPECT_EQ(area.X2, 60) << "the far corner follows the drag";
+    EXPECT_EQ(shown(20, 40), picture(20, 40) ^ 0xffffffu) << "the band in exclusive-or white";
     QTest::mouseRelease(control<QLabel>(page, "ProcessImage"), Qt::LeftButton, Qt::NoModifier,
                         QPoint(61, 51));
     EXPECT_EQ(area.X1, 20);
