@@ -111,8 +111,8 @@ int decompositionReach(const WaveletFilter& filter, const WaveletProcessOptions&
 
 DoAllResult processWholeImage(RenderContext& context, const WaveletFilter& filter,
                               const WaveletProcessOptions& wavelet, const RenderOptions& options,
-                              const TTIFFBitMap& Stackimage, bool Showprocessingarea,
-                              ProgressPort& progress) {
+                              const TTIFFBitMap& Stackimage, bool Showprocessingarea, ProgressPort& progress,
+                              const std::function<void()>& tileShown) {
     ImageDataSection& section = context.section;
     ProgramState& state = context.state;
     const TilePlan plan = tilePlan(context.ImageWidth, context.ImageHeight, section.ProcessAreaWidth,
@@ -145,6 +145,7 @@ DoAllResult processWholeImage(RenderContext& context, const WaveletFilter& filte
         result.histograms = renderPass(context, wavelet, options);
         ++result.tilesProcessed;
         progress.processMessages();
+        if (tileShown) tileShown();
     }
 
     userArea.restore();

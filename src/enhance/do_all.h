@@ -10,6 +10,7 @@
 // inside each tile runs on every core.
 
 #include <cstdint>
+#include <functional>
 
 #include "codecs/tiff_bitmap.h"
 #include "enhance/render.h"
@@ -77,8 +78,10 @@ struct DoAllResult {
 // both pictures); DoAllDone stays false, WholeImageArea again says whether the area covers the
 // image, and panel 2 reads "Do_all processing cancelled". Throws DoAllError (before changing anything) for a
 // tile step below 1 and WaveletError for planes that do not fit; the user's area is restored either way.
+// `tileShown`, when given, runs after each tile has let the window through, to repaint the view.
 DoAllResult processWholeImage(RenderContext& context, const WaveletFilter& filter,
                               const WaveletProcessOptions& wavelet, const RenderOptions& options,
-                              const TTIFFBitMap& Stackimage, bool Showprocessingarea, ProgressPort& progress);
+                              const TTIFFBitMap& Stackimage, bool Showprocessingarea, ProgressPort& progress,
+                              const std::function<void()>& tileShown = {});
 
 }  // namespace kestrave

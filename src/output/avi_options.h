@@ -3,12 +3,15 @@
 // AVI and the integrated AVI.
 
 #include <filesystem>
+#include <functional>
 #include <vector>
 
 #include "output/avi_writer_layout.h"
 #include "stacking/stack_options.h"
 
 namespace kestrave {
+
+class Bitmap24;
 
 // `Registeravichoice`: the size of the registered frames.
 enum class RegisteredAviSize { AlignmentArea = 0, MaximumArea = 1 };
@@ -40,6 +43,8 @@ struct RegisteredAviOptions {
     int FeatureX = 0;
     int FeatureY = 0;
     AviWriterLayout layout;
+    // Each frame as it was read, before it is cut out (the window shows it).
+    std::function<void(const Bitmap24&)> frameRead;
 };
 
 struct IntegratedAviOptions {

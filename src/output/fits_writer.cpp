@@ -154,8 +154,8 @@ void writeFitsFile(const fs::path& target, const FitsHeader& header, const Sampl
     writer.commit();
 }
 
-void reportFitFailure(SaveContext& context, const std::string& reason) {
-    context.messages.inform("FIT not SAVED", "An error occured during fitsave\n" + reason);
+void reportFitFailure(SaveContext& context) {
+    context.messages.inform("FIT not SAVED", "An error occured during fitsave");
 }
 
 std::tm localNow() {
@@ -220,8 +220,8 @@ FitSaveResult FitSave(const fs::path& FileName, int Width, int Height, int BitPi
                 continue;
             writeFitsFile(target, header, rule, Width, Height, channel.plane, images);
             result.written.push_back(target);
-        } catch (const FileError& error) {
-            reportFitFailure(context, error.what());
+        } catch (const FileError&) {
+            reportFitFailure(context);
             result.failed = true;
             break;
         }

@@ -167,6 +167,7 @@ AviResult writeRegisteredAvi(const fs::path& chosenFile, const FrameModel& model
                              const RegisteredAviOptions& options, SaveContext& context,
                              ProgressPort& progress) {
     AviResult result;
+    progress.setStatus(3, "Writing AVI");
     const std::vector<int> list = registeredAviFrames(model, options.lastRank);
     if (list.empty()) {
         context.messages.inform("Empty AVI file", EmptyText);
@@ -185,8 +186,6 @@ AviResult writeRegisteredAvi(const fs::path& chosenFile, const FrameModel& model
         result.outcome = AviOutcome::Declined;
         return result;
     }
-    progress.setStatus(3, "Writing AVI");
-    progress.setMaximum(static_cast<int>(list.size()));
     AviWriterLayout layout = options.layout;
     layout.frameCapacity = static_cast<int>(list.size());
     AviWriter writer(*target, plan.width, plan.height, layout);
@@ -202,11 +201,11 @@ AviResult writeRegisteredAvi(const fs::path& chosenFile, const FrameModel& model
             result.unreadable.push_back(f);
             continue;
         }
+        if (options.frameRead) options.frameRead(buffers.Preview);
         const SlotShift shift = shiftAtScale(model.FrameTable[f].Slots[0], 1.0);
         cutOut(buffers.Preview, shift.X + plan.offsetX, shift.Y + plan.offsetY, plan.width, plan.height,
                frame);
         writer.addFrame(frame);
-        progress.setPosition(static_cast<int>(k) + 1);
         if (progress.cancelled()) {
             progress.setCancelRequested(false);
             result.outcome = AviOutcome::Cancelled;

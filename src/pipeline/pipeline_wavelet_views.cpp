@@ -2,6 +2,9 @@
 // views (the render pass, the processing area, the single-layer view) and the final
 // page's picture state.
 
+#include <algorithm>
+#include <cmath>
+
 #include "enhance/channel_composition.h"
 #include "enhance/clamped_round.h"
 #include "enhance/do_all.h"
@@ -194,10 +197,11 @@ RenderOptions WaveletStage::renderProcessedView(const WaveletProcessOptions& wav
 }
 
 bool WaveletStage::processWholeImage(const WaveletProcessOptions& wavelet, const RenderOptions& options,
-                                     bool showProcessingArea, ProgressPort& progress) {
+                                     bool showProcessingArea, ProgressPort& progress,
+                                     const std::function<void()>& tileShown) {
     RenderContext context = renderContextOf(run_);
     return !kestrave::processWholeImage(context, run_.wavelet.filter, wavelet, options,
-                                        run_.wavelet.Stackimage, showProcessingArea, progress)
+                                        run_.wavelet.Stackimage, showProcessingArea, progress, tileShown)
                 .cancelled;
 }
 
@@ -245,6 +249,29 @@ WaveletArea WaveletStage::clippedProcessArea() const {
 
 std::optional<std::string> WaveletStage::pixelReadout(int x, int y) const {
     return kestrave::pixelReadout(run_.images, x, y);
+}
+
+std::vector<AlignPointMark> WaveletStage::alignPointMarks() const {
+    const AlignmentPoints& points = run_.alignPoints;
+    const StackResult& stack = run_.stack.result;
+    std::vector<AlignPointMark> marks;
+    if (points.Alignpoints <= 1) {
+        const int x = run_.state.FeatureX + stack.StackMaxShiftX;
+        const int y = run_.state.FeatureY + stack.StackMaxShiftY;
+        const T2dArrays& weight = run_.images.StackWeightPlane;
+        const bool inside = x >= 0 && y >= 0 && x < weight.xCount() && y < weight.yCount();
+        const int stacked = inside ? static_cast<int>(std::nearbyint(weight[x][y])) : 0;
+        marks.push_back({x, y, run_.fft.FFTSize / 2, stacked, 1});
+        return marks;
+    }
+    for (int p = 1; p <= std::min(points.Alignpoints, MaxAlignPoints); ++p) {
+        const auto at = static_cast<std::size_t>(p);
+        if (!points.PointEnabled[at]) continue;
+        marks.push_back({points.PointPos[at].X + stack.StackMaxShiftX,
+                         points.PointPos[at].Y + stack.StackMaxShiftY, points.PointFFTSize[at] / 2,
+                         stack.PointStackDepth[at], p});
+    }
+    return marks;
 }
 
 Bitmap24 WaveletStage::waveletLayerView(int n) const {

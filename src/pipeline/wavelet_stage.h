@@ -3,9 +3,19 @@
 // shifts and weights, kernel, curves, gamma and tones, levels), the render of the processed view,
 // its compare tools and the page's scheme, filter and curve files.
 
+#include <vector>
+
 #include "pipeline/pipeline_core.h"
 
 namespace kestrave {
+
+struct AlignPointMark {
+    int x = 0;
+    int y = 0;
+    int half = 0;
+    int stacked = 0;
+    int number = 0;
+};
 
 class WaveletStage : public virtual PipelineCore {
 public:
@@ -92,8 +102,10 @@ public:
     RenderOptions renderProcessedView(const WaveletProcessOptions& wavelet, RenderOptions options,
                                       bool autoBalance, bool balanceHistograms);
     // The whole image processed tile by tile; false when cancelled. Throws as the tiles do.
+    // `tileShown` repaints the view after each tile.
     bool processWholeImage(const WaveletProcessOptions& wavelet, const RenderOptions& options,
-                           bool showProcessingArea, ProgressPort& progress);
+                           bool showProcessingArea, ProgressPort& progress,
+                           const std::function<void()>& tileShown = {});
     // A render on the wavelet page is over (a pass or the whole image, finished, failed or with
     // nothing to render): the pages that show the processed picture follow it. Announces
     // `Processed`.
@@ -117,6 +129,10 @@ public:
     // view with layer n drawn over it (throws WaveletError).
     void takeResampledImageSize(const WaveletProcessOptions& options);
     Bitmap24 waveletLayerView(int n) const;
+    // The alignment points drawn over the processed view: each ticked point at its place on the
+    // stack's canvas with half its box side, the frames stacked for it and its number. One box:
+    // the feature with the box size and the rounded stack weight there.
+    std::vector<AlignPointMark> alignPointMarks() const;
 
 protected:
     ~WaveletStage() = default;

@@ -170,6 +170,7 @@ protected:
     void selectTab(int tab) override;
     void waitForContinue() override;
     void CancelButtonClick() override;
+    void ShowMemoryUsage() override;
 
 private:
     // The stages one area runs inside another's work, each handed to the controller of its area.

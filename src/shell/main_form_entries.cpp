@@ -25,6 +25,9 @@ void TMainForm::waitForContinue() {
 void TMainForm::CancelButtonClick() {
     shell->CancelButtonClick();
 }
+void TMainForm::ShowMemoryUsage() {
+    shell->ShowMemoryUsage();
+}
 
 // The project's load: each step it takes again goes to the controller of its area.
 bool TMainForm::takeInput(const InputPlan& plan) {

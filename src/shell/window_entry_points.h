@@ -12,10 +12,12 @@ class WindowEntryPoints {
 public:
     virtual ~WindowEntryPoints() = default;
 
-    // The window: the tab strip, the "Continue" wait, cancelling.
+    // The window: the tab strip, the "Continue" wait, cancelling, the memory display.
     virtual void selectTab(int tab) = 0;
     virtual void waitForContinue() = 0;
     virtual void CancelButtonClick() = 0;
+    // The heap in use, shown in the memory label.
+    virtual void ShowMemoryUsage() = 0;
 };
 
 }  // namespace kestrave

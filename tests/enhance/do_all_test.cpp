@@ -38,10 +38,11 @@ void prepare(RenderFixture& f, bool colour) {
     f.makeStackView();
 }
 
-DoAllResult doAll(RenderFixture& f, bool Showprocessingarea = true) {
+DoAllResult doAll(RenderFixture& f, bool Showprocessingarea = true,
+                  const std::function<void()>& tileShown = {}) {
     RenderContext context = f.context();
     return processWholeImage(context, f.filter, f.wavelet, f.options, f.Stackimage, Showprocessingarea,
-                             f.progress);
+                             f.progress, tileShown);
 }
 
 std::string planeBytes(const RenderFixture& f) {
@@ -194,9 +195,11 @@ TEST(DoAll, CancelKeepsTheFlagForTheCallerAndTheRestShowsTheStack) {
     f.progress.onPoll = [&tilesSeen](NullProgress& progress) {
         if (++tilesSeen == 3) progress.setCancelRequested(true);
     };
-    const DoAllResult result = doAll(f, false);
+    int repaints = 0;
+    const DoAllResult result = doAll(f, false, [&repaints] { ++repaints; });
     EXPECT_TRUE(result.cancelled);
     EXPECT_EQ(result.tilesProcessed, 3);
+    EXPECT_EQ(repaints, 3) << "the view is repainted after each tile";
     EXPECT_TRUE(f.progress.cancelRequested());
     EXPECT_EQ(f.section().ProcessAreaX, 250);
     EXPECT_EQ(f.section().ProcessAreaY, 150);

@@ -140,6 +140,13 @@ TEST(FinalImage, HueCurvesChangeOnlyTheHuesTheyRaise) {
     const FinalPicture lifted = renderFinal(source, 4, 1, tables.settings());
     for (int x : {0, 1, 3}) EXPECT_EQ(rgbAt(lifted.image, x, 0), rgbAt(neutral.image, x, 0)) << x;
     EXPECT_EQ(rgbAt(lifted.image, 2, 0)[1], rgbAt(neutral.image, 2, 0)[1] + 60);
+    // The hue table counts twice too: 15 at 90 degrees turns that hue to 120, where red and blue
+    // agree.
+    Tables turned;
+    turned.hue[900] = 15.0f;
+    const std::array<int, 3> green = rgbAt(renderFinal(source, 4, 1, turned.settings()).image, 1, 0);
+    EXPECT_EQ(green[0], green[2]);
+    EXPECT_GT(green[1], green[0]);
 
     // A point inserted off the even spacing: the table follows the curve's x, not its parameter.
     resetHueCurve(curves.HueSpline);

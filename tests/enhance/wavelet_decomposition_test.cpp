@@ -230,6 +230,16 @@ TEST(WaveletDecomposition, DegenerateKernelsFollowTheirNormalisation) {
         for (int dy = -2; dy <= 2; ++dy) expected += input[12 + dx][17 + dy];
     }
     EXPECT_NEAR(image.section.WorkPlanes[1][12][17], expected / 25.0, 1e-3);
+
+    // A negative weight counts in the sum but its tap is skipped: centre 10 and one -2 give 10 / 8.
+    image.section.WorkPlanes[1] = input;
+    WaveletFilter negative;
+    KernelSpins spins{};
+    spins[12] = 10;
+    spins[13] = -2;
+    SetWaveletKernel(negative, spins);
+    ComputeWaveletLayer(image.section, 30, 30, negative, monoOptions(), 1);
+    EXPECT_NEAR(image.section.WorkPlanes[1][12][17], 1.25 * input[12][17], 1e-4);
 }
 
 TEST(WaveletDecomposition, GaussianResultDoesNotDependOnWhatTheScratchPlaneHeld) {

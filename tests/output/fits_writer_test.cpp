@@ -290,7 +290,7 @@ TEST_F(FitsWriter, FailedWriteIsReportedStopsAndLeavesOldFilesAndTheInput) {
     }
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].caption, "FIT not SAVED");
-    EXPECT_EQ(messages.shown[0].text.rfind("An error occured during fitsave", 0), 0u);
+    EXPECT_EQ(messages.shown[0].text, "An error occured during fitsave");
     EXPECT_EQ(messages.shown[0].buttons, mbOK);
     EXPECT_EQ(fileBytes(dir / "m1_R.fit").size(), 7u);
     EXPECT_EQ(fileBytes(dir / "m1_G.fit").size(), 9u);

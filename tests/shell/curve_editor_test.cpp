@@ -152,16 +152,17 @@ TEST_F(CurveEditorTest, ActivatingToneMappingSetsItsSlidersAndTheGraphSwitchChoo
     // The bias spin holds two decimals.
     EXPECT_NEAR(static_cast<double>(control<TRxSpinEdit>(tone, "RxSpinEdit5")->Value()), 666 * 0.0015, 0.005);
     EXPECT_FALSE(control<TRxSlider>(tone, "RxSlider1")->isHidden());
-    EXPECT_TRUE(control<TRxSlider>(tone, "RxSlider3")->isHidden())
-        << "the curves, not the photoreceptor, are in use";
-    control<TPCheck>(tone, "Tonegraph")->setChecked(false);
-    wavelet.TonegraphClick();
+    // Colour input offers the light and colour sliders, whether the curve is in use or not; only
+    // ticking the curve's box hides them.
+    ASSERT_TRUE(control<TPCheck>(tone, "Tonegraph")->Checked());
     EXPECT_FALSE(control<TRxSlider>(tone, "RxSlider3")->isHidden());
-    EXPECT_FALSE(control<TRxSlider>(tone, "RxSlider4")->isHidden());
+    wavelet.TonegraphClick();
+    EXPECT_TRUE(control<TRxSlider>(tone, "RxSlider3")->isHidden());
+    EXPECT_TRUE(control<TRxSlider>(tone, "RxSlider4")->isHidden());
     control<TPCheck>(tone, "ActiveTonemap")->setChecked(false);
     wavelet.ActiveTonemapClick();
     EXPECT_TRUE(control<TRxSlider>(tone, "RxSlider1")->isHidden());
-    EXPECT_TRUE(control<TRxSlider>(tone, "RxSlider4")->isHidden());
+    EXPECT_FALSE(control<TRxSlider>(tone, "RxSlider4")->isHidden());
 }
 
 TEST_F(CurveEditorTest, TheCurveWindowsFitTheSmallestScreenWithTheirGraphsWhole) {

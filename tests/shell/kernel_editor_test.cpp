@@ -70,6 +70,8 @@ TEST_F(ShellWindowTest, BothKernelEditorsWriteTheOneKernelStore) {
     tick(*control<TPCheck>(optimize, "Filteralignment"));
     EXPECT_TRUE(control<TPCheck>(optimize, "Filteralignment")->Checked());
     EXPECT_EQ(kernel, (TKernel3x3{4, -1, -1, 3, -1, 8, -1, -1, -1, -1}));
+    tick(*control<TPCheck>(stack, "Stackfilterset"));
+    EXPECT_EQ(kernel, (TKernel3x3{5, 0, 1, 0, 1, 1, 1, 0, 1, 0}));
 
     // "Reset" gives nine 1s, the start-up kernel.
     control<QPushButton>(stack, "Stackfilterresetbutton")->click();

@@ -76,9 +76,14 @@ TEST_F(SaveStackTest, InteractiveSavesGoThroughTheDialogAndTheOverwriteQuestion)
     EXPECT_TRUE(fs::is_directory(sub));
     EXPECT_FALSE(context.shell.ImageSaved);
 
-    // The filter chosen decides the type, whatever extension was typed.
+    // The filter chosen decides the type, whatever extension was typed; the caption of a PNG
+    // series comes back in the singular.
+    editRun(context.pipeline).model.InputIsSeries = true;
+    editRun(context.pipeline).model.InputType = TInputType::itPNG;
+    editRun(context.pipeline).model.FrameNames[0] = "/night/f1.png";
     dialogs->willChoose(sub / "pick.jpg", 1);
     save.SaveButtonClick();
+    EXPECT_EQ(form->windowTitle(), "Kestrave processing PNG: /night/f1.png");
     EXPECT_TRUE(fs::exists(sub / "pick.bmp"));
     EXPECT_FALSE(fs::exists(sub / "pick.jpg"));
     EXPECT_EQ(pieces(*form).dialogs.SaveDialog1.FilterIndex, 1);

@@ -60,6 +60,9 @@ TEST_F(SaveWaveletTest, SavesTheRenderedResultAsASixteenBitPngAfterOfferingDoAll
     process();
     editRun(context.pipeline).state.DoAllDone = false;
     messages.reply(mrNo);  // not now
+    editRun(context.pipeline).model.InputType = TInputType::itSER;
+    editRun(context.pipeline).model.InputIsSER = true;
+    editRun(context.pipeline).model.SerName = "sky.ser";
     dialogs->willChoose(folder / "w1.bmp", 5);
     save.SaveBMP2buttonClick();
     EXPECT_TRUE(asked("Image not fully processed"));
@@ -76,6 +79,9 @@ TEST_F(SaveWaveletTest, SavesTheRenderedResultAsASixteenBitPngAfterOfferingDoAll
     // The samples are those of the 16-bit result: its first row, first two pixels.
     EXPECT_EQ(pngSampleBytes(folder / "w1.png", 12),
               hexWords(context.pipeline.images().ResultImage16.HighBitRow(0), 6));
+
+    // The save gives the window back the input's caption.
+    EXPECT_EQ(form->windowTitle(), "Kestrave processing SER: sky.ser 0");
 
     // Yes runs "Do All" first; once it has run nothing is asked.
     messages.shown.clear();

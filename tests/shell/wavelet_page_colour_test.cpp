@@ -11,6 +11,7 @@
 
 #include "frames/program_state.h"
 #include "shell/pages/named_control.h"
+#include "shell/tab_strip.h"
 #include "wavelet_page_support.h"
 #include "widgets/check_box.h"
 #include "widgets/slider.h"
@@ -95,6 +96,7 @@ TEST_F(WaveletPageTest, TheColourAreaIsDraggedOutThenMovedWholeWithTheFeatureFol
     QTest::mousePress(control<QLabel>(page, "ProcessImage"), Qt::LeftButton, Qt::NoModifier, QPoint(20, 30));
     moveTo(QPoint(60, 50));
     EXPECT_EQ(area.X2, 60) << "the far corner follows the drag";
+    EXPECT_EQ(shown(20, 40), picture(20, 40) ^ 0xffffffu) << "the band in exclusive-or white";
     QTest::mouseRelease(control<QLabel>(page, "ProcessImage"), Qt::LeftButton, Qt::NoModifier,
                         QPoint(61, 51));
     EXPECT_EQ(area.X1, 20);
@@ -112,6 +114,10 @@ TEST_F(WaveletPageTest, TheColourAreaIsDraggedOutThenMovedWholeWithTheFeatureFol
     EXPECT_EQ(area.Y2, 90);
     EXPECT_EQ(context.pipeline.state().FeatureX, 100);
     EXPECT_EQ(context.pipeline.state().FeatureY, 80);
+    // The box follows the pointer in exclusive-or green, "Show Area" ticked or not.
+    ASSERT_FALSE(control<TPCheck>(page, "RGBshiftactive")->Checked());
+    moveTo(QPoint(64, 64));
+    EXPECT_EQ(shown(44, 64), picture(44, 64) ^ 0x008000u);
 
     // Defining a new area starts from none.
     tick(*control<TPCheck>(page, "RGBshiftset"));
@@ -125,6 +131,12 @@ TEST_F(WaveletPageTest, TheMixAndTheLuminanceControlsChangeTheComposition) {
     wavelet.LRGB2Click();
     EXPECT_FALSE(control<QGroupBox>(page, "LRGBmixer")->isHidden());
     EXPECT_TRUE(context.pipeline.state().LayersDirty) << "the working image is composed another way";
+    // The Align page's box and this page's are kept equal both ways.
+    EXPECT_TRUE(control<TPCheck>(*form, "LRGB")->Checked());
+    tick("LRGB", false);
+    EXPECT_FALSE(control<TPCheck>(page, "LRGB2")->Checked());
+    EXPECT_TRUE(control<QGroupBox>(page, "LRGBmixer")->isHidden());
+    tick("LRGB");
 
     control<TRxSlider>(page, "RedLRGBslider")->setValue(1);
     control<TRxSlider>(page, "GreenLRGBSlider")->setValue(1);
@@ -172,9 +184,13 @@ TEST_F(WaveletPageTest, AClickOnTheProcessedViewCentresTheAreaAndTheReleaseCompu
     wavelet.ProcessareaChange();  // 128 × 128
     wavelet.ProcessButtonClick();
     editRun(context.pipeline).state.LayersDirty = false;
+    form->show();
+    pieces(*form).Tabpages->setCurrentIndex(static_cast<int>(TMainTab::tabWavelet));
+    page.markNextButton(nullptr);
 
     QTest::mouseClick(control<QLabel>(page, "ProcessImage"), Qt::LeftButton, Qt::NoModifier,
                       QPoint(150, 100));
+    EXPECT_TRUE(marksNext("DoAll")) << "the release marks Do All as the next button";
     EXPECT_EQ(context.pipeline.state().FeatureX, 150);
     EXPECT_EQ(images.ProcessAreaX, 86);
     EXPECT_EQ(images.ProcessAreaY, 36);

@@ -134,7 +134,15 @@ TEST_F(WaveletHearingTest, ANewInputSetsTheColourAndASingleImageMayBeSaved) {
 
     check("ProcessViewfull").setChecked(true);
     control<QAbstractButton>(page, "savebmp2button")->setEnabled(false);
+    // "Hold wavelets" keeps the layer weights; the colour offsets start at 0 again.
+    check("HoldWavelets").setChecked(true);
+    control<TRxSlider>(page, "Layer2slider")->setValue(30);
+    for (const char* offset : {"RedSlider", "GreenSlider", "blueslider"})
+        control<TRxSlider>(*form, offset)->setValue(20);
     takeInput(writePictures(1, false));
+    EXPECT_EQ(control<TRxSlider>(page, "Layer2slider")->Value(), 30);
+    for (const char* offset : {"RedSlider", "GreenSlider", "blueslider"})
+        EXPECT_EQ(control<TRxSlider>(*form, offset)->Value(), 0) << offset;
     ASSERT_TRUE(context.pipeline.model().SingleImage);
     EXPECT_TRUE(check("Colourprocess2").Checked());
     EXPECT_TRUE(control<QAbstractButton>(page, "savebmp2button")->isEnabled());

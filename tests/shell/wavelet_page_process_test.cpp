@@ -13,6 +13,7 @@
 #include "shell/controllers/shell_controller.h"
 #include "shell/pages/final_page.h"
 #include "shell/pages/named_control.h"
+#include "shell/speed_bar.h"
 #include "shell/tab_strip.h"
 #include "wavelet_page_support.h"
 #include "widgets/check_box.h"
@@ -51,7 +52,18 @@ float largestMagnitude(const T2dArrays& plane, int width, int height) {
 
 TEST_F(WaveletPageTest, ProcessSplitsTheStackIntoLayersOnceAndShowsTheView) {
     setStack(64, 48, false);
+    form->show();
+    pieces(*form).Tabpages->setCurrentIndex(static_cast<int>(TMainTab::tabWavelet));
+    control<QLabel>(*form, "Label22")->clear();
     control<TRxSpeedButton>(page, "Processbutton")->click();
+    // The mark moves on to "Do All"; the memory in use is shown; the area's corner legs are drawn
+    // in exclusive-or white.
+    EXPECT_TRUE(marksNext("DoAll"));
+    EXPECT_FALSE(control<QLabel>(*form, "Label22")->text().isEmpty());
+    tick("Showprocessingarea");
+    ASSERT_NE(picture(5, 0), qRgb(0, 0, 0));
+    EXPECT_EQ(shown(5, 0), picture(5, 0) ^ 0xffffffu);
+    tick("Showprocessingarea", false);
 
     EXPECT_FALSE(context.pipeline.state().LayersDirty);
     EXPECT_FALSE(context.shell.WaveletTabPending);
@@ -62,6 +74,13 @@ TEST_F(WaveletPageTest, ProcessSplitsTheStackIntoLayersOnceAndShowsTheView) {
     EXPECT_EQ(control<QLabel>(page, "ProcessImage")->pixmap().size(), QSize(64, 48));
     // The design scheme is linear with step 1 and increment 0.
     EXPECT_EQ(control<TPCheck>(page, "Layer3checkbox")->Caption(), "3 : 1");
+    // With the points shown, one box marks the feature in lime over the grey picture.
+    editRun(context.pipeline).state.FeatureX = 32;
+    editRun(context.pipeline).state.FeatureY = 24;
+    editRun(context.pipeline).fft.FFTSize = 32;
+    tick("Showalignpoints");
+    EXPECT_EQ(shown(16, 24), qRgb(0, 255, 0));
+    EXPECT_EQ(qRed(picture(16, 24)), qGreen(picture(16, 24)));
 
     // Layers that are up to date are not computed again.
     const float before = images.LayerPlanes[1][1][10][10];
@@ -150,6 +169,14 @@ TEST_F(WaveletPageTest, TheKernelGoesIntoUseWithSetAndResetRestoresTheDesignKern
     EXPECT_EQ(control<TRxSpinEdit>(filter, "Filter00")->Value(), 0);
     EXPECT_EQ(control<QLabel>(filter, "CentreWavelet")->text(), "centre :51 %");
     EXPECT_EQ(control<TRadioGroup>(page, "Convolvemethod")->ItemIndex(), 0);
+
+    // "Set Gaussian" and "Set" choose their filter as the radio does: widths and copy follow.
+    for (const char* button : {"Gaussian", "Setwaveletbutton"}) {
+        const bool gaussian = button == std::string("Gaussian");
+        control<QPushButton>(filter, button)->click();
+        EXPECT_EQ(control<TRadioGroup>(page, "CopyConvolveMethod")->ItemIndex(), gaussian ? 1 : 0);
+        EXPECT_EQ(control<TRxSpinEdit>(page, "Gausslayer3")->isHidden(), !gaussian);
+    }
 }
 
 TEST_F(WaveletPageTest, SetLayersWritesTheSixWidthsAndBuildsTheGaussianOnce) {
@@ -389,6 +416,15 @@ TEST_F(WaveletPageTest, DoAllProcessesAnImageLargerThanTheAreaInTiles) {
     for (int x = 280; x < 300 && !rendered; ++x)
         rendered = context.pipeline.wavelet().ProcessPicture.pixel(x, 190)[1] != 0;
     EXPECT_TRUE(rendered);
+
+    // Cancelled during the first tile: the bar stays where the tiles stopped (in a window shown).
+    form->show();
+    QMetaObject::invokeMethod(pieces(*form).Speedbar->Cancelbutton, &QAbstractButton::click,
+                              Qt::QueuedConnection);
+    messages.reply(mrYes);
+    control<TRxSpeedButton>(page, "DoAll")->click();
+    EXPECT_EQ(pieces(*form).StatusPanels[2]->text(), "Do_all processing cancelled");
+    EXPECT_EQ(pieces(*form).ProgressBar1->value(), 1);
 }
 
 }  // namespace kestrave::test

@@ -1,5 +1,7 @@
 #include "wavelet_page_support.h"
 
+#include <QCoreApplication>
+#include <QLabel>
 #include <random>
 
 #include "shell/pages/named_control.h"
@@ -31,6 +33,28 @@ void WaveletPageTest::setStack(int width, int height, bool colour) {
     editRun(context.pipeline).state.LayersDirty = true;
     context.shell.WaveletTabPending = context.shell.WaveletPagePending = true;
     editRun(context.pipeline).state.activepage = TMainTab::tabFinal;
+}
+
+void WaveletPageTest::tick(const char* box, bool checked) {
+    TPCheck& check = *control<TPCheck>(*form, box);
+    check.setChecked(checked);
+    emit check.OnClick(&check);
+}
+
+QRgb WaveletPageTest::shown(int x, int y) const {
+    return control<QLabel>(page, "ProcessImage")->pixmap().toImage().pixel(x, y);
+}
+
+QRgb WaveletPageTest::picture(int x, int y) const {
+    const std::uint8_t* p = context.pipeline.wavelet().ProcessPicture.pixel(x, y);
+    return qRgb(p[2], p[1], p[0]);
+}
+
+bool WaveletPageTest::marksNext(const char* button) const {
+    QCoreApplication::processEvents();
+    const QWidget& target = *control<QWidget>(page, button);
+    return control<QWidget>(page, "Showbuttonp3")->mapToGlobal(QPoint(0, 0)) ==
+           target.mapToGlobal(QPoint(0, target.height()));
 }
 
 }  // namespace kestrave::test

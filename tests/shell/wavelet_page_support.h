@@ -24,6 +24,12 @@ struct WaveletPageTest : ShellWindowTest {
     // Allocates the section for a width × height stack and fills the stack planes with seeded
     // values (colour: red, green and blue differ); the layers are out of date, as after stacking.
     void setStack(int width, int height, bool colour);
+    // A box clicked to `checked`; the processed view as shown and the picture under it at (x, y);
+    // whether the next-button mark sits under `button` (the window shown and laid out).
+    void tick(const char* box, bool checked = true);
+    QRgb shown(int x, int y) const;
+    QRgb picture(int x, int y) const;
+    bool marksNext(const char* button) const;
 
     WaveletPage& page;
     WaveletController& wavelet;

@@ -24,6 +24,7 @@ public:
     void selectTab(int) override { calls.push_back("selectTab"); }
     void waitForContinue() override { calls.push_back("waitForContinue"); }
     void CancelButtonClick() override { calls.push_back("CancelButtonClick"); }
+    void ShowMemoryUsage() override { calls.push_back("ShowMemoryUsage"); }
     // The stages other areas run, named after the handlers the window hands them to.
     void stackFrames() override { calls.push_back("StackButtonClick"); }
     void processStack() override { calls.push_back("ProcessButtonClick"); }

@@ -197,9 +197,7 @@ void AlignWindow::boxOffscreen() {
 }
 
 void AlignWindow::showPreview(const QImage& picture) {
-    QLabel& image = *parts_.page.PreviewImage;
-    image.setPixmap(QPixmap::fromImage(picture));
-    if (!ports_.shell.PreviewFitted) image.resize(picture.size());
+    parts_.page.showInPreview(picture, ports_.shell.PreviewFitted);
 }
 
 void AlignWindow::showSpectrumUndefined() {

@@ -14,6 +14,7 @@
 #include "shell/pages/frame_windows.h"
 #include "shell/pass_status.h"
 #include "shell/shell_ports.h"
+#include "widgets/bitmap_view.h"
 #include "widgets/radio_group.h"
 #include "widgets/slider.h"
 #include "widgets/spin_edit.h"
@@ -38,22 +39,19 @@ bool AviController::chooseFile() {
 template <class Write>
 void AviController::runWriter(Write&& write) {
     const BusyCursor busy;
-    PassOutcome outcome = PassOutcome::Failed;
-    // No word of an earlier video stays beside this one's outcome.
-    parts_.ports.progress().setStatus(3, "");
     try {
         const std::unique_ptr<FrameSource> frames =
             frameSources_ ? frameSources_()
                           : parts_.pipeline.inputFrames(parts_.pipeline.input().browseLast,
                                                         readSourceOptions(parts_.alignPage, parts_.pipeline));
-        const AviResult result = write(*frames, savePorts(parts_.ports));
-        outcome = result.outcome == AviOutcome::Written ? PassOutcome::Finished : PassOutcome::Cancelled;
+        // The writer's own status ends its run ("Avi written").
+        write(*frames, savePorts(parts_.ports));
     } catch (const std::exception& error) {
         // A file that could not be written whole is not left behind; an older one stays.
         parts_.ports.progress().setStatus(3, "");
         parts_.ports.messages().error("Saving AVI", error.what());
+        showPassEnd(parts_.ProgressBar1, parts_.ports.progress(), 2, "Writing AVI", PassOutcome::Failed);
     }
-    showPassEnd(parts_.ProgressBar1, parts_.ports.progress(), 2, "Writing AVI", outcome);
 }
 
 void AviController::RegisterAVIClick() {
@@ -66,6 +64,10 @@ void AviController::RegisterAVIClick() {
     options.FFTSize = parts_.pipeline.fft().FFTSize;
     options.FeatureX = parts_.pipeline.state().FeatureX;
     options.FeatureY = parts_.pipeline.state().FeatureY;
+    // Each frame is shown in the preview as it is read.
+    options.frameRead = [this](const Bitmap24& picture) {
+        parts_.alignPage.showInPreview(bitmapView(picture), parts_.ports.shell.PreviewFitted);
+    };
     runWriter([&](FrameSource& frames, const SavePorts& ports) {
         return parts_.pipeline.writeRegisteredAvi(parts_.SaveDialog6.FileName, frames, options, ports,
                                                   parts_.ports.progress());

@@ -54,7 +54,7 @@ private:
     // The save folder is the dialog's start; false when the folder cannot be made or the dialog
     // was cancelled.
     bool chooseFile();
-    // Runs a writer under the busy cursor, reports its failure, and closes the progress bar.
+    // Runs a writer under the busy cursor and reports its failure.
     template <class Write>
     void runWriter(Write&& write);
 

@@ -85,15 +85,10 @@ void CalibrationController::LoadFlatfieldFile(const std::string& FileName, int F
 
 bool CalibrationController::load(CalibrationKind kind, const std::string& file, int type,
                                  CalibrationOrigin origin) {
-    const bool dark = kind == CalibrationKind::Dark;
     try {
         const BusyCursor busy;
         const CalibrationLoad result =
             parts_.pipeline.loadCalibrationFile(kind, file, type, origin, parts_.ports.messages());
-        if (result.loaded)
-            parts_.ports.progress().setStatus(
-                2, std::string(dark ? "Darkframe loaded: " : "Flatfield loaded: ") +
-                       std::filesystem::path(file).filename().string());
         return result.loaded;
     } catch (const CalibrationError& error) {
         // The run switched the frame off (`Pipeline::calibrationSwitching()`).

@@ -9,7 +9,6 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
-#include <QTimer>
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -41,8 +40,6 @@ namespace kestrave {
 namespace {
 
 constexpr int HistogramHeight = 50;
-// Slider steps that follow each other within this time give one computation.
-constexpr int SliderPauseMs = 40;
 
 int roundedInt(long double value) {
     return static_cast<int>(std::clamp<long double>(std::nearbyint(value), -1e9L, 1e9L));
@@ -54,14 +51,14 @@ QString sliderCaption(const char* name, const TRxSlider& slider) {
 
 }  // namespace
 
-FinalController::FinalController(const FinalControllerParts& parts)
-    : parts_(parts), page_(parts.page), sliderPause_(new QTimer(this)) {
-    sliderPause_->setSingleShot(true);
-    sliderPause_->setInterval(SliderPauseMs);
-    connect(sliderPause_, &QTimer::timeout, this, &FinalController::UpdateFinalBitmap);
+FinalController::FinalController(const FinalControllerParts& parts) : parts_(parts), page_(parts.page) {
+    // Opening the page draws the crop rectangle in plain white.
     for (auto signal : {&TabStrip::pageEntering, &TabStrip::pageShown})
         connect(&parts.tabs, signal, this, [this](int tab) {
-            if (tab == static_cast<int>(TMainTab::tabFinal)) UpdateFinalBitmap();
+            if (tab != static_cast<int>(TMainTab::tabFinal)) return;
+            UpdateFinalBitmap();
+            cropBand_ = CropBand::Solid;
+            showFinalPicture();
         });
     connectControls();
     processedShown_ = parts.pipeline.subscribe([this](PipelineChange change) {
@@ -75,12 +72,8 @@ void FinalController::connectControls() {
     FinalPage& page = page_;
     connect(page.ComboBox2, &QComboBox::activated, this, &FinalController::ComboBox2Change);
     connect(page.RxSpinEdit4, &TRxSpinEdit::OnChange, this, &FinalController::settingChanged);
-    // The dial turns the picture when the mouse lets it go, or at once from the keyboard.
+    // The dial turns the picture when the mouse lets it go.
     page.ASSwitcher1->installEventFilter(this);
-    connect(page.ASSwitcher1, &TASSwitcher::OnChange, this, [this] {
-        if (!page_.ASSwitcher1->dragging() && !(QApplication::mouseButtons() & Qt::LeftButton))
-            ASSwitcher1MouseUp();
-    });
     connect(page.FlipX, &TPCheck::OnClick, this, &FinalController::FlipXClick);
     connect(page.FlipY, &TPCheck::OnClick, this, &FinalController::FlipYClick);
     for (TRxSlider* slider : {page.HueSlider, page.SaturationSlider, page.Lightnessslider})
@@ -160,7 +153,8 @@ FinalSettings FinalController::readFinalSettings() const {
 }
 
 void FinalController::UpdateFinalBitmap() {
-    sliderPause_->stop();
+    // A picture computed anew shows no crop rectangle until one is drawn on it.
+    cropBand_ = CropBand::None;
     if (parts_.pipeline.wavelet().ProcessPicture.empty()) {
         parts_.pipeline.renderFinalPicture({});
     } else {
@@ -193,17 +187,18 @@ void FinalController::showFinalPicture() {
         page_.RotateImage->resize(0, 0);
         return;
     }
-    QPixmap pixmap = QPixmap::fromImage(bitmapView(shown));
+    QImage pixmap = bitmapView(shown).convertToFormat(QImage::Format_RGB32);
     const TEdgeRect& mark = parts_.ports.shell.view.CropMark;
     const TEdgeRect& crop = mark.Left != -1 ? mark : parts_.pipeline.state().CropRect;
-    if (crop.Left != -1 && (dragging_ || page_.Cropping->Checked())) {
+    if (crop.Left != -1 && (dragging_ || cropBand_ != CropBand::None)) {
         const TEdgeRect box = orderedCorners(crop);
         QPainter painter(&pixmap);
+        if (cropBand_ == CropBand::Xor) painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
         painter.setPen(Qt::white);
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(QRect(QPoint(box.Left, box.Top), QPoint(box.Right, box.Bottom)));
     }
-    page_.RotateImage->setPixmap(pixmap);
+    page_.RotateImage->setPixmap(QPixmap::fromImage(pixmap));
     page_.RotateImage->resize(pixmap.size());
 }
 
@@ -228,25 +223,22 @@ void FinalController::EventScrollBox1ScrollHorz() {
     view.fill(QColor(64, 64, 64));
     const Bitmap24& shown = parts_.pipeline.finalImage().shown;
     if (!shown.empty()) {
-        // The whole picture, its shape kept, in the middle of the view; the outline is the part
-        // of it the scroll box shows.
-        const double q = std::min(static_cast<double>(view.width()) / shown.width(),
-                                  static_cast<double>(view.height()) / shown.height());
-        const auto scaled = [q](double v) { return static_cast<int>(std::nearbyint(v * q)); };
-        const QSize size(std::max(scaled(shown.width()), 1), std::max(scaled(shown.height()), 1));
-        const QPoint corner((view.width() - size.width()) / 2, (view.height() - size.height()) / 2);
+        // The whole picture stretched over the view; the outline is the part of it the scroll
+        // box shows, each side scaled as the picture is.
+        const double qx = static_cast<double>(view.width()) / shown.width();
+        const double qy = static_cast<double>(view.height()) / shown.height();
+        const auto scaled = [](double v, double q) { return static_cast<int>(std::nearbyint(v * q)); };
         QPainter painter(&view);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawImage(QRect(corner, size), bitmapView(shown));
+        painter.drawImage(view.rect(), bitmapView(shown));
         const TEventScrollBox& box = *page_.EventScrollBox1;
         const int h = box.horizontalScrollBar()->value();
         const int v = box.verticalScrollBar()->value();
         const QSize visible = box.viewport()->size();
         painter.setPen(Qt::white);
         painter.setBrush(Qt::NoBrush);
-        painter.drawRect(QRect(corner + QPoint(scaled(h), scaled(v)),
-                               corner + QPoint(scaled(h + visible.width()), scaled(v + visible.height())))
-                             .intersected(QRect(corner, size - QSize(1, 1))));
+        painter.drawRect(QRect(QPoint(scaled(h, qx), scaled(v, qy)),
+                               QPoint(scaled(h + visible.width(), qx), scaled(v + visible.height(), qy)))
+                             .intersected(view.rect().adjusted(0, 0, -1, -1)));
     }
     overview.setPixmap(view);
 }
@@ -278,6 +270,9 @@ void FinalController::FlipYClick() {
 
 void FinalController::CroppingClick() {
     settingChanged();
+    if (!page_.Cropping->Checked()) return;
+    cropBand_ = CropBand::Xor;
+    showFinalPicture();
 }
 
 // ---- colour ----
@@ -286,8 +281,7 @@ void FinalController::HueSliderChanged() {
     page_.Huelabel->setText(sliderCaption("Hue", *page_.HueSlider));
     page_.Saturationlabel->setText(sliderCaption("Saturation", *page_.SaturationSlider));
     page_.Lightnesslabel->setText(sliderCaption("Lightness", *page_.Lightnessslider));
-    parts_.ports.shell.ImageSaved = false;
-    sliderPause_->start();
+    settingChanged();
 }
 
 void FinalController::resethslbuttonClick() {
@@ -370,6 +364,7 @@ void FinalController::RotateImageMouseDown(Qt::MouseButton button, QPoint at) {
     }
     view.CropMark = startCropRect(at.x(), at.y());
     dragging_ = button == Qt::LeftButton;
+    cropBand_ = CropBand::Xor;
     showFinalPicture();
     if (!parts_.HLSwindow.isVisible()) return;
     const std::optional<int> hue = hueUnderPointer(at);
@@ -428,11 +423,10 @@ void FinalController::savefinalbuttonClick() {
     options.settings = readFinalSettings();
     const Pipeline& run = parts_.pipeline;
     if (page_.Cropping->Checked() && run.state().CropRect.Left != -1) options.crop = run.state().CropRect;
-    runSaveCommand(parts_.ports.messages(), parts_.ports.progress(), parts_.ports.shell, parts_.pipeline,
-                   [&] {
-                       return parts_.pipeline.saveFinal(
-                           options, savePorts(parts_.ports.messages(), parts_.ports.regSettings.get()));
-                   });
+    runSaveCommand(parts_.ports.messages(), parts_.ports.shell, parts_.pipeline, [&] {
+        return parts_.pipeline.saveFinal(options,
+                                         savePorts(parts_.ports.messages(), parts_.ports.regSettings.get()));
+    });
     // The stack page's save dialog goes back to BMP from its FITS types.
     const std::span<const StackSaveFormat> stackFormats = stackSaveFormats();
     int& stackType = parts_.fileDialogs.SaveDialog1.FilterIndex;

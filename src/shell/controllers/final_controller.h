@@ -12,8 +12,6 @@
 #include "enhance/final_types.h"
 #include "pipeline/pipeline.h"
 
-class QTimer;
-
 namespace kestrave {
 
 class CurveGraph;
@@ -57,7 +55,7 @@ public:
     void ASSwitcher1MouseUp();
     void FlipXClick();
     void FlipYClick();
-    // The captions follow the sliders at once; the picture follows once the sliders rest.
+    // The captions and the picture follow every step of the sliders.
     void HueSliderChanged();
     void resethslbuttonClick();
     void AdvancedHLSClick();
@@ -101,11 +99,14 @@ private:
 
     FinalControllerParts parts_;
     FinalPage& page_;
-    QTimer* sliderPause_;
     // The final picture follows every new rendering while its page shows.
     Pipeline::Subscription processedShown_;
     // The left button is held on the picture while a rectangle is drawn.
     bool dragging_ = false;
+    // The crop rectangle over the picture: none (the picture was computed anew), plain white (the
+    // page opened) or the exclusive-or band (drawn by the mouse or "Use Cropping").
+    enum class CropBand { None, Solid, Xor };
+    CropBand cropBand_ = CropBand::None;
 };
 
 }  // namespace kestrave

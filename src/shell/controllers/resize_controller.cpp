@@ -120,9 +120,10 @@ void ResizeController::SaveShrinkClick() {
         return;
     }
     const ResizeSaveType type = saveFormatAt(resizeSaveFormats(), dialog.FilterIndex).type;
-    runSaveCommand(
-        parts_.ports.messages(), parts_.ports.progress(), parts_.ports.shell, parts_.pipeline,
-        [&] { return parts_.pipeline.saveResized(dialog.FileName, type, scaled_, savePorts(parts_.ports)); });
+    runSaveCommand(parts_.ports.messages(), parts_.ports.shell, parts_.pipeline, [&] {
+        return parts_.pipeline.saveResized(dialog.FileName, type, scaled_, savePorts(parts_.ports));
+    });
+    parts_.pipeline.restoreInputCaption(parts_.ports.progress(), SavedWork::Image);
 }
 
 }  // namespace kestrave

@@ -58,15 +58,12 @@ bool SaveController::chooseFile(TFileDialog& dialog) {
     return true;
 }
 
-void runSaveCommand(MessagePort& messages, ProgressPort& progress, ShellState& shell,
-                    const Pipeline& pipeline, const std::function<SaveOutcome()>& saver) {
+void runSaveCommand(MessagePort& messages, ShellState& shell, const Pipeline& pipeline,
+                    const std::function<SaveOutcome()>& saver) {
     const BusyCursor busy;
     try {
         const SaveOutcome outcome = saver();
-        if (outcome.saved()) {
-            markResultSaved(shell, pipeline);
-            progress.setStatus(2, "Saved " + outcome.written.front().filename().string());
-        }
+        if (outcome.saved()) markResultSaved(shell, pipeline);
     } catch (const std::exception& error) {
         // Write failures (the older file is left as it was) and images the saver cannot cover.
         messages.error("Save error", error.what());
@@ -74,8 +71,7 @@ void runSaveCommand(MessagePort& messages, ProgressPort& progress, ShellState& s
 }
 
 void SaveController::runSaver(const std::function<SaveOutcome()>& saver) {
-    runSaveCommand(parts_.ports.messages(), parts_.ports.progress(), parts_.ports.shell, parts_.pipeline,
-                   saver);
+    runSaveCommand(parts_.ports.messages(), parts_.ports.shell, parts_.pipeline, saver);
 }
 
 void SaveController::SaveButtonClick() {

@@ -32,10 +32,9 @@ class RegSettings;
 SavePorts savePorts(ShellPorts& ports);
 SavePorts savePorts(MessagePort& messages, RegSettings* settings);
 // Runs a saver of any page under the busy cursor: a written file marks the result saved as it is
-// now (`markResultSaved`) and is named in status panel 2 ("Saved " + its name); a failure is shown
-// as a "Save error".
-void runSaveCommand(MessagePort& messages, ProgressPort& progress, ShellState& shell,
-                    const Pipeline& pipeline, const std::function<SaveOutcome()>& saver);
+// now (`markResultSaved`); a failure is shown as a "Save error".
+void runSaveCommand(MessagePort& messages, ShellState& shell, const Pipeline& pipeline,
+                    const std::function<SaveOutcome()>& saver);
 
 // What the save handlers work with: the save folder's controls on the Align page, the save
 // buttons, the processed picture's settings and info stamp, and the save dialogs.

@@ -298,6 +298,10 @@ bool ShellController::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
+void ShellController::ShowMemoryUsage() {
+    parts_.developer.about.showMemoryUsage(memoryUsageText(pipeline_.memoryFacts()));
+}
+
 void ShellController::MailLabelClick() {
     const MemoryFacts memory = pipeline_.memoryFacts();
     parts_.developer.about.showMemoryUsage(memoryUsageText(memory));

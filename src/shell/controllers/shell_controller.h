@@ -63,6 +63,7 @@ public:
     void TabpagesChange();
     // For code: opens a tab as if the user had chosen it (the change handler runs once).
     void selectTab(int tab);
+    void ShowMemoryUsage();
 
     // The Cancel item: asks, and on Yes the running loop stops at its next poll.
     void CancelButtonClick();

@@ -63,6 +63,7 @@ void WaveletController::connectColourControls() {
         connect(slider, &TRxSlider::OnChanged, this, &WaveletController::RedLRGBsliderChanged);
     }
     connect(page_.LRGB2, &TPCheck::OnClick, this, &WaveletController::LRGB2Click);
+    connect(&parts_.align, &AlignPage::lrgbClicked, this, &WaveletController::LRGB1Click);
     connect(page_.Lumichannel, &TPCheck::OnClick, this, &WaveletController::LumichannelClick);
     connect(page_.Colourprocess2, &TPCheck::OnClick, this, &WaveletController::Colourprocess2Click);
     // The Align page's colour choice: the colour controls follow it.
@@ -161,9 +162,19 @@ void WaveletController::RedLRGBsliderChanged() {
     ProcessButtonClick();
 }
 
+// The two "LRGB" boxes (this page's and the Align page's) are kept equal.
 void WaveletController::LRGB2Click() {
-    const bool lrgb = page_.LRGB2->Checked();
-    page_.LRGBmixer->setVisible(lrgb);
+    parts_.align.setLrgbChosen(page_.LRGB2->Checked());
+    showLrgbChoice();
+}
+
+void WaveletController::LRGB1Click() {
+    page_.LRGB2->setChecked(parts_.align.lrgbChosen());
+    showLrgbChoice();
+}
+
+void WaveletController::showLrgbChoice() {
+    page_.LRGBmixer->setVisible(page_.LRGB2->Checked());
     for (TRxSlider* slider : {page_.RedLRGBslider, page_.GreenLRGBSlider, page_.BlueLRGBSlider}) {
         slider->setEnabled(true);
     }

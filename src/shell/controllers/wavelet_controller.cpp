@@ -160,6 +160,8 @@ void WaveletController::ProcessButtonClick() {
         if (!start.stack) return;
         page_.moveProcessedImageToOrigin();
         if (start.decomposed) {
+            // The next button to press: "Do All" while it can be used.
+            page_.markNextButton(page_.DoAll->isEnabled() ? page_.DoAll : nullptr);
             updateLayerCaptions(options.steps);
             // A new result that nobody saved yet: closing the window asks again.
             ports_.shell.ImageSaved = false;
@@ -170,6 +172,7 @@ void WaveletController::ProcessButtonClick() {
         return;
     }
     Layer1sliderChanged();
+    parts_.entries.ShowMemoryUsage();
 }
 
 void WaveletController::TabSheet4Enter() {
@@ -264,8 +267,14 @@ void WaveletController::writeKernelSpins(const KernelSpins& spins) {
     for (std::size_t i = 0; i < spins.size(); ++i) filter[i]->setValue(spins[i]);
 }
 
+void WaveletController::selectConvolveMethod(TConvolveMethod method) {
+    page_.Convolvemethod->setItemIndex(static_cast<int>(method));
+    for (TRxSpinEdit* width : page_.gaussLayers()) width->setVisible(method == TConvolveMethod::Gaussian);
+    page_.CopyConvolveMethod->setItemIndex(static_cast<int>(method));
+}
+
 void WaveletController::SetwaveletbuttonClick() {
-    page_.Convolvemethod->setItemIndex(static_cast<int>(TConvolveMethod::Default));
+    selectConvolveMethod(TConvolveMethod::Default);
     pipeline_.markLayersDirty();
     parts_.panels.filter->CentreWavelet->setText(
         QString::fromStdString(pipeline_.setWaveletKernel(readKernelSpins())));
@@ -286,7 +295,7 @@ void WaveletController::Filter22Change() {
 
 void WaveletController::GaussianClick() {
     WaveletFilterPanel& panel = *parts_.panels.filter;
-    page_.Convolvemethod->setItemIndex(static_cast<int>(TConvolveMethod::Gaussian));
+    selectConvolveMethod(TConvolveMethod::Gaussian);
     // The working image is composed again by "Process", which finds the layers out of date.
     pipeline_.markLayersDirty();
     panel.CentreGaussian->setText(QString::fromStdString(
@@ -316,15 +325,13 @@ void WaveletController::Gausslayer1Change() {
 }
 
 void WaveletController::ConvolvemethodClick() {
-    const TConvolveMethod method = convolveMethodOf(*page_.Convolvemethod);
-    for (TRxSpinEdit* width : page_.gaussLayers()) width->setVisible(method == TConvolveMethod::Gaussian);
-    if (method == TConvolveMethod::Gaussian) {
+    // Each handler shows or hides the width edits and copies the choice.
+    if (convolveMethodOf(*page_.Convolvemethod) == TConvolveMethod::Gaussian) {
         GaussianClick();
     } else {
         SetwaveletbuttonClick();
     }
     Layer1sliderChange();
-    page_.CopyConvolveMethod->setItemIndex(page_.Convolvemethod->ItemIndex());
 }
 
 void WaveletController::applyWaveletScheme(const WaveletScheme& scheme) {

@@ -157,6 +157,7 @@ public:
     void RGBSHIFTClick();
     void RedLRGBsliderChanged();
     void LRGB2Click();
+    void LRGB1Click();
     void LumichannelClick();
     void Colourprocess2Click();
     void Drizzle2Click();
@@ -248,7 +249,6 @@ private:
     void curveMouseMove(EditedCurve curve, Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, QPointF at);
     void curveMouseUp(EditedCurve curve);
     void resetCurve(EditedCurve curve);
-    void showToneSliders();
     // The levels from the range slider, with their lines and captions.
     void showLevels();
     void levelSpinChange(bool lower);
@@ -273,6 +273,10 @@ private:
     // Composes the working image from the stack; false (reported) when the planes do not fit.
     bool composeWorkingImage();
     void drawOverlays(QPainter& painter) const;
+    // The mixer shown with LRGB, its sliders usable; the layers composed anew.
+    void showLrgbChoice();
+    // The filter chosen: the radio, its hidden copy and the width edits follow.
+    void selectConvolveMethod(TConvolveMethod method);
     SearchBoxOptions searchBoxOptions(bool forDrawing) const;
     QPoint imagePoint(QPoint at) const;
     // The pointer at `at` over the processed view: the zoom follows it unless anchored.

@@ -158,21 +158,16 @@ void WaveletController::savegammabuttonClick() {
     }
 }
 
-// The photoreceptor's light and colour sliders count only for colour input (Colourprocess2
-// mirrors the input's colour switch) without the curves.
-void WaveletController::showToneSliders() {
-    TonemapPanel& tone = *parts_.panels.tonemap;
-    const bool active = tone.ActiveTonemap->Checked();
-    const bool photoreceptor = active && page_.Colourprocess2->Checked() && !tone.Tonegraph->Checked();
-    tone.RxSlider1->setVisible(active);
-    tone.RxSlider2->setVisible(active);
-    tone.RxSlider3->setVisible(photoreceptor);
-    tone.RxSlider4->setVisible(photoreceptor);
-}
-
 void WaveletController::ActiveTonemapClick() {
     TonemapPanel& tone = *parts_.panels.tonemap;
-    showToneSliders();
+    const bool active = tone.ActiveTonemap->Checked();
+    tone.RxSlider1->setVisible(active);
+    tone.RxSlider2->setVisible(active);
+    // The light and colour sliders are offered for colour input (Colourprocess2 mirrors the
+    // input's colour switch); only the curve's box hides them.
+    const bool colour = page_.Colourprocess2->Checked();
+    tone.RxSlider3->setVisible(colour);
+    tone.RxSlider4->setVisible(colour);
     tone.RxSlider2->setValue(ActivatedIntensity);
     if (tone.ActiveTonemap->Checked()) {
         RxSlider1Changed();
@@ -195,7 +190,11 @@ void WaveletController::RxSlider2Changed() {
 
 void WaveletController::TonegraphClick() {
     pipeline_.buildCurveTable(EditedCurve::Tone);
-    showToneSliders();
+    TonemapPanel& tone = *parts_.panels.tonemap;
+    if (tone.Tonegraph->Checked()) {
+        tone.RxSlider3->hide();
+        tone.RxSlider4->hide();
+    }
     Layer1sliderChanged();
 }
 

@@ -145,10 +145,10 @@ void WaveletController::DoAllClick() {
     const BusyCursor busy;
     page_.moveProcessedImageToOrigin();
     try {
+        // The picture shows each tile as it is done.
         const bool completed = pipeline_.processWholeImage(
-            processOptions(), renderOptions(), page_.Showprocessingarea->Checked(), ports_.progress());
-        // The status says it was cancelled; the bar does not stay where the tiles stopped.
-        if (!completed) parts_.progressBar.reset();
+            processOptions(), renderOptions(), page_.Showprocessingarea->Checked(), ports_.progress(),
+            [this] { showProcessedView(); });
         // The whole picture processed is a new result that nobody saved yet.
         if (completed) ports_.shell.ImageSaved = false;
         keepRenderedView();

@@ -12,6 +12,7 @@
 #include "enhance/composition_types.h"
 #include "enhance/wavelet_area.h"
 #include "shell/controllers/wavelet_controller.h"
+#include "shell/pages/align_page.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
 #include "shell/pages/wavelet_tool_panels.h"
@@ -41,6 +42,9 @@ double featureScale(const StackPage& stack) {
     return 1.0;
 }
 
+const QColor Lime(0, 255, 0);
+constexpr int PointMarkRadius = 3;
+
 void drawAreaCorners(QPainter& painter, int x0, int y0, int x1, int y1) {
     painter.setPen(Qt::white);
     const QPoint corners[][3] = {
@@ -50,6 +54,22 @@ void drawAreaCorners(QPainter& painter, int x0, int y0, int x1, int y1) {
         {{x1 - CornerLeg, y1}, {x1, y1}, {x1, y1 - CornerLeg}},
     };
     for (const auto& corner : corners) painter.drawPolyline(corner, 3);
+}
+
+// Each point: a circle round it, its box, the frames stacked for it above the box and its number
+// at the box's left edge.
+void drawPointMarks(QPainter& painter, const std::vector<AlignPointMark>& marks) {
+    painter.setPen(Lime);
+    for (const AlignPointMark& mark : marks) {
+        const int left = mark.x - mark.half;
+        painter.drawEllipse(QPoint(mark.x, mark.y), PointMarkRadius, PointMarkRadius);
+        painter.drawRect(
+            QRect(QPoint(left, mark.y - mark.half), QPoint(mark.x + mark.half, mark.y + mark.half)));
+        painter.drawText(QRect(left, mark.y - mark.half - 16, 200, 16), Qt::AlignLeft | Qt::AlignTop,
+                         QString::number(mark.stacked));
+        painter.drawText(QRect(left, mark.y - 8, 200, 16), Qt::AlignLeft | Qt::AlignTop,
+                         QString::number(mark.number));
+    }
 }
 
 }  // namespace
@@ -97,16 +117,18 @@ void WaveletController::showProcessedView() {
         page_.ProcessImage->clear();
         return;
     }
-    QPixmap pixmap = QPixmap::fromImage(bitmapView(picture));
+    // The overlays go onto a copy (exclusive-or pens need a raster image): the picture saved
+    // stays clean.
+    QImage view = bitmapView(picture).convertToFormat(QImage::Format_RGB32);
     {
-        QPainter painter(&pixmap);
+        QPainter painter(&view);
         drawOverlays(painter);
     }
-    page_.ProcessImage->setPixmap(pixmap);
+    page_.ProcessImage->setPixmap(QPixmap::fromImage(view));
     if (ports_.shell.ProcessFitted) {
         page_.refitProcessedView();
     } else {
-        page_.ProcessImage->resize(pixmap.size());
+        page_.ProcessImage->resize(view.size());
     }
     // The zoom window follows every new view (a render, Do All), not only the pointer's moves.
     showZoomSquare();
@@ -117,13 +139,16 @@ void WaveletController::drawOverlays(QPainter& painter) const {
     const int width = pipeline_.model().ImageWidth;
     const int height = pipeline_.model().ImageHeight;
     painter.setBrush(Qt::NoBrush);
+    // The area's corners, the search box and the rubber band in exclusive-or.
+    painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
     if (pipeline_.state().showProcessingArea) {
         const int x0 = section.ProcessAreaX;
         const int y0 = section.ProcessAreaY;
         drawAreaCorners(painter, x0, y0, x0 + section.ProcessAreaWidth - 1,
                         y0 + section.ProcessAreaHeight - 1);
     }
-    if (page_.RGBshiftactive->Checked()) {
+    // While "Move Area" is on the box follows the pointer, shown or not.
+    if (page_.RGBshiftactive->Checked() || moveAreaMode_) {
         const SearchBox box = rgbSearchBox(searchBoxOptions(true), width, height);
         painter.setPen(QColor(0, 128, 0));
         painter.drawRect(
@@ -137,6 +162,8 @@ void WaveletController::drawOverlays(QPainter& painter) const {
         painter.setPen(Qt::white);
         painter.drawRect(QRect(QPoint(area.X1, area.Y1), QPoint(area.X2, area.Y2)).normalized());
     }
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    if (parts_.align.showsAlignPoints()) drawPointMarks(painter, pipeline_.alignPointMarks());
     if (layerViewShown_) {
         const WaveletArea layerArea = pipeline_.clippedProcessArea();
         painter.setPen(Qt::yellow);
@@ -205,6 +232,7 @@ void WaveletController::ProcessImageMouseUp(QPoint at) {
         moveAreaMode_ = false;
         page_.setrgbareacheckbox->setChecked(false);
     }
+    page_.markNextButton(page_.DoAll->isHidden() ? nullptr : page_.DoAll);
     const WaveletProcessOptions options = processOptions();
     try {
         for (int n = 1; n <= WaveletLayerCount; ++n) {

@@ -47,6 +47,7 @@ AlignPage::AlignPage(QWidget* parent) : QWidget(parent) {
     connect(Sliderset, &TRxSpinEdit::OnChange, this, &AlignPage::gotoFrameRequested);
     connect(Usedarkframe, &TPCheck::OnClick, this, &AlignPage::darkFrameClicked);
     connect(Rawdark, &TPCheck::OnClick, this, &AlignPage::rawDarkClicked);
+    connect(LRGB, &TPCheck::OnClick, this, &AlignPage::lrgbClicked);
     connect(Negativeimage, &TPCheck::OnClick, this, &AlignPage::negativePreviewClicked);
     connect(Pregamma, &TPCheck::OnClick, this, &AlignPage::previewGammaClicked);
     connect(Previewgamma, &TRxSpinEdit::OnChange, this, &AlignPage::previewGammaChanged);
@@ -546,6 +547,19 @@ int AlignPage::previewWidth() const {
 
 void AlignPage::repaintPreview() {
     PreviewImage->update();
+}
+
+void AlignPage::showInPreview(const QImage& picture, bool fitted) {
+    PreviewImage->setPixmap(QPixmap::fromImage(picture));
+    if (!fitted) PreviewImage->resize(picture.size());
+}
+
+bool AlignPage::lrgbChosen() const {
+    return LRGB->Checked();
+}
+
+void AlignPage::setLrgbChosen(bool chosen) {
+    LRGB->setChecked(chosen);
 }
 
 bool AlignPage::fitChosen() const {

@@ -16,6 +16,7 @@ class QPushButton;
 class QLabel;
 class QLineEdit;
 class QPixmap;
+class QImage;
 class QScrollArea;
 class QTabWidget;
 class QToolButton;
@@ -266,6 +267,8 @@ public:
     QPixmap previewPicture() const;
     int previewWidth() const;
     void repaintPreview();
+    // A picture shown in the preview, which takes its size unless it is fitted.
+    void showInPreview(const QImage& picture, bool fitted);
     // "Fit": the preview fills its box instead of showing the frame at full size.
     bool fitChosen() const;
     // Sizes the preview to its box (fitted) or to the frame; returns the scale.
@@ -299,6 +302,9 @@ public:
     void followSaveSubfolderChoice();
     // "Colour" as chosen here or on the Wavelet page; "LRGB" is open only with colour.
     void followColourChoice(bool colour);
+    // "LRGB" ticked; ticked by code (no click); its click is `lrgbClicked`.
+    bool lrgbChosen() const;
+    void setLrgbChosen(bool chosen);
 
     // Asked of the page's own handlers by the steps that take an input (each emits the signal of
     // the same intent below): the alignment method is put in force again (a new input), the
@@ -316,6 +322,7 @@ signals:
     // The calibration switches "Darkframe" and "Raw" were clicked.
     void darkFrameClicked();
     void rawDarkClicked();
+    void lrgbClicked();
     // The preview's view options: the negative, the preview gamma and its value, and "Fit".
     void negativePreviewClicked();
     void previewGammaClicked();

@@ -12,11 +12,9 @@ namespace kestrave {
 AviControls::AviControls(QWidget* parent) : QWidget(parent) {
     setObjectName("AviControls");
     RegisterAVI = pushButton(this, "RegisterAVI", "Registered AVI");
-    RegisterAVI->setToolTip("Writes the frames of the stack list, cut out at their registered positions");
     Registeravichoice =
         radioGroup(this, "Registeravichoice", "Image size", {"Alignment area", "Maximum area"}, 0);
     Integrated = pushButton(this, "Integrated", "Integrated AVI");
-    Integrated->setToolTip("Writes a video whose every frame stacks neighbouring frames");
     Integratestep = integerSpin(this, "Integratestep", 3, 50, 5);
     Integratestep->setMaximumWidth(80);
     MethodIntegratedAVI =

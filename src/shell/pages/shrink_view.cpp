@@ -30,7 +30,6 @@ ShrinkView::ShrinkView(ToolWindow& window) {
     ResizeFilters =
         radioGroup(parent, "ResizeFilters", " Filters ", itemList(ResizeFilterItems), DefaultResizeFilter);
     Shrinktooriginal = pushButton(parent, "Shrinktooriginal", "100%");
-    Shrinktooriginal->setToolTip("Shows the picture at its own size");
     Saveshrink = pushButton(parent, "Saveshrink", "Save");
     Imagesize = textLabel(parent, "Imagesize", "Imagesize: ");
     const ImageBox box = imageBox(parent, "ScrollBox4", "ShrinkImage");

@@ -91,12 +91,6 @@ void WaveletPage::buildLayersTab() {
     layer4button = pushButton(layers, "layer4button", "1.0");
     layer5button = pushButton(layers, "layer5button", "1.0");
     layer6button = pushButton(layers, "layer6button", "1.0");
-    // The layer's weight, shown on a button that, held down, shows the layer alone: it takes no
-    // typed value (the slider sets the weight), which the tip says.
-    for (QPushButton* button :
-         {layer1button, layer2button, layer3button, layer4button, layer5button, layer6button})
-        button->setToolTip(
-            "The layer's weight (set by its slider). Hold the button down to see the layer alone.");
     Gausslayer1 = floatSpin(layers, "Gausslayer1", 0, 0, 0.01, 0.1, 2);
     Gausslayer2 = floatSpin(layers, "Gausslayer2", 0, 0, 0.01, 0.1, 2);
     Gausslayer3 = floatSpin(layers, "Gausslayer3", 0, 0, 0.01, 0.1, 2);
