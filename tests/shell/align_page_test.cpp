@@ -5,12 +5,15 @@
 // wait of an attended run while a cancel leaves no flag of the pass set, and a cancelled
 // re-alignment leaves nothing to limit.
 
+#include <QAbstractItemDelegate>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
+#include <QStyleOptionViewItem>
 #include <QTabWidget>
 #include <QTest>
 #include <QWheelEvent>
@@ -22,6 +25,7 @@
 #include "frames/input_sources.h"
 #include "registration/quality_method.h"
 #include "shell/controllers/align_controller.h"
+#include "shell/controllers/align_image.h"
 #include "shell/controllers/input_controller.h"
 #include "shell/controllers/optimize_controller.h"
 #include "shell/developer_mode.h"
@@ -150,6 +154,22 @@ TEST_F(AlignPageTest, AClickOnTheFittedPreviewPicksTheFeatureAndComputesTheRefer
     EXPECT_FALSE(control<QLabel>(*form, "imgFFT")->pixmap().isNull());
     EXPECT_TRUE(pieces(*form).tools.FFTWindow->isVisible());
     EXPECT_TRUE(pieces(*form).tools.Registrationgraphwindow->isVisible());
+    // The second registration window comes with the first, and goes and comes with its box.
+    EXPECT_TRUE(pieces(*form).tools.RegiStration2->isVisible());
+    for (const bool shown : {false, true}) {
+        control<TPCheck>(page, "ShowGraphbox")->setChecked(shown);
+        pieces(*form).align->ShowgraphboxClick();
+        EXPECT_EQ(pieces(*form).tools.RegiStration2->isVisible(), shown);
+    }
+    // AlignImage holds the picked frame, whole.
+    EXPECT_EQ(control<QLabel>(*form, "AlignImage")->pixmap().toImage().convertToFormat(QImage::Format_RGB32),
+              bitmapView(context.pipeline.input().PreviewBitmap).convertToFormat(QImage::Format_RGB32));
+    // The page gives no hints of its own on Align and "Automatic processing", nor a line on what
+    // to click.
+    for (const char* name : {"Alignbutton", "Autoprocess"})
+        EXPECT_TRUE(control<QWidget>(page, name)->toolTip().isEmpty()) << name;
+    for (const QLabel* text : control<QFrame>(page, "Frontpanel")->findChildren<QLabel*>())
+        EXPECT_TRUE(text->text().isEmpty());
     EXPECT_TRUE(control<TRxSpeedButton>(page, "Alignbutton")->isEnabled());
     EXPECT_EQ(context.shell.view.boxOutlineX, -1);
     EXPECT_EQ(context.shell.view.boxOutlineY, -1);
@@ -226,6 +246,48 @@ TEST_F(AlignPageTest, EachQualityItemRunsTheMethodItNames) {
             << caption.toStdString();
     }
     EXPECT_EQ(control<QLabel>(page, "Currentquality")->text(), "Current Filter: User DLL");
+
+    // Each item is drawn on white in black from two pixels in, the chosen one too.
+    QComboBox& combo = *control<QComboBox>(page, "QualityMethodCombo");
+    QImage item(120, 20, QImage::Format_RGB32);
+    QStyleOptionViewItem option;
+    option.rect = item.rect();
+    option.state = QStyle::State_Selected | QStyle::State_Enabled;
+    option.font = combo.font();
+    item.fill(Qt::red);
+    {
+        QPainter painter(&item);
+        combo.itemDelegate()->paint(&painter, option, combo.model()->index(0, 0));
+    }
+    int firstInk = item.width();
+    for (int y = 0; y < item.height(); ++y)
+        for (int x = 0; x < item.width(); ++x)
+            if (qGray(item.pixel(x, y)) < 96) firstInk = std::min(firstInk, x);
+    EXPECT_EQ(item.pixel(0, 0), qRgb(255, 255, 255));
+    EXPECT_GE(firstInk, 2);
+    EXPECT_LT(firstInk, 10);
+}
+
+// The optimizer's picture: the reference window and the frame's box 1:1 side by side on white,
+// the captions under them.
+TEST(AlignImagePictureTest, TheWindowsStandSideBySideOnWhiteWithTheirCaptions) {
+    AlignImagePicture view;
+    QImage reference(32, 32, QImage::Format_RGB32), box(24, 20, QImage::Format_RGB32);
+    reference.fill(qRgb(90, 90, 90));
+    box.fill(qRgb(30, 30, 30));
+    view.start(reference, 32, false);
+    view.showFrame(box, 6);
+    const QImage& picture = view.picture();
+    ASSERT_EQ(picture.size(), QSize(84, 102));
+    EXPECT_EQ(picture.pixel(31, 31), qRgb(90, 90, 90));
+    EXPECT_EQ(picture.pixel(40, 15), qRgb(255, 255, 255));
+    EXPECT_EQ(picture.pixel(42, 6), qRgb(30, 30, 30));
+    EXPECT_EQ(picture.pixel(65, 25), qRgb(30, 30, 30));
+    EXPECT_EQ(picture.pixel(66, 26), qRgb(255, 255, 255));
+    int inked = 0;
+    for (int y = 47; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) inked += qGray(picture.pixel(x, y)) < 96;
+    EXPECT_GT(inked, 0) << "the captions";
 }
 
 TEST_F(AlignPageTest, AlignRanksTheFramesAndFillsTheListsAndTheRegistrationGraph) {
@@ -571,6 +633,15 @@ TEST_F(AlignPageTest, TheWheelStepsTheBoxSizeOnlyWhileTheFeatureIsChosen) {
     QFrame& outline = *control<QFrame>(page, "BoxOutline");
     pieces(*form).align->PreviewImageMouseMove(Qt::NoButton, Qt::NoModifier, 70, 90);
     ASSERT_EQ(outline.geometry(), QRect(54, 74, 32, 32));
+    // It is drawn in exclusive-or white: the picture under it shows inverted.
+    const QImage shown = control<QLabel>(page, "PreviewImage")->grab().toImage();
+    const QImage under = page.previewPicture().toImage();
+    int lit = 0;
+    for (int y = 74; y < 106; ++y) {
+        lit += qGreen(under.pixel(54, y)) > 0;
+        EXPECT_EQ(shown.pixel(54, y) & 0xFFFFFFu, ~under.pixel(54, y) & 0xFFFFFFu) << y;
+    }
+    ASSERT_GT(lit, 0);
     for (const auto& [delta, geometry] :
          {std::pair{120, QRect(38, 58, 64, 64)}, std::pair{120, QRect(6, 26, 128, 128)},
           std::pair{-120, QRect(38, 58, 64, 64)}}) {
