@@ -865,7 +865,7 @@ TEST_F(WorkflowWindowTest, APassEndsWithItsBarAndStatusSayingHowAndANewInputClea
     EXPECT_EQ(panel(2), "Initial alignment done");
     EXPECT_EQ(bar.value(), bar.maximum());
     EXPECT_TRUE(
-        pieces(*form).tools.Registrationgraphwindow->windowTitle().startsWith("Initial alignment done"));
+        pieces(*form).tools.Registrationgraphwindow->windowTitle().startsWith("Initial alignment running"));
     EXPECT_TRUE(control<TRxSpeedButton>(align, "Setlimitbutton")->isEnabled());
 
     // Optimize and stack, then again over the unsaved result: asked first, No goes on. While it

@@ -134,9 +134,6 @@ void AlignController::alignmentEnded(const AlignmentPassResult& result) {
         alignmentFinished(result);
     else
         alignmentStopped();
-    parts_.tools.Registrationgraphwindow->setWindowTitle(
-        QString::fromStdString((finished ? "Initial alignment done " : "Registration ") +
-                               pipeline_.optimizer().RegistrationCaption));
     showPassEnd(parts_.progressBar, ports_.progress(), 3, "Alignment",
                 finished                           ? PassOutcome::Finished
                 : result.end == PassEnd::Cancelled ? PassOutcome::Cancelled

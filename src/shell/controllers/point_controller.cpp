@@ -463,8 +463,7 @@ void PointController::placePoints() {
         page.Manualalignbox->setChecked(false);
         pipeline_.readyForPointPick();
         // The charts of the last pick would cover the points' window.
-        for (ToolWindow* chart :
-             {parts_.tools.FFTWindow, parts_.tools.Registrationgraphwindow, parts_.tools.RegiStration2})
+        for (ToolWindow* chart : {parts_.tools.FFTWindow, parts_.tools.Registrationgraphwindow})
             chart->hide();
         page.PreviewImage->setCursor(Qt::CrossCursor);
         drawPoints(Qt::white);
