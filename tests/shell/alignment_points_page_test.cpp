@@ -163,6 +163,9 @@ TEST_F(PointsPageTest, PlacingPointsHoldsTheOptimizersPasses) {
     optimizeAndStack.setEnabled(true);
     std::size_t shownBefore = 0;
     whilePlacing([&] {
+        // The second registration window of the pick stays; the spectrum and the first go.
+        EXPECT_TRUE(control<ToolWindow>(*form, "RegiStration2")->isVisible());
+        EXPECT_FALSE(control<ToolWindow>(*form, "Registrationgraphwindow")->isVisible());
         EXPECT_FALSE(optimize.isEnabled());
         EXPECT_FALSE(optimizeAndStack.isEnabled());
         optimize.setEnabled(true);
