@@ -442,8 +442,10 @@ TEST_F(AlignPageTest, AClickEndsTheLostLockWaitAndACancelLeavesNoPassFlagSet) {
     EXPECT_FALSE(context.pipeline.model().FramesRanked);
     EXPECT_EQ(context.pipeline.state().progstatus, TProgStatus::psNone);
     expectNoPassFlag();
-    // The stored reference picture is back in the preview.
+    // The stored reference picture is back in the preview; the registration windows the question
+    // hid are back with their box ticked.
     EXPECT_EQ(control<QLabel>(page, "PreviewImage")->pixmap().size(), QSize(96, 72));
+    EXPECT_TRUE(pieces(*form).tools.RegiStration2->isVisible());
 }
 
 TEST_F(AlignPageTest, ACancelledRealignmentLeavesTheLimitRefusedAndTheLaterPagesShut) {
