@@ -270,7 +270,7 @@ TEST_F(AlignPageTest, EachQualityItemRunsTheMethodItNames) {
 
 // The optimizer's picture: the reference window and the frame's box 1:1 side by side on white,
 // the captions under them.
-TEST(AlignImagePictureTest, TheWindowsStandSideBySideOnWhiteWithTheirCaptions) {
+TEST_F(AlignPageTest, TheOptimizersPictureHasTheWindowsSideBySideOnWhiteWithTheirCaptions) {
     AlignImagePicture view;
     QImage reference(32, 32, QImage::Format_RGB32), box(24, 20, QImage::Format_RGB32);
     reference.fill(qRgb(90, 90, 90));

@@ -462,9 +462,10 @@ void PointController::placePoints() {
     for (;;) {
         page.Manualalignbox->setChecked(false);
         pipeline_.readyForPointPick();
-        // The charts of the last pick would cover the points' window.
+        // The charts of the last pick would cover the points' window; it stays in front.
         for (ToolWindow* chart : {parts_.tools.FFTWindow, parts_.tools.Registrationgraphwindow})
             chart->hide();
+        windows_.Multialignwindow->raise();
         page.PreviewImage->setCursor(Qt::CrossCursor);
         drawPoints(Qt::white);
         // A click on the preview picks the next point; the Align button ends the placing.
