@@ -161,6 +161,11 @@ TEST_F(AlignPageTest, AClickOnTheFittedPreviewPicksTheFeatureAndComputesTheRefer
         pieces(*form).align->ShowgraphboxClick();
         EXPECT_EQ(pieces(*form).tools.RegiStration2->isVisible(), shown);
     }
+    for (const bool shown : {false, true}) {
+        control<TPCheck>(*form, "Optimizegraph")->setChecked(shown);
+        pieces(*form).optimize->OptimizegraphClick();
+        EXPECT_EQ(pieces(*form).tools.RegiStration2->isVisible(), shown) << "Difference";
+    }
     // AlignImage holds the picked frame, whole.
     EXPECT_EQ(control<QLabel>(*form, "AlignImage")->pixmap().toImage().convertToFormat(QImage::Format_RGB32),
               bitmapView(context.pipeline.input().PreviewBitmap).convertToFormat(QImage::Format_RGB32));
