@@ -452,10 +452,6 @@ void PointController::takeRememberedPoints() {
     }
 }
 
-bool PointController::placingPoints() const {
-    return settingUp_ && !pipeline_.alignPoints().StopPlacing;
-}
-
 void PointController::placePoints() {
     const AlignmentPoints& points = pipeline_.alignPoints();
     AlignPage& page = parts_.page;
