@@ -708,7 +708,6 @@ bool FrameAlignment::askAfterLostLock(PeakPosition& peak, Verdict& verdict, bool
     const bool attended = !program.BatchMode;
     Message question;
     question.caption = "Alignment ";
-    if (context_.point > 0) question.caption += "point " + std::to_string(context_.point);
     question.text = LostLockText;
     question.dlgType = mtWarning;
     question.buttons = mbOK | mbIgnore | mbAll;

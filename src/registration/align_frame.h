@@ -106,8 +106,6 @@ struct AlignContext {
     // when that is not `registration` (an alignment point aligned beside others has a
     // registration state of its own).
     RegistrationState* clicks = nullptr;
-    // The alignment point this pass aligns on (0: the one box); its questions name it.
-    int point = 0;
 };
 
 // Working memory of one thread.

@@ -82,8 +82,8 @@ public:
     // Global index of the first frame of the AVI file being read.
     int segmentFirst() const { return segmentFirst_; }
 
-    // A frame whose picture does not have the size of the input is left out, never aligned; the
-    // warning comes until the user asks for no more.
+    // A frame whose picture does not have the size of the input is left out, never aligned, with
+    // a warning that names it.
     void excludeWrongSize(int frame);
 
 private:
@@ -92,7 +92,6 @@ private:
     int step_ = 1;
     int segment_ = 0;
     int segmentFirst_ = 0;
-    bool sizeWarningsOff_ = false;
 };
 
 // The end of a pass over the frames 0 .. lastFrame: the brightness made relative to the mean of

@@ -35,10 +35,7 @@ FftSizeChoice chooseFftSize(ReferenceContext& context, int itemIndex, double fft
     FftSizeChoice choice;
     choice.itemIndex = itemIndex;
     if (registration.FeatureChosen && !freeBox) {
-        // Unattended runs choose the feature themselves: nobody is there to click.
-        if (!context.program.BatchMode)
-            context.messages.inform("Alignment",
-                                    " Changed alignment area: Please choose the alignment feature");
+        context.messages.inform("Alignment", " Changed alignment area: Please choose the alignment feature");
         registration.FeatureChosen = false;
         choice.featureDropped = true;
     }

@@ -178,9 +178,9 @@ void PointPass::startLane(Lane& lane, const AlignOptions& align) {
     lane.alignment.OptimizePass = 0;
     lane.alignment.AviSegmentFirst = 0;
     startTracking(*reference.registration, lane.program, reference.fft.FFTSize);
-    lane.context = std::make_unique<AlignContext>(AlignContext{
-        reference.fft, *reference.registration, lane.alignment, lane.program, c_.model, c_.section,
-        c_.GammaTable, c_.messages, c_.progress, c_.view, &c_.registration, reference.point});
+    lane.context = std::make_unique<AlignContext>(
+        AlignContext{reference.fft, *reference.registration, lane.alignment, lane.program, c_.model,
+                     c_.section, c_.GammaTable, c_.messages, c_.progress, c_.view, &c_.registration});
     // Everything of the point's alignment (the quality plug-in among it) is in place before a
     // record changes.
     lane.aligner = std::make_unique<FrameAlignment>(*lane.context, align, noPreview_);

@@ -103,10 +103,9 @@ public:
             },
             [this] {
                 *balloonName_ = "2b-balloon-warning";
-                form_.app.messages().warn(
-                    "Filesize warning",
-                    "Frame 12.\nFile has different dimensions, excluded from processing !!",
-                    "Do not repeat this message");
+                form_.app.messages().warn("Debayer warning",
+                                          "Debayering 16 bit can only be done using a reduction to 8 bits",
+                                          "Do not repeat this message");
             },
             [this] {
                 *balloonName_ = "2c-balloon-lost-lock";

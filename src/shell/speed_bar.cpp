@@ -61,7 +61,7 @@ SpeedBar::SpeedBar(QWidget* parent) : TSpeedBar(parent) {
     Cancelbutton = button("Cancelbutton", "Cancel");
     hintbutton = button("hintbutton", "Hints");
     ImageInfobutton = button("ImageInfobutton", "ImageInfo");
-    ClipboardFront = button("ClipboardFront", "Clipboard");
+    ClipboardFront = button("ClipboardFront", "From Clipboard");
     PauseButton = button("PauseButton", "Pause");
     Wizard = button("Wizard", "Wizard");
     ClipboardFront->setVisible(false);

@@ -258,6 +258,11 @@ TEST(PointOptimizer, AFollowingPointOneLeavesSlotZeroWhereItsZoneWent) {
         ASSERT_FALSE(result.cancelled);
         ASSERT_FALSE(result.followers.empty());
         EXPECT_EQ(result.followers.front(), (std::pair<int, int>{1, c.noneHolds ? 0 : 2}));
+        // A best point quality of 0 (never measured) counts as 1.0, the key of rank 0 with it.
+        if (c.multiQuantity) {
+            EXPECT_EQ(bench.bench.model->FrameRanking[0].Key, 1.0f);
+            for (int p = 1; p <= 3; ++p) EXPECT_EQ(bench.points.PointBestQuality[p], 1.0f) << p;
+        }
         for (int j = 0; j < Frames; ++j) {
             const TFrameRec& rec = bench.bench.model->FrameTable[j];
             EXPECT_EQ(rec.Slots[0].X, rec.Slots[1].X) << j;

@@ -5,12 +5,15 @@
 // wait of an attended run while a cancel leaves no flag of the pass set, and a cancelled
 // re-alignment leaves nothing to limit.
 
+#include <QAbstractItemDelegate>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
+#include <QStyleOptionViewItem>
 #include <QTabWidget>
 #include <QTest>
 #include <QWheelEvent>
@@ -22,6 +25,7 @@
 #include "frames/input_sources.h"
 #include "registration/quality_method.h"
 #include "shell/controllers/align_controller.h"
+#include "shell/controllers/align_image.h"
 #include "shell/controllers/input_controller.h"
 #include "shell/controllers/optimize_controller.h"
 #include "shell/developer_mode.h"
@@ -150,6 +154,16 @@ TEST_F(AlignPageTest, AClickOnTheFittedPreviewPicksTheFeatureAndComputesTheRefer
     EXPECT_FALSE(control<QLabel>(*form, "imgFFT")->pixmap().isNull());
     EXPECT_TRUE(pieces(*form).tools.FFTWindow->isVisible());
     EXPECT_TRUE(pieces(*form).tools.Registrationgraphwindow->isVisible());
+    // The second registration window comes with the first and follows both its boxes; AlignImage
+    // holds the picked frame.
+    EXPECT_TRUE(pieces(*form).tools.RegiStration2->isVisible());
+    for (const char* box : {"ShowGraphbox", "ShowGraphbox", "Optimizegraph", "Optimizegraph"}) {
+        QTest::mouseClick(control<TPCheck>(*form, box), Qt::LeftButton);
+        EXPECT_EQ(pieces(*form).tools.RegiStration2->isVisible(), control<TPCheck>(*form, box)->Checked())
+            << box;
+    }
+    EXPECT_EQ(control<QLabel>(*form, "AlignImage")->pixmap().toImage().convertToFormat(QImage::Format_RGB32),
+              bitmapView(context.pipeline.input().PreviewBitmap).convertToFormat(QImage::Format_RGB32));
     EXPECT_TRUE(control<TRxSpeedButton>(page, "Alignbutton")->isEnabled());
     EXPECT_EQ(context.shell.view.boxOutlineX, -1);
     EXPECT_EQ(context.shell.view.boxOutlineY, -1);
@@ -226,6 +240,29 @@ TEST_F(AlignPageTest, EachQualityItemRunsTheMethodItNames) {
             << caption.toStdString();
     }
     EXPECT_EQ(control<QLabel>(page, "Currentquality")->text(), "Current Filter: User DLL");
+
+    // Each item is drawn on white, the chosen one too.
+    QComboBox& combo = *control<QComboBox>(page, "QualityMethodCombo");
+    QStyleOptionViewItem option;
+    option.rect = QRect(0, 0, 120, 20);
+    option.state = QStyle::State_Selected | QStyle::State_Enabled;
+    QImage item(option.rect.size(), QImage::Format_RGB32);
+    QPainter painter(&item);
+    combo.itemDelegate()->paint(&painter, option, combo.model()->index(0, 0));
+    EXPECT_EQ(item.pixel(0, 0), qRgb(255, 255, 255));
+}
+
+// The optimizer's picture: the reference window and the frame's box 1:1 side by side on white.
+TEST_F(AlignPageTest, TheOptimizersPictureHasTheWindowsSideBySideOnWhite) {
+    AlignImagePicture view;
+    QImage reference(32, 32, QImage::Format_RGB32), box(24, 20, QImage::Format_RGB32);
+    reference.fill(qRgb(90, 90, 90));
+    box.fill(qRgb(30, 30, 30));
+    view.start(reference, 32, false);
+    view.showFrame(box, 6);
+    ASSERT_EQ(view.picture().size(), QSize(84, 102));
+    for (const auto& [x, y, colour] : {std::tuple{31, 31, 90}, {40, 15, 255}, {42, 6, 30}, {66, 26, 255}})
+        EXPECT_EQ(view.picture().pixel(x, y), qRgb(colour, colour, colour)) << x << "," << y;
 }
 
 TEST_F(AlignPageTest, AlignRanksTheFramesAndFillsTheListsAndTheRegistrationGraph) {
@@ -380,8 +417,9 @@ TEST_F(AlignPageTest, AClickEndsTheLostLockWaitAndACancelLeavesNoPassFlagSet) {
     EXPECT_FALSE(context.pipeline.model().FramesRanked);
     EXPECT_EQ(context.pipeline.state().progstatus, TProgStatus::psNone);
     expectNoPassFlag();
-    // The stored reference picture is back in the preview.
+    // The stored reference picture is back in the preview, the windows the question hid too.
     EXPECT_EQ(control<QLabel>(page, "PreviewImage")->pixmap().size(), QSize(96, 72));
+    EXPECT_TRUE(pieces(*form).tools.RegiStration2->isVisible());
 }
 
 TEST_F(AlignPageTest, ACancelledRealignmentLeavesTheLimitRefusedAndTheLaterPagesShut) {
@@ -571,6 +609,11 @@ TEST_F(AlignPageTest, TheWheelStepsTheBoxSizeOnlyWhileTheFeatureIsChosen) {
     QFrame& outline = *control<QFrame>(page, "BoxOutline");
     pieces(*form).align->PreviewImageMouseMove(Qt::NoButton, Qt::NoModifier, 70, 90);
     ASSERT_EQ(outline.geometry(), QRect(54, 74, 32, 32));
+    // It is drawn in exclusive-or white: the picture under it shows inverted.
+    const QImage shown = control<QLabel>(page, "PreviewImage")->grab().toImage(),
+                 under = page.previewPicture().toImage();
+    for (int y = 74; y < 106; ++y)
+        EXPECT_EQ(shown.pixel(54, y) & 0xFFFFFFu, ~under.pixel(54, y) & 0xFFFFFFu) << y;
     for (const auto& [delta, geometry] :
          {std::pair{120, QRect(38, 58, 64, 64)}, std::pair{120, QRect(6, 26, 128, 128)},
           std::pair{-120, QRect(38, 58, 64, 64)}}) {

@@ -80,11 +80,12 @@ struct InputWindowTest : ShellWindowTest {
         };
         pieces(*form).Speedbar->Selectbutton->click();
     }
-    std::filesystem::path writeSer(int frames) {
+    std::filesystem::path writeSer(int frames, int bits = 8) {
         synth::SynthOptions options = smallRecordingOptions();
         options.width = 24;
         options.height = 16;
         options.frames = frames;
+        options.bitsPerSample = bits;
         return writeSampleRecording(dir.path(), options, "planet.ser").path;
     }
     std::vector<std::filesystem::path> writeBmps(int count, bool grey) {
@@ -388,7 +389,7 @@ TEST_F(InputWindowTest, TheStackPageFollowsEachNewInput) {
             // The stack of the input before was saved: nothing to ask.
             context.shell.ImageSaved = true;
             if (kind == Ser) {
-                selectInDialog({writeSer(4)}, InputFilter::SER);
+                selectInDialog({writeSer(4, 12)}, InputFilter::SER);
                 continue;
             }
             // Still pictures: resampling stays offered, as it is not for 16-bit kinds.
@@ -416,6 +417,10 @@ TEST_F(InputWindowTest, TheStackPageFollowsEachNewInput) {
         EXPECT_EQ(control<TPCheck>(stack, "Resampled")->Checked(), !single && !ser) << c.name;
         EXPECT_EQ(control<TRxSpinEdit>(stack, "ResampleSpin")->isHidden(), ser) << c.name;
     }
+    // Each 16-bit video taken warns that debayering it would reduce it to 8 bits.
+    EXPECT_EQ(std::count_if(messages.shown.begin(), messages.shown.end(),
+                            [](const Message& m) { return m.caption == "Debayer warning"; }),
+              2);
 }
 
 TEST_F(InputWindowTest, TheStackListTogglesTheClickedAndHighlightedEntriesOnce) {

@@ -176,6 +176,9 @@ TEST_F(OptionsWindowTest, TheClipboardPictureIsStackedAsOneImage) {
     EXPECT_EQ(context.pipeline.state().progstatus, TProgStatus::psStacked);
     EXPECT_EQ(pieces(*form).Tabpages->currentIndex(), static_cast<int>(TMainTab::tabWavelet));
     EXPECT_EQ(context.pipeline.model().ImageWidth, 40);
+    for (const char* name : {"Showalignpoints", "PreviewImage"})
+        EXPECT_FALSE(control<QWidget>(align, name)->isEnabled()) << name;
+    EXPECT_EQ(control<QToolButton>(*form, "ClipboardFront")->text(), "From Clipboard");
 }
 
 TEST_F(OptionsWindowTest, TheStretchChoiceAndTheBreakWindowTakeEffect) {

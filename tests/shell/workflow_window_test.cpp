@@ -679,15 +679,15 @@ TEST_P(SecondRoad, PointsLimitSigmaAndBackToOneBox) {
     // Back to one box: the stack has no zones any more.
     clickTab(*pieces(*form).Tabpages, 0);
     click(control<TRadioGroup>(align, "Alignmethod")->button(0));
-    // The one box is the feature picked before the points, its reference made there again and
-    // its box shown on the preview.
-    EXPECT_EQ(QPoint(context.pipeline.state().FeatureX, context.pipeline.state().FeatureY), QPoint(80, 60));
+    // The one box is the feature of the last click (the last point placed), its reference made
+    // there again and its box shown on the preview.
+    EXPECT_EQ(QPoint(context.pipeline.state().FeatureX, context.pipeline.state().FeatureY), points.back());
     const int half = context.pipeline.fft().FFTSize / 2;
     EXPECT_EQ(QPoint(context.pipeline.registration().BoxLeft, context.pipeline.registration().BoxTop),
-              QPoint(80 - half, 60 - half));
+              points.back() - QPoint(half, half));
     EXPECT_TRUE(control<QFrame>(align, "BoxOutline")->isVisible());
     EXPECT_EQ(control<QFrame>(align, "BoxOutline")->geometry(),
-              QRect(80 - half, 60 - half, 2 * half, 2 * half));
+              QRect(points.back() - QPoint(half, half), QSize(2 * half, 2 * half)));
     EXPECT_FALSE(control<TPCheck>(*form, "Multi")->Checked());
     clickTab(*pieces(*form).Tabpages, 2);
     click(control<TRxSpeedButton>(*form, "Stackbutton"));
@@ -865,7 +865,7 @@ TEST_F(WorkflowWindowTest, APassEndsWithItsBarAndStatusSayingHowAndANewInputClea
     EXPECT_EQ(panel(2), "Initial alignment done");
     EXPECT_EQ(bar.value(), bar.maximum());
     EXPECT_TRUE(
-        pieces(*form).tools.Registrationgraphwindow->windowTitle().startsWith("Initial alignment done"));
+        pieces(*form).tools.Registrationgraphwindow->windowTitle().startsWith("Initial alignment running"));
     EXPECT_TRUE(control<TRxSpeedButton>(align, "Setlimitbutton")->isEnabled());
 
     // Optimize and stack, then again over the unsaved result: asked first, No goes on. While it

@@ -248,6 +248,7 @@ AlignOptions AlignController::readAlignOptions() const {
     options.ShowFFTbox = page.ShowFFTbox->Checked();
     options.interlaced = page.interlaced->Checked();
     options.Interlacehoriz = page.Interlacehoriz->Checked();
+    options.FreeBox = pipeline_.alignPoints().FreeBox;
     options.quality = qualityMethodChoice(page).grading;
     options.QualityFilter = static_cast<double>(page.QualityFilter->Value());
     options.QualFilterDX = static_cast<double>(page.QualFilterDX->Value());
@@ -281,9 +282,8 @@ AlignmentPassOptions AlignController::readPassOptions() const {
 // --- Debayer switch and alignment method ---------------------------------------------------------
 
 void AlignController::applyDebayerSwitch() {
-    // Only a colour video is debayered: a grey 16-bit one is read at full depth, nothing to warn of.
-    const bool highBitSer = pipeline_.model().InputIsSER && pipeline_.input().readers.SerPixelDepth > 8 &&
-                            parts_.page.Avidebay->Checked();
+    // Each switch (and each input taken) over a SER of more than 8 bits warns until told not to.
+    const bool highBitSer = pipeline_.model().InputIsSER && pipeline_.input().readers.SerPixelDepth > 8;
     const DebayerSwitchResult result =
         pipeline_.switchDebayer(parts_.page.Avidebay->Checked(), highBitSer, ports_.messages());
     TPCheck& colourstack = *parts_.page.Colourstack;
@@ -453,12 +453,18 @@ void AlignController::pickAt(const PreviewClick& click) {
     // Outside the multi-point mode the first point follows the clicked feature.
     if (!pipeline_.alignPoints().MultiPointMode && !click.freeBox) pipeline_.firstPointAtFeature();
     page.BoxOutline->hide();
-    for (ToolWindow* window : {tools.FFTWindow, tools.Registrationgraphwindow}) {
-        window->show();
-        window->raise();
+    const bool fewPoints = pipeline_.alignPoints().Alignpoints < 2;
+    if (fewPoints || click.freeBox) {
+        for (ToolWindow* window : {tools.FFTWindow, tools.Registrationgraphwindow}) {
+            window->show();
+            window->raise();
+        }
     }
-    // The optimizer's chart has nothing to show before a limit or an optimizer pass.
-    if (page.ShowGraphbox->Checked() && pipeline_.optimizer().ChartedFrames > 0) tools.RegiStration2->show();
+    if (fewPoints && page.ShowGraphbox->Checked()) {
+        tools.Registrationgraphwindow->show();
+        tools.Registrationgraphwindow->raise();
+        tools.RegiStration2->show();
+    }
     tools.SelectFrameswindow->hide();
     if (pipeline_.model().InputType == TInputType::itAVI) {
         const int h = pipeline_.boxSide() / 2;
@@ -580,8 +586,7 @@ void AlignController::PreviewImageMouseUp(Qt::MouseButton button, int x, int y) 
         view.BoxMark.Bottom = at.y();
         placeFreeBox();
     }
-    // A click that places an alignment point leaves the one box's feature saved for later.
-    if (!pipeline_.alignPoints().MultiPointMode) pipeline_.saveFeature();
+    pipeline_.saveFeature();
 }
 
 void AlignController::showFreeBoxBand() {
@@ -739,7 +744,7 @@ void AlignController::ShowFFTboxClick() {
 void AlignController::ShowgraphboxClick() {
     const bool shown = parts_.page.ShowGraphbox->Checked();
     parts_.tools.Registrationgraphwindow->setVisible(shown);
-    parts_.tools.RegiStration2->setVisible(shown && pipeline_.optimizer().ChartedFrames > 0);
+    parts_.tools.RegiStration2->setVisible(shown);
 }
 
 // --- Charts --------------------------------------------------------------------------------------

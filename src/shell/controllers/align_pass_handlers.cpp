@@ -44,10 +44,6 @@ constexpr int StackTab = static_cast<int>(TMainTab::tabStack);
 // The heights of the stack graph window with one alignment box and with several points.
 constexpr int StackGraphHeightSingle = 328;
 constexpr int StackGraphHeightPoints = 609;
-// Align in the multi-point mode with no point being placed aligns nothing: what to do instead.
-constexpr char HowToAlignPoints[] =
-    "No alignment points are being placed: nothing is aligned. Click \"Multipoint\" to place the "
-    "points on the preview (click the features, or load or estimate them), then press Align.";
 
 // The first `count` entries of the ranking's selection, ticked as selected.
 void fillCheckList(QListWidget& list, const std::vector<SelectionEntry>& entries, std::size_t count) {
@@ -71,7 +67,6 @@ void AlignController::AlignallButtonClick() {
     // Multi-point alignment places and aligns its points itself: the button ends the placing and
     // opens the zoom window, where the points' pass shows each point's area as it comes to it.
     if (page.Alignmethod->ItemIndex() == AlignMethodMultipoint) {
-        const bool pointsToAlign = points_->placingPoints() && pipeline_.alignPoints().Alignpoints > 1;
         FrameWindows& windows = parts_.frameWindows;
         windows.differencecutslider->setValue(1000);
         parts_.stackPage.uncheckStackGraph();
@@ -79,7 +74,6 @@ void AlignController::AlignallButtonClick() {
         page.Alignbutton->setEnabled(true);
         pipeline_.stopPlacingPoints();
         parts_.tools.Zoomwindow->show();
-        if (!pointsToAlign) ports_.messages().inform("Alignment points", HowToAlignPoints);
         return;
     }
     // "None" aligns nothing.
@@ -140,9 +134,6 @@ void AlignController::alignmentEnded(const AlignmentPassResult& result) {
         alignmentFinished(result);
     else
         alignmentStopped();
-    parts_.tools.Registrationgraphwindow->setWindowTitle(
-        QString::fromStdString((finished ? "Initial alignment done " : "Registration ") +
-                               pipeline_.optimizer().RegistrationCaption));
     showPassEnd(parts_.progressBar, ports_.progress(), 3, "Alignment",
                 finished                           ? PassOutcome::Finished
                 : result.end == PassEnd::Cancelled ? PassOutcome::Cancelled

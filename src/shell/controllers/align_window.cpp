@@ -70,6 +70,8 @@ void AlignWindow::featureAccepted() {
     page.Framelabel->hide();
     showSpectrumUndefined();
     page.ShowGraphbox->setChecked(true);
+    // The picked frame's picture, whole, until the optimizer shows its windows there.
+    parts_.optimizePage.showAlignPicture(page.previewPicture());
     parts_.tools.FFTWindow->hide();
     parts_.tools.Registrationgraphwindow->hide();
 }
@@ -113,12 +115,10 @@ void AlignWindow::hideAlignmentWindows() {
 }
 
 void AlignWindow::restoreAlignmentWindows() {
-    const bool graph = parts_.page.ShowGraphbox->Checked();
     if (parts_.page.ShowFFTbox->Checked()) parts_.tools.FFTWindow->show();
-    if (graph) {
-        parts_.tools.Registrationgraphwindow->show();
-        if (pipeline_.optimizer().ChartedFrames > 0) parts_.tools.RegiStration2->show();
-    }
+    if (parts_.page.ShowGraphbox->Checked())
+        for (ToolWindow* window : {parts_.tools.Registrationgraphwindow, parts_.tools.RegiStration2})
+            window->show();
 }
 
 void AlignWindow::frameDeselected(int frame) {
@@ -174,6 +174,12 @@ void AlignWindow::frameAligned(const AlignedFrameView& view) {
         painter.drawRect(view.boxLeft, view.boxTop, view.boxSize, view.boxSize);
         const QPoint centre(view.boxLeft + view.boxSize / 2, view.boxTop + view.boxSize / 2);
         if (pipeline_.model().avicount == 0) painter.drawEllipse(centre, 5, 5);
+        // The dragged free box, moved with the frame; its right and bottom edges lie just inside
+        // the corners the mouse left.
+        const TEdgeRect dragged = orderedCorners(ports_.shell.view.BoxMark);
+        if (view.freeBox && dragged.Left != -1)
+            painter.drawRect(dragged.Left + view.shiftX, dragged.Top + view.shiftY,
+                             dragged.Right - dragged.Left - 1, dragged.Bottom - dragged.Top - 1);
     }
     if (view.spectral) {
         painter.drawEllipse(QPoint(view.featureX, view.featureY), 15, 15);

@@ -233,6 +233,10 @@ void InputController::ClipboardFrontClick() {
         return;
     }
     openInputFile(file.string(), InputFilter::BMP);
+    // The pasted picture is stacked as it is: nothing is picked on it, no point shown on it.
+    if (!pipeline_.model().SingleImage) return;
+    parts_.page.Showalignpoints->setEnabled(false);
+    parts_.page.PreviewImage->setEnabled(false);
 }
 
 bool InputController::takeProjectInput(const InputPlan& plan) {
@@ -340,7 +344,9 @@ void InputController::showTakenInput(InputFilter filter, const ProbedInput& fact
         align.applyDebayerSwitch();
     }
     if (facts.luminance) showLuminanceChoice();
+    // A pasted picture left both greyed: a taken input is pointed at and its points shown again.
     align.Showalignpoints->setEnabled(true);
+    align.PreviewImage->setEnabled(true);
 }
 
 // A series (or a video) taken: the image section set up, the sliders and lists sized to its

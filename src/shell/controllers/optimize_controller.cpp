@@ -245,7 +245,7 @@ void OptimizeController::heardFromOtherArea(PipelineChange change) {
 void OptimizeController::OptimizegraphClick() {
     const bool shown = page_.showsOptimizerGraph();
     parts_.tools.Registrationgraphwindow->setVisible(shown);
-    parts_.tools.RegiStration2->setVisible(shown && page_.optimizerChartHasPoints());
+    parts_.tools.RegiStration2->setVisible(shown);
 }
 
 void OptimizeController::ShowMovementwindowClick() {

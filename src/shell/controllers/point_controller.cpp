@@ -452,20 +452,16 @@ void PointController::takeRememberedPoints() {
     }
 }
 
-bool PointController::placingPoints() const {
-    return settingUp_ && !pipeline_.alignPoints().StopPlacing;
-}
-
 void PointController::placePoints() {
     const AlignmentPoints& points = pipeline_.alignPoints();
     AlignPage& page = parts_.page;
     for (;;) {
         page.Manualalignbox->setChecked(false);
         pipeline_.readyForPointPick();
-        // The charts of the last pick would cover the points' window.
-        for (ToolWindow* chart :
-             {parts_.tools.FFTWindow, parts_.tools.Registrationgraphwindow, parts_.tools.RegiStration2})
+        // The charts of the last pick would cover the points' window; it stays in front.
+        for (ToolWindow* chart : {parts_.tools.FFTWindow, parts_.tools.Registrationgraphwindow})
             chart->hide();
+        windows_.Multialignwindow->raise();
         page.PreviewImage->setCursor(Qt::CrossCursor);
         drawPoints(Qt::white);
         // A click on the preview picks the next point; the Align button ends the placing.
@@ -477,15 +473,12 @@ void PointController::placePoints() {
         }
         page.Alignbutton->setEnabled(true);
         markButton(*page.Showbuttonp1, *page.Alignbutton);
-        // Only a placed point that fills the last free number warns; points loaded or estimated
-        // up to it do not, nor does the Align that ends the placing.
-        if (!points.StopPlacing && pipeline_.registration().FeatureChosen) {
-            addPickedPoint();
-            if (points.Alignpoints == MaxAlignPoints + 1) {
-                ports_.messages().warn("Maximum alignmentpoints used",
-                                       "next alignmentpoint will overwrite the last");
-                pipeline_.setPointCount(MaxAlignPoints);
-            }
+        if (!points.StopPlacing && pipeline_.registration().FeatureChosen) addPickedPoint();
+        // With every number taken (placed, loaded or estimated) the next pick takes point 99's.
+        if (points.Alignpoints == MaxAlignPoints + 1) {
+            ports_.messages().warn("Maximum alignmentpoints used",
+                                   "next alignmentpoint will overwrite the last");
+            pipeline_.setPointCount(MaxAlignPoints);
         }
         if (ports_.CancelRequested() || ports_.operations.closing()) {
             windows_.Multialignwindow->hide();
@@ -497,8 +490,8 @@ void PointController::placePoints() {
     page.PreviewImage->unsetCursor();
 }
 
-// The picked feature becomes point Alignpoints (the next free number, or 99 again once the
-// points are full).
+// The picked feature becomes point Alignpoints (the next free number); once all 99 are taken
+// it replaces point 99, never adding a 100th.
 void PointController::addPickedPoint() {
     const PointRowsCheck check =
         readPointRows(gridRows(), pipeline_.model().ImageWidth, pipeline_.model().ImageHeight);
@@ -508,7 +501,8 @@ void PointController::addPickedPoint() {
     }
     std::vector<AlignPoint> placed = check.points;
     const AlignPoint picked{pipeline_.state().FeatureX, pipeline_.state().FeatureY, pipeline_.boxSide()};
-    const auto index = static_cast<std::size_t>(pipeline_.alignPoints().Alignpoints - 1);
+    const auto index =
+        static_cast<std::size_t>(std::min(pipeline_.alignPoints().Alignpoints, MaxAlignPoints) - 1);
     if (index < placed.size())
         placed[index] = picked;
     else

@@ -82,8 +82,6 @@ public:
     // The area around the one box's feature (x, y) alone in the image list, shown in the zoom
     // window in front while the frames are aligned on it.
     void showBoxArea(int x, int y);
-    // The points are being placed: the Align button ends the placing and aligns them.
-    bool placingPoints() const;
 
     TFileDialog SavePointDialog;
     TFileDialog LoadPointDialog;

@@ -5,7 +5,9 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QLineEdit>
+#include <QPainter>
 #include <QSignalBlocker>
+#include <QStyledItemDelegate>
 #include <QToolButton>
 #include <cmath>
 #include <utility>
@@ -30,6 +32,40 @@ namespace {
 
 // The width of the page's column of options.
 constexpr int ColumnWidth = 336;
+
+// An outline over the preview drawn in exclusive-or white: every pixel under it shows inverted,
+// so it stands out on a bright planet and on the black sky alike, and leaves the picture as it
+// was where it goes.
+class XorOutline final : public QFrame {
+public:
+    explicit XorOutline(QWidget* parent) : QFrame(parent) {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        hide();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        painter.setPen(Qt::white);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+};
+
+// The quality methods' list: every item on white, in black, two pixels from its left edge.
+class QualityItemDelegate final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        painter->fillRect(option.rect, Qt::white);
+        painter->setPen(Qt::black);
+        painter->setFont(option.font);
+        painter->drawText(option.rect.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                          index.data(Qt::DisplayRole).toString());
+    }
+};
 
 }  // namespace
 
@@ -78,15 +114,8 @@ void AlignPage::buildPreview() {
     DroppedFrameText = named(new QLabel("Dropped Frame", PreviewImage), "DroppedFrameText");
     DroppedFrameText->move(0, 10);
     DroppedFrameText->hide();
-    BoxOutline = named(new QFrame(PreviewImage), "BoxOutline");
-    BoxOutline->setFrameShape(QFrame::Box);
-    BoxOutline->setStyleSheet("QFrame { border: 1px solid white; background: transparent; }");
-    BoxOutline->setAttribute(Qt::WA_TransparentForMouseEvents);
-    BoxOutline->hide();
-    FreeBoxBand = named(new QFrame(PreviewImage), "FreeBoxBand");
-    FreeBoxBand->setStyleSheet("QFrame { border: 1px dashed white; background: transparent; }");
-    FreeBoxBand->setAttribute(Qt::WA_TransparentForMouseEvents);
-    FreeBoxBand->hide();
+    BoxOutline = named(new XorOutline(PreviewImage), "BoxOutline");
+    FreeBoxBand = named(new XorOutline(PreviewImage), "FreeBoxBand");
 }
 
 void AlignPage::buildFrameBrowser() {
@@ -96,10 +125,7 @@ void AlignPage::buildFrameBrowser() {
     UseFramesign = shape(this, "UseFramesign", 14, 14, {}, 2);
     UseFramesign->setFixedSize(14, 14);
     Frontpanel = named(new QFrame(this), "Frontpanel");
-    // What to do first, until it is done.
-    auto* hint = new QHBoxLayout(Frontpanel);
-    compact(hint, 0);
-    hint->addWidget(new QLabel("Click the feature to align on in the picture", Frontpanel));
+    compact(new QHBoxLayout(Frontpanel), 0);
     glBevel1 = logoBevel(Frontpanel, "glBevel1");
 }
 
@@ -110,6 +136,13 @@ void AlignPage::buildStepControls() {
     for (const QualityMethod& method : QualityMethods)
         methods << QString::fromUtf8(method.caption.data(), static_cast<qsizetype>(method.caption.size()));
     QualityMethodCombo = named(new QComboBox(this), "QualityMethodCombo");
+    QualityMethodCombo->setItemDelegate(new QualityItemDelegate(QualityMethodCombo));
+    QPalette qualityColours = QualityMethodCombo->palette();
+    for (const QPalette::ColorRole ground : {QPalette::Base, QPalette::Button, QPalette::Highlight})
+        qualityColours.setColor(ground, Qt::white);
+    for (const QPalette::ColorRole text : {QPalette::Text, QPalette::ButtonText, QPalette::HighlightedText})
+        qualityColours.setColor(text, Qt::black);
+    QualityMethodCombo->setPalette(qualityColours);
     QualityMethodCombo->addItems(methods.mid(0, QualityMethodListCount));
     CopyAlignmethods = radioGroup(this, "CopyAlignmethods", "Quality methods", methods, DefaultQualityMethod);
     CopyAlignmethods->setVisible(false);
@@ -123,13 +156,10 @@ void AlignPage::buildStepControls() {
     Alignmethod->setColumns(3);
     Freebox = optionCheck(this, "Freebox", "Userdefined Alignment Box");
     Alignbutton = speedButton(this, "Alignbutton", "Align");
-    Alignbutton->setToolTip("Aligns every frame on the feature: click the feature in the picture first");
     Manualalignbox = optionCheck(this, "Manualalignbox", "Manual");
     Setlimitbutton = speedButton(this, "Setlimitbutton", "Limit");
     LimitCountLabel = runningText(this, "LimitCountLabel");
     Autoprocess = optionCheck(this, "Autoprocess", "Automatic processing");
-    Autoprocess->setToolTip(
-        "After the alignment: limit, optimize, stack and process without a further click");
     // Aligning needs an input and a feature, the limit an alignment.
     for (QWidget* step : std::initializer_list<QWidget*>{Alignbutton, Manualalignbox, Setlimitbutton})
         step->setEnabled(false);

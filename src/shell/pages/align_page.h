@@ -70,9 +70,9 @@ private:
     // Written over the preview when the shown frame is a dropped one; never part of the picture.
     QLabel* DroppedFrameText;
     // The outline of the alignment box that follows the mouse over the preview until a feature is
-    // picked; drawn over the picture, never into it.
+    // picked, and the rubber band of the free alignment box while it is dragged: both drawn in
+    // exclusive-or white over the picture, never into it.
     QFrame* BoxOutline;
-    // The rubber band of the free alignment box while it is dragged.
     QFrame* FreeBoxBand;
 
     // Frame browsing.

@@ -148,10 +148,6 @@ bool OptimizePage::showsMovements() const {
     return ShowMovementwindow->Checked();
 }
 
-bool OptimizePage::optimizerChartHasPoints() const {
-    return Chart7->hasPoints();
-}
-
 void OptimizePage::setPassButtonsEnabled(bool enabled) {
     Optimizebutton->setEnabled(enabled);
     Optimizeandstackbutton->setEnabled(enabled);
@@ -214,9 +210,14 @@ void OptimizePage::setReferenceFrames(int frames) {
     Refframes->setValue(frames);
 }
 
+void OptimizePage::showAlignPicture(const QPixmap& picture) {
+    AlignImage->setScaledContents(false);
+    AlignImage->setPixmap(picture);
+    AlignImage->resize(picture.size());
+}
+
 void OptimizePage::showFramesLimited(const QPixmap& preview) {
-    AlignImage->setPixmap(preview);
-    AlignImage->resize(AlignImage->pixmap().size());
+    showAlignPicture(preview);
     for (QWidget* button : {Referbutton, Optimizebutton, Optimizeandstackbutton}) button->setEnabled(true);
     markButton(*Showbuttonp2, *Optimizeandstackbutton);
 }

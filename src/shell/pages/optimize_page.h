@@ -106,6 +106,8 @@ public:
     // The frames that make a new reference (Refframes).
     double referenceFrames() const;
     void setReferenceFrames(int frames);
+    // `picture` in AlignImage at its own size.
+    void showAlignPicture(const QPixmap& picture);
     // After a limit: `preview` beside the chart, and the passes and "Create" ready with the marker
     // under "Optimize and stack".
     void showFramesLimited(const QPixmap& preview);
@@ -119,11 +121,9 @@ public:
     bool multiQuantity() const;
     // "Difference": the registration windows are shown.
     void showRegistrationWindows();
-    // The optimizer's graph and the movement window are asked for; the optimizer's chart holds
-    // the points of a limit or an optimizer pass.
+    // The optimizer's graph and the movement window are asked for.
     bool showsOptimizerGraph() const;
     bool showsMovements() const;
-    bool optimizerChartHasPoints() const;
     // "Optimize" and "Optimize and stack".
     void setPassButtonsEnabled(bool enabled);
     void setOptimizeButtonEnabled(bool enabled);
