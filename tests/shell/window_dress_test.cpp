@@ -1,16 +1,20 @@
 // How the main window's components are dressed: the status bar's five panels with the progress
 // bar and the size grip, the indicators and their shadows, the labels' shadows, the speed bar's
-// options and pictures.
+// options and pictures, the check boxes' ticks and the sliders' options.
 
 #include <QProgressBar>
+#include <QResizeEvent>
 #include <QSizeGrip>
+#include <map>
 
 #include "shell/speed_bar.h"
 #include "shell_test_support.h"
 #include "widgets/adv_status_bar.h"
+#include "widgets/check_box.h"
 #include "widgets/event_scroll_box.h"
 #include "widgets/rect_shape.h"
 #include "widgets/shadow_label.h"
+#include "widgets/slider.h"
 #include "widgets/splines.h"
 
 namespace kestrave::test {
@@ -78,6 +82,31 @@ TEST_F(ShellWindowTest, LabelsAndSpeedBarItemsAreDressed) {
         EXPECT_GE(place.glyph.y(), place.caption.top());
         EXPECT_LE(place.glyph.y() + button->Glyph().height(), button->height());
     }
+}
+
+TEST_F(ShellWindowTest, CheckBoxesTickWithTheLimeHookAndLayerSlidersShowNoTicks) {
+    // All but the histogram's channel switches, which tick in their channel's colour.
+    std::map<TPCheck::TImageType, int> kinds;
+    for (const TPCheck* check : form->findChildren<TPCheck*>()) ++kinds[check->ImageType()];
+    EXPECT_EQ(kinds[TPCheck::igHookLime], form->findChildren<TPCheck*>().size() - 3);
+    EXPECT_EQ(kinds[TPCheck::igCrossRed] + kinds[TPCheck::igCrossGreen] + kinds[TPCheck::igCrossBlue], 3);
+
+    std::map<int, int> options;
+    for (const TRxSlider* slider : form->findChildren<TRxSlider*>()) ++options[slider->Options()];
+    EXPECT_EQ(options[TRxSlider::soShowFocus], 12);
+    EXPECT_EQ(options[TRxSlider::soShowFocus | TRxSlider::soSmooth], 6);
+    EXPECT_EQ(options[TRxSlider::soShowFocus | TRxSlider::soShowPoints | TRxSlider::soSmooth], 9);
+    // A layer slider's points band stays as bare as the background under it.
+    auto* layer = form->findChild<TRxSlider*>("Layer1slider");
+    QResizeEvent resized(QSize(200, 40), layer->size());
+    layer->setFixedSize(200, 40);
+    QApplication::sendEvent(layer, &resized);
+    QImage drawn(layer->size(), QImage::Format_RGB32);
+    layer->render(&drawn);
+    const QRect band = layer->geometry().pointsRect & drawn.rect();
+    ASSERT_FALSE(band.isEmpty());
+    for (int x = band.left(); x <= band.right(); ++x)
+        ASSERT_EQ(drawn.pixel(x, band.top() + 1), drawn.pixel(band.left(), band.top() + 1)) << x;
 }
 
 }  // namespace kestrave::test

@@ -304,13 +304,9 @@ TEST(ShadowLabel, ARunningTextIsCutShortWithTheWholeOfItAsTooltip) {
     rollup.show();
     rollup.setWindowTitle("point #1 Average pixel difference :6.847 max :8.000");
     auto& bar = *qobject_cast<ElidedLabel*>(rollup.CaptionBar);
-    const QString shown = bar.shownText();
-    EXPECT_TRUE(shown.startsWith("point #1") && shown.endsWith("max :8.000") && shown.contains(QChar(0x2026)))
-        << shown.toStdString();
-    // Centred on the bar, clear of the buttons.
-    const int textWidth = bar.fontMetrics().horizontalAdvance(shown);
-    EXPECT_LE((bar.width() + textWidth) / 2, rollup.CloseButton->geometry().left());
-    EXPECT_GE((bar.width() - textWidth) / 2, rollup.RollUpButton->geometry().right());
+    // Drawn whole, centred on the bar, and clipped where it runs under the buttons or past the edges.
+    EXPECT_EQ(bar.shownText(), rollup.windowTitle());
+    EXPECT_TRUE(bar.toolTip().isEmpty());
     // The caption bar is a lowered panel: dark above, light below its caption colour.
     const QImage barPicture = bar.grab().toImage();
     const QRgb fill = bar.palette().color(QPalette::Window).rgb();

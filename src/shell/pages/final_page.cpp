@@ -123,6 +123,8 @@ FinalPage::FinalPage(QWidget* parent, ToolWindow& HLSwindow) : QWidget(parent), 
     HueSlider = rangeSlider(this, "HueSlider", -100, 100, 0);
     SaturationSlider = rangeSlider(this, "SaturationSlider", -50, 50, 0);
     Lightnessslider = rangeSlider(this, "Lightnessslider", -100, 100, 0);
+    for (TRxSlider* slider : {HueSlider, SaturationSlider, Lightnessslider})
+        slider->setOptions(TRxSlider::soShowFocus);
     resethslbutton = pushButton(this, "resethslbutton", "Reset HSL");
     AdvancedHLS = optionCheck(this, "AdvancedHLS", "Advanced HSL");
 

@@ -70,6 +70,7 @@ private:
 
 TPCheck* optionCheck(QWidget* parent, const char* objectName, const char* caption) {
     auto* check = named(new TPCheck(parent), objectName);
+    check->setImageType(TPCheck::igHookLime);
     check->setCaption(QString::fromUtf8(caption));
     return check;
 }
