@@ -323,12 +323,10 @@ void TRxSpeedButton::paintEvent(QPaintEvent*) {
             painter.drawControl(QStyle::CE_PushButtonBevel, option);
         }
     }
-    // A held-down button shows a checker of face and highlight inside its frame. The face under
-    // the checker is a shade darker than the style's, so that the held-down look shows on styles
-    // whose face is nearly as light as the highlight.
+    // A held-down button shows a checker of face and highlight inside its frame.
     if (exclusive && !transparent_ && !(flat_ && mouseInside_))
         painter.fillRect(rect().adjusted(2, 2, -2, -2),
-                         QBrush(CreateTwoColorsBrushPattern(colours.color(QPalette::Button).darker(115),
+                         QBrush(CreateTwoColorsBrushPattern(colours.color(QPalette::Button),
                                                             colours.color(QPalette::Light))));
     const QPoint shift = pressed ? QPoint(1, 1) : QPoint(0, 0);
     if (menu() != nullptr && markDropDown_) {
