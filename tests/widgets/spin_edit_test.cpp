@@ -49,6 +49,22 @@ TEST_F(SpinEditWidget, TypingKeepsOnlyWhatTheTypeAllows) {
     QTest::keyClicks(&edit, "-1.5.2e3E");
     EXPECT_EQ(edit.text(), "-1.52e3");
     EXPECT_EQ(edit.Value(), -1520);
+
+    // Under a locale with a decimal comma the comma is typed, read and written.
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::German));
+    TRxSpinEdit comma;
+    QLocale::setDefault(before);
+    comma.setValueType(SpinValue::vtFloat);
+    comma.setDecimal(3);
+    comma.setValue(0.1L);
+    EXPECT_EQ(comma.text(), "0,100");
+    comma.clear();
+    QTest::keyClicks(&comma, "-1.5,2,5");
+    EXPECT_EQ(comma.text(), "-15,25");
+    EXPECT_DOUBLE_EQ(static_cast<double>(comma.Value()), -15.25);
+    comma.setText("1.5");
+    EXPECT_EQ(comma.Value(), 0) << "a point is no number there";
 }
 
 TEST_F(SpinEditWidget, DisabledEditorRefusesTypingDeletingAndPasting) {
@@ -193,6 +209,14 @@ TEST_F(SpinEditWidget, ButtonStepAtTheBoundClicksWithoutChange) {
     EXPECT_EQ(edit.Value(), 1);
     EXPECT_EQ(changes.count(), 0);
     EXPECT_EQ(topClicks.count(), 1);
+    // A hex text typed in lower case at the bound is the same text as the one the step writes.
+    edit.setValueType(SpinValue::vtHex);
+    edit.setMaxValue(255);
+    edit.setText("ff");
+    changes.clear();
+    edit.StepUp();
+    EXPECT_EQ(edit.text(), "FF");
+    EXPECT_EQ(changes.count(), 0);
 }
 
 TEST_F(SpinEditWidget, AFailingClickStopsTheRepeat) {
