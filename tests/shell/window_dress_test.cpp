@@ -73,7 +73,11 @@ TEST_F(ShellWindowTest, LabelsAndSpeedBarItemsAreDressed) {
     for (const TSpeedItem* item : bar.items()) {
         EXPECT_TRUE(item->button()->Transparent());
         EXPECT_EQ(item->button()->Spacing(), 1);
+        EXPECT_EQ(item->button()->size(), QSize(70, 20));
+        EXPECT_TRUE(item->button()->isEnabled()) << item->objectName().toStdString();
+        EXPECT_EQ(item->button()->text(), item->Caption() + "\r\n ");
     }
+    EXPECT_EQ(bar.helpbutton->toolTip(), "Help");
     for (const TRxSpeedButton* button : {bar.Selectbutton, bar.Cancelbutton, bar.PauseButton, bar.Wizard}) {
         EXPECT_FALSE(button->Glyph().isNull()) << button->objectName().toStdString();
         EXPECT_EQ(button->Layout(), ButtonLayout::GlyphBottom);
