@@ -16,6 +16,7 @@
 #include "widgets/shadow_label.h"
 #include "widgets/slider.h"
 #include "widgets/splines.h"
+#include "widgets/tab_control.h"
 
 namespace kestrave::test {
 
@@ -78,6 +79,8 @@ TEST_F(ShellWindowTest, LabelsAndSpeedBarItemsAreDressed) {
         EXPECT_EQ(item->button()->text(), item->Caption() + "\r\n ");
     }
     EXPECT_EQ(bar.helpbutton->toolTip(), "Help");
+    for (const TglPageControl* pages : form->findChildren<TglPageControl*>())
+        EXPECT_EQ(pages->tabs()->TabsPosition(), TglSide::fsdBottom) << pages->objectName().toStdString();
     for (const TRxSpeedButton* button : {bar.Selectbutton, bar.Cancelbutton, bar.PauseButton, bar.Wizard}) {
         EXPECT_FALSE(button->Glyph().isNull()) << button->objectName().toStdString();
         EXPECT_EQ(button->Layout(), ButtonLayout::GlyphBottom);

@@ -402,7 +402,7 @@ TEST(TabControl, InheritedFontsAndPerTabGradients) {
     big.setPixelSize(17);
     tabs.setFont(big);
     EXPECT_NE(tabs.TabStyle()->Font.pixelSize(), 17) << "the styles keep their own fonts";
-    tabs.Options = ftoInheriteTabFonts;
+    tabs.setOptions(ftoInheriteTabFonts);
     big.setPixelSize(19);
     tabs.setFont(big);
     EXPECT_EQ(tabs.TabStyle()->Font.pixelSize(), 19);
@@ -418,6 +418,20 @@ TEST(TabControl, InheritedFontsAndPerTabGradients) {
     EXPECT_EQ(asked.size(), 2u);
     tabs.setLookLikeButtons(true);
     EXPECT_TRUE(tabs.LookLikeButtons());
+
+    // Glyphs and options take effect through their setters: the tabs show them at once.
+    const QImage plain = tabs.grab().toImage();
+    QImage glyph(8, 8, QImage::Format_RGB32);
+    glyph.fill(Qt::red);
+    glyph.setPixel(0, 7, qRgb(255, 255, 255));  // the transparent colour, bottom-left
+    tabs.setGlyphs({glyph});
+    tabs.setSingleGlyph(true);
+    EXPECT_NE(tabs.grab().toImage(), plain);
+    tabs.setTabsPosition(TglSide::fsdLeft);
+    tabs.setOptions(ftoAutoFontDirection);
+    EXPECT_EQ(tabs.FontDirection(), TglLabelDir::fldDownUp);
+    TglPageControl pages;
+    EXPECT_EQ(pages.tabs()->TabsPosition(), TglSide::fsdTop);
 }
 
 }  // namespace
