@@ -183,6 +183,16 @@ TEST(BevelBox, LoweredIsDarkTopLeftRaisedTheReverseBoldAddsTheDarkestLineOutside
     EXPECT_EQ(image.pixelColor(5, 5), QColor(Qt::white)) << "no fill";
 }
 
+// Counts the paintings of a widget.
+struct PaintCounter : QObject {
+    PaintCounter(QWidget& widget, int& paints) : paints_(paints) { widget.installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++paints_;
+        return false;
+    }
+    int& paints_;
+};
+
 TEST(BevelLines, SitEvenlyAcrossThePanelOverItsGradient) {
     EXPECT_EQ(bevelLinePositions(3, 100), (std::vector<int>{25, 50, 75}));
     EXPECT_TRUE(bevelLinePositions(0, 100).empty());
@@ -192,7 +202,7 @@ TEST(BevelLines, SitEvenlyAcrossThePanelOverItsGradient) {
     TglBevel bevel;
     bevel.setPalette(bevelPalette());
     bevel.resize(100, 60);
-    bevel.BevelInner = TBevelKind::bvNone;
+    bevel.setBevelInner(TBevelKind::bvNone);
     bevel.Gradient->setFromColor(QColor(0, 128, 128));
     bevel.Gradient->setToColor(QColor(192, 220, 192));
     bevel.Gradient->setActive(true);
@@ -211,6 +221,15 @@ TEST(BevelLines, SitEvenlyAcrossThePanelOverItsGradient) {
     const QImage thin = bevel.grab().toImage();
     EXPECT_EQ(thin.pixelColor(26, 30), thin.pixelColor(24, 30));
     EXPECT_NE(thin.pixelColor(25, 30), thin.pixelColor(24, 30));
+    // A changed bevel repaints the shown panel.
+    bevel.show();
+    QApplication::processEvents();
+    int paints = 0;
+    PaintCounter counter(bevel, paints);
+    bevel.setBevelOuter(TBevelKind::bvRaised);
+    bevel.setBevelOuter(TBevelKind::bvRaised);
+    QApplication::processEvents();
+    EXPECT_EQ(paints, 1);
 }
 
 TEST(TabBox, SelectedTabsStandOutAndUnselectedOnesStepBack) {
