@@ -84,8 +84,9 @@ TEST_F(ShellWindowTest, LabelsAndSpeedBarItemsAreDressed) {
     for (const TRxSpeedButton* button : {bar.Selectbutton, bar.Cancelbutton, bar.PauseButton, bar.Wizard}) {
         EXPECT_FALSE(button->Glyph().isNull()) << button->objectName().toStdString();
         EXPECT_EQ(button->Layout(), ButtonLayout::GlyphBottom);
-        // The picture sits whole under the caption.
+        // The picture sits whole under the caption, in the place of its blank line.
         const GlyphCaptionPlace place = button->contentPlace();
+        EXPECT_LT(place.caption.height(), button->height());
         EXPECT_GE(place.glyph.y(), place.caption.top());
         EXPECT_LE(place.glyph.y() + button->Glyph().height(), button->height());
     }
