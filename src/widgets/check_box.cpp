@@ -125,7 +125,7 @@ QSize TPCheck::sizeHint() const {
 
 QSize TPCheck::minimumSizeHint() const {
     const QSize full = sizeHint();
-    const int shortest = 22 + fontMetrics().horizontalAdvance(QStringLiteral("Ab\u2026")) + 6;
+    const int shortest = 22 + fontMetrics().horizontalAdvance(QStringLiteral("Abc")) + 6;
     return {std::min(full.width(), shortest), full.height()};
 }
 
