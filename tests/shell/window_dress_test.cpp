@@ -15,6 +15,7 @@
 #include "widgets/rect_shape.h"
 #include "widgets/shadow_label.h"
 #include "widgets/slider.h"
+#include "widgets/spin_edit.h"
 #include "widgets/splines.h"
 #include "widgets/tab_control.h"
 
@@ -98,6 +99,13 @@ TEST_F(ShellWindowTest, CheckBoxesTickWithTheLimeHookAndLayerSlidersShowNoTicks)
     for (const TPCheck* check : form->findChildren<TPCheck*>()) ++kinds[check->ImageType()];
     EXPECT_EQ(kinds[TPCheck::igHookLime], form->findChildren<TPCheck*>().size() - 3);
     EXPECT_EQ(kinds[TPCheck::igCrossRed] + kinds[TPCheck::igCrossGreen] + kinds[TPCheck::igCrossBlue], 3);
+
+    // The number fields are right-aligned, all but five among the Align page's additional options.
+    const QList<TRxSpinEdit*> spins = form->findChildren<TRxSpinEdit*>();
+    EXPECT_EQ(std::count_if(
+                  spins.begin(), spins.end(),
+                  [](const TRxSpinEdit* spin) { return spin->Alignment() != TRxSpinEdit::taRightJustify; }),
+              5);
 
     std::map<int, int> options;
     for (const TRxSlider* slider : form->findChildren<TRxSlider*>()) ++options[slider->Options()];
