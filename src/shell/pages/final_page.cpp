@@ -104,6 +104,7 @@ FinalPage::FinalPage(QWidget* parent, ToolWindow& HLSwindow) : QWidget(parent), 
     ASSwitcher1 = named(new TASSwitcher(this), "ASSwitcher1");
     ASSwitcher1->setMax(36);
     ASSwitcher1->SoundType = TASSwitcher::wssNone;
+    ASSwitcher1->WaveOptions = 0;
     ASSwitcher1->setTag(501);
     ASSwitcher1->setFixedSize(DialSize, DialSize);
     connect(RxSpinEdit4, &TRxSpinEdit::OnChange, this, &FinalPage::showAngleOnDial);
