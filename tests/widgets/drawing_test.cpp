@@ -219,10 +219,9 @@ TEST(BevelLines, SitEvenlyAcrossThePanelOverItsGradient) {
     // A changed bevel repaints the shown panel.
     bevel.show();
     QApplication::processEvents();
-    const int paints = bevel.paints;
     bevel.setBevelOuter(TBevelKind::bvRaised);
-    QApplication::processEvents();
-    EXPECT_EQ(bevel.paints, paints + 1);
+    bevel.paints = 0, QApplication::processEvents();
+    EXPECT_EQ(bevel.paints, 1);
 }
 
 TEST(TabBox, SelectedTabsStandOutAndUnselectedOnesStepBack) {

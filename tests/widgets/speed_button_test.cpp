@@ -216,11 +216,10 @@ TEST(ShadowLabel, AutoSizeMeasuresTheCaptionAndAnEmptyOneAsABlank) {
     window.setAutoFillBackground(true);
     window.setPalette(QPalette(Qt::red));
     label->setPalette(QPalette(Qt::green));
-    EXPECT_EQ(window.grab().toImage().pixelColor(label->geometry().topRight()),
-              label->palette().window().color());
+    const auto corner = [&] { return window.grab().toImage().pixelColor(label->geometry().topRight()); };
+    EXPECT_EQ(corner(), label->palette().window().color());
     label->setTransparent(true);
-    EXPECT_EQ(window.grab().toImage().pixelColor(label->geometry().topRight()),
-              window.palette().window().color());
+    EXPECT_EQ(corner(), window.palette().window().color());
 }
 
 TEST(ShadowLabel, FocusRectangleFollowsTheFocusControlAndPointerIsRecheckedOnDisable) {

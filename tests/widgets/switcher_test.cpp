@@ -118,7 +118,6 @@ TEST_F(SwitcherWidget, TheDialStaysSquareAndFindsItsSound) {
     int defaults = 0;
     dial.DefaultSound = [&defaults] { ++defaults; };
     dial.setPosition(3);
-    EXPECT_EQ(defaults, 0);
     dial.WaveOptions = TASSwitcher::woSync;
     dial.setPosition(4);
     EXPECT_EQ(defaults, 1);
