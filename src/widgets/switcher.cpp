@@ -1,12 +1,15 @@
 #include "widgets/switcher.h"
 
 #include <QApplication>
+#include <QAudioDevice>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QMediaDevices>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSoundEffect>
+#include <QTimer>
 #include <QUrl>
 #include <algorithm>
 
@@ -61,9 +64,11 @@ void TASSwitcher::playChangeSound() {
     sound_->setLoopCount((WaveOptions & woLoop) ? QSoundEffect::Infinite : 1);
     sound_->play();
     // Played synchronously the change returns when the sound has ended; a looping sound never
-    // ends, so it is played alongside.
-    if (!(WaveOptions & woSync) || (WaveOptions & woLoop)) return;
+    // ends, so it is played alongside, and without a sound output there is nothing to wait for.
+    if (!(WaveOptions & woSync) || (WaveOptions & woLoop) || QMediaDevices::audioOutputs().isEmpty()) return;
     QEventLoop wait;
+    // A sound that never starts nor ends holds the change up for a minute at the most.
+    QTimer::singleShot(60000, &wait, &QEventLoop::quit);
     connect(sound_, &QSoundEffect::playingChanged, &wait, [&wait, this] {
         if (!sound_->isPlaying()) wait.quit();
     });
