@@ -48,9 +48,14 @@ SpeedBar::SpeedBar(QWidget* parent) : TSpeedBar(parent) {
     resize(1016, 30);
     // Every button at its item's stored place.
     setPosition(bpCustom);
+    BtnWidth = 70;
+    BtnHeight = 20;
     const int section = AddSection("Kestrave Main");
+    // Each caption ends in a line break and a blank, which lifts it above the picture under it.
     const auto button = [&](const char* name, const char* caption) {
-        return AddItem(section, QString::fromUtf8(name), QString::fromUtf8(caption))->button();
+        TSpeedItem& item = *AddItem(section, QString::fromUtf8(name), QString::fromUtf8(caption));
+        item.button()->setText(QString::fromUtf8(caption) + "\r\n ");
+        return item.button();
     };
     Selectbutton = button("Selectbutton", "Select");
     Flatdarkbutton = button("Flatdarkbutton", "Flat/Dark");
@@ -76,13 +81,6 @@ SpeedBar::SpeedBar(QWidget* parent) : TSpeedBar(parent) {
           std::pair{PauseButton, BarPicture::Pause}, std::pair{Wizard, BarPicture::Guide}}) {
         button->setGlyph(barGlyph(picture));
         button->setLayout(ButtonLayout::GlyphBottom);
-    }
-    // Items whose work the program does not do yet: greyed, and their hint says so.
-    for (TSpeedItem* item : items()) {
-        TRxSpeedButton* b = item->button();
-        if (b != helpbutton && b != hintbutton) continue;
-        b->setEnabled(false);
-        item->setHint(b->text() + ": not available in this version");
     }
 
     VersionLabel = new TfshVersionLabel(this);

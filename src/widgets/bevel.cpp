@@ -7,35 +7,36 @@ namespace kestrave {
 
 namespace {
 
-template <typename T>
-void store(TglBevelLines& lines, T& field, T value) {
+// Stores a changed value and tells its owner.
+template <typename T, typename Tell>
+void store(T& field, T value, Tell tell) {
     if (field == value) return;
     field = value;
-    emit lines.changed();
+    tell();
 }
 
 }  // namespace
 
 void TglBevelLines::setCount(int count) {
-    store(*this, Count, std::max(count, 0));
+    store(Count, std::max(count, 0), [this] { emit changed(); });
 }
 void TglBevelLines::setStep(int step) {
-    store(*this, Step, step);
+    store(Step, step, [this] { emit changed(); });
 }
 void TglBevelLines::setOrigin(TglOrigin origin) {
-    store(*this, Origin, origin);
+    store(Origin, origin, [this] { emit changed(); });
 }
 void TglBevelLines::setThickness(int thickness) {
-    store(*this, Thickness, std::clamp(thickness, 0, 255));
+    store(Thickness, std::clamp(thickness, 0, 255), [this] { emit changed(); });
 }
 void TglBevelLines::setBold(bool bold) {
-    store(*this, Bold, bold);
+    store(Bold, bold, [this] { emit changed(); });
 }
 void TglBevelLines::setIgnoreBorder(bool ignore) {
-    store(*this, IgnoreBorder, ignore);
+    store(IgnoreBorder, ignore, [this] { emit changed(); });
 }
 void TglBevelLines::setStyle(TBevelKind style) {
-    store(*this, Style, style);
+    store(Style, style, [this] { emit changed(); });
 }
 
 std::vector<int> bevelLinePositions(int count, int size) {
@@ -55,14 +56,37 @@ TglBevel::TglBevel(QWidget* parent)
         connect(part, SIGNAL(changed()), this, SLOT(update()));
 }
 
+void TglBevel::setBevelInner(TBevelKind kind) {
+    store(bevelInner_, kind, [this] { update(); });
+}
+void TglBevel::setBevelOuter(TBevelKind kind) {
+    store(bevelOuter_, kind, [this] { update(); });
+}
+void TglBevel::setBevelSides(TglSides sides) {
+    store(bevelSides_, sides, [this] { update(); });
+}
+void TglBevel::setBevelBold(bool bold) {
+    store(bevelBold_, bold, [this] { update(); });
+}
+void TglBevel::setBevelPenStyle(Qt::PenStyle style) {
+    store(bevelPenStyle_, style, [this] { update(); });
+}
+void TglBevel::setBevelPenWidth(int width) {
+    store(bevelPenWidth_, std::clamp(width, 0, 65535), [this] { update(); });
+}
+void TglBevel::setInteriorOffset(int offset) {
+    store(interiorOffset_, std::clamp(offset, 0, 65535), [this] { update(); });
+}
+
 void TglBevel::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const QRect client = rect();
-    Gradient->draw(painter, client.adjusted(InteriorOffset, InteriorOffset, -InteriorOffset, -InteriorOffset),
-                   BevelPenWidth, BevelPenStyle);
-    const QRect inside =
-        drawBevelBox(painter, client.adjusted(0, 0, -1, -1),
-                     {BevelSides, BevelOuter, BevelInner, BevelBold, BevelPenWidth}, palette(), {}, true);
+    Gradient->draw(painter,
+                   client.adjusted(interiorOffset_, interiorOffset_, -interiorOffset_, -interiorOffset_),
+                   bevelPenWidth_, bevelPenStyle_);
+    const QRect inside = drawBevelBox(painter, client.adjusted(0, 0, -1, -1),
+                                      {bevelSides_, bevelOuter_, bevelInner_, bevelBold_, bevelPenWidth_},
+                                      palette(), {}, true);
     const auto drawLines = [&](const TglBevelLines& lines, bool horizontal) {
         const QRect span = lines.IgnoreBorder ? client : inside;
         const int depth = lines.Thickness + (lines.Bold ? 1 : 0);
@@ -72,7 +96,7 @@ void TglBevel::paintEvent(QPaintEvent*) {
             const QRect line = horizontal ? QRect(span.left(), at, span.width(), depth)
                                           : QRect(at, span.top(), depth, span.height());
             drawBevelBox(painter, line,
-                         {longSides, lines.Style, TBevelKind::bvNone, lines.Bold, BevelPenWidth}, palette(),
+                         {longSides, lines.Style, TBevelKind::bvNone, lines.Bold, bevelPenWidth_}, palette(),
                          {}, true);
         }
     };

@@ -45,19 +45,36 @@ class TglBevel : public QWidget {
 public:
     explicit TglBevel(QWidget* parent = nullptr);
 
-    TBevelKind BevelInner = TBevelKind::bvLowered;
-    TBevelKind BevelOuter = TBevelKind::bvNone;
-    TglSides BevelSides = AllSides;
-    bool BevelBold = false;
-    Qt::PenStyle BevelPenStyle = Qt::SolidLine;
-    int BevelPenWidth = 1;
-    int InteriorOffset = 0;
+    // Each setter repaints the panel when the value changes.
+    TBevelKind BevelInner() const { return bevelInner_; }
+    void setBevelInner(TBevelKind kind);
+    TBevelKind BevelOuter() const { return bevelOuter_; }
+    void setBevelOuter(TBevelKind kind);
+    TglSides BevelSides() const { return bevelSides_; }
+    void setBevelSides(TglSides sides);
+    bool BevelBold() const { return bevelBold_; }
+    void setBevelBold(bool bold);
+    Qt::PenStyle BevelPenStyle() const { return bevelPenStyle_; }
+    void setBevelPenStyle(Qt::PenStyle style);
+    int BevelPenWidth() const { return bevelPenWidth_; }
+    void setBevelPenWidth(int width);
+    int InteriorOffset() const { return interiorOffset_; }
+    void setInteriorOffset(int offset);
     TGradient* Gradient;
     TglBevelLines* VertLines;
     TglBevelLines* HorLines;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+
+private:
+    TBevelKind bevelInner_ = TBevelKind::bvLowered;
+    TBevelKind bevelOuter_ = TBevelKind::bvNone;
+    TglSides bevelSides_ = AllSides;
+    bool bevelBold_ = false;
+    Qt::PenStyle bevelPenStyle_ = Qt::SolidLine;
+    int bevelPenWidth_ = 1;
+    int interiorOffset_ = 0;
 };
 
 }  // namespace kestrave

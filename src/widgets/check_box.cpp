@@ -125,7 +125,7 @@ QSize TPCheck::sizeHint() const {
 
 QSize TPCheck::minimumSizeHint() const {
     const QSize full = sizeHint();
-    const int shortest = 22 + fontMetrics().horizontalAdvance(QStringLiteral("Ab\u2026")) + 6;
+    const int shortest = 22 + fontMetrics().horizontalAdvance(QStringLiteral("Abc")) + 6;
     return {std::min(full.width(), shortest), full.height()};
 }
 
@@ -291,9 +291,8 @@ void TPCheck::paintEvent(QPaintEvent*) {
         style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &p, this);
     }
     const int textFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextShowMnemonic | Qt::TextSingleLine;
-    const QString caption = sizeHint().width() <= width()
-                                ? caption_
-                                : fontMetrics().elidedText(caption_, Qt::ElideRight, width() - 28);
+    // The caption is drawn whole; what passes the control's edge is clipped.
+    const QString& caption = caption_;
     if (isEnabled()) {
         p.setPen(hotTrack_ && hovered_ ? QColor(Qt::blue) : pal.color(QPalette::WindowText));
         p.drawText(place.caption, textFlags, caption);

@@ -84,8 +84,8 @@ public:
     bool hovered() const { return hovered_; }
     CheckLayout layout() const;
     QSize sizeHint() const override;
-    // Narrower than its caption the box still shows, with the caption's start and "…" (a
-    // translated caption may be longer than the row has room for).
+    // A layout may make the control narrower than its caption (a translated caption may be longer
+    // than the row has room for): the box still shows, and the caption is clipped at the edge.
     QSize minimumSizeHint() const override;
 
 signals:

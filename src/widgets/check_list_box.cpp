@@ -282,10 +282,12 @@ int CheckListBox::cellOf(int index) const {
 }
 
 void CheckListBox::toggleByUser(int index) {
+    if (index < 0 || index >= count() || !EnabledItem(index)) return;
     CheckListModel model = snapshot();
+    // An enabled item reports the user's toggle even when the list's rules keep its state (the
+    // checked item of radio buttons).
     const std::vector<int> changed = model.toggle(index);
-    if (changed.empty()) return;
-    apply(model, changed);
+    if (!changed.empty()) apply(model, changed);
     emit OnClickCheck();
 }
 

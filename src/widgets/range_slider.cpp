@@ -128,15 +128,37 @@ QRect TmkRangeSlider::maxThumbRect() const {
     return thumbRect(maxThumb_, ruler_.pixelOf(maxPosition_));
 }
 
-void TmkRangeSlider::drawThumb(QPainter& painter, const ThumbOutline& thumb, const QRect& place) const {
+QImage thumbBitmap(const ThumbOutline& thumb, const QPalette& colours) {
+    const QColor key(255, 0, 0);
+    QImage picture(thumb.width(), thumb.height(), QImage::Format_RGB32);
+    picture.fill(key);
     QPolygon shape;
-    for (const OutlinePoint& p : thumb.points) shape << QPoint(place.left() + p.x, place.top() + p.y);
-    painter.setPen(palette().color(QPalette::Dark));
-    painter.setBrush(palette().color(QPalette::Button));
-    painter.drawPolygon(shape);
-    painter.setPen(palette().color(QPalette::Light));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawPolygon(shape.translated(1, 1));
+    for (const OutlinePoint& p : thumb.points) shape << QPoint(p.x, p.y);
+    QPainter painter(&picture);
+    const auto draw = [&](const QColor& colour, QPoint shift) {
+        painter.setPen(colour);
+        painter.setBrush(colour);
+        painter.drawPolygon(shape.translated(shift));
+    };
+    draw(colours.color(QPalette::Button), {});
+    const QColor light = colours.color(QPalette::Light), shadow = colours.color(QPalette::Dark);
+    for (const auto& [colour, shift] : {std::pair{light, QPoint(0, 1)}, std::pair{light, QPoint(1, 0)},
+                                        std::pair{shadow, QPoint(0, -1)}, std::pair{shadow, QPoint(-1, 0)}}) {
+        draw(colour, shift);
+        draw(key, {});
+    }
+    return picture;
+}
+
+void TmkRangeSlider::drawThumb(QPainter& painter, const ThumbOutline& thumb, const QRect& place) const {
+    QImage picture = thumbBitmap(thumb, palette()).convertToFormat(QImage::Format_ARGB32);
+    // Drawn transparently: the red of the picture lets the ruler show.
+    for (int y = 0; y < picture.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        for (int x = 0; x < picture.width(); ++x)
+            if (row[x] == qRgb(255, 0, 0)) row[x] = qRgba(0, 0, 0, 0);
+    }
+    painter.drawImage(place.topLeft(), picture);
 }
 
 void TmkRangeSlider::paintEvent(QPaintEvent*) {
@@ -159,7 +181,8 @@ void TmkRangeSlider::paintEvent(QPaintEvent*) {
         const int across = longTick ? RulerThickness - 4 : 2;
         const QRect tick = horizontal() ? QRect(along - 1, centre - across / 2, 2, across)
                                         : QRect(centre - across / 2, along - 1, across, 2);
-        painter.drawRect(tick);
+        // The pen's outline covers the tick's own pixels: a dot is 2 x 2.
+        painter.drawRect(tick.adjusted(0, 0, -1, -1));
     }
     drawThumb(painter, minThumb_, minThumbRect());
     drawThumb(painter, maxThumb_, maxThumbRect());

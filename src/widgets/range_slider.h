@@ -18,6 +18,11 @@ public:
     using KestraveError::KestraveError;
 };
 
+// A thumb's picture on pure red, its transparent colour: the outline filled with the face, then
+// drawn shifted down and right in the highlight and up and left in the shadow, the outline
+// redrawn in red after each, so that a one-pixel edge of each colour remains.
+QImage thumbBitmap(const ThumbOutline& thumb, const QPalette& colours);
+
 class TmkRangeSlider : public QWidget {
     Q_OBJECT
     Q_PROPERTY(int Min READ Min WRITE setMin)

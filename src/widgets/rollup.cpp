@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QScreen>
 #include <algorithm>
 
@@ -67,9 +68,8 @@ QToolButton* captionButton(QWidget* bar, Glyph kind, const char* hint, bool visi
 
 TgbRollup::TgbRollup(QWidget* parent, Qt::WindowFlags flags)
     : QFrame(parent, flags),
-      // A long caption keeps its start and its end (the figures a chart window's caption ends
-      // with) and gives up its middle.
-      CaptionBar(new ElidedLabel(this, Qt::ElideMiddle)),
+      // The caption is drawn whole, centred on the bar; a narrow bar clips it at its edges.
+      CaptionBar(new ElidedLabel(this, Qt::ElideNone)),
       CloseButton(captionButton(CaptionBar, Glyph::Close, "Close", true)),
       RollUpButton(captionButton(CaptionBar, Glyph::Up, "Roll Up", true)),
       RollDownButton(captionButton(CaptionBar, Glyph::Down, "Roll Down", false)),
@@ -182,9 +182,11 @@ void TgbRollup::roll(const std::vector<int>& heights, bool up) {
         const int step = heights[i] - height();
         if (owner) owner->resize(owner->width(), owner->height() + step);
         setHeight(heights[i]);
-        // Painted now rather than through the event loop, so that no other handler runs inside
-        // the animation.
-        repaint();
+        // Pending messages run between the steps, so each step is painted; other handlers may
+        // run inside the animation, and a roll request among them is dropped by the running flag.
+        QPointer<TgbRollup> alive(this);
+        QCoreApplication::processEvents();
+        if (!alive) return;
     }
     if (owner)
         owner->resize(owner->width(), up ? CaptionBarHeight : owner->height() - height() + heights.back());

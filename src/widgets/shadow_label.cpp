@@ -45,6 +45,12 @@ TRxLabel::TRxLabel(QWidget* parent) : QLabel(parent), shadowColor_(palette().col
     });
 }
 
+void TRxLabel::setTransparent(bool transparent) {
+    if (transparent == transparent_) return;
+    transparent_ = transparent;
+    update();
+}
+
 void TRxLabel::setShowFocus(bool show) {
     showFocus_ = show;
     update();
@@ -137,12 +143,13 @@ QString TRxLabel::drawnText() const {
 }
 
 void TRxLabel::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    if (!transparent_ || autoFillBackground()) painter.fillRect(rect(), palette().color(backgroundRole()));
     if (!plainCaption()) {
+        painter.end();
         QLabel::paintEvent(event);
         return;
     }
-    QPainter painter(this);
-    if (autoFillBackground()) painter.fillRect(rect(), palette().color(backgroundRole()));
     drawFrame(&painter);
     const QRect area = textArea();
     const int flags = textFlags();

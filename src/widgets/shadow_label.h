@@ -17,6 +17,7 @@ QRect DrawShadowText(QPainter& painter, const QString& text, const QRect& rect, 
 // Rich text and pictures are drawn as a plain label draws them; the shadow is for plain captions.
 class TRxLabel : public QLabel {
     Q_OBJECT
+    Q_PROPERTY(bool Transparent READ Transparent WRITE setTransparent)
 public:
     explicit TRxLabel(QWidget* parent = nullptr);
 
@@ -27,6 +28,10 @@ public:
     ShadowPos shadowPos() const { return shadowPos_; }
     void setShadowPos(ShadowPos pos);
     bool mouseInside() const { return mouseInside_; }
+    // Unless transparent, the label fills its client area with its colour (the parent's by
+    // default) before drawing the caption.
+    bool Transparent() const { return transparent_; }
+    void setTransparent(bool transparent);
     // The control that the caption's accelerator focuses, and around whose focus the caption
     // draws a focus rectangle when ShowFocus is on.
     QWidget* FocusControl() const { return buddy(); }
@@ -83,6 +88,7 @@ private:
     bool showFocus_ = false;
     bool autoSize_ = true;
     bool showAccelChar_ = true;
+    bool transparent_ = false;
 };
 
 }  // namespace kestrave

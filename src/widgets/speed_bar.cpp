@@ -113,6 +113,8 @@ TSpeedItem::TSpeedItem(TSpeedBar& bar, int section, const QString& name, const Q
     : QObject(&bar), bar_(bar), section_(bar.Sections(section)), button_(new TSpeedbarButton(&bar)) {
     setObjectName(name);
     button_->setObjectName(name);
+    // An item's glyph and caption stand further apart than a lone speed button's.
+    button_->setSpacing(4);
     button_->setText(btnCaption);
     setCaption(btnCaption);
 }

@@ -147,8 +147,8 @@ public:
 
     int BtnOffsetHorz = 3;
     int BtnOffsetVert = 10;
-    int BtnWidth = 70;
-    int BtnHeight = 20;
+    int BtnWidth = 24;
+    int BtnHeight = 23;
     QPixmap Wallpaper;
 
     // bpCustom: every button at its item's own place; bpAuto: the buttons are laid out anew,

@@ -188,8 +188,26 @@ QString TRxSpeedButton::shownCaption() const {
     return lines.join('\n');
 }
 
+QString TRxSpeedButton::laidOutCaption() const {
+    QString caption = shownCaption();
+    const QSize glyph = glyph_.cellSize();
+    if (!glyph.isValid() || layout_ == ButtonLayout::GlyphLeft || layout_ == ButtonLayout::GlyphRight)
+        return caption;
+    // Blank lines under a caption lift it above a glyph below it; where the button is too low
+    // for both, the glyph takes their place.
+    const int flags = Qt::TextShowMnemonic | (WordWrap ? Qt::TextWordWrap : 0);
+    const QRect content = contentRect();
+    const auto height = [&](const QString& text) {
+        return fontMetrics().boundingRect(QRect(0, 0, content.width(), 1000), flags, text).height();
+    };
+    while (caption.contains('\n') && caption.mid(caption.lastIndexOf('\n') + 1).trimmed().isEmpty() &&
+           height(caption) + spacing_ + glyph.height() > content.height())
+        caption.truncate(caption.lastIndexOf('\n'));
+    return caption;
+}
+
 GlyphCaptionPlace TRxSpeedButton::contentPlace() const {
-    const QString caption = shownCaption();
+    const QString caption = laidOutCaption();
     const int flags = Qt::TextShowMnemonic | (WordWrap ? Qt::TextWordWrap : 0);
     const QRect content = contentRect();
     QSize text = caption.isEmpty()
@@ -323,12 +341,10 @@ void TRxSpeedButton::paintEvent(QPaintEvent*) {
             painter.drawControl(QStyle::CE_PushButtonBevel, option);
         }
     }
-    // A held-down button shows a checker of face and highlight inside its frame. The face under
-    // the checker is a shade darker than the style's, so that the held-down look shows on styles
-    // whose face is nearly as light as the highlight.
+    // A held-down button shows a checker of face and highlight inside its frame.
     if (exclusive && !transparent_ && !(flat_ && mouseInside_))
         painter.fillRect(rect().adjusted(2, 2, -2, -2),
-                         QBrush(CreateTwoColorsBrushPattern(colours.color(QPalette::Button).darker(115),
+                         QBrush(CreateTwoColorsBrushPattern(colours.color(QPalette::Button),
                                                             colours.color(QPalette::Light))));
     const QPoint shift = pressed ? QPoint(1, 1) : QPoint(0, 0);
     if (menu() != nullptr && markDropDown_) {
@@ -340,7 +356,7 @@ void TRxSpeedButton::paintEvent(QPaintEvent*) {
     }
     const GlyphCaptionPlace place = contentPlace();
     if (!glyph_.isEmpty()) painter.drawImage(place.glyph + shift, glyph_.picture(glyphState(), colours));
-    const QString caption = shownCaption();
+    const QString caption = laidOutCaption();
     if (caption.isEmpty()) return;
     const int flags =
         int(alignment_) | Qt::AlignVCenter | Qt::TextShowMnemonic | (WordWrap ? Qt::TextWordWrap : 0);

@@ -119,6 +119,9 @@ private:
     void setMouseInside(bool inside);
     // The content rectangle: the client less the frame and a drop-down arrow's room.
     QRect contentRect() const;
+    // The caption as it is laid out and drawn: the shown caption, less the blank lines under it
+    // that a glyph below has to take.
+    QString laidOutCaption() const;
     GlyphState glyphState() const;
     // Takes over `down` as the button's checked state without running the group's rules again.
     void showDown(bool down);

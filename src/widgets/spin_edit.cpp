@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QLocale>
 #include <QMenu>
 #include <QStyle>
 #include <algorithm>
@@ -13,6 +14,9 @@
 namespace kestrave {
 
 TRxSpinEdit::TRxSpinEdit(QWidget* parent) : QLineEdit(parent) {
+    const QString separator = QLocale().decimalPoint();
+    if (separator.size() == 1 && separator.front().unicode() < 128)
+        number_.DecimalSeparator = static_cast<char>(separator.front().unicode());
     setText("0");
     connect(this, &QLineEdit::textChanged, this, &TRxSpinEdit::textWasChanged);
     rebuildButton();

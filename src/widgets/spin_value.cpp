@@ -1,5 +1,6 @@
 #include "widgets/spin_value.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -110,9 +111,14 @@ long double SpinValue::parse(std::string_view text) const {
     const std::string_view body = trimSpaces(text);
     std::optional<long double> value;
     switch (ValueType) {
-        case vtFloat:
-            value = parseFloat(body);
+        case vtFloat: {
+            // The locale's separator is read as "."; a "." of another locale is no separator.
+            std::string dotted(body);
+            if (DecimalSeparator != '.')
+                for (char& c : dotted) c = c == DecimalSeparator ? '.' : c == '.' ? DecimalSeparator : c;
+            value = parseFloat(dotted);
             break;
+        }
         case vtHex:
             value = parseWhole(body, 16);
             break;
@@ -127,8 +133,11 @@ long double SpinValue::parse(std::string_view text) const {
 std::string SpinValue::text(long double value) const {
     const long double clamped = ClampValue(value);
     switch (ValueType) {
-        case vtFloat:
-            return formatFixed(clamped, Decimal);
+        case vtFloat: {
+            std::string fixed = formatFixed(clamped, Decimal);
+            std::replace(fixed.begin(), fixed.end(), '.', DecimalSeparator);
+            return fixed;
+        }
         case vtHex:
             return formatWhole(roundToWhole(clamped), 16);
         case vtInteger:
@@ -141,7 +150,8 @@ bool SpinValue::IsValidKey(std::string_view currentText, char32_t key, bool edit
     if (!editorEnabled) return key < 32 && key != 8;
     if (key < 32 || key == '+' || key == '-' || (key >= '0' && key <= '9')) return true;
     if (ValueType == vtFloat) {
-        if (key == '.') return currentText.find('.') == std::string_view::npos;
+        if (key == static_cast<unsigned char>(DecimalSeparator))
+            return currentText.find(DecimalSeparator) == std::string_view::npos;
         if (key == 'E' || key == 'e') return currentText.find_first_of("Ee") == std::string_view::npos;
     }
     if (ValueType == vtHex) return (key >= 'A' && key <= 'F') || (key >= 'a' && key <= 'f');

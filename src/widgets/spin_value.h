@@ -1,7 +1,7 @@
 #pragma once
 // Number logic of the spin edit. The edit's text is the only store of its value: reading the
-// value parses the text, writing it formats the text. The decimal separator is always "." so the
-// text is the same as in the stored files, whatever the user's locale.
+// value parses the text, writing it formats the text. Floats are typed, read and written with the
+// user's decimal separator; the stored files keep "." through their own conversion of `Value`.
 
 #include <QObject>
 #include <string>
@@ -20,6 +20,7 @@ public:
     long double Increment = 1;
     int Decimal = 2;  // digits after the separator for vtFloat
     TValueType ValueType = vtInteger;
+    char DecimalSeparator = '.';  // the locale's, for float text
 
     // Limited to MinValue..MaxValue; MinValue == MaxValue means no bound at all.
     long double ClampValue(long double value) const;
@@ -29,7 +30,7 @@ public:
     // The text that writing `value` shows: the clamped value as a float with `Decimal` decimals,
     // or rounded (half to even) to a whole number in decimal or upper-case hex without prefix.
     std::string text(long double value) const;
-    // Whether `key` may be typed into `currentText`: signs and digits always, one "." and one
+    // Whether `key` may be typed into `currentText`: signs and digits always, one separator and one
     // exponent letter for floats, A..F for hex, control characters always. With the editor
     // disabled only control characters other than Backspace pass.
     bool IsValidKey(std::string_view currentText, char32_t key, bool editorEnabled) const;

@@ -1,10 +1,15 @@
 #include "widgets/switcher.h"
 
+#include <QApplication>
+#include <QAudioDevice>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QMediaDevices>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSoundEffect>
+#include <QTimer>
 #include <QUrl>
 #include <algorithm>
 
@@ -19,7 +24,7 @@ constexpr int ArcUnit = 16;
 
 }  // namespace
 
-TASSwitcher::TASSwitcher(QWidget* parent) : QWidget(parent) {
+TASSwitcher::TASSwitcher(QWidget* parent) : QWidget(parent), DefaultSound([] { QApplication::beep(); }) {
     setFocusPolicy(Qt::StrongFocus);
     resize(150, 150);
 }
@@ -45,15 +50,33 @@ QString TASSwitcher::soundSource() const {
     return ResourceType.isEmpty() ? ":/" + SoundChange : ":/" + ResourceType + "/" + SoundChange;
 }
 
-// A change sound that cannot be found or played is left out: the position has changed anyway.
+// A change sound that cannot be found gives the default sound unless woNoDefault is set; the
+// position has changed anyway.
 void TASSwitcher::playChangeSound() {
     const QString source = soundSource();
-    if (SoundChange.isEmpty() || !QFileInfo::exists(source)) return;
+    if (SoundChange.isEmpty() || !QFileInfo::exists(source)) {
+        if (!(WaveOptions & woNoDefault) && DefaultSound) DefaultSound();
+        return;
+    }
     if (!sound_) sound_ = new QSoundEffect(this);
     if ((WaveOptions & woNoStop) && sound_->isPlaying()) return;
     sound_->setSource(SoundType == wssExe ? QUrl("qrc" + source) : QUrl::fromLocalFile(source));
     sound_->setLoopCount((WaveOptions & woLoop) ? QSoundEffect::Infinite : 1);
     sound_->play();
+    // Played synchronously the change returns when the sound has ended; a looping sound never
+    // ends, so it is played alongside, and without a sound output there is nothing to wait for.
+    if (!(WaveOptions & woSync) || (WaveOptions & woLoop) || QMediaDevices::audioOutputs().isEmpty()) return;
+    QEventLoop wait;
+    // A sound that never starts nor ends holds the change up for a minute at the most.
+    QTimer::singleShot(60000, &wait, &QEventLoop::quit);
+    connect(sound_, &QSoundEffect::playingChanged, &wait, [&wait, this] {
+        if (!sound_->isPlaying()) wait.quit();
+    });
+    connect(sound_, &QSoundEffect::statusChanged, &wait, [&wait, this] {
+        if (sound_->status() == QSoundEffect::Error) wait.quit();
+    });
+    if (sound_->isPlaying() || sound_->status() == QSoundEffect::Loading)
+        wait.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
 void TASSwitcher::resizeEvent(QResizeEvent* event) {

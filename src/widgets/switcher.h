@@ -5,6 +5,7 @@
 // a sound file; a sound that cannot be played is left out.
 
 #include <QWidget>
+#include <functional>
 
 #include "widgets/dial_geometry.h"
 
@@ -48,10 +49,12 @@ public:
     // The kind of resource a wssExe sound is: its folder among the program's resources.
     QString ResourceType;
     enum TWaveOption { woSync = 1, woNoDefault = 2, woLoop = 4, woNoStop = 8 };
-    // Looping repeats the sound; with woNoStop a sound still playing is not cut off by the next.
-    // The sound is always played alongside (it never holds the window up), and never a default
-    // one in place of a missing sound.
+    // With woSync the change waits until the sound has played (the user's input waits too);
+    // without woNoDefault a missing sound is replaced by the default sound. Looping repeats the
+    // sound; with woNoStop a sound still playing is not cut off by the next.
     int WaveOptions = woSync | woNoDefault | woNoStop;
+    // The default sound: the system's beep.
+    std::function<void()> DefaultSound;
     // Where the change sound is read from: the file, or the resource of the chosen type.
     QString soundSource() const;
 

@@ -122,12 +122,44 @@ void TglTabControl::setTabsPosition(TglSide side) {
     static constexpr QTabBar::Shape Shapes[] = {QTabBar::RoundedWest, QTabBar::RoundedNorth,
                                                 QTabBar::RoundedEast, QTabBar::RoundedSouth};
     setShape(Shapes[static_cast<int>(side)]);
-    if (Options & ftoAutoFontDirection) {
-        static constexpr TglLabelDir Directions[] = {TglLabelDir::fldDownUp, TglLabelDir::fldLeftRight,
-                                                     TglLabelDir::fldUpDown, TglLabelDir::fldLeftRight};
-        FontDirection = Directions[static_cast<int>(side)];
-    }
+    followSide();
     update();
+}
+
+void TglTabControl::followSide() {
+    if (!(options_ & ftoAutoFontDirection)) return;
+    static constexpr TglLabelDir Directions[] = {TglLabelDir::fldDownUp, TglLabelDir::fldLeftRight,
+                                                 TglLabelDir::fldUpDown, TglLabelDir::fldLeftRight};
+    fontDirection_ = Directions[static_cast<int>(side_)];
+}
+
+void TglTabControl::setOptions(unsigned options) {
+    options_ = options;
+    followSide();
+    update();
+}
+
+void TglTabControl::setFontDirection(TglLabelDir direction) {
+    fontDirection_ = direction;
+    update();
+}
+
+void TglTabControl::setWallpaper(const TTabsWallpaper& wallpaper) {
+    wallpaper_ = wallpaper;
+    update();
+    if (auto* pages = qobject_cast<QTabWidget*>(parentWidget())) pages->update();
+}
+
+void TglTabControl::setGlyphs(const QList<QImage>& glyphs) {
+    glyphs_ = glyphs;
+    // The bar lays its tabs out again by their new size hints.
+    setIconSize(iconSize());
+    update();
+}
+
+void TglTabControl::setSingleGlyph(bool single) {
+    singleGlyph_ = single;
+    setGlyphs(glyphs_);
 }
 
 void TglTabControl::setTabSize(int width, int height) {
@@ -168,8 +200,8 @@ QSize TglTabControl::tabSizeHint(int index) const {
 }
 
 QImage TglTabControl::glyphOf(int index) const {
-    if (SingleGlyph) return Glyphs.isEmpty() ? QImage() : Glyphs.front();
-    return index < Glyphs.size() ? Glyphs[index] : QImage();
+    if (singleGlyph_) return glyphs_.isEmpty() ? QImage() : glyphs_.front();
+    return index < glyphs_.size() ? glyphs_[index] : QImage();
 }
 
 void TglTabControl::paintEvent(QPaintEvent*) {
@@ -188,14 +220,14 @@ void TglTabControl::drawTab(QPainter& painter, int index) {
     if (OnGetItemFontColor) OnGetItemFontColor(this, index, fontColor);
     const QColor fill = itemColor(index);
     const QRect item = tabItemRect(tabRect(index), side_, selected);
-    const QImage wallpaper = Wallpaper.picture();
+    const QImage wallpaper = wallpaper_.picture();
     const bool picture = !wallpaper.isNull() && wallpaper.width() > 0;
     const TglWallpaperOption wallpaperMode =
-        Wallpaper.Tile ? TglWallpaperOption::fwoTile : TglWallpaperOption::fwoNone;
-    if (picture && Wallpaper.FillCaptionBakgr && index == count() - 1)
+        wallpaper_.Tile ? TglWallpaperOption::fwoTile : TglWallpaperOption::fwoNone;
+    if (picture && wallpaper_.FillCaptionBakgr && index == count() - 1)
         drawBitmap(painter, rect(), {}, wallpaper, false, wallpaperMode);
     bool filled = false;
-    if (picture && Wallpaper.FillCaptions && Wallpaper.IncludeBevels) {
+    if (picture && wallpaper_.FillCaptions && wallpaper_.IncludeBevels) {
         drawBitmap(painter, wallpaperItemRect(item, side_, lookLikeButtons_, selected), {}, wallpaper, false,
                    wallpaperMode);
         filled = true;
@@ -214,15 +246,15 @@ void TglTabControl::drawTab(QPainter& painter, int index) {
     style.Gradient->draw(painter, r);
     r = drawBevelBox(painter, r, {style.Borders, style.BevelOuter, style.BevelInner, style.Bold, 1},
                      palette(), fill, gradient || filled);
-    if (picture && Wallpaper.FillCaptions && !Wallpaper.IncludeBevels)
+    if (picture && wallpaper_.FillCaptions && !wallpaper_.IncludeBevels)
         drawBitmap(painter, r, {}, wallpaper, false, wallpaperMode);
     r.setBottom(r.bottom() + 1);
 
     QRect caption = r;
     const QImage glyph = glyphOf(index);
-    if (!glyph.isNull() && !(Options & ftoHideGlyphs)) {
+    if (!glyph.isNull() && !(options_ & ftoHideGlyphs)) {
         const GlyphPlace place = glyphPlace(r, glyph.size(), style.GlyphHAlign, style.GlyphVAlign, side_,
-                                            Options & ftoExcludeGlyphs, DrawGlyphsOption);
+                                            options_ & ftoExcludeGlyphs, DrawGlyphsOption);
         drawBitmap(painter, r, place.at - r.topLeft(), glyph, true, DrawGlyphsOption);
         caption = place.caption;
     }
@@ -231,18 +263,18 @@ void TglTabControl::drawTab(QPainter& painter, int index) {
     static constexpr int Vertical[] = {Qt::AlignTop, Qt::AlignVCenter, Qt::AlignBottom};
     const int flags = Horizontal[static_cast<int>(style.CaptionHAlign)] |
                       Vertical[static_cast<int>(style.CaptionVAlign)] |
-                      ((Options & ftoWordWrap) ? Qt::TextWordWrap : Qt::TextSingleLine);
+                      ((options_ & ftoWordWrap) ? Qt::TextWordWrap : Qt::TextSingleLine);
     painter.save();
     painter.setFont(style.Font);
-    if (FontDirection == TglLabelDir::fldLeftRight) {
+    if (fontDirection_ == TglLabelDir::fldLeftRight) {
         drawStyledText(painter, caption, tabText(index), style.TextStyle, flags, fontColor, palette());
     } else {
         // A caption along the side: written from its origin in the turned font.
-        const RotatedFont turned = rotatedFont(style.Font, escapementOf(FontDirection));
+        const RotatedFont turned = rotatedFont(style.Font, escapementOf(fontDirection_));
         painter.setFont(turned.font);
         const QSize extent = painter.fontMetrics().size(Qt::TextSingleLine, tabText(index));
         painter.translate(
-            rotatedCaptionOrigin(FontDirection, style.CaptionHAlign, style.CaptionVAlign, caption, extent));
+            rotatedCaptionOrigin(fontDirection_, style.CaptionHAlign, style.CaptionVAlign, caption, extent));
         painter.rotate(-turned.escapement / 10.0);
         drawStyledTextAt(painter, {}, tabText(index), style.TextStyle, fontColor,
                          palette().color(QPalette::Dark), palette().color(QPalette::Light));
@@ -300,7 +332,7 @@ void TglTabControl::setLookLikeButtons(bool buttons) {
 
 void TglTabControl::changeEvent(QEvent* event) {
     QTabBar::changeEvent(event);
-    if (event->type() != QEvent::FontChange || !(Options & ftoInheriteTabFonts)) return;
+    if (event->type() != QEvent::FontChange || !(options_ & ftoInheriteTabFonts)) return;
     tabStyle_->Font = font();
     selectedStyle_->Font = font();
     update();
@@ -308,8 +340,8 @@ void TglTabControl::changeEvent(QEvent* event) {
 
 void TglPageControl::paintEvent(QPaintEvent* event) {
     QTabWidget::paintEvent(event);
-    const QImage wallpaper = tabs_->Wallpaper.picture();
-    if (!tabs_->Wallpaper.FillClient || wallpaper.isNull() || tabs_->count() == 0) return;
+    const QImage wallpaper = tabs_->Wallpaper().picture();
+    if (!tabs_->Wallpaper().FillClient || wallpaper.isNull() || tabs_->count() == 0) return;
     const bool across =
         tabs_->TabsPosition() == TglSide::fsdTop || tabs_->TabsPosition() == TglSide::fsdBottom;
     const QRect tab = tabs_->tabRect(tabs_->currentIndex() >= 0 ? tabs_->currentIndex() : 0);
@@ -318,7 +350,7 @@ void TglPageControl::paintEvent(QPaintEvent* event) {
                wallpaperClientRect(rect(), tabs_->TabsPosition(), across ? tab.height() : tab.width(),
                                    tabs_->LookLikeButtons(), tabs_->currentIndex() >= 0),
                {}, wallpaper, false,
-               tabs_->Wallpaper.Tile ? TglWallpaperOption::fwoTile : TglWallpaperOption::fwoNone);
+               tabs_->Wallpaper().Tile ? TglWallpaperOption::fwoTile : TglWallpaperOption::fwoNone);
 }
 
 int escapementOf(TglLabelDir direction) {

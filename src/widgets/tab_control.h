@@ -106,9 +106,14 @@ public:
     // The control uses the given style; one it did not make stays its giver's.
     void setTabStyle(TTabStyle* style);
     void setTabSelectedStyle(TTabStyle* style);
-    TTabsWallpaper Wallpaper;
-    QList<QImage> Glyphs;
-    bool SingleGlyph = false;
+    // Each setter below repaints the tabs (and sizes them again where a glyph counts).
+    const TTabsWallpaper& Wallpaper() const { return wallpaper_; }
+    void setWallpaper(const TTabsWallpaper& wallpaper);
+    // Tab i shows picture i while there is one; with SingleGlyph every tab shows the first.
+    const QList<QImage>& Glyphs() const { return glyphs_; }
+    void setGlyphs(const QList<QImage>& glyphs);
+    bool SingleGlyph() const { return singleGlyph_; }
+    void setSingleGlyph(bool single);
     TglWallpaperOption DrawGlyphsOption = TglWallpaperOption::fwoNone;
     bool LookLikeButtons() const { return lookLikeButtons_; }
     // The tabs are laid out anew for the other look.
@@ -116,10 +121,13 @@ public:
     // The hovered tab is tracked (the platform's hot tracking); owner-drawn tabs look the same.
     bool HotTrack() const { return hasMouseTracking(); }
     void setHotTrack(bool track) { setMouseTracking(track); }
-    unsigned Options = 0;
+    unsigned Options() const { return options_; }
+    // With ftoAutoFontDirection the captions turn to run along the tabs' side.
+    void setOptions(unsigned options);
     // Lets a handler set the gradient of tab `Index` before it is drawn.
     std::function<void(QObject* Sender, int Index, TGradient& Gradient)> OnGetGradientColors;
-    TglLabelDir FontDirection = TglLabelDir::fldLeftRight;
+    TglLabelDir FontDirection() const { return fontDirection_; }
+    void setFontDirection(TglLabelDir direction);
     ItemColorEvent OnGetItemColor;
     ItemColorEvent OnGetItemFontColor;
 
@@ -147,21 +155,27 @@ protected:
 private:
     void drawTab(QPainter& painter, int index);
     QImage glyphOf(int index) const;
+    void followSide();
 
     TTabStyle* tabStyle_;
     TTabStyle* selectedStyle_;
     std::array<QColor, TabColorCount> tabColors_{};
     TglSide side_ = TglSide::fsdTop;
+    TTabsWallpaper wallpaper_;
+    QList<QImage> glyphs_;
+    bool singleGlyph_ = false;
+    unsigned options_ = 0;
+    TglLabelDir fontDirection_ = TglLabelDir::fldLeftRight;
     bool lookLikeButtons_ = false;
     int tabWidth_ = 0;
     int tabHeight_ = 20;
 };
 
-// A page control whose tabs are a TglTabControl (at the bottom by default).
+// A page control whose tabs are a TglTabControl (at the top by default).
 class TglPageControl : public QTabWidget {
     Q_OBJECT
 public:
-    explicit TglPageControl(QWidget* parent = nullptr, TglSide side = TglSide::fsdBottom);
+    explicit TglPageControl(QWidget* parent = nullptr, TglSide side = TglSide::fsdTop);
     TglTabControl* tabs() const { return tabs_; }
 
 protected:

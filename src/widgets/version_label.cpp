@@ -7,6 +7,7 @@
 #include <QLocale>
 
 #include <array>
+#include <cmath>
 
 namespace kestrave {
 
@@ -59,13 +60,53 @@ QString versionFlagsText(unsigned flags) {
     return text.mid(2);
 }
 
+QString formatNumber(double value, const QString& format, const QLocale& locale) {
+    // The text around the digit places, and the places themselves.
+    QString before, after, places;
+    QChar quote;
+    for (const QChar c : format) {
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+            else
+                (places.isEmpty() ? before : after) += c;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == '#' || c == '0' || c == ',' || c == '.') {
+            places += c;
+        } else {
+            (places.isEmpty() ? before : after) += c;
+        }
+    }
+    const qsizetype point = places.indexOf('.');
+    const QString whole = point < 0 ? places : places.left(point);
+    const QString fraction = point < 0 ? QString() : places.mid(point + 1);
+    const int decimals = static_cast<int>(fraction.count('0') + fraction.count('#'));
+    QLocale numbers = locale;
+    numbers.setNumberOptions(whole.contains(',') ? QLocale::DefaultNumberOptions
+                                                 : QLocale::OmitGroupSeparator);
+    QString text = numbers.toString(value, 'f', decimals);
+    // Optional decimal places drop their trailing zeros.
+    for (int optional = static_cast<int>(fraction.count('#')); optional > 0 && text.endsWith('0'); --optional)
+        text.chop(1);
+    if (text.endsWith(locale.decimalPoint())) text.chop(locale.decimalPoint().size());
+    // A whole part of 0 shows only when the format asks for a digit there.
+    if (!whole.contains('0') && std::abs(value) < 1) {
+        if (text.startsWith('0')) text.remove(0, 1);
+        if (text.startsWith("-0")) text.remove(1, 1);
+    }
+    return before + text + after;
+}
+
 QString versionResourceValue(TfshVersionLabel::TVersionResource resource, const QString& key,
-                             const QString& file, bool ownFile, const QString& dateTimeFormat) {
+                             const QString& file, bool ownFile, const QString& dateTimeFormat,
+                             const QString& fileSizeFormat) {
     using R = TfshVersionLabel;
     if (resource == R::vrDateTime || resource == R::vrFileSize) {
         QFile handle(file);
         if (!handle.open(QIODevice::ReadOnly)) return "<Error getting file handle>";
-        if (resource == R::vrFileSize) return QLocale(QLocale::English).toString(handle.size()) + " Bytes";
+        if (resource == R::vrFileSize)
+            return formatNumber(static_cast<double>(handle.size()), fileSizeFormat, QLocale());
         const QDateTime written = QFileInfo(file).lastModified();
         return dateTimeFormat.isEmpty() ? QLocale().toString(written.date(), QLocale::ShortFormat)
                                         : written.toString(dateTimeFormat);
@@ -122,10 +163,15 @@ void TfshVersionLabel::setDateTimeFormat(const QString& format) {
     refresh();
 }
 
+void TfshVersionLabel::setFileSizeFormat(const QString& format) {
+    fileSizeFormat_ = format;
+    refresh();
+}
+
 void TfshVersionLabel::refresh() {
     const bool own = filename_.isEmpty();
     const QString file = own ? QCoreApplication::applicationFilePath() : filename_;
-    const QString value = versionResourceValue(resource_, key_, file, own, dateTimeFormat_);
+    const QString value = versionResourceValue(resource_, key_, file, own, dateTimeFormat_, fileSizeFormat_);
     setText(showPrefix_ ? prefix_ + " " + value : value);
 }
 

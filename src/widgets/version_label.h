@@ -4,6 +4,7 @@
 // "< No Data Available >". The text is recomputed whenever a property changes.
 
 #include <QLabel>
+#include <QLocale>
 
 namespace kestrave {
 
@@ -15,6 +16,7 @@ class TfshVersionLabel : public QLabel {
     Q_PROPERTY(bool ShowInfoPrefix READ ShowInfoPrefix WRITE setShowInfoPrefix)
     Q_PROPERTY(QString Filename READ Filename WRITE setFilename)
     Q_PROPERTY(QString DateTimeFormat READ DateTimeFormat WRITE setDateTimeFormat)
+    Q_PROPERTY(QString FileSizeFormat READ FileSizeFormat WRITE setFileSizeFormat)
     Q_PROPERTY(QString InfoString READ InfoString)
 
 public:
@@ -52,6 +54,10 @@ public:
     void setFilename(const QString& filename);
     QString DateTimeFormat() const { return dateTimeFormat_; }
     void setDateTimeFormat(const QString& format);
+    // The number format of the file size: digit places ("0" always shown, "#" when needed), ","
+    // for thousands groups, "." for decimals, quoted text as it is.
+    QString FileSizeFormat() const { return fileSizeFormat_; }
+    void setFileSizeFormat(const QString& format);
     QString InfoString() const { return text(); }
 
 private:
@@ -63,7 +69,12 @@ private:
     bool showPrefix_ = true;
     QString filename_;
     QString dateTimeFormat_;
+    QString fileSizeFormat_ = QStringLiteral("#,#0\" Bytes\"");
 };
+
+// `value` written by a number format of FileSizeFormat's kind, with the locale's group and
+// decimal separators.
+QString formatNumber(double value, const QString& format, const QLocale& locale);
 
 // Major and minor of a dotted version as "%d.%.2d": "4.1.0.12" gives "4.01".
 QString shortFileVersion(const QString& version);
@@ -75,6 +86,7 @@ QString versionFlagsText(unsigned flags);
 // version texts come from the version compiled in, which holds file and product version and
 // name and no flags; "%d.%.2d" for the short file version ("4.1.0.12" shows "4.01").
 QString versionResourceValue(TfshVersionLabel::TVersionResource resource, const QString& key,
-                             const QString& file, bool ownFile, const QString& dateTimeFormat);
+                             const QString& file, bool ownFile, const QString& dateTimeFormat,
+                             const QString& fileSizeFormat);
 
 }  // namespace kestrave

@@ -187,19 +187,17 @@ TEST_F(PCheckWidget, EachPressOfTheMouseClicksAndNothingElseDoes) {
     EXPECT_LT(loudest, 20000) << "not harsh";
 }
 
-TEST_F(PCheckWidget, ABoxNarrowerThanItsCaptionEndsTheCaptionInsideIt) {
+TEST_F(PCheckWidget, ABoxNarrowerThanItsCaptionClipsTheWholeCaption) {
     check.setCaption("Stretch histogram after stacking");
     ASSERT_LT(check.minimumSizeHint().width(), check.sizeHint().width() / 2);
     EXPECT_EQ(check.minimumSizeHint().height(), check.sizeHint().height());
+    TPCheck wide;
+    wide.setCaption(check.Caption());
+    wide.resize(check.sizeHint().width(), 21);
+    wide.show();
     check.resize(check.sizeHint().width() / 2, 21);
-    TPCheck empty;
-    empty.resize(check.size());
-    empty.show();
-    // The last columns hold no ink: the caption ends in "…" before the edge instead of being cut.
-    const QImage shown = picture(), blank = empty.grab().toImage();
-    for (int x = shown.width() - 4; x < shown.width(); ++x)
-        for (int y = 0; y < shown.height(); ++y)
-            ASSERT_EQ(shown.pixel(x, y), blank.pixel(x, y)) << x << "," << y;
+    // The narrow box shows the left part of the whole caption, with no "…" of its own.
+    EXPECT_EQ(picture(), wide.grab().toImage().copy(check.rect()));
     check.setCaption("Ab");
     EXPECT_EQ(check.minimumSizeHint(), check.sizeHint()) << "a short caption is never shortened";
 }

@@ -271,6 +271,11 @@ TEST_F(CheckListBoxWidget, CheckAllAndUncheckAllSkipDisabledItemsAndAreNoClickCh
     list.UncheckAll();
     list.CheckAll();
     EXPECT_EQ(list.CheckedIndex(), checked) << "radio buttons keep their one item";
+    // A press on the checked radio item keeps it checked and still reports the user's toggle.
+    list.setEnabledItem(checked, true);
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, at(checked, 2));
+    EXPECT_EQ(list.CheckedIndex(), checked);
+    EXPECT_EQ(clicks.count(), 2);
 }
 
 TEST_F(CheckListBoxWidget, StatesGoThroughTheStorageInTheListsOwnSection) {

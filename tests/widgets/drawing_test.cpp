@@ -183,16 +183,21 @@ TEST(BevelBox, LoweredIsDarkTopLeftRaisedTheReverseBoldAddsTheDarkestLineOutside
     EXPECT_EQ(image.pixelColor(5, 5), QColor(Qt::white)) << "no fill";
 }
 
+struct CountedBevel : TglBevel {
+    int paints = 0;
+    void paintEvent(QPaintEvent* event) override { ++paints, TglBevel::paintEvent(event); }
+};
+
 TEST(BevelLines, SitEvenlyAcrossThePanelOverItsGradient) {
     EXPECT_EQ(bevelLinePositions(3, 100), (std::vector<int>{25, 50, 75}));
     EXPECT_TRUE(bevelLinePositions(0, 100).empty());
     EXPECT_EQ(bevelLinePositions(2, 10), (std::vector<int>{3, 7}));
 
     test::app();
-    TglBevel bevel;
+    CountedBevel bevel;
     bevel.setPalette(bevelPalette());
     bevel.resize(100, 60);
-    bevel.BevelInner = TBevelKind::bvNone;
+    bevel.setBevelInner(TBevelKind::bvNone);
     bevel.Gradient->setFromColor(QColor(0, 128, 128));
     bevel.Gradient->setToColor(QColor(192, 220, 192));
     bevel.Gradient->setActive(true);
@@ -211,6 +216,12 @@ TEST(BevelLines, SitEvenlyAcrossThePanelOverItsGradient) {
     const QImage thin = bevel.grab().toImage();
     EXPECT_EQ(thin.pixelColor(26, 30), thin.pixelColor(24, 30));
     EXPECT_NE(thin.pixelColor(25, 30), thin.pixelColor(24, 30));
+    // A changed bevel repaints the shown panel.
+    bevel.show();
+    QApplication::processEvents();
+    bevel.setBevelOuter(TBevelKind::bvRaised);
+    bevel.paints = 0, QApplication::processEvents();
+    EXPECT_EQ(bevel.paints, 1);
 }
 
 TEST(TabBox, SelectedTabsStandOutAndUnselectedOnesStepBack) {
@@ -402,7 +413,7 @@ TEST(TabControl, InheritedFontsAndPerTabGradients) {
     big.setPixelSize(17);
     tabs.setFont(big);
     EXPECT_NE(tabs.TabStyle()->Font.pixelSize(), 17) << "the styles keep their own fonts";
-    tabs.Options = ftoInheriteTabFonts;
+    tabs.setOptions(ftoInheriteTabFonts);
     big.setPixelSize(19);
     tabs.setFont(big);
     EXPECT_EQ(tabs.TabStyle()->Font.pixelSize(), 19);
@@ -418,6 +429,14 @@ TEST(TabControl, InheritedFontsAndPerTabGradients) {
     EXPECT_EQ(asked.size(), 2u);
     tabs.setLookLikeButtons(true);
     EXPECT_TRUE(tabs.LookLikeButtons());
+    // Glyphs and options take effect through their setters.
+    const QImage plain = tabs.grab().toImage();
+    tabs.setGlyphs({QImage(8, 8, QImage::Format_RGB32)});
+    EXPECT_NE(tabs.grab().toImage(), plain);
+    tabs.setTabsPosition(TglSide::fsdLeft);
+    tabs.setOptions(ftoAutoFontDirection);
+    EXPECT_EQ(tabs.FontDirection(), TglLabelDir::fldDownUp);
+    EXPECT_EQ(TglPageControl().tabs()->TabsPosition(), TglSide::fsdTop);
 }
 
 }  // namespace

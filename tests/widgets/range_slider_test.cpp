@@ -135,6 +135,15 @@ TEST_F(RangeSliderWidget, MinThumbStandsOnePixelBeforeItsValueAndVerticalKeysRun
     const int pixel = slider.ruler().along + slider.ruler().pixelOf(300);
     EXPECT_EQ(slider.minThumbRect().left() + lower.hot.x, pixel - 1);
     EXPECT_EQ(slider.maxThumbRect().left() + upper.hot.x, pixel);
+    // The thumb's picture keeps only its edges; its inside is the transparent red.
+    const QImage thumb = thumbBitmap(lower, slider.palette());
+    EXPECT_EQ(thumb.pixel(thumb.width() / 2, thumb.height() / 2), qRgb(255, 0, 0));
+    // A short tick is a 2 x 2 dot centred on the ruler.
+    const QImage drawn = slider.grab().toImage();
+    const QRgb shadow = slider.palette().color(QPalette::Dark).rgb();
+    const int dot = slider.ruler().along + slider.ruler().pixelOf(8), centre = slider.ruler().across + 5;
+    EXPECT_EQ(drawn.pixel(dot - 1, centre - 1), shadow);
+    EXPECT_NE(drawn.pixel(dot + 1, centre), shadow);
 
     slider.setMinPosition(10);
     QTest::keyClick(&slider, Qt::Key_Up);

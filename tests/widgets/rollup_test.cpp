@@ -118,6 +118,14 @@ TEST_F(RollupPanel, RollsUpToItsBarAndDownToItsDropHeightFiringItsEvents) {
     rollup->setState(TRollupState::rsUp);
     EXPECT_EQ(rollup->height(), RolledUpHeight);
     EXPECT_EQ(up.count(), 2);
+
+    // Pending messages run between the steps; a roll request among them is dropped.
+    rollup->setRollAmount(15);
+    int ran = 0;
+    QMetaObject::invokeMethod(
+        rollup, [&] { ++ran, rollup->rollDown(); }, Qt::QueuedConnection);
+    rollup->rollDown();
+    EXPECT_EQ(ran + down.count(), 3);
 }
 
 TEST_F(RollupPanel, CloseHidesAPanelButLeavesAFormsPanelToItsHandler) {

@@ -193,13 +193,13 @@ TEST_F(MovableBar, BarsAlongOneEdgeStackAndAnAutomaticBarLaysItsButtonsAlongIt) 
 
     ASSERT_EQ(bar->Position(), bpAuto);
     bar->setAlign(alLeft);
-    EXPECT_EQ(bar->items()[0]->button()->geometry(), QRect(3, 10, 70, 20));
-    EXPECT_EQ(bar->items()[1]->button()->geometry(), QRect(3, 30, 70, 20)) << "a column";
+    EXPECT_EQ(bar->items()[0]->button()->geometry(), QRect(3, 10, 24, 23));
+    EXPECT_EQ(bar->items()[1]->button()->geometry(), QRect(3, 33, 24, 23)) << "a column";
     bar->setPosition(bpCustom);
     bar->items()[1]->setLeft(0);
     EXPECT_EQ(bar->items()[1]->button()->x(), 3) << "never left of the horizontal offset";
     bar->setAlign(alTop);
-    EXPECT_EQ(bar->items()[1]->button()->geometry(), QRect(0, 30, 70, 20)) << "custom places stay";
+    EXPECT_EQ(bar->items()[1]->button()->geometry(), QRect(0, 33, 24, 23)) << "custom places stay";
 }
 
 TEST(SpeedBarParts, SectionsImagesFrameAndEvents) {

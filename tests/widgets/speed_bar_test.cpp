@@ -55,15 +55,17 @@ struct SpeedBarWidget : test::WidgetTest {
 
 TEST_F(SpeedBarWidget, ButtonsSitAtTheirItemsPlaceAndKeepItWhileHidden) {
     const auto& items = bar.items();
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(items[static_cast<std::size_t>(i)]->button()->geometry(), QRect(3 + 70 * i, 10, 70, 20));
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(items[static_cast<std::size_t>(i)]->button()->geometry(), QRect(3 + 24 * i, 10, 24, 23));
+        EXPECT_EQ(items[static_cast<std::size_t>(i)]->button()->Spacing(), 4);
+    }
     // A button on a top bar never sits above the vertical offset.
     items[1]->setTop(2);
     items[1]->setLeft(400);
-    EXPECT_EQ(items[1]->button()->geometry(), QRect(400, 10, 70, 20));
+    EXPECT_EQ(items[1]->button()->geometry(), QRect(400, 10, 24, 23));
     items[2]->button()->hide();
     items[2]->button()->show();
-    EXPECT_EQ(items[2]->button()->geometry(), QRect(143, 10, 70, 20));
+    EXPECT_EQ(items[2]->button()->geometry(), QRect(51, 10, 24, 23));
     EXPECT_EQ(items[0]->button()->toolTip(), "One");
 }
 

@@ -49,6 +49,16 @@ TEST_F(SpinEditWidget, TypingKeepsOnlyWhatTheTypeAllows) {
     QTest::keyClicks(&edit, "-1.5.2e3E");
     EXPECT_EQ(edit.text(), "-1.52e3");
     EXPECT_EQ(edit.Value(), -1520);
+    // Under a locale with a decimal comma the comma is typed, read and written.
+    QLocale::setDefault(QLocale(QLocale::German));
+    TRxSpinEdit comma;
+    QLocale::setDefault(QLocale::system());
+    comma.setValueType(SpinValue::vtFloat);
+    comma.setValue(0.1L);
+    EXPECT_EQ(comma.text(), "0,10");
+    comma.clear();
+    QTest::keyClicks(&comma, "-1.5,2,5");
+    EXPECT_EQ(comma.Value(), -15.25L);
 }
 
 TEST_F(SpinEditWidget, DisabledEditorRefusesTypingDeletingAndPasting) {
@@ -193,6 +203,13 @@ TEST_F(SpinEditWidget, ButtonStepAtTheBoundClicksWithoutChange) {
     EXPECT_EQ(edit.Value(), 1);
     EXPECT_EQ(changes.count(), 0);
     EXPECT_EQ(topClicks.count(), 1);
+    // A hex text typed in lower case at the bound is the same text as the one the step writes.
+    edit.setValueType(SpinValue::vtHex);
+    edit.setMaxValue(255);
+    edit.setText("ff");
+    changes.clear();
+    edit.StepUp();
+    EXPECT_EQ(changes.count(), 0);
 }
 
 TEST_F(SpinEditWidget, AFailingClickStopsTheRepeat) {

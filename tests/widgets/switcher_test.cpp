@@ -114,6 +114,13 @@ TEST_F(SwitcherWidget, TheDialStaysSquareAndFindsItsSound) {
     EXPECT_EQ(dial.soundSource(), ":/WAVE/click.wav");
     dial.SoundType = TASSwitcher::wssWav;
     EXPECT_EQ(dial.soundSource(), "click.wav");
+    // A missing sound gives the default one only without woNoDefault.
+    int defaults = 0;
+    dial.DefaultSound = [&defaults] { ++defaults; };
+    dial.setPosition(3);
+    dial.WaveOptions = TASSwitcher::woSync;
+    dial.setPosition(4);
+    EXPECT_EQ(defaults, 1);
 }
 
 }  // namespace

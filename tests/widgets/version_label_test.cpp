@@ -55,6 +55,9 @@ TEST(VersionLabel, ShowsTheChosenValueWithItsPrefix) {
         EXPECT_EQ(label.text(), c.text) << int(c.resource) << " " << c.file.toStdString();
         EXPECT_EQ(label.InfoString(), label.text());
     }
+    // The size's format, with the locale's separators.
+    EXPECT_EQ(formatNumber(1234567, "#,#0\" Bytes\"", QLocale(QLocale::German)), "1.234.567 Bytes");
+    EXPECT_EQ(formatNumber(0.5, "#.##", QLocale(QLocale::German)), ",5");
 }
 
 TEST(VersionLabel, TheShortVersionIsMajorDotTwoDigitMinor) {

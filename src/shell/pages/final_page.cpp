@@ -104,6 +104,7 @@ FinalPage::FinalPage(QWidget* parent, ToolWindow& HLSwindow) : QWidget(parent), 
     ASSwitcher1 = named(new TASSwitcher(this), "ASSwitcher1");
     ASSwitcher1->setMax(36);
     ASSwitcher1->SoundType = TASSwitcher::wssNone;
+    ASSwitcher1->WaveOptions = 0;
     ASSwitcher1->setTag(501);
     ASSwitcher1->setFixedSize(DialSize, DialSize);
     connect(RxSpinEdit4, &TRxSpinEdit::OnChange, this, &FinalPage::showAngleOnDial);
@@ -123,6 +124,8 @@ FinalPage::FinalPage(QWidget* parent, ToolWindow& HLSwindow) : QWidget(parent), 
     HueSlider = rangeSlider(this, "HueSlider", -100, 100, 0);
     SaturationSlider = rangeSlider(this, "SaturationSlider", -50, 50, 0);
     Lightnessslider = rangeSlider(this, "Lightnessslider", -100, 100, 0);
+    for (TRxSlider* slider : {HueSlider, SaturationSlider, Lightnessslider})
+        slider->setOptions(TRxSlider::soShowFocus);
     resethslbutton = pushButton(this, "resethslbutton", "Reset HSL");
     AdvancedHLS = optionCheck(this, "AdvancedHLS", "Advanced HSL");
 

@@ -125,6 +125,10 @@ HistogramWindows::HistogramWindows(ToolWindows& tools) {
     Redshow = optionCheck(window, "Redshow", "Red");
     Greenshow = optionCheck(window, "Greenshow", "Green");
     Blueshow = optionCheck(window, "Blueshow", "Blue");
+    // The channel switches tick in their channel's colour.
+    Redshow->setImageType(TPCheck::igCrossRed);
+    Greenshow->setImageType(TPCheck::igCrossGreen);
+    Blueshow->setImageType(TPCheck::igCrossBlue);
     for (TPCheck* shown : {Redshow, Greenshow, Blueshow}) shown->setChecked(true);
     mkRangeSlider1 = new TmkRangeSlider(window);
     mkRangeSlider1->setObjectName("mkRangeSlider1");

@@ -7,6 +7,7 @@ namespace kestrave {
 
 TRxSpinEdit* integerSpin(QWidget* parent, const char* objectName, int minimum, int maximum, int value) {
     auto* spin = named(new TRxSpinEdit(parent), objectName);
+    spin->setAlignment(TRxSpinEdit::taRightJustify);
     spin->setMinValue(minimum);
     spin->setMaxValue(maximum);
     spin->setValue(value);
@@ -16,6 +17,7 @@ TRxSpinEdit* integerSpin(QWidget* parent, const char* objectName, int minimum, i
 TRxSpinEdit* floatSpin(QWidget* parent, const char* objectName, double minimum, double maximum,
                        double increment, double value, int decimals) {
     auto* spin = named(new TRxSpinEdit(parent), objectName);
+    spin->setAlignment(TRxSpinEdit::taRightJustify);
     spin->setValueType(SpinValue::vtFloat);
     spin->setDecimal(decimals);
     spin->setMinValue(minimum);

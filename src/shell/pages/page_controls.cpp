@@ -70,6 +70,7 @@ private:
 
 TPCheck* optionCheck(QWidget* parent, const char* objectName, const char* caption) {
     auto* check = named(new TPCheck(parent), objectName);
+    check->setImageType(TPCheck::igHookLime);
     check->setCaption(QString::fromUtf8(caption));
     return check;
 }
@@ -83,7 +84,7 @@ TRxSpeedButton* speedButton(QWidget* parent, const char* objectName, const char*
 }
 
 QTabWidget* optionPages(QWidget* parent, const char* objectName) {
-    auto* pages = named(new TglPageControl(parent), objectName);
+    auto* pages = named(new TglPageControl(parent, TglSide::fsdBottom), objectName);
     TglTabControl& tabs = *pages->tabs();
     // Tabs as narrow as their captions, so that the option pages of a page's column all show
     // their tab; the open one raised on the pale green of the page strip, the others lowered.

@@ -85,6 +85,10 @@ void WaveletPage::buildLayersTab() {
     Layer4slider = rangeSlider(layers, "Layer4slider", -50, 1000, 10);
     Layer5slider = rangeSlider(layers, "Layer5slider", -50, 1000, 10);
     Layer6slider = rangeSlider(layers, "Layer6slider", -50, 1000, 10);
+    // The layer weights follow the pointer freely and draw no ticks.
+    for (TRxSlider* layer :
+         {Layer1slider, Layer2slider, Layer3slider, Layer4slider, Layer5slider, Layer6slider})
+        layer->setOptions(TRxSlider::soShowFocus | TRxSlider::soSmooth);
     layer1button = pushButton(layers, "layer1button", "1.0");
     layer2button = pushButton(layers, "layer2button", "1.0");
     layer3button = pushButton(layers, "layer3button", "1.0");
@@ -135,6 +139,7 @@ void WaveletPage::buildLayersTab() {
 void WaveletPage::buildContrastTab() {
     QWidget* contrast = optionTab(glPageControl4, "TabContrast", "Contrast");
     ContrastSlider = rangeSlider(contrast, "ContrastSlider", 10, 1000, 250);
+    ContrastSlider->setOptions(TRxSlider::soShowFocus);
     BrightnessSlider = rangeSlider(contrast, "BrightnessSlider", -512, 512, 0);
     Contrastlevel = integerSpin(contrast, "Contrastlevel", 4, 400, 100);
     Brightnesslevel = integerSpin(contrast, "Brightnesslevel", -127, 128, 0);
@@ -206,7 +211,10 @@ void WaveletPage::buildLrgbTab() {
     GreenLRGBSlider = rangeSlider(LRGBmixer, "GreenLRGBSlider", 1, 1000, 587);
     BlueLRGBSlider = rangeSlider(LRGBmixer, "BlueLRGBSlider", 1, 1000, 114);
     auto* mixerLayout = new QVBoxLayout(LRGBmixer);
-    for (TRxSlider* slider : {RedLRGBslider, GreenLRGBSlider, BlueLRGBSlider}) mixerLayout->addWidget(slider);
+    for (TRxSlider* slider : {RedLRGBslider, GreenLRGBSlider, BlueLRGBSlider}) {
+        slider->setOptions(TRxSlider::soShowFocus);
+        mixerLayout->addWidget(slider);
+    }
     LRGBmixer->hide();
     Lumichannel = optionCheck(lrgb, "Lumichannel", "Use Luminance (fits)");
     Lumichannel->hide();

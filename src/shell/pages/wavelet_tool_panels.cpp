@@ -69,6 +69,7 @@ RgbBalancePanel::RgbBalancePanel(QWidget* parent) : QWidget(parent) {
     RedSlider = rangeSlider(this, "RedSlider", -100, 100, 0);
     GreenSlider = rangeSlider(this, "GreenSlider", -100, 100, 0);
     blueslider = rangeSlider(this, "blueslider", -100, 100, 0);
+    for (TRxSlider* slider : {RedSlider, GreenSlider, blueslider}) slider->setOptions(TRxSlider::soShowFocus);
     Rbalance = floatSpin(this, "Rbalance", 0.001, 1.5, 0.05, 1.0, 3);
     Gbalance = floatSpin(this, "Gbalance", 0.001, 1.5, 0.05, 1.0, 3);
     Bbalance = floatSpin(this, "Bbalance", 0.001, 1.5, 0.05, 1.0, 3);
@@ -102,6 +103,7 @@ TonemapPanel::TonemapPanel(QWidget* parent) : QWidget(parent) {
     RxSlider2 = rangeSlider(this, "RxSlider2", 1, 2000, 1);
     RxSlider3 = rangeSlider(this, "RxSlider3", 1, 1000, 1000);
     RxSlider4 = rangeSlider(this, "RxSlider4", 1, 1000, 1);
+    for (TRxSlider* slider : {RxSlider3, RxSlider4}) slider->setOptions(TRxSlider::soShowFocus);
     Tonemapgraph = new CurveGraph(this, "Tonemapgraph", QColor(128, 128, 128));
     auto* grid = new QGridLayout(this);
     grid->addWidget(Tonemapgraph, 1, 3, 8, 1, Qt::AlignTop);
