@@ -178,7 +178,7 @@ TEST_F(OptionsWindowTest, TheClipboardPictureIsStackedAsOneImage) {
     EXPECT_EQ(context.pipeline.model().ImageWidth, 40);
     for (const char* name : {"Showalignpoints", "PreviewImage"})
         EXPECT_FALSE(control<QWidget>(align, name)->isEnabled()) << name;
-    EXPECT_EQ(control<QToolButton>(*form, "ClipboardFront")->text(), "From Clipboard");
+    EXPECT_EQ(control<QToolButton>(*form, "ClipboardFront")->text(), "From Clipboard\r\n ");
 }
 
 TEST_F(OptionsWindowTest, TheStretchChoiceAndTheBreakWindowTakeEffect) {
