@@ -115,6 +115,7 @@ void writeInput(const ProjectData& p, TBigIniFile& ini) {
     if (p.progstatus >= 4) {
         ini.WriteInteger(Input, "stackslider", p.stackslider);
         ini.WriteInteger(Input, "stackdifslider", p.stackdifslider);
+        ini.WriteInteger(Input, "stacktag", p.stacktag);
     }
     if (p.progstatus == 4) {
         const ProjectWavelet w = p.wavelet.value_or(ProjectWavelet{});
@@ -465,6 +466,7 @@ ProjectRead parseProject(const TBigIniFile& ini) {
     if (p.progstatus >= 4) {
         p.stackslider = r.clipped(Input, "stackslider", 0, 0, last, "The stack slider \"stackslider\"");
         p.stackdifslider = r.integer(Input, "stackdifslider", 0);
+        p.stacktag = r.clipped(Input, "stacktag", -1, -1, last, "The stack's last rank \"stacktag\"");
     }
     if (p.progstatus == 4 && r.hasKey(Input, "layer1")) p.wavelet = readWavelet(r);
     p.stackx = r.integer(Input, "stackx", 0);

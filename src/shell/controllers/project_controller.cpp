@@ -220,6 +220,7 @@ ProjectControls ProjectController::readControls() {
     c.shownPage = page >= 0 && page < static_cast<int>(TMainTab::tabAbout) ? page + 1 : 0;
     c.StackSlider = pipeline_.stackCount().value;
     c.differencecutslider = parts_.frameWindows.differenceCut();
+    c.StackSliderTag = pipeline_.frameLimit();
     c.wavelet = projectWavelet(parts_.waveletPage.layerValues());
     c.FFTSize = pipeline_.boxSide();
     c.formLines = storedFormLines(parts_.formSettings);
@@ -332,6 +333,14 @@ void ProjectController::loadProject(const fs::path& file) {
     const ProjectLoad load = pipeline_.loadProject(file, steps, ports_.messages(), ports_.progress());
     if (!load.loaded) return;
     if (load.shownTab) parts_.entries.selectTab(static_cast<int>(*load.shownTab));
+    // "Optimize" narrows the stack slider to the points' cut-offs as the replay left them: the
+    // slider keeps the position the project was saved with, so a save made there gives the same
+    // file again.
+    if (load.stackSlider) {
+        const int position = *load.stackSlider;
+        pipeline_.commitFrameLimit(
+            {.countRange = std::max(pipeline_.stackCount().last, position), .stackCount = position});
+    }
     ports_.progress().setStatus(2, " ");
     if (!load.problems.empty()) {
         std::string text;
