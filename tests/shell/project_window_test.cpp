@@ -119,6 +119,10 @@ std::vector<float> stackPlane(const Pipeline& pipeline) {
     return {plane.data(), plane.data() + plane.cellCount()};
 }
 
+QImage stackPicture(TMainForm& form) {
+    return control<QLabel>(form, "Stackimage")->pixmap().toImage();
+}
+
 // A recording stacked by a batch run whose window stays open (on one box, or on the alignment
 // points given), saved as a project on the Align page with one stored control value changed.
 struct StackedProject {
@@ -209,6 +213,11 @@ TEST(ProjectWindow, AStackedProjectLoadedAtStartUpReachesTheSameStageAndStack) {
         // The points' project is saved on "Optimize", which lowers the stack slider by one.
         const int savedOn = static_cast<int>(points ? TMainTab::tabOptimize : TMainTab::tabAlign);
         pieces(*saved.run->form).shell->selectTab(savedOn);
+        // Stack options the window does not keep from run to run travel with the project.
+        if (how == Made::OneBox) {
+            control<TPCheck>(*saved.run->form, "Histostretch")->setChecked(true);
+            control<TRxSpinEdit>(*saved.run->form, "FFTFilterspin")->setValue(23.5);
+        }
         ASSERT_EQ(made.state().progstatus, TProgStatus::psStacked);
         ASSERT_EQ(made.alignPoints().Alignpoints, points ? 3 : 1);
         ASSERT_TRUE(pieces(*saved.run->form).project->saveProject(saved.project, ProjectForm::Full));
@@ -233,6 +242,10 @@ TEST(ProjectWindow, AStackedProjectLoadedAtStartUpReachesTheSameStageAndStack) {
         EXPECT_TRUE(pipeline.stack().exists());
         EXPECT_EQ(pipeline.stack().result.StackListCount, made.stack().result.StackListCount);
         EXPECT_EQ(stackPlane(pipeline), stacked) << "stacked again alike";
+        if (how == Made::OneBox) {
+            EXPECT_EQ(stackPicture(form), stackPicture(*saved.run->form));
+            EXPECT_EQ(control<TRxSpinEdit>(form, "FFTFilterspin")->Value(), 23.5);
+        }
         EXPECT_EQ(pipeline.stack().result.PointStackDepth, made.stack().result.PointStackDepth);
         if (points) {
             // Every point listed, ticked for the stack; each point's graph drawn, its quality

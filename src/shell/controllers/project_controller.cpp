@@ -45,12 +45,31 @@ namespace {
 
 constexpr char ProjectCaption[] = "Project";
 
-// The form storage works in the project's own section while it runs.
+// Options that decide the pixels of the stack and of the reference it is aligned on, which the
+// window does not keep from one run to the next: a project carries them beside the stored control
+// values, so that a load stacks alike in any window. A reader that does not know them leaves its
+// controls as they are.
+constexpr const char* StackDecidingProps[] = {
+    "FFTFilterspin.Value",   "Rawdark.Checked",   "Expandstack.Checked", "Histostretch.Checked",
+    "IntensBalance.Checked", "Drizzling.Checked", "Drizzlefact.Value",   "Pixfrac.Value",
+    "Statistical.Checked",   "sigmahi.Checked",   "Sigmalo.Checked",     "RejectMax.Checked",
+    "Statisticspin.Value",   "Macorrect.Checked", "FastStack.Checked",
+};
+
+// The form storage works in the project's own section, with the stack's options added to its
+// stored values, while it runs.
 template <class Work>
 void inFormSection(TFormStorage& storage, Work&& work) {
     const QString section = storage.IniSection();
+    const QStringList stored = storage.StoredProps();
     storage.setIniSection(QString::fromLatin1(ProjectFormSection));
-    const ScopeExit back([&] { storage.setIniSection(section); });
+    QStringList carried = stored;
+    for (const char* entry : StackDecidingProps) carried << QString::fromLatin1(entry);
+    storage.setStoredProps(carried);
+    const ScopeExit back([&] {
+        storage.setIniSection(section);
+        storage.setStoredProps(stored);
+    });
     work();
 }
 
