@@ -14,7 +14,6 @@ constexpr int FramePanel = 2;
 constexpr int RunningPanels[] = {FramePanel, 4};
 constexpr int PassPanels[] = {FramePanel, 3, 4};
 
-
 }  // namespace
 
 void showPassEnd(QProgressBar& bar, ProgressPort& progress, int panel, const std::string& what,
