@@ -182,7 +182,7 @@ void Startup::restoreStoredControls() {
     hideToolWindows();
     wavelet_.Colourprocess2->setChecked(align_.Colourstack->Checked());
     if (!app_.batch.BatchPending && !options_.headless && about_.checksForUpdates())
-        newversion(about_.versionFileAddress(), updateCheckFiles(), app_.messages(), &form_);
+        newversion(about_.versionFileAddress(), updateCheckFiles(), app_.messages());
 }
 
 // The processing area chosen and its planes made, the placement saved, the colour controls and
