@@ -406,13 +406,11 @@ void fillProjectIni(const ProjectData& p, TBigIniFile& ini, ProgressPort& progre
         writeShifts(ini, InterlacedShifts, "a", *p.interlaced, frames);
         writeInfo(ini, InterlacedInfo, "a", *p.interlaced, frames);
     }
-    // The older form names the ranking in the fourth panel; neither form leaves it standing there.
-    const int rankingPanel = p.form == ProjectForm::Full ? 2 : 3;
-    progress.setStatus(rankingPanel, " Ranking ");
+    // The older form names the ranking in the fourth panel, where it stays after the writing.
+    progress.setStatus(p.form == ProjectForm::Full ? 2 : 3, " Ranking ");
     for (int j = 0; j < frames; ++j)
         ini.WriteInteger(Ranking, indexed("Rank", j), valueAt(p.ranking, static_cast<std::size_t>(j)));
     progress.setStatus(2, " ");
-    if (rankingPanel != 2) progress.setStatus(rankingPanel, "");
     putFormLines(ini, p.formLines);
 }
 

@@ -291,7 +291,6 @@ void Startup::restoreFormSettings() {
     } catch (const std::exception& error) {
         reportError(error);
     }
-    about_.showLinkHints();
     // The language chosen last is the one chosen now, whether or not it is applied at start.
     align_.Languagebox->selectShownItem();
 }

@@ -383,7 +383,7 @@ TEST(ProjectWindow, AProjectThatCannotBeTakenChangesNothing) {
     }
 }
 
-TEST(ProjectWindow, TheOlderFormRenamesTheVideoOnlyWhenAgreedAndNeverOverAnotherFile) {
+TEST(ProjectWindow, TheOlderFormRenamesTheVideoButNeverOverAnotherFile) {
     StackedProject saved;
     ScriptedFileDialogs& dialogs = saved.scriptDialogs();
     ScriptedPresenter& messages = saved.scriptMessages();
@@ -401,21 +401,14 @@ TEST(ProjectWindow, TheOlderFormRenamesTheVideoOnlyWhenAgreedAndNeverOverAnother
     EXPECT_EQ(fileBytes(taken), "another recording");
     EXPECT_FALSE(fs::exists(saved.dir.path() / "taken.ksp"));
 
-    // The rename is said first; Cancel leaves the recording and writes no project.
+    // Otherwise the recording takes the project's name without a question.
     const fs::path renamed = saved.dir.path() / "moon.avi";
-    for (const std::uint16_t answer : {mrCancel, mrOk}) {
-        messages.shown.clear();
-        messages.reply(answer);
-        dialogs.willChoose(saved.dir.path() / "moon.ksp");
-        controller.ProjectSaveAsClick();
-        ASSERT_EQ(messages.shown.size(), 1u);
-        EXPECT_EQ(messages.shown[0].caption, "Save project as");
-        EXPECT_EQ(messages.shown[0].text,
-                  "The recording night.avi is renamed to moon.avi (in " + saved.dir.path().string() +
-                      "), after the project.\nRename the recording and save the project ?");
-        EXPECT_EQ(fs::exists(video), answer == mrCancel);
-        EXPECT_EQ(fs::exists(saved.dir.path() / "moon.ksp"), answer == mrOk);
-    }
+    messages.shown.clear();
+    dialogs.willChoose(saved.dir.path() / "moon.ksp");
+    controller.ProjectSaveAsClick();
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_FALSE(fs::exists(video));
+    EXPECT_TRUE(fs::exists(saved.dir.path() / "moon.ksp"));
     ASSERT_TRUE(fs::exists(renamed));
     EXPECT_EQ(saved.run->context.pipeline.model().AviSegments[0].FileName, renamed.string());
     EXPECT_EQ(saved.run->form->windowTitle().toStdString(), "Kestrave processing AVI: " + renamed.string());

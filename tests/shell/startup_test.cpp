@@ -489,11 +489,7 @@ TEST_F(Startup, AWebLinkOpensTheAddressStoredForItAndALinkWithoutOneOpensNothing
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0].first, "Image7");
     EXPECT_EQ(opened[0].second, QUrl("https://example.org/capture"));
-    EXPECT_EQ(control<TjanWebLabel>(about, "Image7")->toolTip(), "https://example.org/capture");
-    EXPECT_EQ(control<TjanWebLabel>(about, "Image6")->toolTip(),
-              "No address is set for the SER capture program's page");
-    EXPECT_EQ(control<TjanWebLabel>(about, "janWebLabel1")->toolTip(),
-              "No address is set for the program's home page");
+    EXPECT_EQ(control<TjanWebLabel>(about, "Image6")->toolTip(), "") << "a link has no hint of its own";
 
     // The address stays with the settings.
     run->form->close();

@@ -310,13 +310,6 @@ void ProjectController::ProjectSaveAsClick() {
                                   mrYes);
         };
         if (fs::exists(renamed)) return refuse();
-        // The user's own file changes its name: said first, and only done when agreed.
-        if (ports_.messages().ask(mtConfirmation, "Save project as",
-                                  "The recording " + video.filename().string() + " is renamed to " +
-                                      renamed.filename().string() + " (in " + renamed.parent_path().string() +
-                                      "), after the project.\nRename the recording and save the project ?",
-                                  mbOKCancel, mrCancel, {}, mbCancel) != mrOk)
-            return;
         try {
             pipeline_.renameVideo(video, renamed);
         } catch (const FileError&) {
