@@ -36,6 +36,7 @@
 #include "shell/tool_windows.h"
 #include "support/avi_test_writer.h"
 #include "support/temp_dir.h"
+#include "widgets/bitmap_view.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
 #include "widgets/slider.h"
@@ -297,10 +298,15 @@ TEST(ProjectWindow, AStackedProjectLoadedAtStartUpReachesTheSameStageAndStack) {
             QTest::keyClick(&list, Qt::Key_Space);
             ASSERT_FALSE(made.alignPoints().PointEnabled[2]);
         }
+        // Loaded with "Show alignment sections" ticked, the stack shows the points' sections.
+        control<TPCheck>(making, "Alignmentpoints")->setChecked(true);
         pieces(making).project->loadProject(saved.project);
         EXPECT_EQ(stackPlane(made), stacked);
         if (points) {
             EXPECT_EQ(pointTicks(making), std::vector<bool>(3, true));
+            EXPECT_TRUE(pieces(making).tools.Alignmentpointswindow->isVisible());
+            EXPECT_NE(stackPicture(making).convertToFormat(QImage::Format_RGB32),
+                      bitmapView(made.wavelet().Stackimage).convertToFormat(QImage::Format_RGB32));
         }
         EXPECT_FALSE(made.alignPoints().WholeFrameStart);
         expectProcessedPictureCentred(making);

@@ -19,6 +19,7 @@
 #include "shell/long_operation.h"
 #include "shell/message_routine.h"
 #include "shell/pages/about_page.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/optimize_page.h"
@@ -201,6 +202,11 @@ public:
         unattended(pipeline_, parts_.ports.messages(), [&] { parts_.stages.stackFrames(); });
         parts_.tools.StackFrameswindow->hide();
         parts_.tools.Registrationgraphwindow->hide();
+        // The new stack shows the points' sections when they are asked for.
+        if (parts_.stackPage.showsPointZones()) {
+            TPCheck& sections = *control<TPCheck>(parts_.stackPage, "Alignmentpoints");
+            emit sections.OnClick(&sections);
+        }
     }
     void processAgain() override {
         unattended(pipeline_, parts_.ports.messages(), [&] { parts_.stages.processStack(); });
