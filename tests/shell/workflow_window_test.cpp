@@ -339,8 +339,13 @@ TEST_F(WorkflowWindowTest, AUserStacksARecordingFromTheWindowAlone) {
 
     // Reset and finer layers, processed over the area alone: right of it the Wavelet page shows
     // the stack again, and so do the Final page and the file it saves (no trace of Do All's layer).
+    // Reset's new steps are new values like any other: their handlers say so.
     optionTab("TabWaveletLayers");
+    control<TRxSpinEdit>(wavelet, "Multiplicant")->setValue(3);
+    messages.shown.clear();
     click(control<TRxSpeedButton>(wavelet, "Resetbutton"));
+    ASSERT_FALSE(messages.shown.empty());
+    EXPECT_EQ(messages.shown[0].caption, "Wavelet setup changed");
     slide("Layer1slider", 88);
     slide("Layer2slider", 56);
     click(control<TRxSpeedButton>(wavelet, "Processbutton"));
