@@ -20,6 +20,7 @@
 #include <initializer_list>
 
 #include "batch_test_support.h"
+#include "frames/png_io.h"
 #include "output/bmp_writer.h"
 #include "registration/point_file.h"
 #include "shell/controllers/input_controller.h"
@@ -103,14 +104,18 @@ Bitmap24 framePicture(const synth::Recording& recording, int i) {
 }
 
 // The project made the project of a series of stills: the recording's frames written as BMP
-// pictures "f100.bmp", "f101.bmp", … in `folder`.
-void asStillSeries(ProjectData& project, const synth::Recording& recording, const fs::path& folder) {
-    project.InputType = TInputType::itBMP;
+// (or PNG) pictures "f100.bmp", "f101.bmp", … in `folder`.
+void asStillSeries(ProjectData& project, const synth::Recording& recording, const fs::path& folder,
+                   bool png = false) {
+    project.InputType = png ? TInputType::itPNG : TInputType::itBMP;
     project.SerName.clear();
     project.frameNames.clear();
     for (int i = 0; i < project.sequencelength; ++i) {
-        const std::string name = "f" + std::to_string(100 + i) + ".bmp";
-        writeBmp24(folder / name, framePicture(recording, i));
+        const std::string name = "f" + std::to_string(100 + i) + (png ? ".png" : ".bmp");
+        if (png)
+            SavePNG8Image(folder / name, framePicture(recording, i), "");
+        else
+            writeBmp24(folder / name, framePicture(recording, i));
         project.frameNames.push_back(name);
     }
 }
@@ -627,6 +632,20 @@ TEST(ProjectWindow, ASerProjectAndAStillSeriesProjectComeBackWithTheirInput) {
     EXPECT_EQ(stackList.item(0)->text().toStdString(),
               series.frameNames[static_cast<std::size_t>(series.ranking[0])]);
     EXPECT_FALSE(stills->logged("Error"));
+
+    // A series of PNG pictures saved from the window: the caption names the input again.
+    asStillSeries(series, recording, dir.path(), true);
+    writeProject(seriesFile, series);
+    auto pngs = runHeadless({seriesFile.string()});
+    auto dialogs = std::make_unique<ScriptedFileDialogs>();
+    dialogs->willChoose(dir.path() / "pngs.ksp");
+    pngs->context.setDialogs(std::move(dialogs));
+    pngs->form->setWindowTitle("");
+    pieces(*pngs->form).project->SaveProjectClick();
+    ASSERT_TRUE(fs::exists(dir.path() / "pngs.ksp"));
+    const std::string caption = pngs->form->windowTitle().toStdString();
+    EXPECT_TRUE(caption.starts_with("Kestrave processing PNGs: ") && caption.ends_with("f100.png"))
+        << caption;
 }
 
 // A project saved, loaded at a fresh start and saved again, twice; each save is compared with the
