@@ -80,7 +80,7 @@ std::vector<std::string> storedFormLines(TFormStorage& storage) {
     std::vector<std::string> lines;
     inFormSection(storage, [&] {
         TBigIniFile ini{fs::path()};
-        storage.SaveProperties(ini);
+        storage.SaveFormPlacement(ini);
         ini.ReadSectionValues(ProjectFormSection, lines);
     });
     return lines;
@@ -91,7 +91,7 @@ void restoreFormLines(TFormStorage& storage, const std::vector<std::string>& lin
     inFormSection(storage, [&] {
         TBigIniFile ini{fs::path()};
         putFormLines(ini, lines);
-        storage.RestoreProperties(ini);
+        storage.RestoreFormPlacement(ini);
     });
 }
 
