@@ -226,6 +226,7 @@ TEST(ProjectWindow, AStackedProjectLoadedAtStartUpReachesTheSameStageAndStack) {
             saved.run->form->move(10, 20);
             control<TPCheck>(*saved.run->form, "Histostretch")->setChecked(true);
             control<TRxSpinEdit>(*saved.run->form, "FFTFilterspin")->setValue(23.5);
+            control<TRxSlider>(*saved.run->form, "RedSlider")->setValue(20);
         }
         ASSERT_EQ(made.state().progstatus, TProgStatus::psStacked);
         ASSERT_EQ(made.alignPoints().Alignpoints, points ? 3 : 1);
@@ -254,6 +255,7 @@ TEST(ProjectWindow, AStackedProjectLoadedAtStartUpReachesTheSameStageAndStack) {
         if (how == Made::OneBox) {
             EXPECT_EQ(stackPicture(form), stackPicture(*saved.run->form));
             EXPECT_EQ(control<TRxSpinEdit>(form, "FFTFilterspin")->Value(), 23.5);
+            EXPECT_EQ(control<TRxSlider>(form, "RedSlider")->Value(), 20) << "the colour balance too";
             EXPECT_EQ(form.frameGeometry().topLeft(), QPoint(10, 20)) << "the window's place travels too";
         }
         EXPECT_EQ(pipeline.stack().result.PointStackDepth, made.stack().result.PointStackDepth);

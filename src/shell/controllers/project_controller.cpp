@@ -46,18 +46,23 @@ namespace {
 
 constexpr char ProjectCaption[] = "Project";
 
-// Options that decide the pixels of the stack and of the reference it is aligned on, which the
-// window does not keep from one run to the next: a project carries them beside the stored control
-// values, so that a load stacks alike in any window. A reader that does not know them leaves its
-// controls as they are.
-constexpr const char* StackDecidingProps[] = {
-    "FFTFilterspin.Value",   "Rawdark.Checked",   "Expandstack.Checked", "Histostretch.Checked",
-    "IntensBalance.Checked", "Drizzling.Checked", "Drizzlefact.Value",   "Pixfrac.Value",
-    "Statistical.Checked",   "sigmahi.Checked",   "Sigmalo.Checked",     "RejectMax.Checked",
-    "Statisticspin.Value",   "Macorrect.Checked", "FastStack.Checked",
+// Options that decide the pixels of the stack, of the reference it is aligned on and of the
+// processed picture, which the window does not keep from one run to the next: a project carries
+// them beside the stored control values, so that a load gives the same pictures in any window.
+// A reader that does not know them leaves its controls as they are.
+constexpr const char* PictureDecidingProps[] = {
+    "FFTFilterspin.Value",    "Rawdark.Checked",        "Expandstack.Checked",    "Histostretch.Checked",
+    "IntensBalance.Checked",  "Drizzling.Checked",      "Drizzlefact.Value",      "Pixfrac.Value",
+    "Statistical.Checked",    "sigmahi.Checked",        "Sigmalo.Checked",        "RejectMax.Checked",
+    "Statisticspin.Value",    "Macorrect.Checked",      "FastStack.Checked",      "Layer1checkbox.Checked",
+    "Layer2checkbox.Checked", "Layer3checkbox.Checked", "layer4checkbox.Checked", "layer5checkbox.Checked",
+    "layer6checkbox.Checked", "Showred.Checked",        "Showgreen.Checked",      "Showblue.Checked",
+    "RedSlider.Value",        "GreenSlider.Value",      "blueslider.Value",       "Gamma1spin.Value",
+    "ActiveTonemap.Checked",  "Tonegraph.Checked",      "LogHist.Checked",        "RxSpinEdit10.Value",
+    "RxSlider1.Value",        "RxSlider2.Value",        "RxSlider3.Value",        "RxSlider4.Value",
 };
 
-// The form storage works in the project's own section, with the stack's options added to its
+// The form storage works in the project's own section, with the options above added to its
 // stored values, while it runs.
 template <class Work>
 void inFormSection(TFormStorage& storage, Work&& work) {
@@ -65,7 +70,7 @@ void inFormSection(TFormStorage& storage, Work&& work) {
     const QStringList stored = storage.StoredProps();
     storage.setIniSection(QString::fromLatin1(ProjectFormSection));
     QStringList carried = stored;
-    for (const char* entry : StackDecidingProps) carried << QString::fromLatin1(entry);
+    for (const char* entry : PictureDecidingProps) carried << QString::fromLatin1(entry);
     storage.setStoredProps(carried);
     const ScopeExit back([&] {
         storage.setIniSection(section);
