@@ -188,12 +188,10 @@ void SpeedButton1Click(const LanguageWindow& window, const LanguageBox& Language
     const TranslationTemplate written = buildTranslationTemplate(templateEntries(language.components()));
     const std::string name = Languagebox.currentText().toStdString();
     try {
-        if (!name.empty()) {
-            if (isTemplateName(name))
-                writeFileAtomically(ProgramDir() / (name + "1.txt"), written.templateText);
-            else
-                messages.warn("Language", "A template is named with letters, digits and \"_\" only: " + name);
-        }
+        // Only a name of letters, digits and "_" names a template: typed text never reaches
+        // another folder.
+        if (!name.empty() && isTemplateName(name))
+            writeFileAtomically(ProgramDir() / (name + "1.txt"), written.templateText);
         writeFileAtomically(ProgramDir() / CaptionList, written.captionList);
     } catch (const FileError& error) {
         messages.error("Language", error.what());
