@@ -281,8 +281,7 @@ TEST_F(LanguageTest, NothingIsAppliedWithoutACaptionListOrAChosenItemAndTemplate
     writeTemplate();
     EXPECT_FALSE(fs::exists(home.parent_path() / "x1.txt"));
     EXPECT_TRUE(fs::exists(home / "caplist.txt"));
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown.front().caption, "Language");
+    EXPECT_TRUE(messages.shown.empty()) << "the caption list is written without a word";
 }
 
 TEST_F(LanguageTest, TheCharacterSetAndTheFontHeightAreSetByHand) {
