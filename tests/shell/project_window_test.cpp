@@ -227,6 +227,8 @@ TEST(ProjectWindow, AStackedProjectLoadedAtStartUpReachesTheSameStageAndStack) {
             control<TPCheck>(*saved.run->form, "Histostretch")->setChecked(true);
             control<TRxSpinEdit>(*saved.run->form, "FFTFilterspin")->setValue(23.5);
             control<TRxSlider>(*saved.run->form, "RedSlider")->setValue(20);
+            control<TRxSpinEdit>(*saved.run->form, "Stackfilter22")->setValue(4);
+            QTest::mouseClick(control<TPCheck>(*saved.run->form, "Stackfilterset"), Qt::LeftButton);
         }
         ASSERT_EQ(made.state().progstatus, TProgStatus::psStacked);
         ASSERT_EQ(made.alignPoints().Alignpoints, points ? 3 : 1);

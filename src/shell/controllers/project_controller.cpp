@@ -60,6 +60,9 @@ constexpr const char* PictureDecidingProps[] = {
     "RedSlider.Value",        "GreenSlider.Value",      "blueslider.Value",       "Gamma1spin.Value",
     "ActiveTonemap.Checked",  "Tonegraph.Checked",      "LogHist.Checked",        "RxSpinEdit10.Value",
     "RxSlider1.Value",        "RxSlider2.Value",        "RxSlider3.Value",        "RxSlider4.Value",
+    "Stackfilter11.Value",    "Stackfilter12.Value",    "Stackfilter13.Value",    "Stackfilter21.Value",
+    "Stackfilter22.Value",    "Stackfilter23.Value",    "Stackfilter31.Value",    "Stackfilter32.Value",
+    "Stackfilter33.Value",    "Stackfilterset.Checked",
 };
 
 // The form storage works in the project's own section, with the options above added to its
@@ -159,6 +162,9 @@ public:
     }
     void restoreControls(const ProjectData& project) override {
         restoreFormLines(parts_.formSettings, project.formLines);
+        // An active stack filter takes its kernel from the weights restored, as its box's click does.
+        TPCheck& stackFilter = *control<TPCheck>(parts_.stackPage, "Stackfilterset");
+        if (stackFilter.Checked()) emit stackFilter.OnClick(&stackFilter);
     }
     void applyBoxSize() override { parts_.replaySteps.applyBoxSize(); }
     RestoredSwitches switches() override {
