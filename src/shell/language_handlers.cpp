@@ -36,7 +36,7 @@ constexpr int MaxGroup = 99;
 constexpr char CharsetProperty[] = "charset";
 constexpr char CaptionList[] = "caplist.txt";
 
-// The documented tags of the tool windows (page × 100 + group: 901..905 for those of pages 1..5,
+// The fixed tags of the tool windows (page × 100 + group: 901..905 for those of pages 1..5,
 // 910 for those of the window); their controls share them.
 const std::map<QString, int>& toolWindowTags() {
     static const std::map<QString, int> tags{{"Registrationgraphwindow", 901},
@@ -159,7 +159,7 @@ std::vector<Translatable> WindowLanguage::components() const {
     return result;
 }
 
-// The tag of a component: that of the nearest tool window with a documented one, else page ×
+// The tag of a component: that of the nearest tool window with a fixed one, else page ×
 // 100 + the number of its outermost group on a work page, else the window's.
 int WindowLanguage::tagOf(const QObject& object, const std::vector<const QObject*>& pageGroups) const {
     const QObject* group = nullptr;

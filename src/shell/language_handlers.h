@@ -5,7 +5,7 @@
 //
 // Every named component of the window takes part, with the tag that groups it in the template:
 // page × 100 + control group on the work pages (the page itself, "TabSheet" + page number, and
-// what lies outside any group carry page × 100), the documented tags of the tool windows, and
+// what lies outside any group carry page × 100), the fixed tags of the tool windows, and
 // 910 for what lies on the window itself (the speed bar, the tab strip, the menus).
 
 #include <QString>
