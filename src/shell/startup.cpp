@@ -409,9 +409,12 @@ void Startup::actOnSingleArgument() {
             app_.batch = batchCommandsFromFile(readCommandFile(argument),
                                                std::filesystem::absolute(argument).parent_path());
         } catch (const FileError& error) {
-            app_.messages().error("Command file", error.what());
+            // A window goes on without a batch; a run without one says why it ends.
             app_.batch.BatchPending = false;
-            if (options_.headless) outcome_ = {true, CommandFileMissingExit};
+            if (options_.headless) {
+                app_.messages().error("Command file", error.what());
+                outcome_ = {true, CommandFileMissingExit};
+            }
         }
     }
 }

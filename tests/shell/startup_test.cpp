@@ -362,7 +362,7 @@ TEST_F(Startup, LanguageFilesAndInterlacingAreFoundAtStartUp) {
     EXPECT_FALSE(control<TPCheck>(run->align(), "Interlacehoriz")->isHidden());
 }
 
-TEST_F(Startup, ACommandFileBecomesTheBatchAndAMissingOneIsReported) {
+TEST_F(Startup, ACommandFileBecomesTheBatchAndAMissingOneRunsNone) {
     writeFile(home.path() / "night.kco", "moon.avi\r\n-XP320 \r\n-EX\r\n");
     auto batch = start({(home.path() / "night.kco").string()});
     EXPECT_EQ(batch->context.batch.BatchLines, (std::vector<std::string>{"moon.avi", "-XP320", "-EX", ""}));
@@ -379,8 +379,7 @@ TEST_F(Startup, ACommandFileBecomesTheBatchAndAMissingOneIsReported) {
 
     const std::string missing = (home.path() / "missing.kco").string();
     auto window = start({missing});
-    EXPECT_EQ(captions(window->messages->shown),
-              std::vector<std::string>{"Command file: Command file " + missing + " not found"});
+    EXPECT_TRUE(window->messages->shown.empty()) << "no batch runs, without a word";
     EXPECT_FALSE(window->context.batch.BatchPending);
     EXPECT_FALSE(window->outcome.endProgram) << "the window goes on without a batch";
     EXPECT_TRUE(window->form->isVisible());
@@ -389,6 +388,8 @@ TEST_F(Startup, ACommandFileBecomesTheBatchAndAMissingOneIsReported) {
     auto headless = start({missing}, true);
     EXPECT_TRUE(headless->outcome.endProgram);
     EXPECT_EQ(headless->outcome.exitCode, CommandFileMissingExit);
+    EXPECT_EQ(captions(headless->messages->shown),
+              std::vector<std::string>{"Command file: Command file " + missing + " not found"});
 }
 
 TEST_F(Startup, AHeadlessStartEndsWithTheBatchStatusAndNeverSavesItsPlacement) {
