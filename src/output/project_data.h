@@ -9,7 +9,8 @@
 //              avicount and filename, or aviname<i>/avistart<i>/avistop<i> per file; sername for
 //              SER; darkfile/darkfiletype and flatfile/flatfiletype when those boxes are ticked;
 //              sequencelength, progstatus, activepage (the shown page 1..5), usedframes,
-//              refframe; stackslider and stackdifslider from progstatus 4; the wavelet keys at
+//              refframe; stackslider, stackdifslider and stacktag (the last rank the stack
+//              took) from progstatus 4; the wavelet keys at
 //              progstatus 4 exactly; Alignpoints and hotx<p>/hoty<p>/hotFFT<p>; stackx, stacky,
 //              resampled ("yes"/"no"), resamplevalue; im<i> (series: the file name) and Ex<i>
 //              (1 = excluded) per frame
@@ -94,6 +95,7 @@ struct ProjectData {
     int refframe = 0;
     int stackslider = 0;  // from progstatus 4
     int stackdifslider = 0;
+    int stacktag = -1;                      // the last rank the stack took; -1 when the file does not say
     std::optional<ProjectWavelet> wavelet;  // progstatus 4 exactly
 
     // ---- registration ----

@@ -115,6 +115,7 @@ void writeInput(const ProjectData& p, TBigIniFile& ini) {
     if (p.progstatus >= 4) {
         ini.WriteInteger(Input, "stackslider", p.stackslider);
         ini.WriteInteger(Input, "stackdifslider", p.stackdifslider);
+        ini.WriteInteger(Input, "stacktag", p.stacktag);
     }
     if (p.progstatus == 4) {
         const ProjectWavelet w = p.wavelet.value_or(ProjectWavelet{});
@@ -405,13 +406,11 @@ void fillProjectIni(const ProjectData& p, TBigIniFile& ini, ProgressPort& progre
         writeShifts(ini, InterlacedShifts, "a", *p.interlaced, frames);
         writeInfo(ini, InterlacedInfo, "a", *p.interlaced, frames);
     }
-    // The older form names the ranking in the fourth panel; neither form leaves it standing there.
-    const int rankingPanel = p.form == ProjectForm::Full ? 2 : 3;
-    progress.setStatus(rankingPanel, " Ranking ");
+    // The older form names the ranking in the fourth panel, where it stays after the writing.
+    progress.setStatus(p.form == ProjectForm::Full ? 2 : 3, " Ranking ");
     for (int j = 0; j < frames; ++j)
         ini.WriteInteger(Ranking, indexed("Rank", j), valueAt(p.ranking, static_cast<std::size_t>(j)));
     progress.setStatus(2, " ");
-    if (rankingPanel != 2) progress.setStatus(rankingPanel, "");
     putFormLines(ini, p.formLines);
 }
 
@@ -465,6 +464,7 @@ ProjectRead parseProject(const TBigIniFile& ini) {
     if (p.progstatus >= 4) {
         p.stackslider = r.clipped(Input, "stackslider", 0, 0, last, "The stack slider \"stackslider\"");
         p.stackdifslider = r.integer(Input, "stackdifslider", 0);
+        p.stacktag = r.clipped(Input, "stacktag", -1, -1, last, "The stack's last rank \"stacktag\"");
     }
     if (p.progstatus == 4 && r.hasKey(Input, "layer1")) p.wavelet = readWavelet(r);
     p.stackx = r.integer(Input, "stackx", 0);

@@ -76,6 +76,9 @@ ReplayPlan planReplay(const ProjectData& p, bool Usedarkframe, bool UseFlatfield
     if (status >= 4) {
         steps.push_back(ReplayStep::RestoreStackControls);
         plan.stackSlider = p.stackslider;
+        // The stack takes the ranks it took when saved; a file that does not say how far, up to
+        // the slider's position.
+        plan.stackBound = p.stacktag >= 0 ? p.stacktag : p.stackslider;
         plan.differenceCut = p.stackdifslider == 100 ? 1000 : p.stackdifslider;
         plan.stackListCount = std::clamp(p.usedframes, 0, p.sequencelength);
     }

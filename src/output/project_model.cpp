@@ -66,6 +66,7 @@ ProjectData captureProject(const FrameModel& model, const ProgramState& state, c
     p.refframe = c.refframe;
     p.stackslider = c.StackSlider;
     p.stackdifslider = c.differencecutslider;
+    p.stacktag = c.StackSliderTag;
     if (state.progstatus == TProgStatus::psStacked) p.wavelet = c.wavelet;
     p.stackx = state.stackx;
     p.stacky = state.stacky;

@@ -31,6 +31,7 @@ struct ProjectControls {
     int shownPage = 0;            // 1 "Align" .. 5 "Final", 0 on "About"
     int StackSlider = 0;          // position
     int differencecutslider = 0;  // position
+    int StackSliderTag = 0;       // the last rank the stack takes
     ProjectWavelet wavelet;
     int FFTSize = 0;                     // the single alignment box's side (FFTsizeGroup)
     std::vector<std::string> formLines;  // "Key=Value" lines of the form storage's "Form" section
@@ -72,6 +73,7 @@ struct ReplayPlan {
     // RestoreStackControls: StackSlider and PreviewSlider; differencecutslider (a stored 100
     // stands for 1000); StackFramesList holds the first stackListCount ranks.
     int stackSlider = 0;
+    int stackBound = 0;  // the last rank the stack takes
     int differenceCut = 0;
     int stackListCount = 0;
 };

@@ -60,15 +60,15 @@ void checkStorable(const fs::path& file, std::string_view section, std::string_v
 }  // namespace
 
 std::optional<std::int32_t> parseIniInteger(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size() && isBlank(text[i])) ++i;
-    text.remove_prefix(i);
-
-    std::size_t hexStart = 0;
-    if (text.starts_with('$'))
-        hexStart = 1;
-    else if (text.starts_with("0x") || text.starts_with("0X"))
-        hexStart = 2;
+    // "0x" counts as the hexadecimal prefix only at the very start of the text; after blanks only
+    // "$" does.
+    std::size_t hexStart = text.starts_with("0x") || text.starts_with("0X") ? 2 : 0;
+    if (hexStart == 0) {
+        std::size_t i = 0;
+        while (i < text.size() && isBlank(text[i])) ++i;
+        text.remove_prefix(i);
+        if (text.starts_with('$')) hexStart = 1;
+    }
     if (hexStart > 0) {
         const std::string_view digits = text.substr(hexStart);
         if (digits.empty() || digits.size() > 8) return std::nullopt;

@@ -151,10 +151,11 @@ ProjectLoad ProjectStage::loadProject(const std::filesystem::path& file, Project
                 break;
             case ReplayStep::RestoreStackControls:
                 steps.enableStackPasses();
-                self().commitFrameLimit({.ranks = plan.stackSlider,
-                                         .countRange = plan.stackSlider,
-                                         .stackBound = plan.stackSlider,
+                self().commitFrameLimit({.ranks = plan.stackBound,
+                                         .countRange = plan.stackBound,
+                                         .stackBound = plan.stackBound,
                                          .stackCount = plan.stackSlider});
+                load.stackSlider = plan.stackSlider;
                 showReplayStep({ReplayShown::StackControls, plan.stackSlider});
                 steps.showStackControls(plan.stackSlider, plan.differenceCut, plan.stackListCount);
                 break;

@@ -32,6 +32,8 @@ struct ProjectLoad {
     bool loaded = false;
     std::optional<TMainTab> shownTab;
     std::vector<std::string> problems;
+    // A stacked project's stack slider position, kept when the page shown narrows the slider.
+    std::optional<int> stackSlider;
 };
 
 class ProjectReplaySteps {

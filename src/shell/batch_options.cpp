@@ -86,10 +86,15 @@ BatchOptions parseBatchOptions(const BatchCommands& batch) {
             options.SaveType = value;
         else if (name == "-EX")
             options.ExitAfterRun = true;
-        else
-            options.ignoredLines.push_back(line);
     }
     return options;
+}
+
+bool batchAsksToExit(const BatchCommands& batch) {
+    const int count = std::min(batch.BatchLineCount, static_cast<int>(batch.BatchLines.size()));
+    for (int i = 1; i < count; ++i)
+        if (upperCaseName(batch.BatchLines[static_cast<std::size_t>(i)]) == "-EX") return true;
+    return false;
 }
 
 std::string batchInputFile(const BatchOptions& options) {

@@ -52,13 +52,14 @@ struct BatchOptions {
     std::optional<std::string> SaveType;
     // "-EX": the program ends after the run.
     bool ExitAfterRun = false;
-    // Lines that name no option.
-    std::vector<std::string> ignoredLines;
 };
 
 // Reads the option lines 1 .. BatchLineCount - 1. Throws BatchOptionError for an integer option
 // whose value is not an integer.
 BatchOptions parseBatchOptions(const BatchCommands& batch);
+
+// Whether an option line, whatever the lines before it hold, is "-EX".
+bool batchAsksToExit(const BatchCommands& batch);
 
 // The input file: line 0, or with "-DI" the folder directly followed by line 0, a "/" put
 // between them when the folder does not end in one. Line 0 without a folder of its own, from a

@@ -5,6 +5,7 @@
 #include <iostream>
 #include <system_error>
 
+#include "frames/input_plan.h"
 #include "platform/phase_marks.h"
 #include "platform/program_dir.h"
 #include "platform/scope_exit.h"
@@ -20,25 +21,6 @@ namespace kestrave {
 namespace {
 
 constexpr char BatchCaption[] = "Batch";
-
-// The warnings of options that are honoured otherwise than written.
-void reportLooseOptions(const BatchOptions& options, MessagePort& messages) {
-    for (const std::string& line : options.ignoredLines)
-        if (!line.empty()) messages.warn(BatchCaption, "Ignored batch line: " + line);
-    if (options.SaveType && batchSaveFilterIndex(*options.SaveType, 0) == 0)
-        messages.warn(BatchCaption,
-                      "Unknown save type '" + *options.SaveType + "': the save dialog's type is used");
-}
-
-// An input file alone on the command line opens nothing: the user is told how to go on, on
-// standard error and in the status bar.
-void tellHowToOpen(const std::string& file, ProgressPort& progress) {
-    const std::string name = std::filesystem::path(file).filename().string();
-    std::cerr << "kestrave: " << file << " was not opened: choose it with Select in the window, or add "
-              << "options after it to run it unattended, e.g. kestrave " << file << " -ASpng -EX"
-              << std::endl;
-    progress.setStatus(3, name + " not opened: choose it with Select, or add options (e.g. -ASpng -EX)");
-}
 
 }  // namespace
 
@@ -66,21 +48,13 @@ int runBatchSteps(const BatchOptions& options, const std::filesystem::path& sche
     if (!input.singleImage) {
         const BatchFeature feature =
             placeBatchFeature(options.FeatureX, options.FeatureY, input.width, input.height, input.box);
-        if (feature.moved && options.FeatureX != 0 && options.FeatureY != 0)
-            messages.warn(BatchCaption, "The alignment box around (" + std::to_string(options.FeatureX) +
-                                            ", " + std::to_string(options.FeatureY) +
-                                            ") leaves the frame; the feature is moved to (" +
-                                            std::to_string(feature.x) + ", " + std::to_string(feature.y) +
-                                            ")");
         operations.setFeature(feature.x, feature.y);
         if (options.SeamWidth > 0) operations.setSeams(options.SeamWidth);
 
+        // A points file that is not there leaves the frames aligned on one box.
         std::error_code missing;
         const bool multipoint =
             options.PointsFile && std::filesystem::is_regular_file(*options.PointsFile, missing);
-        if (options.PointsFile && !multipoint)
-            messages.warn(BatchCaption, "Alignment-point file " + *options.PointsFile +
-                                            " not found: the frames are aligned on one box");
         markPhase("alignment");
         if (multipoint) {
             if (!step("Aligning the frames on the points of " + *options.PointsFile,
@@ -122,13 +96,10 @@ BatchOutcome RunBatchCommands(const WindowBatchParts& parts) {
     MessageRoutine& messages = app.messages();
     parts.window.show();
     parts.align.repaintPreview();
-    // An alignment-point file left from an earlier run in the input's folder is removed when the
-    // input is taken; none elsewhere is touched.
+    // The automatic alignment-point file of the folder in use goes, whether or not options follow.
     std::error_code ignored;
+    std::filesystem::remove(app.pipeline.folders().directory / TempPointFile, ignored);
     const BatchCommands& batch = app.batch;
-    const bool inputAlone = batch.BatchPending && batch.BatchLineCount == 1 && batch.CommandFolder.empty() &&
-                            classifyCommandLine({batch.BatchLines.front()}) == CommandLineKind::BatchRun;
-    if (inputAlone) tellHowToOpen(batch.BatchLines.front(), app.progress());
     if (!batch.BatchPending || batch.BatchLineCount <= 1) return {};
     // Questions take their unattended answers and no wait blocks while the batch runs.
     const bool batchMode = app.pipeline.setBatchMode(true);
@@ -138,10 +109,10 @@ BatchOutcome RunBatchCommands(const WindowBatchParts& parts) {
     try {
         options = parseBatchOptions(batch);
     } catch (const BatchOptionError& error) {
+        // The batch stops here; the program ends only when the batch asks for it.
         messages.error(BatchCaption, error.what());
-        return {BatchBadOption, true};
+        return {BatchBadOption, batchAsksToExit(batch)};
     }
-    reportLooseOptions(options, messages);
     std::filesystem::path scheme;
     if (options.WaveletScheme) {
         scheme = batchSchemeFile(*options.WaveletScheme, ProgramDir());

@@ -59,6 +59,8 @@ std::vector<std::string> readCommandFile(const std::filesystem::path& path) {
 }
 
 BatchCommands batchCommandsFromFile(std::vector<std::string> lines, std::filesystem::path folder) {
+    // The count is one more than the lines read: the last line in use is empty and names no option.
+    lines.emplace_back();
     const int count = static_cast<int>(lines.size());
     return {std::move(lines), count, true, std::move(folder)};
 }

@@ -47,8 +47,9 @@ std::string_view stripLineEnd(std::string_view line);
 // (lines may end in LF or CR LF; a UTF-8 byte-order mark is skipped). Throws FileError when the
 // file does not exist or cannot be read.
 std::vector<std::string> readCommandFile(const std::filesystem::path& path);
-// The batch lines of a command file: its lines from index 0, their count, pending, and the
-// command file's folder (empty for lines that came from elsewhere).
+// The batch lines of a command file: its lines from index 0 and an empty line after them, their
+// count (the lines read + 1), pending, and the command file's folder (empty for lines that came
+// from elsewhere).
 BatchCommands batchCommandsFromFile(std::vector<std::string> lines, std::filesystem::path folder = {});
 
 }  // namespace kestrave

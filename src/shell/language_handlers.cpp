@@ -101,55 +101,18 @@ void setWindowCharset(QWidget& window, QLabel& charset1, int charset) {
     charset1.setText(QString::number(charset));
 }
 
-// The component's hint: its own Hint where it has one, else its tool tip.
-QString hintOf(const QObject& object) {
-    const QVariant hint = object.property("Hint");
-    if (hint.isValid()) return hint.toString();
-    const auto* widget = qobject_cast<const QWidget*>(&object);
-    return widget ? widget->toolTip() : QString();
-}
-
-// Before a language file sets its paths, the window's own text and hint of every path not kept
-// yet, and the paths the file sets among the changed ones. Returns the kept texts as the
-// template writes them (a list's items joined with ","), by path.
+// Before a language file sets its paths, the window's own text of every path not kept yet.
+// Returns the kept texts as the template writes them (a list's items joined with ","), by path.
 std::map<std::string, std::string> keepBuiltInTexts(const std::vector<Translatable>& components,
-                                                    const std::vector<std::string>& paths,
-                                                    const TLanguage& texts, BuiltInTexts& builtIn) {
+                                                    BuiltInTexts& builtIn) {
     for (const Translatable& component : components)
         for (const TranslatableProperty& listed : component.kind->properties) {
             const QString key = (component.name + '.' + listed.name).toLower();
-            if (!builtIn.byPath.contains(key))
-                builtIn.byPath.emplace(
-                    key, BuiltInTexts::Saved{listed.read(*component.object), hintOf(*component.object)});
+            if (!builtIn.byPath.contains(key)) builtIn.byPath.emplace(key, listed.read(*component.object));
         }
-    for (const std::string& path : paths) {
-        const QString key = QString::fromStdString(path).trimmed().toLower();
-        const std::optional<std::string> value = texts.value(path);
-        if (value && !value->empty() && builtIn.byPath.count(key) != 0) builtIn.changed.insert(key);
-    }
     std::map<std::string, std::string> own;
-    for (const auto& [path, saved] : builtIn.byPath)
-        own[path.toStdString()] = saved.value.join(',').toStdString();
+    for (const auto& [path, value] : builtIn.byPath) own[path.toStdString()] = value.join(',').toStdString();
     return own;
-}
-
-// Every text and hint a language file has changed, back as the window had it.
-void restoreBuiltInTexts(const std::vector<Translatable>& components, BuiltInTexts& builtIn) {
-    TranslatableTarget target(components);
-    for (const QString& path : builtIn.changed) {
-        const BuiltInTexts::Saved& saved = builtIn.byPath.at(path);
-        const qsizetype dot = path.indexOf('.');
-        const std::string name = path.left(dot).toStdString(), property = path.mid(dot + 1).toStdString();
-        if (target.kind(name, property) == LanguageTarget::Kind::List) {
-            std::vector<std::string> items;
-            for (const QString& item : saved.value) items.push_back(item.toStdString());
-            target.setList(name, property, items);
-        } else {
-            target.setText(name, property, saved.value.value(0).toStdString());
-        }
-        target.setText(name, "Hint", saved.hint.toStdString());
-    }
-    builtIn.changed.clear();
 }
 
 }  // namespace
@@ -223,15 +186,12 @@ int windowCharset(const QWidget& window) {
 void SpeedButton1Click(const LanguageWindow& window, const LanguageBox& Languagebox, MessagePort& messages) {
     const WindowLanguage language(window);
     const TranslationTemplate written = buildTranslationTemplate(templateEntries(language.components()));
-    const std::string name =
-        Languagebox.builtInChosen() ? std::string() : Languagebox.currentText().toStdString();
+    const std::string name = Languagebox.currentText().toStdString();
     try {
-        if (!name.empty()) {
-            if (isTemplateName(name))
-                writeFileAtomically(ProgramDir() / (name + "1.txt"), written.templateText);
-            else
-                messages.warn("Language", "A template is named with letters, digits and \"_\" only: " + name);
-        }
+        // Only a name of letters, digits and "_" names a template: typed text never reaches
+        // another folder.
+        if (!name.empty() && isTemplateName(name))
+            writeFileAtomically(ProgramDir() / (name + "1.txt"), written.templateText);
         writeFileAtomically(ProgramDir() / CaptionList, written.captionList);
     } catch (const FileError& error) {
         messages.error("Language", error.what());
@@ -241,12 +201,6 @@ void SpeedButton1Click(const LanguageWindow& window, const LanguageBox& Language
 void LanguageboxChange(const LanguageWindow& window, LanguageControls& controls) {
     const std::filesystem::path captionList = ProgramDir() / CaptionList;
     LanguageBox& box = controls.Languagebox;
-    if (box.builtInChosen()) {
-        const WindowLanguage language(window);
-        restoreBuiltInTexts(language.components(), window.builtIn);
-        setWindowCharset(window.window, controls.charset1, DefaultCharset);
-        return;
-    }
     const int chosen = box.currentIndex();
     // Text typed into the box chooses no language.
     if (!std::filesystem::exists(captionList) || chosen < 0 || box.itemText(chosen) != box.currentText())
@@ -261,8 +215,7 @@ void LanguageboxChange(const LanguageWindow& window, LanguageControls& controls)
     // gives the texts and the set the language needs.
     TLanguage Language1 = TLanguage::read(findResource(item + ".txt"), languageCharset(item));
     const std::vector<std::string> paths = readCaptionList(captionList);
-    Language1.Properties =
-        untranslatedFirst(paths, Language1, keepBuiltInTexts(components, paths, Language1, window.builtIn));
+    Language1.Properties = untranslatedFirst(paths, Language1, keepBuiltInTexts(components, window.builtIn));
     Language1.Apply(target);
     setWindowCharset(window.window, controls.charset1, Language1.charset());
 

@@ -30,15 +30,11 @@ class TMainForm;
 class TRadioGroup;
 class TRxSpinEdit;
 
-// The window's own texts and hints, as they were before the first language file set them, and
-// the paths files have set since, so that the built-in texts can come back.
+// The window's own texts, as they were before the first language file set them: a line a file
+// leaves as the template wrote it is applied before the others.
 struct BuiltInTexts {
-    struct Saved {
-        QStringList value;  // a text is a list of one item
-        QString hint;
-    };
-    std::map<QString, Saved> byPath;  // "component.property", in lower case
-    std::set<QString> changed;        // the paths a language file has set, as byPath names them
+    std::map<QString, QStringList>
+        byPath;  // "component.property", in lower case; a text is a list of one item
 };
 
 // What a language acts on.
@@ -79,15 +75,15 @@ struct LanguageControls {
 int windowCharset(const QWidget& window);
 
 // Writes the template (named after the text of Languagebox + "1.txt", when that text makes a
-// name and is not the built-in texts' item) and "caplist.txt" into the program directory. A
+// name) and "caplist.txt" into the program directory. A
 // file that cannot be written is reported and costs nothing else.
 void SpeedButton1Click(const LanguageWindow& window, const LanguageBox& Languagebox, MessagePort& messages);
 
 // Applies the language chosen in Languagebox, when "caplist.txt" is in the program directory and
 // an item of the list is chosen: the file's texts decoded in the language's character set (or
 // the one the file names), the window's character set shown in charset1, and the quality
-// methods refilled from CopyAlignmethods if the file left fewer of them. The built-in texts'
-// item puts back every text and hint a language file has changed, in the default character set.
+// methods refilled from CopyAlignmethods if the file left fewer of them. Paths the file does not
+// set keep the texts they have.
 void LanguageboxChange(const LanguageWindow& window, LanguageControls& controls);
 
 // Languagebox lists the language files found now in the program's folders.

@@ -182,7 +182,7 @@ void Startup::restoreStoredControls() {
     hideToolWindows();
     wavelet_.Colourprocess2->setChecked(align_.Colourstack->Checked());
     if (!app_.batch.BatchPending && !options_.headless && about_.checksForUpdates())
-        newversion(about_.versionFileAddress(), updateCheckFiles(), app_.messages(), &form_);
+        newversion(about_.versionFileAddress(), updateCheckFiles(), app_.messages());
 }
 
 // The processing area chosen and its planes made, the placement saved, the colour controls and
@@ -291,7 +291,6 @@ void Startup::restoreFormSettings() {
     } catch (const std::exception& error) {
         reportError(error);
     }
-    about_.showLinkHints();
     // The language chosen last is the one chosen now, whether or not it is applied at start.
     align_.Languagebox->selectShownItem();
 }
@@ -410,9 +409,12 @@ void Startup::actOnSingleArgument() {
             app_.batch = batchCommandsFromFile(readCommandFile(argument),
                                                std::filesystem::absolute(argument).parent_path());
         } catch (const FileError& error) {
-            app_.messages().error("Command file", error.what());
+            // A window goes on without a batch; a run without one says why it ends.
             app_.batch.BatchPending = false;
-            if (options_.headless) outcome_ = {true, CommandFileMissingExit};
+            if (options_.headless) {
+                app_.messages().error("Command file", error.what());
+                outcome_ = {true, CommandFileMissingExit};
+            }
         }
     }
 }

@@ -74,17 +74,12 @@ std::optional<std::string> updateAnnouncement(const std::string& newest, const s
     return "Version " + newest + " is currently available. ";
 }
 
-bool newversion(const QString& address, const UpdateCheckFiles& files, MessagePort& messages,
-                QObject* context, std::function<void(bool)> finished) {
-    if (!renewDayGate(files.versionCheck, QDate::currentDate())) return false;
+std::optional<bool> newversion(const QString& address, const UpdateCheckFiles& files, MessagePort& messages) {
+    if (!renewDayGate(files.versionCheck, QDate::currentDate())) return std::nullopt;
     const std::string local = localVersion(files.versionNo, KESTRAVE_VERSION);
-    HttpGet(address, files.versionCheck, context, [&messages, files, local, finished](bool fetched) {
-        if (fetched) {
-            if (const auto announcement = updateAnnouncement(firstLine(files.versionCheck), local))
-                messages.inform("KESTRAVE UPDATE: ", *announcement);
-        }
-        if (finished) finished(fetched);
-    });
+    if (!DownloadFile(address, files.versionCheck)) return false;
+    if (const auto announcement = updateAnnouncement(firstLine(files.versionCheck), local))
+        messages.inform("KESTRAVE UPDATE: ", *announcement);
     return true;
 }
 

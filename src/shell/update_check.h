@@ -2,18 +2,15 @@
 // The once-a-day check for a newer version. The date of "versioncheck.txt" in the program's
 // folder records the day of the last check; "versionno.txt" holds the version installed. The
 // server's text file names the newest version on its first line, and a first line that differs
-// from the installed one is announced. Everything runs in the background of the event loop and
-// is silent when the server cannot be reached.
+// from the installed one is announced. The check runs within start-up, before the window is
+// used, and is silent (and soon over) when the server cannot be reached.
 
 #include <QDate>
 #include <QString>
 
 #include <filesystem>
-#include <functional>
 #include <optional>
 #include <string>
-
-class QObject;
 
 namespace kestrave {
 
@@ -39,10 +36,8 @@ std::string localVersion(const std::filesystem::path& versionNo, const std::stri
 std::optional<std::string> updateAnnouncement(const std::string& newest, const std::string& local);
 
 // The check made at start-up: when the day gate is open, the address is fetched into the gate
-// file and a differing version is announced through `messages`. Returns whether a download was
-// started; `finished` (optional) then hears whether it succeeded. The download lives no longer
-// than `context`.
-bool newversion(const QString& address, const UpdateCheckFiles& files, MessagePort& messages,
-                QObject* context, std::function<void(bool)> finished = {});
+// file, waited for, and a differing version is announced through `messages`. Returns whether the
+// file was fetched, or nothing when the gate kept the check from asking.
+std::optional<bool> newversion(const QString& address, const UpdateCheckFiles& files, MessagePort& messages);
 
 }  // namespace kestrave

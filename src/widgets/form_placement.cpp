@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <limits>
+#include <utility>
 
 #include "persist/big_ini_file.h"
 #include "platform/program_dir.h"
@@ -279,6 +280,20 @@ void TFormPlacement::SaveFormPlacement() {
         emit OnSavePlacement();
         saved_ = true;
     });
+}
+
+void TFormPlacement::SaveFormPlacement(TBigIniFile& ini) {
+    TBigIniFile* const open = std::exchange(ini_, &ini);
+    const ScopeExit back([&] { ini_ = open; });
+    ini.WriteInteger(iniSection(), "FormVersion", version_);
+    SavePlacement(ini);
+    emit OnSavePlacement();
+}
+
+void TFormPlacement::RestoreFormPlacement(TBigIniFile& ini) {
+    TBigIniFile* const open = std::exchange(ini_, &ini);
+    const ScopeExit back([&] { ini_ = open; });
+    RestoreFormPlacement();
 }
 
 void TFormPlacement::RestoreFormPlacement() {

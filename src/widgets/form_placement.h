@@ -208,6 +208,10 @@ public:
     // The window's destructor calls this: saves, with "Visible" true, when Active and not saved
     // since the last restore.
     void FormDestroy();
+    // The whole save, or restore, made in `ini` instead of the file (a project carries the
+    // window's section): the save whatever the run, the restore as RestoreFormPlacement's.
+    void SaveFormPlacement(TBigIniFile& ini);
+    void RestoreFormPlacement(TBigIniFile& ini);
 
     // Single values under the section, through the open file or one opened for the call.
     QString ReadString(const QString& ident, const QString& def);

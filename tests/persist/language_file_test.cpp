@@ -71,6 +71,14 @@ TEST(LanguageFile, KeysAndSectionsIgnoreCaseBlanksAreDroppedAndMalformedLinesAre
     const TLanguage missing = TLanguage::read("/nonexistent/lang_ru.txt", 204);
     EXPECT_EQ(missing.value("Label2.caption"), std::nullopt);
     EXPECT_EQ(missing.charset(), 204) << "the language's set without its file";
+
+    // Each language's set; the Western languages and any other item keep the default.
+    const std::map<std::string, int> sets{
+        {"lang_kr", 129}, {"lang_gr", 161}, {"lang_cn", 136}, {"lang_sg", 134}, {"lang_hk", 134},
+        {"lang_jp", 128}, {"lang_tr", 162}, {"lang_sr", 204}, {"lang_ru", 204}, {"lang_bg", 204},
+        {"lang_ee", 186}, {"lang_lt", 186}, {"lang_pl", 238}, {"lang_hu", 238}, {"lang_ro", 238},
+        {"lang_sk", 238}, {"lang_de", 1},   {"lang_en", 1},   {"lang_fi", 1},   {"lang_xx", 1}};
+    for (const auto& [item, charset] : sets) EXPECT_EQ(languageCharset(item), charset) << item;
 }
 
 TEST(LanguageFile, TextIsDecodedInTheLanguagesCharacterSetUnlessItIsUtf8) {

@@ -47,6 +47,7 @@ TEST_F(AviWindowTest, RegisteredAndIntegratedVideosGoToTheChosenFile) {
     const auto status = [&](int panel) {
         return pieces(*form).StatusPanels[static_cast<std::size_t>(panel)]->text().toStdString();
     };
+    EXPECT_EQ(status(2), "");
     EXPECT_EQ(status(3), "Avi written");
     // Each frame was shown in the preview as it was read.
     EXPECT_EQ(control<QLabel>(*form, "PreviewImage")->pixmap().size(), QSize(Width, Height));

@@ -41,7 +41,6 @@ TEST(BatchOptions, OptionNamesInAnyCaseTakeTheRestOfTheLineAndTheLastLineWins) {
     EXPECT_EQ(options.WaveletScheme, "fine.kwv");
     EXPECT_EQ(options.SaveType, "PNG");
     EXPECT_TRUE(options.ExitAfterRun);
-    EXPECT_EQ(options.ignoredLines, (std::vector<std::string>{"-zz1", "x"}));
 
     // Only the lines in use count; a bare input runs nothing.
     BatchCommands batch = batchCommandsFromFile({"moon.ser", "-EX"});
@@ -185,10 +184,9 @@ TEST(BatchSteps, AFullRunTakesEveryStepInOrderAndAppliesTheSchemeTwiceWithCreate
     EXPECT_EQ(plain.steps, (std::vector<std::string>{"select moon.ser", "feature 100,207", "reference",
                                                      "align", "limit", "stack", "save"}));
     EXPECT_EQ(plain.savedType, 4);
-    EXPECT_NE(log.history().back().text.find("leaves the frame"), std::string::npos);
 
     // An alignment-point file in place of the reference and the alignment; a missing one leaves
-    // the one box, with a warning. Seams of 0 pixels are none.
+    // the one box. Seams of 0 pixels are none.
     const test::TempDir dir;
     writeAlignPointFile(dir / "night.kap", 0, std::vector<AlignPoint>{{80, 60, 64}});
     RecordingOperations points;
@@ -203,7 +201,8 @@ TEST(BatchSteps, AFullRunTakesEveryStepInOrderAndAppliesTheSchemeTwiceWithCreate
               0);
     EXPECT_EQ(missing.steps, (std::vector<std::string>{"select moon.ser", "feature 160,120", "reference",
                                                        "align", "limit", "stack"}));
-    EXPECT_NE(log.history().back().text.find("gone.kap not found"), std::string::npos);
+    // The box moved into the frame, the unknown type and the missing file say nothing.
+    EXPECT_TRUE(log.history().empty());
 
     // A single still image is stacked on selection: only the scheme and the save follow.
     RecordingOperations still;

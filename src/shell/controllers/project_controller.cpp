@@ -21,6 +21,7 @@
 #include "shell/pages/about_page.h"
 #include "shell/pages/align_page.h"
 #include "shell/pages/frame_windows.h"
+#include "shell/pages/named_control.h"
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/stack_page.h"
 #include "shell/pages/wavelet_page.h"
@@ -45,12 +46,39 @@ namespace {
 
 constexpr char ProjectCaption[] = "Project";
 
-// The form storage works in the project's own section while it runs.
+// Options that decide the pixels of the stack, of the reference it is aligned on and of the
+// processed picture, which the window does not keep from one run to the next: a project carries
+// them beside the stored control values, so that a load gives the same pictures in any window.
+// A reader that does not know them leaves its controls as they are.
+constexpr const char* PictureDecidingProps[] = {
+    "FFTFilterspin.Value",    "Rawdark.Checked",        "Expandstack.Checked",    "Histostretch.Checked",
+    "IntensBalance.Checked",  "Drizzling.Checked",      "Drizzlefact.Value",      "Pixfrac.Value",
+    "Statistical.Checked",    "sigmahi.Checked",        "Sigmalo.Checked",        "RejectMax.Checked",
+    "Statisticspin.Value",    "Macorrect.Checked",      "FastStack.Checked",      "Layer1checkbox.Checked",
+    "Layer2checkbox.Checked", "Layer3checkbox.Checked", "layer4checkbox.Checked", "layer5checkbox.Checked",
+    "layer6checkbox.Checked", "Showred.Checked",        "Showgreen.Checked",      "Showblue.Checked",
+    "RedSlider.Value",        "GreenSlider.Value",      "blueslider.Value",       "Gamma1spin.Value",
+    "ActiveTonemap.Checked",  "Tonegraph.Checked",      "LogHist.Checked",        "RxSpinEdit10.Value",
+    "RxSlider1.Value",        "RxSlider2.Value",        "RxSlider3.Value",        "RxSlider4.Value",
+    "Stackfilter11.Value",    "Stackfilter12.Value",    "Stackfilter13.Value",    "Stackfilter21.Value",
+    "Stackfilter22.Value",    "Stackfilter23.Value",    "Stackfilter31.Value",    "Stackfilter32.Value",
+    "Stackfilter33.Value",    "Stackfilterset.Checked",
+};
+
+// The form storage works in the project's own section, with the options above added to its
+// stored values, while it runs.
 template <class Work>
 void inFormSection(TFormStorage& storage, Work&& work) {
     const QString section = storage.IniSection();
+    const QStringList stored = storage.StoredProps();
     storage.setIniSection(QString::fromLatin1(ProjectFormSection));
-    const ScopeExit back([&] { storage.setIniSection(section); });
+    QStringList carried = stored;
+    for (const char* entry : PictureDecidingProps) carried << QString::fromLatin1(entry);
+    storage.setStoredProps(carried);
+    const ScopeExit back([&] {
+        storage.setIniSection(section);
+        storage.setStoredProps(stored);
+    });
     work();
 }
 
@@ -60,7 +88,7 @@ std::vector<std::string> storedFormLines(TFormStorage& storage) {
     std::vector<std::string> lines;
     inFormSection(storage, [&] {
         TBigIniFile ini{fs::path()};
-        storage.SaveProperties(ini);
+        storage.SaveFormPlacement(ini);
         ini.ReadSectionValues(ProjectFormSection, lines);
     });
     return lines;
@@ -71,7 +99,7 @@ void restoreFormLines(TFormStorage& storage, const std::vector<std::string>& lin
     inFormSection(storage, [&] {
         TBigIniFile ini{fs::path()};
         putFormLines(ini, lines);
-        storage.RestoreProperties(ini);
+        storage.RestoreFormPlacement(ini);
     });
 }
 
@@ -134,6 +162,9 @@ public:
     }
     void restoreControls(const ProjectData& project) override {
         restoreFormLines(parts_.formSettings, project.formLines);
+        // An active stack filter takes its kernel from the weights restored, as its box's click does.
+        TPCheck& stackFilter = *control<TPCheck>(parts_.stackPage, "Stackfilterset");
+        if (stackFilter.Checked()) emit stackFilter.OnClick(&stackFilter);
     }
     void applyBoxSize() override { parts_.replaySteps.applyBoxSize(); }
     RestoredSwitches switches() override {
@@ -182,6 +213,11 @@ public:
         unattended(pipeline_, parts_.ports.messages(), [&] { parts_.stages.stackFrames(); });
         parts_.tools.StackFrameswindow->hide();
         parts_.tools.Registrationgraphwindow->hide();
+        // The new stack shows the points' sections when they are asked for.
+        if (parts_.stackPage.showsPointZones()) {
+            TPCheck& sections = *control<TPCheck>(parts_.stackPage, "Alignmentpoints");
+            emit sections.OnClick(&sections);
+        }
     }
     void processAgain() override {
         unattended(pipeline_, parts_.ports.messages(), [&] { parts_.stages.processStack(); });
@@ -220,6 +256,7 @@ ProjectControls ProjectController::readControls() {
     c.shownPage = page >= 0 && page < static_cast<int>(TMainTab::tabAbout) ? page + 1 : 0;
     c.StackSlider = pipeline_.stackCount().value;
     c.differencecutslider = parts_.frameWindows.differenceCut();
+    c.StackSliderTag = pipeline_.frameLimit();
     c.wavelet = projectWavelet(parts_.waveletPage.layerValues());
     c.FFTSize = pipeline_.boxSide();
     c.formLines = storedFormLines(parts_.formSettings);
@@ -290,13 +327,6 @@ void ProjectController::ProjectSaveAsClick() {
                                   mrYes);
         };
         if (fs::exists(renamed)) return refuse();
-        // The user's own file changes its name: said first, and only done when agreed.
-        if (ports_.messages().ask(mtConfirmation, "Save project as",
-                                  "The recording " + video.filename().string() + " is renamed to " +
-                                      renamed.filename().string() + " (in " + renamed.parent_path().string() +
-                                      "), after the project.\nRename the recording and save the project ?",
-                                  mbOKCancel, mrCancel, {}, mbCancel) != mrOk)
-            return;
         try {
             pipeline_.renameVideo(video, renamed);
         } catch (const FileError&) {
@@ -332,6 +362,14 @@ void ProjectController::loadProject(const fs::path& file) {
     const ProjectLoad load = pipeline_.loadProject(file, steps, ports_.messages(), ports_.progress());
     if (!load.loaded) return;
     if (load.shownTab) parts_.entries.selectTab(static_cast<int>(*load.shownTab));
+    // "Optimize" narrows the stack slider to the points' cut-offs as the replay left them: the
+    // slider keeps the position the project was saved with, so a save made there gives the same
+    // file again.
+    if (load.stackSlider) {
+        const int position = *load.stackSlider;
+        pipeline_.commitFrameLimit(
+            {.countRange = std::max(pipeline_.stackCount().last, position), .stackCount = position});
+    }
     ports_.progress().setStatus(2, " ");
     if (!load.problems.empty()) {
         std::string text;

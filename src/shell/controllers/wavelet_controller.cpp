@@ -229,13 +229,9 @@ void WaveletController::layerCheckboxClick(int n) {
 }
 
 void WaveletController::ResetButtonClick() {
-    {
-        // The handler processes itself: the steps' own change handlers (and their question) wait.
-        const QSignalBlocker quietStep(page_.LevelStep);
-        const QSignalBlocker quietIncrement(page_.Multiplicant);
-        page_.LevelStep->setValue(1.0);
-        page_.Multiplicant->setValue(0.0);
-    }
+    // The steps' own change handlers run as for any new value.
+    page_.LevelStep->setValue(1.0);
+    page_.Multiplicant->setValue(0.0);
     pipeline_.markLayersDirty();
     for (TRxSlider* slider : page_.layerSliders()) slider->setValue(10);
     ProcessButtonClick();

@@ -11,20 +11,19 @@ namespace kestrave {
 
 namespace {
 
-// The web links: each control and where its address leads.
+// The web links: each control and its caption.
 struct WebLink {
     const char* name;
     const char* caption;
-    const char* leadsTo;
 };
 constexpr WebLink WebLinks[] = {
-    {"Quindarselimage", "Sponsor", "the sponsor's home page"},
-    {"Quindarsellabel", "Our sponsor", "the sponsor's home page"},
-    {"Image7", "High-bit capture tool", "the high-bit capture tool's page"},
-    {"Image6", "SER capture program", "the SER capture program's page"},
-    {"Image8", "Version server", "the version-check server's page"},
-    {"RxLabel1", "Kestrave home page", "the program's home page"},
-    {"janWebLabel1", "Kestrave on the web", "the program's home page"},
+    {"Quindarselimage", "Sponsor"},
+    {"Quindarsellabel", "Our sponsor"},
+    {"Image7", "High-bit capture tool"},
+    {"Image6", "SER capture program"},
+    {"Image8", "Version server"},
+    {"RxLabel1", "Kestrave home page"},
+    {"janWebLabel1", "Kestrave on the web"},
 };
 constexpr char AddressProperty[] = "UrlOrEmail";
 
@@ -50,7 +49,6 @@ AboutPage::AboutPage(QWidget* parent) : QWidget(parent) {
     connect(MailLabel, &TjanWebLabel::OnClick, this, &AboutPage::errorReportRequested);
     VersionNo = named(new QLabel(this), "VersionNo");
     VersionNo->setVisible(false);
-    showLinkHints();
     for (QWidget* developer : std::initializer_list<QWidget*>{Checkupdates, Developersmode, Memo1})
         developer->setVisible(false);
     layout->addWidget(logolabel);
@@ -92,15 +90,6 @@ void AboutPage::showMemoryReport(const std::vector<std::string>& lines) {
 }  // namespace kestrave
 
 namespace kestrave {
-
-void AboutPage::showLinkHints() {
-    for (const WebLink& link : WebLinks) {
-        auto* label = findChild<TjanWebLabel*>(QString::fromLatin1(link.name));
-        const QString address = label->UrlOrEmail().trimmed();
-        label->setToolTip(address.isEmpty() ? QStringLiteral("No address is set for ") + link.leadsTo
-                                            : address);
-    }
-}
 
 QStringList AboutPage::linkStoredProps() {
     QStringList props;

@@ -69,8 +69,6 @@ public:
     void setErrorReportLink(const std::string& link);
     // The memory report in Memo1, in place of what it held.
     void showMemoryReport(const std::vector<std::string>& lines);
-    // Each web link's hint: its address, or that it has none (after the stored values are read).
-    void showLinkHints();
     // Start-up: whether a newer version is looked for (Checkupdates), the address of the version
     // file it fetches (VersionNo), the lines added to Memo1 (the installed video codecs), the
     // program's name and version in logolabel.

@@ -4,13 +4,6 @@
 
 namespace kestrave {
 
-namespace {
-
-constexpr char BuiltInItem[] = "Built-in texts";
-constexpr int BuiltInRole = Qt::UserRole + 1;
-
-}  // namespace
-
 LanguageBox::LanguageBox(QWidget* parent) : QComboBox(parent) {
     setEditable(true);
     // Typed text names a template; it never becomes an item of the list.
@@ -22,17 +15,10 @@ void LanguageBox::list(const std::vector<std::string>& files) {
     const QString shown = currentText();
     clear();
     for (const std::string& file : files) addItem(QString::fromStdString(file));
-    addItem(QString::fromLatin1(BuiltInItem));
-    setItemData(count() - 1, true, BuiltInRole);
     // A box that showed nothing shows the first item, as a filled list does.
     if (shown.isEmpty()) return;
     setEditText(shown);
     selectShownItem();
-}
-
-bool LanguageBox::builtInChosen() const {
-    const int item = findText(currentText());
-    return item >= 0 && itemData(item, BuiltInRole).toBool();
 }
 
 void LanguageBox::selectShownItem() {
