@@ -33,6 +33,7 @@
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/point_windows.h"
 #include "shell/pages/stack_page.h"
+#include "shell/speed_bar.h"
 #include "shell/tab_strip.h"
 #include "support/page_test_access.h"
 #include "support/sample_recording.h"
@@ -652,7 +653,8 @@ TEST_F(PointsPageTest, AutomaticProcessingWaitsWhilePlacingAndGoesOnToTheProcess
 }
 
 // The points' optimizer ("Optimize" with two points) stacks and processes when "Automatic
-// processing" is ticked, and stops at the optimized points otherwise.
+// processing" is ticked, and stops at the optimized points otherwise. A run cancelled as it
+// starts leaves every zone with its frames: the stack after it is whole.
 TEST_F(PointsPageTest, ThePointOptimizerStacksAndProcessesWithAutomaticProcessing) {
     createImagePlanes(editRun(context.pipeline).images, DefaultProcessAreaItem, context.progress(),
                       context.messages());
@@ -661,8 +663,28 @@ TEST_F(PointsPageTest, ThePointOptimizerStacksAndProcessesWithAutomaticProcessin
     QTimer::singleShot(0, [&] { control<TRxSpeedButton>(page, "Alignbutton")->click(); });
     chooseMethod(AlignMethodMultipoint);
     control<TRxSpeedButton>(page, "Setlimitbutton")->click();
+
+    messages.reply(mrYes);
+    const QMetaObject::Connection cancelAtStart = QObject::connect(
+        pieces(*form).tools.RegiStration2, &QWidget::windowTitleChanged, [&](const QString& title) {
+            if (title.endsWith("point 2"))
+                QMetaObject::invokeMethod(pieces(*form).Speedbar->Cancelbutton, &QAbstractButton::click,
+                                          Qt::QueuedConnection);
+        });
+    pieces(*form).optimize->OptimizebuttonClick();
+    QObject::disconnect(cancelAtStart);
+    messages.shown.clear();
+    pieces(*form).stack->StackButtonClick();
+    EXPECT_TRUE(messages.shown.empty()) << messages.shown.front().text;
+    const T2dArrays& weights = context.pipeline.images().StackWeightPlane;
+    const int stacked = context.pipeline.stack().result.StackListCount;
+    ASSERT_GT(stacked, 1);
+    for (const int x : {60, 100})
+        EXPECT_EQ(weights[x][60], stacked) << "the zone at " << x << " has its frames";
+
     for (const bool ticked : {false, true}) {
         SCOPED_TRACE(ticked ? "ticked" : "unticked");
+        context.shell.ImageSaved = true;
         control<TPCheck>(page, "Autoprocess")->setChecked(ticked);
         pieces(*form).optimize->OptimizebuttonClick();
         EXPECT_EQ(context.pipeline.state().progstatus,

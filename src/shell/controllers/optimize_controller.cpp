@@ -396,8 +396,6 @@ void OptimizeController::Optimize_AllAlignpoints(bool afterPointAlignment) {
     if (result.Warnings) page_.Warnings->setChecked(*result.Warnings);
     pointWindows.stopCountdown();
     const bool cancelled = result.cancelled || ports_.CancelRequested();
-    if (!cancelled && !result.followers.empty())
-        ports_.messages().inform("Alignment points", pointFollowersText(result.followers));
     if (!cancelled) {
         // Each point's stack graph is drawn once, its quality cut-off one short of the end.
         windows.drawPointStackGraphs(count);
