@@ -241,6 +241,7 @@ OptimizerChart optimizerChart(const FrameModel& model, int lastPosition, float R
         chart.quality.push_back(model.FrameRanking[j].Key);
         chart.difference.push_back(unmeasured ? 0.0 : rec.Slots[0].Difference);
         chart.unmeasured.push_back(unmeasured);
+        chart.positions.push_back(j);
         largest = std::max(largest, chart.difference.back());
     }
     const auto count = chart.quality.size();

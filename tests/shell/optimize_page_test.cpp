@@ -8,6 +8,7 @@
 #include <QSignalBlocker>
 #include <QTabBar>
 #include <QTest>
+#include <QTimer>
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
@@ -16,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "registration/registration_graph.h"
 #include "shell/controllers/align_controller.h"
 #include "shell/controllers/input_controller.h"
 #include "shell/controllers/optimize_controller.h"
@@ -570,8 +572,22 @@ TEST_F(OptimizePageTest, ACancelInTheFirstPassLeavesEveryShiftAsItWas) {
     ASSERT_GT(subPixel, 0) << "the first run refined the shifts";
     ASSERT_GE(context.pipeline.alignment().OptimizePass, 1);
     const double total = context.pipeline.alignment().DifferenceSum;
+    // Each frame's point on the optimizer chart took its difference as the pass optimized it.
+    std::vector<double> differences;
+    for (int j = 0; j < FrameCount; ++j)
+        differences.push_back(context.pipeline.model()
+                                  .FrameTable[context.pipeline.model().FrameRanking[j].Frame]
+                                  .Slots[0]
+                                  .Difference);
+    EXPECT_EQ(chartSeries(page, "Series4")->values(), differences);
 
-    // Cancel, answered Yes, arrives at the pass's first poll.
+    // Cancel, answered Yes, arrives at the pass's first poll; the registration graph shows the
+    // differences the run starts from ("Difference" ticked) before the pass takes a frame.
+    std::vector<double> graphed, restored;
+    QTimer::singleShot(0, [&] {
+        graphed = chartSeries(pieces(*form).registrationWindows, "Series6")->values();
+        restored = registrationGraphData(context.pipeline.model(), FrameCount - 1, "").difference;
+    });
     messages.reply(mrYes);
     QMetaObject::invokeMethod(pieces(*form).Speedbar->Cancelbutton, &QAbstractButton::click,
                               Qt::QueuedConnection);
@@ -580,6 +596,7 @@ TEST_F(OptimizePageTest, ACancelInTheFirstPassLeavesEveryShiftAsItWas) {
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].caption, "Cancelling ...");
     EXPECT_TRUE(shifts() == optimized);
+    EXPECT_EQ(graphed, restored);
     EXPECT_EQ(context.pipeline.alignment().DifferenceSum, total);
     EXPECT_TRUE(pieces(*form).Tabpages->isEnabled());
     EXPECT_TRUE(control<QTabWidget>(*form, "glPageControl3")->isEnabled());

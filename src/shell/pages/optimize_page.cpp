@@ -201,6 +201,11 @@ void OptimizePage::showOptimizerChart(const std::vector<double>& qualities,
     Chart7->update();
 }
 
+void OptimizePage::showOptimizedDifference(int index, double difference) {
+    Series4->setValue(index, difference);
+    Chart7->update();
+}
+
 void OptimizePage::endFrameAxisAt(double count) {
     Chart7->BottomAxis.setRange(0.0, count);
     Chart7->update();
