@@ -117,6 +117,8 @@ struct OptimizePageTest : ShellWindowTest {
 
 TEST_F(OptimizePageTest, ANewInputKeepsTheReferenceFramesWithinHalfOfIt) {
     EXPECT_EQ(control<TRxSpinEdit>(page, "Refframes")->Value(), (FrameCount - 1) / 2);
+    // "Goto Frame" keeps its own range whatever the input.
+    EXPECT_EQ(control<TRxSpinEdit>(align, "Sliderset")->MaxValue(), 1000);
 }
 
 TEST_F(OptimizePageTest, LimitKeepsTheBestFramesUpToThePreviewPosition) {
