@@ -23,8 +23,7 @@ void AlignController::showOptimizerProgress() {
                                    .arg(pipeline_.model().usedframes));
             break;
         case OptimizerProgress::Step::Ended:
-            // The frame a run worked on last is no news once it ended, however it ended.
-            page.clearFrameNote();
+            // The note keeps the frame the run worked on last.
             break;
     }
 }

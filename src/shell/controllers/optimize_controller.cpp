@@ -151,6 +151,7 @@ OptimizeController::OptimizeController(const OptimizeControllerParts& parts)
     connectPass(*page_.Referbutton, PassOverResult::Reference, &OptimizeController::MakerefClick);
     connectPass(*page_.Optimizeandstackbutton, PassOverResult::Optimize,
                 &OptimizeController::AlignStackButtonClick);
+    parts_.waveletPage.takeContinueButton(*page_.Continuebutton);
     connect(page_.Restartalign, &QPushButton::clicked, this, &OptimizeController::RestartAlignClick);
     connect(page_.Refframes, &TRxSpinEdit::OnChange, this, &OptimizeController::RefframesChange);
     connect(page_.Contour, &TPCheck::OnClick, this, &OptimizeController::ContourClick);

@@ -420,10 +420,6 @@ void AlignPage::showFrameNote(const QString& text) {
     Framelabel->setText(text);
 }
 
-void AlignPage::clearFrameNote() {
-    Framelabel->clear();
-}
-
 void AlignPage::hideAlignSlider() {
     AlignSlider->hide();
 }

@@ -222,7 +222,6 @@ public:
     // The frame a pass works on (Framelabel), and the alignment slider hidden while the
     // optimizer runs.
     void showFrameNote(const QString& text);
-    void clearFrameNote();
     void hideAlignSlider();
     // Whether the FFT window (ShowFFTbox) and the registration graph (ShowGraphbox) are chosen.
     bool fftWindowChosen() const;

@@ -61,7 +61,7 @@ OptimizePage::OptimizePage(QWidget* parent) : QWidget(parent) {
     auto* reference = new QVBoxLayout;
     reference->addLayout(
         controlRow({Referbutton, caption(column, "from the best"), Refframes, caption(column, "frames")}));
-    reference->addLayout(controlRow({Restartalign, Continuebutton}));
+    reference->addLayout(controlRow({Restartalign}));
     frame.column->addWidget(captionedGroup(column, "New reference", reference));
     frame.column->addWidget(
         captionedGroup(column, "Graphs", controlRow({Optimizegraph, ShowMovementwindow})));
