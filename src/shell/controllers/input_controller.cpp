@@ -397,7 +397,6 @@ void InputController::resetControlsBeforeInput() {
     parts_.dialogs.WaveletSave.FileName.clear();
     align.Showpanel->hide();
     align.RectShape1->hide();
-    align.LimitCountLabel->clear();
     for (QWidget* control :
          std::initializer_list<QWidget*>{align.Haltwindow, align.QualityMethodlabel, align.QualityMethodCombo,
                                          align.Alignmethod, align.OptimizeQualitySpin})

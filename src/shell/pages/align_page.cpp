@@ -125,7 +125,6 @@ void AlignPage::buildStepControls() {
     Alignbutton->setToolTip("Aligns every frame on the feature: click the feature in the picture first");
     Manualalignbox = optionCheck(this, "Manualalignbox", "Manual");
     Setlimitbutton = speedButton(this, "Setlimitbutton", "Limit");
-    LimitCountLabel = runningText(this, "LimitCountLabel");
     Autoprocess = optionCheck(this, "Autoprocess", "Automatic processing");
     Autoprocess->setToolTip(
         "After the alignment: limit, optimize, stack and process without a further click");
@@ -212,7 +211,7 @@ void AlignPage::layOutPage() {
     auto* steps = new QVBoxLayout;
     steps->addLayout(controlRow({Alignbutton, Manualalignbox, Autoprocess}));
     steps->addLayout(controlRow({Lowerqualitylabel, OptimizeQualitySpin}));
-    steps->addLayout(controlRow({Setlimitbutton, LimitCountLabel}));
+    steps->addLayout(controlRow({Setlimitbutton}));
     QGroupBox* actions = captionedGroup(column, "Alignment", steps);
     actions->setProperty(ActionButtonsProperty, true);
     frame.column->addWidget(actions);
@@ -510,10 +509,6 @@ int AlignPage::previewPosition() const {
 
 void AlignPage::setPreviewPosition(int position) {
     PreviewSlider->setValue(position);
-}
-
-void AlignPage::showFramesToStack(int kept, int total) {
-    LimitCountLabel->setText("Frames to stack: " + QString::number(kept) + " of " + QString::number(total));
 }
 
 void AlignPage::moveToFirstFrameQuietly() {

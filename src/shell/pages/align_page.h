@@ -96,9 +96,6 @@ private:
     // "Limit": keeps the ranked frames up to the preview slider's position; enabled by the
     // alignment pass, where the user is when it ends.
     TRxSpeedButton* Setlimitbutton;
-    // Beside "Limit": how many ranked frames it keeps with the frame slider where it stands
-    // ("Frames to stack: 101 of 300"); empty until the frames are ranked.
-    QLabel* LimitCountLabel;
     // "Automatic processing": the alignment goes on by itself to the limit, the optimizer, the stack
     // and the wavelet processing.
     TPCheck* Autoprocess;
@@ -254,8 +251,6 @@ public:
     // The frame slider's position.
     int previewPosition() const;
     void setPreviewPosition(int position);
-    // Beside "Limit": "Frames to stack: kept of total".
-    void showFramesToStack(int kept, int total);
     // Puts the frame slider on the first frame without announcing the move.
     void moveToFirstFrameQuietly();
     // "Goto Frame": shows the typed frame; a number beyond the input is replaced by the nearest
