@@ -16,6 +16,7 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <fstream>
 #include <functional>
 #include <optional>
@@ -686,7 +687,37 @@ TEST_F(PointsPageTest, ThePointOptimizerStacksAndProcessesWithAutomaticProcessin
         EXPECT_EQ(context.pipeline.state().progstatus,
                   ticked ? TProgStatus::psStacked : TProgStatus::psOptimized);
         EXPECT_EQ(pieces(*form).Tabpages->currentIndex() == static_cast<int>(TMainTab::tabWavelet), ticked);
+        // Each point's quality cut-off stands one short of its graph's end, and its cut follows.
+        const TRxSlider& cut = *control<TRxSlider>(*form, "QUALSliderMalign");
+        for (int p = 1; p <= 2; ++p) {
+            std::vector<float> grades;
+            for (int j = 0; j <= cut.MaxValue(); ++j)
+                grades.push_back(context.pipeline.model()
+                                     .FrameTable[context.pipeline.model().FrameRanking[j].Frame]
+                                     .Slots[p]
+                                     .Quality);
+            std::sort(grades.begin(), grades.end(), std::greater<>());
+            EXPECT_EQ(context.pipeline.points().PointQualitySlider[p], cut.MaxValue() - 1) << p;
+            EXPECT_EQ(context.pipeline.points().PointQualityCut[p], grades[cut.MaxValue() - 1]) << p;
+        }
     }
+
+    // The points' pass over the processed result asks first; Cancel keeps the result and the tabs.
+    context.shell.ImageSaved = false;
+    const Bitmap24 processed = context.pipeline.wavelet().ProcessPicture;
+    const int tab = pieces(*form).Tabpages->currentIndex();
+    messages.shown.clear();
+    messages.reply(mrCancel);
+    control<TRxSpeedButton>(*form, "Optimizebutton")->setEnabled(true);
+    control<TRxSpeedButton>(*form, "Optimizebutton")->click();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, "You have not saved.\n\rSave before optimizing ?");
+    EXPECT_EQ(context.pipeline.state().progstatus, TProgStatus::psStacked);
+    const Bitmap24& kept = context.pipeline.wavelet().ProcessPicture;
+    EXPECT_TRUE(kept.byteCount() == processed.byteCount() &&
+                std::equal(kept.bits(), kept.bits() + kept.byteCount(), processed.bits()));
+    EXPECT_EQ(pieces(*form).Tabpages->currentIndex(), tab);
+    EXPECT_TRUE(pieces(*form).Tabpages->isEnabled());
 }
 
 TEST_F(PointsPageTest, TheCountdownStopsAtZero) {
