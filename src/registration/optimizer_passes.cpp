@@ -278,9 +278,9 @@ OptimizerPassResult Run_Optimizer(OptimizerContext& context, const OptimizerOpti
     context.observer.passStarted(chart);
     const int maximum = std::max(result.counted, 1);
     context.progress.setMaximum(maximum);
-    // The status names the frames the pass takes.
+    // The status counts one more than the bar's end.
     context.progress.setStatus(
-        3, "Optimizing " + std::to_string(result.counted) + " frames " + state.OptimizerStatusText);
+        3, "Optimizing " + std::to_string(maximum + 1) + " frames " + state.OptimizerStatusText);
     const int step = std::max((maximum - 1) / 20, 1);
 
     std::vector<PassJob> jobs = passJobs(model, last, threshold, state.RelativeLimit);
