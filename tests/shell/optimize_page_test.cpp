@@ -461,6 +461,7 @@ TEST_F(OptimizePageTest, TheAlignPageFollowsAnOptimizerRunAndKeepsItsLastNote) {
         messages.shown.clear();
         note.setText("FFT spectrum ");
         ranks.show();
+        ranks.setValue(5);
         spectrum.setChecked(true);
         clickPass(c.button);
 
@@ -472,9 +473,13 @@ TEST_F(OptimizePageTest, TheAlignPageFollowsAnOptimizerRunAndKeepsItsLastNote) {
             EXPECT_TRUE(notes.empty());
             continue;
         }
-        // Every frame named is one of the ranked frames the limit keeps.
+        // Every frame named is one of the ranked frames the limit keeps, the first the one the
+        // alignment slider stood on.
         ASSERT_FALSE(notes.empty());
         const FrameModel& model = context.pipeline.model();
+        EXPECT_EQ(notes.front(), QStringLiteral("Processing frame %1 of %2")
+                                     .arg(model.FrameRanking[5].Frame + 1)
+                                     .arg(model.usedframes));
         for (const QString& shown : notes) {
             bool kept = false;
             for (int j = 0; j <= 11; ++j)

@@ -207,6 +207,9 @@ private:
     void hearRun(PipelineChange change);
     // The optimizer's runs and the realignment (align_optimizer_hearers.cpp).
     void showOptimizerProgress();
+    // The frame the alignment slider stands on while an optimizer run works: the one taken
+    // before the frame in work (-1 between runs).
+    int sliderFrame_ = -1;
     void showRealignValues();
 
     AlignControllerParts parts_;
