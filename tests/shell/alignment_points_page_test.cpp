@@ -668,8 +668,10 @@ TEST_F(PointsPageTest, ThePointOptimizerStacksAndProcessesWithAutomaticProcessin
                 QMetaObject::invokeMethod(pieces(*form).Speedbar->Cancelbutton, &QAbstractButton::click,
                                           Qt::QueuedConnection);
         });
+    pieces(*form).tools.RegiStration2->hide();
     pieces(*form).optimize->OptimizebuttonClick();
     QObject::disconnect(cancelAtStart);
+    EXPECT_FALSE(pieces(*form).tools.RegiStration2->isHidden()) << "\"Difference\" ticked";
     messages.shown.clear();
     pieces(*form).stack->StackButtonClick();
     EXPECT_TRUE(messages.shown.empty()) << messages.shown.front().text;

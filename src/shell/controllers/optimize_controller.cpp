@@ -365,6 +365,7 @@ void OptimizeController::Optimize_AllAlignpoints(bool afterPointAlignment) {
     const int count = pipeline_.alignPoints().Alignpoints;
     ports_.progress().setCancelRequested(false);
     showPassStart(ports_.progress(), 2);
+    if (page_.Optimizegraph->Checked()) parts_.tools.RegiStration2->show();
     progressWindow.show();
     progressWindow.raise();
     pointWindows.startPointProgress(count);
