@@ -178,21 +178,18 @@ void StackStage::keepSigmaEvents() const {
 }
 
 std::vector<std::string> StackStage::sigmaEventList(double threshold) const {
-    const std::filesystem::path saved = savedSigmaEvents();
-    if (saved.empty()) return {};
-    return eventListLines(TBigIniFile(saved), threshold);
+    if (savedSigmaEvents().empty()) return {};
+    return eventListLines(TBigIniFile(sigmaEventLog()), threshold);
 }
 
 std::vector<std::string> StackStage::sigmaFrameEvents(int frameNumber) const {
-    const std::filesystem::path saved = savedSigmaEvents();
-    if (saved.empty()) return {};
-    return frameEventLines(TBigIniFile(saved), frameNumber);
+    if (savedSigmaEvents().empty()) return {};
+    return frameEventLines(TBigIniFile(sigmaEventLog()), frameNumber);
 }
 
 std::vector<EventMark> StackStage::sigmaEventMarks(int frameNumber, double threshold) const {
-    const std::filesystem::path saved = savedSigmaEvents();
-    if (saved.empty()) return {};
-    return shownEvents(TBigIniFile(saved), frameNumber, threshold);
+    if (savedSigmaEvents().empty()) return {};
+    return shownEvents(TBigIniFile(sigmaEventLog()), frameNumber, threshold);
 }
 
 int StackStage::sigmaEventRank(int frame) const {

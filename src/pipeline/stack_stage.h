@@ -53,7 +53,7 @@ public:
     std::filesystem::path savedSigmaEvents() const;
     // The log of a complete recording run replaces the kept list.
     void keepSigmaEvents() const;
-    // From the kept list (nothing without an input): the event list marked against `threshold`,
+    // From the log (nothing without an input): the event list marked against `threshold`,
     // the lines of frame `frameNumber` (1-based) and the positions of its events above `threshold`.
     std::vector<std::string> sigmaEventList(double threshold) const;
     std::vector<std::string> sigmaFrameEvents(int frameNumber) const;

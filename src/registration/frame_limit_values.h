@@ -29,6 +29,10 @@ struct PointLimits {
     // Until a point's graph moves them, its sliders stand where the sliders start: at their ends.
     std::array<int, AlignSlotCount> PointQualitySlider = filledSlots(1000);
     std::array<int, AlignSlotCount> PointDifferenceSlider = filledSlots(1001);
+    // A point a cancelled optimizer run did not reach, whose frames were never measured on its
+    // own box, carries the differences of point 1, whose shifts it holds, so that its zone keeps
+    // its frames; its next optimizer run starts afresh as it would have.
+    std::array<bool, AlignSlotCount> PointDifferenceBorrowed{};
 };
 
 // The controls the limit reads.

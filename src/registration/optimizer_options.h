@@ -70,6 +70,7 @@ struct OptimizerChart {
     std::vector<double> quality;     // Series3: the ranking key
     std::vector<double> difference;  // Series4: the slot-0 difference, 0 when not measured
     std::vector<bool> unmeasured;    // the point is labelled " " (difference 1e7)
+    std::vector<int> positions;      // the ranking position of each point
     double frameIncrement = 1.0;
     bool showDifferenceAxis = false;  // the largest difference exceeds 1.0
     double differenceIncrement = 0.0;

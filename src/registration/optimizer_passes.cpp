@@ -241,6 +241,7 @@ OptimizerChart optimizerChart(const FrameModel& model, int lastPosition, float R
         chart.quality.push_back(model.FrameRanking[j].Key);
         chart.difference.push_back(unmeasured ? 0.0 : rec.Slots[0].Difference);
         chart.unmeasured.push_back(unmeasured);
+        chart.positions.push_back(j);
         largest = std::max(largest, chart.difference.back());
     }
     const auto count = chart.quality.size();
@@ -277,9 +278,9 @@ OptimizerPassResult Run_Optimizer(OptimizerContext& context, const OptimizerOpti
     context.observer.passStarted(chart);
     const int maximum = std::max(result.counted, 1);
     context.progress.setMaximum(maximum);
-    // The status names the frames the pass takes.
+    // The status counts one more than the bar's end.
     context.progress.setStatus(
-        3, "Optimizing " + std::to_string(result.counted) + " frames " + state.OptimizerStatusText);
+        3, "Optimizing " + std::to_string(maximum + 1) + " frames " + state.OptimizerStatusText);
     const int step = std::max((maximum - 1) / 20, 1);
 
     std::vector<PassJob> jobs = passJobs(model, last, threshold, state.RelativeLimit);

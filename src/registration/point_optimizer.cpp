@@ -124,6 +124,18 @@ void filePointBack(FrameModel& model, int point, int last, ReferenceOffset offse
     }
 }
 
+// A point never measured on its own box holds point 1's shifts (or the whole-frame box's, which
+// point 1 holds too); it takes point 1's differences for the frames it was not measured on.
+void letFramesIn(FrameModel& model, int point, int last, PointLimits& limits) {
+    if (point == 1) return;
+    for (int i = 0; i <= last; ++i) {
+        TAlignSlotRec* slots = model.FrameTable[i].Slots;
+        if (slots[point].Difference != NotMeasuredDifference) continue;
+        slots[point].Difference = slots[1].Difference;
+        limits.PointDifferenceBorrowed[point] = true;
+    }
+}
+
 // A point whose box holds nothing to lock on places its zone as the nearest point that holds
 // does, frame by frame, so that the zone moves with its surroundings; with no such point it keeps
 // the alignment's shifts.
@@ -157,19 +169,6 @@ std::vector<std::pair<int, int>> followNearestHoldingPoints(FrameModel& model, c
 }
 
 }  // namespace
-
-std::string pointFollowersText(const std::vector<std::pair<int, int>>& followers) {
-    std::string text;
-    for (const auto& [point, leader] : followers)
-        text += (text.empty() ? "" : ", ") + std::to_string(point) +
-                (leader > 0 ? " (follows point " + std::to_string(leader) + ")" : std::string());
-    if (text.empty()) return text;
-    const bool alone =
-        std::all_of(followers.begin(), followers.end(), [](const auto& f) { return f.second == 0; });
-    return "Alignment point(s) " + text + " hold no detail to align on: " +
-           (alone ? "their zones keep the whole-frame alignment."
-                  : "each zone moves with the point named, the nearest that holds detail.");
-}
 
 void fileOptimizedLimits(const FrameModel& model, int point, int last, int DifSliderMalign,
                          int StackSliderMax, PointLimits& limits) {
@@ -206,6 +205,7 @@ PointOptimizerResult Optimize_AllAlignpoints(OptimizerContext& context, const Op
     const Clock::time_point start = Clock::now();
     int average = 0;
     int filed = count;
+    int unreached = 0;
     std::array<bool, AlignSlotCount> empty{};
     for (int p = count, done = 1; p >= 1; --p, ++done) {
         filed = p;
@@ -228,24 +228,34 @@ PointOptimizerResult Optimize_AllAlignpoints(OptimizerContext& context, const Op
         float& best = points.PointBestQuality[p];
         if (best == 0.0f) best = 1.0f;
         if (input.MultiQuantity) state.RelativeLimit = limits.PointQualityCut[p] / best;
-        context.alignment.DifferenceSum =
-            parkPoint(model, p, last, input.MultiQuantity, !input.wholeFrameStart, offset);
+        const bool measured = !input.wholeFrameStart && !limits.PointDifferenceBorrowed[p];
+        context.alignment.DifferenceSum = parkPoint(model, p, last, input.MultiQuantity, measured, offset);
         if (input.MultiQuantity) model.FrameRanking[0].Key = best;
         state.RegistrationCaption = "Alignmentpoint " + std::to_string(p);
-        if (!context.progress.cancelRequested()) {
-            const OptimizerRunResult run = Optimize_Alignpoint(context, pointOptions);
-            if (run.Warnings) result.Warnings = pointOptions.Warnings = *run.Warnings;
+        if (context.progress.cancelRequested()) {
+            // Slot 0 still holds the point before's shifts: this point keeps its own.
+            unreached = p;
+            result.cancelled = true;
+            break;
         }
+        const OptimizerRunResult run = Optimize_Alignpoint(context, pointOptions);
+        if (run.Warnings) result.Warnings = pointOptions.Warnings = *run.Warnings;
         filePointBack(model, p, last, offset, nothing);
+        limits.PointDifferenceBorrowed[p] = false;
         fileOptimizedLimits(model, p, last, input.DifSliderMalign, input.StackSliderMax, limits);
         observer.pointFinished(p, done);
         const auto elapsed = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
         average = static_cast<int>(std::nearbyint(std::min(elapsed / done, 1e9)));
-        // The points not yet reached keep their alignment: slot 0 holds this point's shifts.
         if (context.progress.cancelRequested()) {
+            unreached = p - 1;
             result.cancelled = true;
             break;
         }
+    }
+    // The points a cancel left unreached keep their alignment, and limits that let their frames in.
+    for (int p = 1; p <= unreached; ++p) {
+        letFramesIn(model, p, last, limits);
+        fileOptimizedLimits(model, p, last, input.DifSliderMalign, input.StackSliderMax, limits);
     }
     if (!result.cancelled) result.followers = followNearestHoldingPoints(model, points, count, last, empty);
     // Slot 0 ends as the last point filed (point 1 after a whole run), as shifts from the frame the

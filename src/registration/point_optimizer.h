@@ -53,9 +53,11 @@ int rankOfFrame(const FrameModel& model, int frame, int lastPosition);
 // shifts. The reference picture (Image1) is the caller's: the
 // frame the points were placed on, the reference made from a processed stack, or the frame
 // input.referenceFrame (in frame pixels only: not with resampling). A point whose best grade is
-// 0 counts it as 1. A cancel ends the run after the point in progress has been filed back;
-// differences of 1e7 (never measured) do not raise a cut, and a point with no measured difference
-// gets the cut 0.
+// 0 counts it as 1. A cancel ends the run after the point in progress has been filed back (a point
+// whose optimizer never started keeps its own shifts); the points left unreached keep their
+// shifts and get limits that let their frames in, a frame never measured on a point's own box
+// taking point 1's difference. Differences of 1e7 (never measured) do not raise a cut, and a point
+// with no measured difference gets the cut 0.
 PointOptimizerResult Optimize_AllAlignpoints(OptimizerContext& context, const OptimizerOptions& options,
                                              AlignmentPoints& points, PointLimits& limits,
                                              const PointOptimizerInput& input,

@@ -51,8 +51,4 @@ struct PointOptimizerResult {
     std::optional<bool> Warnings;
 };
 
-// What the user is told of the points whose box holds nothing to lock on: which they are and
-// which point each zone follows ("" when there are none).
-std::string pointFollowersText(const std::vector<std::pair<int, int>>& followers);
-
 }  // namespace kestrave

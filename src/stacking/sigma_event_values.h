@@ -8,7 +8,8 @@
 namespace kestrave {
 
 // The 1-based frame number a list line names: the digits between "Frame" and " Event"; none for
-// a line without "Event" or without a number there.
+// a line without "Event" or with no frame there. Throws std::invalid_argument ("'x1' is not a
+// valid integer value") when the characters there are not a number.
 std::optional<int> listLineFrame(std::string_view line);
 
 // Where an event lies on the stack image.

@@ -123,7 +123,9 @@ std::optional<int> listLineFrame(std::string_view line) {
     const std::string_view digits = line.substr(first, event - 1 - first);
     int frame = 0;
     const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), frame);
-    if (error != std::errc{} || end != digits.data() + digits.size() || frame < 1) return std::nullopt;
+    if (error != std::errc{} || end != digits.data() + digits.size())
+        throw std::invalid_argument("'" + std::string(digits) + "' is not a valid integer value");
+    if (frame < 1) return std::nullopt;
     return frame;
 }
 
@@ -163,7 +165,7 @@ fs::path savedEventListPath(const fs::path& folder, const FrameModel& model) {
 
 bool keepEventList(const fs::path& log, const fs::path& saved) {
     std::error_code error;
-    if (!fs::exists(log, error)) return false;
+    if (!fs::exists(log, error) || fs::exists(saved, error)) return false;
     const std::vector<std::uint8_t> bytes = readWholeFile(log);
     writeFileAtomically(saved, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     return true;

@@ -14,7 +14,7 @@
 //
 // with L = Round(Lowpixdetect) the floor and S = Round(k x 100) for the sigma factor k of the run.
 // The first recording run of an input keeps a copy of the log under the input's name with the
-// extension ".kel"; the event list and the viewer read that copy.
+// extension ".kel"; while that copy exists the event list and the viewer read the log.
 //
 // The event box file (".ksb") holds the box in section [Edges]: "Type" (0 include, 1 exclude),
 // "Top", "Bottom", "Left", "Right".
@@ -88,10 +88,9 @@ int lastRankOf(const FrameModel& model, int frame, int lastRank);
 // The saved event list of the input: its first file's name without extension, ".kel" appended, in
 // `folder`; empty without an input.
 std::filesystem::path savedEventListPath(const std::filesystem::path& folder, const FrameModel& model);
-// Copies the log of a complete recording run to the saved event list, replacing the list of an
-// earlier run (a list kept from the first run would show events that the last run did not find);
-// a missing log copies nothing. Returns whether the copy was made. Throws FileError when the copy cannot be
-// written.
+// Copies the log of a complete recording run to the saved event list unless that exists: the
+// first run's list is kept. A missing log copies nothing. Returns whether the copy was made.
+// Throws FileError when the copy cannot be written.
 bool keepEventList(const std::filesystem::path& log, const std::filesystem::path& saved);
 
 // Replaces the file with the box (whole, once written). Throws FileError.

@@ -296,19 +296,11 @@ void StackAccumulator::planPoints(const StackFrameCall& call, float brightness, 
             plan.dx[p] -= run_.PointMeanShiftX[p - 1];
             plan.dy[p] -= run_.PointMeanShiftY[p - 1];
         }
-        // Colour stacks round the move 0.001 pixel towards positive. A zone moves by whole pixels;
-        // the part of a pixel that rounding leaves out of one frame's move is carried into the
-        // next frame's (in list order), so that the zone's mean move over the stack is the mean
-        // of the exact moves. Without it a mean shift removed from a point would only ever move
-        // its zone by whole pixels.
+        // A zone moves by whole pixels, each frame's move rounded on its own; colour stacks round
+        // it 0.001 pixel towards positive.
         const float bias = options_.Colourstack ? 0.001f : 0.0f;
-        const auto move = [](double exact, double& carried) {
-            const int whole = roundToInt(exact + carried);
-            carried = exact + carried - whole;
-            return whole;
-        };
-        plan.offsetX[p] = move(bias - plan.dx[p], carriedMoveX_[p]);
-        plan.offsetY[p] = move(bias - plan.dy[p], carriedMoveY_[p]);
+        plan.offsetX[p] = roundToInt(bias - plan.dx[p]);
+        plan.offsetY[p] = roundToInt(bias - plan.dy[p]);
     }
 }
 

@@ -177,9 +177,6 @@ private:
     std::array<int, 4> channelFrameCount_{};
     Bitmap24 window_;  // the part of the frame that is resampled
     std::vector<std::unique_ptr<FramePlan>> queue_;
-    // What rounding left out of each zone's moves so far (frames in list order).
-    std::array<double, AlignSlotCount> carriedMoveX_{};
-    std::array<double, AlignSlotCount> carriedMoveY_{};
     // The zone of every stack pixel, the same for every frame of the run (multi-point, no drizzle).
     std::unique_ptr<ZoneMap> zones_;
 };

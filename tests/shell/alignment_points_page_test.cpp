@@ -16,6 +16,7 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <fstream>
 #include <functional>
 #include <optional>
@@ -33,6 +34,7 @@
 #include "shell/pages/optimize_page.h"
 #include "shell/pages/point_windows.h"
 #include "shell/pages/stack_page.h"
+#include "shell/speed_bar.h"
 #include "shell/tab_strip.h"
 #include "support/page_test_access.h"
 #include "support/sample_recording.h"
@@ -544,7 +546,7 @@ TEST_F(PointsPageTest, TheRegistrationWindowsNameAPointOnlyWhileThereArePoints) 
 
 // The stack size and the quality beside the frame are figures of the ranking: before the frames
 // are ranked, and while points are placed after a one-box pass (the frames are in their own order
-// then), the label and the count beside "Limit" give none.
+// then), the label gives none.
 TEST_F(PointsPageTest, TheFrameLabelGivesRankingFiguresOnlyWhileTheFramesAreRanked) {
     selectRecording(160, 120, 12);
     const auto label = [&](const char* name) { return control<QLabel>(page, name)->text().toStdString(); };
@@ -553,7 +555,6 @@ TEST_F(PointsPageTest, TheFrameLabelGivesRankingFiguresOnlyWhileTheFramesAreRank
     ASSERT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stReferenceReady);
     slider.setValue(3);
     EXPECT_EQ(label("Frames"), "Frame (4): 4/12");
-    EXPECT_EQ(label("LimitCountLabel"), "");
 
     editRun(context.pipeline).state.BatchMode = true;
     pieces(*form).align->AlignallButtonClick();
@@ -566,13 +567,10 @@ TEST_F(PointsPageTest, TheFrameLabelGivesRankingFiguresOnlyWhileTheFramesAreRank
                   model.FrameRanking[3].Frame + 1,
                   model.FrameRanking[3].Key / (0.01 + model.FrameRanking[0].Key) * 100.0);
     EXPECT_EQ(label("Frames"), ranked);
-    EXPECT_EQ(label("LimitCountLabel"), "Frames to stack: 4 of 12");
 
     whilePlacing([&] {
-        EXPECT_EQ(label("LimitCountLabel"), "");
         slider.setValue(5);
         EXPECT_EQ(label("Frames"), "Frame (6): 6/12");
-        EXPECT_EQ(label("LimitCountLabel"), "");
     });
 }
 
@@ -671,7 +669,8 @@ TEST_F(PointsPageTest, AutomaticProcessingWaitsWhilePlacingAndGoesOnToTheProcess
 }
 
 // The points' optimizer ("Optimize" with two points) stacks and processes when "Automatic
-// processing" is ticked, and stops at the optimized points otherwise.
+// processing" is ticked, and stops at the optimized points otherwise. A run cancelled as it
+// starts leaves every zone with its frames: the stack after it is whole.
 TEST_F(PointsPageTest, ThePointOptimizerStacksAndProcessesWithAutomaticProcessing) {
     createImagePlanes(editRun(context.pipeline).images, DefaultProcessAreaItem, context.progress(),
                       context.messages());
@@ -680,14 +679,66 @@ TEST_F(PointsPageTest, ThePointOptimizerStacksAndProcessesWithAutomaticProcessin
     QTimer::singleShot(0, [&] { control<TRxSpeedButton>(page, "Alignbutton")->click(); });
     chooseMethod(AlignMethodMultipoint);
     control<TRxSpeedButton>(page, "Setlimitbutton")->click();
+
+    messages.reply(mrYes);
+    const QMetaObject::Connection cancelAtStart = QObject::connect(
+        pieces(*form).tools.RegiStration2, &QWidget::windowTitleChanged, [&](const QString& title) {
+            if (title.endsWith("point 2"))
+                QMetaObject::invokeMethod(pieces(*form).Speedbar->Cancelbutton, &QAbstractButton::click,
+                                          Qt::QueuedConnection);
+        });
+    pieces(*form).tools.RegiStration2->hide();
+    pieces(*form).optimize->OptimizebuttonClick();
+    QObject::disconnect(cancelAtStart);
+    EXPECT_FALSE(pieces(*form).tools.RegiStration2->isHidden()) << "\"Difference\" ticked";
+    messages.shown.clear();
+    pieces(*form).stack->StackButtonClick();
+    EXPECT_TRUE(messages.shown.empty()) << messages.shown.front().text;
+    const T2dArrays& weights = context.pipeline.images().StackWeightPlane;
+    const int stacked = context.pipeline.stack().result.StackListCount;
+    ASSERT_GT(stacked, 1);
+    for (const int x : {60, 100})
+        EXPECT_EQ(weights[x][60], stacked) << "the zone at " << x << " has its frames";
+
     for (const bool ticked : {false, true}) {
         SCOPED_TRACE(ticked ? "ticked" : "unticked");
+        context.shell.ImageSaved = true;
         control<TPCheck>(page, "Autoprocess")->setChecked(ticked);
         pieces(*form).optimize->OptimizebuttonClick();
         EXPECT_EQ(context.pipeline.state().progstatus,
                   ticked ? TProgStatus::psStacked : TProgStatus::psOptimized);
         EXPECT_EQ(pieces(*form).Tabpages->currentIndex() == static_cast<int>(TMainTab::tabWavelet), ticked);
+        // Each point's quality cut-off stands one short of its graph's end, and its cut follows.
+        const TRxSlider& cut = *control<TRxSlider>(*form, "QUALSliderMalign");
+        for (int p = 1; p <= 2; ++p) {
+            std::vector<float> grades;
+            for (int j = 0; j <= cut.MaxValue(); ++j)
+                grades.push_back(context.pipeline.model()
+                                     .FrameTable[context.pipeline.model().FrameRanking[j].Frame]
+                                     .Slots[p]
+                                     .Quality);
+            std::sort(grades.begin(), grades.end(), std::greater<>());
+            EXPECT_EQ(context.pipeline.points().PointQualitySlider[p], cut.MaxValue() - 1) << p;
+            EXPECT_EQ(context.pipeline.points().PointQualityCut[p], grades[cut.MaxValue() - 1]) << p;
+        }
     }
+
+    // The points' pass over the processed result asks first; Cancel keeps the result and the tabs.
+    context.shell.ImageSaved = false;
+    const Bitmap24 processed = context.pipeline.wavelet().ProcessPicture;
+    const int tab = pieces(*form).Tabpages->currentIndex();
+    messages.shown.clear();
+    messages.reply(mrCancel);
+    control<TRxSpeedButton>(*form, "Optimizebutton")->setEnabled(true);
+    control<TRxSpeedButton>(*form, "Optimizebutton")->click();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, "You have not saved.\n\rSave before optimizing ?");
+    EXPECT_EQ(context.pipeline.state().progstatus, TProgStatus::psStacked);
+    const Bitmap24& kept = context.pipeline.wavelet().ProcessPicture;
+    EXPECT_TRUE(kept.byteCount() == processed.byteCount() &&
+                std::equal(kept.bits(), kept.bits() + kept.byteCount(), processed.bits()));
+    EXPECT_EQ(pieces(*form).Tabpages->currentIndex(), tab);
+    EXPECT_TRUE(pieces(*form).Tabpages->isEnabled());
 }
 
 TEST_F(PointsPageTest, TheCountdownStopsAtZero) {

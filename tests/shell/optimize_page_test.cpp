@@ -8,6 +8,7 @@
 #include <QSignalBlocker>
 #include <QTabBar>
 #include <QTest>
+#include <QTimer>
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
@@ -16,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "registration/registration_graph.h"
 #include "shell/controllers/align_controller.h"
 #include "shell/controllers/input_controller.h"
 #include "shell/controllers/optimize_controller.h"
@@ -115,6 +117,8 @@ struct OptimizePageTest : ShellWindowTest {
 
 TEST_F(OptimizePageTest, ANewInputKeepsTheReferenceFramesWithinHalfOfIt) {
     EXPECT_EQ(control<TRxSpinEdit>(page, "Refframes")->Value(), (FrameCount - 1) / 2);
+    // "Goto Frame" keeps its own range whatever the input.
+    EXPECT_EQ(control<TRxSpinEdit>(align, "Sliderset")->MaxValue(), 1000);
 }
 
 TEST_F(OptimizePageTest, LimitKeepsTheBestFramesUpToThePreviewPosition) {
@@ -145,10 +149,8 @@ TEST_F(OptimizePageTest, LimitKeepsTheBestFramesUpToThePreviewPosition) {
     EXPECT_EQ(pieces(*form).Tabpages->currentIndex(), static_cast<int>(TMainTab::tabOptimize));
     EXPECT_EQ(pieces(*form).StatusPanels[2]->text(), "Processing limited to 10 frames");
     EXPECT_TRUE(control<TRxSpeedButton>(page, "Optimizeandstackbutton")->isEnabled());
-    // The frame slider is back at the best frame; the count beside "Limit" says what the stack
-    // takes.
+    // The frame slider is back at the best frame.
     EXPECT_EQ(control<TRxSlider>(align, "PreviewSlider")->Value(), 0);
-    EXPECT_EQ(control<QLabel>(align, "LimitCountLabel")->text().toStdString(), "Frames to stack: 10 of 24");
 
     // The reference count never reaches beyond the limit.
     control<TRxSpinEdit>(page, "Refframes")->setValue(30);
@@ -158,7 +160,6 @@ TEST_F(OptimizePageTest, LimitKeepsTheBestFramesUpToThePreviewPosition) {
     control<TRxSpeedButton>(align, "Setlimitbutton")->click();
     EXPECT_EQ(control<TRxSlider>(align, "AlignSlider")->MaxValue(), 1);
     EXPECT_EQ(pieces(*form).StatusPanels[2]->text(), "Processing limited to 2 frames");
-    EXPECT_EQ(control<QLabel>(align, "LimitCountLabel")->text().toStdString(), "Frames to stack: 2 of 24");
 }
 
 TEST_F(OptimizePageTest, OptimizeAndStackInABatchRunStacksTheLimitedFramesAndProcessesTheStack) {
@@ -288,7 +289,7 @@ TEST_F(OptimizePageTest, CreateInABatchRunMakesTheReferenceWithoutWaitingAndPuts
                   .Slots[0]
                   .Difference,
               65535.0f);
-    EXPECT_TRUE(control<TRxSpeedButton>(page, "Continuebutton")->isHidden());
+    EXPECT_TRUE(control<TRxSpeedButton>(*form, "Continuebutton")->isHidden());
     EXPECT_TRUE(control<TRxSpeedButton>(page, "Restartalign")->isEnabled());
     EXPECT_FALSE(context.operations.running());
 }
@@ -433,8 +434,9 @@ TEST_F(OptimizePageTest, ANewFeatureTicksDifferenceAgain) {
 
 // The Align page follows an optimizer run from the pipeline's announcements: as a pass starts the
 // alignment slider hides and the spectrum's switch goes off, each frame taken is named under the
-// slider, and the run's end clears the note, also when the recording cannot be read any more.
-TEST_F(OptimizePageTest, TheAlignPageFollowsAnOptimizerRunAndClearsItsNoteWhenTheRunEnds) {
+// slider, and the note keeps the last frame named after the run, also when the recording cannot
+// be read any more.
+TEST_F(OptimizePageTest, TheAlignPageFollowsAnOptimizerRunAndKeepsItsLastNote) {
     const struct {
         const char* button;
         bool recordingGone, passes;
@@ -459,10 +461,11 @@ TEST_F(OptimizePageTest, TheAlignPageFollowsAnOptimizerRunAndClearsItsNoteWhenTh
         messages.shown.clear();
         note.setText("FFT spectrum ");
         ranks.show();
+        ranks.setValue(5);
         spectrum.setChecked(true);
         clickPass(c.button);
 
-        EXPECT_EQ(note.text().toStdString(), "") << "the run's note goes when the run ends, however it ends";
+        EXPECT_EQ(note.text(), notes.empty() ? QString("FFT spectrum ") : notes.back());
         EXPECT_EQ(ranks.isHidden(), c.passes);
         EXPECT_EQ(spectrum.Checked(), !c.passes) << "the spectrum is not drawn while the optimizer runs";
         EXPECT_EQ(messages.shown.size(), c.recordingGone ? 1u : 0u);
@@ -470,9 +473,13 @@ TEST_F(OptimizePageTest, TheAlignPageFollowsAnOptimizerRunAndClearsItsNoteWhenTh
             EXPECT_TRUE(notes.empty());
             continue;
         }
-        // Every frame named is one of the ranked frames the limit keeps.
+        // Every frame named is one of the ranked frames the limit keeps, the first the one the
+        // alignment slider stood on.
         ASSERT_FALSE(notes.empty());
         const FrameModel& model = context.pipeline.model();
+        EXPECT_EQ(notes.front(), QStringLiteral("Processing frame %1 of %2")
+                                     .arg(model.FrameRanking[5].Frame + 1)
+                                     .arg(model.usedframes));
         for (const QString& shown : notes) {
             bool kept = false;
             for (int j = 0; j <= 11; ++j)
@@ -570,8 +577,22 @@ TEST_F(OptimizePageTest, ACancelInTheFirstPassLeavesEveryShiftAsItWas) {
     ASSERT_GT(subPixel, 0) << "the first run refined the shifts";
     ASSERT_GE(context.pipeline.alignment().OptimizePass, 1);
     const double total = context.pipeline.alignment().DifferenceSum;
+    // Each frame's point on the optimizer chart took its difference as the pass optimized it.
+    std::vector<double> differences;
+    for (int j = 0; j < FrameCount; ++j)
+        differences.push_back(context.pipeline.model()
+                                  .FrameTable[context.pipeline.model().FrameRanking[j].Frame]
+                                  .Slots[0]
+                                  .Difference);
+    EXPECT_EQ(chartSeries(page, "Series4")->values(), differences);
 
-    // Cancel, answered Yes, arrives at the pass's first poll.
+    // Cancel, answered Yes, arrives at the pass's first poll; the registration graph shows the
+    // differences the run starts from ("Difference" ticked) before the pass takes a frame.
+    std::vector<double> graphed, restored;
+    QTimer::singleShot(0, [&] {
+        graphed = chartSeries(pieces(*form).registrationWindows, "Series6")->values();
+        restored = registrationGraphData(context.pipeline.model(), FrameCount - 1, "").difference;
+    });
     messages.reply(mrYes);
     QMetaObject::invokeMethod(pieces(*form).Speedbar->Cancelbutton, &QAbstractButton::click,
                               Qt::QueuedConnection);
@@ -580,6 +601,7 @@ TEST_F(OptimizePageTest, ACancelInTheFirstPassLeavesEveryShiftAsItWas) {
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].caption, "Cancelling ...");
     EXPECT_TRUE(shifts() == optimized);
+    EXPECT_EQ(graphed, restored);
     EXPECT_EQ(context.pipeline.alignment().DifferenceSum, total);
     EXPECT_TRUE(pieces(*form).Tabpages->isEnabled());
     EXPECT_TRUE(control<QTabWidget>(*form, "glPageControl3")->isEnabled());

@@ -289,7 +289,14 @@ TEST_F(ShellWindowTest, ASecondLongOperationClickedDuringALoopIsRefusedCodeAndTh
             // Create's wait: the user works, then presses Continue, which the mark points at.
             postClick(&other);
             QMetaObject::invokeMethod(
-                form.get(), [&] { EXPECT_TRUE(marksNext("Continuebutton")) << "while waiting"; },
+                form.get(),
+                [&] {
+                    EXPECT_TRUE(marksNext("Continuebutton")) << "while waiting";
+                    EXPECT_TRUE(control<QWidget>(*form, "Showbuttonp3")
+                                    ->parentWidget()
+                                    ->isAncestorOf(control<QWidget>(*form, "Continuebutton")))
+                        << "on the page of the mark";
+                },
                 Qt::QueuedConnection);
             postClick(control<TRxSpeedButton>(*form, "Continuebutton"));
             continued = pieces(*form).shell->waitForContinue();

@@ -4,6 +4,7 @@
 
 #include <QListWidget>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QToolButton>
 #include <fstream>
 #include <sstream>
@@ -100,12 +101,15 @@ TEST_F(SigmaWindowTest, RecordingRunClipsListsShowsAndKeepsItsEvents) {
     EXPECT_EQ(lines(*control<QListWidget>(*form, "Sigmalist")), std::vector<std::string>{"Frame6 Events No"});
     EXPECT_EQ(control<QLabel>(*form, "CurrentEventnumber")->text(), "Events 0");
 
-    // A second run of the input logs its own events, and the list shows them, not the first run's.
+    // A second run of the input logs its own events, and the list shows them from the log; the
+    // saved list stays the first run's.
+    const std::string firstRun = fileText(kept);
     addTransient(9);
     control<TRxSpinEdit>(*form, "Sigmaeventsigma")->setValue(2.0);
     control<TRxSlider>(*form, "StackSlider")->setValue(Count - 1);
     control<QPushButton>(*form, "Start")->click();
-    EXPECT_EQ(fileText(kept), fileText(dir / "Sigmaini.ini"));
+    EXPECT_EQ(fileText(kept), firstRun);
+    control<QPushButton>(*form, "LoaDevent")->click();
     EXPECT_EQ(lines(*control<QListWidget>(*form, "Sigmalist")).size(), 1u);
     EXPECT_TRUE(lines(*control<QListWidget>(*form, "Sigmalist")).front().starts_with("Frame10 "))
         << lines(*control<QListWidget>(*form, "Sigmalist")).front();
@@ -116,6 +120,15 @@ TEST_F(SigmaWindowTest, RecordingRunClipsListsShowsAndKeepsItsEvents) {
 
 TEST_F(SigmaWindowTest, CancelledOrDeclinedSigmaStackLeavesThePreviousStack) {
     StackPage& page = *pieces(*form).stackPage;
+    // The sigma stack is the "Start" of its own option tab.
+    const auto* start = control<TRxSpeedButton>(page, "Statisticalstackbutton");
+    const auto* tabs = control<QTabWidget>(page, "glPageControl3");
+    EXPECT_EQ(start->text(), "Start");
+    for (int i = 0; i < tabs->count(); ++i) {
+        if (tabs->widget(i)->isAncestorOf(start)) {
+            EXPECT_EQ(tabs->tabText(i), "   Sigma Clipping   ");
+        }
+    }
     control<TRxSpeedButton>(page, "Stackbutton")->click();
     ASSERT_EQ(shownGrey(5, 5), 100);
 

@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStackedWidget>
 #include <QToolButton>
 
@@ -85,6 +87,26 @@ TEST_F(StackPageTest, StackButtonStacksShowsTheStackAndOpensTheLaterPages) {
     EXPECT_FALSE(control<TPCheck>(page, "Resampled")->Checked());
     control<TRxSpeedButton>(page, "Stackbutton")->click();
     EXPECT_EQ(shownPicture().size(), QSize(3 * Width - 1, 3 * Height - 1));
+
+    // A stack wider and taller than the view opens at the feature, drizzled (x 3) or not.
+    form->show();
+    ASSERT_LT(control<QScrollArea>(page, "ScrollBox2")->viewport()->width(), 1259);
+    for (const bool drizzled : {true, false}) {
+        SCOPED_TRACE(drizzled ? "drizzled" : "frame size");
+        const int side = drizzled ? 1 : 3;
+        FrameModel& model = editRun(context.pipeline).model;
+        model.FrameWidth = model.FrameWidthRaw = model.ImageWidth = 420 * side;
+        model.FrameHeight = model.FrameHeightRaw = model.ImageHeight = 250 * side;
+        frames.frames.assign(Count, makePlane(420 * side, 250 * side, [](int, int) { return 100.0f; }));
+        editRun(context.pipeline).state.FeatureX = 150 * side;
+        editRun(context.pipeline).state.FeatureY = 120 * side;
+        control<TPCheck>(page, "Drizzling")->setChecked(drizzled);
+        pieces(*form).stack->DrizzlingClick();
+        control<TRxSpeedButton>(page, "Stackbutton")->click();
+        const auto* view = control<QScrollArea>(page, "ScrollBox2");
+        EXPECT_EQ(view->horizontalScrollBar()->value(), 450 - 408);
+        EXPECT_EQ(view->verticalScrollBar()->value(), 360 - 312);
+    }
 }
 
 TEST_F(StackPageTest, CancelDuringTheStackKeepsThePreviousStack) {

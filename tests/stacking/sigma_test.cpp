@@ -7,6 +7,7 @@
 #include <cmath>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 
 #include "platform/safe_file.h"
 #include "stack_test_support.h"
@@ -340,11 +341,16 @@ TEST(Sigma, EventLogListAndBoxFilesReadBack) {
     for (const auto& [line, frame] : std::vector<std::pair<std::string, int>>{{"Frame12 Events No", 12},
                                                                               {"Frame21 Events (max: 2)", 21},
                                                                               {"Frame Events 1", 0},
-                                                                              {"Framex1 Events 3", 0},
                                                                               {"Frame-3 Events 1", 0},
                                                                               {"Frame12", 0},
                                                                               {"", 0}})
         EXPECT_EQ(listLineFrame(line).value_or(0), frame) << line;
+    try {
+        listLineFrame("Framex1 Events 3");
+        ADD_FAILURE() << "a frame that is not a number";
+    } catch (const std::invalid_argument& error) {
+        EXPECT_STREQ(error.what(), "'x1' is not a valid integer value");
+    }
 
     // A count beyond what the section holds stops at the section's end.
     const fs::path hostile = dir / "hostile.kel";
@@ -352,7 +358,7 @@ TEST(Sigma, EventLogListAndBoxFilesReadBack) {
                         "[Frame1]\nEvents=2147483647\nX1=3\nY1=4\nPixval1=9\nHival1=8\nSigma1=900\n");
     EXPECT_EQ(shownEvents(TBigIniFile(hostile), 1, 0.0).size(), 1u);
 
-    // The saved list follows every complete recording run, so that the list shows the last run.
+    // The saved list is the first complete recording run's.
     FrameModel model;
     EXPECT_TRUE(savedEventListPath(dir.path(), model).empty());
     model.AviName = "jupiter.ser";
@@ -363,8 +369,8 @@ TEST(Sigma, EventLogListAndBoxFilesReadBack) {
     const std::string first = fileText(file);
     EXPECT_EQ(fileText(saved), first);
     writeFileAtomically(file, "[Frame2]\r\nEvents=1\r\n\r\n");
-    EXPECT_TRUE(keepEventList(file, saved));
-    EXPECT_EQ(fileText(saved), "[Frame2]\r\nEvents=1\r\n\r\n");
+    EXPECT_FALSE(keepEventList(file, saved));
+    EXPECT_EQ(fileText(saved), first);
 
     // The box replaces an older file whole; missing keys read as the whole image.
     const fs::path box = dir / "box.ksb";

@@ -150,7 +150,6 @@ AlignController::AlignController(const AlignControllerParts& parts)
     for (ToolWindow* window :
          {parts_.tools.Zoomwindow, parts_.tools.Registerhaltwindow, parts_.tools.WaveZoom})
         connect(window, &TgbRollup::OnCaptionDblClick, this, &AlignController::ZoomwindowCaptionDblClick);
-    connect(page.PreviewSlider, &TRxSlider::OnChange, this, &AlignController::showLimitCount);
     for (TRxSpinEdit* spin : {page.QualityFilter, page.QualFilterDX, page.CentralHVS, page.Compresfactor})
         connectArming(*spin, &AlignController::armQualityFilter);
     connectArming(*page.FFTFilterspin, &AlignController::armFFTFilter);
@@ -343,22 +342,6 @@ void AlignController::AlignmethodClick() {
         default:
             break;
     }
-}
-
-void AlignController::showLimitCount() {
-    showFramesToStack(framesKeptByLimit(parts_.page.PreviewSlider->Value()));
-}
-
-void AlignController::showFramesToStack(int frames) {
-    AlignPage& page = parts_.page;
-    // The limit follows the ranking once the pass has made one ("None" keeps frames in their order);
-    // while alignment points are placed the frames wait for the ranking of the points' pass.
-    const bool ranked = pipeline_.model().FramesRanked;
-    if (!ranked && (!page.Setlimitbutton->isEnabled() || pipeline_.alignPoints().MultiPointMode)) {
-        page.LimitCountLabel->clear();
-        return;
-    }
-    page.showFramesToStack(frames, page.PreviewSlider->MaxValue() + 1);
 }
 
 // --- Box size, feature pick, box outline ---------------------------------------------------------
@@ -769,10 +752,6 @@ void AlignController::hearRun(PipelineChange change) {
         case PipelineChange::FrameLimit:
             // The ranked frames the frame limit keeps show as the alignment slider's range.
             parts_.page.setLastRankPosition(pipeline_.rankLimit());
-            break;
-        case PipelineChange::Stack:
-            // Beside "Limit" stands what the new stack took.
-            showFramesToStack(pipeline_.stack().result.StackListCount);
             break;
         case PipelineChange::Optimizer:
             showOptimizerProgress();

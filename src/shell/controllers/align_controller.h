@@ -146,10 +146,6 @@ public:
     // finished pass, the reference picture back after a stopped one; the graph's caption, the bar
     // and the status say which (for the one-box pass and the points' passes alike).
     void alignmentEnded(const AlignmentPassResult& result);
-    // Beside "Limit", the number of frames it keeps with the frame slider where it stands.
-    void showLimitCount();
-    // Beside "Limit", "Frames to stack: `frames` of" all frames, once the frames are ranked.
-    void showFramesToStack(int frames);
     // The box outline over the preview, centred at frame pixel `at`; hidden when it does not fit.
     void showBoxOutline(QPoint at, bool fits);
     // Whether the alignment box of the current size, centred at frame pixel `at`, lies in the frame.
@@ -211,6 +207,9 @@ private:
     void hearRun(PipelineChange change);
     // The optimizer's runs and the realignment (align_optimizer_hearers.cpp).
     void showOptimizerProgress();
+    // The frame the alignment slider stands on while an optimizer run works: the one taken
+    // before the frame in work (-1 between runs).
+    int sliderFrame_ = -1;
     void showRealignValues();
 
     AlignControllerParts parts_;

@@ -1,10 +1,13 @@
 // What the Align page shows of the optimizer's work, heard from the pipeline, and the handler of
 // its quality limit that places the frame slider.
 
+#include <algorithm>
+
 #include "pipeline/pipeline.h"
 #include "shell/controllers/align_controller.h"
 #include "shell/pages/align_page.h"
 #include "shell/shell_ports.h"
+#include "widgets/slider.h"
 
 namespace kestrave {
 
@@ -16,15 +19,21 @@ void AlignController::showOptimizerProgress() {
             // The spectrum is not drawn while the optimizer runs.
             page.hideAlignSlider();
             page.setFftWindowChosen(false);
+            if (sliderFrame_ < 0)
+                sliderFrame_ = pipeline_.model()
+                                   .FrameRanking[std::clamp(page.AlignSlider->Value(), 0, MaxFrameIndex)]
+                                   .Frame;
             break;
         case OptimizerProgress::Step::Frame:
+            // The note names the frame the slider still stands on: the one taken before.
             page.showFrameNote(QStringLiteral("Processing frame %1 of %2")
-                                   .arg(progress.frame + 1)
+                                   .arg(sliderFrame_ + 1)
                                    .arg(pipeline_.model().usedframes));
+            sliderFrame_ = progress.frame;
             break;
         case OptimizerProgress::Step::Ended:
-            // The frame a run worked on last is no news once it ended, however it ended.
-            page.clearFrameNote();
+            // The note keeps the frame named last.
+            sliderFrame_ = -1;
             break;
     }
 }

@@ -144,7 +144,6 @@ void AlignController::alignmentStopped() {
     // The ranking is gone with the pass: nothing is limited, optimized or stacked before a pass
     // ranks the frames again.
     parts_.page.Setlimitbutton->setEnabled(false);
-    parts_.page.LimitCountLabel->clear();
     if (pipeline_.registration().Image1.empty()) return;
     pipeline_.showReferencePicture();
     window_->showPreview(bitmapView(pipeline_.input().PreviewBitmap));
@@ -173,7 +172,6 @@ void AlignController::alignmentFinished(const AlignmentPassResult& result) {
     if (result.graph) DrawRegistrationGraph();
 
     page.Setlimitbutton->setEnabled(true);
-    showLimitCount();
     markButton(*page.Showbuttonp1, *page.Setlimitbutton, -2);
     windows.Showgraphpointer->move(graphPointerLeft(page.PreviewSlider->Value(),
                                                     page.PreviewSlider->MaxValue(), windows.Chart8->width()),
@@ -226,9 +224,8 @@ void AlignController::SetLimitClick() {
     if (result.Refframes) optimizePage.setReferenceFrames(static_cast<int>(*result.Refframes));
     parts_.stackPage.setStackButtonEnabled(true);
     parts_.entries.selectTab(OptimizeTab);
-    // The Optimize page starts from the best frame; beside "Limit" stands what the stack takes.
+    // The Optimize page starts from the best frame.
     page.setPreviewPosition(0);
-    showFramesToStack(last + 1);
     if (result.ToStackPage) parts_.entries.selectTab(StackTab);
     optimizePage.showFramesLimited(page.previewPicture());
     ports_.progress().setStatus(2, result.statusText);

@@ -192,7 +192,6 @@ void InputController::EmptyframelistbuttonClick() {
             align.PreviewSlider->setMaxValue(1);
             align.PreviewSlider->setValue(0);
         }
-        align.Sliderset->setMaxValue(2);
         pipeline_.commitFrameLimit({.ranks = 1, .countRange = 1, .stackBound = 1});
         windows.LimitStack->setMaxValue(1);
         windows.QUALSliderMalign->setMaxValue(1);

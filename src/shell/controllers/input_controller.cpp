@@ -380,7 +380,6 @@ void InputController::showTakenSeries(const InputRecord& record, bool decideColo
     if (record.tooManyFrames) messages.warn(TooManyFramesCaption, TooManyFramesText);
     if (record.aviFilesLeftOut)
         messages.warn("Too many files", "Warning : at most 101 AVI files are taken as one input ");
-    align.Sliderset->setMaxValue(last + 1);
     PreviewSliderChange();
 
     if (decideColourNow) decideColour();
@@ -404,7 +403,6 @@ void InputController::resetControlsBeforeInput() {
     parts_.dialogs.WaveletSave.FileName.clear();
     align.Showpanel->hide();
     align.RectShape1->hide();
-    align.LimitCountLabel->clear();
     for (QWidget* control :
          std::initializer_list<QWidget*>{align.Haltwindow, align.QualityMethodlabel, align.QualityMethodCombo,
                                          align.Alignmethod, align.OptimizeQualitySpin})
@@ -480,7 +478,6 @@ void InputController::takeSingleImage(const InputRecord& record) {
         align.PreviewSlider->setMaxValue(record.lastIndex);
         align.PreviewSlider->setValue(0);
     }
-    align.Sliderset->setMaxValue(record.lastIndex + 1);
     fillFrameList({});
     showPicture();
     pipeline_.commitFrameLimit({.countRange = 1, .stackBound = 1});

@@ -151,6 +151,7 @@ OptimizeController::OptimizeController(const OptimizeControllerParts& parts)
     connectPass(*page_.Referbutton, PassOverResult::Reference, &OptimizeController::MakerefClick);
     connectPass(*page_.Optimizeandstackbutton, PassOverResult::Optimize,
                 &OptimizeController::AlignStackButtonClick);
+    parts_.waveletPage.takeContinueButton(*page_.Continuebutton);
     connect(page_.Restartalign, &QPushButton::clicked, this, &OptimizeController::RestartAlignClick);
     connect(page_.Refframes, &TRxSpinEdit::OnChange, this, &OptimizeController::RefframesChange);
     connect(page_.Contour, &TPCheck::OnClick, this, &OptimizeController::ContourClick);
@@ -364,6 +365,7 @@ void OptimizeController::Optimize_AllAlignpoints(bool afterPointAlignment) {
     const int count = pipeline_.alignPoints().Alignpoints;
     ports_.progress().setCancelRequested(false);
     showPassStart(ports_.progress(), 2);
+    if (page_.Optimizegraph->Checked()) parts_.tools.RegiStration2->show();
     progressWindow.show();
     progressWindow.raise();
     pointWindows.startPointProgress(count);
@@ -396,8 +398,6 @@ void OptimizeController::Optimize_AllAlignpoints(bool afterPointAlignment) {
     if (result.Warnings) page_.Warnings->setChecked(*result.Warnings);
     pointWindows.stopCountdown();
     const bool cancelled = result.cancelled || ports_.CancelRequested();
-    if (!cancelled && !result.followers.empty())
-        ports_.messages().inform("Alignment points", pointFollowersText(result.followers));
     if (!cancelled) {
         // Each point's stack graph is drawn once, its quality cut-off one short of the end.
         windows.drawPointStackGraphs(count);

@@ -30,8 +30,6 @@ constexpr int OptimizeTab = static_cast<int>(TMainTab::tabOptimize);
 // The movements plot: a shift (X, Y) is drawn at (X + 100, Y + 100).
 constexpr int MoveOrigin = 100;
 constexpr int MoveSide = 2 * MoveOrigin + 1;
-// The pictures are shown again after this many frames, so that long passes stay quick.
-constexpr int FramesPerRefresh = 16;
 
 // The chart of a pass; the axes show only when a difference above 1 was measured.
 void showPassChart(OptimizePage& page, const OptimizerChart& chart) {
@@ -55,6 +53,7 @@ int OptimizeController::PassView::windowSide() const {
 
 void OptimizeController::PassView::passStarted(const OptimizerChart& chart) {
     OptimizePage& page = parts_.optimizePage;
+    if (page.Optimizegraph->Checked()) showRegistrationGraph();
     parts_.tools.movements->setVisible(page.ShowMovementwindow->Checked());
     movePicture_ = QImage(MoveSide, MoveSide, QImage::Format_RGB32);
     movePicture_.fill(Qt::white);
@@ -83,14 +82,19 @@ void OptimizeController::PassView::passStarted(const OptimizerChart& chart) {
     parts_.optimizerWindows.Showgraph2pointer->show();
     showPassChart(page, chart);
     charted_ = static_cast<int>(chart.quality.size());
+    chartPositions_ = chart.positions;
     shown_ = 0;
     pacer_.restart();
     showPictures();
 }
 
-void OptimizeController::PassView::frameOptimized(int, int frame, const TFrameRec& record,
+void OptimizeController::PassView::frameOptimized(int position, int frame, const TFrameRec& record,
                                                   const Bitmap24& currentBox) {
     ++shown_;
+    const auto point = std::lower_bound(chartPositions_.begin(), chartPositions_.end(), position);
+    if (point != chartPositions_.end() && *point == position)
+        parts_.optimizePage.showOptimizedDifference(static_cast<int>(point - chartPositions_.begin()),
+                                                    record.Slots[0].Difference);
     // The movements plot gathers every frame; the rest shows only the frame in hand.
     if (parts_.tools.movements->isVisible()) {
         const int x = record.Slots[0].X + MoveOrigin;
@@ -107,13 +111,17 @@ void OptimizeController::PassView::frameOptimized(int, int frame, const TFrameRe
 
     current_ = bitmapView(currentBox).copy();
     frame_ = frame;
-    if (paced || shown_ % FramesPerRefresh == 0) showPictures();
+    showPictures();
+}
+
+void OptimizeController::PassView::showRegistrationGraph() {
+    parts_.registrationWindows.showRegistrationGraph(parts_.pipeline.model(), parts_.pipeline.rankLimit(),
+                                                     parts_.pipeline.optimizer().RegistrationCaption);
 }
 
 // The registration graph shows the frames as the run starts from them.
 void OptimizeController::PassView::alignmentRestored() {
-    parts_.registrationWindows.showRegistrationGraph(parts_.pipeline.model(), parts_.pipeline.rankLimit(),
-                                                     parts_.pipeline.optimizer().RegistrationCaption);
+    showRegistrationGraph();
 }
 
 void OptimizeController::PassView::passFinished(const OptimizerPassResult& result, double) {
@@ -122,13 +130,7 @@ void OptimizeController::PassView::passFinished(const OptimizerPassResult& resul
     OptimizerWindows& windows = parts_.optimizerWindows;
     TRectShape& pointer = *windows.Showgraph2pointer;
     pointer.move(parts_.frameWindows.registrationChartWidth() + 5, pointer.y());
-    // The chart shows the differences the pass reached.
-    const OptimizerChart chart = optimizerChart(parts_.pipeline.model(), parts_.pipeline.rankLimit(),
-                                                parts_.pipeline.optimizer().RelativeLimit);
-    showPassChart(page, chart);
-    if (page.Optimizegraph->Checked())
-        parts_.registrationWindows.showRegistrationGraph(parts_.pipeline.model(), parts_.pipeline.rankLimit(),
-                                                         parts_.pipeline.optimizer().RegistrationCaption);
+    if (page.Optimizegraph->Checked()) showRegistrationGraph();
     showPictures();
     windows.Xmove->setText(QStringLiteral("x sum:%1").arg(result.xSum));
     windows.Ymove->setText(QStringLiteral("y sum:%1").arg(result.ySum));

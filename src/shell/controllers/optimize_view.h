@@ -4,6 +4,7 @@
 // pointer on the registration chart, the movements plot and the registration caption.
 
 #include <QImage>
+#include <vector>
 
 #include "registration/optimizer_options.h"
 #include "shell/controllers/optimize_controller.h"
@@ -30,6 +31,7 @@ private:
     // The side of the compared windows in working pixels.
     int windowSide() const;
     void showPictures();
+    void showRegistrationGraph();
     // The reference window beside the current box, enlarged to fill the page's picture box, each
     // captioned, and the frame in hand under them.
     QImage comparePicture() const;
@@ -39,8 +41,9 @@ private:
     QImage current_;    // the compared box of the frame optimized last
     int frame_ = -1;    // that frame
     QImage movePicture_;
-    int charted_ = 0;  // frames of the chart of this pass
-    int shown_ = 0;    // frames optimized so far in this pass
+    int charted_ = 0;                  // frames of the chart of this pass
+    std::vector<int> chartPositions_;  // the ranking position of each point of the chart
+    int shown_ = 0;                    // frames optimized so far in this pass
     int passesFinished_ = 0;
     // A pass nobody watches is drawn a few times per second.
     RedrawPacer pacer_;

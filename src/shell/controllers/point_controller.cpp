@@ -384,8 +384,6 @@ void PointController::Multialignsetup() {
     const bool multiQuantity = parts_.optimizePage.multiQuantity();
     page.Freebox->setChecked(false);
     pipeline_.startPlacingPoints();
-    // The count of the last ranking no longer holds: the points' pass ranks the frames again.
-    page.LimitCountLabel->clear();
     windows_.Multialignwindow->show();
     windows_.Multialignwindow->raise();
     takePoints({});

@@ -153,7 +153,7 @@ void SigmaController::StartClick() {
     window.Recordsigma->setChecked(true);
     const bool recorded = runSigmaStack();
     window.Recordsigma->setChecked(false);
-    // Only a complete run's log is kept; it replaces the list of an earlier run.
+    // Only a complete run's log is kept, and only the input's first.
     if (recorded) {
         try {
             parts_.pipeline.keepSigmaEvents();
@@ -178,7 +178,12 @@ void SigmaController::Button4Click() {
 std::optional<int> SigmaController::chosenFrame() const {
     const QListWidgetItem* item = parts_.sigmaEventsWindow.Sigmalist->currentItem();
     if (!item) return std::nullopt;
-    return listLineFrame(item->text().toStdString());
+    try {
+        return listLineFrame(item->text().toStdString());
+    } catch (const std::invalid_argument& error) {
+        parts_.ports.messages().error("Sigma events", error.what());
+        return std::nullopt;
+    }
 }
 
 void SigmaController::SigmalistClick() {

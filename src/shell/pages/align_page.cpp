@@ -158,7 +158,6 @@ void AlignPage::buildStepControls() {
     Alignbutton = speedButton(this, "Alignbutton", "Align");
     Manualalignbox = optionCheck(this, "Manualalignbox", "Manual");
     Setlimitbutton = speedButton(this, "Setlimitbutton", "Limit");
-    LimitCountLabel = runningText(this, "LimitCountLabel");
     Autoprocess = optionCheck(this, "Autoprocess", "Automatic processing");
     // Aligning needs an input and a feature, the limit an alignment.
     for (QWidget* step : std::initializer_list<QWidget*>{Alignbutton, Manualalignbox, Setlimitbutton})
@@ -243,7 +242,7 @@ void AlignPage::layOutPage() {
     auto* steps = new QVBoxLayout;
     steps->addLayout(controlRow({Alignbutton, Manualalignbox, Autoprocess}));
     steps->addLayout(controlRow({Lowerqualitylabel, OptimizeQualitySpin}));
-    steps->addLayout(controlRow({Setlimitbutton, LimitCountLabel}));
+    steps->addLayout(controlRow({Setlimitbutton}));
     QGroupBox* actions = captionedGroup(column, "Alignment", steps);
     actions->setProperty(ActionButtonsProperty, true);
     frame.column->addWidget(actions);
@@ -451,10 +450,6 @@ void AlignPage::showFrameNote(const QString& text) {
     Framelabel->setText(text);
 }
 
-void AlignPage::clearFrameNote() {
-    Framelabel->clear();
-}
-
 void AlignPage::hideAlignSlider() {
     AlignSlider->hide();
 }
@@ -545,10 +540,6 @@ int AlignPage::previewPosition() const {
 
 void AlignPage::setPreviewPosition(int position) {
     PreviewSlider->setValue(position);
-}
-
-void AlignPage::showFramesToStack(int kept, int total) {
-    LimitCountLabel->setText("Frames to stack: " + QString::number(kept) + " of " + QString::number(total));
 }
 
 void AlignPage::moveToFirstFrameQuietly() {

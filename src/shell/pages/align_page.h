@@ -97,9 +97,6 @@ private:
     // "Limit": keeps the ranked frames up to the preview slider's position; enabled by the
     // alignment pass, where the user is when it ends.
     TRxSpeedButton* Setlimitbutton;
-    // Beside "Limit": how many ranked frames it keeps with the frame slider where it stands
-    // ("Frames to stack: 101 of 300"); empty until the frames are ranked.
-    QLabel* LimitCountLabel;
     // "Automatic processing": the alignment goes on by itself to the limit, the optimizer, the stack
     // and the wavelet processing.
     TPCheck* Autoprocess;
@@ -223,7 +220,6 @@ public:
     // The frame a pass works on (Framelabel), and the alignment slider hidden while the
     // optimizer runs.
     void showFrameNote(const QString& text);
-    void clearFrameNote();
     void hideAlignSlider();
     // Whether the FFT window (ShowFFTbox) and the registration graph (ShowGraphbox) are chosen.
     bool fftWindowChosen() const;
@@ -256,8 +252,6 @@ public:
     // The frame slider's position.
     int previewPosition() const;
     void setPreviewPosition(int position);
-    // Beside "Limit": "Frames to stack: kept of total".
-    void showFramesToStack(int kept, int total);
     // Puts the frame slider on the first frame without announcing the move.
     void moveToFirstFrameQuietly();
     // "Goto Frame": shows the typed frame; a number beyond the input is replaced by the nearest

@@ -29,6 +29,10 @@ public:
     // Appends the next point; its x is its index.
     void Add(double value) { values_.push_back(value); }
     void Assign(const std::vector<double>& values) { values_ = values; }
+    // Point `index`, when the series has it, takes `value`.
+    void setValue(int index, double value) {
+        if (index >= 0 && index < Count()) values_[static_cast<std::size_t>(index)] = value;
+    }
     int Count() const { return static_cast<int>(values_.size()); }
     const std::vector<double>& values() const { return values_; }
 

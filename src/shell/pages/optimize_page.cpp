@@ -61,7 +61,7 @@ OptimizePage::OptimizePage(QWidget* parent) : QWidget(parent) {
     auto* reference = new QVBoxLayout;
     reference->addLayout(
         controlRow({Referbutton, caption(column, "from the best"), Refframes, caption(column, "frames")}));
-    reference->addLayout(controlRow({Restartalign, Continuebutton}));
+    reference->addLayout(controlRow({Restartalign}));
     frame.column->addWidget(captionedGroup(column, "New reference", reference));
     frame.column->addWidget(
         captionedGroup(column, "Graphs", controlRow({Optimizegraph, ShowMovementwindow})));
@@ -194,6 +194,11 @@ void OptimizePage::showOptimizerChart(const std::vector<double>& qualities,
     // The frame axis spans the points shown; only a limit ends it at its own count.
     Chart7->BottomAxis.Automatic = true;
     Chart7->BottomAxis.Increment = frameIncrement;
+    Chart7->update();
+}
+
+void OptimizePage::showOptimizedDifference(int index, double difference) {
+    Series4->setValue(index, difference);
     Chart7->update();
 }
 

@@ -100,6 +100,8 @@ public:
     // optimizes or a limit keeps, `frameIncrement` the step of the frame axis.
     void showOptimizerChart(const std::vector<double>& qualities, const std::vector<double>& differences,
                             double frameIncrement);
+    // Point `index` of Series4 takes a frame's difference as the pass optimizes it.
+    void showOptimizedDifference(int index, double difference);
     // After a limit the frame axis runs from 0 to the number of frames kept (until the chart is
     // shown again or emptied).
     void endFrameAxisAt(double count);

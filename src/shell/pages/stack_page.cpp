@@ -82,9 +82,11 @@ StackPage::StackPage(QWidget* parent) : QWidget(parent) {
     Recordingbutton = speedButton(this, "Recordingbutton", "Search\r\nEvents");
     Recordingbutton->setToolTip("Search the frames for\nbright events ");
     connect(Recordingbutton, &QToolButton::clicked, this, &StackPage::sigmaEventsRequested);
-    addOptionTab(
-        glPageControl3, "Sigma clipping",
-        {{caption(this, "Sigma factor"), Statisticspin, Recordingbutton, sigmahi, Sigmalo, RejectMax}});
+    Statisticalstackbutton = speedButton(this, "Statisticalstackbutton", "Start");
+    connect(Statisticalstackbutton, &QToolButton::clicked, this, &StackPage::sigmaStackRequested);
+    addOptionTab(glPageControl3, "   Sigma Clipping   ",
+                 {{Statisticalstackbutton, caption(this, "Sigma factor"), Statisticspin, Recordingbutton,
+                   sigmahi, Sigmalo, RejectMax}});
 
     Macorrect = optionCheck(this, "Macorrect", "Remove mean shift");
     // On by default: without it every zone keeps the local distortion of the one frame the points
@@ -99,9 +101,7 @@ StackPage::StackPage(QWidget* parent) : QWidget(parent) {
     glPageControl3->addTab(aviControls, "AVI");
 
     Stackbutton = speedButton(this, "Stackbutton", "Stack");
-    Statisticalstackbutton = speedButton(this, "Statisticalstackbutton", "Sigma stack");
     Savebutton = speedButton(this, "Savebutton", "Save");
-    connect(Statisticalstackbutton, &QToolButton::clicked, this, &StackPage::sigmaStackRequested);
     connect(Savebutton, &QToolButton::clicked, this, &StackPage::saveRequested);
     Showstackgraph = optionCheck(this, "Showstackgraph", "Show Stackgraph");
     ShowStacklist = optionCheck(this, "ShowStacklist", "Show Stacklist");
@@ -120,8 +120,8 @@ StackPage::StackPage(QWidget* parent) : QWidget(parent) {
     // The page's options: tool windows may cover them, never the buttons under them or the picture.
     glPageControl3->setProperty(ToolAreaProperty, true);
     layout->addWidget(glPageControl3);
-    layout->addLayout(controlRow({Stackbutton, Statisticalstackbutton, Savebutton, stackshape, Showstackgraph,
-                                  ShowStacklist, Alignmentpoints, Stacklabel}));
+    layout->addLayout(controlRow(
+        {Stackbutton, Savebutton, stackshape, Showstackgraph, ShowStacklist, Alignmentpoints, Stacklabel}));
     layout->addWidget(ScrollBox2, 1);
 }
 

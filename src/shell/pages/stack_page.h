@@ -192,7 +192,7 @@ signals:
     void multiPointClicked();
     // A style was picked in the style group.
     void stackStylePicked();
-    // "Sigma stack", "Search Events" and "Save" were pressed.
+    // The sigma tab's "Start", "Search Events" and "Save" were pressed.
     void sigmaStackRequested();
     void sigmaEventsRequested();
     void saveRequested();

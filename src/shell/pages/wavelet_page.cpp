@@ -1,6 +1,7 @@
 #include "shell/pages/wavelet_page.h"
 
 #include <QAbstractButton>
+#include <QBoxLayout>
 #include <QComboBox>
 #include <QEvent>
 #include <QGridLayout>
@@ -442,6 +443,11 @@ void WaveletPage::markNextButton(QWidget* button) {
     const bool hidden = Showbuttonp3->isHidden();
     markButton(*Showbuttonp3, button != nullptr ? *button : *Processbutton);
     Showbuttonp3->setHidden(hidden);
+}
+
+void WaveletPage::takeContinueButton(QWidget& button) {
+    auto* row = qobject_cast<QBoxLayout*>(Processbutton->parentWidget()->layout());
+    if (row) row->insertWidget(row->indexOf(savebmp2button) + 1, &button);
 }
 
 WaveletSaveValues WaveletPage::saveValues() const {

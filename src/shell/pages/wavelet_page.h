@@ -236,6 +236,8 @@ public:
     // The mark of the next button to press moves below `button` (Process when null); whether it
     // shows stays as it is.
     void markNextButton(QWidget* button);
+    // "Continue" of a new reference stands beside Process, where the picture is enhanced.
+    void takeContinueButton(QWidget& button);
     // The values a save of the processed picture takes, read together.
     WaveletSaveValues saveValues() const;
     // The layer weights, the layer steps and the contrast and brightness, read or set together.
