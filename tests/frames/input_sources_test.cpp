@@ -6,7 +6,9 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <numeric>
+#include <thread>
 
 #include "frames/avi_input.h"
 #include "frames/avi_test_jpeg.h"
@@ -18,6 +20,7 @@
 #include "frames/png_io.h"
 #include "frames/ser_reader.h"
 #include "frames/tiff_frame.h"
+#include "support/memory_frame_source.h"
 #include "support/temp_dir.h"
 #include "support/thread_count_scope.h"
 
@@ -74,6 +77,54 @@ std::vector<std::string> namesOf(const std::vector<std::filesystem::path>& files
 }
 
 }  // namespace
+
+// A frame the pass holds stays intact however long it is held and in whatever order the frames
+// are given back: one caller keeping its first frame while it takes and gives back the others,
+// and many threads taking frames side by side, each held for a while.
+TEST(InputSources, HeldFramesStayIntactWhileOthersAreGivenBackInAnyOrder) {
+    MemoryFrameSource source;
+    const int n = 300;
+    for (int i = 0; i < n; ++i) {
+        source.frames.emplace_back(2, 2);
+        source.frames.back()[1][1] = float(i);
+    }
+    for (const int threads : {1, 8}) {
+        SCOPED_TRACE(threads);
+        const ThreadCountScope scope(threads);
+        {
+            FramePrefetcher frames(source, allFrames(n), 1, 2);
+            std::size_t first = 0, position = 0;
+            const FrameBuffers& kept = frames.next(first);
+            for (int i = 1; i < n; ++i) {
+                ASSERT_EQ(frames.next(position).RawFramePlane[1][1], float(i));
+                frames.release(position);
+                ASSERT_EQ(kept.RawFramePlane[1][1], 0.0f) << i;
+            }
+            frames.release(first);
+        }
+        FramePrefetcher frames(source, allFrames(n), 1, 2);
+        std::mutex taking;
+        std::vector<std::thread> passes;
+        std::atomic<int> wrong{0};
+        for (int t = 0; t < 8; ++t)
+            passes.emplace_back([&, t] {
+                for (int k = t; k < n; k += 8) {
+                    std::size_t position = 0;
+                    const FrameBuffers* frame = nullptr;
+                    {
+                        const std::lock_guard lock(taking);
+                        frame = &frames.next(position);
+                    }
+                    const float value = frame->RawFramePlane[1][1];
+                    std::this_thread::sleep_for(std::chrono::microseconds(50 * (position % 5)));
+                    if (value != float(position) || frame->RawFramePlane[1][1] != value) ++wrong;
+                    frames.release(position);
+                }
+            });
+        for (std::thread& pass : passes) pass.join();
+        EXPECT_EQ(wrong, 0);
+    }
+}
 
 TEST(InputSources, SerFramesAreTheReadersRawSamplesOrTheirDebayeredPicture) {
     TempDir dir;
