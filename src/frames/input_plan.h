@@ -45,6 +45,10 @@ struct InputPlan {
 // Orders the chosen files case-insensitively by name (the file list's sort order) and keeps
 // those of the filter's kind, up to the input's limit.
 InputPlan planInput(std::vector<std::string> chosen, InputFilter filter);
+// The plan of the files chosen in the input dialog (or a batch's input file): as planInput, but
+// when none of them is of the filter's kind the first is taken as one (its reader then says
+// whether it is); a name of no input kind is taken as a video. No files only when none was chosen.
+InputPlan planChosenInput(const std::vector<std::string>& chosen, InputFilter filter);
 
 // What the window shows of the new input.
 struct InputRecord {

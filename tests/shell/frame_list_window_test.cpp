@@ -129,6 +129,9 @@ TEST_F(FrameListWindowTest, CheckedFramesAreSavedAndLoadedBackAndAListIsAdded) {
     EXPECT_EQ(context.pipeline.model().FrameNames[2], frames[3].string());
     EXPECT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stInputLoaded);
     EXPECT_FALSE(control<QPushButton>(*form, "Addframelistbutton")->isHidden());
+    for (const char* name :
+         {"QualityMethodlabel", "QualityMethodCombo", "Lowerqualitylabel", "OptimizeQualitySpin"})
+        EXPECT_FALSE(control<QWidget>(align, name)->isEnabled()) << name;
 
     // A list of ten appended to twenty: the open frames keep their ticks, the new ones are ticked.
     select(frames, InputFilter::BMP);
@@ -309,7 +312,7 @@ TEST_F(FrameListWindowTest, DroppedFilesExtendTheSeriesOrBecomeTheInput) {
     const auto ser = writeSampleRecording(dir.path(), options, "planet.ser").path;
     drop({ser});
     EXPECT_EQ(list.count(), 300);
-    EXPECT_EQ(list.item(299)->text(), "Frame 300");
+    EXPECT_EQ(list.item(299)->text(), "Frame 299");
     EXPECT_TRUE(context.pipeline.model().InputIsSER);
     EXPECT_EQ(context.pipeline.model().SerName, ser.string());
     EXPECT_EQ(control<TRxSlider>(align, "PreviewSlider")->MaxValue(), 299);

@@ -2,6 +2,8 @@
 // list as the input or append it to the open series, empty the list, and take files dropped on
 // the main window.
 
+#include <QComboBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -144,10 +146,15 @@ void InputController::loadFrameList(const std::filesystem::path& file) {
     changeInput([&] {
         const std::optional<FrameListEntries> entries =
             listedFrames(pipeline_, ports_.messages(), file, InputFilter::None);
+        if (!entries || !takeEntries(*entries, listTaking(), ListCaption, false)) return;
+        // The quality method and its threshold wait for the feature, whose pick enables them.
+        const AlignPage& align = parts_.page;
+        for (QWidget* control :
+             std::initializer_list<QWidget*>{align.QualityMethodlabel, align.QualityMethodCombo,
+                                             align.Lowerqualitylabel, align.OptimizeQualitySpin})
+            control->setEnabled(false);
         // More frames can then be added to a still-frame series.
-        if (entries && takeEntries(*entries, listTaking(), ListCaption, false) &&
-            !pipeline_.model().InputIsSER)
-            parts_.frameWindows.Addframelistbutton->show();
+        if (!pipeline_.model().InputIsSER) parts_.frameWindows.Addframelistbutton->show();
     });
 }
 

@@ -181,33 +181,19 @@ void InputController::reportMissing(const std::string& file) {
 void InputController::SelectFileButtonClick() {
     changeInput([this] {
         ChosenInput chosen;
+        InputTaking how;
         if (pipeline_.state().BatchMode) {
             chosen.files = {pipeline_.input().BatchInputFile};
             chosen.filter = filterOfFile(pipeline_.input().BatchInputFile);
         } else {
             chosen = chooseInput();
             if (chosen.files.empty()) return;
+            // The dialog's preview of a SER video leaves its frames stretched.
+            how.ser = StretchRule::Stretch;
         }
 
         // Everything that can fail is tried before the current input is given up.
-        InputPlan plan = planInput(chosen.files, chosen.filter);
-        // A name typed with another kind's extension is taken as that kind, which the dialog
-        // then offers next time.
-        if (const InputFilter typed = filterOfFile(chosen.files.front());
-            plan.files.empty() && typed != InputFilter::None && typed != chosen.filter) {
-            plan = planInput(chosen.files, typed);
-            if (!pipeline_.state().BatchMode)
-                parts_.dialogs.Addbitmapdialog.FilterIndex = static_cast<int>(typed);
-        }
-        if (plan.files.empty()) {
-            if (!std::filesystem::is_regular_file(chosen.files.front()))
-                reportMissing(chosen.files.front());
-            else
-                ports_.messages().error("File warning",
-                                        "not an input file of the chosen kind :" + chosen.files.front());
-            return;
-        }
-        takeInput(plan, {});
+        takeInput(planChosenInput(chosen.files, chosen.filter), how);
     });
 }
 
@@ -246,6 +232,8 @@ bool InputController::takeProjectInput(const InputPlan& plan) {
         how.tooLargeForVideo = true;
         how.proposeVideoName = false;
         taken = takeInput(plan, how);
+        // A project names its video as its samples are ("HI-AVI" for more than 8 bits).
+        if (taken && !pipeline_.model().InputIsSeries) pipeline_.restoreInputCaption(ports_.progress());
     });
     return taken;
 }
@@ -355,9 +343,8 @@ void InputController::showTakenSeries(const InputRecord& record, bool decideColo
     if (record.aviFrameTooLarge && !videoSizeTold)
         messages.warn("File warning", "AVI or BMP frame too large !!!!");
     if (!record.aviMissingFrames.empty()) messages.warn("File warning", record.aviMissingFrames);
-    pipeline_.setUpImagePlanes(ports_.progress(), messages);
-    // After the section's own status text, so that the input's facts stay readable.
     ports_.progress().setStatus(3, record.statusText);
+    pipeline_.setUpImagePlanes(ports_.progress(), messages);
 
     const int last = record.lastIndex;
     windows.differencecutslider->setValue(1000);
@@ -393,9 +380,6 @@ void InputController::resetControlsBeforeInput() {
     align.PreviewFull->setEnabled(true);
     align.Alignmethod->setItemIndex(0);
     ports_.shell.ImageSaved = false;
-    // The result's save dialog proposes no name of the input before (its folder stays the save
-    // folder): a save of the new result must not go over the earlier one unasked.
-    parts_.dialogs.WaveletSave.FileName.clear();
     align.Showpanel->hide();
     align.RectShape1->hide();
     align.LimitCountLabel->clear();
