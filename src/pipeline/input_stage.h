@@ -41,6 +41,8 @@ public:
     // The current input is given up: the window puts its controls back (the per-input reset) and
     // shows those of the probed kind. Returns how the new input's frames are read.
     virtual FrameSourceOptions prepareFor(const ProbedInput& probed) = 0;
+    // The files were dropped on the window (see InputState::takenByDrop).
+    virtual bool dropped() const { return false; }
 };
 
 class InputStage : public virtual PipelineCore {

@@ -64,6 +64,7 @@ std::optional<InputTaken> InputStage::takeInput(const InputPlan& plan, InputTake
     taken.probed = {probe.plan.filter, probe.serBayer, probe.serDebayerItem, probe.luminance};
     FrameSourceOptions options = ports.prepareFor(taken.probed);
     options.TifStretch = stretch->tif;
+    run_.input.takenByDrop = ports.dropped();
     try {
         taken.record = takeInput(std::move(probe), options, stretch->fit, stretch->tif, stretch->ser);
     } catch (const std::exception& error) {

@@ -171,7 +171,6 @@ void PassProgress::excludeWrongSize(int frame) {
     TFrameRec& record = model.FrameTable[frame];
     record.Excluded = record.Dropped = true;
     record.Slots[0].Quality = 0.0f;
-    if (sizeWarningsOff_) return;
     Message warning;
     warning.caption = "Filesize warning";
     const std::string name =
@@ -179,10 +178,7 @@ void PassProgress::excludeWrongSize(int frame) {
     warning.text = name + ".\nFile has different dimensions, excluded from processing !!";
     warning.dlgType = mtWarning;
     warning.buttons = mbOK;
-    warning.showCheckBox = true;
-    warning.checkBoxCaption = "Do not repeat this message";
     context_.messages.show(warning);
-    sizeWarningsOff_ = context_.messages.messageBoxChecked();
 }
 
 void rankAlignedFrames(AlignContext& context, const AlignmentPassOptions& options,

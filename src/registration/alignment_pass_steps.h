@@ -92,7 +92,6 @@ private:
     int step_ = 1;
     int segment_ = 0;
     int segmentFirst_ = 0;
-    bool sizeWarningsOff_ = false;
 };
 
 // The end of a pass over the frames 0 .. lastFrame: the brightness made relative to the mean of

@@ -93,8 +93,8 @@ public:
             },
             [this] { shoot("2f-zoom"); },
             [&align] { pressOn(*control<TPCheck>(align, "Previewzoom"), QPoint(8, 8)); },
-            // The balloon as the user reads it most: a question, a warning that offers "do not
-            // repeat", the lost-lock question; then the guide and one of its hints.
+            // The balloon as the user reads it most: a question, a warning, the lost-lock
+            // question; then the guide and one of its hints.
             [this] {
                 *balloonName_ = "2a-balloon-question";
                 form_.app.messages().ask(mtCustom, "Closing Kestrave ",
@@ -105,8 +105,7 @@ public:
                 *balloonName_ = "2b-balloon-warning";
                 form_.app.messages().warn(
                     "Filesize warning",
-                    "Frame 12.\nFile has different dimensions, excluded from processing !!",
-                    "Do not repeat this message");
+                    "Frame 12.\nFile has different dimensions, excluded from processing !!");
             },
             [this] {
                 *balloonName_ = "2c-balloon-lost-lock";

@@ -24,13 +24,16 @@
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/named_control.h"
 #include "shell/pages/stack_page.h"
+#include "shell/pages/wavelet_page.h"
 #include "shell/speed_bar.h"
 #include "shell_test_support.h"
 #include "support/sample_recording.h"
+#include "widgets/check_box.h"
 #include "widgets/radio_group.h"
 #include "widgets/rect_shape.h"
 #include "widgets/slider.h"
 #include "widgets/speed_button.h"
+#include "widgets/spin_edit.h"
 
 namespace kestrave::test {
 
@@ -281,26 +284,45 @@ TEST_F(FrameListWindowTest, DroppedFilesExtendTheSeriesOrBecomeTheInput) {
     QApplication::sendEvent(form.get(), &file);
     EXPECT_TRUE(file.isAccepted());
 
-    // Onto three bitmaps: five, frame 0 and the unticked frame kept.
+    // Onto three bitmaps: five, frame 0 and the unticked frame kept. The settings of the wavelet
+    // page, the colour balance and the resampling stay; the colour is asked about again.
+    WaveletPage& wavelet = *pieces(*form).waveletPage;
+    control<TRxSlider>(wavelet, "Layer3slider")->setValue(400);
+    control<TRxSpinEdit>(*form, "Rbalance")->setValue(0.5);
+    control<TRxSpinEdit>(*form, "ResampleSpin")->setValue(3.5);
+    control<TPCheck>(align, "AutoDetectColour")->setChecked(false);
+    control<TPCheck>(align, "Colourstack")->setChecked(true);
+    messages.shown.clear();
+    messages.reply(mrNo);
     const auto added = writeFrames("g", 2, ".bmp");
     drop(added);
+    EXPECT_EQ(control<TRxSlider>(wavelet, "Layer3slider")->Value(), 400);
+    EXPECT_DOUBLE_EQ(static_cast<double>(control<TRxSpinEdit>(*form, "Rbalance")->Value()), 0.5);
+    EXPECT_DOUBLE_EQ(static_cast<double>(control<TRxSpinEdit>(*form, "ResampleSpin")->Value()), 3.5);
+    EXPECT_EQ(told(), std::vector<std::string>{"B/W image: Image seems to be B/W, process in B/W ?"});
     EXPECT_EQ(list.count(), 5);
     EXPECT_EQ(context.pipeline.model().FrameNames[0], bmps[0].string());
     EXPECT_EQ(context.pipeline.model().FrameNames[4], added[1].string());
     EXPECT_EQ(list.item(1)->checkState(), Qt::Unchecked);
     EXPECT_EQ(context.pipeline.model().usedframes, 4);
 
-    // A kind the drop does not take: the warning, nothing else.
+    // Files of another kind than the first are passed over without a word; a first file of a
+    // kind the drop does not take: the warning, nothing else.
     messages.shown.clear();
+    control<TPCheck>(align, "AutoDetectColour")->setChecked(true);
+    std::ofstream(dir / "notes.xyz") << "x";
+    drop({added[0], dir / "notes.xyz"});
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(list.count(), 6);
     std::ofstream(dir / "notes.xyz") << "x";
     drop({dir / "notes.xyz", added[0]});
     EXPECT_EQ(told(), std::vector<std::string>{"Warning: USed File-format not available for drag&drop"});
-    EXPECT_EQ(list.count(), 5);
+    EXPECT_EQ(list.count(), 6);
 
     // Elsewhere than on the Align page a drop is ignored.
     pieces(*form).PageControl1->setCurrentWidget(pieces(*form).stackPage);
     drop({added[0]});
-    EXPECT_EQ(list.count(), 5);
+    EXPECT_EQ(list.count(), 6);
     EXPECT_EQ(messages.shown.size(), 1u);
     pieces(*form).PageControl1->setCurrentWidget(pieces(*form).alignPage);
 

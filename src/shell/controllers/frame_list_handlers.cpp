@@ -45,6 +45,7 @@ InputTaking dropTaking() {
     InputTaking how;
     how.ser = StretchRule::Ask;
     how.tooLarge = {"Frame size error", "Bitmap too large  !!!!", mtError};
+    how.dropped = true;
     return how;
 }
 
@@ -81,8 +82,8 @@ bool InputController::takeEntries(const FrameListEntries& entries, InputTaking h
                                                filterOfInputType(model.InputType), entries);
     std::vector<bool> excluded(input.kept);
     for (std::size_t i = 0; i < input.kept; ++i) excluded[i] = model.FrameTable[static_cast<int>(i)].Excluded;
-    if (input.kept > 0) {
-        // The open series goes on as it was taken.
+    if (input.kept > 0 && !how.dropped) {
+        // The open series goes on as it was taken (a drop asks its questions again).
         how.fit = how.tif = how.ser = StretchRule::Keep;
         how.decideColour = false;
     }
@@ -97,7 +98,8 @@ bool InputController::takeEntries(const FrameListEntries& entries, InputTaking h
         }
         pipeline_.countSelectedFrames(lastIndex());
     }
-    if (entries.leftOut > 0)
+    // Dropped files of another kind are passed over without a word.
+    if (entries.leftOut > 0 && !how.dropped)
         ports_.messages().warn(caption, std::to_string(entries.leftOut) +
                                             " file(s) left out: an input holds frames of one kind, and "
                                             "one SER video at most");

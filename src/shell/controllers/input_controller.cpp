@@ -250,8 +250,9 @@ struct InputController::TakeSteps final : InputTakePorts {
             return std::nullopt;
         return input.decideStretches(plan.filter, how);
     }
+    bool dropped() const override { return how.dropped; }
     FrameSourceOptions prepareFor(const ProbedInput& probed) override {
-        input.prepareControlsForInput();
+        input.prepareControlsForInput(how.dropped);
         const FrameSourceOptions options = input.readSourceOptions();
         input.showKindControls(probed.filter);
         return options;
@@ -273,7 +274,9 @@ bool InputController::takeInput(const InputPlan& plan, const InputTaking& how) {
         takeSingleImage(record);
         return true;
     }
-    showTakenSeries(record, how.decideColour && plan.filter != InputFilter::SER, how.tooLargeForVideo);
+    const bool decide = how.decideColour && plan.filter != InputFilter::SER &&
+                        !(how.dropped && parts_.page.AutoDetectColour->Checked());
+    showTakenSeries(record, decide, how.tooLargeForVideo);
     return true;
 }
 
@@ -288,9 +291,12 @@ InputStretches InputController::decideStretches(InputFilter filter, const InputT
 }
 
 // The old input is given up: every control back to its start, the passes' buttons greyed.
-void InputController::prepareControlsForInput() {
+void InputController::prepareControlsForInput(bool dropped) {
     resetControlsBeforeInput();
-    initializesettings();
+    if (dropped)
+        resetForDrop();
+    else
+        initializesettings();
     disablePassButtons();
     parts_.page.Lowerqualitylabel->setEnabled(true);
     parts_.frameWindows.CreateDarkframe1->setEnabled(true);
@@ -433,6 +439,20 @@ void InputController::initializesettings() {
     align.FFTsizeGroup->show();
     parts_.dialogs.Addbitmapdialog.InitialDir = align.DirectoryListBox1->Directory();
     parts_.window.unsetCursor();
+}
+
+void InputController::resetForDrop() {
+    AlignPage& align = parts_.page;
+    ResetControls controls{pipeline_.state().showProcessingArea, align.FFTsizeGroup->ItemIndex(),
+                           static_cast<double>(align.FFTFilterspin->Value())};
+    controls.keepRenderSettings = true;
+    const ResetResult reset = pipeline_.resetForInput(controls, ports_.progress());
+    ports_.shell.view.resetForInput();
+    if (align.FFTsizeGroup->ItemIndex() < 0) align.FFTsizeGroup->setItemIndex(reset.fftSizeItemIndex);
+    parts_.frameWindows.gbRollup1->show();
+    align.Frontpanel->show();
+    align.FFTsizeGroup->show();
+    align.PreviewSlider->show();
 }
 
 void InputController::showKindControls(InputFilter filter) {

@@ -104,6 +104,9 @@ struct InputTaking {
     // A video's saves, the result's among them, propose the video's name; a project's load
     // proposes its own names.
     bool proposeVideoName = true;
+    // Dropped files: the smaller reset of a drop, which keeps the wavelet page, the colour and
+    // resampling settings; the colour is asked about only while it is not detected on its own.
+    bool dropped = false;
 };
 
 class InputController : public QObject {
@@ -190,7 +193,9 @@ private:
     // The steps of taking an input: the window's part in the pipeline's take.
     struct TakeSteps;
     InputStretches decideStretches(InputFilter filter, const InputTaking& how);
-    void prepareControlsForInput();
+    void prepareControlsForInput(bool dropped);
+    // The reset of a drop in place of initializesettings.
+    void resetForDrop();
     void showTakenInput(InputFilter filter, const ProbedInput& facts, const InputRecord& record,
                         const InputTaking& how);
     // `videoSizeTold`: a video's oversized frame was already reported.
