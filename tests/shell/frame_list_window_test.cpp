@@ -301,6 +301,7 @@ TEST_F(FrameListWindowTest, DroppedFilesExtendTheSeriesOrBecomeTheInput) {
     EXPECT_DOUBLE_EQ(static_cast<double>(control<TRxSpinEdit>(*form, "ResampleSpin")->Value()), 3.5);
     EXPECT_EQ(told(), std::vector<std::string>{"B/W image: Image seems to be B/W, process in B/W ?"});
     EXPECT_EQ(list.count(), 5);
+    EXPECT_EQ(control<TRxSlider>(align, "PreviewSlider")->Value(), 3);
     EXPECT_EQ(context.pipeline.model().FrameNames[0], bmps[0].string());
     EXPECT_EQ(context.pipeline.model().FrameNames[4], added[1].string());
     EXPECT_EQ(list.item(1)->checkState(), Qt::Unchecked);

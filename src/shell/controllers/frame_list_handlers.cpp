@@ -120,11 +120,6 @@ void InputController::SaveFramelistbuttonClick() {
         messages.warn("Empty framelist", "Empty list cannot be saved");
         return;
     }
-    // A list names files: for a SER video it names the video, whose frames all come back.
-    if (pipeline_.model().InputIsSER && std::find(checked.begin(), checked.end(), false) != checked.end())
-        messages.inform("Framelist",
-                        "A frame list of a SER file keeps the whole file: the frames left out "
-                        "here are taken again when the list is loaded.");
     TFileDialog& dialog = parts_.dialogs.SaveDialog2;
     dialog.InitialDir = parts_.page.DirectoryListBox1->Directory();
     if (!ports_.dialogs().Execute(dialog)) return;

@@ -277,6 +277,8 @@ bool InputController::takeInput(const InputPlan& plan, const InputTaking& how) {
     const bool decide = how.decideColour && plan.filter != InputFilter::SER &&
                         !(how.dropped && parts_.page.AutoDetectColour->Checked());
     showTakenSeries(record, decide, how.tooLargeForVideo);
+    // A drop leaves the slider one before the last frame of the list.
+    if (how.dropped) parts_.page.PreviewSlider->setValue(std::max(record.lastIndex - 1, 0));
     return true;
 }
 
