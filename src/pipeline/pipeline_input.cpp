@@ -128,6 +128,24 @@ std::vector<std::string> InputStage::sortSeries(int count, int lastFrame, const 
     return names;
 }
 
+int InputStage::appendSeriesFrames(const std::vector<std::string>& files, const FrameSourceOptions& options) {
+    FrameModel& model = run_.model;
+    int last = run_.input.lastIndex;
+    for (const std::string& file : files) {
+        if (last + 1 >= FrameCapacity) break;
+        ++last;
+        model.FrameNames[last] = file;
+        // The list shows them ticked.
+        model.FrameTable[last].Excluded = false;
+    }
+    model.FramesRanked = false;
+    run_.input.lastIndex = last;
+    run_.input.browseLast = std::max(last, 1);
+    run_.input.source = makeFrameSource(model, last, options);
+    announce(PipelineChange::Frames);
+    return last;
+}
+
 void InputStage::selectFrame(int frame, bool selected) {
     setFrameSelected(run_.model, frame, selected);
     announce(PipelineChange::Frames);

@@ -136,9 +136,11 @@ TEST_F(FrameListWindowTest, CheckedFramesAreSavedAndLoadedBackAndAListIsAdded) {
          {"QualityMethodlabel", "QualityMethodCombo", "Lowerqualitylabel", "OptimizeQualitySpin"})
         EXPECT_FALSE(control<QWidget>(align, name)->isEnabled()) << name;
 
-    // A list of ten appended to twenty: the open frames keep their ticks, the new ones are ticked.
+    // A list of ten appended to twenty: the open frames keep their ticks, the new ones are ticked;
+    // nothing else changes: the frame shown, the count of frames used.
     select(frames, InputFilter::BMP);
     tickAsUser(list, 4, false);
+    control<TRxSlider>(align, "PreviewSlider")->setValue(7);
     const auto more = writeFrames("g", 10, ".bmp");
     std::vector<std::string> moreNames;
     for (const auto& file : more) moreNames.push_back(file.string());
@@ -151,7 +153,8 @@ TEST_F(FrameListWindowTest, CheckedFramesAreSavedAndLoadedBackAndAListIsAdded) {
     EXPECT_EQ(list.item(29)->text().toStdString(), more[9].filename().string());
     EXPECT_EQ(list.item(4)->checkState(), Qt::Unchecked);
     EXPECT_TRUE(context.pipeline.model().FrameTable[4].Excluded);
-    EXPECT_EQ(context.pipeline.model().usedframes, 29);
+    EXPECT_EQ(context.pipeline.model().usedframes, 19);
+    EXPECT_EQ(control<TRxSlider>(align, "PreviewSlider")->Value(), 7);
     EXPECT_EQ(told().back(),
               "Frame list: 1 file(s) left out: an input holds frames of one kind, and one SER video at most");
 }

@@ -69,6 +69,13 @@ std::optional<FrameListEntries> listedFrames(const Pipeline& pipeline, MessageRo
     return entries;
 }
 
+void tellLeftOut(MessageRoutine& messages, const char* caption, std::size_t leftOut) {
+    if (leftOut > 0)
+        messages.warn(caption,
+                      std::to_string(leftOut) +
+                          " file(s) left out: an input holds frames of one kind, and one SER video at most");
+}
+
 }  // namespace
 
 std::vector<std::string> InputController::openSeriesFiles() const {
@@ -99,10 +106,7 @@ bool InputController::takeEntries(const FrameListEntries& entries, InputTaking h
         pipeline_.countSelectedFrames(lastIndex());
     }
     // Dropped files of another kind are passed over without a word.
-    if (entries.leftOut > 0 && !how.dropped)
-        ports_.messages().warn(caption, std::to_string(entries.leftOut) +
-                                            " file(s) left out: an input holds frames of one kind, and "
-                                            "one SER video at most");
+    if (!how.dropped) tellLeftOut(ports_.messages(), caption, entries.leftOut);
     return true;
 }
 
@@ -161,11 +165,37 @@ void InputController::AddframelistbuttonClick() {
     if (!ports_.dialogs().Execute(dialog)) return;
     changeInput([&] {
         // Lines of another kind than the open series' are left out.
-        const InputFilter kind =
-            openSeriesFiles().empty() ? InputFilter::None : filterOfInputType(pipeline_.model().InputType);
-        if (const auto entries = listedFrames(pipeline_, ports_.messages(), dialog.FileName, kind))
+        const bool open = !openSeriesFiles().empty();
+        const InputFilter kind = open ? filterOfInputType(pipeline_.model().InputType) : InputFilter::None;
+        const auto entries = listedFrames(pipeline_, ports_.messages(), dialog.FileName, kind);
+        if (!entries) return;
+        // An emptied list takes the listed frames as a new input.
+        if (!open) {
             takeEntries(*entries, listTaking(), ListCaption, true);
+            return;
+        }
+        appendListedFrames(*entries);
     });
+}
+
+void InputController::appendListedFrames(const FrameListEntries& entries) {
+    AlignPage& align = parts_.page;
+    FrameWindows& windows = parts_.frameWindows;
+    const int last = pipeline_.appendSeriesFrames(entries.files, readSourceOptions());
+    std::vector<std::string> items;
+    for (int frame = windows.SelectFramesChecklist->count(); frame <= last; ++frame)
+        items.push_back(std::filesystem::path(pipeline_.model().FrameNames[frame]).filename().string());
+    appendFrameEntries(items);
+    {
+        const QSignalBlocker quiet(align.PreviewSlider);
+        align.PreviewSlider->setMaxValue(std::max(last, 1));
+    }
+    pipeline_.commitFrameLimit(
+        {.ranks = std::max(last, 1), .countRange = std::max(last, 1), .stackBound = last});
+    align.Sliderset->setMaxValue(last + 1);
+    windows.LimitStack->setMaxValue(last);
+    windows.QUALSliderMalign->setMaxValue(std::max(last, 1));
+    tellLeftOut(ports_.messages(), ListCaption, entries.leftOut);
 }
 
 void InputController::SortFramelistbuttonClick() {

@@ -519,9 +519,16 @@ void InputController::decideColour() {
 }
 
 void InputController::fillFrameList(const std::vector<std::string>& items) {
+    {
+        const QSignalBlocker quiet(parts_.frameWindows.SelectFramesChecklist);
+        parts_.frameWindows.SelectFramesChecklist->clear();
+    }
+    appendFrameEntries(items);
+}
+
+void InputController::appendFrameEntries(const std::vector<std::string>& items) {
     QListWidget& list = *parts_.frameWindows.SelectFramesChecklist;
     const QSignalBlocker quiet(&list);
-    list.clear();
     for (const std::string& text : items) {
         auto* item = new QListWidgetItem(QString::fromStdString(text));
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);

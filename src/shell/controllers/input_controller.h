@@ -169,6 +169,8 @@ public:
 
     // SelectFramesChecklist holds these entries, every one checked.
     void fillFrameList(const std::vector<std::string>& items);
+    // The entries added after those there, every one checked.
+    void appendFrameEntries(const std::vector<std::string>& items);
     // How frames are read now: the debayer switch and pattern, the dark frame, the TIFF stretch
     // (the same reader as `readSourceOptions` of align_page_options.h, on its own page).
     FrameSourceOptions readSourceOptions() const;
@@ -204,6 +206,8 @@ private:
     // keeping the open frames' choices; tells what was left out under `caption`. False when the
     // old input was kept.
     bool takeEntries(const FrameListEntries& entries, InputTaking how, const char* caption, bool append);
+    // The listed frames appended to the open series: nothing else changes.
+    void appendListedFrames(const FrameListEntries& entries);
     // The files of the open still-frame series; none once its list was emptied.
     std::vector<std::string> openSeriesFiles() const;
     void reportMissing(const std::string& file);
