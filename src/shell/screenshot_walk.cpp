@@ -510,7 +510,14 @@ private:
                 dialog->reject();
                 return;
             }
-            // The name typed, then Return, as a user does.
+            // The kind of the file chosen in the filter list, the name typed, then Return, as a
+            // user does.
+            const QString pattern = "*." + QFileInfo(file).suffix().toLower();
+            for (const QString& filter : dialog->nameFilters())
+                if (filter.contains(pattern)) {
+                    dialog->selectNameFilter(filter);
+                    break;
+                }
             auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
             if (!name) {
                 dialog->reject();
