@@ -151,15 +151,20 @@ TEST_F(InputWindowTest, SteppingTheSliderShowsEachFrameWithItsCaption) {
     }
 
     // Two videos in the dialog are one input; the slider crosses from one file into the other.
+    // The frame read last is named in the status, whatever the new input put back (the layers).
+    control<TRxSlider>(*pieces(*form).waveletPage, "Layer3slider")->setValue(400);
     writeTaggedAvi(dir / "second.avi", 4, 100);
     writeTaggedAvi(dir / "First.avi", 6, 0);
     selectInDialog({dir / "second.avi", dir / "First.avi"}, InputFilter::AVI);
+    EXPECT_EQ(pieces(*form).StatusPanels[2]->text(), "Processing frame :1");
     EXPECT_EQ(control<TRxSlider>(align, "PreviewSlider")->MaxValue(), 9);
     EXPECT_EQ(caption(), "Kestrave processing AVI: " + (dir / "First.avi").string());
     EXPECT_EQ(list.item(9)->text(), "Frame 10");
     for (const auto& [position, tag] : {std::pair{5, 5}, {6, 100}, {9, 103}, {2, 2}}) {
         control<TRxSlider>(align, "PreviewSlider")->setValue(position);
         EXPECT_EQ(tagOf(context.pipeline.input().PreviewBitmap), tag);
+        EXPECT_EQ(pieces(*form).StatusPanels[2]->text().toStdString(),
+                  "Processing frame :" + std::to_string(position + 1));
     }
 }
 

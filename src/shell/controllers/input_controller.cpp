@@ -620,10 +620,18 @@ void InputController::PreviewSliderChange() {
     } catch (const std::exception& error) {
         showFrameError(error, frameFileName(model, frame));
     }
+    showVideoFrameRead(frame);
     if (model.InputIsSeries) ports_.progress().setCaption(seriesCaption(model, frame));
     showPicture();
     colourSign(frame);
     align.DroppedFrameText->setVisible(model.FrameTable[frame].Dropped);
+}
+
+void InputController::showVideoFrameRead(int frame) {
+    // A video frame read says so, counted from 1, unless the frame is left out.
+    const FrameModel& model = pipeline_.model();
+    if (!model.InputIsSeries && !model.FrameTable[frame].Excluded)
+        ports_.progress().setStatus(2, "Processing frame :" + std::to_string(frame + 1));
 }
 
 void InputController::AlignSliderChange() {
@@ -636,6 +644,7 @@ void InputController::AlignSliderChange() {
     } catch (const std::exception& error) {
         showFrameError(error, frameFileName(model, frame));
     }
+    showVideoFrameRead(frame);
     if (model.InputIsSeries) ports_.progress().setCaption("Kestrave processing : " + model.FrameNames[frame]);
     showPicture();
 }

@@ -150,6 +150,8 @@ public:
     void PreviewSliderChange();
     // Shows the frame of rank AlignSlider.Value.
     void AlignSliderChange();
+    // Status panel 2 after a video frame was read for the preview.
+    void showVideoFrameRead(int frame);
     // Space (32) selects or excludes the shown frame; a dropped frame stays as it is.
     void PreviewSliderKeyDown(int key);
     // PreviewImage shows the preview picture (the frame read last).
