@@ -38,7 +38,9 @@ struct InputPlan {
     std::vector<std::string> files;
     // More files of the filter's kind were chosen than an input takes; the rest were left out.
     bool filesCapped = false;
-    // Exactly one still image (not SER): it is stacked and processed without alignment.
+    // Taken as a series of frames even when it is one file (files dropped on the window).
+    bool series = false;
+    // Exactly one still image (not SER, not dropped): it is stacked and processed without alignment.
     bool singleImage() const;
 };
 

@@ -232,7 +232,7 @@ InputFilter filterOfFile(const std::filesystem::path& file) {
 }
 
 bool InputPlan::singleImage() const {
-    return files.size() == 1 && filter != InputFilter::AVI && filter != InputFilter::SER;
+    return !series && files.size() == 1 && filter != InputFilter::AVI && filter != InputFilter::SER;
 }
 
 InputPlan planInput(std::vector<std::string> chosen, InputFilter filter) {

@@ -255,6 +255,11 @@ TEST_F(FrameListWindowTest, AnEmptiedListReadsNothingAndDropsStartANewOne) {
     EXPECT_EQ(listed(), (std::vector<std::string>{"p100.png", "p101.png"}));
     EXPECT_TRUE(context.pipeline.model().InputIsPNG);
     EXPECT_EQ(context.pipeline.model().usedframes, 2);
+    // One file dropped onto an emptied list is a series of one frame on the Align page.
+    control<QPushButton>(*form, "Emptyframelistbutton")->click();
+    drop({jpg[0]});
+    EXPECT_EQ(listed(), std::vector<std::string>{"j100.jpg"});
+    EXPECT_FALSE(context.pipeline.model().SingleImage);
 }
 
 // An emptied list leaves nothing to optimize: the Optimize page's passes go grey, whatever

@@ -85,8 +85,9 @@ std::vector<std::string> InputController::openSeriesFiles() const {
 bool InputController::takeEntries(const FrameListEntries& entries, InputTaking how, const char* caption,
                                   bool append) {
     const FrameModel& model = pipeline_.model();
-    const AppendedInput input = appendToSeries(append ? openSeriesFiles() : std::vector<std::string>{},
-                                               filterOfInputType(model.InputType), entries);
+    AppendedInput input = appendToSeries(append ? openSeriesFiles() : std::vector<std::string>{},
+                                         filterOfInputType(model.InputType), entries);
+    input.plan.series = how.dropped;
     std::vector<bool> excluded(input.kept);
     for (std::size_t i = 0; i < input.kept; ++i) excluded[i] = model.FrameTable[static_cast<int>(i)].Excluded;
     if (input.kept > 0 && !how.dropped) {
