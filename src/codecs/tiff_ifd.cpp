@@ -170,9 +170,7 @@ TIFD TIFD::Build(std::uint32_t width, std::uint32_t height, int bitCount, bool c
     d.addEntry(tagRowsPerStrip, dimensionType(height), 1, height);
     d.addEntry(tagStripByteCounts, typeLong, 1, d.StripByteCount);
     d.addEntry(tagPlanarConfiguration, typeShort, 1, 1);
-    // The predictor belongs to the compression: readers know the tag only beside LZW (or
-    // deflate) and warn about it in an uncompressed file.
-    if (compress) d.addEntry(tagPredictor, typeShort, 1, 1);
+    d.addEntry(tagPredictor, typeShort, 1, 1);
     d.EntryCount = static_cast<std::uint16_t>(d.entries_.size());
     return d;
 }

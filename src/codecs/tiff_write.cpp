@@ -1,13 +1,12 @@
-// The TIFF writer: header, one directory of 14 entries (13 without compression) and one strip.
+// The TIFF writer: header, one directory of 14 entries and one strip.
 //
 //   offset  size  content
 //   0       2     "II"
 //   2       2     42
 //   4       4     8, the directory offset
-//   8       2     14 (13), the entry count
-//   10      168   the entries (254, 256, 257, 258, 259, 262, 266, 273, 274, 277, 278, 279, 284, and
-//                 317 with LZW only)
-//   178     4     0, no further directory (166 and 12 zero bytes without compression)
+//   8       2     14, the entry count
+//   10      168   the entries (254, 256, 257, 258, 259, 262, 266, 273, 274, 277, 278, 279, 284, 317)
+//   178     4     0, no further directory
 //   182           the strip, rows top first
 //
 // A 48-bit W x H image is therefore 182 + 6WH bytes, with BitsPerSample 16 (count 1),

@@ -27,10 +27,8 @@ int selectedFrameCount(const FrameModel& model, int lastIndex) {
 }
 
 int stackSizeAt(const FrameModel& model, int position) {
-    // The limit keeps at least the two best positions.
     int count = 0;
-    for (int p = 0; p <= std::max(position, 1); ++p)
-        count += model.FrameTable[frameAtPosition(model, p)].Excluded ? 0 : 1;
+    for (int p = 0; p <= position; ++p) count += model.FrameTable[frameAtPosition(model, p)].Excluded ? 0 : 1;
     return count;
 }
 

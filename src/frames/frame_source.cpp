@@ -14,9 +14,10 @@ int readAheadDepth(std::size_t frameBytes, std::size_t budget) {
         std::clamp<std::size_t>(most, 2, static_cast<std::size_t>(std::max(threadCount(), 2))));
 }
 
-// Frame j of the list goes into slot j mod K, K = depth + hold: the pass holds up to `hold`
-// slots while the workers fill the others. A worker may start frame j once the pass has given
-// back frame j - K, whose slot it takes.
+// K = depth + hold slots (hold without workers): the pass holds some while the workers read the
+// next frames, in list order, into the free ones. A slot is free again as soon as the pass gives
+// its frame back, whatever frames before it the pass still holds. Every count and state is read
+// and written under the lock, by the pass and the workers alike.
 
 FramePrefetcher::FramePrefetcher(FrameSource& source, std::vector<int> frames, int depth, int hold,
                                  FrameParts parts, RowsOf rows)
@@ -51,29 +52,36 @@ void FramePrefetcher::read(Slot& slot, std::size_t job) {
     slot.buffers.Samples = source_.readFrame(frames_[job], slot.buffers);
 }
 
+FramePrefetcher::Slot* FramePrefetcher::find(SlotState state, std::size_t job) {
+    for (Slot& slot : slots_)
+        if (slot.state == state && (job == SIZE_MAX || slot.job == job)) return &slot;
+    return nullptr;
+}
+
 void FramePrefetcher::work(bool alone) {
     std::optional<SerialOnThisThread> serial;
     if (alone) serial.emplace();
-    const std::size_t k = slots_.size();
     std::unique_lock lock(mutex_);
     for (;;) {
-        slotFree_.wait(lock,
-                       [&] { return stopping_ || nextJob_ >= frames_.size() || nextJob_ < released_ + k; });
+        Slot* slot = nullptr;
+        slotFree_.wait(lock, [&] {
+            return stopping_ || nextJob_ >= frames_.size() || (slot = find(SlotState::Free)) != nullptr;
+        });
         if (stopping_ || nextJob_ >= frames_.size()) return;
         const std::size_t job = nextJob_++;
-        Slot& slot = slots_[job % k];
+        slot->job = job;
+        slot->state = SlotState::Reading;
         lock.unlock();
         std::exception_ptr error;
         try {
-            read(slot, job);
+            read(*slot, job);
         } catch (...) {
             error = std::current_exception();
         }
         lock.lock();
-        slot.job = job;
-        slot.error = error;
-        slot.ready = true;
-        if (awaited_ == job) frameReady_.notify_one();
+        slot->error = error;
+        slot->state = SlotState::Ready;
+        if (waiting_ > 0) frameReady_.notify_all();
     }
 }
 
@@ -83,46 +91,62 @@ FrameBuffers& FramePrefetcher::next() {
 }
 
 FrameBuffers& FramePrefetcher::next(std::size_t& position) {
+    std::unique_lock lock(mutex_);
     const std::size_t job = nextHanded_++;
     position = job;
-    const std::size_t k = slots_.size();
-    assert(job < frames_.size() && job < released_ + k);
-    Slot& slot = slots_[job % k];
+    assert(job < frames_.size());
+    Slot* slot = nullptr;
     if (workers_.empty()) {
-        read(slot, job);
-        return slot.buffers;
+        // Without workers the frame is read here, into a slot no held frame uses.
+        slotFree_.wait(lock, [&] { return (slot = find(SlotState::Free)) != nullptr; });
+        slot->job = job;
+        slot->state = SlotState::Reading;
+        lock.unlock();
+        try {
+            read(*slot, job);
+        } catch (...) {
+            lock.lock();
+            slot->state = SlotState::Free;
+            slotFree_.notify_one();
+            throw;
+        }
+        lock.lock();
+    } else {
+        ++waiting_;
+        frameReady_.wait(lock, [&] { return (slot = find(SlotState::Ready, job)) != nullptr; });
+        --waiting_;
+        if (slot->error) {
+            slot->state = SlotState::Free;
+            slotFree_.notify_one();
+            std::rethrow_exception(slot->error);
+        }
     }
-    std::unique_lock lock(mutex_);
-    awaited_ = job;
-    frameReady_.wait(lock, [&] { return slot.ready && slot.job == job; });
-    awaited_ = SIZE_MAX;
-    slot.ready = false;
-    if (slot.error) std::rethrow_exception(slot.error);
-    return slot.buffers;
+    slot->state = SlotState::Held;
+    return slot->buffers;
 }
 
 void FramePrefetcher::release() {
-    std::size_t oldest = 0;
     {
         std::lock_guard lock(mutex_);
-        oldest = released_;
-        while (oldest < nextHanded_ && slots_[oldest % slots_.size()].givenBack) ++oldest;
+        Slot* oldest = nullptr;
+        for (Slot& slot : slots_)
+            if (slot.state == SlotState::Held && (oldest == nullptr || slot.job < oldest->job))
+                oldest = &slot;
+        assert(oldest != nullptr);
+        if (oldest != nullptr) oldest->state = SlotState::Free;
     }
-    release(oldest);
+    slotFree_.notify_one();
 }
 
 void FramePrefetcher::release(std::size_t position) {
-    std::size_t freed = 0;
     {
         std::lock_guard lock(mutex_);
-        assert(position >= released_ && position < nextHanded_);
-        const std::size_t k = slots_.size();
-        slots_[position % k].givenBack = true;
-        for (; released_ < nextHanded_ && slots_[released_ % k].givenBack; ++released_, ++freed)
-            slots_[released_ % k].givenBack = false;
+        Slot* slot = find(SlotState::Held, position);
+        assert(slot != nullptr);
+        if (slot != nullptr) slot->state = SlotState::Free;
     }
-    // Each slot freed lets one worker take one frame more.
-    for (; freed > 0; --freed) slotFree_.notify_one();
+    // The freed slot lets one worker take one frame more.
+    slotFree_.notify_one();
 }
 
 }  // namespace kestrave

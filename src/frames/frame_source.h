@@ -101,7 +101,8 @@ public:
     // The preview rows the pass reads of the frame at a list position, asked when its read starts
     // (on a reading thread).
     using RowsOf = std::function<RowBand(std::size_t position)>;
-    // The pass holds at most `hold` frames at a time. `rows`: none (whole pictures), or the rows
+    // The pass holds about `hold` frames at a time (when it holds more, next() waits for one to be
+    // given back before a free slot takes the frame). `rows`: none (whole pictures), or the rows
     // to ask a source for that makes bands; every frame handed over says in PreviewRows which rows
     // its preview holds.
     FramePrefetcher(FrameSource& source, std::vector<int> frames, int depth = 4, int hold = 1,
@@ -112,41 +113,44 @@ public:
     FramePrefetcher& operator=(const FramePrefetcher&) = delete;
 
     // The next frame of the list; it stays valid until the pass releases it. Rethrows the error
-    // its read raised. Must not be called after the last frame, nor while `hold` frames are held.
+    // its read raised. Must not be called after the last frame. Safe to call from several threads.
     FrameBuffers& next();
     // The same, saying which list position the frame has (for release(position)).
     FrameBuffers& next(std::size_t& position);
     // Gives the oldest held frame back.
     void release();
-    // Gives the frame at list `position` back, held frames in any order (its slot is taken again
-    // once every frame before it is given back too). Safe to call from any thread.
+    // Gives the frame at list `position` back, held frames in any order (its slot is read into
+    // again at once). Safe to call from any thread.
     void release(std::size_t position);
     std::size_t size() const { return frames_.size(); }
 
 private:
+    enum class SlotState { Free, Reading, Ready, Held };
     struct Slot {
         FrameBuffers buffers;
         std::size_t job = 0;
-        bool ready = false;
-        bool givenBack = false;
+        SlotState state = SlotState::Free;
         std::exception_ptr error;
     };
     // A worker's loop; `alone`: it converts its frames on its own thread.
     void work(bool alone);
     void read(Slot& slot, std::size_t job);
+    // The first slot in `state` (holding list position `job` unless any job does), or nullptr.
+    Slot* find(SlotState state, std::size_t job = SIZE_MAX);
 
     FrameSource& source_;
     std::vector<int> frames_;
     RowsOf rows_;
+    // A slot is read into only while free: a frame the pass holds is never overwritten, whatever
+    // the order in which the frames are given back.
     std::vector<Slot> slots_;
-    std::size_t nextJob_ = 0;         // next list position a worker takes
-    std::size_t nextHanded_ = 0;      // next list position next() returns
-    std::size_t released_ = 0;        // list positions given back by the pass
-    std::size_t awaited_ = SIZE_MAX;  // the list position the pass waits for, if any
+    std::size_t nextJob_ = 0;     // next list position a worker takes
+    std::size_t nextHanded_ = 0;  // next list position next() returns
+    int waiting_ = 0;             // calls of next() waiting for their frame
     bool stopping_ = false;
     std::mutex mutex_;
-    // Each wakes only the threads that can go on: a worker when a slot is given back, the pass
-    // when the frame it waits for is ready.
+    // Each wakes only the threads that can go on: a worker (or, without workers, a caller of
+    // next()) when a slot is given back, the pass when a frame it waits for is ready.
     std::condition_variable slotFree_;
     std::condition_variable frameReady_;
     std::vector<std::thread> workers_;

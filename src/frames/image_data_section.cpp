@@ -131,6 +131,7 @@ bool SetupImageDataSection(ImageDataSection& section, int width, int height, Pro
         reportOutOfMemory(messages, width, height);
         return false;
     }
+    progress.showMemoryUsage();
     return true;
 }
 

@@ -38,13 +38,19 @@ struct InputPlan {
     std::vector<std::string> files;
     // More files of the filter's kind were chosen than an input takes; the rest were left out.
     bool filesCapped = false;
-    // Exactly one still image (not SER): it is stacked and processed without alignment.
+    // Taken as a series of frames even when it is one file (files dropped on the window).
+    bool series = false;
+    // Exactly one still image (not SER, not dropped): it is stacked and processed without alignment.
     bool singleImage() const;
 };
 
 // Orders the chosen files case-insensitively by name (the file list's sort order) and keeps
 // those of the filter's kind, up to the input's limit.
 InputPlan planInput(std::vector<std::string> chosen, InputFilter filter);
+// The plan of the files chosen in the input dialog (or a batch's input file): as planInput, but
+// when none of them is of the filter's kind the first is taken as one (its reader then says
+// whether it is); a name of no input kind is taken as a video. No files only when none was chosen.
+InputPlan planChosenInput(const std::vector<std::string>& chosen, InputFilter filter);
 
 // What the window shows of the new input.
 struct InputRecord {

@@ -9,6 +9,8 @@ struct ResetControls {
     bool showProcessingArea = false;  // Showprocessingarea checked
     int fftSizeItemIndex = -1;        // FFTsizeGroup item, -1 when none is selected
     double fftFilter = 10.0;          // FFTFilterspin value
+    // Files dropped on the window keep the channel shifts and render levels of the wavelet page.
+    bool keepRenderSettings = false;
 };
 
 struct ResetResult {

@@ -179,8 +179,7 @@ std::int64_t enterFrames(FrameModel& model, const InputProbe& probe) {
         }
         case InputFilter::SER: {
             const auto names = static_cast<int>(std::min<std::int64_t>(probe.frameCount, FrameCapacity));
-            // Numbered from 1, as the frame label counts.
-            for (int i = 0; i < names; ++i) model.FrameNames[i] = "Frame " + std::to_string(i + 1);
+            for (int i = 0; i < names; ++i) model.FrameNames[i] = "Frame " + std::to_string(i);
             return probe.frameCount;
         }
         default: {
@@ -233,7 +232,7 @@ InputFilter filterOfFile(const std::filesystem::path& file) {
 }
 
 bool InputPlan::singleImage() const {
-    return files.size() == 1 && filter != InputFilter::AVI && filter != InputFilter::SER;
+    return !series && files.size() == 1 && filter != InputFilter::AVI && filter != InputFilter::SER;
 }
 
 InputPlan planInput(std::vector<std::string> chosen, InputFilter filter) {
@@ -259,6 +258,16 @@ InputPlan planInput(std::vector<std::string> chosen, InputFilter filter) {
         }
         plan.files.push_back(std::move(file));
     }
+    return plan;
+}
+
+InputPlan planChosenInput(const std::vector<std::string>& chosen, InputFilter filter) {
+    if (filter == InputFilter::None) filter = InputFilter::AVI;
+    InputPlan plan = planInput(chosen, filter);
+    if (!plan.files.empty() || chosen.empty()) return plan;
+    std::error_code error;
+    const std::filesystem::path full = std::filesystem::absolute(chosen.front(), error);
+    plan.files = {error ? chosen.front() : full.lexically_normal().string()};
     return plan;
 }
 
@@ -346,7 +355,9 @@ InputRecord applyInput(FrameModel& model, ProgramState& state, ImageDataSection&
     input.source = makeFrameSource(model, record.lastIndex, sourceOptions);
 
     input.highBitVideo = !model.InputIsSeries && probe.firstSamples == FrameSamples::HighBit;
-    record.caption = model.InputIsSeries ? seriesCaption(model, 0) : inputCaption(model, input.highBitVideo);
+    // Once every file of a video is counted the caption names the first one as plain "AVI",
+    // whatever its samples hold.
+    record.caption = model.InputIsSeries ? seriesCaption(model, 0) : inputCaption(model, false);
     record.objectName = firstFile.stem().string();
     record.fileDate = probe.fileDate;
     return record;

@@ -70,6 +70,9 @@ struct InputState {
     std::experimental::propagate_const<std::unique_ptr<InputFrameSource>> source;
     // Hand-over buffers of the browser's reads.
     FrameBuffers browseBuffers;
+    // The input taken last came as files dropped on the window, which keep the wavelet page's,
+    // the colour balance's and the resampling settings.
+    bool takenByDrop = false;
     // The input file of a batch run, taken in place of the dialog's choice.
     std::string BatchInputFile;
     // The video taken last holds more than 8 bits per sample (its caption says "HI-AVI").

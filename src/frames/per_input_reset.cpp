@@ -43,8 +43,12 @@ ResetResult initializesettings(FrameModel& model, ProgramState& state, ImageData
     model.DroppedFrames = false;
     state.showProcessingArea = controls.showProcessingArea;
 
-    state.RedShiftX = state.RedShiftY = 0;
-    state.BlueShiftX = state.BlueShiftY = 0;
+    if (!controls.keepRenderSettings) {
+        state.RedShiftX = state.RedShiftY = 0;
+        state.BlueShiftX = state.BlueShiftY = 0;
+        state.LevelLo = 0.0f;
+        state.LevelHi = 255.0f;
+    }
 
     ResetResult result;
     result.fftSizeItemIndex = std::max(controls.fftSizeItemIndex, 0);
@@ -54,9 +58,6 @@ ResetResult initializesettings(FrameModel& model, ProgramState& state, ImageData
 
     state.FeatureX = state.FeatureY = 0;
     state.stackx = state.stacky = 0;
-
-    state.LevelLo = 0.0f;
-    state.LevelHi = 255.0f;
 
     state.MasterFrameMode = false;
     state.newInput = false;

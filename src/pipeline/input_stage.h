@@ -41,6 +41,8 @@ public:
     // The current input is given up: the window puts its controls back (the per-input reset) and
     // shows those of the probed kind. Returns how the new input's frames are read.
     virtual FrameSourceOptions prepareFor(const ProbedInput& probed) = 0;
+    // The files were dropped on the window (see InputState::takenByDrop).
+    virtual bool dropped() const { return false; }
 };
 
 class InputStage : public virtual PipelineCore {
@@ -109,6 +111,10 @@ public:
     // A series of pictures sorted by name; the frame source reads them in that order. Returns the
     // sorted names (`count` of them); other inputs keep their order and return nothing.
     std::vector<std::string> sortSeries(int count, int lastFrame, const FrameSourceOptions& options);
+    // Appends frames of the open series' kind after its last one, selected, up to the 10001-frame
+    // cap; nothing else of the input changes (no frame is read, usedframes stays). Returns the new
+    // last frame index.
+    int appendSeriesFrames(const std::vector<std::string>& files, const FrameSourceOptions& options);
     // The folder a saved image goes into: the chosen folder, or its subfolder while one is chosen,
     // made with any missing parents. Throws FileError when it cannot be made.
     std::filesystem::path saveFolder(const SaveFolderChoice& choice) const;

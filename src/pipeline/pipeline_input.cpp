@@ -64,6 +64,7 @@ std::optional<InputTaken> InputStage::takeInput(const InputPlan& plan, InputTake
     taken.probed = {probe.plan.filter, probe.serBayer, probe.serDebayerItem, probe.luminance};
     FrameSourceOptions options = ports.prepareFor(taken.probed);
     options.TifStretch = stretch->tif;
+    run_.input.takenByDrop = ports.dropped();
     try {
         taken.record = takeInput(std::move(probe), options, stretch->fit, stretch->tif, stretch->ser);
     } catch (const std::exception& error) {
@@ -125,6 +126,24 @@ std::vector<std::string> InputStage::sortSeries(int count, int lastFrame, const 
     run_.input.source = makeFrameSource(run_.model, lastFrame, options);
     announce(PipelineChange::Frames);
     return names;
+}
+
+int InputStage::appendSeriesFrames(const std::vector<std::string>& files, const FrameSourceOptions& options) {
+    FrameModel& model = run_.model;
+    int last = run_.input.lastIndex;
+    for (const std::string& file : files) {
+        if (last + 1 >= FrameCapacity) break;
+        ++last;
+        model.FrameNames[last] = file;
+        // The list shows them ticked.
+        model.FrameTable[last].Excluded = false;
+    }
+    model.FramesRanked = false;
+    run_.input.lastIndex = last;
+    run_.input.browseLast = std::max(last, 1);
+    run_.input.source = makeFrameSource(model, last, options);
+    announce(PipelineChange::Frames);
+    return last;
 }
 
 void InputStage::selectFrame(int frame, bool selected) {

@@ -23,6 +23,8 @@ public:
     // The short text beside the picture that shows the work going on (" Stacking",
     // "Finishing stack").
     virtual void setActivity(const std::string& /*text*/) {}
+    // Refreshes the memory read-out after image planes were allocated or freed.
+    virtual void showMemoryUsage() {}
     // Lets the window process pending events (so Cancel and Pause can be clicked) and waits
     // while the pause state is on.
     virtual void processMessages() {}

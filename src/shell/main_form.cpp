@@ -143,6 +143,9 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
     auto progress = std::make_unique<WindowProgress>(*this, *ProgressBar1, StatusPanels, app.operations);
     // The stacking's progress texts show in the Stack page's label.
     progress->showActivity = [this](const std::string& text) { stack->showStackActivity(text); };
+    progress->showMemory = [this] {
+        if (aboutPage) ShowMemoryUsage(*aboutPage, app.pipeline.memoryFacts());
+    };
     app.setProgress(std::move(progress));
     app.messages().setAttention(
         std::make_unique<WindowAttention>(*this, *control<TPCheck>(*aboutPage, "Formmessage")));

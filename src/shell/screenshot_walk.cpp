@@ -93,8 +93,8 @@ public:
             },
             [this] { shoot("2f-zoom"); },
             [&align] { pressOn(*control<TPCheck>(align, "Previewzoom"), QPoint(8, 8)); },
-            // The balloon as the user reads it most: a question, a warning that offers "do not
-            // repeat", the lost-lock question; then the guide and one of its hints.
+            // The balloon as the user reads it most: a question, a warning, the lost-lock
+            // question; then the guide and one of its hints.
             [this] {
                 *balloonName_ = "2a-balloon-question";
                 form_.app.messages().ask(mtCustom, "Closing Kestrave ",
@@ -510,7 +510,14 @@ private:
                 dialog->reject();
                 return;
             }
-            // The name typed, then Return, as a user does.
+            // The kind of the file chosen in the filter list, the name typed, then Return, as a
+            // user does.
+            const QString pattern = "*." + QFileInfo(file).suffix().toLower();
+            for (const QString& filter : dialog->nameFilters())
+                if (filter.contains(pattern)) {
+                    dialog->selectNameFilter(filter);
+                    break;
+                }
             auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
             if (!name) {
                 dialog->reject();

@@ -47,6 +47,10 @@ void WindowProgress::setActivity(const std::string& text) {
     if (showActivity) showActivity(text);
 }
 
+void WindowProgress::showMemoryUsage() {
+    if (showMemory) showMemory();
+}
+
 void WindowProgress::showKept() {
     if (maximum_ && bar_) bar_->setMaximum(*maximum_);
     if (position_ && bar_) bar_->setValue(*position_);

@@ -37,10 +37,13 @@ public:
     void setStatus(int panel, const std::string& text) override;
     void setCaption(const std::string& caption) override;
     void setActivity(const std::string& text) override;
+    void showMemoryUsage() override;
     void processMessages() override;
 
     // Shows the activity texts (the Stack page's label); none until the window sets it.
     std::function<void(const std::string&)> showActivity;
+    // Refreshes the memory read-out; none until the window sets it.
+    std::function<void()> showMemory;
 
     // The port that also receives the bar's and the panels' values; none outside a batch run.
     void setEcho(ProgressPort* echo) { echo_ = echo; }

@@ -54,14 +54,15 @@ TEST(FrameBrowsing, RecountCountsTheSelectedFramesAtEveryStage) {
     EXPECT_EQ(selectedFrameCount(model, 9), 8);
     EXPECT_EQ(stackSizeAt(model, 2), 1);  // 7 kept; 3 dropped, 9 excluded
     EXPECT_EQ(stackSizeAt(model, 4), 3);
-    EXPECT_EQ(stackSizeAt(model, 0), 1);  // the limit keeps two positions at least: 7 and the dropped 3
+    EXPECT_EQ(stackSizeAt(model, 0), 1);  // the best frame alone
     EXPECT_EQ(recountUsedframes(model, TProcessStage::stInputLoaded, 2, 9), 8);
     EXPECT_EQ(recountUsedframes(model, TProcessStage::stReferenceReady, 4, 9), 3);
     // After the frame limit the count stays the frames selected, never 0.
     EXPECT_EQ(recountUsedframes(model, TProcessStage::stAligned, 4, 9), 8);
     EXPECT_EQ(recountUsedframes(model, TProcessStage::stWaveletPage, 4, 9), 8);
     model.FrameTable[3].Dropped = model.FrameTable[3].Excluded = false;
-    EXPECT_EQ(stackSizeAt(model, 0), 2);
+    EXPECT_EQ(stackSizeAt(model, 0), 1);
+    EXPECT_EQ(stackSizeAt(model, 1), 2);
 }
 
 TEST(FrameBrowsing, SelectAllKeepsDroppedFramesOutAndTogglesNeverReviveThem) {

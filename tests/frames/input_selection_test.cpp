@@ -134,8 +134,8 @@ TEST_F(InputFixture, SerFramesAreNamedByTheirIndex) {
     EXPECT_EQ(record.lastIndex, 299);
     ASSERT_EQ(record.listItems.size(), 300u);
     for (int i = 0; i < 300; ++i)
-        ASSERT_EQ(record.listItems[static_cast<std::size_t>(i)], "Frame " + std::to_string(i + 1));
-    EXPECT_EQ(model.FrameNames[299], "Frame 300");
+        ASSERT_EQ(record.listItems[static_cast<std::size_t>(i)], "Frame " + std::to_string(i));
+    EXPECT_EQ(model.FrameNames[299], "Frame 299");
     EXPECT_EQ(model.SerName, ser.string());
     EXPECT_TRUE(model.InputIsSeries);
     EXPECT_TRUE(model.InputIsSER);

@@ -6,7 +6,9 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <numeric>
+#include <thread>
 
 #include "frames/avi_input.h"
 #include "frames/avi_test_jpeg.h"
@@ -18,6 +20,7 @@
 #include "frames/png_io.h"
 #include "frames/ser_reader.h"
 #include "frames/tiff_frame.h"
+#include "support/memory_frame_source.h"
 #include "support/temp_dir.h"
 #include "support/thread_count_scope.h"
 
@@ -74,6 +77,41 @@ std::vector<std::string> namesOf(const std::vector<std::filesystem::path>& files
 }
 
 }  // namespace
+
+// A frame the pass holds stays intact while eight threads take the others side by side, hold each a
+// while and give them back in any order.
+TEST(InputSources, HeldFramesStayIntactWhileOthersAreGivenBackInAnyOrder) {
+    MemoryFrameSource source;
+    const std::size_t n = 300;
+    for (std::size_t i = 0; i < n; ++i) source.frames.emplace_back(1, 1)[0][0] = float(i);
+    for (const int threads : {1, 8}) {
+        const ThreadCountScope scope(threads);
+        FramePrefetcher frames(source, allFrames(int(n)), 1, 2);
+        std::size_t first = 0, taken = 1;
+        const FrameBuffers& kept = frames.next(first);
+        std::mutex taking;
+        std::atomic<int> wrong{0};
+        std::vector<std::thread> passes;
+        for (int t = 0; t < 8; ++t)
+            passes.emplace_back([&] {
+                for (std::size_t position = 0;; frames.release(position)) {
+                    const FrameBuffers* frame = nullptr;
+                    {
+                        const std::lock_guard lock(taking);
+                        if (taken == n) return;
+                        ++taken;
+                        frame = &frames.next(position);
+                    }
+                    std::this_thread::sleep_for(std::chrono::microseconds(50 * (position % 5)));
+                    wrong +=
+                        frame->RawFramePlane[0][0] != float(position) || kept.RawFramePlane[0][0] != 0.0f;
+                }
+            });
+        for (std::thread& pass : passes) pass.join();
+        frames.release(first);
+        EXPECT_EQ(wrong, 0) << threads;
+    }
+}
 
 TEST(InputSources, SerFramesAreTheReadersRawSamplesOrTheirDebayeredPicture) {
     TempDir dir;

@@ -302,7 +302,7 @@ TEST_F(AlignPageTest, AlignRanksTheFramesAndFillsTheListsAndTheRegistrationGraph
     ASSERT_EQ(select.count(), Frames);
     for (int j = 0; j < Frames; ++j) {
         EXPECT_EQ(select.item(j)->text().toStdString(),
-                  "Frame " + std::to_string(model.FrameRanking[j].Frame + 1))
+                  "Frame " + std::to_string(model.FrameRanking[j].Frame))
             << j;
         EXPECT_EQ(checked(select, j), !model.FrameTable[model.FrameRanking[j].Frame].Excluded) << j;
     }

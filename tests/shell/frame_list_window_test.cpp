@@ -24,13 +24,16 @@
 #include "shell/pages/frame_windows.h"
 #include "shell/pages/named_control.h"
 #include "shell/pages/stack_page.h"
+#include "shell/pages/wavelet_page.h"
 #include "shell/speed_bar.h"
 #include "shell_test_support.h"
 #include "support/sample_recording.h"
+#include "widgets/check_box.h"
 #include "widgets/radio_group.h"
 #include "widgets/rect_shape.h"
 #include "widgets/slider.h"
 #include "widgets/speed_button.h"
+#include "widgets/spin_edit.h"
 
 namespace kestrave::test {
 
@@ -129,10 +132,15 @@ TEST_F(FrameListWindowTest, CheckedFramesAreSavedAndLoadedBackAndAListIsAdded) {
     EXPECT_EQ(context.pipeline.model().FrameNames[2], frames[3].string());
     EXPECT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stInputLoaded);
     EXPECT_FALSE(control<QPushButton>(*form, "Addframelistbutton")->isHidden());
+    for (const char* name :
+         {"QualityMethodlabel", "QualityMethodCombo", "Lowerqualitylabel", "OptimizeQualitySpin"})
+        EXPECT_FALSE(control<QWidget>(align, name)->isEnabled()) << name;
 
-    // A list of ten appended to twenty: the open frames keep their ticks, the new ones are ticked.
+    // A list of ten appended to twenty: the open frames keep their ticks, the new ones are ticked;
+    // nothing else changes: the frame shown, the count of frames used.
     select(frames, InputFilter::BMP);
     tickAsUser(list, 4, false);
+    control<TRxSlider>(align, "PreviewSlider")->setValue(7);
     const auto more = writeFrames("g", 10, ".bmp");
     std::vector<std::string> moreNames;
     for (const auto& file : more) moreNames.push_back(file.string());
@@ -145,7 +153,8 @@ TEST_F(FrameListWindowTest, CheckedFramesAreSavedAndLoadedBackAndAListIsAdded) {
     EXPECT_EQ(list.item(29)->text().toStdString(), more[9].filename().string());
     EXPECT_EQ(list.item(4)->checkState(), Qt::Unchecked);
     EXPECT_TRUE(context.pipeline.model().FrameTable[4].Excluded);
-    EXPECT_EQ(context.pipeline.model().usedframes, 29);
+    EXPECT_EQ(context.pipeline.model().usedframes, 19);
+    EXPECT_EQ(control<TRxSlider>(align, "PreviewSlider")->Value(), 7);
     EXPECT_EQ(told().back(),
               "Frame list: 1 file(s) left out: an input holds frames of one kind, and one SER video at most");
 }
@@ -246,6 +255,11 @@ TEST_F(FrameListWindowTest, AnEmptiedListReadsNothingAndDropsStartANewOne) {
     EXPECT_EQ(listed(), (std::vector<std::string>{"p100.png", "p101.png"}));
     EXPECT_TRUE(context.pipeline.model().InputIsPNG);
     EXPECT_EQ(context.pipeline.model().usedframes, 2);
+    // One file dropped onto an emptied list is a series of one frame on the Align page.
+    control<QPushButton>(*form, "Emptyframelistbutton")->click();
+    drop({jpg[0]});
+    EXPECT_EQ(listed(), std::vector<std::string>{"j100.jpg"});
+    EXPECT_FALSE(context.pipeline.model().SingleImage);
 }
 
 // An emptied list leaves nothing to optimize: the Optimize page's passes go grey, whatever
@@ -278,26 +292,44 @@ TEST_F(FrameListWindowTest, DroppedFilesExtendTheSeriesOrBecomeTheInput) {
     QApplication::sendEvent(form.get(), &file);
     EXPECT_TRUE(file.isAccepted());
 
-    // Onto three bitmaps: five, frame 0 and the unticked frame kept.
+    // Onto three bitmaps: five, frame 0 and the unticked frame kept. The settings of the wavelet
+    // page, the colour balance and the resampling stay; the colour is asked about again.
+    WaveletPage& wavelet = *pieces(*form).waveletPage;
+    control<TRxSlider>(wavelet, "Layer3slider")->setValue(400);
+    control<TRxSpinEdit>(*form, "ResampleSpin")->setValue(3.5);
+    control<TPCheck>(align, "AutoDetectColour")->setChecked(false);
+    control<TPCheck>(align, "Colourstack")->setChecked(true);
+    messages.shown.clear();
+    messages.reply(mrNo);
     const auto added = writeFrames("g", 2, ".bmp");
     drop(added);
+    EXPECT_EQ(control<TRxSlider>(wavelet, "Layer3slider")->Value(), 400);
+    EXPECT_DOUBLE_EQ(static_cast<double>(control<TRxSpinEdit>(*form, "ResampleSpin")->Value()), 3.5);
+    EXPECT_EQ(told(), std::vector<std::string>{"B/W image: Image seems to be B/W, process in B/W ?"});
     EXPECT_EQ(list.count(), 5);
+    EXPECT_EQ(control<TRxSlider>(align, "PreviewSlider")->Value(), 3);
     EXPECT_EQ(context.pipeline.model().FrameNames[0], bmps[0].string());
     EXPECT_EQ(context.pipeline.model().FrameNames[4], added[1].string());
     EXPECT_EQ(list.item(1)->checkState(), Qt::Unchecked);
     EXPECT_EQ(context.pipeline.model().usedframes, 4);
 
-    // A kind the drop does not take: the warning, nothing else.
+    // Files of another kind than the first are passed over without a word; a first file of a
+    // kind the drop does not take: the warning, nothing else.
     messages.shown.clear();
+    control<TPCheck>(align, "AutoDetectColour")->setChecked(true);
+    std::ofstream(dir / "notes.xyz") << "x";
+    drop({added[0], dir / "notes.xyz"});
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(list.count(), 6);
     std::ofstream(dir / "notes.xyz") << "x";
     drop({dir / "notes.xyz", added[0]});
     EXPECT_EQ(told(), std::vector<std::string>{"Warning: USed File-format not available for drag&drop"});
-    EXPECT_EQ(list.count(), 5);
+    EXPECT_EQ(list.count(), 6);
 
     // Elsewhere than on the Align page a drop is ignored.
     pieces(*form).PageControl1->setCurrentWidget(pieces(*form).stackPage);
     drop({added[0]});
-    EXPECT_EQ(list.count(), 5);
+    EXPECT_EQ(list.count(), 6);
     EXPECT_EQ(messages.shown.size(), 1u);
     pieces(*form).PageControl1->setCurrentWidget(pieces(*form).alignPage);
 
@@ -309,7 +341,7 @@ TEST_F(FrameListWindowTest, DroppedFilesExtendTheSeriesOrBecomeTheInput) {
     const auto ser = writeSampleRecording(dir.path(), options, "planet.ser").path;
     drop({ser});
     EXPECT_EQ(list.count(), 300);
-    EXPECT_EQ(list.item(299)->text(), "Frame 300");
+    EXPECT_EQ(list.item(299)->text(), "Frame 299");
     EXPECT_TRUE(context.pipeline.model().InputIsSER);
     EXPECT_EQ(context.pipeline.model().SerName, ser.string());
     EXPECT_EQ(control<TRxSlider>(align, "PreviewSlider")->MaxValue(), 299);

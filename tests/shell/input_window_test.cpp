@@ -107,13 +107,19 @@ struct InputWindowTest : ShellWindowTest {
 TEST_F(InputWindowTest, ABatchRunTakesItsSerFileAndShowsTheFirstFrame) {
     const auto ser = writeSer(30);
     context.regSettings = std::make_unique<RegSettings>();
+    QLabel& memory = *control<QLabel>(*form, "Label22");
+    memory.clear();
+    selectBatch(ser);
+    // The image section was set up anew for the frame size, after the input's facts were shown.
+    EXPECT_EQ(pieces(*form).StatusPanels[3]->text(), "Setup new Image datasection");
+    EXPECT_TRUE(memory.text().startsWith("Memory used :"));
     selectBatch(ser);
 
     EXPECT_EQ(control<TRxSlider>(align, "PreviewSlider")->MaxValue(), 29);
     EXPECT_EQ(control<TRxSlider>(align, "PreviewSlider")->Value(), 0);
     ASSERT_EQ(list.count(), 30);
-    EXPECT_EQ(list.item(0)->text(), "Frame 1");
-    EXPECT_EQ(list.item(29)->text(), "Frame 30");
+    EXPECT_EQ(list.item(0)->text(), "Frame 0");
+    EXPECT_EQ(list.item(29)->text(), "Frame 29");
     EXPECT_TRUE(entryChecked(17));
     EXPECT_EQ(context.pipeline.model().usedframes, 30);
     EXPECT_EQ(context.pipeline.state().ProcessStage, TProcessStage::stInputLoaded);
@@ -146,15 +152,20 @@ TEST_F(InputWindowTest, SteppingTheSliderShowsEachFrameWithItsCaption) {
     }
 
     // Two videos in the dialog are one input; the slider crosses from one file into the other.
+    // The frame read last is named in the status, whatever the new input put back (the layers).
+    control<TRxSlider>(*pieces(*form).waveletPage, "Layer3slider")->setValue(400);
     writeTaggedAvi(dir / "second.avi", 4, 100);
     writeTaggedAvi(dir / "First.avi", 6, 0);
     selectInDialog({dir / "second.avi", dir / "First.avi"}, InputFilter::AVI);
+    EXPECT_EQ(pieces(*form).StatusPanels[2]->text(), "Processing frame :1");
     EXPECT_EQ(control<TRxSlider>(align, "PreviewSlider")->MaxValue(), 9);
     EXPECT_EQ(caption(), "Kestrave processing AVI: " + (dir / "First.avi").string());
     EXPECT_EQ(list.item(9)->text(), "Frame 10");
     for (const auto& [position, tag] : {std::pair{5, 5}, {6, 100}, {9, 103}, {2, 2}}) {
         control<TRxSlider>(align, "PreviewSlider")->setValue(position);
         EXPECT_EQ(tagOf(context.pipeline.input().PreviewBitmap), tag);
+        EXPECT_EQ(pieces(*form).StatusPanels[2]->text().toStdString(),
+                  "Processing frame :" + std::to_string(position + 1));
     }
 }
 
@@ -239,7 +250,9 @@ TEST_F(InputWindowTest, CheckAllKeepsDroppedFramesOutAndUsedframesCountsTheSelec
 
 TEST_F(InputWindowTest, AMissingFileKeepsTheInputInUse) {
     const auto ser = writeSer(12);
+    EXPECT_FALSE(context.pipeline.model().SerStretch);
     selectInDialog({ser}, InputFilter::SER);
+    EXPECT_TRUE(context.pipeline.model().SerStretch);  // as the dialog's preview left it
     selectInDialog({dir / "gone.ser"}, InputFilter::SER);
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].caption, "Missing file");
@@ -251,6 +264,12 @@ TEST_F(InputWindowTest, AMissingFileKeepsTheInputInUse) {
     selectInDialog({dir / "short.ser"}, InputFilter::SER);
     ASSERT_EQ(messages.shown.size(), 2u);
     EXPECT_EQ(messages.shown[1].caption, "File error");
+    // A file of another kind is read as the kind chosen in the dialog, whose reader refuses it.
+    const int filter = pieces(*form).dialogs.Addbitmapdialog.FilterIndex;
+    selectInDialog(writeBmps(1, true), InputFilter::PNG);
+    ASSERT_EQ(messages.shown.size(), 3u);
+    EXPECT_NE(messages.shown[2].caption, "File warning");
+    EXPECT_EQ(pieces(*form).dialogs.Addbitmapdialog.FilterIndex, filter);
 
     EXPECT_EQ(context.pipeline.model().SerName, ser.string());
     EXPECT_EQ(list.count(), 12);
@@ -285,6 +304,7 @@ TEST_F(InputWindowTest, ColourIsDecidedByDetectionOrByTheAnswer) {
     EXPECT_TRUE(control<TPCheck>(align, "AutoDetectColour")->Checked());
 
     // Detected without asking from now on.
+    control<TPCheck>(align, "LRGB")->setChecked(true);
     TempDir grey;
     std::vector<std::filesystem::path> files;
     for (int k = 0; k < 2; ++k) {
@@ -295,6 +315,7 @@ TEST_F(InputWindowTest, ColourIsDecidedByDetectionOrByTheAnswer) {
     EXPECT_EQ(messages.shown.size(), 1u);
     EXPECT_FALSE(control<TPCheck>(align, "Colourstack")->Checked());
     EXPECT_FALSE(control<TPCheck>(align, "LRGB")->isEnabled());
+    EXPECT_FALSE(control<TPCheck>(align, "LRGB")->Checked());
 }
 
 TEST_F(InputWindowTest, ANewInputPutsTheControlsBackUnlessHeld) {
@@ -542,16 +563,15 @@ TEST_F(InputWindowTest, ANewInputAsksBeforeAnUnsavedStackIsGivenUp) {
     EXPECT_EQ(context.pipeline.model().SerName, ser.string());
 }
 
-// The result of a new input is saved under a name of its own: the save dialog no longer proposes
-// the name the earlier input's result was saved under (a Yes at the next input's question would
-// otherwise offer to write over it).
-TEST_F(InputWindowTest, TheSaveDialogsProposeNoNameOfTheInputBeforeAndAVideosOwn) {
+// The result's save dialog keeps the name the last result was saved under; a video's saves
+// propose the video's own name.
+TEST_F(InputWindowTest, TheSaveDialogsKeepTheResultsNameAndProposeAVideosOwn) {
     const auto ser = writeSer(12);
     selectInDialog({ser}, InputFilter::SER);
     TFileDialog& save = pieces(*form).dialogs.WaveletSave;
     save.FileName = ser.parent_path() / "night-result.png";
     selectInDialog(writeBmps(3, true), InputFilter::BMP);
-    EXPECT_TRUE(save.FileName.empty()) << save.FileName;
+    EXPECT_EQ(save.FileName, ser.parent_path() / "night-result.png");
 
     // A video's saves propose the first video's own name, without its extension.
     writeTaggedAvi(dir / "Jupiter.avi", 4, 0);

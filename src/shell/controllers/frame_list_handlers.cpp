@@ -2,6 +2,8 @@
 // list as the input or append it to the open series, empty the list, and take files dropped on
 // the main window.
 
+#include <QComboBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -43,6 +45,7 @@ InputTaking dropTaking() {
     InputTaking how;
     how.ser = StretchRule::Ask;
     how.tooLarge = {"Frame size error", "Bitmap too large  !!!!", mtError};
+    how.dropped = true;
     return how;
 }
 
@@ -66,6 +69,13 @@ std::optional<FrameListEntries> listedFrames(const Pipeline& pipeline, MessageRo
     return entries;
 }
 
+void tellLeftOut(MessageRoutine& messages, const char* caption, std::size_t leftOut) {
+    if (leftOut > 0)
+        messages.warn(caption,
+                      std::to_string(leftOut) +
+                          " file(s) left out: an input holds frames of one kind, and one SER video at most");
+}
+
 }  // namespace
 
 std::vector<std::string> InputController::openSeriesFiles() const {
@@ -75,12 +85,13 @@ std::vector<std::string> InputController::openSeriesFiles() const {
 bool InputController::takeEntries(const FrameListEntries& entries, InputTaking how, const char* caption,
                                   bool append) {
     const FrameModel& model = pipeline_.model();
-    const AppendedInput input = appendToSeries(append ? openSeriesFiles() : std::vector<std::string>{},
-                                               filterOfInputType(model.InputType), entries);
+    AppendedInput input = appendToSeries(append ? openSeriesFiles() : std::vector<std::string>{},
+                                         filterOfInputType(model.InputType), entries);
+    input.plan.series = how.dropped;
     std::vector<bool> excluded(input.kept);
     for (std::size_t i = 0; i < input.kept; ++i) excluded[i] = model.FrameTable[static_cast<int>(i)].Excluded;
-    if (input.kept > 0) {
-        // The open series goes on as it was taken.
+    if (input.kept > 0 && !how.dropped) {
+        // The open series goes on as it was taken (a drop asks its questions again).
         how.fit = how.tif = how.ser = StretchRule::Keep;
         how.decideColour = false;
     }
@@ -95,10 +106,8 @@ bool InputController::takeEntries(const FrameListEntries& entries, InputTaking h
         }
         pipeline_.countSelectedFrames(lastIndex());
     }
-    if (entries.leftOut > 0)
-        ports_.messages().warn(caption, std::to_string(entries.leftOut) +
-                                            " file(s) left out: an input holds frames of one kind, and "
-                                            "one SER video at most");
+    // Dropped files of another kind are passed over without a word.
+    if (!how.dropped) tellLeftOut(ports_.messages(), caption, entries.leftOut);
     return true;
 }
 
@@ -116,11 +125,6 @@ void InputController::SaveFramelistbuttonClick() {
         messages.warn("Empty framelist", "Empty list cannot be saved");
         return;
     }
-    // A list names files: for a SER video it names the video, whose frames all come back.
-    if (pipeline_.model().InputIsSER && std::find(checked.begin(), checked.end(), false) != checked.end())
-        messages.inform("Framelist",
-                        "A frame list of a SER file keeps the whole file: the frames left out "
-                        "here are taken again when the list is loaded.");
     TFileDialog& dialog = parts_.dialogs.SaveDialog2;
     dialog.InitialDir = parts_.page.DirectoryListBox1->Directory();
     if (!ports_.dialogs().Execute(dialog)) return;
@@ -144,10 +148,15 @@ void InputController::loadFrameList(const std::filesystem::path& file) {
     changeInput([&] {
         const std::optional<FrameListEntries> entries =
             listedFrames(pipeline_, ports_.messages(), file, InputFilter::None);
+        if (!entries || !takeEntries(*entries, listTaking(), ListCaption, false)) return;
+        // The quality method and its threshold wait for the feature, whose pick enables them.
+        const AlignPage& align = parts_.page;
+        for (QWidget* control :
+             std::initializer_list<QWidget*>{align.QualityMethodlabel, align.QualityMethodCombo,
+                                             align.Lowerqualitylabel, align.OptimizeQualitySpin})
+            control->setEnabled(false);
         // More frames can then be added to a still-frame series.
-        if (entries && takeEntries(*entries, listTaking(), ListCaption, false) &&
-            !pipeline_.model().InputIsSER)
-            parts_.frameWindows.Addframelistbutton->show();
+        if (!pipeline_.model().InputIsSER) parts_.frameWindows.Addframelistbutton->show();
     });
 }
 
@@ -157,11 +166,37 @@ void InputController::AddframelistbuttonClick() {
     if (!ports_.dialogs().Execute(dialog)) return;
     changeInput([&] {
         // Lines of another kind than the open series' are left out.
-        const InputFilter kind =
-            openSeriesFiles().empty() ? InputFilter::None : filterOfInputType(pipeline_.model().InputType);
-        if (const auto entries = listedFrames(pipeline_, ports_.messages(), dialog.FileName, kind))
+        const bool open = !openSeriesFiles().empty();
+        const InputFilter kind = open ? filterOfInputType(pipeline_.model().InputType) : InputFilter::None;
+        const auto entries = listedFrames(pipeline_, ports_.messages(), dialog.FileName, kind);
+        if (!entries) return;
+        // An emptied list takes the listed frames as a new input.
+        if (!open) {
             takeEntries(*entries, listTaking(), ListCaption, true);
+            return;
+        }
+        appendListedFrames(*entries);
     });
+}
+
+void InputController::appendListedFrames(const FrameListEntries& entries) {
+    AlignPage& align = parts_.page;
+    FrameWindows& windows = parts_.frameWindows;
+    const int last = pipeline_.appendSeriesFrames(entries.files, readSourceOptions());
+    std::vector<std::string> items;
+    for (int frame = windows.SelectFramesChecklist->count(); frame <= last; ++frame)
+        items.push_back(std::filesystem::path(pipeline_.model().FrameNames[frame]).filename().string());
+    appendFrameEntries(items);
+    {
+        const QSignalBlocker quiet(align.PreviewSlider);
+        align.PreviewSlider->setMaxValue(std::max(last, 1));
+    }
+    pipeline_.commitFrameLimit(
+        {.ranks = std::max(last, 1), .countRange = std::max(last, 1), .stackBound = last});
+    align.Sliderset->setMaxValue(last + 1);
+    windows.LimitStack->setMaxValue(last);
+    windows.QUALSliderMalign->setMaxValue(std::max(last, 1));
+    tellLeftOut(ports_.messages(), ListCaption, entries.leftOut);
 }
 
 void InputController::SortFramelistbuttonClick() {

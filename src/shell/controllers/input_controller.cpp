@@ -181,33 +181,19 @@ void InputController::reportMissing(const std::string& file) {
 void InputController::SelectFileButtonClick() {
     changeInput([this] {
         ChosenInput chosen;
+        InputTaking how;
         if (pipeline_.state().BatchMode) {
             chosen.files = {pipeline_.input().BatchInputFile};
             chosen.filter = filterOfFile(pipeline_.input().BatchInputFile);
         } else {
             chosen = chooseInput();
             if (chosen.files.empty()) return;
+            // The dialog's preview of a SER video leaves its frames stretched.
+            how.ser = StretchRule::Stretch;
         }
 
         // Everything that can fail is tried before the current input is given up.
-        InputPlan plan = planInput(chosen.files, chosen.filter);
-        // A name typed with another kind's extension is taken as that kind, which the dialog
-        // then offers next time.
-        if (const InputFilter typed = filterOfFile(chosen.files.front());
-            plan.files.empty() && typed != InputFilter::None && typed != chosen.filter) {
-            plan = planInput(chosen.files, typed);
-            if (!pipeline_.state().BatchMode)
-                parts_.dialogs.Addbitmapdialog.FilterIndex = static_cast<int>(typed);
-        }
-        if (plan.files.empty()) {
-            if (!std::filesystem::is_regular_file(chosen.files.front()))
-                reportMissing(chosen.files.front());
-            else
-                ports_.messages().error("File warning",
-                                        "not an input file of the chosen kind :" + chosen.files.front());
-            return;
-        }
-        takeInput(plan, {});
+        takeInput(planChosenInput(chosen.files, chosen.filter), how);
     });
 }
 
@@ -250,6 +236,8 @@ bool InputController::takeProjectInput(const InputPlan& plan) {
         how.tooLargeForVideo = true;
         how.proposeVideoName = false;
         taken = takeInput(plan, how);
+        // A project names its video as its samples are ("HI-AVI" for more than 8 bits).
+        if (taken && !pipeline_.model().InputIsSeries) pipeline_.restoreInputCaption(ports_.progress());
     });
     return taken;
 }
@@ -266,8 +254,9 @@ struct InputController::TakeSteps final : InputTakePorts {
             return std::nullopt;
         return input.decideStretches(plan.filter, how);
     }
+    bool dropped() const override { return how.dropped; }
     FrameSourceOptions prepareFor(const ProbedInput& probed) override {
-        input.prepareControlsForInput();
+        input.prepareControlsForInput(how.dropped);
         const FrameSourceOptions options = input.readSourceOptions();
         input.showKindControls(probed.filter);
         return options;
@@ -289,7 +278,11 @@ bool InputController::takeInput(const InputPlan& plan, const InputTaking& how) {
         takeSingleImage(record);
         return true;
     }
-    showTakenSeries(record, how.decideColour && plan.filter != InputFilter::SER, how.tooLargeForVideo);
+    const bool decide = how.decideColour && plan.filter != InputFilter::SER &&
+                        !(how.dropped && parts_.page.AutoDetectColour->Checked());
+    showTakenSeries(record, decide, how.tooLargeForVideo);
+    // A drop leaves the slider one before the last frame of the list.
+    if (how.dropped) parts_.page.PreviewSlider->setValue(std::max(record.lastIndex - 1, 0));
     return true;
 }
 
@@ -304,9 +297,12 @@ InputStretches InputController::decideStretches(InputFilter filter, const InputT
 }
 
 // The old input is given up: every control back to its start, the passes' buttons greyed.
-void InputController::prepareControlsForInput() {
+void InputController::prepareControlsForInput(bool dropped) {
     resetControlsBeforeInput();
-    initializesettings();
+    if (dropped)
+        resetForDrop();
+    else
+        initializesettings();
     disablePassButtons();
     parts_.page.Lowerqualitylabel->setEnabled(true);
     parts_.frameWindows.CreateDarkframe1->setEnabled(true);
@@ -361,9 +357,8 @@ void InputController::showTakenSeries(const InputRecord& record, bool decideColo
     if (record.aviFrameTooLarge && !videoSizeTold)
         messages.warn("File warning", "AVI or BMP frame too large !!!!");
     if (!record.aviMissingFrames.empty()) messages.warn("File warning", record.aviMissingFrames);
-    pipeline_.setUpImagePlanes(ports_.progress(), messages);
-    // After the section's own status text, so that the input's facts stay readable.
     ports_.progress().setStatus(3, record.statusText);
+    pipeline_.setUpImagePlanes(ports_.progress(), messages);
 
     const int last = record.lastIndex;
     windows.differencecutslider->setValue(1000);
@@ -398,9 +393,6 @@ void InputController::resetControlsBeforeInput() {
     align.PreviewFull->setEnabled(true);
     align.Alignmethod->setItemIndex(0);
     ports_.shell.ImageSaved = false;
-    // The result's save dialog proposes no name of the input before (its folder stays the save
-    // folder): a save of the new result must not go over the earlier one unasked.
-    parts_.dialogs.WaveletSave.FileName.clear();
     align.Showpanel->hide();
     align.RectShape1->hide();
     for (QWidget* control :
@@ -453,6 +445,20 @@ void InputController::initializesettings() {
     align.FFTsizeGroup->show();
     parts_.dialogs.Addbitmapdialog.InitialDir = align.DirectoryListBox1->Directory();
     parts_.window.unsetCursor();
+}
+
+void InputController::resetForDrop() {
+    AlignPage& align = parts_.page;
+    ResetControls controls{pipeline_.state().showProcessingArea, align.FFTsizeGroup->ItemIndex(),
+                           static_cast<double>(align.FFTFilterspin->Value())};
+    controls.keepRenderSettings = true;
+    const ResetResult reset = pipeline_.resetForInput(controls, ports_.progress());
+    ports_.shell.view.resetForInput();
+    if (align.FFTsizeGroup->ItemIndex() < 0) align.FFTsizeGroup->setItemIndex(reset.fftSizeItemIndex);
+    parts_.frameWindows.gbRollup1->show();
+    align.Frontpanel->show();
+    align.FFTsizeGroup->show();
+    align.PreviewSlider->show();
 }
 
 void InputController::showKindControls(InputFilter filter) {
@@ -516,9 +522,16 @@ void InputController::decideColour() {
 }
 
 void InputController::fillFrameList(const std::vector<std::string>& items) {
+    {
+        const QSignalBlocker quiet(parts_.frameWindows.SelectFramesChecklist);
+        parts_.frameWindows.SelectFramesChecklist->clear();
+    }
+    appendFrameEntries(items);
+}
+
+void InputController::appendFrameEntries(const std::vector<std::string>& items) {
     QListWidget& list = *parts_.frameWindows.SelectFramesChecklist;
     const QSignalBlocker quiet(&list);
-    list.clear();
     for (const std::string& text : items) {
         auto* item = new QListWidgetItem(QString::fromStdString(text));
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
@@ -610,10 +623,18 @@ void InputController::PreviewSliderChange() {
     } catch (const std::exception& error) {
         showFrameError(error, frameFileName(model, frame));
     }
+    showVideoFrameRead(frame);
     if (model.InputIsSeries) ports_.progress().setCaption(seriesCaption(model, frame));
     showPicture();
     colourSign(frame);
     align.DroppedFrameText->setVisible(model.FrameTable[frame].Dropped);
+}
+
+void InputController::showVideoFrameRead(int frame) {
+    // A video frame read says so, counted from 1, unless the frame is left out.
+    const FrameModel& model = pipeline_.model();
+    if (!model.InputIsSeries && !model.FrameTable[frame].Excluded)
+        ports_.progress().setStatus(2, "Processing frame :" + std::to_string(frame + 1));
 }
 
 void InputController::AlignSliderChange() {
@@ -626,6 +647,7 @@ void InputController::AlignSliderChange() {
     } catch (const std::exception& error) {
         showFrameError(error, frameFileName(model, frame));
     }
+    showVideoFrameRead(frame);
     if (model.InputIsSeries) ports_.progress().setCaption("Kestrave processing : " + model.FrameNames[frame]);
     showPicture();
 }

@@ -104,6 +104,9 @@ struct InputTaking {
     // A video's saves, the result's among them, propose the video's name; a project's load
     // proposes its own names.
     bool proposeVideoName = true;
+    // Dropped files: the smaller reset of a drop, which keeps the wavelet page, the colour and
+    // resampling settings; the colour is asked about only while it is not detected on its own.
+    bool dropped = false;
 };
 
 class InputController : public QObject {
@@ -147,6 +150,8 @@ public:
     void PreviewSliderChange();
     // Shows the frame of rank AlignSlider.Value.
     void AlignSliderChange();
+    // Status panel 2 after a video frame was read for the preview.
+    void showVideoFrameRead(int frame);
     // Space (32) selects or excludes the shown frame; a dropped frame stays as it is.
     void PreviewSliderKeyDown(int key);
     // PreviewImage shows the preview picture (the frame read last).
@@ -166,6 +171,8 @@ public:
 
     // SelectFramesChecklist holds these entries, every one checked.
     void fillFrameList(const std::vector<std::string>& items);
+    // The entries added after those there, every one checked.
+    void appendFrameEntries(const std::vector<std::string>& items);
     // How frames are read now: the debayer switch and pattern, the dark frame, the TIFF stretch
     // (the same reader as `readSourceOptions` of align_page_options.h, on its own page).
     FrameSourceOptions readSourceOptions() const;
@@ -190,7 +197,9 @@ private:
     // The steps of taking an input: the window's part in the pipeline's take.
     struct TakeSteps;
     InputStretches decideStretches(InputFilter filter, const InputTaking& how);
-    void prepareControlsForInput();
+    void prepareControlsForInput(bool dropped);
+    // The reset of a drop in place of initializesettings.
+    void resetForDrop();
     void showTakenInput(InputFilter filter, const ProbedInput& facts, const InputRecord& record,
                         const InputTaking& how);
     // `videoSizeTold`: a video's oversized frame was already reported.
@@ -199,6 +208,8 @@ private:
     // keeping the open frames' choices; tells what was left out under `caption`. False when the
     // old input was kept.
     bool takeEntries(const FrameListEntries& entries, InputTaking how, const char* caption, bool append);
+    // The listed frames appended to the open series: nothing else changes.
+    void appendListedFrames(const FrameListEntries& entries);
     // The files of the open still-frame series; none once its list was emptied.
     std::vector<std::string> openSeriesFiles() const;
     void reportMissing(const std::string& file);

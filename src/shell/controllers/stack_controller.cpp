@@ -186,7 +186,7 @@ void StackController::showTakenInput() {
     StackPage& page = parts_.stackPage;
     const FrameModel& model = parts_.pipeline.model();
     page.setMultiPoint(false);
-    page.resetResampleFactor();
+    if (!parts_.pipeline.input().takenByDrop) page.resetResampleFactor();
     page.showResampling(!model.InputIsFIT && !model.InputIsTIF && !model.InputIsSER);
     if (model.SingleImage) {
         // A single image is stacked as it is, at once: no stack graph, no resampling.

@@ -419,8 +419,11 @@ void WaveletController::showTakenInput() {
     // Nothing of the last input stays: the view unfitted, the balance, the shifts, the layers and
     // (unless held) the tone at their start.
     page_.setProcessedViewFitted(false);
-    parts_.panels.rgbBalance->resetForNewInput();
-    if (page_.resetForNewInput()) parts_.panels.gamma->resetDisplayGamma();
+    // Dropped files keep them.
+    if (!pipeline_.input().takenByDrop) {
+        parts_.panels.rgbBalance->resetForNewInput();
+        if (page_.resetForNewInput()) parts_.panels.gamma->resetDisplayGamma();
+    }
     // A single image goes straight to processing: it may be saved, in colour when it is coloured,
     // and it shows centred once its page is up.
     centreOnShow_ = pipeline_.model().SingleImage;
