@@ -38,13 +38,15 @@ test-release: build
 test-order: build
 	@JOBS=$(JOBS) scripts/check-test-order build/release
 
+# The core tests under AddressSanitizer and UndefinedBehaviorSanitizer, with assertions on.
 test-asan: deps
 	@cmake --preset asan >/dev/null
 	@cmake --build --preset asan -j $(JOBS)
 	@ctest --preset asan -j $(JOBS)
 
-# The character's threads (engine, director, queue) under ThreadSanitizer; Qt stays out of it,
-# its libraries are not instrumented.
+# The character's threads (engine, director, queue) and the core's (parallel loops, frames read
+# ahead, alignment, optimizer, stacking, the pipeline's passes) under ThreadSanitizer, at several
+# threads; Qt stays out of it, its libraries are not instrumented.
 test-tsan: deps
 	@cmake --preset tsan >/dev/null
 	@cmake --build --preset tsan -j $(JOBS)

@@ -13,7 +13,7 @@
 // offers is picked at load time. One processor always runs the same variant, so the results
 // never depend on the number of threads; variants may differ in the last bit (fused
 // multiply-add).
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(KESTRAVE_SINGLE_VARIANT)
 #define KESTRAVE_SIMD_CLONES __attribute__((target_clones("avx512f", "avx2", "default")))
 #else
 #define KESTRAVE_SIMD_CLONES

@@ -17,7 +17,7 @@
 // The differences are compiled for two instruction sets and the better one the processor offers
 // is picked at load time; neither fuses a multiplication into an addition, so both give the same
 // bits.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(KESTRAVE_SINGLE_VARIANT)
 #define KESTRAVE_OPTIMIZER_CLONES __attribute__((target_clones("avx2", "default")))
 #else
 #define KESTRAVE_OPTIMIZER_CLONES
