@@ -144,7 +144,7 @@ TMainForm::TMainForm(ApplicationContext& context, QWidget* parent)
     // The stacking's progress texts show in the Stack page's label.
     progress->showActivity = [this](const std::string& text) { stack->showStackActivity(text); };
     progress->showMemory = [this] {
-        if (aboutPage) ShowMemoryUsage(*aboutPage, app.pipeline.memoryFacts());
+        if (aboutPage) kestrave::ShowMemoryUsage(*aboutPage, app.pipeline.memoryFacts());
     };
     app.setProgress(std::move(progress));
     app.messages().setAttention(
