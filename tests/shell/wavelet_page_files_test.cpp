@@ -72,7 +72,8 @@ TEST_F(WaveletPageTest, ASavedSchemeLoadsBackIntoEveryControlAndIsProcessed) {
     EXPECT_EQ(control<TRadioGroup>(page, "CopyConvolveMethod")->ItemIndex(), 1);
     EXPECT_EQ(control<TPCheck>(page, "layer4checkbox")->Caption(), "4 : 11");
     EXPECT_FALSE(context.pipeline.state().LayersDirty) << "the loaded scheme was processed";
-    EXPECT_TRUE(messages.shown.empty()) << messages.shown.front().text;
+    EXPECT_EQ(messages.shown.empty() ? "" : messages.shown.back().caption, "Wavelet setup changed")
+        << "the changed steps ask as typed ones do";
 
     // The same controls save the same file again.
     const std::filesystem::path again = scripted.home.path() / "again.kwv";
@@ -81,8 +82,8 @@ TEST_F(WaveletPageTest, ASavedSchemeLoadsBackIntoEveryControlAndIsProcessed) {
     EXPECT_EQ(fileText(again), fileText(saved));
 }
 
-// "Automatic processing" ticked on the Align page processes the stack as its steps reach it: a
-// scheme loaded meanwhile only sets the controls.
+// "Automatic processing" ticked on the Align page processes the stack as its steps reach it: the
+// loader leaves "Process" to it, but a new scheme or filter is processed as when chosen.
 TEST_F(WaveletPageTest, WithAutomaticProcessingALoadedSchemeLeavesTheProcessingToIt) {
     setStack(32, 32, false);
     const std::filesystem::path file = scripted.home.path() / "automatic.kwv";
@@ -92,7 +93,8 @@ TEST_F(WaveletPageTest, WithAutomaticProcessingALoadedSchemeLeavesTheProcessingT
     control<TRxSpeedButton>(page, "loadschemebutton")->click();
 
     EXPECT_EQ(readWaveletScheme(page), unusualScheme());
-    EXPECT_TRUE(context.pipeline.state().LayersDirty) << "the scheme was not processed on loading";
+    EXPECT_FALSE(context.pipeline.wavelet().ProcessPicture.empty()) << "the new filter was processed";
+    EXPECT_TRUE(context.pipeline.state().LayersDirty) << "the changed steps wait for Process";
 }
 
 TEST_F(WaveletPageTest, ADefaultFilterSchemeStaysDefaultWhateverItsWidths) {

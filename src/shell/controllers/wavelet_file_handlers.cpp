@@ -60,7 +60,8 @@ void WaveletController::loadschemebuttonClick(bool batch) {
         return;
     }
     applyWaveletScheme(scheme);
-    // "Automatic processing" processes the stack as its steps reach it: the scheme waits for it.
+    // "Automatic processing" processes the stack as its steps reach it: the loader leaves "Process"
+    // to it, and only the scheme's own controls process what they change.
     if (!automaticProcessing(parts_.align, pipeline_)) ProcessButtonClick();
 }
 
