@@ -129,13 +129,17 @@ TEST_F(WaveletPageTest, ASchemeThatCannotBeReadGivesAMessageAndChangesNothing) {
     EXPECT_EQ(readWaveletScheme(page), before);
     EXPECT_TRUE(context.pipeline.state().LayersDirty) << "nothing was processed";
 
-    // A file that is no scheme, and a cancelled dialog, change nothing either.
+    // A file that is no scheme or cannot be read, and a cancelled dialog, change nothing either.
     const std::filesystem::path foreign = scripted.home.path() / "notes.kwv";
     std::ofstream(foreign) << "[other]\nkey=1\n";
     dialogs->willChoose(foreign);
     control<TRxSpeedButton>(page, "loadschemebutton")->click();
     control<TRxSpeedButton>(page, "loadschemebutton")->click();
-    EXPECT_EQ(messages.shown.size(), 2u);
+    // A file that opens but whose reads fail.
+    std::filesystem::create_symlink("/proc/self/mem", foreign.parent_path() / "mem.kwv");
+    dialogs->willChoose(foreign.parent_path() / "mem.kwv");
+    control<TRxSpeedButton>(page, "loadschemebutton")->click();
+    EXPECT_EQ(messages.shown.size(), 3u);
     EXPECT_EQ(readWaveletScheme(page), before);
 }
 

@@ -54,8 +54,8 @@ void WaveletController::loadschemebuttonClick(bool batch) {
     WaveletScheme scheme;
     try {
         scheme = pipeline_.loadScheme(loadwaveletdialog.FileName);
-    } catch (const WaveletFileError& error) {
-        // A scheme that cannot be read changes nothing.
+    } catch (const FileError& error) {
+        // A scheme that is missing, no scheme or cannot be read changes nothing.
         ports_.messages().error("Load scheme", error.what());
         return;
     }
@@ -85,7 +85,7 @@ void WaveletController::LoadfilterClick() {
     KernelSpins spins = readKernelSpins();
     try {
         spins = pipeline_.loadFilter(OpenDialog3.FileName, spins);
-    } catch (const WaveletFileError& error) {
+    } catch (const FileError& error) {
         ports_.messages().error("Load filter", error.what());
         return;
     }
