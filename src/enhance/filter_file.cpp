@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 #include "enhance/clamped_round.h"
 #include "persist/big_ini_file.h"
@@ -55,21 +56,18 @@ void saveFilterKernel(const fs::path& path, const KernelSpins& spins) {
 }
 
 void loadFilterKernel(const fs::path& path, KernelSpins& spins) {
-    const std::string kind(FilterKind);
-    checkPageFile(path, kind);
+    // A file that does not exist reads as empty: every spin keeps its value.
+    std::error_code ec;
+    if (!fs::exists(path, ec)) return;
+    checkPageFile(path, std::string(FilterKind));
     const TBigIniFile ini(path);
     KernelSpins loaded = spins;
-    bool anyKey = false;
     for (int a = 0; a < 5; ++a) {
         for (int b = 0; b < 5; ++b) {
-            // A line that is never a number marks a missing key.
-            const std::string text = ini.ReadString(Section, spinKey(a, b), "\n");
-            if (text == "\n") continue;
-            anyKey = true;
-            if (const std::optional<int> value = parseSpinValue(text)) loaded[b * 5 + a] = *value;
+            if (const std::optional<int> value = parseSpinValue(ini.ReadString(Section, spinKey(a, b), "")))
+                loaded[b * 5 + a] = *value;
         }
     }
-    if (!anyKey) throw WaveletFileError(notAPageFileMessage(path, kind));
     if (ini.ReadInteger(Section, "FormVersion", 0) < FormVersion) return;
     spins = loaded;
 }

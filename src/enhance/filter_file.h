@@ -27,8 +27,9 @@ void saveFilterKernel(const std::filesystem::path& path, const KernelSpins& spin
 
 // Reads a kernel into `spins`: a key that holds a number replaces that spin's value (rounded to
 // the nearest integer), a missing or unreadable key leaves it as it was, and a stored
-// "FormVersion" below 0 restores nothing. Throws WaveletFileError, changing nothing, when the
-// file does not exist, cannot be read or holds none of the 25 keys.
+// "FormVersion" below 0 restores nothing; a file that does not exist restores nothing either.
+// Throws, changing nothing, when the file is not a plausibly sized regular file (WaveletFileError)
+// or cannot be read.
 void loadFilterKernel(const std::filesystem::path& path, KernelSpins& spins);
 
 }  // namespace kestrave

@@ -81,24 +81,14 @@ TEST_F(FilterFile, AStoredFormVersionBelowZeroRestoresNothing) {
     EXPECT_EQ(spins, defaultKernelSpins());
 }
 
-TEST_F(FilterFile, MissingAndForeignFilesAreRefusedAndChangeNothing) {
+TEST_F(FilterFile, MissingAndForeignFilesChangeNothing) {
     KernelSpins spins = distinctSpins();
-    try {
-        loadFilterKernel(dir / "gone.ksf", spins);
-        ADD_FAILURE() << "a missing filter loaded";
-    } catch (const WaveletFileError& error) {
-        EXPECT_EQ(std::string(error.what()), "Filter file not found: " + (dir / "gone.ksf").string());
-    }
+    EXPECT_NO_THROW(loadFilterKernel(dir / "gone.ksf", spins));
     for (const std::string& text :
          {std::string("[scheme]\r\nitemindex=1\r\n"), std::string("\x01\x02\x03", 3),
           std::string("[TMainForm]\r\nFormVersion=0\r\n")}) {
         writeText(file, text);
-        try {
-            loadFilterKernel(file, spins);
-            ADD_FAILURE() << "loaded " << text;
-        } catch (const WaveletFileError& error) {
-            EXPECT_EQ(std::string(error.what()), file.string() + " is not a filter file");
-        }
+        EXPECT_NO_THROW(loadFilterKernel(file, spins)) << text;
     }
     EXPECT_EQ(spins, distinctSpins());
 }

@@ -301,6 +301,7 @@ TEST_F(Startup, TheDeveloperModeOffersEveryQualityMethodAndItsControls) {
     control<QComboBox>(run->align(), "QualityMethodCombo")->setCurrentIndex(3);
     DeveloperControls& developer = pieces(form).shell->developerControls();
     EXPECT_FALSE(developerModeOn(developer));
+    EXPECT_TRUE(control<TPCheck>(form, "Tonegraph")->isHidden());
     showDeveloperControls(developer);
     EXPECT_TRUE(developerModeOn(developer));
     EXPECT_EQ(control<QComboBox>(run->align(), "QualityMethodCombo")->count(), 7);
@@ -308,7 +309,8 @@ TEST_F(Startup, TheDeveloperModeOffersEveryQualityMethodAndItsControls) {
     for (QWidget* control : std::initializer_list<QWidget*>{
              control<TRxSpinEdit>(run->align(), "TrackDetect"), control<TRxSpinEdit>(run->align(), "FOMspin"),
              control<TRxSpinEdit>(run->align(), "Pix2"), control<QPlainTextEdit>(form, "Memo1"),
-             control<TPCheck>(form, "Checkupdates"), control<TRxSpeedButton>(run->wavelet(), "Differ")})
+             control<TPCheck>(form, "Checkupdates"), control<TRxSpeedButton>(run->wavelet(), "Differ"),
+             control<TPCheck>(form, "Tonegraph")})
         EXPECT_FALSE(control->isHidden()) << control->objectName().toStdString();
     EXPECT_EQ(pieces(form).tools.Tonemapwindow->height(), 517);
 }

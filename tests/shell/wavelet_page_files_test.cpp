@@ -72,7 +72,8 @@ TEST_F(WaveletPageTest, ASavedSchemeLoadsBackIntoEveryControlAndIsProcessed) {
     EXPECT_EQ(control<TRadioGroup>(page, "CopyConvolveMethod")->ItemIndex(), 1);
     EXPECT_EQ(control<TPCheck>(page, "layer4checkbox")->Caption(), "4 : 11");
     EXPECT_FALSE(context.pipeline.state().LayersDirty) << "the loaded scheme was processed";
-    EXPECT_TRUE(messages.shown.empty()) << messages.shown.front().text;
+    EXPECT_EQ(messages.shown.empty() ? "" : messages.shown.back().caption, "Wavelet setup changed")
+        << "the changed steps ask as typed ones do";
 
     // The same controls save the same file again.
     const std::filesystem::path again = scripted.home.path() / "again.kwv";
@@ -81,8 +82,8 @@ TEST_F(WaveletPageTest, ASavedSchemeLoadsBackIntoEveryControlAndIsProcessed) {
     EXPECT_EQ(fileText(again), fileText(saved));
 }
 
-// "Automatic processing" ticked on the Align page processes the stack as its steps reach it: a
-// scheme loaded meanwhile only sets the controls.
+// "Automatic processing" ticked on the Align page processes the stack as its steps reach it: the
+// loader leaves "Process" to it, but a new scheme or filter is processed as when chosen.
 TEST_F(WaveletPageTest, WithAutomaticProcessingALoadedSchemeLeavesTheProcessingToIt) {
     setStack(32, 32, false);
     const std::filesystem::path file = scripted.home.path() / "automatic.kwv";
@@ -92,7 +93,8 @@ TEST_F(WaveletPageTest, WithAutomaticProcessingALoadedSchemeLeavesTheProcessingT
     control<TRxSpeedButton>(page, "loadschemebutton")->click();
 
     EXPECT_EQ(readWaveletScheme(page), unusualScheme());
-    EXPECT_TRUE(context.pipeline.state().LayersDirty) << "the scheme was not processed on loading";
+    EXPECT_FALSE(context.pipeline.wavelet().ProcessPicture.empty()) << "the new filter was processed";
+    EXPECT_TRUE(context.pipeline.state().LayersDirty) << "the changed steps wait for Process";
 }
 
 TEST_F(WaveletPageTest, ADefaultFilterSchemeStaysDefaultWhateverItsWidths) {
@@ -127,13 +129,17 @@ TEST_F(WaveletPageTest, ASchemeThatCannotBeReadGivesAMessageAndChangesNothing) {
     EXPECT_EQ(readWaveletScheme(page), before);
     EXPECT_TRUE(context.pipeline.state().LayersDirty) << "nothing was processed";
 
-    // A file that is no scheme, and a cancelled dialog, change nothing either.
+    // A file that is no scheme or cannot be read, and a cancelled dialog, change nothing either.
     const std::filesystem::path foreign = scripted.home.path() / "notes.kwv";
     std::ofstream(foreign) << "[other]\nkey=1\n";
     dialogs->willChoose(foreign);
     control<TRxSpeedButton>(page, "loadschemebutton")->click();
     control<TRxSpeedButton>(page, "loadschemebutton")->click();
-    EXPECT_EQ(messages.shown.size(), 2u);
+    // A file that opens but whose reads fail.
+    std::filesystem::create_symlink("/proc/self/mem", foreign.parent_path() / "mem.kwv");
+    dialogs->willChoose(foreign.parent_path() / "mem.kwv");
+    control<TRxSpeedButton>(page, "loadschemebutton")->click();
+    EXPECT_EQ(messages.shown.size(), 3u);
     EXPECT_EQ(readWaveletScheme(page), before);
 }
 
@@ -176,10 +182,10 @@ TEST_F(WaveletPageTest, AKernelFileRestoresTheSpinsButTheKernelWaitsForSet) {
     EXPECT_EQ(context.pipeline.wavelet().filter.WaveletKernel5x5, inUse);
     EXPECT_TRUE(std::filesystem::exists(filterCopyPath()));
 
-    // A missing kernel file changes no spin.
+    // A missing kernel file changes no spin, silently.
     dialogs->willChoose(scripted.home.path() / "gone.ksf");
     control<QPushButton>(filter, "Loadfilter")->click();
-    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_TRUE(messages.shown.empty());
     EXPECT_EQ(control<TRxSpinEdit>(filter, "Filter00")->Value(), -3);
 }
 

@@ -332,25 +332,18 @@ void WaveletController::ConvolvemethodClick() {
 
 void WaveletController::applyWaveletScheme(const WaveletScheme& scheme) {
     const WaveletScheme before = readWaveletScheme(page_);
-    // The controls are set quietly and their handlers' work is done once below: run one by one,
-    // the width edits would switch a "Default" scheme to the Gaussian filter, and every step
-    // change would ask for "Process" in the middle of loading.
+    // The scheme and filter choices and the widths are set quietly and their handlers' work is done
+    // once below: run one by one, the width edits would switch a "Default" scheme to the Gaussian
+    // filter. The steps and the layer sliders follow with their own handlers, as when typed.
     {
         std::vector<std::unique_ptr<QSignalBlocker>> quiet;
-        quiet.push_back(std::make_unique<QSignalBlocker>(page_.LevelStep));
-        quiet.push_back(std::make_unique<QSignalBlocker>(page_.Multiplicant));
-        for (TRxSlider* slider : page_.layerSliders())
-            quiet.push_back(std::make_unique<QSignalBlocker>(slider));
         for (TRxSpinEdit* width : page_.gaussLayers())
             quiet.push_back(std::make_unique<QSignalBlocker>(width));
         page_.Waveletscheme->setItemIndex(static_cast<int>(scheme.Waveletscheme));
         page_.Convolvemethod->setItemIndex(static_cast<int>(scheme.Convolvemethod));
         page_.CopyConvolveMethod->setItemIndex(static_cast<int>(scheme.Convolvemethod));
-        page_.LevelStep->setValue(scheme.LevelStep);
-        page_.Multiplicant->setValue(scheme.Multiplicant);
         for (std::size_t i = 0; i < WaveletLayerCount; ++i) {
             page_.layerCheckboxes()[i]->setChecked(scheme.layerChecked[i]);
-            page_.layerSliders()[i]->setValue(scheme.layerSlider[i]);
             page_.layerSliders()[i]->setEnabled(scheme.layerChecked[i]);
             page_.gaussLayers()[i]->setValue(scheme.Gausslayer[i]);
             page_.gaussLayers()[i]->setVisible(scheme.Convolvemethod == TConvolveMethod::Gaussian);
@@ -359,19 +352,27 @@ void WaveletController::applyWaveletScheme(const WaveletScheme& scheme) {
     const bool linear = scheme.Waveletscheme == TWaveletScheme::Linear;
     page_.LevelStep->setEnabled(linear);
     page_.Multiplicant->setEnabled(linear);
-    updateLayerCaptions(readStepOptions(page_));
 
     // A filter that was chosen anew goes into use; so does a Gaussian whose widths changed.
     const bool methodChanged = scheme.Convolvemethod != before.Convolvemethod;
+    const bool widthsChanged =
+        scheme.Convolvemethod == TConvolveMethod::Gaussian && scheme.Gausslayer != before.Gausslayer;
     WaveletFilterPanel& panel = *parts_.panels.filter;
-    if (scheme.Convolvemethod == TConvolveMethod::Gaussian &&
-        (methodChanged || scheme.Gausslayer != before.Gausslayer)) {
+    if (scheme.Convolvemethod == TConvolveMethod::Gaussian && (methodChanged || widthsChanged)) {
         panel.CentreGaussian->setText(QString::fromStdString(
             pipeline_.buildGaussianLayers(static_cast<float>(panel.Gauss->Value()), gaussWidths(page_))));
     } else if (scheme.Convolvemethod == TConvolveMethod::Default && methodChanged) {
         panel.CentreWavelet->setText(QString::fromStdString(pipeline_.setWaveletKernel(readKernelSpins())));
     }
     pipeline_.markLayersDirty();
+    // A new scheme or filter is processed at once, as choosing it by hand does.
+    if (scheme.Waveletscheme != before.Waveletscheme || methodChanged || widthsChanged) ProcessButtonClick();
+
+    page_.LevelStep->setValue(scheme.LevelStep);
+    page_.Multiplicant->setValue(scheme.Multiplicant);
+    updateLayerCaptions(readStepOptions(page_));
+    for (std::size_t i = 0; i < WaveletLayerCount; ++i)
+        page_.layerSliders()[i]->setValue(scheme.layerSlider[i]);
 }
 
 void WaveletController::reportWaveletError(const std::exception& error) {

@@ -267,6 +267,7 @@ private:
     void askProcessAfterSetupChange();
     // A new stack waits for the page until it is processed.
     Pipeline::Subscription newStackPending_;
+    // Sets the controls of a loaded scheme; a new scheme or filter is processed as when chosen.
     void applyWaveletScheme(const WaveletScheme& scheme);
     KernelSpins readKernelSpins() const;
     void writeKernelSpins(const KernelSpins& spins);

@@ -54,13 +54,14 @@ void WaveletController::loadschemebuttonClick(bool batch) {
     WaveletScheme scheme;
     try {
         scheme = pipeline_.loadScheme(loadwaveletdialog.FileName);
-    } catch (const WaveletFileError& error) {
-        // A scheme that cannot be read changes nothing.
+    } catch (const FileError& error) {
+        // A scheme that is missing, no scheme or cannot be read changes nothing.
         ports_.messages().error("Load scheme", error.what());
         return;
     }
     applyWaveletScheme(scheme);
-    // "Automatic processing" processes the stack as its steps reach it: the scheme waits for it.
+    // "Automatic processing" processes the stack as its steps reach it: the loader leaves "Process"
+    // to it, and only the scheme's own controls process what they change.
     if (!automaticProcessing(parts_.align, pipeline_)) ProcessButtonClick();
 }
 
@@ -84,7 +85,7 @@ void WaveletController::LoadfilterClick() {
     KernelSpins spins = readKernelSpins();
     try {
         spins = pipeline_.loadFilter(OpenDialog3.FileName, spins);
-    } catch (const WaveletFileError& error) {
+    } catch (const FileError& error) {
         ports_.messages().error("Load filter", error.what());
         return;
     }

@@ -92,6 +92,7 @@ TonemapPanel::TonemapPanel(QWidget* parent) : QWidget(parent) {
     ActiveTonemap = optionCheck(this, "ActiveTonemap", "Activate");
     Tonegraph = optionCheck(this, "Tonegraph", "UseGraph");
     Tonegraph->setChecked(true);
+    Tonegraph->hide();  // a developer control
     LogHist = optionCheck(this, "LogHist", "LogHist");
     RxSpinEdit10 = floatSpin(this, "RxSpinEdit10", 0, 10, 0.1, 0.1, 1);
     RxSpinEdit5 = floatSpin(this, "RxSpinEdit5", 0, 20, 0.25, 2.2, 2);
