@@ -54,7 +54,7 @@ KernelEditor makeKernelEditor(QWidget* parent, KernelEditorKind kind) {
     return editor;
 }
 
-QLayout* kernelEditorLayout(QWidget* parent, const KernelEditor& editor, Qt::Orientation orientation) {
+QLayout* kernelEditorLayout(const KernelEditor& editor, Qt::Orientation orientation) {
     const auto& w = editor.weights;
     auto* grid = new QHBoxLayout;
     compact(grid, 0);
@@ -62,7 +62,7 @@ QLayout* kernelEditorLayout(QWidget* parent, const KernelEditor& editor, Qt::Ori
     grid->addStretch(1);
     auto* controls = new QVBoxLayout;
     compact(controls, 0);
-    controls->addLayout(controlRow({caption(parent, "Kernel"), editor.preset}));
+    controls->addWidget(editor.preset);
     controls->addLayout(controlRow({editor.reset, editor.set, editor.active}));
     controls->addStretch(1);
 

@@ -31,6 +31,6 @@ enum class KernelEditorKind { Prefilter, StackFilter };
 KernelEditor makeKernelEditor(QWidget* parent, KernelEditorKind kind);
 // The weights in their 3 x 3 grid with the chooser and the buttons beside it (Qt::Horizontal, for
 // a wide page) or under it (Qt::Vertical, for a page's narrow column of options).
-QLayout* kernelEditorLayout(QWidget* parent, const KernelEditor& editor, Qt::Orientation orientation);
+QLayout* kernelEditorLayout(const KernelEditor& editor, Qt::Orientation orientation);
 
 }  // namespace kestrave

@@ -118,7 +118,7 @@ QWidget* OptimizePage::buildPrefilter() {
              prefilter32, prefilter33) = std::tuple_cat(prefilter_.weights);
     auto* layout = new QVBoxLayout(page);
     compact(layout, 4);
-    layout->addLayout(kernelEditorLayout(page, prefilter_, Qt::Vertical));
+    layout->addLayout(kernelEditorLayout(prefilter_, Qt::Vertical));
     layout->addStretch(1);
     return page;
 }

@@ -134,7 +134,7 @@ void StackPage::buildStackFilter() {
              Stackfilter31, Stackfilter32, Stackfilter33) = std::tuple_cat(stackFilter_.weights);
     auto* layout = new QVBoxLayout(tab);
     compact(layout, 4);
-    layout->addLayout(kernelEditorLayout(tab, stackFilter_, Qt::Horizontal));
+    layout->addLayout(kernelEditorLayout(stackFilter_, Qt::Horizontal));
     layout->addStretch(1);
     glPageControl3->addTab(tab, "Stack filter");
 }
