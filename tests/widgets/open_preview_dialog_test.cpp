@@ -39,10 +39,12 @@ TEST(LocalizedTexts, LanguageEntryThenDefaultThenFirst) {
 
     const std::pair<QLocale, const char*> languages[] = {
         {QLocale(QLocale::Danish, QLocale::Denmark), "0406"},
-        {QLocale(QLocale::German, QLocale::Austria), "0407"},
+        {QLocale(QLocale::German, QLocale::Austria), "0C07"},
         {QLocale(QLocale::English, QLocale::UnitedStates), "0409"},
-        {QLocale(QLocale::English, QLocale::UnitedKingdom), "Default"},
-        {QLocale(QLocale::French, QLocale::Canada), "040C"},
+        {QLocale(QLocale::English, QLocale::UnitedKingdom), "0809"},
+        {QLocale(QLocale::French, QLocale::Canada), "0C0C"},
+        {QLocale(QLocale::German, QLocale::Germany), "0407"},
+        {QLocale(QLocale::English, QLocale::India), "Default"},
         {QLocale(QLocale::Dutch, QLocale::Netherlands), "0413"},
         {QLocale(QLocale::Italian, QLocale::Italy), "Default"},
     };
