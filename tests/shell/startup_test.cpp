@@ -56,6 +56,7 @@ std::vector<std::string> captions(const std::vector<Message>& messages) {
 struct StartedWindow {
     ApplicationContext context;
     ScriptedPresenter* messages = nullptr;
+    ScriptedPresenter* platformBox = nullptr;
     std::unique_ptr<TMainForm> form;
     StartupOutcome outcome;
 
@@ -71,7 +72,9 @@ struct Startup : ::testing::Test {
         auto presenter = std::make_unique<ScriptedPresenter>();
         run->messages = presenter.get();
         run->context.messages().setPresenter(std::move(presenter));
-        run->context.messages().setPlatformBox(std::make_unique<ScriptedPresenter>());
+        auto box = std::make_unique<ScriptedPresenter>();
+        run->platformBox = box.get();
+        run->context.messages().setPlatformBox(std::move(box));
         run->form = std::make_unique<TMainForm>(run->context);
         run->outcome = run->form->FormCreate({std::move(arguments), headless});
         return run;
@@ -171,6 +174,14 @@ TEST_F(Startup, AFreshStartCreatesTheSettingsFilesAndShowsTheDefaults) {
     EXPECT_EQ(pieces(form).dialogs.Addbitmapdialog.FilterIndex, 1);
     EXPECT_EQ(pieces(form).dialogs.Addbitmapdialog.InitialDir, cwd);
     EXPECT_EQ(pieces(form).wavelet->loadwaveletdialog.InitialDir, ProgramDir());
+
+    // A settings file that cannot be written is told in the platform's box as the window closes.
+    std::filesystem::remove(home.path() / "kestrave.ini");
+    std::filesystem::create_directory(home.path() / "kestrave.ini");
+    form.show();
+    form.close();
+    ASSERT_EQ(run->platformBox->shown.size(), 1u);
+    EXPECT_EQ(run->platformBox->shown[0].caption, "Kestrave V4");
 }
 
 TEST_F(Startup, ASecondStartRestoresWhatTheFirstStored) {
