@@ -56,7 +56,6 @@ std::vector<std::string> captions(const std::vector<Message>& messages) {
 struct StartedWindow {
     ApplicationContext context;
     ScriptedPresenter* messages = nullptr;
-    ScriptedPresenter* platformBox = nullptr;
     std::unique_ptr<TMainForm> form;
     StartupOutcome outcome;
 
@@ -72,9 +71,7 @@ struct Startup : ::testing::Test {
         auto presenter = std::make_unique<ScriptedPresenter>();
         run->messages = presenter.get();
         run->context.messages().setPresenter(std::move(presenter));
-        auto box = std::make_unique<ScriptedPresenter>();
-        run->platformBox = box.get();
-        run->context.messages().setPlatformBox(std::move(box));
+        run->context.messages().setPlatformBox(std::make_unique<ScriptedPresenter>());
         run->form = std::make_unique<TMainForm>(run->context);
         run->outcome = run->form->FormCreate({std::move(arguments), headless});
         return run;
@@ -180,8 +177,9 @@ TEST_F(Startup, AFreshStartCreatesTheSettingsFilesAndShowsTheDefaults) {
     std::filesystem::create_directory(home.path() / "kestrave.ini");
     form.show();
     form.close();
-    ASSERT_EQ(run->platformBox->shown.size(), 1u);
-    EXPECT_EQ(run->platformBox->shown[0].caption, "Kestrave V4");
+    const auto& box = dynamic_cast<ScriptedPresenter&>(context.messages().platformBox());
+    EXPECT_EQ(captions(box.shown), std::vector<std::string>{"Kestrave V4: Cannot read file " +
+                                                            (home.path() / "kestrave.ini").string()});
 }
 
 TEST_F(Startup, ASecondStartRestoresWhatTheFirstStored) {
