@@ -5,6 +5,7 @@
 #include <QRect>
 #include <QScreen>
 #include <filesystem>
+#include <stdexcept>
 
 #include "frames/open_preview.h"
 #include "widgets/bitmap_view.h"
@@ -25,7 +26,8 @@ void AddbitmapdialogPreview(TPBOpenPreviewDialog& dialog, const QString& ext) {
         probeOpenPreview(std::filesystem::path(dialog.FileName().toStdString()), ext.toStdString());
     if (!preview) return;
     dialog.setPreviewText(QString::fromStdString(preview->text));
-    if (preview->picture.empty()) return;
+    // A file the reader refused: its message stays in the caption panel, the pane has no preview.
+    if (preview->picture.empty()) throw std::runtime_error(preview->text);
     const QSize box = dialog.previewImageSize();
     const ThumbnailRect fit =
         thumbnailFit(preview->picture.width(), preview->picture.height(), box.width(), box.height());

@@ -19,7 +19,8 @@ inline constexpr QPoint OpenDialogPosition{180, 350};
 void joinInputPreview(TPBOpenPreviewDialog& dialog);
 
 // Reads the first frame of the dialog's file and draws it at the preview's top-left corner with
-// the frame's proportions; its facts (or the reader's message) become the preview text.
+// the frame's proportions; its facts (or the reader's message) become the preview text. A file the
+// reader refuses throws after that, so that the pane shows it has no preview.
 void AddbitmapdialogPreview(TPBOpenPreviewDialog& dialog, const QString& ext);
 // Places the dialog once the window system has shown it.
 void AddbitmapdialogShow(TPBOpenPreviewDialog& dialog);

@@ -284,6 +284,11 @@ void Startup::restoreFormSettings() {
     settings.setBatchRun(options_.headless || kind_ == CommandLineKind::CommandFile ||
                          app_.batch.BatchLineCount > 1);
     settings.setActive(true);
+    // A failed save or restore as the window shows or closes reaches the platform's own message
+    // box, as every error that no handler of the program catches.
+    settings.setErrorHandler([&messages = app_.messages()](const QString& text) {
+        messages.platformBox().error("Kestrave V4", text.toStdString());
+    });
     try {
         showCmd_ = settings.ReadString("ShowCmd", "0").toStdString();
         normPos_ = settings.ReadString("Normpos", "0").toStdString();

@@ -205,9 +205,12 @@ QString valueToText(const QVariant& value, const StoredValueType& type) {
 std::optional<QVariant> valueFromText(const QString& text, const StoredValueType& type) {
     switch (type.kind) {
         case StoredKind::Integer: {
+            // Text that is no number of the type reads as 0.
             const std::optional<qlonglong> number = parseIntegerText(text);
-            if (!number) return std::nullopt;
-            return fitted(QVariant(*number), type.metaType);
+            if (number) {
+                if (std::optional<QVariant> value = fitted(QVariant(*number), type.metaType)) return value;
+            }
+            return fitted(QVariant(qlonglong{0}), type.metaType);
         }
         case StoredKind::Character: {
             if (text.isEmpty()) return std::nullopt;

@@ -9,8 +9,9 @@
 //   string             as is
 //   set (Qt flags)     "[" + member names joined by "," + "]"
 //
-// Stored texts are trimmed on reading. A text that does not fit the kind is no value: the
-// property then keeps the value it has.
+// Stored texts are trimmed on reading. An integer text that is no number of the property's type
+// reads as 0; any other text that does not fit its kind is no value: the property then keeps the
+// value it has.
 
 #include <QMetaEnum>
 #include <QMetaType>

@@ -25,21 +25,41 @@ QString localizedText(const TLocalizedTexts& texts, const QString& languageId) {
 }
 
 QString languageIdOf(const QLocale& locale) {
-    switch (locale.language()) {
-        case QLocale::Danish:
-            return QStringLiteral("0406");
-        case QLocale::German:
-            return QStringLiteral("0407");
-        case QLocale::English:
-            return locale.territory() == QLocale::UnitedStates ? QStringLiteral("0409")
-                                                               : QStringLiteral("Default");
-        case QLocale::French:
-            return QStringLiteral("040C");
-        case QLocale::Dutch:
-            return QStringLiteral("0413");
-        default:
-            return QStringLiteral("Default");
+    // The language in the low ten bits, its country variant above them: German of Germany is
+    // 0407, German of Austria 0C07. Languages and variants not known here have no identifier of
+    // their own and read the "Default" texts.
+    struct Language {
+        QLocale::Language language;
+        int primary;
+        std::initializer_list<QLocale::Territory> variants;  // variant 1, 2, ...
+    };
+    static const Language Languages[] = {
+        {QLocale::Danish, 0x06, {QLocale::Denmark}},
+        {QLocale::German,
+         0x07,
+         {QLocale::Germany, QLocale::Switzerland, QLocale::Austria, QLocale::Luxembourg,
+          QLocale::Liechtenstein}},
+        {QLocale::English,
+         0x09,
+         {QLocale::UnitedStates, QLocale::UnitedKingdom, QLocale::Australia, QLocale::Canada,
+          QLocale::NewZealand, QLocale::Ireland}},
+        {QLocale::French,
+         0x0C,
+         {QLocale::France, QLocale::Belgium, QLocale::Canada, QLocale::Switzerland, QLocale::Luxembourg}},
+        {QLocale::Dutch, 0x13, {QLocale::Netherlands, QLocale::Belgium}},
+    };
+    for (const Language& known : Languages) {
+        if (known.language != locale.language()) continue;
+        int variant = 1;
+        for (const QLocale::Territory territory : known.variants) {
+            if (territory == locale.territory())
+                return QStringLiteral("%1")
+                    .arg(variant << 10 | known.primary, 4, 16, QLatin1Char('0'))
+                    .toUpper();
+            ++variant;
+        }
     }
+    return QStringLiteral("Default");
 }
 
 }  // namespace kestrave

@@ -14,9 +14,9 @@ using TLocalizedTexts = QStringList;
 // An empty list gives an empty text.
 QString localizedText(const TLocalizedTexts& texts, const QString& languageId);
 
-// The identifier under which the components keep texts of the locale's language: "0406" Danish,
-// "0407" German, "0409" English of the United States, "040C" French, "0413" Dutch; "Default" for
-// every other.
+// The locale's language identifier, four upper-case hexadecimal digits: "0406" Danish, "0407"
+// German, "0409" English, "040C" French and "0413" Dutch of their home countries, "0807" German of
+// Switzerland and so on; "Default" for a language or country without one here.
 QString languageIdOf(const QLocale& locale);
 
 }  // namespace kestrave

@@ -196,7 +196,6 @@ void TPBOpenPreviewDialog::drawPreviewImage(const QImage& picture, const QRect& 
     PreviewImage->setPixmap(canvas);
     PreviewImage->resize(canvas.size());
     boxPages_->setCurrentWidget(PictureBox);
-    drawn_ = true;
 }
 
 void TPBOpenPreviewDialog::showEvent(QShowEvent* event) {
@@ -216,7 +215,6 @@ void TPBOpenPreviewDialog::applyLanguage() {
 
 void TPBOpenPreviewDialog::clearPane() {
     picture_ = QImage();
-    drawn_ = false;
     shown_ = Shown::Nothing;
     PreviewImage->clear();
     PreviewImage->resize(previewImageSize());
@@ -259,16 +257,20 @@ void TPBOpenPreviewDialog::previewFile(const QString& file) {
 }
 
 bool TPBOpenPreviewDialog::previewOwnKind(const QString& file, const QString& ext) {
+    // The program draws on the (cleared) picture control; whatever it leaves there is its preview.
+    boxPages_->setCurrentWidget(PictureBox);
     try {
         OnPreview(*this, ext);
     } catch (...) {
-        // The program's preview failed: the pane shows that there is none, and the dialog goes on.
+        // The program's preview failed: the pane shows that there is none, and the dialog goes on;
+        // what the program said about the file before it failed stays in the caption panel.
+        const QString said = previewText_;
         clearPane();
+        setPreviewText(said);
         fileName_ = file;
         return false;
     }
-    if (drawn_) setToggleKind(Shown::Picture);
-    return drawn_;
+    return true;
 }
 
 bool TPBOpenPreviewDialog::showTypeName(const QString& file) {

@@ -39,7 +39,8 @@ class TPBOpenPreviewDialog : public QFileDialog {
 public:
     // Draws the preview of a file whose extension (lower case, without the dot) is one of
     // CustomPreviewExtensions: the program's own picture through drawPreviewImage, its facts
-    // through setPreviewText. An exception leaves the pane with the no-preview text.
+    // through setPreviewText. Once it returns the preview counts as made, drawn or not; an
+    // exception leaves the pane with the no-preview text.
     using PreviewHandler = std::function<void(TPBOpenPreviewDialog& sender, const QString& ext)>;
     using ShowHandler = std::function<void(TPBOpenPreviewDialog& sender)>;
 
@@ -129,7 +130,6 @@ private:
     QString previewText_;
     QImage picture_;  // the picture the pane loaded itself, at its own size
     Shown shown_ = Shown::Nothing;
-    bool drawn_ = false;  // OnPreview drew a picture
     QStackedLayout* boxPages_;
     SoundSink* sound_ = nullptr;
     bool soundStarted_ = false;  // a sound of this dialog may still play

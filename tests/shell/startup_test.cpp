@@ -171,6 +171,15 @@ TEST_F(Startup, AFreshStartCreatesTheSettingsFilesAndShowsTheDefaults) {
     EXPECT_EQ(pieces(form).dialogs.Addbitmapdialog.FilterIndex, 1);
     EXPECT_EQ(pieces(form).dialogs.Addbitmapdialog.InitialDir, cwd);
     EXPECT_EQ(pieces(form).wavelet->loadwaveletdialog.InitialDir, ProgramDir());
+
+    // A settings file that cannot be written is told in the platform's box as the window closes.
+    std::filesystem::remove(home.path() / "kestrave.ini");
+    std::filesystem::create_directory(home.path() / "kestrave.ini");
+    form.show();
+    form.close();
+    const auto& box = dynamic_cast<ScriptedPresenter&>(context.messages().platformBox());
+    EXPECT_EQ(captions(box.shown), std::vector<std::string>{"Kestrave V4: Cannot read file " +
+                                                            (home.path() / "kestrave.ini").string()});
 }
 
 TEST_F(Startup, ASecondStartRestoresWhatTheFirstStored) {

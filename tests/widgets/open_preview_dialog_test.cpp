@@ -39,10 +39,12 @@ TEST(LocalizedTexts, LanguageEntryThenDefaultThenFirst) {
 
     const std::pair<QLocale, const char*> languages[] = {
         {QLocale(QLocale::Danish, QLocale::Denmark), "0406"},
-        {QLocale(QLocale::German, QLocale::Austria), "0407"},
+        {QLocale(QLocale::German, QLocale::Austria), "0C07"},
         {QLocale(QLocale::English, QLocale::UnitedStates), "0409"},
-        {QLocale(QLocale::English, QLocale::UnitedKingdom), "Default"},
-        {QLocale(QLocale::French, QLocale::Canada), "040C"},
+        {QLocale(QLocale::English, QLocale::UnitedKingdom), "0809"},
+        {QLocale(QLocale::French, QLocale::Canada), "0C0C"},
+        {QLocale(QLocale::German, QLocale::Germany), "0407"},
+        {QLocale(QLocale::English, QLocale::India), "Default"},
         {QLocale(QLocale::Dutch, QLocale::Netherlands), "0413"},
         {QLocale(QLocale::Italian, QLocale::Italy), "Default"},
     };
@@ -74,6 +76,7 @@ struct PreviewDialogTest : test::WidgetTest {
             handled << ext;
             if (throwing) throw std::runtime_error("damaged file");
             sender.setPreviewText("Image :" + ext);
+            if (!drawing) return;
             QImage frame(64, 48, QImage::Format_RGB32);
             frame.fill(Qt::white);
             sender.drawPreviewImage(frame, QRect(0, 0, 50, 30));
@@ -98,6 +101,7 @@ struct PreviewDialogTest : test::WidgetTest {
     TPBOpenPreviewDialog dialog;
     QStringList handled;
     bool throwing = false;
+    bool drawing = true;
 };
 
 TEST_F(PreviewDialogTest, OwnFormatsGoToTheProgramWhichDrawsIntoThePane) {
@@ -109,6 +113,7 @@ TEST_F(PreviewDialogTest, OwnFormatsGoToTheProgramWhichDrawsIntoThePane) {
     const QImage drawn = dialog.PreviewImage->pixmap().toImage();
     EXPECT_EQ(drawn.pixelColor(49, 29), QColor(Qt::white));
     EXPECT_EQ(drawn.pixelColor(49, 30), dialog.palette().color(QPalette::Button));
+    EXPECT_EQ(dialog.ScaleButton->toolTip(), "Process mosaic") << "no picture of the pane's own";
 
     // The show-preview toggle up: nothing is read, the pane says there is no preview.
     dialog.ShowPreviewButton->click();
@@ -125,6 +130,9 @@ TEST_F(PreviewDialogTest, OwnFormatsGoToTheProgramWhichDrawsIntoThePane) {
     emit dialog.currentChanged(QString::fromStdString((dir / "gone.avi").string()));
     EXPECT_EQ(handled.size(), 2);
     EXPECT_TRUE(showsNoPreview());
+    drawing = false;  // a preview the program returns from without drawing still counts as made
+    emit dialog.currentChanged(write("dark.ser"));
+    EXPECT_FALSE(showsNoPreview());
 }
 
 TEST_F(PreviewDialogTest, AFailingPreviewShowsNoPreviewAndTheDialogGoesOn) {
