@@ -17,7 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             FUZZ_CHECK(line.empty() || (line.back() != ' ' && line.back() != '\t' && line.back() != '\r'));
         }
         const BatchCommands batch = batchCommandsFromFile(lines);
-        FUZZ_CHECK(batch.BatchLineCount == static_cast<int>(lines.size()) && batch.BatchPending);
+        // One line more than read: the last one in use is empty and names no option.
+        FUZZ_CHECK(batch.BatchLineCount == static_cast<int>(lines.size()) + 1 && batch.BatchPending);
+        FUZZ_CHECK(batch.BatchLines.back().empty());
         const BatchOptions options = parseBatchOptions(batch);
         const std::string input = batchInputFile(options);
         if (options.SaveType) {
