@@ -219,6 +219,8 @@ TEST_F(LanguageTest, ALanguageFileSetsCaptionsListsAndHintsAndSkipsWhatItCannotU
               "LoadDarkframe1.caption=Dunkelbild laden\r\n"
               "Label22.Nothing=no such property\r\n"
               "Nobody.caption=no such component\r\n"
+              "Languagesetlabel.caption=Sprache\r\nShowgraphslabel.caption=Grafiken\r\n"
+              "Drizzlinglabel.caption=Drizzeln\r\nGaussianlabel.caption=Breite\r\n"
               "[Other]\r\n"
               "Continuebutton.caption=not a translation\r\n");
     control<TRadioGroup>(align, "FFTsizeGroup")->setItemIndex(1);
@@ -241,6 +243,16 @@ TEST_F(LanguageTest, ALanguageFileSetsCaptionsListsAndHintsAndSkipsWhatItCannotU
     EXPECT_EQ(form->findChild<QAction*>("LoadDarkframe1")->text(), "Dunkelbild laden");
     EXPECT_EQ(form->findChild<QWidget*>("Continuebutton")->property("text").toString(), "Continue");
     EXPECT_EQ(control<QLabel>(align, "charset1")->text(), "1");
+    // The labels that head the option groups are reached by their names: a caption, a group's
+    // title and an option tab.
+    const std::vector<TemplateEntry> shown = texts();
+    for (const auto& [path, text] : {std::pair{"Languagesetlabel.caption", "Sprache"},
+                                     {"Showgraphslabel.caption", "Grafiken"},
+                                     {"Drizzlinglabel.caption", "Drizzeln"},
+                                     {"Gaussianlabel.caption", "Breite"}})
+        EXPECT_TRUE(std::any_of(shown.begin(), shown.end(), [&](const TemplateEntry& entry) {
+            return entry.path == path && entry.text == text;
+        })) << path;
 
     // A number where the property takes one is set.
     writeFile(home / "lang_de.txt", "[Translations]\r\nFFTsizeGroup.ItemIndex=3\r\n");

@@ -237,8 +237,9 @@ bool ShellController::FormCloseQuery() {
     // "No" has the focus, so a stray Enter starts no save.
     const bool canClose = mayGiveUpResult(pipeline_, ports_, parts_.stages, "Closing Kestrave ",
                                           "Save before quitting ?", mbNo);
-    // Only a close that goes ahead stops the running loop; staying keeps the user's run.
-    if (canClose) ports_.progress().setCancelRequested(true);
+    // Whatever the answer, a running loop stops: the window stays when the user stays. With
+    // nothing running, a close that stays leaves no cancel behind for the next run.
+    if (canClose || ports_.operations.running()) ports_.progress().setCancelRequested(true);
     return canClose;
 }
 

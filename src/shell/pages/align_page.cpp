@@ -194,7 +194,7 @@ void AlignPage::buildMarkers() {
 }
 
 void AlignPage::buildOptionTabs() {
-    glPageControl1->addTab(buildGeneralOptions(), "General options");
+    glPageControl1->addTab(named(buildGeneralOptions(), "Alignoptionslabel"), "General options");
     TabSheet10 = buildQualityOptions();
     glPageControl1->addTab(TabSheet10, "Quality options");
     glPageControl1->addTab(buildAdditionalOptions(), "Additional options");
@@ -225,12 +225,13 @@ void AlignPage::layOutPage() {
     auto* quality = new QGridLayout;
     quality->addWidget(QualityMethodlabel, 0, 0);
     quality->addWidget(QualityMethodCombo, 0, 1, 1, 2);
-    quality->addWidget(caption(column, "Filter radius"), 1, 0);
+    quality->addWidget(named(caption(column, "Filter radius"), "Filtersettinglabel"), 1, 0);
     quality->addWidget(FFTFilterspin, 1, 1);
     quality->addWidget(ManualFFT, 1, 2);
     quality->addWidget(RecalcFFTbutton, 0, 3, 2, 1);
     FFTFilterspin->setMaximumWidth(80);
-    frame.column->addWidget(captionedGroup(column, "Quality and filter", quality));
+    frame.column->addWidget(
+        named(captionedGroup(column, "Quality and filter", quality), "Qualityestimatorlabel"));
     frame.column->addWidget(Alignmethod);
     frame.column->addWidget(Freebox);
     frame.column->addWidget(glPageControl1, 1);
@@ -362,8 +363,9 @@ QWidget* AlignPage::buildAdditionalOptions() {
     auto* debayer = new QHBoxLayout;
     debayer->addWidget(Avidebay, 0, Qt::AlignTop);
     debayer->addWidget(debayergroup, 1);
-    layout->addWidget(captionedGroup(page, "Debayer options", debayer));
-    layout->addLayout(controlRow({caption(page, "Language"), Languagebox, Autolanguage, Speedbutton1}));
+    layout->addWidget(named(captionedGroup(page, "Debayer options", debayer), "Debayeroptionlabel"));
+    layout->addLayout(controlRow(
+        {named(caption(page, "Language"), "Languagesetlabel"), Languagebox, Autolanguage, Speedbutton1}));
     layout->addLayout(
         controlRow({caption(page, "Character set"), ComboBox5, caption(page, "Font"), Fontsize}));
     layout->addWidget(caption(page, "Folder of the input and the results"));

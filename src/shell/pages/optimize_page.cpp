@@ -50,8 +50,8 @@ OptimizePage::OptimizePage(QWidget* parent) : QWidget(parent) {
     Showbuttonp2 = shape(this, "Showbuttonp2", 20, 4, {}, 1);
     Showbuttonp2->hide();
 
-    glPageControl2->addTab(buildOptimizerOptions(), "   Optimizer   ");
-    glPageControl2->addTab(buildPrefilter(), "   PreFilter   ");
+    glPageControl2->addTab(named(buildOptimizerOptions(), "Optimizeroptionslabel"), "   Optimizer   ");
+    glPageControl2->addTab(named(buildPrefilter(), "Prefilterlabel"), "   PreFilter   ");
 
     // The reference window and the frame being optimized, with the step's options beside them.
     const PageFrame frame = pictureAndColumn(this, ColumnWidth);
@@ -62,9 +62,11 @@ OptimizePage::OptimizePage(QWidget* parent) : QWidget(parent) {
     reference->addLayout(
         controlRow({Referbutton, caption(column, "from the best"), Refframes, caption(column, "frames")}));
     reference->addLayout(controlRow({Restartalign}));
-    frame.column->addWidget(captionedGroup(column, "New reference", reference));
     frame.column->addWidget(
-        captionedGroup(column, "Graphs", controlRow({Optimizegraph, ShowMovementwindow})));
+        named(captionedGroup(column, "New reference", reference), "Createareferencelabel"));
+    frame.column->addWidget(
+        named(captionedGroup(column, "Graphs", controlRow({Optimizegraph, ShowMovementwindow})),
+              "Showgraphslabel"));
     // The free room under the options is where the optimizer's charts open; they leave the options
     // above it and the buttons under it in sight.
     auto* toolRoom = new QWidget(column);

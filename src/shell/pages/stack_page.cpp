@@ -26,9 +26,9 @@ namespace kestrave {
 namespace {
 
 // One tab of the option pages with its controls in rows.
-void addOptionTab(QTabWidget* pages, const char* caption,
+void addOptionTab(QTabWidget* pages, const char* objectName, const char* caption,
                   std::initializer_list<std::initializer_list<QWidget*>> rows) {
-    auto* tab = new QWidget(pages);
+    auto* tab = named(new QWidget(pages), objectName);
     auto* layout = new QVBoxLayout(tab);
     compact(layout, 4);
     for (const auto& row : rows) layout->addLayout(controlRow(row));
@@ -47,7 +47,8 @@ StackPage::StackPage(QWidget* parent) : QWidget(parent) {
     Expandstack = optionCheck(this, "Expandstack", "Expand to maximum imagesize");
     Histostretch = optionCheck(this, "Histostretch", "Stretch histogram after stacking");
     IntensBalance = optionCheck(this, "IntensBalance", "Brightness weighting");
-    addOptionTab(glPageControl3, "Stack options", {{Expandstack, Histostretch, IntensBalance}});
+    addOptionTab(glPageControl3, "stackoptionslabel", "Stack options",
+                 {{Expandstack, Histostretch, IntensBalance}});
     buildStackFilter();
 
     ResampleDrizzlegroup =
@@ -65,7 +66,7 @@ StackPage::StackPage(QWidget* parent) : QWidget(parent) {
     Resampled->hide();
     Drizzling->hide();
     connect(ResampleDrizzlegroup, &TRadioGroup::OnClick, this, &StackPage::stackStylePicked);
-    addOptionTab(glPageControl3, "Resampling / Drizzling",
+    addOptionTab(glPageControl3, "Drizzlinglabel", "Resampling / Drizzling",
                  {{ResampleDrizzlegroup, Resampled, caption(this, "Factor", ResampleSpin), ResampleSpin,
                    caption(this, "Filter", ResampleMethod), ResampleMethod, Drizzling,
                    caption(this, "Factor"), Drizzlefact, caption(this, "Drop size (%)"), Pixfrac}});
@@ -84,7 +85,7 @@ StackPage::StackPage(QWidget* parent) : QWidget(parent) {
     connect(Recordingbutton, &QToolButton::clicked, this, &StackPage::sigmaEventsRequested);
     Statisticalstackbutton = speedButton(this, "Statisticalstackbutton", "Start");
     connect(Statisticalstackbutton, &QToolButton::clicked, this, &StackPage::sigmaStackRequested);
-    addOptionTab(glPageControl3, "   Sigma Clipping   ",
+    addOptionTab(glPageControl3, "pixeloperationslabel", "   Sigma Clipping   ",
                  {{Statisticalstackbutton, caption(this, "Sigma factor"), Statisticspin, Recordingbutton,
                    sigmahi, Sigmalo, RejectMax}});
 
@@ -95,7 +96,8 @@ StackPage::StackPage(QWidget* parent) : QWidget(parent) {
     FastStack = optionCheck(this, "FastStack", "Fast method");
     FastStack->setChecked(true);
     Multi = optionCheck(this, "Multi", "Multi");
-    addOptionTab(glPageControl3, "Alignment points", {{Multi, Macorrect, FastStack}});
+    addOptionTab(glPageControl3, "Multialignpointstacklabel", "Alignment points",
+                 {{Multi, Macorrect, FastStack}});
     connect(Multi, &TPCheck::OnClick, this, &StackPage::multiPointClicked);
     aviControls = new AviControls(glPageControl3);
     glPageControl3->addTab(aviControls, "AVI");

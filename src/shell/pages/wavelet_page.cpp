@@ -122,7 +122,7 @@ void WaveletPage::buildLayersTab() {
     }
     layerGrid->setColumnStretch(1, 1);
     // The Gaussian widths' column has a caption of its own while it shows.
-    layerGrid->addWidget(caption(layers, "Width", Gausslayer1), 0, 3);
+    layerGrid->addWidget(named(caption(layers, "Width", Gausslayer1), "Gaussianlabel"), 0, 3);
     layersLayout->addLayout(layerGrid);
     for (TRxSpinEdit* spin : {LevelStep, Multiplicant}) spin->setMaximumWidth(64);
     auto* scheme = new QHBoxLayout;
@@ -228,7 +228,8 @@ void WaveletPage::buildLrgbTab() {
     compact(lrgbLayout, 4);
     lrgbLayout->addLayout(controlRow({LRGB2, Lumichannel}));
     lrgbLayout->addWidget(LRGBmixer);
-    lrgbLayout->addWidget(caption(lrgb, "Luminance formula of the registration"));
+    lrgbLayout->addWidget(
+        named(caption(lrgb, "Luminance formula of the registration"), "Luminancecalclabel"));
     lrgbLayout->addLayout(controlRow(
         {caption(lrgb, "R"), RxSpinEdit1, caption(lrgb, "G"), RxSpinEdit2, caption(lrgb, "B"), RxSpinEdit3}));
     lrgbLayout->addLayout(controlRow({Resetluminanceformula}));
@@ -246,7 +247,8 @@ void WaveletPage::buildAreaTab() {
     Drizzle2 = optionCheck(area, "Drizzle2", "Drizzle");
     auto* areaLayout = new QVBoxLayout(area);
     compact(areaLayout, 4);
-    areaLayout->addLayout(controlRow({caption(area, "Processing area"), Processarea}));
+    areaLayout->addLayout(
+        controlRow({named(caption(area, "Processing area"), "Processingarealabel"), Processarea}));
     areaLayout->addWidget(HoldProcesarea);
     areaLayout->addWidget(Showprocessingarea);
     areaLayout->addWidget(Drizzle2);
@@ -295,16 +297,19 @@ void WaveletPage::layOutPage() {
     QWidget* column = frame.column->parentWidget();
     frame.column->addWidget(glPageControl4, 1);
     frame.column->addWidget(
-        captionedGroup(column, "View", controlRow({ProcessViewfull, ZoomWavelet, Autoprocessbox})));
+        named(captionedGroup(column, "View", controlRow({ProcessViewfull, ZoomWavelet, Autoprocessbox})),
+              "Waveletimagelabel"));
     frame.column->addWidget(
-        captionedGroup(column, "Tool windows",
-                       controlGrid({{Gammaspeedbutton, Histogramspeedbutton, RGBbalancespeedbutton},
-                                    {Waveletfilterspeedbutton, Tonemapspeedbutton, Resizebutton},
-                                    {Showstackcount}})));
+        named(captionedGroup(column, "Tool windows",
+                             controlGrid({{Gammaspeedbutton, Histogramspeedbutton, RGBbalancespeedbutton},
+                                          {Waveletfilterspeedbutton, Tonemapspeedbutton, Resizebutton},
+                                          {Showstackcount}})),
+              "Waveletfunctionslabel"));
     frame.column->addLayout(controlRow({Clipcopy, Differ}));
     frame.column->addWidget(RadioGroup1);
-    QGroupBox* actions =
-        captionedGroup(column, "Processing", controlRow({Processbutton, DoAll, savebmp2button}));
+    auto* actions =
+        named(captionedGroup(column, "Processing", controlRow({Processbutton, DoAll, savebmp2button})),
+              "WaveProcesslabel");
     actions->setProperty(ActionButtonsProperty, true);
     frame.column->addWidget(actions);
 }
