@@ -895,17 +895,18 @@ TEST_F(WorkflowWindowTest, APassEndsWithItsBarAndStatusSayingHowAndANewInputClea
     // The result's pages close, and their tabs say so at once.
     for (const int tab : {3, 4}) EXPECT_EQ(tabs.tabColor(tab), QColor(221, 160, 160)) << tab;
 
-    // The Wavelet tab is refused: while the message is up the window shows the Stack page, its tab
-    // selected and none of the Optimize page's tool windows.
+    // The Wavelet tab is refused: while the message is up the window shows the Stack page and
+    // none of the Optimize page's tool windows; the tabs are coloured afresh after the message.
     messages.onShow = [&](const Message& message) {
         if (!message.caption.starts_with("Illegal")) return;
         EXPECT_EQ(pieces(*form).PageControl1->currentIndex(), 2);
-        EXPECT_EQ(tabs.tabColor(2), QColor(166, 202, 240));
-        EXPECT_EQ(tabs.tabColor(1), QColor(192, 220, 192));
+        EXPECT_EQ(tabs.tabColor(1), QColor(166, 202, 240));
+        EXPECT_EQ(tabs.tabColor(2), QColor(192, 220, 192));
         EXPECT_FALSE(pieces(*form).tools.RegiStration2->isVisible());
     };
     clickTab(tabs, 3);
     EXPECT_TRUE(refusedATab(messages.shown));
+    EXPECT_EQ(tabs.tabColor(2), QColor(166, 202, 240));
     messages.onShow = nullptr;
 
     // A new stack of fewer frames than the limit keeps opens the pages again, and their tabs say so

@@ -121,12 +121,11 @@ void ShellController::TabpagesChange() {
 
     const TabGate gate = gateTab(parts_.tabs.currentIndex(), state.activepage);
     if (!gate.refusal.empty()) {
-        // The page fallen back to shows, with its tool windows and the tabs' colours, before the
-        // refusal is said; its work (a pending processing) follows the message.
+        // The page fallen back to shows, with its tool windows, before the refusal is said; its
+        // work (a pending processing) and the tabs' colours follow the message.
         setTabIndex(gate.tab);
         parts_.pages.setCurrentIndex(gate.tab);
         toolWindowPages_->showPage(gate.tab);
-        colourTabs();
         ports_.messages().inform("Illegal Tabpage", gate.refusal);
     }
     int tab = parts_.tabs.currentIndex();
