@@ -32,8 +32,9 @@ FourCC upperCase(FourCC code) {
     return result;
 }
 
-[[noreturn]] void unsupported(const std::string& what) {
-    throw AviError(std::string(AviMessages::StartDecompression) + " (" + what + ")");
+// A stream no decoder here reads, whatever its code or depth.
+[[noreturn]] void unsupported() {
+    throw AviError(AviMessages::StartDecompression);
 }
 
 std::span<const std::uint8_t> storedRow(std::span<const std::uint8_t> sample, std::size_t stride, int k) {
@@ -154,21 +155,18 @@ AviFrameDecoder::AviFrameDecoder(FourCC handler, const BitmapInfoHeader& header,
       topDown_(header.topDown()),
       palette_(greyPalette()) {
     const FourCC compression = upperCase(header.biCompression);
-    auto depthError = [&](const std::string& code) {
-        unsupported(code + " " + std::to_string(bitCount_) + "-bit");
-    };
     if (handler == K3CC) {
         kind_ = AviFrameKind::K3cc;
         if (bitCount_ != 8 && bitCount_ != 12 && bitCount_ != 16 && bitCount_ != 24 && bitCount_ != 32 &&
             bitCount_ != 36 && bitCount_ != 48)
-            depthError("K3CC");
+            unsupported();
     } else if (handler == Y800 || compression == Y800 || compression == Y8 || compression == GREY) {
         kind_ = AviFrameKind::Grey;
         bitCount_ = 8;
         topDown_ = true;
     } else if (compression == BI_RGB) {
         kind_ = AviFrameKind::Rgb;
-        if (bitCount_ != 8 && bitCount_ != 16 && bitCount_ != 24 && bitCount_ != 32) depthError("RGB");
+        if (bitCount_ != 8 && bitCount_ != 16 && bitCount_ != 24 && bitCount_ != 32) unsupported();
         // The colour table of an 8-bit frame; entries it lacks stay grey.
         if (bitCount_ == 8) {
             const std::size_t entries =
@@ -179,7 +177,7 @@ AviFrameDecoder::AviFrameDecoder(FourCC handler, const BitmapInfoHeader& header,
     } else if (compression == MJPG) {
         kind_ = AviFrameKind::MotionJpeg;
     } else {
-        unsupported(FourCCToString(header.biCompression));
+        unsupported();
     }
     stride_ =
         kind_ == AviFrameKind::Grey ? static_cast<std::size_t>(width_) : DibRowStride(width_, bitCount_);

@@ -29,7 +29,7 @@ class AviFrameDecoder {
 public:
     // Picks the decoder for a stream: the handler "K3CC" or "Y800" reads raw frames, otherwise
     // the format's compression code decides. Throws AviError("Failed to start AVI
-    // decompression (CODE)") naming the code when no decoder fits.
+    // decompression") when no decoder fits.
     AviFrameDecoder(FourCC handler, const BitmapInfoHeader& header, std::span<const std::uint8_t> colorTable);
     explicit AviFrameDecoder(const AviFile& file)
         : AviFrameDecoder(file.streamInfo().fccHandler, file.bitmapInfo(), file.colorTable()) {}

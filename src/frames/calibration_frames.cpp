@@ -28,11 +28,11 @@ bool isDark(CalibrationKind kind) {
     return kind == CalibrationKind::Dark;
 }
 
-CalibrationError unsupportedFits(CalibrationKind kind, CalibrationOrigin origin) {
+CalibrationUnsupported unsupportedFits(CalibrationKind kind, CalibrationOrigin origin, int bitpix) {
     const bool dialog = origin == CalibrationOrigin::Dialog;
     const char* caption = isDark(kind) ? (dialog ? "Fits format error" : "Fits error")
                                        : (dialog ? "Fits file error" : "Fits format error");
-    return CalibrationError(caption, "Unsupported fits format");
+    return CalibrationUnsupported(caption, bitpix);
 }
 
 CalibrationTooLarge fitsTooLarge(CalibrationKind kind) {
@@ -125,10 +125,13 @@ CalibrationLoad loadFits(const fs::path& path, int type, CalibrationKind kind, C
     if (origin == CalibrationOrigin::Dialog && (header.NAXIS1 > MaxFrameSize || header.NAXIS2 > MaxFrameSize))
         throw fitsTooLarge(kind);
     const int bitpix = header.BITPIX;
-    if (bitpix != 16 && bitpix != 32 && bitpix != -32) throw unsupportedFits(kind, origin);
-
     const int width = std::min(header.NAXIS1, MaxFrameSize);
     const int height = std::min(header.NAXIS2, MaxFrameSize);
+    if (bitpix != 16 && bitpix != 32 && bitpix != -32) {
+        // The planes are made before the samples turn out unreadable: they stay, holding 0.
+        planes = makeTriple(width, height);
+        throw unsupportedFits(kind, origin, bitpix);
+    }
     const int sampleBytes = std::abs(bitpix) / 8;
     const FitsRows rows =
         readFitsRows(file, header.dataOffset, static_cast<std::uint64_t>(header.NAXIS1) * sampleBytes,
@@ -189,6 +192,8 @@ CalibrationLoad loadCalibrationFrame(const fs::path& file, int type, Calibration
                                           : loadPicture(file, type, kind, origin, planes, messages);
         if (!isDark(kind)) normaliseFlat(planes);
         return load;
+    } catch (const CalibrationUnsupported&) {
+        throw;
     } catch (const CalibrationError&) {
         for (T2dArrays& plane : planes) plane.reset(2, 2);
         throw;

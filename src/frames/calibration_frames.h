@@ -37,6 +37,18 @@ private:
     std::uint8_t dlgType_;
 };
 
+// A FITS file of a BITPIX other than 16, 32 and -32: the load stopped once the planes were made
+// at the picture's size (they hold 0), and the kind stays in use.
+class CalibrationUnsupported : public CalibrationError {
+public:
+    CalibrationUnsupported(std::string caption, int bitpix)
+        : CalibrationError(std::move(caption), "Unsupported fits format"), bitpix_(bitpix) {}
+    int bitpix() const { return bitpix_; }
+
+private:
+    int bitpix_;
+};
+
 // The file a project names does not exist: the planes are left as they were.
 class CalibrationFileMissing : public CalibrationError {
 public:
@@ -53,9 +65,9 @@ public:
 // Loads `file` of `type` as a dark frame or flat field into `planes` (a flat is normalised).
 // A picture cut to MaxFrameSize (dialog only) and a file that ends before its data do (the
 // missing samples are 0) are told through `messages`; the load goes on. Throws
-// CalibrationFileMissing (project only), CalibrationTooLarge (dialog only) or CalibrationError:
-// a FITS BITPIX other than 16, 32 and -32 gives "Unsupported fits format"; a bad header or
-// picture, an unreadable file or too little memory give the reason.
+// CalibrationFileMissing (project only), CalibrationTooLarge (dialog only),
+// CalibrationUnsupported (a FITS BITPIX other than 16, 32 and -32) or CalibrationError: a bad
+// header or picture, an unreadable file or too little memory give the reason.
 CalibrationLoad loadCalibrationFrame(const std::filesystem::path& file, int type, CalibrationKind kind,
                                      CalibrationOrigin origin, PlaneTriple& planes, MessagePort& messages);
 

@@ -161,6 +161,10 @@ CalibrationLoad StackStage::loadCalibrationFile(CalibrationKind kind, const std:
     CalibrationLoad result;
     try {
         result = loadCalibrationFrame(file, type, kind, origin, planes, messages);
+    } catch (const CalibrationUnsupported& error) {
+        // The load stopped at the samples: the frame stays in use, and its depth is the last.
+        run_.input.readers.FitsBitpix = error.bitpix();
+        throw;
     } catch (const CalibrationError& error) {
         // The frame is not used; a FITS file too large cannot be.
         const bool dark = kind == CalibrationKind::Dark;

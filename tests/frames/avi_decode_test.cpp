@@ -211,11 +211,10 @@ TEST(AviDecode, MotionJpegFramesWithAndWithoutHuffmanTables) {
     }
 }
 
-TEST(AviDecode, UnknownFormatsNameTheirCode) {
-    EXPECT_EQ(failure(0, header(4, 4, 24, "XVID")), "Failed to start AVI decompression (XVID)");
-    EXPECT_EQ(failure(0, header(4, 4, 12)), "Failed to start AVI decompression (RGB 12-bit)");
-    EXPECT_EQ(failure(makeFourCC("K3CC"), header(4, 4, 10)),
-              "Failed to start AVI decompression (K3CC 10-bit)");
+TEST(AviDecode, UnknownFormatsCannotBeDecompressed) {
+    EXPECT_EQ(failure(0, header(4, 4, 24, "XVID")), "Failed to start AVI decompression");
+    EXPECT_EQ(failure(0, header(4, 4, 12)), "Failed to start AVI decompression");
+    EXPECT_EQ(failure(makeFourCC("K3CC"), header(4, 4, 10)), "Failed to start AVI decompression");
     const auto lines = AviCodecListLines();
     ASSERT_EQ(lines.size(), AviDecodableCodecs().size());
     EXPECT_NE(std::find(lines.begin(), lines.end(), "vidc.MJPG  Motion JPEG"), lines.end());

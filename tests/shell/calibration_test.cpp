@@ -144,13 +144,22 @@ TEST_F(CalibrationWindowTest, TheDialogLoadsCheckTheirBoxAndFailuresLeaveItOff) 
                  control<TPCheck>(align, "UseFlatfield")->isEnabled());
     EXPECT_EQ(context.pipeline.images().FlatPlanes[0].xCount(), 2);
 
-    // An 8-bit FITS dark is not taken: nothing of it is loaded and the box goes off.
-    writeFits(folder / "dark8.fit", 8, 2, 2, {1, 2, 3, 4});
+    // An 8-bit FITS dark: none of its samples is loaded, its planes of its size hold 0 and the box
+    // stays ticked.
+    writeFits(folder / "dark8.fit", 8, 3, 2, {1, 2, 3, 4, 5, 6});
     dialogs->willChoose(folder / "dark8.fit", FitsCalibration);
     calibration.menu.LoadDarkframe1->trigger();
     EXPECT_TRUE(told("Fits format error", "Unsupported fits format"));
+    EXPECT_TRUE(control<TPCheck>(align, "Usedarkframe")->Checked());
+    EXPECT_EQ(dark[2].xCount() * dark[2].yCount(), 6);
+    EXPECT_EQ(dark[1][0][0] + dark[1][2][1], 0.0f);
+    EXPECT_EQ(context.pipeline.input().readers.FitsBitpix, 8);
+
+    // The filter chosen says how the file is read: a bitmap under "fits" is no FITS file.
+    dialogs->willChoose(folder / "dark.bmp", FitsCalibration);
+    calibration.menu.LoadDarkframe1->trigger();
+    EXPECT_EQ(context.pipeline.model().DarkFileType, FitsCalibration);
     EXPECT_FALSE(control<TPCheck>(align, "Usedarkframe")->Checked());
-    EXPECT_EQ(dark[1][0][0] + dark[1][1][1], 0.0f);
 
     // "Raw" and "Darkframe" exclude each other.
     control<TPCheck>(align, "Usedarkframe")->setChecked(true);

@@ -6,7 +6,6 @@
 #include <QToolButton>
 #include <filesystem>
 
-#include "persist/ignore_case.h"
 #include "shell/area_stages.h"
 #include "shell/busy_cursor.h"
 #include "shell/pages/align_page.h"
@@ -23,18 +22,6 @@ namespace kestrave {
 namespace {
 
 constexpr int StackTab = static_cast<int>(TMainTab::tabStack);
-
-// The kind a typed name says, whatever filter the dialog showed (the input dialog takes any
-// kind typed too); a name that says no kind keeps the filter's.
-int calibrationTypeOfName(const std::filesystem::path& file, int filterIndex) {
-    const std::string extension = file.extension().string();
-    const std::pair<const char*, int> kinds[] = {
-        {".bmp", BitmapCalibration}, {".fitk", SpecialFitsCalibration}, {".fit", FitsCalibration},
-        {".fits", FitsCalibration},  {".fts", FitsCalibration},         {".png", PngCalibration}};
-    for (const auto& [name, type] : kinds)
-        if (sameTextIgnoringCase(extension, name)) return type;
-    return filterIndex;
-}
 
 }  // namespace
 
@@ -65,7 +52,8 @@ void CalibrationController::loadFromDialog(CalibrationKind kind) {
     TFileDialog& dialog = parts_.OpenDialog;
     if (!parts_.ports.dialogs().Execute(dialog)) return;
     const std::string file = dialog.FileName.string();
-    const int type = calibrationTypeOfName(dialog.FileName, dialog.FilterIndex);
+    // The filter chosen says how the file is read, whatever its name.
+    const int type = dialog.FilterIndex;
     parts_.pipeline.nameCalibrationFile(kind, file, type);
     // A FITS file's type is remembered once it was opened, a picture's once it was read.
     const bool loaded = load(kind, file, type, CalibrationOrigin::Dialog);
