@@ -45,6 +45,7 @@ bool shown(const ScriptedPresenter& presenter, const std::string& caption, const
 TEST_F(StackPageTest, StackButtonStacksShowsTheStackAndOpensTheLaterPages) {
     StackPage& page = *pieces(*form).stackPage;
     control<TRxSlider>(*form, "StackSlider")->setValue(3);  // ranks 0..3
+    control<TPCheck>(*form, "Showalignpoints")->setEnabled(false);
     control<TRxSpeedButton>(page, "Stackbutton")->click();
 
     ASSERT_TRUE(context.pipeline.stack().exists());
@@ -66,6 +67,7 @@ TEST_F(StackPageTest, StackButtonStacksShowsTheStackAndOpensTheLaterPages) {
     EXPECT_TRUE(pieces(*form).Tabpages->isEnabled());
     EXPECT_TRUE(control<QTabWidget>(*form, "glPageControl2")->isEnabled());
     EXPECT_TRUE(control<TRxSpeedButton>(page, "Savebutton")->isEnabled());
+    EXPECT_TRUE(control<TPCheck>(*form, "Showalignpoints")->isEnabled()) << "the points may be shown on it";
     EXPECT_FALSE(control<QLabel>(page, "Stacklabel")->isVisible());
     EXPECT_EQ(control<QLabel>(page, "Stacklabel")->text(), "Finishing stack") << "the run's last activity";
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);

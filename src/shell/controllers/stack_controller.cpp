@@ -346,6 +346,7 @@ void StackController::prepareStackRun() {
     StackPage& page = parts_.stackPage;
     parts_.tools.Shrinkview->hide();
     parts_.tools.MultiAlignprogresswindow->hide();
+    parts_.alignPage.allowShowingAlignPoints();
 
     // The stack page shows while the stack is made; a page not yet open comes at the end.
     if (parts_.pipeline.state().activepage >= TMainTab::tabStack &&
