@@ -92,6 +92,7 @@ struct OptimizerReferenceView {
     int featureX = 0;
     int featureY = 0;
     int side = 0;
+    int half = 0;  // half the alignment box in working pixels
     bool resampled = false;
 };
 

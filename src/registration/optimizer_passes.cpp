@@ -282,6 +282,7 @@ OptimizerPassResult Run_Optimizer(OptimizerContext& context, const OptimizerOpti
          .featureY = geometry.featureY,
          .side = geometry.resampled ? static_cast<int>(std::nearbyint(options.FFTSize * geometry.factor))
                                     : options.FFTSize,
+         .half = geometry.h,
          .resampled = geometry.resampled});
     const int maximum = std::max(result.counted, 1);
     context.progress.setMaximum(maximum);

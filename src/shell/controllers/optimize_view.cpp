@@ -70,7 +70,7 @@ void OptimizeController::PassView::passStarted(const OptimizerChart& chart,
         painter.drawImage(QRect(0, 0, shown, shown), bitmapView(reference.picture),
                           QRect(reference.featureX - side / 2, reference.featureY - side / 2, side, side));
     }
-    alignPicture_.start(window, side, reference.resampled);
+    alignPicture_.start(window, side, reference.resampled, reference.half);
     parts_.optimizerWindows.Showgraph2pointer->show();
     showPassChart(page, chart);
     charted_ = static_cast<int>(chart.quality.size());
