@@ -67,8 +67,8 @@ class AnnouncedPasses : public OptimizerObserver {
 public:
     AnnouncedPasses(OptimizerObserver& view, std::function<void(OptimizerProgress::Step, int)> reach)
         : view_(view), reach_(std::move(reach)) {}
-    void passStarted(const OptimizerChart& chart) override {
-        view_.passStarted(chart);
+    void passStarted(const OptimizerChart& chart, const OptimizerReferenceView& reference) override {
+        view_.passStarted(chart, reference);
         reach_(OptimizerProgress::Step::PassStarted, -1);
     }
     void alignmentRestored() override { view_.alignmentRestored(); }

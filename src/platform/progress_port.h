@@ -51,6 +51,7 @@ public:
     void processMessages() override {
         if (onPoll) onPoll(*this);
     }
+    void showMemoryUsage() override { ++memoryShown; }
     int maximum() const { return maximum_; }
     int position() const { return position_; }
     const std::string& status(int panel) const { return status_[panel < 0 || panel > 4 ? 0 : panel]; }
@@ -58,6 +59,7 @@ public:
     std::function<void(NullProgress&)> onPoll;
     // Every activity text, in order.
     std::vector<std::string> activities;
+    int memoryShown = 0;  // times the memory use was shown
 
 private:
     int maximum_ = 0;

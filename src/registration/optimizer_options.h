@@ -84,11 +84,23 @@ struct OptimizerPassResult {
     double ySum = 0.0;
 };
 
+// The reference of a pass as the window shows it: the reference picture in working pixels (the
+// resampled copy of Image1 when resampling, Image1 otherwise), the feature's place in it and the
+// side of the compared windows (the box, or the box times the resampling factor).
+struct OptimizerReferenceView {
+    const Bitmap24& picture;
+    int featureX = 0;
+    int featureY = 0;
+    int side = 0;
+    int half = 0;  // half the alignment box in working pixels
+    bool resampled = false;
+};
+
 // What the window shows of the passes; every call comes on the caller's thread.
 class OptimizerObserver {
 public:
     virtual ~OptimizerObserver() = default;
-    virtual void passStarted(const OptimizerChart& /*chart*/) {}
+    virtual void passStarted(const OptimizerChart& /*chart*/, const OptimizerReferenceView& /*reference*/) {}
     // Before the first pass of an optimize-and-stack run the frames' shifts and differences are
     // back at what their alignment measured (or marked to be measured again).
     virtual void alignmentRestored() {}

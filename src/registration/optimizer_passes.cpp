@@ -275,7 +275,15 @@ OptimizerPassResult Run_Optimizer(OptimizerContext& context, const OptimizerOpti
     const OptimizerChart chart = optimizerChart(model, last, state.RelativeLimit);
     result.counted = static_cast<int>(chart.quality.size());
     state.ChartedFrames = result.counted;
-    context.observer.passStarted(chart);
+    context.observer.passStarted(
+        chart,
+        {.picture = geometry.resampled ? reference.resampledPicture : context.registration.Image1,
+         .featureX = geometry.featureX,
+         .featureY = geometry.featureY,
+         .side = geometry.resampled ? static_cast<int>(std::nearbyint(options.FFTSize * geometry.factor))
+                                    : options.FFTSize,
+         .half = geometry.h,
+         .resampled = geometry.resampled});
     const int maximum = std::max(result.counted, 1);
     context.progress.setMaximum(maximum);
     // The status counts one more than the bar's end.

@@ -404,10 +404,12 @@ void FrameStacking::stack() {
     result.StackSliderTag = choice.listTag;
     result.stackList = choice.list;
     const int shownCount = multiPoint_ ? pass_.flaggedCount : static_cast<int>(choice.list.size());
+    // The run's end, also past a declined one-frame question: the count taken and the memory use.
     const auto closingStatus = [&] {
         if (shownCount > 0)
             progress_.setStatus(3,
                                 "Stack size " + sizeText(shownCount, canvasW_, canvasH_, result.sizeSuffix));
+        progress_.showMemoryUsage();
     };
 
     StackRun run = prepareRun();

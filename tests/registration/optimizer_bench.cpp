@@ -57,7 +57,7 @@ Bitmap24 BandLimitedScene::picture(int width, int height, double shiftX, double 
     return picture;
 }
 
-void RecordingObserver::passStarted(const OptimizerChart& chart) {
+void RecordingObserver::passStarted(const OptimizerChart& chart, const OptimizerReferenceView&) {
     if (onPassStart) onPassStart(static_cast<int>(charts.size()));
     charts.push_back(chart);
 }

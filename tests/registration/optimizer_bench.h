@@ -32,7 +32,7 @@ private:
 // Remembers the total after every pass and the frames optimized.
 class RecordingObserver : public OptimizerObserver {
 public:
-    void passStarted(const OptimizerChart& chart) override;
+    void passStarted(const OptimizerChart& chart, const OptimizerReferenceView& reference) override;
     void frameOptimized(int position, int frame, const TFrameRec& record,
                         const Bitmap24& currentBox) override;
     void passFinished(const OptimizerPassResult& result, double DifferenceSum) override;

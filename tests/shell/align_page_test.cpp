@@ -263,6 +263,13 @@ TEST_F(AlignPageTest, TheOptimizersPictureHasTheWindowsSideBySideOnWhite) {
     ASSERT_EQ(view.picture().size(), QSize(84, 102));
     for (const auto& [x, y, colour] : {std::tuple{31, 31, 90}, {40, 15, 255}, {42, 6, 30}, {66, 26, 255}})
         EXPECT_EQ(view.picture().pixel(x, y), qRgb(colour, colour, colour)) << x << "," << y;
+    // Resampled windows of side 35 whose half box came out at 18: the box stands 10 pixels right
+    // of twice the half box, at the top.
+    view.start(reference, 35, true, 18);
+    view.showFrame(box, 6);
+    ASSERT_EQ(view.picture().size(), QSize(90, 105));
+    EXPECT_EQ(view.picture().pixel(45, 0), qRgb(255, 255, 255));
+    EXPECT_EQ(view.picture().pixel(46, 0), qRgb(30, 30, 30));
 }
 
 TEST_F(AlignPageTest, AlignRanksTheFramesAndFillsTheListsAndTheRegistrationGraph) {

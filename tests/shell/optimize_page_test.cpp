@@ -34,6 +34,7 @@
 #include "shell_test_support.h"
 #include "support/page_test_access.h"
 #include "support/sample_recording.h"
+#include "widgets/bitmap_view.h"
 #include "widgets/check_box.h"
 #include "widgets/radio_group.h"
 #include "widgets/slider.h"
@@ -473,6 +474,19 @@ TEST_F(OptimizePageTest, TheAlignPageFollowsAnOptimizerRunAndKeepsItsLastNote) {
             EXPECT_TRUE(notes.empty());
             continue;
         }
+        // The optimizer's picture: white, (2S + 20) x (S + 70), the reference window 1:1 at its top
+        // left.
+        const QLabel& picture = *control<QLabel>(page, "AlignImage");
+        const QImage shown = picture.pixmap().toImage().convertToFormat(QImage::Format_RGB32);
+        ASSERT_EQ(shown.size(), QSize(2 * Box + 20, Box + 70));
+        EXPECT_FALSE(picture.hasScaledContents());
+        EXPECT_EQ(shown.pixel(2 * Box + 19, 0), qRgb(255, 255, 255));
+        const QImage reference = bitmapView(context.pipeline.registration().Image1);
+        for (const QPoint at : {QPoint(3, 5), QPoint(Box / 2, Box / 2), QPoint(Box - 1, Box - 2)})
+            EXPECT_EQ(shown.pixel(at),
+                      reference.pixel(at + QPoint(context.pipeline.state().FeatureX - Box / 2,
+                                                  context.pipeline.state().FeatureY - Box / 2)))
+                << at.x() << "," << at.y();
         // Every frame named is one of the ranked frames the limit keeps, the first the one the
         // alignment slider stood on.
         ASSERT_FALSE(notes.empty());

@@ -45,6 +45,7 @@ bool shown(const ScriptedPresenter& presenter, const std::string& caption, const
 TEST_F(StackPageTest, StackButtonStacksShowsTheStackAndOpensTheLaterPages) {
     StackPage& page = *pieces(*form).stackPage;
     control<TRxSlider>(*form, "StackSlider")->setValue(3);  // ranks 0..3
+    control<TPCheck>(*form, "Showalignpoints")->setEnabled(false);
     control<TRxSpeedButton>(page, "Stackbutton")->click();
 
     ASSERT_TRUE(context.pipeline.stack().exists());
@@ -66,6 +67,7 @@ TEST_F(StackPageTest, StackButtonStacksShowsTheStackAndOpensTheLaterPages) {
     EXPECT_TRUE(pieces(*form).Tabpages->isEnabled());
     EXPECT_TRUE(control<QTabWidget>(*form, "glPageControl2")->isEnabled());
     EXPECT_TRUE(control<TRxSpeedButton>(page, "Savebutton")->isEnabled());
+    EXPECT_TRUE(control<TPCheck>(*form, "Showalignpoints")->isEnabled()) << "the points may be shown on it";
     EXPECT_FALSE(control<QLabel>(page, "Stacklabel")->isVisible());
     EXPECT_EQ(control<QLabel>(page, "Stacklabel")->text(), "Finishing stack") << "the run's last activity";
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -88,8 +90,10 @@ TEST_F(StackPageTest, StackButtonStacksShowsTheStackAndOpensTheLaterPages) {
     control<TRxSpeedButton>(page, "Stackbutton")->click();
     EXPECT_EQ(shownPicture().size(), QSize(3 * Width - 1, 3 * Height - 1));
 
-    // A stack wider and taller than the view opens at the feature, drizzled (x 3) or not.
+    // A stack wider and taller than the view opens at the feature, drizzled (x 3) or not; the
+    // Wavelet page's view goes back to its origin.
     form->show();
+    QScrollArea& processed = *control<QScrollArea>(*form, "Scrollbox3");
     ASSERT_LT(control<QScrollArea>(page, "ScrollBox2")->viewport()->width(), 1259);
     for (const bool drizzled : {true, false}) {
         SCOPED_TRACE(drizzled ? "drizzled" : "frame size");
@@ -102,7 +106,10 @@ TEST_F(StackPageTest, StackButtonStacksShowsTheStackAndOpensTheLaterPages) {
         editRun(context.pipeline).state.FeatureY = 120 * side;
         control<TPCheck>(page, "Drizzling")->setChecked(drizzled);
         pieces(*form).stack->DrizzlingClick();
+        processed.horizontalScrollBar()->setRange(0, 500);
+        processed.horizontalScrollBar()->setValue(100);
         control<TRxSpeedButton>(page, "Stackbutton")->click();
+        EXPECT_EQ(processed.horizontalScrollBar()->value(), 0);
         const auto* view = control<QScrollArea>(page, "ScrollBox2");
         EXPECT_EQ(view->horizontalScrollBar()->value(), 450 - 408);
         EXPECT_EQ(view->verticalScrollBar()->value(), 360 - 312);
@@ -118,7 +125,12 @@ TEST_F(StackPageTest, CancelDuringTheStackKeepsThePreviousStack) {
     fillFrames(200.0f);
     cancelOnRead(6);
     messages.reply(mrYes);
+    // The Wavelet page's view stays where it was scrolled.
+    QScrollArea& processed = *control<QScrollArea>(*form, "Scrollbox3");
+    processed.horizontalScrollBar()->setRange(0, 500);
+    processed.horizontalScrollBar()->setValue(100);
     control<TRxSpeedButton>(page, "Stackbutton")->click();
+    EXPECT_EQ(processed.horizontalScrollBar()->value(), 100);
 
     EXPECT_TRUE(shown(messages, "Cancelling ...", "Do you want to cancel ?"));
     EXPECT_EQ(shownGrey(5, 5), 100);

@@ -201,12 +201,14 @@ TEST(Stack, OneFrameAsksFirstAndADeclineChangesNothing) {
         }
         std::string text;
     } decline;
+    const int memoryShown = bench.progress.memoryShown;
     const StackResult declined = stackFrames(*bench.model, bench.state, bench.section, bench.options,
                                              bench.source, bench.progress, decline);
     EXPECT_EQ(declined.outcome, StackOutcome::Declined);
     EXPECT_EQ(decline.text, " Only one frame to stack, continue ??? ");
     EXPECT_EQ(bench.source.reads, 0);
     EXPECT_EQ(bench.state.progstatus, TProgStatus::psNone);
+    EXPECT_EQ(bench.progress.memoryShown, memoryShown + 1) << "the run's end shows the memory use";
     // Unattended, the answer is Yes.
     EXPECT_EQ(bench.stack().outcome, StackOutcome::Stacked);
 }

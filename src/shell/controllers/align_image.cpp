@@ -13,8 +13,9 @@ constexpr int CaptionRoom = 70;
 
 }  // namespace
 
-void AlignImagePicture::start(const QImage& reference, int side, bool resampled) {
+void AlignImagePicture::start(const QImage& reference, int side, bool resampled, int half) {
     side_ = std::max(side, 1);
+    half_ = half < 0 ? side_ / 2 : half;
     resampled_ = resampled;
     picture_ = QImage(2 * side_ + 2 * Gap, side_ + CaptionRoom, QImage::Format_RGB32);
     picture_.fill(Qt::white);
@@ -35,10 +36,13 @@ void AlignImagePicture::caption(int x, int y, const QString& text) {
 
 void AlignImagePicture::showFrame(const QImage& box, int frame) {
     if (picture_.isNull()) return;
-    const int n = side_, h = side_ / 2;
+    const int n = side_, h = resampled_ ? half_ : side_ / 2;
     {
         QPainter painter(&picture_);
-        painter.drawImage(QPoint(n + Gap, resampled_ ? 0 : h - box.height() / 2), box);
+        if (resampled_)
+            painter.drawImage(QPoint(2 * h + Gap, 0), box);
+        else
+            painter.drawImage(QPoint(n + Gap, h - box.height() / 2), box);
     }
     const QString processing = " Processing " + QString::number(frame + 1) + QString(12, ' ');
     if (resampled_) {

@@ -13,8 +13,9 @@ class AlignImagePicture {
 public:
     // A pass starts: a white picture for windows of side `side`, `reference` (side x side, or one
     // more each way) drawn at its top left. `resampled`: the windows are resampled ones, and the
-    // captions stand where they stand for those.
-    void start(const QImage& reference, int side, bool resampled);
+    // frame's box and the captions stand where they stand for those, by the resampled half box
+    // `half` (half the side, or the half box resampled on its own, which may be a pixel more).
+    void start(const QImage& reference, int side, bool resampled, int half = -1);
     // Frame `frame` (0-based) was optimized: its compared box beside the reference, and its number.
     void showFrame(const QImage& box, int frame);
     const QImage& picture() const { return picture_; }
@@ -24,6 +25,7 @@ private:
 
     QImage picture_;
     int side_ = 0;
+    int half_ = 0;
     bool resampled_ = false;
 };
 

@@ -44,14 +44,8 @@ OptimizeController::PassView::PassView(const OptimizeControllerParts& parts)
           return parts_.pipeline.state().BatchMode;
       })) {}
 
-int OptimizeController::PassView::windowSide() const {
-    const int n = parts_.pipeline.fft().FFTSize;
-    const ResamplingOptions resampling = parts_.stackPage.resamplingOptions();
-    if (!resampling.resampled) return n;
-    return static_cast<int>(std::nearbyint(n * std::clamp(resampling.resampleSpin, 1.0L, 4.0L)));
-}
-
-void OptimizeController::PassView::passStarted(const OptimizerChart& chart) {
+void OptimizeController::PassView::passStarted(const OptimizerChart& chart,
+                                               const OptimizerReferenceView& reference) {
     OptimizePage& page = parts_.optimizePage;
     if (page.Optimizegraph->Checked()) showRegistrationGraph();
     parts_.tools.movements->setVisible(page.ShowMovementwindow->Checked());
@@ -65,20 +59,18 @@ void OptimizeController::PassView::passStarted(const OptimizerChart& chart) {
 
     parts_.entries.selectTab(OptimizeTab);
 
-    // The reference window; each frame's compared box is shown beside it.
-    const int side = windowSide();
-    const int n = parts_.pipeline.fft().FFTSize;
-    reference_ = QImage(side + 1, side + 1, QImage::Format_RGB32);
-    reference_.fill(Qt::white);
-    const Bitmap24& reference = parts_.pipeline.registration().Image1;
-    if (!reference.empty()) {
-        QPainter painter(&reference_);
-        painter.drawImage(QRect(0, 0, side + 1, side + 1), bitmapView(reference),
-                          QRect(parts_.pipeline.state().FeatureX - n / 2,
-                                parts_.pipeline.state().FeatureY - n / 2, n + 1, n + 1));
+    // The reference window at the top left of a white picture; each frame's compared box is shown
+    // beside it. A resampled window is taken one pixel short and spread over one more.
+    const int side = reference.side;
+    const int shown = reference.resampled ? side + 1 : side;
+    QImage window(shown, shown, QImage::Format_RGB32);
+    window.fill(Qt::white);
+    if (!reference.picture.empty()) {
+        QPainter painter(&window);
+        painter.drawImage(QRect(0, 0, shown, shown), bitmapView(reference.picture),
+                          QRect(reference.featureX - side / 2, reference.featureY - side / 2, side, side));
     }
-    current_ = QImage();
-    frame_ = -1;
+    alignPicture_.start(window, side, reference.resampled, reference.half);
     parts_.optimizerWindows.Showgraph2pointer->show();
     showPassChart(page, chart);
     charted_ = static_cast<int>(chart.quality.size());
@@ -109,8 +101,7 @@ void OptimizeController::PassView::frameOptimized(int position, int frame, const
                      std::nearbyint(chartWidth * static_cast<double>(shown_) / std::max(charted_, 1) + 5.0)),
                  pointer.y());
 
-    current_ = bitmapView(currentBox).copy();
-    frame_ = frame;
+    alignPicture_.showFrame(bitmapView(currentBox), frame);
     showPictures();
 }
 
@@ -142,47 +133,8 @@ void OptimizeController::PassView::captionChanged(const std::string& caption) {
 }
 
 void OptimizeController::PassView::showPictures() {
-    OptimizePage& page = parts_.optimizePage;
-    QLabel& align = *page.AlignImage;
-    align.setScaledContents(false);
-    const QImage picture = comparePicture();
-    align.setPixmap(QPixmap::fromImage(picture));
-    align.resize(picture.size());
+    parts_.optimizePage.showAlignPicture(QPixmap::fromImage(alignPicture_.picture()));
     parts_.optimizerWindows.Moveimage->setPixmap(QPixmap::fromImage(movePicture_));
-}
-
-QImage OptimizeController::PassView::comparePicture() const {
-    const OptimizePage& page = parts_.optimizePage;
-    const QFontMetrics text(page.AlignImage->font());
-    constexpr int Gap = 10;
-    const int captionHeight = 2 * text.height() + Gap;
-    const QSize room = page.EventScrollBox2->viewport()->size();
-    const int side = std::max(reference_.width(), 1);
-    // Whole-number enlargements keep the pixels sharp; beyond eight they only show blocks.
-    constexpr int LargestZoom = 8;
-    const int zoom = std::clamp(
-        std::min((room.width() - 3 * Gap) / (2 * side), (room.height() - 2 * Gap - captionHeight) / side), 1,
-        LargestZoom);
-    const int shown = side * zoom;
-    QImage picture(2 * shown + 3 * Gap, shown + 2 * Gap + captionHeight, QImage::Format_RGB32);
-    picture.fill(Qt::white);
-    QPainter painter(&picture);
-    const QRect left(Gap, Gap, shown, shown);
-    const QRect right(2 * Gap + shown, Gap, shown, shown);
-    painter.drawImage(left, reference_);
-    if (!current_.isNull()) {
-        const QSize box = current_.size() * zoom;
-        painter.drawImage(
-            QRect(right.left(), right.center().y() - box.height() / 2, box.width(), box.height()), current_);
-    }
-    painter.setPen(Qt::black);
-    const int labels = left.bottom() + Gap / 2;
-    painter.drawText(QRect(left.left(), labels, shown, text.height()), Qt::AlignHCenter, "Reference");
-    painter.drawText(QRect(right.left(), labels, shown, text.height()), Qt::AlignHCenter, "Current");
-    if (frame_ >= 0)
-        painter.drawText(QRect(0, labels + text.height(), picture.width(), text.height()), Qt::AlignHCenter,
-                         QStringLiteral("Processing %1").arg(frame_ + 1));
-    return picture;
 }
 
 }  // namespace kestrave

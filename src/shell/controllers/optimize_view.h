@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "registration/optimizer_options.h"
+#include "shell/controllers/align_image.h"
 #include "shell/controllers/optimize_controller.h"
 #include "shell/redraw_pacer.h"
 
@@ -16,7 +17,7 @@ class OptimizeController::PassView : public OptimizerObserver {
 public:
     explicit PassView(const OptimizeControllerParts& parts);
 
-    void passStarted(const OptimizerChart& chart) override;
+    void passStarted(const OptimizerChart& chart, const OptimizerReferenceView& reference) override;
     void alignmentRestored() override;
     void frameOptimized(int position, int frame, const TFrameRec& record,
                         const Bitmap24& currentBox) override;
@@ -28,18 +29,11 @@ public:
     int passesFinished() const { return passesFinished_; }
 
 private:
-    // The side of the compared windows in working pixels.
-    int windowSide() const;
     void showPictures();
     void showRegistrationGraph();
-    // The reference window beside the current box, enlarged to fill the page's picture box, each
-    // captioned, and the frame in hand under them.
-    QImage comparePicture() const;
 
     const OptimizeControllerParts& parts_;
-    QImage reference_;  // the reference window, side x side
-    QImage current_;    // the compared box of the frame optimized last
-    int frame_ = -1;    // that frame
+    AlignImagePicture alignPicture_;
     QImage movePicture_;
     int charted_ = 0;                  // frames of the chart of this pass
     std::vector<int> chartPositions_;  // the ranking position of each point of the chart

@@ -314,6 +314,12 @@ StackOutcome StackController::runStack(const StackOptions& options, const StackR
         // A new result that nobody saved yet: closing the window asks again.
         parts_.ports.shell.ImageSaved = false;
     }
+    if (outcome == StackOutcome::Stacked || outcome == StackOutcome::Declined) {
+        // A run that reached its end (also past a declined one-frame question) leaves the Wavelet
+        // page's view at its origin; a cancelled or empty one leaves it where it was.
+        parts_.waveletPage.scrollToOrigin();
+        parts_.waveletPage.moveProcessedImageToOrigin();
+    }
     finishStackRun();
     showPassEnd(parts_.ProgressBar1, parts_.ports.progress(), 2, "Stacking",
                 outcome == StackOutcome::Stacked ? PassOutcome::Finished
@@ -340,6 +346,7 @@ void StackController::prepareStackRun() {
     StackPage& page = parts_.stackPage;
     parts_.tools.Shrinkview->hide();
     parts_.tools.MultiAlignprogresswindow->hide();
+    parts_.alignPage.allowShowingAlignPoints();
 
     // The stack page shows while the stack is made; a page not yet open comes at the end.
     if (parts_.pipeline.state().activepage >= TMainTab::tabStack &&

@@ -391,9 +391,8 @@ void WaveletController::hearOtherAreas() {
             case PipelineChange::Drizzle:
                 return page_.setDrizzled(pipeline_.drizzled());
             case PipelineChange::StackRun:
-                // A new stack: the view is neither fitted nor resized, and scrolled to its origin.
-                page_.leaveFittedView();
-                return page_.scrollToOrigin();
+                // A new stack: the view is neither fitted nor resized.
+                return page_.leaveFittedView();
             case PipelineChange::Stack:
                 // FITS luminance frames were stacked into their own plane: the page uses it.
                 if (pipeline_.stack().result.luminanceStacked) page_.useLuminanceStack();

@@ -403,6 +403,10 @@ bool AlignPage::showsAlignPoints() const {
     return Showalignpoints->Checked();
 }
 
+void AlignPage::allowShowingAlignPoints() {
+    Showalignpoints->setEnabled(true);
+}
+
 void AlignPage::allowCalibration(CalibrationKind kind) {
     (kind == CalibrationKind::Dark ? Usedarkframe : UseFlatfield)->setEnabled(true);
 }

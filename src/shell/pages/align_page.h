@@ -196,6 +196,8 @@ public:
     bool usesDarkFrame() const;
     // "Show Alignment Points" is ticked.
     bool showsAlignPoints() const;
+    // A stack starts: "Show Alignment Points" may be ticked for it.
+    void allowShowingAlignPoints();
     // A dark frame or flat field was chosen: its switch may be ticked.
     void allowCalibration(CalibrationKind kind);
     // A dark frame, flat field or raw dark that did not fit the frames stays switched off.
