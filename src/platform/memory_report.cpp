@@ -1,6 +1,7 @@
 #include "platform/memory_report.h"
 
 #include <algorithm>
+#include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -62,10 +63,13 @@ std::string formatMegabytes(double bytes) {
     const double megabytes = bytes / 1048576.0;
     char fixed[64];
     std::snprintf(fixed, sizeof fixed, "%.1f", std::isfinite(megabytes) ? megabytes : 0.0);
+    // The decimal point is the user's; so is the thousands separator, "," where the rules give none.
     std::string text(fixed);
-    const std::size_t point = text.find('.');
     const std::size_t digitsStart = text[0] == '-' ? 1 : 0;
-    for (std::size_t at = point; at > digitsStart + 3; at -= 3) text.insert(at - 3, ",");
+    const std::size_t point = text.find_first_not_of("0123456789", digitsStart);
+    const char* separator = std::localeconv()->thousands_sep;
+    const std::string group = *separator ? separator : ",";
+    for (std::size_t at = point; at > digitsStart + 3; at -= 3) text.insert(at - 3, group);
     if (text.size() < 6) text.insert(0, 6 - text.size(), ' ');
     return text;
 }

@@ -26,8 +26,8 @@ std::optional<MemoryStatus> parseMemoryStatus(std::string_view meminfo, std::str
 // The status of this machine and process now; none when the counters cannot be read.
 std::optional<MemoryStatus> readMemoryStatus();
 
-// A byte count in megabytes (bytes / 1048576) with one decimal, thousands separated by ",",
-// right-aligned in at least six characters: "   0.5", "12,345.7".
+// A byte count in megabytes (bytes / 1048576) with one decimal and thousands separated, by the
+// user's number rules, right-aligned in at least six characters: "   0.5", "12,345.7".
 std::string formatMegabytes(double bytes);
 
 // The five lines: "Current memory load: 37%", "Free physical memory: …", "Used physical memory: …",

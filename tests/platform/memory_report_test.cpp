@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <string>
+
 namespace kestrave {
 namespace {
 
@@ -39,6 +42,13 @@ TEST(MemoryReport, RefusesCountersWithoutATotalAndFormatsSizes) {
                                                     {1048576.0 * 12345.67, "12,345.7"},
                                                     {1048576.0 * 1234567.0, "1,234,567.0"}};
     for (const auto& [bytes, text] : sizes) EXPECT_EQ(formatMegabytes(bytes), text) << bytes;
+    // Under the user's number rules the separators are theirs.
+    const std::string previous = std::setlocale(LC_ALL, nullptr);
+    if (std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr) {
+        EXPECT_EQ(formatMegabytes(1048576.0 * 1234567.0), "1.234.567,0");
+        EXPECT_EQ(formatMegabytes(524288), "   0,5");
+    }
+    std::setlocale(LC_ALL, previous.c_str());
 }
 
 }  // namespace

@@ -200,7 +200,10 @@ TEST_F(LanguageTest, TheTemplateAsALanguageChangesWhatItTranslates) {
 
 TEST_F(LanguageTest, ALanguageFileSetsCaptionsListsAndHintsAndSkipsWhatItCannotUse) {
     chooseItem("lang_de");
-    control<QToolButton>(align, "Speedbutton1")->click();
+    auto* create = control<QToolButton>(align, "Speedbutton1");
+    EXPECT_EQ(create->text(), "Create");
+    EXPECT_TRUE(create->toolTip().isEmpty()) << "the template's button carries no hint of its own";
+    create->click();
     std::ofstream(home / "caplist.txt", std::ios::app) << "FFTsizeGroup.ItemIndex\r\nLabel22.Nothing\r\n";
     writeFile(home / "lang_de.txt",
               "[Translations]\r\n"

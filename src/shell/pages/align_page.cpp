@@ -323,7 +323,6 @@ QWidget* AlignPage::buildAdditionalOptions() {
     Autolanguage = optionCheck(page, "Autolanguage", "Auto");
     Speedbutton1 = named(new QToolButton(page), "Speedbutton1");
     Speedbutton1->setText("Create");
-    Speedbutton1->setToolTip("Write the translation template of the window's texts");
     ComboBox5 = named(new QComboBox(page), "ComboBox5");
     for (const std::string& item : charsetComboItems()) ComboBox5->addItem(QString::fromStdString(item));
     ComboBox5->setCurrentIndex(1);
