@@ -189,11 +189,11 @@ QColor TglTabControl::itemColor(int index) const {
     return color;
 }
 
-QSize TglTabControl::tabSizeHint(int index) const {
+QSize TglTabControl::tabSize(int index, const QString& caption) const {
     const bool across = side_ == TglSide::fsdTop || side_ == TglSide::fsdBottom;
     const QFontMetrics metrics(selectedStyle_->Font);
     const int glyph = glyphOf(index).isNull() ? 0 : glyphOf(index).width() + 2;
-    const int length = tabWidth_ > 0 ? tabWidth_ : metrics.horizontalAdvance(tabText(index)) + glyph + 14;
+    const int length = tabWidth_ > 0 ? tabWidth_ : metrics.horizontalAdvance(caption) + glyph + 14;
     // Room for the selected tab to stand out by two pixels.
     const int depth = tabHeight_ + 2;
     return across ? QSize(length, depth) : QSize(depth, length);

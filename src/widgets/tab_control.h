@@ -149,10 +149,13 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     // With ftoInheriteTabFonts the control's font becomes both styles' fonts.
     void changeEvent(QEvent* event) override;
-    QSize tabSizeHint(int index) const override;
-    QSize minimumTabSizeHint(int index) const override { return tabSizeHint(index); }
+    QSize tabSizeHint(int index) const override { return tabSize(index, tabText(index)); }
+    // Short of room, a tab gives up the blanks around its caption (drawn centred, they fall
+    // outside it unseen).
+    QSize minimumTabSizeHint(int index) const override { return tabSize(index, tabText(index).trimmed()); }
 
 private:
+    QSize tabSize(int index, const QString& caption) const;
     void drawTab(QPainter& painter, int index);
     QImage glyphOf(int index) const;
     void followSide();

@@ -2,6 +2,7 @@
 
 #include <QStackedWidget>
 #include <QTabBar>
+#include <QTabWidget>
 
 #include "shell/application.h"
 #include "shell_test_support.h"
@@ -25,6 +26,9 @@ TEST_F(ShellWindowTest, OpensWithTheSixTabsInWorkflowOrderUnderItsOwnCaption) {
     ASSERT_EQ(tabs->count(), expected.size());
     for (int i = 0; i < tabs->count(); ++i) EXPECT_EQ(tabs->tabText(i), expected[i]);
     EXPECT_EQ(pieces(*form).PageControl1->count(), 6);
+    auto* options = form->findChild<QTabWidget*>("glPageControl1");
+    EXPECT_EQ(options->tabText(0), "    General options    ");
+    EXPECT_EQ(options->tabText(2), "   Additional options   ");
 }
 
 }  // namespace kestrave::test

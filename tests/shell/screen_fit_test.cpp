@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QStackedWidget>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
 #include <fstream>
@@ -150,6 +151,8 @@ TEST_F(ScreenFit, EveryToolWindowOpensOnTheScreenWithItsCloseButtonAndTogglesInR
             for (int tab = 0; tab < options->count(); ++tab) {
                 options->setCurrentIndex(tab);
                 QApplication::processEvents();
+                if (!options->tabBar()->rect().contains(options->tabBar()->tabRect(tab)))
+                    ADD_FAILURE() << "page " << page << ": tab cut: " << options->tabText(tab).toStdString();
                 for (const std::string& cut : cutCaptions(*options->currentWidget()))
                     ADD_FAILURE() << "page " << page << ": caption cut: " << cut;
             }

@@ -331,6 +331,7 @@ TEST_F(WaveletPageTest, TheZoomWindowFollowsEachRenderWithoutAPointerMove) {
     QLabel& view = *control<QLabel>(page, "ProcessImage");
     const QLabel& zoom = *control<QLabel>(*form, "Zoomimage2");
     TPCheck& zoomBox = *control<TPCheck>(page, "ZoomWavelet");
+    EXPECT_EQ(zoomBox.Caption(), "Show Zoomed");
     zoomBox.setChecked(true);
     emit zoomBox.OnClick(&zoomBox);
     const auto moveTo = [&](QPoint at, Qt::KeyboardModifiers keys) {

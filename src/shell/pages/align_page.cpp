@@ -194,10 +194,10 @@ void AlignPage::buildMarkers() {
 }
 
 void AlignPage::buildOptionTabs() {
-    glPageControl1->addTab(named(buildGeneralOptions(), "Alignoptionslabel"), "General options");
+    glPageControl1->addTab(named(buildGeneralOptions(), "Alignoptionslabel"), "    General options    ");
     TabSheet10 = buildQualityOptions();
     glPageControl1->addTab(TabSheet10, "Quality options");
-    glPageControl1->addTab(buildAdditionalOptions(), "Additional options");
+    glPageControl1->addTab(buildAdditionalOptions(), "   Additional options   ");
 }
 
 void AlignPage::layOutPage() {

@@ -263,7 +263,7 @@ void WaveletPage::buildActions() {
     Autoprocessbox = optionCheck(this, "Autoprocessbox", "Auto process");
     savebmp2button = speedButton(this, "savebmp2button", "Save");
     ProcessViewfull = optionCheck(this, "ProcessViewfull", "Fit");
-    ZoomWavelet = optionCheck(this, "ZoomWavelet", "Zoom");
+    ZoomWavelet = optionCheck(this, "ZoomWavelet", "Show Zoomed");
 
     // Each view switch is a group of its own that allows all up: it stays down while its window
     // or view is shown, and pressing one never raises another.
