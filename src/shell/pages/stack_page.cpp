@@ -54,7 +54,7 @@ StackPage::StackPage(QWidget* parent) : QWidget(parent) {
     ResampleDrizzlegroup =
         radioGroup(this, "ResampleDrizzlegroup", "Style", {"None", "Resampling", "Drizzling"}, 0);
     Resampled = optionCheck(this, "Resampled", "Resampling");
-    ResampleSpin = floatSpin(this, "ResampleSpin", 0, 0, 0.1, 2.0, 1);
+    ResampleSpin = floatSpin(this, "ResampleSpin", 1.0, 4.0, 0.1, 2.0, 1);
     ResampleMethod = named(new QComboBox(this), "ResampleMethod");
     for (const char* method : ResampleMethodItems) ResampleMethod->addItem(method);
     Drizzling = optionCheck(this, "Drizzling", "Drizzling");
