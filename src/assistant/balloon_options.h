@@ -108,7 +108,7 @@ struct TBalloonMetrics : ChangeSource {
     Observed<std::uint16_t> MinQueryDlgWidth{this, 280};  // stored only
 };
 
-// A light bulb, 32 x 32: the icon of the tips balloon ("OABULBICON"), and the window's icon of
+// A light bulb, 32 x 32: the icon of the tips balloon, and the window's icon of
 // its own messages and hints.
 QIcon lightBulbIcon();
 

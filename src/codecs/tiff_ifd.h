@@ -46,8 +46,8 @@ public:
     TIFD(std::span<const std::uint8_t> file, std::uint32_t offset, bool motorola);
 
     // Builds the writer's entries for a width x height image of `bitCount` bits per pixel
-    // (1, 4, 8, 16, 24 or 48) stored as one strip at offset 182: 14 with LZW compression
-    // (`compress`), the last being the predictor 1; 13 without, which have no predictor.
+    // (1, 4, 8, 16, 24 or 48) stored as one strip at offset 182, with or without LZW compression
+    // (`compress`): 14, the last being the predictor 1.
     static TIFD Build(std::uint32_t width, std::uint32_t height, int bitCount, bool compress);
 
     // Entry accessors; an index at or beyond EntryCount gives 0.

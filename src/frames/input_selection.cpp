@@ -209,6 +209,14 @@ std::string listItem(const FrameModel& model, int frame) {
     return std::filesystem::path(model.FrameNames[frame]).filename().string();
 }
 
+// Names are kept absolute: the input's folder (where its point files and settings point) must
+// not depend on the working directory of a later step.
+std::string absoluteName(const std::string& file) {
+    std::error_code error;
+    const std::filesystem::path full = std::filesystem::absolute(file, error);
+    return error || file.empty() ? file : full.lexically_normal().string();
+}
+
 }  // namespace
 
 TInputType inputTypeOf(InputFilter filter) {
@@ -239,13 +247,7 @@ InputPlan planInput(std::vector<std::string> chosen, InputFilter filter) {
     InputPlan plan;
     plan.filter = filter;
     if (filter == InputFilter::None) return plan;
-    // Names are kept absolute: the input's folder (where its point files and settings point) must
-    // not depend on the working directory of a later step.
-    for (std::string& file : chosen) {
-        std::error_code error;
-        const std::filesystem::path full = std::filesystem::absolute(file, error);
-        if (!error && !file.empty()) file = full.lexically_normal().string();
-    }
+    for (std::string& file : chosen) file = absoluteName(file);
     std::stable_sort(chosen.begin(), chosen.end(), lessIgnoringAsciiCase);
     const std::size_t limit = filter == InputFilter::SER   ? 1
                               : filter == InputFilter::AVI ? MaxAviFiles
@@ -265,9 +267,7 @@ InputPlan planChosenInput(const std::vector<std::string>& chosen, InputFilter fi
     if (filter == InputFilter::None) filter = InputFilter::AVI;
     InputPlan plan = planInput(chosen, filter);
     if (!plan.files.empty() || chosen.empty()) return plan;
-    std::error_code error;
-    const std::filesystem::path full = std::filesystem::absolute(chosen.front(), error);
-    plan.files = {error ? chosen.front() : full.lexically_normal().string()};
+    plan.files = {absoluteName(chosen.front())};
     return plan;
 }
 

@@ -101,8 +101,9 @@ public:
     // otherwise the section is erased. Throws KestraveError, changing nothing, when a text holds
     // a line break (it could not be read back as one line).
     void WriteString(std::string_view section, std::string_view ident, std::string_view value);
-    // Decimal with an optional sign, or up to eight hexadecimal digits after "0x" or "$" (eight
-    // digits with the top bit set are negative); leading blanks are allowed, nothing may follow.
+    // Decimal with an optional sign, or up to eight hexadecimal digits after "0x" (first in the
+    // text only) or "$" (eight digits with the top bit set are negative); leading blanks are
+    // allowed before a decimal or "$", nothing may follow.
     // Anything else, and decimals outside the 32-bit range, give def.
     int ReadInteger(std::string_view section, std::string_view ident, int def) const;
     void WriteInteger(std::string_view section, std::string_view ident, int value);
@@ -150,10 +151,11 @@ private:
     mutable std::size_t lastSection_ = 0;
 };
 
-// The integer syntax of the INI files: leading blanks, then either an optional sign and decimal
-// digits within the 32-bit signed range, or "0x"/"0X"/"$" and one to eight hexadecimal digits
-// (read as a 32-bit pattern, so the top bit makes the value negative); nothing may follow the
-// digits. None for anything else.
+// The integer syntax of the INI files: "0x"/"0X" and one to eight hexadecimal digits at the very
+// start of the text; otherwise leading blanks, then either an optional sign and decimal digits
+// within the 32-bit signed range, or "$" and one to eight hexadecimal digits (read as a 32-bit
+// pattern, so the top bit makes the value negative); nothing may follow the digits. None for
+// anything else.
 std::optional<std::int32_t> parseIniInteger(std::string_view text);
 
 // Writes the object's text as a new file at `path` (temporary file, then rename): an existing file

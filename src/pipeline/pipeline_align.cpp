@@ -150,6 +150,8 @@ AlignmentPassResult AlignStage::alignPlacedPoints(const PlacedPointsOptions& opt
                             !boxCarriesAlignment(run_.input.PreviewBitmap, points.PointPos[1].X,
                                                  points.PointPos[1].Y, points.PointFFTSize[1] / 2);
     run_.alignPoints.WholeFrameStart = wholeFrame;
+    // Every point is measured on its own box again: none carries point 1's differences any more.
+    run_.points.PointDifferenceBorrowed = {};
     run_.pointsPlacedOn = run_.input.PreviewBitmap;
     if (!wholeFrame) {
         for (int p = options.multiQuantity ? count : 1; p >= 1 && !progress.cancelRequested(); --p) {

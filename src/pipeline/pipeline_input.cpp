@@ -18,6 +18,7 @@ void InputStage::resetBeforeInput() {
     run_.alignPoints.Alignpoints = 1;
     // How the points of the frames given up were first measured goes with them.
     run_.alignPoints.WholeFrameStart = false;
+    run_.points.PointDifferenceBorrowed = {};
     run_.state.MasterFrameMode = false;
     run_.registration.FeatureChosen = false;
     run_.model.InputPNG16 = false;

@@ -233,7 +233,8 @@ PointOptimizerResult Optimize_AllAlignpoints(OptimizerContext& context, const Op
         if (input.MultiQuantity) model.FrameRanking[0].Key = best;
         state.RegistrationCaption = "Alignmentpoint " + std::to_string(p);
         if (context.progress.cancelRequested()) {
-            // Slot 0 still holds the point before's shifts: this point keeps its own.
+            // The optimizer never started on this point: its slot is left as it was (the closing
+            // copy puts it in slot 0).
             unreached = p;
             result.cancelled = true;
             break;

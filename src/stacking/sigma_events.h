@@ -14,7 +14,7 @@
 //
 // with L = Round(Lowpixdetect) the floor and S = Round(k x 100) for the sigma factor k of the run.
 // The first recording run of an input keeps a copy of the log under the input's name with the
-// extension ".kel"; while that copy exists the event list and the viewer read the log.
+// extension ".kel", never replaced by a later run; the event list and the viewer read the log.
 //
 // The event box file (".ksb") holds the box in section [Edges]: "Type" (0 include, 1 exclude),
 // "Top", "Bottom", "Left", "Right".

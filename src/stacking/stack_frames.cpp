@@ -229,10 +229,9 @@ bool FrameStacking::addFrames(const std::vector<int>& list, StackAccumulator& ac
     // The stack reads a frame's samples, and its picture only to resample it or fill its fields.
     const bool picture = (options_.Resampled && !options_.Drizzling) || options_.interlaced;
     // The pass holds a batch of frames to add, while a batch more is read ahead. A frame that adds
-    // nothing (no point of its is used, it lies off the stack) is given back at once, yet its
-    // place comes free only with the queued frames before it: when the queued frames and those
-    // behind them fill a batch, the batch is added early (the reader would wait for ever on a
-    // place otherwise).
+    // nothing (no point of its is used, it lies off the stack) is given back at once and its slot
+    // is read into again; it still counts towards the batch behind a queued frame, so batches are
+    // added after the same frames as always and the sums keep their order.
     FramePrefetcher prefetcher(frames_, list, batch, batch, picture ? FrameParts::Both : FrameParts::Samples);
     std::size_t skipped = 0;
     const auto addQueued = [&] {
@@ -277,7 +276,6 @@ bool FrameStacking::addFrames(const std::vector<int>& list, StackAccumulator& ac
             accumulator.queueFrame(frame, call, rec.Slots[0].Brightness);
             if (accumulator.queued() == queued) {
                 prefetcher.release(position);
-                // Behind a queued frame its place stays taken until that frame is given back.
                 if (queued > 0) ++skipped;
             }
             if (static_cast<int>(accumulator.queued() + skipped) == batch) addQueued();
